@@ -1,0 +1,33 @@
+# Two commands for a fresh Debian machine: `make run` and `make test`. Both install what is missing first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+GENERATOR ?= Ninja
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test sanitize bench clean
+
+all: build
+
+deps:
+	bash scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/src/app/quillvane
+
+# The whole suite: the normal build with every test group, then the sanitizer builds (see scripts/run-tests).
+test: build
+	bash scripts/run-tests $(BUILD)
+
+bench: deps
+	cmake -S . -B build-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DKNVT_BUILD_BENCH=ON -DKNVT_BUILD_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	bash bench/run-benchmarks build-bench
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan build-bench

@@ -1,0 +1,11 @@
+# One CMake library per source folder. Sources are picked up by glob so that adding a class needs no edit here.
+function(knvt_add_library target folder)
+  cmake_parse_arguments(ARG "" "" "DEPENDS;PRIVATE_DEPENDS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       "${folder}/*.cpp" "${folder}/*.h")
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+  target_link_libraries(${target} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
+  target_compile_definitions(${target} PUBLIC
+    KNVT_APP_ID="${KNVT_APP_ID}" KNVT_APP_BUILD="${KNVT_APP_BUILD}")
+endfunction()

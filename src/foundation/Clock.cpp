@@ -1,0 +1,38 @@
+#include "foundation/Clock.h"
+
+#include <atomic>
+
+namespace knvt {
+
+namespace {
+
+class SystemClock final : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+std::atomic<const Clock *> installedClock{nullptr};
+
+} // namespace
+
+Clock::~Clock() = default;
+
+const Clock &Clock::system()
+{
+    static const SystemClock clock;
+    return clock;
+}
+
+const Clock &Clock::shared()
+{
+    const Clock *clock = installedClock.load(std::memory_order_acquire);
+    return clock ? *clock : system();
+}
+
+void Clock::setShared(const Clock *clock)
+{
+    installedClock.store(clock, std::memory_order_release);
+}
+
+} // namespace knvt

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+
+namespace knvt {
+
+// The one source of "now" for the whole program, so that tests can fix the time. Every date test and query reads the
+// clock once per call, never caching it across calls.
+class Clock
+{
+public:
+    virtual ~Clock();
+
+    // The current instant, as a local-time value.
+    virtual QDateTime now() const = 0;
+
+    // The clock every caller uses; the system clock unless a test installed another.
+    static const Clock &shared();
+    // Installs `clock` (not owned) as the shared clock; nullptr restores the system clock.
+    static void setShared(const Clock *clock);
+
+    static const Clock &system();
+};
+
+} // namespace knvt
