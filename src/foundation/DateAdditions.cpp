@@ -1,0 +1,181 @@
+#include "foundation/DateAdditions.h"
+
+#include "foundation/Clock.h"
+
+#include <QLocale>
+#include <QTimeZone>
+
+#include <unicode/calendar.h>
+#include <unicode/locid.h>
+#include <unicode/simpletz.h>
+#include <unicode/timezone.h>
+
+#include <memory>
+
+namespace knvt {
+
+namespace {
+
+constexpr qint64 secondsPerDay = 86400;
+
+QDateTime now()
+{
+    return Clock::shared().now().toLocalTime();
+}
+
+QDate localDay(const QDateTime &date)
+{
+    return date.toLocalTime().date();
+}
+
+// ICU keeps its own default zone from the first time it is asked, so a later change of TZ would go unnoticed. The
+// zone is therefore named afresh on every call. A zone ICU cannot name (a POSIX rule string in TZ, say) is replaced
+// by the fixed offset Qt's local time has at the instant in question, which gives the same calendar fields.
+icu::TimeZone *createCurrentTimeZone(const QDateTime &instant)
+{
+    const QByteArray id = QTimeZone::systemTimeZoneId();
+    icu::TimeZone *zone = icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(id.constData()));
+    if (zone && *zone != icu::TimeZone::getUnknown())
+        return zone;
+    delete zone;
+    const int offsetMilliseconds = instant.toLocalTime().offsetFromUtc() * 1000;
+    return new icu::SimpleTimeZone(offsetMilliseconds, icu::UnicodeString::fromUTF8(id.constData()));
+}
+
+// The calendar fields of one instant in the user's calendar as it is at the call: the calendar of the current
+// locale (its week rules included) and the current system time zone. Nothing is kept between calls.
+struct CalendarFields
+{
+    bool valid = false;
+    int year = 0;
+    int yearForWeekOfYear = 0;
+    int weekOfYear = 0;
+    int weekday = 0;
+    int hour = 0;
+};
+
+CalendarFields calendarFields(const QDateTime &instant)
+{
+    CalendarFields fields;
+    if (!instant.isValid())
+        return fields;
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Locale locale(QLocale().name().toLatin1().constData());
+    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(createCurrentTimeZone(instant), locale,
+                                                                          status));
+    if (U_FAILURE(status) || !calendar)
+        return fields;
+    calendar->setTime(static_cast<UDate>(instant.toMSecsSinceEpoch()), status);
+    fields.year = calendar->get(UCAL_YEAR, status);
+    fields.yearForWeekOfYear = calendar->get(UCAL_YEAR_WOY, status);
+    fields.weekOfYear = calendar->get(UCAL_WEEK_OF_YEAR, status);
+    fields.weekday = calendar->get(UCAL_DAY_OF_WEEK, status);
+    fields.hour = calendar->get(UCAL_HOUR_OF_DAY, status);
+    fields.valid = U_SUCCESS(status);
+    return fields;
+}
+
+} // namespace
+
+QDateTime todayAtZeroHundredHours()
+{
+    return localDay(now()).startOfDay();
+}
+
+QDateTime tomorrowAtZeroHundredHours()
+{
+    // Stepping the calendar day rather than adding 86400 s keeps this right on the two daylight-saving days.
+    return localDay(now()).addDays(1).startOfDay();
+}
+
+QDateTime endOfToday()
+{
+    return tomorrowAtZeroHundredHours().addSecs(-1);
+}
+
+QDateTime zeroHundredHoursDateForDate(const QDateTime &date)
+{
+    if (!date.isValid())
+        return {};
+    return localDay(date).startOfDay();
+}
+
+QDateTime endOfDateForDate(const QDateTime &date)
+{
+    if (!date.isValid())
+        return {};
+    return localDay(date).addDays(1).startOfDay().addSecs(-1);
+}
+
+int weekdayForToday()
+{
+    return calendarFields(now()).weekday;
+}
+
+QDateTime dateForStartOfThisWeek()
+{
+    return todayAtZeroHundredHours().addSecs(-(weekdayForToday() - 1) * secondsPerDay);
+}
+
+QDateTime dateForEndOfThisWeek()
+{
+    return todayAtZeroHundredHours().addSecs((7 - weekdayForToday()) * secondsPerDay + secondsPerDay - 1);
+}
+
+double timeIntervalSinceTodayAtZeroHundredHours(const QDateTime &date)
+{
+    if (!date.isValid())
+        return 0;
+    return todayAtZeroHundredHours().msecsTo(date) / 1000.0;
+}
+
+bool isToday(const QDateTime &date)
+{
+    // Today is a calendar day, which lasts 23 or 25 hours on the daylight-saving days.
+    return date.isValid() && zeroHundredHoursDateForDate(date) == todayAtZeroHundredHours();
+}
+
+bool isThisHour(const QDateTime &date)
+{
+    const CalendarFields fields = calendarFields(date);
+    const CalendarFields current = calendarFields(now());
+    return fields.valid && current.valid && fields.hour == current.hour;
+}
+
+bool isThisYear(const QDateTime &date)
+{
+    const CalendarFields fields = calendarFields(date);
+    const CalendarFields current = calendarFields(now());
+    return fields.valid && current.valid && fields.year == current.year;
+}
+
+bool isThisWeek(const QDateTime &date)
+{
+    // The week that contains New Year belongs to one year only: the year the week number counts in, not the
+    // calendar year of either date, or week 1 in late December would match week 1 of the January before.
+    const CalendarFields fields = calendarFields(date);
+    const CalendarFields current = calendarFields(now());
+    return fields.valid && current.valid && fields.yearForWeekOfYear == current.yearForWeekOfYear
+           && fields.weekOfYear == current.weekOfYear;
+}
+
+bool isWithinThisWeek(const QDateTime &date)
+{
+    if (!date.isValid())
+        return false;
+    const QDateTime today = todayAtZeroHundredHours();
+    // A week is seven calendar days, not 604800 s, so that the window keeps its wall-clock bounds across a change.
+    return today.addDays(-7) < date && date < today.addDays(7);
+}
+
+bool isInThePast(const QDateTime &date)
+{
+    return date.isValid() && now().msecsTo(date) < 0;
+}
+
+bool isInTheFuture(const QDateTime &date)
+{
+    return date.isValid() && now().msecsTo(date) > 0;
+}
+
+} // namespace knvt

@@ -1,0 +1,80 @@
+#include "foundation/ThreadAdditions.h"
+
+#include "foundation/Assert.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <QTimer>
+
+#include <climits>
+#include <thread>
+
+namespace knvt {
+
+namespace {
+
+bool livesOnCallingThread(const QObject *receiver)
+{
+    return receiver->thread() == QThread::currentThread();
+}
+
+int delayInMilliseconds(std::chrono::duration<double> delay)
+{
+    const double milliseconds = std::chrono::duration<double, std::milli>(delay).count();
+    if (!(milliseconds > 0)) // also catches NaN
+        return 0;
+    if (milliseconds >= static_cast<double>(INT_MAX))
+        return INT_MAX;
+    return static_cast<int>(milliseconds + 0.5);
+}
+
+} // namespace
+
+void performBlockOnMainThread(std::function<void()> block)
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    KNVT_ASSERT(application != nullptr, "QThread", "performBlockOnMainThread");
+    performBlock(application, std::move(block));
+}
+
+void performBlockInBackground(std::function<void()> block)
+{
+    std::thread([block = std::move(block)] { runBlock(block); }).detach();
+}
+
+void runBlock(const std::function<void()> &block)
+{
+    if (block)
+        block();
+}
+
+void performBlock(QObject *receiver, std::function<void()> block)
+{
+    KNVT_ASSERT(receiver != nullptr, "QThread", "performBlock");
+    if (livesOnCallingThread(receiver))
+        runBlock(block);
+    else
+        performBlock(receiver, std::move(block), false);
+}
+
+void performBlock(QObject *receiver, std::function<void()> block, bool waitUntilDone)
+{
+    KNVT_ASSERT(receiver != nullptr, "QThread", "performBlock");
+    if (waitUntilDone && livesOnCallingThread(receiver)) {
+        runBlock(block);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        receiver, [block = std::move(block)] { runBlock(block); },
+        waitUntilDone ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+}
+
+void performBlock(QObject *receiver, std::function<void()> block, std::chrono::duration<double> afterDelay)
+{
+    KNVT_ASSERT(receiver != nullptr, "QThread", "performBlock");
+    // The timer fires on the receiver's thread, so the block is already where it must run.
+    QTimer::singleShot(delayInMilliseconds(afterDelay), receiver, [block = std::move(block)] { runBlock(block); });
+}
+
+} // namespace knvt
