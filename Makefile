@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test sanitize bench clean
+.PHONY: all deps configure build run test bench screenshots clean
 
 all: build
 
@@ -28,6 +28,11 @@ bench: deps
 	cmake -S . -B build-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DKNVT_BUILD_BENCH=ON -DKNVT_BUILD_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 	bash bench/run-benchmarks build-bench
+
+# Renders every interface-kit control in each state into $(BUILD)/screenshots/ for review; not part of `make test`.
+screenshots: configure
+	cmake --build $(BUILD) -j $(JOBS) --target knvt_screenshots
+	$(BUILD)/tests/uikit/knvt_screenshots $(BUILD)/screenshots
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-bench

@@ -1,0 +1,63 @@
+#include "Screenshots.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QTest>
+#include <QTextStream>
+#include <QWidget>
+
+#include <map>
+#include <string>
+
+namespace knvt::test {
+
+namespace {
+
+std::map<std::string, ScreenshotFunction> &registry()
+{
+    static std::map<std::string, ScreenshotFunction> functions;
+    return functions;
+}
+
+} // namespace
+
+ScreenshotRegistration::ScreenshotRegistration(const char *group, ScreenshotFunction function)
+{
+    registry().emplace(group, std::move(function));
+}
+
+ScreenshotWriter::ScreenshotWriter(QString folder, QString group) : m_folder(std::move(folder)), m_group(std::move(group))
+{
+}
+
+void ScreenshotWriter::save(const QString &state, QWidget *widget, bool keepSize)
+{
+    if (!keepSize)
+        widget->resize(widget->sizeHint().expandedTo(QSize(16, 16)));
+    widget->show();
+    QTest::qWait(50);
+    const QString path = QDir(m_folder).filePath(m_group + QLatin1Char('-') + state + QStringLiteral(".png"));
+    if (widget->grab().save(path))
+        ++m_written;
+    else
+        QTextStream(stderr) << "screenshots: could not write " << path << '\n';
+}
+
+} // namespace knvt::test
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(folder);
+    int total = 0;
+    for (auto &[group, function] : knvt::test::registry()) {
+        knvt::test::ScreenshotWriter writer(folder, QString::fromStdString(group));
+        function(writer);
+        total += writer.written();
+    }
+    QTextStream(stdout) << "screenshots: wrote " << total << " PNG files to " << QDir(folder).absolutePath() << '\n';
+    return total > 0 ? 0 : 1;
+}
