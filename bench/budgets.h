@@ -1,0 +1,32 @@
+#pragma once
+
+// The budget of every benchmark, checked against the median of `make bench` (5 repetitions). A row names a
+// benchmark (as Google Benchmark reports it, without the aggregate suffix) and either its wall time or one of its
+// counters. Add rows when adding benchmarks.
+namespace knvt::bench {
+
+enum class Measure { RealTimeNs, Counter };
+
+struct Budget
+{
+    const char *benchmark;
+    Measure measure;
+    const char *counter; // for Measure::Counter
+    double limit;        // the median must stay below (times in ns)
+};
+
+inline constexpr Budget kBudgets[] = {
+    {"BM_OpenLoadTasks", Measure::Counter, "x_bare", 2.0},
+    {"BM_TodayBadgeCount/0", Measure::RealTimeNs, nullptr, 5e6},
+    {"BM_TodayBadgeCount/20", Measure::RealTimeNs, nullptr, 5e6},
+    {"BM_TodayFetch", Measure::RealTimeNs, nullptr, 10e6},
+    {"BM_SaveOneTask", Measure::RealTimeNs, nullptr, 2e6},
+    {"BM_TaskRowBytes", Measure::Counter, "bytes_per_row", 400},
+    {"BM_Search/cold", Measure::RealTimeNs, nullptr, 300e6},
+    {"BM_Search/warm", Measure::RealTimeNs, nullptr, 30e6},
+    {"BM_LookupByNumericIdentifier", Measure::RealTimeNs, nullptr, 5e3},
+    {"BM_ExternalReloadOneRow", Measure::RealTimeNs, nullptr, 2e6},
+    {"BM_SessionSave1000", Measure::RealTimeNs, nullptr, 80e6},
+};
+
+} // namespace knvt::bench

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// The benchmark library: 100,000 tasks and their surroundings, generated with seed 42 under the build directory,
+// once per run.
+class LibraryFixture
+{
+public:
+    static constexpr int kTasks = 100000;
+    static constexpr qint64 kNowMs = 1767225600000; // "now" of every query: 2026-01-01T00:00:00Z
+    static const QString &path();
+};

@@ -1,0 +1,96 @@
+#include "budgets.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+// Passes everything on to the console reporter and keeps the medians.
+class MedianCollector : public benchmark::ConsoleReporter
+{
+public:
+    struct Median
+    {
+        double realTimeNs = 0;
+        std::map<std::string, double> counters;
+    };
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            if (run.error_occurred)
+                continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            if (!median && !single)
+                continue;
+            Median m;
+            m.realTimeNs = run.GetAdjustedRealTime() * multiplier(run.time_unit);
+            for (const auto &[name, counter] : run.counters)
+                m.counters[name] = counter.value;
+            // The budget names a benchmark as written: its function (or capture) name and arguments, without the
+            // "/iterations:1", "/real_time" or "/repeats:5" decorations of the run name.
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
+            medians[name] = m;
+        }
+    }
+
+    std::map<std::string, Median> medians;
+
+private:
+    static double multiplier(benchmark::TimeUnit unit)
+    {
+        switch (unit) {
+        case benchmark::kSecond: return 1e9;
+        case benchmark::kMillisecond: return 1e6;
+        case benchmark::kMicrosecond: return 1e3;
+        default: return 1;
+        }
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    MedianCollector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    benchmark::Shutdown();
+
+    int failures = 0;
+    std::printf("\nBudgets (median):\n");
+    for (const knvt::bench::Budget &b : knvt::bench::kBudgets) {
+        auto it = collector.medians.find(b.benchmark);
+        if (it == collector.medians.end())
+            continue; // another executable's benchmark, or one that failed: run-benchmarks notices a budget nobody reported
+
+        double value = it->second.realTimeNs;
+        if (b.measure == knvt::bench::Measure::Counter) {
+            auto c = it->second.counters.find(b.counter);
+            if (c == it->second.counters.end()) {
+                std::printf("budget %-32s MISSED counter %s not reported\n", b.benchmark, b.counter);
+                ++failures;
+                continue;
+            }
+            value = c->second;
+        }
+        const bool ok = value < b.limit || (b.measure == knvt::bench::Measure::Counter && value <= b.limit);
+        // "budget <name> ok|MISSED": bench/run-benchmarks also checks that every budget was reported by some run.
+        if (b.measure == knvt::bench::Measure::Counter)
+            std::printf("budget %-32s %-6s %s = %.3f (limit %.3f)\n", b.benchmark, ok ? "ok" : "MISSED", b.counter, value, b.limit);
+        else
+            std::printf("budget %-32s %-6s %.4f ms (limit %.3f ms)\n", b.benchmark, ok ? "ok" : "MISSED", value / 1e6, b.limit / 1e6);
+        failures += ok ? 0 : 1;
+    }
+    return failures ? 1 : 0;
+}

@@ -1,0 +1,172 @@
+#pragma once
+
+#include "objectstore/ChangeSet.h"
+#include "objectstore/FetchRequest.h"
+#include "objectstore/Model.h"
+#include "objectstore/Object.h"
+#include "objectstore/RowRef.h"
+
+#include "foundation/Error.h"
+
+#include <QObject>
+
+#include <unordered_map>
+#include <vector>
+
+namespace ostore {
+
+class Coordinator;
+class EvalScope;
+class Evaluator;
+struct RowWrite;
+
+// A scratch pad over the coordinator's cache: the main one, plus one per sync session. It holds only its registered
+// objects and their unsaved changes, and answers every fetch and count in memory. Main thread only.
+class Context : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Context(Coordinator *coordinator, QObject *parent = nullptr);
+    ~Context() override;
+
+    Coordinator *coordinator() const { return m_coordinator; }
+
+    template <class T>
+    T *insert()
+    {
+        return static_cast<T *>(insertObject(entityFor<T>()));
+    }
+    Object *insert(const QString &entityName);
+    // Acts at once: an unsaved insert is gone; anything else is pending deletion and the delete rules run.
+    void remove(Object *object);
+    // The registered object (also when pending deletion), else the committed row registered now; nullptr for a gone
+    // row or another context's unsaved insert.
+    Object *existingObject(ObjectID id);
+
+    std::vector<Object *> fetch(const FetchRequest &request, knvt::Error *error = nullptr);
+    // Registers nothing and runs no hook; 0 on failure.
+    qsizetype count(const FetchRequest &request, knvt::Error *error = nullptr);
+    // The LAST element of the unsorted result: the newest match.
+    Object *firstObject(const FetchRequest &request);
+
+    template <class T>
+    std::vector<T *> fetch(const Predicate &predicate = {}, const std::vector<SortDescriptor> &sort = {},
+                           qsizetype limit = 0, knvt::Error *error = nullptr)
+    {
+        std::vector<T *> out;
+        for (Object *o : fetchEntity(entityFor<T>(), predicate, sort, limit, error))
+            out.push_back(static_cast<T *>(o));
+        return out;
+    }
+    template <class T>
+    qsizetype count(const Predicate &predicate = {}, knvt::Error *error = nullptr)
+    {
+        return countEntity(entityFor<T>(), predicate, error);
+    }
+    template <class T>
+    T *firstObject(const Predicate &predicate = {})
+    {
+        return static_cast<T *>(firstEntity(entityFor<T>(), predicate));
+    }
+
+    bool hasChanges() const;
+    bool save(knvt::Error *error = nullptr);
+    std::vector<Object *> insertedObjects() const;
+    std::vector<Object *> updatedObjects() const;
+    std::vector<Object *> deletedObjects() const;
+
+    // Contexts share one cache, so another context's save is already visible; this only tells observers.
+    void mergeChanges(const ChangeSet &changes, ChangeOrigin origin);
+    // keepLocalChanges = false drops dirty values and a pending deletion; true drops only cached BLOBs.
+    // Unsaved inserts are left alone. Emits nothing.
+    void refresh(Object *object, bool keepLocalChanges);
+    void refreshAll(bool keepLocalChanges);
+    // The cached committed row (to-ones as ObjectID); BLOBs only when named. Empty for an unsaved insert.
+    ValueMap committedValues(const Object *object, const QStringList &keys = {}) const;
+
+signals:
+    void willSave();
+    void didSave(const ostore::ChangeSet &changes);
+    void objectsDidChange(const ostore::ChangeSet &changes, ostore::ChangeOrigin origin);
+
+private:
+    friend class Object;
+    friend class Coordinator;
+    friend class EvalScope;
+    friend class Evaluator;
+
+    struct EntityState
+    {
+        std::unordered_map<qint64, Object *> overlaid; // committed rows with unsaved values or pending deletion
+        std::vector<Object *> inserted;                // unsaved inserts, in insertion order
+        // property -> target Z_ID -> sources whose unsaved to-one names it
+        std::unordered_map<int, std::unordered_map<qint64, std::vector<Object *>>> pending;
+        // The cache positions of `overlaid`, kept current between queries; rebuilt when the table's generation moves.
+        std::vector<quint64> overlayBits;
+        std::unordered_map<quint32, const Object *> overlayByPosition;
+        const Table *overlayTable = nullptr;
+        quint32 overlayGeneration = 0;
+    };
+
+    template <class T>
+    EntityId entityFor() const;
+    EntityId entityForType(std::type_index type) const;
+    EntityId entityForName(const QString &name) const;
+    const EntityState &entityState(EntityId entity) const { return m_states[entity]; }
+    Object *registered(ObjectID id) const;
+    void assertThread(const char *operation) const;
+    bool isOpen() const;
+
+    Object *insertObject(EntityId entity);
+    std::vector<Object *> fetchEntity(EntityId entity, const Predicate &predicate,
+                                      const std::vector<SortDescriptor> &sort, qsizetype limit, knvt::Error *error);
+    qsizetype countEntity(EntityId entity, const Predicate &predicate, knvt::Error *error);
+    Object *firstEntity(EntityId entity, const Predicate &predicate);
+    bool failClosed(knvt::Error *error) const;
+    template <class F>
+    void scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity, bool backwards, F &&f);
+    void sortRows(EvalScope &scope, EntityId entity, std::vector<RowRef> &rows, const std::vector<SortDescriptor> &sort);
+    Object *objectFor(const RowRef &row, EntityId entity, std::vector<Object *> &awakened);
+    Object *registerRow(EntityId entity, qint64 zid, quint32 pos);
+
+    // Property writes, the four steps of a setter.
+    void setProperty(Object *object, int property, const Value &value);
+    void setToOne(Object *object, int property, Object *target);
+    bool storeValue(Object *object, int property, const Value &value);
+    Value normalized(const PropertyDescription &p, const Value &value) const;
+    void addPending(Object *object, int property, qint64 target);
+    void removePending(Object *object, int property, qint64 target);
+    void updateOverlaid(Object *object);
+    void markOverlay(EntityState &state, Object *object, bool overlaid);
+    void clearDirty(Object *object);
+    bool writableOrWarn(Object *object) const;
+
+    std::vector<Object *> members(const Object *target, int inverse);
+    Object *holderOf(const Object *target, int inverse);
+    Object *resolve(ObjectID id);
+    QByteArray blob(const Object *object, int property) const;
+    void applyDeleteRules(Object *object);
+    void notifyTargets(Object *object, Mutation mutation);
+
+    // Called by the coordinator.
+    void rowVanished(ObjectID id);
+    void didCommit(RowWrite &write);
+    void detach();
+
+    Coordinator *m_coordinator;
+    std::unordered_map<ObjectID, std::unique_ptr<Object>> m_objects;
+    std::vector<EntityState> m_states;
+    quint64 m_insertSequence = 0;
+    bool m_saving = false;
+};
+
+} // namespace ostore
+
+#include "objectstore/Coordinator.h"
+
+template <class T>
+ostore::EntityId ostore::Context::entityFor() const
+{
+    return entityForType(typeid(T));
+}

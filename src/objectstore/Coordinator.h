@@ -1,0 +1,136 @@
+#pragma once
+
+#include "objectstore/ChangeSet.h"
+#include "objectstore/ErrorCode.h"
+#include "objectstore/Model.h"
+#include "objectstore/OpenResult.h"
+#include "objectstore/Statement.h"
+#include "objectstore/StoreMetadata.h"
+#include "objectstore/Table.h"
+
+#include <QObject>
+#include <QSet>
+#include <QUrl>
+
+#include <list>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+
+namespace ostore {
+
+class Context;
+struct RowWrite;
+
+// One per open library: owns the SQLite connection and the row cache, the last committed state of every loaded
+// entity, which all contexts share. Main thread only.
+class Coordinator : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint64 kApplicationId = 0x51564C42; // "QVLB"
+
+    explicit Coordinator(Model model, QObject *parent = nullptr);
+    ~Coordinator() override;
+
+    // Opens the file read-only and reads what it says about itself; never writes. A missing file gives exists=false.
+    static StoreMetadata readStoreMetadata(const QString &file, knvt::Error *error = nullptr);
+
+    // Creates, migrates (after a backup alongside) or opens the library. Refuses a newer, foreign, damaged or
+    // mismatched file without touching it.
+    bool open(const QString &file, OpenResult *result = nullptr, knvt::Error *error = nullptr);
+    // Contexts go inert: fetches return empty, counts 0, saves fail with StoreClosed.
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+
+    const Model &model() const { return m_model; }
+    QString path() const { return m_path; }
+    QString storeUUID() const { return m_storeUUID; }
+
+    std::optional<ObjectID> objectIDForURI(const QUrl &uri) const;
+    QUrl uri(ObjectID id) const;
+
+    // Reads what other processes committed since the last look, in O(changed rows), applies it to the cache and
+    // returns it; the caller merges it into its contexts. Cheap when nothing changed.
+    ChangeSet reloadExternalChanges(knvt::Error *error = nullptr);
+
+    // Counters for tests and benchmarks: entity rows read from SQLite and entity SELECTs run.
+    struct Statistics
+    {
+        quint64 rowsRead = 0;
+        quint64 selects = 0;
+    };
+    const Statistics &statistics() const { return m_statistics; }
+    sqlite3 *handle() const { return m_db; }
+    // Loads the entity if needed and builds every lazy index of its cache (benchmarks measure them).
+    bool buildIndexes(EntityId entity, knvt::Error *error = nullptr);
+    size_t foldedBytes(EntityId entity) const;
+
+signals:
+    // Other processes' commits found while loading an entity or saving; the caller merges them like
+    // reloadExternalChanges() results. reloadExternalChanges() itself returns its set instead.
+    void externalChangesLoaded(const ostore::ChangeSet &changes);
+
+private:
+    friend class Context;
+    friend class EvalScope;
+    friend class Object;
+
+    struct CatchUp
+    {
+        bool full = false;
+        qint64 txn = 0;
+        std::vector<std::unique_ptr<Table>> tables; // per entity: rows written since the last look (all when full)
+        std::vector<std::pair<EntityId, qint64>> deleted;
+    };
+
+    void assertThread(const char *operation) const;
+    Table *table(EntityId entity) const { return m_tables[entity].get(); }
+    bool ensureLoaded(const std::vector<EntityId> &entities, knvt::Error *error);
+    bool commit(Context &context, std::vector<RowWrite> &writes, ChangeSet &changes, knvt::Error *error);
+    QByteArray readBlob(EntityId entity, int property, qint64 zid);
+    void registerContext(Context *context);
+    void unregisterContext(Context *context);
+
+    bool openConnection(const QString &file, bool create, knvt::Error *error);
+    bool createSchema(knvt::Error *error, bool *raced);
+    bool configureConnection(knvt::Error *error);
+    knvt::Error sqliteError(int code) const;
+    int exec(const char *sql);
+    bool readCounter(const char *key, qint64 *value, knvt::Error *error);
+    std::unique_ptr<Table> loadTable(EntityId entity, const char *where, qint64 txn, int *rc);
+    bool readCatchUp(CatchUp &catchUp, knvt::Error *error);
+    void applyCatchUp(CatchUp &catchUp, ChangeSet &changes);
+    void vanish(EntityId entity, quint32 pos);
+    void compactTables();
+    void queueExternal(const ChangeSet &changes);
+    void emitQueuedExternal();
+    QString selectColumns(const EntityDescription &entity) const;
+    Statement &cached(const QString &sql);
+    Statement &updateStatement(EntityId entity, quint64 mask, const std::vector<int> &properties);
+    void writeCell(Table &table, int column, quint32 pos, const Value &value);
+    void logLoadFailure(EntityId entity, const knvt::Error &error);
+    quint32 nextGeneration() { return ++m_generation; }
+
+    Model m_model;
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+    QString m_storeUUID;
+    qint64 m_lastTxn = 0;
+    qint64 m_dataVersion = -1;
+    quint32 m_generation = 0;
+    std::vector<std::unique_ptr<Table>> m_tables;
+    std::vector<Context *> m_contexts;
+    std::map<QString, Statement> m_statements;
+    std::list<std::pair<std::pair<EntityId, quint64>, Statement>> m_updates; // most recently used first
+    Statistics m_statistics;
+    ChangeSet m_queuedExternal;
+    bool m_externalScheduled = false;
+    QSet<QPair<int, qint64>> m_loggedFailures;
+};
+
+} // namespace ostore

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "objectstore/StoreMetadata.h"
+
+namespace ostore {
+
+struct OpenResult
+{
+    bool created = false;
+    bool migrated = false;
+    StoreMetadata sourceMetadata; // the file as it was before open() touched it
+};
+
+} // namespace ostore
