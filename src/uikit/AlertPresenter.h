@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace knvt {
+
+// Shows one application-modal alert and waits for the answer. Everything that asks the user goes through the
+// shared presenter, so tests can answer without a dialog on screen.
+class AlertPresenter
+{
+public:
+    struct Request
+    {
+        QString title;   // the alert's main text
+        QString message; // the smaller explanation below it
+        QStringList buttonTitles; // in display order; the first is the default button
+        bool showsSuppressionButton = false; // adds a "Do not ask again" check box
+    };
+
+    // The AppKit-style modal response the alert ended with: 1000 + the position of the chosen button in the
+    // request's titles, or Stopped when it was closed without a button.
+    static constexpr qsizetype FirstButtonResponse = 1000;
+    static constexpr qsizetype Stopped = -1000;
+
+    struct Response
+    {
+        qsizetype modalResponse = Stopped;
+        bool suppressed = false; // state of the suppression check box when the alert ended
+    };
+
+    virtual ~AlertPresenter();
+
+    // Main thread only. Returns when the user has answered.
+    virtual Response runModal(const Request &request) = 0;
+
+    // The presenter every alert goes through; the QMessageBox presenter unless a test installed another.
+    static AlertPresenter &shared();
+    // Installs `presenter` (not owned) as the shared presenter; nullptr restores the QMessageBox presenter.
+    static void setShared(AlertPresenter *presenter);
+};
+
+} // namespace knvt

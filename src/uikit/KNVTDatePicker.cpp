@@ -1,0 +1,187 @@
+#include "uikit/KNVTDatePicker.h"
+
+#include "foundation/Clock.h"
+
+#include <QAbstractItemView>
+#include <QKeyEvent>
+#include <QPainter>
+
+namespace {
+
+// QCalendarWidget's own range when no bound is set.
+const QDate EarliestDay(100, 1, 1);
+const QDate LatestDay(9999, 12, 31);
+
+} // namespace
+
+KNVTDatePicker::KNVTDatePicker(QWidget *parent) : QCalendarWidget(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+    // Typing digits would open Qt's inline date editor; the popover picks dates by pointer and arrow keys only.
+    setDateEditEnabled(false);
+
+    // Keys reach the calendar's inner view (the focus proxy), which would step the selection by itself.
+    m_calendarView = findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+    if (m_calendarView)
+        m_calendarView->installEventFilter(this);
+
+    connect(this, &QCalendarWidget::selectionChanged, this, &KNVTDatePicker::calendarSelectionChanged);
+    storeDateValue(knvt::Clock::shared().now());
+}
+
+QDateTime KNVTDatePicker::dateOnDay(const QDate &day, const QTime &timeOfDay)
+{
+    const QDateTime direct(day, timeOfDay, Qt::LocalTime);
+    if (direct.isValid())
+        return direct;
+    // startOfDay() is the first moment of the day that exists; adding the time-of-day as an interval moves a time
+    // lost to the gap forward by the gap's length.
+    return day.startOfDay(Qt::LocalTime).addMSecs(timeOfDay.msecsSinceStartOfDay());
+}
+
+QDateTime KNVTDatePicker::dateByAddingDays(const QDateTime &value, qint64 days)
+{
+    const QDateTime local = value.toLocalTime();
+    return dateOnDay(local.date().addDays(days), local.time());
+}
+
+QDateTime KNVTDatePicker::bounded(const QDateTime &value) const
+{
+    if (!value.isValid())
+        return value;
+    if (m_minDate.isValid() && value < m_minDate)
+        return m_minDate;
+    if (m_maxDate.isValid() && value > m_maxDate)
+        return m_maxDate;
+    return value;
+}
+
+void KNVTDatePicker::setDateValue(const QDateTime &dateValue)
+{
+    storeDateValue(bounded(dateValue));
+}
+
+void KNVTDatePicker::storeDateValue(const QDateTime &dateValue)
+{
+    const bool changed = dateValue != m_dateValue || dateValue.isValid() != m_dateValue.isValid();
+    m_dateValue = dateValue;
+    if (m_dateValue.isValid()) {
+        m_showingDateValue = true;
+        setSelectedDate(m_dateValue.toLocalTime().date());
+        m_showingDateValue = false;
+    }
+    if (changed)
+        emit dateValueChanged(m_dateValue);
+}
+
+void KNVTDatePicker::setMinDate(const QDateTime &minDate)
+{
+    m_minDate = minDate;
+    m_showingDateValue = true;
+    setMinimumDate(minDate.isValid() ? minDate.toLocalTime().date() : EarliestDay);
+    m_showingDateValue = false;
+    setDateValue(m_dateValue);
+}
+
+void KNVTDatePicker::setMaxDate(const QDateTime &maxDate)
+{
+    m_maxDate = maxDate;
+    m_showingDateValue = true;
+    setMaximumDate(maxDate.isValid() ? maxDate.toLocalTime().date() : LatestDay);
+    m_showingDateValue = false;
+    setDateValue(m_dateValue);
+}
+
+void KNVTDatePicker::propose(const QDateTime &proposedDateValue)
+{
+    emit dateValueProposed(proposedDateValue);
+    storeDateValue(proposedDateValue);
+}
+
+void KNVTDatePicker::calendarSelectionChanged()
+{
+    if (m_showingDateValue)
+        return;
+    const QDate day = selectedDate();
+    const QDateTime current = m_dateValue.toLocalTime();
+    if (m_dateValue.isValid() && day == current.date())
+        return;
+    propose(bounded(dateOnDay(day, m_dateValue.isValid() ? current.time() : QTime(0, 0))));
+}
+
+bool KNVTDatePicker::stepForKey(const QKeyEvent *event)
+{
+    qint64 days = 0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        days = -7;
+        break;
+    case Qt::Key_Down:
+        days = 7;
+        break;
+    case Qt::Key_Left:
+        days = -1;
+        break;
+    case Qt::Key_Right:
+        days = 1;
+        break;
+    default:
+        return false;
+    }
+    if (!m_dateValue.isValid())
+        return true;
+    const QDateTime stepped = bounded(dateByAddingDays(m_dateValue, days));
+    if (stepped != m_dateValue)
+        propose(stepped);
+    return true;
+}
+
+bool KNVTDatePicker::passOnReturn(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return)
+        return false;
+    event->ignore();
+    return true;
+}
+
+bool KNVTDatePicker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_calendarView && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (stepForKey(key)) {
+            key->accept();
+            return true;
+        }
+        // Filtered but left unaccepted, Return travels on to the picker and from there to its parents, instead of
+        // ending in the inner view's "activated" handling.
+        if (passOnReturn(key))
+            return true;
+    }
+    return QCalendarWidget::eventFilter(watched, event);
+}
+
+void KNVTDatePicker::keyPressEvent(QKeyEvent *event)
+{
+    if (stepForKey(event)) {
+        event->accept();
+        return;
+    }
+    if (passOnReturn(event))
+        return;
+    QCalendarWidget::keyPressEvent(event);
+}
+
+void KNVTDatePicker::paintCell(QPainter *painter, const QRect &rect, QDate date) const
+{
+    if (date >= minimumDate() && date <= maximumDate()) {
+        QCalendarWidget::paintCell(painter, rect, date);
+        return;
+    }
+    painter->save();
+    painter->fillRect(rect, palette().brush(QPalette::Base));
+    painter->setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    painter->drawText(rect, Qt::AlignCenter, locale().toString(date.day()));
+    painter->restore();
+}

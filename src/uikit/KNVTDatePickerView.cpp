@@ -1,0 +1,28 @@
+#include "uikit/KNVTDatePickerView.h"
+
+#include "uikit/KNVTDatePickerViewController.h"
+#include "uikit/Popover.h"
+
+#include <QKeyEvent>
+
+KNVTDatePickerView::KNVTDatePickerView(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("datePickerView"));
+}
+
+void KNVTDatePickerView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    KNVTDatePickerViewController *controller = m_datePickerViewController;
+    if (!controller)
+        return;
+    bool close = true;
+    if (KNVTDatePickerViewControllerDelegate *delegate = controller->datePickerViewControllerDelegate())
+        close = delegate->datePickerViewControllerShouldClose(controller);
+    if (close && controller->popover())
+        controller->popover()->performClose();
+}

@@ -1,0 +1,78 @@
+#include "uikit/KNVTDatePickerViewController.h"
+
+#include "foundation/Clock.h"
+#include "uikit/KNVTDatePicker.h"
+#include "uikit/KNVTDatePickerView.h"
+#include "uikit/Popover.h"
+
+#include <QVBoxLayout>
+
+namespace {
+// The popover around the view keeps its own margin.
+constexpr int ContentMargin = 0;
+}
+
+KNVTDatePickerViewController::KNVTDatePickerViewController(QObject *parent)
+    : KNVTViewController(parent), m_date(knvt::Clock::shared().now())
+{
+}
+
+void KNVTDatePickerViewController::loadView()
+{
+    auto *view = new KNVTDatePickerView;
+    view->setDatePickerViewController(this);
+    auto *picker = new KNVTDatePicker(view);
+    picker->setObjectName(QStringLiteral("datePicker"));
+    auto *layout = new QVBoxLayout(view);
+    layout->setContentsMargins(ContentMargin, ContentMargin, ContentMargin, ContentMargin);
+    layout->addWidget(picker);
+    connect(picker, &KNVTDatePicker::dateValueProposed, this,
+            [this, picker](const QDateTime &proposed) { datePickerCell(picker, proposed); });
+    m_datePickerView = view;
+    m_datePicker = picker;
+    setView(view);
+}
+
+void KNVTDatePickerViewController::viewDidLoad()
+{
+    m_datePicker->setMinDate(m_minDate);
+    m_datePicker->setMaxDate(m_maxDate);
+    m_datePicker->setDateValue(m_date);
+    // Takes effect when the popover's window is shown and active.
+    m_datePicker->setFocus(Qt::OtherFocusReason);
+}
+
+void KNVTDatePickerViewController::setPopover(knvt::Popover *popover)
+{
+    m_popover = popover;
+}
+
+void KNVTDatePickerViewController::setDate(const QDateTime &date)
+{
+    m_date = date;
+    if (m_datePicker)
+        m_datePicker->setDateValue(date);
+}
+
+void KNVTDatePickerViewController::setMinDate(const QDateTime &minDate)
+{
+    m_minDate = minDate;
+    if (m_datePicker)
+        m_datePicker->setMinDate(minDate);
+}
+
+void KNVTDatePickerViewController::setMaxDate(const QDateTime &maxDate)
+{
+    m_maxDate = maxDate;
+    if (m_datePicker)
+        m_datePicker->setMaxDate(maxDate);
+}
+
+void KNVTDatePickerViewController::datePickerCell(KNVTDatePicker *, const QDateTime &proposedDateValue)
+{
+    if (proposedDateValue == m_date && proposedDateValue.isValid() == m_date.isValid())
+        return;
+    setDate(proposedDateValue);
+    if (KNVTDatePickerViewControllerDelegate *delegate = m_delegate.get())
+        delegate->datePickerViewController(this, m_date);
+}

@@ -1,0 +1,6 @@
+#include "uikit/KNVTDatePickerViewControllerDelegate.h"
+
+bool KNVTDatePickerViewControllerDelegate::datePickerViewControllerShouldClose(KNVTDatePickerViewController *)
+{
+    return true;
+}

@@ -1,0 +1,5 @@
+#include "uikit/KNVTNavigationControllerView.h"
+
+KNVTNavigationControllerView::KNVTNavigationControllerView(QWidget *parent) : QWidget(parent)
+{
+}

@@ -1,0 +1,320 @@
+#include "uikit/KNVTTokenField.h"
+
+#include "foundation/StringAdditions.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStringListModel>
+
+namespace {
+
+constexpr int FontPixelSize = 13;
+// Inside a token cell: text padding left and right of the chip, the gap after it and the gap above and below.
+constexpr int TokenPadding = 7;
+constexpr int TokenGap = 3;
+constexpr int LineGap = 1;
+
+const QColor TokenFill(221, 231, 248);
+const QColor TokenStroke(151, 180, 230);
+const QColor TokenText(32, 32, 32);
+const QColor FrameColor(180, 180, 180);
+
+} // namespace
+
+KNVTTokenField::KNVTTokenField(QWidget *parent) : QWidget(parent)
+{
+    QFont font = this->font();
+    font.setPixelSize(FontPixelSize);
+    setFont(font);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+
+    m_editor = new QLineEdit(this);
+    m_editor->setObjectName(QStringLiteral("tokenFieldEditor"));
+    m_editor->setFrame(false);
+    QPalette palette = m_editor->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    m_editor->setPalette(palette);
+    m_editor->installEventFilter(this);
+    setFocusProxy(m_editor);
+    setFocusPolicy(Qt::StrongFocus);
+    connect(m_editor, &QLineEdit::textEdited, this, &KNVTTokenField::editorTextEdited);
+
+    m_completions = new QStringListModel(this);
+    m_completer = new QCompleter(m_completions, this);
+    m_completer->setCaseSensitivity(Qt::CaseInsensitive);
+    m_completer->setCompletionMode(QCompleter::PopupCompletion);
+    m_completer->setWidget(m_editor);
+    connect(m_completer, qOverload<const QString &>(&QCompleter::activated), this,
+            &KNVTTokenField::completionActivated);
+
+    relayout();
+}
+
+KNVTTokenField::~KNVTTokenField()
+{
+    // The line edit loses the focus while it is torn down; that must not make a token of a field that is going.
+    m_editor->removeEventFilter(this);
+}
+
+void KNVTTokenField::setDelegate(KNVTTokenFieldDelegate *delegate)
+{
+    m_delegate.set(delegate);
+    relayout();
+}
+
+void KNVTTokenField::setObjectValue(const QVariantList &objectValue)
+{
+    m_objectValue = objectValue;
+    relayout();
+    emit objectValueChanged();
+}
+
+QString KNVTTokenField::displayString(const QVariant &representedObject) const
+{
+    if (KNVTTokenFieldDelegate *delegate = m_delegate.get())
+        return delegate->tokenField(const_cast<KNVTTokenField *>(this), representedObject);
+    return representedObject.toString();
+}
+
+QStringList KNVTTokenField::tokenStrings() const
+{
+    QStringList strings;
+    for (const QVariant &object : m_objectValue)
+        strings.append(displayString(object));
+    return strings;
+}
+
+QString KNVTTokenField::editingString() const
+{
+    return m_editor->text();
+}
+
+bool KNVTTokenField::tokenizeEditingString()
+{
+    const QString text = knvt::trimmedString(m_editor->text());
+    m_editor->clear();
+    if (text.isEmpty())
+        return false;
+    appendToken(text);
+    return true;
+}
+
+void KNVTTokenField::appendToken(const QString &text)
+{
+    QVariant object;
+    if (KNVTTokenFieldDelegate *delegate = m_delegate.get())
+        object = delegate->representedObjectForEditingString(this, text);
+    if (!object.isValid())
+        object = text;
+    m_objectValue.append(object);
+    relayout();
+    emit objectValueChanged();
+}
+
+void KNVTTokenField::removeLastToken()
+{
+    if (m_objectValue.isEmpty())
+        return;
+    m_objectValue.removeLast();
+    relayout();
+    emit objectValueChanged();
+}
+
+void KNVTTokenField::editorTextEdited(const QString &text)
+{
+    // A comma ends a token, whether typed or pasted; whatever follows the last comma is still being typed.
+    if (text.contains(QLatin1Char(','))) {
+        const QStringList pieces = text.split(QLatin1Char(','));
+        for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
+            const QString piece = knvt::trimmedString(pieces.at(i));
+            if (!piece.isEmpty())
+                appendToken(piece);
+        }
+        m_editor->setText(pieces.last());
+    }
+
+    const QString substring = m_editor->text();
+    KNVTTokenFieldDelegate *delegate = m_delegate.get();
+    const QStringList completions =
+        delegate && !substring.trimmed().isEmpty() ? delegate->completionsForSubstring(this, substring) : QStringList();
+    m_completions->setStringList(completions);
+    if (completions.isEmpty()) {
+        m_completer->popup()->hide();
+        return;
+    }
+    m_completer->setCompletionPrefix(substring);
+    m_completer->complete(m_editor->rect());
+}
+
+void KNVTTokenField::completionActivated(const QString &completion)
+{
+    m_editor->setText(completion);
+    tokenizeEditingString();
+}
+
+QSize KNVTTokenField::tokenCellSize(const QString &displayString) const
+{
+    const QFontMetrics metrics(font());
+    return QSize(metrics.horizontalAdvance(displayString) + 2 * TokenPadding + TokenGap,
+                 metrics.height() + 2 + 2 * LineGap);
+}
+
+int KNVTTokenField::cellHeight() const
+{
+    return tokenCellSize(QString()).height() + 2 * FrameInset;
+}
+
+QList<QSize> KNVTTokenField::tokenSizes() const
+{
+    QList<QSize> sizes;
+    for (const QString &string : tokenStrings())
+        sizes.append(tokenCellSize(string));
+    return sizes;
+}
+
+KNVTTokenField::Layout KNVTTokenField::layoutTokens(int width, int cellHeight, const QList<QSize> &tokenSizes)
+{
+    Layout layout;
+    int height = cellHeight;
+    const int lineHeight = cellHeight - 2 * FrameInset;
+    int lineWidth = 0;
+    int lineTop = FrameInset;
+    for (const QSize &size : tokenSizes) {
+        if (lineWidth == 0) {
+            lineWidth = size.width();
+            layout.tokenRects.append(QRect(QPoint(FrameInset, lineTop), size));
+        } else if (width > lineWidth + size.width()) {
+            layout.tokenRects.append(QRect(QPoint(FrameInset + lineWidth, lineTop), size));
+            lineWidth += size.width();
+        } else {
+            lineTop += size.height();
+            height += size.height();
+            layout.tokenRects.append(QRect(QPoint(FrameInset, lineTop), size));
+            lineWidth = size.width();
+        }
+    }
+    const int room = width - 2 * FrameInset - lineWidth;
+    if (lineWidth == 0 || room >= MinimumEditorWidth)
+        layout.editorRect = QRect(FrameInset + lineWidth, lineTop, qMax(room, 0), lineHeight);
+    else
+        layout.editorRect = QRect(FrameInset, lineTop + lineHeight, qMax(width - 2 * FrameInset, 0), lineHeight);
+    layout.height = height;
+    return layout;
+}
+
+KNVTTokenField::Layout KNVTTokenField::currentLayout() const
+{
+    return layoutTokens(width(), cellHeight(), tokenSizes());
+}
+
+void KNVTTokenField::relayout()
+{
+    m_editor->setGeometry(currentLayout().editorRect);
+    updateGeometry();
+    update();
+}
+
+void KNVTTokenField::sizeToFit()
+{
+    resize(width(), currentLayout().height);
+}
+
+QSize KNVTTokenField::sizeHint() const
+{
+    const int width = this->width() > 1 ? this->width() : 240;
+    const Layout layout = layoutTokens(width, cellHeight(), tokenSizes());
+    return QSize(width, qMax(layout.height, layout.editorRect.bottom() + 1 + FrameInset));
+}
+
+QSize KNVTTokenField::minimumSizeHint() const
+{
+    return QSize(MinimumEditorWidth + 2 * FrameInset, cellHeight());
+}
+
+bool KNVTTokenField::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_editor)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // An empty Return goes on to the window (its default button); one that makes a token stops here.
+            if (tokenizeEditingString()) {
+                key->accept();
+                return true;
+            }
+        } else if (key->key() == Qt::Key_Backspace && m_editor->text().isEmpty() && !m_objectValue.isEmpty()) {
+            removeLastToken();
+            key->accept();
+            return true;
+        }
+        break;
+    }
+    case QEvent::FocusIn:
+        update();
+        break;
+    case QEvent::FocusOut:
+        update();
+        if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+            tokenizeEditingString();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void KNVTTokenField::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange && m_editor)
+        relayout();
+    QWidget::changeEvent(event);
+}
+
+void KNVTTokenField::mousePressEvent(QMouseEvent *event)
+{
+    m_editor->setFocus(Qt::MouseFocusReason);
+    m_editor->end(false);
+    QWidget::mousePressEvent(event);
+}
+
+void KNVTTokenField::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    relayout();
+}
+
+void KNVTTokenField::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    painter.setPen(m_editor->hasFocus() ? palette().color(QPalette::Highlight) : FrameColor);
+    painter.setBrush(isEnabled() ? palette().color(QPalette::Base) : palette().color(QPalette::Window));
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+
+    const QStringList strings = tokenStrings();
+    QList<QSize> sizes;
+    for (const QString &string : strings)
+        sizes.append(tokenCellSize(string));
+    const Layout layout = layoutTokens(width(), cellHeight(), sizes);
+    painter.setFont(font());
+    for (qsizetype i = 0; i < strings.size(); ++i) {
+        const QRectF chip = QRectF(layout.tokenRects.at(i))
+                                .adjusted(0.5, LineGap + 0.5, -TokenGap - 0.5, -LineGap - 0.5);
+        QPainterPath path;
+        path.addRoundedRect(chip, chip.height() / 2, chip.height() / 2);
+        painter.setPen(TokenStroke);
+        painter.setBrush(TokenFill);
+        painter.drawPath(path);
+        painter.setPen(TokenText);
+        painter.drawText(chip, Qt::AlignCenter, strings.at(i));
+    }
+}

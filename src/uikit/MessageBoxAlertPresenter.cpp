@@ -1,0 +1,58 @@
+#include "uikit/MessageBoxAlertPresenter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <memory>
+
+namespace knvt {
+
+QMessageBox *MessageBoxAlertPresenter::createMessageBox(const Request &request, QList<QAbstractButton *> *buttons)
+{
+    auto *box = new QMessageBox;
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setText(request.title);
+    box->setInformativeText(request.message);
+    const QIcon appIcon = QApplication::windowIcon();
+    if (!appIcon.isNull())
+        box->setIconPixmap(appIcon.pixmap(64, 64));
+    const QString cancel = QApplication::translate("MessageBoxAlertPresenter", "Cancel");
+    for (const QString &title : request.buttonTitles) {
+        // Only a "Cancel" button answers Escape, as alerts do; every other button is an ordinary choice.
+        const bool isCancel = title == cancel;
+        QPushButton *button = box->addButton(title, isCancel ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        if (isCancel)
+            box->setEscapeButton(button);
+        buttons->append(button);
+    }
+    if (!buttons->isEmpty())
+        box->setDefaultButton(static_cast<QPushButton *>(buttons->first()));
+    if (request.showsSuppressionButton)
+        box->setCheckBox(new QCheckBox(QApplication::translate("MessageBoxAlertPresenter", "Do not ask again")));
+    return box;
+}
+
+qsizetype MessageBoxAlertPresenter::modalResponse(const QList<QAbstractButton *> &buttons,
+                                                  const QAbstractButton *clicked)
+{
+    const qsizetype position = clicked == nullptr ? -1 : buttons.indexOf(clicked);
+    return position < 0 ? Stopped : FirstButtonResponse + position;
+}
+
+AlertPresenter::Response MessageBoxAlertPresenter::runModal(const Request &request)
+{
+    QList<QAbstractButton *> buttons;
+    const std::unique_ptr<QMessageBox> box(createMessageBox(request, &buttons));
+    // Without any button QMessageBox would add an OK button of its own, which is not one of ours.
+    if (buttons.isEmpty())
+        buttons.append(box->addButton(QMessageBox::Ok));
+    box->exec();
+    Response response;
+    response.modalResponse = modalResponse(buttons, box->clickedButton());
+    response.suppressed = box->checkBox() != nullptr && box->checkBox()->isChecked();
+    return response;
+}
+
+} // namespace knvt

@@ -1,0 +1,247 @@
+#include "uikit/Popover.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace knvt {
+
+bool Popover::animationsEnabled = true;
+
+namespace {
+
+constexpr int ContentMargin = 8;
+constexpr int FadeDuration = 150; // milliseconds
+
+} // namespace
+
+Popover::Popover(QWidget *parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+    setAutoFillBackground(true);
+    QPalette colours = palette();
+    colours.setColor(QPalette::WindowText, QColor(0, 0, 0, 60)); // the frame line
+    setPalette(colours);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(ContentMargin, ContentMargin, ContentMargin, ContentMargin);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    applyWindowFlags();
+}
+
+Popover::~Popover()
+{
+    if (m_filtering)
+        qApp->removeEventFilter(this);
+}
+
+void Popover::setContentWidget(QWidget *content)
+{
+    if (content == m_content)
+        return;
+    delete m_content;
+    m_content = content;
+    if (content != nullptr)
+        layout()->addWidget(content);
+}
+
+QWidget *Popover::contentWidget() const
+{
+    return m_content;
+}
+
+void Popover::setBehavior(Behavior behavior)
+{
+    if (behavior == m_behavior)
+        return;
+    m_behavior = behavior;
+    if (!m_open)
+        applyWindowFlags();
+}
+
+void Popover::setDetachFactory(DetachFactory factory)
+{
+    m_detachFactory = std::move(factory);
+}
+
+void Popover::applyWindowFlags()
+{
+    if (m_behavior == Behavior::Transient) {
+        setWindowFlags(Qt::Popup);
+        // The press that closes a transient popover must not also act on what lies under it.
+        setAttribute(Qt::WA_NoMouseReplay);
+    } else {
+        setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        setAttribute(Qt::WA_NoMouseReplay, false);
+    }
+}
+
+QRect Popover::placement(const QRect &anchorRect, const QSize &size, const QRect &available)
+{
+    int x = anchorRect.x() + (anchorRect.width() - size.width()) / 2;
+    int y = anchorRect.y() + anchorRect.height();
+    const bool roomBelow = y + size.height() <= available.y() + available.height();
+    const bool roomAbove = anchorRect.y() - size.height() >= available.y();
+    if (!roomBelow && roomAbove)
+        y = anchorRect.y() - size.height();
+    x = qMin(x, available.x() + available.width() - size.width());
+    x = qMax(x, available.x());
+    return QRect(QPoint(x, y), size);
+}
+
+void Popover::showRelativeTo(const QRect &rect, QWidget *anchor)
+{
+    if (anchor == nullptr)
+        return;
+    m_anchor = anchor;
+    if (parentWidget() == nullptr) {
+        setParent(anchor->window());
+        applyWindowFlags();
+    } else if (!m_open) {
+        applyWindowFlags();
+    }
+
+    const QRect local = rect.isEmpty() ? anchor->rect() : rect;
+    const QRect anchorRect(anchor->mapToGlobal(local.topLeft()), local.size());
+    QScreen *screen = anchor->screen() != nullptr ? anchor->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen != nullptr ? screen->availableGeometry() : QRect(anchorRect.topLeft(), QSize(1, 1));
+    adjustSize();
+    setGeometry(placement(anchorRect, size(), available));
+
+    if (!m_open) {
+        m_open = true;
+        m_pendingReason = CloseReason::Standard;
+        if (m_behavior != Behavior::Transient && !m_filtering) {
+            qApp->installEventFilter(this);
+            m_filtering = true;
+        }
+        const bool fade = m_animates && animationsEnabled;
+        setWindowOpacity(fade ? 0.0 : 1.0);
+        show();
+        raise();
+        activateWindow();
+        if (fade) {
+            auto *animation = new QPropertyAnimation(this, "windowOpacity", this);
+            animation->setDuration(FadeDuration);
+            animation->setStartValue(0.0);
+            animation->setEndValue(1.0);
+            animation->start(QAbstractAnimation::DeleteWhenStopped);
+        }
+    }
+}
+
+void Popover::performClose()
+{
+    if (m_open)
+        close();
+}
+
+QWidget *Popover::detach()
+{
+    if (!m_open || !m_detachFactory)
+        return nullptr;
+    QWidget *window = m_detachFactory(this);
+    if (window == nullptr)
+        return nullptr;
+    window->move(pos());
+    window->show();
+    window->raise();
+    window->activateWindow();
+    m_pendingReason = CloseReason::Detached;
+    close();
+    return window;
+}
+
+void Popover::finishClose(CloseReason reason)
+{
+    m_open = false;
+    m_dragging = false;
+    if (m_filtering) {
+        qApp->removeEventFilter(this);
+        m_filtering = false;
+    }
+    m_pendingReason = CloseReason::Standard;
+    emit closed(reason);
+}
+
+bool Popover::ownsWidget(const QWidget *widget) const
+{
+    for (const QWidget *w = widget; w != nullptr; w = w->parentWidget()) {
+        if (w == this)
+            return true;
+    }
+    return false;
+}
+
+bool Popover::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_open && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::NonClientAreaMouseButtonPress)) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        // A press on the anchor is left to the anchor: its action toggles the popover, and closing here first
+        // would make that action open it again.
+        const bool onAnchor = widget != nullptr && m_anchor != nullptr &&
+                              (widget == m_anchor || m_anchor->isAncestorOf(widget));
+        if (widget != nullptr && !ownsWidget(widget) && !onAnchor)
+            performClose();
+    }
+    return QFrame::eventFilter(watched, event);
+}
+
+void Popover::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+}
+
+void Popover::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    if (m_open && !event->spontaneous())
+        finishClose(m_pendingReason);
+}
+
+void Popover::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        performClose();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void Popover::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && isDetachable() && rect().contains(event->position().toPoint())) {
+        m_dragging = true;
+        m_pressGlobal = event->globalPosition().toPoint();
+        event->accept();
+        return;
+    }
+    QFrame::mousePressEvent(event);
+}
+
+void Popover::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging) {
+        const QPoint moved = event->globalPosition().toPoint() - m_pressGlobal;
+        if (moved.manhattanLength() >= DetachDistance) {
+            m_dragging = false;
+            if (QWidget *window = detach())
+                window->move(window->pos() + moved);
+        }
+        event->accept();
+        return;
+    }
+    QFrame::mouseMoveEvent(event);
+}
+
+void Popover::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    QFrame::mouseReleaseEvent(event);
+}
+
+} // namespace knvt

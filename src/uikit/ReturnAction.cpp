@@ -1,0 +1,25 @@
+#include "uikit/ReturnAction.h"
+
+#include <QLoggingCategory>
+#include <QMetaObject>
+#include <QObject>
+
+namespace {
+Q_LOGGING_CATEGORY(lcReturnAction, "knvt.uikit")
+}
+
+namespace knvt {
+
+bool sendReturnAction(QObject *target, const QByteArray &action, QObject *sender)
+{
+    if (!target || action.isEmpty())
+        return false;
+    if (!QMetaObject::invokeMethod(target, action.constData(), Qt::DirectConnection, Q_ARG(QObject *, sender))) {
+        qCWarning(lcReturnAction) << "return action" << action << "is not an invokable member of"
+                                  << target->metaObject()->className() << "taking one QObject *";
+        return false;
+    }
+    return true;
+}
+
+} // namespace knvt

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "uikit/AlertPresenter.h"
+
+#include <QList>
+
+namespace knvt {
+
+// Answers alerts from a script instead of showing them, and records what was asked. Installs itself as the shared
+// presenter for its lifetime. An alert with no scripted answer left is answered Stopped (as if it had been closed),
+// and counted in unexpectedCount().
+class ScriptedAlertPresenter : public AlertPresenter
+{
+public:
+    ScriptedAlertPresenter();
+    ~ScriptedAlertPresenter() override;
+    ScriptedAlertPresenter(const ScriptedAlertPresenter &) = delete;
+    ScriptedAlertPresenter &operator=(const ScriptedAlertPresenter &) = delete;
+
+    // Queues an answer: choose the button at `index`.
+    void answerWithIndex(qsizetype index, bool suppressed = false);
+    // Queues an answer: choose the button titled `title`; an alert without such a button is answered Stopped.
+    void answerWithTitle(const QString &title, bool suppressed = false);
+    // Queues an answer: close the alert without a button.
+    void answerStopped();
+
+    Response runModal(const Request &request) override;
+
+    const QList<Request> &requests() const { return m_requests; }
+    qsizetype pendingAnswerCount() const { return m_answers.size(); }
+    int unexpectedCount() const { return m_unexpected; }
+
+private:
+    struct Answer
+    {
+        qsizetype index = -1;
+        QString title;
+        bool byTitle = false;
+        bool stopped = false;
+        bool suppressed = false;
+    };
+
+    QList<Answer> m_answers;
+    QList<Request> m_requests;
+    int m_unexpected = 0;
+};
+
+} // namespace knvt

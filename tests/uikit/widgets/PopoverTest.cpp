@@ -1,0 +1,194 @@
+#include "uikit/Popover.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using knvt::Popover;
+
+class PopoverTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Popover::animationsEnabled = false;
+        window.setGeometry(100, 100, 400, 300);
+        anchor = new QPushButton(QStringLiteral("New Task"), &window);
+        anchor->setGeometry(20, 20, 100, 30);
+        elsewhere = new QPushButton(QStringLiteral("Other"), &window);
+        elsewhere->setGeometry(20, 200, 100, 30);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+        popover = new Popover(&window);
+        auto *content = new QWidget;
+        auto *layout = new QVBoxLayout(content);
+        field = new QLineEdit;
+        field->setObjectName(QStringLiteral("titleTextField"));
+        layout->addWidget(new QLabel(QStringLiteral("Title")));
+        layout->addWidget(field);
+        content->setFixedSize(200, 100);
+        popover->setContentWidget(content);
+    }
+    void TearDown() override { Popover::animationsEnabled = true; }
+
+    void show(Popover::Behavior behavior)
+    {
+        popover->setBehavior(behavior);
+        popover->showRelativeTo(QRect(), anchor);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(popover));
+    }
+
+    QWidget window;
+    QPushButton *anchor = nullptr;
+    QPushButton *elsewhere = nullptr;
+    Popover *popover = nullptr;
+    QLineEdit *field = nullptr;
+};
+
+TEST_F(PopoverTest, ShowsCentredUnderItsAnchor)
+{
+    show(Popover::Behavior::Transient);
+    EXPECT_TRUE(popover->isShown());
+    EXPECT_EQ(popover->windowType(), Qt::Popup);
+    const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
+    EXPECT_EQ(popover->geometry().top(), anchorRect.bottom() + 1);
+    EXPECT_EQ(popover->geometry().center().x(), anchorRect.center().x());
+    EXPECT_EQ(popover->anchor(), anchor);
+    EXPECT_EQ(popover->findChild<QLineEdit *>(QStringLiteral("titleTextField")), field);
+}
+
+TEST_F(PopoverTest, ATransientPopoverClosesOnAPressOutside)
+{
+    QSignalSpy closed(popover, &Popover::closed);
+    show(Popover::Behavior::Transient);
+    EXPECT_EQ(QApplication::activePopupWidget(), popover);
+    // The offscreen platform never replays a closing press, so the setting itself is what can be checked.
+    EXPECT_TRUE(popover->testAttribute(Qt::WA_NoMouseReplay));
+
+    // Through the window system, so the press is routed the way a real one is while a popup is open.
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, elsewhere->geometry().center());
+    QTRY_VERIFY(!popover->isShown());
+    ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(closed.at(0).at(0).value<Popover::CloseReason>(), Popover::CloseReason::Standard);
+}
+
+TEST_F(PopoverTest, APressInsideKeepsItOpen)
+{
+    show(Popover::Behavior::Transient);
+    QTest::mouseClick(field, Qt::LeftButton);
+    EXPECT_TRUE(popover->isShown());
+
+    popover->performClose();
+    popover->setBehavior(Popover::Behavior::SemiTransient);
+    show(Popover::Behavior::SemiTransient);
+    QTest::mouseClick(field, Qt::LeftButton);
+    EXPECT_TRUE(popover->isShown());
+}
+
+TEST_F(PopoverTest, ASemiTransientPopoverClosesOnAPressElsewhereButNotOnItsAnchor)
+{
+    QSignalSpy closed(popover, &Popover::closed);
+    QSignalSpy clicked(elsewhere, &QPushButton::clicked);
+    show(Popover::Behavior::SemiTransient);
+    EXPECT_EQ(popover->windowType(), Qt::Tool);
+
+    QTest::mousePress(anchor, Qt::LeftButton);
+    QTest::mouseRelease(anchor, Qt::LeftButton);
+    EXPECT_TRUE(popover->isShown()) << "the anchor's own action decides whether it closes";
+
+    QTest::mouseClick(elsewhere, Qt::LeftButton);
+    EXPECT_FALSE(popover->isShown());
+    ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(closed.at(0).at(0).value<Popover::CloseReason>(), Popover::CloseReason::Standard);
+    EXPECT_EQ(clicked.count(), 1) << "a semi-transient popover lets the press through";
+}
+
+TEST_F(PopoverTest, EscapeClosesIt)
+{
+    QSignalSpy closed(popover, &Popover::closed);
+    show(Popover::Behavior::SemiTransient);
+    QTest::keyClick(popover, Qt::Key_Escape);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(closed.count(), 1);
+}
+
+TEST_F(PopoverTest, ReportsEachCloseOnceAndCanBeShownAgain)
+{
+    QSignalSpy closed(popover, &Popover::closed);
+    show(Popover::Behavior::SemiTransient);
+    popover->performClose();
+    popover->performClose();
+    popover->hide();
+    EXPECT_EQ(closed.count(), 1);
+    show(Popover::Behavior::SemiTransient);
+    EXPECT_TRUE(popover->isShown());
+    popover->hide();
+    EXPECT_EQ(closed.count(), 2);
+}
+
+TEST_F(PopoverTest, DraggingADetachablePopoverTearsItOffIntoAWindow)
+{
+    QWidget *detachedWindow = nullptr;
+    popover->setDetachFactory([&](Popover *from) {
+        EXPECT_EQ(from, popover);
+        detachedWindow = new QWidget;
+        detachedWindow->resize(popover->size());
+        return detachedWindow;
+    });
+    EXPECT_TRUE(popover->isDetachable());
+    QSignalSpy closed(popover, &Popover::closed);
+    show(Popover::Behavior::SemiTransient);
+    const QPoint start = popover->pos();
+
+    // The frame around the content is the popover's own background.
+    const QPoint grip(3, 3);
+    QTest::mousePress(popover, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(popover, grip + QPoint(10, 0));
+    EXPECT_TRUE(popover->isShown()) << "a short drag does not tear it off";
+    QTest::mouseMove(popover, grip + QPoint(40, 30));
+    QTest::mouseRelease(popover, Qt::LeftButton, {}, grip + QPoint(40, 30));
+
+    ASSERT_NE(detachedWindow, nullptr);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_TRUE(detachedWindow->isVisible());
+    EXPECT_EQ(detachedWindow->pos(), start + QPoint(40, 30));
+    ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(closed.at(0).at(0).value<Popover::CloseReason>(), Popover::CloseReason::Detached);
+    delete detachedWindow;
+}
+
+TEST_F(PopoverTest, APopoverThatCannotDetachStaysOpen)
+{
+    show(Popover::Behavior::SemiTransient);
+    EXPECT_EQ(popover->detach(), nullptr);
+    EXPECT_TRUE(popover->isShown());
+
+    popover->setDetachFactory([](Popover *) { return nullptr; });
+    EXPECT_EQ(popover->detach(), nullptr);
+    EXPECT_TRUE(popover->isShown());
+
+    const QPoint grip(3, 3);
+    QTest::mousePress(popover, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(popover, grip + QPoint(50, 50));
+    QTest::mouseRelease(popover, Qt::LeftButton, {}, grip + QPoint(50, 50));
+    EXPECT_TRUE(popover->isShown());
+}
+
+TEST_F(PopoverTest, TheFadeEndsFullyShown)
+{
+    Popover::animationsEnabled = true;
+    popover->setAnimates(true);
+    show(Popover::Behavior::SemiTransient);
+    QTRY_COMPARE(popover->windowOpacity(), 1.0);
+}
+
+} // namespace
