@@ -1,0 +1,55 @@
+#include "model/KNVTCDFriendship.h"
+
+#include "model/KNVTCDUser.h"
+
+KNVTCD_DEFINE_TO_ONE(KNVTCDFriendship, KNVTCDUser, inviter, setInviter)
+KNVTCD_DEFINE_TO_ONE(KNVTCDFriendship, KNVTCDUser, invitee, setInvitee)
+
+QJsonObject KNVTCDFriendship::attributesForKeys(const QStringList &keys) const
+{
+    QJsonObject attributes;
+    for (const QString &name : keys) {
+        if (name == QLatin1String("inviter")) {
+            const KNVTCDUser *user = inviter();
+            if (const std::optional<qint64> identifier = user ? user->numericIdentifier() : std::nullopt)
+                attributes.insert(QStringLiteral("inviter_id"), *identifier);
+        } else if (name == QLatin1String("invitee")) {
+            const KNVTCDUser *user = invitee();
+            if (const std::optional<qint64> identifier = user ? user->numericIdentifier() : std::nullopt)
+                attributes.insert(QStringLiteral("invitee_id"), *identifier);
+        }
+    }
+    return attributes;
+}
+
+void KNVTCDFriendship::updateWithAttributes(const QJsonObject &attributes)
+{
+    updateIdentityWithAttributes(attributes);
+    updateDeletedDateWithAttributes(attributes);
+    const QString wireStatus = attributes.value(QLatin1String("status")).toString();
+    if (wireStatus == QLatin1String("pending"))
+        setStatus(KNVTFriendshipStatusPending);
+    else if (wireStatus == QLatin1String("accepted"))
+        setStatus(KNVTFriendshipStatusAccepted);
+    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, QStringLiteral("inviter")))
+        setInviter(user);
+    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, QStringLiteral("invitee")))
+        setInvitee(user);
+    clearChangedKeys();
+}
+
+void KNVTCDFriendship::didChangeValue(std::string_view key)
+{
+    KNVTCDTaskStoreObject::didChangeValue(key);
+    if (key != "inviter" && key != "invitee" && key != "status" && key != "deletedDate")
+        return;
+    const KNVTCDUser *me = myUser();
+    if (!me)
+        return;
+    KNVTCDUser *from = inviter();
+    KNVTCDUser *to = invitee();
+    if (from == me && to)
+        to->updateFriendshipStatus();
+    else if (to == me && from)
+        from->updateFriendshipStatus();
+}

@@ -1,0 +1,69 @@
+#include "model/KNVTCDTaskComment.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDUser.h"
+
+#include "foundation/Clock.h"
+#include "foundation/KNVTRailsDateFormatter.h"
+
+KNVTCD_DEFINE_TO_ONE(KNVTCDTaskComment, KNVTCDTask, task, setTask)
+KNVTCD_DEFINE_TO_ONE(KNVTCDTaskComment, KNVTCDUser, user, setUser)
+
+bool KNVTCDTaskComment::isEdited() const
+{
+    const QDateTime created = createdDate();
+    const QDateTime modified = modifiedDate();
+    if (!numericIdentifier() || !created.isValid() || !modified.isValid())
+        return false;
+    return created.msecsTo(modified) > 5000;
+}
+
+QJsonObject KNVTCDTaskComment::attributesForKeys(const QStringList &keys) const
+{
+    QJsonObject attributes;
+    for (const QString &name : keys) {
+        if (name == QLatin1String("deletedDate")) {
+            const QDateTime deleted = deletedDate();
+            attributes.insert(QStringLiteral("deleted_at"),
+                              deleted.isValid() ? QJsonValue(knvt::KNVTRailsDateFormatter(knvt::KNVTRailsDateFormatterTypeDateTime)
+                                                                 .stringFromDate(deleted))
+                                                : QJsonValue());
+        } else if (name == QLatin1String("task")) {
+            const KNVTCDTask *commented = task();
+            if (const std::optional<qint64> identifier = commented ? commented->numericIdentifier() : std::nullopt) {
+                attributes.insert(QStringLiteral("commentable_id"), *identifier);
+                attributes.insert(QStringLiteral("commentable_type"), QStringLiteral("Task"));
+            }
+        } else if (name == QLatin1String("text")) {
+            if (!text().isNull())
+                attributes.insert(QStringLiteral("text"), text());
+        }
+    }
+    return attributes;
+}
+
+void KNVTCDTaskComment::updateWithAttributes(const QJsonObject &attributes)
+{
+    // The text first: on a synced comment it stamps the modified date, which the service's date then replaces.
+    const QJsonValue textValue = attributes.value(QLatin1String("text"));
+    if (textValue.isNull())
+        setText(QString());
+    else if (textValue.isString())
+        setText(textValue.toString());
+
+    updateIdentityWithAttributes(attributes);
+    updateDeletedDateWithAttributes(attributes);
+    if (KNVTCDUser *author = relatedUserWithAttributes(attributes, QStringLiteral("user")))
+        setUser(author);
+    if (KNVTCDTask *commented
+        = taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("commentable_id")))))
+        setTask(commented);
+    clearChangedKeys();
+}
+
+void KNVTCDTaskComment::didChangeValue(std::string_view key)
+{
+    if (key == "text" && numericIdentifier())
+        setModifiedDate(knvt::Clock::shared().now());
+    KNVTCDTaskStoreObject::didChangeValue(key);
+}

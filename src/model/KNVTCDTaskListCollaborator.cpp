@@ -1,0 +1,231 @@
+#include "model/KNVTCDTaskListCollaborator.h"
+
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
+#include "model/KNVTRecurrence.h"
+
+#include "foundation/KNVTRailsDateFormatter.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+
+KNVTCD_DEFINE_TO_ONE(KNVTCDTaskListCollaborator, KNVTCDTaskList, taskList, setTaskList)
+KNVTCD_DEFINE_TO_ONE(KNVTCDTaskListCollaborator, KNVTCDUser, user, setUser)
+
+namespace {
+
+constexpr qint64 kMyUserFriendshipStatus = 6;
+
+QJsonValue jsonDate(const knvt::KNVTRailsDateFormatter &formatter, const QDateTime &date)
+{
+    if (!date.isValid())
+        return QJsonValue(QJsonValue::Null);
+    return formatter.stringFromDate(date);
+}
+
+// Null clears, anything else is read as a date: a missing key clears as well.
+QDateTime optionalDate(const QJsonObject &attributes, const QString &key)
+{
+    return KNVTCDTaskStoreObject::dateFromJSON(attributes.value(key));
+}
+
+} // namespace
+
+// ---- Role and status ----
+
+unsigned int KNVTCDTaskListCollaborator::taskListCollaboratorRoleForTaskListCollaboratorRoleString(const QString &string)
+{
+    if (string == QLatin1String("owner"))
+        return KNVTTaskListCollaboratorRoleOwner;
+    return KNVTTaskListCollaboratorRoleEditor;
+}
+
+QString KNVTCDTaskListCollaborator::taskListCollaboratorRoleStringForTaskListCollaboratorRole(unsigned int role)
+{
+    return role == KNVTTaskListCollaboratorRoleOwner ? QStringLiteral("owner") : QStringLiteral("editor");
+}
+
+QString KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorRole(unsigned int role)
+{
+    if (role == KNVTTaskListCollaboratorRoleOwner)
+        return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Owner");
+    return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Editor");
+}
+
+unsigned int
+KNVTCDTaskListCollaborator::taskListCollaboratorStatusForTaskListCollaboratorStatusString(const QString &string)
+{
+    if (string == QLatin1String("pending"))
+        return KNVTTaskListCollaboratorStatusPending;
+    if (string == QLatin1String("declined"))
+        return KNVTTaskListCollaboratorStatusDeclined;
+    return KNVTTaskListCollaboratorStatusAccepted;
+}
+
+QString KNVTCDTaskListCollaborator::taskListCollaboratorStatusStringForTaskListCollaboratorStatus(unsigned int status)
+{
+    switch (status) {
+    case KNVTTaskListCollaboratorStatusPending:
+        return QStringLiteral("pending");
+    case KNVTTaskListCollaboratorStatusDeclined:
+        return QStringLiteral("declined");
+    default:
+        return QStringLiteral("accepted");
+    }
+}
+
+QString KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(unsigned int status)
+{
+    switch (status) {
+    case KNVTTaskListCollaboratorStatusPending:
+        return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Pending");
+    case KNVTTaskListCollaboratorStatusAccepted:
+        return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Accepted");
+    case KNVTTaskListCollaboratorStatusDeclined:
+        return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Declined");
+    default:
+        return QStringLiteral("-");
+    }
+}
+
+// ---- Review schedule ----
+
+std::shared_ptr<KNVTRecurrence> KNVTCDTaskListCollaborator::reviewRecurrence() const
+{
+    const QString string = reviewRecurrenceString();
+    if (string.isEmpty())
+        return nullptr;
+    return KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(string.split(QLatin1Char(' ')));
+}
+
+void KNVTCDTaskListCollaborator::setReviewRecurrence(const std::shared_ptr<KNVTRecurrence> &recurrence)
+{
+    setReviewRecurrenceString(recurrence ? recurrence->recurrenceComponentStrings().join(QLatin1Char(' ')) : QString());
+}
+
+// ---- Wire mapping ----
+
+QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &keys) const
+{
+    const knvt::KNVTRailsDateFormatter formatter(knvt::KNVTRailsDateFormatterTypeDateTime);
+    QJsonObject attributes;
+    for (const QString &key : keys) {
+        if (key == QLatin1String("deletedDate")) {
+            attributes.insert(QStringLiteral("deleted_at"), jsonDate(formatter, deletedDate()));
+        } else if (key == QLatin1String("role")) {
+            attributes.insert(QStringLiteral("role"),
+                              taskListCollaboratorRoleStringForTaskListCollaboratorRole(unsigned(role().value_or(0))));
+        } else if (key == QLatin1String("status")) {
+            attributes.insert(QStringLiteral("status"), taskListCollaboratorStatusStringForTaskListCollaboratorStatus(
+                                                            unsigned(status().value_or(0))));
+        } else if (key == QLatin1String("taskList")) {
+            if (const KNVTCDTaskList *list = taskList()) {
+                if (const std::optional<qint64> id = list->numericIdentifier())
+                    attributes.insert(QStringLiteral("task_list_id"), *id);
+            }
+        } else if (key == QLatin1String("taskListTypeOrderIndex")) {
+            const std::optional<qint64> index = taskListTypeOrderIndex();
+            attributes.insert(QStringLiteral("task_list_type_order_index"),
+                              index ? QJsonValue(*index) : QJsonValue(QJsonValue::Null));
+        } else if (key == QLatin1String("reviewedDate")) {
+            attributes.insert(QStringLiteral("reviewed_at"), jsonDate(formatter, reviewedDate()));
+        } else if (key == QLatin1String("reviewDate")) {
+            attributes.insert(QStringLiteral("review_at"), jsonDate(formatter, reviewDate()));
+        } else if (key == QLatin1String("reviewRecurrenceString")) {
+            // A removed schedule must reach the service as "no rules"; leaving the key out would keep the old one
+            // there, and it would come back with the next pull.
+            const QString string = reviewRecurrenceString();
+            attributes.insert(QStringLiteral("review_recurrence"),
+                              string.isEmpty() ? QJsonArray() : QJsonArray::fromStringList(string.split(QLatin1Char(' '))));
+        } else if (key == QLatin1String("user")) {
+            if (const KNVTCDUser *member = user()) {
+                if (const std::optional<qint64> id = member->numericIdentifier())
+                    attributes.insert(QStringLiteral("user_id"), *id);
+            }
+        }
+    }
+    return attributes;
+}
+
+void KNVTCDTaskListCollaborator::updateWithAttributes(const QJsonObject &attributes)
+{
+    updateIdentityWithAttributes(attributes);
+    updateDeletedDateWithAttributes(attributes);
+
+    if (KNVTCDUser *member = relatedUserWithAttributes(attributes, QStringLiteral("user")))
+        setUser(member);
+
+    if (const std::optional<qint64> listIdentifier =
+            numericIdentifierFromJSON(attributes.value(QLatin1String("task_list_id")))) {
+        if (KNVTCDTaskList *list = taskListForNumericIdentifier(listIdentifier))
+            setTaskList(list);
+    }
+
+    const QJsonValue roleValue = attributes.value(QLatin1String("role"));
+    if (roleValue.isString())
+        setRole(taskListCollaboratorRoleForTaskListCollaboratorRoleString(roleValue.toString()));
+
+    const QJsonValue statusValue = attributes.value(QLatin1String("status"));
+    if (statusValue.isString())
+        setStatus(taskListCollaboratorStatusForTaskListCollaboratorStatusString(statusValue.toString()));
+
+    const QJsonValue indexValue = attributes.value(QLatin1String("task_list_type_order_index"));
+    if (indexValue.isDouble())
+        setTaskListTypeOrderIndex(indexValue.toInteger());
+
+    setReviewedDate(optionalDate(attributes, QStringLiteral("reviewed_at")));
+    setReviewDate(optionalDate(attributes, QStringLiteral("review_at")));
+
+    const QJsonValue recurrenceValue = attributes.value(QLatin1String("review_recurrence"));
+    if (recurrenceValue.isArray()) {
+        QStringList rules;
+        for (const QJsonValue &rule : recurrenceValue.toArray())
+            rules.append(rule.toString());
+        // An empty array is an empty text, not none (joining no words gives a null string).
+        const QString joined = rules.join(QLatin1Char(' '));
+        setReviewRecurrenceString(joined.isNull() ? QStringLiteral("") : joined);
+    } else {
+        setReviewRecurrenceString(QString());
+    }
+
+    clearChangedKeys();
+}
+
+// ---- Change tracking ----
+
+void KNVTCDTaskListCollaborator::didChangeValue(std::string_view key)
+{
+    updateTaskListMirrors(key);
+    KNVTCDTaskStoreObject::didChangeValue(key);
+}
+
+bool KNVTCDTaskListCollaborator::excludesChangedKey(std::string_view key) const
+{
+    return key == "taskList" || key == "user";
+}
+
+void KNVTCDTaskListCollaborator::updateTaskListMirrors(std::string_view key)
+{
+    const bool identityChanged = key == "user" || key == "taskList";
+    if (!identityChanged && key != "status" && key != "taskListTypeOrderIndex")
+        return;
+    KNVTCDUser *member = user();
+    KNVTCDTaskList *list = taskList();
+    if (!member || !list || member->friendshipStatus() != kMyUserFriendshipStatus)
+        return;
+
+    // The list copies a mirror into this row only when the two differ, so neither copy echoes back.
+    if (identityChanged || key == "status") {
+        const std::optional<qint64> rowStatus = status();
+        const std::optional<qint64> mirror = list->taskListCollaboratorStatus();
+        if (rowStatus && (!mirror || *mirror != *rowStatus))
+            list->setTaskListCollaboratorStatus(rowStatus);
+    }
+    // The order index travels on this row, so a pull must reach the mirror that the lists are sorted by.
+    if (identityChanged || key == "taskListTypeOrderIndex") {
+        const std::optional<qint64> rowIndex = taskListTypeOrderIndex();
+        const std::optional<qint64> mirror = list->taskListCollaboratorTaskListTypeOrderIndex();
+        if (rowIndex && (!mirror || *mirror != *rowIndex))
+            list->setTaskListCollaboratorTaskListTypeOrderIndex(rowIndex);
+    }
+}

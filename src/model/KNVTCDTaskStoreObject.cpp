@@ -1,0 +1,457 @@
+#include "model/KNVTCDTaskStoreObject.h"
+
+#include "model/ContextAdditions.h"
+#include "model/KNVTCDAccount.h"
+#include "model/KNVTCDFriendship.h"
+#include "model/KNVTCDTag.h"
+#include "model/KNVTCDTaggedTask.h"
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskComment.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
+#include "model/KNVTCDTaskWatcher.h"
+#include "model/KNVTCDUser.h"
+
+#include "objectstore/Where.h"
+
+#include "foundation/DataAdditions.h"
+#include "foundation/KNVTRailsDateFormatter.h"
+#include "foundation/StringAdditions.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+
+using namespace ostore::where;
+
+namespace {
+
+const QString kChangedKeysString = QStringLiteral("changedKeysString");
+const QString kNumericIdentifier = QStringLiteral("numericIdentifier");
+const QString kCreatedDate = QStringLiteral("createdDate");
+const QString kModifiedDate = QStringLiteral("modifiedDate");
+const QString kDeletedDate = QStringLiteral("deletedDate");
+const QString kPlainTextType = QStringLiteral("text/plain");
+
+// Bookkeeping of the sync itself, never a local change to push.
+bool isSyncBookkeepingKey(std::string_view key)
+{
+    return key == "changedKeysString" || key == "numericIdentifier" || key == "createdDate" || key == "modifiedDate";
+}
+
+// One collator for every title comparison: building one per comparison would dominate the sort.
+int compareLocalizedCaseInsensitive(const QString &a, const QString &b)
+{
+    static QCollator collator = [] {
+        QCollator c{QLocale()};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator.compare(a, b);
+}
+
+template <class T>
+T *firstObject(const KNVTCDTaskStoreObject *receiver, const QString &entityName, const ostore::Predicate &predicate)
+{
+    ostore::Context *context = receiver->context();
+    if (!context)
+        return nullptr;
+    return static_cast<T *>(knvt::firstObjectForFetchRequestForEntityName(*context, entityName, predicate));
+}
+
+} // namespace
+
+// ---- Change tracking ----
+
+void KNVTCDTaskStoreObject::didChangeValue(std::string_view key)
+{
+    recordChangedKey(key);
+}
+
+void KNVTCDTaskStoreObject::recordChangedKey(std::string_view key)
+{
+    if (isSyncBookkeepingKey(key) || excludesChangedKey(key) || !hasProperty(kChangedKeysString))
+        return;
+    const QString current = stringForKey(kChangedKeysString);
+    QSet<QString> keys;
+    if (!current.isNull())
+        keys = knvt::componentSetSeparatedByString(current, QStringLiteral(" "));
+    // An empty piece (from an empty string) names no key and would only put a stray blank into the string.
+    keys.remove(QString());
+    const QString added = QString::fromUtf8(key.data(), qsizetype(key.size()));
+    if (keys.contains(added))
+        return;
+    keys.insert(added);
+    QStringList sorted(keys.begin(), keys.end());
+    // The set has no order of its own; sorting keeps the stored string the same from run to run.
+    std::sort(sorted.begin(), sorted.end());
+    setValue(kChangedKeysString, sorted.join(QLatin1Char(' ')));
+}
+
+bool KNVTCDTaskStoreObject::excludesChangedKey(std::string_view key) const
+{
+    Q_UNUSED(key);
+    return false;
+}
+
+QStringList KNVTCDTaskStoreObject::changedKeys() const
+{
+    if (!hasProperty(kChangedKeysString))
+        return {};
+    const QString string = stringForKey(kChangedKeysString);
+    if (string.isNull())
+        return {};
+    return string.split(QLatin1Char(' '));
+}
+
+void KNVTCDTaskStoreObject::clearChangedKeys()
+{
+    if (hasProperty(kChangedKeysString))
+        setValue(kChangedKeysString, ostore::Value());
+}
+
+// ---- Merge and fill ----
+
+bool KNVTCDTaskStoreObject::wasFilledFromService() const
+{
+    return dateForKey(kCreatedDate).isValid();
+}
+
+bool KNVTCDTaskStoreObject::mergeAttributes(const QJsonObject &attributes)
+{
+    bool apply = !wasFilledFromService() || mergesRegardlessOfDate();
+    if (!apply) {
+        const QDateTime local = dateForKey(kModifiedDate);
+        if (!local.isValid()) {
+            // Nothing to be newer than: the service's copy is the only dated one.
+            apply = true;
+        } else {
+            // Without a readable date the reply cannot be shown to be newer, and applying it could throw away
+            // local changes that have not been pushed yet.
+            const QDateTime remote = dateFromJSON(attributes.value(QLatin1String("updated_at")));
+            apply = remote.isValid() && local < remote;
+        }
+    }
+    if (apply)
+        updateWithAttributes(attributes);
+    return apply;
+}
+
+void KNVTCDTaskStoreObject::updateWithAttributes(const QJsonObject &attributes)
+{
+    updateIdentityWithAttributes(attributes);
+    updateDeletedDateWithAttributes(attributes);
+    clearChangedKeys();
+}
+
+void KNVTCDTaskStoreObject::updateIdentityWithAttributes(const QJsonObject &attributes)
+{
+    if (hasProperty(kNumericIdentifier)) {
+        const std::optional<qint64> id = numericIdentifierFromJSON(attributes.value(QLatin1String("id")));
+        setValue(kNumericIdentifier, id ? ostore::Value(*id) : ostore::Value());
+    }
+    if (hasProperty(kCreatedDate))
+        setValue(kCreatedDate, dateFromJSON(attributes.value(QLatin1String("created_at"))));
+    if (hasProperty(kModifiedDate))
+        setValue(kModifiedDate, dateFromJSON(attributes.value(QLatin1String("updated_at"))));
+}
+
+void KNVTCDTaskStoreObject::updateDeletedDateWithAttributes(const QJsonObject &attributes)
+{
+    const QJsonValue deletedAt = attributes.value(QLatin1String("deleted_at"));
+    if (deletedAt.isString() && hasProperty(kDeletedDate))
+        setValue(kDeletedDate, dateFromJSON(deletedAt));
+}
+
+KNVTCDUser *KNVTCDTaskStoreObject::relatedUserWithAttributes(const QJsonObject &attributes, const QString &name)
+{
+    const std::optional<qint64> id = numericIdentifierFromJSON(attributes.value(name + QLatin1String("_id")));
+    if (!id)
+        return nullptr;
+    if (KNVTCDUser *user = userForNumericIdentifier(id))
+        return user;
+    const QJsonValue embedded = attributes.value(name);
+    ostore::Context *ctx = context();
+    if (!embedded.isObject() || !ctx)
+        return nullptr;
+    auto *user = static_cast<KNVTCDUser *>(knvt::insertNewObjectForEntityForName(*ctx, QStringLiteral("KNVTCDUser")));
+    user->updateWithAttributes(embedded.toObject());
+    return user;
+}
+
+std::optional<qint64> KNVTCDTaskStoreObject::numericIdentifierFromJSON(const QJsonValue &value)
+{
+    if (!value.isDouble())
+        return std::nullopt;
+    const qint64 id = value.toInteger();
+    // toInteger() gives 0 for a number with a fraction.
+    if (id == 0 && value.toDouble() != 0.0)
+        return std::nullopt;
+    return id;
+}
+
+QDateTime KNVTCDTaskStoreObject::dateFromJSON(const QJsonValue &value)
+{
+    if (!value.isString())
+        return QDateTime();
+    return knvt::KNVTRailsDateFormatter(knvt::KNVTRailsDateFormatterTypeDateTime).dateFromString(value.toString());
+}
+
+// ---- Lookups ----
+
+KNVTCDUser *KNVTCDTaskStoreObject::userForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    // "numericIdentifier == %@"
+    return firstObject<KNVTCDUser>(this, QStringLiteral("KNVTCDUser"), key(kNumericIdentifier) == *numericIdentifier);
+}
+
+KNVTCDUser *KNVTCDTaskStoreObject::myUser() const
+{
+    // "friendshipStatus == %@" with 6
+    return firstObject<KNVTCDUser>(this, QStringLiteral("KNVTCDUser"), key(QStringLiteral("friendshipStatus")) == 6);
+}
+
+KNVTCDTask *KNVTCDTaskStoreObject::taskForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    return firstObject<KNVTCDTask>(this, QStringLiteral("KNVTCDTask"), key(kNumericIdentifier) == *numericIdentifier);
+}
+
+KNVTCDTaskList *KNVTCDTaskStoreObject::taskListForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    return firstObject<KNVTCDTaskList>(this, QStringLiteral("KNVTCDTaskList"),
+                                       key(kNumericIdentifier) == *numericIdentifier);
+}
+
+KNVTCDTaskListCollaborator *KNVTCDTaskStoreObject::taskListCollaboratorForTaskList(const KNVTCDTaskList *taskList,
+                                                                                   const KNVTCDUser *user) const
+{
+    // "taskList == %@ AND user == %@"
+    return firstObject<KNVTCDTaskListCollaborator>(
+        this, QStringLiteral("KNVTCDTaskListCollaborator"),
+        key(QStringLiteral("taskList")) == taskList && key(QStringLiteral("user")) == user);
+}
+
+KNVTCDTaskWatcher *KNVTCDTaskStoreObject::taskWatcherForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    return firstObject<KNVTCDTaskWatcher>(this, QStringLiteral("KNVTCDTaskWatcher"),
+                                          key(kNumericIdentifier) == *numericIdentifier);
+}
+
+KNVTCDTaskComment *KNVTCDTaskStoreObject::taskCommentForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    return firstObject<KNVTCDTaskComment>(this, QStringLiteral("KNVTCDTaskComment"),
+                                          key(kNumericIdentifier) == *numericIdentifier);
+}
+
+KNVTCDTag *KNVTCDTaskStoreObject::tagForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    return firstObject<KNVTCDTag>(this, QStringLiteral("KNVTCDTag"), key(kNumericIdentifier) == *numericIdentifier);
+}
+
+KNVTCDTaggedTask *KNVTCDTaskStoreObject::taggedTaskForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    return firstObject<KNVTCDTaggedTask>(this, QStringLiteral("KNVTCDTaggedTask"),
+                                         key(kNumericIdentifier) == *numericIdentifier);
+}
+
+KNVTCDTaggedTask *KNVTCDTaskStoreObject::taggedTaskForTag(const KNVTCDTag *tag, const KNVTCDTask *task) const
+{
+    // "tag == %@ AND task == %@ && deletedDate == nil"
+    return firstObject<KNVTCDTaggedTask>(this, QStringLiteral("KNVTCDTaggedTask"),
+                                         key(QStringLiteral("tag")) == tag && key(QStringLiteral("task")) == task
+                                             && isNull(kDeletedDate));
+}
+
+KNVTCDFriendship *KNVTCDTaskStoreObject::friendshipForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    return firstObject<KNVTCDFriendship>(this, QStringLiteral("KNVTCDFriendship"),
+                                         key(kNumericIdentifier) == *numericIdentifier);
+}
+
+KNVTCDFriendship *KNVTCDTaskStoreObject::friendshipForInviter(const KNVTCDUser *inviter,
+                                                              const KNVTCDUser *invitee) const
+{
+    // "inviter == %@ AND invitee == %@"
+    return firstObject<KNVTCDFriendship>(this, QStringLiteral("KNVTCDFriendship"),
+                                         key(QStringLiteral("inviter")) == inviter
+                                             && key(QStringLiteral("invitee")) == invitee);
+}
+
+KNVTCDFriendship *KNVTCDTaskStoreObject::friendshipForInviterNumericIdentifier(
+    std::optional<qint64> inviterNumericIdentifier, std::optional<qint64> inviteeNumericIdentifier) const
+{
+    if (!inviterNumericIdentifier || !inviteeNumericIdentifier)
+        return nullptr;
+    // "inviter.numericIdentifier == %@ AND invitee.numericIdentifier == %@"
+    return firstObject<KNVTCDFriendship>(
+        this, QStringLiteral("KNVTCDFriendship"),
+        key(QStringLiteral("inviter.numericIdentifier")) == *inviterNumericIdentifier
+            && key(QStringLiteral("invitee.numericIdentifier")) == *inviteeNumericIdentifier);
+}
+
+KNVTCDAccount *KNVTCDTaskStoreObject::accountForNumericIdentifier(std::optional<qint64> numericIdentifier) const
+{
+    if (!numericIdentifier)
+        return nullptr;
+    return firstObject<KNVTCDAccount>(this, QStringLiteral("KNVTCDAccount"),
+                                      key(kNumericIdentifier) == *numericIdentifier);
+}
+
+// ---- Comparators ----
+
+namespace {
+
+QDateTime scheduleDate(const QDateTime &start, const QDateTime &due)
+{
+    if (start.isValid() && due.isValid())
+        return std::min(start, due);
+    return start.isValid() ? start : due;
+}
+
+// Newest first; undated last.
+bool newerStatusModifiedDate(const QDateTime &a, const QDateTime &b)
+{
+    if (a.isValid() != b.isValid())
+        return a.isValid();
+    return a.isValid() && a > b;
+}
+
+} // namespace
+
+KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::scheduledObjectComparator()
+{
+    return [](const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b) {
+        const QDateTime da = scheduleDate(a->dateForKey(QStringLiteral("startDate")), a->dateForKey(QStringLiteral("dueDate")));
+        const QDateTime db = scheduleDate(b->dateForKey(QStringLiteral("startDate")), b->dateForKey(QStringLiteral("dueDate")));
+        if (da.isValid() != db.isValid())
+            return da.isValid();
+        if (da.isValid() && da != db)
+            return da < db;
+        return compareLocalizedCaseInsensitive(a->stringForKey(QStringLiteral("title")),
+                                               b->stringForKey(QStringLiteral("title")))
+               < 0;
+    };
+}
+
+KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::somedayObjectComparator()
+{
+    return objectTitleComparator();
+}
+
+KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::completedObjectComparator()
+{
+    return [](const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b) {
+        return newerStatusModifiedDate(a->dateForKey(QStringLiteral("statusModifiedDate")),
+                                       b->dateForKey(QStringLiteral("statusModifiedDate")));
+    };
+}
+
+KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::archivedObjectComparator()
+{
+    return completedObjectComparator();
+}
+
+KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::objectTitleComparator()
+{
+    return [](const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b) {
+        return compareLocalizedCaseInsensitive(a->stringForKey(QStringLiteral("title")),
+                                               b->stringForKey(QStringLiteral("title")))
+               < 0;
+    };
+}
+
+// ---- Pasteboard ----
+
+const QStringList &KNVTCDTaskStoreObject::readableTypesForPasteboard()
+{
+    static const QStringList types{QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI), kPlainTextType};
+    return types;
+}
+
+const QStringList &KNVTCDTaskStoreObject::writableTypesForPasteboard() const
+{
+    return readableTypesForPasteboard();
+}
+
+QVariant KNVTCDTaskStoreObject::pasteboardPropertyListForType(const QString &type) const
+{
+    if (type == QLatin1String(KNVTTastStoreManagedObjectDragAndDropUTI))
+        return QVariant(knvt::managedObjectIDURIRepresentation(*this));
+    if (type == kPlainTextType)
+        return QVariant(hasPasteboardString() ? pasteboardString() : description());
+    return QVariant();
+}
+
+KNVTCDTaskStoreObject::PasteboardReadingOptions KNVTCDTaskStoreObject::readingOptionsForType(const QString &type)
+{
+    if (type == QLatin1String(KNVTTastStoreManagedObjectDragAndDropUTI))
+        return PasteboardReadingAsKeyedArchive;
+    if (type == kPlainTextType)
+        return PasteboardReadingAsString;
+    return PasteboardReadingAsData;
+}
+
+QString KNVTCDTaskStoreObject::description() const
+{
+    return QStringLiteral("<%1: %2>").arg(entity().name, knvt::managedObjectIDURIStringRepresentation(*this));
+}
+
+QUrl KNVTCDTaskStoreObject::localURL() const
+{
+    const QString uri = knvt::managedObjectIDURIStringRepresentation(*this);
+    return QUrl(QStringLiteral("quillvane://api/1/managed_objects/%1").arg(knvt::base64Encoded(uri.toUtf8())));
+}
+
+// ---- Generic attribute reads ----
+
+bool KNVTCDTaskStoreObject::hasProperty(const QString &key) const
+{
+    return entity().property(key) >= 0;
+}
+
+std::optional<qint64> KNVTCDTaskStoreObject::intForKey(const QString &key) const
+{
+    if (!hasProperty(key))
+        return std::nullopt;
+    const ostore::Value v = value(key);
+    if (const qint64 *i = std::get_if<qint64>(&v))
+        return *i;
+    return std::nullopt;
+}
+
+QString KNVTCDTaskStoreObject::stringForKey(const QString &key) const
+{
+    if (!hasProperty(key))
+        return QString();
+    const ostore::Value v = value(key);
+    if (const QString *s = std::get_if<QString>(&v))
+        return *s;
+    return QString();
+}
+
+QDateTime KNVTCDTaskStoreObject::dateForKey(const QString &key) const
+{
+    if (!hasProperty(key))
+        return QDateTime();
+    const ostore::Value v = value(key);
+    if (const QDateTime *d = std::get_if<QDateTime>(&v))
+        return *d;
+    return QDateTime();
+}

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "objectstore/Object.h"
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QStringList>
+#include <QUrl>
+#include <QVariant>
+
+#include <functional>
+#include <optional>
+#include <string_view>
+
+class KNVTCDAccount;
+class KNVTCDFriendship;
+class KNVTCDTag;
+class KNVTCDTaggedTask;
+class KNVTCDTask;
+class KNVTCDTaskComment;
+class KNVTCDTaskList;
+class KNVTCDTaskListCollaborator;
+class KNVTCDTaskWatcher;
+class KNVTCDUser;
+
+// The drag type of task-store objects: its payload names objects by their identifier URIs. The spelling is the
+// stored form other processes and older versions use.
+inline constexpr char KNVTTastStoreManagedObjectDragAndDropUTI[] = "KNVTTastStoreManagedObjectDragAndDropUTI";
+
+// Base of every entity of the task store. It declares no stored attributes: each entity declares the synced ones it
+// has (numericIdentifier, eTag, needsUpdating, createdDate, modifiedDate, deletedDate, changedKeysString), and the
+// behaviour here works on whichever of them the entity has.
+class KNVTCDTaskStoreObject : public ostore::Object
+{
+public:
+    // Strict "a comes before b", for std::stable_sort and friends.
+    using Comparator = std::function<bool(const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b)>;
+
+    enum PasteboardReadingOptions : unsigned {
+        PasteboardReadingAsData = 0,
+        PasteboardReadingAsString = 1,
+        PasteboardReadingAsKeyedArchive = 4,
+    };
+
+    // -- Change tracking ---------------------------------------------------------------------------------------
+    // Records `key` in changedKeysString (see recordChangedKey). Entities with side effects of their own override
+    // this, run them and then call it.
+    void didChangeValue(std::string_view key) override;
+    // The words of changedKeysString; empty when nothing changed or the entity does not track changes.
+    QStringList changedKeys() const;
+
+    // -- Merge with the sync service -----------------------------------------------------------------------------
+    // Newer wins: applies `attributes` through updateWithAttributes() when this object was never filled from the
+    // service, when mergesRegardlessOfDate() says so, when it has no modifiedDate to compare with, or when the
+    // reply's "updated_at" is strictly later than modifiedDate. A reply without a readable "updated_at" is not
+    // applied to an object that has one. Returns whether it applied the reply.
+    bool mergeAttributes(const QJsonObject &attributes);
+    // Fills the object from the service's JSON and clears changedKeysString. This default fills the synced fields
+    // every entity shares; entities with keys of their own override it and call the pieces below in their order.
+    virtual void updateWithAttributes(const QJsonObject &attributes);
+
+    // Pieces of updateWithAttributes(), each touching only the attributes the entity has:
+    // "id", "created_at" and "updated_at" into numericIdentifier, createdDate and modifiedDate (a missing or
+    // unreadable value gives none).
+    void updateIdentityWithAttributes(const QJsonObject &attributes);
+    // "deleted_at" into deletedDate, only when it is a string; null or missing leaves the tombstone alone.
+    void updateDeletedDateWithAttributes(const QJsonObject &attributes);
+    // The user a relationship named `name` should point to after a fill, from "<name>_id" and "<name>": the user
+    // with that identifier; failing that a new user, inserted into this object's context and filled from the
+    // "<name>" dictionary; nullptr when the relationship is to stay as it is (no number under "<name>_id", or an
+    // unknown user without a dictionary).
+    KNVTCDUser *relatedUserWithAttributes(const QJsonObject &attributes, const QString &name);
+    // Discards every key recorded so far, the last step of a fill.
+    void clearChangedKeys();
+
+    // The service's identifier in a JSON value: none unless it is a whole number.
+    static std::optional<qint64> numericIdentifierFromJSON(const QJsonValue &value);
+    // A service date-time in a JSON value: invalid unless it is a string in the service's format.
+    static QDateTime dateFromJSON(const QJsonValue &value);
+
+    // -- Lookups in this object's context ------------------------------------------------------------------------
+    // Each returns the newest match or nullptr. Lookups by identifier include tombstones, and return nullptr for a
+    // missing identifier instead of matching the objects that were never pushed.
+    KNVTCDUser *userForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+    KNVTCDUser *myUser() const;
+    KNVTCDTask *taskForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+    KNVTCDTaskList *taskListForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+    // Tombstoned rows included.
+    KNVTCDTaskListCollaborator *taskListCollaboratorForTaskList(const KNVTCDTaskList *taskList,
+                                                                const KNVTCDUser *user) const;
+    KNVTCDTaskWatcher *taskWatcherForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+    KNVTCDTaskComment *taskCommentForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+    KNVTCDTag *tagForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+    KNVTCDTaggedTask *taggedTaskForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+    // Live links only: a tombstoned link is not found.
+    KNVTCDTaggedTask *taggedTaskForTag(const KNVTCDTag *tag, const KNVTCDTask *task) const;
+    KNVTCDFriendship *friendshipForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+    KNVTCDFriendship *friendshipForInviter(const KNVTCDUser *inviter, const KNVTCDUser *invitee) const;
+    KNVTCDFriendship *friendshipForInviterNumericIdentifier(std::optional<qint64> inviterNumericIdentifier,
+                                                            std::optional<qint64> inviteeNumericIdentifier) const;
+    KNVTCDAccount *accountForNumericIdentifier(std::optional<qint64> numericIdentifier) const;
+
+    // -- Comparators over tasks and task lists (title, startDate, dueDate, statusModifiedDate) -------------------
+    // By schedule date (the earlier of start and due date, else whichever is set) ascending, then by title;
+    // objects with neither date come last.
+    static Comparator scheduledObjectComparator();
+    static Comparator somedayObjectComparator();
+    // Newest statusModifiedDate first; objects without one come last.
+    static Comparator completedObjectComparator();
+    static Comparator archivedObjectComparator();
+    // By title, localized and case-insensitive.
+    static Comparator objectTitleComparator();
+
+    // -- Pasteboard ----------------------------------------------------------------------------------------------
+    // The drag type, then plain text ("text/plain").
+    static const QStringList &readableTypesForPasteboard();
+    const QStringList &writableTypesForPasteboard() const;
+    // The identifier URI (QUrl) for the drag type; for plain text pasteboardString() when there is one, else
+    // description(); an invalid QVariant for any other type.
+    QVariant pasteboardPropertyListForType(const QString &type) const;
+    static PasteboardReadingOptions readingOptionsForType(const QString &type);
+    // "<EntityName: identifier URI>".
+    virtual QString description() const;
+
+    // -- Text hooks ----------------------------------------------------------------------------------------------
+    virtual QString pasteboardString() const { return {}; }
+    virtual QString HTMLStringForPrinting() const { return {}; }
+    virtual QString HTMLOverviewStringForPrinting() const { return HTMLStringForPrinting(); }
+    virtual QString shareActivityText() const { return {}; }
+    virtual QString localNotificationBody() const { return {}; }
+    virtual QString localNotificationAction() const { return {}; }
+    bool hasPasteboardString() const { return !pasteboardString().isEmpty(); }
+    bool hasHTMLStringForPrinting() const { return !HTMLStringForPrinting().isEmpty(); }
+    bool hasHTMLOverviewStringForPrinting() const { return !HTMLOverviewStringForPrinting().isEmpty(); }
+    bool canShowInLocalNotification() const { return !localNotificationBody().isEmpty(); }
+    bool shouldShowInLocalNotification() const { return canShowInLocalNotification(); }
+
+    // "quillvane://api/1/managed_objects/<Base64 of the identifier URI string>"; nothing opens it.
+    QUrl localURL() const;
+
+protected:
+    KNVTCDTaskStoreObject() = default;
+
+    // Adds `key` to changedKeysString unless it is one of the synced bookkeeping keys or excludesChangedKey() says
+    // so. Writes the string only when the key is new, so a repeated write records nothing more.
+    void recordChangedKey(std::string_view key);
+    // Keys of an entity that must never be pushed as changes (relationships the service maintains, mirrors).
+    virtual bool excludesChangedKey(std::string_view key) const;
+    // Whether the object was ever filled from the service: by default it has a createdDate. Entities whose
+    // createdDate can be set locally test numericIdentifier instead.
+    virtual bool wasFilledFromService() const;
+    // Lets an entity take the service's reply whatever its date (a list waiting for a full update does).
+    virtual bool mergesRegardlessOfDate() const { return false; }
+
+    // Generic reads of attributes the concrete entity may or may not have; none when it lacks them.
+    bool hasProperty(const QString &key) const;
+    std::optional<qint64> intForKey(const QString &key) const;
+    QString stringForKey(const QString &key) const;
+    QDateTime dateForKey(const QString &key) const;
+};

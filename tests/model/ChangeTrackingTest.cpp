@@ -1,0 +1,110 @@
+#include "ModelTest.h"
+
+#include <QSet>
+
+namespace {
+
+QSet<QString> asSet(const QStringList &list)
+{
+    return QSet<QString>(list.begin(), list.end());
+}
+
+using ModelChangeTrackingTest = ModelTest;
+
+TEST_F(ModelChangeTrackingTest, RecordsEachChangedKeyOnce)
+{
+    auto *task = insert<KNVTCDTask>();
+    // A new task records its initial status; start from a clean slate to watch the title alone.
+    task->setChangedKeysString(QString());
+    task->setTitle(QStringLiteral("Write report"));
+    task->setTitle(QStringLiteral("Write the report"));
+    EXPECT_EQ(task->changedKeysString(), QStringLiteral("title"));
+    EXPECT_EQ(task->changedKeys(), QStringList{QStringLiteral("title")});
+
+    task->setNotes(QStringLiteral("by Friday"));
+    task->setDueDate(date());
+    task->setTitle(QStringLiteral("again"));
+    EXPECT_EQ(asSet(task->changedKeys()),
+              (QSet<QString>{QStringLiteral("title"), QStringLiteral("notes"), QStringLiteral("dueDate")}));
+    EXPECT_EQ(task->changedKeys().size(), 3);
+}
+
+TEST_F(ModelChangeTrackingTest, RecordsRelationshipsAndRewritesOfTheSameValue)
+{
+    auto *list = insert<KNVTCDTaskList>();
+    auto *task = insert<KNVTCDTask>();
+    task->setTitle(QStringLiteral("Same"));
+    save();
+    task->setChangedKeysString(QString());
+    save();
+    ASSERT_TRUE(task->changedKeys().isEmpty());
+
+    // The service must hear about a rewrite even when the value did not change.
+    task->setTitle(QStringLiteral("Same"));
+    task->setTaskList(list);
+    EXPECT_EQ(asSet(task->changedKeys()), (QSet<QString>{QStringLiteral("title"), QStringLiteral("taskList")}));
+}
+
+TEST_F(ModelChangeTrackingTest, SyncBookkeepingKeysRecordNothing)
+{
+    auto *task = insert<KNVTCDTask>();
+    task->setNumericIdentifier(12);
+    task->setCreatedDate(date());
+    task->setModifiedDate(date(5));
+    task->setChangedKeysString(QString());
+    EXPECT_TRUE(task->changedKeysString().isNull());
+    EXPECT_TRUE(task->changedKeys().isEmpty());
+}
+
+TEST_F(ModelChangeTrackingTest, EntityCanExcludeKeysOfItsOwn)
+{
+    close();
+    open(testNoteModel, kTestNoteFile);
+    auto *note = insert<KNVTTestNote>();
+    note->setMirror(QStringLiteral("copied from elsewhere"));
+    EXPECT_TRUE(note->changedKeysString().isNull());
+    note->setTitle(QStringLiteral("Note"));
+    EXPECT_EQ(note->changedKeys(), QStringList{QStringLiteral("title")});
+}
+
+TEST_F(ModelChangeTrackingTest, EntitiesWithoutTrackingStayQuiet)
+{
+    auto *user = insert<KNVTCDUser>();
+    user->setFirstName(QStringLiteral("Daz"));
+    user->setNumericIdentifier(3);
+    EXPECT_TRUE(user->changedKeys().isEmpty());
+    auto *avatar = insert<KNVTCDAvatar>();
+    avatar->setFileExtension(QStringLiteral("png"));
+    EXPECT_TRUE(avatar->changedKeys().isEmpty());
+    save();
+}
+
+TEST_F(ModelChangeTrackingTest, ChangedKeysSplitsTheStoredString)
+{
+    auto *tag = insert<KNVTCDTag>();
+    tag->setChangedKeysString(QStringLiteral("title creator"));
+    EXPECT_EQ(tag->changedKeys(), (QStringList{QStringLiteral("title"), QStringLiteral("creator")}));
+    tag->setTitle(QStringLiteral("home"));
+    EXPECT_EQ(tag->changedKeys().size(), 2);
+
+    // An empty string holds no key: the next key must not come with a stray blank.
+    tag->setChangedKeysString(QStringLiteral(""));
+    tag->setTitle(QStringLiteral("work"));
+    EXPECT_EQ(tag->changedKeysString(), QStringLiteral("title"));
+}
+
+TEST_F(ModelChangeTrackingTest, FillFromServiceDiscardsEverythingRecorded)
+{
+    auto *comment = insert<KNVTCDTaskComment>();
+    comment->setText(QStringLiteral("local"));
+    ASSERT_FALSE(comment->changedKeys().isEmpty());
+    comment->updateWithAttributes(QJsonObject{{"id", 40},
+                                              {"created_at", wireDate()},
+                                              {"updated_at", wireDate(1)},
+                                              {"deleted_at", wireDate(2)}});
+    EXPECT_TRUE(comment->changedKeysString().isNull());
+    EXPECT_EQ(comment->numericIdentifier(), 40);
+    EXPECT_EQ(comment->deletedDate(), date(2));
+}
+
+} // namespace

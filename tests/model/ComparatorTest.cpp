@@ -1,0 +1,75 @@
+#include "ModelTest.h"
+
+#include <algorithm>
+
+namespace {
+
+class ModelComparatorTest : public ModelTest
+{
+protected:
+    KNVTCDTask *task(const QString &title, const QDateTime &start = {}, const QDateTime &due = {},
+                     const QDateTime &statusModified = {})
+    {
+        auto *t = insert<KNVTCDTask>();
+        t->setTitle(title);
+        t->setStartDate(start);
+        t->setDueDate(due);
+        t->setStatusModifiedDate(statusModified);
+        return t;
+    }
+    static QStringList sortedTitles(std::vector<KNVTCDTaskStoreObject *> objects,
+                                    const KNVTCDTaskStoreObject::Comparator &comparator)
+    {
+        std::stable_sort(objects.begin(), objects.end(), comparator);
+        QStringList titles;
+        for (const KNVTCDTaskStoreObject *o : objects) {
+            const ostore::Value title = o->value(QStringLiteral("title"));
+            const QString *s = std::get_if<QString>(&title);
+            titles << (s ? *s : QString());
+        }
+        return titles;
+    }
+};
+
+TEST_F(ModelComparatorTest, ScheduledByEarlierOfStartAndDueThenTitleUndatedLast)
+{
+    const QDateTime day = date();
+    std::vector<KNVTCDTaskStoreObject *> objects{
+        task(QStringLiteral("undated")),
+        task(QStringLiteral("due third"), {}, day.addDays(3)),
+        task(QStringLiteral("start five due one"), day.addDays(5), day.addDays(1)),
+        task(QStringLiteral("Banana"), day.addDays(2)),
+        task(QStringLiteral("apple"), day.addDays(9), day.addDays(2)),
+    };
+    auto *list = insert<KNVTCDTaskList>();
+    list->setTitle(QStringLiteral("list start four"));
+    list->setStartDate(day.addDays(4));
+    objects.push_back(list);
+
+    EXPECT_EQ(sortedTitles(objects, KNVTCDTaskStoreObject::scheduledObjectComparator()),
+              (QStringList{"start five due one", "apple", "Banana", "due third", "list start four", "undated"}));
+}
+
+TEST_F(ModelComparatorTest, TitlesSortLocalizedAndCaseInsensitive)
+{
+    std::vector<KNVTCDTaskStoreObject *> objects{task(QStringLiteral("Émile")), task(QStringLiteral("Bert")),
+                                                 task(QStringLiteral("anna"))};
+    const QStringList expected{"anna", "Bert", "Émile"};
+    EXPECT_EQ(sortedTitles(objects, KNVTCDTaskStoreObject::objectTitleComparator()), expected);
+    EXPECT_EQ(sortedTitles(objects, KNVTCDTaskStoreObject::somedayObjectComparator()), expected);
+}
+
+TEST_F(ModelComparatorTest, CompletedAndArchivedNewestFirstUndatedLast)
+{
+    std::vector<KNVTCDTaskStoreObject *> objects{
+        task(QStringLiteral("old"), {}, {}, date()),
+        task(QStringLiteral("never"), {}, {}, {}),
+        task(QStringLiteral("new"), {}, {}, date(3600)),
+        task(QStringLiteral("middle"), {}, {}, date(60)),
+    };
+    const QStringList expected{"new", "middle", "old", "never"};
+    EXPECT_EQ(sortedTitles(objects, KNVTCDTaskStoreObject::completedObjectComparator()), expected);
+    EXPECT_EQ(sortedTitles(objects, KNVTCDTaskStoreObject::archivedObjectComparator()), expected);
+}
+
+} // namespace

@@ -1,0 +1,200 @@
+#include "ModelTest.h"
+
+namespace {
+
+class KNVTCDFriendshipTest : public ModelTest
+{
+protected:
+    void SetUp() override
+    {
+        ModelTest::SetUp();
+        m_me = insert<KNVTCDUser>();
+        m_me->setFriendshipStatus(KNVTUserFriendshipStatusMe);
+        m_me->setNumericIdentifier(42);
+    }
+    KNVTCDUser *user(std::optional<qint64> identifier)
+    {
+        auto *u = insert<KNVTCDUser>();
+        u->setNumericIdentifier(identifier);
+        return u;
+    }
+    static QJsonObject reply(const QJsonValue &status, qint64 inviter, qint64 invitee)
+    {
+        return QJsonObject{{"id", 7},
+                           {"created_at", wireDate()},
+                           {"updated_at", wireDate()},
+                           {"status", status},
+                           {"inviter_id", inviter},
+                           {"invitee_id", invitee}};
+    }
+
+    KNVTCDUser *m_me = nullptr;
+};
+
+TEST_F(KNVTCDFriendshipTest, PushCarriesOnlyTheEndsThatHaveIdentifiers)
+{
+    KNVTCDUser *x = user(std::nullopt);
+    auto *record = insert<KNVTCDFriendship>();
+    record->setStatus(KNVTFriendshipStatusPending);
+    record->setInvitee(x);
+    record->setInviter(m_me);
+    const QStringList all{"status", "inviter", "invitee", "deletedDate"};
+    EXPECT_EQ(record->attributesForKeys(all), (QJsonObject{{"inviter_id", 42}}));
+    x->setNumericIdentifier(43);
+    record->setDeletedDate(date());
+    EXPECT_EQ(record->attributesForKeys(all), (QJsonObject{{"inviter_id", 42}, {"invitee_id", 43}}));
+    EXPECT_EQ(record->attributesForKeys({"status", "deletedDate"}), QJsonObject());
+}
+
+TEST_F(KNVTCDFriendshipTest, ChangeTrackingRecordsStatusEndsAndTombstone)
+{
+    auto *record = insert<KNVTCDFriendship>();
+    record->setNumericIdentifier(7);
+    record->setCreatedDate(date());
+    record->setModifiedDate(date());
+    EXPECT_TRUE(record->changedKeysString().isNull());
+    record->setStatus(KNVTFriendshipStatusDeclined);
+    record->setInvitee(user(43));
+    record->setInviter(m_me);
+    QStringList keys = record->changedKeys();
+    keys.sort();
+    EXPECT_EQ(keys, (QStringList{"invitee", "inviter", "status"}));
+}
+
+TEST_F(KNVTCDFriendshipTest, PullReadsTheTwoServiceStatusesAndKeepsAnyOther)
+{
+    KNVTCDUser *x = user(43);
+    auto *record = insert<KNVTCDFriendship>();
+    record->updateWithAttributes(reply("pending", 42, 43));
+    EXPECT_EQ(record->numericIdentifier(), 7);
+    EXPECT_EQ(record->status(), KNVTFriendshipStatusPending);
+    EXPECT_EQ(record->inviter(), m_me);
+    EXPECT_EQ(record->invitee(), x);
+    EXPECT_EQ(x->friendshipStatus(), KNVTUserFriendshipStatusInvited);
+    EXPECT_TRUE(record->changedKeysString().isNull());
+
+    for (const QJsonValue &other : {QJsonValue("declined"), QJsonValue("Accepted"), QJsonValue(2), QJsonValue()}) {
+        record->updateWithAttributes(reply(other, 42, 43));
+        EXPECT_EQ(record->status(), KNVTFriendshipStatusPending);
+    }
+    record->updateWithAttributes(reply("accepted", 42, 43));
+    EXPECT_EQ(record->status(), KNVTFriendshipStatusAccepted);
+    EXPECT_EQ(x->friendshipStatus(), KNVTUserFriendshipStatusFriend) << "the other end is derived again";
+    EXPECT_EQ(m_me->friendshipStatus(), KNVTUserFriendshipStatusMe);
+}
+
+TEST_F(KNVTCDFriendshipTest, PullCreatesAnUnknownEndOnlyFromItsObject)
+{
+    auto *record = insert<KNVTCDFriendship>();
+    const qsizetype users = context().count<KNVTCDUser>();
+    record->updateWithAttributes(reply("pending", 44, 42));
+    EXPECT_EQ(record->inviter(), nullptr);
+    EXPECT_EQ(record->invitee(), m_me);
+    EXPECT_EQ(context().count<KNVTCDUser>(), users);
+
+    QJsonObject withObject = reply("pending", 44, 42);
+    withObject.insert(QStringLiteral("inviter"), QJsonObject{{"id", 44}, {"first_name", "Ann"}, {"username", "ann"}});
+    record->updateWithAttributes(withObject);
+    ASSERT_NE(record->inviter(), nullptr);
+    EXPECT_EQ(record->inviter()->numericIdentifier(), 44);
+    EXPECT_EQ(record->inviter()->extendedDisplayName(), QStringLiteral("Ann (ann)"));
+    EXPECT_EQ(record->inviter()->friendshipStatus(), KNVTUserFriendshipStatusPending);
+    EXPECT_EQ(context().count<KNVTCDUser>(), users + 1);
+}
+
+TEST_F(KNVTCDFriendshipTest, RecordBetweenTwoOtherUsersChangesNobody)
+{
+    KNVTCDUser *a = user(43);
+    KNVTCDUser *b = user(44);
+    a->setFriendshipStatus(KNVTUserFriendshipStatusPending);
+    b->setFriendshipStatus(KNVTUserFriendshipStatusInvited);
+    auto *record = insert<KNVTCDFriendship>();
+    record->setInviter(a);
+    record->setInvitee(b);
+    record->setStatus(KNVTFriendshipStatusAccepted);
+    record->setDeletedDate(date());
+    EXPECT_EQ(a->friendshipStatus(), KNVTUserFriendshipStatusPending);
+    EXPECT_EQ(b->friendshipStatus(), KNVTUserFriendshipStatusInvited);
+}
+
+TEST_F(KNVTCDFriendshipTest, NothingIsDerivedWithoutALocalUser)
+{
+    m_me->setFriendshipStatus(KNVTUserFriendshipStatusNone);
+    KNVTCDUser *a = user(43);
+    a->setFriendshipStatus(KNVTUserFriendshipStatusFriend);
+    auto *record = insert<KNVTCDFriendship>();
+    record->setStatus(KNVTFriendshipStatusPending);
+    record->setInvitee(a);
+    EXPECT_EQ(a->friendshipStatus(), KNVTUserFriendshipStatusFriend);
+}
+
+// ---- Account ----
+
+class KNVTCDAccountTest : public KNVTCDFriendshipTest
+{
+protected:
+    static QJsonObject accountReply(const QJsonValue &ownerIdentifier, const QJsonValue &owner)
+    {
+        QJsonObject attributes{{"id", 9}, {"created_at", wireDate()}, {"updated_at", wireDate(1)}};
+        if (!ownerIdentifier.isUndefined())
+            attributes.insert(QStringLiteral("owner_id"), ownerIdentifier);
+        if (!owner.isUndefined())
+            attributes.insert(QStringLiteral("owner"), owner);
+        return attributes;
+    }
+};
+
+TEST_F(KNVTCDAccountTest, OwnerObjectUpdatesTheKnownLocalUser)
+{
+    auto *account = insert<KNVTCDAccount>();
+    account->updateWithAttributes(accountReply(
+        42, QJsonObject{{"id", 42}, {"first_name", "Daz"}, {"last_name", "Dorod"}, {"username", "daz"}}));
+    EXPECT_EQ(account->numericIdentifier(), 9);
+    EXPECT_EQ(account->modifiedDate(), date(1));
+    EXPECT_EQ(account->owner(), m_me);
+    EXPECT_EQ(m_me->ownedAccount(), account);
+    EXPECT_EQ(m_me->fullName(), QStringLiteral("Daz Dorod"));
+    EXPECT_EQ(m_me->extendedDisplayName(), QStringLiteral("Daz Dorod (daz)"));
+    EXPECT_EQ(m_me->initials(), QStringLiteral("DD"));
+    EXPECT_TRUE(m_me->isMe());
+
+    // Without an object the known owner is linked as it is.
+    account->updateWithAttributes(accountReply(42, QJsonValue::Undefined));
+    EXPECT_EQ(m_me->fullName(), QStringLiteral("Daz Dorod"));
+}
+
+TEST_F(KNVTCDAccountTest, UnknownOwnerIsCreatedOnlyFromItsObject)
+{
+    auto *account = insert<KNVTCDAccount>();
+    account->setOwner(m_me);
+    const qsizetype users = context().count<KNVTCDUser>();
+    account->updateWithAttributes(accountReply(50, QJsonValue::Undefined));
+    account->updateWithAttributes(accountReply(QJsonValue::Undefined, QJsonObject{{"id", 50}}));
+    account->updateWithAttributes(accountReply("50", QJsonObject{{"id", 50}}));
+    EXPECT_EQ(account->owner(), m_me);
+    EXPECT_EQ(context().count<KNVTCDUser>(), users);
+
+    account->updateWithAttributes(accountReply(50, QJsonObject{{"id", 50}, {"first_name", "New"}}));
+    ASSERT_NE(account->owner(), nullptr);
+    EXPECT_NE(account->owner(), m_me);
+    EXPECT_EQ(account->owner()->numericIdentifier(), 50);
+    EXPECT_EQ(account->owner()->fullName(), QStringLiteral("New"));
+    EXPECT_EQ(context().count<KNVTCDUser>(), users + 1);
+}
+
+TEST_F(KNVTCDAccountTest, MergeFillsAnAccountNeverFilledAndThenOnlyNewerReplies)
+{
+    auto *account = insert<KNVTCDAccount>();
+    account->setNumericIdentifier(9);
+    EXPECT_TRUE(account->mergeAttributes(accountReply(42, QJsonValue::Undefined)));
+    EXPECT_EQ(account->createdDate(), date());
+    EXPECT_FALSE(account->mergeAttributes(accountReply(43, QJsonValue::Undefined)));
+    QJsonObject newer = accountReply(QJsonValue::Undefined, QJsonValue::Undefined);
+    newer.insert(QStringLiteral("updated_at"), wireDate(2));
+    newer.insert(QStringLiteral("deleted_at"), wireDate(2));
+    EXPECT_TRUE(account->mergeAttributes(newer));
+    EXPECT_EQ(account->deletedDate(), date(2));
+    EXPECT_EQ(account->owner(), m_me);
+}
+
+} // namespace

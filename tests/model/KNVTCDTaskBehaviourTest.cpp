@@ -1,0 +1,439 @@
+#include "KNVTCDTaskTest.h"
+
+#include <algorithm>
+
+namespace {
+
+using KNVTCDTaskBehaviourTest = KNVTCDTaskTest;
+
+std::vector<KNVTCDTask *> tasksOtherThan(ostore::Context &context, const KNVTCDTask *task)
+{
+    std::vector<KNVTCDTask *> others;
+    for (KNVTCDTask *t : context.fetch<KNVTCDTask>())
+        if (t != task)
+            others.push_back(t);
+    return others;
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, CompletingADailyTaskCreatesTomorrowsOccurrence)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDUser *bob = user(QStringLiteral("Bob"), 8);
+    KNVTCDTaskList *l = list(QStringLiteral("Home"), {ann, bob});
+    KNVTCDTag *errand = tag(QStringLiteral("errand"));
+    KNVTCDTask *t = syncedTask(QStringLiteral("Water the plants"), 40);
+    t->setNotes(QStringLiteral("the ones on the balcony"));
+    t->setPriority(5);
+    t->setTaskList(l);
+    t->setTaskListOrderIndex(4);
+    t->setAssignee(ann);
+    t->setCreator(bob);
+    t->setStartDate(localDate(2015, 3, 2));
+    t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
+    t->addTag(errand);
+    t->addWatcher(bob);
+    auto *comment = insert<KNVTCDTaskComment>();
+    comment->setTask(t);
+    comment->setText(QStringLiteral("done yesterday"));
+
+    t->markAsCompleted();
+
+    EXPECT_EQ(t->status(), 4);
+    EXPECT_EQ(t->recurrenceString(), QStringLiteral("RRULE:FREQ=DAILY"));
+    const std::vector<KNVTCDTask *> copies = tasksOtherThan(context(), t);
+    ASSERT_EQ(copies.size(), 1u);
+    KNVTCDTask *next = copies.front();
+    EXPECT_EQ(next->status(), 2);
+    EXPECT_FALSE(next->startDate().isValid());
+    EXPECT_EQ(next->dueDate(), localDate(2015, 3, 5));
+    EXPECT_EQ(next->title(), t->title());
+    EXPECT_EQ(next->notes(), t->notes());
+    EXPECT_EQ(next->priority(), 5);
+    EXPECT_EQ(next->taskList(), l);
+    EXPECT_EQ(next->assignee(), ann);
+    EXPECT_EQ(next->creator(), me());
+    EXPECT_EQ(next->recurrenceString(), QStringLiteral("RRULE:FREQ=DAILY"));
+    EXPECT_EQ(titles(next->tags()), QStringList{QStringLiteral("errand")});
+    EXPECT_TRUE(next->activeTaskWatchers().empty());
+    EXPECT_TRUE(next->comments().empty());
+    EXPECT_FALSE(next->taskListOrderIndex().has_value());
+    EXPECT_FALSE(next->numericIdentifier().has_value());
+    EXPECT_FALSE(next->createdDate().isValid());
+    EXPECT_FALSE(next->isArchived());
+    save();
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, CompletingKeepsAForeignRuleAsItWasWritten)
+{
+    me();
+    const QString foreign = QStringLiteral("RRULE:FREQ=WEEKLY;UNTIL=20250101;BYHOUR=9");
+    KNVTCDTask *t = task(QStringLiteral("Weekly review"));
+    t->setRecurrenceString(foreign);
+    t->markAsCompleted();
+
+    const std::vector<KNVTCDTask *> copies = tasksOtherThan(context(), t);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies.front()->recurrenceString(), foreign);
+    EXPECT_EQ(copies.front()->dueDate(), localDate(2015, 3, 11));
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, CompletingWithoutRecurrenceOrNextOccurrenceCreatesNothing)
+{
+    me();
+    KNVTCDTask *plain = task(QStringLiteral("once"));
+    plain->markAsCompleted();
+    EXPECT_EQ(plain->status(), 4);
+
+    // A rule text that admits no rule still counts as recurring, but cannot step.
+    KNVTCDTask *malformed = task(QStringLiteral("malformed"));
+    malformed->setRecurrenceString(QStringLiteral("rrule:freq=daily"));
+    malformed->markAsCompleted();
+    EXPECT_EQ(malformed->status(), 4);
+
+    EXPECT_EQ(context().count<KNVTCDTask>(), 2);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, CompletingAgainMakesAnotherCopy)
+{
+    me();
+    KNVTCDTask *t = task(QStringLiteral("Daily"));
+    t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
+    t->markAsCompleted();
+    t->markAsUncompleted();
+    t->markAsCompleted();
+    EXPECT_EQ(context().count<KNVTCDTask>(), 3);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, UncompletingUnarchivesWhileCancellingDoesNot)
+{
+    KNVTCDTask *t = task();
+    t->markAsCompleted();
+    t->setArchived(true);
+    t->markAsCancelled();
+    EXPECT_EQ(t->status(), 5);
+    EXPECT_TRUE(t->isArchived());
+    t->markAsUncompleted();
+    EXPECT_EQ(t->status(), 2);
+    EXPECT_FALSE(t->isArchived());
+    EXPECT_TRUE(keysOf(t).contains(QStringLiteral("archivedDate")));
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, DeletingTombstonesSyncedTasksAndRemovesLocalOnes)
+{
+    KNVTCDTask *local = task(QStringLiteral("local"));
+    auto *comment = insert<KNVTCDTaskComment>();
+    comment->setTask(local);
+    save();
+    local->markAsDeleted();
+    EXPECT_TRUE(local->isDeleted());
+    EXPECT_EQ(context().count<KNVTCDTaskComment>(), 0);
+
+    KNVTCDTask *synced = syncedTask(QStringLiteral("synced"), 3);
+    synced->markAsDeleted();
+    EXPECT_FALSE(synced->isDeleted());
+    EXPECT_EQ(synced->deletedDate(), now());
+    EXPECT_EQ(keysOf(synced), set({"deletedDate"}));
+    save();
+    EXPECT_EQ(context().count<KNVTCDTask>(), 1);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, TagRemovedFromOneTaskStillTagsTheOther)
+{
+    KNVTCDTag *t = tag(QStringLiteral("T"), 1);
+    KNVTCDTask *a = syncedTask(QStringLiteral("A"), 10);
+    KNVTCDTask *b = syncedTask(QStringLiteral("B"), 11);
+    a->addTag(t);
+    b->addTag(t);
+    for (KNVTCDTaggedTask *link : t->taggedTasks())
+        link->setNumericIdentifier(link->task() == a ? 100 : 101);
+    save();
+
+    a->removeTag(t);
+    EXPECT_TRUE(a->tags().empty());
+    EXPECT_EQ(b->tags(), std::vector<KNVTCDTag *>{t});
+    // The tombstone stays until the sync engine has pushed it.
+    EXPECT_EQ(t->taggedTasks().size(), 2u);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, TagTombstonedByThePullNoLongerShows)
+{
+    KNVTCDTag *t = tag(QStringLiteral("T"), 1);
+    KNVTCDTask *a = task(QStringLiteral("A"));
+    KNVTCDTask *b = task(QStringLiteral("B"));
+    a->addTag(t);
+    b->addTag(t);
+    for (KNVTCDTaggedTask *link : t->taggedTasks())
+        if (link->task() == a)
+            link->setDeletedDate(date());
+    EXPECT_TRUE(a->tags().empty());
+    EXPECT_EQ(b->tags(), std::vector<KNVTCDTag *>{t});
+
+    t->setDeletedDate(date());
+    EXPECT_TRUE(b->tags().empty());
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, TaggingIsIdempotentAndNeverRevivesATombstone)
+{
+    KNVTCDTag *t = tag(QStringLiteral("T"), 1);
+    KNVTCDTask *a = task(QStringLiteral("A"));
+    a->addTag(t);
+    a->addTag(t);
+    ASSERT_EQ(a->taggedTasks().size(), 1u);
+    KNVTCDTaggedTask *first = a->taggedTasks().front();
+    first->setNumericIdentifier(100);
+
+    a->removeTag(t);
+    EXPECT_EQ(first->deletedDate(), now());
+    a->addTag(t);
+    EXPECT_EQ(a->taggedTasks().size(), 2u);
+    EXPECT_TRUE(first->deletedDate().isValid());
+    EXPECT_EQ(a->tags(), std::vector<KNVTCDTag *>{t});
+
+    // A link never pushed simply goes.
+    a->removeTag(t);
+    EXPECT_EQ(a->taggedTasks(), std::vector<KNVTCDTaggedTask *>{first});
+    a->removeTag(t);
+    EXPECT_TRUE(a->tags().empty());
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, WatchersAreAddedOnceAndRemovedByTheJoinRowRule)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDUser *bob = user(QStringLiteral("Bob"), 8);
+    KNVTCDTask *t = task();
+
+    t->addWatcher(ann);
+    t->addWatcher(ann);
+    EXPECT_EQ(t->taskWatchers().size(), 1u);
+    EXPECT_TRUE(t->isWatchedByUser(ann));
+    EXPECT_FALSE(t->isWatchedByUser(bob));
+
+    t->removeWatcher(bob);
+    EXPECT_EQ(t->taskWatchers().size(), 1u);
+
+    // Never pushed: gone at once.
+    t->removeWatcher(ann);
+    EXPECT_TRUE(t->taskWatchers().empty());
+    EXPECT_EQ(context().count<KNVTCDTaskWatcher>(), 0);
+
+    // Pushed: a tombstone that keeps its user and task, and a new row beside it when watching again.
+    t->addWatcher(bob);
+    KNVTCDTaskWatcher *row = t->taskWatcherForUser(bob);
+    ASSERT_NE(row, nullptr);
+    row->setNumericIdentifier(50);
+    t->removeWatcher(bob);
+    EXPECT_EQ(row->deletedDate(), now());
+    EXPECT_EQ(row->user(), bob);
+    EXPECT_FALSE(t->isWatchedByUser(bob));
+    t->addWatcher(bob);
+    EXPECT_EQ(t->taskWatchers().size(), 2u);
+    EXPECT_NE(t->taskWatcherForUser(bob), row);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, ActiveWatchersByFullName)
+{
+    KNVTCDUser *zoe = user(QStringLiteral("Zoe"));
+    KNVTCDUser *ann = user(QStringLiteral("Ann"));
+    KNVTCDUser *gone = user(QStringLiteral("Gone"));
+    KNVTCDTask *t = task();
+    t->addWatcher(zoe);
+    t->addWatcher(ann);
+    t->addWatcher(gone);
+    t->taskWatcherForUser(gone)->setDeletedDate(date());
+    auto *userless = insert<KNVTCDTaskWatcher>();
+    userless->setTask(t);
+
+    EXPECT_EQ(t->activeTaskWatcherUsers(), (std::vector<KNVTCDUser *>{ann, zoe}));
+    EXPECT_EQ(t->activeTaskWatchers().size(), 2u);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, CommentsOldestFirstWithoutTombstones)
+{
+    KNVTCDTask *t = task();
+    auto comment = [&](const QString &text, const QDateTime &created) {
+        auto *c = insert<KNVTCDTaskComment>();
+        c->setTask(t);
+        c->setText(text);
+        c->setCreatedDate(created);
+        return c;
+    };
+    KNVTCDTaskComment *later = comment(QStringLiteral("later"), date(60));
+    KNVTCDTaskComment *earlier = comment(QStringLiteral("earlier"), date());
+    comment(QStringLiteral("deleted"), date(30))->setDeletedDate(date(90));
+    EXPECT_EQ(t->commentsOrderedByCreatedDate(), (std::vector<KNVTCDTaskComment *>{earlier, later}));
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, MoveKeepsWatchersWhoCollaborateOnTheTarget)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"));
+    KNVTCDTaskList *from = list(QStringLiteral("From"), {ann});
+    KNVTCDTaskList *to = list(QStringLiteral("To"), {ann});
+    KNVTCDTask *t = task();
+    t->setTaskList(from);
+    t->setAssignee(ann);
+    t->addWatcher(ann);
+
+    std::optional<bool> moved;
+    t->performMoveToTaskList(to, answering(1), [&](bool m) { moved = m; });
+    EXPECT_EQ(moved, true);
+    EXPECT_TRUE(m_questions.empty());
+    EXPECT_EQ(t->taskList(), to);
+    EXPECT_EQ(t->assignee(), ann);
+    EXPECT_TRUE(t->isWatchedByUser(ann));
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, MoveAssignsMeWhenTheAssigneeCannotSeeTheTarget)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"));
+    KNVTCDTaskList *from = list(QStringLiteral("From"), {ann});
+    KNVTCDTaskList *to = list(QStringLiteral("To"));
+    KNVTCDTask *assigned = task();
+    assigned->setTaskList(from);
+    assigned->setAssignee(ann);
+    KNVTCDTask *unassigned = task();
+
+    std::vector<bool> results;
+    assigned->performMoveToTaskList(to, answering(1), [&](bool m) { results.push_back(m); });
+    unassigned->performMoveToTaskList(to, answering(1), [&](bool m) { results.push_back(m); });
+    EXPECT_EQ(results, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(m_questions.empty());
+    EXPECT_EQ(assigned->assignee(), me());
+    EXPECT_EQ(unassigned->assignee(), me());
+    EXPECT_EQ(unassigned->taskList(), to);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, MoveIntoTheSameListReportsNo)
+{
+    KNVTCDTaskList *l = list(QStringLiteral("L"));
+    KNVTCDTask *t = syncedTask(QStringLiteral("t"), 1);
+    t->setTaskList(l);
+    t->setChangedKeysString(QString());
+    std::optional<bool> moved;
+    t->performMoveToTaskList(l, answering(0), [&](bool m) { moved = m; });
+    EXPECT_EQ(moved, false);
+    EXPECT_TRUE(t->changedKeys().isEmpty());
+    // Without a completion handler there is nothing to report.
+    t->performMoveToTaskList(l, answering(0));
+    EXPECT_EQ(t->taskList(), l);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, MoveToTheInboxAsksAndCancelChangesNothing)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"));
+    KNVTCDTaskList *l = list(QStringLiteral("Garden"), {ann});
+    KNVTCDTask *t = task(QStringLiteral("Mow"));
+    t->setTaskList(l);
+    t->setAssignee(ann);
+    t->addWatcher(ann);
+
+    std::optional<bool> moved;
+    t->performMoveToTaskList(nullptr, answering(1), [&](bool m) { moved = m; });
+    ASSERT_EQ(m_questions.size(), 1u);
+    EXPECT_EQ(m_questions[0].title, QStringLiteral("Remove Watchers?"));
+    EXPECT_EQ(m_questions[0].message,
+              QStringLiteral("There are watchers on the Task \"Mow\" that will be removed if you move it to the "
+                             "inbox."));
+    EXPECT_EQ(m_questions[0].buttonTitles, (QStringList{"Move Task", "Cancel"}));
+    EXPECT_EQ(m_questions[0].cancelButtonIndex, 1);
+    EXPECT_EQ(m_questions[0].destructiveButtonIndex, -1);
+    EXPECT_EQ(moved, false);
+    EXPECT_EQ(t->taskList(), l);
+    EXPECT_EQ(t->assignee(), ann);
+    EXPECT_TRUE(t->isWatchedByUser(ann));
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, MoveToAnotherListRemovesOutsidersOnceConfirmed)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"));
+    KNVTCDUser *bob = user(QStringLiteral("Bob"));
+    KNVTCDTaskList *from = list(QStringLiteral("Garden"), {ann, bob});
+    KNVTCDTaskList *to = list(QStringLiteral("House"), {ann});
+    KNVTCDTask *t = task(QStringLiteral("Paint"));
+    t->setTaskList(from);
+    t->setAssignee(bob);
+    t->addWatcher(ann);
+    t->addWatcher(bob);
+    KNVTCDTaskWatcher *bobsRow = t->taskWatcherForUser(bob);
+    bobsRow->setNumericIdentifier(77);
+
+    std::optional<bool> moved;
+    t->performMoveToTaskList(to, deferring(), [&](bool m) { moved = m; });
+    ASSERT_EQ(m_questions.size(), 1u);
+    EXPECT_EQ(m_questions[0].message,
+              QStringLiteral("There are watchers on the Task \"Paint\" that do not collaborate on \"House\".\n\nIf you "
+                             "move the Task \"Paint\" to \"House\" these watchers will be removed."));
+    // The question is still open: nothing has moved yet.
+    EXPECT_FALSE(moved.has_value());
+    EXPECT_EQ(t->taskList(), from);
+
+    answer(0);
+    EXPECT_EQ(moved, true);
+    EXPECT_EQ(t->taskList(), to);
+    EXPECT_EQ(t->assignee(), me());
+    EXPECT_TRUE(t->isWatchedByUser(ann));
+    EXPECT_FALSE(t->isWatchedByUser(bob));
+    EXPECT_EQ(bobsRow->deletedDate(), now());
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, AnswerAfterTheTaskWasDeletedMovesNothing)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"));
+    KNVTCDTaskList *l = list(QStringLiteral("Garden"), {ann});
+    KNVTCDTask *t = task(QStringLiteral("Mow"));
+    t->setTaskList(l);
+    t->addWatcher(ann);
+    save();
+
+    std::optional<bool> moved;
+    t->performMoveToTaskList(nullptr, deferring(), [&](bool m) { moved = m; });
+    context().remove(t);
+    answer(0);
+    EXPECT_EQ(moved, false);
+}
+
+TEST_F(KNVTCDTaskBehaviourTest, DuplicateCopiesFieldsButNotTheSyncState)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDTaskList *l = list(QStringLiteral("L"), {ann});
+    KNVTCDTag *errand = tag(QStringLiteral("errand"), 3);
+    KNVTCDTask *t = syncedTask(QStringLiteral("Original"), 5);
+    t->setPriority(1);
+    t->setNotes(QStringLiteral("notes"));
+    t->setStartDate(localDate(2015, 3, 6));
+    t->setDueDate(localDate(2015, 3, 7));
+    t->setStatus(4);
+    t->setStatusModifiedDate(date());
+    t->setArchived(true);
+    t->setCreator(ann);
+    t->setAssignee(ann);
+    t->setTaskList(l);
+    t->setTaskListOrderIndex(2);
+    t->setRecurrenceString(QStringLiteral("RRULE:FREQ=MONTHLY;BYSECOND=5"));
+    t->addTag(errand);
+    t->addWatcher(ann);
+    m_clock.advance(10);
+
+    KNVTCDTask *copy = t->duplicateTask();
+    ASSERT_NE(copy, nullptr);
+    ASSERT_NE(copy, t);
+    EXPECT_EQ(copy->title(), QStringLiteral("Original"));
+    EXPECT_EQ(copy->priority(), 1);
+    EXPECT_EQ(copy->notes(), QStringLiteral("notes"));
+    EXPECT_EQ(copy->startDate(), localDate(2015, 3, 6));
+    EXPECT_EQ(copy->dueDate(), localDate(2015, 3, 7));
+    EXPECT_EQ(copy->status(), 4);
+    EXPECT_EQ(copy->statusModifiedDate(), m_clock.now());
+    EXPECT_EQ(copy->archivedDate(), t->archivedDate());
+    EXPECT_EQ(copy->creator(), me());
+    EXPECT_EQ(copy->assignee(), ann);
+    EXPECT_EQ(copy->taskList(), l);
+    EXPECT_FALSE(copy->taskListOrderIndex().has_value());
+    EXPECT_EQ(copy->recurrenceString(), QStringLiteral("RRULE:FREQ=MONTHLY;BYSECOND=5"));
+    EXPECT_EQ(copy->tags(), std::vector<KNVTCDTag *>{errand});
+    EXPECT_TRUE(copy->activeTaskWatchers().empty());
+    EXPECT_FALSE(copy->numericIdentifier().has_value());
+    EXPECT_FALSE(copy->modifiedDate().isValid());
+    save();
+}
+
+} // namespace

@@ -1,0 +1,210 @@
+#include "ModelTest.h"
+
+#include "support/FakeClock.h"
+
+namespace {
+
+class KNVTCDTaskCommentTest : public ModelTest
+{
+protected:
+    // A comment as the service last sent it.
+    KNVTCDTaskComment *syncedComment(const QDateTime &created, const QDateTime &modified)
+    {
+        auto *comment = insert<KNVTCDTaskComment>();
+        comment->setText(QStringLiteral("text"));
+        comment->setNumericIdentifier(40);
+        comment->setCreatedDate(created);
+        comment->setModifiedDate(modified);
+        comment->setChangedKeysString(QString());
+        return comment;
+    }
+    KNVTCDUser *user(qint64 identifier)
+    {
+        auto *u = insert<KNVTCDUser>();
+        u->setNumericIdentifier(identifier);
+        return u;
+    }
+    KNVTCDTask *task(std::optional<qint64> identifier)
+    {
+        auto *t = insert<KNVTCDTask>();
+        t->setNumericIdentifier(identifier);
+        return t;
+    }
+
+    knvt::test::FakeClock m_clock{QDateTime(QDate(2015, 3, 5), QTime(9, 0), QTimeZone::utc())};
+};
+
+TEST_F(KNVTCDTaskCommentTest, EditedMeansSyncedAndChangedMoreThanFiveSecondsLater)
+{
+    const QDateTime ten = QDateTime(QDate(2015, 3, 4), QTime(10, 0), QTimeZone::utc());
+    EXPECT_FALSE(syncedComment(ten, ten.addSecs(5))->isEdited());
+    EXPECT_TRUE(syncedComment(ten, ten.addSecs(6))->isEdited());
+    EXPECT_TRUE(syncedComment(ten, ten.addMSecs(5001))->isEdited());
+    EXPECT_FALSE(syncedComment(ten, ten.addSecs(-60))->isEdited());
+    EXPECT_FALSE(syncedComment(ten, QDateTime())->isEdited());
+    EXPECT_FALSE(syncedComment(QDateTime(), ten)->isEdited());
+
+    auto *local = insert<KNVTCDTaskComment>();
+    local->setCreatedDate(ten);
+    local->setModifiedDate(ten.addSecs(60));
+    EXPECT_FALSE(local->isEdited()) << "a comment never synced is never edited";
+}
+
+TEST_F(KNVTCDTaskCommentTest, EditingASyncedCommentStampsItEditedNow)
+{
+    KNVTCDTaskComment *comment = syncedComment(date(), date());
+    comment->setText(QStringLiteral("changed"));
+    EXPECT_EQ(comment->modifiedDate(), m_clock.now());
+    EXPECT_TRUE(comment->isEdited());
+    EXPECT_EQ(comment->changedKeys(), QStringList{"text"});
+
+    auto *local = insert<KNVTCDTaskComment>();
+    local->setCreatedDate(date());
+    local->setText(QStringLiteral("draft"));
+    local->setText(QStringLiteral("draft 2"));
+    EXPECT_EQ(local->createdDate(), date());
+    EXPECT_FALSE(local->modifiedDate().isValid());
+    EXPECT_EQ(local->changedKeys(), QStringList{"text"});
+}
+
+TEST_F(KNVTCDTaskCommentTest, TaskAndAuthorAreNeverRecorded)
+{
+    KNVTCDTaskComment *comment = syncedComment(date(), date());
+    comment->setTask(task(10));
+    comment->setUser(user(42));
+    EXPECT_TRUE(comment->changedKeysString().isNull());
+    comment->setDeletedDate(date(5));
+    EXPECT_EQ(comment->changedKeys(), QStringList{"deletedDate"});
+}
+
+TEST_F(KNVTCDTaskCommentTest, PushMapping)
+{
+    auto *comment = insert<KNVTCDTaskComment>();
+    KNVTCDTask *commented = task(std::nullopt);
+    comment->setTask(commented);
+    const QStringList all{"text", "task", "deletedDate", "user", "createdDate"};
+    EXPECT_EQ(comment->attributesForKeys(all), (QJsonObject{{"deleted_at", QJsonValue::Null}}))
+        << "no text, and a task without identifier sends neither commentable key";
+
+    comment->setText(QString(""));
+    commented->setNumericIdentifier(10);
+    comment->setDeletedDate(date());
+    EXPECT_EQ(comment->attributesForKeys(all),
+              (QJsonObject{{"text", ""}, {"commentable_id", 10}, {"commentable_type", "Task"}, {"deleted_at", wireDate()}}));
+    EXPECT_EQ(comment->attributesForKeys({"user", "createdDate"}), QJsonObject());
+}
+
+TEST_F(KNVTCDTaskCommentTest, PullFillsTextDatesAuthorAndTask)
+{
+    KNVTCDTask *commented = task(10);
+    KNVTCDTaskComment *comment = syncedComment(date(), date());
+    comment->updateWithAttributes(QJsonObject{{"id", 40},
+                                              {"text", "from the service"},
+                                              {"created_at", wireDate()},
+                                              {"updated_at", wireDate(30)},
+                                              {"commentable_id", 10},
+                                              {"user_id", 43},
+                                              {"user",
+                                               QJsonObject{{"id", 43},
+                                                           {"first_name", "Daz"},
+                                                           {"last_name", "Dorod"},
+                                                           {"username", "daz"},
+                                                           {"avatar_content_type", "image/png"},
+                                                           {"avatar_updated_at", wireDate()}}}});
+    EXPECT_EQ(comment->text(), QStringLiteral("from the service"));
+    EXPECT_EQ(comment->modifiedDate(), date(30)) << "the service's date, not the time of the text change";
+    EXPECT_EQ(comment->task(), commented);
+    ASSERT_NE(comment->user(), nullptr);
+    EXPECT_EQ(comment->user()->numericIdentifier(), 43);
+    EXPECT_EQ(comment->user()->extendedDisplayName(), QStringLiteral("Daz Dorod (daz)"));
+    ASSERT_NE(comment->user()->avatar(), nullptr);
+    EXPECT_EQ(comment->user()->avatar()->needsUpdating(), true);
+    EXPECT_TRUE(comment->changedKeysString().isNull());
+
+    // A missing text stays, null empties it; an unknown author without object and an unknown task change nothing.
+    KNVTCDUser *author = comment->user();
+    comment->updateWithAttributes(QJsonObject{{"id", 40}, {"user_id", 44}, {"commentable_id", 11}});
+    EXPECT_EQ(comment->text(), QStringLiteral("from the service"));
+    EXPECT_EQ(comment->user(), author);
+    EXPECT_EQ(comment->task(), commented);
+    comment->updateWithAttributes(QJsonObject{{"id", 40}, {"text", QJsonValue::Null}});
+    EXPECT_TRUE(comment->text().isNull());
+}
+
+TEST_F(KNVTCDTaskCommentTest, CommentWrittenHereTakesTheServicesCopyWhateverItsDate)
+{
+    auto *comment = insert<KNVTCDTaskComment>();
+    comment->setCreatedDate(date(100));
+    comment->setText(QStringLiteral("mine"));
+    EXPECT_TRUE(comment->mergeAttributes(
+        QJsonObject{{"id", 40}, {"text", "mine"}, {"created_at", wireDate()}, {"updated_at", wireDate()}}));
+    EXPECT_EQ(comment->numericIdentifier(), 40);
+    EXPECT_EQ(comment->createdDate(), date());
+    EXPECT_TRUE(comment->changedKeysString().isNull());
+
+    comment->setText(QStringLiteral("edited here"));
+    EXPECT_FALSE(comment->mergeAttributes(QJsonObject{{"id", 40}, {"text", "old"}, {"updated_at", wireDate(1)}}))
+        << "the local edit is newer than the service's copy";
+    EXPECT_EQ(comment->text(), QStringLiteral("edited here"));
+}
+
+// ---- Watcher ----
+
+class KNVTCDTaskWatcherTest : public KNVTCDTaskCommentTest
+{
+};
+
+TEST_F(KNVTCDTaskWatcherTest, PushSendsEachEndOnlyOnceItHasAnIdentifier)
+{
+    auto *watcher = insert<KNVTCDTaskWatcher>();
+    KNVTCDUser *watching = user(42);
+    watching->setNumericIdentifier(std::nullopt);
+    watcher->setUser(watching);
+    watcher->setTask(task(10));
+    watcher->setDeletedDate(date());
+    const QStringList all{"task", "user", "deletedDate"};
+    EXPECT_EQ(watcher->attributesForKeys(all), (QJsonObject{{"task_id", 10}}));
+    watching->setNumericIdentifier(42);
+    EXPECT_EQ(watcher->attributesForKeys(all), (QJsonObject{{"task_id", 10}, {"user_id", 42}}));
+    EXPECT_EQ(watcher->attributesForKeys({"deletedDate"}), QJsonObject());
+}
+
+TEST_F(KNVTCDTaskWatcherTest, EveryKeyButTheBookkeepingIsRecorded)
+{
+    auto *watcher = insert<KNVTCDTaskWatcher>();
+    watcher->setTask(task(10));
+    watcher->setUser(user(42));
+    watcher->setNumericIdentifier(5);
+    watcher->setModifiedDate(date());
+    watcher->setDeletedDate(date());
+    QStringList keys = watcher->changedKeys();
+    keys.sort();
+    EXPECT_EQ(keys, (QStringList{"deletedDate", "task", "user"}));
+}
+
+TEST_F(KNVTCDTaskWatcherTest, PullCreatesAnUnknownUserOnlyFromItsObject)
+{
+    KNVTCDTask *watched = task(10);
+    auto *watcher = insert<KNVTCDTaskWatcher>();
+    const qsizetype users = context().count<KNVTCDUser>();
+    watcher->updateWithAttributes(QJsonObject{{"id", 60}, {"task_id", 10}, {"user_id", 43}});
+    EXPECT_EQ(watcher->user(), nullptr);
+    EXPECT_EQ(watcher->task(), watched);
+    EXPECT_EQ(context().count<KNVTCDUser>(), users);
+
+    watcher->updateWithAttributes(QJsonObject{{"id", 60},
+                                              {"created_at", wireDate()},
+                                              {"updated_at", wireDate(1)},
+                                              {"deleted_at", wireDate(2)},
+                                              {"user_id", 43},
+                                              {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}});
+    ASSERT_NE(watcher->user(), nullptr);
+    EXPECT_EQ(watcher->user()->fullName(), QStringLiteral("Daz"));
+    EXPECT_EQ(watcher->numericIdentifier(), 60);
+    EXPECT_EQ(watcher->modifiedDate(), date(1));
+    EXPECT_EQ(watcher->deletedDate(), date(2));
+    EXPECT_EQ(watcher->task(), watched) << "a missing task_id leaves the task";
+    EXPECT_TRUE(watcher->changedKeysString().isNull());
+}
+
+} // namespace

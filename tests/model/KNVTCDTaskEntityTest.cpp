@@ -1,0 +1,356 @@
+#include "KNVTCDTaskTest.h"
+
+#include <algorithm>
+
+namespace {
+
+using KNVTCDTaskEntityTest = KNVTCDTaskTest;
+
+TEST_F(KNVTCDTaskEntityTest, StatusWireStringsAndNames)
+{
+    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("someday")), KNVTTaskStatusSomeday);
+    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("actionable")), KNVTTaskStatusActionable);
+    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("completed")), KNVTTaskStatusCompleted);
+    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("cancelled")), KNVTTaskStatusCancelled);
+    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("canceled")), KNVTTaskStatusCancelled);
+    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("Completed")), KNVTTaskStatusActionable);
+    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QString()), KNVTTaskStatusActionable);
+
+    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(1), QStringLiteral("someday"));
+    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(4), QStringLiteral("completed"));
+    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(5), QStringLiteral("cancelled"));
+    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(3), QStringLiteral("actionable"));
+    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(0), QStringLiteral("actionable"));
+
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(1), QStringLiteral("Someday"));
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(2), QStringLiteral("Actionable"));
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(4), QStringLiteral("Completed"));
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(5), QStringLiteral("Cancelled"));
+    EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForStatus(3).isNull());
+    EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForStatus(0).isNull());
+}
+
+TEST_F(KNVTCDTaskEntityTest, PriorityAndFocusNames)
+{
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(1), QStringLiteral("High"));
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(5), QStringLiteral("Medium"));
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(9), QStringLiteral("Low"));
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(0), QStringLiteral("None"));
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(2), QStringLiteral("None"));
+
+    const QStringList names{"Inbox", "Today", "Next", "Scheduled", "Someday", "Watched", "Delegated", "Archived"};
+    for (unsigned int focus = 0; focus < 8; ++focus)
+        EXPECT_EQ(KNVTCDTask::localizedDisplayNameForFocusType(focus), names[focus]);
+    EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForFocusType(8).isNull());
+}
+
+TEST_F(KNVTCDTaskEntityTest, NewTaskIsActionableWithItsStatusRecorded)
+{
+    auto *t = insert<KNVTCDTask>();
+    EXPECT_EQ(t->status(), 2);
+    EXPECT_EQ(t->statusModifiedDate(), now());
+    EXPECT_EQ(keysOf(t), set({"status", "statusModifiedDate"}));
+    EXPECT_FALSE(t->isArchived());
+    save();
+}
+
+TEST_F(KNVTCDTaskEntityTest, StatusWriteStampsAndUnarchivesOpenStatuses)
+{
+    for (qint64 status : {1, 2, 3}) {
+        KNVTCDTask *t = syncedTask(QStringLiteral("open"), 10 + status);
+        t->setStatus(4);
+        t->setArchived(true);
+        t->setChangedKeysString(QString());
+        m_clock.advance(60);
+        t->setStatus(status);
+        EXPECT_FALSE(t->isArchived()) << status;
+        EXPECT_EQ(t->statusModifiedDate(), m_clock.now()) << status;
+        EXPECT_EQ(keysOf(t), set({"status", "statusModifiedDate", "archivedDate"})) << status;
+    }
+    for (qint64 status : {4, 5}) {
+        KNVTCDTask *t = syncedTask(QStringLiteral("closed"), 20 + status);
+        t->setStatus(4);
+        t->setArchived(true);
+        const QDateTime archived = t->archivedDate();
+        t->setChangedKeysString(QString());
+        t->setStatus(status);
+        EXPECT_EQ(t->archivedDate(), archived) << status;
+        EXPECT_EQ(keysOf(t), set({"status", "statusModifiedDate"})) << status;
+    }
+}
+
+TEST_F(KNVTCDTaskEntityTest, ArchivingKeepsTheFirstDateAndUnarchivingClearsIt)
+{
+    KNVTCDTask *t = task();
+    t->setArchived(true);
+    EXPECT_EQ(t->archivedDate(), now());
+    m_clock.advance(3600);
+    t->setArchived(true);
+    EXPECT_EQ(t->archivedDate(), now());
+    t->setArchived(false);
+    EXPECT_FALSE(t->archivedDate().isValid());
+
+    // Nothing to do writes nothing.
+    t->setChangedKeysString(QString());
+    t->setArchived(false);
+    EXPECT_TRUE(t->changedKeys().isEmpty());
+}
+
+TEST_F(KNVTCDTaskEntityTest, FocusIsDerivedFromStatusAndDates)
+{
+    KNVTCDTask *t = task();
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeNext);
+
+    t->setStartDate(todayStart());
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeToday);
+    EXPECT_TRUE(t->isToday());
+
+    t->setStartDate(localDate(2015, 3, 5));
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeScheduled);
+    EXPECT_TRUE(t->isScheduled());
+
+    t->setStartDate(QDateTime());
+    t->setDueDate(localDate(2015, 3, 5));
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeNext);
+
+    t->setDueDate(localDate(2015, 3, 4, 14, 59));
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeToday);
+
+    t->setStatus(4);
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeNext);
+    t->setStatus(5);
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeNext);
+    t->setStatus(3);
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeNext);
+
+    t->setStatus(1);
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeSomeday);
+    EXPECT_TRUE(t->isSomeday());
+
+    t->setArchived(true);
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeArchived);
+    t->setStatus(4);
+    t->setArchived(true);
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeArchived);
+}
+
+TEST_F(KNVTCDTaskEntityTest, StartAtMidnightIsTodayOnlyOnceMidnightHasPassed)
+{
+    m_clock.setNow(todayStart());
+    KNVTCDTask *t = task();
+    t->setStartDate(todayStart());
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeScheduled);
+    m_clock.advance(1);
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeToday);
+}
+
+TEST_F(KNVTCDTaskEntityTest, OverdueIncludesNowWhileDueDoesNot)
+{
+    KNVTCDTask *t = task();
+    EXPECT_FALSE(t->isOverdue());
+    EXPECT_FALSE(t->isDue());
+    t->setDueDate(now());
+    EXPECT_TRUE(t->isOverdue());
+    EXPECT_FALSE(t->isDue());
+    t->setDueDate(now().addSecs(-1));
+    EXPECT_TRUE(t->isOverdue());
+    EXPECT_TRUE(t->isDue());
+    t->setDueDate(now().addSecs(1));
+    EXPECT_FALSE(t->isOverdue());
+}
+
+TEST_F(KNVTCDTaskEntityTest, MovingToTodayNextAndSomeday)
+{
+    KNVTCDTask *t = task();
+    t->setStatus(4);
+    t->setArchived(true);
+    t->setStartDate(localDate(2015, 3, 10));
+    t->setDueDate(localDate(2015, 3, 12));
+
+    t->setFocusType(KNVTFocusTypeToday);
+    EXPECT_FALSE(t->isArchived());
+    EXPECT_EQ(t->status(), 2);
+    EXPECT_EQ(t->startDate(), todayStart());
+    EXPECT_EQ(t->dueDate(), localDate(2015, 3, 12));
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeToday);
+
+    t->setArchived(true);
+    t->setFocusType(KNVTFocusTypeNext);
+    EXPECT_FALSE(t->isArchived());
+    EXPECT_FALSE(t->startDate().isValid());
+    EXPECT_EQ(t->dueDate(), localDate(2015, 3, 12));
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeNext);
+
+    t->setFocusType(KNVTFocusTypeSomeday);
+    EXPECT_EQ(t->status(), 1);
+    EXPECT_FALSE(t->startDate().isValid());
+    EXPECT_FALSE(t->dueDate().isValid());
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeSomeday);
+}
+
+TEST_F(KNVTCDTaskEntityTest, NextKeepsAPassedDueDateSoTheTaskStaysToday)
+{
+    KNVTCDTask *t = task();
+    t->setDueDate(localDate(2015, 3, 1));
+    t->setFocusType(KNVTFocusTypeNext);
+    EXPECT_EQ(t->focusType(), KNVTFocusTypeToday);
+}
+
+TEST_F(KNVTCDTaskEntityTest, FocusesThatCannotBeSetChangeNothing)
+{
+    KNVTCDTask *t = syncedTask(QStringLiteral("open"), 1);
+    t->setStartDate(localDate(2015, 3, 10));
+    t->setChangedKeysString(QString());
+    for (unsigned int focus : {3u, 5u, 6u, 8u}) {
+        t->setFocusType(focus);
+        EXPECT_TRUE(t->changedKeys().isEmpty()) << focus;
+        EXPECT_EQ(t->startDate(), localDate(2015, 3, 10));
+    }
+
+    // Only a closed task can be archived on its own.
+    t->setFocusType(KNVTFocusTypeArchived);
+    EXPECT_FALSE(t->isArchived());
+    t->setStatus(5);
+    EXPECT_TRUE(t->isArchivable());
+    EXPECT_TRUE(t->isArchivableWithTaskList());
+    t->setFocusType(KNVTFocusTypeArchived);
+    EXPECT_TRUE(t->isArchived());
+}
+
+TEST_F(KNVTCDTaskEntityTest, MovingToTheInboxClearsListDatesAndStatus)
+{
+    KNVTCDTaskList *l = list(QStringLiteral("Home"));
+    KNVTCDTask *t = task();
+    t->setTaskList(l);
+    t->setAssignee(me());
+    t->setStatus(1);
+    t->setStartDate(localDate(2015, 3, 10));
+    t->setDueDate(localDate(2015, 3, 12));
+
+    t->setFocusType(KNVTFocusTypeInbox);
+    EXPECT_EQ(t->taskList(), nullptr);
+    EXPECT_FALSE(t->startDate().isValid());
+    EXPECT_FALSE(t->dueDate().isValid());
+    EXPECT_EQ(t->status(), 2);
+    EXPECT_EQ(t->assignee(), me());
+}
+
+TEST_F(KNVTCDTaskEntityTest, InboxMoveAsksThroughTheStandardAlertHandler)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"));
+    KNVTCDTaskList *l = list(QStringLiteral("Home"), {ann});
+    KNVTCDTask *t = task();
+    t->setTaskList(l);
+    t->setDueDate(localDate(2015, 3, 12));
+    t->addWatcher(ann);
+
+    // Until the application installs its handler, every question is cancelled.
+    t->setFocusType(KNVTFocusTypeInbox);
+    EXPECT_EQ(t->taskList(), l);
+    EXPECT_TRUE(t->dueDate().isValid());
+
+    KNVTCDTask::setStandardAlertHandler(answering(0));
+    t->setFocusType(KNVTFocusTypeInbox);
+    KNVTCDTask::setStandardAlertHandler({});
+    ASSERT_EQ(m_questions.size(), 1u);
+    EXPECT_EQ(m_questions[0].title, QStringLiteral("Remove Watchers?"));
+    EXPECT_EQ(t->taskList(), nullptr);
+    EXPECT_FALSE(t->dueDate().isValid());
+    EXPECT_FALSE(t->isWatchedByUser(ann));
+}
+
+TEST_F(KNVTCDTaskEntityTest, UncompletedOrderPutsIndexedTasksFirst)
+{
+    KNVTCDTask *none = task(QStringLiteral("a without index"));
+    KNVTCDTask *zero = task(QStringLiteral("z at zero"));
+    zero->setTaskListOrderIndex(0);
+    KNVTCDTask *threeB = task(QStringLiteral("B at three"));
+    threeB->setTaskListOrderIndex(3);
+    KNVTCDTask *threeA = task(QStringLiteral("a at three"));
+    threeA->setTaskListOrderIndex(3);
+    KNVTCDTask *noneB = task(QStringLiteral("B without index"));
+
+    std::vector<KNVTCDTask *> tasks{noneB, threeB, none, threeA, zero};
+    std::stable_sort(tasks.begin(), tasks.end(), KNVTCDTask::uncompletedTaskComparator());
+    EXPECT_EQ(tasks, (std::vector<KNVTCDTask *>{zero, threeA, threeB, none, noneB}));
+}
+
+TEST_F(KNVTCDTaskEntityTest, TodayOrderPutsOpenTasksFirst)
+{
+    KNVTCDTask *openB = task(QStringLiteral("B"));
+    KNVTCDTask *completedA = task(QStringLiteral("A"));
+    completedA->setStatus(4);
+    KNVTCDTask *cancelledC = task(QStringLiteral("c"));
+    cancelledC->setStatus(5);
+    KNVTCDTask *openD = task(QStringLiteral("d"));
+
+    std::vector<KNVTCDTask *> tasks{cancelledC, completedA, openD, openB};
+    std::stable_sort(tasks.begin(), tasks.end(), KNVTCDTask::todayTaskComparator());
+    EXPECT_EQ(tasks, (std::vector<KNVTCDTask *>{openB, openD, completedA, cancelledC}));
+}
+
+TEST_F(KNVTCDTaskEntityTest, SharedTaskListOfTasks)
+{
+    KNVTCDTaskList *l = list(QStringLiteral("L"));
+    KNVTCDTaskList *m = list(QStringLiteral("M"));
+    KNVTCDTask *inL = task();
+    inL->setTaskList(l);
+    KNVTCDTask *alsoInL = task();
+    alsoInL->setTaskList(l);
+    KNVTCDTask *inM = task();
+    inM->setTaskList(m);
+    KNVTCDTask *inbox = task();
+
+    EXPECT_EQ(KNVTCDTask::taskListForTasks({}), nullptr);
+    EXPECT_EQ(KNVTCDTask::taskListForTasks({inL, alsoInL}), l);
+    EXPECT_EQ(KNVTCDTask::taskListForTasks({inL, inbox}), nullptr);
+    EXPECT_EQ(KNVTCDTask::taskListForTasks({inbox, inL}), nullptr);
+    EXPECT_EQ(KNVTCDTask::taskListForTasks({inL, inM}), nullptr);
+}
+
+TEST_F(KNVTCDTaskEntityTest, RecurrenceIsReadFromAndWrittenToItsText)
+{
+    KNVTCDTask *t = task();
+    EXPECT_EQ(t->recurrence(), nullptr);
+    EXPECT_FALSE(t->isRecurrening());
+    t->setRecurrenceString(QString(""));
+    EXPECT_EQ(t->recurrence(), nullptr);
+
+    const QStringList rules{QStringLiteral("RRULE:FREQ=DAILY"), QStringLiteral("RRULE:FREQ=WEEKLY;INTERVAL=2")};
+    t->setRecurrence(KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(rules));
+    EXPECT_EQ(t->recurrenceString(), rules.join(QLatin1Char(' ')));
+    ASSERT_NE(t->recurrence(), nullptr);
+    EXPECT_EQ(t->recurrence()->recurrenceComponentStrings(), rules);
+    EXPECT_TRUE(t->isRecurrening());
+    EXPECT_TRUE(keysOf(t).contains(QStringLiteral("recurrenceString")));
+
+    t->setRecurrence(nullptr);
+    EXPECT_TRUE(t->recurrenceString().isNull());
+    EXPECT_FALSE(t->isRecurrening());
+}
+
+TEST_F(KNVTCDTaskEntityTest, EditingFollowsTheListsPermissions)
+{
+    KNVTCDTask *inbox = task();
+    EXPECT_TRUE(inbox->canEdit());
+    EXPECT_TRUE(inbox->canMove());
+
+    KNVTCDTaskList *mine = list(QStringLiteral("Mine"));
+    KNVTCDTask *inMine = task();
+    inMine->setTaskList(mine);
+    EXPECT_TRUE(inMine->canEdit());
+    EXPECT_TRUE(inMine->canMove());
+
+    mine->setArchivedDate(now());
+    EXPECT_FALSE(inMine->canEdit());
+    EXPECT_FALSE(inMine->canMove());
+
+    me();
+    auto *foreign = insert<KNVTCDTaskList>();
+    foreign->setTitle(QStringLiteral("Not a member"));
+    KNVTCDTask *inForeign = task();
+    inForeign->setTaskList(foreign);
+    EXPECT_FALSE(inForeign->canEdit());
+}
+
+} // namespace

@@ -1,0 +1,279 @@
+#include "KNVTCDTaskListTest.h"
+
+namespace {
+
+class KNVTCDTaskListActionsTest : public KNVTCDTaskListTest
+{
+protected:
+    // A synced project with one completed task, one open task and one deleted open task, nothing left to push.
+    void SetUp() override
+    {
+        KNVTCDTaskListTest::SetUp();
+        project = synced(list(QStringLiteral("Garden"), 1), 10);
+        done = synced(task(project, QStringLiteral("done"), 4), 11);
+        open = synced(task(project, QStringLiteral("open"), 2), 12);
+        deleted = synced(task(project, QStringLiteral("deleted"), 2), 13);
+        deleted->setDeletedDate(date(-60));
+        deleted->setChangedKeysString(QString());
+        project->setChangedKeysString(QString());
+    }
+
+    bool untouched() const
+    {
+        return project->status() == 2 && !project->isArchived() && project->changedKeysString().isNull()
+               && open->status() == 2 && open->changedKeysString().isNull() && deleted->status() == 2
+               && !done->isArchived();
+    }
+
+    KNVTCDTaskList *project = nullptr;
+    KNVTCDTask *done = nullptr;
+    KNVTCDTask *open = nullptr;
+    KNVTCDTask *deleted = nullptr;
+    KNVTTaskListCompletionRecorder completion;
+};
+
+TEST_F(KNVTCDTaskListActionsTest, ArchivingWithNothingOpenAsksNothing)
+{
+    open->setStatus(4);
+    KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::answering(2);
+    project->performArchiveWithAlertHandler(alert.handler(), completion.handler());
+    EXPECT_TRUE(alert.questions.empty()) << "a deleted open task is no reason to ask";
+    EXPECT_EQ(completion.answers, std::vector<bool>{true});
+    EXPECT_TRUE(project->isCompleted());
+    EXPECT_TRUE(project->isArchived());
+    EXPECT_EQ(project->statusModifiedDate(), date());
+    EXPECT_EQ(deleted->status(), 2) << "the deleted task is left as it is";
+    EXPECT_TRUE(done->isArchived());
+
+    // A cancelled list stays cancelled.
+    KNVTCDTaskList *cancelled = list(QStringLiteral("cancelled"), 1, 5);
+    cancelled->performArchiveWithAlertHandler(alert.handler());
+    EXPECT_TRUE(cancelled->isCancelled());
+    EXPECT_TRUE(cancelled->isArchived());
+}
+
+TEST_F(KNVTCDTaskListActionsTest, ArchiveQuestionOfAProjectAndOfAnArea)
+{
+    KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::deferred();
+    project->performArchiveWithAlertHandler(alert.handler(), completion.handler());
+    ASSERT_EQ(alert.questions.size(), 1u);
+    const KNVTTaskListScriptedAlert::Question &question = alert.questions[0];
+    EXPECT_EQ(question.title, "Archive Project?");
+    EXPECT_EQ(question.message, "You have incomplete Tasks in this Project that need completing or cancelling before "
+                                "the Project can be archived.");
+    EXPECT_EQ(question.buttonTitles, (QStringList{"Mark Tasks as Completed", "Mark as Cancelled", "Cancel"}));
+    EXPECT_EQ(question.cancelIndex, 2);
+    EXPECT_EQ(question.destructiveIndex, -1);
+    EXPECT_TRUE(completion.answers.empty()) << "nothing happens before the answer";
+    EXPECT_TRUE(untouched());
+
+    project->setType(std::nullopt);
+    project->performArchiveWithAlertHandler(alert.handler());
+    ASSERT_EQ(alert.questions.size(), 2u);
+    EXPECT_EQ(alert.questions[1].title, "Archive Area?");
+    EXPECT_EQ(alert.questions[1].message, "You have incomplete Tasks in this Area that need completing or cancelling "
+                                          "before the Area can be archived.");
+}
+
+TEST_F(KNVTCDTaskListActionsTest, ArchivingClosesTheOpenTasksAsAnswered)
+{
+    project->performArchiveWithAlertHandler(KNVTTaskListScriptedAlert::answering(0).handler(), completion.handler());
+    EXPECT_EQ(completion.answers, std::vector<bool>{true});
+    EXPECT_TRUE(open->isCompleted());
+    EXPECT_TRUE(project->isCompleted());
+    EXPECT_TRUE(project->isArchived());
+    EXPECT_TRUE(open->isArchived());
+    EXPECT_TRUE(done->isArchived());
+    EXPECT_EQ(deleted->status(), 2);
+    EXPECT_EQ(keys(project), (QSet<QString>{"status", "statusModifiedDate", "archivedDate"}));
+
+    KNVTCDTaskList *other = list(QStringLiteral("other"));
+    KNVTCDTask *otherOpen = task(other, QStringLiteral("open"), 1);
+    other->performArchiveWithAlertHandler(KNVTTaskListScriptedAlert::answering(1).handler(), completion.handler());
+    EXPECT_EQ(completion.answers, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(otherOpen->isCancelled());
+    EXPECT_TRUE(other->isCancelled());
+    EXPECT_TRUE(other->isArchived());
+    EXPECT_TRUE(otherOpen->isArchived());
+}
+
+TEST_F(KNVTCDTaskListActionsTest, DecliningChangesNothing)
+{
+    for (int answer : {2, 5, -1000}) {
+        KNVTTaskListCompletionRecorder declined;
+        project->performArchiveWithAlertHandler(KNVTTaskListScriptedAlert::answering(answer).handler(),
+                                                declined.handler());
+        project->performMarkAsCompletedWithAlertHandler(KNVTTaskListScriptedAlert::answering(answer).handler(),
+                                                        declined.handler());
+        project->performMarkAsCancelledWithAlertHandler(KNVTTaskListScriptedAlert::answering(answer).handler(),
+                                                        declined.handler());
+        EXPECT_EQ(declined.answers, (std::vector<bool>{false, false, false})) << answer;
+        EXPECT_TRUE(untouched()) << answer;
+    }
+    // Completing and cancelling accept only their first button; no completion handler is needed.
+    project->performMarkAsCompletedWithAlertHandler(KNVTTaskListScriptedAlert::answering(1).handler());
+    project->performMarkAsCancelledWithAlertHandler(KNVTTaskListScriptedAlert::answering(1).handler());
+    EXPECT_TRUE(untouched());
+}
+
+TEST_F(KNVTCDTaskListActionsTest, CompletingAsksAboutOpenTasksAndDoesNotArchive)
+{
+    KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::answering(0);
+    project->performMarkAsCompletedWithAlertHandler(alert.handler(), completion.handler());
+    ASSERT_EQ(alert.questions.size(), 1u);
+    EXPECT_EQ(alert.questions[0].title, "Complete Project?");
+    EXPECT_EQ(alert.questions[0].message,
+              "You have incomplete Tasks in this Project that also need completing before it can be completed.");
+    EXPECT_EQ(alert.questions[0].buttonTitles, (QStringList{"Mark As Completed", "Cancel"}));
+    EXPECT_EQ(alert.questions[0].cancelIndex, 1);
+    EXPECT_EQ(alert.questions[0].destructiveIndex, -1);
+    EXPECT_EQ(completion.answers, std::vector<bool>{true});
+    EXPECT_TRUE(open->isCompleted());
+    EXPECT_TRUE(project->isCompleted());
+    EXPECT_FALSE(project->isArchived());
+
+    project->setType(2);
+    open->setStatus(2);
+    project->performMarkAsCompletedWithAlertHandler(alert.handler());
+    EXPECT_EQ(alert.questions[1].title, "Complete Area?");
+}
+
+TEST_F(KNVTCDTaskListActionsTest, CompletingWithNothingOpen)
+{
+    open->setStatus(5);
+    project->setStatus(5);
+    KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::answering(1);
+    project->performMarkAsCompletedWithAlertHandler(alert.handler(), completion.handler());
+    EXPECT_TRUE(project->isCompleted()) << "a cancelled list becomes completed";
+
+    clock.advance(60);
+    project->setChangedKeysString(QString());
+    project->performMarkAsCompletedWithAlertHandler(alert.handler(), completion.handler());
+    EXPECT_EQ(project->statusModifiedDate(), date()) << "a completed list is left alone";
+    EXPECT_TRUE(project->changedKeysString().isNull());
+    EXPECT_EQ(completion.answers, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(alert.questions.empty());
+
+    // Completing an archived list keeps it archived.
+    project->setArchived(true);
+    project->setStatus(5);
+    project->performMarkAsCompletedWithAlertHandler(alert.handler());
+    EXPECT_TRUE(project->isCompleted());
+    EXPECT_TRUE(project->isArchived());
+}
+
+TEST_F(KNVTCDTaskListActionsTest, CancellingMirrorsCompleting)
+{
+    KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::answering(0);
+    project->performMarkAsCancelledWithAlertHandler(alert.handler(), completion.handler());
+    ASSERT_EQ(alert.questions.size(), 1u);
+    EXPECT_EQ(alert.questions[0].title, "Cancel Project");
+    EXPECT_EQ(alert.questions[0].message,
+              "You have incomplete Tasks in this Project that also need to be cancelled before it can be cancelled.");
+    EXPECT_EQ(alert.questions[0].buttonTitles, (QStringList{"Mark As Cancelled", "Cancel"}));
+    EXPECT_EQ(alert.questions[0].cancelIndex, 1);
+    EXPECT_TRUE(open->isCancelled());
+    EXPECT_TRUE(done->isCompleted());
+    EXPECT_TRUE(project->isCancelled());
+    EXPECT_FALSE(project->isArchived());
+
+    project->setType(2);
+    project->setStatus(4);
+    project->performMarkAsCancelledWithAlertHandler(alert.handler(), completion.handler());
+    EXPECT_EQ(alert.questions.size(), 1u) << "nothing is open any more";
+    EXPECT_TRUE(project->isCancelled());
+    EXPECT_EQ(completion.answers, (std::vector<bool>{true, true}));
+
+    open->setStatus(2);
+    project->setStatus(2);
+    project->performMarkAsCancelledWithAlertHandler(alert.handler());
+    ASSERT_EQ(alert.questions.size(), 2u);
+    EXPECT_EQ(alert.questions[1].title, "Cancel Area");
+    EXPECT_EQ(alert.questions[1].message,
+              "You have incomplete Tasks in this Area that also need to be cancelled before it can be cancelled.");
+}
+
+TEST_F(KNVTCDTaskListActionsTest, AnswerActsOnTheTasksOfTheQuestion)
+{
+    KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::deferred();
+    project->performMarkAsCompletedWithAlertHandler(alert.handler(), completion.handler());
+    KNVTCDTask *later = task(project, QStringLiteral("added while asking"), 2);
+    open->setTaskList(nullptr);
+    alert.answer(0);
+    EXPECT_EQ(completion.answers, std::vector<bool>{true});
+    EXPECT_TRUE(open->isCompleted()) << "collected when asked, even though it has left the list since";
+    EXPECT_EQ(later->status(), 2);
+    EXPECT_TRUE(project->isCompleted());
+}
+
+TEST_F(KNVTCDTaskListActionsTest, AnswerAfterTheLibraryClosedIsDeclined)
+{
+    KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::deferred();
+    project->performArchiveWithAlertHandler(alert.handler(), completion.handler());
+    close();
+    alert.answer(0);
+    EXPECT_EQ(completion.answers, std::vector<bool>{false});
+}
+
+TEST_F(KNVTCDTaskListActionsTest, CompletingARecurringTaskLeavesItsNextOccurrenceInTheCompletedList)
+{
+    open->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
+    project->performArchiveWithAlertHandler(KNVTTaskListScriptedAlert::answering(0).handler(), completion.handler());
+    EXPECT_TRUE(project->isCompleted());
+    EXPECT_TRUE(project->isArchived());
+    KNVTCDTask *next = nullptr;
+    for (KNVTCDTask *t : project->tasks()) {
+        if (t != open && t->title() == open->title())
+            next = t;
+    }
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->status(), 2);
+    EXPECT_TRUE(next->isArchived()) << "the next occurrence is archived with its list";
+}
+
+TEST_F(KNVTCDTaskListActionsTest, ArchiveWithoutAskingCancelsOpenTasksAndCompletesTheList)
+{
+    project->archive();
+    EXPECT_TRUE(open->isCancelled());
+    EXPECT_TRUE(done->isCompleted());
+    EXPECT_EQ(deleted->status(), 2);
+    EXPECT_TRUE(project->isCompleted());
+    EXPECT_TRUE(project->isArchived());
+}
+
+TEST_F(KNVTCDTaskListActionsTest, StatusChangesAndUnarchiving)
+{
+    project->markAsCancelled();
+    EXPECT_TRUE(project->isCancelled());
+    EXPECT_EQ(keys(project), (QSet<QString>{"status", "statusModifiedDate"}));
+    project->markAsCompleted();
+    EXPECT_TRUE(project->isCompleted());
+
+    project->setArchived(true);
+    clock.advance(30);
+    project->markAsUncompleted();
+    EXPECT_EQ(project->status(), 2);
+    EXPECT_FALSE(project->isArchived());
+    EXPECT_FALSE(done->isArchived());
+    EXPECT_EQ(project->statusModifiedDate(), date(30));
+
+    done->setArchived(true);
+    project->unarchive();
+    EXPECT_TRUE(done->isArchived()) << "un-archiving a list that is not archived touches no task";
+}
+
+TEST_F(KNVTCDTaskListActionsTest, DeletingTombstonesSyncedListsAndRemovesLocalOnes)
+{
+    clock.advance(5);
+    project->markAsDeleted();
+    EXPECT_FALSE(project->isDeleted());
+    EXPECT_EQ(project->deletedDate(), date(5));
+    EXPECT_EQ(project->tasks().size(), 3u) << "the tasks are the store's business";
+
+    KNVTCDTaskList *local = list(QStringLiteral("local"));
+    local->markAsDeleted();
+    EXPECT_TRUE(local->isDeleted());
+    EXPECT_EQ(knvt::countForFetchRequestForEntityName(context(), QStringLiteral("KNVTCDTaskList")), 1);
+}
+
+} // namespace

@@ -1,0 +1,178 @@
+#pragma once
+
+#include "ModelTest.h"
+
+#include "support/FakeClock.h"
+
+#include "model/KNVTRecurrence.h"
+
+#include "foundation/KNVTAlertHandler.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
+
+#include <optional>
+#include <vector>
+
+// What a scripted alert handler was asked.
+struct KNVTTaskAlertQuestion
+{
+    QString title;
+    QString message;
+    QStringList buttonTitles;
+    int cancelButtonIndex = -2;
+    int destructiveButtonIndex = -2;
+};
+
+// A library with a fixed clock (Wednesday 4 March 2015, 15:00 in New York), the local user "Me" and helpers to
+// build tasks, users and shared lists.
+class KNVTCDTaskTest : public ModelTest
+{
+protected:
+    void TearDown() override
+    {
+        KNVTCDTask::setStandardAlertHandler({});
+        ModelTest::TearDown();
+    }
+
+    static QDateTime localDate(int year, int month, int day, int hour = 0, int minute = 0)
+    {
+        return QDateTime(QDate(year, month, day), QTime(hour, minute));
+    }
+    static QDateTime now() { return localDate(2015, 3, 4, 15); }
+    static QDateTime todayStart() { return localDate(2015, 3, 4); }
+
+    KNVTCDUser *me()
+    {
+        if (!m_me) {
+            m_me = insert<KNVTCDUser>();
+            m_me->setFriendshipStatus(6);
+            m_me->setFullName(QStringLiteral("Me"));
+            m_me->setExtendedDisplayName(QStringLiteral("Me"));
+        }
+        return m_me;
+    }
+
+    KNVTCDUser *user(const QString &fullName, std::optional<qint64> numericIdentifier = std::nullopt)
+    {
+        auto *u = insert<KNVTCDUser>();
+        u->setFullName(fullName);
+        u->setExtendedDisplayName(fullName);
+        u->setFriendshipStatus(3);
+        u->setNumericIdentifier(numericIdentifier);
+        return u;
+    }
+
+    KNVTCDTask *task(const QString &title = QStringLiteral("Task"))
+    {
+        auto *t = insert<KNVTCDTask>();
+        t->setTitle(title);
+        return t;
+    }
+
+    // A list the local user owns, with an editor row for each of `editors`.
+    KNVTCDTaskList *list(const QString &title, const std::vector<KNVTCDUser *> &editors = {},
+                         std::optional<qint64> numericIdentifier = std::nullopt)
+    {
+        auto *l = insert<KNVTCDTaskList>();
+        l->setTitle(title);
+        l->setType(1);
+        l->setStatus(2);
+        l->setNumericIdentifier(numericIdentifier);
+        member(l, me(), 1);
+        for (KNVTCDUser *editor : editors)
+            member(l, editor, 2);
+        return l;
+    }
+
+    KNVTCDTaskListCollaborator *member(KNVTCDTaskList *l, KNVTCDUser *u, qint64 role)
+    {
+        auto *row = insert<KNVTCDTaskListCollaborator>();
+        row->setTaskList(l);
+        row->setUser(u);
+        row->setRole(role);
+        row->setStatus(2);
+        return row;
+    }
+
+    KNVTCDTag *tag(const QString &title, std::optional<qint64> numericIdentifier = std::nullopt)
+    {
+        auto *t = insert<KNVTCDTag>();
+        t->setTitle(title);
+        t->setNumericIdentifier(numericIdentifier);
+        return t;
+    }
+
+    // A task as the service last sent it: synced, dated, nothing to push.
+    KNVTCDTask *syncedTask(const QString &title, qint64 numericIdentifier)
+    {
+        KNVTCDTask *t = task(title);
+        t->setNumericIdentifier(numericIdentifier);
+        t->setCreatedDate(date());
+        t->setModifiedDate(date());
+        t->setChangedKeysString(QString());
+        return t;
+    }
+
+    // Answers every question with `answer`, at once, and keeps what it was asked.
+    KNVTAlertHandler answering(int answer)
+    {
+        return [this, answer](const QString &title, const QString &message, const QStringList &buttonTitles,
+                              int cancelButtonIndex, int destructiveButtonIndex, KNVTAlertIndexHandler indexHandler) {
+            m_questions.push_back({title, message, buttonTitles, cancelButtonIndex, destructiveButtonIndex});
+            indexHandler(answer);
+        };
+    }
+    // Keeps the question unanswered until the test calls answer().
+    KNVTAlertHandler deferring()
+    {
+        return [this](const QString &title, const QString &message, const QStringList &buttonTitles,
+                      int cancelButtonIndex, int destructiveButtonIndex, KNVTAlertIndexHandler indexHandler) {
+            m_questions.push_back({title, message, buttonTitles, cancelButtonIndex, destructiveButtonIndex});
+            m_pending = std::move(indexHandler);
+        };
+    }
+    void answer(int index)
+    {
+        ASSERT_TRUE(m_pending);
+        KNVTAlertIndexHandler pending = std::move(m_pending);
+        m_pending = nullptr;
+        pending(index);
+    }
+
+    static QSet<QString> keysOf(const KNVTCDTaskStoreObject *object)
+    {
+        const QStringList keys = object->changedKeys();
+        return QSet<QString>(keys.begin(), keys.end());
+    }
+    static QSet<QString> set(std::initializer_list<const char *> names)
+    {
+        QSet<QString> s;
+        for (const char *name : names)
+            s.insert(QString::fromUtf8(name));
+        return s;
+    }
+    static QByteArray compact(const QJsonObject &object)
+    {
+        return QJsonDocument(object).toJson(QJsonDocument::Compact);
+    }
+    static QJsonObject json(const char *text)
+    {
+        return QJsonDocument::fromJson(QByteArray(text)).object();
+    }
+    static QStringList titles(const std::vector<KNVTCDTag *> &tags)
+    {
+        QStringList out;
+        for (const KNVTCDTag *t : tags)
+            out << t->title();
+        return out;
+    }
+
+    knvt::test::FakeClock m_clock{now()};
+    std::vector<KNVTTaskAlertQuestion> m_questions;
+    KNVTAlertIndexHandler m_pending;
+
+private:
+    KNVTCDUser *m_me = nullptr;
+};

@@ -1,0 +1,163 @@
+#include "KNVTCDTaskTest.h"
+
+#include <QTextDocument>
+
+namespace {
+
+using KNVTCDTaskTextTest = KNVTCDTaskTest;
+
+TEST_F(KNVTCDTaskTextTest, PasteboardLine)
+{
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    EXPECT_EQ(t->pasteboardString(), QStringLiteral("- Call\n"));
+    t->setNotes(QString(""));
+    EXPECT_EQ(t->pasteboardString(), QStringLiteral("- Call\n"));
+    t->setNotes(QStringLiteral("later"));
+    EXPECT_EQ(t->pasteboardString(), QStringLiteral("- Call (later)\n"));
+    // Text that looks like a placeholder stays as it was typed.
+    t->setTitle(QStringLiteral("%1 and %2"));
+    t->setNotes(QStringLiteral("%1"));
+    EXPECT_EQ(t->pasteboardString(), QStringLiteral("- %1 and %2 (%1)\n"));
+    EXPECT_EQ(t->pasteboardPropertyListForType(QStringLiteral("text/plain")).toString(),
+              QStringLiteral("- %1 and %2 (%1)\n"));
+}
+
+TEST_F(KNVTCDTaskTextTest, OpenInboxTaskPrintsTitleAndStatusOnly)
+{
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    EXPECT_EQ(t->HTMLStringForPrinting(), QStringLiteral("<div class=\"task\"><div class=\"title\">Call</div>"
+                                                         "<div class=\"status\"> Status: Actionable</div></div>"));
+    EXPECT_EQ(t->HTMLOverviewStringForPrinting(), t->HTMLStringForPrinting());
+}
+
+TEST_F(KNVTCDTaskTextTest, PrintedDatesDependOnTheStatus)
+{
+    KNVTCDTaskList *l = list(QStringLiteral("Home"));
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    t->setTaskList(l);
+    t->setStartDate(localDate(2015, 3, 6, 9));
+    t->setDueDate(localDate(2015, 3, 7, 18));
+    EXPECT_EQ(t->HTMLStringForPrinting(),
+              QStringLiteral("<div class=\"task\"><div class=\"title\">Call</div>"
+                             "<div class=\"status\"> Status: Actionable</div>"
+                             "<div class=\"task_list_title\">List: Home</div>"
+                             "<div class=\"start_date\">Start Date: Mar 6, 2015</div>"
+                             "<div class=\"due_date\">Due Date: Mar 7, 2015</div></div>"));
+
+    t->markAsCancelled();
+    t->setStatusModifiedDate(localDate(2015, 3, 2, 12));
+    EXPECT_EQ(t->HTMLStringForPrinting(),
+              QStringLiteral("<div class=\"task\"><div class=\"title\">Call</div>"
+                             "<div class=\"status\"> Status: Cancelled</div>"
+                             "<div class=\"task_list_title\">List: Home</div>"
+                             "<div class=\"completed_date\">Completed: Mar 2, 2015</div></div>"));
+}
+
+TEST_F(KNVTCDTaskTextTest, NotesDivOnlyWhenThereAreNotes)
+{
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    t->setNotes(QString(""));
+    EXPECT_TRUE(t->HTMLStringForPrinting().endsWith(QStringLiteral("<div class=\"notes\"></div></div>")));
+    t->setNotes(QStringLiteral("soon"));
+    EXPECT_TRUE(t->HTMLStringForPrinting().endsWith(QStringLiteral("<div class=\"notes\">soon</div></div>")));
+    t->setNotes(QString());
+    EXPECT_FALSE(t->HTMLStringForPrinting().contains(QStringLiteral("notes")));
+}
+
+TEST_F(KNVTCDTaskTextTest, TagsPrintInTagOrder)
+{
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    KNVTCDTag *b = tag(QStringLiteral("b"));
+    b->setCreatorOrderIndex(2);
+    KNVTCDTag *a = tag(QStringLiteral("a"));
+    a->setCreatorOrderIndex(1);
+    t->addTag(b);
+    t->addTag(a);
+    EXPECT_TRUE(t->HTMLStringForPrinting().contains(QStringLiteral("<div class=\"tags\">Tags: a, b</div>")));
+}
+
+TEST_F(KNVTCDTaskTextTest, PeoplePrintOnlyForCollaborativeLists)
+{
+    KNVTCDUser *zoe = user(QStringLiteral("Zoe"));
+    KNVTCDUser *ann = user(QStringLiteral("Ann"));
+    KNVTCDTaskList *alone = list(QStringLiteral("Alone"));
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    t->setTaskList(alone);
+    t->setCreator(me());
+    t->setAssignee(me());
+    EXPECT_FALSE(t->HTMLStringForPrinting().contains(QStringLiteral("creator")));
+    EXPECT_FALSE(t->HTMLStringForPrinting().contains(QStringLiteral("assignee")));
+
+    KNVTCDTaskList *shared = list(QStringLiteral("Shared"), {zoe, ann});
+    t->setTaskList(shared);
+    t->setAssignee(zoe);
+    QString html = t->HTMLStringForPrinting();
+    EXPECT_TRUE(html.contains(QStringLiteral("<div class=\"creator\">Creator: Me</div>"
+                                             "<div class=\"assignee\">Assignee: Zoe</div>")));
+    EXPECT_FALSE(html.contains(QStringLiteral("watchers")));
+
+    t->addWatcher(zoe);
+    t->addWatcher(ann);
+    html = t->HTMLStringForPrinting();
+    EXPECT_TRUE(html.contains(QStringLiteral("<div class=\"watchers\">Watchers: Ann, Zoe</div>")));
+
+    // Nobody named, no line.
+    t->setCreator(nullptr);
+    EXPECT_FALSE(t->HTMLStringForPrinting().contains(QStringLiteral("Creator:")));
+}
+
+TEST_F(KNVTCDTaskTextTest, UserTextIsPrintedLiterally)
+{
+    KNVTCDUser *ann = user(QStringLiteral("<i>Ann</i>"));
+    KNVTCDTaskList *l = list(QStringLiteral("R&D <team>"), {ann});
+    KNVTCDTask *t = task(QStringLiteral("<b>x</b> & y"));
+    t->setNotes(QStringLiteral("<img src=\"x.png\">"));
+    t->setTaskList(l);
+    t->setCreator(ann);
+    t->setAssignee(ann);
+    t->addWatcher(ann);
+    t->addTag(tag(QStringLiteral("a<b")));
+
+    const QString html = t->HTMLStringForPrinting();
+    EXPECT_TRUE(html.contains(QStringLiteral("<div class=\"title\">&lt;b&gt;x&lt;/b&gt; &amp; y</div>")));
+    EXPECT_FALSE(html.contains(QStringLiteral("<b>")));
+    EXPECT_FALSE(html.contains(QStringLiteral("<img")));
+    EXPECT_FALSE(html.contains(QStringLiteral("<i>")));
+
+    QTextDocument document;
+    document.setHtml(html);
+    const QString text = document.toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("<b>x</b> & y")));
+    EXPECT_TRUE(text.contains(QStringLiteral("List: R&D <team>")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Tags: a<b")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Assignee: <i>Ann</i>")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<img src=\"x.png\">")));
+}
+
+TEST_F(KNVTCDTaskTextTest, ShareTextOfAnOpenTaskHasNoDates)
+{
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    t->setStartDate(localDate(2015, 3, 5));
+    t->setDueDate(localDate(2015, 3, 6));
+    EXPECT_EQ(t->shareActivityText(), QStringLiteral("- Call\n"));
+    t->setNotes(QStringLiteral("about the roof"));
+    EXPECT_EQ(t->shareActivityText(), QStringLiteral("- Call\n\nabout the roof\n"));
+}
+
+TEST_F(KNVTCDTaskTextTest, ShareTextOfAClosedTaskListsAFutureStartAndTheDueDate)
+{
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    t->setStartDate(localDate(2015, 3, 5));
+    t->setDueDate(localDate(2015, 3, 6));
+    t->setNotes(QStringLiteral("about the roof"));
+    t->markAsCompleted();
+    EXPECT_EQ(t->shareActivityText(), QStringLiteral("✓ Call\nStart Date: Thu, Mar 05, 2015\n"
+                                                     "Due Date: Fri, Mar 06, 2015\n\nabout the roof\n"));
+
+    t->markAsCancelled();
+    t->setStartDate(localDate(2015, 3, 1));
+    t->setNotes(QString(""));
+    EXPECT_EQ(t->shareActivityText(), QStringLiteral("x Call\nDue Date: Fri, Mar 06, 2015\n"));
+}
+
+} // namespace

@@ -1,0 +1,353 @@
+#include "KNVTCDTaskTest.h"
+
+namespace {
+
+using KNVTCDTaskWireTest = KNVTCDTaskTest;
+
+QStringList keys(std::initializer_list<const char *> names)
+{
+    QStringList list;
+    for (const char *name : names)
+        list << QString::fromUtf8(name);
+    return list;
+}
+
+// ---- Push ----
+
+TEST_F(KNVTCDTaskWireTest, EmptyValuesHaveTheirOwnWireForms)
+{
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"notes", "title"}))),
+              QByteArray(R"({"description":null,"title":"Call"})"));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"priority"}))), QByteArray(R"({"priority":0})"));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"taskList"}))), QByteArray(R"({"task_list_id":null})"));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"assignee"}))), QByteArray("{}"));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"taskListOrderIndex", "deletedDate", "startDate", "dueDate",
+                                                 "archivedDate"}))),
+              QByteArray(R"({"archived_at":null,"deleted_at":null,"due_at":null,"start_at":null,)"
+                         R"("task_list_order_index":null})"));
+    t->setStatus(std::nullopt);
+    t->setStatusModifiedDate(QDateTime());
+    t->setTitle(QString());
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"status", "statusModifiedDate", "title"}))),
+              QByteArray(R"({"status":"actionable","status_updated_at":null,"title":null})"));
+}
+
+TEST_F(KNVTCDTaskWireTest, ValuesInTheServicesForm)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDTaskList *l = list(QStringLiteral("L"), {}, 31);
+    KNVTCDTask *t = task(QStringLiteral("Call"));
+    t->setNotes(QStringLiteral("about the roof"));
+    t->setPriority(9);
+    t->setStatus(5);
+    t->setStatusModifiedDate(date());
+    t->setStartDate(date(60));
+    t->setDueDate(QDateTime(QDate(2015, 3, 5), QTime(0, 0))); // New York midnight
+    t->setArchivedDate(date(120));
+    t->setDeletedDate(date(180));
+    t->setTaskList(l);
+    t->setTaskListOrderIndex(4);
+    t->setAssignee(ann);
+
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"title", "notes", "priority", "status", "statusModifiedDate",
+                                                 "startDate", "dueDate", "archivedDate", "deletedDate", "taskList",
+                                                 "taskListOrderIndex", "assignee"}))),
+              QByteArray(R"({"archived_at":"2015-03-04T10:22:30+0000","assignee_id":7,)"
+                         R"("deleted_at":"2015-03-04T10:23:30+0000","description":"about the roof",)"
+                         R"("due_at":"2015-03-05T05:00:00+0000","priority":9,"start_at":"2015-03-04T10:21:30+0000",)"
+                         R"("status":"cancelled","status_updated_at":"2015-03-04T10:20:30+0000","task_list_id":31,)"
+                         R"("task_list_order_index":4,"title":"Call"})"));
+}
+
+TEST_F(KNVTCDTaskWireTest, NamesWithoutAWireFormAddNothing)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDTask *t = syncedTask(QStringLiteral("t"), 1);
+    t->setCreator(ann);
+    t->addWatcher(ann);
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"creator", "comments", "taskWatchers", "taggedTasks",
+                                                 "numericIdentifier", "createdDate", "modifiedDate", "eTag",
+                                                 "needsUpdating", "changedKeysString", "contextTasks", "unknown"}))),
+              QByteArray("{}"));
+    EXPECT_EQ(compact(t->attributesForKeys({})), QByteArray("{}"));
+}
+
+TEST_F(KNVTCDTaskWireTest, RelatedObjectsWithoutIdentifiersStayOut)
+{
+    KNVTCDTask *t = task();
+    t->setAssignee(me()); // the seeded local user before sign-in has no identifier
+    t->setTaskList(list(QStringLiteral("new")));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"assignee", "taskList"}))), QByteArray("{}"));
+}
+
+TEST_F(KNVTCDTaskWireTest, RecurrenceIsSentAsItsRulesAndARemovalAsAnEmptyArray)
+{
+    KNVTCDTask *t = task();
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"recurrenceString"}))), QByteArray(R"({"recurrence":[]})"));
+    t->setRecurrenceString(QString(""));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"recurrenceString"}))), QByteArray(R"({"recurrence":[]})"));
+    t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY RRULE:FREQ=WEEKLY;BYDAY=MO"));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"recurrenceString"}))),
+              QByteArray(R"({"recurrence":["RRULE:FREQ=DAILY","RRULE:FREQ=WEEKLY;BYDAY=MO"]})"));
+}
+
+TEST_F(KNVTCDTaskWireTest, ClearingTheRecurrenceOfASyncedTaskIsPushed)
+{
+    KNVTCDTask *t = syncedTask(QStringLiteral("Daily"), 9);
+    t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
+    t->setChangedKeysString(QString());
+    save();
+
+    t->setRecurrence(nullptr);
+    EXPECT_EQ(compact(t->attributesForKeys(t->changedKeys())), QByteArray(R"({"recurrence":[]})"));
+}
+
+TEST_F(KNVTCDTaskWireTest, StatusChangeCarriesItsDateAndTheUnarchiving)
+{
+    KNVTCDTask *t = syncedTask(QStringLiteral("t"), 1);
+    t->setStatus(4);
+    t->setArchivedDate(date());
+    t->setChangedKeysString(QString());
+    m_clock.setNow(date(3600));
+
+    t->markAsUncompleted();
+    EXPECT_EQ(compact(t->attributesForKeys(t->changedKeys())),
+              QByteArray(R"({"archived_at":null,"status":"actionable",)"
+                         R"("status_updated_at":"2015-03-04T11:20:30+0000"})"));
+}
+
+TEST_F(KNVTCDTaskWireTest, PushWaitsForTheListsIdentifier)
+{
+    KNVTCDTask *t = task();
+    EXPECT_TRUE(t->hasAttributesForKeys({}));
+    EXPECT_TRUE(t->hasAttributesForKeys(keys({"taskList", "title"})));
+
+    KNVTCDTaskList *l = list(QStringLiteral("new"));
+    t->setTaskList(l);
+    EXPECT_FALSE(t->hasAttributesForKeys(keys({"title", "taskList"})));
+    EXPECT_TRUE(t->hasAttributesForKeys(keys({"title", "notes"})));
+
+    l->setNumericIdentifier(12);
+    EXPECT_TRUE(t->hasAttributesForKeys(keys({"title", "taskList"})));
+    EXPECT_EQ(compact(t->attributesForKeys(keys({"taskList"}))), QByteArray(R"({"task_list_id":12})"));
+
+    // An assignee without identifier is simply left out: nothing of the user's own edit waits on it.
+    t->setAssignee(me());
+    EXPECT_TRUE(t->hasAttributesForKeys(keys({"assignee", "taskList"})));
+}
+
+// ---- Change tracking ----
+
+TEST_F(KNVTCDTaskWireTest, RelationshipsTheServiceKeepsAreNotRecorded)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDTask *t = syncedTask(QStringLiteral("t"), 1);
+    t->setCreator(ann);
+    t->addWatcher(ann);
+    auto *comment = insert<KNVTCDTaskComment>();
+    comment->setTask(t);
+    EXPECT_TRUE(t->changedKeys().isEmpty());
+
+    t->setAssignee(ann);
+    t->setTitle(QStringLiteral("t"));
+    EXPECT_EQ(keysOf(t), set({"assignee", "title"}));
+
+    t->markAsCompleted();
+    EXPECT_TRUE(keysOf(t).contains(set({"status", "statusModifiedDate"})));
+}
+
+// ---- Pull ----
+
+TEST_F(KNVTCDTaskWireTest, PulledStatusAndItsDate)
+{
+    KNVTCDTask *t = insert<KNVTCDTask>();
+    t->updateWithAttributes(json(R"({"id":1,"status":"completed","status_updated_at":"2015-03-04T10:20:30+0000"})"));
+    EXPECT_EQ(t->status(), 4);
+    EXPECT_EQ(t->statusModifiedDate(), date());
+    EXPECT_TRUE(t->changedKeysString().isNull());
+
+    t->updateWithAttributes(json(R"({"id":1,"status":"actionable"})"));
+    EXPECT_EQ(t->status(), 2);
+    EXPECT_FALSE(t->statusModifiedDate().isValid());
+
+    // A status that is not a string leaves the status alone (and stamps nothing).
+    t->updateWithAttributes(json(R"({"id":1,"status":4,"status_updated_at":"2015-03-04T10:20:30+01:00"})"));
+    EXPECT_EQ(t->status(), 2);
+    EXPECT_EQ(t->statusModifiedDate(), date(-3600));
+
+    t->updateWithAttributes(json(R"({"id":1,"status":"whatever"})"));
+    EXPECT_EQ(t->status(), 2);
+}
+
+TEST_F(KNVTCDTaskWireTest, PulledOpenStatusUndoesThePulledArchiveDate)
+{
+    KNVTCDTask *open = insert<KNVTCDTask>();
+    open->updateWithAttributes(
+        json(R"({"id":1,"status":"actionable","archived_at":"2015-03-04T10:20:30+0000"})"));
+    EXPECT_FALSE(open->isArchived());
+
+    KNVTCDTask *completed = insert<KNVTCDTask>();
+    completed->updateWithAttributes(
+        json(R"({"id":2,"status":"completed","archived_at":"2015-03-04T10:20:30+0000"})"));
+    EXPECT_EQ(completed->archivedDate(), date());
+    EXPECT_TRUE(completed->changedKeysString().isNull());
+}
+
+TEST_F(KNVTCDTaskWireTest, PulledListNeverMovesATaskIntoTheInbox)
+{
+    KNVTCDTaskList *home = list(QStringLiteral("Home"), {}, 5);
+    KNVTCDTaskList *work = list(QStringLiteral("Work"), {}, 6);
+    KNVTCDTask *t = insert<KNVTCDTask>();
+    t->setTaskList(home);
+
+    t->updateWithAttributes(json(R"({"id":1,"task_list_id":null})"));
+    EXPECT_EQ(t->taskList(), home);
+    t->updateWithAttributes(json(R"({"id":1,"task_list_id":999})"));
+    EXPECT_EQ(t->taskList(), home);
+    t->updateWithAttributes(json(R"({"id":1})"));
+    EXPECT_EQ(t->taskList(), home);
+    t->updateWithAttributes(json(R"({"id":1,"task_list_id":"6"})"));
+    EXPECT_EQ(t->taskList(), home);
+    t->updateWithAttributes(json(R"({"id":1,"task_list_id":6})"));
+    EXPECT_EQ(t->taskList(), work);
+}
+
+TEST_F(KNVTCDTaskWireTest, PulledFieldsMissingNullAndWrongTypes)
+{
+    KNVTCDTask *t = insert<KNVTCDTask>();
+    t->updateWithAttributes(json(R"({
+        "id": 12, "created_at": "2015-03-04T10:20:30+0000", "updated_at": "2015-03-04T10:21:30+0000",
+        "title": "Call", "description": "about the roof", "priority": 5, "start_at": "2015-03-04T10:20:30+0000",
+        "due_at": "2015-03-04T10:21:30+0000", "task_list_order_index": 3,
+        "recurrence": ["RRULE:FREQ=DAILY", "RRULE:FREQ=WEEKLY"]})"));
+    EXPECT_EQ(t->numericIdentifier(), 12);
+    EXPECT_EQ(t->createdDate(), date());
+    EXPECT_EQ(t->modifiedDate(), date(60));
+    EXPECT_EQ(t->title(), QStringLiteral("Call"));
+    EXPECT_EQ(t->notes(), QStringLiteral("about the roof"));
+    EXPECT_EQ(t->priority(), 5);
+    EXPECT_EQ(t->startDate(), date());
+    EXPECT_EQ(t->dueDate(), date(60));
+    EXPECT_EQ(t->taskListOrderIndex(), 3);
+    EXPECT_EQ(t->recurrenceString(), QStringLiteral("RRULE:FREQ=DAILY RRULE:FREQ=WEEKLY"));
+
+    // Wrong types: priority kept; the others cleared.
+    t->updateWithAttributes(json(R"({"id": 12, "title": 7, "description": 3, "priority": "high", "start_at": 1,
+        "due_at": "tomorrow", "task_list_order_index": "3", "recurrence": "RRULE:FREQ=DAILY"})"));
+    EXPECT_TRUE(t->title().isNull());
+    EXPECT_TRUE(t->notes().isNull());
+    EXPECT_EQ(t->priority(), 5);
+    EXPECT_FALSE(t->startDate().isValid());
+    EXPECT_FALSE(t->dueDate().isValid());
+    EXPECT_FALSE(t->taskListOrderIndex().has_value());
+    EXPECT_TRUE(t->recurrenceString().isNull());
+
+    t->updateWithAttributes(json(R"({"id": 12, "title": "Again", "recurrence": ["RRULE:FREQ=DAILY"]})"));
+    t->updateWithAttributes(json(R"({"id": 12, "title": null, "recurrence": []})"));
+    EXPECT_TRUE(t->title().isNull());
+    EXPECT_FALSE(t->isRecurrening());
+    t->updateWithAttributes(json(R"({"id": 12, "title": "Again", "recurrence": ["RRULE:FREQ=DAILY"]})"));
+    t->updateWithAttributes(json(R"({"id": 12})"));
+    EXPECT_TRUE(t->title().isNull());
+    EXPECT_FALSE(t->isRecurrening());
+    EXPECT_TRUE(t->changedKeysString().isNull());
+}
+
+TEST_F(KNVTCDTaskWireTest, PulledPeople)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDTask *t = insert<KNVTCDTask>();
+    t->updateWithAttributes(json(R"({"id":1,"assignee_id":7,"creator_id":8,"creator":{"id":8,
+        "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:20:30+0000"}})"));
+    EXPECT_EQ(t->assignee(), ann);
+    ASSERT_NE(t->creator(), nullptr);
+    EXPECT_EQ(t->creator()->numericIdentifier(), 8);
+
+    // An unknown person without the object, or no number, leaves the relationship alone.
+    t->updateWithAttributes(json(R"({"id":1,"assignee_id":99,"creator_id":null})"));
+    EXPECT_EQ(t->assignee(), ann);
+    EXPECT_EQ(t->creator()->numericIdentifier(), 8);
+    EXPECT_EQ(context().count<KNVTCDUser>(), 2);
+}
+
+TEST_F(KNVTCDTaskWireTest, NestedCommentsFollowTheService)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDTask *t = syncedTask(QStringLiteral("t"), 40);
+    auto comment = [&](std::optional<qint64> id, const QString &text) {
+        auto *c = insert<KNVTCDTaskComment>();
+        c->setTask(t);
+        c->setText(text);
+        c->setNumericIdentifier(id);
+        c->setCreatedDate(date());
+        c->setModifiedDate(date());
+        c->setChangedKeysString(QString());
+        return c;
+    };
+    KNVTCDTaskComment *kept = comment(1, QStringLiteral("kept"));
+    KNVTCDTaskComment *dropped = comment(2, QStringLiteral("dropped on the service"));
+    KNVTCDTaskComment *unpushed = comment(std::nullopt, QStringLiteral("not pushed yet"));
+    save();
+
+    t->updateWithAttributes(json(R"({"id":40,"comments":[
+        {"id":1,"text":"kept and edited","commentable_id":40,"user_id":7,
+         "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:25:30+0000"},
+        {"id":3,"text":"new","commentable_id":40,"user_id":7,
+         "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:20:30+0000"},
+        {"text":"no identifier","commentable_id":40}]})"));
+
+    EXPECT_TRUE(dropped->isDeleted());
+    EXPECT_FALSE(unpushed->isDeleted());
+    EXPECT_EQ(kept->text(), QStringLiteral("kept and edited"));
+    KNVTCDTaskComment *added = t->taskCommentForNumericIdentifier(3);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->task(), t);
+    EXPECT_EQ(added->user(), ann);
+    EXPECT_EQ(context().count<KNVTCDTaskComment>(), 3);
+
+    // Without the array nothing of the comments changes.
+    t->updateWithAttributes(json(R"({"id":40})"));
+    EXPECT_EQ(context().count<KNVTCDTaskComment>(), 3);
+    save();
+}
+
+TEST_F(KNVTCDTaskWireTest, NestedWatchersFollowTheService)
+{
+    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
+    KNVTCDUser *bob = user(QStringLiteral("Bob"), 8);
+    KNVTCDTask *t = syncedTask(QStringLiteral("t"), 40);
+    t->addWatcher(ann);
+    t->taskWatcherForUser(ann)->setNumericIdentifier(1);
+    t->addWatcher(bob); // not pushed yet
+    save();
+
+    t->updateWithAttributes(json(R"({"id":40,"task_watchers":[
+        {"id":2,"task_id":40,"user_id":8,"created_at":"2015-03-04T10:20:30+0000",
+         "updated_at":"2015-03-04T10:20:30+0000"}]})"));
+    EXPECT_FALSE(t->isWatchedByUser(ann));
+    EXPECT_EQ(context().count<KNVTCDTaskWatcher>(), 2);
+    ASSERT_NE(t->taskWatcherForNumericIdentifier(2), nullptr);
+    EXPECT_EQ(t->taskWatcherForNumericIdentifier(2)->task(), t);
+    EXPECT_TRUE(t->isWatchedByUser(bob));
+    save();
+}
+
+TEST_F(KNVTCDTaskWireTest, PulledTaskJoiningACompletedListLeavesItCompleted)
+{
+    KNVTCDTaskList *l = list(QStringLiteral("Done"), {}, 5);
+    l->setStatus(4);
+    l->setArchived(true);
+    KNVTCDTask *t = insert<KNVTCDTask>();
+    t->updateWithAttributes(json(R"({"id":1,"status":"actionable","task_list_id":5})"));
+    EXPECT_EQ(t->taskList(), l);
+    EXPECT_EQ(l->status(), 4);
+    EXPECT_TRUE(l->isArchived());
+
+    // A local move into the list is the user's: it reopens the list.
+    KNVTCDTask *local = task(QStringLiteral("local"));
+    local->setTaskList(l);
+    EXPECT_EQ(l->status(), 2);
+}
+
+} // namespace

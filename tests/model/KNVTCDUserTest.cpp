@@ -1,0 +1,496 @@
+#include "ModelTest.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QImage>
+
+namespace {
+
+class KNVTCDUserTest : public ModelTest
+{
+protected:
+    void SetUp() override
+    {
+        ModelTest::SetUp();
+        m_me = insert<KNVTCDUser>();
+        m_me->setFriendshipStatus(KNVTUserFriendshipStatusMe);
+        m_me->setFullName(QStringLiteral("Me"));
+        m_me->setNumericIdentifier(1);
+    }
+
+    KNVTCDUser *user(const QString &first, const QString &last, const QString &username)
+    {
+        auto *u = insert<KNVTCDUser>();
+        u->setFirstName(first);
+        u->setLastName(last);
+        u->setUsername(username);
+        return u;
+    }
+    KNVTCDFriendship *friendship(KNVTCDUser *from, KNVTCDUser *to, qint64 status)
+    {
+        // In the order the store fills a local record: status, invitee, inviter.
+        auto *record = insert<KNVTCDFriendship>();
+        record->setStatus(status);
+        record->setInvitee(to);
+        record->setInviter(from);
+        return record;
+    }
+    KNVTCDTaskList *list(bool archived = false)
+    {
+        auto *l = insert<KNVTCDTaskList>();
+        if (archived)
+            l->setArchivedDate(date());
+        return l;
+    }
+    KNVTCDTaskListCollaborator *membership(KNVTCDUser *u, KNVTCDTaskList *l, qint64 status)
+    {
+        auto *row = insert<KNVTCDTaskListCollaborator>();
+        row->setUser(u);
+        row->setTaskList(l);
+        row->setStatus(status);
+        return row;
+    }
+
+    KNVTCDUser *m_me = nullptr;
+};
+
+// ---- Names ----
+
+TEST_F(KNVTCDUserTest, NamesDeriveFullNameDisplayNameAndInitials)
+{
+    KNVTCDUser *daz = user(QStringLiteral("Daz"), QStringLiteral("Dorod"), QStringLiteral("daz"));
+    EXPECT_EQ(daz->fullName(), QStringLiteral("Daz Dorod"));
+    EXPECT_EQ(daz->extendedDisplayName(), QStringLiteral("Daz Dorod (daz)"));
+    EXPECT_EQ(daz->initials(), QStringLiteral("DD"));
+
+    daz->setFirstName(QStringLiteral("ada"));
+    EXPECT_EQ(daz->fullName(), QStringLiteral("ada Dorod"));
+    EXPECT_EQ(daz->initials(), QStringLiteral("AD"));
+    daz->setUsername(QStringLiteral("ada"));
+    EXPECT_EQ(daz->extendedDisplayName(), QStringLiteral("ada Dorod (ada)"));
+}
+
+TEST_F(KNVTCDUserTest, MissingNamePartsLeaveNoPlaceholders)
+{
+    KNVTCDUser *first = user(QStringLiteral("Daz"), QString(), QStringLiteral("daz"));
+    EXPECT_EQ(first->fullName(), QStringLiteral("Daz"));
+    EXPECT_EQ(first->extendedDisplayName(), QStringLiteral("Daz (daz)"));
+    KNVTCDUser *last = user(QString(), QStringLiteral("Dorod"), QString());
+    EXPECT_EQ(last->fullName(), QStringLiteral("Dorod"));
+    EXPECT_EQ(last->extendedDisplayName(), QStringLiteral("Dorod"));
+    KNVTCDUser *handle = user(QString(), QString(""), QStringLiteral("daz"));
+    EXPECT_TRUE(handle->fullName().isEmpty());
+    EXPECT_EQ(handle->extendedDisplayName(), QStringLiteral("(daz)"));
+    for (const KNVTCDUser *u : {first, last, handle})
+        EXPECT_FALSE(u->extendedDisplayName().contains(QStringLiteral("null")));
+}
+
+TEST_F(KNVTCDUserTest, InitialsComeFromEveryWordOfTheFullName)
+{
+    auto *u = insert<KNVTCDUser>();
+    u->setFullName(QStringLiteral("anna  maria van dijk"));
+    EXPECT_EQ(u->initials(), QStringLiteral("AMVD"));
+    u->setFullName(QStringLiteral("Daz  Dorod"));
+    EXPECT_EQ(u->initials(), QStringLiteral("DD")) << "two blanks between words make no extra initial";
+    u->setFullName(QStringLiteral("\U0001D49C\U0001D49D lovelace"));
+    EXPECT_EQ(u->initials(), QStringLiteral("\U0001D49CL")) << "a character outside the basic plane stays whole";
+    u->setFullName(QString());
+    EXPECT_EQ(u->initials(), QStringLiteral("\U0001D49CL")) << "an empty full name leaves the initials";
+    u->setFullName(QStringLiteral("   "));
+    EXPECT_TRUE(u->initials().isNull());
+}
+
+TEST_F(KNVTCDUserTest, ComparatorUsesDisplayNameIgnoringCase)
+{
+    const auto cmp = KNVTCDUser::userComparator();
+    KNVTCDUser *ben = user(QStringLiteral("ben"), QString(), QString());
+    KNVTCDUser *anna = user(QStringLiteral("Anna"), QString(), QString());
+    KNVTCDUser *carl = user(QStringLiteral("Carl"), QString(), QString());
+    std::vector<KNVTCDUser *> users{carl, ben, anna};
+    std::stable_sort(users.begin(), users.end(), cmp);
+    EXPECT_EQ(users, (std::vector<KNVTCDUser *>{anna, ben, carl}));
+    EXPECT_FALSE(cmp(anna, user(QStringLiteral("ANNA"), QString(), QString())));
+}
+
+// ---- Relation to the local user ----
+
+TEST_F(KNVTCDUserTest, RelationFollowsTheTwoRecords)
+{
+    struct Case
+    {
+        std::optional<qint64> mine;
+        std::optional<qint64> theirs;
+        bool theirsTombstoned;
+        qint64 expected;
+    };
+    const Case cases[] = {
+        {1, std::nullopt, false, KNVTUserFriendshipStatusInvited},
+        {std::nullopt, 1, false, KNVTUserFriendshipStatusPending},
+        {std::nullopt, 2, false, KNVTUserFriendshipStatusFriend},
+        {2, 1, false, KNVTUserFriendshipStatusFriend},
+        {3, 2, false, KNVTUserFriendshipStatusNone},
+        {3, 1, false, KNVTUserFriendshipStatusNone},
+        {2, 2, true, KNVTUserFriendshipStatusNone},
+        {std::nullopt, std::nullopt, false, KNVTUserFriendshipStatusNone},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "mine " << c.mine.value_or(-1) << " theirs " << c.theirs.value_or(-1));
+        auto *u = insert<KNVTCDUser>();
+        u->setFriendshipStatus(5);
+        if (c.theirs) {
+            KNVTCDFriendship *record = friendship(u, m_me, *c.theirs);
+            if (c.theirsTombstoned)
+                record->setDeletedDate(date());
+        }
+        if (c.mine)
+            friendship(m_me, u, *c.mine);
+        u->updateFriendshipStatus();
+        EXPECT_EQ(u->friendshipStatus(), c.expected);
+    }
+}
+
+TEST_F(KNVTCDUserTest, InsertedRecordsDeriveTheRelationByThemselves)
+{
+    KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
+    KNVTCDFriendship *mine = friendship(m_me, u, KNVTFriendshipStatusPending);
+    EXPECT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusInvited);
+    mine->setStatus(KNVTFriendshipStatusAccepted);
+    EXPECT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusFriend);
+
+    // Declining an invitation from them: their record stays pending, mine says declined, and they are nobody.
+    KNVTCDUser *v = user(QStringLiteral("V"), QString(), QString());
+    friendship(v, m_me, KNVTFriendshipStatusPending);
+    EXPECT_EQ(v->friendshipStatus(), KNVTUserFriendshipStatusPending);
+    friendship(m_me, v, KNVTFriendshipStatusDeclined);
+    EXPECT_EQ(v->friendshipStatus(), KNVTUserFriendshipStatusNone);
+
+    EXPECT_EQ(m_me->friendshipStatus(), KNVTUserFriendshipStatusMe);
+    m_me->updateFriendshipStatus();
+    EXPECT_EQ(m_me->friendshipStatus(), KNVTUserFriendshipStatusMe);
+}
+
+TEST_F(KNVTCDUserTest, FriendDeletedOnTheServiceBecomesNobody)
+{
+    KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
+    u->setNumericIdentifier(43);
+    auto *mine = insert<KNVTCDFriendship>();
+    mine->updateWithAttributes(QJsonObject{{"id", 7},
+                                           {"created_at", wireDate()},
+                                           {"updated_at", wireDate()},
+                                           {"status", "accepted"},
+                                           {"inviter_id", 1},
+                                           {"invitee_id", 43}});
+    save();
+    ASSERT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusFriend);
+
+    EXPECT_TRUE(mine->mergeAttributes(QJsonObject{{"id", 7},
+                                                  {"updated_at", wireDate(10)},
+                                                  {"deleted_at", wireDate(10)},
+                                                  {"status", "accepted"},
+                                                  {"inviter_id", 1},
+                                                  {"invitee_id", 43}}));
+    EXPECT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusNone);
+}
+
+TEST_F(KNVTCDUserTest, TombstoneOfTheirRecordAloneEndsTheirInvitation)
+{
+    KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
+    KNVTCDFriendship *theirs = friendship(u, m_me, KNVTFriendshipStatusPending);
+    ASSERT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusPending);
+    theirs->setDeletedDate(date());
+    EXPECT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusNone);
+}
+
+TEST_F(KNVTCDUserTest, RecordDeletedOutrightEndsTheRelation)
+{
+    KNVTCDUser *saved = user(QStringLiteral("U"), QString(), QString());
+    KNVTCDFriendship *savedRecord = friendship(m_me, saved, KNVTFriendshipStatusAccepted);
+    KNVTCDUser *theirs = user(QStringLiteral("V"), QString(), QString());
+    KNVTCDFriendship *theirRecord = friendship(theirs, m_me, KNVTFriendshipStatusPending);
+    save();
+    KNVTCDUser *unsaved = user(QStringLiteral("W"), QString(), QString());
+    KNVTCDFriendship *unsavedRecord = friendship(m_me, unsaved, KNVTFriendshipStatusPending);
+    ASSERT_EQ(saved->friendshipStatus(), KNVTUserFriendshipStatusFriend);
+    ASSERT_EQ(theirs->friendshipStatus(), KNVTUserFriendshipStatusPending);
+    ASSERT_EQ(unsaved->friendshipStatus(), KNVTUserFriendshipStatusInvited);
+
+    context().remove(savedRecord);
+    context().remove(theirRecord);
+    context().remove(unsavedRecord);
+    EXPECT_EQ(saved->friendshipStatus(), KNVTUserFriendshipStatusNone);
+    EXPECT_EQ(theirs->friendshipStatus(), KNVTUserFriendshipStatusNone);
+    EXPECT_EQ(unsaved->friendshipStatus(), KNVTUserFriendshipStatusNone);
+    save();
+    EXPECT_EQ(m_me->friendshipStatus(), KNVTUserFriendshipStatusMe);
+}
+
+TEST_F(KNVTCDUserTest, RecordMovedToAnotherUserReleasesTheFirst)
+{
+    KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
+    KNVTCDUser *v = user(QStringLiteral("V"), QString(), QString());
+    KNVTCDFriendship *record = friendship(m_me, u, KNVTFriendshipStatusAccepted);
+    record->setInvitee(v);
+    EXPECT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusNone);
+    EXPECT_EQ(v->friendshipStatus(), KNVTUserFriendshipStatusFriend);
+}
+
+// ---- Lists and watchers ----
+
+TEST_F(KNVTCDUserTest, ActiveTaskListsAreTheLiveListsOfAcceptedMemberships)
+{
+    KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
+    KNVTCDTaskList *accepted = list();
+    membership(u, accepted, 2);
+    membership(u, list(), 1);
+    membership(u, list(), 3);
+    membership(u, list(true), 2);
+    membership(u, nullptr, 2);
+    KNVTCDTaskList *tombstonedList = list();
+    tombstonedList->setDeletedDate(date());
+    membership(u, tombstonedList, 2);
+    membership(u, list(), 2)->setDeletedDate(date());
+    KNVTCDTaskList *removed = list();
+    membership(u, removed, 2);
+    save();
+    context().remove(removed);
+
+    EXPECT_EQ(u->activeTaskLists(), std::vector<KNVTCDTaskList *>{accepted});
+}
+
+TEST_F(KNVTCDUserTest, ActiveTaskWatchersAreLiveRowsWithATaskByTitle)
+{
+    KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
+    auto watch = [&](const QString &title) {
+        auto *watched = insert<KNVTCDTask>();
+        watched->setTitle(title);
+        auto *row = insert<KNVTCDTaskWatcher>();
+        row->setUser(u);
+        row->setTask(watched);
+        return row;
+    };
+    KNVTCDTaskWatcher *lower = watch(QStringLiteral("alpha"));
+    KNVTCDTaskWatcher *upper = watch(QStringLiteral("Zulu"));
+    KNVTCDTaskWatcher *middle = watch(QStringLiteral("Beta"));
+    watch(QStringLiteral("gone"))->setDeletedDate(date());
+    auto *taskless = insert<KNVTCDTaskWatcher>();
+    taskless->setUser(u);
+    auto *others = insert<KNVTCDTaskWatcher>();
+    others->setUser(m_me);
+    others->setTask(insert<KNVTCDTask>());
+
+    EXPECT_EQ(u->activeTaskWatchers(), (std::vector<KNVTCDTaskWatcher *>{middle, upper, lower}))
+        << "plain comparison: capitals first";
+}
+
+// ---- Pull ----
+
+TEST_F(KNVTCDUserTest, PullReadsNullAsEmptyAndMissingAsUnchanged)
+{
+    auto *u = insert<KNVTCDUser>();
+    const QJsonObject full{{"id", 43},
+                           {"created_at", wireDate()},
+                           {"updated_at", wireDate(1)},
+                           {"first_name", "Daz"},
+                           {"last_name", "Dorod"},
+                           {"email", "daz@example.com"},
+                           {"username", "daz"},
+                           {"country_code", "NZ"}};
+    u->updateWithAttributes(full);
+    EXPECT_EQ(u->numericIdentifier(), 43);
+    EXPECT_EQ(u->modifiedDate(), date(1));
+    EXPECT_EQ(u->emailAddress(), QStringLiteral("daz@example.com"));
+    EXPECT_EQ(u->isoCountryCode(), QStringLiteral("NZ"));
+    EXPECT_EQ(u->extendedDisplayName(), QStringLiteral("Daz Dorod (daz)"));
+    EXPECT_EQ(u->initials(), QStringLiteral("DD"));
+
+    u->updateWithAttributes(QJsonObject{{"id", 43}, {"email", 5}, {"username", QJsonArray()}});
+    EXPECT_EQ(u->emailAddress(), QStringLiteral("daz@example.com"));
+    EXPECT_EQ(u->username(), QStringLiteral("daz"));
+    EXPECT_EQ(u->firstName(), QStringLiteral("Daz"));
+
+    u->updateWithAttributes(QJsonObject{{"id", 43},
+                                        {"last_name", QJsonValue::Null},
+                                        {"email", QJsonValue::Null},
+                                        {"username", QJsonValue::Null},
+                                        {"country_code", QJsonValue::Null}});
+    EXPECT_TRUE(u->lastName().isNull());
+    EXPECT_TRUE(u->emailAddress().isNull());
+    EXPECT_TRUE(u->username().isNull());
+    EXPECT_TRUE(u->isoCountryCode().isNull());
+    EXPECT_EQ(u->fullName(), QStringLiteral("Daz"));
+    EXPECT_EQ(u->extendedDisplayName(), QStringLiteral("Daz"));
+    EXPECT_EQ(u->initials(), QStringLiteral("D"));
+}
+
+TEST_F(KNVTCDUserTest, EveryUserHasAnAvatar)
+{
+    auto *u = insert<KNVTCDUser>();
+    ASSERT_NE(u->avatar(), nullptr);
+    EXPECT_EQ(u->avatar()->user(), u);
+    EXPECT_TRUE(u->avatar()->data().isNull());
+    EXPECT_EQ(u->avatar()->needsUpdating(), std::nullopt);
+
+    // A user stored without one (by an older version) gets one when it is read.
+    context().remove(u->avatar());
+    save();
+    const ostore::ObjectID id = u->objectID();
+    reopen();
+    auto *read = static_cast<KNVTCDUser *>(context().existingObject(id));
+    ASSERT_NE(read, nullptr);
+    ASSERT_NE(read->avatar(), nullptr);
+    save();
+    EXPECT_EQ(context().count<KNVTCDAvatar>(), context().count<KNVTCDUser>());
+}
+
+class KNVTCDUserAvatarPullTest : public KNVTCDUserTest
+{
+protected:
+    void SetUp() override
+    {
+        KNVTCDUserTest::SetUp();
+        m_user = insert<KNVTCDUser>();
+        m_avatar = m_user->avatar();
+        ASSERT_NE(m_avatar, nullptr);
+    }
+    void pull(const QJsonValue &type, const QJsonValue &updated)
+    {
+        QJsonObject attributes{{"id", 43}};
+        if (!type.isUndefined())
+            attributes.insert(QStringLiteral("avatar_content_type"), type);
+        if (!updated.isUndefined())
+            attributes.insert(QStringLiteral("avatar_updated_at"), updated);
+        m_user->updateWithAttributes(attributes);
+    }
+    // A downloaded picture, as the store leaves it.
+    void downloaded(const QString &extension, const QDateTime &modified)
+    {
+        m_avatar->setFileExtension(extension);
+        m_avatar->setModifiedDate(modified);
+        QImage picture(4, 4, QImage::Format_ARGB32);
+        picture.fill(Qt::black);
+        m_avatar->setImage(picture);
+        m_avatar->setOpaque(true);
+        m_avatar->setNeedsUpdating(false);
+    }
+
+    KNVTCDUser *m_user = nullptr;
+    KNVTCDAvatar *m_avatar = nullptr;
+};
+
+TEST_F(KNVTCDUserAvatarPullTest, NewerPictureOfAKnownTypeIsMarkedForDownload)
+{
+    pull("IMAGE/JPG", wireDate());
+    EXPECT_EQ(m_avatar->fileExtension(), QStringLiteral("jpeg"));
+    EXPECT_EQ(m_avatar->modifiedDate(), date());
+    EXPECT_EQ(m_avatar->needsUpdating(), true);
+
+    downloaded(QStringLiteral("jpeg"), date());
+    pull("image/png", wireDate());
+    EXPECT_EQ(m_avatar->fileExtension(), QStringLiteral("png"));
+    EXPECT_EQ(m_avatar->needsUpdating(), false) << "equal dates";
+    pull("image/gif", wireDate(60));
+    EXPECT_EQ(m_avatar->fileExtension(), QStringLiteral("png")) << "an unknown type keeps the extension";
+    EXPECT_EQ(m_avatar->needsUpdating(), true);
+    EXPECT_EQ(m_avatar->modifiedDate(), date(60));
+    pull("image/jpeg", wireDate(30));
+    EXPECT_EQ(m_avatar->needsUpdating(), false) << "an older date";
+    EXPECT_EQ(m_avatar->modifiedDate(), date(30));
+    EXPECT_FALSE(m_avatar->data().isEmpty());
+}
+
+TEST_F(KNVTCDUserAvatarPullTest, NoTypeMeansNoPicture)
+{
+    downloaded(QStringLiteral("png"), date());
+    pull(QJsonValue::Null, wireDate(60));
+    EXPECT_TRUE(m_avatar->fileExtension().isNull());
+    EXPECT_TRUE(m_avatar->data().isNull());
+    EXPECT_TRUE(m_avatar->thumbnailData().isNull());
+    EXPECT_EQ(m_avatar->opaque(), std::nullopt);
+    EXPECT_EQ(m_avatar->needsUpdating(), false) << "a newer date without a type has nothing to download";
+    EXPECT_EQ(m_avatar->modifiedDate(), date(60));
+
+    downloaded(QStringLiteral("png"), date());
+    pull("image/png", QJsonValue::Null);
+    EXPECT_TRUE(m_avatar->fileExtension().isNull());
+    EXPECT_TRUE(m_avatar->data().isNull());
+    EXPECT_FALSE(m_avatar->modifiedDate().isValid());
+    EXPECT_EQ(m_avatar->needsUpdating(), false);
+}
+
+TEST_F(KNVTCDUserAvatarPullTest, MetadataCountsOnlyWithBothKeys)
+{
+    downloaded(QStringLiteral("png"), date());
+    pull(QJsonValue::Null, QJsonValue::Undefined);
+    pull(QJsonValue::Undefined, wireDate(60));
+    EXPECT_EQ(m_avatar->fileExtension(), QStringLiteral("png"));
+    EXPECT_EQ(m_avatar->modifiedDate(), date());
+    EXPECT_FALSE(m_avatar->data().isEmpty());
+    EXPECT_EQ(m_avatar->needsUpdating(), false);
+}
+
+TEST_F(KNVTCDUserAvatarPullTest, UnreadableDateKeepsAPendingDownload)
+{
+    pull("image/png", wireDate(60));
+    ASSERT_EQ(m_avatar->needsUpdating(), true);
+    pull("image/png", "2015-03-04");
+    EXPECT_EQ(m_avatar->needsUpdating(), true);
+    EXPECT_EQ(m_avatar->modifiedDate(), date(60));
+}
+
+// ---- Avatar pictures ----
+
+class KNVTCDAvatarTest : public ModelTest
+{
+protected:
+    KNVTCDAvatar *avatar() { return insert<KNVTCDUser>()->avatar(); }
+};
+
+TEST_F(KNVTCDAvatarTest, WidePictureIsSqueezedWholeIntoTheThumbnail)
+{
+    QImage wide(256, 128, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 128; x < 256; ++x)
+            wide.setPixelColor(x, y, Qt::blue);
+
+    KNVTCDAvatar *picture = avatar();
+    picture->setImage(wide);
+    EXPECT_TRUE(picture->data().startsWith("\x89PNG"));
+    EXPECT_EQ(picture->image().size(), QSize(256, 128));
+    EXPECT_TRUE(picture->thumbnailData().startsWith("\x89PNG"));
+    const QImage thumbnail = picture->thumbnailImage();
+    ASSERT_EQ(thumbnail.size(), QSize(128, 128));
+    // Both halves survive, each squeezed to half the width: nothing was cut off.
+    EXPECT_EQ(thumbnail.pixelColor(16, 64), QColor(Qt::red));
+    EXPECT_EQ(thumbnail.pixelColor(48, 64), QColor(Qt::red));
+    EXPECT_EQ(thumbnail.pixelColor(80, 64), QColor(Qt::blue));
+    EXPECT_EQ(thumbnail.pixelColor(112, 64), QColor(Qt::blue));
+    EXPECT_TRUE(picture->changedKeys().isEmpty());
+}
+
+TEST_F(KNVTCDAvatarTest, ThumbnailFollowsEveryWriteOfTheData)
+{
+    KNVTCDAvatar *picture = avatar();
+    QImage jpeg(40, 20, QImage::Format_RGB32);
+    jpeg.fill(Qt::green);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(jpeg.save(&buffer, "JPEG"));
+    picture->setData(bytes);
+    EXPECT_EQ(picture->data(), bytes) << "downloaded files are kept as they came";
+    EXPECT_EQ(picture->thumbnailImage().size(), QSize(128, 128));
+
+    picture->setData(QByteArray("not a picture"));
+    EXPECT_TRUE(picture->image().isNull());
+    EXPECT_TRUE(picture->thumbnailData().isNull());
+    EXPECT_TRUE(picture->thumbnailImage().isNull());
+
+    picture->setImage(jpeg);
+    ASSERT_FALSE(picture->thumbnailData().isEmpty());
+    picture->setImage(QImage());
+    EXPECT_TRUE(picture->data().isNull());
+    EXPECT_TRUE(picture->thumbnailData().isNull());
+}
+
+} // namespace

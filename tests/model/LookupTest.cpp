@@ -1,0 +1,156 @@
+#include "ModelTest.h"
+
+namespace {
+
+using ModelLookupTest = ModelTest;
+
+// Every lookup by server identifier, with the entity it looks in.
+struct IdentifierLookup
+{
+    const char *entity;
+    std::function<KNVTCDTaskStoreObject *(const KNVTCDTaskStoreObject *, std::optional<qint64>)> find;
+};
+
+std::vector<IdentifierLookup> identifierLookups()
+{
+    return {
+        {"KNVTCDUser", [](auto *o, auto id) { return o->userForNumericIdentifier(id); }},
+        {"KNVTCDTask", [](auto *o, auto id) { return o->taskForNumericIdentifier(id); }},
+        {"KNVTCDTaskList", [](auto *o, auto id) { return o->taskListForNumericIdentifier(id); }},
+        {"KNVTCDTaskWatcher", [](auto *o, auto id) { return o->taskWatcherForNumericIdentifier(id); }},
+        {"KNVTCDTaskComment", [](auto *o, auto id) { return o->taskCommentForNumericIdentifier(id); }},
+        {"KNVTCDTag", [](auto *o, auto id) { return o->tagForNumericIdentifier(id); }},
+        {"KNVTCDTaggedTask", [](auto *o, auto id) { return o->taggedTaskForNumericIdentifier(id); }},
+        {"KNVTCDFriendship", [](auto *o, auto id) { return o->friendshipForNumericIdentifier(id); }},
+        {"KNVTCDAccount", [](auto *o, auto id) { return o->accountForNumericIdentifier(id); }},
+    };
+}
+
+KNVTCDTaskStoreObject *insertNamed(ostore::Context &context, const char *entity)
+{
+    return static_cast<KNVTCDTaskStoreObject *>(knvt::insertNewObjectForEntityForName(context, QLatin1String(entity)));
+}
+
+TEST_F(ModelLookupTest, MissingIdentifierNeverMatchesUnpushedObjects)
+{
+    auto *receiver = insert<KNVTCDTaskStoreInformation>();
+    for (const IdentifierLookup &lookup : identifierLookups()) {
+        SCOPED_TRACE(lookup.entity);
+        KNVTCDTaskStoreObject *unpushed = insertNamed(context(), lookup.entity);
+        KNVTCDTaskStoreObject *pushed = insertNamed(context(), lookup.entity);
+        pushed->setValue(QStringLiteral("numericIdentifier"), qint64(5));
+
+        EXPECT_EQ(lookup.find(receiver, std::nullopt), nullptr);
+        for (const QJsonValue &json : {QJsonValue(QJsonValue::Undefined), QJsonValue(QJsonValue::Null),
+                                       QJsonValue(QStringLiteral("5")), QJsonValue(5.5)}) {
+            EXPECT_EQ(lookup.find(receiver, KNVTCDTaskStoreObject::numericIdentifierFromJSON(json)), nullptr);
+        }
+        EXPECT_EQ(lookup.find(receiver, KNVTCDTaskStoreObject::numericIdentifierFromJSON(QJsonValue(5))), pushed);
+        EXPECT_EQ(lookup.find(receiver, 6), nullptr);
+        EXPECT_NE(unpushed, nullptr);
+    }
+    save();
+    EXPECT_EQ(receiver->userForNumericIdentifier(std::nullopt), nullptr) << "also once saved";
+}
+
+TEST_F(ModelLookupTest, FriendshipByIdentifiersNeedsBoth)
+{
+    auto *me = insert<KNVTCDUser>();
+    auto *friendUser = insert<KNVTCDUser>();
+    auto *unpushedFriendship = insert<KNVTCDFriendship>();
+    unpushedFriendship->setInviter(me);
+    unpushedFriendship->setInvitee(friendUser);
+    EXPECT_EQ(me->friendshipForInviterNumericIdentifier(std::nullopt, std::nullopt), nullptr);
+
+    me->setNumericIdentifier(1);
+    friendUser->setNumericIdentifier(2);
+    EXPECT_EQ(me->friendshipForInviterNumericIdentifier(1, std::nullopt), nullptr);
+    EXPECT_EQ(me->friendshipForInviterNumericIdentifier(std::nullopt, 2), nullptr);
+    EXPECT_EQ(me->friendshipForInviterNumericIdentifier(1, 2), unpushedFriendship);
+    EXPECT_EQ(me->friendshipForInviterNumericIdentifier(2, 1), nullptr);
+    EXPECT_EQ(me->friendshipForInviter(me, friendUser), unpushedFriendship);
+    EXPECT_EQ(me->friendshipForInviter(friendUser, me), nullptr);
+}
+
+TEST_F(ModelLookupTest, NewestInsertWinsAndTombstonesCount)
+{
+    auto *first = insert<KNVTCDTask>();
+    first->setNumericIdentifier(9);
+    save();
+    auto *second = insert<KNVTCDTask>();
+    second->setNumericIdentifier(9);
+    EXPECT_EQ(first->taskForNumericIdentifier(9), second) << "an unsaved insert is newer than any saved row";
+    save();
+    EXPECT_EQ(first->taskForNumericIdentifier(9), second);
+
+    second->setDeletedDate(date());
+    EXPECT_EQ(first->taskForNumericIdentifier(9), second) << "lookups by identifier include tombstones";
+    const ostore::ObjectID newest = second->objectID();
+    save();
+    reopen();
+    auto *info = insert<KNVTCDTaskStoreInformation>();
+    ASSERT_NE(info->taskForNumericIdentifier(9), nullptr);
+    EXPECT_EQ(info->taskForNumericIdentifier(9)->objectID(), newest) << "the order survives a reopen";
+}
+
+TEST_F(ModelLookupTest, MyUserIsTheOneWithStatusSix)
+{
+    auto *info = insert<KNVTCDTaskStoreInformation>();
+    EXPECT_EQ(info->myUser(), nullptr);
+    auto *friendUser = insert<KNVTCDUser>();
+    friendUser->setFriendshipStatus(3);
+    auto *me = insert<KNVTCDUser>();
+    me->setFriendshipStatus(6);
+    insert<KNVTCDUser>();
+    EXPECT_EQ(info->myUser(), me);
+}
+
+TEST_F(ModelLookupTest, CollaboratorLookupFindsTombstonesTagLinkLookupDoesNot)
+{
+    auto *list = insert<KNVTCDTaskList>();
+    auto *user = insert<KNVTCDUser>();
+    auto *other = insert<KNVTCDUser>();
+    auto *row = insert<KNVTCDTaskListCollaborator>();
+    row->setTaskList(list);
+    row->setUser(user);
+    row->setDeletedDate(date());
+    save();
+    EXPECT_EQ(list->taskListCollaboratorForTaskList(list, user), row);
+    EXPECT_EQ(list->taskListCollaboratorForTaskList(list, other), nullptr);
+
+    auto *tag = insert<KNVTCDTag>();
+    auto *task = insert<KNVTCDTask>();
+    auto *link = insert<KNVTCDTaggedTask>();
+    link->setTag(tag);
+    link->setTask(task);
+    EXPECT_EQ(task->taggedTaskForTag(tag, task), link);
+    link->setDeletedDate(date());
+    EXPECT_EQ(task->taggedTaskForTag(tag, task), nullptr);
+    auto *live = insert<KNVTCDTaggedTask>();
+    live->setTag(tag);
+    live->setTask(task);
+    save();
+    EXPECT_EQ(task->taggedTaskForTag(tag, task), live);
+}
+
+TEST_F(ModelLookupTest, LookupsSearchTheReceiversOwnContext)
+{
+    auto *user = insert<KNVTCDUser>();
+    user->setNumericIdentifier(4);
+    ostore::Context session(&coordinator());
+    auto *sessionTask = session.insert<KNVTCDTask>();
+    EXPECT_EQ(sessionTask->userForNumericIdentifier(4), nullptr) << "main's unsaved insert is not visible";
+    save();
+    KNVTCDUser *found = sessionTask->userForNumericIdentifier(4);
+    ASSERT_NE(found, nullptr);
+    EXPECT_NE(found, user);
+    EXPECT_EQ(found->context(), &session);
+
+    // An object that is gone has no context to search.
+    auto *gone = insert<KNVTCDTask>();
+    context().remove(gone);
+    EXPECT_EQ(gone->userForNumericIdentifier(4), nullptr);
+    EXPECT_EQ(gone->myUser(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,225 @@
+#include "ModelTest.h"
+
+#include <QJsonDocument>
+
+namespace {
+
+class ModelMergeTest : public ModelTest
+{
+protected:
+    // A task as the last pull left it: filled, with a local edit not pushed yet.
+    KNVTCDTask *syncedTask(const QDateTime &modified)
+    {
+        auto *task = insert<KNVTCDTask>();
+        task->setNumericIdentifier(7);
+        task->setCreatedDate(date(-100));
+        task->setModifiedDate(modified);
+        task->setChangedKeysString(QString());
+        task->setTitle(QStringLiteral("local edit"));
+        return task;
+    }
+    static QJsonObject reply(const QJsonValue &updatedAt)
+    {
+        QJsonObject o{{"id", 99}, {"created_at", wireDate(-100)}};
+        if (!updatedAt.isUndefined())
+            o.insert(QStringLiteral("updated_at"), updatedAt);
+        return o;
+    }
+    static bool untouched(const KNVTCDTask *task)
+    {
+        return task->numericIdentifier() == 7 && task->changedKeys() == QStringList{QStringLiteral("title")};
+    }
+};
+
+TEST_F(ModelMergeTest, NewerWins)
+{
+    auto *task = syncedTask(date());
+    EXPECT_FALSE(task->mergeAttributes(reply(wireDate())));
+    EXPECT_TRUE(untouched(task)) << "a tie keeps the local object";
+    EXPECT_FALSE(task->mergeAttributes(reply(wireDate(-1))));
+    EXPECT_TRUE(untouched(task));
+
+    EXPECT_TRUE(task->mergeAttributes(reply(wireDate(1))));
+    EXPECT_EQ(task->numericIdentifier(), 99);
+    EXPECT_EQ(task->modifiedDate(), date(1));
+    EXPECT_TRUE(task->changedKeysString().isNull());
+}
+
+TEST_F(ModelMergeTest, NeverFilledObjectTakesAnyReply)
+{
+    auto *task = insert<KNVTCDTask>();
+    task->setModifiedDate(date(50)); // a modifiedDate alone does not make a filled task
+    EXPECT_TRUE(task->mergeAttributes(QJsonObject{{"id", 3}, {"updated_at", wireDate(-500)}}));
+    EXPECT_EQ(task->numericIdentifier(), 3);
+
+    auto *other = insert<KNVTCDTask>();
+    EXPECT_TRUE(other->mergeAttributes(QJsonObject{{"id", 4}}));
+    EXPECT_EQ(other->numericIdentifier(), 4);
+}
+
+TEST_F(ModelMergeTest, FilledObjectIgnoresReplyWithoutReadableDate)
+{
+    auto *task = syncedTask(date());
+    EXPECT_FALSE(task->mergeAttributes(reply(QJsonValue(QJsonValue::Undefined))));
+    EXPECT_FALSE(task->mergeAttributes(reply(QJsonValue(QJsonValue::Null))));
+    EXPECT_FALSE(task->mergeAttributes(reply(QStringLiteral("yesterday"))));
+    EXPECT_FALSE(task->mergeAttributes(reply(1425464430)));
+    EXPECT_TRUE(untouched(task));
+}
+
+TEST_F(ModelMergeTest, FilledObjectWithoutModifiedDateTakesTheReply)
+{
+    auto *task = syncedTask(QDateTime());
+    EXPECT_TRUE(task->mergeAttributes(reply(wireDate(-3000))));
+    EXPECT_EQ(task->numericIdentifier(), 99);
+
+    auto *undated = syncedTask(QDateTime());
+    EXPECT_TRUE(undated->mergeAttributes(reply(QJsonValue(QJsonValue::Undefined))));
+    EXPECT_EQ(undated->numericIdentifier(), 99);
+}
+
+TEST_F(ModelMergeTest, IdentifierMarksFilledTagsLinksCommentsWatchersAndFriendships)
+{
+    // Filled by identifier although no createdDate was ever set: a tie keeps them.
+    // The link has both ends: a link still waiting for its tag or task takes any reply.
+    auto *link = insert<KNVTCDTaggedTask>();
+    link->setTag(insert<KNVTCDTag>());
+    link->setTask(insert<KNVTCDTask>());
+    std::vector<KNVTCDTaskStoreObject *> objects{insert<KNVTCDTag>(), link, insert<KNVTCDTaskComment>(),
+                                                 insert<KNVTCDTaskWatcher>(), insert<KNVTCDFriendship>()};
+    for (KNVTCDTaskStoreObject *o : objects) {
+        o->setValue(QStringLiteral("numericIdentifier"), qint64(5));
+        o->setValue(QStringLiteral("modifiedDate"), date());
+        EXPECT_FALSE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate()}})) << o->entity().name.toStdString();
+        EXPECT_TRUE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate(1)}})) << o->entity().name.toStdString();
+    }
+
+    // A comment written here has a createdDate but no identifier yet, so the service's copy always fills it.
+    auto *comment = insert<KNVTCDTaskComment>();
+    comment->setCreatedDate(date());
+    comment->setModifiedDate(date(100));
+    EXPECT_TRUE(comment->mergeAttributes(QJsonObject{{"id", 8}, {"updated_at", wireDate()}}));
+    EXPECT_EQ(comment->numericIdentifier(), 8);
+
+    // The task, by contrast, is filled by its createdDate.
+    auto *task = insert<KNVTCDTask>();
+    task->setNumericIdentifier(5);
+    task->setModifiedDate(date(100));
+    EXPECT_TRUE(task->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate()}}));
+}
+
+TEST_F(ModelMergeTest, EntityMayMergeWhateverTheDate)
+{
+    close();
+    open(testNoteModel, kTestNoteFile);
+    auto *note = insert<KNVTTestNote>();
+    note->setCreatedDate(date());
+    note->setModifiedDate(date(10));
+    EXPECT_FALSE(note->mergeAttributes(QJsonObject{{"id", 1}}));
+    KNVTTestNote::mergesWhateverTheDate() = true;
+    EXPECT_TRUE(note->mergeAttributes(QJsonObject{{"id", 1}}));
+    EXPECT_EQ(note->numericIdentifier(), 1);
+}
+
+TEST_F(ModelMergeTest, FillTakesIdentityAndDates)
+{
+    auto *list = insert<KNVTCDTaskList>();
+    list->setNumericIdentifier(1);
+    list->setCreatedDate(date(-9));
+    list->updateWithAttributes(QJsonObject{{"id", 12}, {"updated_at", wireDate(3)}});
+    EXPECT_EQ(list->numericIdentifier(), 12);
+    EXPECT_FALSE(list->createdDate().isValid()) << "a missing created_at gives none";
+    EXPECT_EQ(list->modifiedDate(), date(3));
+
+    list->updateWithAttributes(QJsonObject{{"id", "12"}, {"created_at", "soon"}, {"updated_at", wireDate(4)}});
+    EXPECT_FALSE(list->numericIdentifier().has_value()) << "an identifier that is not a number gives none";
+    EXPECT_FALSE(list->createdDate().isValid());
+    EXPECT_EQ(list->modifiedDate(), date(4));
+}
+
+TEST_F(ModelMergeTest, FillSetsTombstoneOnlyFromAString)
+{
+    auto *tag = insert<KNVTCDTag>();
+    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", wireDate()}});
+    EXPECT_EQ(tag->deletedDate(), date());
+    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", QJsonValue::Null}});
+    EXPECT_EQ(tag->deletedDate(), date());
+    tag->updateWithAttributes(QJsonObject{{"id", 1}});
+    EXPECT_EQ(tag->deletedDate(), date());
+    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", 12345}});
+    EXPECT_EQ(tag->deletedDate(), date());
+    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", wireDate(60)}});
+    EXPECT_EQ(tag->deletedDate(), date(60));
+}
+
+TEST_F(ModelMergeTest, UserFillIgnoresDeletedAt)
+{
+    auto *user = insert<KNVTCDUser>();
+    user->updateWithAttributes(
+        QJsonObject{{"id", 5}, {"created_at", wireDate()}, {"updated_at", wireDate(1)}, {"deleted_at", wireDate(2)}});
+    EXPECT_EQ(user->numericIdentifier(), 5);
+    EXPECT_EQ(user->createdDate(), date());
+    EXPECT_EQ(user->modifiedDate(), date(1));
+    EXPECT_FALSE(user->deletedDate().isValid());
+}
+
+// ---- Related users ----
+
+class ModelRelatedUserTest : public ModelTest
+{
+protected:
+    void SetUp() override
+    {
+        ModelTest::SetUp();
+        m_known = insert<KNVTCDUser>();
+        m_known->setNumericIdentifier(5);
+        m_task = insert<KNVTCDTask>();
+    }
+    qsizetype users() { return context().count<KNVTCDUser>(); }
+
+    KNVTCDUser *m_known = nullptr;
+    KNVTCDTask *m_task = nullptr;
+};
+
+TEST_F(ModelRelatedUserTest, KnownIdentifierFindsTheUser)
+{
+    EXPECT_EQ(m_task->relatedUserWithAttributes(QJsonObject{{"creator_id", 5}}, QStringLiteral("creator")), m_known);
+    EXPECT_EQ(m_task->relatedUserWithAttributes(
+                  QJsonObject{{"assignee_id", 5}, {"assignee", QJsonObject{{"id", 5}}}}, QStringLiteral("assignee")),
+              m_known);
+    EXPECT_EQ(users(), 1);
+}
+
+TEST_F(ModelRelatedUserTest, UnknownIdentifierWithDictionaryInsertsAFilledUser)
+{
+    const QJsonObject attributes{
+        {"owner_id", 6}, {"owner", QJsonObject{{"id", 6}, {"created_at", wireDate()}, {"updated_at", wireDate(1)}}}};
+    KNVTCDUser *user = m_task->relatedUserWithAttributes(attributes, QStringLiteral("owner"));
+    ASSERT_NE(user, nullptr);
+    EXPECT_NE(user, m_known);
+    EXPECT_EQ(user->context(), &context());
+    EXPECT_TRUE(user->isInserted());
+    EXPECT_EQ(user->numericIdentifier(), 6);
+    EXPECT_EQ(user->createdDate(), date());
+    EXPECT_EQ(user->modifiedDate(), date(1));
+    EXPECT_EQ(users(), 2);
+    // The next reference to the same user finds it instead of inserting another.
+    EXPECT_EQ(m_task->relatedUserWithAttributes(attributes, QStringLiteral("owner")), user);
+    EXPECT_EQ(users(), 2);
+}
+
+TEST_F(ModelRelatedUserTest, RelationshipStaysWithoutUsableIdentifierOrDictionary)
+{
+    const QJsonObject embedded{{"id", 5}};
+    for (const QJsonObject &attributes :
+         {QJsonObject{{"creator_id", 6}}, QJsonObject{{"creator_id", 6}, {"creator", QJsonValue::Null}},
+          QJsonObject{{"creator_id", 6}, {"creator", "Ada"}}, QJsonObject{{"creator", embedded}},
+          QJsonObject{{"creator_id", QJsonValue::Null}, {"creator", embedded}},
+          QJsonObject{{"creator_id", "5"}, {"creator", embedded}}, QJsonObject{{"creator_id", 5.5}}}) {
+        EXPECT_EQ(m_task->relatedUserWithAttributes(attributes, QStringLiteral("creator")), nullptr)
+            << QJsonDocument(attributes).toJson(QJsonDocument::Compact).toStdString();
+    }
+    EXPECT_EQ(users(), 1) << "no user may be created";
+}
+
+} // namespace

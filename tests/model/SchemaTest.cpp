@@ -1,0 +1,260 @@
+#include "ModelTest.h"
+
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <map>
+
+namespace {
+
+using ModelSchemaTest = ModelTest;
+
+const QStringList kEntities{
+    "KNVTCDTask",       "KNVTCDTaskList",   "KNVTCDTaskListCollaborator", "KNVTCDTag",
+    "KNVTCDTaggedTask", "KNVTCDTaskComment", "KNVTCDTaskWatcher",          "KNVTCDUser",
+    "KNVTCDFriendship", "KNVTCDAvatar",      "KNVTCDAccount",              "KNVTCDTaskStoreInformation"};
+
+QStringList columns(sqlite3 *db, const QString &table)
+{
+    QStringList out;
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray sql = QStringLiteral("PRAGMA table_info(\"%1\")").arg(table).toUtf8();
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        return out;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
+    sqlite3_finalize(stmt);
+    return out;
+}
+
+bool exec(const QString &file, const QStringList &statements)
+{
+    sqlite3 *db = nullptr;
+    bool ok = sqlite3_open(QFile::encodeName(file).constData(), &db) == SQLITE_OK;
+    for (const QString &s : statements)
+        ok = ok && sqlite3_exec(db, s.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+TEST_F(ModelSchemaTest, EveryEntityWithEveryPropertyHasItsClassAndAccessors)
+{
+    ostore::Model model = KNVTCDModel();
+    model.finalize();
+    EXPECT_EQ(model.version(), 4);
+    ASSERT_EQ(model.entityCount(), size_t(kEntities.size()));
+    for (const QString &name : kEntities) {
+        SCOPED_TRACE(name.toStdString());
+        const ostore::EntityId id = model.entityId(name);
+        ASSERT_NE(id, ostore::kNoEntity);
+        const ostore::EntityDescription &entity = model.entity(id);
+        ASSERT_NE(entity.accessors, nullptr);
+        EXPECT_EQ(entity.accessors->className(), name) << "the class is named after the entity";
+        QSet<QString> accessors;
+        for (const auto &a : entity.accessors->accessors())
+            accessors.insert(a.name);
+        for (const auto &p : entity.properties)
+            EXPECT_TRUE(accessors.contains(p.name)) << "no accessor for " << p.name.toStdString();
+        for (const auto &inverse : entity.inverses)
+            EXPECT_TRUE(accessors.contains(inverse.name)) << "no accessor for " << inverse.name.toStdString();
+    }
+    // The relationships nothing reads are left out.
+    EXPECT_EQ(model.entity(model.entityId("KNVTCDTask")).inverse("contextTasks"), -1);
+    EXPECT_EQ(model.entity(model.entityId("KNVTCDUser")).inverse("contexts"), -1);
+}
+
+TEST_F(ModelSchemaTest, NewLibraryHasEveryTableAndVersionFour)
+{
+    EXPECT_TRUE(openResult().created);
+    for (const QString &name : kEntities)
+        EXPECT_FALSE(columns(coordinator().handle(), name).isEmpty()) << name.toStdString();
+    close();
+    const ostore::StoreMetadata metadata = ostore::Coordinator::readStoreMetadata(path());
+    EXPECT_EQ(metadata.userVersion, 4);
+    EXPECT_EQ(metadata.modelVersionIdentifiers, QStringList{"4"});
+    EXPECT_EQ(metadata.schemaHash, KNVTCDModel().schemaHash());
+}
+
+// A value of the right type for each property, distinct per property, and one object of each entity as the target
+// of every to-one, so that a round trip through the file can be checked property by property.
+ostore::Value sampleValue(const ostore::PropertyDescription &p, int index,
+                          const std::map<QString, ostore::Object *> &objects)
+{
+    switch (p.type) {
+    case ostore::Type::Int64:
+        return ostore::Value(qint64(1000 + index));
+    case ostore::Type::Bool:
+        return ostore::Value(true);
+    case ostore::Type::Double:
+        return ostore::Value(0.5 + index);
+    case ostore::Type::String:
+        return ostore::Value(QStringLiteral("%1 Ünïcode %2").arg(p.name).arg(index));
+    case ostore::Type::Date:
+        return ostore::Value(QDateTime(QDate(2015, 3, 4), QTime(10, 20, index), QTimeZone::utc()));
+    case ostore::Type::Blob:
+        return ostore::Value(QByteArray("\x89PNG\0", 5) + p.name.toUtf8());
+    case ostore::Type::ToOne:
+        return ostore::Value(objects.at(p.targetName)->objectID());
+    }
+    return ostore::Value();
+}
+
+TEST_F(ModelSchemaTest, OneObjectOfEachEntityKeepsEveryValueAcrossReopen)
+{
+    std::map<QString, ostore::Object *> objects;
+    for (const QString &name : kEntities)
+        if (name != QLatin1String("KNVTCDAvatar"))
+            objects[name] = knvt::insertNewObjectForEntityForName(context(), name);
+    // Every user gets its avatar when inserted; that one is the avatar row of the round trip.
+    objects["KNVTCDAvatar"] = static_cast<KNVTCDUser *>(objects["KNVTCDUser"])->avatar();
+    ASSERT_NE(objects["KNVTCDAvatar"], nullptr);
+    std::map<QString, ostore::ValueMap> expected;
+    for (auto &[name, object] : objects) {
+        int index = 0;
+        for (const auto &p : object->entity().properties) {
+            const ostore::Value v = sampleValue(p, index++, objects);
+            expected[name].insert(p.name, v);
+            if (p.name != QLatin1String("changedKeysString"))
+                object->setValue(p.name, v);
+        }
+        // Editing a synced comment's text stamps its modified date, so that date is written after the text.
+        if (expected[name].contains(QStringLiteral("modifiedDate")))
+            object->setValue(QStringLiteral("modifiedDate"), expected[name].value(QStringLiteral("modifiedDate")));
+        // Last, since every other write adds its key to it.
+        if (expected[name].contains(QStringLiteral("changedKeysString")))
+            object->setValue(QStringLiteral("changedKeysString"), expected[name].value(QStringLiteral("changedKeysString")));
+    }
+    std::map<QString, ostore::ObjectID> ids;
+    for (auto &[name, object] : objects)
+        ids[name] = object->objectID();
+    save();
+    reopen();
+
+    for (const QString &name : kEntities) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(context().count(ostore::FetchRequest{name, {}, {}, 0}), 1);
+        ostore::Object *object = context().existingObject(ids[name]);
+        ASSERT_NE(object, nullptr);
+        for (auto it = expected[name].cbegin(); it != expected[name].cend(); ++it)
+            EXPECT_TRUE(object->value(it.key()) == it.value()) << it.key().toStdString();
+    }
+
+    // The typed accessors read the same rows and follow the relationships both ways.
+    auto *task = static_cast<KNVTCDTask *>(context().existingObject(ids["KNVTCDTask"]));
+    auto *user = static_cast<KNVTCDUser *>(context().existingObject(ids["KNVTCDUser"]));
+    auto *list = static_cast<KNVTCDTaskList *>(context().existingObject(ids["KNVTCDTaskList"]));
+    EXPECT_EQ(task->title(), QStringLiteral("title Ünïcode 7"));
+    EXPECT_EQ(task->taskList(), list);
+    EXPECT_EQ(list->tasks(), std::vector<KNVTCDTask *>{task});
+    EXPECT_EQ(user->avatar(), context().existingObject(ids["KNVTCDAvatar"]));
+    EXPECT_EQ(user->ownedAccount(), context().existingObject(ids["KNVTCDAccount"]));
+    EXPECT_EQ(user->createdTasks(), std::vector<KNVTCDTask *>{task});
+    EXPECT_EQ(user->assignedTasks(), std::vector<KNVTCDTask *>{task});
+    EXPECT_EQ(user->inviterFriendships().size() + user->inviteeFriendships().size() + user->comments().size()
+                  + user->createdTags().size() + user->taskWatchers().size() + user->taskListCollaborators().size()
+                  + task->comments().size() + task->taskWatchers().size() + task->taggedTasks().size()
+                  + list->taskListCollaborators().size(),
+              10u);
+    EXPECT_EQ(user->createdTaskLists(), std::vector<KNVTCDTaskList *>{list});
+    auto *avatar = user->avatar();
+    EXPECT_EQ(avatar->thumbnailData(), QByteArray("\x89PNG\0thumbnailData", 18));
+    EXPECT_EQ(avatar->opaque(), true);
+    auto *info = static_cast<KNVTCDTaskStoreInformation *>(context().existingObject(ids["KNVTCDTaskStoreInformation"]));
+    EXPECT_EQ(info->environmentType(), 1005);
+}
+
+TEST_F(ModelSchemaTest, DeleteRulesCascadeToDependentsAndDetachTheRest)
+{
+    auto *user = insert<KNVTCDUser>();
+    auto *avatar = user->avatar();
+    ASSERT_NE(avatar, nullptr) << "every user gets its avatar when inserted";
+    auto *account = insert<KNVTCDAccount>();
+    account->setOwner(user);
+    auto *list = insert<KNVTCDTaskList>();
+    auto *row = insert<KNVTCDTaskListCollaborator>();
+    row->setTaskList(list);
+    row->setUser(user);
+    auto *task = insert<KNVTCDTask>();
+    task->setTaskList(list);
+    task->setAssignee(user);
+    auto *comment = insert<KNVTCDTaskComment>();
+    comment->setTask(task);
+    comment->setUser(user);
+    auto *watcher = insert<KNVTCDTaskWatcher>();
+    watcher->setTask(task);
+    auto *tag = insert<KNVTCDTag>();
+    auto *link = insert<KNVTCDTaggedTask>();
+    link->setTask(task);
+    link->setTag(tag);
+    auto *otherTask = insert<KNVTCDTask>();
+    auto *otherLink = insert<KNVTCDTaggedTask>();
+    otherLink->setTask(otherTask);
+    otherLink->setTag(tag);
+    save();
+
+    context().remove(list);
+    EXPECT_TRUE(row->isDeleted());
+    EXPECT_FALSE(task->isDeleted());
+    EXPECT_EQ(task->taskList(), nullptr);
+
+    context().remove(task);
+    EXPECT_TRUE(comment->isDeleted());
+    EXPECT_TRUE(watcher->isDeleted());
+    EXPECT_TRUE(link->isDeleted());
+    EXPECT_FALSE(tag->isDeleted());
+    EXPECT_FALSE(otherLink->isDeleted());
+
+    context().remove(tag);
+    EXPECT_TRUE(otherLink->isDeleted());
+    EXPECT_FALSE(otherTask->isDeleted());
+
+    context().remove(user);
+    EXPECT_TRUE(avatar->isDeleted());
+    EXPECT_FALSE(account->isDeleted());
+    EXPECT_EQ(account->owner(), nullptr);
+    save();
+    EXPECT_EQ(context().count<KNVTCDAvatar>(), 0);
+    EXPECT_EQ(context().count<KNVTCDAccount>(), 1);
+    EXPECT_EQ(context().count<KNVTCDTask>(), 1);
+}
+
+TEST_F(ModelSchemaTest, VersionThreeLibraryMigratesToTheSameLayout)
+{
+    const QStringList userColumns = columns(coordinator().handle(), "KNVTCDUser");
+    const QStringList avatarColumns = columns(coordinator().handle(), "KNVTCDAvatar");
+    auto *user = insert<KNVTCDUser>();
+    user->setFullName(QStringLiteral("Daz Dorod"));
+    save();
+    const ostore::ObjectID userID = user->objectID();
+    close();
+    // The same library as the previous version wrote it.
+    ASSERT_TRUE(exec(path(), {"ALTER TABLE KNVTCDUser DROP COLUMN initials",
+                              "ALTER TABLE KNVTCDAvatar DROP COLUMN thumbnailData", "PRAGMA user_version = 3",
+                              "UPDATE Z_METADATA SET value = '[\"3\"]' WHERE key = 'modelVersionIdentifiers'"}));
+
+    open();
+    EXPECT_TRUE(openResult().migrated);
+    EXPECT_EQ(openResult().sourceMetadata.modelVersionIdentifiers, QStringList{"3"});
+    EXPECT_EQ(columns(coordinator().handle(), "KNVTCDUser"), userColumns);
+    EXPECT_EQ(columns(coordinator().handle(), "KNVTCDAvatar"), avatarColumns);
+
+    auto *migrated = static_cast<KNVTCDUser *>(context().existingObject(userID));
+    ASSERT_NE(migrated, nullptr);
+    EXPECT_EQ(migrated->fullName(), QStringLiteral("Daz Dorod"));
+    EXPECT_TRUE(migrated->initials().isNull());
+    migrated->setInitials(QStringLiteral("DD"));
+    auto *avatar = insert<KNVTCDAvatar>();
+    avatar->setUser(migrated);
+    avatar->setThumbnailData(QByteArray("thumb"));
+    save();
+    reopen();
+    EXPECT_FALSE(openResult().migrated);
+    migrated = static_cast<KNVTCDUser *>(context().existingObject(userID));
+    ASSERT_NE(migrated, nullptr);
+    EXPECT_EQ(migrated->initials(), QStringLiteral("DD"));
+    ASSERT_NE(migrated->avatar(), nullptr);
+    EXPECT_EQ(migrated->avatar()->thumbnailData(), QByteArray("thumb"));
+}
+
+} // namespace
