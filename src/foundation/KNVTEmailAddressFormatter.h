@@ -1,20 +1,17 @@
 #pragma once
 
-#include <QValidator>
+#include "foundation/CharacterSetValidator.h"
 
-// Limits what can be typed or pasted into the e-mail address field: ASCII letters, digits and the signs an address may
-// hold, at most 100 characters (UTF-16 code units). An edit that would break either limit is refused whole, so the
-// field keeps its previous text; the text is never rewritten.
-class KNVTEmailAddressFormatter : public QValidator
+// The e-mail address field: ASCII letters, digits and the signs an address may hold, at most 100 characters.
+class KNVTEmailAddressFormatter : public knvt::CharacterSetValidator
 {
     Q_OBJECT
 public:
     static constexpr int maximumLength = 100;
+    static constexpr QStringView allowedCharacters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789!#$%&'*+-/=?^_`{|}~.@";
 
-    using QValidator::QValidator;
+    explicit KNVTEmailAddressFormatter(QObject *parent = nullptr);
 
     // `string` without the characters the field does not allow, the others in their order.
     static QString emailAddressFormattedStringWithString(const QString &string);
-
-    State validate(QString &input, int &pos) const override;
 };

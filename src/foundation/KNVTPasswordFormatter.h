@@ -1,20 +1,17 @@
 #pragma once
 
-#include <QValidator>
+#include "foundation/CharacterSetValidator.h"
 
-// Limits what can be typed or pasted into the password field: ASCII letters, digits and "_-.&", at most 32 characters
-// (UTF-16 code units). An edit that would break either limit is refused whole, so the field keeps its previous text;
-// the text is never rewritten.
-class KNVTPasswordFormatter : public QValidator
+// The password field: ASCII letters, digits and "_-.&", at most 32 characters.
+class KNVTPasswordFormatter : public knvt::CharacterSetValidator
 {
     Q_OBJECT
 public:
     static constexpr int maximumLength = 32;
+    static constexpr QStringView allowedCharacters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.&";
 
-    using QValidator::QValidator;
+    explicit KNVTPasswordFormatter(QObject *parent = nullptr);
 
     // `string` without the characters the field does not allow, the others in their order.
     static QString passwordFormattedStringWithString(const QString &string);
-
-    State validate(QString &input, int &pos) const override;
 };

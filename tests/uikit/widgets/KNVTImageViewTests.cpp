@@ -5,30 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RenderedPixels.h"
+
 namespace {
 
-QImage rendered(QWidget &widget)
-{
-    QImage image(widget.size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
-
-bool near(const QColor &actual, const QColor &expected, int tolerance = 8)
-{
-    return std::abs(actual.red() - expected.red()) <= tolerance
-           && std::abs(actual.green() - expected.green()) <= tolerance
-           && std::abs(actual.blue() - expected.blue()) <= tolerance
-           && std::abs(actual.alpha() - expected.alpha()) <= tolerance;
-}
-
-QImage filled(QSize size, const QColor &color)
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(color);
-    return image;
-}
+using knvt::test::filled;
+using knvt::test::near;
+using knvt::test::rendered;
 
 class PaintCounter : public QObject
 {

@@ -6,23 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RenderedPixels.h"
+
 namespace {
 
-// What the switch paints, over a transparent background so that the track's own fill can be told from the window.
-QImage rendered(QWidget &widget)
-{
-    QImage image(widget.size(), QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
-}
+using knvt::test::rendered;
 
+// The track's fill is compared a little more strictly than the other controls' edges.
 bool near(const QColor &actual, const QColor &expected, int tolerance = 6)
 {
-    return std::abs(actual.red() - expected.red()) <= tolerance
-           && std::abs(actual.green() - expected.green()) <= tolerance
-           && std::abs(actual.blue() - expected.blue()) <= tolerance
-           && std::abs(actual.alpha() - expected.alpha()) <= tolerance;
+    return knvt::test::near(actual, expected, tolerance);
 }
 
 class KNVTSwitchTest : public ::testing::Test
