@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <optional>
 
-namespace knvt {
-
 namespace {
 
 constexpr qint64 msecsPerDay = 86400000;
@@ -130,4 +128,3 @@ QString KNVTRailsDateFormatter::stringFromDate(const QDateTime &date) const
     return QString::fromLatin1(buffer);
 }
 
-} // namespace knvt

@@ -3,8 +3,6 @@
 #include <QDateTime>
 #include <QString>
 
-namespace knvt {
-
 enum KNVTRailsDateFormatterType : unsigned int {
     KNVTRailsDateFormatterTypeDate = 0,     // "2014-05-01", midnight UTC
     KNVTRailsDateFormatterTypeDateTime = 1, // "2014-05-01T08:20:30+0000"
@@ -39,4 +37,3 @@ private:
     KNVTRailsDateFormatterType m_type;
 };
 
-} // namespace knvt

@@ -47,7 +47,7 @@ bool isClosedStatus(std::optional<qint64> status)
 
 QString wireDate(const QDateTime &date)
 {
-    return knvt::KNVTRailsDateFormatter(knvt::KNVTRailsDateFormatterTypeDateTime).stringFromDate(date);
+    return KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime).stringFromDate(date);
 }
 
 QJsonValue wireDateOrNull(const QDateTime &date)

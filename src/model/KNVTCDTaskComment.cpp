@@ -25,7 +25,7 @@ QJsonObject KNVTCDTaskComment::attributesForKeys(const QStringList &keys) const
         if (name == QLatin1String("deletedDate")) {
             const QDateTime deleted = deletedDate();
             attributes.insert(QStringLiteral("deleted_at"),
-                              deleted.isValid() ? QJsonValue(knvt::KNVTRailsDateFormatter(knvt::KNVTRailsDateFormatterTypeDateTime)
+                              deleted.isValid() ? QJsonValue(KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime)
                                                                  .stringFromDate(deleted))
                                                 : QJsonValue());
         } else if (name == QLatin1String("task")) {

@@ -63,7 +63,7 @@ int compareTitles(const KNVTCDTaskList *a, const KNVTCDTaskList *b)
     return collator.compare(a->title(), b->title());
 }
 
-QJsonValue jsonDate(const knvt::KNVTRailsDateFormatter &formatter, const QDateTime &date)
+QJsonValue jsonDate(const KNVTRailsDateFormatter &formatter, const QDateTime &date)
 {
     if (!date.isValid())
         return QJsonValue(QJsonValue::Null);
@@ -785,7 +785,7 @@ bool KNVTCDTaskList::resendInvitations()
 
 QJsonObject KNVTCDTaskList::attributesForKeys(const QStringList &keys) const
 {
-    const knvt::KNVTRailsDateFormatter formatter(knvt::KNVTRailsDateFormatterTypeDateTime);
+    const KNVTRailsDateFormatter formatter(KNVTRailsDateFormatterTypeDateTime);
     QJsonObject attributes;
     for (const QString &key : keys) {
         if (key == QLatin1String("archivedDate")) {

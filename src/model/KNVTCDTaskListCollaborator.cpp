@@ -16,7 +16,7 @@ namespace {
 
 constexpr qint64 kMyUserFriendshipStatus = 6;
 
-QJsonValue jsonDate(const knvt::KNVTRailsDateFormatter &formatter, const QDateTime &date)
+QJsonValue jsonDate(const KNVTRailsDateFormatter &formatter, const QDateTime &date)
 {
     if (!date.isValid())
         return QJsonValue(QJsonValue::Null);
@@ -107,7 +107,7 @@ void KNVTCDTaskListCollaborator::setReviewRecurrence(const std::shared_ptr<KNVTR
 
 QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &keys) const
 {
-    const knvt::KNVTRailsDateFormatter formatter(knvt::KNVTRailsDateFormatterTypeDateTime);
+    const KNVTRailsDateFormatter formatter(KNVTRailsDateFormatterTypeDateTime);
     QJsonObject attributes;
     for (const QString &key : keys) {
         if (key == QLatin1String("deletedDate")) {

@@ -195,7 +195,7 @@ QDateTime KNVTCDTaskStoreObject::dateFromJSON(const QJsonValue &value)
 {
     if (!value.isString())
         return QDateTime();
-    return knvt::KNVTRailsDateFormatter(knvt::KNVTRailsDateFormatterTypeDateTime).dateFromString(value.toString());
+    return KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime).dateFromString(value.toString());
 }
 
 // ---- Lookups ----
