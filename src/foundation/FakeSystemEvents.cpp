@@ -1,0 +1,10 @@
+#include "foundation/FakeSystemEvents.h"
+
+namespace knvt {
+
+FakeSystemEvents::FakeSystemEvents(QObject *parent)
+    : SystemEvents(parent)
+{
+}
+
+} // namespace knvt
