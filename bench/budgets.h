@@ -27,6 +27,9 @@ inline constexpr Budget kBudgets[] = {
     {"BM_LookupByNumericIdentifier", Measure::RealTimeNs, nullptr, 5e3},
     {"BM_ExternalReloadOneRow", Measure::RealTimeNs, nullptr, 2e6},
     {"BM_SessionSave1000", Measure::RealTimeNs, nullptr, 80e6},
+    {"BM_SessionInsert10000", Measure::RealTimeNs, nullptr, 500e6},
+    // A first pull of 10,000 tasks with comments, watchers and tags: at least 50,000 tasks per second.
+    {"BM_FillTasksFromJSON", Measure::RealTimeNs, nullptr, 200e6},
 };
 
 } // namespace knvt::bench

@@ -329,4 +329,40 @@ void BM_SessionSave1000(benchmark::State &state)
 }
 BENCHMARK(BM_SessionSave1000)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// A first pull: every reply object is looked up by identifier and, missing, inserted, so the lookups run against a
+// growing set of unsaved inserts. One iteration per repetition keeps the shared library from growing much.
+void BM_SessionInsert10000(benchmark::State &state)
+{
+    Coordinator &coordinator = *shared().coordinator;
+    static qint64 nextId = 50000000;
+    const QString commentEntity = QStringLiteral("KNVTCDTaskComment");
+    const QString numericIdentifier = QStringLiteral("numericIdentifier");
+    for (auto _ : state) {
+        Context session(&coordinator);
+        for (int i = 0; i < 10000; ++i) {
+            const qint64 id = nextId++;
+            BenchTask *t = session.firstObject<BenchTask>(key(numericIdentifier) == id);
+            if (!t) {
+                t = session.insert<BenchTask>();
+                t->setNumericIdentifier(id);
+                t->setTitle(QStringLiteral("pulled %1").arg(id));
+                t->setStatus(2);
+            }
+            for (int c = 0; c < 2; ++c) {
+                const qint64 commentId = nextId++;
+                Object *comment = session.firstObject(FetchRequest{commentEntity, key(numericIdentifier) == commentId, {}, 0});
+                if (!comment) {
+                    comment = session.insert(commentEntity);
+                    comment->setValue(numericIdentifier, commentId);
+                    comment->setValue(QStringLiteral("text"), QStringLiteral("comment %1").arg(commentId));
+                    comment->setValue(QStringLiteral("task"), t->objectID());
+                }
+            }
+        }
+        if (!session.save())
+            state.SkipWithError("save failed");
+    }
+}
+BENCHMARK(BM_SessionInsert10000)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace

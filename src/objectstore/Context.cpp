@@ -123,6 +123,8 @@ Object *Context::insertObject(EntityId entity)
         if (!isNone(d.properties[p].defaultValue))
             overlay.dirty.emplace_back(p, normalized(d.properties[p], d.properties[p].defaultValue));
     Object *raw = object.get();
+    if (const Value *id = raw->dirtyValue(d.numericIdentifierProperty))
+        indexIdentifier(raw, *id, true);
     m_objects.emplace(ObjectID{entity, zid}, std::move(object));
     m_states[entity].inserted.push_back(raw);
     raw->awakeFromInsert();
@@ -143,9 +145,12 @@ void Context::remove(Object *object)
         applyDeleteRules(object);
         notifyTargets(object, Mutation::Remove);
         if (object->m_overlay)
-            for (const auto &[p, v] : object->m_overlay->dirty)
+            for (const auto &[p, v] : object->m_overlay->dirty) {
                 if (const ObjectID *id = std::get_if<ObjectID>(&v))
                     removePending(object, p, id->zid);
+                else if (p == object->m_entity->numericIdentifierProperty)
+                    indexIdentifier(object, v, false);
+            }
         auto &inserted = m_states[object->m_entity->id].inserted;
         inserted.erase(std::find(inserted.begin(), inserted.end(), object));
         object->freeze(Object::State::Gone);
@@ -257,6 +262,8 @@ void Context::scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity
         return evaluator.matches(r) ? f(r) : true;
     };
     const std::optional<std::vector<quint32>> candidates = evaluator.candidates();
+    const std::optional<std::vector<Object *>> insertCandidates = evaluator.insertCandidates();
+    const std::vector<Object *> &inserts = insertCandidates ? *insertCandidates : inserted;
     // Without an index bucket, the plain column terms first narrow the live rows column by column.
     std::vector<quint64> rows;
     if (!candidates) {
@@ -276,12 +283,12 @@ void Context::scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity
                         return;
             }
         }
-        for (Object *o : inserted)
+        for (Object *o : inserts)
             if (!visitInsert(o))
                 return;
         return;
     }
-    for (auto it = inserted.rbegin(); it != inserted.rend(); ++it)
+    for (auto it = inserts.rbegin(); it != inserts.rend(); ++it)
         if (!visitInsert(*it))
             return;
     if (candidates) {
@@ -596,6 +603,12 @@ bool Context::storeValue(Object *object, int property, const Value &value)
     auto &dirty = object->overlay().dirty;
     auto it = std::find_if(dirty.begin(), dirty.end(), [&](const auto &e) { return e.first == property; });
     const bool isDirty = !(value == committed);
+    if (property == object->m_entity->numericIdentifierProperty) {
+        if (it != dirty.end())
+            indexIdentifier(object, it->second, false);
+        if (isDirty)
+            indexIdentifier(object, value, true);
+    }
     if (!isDirty) {
         if (it != dirty.end())
             dirty.erase(it);
@@ -628,12 +641,48 @@ void Context::removePending(Object *object, int property, qint64 target)
         p->second.erase(t);
 }
 
+const std::vector<Object *> *Context::pendingWith(EntityId entity, int property, qint64 key) const
+{
+    const EntityState &state = m_states[entity];
+    if (property == m_coordinator->model().entity(entity).numericIdentifierProperty) {
+        auto it = state.pendingIdentifiers.find(key);
+        return it == state.pendingIdentifiers.end() ? nullptr : &it->second;
+    }
+    auto p = state.pending.find(property);
+    if (p == state.pending.end())
+        return nullptr;
+    auto t = p->second.find(key);
+    return t == p->second.end() ? nullptr : &t->second;
+}
+
+void Context::indexIdentifier(Object *object, const Value &value, bool add)
+{
+    const qint64 *id = std::get_if<qint64>(&value);
+    if (!id)
+        return;
+    auto &byIdentifier = m_states[object->m_entity->id].pendingIdentifiers;
+    if (add) {
+        byIdentifier[*id].push_back(object);
+        return;
+    }
+    auto it = byIdentifier.find(*id);
+    if (it == byIdentifier.end())
+        return;
+    auto &v = it->second;
+    v.erase(std::remove(v.begin(), v.end(), object), v.end());
+    if (v.empty())
+        byIdentifier.erase(it);
+}
+
 void Context::clearDirty(Object *object)
 {
     if (object->m_overlay) {
-        for (const auto &[p, v] : object->m_overlay->dirty)
+        for (const auto &[p, v] : object->m_overlay->dirty) {
             if (const ObjectID *id = std::get_if<ObjectID>(&v))
                 removePending(object, p, id->zid);
+            else if (p == object->m_entity->numericIdentifierProperty)
+                indexIdentifier(object, v, false);
+        }
         object->m_overlay->dirty.clear();
     }
     updateOverlaid(object);

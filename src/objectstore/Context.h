@@ -102,6 +102,9 @@ private:
         std::vector<Object *> inserted;                // unsaved inserts, in insertion order
         // property -> target Z_ID -> sources whose unsaved to-one names it
         std::unordered_map<int, std::unordered_map<qint64, std::vector<Object *>>> pending;
+        // numericIdentifier -> objects whose unsaved value is it (unsaved inserts and changed committed rows), so
+        // that a lookup by identifier during a pull never walks every unsaved insert
+        std::unordered_map<qint64, std::vector<Object *>> pendingIdentifiers;
         // The cache positions of `overlaid`, kept current between queries; rebuilt when the table's generation moves.
         std::vector<quint64> overlayBits;
         std::unordered_map<quint32, const Object *> overlayByPosition;
@@ -137,6 +140,9 @@ private:
     Value normalized(const PropertyDescription &p, const Value &value) const;
     void addPending(Object *object, int property, qint64 target);
     void removePending(Object *object, int property, qint64 target);
+    // The objects whose unsaved value of `property` (the numericIdentifier or a to-one) equals `key`; nullptr for none.
+    const std::vector<Object *> *pendingWith(EntityId entity, int property, qint64 key) const;
+    void indexIdentifier(Object *object, const Value &value, bool add);
     void updateOverlaid(Object *object);
     void markOverlay(EntityState &state, Object *object, bool overlaid);
     void clearDirty(Object *object);

@@ -805,18 +805,28 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
     next.reset();
 
     bool deletedAny = false;
-    for (RowWrite &w : writes) {
-        Object *o = w.object;
-        const EntityDescription &d = o->entity();
-        switch (w.kind) {
-        case RowWrite::Kind::Insert: {
+    // Looked up once per entity: a first pull saves tens of thousands of inserts, and building the statement text
+    // for each of them cost more than SQLite's work.
+    std::vector<Statement *> insertStatements(m_model.entityCount(), nullptr);
+    auto insertStatement = [&](const EntityDescription &d) -> Statement & {
+        Statement *&s = insertStatements[d.id];
+        if (!s) {
             QString sql = QStringLiteral("INSERT INTO %1 (Z_ID, Z_TXN").arg(quoted(d.name));
             QString params = QStringLiteral("?, ?");
             for (const PropertyDescription &p : d.properties) {
                 sql += QStringLiteral(", ") + quoted(p.name);
                 params += QStringLiteral(", ?");
             }
-            Statement &s = cached(sql + QStringLiteral(") VALUES (") + params + QStringLiteral(")"));
+            s = &cached(sql + QStringLiteral(") VALUES (") + params + QStringLiteral(")"));
+        }
+        return *s;
+    };
+    for (RowWrite &w : writes) {
+        Object *o = w.object;
+        const EntityDescription &d = o->entity();
+        switch (w.kind) {
+        case RowWrite::Kind::Insert: {
+            Statement &s = insertStatement(d);
             s.bindInt(1, o->m_zid);
             s.bindInt(2, txn);
             for (int p = 0; p < int(d.properties.size()); ++p)

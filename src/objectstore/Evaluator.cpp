@@ -377,53 +377,93 @@ void Evaluator::prefilter(std::vector<quint64> &rows, const std::vector<quint64>
     }
 }
 
+std::vector<const Evaluator::Node *> Evaluator::indexedTerms() const
+{
+    std::vector<const Node *> out;
+    if (!m_root)
+        return out;
+    const EntityDescription &entity = m_scope.context().m_coordinator->model().entity(m_entity);
+    auto consider = [&](const Node *t) {
+        if (t->kind != Kind::Compare || t->op != Op::Eq || !t->path.hops.empty() || t->path.property < 0)
+            return;
+        const PropertyDescription &p = entity.properties[t->path.property];
+        if ((t->path.property == entity.numericIdentifierProperty && t->mode == Mode::Int)
+            || (p.isToOne() && t->mode == Mode::Zid))
+            out.push_back(t);
+    };
+    if (m_root->kind == Kind::And)
+        for (const Node &c : m_root->children)
+            consider(&c);
+    else
+        consider(&*m_root);
+    return out;
+}
+
 std::optional<std::vector<quint32>> Evaluator::candidates() const
 {
-    if (!m_root)
+    const std::vector<const Node *> terms = indexedTerms();
+    if (terms.empty())
         return std::nullopt;
     Table *table = m_scope.table(m_entity);
     const EntityDescription &entity = table->entity();
-    std::vector<const Node *> terms;
-    if (m_root->kind == Kind::And)
-        for (const Node &c : m_root->children)
-            terms.push_back(&c);
-    else
-        terms.push_back(&*m_root);
-
     std::optional<std::vector<quint32>> best;
-    int bestProperty = -1;
+    const Node *bestTerm = nullptr;
     for (const Node *t : terms) {
-        if (t->kind != Kind::Compare || t->op != Op::Eq || !t->path.hops.empty() || t->path.property < 0)
-            continue;
         const PropertyDescription &p = entity.properties[t->path.property];
         std::vector<quint32> bucket;
-        if (t->path.property == entity.numericIdentifierProperty && t->mode == Mode::Int) {
+        if (t->path.property == entity.numericIdentifierProperty) {
             table->numericIdentifierIndex().forEach(t->i, [&](quint32 pos) { bucket.push_back(pos); });
-        } else if (p.isToOne() && t->mode == Mode::Zid) {
-            if (const auto *b = table->inverseBucket(p.column, t->i))
-                bucket = *b;
-        } else {
-            continue;
+        } else if (const auto *b = table->inverseBucket(p.column, t->i)) {
+            bucket = *b;
         }
         if (!best || bucket.size() < best->size()) {
             best = std::move(bucket);
-            bestProperty = t->path.property;
+            bestTerm = t;
         }
     }
     if (!best || best->size() * 4 >= table->liveCount())
         return std::nullopt;
-    // A changed row may match through an unsaved value of the indexed property; with that property clean, its
-    // committed value already placed it in the bucket or not.
-    for (const auto &[zid, object] : m_scope.context().entityState(m_entity).overlaid) {
-        if (!object->dirtyValue(bestProperty))
-            continue;
-        const quint32 pos = object->position();
-        if (pos != Table::kNoPosition)
-            best->push_back(pos);
+    // A changed row may match through an unsaved value of the indexed property; the context indexes those values,
+    // and a row whose unsaved value is another one can only fail the term.
+    if (const std::vector<Object *> *changed =
+            m_scope.context().pendingWith(m_entity, bestTerm->path.property, bestTerm->i)) {
+        for (const Object *object : *changed) {
+            if (object->m_state != Object::State::Committed)
+                continue;
+            const quint32 pos = object->position();
+            if (pos != Table::kNoPosition)
+                best->push_back(pos);
+        }
     }
     std::sort(best->begin(), best->end());
     best->erase(std::unique(best->begin(), best->end()), best->end());
     return best;
+}
+
+std::optional<std::vector<Object *>> Evaluator::insertCandidates() const
+{
+    const std::vector<const Node *> terms = indexedTerms();
+    if (terms.empty())
+        return std::nullopt;
+    const Context &context = m_scope.context();
+    if (context.entityState(m_entity).inserted.empty())
+        return std::nullopt;
+    const std::vector<Object *> *best = nullptr;
+    for (const Node *t : terms) {
+        const std::vector<Object *> *bucket = context.pendingWith(m_entity, t->path.property, t->i);
+        if (!bucket)
+            return std::vector<Object *>(); // no unsaved value satisfies this term
+        if (!best || bucket->size() < best->size())
+            best = bucket;
+    }
+    std::vector<Object *> out;
+    for (Object *o : *best)
+        if (o->m_state == Object::State::Inserted)
+            out.push_back(o);
+    std::sort(out.begin(), out.end(), [](const Object *a, const Object *b) {
+        return a->m_overlay->insertSequence < b->m_overlay->insertSequence;
+    });
+    return out;
 }
 
 } // namespace ostore

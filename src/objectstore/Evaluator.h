@@ -22,6 +22,9 @@ public:
     // Cache positions (ascending) worth visiting instead of a scan, when the top-level AND pins an indexed key to a
     // small bucket; positions dirty in the context are included. Call after scope.prepare().
     std::optional<std::vector<quint32>> candidates() const;
+    // The unsaved inserts (in insertion order) worth visiting instead of all of them, when the top-level AND pins
+    // an indexed key; the context keeps its unsaved values of those keys indexed, so this costs O(bucket).
+    std::optional<std::vector<Object *>> insertCandidates() const;
     // Clears the bits of rows that a plain column term of the top-level AND rejects, column by column. Rows set in
     // `keep` (those read through unsaved values) are left for the full evaluation. Call after scope.prepare().
     void prefilter(std::vector<quint64> &rows, const std::vector<quint64> *keep) const;
@@ -48,6 +51,8 @@ private:
         std::vector<Node> children;
     };
 
+    // The terms of the top-level AND that an index answers: numericIdentifier == n and <to-one> == object.
+    std::vector<const Node *> indexedTerms() const;
     Node compile(const PredicateNode &node, EntityId entity);
     void setOperand(Node &n, const Value &v, bool forIn);
     bool eval(const Node &n, const RowRef &row) const;
