@@ -45,16 +45,6 @@ bool isClosedStatus(std::optional<qint64> status)
     return status == KNVTTaskStatusCompleted || status == KNVTTaskStatusCancelled;
 }
 
-QString wireDate(const QDateTime &date)
-{
-    return KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime).stringFromDate(date);
-}
-
-QJsonValue wireDateOrNull(const QDateTime &date)
-{
-    return date.isValid() ? QJsonValue(wireDate(date)) : QJsonValue(QJsonValue::Null);
-}
-
 // The service's date in `value`, or none for anything else (a missing key, null, a number, an unreadable text).
 QDateTime dateOrNone(const QJsonValue &value)
 {
@@ -705,7 +695,7 @@ QJsonObject KNVTCDTask::attributesForKeys(const QStringList &keys) const
     QJsonObject attributes;
     for (const QString &name : keys) {
         if (name == QLatin1String("deletedDate")) {
-            attributes.insert(QStringLiteral("deleted_at"), wireDateOrNull(deletedDate()));
+            attributes.insert(QStringLiteral("deleted_at"), JSONValueFromDate(deletedDate()));
         } else if (name == QLatin1String("title")) {
             const QString t = title();
             attributes.insert(QStringLiteral("title"), t.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(t));
@@ -719,13 +709,13 @@ QJsonObject KNVTCDTask::attributesForKeys(const QStringList &keys) const
             attributes.insert(QStringLiteral("status"),
                               taskStatusStringForTaskStatus(static_cast<unsigned int>(status().value_or(0))));
         } else if (name == QLatin1String("statusModifiedDate")) {
-            attributes.insert(QStringLiteral("status_updated_at"), wireDateOrNull(statusModifiedDate()));
+            attributes.insert(QStringLiteral("status_updated_at"), JSONValueFromDate(statusModifiedDate()));
         } else if (name == QLatin1String("startDate")) {
-            attributes.insert(QStringLiteral("start_at"), wireDateOrNull(startDate()));
+            attributes.insert(QStringLiteral("start_at"), JSONValueFromDate(startDate()));
         } else if (name == QLatin1String("dueDate")) {
-            attributes.insert(QStringLiteral("due_at"), wireDateOrNull(dueDate()));
+            attributes.insert(QStringLiteral("due_at"), JSONValueFromDate(dueDate()));
         } else if (name == QLatin1String("archivedDate")) {
-            attributes.insert(QStringLiteral("archived_at"), wireDateOrNull(archivedDate()));
+            attributes.insert(QStringLiteral("archived_at"), JSONValueFromDate(archivedDate()));
         } else if (name == QLatin1String("taskList")) {
             const KNVTCDTaskList *list = taskList();
             if (!list)

@@ -63,13 +63,6 @@ int compareTitles(const KNVTCDTaskList *a, const KNVTCDTaskList *b)
     return collator.compare(a->title(), b->title());
 }
 
-QJsonValue jsonDate(const KNVTRailsDateFormatter &formatter, const QDateTime &date)
-{
-    if (!date.isValid())
-        return QJsonValue(QJsonValue::Null);
-    return formatter.stringFromDate(date);
-}
-
 // Null clears, anything else is read as a date, so a missing key clears as well.
 QDateTime optionalDate(const QJsonObject &attributes, const QString &key)
 {
@@ -785,25 +778,24 @@ bool KNVTCDTaskList::resendInvitations()
 
 QJsonObject KNVTCDTaskList::attributesForKeys(const QStringList &keys) const
 {
-    const KNVTRailsDateFormatter formatter(KNVTRailsDateFormatterTypeDateTime);
     QJsonObject attributes;
     for (const QString &key : keys) {
         if (key == QLatin1String("archivedDate")) {
-            attributes.insert(QStringLiteral("archived_at"), jsonDate(formatter, archivedDate()));
+            attributes.insert(QStringLiteral("archived_at"), JSONValueFromDate(archivedDate()));
         } else if (key == QLatin1String("deletedDate")) {
-            attributes.insert(QStringLiteral("deleted_at"), jsonDate(formatter, deletedDate()));
+            attributes.insert(QStringLiteral("deleted_at"), JSONValueFromDate(deletedDate()));
         } else if (key == QLatin1String("dueDate")) {
-            attributes.insert(QStringLiteral("due_at"), jsonDate(formatter, dueDate()));
+            attributes.insert(QStringLiteral("due_at"), JSONValueFromDate(dueDate()));
         } else if (key == QLatin1String("notes")) {
             const QString text = notes();
             attributes.insert(QStringLiteral("description"), text.isNull() ? QJsonValue(QJsonValue::Null) : text);
         } else if (key == QLatin1String("startDate")) {
-            attributes.insert(QStringLiteral("start_at"), jsonDate(formatter, startDate()));
+            attributes.insert(QStringLiteral("start_at"), JSONValueFromDate(startDate()));
         } else if (key == QLatin1String("status")) {
             attributes.insert(QStringLiteral("status"),
                               taskListStatusStringForTaskListStatus(unsigned(status().value_or(0))));
         } else if (key == QLatin1String("statusModifiedDate")) {
-            attributes.insert(QStringLiteral("status_updated_at"), jsonDate(formatter, statusModifiedDate()));
+            attributes.insert(QStringLiteral("status_updated_at"), JSONValueFromDate(statusModifiedDate()));
         } else if (key == QLatin1String("type")) {
             attributes.insert(QStringLiteral("task_list_type"),
                               isProject() ? QStringLiteral("project") : QStringLiteral("area"));

@@ -16,13 +16,6 @@ namespace {
 
 constexpr qint64 kMyUserFriendshipStatus = 6;
 
-QJsonValue jsonDate(const KNVTRailsDateFormatter &formatter, const QDateTime &date)
-{
-    if (!date.isValid())
-        return QJsonValue(QJsonValue::Null);
-    return formatter.stringFromDate(date);
-}
-
 // Null clears, anything else is read as a date: a missing key clears as well.
 QDateTime optionalDate(const QJsonObject &attributes, const QString &key)
 {
@@ -107,11 +100,10 @@ void KNVTCDTaskListCollaborator::setReviewRecurrence(const std::shared_ptr<KNVTR
 
 QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &keys) const
 {
-    const KNVTRailsDateFormatter formatter(KNVTRailsDateFormatterTypeDateTime);
     QJsonObject attributes;
     for (const QString &key : keys) {
         if (key == QLatin1String("deletedDate")) {
-            attributes.insert(QStringLiteral("deleted_at"), jsonDate(formatter, deletedDate()));
+            attributes.insert(QStringLiteral("deleted_at"), JSONValueFromDate(deletedDate()));
         } else if (key == QLatin1String("role")) {
             attributes.insert(QStringLiteral("role"),
                               taskListCollaboratorRoleStringForTaskListCollaboratorRole(unsigned(role().value_or(0))));
@@ -128,9 +120,9 @@ QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &key
             attributes.insert(QStringLiteral("task_list_type_order_index"),
                               index ? QJsonValue(*index) : QJsonValue(QJsonValue::Null));
         } else if (key == QLatin1String("reviewedDate")) {
-            attributes.insert(QStringLiteral("reviewed_at"), jsonDate(formatter, reviewedDate()));
+            attributes.insert(QStringLiteral("reviewed_at"), JSONValueFromDate(reviewedDate()));
         } else if (key == QLatin1String("reviewDate")) {
-            attributes.insert(QStringLiteral("review_at"), jsonDate(formatter, reviewDate()));
+            attributes.insert(QStringLiteral("review_at"), JSONValueFromDate(reviewDate()));
         } else if (key == QLatin1String("reviewRecurrenceString")) {
             // A removed schedule must reach the service as "no rules"; leaving the key out would keep the old one
             // there, and it would come back with the next pull.

@@ -198,6 +198,13 @@ QDateTime KNVTCDTaskStoreObject::dateFromJSON(const QJsonValue &value)
     return KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime).dateFromString(value.toString());
 }
 
+QJsonValue KNVTCDTaskStoreObject::JSONValueFromDate(const QDateTime &date)
+{
+    if (!date.isValid())
+        return QJsonValue(QJsonValue::Null);
+    return KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime).stringFromDate(date);
+}
+
 // ---- Lookups ----
 
 KNVTCDUser *KNVTCDTaskStoreObject::userForNumericIdentifier(std::optional<qint64> numericIdentifier) const

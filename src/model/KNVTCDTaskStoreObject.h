@@ -77,6 +77,8 @@ public:
     static std::optional<qint64> numericIdentifierFromJSON(const QJsonValue &value);
     // A service date-time in a JSON value: invalid unless it is a string in the service's format.
     static QDateTime dateFromJSON(const QJsonValue &value);
+    // A date as the service reads it: its date-time text, or JSON null for no date (which clears it there).
+    static QJsonValue JSONValueFromDate(const QDateTime &date);
 
     // -- Lookups in this object's context ------------------------------------------------------------------------
     // Each returns the newest match or nullptr. Lookups by identifier include tombstones, and return nullptr for a
