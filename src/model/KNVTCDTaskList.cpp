@@ -500,6 +500,34 @@ void confirm(KNVTCDTaskList *list, const Confirmation &confirmation, const QStri
                  });
 }
 
+// Completes (or cancels) the open tasks, then the list itself.
+void closeWithTasks(KNVTCDTaskList *list, const std::vector<KNVTCDTask *> &open, bool cancel)
+{
+    for (KNVTCDTask *task : open)
+        cancel ? task->markAsCancelled() : task->markAsCompleted();
+    cancel ? list->markAsCancelled() : list->markAsCompleted();
+}
+
+// Marking a list completed or cancelled: at once when no task is open, else after the user agreed to close them too.
+void performClose(KNVTCDTaskList *list, const std::vector<KNVTCDTask *> &open, bool cancel,
+                  const KNVTAlertHandler &alertHandler, const KNVTCDTaskList::CompletionHandler &completionHandler)
+{
+    if (open.empty()) {
+        if (!(cancel ? list->isCancelled() : list->isCompleted()))
+            closeWithTasks(list, open, cancel);
+        report(completionHandler, true);
+        return;
+    }
+    const QStringList buttons{cancel ? tr("Mark As Cancelled") : tr("Mark As Completed"), tr("Cancel")};
+    confirm(list, cancel ? kCancelConfirmation : kCompleteConfirmation, buttons, 1, alertHandler, completionHandler,
+            [list, open, cancel](int index) {
+                if (index != 0)
+                    return false;
+                closeWithTasks(list, open, cancel);
+                return true;
+            });
+}
+
 } // namespace
 
 void KNVTCDTaskList::performArchiveWithAlertHandler(const KNVTAlertHandler &alertHandler,
@@ -515,17 +543,9 @@ void KNVTCDTaskList::performArchiveWithAlertHandler(const KNVTAlertHandler &aler
     }
     const QStringList buttons{tr("Mark Tasks as Completed"), tr("Mark as Cancelled"), tr("Cancel")};
     confirm(this, kArchiveConfirmation, buttons, 2, alertHandler, completionHandler, [this, open](int index) {
-        if (index == 0) {
-            for (KNVTCDTask *task : open)
-                task->markAsCompleted();
-            markAsCompleted();
-        } else if (index == 1) {
-            for (KNVTCDTask *task : open)
-                task->markAsCancelled();
-            markAsCancelled();
-        } else {
+        if (index != 0 && index != 1)
             return false;
-        }
+        closeWithTasks(this, open, /*cancel*/ index == 1);
         setArchived(true);
         return true;
     });
@@ -534,43 +554,13 @@ void KNVTCDTaskList::performArchiveWithAlertHandler(const KNVTAlertHandler &aler
 void KNVTCDTaskList::performMarkAsCompletedWithAlertHandler(const KNVTAlertHandler &alertHandler,
                                                             const CompletionHandler &completionHandler)
 {
-    const std::vector<KNVTCDTask *> open = openTasks();
-    if (open.empty()) {
-        if (!isCompleted())
-            markAsCompleted();
-        report(completionHandler, true);
-        return;
-    }
-    const QStringList buttons{tr("Mark As Completed"), tr("Cancel")};
-    confirm(this, kCompleteConfirmation, buttons, 1, alertHandler, completionHandler, [this, open](int index) {
-        if (index != 0)
-            return false;
-        for (KNVTCDTask *task : open)
-            task->markAsCompleted();
-        markAsCompleted();
-        return true;
-    });
+    performClose(this, openTasks(), /*cancel*/ false, alertHandler, completionHandler);
 }
 
 void KNVTCDTaskList::performMarkAsCancelledWithAlertHandler(const KNVTAlertHandler &alertHandler,
                                                             const CompletionHandler &completionHandler)
 {
-    const std::vector<KNVTCDTask *> open = openTasks();
-    if (open.empty()) {
-        if (!isCancelled())
-            markAsCancelled();
-        report(completionHandler, true);
-        return;
-    }
-    const QStringList buttons{tr("Mark As Cancelled"), tr("Cancel")};
-    confirm(this, kCancelConfirmation, buttons, 1, alertHandler, completionHandler, [this, open](int index) {
-        if (index != 0)
-            return false;
-        for (KNVTCDTask *task : open)
-            task->markAsCancelled();
-        markAsCancelled();
-        return true;
-    });
+    performClose(this, openTasks(), /*cancel*/ true, alertHandler, completionHandler);
 }
 
 void KNVTCDTaskList::archive()
