@@ -9,7 +9,7 @@ function(knvt_add_test target)
     return()
   endif()
   add_executable(${target} ${sources})
-  target_link_libraries(${target} PRIVATE knvt_testsupport ${ARG_LIBS})
+  target_link_libraries(${target} PRIVATE knvt_test_support ${ARG_LIBS})
   target_compile_options(${target} PRIVATE -include "${PROJECT_SOURCE_DIR}/tests/support/QtPrinters.h")
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST

@@ -1,0 +1,1 @@
+#include "store/KNVTTaskStoreQueries.h"
