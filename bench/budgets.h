@@ -30,6 +30,8 @@ inline constexpr Budget kBudgets[] = {
     {"BM_SessionInsert10000", Measure::RealTimeNs, nullptr, 500e6},
     // A first pull of 10,000 tasks with comments, watchers and tags: at least 50,000 tasks per second.
     {"BM_FillTasksFromJSON", Measure::RealTimeNs, nullptr, 200e6},
+    // Every badge count of the dock and the home list together, after a one-task save, at 100,000 tasks.
+    {"BM_FocusCountsAfterSave", Measure::RealTimeNs, nullptr, 5e6},
 };
 
 } // namespace knvt::bench

@@ -1,0 +1,83 @@
+#include "foundation/filesystem/KNVTFileWatcher.h"
+
+#include "foundation/Assert.h"
+#include "foundation/filesystem/KNVTFile.h"
+#include "foundation/filesystem/KNVTFileWatcherDelegate.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QtDebug>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace {
+
+// Writes, attribute and link-count changes and deletion of the item; for a folder, changes of its entries, which are
+// writes to the folder.
+constexpr uint32_t watchedEvents = IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_CREATE | IN_DELETE | IN_MOVED_FROM
+    | IN_MOVED_TO;
+
+} // namespace
+
+KNVTFileWatcher::KNVTFileWatcher(std::shared_ptr<KNVTFile> file) : file_(std::move(file)), m_thread(QThread::currentThread())
+{
+    kqfd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (kqfd_ < 0) {
+        const int error = errno;
+        qWarning("could not create kqueue.  Error is %d/%s", error, std::strerror(error));
+    }
+    watchDirectory(file_ ? file_->path() : QString());
+    if (kqfd_ >= 0)
+        addFileDescriptorMonitor(kqfd_);
+}
+
+KNVTFileWatcher::~KNVTFileWatcher()
+{
+    KNVT_ASSERT(QThread::currentThread() == m_thread, "KNVTFileWatcher", "dealloc");
+    rls_.reset();
+    if (kqfd_ >= 0)
+        ::close(kqfd_);
+}
+
+void KNVTFileWatcher::watchDirectory(const QString &path)
+{
+    if (kqfd_ < 0)
+        return;
+    if (::inotify_add_watch(kqfd_, QFile::encodeName(path).constData(), watchedEvents) >= 0)
+        return;
+    // The watch needs no descriptor of its own on the path, so the one failure stands for opening and registering.
+    const int error = errno;
+    qWarning("could not open %s.  Error is %d/%s", qUtf8Printable(path), error, std::strerror(error));
+    qWarning("could not kevent watching %s.  Error is %d/%s", qUtf8Printable(path), error, std::strerror(error));
+}
+
+void KNVTFileWatcher::addFileDescriptorMonitor(int descriptor)
+{
+    rls_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+    QObject::connect(rls_.get(), &QSocketNotifier::activated, rls_.get(), [this] { pickUpEvents(); });
+}
+
+void KNVTFileWatcher::pickUpEvents()
+{
+    alignas(struct inotify_event) char buffer[4096];
+    const ssize_t length = ::read(kqfd_, buffer, sizeof buffer);
+    if (length < 0) {
+        const int error = errno;
+        if (error != EAGAIN)
+            qWarning("could not pick up event.  Error is %d/%s", error, std::strerror(error));
+        return;
+    }
+    for (ssize_t offset = 0; offset < length;) {
+        const auto *event = reinterpret_cast<const struct inotify_event *>(buffer + offset);
+        offset += ssize_t(sizeof(struct inotify_event) + event->len);
+        // The end of a watch on a deleted item is bookkeeping, not activity.
+        if (event->mask & IN_IGNORED)
+            continue;
+        if (delegate_)
+            delegate_->fileWatcherDidDetectActivity(this);
+    }
+}

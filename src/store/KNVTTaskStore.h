@@ -1,0 +1,368 @@
+#pragma once
+
+#include "store/KNVTTaskStoreCapabilities.h"
+#include "store/KNVTTaskStoreDelegate.h"
+#include "store/KNVTTaskStoreSyncCoordinating.h"
+#include "store/KNVTTaskStoreSyncCoordinatorDelegate.h"
+
+#include "objectstore/ChangeSet.h"
+#include "objectstore/Coordinator.h"
+#include "objectstore/Context.h"
+#include "objectstore/OpenResult.h"
+
+#include "foundation/Error.h"
+
+// BEGIN account, sync entry and service requests: includes
+#include "service/URLRequest.h"
+
+#include <QJsonObject>
+
+#include <optional>
+// END account, sync entry and service requests: includes
+#include "foundation/SystemEvents.h"
+#include "foundation/WallClockAlarm.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// BEGIN account, sync entry and service requests: declarations
+class KNVTCDAccount;
+class KNVTCDFriendship;
+class KNVTRequest;
+// END account, sync entry and service requests: declarations
+class KNVTCDTag;
+class KNVTCDTask;
+class KNVTCDTaskComment;
+class KNVTCDTaskList;
+class KNVTCDTaskListCollaborator;
+class KNVTCDTaskStoreInformation;
+class KNVTCDTaskWatcher;
+class KNVTCDUser;
+struct KNVTTaskStoreRetiredStacks;
+
+namespace knvt {
+class Defaults;
+class NotifyCenter;
+} // namespace knvt
+
+// Notifications the store posts on the default centre, always with the store as object.
+inline constexpr char KNVTTaskStoreWillChangeNotification[] = "KNVTTaskStoreWillChangeNotification";
+inline constexpr char KNVTTaskStoreDidChangeNotification[] = "KNVTTaskStoreDidChangeNotification";
+inline constexpr char KNVTTaskStoreSystemInformationDidChangeNotification[] =
+    "KNVTTaskStoreSystemInformationDidChangeNotification";
+inline constexpr char KNVTTaskStoreSyncSettingsDidChangeNotification[] = "KNVTTaskStoreSyncSettingsDidChangeNotification";
+inline constexpr char KNVTTaskStoreDidConfigureAccountNotification[] = "KNVTTaskStoreDidConfigureAccountNotification";
+inline constexpr char KNVTTaskStoreDidUnconfigureAccountNotification[] =
+    "KNVTTaskStoreDidUnconfigureAccountNotification";
+inline constexpr char KNVTTaskStoreWillStartSyncingNotification[] = "KNVTTaskStoreWillStartSyncingNotification";
+inline constexpr char KNVTTaskStoreDidStartSyncingNotification[] = "KNVTTaskStoreDidStartSyncingNotification";
+inline constexpr char KNVTTaskStoreDidFinishSyncingNotification[] = "KNVTTaskStoreDidFinishSyncingNotification";
+inline constexpr char KNVTTaskStoreDidSyncNotification[] = "KNVTTaskStoreDidSyncNotification";
+
+// User-info keys of the change notifications relayed from the main context: lists (QList<QUrl>) of the identifier
+// URIs of the objects a save or a merge inserted, updated and deleted.
+inline constexpr char KNVTTaskStoreInsertedObjectsKey[] = "inserted";
+inline constexpr char KNVTTaskStoreUpdatedObjectsKey[] = "updated";
+inline constexpr char KNVTTaskStoreDeletedObjectsKey[] = "deleted";
+
+// Between the processes that share a library: the date of the last save (shared suite) and the name posted after it.
+inline constexpr char KNVTTaskStoreLastSavedDateKey[] = "KNVTTaskStoreLastSavedDate";
+inline constexpr char KNVTTaskStoreChangedDarwinNotification[] = "com.hollowpine.macos.quillvane.taskstore.changed";
+
+// The failure presented when the library cannot be opened at all.
+inline constexpr qint64 KNVTTaskStoreFailedToInitializeErrorCode = 9999;
+
+// BEGIN account, sync entry and service requests: error codes
+// Waiting sync handlers at sign-out, and replies to a request made for a library that sign-out has since replaced.
+// Never 401 or 410, which the coordinator reads as the service's answers.
+inline constexpr qint64 KNVTTaskStoreCancelledErrorCode = 3072;
+// An avatar download answered with bytes that are no picture.
+inline constexpr qint64 KNVTTaskStoreUnreadableImageErrorCode = 259;
+// END account, sync entry and service requests: error codes
+
+// The one facade over the application's persistent data: the library folder and its SQLite file, the lazily built
+// engine stack, saves with their change notifications, other processes' saves, the midnight refresh, the metadata
+// property list with the sync settings, the factories and removals, and the sync coordinator. One shared instance
+// per process; tests make their own on a folder of their choosing. Main thread only.
+class KNVTTaskStore : public QObject, public KNVTTaskStoreCapabilities, public KNVTTaskStoreSyncCoordinatorDelegate
+{
+    Q_OBJECT
+
+public:
+    using SaveCompletionHandler = std::function<void(const knvt::Error &error)>;
+    using ErrorPresenter = std::function<void(const knvt::Error &error)>;
+    using SyncCompletionHandler = std::function<void(const knvt::Error &error)>;
+
+    // What a store is built on. Every empty member takes the running system's own: the library at
+    // taskStoreLibraryPath(), the shared defaults suite, the real-time alarm, the system's events.
+    struct Environment
+    {
+        QString libraryPath;
+        knvt::Defaults *containerUserDefaults = nullptr; // not owned
+        std::unique_ptr<knvt::WallClockAlarm> systemInformationAlarm;
+        std::unique_ptr<knvt::SystemEvents> systemEvents;
+        ErrorPresenter errorPresenter; // empty: the process-wide presenter (see setDefaultErrorPresenter)
+    };
+
+    // A store on the running system's library and services.
+    KNVTTaskStore();
+    explicit KNVTTaskStore(Environment environment, QObject *parent = nullptr);
+    ~KNVTTaskStore() override;
+
+    // ---- The instance and its library (3.101) -----------------------------------------------------------------
+    // The shared store, made on first use and never destroyed.
+    static KNVTTaskStore *defaultTaskStore();
+    // <data folder>/Quillvane/Quillvane Library.quillvaneLibrary (the temporary folder when there is no data folder).
+    static QString taskStoreLibraryPath();
+    // Whether anything exists at taskStoreLibraryPath().
+    static bool exists();
+    static QUrl taskStoreMetaDataURL();
+    static inline const QString kLibraryFolderName = QStringLiteral("Quillvane Library.quillvaneLibrary");
+    static inline const QString kStoreFileName = QStringLiteral("TaskStoreData.sqlite3");
+    static inline const QString kMetaDataFileName = QStringLiteral("TaskStoreMetaData.plist");
+
+    // How error 9999 reaches the user when a store has no presenter of its own; the application installs a modal
+    // alert. Without one the error is only logged.
+    static void setDefaultErrorPresenter(ErrorPresenter presenter);
+
+    // The folder this store's stack opens, removes at sign-out and builds again afterwards.
+    QString libraryPath() const { return m_libraryPath; }
+
+    // The engine stack, built on first use: the model, then the opened library, then the main context, which seeds a
+    // fresh library with its store-information record and the local user. nullptr when the library cannot be
+    // opened; the failure is presented once, and later calls answer nullptr quietly until sign-out.
+    ostore::Context *managedObjectContext() override;
+    ostore::Coordinator *persistentStoreCoordinator();
+    bool hasManagedObjectModel() const { return m_hasModel; }
+    bool hasPersistentStoreCoordinator() const { return m_coordinator != nullptr; }
+    bool hasManagedObjectContext() const { return m_context != nullptr; }
+
+    QUrl libraryURL() const { return m_libraryURL; }
+    // Another path drops the stack unsaved; the same path keeps it.
+    void setLibraryURL(const QUrl &url);
+    bool doesLibraryDirectoryExist() const;
+    // -- library directory object (file-system model) --
+    // The library folder as a directory object; nullptr after sign-out.
+    std::shared_ptr<class KNVTDirectory> libraryDirectory() const;
+    // Makes the library folder with any missing parents; nothing after sign-out, and an existing folder stays as it is.
+    void createLibraryDirectory() const;
+    // -- end library directory object --
+
+    KNVTCDTaskStoreInformation *taskStoreInformation();
+    // A store-information record and the local user both exist.
+    bool isSetup();
+    static constexpr qint64 environmentType() { return 4; }
+    bool isConfiguredWithCorrectEnvironmentType();
+
+    KNVTTaskStoreDelegate *taskStoreDelegate() const { return m_delegate; }
+    void setTaskStoreDelegate(KNVTTaskStoreDelegate *delegate) { m_delegate = delegate; }
+
+    // Sign-out: sync off and cancelled, the stack dropped unsaved, the library folder removed; the midnight refresh
+    // stays armed. The next access builds a fresh library in the same place.
+    void unconfigureAccount();
+
+    // ---- Saving and change notifications (3.102) --------------------------------------------------------------
+    QDateTime lastSaveDate() const { return m_lastSaveDate; }
+    // Saves the main context now; on success records the date for other processes and tells them.
+    bool save(knvt::Error *error = nullptr);
+    // Saves on a later pass of the event loop, then calls the handler with the save's error (null on success). Each
+    // call saves on its own.
+    void saveWithCompletionHandler(SaveCompletionHandler handler = {});
+    void saveWithCompletionHandler(SaveCompletionHandler handler, double delaySeconds);
+
+    // Another process saved after this one's last known save.
+    bool hasChangedExternally();
+    // Takes in what other processes saved, keeping this process's unsaved edits, and tells the observers.
+    void changedExternally();
+
+    bool hasSystemInformationTimer() const;
+    void instantiateSystemInformationTimer();
+    void invalidateSystemInformationTimer();
+    void systemInformationTimerDidFire();
+    void systemClockDidChangeNotification();
+    void systemTimeZoneDidChangeNotification();
+    void workspaceWillSleepNotification() {}
+    void workspaceDidWakeNotification();
+
+    // ---- Metadata and sync settings (3.103) -------------------------------------------------------------------
+    QVariantMap taskStoreMetaData();
+    void setTaskStoreMetaData(const QVariantMap &metaData);
+    QVariantMap syncMetaData();
+    void setSyncMetaData(const QVariantMap &syncMetaData);
+
+    bool isAutoSyncEnabled();
+    // Switching on also asks for a sync.
+    void setAutoSyncEnabled(bool enabled);
+    bool isPushSyncingEnabled();
+    void setPushSyncingEnabled(bool enabled);
+    // Seconds; a stored value under 300 (or none) is replaced by 900.
+    double autoSyncTimeInterval();
+    void setAutoSyncTimeInterval(double seconds);
+    QDateTime lastSuccessfullSyncDate();
+    void setLastSuccessfullSyncDate(const QDateTime &date);
+    QDateTime lastCleanSyncDate();
+    void setLastCleanUpSyncDate(const QDateTime &date);
+    QDateTime authenticationFailureDate();
+    // Any valid date records the current time; an invalid one removes the record.
+    void setAuthenticationFailureDate(const QDateTime &date);
+    void resetAuthenticationFailureDate();
+    // No authentication failure is recorded.
+    bool isAuthenticated();
+    QVariant resourcesLastModifiedDates();
+    void setResourcesLastModifiedDates(const QVariant &dates);
+    // Resource name -> entity tag; never null.
+    QVariantMap resourceETags();
+    void setResourceETags(const QVariantMap &tags);
+    // Removes the stored tags, so that the next pull fetches every list in full.
+    void removeResourceETags();
+    QString ETagForResource(const QString &resource);
+
+    // ---- Sync coordinator -------------------------------------------------------------------------------------
+    KNVTTaskStoreSyncCoordinating *syncCoordinator() const { return m_syncCoordinator.get(); }
+    bool isSyncing() const;
+    // While automatic sync is on: keeps the handler and asks the coordinator for a session, answering YES.
+    bool syncWithCompletionHandler(SyncCompletionHandler handler);
+    bool sync();
+
+    // BEGIN account, sync entry and service requests ==============================================================
+    // ---- The account -------------------------------------------------------------------------------------------
+    // The store-information record's identity; nothing without a record.
+    QString username();
+    std::optional<qint64> userNumericIdentifier();
+    std::optional<qint64> accountNumericIdentifier();
+    // The account record whose identifier is accountNumericIdentifier().
+    KNVTCDAccount *account();
+    // Pages of the service's web site, opened in the browser.
+    QUrl accountURL();
+    static QUrl forgottenPasswordURL();
+    static QUrl termsAndConditionsURL();
+    // A user name, a user identifier of 1 or more and an account identifier other than 0.
+    bool isConfigured();
+    // "Basic ..." from the user name and its keychain password, built afresh each time; empty without either.
+    QString accountAuthorizationHeaderField();
+    // "Authorization" (when there are credentials), "X-Application-Identifier" and "X-Application-Version".
+    knvt::HeaderFields HTTPHeaderFields();
+    // The same plus the stored entity tag of the resource as both "ETag" and "If-None-Match", when one is stored.
+    knvt::HeaderFields HTTPHeaderFieldsIncludingETagForResource(const QString &resource);
+    // Signs in: the identity, the local user "Me" and a new account record from the service's account JSON, saved;
+    // then the owner's avatar download, a new sync coordinator and the did-configure notification. Identifiers are
+    // read as numbers or numeric strings; anything else leaves the store unconfigured. Null texts become empty.
+    void configureWithAccountAttributes(const QJsonObject &attributes);
+    // Sets the local user's names, e-mail address and country from the keys present; does not save.
+    void updateWithUserAttributes(const QJsonObject &attributes);
+
+    // ---- The coordinator's delegate ----------------------------------------------------------------------------
+    void taskStoreSyncCoordinatorWillStartSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                      const KNVTTaskStoreSyncSessionInfo &session) override;
+    void taskStoreSyncCoordinatorDidStartSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                     const KNVTTaskStoreSyncSessionInfo &session) override;
+    void taskStoreSyncCoordinatorDidCancelSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                      const KNVTTaskStoreSyncSessionInfo &session) override;
+    void taskStoreSyncCoordinatorSyncSessionDidFailWithError(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                             const KNVTTaskStoreSyncSessionInfo &session,
+                                                             const knvt::Error &error) override;
+    void taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                      const KNVTTaskStoreSyncSessionInfo &session) override;
+    void taskStoreSyncCoordinatorDidFailAuthentication(KNVTTaskStoreSyncCoordinating &coordinator) override;
+    void taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(KNVTTaskStoreSyncCoordinating &coordinator) override;
+    void taskStoreSyncCoordinatorDidCancelSyncSessions(KNVTTaskStoreSyncCoordinating &coordinator) override;
+    // Of KNVTTaskStoreErrorDomain with KNVTTaskStoreCancelledErrorCode.
+    static knvt::Error syncCancelledError();
+
+    // ---- Requests of its own and local friendship records -------------------------------------------------------
+    // Called on the main thread with the outcome; both errors are null on success.
+    using RequestCompletionHandler =
+        std::function<void(bool success, const knvt::Error &requestError, const knvt::Error &error)>;
+    // Asks the service to invite the person of that user name and merges the friendship it answers with.
+    void createFriendshipWithUsername(const QString &username, RequestCompletionHandler completionHandler);
+    // A new record from the local user to `user`, status pending (invite), accepted (accept) or declined; only the
+    // decline saves.
+    void createFriendshipInviteFromUser(KNVTCDUser *user);
+    void acceptFriendshipInviteFromUser(KNVTCDUser *user);
+    void declineFriendshipInviteFromUser(KNVTCDUser *user);
+    // Refreshes the account record and its owner, then the local user's avatar when it is marked.
+    void syncAccountWithCompletionHandler(RequestCompletionHandler completionHandler = {});
+    // Downloads the user's avatar; bytes that are no picture leave the avatar as it was, still marked.
+    void syncAvatarForUser(KNVTCDUser *user, RequestCompletionHandler completionHandler = {});
+    // Which library the stack has open; sign-out replaces it. Empty while no library is open.
+    QString libraryGeneration() const;
+    // END account, sync entry and service requests ================================================================
+
+    // ---- Factories and removal (3.106) ------------------------------------------------------------------------
+    // None of these saves.
+    KNVTCDTask *taskWithTitle(const QString &title);
+    KNVTCDTaskList *projectWithTitle(const QString &title);
+    KNVTCDTaskList *areaWithTitle(const QString &title);
+    // nullptr, inserting nothing, for a title that is empty once trimmed.
+    KNVTCDTag *tagWithTitle(const QString &title);
+    KNVTCDTaskComment *commentWithText(const QString &text, KNVTCDTask *task);
+    KNVTCDTaskListCollaborator *taskListCollaboratorWithUser(KNVTCDUser *user, KNVTCDTaskList *taskList, qint64 role);
+    // The user's watcher row of the task, revived when its removal was made here and not yet pushed, else new.
+    KNVTCDTaskWatcher *taskWatcherWithUser(KNVTCDUser *user, KNVTCDTask *task);
+
+    // An object the service knows becomes a tombstone for the next push; any other is deleted at once.
+    bool removeTask(KNVTCDTask *task, knvt::Error *error = nullptr);
+    // The list's live tasks go by the same rule; tasks already tombstoned are detached when the list itself is
+    // deleted outright, so that their deletions are still pushed.
+    bool removeTaskList(KNVTCDTaskList *taskList, knvt::Error *error = nullptr);
+    bool removeTag(KNVTCDTag *tag, knvt::Error *error = nullptr);
+    void removeTaskComment(KNVTCDTaskComment *comment);
+    void removeTaskWatcher(KNVTCDTaskWatcher *watcher);
+    void removeTaskWatcherForUser(KNVTCDUser *user, KNVTCDTask *task);
+    // The user's tasks in the list go to their creator while the creator still collaborates, else to the local
+    // user; then the user's collaborator row goes by the removal rule.
+    void removeTaskListCollaboratorForUser(KNVTCDUser *user, KNVTCDTaskList *taskList);
+
+private:
+    // BEGIN account, sync entry and service requests: helpers
+    // `current` is false for a reply to a request made for a library that has since been replaced.
+    using ServiceReplyHandler = std::function<void(bool current, const QByteArray &data,
+                                                   const knvt::Error &requestError, const knvt::Error &error)>;
+    void performServiceRequest(const std::shared_ptr<KNVTRequest> &request, ServiceReplyHandler replyHandler);
+    KNVTCDFriendship *insertFriendshipFromMe(KNVTCDUser *user, qint64 status);
+    // Calls every waiting sync handler once, in order, and empties the queue.
+    void callSyncCompletionHandlers(const knvt::Error &error);
+    // END account, sync entry and service requests: helpers
+    QString metaDataPath() const;
+    void dropStack();
+    void presentStackFailure();
+    void seedStore();
+    void applyOldVersionFixUps();
+    void createSyncCoordinator();
+    void dropSyncCoordinator();
+    void observeContext();
+    void relayWillSave();
+    void relayChanges(const ostore::ChangeSet &changes);
+    void postSystemInformationChange();
+    void refreshForSystemEvent();
+    void writeSyncMetaDataValue(const QString &key, const QVariant &value, bool post);
+    KNVTCDTaskList *taskListWithTitle(const QString &title, qint64 type);
+    void postNotification(const char *name, const QVariantMap &userInfo = {});
+
+    Environment m_environment;
+    QString m_libraryPath;
+    QDateTime m_lastSaveDate;
+    knvt::Defaults *m_containerUserDefaults = nullptr;
+    std::unique_ptr<KNVTTaskStoreSyncCoordinating> m_syncCoordinator;
+    QVariantMap m_taskStoreMetaData;
+    bool m_hasTaskStoreMetaData = false;
+    ostore::OpenResult m_openResult;
+    bool m_needsOldVersionFixUps = false;
+    std::vector<SyncCompletionHandler> m_syncCompletionHandlers;
+    KNVTTaskStoreDelegate *m_delegate = nullptr;
+    QUrl m_libraryURL;
+    bool m_hasModel = false;
+    std::unique_ptr<ostore::Coordinator> m_coordinator;
+    std::unique_ptr<ostore::Context> m_context;
+    bool m_stackFailurePresented = false;
+    std::unique_ptr<knvt::NotifyCenter> m_notifyCenter;
+    int m_notifyToken = 0;
+    std::unique_ptr<KNVTTaskStoreRetiredStacks> m_retired;
+};

@@ -1,0 +1,207 @@
+// The account's identity, the header fields of every request to the sync service and configuration from the
+// account JSON that sign-in and sign-up receive.
+#include "store/KNVTTaskStore.h"
+
+#include "model/ContextAdditions.h"
+#include "model/KNVTCDAccount.h"
+#include "model/KNVTCDTaskStoreInformation.h"
+#include "model/KNVTCDUser.h"
+
+#include "service/KNVTRequest.h"
+
+#include "objectstore/Where.h"
+
+#include "foundation/Clock.h"
+#include "foundation/KNVTGenericKeychainItem.h"
+
+#include <QJsonValue>
+
+namespace {
+
+const QString kKeychainService = QStringLiteral("Hollowpine");
+
+// The service's JSON at the boundary: null and absent become an empty text, numbers and other values their text.
+QString stringValue(const QJsonValue &value)
+{
+    if (value.isString())
+        return value.toString();
+    if (value.isDouble())
+        return QString::number(value.toInteger());
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    return QString();
+}
+
+// Identifiers arrive as numbers or numeric strings; anything else counts as missing.
+std::optional<qint64> identifierValue(const QJsonValue &value)
+{
+    if (value.isDouble()) {
+        const double number = value.toDouble();
+        if (number == double(qint64(number)))
+            return qint64(number);
+        return std::nullopt;
+    }
+    if (value.isString()) {
+        bool ok = false;
+        const qint64 number = value.toString().trimmed().toLongLong(&ok);
+        if (ok)
+            return number;
+    }
+    return std::nullopt;
+}
+
+// The web site of the service: the interface's base without its "/api/v1".
+QString webSiteBaseString()
+{
+    QString base = KNVTSyncServiceAPIURLString();
+    const QString apiPath = QStringLiteral("/api/v1");
+    if (base.endsWith(apiPath))
+        base.chop(apiPath.size());
+    return base;
+}
+
+} // namespace
+
+QString KNVTTaskStore::username()
+{
+    KNVTCDTaskStoreInformation *information = taskStoreInformation();
+    return information ? information->username() : QString();
+}
+
+std::optional<qint64> KNVTTaskStore::userNumericIdentifier()
+{
+    KNVTCDTaskStoreInformation *information = taskStoreInformation();
+    return information ? information->userNumericIdentifier() : std::nullopt;
+}
+
+std::optional<qint64> KNVTTaskStore::accountNumericIdentifier()
+{
+    KNVTCDTaskStoreInformation *information = taskStoreInformation();
+    return information ? information->accountNumericIdentifier() : std::nullopt;
+}
+
+KNVTCDAccount *KNVTTaskStore::account()
+{
+    const std::optional<qint64> identifier = accountNumericIdentifier();
+    ostore::Context *context = managedObjectContext();
+    if (!identifier || !context)
+        return nullptr;
+    return context->firstObject<KNVTCDAccount>(ostore::where::key(QStringLiteral("numericIdentifier")) == *identifier);
+}
+
+QUrl KNVTTaskStore::accountURL()
+{
+    const std::optional<qint64> identifier = accountNumericIdentifier();
+    return QUrl(QStringLiteral("%1/accounts/%2")
+                    .arg(webSiteBaseString(), identifier ? QString::number(*identifier) : QStringLiteral("null")));
+}
+
+QUrl KNVTTaskStore::forgottenPasswordURL()
+{
+    return QUrl(QStringLiteral("%1/forgotten_password").arg(webSiteBaseString()));
+}
+
+QUrl KNVTTaskStore::termsAndConditionsURL()
+{
+    return QUrl(QStringLiteral("%1/terms_and_conditions").arg(webSiteBaseString()));
+}
+
+bool KNVTTaskStore::isConfigured()
+{
+    const std::optional<qint64> user = userNumericIdentifier();
+    const std::optional<qint64> account = accountNumericIdentifier();
+    return !username().isEmpty() && user && *user >= 1 && account && *account != 0;
+}
+
+QString KNVTTaskStore::accountAuthorizationHeaderField()
+{
+    const QString name = username();
+    if (name.isEmpty())
+        return QString();
+    knvt::Error error;
+    const auto item = knvt::KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, name, {}, &error);
+    if (!item || error)
+        return QString();
+    return KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(name, item->password());
+}
+
+knvt::HeaderFields KNVTTaskStore::HTTPHeaderFields()
+{
+    knvt::HeaderFields fields;
+    const QString authorization = accountAuthorizationHeaderField();
+    if (!authorization.isEmpty())
+        fields.insert(QStringLiteral("Authorization"), authorization);
+    fields.insert(QStringLiteral("X-Application-Identifier"), QStringLiteral(KNVT_APP_ID));
+    fields.insert(QStringLiteral("X-Application-Version"), QStringLiteral(KNVT_APP_BUILD));
+    return fields;
+}
+
+knvt::HeaderFields KNVTTaskStore::HTTPHeaderFieldsIncludingETagForResource(const QString &resource)
+{
+    knvt::HeaderFields fields = HTTPHeaderFields();
+    const QString tag = ETagForResource(resource);
+    if (!tag.isEmpty()) {
+        fields.insert(QStringLiteral("ETag"), tag);
+        fields.insert(QStringLiteral("If-None-Match"), tag);
+    }
+    return fields;
+}
+
+void KNVTTaskStore::configureWithAccountAttributes(const QJsonObject &attributes)
+{
+    dropSyncCoordinator();
+    ostore::Context *context = managedObjectContext();
+    if (!context)
+        return;
+
+    const QJsonObject owner = attributes.value(QStringLiteral("owner")).toObject();
+    const std::optional<qint64> ownerIdentifier = identifierValue(owner.value(QStringLiteral("id")));
+    const QDateTime now = knvt::Clock::shared().now();
+
+    KNVTCDTaskStoreInformation *information = taskStoreInformation();
+    if (!information)
+        information = context->insert<KNVTCDTaskStoreInformation>();
+    information->setUsername(stringValue(owner.value(QStringLiteral("username"))));
+    information->setUserNumericIdentifier(ownerIdentifier);
+    information->setAccountNumericIdentifier(identifierValue(attributes.value(QStringLiteral("id"))));
+    information->setEnvironmentType(environmentType());
+    information->setCreatedDate(now);
+    information->setModifiedDate(now);
+
+    KNVTCDUser *user = userForNumericIdentifier(ownerIdentifier);
+    if (!user)
+        user = me();
+    if (!user)
+        user = context->insert<KNVTCDUser>();
+    user->setNumericIdentifier(ownerIdentifier);
+    user->setUsername(stringValue(owner.value(QStringLiteral("username"))));
+    user->setEmailAddress(stringValue(owner.value(QStringLiteral("email"))));
+    user->setFirstName(stringValue(owner.value(QStringLiteral("first_name"))));
+    user->setLastName(stringValue(owner.value(QStringLiteral("last_name"))));
+    user->setIsoCountryCode(stringValue(owner.value(QStringLiteral("country_code"))));
+    user->setFriendshipStatus(6);
+
+    auto *account = context->insert<KNVTCDAccount>();
+    account->updateWithAttributes(attributes);
+    account->setOwner(user);
+
+    save();
+    syncAvatarForUser(user);
+    createSyncCoordinator();
+    postNotification(KNVTTaskStoreDidConfigureAccountNotification);
+}
+
+void KNVTTaskStore::updateWithUserAttributes(const QJsonObject &attributes)
+{
+    KNVTCDUser *user = me();
+    if (!user)
+        return;
+    if (attributes.contains(QStringLiteral("first_name")))
+        user->setFirstName(stringValue(attributes.value(QStringLiteral("first_name"))));
+    if (attributes.contains(QStringLiteral("last_name")))
+        user->setLastName(stringValue(attributes.value(QStringLiteral("last_name"))));
+    if (attributes.contains(QStringLiteral("email")))
+        user->setEmailAddress(stringValue(attributes.value(QStringLiteral("email"))));
+    if (attributes.contains(QStringLiteral("country_code")))
+        user->setIsoCountryCode(stringValue(attributes.value(QStringLiteral("country_code"))));
+}

@@ -1,0 +1,174 @@
+#include "store/KNVTTaskStore.h"
+#include "store/KNVTTaskStoreLogging.h"
+
+#include "foundation/Clock.h"
+#include "foundation/DateAdditions.h"
+#include "foundation/Defaults.h"
+#include "foundation/NotifyCenter.h"
+#include "foundation/ThreadAdditions.h"
+#include "foundation/Timing.h"
+#include "foundation/WallClockAlarm.h"
+
+#include <QList>
+
+#include <chrono>
+
+namespace {
+
+QList<QUrl> uris(const ostore::Coordinator *coordinator, const std::vector<ostore::ObjectID> &ids)
+{
+    QList<QUrl> result;
+    result.reserve(qsizetype(ids.size()));
+    for (const ostore::ObjectID &id : ids)
+        result.append(coordinator->uri(id));
+    return result;
+}
+
+} // namespace
+
+// ---- Saving ----
+
+bool KNVTTaskStore::save(knvt::Error *error)
+{
+    ostore::Context *context = managedObjectContext();
+    if (!context)
+        return false;
+    knvt::Error saveError;
+    if (!context->save(&saveError)) {
+        knvt::Error::report(error, saveError);
+        return false;
+    }
+    // The date goes into the suite before the signal, so a process woken by the signal reads the new date.
+    m_lastSaveDate = knvt::Clock::shared().now();
+    m_containerUserDefaults->setValue(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey), m_lastSaveDate);
+    m_containerUserDefaults->synchronize();
+    knvt::Error postError;
+    if (!knvt::NotifyCenter::post(QString::fromLatin1(KNVTTaskStoreChangedDarwinNotification), &postError))
+        qCWarning(lcTaskStore).noquote() << "Other processes were not told of a save:" << postError.description();
+    return true;
+}
+
+void KNVTTaskStore::saveWithCompletionHandler(SaveCompletionHandler handler)
+{
+    saveWithCompletionHandler(std::move(handler), 0.0);
+}
+
+void KNVTTaskStore::saveWithCompletionHandler(SaveCompletionHandler handler, double delaySeconds)
+{
+    const auto delay = std::chrono::duration<double>(knvt::Timing::ms(delaySeconds) / 1000.0);
+    knvt::performBlock(
+        this,
+        [this, handler = std::move(handler)] {
+            knvt::Error error;
+            save(&error);
+            if (handler)
+                handler(error);
+        },
+        delay);
+}
+
+void KNVTTaskStore::relayWillSave()
+{
+    postNotification(KNVTTaskStoreWillChangeNotification);
+}
+
+void KNVTTaskStore::relayChanges(const ostore::ChangeSet &changes)
+{
+    QVariantMap userInfo;
+    if (m_coordinator) {
+        userInfo.insert(QString::fromLatin1(KNVTTaskStoreInsertedObjectsKey),
+                        QVariant::fromValue(uris(m_coordinator.get(), changes.inserted)));
+        userInfo.insert(QString::fromLatin1(KNVTTaskStoreUpdatedObjectsKey),
+                        QVariant::fromValue(uris(m_coordinator.get(), changes.updated)));
+        userInfo.insert(QString::fromLatin1(KNVTTaskStoreDeletedObjectsKey),
+                        QVariant::fromValue(uris(m_coordinator.get(), changes.deleted)));
+    }
+    postNotification(KNVTTaskStoreDidChangeNotification, userInfo);
+}
+
+// ---- Other processes ----
+
+bool KNVTTaskStore::hasChangedExternally()
+{
+    m_containerUserDefaults->synchronize();
+    const QDateTime shared =
+        m_containerUserDefaults->value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
+    if (!m_lastSaveDate.isValid() || !shared.isValid())
+        return false;
+    return m_lastSaveDate < shared;
+}
+
+void KNVTTaskStore::changedExternally()
+{
+    m_containerUserDefaults->synchronize();
+    const QDateTime shared =
+        m_containerUserDefaults->value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
+
+    // Other processes' rows are read into the shared cache; objects with unsaved edits keep them and show the
+    // other process's values in every other property, and the next save writes the edits.
+    if (m_coordinator && m_context) {
+        knvt::Error error;
+        const ostore::ChangeSet changes = m_coordinator->reloadExternalChanges(&error);
+        if (error)
+            qCWarning(lcTaskStore).noquote() << "Other processes' changes could not be read:" << error.description();
+        m_context->refreshAll(true);
+        // The merge is relayed as will-change and did-change even when nothing was found, so every list rebuilds.
+        m_context->mergeChanges(changes, ostore::ChangeOrigin::External);
+    } else {
+        relayWillSave();
+        relayChanges({});
+    }
+    m_lastSaveDate = shared;
+}
+
+// ---- The midnight refresh ----
+
+bool KNVTTaskStore::hasSystemInformationTimer() const
+{
+    return m_environment.systemInformationAlarm->isArmed();
+}
+
+void KNVTTaskStore::instantiateSystemInformationTimer()
+{
+    m_environment.systemInformationAlarm->arm(knvt::tomorrowAtZeroHundredHours());
+}
+
+void KNVTTaskStore::invalidateSystemInformationTimer()
+{
+    m_environment.systemInformationAlarm->disarm();
+}
+
+void KNVTTaskStore::postSystemInformationChange()
+{
+    postNotification(KNVTTaskStoreWillChangeNotification);
+    postNotification(KNVTTaskStoreSystemInformationDidChangeNotification);
+    postNotification(KNVTTaskStoreDidChangeNotification);
+}
+
+void KNVTTaskStore::systemInformationTimerDidFire()
+{
+    postSystemInformationChange();
+    instantiateSystemInformationTimer();
+}
+
+void KNVTTaskStore::refreshForSystemEvent()
+{
+    invalidateSystemInformationTimer();
+    postSystemInformationChange();
+    instantiateSystemInformationTimer();
+}
+
+void KNVTTaskStore::systemClockDidChangeNotification()
+{
+    refreshForSystemEvent();
+}
+
+void KNVTTaskStore::systemTimeZoneDidChangeNotification()
+{
+    refreshForSystemEvent();
+}
+
+void KNVTTaskStore::workspaceDidWakeNotification()
+{
+    refreshForSystemEvent();
+}

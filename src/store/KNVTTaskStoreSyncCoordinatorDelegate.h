@@ -1,0 +1,49 @@
+#pragma once
+
+#include "foundation/Error.h"
+
+#include <QDateTime>
+#include <QVariantMap>
+
+class KNVTTaskStoreSyncCoordinating;
+
+// What the store reads of a session that its coordinator reports.
+struct KNVTTaskStoreSyncSessionInfo
+{
+    // 1: push then pull (regular and full sessions); 2: push only.
+    unsigned int type = 1;
+    // When the session (last) started.
+    QDateTime startDate;
+    // Whether its pulls carried the stored entity tags: NO for full and push-only sessions.
+    bool useETags = false;
+    // Resource key -> entity tag (a string) received in this session.
+    QVariantMap resourceETags;
+};
+
+// What a sync coordinator tells its task store about its sessions, on the main thread, in this order for one session:
+// will start, did start, then exactly one of did finish, did fail (preceded, for status 401, by the authentication
+// failure and, for status 410, by the newer-version notice) or did cancel. The store is the only implementation; the
+// coordinator keeps it weakly.
+class KNVTTaskStoreSyncCoordinatorDelegate
+{
+public:
+    virtual ~KNVTTaskStoreSyncCoordinatorDelegate() = default;
+
+    virtual void taskStoreSyncCoordinatorWillStartSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                              const KNVTTaskStoreSyncSessionInfo &session) = 0;
+    virtual void taskStoreSyncCoordinatorDidStartSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                             const KNVTTaskStoreSyncSessionInfo &session) = 0;
+    virtual void taskStoreSyncCoordinatorDidCancelSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                              const KNVTTaskStoreSyncSessionInfo &session) = 0;
+    // The coordinator has cleared its running session; a session that can resume still waits in its queue.
+    virtual void taskStoreSyncCoordinatorSyncSessionDidFailWithError(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                                     const KNVTTaskStoreSyncSessionInfo &session,
+                                                                     const knvt::Error &error) = 0;
+    // The coordinator has removed the session from its queue and cleared its running session.
+    virtual void taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                              const KNVTTaskStoreSyncSessionInfo &session) = 0;
+    virtual void taskStoreSyncCoordinatorDidFailAuthentication(KNVTTaskStoreSyncCoordinating &coordinator) = 0;
+    virtual void taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(KNVTTaskStoreSyncCoordinating &coordinator) = 0;
+    // Every session was dropped (sign-out): nothing that waits for a session's end will hear of one.
+    virtual void taskStoreSyncCoordinatorDidCancelSyncSessions(KNVTTaskStoreSyncCoordinating &coordinator) = 0;
+};

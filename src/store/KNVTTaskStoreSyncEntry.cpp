@@ -1,0 +1,86 @@
+// The store as its sync coordinator's delegate: what it records and posts as sessions start and end, and the
+// completion handlers of manual syncs waiting for the end of the sessions that were asked for.
+#include "store/KNVTTaskStore.h"
+
+#include "foundation/Clock.h"
+
+knvt::Error KNVTTaskStore::syncCancelledError()
+{
+    return knvt::Error(QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain), KNVTTaskStoreCancelledErrorCode,
+                       {{QStringLiteral("NSLocalizedDescription"), tr("The sync was cancelled.")}});
+}
+
+void KNVTTaskStore::callSyncCompletionHandlers(const knvt::Error &error)
+{
+    // A handler may ask for another sync; it waits for a later end.
+    std::vector<SyncCompletionHandler> handlers;
+    handlers.swap(m_syncCompletionHandlers);
+    for (const SyncCompletionHandler &handler : handlers)
+        handler(error);
+}
+
+void KNVTTaskStore::taskStoreSyncCoordinatorWillStartSyncSession(KNVTTaskStoreSyncCoordinating &,
+                                                                 const KNVTTaskStoreSyncSessionInfo &)
+{
+    postNotification(KNVTTaskStoreWillStartSyncingNotification);
+}
+
+void KNVTTaskStore::taskStoreSyncCoordinatorDidStartSyncSession(KNVTTaskStoreSyncCoordinating &,
+                                                                const KNVTTaskStoreSyncSessionInfo &)
+{
+    postNotification(KNVTTaskStoreDidStartSyncingNotification);
+}
+
+void KNVTTaskStore::taskStoreSyncCoordinatorDidCancelSyncSession(KNVTTaskStoreSyncCoordinating &,
+                                                                 const KNVTTaskStoreSyncSessionInfo &)
+{
+    postNotification(KNVTTaskStoreDidFinishSyncingNotification);
+}
+
+void KNVTTaskStore::taskStoreSyncCoordinatorSyncSessionDidFailWithError(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                                        const KNVTTaskStoreSyncSessionInfo &,
+                                                                        const knvt::Error &error)
+{
+    if (coordinator.pendingSyncSessionsCount() == 0)
+        callSyncCompletionHandlers(error);
+    postNotification(KNVTTaskStoreDidFinishSyncingNotification);
+}
+
+void KNVTTaskStore::taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
+                                                                 const KNVTTaskStoreSyncSessionInfo &session)
+{
+    if (session.type == 1) {
+        setLastSuccessfullSyncDate(session.startDate);
+        if (!session.useETags)
+            setLastCleanUpSyncDate(session.startDate);
+    }
+    QVariantMap tags = resourceETags();
+    for (auto it = session.resourceETags.begin(); it != session.resourceETags.end(); ++it)
+        tags.insert(it.key(), it.value());
+    setResourceETags(tags);
+
+    if (coordinator.pendingSyncSessionsCount() == 0)
+        callSyncCompletionHandlers({});
+    postNotification(KNVTTaskStoreDidFinishSyncingNotification);
+    postNotification(KNVTTaskStoreDidSyncNotification);
+}
+
+void KNVTTaskStore::taskStoreSyncCoordinatorDidFailAuthentication(KNVTTaskStoreSyncCoordinating &)
+{
+    if (KNVTTaskStoreDelegate *delegate = taskStoreDelegate())
+        delegate->taskStoreDidFailToAuthenticate(this);
+    setAuthenticationFailureDate(knvt::Clock::shared().now());
+}
+
+void KNVTTaskStore::taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(KNVTTaskStoreSyncCoordinating &)
+{
+    if (KNVTTaskStoreDelegate *delegate = taskStoreDelegate())
+        delegate->taskStoreRequiresNewerAPIVersion(this);
+    setAutoSyncEnabled(false);
+}
+
+void KNVTTaskStore::taskStoreSyncCoordinatorDidCancelSyncSessions(KNVTTaskStoreSyncCoordinating &)
+{
+    // Sign-out: the sessions these handlers wait for are gone with the library, so they hear of it now, once.
+    callSyncCompletionHandlers(syncCancelledError());
+}

@@ -1,0 +1,275 @@
+#include "TaskStoreTest.h"
+
+#include "foundation/Timing.h"
+
+#include "support/ScopedTimeZone.h"
+
+#include <QTest>
+
+using namespace ostore::where;
+
+namespace {
+
+const QStringList kStoreChanges = {QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
+                                   QString::fromLatin1(KNVTTaskStoreSystemInformationDidChangeNotification),
+                                   QString::fromLatin1(KNVTTaskStoreDidChangeNotification)};
+const QStringList kWillDid = {QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
+                              QString::fromLatin1(KNVTTaskStoreDidChangeNotification)};
+
+QDateTime sharedDate(knvt::Defaults &suite)
+{
+    suite.synchronize();
+    return suite.value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
+}
+
+class ScopedTimerScale
+{
+public:
+    explicit ScopedTimerScale(double scale) { knvt::Timing::setScale(scale); }
+    ~ScopedTimerScale() { knvt::Timing::setScale(0); }
+};
+
+} // namespace
+
+using TaskStoreSavingTest = TaskStoreTest;
+
+TEST_F(TaskStoreSavingTest, aSaveIsRelayedAsWillChangeAndDidChangeWithTheChangedObjects)
+{
+    KNVTTaskStore &s = store();
+    KNVTCDTask *kept = s.taskWithTitle("Kept");
+    KNVTCDTask *removed = s.taskWithTitle("Removed");
+    save();
+
+    knvt::test::NotificationRecorder recorder(kWillDid);
+    KNVTCDTask *added = s.taskWithTitle("Added");
+    kept->setTitle("Kept, renamed");
+    context().remove(removed);
+    m_clock.advance(60);
+    save();
+
+    ASSERT_EQ(recorder.names(), kWillDid);
+    const knvt::Notification &will = recorder.notifications()[0];
+    const knvt::Notification &did = recorder.notifications()[1];
+    EXPECT_EQ(will.object, &s);
+    EXPECT_TRUE(will.userInfo.isEmpty());
+    EXPECT_EQ(did.object, &s);
+    EXPECT_EQ(urisIn(did, KNVTTaskStoreInsertedObjectsKey), QList<QUrl>({added->uri()}));
+    EXPECT_EQ(urisIn(did, KNVTTaskStoreUpdatedObjectsKey), QList<QUrl>({kept->uri()}));
+    EXPECT_EQ(urisIn(did, KNVTTaskStoreDeletedObjectsKey), QList<QUrl>({removed->uri()}));
+
+    // Other processes learn the date of the save.
+    EXPECT_EQ(s.lastSaveDate(), startDate().addSecs(60));
+    EXPECT_EQ(sharedDate(suite()), startDate().addSecs(60));
+}
+
+TEST_F(TaskStoreSavingTest, aSaveWithNothingToSaveStillRecordsItsDate)
+{
+    KNVTTaskStore &s = store();
+    context();
+    knvt::test::NotificationRecorder recorder(kWillDid);
+    EXPECT_TRUE(s.save());
+    EXPECT_TRUE(recorder.names().isEmpty());
+    EXPECT_EQ(sharedDate(suite()), startDate());
+}
+
+TEST_F(TaskStoreSavingTest, aFailedSaveReportsTheErrorAndTellsNobody)
+{
+    KNVTTaskStore &s = store();
+    context();
+    save();
+    const QDateTime before = s.lastSaveDate();
+    s.taskWithTitle("Never written");
+    s.persistentStoreCoordinator()->close();
+    m_clock.advance(60);
+
+    knvt::Error error;
+    EXPECT_FALSE(s.save(&error));
+    EXPECT_EQ(error.code(), 16) << "the store is closed";
+    EXPECT_EQ(s.lastSaveDate(), before);
+    EXPECT_EQ(sharedDate(suite()), before);
+}
+
+TEST_F(TaskStoreSavingTest, deferredSavesRunLaterAndEachCallsItsHandler)
+{
+    KNVTTaskStore &s = store();
+    context();
+    s.taskWithTitle("Deferred");
+    knvt::test::NotificationRecorder recorder(kWillDid);
+
+    std::vector<QString> handled;
+    s.saveWithCompletionHandler([&](const knvt::Error &error) { handled.push_back("first " + error.domain()); });
+    s.saveWithCompletionHandler([&](const knvt::Error &error) { handled.push_back("second " + error.domain()); });
+    EXPECT_TRUE(handled.empty()) << "nothing is saved before the next pass";
+    EXPECT_TRUE(context().hasChanges());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handled.size() == 2; }, 5000));
+    EXPECT_EQ(handled, std::vector<QString>({"first ", "second "}));
+    EXPECT_EQ(recorder.names(), kWillDid) << "the second found nothing to save";
+    EXPECT_FALSE(context().hasChanges());
+}
+
+TEST_F(TaskStoreSavingTest, editsMadeWhileASaveIsDeferredGoIntoThatOneSave)
+{
+    ScopedTimerScale fast(0.01);
+    KNVTTaskStore &s = store();
+    KNVTCDTask *task = s.taskWithTitle("Typing");
+    save();
+
+    knvt::test::NotificationRecorder recorder(kWillDid);
+    bool saved = false;
+    task->setTitle("Typing a");
+    s.saveWithCompletionHandler([&](const knvt::Error &) { saved = true; }, 0.5);
+    task->setTitle("Typing a title");
+    task->setNotes("with notes");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return saved; }, 5000));
+
+    ASSERT_EQ(recorder.names(), kWillDid);
+    EXPECT_EQ(urisIn(recorder.notifications()[1], KNVTTaskStoreUpdatedObjectsKey), QList<QUrl>({task->uri()}));
+    EXPECT_FALSE(context().hasChanges());
+    EXPECT_EQ(context().committedValues(task, {"title"}).value("title"), ostore::Value(QString("Typing a title")));
+}
+
+TEST_F(TaskStoreSavingTest, aSecondContextsMergeIsRelayedToo)
+{
+    KNVTTaskStore &s = store();
+    context();
+    ostore::Context session(s.persistentStoreCoordinator());
+    auto *task = session.insert<KNVTCDTask>();
+    task->setTitle("Pulled");
+    ostore::ChangeSet saved;
+    QObject::connect(&session, &ostore::Context::didSave, [&](const ostore::ChangeSet &c) { saved = c; });
+    ASSERT_TRUE(session.save());
+
+    knvt::test::NotificationRecorder recorder(kWillDid);
+    context().mergeChanges(saved, ostore::ChangeOrigin::Merge);
+    ASSERT_EQ(recorder.names(), kWillDid);
+    EXPECT_EQ(urisIn(recorder.notifications()[1], KNVTTaskStoreInsertedObjectsKey), QList<QUrl>({task->uri()}));
+    EXPECT_EQ(count<KNVTCDTask>(s, key("title") == QString("Pulled")), 1);
+}
+
+// Two stores on one library stand for two processes: each has its own engine connection, and they meet only
+// through the shared suite and the cross-process notification.
+TEST_F(TaskStoreSavingTest, anotherProcessesSaveRefreshesThisOneAndKeepsItsUnsavedEdits)
+{
+    KNVTTaskStore &a = store();
+    KNVTCDTask *edited = a.taskWithTitle("Edited here");
+    KNVTCDTask *other = a.taskWithTitle("Saved there");
+    save(a);
+    const QUrl editedUri = edited->uri();
+    const QUrl otherUri = other->uri();
+
+    KNVTTaskStore &b = makeStore();
+    ASSERT_NE(b.managedObjectContext(), nullptr);
+    EXPECT_EQ(b.lastSaveDate(), startDate()) << "read from the suite at start";
+
+    // An editor's deferred save has not run yet.
+    edited->setTitle("Edited here, not saved yet");
+
+    knvt::test::NotificationRecorder recorder(kWillDid);
+    auto *there = static_cast<KNVTCDTask *>(
+        context(b).existingObject(*b.persistentStoreCoordinator()->objectIDForURI(otherUri)));
+    ASSERT_NE(there, nullptr);
+    there->setTitle("Saved there, renamed");
+    m_clock.advance(30);
+    save(b);
+
+    // b's own relay, then a's refresh once the notification arrives.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.notifications().size() >= 4; }, 5000));
+    QTest::qWait(200); // nothing more may follow: b does not refresh from its own save
+    ASSERT_EQ(recorder.notifications().size(), 4u) << recorder.names().join(", ").toStdString();
+    EXPECT_EQ(recorder.notifications()[2].name, "KNVTTaskStoreWillChangeNotification");
+    EXPECT_EQ(recorder.notifications()[2].object, &a);
+    EXPECT_EQ(recorder.notifications()[3].name, "KNVTTaskStoreDidChangeNotification");
+    EXPECT_EQ(recorder.notifications()[3].object, &a);
+    EXPECT_EQ(urisIn(recorder.notifications()[3], KNVTTaskStoreUpdatedObjectsKey), QList<QUrl>({otherUri}));
+
+    EXPECT_EQ(other->title(), "Saved there, renamed");
+    EXPECT_EQ(edited->title(), "Edited here, not saved yet");
+    EXPECT_EQ(a.lastSaveDate(), startDate().addSecs(30));
+    EXPECT_FALSE(a.hasChangedExternally()) << "the same date again does nothing";
+
+    // a's next save writes the edit it kept.
+    m_clock.advance(30);
+    save(a);
+    destroyStores();
+    KNVTTaskStore &reopened = makeStore();
+    auto *stored = static_cast<KNVTCDTask *>(
+        context(reopened).existingObject(*reopened.persistentStoreCoordinator()->objectIDForURI(editedUri)));
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->title(), "Edited here, not saved yet");
+    EXPECT_EQ(count<KNVTCDTask>(reopened, key("title") == QString("Saved there, renamed")), 1);
+}
+
+TEST_F(TaskStoreSavingTest, aRefreshWithNothingNewStillTellsTheLists)
+{
+    KNVTTaskStore &a = store();
+    context(a);
+    knvt::test::NotificationRecorder recorder(kWillDid);
+    a.changedExternally();
+    ASSERT_EQ(recorder.names(), kWillDid);
+    EXPECT_EQ(recorder.notifications()[1].object, &a);
+}
+
+TEST_F(TaskStoreSavingTest, aStoreThatNeverSawASaveDateIgnoresOthers)
+{
+    KNVTTaskStore &a = store();
+    context(a);
+    KNVTTaskStore &b = makeStore();
+    b.taskWithTitle("Saved there");
+    save(b);
+    EXPECT_FALSE(a.lastSaveDate().isValid());
+    EXPECT_FALSE(a.hasChangedExternally());
+    EXPECT_FALSE(b.hasChangedExternally()) << "its own save wrote the same date in both places";
+}
+
+TEST_F(TaskStoreSavingTest, midnightPostsTheThreeChangesAndRearmsForTheNextMidnight)
+{
+    KNVTTaskStore &s = store();
+    EXPECT_TRUE(s.hasSystemInformationTimer());
+    EXPECT_EQ(alarm().fireDate(), midnightAfter(startDate().date()));
+
+    knvt::test::NotificationRecorder recorder(kStoreChanges);
+    m_clock.setNow(midnightAfter(startDate().date()));
+    ASSERT_TRUE(alarm().fire());
+    ASSERT_EQ(recorder.names(), kStoreChanges);
+    for (const knvt::Notification &n : recorder.notifications()) {
+        EXPECT_EQ(n.object, &s);
+        EXPECT_TRUE(n.userInfo.isEmpty());
+    }
+    EXPECT_TRUE(s.hasSystemInformationTimer());
+    EXPECT_EQ(alarm().fireDate(), midnightAfter(startDate().date().addDays(1)));
+}
+
+TEST_F(TaskStoreSavingTest, clockChangeAndWakePostTheThreeChangesAndRearm)
+{
+    KNVTTaskStore &s = store();
+    knvt::test::NotificationRecorder recorder(kStoreChanges);
+
+    m_clock.setNow(QDateTime(QDate(2015, 3, 10), QTime(9, 0)));
+    events().changeClock();
+    EXPECT_EQ(recorder.names(), kStoreChanges);
+    EXPECT_EQ(alarm().fireDate(), midnightAfter(QDate(2015, 3, 10)));
+
+    recorder.clear();
+    m_clock.setNow(QDateTime(QDate(2015, 3, 12), QTime(23, 59)));
+    events().wake();
+    EXPECT_EQ(recorder.names(), kStoreChanges);
+    EXPECT_EQ(alarm().fireDate(), midnightAfter(QDate(2015, 3, 12)));
+
+    recorder.clear();
+    s.workspaceWillSleepNotification();
+    EXPECT_TRUE(recorder.names().isEmpty());
+}
+
+TEST_F(TaskStoreSavingTest, aTimeZoneChangeRearmsAtTheNewZonesMidnight)
+{
+    store();
+    // 10:20:30 in New York is 16:20:30 in Berlin on the same day; 20:00 in New York is already the next day there.
+    m_clock.setNow(QDateTime(QDate(2015, 3, 4), QTime(20, 0), QTimeZone("America/New_York")));
+    knvt::test::NotificationRecorder recorder(kStoreChanges);
+    knvt::test::ScopedTimeZone berlin("Europe/Berlin");
+    events().changeTimeZone();
+    EXPECT_EQ(recorder.names(), kStoreChanges);
+    EXPECT_EQ(alarm().fireDate().toUTC(),
+              QDateTime(QDate(2015, 3, 6), QTime(0, 0), QTimeZone("Europe/Berlin")).toUTC());
+}
