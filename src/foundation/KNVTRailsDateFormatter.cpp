@@ -1,7 +1,5 @@
 #include "foundation/KNVTRailsDateFormatter.h"
 
-#include <QRegularExpression>
-
 #include <cstdio>
 #include <optional>
 
@@ -10,9 +8,34 @@ namespace {
 constexpr qint64 msecsPerDay = 86400000;
 constexpr qint64 unixEpochJulianDay = 2440588;
 
-int number(const QRegularExpressionMatch &match, int group)
+// Reads `count` ASCII digits of `text` from `at` into `value`, advancing `at`; false when one is not a digit.
+bool readDigits(QStringView text, qsizetype &at, qsizetype count, int &value)
 {
-    return match.capturedView(group).toInt();
+    if (text.size() - at < count)
+        return false;
+    value = 0;
+    for (qsizetype end = at + count; at < end; ++at) {
+        const char16_t c = text[at].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        value = value * 10 + (c - u'0');
+    }
+    return true;
+}
+
+bool readSeparator(QStringView text, qsizetype &at, char16_t separator)
+{
+    if (at >= text.size() || text[at] != separator)
+        return false;
+    ++at;
+    return true;
+}
+
+// "yyyy-MM-dd" at the start of `text` into the three fields.
+bool readDate(QStringView text, qsizetype &at, int &year, int &month, int &day)
+{
+    return readDigits(text, at, 4, year) && readSeparator(text, at, u'-') && readDigits(text, at, 2, month)
+           && readSeparator(text, at, u'-') && readDigits(text, at, 2, day);
 }
 
 // Milliseconds since the epoch of the given UTC calendar fields, or nothing when a field is out of range.
@@ -37,43 +60,62 @@ QDateTime dateTimeFromString(const QString &string)
         }
     }
 
-    static const QRegularExpression expression(
-        QStringLiteral(R"(\A([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2}))"
-                       R"((?:\.([0-9]+))?(?:Z|([+-])([0-9]{2})([0-9]{2}))\z)"));
-    const QRegularExpressionMatch match = expression.match(text);
-    if (!match.hasMatch())
+    // The grammar: yyyy-MM-ddTHH:mm:ss, optionally "." and one or more digits, then "Z" or a sign and four digits,
+    // and nothing after. Read by hand: a pull reads several dates per object, and a regular expression match cost
+    // more than the rest of the fill of a date.
+    const QStringView view(text);
+    qsizetype at = 0;
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    if (!readDate(view, at, year, month, day) || !readSeparator(view, at, u'T') || !readDigits(view, at, 2, hour)
+        || !readSeparator(view, at, u':') || !readDigits(view, at, 2, minute) || !readSeparator(view, at, u':')
+        || !readDigits(view, at, 2, second))
         return QDateTime();
 
+    // Milliseconds from the first three digits of the fraction; the rest only has to be digits.
     int msec = 0;
-    const QStringView fraction = match.capturedView(7);
-    for (qsizetype i = 0; i < 3; ++i)
-        msec = msec * 10 + (i < fraction.size() ? fraction.at(i).digitValue() : 0);
-
-    const std::optional<qint64> local = utcMSecs(number(match, 1), number(match, 2), number(match, 3), number(match, 4),
-                                                 number(match, 5), number(match, 6), msec);
-    if (!local)
-        return QDateTime();
+    if (readSeparator(view, at, u'.')) {
+        const qsizetype fractionStart = at;
+        while (at < view.size() && view[at] >= u'0' && view[at] <= u'9')
+            ++at;
+        if (at == fractionStart)
+            return QDateTime();
+        for (qsizetype i = 0; i < 3; ++i)
+            msec = msec * 10 + (fractionStart + i < at ? view[fractionStart + i].unicode() - u'0' : 0);
+    }
 
     qint64 offsetMSecs = 0;
-    if (match.hasCaptured(8)) {
-        const int offsetHours = number(match, 9);
-        const int offsetMinutes = number(match, 10);
+    if (readSeparator(view, at, u'Z')) {
+        if (at != view.size())
+            return QDateTime();
+    } else {
+        if (at >= view.size() || (view[at] != u'+' && view[at] != u'-'))
+            return QDateTime();
+        const bool negative = view[at] == u'-';
+        ++at;
+        int offsetHours = 0, offsetMinutes = 0;
+        if (!readDigits(view, at, 2, offsetHours) || !readDigits(view, at, 2, offsetMinutes) || at != view.size())
+            return QDateTime();
         if (offsetHours > 23 || offsetMinutes > 59)
             return QDateTime();
         offsetMSecs = (offsetHours * 60 + offsetMinutes) * 60000LL;
-        if (match.capturedView(8).front() == u'-')
+        if (negative)
             offsetMSecs = -offsetMSecs;
     }
+
+    const std::optional<qint64> local = utcMSecs(year, month, day, hour, minute, second, msec);
+    if (!local)
+        return QDateTime();
     return QDateTime::fromMSecsSinceEpoch(*local - offsetMSecs, Qt::UTC);
 }
 
 QDateTime dateFromDateString(const QString &string)
 {
-    static const QRegularExpression expression(QStringLiteral(R"(\A([0-9]{4})-([0-9]{2})-([0-9]{2})\z)"));
-    const QRegularExpressionMatch match = expression.match(string);
-    if (!match.hasMatch())
+    const QStringView view(string);
+    qsizetype at = 0;
+    int year = 0, month = 0, day = 0;
+    if (!readDate(view, at, year, month, day) || at != view.size())
         return QDateTime();
-    const std::optional<qint64> msecs = utcMSecs(number(match, 1), number(match, 2), number(match, 3), 0, 0, 0, 0);
+    const std::optional<qint64> msecs = utcMSecs(year, month, day, 0, 0, 0, 0);
     return msecs ? QDateTime::fromMSecsSinceEpoch(*msecs, Qt::UTC) : QDateTime();
 }
 

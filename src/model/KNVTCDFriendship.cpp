@@ -24,6 +24,7 @@ QJsonObject KNVTCDFriendship::attributesForKeys(const QStringList &keys) const
 
 void KNVTCDFriendship::updateWithAttributes(const QJsonObject &attributes)
 {
+    UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
     const QString wireStatus = attributes.value(QLatin1String("status")).toString();

@@ -152,6 +152,7 @@ QJsonObject KNVTCDTag::attributesForKeys(const QStringList &keys) const
 
 void KNVTCDTag::updateWithAttributes(const QJsonObject &attributes)
 {
+    UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
 

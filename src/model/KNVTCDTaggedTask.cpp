@@ -28,6 +28,7 @@ QJsonObject KNVTCDTaggedTask::attributesForKeys(const QStringList &keys) const
 
 void KNVTCDTaggedTask::updateWithAttributes(const QJsonObject &attributes)
 {
+    UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
     if (KNVTCDTag *linked = tagForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("tag_id")))))

@@ -82,20 +82,6 @@ KNVTAlertHandler &installedStandardAlertHandler()
     return handler;
 }
 
-// Marks the task as being filled from the service for the length of one fill, also when fills nest.
-class UpdatingScope
-{
-public:
-    explicit UpdatingScope(bool &flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
-    ~UpdatingScope() { m_flag = m_previous; }
-    UpdatingScope(const UpdatingScope &) = delete;
-    UpdatingScope &operator=(const UpdatingScope &) = delete;
-
-private:
-    bool &m_flag;
-    bool m_previous;
-};
-
 } // namespace
 
 // ---- Names ----
@@ -751,7 +737,7 @@ bool KNVTCDTask::hasAttributesForKeys(const QStringList &keys) const
 
 void KNVTCDTask::updateWithAttributes(const QJsonObject &attributes)
 {
-    UpdatingScope updating(m_updatingWithAttributes);
+    UpdatingScope updating(*this);
 
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
@@ -859,7 +845,9 @@ void KNVTCDTask::fillNestedWatchers(const QJsonObject &attributes)
 void KNVTCDTask::didChangeValue(std::string_view key)
 {
     if (key == "status") {
-        setStatusModifiedDate(now());
+        // A fill writes the service's status date right after the status; reading the clock would be wasted.
+        if (!isUpdatingWithAttributes())
+            setStatusModifiedDate(now());
         const std::optional<qint64> s = status();
         if ((s == 1 || s == 2 || s == 3) && isArchived())
             setArchived(false);

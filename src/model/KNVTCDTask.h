@@ -173,8 +173,6 @@ public:
     bool hasAttributesForKeys(const QStringList &keys) const;
     // Fills the task, its comments and its watchers from the service's JSON and discards every recorded change.
     void updateWithAttributes(const QJsonObject &attributes) override;
-    // While the service's data is being applied: lets the task's list tell a pulled membership from a local move.
-    bool isUpdatingWithAttributes() const { return m_updatingWithAttributes; }
 
     void didChangeValue(std::string_view key) override;
     void awakeFromInsert() override;
@@ -194,6 +192,4 @@ private:
     void fillNestedComments(const QJsonObject &attributes);
     void fillNestedWatchers(const QJsonObject &attributes);
     void removeTaskWatcher(KNVTCDTaskWatcher *taskWatcher);
-
-    bool m_updatingWithAttributes = false;
 };

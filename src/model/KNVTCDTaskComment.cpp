@@ -44,6 +44,7 @@ QJsonObject KNVTCDTaskComment::attributesForKeys(const QStringList &keys) const
 
 void KNVTCDTaskComment::updateWithAttributes(const QJsonObject &attributes)
 {
+    UpdatingScope updating(*this);
     // The text first: on a synced comment it stamps the modified date, which the service's date then replaces.
     const QJsonValue textValue = attributes.value(QLatin1String("text"));
     if (textValue.isNull())
@@ -63,7 +64,8 @@ void KNVTCDTaskComment::updateWithAttributes(const QJsonObject &attributes)
 
 void KNVTCDTaskComment::didChangeValue(std::string_view key)
 {
-    if (key == "text" && numericIdentifier())
+    // A fill writes the service's modified date after the text, so it needs no stamp of its own.
+    if (key == "text" && !isUpdatingWithAttributes() && numericIdentifier())
         setModifiedDate(knvt::Clock::shared().now());
     KNVTCDTaskStoreObject::didChangeValue(key);
 }

@@ -804,8 +804,7 @@ bool KNVTCDTaskList::mergesRegardlessOfDate() const
 
 void KNVTCDTaskList::updateWithAttributes(const QJsonObject &attributes)
 {
-    const bool wasUpdating = m_updatingWithAttributes;
-    m_updatingWithAttributes = true;
+    UpdatingScope updating(*this);
 
     // Whether the service's copy is newer than the one last applied, before anything is written.
     bool newer = true;
@@ -859,7 +858,6 @@ void KNVTCDTaskList::updateWithAttributes(const QJsonObject &attributes)
     }
 
     clearChangedKeys();
-    m_updatingWithAttributes = wasUpdating;
 }
 
 void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const QJsonArray &elements)
@@ -941,7 +939,9 @@ bool KNVTCDTaskList::excludesChangedKey(std::string_view key) const
 void KNVTCDTaskList::didChangeValue(std::string_view key)
 {
     if (key == "status") {
-        setStatusModifiedDate(knvt::Clock::shared().now());
+        // A fill writes the service's status date right after the status; reading the clock would be wasted.
+        if (!isUpdatingWithAttributes())
+            setStatusModifiedDate(knvt::Clock::shared().now());
         const std::optional<qint64> current = status();
         const bool open = current == KNVTTaskListStatusSomeday || current == KNVTTaskListStatusActionable
                           || current == 3;
@@ -971,7 +971,7 @@ void KNVTCDTaskList::didChangeToMany(std::string_view key, ostore::Mutation muta
         return;
     // Data from the service carries the service's status: an open task inside a completed list is legitimate
     // there, and un-completing the list here would only make this device disagree without telling anyone.
-    if (m_updatingWithAttributes)
+    if (isUpdatingWithAttributes())
         return;
     for (ostore::Object *object : objects) {
         if (static_cast<const KNVTCDTask *>(object)->isUpdatingWithAttributes())

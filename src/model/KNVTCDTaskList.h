@@ -221,6 +221,4 @@ private:
     void updateTasksWithAttributes(const QJsonArray &elements);
     // The next review date of `recurrence` counted from today, written into `row`.
     static void scheduleNextReview(KNVTCDTaskListCollaborator *row, const KNVTRecurrence &recurrence);
-
-    bool m_updatingWithAttributes = false;
 };

@@ -141,6 +141,7 @@ QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &key
 
 void KNVTCDTaskListCollaborator::updateWithAttributes(const QJsonObject &attributes)
 {
+    UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
 

@@ -60,6 +60,16 @@ T *firstObject(const KNVTCDTaskStoreObject *receiver, const QString &entityName,
     return static_cast<T *>(knvt::firstObjectForFetchRequestForEntityName(*context, entityName, predicate));
 }
 
+// The newest object of T with this identifier, tombstones included; nullptr for a missing identifier.
+template <class T>
+T *objectWithNumericIdentifier(const KNVTCDTaskStoreObject *receiver, std::optional<qint64> numericIdentifier)
+{
+    ostore::Context *context = receiver->context();
+    if (!context || !numericIdentifier)
+        return nullptr;
+    return context->objectWithNumericIdentifier<T>(*numericIdentifier);
+}
+
 } // namespace
 
 // ---- Change tracking ----
@@ -71,15 +81,24 @@ void KNVTCDTaskStoreObject::didChangeValue(std::string_view key)
 
 void KNVTCDTaskStoreObject::recordChangedKey(std::string_view key)
 {
+    // A fill discards every key it would record here; building the string for each of its writes dominated pulls.
+    if (m_updatingWithAttributes)
+        return;
     if (isSyncBookkeepingKey(key) || excludesChangedKey(key) || !hasProperty(kChangedKeysString))
         return;
     const QString current = stringForKey(kChangedKeysString);
+    const QString added = QString::fromUtf8(key.data(), qsizetype(key.size()));
+    // Most edits repeat a key already recorded: a plain scan answers them without building the set.
+    if (!added.isEmpty()) {
+        for (const QStringView piece : QStringView(current).tokenize(u' '))
+            if (piece == added)
+                return;
+    }
     QSet<QString> keys;
     if (!current.isNull())
         keys = knvt::componentSetSeparatedByString(current, QStringLiteral(" "));
     // An empty piece (from an empty string) names no key and would only put a stray blank into the string.
     keys.remove(QString());
-    const QString added = QString::fromUtf8(key.data(), qsizetype(key.size()));
     if (keys.contains(added))
         return;
     keys.insert(added);
@@ -107,8 +126,8 @@ QStringList KNVTCDTaskStoreObject::changedKeys() const
 
 void KNVTCDTaskStoreObject::clearChangedKeys()
 {
-    if (hasProperty(kChangedKeysString))
-        setValue(kChangedKeysString, ostore::Value());
+    if (const int p = entity().property(kChangedKeysString); p >= 0)
+        setPropertyValue(p, ostore::Value());
 }
 
 // ---- Merge and fill ----
@@ -140,28 +159,32 @@ bool KNVTCDTaskStoreObject::mergeAttributes(const QJsonObject &attributes)
 
 void KNVTCDTaskStoreObject::updateWithAttributes(const QJsonObject &attributes)
 {
+    UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
     clearChangedKeys();
 }
 
+// Each key is looked up once: these run for every object of a pull.
 void KNVTCDTaskStoreObject::updateIdentityWithAttributes(const QJsonObject &attributes)
 {
-    if (hasProperty(kNumericIdentifier)) {
+    if (const int p = entity().numericIdentifierProperty; p >= 0) {
         const std::optional<qint64> id = numericIdentifierFromJSON(attributes.value(QLatin1String("id")));
-        setValue(kNumericIdentifier, id ? ostore::Value(*id) : ostore::Value());
+        setPropertyValue(p, id ? ostore::Value(*id) : ostore::Value());
     }
-    if (hasProperty(kCreatedDate))
-        setValue(kCreatedDate, dateFromJSON(attributes.value(QLatin1String("created_at"))));
-    if (hasProperty(kModifiedDate))
-        setValue(kModifiedDate, dateFromJSON(attributes.value(QLatin1String("updated_at"))));
+    if (const int p = entity().property(kCreatedDate); p >= 0)
+        setPropertyValue(p, dateFromJSON(attributes.value(QLatin1String("created_at"))));
+    if (const int p = entity().property(kModifiedDate); p >= 0)
+        setPropertyValue(p, dateFromJSON(attributes.value(QLatin1String("updated_at"))));
 }
 
 void KNVTCDTaskStoreObject::updateDeletedDateWithAttributes(const QJsonObject &attributes)
 {
     const QJsonValue deletedAt = attributes.value(QLatin1String("deleted_at"));
-    if (deletedAt.isString() && hasProperty(kDeletedDate))
-        setValue(kDeletedDate, dateFromJSON(deletedAt));
+    if (!deletedAt.isString())
+        return;
+    if (const int p = entity().property(kDeletedDate); p >= 0)
+        setPropertyValue(p, dateFromJSON(deletedAt));
 }
 
 KNVTCDUser *KNVTCDTaskStoreObject::relatedUserWithAttributes(const QJsonObject &attributes, const QString &name)
@@ -209,10 +232,7 @@ QJsonValue KNVTCDTaskStoreObject::JSONValueFromDate(const QDateTime &date)
 
 KNVTCDUser *KNVTCDTaskStoreObject::userForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    // "numericIdentifier == %@"
-    return firstObject<KNVTCDUser>(this, QStringLiteral("KNVTCDUser"), key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDUser>(this, numericIdentifier);
 }
 
 KNVTCDUser *KNVTCDTaskStoreObject::myUser() const
@@ -223,17 +243,12 @@ KNVTCDUser *KNVTCDTaskStoreObject::myUser() const
 
 KNVTCDTask *KNVTCDTaskStoreObject::taskForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    return firstObject<KNVTCDTask>(this, QStringLiteral("KNVTCDTask"), key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDTask>(this, numericIdentifier);
 }
 
 KNVTCDTaskList *KNVTCDTaskStoreObject::taskListForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    return firstObject<KNVTCDTaskList>(this, QStringLiteral("KNVTCDTaskList"),
-                                       key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDTaskList>(this, numericIdentifier);
 }
 
 KNVTCDTaskListCollaborator *KNVTCDTaskStoreObject::taskListCollaboratorForTaskList(const KNVTCDTaskList *taskList,
@@ -247,33 +262,22 @@ KNVTCDTaskListCollaborator *KNVTCDTaskStoreObject::taskListCollaboratorForTaskLi
 
 KNVTCDTaskWatcher *KNVTCDTaskStoreObject::taskWatcherForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    return firstObject<KNVTCDTaskWatcher>(this, QStringLiteral("KNVTCDTaskWatcher"),
-                                          key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDTaskWatcher>(this, numericIdentifier);
 }
 
 KNVTCDTaskComment *KNVTCDTaskStoreObject::taskCommentForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    return firstObject<KNVTCDTaskComment>(this, QStringLiteral("KNVTCDTaskComment"),
-                                          key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDTaskComment>(this, numericIdentifier);
 }
 
 KNVTCDTag *KNVTCDTaskStoreObject::tagForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    return firstObject<KNVTCDTag>(this, QStringLiteral("KNVTCDTag"), key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDTag>(this, numericIdentifier);
 }
 
 KNVTCDTaggedTask *KNVTCDTaskStoreObject::taggedTaskForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    return firstObject<KNVTCDTaggedTask>(this, QStringLiteral("KNVTCDTaggedTask"),
-                                         key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDTaggedTask>(this, numericIdentifier);
 }
 
 KNVTCDTaggedTask *KNVTCDTaskStoreObject::taggedTaskForTag(const KNVTCDTag *tag, const KNVTCDTask *task) const
@@ -286,10 +290,7 @@ KNVTCDTaggedTask *KNVTCDTaskStoreObject::taggedTaskForTag(const KNVTCDTag *tag, 
 
 KNVTCDFriendship *KNVTCDTaskStoreObject::friendshipForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    return firstObject<KNVTCDFriendship>(this, QStringLiteral("KNVTCDFriendship"),
-                                         key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDFriendship>(this, numericIdentifier);
 }
 
 KNVTCDFriendship *KNVTCDTaskStoreObject::friendshipForInviter(const KNVTCDUser *inviter,
@@ -315,10 +316,7 @@ KNVTCDFriendship *KNVTCDTaskStoreObject::friendshipForInviterNumericIdentifier(
 
 KNVTCDAccount *KNVTCDTaskStoreObject::accountForNumericIdentifier(std::optional<qint64> numericIdentifier) const
 {
-    if (!numericIdentifier)
-        return nullptr;
-    return firstObject<KNVTCDAccount>(this, QStringLiteral("KNVTCDAccount"),
-                                      key(kNumericIdentifier) == *numericIdentifier);
+    return objectWithNumericIdentifier<KNVTCDAccount>(this, numericIdentifier);
 }
 
 // ---- Comparators ----

@@ -72,6 +72,9 @@ public:
     KNVTCDUser *relatedUserWithAttributes(const QJsonObject &attributes, const QString &name);
     // Discards every key recorded so far, the last step of a fill.
     void clearChangedKeys();
+    // While the service's data is being applied to this object: from the start of its updateWithAttributes() to the
+    // last step. Lets related objects tell a pulled change from a local edit.
+    bool isUpdatingWithAttributes() const { return m_updatingWithAttributes; }
 
     // The service's identifier in a JSON value: none unless it is a whole number.
     static std::optional<qint64> numericIdentifierFromJSON(const QJsonValue &value);
@@ -143,6 +146,26 @@ public:
 protected:
     KNVTCDTaskStoreObject() = default;
 
+    // Marks the object as being filled from the service for its lifetime; fills may nest. Only a fill that ends in
+    // clearChangedKeys() opens one: while it is open nothing is recorded on this object, since the fill discards the
+    // keys anyway, and writes whose only purpose is a local stamp the fill replaces may skip it.
+    class UpdatingScope
+    {
+    public:
+        explicit UpdatingScope(KNVTCDTaskStoreObject &object)
+            : m_object(object), m_previous(object.m_updatingWithAttributes)
+        {
+            object.m_updatingWithAttributes = true;
+        }
+        ~UpdatingScope() { m_object.m_updatingWithAttributes = m_previous; }
+        UpdatingScope(const UpdatingScope &) = delete;
+        UpdatingScope &operator=(const UpdatingScope &) = delete;
+
+    private:
+        KNVTCDTaskStoreObject &m_object;
+        bool m_previous;
+    };
+
     // Adds `key` to changedKeysString unless it is one of the synced bookkeeping keys or excludesChangedKey() says
     // so. Writes the string only when the key is new, so a repeated write records nothing more.
     void recordChangedKey(std::string_view key);
@@ -159,4 +182,7 @@ protected:
     std::optional<qint64> intForKey(const QString &key) const;
     QString stringForKey(const QString &key) const;
     QDateTime dateForKey(const QString &key) const;
+
+private:
+    bool m_updatingWithAttributes = false;
 };

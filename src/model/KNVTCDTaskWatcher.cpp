@@ -25,6 +25,7 @@ QJsonObject KNVTCDTaskWatcher::attributesForKeys(const QStringList &keys) const
 
 void KNVTCDTaskWatcher::updateWithAttributes(const QJsonObject &attributes)
 {
+    UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
     if (KNVTCDUser *watching = relatedUserWithAttributes(attributes, QStringLiteral("user")))

@@ -92,8 +92,7 @@ EntityId Context::entityForName(const QString &name) const
 
 Object *Context::registered(ObjectID id) const
 {
-    auto it = m_objects.find(id);
-    return it == m_objects.end() ? nullptr : it->second.get();
+    return m_objects.find(id);
 }
 
 // ---- insert, remove, lookup ----
@@ -115,7 +114,7 @@ Object *Context::insertObject(EntityId entity)
     qint64 zid = 0;
     do {
         zid = qint64(QRandomGenerator::global()->generate64() & 0x7FFFFFFFFFFFFFFFULL);
-    } while (zid == 0 || m_objects.count({entity, zid}) || (table && table->find(zid) != Table::kNoPosition));
+    } while (zid == 0 || m_objects.find({entity, zid}) || (table && table->find(zid) != Table::kNoPosition));
     object->m_zid = zid;
     Object::Overlay &overlay = object->overlay();
     overlay.insertSequence = ++m_insertSequence;
@@ -125,7 +124,7 @@ Object *Context::insertObject(EntityId entity)
     Object *raw = object.get();
     if (const Value *id = raw->dirtyValue(d.numericIdentifierProperty))
         indexIdentifier(raw, *id, true);
-    m_objects.emplace(ObjectID{entity, zid}, std::move(object));
+    m_objects.insert(std::move(object));
     m_states[entity].inserted.push_back(raw);
     raw->awakeFromInsert();
     return raw;
@@ -226,7 +225,7 @@ Object *Context::registerRow(EntityId entity, qint64 zid, quint32 pos)
     object->m_position = pos;
     object->m_generation = m_coordinator->table(entity)->generation();
     Object *raw = object.get();
-    m_objects.emplace(ObjectID{entity, zid}, std::move(object));
+    m_objects.insert(std::move(object));
     return raw;
 }
 
@@ -442,11 +441,77 @@ Object *Context::firstEntity(EntityId entity, const Predicate &predicate)
     return o;
 }
 
+Object *Context::objectWithNumericIdentifier(const QString &entityName, qint64 numericIdentifier)
+{
+    return objectWithNumericIdentifier(entityForName(entityName), numericIdentifier);
+}
+
+Object *Context::objectWithNumericIdentifier(EntityId entity, qint64 numericIdentifier)
+{
+    assertThread("firstObject");
+    if (!isOpen())
+        return nullptr;
+    const int property = m_coordinator->model().entity(entity).numericIdentifierProperty;
+    KNVT_ASSERT(property >= 0, "ostore::Context", "objectWithNumericIdentifier: the entity has no numericIdentifier");
+    if (!m_coordinator->table(entity) && !m_coordinator->ensureLoaded({entity}, nullptr))
+        return nullptr;
+    // The order of an unsorted fetch: committed rows by position, then unsaved inserts in insertion order. The
+    // newest match is the last one of that order, so an unsaved insert wins over any row.
+    const std::vector<Object *> *changed = pendingWith(entity, property, numericIdentifier);
+    Object *newestInsert = nullptr;
+    if (changed)
+        for (Object *o : *changed)
+            if (o->m_state == Object::State::Inserted
+                && (!newestInsert || o->m_overlay->insertSequence > newestInsert->m_overlay->insertSequence))
+                newestInsert = o;
+    if (newestInsert)
+        return newestInsert;
+
+    Table *table = m_coordinator->table(entity);
+    const EntityState &state = m_states[entity];
+    quint32 newest = Table::kNoPosition;
+    // A row matches through its unsaved value when it has one (the context indexes those), else through the cache.
+    auto consider = [&](quint32 pos) {
+        if ((newest != Table::kNoPosition && pos <= newest) || !table->isLive(pos))
+            return;
+        if (auto it = state.overlaid.find(table->zid(pos)); it != state.overlaid.end()) {
+            const Object *o = it->second;
+            if (o->m_pendingDelete)
+                return;
+            if (const Value *d = o->dirtyValue(property)) {
+                const qint64 *i = std::get_if<qint64>(d);
+                if (!i || *i != numericIdentifier)
+                    return;
+            }
+        }
+        newest = pos;
+    };
+    table->numericIdentifierIndex().forEach(numericIdentifier, consider);
+    if (changed)
+        for (const Object *o : *changed)
+            if (o->m_state == Object::State::Committed)
+                if (const quint32 pos = o->position(); pos != Table::kNoPosition)
+                    consider(pos);
+    if (newest == Table::kNoPosition)
+        return nullptr;
+    std::vector<Object *> awakened;
+    Object *o = objectFor(RowRef{table, newest, nullptr}, entity, awakened);
+    for (Object *a : awakened)
+        a->awakeFromFetch();
+    return o;
+}
+
 std::vector<Object *> Context::members(const Object *target, int inverse)
 {
     if (!isOpen() || target->m_state == Object::State::Gone || target->m_state == Object::State::Detached)
         return {};
     const InverseDescription &inv = target->m_entity->inverses[inverse];
+    // Only an unsaved to-one can name an unsaved insert; a pull asks every object it inserts for its members.
+    if (target->m_state == Object::State::Inserted) {
+        const std::vector<Object *> *sources = pendingWith(inv.source, inv.sourceProperty, target->m_zid);
+        if (!sources || sources->empty())
+            return {};
+    }
     EvalScope scope(*this);
     scope.require(target->m_entity->id);
     scope.require(inv.source);
@@ -536,7 +601,12 @@ Value Context::normalized(const PropertyDescription &p, const Value &value) cons
         if (p.type != Type::Date)
             break;
         const QDateTime &d = std::get<QDateTime>(value);
-        return d.isValid() ? Value(QDateTime::fromMSecsSinceEpoch(d.toMSecsSinceEpoch(), Qt::UTC)) : Value();
+        if (!d.isValid())
+            return Value();
+        // Dates read from the service are UTC already; converting them again costs a time-zone lookup.
+        if (d.timeSpec() == Qt::UTC)
+            return value;
+        return Value(QDateTime::fromMSecsSinceEpoch(d.toMSecsSinceEpoch(), Qt::UTC));
     }
     case 6: // QByteArray
         if (p.type == Type::Blob)
@@ -672,6 +742,39 @@ void Context::indexIdentifier(Object *object, const Value &value, bool add)
     v.erase(std::remove(v.begin(), v.end(), object), v.end());
     if (v.empty())
         byIdentifier.erase(it);
+}
+
+void Context::sweepPending()
+{
+    m_sweepPending = false;
+    // An entry stays while its object still holds that unsaved value.
+    auto holds = [](const Object *object, int property, qint64 key) {
+        const Value *v = object->dirtyValue(property);
+        if (!v)
+            return false;
+        if (const ObjectID *id = std::get_if<ObjectID>(v))
+            return id->zid == key;
+        const qint64 *i = std::get_if<qint64>(v);
+        return i && *i == key;
+    };
+    auto sweep = [&](std::unordered_map<qint64, std::vector<Object *>> &byKey, int property) {
+        for (auto it = byKey.begin(); it != byKey.end();) {
+            std::vector<Object *> &objects = it->second;
+            const qint64 key = it->first;
+            objects.erase(std::remove_if(objects.begin(), objects.end(),
+                                         [&](const Object *o) { return !holds(o, property, key); }),
+                          objects.end());
+            it = objects.empty() ? byKey.erase(it) : std::next(it);
+        }
+    };
+    for (EntityId e = 0; e < EntityId(m_states.size()); ++e) {
+        EntityState &state = m_states[e];
+        for (auto it = state.pending.begin(); it != state.pending.end();) {
+            sweep(it->second, it->first);
+            it = it->second.empty() ? state.pending.erase(it) : std::next(it);
+        }
+        sweep(state.pendingIdentifiers, m_coordinator->model().entity(e).numericIdentifierProperty);
+    }
 }
 
 void Context::clearDirty(Object *object)
@@ -828,6 +931,8 @@ bool Context::save(knvt::Error *error)
     }
     ChangeSet changes;
     const bool ok = m_coordinator->commit(*this, writes, changes, error);
+    if (m_sweepPending)
+        sweepPending();
     for (EntityState &s : m_states)
         s.inserted.erase(std::remove_if(s.inserted.begin(), s.inserted.end(),
                                         [](Object *o) { return !o->isInserted(); }),
@@ -842,17 +947,23 @@ bool Context::save(knvt::Error *error)
 
 void Context::didCommit(RowWrite &write)
 {
+    // The saved values leave the pending indexes in one sweep once the whole save is applied: taken out one object
+    // at a time, each removal searched a bucket that holds every unsaved source of a popular target.
     Object *o = write.object;
     switch (write.kind) {
     case RowWrite::Kind::Insert:
-        clearDirty(o);
+        m_sweepPending = true;
         o->m_state = Object::State::Committed;
         o->m_overlay.reset();
         o->m_position = Table::kNoPosition;
         break;
     case RowWrite::Kind::Update:
-        if (o->m_state == Object::State::Committed)
-            clearDirty(o);
+        if (o->m_state == Object::State::Committed) {
+            m_sweepPending = true;
+            if (o->m_overlay)
+                o->m_overlay->dirty.clear();
+            updateOverlaid(o);
+        }
         break;
     case RowWrite::Kind::Delete:
         break; // rowVanished made it gone
@@ -872,7 +983,7 @@ void Context::rowVanished(ObjectID id)
 
 void Context::detach()
 {
-    for (auto &[id, o] : m_objects) {
+    for (const std::unique_ptr<Object> &o : m_objects.objects()) {
         if (o->m_state == Object::State::Committed || o->m_state == Object::State::Inserted)
             o->freeze(Object::State::Detached);
     }
@@ -904,7 +1015,7 @@ void Context::refresh(Object *object, bool keepLocalChanges)
 void Context::refreshAll(bool keepLocalChanges)
 {
     assertThread("refreshAll");
-    for (auto &[id, o] : m_objects)
+    for (const std::unique_ptr<Object> &o : m_objects.objects())
         refresh(o.get(), keepLocalChanges);
 }
 

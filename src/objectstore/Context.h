@@ -4,6 +4,7 @@
 #include "objectstore/FetchRequest.h"
 #include "objectstore/Model.h"
 #include "objectstore/Object.h"
+#include "objectstore/ObjectTable.h"
 #include "objectstore/RowRef.h"
 
 #include "foundation/Error.h"
@@ -69,6 +70,15 @@ public:
     {
         return static_cast<T *>(firstEntity(entityFor<T>(), predicate));
     }
+    // What firstObject() finds for "numericIdentifier == n" (the newest match, tombstones included), straight from
+    // the identifier indexes without compiling a predicate: a pull looks up every object it receives this way.
+    // The entity must have a numericIdentifier.
+    Object *objectWithNumericIdentifier(const QString &entityName, qint64 numericIdentifier);
+    template <class T>
+    T *objectWithNumericIdentifier(qint64 numericIdentifier)
+    {
+        return static_cast<T *>(objectWithNumericIdentifier(entityFor<T>(), numericIdentifier));
+    }
 
     bool hasChanges() const;
     bool save(knvt::Error *error = nullptr);
@@ -126,6 +136,7 @@ private:
                                       const std::vector<SortDescriptor> &sort, qsizetype limit, knvt::Error *error);
     qsizetype countEntity(EntityId entity, const Predicate &predicate, knvt::Error *error);
     Object *firstEntity(EntityId entity, const Predicate &predicate);
+    Object *objectWithNumericIdentifier(EntityId entity, qint64 numericIdentifier);
     bool failClosed(knvt::Error *error) const;
     template <class F>
     void scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity, bool backwards, F &&f);
@@ -146,6 +157,8 @@ private:
     void updateOverlaid(Object *object);
     void markOverlay(EntityState &state, Object *object, bool overlaid);
     void clearDirty(Object *object);
+    // Drops the pending-index entries of values that are no longer unsaved, after a save.
+    void sweepPending();
     bool writableOrWarn(Object *object) const;
 
     std::vector<Object *> members(const Object *target, int inverse);
@@ -161,10 +174,11 @@ private:
     void detach();
 
     Coordinator *m_coordinator;
-    std::unordered_map<ObjectID, std::unique_ptr<Object>> m_objects;
+    ObjectTable m_objects;
     std::vector<EntityState> m_states;
     quint64 m_insertSequence = 0;
     bool m_saving = false;
+    bool m_sweepPending = false;
 };
 
 } // namespace ostore

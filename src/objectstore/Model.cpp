@@ -52,6 +52,7 @@ Model::EntityBuilder Model::addEntity(const QString &name, std::type_index type,
     e->type = type;
     e->factory = std::move(factory);
     e->accessors = accessors;
+    m_entityByType.emplace(type, e->id); // a class declared twice resolves to its first entity
     m_entities.push_back(std::move(e));
     return EntityBuilder(this, m_entities.back().get());
 }
@@ -121,9 +122,8 @@ EntityId Model::entityId(const QString &name) const
 
 EntityId Model::entityId(std::type_index type) const
 {
-    for (const auto &e : m_entities)
-        if (e->type == type)
-            return e->id;
+    if (auto it = m_entityByType.find(type); it != m_entityByType.end())
+        return it->second;
     modelError(QStringLiteral("class %1 is not an entity of the model").arg(QString::fromLatin1(type.name())));
 }
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <typeindex>
+#include <unordered_map>
 
 namespace ostore {
 
@@ -70,6 +71,8 @@ private:
     int m_version;
     bool m_finalized = false;
     std::vector<std::unique_ptr<EntityDescription>> m_entities;
+    // Typed calls (insert<T>, fetch<T>) resolve their entity on every call.
+    std::unordered_map<std::type_index, EntityId> m_entityByType;
     std::map<int, QStringList> m_migrations;
 };
 

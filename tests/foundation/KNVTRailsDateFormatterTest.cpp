@@ -52,6 +52,25 @@ TEST(KNVTRailsDateFormatter, GivesNoDateForMalformedOrImpossibleTexts)
         EXPECT_FALSE(dateTime.dateFromString(text).isValid()) << text;
 }
 
+TEST(KNVTRailsDateFormatter, AcceptsOnlyAsciiDigitsAndTheExactShape)
+{
+    // Digits of other scripts have digit values too, and a fraction or offset one character too long or too short
+    // must not be read as a nearby valid date.
+    for (const QString &text :
+         {QStringLiteral("\u0662\u0660\u0661\u0664-05-01T08:20:30Z"), QStringLiteral("2014-05-01T08:20:30.1\u06612Z"),
+          QStringLiteral("2014-05-01T08:20:30.12aZ"), QStringLiteral("2014-05-01T08:20:30+02000"),
+          QStringLiteral("2014-05-01T08:20:30+020"), QStringLiteral("2014-05-01T08:20:30~0200"),
+          QStringLiteral("2014-05-01T08:20:30ZZ"), QStringLiteral("2014-05-01T08:20:30.Z"),
+          QStringLiteral("2014-05-01T8:20:30Z"), QStringLiteral(" 2014-05-01T08:20:30Z")})
+        EXPECT_FALSE(dateTime.dateFromString(text).isValid()) << qPrintable(text);
+    for (const char *text : {"2014-05-01 ", "2014/05/01", "2014-05-1", "\u0662014-05-01"})
+        EXPECT_FALSE(dateOnly.dateFromString(QString::fromUtf8(text)).isValid()) << text;
+
+    EXPECT_EQ(dateTime.dateFromString(QStringLiteral("2014-05-01T08:20:30-0000")), utc(2014, 5, 1, 8, 20, 30));
+    EXPECT_EQ(dateTime.dateFromString(QStringLiteral("2014-05-01T08:20:30.9-23:59")), utc(2014, 5, 2, 8, 19, 30, 900));
+    EXPECT_EQ(dateTime.dateFromString(QStringLiteral("2014-05-01T08:20:30.05Z")), utc(2014, 5, 1, 8, 20, 30, 50));
+}
+
 TEST(KNVTRailsDateFormatter, WritesUtcWholeSecondsAndRoundTrips)
 {
     EXPECT_EQ(dateTime.stringFromDate(utc(2014, 5, 1, 8, 20, 30, 999)), "2014-05-01T08:20:30+0000");

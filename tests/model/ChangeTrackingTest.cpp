@@ -1,5 +1,8 @@
 #include "ModelTest.h"
 
+#include "support/FakeClock.h"
+
+#include <QJsonArray>
 #include <QSet>
 
 namespace {
@@ -105,6 +108,43 @@ TEST_F(ModelChangeTrackingTest, FillFromServiceDiscardsEverythingRecorded)
     EXPECT_TRUE(comment->changedKeysString().isNull());
     EXPECT_EQ(comment->numericIdentifier(), 40);
     EXPECT_EQ(comment->deletedDate(), date(2));
+}
+
+TEST_F(ModelChangeTrackingTest, AFillLeavesLocalEditsTrackedAndStampedAgain)
+{
+    knvt::test::FakeClock clock(QDateTime(QDate(2016, 1, 2), QTime(9, 0), QTimeZone::utc()));
+    auto *task = insert<KNVTCDTask>();
+    // A fill with a nested comment: fills nest, and each must hand change tracking back when it ends.
+    task->mergeAttributes(QJsonObject{
+        {"id", 70},
+        {"created_at", wireDate()},
+        {"updated_at", wireDate(1)},
+        {"title", "Pulled"},
+        {"status", "completed"},
+        {"status_updated_at", wireDate(5)},
+        {"comments", QJsonArray{QJsonObject{{"id", 71},
+                                            {"created_at", wireDate()},
+                                            {"updated_at", wireDate(3)},
+                                            {"text", "pulled text"},
+                                            {"commentable_id", 70},
+                                            {"commentable_type", "Task"}}}},
+    });
+    ASSERT_EQ(task->comments().size(), 1u);
+    KNVTCDTaskComment *comment = task->comments().front();
+    // The service's dates stand, not stamps of the fill's own writes.
+    EXPECT_TRUE(task->changedKeysString().isNull());
+    EXPECT_TRUE(comment->changedKeysString().isNull());
+    EXPECT_EQ(task->statusModifiedDate(), date(5));
+    EXPECT_EQ(comment->modifiedDate(), date(3));
+
+    task->setTitle(QStringLiteral("Edited"));
+    task->setStatus(KNVTTaskStatusActionable);
+    comment->setText(QStringLiteral("edited text"));
+    EXPECT_EQ(asSet(task->changedKeys()), (QSet<QString>{QStringLiteral("title"), QStringLiteral("status"),
+                                                         QStringLiteral("statusModifiedDate")}));
+    EXPECT_EQ(comment->changedKeys(), QStringList{QStringLiteral("text")});
+    EXPECT_EQ(task->statusModifiedDate(), clock.now());
+    EXPECT_EQ(comment->modifiedDate(), clock.now());
 }
 
 } // namespace

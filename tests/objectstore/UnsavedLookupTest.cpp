@@ -39,6 +39,10 @@ protected:
         EXPECT_EQ(context.fetch<Task>(byIdentifier(n)), expected);
         EXPECT_EQ(context.count<Task>(byIdentifier(n)), qsizetype(expected.size()));
         EXPECT_EQ(context.firstObject<Task>(byIdentifier(n)), expected.empty() ? nullptr : expected.back());
+        // The direct lookup a pull uses answers exactly as firstObject does.
+        EXPECT_EQ(context.objectWithNumericIdentifier<Task>(n), expected.empty() ? nullptr : expected.back());
+        EXPECT_EQ(context.objectWithNumericIdentifier(QStringLiteral("Task"), n),
+                  expected.empty() ? nullptr : expected.back());
     }
     void expectComments(Task *task, const std::vector<Comment *> &expected)
     {
