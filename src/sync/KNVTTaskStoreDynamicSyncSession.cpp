@@ -1,0 +1,113 @@
+#include "sync/KNVTTaskStoreDynamicSyncSession.h"
+
+#include "sync/KNVTTaskStoreDynamicSyncSessionDelegate.h"
+#include "sync/KNVTTaskStoreSyncSessionStateCancelled.h"
+#include "sync/KNVTTaskStoreSyncSessionStateFinished.h"
+#include "sync/KNVTTaskStoreSyncSessionStatePulling.h"
+#include "sync/KNVTTaskStoreSyncSessionStatePushing.h"
+
+#include "foundation/Clock.h"
+
+KNVTTaskStoreDynamicSyncSession::KNVTTaskStoreDynamicSyncSession(const QStringList &pushResources,
+                                                                 const QStringList &pullResources)
+    : KNVTTaskStoreSyncSession({}, {}), m_pendingPushResources(pushResources), m_pendingPullResources(pullResources)
+{
+}
+
+KNVTTaskStoreDynamicSyncSessionDelegate *KNVTTaskStoreDynamicSyncSession::dynamicDelegate() const
+{
+    return dynamic_cast<KNVTTaskStoreDynamicSyncSessionDelegate *>(syncSessionDelegate());
+}
+
+void KNVTTaskStoreDynamicSyncSession::start()
+{
+    // The store records this as the last successful sync when the session finishes.
+    setStartDate(knvt::Clock::shared().now());
+    if (hasPendingPushResources())
+        processNextPushResource();
+    else if (hasPendingPullResources())
+        processNextPullResource();
+    else
+        startFinishedState();
+}
+
+void KNVTTaskStoreDynamicSyncSession::cancel()
+{
+    m_pendingPushResources.clear();
+    m_pendingPullResources.clear();
+    KNVTTaskStoreSyncSession::cancel();
+}
+
+void KNVTTaskStoreDynamicSyncSession::processNextPushResource()
+{
+    if (m_pendingPushResources.isEmpty())
+        return;
+    KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate();
+    KNVTRESTFulRequestList requests =
+        delegate ? delegate->taskStoreDynamicSyncSessionPushRequestsForResource(*this, m_pendingPushResources.first())
+                 : KNVTRESTFulRequestList();
+    runState(std::make_shared<KNVTTaskStoreSyncSessionStatePushing>(std::move(requests)));
+}
+
+void KNVTTaskStoreDynamicSyncSession::processNextPullResource()
+{
+    if (m_pendingPullResources.isEmpty())
+        return;
+    KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate();
+    KNVTRESTFulRequestList requests =
+        delegate ? delegate->taskStoreDynamicSyncSessionPullRequestsForResource(*this, m_pendingPullResources.first())
+                 : KNVTRESTFulRequestList();
+    runState(std::make_shared<KNVTTaskStoreSyncSessionStatePulling>(std::move(requests)));
+}
+
+void KNVTTaskStoreDynamicSyncSession::syncSessionStateDidFinish(KNVTSyncSessionState &state)
+{
+    const auto self = shared_from_this();
+    if (dynamic_cast<KNVTTaskStoreSyncSessionStateCancelled *>(&state)) {
+        takeHasChangesOf(state);
+        if (syncSessionDelegate())
+            syncSessionDelegate()->syncSessionDidCancel(*this);
+        return;
+    }
+    // Cancelled while the state's last reply was in flight: the queues are already empty, and the session ends as
+    // cancelled, not finished.
+    if (state.isCancelling()) {
+        startCancelledState();
+        return;
+    }
+    if (dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state)) {
+        takeHasChangesOf(state);
+        setState(nullptr);
+        if (syncSessionDelegate())
+            syncSessionDelegate()->syncSessionDidFinish(*this);
+        return;
+    }
+    if (dynamic_cast<KNVTTaskStoreSyncSessionStatePushing *>(&state)) {
+        if (!m_pendingPushResources.isEmpty())
+            m_pendingPushResources.removeFirst();
+        if (hasPendingPushResources()) {
+            processNextPushResource();
+            return;
+        }
+        if (KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate())
+            delegate->taskStoreDynamicSyncSessionDidFinishPushRequests(*this);
+        if (hasPendingPullResources())
+            processNextPullResource();
+        else
+            startFinishedState();
+        return;
+    }
+    if (dynamic_cast<KNVTTaskStoreSyncSessionStatePulling *>(&state)) {
+        if (!m_pendingPullResources.isEmpty())
+            m_pendingPullResources.removeFirst();
+        if (hasPendingPullResources()) {
+            processNextPullResource();
+            return;
+        }
+        if (KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate())
+            delegate->taskStoreDynamicSyncSessionDidFinishPullRequests(*this);
+        startFinishedState();
+        return;
+    }
+    startFinishedState();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "sync/KNVTTaskStoreSyncRequestHeaders.h"
+
+#include "service/KNVTRESTFulRequest.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace ostore {
+class Context;
+class Object;
+} // namespace ostore
+
+class KNVTCDFriendship;
+class KNVTCDTask;
+class KNVTCDTaskList;
+class KNVTCDUser;
+
+using KNVTRESTFulRequestList = std::vector<std::shared_ptr<KNVTRESTFulRequest>>;
+
+// The push and pull requests of one resource name, built from a context as it stands at that moment (during a
+// session, the session's own context, so that each resource sees what the earlier ones applied) and with the header
+// fields of that moment. The sync coordinator answers its sessions' requests through it.
+class KNVTTaskStoreSyncPlan
+{
+public:
+    KNVTTaskStoreSyncPlan(ostore::Context &context, KNVTTaskStoreSyncRequestHeaders headers);
+
+    // A name outside the push resources gives no requests.
+    KNVTRESTFulRequestList pushRequestsForResource(const QString &resource);
+    // List pulls carry the stored entity tag of their resource when `useETags` is set. A name outside the pull
+    // resources gives no requests.
+    KNVTRESTFulRequestList pullRequestsForResource(const QString &resource, bool useETags);
+
+    KNVTRESTFulRequestList pendingFriendshipPushRequests();
+    KNVTRESTFulRequestList pendingTaskListPushRequests();
+    KNVTRESTFulRequestList pendingTaskListCollaboratorPushRequests();
+    KNVTRESTFulRequestList pendingTaskPushRequests();
+    KNVTRESTFulRequestList pendingTaskWatcherPushRequests();
+    KNVTRESTFulRequestList pendingTaskCommentPushRequests();
+    KNVTRESTFulRequestList pendingTagPushRequests();
+    KNVTRESTFulRequestList pendingTaggedTaskPushRequests();
+
+    // Never pushed, or changed since the last push, of one entity.
+    std::vector<ostore::Object *> pendingObjectsForEntityName(const QString &entityName);
+    // Those the local user sent, deleted ones included; declines are never pushed, as the service has no declined
+    // state and their body would read as an acceptance.
+    std::vector<KNVTCDFriendship *> pendingFriendships();
+
+    std::vector<KNVTCDTaskList *> taskListsNeedingUpdate();
+    std::vector<KNVTCDUser *> usersNeedingAvatarUpdate();
+    KNVTRESTFulRequestList taskListsNeedingUpdateRequests();
+    KNVTRESTFulRequestList usersNeedingAvatarUpdateRequests();
+
+private:
+    KNVTRESTFulRequestList pendingPushRequests(const QString &entityName, const QString &resource,
+                                               const QString &bodyEntityName);
+    std::shared_ptr<KNVTRESTFulRequest> pushRequest(const ostore::Object &object, const QString &resource,
+                                                    const QString &bodyEntityName, const QVariant &identifier,
+                                                    const QStringList &keys, KNVTRESTFulRequestAction action);
+    std::shared_ptr<KNVTRESTFulRequest> listPullRequest(const QString &resource, const QString &include,
+                                                        const QString &eTagKey, bool useETags);
+    QStringList committedKeys(const ostore::Object &object) const;
+
+    ostore::Context &m_context;
+    KNVTTaskStoreSyncRequestHeaders m_headers;
+};

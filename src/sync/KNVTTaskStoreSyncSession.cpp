@@ -1,0 +1,145 @@
+#include "sync/KNVTTaskStoreSyncSession.h"
+
+#include "sync/KNVTSyncSessionDelegate.h"
+#include "sync/KNVTTaskStoreSyncSessionStateCancelled.h"
+#include "sync/KNVTTaskStoreSyncSessionStateFinished.h"
+#include "sync/KNVTTaskStoreSyncSessionStatePulling.h"
+#include "sync/KNVTTaskStoreSyncSessionStatePushing.h"
+
+#include "objectstore/Context.h"
+
+#include "foundation/Clock.h"
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcSyncPlan)
+
+KNVTTaskStoreSyncSession::KNVTTaskStoreSyncSession(KNVTRESTFulRequestList pushRequests,
+                                                   KNVTRESTFulRequestList pullRequests)
+    : m_pushRequests(std::move(pushRequests)), m_pullRequests(std::move(pullRequests))
+{
+}
+
+KNVTTaskStoreSyncSession::~KNVTTaskStoreSyncSession() = default;
+
+std::shared_ptr<KNVTTaskStoreSyncSession> KNVTTaskStoreSyncSession::sharedSession()
+{
+    return std::static_pointer_cast<KNVTTaskStoreSyncSession>(shared_from_this());
+}
+
+void KNVTTaskStoreSyncSession::setManagedObjectContext(std::unique_ptr<ostore::Context> context)
+{
+    m_context = std::move(context);
+}
+
+std::unique_ptr<ostore::Context> KNVTTaskStoreSyncSession::takeManagedObjectContext()
+{
+    return std::move(m_context);
+}
+
+void KNVTTaskStoreSyncSession::start()
+{
+    m_startDate = knvt::Clock::shared().now();
+    m_resumable = true;
+    if (hasPushRequests())
+        startPushingState();
+    else if (hasPullRequests())
+        startPullingState();
+    else
+        startFinishedState();
+}
+
+void KNVTTaskStoreSyncSession::cancel()
+{
+    if (state())
+        state()->cancel();
+}
+
+void KNVTTaskStoreSyncSession::runState(std::shared_ptr<KNVTSyncSessionState> newState)
+{
+    // The session, and the state it drops, must live until this call returns, whatever the reports in between do.
+    const auto self = shared_from_this();
+    if (const auto &old = state())
+        old->setSyncSessionStateDelegate(nullptr);
+    newState->setSyncSession(sharedSession());
+    newState->setSyncSessionStateDelegate(this);
+    setState(newState);
+    newState->start();
+}
+
+void KNVTTaskStoreSyncSession::startPushingState()
+{
+    runState(std::make_shared<KNVTTaskStoreSyncSessionStatePushing>(m_pushRequests));
+}
+
+void KNVTTaskStoreSyncSession::startPullingState()
+{
+    runState(std::make_shared<KNVTTaskStoreSyncSessionStatePulling>(m_pullRequests));
+}
+
+void KNVTTaskStoreSyncSession::startFinishedState()
+{
+    runState(std::make_shared<KNVTTaskStoreSyncSessionStateFinished>());
+}
+
+void KNVTTaskStoreSyncSession::startCancelledState()
+{
+    runState(std::make_shared<KNVTTaskStoreSyncSessionStateCancelled>());
+}
+
+void KNVTTaskStoreSyncSession::takeHasChangesOf(const KNVTSyncSessionState &state)
+{
+    if (const auto *finished = dynamic_cast<const KNVTTaskStoreSyncSessionStateFinished *>(&state))
+        m_hasChanges = finished->hasChanges();
+    else if (const auto *cancelled = dynamic_cast<const KNVTTaskStoreSyncSessionStateCancelled *>(&state))
+        m_hasChanges = cancelled->hasChanges();
+}
+
+void KNVTTaskStoreSyncSession::syncSessionStateDidFinish(KNVTSyncSessionState &state)
+{
+    const auto self = shared_from_this();
+    if (dynamic_cast<KNVTTaskStoreSyncSessionStateCancelled *>(&state)) {
+        takeHasChangesOf(state);
+        if (syncSessionDelegate())
+            syncSessionDelegate()->syncSessionDidCancel(*this);
+        return;
+    }
+    // A state cancelled while its last reply was in flight reports finished; the session still ends cancelled.
+    if (state.isCancelling()) {
+        startCancelledState();
+        return;
+    }
+    if (dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state)) {
+        takeHasChangesOf(state);
+        if (syncSessionDelegate())
+            syncSessionDelegate()->syncSessionDidFinish(*this);
+        return;
+    }
+    if (dynamic_cast<KNVTTaskStoreSyncSessionStatePushing *>(&state) && hasPullRequests())
+        startPullingState();
+    else
+        startFinishedState();
+}
+
+void KNVTTaskStoreSyncSession::syncSessionStateDidCancel(KNVTSyncSessionState &)
+{
+    startCancelledState();
+}
+
+void KNVTTaskStoreSyncSession::syncSessionState(KNVTSyncSessionState &state, const knvt::Error &error)
+{
+    const auto self = shared_from_this();
+    const bool finalSave = dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state) != nullptr;
+    m_resumable = !finalSave;
+    if (!finalSave && m_context && m_context->hasChanges()) {
+        // What the replies so far applied (server identifiers of created objects above all) exists only in this
+        // context; kept unsaved it would be lost at quit, and a late resume would overwrite newer edits with it.
+        knvt::Error saveError;
+        if (!m_context->save(&saveError))
+            qCWarning(lcSyncPlan).noquote() << "a failed session could not keep its results:" << saveError.description();
+    }
+    // The resume starts on a fresh view of the store.
+    m_context.reset();
+    if (syncSessionDelegate())
+        syncSessionDelegate()->syncSession(*this, error);
+}

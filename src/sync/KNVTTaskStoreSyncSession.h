@@ -1,0 +1,130 @@
+#pragma once
+
+#include "sync/KNVTSyncSession.h"
+#include "sync/KNVTSyncSessionStateDelegate.h"
+#include "sync/KNVTTaskStoreSyncPlan.h"
+#include "sync/KNVTTaskStoreSyncSessionType.h"
+
+#include "service/URLRequest.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QVariantMap>
+
+#include <memory>
+
+namespace ostore {
+class Context;
+class Object;
+} // namespace ostore
+
+class KNVTCDTaskList;
+class KNVTRESTFulPullRequest;
+
+// A session over the task store: it sends its push requests and then its pull requests, applies every reply to its
+// own object context, and saves that context at the end. The replies are applied here, on the main thread.
+class KNVTTaskStoreSyncSession : public KNVTSyncSession, public KNVTSyncSessionStateDelegate
+{
+public:
+    KNVTTaskStoreSyncSession(KNVTRESTFulRequestList pushRequests, KNVTRESTFulRequestList pullRequests);
+    ~KNVTTaskStoreSyncSession() override;
+
+    // Records the start date, then pushes, pulls, or finishes at once when it has no requests.
+    void start() override;
+    void cancel() override;
+
+    void startPushingState();
+    void startPullingState();
+    void startFinishedState();
+    void startCancelledState();
+
+    bool hasPushRequests() const { return !m_pushRequests.empty(); }
+    bool hasPullRequests() const { return !m_pullRequests.empty(); }
+    const KNVTRESTFulRequestList &pushRequests() const { return m_pushRequests; }
+    const KNVTRESTFulRequestList &pullRequests() const { return m_pullRequests; }
+
+    KNVTTaskStoreSyncSessionType type() const { return m_type; }
+    void setType(KNVTTaskStoreSyncSessionType type) { m_type = type; }
+    bool useETags() const { return m_useETags; }
+    void setUseETags(bool useETags) { m_useETags = useETags; }
+    QDateTime startDate() const { return m_startDate; }
+    const knvt::HeaderFields &HTTPHeaderFields() const { return m_HTTPHeaderFields; }
+    void setHTTPHeaderFields(const knvt::HeaderFields &fields) { m_HTTPHeaderFields = fields; }
+    // Resource key -> entity tag (a QString) received in this session.
+    const QVariantMap &resourceETags() const { return m_resourceETags; }
+    bool hasChanges() const { return m_hasChanges; }
+
+    // The session's own context, given by the coordinator the first time the session runs. A failed session has
+    // already saved what it applied and holds none, so its resume works on a fresh view of the store.
+    ostore::Context *managedObjectContext() const { return m_context.get(); }
+    void setManagedObjectContext(std::unique_ptr<ostore::Context> context);
+    std::unique_ptr<ostore::Context> takeManagedObjectContext();
+
+    // Whether a failed session can be started again where it stopped. A session whose final save failed cannot: its
+    // requests are all done and what they applied is lost, so the coordinator drops it.
+    bool isResumable() const { return m_resumable; }
+
+    // ---- Replies, called by the states on the main thread --------------------------------------------------------
+    void processGETRequest(const KNVTRESTFulRequest &request);
+    void processPOSTRequest(const KNVTRESTFulRequest &request);
+    void processPUTRequest(const KNVTRESTFulRequest &request);
+    void processDELETERequest(const KNVTRESTFulRequest &request);
+    // A reply with an HTTP error status that does not end the session.
+    void processFailedRequest(const KNVTRESTFulRequest &request);
+    // Keeps the entity tag of a list pull.
+    void processMetaDataForRequest(const KNVTRESTFulRequest &request);
+
+    void processJSONObject(const QJsonValue &value, const KNVTRESTFulRequest &request);
+    void processJSONObject(const QJsonValue &value);
+    void processJSONArray(const QJsonArray &array);
+    void processJSONDictionary(const QJsonObject &object);
+    // The upsert of one entity by its "id": the local object of that identifier, or a new one, merged with `inner`.
+    // nullptr for an inner object without an identifier, which cannot be matched.
+    ostore::Object *processJSONEntityObject(const QString &entityName, const QJsonObject &inner);
+    // Stores an avatar's bytes when they decode as an image; returns whether it did.
+    bool processPNGData(const QByteArray &data, const KNVTRESTFulRequest &request);
+
+    // ---- Lookups in the session's context ------------------------------------------------------------------------
+    ostore::Object *objectForNumericIdentifier(const QString &entityName, std::optional<qint64> identifier) const;
+    ostore::Object *friendshipForInviterNumericIdentifier(std::optional<qint64> inviter,
+                                                          std::optional<qint64> invitee) const;
+    std::vector<ostore::Object *> tasksForTaskListWithNumericIdentifier(std::optional<qint64> identifier) const;
+
+    // KNVTSyncSessionStateDelegate
+    void syncSessionStateDidFinish(KNVTSyncSessionState &state) override;
+    void syncSessionStateDidCancel(KNVTSyncSessionState &state) override;
+    void syncSessionState(KNVTSyncSessionState &state, const knvt::Error &error) override;
+
+protected:
+    // Replaces the current state by `state`, owned by this session, and starts it.
+    void runState(std::shared_ptr<KNVTSyncSessionState> state);
+    void setStartDate(const QDateTime &date) { m_startDate = date; }
+    void setHasChanges(bool hasChanges) { m_hasChanges = hasChanges; }
+    // Copies the hasChanges of an ending state into the session.
+    void takeHasChangesOf(const KNVTSyncSessionState &state);
+    std::shared_ptr<KNVTTaskStoreSyncSession> sharedSession();
+
+private:
+    ostore::Object *pushedObject(const KNVTRESTFulRequest &request) const;
+    // Merges a reply into `object` without overwriting what is still waiting locally to be pushed: a key recorded
+    // in its change list keeps its local value and stays recorded, unless `sent` shows that the value the reply
+    // answers is the one still held (then the reply delivers it).
+    bool mergeReply(ostore::Object &object, const QJsonObject &inner, const QVariantMap &sent = {});
+    void setChangedKeys(ostore::Object &object, QStringList keys);
+    void applyListRule(const QString &resource, const QJsonArray &array);
+    void removeTaskListWithTasks(ostore::Object *taskList);
+    void insertTombstone(const QString &entityName, const QJsonObject &inner);
+
+    KNVTRESTFulRequestList m_pushRequests;
+    KNVTRESTFulRequestList m_pullRequests;
+    KNVTTaskStoreSyncSessionType m_type = KNVTTaskStoreSyncSessionTypeSync;
+    bool m_useETags = false;
+    QDateTime m_startDate;
+    knvt::HeaderFields m_HTTPHeaderFields;
+    QVariantMap m_resourceETags;
+    bool m_hasChanges = false;
+    bool m_resumable = true;
+    std::unique_ptr<ostore::Context> m_context;
+};

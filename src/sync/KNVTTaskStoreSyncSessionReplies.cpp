@@ -1,0 +1,574 @@
+// The reply processing of KNVTTaskStoreSyncSession: what each successful or failed exchange does to the session's
+// context. Nothing here saves; the session's end state does.
+#include "sync/KNVTTaskStoreSyncSession.h"
+
+#include "sync/KNVTTaskStoreSyncResources.h"
+#include "sync/SyncWireAttributes.h"
+
+#include "model/ContextAdditions.h"
+#include "model/KNVTCDAvatar.h"
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskStoreObject.h"
+#include "model/KNVTCDUser.h"
+#include "model/KNVTTaskListCollaboratorStatus.h"
+#include "model/KNVTUserFriendshipStatus.h"
+
+#include "service/KNVTRESTFulPullRequest.h"
+#include "service/KNVTRESTFulPushRequest.h"
+
+#include "objectstore/Context.h"
+#include "objectstore/Where.h"
+
+#include "foundation/Clock.h"
+
+#include <QImage>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+
+#include <algorithm>
+
+Q_DECLARE_LOGGING_CATEGORY(lcSyncPlan)
+
+using namespace ostore::where;
+
+namespace {
+
+const QString kNumericIdentifier = QStringLiteral("numericIdentifier");
+const QString kChangedKeysString = QStringLiteral("changedKeysString");
+const QString kTaskEntity = QStringLiteral("KNVTCDTask");
+const QString kTaskListEntity = QStringLiteral("KNVTCDTaskList");
+const QString kFriendshipEntity = QStringLiteral("KNVTCDFriendship");
+
+// Root key of a wrapped entity -> entity name.
+const QHash<QString, QString> &entityNamesByRootKey()
+{
+    static const QHash<QString, QString> names{{QStringLiteral("task"), kTaskEntity},
+                                               {QStringLiteral("task_list"), kTaskListEntity},
+                                               {QStringLiteral("task_list_collaborator"),
+                                                QStringLiteral("KNVTCDTaskListCollaborator")},
+                                               {QStringLiteral("comment"), QStringLiteral("KNVTCDTaskComment")},
+                                               {QStringLiteral("task_watcher"), QStringLiteral("KNVTCDTaskWatcher")},
+                                               {QStringLiteral("friendship"), kFriendshipEntity},
+                                               {QStringLiteral("tag"), QStringLiteral("KNVTCDTag")},
+                                               {QStringLiteral("tagged_item"), QStringLiteral("KNVTCDTaggedTask")},
+                                               {QStringLiteral("account"), QStringLiteral("KNVTCDAccount")}};
+    return names;
+}
+
+// Push resource -> root key of its replies.
+const QHash<QString, QString> &rootKeysByPushResource()
+{
+    static const QHash<QString, QString> keys{{QStringLiteral("tasks"), QStringLiteral("task")},
+                                              {QStringLiteral("task_lists"), QStringLiteral("task_list")},
+                                              {QStringLiteral("task_list_collaborators"),
+                                               QStringLiteral("task_list_collaborator")},
+                                              {QStringLiteral("comments"), QStringLiteral("comment")},
+                                              {QStringLiteral("task_watchers"), QStringLiteral("task_watcher")},
+                                              {QStringLiteral("tags"), QStringLiteral("tag")},
+                                              {QStringLiteral("tagged_items"), QStringLiteral("tagged_item")},
+                                              {QStringLiteral("friendships"), QStringLiteral("friendship")}};
+    return keys;
+}
+
+// The seven resources whose push replies remove or settle the pushed object; friendships follow their own rules.
+bool isObjectPushResource(const QString &resource)
+{
+    return resource != QLatin1String("friendships") && rootKeysByPushResource().contains(resource);
+}
+
+// Item pull resource -> entity looked up by the request's identifier when the item is gone or forbidden.
+const QHash<QString, QString> &entityNamesByItemResource()
+{
+    static const QHash<QString, QString> names{
+        {QStringLiteral("tasks"), kTaskEntity},
+        {QStringLiteral("task_lists"), kTaskListEntity},
+        {QStringLiteral("task_list_collaborators"), QStringLiteral("KNVTCDTaskListCollaborator")},
+        {QStringLiteral("comments"), QStringLiteral("KNVTCDTaskComment")},
+        {QStringLiteral("tags"), QStringLiteral("KNVTCDTag")},
+        {QStringLiteral("tagged_items"), QStringLiteral("KNVTCDTaggedTask")}};
+    return names;
+}
+
+KNVTCDTaskStoreObject *storeObject(ostore::Object *object)
+{
+    return static_cast<KNVTCDTaskStoreObject *>(object);
+}
+
+std::optional<qint64> identifierOf(const ostore::Object &object)
+{
+    const ostore::Value value = object.value(kNumericIdentifier);
+    if (const qint64 *id = std::get_if<qint64>(&value))
+        return *id;
+    return std::nullopt;
+}
+
+QJsonValue parseJSON(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return QJsonValue(QJsonValue::Undefined);
+    const QJsonDocument document = QJsonDocument::fromJson(data);
+    if (document.isArray())
+        return document.array();
+    if (document.isObject())
+        return document.object();
+    return QJsonValue(QJsonValue::Undefined);
+}
+
+QString describeErrorBody(const knvt::Error &error)
+{
+    return QString::fromUtf8(
+        QJsonDocument(QJsonObject::fromVariantMap(error.userInfo())).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+// ---- Lookups ----
+
+ostore::Object *KNVTTaskStoreSyncSession::objectForNumericIdentifier(const QString &entityName,
+                                                                     std::optional<qint64> identifier) const
+{
+    // A missing identifier must not match the objects that were never pushed.
+    if (!m_context || !identifier)
+        return nullptr;
+    return knvt::firstObjectForFetchRequestForEntityName(*m_context, entityName, key(kNumericIdentifier) == *identifier);
+}
+
+ostore::Object *KNVTTaskStoreSyncSession::friendshipForInviterNumericIdentifier(std::optional<qint64> inviter,
+                                                                                std::optional<qint64> invitee) const
+{
+    if (!m_context || !inviter || !invitee)
+        return nullptr;
+    // "inviter.numericIdentifier == %@ AND invitee.numericIdentifier == %@"
+    return knvt::firstObjectForFetchRequestForEntityName(
+        *m_context, kFriendshipEntity,
+        key(QStringLiteral("inviter.numericIdentifier")) == *inviter
+            && key(QStringLiteral("invitee.numericIdentifier")) == *invitee);
+}
+
+std::vector<ostore::Object *>
+KNVTTaskStoreSyncSession::tasksForTaskListWithNumericIdentifier(std::optional<qint64> identifier) const
+{
+    if (!m_context)
+        return {};
+    if (!identifier || *identifier < 1)
+        return knvt::executeFetchRequestForEntityName(*m_context, kTaskEntity, isNull(QStringLiteral("taskList")), {});
+    return knvt::executeFetchRequestForEntityName(*m_context, kTaskEntity,
+                                                  key(QStringLiteral("taskList.numericIdentifier")) == *identifier, {});
+}
+
+ostore::Object *KNVTTaskStoreSyncSession::pushedObject(const KNVTRESTFulRequest &request) const
+{
+    if (!m_context)
+        return nullptr;
+    const QString uri =
+        request.userInfo().value(QString::fromLatin1(KNVTTaskStoreManagedObjectURIStringRepresentation)).toString();
+    const std::optional<ostore::ObjectID> id = m_context->coordinator()->objectIDForURI(QUrl(uri));
+    if (!id)
+        return nullptr;
+    ostore::Object *object = m_context->existingObject(*id);
+    return object && !object->isDeleted() ? object : nullptr;
+}
+
+// ---- Merging ----
+
+void KNVTTaskStoreSyncSession::setChangedKeys(ostore::Object &object, QStringList keys)
+{
+    keys.removeAll(QString());
+    keys.removeDuplicates();
+    std::sort(keys.begin(), keys.end());
+    object.setValue(kChangedKeysString, keys.isEmpty() ? ostore::Value() : ostore::Value(keys.join(QLatin1Char(' '))));
+}
+
+bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const QJsonObject &inner, const QVariantMap &sent)
+{
+    KNVTCDTaskStoreObject *storeObj = storeObject(&object);
+    // An object inserted for this reply records only its own defaults, nothing that waits for a push.
+    if (object.isInserted())
+        return storeObj->mergeAttributes(inner);
+    QStringList waiting;
+    for (const QString &changedKey : storeObj->changedKeys()) {
+        const auto it = sent.constFind(changedKey);
+        if (it == sent.constEnd() || !knvt::syncWireAttributesUnchanged(object, changedKey, *it))
+            waiting.append(changedKey);
+    }
+    QJsonObject attributes = inner;
+    if (!waiting.isEmpty()) {
+        // The local values of the waiting keys take the place of the reply's, so the fill keeps them.
+        const QJsonObject local = knvt::syncWireAttributesForKeys(object, waiting);
+        for (auto it = local.begin(); it != local.end(); ++it)
+            attributes.insert(it.key(), it.value());
+    }
+    const bool applied = storeObj->mergeAttributes(attributes);
+    if (applied && !waiting.isEmpty())
+        setChangedKeys(object, waiting);
+    return applied;
+}
+
+ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString &entityName, const QJsonObject &inner)
+{
+    if (!m_context)
+        return nullptr;
+    const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("id")));
+    if (!id)
+        return nullptr;
+    ostore::Object *object = objectForNumericIdentifier(entityName, id);
+    if (!object && entityName == kFriendshipEntity)
+        object = friendshipForInviterNumericIdentifier(
+            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("inviter_id"))),
+            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("invitee_id"))));
+    if (!object)
+        object = knvt::insertNewObjectForEntityForName(*m_context, entityName);
+    mergeReply(*object, inner);
+    return object;
+}
+
+// ---- Entry points ----
+
+void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
+{
+    if (request.requestFormat() == KNVTRequestFormatJSON)
+        processJSONObject(parseJSON(request.responseData()), request);
+    else if (request.requestFormat() == KNVTRequestFormatPNG)
+        processPNGData(request.responseData(), request);
+    processMetaDataForRequest(request);
+}
+
+void KNVTTaskStoreSyncSession::processPOSTRequest(const KNVTRESTFulRequest &request)
+{
+    processJSONObject(parseJSON(request.responseData()), request);
+}
+
+void KNVTTaskStoreSyncSession::processJSONObject(const QJsonValue &value, const KNVTRESTFulRequest &request)
+{
+    if (request.requestMethod() == KNVTRequestMethodPOST) {
+        if (!dynamic_cast<const KNVTRESTFulPushRequest *>(&request))
+            return;
+        const QString rootKey = rootKeysByPushResource().value(request.resource());
+        if (rootKey.isEmpty())
+            return;
+        const QJsonValue innerValue = value.toObject().value(rootKey);
+        const QJsonObject inner = innerValue.toObject();
+        const bool hasIdentifier =
+            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("id"))).has_value();
+        ostore::Object *object = pushedObject(request);
+        if (!innerValue.isObject() || !hasIdentifier) {
+            // Without an identifier the object stays as it is and is posted again by the next push.
+            qCInfo(lcSyncPlan).noquote() << "a create of" << request.resource()
+                                         << "was answered without the created object; it will be posted again";
+            return;
+        }
+        if (!object) {
+            // Deleted here while its create was under way: the service keeps the new entity, so a tombstone carrying
+            // its identifier makes the next push delete it there too.
+            if (isObjectPushResource(request.resource()))
+                insertTombstone(entityNamesByRootKey().value(rootKey), inner);
+            return;
+        }
+        mergeReply(*object, inner,
+                   request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncSentAttributesByKey)).toMap());
+        return;
+    }
+    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
+    if (!pull) {
+        processJSONObject(value);
+        return;
+    }
+    if (pull->requestAction() == KNVTRESTFulRequestActionIndex && value.isArray()) {
+        applyListRule(pull->resource(), value.toArray());
+        return;
+    }
+    if (pull->resource() == QLatin1String("account") && value.isObject()) {
+        const QJsonValue account = value.toObject().value(QLatin1String("account"));
+        if (account.isObject())
+            processJSONEntityObject(QStringLiteral("KNVTCDAccount"), account.toObject());
+        return;
+    }
+    processJSONObject(value);
+}
+
+void KNVTTaskStoreSyncSession::insertTombstone(const QString &entityName, const QJsonObject &inner)
+{
+    if (!m_context || entityName.isEmpty())
+        return;
+    ostore::Object *tombstone = knvt::insertNewObjectForEntityForName(*m_context, entityName);
+    storeObject(tombstone)->updateWithAttributes(inner);
+    tombstone->setValue(QStringLiteral("deletedDate"), knvt::Clock::shared().now());
+}
+
+void KNVTTaskStoreSyncSession::processJSONObject(const QJsonValue &value)
+{
+    if (value.isArray())
+        processJSONArray(value.toArray());
+    else if (value.isObject())
+        processJSONDictionary(value.toObject());
+}
+
+void KNVTTaskStoreSyncSession::processJSONArray(const QJsonArray &array)
+{
+    for (const QJsonValue &element : array) {
+        if (element.isObject())
+            processJSONDictionary(element.toObject());
+    }
+}
+
+void KNVTTaskStoreSyncSession::processJSONDictionary(const QJsonObject &object)
+{
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QString entityName = entityNamesByRootKey().value(it.key());
+        if (entityName.isEmpty() || !it.value().isObject())
+            continue;
+        const QJsonObject inner = it.value().toObject();
+        // A comment or tagged item is stored only with a task it can hang on.
+        if (it.key() == QLatin1String("comment") || it.key() == QLatin1String("tagged_item")) {
+            const QString prefix = it.key() == QLatin1String("comment") ? QStringLiteral("commentable")
+                                                                         : QStringLiteral("taggable");
+            if (inner.value(prefix + QLatin1String("_type")).toString() != QLatin1String("Task"))
+                continue;
+            const bool known = objectForNumericIdentifier(kTaskEntity, KNVTCDTaskStoreObject::numericIdentifierFromJSON(
+                                                                           inner.value(prefix + QLatin1String("_id"))));
+            if (!known && !inner.value(prefix).isObject())
+                continue;
+        }
+        processJSONEntityObject(entityName, inner);
+    }
+}
+
+// ---- List rules ----
+
+void KNVTTaskStoreSyncSession::removeTaskListWithTasks(ostore::Object *taskList)
+{
+    // The engine only detaches a removed list's tasks, which would drop them into the Inbox.
+    for (KNVTCDTask *task : static_cast<KNVTCDTaskList *>(taskList)->tasks())
+        m_context->remove(task);
+    m_context->remove(taskList);
+}
+
+void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const QJsonArray &array)
+{
+    if (!m_context)
+        return;
+    QString rootKey;
+    ostore::Predicate localSet;
+    bool declined = false;
+    if (resource == QLatin1String("tasks/inbox")) {
+        rootKey = QStringLiteral("task");
+        localSet = isNull(QStringLiteral("taskList"));
+    } else if (resource == QLatin1String("task_lists")) {
+        rootKey = QStringLiteral("task_list");
+        localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusAccepted)
+                   && isNull(QStringLiteral("archivedDate"));
+    } else if (resource == QLatin1String("task_lists/pending")) {
+        rootKey = QStringLiteral("task_list");
+        localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusPending)
+                   && isNull(QStringLiteral("archivedDate"));
+    } else if (resource == QLatin1String("task_lists/archived")) {
+        rootKey = QStringLiteral("task_list");
+        localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusAccepted)
+                   && notNull(QStringLiteral("archivedDate"));
+    } else if (resource == QLatin1String("task_lists/declined")) {
+        rootKey = QStringLiteral("task_list");
+        localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusDeclined);
+        declined = true;
+    } else if (resource == QLatin1String("tags")) {
+        rootKey = QStringLiteral("tag");
+    } else if (resource == QLatin1String("friendships")) {
+        rootKey = QStringLiteral("friendship");
+        localSet = key(QStringLiteral("inviter.friendshipStatus")) == qint64(KNVTUserFriendshipStatusMe);
+    } else if (resource == QLatin1String("friendships/invites")) {
+        rootKey = QStringLiteral("friendship");
+        localSet = key(QStringLiteral("invitee.friendshipStatus")) == qint64(KNVTUserFriendshipStatusMe);
+    } else {
+        processJSONArray(array);
+        return;
+    }
+    const QString entityName = entityNamesByRootKey().value(rootKey);
+    std::vector<ostore::Object *> remaining = knvt::executeFetchRequestForEntityName(*m_context, entityName, localSet, {});
+    const auto forget = [&remaining](ostore::Object *object) {
+        remaining.erase(std::remove(remaining.begin(), remaining.end(), object), remaining.end());
+    };
+
+    for (const QJsonValue &element : array) {
+        const QJsonObject inner = element.toObject().value(rootKey).toObject();
+        const std::optional<qint64> id =
+            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("id")));
+        if (!id)
+            continue;
+        ostore::Object *object = objectForNumericIdentifier(entityName, id);
+        if (declined) {
+            // A list the user declined leaves this device with its tasks, and is never created here.
+            if (object) {
+                forget(object);
+                removeTaskListWithTasks(object);
+            }
+            continue;
+        }
+        if (object)
+            forget(object);
+        else
+            object = knvt::insertNewObjectForEntityForName(*m_context, entityName);
+        mergeReply(*object, inner);
+    }
+
+    for (ostore::Object *object : remaining) {
+        if (object->isDeleted() || !identifierOf(*object))
+            continue;
+        if (entityName == kTaskEntity) {
+            auto *task = static_cast<KNVTCDTask *>(object);
+            // Still in the Inbox, and not moved there by a change that waits for its push.
+            if (task->taskList() || task->changedKeys().contains(QLatin1String("taskList")))
+                continue;
+            m_context->remove(task);
+        } else if (entityName == kTaskListEntity) {
+            // The service does not know yet of the user's answer that put the list in this collection.
+            if (static_cast<KNVTCDTaskList *>(object)->hasUnpushedMembershipChange())
+                continue;
+            removeTaskListWithTasks(object);
+        } else {
+            m_context->remove(object);
+        }
+    }
+}
+
+// ---- Pushes that need no body ----
+
+void KNVTTaskStoreSyncSession::processPUTRequest(const KNVTRESTFulRequest &request)
+{
+    if (request.requestMethod() != KNVTRequestMethodPUT || !dynamic_cast<const KNVTRESTFulPushRequest *>(&request)
+        || !rootKeysByPushResource().contains(request.resource()))
+        return;
+    ostore::Object *object = pushedObject(request);
+    if (!object)
+        return;
+    // The change list as stored now, which may hold keys recorded while the request was under way; this
+    // context's own copy may be older.
+    QStringList keys;
+    const ostore::ValueMap stored = m_context->committedValues(object, {kChangedKeysString});
+    const ostore::ValueMap mine = object->changedValues();
+    const ostore::Value current = mine.contains(kChangedKeysString) || stored.isEmpty()
+                                      ? object->value(kChangedKeysString)
+                                      : stored.value(kChangedKeysString);
+    if (const QString *string = std::get_if<QString>(&current))
+        keys = string->split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QVariantMap sent =
+        request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncSentAttributesByKey)).toMap();
+    // Delivered: the keys the request carried whose values are still the ones it carried.
+    keys.erase(std::remove_if(keys.begin(), keys.end(),
+                              [&](const QString &changedKey) {
+                                  const auto it = sent.constFind(changedKey);
+                                  return it != sent.constEnd()
+                                         && knvt::syncWireAttributesUnchanged(*object, changedKey, *it);
+                              }),
+               keys.end());
+    setChangedKeys(*object, keys);
+}
+
+void KNVTTaskStoreSyncSession::processDELETERequest(const KNVTRESTFulRequest &request)
+{
+    if (request.requestMethod() != KNVTRequestMethodDELETE || !dynamic_cast<const KNVTRESTFulPushRequest *>(&request)
+        || !rootKeysByPushResource().contains(request.resource()))
+        return;
+    if (ostore::Object *object = pushedObject(request))
+        m_context->remove(object);
+}
+
+// ---- Failures ----
+
+void KNVTTaskStoreSyncSession::processFailedRequest(const KNVTRESTFulRequest &request)
+{
+    if (!m_context)
+        return;
+    const knvt::Error requestError = request.requestError();
+    const qint64 code = requestError.code();
+    if (dynamic_cast<const KNVTRESTFulPushRequest *>(&request)) {
+        const KNVTRequestMethod method = request.requestMethod();
+        const bool friendship = request.resource() == QLatin1String("friendships");
+        if (!friendship && !isObjectPushResource(request.resource()))
+            return;
+        bool remove = false;
+        if (method == KNVTRequestMethodPOST && code == 422)
+            remove = true;
+        else if (method == KNVTRequestMethodDELETE && code == 404)
+            remove = true;
+        else if (method == KNVTRequestMethodPUT && code == 404)
+            remove = !friendship;
+        if (!remove)
+            return;
+        ostore::Object *object = pushedObject(request);
+        if (!object)
+            return;
+        if (method == KNVTRequestMethodPOST)
+            // The service refuses the object as it is; posting it again would be refused for ever.
+            qCInfo(lcSyncPlan).noquote() << "deleting" << object->entity().name << "that the service refused:"
+                                         << describeErrorBody(requestError);
+        m_context->remove(object);
+        return;
+    }
+    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
+    if (!pull || KNVTRESTFulRequest::isNoIdentifier(pull->identifier()))
+        return;
+    const std::optional<knvt::HttpResponse> response = request.HTTPURLResponse();
+    const int status = response ? response->statusCode() : int(code);
+    if (status != 404 && status != 403)
+        return;
+    const QString entityName = entityNamesByItemResource().value(pull->resource());
+    if (entityName.isEmpty())
+        return;
+    bool ok = false;
+    const qint64 id = pull->identifier().toLongLong(&ok);
+    ostore::Object *object = ok ? objectForNumericIdentifier(entityName, id) : nullptr;
+    if (!object)
+        return;
+    if (entityName == kTaskListEntity)
+        removeTaskListWithTasks(object);
+    else
+        m_context->remove(object);
+}
+
+// ---- Entity tags ----
+
+void KNVTTaskStoreSyncSession::processMetaDataForRequest(const KNVTRESTFulRequest &request)
+{
+    static const QStringList tagged{QStringLiteral("task_lists"),          QStringLiteral("task_lists/pending"),
+                                    QStringLiteral("task_lists/archived"), QStringLiteral("task_lists/declined"),
+                                    QStringLiteral("tasks/inbox"),         QStringLiteral("friendships"),
+                                    QStringLiteral("friendships/invites"), QStringLiteral("tags"),
+                                    QStringLiteral("account")};
+    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
+    if (!pull || !KNVTRESTFulRequest::isNoIdentifier(pull->identifier()) || !tagged.contains(pull->resource()))
+        return;
+    const std::optional<knvt::HttpResponse> response = request.HTTPURLResponse();
+    if (!response)
+        return;
+    // Header names are matched without regard to case, which covers both "Etag" and "ETag".
+    const QString tag = response->valueForHeaderField(QStringLiteral("ETag"));
+    if (!tag.isEmpty())
+        m_resourceETags.insert(pull->resource(), tag);
+}
+
+// ---- Avatars ----
+
+bool KNVTTaskStoreSyncSession::processPNGData(const QByteArray &data, const KNVTRESTFulRequest &request)
+{
+    if (request.resources() != QStringList{QStringLiteral("users"), QStringLiteral("avatar")}
+        || request.identifiers().isEmpty())
+        return false;
+    bool ok = false;
+    const qint64 id = request.identifiers().constFirst().toLongLong(&ok);
+    auto *user = static_cast<KNVTCDUser *>(ok ? objectForNumericIdentifier(QStringLiteral("KNVTCDUser"), id) : nullptr);
+    KNVTCDAvatar *avatar = user ? user->avatar() : nullptr;
+    if (!avatar)
+        return false;
+    // A 200 can carry anything (a captive portal's page); storing that would replace the picture and stop the
+    // download until the service's avatar date changes.
+    QImage image;
+    if (data.isEmpty() || !image.loadFromData(data)) {
+        qCInfo(lcSyncPlan) << "ignoring an avatar reply that is no image";
+        return false;
+    }
+    // Emptied first, so the thumbnail is rebuilt even when the bytes are the same.
+    avatar->setData(QByteArray());
+    avatar->setData(data);
+    avatar->setNeedsUpdating(false);
+    return true;
+}

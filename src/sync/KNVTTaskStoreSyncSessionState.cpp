@@ -1,0 +1,92 @@
+#include "sync/KNVTTaskStoreSyncSessionState.h"
+
+#include "sync/KNVTTaskStoreSyncSession.h"
+
+#include "foundation/ThreadAdditions.h"
+
+#include <algorithm>
+
+KNVTTaskStoreSyncSessionState::KNVTTaskStoreSyncSessionState(Phase phase, KNVTRESTFulRequestList requests)
+    : m_phase(phase), m_pending(std::move(requests))
+{
+}
+
+void KNVTTaskStoreSyncSessionState::startSending()
+{
+    if (m_pending.empty())
+        finish_();
+    else
+        processNextRequest();
+}
+
+void KNVTTaskStoreSyncSessionState::processNextRequest()
+{
+    if (isCancelling()) {
+        cancel_();
+        return;
+    }
+    if (m_pending.empty())
+        return;
+    const std::shared_ptr<KNVTRESTFulRequest> request = m_pending.front();
+    const std::weak_ptr<KNVTSyncSessionState> weakState = weak_from_this();
+    request->performRequestWithCompletionHandler(
+        [weakState, request](const std::optional<knvt::HttpResponse> &, const QByteArray &,
+                             const knvt::Error &requestError, const knvt::Error &error) {
+            // Everything that touches the model runs on the main thread.
+            knvt::performBlockOnMainThread([weakState, request, requestError, error] {
+                const auto state = std::static_pointer_cast<KNVTTaskStoreSyncSessionState>(weakState.lock());
+                if (state)
+                    state->handleReply(request, requestError, error);
+            });
+        });
+}
+
+void KNVTTaskStoreSyncSessionState::settle(const std::shared_ptr<KNVTRESTFulRequest> &request,
+                                           KNVTRESTFulRequestList &into)
+{
+    into.push_back(request);
+    m_pending.erase(std::remove(m_pending.begin(), m_pending.end(), request), m_pending.end());
+}
+
+void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFulRequest> &request,
+                                                const knvt::Error &requestError, const knvt::Error &error)
+{
+    const auto self = shared_from_this();
+    const auto session = syncSession();
+    if (!session || !isExecuting())
+        return;
+    if (requestError && (requestError.code() == 401 || requestError.code() == 410)) {
+        failWithError_(requestError);
+        return;
+    }
+    if (requestError) {
+        session->processFailedRequest(*request);
+        settle(request, m_failed);
+    } else if (error) {
+        failWithError_(error);
+        return;
+    } else {
+        if (m_phase == Phase::Pull) {
+            session->processGETRequest(*request);
+        } else {
+            switch (request->requestMethod()) {
+            case KNVTRequestMethodPOST:
+                session->processPOSTRequest(*request);
+                break;
+            case KNVTRequestMethodPUT:
+                session->processPUTRequest(*request);
+                break;
+            case KNVTRequestMethodDELETE:
+                session->processDELETERequest(*request);
+                break;
+            default:
+                break;
+            }
+        }
+        settle(request, m_successful);
+    }
+    if (!m_pending.empty())
+        processNextRequest();
+    else
+        finish_();
+}

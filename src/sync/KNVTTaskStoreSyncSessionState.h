@@ -1,0 +1,35 @@
+#pragma once
+
+#include "sync/KNVTSyncSessionState.h"
+#include "sync/KNVTTaskStoreSyncPlan.h"
+
+// A state of a task-store session. The pushing and pulling states share the sending here: one request at a time,
+// each reply applied on the main thread before the next request goes out.
+class KNVTTaskStoreSyncSessionState : public KNVTSyncSessionState
+{
+protected:
+    enum class Phase { Push, Pull };
+
+    KNVTTaskStoreSyncSessionState() = default;
+    KNVTTaskStoreSyncSessionState(Phase phase, KNVTRESTFulRequestList requests);
+
+    // Sends the first pending request, which stays pending until its reply has been handled. Cancelling stops here.
+    void processNextRequest();
+
+    const KNVTRESTFulRequestList &pendingRequests() const { return m_pending; }
+    const KNVTRESTFulRequestList &successfulRequests() const { return m_successful; }
+    const KNVTRESTFulRequestList &failedRequests() const { return m_failed; }
+
+    // Starts sending, or finishes at once when there is nothing to send.
+    void startSending();
+
+private:
+    void handleReply(const std::shared_ptr<KNVTRESTFulRequest> &request, const knvt::Error &requestError,
+                     const knvt::Error &error);
+    void settle(const std::shared_ptr<KNVTRESTFulRequest> &request, KNVTRESTFulRequestList &into);
+
+    Phase m_phase = Phase::Push;
+    KNVTRESTFulRequestList m_pending;
+    KNVTRESTFulRequestList m_successful;
+    KNVTRESTFulRequestList m_failed;
+};

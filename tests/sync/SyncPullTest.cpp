@@ -1,0 +1,205 @@
+#include "SyncSessionTest.h"
+
+using namespace knvt::test;
+
+namespace {
+
+const QByteArray kPNG = QByteArray::fromBase64(
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==");
+
+} // namespace
+
+class SyncPullTest : public SyncSessionTest
+{
+};
+
+TEST_F(SyncPullTest, FirstFullSyncPullsInOrderAndFillsAnEmptyStore)
+{
+    scriptEmptyService();
+    m_fake.on("GET", "/account.json")
+        .clear()
+        .json(200, body(account(7, user(42, "ann", {{"avatar_content_type", "image/png"},
+                                                     {"avatar_updated_at", fixtureDate(5)}}),
+                                5)));
+    m_fake.on("GET", "/friendships.json")
+        .clear()
+        .json(200, listBody({wrap("friendship", merged(unwrap(friendship(1, 42, 43, "accepted", 1)),
+                                                       {{"invitee", user(43, "bob")}}))}));
+    m_fake.on("GET", "/friendships/invites.json")
+        .clear()
+        .json(200, listBody({wrap("friendship", merged(unwrap(friendship(2, 44, 42, "pending", 1)),
+                                                       {{"inviter", user(44, "cid")}}))}));
+    m_fake.on("GET", "/task_lists.json")
+        .clear()
+        .json(200, listBody({nest(taskList(5, "P", 1), "task_list_collaborators",
+                                  {collaborator(50, 5, 42, "accepted", "owner", 1)})}))
+        .etag("\"l-1\"");
+    m_fake.on("GET", "/task_lists/5.json")
+        .json(200, body(nest(nest(taskList(5, "P", 1), "task_list_collaborators",
+                                  {collaborator(50, 5, 42, "accepted", "owner", 1)}),
+                             "tasks",
+                             {nest(task(10, "One", 1, {{"task_list_id", 5}}), "comments",
+                                   {comment(60, 10, 43, "Hi", 1, {{"user", user(43, "bob")}})}),
+                              task(11, "Two", 1, {{"task_list_id", 5}})})));
+    m_fake.on("GET", "/tasks/inbox.json")
+        .clear()
+        .json(200, listBody({nest(task(12, "Inbox task", 1), "comments", {comment(61, 12, 42, "Note", 1)})}));
+    m_fake.on("GET", "/tags.json")
+        .clear()
+        .json(200, listBody({nest(tag(3, "home", 1), "tagged_items", {taggedItem(30, 3, 12, 1)})}))
+        .etag("\"t-1\"");
+    m_fake.on("GET", "/users/42/avatar/medium.png").png(kPNG);
+
+    ASSERT_EQ(run(makeSession()), Outcome::Finished) << qPrintable(m_error.description());
+
+    EXPECT_EQ(calls(), (QList<QByteArray>{"GET /account.json", "GET /friendships.json",
+                                          "GET /friendships/invites.json", "GET /task_lists.json",
+                                          "GET /task_lists/pending.json", "GET /task_lists/archived.json",
+                                          "GET /task_lists/declined.json", "GET /task_lists/5.json",
+                                          "GET /tasks/inbox.json", "GET /tags.json",
+                                          "GET /users/42/avatar/medium.png"}));
+    for (const auto &request : m_fake.requests()) {
+        EXPECT_EQ(request.header("Authorization"), "Basic YW5uOnNlY3JldDE=") << request.path.constData();
+        EXPECT_TRUE(request.hasHeader("X-Application-Identifier"));
+        EXPECT_TRUE(request.hasHeader("X-Application-Version"));
+        EXPECT_TRUE(request.hasHeader("Content-Type"));
+        EXPECT_FALSE(request.hasHeader("If-None-Match"));
+        EXPECT_FALSE(request.hasHeader("ETag"));
+    }
+    EXPECT_EQ(m_fake.lastRequest("GET", "/task_lists.json")->queryItem("include"), "task_list_collaborators,users");
+    EXPECT_EQ(m_fake.lastRequest("GET", "/users/42/avatar/medium.png")->header("Content-Type"), "image/png");
+
+    KNVTCDTaskList *project = withIdentifier<KNVTCDTaskList>(5);
+    ASSERT_TRUE(project);
+    EXPECT_EQ(project->tasks().size(), 2u);
+    KNVTCDTask *inboxTask = withIdentifier<KNVTCDTask>(12);
+    ASSERT_TRUE(inboxTask);
+    EXPECT_EQ(inboxTask->taskList(), nullptr);
+    EXPECT_EQ(inboxTask->comments().size(), 1u);
+    ASSERT_EQ(inboxTask->taggedTasks().size(), 1u);
+    EXPECT_EQ(inboxTask->taggedTasks().front()->tag()->title(), "home");
+    EXPECT_EQ(withIdentifier<KNVTCDUser>(43)->friendshipStatus(), 3);
+    EXPECT_EQ(withIdentifier<KNVTCDUser>(44)->friendshipStatus(), 2);
+    EXPECT_FALSE(me()->avatar()->data().isEmpty());
+    EXPECT_EQ(m_storedETags, (QVariantMap{{"task_lists", "\"l-1\""}, {"tags", "\"t-1\""}}));
+
+    // The same replies again change nothing and fetch no list or avatar again.
+    m_fake.clearRequests();
+    ASSERT_EQ(run(makeSession(true, true, true)), Outcome::Finished);
+    EXPECT_FALSE(m_fake.hasRequest("GET", "/task_lists/5.json"));
+    EXPECT_FALSE(m_fake.hasRequest("GET", "/users/42/avatar/medium.png"));
+    EXPECT_EQ(all<KNVTCDTask>().size(), 3u);
+}
+
+TEST_F(SyncPullTest, NotModifiedListsChangeNothingAndRecordTheirTagAgain)
+{
+    scriptEmptyService();
+    syncedTask(12, "Kept");
+    save();
+    m_storedETags.insert("tags", "\"t-1\"");
+    m_storedETags.insert("tasks/inbox", "\"i-1\"");
+    m_fake.on("GET", "/tasks/inbox.json").clear().reply(304, {}, {{"ETag", "\"i-2\""}});
+    m_fake.on("GET", "/tags.json").clear().json(200, listBody()).etag("\"t-1\"");
+
+    ASSERT_EQ(run(makeSession(true, true, true)), Outcome::Finished);
+
+    const auto tags = m_fake.lastRequest("GET", "/tags.json");
+    EXPECT_EQ(tags->header("If-None-Match"), "\"t-1\"");
+    EXPECT_EQ(tags->header("ETag"), "\"t-1\"");
+    // A 304 is no empty list: the synced inbox task stays.
+    EXPECT_TRUE(withIdentifier<KNVTCDTask>(12));
+    EXPECT_EQ(m_storedETags.value("tasks/inbox"), "\"i-2\"");
+    EXPECT_EQ(m_storedETags.value("tags"), "\"t-1\"");
+}
+
+TEST_F(SyncPullTest, ServerDeletionsRemoveSyncedObjectsOnly)
+{
+    scriptEmptyService();
+    auto *project = m_main->insert<KNVTCDTaskList>();
+    project->updateWithAttributes(unwrap(nest(taskList(5, "P", 1), "task_list_collaborators",
+                                              {collaborator(50, 5, 42, "accepted", "owner", 1)})));
+    auto *gone = m_main->insert<KNVTCDTaskList>();
+    gone->updateWithAttributes(unwrap(nest(taskList(6, "Gone", 1), "task_list_collaborators",
+                                           {collaborator(51, 6, 42, "accepted", "owner", 1)})));
+    syncedTask(20, "In P", project);
+    syncedTask(21, "In Gone", gone);
+    syncedTask(13, "Dropped by the service");
+    auto *local = m_main->insert<KNVTCDTask>();
+    local->setTitle("Never pushed");
+    project->setNeedsUpdating(true);
+    save();
+    // The local task is pushed first; the service gives it an id the inbox reply then lists.
+    m_fake.on("POST", "/tasks.json").json(201, body(task(14, "Never pushed", 2)));
+    m_fake.on("GET", "/task_lists.json").clear().json(200, listBody({nest(taskList(5, "P", 1),
+                                                                          "task_list_collaborators",
+                                                                          {collaborator(50, 5, 42, "accepted", "owner", 1)})}));
+    m_fake.on("GET", "/task_lists/5.json").reply(403);
+    m_fake.on("GET", "/tasks/inbox.json").clear().json(200, listBody({task(14, "Never pushed", 2)}));
+
+    ASSERT_EQ(run(makeSession()), Outcome::Finished);
+
+    EXPECT_FALSE(withIdentifier<KNVTCDTaskList>(6));
+    EXPECT_FALSE(withIdentifier<KNVTCDTask>(21)) << "a removed list takes its tasks";
+    EXPECT_FALSE(withIdentifier<KNVTCDTaskList>(5)) << "a forbidden list goes";
+    EXPECT_FALSE(withIdentifier<KNVTCDTask>(20));
+    EXPECT_FALSE(withIdentifier<KNVTCDTask>(13));
+    ASSERT_EQ(all<KNVTCDTask>().size(), 1u);
+    EXPECT_EQ(all<KNVTCDTask>().front()->numericIdentifier(), 14);
+}
+
+TEST_F(SyncPullTest, FailedListPullsDeleteNothing)
+{
+    scriptEmptyService();
+    syncedTask(12, "Kept");
+    auto *project = m_main->insert<KNVTCDTaskList>();
+    project->updateWithAttributes(unwrap(taskList(5, "P", 1)));
+    project->setNeedsUpdating(true);
+    save();
+    m_fake.on("GET", "/tasks/inbox.json").clear().reply(500);
+    m_fake.on("GET", "/task_lists/5.json").reply(500);
+
+    ASSERT_EQ(run(makeSession()), Outcome::Finished);
+
+    EXPECT_TRUE(withIdentifier<KNVTCDTask>(12));
+    ASSERT_TRUE(withIdentifier<KNVTCDTaskList>(5));
+    EXPECT_EQ(withIdentifier<KNVTCDTaskList>(5)->needsUpdating(), true) << "fetched again next session";
+    EXPECT_TRUE(m_fake.hasRequest("GET", "/tags.json")) << "the session went on";
+}
+
+TEST_F(SyncPullTest, AnAvatarReplyThatIsNoImageLeavesTheAvatarFlagged)
+{
+    scriptEmptyService();
+    me()->avatar()->setData(kPNG);
+    me()->avatar()->setNeedsUpdating(true);
+    save();
+    m_fake.on("GET", "/users/42/avatar/medium.png").reply(200, "<html>Sign in to the hotel Wi-Fi</html>",
+                                                          {{"Content-Type", "text/html"}});
+
+    ASSERT_EQ(run(makeSession()), Outcome::Finished);
+
+    EXPECT_TRUE(m_fake.hasRequest("GET", "/users/42/avatar/medium.png"));
+    EXPECT_EQ(me()->avatar()->data(), kPNG);
+    EXPECT_EQ(me()->avatar()->needsUpdating(), true);
+}
+
+TEST_F(SyncPullTest, AnInboxTaskMovedLocallyOutlivesAnInboxReplyThatLacksIt)
+{
+    scriptEmptyService();
+    auto *list = m_main->insert<KNVTCDTaskList>();
+    list->updateWithAttributes(unwrap(taskList(5, "L", 1)));
+    list->setNeedsUpdating(std::nullopt);
+    KNVTCDTask *task = syncedTask(12, "Moved", list);
+    save();
+    task->moveToTaskList(nullptr);
+    save();
+    m_fake.on("PUT", "/tasks/12.json").reply(500).reply(200);
+
+    ASSERT_EQ(run(makeSession()), Outcome::Finished);
+    ASSERT_TRUE(withIdentifier<KNVTCDTask>(12)) << "its move waits for the push";
+
+    ASSERT_EQ(run(makeSession(true, false)), Outcome::Finished);
+    const auto put = m_fake.lastRequest("PUT", "/tasks/12.json");
+    ASSERT_TRUE(put);
+    EXPECT_TRUE(json(*put).value("task").toObject().contains("task_list_id"));
+    EXPECT_TRUE(json(*put).value("task").toObject().value("task_list_id").isNull());
+}

@@ -1,0 +1,301 @@
+#include "SyncSessionTest.h"
+
+#include "foundation/Error.h"
+
+#include <sqlite3.h>
+
+using namespace knvt::test;
+
+class SyncPushTest : public SyncSessionTest
+{
+protected:
+    std::shared_ptr<KNVTTaskStoreDynamicSyncSession> pushSession() { return makeSession(true, false); }
+
+    QJsonObject lastBody(const char *method, const char *path)
+    {
+        const auto request = m_fake.lastRequest(method, path);
+        return request ? json(*request) : QJsonObject();
+    }
+};
+
+TEST_F(SyncPushTest, CreateChangeAndDeleteOfATask)
+{
+    auto *task = m_main->insert<KNVTCDTask>();
+    task->setTitle("Buy milk");
+    save();
+    m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "Buy milk", 1)));
+
+    ASSERT_EQ(run(pushSession()), Outcome::Finished) << qPrintable(m_error.description());
+    const QJsonObject created = lastBody("POST", "/tasks.json");
+    ASSERT_EQ(created.keys(), QStringList{"task"});
+    EXPECT_EQ(created.value("task").toObject().value("title"), "Buy milk");
+    EXPECT_TRUE(created.value("task").toObject().value("task_list_id").isNull());
+    EXPECT_FALSE(created.value("task").toObject().contains("id"));
+    EXPECT_EQ(task->numericIdentifier(), 12);
+    EXPECT_TRUE(task->changedKeys().isEmpty());
+
+    task->setTitle("Buy oat milk");
+    save();
+    m_fake.on("PUT", "/tasks/12.json").json(200, "{}");
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_EQ(lastBody("PUT", "/tasks/12.json"), QJsonObject({{"task", QJsonObject{{"title", "Buy oat milk"}}}}));
+    EXPECT_TRUE(task->changedKeys().isEmpty());
+
+    task->setDeletedDate(fixtureDateTime(100));
+    save();
+    m_fake.on("DELETE", "/tasks/12.json").reply(200);
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    const auto destroy = m_fake.lastRequest("DELETE", "/tasks/12.json");
+    ASSERT_TRUE(destroy);
+    EXPECT_TRUE(destroy->body.isEmpty());
+    EXPECT_EQ(destroy->header("Content-Type"), "application/json");
+    EXPECT_TRUE(all<KNVTCDTask>().empty());
+
+    m_fake.clearRequests();
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_TRUE(m_fake.requests().empty());
+}
+
+TEST_F(SyncPushTest, AnEditMadeWhileItsUpdateIsInFlightStaysPending)
+{
+    KNVTCDTask *task = syncedTask(12, "A");
+    save();
+    task->setTitle("B");
+    save();
+    m_fake.on("PUT", "/tasks/12.json").json(200, "{}").hold().json(200, "{}");
+    start(pushSession());
+    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("PUT", "/tasks/12.json"); }));
+
+    task->setTitle("C");
+    save();
+    m_fake.release("PUT", "/tasks/12.json");
+    ASSERT_EQ(waitForOutcome(), Outcome::Finished);
+
+    EXPECT_EQ(task->title(), "C");
+    EXPECT_EQ(task->changedKeys(), QStringList{"title"});
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_EQ(lastBody("PUT", "/tasks/12.json"), QJsonObject({{"task", QJsonObject{{"title", "C"}}}}));
+}
+
+TEST_F(SyncPushTest, AnEditMadeWhileItsCreateIsInFlightIsPushedNext)
+{
+    auto *task = m_main->insert<KNVTCDTask>();
+    task->setTitle("Buy milk");
+    save();
+    m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "Buy milk", 1))).hold();
+    start(pushSession());
+    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("POST", "/tasks.json"); }));
+
+    task->setTitle("Buy oat milk");
+    save();
+    m_fake.release("POST", "/tasks.json");
+    ASSERT_EQ(waitForOutcome(), Outcome::Finished);
+
+    ASSERT_EQ(all<KNVTCDTask>().size(), 1u);
+    EXPECT_EQ(task->numericIdentifier(), 12);
+    EXPECT_EQ(task->title(), "Buy oat milk");
+    m_fake.on("PUT", "/tasks/12.json").json(200, "{}");
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_EQ(lastBody("PUT", "/tasks/12.json"), QJsonObject({{"task", QJsonObject{{"title", "Buy oat milk"}}}}));
+}
+
+TEST_F(SyncPushTest, ATaskDeletedWhileItsCreateIsInFlightIsDeletedOnTheService)
+{
+    auto *task = m_main->insert<KNVTCDTask>();
+    task->setTitle("Buy milk");
+    save();
+    m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "Buy milk", 1))).hold();
+    start(pushSession());
+    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("POST", "/tasks.json"); }));
+
+    m_main->remove(task);
+    save();
+    m_fake.release("POST", "/tasks.json");
+    ASSERT_EQ(waitForOutcome(), Outcome::Finished);
+
+    m_fake.on("DELETE", "/tasks/12.json").reply(200);
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_EQ(m_fake.count("DELETE", "/tasks/12.json"), 1);
+    EXPECT_TRUE(all<KNVTCDTask>().empty());
+}
+
+TEST_F(SyncPushTest, RefusedAndFailedPushesDoNotStopTheSession)
+{
+    auto *tag = m_main->insert<KNVTCDTag>();
+    tag->setTitle("bad");
+    KNVTCDTask *task = syncedTask(12, "A");
+    save();
+    task->setTitle("B");
+    save();
+    m_fake.on("POST", "/tags.json").json(422, R"({"title":["is invalid"]})");
+    m_fake.on("PUT", "/tasks/12.json").reply(500);
+
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+
+    EXPECT_TRUE(all<KNVTCDTag>().empty()) << "a refused create is dropped";
+    EXPECT_EQ(task->title(), "B");
+    EXPECT_EQ(task->changedKeys(), QStringList{"title"});
+
+    m_fake.on("PUT", "/tasks/12.json").clear().json(200, "{}");
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_EQ(m_fake.count("PUT", "/tasks/12.json"), 2);
+    EXPECT_EQ(m_fake.requests("PUT", "/tasks/12.json").front().body, m_fake.requests("PUT", "/tasks/12.json").back().body);
+    EXPECT_FALSE(m_fake.hasRequest("POST", "/tags.json") && m_fake.count("POST", "/tags.json") > 1);
+}
+
+TEST_F(SyncPushTest, AnUpdateOfAnObjectTheServiceNoLongerHasRemovesIt)
+{
+    KNVTCDTask *task = syncedTask(15, "A");
+    save();
+    task->setTitle("B");
+    save();
+    m_fake.on("PUT", "/tasks/15.json").reply(404);
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_FALSE(withIdentifier<KNVTCDTask>(15));
+}
+
+TEST_F(SyncPushTest, ATaskWaitsForItsListToBeCreatedFirst)
+{
+    auto *list = m_main->insert<KNVTCDTaskList>();
+    list->setTitle("New project");
+    auto *task = m_main->insert<KNVTCDTask>();
+    task->setTitle("First step");
+    task->moveToTaskList(list);
+    save();
+    m_fake.on("POST", "/task_lists.json").reply(500).json(201, body(taskList(5, "New project", 1)));
+    m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "First step", 1, {{"task_list_id", 5}})));
+
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_FALSE(m_fake.hasRequest("POST", "/tasks.json"));
+    EXPECT_FALSE(task->changedKeys().isEmpty());
+
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    const QJsonObject created = lastBody("POST", "/tasks.json").value("task").toObject();
+    EXPECT_EQ(created.value("task_list_id"), 5);
+    const QList<QByteArray> order = calls();
+    EXPECT_LT(order.lastIndexOf("POST /task_lists.json"), order.indexOf("POST /tasks.json"));
+}
+
+TEST_F(SyncPushTest, DeclinedFriendshipsAreNeverPushed)
+{
+    auto *them = m_main->insert<KNVTCDUser>();
+    them->updateWithAttributes(user(44, "cid"));
+    auto *invitation = m_main->insert<KNVTCDFriendship>();
+    invitation->updateWithAttributes(unwrap(friendship(2, 44, 42, "pending", 1)));
+    save();
+    // Declining keeps a local record from me to them with status 3.
+    auto *decline = m_main->insert<KNVTCDFriendship>();
+    decline->setInviter(me());
+    decline->setInvitee(them);
+    decline->setStatus(3);
+    save();
+
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_EQ(m_fake.count("POST", "/friendships.json"), 0);
+    EXPECT_TRUE(m_fake.requests().empty());
+}
+
+TEST_F(SyncPushTest, ADroppedConnectionLosesNothingAndTheNextSessionCompletes)
+{
+    for (int i = 0; i < 3; ++i) {
+        auto *task = m_main->insert<KNVTCDTask>();
+        task->setTitle(QStringLiteral("Task %1").arg(i));
+    }
+    auto *tag = m_main->insert<KNVTCDTag>();
+    tag->setTitle("home");
+    save();
+    m_fake.on("POST", "/tasks.json")
+        .json(201, body(knvt::test::task(12, "Task", 1)))
+        .json(201, body(knvt::test::task(13, "Task", 1)))
+        .json(201, body(knvt::test::task(14, "Task", 1)));
+    m_fake.on("POST", "/tags.json").drop();
+
+    auto session = pushSession();
+    ASSERT_EQ(run(session), Outcome::Failed);
+    EXPECT_TRUE(session->isResumable());
+    EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 3);
+
+    // The process quits before the session resumes: the ids from the replies are kept.
+    reopenLibrary();
+    std::vector<KNVTCDTask *> tasks = all<KNVTCDTask>();
+    ASSERT_EQ(tasks.size(), 3u);
+    for (KNVTCDTask *task : tasks)
+        EXPECT_TRUE(task->numericIdentifier().has_value());
+
+    m_fake.on("POST", "/tags.json").clear().json(201, body(knvt::test::tag(3, "home", 1)));
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 3) << "nothing is created twice";
+    EXPECT_EQ(withIdentifier<KNVTCDTag>(3)->title(), "home");
+}
+
+TEST_F(SyncPushTest, AResumedSessionStartsAtTheFailedResourceOnAFreshContext)
+{
+    m_fake.on("GET", "/account.json").json(200, body(account(7, user(42, "ann"), 1)));
+    m_fake.on("GET", "/friendships.json").reply(401);
+    auto session = makeSession();
+    ASSERT_EQ(run(session), Outcome::Failed);
+    EXPECT_EQ(m_error.code(), 401);
+    EXPECT_EQ(session->managedObjectContext(), nullptr);
+    EXPECT_EQ(session->pendingPullResources().first(), "friendships");
+
+    m_fake.clearRequests();
+    m_fake.on("GET", "/friendships.json").clear().json(200, listBody());
+    for (const char *path : {"/friendships/invites.json", "/task_lists.json", "/task_lists/pending.json",
+                             "/task_lists/archived.json", "/task_lists/declined.json", "/tasks/inbox.json",
+                             "/tags.json"})
+        m_fake.on("GET", path).json(200, listBody());
+    ASSERT_EQ(run(session), Outcome::Finished);
+    EXPECT_EQ(calls().first(), "GET /friendships.json");
+    EXPECT_FALSE(m_fake.hasRequest("GET", "/account.json"));
+}
+
+TEST_F(SyncPushTest, EachStartRecordsItsStartDate)
+{
+    auto session = pushSession();
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    ASSERT_EQ(run(session), Outcome::Finished);
+    EXPECT_TRUE(session->startDate().isValid());
+    EXPECT_GE(session->startDate(), before.addSecs(-1));
+}
+
+TEST_F(SyncPushTest, CancellingWhileTheLastRequestIsInFlightEndsCancelled)
+{
+    auto *tag = m_main->insert<KNVTCDTag>();
+    tag->setTitle("home");
+    save();
+    m_fake.on("POST", "/tagged_items.json").json(201, "{}");
+    m_fake.on("POST", "/tags.json").json(201, body(knvt::test::tag(3, "home", 1))).hold();
+    auto session = pushSession();
+    start(session);
+    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("POST", "/tags.json"); }));
+
+    session->cancel();
+    m_fake.release("POST", "/tags.json");
+    ASSERT_EQ(waitForOutcome(), Outcome::Cancelled);
+    EXPECT_EQ(tag->numericIdentifier(), 3) << "the reply in flight is applied and saved";
+}
+
+TEST_F(SyncPushTest, AFailedFinalSaveFailsTheSession)
+{
+    auto *tag = m_main->insert<KNVTCDTag>();
+    tag->setTitle("home");
+    save();
+    m_fake.on("POST", "/tags.json").json(201, body(knvt::test::tag(3, "home", 1))).hold();
+    auto session = pushSession();
+    start(session);
+    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("POST", "/tags.json"); }));
+    // Another connection holds the library's write lock, so the session's final save gives up.
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(qPrintable(m_dir.filePath(QStringLiteral("TaskStoreData.sqlite3"))), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    m_fake.release("POST", "/tags.json");
+    const Outcome outcome = waitForOutcome();
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    ASSERT_EQ(outcome, Outcome::Failed);
+    EXPECT_NE(m_error.code(), 401);
+    EXPECT_NE(m_error.code(), 410);
+    EXPECT_FALSE(session->isResumable());
+    EXPECT_TRUE(session->resourceETags().isEmpty());
+}
