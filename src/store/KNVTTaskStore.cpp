@@ -252,6 +252,9 @@ ostore::Context *KNVTTaskStore::managedObjectContext()
 
     if (taskStoreInformation() && isConfiguredWithCorrectEnvironmentType()) {
         createSyncCoordinator();
+        // With automatic sync off nothing else refreshes the account (and the owner's avatar) during the session.
+        if (!isAutoSyncEnabled() && isAuthenticated() && !accountAuthorizationHeaderField().isEmpty())
+            syncAccountWithCompletionHandler();
         return m_context.get();
     }
     dropSyncCoordinator();

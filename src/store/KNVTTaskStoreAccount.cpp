@@ -150,6 +150,8 @@ knvt::HeaderFields KNVTTaskStore::HTTPHeaderFieldsIncludingETagForResource(const
 void KNVTTaskStore::configureWithAccountAttributes(const QJsonObject &attributes)
 {
     dropSyncCoordinator();
+    // A sign-in is a fresh attempt: a library that failed to build earlier may build now, and may say so again.
+    m_stackFailurePresented = false;
     ostore::Context *context = managedObjectContext();
     if (!context)
         return;

@@ -250,6 +250,25 @@ TEST_F(TaskStoreServiceRequestsTest, TheAccountRefreshAppliesTheAccountAndFetche
     EXPECT_EQ(store().me()->avatar()->data(), picture);
 }
 
+TEST_F(TaskStoreServiceRequestsTest, OpeningAConfiguredLibraryRefreshesTheAccountOnlyWhileAutomaticSyncIsOff)
+{
+    signIn();
+    fake.on("GET", "/account.json").json(500, "{}");
+
+    store().setAutoSyncEnabled(true);
+    ASSERT_NE(makeStore().managedObjectContext(), nullptr);
+    store().setAutoSyncEnabled(false);
+    ASSERT_NE(makeStore().managedObjectContext(), nullptr);
+
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
+    EXPECT_FALSE(waitUntil([this] { return fake.count("GET", "/account.json") > 1; }, std::chrono::milliseconds(300)));
+
+    // A recorded refusal means the password is wrong: asking again would only be refused again.
+    store().setAuthenticationFailureDate(QDateTime::currentDateTimeUtc());
+    ASSERT_NE(makeStore().managedObjectContext(), nullptr);
+    EXPECT_FALSE(waitUntil([this] { return fake.count("GET", "/account.json") > 1; }, std::chrono::milliseconds(300)));
+}
+
 TEST_F(TaskStoreServiceRequestsTest, ARefusedAccountRefreshRecordsTheFailure)
 {
     signIn();

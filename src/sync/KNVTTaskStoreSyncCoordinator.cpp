@@ -1,0 +1,439 @@
+#include "sync/KNVTTaskStoreSyncCoordinator.h"
+
+#include "sync/KNVTTaskStoreSyncPlan.h"
+#include "sync/KNVTTaskStoreSyncResources.h"
+
+#include "store/KNVTTaskStore.h"
+#include "store/KNVTTaskStoreSyncCoordinatorDelegate.h"
+
+#include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
+
+#include "foundation/Assert.h"
+#include "foundation/Error.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/Timing.h"
+
+#include <QDir>
+#include <QLockFile>
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kProcessDelay = 0.1;
+constexpr double kPushDelay = 10.0;
+constexpr double kReachabilityDelay = 10.0;
+
+KNVTTaskStoreSyncSessionInfo infoForSession(const KNVTTaskStoreSyncSession &session)
+{
+    KNVTTaskStoreSyncSessionInfo info;
+    info.type = session.type();
+    info.startDate = session.startDate();
+    info.useETags = session.useETags();
+    info.resourceETags = session.resourceETags();
+    return info;
+}
+
+} // namespace
+
+void KNVTTaskStoreSyncCoordinator::registerWithTaskStore()
+{
+    KNVTTaskStoreSyncCoordinating::setFactory(
+        [](KNVTTaskStore &taskStore) -> std::unique_ptr<KNVTTaskStoreSyncCoordinating> {
+            return coordinatorForTaskStore(taskStore);
+        });
+}
+
+std::unique_ptr<KNVTTaskStoreSyncCoordinator> KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(
+    KNVTTaskStore &taskStore)
+{
+    std::unique_ptr<QLockFile> lock;
+    const QString libraryPath = taskStore.libraryPath();
+    if (!libraryPath.isEmpty() && QDir(libraryPath).exists()) {
+        lock = std::make_unique<QLockFile>(QDir(libraryPath).filePath(kSyncLockFileName));
+        // A lock left by a process that died is taken over by its pid; a live holder is never timed out.
+        lock->setStaleLockTime(0);
+        if (!lock->tryLock(0))
+            return nullptr;
+    }
+    return std::make_unique<KNVTTaskStoreSyncCoordinator>(taskStore, std::move(lock));
+}
+
+KNVTTaskStoreSyncCoordinator::KNVTTaskStoreSyncCoordinator(KNVTTaskStore &taskStore,
+                                                           std::unique_ptr<QLockFile> syncLock)
+    : m_taskStore(&taskStore), m_syncLock(std::move(syncLock))
+{
+    m_automaticallyPushChanges = taskStore.isPushSyncingEnabled();
+    m_autoSyncTimeInterval = taskStore.autoSyncTimeInterval();
+    m_enabled = taskStore.isAutoSyncEnabled();
+
+    m_fullSyncSessionTimer.setSingleShot(true);
+    m_pushSyncSessionTimer.setSingleShot(true);
+    connect(&m_fullSyncSessionTimer, &QTimer::timeout, this, &KNVTTaskStoreSyncCoordinator::fullSyncSessionTimerDidFire);
+    connect(&m_pushSyncSessionTimer, &QTimer::timeout, this, &KNVTTaskStoreSyncCoordinator::pushSyncSessionTimerDidFire);
+
+    m_networkReachability = KNVTNetworkReachability::networkReachabilityForInternetConnection();
+    // Runs on the listener's own thread: it touches nothing and only hands the news to the main thread. The
+    // destructor drops the listener first, which waits for a running call, so `this` is alive while it posts.
+    m_networkReachability->setStatusHandler([this](KNVTNetworkReachabilityStatus status, bool) {
+        if (status == KNVTNetworkReachabilityStatusNotReachable)
+            return;
+        QMetaObject::invokeMethod(this, [this] { networkReachabilityDidChange(); }, Qt::QueuedConnection);
+    });
+
+    if (ostore::Context *context = taskStore.managedObjectContext())
+        connect(context, &ostore::Context::didSave, this, &KNVTTaskStoreSyncCoordinator::managedObjectContextDidSave);
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), m_taskStore, this,
+        [this](const knvt::Notification &) { taskStoreSyncSettingsDidChange(); });
+
+    if (m_enabled) {
+        QTimer::singleShot(knvt::Timing::ms(kProcessDelay), this, [this] {
+            if (mayStartAutomatically())
+                startFullSyncSession();
+        });
+    }
+}
+
+KNVTTaskStoreSyncCoordinator::~KNVTTaskStoreSyncCoordinator()
+{
+    m_networkReachability.reset();
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    m_fullSyncSessionTimer.stop();
+    m_pushSyncSessionTimer.stop();
+    disconnect(m_currentContextConnection);
+
+    // A session may outlive its coordinator while a reply is in flight, but its context must not outlive the store's
+    // stack, which the store drops right after the coordinator: so the contexts go now, and a late reply finds none.
+    std::vector<SessionPointer> sessions(m_syncSessions.begin(), m_syncSessions.end());
+    if (m_currentSyncSession)
+        sessions.push_back(m_currentSyncSession);
+    for (const SessionPointer &session : sessions) {
+        session->setSyncSessionDelegate(nullptr);
+        session->cancel();
+        session->takeManagedObjectContext().reset();
+    }
+}
+
+void KNVTTaskStoreSyncCoordinator::setTaskStoreSyncCoordinatorDelegate(KNVTTaskStoreSyncCoordinatorDelegate *delegate)
+{
+    m_delegate = delegate;
+}
+
+// ---- The queue ----------------------------------------------------------------------------------------------------
+
+std::vector<KNVTTaskStoreSyncCoordinator::SessionPointer> KNVTTaskStoreSyncCoordinator::pendingSyncSessions() const
+{
+    auto first = m_syncSessions.begin();
+    if (m_currentSyncSession && first != m_syncSessions.end() && *first == m_currentSyncSession)
+        ++first;
+    return {first, m_syncSessions.end()};
+}
+
+qsizetype KNVTTaskStoreSyncCoordinator::numberOfPendingSyncSessions() const
+{
+    return qsizetype(pendingSyncSessions().size());
+}
+
+ostore::Context *KNVTTaskStoreSyncCoordinator::managedObjectContext() const
+{
+    if (m_currentSyncSession && m_currentSyncSession->managedObjectContext())
+        return m_currentSyncSession->managedObjectContext();
+    return m_taskStore->managedObjectContext();
+}
+
+ostore::Coordinator *KNVTTaskStoreSyncCoordinator::persistentStoreCoordinator() const
+{
+    ostore::Context *context = managedObjectContext();
+    return context ? context->coordinator() : nullptr;
+}
+
+KNVTTaskStoreSyncCoordinator::SessionPointer KNVTTaskStoreSyncCoordinator::makeSession(KNVTTaskStoreSyncSessionType type,
+                                                                                       bool pulls, bool useETags) const
+{
+    auto session = std::make_shared<KNVTTaskStoreDynamicSyncSession>(
+        knvt::syncPushResources(), pulls ? knvt::syncPullResources() : QStringList());
+    session->setType(type);
+    session->setUseETags(useETags);
+    if (pulls)
+        session->setHTTPHeaderFields(m_taskStore->HTTPHeaderFields());
+    return session;
+}
+
+void KNVTTaskStoreSyncCoordinator::startSyncSession()
+{
+    invalidateFullSyncSessionTimer();
+    addSyncSession(makeSession(KNVTTaskStoreSyncSessionTypeSync, true, true));
+}
+
+void KNVTTaskStoreSyncCoordinator::startFullSyncSession()
+{
+    addSyncSession(makeSession(KNVTTaskStoreSyncSessionTypeSync, true, false));
+}
+
+void KNVTTaskStoreSyncCoordinator::startPushSyncSession()
+{
+    invalidatePushSyncSessionTimer();
+    addSyncSession(makeSession(KNVTTaskStoreSyncSessionTypePush, false, false));
+}
+
+void KNVTTaskStoreSyncCoordinator::startSyncSessionIfRequired()
+{
+    if (m_syncSessions.size() > 1)
+        return;
+    startSyncSession();
+}
+
+void KNVTTaskStoreSyncCoordinator::addSyncSession(SessionPointer session)
+{
+    if (!session)
+        return;
+    m_syncSessions.push_back(std::move(session));
+    if (!m_currentSyncSession)
+        scheduleProcessNextSyncSession();
+}
+
+void KNVTTaskStoreSyncCoordinator::addSyncSessions(const std::vector<SessionPointer> &sessions)
+{
+    for (const SessionPointer &session : sessions)
+        addSyncSession(session);
+}
+
+void KNVTTaskStoreSyncCoordinator::scheduleProcessNextSyncSession()
+{
+    QTimer::singleShot(knvt::Timing::ms(kProcessDelay), this, [this] { processNextSyncSession(); });
+}
+
+void KNVTTaskStoreSyncCoordinator::processNextSyncSession()
+{
+    if (m_syncSessions.empty() || m_currentSyncSession)
+        return;
+    ostore::Context *mainContext = m_taskStore->managedObjectContext();
+    if (!mainContext)
+        return;
+
+    const SessionPointer session = m_syncSessions.front();
+    m_currentSyncSession = session;
+    // A session resumed after a failure has handed its context back with everything it applied saved, so it goes on
+    // from a fresh view of the store that includes the edits made while it waited.
+    if (!session->managedObjectContext())
+        session->setManagedObjectContext(std::make_unique<ostore::Context>(mainContext->coordinator()));
+    m_currentContextConnection =
+        connect(session->managedObjectContext(), &ostore::Context::didSave, this,
+                &KNVTTaskStoreSyncCoordinator::currentSyncSessionManagedObjectContextDidSave);
+
+    const KNVTTaskStoreSyncSessionInfo info = infoForSession(*session);
+    if (m_delegate)
+        m_delegate->taskStoreSyncCoordinatorWillStartSyncSession(*this, info);
+    session->setSyncSessionDelegate(this);
+    session->start();
+    if (m_delegate)
+        m_delegate->taskStoreSyncCoordinatorDidStartSyncSession(*this, infoForSession(*session));
+}
+
+void KNVTTaskStoreSyncCoordinator::cancelSyncSessions()
+{
+    m_syncSessions.clear();
+    if (m_delegate)
+        m_delegate->taskStoreSyncCoordinatorDidCancelSyncSessions(*this);
+    if (m_currentSyncSession)
+        m_currentSyncSession->cancel();
+}
+
+KNVTTaskStoreSyncCoordinator::SessionPointer KNVTTaskStoreSyncCoordinator::releaseCurrentSyncSession(
+    KNVTSyncSession &session)
+{
+    SessionPointer released;
+    if (m_currentSyncSession.get() == &session) {
+        disconnect(m_currentContextConnection);
+        m_currentContextConnection = {};
+        released = std::move(m_currentSyncSession);
+        m_currentSyncSession.reset();
+    }
+    return released;
+}
+
+void KNVTTaskStoreSyncCoordinator::removeFromQueue(const KNVTSyncSession &session)
+{
+    const auto it = std::find_if(m_syncSessions.begin(), m_syncSessions.end(),
+                                 [&session](const SessionPointer &queued) { return queued.get() == &session; });
+    if (it != m_syncSessions.end())
+        m_syncSessions.erase(it);
+}
+
+// ---- Timers -------------------------------------------------------------------------------------------------------
+
+bool KNVTTaskStoreSyncCoordinator::mayStartAutomatically() const
+{
+    return m_taskStore->isAutoSyncEnabled() && m_taskStore->isAuthenticated();
+}
+
+void KNVTTaskStoreSyncCoordinator::instantiateFullSyncSessionTimer()
+{
+    if (!m_enabled || m_autoSyncTimeInterval <= 0)
+        return;
+    m_fullSyncSessionTimer.start(knvt::Timing::ms(m_autoSyncTimeInterval));
+}
+
+void KNVTTaskStoreSyncCoordinator::instantiatePushSyncSessionTimer()
+{
+    if (m_autoSyncTimeInterval <= 0)
+        return;
+    m_pushSyncSessionTimer.start(knvt::Timing::ms(kPushDelay));
+}
+
+void KNVTTaskStoreSyncCoordinator::invalidateFullSyncSessionTimer()
+{
+    m_fullSyncSessionTimer.stop();
+}
+
+void KNVTTaskStoreSyncCoordinator::invalidatePushSyncSessionTimer()
+{
+    m_pushSyncSessionTimer.stop();
+}
+
+void KNVTTaskStoreSyncCoordinator::fullSyncSessionTimerDidFire()
+{
+    if (mayStartAutomatically())
+        startSyncSession();
+}
+
+void KNVTTaskStoreSyncCoordinator::pushSyncSessionTimerDidFire()
+{
+    if (mayStartAutomatically())
+        startPushSyncSession();
+}
+
+// ---- Observed events ----------------------------------------------------------------------------------------------
+
+void KNVTTaskStoreSyncCoordinator::managedObjectContextDidSave(const ostore::ChangeSet &changes)
+{
+    // A save that only deletes schedules nothing.
+    if (changes.inserted.empty() && changes.updated.empty())
+        return;
+    if (!m_automaticallyPushChanges || !m_enabled)
+        return;
+    QTimer::singleShot(knvt::Timing::ms(kProcessDelay), this, [this] {
+        invalidatePushSyncSessionTimer();
+        instantiatePushSyncSessionTimer();
+    });
+}
+
+void KNVTTaskStoreSyncCoordinator::currentSyncSessionManagedObjectContextDidSave(const ostore::ChangeSet &changes)
+{
+    // Contexts share the committed rows, so the merge only tells the main context's observers; the store relays it
+    // as its will-change and did-change, and the lists reload. It is no local save: the push timer stays as it is.
+    if (!m_taskStore->hasManagedObjectContext())
+        return;
+    m_taskStore->managedObjectContext()->mergeChanges(changes, ostore::ChangeOrigin::Merge);
+}
+
+void KNVTTaskStoreSyncCoordinator::taskStoreSyncSettingsDidChange()
+{
+    const bool autoSync = m_taskStore->isAutoSyncEnabled();
+    m_enabled = true;
+    if (autoSync) {
+        m_autoSyncTimeInterval = m_taskStore->autoSyncTimeInterval();
+        m_automaticallyPushChanges = m_taskStore->isPushSyncingEnabled();
+        if (!hasFullSyncSessionTimer())
+            instantiateFullSyncSessionTimer();
+    } else {
+        m_autoSyncTimeInterval = 0;
+        m_automaticallyPushChanges = false;
+        // Both countdowns stop: a push timer left running would still send after sync was switched off.
+        invalidateFullSyncSessionTimer();
+        invalidatePushSyncSessionTimer();
+    }
+}
+
+void KNVTTaskStoreSyncCoordinator::networkReachabilityDidChange()
+{
+    QTimer::singleShot(knvt::Timing::ms(kReachabilityDelay), this, [this] {
+        if (!hasFullSyncSessionTimer())
+            instantiateFullSyncSessionTimer();
+    });
+}
+
+// ---- Session reports ----------------------------------------------------------------------------------------------
+
+void KNVTTaskStoreSyncCoordinator::syncSessionDidFinish(KNVTSyncSession &session)
+{
+    auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
+    if (storeSession.type() == KNVTTaskStoreSyncSessionTypeSync)
+        instantiateFullSyncSessionTimer();
+    const SessionPointer finished = releaseCurrentSyncSession(session);
+    removeFromQueue(session);
+    if (m_delegate)
+        m_delegate->taskStoreSyncCoordinatorDidFinishSyncSession(*this, infoForSession(storeSession));
+    if (!m_syncSessions.empty())
+        processNextSyncSession();
+}
+
+void KNVTTaskStoreSyncCoordinator::syncSession(KNVTSyncSession &session, const knvt::Error &error)
+{
+    auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
+    const bool fromService = error.domain() == QLatin1String(knvt::KNVTRequestErrorDomain);
+    if (fromService && error.code() == 401) {
+        if (m_delegate)
+            m_delegate->taskStoreSyncCoordinatorDidFailAuthentication(*this);
+    } else if (fromService && error.code() == 410) {
+        if (m_delegate)
+            m_delegate->taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(*this);
+    } else {
+        instantiateFullSyncSessionTimer();
+    }
+    const SessionPointer failed = releaseCurrentSyncSession(session);
+    // A failed session waits at the head of the queue to resume where it stopped; one whose final save failed has
+    // nothing left to resume.
+    if (!storeSession.isResumable())
+        removeFromQueue(session);
+    if (m_delegate)
+        m_delegate->taskStoreSyncCoordinatorSyncSessionDidFailWithError(*this, infoForSession(storeSession), error);
+}
+
+void KNVTTaskStoreSyncCoordinator::syncSessionDidCancel(KNVTSyncSession &session)
+{
+    auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
+    const SessionPointer cancelled = releaseCurrentSyncSession(session);
+    removeFromQueue(session);
+    if (m_delegate)
+        m_delegate->taskStoreSyncCoordinatorDidCancelSyncSession(*this, infoForSession(storeSession));
+    instantiateFullSyncSessionTimer();
+    // Sessions queued while the cancelled one wound down would otherwise wait for the next trigger.
+    if (!m_syncSessions.empty() && !m_currentSyncSession)
+        scheduleProcessNextSyncSession();
+}
+
+// ---- Requests -----------------------------------------------------------------------------------------------------
+
+KNVTTaskStoreSyncRequestHeaders KNVTTaskStoreSyncCoordinator::requestHeaders() const
+{
+    KNVTTaskStore *store = m_taskStore;
+    KNVTTaskStoreSyncRequestHeaders headers;
+    headers.HTTPHeaderFields = [store] { return store->HTTPHeaderFields(); };
+    headers.HTTPHeaderFieldsIncludingETagForResource = [store](const QString &resource) {
+        return store->HTTPHeaderFieldsIncludingETagForResource(resource);
+    };
+    return headers;
+}
+
+KNVTRESTFulRequestList KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSessionPushRequestsForResource(
+    KNVTTaskStoreDynamicSyncSession &session, const QString &resource)
+{
+    ostore::Context *context = session.managedObjectContext();
+    if (!context)
+        return {};
+    KNVTTaskStoreSyncPlan plan(*context, requestHeaders());
+    return plan.pushRequestsForResource(resource);
+}
+
+KNVTRESTFulRequestList KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSessionPullRequestsForResource(
+    KNVTTaskStoreDynamicSyncSession &session, const QString &resource)
+{
+    ostore::Context *context = session.managedObjectContext();
+    if (!context)
+        return {};
+    KNVTTaskStoreSyncPlan plan(*context, requestHeaders());
+    return plan.pullRequestsForResource(resource, session.useETags());
+}

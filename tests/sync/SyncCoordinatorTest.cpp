@@ -1,0 +1,477 @@
+// The coordinator against the fake service over real HTTP: when sessions start (start-up, timers, reachability,
+// saves, on demand), that they run one at a time in order, and what the service's refusals (401, 410) leave behind.
+// Timers run scaled down; the network is a fake one.
+#include "sync/KNVTTaskStoreSyncCoordinator.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskStoreInformation.h"
+#include "model/KNVTCDUser.h"
+
+#include "service/KNVTRequest.h"
+
+#include "foundation/FakeReachability.h"
+#include "foundation/InMemoryKeychain.h"
+#include "foundation/KNVTGenericKeychainItem.h"
+#include "foundation/KeychainBackend.h"
+#include "foundation/Timing.h"
+
+#include "store/TaskStoreTest.h"
+#include "support/FakeSyncService.h"
+#include "support/NotificationRecorder.h"
+#include "support/WaitUntil.h"
+
+#include <QLockFile>
+
+using knvt::test::FakeSyncService;
+using knvt::test::NotificationRecorder;
+using knvt::test::waitUntil;
+
+namespace {
+
+class CountingStoreDelegate final : public KNVTTaskStoreDelegate
+{
+public:
+    void taskStoreDidFailToOpenPersistentStoreWithError(KNVTTaskStore *, const knvt::Error &) override {}
+    void taskStoreDidFailToAuthenticate(KNVTTaskStore *) override { ++authenticationFailures; }
+    void taskStoreRequiresNewerAPIVersion(KNVTTaskStore *) override { ++newerVersionNotices; }
+
+    int authenticationFailures = 0;
+    int newerVersionNotices = 0;
+};
+
+constexpr double kScale = 0.004; // 10 s -> 40 ms, 300 s -> 1.2 s
+
+} // namespace
+
+// A configured store ("ann", user 42, account 7, password "secret1") on its own library, with a coordinator the test
+// makes itself, so that it decides when the start-up happens.
+class SyncCoordinatorTest : public TaskStoreTest
+{
+protected:
+    void SetUp() override
+    {
+        TaskStoreTest::SetUp();
+        knvt::Timing::setScale(kScale);
+        // A send may wait for its reply a few seconds of real time whatever the scale.
+        KNVTRequest::setDefaultTimeoutInterval(5.0 / kScale);
+        m_previousKeychain = knvt::KeychainBackend::shared();
+        knvt::KeychainBackend::setShared(std::make_shared<knvt::InMemoryKeychain>());
+        knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"),
+                                                                      QStringLiteral("ann"), {},
+                                                                      QStringLiteral("secret1"));
+        KNVTSetSyncServiceAPIURLString(fake.baseURL());
+        fake.enableState();
+
+        store().setTaskStoreDelegate(&storeDelegate);
+        KNVTCDTaskStoreInformation *information = store().taskStoreInformation();
+        ASSERT_NE(information, nullptr);
+        information->setUsername(QStringLiteral("ann"));
+        information->setUserNumericIdentifier(42);
+        information->setAccountNumericIdentifier(7);
+        KNVTCDUser *me = store().me();
+        me->setUsername(QStringLiteral("ann"));
+        me->setNumericIdentifier(42);
+        save();
+        ASSERT_TRUE(store().isConfigured());
+    }
+
+    void TearDown() override
+    {
+        m_coordinator.reset();
+        for (const FakeSyncService::Request &request : fake.unmatched())
+            ADD_FAILURE() << "unanswered " << request.method.constData() << ' ' << request.target.constData();
+        fake.stop();
+        KNVTSetSyncServiceAPIURLString(QString());
+        KNVTRequest::setDefaultTimeoutInterval(0);
+        knvt::KeychainBackend::setShared(m_previousKeychain);
+        knvt::Timing::setScale(1.0);
+        TaskStoreTest::TearDown();
+    }
+
+    // The sync settings as a user left them, written without telling anyone.
+    void setSyncSettings(bool autoSync, bool push = false, double interval = 300)
+    {
+        QVariantMap settings = store().syncMetaData();
+        settings.insert(QStringLiteral("AutoSyncEnabled"), autoSync);
+        settings.insert(QStringLiteral("PushSyncEnabled"), push);
+        settings.insert(QStringLiteral("AutoSyncTimeInterval"), interval);
+        store().setSyncMetaData(settings);
+    }
+
+    KNVTTaskStoreSyncCoordinator &startCoordinator()
+    {
+        m_coordinator = std::make_unique<KNVTTaskStoreSyncCoordinator>(store());
+        m_coordinator->setTaskStoreSyncCoordinatorDelegate(&store());
+        return *m_coordinator;
+    }
+    KNVTTaskStoreSyncCoordinator &coordinator() { return *m_coordinator; }
+
+    bool idle() const { return !m_coordinator->isSyncing() && m_coordinator->numberOfPendingSyncSessions() == 0; }
+    bool waitForIdle() { return waitUntil([this] { return idle(); }, std::chrono::seconds(10)); }
+    // Lets scaled time pass while the event loop runs.
+    static void spin(std::chrono::milliseconds duration)
+    {
+        waitUntil([] { return false; }, duration);
+    }
+    // One full interval of the full-sync timer and a margin.
+    static std::chrono::milliseconds interval() { return std::chrono::milliseconds(knvt::Timing::ms(300)) * 3 / 2; }
+
+    int sessionStarts() const
+    {
+        int starts = 0;
+        for (const knvt::Notification &notification : m_recorder.notifications())
+            starts += notification.name == QLatin1String(KNVTTaskStoreWillStartSyncingNotification);
+        return starts;
+    }
+
+    FakeSyncService fake;
+    knvt::FakeReachability network;
+    CountingStoreDelegate storeDelegate;
+    NotificationRecorder m_recorder{{QString::fromLatin1(KNVTTaskStoreWillStartSyncingNotification),
+                                     QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification),
+                                     QString::fromLatin1(KNVTTaskStoreDidSyncNotification)}};
+
+private:
+    std::unique_ptr<KNVTTaskStoreSyncCoordinator> m_coordinator;
+    std::shared_ptr<knvt::KeychainBackend> m_previousKeychain;
+};
+
+// ---- Start-up -----------------------------------------------------------------------------------------------------
+
+TEST_F(SyncCoordinatorTest, StartUpWithAutomaticSyncRunsOneFullSessionWithoutEntityTags)
+{
+    setSyncSettings(true);
+    store().setResourceETags({{QStringLiteral("tags"), QStringLiteral("\"t-0\"")}});
+    const QDateTime start = startDate().addSecs(60);
+    m_clock.setNow(start);
+
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tags.json"); }));
+    ASSERT_TRUE(waitForIdle());
+
+    EXPECT_EQ(sessionStarts(), 1);
+    for (const FakeSyncService::Request &request : fake.requests())
+        EXPECT_FALSE(request.hasHeader("If-None-Match")) << request.target.constData();
+    EXPECT_EQ(store().lastSuccessfullSyncDate(), start);
+    EXPECT_EQ(store().lastCleanSyncDate(), start);
+    // The start-up session leaves the full-sync timer armed for the next regular session.
+    EXPECT_TRUE(coordinator().hasFullSyncSessionTimer());
+}
+
+TEST_F(SyncCoordinatorTest, StartUpWithoutAutomaticSyncStartsNothingAndArmsNoTimer)
+{
+    setSyncSettings(false);
+    startCoordinator();
+    spin(std::chrono::milliseconds(100));
+
+    EXPECT_TRUE(fake.requests().empty());
+    EXPECT_FALSE(coordinator().isSyncing());
+    EXPECT_FALSE(coordinator().hasFullSyncSessionTimer());
+    EXPECT_FALSE(coordinator().hasPushSyncSessionTimer());
+}
+
+// ---- One session at a time, in order --------------------------------------------------------------------------------
+
+TEST_F(SyncCoordinatorTest, SessionsRunOneAtATimeInTheOrderTheyWereAsked)
+{
+    setSyncSettings(true);
+    fake.on("GET", "/account.json").hold();
+    store().setResourceETags({{QStringLiteral("tags"), QStringLiteral("\"t-0\"")}});
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
+
+    // The full start-up session runs; two requests add one regular session, a third adds nothing.
+    coordinator().startSyncSessionIfRequired();
+    coordinator().startSyncSessionIfRequired();
+    coordinator().startSyncSessionIfRequired();
+    EXPECT_EQ(coordinator().numberOfPendingSyncSessions(), 1);
+    ASSERT_EQ(coordinator().pendingSyncSessions().size(), 1u);
+    EXPECT_TRUE(coordinator().pendingSyncSessions().front()->useETags());
+
+    fake.on("GET", "/account.json").clear().pass();
+    fake.release("GET", "/account.json");
+    ASSERT_TRUE(waitUntil([this] { return fake.count("GET", "/account.json") == 2 && idle(); },
+                          std::chrono::seconds(10)));
+
+    // The second session began only after the first had sent its last pull, and only it sent the stored tag.
+    const QList<QByteArray> calls = fake.calls();
+    const qsizetype firstTags = calls.indexOf("GET /tags.json");
+    const qsizetype secondAccount = calls.lastIndexOf("GET /account.json");
+    EXPECT_LT(firstTags, secondAccount);
+    const auto tagPulls = fake.requests("GET", "/tags.json");
+    ASSERT_EQ(tagPulls.size(), 2u);
+    EXPECT_FALSE(tagPulls[0].hasHeader("If-None-Match"));
+    EXPECT_TRUE(tagPulls[1].hasHeader("If-None-Match"));
+    EXPECT_EQ(sessionStarts(), 2);
+}
+
+TEST_F(SyncCoordinatorTest, CancellingEndsTheRunningSessionAndDropsTheWaitingOnes)
+{
+    setSyncSettings(false);
+    fake.on("GET", "/account.json").hold();
+    startCoordinator();
+    coordinator().startSyncSession();
+    coordinator().startSyncSession();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
+
+    coordinator().cancelSyncSessions();
+    EXPECT_TRUE(coordinator().isSyncing());
+    fake.release("GET", "/account.json");
+    ASSERT_TRUE(waitForIdle());
+
+    // The reply in flight was the last request sent; the cancel is reported as an end of syncing, not as a sync.
+    EXPECT_EQ(fake.requests().size(), 1u);
+    EXPECT_EQ(m_recorder.names(), QStringList({QString::fromLatin1(KNVTTaskStoreWillStartSyncingNotification),
+                                               QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification)}));
+}
+
+// ---- Timers -------------------------------------------------------------------------------------------------------
+
+// Reachability arms the full-sync timer while the start-up session runs, the session's end arms it again and the user
+// then switches automatic sync off: no countdown may survive to start a session.
+TEST_F(SyncCoordinatorTest, ArmingTheFullSyncTimerAgainLeavesOneCountdownThatSwitchingOffStops)
+{
+    setSyncSettings(true);
+    fake.on("GET", "/account.json").hold();
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
+
+    network.setStatus(KNVTNetworkReachabilityStatusReachable);
+    ASSERT_TRUE(waitUntil([this] { return coordinator().hasFullSyncSessionTimer(); }));
+
+    fake.on("GET", "/account.json").clear().pass();
+    fake.release("GET", "/account.json");
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_TRUE(coordinator().hasFullSyncSessionTimer());
+
+    store().setAutoSyncEnabled(false);
+    EXPECT_FALSE(coordinator().hasFullSyncSessionTimer());
+    const size_t requests = fake.requests().size();
+    spin(interval() * 2);
+
+    EXPECT_EQ(fake.requests().size(), requests);
+    EXPECT_EQ(sessionStarts(), 1);
+}
+
+TEST_F(SyncCoordinatorTest, TheFullSyncTimerStartsARegularSessionWithEntityTags)
+{
+    setSyncSettings(true);
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tags.json"); }));
+    ASSERT_TRUE(waitForIdle());
+    ASSERT_TRUE(coordinator().hasFullSyncSessionTimer());
+
+    ASSERT_TRUE(waitUntil([this] { return fake.count("GET", "/tags.json") == 2; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitForIdle());
+    // The fake tags every list reply, so the timer's session sends what the start-up session stored.
+    EXPECT_TRUE(fake.requests("GET", "/tags.json").back().hasHeader("If-None-Match"));
+}
+
+TEST_F(SyncCoordinatorTest, ReachabilityArmsTheTimerTenSecondsLaterOnlyWhenTheNetworkIsThere)
+{
+    setSyncSettings(false);
+    startCoordinator();
+    store().setAutoSyncTimeInterval(300); // any sync setting re-reads the settings; automatic sync stays off
+    EXPECT_FALSE(coordinator().hasFullSyncSessionTimer());
+
+    // With automatic sync off the interval is 0 and reachability arms nothing.
+    network.setStatus(KNVTNetworkReachabilityStatusReachable);
+    spin(std::chrono::milliseconds(knvt::Timing::ms(10) * 4));
+    EXPECT_FALSE(coordinator().hasFullSyncSessionTimer());
+
+    QVariantMap settings = store().syncMetaData();
+    settings.insert(QStringLiteral("AutoSyncEnabled"), true);
+    store().setSyncMetaData(settings);
+    coordinator().setEnabled(true);
+    coordinator().setAutoSyncTimeInterval(300);
+    network.setStatus(KNVTNetworkReachabilityStatusNotReachable);
+    spin(std::chrono::milliseconds(knvt::Timing::ms(10) * 4));
+    EXPECT_FALSE(coordinator().hasFullSyncSessionTimer());
+
+    network.setStatus(KNVTNetworkReachabilityStatusReachable);
+    EXPECT_FALSE(coordinator().hasFullSyncSessionTimer());
+    EXPECT_TRUE(waitUntil([this] { return coordinator().hasFullSyncSessionTimer(); }));
+    EXPECT_TRUE(fake.requests().empty());
+}
+
+TEST_F(SyncCoordinatorTest, ABurstOfSavesPushesOnceAfterTheLastAndDeletionsAloneSchedulesNothing)
+{
+    setSyncSettings(true, true);
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tags.json"); }));
+    ASSERT_TRUE(waitForIdle());
+    fake.clearRequests();
+
+    // A task nobody has pushed, then removed before any push: a save that only deletes.
+    KNVTCDTask *doomed = store().taskWithTitle(QStringLiteral("Doomed"));
+    coordinator().setAutomaticallyPushChanges(false);
+    save();
+    coordinator().setAutomaticallyPushChanges(true);
+    ASSERT_TRUE(store().removeTask(doomed));
+    save();
+    spin(std::chrono::milliseconds(knvt::Timing::ms(0.1) * 20));
+    EXPECT_FALSE(coordinator().hasPushSyncSessionTimer());
+
+    KNVTCDTask *task = store().taskWithTitle(QStringLiteral("Draft 0"));
+    for (int i = 1; i <= 10; ++i) {
+        task->setTitle(QStringLiteral("Draft %1").arg(i));
+        save();
+        spin(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("POST", "/tasks.json"); }));
+    ASSERT_TRUE(waitForIdle());
+    spin(std::chrono::milliseconds(knvt::Timing::ms(10) * 3));
+
+    // One push-only session: one create with the last title, no update after it, no pull.
+    EXPECT_EQ(fake.count("POST", "/tasks.json"), 1);
+    EXPECT_EQ(fake.lastRequest("POST", "/tasks.json")->json()["task"]["title"].toString(), QStringLiteral("Draft 10"));
+    EXPECT_FALSE(fake.hasRequest("GET", "/account.json"));
+    EXPECT_EQ(sessionStarts(), 2);
+}
+
+// ---- What the service's refusals leave behind -----------------------------------------------------------------------
+
+TEST_F(SyncCoordinatorTest, ARefusedPasswordIsReportedOnceAndNothingAutomaticRetriesUntilANewOneIsSaved)
+{
+    setSyncSettings(true, true);
+    fake.on("GET", "/task_lists/pending.json").json(401, "{}").pass();
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/task_lists/pending.json"); }));
+    ASSERT_TRUE(waitUntil([this] { return !coordinator().isSyncing(); }));
+
+    EXPECT_EQ(storeDelegate.authenticationFailures, 1);
+    EXPECT_TRUE(store().authenticationFailureDate().isValid());
+    EXPECT_FALSE(store().isAuthenticated());
+    const QList<QByteArray> stopped = fake.calls();
+    EXPECT_EQ(stopped.last(), "GET /task_lists/pending.json");
+
+    // Timers, the network and saves send nothing while the failure is recorded.
+    network.setStatus(KNVTNetworkReachabilityStatusReachable);
+    store().taskWithTitle(QStringLiteral("Offline edit"));
+    save();
+    spin(interval() * 2);
+    EXPECT_EQ(fake.calls(), stopped);
+    EXPECT_EQ(storeDelegate.authenticationFailures, 1);
+
+    // Save in the failure window: the new password, the failure cleared, one sync.
+    knvt::KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {})
+        ->removeFromKeychain();
+    knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {},
+                                                                  QStringLiteral("newpass2"));
+    store().resetAuthenticationFailureDate();
+    fake.clearRequests();
+    ASSERT_TRUE(store().sync());
+    ASSERT_TRUE(waitUntil([this] { return fake.count("GET", "/account.json") == 1; }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitForIdle());
+
+    // The failed session resumes at the refused request with the new credentials and without repeating its earlier
+    // pulls; the regular session follows, beginning with its pushes.
+    const QList<QByteArray> calls = fake.calls();
+    ASSERT_FALSE(calls.isEmpty());
+    EXPECT_EQ(calls.first(), "GET /task_lists/pending.json");
+    EXPECT_EQ(fake.requests().front().header("Authorization"), QByteArray("Basic YW5uOm5ld3Bhc3My"));
+    const qsizetype resumedTags = calls.indexOf("GET /tags.json");
+    const qsizetype post = calls.indexOf("POST /tasks.json");
+    const qsizetype account = calls.indexOf("GET /account.json");
+    EXPECT_LT(resumedTags, post);
+    EXPECT_LT(post, account);
+    EXPECT_EQ(calls.count("GET /friendships.json"), 1);
+}
+
+TEST_F(SyncCoordinatorTest, ANewerInterfaceVersionSwitchesSyncOffUntilTheUserSwitchesItOnAgain)
+{
+    setSyncSettings(true, true);
+    fake.on("GET", "/account.json").json(410, "{}").pass();
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
+    ASSERT_TRUE(waitUntil([this] { return !coordinator().isSyncing(); }));
+
+    EXPECT_EQ(storeDelegate.newerVersionNotices, 1);
+    EXPECT_FALSE(store().isAutoSyncEnabled());
+    EXPECT_FALSE(store().sync());
+    EXPECT_FALSE(coordinator().hasFullSyncSessionTimer());
+
+    network.setStatus(KNVTNetworkReachabilityStatusReachable);
+    store().taskWithTitle(QStringLiteral("Offline edit"));
+    save();
+    spin(interval() * 2);
+    EXPECT_EQ(fake.requests().size(), 1u);
+
+    fake.clearRequests();
+    store().setAutoSyncEnabled(true);
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tags.json"); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitForIdle());
+    // The stopped session resumes at the refused request (its pushes are behind it), then the regular one follows.
+    const QList<QByteArray> calls = fake.calls();
+    ASSERT_FALSE(calls.isEmpty());
+    EXPECT_EQ(calls.first(), "GET /account.json");
+    EXPECT_EQ(fake.count("POST", "/tasks.json"), 1);
+    EXPECT_TRUE(store().lastSuccessfullSyncDate().isValid());
+}
+
+TEST_F(SyncCoordinatorTest, ATransportFailureArmsTheTimerAndTheNextTriggerResumes)
+{
+    setSyncSettings(false);
+    // Every attempt is dropped: libcurl sends again once when a kept-alive connection dies before the reply.
+    fake.on("GET", "/tags.json").drop();
+    startCoordinator();
+    coordinator().setEnabled(true);
+    coordinator().setAutoSyncTimeInterval(300);
+    coordinator().startSyncSession();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tags.json") && !coordinator().isSyncing(); }));
+
+    EXPECT_TRUE(coordinator().hasFullSyncSessionTimer());
+    EXPECT_EQ(coordinator().numberOfPendingSyncSessions(), 1);
+    EXPECT_FALSE(store().lastSuccessfullSyncDate().isValid());
+
+    fake.on("GET", "/tags.json").clear().pass();
+    fake.clearRequests();
+    coordinator().startSyncSessionIfRequired();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(waitForIdle());
+    EXPECT_EQ(fake.calls().first(), "GET /tags.json");
+    EXPECT_TRUE(store().lastSuccessfullSyncDate().isValid());
+}
+
+// ---- Merging, the lock ------------------------------------------------------------------------------------------------
+
+TEST_F(SyncCoordinatorTest, PulledObjectsReachTheMainContextWithChangeNotificationsButNoPushTimer)
+{
+    setSyncSettings(true, true);
+    fake.seed("tasks", QJsonObject{{"title", "From elsewhere"}, {"status", "actionable"}, {"task_list_id", QJsonValue()}});
+    NotificationRecorder changes({QString::fromLatin1(KNVTTaskStoreDidChangeNotification)});
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tasks/inbox.json"); }));
+    ASSERT_TRUE(waitForIdle());
+
+    const auto tasks = context().fetch<KNVTCDTask>(ostore::where::key(QStringLiteral("title")) == QStringLiteral("From elsewhere"));
+    EXPECT_EQ(tasks.size(), 1u);
+    EXPECT_FALSE(changes.notifications().empty());
+    spin(std::chrono::milliseconds(knvt::Timing::ms(0.1) * 20));
+    EXPECT_FALSE(coordinator().hasPushSyncSessionTimer());
+}
+
+TEST_F(SyncCoordinatorTest, OnlyTheProcessHoldingTheLibraryLockGetsACoordinator)
+{
+    std::unique_ptr<KNVTTaskStoreSyncCoordinator> first = KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(store());
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(QFile::exists(QDir(store().libraryPath()).filePath(KNVTTaskStoreSyncCoordinator::kSyncLockFileName)));
+
+    // Another holder of the same file (here: this process's second look) is turned away while the first lives.
+    EXPECT_EQ(KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(store()), nullptr);
+    first.reset();
+    EXPECT_NE(KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(store()), nullptr);
+}
+
+TEST_F(SyncCoordinatorTest, TheRegisteredFactoryGivesTheStoreItsCoordinator)
+{
+    KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
+    KNVTTaskStore &other = makeStore(scratchPath(QStringLiteral("Other/") + KNVTTaskStore::kLibraryFolderName));
+    ASSERT_NE(other.managedObjectContext(), nullptr);
+    auto *made = dynamic_cast<KNVTTaskStoreSyncCoordinator *>(other.syncCoordinator());
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(&made->taskStore(), &other);
+    EXPECT_EQ(made->taskStoreSyncCoordinatorDelegate(), static_cast<KNVTTaskStoreSyncCoordinatorDelegate *>(&other));
+}
