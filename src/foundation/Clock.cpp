@@ -10,6 +10,7 @@ class SystemClock final : public Clock
 {
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
+    QDateTime nowUTC() const override { return QDateTime::currentDateTimeUtc(); }
 };
 
 std::atomic<const Clock *> installedClock{nullptr};
@@ -17,6 +18,11 @@ std::atomic<const Clock *> installedClock{nullptr};
 } // namespace
 
 Clock::~Clock() = default;
+
+QDateTime Clock::nowUTC() const
+{
+    return now().toUTC();
+}
 
 const Clock &Clock::system()
 {

@@ -35,9 +35,10 @@ using namespace ostore::where;
 
 namespace {
 
+// Every use stores the instant or compares it with stored (UTC) dates, so the cheap UTC reading serves.
 QDateTime now()
 {
-    return knvt::Clock::shared().now();
+    return knvt::Clock::shared().nowUTC();
 }
 
 bool isClosedStatus(std::optional<qint64> status)

@@ -66,6 +66,6 @@ void KNVTCDTaskComment::didChangeValue(std::string_view key)
 {
     // A fill writes the service's modified date after the text, so it needs no stamp of its own.
     if (key == "text" && !isUpdatingWithAttributes() && numericIdentifier())
-        setModifiedDate(knvt::Clock::shared().now());
+        setModifiedDate(knvt::Clock::shared().nowUTC());
     KNVTCDTaskStoreObject::didChangeValue(key);
 }

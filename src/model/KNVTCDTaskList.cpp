@@ -252,7 +252,7 @@ void KNVTCDTaskList::markAsReviewed()
     KNVTCDTaskListCollaborator *row = myTaskListCollaborator();
     if (!row)
         return;
-    row->setReviewedDate(knvt::Clock::shared().now());
+    row->setReviewedDate(knvt::Clock::shared().nowUTC());
     if (const std::shared_ptr<KNVTRecurrence> recurrence = row->reviewRecurrence())
         scheduleNextReview(row, *recurrence);
 }
@@ -269,7 +269,7 @@ void KNVTCDTaskList::setArchived(bool archived)
     if (archived == isArchived())
         return;
     if (archived) {
-        setArchivedDate(knvt::Clock::shared().now());
+        setArchivedDate(knvt::Clock::shared().nowUTC());
         for (KNVTCDTask *task : tasks()) {
             if (!task->isArchived())
                 task->setArchived(true);
@@ -597,7 +597,7 @@ void KNVTCDTaskList::markAsUncompleted()
 void KNVTCDTaskList::markAsDeleted()
 {
     if (numericIdentifier()) {
-        setDeletedDate(knvt::Clock::shared().now());
+        setDeletedDate(knvt::Clock::shared().nowUTC());
         return;
     }
     if (ostore::Context *ctx = context())
@@ -941,7 +941,7 @@ void KNVTCDTaskList::didChangeValue(std::string_view key)
     if (key == "status") {
         // A fill writes the service's status date right after the status; reading the clock would be wasted.
         if (!isUpdatingWithAttributes())
-            setStatusModifiedDate(knvt::Clock::shared().now());
+            setStatusModifiedDate(knvt::Clock::shared().nowUTC());
         const std::optional<qint64> current = status();
         const bool open = current == KNVTTaskListStatusSomeday || current == KNVTTaskListStatusActionable
                           || current == 3;

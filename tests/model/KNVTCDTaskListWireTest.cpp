@@ -456,3 +456,29 @@ TEST_F(KNVTCDTaskListWireTest, UnpushedAcceptanceIsPendingMembershipChange)
 }
 
 } // namespace
+
+// A pull leaves nothing to push: an empty change list is stored as none, or every later push would select the
+// tasks and send them with no keys.
+TEST_F(KNVTCDTaskListWireTest, PulledNestedTasksHaveNoChangedKeys)
+{
+    KNVTCDTaskList *l = pulledList(7);
+    KNVTCDTask *kept = synced(task(l, QStringLiteral("kept")), 200);
+    KNVTCDTask *elsewhere = synced(task(nullptr, QStringLiteral("moved by the service")), 203);
+
+    l->updateWithAttributes(listObject(7, 1, {{"tasks", QJsonArray{taskObject(200, 7, "kept, renamed", "completed"),
+                                                                   taskObject(202, 7, "new", "someday"),
+                                                                   taskObject(203, 7, "moved", "actionable")}}}));
+    KNVTCDTask *inserted = l->taskForNumericIdentifier(202);
+    ASSERT_NE(inserted, nullptr);
+    auto expectNothingToPush = [&] {
+        for (KNVTCDTask *t : {kept, elsewhere, inserted}) {
+            EXPECT_TRUE(t->changedKeysString().isNull()) << qPrintable(t->changedKeysString());
+            EXPECT_TRUE(t->changedKeys().isEmpty());
+        }
+        EXPECT_TRUE(l->changedKeysString().isNull()) << qPrintable(l->changedKeysString());
+        EXPECT_EQ(context().count<KNVTCDTask>(ostore::where::notNull(QStringLiteral("changedKeysString"))), 0);
+    };
+    expectNothingToPush();
+    save();
+    expectNothingToPush();
+}
