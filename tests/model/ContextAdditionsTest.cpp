@@ -14,18 +14,6 @@ KNVTCDTag *tag(ostore::Context &context, const QString &title)
     return t;
 }
 
-TEST_F(ModelContextAdditionsTest, RequestCarriesOnlyWhatWasGiven)
-{
-    const ostore::FetchRequest plain = knvt::initWithEntity(QStringLiteral("KNVTCDTag"), {}, {});
-    EXPECT_EQ(plain.entity, QStringLiteral("KNVTCDTag"));
-    EXPECT_TRUE(plain.predicate.isEmpty());
-    EXPECT_TRUE(plain.sort.empty());
-    const ostore::FetchRequest sorted = knvt::initWithEntity(QStringLiteral("KNVTCDTag"), key("title") == "a",
-                                                             {{QStringLiteral("title"), false}});
-    EXPECT_FALSE(sorted.predicate.isEmpty());
-    ASSERT_EQ(sorted.sort.size(), 1u);
-}
-
 TEST_F(ModelContextAdditionsTest, FetchAndCountByNameAndByEntity)
 {
     tag(context(), QStringLiteral("b"));
@@ -48,22 +36,6 @@ TEST_F(ModelContextAdditionsTest, FetchAndCountByNameAndByEntity)
         knvt::executeFetchRequestForEntity(context(), entity, key("title") == "c", {}, nullptr);
     ASSERT_EQ(filtered.size(), 1u);
     EXPECT_EQ(static_cast<KNVTCDTag *>(filtered[0])->title(), QStringLiteral("c"));
-}
-
-TEST_F(ModelContextAdditionsTest, FirstObjectIsTheLastMatch)
-{
-    EXPECT_EQ(knvt::firstObjectForFetchRequestForEntityName(context(), QStringLiteral("KNVTCDTag")), nullptr);
-    tag(context(), QStringLiteral("x"));
-    auto *second = tag(context(), QStringLiteral("x"));
-    save();
-    auto *third = tag(context(), QStringLiteral("x"));
-    tag(context(), QStringLiteral("other"));
-    EXPECT_EQ(knvt::firstObjectForFetchRequestForEntityName(context(), QStringLiteral("KNVTCDTag"), key("title") == "x"),
-              third);
-    context().remove(third);
-    EXPECT_EQ(knvt::firstObjectForFetchRequestForEntity(context(), second->entity(), key("title") == "x"), second);
-    EXPECT_EQ(knvt::firstObjectForFetchRequestForEntityName(context(), QStringLiteral("KNVTCDTag"), key("title") == "y"),
-              nullptr);
 }
 
 TEST_F(ModelContextAdditionsTest, FailuresReachTheErrorSlot)

@@ -46,21 +46,6 @@ TEST_F(KNVTCDFriendshipTest, PushCarriesOnlyTheEndsThatHaveIdentifiers)
     EXPECT_EQ(record->attributesForKeys({"status", "deletedDate"}), QJsonObject());
 }
 
-TEST_F(KNVTCDFriendshipTest, ChangeTrackingRecordsStatusEndsAndTombstone)
-{
-    auto *record = insert<KNVTCDFriendship>();
-    record->setNumericIdentifier(7);
-    record->setCreatedDate(date());
-    record->setModifiedDate(date());
-    EXPECT_TRUE(record->changedKeysString().isNull());
-    record->setStatus(KNVTFriendshipStatusDeclined);
-    record->setInvitee(user(43));
-    record->setInviter(m_me);
-    QStringList keys = record->changedKeys();
-    keys.sort();
-    EXPECT_EQ(keys, (QStringList{"invitee", "inviter", "status"}));
-}
-
 TEST_F(KNVTCDFriendshipTest, PullReadsTheTwoServiceStatusesAndKeepsAnyOther)
 {
     KNVTCDUser *x = user(43);
@@ -180,21 +165,6 @@ TEST_F(KNVTCDAccountTest, UnknownOwnerIsCreatedOnlyFromItsObject)
     EXPECT_EQ(account->owner()->numericIdentifier(), 50);
     EXPECT_EQ(account->owner()->fullName(), QStringLiteral("New"));
     EXPECT_EQ(context().count<KNVTCDUser>(), users + 1);
-}
-
-TEST_F(KNVTCDAccountTest, MergeFillsAnAccountNeverFilledAndThenOnlyNewerReplies)
-{
-    auto *account = insert<KNVTCDAccount>();
-    account->setNumericIdentifier(9);
-    EXPECT_TRUE(account->mergeAttributes(accountReply(42, QJsonValue::Undefined)));
-    EXPECT_EQ(account->createdDate(), date());
-    EXPECT_FALSE(account->mergeAttributes(accountReply(43, QJsonValue::Undefined)));
-    QJsonObject newer = accountReply(QJsonValue::Undefined, QJsonValue::Undefined);
-    newer.insert(QStringLiteral("updated_at"), wireDate(2));
-    newer.insert(QStringLiteral("deleted_at"), wireDate(2));
-    EXPECT_TRUE(account->mergeAttributes(newer));
-    EXPECT_EQ(account->deletedDate(), date(2));
-    EXPECT_EQ(account->owner(), m_me);
 }
 
 } // namespace

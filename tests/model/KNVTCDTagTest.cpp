@@ -149,20 +149,6 @@ TEST_F(KNVTCDTagTest, PushSendsIndexAlwaysAndTitleOnlyWhenThere)
     EXPECT_EQ(t->attributesForKeys({"deletedDate", "creator"}), QJsonObject());
 }
 
-TEST_F(KNVTCDTagTest, ChangeTrackingLeavesOutTheCreator)
-{
-    KNVTCDTag *t = tag(QStringLiteral("home"), 1);
-    t->setChangedKeysString(QString());
-    t->setCreator(m_me);
-    EXPECT_TRUE(t->changedKeys().isEmpty());
-    t->setTitle(QStringLiteral("house"));
-    t->setCreatorOrderIndex(2);
-    t->setDeletedDate(date());
-    QStringList keys = t->changedKeys();
-    keys.sort();
-    EXPECT_EQ(keys, (QStringList{"creatorOrderIndex", "deletedDate", "title"}));
-}
-
 // ---- Pull ----
 
 TEST_F(KNVTCDTagTest, PullFillsFieldsAndLinksOnlyAKnownCreator)

@@ -230,23 +230,6 @@ TEST_F(KNVTCDTaskBehaviourTest, WatchersAreAddedOnceAndRemovedByTheJoinRowRule)
     EXPECT_NE(t->taskWatcherForUser(bob), row);
 }
 
-TEST_F(KNVTCDTaskBehaviourTest, ActiveWatchersByFullName)
-{
-    KNVTCDUser *zoe = user(QStringLiteral("Zoe"));
-    KNVTCDUser *ann = user(QStringLiteral("Ann"));
-    KNVTCDUser *gone = user(QStringLiteral("Gone"));
-    KNVTCDTask *t = task();
-    t->addWatcher(zoe);
-    t->addWatcher(ann);
-    t->addWatcher(gone);
-    t->taskWatcherForUser(gone)->setDeletedDate(date());
-    auto *userless = insert<KNVTCDTaskWatcher>();
-    userless->setTask(t);
-
-    EXPECT_EQ(t->activeTaskWatcherUsers(), (std::vector<KNVTCDUser *>{ann, zoe}));
-    EXPECT_EQ(t->activeTaskWatchers().size(), 2u);
-}
-
 TEST_F(KNVTCDTaskBehaviourTest, CommentsOldestFirstWithoutTombstones)
 {
     KNVTCDTask *t = task();
@@ -300,21 +283,6 @@ TEST_F(KNVTCDTaskBehaviourTest, MoveAssignsMeWhenTheAssigneeCannotSeeTheTarget)
     EXPECT_EQ(assigned->assignee(), me());
     EXPECT_EQ(unassigned->assignee(), me());
     EXPECT_EQ(unassigned->taskList(), to);
-}
-
-TEST_F(KNVTCDTaskBehaviourTest, MoveIntoTheSameListReportsNo)
-{
-    KNVTCDTaskList *l = list(QStringLiteral("L"));
-    KNVTCDTask *t = syncedTask(QStringLiteral("t"), 1);
-    t->setTaskList(l);
-    t->setChangedKeysString(QString());
-    std::optional<bool> moved;
-    t->performMoveToTaskList(l, answering(0), [&](bool m) { moved = m; });
-    EXPECT_EQ(moved, false);
-    EXPECT_TRUE(t->changedKeys().isEmpty());
-    // Without a completion handler there is nothing to report.
-    t->performMoveToTaskList(l, answering(0));
-    EXPECT_EQ(t->taskList(), l);
 }
 
 TEST_F(KNVTCDTaskBehaviourTest, MoveToTheInboxAsksAndCancelChangesNothing)

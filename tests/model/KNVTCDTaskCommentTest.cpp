@@ -67,16 +67,6 @@ TEST_F(KNVTCDTaskCommentTest, EditingASyncedCommentStampsItEditedNow)
     EXPECT_EQ(local->changedKeys(), QStringList{"text"});
 }
 
-TEST_F(KNVTCDTaskCommentTest, TaskAndAuthorAreNeverRecorded)
-{
-    KNVTCDTaskComment *comment = syncedComment(date(), date());
-    comment->setTask(task(10));
-    comment->setUser(user(42));
-    EXPECT_TRUE(comment->changedKeysString().isNull());
-    comment->setDeletedDate(date(5));
-    EXPECT_EQ(comment->changedKeys(), QStringList{"deletedDate"});
-}
-
 TEST_F(KNVTCDTaskCommentTest, PushMapping)
 {
     auto *comment = insert<KNVTCDTaskComment>();
@@ -167,19 +157,6 @@ TEST_F(KNVTCDTaskWatcherTest, PushSendsEachEndOnlyOnceItHasAnIdentifier)
     watching->setNumericIdentifier(42);
     EXPECT_EQ(watcher->attributesForKeys(all), (QJsonObject{{"task_id", 10}, {"user_id", 42}}));
     EXPECT_EQ(watcher->attributesForKeys({"deletedDate"}), QJsonObject());
-}
-
-TEST_F(KNVTCDTaskWatcherTest, EveryKeyButTheBookkeepingIsRecorded)
-{
-    auto *watcher = insert<KNVTCDTaskWatcher>();
-    watcher->setTask(task(10));
-    watcher->setUser(user(42));
-    watcher->setNumericIdentifier(5);
-    watcher->setModifiedDate(date());
-    watcher->setDeletedDate(date());
-    QStringList keys = watcher->changedKeys();
-    keys.sort();
-    EXPECT_EQ(keys, (QStringList{"deletedDate", "task", "user"}));
 }
 
 TEST_F(KNVTCDTaskWatcherTest, PullCreatesAnUnknownUserOnlyFromItsObject)

@@ -30,30 +30,6 @@ TEST_F(KNVTCDTaskEntityTest, StatusWireStringsAndNames)
     EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForStatus(0).isNull());
 }
 
-TEST_F(KNVTCDTaskEntityTest, PriorityAndFocusNames)
-{
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(1), QStringLiteral("High"));
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(5), QStringLiteral("Medium"));
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(9), QStringLiteral("Low"));
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(0), QStringLiteral("None"));
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForPriorityLevel(2), QStringLiteral("None"));
-
-    const QStringList names{"Inbox", "Today", "Next", "Scheduled", "Someday", "Watched", "Delegated", "Archived"};
-    for (unsigned int focus = 0; focus < 8; ++focus)
-        EXPECT_EQ(KNVTCDTask::localizedDisplayNameForFocusType(focus), names[focus]);
-    EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForFocusType(8).isNull());
-}
-
-TEST_F(KNVTCDTaskEntityTest, NewTaskIsActionableWithItsStatusRecorded)
-{
-    auto *t = insert<KNVTCDTask>();
-    EXPECT_EQ(t->status(), 2);
-    EXPECT_EQ(t->statusModifiedDate(), now());
-    EXPECT_EQ(keysOf(t), set({"status", "statusModifiedDate"}));
-    EXPECT_FALSE(t->isArchived());
-    save();
-}
-
 TEST_F(KNVTCDTaskEntityTest, StatusWriteStampsAndUnarchivesOpenStatuses)
 {
     for (qint64 status : {1, 2, 3}) {

@@ -232,19 +232,4 @@ TEST_F(KNVTCDTaskListCollaboratorTest, MirrorsFollowWhenTheRowBecomesTheLocalUse
     EXPECT_EQ(other->taskListCollaboratorTaskListTypeOrderIndex(), 8);
 }
 
-TEST_F(KNVTCDTaskListCollaboratorTest, RecordsItsOwnAttributesButNeitherListNorUser)
-{
-    KNVTCDTaskList *l = synced(list(), 7);
-    KNVTCDTaskListCollaborator *r = pulledRow(l, user(QStringLiteral("Ann"), 2));
-    r->setTaskList(list(QStringLiteral("other")));
-    r->setUser(user(QStringLiteral("Bob"), 3));
-    EXPECT_TRUE(r->changedKeysString().isNull());
-
-    r->setStatus(2);
-    EXPECT_EQ(keys(r), QSet<QString>{"status"}) << "writing the same status is recorded: it re-sends";
-    r->setReviewDate(date());
-    r->setReviewDate(date(1));
-    EXPECT_EQ(keys(r), (QSet<QString>{"status", "reviewDate"}));
-}
-
 } // namespace

@@ -15,25 +15,6 @@ QStringList sortedTitles(std::vector<KNVTCDTaskList *> lists, const KNVTCDTaskSt
     return titles;
 }
 
-TEST_F(KNVTCDTaskListEntityTest, StatusWireStringsAndDisplayNames)
-{
-    // Every status reads back as itself; the service's older spelling and anything unknown are folded in.
-    for (unsigned int status : {1u, 2u, 4u, 5u})
-        EXPECT_EQ(KNVTCDTaskList::taskListStatusForTaskListStatusString(
-                      KNVTCDTaskList::taskListStatusStringForTaskListStatus(status)),
-                  status);
-    EXPECT_EQ(KNVTCDTaskList::taskListStatusForTaskListStatusString("canceled"), 5u);
-    EXPECT_EQ(KNVTCDTaskList::taskListStatusForTaskListStatusString("Completed"), 2u);
-    EXPECT_EQ(KNVTCDTaskList::taskListStatusForTaskListStatusString(QString()), 2u);
-    EXPECT_EQ(KNVTCDTaskList::taskListStatusStringForTaskListStatus(0), "actionable");
-    EXPECT_EQ(KNVTCDTaskList::taskListStatusStringForTaskListStatus(3), "actionable");
-
-    EXPECT_EQ(KNVTCDTaskList::localizedDisplayNameForStatus(1), "Someday");
-    EXPECT_EQ(KNVTCDTaskList::localizedDisplayNameForStatus(5), "Cancelled");
-    EXPECT_TRUE(KNVTCDTaskList::localizedDisplayNameForStatus(0).isNull());
-    EXPECT_TRUE(KNVTCDTaskList::localizedDisplayNameForStatus(3).isNull());
-}
-
 TEST_F(KNVTCDTaskListEntityTest, TaskListComparatorPutsIndexedListsFirst)
 {
     KNVTCDTaskList *b = list(QStringLiteral("b"));

@@ -339,31 +339,6 @@ TEST(KNVTRecurrenceRuleIdentity, EqualityAndHashFollowTheText)
 
 // Class conversions and names ---------------------------------------------------------------------------------------
 
-TEST(KNVTRecurrenceRuleConversions, FrequencyWordsAndDayCodes)
-{
-    const char *words[] = {"SECONDLY", "MINUTELY", "HOURLY", "DAILY", "WEEKLY", "MONTHLY", "YEARLY"};
-    for (unsigned int value = 1; value <= 7; ++value) {
-        const QString word = QString::fromUtf8(words[value - 1]);
-        EXPECT_EQ(KNVTRecurrenceRule::RRULEFrequencyForFrequency(KNVTRecurrenceFrequency(value)), word);
-        EXPECT_EQ(KNVTRecurrenceRule::frequencyForRRULEFrequency(word), KNVTRecurrenceFrequency(value));
-    }
-    EXPECT_EQ(KNVTRecurrenceRule::frequencyForRRULEFrequency(QStringLiteral("daily")), KNVTRecurrenceFrequencyWeekly);
-    EXPECT_EQ(KNVTRecurrenceRule::frequencyForRRULEFrequency(QString()), KNVTRecurrenceFrequencyWeekly);
-    EXPECT_TRUE(KNVTRecurrenceRule::RRULEFrequencyForFrequency(KNVTRecurrenceFrequency(0)).isNull());
-    EXPECT_TRUE(KNVTRecurrenceRule::RRULEFrequencyForFrequency(KNVTRecurrenceFrequency(8)).isNull());
-
-    const char *codes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
-    for (unsigned int value = 1; value <= 7; ++value) {
-        const QString code = QString::fromUtf8(codes[value - 1]);
-        EXPECT_EQ(KNVTRecurrenceRule::RRULEDayForDay(KNVTRecurrenceDay(value)), code);
-        EXPECT_EQ(KNVTRecurrenceRule::dayForRRULEDay(code), KNVTRecurrenceDay(value));
-    }
-    EXPECT_EQ(KNVTRecurrenceRule::dayForRRULEDay(QStringLiteral("fr")), KNVTRecurrenceDayMonday);
-    EXPECT_EQ(KNVTRecurrenceRule::dayForRRULEDay(QStringLiteral("XX")), KNVTRecurrenceDayMonday);
-    EXPECT_TRUE(KNVTRecurrenceRule::RRULEDayForDay(KNVTRecurrenceDay(0)).isNull());
-    EXPECT_TRUE(KNVTRecurrenceRule::RRULEDayForDay(KNVTRecurrenceDay(8)).isNull());
-}
-
 TEST(KNVTRecurrenceRuleConversions, IsValidRRULEWantsTheExactPrefix)
 {
     EXPECT_TRUE(KNVTRecurrenceRule::isValidRRULE(QStringLiteral("RRULE:FREQ=DAILY")));
@@ -418,18 +393,6 @@ TEST(KNVTRecurrenceRuleNames, FixedEnglishWordsWhateverTheLocale)
         EXPECT_TRUE(KNVTRecurrenceRule::localizedRepeatNameForFrequency(frequency, 1).isNull());
         EXPECT_TRUE(KNVTRecurrenceRule::localizedRepeatNameForFrequency(frequency, 2).isNull());
     }
-}
-
-TEST(KNVTRecurrenceRuleNames, IntervalNamesAndRepeatTexts)
-{
-    EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(KNVTRecurrenceFrequencyWeekly, 1),
-              QStringLiteral("1 Week"));
-    EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(KNVTRecurrenceFrequencyWeekly, 3),
-              QStringLiteral("3 Weeks"));
-    EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(KNVTRecurrenceFrequencyWeekly, 1),
-              QStringLiteral("Week"));
-    EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(KNVTRecurrenceFrequencyWeekly, 2),
-              QStringLiteral("2 Weeks"));
 }
 
 } // namespace

@@ -132,16 +132,6 @@ TEST(KNVTRecurrenceIdentity, EqualityIgnoresRuleOrder)
     EXPECT_TRUE(KNVTRecurrence(QStringList{}).description().endsWith(QStringLiteral("recurrenceRules:(null)")));
 }
 
-TEST(KNVTRecurrenceOccurrenceValue, KeepsItsDates)
-{
-    const QDateTime start(QDate(2015, 3, 10), QTime(5, 0), Qt::UTC);
-    const auto occurrence = KNVTRecurrenceOccurrence::recurrenceOccurrenceWithStartDate(start, QDateTime());
-    EXPECT_EQ(occurrence.startDate(), start);
-    EXPECT_FALSE(occurrence.endDate().isValid());
-    EXPECT_EQ(occurrence.description(),
-              QStringLiteral("KNVTRecurrenceOccurrence: startDate:2015-03-10 05:00:00 +0000 endDate:(null)"));
-}
-
 // Stepping ----------------------------------------------------------------------------------------------------------
 
 struct SteppingRow

@@ -222,4 +222,58 @@ TEST_F(ModelRelatedUserTest, RelationshipStaysWithoutUsableIdentifierOrDictionar
     EXPECT_EQ(users(), 1) << "no user may be created";
 }
 
+// Relationships that the service derives from the enclosing object are never recorded, so that linking a pulled
+// row does not make it look edited; every key a push sends is.
+using ModelRecordedKeysTest = ModelTest;
+
+TEST_F(ModelRecordedKeysTest, EachEntityRecordsOnlyWhatItPushes)
+{
+    auto sortedKeys = [](const KNVTCDTaskStoreObject *object) {
+        QStringList keys = object->changedKeys();
+        keys.sort();
+        return keys;
+    };
+    auto synced = [](auto *object) {
+        object->setNumericIdentifier(7);
+        object->setCreatedDate(date());
+        object->setModifiedDate(date());
+        object->setChangedKeysString(QString());
+        return object;
+    };
+    auto *user = insert<KNVTCDUser>();
+    auto *task = insert<KNVTCDTask>();
+
+    auto *comment = synced(insert<KNVTCDTaskComment>());
+    comment->setTask(task);
+    comment->setUser(user);
+    comment->setDeletedDate(date(5));
+    EXPECT_EQ(sortedKeys(comment), QStringList{"deletedDate"});
+
+    auto *watcher = synced(insert<KNVTCDTaskWatcher>());
+    watcher->setTask(task);
+    watcher->setUser(user);
+    watcher->setModifiedDate(date(1));
+    EXPECT_EQ(sortedKeys(watcher), (QStringList{"task", "user"}));
+
+    auto *tag = synced(insert<KNVTCDTag>());
+    tag->setCreator(user);
+    tag->setTitle(QStringLiteral("house"));
+    tag->setCreatorOrderIndex(2);
+    EXPECT_EQ(sortedKeys(tag), (QStringList{"creatorOrderIndex", "title"}));
+
+    auto *row = synced(insert<KNVTCDTaskListCollaborator>());
+    row->setTaskList(insert<KNVTCDTaskList>());
+    row->setUser(user);
+    row->setStatus(2);
+    row->setChangedKeysString(QString());
+    row->setStatus(2);
+    EXPECT_EQ(sortedKeys(row), QStringList{"status"}) << "writing the same status is recorded: it re-sends";
+
+    auto *record = synced(insert<KNVTCDFriendship>());
+    record->setStatus(KNVTFriendshipStatusDeclined);
+    record->setInvitee(user);
+    record->setInviter(insert<KNVTCDUser>());
+    EXPECT_EQ(sortedKeys(record), (QStringList{"invitee", "inviter", "status"}));
+}
+
 } // namespace

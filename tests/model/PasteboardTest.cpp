@@ -6,20 +6,6 @@ namespace {
 
 using ModelPasteboardTest = ModelTest;
 
-TEST_F(ModelPasteboardTest, OffersTheDragTypeThenPlainText)
-{
-    const QStringList expected{QStringLiteral("KNVTTastStoreManagedObjectDragAndDropUTI"), QStringLiteral("text/plain")};
-    auto *task = insert<KNVTCDTask>();
-    EXPECT_EQ(KNVTCDTaskStoreObject::readableTypesForPasteboard(), expected);
-    EXPECT_EQ(task->writableTypesForPasteboard(), expected);
-    EXPECT_EQ(KNVTCDTaskStoreObject::readingOptionsForType(expected[0]),
-              KNVTCDTaskStoreObject::PasteboardReadingAsKeyedArchive);
-    EXPECT_EQ(KNVTCDTaskStoreObject::readingOptionsForType(expected[1]), KNVTCDTaskStoreObject::PasteboardReadingAsString);
-    EXPECT_EQ(KNVTCDTaskStoreObject::readingOptionsForType(QStringLiteral("image/png")),
-              KNVTCDTaskStoreObject::PasteboardReadingAsData);
-    EXPECT_EQ(int(KNVTCDTaskStoreObject::PasteboardReadingAsKeyedArchive), 4);
-}
-
 TEST_F(ModelPasteboardTest, DragTypeCarriesTheIdentifierURI)
 {
     auto *list = insert<KNVTCDTaskList>();
@@ -46,26 +32,6 @@ TEST_F(ModelPasteboardTest, PlainTextFallsBackToDescription)
     EXPECT_EQ(note->pasteboardPropertyListForType(QStringLiteral("text/plain")).toString(), note->description());
     note->setTitle(QStringLiteral("Call Ada"));
     EXPECT_EQ(note->pasteboardPropertyListForType(QStringLiteral("text/plain")).toString(), QStringLiteral("Call Ada"));
-}
-
-TEST_F(ModelPasteboardTest, TextHooksDefaultToNothing)
-{
-    // A watcher row overrides none of the text hooks.
-    auto *watcher = insert<KNVTCDTaskWatcher>();
-    for (const QString &text : {watcher->pasteboardString(), watcher->HTMLStringForPrinting(),
-                                watcher->HTMLOverviewStringForPrinting(), watcher->shareActivityText(),
-                                watcher->localNotificationBody(), watcher->localNotificationAction()})
-        EXPECT_TRUE(text.isNull());
-    EXPECT_FALSE(watcher->hasPasteboardString() || watcher->hasHTMLStringForPrinting()
-                 || watcher->hasHTMLOverviewStringForPrinting() || watcher->shouldShowInLocalNotification());
-
-    close();
-    open(testNoteModel, kTestNoteFile);
-    auto *note = insert<KNVTTestNote>();
-    note->setTitle(QStringLiteral("x"));
-    EXPECT_TRUE(note->hasPasteboardString());
-    EXPECT_EQ(note->HTMLOverviewStringForPrinting(), QStringLiteral("<p>x</p>")) << "the overview defaults to the page";
-    EXPECT_TRUE(note->hasHTMLOverviewStringForPrinting());
 }
 
 TEST_F(ModelPasteboardTest, LocalURLWrapsTheURIInBase64)

@@ -38,32 +38,6 @@ bool exec(const QString &file, const QStringList &statements)
     return ok;
 }
 
-TEST_F(ModelSchemaTest, EveryEntityWithEveryPropertyHasItsClassAndAccessors)
-{
-    ostore::Model model = KNVTCDModel();
-    model.finalize();
-    EXPECT_EQ(model.version(), 4);
-    ASSERT_EQ(model.entityCount(), size_t(kEntities.size()));
-    for (const QString &name : kEntities) {
-        SCOPED_TRACE(name.toStdString());
-        const ostore::EntityId id = model.entityId(name);
-        ASSERT_NE(id, ostore::kNoEntity);
-        const ostore::EntityDescription &entity = model.entity(id);
-        ASSERT_NE(entity.accessors, nullptr);
-        EXPECT_EQ(entity.accessors->className(), name) << "the class is named after the entity";
-        QSet<QString> accessors;
-        for (const auto &a : entity.accessors->accessors())
-            accessors.insert(a.name);
-        for (const auto &p : entity.properties)
-            EXPECT_TRUE(accessors.contains(p.name)) << "no accessor for " << p.name.toStdString();
-        for (const auto &inverse : entity.inverses)
-            EXPECT_TRUE(accessors.contains(inverse.name)) << "no accessor for " << inverse.name.toStdString();
-    }
-    // The relationships nothing reads are left out.
-    EXPECT_EQ(model.entity(model.entityId("KNVTCDTask")).inverse("contextTasks"), -1);
-    EXPECT_EQ(model.entity(model.entityId("KNVTCDUser")).inverse("contexts"), -1);
-}
-
 TEST_F(ModelSchemaTest, NewLibraryHasEveryTableAndVersionFour)
 {
     EXPECT_TRUE(openResult().created);
