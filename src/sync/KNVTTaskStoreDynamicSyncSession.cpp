@@ -1,8 +1,6 @@
 #include "sync/KNVTTaskStoreDynamicSyncSession.h"
 
 #include "sync/KNVTTaskStoreDynamicSyncSessionDelegate.h"
-#include "sync/KNVTTaskStoreSyncSessionStateCancelled.h"
-#include "sync/KNVTTaskStoreSyncSessionStateFinished.h"
 #include "sync/KNVTTaskStoreSyncSessionStatePulling.h"
 #include "sync/KNVTTaskStoreSyncSessionStatePushing.h"
 
@@ -63,25 +61,8 @@ void KNVTTaskStoreDynamicSyncSession::processNextPullResource()
 void KNVTTaskStoreDynamicSyncSession::syncSessionStateDidFinish(KNVTSyncSessionState &state)
 {
     const auto self = shared_from_this();
-    if (dynamic_cast<KNVTTaskStoreSyncSessionStateCancelled *>(&state)) {
-        takeHasChangesOf(state);
-        if (syncSessionDelegate())
-            syncSessionDelegate()->syncSessionDidCancel(*this);
+    if (endSessionWithState(state))
         return;
-    }
-    // Cancelled while the state's last reply was in flight: the queues are already empty, and the session ends as
-    // cancelled, not finished.
-    if (state.isCancelling()) {
-        startCancelledState();
-        return;
-    }
-    if (dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state)) {
-        takeHasChangesOf(state);
-        setState(nullptr);
-        if (syncSessionDelegate())
-            syncSessionDelegate()->syncSessionDidFinish(*this);
-        return;
-    }
     if (dynamic_cast<KNVTTaskStoreSyncSessionStatePushing *>(&state)) {
         if (!m_pendingPushResources.isEmpty())
             m_pendingPushResources.removeFirst();

@@ -95,26 +95,33 @@ void KNVTTaskStoreSyncSession::takeHasChangesOf(const KNVTSyncSessionState &stat
         m_hasChanges = cancelled->hasChanges();
 }
 
-void KNVTTaskStoreSyncSession::syncSessionStateDidFinish(KNVTSyncSessionState &state)
+bool KNVTTaskStoreSyncSession::endSessionWithState(KNVTSyncSessionState &state)
 {
-    const auto self = shared_from_this();
     if (dynamic_cast<KNVTTaskStoreSyncSessionStateCancelled *>(&state)) {
         takeHasChangesOf(state);
         if (syncSessionDelegate())
             syncSessionDelegate()->syncSessionDidCancel(*this);
-        return;
+        return true;
     }
-    // A state cancelled while its last reply was in flight reports finished; the session still ends cancelled.
     if (state.isCancelling()) {
         startCancelledState();
-        return;
+        return true;
     }
     if (dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state)) {
         takeHasChangesOf(state);
+        setState(nullptr);
         if (syncSessionDelegate())
             syncSessionDelegate()->syncSessionDidFinish(*this);
-        return;
+        return true;
     }
+    return false;
+}
+
+void KNVTTaskStoreSyncSession::syncSessionStateDidFinish(KNVTSyncSessionState &state)
+{
+    const auto self = shared_from_this();
+    if (endSessionWithState(state))
+        return;
     if (dynamic_cast<KNVTTaskStoreSyncSessionStatePushing *>(&state) && hasPullRequests())
         startPullingState();
     else

@@ -104,6 +104,10 @@ protected:
     void setHasChanges(bool hasChanges) { m_hasChanges = hasChanges; }
     // Copies the hasChanges of an ending state into the session.
     void takeHasChangesOf(const KNVTSyncSessionState &state);
+    // The endings every kind of session shares: a Cancelled state ends the session cancelled, and so does any state
+    // cancelled while its last reply was in flight (its queues are already empty); a Finished state ends it finished.
+    // True when `state` ended the session here.
+    bool endSessionWithState(KNVTSyncSessionState &state);
     std::shared_ptr<KNVTTaskStoreSyncSession> sharedSession();
 
 private:
