@@ -116,10 +116,13 @@ void Evaluator::setOperand(Node &n, const Value &v, bool forIn)
 
 Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
 {
+    // Costs order the operands of AND and OR: a null bitmap word first, then integer columns, then anything that
+    // crosses a to-one, matches strings or walks a to-many.
     const Model &model = m_scope.context().coordinator()->model();
     Node n;
     n.kind = p.kind;
     n.op = p.op;
+    auto pathCost = [&n] { return 4 * n.path.hopCount() + (n.path.property < 0 ? 16 : 0); };
     switch (p.kind) {
     case Kind::True:
     case Kind::False:
@@ -143,7 +146,7 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
     case Kind::Compare:
         n.path = KeyPath::compile(model, entity, p.path, false);
         n.path.require(m_scope);
-        n.cost = 1 + 2 * n.path.hopCount() + (n.path.property < 0 ? 8 : 0);
+        n.cost = 3 + pathCost();
         if (!p.children.empty()) { // ordering against none
             n.kind = Kind::False;
             n.cost = 0;
@@ -151,33 +154,41 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
         }
         setOperand(n, p.operand, false);
         if (n.path.hops.empty() && n.path.property >= 0 && (n.mode == Mode::Int || n.mode == Mode::Zid)
-            && n.path.type != Type::Double)
+            && n.path.type != Type::Double) {
             n.column = model.entity(entity).properties[n.path.property].column;
+            n.cost = 2;
+        }
         if ((n.mode == Mode::String || n.mode == Mode::Zid) && p.op != Op::Eq && p.op != Op::Ne)
             compileError(p.path, "strings and objects support only == and !=");
+        compileViaTarget(n, p, entity);
         break;
     case Kind::IsNull:
         n.path = KeyPath::compile(model, entity, p.path, false);
         n.path.require(m_scope);
-        if (n.path.hops.empty() && n.path.property >= 0)
+        n.cost = 3 + pathCost();
+        if (n.path.hops.empty() && n.path.property >= 0) {
             n.column = model.entity(entity).properties[n.path.property].column;
-        n.cost = 1 + 2 * n.path.hopCount() + (n.path.property < 0 ? 8 : 0);
+            n.cost = 1;
+        }
+        compileViaTarget(n, p, entity);
         break;
     case Kind::In:
         n.path = KeyPath::compile(model, entity, p.path, false);
         n.path.require(m_scope);
-        n.cost = 2 + 2 * n.path.hopCount();
+        n.cost = 4 + pathCost();
         n.mode = Mode::Never;
         for (const Value &v : p.values)
             setOperand(n, v, true);
+        compileViaTarget(n, p, entity);
         break;
     case Kind::Self:
         n.id = std::get<ObjectID>(p.operand);
+        n.cost = 2;
         break;
     case Kind::SelfIn:
         for (const Value &v : p.values)
             n.ids.push_back(std::get<ObjectID>(v));
-        n.cost = 2;
+        n.cost = 4;
         break;
     case Kind::Any:
     case Kind::Count: {
@@ -188,7 +199,7 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
         if (p.kind == Kind::Any)
             n.children.push_back(compile(*p.children.front(), n.path.inverseDescription->source));
         n.i = p.number;
-        n.cost = 20 + 2 * n.path.hopCount() + (n.children.empty() ? 0 : n.children.front().cost * 2);
+        n.cost = 40 + 4 * n.path.hopCount() + (n.children.empty() ? 0 : n.children.front().cost * 2);
         break;
     }
     case Kind::Contains:
@@ -203,10 +214,41 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
             m_scope.requireFolded(n.path.entity, model.entity(n.path.entity).properties[n.path.property].column);
         if (p.text.isEmpty())
             n.kind = Kind::False; // an empty term finds nothing
-        n.cost = 5 + 2 * n.path.hopCount();
+        n.cost = 10 + 4 * n.path.hopCount();
+        break;
+    }
+    switch (n.kind) {
+    case Kind::True:
+    case Kind::False:
+        n.rowwise = false;
+        break;
+    case Kind::And:
+    case Kind::Or:
+    case Kind::Not:
+        n.rowwise = std::all_of(n.children.begin(), n.children.end(), [](const Node &c) { return c.rowwise; });
+        break;
+    case Kind::Compare:
+    case Kind::IsNull:
+    case Kind::In:
+        n.rowwise = !((n.column >= 0 && n.kind != Kind::In) || n.viaSlot >= 0);
+        break;
+    default:
+        n.rowwise = true;
         break;
     }
     return n;
+}
+
+void Evaluator::compileViaTarget(Node &n, const PredicateNode &p, EntityId entity)
+{
+    if (n.path.hops.empty() || n.path.hops.front().inverse)
+        return;
+    // The test on the rest of the path is evaluated once per target row instead of once per source row.
+    PredicateNode rest = p;
+    rest.path = p.path.section(QLatin1Char('.'), 1);
+    n.viaTarget.push_back(compile(rest, n.path.hops.front().to));
+    n.viaColumn = m_scope.context().coordinator()->model().entity(entity).properties[n.path.hops.front().index].column;
+    n.viaSlot = m_viaSlots++;
 }
 
 bool Evaluator::compare(const Node &n, const CellView &v) const
@@ -336,45 +378,200 @@ bool Evaluator::eval(const Node &n, const RowRef &row) const
     return false;
 }
 
+bool Evaluator::matches(const RowRef &row) const
+{
+    if (!m_root)
+        return true;
+    if (!row.object && row.pos != RowRef::kNoPosition) {
+        const size_t w = row.pos >> 6;
+        const int bit = int(row.pos & 63);
+        if (w < m_decided.size() && ((m_decided[w] >> bit) & 1))
+            return (m_passed[w] >> bit) & 1;
+    }
+    return eval(*m_root, row);
+}
+
 void Evaluator::prefilter(std::vector<quint64> &rows, const std::vector<quint64> *keep) const
 {
     if (!m_root)
         return;
-    std::vector<const Node *> terms;
-    if (m_root->kind == Kind::And) {
-        for (const Node &c : m_root->children)
-            terms.push_back(&c);
-    } else {
-        terms.push_back(&*m_root);
-    }
-    const Table *table = m_scope.table(m_entity);
-    for (const Node *t : terms) {
-        if (t->column < 0 || (t->kind != Kind::Compare && t->kind != Kind::IsNull))
+    m_via.assign(size_t(m_viaSlots), {});
+    m_decided.assign(rows.size(), 0);
+    m_passed.assign(rows.size(), 0);
+    for (size_t w = 0; w < rows.size(); ++w) {
+        quint64 candidates = rows[w];
+        if (keep && w < keep->size())
+            candidates &= ~(*keep)[w];
+        if (!candidates)
             continue;
-        const std::vector<quint64> &nulls = table->nullWords(t->column);
-        const Cell *cells = table->cells(t->column).data();
-        for (size_t w = 0; w < rows.size(); ++w) {
-            quint64 candidates = rows[w];
-            if (keep && w < keep->size())
-                candidates &= ~(*keep)[w];
+        const quint64 passed = evalWord(*m_root, w, candidates);
+        m_decided[w] = candidates;
+        m_passed[w] = passed;
+        rows[w] = (rows[w] & ~candidates) | passed;
+    }
+}
+
+bool Evaluator::onNull(const Node &n) const
+{
+    switch (n.kind) {
+    case Kind::Compare:
+        return compare(n, CellView::none());
+    case Kind::IsNull:
+        return true;
+    default:
+        return false;
+    }
+}
+
+quint64 Evaluator::evalWord(const Node &n, size_t w, quint64 candidates) const
+{
+    if (n.rowwise)
+        return rowByRow(n, w, candidates);
+    switch (n.kind) {
+    case Kind::True:
+        return candidates;
+    case Kind::False:
+        return 0;
+    case Kind::And:
+        for (const Node &c : n.children) {
+            candidates = evalWord(c, w, candidates);
             if (!candidates)
+                break;
+        }
+        return candidates;
+    case Kind::Or: {
+        quint64 passed = 0;
+        for (const Node &c : n.children) {
+            const quint64 p = evalWord(c, w, candidates);
+            passed |= p;
+            candidates &= ~p;
+            if (!candidates)
+                break;
+        }
+        return passed;
+    }
+    case Kind::Not:
+        return candidates & ~evalWord(n.children.front(), w, candidates);
+    case Kind::Compare:
+    case Kind::IsNull:
+    case Kind::In:
+        if (n.column >= 0 && n.kind != Kind::In)
+            return columnWord(n, w, candidates);
+        if (n.viaSlot >= 0)
+            return candidates & viaBits(n)[w];
+        break;
+    default:
+        break;
+    }
+    return rowByRow(n, w, candidates);
+}
+
+quint64 Evaluator::rowByRow(const Node &n, size_t w, quint64 candidates) const
+{
+    quint64 passed = 0;
+    for (quint64 bits = candidates; bits; bits &= bits - 1) {
+        const int bit = std::countr_zero(bits);
+        if (eval(n, m_scope.rowAt(m_entity, quint32((w << 6) | size_t(bit)))))
+            passed |= quint64(1) << bit;
+    }
+    return passed;
+}
+
+namespace {
+
+template <class Test>
+quint64 laneMask(const Cell *cells, size_t count, Test test)
+{
+    quint64 mask = 0;
+    size_t i = 0;
+    // Eight lanes at a time with constant shifts, so the loop carries no variable-count shift per row.
+    for (; i + 8 <= count; i += 8) {
+        const Cell *c = cells + i;
+        const unsigned byte = unsigned(test(c[0].i)) | unsigned(test(c[1].i)) << 1 | unsigned(test(c[2].i)) << 2
+            | unsigned(test(c[3].i)) << 3 | unsigned(test(c[4].i)) << 4 | unsigned(test(c[5].i)) << 5
+            | unsigned(test(c[6].i)) << 6 | unsigned(test(c[7].i)) << 7;
+        mask |= quint64(byte) << i;
+    }
+    for (; i < count; ++i)
+        mask |= quint64(test(cells[i].i)) << i;
+    return mask;
+}
+
+quint64 laneMask(Op op, const Cell *cells, size_t count, qint64 v)
+{
+    switch (op) {
+    case Op::Eq: return laneMask(cells, count, [v](qint64 x) { return x == v; });
+    case Op::Ne: return laneMask(cells, count, [v](qint64 x) { return x != v; });
+    case Op::Lt: return laneMask(cells, count, [v](qint64 x) { return x < v; });
+    case Op::Le: return laneMask(cells, count, [v](qint64 x) { return x <= v; });
+    case Op::Gt: return laneMask(cells, count, [v](qint64 x) { return x > v; });
+    case Op::Ge: return laneMask(cells, count, [v](qint64 x) { return x >= v; });
+    }
+    return 0;
+}
+
+} // namespace
+
+quint64 Evaluator::columnWord(const Node &n, size_t w, quint64 candidates) const
+{
+    const Table *table = m_scope.table(m_entity);
+    const quint64 nulls = table->nullWords(n.column)[w];
+    if (n.kind == Kind::IsNull)
+        return candidates & nulls;
+    const size_t base = w << 6;
+    const Cell *cells = table->cells(n.column).data() + base;
+    quint64 hits = 0;
+    if (std::popcount(candidates) <= 8) {
+        for (quint64 bits = candidates; bits; bits &= bits - 1) {
+            const int bit = std::countr_zero(bits);
+            if (ordered(n.op, cells[bit].i, n.i))
+                hits |= quint64(1) << bit;
+        }
+    } else {
+        hits = laneMask(n.op, cells, std::min<size_t>(64, table->slotCount() - base), n.i);
+    }
+    return candidates & ((hits & ~nulls) | (n.op == Op::Ne ? nulls : 0));
+}
+
+const std::vector<quint64> &Evaluator::viaBits(const Node &n) const
+{
+    std::vector<quint64> &bits = m_via[size_t(n.viaSlot)];
+    Table *sources = m_scope.table(m_entity);
+    const size_t words = sources->liveWords().size();
+    if (bits.size() == words)
+        return bits;
+    bits.assign(words, 0);
+    // Each target decides the test once; its sources come from the committed inverse. The rows this marks are
+    // clean, so their committed foreign key is the one to follow.
+    const EntityId targetEntity = n.path.hops.front().to;
+    const Table *targets = m_scope.table(targetEntity);
+    const Node &test = n.viaTarget.front();
+    const bool nullPasses = onNull(n);
+    std::vector<quint64> covered(nullPasses ? words : 0, 0);
+    const std::vector<quint64> &live = targets->liveWords();
+    for (size_t tw = 0; tw < live.size(); ++tw) {
+        for (quint64 tbits = live[tw]; tbits; tbits &= tbits - 1) {
+            const quint32 tp = quint32((tw << 6) | size_t(std::countr_zero(tbits)));
+            const bool pass = eval(test, m_scope.rowAt(targetEntity, tp));
+            if (!pass && !nullPasses)
                 continue;
-            if (t->kind == Kind::IsNull) {
-                rows[w] &= nulls[w] | ~candidates;
+            const std::vector<quint32> *bucket = sources->inverseBucket(n.viaColumn, targets->zid(tp));
+            if (!bucket)
                 continue;
+            for (quint32 p : *bucket) {
+                const quint64 bit = quint64(1) << (p & 63);
+                if (pass)
+                    bits[p >> 6] |= bit;
+                if (nullPasses)
+                    covered[p >> 6] |= bit;
             }
-            quint64 rejected = 0;
-            while (candidates) {
-                const int bit = std::countr_zero(candidates);
-                candidates &= candidates - 1;
-                const size_t pos = (w << 6) | size_t(bit);
-                const bool pass = ((nulls[w] >> bit) & 1) ? t->op == Op::Ne : ordered(t->op, cells[pos].i, t->i);
-                if (!pass)
-                    rejected |= quint64(1) << bit;
-            }
-            rows[w] &= ~rejected;
         }
     }
+    // A row with no target, or one naming a row that is gone, reads as null.
+    if (nullPasses)
+        for (size_t w = 0; w < words; ++w)
+            bits[w] |= ~covered[w];
+    return bits;
 }
 
 std::vector<const Evaluator::Node *> Evaluator::indexedTerms() const
