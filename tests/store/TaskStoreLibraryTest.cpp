@@ -1,5 +1,7 @@
 #include "TaskStoreTest.h"
 
+#include "support/SyncFixtures.h"
+
 #include "foundation/PropertyList.h"
 
 #include <QBuffer>
@@ -203,6 +205,9 @@ TEST_F(TaskStoreLibraryTest, signingOutTwiceRemovesTheLibraryEachTimeAndKeepsThe
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(QFileInfo::exists(storeFilePath()));
+        s.configureWithAccountAttributes(
+            knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, QStringLiteral("ann")), 1)));
+        ASSERT_TRUE(s.isConfigured());
         knvt::test::NotificationRecorder recorder(kChangeNames);
         s.unconfigureAccount();
 
@@ -219,6 +224,7 @@ TEST_F(TaskStoreLibraryTest, signingOutTwiceRemovesTheLibraryEachTimeAndKeepsThe
         EXPECT_TRUE(QFileInfo::exists(storeFilePath()));
         EXPECT_EQ(count<KNVTCDTask>(s), 0);
         EXPECT_TRUE(s.isSetup());
+        EXPECT_FALSE(s.isConfigured());
         EXPECT_FALSE(s.persistentStoreCoordinator()->objectIDForURI(oldUri).has_value());
     }
 
