@@ -48,7 +48,7 @@ TEST_F(ModelChangeTrackingTest, RecordsRelationshipsAndRewritesOfTheSameValue)
     EXPECT_EQ(asSet(task->changedKeys()), (QSet<QString>{QStringLiteral("title"), QStringLiteral("taskList")}));
 }
 
-TEST_F(ModelChangeTrackingTest, SyncBookkeepingKeysRecordNothing)
+TEST_F(ModelChangeTrackingTest, SyncBookkeepingAndUntrackedEntitiesRecordNothing)
 {
     auto *task = insert<KNVTCDTask>();
     task->setNumericIdentifier(12);
@@ -57,6 +57,16 @@ TEST_F(ModelChangeTrackingTest, SyncBookkeepingKeysRecordNothing)
     task->setChangedKeysString(QString());
     EXPECT_TRUE(task->changedKeysString().isNull());
     EXPECT_TRUE(task->changedKeys().isEmpty());
+
+    // Entities without tracking stay quiet.
+    auto *user = insert<KNVTCDUser>();
+    user->setFirstName(QStringLiteral("Daz"));
+    user->setNumericIdentifier(3);
+    EXPECT_TRUE(user->changedKeys().isEmpty());
+    auto *avatar = insert<KNVTCDAvatar>();
+    avatar->setFileExtension(QStringLiteral("png"));
+    EXPECT_TRUE(avatar->changedKeys().isEmpty());
+    save();
 }
 
 TEST_F(ModelChangeTrackingTest, EntityCanExcludeKeysOfItsOwn)
@@ -68,18 +78,6 @@ TEST_F(ModelChangeTrackingTest, EntityCanExcludeKeysOfItsOwn)
     EXPECT_TRUE(note->changedKeysString().isNull());
     note->setTitle(QStringLiteral("Note"));
     EXPECT_EQ(note->changedKeys(), QStringList{QStringLiteral("title")});
-}
-
-TEST_F(ModelChangeTrackingTest, EntitiesWithoutTrackingStayQuiet)
-{
-    auto *user = insert<KNVTCDUser>();
-    user->setFirstName(QStringLiteral("Daz"));
-    user->setNumericIdentifier(3);
-    EXPECT_TRUE(user->changedKeys().isEmpty());
-    auto *avatar = insert<KNVTCDAvatar>();
-    avatar->setFileExtension(QStringLiteral("png"));
-    EXPECT_TRUE(avatar->changedKeys().isEmpty());
-    save();
 }
 
 TEST_F(ModelChangeTrackingTest, ChangedKeysSplitsTheStoredString)
@@ -96,21 +94,7 @@ TEST_F(ModelChangeTrackingTest, ChangedKeysSplitsTheStoredString)
     EXPECT_EQ(tag->changedKeysString(), QStringLiteral("title"));
 }
 
-TEST_F(ModelChangeTrackingTest, FillFromServiceDiscardsEverythingRecorded)
-{
-    auto *comment = insert<KNVTCDTaskComment>();
-    comment->setText(QStringLiteral("local"));
-    ASSERT_FALSE(comment->changedKeys().isEmpty());
-    comment->updateWithAttributes(QJsonObject{{"id", 40},
-                                              {"created_at", wireDate()},
-                                              {"updated_at", wireDate(1)},
-                                              {"deleted_at", wireDate(2)}});
-    EXPECT_TRUE(comment->changedKeysString().isNull());
-    EXPECT_EQ(comment->numericIdentifier(), 40);
-    EXPECT_EQ(comment->deletedDate(), date(2));
-}
-
-TEST_F(ModelChangeTrackingTest, AFillLeavesLocalEditsTrackedAndStampedAgain)
+TEST_F(ModelChangeTrackingTest, FillDiscardsWhatWasRecordedAndLeavesLaterEditsTracked)
 {
     knvt::test::FakeClock clock(QDateTime(QDate(2016, 1, 2), QTime(9, 0), QTimeZone::utc()));
     auto *task = insert<KNVTCDTask>();
@@ -145,6 +129,18 @@ TEST_F(ModelChangeTrackingTest, AFillLeavesLocalEditsTrackedAndStampedAgain)
     EXPECT_EQ(comment->changedKeys(), QStringList{QStringLiteral("text")});
     EXPECT_EQ(task->statusModifiedDate(), clock.now());
     EXPECT_EQ(comment->modifiedDate(), clock.now());
+
+    // A fill discards everything recorded before it.
+    KNVTCDTaskComment *local = insert<KNVTCDTaskComment>();
+    local->setText(QStringLiteral("local"));
+    ASSERT_FALSE(local->changedKeys().isEmpty());
+    local->updateWithAttributes(QJsonObject{{"id", 40},
+                                            {"created_at", wireDate()},
+                                            {"updated_at", wireDate(1)},
+                                            {"deleted_at", wireDate(2)}});
+    EXPECT_TRUE(local->changedKeysString().isNull());
+    EXPECT_EQ(local->numericIdentifier(), 40);
+    EXPECT_EQ(local->deletedDate(), date(2));
 }
 
 } // namespace

@@ -135,7 +135,7 @@ TEST_F(KNVTCDTaskEntityTest, OverdueIncludesNowWhileDueDoesNot)
     EXPECT_FALSE(t->isOverdue());
 }
 
-TEST_F(KNVTCDTaskEntityTest, MovingToTodayNextAndSomeday)
+TEST_F(KNVTCDTaskEntityTest, MovingToTodayNextSomedayAndTheInbox)
 {
     KNVTCDTask *t = task();
     t->setStatus(4);
@@ -162,14 +162,24 @@ TEST_F(KNVTCDTaskEntityTest, MovingToTodayNextAndSomeday)
     EXPECT_FALSE(t->startDate().isValid());
     EXPECT_FALSE(t->dueDate().isValid());
     EXPECT_EQ(t->focusType(), KNVTFocusTypeSomeday);
-}
 
-TEST_F(KNVTCDTaskEntityTest, NextKeepsAPassedDueDateSoTheTaskStaysToday)
-{
-    KNVTCDTask *t = task();
+    // Next keeps a passed due date, so the task stays in Today.
     t->setDueDate(localDate(2015, 3, 1));
     t->setFocusType(KNVTFocusTypeNext);
     EXPECT_EQ(t->focusType(), KNVTFocusTypeToday);
+
+    // The inbox takes the list, the dates and the status, but not the assignee.
+    t->setTaskList(list(QStringLiteral("Home")));
+    t->setAssignee(me());
+    t->setStatus(1);
+    t->setStartDate(localDate(2015, 3, 10));
+    t->setDueDate(localDate(2015, 3, 12));
+    t->setFocusType(KNVTFocusTypeInbox);
+    EXPECT_EQ(t->taskList(), nullptr);
+    EXPECT_FALSE(t->startDate().isValid());
+    EXPECT_FALSE(t->dueDate().isValid());
+    EXPECT_EQ(t->status(), 2);
+    EXPECT_EQ(t->assignee(), me());
 }
 
 TEST_F(KNVTCDTaskEntityTest, FocusesThatCannotBeSetChangeNothing)
@@ -191,24 +201,6 @@ TEST_F(KNVTCDTaskEntityTest, FocusesThatCannotBeSetChangeNothing)
     EXPECT_TRUE(t->isArchivableWithTaskList());
     t->setFocusType(KNVTFocusTypeArchived);
     EXPECT_TRUE(t->isArchived());
-}
-
-TEST_F(KNVTCDTaskEntityTest, MovingToTheInboxClearsListDatesAndStatus)
-{
-    KNVTCDTaskList *l = list(QStringLiteral("Home"));
-    KNVTCDTask *t = task();
-    t->setTaskList(l);
-    t->setAssignee(me());
-    t->setStatus(1);
-    t->setStartDate(localDate(2015, 3, 10));
-    t->setDueDate(localDate(2015, 3, 12));
-
-    t->setFocusType(KNVTFocusTypeInbox);
-    EXPECT_EQ(t->taskList(), nullptr);
-    EXPECT_FALSE(t->startDate().isValid());
-    EXPECT_FALSE(t->dueDate().isValid());
-    EXPECT_EQ(t->status(), 2);
-    EXPECT_EQ(t->assignee(), me());
 }
 
 TEST_F(KNVTCDTaskEntityTest, InboxMoveAsksThroughTheStandardAlertHandler)

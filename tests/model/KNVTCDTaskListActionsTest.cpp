@@ -116,42 +116,81 @@ TEST_F(KNVTCDTaskListActionsTest, DecliningChangesNothing)
     EXPECT_TRUE(untouched());
 }
 
-TEST_F(KNVTCDTaskListActionsTest, CompletingAsksAboutOpenTasksAndDoesNotArchive)
+// Completing and cancelling ask the same way and differ only in their texts and the status they set.
+struct Closing {
+    const char *name;
+    bool cancelling;
+    unsigned int status;
+    unsigned int otherClosedStatus;
+    const char *title; // %1 is Project or Area
+    const char *message;
+    const char *button;
+};
+
+class KNVTCDTaskListClosingTest : public KNVTCDTaskListActionsTest, public ::testing::WithParamInterface<Closing>
 {
+};
+
+TEST_P(KNVTCDTaskListClosingTest, AsksAboutOpenTasksClosesThemAndDoesNotArchive)
+{
+    const Closing &c = GetParam();
+    auto perform = [&](KNVTTaskListScriptedAlert &alert) {
+        if (c.cancelling)
+            project->performMarkAsCancelledWithAlertHandler(alert.handler(), completion.handler());
+        else
+            project->performMarkAsCompletedWithAlertHandler(alert.handler(), completion.handler());
+    };
     KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::answering(0);
-    project->performMarkAsCompletedWithAlertHandler(alert.handler(), completion.handler());
+    perform(alert);
     ASSERT_EQ(alert.questions.size(), 1u);
-    EXPECT_EQ(alert.questions[0].title, "Complete Project?");
-    EXPECT_EQ(alert.questions[0].message,
-              "You have incomplete Tasks in this Project that also need completing before it can be completed.");
-    EXPECT_EQ(alert.questions[0].buttonTitles, (QStringList{"Mark As Completed", "Cancel"}));
+    EXPECT_EQ(alert.questions[0].title, QString::fromUtf8(c.title).arg("Project"));
+    EXPECT_EQ(alert.questions[0].message, QString::fromUtf8(c.message).arg("Project"));
+    EXPECT_EQ(alert.questions[0].buttonTitles, (QStringList{c.button, "Cancel"}));
     EXPECT_EQ(alert.questions[0].cancelIndex, 1);
     EXPECT_EQ(alert.questions[0].destructiveIndex, -1);
     EXPECT_EQ(completion.answers, std::vector<bool>{true});
-    EXPECT_TRUE(open->isCompleted());
-    EXPECT_TRUE(project->isCompleted());
+    EXPECT_EQ(open->status(), c.status);
+    EXPECT_TRUE(done->isCompleted());
+    EXPECT_EQ(project->status(), c.status);
     EXPECT_FALSE(project->isArchived());
 
     project->setType(2);
+    project->setStatus(c.otherClosedStatus);
+    perform(alert);
+    EXPECT_EQ(alert.questions.size(), 1u) << "nothing is open any more";
+    EXPECT_EQ(project->status(), c.status) << "a list closed the other way changes over";
+    EXPECT_EQ(completion.answers, (std::vector<bool>{true, true}));
+
     open->setStatus(2);
-    project->performMarkAsCompletedWithAlertHandler(alert.handler());
-    EXPECT_EQ(alert.questions[1].title, "Complete Area?");
+    project->setStatus(2);
+    perform(alert);
+    ASSERT_EQ(alert.questions.size(), 2u);
+    EXPECT_EQ(alert.questions[1].title, QString::fromUtf8(c.title).arg("Area"));
+    EXPECT_EQ(alert.questions[1].message, QString::fromUtf8(c.message).arg("Area"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, KNVTCDTaskListClosingTest,
+    ::testing::Values(
+        Closing{"Completing", false, 4, 5, "Complete %1?",
+                "You have incomplete Tasks in this %1 that also need completing before it can be completed.",
+                "Mark As Completed"},
+        Closing{"Cancelling", true, 5, 4, "Cancel %1",
+                "You have incomplete Tasks in this %1 that also need to be cancelled before it can be cancelled.",
+                "Mark As Cancelled"}),
+    [](const ::testing::TestParamInfo<Closing> &info) { return std::string(info.param.name); });
 
 TEST_F(KNVTCDTaskListActionsTest, CompletingWithNothingOpen)
 {
     open->setStatus(5);
-    project->setStatus(5);
+    project->setStatus(4);
     KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::answering(1);
-    project->performMarkAsCompletedWithAlertHandler(alert.handler(), completion.handler());
-    EXPECT_TRUE(project->isCompleted()) << "a cancelled list becomes completed";
-
     clock.advance(60);
     project->setChangedKeysString(QString());
     project->performMarkAsCompletedWithAlertHandler(alert.handler(), completion.handler());
     EXPECT_EQ(project->statusModifiedDate(), date()) << "a completed list is left alone";
     EXPECT_TRUE(project->changedKeysString().isNull());
-    EXPECT_EQ(completion.answers, (std::vector<bool>{true, true}));
+    EXPECT_EQ(completion.answers, std::vector<bool>{true});
     EXPECT_TRUE(alert.questions.empty());
 
     // Completing an archived list keeps it archived.
@@ -160,37 +199,6 @@ TEST_F(KNVTCDTaskListActionsTest, CompletingWithNothingOpen)
     project->performMarkAsCompletedWithAlertHandler(alert.handler());
     EXPECT_TRUE(project->isCompleted());
     EXPECT_TRUE(project->isArchived());
-}
-
-TEST_F(KNVTCDTaskListActionsTest, CancellingMirrorsCompleting)
-{
-    KNVTTaskListScriptedAlert alert = KNVTTaskListScriptedAlert::answering(0);
-    project->performMarkAsCancelledWithAlertHandler(alert.handler(), completion.handler());
-    ASSERT_EQ(alert.questions.size(), 1u);
-    EXPECT_EQ(alert.questions[0].title, "Cancel Project");
-    EXPECT_EQ(alert.questions[0].message,
-              "You have incomplete Tasks in this Project that also need to be cancelled before it can be cancelled.");
-    EXPECT_EQ(alert.questions[0].buttonTitles, (QStringList{"Mark As Cancelled", "Cancel"}));
-    EXPECT_EQ(alert.questions[0].cancelIndex, 1);
-    EXPECT_TRUE(open->isCancelled());
-    EXPECT_TRUE(done->isCompleted());
-    EXPECT_TRUE(project->isCancelled());
-    EXPECT_FALSE(project->isArchived());
-
-    project->setType(2);
-    project->setStatus(4);
-    project->performMarkAsCancelledWithAlertHandler(alert.handler(), completion.handler());
-    EXPECT_EQ(alert.questions.size(), 1u) << "nothing is open any more";
-    EXPECT_TRUE(project->isCancelled());
-    EXPECT_EQ(completion.answers, (std::vector<bool>{true, true}));
-
-    open->setStatus(2);
-    project->setStatus(2);
-    project->performMarkAsCancelledWithAlertHandler(alert.handler());
-    ASSERT_EQ(alert.questions.size(), 2u);
-    EXPECT_EQ(alert.questions[1].title, "Cancel Area");
-    EXPECT_EQ(alert.questions[1].message,
-              "You have incomplete Tasks in this Area that also need to be cancelled before it can be cancelled.");
 }
 
 TEST_F(KNVTCDTaskListActionsTest, AnswerActsOnTheTasksOfTheQuestion)

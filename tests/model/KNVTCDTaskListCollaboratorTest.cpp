@@ -196,7 +196,7 @@ TEST_F(KNVTCDTaskListCollaboratorTest, MissingNullAndWrongTypedKeys)
     EXPECT_EQ(fresh->taskList(), nullptr);
 }
 
-TEST_F(KNVTCDTaskListCollaboratorTest, LocalUsersPulledStatusReachesTheList)
+TEST_F(KNVTCDTaskListCollaboratorTest, LocalUsersRowIsMirroredOnTheList)
 {
     me()->setNumericIdentifier(42);
     KNVTCDTaskList *l = synced(list(), 7);
@@ -212,19 +212,17 @@ TEST_F(KNVTCDTaskListCollaboratorTest, LocalUsersPulledStatusReachesTheList)
     EXPECT_EQ(l->taskListCollaboratorStatus(), 3);
     EXPECT_TRUE(l->changedKeysString().isNull());
     EXPECT_TRUE(mine->changedKeysString().isNull());
-}
 
-TEST_F(KNVTCDTaskListCollaboratorTest, MirrorsFollowWhenTheRowBecomesTheLocalUsers)
-{
-    KNVTCDTaskList *l = list();
+    // The mirrors also follow when a row becomes the local user's, or moves to another list.
+    KNVTCDTaskList *local = list(QStringLiteral("local"));
     auto *r = insert<Row>();
     r->setStatus(1);
     r->setTaskListTypeOrderIndex(8);
-    r->setTaskList(l);
-    EXPECT_FALSE(l->taskListCollaboratorStatus().has_value()) << "no user yet";
+    r->setTaskList(local);
+    EXPECT_FALSE(local->taskListCollaboratorStatus().has_value()) << "no user yet";
     r->setUser(me());
-    EXPECT_EQ(l->taskListCollaboratorStatus(), 1);
-    EXPECT_EQ(l->taskListCollaboratorTaskListTypeOrderIndex(), 8);
+    EXPECT_EQ(local->taskListCollaboratorStatus(), 1);
+    EXPECT_EQ(local->taskListCollaboratorTaskListTypeOrderIndex(), 8);
 
     KNVTCDTaskList *other = list(QStringLiteral("other"));
     r->setTaskList(other);

@@ -376,42 +376,37 @@ TEST_F(KNVTCDTaskListWireTest, UnpushedMoveIntoTheListSurvivesItsReply)
     EXPECT_TRUE(stale->isDeleted());
 }
 
-TEST_F(KNVTCDTaskListWireTest, PullingACompletedListWithAnOpenTaskKeepsItCompleted)
+// An open task arriving with or into a completed list is the service's state, not a local reopening.
+TEST_F(KNVTCDTaskListWireTest, CompletedListStaysCompletedThroughPulledOpenTasks)
 {
-    auto *l = insert<KNVTCDTaskList>();
-    l->mergeAttributes(listObject(7, 0, {{"title", "Done"},
-                                         {"status", "completed"},
-                                         {"status_updated_at", wireDate(-60)},
-                                         {"archived_at", wireDate(-30)},
-                                         {"tasks", QJsonArray{taskObject(200, 7, "repeats", "actionable")}}}));
-    EXPECT_TRUE(l->isCompleted());
-    EXPECT_TRUE(l->isArchived());
-    EXPECT_EQ(l->statusModifiedDate(), date(-60));
-    ASSERT_EQ(l->tasks().size(), 1u);
-    EXPECT_EQ(l->tasks()[0]->status(), 2);
-    EXPECT_TRUE(l->changedKeysString().isNull());
-}
-
-TEST_F(KNVTCDTaskListWireTest, ReconcilingACompletedListKeepsItCompleted)
-{
-    KNVTCDTaskList *l = pulledList(7);
-    synced(task(l, QStringLiteral("repeats")), 200);
-    KNVTCDTask *gone = synced(task(l, QStringLiteral("gone"), 4), 201);
-    l->updateWithAttributes(listObject(7, 1, {{"status", "completed"},
+    auto *pulled = insert<KNVTCDTaskList>();
+    pulled->mergeAttributes(listObject(7, 0, {{"title", "Done"},
+                                              {"status", "completed"},
+                                              {"status_updated_at", wireDate(-60)},
+                                              {"archived_at", wireDate(-30)},
                                               {"tasks", QJsonArray{taskObject(200, 7, "repeats", "actionable")}}}));
-    EXPECT_TRUE(gone->isDeleted());
-    EXPECT_TRUE(l->isCompleted()) << "removing a task while applying the reply leaves the service's status";
-}
+    EXPECT_TRUE(pulled->isCompleted());
+    EXPECT_TRUE(pulled->isArchived());
+    EXPECT_EQ(pulled->statusModifiedDate(), date(-60));
+    ASSERT_EQ(pulled->tasks().size(), 1u);
+    EXPECT_EQ(pulled->tasks()[0]->status(), 2);
+    EXPECT_TRUE(pulled->changedKeysString().isNull());
 
-TEST_F(KNVTCDTaskListWireTest, PulledTaskJoiningACompletedListKeepsItCompleted)
-{
-    KNVTCDTaskList *l = pulledList(7);
-    l->updateWithAttributes(listObject(7, 1, {{"status", "completed"}, {"archived_at", wireDate()}}));
-    KNVTCDTask *t = synced(task(nullptr, QStringLiteral("moved by another device")), 200);
-    t->mergeAttributes(taskObject(200, 7, "moved by another device", "actionable"));
-    ASSERT_EQ(t->taskList(), l);
-    EXPECT_TRUE(l->isCompleted());
-    EXPECT_TRUE(l->isArchived());
+    KNVTCDTaskList *reconciled = pulledList(8);
+    synced(task(reconciled, QStringLiteral("repeats")), 210);
+    KNVTCDTask *gone = synced(task(reconciled, QStringLiteral("gone"), 4), 211);
+    reconciled->updateWithAttributes(listObject(
+        8, 1, {{"status", "completed"}, {"tasks", QJsonArray{taskObject(210, 8, "repeats", "actionable")}}}));
+    EXPECT_TRUE(gone->isDeleted());
+    EXPECT_TRUE(reconciled->isCompleted()) << "removing a task while applying the reply leaves the service's status";
+
+    KNVTCDTaskList *joined = pulledList(9);
+    joined->updateWithAttributes(listObject(9, 1, {{"status", "completed"}, {"archived_at", wireDate()}}));
+    KNVTCDTask *t = synced(task(nullptr, QStringLiteral("moved by another device")), 220);
+    t->mergeAttributes(taskObject(220, 9, "moved by another device", "actionable"));
+    ASSERT_EQ(t->taskList(), joined);
+    EXPECT_TRUE(joined->isCompleted());
+    EXPECT_TRUE(joined->isArchived());
 }
 
 TEST_F(KNVTCDTaskListWireTest, PulledOwnRowOrderIndexReachesTheMirror)

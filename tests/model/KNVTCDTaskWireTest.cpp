@@ -71,14 +71,12 @@ TEST_F(KNVTCDTaskWireTest, NamesWithoutAWireFormAddNothing)
                                                  "needsUpdating", "changedKeysString", "contextTasks", "unknown"}))),
               QByteArray("{}"));
     EXPECT_EQ(compact(t->attributesForKeys({})), QByteArray("{}"));
-}
 
-TEST_F(KNVTCDTaskWireTest, RelatedObjectsWithoutIdentifiersStayOut)
-{
-    KNVTCDTask *t = task();
-    t->setAssignee(me()); // the seeded local user before sign-in has no identifier
-    t->setTaskList(list(QStringLiteral("new")));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"assignee", "taskList"}))), QByteArray("{}"));
+    // Related objects without identifiers stay out.
+    KNVTCDTask *fresh = task();
+    fresh->setAssignee(me()); // the seeded local user before sign-in has no identifier
+    fresh->setTaskList(list(QStringLiteral("new")));
+    EXPECT_EQ(compact(fresh->attributesForKeys(keys({"assignee", "taskList"}))), QByteArray("{}"));
 }
 
 TEST_F(KNVTCDTaskWireTest, RecurrenceIsSentAsItsRulesAndARemovalAsAnEmptyArray)
@@ -90,17 +88,14 @@ TEST_F(KNVTCDTaskWireTest, RecurrenceIsSentAsItsRulesAndARemovalAsAnEmptyArray)
     t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY RRULE:FREQ=WEEKLY;BYDAY=MO"));
     EXPECT_EQ(compact(t->attributesForKeys(keys({"recurrenceString"}))),
               QByteArray(R"({"recurrence":["RRULE:FREQ=DAILY","RRULE:FREQ=WEEKLY;BYDAY=MO"]})"));
-}
 
-TEST_F(KNVTCDTaskWireTest, ClearingTheRecurrenceOfASyncedTaskIsPushed)
-{
-    KNVTCDTask *t = syncedTask(QStringLiteral("Daily"), 9);
-    t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
-    t->setChangedKeysString(QString());
+    // Clearing the recurrence of a synced task is pushed.
+    KNVTCDTask *synced = syncedTask(QStringLiteral("Daily"), 9);
+    synced->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
+    synced->setChangedKeysString(QString());
     save();
-
-    t->setRecurrence(nullptr);
-    EXPECT_EQ(compact(t->attributesForKeys(t->changedKeys())), QByteArray(R"({"recurrence":[]})"));
+    synced->setRecurrence(nullptr);
+    EXPECT_EQ(compact(synced->attributesForKeys(synced->changedKeys())), QByteArray(R"({"recurrence":[]})"));
 }
 
 TEST_F(KNVTCDTaskWireTest, StatusChangeCarriesItsDateAndTheUnarchiving)
@@ -178,18 +173,16 @@ TEST_F(KNVTCDTaskWireTest, PulledStatusAndItsDate)
 
     t->updateWithAttributes(json(R"({"id":1,"status":"whatever"})"));
     EXPECT_EQ(t->status(), 2);
-}
 
-TEST_F(KNVTCDTaskWireTest, PulledOpenStatusUndoesThePulledArchiveDate)
-{
+    // A pulled open status undoes the pulled archive date.
     KNVTCDTask *open = insert<KNVTCDTask>();
     open->updateWithAttributes(
-        json(R"({"id":1,"status":"actionable","archived_at":"2015-03-04T10:20:30+0000"})"));
+        json(R"({"id":2,"status":"actionable","archived_at":"2015-03-04T10:20:30+0000"})"));
     EXPECT_FALSE(open->isArchived());
 
     KNVTCDTask *completed = insert<KNVTCDTask>();
     completed->updateWithAttributes(
-        json(R"({"id":2,"status":"completed","archived_at":"2015-03-04T10:20:30+0000"})"));
+        json(R"({"id":3,"status":"completed","archived_at":"2015-03-04T10:20:30+0000"})"));
     EXPECT_EQ(completed->archivedDate(), date());
     EXPECT_TRUE(completed->changedKeysString().isNull());
 }
@@ -201,14 +194,11 @@ TEST_F(KNVTCDTaskWireTest, PulledListNeverMovesATaskIntoTheInbox)
     KNVTCDTask *t = insert<KNVTCDTask>();
     t->setTaskList(home);
 
-    t->updateWithAttributes(json(R"({"id":1,"task_list_id":null})"));
-    EXPECT_EQ(t->taskList(), home);
-    t->updateWithAttributes(json(R"({"id":1,"task_list_id":999})"));
-    EXPECT_EQ(t->taskList(), home);
-    t->updateWithAttributes(json(R"({"id":1})"));
-    EXPECT_EQ(t->taskList(), home);
-    t->updateWithAttributes(json(R"({"id":1,"task_list_id":"6"})"));
-    EXPECT_EQ(t->taskList(), home);
+    for (const char *leavesIt : {R"({"id":1,"task_list_id":null})", R"({"id":1,"task_list_id":999})", R"({"id":1})",
+                                 R"({"id":1,"task_list_id":"6"})"}) {
+        t->updateWithAttributes(json(leavesIt));
+        EXPECT_EQ(t->taskList(), home) << leavesIt;
+    }
     t->updateWithAttributes(json(R"({"id":1,"task_list_id":6})"));
     EXPECT_EQ(t->taskList(), work);
 }

@@ -342,99 +342,68 @@ TEST_F(KNVTCDUserTest, EveryUserHasAnAvatar)
     EXPECT_EQ(context().count<KNVTCDAvatar>(), context().count<KNVTCDUser>());
 }
 
-class KNVTCDUserAvatarPullTest : public KNVTCDUserTest
+// The avatar's type and date arrive in the user's record; they decide whether a download is due.
+TEST_F(KNVTCDUserTest, AvatarPullMarksNewerPicturesOfAKnownTypeForDownload)
 {
-protected:
-    void SetUp() override
-    {
-        KNVTCDUserTest::SetUp();
-        m_user = insert<KNVTCDUser>();
-        m_avatar = m_user->avatar();
-        ASSERT_NE(m_avatar, nullptr);
+    using Pull = std::pair<QJsonValue, QJsonValue>; // avatar_content_type, avatar_updated_at; Undefined = missing
+    const QJsonValue missing = QJsonValue::Undefined;
+    const QJsonValue null = QJsonValue::Null;
+    struct Case {
+        const char *what;
+        bool downloadedFirst; // a png picture downloaded with date()
+        std::vector<Pull> pulls;
+        QString extension;
+        QDateTime modified;
+        bool needsUpdating;
+        std::optional<bool> keepsPicture; // false: picture, thumbnail and opacity cleared
+    };
+    const Case cases[] = {
+        {"newer known type", false, {{"IMAGE/JPG", wireDate()}}, "jpeg", date(), true, {}},
+        {"equal dates", true, {{"image/jpeg", wireDate()}}, "jpeg", date(), false, true},
+        {"unknown type keeps the extension", true, {{"image/gif", wireDate(60)}}, "png", date(60), true, true},
+        {"an older date", true, {{"image/gif", wireDate(60)}, {"image/jpeg", wireDate(30)}}, "jpeg", date(30), false,
+         true},
+        {"no type means no picture", true, {{null, wireDate(60)}}, QString(), date(60), false, false},
+        {"no date means no picture", true, {{"image/png", null}}, QString(), QDateTime(), false, false},
+        {"metadata counts only with both keys", true, {{null, missing}, {missing, wireDate(60)}}, "png", date(), false,
+         true},
+        {"unreadable date keeps a pending download", false, {{"image/png", wireDate(60)}, {"image/png", "2015-03-04"}},
+         "png", date(60), true, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        KNVTCDUser *u = insert<KNVTCDUser>();
+        KNVTCDAvatar *avatar = u->avatar();
+        ASSERT_NE(avatar, nullptr);
+        if (c.downloadedFirst) {
+            avatar->setFileExtension(QStringLiteral("png"));
+            avatar->setModifiedDate(date());
+            QImage picture(4, 4, QImage::Format_ARGB32);
+            picture.fill(Qt::black);
+            avatar->setImage(picture);
+            avatar->setOpaque(true);
+            avatar->setNeedsUpdating(false);
+        }
+        for (const Pull &pull : c.pulls) {
+            QJsonObject attributes{{"id", 43}};
+            if (!pull.first.isUndefined())
+                attributes.insert(QStringLiteral("avatar_content_type"), pull.first);
+            if (!pull.second.isUndefined())
+                attributes.insert(QStringLiteral("avatar_updated_at"), pull.second);
+            u->updateWithAttributes(attributes);
+        }
+        EXPECT_EQ(avatar->fileExtension(), c.extension);
+        EXPECT_EQ(avatar->fileExtension().isNull(), c.extension.isNull());
+        EXPECT_EQ(avatar->modifiedDate(), c.modified);
+        EXPECT_EQ(avatar->needsUpdating(), c.needsUpdating);
+        if (c.keepsPicture == true) {
+            EXPECT_FALSE(avatar->data().isEmpty());
+        } else if (c.keepsPicture == false) {
+            EXPECT_TRUE(avatar->data().isNull());
+            EXPECT_TRUE(avatar->thumbnailData().isNull());
+            EXPECT_EQ(avatar->opaque(), std::nullopt);
+        }
     }
-    void pull(const QJsonValue &type, const QJsonValue &updated)
-    {
-        QJsonObject attributes{{"id", 43}};
-        if (!type.isUndefined())
-            attributes.insert(QStringLiteral("avatar_content_type"), type);
-        if (!updated.isUndefined())
-            attributes.insert(QStringLiteral("avatar_updated_at"), updated);
-        m_user->updateWithAttributes(attributes);
-    }
-    // A downloaded picture, as the store leaves it.
-    void downloaded(const QString &extension, const QDateTime &modified)
-    {
-        m_avatar->setFileExtension(extension);
-        m_avatar->setModifiedDate(modified);
-        QImage picture(4, 4, QImage::Format_ARGB32);
-        picture.fill(Qt::black);
-        m_avatar->setImage(picture);
-        m_avatar->setOpaque(true);
-        m_avatar->setNeedsUpdating(false);
-    }
-
-    KNVTCDUser *m_user = nullptr;
-    KNVTCDAvatar *m_avatar = nullptr;
-};
-
-TEST_F(KNVTCDUserAvatarPullTest, NewerPictureOfAKnownTypeIsMarkedForDownload)
-{
-    pull("IMAGE/JPG", wireDate());
-    EXPECT_EQ(m_avatar->fileExtension(), QStringLiteral("jpeg"));
-    EXPECT_EQ(m_avatar->modifiedDate(), date());
-    EXPECT_EQ(m_avatar->needsUpdating(), true);
-
-    downloaded(QStringLiteral("jpeg"), date());
-    pull("image/png", wireDate());
-    EXPECT_EQ(m_avatar->fileExtension(), QStringLiteral("png"));
-    EXPECT_EQ(m_avatar->needsUpdating(), false) << "equal dates";
-    pull("image/gif", wireDate(60));
-    EXPECT_EQ(m_avatar->fileExtension(), QStringLiteral("png")) << "an unknown type keeps the extension";
-    EXPECT_EQ(m_avatar->needsUpdating(), true);
-    EXPECT_EQ(m_avatar->modifiedDate(), date(60));
-    pull("image/jpeg", wireDate(30));
-    EXPECT_EQ(m_avatar->needsUpdating(), false) << "an older date";
-    EXPECT_EQ(m_avatar->modifiedDate(), date(30));
-    EXPECT_FALSE(m_avatar->data().isEmpty());
-}
-
-TEST_F(KNVTCDUserAvatarPullTest, NoTypeMeansNoPicture)
-{
-    downloaded(QStringLiteral("png"), date());
-    pull(QJsonValue::Null, wireDate(60));
-    EXPECT_TRUE(m_avatar->fileExtension().isNull());
-    EXPECT_TRUE(m_avatar->data().isNull());
-    EXPECT_TRUE(m_avatar->thumbnailData().isNull());
-    EXPECT_EQ(m_avatar->opaque(), std::nullopt);
-    EXPECT_EQ(m_avatar->needsUpdating(), false) << "a newer date without a type has nothing to download";
-    EXPECT_EQ(m_avatar->modifiedDate(), date(60));
-
-    downloaded(QStringLiteral("png"), date());
-    pull("image/png", QJsonValue::Null);
-    EXPECT_TRUE(m_avatar->fileExtension().isNull());
-    EXPECT_TRUE(m_avatar->data().isNull());
-    EXPECT_FALSE(m_avatar->modifiedDate().isValid());
-    EXPECT_EQ(m_avatar->needsUpdating(), false);
-}
-
-TEST_F(KNVTCDUserAvatarPullTest, MetadataCountsOnlyWithBothKeys)
-{
-    downloaded(QStringLiteral("png"), date());
-    pull(QJsonValue::Null, QJsonValue::Undefined);
-    pull(QJsonValue::Undefined, wireDate(60));
-    EXPECT_EQ(m_avatar->fileExtension(), QStringLiteral("png"));
-    EXPECT_EQ(m_avatar->modifiedDate(), date());
-    EXPECT_FALSE(m_avatar->data().isEmpty());
-    EXPECT_EQ(m_avatar->needsUpdating(), false);
-}
-
-TEST_F(KNVTCDUserAvatarPullTest, UnreadableDateKeepsAPendingDownload)
-{
-    pull("image/png", wireDate(60));
-    ASSERT_EQ(m_avatar->needsUpdating(), true);
-    pull("image/png", "2015-03-04");
-    EXPECT_EQ(m_avatar->needsUpdating(), true);
-    EXPECT_EQ(m_avatar->modifiedDate(), date(60));
 }
 
 // ---- Avatar pictures ----
