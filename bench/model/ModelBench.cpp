@@ -16,10 +16,11 @@
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QTimeZone>
 
 #include <benchmark/benchmark.h>
+
+#include "support/FreshLibraryRuns.h"
 
 #include <chrono>
 #include <cstdio>
@@ -154,36 +155,23 @@ const Reply &reply()
 }
 
 // A library that knows the users and lists the reply refers to, and nothing else.
-struct Library
+bool seedUsersAndLists(ostore::Context &seed)
 {
-    QTemporaryDir dir;
-    std::unique_ptr<ostore::Coordinator> coordinator;
-
-    bool open()
-    {
-        coordinator = std::make_unique<ostore::Coordinator>(KNVTCDModel());
-        knvt::Error error;
-        if (!dir.isValid() || !coordinator->open(dir.filePath(QStringLiteral("TaskStoreData.sqlite3")), nullptr, &error)) {
-            std::fprintf(stderr, "cannot open a library: %s\n", qPrintable(error.description()));
-            return false;
-        }
-        ostore::Context seed(coordinator.get());
-        for (int u = 0; u < kUsers; ++u) {
-            auto *user = seed.insert<KNVTCDUser>();
-            user->setNumericIdentifier(kFirstUser + u);
-            user->setFullName(QStringLiteral("User %1").arg(u));
-        }
-        for (int l = 0; l < kLists; ++l) {
-            auto *list = seed.insert<KNVTCDTaskList>();
-            list->setNumericIdentifier(kFirstList + l);
-            list->setCreatedDate(kEpoch);
-            list->setModifiedDate(kEpoch);
-            list->setTitle(QStringLiteral("List %1").arg(l));
-            list->setChangedKeysString(QString());
-        }
-        return seed.save(&error);
+    for (int u = 0; u < kUsers; ++u) {
+        auto *user = seed.insert<KNVTCDUser>();
+        user->setNumericIdentifier(kFirstUser + u);
+        user->setFullName(QStringLiteral("User %1").arg(u));
     }
-};
+    for (int l = 0; l < kLists; ++l) {
+        auto *list = seed.insert<KNVTCDTaskList>();
+        list->setNumericIdentifier(kFirstList + l);
+        list->setCreatedDate(kEpoch);
+        list->setModifiedDate(kEpoch);
+        list->setTitle(QStringLiteral("List %1").arg(l));
+        list->setChangedKeysString(QString());
+    }
+    return true;
+}
 
 // Looks each object up by its identifier, inserts it when it is new and merges the reply into it, as a pull does.
 template <class T, class Lookup>
@@ -225,44 +213,19 @@ QString fill(ostore::Coordinator &coordinator, const Reply &pulled)
 void BM_FillTasksFromJSON(benchmark::State &state)
 {
     const Reply &pulled = reply();
-    bool checked = false;
-    double filledSeconds = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto library = std::make_unique<Library>();
-        if (!library->open()) {
-            state.SkipWithError("cannot open a library");
-            break;
-        }
-        state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        const QString failure = fill(*library->coordinator, pulled);
-        filledSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-
-        state.PauseTiming();
-        if (!failure.isEmpty()) {
-            state.SkipWithError(qPrintable(failure));
-            break;
-        }
-        if (!checked) {
-            checked = true;
-            // Once: the fill must have produced the whole graph, or the figure is meaningless.
-            ostore::Context check(library->coordinator.get());
+    knvt::bench::runOnFreshLibraries(
+        state, kTasks, seedUsersAndLists, [&pulled](ostore::Coordinator &coordinator) { return fill(coordinator, pulled); },
+        [](ostore::Coordinator &coordinator) {
+            ostore::Context check(&coordinator);
             using ostore::where::notNull;
             const QString task = QStringLiteral("task");
             if (check.count<KNVTCDTaskComment>(notNull(task)) != 2 * kTasks
                 || check.count<KNVTCDTaskWatcher>(notNull(task)) != kTasks
                 || check.count<KNVTCDTaggedTask>(notNull(task) && notNull(QStringLiteral("tag"))) != kTasks
-                || check.count<KNVTCDTask>(notNull(QStringLiteral("assignee"))) != kTasks) {
-                state.SkipWithError("the fill lost comments, watchers or tagged items");
-                break;
-            }
-        }
-        library.reset();
-        state.ResumeTiming();
-    }
-    if (filledSeconds > 0)
-        state.counters["tasks_per_second"] = double(kTasks) * double(state.iterations()) / filledSeconds;
+                || check.count<KNVTCDTask>(notNull(QStringLiteral("assignee"))) != kTasks)
+                return QStringLiteral("the fill lost comments, watchers or tagged items");
+            return QString();
+        });
 }
 // 10,000 tasks in under 200 ms: at least 50,000 tasks per second.
 BENCHMARK(BM_FillTasksFromJSON)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -24,9 +24,10 @@
 
 #include <QHash>
 #include <QJsonDocument>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include "support/FreshLibraryRuns.h"
 
 #include <chrono>
 #include <cstdio>
@@ -113,27 +114,14 @@ QJsonValue parsed(const QByteArray &bytes)
 }
 
 // An empty library that knows only its own user, as after configuring an account.
-struct Library
+bool seedMe(ostore::Context &seed)
 {
-    QTemporaryDir dir;
-    std::unique_ptr<ostore::Coordinator> coordinator;
-
-    bool open()
-    {
-        coordinator = std::make_unique<ostore::Coordinator>(KNVTCDModel());
-        knvt::Error error;
-        if (!dir.isValid() || !coordinator->open(dir.filePath(QStringLiteral("TaskStoreData.sqlite3")), nullptr, &error)) {
-            std::fprintf(stderr, "cannot open a library: %s\n", qPrintable(error.description()));
-            return false;
-        }
-        ostore::Context seed(coordinator.get());
-        auto *me = seed.insert<KNVTCDUser>();
-        me->setUsername(QStringLiteral("ann"));
-        me->setNumericIdentifier(kMe);
-        me->setFriendshipStatus(6);
-        return seed.save(&error);
-    }
-};
+    auto *me = seed.insert<KNVTCDUser>();
+    me->setUsername(QStringLiteral("ann"));
+    me->setNumericIdentifier(kMe);
+    me->setFriendshipStatus(6);
+    return true;
+}
 
 // The pull resources that carry tasks, in session order, each built from the session's context as it stands when
 // the session reaches it; the error text when something fell short, else empty.
@@ -164,44 +152,19 @@ QString pull(ostore::Coordinator &coordinator, const Replies &from)
 void BM_PullTasks10000(benchmark::State &state)
 {
     const Replies &from = replies();
-    bool checked = false;
-    double pulledSeconds = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto library = std::make_unique<Library>();
-        if (!library->open()) {
-            state.SkipWithError("cannot open a library");
-            break;
-        }
-        state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        const QString failure = pull(*library->coordinator, from);
-        pulledSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-
-        state.PauseTiming();
-        if (!failure.isEmpty()) {
-            state.SkipWithError(qPrintable(failure));
-            break;
-        }
-        if (!checked) {
-            checked = true;
-            // Once: the pull must have stored the whole graph, or the figure means nothing.
-            ostore::Context check(library->coordinator.get());
+    knvt::bench::runOnFreshLibraries(
+        state, kTasks, seedMe, [&from](ostore::Coordinator &coordinator) { return pull(coordinator, from); },
+        [](ostore::Coordinator &coordinator) {
+            ostore::Context check(&coordinator);
             using ostore::where::isNull;
             using ostore::where::notNull;
             if (check.count<KNVTCDTask>() != kTasks || check.count<KNVTCDTask>(isNull("taskList")) != kInboxTasks
                 || check.count<KNVTCDTaskComment>(notNull("task") && notNull("user")) != 2 * kTasks
                 || check.count<KNVTCDTaskWatcher>(notNull("task") && notNull("user")) != kTasks
-                || check.count<KNVTCDUser>() != 1 + kFriends) {
-                state.SkipWithError("the pull lost tasks, comments, watchers or users");
-                break;
-            }
-        }
-        library.reset();
-        state.ResumeTiming();
-    }
-    if (pulledSeconds > 0)
-        state.counters["tasks_per_second"] = double(kTasks) * double(state.iterations()) / pulledSeconds;
+                || check.count<KNVTCDUser>() != 1 + kFriends)
+                return QStringLiteral("the pull lost tasks, comments, watchers or users");
+            return QString();
+        });
 }
 // 10,000 tasks in under 200 ms: at least 50,000 tasks per second.
 BENCHMARK(BM_PullTasks10000)->UseRealTime()->Unit(benchmark::kMillisecond);

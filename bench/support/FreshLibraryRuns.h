@@ -1,0 +1,83 @@
+#pragma once
+
+#include "model/KNVTCDModel.h"
+#include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
+
+#include "foundation/Error.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace knvt::bench {
+
+// An empty library of the application's model in a temporary folder.
+struct FreshLibrary
+{
+    QTemporaryDir dir;
+    std::unique_ptr<ostore::Coordinator> coordinator;
+
+    bool open()
+    {
+        coordinator = std::make_unique<ostore::Coordinator>(KNVTCDModel());
+        knvt::Error error;
+        if (!dir.isValid() || !coordinator->open(dir.filePath(QStringLiteral("TaskStoreData.sqlite3")), nullptr, &error)) {
+            std::fprintf(stderr, "cannot open a library: %s\n", qPrintable(error.description()));
+            return false;
+        }
+        return true;
+    }
+};
+
+// Times `work` once per iteration on a library of its own, opened and seeded (untimed) just before. `work` and
+// `check` answer the reason they fell short, or an empty string; `check` runs once, after the first run, because a
+// figure for a run that lost objects means nothing. Reports tasks_per_second for `tasks` tasks per run.
+inline void runOnFreshLibraries(benchmark::State &state, int tasks,
+                                const std::function<bool(ostore::Context &seed)> &seed,
+                                const std::function<QString(ostore::Coordinator &)> &work,
+                                const std::function<QString(ostore::Coordinator &)> &check)
+{
+    bool checked = false;
+    double workSeconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto library = std::make_unique<FreshLibrary>();
+        bool seeded = library->open();
+        if (seeded) {
+            ostore::Context context(library->coordinator.get());
+            seeded = seed(context) && context.save();
+        }
+        if (!seeded) {
+            state.SkipWithError("cannot open a library");
+            break;
+        }
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        const QString failure = work(*library->coordinator);
+        workSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+        state.PauseTiming();
+        QString reason = failure;
+        if (reason.isEmpty() && !checked) {
+            checked = true;
+            reason = check(*library->coordinator);
+        }
+        if (!reason.isEmpty()) {
+            state.SkipWithError(qPrintable(reason));
+            break;
+        }
+        library.reset();
+        state.ResumeTiming();
+    }
+    if (workSeconds > 0)
+        state.counters["tasks_per_second"] = double(tasks) * double(state.iterations()) / workSeconds;
+}
+
+} // namespace knvt::bench
