@@ -5,11 +5,11 @@
 
 #include "service/KNVTRequest.h"
 
-#include "foundation/InMemoryKeychain.h"
 #include "foundation/KNVTGenericKeychainItem.h"
-#include "foundation/KeychainBackend.h"
 
 #include "support/FakeSyncService.h"
+#include "support/ScopedInMemoryKeychain.h"
+#include "support/ScopedSyncServiceClient.h"
 #include "support/NotificationRecorder.h"
 #include "support/SyncFixtures.h"
 #include "support/WaitUntil.h"
@@ -25,19 +25,7 @@ protected:
     void SetUp() override
     {
         TaskStoreTest::SetUp();
-        m_previousKeychain = knvt::KeychainBackend::shared();
-        knvt::KeychainBackend::setShared(std::make_shared<knvt::InMemoryKeychain>());
-        KNVTSetSyncServiceAPIURLString(fake.baseURL());
         fake.on("GET", "/users/42/avatar/medium.png").reply(404);
-    }
-    void TearDown() override
-    {
-        for (const FakeSyncService::Request &request : fake.unmatched())
-            ADD_FAILURE() << "unanswered " << request.method.constData() << ' ' << request.target.constData();
-        fake.stop();
-        KNVTSetSyncServiceAPIURLString(QString());
-        knvt::KeychainBackend::setShared(m_previousKeychain);
-        TaskStoreTest::TearDown();
     }
 
     static void storePassword(const QString &user, const QString &password)
@@ -61,10 +49,9 @@ protected:
         information->setAccountNumericIdentifier(account);
     }
 
+    knvt::test::ScopedInMemoryKeychain keychain;
     FakeSyncService fake;
-
-private:
-    std::shared_ptr<knvt::KeychainBackend> m_previousKeychain;
+    knvt::test::ScopedSyncServiceClient client{fake};
 };
 
 TEST_F(TaskStoreAccountTest, IsConfiguredNeedsAUserNameAPositiveUserAndANonZeroAccount)

@@ -7,11 +7,11 @@
 
 #include "service/KNVTRequest.h"
 
-#include "foundation/InMemoryKeychain.h"
 #include "foundation/KNVTGenericKeychainItem.h"
-#include "foundation/KeychainBackend.h"
 
 #include "support/FakeSyncService.h"
+#include "support/ScopedInMemoryKeychain.h"
+#include "support/ScopedSyncServiceClient.h"
 #include "support/SyncFixtures.h"
 #include "support/WaitUntil.h"
 
@@ -71,21 +71,11 @@ protected:
     void SetUp() override
     {
         TaskStoreTest::SetUp();
-        m_previousKeychain = knvt::KeychainBackend::shared();
-        knvt::KeychainBackend::setShared(std::make_shared<knvt::InMemoryKeychain>());
-        KNVTSetSyncServiceAPIURLString(fake.baseURL());
-        KNVTRequest::setDefaultTimeoutInterval(5.0);
         store().setTaskStoreDelegate(&delegate);
     }
     void TearDown() override
     {
         store().setTaskStoreDelegate(nullptr);
-        for (const FakeSyncService::Request &request : fake.unmatched())
-            ADD_FAILURE() << "unanswered " << request.method.constData() << ' ' << request.target.constData();
-        fake.stop();
-        KNVTRequest::setDefaultTimeoutInterval(0);
-        KNVTSetSyncServiceAPIURLString(QString());
-        knvt::KeychainBackend::setShared(m_previousKeychain);
         TaskStoreTest::TearDown();
     }
 
@@ -109,11 +99,10 @@ protected:
 
     static bool wait(const Outcome &outcome) { return waitUntil([&outcome] { return outcome.called; }); }
 
+    knvt::test::ScopedInMemoryKeychain keychain;
     FakeSyncService fake;
+    knvt::test::ScopedSyncServiceClient client{fake, 5.0};
     CountingDelegate delegate;
-
-private:
-    std::shared_ptr<knvt::KeychainBackend> m_previousKeychain;
 };
 
 // ---- Adding a friend by user name -------------------------------------------------------------------------------------

@@ -12,13 +12,13 @@
 #include "service/KNVTRequest.h"
 
 #include "foundation/FakeReachability.h"
-#include "foundation/InMemoryKeychain.h"
 #include "foundation/KNVTGenericKeychainItem.h"
-#include "foundation/KeychainBackend.h"
 #include "foundation/Timing.h"
 
 #include "store/TaskStoreTest.h"
 #include "support/FakeSyncService.h"
+#include "support/ScopedInMemoryKeychain.h"
+#include "support/ScopedSyncServiceClient.h"
 #include "support/NotificationRecorder.h"
 #include "support/WaitUntil.h"
 
@@ -54,14 +54,9 @@ protected:
     {
         TaskStoreTest::SetUp();
         knvt::Timing::setScale(kScale);
-        // A send may wait for its reply a few seconds of real time whatever the scale.
-        KNVTRequest::setDefaultTimeoutInterval(5.0 / kScale);
-        m_previousKeychain = knvt::KeychainBackend::shared();
-        knvt::KeychainBackend::setShared(std::make_shared<knvt::InMemoryKeychain>());
         knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"),
                                                                       QStringLiteral("ann"), {},
                                                                       QStringLiteral("secret1"));
-        KNVTSetSyncServiceAPIURLString(fake.baseURL());
         fake.enableState();
 
         store().setTaskStoreDelegate(&storeDelegate);
@@ -80,12 +75,6 @@ protected:
     void TearDown() override
     {
         m_coordinator.reset();
-        for (const FakeSyncService::Request &request : fake.unmatched())
-            ADD_FAILURE() << "unanswered " << request.method.constData() << ' ' << request.target.constData();
-        fake.stop();
-        KNVTSetSyncServiceAPIURLString(QString());
-        KNVTRequest::setDefaultTimeoutInterval(0);
-        knvt::KeychainBackend::setShared(m_previousKeychain);
         knvt::Timing::setScale(1.0);
         TaskStoreTest::TearDown();
     }
@@ -126,7 +115,10 @@ protected:
         return starts;
     }
 
+    knvt::test::ScopedInMemoryKeychain keychain;
     FakeSyncService fake;
+    // A send may wait for its reply a few seconds of real time whatever the scale.
+    knvt::test::ScopedSyncServiceClient client{fake, 5.0 / kScale};
     knvt::FakeReachability network;
     CountingStoreDelegate storeDelegate;
     NotificationRecorder m_recorder{{QString::fromLatin1(KNVTTaskStoreWillStartSyncingNotification),
@@ -135,7 +127,6 @@ protected:
 
 private:
     std::unique_ptr<KNVTTaskStoreSyncCoordinator> m_coordinator;
-    std::shared_ptr<knvt::KeychainBackend> m_previousKeychain;
 };
 
 // ---- Start-up -----------------------------------------------------------------------------------------------------
