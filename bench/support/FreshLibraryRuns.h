@@ -36,13 +36,15 @@ struct FreshLibrary
     }
 };
 
-// Times `work` once per iteration on a library of its own, opened and seeded (untimed) just before. `work` and
-// `check` answer the reason they fell short, or an empty string; `check` runs once, after the first run, because a
-// figure for a run that lost objects means nothing. Reports tasks_per_second for `tasks` tasks per run.
+// Times `work` once per iteration on a library of its own, opened and seeded (untimed) just before; `finish`, when
+// given, then runs untimed. `work`, `finish` and `check` answer the reason they fell short, or an empty string;
+// `check` runs once, after the first run, because a figure for a run that lost objects means nothing. Reports
+// tasks_per_second for `tasks` tasks per run.
 inline void runOnFreshLibraries(benchmark::State &state, int tasks,
                                 const std::function<bool(ostore::Context &seed)> &seed,
                                 const std::function<QString(ostore::Coordinator &)> &work,
-                                const std::function<QString(ostore::Coordinator &)> &check)
+                                const std::function<QString(ostore::Coordinator &)> &check,
+                                const std::function<QString(ostore::Coordinator &)> &finish = {})
 {
     bool checked = false;
     double workSeconds = 0;
@@ -65,6 +67,8 @@ inline void runOnFreshLibraries(benchmark::State &state, int tasks,
 
         state.PauseTiming();
         QString reason = failure;
+        if (reason.isEmpty() && finish)
+            reason = finish(*library->coordinator);
         if (reason.isEmpty() && !checked) {
             checked = true;
             reason = check(*library->coordinator);

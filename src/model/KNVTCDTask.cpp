@@ -757,10 +757,11 @@ void KNVTCDTask::updateWithAttributes(const QJsonObject &attributes)
 
     const QJsonValue recurrence = attributes.value(QLatin1String("recurrence"));
     QStringList rules;
-    if (recurrence.isArray())
-        for (const QJsonValue &rule : recurrence.toArray())
-            if (rule.isString() && !rule.toString().isEmpty())
-                rules << rule.toString();
+    // Iterated as a const array: a temporary one is copied by its first begin().
+    const QJsonArray elements = recurrence.toArray();
+    for (const QJsonValue &rule : elements)
+        if (rule.isString() && !rule.toString().isEmpty())
+            rules << rule.toString();
     setRecurrenceString(rules.isEmpty() ? QString() : rules.join(QLatin1Char(' ')));
 
     setStartDate(dateOrNone(attributes.value(QLatin1String("start_at"))));
@@ -807,7 +808,8 @@ void fillNested(KNVTCDTask *task, const QJsonObject &attributes, const QString &
     ostore::Context *ctx = task->context();
     if (!array.isArray() || !ctx)
         return;
-    for (const QJsonValue &element : array.toArray()) {
+    const QJsonArray elements = array.toArray();
+    for (const QJsonValue &element : elements) {
         if (!element.isObject())
             continue;
         const QJsonObject object = element.toObject();

@@ -172,7 +172,8 @@ void KNVTCDTaskListCollaborator::updateWithAttributes(const QJsonObject &attribu
     const QJsonValue recurrenceValue = attributes.value(QLatin1String("review_recurrence"));
     if (recurrenceValue.isArray()) {
         QStringList rules;
-        for (const QJsonValue &rule : recurrenceValue.toArray())
+        const QJsonArray elements = recurrenceValue.toArray();
+        for (const QJsonValue &rule : elements)
             rules.append(rule.toString());
         // An empty array is an empty text, not none (joining no words gives a null string).
         const QString joined = rules.join(QLatin1Char(' '));

@@ -111,10 +111,18 @@ Object *Context::insertObject(EntityId entity)
     object->m_entity = &d;
     object->m_state = Object::State::Inserted;
     const Table *table = m_coordinator->isOpen() ? m_coordinator->table(entity) : nullptr;
+    // A context numbers its inserts upwards from a random start, redrawn on a collision: a first pull inserts tens
+    // of thousands of rows, and neighbouring identities fill the unique index page by page where random ones touch
+    // a different page for every row. Starts stay below 2^62, so counting up never overflows.
     qint64 zid = 0;
     do {
-        zid = qint64(QRandomGenerator::global()->generate64() & 0x7FFFFFFFFFFFFFFFULL);
-    } while (zid == 0 || m_objects.find({entity, zid}) || (table && table->find(zid) != Table::kNoPosition));
+        if (m_nextZid <= 0)
+            m_nextZid = qint64(QRandomGenerator::global()->generate64() & 0x3FFFFFFFFFFFFFFFULL);
+        zid = m_nextZid++;
+        if (zid != 0 && !m_objects.find({entity, zid}) && !(table && table->find(zid) != Table::kNoPosition))
+            break;
+        m_nextZid = 0;
+    } while (true);
     object->m_zid = zid;
     Object::Overlay &overlay = object->overlay();
     overlay.insertSequence = ++m_insertSequence;
@@ -902,13 +910,15 @@ bool Context::save(knvt::Error *error)
         return failClosed(error);
     }
     std::vector<RowWrite> writes;
+    size_t total = 0;
+    for (const EntityState &s : m_states)
+        total += s.inserted.size() + s.overlaid.size();
+    writes.reserve(total);
     for (EntityState &s : m_states) {
         for (Object *o : s.inserted) {
             RowWrite w;
             w.kind = RowWrite::Kind::Insert;
             w.object = o;
-            for (int p = 0; p < int(o->m_entity->properties.size()); ++p)
-                w.properties.push_back(p);
             writes.push_back(std::move(w));
         }
         std::vector<Object *> overlaid;
@@ -931,12 +941,25 @@ bool Context::save(knvt::Error *error)
     }
     ChangeSet changes;
     const bool ok = m_coordinator->commit(*this, writes, changes, error);
-    if (m_sweepPending)
-        sweepPending();
-    for (EntityState &s : m_states)
+    bool unsavedLeft = false;
+    for (EntityState &s : m_states) {
         s.inserted.erase(std::remove_if(s.inserted.begin(), s.inserted.end(),
                                         [](Object *o) { return !o->isInserted(); }),
                          s.inserted.end());
+        unsavedLeft = unsavedLeft || !s.inserted.empty()
+                      || std::any_of(s.overlaid.begin(), s.overlaid.end(),
+                                     [](const auto &entry) { return entry.second->hasDirty(); });
+    }
+    // Usually nothing unsaved is left, and the pending indexes go as a whole instead of entry by entry.
+    if (!unsavedLeft) {
+        m_sweepPending = false;
+        for (EntityState &s : m_states) {
+            s.pending.clear();
+            s.pendingIdentifiers.clear();
+        }
+    } else if (m_sweepPending) {
+        sweepPending();
+    }
     m_saving = false;
     if (!ok)
         return false;

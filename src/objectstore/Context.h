@@ -177,6 +177,7 @@ private:
     ObjectTable m_objects;
     std::vector<EntityState> m_states;
     quint64 m_insertSequence = 0;
+    qint64 m_nextZid = 0;
     bool m_saving = false;
     bool m_sweepPending = false;
 };

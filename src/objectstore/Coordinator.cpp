@@ -28,6 +28,7 @@ namespace {
 
 constexpr int kPrunedKeep = 10000;
 constexpr int kPruneAbove = 20000;
+constexpr int kInsertRowsPerStatement = 32;
 
 QString quoted(const QString &name)
 {
@@ -805,21 +806,36 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
     next.reset();
 
     bool deletedAny = false;
-    // Looked up once per entity: a first pull saves tens of thousands of inserts, and building the statement text
-    // for each of them cost more than SQLite's work.
-    std::vector<Statement *> insertStatements(m_model.entityCount(), nullptr);
-    auto insertStatement = [&](const EntityDescription &d) -> Statement & {
-        Statement *&s = insertStatements[d.id];
-        if (!s) {
+    // Inserts of one entity go into SQLite several rows per statement, through statements built once per entity: a
+    // first pull saves tens of thousands of rows, and per row the statement's own overhead (text, reset, the
+    // sequence update) cost more than SQLite's work.
+    struct InsertStatements
+    {
+        Statement *one = nullptr;
+        Statement *batch = nullptr;
+        int batchRows = 0;
+    };
+    std::vector<InsertStatements> insertStatements(m_model.entityCount());
+    auto insertStatement = [&](const EntityDescription &d, bool batch) -> Statement & {
+        InsertStatements &s = insertStatements[d.id];
+        if (!s.one) {
             QString sql = QStringLiteral("INSERT INTO %1 (Z_ID, Z_TXN").arg(quoted(d.name));
-            QString params = QStringLiteral("?, ?");
+            QString row = QStringLiteral("(?, ?");
             for (const PropertyDescription &p : d.properties) {
                 sql += QStringLiteral(", ") + quoted(p.name);
-                params += QStringLiteral(", ?");
+                row += QStringLiteral(", ?");
             }
-            s = &cached(sql + QStringLiteral(") VALUES (") + params + QStringLiteral(")"));
+            sql += QStringLiteral(") VALUES ");
+            row += QLatin1Char(')');
+            // SQLite allows 32,766 parameters in one statement.
+            s.batchRows = std::clamp(30000 / int(d.properties.size() + 2), 1, kInsertRowsPerStatement);
+            QStringList rows;
+            for (int r = 0; r < s.batchRows; ++r)
+                rows.append(row);
+            s.one = &cached(sql + row);
+            s.batch = &cached(sql + rows.join(QStringLiteral(", ")));
         }
-        return *s;
+        return batch ? *s.batch : *s.one;
     };
     // An unsaved insert's values are exactly its overlay: gathered in one pass, for the statement and then for the
     // cache, instead of one search of the overlay (and one copy) per property.
@@ -830,24 +846,43 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
             inserted[size_t(p)] = &v;
         return inserted;
     };
-    for (RowWrite &w : writes) {
+    for (size_t i = 0; i < writes.size(); ++i) {
+        RowWrite &w = writes[i];
         Object *o = w.object;
         const EntityDescription &d = o->entity();
         switch (w.kind) {
         case RowWrite::Kind::Insert: {
-            Statement &s = insertStatement(d);
-            s.bindInt(1, o->m_zid);
-            s.bindInt(2, txn);
-            const std::vector<const Value *> &values = insertedValues(o);
-            for (int p = 0; p < int(values.size()); ++p)
-                if (values[size_t(p)])
-                    bindValue(s, p + 3, *values[size_t(p)]);
+            insertStatement(d, false);
+            const size_t batchRows = size_t(insertStatements[d.id].batchRows);
+            size_t run = 1;
+            while (run < batchRows && i + run < writes.size() && writes[i + run].kind == RowWrite::Kind::Insert
+                   && writes[i + run].object->m_entity == &d)
+                ++run;
+            const bool batch = batchRows > 1 && run == batchRows;
+            const size_t rows = batch ? batchRows : 1;
+            Statement &s = insertStatement(d, batch);
+            const int width = int(d.properties.size()) + 2;
+            for (size_t r = 0; r < rows; ++r) {
+                const Object *row = writes[i + r].object;
+                const int base = int(r) * width;
+                s.bindInt(base + 1, row->m_zid);
+                s.bindInt(base + 2, txn);
+                const std::vector<const Value *> &values = insertedValues(row);
+                for (int p = 0; p < int(values.size()); ++p)
+                    if (values[size_t(p)])
+                        bindValue(s, base + p + 3, *values[size_t(p)]);
+            }
             rc = s.step();
             s.reset();
             if (rc != SQLITE_DONE)
                 return fail(sqliteError(rc));
-            w.rowid = sqlite3_last_insert_rowid(m_db);
-            w.applied = true;
+            // The key is AUTOINCREMENT: the rows of one statement take consecutive row ids in the order given.
+            const qint64 last = sqlite3_last_insert_rowid(m_db);
+            for (size_t r = 0; r < rows; ++r) {
+                writes[i + r].rowid = last - qint64(rows - 1 - r);
+                writes[i + r].applied = true;
+            }
+            i += rows - 1;
             break;
         }
         case RowWrite::Kind::Update: {

@@ -14,7 +14,7 @@ struct RowWrite
     enum class Kind { Insert, Update, Delete };
     Kind kind = Kind::Update;
     Object *object = nullptr;
-    std::vector<int> properties; // Update: the dirty ones; Insert: all
+    std::vector<int> properties; // Update: the dirty ones (an insert writes every property)
     qint64 rowid = 0;            // Insert: assigned by SQLite
     bool applied = false;        // false when the row was removed elsewhere meanwhile
 };

@@ -2,6 +2,8 @@
 
 #include <QSignalSpy>
 
+#include <set>
+
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -381,4 +383,52 @@ TEST_F(OstoreSaveTest, AZidCollisionGivesConstraintAndKeepsTheInsert)
     EXPECT_TRUE(t->isInserted());
     EXPECT_TRUE(main().hasChanges());
     EXPECT_EQ(main().count<Task>(), 2);
+}
+
+TEST_F(OstoreSaveTest, AFirstPullSizedSaveKeepsEveryRowItsOrderAndItsLinks)
+{
+    // Enough rows of each kind to fill several multi-row statements and leave a remainder, made interleaved as a
+    // pull makes them.
+    constexpr int kTasks = 150;
+    std::vector<Task *> tasks;
+    QStringList made;
+    for (int i = 0; i < kTasks; ++i) {
+        Task *task = main().insert<Task>();
+        task->setTitle(QStringLiteral("task %1").arg(i));
+        task->setNumericIdentifier(1000 + i);
+        for (int c = 0; c < 2; ++c) {
+            Comment *comment = main().insert<Comment>();
+            comment->setText(QStringLiteral("comment %1.%2").arg(i).arg(c));
+            comment->setTask(task);
+        }
+        tasks.push_back(task);
+        made.append(task->title());
+    }
+    std::set<qint64> identities;
+    for (Task *t : tasks)
+        identities.insert(t->objectID().zid);
+    EXPECT_EQ(identities.size(), size_t(kTasks));
+    ASSERT_TRUE(main().save());
+    EXPECT_EQ(titles(main().fetch<Task>()), made);
+
+    // Another context adds rows after them, and this one sees them after its own.
+    {
+        Context session(&coordinator());
+        session.insert<Task>()->setTitle(QStringLiteral("late"));
+        ASSERT_TRUE(session.save());
+    }
+    made.append(QStringLiteral("late"));
+    EXPECT_EQ(titles(main().fetch<Task>()), made);
+
+    reopen();
+    EXPECT_EQ(titles(main().fetch<Task>()), made);
+    EXPECT_EQ(main().count<Comment>(), 2 * kTasks);
+    for (Task *t : main().fetch<Task>(key(QStringLiteral("numericIdentifier")) >= 1000)) {
+        const int i = int(t->numericIdentifier().value_or(0) - 1000);
+        QStringList texts;
+        for (Comment *c : t->comments())
+            texts.append(c->text());
+        texts.sort();
+        EXPECT_EQ(texts, QStringList({QStringLiteral("comment %1.0").arg(i), QStringLiteral("comment %1.1").arg(i)}));
+    }
 }
