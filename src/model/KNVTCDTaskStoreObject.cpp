@@ -88,24 +88,24 @@ void KNVTCDTaskStoreObject::recordChangedKey(std::string_view key)
         return;
     const QString current = stringForKey(kChangedKeysString);
     const QString added = QString::fromUtf8(key.data(), qsizetype(key.size()));
+    // The first key is the whole string; every new object records one as it is set up.
+    if (current.isEmpty() && !added.isEmpty()) {
+        setValue(kChangedKeysString, added);
+        return;
+    }
     // Most edits repeat a key already recorded: a plain scan answers them without building the set.
     if (!added.isEmpty()) {
         for (const QStringView piece : QStringView(current).tokenize(u' '))
             if (piece == added)
                 return;
     }
-    QSet<QString> keys;
-    if (!current.isNull())
-        keys = knvt::componentSetSeparatedByString(current, QStringLiteral(" "));
-    // An empty piece (from an empty string) names no key and would only put a stray blank into the string.
-    keys.remove(QString());
-    if (keys.contains(added))
-        return;
-    keys.insert(added);
-    QStringList sorted(keys.begin(), keys.end());
-    // The set has no order of its own; sorting keeps the stored string the same from run to run.
-    std::sort(sorted.begin(), sorted.end());
-    setValue(kChangedKeysString, sorted.join(QLatin1Char(' ')));
+    // The recorded keys are a set, stored sorted so that the string stays the same from run to run. An empty piece
+    // names no key and would only put a stray blank into the string.
+    QStringList keys = current.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    keys.append(added);
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    setValue(kChangedKeysString, keys.join(QLatin1Char(' ')));
 }
 
 bool KNVTCDTaskStoreObject::excludesChangedKey(std::string_view key) const

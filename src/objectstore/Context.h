@@ -10,6 +10,7 @@
 #include "foundation/Error.h"
 
 #include <QObject>
+#include <QThread>
 
 #include <unordered_map>
 #include <vector>
@@ -174,6 +175,8 @@ private:
     void detach();
 
     Coordinator *m_coordinator;
+    // The coordinator's thread, which a context never leaves.
+    const Qt::HANDLE m_threadId = QThread::currentThreadId();
     ObjectTable m_objects;
     std::vector<EntityState> m_states;
     quint64 m_insertSequence = 0;

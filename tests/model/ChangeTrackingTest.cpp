@@ -17,6 +17,7 @@ using ModelChangeTrackingTest = ModelTest;
 TEST_F(ModelChangeTrackingTest, RecordsEachChangedKeyOnce)
 {
     auto *task = insert<KNVTCDTask>();
+    EXPECT_EQ(task->changedKeysString(), QStringLiteral("status statusModifiedDate"));
     // A new task records its initial status; start from a clean slate to watch the title alone.
     task->setChangedKeysString(QString());
     task->setTitle(QStringLiteral("Write report"));
@@ -30,6 +31,8 @@ TEST_F(ModelChangeTrackingTest, RecordsEachChangedKeyOnce)
     EXPECT_EQ(asSet(task->changedKeys()),
               (QSet<QString>{QStringLiteral("title"), QStringLiteral("notes"), QStringLiteral("dueDate")}));
     EXPECT_EQ(task->changedKeys().size(), 3);
+    // Stored as one sorted string, so the same edits always give the same text.
+    EXPECT_EQ(task->changedKeysString(), QStringLiteral("dueDate notes title"));
 }
 
 TEST_F(ModelChangeTrackingTest, RecordsRelationshipsAndRewritesOfTheSameValue)
