@@ -53,7 +53,9 @@ Context::Context(Coordinator *coordinator, QObject *parent) : QObject(parent), m
 {
     KNVT_ASSERT(coordinator != nullptr, "ostore::Context", "Context");
     KNVT_ASSERT(QThread::currentThread() == coordinator->thread(), "ostore::Context", "Context");
-    m_states.resize(coordinator->model().entityCount());
+    m_states.reserve(coordinator->model().entityCount());
+    for (size_t e = 0; e < coordinator->model().entityCount(); ++e)
+        m_states.emplace_back(&m_pendingMemory);
     coordinator->registerContext(this);
 }
 
@@ -128,6 +130,9 @@ Object *Context::insertObject(EntityId entity)
     object->m_zid = zid;
     Object::Overlay &overlay = object->overlay();
     overlay.insertSequence = ++m_insertSequence;
+    // A new row is written whole, most often by a pull that sets nearly every property: one allocation instead of
+    // one per doubling.
+    overlay.dirty.reserve(d.properties.size());
     for (int p = 0; p < int(d.properties.size()); ++p)
         if (!isNone(d.properties[p].defaultValue))
             overlay.dirty.emplace_back(p, normalized(d.properties[p], d.properties[p].defaultValue));
@@ -467,7 +472,7 @@ Object *Context::objectWithNumericIdentifier(EntityId entity, qint64 numericIden
         return nullptr;
     // The order of an unsorted fetch: committed rows by position, then unsaved inserts in insertion order. The
     // newest match is the last one of that order, so an unsaved insert wins over any row.
-    const std::vector<Object *> *changed = pendingWith(entity, property, numericIdentifier);
+    const PendingObjects *changed = pendingWith(entity, property, numericIdentifier);
     Object *newestInsert = nullptr;
     if (changed)
         for (Object *o : *changed)
@@ -518,7 +523,7 @@ std::vector<Object *> Context::members(const Object *target, int inverse)
     const InverseDescription &inv = target->m_entity->inverses[inverse];
     // Only an unsaved to-one can name an unsaved insert; a pull asks every object it inserts for its members.
     if (target->m_state == Object::State::Inserted) {
-        const std::vector<Object *> *sources = pendingWith(inv.source, inv.sourceProperty, target->m_zid);
+        const PendingObjects *sources = pendingWith(inv.source, inv.sourceProperty, target->m_zid);
         if (!sources || sources->empty())
             return {};
     }
@@ -721,7 +726,7 @@ void Context::removePending(Object *object, int property, qint64 target)
         p->second.erase(t);
 }
 
-const std::vector<Object *> *Context::pendingWith(EntityId entity, int property, qint64 key) const
+const PendingObjects *Context::pendingWith(EntityId entity, int property, qint64 key) const
 {
     const EntityState &state = m_states[entity];
     if (property == m_coordinator->model().entity(entity).numericIdentifierProperty) {
@@ -767,9 +772,9 @@ void Context::sweepPending()
         const qint64 *i = std::get_if<qint64>(v);
         return i && *i == key;
     };
-    auto sweep = [&](std::unordered_map<qint64, std::vector<Object *>> &byKey, int property) {
+    auto sweep = [&](PendingByKey &byKey, int property) {
         for (auto it = byKey.begin(); it != byKey.end();) {
-            std::vector<Object *> &objects = it->second;
+            PendingObjects &objects = it->second;
             const qint64 key = it->first;
             objects.erase(std::remove_if(objects.begin(), objects.end(),
                                          [&](const Object *o) { return !holds(o, property, key); }),
@@ -916,11 +921,13 @@ bool Context::save(knvt::Error *error)
     for (const EntityState &s : m_states)
         total += s.inserted.size() + s.overlaid.size();
     writes.reserve(total);
-    for (EntityState &s : m_states) {
+    for (EntityId e = 0; e < EntityId(m_states.size()); ++e) {
+        EntityState &s = m_states[e];
         for (Object *o : s.inserted) {
             RowWrite w;
             w.kind = RowWrite::Kind::Insert;
             w.object = o;
+            w.entity = e;
             writes.push_back(std::move(w));
         }
         std::vector<Object *> overlaid;
@@ -930,6 +937,7 @@ bool Context::save(knvt::Error *error)
         for (Object *o : overlaid) {
             RowWrite w;
             w.object = o;
+            w.entity = e;
             if (o->m_pendingDelete) {
                 w.kind = RowWrite::Kind::Delete;
             } else {
@@ -1013,7 +1021,7 @@ void Context::detach()
             o->freeze(Object::State::Detached);
     }
     for (EntityState &s : m_states)
-        s = EntityState();
+        s = EntityState(&m_pendingMemory);
 }
 
 // ---- merge, refresh, committed values ----

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QThread>
 
+#include <memory_resource>
 #include <unordered_map>
 #include <vector>
 
@@ -107,15 +108,22 @@ private:
     friend class EvalScope;
     friend class Evaluator;
 
+    // The unsaved-value indexes hold an entry per unsaved to-one and identifier: tens of thousands during a pull,
+    // all let go when it is saved. They live in a pool of the context's own, so that coming and going costs a
+    // free-list push instead of a round trip through the general allocator.
+    using PendingByKey = std::pmr::unordered_map<qint64, PendingObjects>;
+
     struct EntityState
     {
+        explicit EntityState(std::pmr::memory_resource *memory) : pending(memory), pendingIdentifiers(memory) {}
+
         std::unordered_map<qint64, Object *> overlaid; // committed rows with unsaved values or pending deletion
         std::vector<Object *> inserted;                // unsaved inserts, in insertion order
         // property -> target Z_ID -> sources whose unsaved to-one names it
-        std::unordered_map<int, std::unordered_map<qint64, std::vector<Object *>>> pending;
+        std::pmr::unordered_map<int, PendingByKey> pending;
         // numericIdentifier -> objects whose unsaved value is it (unsaved inserts and changed committed rows), so
         // that a lookup by identifier during a pull never walks every unsaved insert
-        std::unordered_map<qint64, std::vector<Object *>> pendingIdentifiers;
+        PendingByKey pendingIdentifiers;
         // The cache positions of `overlaid`, kept current between queries; rebuilt when the table's generation moves.
         std::vector<quint64> overlayBits;
         std::unordered_map<quint32, const Object *> overlayByPosition;
@@ -153,7 +161,7 @@ private:
     void addPending(Object *object, int property, qint64 target);
     void removePending(Object *object, int property, qint64 target);
     // The objects whose unsaved value of `property` (the numericIdentifier or a to-one) equals `key`; nullptr for none.
-    const std::vector<Object *> *pendingWith(EntityId entity, int property, qint64 key) const;
+    const PendingObjects *pendingWith(EntityId entity, int property, qint64 key) const;
     void indexIdentifier(Object *object, const Value &value, bool add);
     void updateOverlaid(Object *object);
     void markOverlay(EntityState &state, Object *object, bool overlaid);
@@ -178,6 +186,7 @@ private:
     // The coordinator's thread, which a context never leaves.
     const Qt::HANDLE m_threadId = QThread::currentThreadId();
     ObjectTable m_objects;
+    std::pmr::unsynchronized_pool_resource m_pendingMemory;
     std::vector<EntityState> m_states;
     quint64 m_insertSequence = 0;
     qint64 m_nextZid = 0;

@@ -35,8 +35,13 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
-void bindValue(Statement &s, int index, const Value &v)
+// `inPlace`: the value outlives the statement's next step, so its text need not be copied.
+void bindValue(Statement &s, int index, const Value &v, bool inPlace = false)
 {
+    if (inPlace && v.index() == 4) {
+        s.bindTextInPlace(index, std::get<QString>(v));
+        return;
+    }
     switch (v.index()) {
     case 1: s.bindInt(index, std::get<qint64>(v)); break;
     case 2: s.bindInt(index, std::get<bool>(v) ? 1 : 0); break;
@@ -789,7 +794,7 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
         return fail(failure);
     std::vector<std::pair<EntityId, std::unique_ptr<Table>>> staged;
     for (const RowWrite &w : writes) {
-        const EntityId e = w.object->entity().id;
+        const EntityId e = w.entity;
         if (m_tables[e] || std::any_of(staged.begin(), staged.end(), [&](const auto &s) { return s.first == e; }))
             continue;
         auto t = loadTable(e, nullptr, 0, &rc);
@@ -856,7 +861,7 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
             const size_t batchRows = size_t(insertStatements[d.id].batchRows);
             size_t run = 1;
             while (run < batchRows && i + run < writes.size() && writes[i + run].kind == RowWrite::Kind::Insert
-                   && writes[i + run].object->m_entity == &d)
+                   && writes[i + run].entity == d.id)
                 ++run;
             const bool batch = batchRows > 1 && run == batchRows;
             const size_t rows = batch ? batchRows : 1;
@@ -870,7 +875,7 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
                 const std::vector<const Value *> &values = insertedValues(row);
                 for (int p = 0; p < int(values.size()); ++p)
                     if (values[size_t(p)])
-                        bindValue(s, base + p + 3, *values[size_t(p)]);
+                        bindValue(s, base + p + 3, *values[size_t(p)], true); // the overlay's own value
             }
             rc = s.step();
             s.reset();

@@ -121,7 +121,7 @@ bool EvalScope::hasDirty(const Object *object, int property) const
     return object->dirtyValue(property) != nullptr;
 }
 
-const std::vector<Object *> *EvalScope::pendingSources(EntityId source, int property, qint64 target) const
+const PendingObjects *EvalScope::pendingSources(EntityId source, int property, qint64 target) const
 {
     const auto &pending = m_context.entityState(source).pending;
     if (pending.empty())

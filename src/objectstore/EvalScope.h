@@ -48,7 +48,7 @@ public:
     template <class F>
     bool forEachMember(const RowRef &target, const InverseDescription &inverse, F &&f) const;
 
-    const std::vector<Object *> *pendingSources(EntityId source, int property, qint64 target) const;
+    const PendingObjects *pendingSources(EntityId source, int property, qint64 target) const;
 
 private:
     struct Overlay
@@ -90,7 +90,7 @@ bool EvalScope::forEachMember(const RowRef &target, const InverseDescription &in
             }
         }
     }
-    const std::vector<Object *> *pending = pendingSources(inverse.source, inverse.sourceProperty, targetZid);
+    const PendingObjects *pending = pendingSources(inverse.source, inverse.sourceProperty, targetZid);
     if (!pending)
         return true;
     for (Object *o : *pending) {

@@ -622,7 +622,7 @@ std::optional<std::vector<quint32>> Evaluator::candidates() const
         return std::nullopt;
     // A changed row may match through an unsaved value of the indexed property; the context indexes those values,
     // and a row whose unsaved value is another one can only fail the term.
-    if (const std::vector<Object *> *changed =
+    if (const PendingObjects *changed =
             m_scope.context().pendingWith(m_entity, bestTerm->path.property, bestTerm->i)) {
         for (const Object *object : *changed) {
             if (object->m_state != Object::State::Committed)
@@ -645,9 +645,9 @@ std::optional<std::vector<Object *>> Evaluator::insertCandidates() const
     const Context &context = m_scope.context();
     if (context.entityState(m_entity).inserted.empty())
         return std::nullopt;
-    const std::vector<Object *> *best = nullptr;
+    const PendingObjects *best = nullptr;
     for (const Node *t : terms) {
-        const std::vector<Object *> *bucket = context.pendingWith(m_entity, t->path.property, t->i);
+        const PendingObjects *bucket = context.pendingWith(m_entity, t->path.property, t->i);
         if (!bucket)
             return std::vector<Object *>(); // no unsaved value satisfies this term
         if (!best || bucket->size() < best->size())

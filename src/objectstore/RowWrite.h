@@ -1,5 +1,7 @@
 #pragma once
 
+#include "objectstore/Types.h"
+
 #include <QtGlobal>
 
 #include <vector>
@@ -14,6 +16,7 @@ struct RowWrite
     enum class Kind { Insert, Update, Delete };
     Kind kind = Kind::Update;
     Object *object = nullptr;
+    EntityId entity = kNoEntity; // the object's, known without reaching into the object
     std::vector<int> properties; // Update: the dirty ones (an insert writes every property)
     qint64 rowid = 0;            // Insert: assigned by SQLite
     bool applied = false;        // false when the row was removed elsewhere meanwhile

@@ -40,6 +40,12 @@ public:
             sqlite3_bind_double(m_stmt, i, v);
     }
     void bindText(int i, const QString &v);
+    // Binds without a copy: `v` must outlive the statement's next step.
+    void bindTextInPlace(int i, const QString &v)
+    {
+        if (m_stmt)
+            sqlite3_bind_text16(m_stmt, i, v.utf16(), int(v.size() * 2), SQLITE_STATIC);
+    }
     void bindBlob(int i, const QByteArray &v);
 
     // SQLITE_ROW, SQLITE_DONE or an error code.

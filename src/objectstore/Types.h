@@ -2,7 +2,12 @@
 
 #include <QtGlobal>
 
+#include <memory_resource>
+#include <vector>
+
 namespace ostore {
+
+class Object;
 
 // Index of an entity in its model; stable for the life of the model.
 using EntityId = quint16;
@@ -21,5 +26,8 @@ enum class Mutation { Insert, Remove };
 enum class Fold { None, CaseDiacritic };
 
 enum class Collation { Binary, Localized };
+
+// The unsaved objects a context indexes under one value (see Context::EntityState).
+using PendingObjects = std::pmr::vector<Object *>;
 
 } // namespace ostore
