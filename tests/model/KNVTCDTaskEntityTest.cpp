@@ -8,26 +8,25 @@ using KNVTCDTaskEntityTest = KNVTCDTaskTest;
 
 TEST_F(KNVTCDTaskEntityTest, StatusWireStringsAndNames)
 {
-    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("someday")), KNVTTaskStatusSomeday);
-    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("actionable")), KNVTTaskStatusActionable);
-    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("completed")), KNVTTaskStatusCompleted);
-    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("cancelled")), KNVTTaskStatusCancelled);
-    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("canceled")), KNVTTaskStatusCancelled);
-    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("Completed")), KNVTTaskStatusActionable);
-    EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QString()), KNVTTaskStatusActionable);
+    const struct { const char *word; unsigned int status; } read[] = {
+        {"someday", 1}, {"actionable", 2}, {"completed", 4}, {"cancelled", 5}, {"canceled", 5}, {"Completed", 2},
+        {"", 2}};
+    for (const auto &row : read)
+        EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QString::fromUtf8(row.word)), row.status) << row.word;
 
-    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(1), QStringLiteral("someday"));
-    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(4), QStringLiteral("completed"));
-    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(5), QStringLiteral("cancelled"));
-    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(3), QStringLiteral("actionable"));
-    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(0), QStringLiteral("actionable"));
-
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(1), QStringLiteral("Someday"));
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(2), QStringLiteral("Actionable"));
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(4), QStringLiteral("Completed"));
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(5), QStringLiteral("Cancelled"));
-    EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForStatus(3).isNull());
-    EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForStatus(0).isNull());
+    // A null name: the status has none.
+    const struct { unsigned int status; const char *word, *name; } written[] = {
+        {1, "someday", "Someday"},     {2, "actionable", "Actionable"}, {4, "completed", "Completed"},
+        {5, "cancelled", "Cancelled"}, {3, "actionable", nullptr},      {0, "actionable", nullptr}};
+    for (const auto &row : written) {
+        SCOPED_TRACE(row.status);
+        EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(row.status), QString::fromUtf8(row.word));
+        const QString name = KNVTCDTask::localizedDisplayNameForStatus(row.status);
+        if (row.name)
+            EXPECT_EQ(name, QString::fromUtf8(row.name));
+        else
+            EXPECT_TRUE(name.isNull());
+    }
 }
 
 TEST_F(KNVTCDTaskEntityTest, StatusWriteStampsAndUnarchivesOpenStatuses)

@@ -4,12 +4,14 @@ namespace {
 
 using KNVTCDTaskWireTest = KNVTCDTaskTest;
 
-QStringList keys(std::initializer_list<const char *> names)
+// The body a push of `names` sends, in its compact text.
+QByteArray pushed(const KNVTCDTask *t, const QStringList &names)
 {
-    QStringList list;
-    for (const char *name : names)
-        list << QString::fromUtf8(name);
-    return list;
+    return QJsonDocument(t->attributesForKeys(names)).toJson(QJsonDocument::Compact);
+}
+QByteArray pushedChanges(const KNVTCDTask *t)
+{
+    return pushed(t, t->changedKeys());
 }
 
 // ---- Push ----
@@ -17,19 +19,21 @@ QStringList keys(std::initializer_list<const char *> names)
 TEST_F(KNVTCDTaskWireTest, EmptyValuesHaveTheirOwnWireForms)
 {
     KNVTCDTask *t = task(QStringLiteral("Call"));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"notes", "title"}))),
-              QByteArray(R"({"description":null,"title":"Call"})"));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"priority"}))), QByteArray(R"({"priority":0})"));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"taskList"}))), QByteArray(R"({"task_list_id":null})"));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"assignee"}))), QByteArray("{}"));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"taskListOrderIndex", "deletedDate", "startDate", "dueDate",
-                                                 "archivedDate"}))),
-              QByteArray(R"({"archived_at":null,"deleted_at":null,"due_at":null,"start_at":null,)"
-                         R"("task_list_order_index":null})"));
+    const struct { QStringList names; const char *body; } rows[] = {
+        {{"notes", "title"}, R"({"description":null,"title":"Call"})"},
+        {{"priority"}, R"({"priority":0})"},
+        {{"taskList"}, R"({"task_list_id":null})"},
+        {{"assignee"}, "{}"},
+        {{"recurrenceString"}, R"({"recurrence":[]})"},
+        {{"taskListOrderIndex", "deletedDate", "startDate", "dueDate", "archivedDate"},
+         R"({"archived_at":null,"deleted_at":null,"due_at":null,"start_at":null,"task_list_order_index":null})"},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(pushed(t, row.names), QByteArray(row.body));
     t->setStatus(std::nullopt);
     t->setStatusModifiedDate(QDateTime());
     t->setTitle(QString());
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"status", "statusModifiedDate", "title"}))),
+    EXPECT_EQ(pushed(t, {"status", "statusModifiedDate", "title"}),
               QByteArray(R"({"status":"actionable","status_updated_at":null,"title":null})"));
 }
 
@@ -50,9 +54,8 @@ TEST_F(KNVTCDTaskWireTest, ValuesInTheServicesForm)
     t->setTaskListOrderIndex(4);
     t->setAssignee(ann);
 
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"title", "notes", "priority", "status", "statusModifiedDate",
-                                                 "startDate", "dueDate", "archivedDate", "deletedDate", "taskList",
-                                                 "taskListOrderIndex", "assignee"}))),
+    EXPECT_EQ(pushed(t, {"title", "notes", "priority", "status", "statusModifiedDate", "startDate", "dueDate",
+                         "archivedDate", "deletedDate", "taskList", "taskListOrderIndex", "assignee"}),
               QByteArray(R"({"archived_at":"2015-03-04T10:22:30+0000","assignee_id":7,)"
                          R"("deleted_at":"2015-03-04T10:23:30+0000","description":"about the roof",)"
                          R"("due_at":"2015-03-05T05:00:00+0000","priority":9,"start_at":"2015-03-04T10:21:30+0000",)"
@@ -66,27 +69,25 @@ TEST_F(KNVTCDTaskWireTest, NamesWithoutAWireFormAddNothing)
     KNVTCDTask *t = syncedTask(QStringLiteral("t"), 1);
     t->setCreator(ann);
     t->addWatcher(ann);
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"creator", "comments", "taskWatchers", "taggedTasks",
-                                                 "numericIdentifier", "createdDate", "modifiedDate", "eTag",
-                                                 "needsUpdating", "changedKeysString", "contextTasks", "unknown"}))),
+    EXPECT_EQ(pushed(t, {"creator", "comments", "taskWatchers", "taggedTasks", "numericIdentifier", "createdDate",
+                         "modifiedDate", "eTag", "needsUpdating", "changedKeysString", "contextTasks", "unknown"}),
               QByteArray("{}"));
-    EXPECT_EQ(compact(t->attributesForKeys({})), QByteArray("{}"));
+    EXPECT_EQ(pushed(t, {}), QByteArray("{}"));
 
     // Related objects without identifiers stay out.
     KNVTCDTask *fresh = task();
     fresh->setAssignee(me()); // the seeded local user before sign-in has no identifier
     fresh->setTaskList(list(QStringLiteral("new")));
-    EXPECT_EQ(compact(fresh->attributesForKeys(keys({"assignee", "taskList"}))), QByteArray("{}"));
+    EXPECT_EQ(pushed(fresh, {"assignee", "taskList"}), QByteArray("{}"));
 }
 
 TEST_F(KNVTCDTaskWireTest, RecurrenceIsSentAsItsRulesAndARemovalAsAnEmptyArray)
 {
     KNVTCDTask *t = task();
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"recurrenceString"}))), QByteArray(R"({"recurrence":[]})"));
     t->setRecurrenceString(QString(""));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"recurrenceString"}))), QByteArray(R"({"recurrence":[]})"));
+    EXPECT_EQ(pushed(t, {"recurrenceString"}), QByteArray(R"({"recurrence":[]})"));
     t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY RRULE:FREQ=WEEKLY;BYDAY=MO"));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"recurrenceString"}))),
+    EXPECT_EQ(pushed(t, {"recurrenceString"}),
               QByteArray(R"({"recurrence":["RRULE:FREQ=DAILY","RRULE:FREQ=WEEKLY;BYDAY=MO"]})"));
 
     // Clearing the recurrence of a synced task is pushed.
@@ -95,7 +96,7 @@ TEST_F(KNVTCDTaskWireTest, RecurrenceIsSentAsItsRulesAndARemovalAsAnEmptyArray)
     synced->setChangedKeysString(QString());
     save();
     synced->setRecurrence(nullptr);
-    EXPECT_EQ(compact(synced->attributesForKeys(synced->changedKeys())), QByteArray(R"({"recurrence":[]})"));
+    EXPECT_EQ(pushedChanges(synced), QByteArray(R"({"recurrence":[]})"));
 }
 
 TEST_F(KNVTCDTaskWireTest, StatusChangeCarriesItsDateAndTheUnarchiving)
@@ -107,29 +108,28 @@ TEST_F(KNVTCDTaskWireTest, StatusChangeCarriesItsDateAndTheUnarchiving)
     m_clock.setNow(date(3600));
 
     t->markAsUncompleted();
-    EXPECT_EQ(compact(t->attributesForKeys(t->changedKeys())),
-              QByteArray(R"({"archived_at":null,"status":"actionable",)"
-                         R"("status_updated_at":"2015-03-04T11:20:30+0000"})"));
+    EXPECT_EQ(pushedChanges(t), QByteArray(R"({"archived_at":null,"status":"actionable",)"
+                                           R"("status_updated_at":"2015-03-04T11:20:30+0000"})"));
 }
 
 TEST_F(KNVTCDTaskWireTest, PushWaitsForTheListsIdentifier)
 {
     KNVTCDTask *t = task();
     EXPECT_TRUE(t->hasAttributesForKeys({}));
-    EXPECT_TRUE(t->hasAttributesForKeys(keys({"taskList", "title"})));
+    EXPECT_TRUE(t->hasAttributesForKeys({"taskList", "title"}));
 
     KNVTCDTaskList *l = list(QStringLiteral("new"));
     t->setTaskList(l);
-    EXPECT_FALSE(t->hasAttributesForKeys(keys({"title", "taskList"})));
-    EXPECT_TRUE(t->hasAttributesForKeys(keys({"title", "notes"})));
+    EXPECT_FALSE(t->hasAttributesForKeys({"title", "taskList"}));
+    EXPECT_TRUE(t->hasAttributesForKeys({"title", "notes"}));
 
     l->setNumericIdentifier(12);
-    EXPECT_TRUE(t->hasAttributesForKeys(keys({"title", "taskList"})));
-    EXPECT_EQ(compact(t->attributesForKeys(keys({"taskList"}))), QByteArray(R"({"task_list_id":12})"));
+    EXPECT_TRUE(t->hasAttributesForKeys({"title", "taskList"}));
+    EXPECT_EQ(pushed(t, {"taskList"}), QByteArray(R"({"task_list_id":12})"));
 
     // An assignee without identifier is simply left out: nothing of the user's own edit waits on it.
     t->setAssignee(me());
-    EXPECT_TRUE(t->hasAttributesForKeys(keys({"assignee", "taskList"})));
+    EXPECT_TRUE(t->hasAttributesForKeys({"assignee", "taskList"}));
 }
 
 // ---- Change tracking ----

@@ -56,33 +56,30 @@ protected:
 
 // ---- Names ----
 
+// Missing parts leave no placeholder such as "(null)" behind.
 TEST_F(KNVTCDUserTest, NamesDeriveFullNameDisplayNameAndInitials)
 {
-    KNVTCDUser *daz = user(QStringLiteral("Daz"), QStringLiteral("Dorod"), QStringLiteral("daz"));
-    EXPECT_EQ(daz->fullName(), QStringLiteral("Daz Dorod"));
-    EXPECT_EQ(daz->extendedDisplayName(), QStringLiteral("Daz Dorod (daz)"));
-    EXPECT_EQ(daz->initials(), QStringLiteral("DD"));
+    const struct { QString first, last, username; const char *fullName, *extendedDisplayName, *initials; } rows[] = {
+        {"Daz", "Dorod", "daz", "Daz Dorod", "Daz Dorod (daz)", "DD"},
+        {"Daz", QString(), "daz", "Daz", "Daz (daz)", "D"},
+        {QString(), "Dorod", QString(), "Dorod", "Dorod", "D"},
+        {QString(), "", "daz", "", "(daz)", ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.fullName);
+        const KNVTCDUser *u = user(row.first, row.last, row.username);
+        EXPECT_EQ(u->fullName(), QString::fromUtf8(row.fullName));
+        EXPECT_EQ(u->extendedDisplayName(), QString::fromUtf8(row.extendedDisplayName));
+        EXPECT_FALSE(u->extendedDisplayName().contains(QStringLiteral("null")));
+        EXPECT_EQ(u->initials(), QString::fromUtf8(row.initials));
+    }
 
+    // The names follow each edit of their parts.
+    KNVTCDUser *daz = user(QStringLiteral("Daz"), QStringLiteral("Dorod"), QStringLiteral("daz"));
     daz->setFirstName(QStringLiteral("ada"));
-    EXPECT_EQ(daz->fullName(), QStringLiteral("ada Dorod"));
     EXPECT_EQ(daz->initials(), QStringLiteral("AD"));
     daz->setUsername(QStringLiteral("ada"));
     EXPECT_EQ(daz->extendedDisplayName(), QStringLiteral("ada Dorod (ada)"));
-}
-
-TEST_F(KNVTCDUserTest, MissingNamePartsLeaveNoPlaceholders)
-{
-    KNVTCDUser *first = user(QStringLiteral("Daz"), QString(), QStringLiteral("daz"));
-    EXPECT_EQ(first->fullName(), QStringLiteral("Daz"));
-    EXPECT_EQ(first->extendedDisplayName(), QStringLiteral("Daz (daz)"));
-    KNVTCDUser *last = user(QString(), QStringLiteral("Dorod"), QString());
-    EXPECT_EQ(last->fullName(), QStringLiteral("Dorod"));
-    EXPECT_EQ(last->extendedDisplayName(), QStringLiteral("Dorod"));
-    KNVTCDUser *handle = user(QString(), QString(""), QStringLiteral("daz"));
-    EXPECT_TRUE(handle->fullName().isEmpty());
-    EXPECT_EQ(handle->extendedDisplayName(), QStringLiteral("(daz)"));
-    for (const KNVTCDUser *u : {first, last, handle})
-        EXPECT_FALSE(u->extendedDisplayName().contains(QStringLiteral("null")));
 }
 
 TEST_F(KNVTCDUserTest, InitialsComeFromEveryWordOfTheFullName)

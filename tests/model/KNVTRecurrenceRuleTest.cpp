@@ -25,39 +25,35 @@ QDateTime utc(int year, int month, int day, int hour, int minute, int second)
 
 // Reading ------------------------------------------------------------------------------------------------------------
 
-TEST(KNVTRecurrenceRuleReading, ReadsFrequencyAndIntervalInAnyCase)
+TEST(KNVTRecurrenceRuleReading, FrequencyAndInterval)
 {
-    const KNVTRecurrenceRule rule(QStringLiteral("rrule:freq=monthly;interval=3"));
-    EXPECT_EQ(rule.frequency(), KNVTRecurrenceFrequencyMonthly);
-    EXPECT_EQ(rule.interval(), 3u);
-    EXPECT_EQ(rule.RRULE(), QStringLiteral("RRULE:FREQ=MONTHLY;INTERVAL=3"));
-
-    const KNVTRecurrenceRule withoutPrefix(QStringLiteral("FREQ=HOURLY;INTERVAL=12"));
-    EXPECT_EQ(withoutPrefix.frequency(), KNVTRecurrenceFrequencyHourly);
-    EXPECT_EQ(withoutPrefix.interval(), 12u);
-}
-
-TEST(KNVTRecurrenceRuleReading, FrequencyGivesAnIntervalOfAtLeastOne)
-{
-    EXPECT_EQ(KNVTRecurrenceRule(QStringLiteral("RRULE:FREQ=DAILY")).interval(), 1u);
-    EXPECT_EQ(KNVTRecurrenceRule(QStringLiteral("RRULE:INTERVAL=0;FREQ=DAILY")).interval(), 1u);
-    EXPECT_EQ(KNVTRecurrenceRule(QStringLiteral("RRULE:FREQ=DAILY;INTERVAL=often")).interval(), 1u);
-    EXPECT_EQ(KNVTRecurrenceRule(QStringLiteral("RRULE:FREQ=DAILY;INTERVAL=7days")).interval(), 7u);
-
-    // Without FREQ the interval stays as read, and there is no frequency.
-    const KNVTRecurrenceRule noFrequency(QStringLiteral("RRULE:INTERVAL=0;COUNT=5"));
-    EXPECT_EQ(noFrequency.frequency(), KNVTRecurrenceFrequency(0));
-    EXPECT_EQ(noFrequency.interval(), 0u);
-    EXPECT_EQ(KNVTRecurrenceRule(QStringLiteral("RRULE:INTERVAL=3")).interval(), 3u);
+    const struct { const char *text; KNVTRecurrenceFrequency frequency; unsigned int interval; const char *written; }
+    rows[] = {
+        {"rrule:freq=monthly;interval=3", KNVTRecurrenceFrequencyMonthly, 3, "RRULE:FREQ=MONTHLY;INTERVAL=3"},
+        {"FREQ=HOURLY;INTERVAL=12", KNVTRecurrenceFrequencyHourly, 12, "RRULE:FREQ=HOURLY;INTERVAL=12"},
+        // FREQ gives an interval of at least one.
+        {"RRULE:FREQ=DAILY", KNVTRecurrenceFrequencyDaily, 1, "RRULE:FREQ=DAILY"},
+        {"RRULE:INTERVAL=0;FREQ=DAILY", KNVTRecurrenceFrequencyDaily, 1, "RRULE:FREQ=DAILY"},
+        {"RRULE:FREQ=DAILY;INTERVAL=often", KNVTRecurrenceFrequencyDaily, 1, "RRULE:FREQ=DAILY"},
+        {"RRULE:FREQ=DAILY;INTERVAL=7days", KNVTRecurrenceFrequencyDaily, 7, "RRULE:FREQ=DAILY;INTERVAL=7"},
+        // Without FREQ the interval stays as read, and there is no frequency.
+        {"RRULE:INTERVAL=0;COUNT=5", KNVTRecurrenceFrequency(0), 0, "RRULE:;COUNT=5"},
+        {"RRULE:INTERVAL=3", KNVTRecurrenceFrequency(0), 3, "RRULE:;INTERVAL=3"},
+        // An unknown frequency is weekly.
+        {"RRULE:FREQ=FORTNIGHTLY", KNVTRecurrenceFrequencyWeekly, 1, "RRULE:FREQ=WEEKLY"},
+        {"RRULE:FREQ=", KNVTRecurrenceFrequencyWeekly, 1, "RRULE:FREQ=WEEKLY"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text);
+        const KNVTRecurrenceRule rule(QString::fromUtf8(row.text));
+        EXPECT_EQ(rule.frequency(), row.frequency);
+        EXPECT_EQ(rule.interval(), row.interval);
+        EXPECT_EQ(rule.RRULE(), QString::fromUtf8(row.written));
+    }
 }
 
 TEST(KNVTRecurrenceRuleReading, UnknownWordsFallBack)
 {
-    const KNVTRecurrenceRule fortnightly(QStringLiteral("RRULE:FREQ=FORTNIGHTLY"));
-    EXPECT_EQ(fortnightly.frequency(), KNVTRecurrenceFrequencyWeekly);
-    EXPECT_EQ(fortnightly.interval(), 1u);
-    EXPECT_EQ(KNVTRecurrenceRule(QStringLiteral("RRULE:FREQ=")).frequency(), KNVTRecurrenceFrequencyWeekly);
-
     const KNVTRecurrenceRule week(QStringLiteral("RRULE:FREQ=WEEKLY;WKST=XX"));
     EXPECT_EQ(week.firstDayOfTheWeek(), KNVTRecurrenceDayMonday);
     EXPECT_EQ(week.RRULE(), QStringLiteral("RRULE:FREQ=WEEKLY;WKST=MO"));

@@ -31,18 +31,37 @@ protected:
     }
 };
 
+// A filled object takes only a reply with a readable, newer date; one that never had a modified date takes any.
 TEST_F(ModelMergeTest, NewerWins)
 {
-    auto *task = syncedTask(date());
-    EXPECT_FALSE(task->mergeAttributes(reply(wireDate())));
-    EXPECT_TRUE(untouched(task)) << "a tie keeps the local object";
-    EXPECT_FALSE(task->mergeAttributes(reply(wireDate(-1))));
-    EXPECT_TRUE(untouched(task));
-
-    EXPECT_TRUE(task->mergeAttributes(reply(wireDate(1))));
-    EXPECT_EQ(task->numericIdentifier(), 99);
-    EXPECT_EQ(task->modifiedDate(), date(1));
-    EXPECT_TRUE(task->changedKeysString().isNull());
+    const QJsonValue missing = QJsonValue::Undefined;
+    // after: what a merging reply with a date leaves.
+    const struct { const char *what; QDateTime modified; QJsonValue updatedAt; bool merges; QDateTime after = {}; }
+    rows[] = {
+        {"a tie keeps the local object", date(), wireDate(), false},
+        {"older", date(), wireDate(-1), false},
+        {"newer", date(), wireDate(1), true, date(1)},
+        {"no date", date(), missing, false},
+        {"null date", date(), QJsonValue::Null, false},
+        {"unreadable date", date(), "yesterday", false},
+        {"a number is no date", date(), 1425464430, false},
+        {"undated here, older there", QDateTime(), wireDate(-3000), true, date(-3000)},
+        {"undated on both sides", QDateTime(), missing, true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        auto *task = syncedTask(row.modified);
+        EXPECT_EQ(task->mergeAttributes(reply(row.updatedAt)), row.merges);
+        if (!row.merges) {
+            EXPECT_TRUE(untouched(task));
+            continue;
+        }
+        EXPECT_EQ(task->numericIdentifier(), 99);
+        EXPECT_TRUE(task->changedKeysString().isNull());
+        if (row.after.isValid()) {
+            EXPECT_EQ(task->modifiedDate(), row.after);
+        }
+    }
 }
 
 TEST_F(ModelMergeTest, NeverFilledObjectTakesAnyReply)
@@ -55,27 +74,6 @@ TEST_F(ModelMergeTest, NeverFilledObjectTakesAnyReply)
     auto *other = insert<KNVTCDTask>();
     EXPECT_TRUE(other->mergeAttributes(QJsonObject{{"id", 4}}));
     EXPECT_EQ(other->numericIdentifier(), 4);
-}
-
-TEST_F(ModelMergeTest, FilledObjectIgnoresReplyWithoutReadableDate)
-{
-    auto *task = syncedTask(date());
-    EXPECT_FALSE(task->mergeAttributes(reply(QJsonValue(QJsonValue::Undefined))));
-    EXPECT_FALSE(task->mergeAttributes(reply(QJsonValue(QJsonValue::Null))));
-    EXPECT_FALSE(task->mergeAttributes(reply(QStringLiteral("yesterday"))));
-    EXPECT_FALSE(task->mergeAttributes(reply(1425464430)));
-    EXPECT_TRUE(untouched(task));
-}
-
-TEST_F(ModelMergeTest, FilledObjectWithoutModifiedDateTakesTheReply)
-{
-    auto *task = syncedTask(QDateTime());
-    EXPECT_TRUE(task->mergeAttributes(reply(wireDate(-3000))));
-    EXPECT_EQ(task->numericIdentifier(), 99);
-
-    auto *undated = syncedTask(QDateTime());
-    EXPECT_TRUE(undated->mergeAttributes(reply(QJsonValue(QJsonValue::Undefined))));
-    EXPECT_EQ(undated->numericIdentifier(), 99);
 }
 
 TEST_F(ModelMergeTest, IdentifierMarksFilledTagsLinksCommentsWatchersAndFriendships)
