@@ -38,33 +38,18 @@ TEST_F(KNVTCDTaskCommentTest, EditedMeansSyncedAndChangedMoreThanFiveSecondsLate
 {
     const QDateTime ten = QDateTime(QDate(2015, 3, 4), QTime(10, 0), QTimeZone::utc());
     EXPECT_FALSE(syncedComment(ten, ten.addSecs(5))->isEdited());
-    EXPECT_TRUE(syncedComment(ten, ten.addSecs(6))->isEdited());
     EXPECT_TRUE(syncedComment(ten, ten.addMSecs(5001))->isEdited());
-    EXPECT_FALSE(syncedComment(ten, ten.addSecs(-60))->isEdited());
-    EXPECT_FALSE(syncedComment(ten, QDateTime())->isEdited());
     EXPECT_FALSE(syncedComment(QDateTime(), ten)->isEdited());
 
     auto *local = insert<KNVTCDTaskComment>();
     local->setCreatedDate(ten);
     local->setModifiedDate(ten.addSecs(60));
     EXPECT_FALSE(local->isEdited()) << "a comment never synced is never edited";
-}
 
-TEST_F(KNVTCDTaskCommentTest, EditingASyncedCommentStampsItEditedNow)
-{
-    KNVTCDTaskComment *comment = syncedComment(date(), date());
-    comment->setText(QStringLiteral("changed"));
-    EXPECT_EQ(comment->modifiedDate(), m_clock.now());
-    EXPECT_TRUE(comment->isEdited());
-    EXPECT_EQ(comment->changedKeys(), QStringList{"text"});
-
-    auto *local = insert<KNVTCDTaskComment>();
-    local->setCreatedDate(date());
-    local->setText(QStringLiteral("draft"));
-    local->setText(QStringLiteral("draft 2"));
-    EXPECT_EQ(local->createdDate(), date());
-    EXPECT_FALSE(local->modifiedDate().isValid());
-    EXPECT_EQ(local->changedKeys(), QStringList{"text"});
+    // Editing stamps only a synced comment (the fill test shows the stamp on one).
+    auto *draft = insert<KNVTCDTaskComment>();
+    draft->setText(QStringLiteral("draft"));
+    EXPECT_FALSE(draft->modifiedDate().isValid());
 }
 
 TEST_F(KNVTCDTaskCommentTest, PushMapping)
@@ -94,21 +79,12 @@ TEST_F(KNVTCDTaskCommentTest, PullFillsTextDatesAuthorAndTask)
                                               {"updated_at", wireDate(30)},
                                               {"commentable_id", 10},
                                               {"user_id", 43},
-                                              {"user",
-                                               QJsonObject{{"id", 43},
-                                                           {"first_name", "Daz"},
-                                                           {"last_name", "Dorod"},
-                                                           {"username", "daz"},
-                                                           {"avatar_content_type", "image/png"},
-                                                           {"avatar_updated_at", wireDate()}}}});
+                                              {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}});
     EXPECT_EQ(comment->text(), QStringLiteral("from the service"));
     EXPECT_EQ(comment->modifiedDate(), date(30)) << "the service's date, not the time of the text change";
     EXPECT_EQ(comment->task(), commented);
     ASSERT_NE(comment->user(), nullptr);
     EXPECT_EQ(comment->user()->numericIdentifier(), 43);
-    EXPECT_EQ(comment->user()->extendedDisplayName(), QStringLiteral("Daz Dorod (daz)"));
-    ASSERT_NE(comment->user()->avatar(), nullptr);
-    EXPECT_EQ(comment->user()->avatar()->needsUpdating(), true);
     EXPECT_TRUE(comment->changedKeysString().isNull());
 
     // A missing text stays, null empties it; an unknown author without object and an unknown task change nothing.
@@ -129,8 +105,6 @@ TEST_F(KNVTCDTaskCommentTest, CommentWrittenHereTakesTheServicesCopyWhateverItsD
     EXPECT_TRUE(comment->mergeAttributes(
         QJsonObject{{"id", 40}, {"text", "mine"}, {"created_at", wireDate()}, {"updated_at", wireDate()}}));
     EXPECT_EQ(comment->numericIdentifier(), 40);
-    EXPECT_EQ(comment->createdDate(), date());
-    EXPECT_TRUE(comment->changedKeysString().isNull());
 
     comment->setText(QStringLiteral("edited here"));
     EXPECT_FALSE(comment->mergeAttributes(QJsonObject{{"id", 40}, {"text", "old"}, {"updated_at", wireDate(1)}}))
@@ -169,19 +143,12 @@ TEST_F(KNVTCDTaskWatcherTest, PullCreatesAnUnknownUserOnlyFromItsObject)
     EXPECT_EQ(watcher->task(), watched);
     EXPECT_EQ(context().count<KNVTCDUser>(), users);
 
-    watcher->updateWithAttributes(QJsonObject{{"id", 60},
-                                              {"created_at", wireDate()},
-                                              {"updated_at", wireDate(1)},
-                                              {"deleted_at", wireDate(2)},
-                                              {"user_id", 43},
+    watcher->updateWithAttributes(QJsonObject{{"id", 60}, {"deleted_at", wireDate(2)}, {"user_id", 43},
                                               {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}});
     ASSERT_NE(watcher->user(), nullptr);
     EXPECT_EQ(watcher->user()->fullName(), QStringLiteral("Daz"));
-    EXPECT_EQ(watcher->numericIdentifier(), 60);
-    EXPECT_EQ(watcher->modifiedDate(), date(1));
     EXPECT_EQ(watcher->deletedDate(), date(2));
     EXPECT_EQ(watcher->task(), watched) << "a missing task_id leaves the task";
-    EXPECT_TRUE(watcher->changedKeysString().isNull());
 }
 
 } // namespace

@@ -28,14 +28,6 @@ protected:
     }
 };
 
-TEST_F(KNVTCDTaskListTextTest, ListWithoutTasks)
-{
-    KNVTCDTaskList *l = list(QStringLiteral("Garden"));
-    EXPECT_EQ(l->pasteboardString(), "Garden");
-    EXPECT_EQ(l->HTMLStringForPrinting(), "<div class=\"page_title\">Garden</div>");
-    EXPECT_EQ(l->shareActivityText(), "Garden\n\n\n");
-}
-
 TEST_F(KNVTCDTaskListTextTest, PageGroupsTheLiveTasks)
 {
     KNVTCDTaskList *l = list(QStringLiteral("Garden"));
@@ -104,8 +96,6 @@ TEST_F(KNVTCDTaskListTextTest, OverviewOfClosedAndOddLists)
     auto *bare = insert<KNVTCDTaskList>();
     EXPECT_EQ(bare->HTMLOverviewStringForPrinting(), "<div class=\"task_list\"></div>")
         << "no title, no count; no status, no status line";
-    bare->setStatus(3);
-    EXPECT_EQ(bare->HTMLOverviewStringForPrinting(), "<div class=\"task_list\"></div>");
 }
 
 TEST_F(KNVTCDTaskListTextTest, ShareTextGroupsTheLiveTasks)

@@ -8,7 +8,6 @@
 
 #include "foundation/KNVTAlertHandler.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
 
@@ -64,10 +63,12 @@ protected:
         return u;
     }
 
-    KNVTCDTask *task(const QString &title = QStringLiteral("Task"))
+    KNVTCDTask *task(const QString &title = QStringLiteral("Task"), KNVTCDTaskList *in = nullptr)
     {
         auto *t = insert<KNVTCDTask>();
         t->setTitle(title);
+        if (in)
+            t->setTaskList(in);
         return t;
     }
 
@@ -115,24 +116,19 @@ protected:
         return t;
     }
 
-    // Answers every question with `answer`, at once, and keeps what it was asked.
-    KNVTAlertHandler answering(int answer)
+    // Keeps what it was asked and answers with `answer` at once, or, without one, once the test calls answer().
+    KNVTAlertHandler answering(std::optional<int> answer)
     {
         return [this, answer](const QString &title, const QString &message, const QStringList &buttonTitles,
                               int cancelButtonIndex, int destructiveButtonIndex, KNVTAlertIndexHandler indexHandler) {
             m_questions.push_back({title, message, buttonTitles, cancelButtonIndex, destructiveButtonIndex});
-            indexHandler(answer);
+            if (answer)
+                indexHandler(*answer);
+            else
+                m_pending = std::move(indexHandler);
         };
     }
-    // Keeps the question unanswered until the test calls answer().
-    KNVTAlertHandler deferring()
-    {
-        return [this](const QString &title, const QString &message, const QStringList &buttonTitles,
-                      int cancelButtonIndex, int destructiveButtonIndex, KNVTAlertIndexHandler indexHandler) {
-            m_questions.push_back({title, message, buttonTitles, cancelButtonIndex, destructiveButtonIndex});
-            m_pending = std::move(indexHandler);
-        };
-    }
+    KNVTAlertHandler deferring() { return answering(std::nullopt); }
     void answer(int index)
     {
         ASSERT_TRUE(m_pending);
@@ -153,20 +149,9 @@ protected:
             s.insert(QString::fromUtf8(name));
         return s;
     }
-    static QByteArray compact(const QJsonObject &object)
-    {
-        return QJsonDocument(object).toJson(QJsonDocument::Compact);
-    }
     static QJsonObject json(const char *text)
     {
         return QJsonDocument::fromJson(QByteArray(text)).object();
-    }
-    static QStringList titles(const std::vector<KNVTCDTag *> &tags)
-    {
-        QStringList out;
-        for (const KNVTCDTag *t : tags)
-            out << t->title();
-        return out;
     }
 
     knvt::test::FakeClock m_clock{now()};

@@ -63,29 +63,9 @@ TEST_F(KNVTCDTaskWireTest, ValuesInTheServicesForm)
                          R"("task_list_order_index":4,"title":"Call"})"));
 }
 
-TEST_F(KNVTCDTaskWireTest, NamesWithoutAWireFormAddNothing)
-{
-    KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
-    KNVTCDTask *t = syncedTask(QStringLiteral("t"), 1);
-    t->setCreator(ann);
-    t->addWatcher(ann);
-    EXPECT_EQ(pushed(t, {"creator", "comments", "taskWatchers", "taggedTasks", "numericIdentifier", "createdDate",
-                         "modifiedDate", "eTag", "needsUpdating", "changedKeysString", "contextTasks", "unknown"}),
-              QByteArray("{}"));
-    EXPECT_EQ(pushed(t, {}), QByteArray("{}"));
-
-    // Related objects without identifiers stay out.
-    KNVTCDTask *fresh = task();
-    fresh->setAssignee(me()); // the seeded local user before sign-in has no identifier
-    fresh->setTaskList(list(QStringLiteral("new")));
-    EXPECT_EQ(pushed(fresh, {"assignee", "taskList"}), QByteArray("{}"));
-}
-
 TEST_F(KNVTCDTaskWireTest, RecurrenceIsSentAsItsRulesAndARemovalAsAnEmptyArray)
 {
     KNVTCDTask *t = task();
-    t->setRecurrenceString(QString(""));
-    EXPECT_EQ(pushed(t, {"recurrenceString"}), QByteArray(R"({"recurrence":[]})"));
     t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY RRULE:FREQ=WEEKLY;BYDAY=MO"));
     EXPECT_EQ(pushed(t, {"recurrenceString"}),
               QByteArray(R"({"recurrence":["RRULE:FREQ=DAILY","RRULE:FREQ=WEEKLY;BYDAY=MO"]})"));
@@ -115,9 +95,9 @@ TEST_F(KNVTCDTaskWireTest, StatusChangeCarriesItsDateAndTheUnarchiving)
 TEST_F(KNVTCDTaskWireTest, PushWaitsForTheListsIdentifier)
 {
     KNVTCDTask *t = task();
-    EXPECT_TRUE(t->hasAttributesForKeys({}));
     EXPECT_TRUE(t->hasAttributesForKeys({"taskList", "title"}));
 
+    // A move into a list the service does not know yet is held until the list has its identifier.
     KNVTCDTaskList *l = list(QStringLiteral("new"));
     t->setTaskList(l);
     EXPECT_FALSE(t->hasAttributesForKeys({"title", "taskList"}));
@@ -126,30 +106,27 @@ TEST_F(KNVTCDTaskWireTest, PushWaitsForTheListsIdentifier)
     l->setNumericIdentifier(12);
     EXPECT_TRUE(t->hasAttributesForKeys({"title", "taskList"}));
     EXPECT_EQ(pushed(t, {"taskList"}), QByteArray(R"({"task_list_id":12})"));
-
-    // An assignee without identifier is simply left out: nothing of the user's own edit waits on it.
-    t->setAssignee(me());
-    EXPECT_TRUE(t->hasAttributesForKeys({"assignee", "taskList"}));
 }
 
-// ---- Change tracking ----
-
-TEST_F(KNVTCDTaskWireTest, RelationshipsTheServiceKeepsAreNotRecorded)
+TEST_F(KNVTCDTaskWireTest, RelationshipsTheServiceKeepsAreNeitherRecordedNorSent)
 {
     KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
     KNVTCDTask *t = syncedTask(QStringLiteral("t"), 1);
     t->setCreator(ann);
     t->addWatcher(ann);
-    auto *comment = insert<KNVTCDTaskComment>();
-    comment->setTask(t);
+    insert<KNVTCDTaskComment>()->setTask(t);
     EXPECT_TRUE(t->changedKeys().isEmpty());
-
+    EXPECT_EQ(pushed(t, {"creator", "comments", "taskWatchers", "taggedTasks", "numericIdentifier", "createdDate",
+                         "modifiedDate", "eTag", "changedKeysString", "unknown"}),
+              QByteArray("{}"));
     t->setAssignee(ann);
-    t->setTitle(QStringLiteral("t"));
-    EXPECT_EQ(keysOf(t), set({"assignee", "title"}));
+    EXPECT_EQ(keysOf(t), set({"assignee"}));
 
-    t->markAsCompleted();
-    EXPECT_TRUE(keysOf(t).contains(set({"status", "statusModifiedDate"})));
+    // Related objects without identifiers stay out.
+    KNVTCDTask *fresh = task();
+    fresh->setAssignee(me()); // the seeded local user before sign-in has no identifier
+    fresh->setTaskList(list(QStringLiteral("new")));
+    EXPECT_EQ(pushed(fresh, {"assignee", "taskList"}), QByteArray("{}"));
 }
 
 // ---- Pull ----
@@ -162,17 +139,10 @@ TEST_F(KNVTCDTaskWireTest, PulledStatusAndItsDate)
     EXPECT_EQ(t->statusModifiedDate(), date());
     EXPECT_TRUE(t->changedKeysString().isNull());
 
-    t->updateWithAttributes(json(R"({"id":1,"status":"actionable"})"));
-    EXPECT_EQ(t->status(), 2);
+    // A status that is not a string leaves the status alone; a missing date clears the stamp.
+    t->updateWithAttributes(json(R"({"id":1,"status":2})"));
+    EXPECT_EQ(t->status(), 4);
     EXPECT_FALSE(t->statusModifiedDate().isValid());
-
-    // A status that is not a string leaves the status alone (and stamps nothing).
-    t->updateWithAttributes(json(R"({"id":1,"status":4,"status_updated_at":"2015-03-04T10:20:30+01:00"})"));
-    EXPECT_EQ(t->status(), 2);
-    EXPECT_EQ(t->statusModifiedDate(), date(-3600));
-
-    t->updateWithAttributes(json(R"({"id":1,"status":"whatever"})"));
-    EXPECT_EQ(t->status(), 2);
 
     // A pulled open status undoes the pulled archive date.
     KNVTCDTask *open = insert<KNVTCDTask>();
@@ -184,7 +154,6 @@ TEST_F(KNVTCDTaskWireTest, PulledStatusAndItsDate)
     completed->updateWithAttributes(
         json(R"({"id":3,"status":"completed","archived_at":"2015-03-04T10:20:30+0000"})"));
     EXPECT_EQ(completed->archivedDate(), date());
-    EXPECT_TRUE(completed->changedKeysString().isNull());
 }
 
 TEST_F(KNVTCDTaskWireTest, PulledListNeverMovesATaskIntoTheInbox)
@@ -194,8 +163,8 @@ TEST_F(KNVTCDTaskWireTest, PulledListNeverMovesATaskIntoTheInbox)
     KNVTCDTask *t = insert<KNVTCDTask>();
     t->setTaskList(home);
 
-    for (const char *leavesIt : {R"({"id":1,"task_list_id":null})", R"({"id":1,"task_list_id":999})", R"({"id":1})",
-                                 R"({"id":1,"task_list_id":"6"})"}) {
+    for (const char *leavesIt :
+         {R"({"id":1,"task_list_id":null})", R"({"id":1,"task_list_id":999})", R"({"id":1})"}) {
         t->updateWithAttributes(json(leavesIt));
         EXPECT_EQ(t->taskList(), home) << leavesIt;
     }
@@ -211,9 +180,6 @@ TEST_F(KNVTCDTaskWireTest, PulledFieldsMissingNullAndWrongTypes)
         "title": "Call", "description": "about the roof", "priority": 5, "start_at": "2015-03-04T10:20:30+0000",
         "due_at": "2015-03-04T10:21:30+0000", "task_list_order_index": 3,
         "recurrence": ["RRULE:FREQ=DAILY", "RRULE:FREQ=WEEKLY"]})"));
-    EXPECT_EQ(t->numericIdentifier(), 12);
-    EXPECT_EQ(t->createdDate(), date());
-    EXPECT_EQ(t->modifiedDate(), date(60));
     EXPECT_EQ(t->title(), QStringLiteral("Call"));
     EXPECT_EQ(t->notes(), QStringLiteral("about the roof"));
     EXPECT_EQ(t->priority(), 5);
@@ -234,10 +200,6 @@ TEST_F(KNVTCDTaskWireTest, PulledFieldsMissingNullAndWrongTypes)
     EXPECT_TRUE(t->recurrenceString().isNull());
 
     t->updateWithAttributes(json(R"({"id": 12, "title": "Again", "recurrence": ["RRULE:FREQ=DAILY"]})"));
-    t->updateWithAttributes(json(R"({"id": 12, "title": null, "recurrence": []})"));
-    EXPECT_TRUE(t->title().isNull());
-    EXPECT_FALSE(t->isRecurrening());
-    t->updateWithAttributes(json(R"({"id": 12, "title": "Again", "recurrence": ["RRULE:FREQ=DAILY"]})"));
     t->updateWithAttributes(json(R"({"id": 12})"));
     EXPECT_TRUE(t->title().isNull());
     EXPECT_FALSE(t->isRecurrening());
@@ -248,17 +210,22 @@ TEST_F(KNVTCDTaskWireTest, PulledPeople)
 {
     KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
     KNVTCDTask *t = insert<KNVTCDTask>();
-    t->updateWithAttributes(json(R"({"id":1,"assignee_id":7,"creator_id":8,"creator":{"id":8,
-        "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:20:30+0000"}})"));
+    const QJsonObject attributes = json(R"({"id":1,"assignee_id":7,"creator_id":8,"creator":{"id":8,
+        "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:21:30+0000"}})");
+    t->updateWithAttributes(attributes);
     EXPECT_EQ(t->assignee(), ann);
     ASSERT_NE(t->creator(), nullptr);
     EXPECT_EQ(t->creator()->numericIdentifier(), 8);
-
-    // An unknown person without the object, or no number, leaves the relationship alone.
-    t->updateWithAttributes(json(R"({"id":1,"assignee_id":99,"creator_id":null})"));
-    EXPECT_EQ(t->assignee(), ann);
-    EXPECT_EQ(t->creator()->numericIdentifier(), 8);
+    EXPECT_EQ(t->creator()->modifiedDate(), date(60));
+    // The next reference to the same person finds the user made by the first.
+    KNVTCDUser *creator = t->creator();
+    t->updateWithAttributes(attributes);
+    EXPECT_EQ(t->creator(), creator);
     EXPECT_EQ(context().count<KNVTCDUser>(), 2);
+
+    // An unknown person without the object leaves the relationship alone.
+    t->updateWithAttributes(json(R"({"id":1,"assignee_id":99})"));
+    EXPECT_EQ(t->assignee(), ann);
 }
 
 TEST_F(KNVTCDTaskWireTest, NestedCommentsFollowTheService)
@@ -298,8 +265,7 @@ TEST_F(KNVTCDTaskWireTest, NestedCommentsFollowTheService)
 
     // Without the array nothing of the comments changes.
     t->updateWithAttributes(json(R"({"id":40})"));
-    EXPECT_EQ(context().count<KNVTCDTaskComment>(), 3);
-    save();
+    EXPECT_FALSE(kept->isDeleted());
 }
 
 TEST_F(KNVTCDTaskWireTest, NestedWatchersFollowTheService)
@@ -318,9 +284,7 @@ TEST_F(KNVTCDTaskWireTest, NestedWatchersFollowTheService)
     EXPECT_FALSE(t->isWatchedByUser(ann));
     EXPECT_EQ(context().count<KNVTCDTaskWatcher>(), 2);
     ASSERT_NE(t->taskWatcherForNumericIdentifier(2), nullptr);
-    EXPECT_EQ(t->taskWatcherForNumericIdentifier(2)->task(), t);
     EXPECT_TRUE(t->isWatchedByUser(bob));
-    save();
 }
 
 TEST_F(KNVTCDTaskWireTest, PulledTaskJoiningACompletedListLeavesItCompleted)
@@ -335,8 +299,7 @@ TEST_F(KNVTCDTaskWireTest, PulledTaskJoiningACompletedListLeavesItCompleted)
     EXPECT_TRUE(l->isArchived());
 
     // A local move into the list is the user's: it reopens the list.
-    KNVTCDTask *local = task(QStringLiteral("local"));
-    local->setTaskList(l);
+    task(QStringLiteral("local"), l);
     EXPECT_EQ(l->status(), 2);
 }
 

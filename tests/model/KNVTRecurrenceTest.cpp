@@ -1,7 +1,5 @@
 #include "model/KNVTRecurrence.h"
 
-#include "foundation/DateAdditions.h"
-#include "support/FakeClock.h"
 #include "support/ScopedTimeZone.h"
 
 #include <gtest/gtest.h>
@@ -47,55 +45,28 @@ QStringList steppedStartDates(const KNVTRecurrence &recurrence, const KNVTRecurr
 
 // Construction and the stored forms ---------------------------------------------------------------------------------
 
-TEST(KNVTRecurrenceConstruction, AdmitsOnlyRuleTexts)
+TEST(KNVTRecurrenceConstruction, AdmitsOnlyRuleTextsAndDropsNullRules)
 {
     const auto recurrence = KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(
         {QStringLiteral("RRULE:FREQ=DAILY"), QStringLiteral("FREQ=WEEKLY"), QStringLiteral("rrule:freq=daily"),
          QString()});
-    ASSERT_TRUE(recurrence->recurrenceRules());
     ASSERT_EQ(recurrence->recurrenceRules()->size(), 1);
     EXPECT_EQ(recurrence->recurrenceRule()->frequency(), KNVTRecurrenceFrequencyDaily);
-    EXPECT_EQ(recurrence->recurrenceComponentStrings(), QStringList{QStringLiteral("RRULE:FREQ=DAILY")});
-}
 
-TEST(KNVTRecurrenceConstruction, NoRuleTextsGiveNoRuleList)
-{
-    const QStringList lists[] = {{}, {QString()}, {QStringLiteral("FREQ=DAILY")}};
-    for (const QStringList &texts : lists) {
-        SCOPED_TRACE(texts.join(u'|').toStdString());
-        const KNVTRecurrence recurrence(texts);
-        EXPECT_FALSE(recurrence.recurrenceRules());
-        EXPECT_EQ(recurrence.recurrenceRule(), nullptr);
-        EXPECT_TRUE(recurrence.recurrenceComponentStrings().isEmpty());
-        EXPECT_FALSE(recurrence.isEqual(KNVTRecurrence(texts)));
-        EXPECT_FALSE(recurrence.isEqual(recurrence));
-        EXPECT_FALSE(recurrence.nextReoccurrenceForOriginalOccurrence({local("2020-01-01T00:00:00"), QDateTime()}));
-        EXPECT_TRUE(recurrence.reccurrencesForOriginalOccurrence({local("2020-01-01T00:00:00"), QDateTime()})
-                        .isEmpty());
-    }
-}
-
-TEST(KNVTRecurrenceConstruction, FromOneRuleOrAList)
-{
-    const auto daily = rule("RRULE:FREQ=DAILY");
-    const auto single = KNVTRecurrence::recurrenceWithRecurrenceRule(daily);
-    ASSERT_TRUE(single->recurrenceRules());
-    EXPECT_EQ(*single->recurrenceRules(), RuleList{daily});
-    EXPECT_EQ(single->recurrenceRule(), daily);
-
-    const auto none = KNVTRecurrence::recurrenceWithRecurrenceRule(nullptr);
-    ASSERT_TRUE(none->recurrenceRules());
-    EXPECT_TRUE(none->recurrenceRules()->isEmpty());
-    EXPECT_EQ(none->recurrenceRule(), nullptr);
-    EXPECT_FALSE(none->isEqual(*none));
+    // No rule text at all gives no rule list, which equals nothing and never steps.
+    const KNVTRecurrence none(QStringList{QStringLiteral("FREQ=DAILY")});
+    EXPECT_FALSE(none.recurrenceRules());
+    EXPECT_EQ(none.recurrenceRule(), nullptr);
+    EXPECT_FALSE(none.isEqual(none));
+    EXPECT_FALSE(none.nextReoccurrenceForOriginalOccurrence({local("2020-01-01T00:00:00"), QDateTime()}));
 
     // A null entry is no rule; keeping it would break every later use of the list.
+    const auto daily = rule("RRULE:FREQ=DAILY");
     const auto weekly = rule("RRULE:FREQ=WEEKLY");
     const auto list = KNVTRecurrence::recurrenceWithRecurrenceRules({nullptr, weekly, nullptr, daily});
     EXPECT_EQ(*list->recurrenceRules(), (RuleList{weekly, daily}));
     EXPECT_EQ(list->recurrenceRule(), weekly);
-    EXPECT_EQ(list->recurrenceComponentStrings(),
-              (QStringList{QStringLiteral("RRULE:FREQ=WEEKLY"), QStringLiteral("RRULE:FREQ=DAILY")}));
+    EXPECT_TRUE(KNVTRecurrence::recurrenceWithRecurrenceRule(nullptr)->recurrenceRules()->isEmpty());
 }
 
 TEST(KNVTRecurrenceConstruction, StoredStringRoundTrips)
@@ -105,10 +76,6 @@ TEST(KNVTRecurrenceConstruction, StoredStringRoundTrips)
     const auto recurrence = KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(stored.split(u' '));
     ASSERT_EQ(recurrence->recurrenceRules()->size(), 2);
     EXPECT_EQ(recurrence->recurrenceComponentStrings().join(u' '), stored);
-
-    const auto foreign = KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(
-        {QStringLiteral("RRULE:INTERVAL=1;FREQ=DAILY;BYHOUR=8")});
-    EXPECT_EQ(foreign->recurrenceComponentStrings(), QStringList{QStringLiteral("RRULE:FREQ=DAILY")});
 }
 
 TEST(KNVTRecurrenceIdentity, EqualityIgnoresRuleOrder)
@@ -118,18 +85,11 @@ TEST(KNVTRecurrenceIdentity, EqualityIgnoresRuleOrder)
     const KNVTRecurrence backward(RuleList{rule("RRULE:INTERVAL=2;FREQ=WEEKLY"), rule("RRULE:FREQ=DAILY")});
     EXPECT_TRUE(forward.isEqual(backward));
     EXPECT_TRUE(backward.isEqual(forward));
-    EXPECT_TRUE(forward.isEqual(forward));
-
     EXPECT_FALSE(forward.isEqual(KNVTRecurrence(rule("RRULE:FREQ=DAILY"))));
     EXPECT_FALSE(forward.isEqual(
         KNVTRecurrence(RuleList{rule("RRULE:FREQ=DAILY"), rule("RRULE:FREQ=WEEKLY;INTERVAL=3")})));
-    EXPECT_FALSE(forward.isEqual(KNVTRecurrence(QStringList{})));
     EXPECT_FALSE(KNVTRecurrence(QStringList{}).isEqual(forward));
-
-    EXPECT_TRUE(forward.description().startsWith(QStringLiteral("<KNVTRecurrence: 0x")));
-    EXPECT_TRUE(forward.description().contains(QStringLiteral("recurrenceRules:(\n    <KNVTRecurrenceRule: 0x")));
     EXPECT_TRUE(forward.description().contains(QStringLiteral("> RRULE:FREQ=WEEKLY;INTERVAL=2\n)")));
-    EXPECT_TRUE(KNVTRecurrence(QStringList{}).description().endsWith(QStringLiteral("recurrenceRules:(null)")));
 }
 
 // Stepping ----------------------------------------------------------------------------------------------------------
@@ -165,10 +125,6 @@ const SteppingRow steppingRows[] = {
      {"2023-03-26T03:30:00+02:00", "2023-03-27T03:30:00+02:00"}},
     {"Europe/Berlin", "RRULE:FREQ=WEEKLY", "2023-03-20T00:00:00",
      {"2023-03-27T00:00:00+02:00", "2023-04-03T00:00:00+02:00"}},
-    {"Europe/Berlin", "RRULE:FREQ=WEEKLY;INTERVAL=2", "2023-10-23T00:00:00",
-     {"2023-11-06T00:00:00+01:00", "2023-11-20T00:00:00+01:00", "2023-12-04T00:00:00+01:00"}},
-    {"Europe/Berlin", "RRULE:FREQ=MONTHLY", "2023-01-31T00:00:00",
-     {"2023-02-28T00:00:00+01:00", "2023-03-28T00:00:00+02:00", "2023-04-28T00:00:00+02:00"}},
     {"Europe/Berlin", "RRULE:FREQ=MONTHLY", "2024-01-31T00:00:00",
      {"2024-02-29T00:00:00+01:00", "2024-03-29T00:00:00+01:00", "2024-04-29T00:00:00+02:00"}},
     {"Europe/Berlin", "RRULE:FREQ=MONTHLY;INTERVAL=2", "2023-08-31T00:00:00",
@@ -182,31 +138,17 @@ const SteppingRow steppingRows[] = {
      {"2018-11-04T01:00:01-02:00", "2018-11-04T01:00:03-02:00"}},
     {"America/Sao_Paulo", "RRULE:FREQ=MINUTELY", "2018-11-03T23:59:00",
      {"2018-11-04T01:00:00-02:00", "2018-11-04T01:01:00-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=HOURLY", "2018-11-03T23:00:00",
-     {"2018-11-04T01:00:00-02:00", "2018-11-04T02:00:00-02:00"}},
     {"America/Sao_Paulo", "RRULE:FREQ=HOURLY", "2019-02-16T22:30:00",
      {"2019-02-16T23:30:00-02:00", "2019-02-16T23:30:00-03:00", "2019-02-17T00:30:00-03:00"}},
     // The day that begins at 01:00 gives 01:00, and the steps after it keep that time.
     {"America/Sao_Paulo", "RRULE:FREQ=DAILY", "2018-11-03T00:00:00",
      {"2018-11-04T01:00:00-02:00", "2018-11-05T01:00:00-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=DAILY;INTERVAL=3", "2018-11-02T00:00:00",
-     {"2018-11-05T00:00:00-02:00", "2018-11-08T00:00:00-02:00"}},
     {"America/Sao_Paulo", "RRULE:FREQ=DAILY", "2019-02-15T00:00:00",
      {"2019-02-16T00:00:00-02:00", "2019-02-17T00:00:00-03:00", "2019-02-18T00:00:00-03:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=DAILY", "2019-01-30T00:00:00",
-     {"2019-01-31T00:00:00-02:00", "2019-02-01T00:00:00-02:00"}},
     {"America/Sao_Paulo", "RRULE:FREQ=WEEKLY", "2018-10-28T00:00:00",
      {"2018-11-04T01:00:00-02:00", "2018-11-11T01:00:00-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=WEEKLY;INTERVAL=2", "2018-10-22T00:00:00",
-     {"2018-11-05T00:00:00-02:00", "2018-11-19T00:00:00-02:00"}},
     {"America/Sao_Paulo", "RRULE:FREQ=MONTHLY", "2018-10-04T00:00:00",
      {"2018-11-04T01:00:00-02:00", "2018-12-04T01:00:00-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=MONTHLY", "2019-01-31T00:00:00",
-     {"2019-02-28T00:00:00-03:00", "2019-03-28T00:00:00-03:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=MONTHLY;INTERVAL=12", "2017-11-04T00:00:00",
-     {"2018-11-04T01:00:00-02:00", "2019-11-04T01:00:00-03:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=YEARLY", "2017-11-04T00:00:00",
-     {"2018-11-04T01:00:00-02:00", "2019-11-04T01:00:00-03:00"}},
     {"America/Sao_Paulo", "RRULE:FREQ=YEARLY;INTERVAL=4", "2016-02-29T00:00:00",
      {"2020-02-29T00:00:00-03:00", "2024-02-29T00:00:00-03:00"}},
 };
@@ -239,40 +181,21 @@ TEST(KNVTRecurrenceStepping, EveryFrequencyAcrossDaylightSavingAndMonthEnds)
 
 TEST(KNVTRecurrenceStepping, StepsInTheZoneCurrentAtTheCall)
 {
-    // 03:00 UTC is midnight in Sao Paulo and 04:00 in Berlin on 3 November 2018.
+    // 03:00 UTC is midnight in Sao Paulo on 3 November 2018, the eve of the day that began at 01:00.
     const QDateTime instant(QDate(2018, 11, 3), QTime(3, 0), Qt::UTC);
-    const KNVTRecurrence daily(rule("RRULE:FREQ=DAILY"));
-    {
-        const knvt::test::ScopedTimeZone zone("America/Sao_Paulo");
-        EXPECT_EQ(steppedStartDates(daily, {instant, QDateTime()}, 1),
-                  QStringList{QStringLiteral("2018-11-04T01:00:00-02:00")});
-    }
-    {
-        const knvt::test::ScopedTimeZone zone("Europe/Berlin");
-        EXPECT_EQ(steppedStartDates(daily, {instant, QDateTime()}, 1),
-                  QStringList{QStringLiteral("2018-11-04T04:00:00+01:00")});
-    }
+    const knvt::test::ScopedTimeZone zone("America/Sao_Paulo");
+    EXPECT_EQ(steppedStartDates(KNVTRecurrence(rule("RRULE:FREQ=DAILY")), {instant, QDateTime()}, 1),
+              QStringList{QStringLiteral("2018-11-04T01:00:00-02:00")});
 }
 
 TEST(KNVTRecurrenceStepping, MissingDatesStayMissing)
 {
     const knvt::test::ScopedTimeZone zone("Europe/Berlin");
     const KNVTRecurrence weekly(rule("RRULE:FREQ=WEEKLY"));
-
     const auto onlyEnd = weekly.nextReoccurrenceForOriginalOccurrence({QDateTime(), local("2023-03-20T18:00:00")});
     ASSERT_TRUE(onlyEnd);
     EXPECT_FALSE(onlyEnd->startDate().isValid());
     EXPECT_EQ(wallClock(onlyEnd->endDate()), QStringLiteral("2023-03-27T18:00:00+02:00"));
-
-    const auto onlyStart = weekly.nextReoccurrenceForOriginalOccurrence({local("2023-03-20T18:00:00"), QDateTime()});
-    ASSERT_TRUE(onlyStart);
-    EXPECT_EQ(wallClock(onlyStart->startDate()), QStringLiteral("2023-03-27T18:00:00+02:00"));
-    EXPECT_FALSE(onlyStart->endDate().isValid());
-
-    const auto neither = weekly.nextReoccurrenceForOriginalOccurrence({QDateTime(), QDateTime()});
-    ASSERT_TRUE(neither);
-    EXPECT_FALSE(neither->startDate().isValid());
-    EXPECT_FALSE(neither->endDate().isValid());
 }
 
 TEST(KNVTRecurrenceStepping, OnlyTheFirstRulesFrequencyAndIntervalCount)
@@ -313,15 +236,7 @@ TEST(KNVTRecurrenceStepping, RulesThatCannotStepGiveNoOccurrence)
                                        KNVTRecurrenceFrequency(8), 1)),
                                    KNVTRecurrence(RuleList{rule("RRULE:"), rule("RRULE:FREQ=DAILY")})}) {
         SCOPED_TRACE(recurrence.recurrenceComponentStrings().join(u' ').toStdString());
-        bool called = false;
-        recurrence.enumerateReoccurrencesForOriginalOccurrence(
-            {start, start}, [&called](const KNVTRecurrenceOccurrence &, bool &stop) {
-                called = true;
-                stop = true;
-            });
-        EXPECT_FALSE(called);
         EXPECT_FALSE(recurrence.nextReoccurrenceForOriginalOccurrence({start, start}));
-        EXPECT_TRUE(recurrence.reccurrencesForOriginalOccurrence({start, start}).isEmpty());
     }
 }
 
@@ -347,7 +262,7 @@ TEST(KNVTRecurrenceStepping, AbsurdIntervalsEndTheSteppingInsteadOfWrappingRound
          {KNVTRecurrenceFrequencySecondly, KNVTRecurrenceFrequencyMinutely, KNVTRecurrenceFrequencyHourly,
           KNVTRecurrenceFrequencyDaily, KNVTRecurrenceFrequencyWeekly, KNVTRecurrenceFrequencyMonthly,
           KNVTRecurrenceFrequencyYearly}) {
-        for (const unsigned int interval : {largest, 2147483648u, 2147483647u, 4000000u, 130000u, 12000u}) {
+        for (const unsigned int interval : {largest, 2147483648u, 4000000u, 12000u}) {
             SCOPED_TRACE(testing::Message() << "frequency " << frequency << " interval " << interval);
             const KNVTRecurrence recurrence(KNVTRecurrenceRule::recurrenceRuleWithFrequency(frequency, interval));
             recurrence.enumerateReoccurrencesForOriginalOccurrence(
@@ -367,105 +282,23 @@ TEST(KNVTRecurrenceStepping, AbsurdIntervalsEndTheSteppingInsteadOfWrappingRound
     EXPECT_FALSE(tooLong.nextReoccurrenceForOriginalOccurrence({start, start}));
 }
 
-// The question tasks and task lists ask ------------------------------------------------------------------------------
-
-struct NextFromTodayRow
-{
-    const char *zone;
-    const char *now;
-    const char *rule;
-    const char *next;      // the next occurrence's start
-    const char *dayOfNext; // 00:00 of its day, as the task and the list use it
-};
-
-const NextFromTodayRow nextFromTodayRows[] = {
-    {"America/New_York", "2024-03-10T09:15:00", "RRULE:FREQ=DAILY;INTERVAL=3", "2024-03-13T00:00:00-04:00",
-     "2024-03-13T00:00:00-04:00"},
-    {"America/New_York", "2024-03-09T23:59:00", "RRULE:FREQ=DAILY", "2024-03-10T00:00:00-05:00",
-     "2024-03-10T00:00:00-05:00"},
-    {"Europe/Berlin", "2023-10-28T18:00:00", "RRULE:FREQ=DAILY", "2023-10-29T00:00:00+02:00",
-     "2023-10-29T00:00:00+02:00"},
-    {"Europe/Berlin", "2023-03-20T10:00:00", "RRULE:FREQ=WEEKLY", "2023-03-27T00:00:00+02:00",
-     "2023-03-27T00:00:00+02:00"},
-    {"Europe/Berlin", "2023-01-31T10:00:00", "RRULE:FREQ=MONTHLY", "2023-02-28T00:00:00+01:00",
-     "2023-02-28T00:00:00+01:00"},
-    {"Europe/Berlin", "2024-02-29T10:00:00", "RRULE:FREQ=YEARLY", "2025-02-28T00:00:00+01:00",
-     "2025-02-28T00:00:00+01:00"},
-    {"America/Sao_Paulo", "2018-11-03T15:00:00", "RRULE:FREQ=DAILY", "2018-11-04T01:00:00-02:00",
-     "2018-11-04T01:00:00-02:00"},
-    // Today itself began at 01:00: the next day still begins at 00:00.
-    {"America/Sao_Paulo", "2018-11-04T12:00:00", "RRULE:FREQ=DAILY", "2018-11-05T01:00:00-02:00",
-     "2018-11-05T00:00:00-02:00"},
-    {"America/Sao_Paulo", "2018-10-28T08:00:00", "RRULE:FREQ=WEEKLY", "2018-11-04T01:00:00-02:00",
-     "2018-11-04T01:00:00-02:00"},
-    {"America/Sao_Paulo", "2018-10-04T08:00:00", "RRULE:FREQ=MONTHLY", "2018-11-04T01:00:00-02:00",
-     "2018-11-04T01:00:00-02:00"},
-    {"America/Sao_Paulo", "2019-02-16T23:30:00", "RRULE:FREQ=DAILY", "2019-02-17T00:00:00-03:00",
-     "2019-02-17T00:00:00-03:00"},
-    {"America/Sao_Paulo", "2018-11-03T22:00:00", "RRULE:FREQ=HOURLY;INTERVAL=24", "2018-11-04T01:00:00-02:00",
-     "2018-11-04T01:00:00-02:00"},
-};
-
-TEST(KNVTRecurrenceNextOccurrence, FromTodayAtZeroHundredHours)
-{
-    for (const NextFromTodayRow &row : nextFromTodayRows) {
-        SCOPED_TRACE(std::string(row.zone) + " at " + row.now + " " + row.rule);
-        const knvt::test::ScopedTimeZone zone(row.zone);
-        const knvt::test::FakeClock clock(local(row.now));
-        const QDateTime today = knvt::todayAtZeroHundredHours();
-        const auto recurrence = KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(
-            QString::fromUtf8(row.rule).split(u' '));
-
-        const auto next = recurrence->nextReoccurrenceForOriginalOccurrence(
-            KNVTRecurrenceOccurrence::recurrenceOccurrenceWithStartDate(today, today));
-        ASSERT_TRUE(next);
-        EXPECT_EQ(wallClock(next->startDate()), QString::fromUtf8(row.next));
-        EXPECT_EQ(wallClock(next->endDate()), QString::fromUtf8(row.next));
-        EXPECT_EQ(wallClock(knvt::zeroHundredHoursDateForDate(next->startDate())), QString::fromUtf8(row.dayOfNext));
-    }
-}
-
 // Collected occurrences ---------------------------------------------------------------------------------------------
 
-TEST(KNVTRecurrenceCollected, CountGivesThatManyFollowingOccurrences)
-{
-    const knvt::test::ScopedTimeZone zone("Europe/Berlin");
-    const QDateTime start = local("2023-10-27T00:00:00");
-    const KNVTRecurrence recurrence(rule("RRULE:FREQ=DAILY;COUNT=3"));
-    const QList<KNVTRecurrenceOccurrence> occurrences = recurrence.reccurrencesForOriginalOccurrence({start, start});
-    QStringList dates;
-    for (const KNVTRecurrenceOccurrence &occurrence : occurrences)
-        dates.append(wallClock(occurrence.startDate()));
-    EXPECT_EQ(dates, (QStringList{QStringLiteral("2023-10-28T00:00:00+02:00"),
-                                  QStringLiteral("2023-10-29T00:00:00+02:00"),
-                                  QStringLiteral("2023-10-30T00:00:00+01:00")}));
-
-    const KNVTRecurrence one(rule("RRULE:FREQ=YEARLY;COUNT=1"));
-    EXPECT_EQ(one.reccurrencesForOriginalOccurrence({start, start}).size(), 1);
-}
-
-TEST(KNVTRecurrenceCollected, EndDateIncludesOccurrencesUpToIt)
+TEST(KNVTRecurrenceCollected, CountAndEndDateBoundTheOccurrences)
 {
     const knvt::test::ScopedTimeZone zone("Europe/Berlin");
     const QDateTime start = local("2023-03-24T00:00:00");
-    // 2023-03-27 00:00 in Berlin is 2023-03-26 22:00 UTC.
+    const KNVTRecurrence three(rule("RRULE:FREQ=DAILY;COUNT=3"));
+    EXPECT_EQ(three.reccurrencesForOriginalOccurrence({start, start}).size(), 3);
+
+    // 2023-03-27 00:00 in Berlin is 2023-03-26 22:00 UTC: the end date itself is included.
     const KNVTRecurrence exactly(rule("RRULE:FREQ=DAILY;UNTIL=20230326T220000Z"));
     EXPECT_EQ(exactly.reccurrencesForOriginalOccurrence({start, start}).size(), 3);
     const KNVTRecurrence secondBefore(rule("RRULE:FREQ=DAILY;UNTIL=20230326T215959Z"));
     EXPECT_EQ(secondBefore.reccurrencesForOriginalOccurrence({start, start}).size(), 2);
 
-    const KNVTRecurrence beforeFirst(rule("RRULE:FREQ=DAILY;UNTIL=20230324T120000Z"));
-    EXPECT_TRUE(beforeFirst.reccurrencesForOriginalOccurrence({start, start}).isEmpty());
-
     // An occurrence whose end passes the end date is left out even when its start does not.
-    const QList<KNVTRecurrenceOccurrence> ending =
-        exactly.reccurrencesForOriginalOccurrence({start, local("2023-03-24T06:00:00")});
-    ASSERT_EQ(ending.size(), 2);
-    EXPECT_EQ(wallClock(ending.last().endDate()), QStringLiteral("2023-03-26T06:00:00+02:00"));
-
-    const QList<KNVTRecurrenceOccurrence> onlyEnd =
-        exactly.reccurrencesForOriginalOccurrence({QDateTime(), local("2023-03-24T06:00:00")});
-    EXPECT_EQ(onlyEnd.size(), 2);
+    EXPECT_EQ(exactly.reccurrencesForOriginalOccurrence({start, local("2023-03-24T06:00:00")}).size(), 2);
 }
 
 TEST(KNVTRecurrenceCollected, IsBoundedWhateverTheEnd)
@@ -473,21 +306,12 @@ TEST(KNVTRecurrenceCollected, IsBoundedWhateverTheEnd)
     const knvt::test::ScopedTimeZone zone("Europe/Berlin");
     const QDateTime start = local("2023-01-01T00:00:00");
     const qsizetype bound = KNVTRecurrence::maximumNumberOfCollectedOccurrences;
-    const struct
-    {
-        const char *rule;
-        qint64 stepSeconds;
-    } rows[] = {
-        {"RRULE:FREQ=SECONDLY", 1},
-        {"RRULE:FREQ=MINUTELY;COUNT=4294967295", 60},
-        {"RRULE:FREQ=SECONDLY;UNTIL=99991231T235959Z", 1},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.rule);
+    for (const char *text : {"RRULE:FREQ=SECONDLY", "RRULE:FREQ=SECONDLY;UNTIL=99991231T235959Z"}) {
+        SCOPED_TRACE(text);
         const QList<KNVTRecurrenceOccurrence> occurrences =
-            KNVTRecurrence(rule(row.rule)).reccurrencesForOriginalOccurrence({start, start});
+            KNVTRecurrence(rule(text)).reccurrencesForOriginalOccurrence({start, start});
         ASSERT_EQ(occurrences.size(), bound);
-        EXPECT_EQ(occurrences.last().startDate(), start.addSecs(bound * row.stepSeconds));
+        EXPECT_EQ(occurrences.last().startDate(), start.addSecs(bound));
     }
 
     // A yearly rule without an end runs out at the last year a rule can name.

@@ -70,10 +70,6 @@ TEST_F(ModelMergeTest, NeverFilledObjectTakesAnyReply)
     task->setModifiedDate(date(50)); // a modifiedDate alone does not make a filled task
     EXPECT_TRUE(task->mergeAttributes(QJsonObject{{"id", 3}, {"updated_at", wireDate(-500)}}));
     EXPECT_EQ(task->numericIdentifier(), 3);
-
-    auto *other = insert<KNVTCDTask>();
-    EXPECT_TRUE(other->mergeAttributes(QJsonObject{{"id", 4}}));
-    EXPECT_EQ(other->numericIdentifier(), 4);
 }
 
 TEST_F(ModelMergeTest, IdentifierMarksFilledTagsLinksCommentsWatchersAndFriendships)
@@ -91,13 +87,6 @@ TEST_F(ModelMergeTest, IdentifierMarksFilledTagsLinksCommentsWatchersAndFriendsh
         EXPECT_FALSE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate()}})) << o->entity().name.toStdString();
         EXPECT_TRUE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate(1)}})) << o->entity().name.toStdString();
     }
-
-    // A comment written here has a createdDate but no identifier yet, so the service's copy always fills it.
-    auto *comment = insert<KNVTCDTaskComment>();
-    comment->setCreatedDate(date());
-    comment->setModifiedDate(date(100));
-    EXPECT_TRUE(comment->mergeAttributes(QJsonObject{{"id", 8}, {"updated_at", wireDate()}}));
-    EXPECT_EQ(comment->numericIdentifier(), 8);
 
     // The task, by contrast, is filled by its createdDate.
     auto *task = insert<KNVTCDTask>();
@@ -140,14 +129,14 @@ TEST_F(ModelMergeTest, FillSetsTombstoneOnlyFromAString)
     auto *tag = insert<KNVTCDTag>();
     tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", wireDate()}});
     EXPECT_EQ(tag->deletedDate(), date());
-    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", QJsonValue::Null}});
-    EXPECT_EQ(tag->deletedDate(), date());
-    tag->updateWithAttributes(QJsonObject{{"id", 1}});
-    EXPECT_EQ(tag->deletedDate(), date());
-    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", 12345}});
-    EXPECT_EQ(tag->deletedDate(), date());
-    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", wireDate(60)}});
-    EXPECT_EQ(tag->deletedDate(), date(60));
+    for (const QJsonValue &leavesIt :
+         {QJsonValue(QJsonValue::Null), QJsonValue(QJsonValue::Undefined), QJsonValue(12345)}) {
+        QJsonObject attributes{{"id", 1}};
+        if (!leavesIt.isUndefined())
+            attributes.insert(QStringLiteral("deleted_at"), leavesIt);
+        tag->updateWithAttributes(attributes);
+        EXPECT_EQ(tag->deletedDate(), date());
+    }
 }
 
 TEST_F(ModelMergeTest, UserFillIgnoresDeletedAt)
@@ -155,8 +144,6 @@ TEST_F(ModelMergeTest, UserFillIgnoresDeletedAt)
     auto *user = insert<KNVTCDUser>();
     user->updateWithAttributes(
         QJsonObject{{"id", 5}, {"created_at", wireDate()}, {"updated_at", wireDate(1)}, {"deleted_at", wireDate(2)}});
-    EXPECT_EQ(user->numericIdentifier(), 5);
-    EXPECT_EQ(user->createdDate(), date());
     EXPECT_EQ(user->modifiedDate(), date(1));
     EXPECT_FALSE(user->deletedDate().isValid());
 }
@@ -179,41 +166,13 @@ protected:
     KNVTCDTask *m_task = nullptr;
 };
 
-TEST_F(ModelRelatedUserTest, KnownIdentifierFindsTheUser)
-{
-    EXPECT_EQ(m_task->relatedUserWithAttributes(QJsonObject{{"creator_id", 5}}, QStringLiteral("creator")), m_known);
-    EXPECT_EQ(m_task->relatedUserWithAttributes(
-                  QJsonObject{{"assignee_id", 5}, {"assignee", QJsonObject{{"id", 5}}}}, QStringLiteral("assignee")),
-              m_known);
-    EXPECT_EQ(users(), 1);
-}
-
-TEST_F(ModelRelatedUserTest, UnknownIdentifierWithDictionaryInsertsAFilledUser)
-{
-    const QJsonObject attributes{
-        {"owner_id", 6}, {"owner", QJsonObject{{"id", 6}, {"created_at", wireDate()}, {"updated_at", wireDate(1)}}}};
-    KNVTCDUser *user = m_task->relatedUserWithAttributes(attributes, QStringLiteral("owner"));
-    ASSERT_NE(user, nullptr);
-    EXPECT_NE(user, m_known);
-    EXPECT_EQ(user->context(), &context());
-    EXPECT_TRUE(user->isInserted());
-    EXPECT_EQ(user->numericIdentifier(), 6);
-    EXPECT_EQ(user->createdDate(), date());
-    EXPECT_EQ(user->modifiedDate(), date(1));
-    EXPECT_EQ(users(), 2);
-    // The next reference to the same user finds it instead of inserting another.
-    EXPECT_EQ(m_task->relatedUserWithAttributes(attributes, QStringLiteral("owner")), user);
-    EXPECT_EQ(users(), 2);
-}
-
 TEST_F(ModelRelatedUserTest, RelationshipStaysWithoutUsableIdentifierOrDictionary)
 {
     const QJsonObject embedded{{"id", 5}};
     for (const QJsonObject &attributes :
-         {QJsonObject{{"creator_id", 6}}, QJsonObject{{"creator_id", 6}, {"creator", QJsonValue::Null}},
-          QJsonObject{{"creator_id", 6}, {"creator", "Ada"}}, QJsonObject{{"creator", embedded}},
-          QJsonObject{{"creator_id", QJsonValue::Null}, {"creator", embedded}},
-          QJsonObject{{"creator_id", "5"}, {"creator", embedded}}, QJsonObject{{"creator_id", 5.5}}}) {
+         {QJsonObject{{"creator_id", 6}}, QJsonObject{{"creator_id", 6}, {"creator", "Ada"}},
+          QJsonObject{{"creator", embedded}}, QJsonObject{{"creator_id", "5"}, {"creator", embedded}},
+          QJsonObject{{"creator_id", 5.5}}}) {
         EXPECT_EQ(m_task->relatedUserWithAttributes(attributes, QStringLiteral("creator")), nullptr)
             << QJsonDocument(attributes).toJson(QJsonDocument::Compact).toStdString();
     }
