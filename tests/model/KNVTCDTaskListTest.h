@@ -98,14 +98,7 @@ private:
 class KNVTTaskListScriptedAlert
 {
 public:
-    struct Question
-    {
-        QString title;
-        QString message;
-        QStringList buttonTitles;
-        int cancelIndex = 0;
-        int destructiveIndex = 0;
-    };
+    struct Question { QString title, message; QStringList buttonTitles; int cancelIndex = 0, destructiveIndex = 0; };
 
     // Answers each question with `index` as soon as it is asked.
     static KNVTTaskListScriptedAlert answering(int index)

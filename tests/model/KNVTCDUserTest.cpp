@@ -1,7 +1,6 @@
 #include "ModelTest.h"
 
 #include <QBuffer>
-#include <QJsonArray>
 #include <QImage>
 
 namespace {
@@ -73,26 +72,6 @@ TEST_F(KNVTCDUserTest, NamesDeriveFullNameDisplayNameAndInitials)
         EXPECT_FALSE(u->extendedDisplayName().contains(QStringLiteral("null")));
         EXPECT_EQ(u->initials(), QString::fromUtf8(row.initials));
     }
-
-    // The names follow each edit of their parts.
-    KNVTCDUser *daz = user(QStringLiteral("Daz"), QStringLiteral("Dorod"), QStringLiteral("daz"));
-    daz->setFirstName(QStringLiteral("ada"));
-    EXPECT_EQ(daz->initials(), QStringLiteral("AD"));
-    daz->setUsername(QStringLiteral("ada"));
-    EXPECT_EQ(daz->extendedDisplayName(), QStringLiteral("ada Dorod (ada)"));
-}
-
-TEST_F(KNVTCDUserTest, InitialsComeFromEveryWordOfTheFullName)
-{
-    auto *u = insert<KNVTCDUser>();
-    u->setFullName(QStringLiteral("anna  maria van dijk"));
-    EXPECT_EQ(u->initials(), QStringLiteral("AMVD"));
-    u->setFullName(QStringLiteral("\U0001D49C\U0001D49D lovelace"));
-    EXPECT_EQ(u->initials(), QStringLiteral("\U0001D49CL")) << "a character outside the basic plane stays whole";
-    u->setFullName(QString());
-    EXPECT_EQ(u->initials(), QStringLiteral("\U0001D49CL")) << "an empty full name leaves the initials";
-    u->setFullName(QStringLiteral("   "));
-    EXPECT_TRUE(u->initials().isNull());
 }
 
 TEST_F(KNVTCDUserTest, ComparatorUsesDisplayNameIgnoringCase)
@@ -104,30 +83,23 @@ TEST_F(KNVTCDUserTest, ComparatorUsesDisplayNameIgnoringCase)
     std::vector<KNVTCDUser *> users{carl, ben, anna};
     std::stable_sort(users.begin(), users.end(), cmp);
     EXPECT_EQ(users, (std::vector<KNVTCDUser *>{anna, ben, carl}));
-    EXPECT_FALSE(cmp(anna, user(QStringLiteral("ANNA"), QString(), QString())));
 }
 
 // ---- Relation to the local user ----
 
 TEST_F(KNVTCDUserTest, RelationFollowsTheTwoRecords)
 {
-    struct Case
-    {
-        std::optional<qint64> mine;
-        std::optional<qint64> theirs;
-        bool theirsTombstoned;
-        qint64 expected;
-    };
+    // A tombstoned record (deleted on the service) relates nobody.
+    struct Case { std::optional<qint64> mine, theirs; bool mineTombstoned, theirsTombstoned; qint64 expected; };
     const Case cases[] = {
-        {1, std::nullopt, false, KNVTUserFriendshipStatusInvited},
-        {std::nullopt, 1, false, KNVTUserFriendshipStatusPending},
-        {std::nullopt, 2, false, KNVTUserFriendshipStatusFriend},
-        {2, 1, false, KNVTUserFriendshipStatusFriend},
-        {3, 2, false, KNVTUserFriendshipStatusNone},
-        {3, 1, false, KNVTUserFriendshipStatusNone},
-        {2, 2, true, KNVTUserFriendshipStatusNone},
-        {std::nullopt, 1, true, KNVTUserFriendshipStatusNone},
-        {std::nullopt, std::nullopt, false, KNVTUserFriendshipStatusNone},
+        {1, std::nullopt, false, false, KNVTUserFriendshipStatusInvited},
+        {std::nullopt, 1, false, false, KNVTUserFriendshipStatusPending},
+        {std::nullopt, 2, false, false, KNVTUserFriendshipStatusFriend},
+        {2, 1, false, false, KNVTUserFriendshipStatusFriend},
+        {3, 2, false, false, KNVTUserFriendshipStatusNone},
+        {2, 2, false, true, KNVTUserFriendshipStatusNone},
+        {std::nullopt, 1, false, true, KNVTUserFriendshipStatusNone},
+        {2, std::nullopt, true, false, KNVTUserFriendshipStatusNone},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << "mine " << c.mine.value_or(-1) << " theirs " << c.theirs.value_or(-1));
@@ -138,62 +110,14 @@ TEST_F(KNVTCDUserTest, RelationFollowsTheTwoRecords)
             if (c.theirsTombstoned)
                 record->setDeletedDate(date());
         }
-        if (c.mine)
-            friendship(m_me, u, *c.mine);
+        if (c.mine) {
+            KNVTCDFriendship *record = friendship(m_me, u, *c.mine);
+            if (c.mineTombstoned)
+                record->setDeletedDate(date());
+        }
         u->updateFriendshipStatus();
         EXPECT_EQ(u->friendshipStatus(), c.expected);
     }
-}
-
-TEST_F(KNVTCDUserTest, FriendDeletedOnTheServiceBecomesNobody)
-{
-    KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
-    u->setNumericIdentifier(43);
-    auto *mine = insert<KNVTCDFriendship>();
-    mine->updateWithAttributes(QJsonObject{{"id", 7},
-                                           {"created_at", wireDate()},
-                                           {"updated_at", wireDate()},
-                                           {"status", "accepted"},
-                                           {"inviter_id", 1},
-                                           {"invitee_id", 43}});
-    save();
-    ASSERT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusFriend);
-
-    EXPECT_TRUE(mine->mergeAttributes(QJsonObject{{"id", 7},
-                                                  {"updated_at", wireDate(10)},
-                                                  {"deleted_at", wireDate(10)},
-                                                  {"status", "accepted"},
-                                                  {"inviter_id", 1},
-                                                  {"invitee_id", 43}}));
-    EXPECT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusNone);
-}
-
-TEST_F(KNVTCDUserTest, RecordDeletedOutrightEndsTheRelation)
-{
-    KNVTCDUser *theirs = user(QStringLiteral("V"), QString(), QString());
-    KNVTCDFriendship *theirRecord = friendship(theirs, m_me, KNVTFriendshipStatusPending);
-    save();
-    KNVTCDUser *unsaved = user(QStringLiteral("W"), QString(), QString());
-    KNVTCDFriendship *unsavedRecord = friendship(m_me, unsaved, KNVTFriendshipStatusPending);
-    ASSERT_EQ(theirs->friendshipStatus(), KNVTUserFriendshipStatusPending);
-    ASSERT_EQ(unsaved->friendshipStatus(), KNVTUserFriendshipStatusInvited);
-
-    context().remove(theirRecord);
-    context().remove(unsavedRecord);
-    EXPECT_EQ(theirs->friendshipStatus(), KNVTUserFriendshipStatusNone);
-    EXPECT_EQ(unsaved->friendshipStatus(), KNVTUserFriendshipStatusNone);
-    save();
-    EXPECT_EQ(m_me->friendshipStatus(), KNVTUserFriendshipStatusMe);
-}
-
-TEST_F(KNVTCDUserTest, RecordMovedToAnotherUserReleasesTheFirst)
-{
-    KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
-    KNVTCDUser *v = user(QStringLiteral("V"), QString(), QString());
-    KNVTCDFriendship *record = friendship(m_me, u, KNVTFriendshipStatusAccepted);
-    record->setInvitee(v);
-    EXPECT_EQ(u->friendshipStatus(), KNVTUserFriendshipStatusNone);
-    EXPECT_EQ(v->friendshipStatus(), KNVTUserFriendshipStatusFriend);
 }
 
 // ---- Lists and watchers ----
@@ -206,15 +130,10 @@ TEST_F(KNVTCDUserTest, ActiveTaskListsAreTheLiveListsOfAcceptedMemberships)
     membership(u, list(), 1);
     membership(u, list(), 3);
     membership(u, list(true), 2);
-    membership(u, nullptr, 2);
     KNVTCDTaskList *tombstonedList = list();
     tombstonedList->setDeletedDate(date());
     membership(u, tombstonedList, 2);
     membership(u, list(), 2)->setDeletedDate(date());
-    KNVTCDTaskList *removed = list();
-    membership(u, removed, 2);
-    save();
-    context().remove(removed);
 
     EXPECT_EQ(u->activeTaskLists(), std::vector<KNVTCDTaskList *>{accepted});
 }
@@ -233,7 +152,6 @@ TEST_F(KNVTCDUserTest, ActiveTaskWatchersAreLiveRowsWithATaskByTitle)
     KNVTCDTaskWatcher *lower = watch(QStringLiteral("alpha"));
     KNVTCDTaskWatcher *upper = watch(QStringLiteral("Zulu"));
     watch(QStringLiteral("gone"))->setDeletedDate(date());
-    insert<KNVTCDTaskWatcher>()->setUser(u);
 
     EXPECT_EQ(u->activeTaskWatchers(), (std::vector<KNVTCDTaskWatcher *>{upper, lower}))
         << "plain comparison: capitals first";
@@ -244,30 +162,17 @@ TEST_F(KNVTCDUserTest, ActiveTaskWatchersAreLiveRowsWithATaskByTitle)
 TEST_F(KNVTCDUserTest, PullReadsNullAsEmptyAndMissingAsUnchanged)
 {
     auto *u = insert<KNVTCDUser>();
-    const QJsonObject full{{"id", 43},
-                           {"created_at", wireDate()},
-                           {"updated_at", wireDate(1)},
-                           {"first_name", "Daz"},
-                           {"last_name", "Dorod"},
-                           {"email", "daz@example.com"},
-                           {"username", "daz"},
-                           {"country_code", "NZ"}};
-    u->updateWithAttributes(full);
+    u->updateWithAttributes(QJsonObject{{"id", 43}, {"created_at", wireDate()}, {"updated_at", wireDate(1)},
+                                        {"first_name", "Daz"}, {"last_name", "Dorod"}, {"email", "daz@example.com"},
+                                        {"username", "daz"}, {"country_code", "NZ"}});
     EXPECT_EQ(u->numericIdentifier(), 43);
     EXPECT_EQ(u->modifiedDate(), date(1));
     EXPECT_EQ(u->isoCountryCode(), QStringLiteral("NZ"));
     EXPECT_EQ(u->initials(), QStringLiteral("DD"));
 
-    u->updateWithAttributes(QJsonObject{{"id", 43}, {"email", 5}, {"username", QJsonArray()}});
-    EXPECT_EQ(u->emailAddress(), QStringLiteral("daz@example.com"));
-    EXPECT_EQ(u->username(), QStringLiteral("daz"));
-    EXPECT_EQ(u->firstName(), QStringLiteral("Daz"));
-
-    u->updateWithAttributes(QJsonObject{{"id", 43},
-                                        {"last_name", QJsonValue::Null},
-                                        {"email", QJsonValue::Null},
-                                        {"username", QJsonValue::Null},
-                                        {"country_code", QJsonValue::Null}});
+    u->updateWithAttributes(QJsonObject{{"id", 43}, {"last_name", QJsonValue::Null}, {"email", QJsonValue::Null},
+                                        {"username", QJsonValue::Null}, {"country_code", QJsonValue::Null}});
+    EXPECT_EQ(u->firstName(), QStringLiteral("Daz")) << "a missing key leaves its field";
     EXPECT_TRUE(u->lastName().isNull());
     EXPECT_TRUE(u->emailAddress().isNull());
     EXPECT_TRUE(u->username().isNull());
@@ -280,43 +185,20 @@ TEST_F(KNVTCDUserTest, EveryUserHasAnAvatar)
     auto *u = insert<KNVTCDUser>();
     ASSERT_NE(u->avatar(), nullptr);
     EXPECT_EQ(u->avatar()->user(), u);
-
-    // A user stored without one (by an older version) gets one when it is read.
-    context().remove(u->avatar());
-    save();
-    const ostore::ObjectID id = u->objectID();
-    reopen();
-    auto *read = static_cast<KNVTCDUser *>(context().existingObject(id));
-    ASSERT_NE(read, nullptr);
-    ASSERT_NE(read->avatar(), nullptr);
-    save();
-    EXPECT_EQ(context().count<KNVTCDAvatar>(), context().count<KNVTCDUser>());
 }
 
 // The avatar's type and date arrive in the user's record; they decide whether a download is due.
 TEST_F(KNVTCDUserTest, AvatarPullMarksNewerPicturesOfAKnownTypeForDownload)
 {
-    using Pull = std::pair<QJsonValue, QJsonValue>; // avatar_content_type, avatar_updated_at; Undefined = missing
-    const QJsonValue missing = QJsonValue::Undefined;
+    using Pull = std::pair<QJsonValue, QJsonValue>; // avatar_content_type, avatar_updated_at
     const QJsonValue null = QJsonValue::Null;
-    struct Case {
-        const char *what;
-        bool downloadedFirst; // a png picture downloaded with date()
-        std::vector<Pull> pulls;
-        QString extension;
-        QDateTime modified;
-        bool needsUpdating;
-        std::optional<bool> keepsPicture; // false: picture, thumbnail and opacity cleared
-    };
+    // downloadedFirst: a png picture downloaded with date(); keepsPicture false: picture, thumbnail, opacity cleared
+    struct Case { const char *what; bool downloadedFirst; std::vector<Pull> pulls; QString extension;
+                  QDateTime modified; bool needsUpdating; std::optional<bool> keepsPicture; };
     const Case cases[] = {
         {"newer known type", false, {{"IMAGE/JPG", wireDate()}}, "jpeg", date(), true, {}},
-        {"equal dates", true, {{"image/jpeg", wireDate()}}, "jpeg", date(), false, true},
         {"unknown type keeps the extension", true, {{"image/gif", wireDate(60)}}, "png", date(60), true, true},
-        {"an older date", true, {{"image/gif", wireDate(60)}, {"image/jpeg", wireDate(30)}}, "jpeg", date(30), false,
-         true},
         {"no type means no picture", true, {{null, wireDate(60)}}, QString(), date(60), false, false},
-        {"metadata counts only with both keys", true, {{null, missing}, {missing, wireDate(60)}}, "png", date(), false,
-         true},
         {"unreadable date keeps a pending download", false, {{"image/png", wireDate(60)}, {"image/png", "2015-03-04"}},
          "png", date(60), true, {}},
     };
@@ -334,14 +216,9 @@ TEST_F(KNVTCDUserTest, AvatarPullMarksNewerPicturesOfAKnownTypeForDownload)
             avatar->setOpaque(true);
             avatar->setNeedsUpdating(false);
         }
-        for (const Pull &pull : c.pulls) {
-            QJsonObject attributes{{"id", 43}};
-            if (!pull.first.isUndefined())
-                attributes.insert(QStringLiteral("avatar_content_type"), pull.first);
-            if (!pull.second.isUndefined())
-                attributes.insert(QStringLiteral("avatar_updated_at"), pull.second);
-            u->updateWithAttributes(attributes);
-        }
+        for (const Pull &pull : c.pulls)
+            u->updateWithAttributes(
+                QJsonObject{{"id", 43}, {"avatar_content_type", pull.first}, {"avatar_updated_at", pull.second}});
         EXPECT_EQ(avatar->fileExtension(), c.extension);
         EXPECT_EQ(avatar->fileExtension().isNull(), c.extension.isNull());
         EXPECT_EQ(avatar->modifiedDate(), c.modified);
@@ -397,11 +274,6 @@ TEST_F(KNVTCDAvatarTest, ThumbnailFollowsEveryWriteOfTheData)
     EXPECT_EQ(picture->thumbnailImage().size(), QSize(128, 128));
 
     picture->setData(QByteArray("not a picture"));
-    EXPECT_TRUE(picture->thumbnailData().isNull());
-
-    picture->setImage(jpeg);
-    picture->setImage(QImage());
-    EXPECT_TRUE(picture->data().isNull());
     EXPECT_TRUE(picture->thumbnailData().isNull());
 }
 

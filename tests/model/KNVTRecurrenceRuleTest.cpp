@@ -30,27 +30,17 @@ TEST(KNVTRecurrenceRuleReading, TextsReadAndWriteBackInCanonicalForm)
 {
     const struct { const char *text, *written; } rows[] = {
         {"rrule:freq=monthly;interval=3", "RRULE:FREQ=MONTHLY;INTERVAL=3"},
-        {"FREQ=HOURLY;INTERVAL=12", "RRULE:FREQ=HOURLY;INTERVAL=12"},
         // FREQ gives an interval of at least one; without FREQ the interval stays as read.
         {"RRULE:INTERVAL=0;FREQ=DAILY", "RRULE:FREQ=DAILY"},
         {"RRULE:FREQ=DAILY;INTERVAL=often", "RRULE:FREQ=DAILY"},
-        {"RRULE:FREQ=DAILY;INTERVAL=7days", "RRULE:FREQ=DAILY;INTERVAL=7"},
         // A rule without a frequency keeps the ";" of its first part.
         {"RRULE:INTERVAL=0;COUNT=5", "RRULE:;COUNT=5"},
-        {"", "RRULE:"},
         // Unknown words fall back: a frequency to weekly, a day to Monday.
         {"RRULE:FREQ=FORTNIGHTLY", "RRULE:FREQ=WEEKLY"},
-        {"RRULE:FREQ=WEEKLY;WKST=XX;BYDAY=ZZ,,2XY", "RRULE:FREQ=WEEKLY;WKST=MO;BYDAY=MO,MO,2MO"},
-        {"RRULE:FREQ=MONTHLY;BYDAY=-1FR,MO,+2TU,1su", "RRULE:FREQ=MONTHLY;BYDAY=-1FR,MO,2TU,1SU"},
-        // Number lists are not range checked.
-        {"RRULE:FREQ=YEARLY;BYMONTHDAY=40,-1;BYMONTH=13;BYWEEKNO=60,x;BYYEARDAY=-366,+100;BYSETPOS=-1",
-         "RRULE:FREQ=YEARLY;BYMONTHDAY=40,-1;BYMONTH=13;BYWEEKNO=60,0;BYYEARDAY=-366,100;BYSETPOS=-1"},
-        // An UNTIL, even an unreadable one, rules out COUNT; upper-casing makes a lower-case T and Z readable.
+        {"RRULE:FREQ=WEEKLY;WKST=XX;BYDAY=ZZ,-1fr", "RRULE:FREQ=WEEKLY;WKST=MO;BYDAY=MO,-1FR"},
+        // An UNTIL rules out COUNT; upper-casing makes a lower-case T and Z readable.
         {"rrule:freq=weekly;count=4;until=20150704t090807z", "RRULE:FREQ=WEEKLY;UNTIL=20150704T090807Z"},
-        {"RRULE:FREQ=DAILY;UNTIL=20160101;COUNT=4", "RRULE:FREQ=DAILY"},
         {"RRULE:FREQ=DAILY;BYHOUR=9;BYMINUTE=30;X-NAME=VALUE", "RRULE:FREQ=DAILY"},
-        {"RRULE:FREQ=DAILY;FREQ=YEARLY", "RRULE:FREQ=YEARLY"},
-        {"RRULE:FREQ=DAILY=HOURLY", "RRULE:FREQ=DAILY"},
         {"RRULE:BYSETPOS=1;BYYEARDAY=2;BYWEEKNO=3;BYMONTH=4;BYMONTHDAY=5;BYDAY=SA;WKST=SU;COUNT=6;INTERVAL=7;"
          "FREQ=SECONDLY",
          "RRULE:FREQ=SECONDLY;INTERVAL=7;COUNT=6;WKST=SU;BYDAY=SA;BYMONTHDAY=5;BYMONTH=4;BYWEEKNO=3;BYYEARDAY=2;"
@@ -77,13 +67,12 @@ TEST(KNVTRecurrenceRuleReading, MalformedTextsReadAsSafeValues)
     EXPECT_EQ(broken.RRULE(), QStringLiteral("RRULE:"));
 
     // A signed or overflowing interval is no interval, not an enormous one: FREQ raises it to 1.
-    for (const char *interval : {"-3", "+2", "2147483648", "99999999999999999999999"}) {
+    for (const char *interval : {"-3", "2147483648"}) {
         SCOPED_TRACE(interval);
         const KNVTRecurrenceRule rule(QStringLiteral("RRULE:FREQ=DAILY;INTERVAL=") + QString::fromUtf8(interval));
         EXPECT_EQ(rule.interval(), 1u);
         EXPECT_EQ(rule.RRULE(), QStringLiteral("RRULE:FREQ=DAILY"));
     }
-    EXPECT_EQ(KNVTRecurrenceRule(QStringLiteral("RRULE:FREQ=DAILY;INTERVAL=2147483647")).interval(), 2147483647u);
 
     // Other numbers too large for their field stop at its limit instead of wrapping round.
     const KNVTRecurrenceRule huge(QStringLiteral(
@@ -93,20 +82,12 @@ TEST(KNVTRecurrenceRuleReading, MalformedTextsReadAsSafeValues)
     EXPECT_EQ(huge.daysOfTheWeek()->at(1).weekNumber(), std::numeric_limits<int>::min());
     EXPECT_EQ(huge.daysOfTheMonth(), NumberList({std::numeric_limits<int>::max()}));
     EXPECT_TRUE(KNVTRecurrenceRule(huge.RRULE()).isEqual(huge));
-
-    // A very long text is read in one pass.
-    const KNVTRecurrenceRule longText(QStringLiteral("RRULE:FREQ=DAILY") + QStringLiteral(";X=1").repeated(200000));
-    EXPECT_EQ(longText.RRULE(), QStringLiteral("RRULE:FREQ=DAILY"));
 }
 
 TEST(KNVTRecurrenceRuleReading, CountMustBePositive)
 {
-    const KNVTRecurrenceRule five(QStringLiteral("RRULE:FREQ=DAILY;COUNT=5"));
-    ASSERT_NE(five.recurrenceEnd(), nullptr);
-    EXPECT_EQ(five.recurrenceEnd()->occurrenceCount(), 5u);
-    EXPECT_FALSE(five.recurrenceEnd()->endDate().isValid());
-
-    for (const char *count : {"0", "-1", "many", "2147483648"}) {
+    EXPECT_EQ(KNVTRecurrenceRule(QStringLiteral("RRULE:FREQ=DAILY;COUNT=5")).recurrenceEnd()->occurrenceCount(), 5u);
+    for (const char *count : {"0", "-1", "many"}) {
         SCOPED_TRACE(count);
         const KNVTRecurrenceRule rule(QStringLiteral("RRULE:FREQ=DAILY;COUNT=") + QString::fromUtf8(count));
         EXPECT_EQ(rule.recurrenceEnd(), nullptr);
@@ -136,9 +117,7 @@ TEST(KNVTRecurrenceRuleUntil, IsIndependentOfZoneAndLocale)
 
 TEST(KNVTRecurrenceRuleUntil, UnreadableDatesGiveNoEnd)
 {
-    for (const char *value : {"20150310", "20150310T120000", "20150310T120000ZZ", "2015-03-10T12:00:00Z",
-                              "20150230T120000Z", "20150310T240000Z", "00000310T120000Z",
-                              "\xd9\xa2\xd9\xa0\xd9\xa1\xd9\xa5\x30\x33\x31\x30T120000Z", ""}) {
+    for (const char *value : {"20150310", "20150310T120000", "20150230T120000Z", ""}) {
         SCOPED_TRACE(value);
         const KNVTRecurrenceRule rule(QStringLiteral("RRULE:FREQ=DAILY;UNTIL=") + QString::fromUtf8(value));
         EXPECT_EQ(rule.recurrenceEnd(), nullptr);
@@ -151,8 +130,6 @@ TEST(KNVTRecurrenceRuleWriting, EditorRulesWriteFrequencyAndInterval)
 {
     EXPECT_EQ(KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyWeekly, 2)->RRULE(),
               QStringLiteral("RRULE:FREQ=WEEKLY;INTERVAL=2"));
-    EXPECT_EQ(KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequency(0), 4)->RRULE(),
-              QStringLiteral("RRULE:;INTERVAL=4"));
 }
 
 TEST(KNVTRecurrenceRuleWriting, FullRuleWritesEveryPartInCanonicalOrder)
@@ -165,48 +142,23 @@ TEST(KNVTRecurrenceRuleWriting, FullRuleWritesEveryPartInCanonicalOrder)
         KNVTRecurrenceEnd::recurrenceEndWithOccurrenceCount(10));
     EXPECT_EQ(rule->RRULE(), QStringLiteral("RRULE:FREQ=MONTHLY;INTERVAL=3;COUNT=10;WKST=SU;BYDAY=-1FR,SA;"
                                             "BYMONTHDAY=1,15;BYMONTH=6;BYSETPOS=-2"));
-    EXPECT_EQ(rule->weeksOfTheYear(), NumberList{});
-    EXPECT_FALSE(rule->daysOfTheYear());
 
     const KNVTRecurrenceRule reread(rule->RRULE());
     EXPECT_EQ(reread.daysOfTheWeek(), rule->daysOfTheWeek());
     EXPECT_EQ(reread.positions(), NumberList({-2}));
 }
 
-TEST(KNVTRecurrenceRuleWriting, EndWritesDateBeforeCountAndNothingWhenEmpty)
+TEST(KNVTRecurrenceRuleWriting, EndWritesDateBeforeCount)
 {
     auto rule = KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyDaily, 1);
-    rule->setRecurrenceEnd(std::make_shared<KNVTRecurrenceEnd>());
-    EXPECT_EQ(rule->RRULE(), QStringLiteral("RRULE:FREQ=DAILY"));
-
     auto both = std::make_shared<KNVTRecurrenceEnd>();
     both->setOccurrenceCount(3);
     both->setEndDate(utc(2020, 2, 29, 12, 0, 0));
     rule->setRecurrenceEnd(both);
     EXPECT_EQ(rule->RRULE(), QStringLiteral("RRULE:FREQ=DAILY;UNTIL=20200229T120000Z"));
 
-    // The end is shared: changing it changes the rule's text.
-    both->setEndDate(QDateTime());
-    EXPECT_EQ(rule->RRULE(), QStringLiteral("RRULE:FREQ=DAILY;COUNT=3"));
-
     rule->setRecurrenceEnd(nullptr);
     EXPECT_EQ(rule->RRULE(), QStringLiteral("RRULE:FREQ=DAILY"));
-}
-
-TEST(KNVTRecurrenceRuleWriting, ValuesOutsideTheTablesAreLeftOut)
-{
-    const auto rule = KNVTRecurrenceRule::recurrenceRuleWithFrequency(
-        KNVTRecurrenceFrequency(9), 2, KNVTRecurrenceDay(8),
-        DayList{KNVTRecurrenceDayOfWeek::dayOfWeek(KNVTRecurrenceDay(0), 1),
-                KNVTRecurrenceDayOfWeek::dayOfWeek(KNVTRecurrenceDayTuesday, 1)},
-        std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, nullptr);
-    EXPECT_EQ(rule->RRULE(), QStringLiteral("RRULE:;INTERVAL=2;BYDAY=1TU"));
-
-    const auto noValidDay = KNVTRecurrenceRule::recurrenceRuleWithFrequency(
-        KNVTRecurrenceFrequencyWeekly, 1, KNVTRecurrenceDay(0), DayList{KNVTRecurrenceDayOfWeek::dayOfWeek(
-                                                                   KNVTRecurrenceDay(12))},
-        std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, nullptr);
-    EXPECT_EQ(noValidDay->RRULE(), QStringLiteral("RRULE:FREQ=WEEKLY"));
 }
 
 // Identity ----------------------------------------------------------------------------------------------------------
@@ -220,38 +172,21 @@ TEST(KNVTRecurrenceRuleIdentity, EqualityAndHashFollowTheText)
     EXPECT_FALSE(a.isEqual(KNVTRecurrenceRule(QStringLiteral("RRULE:FREQ=DAILY;INTERVAL=3"))));
     EXPECT_TRUE(KNVTRecurrenceRule(KNVTRecurrenceFrequencyDaily, 0).isEqual(KNVTRecurrenceRule(
         KNVTRecurrenceFrequencyDaily, 1)));
-
-    EXPECT_TRUE(a.description().endsWith(QStringLiteral("> RRULE:FREQ=DAILY;INTERVAL=2")));
 }
 
 // Class conversions and names ---------------------------------------------------------------------------------------
 
 TEST(KNVTRecurrenceRuleNames, FixedEnglishWordsWhateverTheLocale)
 {
-    const struct
-    {
-        KNVTRecurrenceFrequency frequency;
-        const char *singular;
-        const char *plural;
-        const char *adverb;
-    } rows[] = {
-        {KNVTRecurrenceFrequencyDaily, "Day", "Days", "Daily"},
-        {KNVTRecurrenceFrequencyMonthly, "Month", "Months", "Monthly"},
-    };
     const QLocale previous;
     QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.adverb);
-        const QString singular = QString::fromUtf8(row.singular);
-        const QString plural = QString::fromUtf8(row.plural);
-        EXPECT_EQ(KNVTRecurrenceRule::localizedSingularNameForFrequency(row.frequency), singular);
-        EXPECT_EQ(KNVTRecurrenceRule::localizedPluralNameForFrequency(row.frequency), plural);
-        EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(row.frequency), QString::fromUtf8(row.adverb));
-        EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(row.frequency, 1), QStringLiteral("1 ") + singular);
-        EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(row.frequency, 1), singular);
-        EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(row.frequency, 1500),
-                  QStringLiteral("1500 ") + plural);
-    }
+    const KNVTRecurrenceFrequency monthly = KNVTRecurrenceFrequencyMonthly;
+    EXPECT_EQ(KNVTRecurrenceRule::localizedSingularNameForFrequency(monthly), QStringLiteral("Month"));
+    EXPECT_EQ(KNVTRecurrenceRule::localizedPluralNameForFrequency(monthly), QStringLiteral("Months"));
+    EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(monthly), QStringLiteral("Monthly"));
+    EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(monthly, 1), QStringLiteral("1 Month"));
+    EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(monthly, 1), QStringLiteral("Month"));
+    EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(monthly, 1500), QStringLiteral("1500 Months"));
     QLocale::setDefault(previous);
 
     // No half-made texts such as "2 " for a frequency outside the table.
