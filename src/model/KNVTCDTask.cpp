@@ -446,6 +446,24 @@ void KNVTCDTask::markAsDeleted()
 
 // ---- Tags ----
 
+KNVTCDTask::PrintGroups KNVTCDTask::printGroups(const std::vector<KNVTCDTask *> &tasks, bool somedayApart)
+{
+    PrintGroups groups;
+    for (KNVTCDTask *task : tasks) {
+        if (task->deletedDate().isValid())
+            continue;
+        if (somedayApart && task->status() == qint64(KNVTTaskStatusSomeday))
+            groups.someday.push_back(task);
+        else if (task->isCompletedOrCancelled())
+            groups.completed.push_back(task);
+        else if (task->isScheduled())
+            groups.scheduled.push_back(task);
+        else
+            groups.incomplete.push_back(task);
+    }
+    return groups;
+}
+
 std::vector<KNVTCDTag *> KNVTCDTask::tags() const
 {
     ostore::Context *ctx = context();

@@ -81,6 +81,13 @@ public:
     static Comparator completedTaskComparator();
     static Comparator archivedTaskComparator();
 
+    // The groups a printout shows live tasks in; someday tasks go with the incomplete ones unless `somedayApart`.
+    struct PrintGroups
+    {
+        std::vector<KNVTCDTask *> incomplete, scheduled, someday, completed;
+    };
+    static PrintGroups printGroups(const std::vector<KNVTCDTask *> &tasks, bool somedayApart);
+
     // -- The interface's confirmation ----------------------------------------------------------------------------
     // The alert handler that setFocusType(KNVTFocusTypeInbox) asks with; the application installs the interface
     // kit's standard one at start-up. Until then every question is answered with its cancelling button, so a move

@@ -998,20 +998,9 @@ QString KNVTCDTaskList::HTMLStringForPrinting() const
 {
     QString html = QStringLiteral("<div class=\"page_title\">%1</div>").arg(title().toHtmlEscaped());
 
-    const bool somedayList = status() == KNVTTaskListStatusSomeday;
-    std::vector<KNVTCDTask *> incomplete, scheduled, someday, completed;
-    for (KNVTCDTask *task : tasks()) {
-        if (task->deletedDate().isValid())
-            continue;
-        if (task->status() == KNVTTaskStatusSomeday && !somedayList)
-            someday.push_back(task);
-        else if (task->isCompletedOrCancelled())
-            completed.push_back(task);
-        else if (task->isScheduled())
-            scheduled.push_back(task);
-        else
-            incomplete.push_back(task);
-    }
+    // A someday list prints its someday tasks with the others instead of in a group of their own.
+    KNVTCDTask::PrintGroups printed = KNVTCDTask::printGroups(tasks(), status() != KNVTTaskListStatusSomeday);
+    auto &[incomplete, scheduled, someday, completed] = printed;
 
     struct Group
     {

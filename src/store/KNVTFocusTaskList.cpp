@@ -243,21 +243,11 @@ QString KNVTFocusTaskList::HTMLStringForPrinting()
     reloadData();
     QString html = QStringLiteral("<div class=\"page_title\">%1</div>").arg(m_localizedDisplayName.toHtmlEscaped());
 
-    std::vector<KNVTCDTask *> incomplete, scheduled, somedayTasks;
+    KNVTCDTask::PrintGroups printed = KNVTCDTask::printGroups(m_tasks, true);
+    auto &[incomplete, scheduled, somedayTasks, completedTasks] = printed;
     std::vector<KNVTCDTaskList *> somedayProjects, somedayAreas;
-    std::vector<KNVTCDTaskStoreObject *> completed;
-    for (KNVTCDTask *task : m_tasks) {
-        if (task->deletedDate().isValid())
-            continue;
-        if (task->status() == qint64(KNVTTaskStatusSomeday))
-            somedayTasks.push_back(task);
-        else if (task->isCompletedOrCancelled())
-            completed.push_back(task);
-        else if (task->isScheduled())
-            scheduled.push_back(task);
-        else
-            incomplete.push_back(task);
-    }
+    // Completed lists are printed among the completed tasks.
+    std::vector<KNVTCDTaskStoreObject *> completed(completedTasks.begin(), completedTasks.end());
     for (KNVTCDTaskList *list : m_taskLists) {
         if (list->deletedDate().isValid())
             continue;

@@ -11,6 +11,19 @@ class SyncPushTest : public SyncSessionTest
 protected:
     std::shared_ptr<KNVTTaskStoreDynamicSyncSession> pushSession() { return makeSession(true, false); }
 
+    // Starts a push whose create (POST to `path`, answered with `reply`) the fake holds, and returns once that
+    // request is in flight; callers wrap it in ASSERT_NO_FATAL_FAILURE.
+    void pushWithCreateHeld(const char *path, const QByteArray &reply,
+                            std::shared_ptr<KNVTTaskStoreDynamicSyncSession> *started = nullptr)
+    {
+        m_fake.on("POST", path).json(201, reply).hold();
+        auto session = pushSession();
+        start(session);
+        if (started)
+            *started = session;
+        ASSERT_TRUE(waitUntil([this, path] { return m_fake.hasRequest("POST", path); }));
+    }
+
     QJsonObject lastBody(const char *method, const char *path)
     {
         const auto request = m_fake.lastRequest(method, path);
@@ -82,9 +95,7 @@ TEST_F(SyncPushTest, AnEditMadeWhileItsCreateIsInFlightIsPushedNext)
     auto *task = m_main->insert<KNVTCDTask>();
     task->setTitle("Buy milk");
     save();
-    m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "Buy milk", 1))).hold();
-    start(pushSession());
-    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("POST", "/tasks.json"); }));
+    ASSERT_NO_FATAL_FAILURE(pushWithCreateHeld("/tasks.json", body(knvt::test::task(12, "Buy milk", 1))));
 
     task->setTitle("Buy oat milk");
     save();
@@ -104,9 +115,7 @@ TEST_F(SyncPushTest, ATaskDeletedWhileItsCreateIsInFlightIsDeletedOnTheService)
     auto *task = m_main->insert<KNVTCDTask>();
     task->setTitle("Buy milk");
     save();
-    m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "Buy milk", 1))).hold();
-    start(pushSession());
-    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("POST", "/tasks.json"); }));
+    ASSERT_NO_FATAL_FAILURE(pushWithCreateHeld("/tasks.json", body(knvt::test::task(12, "Buy milk", 1))));
 
     m_main->remove(task);
     save();
@@ -264,10 +273,8 @@ TEST_F(SyncPushTest, CancellingWhileTheLastRequestIsInFlightEndsCancelled)
     tag->setTitle("home");
     save();
     m_fake.on("POST", "/tagged_items.json").json(201, "{}");
-    m_fake.on("POST", "/tags.json").json(201, body(knvt::test::tag(3, "home", 1))).hold();
-    auto session = pushSession();
-    start(session);
-    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("POST", "/tags.json"); }));
+    std::shared_ptr<KNVTTaskStoreDynamicSyncSession> session;
+    ASSERT_NO_FATAL_FAILURE(pushWithCreateHeld("/tags.json", body(knvt::test::tag(3, "home", 1)), &session));
 
     session->cancel();
     m_fake.release("POST", "/tags.json");
@@ -280,10 +287,8 @@ TEST_F(SyncPushTest, AFailedFinalSaveFailsTheSession)
     auto *tag = m_main->insert<KNVTCDTag>();
     tag->setTitle("home");
     save();
-    m_fake.on("POST", "/tags.json").json(201, body(knvt::test::tag(3, "home", 1))).hold();
-    auto session = pushSession();
-    start(session);
-    ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("POST", "/tags.json"); }));
+    std::shared_ptr<KNVTTaskStoreDynamicSyncSession> session;
+    ASSERT_NO_FATAL_FAILURE(pushWithCreateHeld("/tags.json", body(knvt::test::tag(3, "home", 1)), &session));
     // Another connection holds the library's write lock, so the session's final save gives up.
     sqlite3 *other = nullptr;
     ASSERT_EQ(sqlite3_open(qPrintable(m_dir.filePath(QStringLiteral("TaskStoreData.sqlite3"))), &other), SQLITE_OK);
