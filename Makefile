@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench screenshots clean
+.PHONY: all deps configure build run test bench screenshots format clean
 
 all: build
 
@@ -33,6 +33,10 @@ bench: deps
 screenshots: configure
 	cmake --build $(BUILD) -j $(JOBS) --target knvt_screenshots
 	$(BUILD)/tests/uikit/knvt_screenshots $(BUILD)/screenshots
+
+# Applies .clang-format to every C++ file under src/, tests/ and bench/.
+format:
+	git ls-files -z 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' | xargs -0 clang-format -i
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-bench

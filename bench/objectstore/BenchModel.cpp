@@ -42,23 +42,33 @@ Model makeModel()
         .attr(QStringLiteral("archivedDate"), Type::Date)
         .attr(QStringLiteral("taskListOrderIndex"), Type::Int64)
         .attr(QStringLiteral("recurrenceString"), Type::String)
-        .toOne(QStringLiteral("taskList"), QStringLiteral("KNVTCDTaskList"), QStringLiteral("tasks"), OnTargetDelete::Nullify)
-        .toOne(QStringLiteral("assignee"), QStringLiteral("KNVTCDUser"), QStringLiteral("assignedTasks"), OnTargetDelete::Nullify)
-        .toOne(QStringLiteral("creator"), QStringLiteral("KNVTCDUser"), QStringLiteral("createdTasks"), OnTargetDelete::Nullify);
+        .toOne(QStringLiteral("taskList"), QStringLiteral("KNVTCDTaskList"), QStringLiteral("tasks"),
+               OnTargetDelete::Nullify)
+        .toOne(QStringLiteral("assignee"), QStringLiteral("KNVTCDUser"), QStringLiteral("assignedTasks"),
+               OnTargetDelete::Nullify)
+        .toOne(QStringLiteral("creator"), QStringLiteral("KNVTCDUser"), QStringLiteral("createdTasks"),
+               OnTargetDelete::Nullify);
     synced(m.entity<BenchOther>(QStringLiteral("KNVTCDTaskListCollaborator")))
         .attr(QStringLiteral("status"), Type::Int64)
-        .toOne(QStringLiteral("taskList"), QStringLiteral("KNVTCDTaskList"), QStringLiteral("taskListCollaborators"), OnTargetDelete::Cascade)
-        .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("collaborations"), OnTargetDelete::Nullify);
+        .toOne(QStringLiteral("taskList"), QStringLiteral("KNVTCDTaskList"), QStringLiteral("taskListCollaborators"),
+               OnTargetDelete::Cascade)
+        .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("collaborations"),
+               OnTargetDelete::Nullify);
     synced(m.entity<BenchOther>(QStringLiteral("KNVTCDTag"))).attr(QStringLiteral("title"), Type::String);
     synced(m.entity<BenchOther>(QStringLiteral("KNVTCDTaggedTask")))
-        .toOne(QStringLiteral("tag"), QStringLiteral("KNVTCDTag"), QStringLiteral("taggedTasks"), OnTargetDelete::Cascade)
-        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("taggedTasks"), OnTargetDelete::Cascade);
+        .toOne(QStringLiteral("tag"), QStringLiteral("KNVTCDTag"), QStringLiteral("taggedTasks"),
+               OnTargetDelete::Cascade)
+        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("taggedTasks"),
+               OnTargetDelete::Cascade);
     synced(m.entity<BenchOther>(QStringLiteral("KNVTCDTaskComment")))
         .attr(QStringLiteral("text"), Type::String)
-        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("comments"), OnTargetDelete::Cascade);
+        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("comments"),
+               OnTargetDelete::Cascade);
     synced(m.entity<BenchOther>(QStringLiteral("KNVTCDTaskWatcher")))
-        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("taskWatchers"), OnTargetDelete::Cascade)
-        .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("watchers"), OnTargetDelete::Nullify);
+        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("taskWatchers"),
+               OnTargetDelete::Cascade)
+        .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("watchers"),
+               OnTargetDelete::Nullify);
     return m;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "objectstore/Object.h"
 #include "objectstore/Model.h"
+#include "objectstore/Object.h"
 
 // Entities shaped like the task store's, so the figures are those of the real library.
 class BenchTaskList;

@@ -58,7 +58,8 @@ QString build()
     auto zid = [&] { return nextZid++ * 1000003 + below(1000); };
 
     QStringList words;
-    const char *syllables[] = {"ka", "lo", "mi", "re", "po", "sa", "tu", "ne", "vi", "da", "gor", "lin", "mar", "pel", "ton"};
+    const char *syllables[] = {"ka", "lo", "mi",  "re",  "po",  "sa",  "tu", "ne",
+                               "vi", "da", "gor", "lin", "mar", "pel", "ton"};
     while (words.size() < 299) {
         QString w;
         const int n = 2 + int(below(2));
@@ -82,7 +83,9 @@ QString build()
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
     std::vector<qint64> users, lists, tasks, tags;
     {
-        Insert ins(db, "INSERT INTO KNVTCDUser (Z_ID, Z_TXN, numericIdentifier, fullName, friendshipStatus) VALUES (?, 1, ?, ?, ?)");
+        Insert ins(db,
+                   "INSERT INTO KNVTCDUser (Z_ID, Z_TXN, numericIdentifier, fullName, friendshipStatus) VALUES (?, 1, "
+                   "?, ?, ?)");
         for (int i = 0; i < 100; ++i) {
             users.push_back(zid());
             sqlite3_bind_int64(ins.stmt, 1, users.back());
@@ -94,7 +97,9 @@ QString build()
         }
     }
     {
-        Insert ins(db, "INSERT INTO KNVTCDTaskList (Z_ID, Z_TXN, numericIdentifier, title, type, taskListCollaboratorStatus) VALUES (?, 1, ?, ?, ?, ?)");
+        Insert ins(db,
+                   "INSERT INTO KNVTCDTaskList (Z_ID, Z_TXN, numericIdentifier, title, type, "
+                   "taskListCollaboratorStatus) VALUES (?, 1, ?, ?, ?, ?)");
         for (int i = 0; i < 200; ++i) {
             lists.push_back(zid());
             sqlite3_bind_int64(ins.stmt, 1, lists.back());
@@ -107,9 +112,10 @@ QString build()
         }
     }
     {
-        Insert ins(db, "INSERT INTO KNVTCDTask (Z_ID, Z_TXN, numericIdentifier, title, notes, status, dueDate, startDate, "
-                       "archivedDate, taskList, assignee, creator, createdDate, modifiedDate, priority) "
-                       "VALUES (?, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        Insert ins(db,
+                   "INSERT INTO KNVTCDTask (Z_ID, Z_TXN, numericIdentifier, title, notes, status, dueDate, startDate, "
+                   "archivedDate, taskList, assignee, creator, createdDate, modifiedDate, priority) "
+                   "VALUES (?, 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         const qint64 day = 86400000;
         for (int i = 0; i < LibraryFixture::kTasks; ++i) {
             tasks.push_back(zid());
@@ -145,7 +151,9 @@ QString build()
         }
     }
     {
-        Insert ins(db, "INSERT INTO KNVTCDTaskListCollaborator (Z_ID, Z_TXN, numericIdentifier, status, taskList, user) VALUES (?, 1, ?, 2, ?, ?)");
+        Insert ins(db,
+                   "INSERT INTO KNVTCDTaskListCollaborator (Z_ID, Z_TXN, numericIdentifier, status, taskList, user) "
+                   "VALUES (?, 1, ?, 2, ?, ?)");
         for (int i = 0; i < 400; ++i) {
             sqlite3_bind_int64(ins.stmt, 1, zid());
             sqlite3_bind_int64(ins.stmt, 2, 2000 + i);
@@ -166,7 +174,8 @@ QString build()
         }
     }
     {
-        Insert ins(db, "INSERT INTO KNVTCDTaggedTask (Z_ID, Z_TXN, numericIdentifier, tag, task) VALUES (?, 1, ?, ?, ?)");
+        Insert ins(db,
+                   "INSERT INTO KNVTCDTaggedTask (Z_ID, Z_TXN, numericIdentifier, tag, task) VALUES (?, 1, ?, ?, ?)");
         for (int i = 0; i < 100000; ++i) {
             sqlite3_bind_int64(ins.stmt, 1, zid());
             sqlite3_bind_int64(ins.stmt, 2, 400000 + i);
@@ -176,7 +185,8 @@ QString build()
         }
     }
     {
-        Insert ins(db, "INSERT INTO KNVTCDTaskWatcher (Z_ID, Z_TXN, numericIdentifier, task, user) VALUES (?, 1, ?, ?, ?)");
+        Insert ins(db,
+                   "INSERT INTO KNVTCDTaskWatcher (Z_ID, Z_TXN, numericIdentifier, task, user) VALUES (?, 1, ?, ?, ?)");
         for (int i = 0; i < 20000; ++i) {
             sqlite3_bind_int64(ins.stmt, 1, zid());
             sqlite3_bind_int64(ins.stmt, 2, 600000 + i);
@@ -186,7 +196,8 @@ QString build()
         }
     }
     {
-        Insert ins(db, "INSERT INTO KNVTCDTaskComment (Z_ID, Z_TXN, numericIdentifier, text, task) VALUES (?, 1, ?, ?, ?)");
+        Insert ins(db,
+                   "INSERT INTO KNVTCDTaskComment (Z_ID, Z_TXN, numericIdentifier, text, task) VALUES (?, 1, ?, ?, ?)");
         for (int i = 0; i < 50000; ++i) {
             sqlite3_bind_int64(ins.stmt, 1, zid());
             sqlite3_bind_int64(ins.stmt, 2, 700000 + i);
@@ -196,8 +207,10 @@ QString build()
             ins.run();
         }
     }
-    check(sqlite3_exec(db, "UPDATE Z_METADATA SET value = 1 WHERE key = 'txn'; COMMIT; PRAGMA wal_checkpoint(TRUNCATE);",
-                       nullptr, nullptr, nullptr), db);
+    check(sqlite3_exec(db,
+                       "UPDATE Z_METADATA SET value = 1 WHERE key = 'txn'; COMMIT; PRAGMA wal_checkpoint(TRUNCATE);",
+                       nullptr, nullptr, nullptr),
+          db);
     sqlite3_close(db);
     return file;
 }

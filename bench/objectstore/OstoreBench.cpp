@@ -67,8 +67,10 @@ void bareSelect()
     sqlite3 *db = nullptr;
     sqlite3_open_v2(LibraryFixture::path().toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_busy_timeout(db, 5000);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-8192; "
-                     "PRAGMA temp_store=MEMORY; PRAGMA foreign_keys=OFF", nullptr, nullptr, nullptr);
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-8192; "
+                 "PRAGMA temp_store=MEMORY; PRAGMA foreign_keys=OFF",
+                 nullptr, nullptr, nullptr);
     sqlite3_stmt *stmt = nullptr;
     sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr);
     const int columns = sqlite3_column_count(stmt);
@@ -150,8 +152,9 @@ void BM_TaskRowBytes(benchmark::State &state)
         const qint64 s1 = sqlite3_memory_used();
         // The characters themselves are not overhead; their headers and the allocator's rounding are.
         sqlite3_stmt *stmt = nullptr;
-        sqlite3_prepare_v2(c.handle(), "SELECT sum(length(title)), sum(length(notes)), sum(length(eTag)), "
-                                       "sum(length(changedKeysString)), sum(length(recurrenceString)) FROM KNVTCDTask",
+        sqlite3_prepare_v2(c.handle(),
+                           "SELECT sum(length(title)), sum(length(notes)), sum(length(eTag)), "
+                           "sum(length(changedKeysString)), sum(length(recurrenceString)) FROM KNVTCDTask",
                            -1, &stmt, nullptr);
         sqlite3_step(stmt);
         double characters = 0;
@@ -165,7 +168,6 @@ void BM_TaskRowBytes(benchmark::State &state)
     }
 }
 BENCHMARK(BM_TaskRowBytes)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-
 
 Object *me(Context &context)
 {
@@ -267,7 +269,8 @@ void BM_LookupByNumericIdentifier(benchmark::State &state)
     std::mt19937 random(42);
     main.firstObject<BenchTask>(key(QStringLiteral("numericIdentifier")) == 100001);
     for (auto _ : state)
-        benchmark::DoNotOptimize(main.firstObject<BenchTask>(key(QStringLiteral("numericIdentifier")) == qint64(100000 + random() % 90000)));
+        benchmark::DoNotOptimize(
+            main.firstObject<BenchTask>(key(QStringLiteral("numericIdentifier")) == qint64(100000 + random() % 90000)));
 }
 BENCHMARK(BM_LookupByNumericIdentifier)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
@@ -287,12 +290,13 @@ void BM_ExternalReloadOneRow(benchmark::State &state)
     int n = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const QByteArray sql = QStringLiteral("BEGIN IMMEDIATE; UPDATE Z_METADATA SET value = value + 1 WHERE key = 'txn'; "
-                                              "UPDATE KNVTCDTask SET title = 'changed elsewhere %1', Z_TXN = "
-                                              "(SELECT value FROM Z_METADATA WHERE key = 'txn') WHERE Z_ID = %2; COMMIT;")
-                                   .arg(++n)
-                                   .arg(zid)
-                                   .toUtf8();
+        const QByteArray sql =
+            QStringLiteral("BEGIN IMMEDIATE; UPDATE Z_METADATA SET value = value + 1 WHERE key = 'txn'; "
+                           "UPDATE KNVTCDTask SET title = 'changed elsewhere %1', Z_TXN = "
+                           "(SELECT value FROM Z_METADATA WHERE key = 'txn') WHERE Z_ID = %2; COMMIT;")
+                .arg(++n)
+                .arg(zid)
+                .toUtf8();
         sqlite3_exec(other, sql.constData(), nullptr, nullptr, nullptr);
         state.ResumeTiming();
         const ChangeSet cs = coordinator.reloadExternalChanges();
@@ -311,7 +315,8 @@ void BM_SessionSave1000(benchmark::State &state)
     for (auto _ : state) {
         ++round;
         Context session(&coordinator);
-        QObject::connect(&session, &Context::didSave, &main, [&](const ChangeSet &cs) { main.mergeChanges(cs, ChangeOrigin::Merge); });
+        QObject::connect(&session, &Context::didSave, &main,
+                         [&](const ChangeSet &cs) { main.mergeChanges(cs, ChangeOrigin::Merge); });
         for (int i = 0; i < 1000; ++i) {
             // An upsert by identifier, as a pull does; every tenth is new.
             const qint64 id = i % 10 == 9 ? 900000 + round * 1000 + i : 100000 + i * 7;
@@ -350,7 +355,8 @@ void BM_SessionInsert10000(benchmark::State &state)
             }
             for (int c = 0; c < 2; ++c) {
                 const qint64 commentId = nextId++;
-                Object *comment = session.firstObject(FetchRequest{commentEntity, key(numericIdentifier) == commentId, {}, 0});
+                Object *comment =
+                    session.firstObject(FetchRequest{commentEntity, key(numericIdentifier) == commentId, {}, 0});
                 if (!comment) {
                     comment = session.insert(commentEntity);
                     comment->setValue(numericIdentifier, commentId);

@@ -242,11 +242,29 @@ void BM_OneCount(benchmark::State &state)
     for (auto _ : state)
         benchmark::DoNotOptimize(((*l.store).*count)());
 }
-BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfUncompletedInboxTasks)->Name("BM_Count/inbox")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfUncompletedDueAndTodayTasks)->Name("BM_Count/today")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfUncompletedDueTasks)->Name("BM_Count/due")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfUncompletedDueTodayAndInboxTasks)->Name("BM_Count/todayAndInbox")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfDelegatedTasks)->Name("BM_Count/delegated")->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfNotifications)->Name("BM_Count/notifications")->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfUncompletedInboxTasks)
+    ->Name("BM_Count/inbox")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfUncompletedDueAndTodayTasks)
+    ->Name("BM_Count/today")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfUncompletedDueTasks)
+    ->Name("BM_Count/due")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfUncompletedDueTodayAndInboxTasks)
+    ->Name("BM_Count/todayAndInbox")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfDelegatedTasks)
+    ->Name("BM_Count/delegated")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_OneCount, &KNVTTaskStoreQueries::numberOfNotifications)
+    ->Name("BM_Count/notifications")
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -87,9 +87,11 @@ int main(int argc, char **argv)
         const bool ok = value < b.limit || (b.measure == knvt::bench::Measure::Counter && value <= b.limit);
         // "budget <name> ok|MISSED": bench/run-benchmarks also checks that every budget was reported by some run.
         if (b.measure == knvt::bench::Measure::Counter)
-            std::printf("budget %-32s %-6s %s = %.3f (limit %.3f)\n", b.benchmark, ok ? "ok" : "MISSED", b.counter, value, b.limit);
+            std::printf("budget %-32s %-6s %s = %.3f (limit %.3f)\n", b.benchmark, ok ? "ok" : "MISSED", b.counter,
+                        value, b.limit);
         else
-            std::printf("budget %-32s %-6s %.4f ms (limit %.3f ms)\n", b.benchmark, ok ? "ok" : "MISSED", value / 1e6, b.limit / 1e6);
+            std::printf("budget %-32s %-6s %.4f ms (limit %.3f ms)\n", b.benchmark, ok ? "ok" : "MISSED", value / 1e6,
+                        b.limit / 1e6);
         failures += ok ? 0 : 1;
     }
     return failures ? 1 : 0;

@@ -28,7 +28,8 @@ struct FreshLibrary
     {
         coordinator = std::make_unique<ostore::Coordinator>(KNVTCDModel());
         knvt::Error error;
-        if (!dir.isValid() || !coordinator->open(dir.filePath(QStringLiteral("TaskStoreData.sqlite3")), nullptr, &error)) {
+        if (!dir.isValid()
+            || !coordinator->open(dir.filePath(QStringLiteral("TaskStoreData.sqlite3")), nullptr, &error)) {
             std::fprintf(stderr, "cannot open a library: %s\n", qPrintable(error.description()));
             return false;
         }

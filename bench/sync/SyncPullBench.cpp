@@ -38,10 +38,10 @@ namespace {
 using namespace knvt::test;
 
 constexpr qint64 kMe = 42;
-constexpr qint64 kFriends = 10;     // users 43...52 comment and watch
-constexpr int kLists = 40;          // lists 1000...1039
-constexpr int kTasksPerList = 150;  // 6,000 tasks in lists
-constexpr int kInboxTasks = 4000;   // and 4,000 in the Inbox
+constexpr qint64 kFriends = 10;    // users 43...52 comment and watch
+constexpr int kLists = 40;         // lists 1000...1039
+constexpr int kTasksPerList = 150; // 6,000 tasks in lists
+constexpr int kInboxTasks = 4000;  // and 4,000 in the Inbox
 constexpr int kTasks = kLists * kTasksPerList + kInboxTasks;
 constexpr qint64 kFirstList = 1000;
 constexpr qint64 kFirstTask = 100000;
@@ -88,9 +88,9 @@ const Replies &replies()
         int next = 0;
         for (int l = 0; l < kLists; ++l) {
             const qint64 listId = kFirstList + l;
-            const QJsonObject list = nest(taskList(listId, QStringLiteral("List %1").arg(l), 1),
-                                          "task_list_collaborators",
-                                          {collaborator(5000 + l, listId, kMe, "accepted", "owner", 1)});
+            const QJsonObject list =
+                nest(taskList(listId, QStringLiteral("List %1").arg(l), 1), "task_list_collaborators",
+                     {collaborator(5000 + l, listId, kMe, "accepted", "owner", 1)});
             lists.append(list);
             QList<QJsonObject> tasks;
             for (int t = 0; t < kTasksPerList; ++t)
@@ -130,16 +130,16 @@ QString pull(ostore::Coordinator &coordinator, const Replies &from)
     auto session = std::make_shared<KNVTTaskStoreDynamicSyncSession>(QStringList(), knvt::syncPullResources());
     session->setManagedObjectContext(std::make_unique<ostore::Context>(&coordinator));
     ostore::Context &context = *session->managedObjectContext();
-    for (const QString &resource : {QStringLiteral("task_lists/active"), QStringLiteral("task_lists"),
-                                   QStringLiteral("tasks/inbox")}) {
-        const KNVTRESTFulRequestList requests = KNVTTaskStoreSyncPlan(context, {}).pullRequestsForResource(resource, false);
+    for (const QString &resource :
+         {QStringLiteral("task_lists/active"), QStringLiteral("task_lists"), QStringLiteral("tasks/inbox")}) {
+        const KNVTRESTFulRequestList requests =
+            KNVTTaskStoreSyncPlan(context, {}).pullRequestsForResource(resource, false);
         if (resource == QLatin1String("task_lists") && requests.size() != size_t(kLists))
             return QStringLiteral("the lists were not flagged for their item pulls");
         for (const auto &request : requests) {
             const QByteArray &bytes = resource == QLatin1String("task_lists/active") ? from.activeLists
-                                      : resource == QLatin1String("tasks/inbox")
-                                          ? from.inbox
-                                          : from.listItems.value(request->identifier().toLongLong());
+                : resource == QLatin1String("tasks/inbox")                           ? from.inbox
+                                                           : from.listItems.value(request->identifier().toLongLong());
             session->processJSONObject(parsed(bytes), *request);
         }
     }

@@ -4,8 +4,7 @@ namespace knvt {
 
 CharacterSetValidator::CharacterSetValidator(QStringView allowed, int maximumLength, QObject *parent)
     : QValidator(parent), m_allowed(allowed), m_maximumLength(maximumLength)
-{
-}
+{}
 
 QString CharacterSetValidator::filteredString(const QString &string, QStringView allowed)
 {

@@ -89,8 +89,7 @@ enum class EnumerationOptions { None, Reverse };
 // from call to call, so a block that keeps them copies them. Setting `stop` ends the enumeration. A count larger
 // than the array never calls the block; the count must be at least 1.
 template <typename Array, typename Block>
-void enumerateNumberOfConsecutiveObjects(const Array &array, qsizetype count, EnumerationOptions options,
-                                         Block &&block)
+void enumerateNumberOfConsecutiveObjects(const Array &array, qsizetype count, EnumerationOptions options, Block &&block)
 {
     KNVT_ASSERT(count >= 1, "QList", "enumerateNumberOfConsecutiveObjects");
     using Element = std::remove_cvref_t<decltype(*std::begin(array))>;

@@ -61,8 +61,8 @@ CalendarFields calendarFields(const QDateTime &instant)
         return fields;
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale locale(QLocale().name().toLatin1().constData());
-    std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(createCurrentTimeZone(instant), locale,
-                                                                          status));
+    std::unique_ptr<icu::Calendar> calendar(
+        icu::Calendar::createInstance(createCurrentTimeZone(instant), locale, status));
     if (U_FAILURE(status) || !calendar)
         return fields;
     calendar->setTime(static_cast<UDate>(instant.toMSecsSinceEpoch()), status);
@@ -156,7 +156,7 @@ bool isThisWeek(const QDateTime &date)
     const CalendarFields fields = calendarFields(date);
     const CalendarFields current = calendarFields(now());
     return fields.valid && current.valid && fields.yearForWeekOfYear == current.yearForWeekOfYear
-           && fields.weekOfYear == current.weekOfYear;
+        && fields.weekOfYear == current.weekOfYear;
 }
 
 bool isWithinThisWeek(const QDateTime &date)

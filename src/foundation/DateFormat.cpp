@@ -47,16 +47,11 @@ icu::Locale icuLocale(const QString &localeName)
 icu::DateFormat::EStyle icuStyle(DateFormat::Style style)
 {
     switch (style) {
-    case DateFormat::Style::None:
-        return icu::DateFormat::kNone;
-    case DateFormat::Style::Short:
-        return icu::DateFormat::kShort;
-    case DateFormat::Style::Medium:
-        return icu::DateFormat::kMedium;
-    case DateFormat::Style::Long:
-        return icu::DateFormat::kLong;
-    case DateFormat::Style::Full:
-        return icu::DateFormat::kFull;
+    case DateFormat::Style::None: return icu::DateFormat::kNone;
+    case DateFormat::Style::Short: return icu::DateFormat::kShort;
+    case DateFormat::Style::Medium: return icu::DateFormat::kMedium;
+    case DateFormat::Style::Long: return icu::DateFormat::kLong;
+    case DateFormat::Style::Full: return icu::DateFormat::kFull;
     }
     return icu::DateFormat::kNone;
 }
@@ -105,16 +100,15 @@ RelativeWords relativeWords(const icu::Locale &locale)
     // ICU's relative date format would name the days around its own clock's today, which tests cannot fix; so the
     // words are taken once and the day is judged against the shared clock.
     const UDisplayContext capitalisation = capitalisesStandaloneRelativeWords(locale)
-                                               ? UDISPCTX_CAPITALIZATION_FOR_BEGINNING_OF_SENTENCE
-                                               : UDISPCTX_CAPITALIZATION_NONE;
+        ? UDISPCTX_CAPITALIZATION_FOR_BEGINNING_OF_SENTENCE
+        : UDISPCTX_CAPITALIZATION_NONE;
     UErrorCode status = U_ZERO_ERROR;
     icu::RelativeDateTimeFormatter formatter(locale, nullptr, UDAT_STYLE_LONG, capitalisation, status);
     RelativeWords words;
     if (U_FAILURE(status))
         return words;
-    const std::array<UDateDirection, words.size()> directions = {UDAT_DIRECTION_LAST_2, UDAT_DIRECTION_LAST,
-                                                                 UDAT_DIRECTION_THIS, UDAT_DIRECTION_NEXT,
-                                                                 UDAT_DIRECTION_NEXT_2};
+    const std::array<UDateDirection, words.size()> directions = {
+        UDAT_DIRECTION_LAST_2, UDAT_DIRECTION_LAST, UDAT_DIRECTION_THIS, UDAT_DIRECTION_NEXT, UDAT_DIRECTION_NEXT_2};
     for (size_t i = 0; i < words.size(); ++i) {
         icu::UnicodeString word;
         UErrorCode wordStatus = U_ZERO_ERROR;
@@ -139,10 +133,12 @@ struct DateFormat::Private
 
     Private() = default;
     Private(const Private &other)
-        : localeName(other.localeName), format(other.format ? other.format->clone() : nullptr),
-          relative(other.relative), words(other.words), zoneId(other.zoneId)
-    {
-    }
+        : localeName(other.localeName),
+          format(other.format ? other.format->clone() : nullptr),
+          relative(other.relative),
+          words(other.words),
+          zoneId(other.zoneId)
+    {}
 
     void followSystemTimeZone(const QDateTime &date);
     QString relativeWord(const QDateTime &date) const;

@@ -37,8 +37,7 @@ QJsonValue toJson(const QVariant &value)
             array.append(toJson(element));
         return array;
     }
-    default:
-        return QJsonValue::fromVariant(value);
+    default: return QJsonValue::fromVariant(value);
     }
 }
 

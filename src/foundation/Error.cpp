@@ -7,8 +7,7 @@ namespace knvt {
 
 Error::Error(QString domain, qint64 code, QVariantMap userInfo)
     : m_domain(std::move(domain)), m_code(code), m_userInfo(std::move(userInfo))
-{
-}
+{}
 
 QString Error::description() const
 {

@@ -33,10 +33,8 @@ class FakeReachability::Reference final : public ReachabilitySource
 {
 public:
     Reference(std::shared_ptr<FakeReachability::Network> network, int descriptor)
-        : m_network(std::move(network))
-        , m_descriptor(descriptor)
-    {
-    }
+        : m_network(std::move(network)), m_descriptor(descriptor)
+    {}
 
     ~Reference() override
     {
@@ -69,25 +67,24 @@ private:
     const int m_descriptor;
 };
 
-FakeReachability::FakeReachability()
-    : m_network(std::make_shared<Network>())
+FakeReachability::FakeReachability() : m_network(std::make_shared<Network>())
 {
     std::weak_ptr<Network> weakNetwork = m_network;
     m_previousMaker = ReachabilitySource::setMaker(
         [weakNetwork](const ReachabilitySource::Target &target) -> std::unique_ptr<ReachabilitySource> {
-        const std::shared_ptr<Network> network = weakNetwork.lock();
-        if (!network)
-            return nullptr;
-        std::lock_guard lock(network->mutex);
-        network->targets.push_back(target);
-        if (network->refusesReferences)
-            return nullptr;
-        const int descriptor = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (descriptor < 0)
-            return nullptr;
-        network->descriptors.push_back(descriptor);
-        return std::make_unique<Reference>(network, descriptor);
-    });
+            const std::shared_ptr<Network> network = weakNetwork.lock();
+            if (!network)
+                return nullptr;
+            std::lock_guard lock(network->mutex);
+            network->targets.push_back(target);
+            if (network->refusesReferences)
+                return nullptr;
+            const int descriptor = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+            if (descriptor < 0)
+                return nullptr;
+            network->descriptors.push_back(descriptor);
+            return std::make_unique<Reference>(network, descriptor);
+        });
 }
 
 FakeReachability::~FakeReachability()

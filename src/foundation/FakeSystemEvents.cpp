@@ -2,9 +2,6 @@
 
 namespace knvt {
 
-FakeSystemEvents::FakeSystemEvents(QObject *parent)
-    : SystemEvents(parent)
-{
-}
+FakeSystemEvents::FakeSystemEvents(QObject *parent) : SystemEvents(parent) {}
 
 } // namespace knvt

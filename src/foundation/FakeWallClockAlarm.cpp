@@ -2,10 +2,7 @@
 
 namespace knvt {
 
-FakeWallClockAlarm::FakeWallClockAlarm(QObject *parent)
-    : WallClockAlarm(parent)
-{
-}
+FakeWallClockAlarm::FakeWallClockAlarm(QObject *parent) : WallClockAlarm(parent) {}
 
 void FakeWallClockAlarm::arm(const QDateTime &date)
 {

@@ -23,7 +23,8 @@ OSStatus InMemoryKeychain::add(const QVariantMap &dictionary)
     Query identity = query;
     identity.attributes = identifyingAttributes(query);
     identity.label.reset();
-    if (std::any_of(m_entries.cbegin(), m_entries.cend(), [&](const Entry &entry) { return entryMatches(identity, entry); }))
+    if (std::any_of(m_entries.cbegin(), m_entries.cend(),
+                    [&](const Entry &entry) { return entryMatches(identity, entry); }))
         return errSecDuplicateItem;
     m_entries.append({query.schema, storedAttributes(query), query.label.value_or(defaultLabel(query)), query.data});
     return errSecSuccess;

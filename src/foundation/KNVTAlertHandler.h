@@ -11,6 +11,6 @@
 // alert ended without a button. The model acts only inside the index handler. The cancel and destructive indexes
 // (-1 for none) are hints for the presenter; the interface kit's standard handler ignores them.
 using KNVTAlertIndexHandler = std::function<void(qsizetype index)>;
-using KNVTAlertHandler = std::function<void(const QString &title, const QString &message,
-                                            const QStringList &buttonTitles, qsizetype cancelIndex,
-                                            qsizetype destructiveIndex, KNVTAlertIndexHandler indexHandler)>;
+using KNVTAlertHandler =
+    std::function<void(const QString &title, const QString &message, const QStringList &buttonTitles,
+                       qsizetype cancelIndex, qsizetype destructiveIndex, KNVTAlertIndexHandler indexHandler)>;

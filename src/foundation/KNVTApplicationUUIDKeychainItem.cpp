@@ -22,11 +22,10 @@ const QString &uuidAccount()
 
 KNVTApplicationUUIDKeychainItem::KNVTApplicationUUIDKeychainItem(const KNVTGenericKeychainItem &item)
     : KNVTGenericKeychainItem(item.service(), item.account(), item.attributes(), item.password())
-{
-}
+{}
 
-std::shared_ptr<KNVTApplicationUUIDKeychainItem> KNVTApplicationUUIDKeychainItem::from(
-    const std::shared_ptr<KNVTGenericKeychainItem> &item)
+std::shared_ptr<KNVTApplicationUUIDKeychainItem>
+KNVTApplicationUUIDKeychainItem::from(const std::shared_ptr<KNVTGenericKeychainItem> &item)
 {
     if (!item)
         return nullptr;

@@ -11,8 +11,7 @@ KNVTDateOrTimeFormatter::KNVTDateOrTimeFormatter()
       // The weekday is English whatever the user's locale.
       m_dayFormatter(DateFormat::withPattern(QStringLiteral("EEEE"), QStringLiteral("en_US_POSIX"))),
       m_dateFormatter(DateFormat::Style::Short, DateFormat::Style::None)
-{
-}
+{}
 
 KNVTDateOrTimeFormatter &KNVTDateOrTimeFormatter::mainThreadFormatter()
 {

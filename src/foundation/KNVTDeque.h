@@ -18,9 +18,12 @@ QString arrayDescription(const QStringList &elementDescriptions);
 
 // Raw and smart pointers; a string that merely compares with nullptr is not one.
 template <typename T>
-concept NullablePointer = std::is_pointer_v<T> || requires(const T &value) {
+concept NullablePointer = std::is_pointer_v<T> || requires(const T &value)
+{
     value.operator->();
-    { value == nullptr } -> std::convertible_to<bool>;
+    {
+        value == nullptr
+        } -> std::convertible_to<bool>;
 };
 
 } // namespace knvt::detail

@@ -1,8 +1,8 @@
 #include "foundation/KNVTEmailAddressFormatter.h"
 
-KNVTEmailAddressFormatter::KNVTEmailAddressFormatter(QObject *parent) : CharacterSetValidator(allowedCharacters, maximumLength, parent)
-{
-}
+KNVTEmailAddressFormatter::KNVTEmailAddressFormatter(QObject *parent)
+    : CharacterSetValidator(allowedCharacters, maximumLength, parent)
+{}
 
 QString KNVTEmailAddressFormatter::emailAddressFormattedStringWithString(const QString &string)
 {

@@ -8,7 +8,8 @@ class KNVTEmailAddressFormatter : public knvt::CharacterSetValidator
     Q_OBJECT
 public:
     static constexpr int maximumLength = 100;
-    static constexpr QStringView allowedCharacters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789!#$%&'*+-/=?^_`{|}~.@";
+    static constexpr QStringView allowedCharacters =
+        u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789!#$%&'*+-/=?^_`{|}~.@";
 
     explicit KNVTEmailAddressFormatter(QObject *parent = nullptr);
 

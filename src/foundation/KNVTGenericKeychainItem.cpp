@@ -20,11 +20,11 @@ void merge(QVariantMap *query, const QVariantMap &attributes)
 KNVTGenericKeychainItem::KNVTGenericKeychainItem(const QString &service, const QString &account,
                                                  const QVariantMap &attributes, const QString &password)
     : KNVTKeychainItem(account, attributes, password), m_service(service)
-{
-}
+{}
 
-std::shared_ptr<KNVTGenericKeychainItem> KNVTGenericKeychainItem::genericKeychainItemForService(
-    const QString &service, const QString &account, const QVariantMap &attributes, Error *error)
+std::shared_ptr<KNVTGenericKeychainItem>
+KNVTGenericKeychainItem::genericKeychainItemForService(const QString &service, const QString &account,
+                                                       const QVariantMap &attributes, Error *error)
 {
     QVariantMap query = classQuery();
     if (!service.isEmpty())
@@ -47,8 +47,9 @@ std::shared_ptr<KNVTGenericKeychainItem> KNVTGenericKeychainItem::genericKeychai
                                                      passwordFromData(found.value(kSecValueData).toByteArray()));
 }
 
-QList<std::shared_ptr<KNVTGenericKeychainItem>> KNVTGenericKeychainItem::genericKeychainItemsForService(
-    const QString &service, const QVariantMap &attributes, Error *error)
+QList<std::shared_ptr<KNVTGenericKeychainItem>>
+KNVTGenericKeychainItem::genericKeychainItemsForService(const QString &service, const QVariantMap &attributes,
+                                                        Error *error)
 {
     QVariantMap query = classQuery();
     if (!service.isEmpty())
@@ -72,9 +73,10 @@ QList<std::shared_ptr<KNVTGenericKeychainItem>> KNVTGenericKeychainItem::generic
     return items;
 }
 
-std::shared_ptr<KNVTGenericKeychainItem> KNVTGenericKeychainItem::genericKeychainItemWithService(
-    const QString &service, const QString &account, const QVariantMap &attributes, const QString &password,
-    Error *error)
+std::shared_ptr<KNVTGenericKeychainItem>
+KNVTGenericKeychainItem::genericKeychainItemWithService(const QString &service, const QString &account,
+                                                        const QVariantMap &attributes, const QString &password,
+                                                        Error *error)
 {
     QVariantMap query = classQuery();
     query.insert(kSecAttrService, service);

@@ -22,16 +22,13 @@ public:
                                                                                   Error *error = nullptr);
     // Every entry of the service, in the keychain's order; an entry that cannot be read back is left out and its
     // error reported. Nothing found is a failure (empty list and an error).
-    static QList<std::shared_ptr<KNVTGenericKeychainItem>> genericKeychainItemsForService(const QString &service,
-                                                                                         const QVariantMap &attributes,
-                                                                                         Error *error = nullptr);
+    static QList<std::shared_ptr<KNVTGenericKeychainItem>>
+    genericKeychainItemsForService(const QString &service, const QVariantMap &attributes, Error *error = nullptr);
     // Adds a new entry and returns it as read back; an existing entry for the service and account is kept and the
     // add fails with errSecDuplicateItem.
-    static std::shared_ptr<KNVTGenericKeychainItem> genericKeychainItemWithService(const QString &service,
-                                                                                   const QString &account,
-                                                                                   const QVariantMap &attributes,
-                                                                                   const QString &password,
-                                                                                   Error *error = nullptr);
+    static std::shared_ptr<KNVTGenericKeychainItem>
+    genericKeychainItemWithService(const QString &service, const QString &account, const QVariantMap &attributes,
+                                   const QString &password, Error *error = nullptr);
 
     const QString &service() const { return m_service; }
 

@@ -46,8 +46,7 @@ KNVTInternetKeychainItem::KNVTInternetKeychainItem(const QString &server, const 
       m_port(port),
       m_protocol(protocol),
       m_authenticationType(authenticationType)
-{
-}
+{}
 
 std::shared_ptr<KNVTInternetKeychainItem> KNVTInternetKeychainItem::internetKeychainItemForServer(
     const QString &server, const QString &securityDomain, const QString &account, const QString &path, quint32 port,
@@ -78,8 +77,8 @@ QList<std::shared_ptr<KNVTInternetKeychainItem>> KNVTInternetKeychainItem::inter
     const QString &server, const QString &securityDomain, const QString &path, quint32 port, const QString &protocol,
     const QString &authenticationType, const QVariantMap &attributes, Error *error)
 {
-    QVariantMap query = identifyingQuery(server, securityDomain, QString(), path, port, PortRule::WhenNonZero,
-                                         protocol, authenticationType);
+    QVariantMap query = identifyingQuery(server, securityDomain, QString(), path, port, PortRule::WhenNonZero, protocol,
+                                         authenticationType);
     merge(&query, attributes);
     query.insert(kSecMatchLimit, QString::fromLatin1(kSecMatchLimitAll));
     query.insert(kSecReturnAttributes, true);
@@ -106,8 +105,8 @@ QList<std::shared_ptr<KNVTInternetKeychainItem>> KNVTInternetKeychainItem::inter
 
 std::shared_ptr<KNVTInternetKeychainItem> KNVTInternetKeychainItem::internetKeychainItemWithServer(
     const QString &server, const QString &securityDomain, const QString &account, const QString &path, quint32 port,
-    const QString &protocol, const QString &authenticationType, const QVariantMap &attributes,
-    const QString &password, Error *error)
+    const QString &protocol, const QString &authenticationType, const QVariantMap &attributes, const QString &password,
+    Error *error)
 {
     QVariantMap query = identifyingQuery(server, securityDomain, account, path, port, PortRule::WhenNonZero, protocol,
                                          authenticationType);

@@ -15,22 +15,23 @@ class KNVTInternetKeychainItem : public KNVTKeychainItem
 public:
     KNVTInternetKeychainItem(const QString &server, const QString &securityDomain, const QString &account,
                              const QString &path, quint32 port, const QString &protocol,
-                             const QString &authenticationType, const QVariantMap &attributes,
-                             const QString &password);
+                             const QString &authenticationType, const QVariantMap &attributes, const QString &password);
 
     // Empty texts, port 0 and empty constants are left out of the search and so match any value.
-    static std::shared_ptr<KNVTInternetKeychainItem> internetKeychainItemForServer(
-        const QString &server, const QString &securityDomain, const QString &account, const QString &path,
-        quint32 port, const QString &protocol, const QString &authenticationType, const QVariantMap &attributes,
-        Error *error = nullptr);
-    static QList<std::shared_ptr<KNVTInternetKeychainItem>> internetKeychainItemsForServer(
-        const QString &server, const QString &securityDomain, const QString &path, quint32 port,
-        const QString &protocol, const QString &authenticationType, const QVariantMap &attributes,
-        Error *error = nullptr);
-    static std::shared_ptr<KNVTInternetKeychainItem> internetKeychainItemWithServer(
-        const QString &server, const QString &securityDomain, const QString &account, const QString &path,
-        quint32 port, const QString &protocol, const QString &authenticationType, const QVariantMap &attributes,
-        const QString &password, Error *error = nullptr);
+    static std::shared_ptr<KNVTInternetKeychainItem>
+    internetKeychainItemForServer(const QString &server, const QString &securityDomain, const QString &account,
+                                  const QString &path, quint32 port, const QString &protocol,
+                                  const QString &authenticationType, const QVariantMap &attributes,
+                                  Error *error = nullptr);
+    static QList<std::shared_ptr<KNVTInternetKeychainItem>>
+    internetKeychainItemsForServer(const QString &server, const QString &securityDomain, const QString &path,
+                                   quint32 port, const QString &protocol, const QString &authenticationType,
+                                   const QVariantMap &attributes, Error *error = nullptr);
+    static std::shared_ptr<KNVTInternetKeychainItem>
+    internetKeychainItemWithServer(const QString &server, const QString &securityDomain, const QString &account,
+                                   const QString &path, quint32 port, const QString &protocol,
+                                   const QString &authenticationType, const QVariantMap &attributes,
+                                   const QString &password, Error *error = nullptr);
 
     const QString &server() const { return m_server; }
     const QString &securityDomain() const { return m_securityDomain; }

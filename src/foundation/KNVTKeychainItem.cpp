@@ -6,8 +6,7 @@ namespace knvt {
 
 KNVTKeychainItem::KNVTKeychainItem(const QString &account, const QVariantMap &attributes, const QString &password)
     : m_account(account), m_attributes(attributes), m_password(password)
-{
-}
+{}
 
 KNVTKeychainItem::~KNVTKeychainItem() = default;
 
@@ -55,7 +54,8 @@ bool KNVTKeychainItem::removeMatching(const QVariantMap &query, bool identified,
 
 QString KNVTKeychainItem::passwordFromData(const QByteArray &data)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder(data);
     if (decoder.hasError())
         return {};

@@ -11,8 +11,7 @@ KNVTMinimalDateFormatter::KNVTMinimalDateFormatter()
       m_dayFormatter(DateFormat::withPattern(QStringLiteral("EEE"), QStringLiteral("en_US_POSIX"))),
       m_thisYearDateFormatter(DateFormat::withTemplate(QStringLiteral("MMMd"))),
       m_dateFormatter(DateFormat::withTemplate(QStringLiteral("MMMdyyyy")))
-{
-}
+{}
 
 KNVTMinimalDateFormatter &KNVTMinimalDateFormatter::mainThreadFormatter()
 {

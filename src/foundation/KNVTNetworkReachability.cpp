@@ -28,10 +28,10 @@ class KNVTNetworkReachability::Queue
 public:
     explicit Queue(QString queueLabel)
         : label(std::move(queueLabel))
-        // Thread names are limited to 15 bytes; the end of the label carries the listener's address.
-        , threadName(label.right(15).toStdString())
-    {
-    }
+          // Thread names are limited to 15 bytes; the end of the label carries the listener's address.
+          ,
+          threadName(label.right(15).toStdString())
+    {}
 
     ~Queue()
     {
@@ -124,14 +124,14 @@ sockaddr_in ipv4Address(const char *text)
 
 } // namespace
 
-std::unique_ptr<KNVTNetworkReachability> KNVTNetworkReachability::networkReachabilityWithHostName(
-    const QString &hostName)
+std::unique_ptr<KNVTNetworkReachability>
+KNVTNetworkReachability::networkReachabilityWithHostName(const QString &hostName)
 {
     return std::make_unique<KNVTNetworkReachability>(hostName);
 }
 
-std::unique_ptr<KNVTNetworkReachability> KNVTNetworkReachability::networkReachabilityWithAddress(
-    const sockaddr_in *hostAddress)
+std::unique_ptr<KNVTNetworkReachability>
+KNVTNetworkReachability::networkReachabilityWithAddress(const sockaddr_in *hostAddress)
 {
     return std::make_unique<KNVTNetworkReachability>(hostAddress);
 }
@@ -152,20 +152,17 @@ std::unique_ptr<KNVTNetworkReachability> KNVTNetworkReachability::networkReachab
 
 KNVTNetworkReachability::KNVTNetworkReachability()
     : m_queue(std::make_shared<Queue>(
-          QString::asprintf("com.hollowpine.knvtnetworkreachability.%p", static_cast<const void *>(this))))
-{
-}
+        QString::asprintf("com.hollowpine.knvtnetworkreachability.%p", static_cast<const void *>(this))))
+{}
 
-KNVTNetworkReachability::KNVTNetworkReachability(const QString &hostName)
-    : KNVTNetworkReachability()
+KNVTNetworkReachability::KNVTNetworkReachability(const QString &hostName) : KNVTNetworkReachability()
 {
     m_reference = ReachabilitySource::createWithName(hostName.toStdString());
     if (m_reference)
         m_hostName = hostName;
 }
 
-KNVTNetworkReachability::KNVTNetworkReachability(const sockaddr_in *hostAddress)
-    : KNVTNetworkReachability()
+KNVTNetworkReachability::KNVTNetworkReachability(const sockaddr_in *hostAddress) : KNVTNetworkReachability()
 {
     m_reference = ReachabilitySource::createWithAddress(hostAddress);
 }
@@ -299,16 +296,16 @@ KNVTNetworkReachabilityStatus KNVTNetworkReachability::networkStatusForNetworkRe
     return KNVTNetworkReachabilityStatusReachable;
 }
 
-KNVTNetworkReachabilityStatus KNVTNetworkReachability::localWiFiStatusForNetworkReachabilityFlags(
-    ReachabilityFlags flags)
+KNVTNetworkReachabilityStatus
+KNVTNetworkReachability::localWiFiStatusForNetworkReachabilityFlags(ReachabilityFlags flags)
 {
     const ReachabilityFlags direct = knvt::kReachabilityFlagReachable | knvt::kReachabilityFlagIsDirect;
     return (flags & direct) == direct ? KNVTNetworkReachabilityStatusReachable
                                       : KNVTNetworkReachabilityStatusNotReachable;
 }
 
-KNVTNetworkReachabilityStatus KNVTNetworkReachability::statusForFlags(
-    const std::optional<ReachabilityFlags> &flags) const
+KNVTNetworkReachabilityStatus
+KNVTNetworkReachability::statusForFlags(const std::optional<ReachabilityFlags> &flags) const
 {
     if (!flags)
         return KNVTNetworkReachabilityStatusNotReachable;

@@ -1,8 +1,8 @@
 #include "foundation/KNVTPasswordFormatter.h"
 
-KNVTPasswordFormatter::KNVTPasswordFormatter(QObject *parent) : CharacterSetValidator(allowedCharacters, maximumLength, parent)
-{
-}
+KNVTPasswordFormatter::KNVTPasswordFormatter(QObject *parent)
+    : CharacterSetValidator(allowedCharacters, maximumLength, parent)
+{}
 
 QString KNVTPasswordFormatter::passwordFormattedStringWithString(const QString &string)
 {

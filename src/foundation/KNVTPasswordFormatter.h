@@ -8,7 +8,8 @@ class KNVTPasswordFormatter : public knvt::CharacterSetValidator
     Q_OBJECT
 public:
     static constexpr int maximumLength = 32;
-    static constexpr QStringView allowedCharacters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.&";
+    static constexpr QStringView allowedCharacters =
+        u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.&";
 
     explicit KNVTPasswordFormatter(QObject *parent = nullptr);
 

@@ -35,7 +35,7 @@ bool readSeparator(QStringView text, qsizetype &at, char16_t separator)
 bool readDate(QStringView text, qsizetype &at, int &year, int &month, int &day)
 {
     return readDigits(text, at, 4, year) && readSeparator(text, at, u'-') && readDigits(text, at, 2, month)
-           && readSeparator(text, at, u'-') && readDigits(text, at, 2, day);
+        && readSeparator(text, at, u'-') && readDigits(text, at, 2, day);
 }
 
 // Milliseconds since the epoch of the given UTC calendar fields, or nothing when a field is out of range.
@@ -126,18 +126,13 @@ KNVTRailsDateFormatter KNVTRailsDateFormatter::railsDateFormatterWithType(KNVTRa
     return KNVTRailsDateFormatter(type);
 }
 
-KNVTRailsDateFormatter::KNVTRailsDateFormatter(KNVTRailsDateFormatterType type)
-    : m_type(type)
-{
-}
+KNVTRailsDateFormatter::KNVTRailsDateFormatter(KNVTRailsDateFormatterType type) : m_type(type) {}
 
 QDateTime KNVTRailsDateFormatter::dateFromString(const QString &string) const
 {
     switch (m_type) {
-    case KNVTRailsDateFormatterTypeDate:
-        return dateFromDateString(string);
-    case KNVTRailsDateFormatterTypeDateTime:
-        return dateTimeFromString(string);
+    case KNVTRailsDateFormatterTypeDate: return dateFromDateString(string);
+    case KNVTRailsDateFormatterTypeDateTime: return dateTimeFromString(string);
     }
     return QDateTime();
 }
@@ -169,4 +164,3 @@ QString KNVTRailsDateFormatter::stringFromDate(const QDateTime &date) const
     }
     return QString::fromLatin1(buffer);
 }
-

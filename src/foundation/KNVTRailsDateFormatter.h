@@ -36,4 +36,3 @@ public:
 private:
     KNVTRailsDateFormatterType m_type;
 };
-

@@ -1,8 +1,8 @@
 #include "foundation/KNVTUsernameFormatter.h"
 
-KNVTUsernameFormatter::KNVTUsernameFormatter(QObject *parent) : CharacterSetValidator(allowedCharacters, maximumLength, parent)
-{
-}
+KNVTUsernameFormatter::KNVTUsernameFormatter(QObject *parent)
+    : CharacterSetValidator(allowedCharacters, maximumLength, parent)
+{}
 
 QString KNVTUsernameFormatter::usernameFormattedStringWithString(const QString &string)
 {

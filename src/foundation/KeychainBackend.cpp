@@ -15,9 +15,9 @@ namespace {
 
 struct AttributeName
 {
-    const char *key;    // the Security key text used in queries
-    const char *name;   // the attribute name kept by the Secret Service
-    const char *empty;  // what an item stores when it was added without the attribute
+    const char *key;   // the Security key text used in queries
+    const char *name;  // the attribute name kept by the Secret Service
+    const char *empty; // what an item stores when it was added without the attribute
 };
 
 // The identifying attributes of each class; for the generic class they are the two string attributes of the
@@ -72,7 +72,8 @@ const AttributeName *byName(const QString &itemClass, const QString &name)
 
 std::optional<QString> strictUtf8(const QByteArray &bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder(bytes);
     if (decoder.hasError())
         return std::nullopt;
@@ -83,24 +84,18 @@ std::optional<QString> strictUtf8(const QByteArray &bytes)
 std::optional<QString> attributeText(const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::QString:
-        return value.toString();
-    case QMetaType::QByteArray:
-        return strictUtf8(value.toByteArray());
-    case QMetaType::Bool:
-        return QString::number(value.toBool() ? 1 : 0);
+    case QMetaType::QString: return value.toString();
+    case QMetaType::QByteArray: return strictUtf8(value.toByteArray());
+    case QMetaType::Bool: return QString::number(value.toBool() ? 1 : 0);
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
     case QMetaType::ULong:
     case QMetaType::LongLong:
     case QMetaType::Short:
-    case QMetaType::UShort:
-        return QString::number(value.toLongLong());
-    case QMetaType::ULongLong:
-        return QString::number(value.toULongLong());
-    default:
-        return std::nullopt;
+    case QMetaType::UShort: return QString::number(value.toLongLong());
+    case QMetaType::ULongLong: return QString::number(value.toULongLong());
+    default: return std::nullopt;
     }
 }
 
@@ -223,8 +218,9 @@ QMap<QString, QString> KeychainBackend::storedAttributes(const Query &query)
 
 QString KeychainBackend::defaultLabel(const Query &query)
 {
-    const QString primary = query.attributes.value(
-        query.itemClass == QLatin1String(kSecClassGenericPassword) ? QStringLiteral("service") : QStringLiteral("server"));
+    const QString primary =
+        query.attributes.value(query.itemClass == QLatin1String(kSecClassGenericPassword) ? QStringLiteral("service")
+                                                                                          : QStringLiteral("server"));
     return primary.isEmpty() ? query.attributes.value(QStringLiteral("account")) : primary;
 }
 

@@ -82,42 +82,42 @@ Route parseRoute(const nlmsghdr &header, const char *payload)
         return route;
     forEachAttribute(payload + attributesOffset, payloadLength - attributesOffset,
                      [&](unsigned short type, const char *data, std::size_t length) {
-        if (type == RTA_TABLE && length >= sizeof(std::uint32_t)) {
-            std::uint32_t table;
-            std::memcpy(&table, data, sizeof table);
-            route.table = table;
-        } else if (type == RTA_OIF && length >= sizeof(int)) {
-            std::memcpy(&single.interfaceIndex, data, sizeof(int));
-        } else if (isGatewayAttribute(type)) {
-            single.hasGateway = true;
-        } else if (type == RTA_MULTIPATH) {
-            multipath = true;
-            while (length >= sizeof(rtnexthop)) {
-                rtnexthop hop;
-                std::memcpy(&hop, data, sizeof hop);
-                if (hop.rtnh_len < sizeof(rtnexthop) || hop.rtnh_len > length)
-                    break;
-                if (!(hop.rtnh_flags & RTNH_F_DEAD)) {
-                    NextHop nextHop;
-                    nextHop.interfaceIndex = hop.rtnh_ifindex;
-                    const std::size_t hopHeader = RTNH_ALIGN(sizeof(rtnexthop));
-                    if (hop.rtnh_len > hopHeader) {
-                        forEachAttribute(data + hopHeader, hop.rtnh_len - hopHeader,
-                                         [&](unsigned short hopType, const char *, std::size_t) {
-                            if (isGatewayAttribute(hopType))
-                                nextHop.hasGateway = true;
-                        });
-                    }
-                    route.nextHops.push_back(nextHop);
-                }
-                const std::size_t step = RTNH_ALIGN(hop.rtnh_len);
-                if (step >= length)
-                    break;
-                data += step;
-                length -= step;
-            }
-        }
-    });
+                         if (type == RTA_TABLE && length >= sizeof(std::uint32_t)) {
+                             std::uint32_t table;
+                             std::memcpy(&table, data, sizeof table);
+                             route.table = table;
+                         } else if (type == RTA_OIF && length >= sizeof(int)) {
+                             std::memcpy(&single.interfaceIndex, data, sizeof(int));
+                         } else if (isGatewayAttribute(type)) {
+                             single.hasGateway = true;
+                         } else if (type == RTA_MULTIPATH) {
+                             multipath = true;
+                             while (length >= sizeof(rtnexthop)) {
+                                 rtnexthop hop;
+                                 std::memcpy(&hop, data, sizeof hop);
+                                 if (hop.rtnh_len < sizeof(rtnexthop) || hop.rtnh_len > length)
+                                     break;
+                                 if (!(hop.rtnh_flags & RTNH_F_DEAD)) {
+                                     NextHop nextHop;
+                                     nextHop.interfaceIndex = hop.rtnh_ifindex;
+                                     const std::size_t hopHeader = RTNH_ALIGN(sizeof(rtnexthop));
+                                     if (hop.rtnh_len > hopHeader) {
+                                         forEachAttribute(data + hopHeader, hop.rtnh_len - hopHeader,
+                                                          [&](unsigned short hopType, const char *, std::size_t) {
+                                                              if (isGatewayAttribute(hopType))
+                                                                  nextHop.hasGateway = true;
+                                                          });
+                                     }
+                                     route.nextHops.push_back(nextHop);
+                                 }
+                                 const std::size_t step = RTNH_ALIGN(hop.rtnh_len);
+                                 if (step >= length)
+                                     break;
+                                 data += step;
+                                 length -= step;
+                             }
+                         }
+                     });
     if (!multipath)
         route.nextHops.push_back(single);
     return route;
@@ -168,12 +168,8 @@ std::unique_ptr<NetlinkReachability> NetlinkReachability::create(const Target &t
 }
 
 NetlinkReachability::NetlinkReachability(const Target &target, int eventSocket, int querySocket)
-    : m_target(target)
-    , m_eventSocket(eventSocket)
-    , m_querySocket(querySocket)
-    , m_buffer(kBufferSize)
-{
-}
+    : m_target(target), m_eventSocket(eventSocket), m_querySocket(querySocket), m_buffer(kBufferSize)
+{}
 
 NetlinkReachability::~NetlinkReachability()
 {
@@ -277,14 +273,15 @@ std::optional<bool> NetlinkReachability::interfaceIsUp(int index)
 
     bool up = false;
     int kernelError = 0;
-    const bool answered = query(&request, sizeof request, &kernelError, [&](const nlmsghdr &reply, const char *payload) {
-        if (reply.nlmsg_type != RTM_NEWLINK || reply.nlmsg_len - NLMSG_HDRLEN < sizeof(ifinfomsg))
-            return;
-        ifinfomsg link;
-        std::memcpy(&link, payload, sizeof link);
-        // IFF_RUNNING follows the operational state: administratively up with a carrier.
-        up = (link.ifi_flags & IFF_UP) && (link.ifi_flags & IFF_RUNNING);
-    });
+    const bool answered =
+        query(&request, sizeof request, &kernelError, [&](const nlmsghdr &reply, const char *payload) {
+            if (reply.nlmsg_type != RTM_NEWLINK || reply.nlmsg_len - NLMSG_HDRLEN < sizeof(ifinfomsg))
+                return;
+            ifinfomsg link;
+            std::memcpy(&link, payload, sizeof link);
+            // IFF_RUNNING follows the operational state: administratively up with a carrier.
+            up = (link.ifi_flags & IFF_UP) && (link.ifi_flags & IFF_RUNNING);
+        });
     if (!answered)
         return std::nullopt;
     return up;
@@ -304,15 +301,16 @@ std::optional<ReachabilityFlags> NetlinkReachability::defaultRouteFlags()
 
     std::vector<Route> defaults;
     int kernelError = 0;
-    const bool answered = query(&request, sizeof request, &kernelError, [&](const nlmsghdr &reply, const char *payload) {
-        if (reply.nlmsg_type != RTM_NEWROUTE)
-            return;
-        Route route = parseRoute(reply, payload);
-        // Dumps are not filtered by table unless the socket asked for strict checking, so filter here.
-        if (route.family == AF_INET && route.destinationLength == 0 && route.type == RTN_UNICAST
-            && route.table == RT_TABLE_MAIN && !route.dead)
-            defaults.push_back(std::move(route));
-    });
+    const bool answered =
+        query(&request, sizeof request, &kernelError, [&](const nlmsghdr &reply, const char *payload) {
+            if (reply.nlmsg_type != RTM_NEWROUTE)
+                return;
+            Route route = parseRoute(reply, payload);
+            // Dumps are not filtered by table unless the socket asked for strict checking, so filter here.
+            if (route.family == AF_INET && route.destinationLength == 0 && route.type == RTN_UNICAST
+                && route.table == RT_TABLE_MAIN && !route.dead)
+                defaults.push_back(std::move(route));
+        });
     if (!answered || kernelError != 0)
         return std::nullopt;
 

@@ -45,7 +45,8 @@ void NotificationCenter::post(const Notification &notification)
 {
     // Observers may add or remove observers (themselves included) while being called: deliver to a snapshot and
     // skip anyone removed in the meantime; observers added during the post see only later posts.
-    std::erase_if(m_observers, [](const Observer &observer) { return observer.hasContext && observer.context.isNull(); });
+    std::erase_if(m_observers,
+                  [](const Observer &observer) { return observer.hasContext && observer.context.isNull(); });
     std::vector<std::pair<Token, std::shared_ptr<Handler>>> targets;
     for (const Observer &observer : m_observers) {
         if (!observer.name.isEmpty() && observer.name != notification.name)
@@ -55,9 +56,8 @@ void NotificationCenter::post(const Notification &notification)
         targets.emplace_back(observer.token, observer.handler);
     }
     for (const auto &[token, handler] : targets) {
-        const auto it = std::find_if(m_observers.begin(), m_observers.end(), [token = token](const Observer &observer) {
-            return observer.token == token;
-        });
+        const auto it = std::find_if(m_observers.begin(), m_observers.end(),
+                                     [token = token](const Observer &observer) { return observer.token == token; });
         if (it == m_observers.end() || (it->hasContext && it->context.isNull()))
             continue;
         (*handler)(notification);

@@ -8,11 +8,11 @@
 #include <QVector>
 
 #include <cerrno>
-#include <utility>
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace knvt {
 
@@ -22,8 +22,7 @@ constexpr int kCoalescingMilliseconds = 50;
 
 Error posixError(int code, const QString &description)
 {
-    return Error(QString::fromLatin1(NSPOSIXErrorDomain), code,
-                 {{QStringLiteral("NSDebugDescription"), description}});
+    return Error(QString::fromLatin1(NSPOSIXErrorDomain), code, {{QStringLiteral("NSDebugDescription"), description}});
 }
 
 bool isAcceptableName(const QString &name)
@@ -42,8 +41,7 @@ bool checkName(const QString &name, Error *error)
 
 } // namespace
 
-NotifyCenter::NotifyCenter(QObject *parent)
-    : QObject(parent)
+NotifyCenter::NotifyCenter(QObject *parent) : QObject(parent)
 {
     m_coalescing.setSingleShot(true);
     m_coalescing.setInterval(kCoalescingMilliseconds);

@@ -29,10 +29,7 @@ Error makeError(qint64 code, const QString &description, const QString &path = {
 class Reader
 {
 public:
-    explicit Reader(const QByteArray &data)
-        : m_xml(data)
-    {
-    }
+    explicit Reader(const QByteArray &data) : m_xml(data) {}
 
     QVariant readDocument()
     {
@@ -73,17 +70,14 @@ private:
         while (!m_xml.atEnd()) {
             switch (m_xml.readNext()) {
             case QXmlStreamReader::StartElement:
-            case QXmlStreamReader::EndElement:
-                return true;
+            case QXmlStreamReader::EndElement: return true;
             case QXmlStreamReader::Characters:
                 if (!m_xml.isWhitespace())
                     return false;
                 break;
             case QXmlStreamReader::Invalid:
-            case QXmlStreamReader::EndDocument:
-                return false;
-            default:
-                break;
+            case QXmlStreamReader::EndDocument: return false;
+            default: break;
             }
         }
         return false;
@@ -193,8 +187,8 @@ private:
     QVariant readDate(const QString &text)
     {
         // Only UTC is written; a date without its "Z" would otherwise be read in whatever zone the reader is in.
-        const QDateTime date = text.endsWith(QLatin1Char('Z')) ? QDateTime::fromString(text, Qt::ISODateWithMs)
-                                                                : QDateTime();
+        const QDateTime date =
+            text.endsWith(QLatin1Char('Z')) ? QDateTime::fromString(text, Qt::ISODateWithMs) : QDateTime();
         if (!date.isValid())
             return fail(QStringLiteral("\"%1\" is not a date").arg(text));
         return date.toUTC();
@@ -237,8 +231,7 @@ bool isWritableText(const QString &text)
 class Writer
 {
 public:
-    explicit Writer(QByteArray *data)
-        : m_xml(data)
+    explicit Writer(QByteArray *data) : m_xml(data)
     {
         m_xml.setAutoFormatting(true);
         m_xml.setAutoFormattingIndent(-1);
@@ -350,10 +343,8 @@ private:
             return writeDictionary(keys, hash, depth);
         }
         case QMetaType::QVariantList:
-        case QMetaType::QStringList:
-            return writeArray(value.toList(), depth);
-        case QMetaType::QString:
-            return writeText(QStringLiteral("string"), value.toString());
+        case QMetaType::QStringList: return writeArray(value.toList(), depth);
+        case QMetaType::QString: return writeText(QStringLiteral("string"), value.toString());
         case QMetaType::Bool:
             m_xml.writeEmptyElement(value.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
             return true;
@@ -372,10 +363,8 @@ private:
             m_xml.writeTextElement(QStringLiteral("integer"), QString::number(value.toULongLong()));
             return true;
         case QMetaType::Float:
-        case QMetaType::Double:
-            return writeReal(value.toDouble());
-        case QMetaType::QDateTime:
-            return writeDate(value.toDateTime());
+        case QMetaType::Double: return writeReal(value.toDouble());
+        case QMetaType::QDateTime: return writeDate(value.toDateTime());
         case QMetaType::QByteArray:
             m_xml.writeTextElement(QStringLiteral("data"), QString::fromLatin1(value.toByteArray().toBase64()));
             return true;

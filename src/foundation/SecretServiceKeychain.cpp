@@ -59,14 +59,10 @@ OSStatus statusFromError(const GError *error)
 {
     if (error->domain == SECRET_ERROR) {
         switch (error->code) {
-        case SECRET_ERROR_IS_LOCKED:
-            return errSecInteractionNotAllowed;
-        case SECRET_ERROR_NO_SUCH_OBJECT:
-            return errSecItemNotFound;
-        case SECRET_ERROR_ALREADY_EXISTS:
-            return errSecDuplicateItem;
-        default:
-            return errSecNotAvailable;
+        case SECRET_ERROR_IS_LOCKED: return errSecInteractionNotAllowed;
+        case SECRET_ERROR_NO_SUCH_OBJECT: return errSecItemNotFound;
+        case SECRET_ERROR_ALREADY_EXISTS: return errSecDuplicateItem;
+        default: return errSecNotAvailable;
         }
     }
     if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED))
@@ -86,10 +82,10 @@ bool secretServiceRunning()
     ErrorPtr error(rawError);
     if (!bus)
         return false;
-    GVariant *reply = g_dbus_connection_call_sync(
-        bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        g_variant_new("(s)", secretsBusName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000, nullptr,
-        &rawError);
+    GVariant *reply =
+        g_dbus_connection_call_sync(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                    "NameHasOwner", g_variant_new("(s)", secretsBusName), G_VARIANT_TYPE("(b)"),
+                                    G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000, nullptr, &rawError);
     error.reset(rawError);
     if (!reply)
         return false;
@@ -116,7 +112,8 @@ QMap<QString, QString> attributeMap(GHashTable *table)
     gpointer value = nullptr;
     g_hash_table_iter_init(&iter, table);
     while (g_hash_table_iter_next(&iter, &key, &value))
-        result.insert(QString::fromUtf8(static_cast<const char *>(key)), QString::fromUtf8(static_cast<const char *>(value)));
+        result.insert(QString::fromUtf8(static_cast<const char *>(key)),
+                      QString::fromUtf8(static_cast<const char *>(value)));
     return result;
 }
 
@@ -242,9 +239,8 @@ OSStatus lockDefaultCollection(bool unlock)
     GList objects{collection.get(), nullptr, nullptr};
     GList *changed = nullptr;
     GError *rawError = nullptr;
-    const gint count = unlock
-        ? secret_service_unlock_sync(session.service(), &objects, nullptr, &changed, &rawError)
-        : secret_service_lock_sync(session.service(), &objects, nullptr, &changed, &rawError);
+    const gint count = unlock ? secret_service_unlock_sync(session.service(), &objects, nullptr, &changed, &rawError)
+                              : secret_service_lock_sync(session.service(), &objects, nullptr, &changed, &rawError);
     ErrorPtr error(rawError);
     g_list_free_full(changed, g_object_unref);
     if (error)

@@ -28,9 +28,9 @@ QSet<QString> componentSetSeparatedByString(const QString &string, const QString
 
 bool isIPAddress(const QString &string)
 {
-    static const QRegularExpression expression(QRegularExpression::anchoredPattern(QStringLiteral(
-        R"(\b(25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\.(25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\.)"
-        R"((25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\.(25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\b)")));
+    static const QRegularExpression expression(QRegularExpression::anchoredPattern(
+        QStringLiteral(R"(\b(25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\.(25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\.)"
+                       R"((25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\.(25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\b)")));
     return expression.match(string).hasMatch();
 }
 

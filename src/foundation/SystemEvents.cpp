@@ -30,8 +30,7 @@ class SystemBusEvents final : public SystemEvents
 
 public:
     SystemBusEvents(const QString &zoneFile, QObject *parent)
-        : SystemEvents(parent)
-        , m_zoneFileName(QFileInfo(zoneFile).fileName())
+        : SystemEvents(parent), m_zoneFileName(QFileInfo(zoneFile).fileName())
     {
         m_zoneSettling.setSingleShot(true);
         m_zoneSettling.setInterval(kZoneSettlingMilliseconds);
@@ -151,10 +150,7 @@ private:
 
 } // namespace
 
-SystemEvents::SystemEvents(QObject *parent)
-    : QObject(parent)
-{
-}
+SystemEvents::SystemEvents(QObject *parent) : QObject(parent) {}
 
 SystemEvents::~SystemEvents() = default;
 

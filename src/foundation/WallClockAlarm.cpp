@@ -16,8 +16,7 @@ class TimerFdAlarm final : public WallClockAlarm
 {
 public:
     explicit TimerFdAlarm(QObject *parent)
-        : WallClockAlarm(parent)
-        , m_timer(::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC))
+        : WallClockAlarm(parent), m_timer(::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC))
     {
         if (m_timer < 0) {
             qWarning("WallClockAlarm: no timer available (errno %d); the alarm will never fire", errno);
@@ -88,10 +87,7 @@ private:
 
 } // namespace
 
-WallClockAlarm::WallClockAlarm(QObject *parent)
-    : QObject(parent)
-{
-}
+WallClockAlarm::WallClockAlarm(QObject *parent) : QObject(parent) {}
 
 WallClockAlarm::~WallClockAlarm() = default;
 

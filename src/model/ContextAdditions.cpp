@@ -25,10 +25,10 @@ std::vector<ostore::Object *> executeFetchRequestForEntity(ostore::Context &cont
     return context.fetch(initWithEntity(entity.name));
 }
 
-std::vector<ostore::Object *> executeFetchRequestForEntityName(ostore::Context &context, const QString &entityName,
-                                                               const ostore::Predicate &predicate,
-                                                               const std::vector<ostore::SortDescriptor> &sortDescriptors,
-                                                               knvt::Error *error)
+std::vector<ostore::Object *>
+executeFetchRequestForEntityName(ostore::Context &context, const QString &entityName,
+                                 const ostore::Predicate &predicate,
+                                 const std::vector<ostore::SortDescriptor> &sortDescriptors, knvt::Error *error)
 {
     return context.fetch(initWithEntity(entityName, predicate, sortDescriptors), error);
 }

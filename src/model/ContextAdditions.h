@@ -28,9 +28,11 @@ std::vector<ostore::Object *> executeFetchRequestForEntity(ostore::Context &cont
 std::vector<ostore::Object *> executeFetchRequestForEntityName(
     ostore::Context &context, const QString &entityName, const ostore::Predicate &predicate,
     const std::vector<ostore::SortDescriptor> &sortDescriptors, knvt::Error *error = nullptr);
-std::vector<ostore::Object *> executeFetchRequestForEntity(
-    ostore::Context &context, const ostore::EntityDescription &entity, const ostore::Predicate &predicate,
-    const std::vector<ostore::SortDescriptor> &sortDescriptors, knvt::Error *error = nullptr);
+std::vector<ostore::Object *> executeFetchRequestForEntity(ostore::Context &context,
+                                                           const ostore::EntityDescription &entity,
+                                                           const ostore::Predicate &predicate,
+                                                           const std::vector<ostore::SortDescriptor> &sortDescriptors,
+                                                           knvt::Error *error = nullptr);
 
 // The LAST object of the unsorted result (the newest insert among the matches), or nullptr. Lookups expect at most
 // one match; when there are several, the most recently inserted one wins.
@@ -56,8 +58,8 @@ void enumerateManagedObjectIDs(ostore::Context &context, const std::vector<ostor
 
 // As above for identifier URIs: a URI of another library or a malformed one still reaches the block, with no
 // identifier and no object.
-using ObjectIDURIBlock = std::function<void(const QUrl &uri, std::optional<ostore::ObjectID> objectID,
-                                            ostore::Object *object, bool *stop)>;
+using ObjectIDURIBlock =
+    std::function<void(const QUrl &uri, std::optional<ostore::ObjectID> objectID, ostore::Object *object, bool *stop)>;
 void enumerateManagedObjectIDURIRepresentations(ostore::Context &context, const QList<QUrl> &uris,
                                                 const ObjectIDURIBlock &block);
 

@@ -10,7 +10,8 @@ void KNVTCDAccount::updateWithAttributes(const QJsonObject &attributes)
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
 
-    const std::optional<qint64> ownerIdentifier = numericIdentifierFromJSON(attributes.value(QLatin1String("owner_id")));
+    const std::optional<qint64> ownerIdentifier =
+        numericIdentifierFromJSON(attributes.value(QLatin1String("owner_id")));
     if (!ownerIdentifier)
         return;
     const QJsonValue embedded = attributes.value(QLatin1String("owner"));

@@ -162,7 +162,8 @@ ostore::Model KNVTCDModel()
         .attr(QStringLiteral("environmentType"), Type::Int64);
 
     // Version 4 added the users' initials and the avatars' thumbnails.
-    m.migration(3, {QStringLiteral("ALTER TABLE KNVTCDUser ADD COLUMN initials TEXT"),
-                    QStringLiteral("ALTER TABLE KNVTCDAvatar ADD COLUMN thumbnailData BLOB")});
+    m.migration(3,
+                {QStringLiteral("ALTER TABLE KNVTCDUser ADD COLUMN initials TEXT"),
+                 QStringLiteral("ALTER TABLE KNVTCDAvatar ADD COLUMN thumbnailData BLOB")});
     return m;
 }

@@ -25,7 +25,8 @@ const QString kTaskEntity = QStringLiteral("KNVTCDTask");
 // count, whatever the task's other links say.
 ostore::Predicate carriesTag(const KNVTCDTag *tag)
 {
-    return any(QStringLiteral("taggedTasks"), key(QStringLiteral("tag")) == tag && isNull(QStringLiteral("deletedDate")));
+    return any(QStringLiteral("taggedTasks"),
+               key(QStringLiteral("tag")) == tag && isNull(QStringLiteral("deletedDate")));
 }
 
 // The live tasks that carry every one of `tags`, in the store's order.
@@ -160,7 +161,8 @@ void KNVTCDTag::updateWithAttributes(const QJsonObject &attributes)
     if (titleValue.isString())
         setTitle(titleValue.toString());
 
-    if (KNVTCDUser *user = userForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("creator_id")))))
+    if (KNVTCDUser *user =
+            userForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("creator_id")))))
         setCreator(user);
 
     const QJsonValue index = attributes.value(QLatin1String("creator_order_index"));
@@ -189,8 +191,8 @@ void KNVTCDTag::updateTaggedTasksWithItems(const QJsonArray &items)
         const QJsonObject item = value.toObject();
         if (item.value(QLatin1String("taggable_type")).toString() != QLatin1String("Task"))
             continue;
-        const bool taskIsHere
-            = taskForNumericIdentifier(numericIdentifierFromJSON(item.value(QLatin1String("taggable_id")))) != nullptr;
+        const bool taskIsHere =
+            taskForNumericIdentifier(numericIdentifierFromJSON(item.value(QLatin1String("taggable_id")))) != nullptr;
         if (!taskIsHere && !item.value(QLatin1String("taggable")).isObject())
             continue;
         // A link without the service's identifier would look like one made here and be pushed back as new.

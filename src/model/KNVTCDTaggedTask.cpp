@@ -31,10 +31,11 @@ void KNVTCDTaggedTask::updateWithAttributes(const QJsonObject &attributes)
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
-    if (KNVTCDTag *linked = tagForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("tag_id")))))
+    if (KNVTCDTag *linked =
+            tagForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("tag_id")))))
         setTag(linked);
-    if (KNVTCDTask *linked
-        = taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("taggable_id")))))
+    if (KNVTCDTask *linked =
+            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("taggable_id")))))
         setTask(linked);
     clearChangedKeys();
 }

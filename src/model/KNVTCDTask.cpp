@@ -90,14 +90,10 @@ KNVTAlertHandler &installedStandardAlertHandler()
 QString KNVTCDTask::localizedDisplayNameForStatus(unsigned int status)
 {
     switch (status) {
-    case KNVTTaskStatusSomeday:
-        return QCoreApplication::translate("KNVTCDTask", "Someday");
-    case KNVTTaskStatusActionable:
-        return QCoreApplication::translate("KNVTCDTask", "Actionable");
-    case KNVTTaskStatusCompleted:
-        return QCoreApplication::translate("KNVTCDTask", "Completed");
-    case KNVTTaskStatusCancelled:
-        return QCoreApplication::translate("KNVTCDTask", "Cancelled");
+    case KNVTTaskStatusSomeday: return QCoreApplication::translate("KNVTCDTask", "Someday");
+    case KNVTTaskStatusActionable: return QCoreApplication::translate("KNVTCDTask", "Actionable");
+    case KNVTTaskStatusCompleted: return QCoreApplication::translate("KNVTCDTask", "Completed");
+    case KNVTTaskStatusCancelled: return QCoreApplication::translate("KNVTCDTask", "Cancelled");
     }
     return QString();
 }
@@ -116,12 +112,9 @@ KNVTTaskStatus KNVTCDTask::taskStatusForTaskStatusString(const QString &string)
 QString KNVTCDTask::taskStatusStringForTaskStatus(unsigned int status)
 {
     switch (status) {
-    case KNVTTaskStatusSomeday:
-        return QStringLiteral("someday");
-    case KNVTTaskStatusCompleted:
-        return QStringLiteral("completed");
-    case KNVTTaskStatusCancelled:
-        return QStringLiteral("cancelled");
+    case KNVTTaskStatusSomeday: return QStringLiteral("someday");
+    case KNVTTaskStatusCompleted: return QStringLiteral("completed");
+    case KNVTTaskStatusCancelled: return QStringLiteral("cancelled");
     }
     return QStringLiteral("actionable");
 }
@@ -129,12 +122,9 @@ QString KNVTCDTask::taskStatusStringForTaskStatus(unsigned int status)
 QString KNVTCDTask::localizedDisplayNameForPriorityLevel(unsigned int priorityLevel)
 {
     switch (priorityLevel) {
-    case KNVTTaskPriorityLevelHigh:
-        return QCoreApplication::translate("KNVTCDTask", "High");
-    case KNVTTaskPriorityLevelMedium:
-        return QCoreApplication::translate("KNVTCDTask", "Medium");
-    case KNVTTaskPriorityLevelLow:
-        return QCoreApplication::translate("KNVTCDTask", "Low");
+    case KNVTTaskPriorityLevelHigh: return QCoreApplication::translate("KNVTCDTask", "High");
+    case KNVTTaskPriorityLevelMedium: return QCoreApplication::translate("KNVTCDTask", "Medium");
+    case KNVTTaskPriorityLevelLow: return QCoreApplication::translate("KNVTCDTask", "Low");
     }
     // Fixed text: the list rows compare against it.
     return QStringLiteral("None");
@@ -143,22 +133,14 @@ QString KNVTCDTask::localizedDisplayNameForPriorityLevel(unsigned int priorityLe
 QString KNVTCDTask::localizedDisplayNameForFocusType(unsigned int focusType)
 {
     switch (focusType) {
-    case KNVTFocusTypeInbox:
-        return QCoreApplication::translate("KNVTCDTask", "Inbox");
-    case KNVTFocusTypeToday:
-        return QCoreApplication::translate("KNVTCDTask", "Today");
-    case KNVTFocusTypeNext:
-        return QCoreApplication::translate("KNVTCDTask", "Next");
-    case KNVTFocusTypeScheduled:
-        return QCoreApplication::translate("KNVTCDTask", "Scheduled");
-    case KNVTFocusTypeSomeday:
-        return QCoreApplication::translate("KNVTCDTask", "Someday");
-    case KNVTFocusTypeWatched:
-        return QCoreApplication::translate("KNVTCDTask", "Watched");
-    case KNVTFocusTypeDelegated:
-        return QCoreApplication::translate("KNVTCDTask", "Delegated");
-    case KNVTFocusTypeArchived:
-        return QCoreApplication::translate("KNVTCDTask", "Archived");
+    case KNVTFocusTypeInbox: return QCoreApplication::translate("KNVTCDTask", "Inbox");
+    case KNVTFocusTypeToday: return QCoreApplication::translate("KNVTCDTask", "Today");
+    case KNVTFocusTypeNext: return QCoreApplication::translate("KNVTCDTask", "Next");
+    case KNVTFocusTypeScheduled: return QCoreApplication::translate("KNVTCDTask", "Scheduled");
+    case KNVTFocusTypeSomeday: return QCoreApplication::translate("KNVTCDTask", "Someday");
+    case KNVTFocusTypeWatched: return QCoreApplication::translate("KNVTCDTask", "Watched");
+    case KNVTFocusTypeDelegated: return QCoreApplication::translate("KNVTCDTask", "Delegated");
+    case KNVTFocusTypeArchived: return QCoreApplication::translate("KNVTCDTask", "Archived");
     }
     return QString();
 }
@@ -396,8 +378,7 @@ void KNVTCDTask::setFocusType(unsigned int focusType)
         if (isArchivable())
             setArchived(true);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -509,10 +490,10 @@ KNVTCDTaskWatcher *KNVTCDTask::taskWatcherForUser(const KNVTCDUser *user) const
     if (!ctx)
         return nullptr;
     // "task == %@ && user == %@ && deletedDate == nil"
-    const std::vector<KNVTCDTaskWatcher *> rows = ctx->fetch<KNVTCDTaskWatcher>(
-        key(QStringLiteral("task")) == this && key(QStringLiteral("user")) == user
-            && isNull(QStringLiteral("deletedDate")),
-        {}, 1);
+    const std::vector<KNVTCDTaskWatcher *> rows =
+        ctx->fetch<KNVTCDTaskWatcher>(key(QStringLiteral("task")) == this && key(QStringLiteral("user")) == user
+                                          && isNull(QStringLiteral("deletedDate")),
+                                      {}, 1);
     return rows.empty() ? nullptr : rows.front();
 }
 
@@ -576,8 +557,7 @@ std::vector<KNVTCDTaskComment *> KNVTCDTask::commentsOrderedByCreatedDate() cons
     if (!ctx)
         return {};
     // "task == %@ && deletedDate == nil", by "createdDate"
-    return ctx->fetch<KNVTCDTaskComment>(key(QStringLiteral("task")) == this
-                                             && isNull(QStringLiteral("deletedDate")),
+    return ctx->fetch<KNVTCDTaskComment>(key(QStringLiteral("task")) == this && isNull(QStringLiteral("deletedDate")),
                                          {ostore::SortDescriptor{QStringLiteral("createdDate")}});
 }
 
@@ -623,13 +603,13 @@ void KNVTCDTask::performMoveToTaskList(KNVTCDTaskList *target, const KNVTAlertHa
     }
 
     const QString title = this->title();
-    const QString message =
-        target ? QStringLiteral("There are watchers on the Task \"%1\" that do not collaborate on \"%2\".\n\nIf you "
-                                "move the Task \"%3\" to \"%4\" these watchers will be removed.")
-                     .arg(title, target->title(), title, target->title())
-               : QStringLiteral("There are watchers on the Task \"%1\" that will be removed if you move it to the "
-                                "inbox.")
-                     .arg(title);
+    const QString message = target
+        ? QStringLiteral("There are watchers on the Task \"%1\" that do not collaborate on \"%2\".\n\nIf you "
+                         "move the Task \"%3\" to \"%4\" these watchers will be removed.")
+              .arg(title, target->title(), title, target->title())
+        : QStringLiteral("There are watchers on the Task \"%1\" that will be removed if you move it to the "
+                         "inbox.")
+              .arg(title);
 
     // The answer may come on a later pass of the event loop. Objects live as long as their context, so the
     // pointers stay readable; what matters is whether the context is still there and the objects still in it.
@@ -706,8 +686,7 @@ QJsonObject KNVTCDTask::attributesForKeys(const QStringList &keys) const
             attributes.insert(QStringLiteral("title"), t.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(t));
         } else if (name == QLatin1String("notes")) {
             const QString n = notes();
-            attributes.insert(QStringLiteral("description"),
-                              n.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(n));
+            attributes.insert(QStringLiteral("description"), n.isNull() ? QJsonValue(QJsonValue::Null) : QJsonValue(n));
         } else if (name == QLatin1String("priority")) {
             attributes.insert(QStringLiteral("priority"), QJsonValue(priority().value_or(0)));
         } else if (name == QLatin1String("status")) {

@@ -25,8 +25,8 @@ QJsonObject KNVTCDTaskComment::attributesForKeys(const QStringList &keys) const
         if (name == QLatin1String("deletedDate")) {
             const QDateTime deleted = deletedDate();
             attributes.insert(QStringLiteral("deleted_at"),
-                              deleted.isValid() ? QJsonValue(KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime)
-                                                                 .stringFromDate(deleted))
+                              deleted.isValid() ? QJsonValue(
+                                  KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime).stringFromDate(deleted))
                                                 : QJsonValue());
         } else if (name == QLatin1String("task")) {
             const KNVTCDTask *commented = task();
@@ -56,8 +56,8 @@ void KNVTCDTaskComment::updateWithAttributes(const QJsonObject &attributes)
     updateDeletedDateWithAttributes(attributes);
     if (KNVTCDUser *author = relatedUserWithAttributes(attributes, QStringLiteral("user")))
         setUser(author);
-    if (KNVTCDTask *commented
-        = taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("commentable_id")))))
+    if (KNVTCDTask *commented =
+            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("commentable_id")))))
         setTask(commented);
     clearChangedKeys();
 }

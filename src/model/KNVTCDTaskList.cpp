@@ -93,30 +93,21 @@ unsigned int KNVTCDTaskList::taskListStatusForTaskListStatusString(const QString
 QString KNVTCDTaskList::taskListStatusStringForTaskListStatus(unsigned int status)
 {
     switch (status) {
-    case KNVTTaskListStatusSomeday:
-        return QStringLiteral("someday");
-    case KNVTTaskListStatusCompleted:
-        return QStringLiteral("completed");
-    case KNVTTaskListStatusCancelled:
-        return QStringLiteral("cancelled");
-    default:
-        return QStringLiteral("actionable");
+    case KNVTTaskListStatusSomeday: return QStringLiteral("someday");
+    case KNVTTaskListStatusCompleted: return QStringLiteral("completed");
+    case KNVTTaskListStatusCancelled: return QStringLiteral("cancelled");
+    default: return QStringLiteral("actionable");
     }
 }
 
 QString KNVTCDTaskList::localizedDisplayNameForStatus(unsigned int status)
 {
     switch (status) {
-    case KNVTTaskListStatusSomeday:
-        return tr("Someday");
-    case KNVTTaskListStatusActionable:
-        return tr("Actionable");
-    case KNVTTaskListStatusCompleted:
-        return tr("Completed");
-    case KNVTTaskListStatusCancelled:
-        return tr("Cancelled");
-    default:
-        return QString();
+    case KNVTTaskListStatusSomeday: return tr("Someday");
+    case KNVTTaskListStatusActionable: return tr("Actionable");
+    case KNVTTaskListStatusCompleted: return tr("Completed");
+    case KNVTTaskListStatusCancelled: return tr("Cancelled");
+    default: return QString();
     }
 }
 
@@ -341,11 +332,8 @@ void KNVTCDTaskList::setFocusType(unsigned int focusType)
         setStatus(KNVTTaskListStatusSomeday);
         taskFocus = KNVTFocusTypeSomeday;
         break;
-    case KNVTTaskListFocusTypeArchived:
-        performArchiveWithAlertHandler(KNVTCDTask::standardAlertHandler());
-        return;
-    default:
-        return;
+    case KNVTTaskListFocusTypeArchived: performArchiveWithAlertHandler(KNVTCDTask::standardAlertHandler()); return;
+    default: return;
     }
     for (KNVTCDTask *task : openTasks())
         task->setFocusType(taskFocus);
@@ -397,7 +385,8 @@ KNVTCDUser *KNVTCDTaskList::owner() const
     // "taskList == %@ AND role == %i"
     auto *row = static_cast<KNVTCDTaskListCollaborator *>(knvt::firstObjectForFetchRequestForEntityName(
         *ctx, kTaskListCollaboratorEntityName,
-        key(QStringLiteral("taskList")) == this && key(QStringLiteral("role")) == int(KNVTTaskListCollaboratorRoleOwner)));
+        key(QStringLiteral("taskList")) == this
+            && key(QStringLiteral("role")) == int(KNVTTaskListCollaboratorRoleOwner)));
     return row ? row->user() : nullptr;
 }
 
@@ -461,22 +450,27 @@ struct Confirmation
 
 const Confirmation kArchiveConfirmation{
     QT_TRANSLATE_NOOP("KNVTCDTaskList", "Archive Project?"), QT_TRANSLATE_NOOP("KNVTCDTaskList", "Archive Area?"),
-    QT_TRANSLATE_NOOP("KNVTCDTaskList", "You have incomplete Tasks in this Project that need completing or "
-                                        "cancelling before the Project can be archived."),
-    QT_TRANSLATE_NOOP("KNVTCDTaskList", "You have incomplete Tasks in this Area that need completing or cancelling "
-                                        "before the Area can be archived.")};
+    QT_TRANSLATE_NOOP("KNVTCDTaskList",
+                      "You have incomplete Tasks in this Project that need completing or "
+                      "cancelling before the Project can be archived."),
+    QT_TRANSLATE_NOOP("KNVTCDTaskList",
+                      "You have incomplete Tasks in this Area that need completing or cancelling "
+                      "before the Area can be archived.")};
 const Confirmation kCompleteConfirmation{
     QT_TRANSLATE_NOOP("KNVTCDTaskList", "Complete Project?"), QT_TRANSLATE_NOOP("KNVTCDTaskList", "Complete Area?"),
-    QT_TRANSLATE_NOOP("KNVTCDTaskList",
-                      "You have incomplete Tasks in this Project that also need completing before it can be completed."),
+    QT_TRANSLATE_NOOP(
+        "KNVTCDTaskList",
+        "You have incomplete Tasks in this Project that also need completing before it can be completed."),
     QT_TRANSLATE_NOOP("KNVTCDTaskList",
                       "You have incomplete Tasks in this Area that also need completing before it can be completed.")};
 const Confirmation kCancelConfirmation{
     QT_TRANSLATE_NOOP("KNVTCDTaskList", "Cancel Project"), QT_TRANSLATE_NOOP("KNVTCDTaskList", "Cancel Area"),
-    QT_TRANSLATE_NOOP("KNVTCDTaskList", "You have incomplete Tasks in this Project that also need to be cancelled "
-                                        "before it can be cancelled."),
-    QT_TRANSLATE_NOOP("KNVTCDTaskList", "You have incomplete Tasks in this Area that also need to be cancelled "
-                                        "before it can be cancelled.")};
+    QT_TRANSLATE_NOOP("KNVTCDTaskList",
+                      "You have incomplete Tasks in this Project that also need to be cancelled "
+                      "before it can be cancelled."),
+    QT_TRANSLATE_NOOP("KNVTCDTaskList",
+                      "You have incomplete Tasks in this Area that also need to be cancelled "
+                      "before it can be cancelled.")};
 
 void report(const KNVTCDTaskList::CompletionHandler &completionHandler, bool done)
 {
@@ -696,15 +690,14 @@ void KNVTCDTaskList::performStopSharingWithAlertHandler(const KNVTAlertHandler &
         return;
     // Fixed texts: only the cancel button goes through the translations.
     const bool project = isProject();
-    const QString question =
-        (project ? QStringLiteral("Are you sure that you want to stop sharing the Project \"%1\"?")
-                 : QStringLiteral("Are you sure that you want to stop sharing the Area \"%1\"?"))
-            .arg(title());
-    const QString message =
-        project ? QStringLiteral("If you stop sharing the project, all of the current collaborators will be removed "
-                                 "from it, and they will be unable to complete any of the Task assigned to them.")
-                : QStringLiteral("If you stop sharing the area, all of the current collaborators will be removed "
-                                 "from it, and they will be unable to complete any of the Task assigned to them.");
+    const QString question = (project ? QStringLiteral("Are you sure that you want to stop sharing the Project \"%1\"?")
+                                      : QStringLiteral("Are you sure that you want to stop sharing the Area \"%1\"?"))
+                                 .arg(title());
+    const QString message = project
+        ? QStringLiteral("If you stop sharing the project, all of the current collaborators will be removed "
+                         "from it, and they will be unable to complete any of the Task assigned to them.")
+        : QStringLiteral("If you stop sharing the area, all of the current collaborators will be removed "
+                         "from it, and they will be unable to complete any of the Task assigned to them.");
     const QStringList buttons{QStringLiteral("Stop Sharing"), tr("Cancel")};
     QPointer<ostore::Context> ctx(context());
     alertHandler(question, message, buttons, 1, 0, [this, ctx, completionHandler](int index) {
@@ -933,7 +926,7 @@ bool KNVTCDTaskList::hasUnpushedMembershipChange() const
 bool KNVTCDTaskList::excludesChangedKey(std::string_view key) const
 {
     return key == "tasks" || key == "taskListCollaboratorStatus" || key == "taskListCollaboratorTaskListTypeOrderIndex"
-           || key == "creator";
+        || key == "creator";
 }
 
 void KNVTCDTaskList::didChangeValue(std::string_view key)
@@ -943,8 +936,8 @@ void KNVTCDTaskList::didChangeValue(std::string_view key)
         if (!isUpdatingWithAttributes())
             setStatusModifiedDate(knvt::Clock::shared().nowUTC());
         const std::optional<qint64> current = status();
-        const bool open = current == KNVTTaskListStatusSomeday || current == KNVTTaskListStatusActionable
-                          || current == 3;
+        const bool open =
+            current == KNVTTaskListStatusSomeday || current == KNVTTaskListStatusActionable || current == 3;
         if (open && isArchived())
             unarchive();
     } else if (key == "taskListCollaboratorStatus") {
@@ -1033,8 +1026,8 @@ QString KNVTCDTaskList::HTMLOverviewStringForPrinting() const
         // Only the tasks the page shows are counted: deleted ones wait only for their push.
         const qsizetype count = numberOfTasks();
         html += QStringLiteral("<div class=\"title\">") + text.toHtmlEscaped()
-                + (count == 1 ? QStringLiteral(" (%1 Item)") : QStringLiteral(" (%1 Items)")).arg(count)
-                + QStringLiteral("</div>");
+            + (count == 1 ? QStringLiteral(" (%1 Item)") : QStringLiteral(" (%1 Items)")).arg(count)
+            + QStringLiteral("</div>");
     }
     // A status without a name (never written by this program) gets no line rather than an empty one.
     if (const std::optional<qint64> current = status()) {
@@ -1045,8 +1038,8 @@ QString KNVTCDTaskList::HTMLOverviewStringForPrinting() const
     if (isCompletedOrCancelled()) {
         const knvt::DateFormat format(knvt::DateFormat::Style::Medium, knvt::DateFormat::Style::None);
         html += QStringLiteral("<div class=\"completed_date\">")
-                + QStringLiteral("Completed: %1").arg(format.stringFromDate(statusModifiedDate()))
-                + QStringLiteral("</div>");
+            + QStringLiteral("Completed: %1").arg(format.stringFromDate(statusModifiedDate()))
+            + QStringLiteral("</div>");
     }
     html += QStringLiteral("</div>");
     return html;

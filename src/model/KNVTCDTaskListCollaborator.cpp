@@ -26,7 +26,8 @@ QDateTime optionalDate(const QJsonObject &attributes, const QString &key)
 
 // ---- Role and status ----
 
-unsigned int KNVTCDTaskListCollaborator::taskListCollaboratorRoleForTaskListCollaboratorRoleString(const QString &string)
+unsigned int
+KNVTCDTaskListCollaborator::taskListCollaboratorRoleForTaskListCollaboratorRoleString(const QString &string)
 {
     if (string == QLatin1String("owner"))
         return KNVTTaskListCollaboratorRoleOwner;
@@ -58,12 +59,9 @@ KNVTCDTaskListCollaborator::taskListCollaboratorStatusForTaskListCollaboratorSta
 QString KNVTCDTaskListCollaborator::taskListCollaboratorStatusStringForTaskListCollaboratorStatus(unsigned int status)
 {
     switch (status) {
-    case KNVTTaskListCollaboratorStatusPending:
-        return QStringLiteral("pending");
-    case KNVTTaskListCollaboratorStatusDeclined:
-        return QStringLiteral("declined");
-    default:
-        return QStringLiteral("accepted");
+    case KNVTTaskListCollaboratorStatusPending: return QStringLiteral("pending");
+    case KNVTTaskListCollaboratorStatusDeclined: return QStringLiteral("declined");
+    default: return QStringLiteral("accepted");
     }
 }
 
@@ -76,8 +74,7 @@ QString KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorS
         return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Accepted");
     case KNVTTaskListCollaboratorStatusDeclined:
         return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Declined");
-    default:
-        return QStringLiteral("-");
+    default: return QStringLiteral("-");
     }
 }
 
@@ -108,8 +105,9 @@ QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &key
             attributes.insert(QStringLiteral("role"),
                               taskListCollaboratorRoleStringForTaskListCollaboratorRole(unsigned(role().value_or(0))));
         } else if (key == QLatin1String("status")) {
-            attributes.insert(QStringLiteral("status"), taskListCollaboratorStatusStringForTaskListCollaboratorStatus(
-                                                            unsigned(status().value_or(0))));
+            attributes.insert(
+                QStringLiteral("status"),
+                taskListCollaboratorStatusStringForTaskListCollaboratorStatus(unsigned(status().value_or(0))));
         } else if (key == QLatin1String("taskList")) {
             if (const KNVTCDTaskList *list = taskList()) {
                 if (const std::optional<qint64> id = list->numericIdentifier())
@@ -128,7 +126,8 @@ QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &key
             // there, and it would come back with the next pull.
             const QString string = reviewRecurrenceString();
             attributes.insert(QStringLiteral("review_recurrence"),
-                              string.isEmpty() ? QJsonArray() : QJsonArray::fromStringList(string.split(QLatin1Char(' '))));
+                              string.isEmpty() ? QJsonArray()
+                                               : QJsonArray::fromStringList(string.split(QLatin1Char(' '))));
         } else if (key == QLatin1String("user")) {
             if (const KNVTCDUser *member = user()) {
                 if (const std::optional<qint64> id = member->numericIdentifier())

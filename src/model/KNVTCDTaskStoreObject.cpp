@@ -255,9 +255,9 @@ KNVTCDTaskListCollaborator *KNVTCDTaskStoreObject::taskListCollaboratorForTaskLi
                                                                                    const KNVTCDUser *user) const
 {
     // "taskList == %@ AND user == %@"
-    return firstObject<KNVTCDTaskListCollaborator>(
-        this, QStringLiteral("KNVTCDTaskListCollaborator"),
-        key(QStringLiteral("taskList")) == taskList && key(QStringLiteral("user")) == user);
+    return firstObject<KNVTCDTaskListCollaborator>(this, QStringLiteral("KNVTCDTaskListCollaborator"),
+                                                   key(QStringLiteral("taskList")) == taskList
+                                                       && key(QStringLiteral("user")) == user);
 }
 
 KNVTCDTaskWatcher *KNVTCDTaskStoreObject::taskWatcherForNumericIdentifier(std::optional<qint64> numericIdentifier) const
@@ -302,16 +302,17 @@ KNVTCDFriendship *KNVTCDTaskStoreObject::friendshipForInviter(const KNVTCDUser *
                                              && key(QStringLiteral("invitee")) == invitee);
 }
 
-KNVTCDFriendship *KNVTCDTaskStoreObject::friendshipForInviterNumericIdentifier(
-    std::optional<qint64> inviterNumericIdentifier, std::optional<qint64> inviteeNumericIdentifier) const
+KNVTCDFriendship *
+KNVTCDTaskStoreObject::friendshipForInviterNumericIdentifier(std::optional<qint64> inviterNumericIdentifier,
+                                                             std::optional<qint64> inviteeNumericIdentifier) const
 {
     if (!inviterNumericIdentifier || !inviteeNumericIdentifier)
         return nullptr;
     // "inviter.numericIdentifier == %@ AND invitee.numericIdentifier == %@"
-    return firstObject<KNVTCDFriendship>(
-        this, QStringLiteral("KNVTCDFriendship"),
-        key(QStringLiteral("inviter.numericIdentifier")) == *inviterNumericIdentifier
-            && key(QStringLiteral("invitee.numericIdentifier")) == *inviteeNumericIdentifier);
+    return firstObject<KNVTCDFriendship>(this, QStringLiteral("KNVTCDFriendship"),
+                                         key(QStringLiteral("inviter.numericIdentifier")) == *inviterNumericIdentifier
+                                             && key(QStringLiteral("invitee.numericIdentifier"))
+                                                 == *inviteeNumericIdentifier);
 }
 
 KNVTCDAccount *KNVTCDTaskStoreObject::accountForNumericIdentifier(std::optional<qint64> numericIdentifier) const
@@ -343,15 +344,17 @@ bool newerStatusModifiedDate(const QDateTime &a, const QDateTime &b)
 KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::scheduledObjectComparator()
 {
     return [](const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b) {
-        const QDateTime da = scheduleDate(a->dateForKey(QStringLiteral("startDate")), a->dateForKey(QStringLiteral("dueDate")));
-        const QDateTime db = scheduleDate(b->dateForKey(QStringLiteral("startDate")), b->dateForKey(QStringLiteral("dueDate")));
+        const QDateTime da =
+            scheduleDate(a->dateForKey(QStringLiteral("startDate")), a->dateForKey(QStringLiteral("dueDate")));
+        const QDateTime db =
+            scheduleDate(b->dateForKey(QStringLiteral("startDate")), b->dateForKey(QStringLiteral("dueDate")));
         if (da.isValid() != db.isValid())
             return da.isValid();
         if (da.isValid() && da != db)
             return da < db;
         return compareLocalizedCaseInsensitive(a->stringForKey(QStringLiteral("title")),
                                                b->stringForKey(QStringLiteral("title")))
-               < 0;
+            < 0;
     };
 }
 
@@ -378,7 +381,7 @@ KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::objectTitleComparator()
     return [](const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b) {
         return compareLocalizedCaseInsensitive(a->stringForKey(QStringLiteral("title")),
                                                b->stringForKey(QStringLiteral("title")))
-               < 0;
+            < 0;
     };
 }
 

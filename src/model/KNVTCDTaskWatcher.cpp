@@ -30,7 +30,8 @@ void KNVTCDTaskWatcher::updateWithAttributes(const QJsonObject &attributes)
     updateDeletedDateWithAttributes(attributes);
     if (KNVTCDUser *watching = relatedUserWithAttributes(attributes, QStringLiteral("user")))
         setUser(watching);
-    if (KNVTCDTask *watched = taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("task_id")))))
+    if (KNVTCDTask *watched =
+            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("task_id")))))
         setTask(watched);
     clearChangedKeys();
 }

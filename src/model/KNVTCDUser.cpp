@@ -80,7 +80,7 @@ KNVTCDTaskStoreObject::Comparator KNVTCDUser::userComparator()
         }();
         return collator.compare(static_cast<const KNVTCDUser *>(a)->extendedDisplayName(),
                                 static_cast<const KNVTCDUser *>(b)->extendedDisplayName())
-               < 0;
+            < 0;
     };
 }
 
@@ -112,7 +112,8 @@ std::vector<KNVTCDTaskWatcher *> KNVTCDUser::activeTaskWatchers() const
     std::vector<KNVTCDTaskWatcher *> watchers;
     for (ostore::Object *object : knvt::executeFetchRequestForEntityName(
              *ctx, QStringLiteral("KNVTCDTaskWatcher"),
-             key(QStringLiteral("user")) == this && isNull(QStringLiteral("deletedDate")) && notNull(QStringLiteral("task")),
+             key(QStringLiteral("user")) == this && isNull(QStringLiteral("deletedDate"))
+                 && notNull(QStringLiteral("task")),
              {ostore::SortDescriptor{QStringLiteral("task.title"), true, ostore::Collation::Binary}}))
         watchers.push_back(static_cast<KNVTCDTaskWatcher *>(object));
     return watchers;
@@ -224,7 +225,8 @@ void KNVTCDUser::insertAvatarIfNeeded()
     ostore::Context *ctx = context();
     if (!ctx || avatar())
         return;
-    auto *picture = static_cast<KNVTCDAvatar *>(knvt::insertNewObjectForEntityForName(*ctx, QStringLiteral("KNVTCDAvatar")));
+    auto *picture =
+        static_cast<KNVTCDAvatar *>(knvt::insertNewObjectForEntityForName(*ctx, QStringLiteral("KNVTCDAvatar")));
     picture->setUser(this);
 }
 
@@ -238,7 +240,8 @@ void KNVTCDUser::didChangeValue(std::string_view key)
         QString display = joinedNames(firstName(), lastName());
         const QString user = username();
         if (!user.isEmpty())
-            display = display.isEmpty() ? QStringLiteral("(%1)").arg(user) : QStringLiteral("%1 (%2)").arg(display, user);
+            display =
+                display.isEmpty() ? QStringLiteral("(%1)").arg(user) : QStringLiteral("%1 (%2)").arg(display, user);
         setExtendedDisplayName(display);
     }
     if (key == "fullName") {

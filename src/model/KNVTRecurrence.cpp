@@ -24,20 +24,13 @@ std::optional<Step> stepForRule(const KNVTRecurrenceRule &rule)
 {
     const qint64 interval = std::max(rule.interval(), 1u);
     switch (rule.frequency()) {
-    case KNVTRecurrenceFrequencySecondly:
-        return Step{Step::Seconds, interval};
-    case KNVTRecurrenceFrequencyMinutely:
-        return Step{Step::Seconds, interval * 60};
-    case KNVTRecurrenceFrequencyHourly:
-        return Step{Step::Seconds, interval * 3600};
-    case KNVTRecurrenceFrequencyDaily:
-        return Step{Step::Days, interval};
-    case KNVTRecurrenceFrequencyWeekly:
-        return Step{Step::Days, interval * 7};
-    case KNVTRecurrenceFrequencyMonthly:
-        return Step{Step::Months, interval};
-    case KNVTRecurrenceFrequencyYearly:
-        return Step{Step::Years, interval};
+    case KNVTRecurrenceFrequencySecondly: return Step{Step::Seconds, interval};
+    case KNVTRecurrenceFrequencyMinutely: return Step{Step::Seconds, interval * 60};
+    case KNVTRecurrenceFrequencyHourly: return Step{Step::Seconds, interval * 3600};
+    case KNVTRecurrenceFrequencyDaily: return Step{Step::Days, interval};
+    case KNVTRecurrenceFrequencyWeekly: return Step{Step::Days, interval * 7};
+    case KNVTRecurrenceFrequencyMonthly: return Step{Step::Months, interval};
+    case KNVTRecurrenceFrequencyYearly: return Step{Step::Years, interval};
     }
     return std::nullopt;
 }
@@ -46,14 +39,10 @@ std::optional<Step> stepForRule(const KNVTRecurrenceRule &rule)
 bool isBeyondCalendar(const Step &step)
 {
     switch (step.unit) {
-    case Step::Seconds:
-        return step.amount > yearsInCalendar * 366 * 86400;
-    case Step::Days:
-        return step.amount > yearsInCalendar * 366;
-    case Step::Months:
-        return step.amount > yearsInCalendar * 12;
-    case Step::Years:
-        return step.amount > yearsInCalendar;
+    case Step::Seconds: return step.amount > yearsInCalendar * 366 * 86400;
+    case Step::Days: return step.amount > yearsInCalendar * 366;
+    case Step::Months: return step.amount > yearsInCalendar * 12;
+    case Step::Years: return step.amount > yearsInCalendar;
     }
     return true;
 }
@@ -71,14 +60,10 @@ QDateTime advanced(const QDateTime &date, const Step &step)
         return {};
     const QDateTime local = date.toLocalTime();
     switch (step.unit) {
-    case Step::Seconds:
-        return local.addSecs(step.amount);
-    case Step::Days:
-        return local.addDays(step.amount);
-    case Step::Months:
-        return local.addMonths(static_cast<int>(step.amount));
-    case Step::Years:
-        return local.addYears(static_cast<int>(step.amount));
+    case Step::Seconds: return local.addSecs(step.amount);
+    case Step::Days: return local.addDays(step.amount);
+    case Step::Months: return local.addMonths(static_cast<int>(step.amount));
+    case Step::Years: return local.addYears(static_cast<int>(step.amount));
     }
     return {};
 }
@@ -90,14 +75,12 @@ QString addressText(const void *object)
 
 } // namespace
 
-KNVTRecurrence::KNVTRecurrence(RuleList recurrenceRules)
-    : m_recurrenceRules(std::move(recurrenceRules))
+KNVTRecurrence::KNVTRecurrence(RuleList recurrenceRules) : m_recurrenceRules(std::move(recurrenceRules))
 {
     m_recurrenceRules->removeAll(nullptr);
 }
 
-KNVTRecurrence::KNVTRecurrence(std::shared_ptr<KNVTRecurrenceRule> recurrenceRule)
-    : m_recurrenceRules(RuleList{})
+KNVTRecurrence::KNVTRecurrence(std::shared_ptr<KNVTRecurrenceRule> recurrenceRule) : m_recurrenceRules(RuleList{})
 {
     if (recurrenceRule)
         m_recurrenceRules->append(std::move(recurrenceRule));

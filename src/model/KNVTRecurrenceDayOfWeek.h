@@ -10,8 +10,7 @@ public:
     // weekNumber 0 means no week number; a negative number counts from the end of the period.
     constexpr KNVTRecurrenceDayOfWeek(KNVTRecurrenceDay dayOfTheWeek, int weekNumber)
         : m_dayOfTheWeek(dayOfTheWeek), m_weekNumber(weekNumber)
-    {
-    }
+    {}
 
     static constexpr KNVTRecurrenceDayOfWeek dayOfWeek(KNVTRecurrenceDay day) { return {day, 0}; }
     static constexpr KNVTRecurrenceDayOfWeek dayOfWeek(KNVTRecurrenceDay day, int weekNumber)

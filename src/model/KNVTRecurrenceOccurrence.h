@@ -10,8 +10,7 @@ class KNVTRecurrenceOccurrence
 public:
     KNVTRecurrenceOccurrence(const QDateTime &startDate, const QDateTime &endDate)
         : m_startDate(startDate), m_endDate(endDate)
-    {
-    }
+    {}
 
     static KNVTRecurrenceOccurrence recurrenceOccurrenceWithStartDate(const QDateTime &startDate,
                                                                       const QDateTime &endDate)

@@ -86,8 +86,8 @@ unsigned int leadingUnsigned(QStringView text)
 
 int leadingInt(QStringView text)
 {
-    return static_cast<int>(std::clamp<qint64>(leadingInteger(text), std::numeric_limits<int>::min(),
-                                               std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<qint64>(leadingInteger(text), std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 KNVTRecurrenceRule::NumberList numberList(QStringView value)
@@ -164,16 +164,15 @@ QString joinedNumbers(const KNVTRecurrenceRule::NumberList &numbers)
 
 KNVTRecurrenceRule::KNVTRecurrenceRule(KNVTRecurrenceFrequency frequency, unsigned int interval)
     : m_frequency(frequency), m_interval(interval)
-{
-}
+{}
 
 KNVTRecurrenceRule::KNVTRecurrenceRule(KNVTRecurrenceFrequency frequency, unsigned int interval,
                                        KNVTRecurrenceDay firstDayOfTheWeek, std::optional<DayList> daysOfTheWeek,
                                        std::optional<NumberList> daysOfTheMonth,
                                        std::optional<NumberList> monthsOfTheYear,
                                        std::optional<NumberList> weeksOfTheYear,
-                                       std::optional<NumberList> daysOfTheYear,
-                                       std::optional<NumberList> setPositions, std::shared_ptr<KNVTRecurrenceEnd> end)
+                                       std::optional<NumberList> daysOfTheYear, std::optional<NumberList> setPositions,
+                                       std::shared_ptr<KNVTRecurrenceEnd> end)
     : m_frequency(frequency),
       m_interval(interval),
       m_firstDayOfTheWeek(firstDayOfTheWeek),
@@ -184,8 +183,7 @@ KNVTRecurrenceRule::KNVTRecurrenceRule(KNVTRecurrenceFrequency frequency, unsign
       m_daysOfTheYear(std::move(daysOfTheYear)),
       m_positions(std::move(setPositions)),
       m_recurrenceEnd(std::move(end))
-{
-}
+{}
 
 KNVTRecurrenceRule::KNVTRecurrenceRule(const QString &rrule)
 {
@@ -195,10 +193,10 @@ KNVTRecurrenceRule::KNVTRecurrenceRule(const QString &rrule)
         rest = rest.mid(6);
 
     static const QStringList knownKeys{
-        QStringLiteral("FREQ"),      QStringLiteral("INTERVAL"),   QStringLiteral("UNTIL"),
-        QStringLiteral("COUNT"),     QStringLiteral("WKST"),       QStringLiteral("BYDAY"),
-        QStringLiteral("BYMONTHDAY"), QStringLiteral("BYMONTH"),   QStringLiteral("BYWEEKNO"),
-        QStringLiteral("BYYEARDAY"), QStringLiteral("BYSETPOS"),
+        QStringLiteral("FREQ"),       QStringLiteral("INTERVAL"), QStringLiteral("UNTIL"),
+        QStringLiteral("COUNT"),      QStringLiteral("WKST"),     QStringLiteral("BYDAY"),
+        QStringLiteral("BYMONTHDAY"), QStringLiteral("BYMONTH"),  QStringLiteral("BYWEEKNO"),
+        QStringLiteral("BYYEARDAY"),  QStringLiteral("BYSETPOS"),
     };
     QHash<QStringView, QStringView> values;
     for (QStringView part : rest.split(u';')) {
@@ -318,8 +316,8 @@ QString KNVTRecurrenceRule::localizedNameForFrequency(KNVTRecurrenceFrequency fr
 
 QString KNVTRecurrenceRule::localizedNameForFrequency(KNVTRecurrenceFrequency frequency, unsigned int interval)
 {
-    const QString unit = interval == 1 ? localizedSingularNameForFrequency(frequency)
-                                       : localizedPluralNameForFrequency(frequency);
+    const QString unit =
+        interval == 1 ? localizedSingularNameForFrequency(frequency) : localizedPluralNameForFrequency(frequency);
     if (unit.isNull())
         return {};
     return QStringLiteral("%1 %2").arg(QString::number(interval), unit);

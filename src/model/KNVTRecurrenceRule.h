@@ -44,12 +44,12 @@ public:
 
     static std::shared_ptr<KNVTRecurrenceRule> recurrenceRuleWithFrequency(KNVTRecurrenceFrequency frequency,
                                                                            unsigned int interval);
-    static std::shared_ptr<KNVTRecurrenceRule> recurrenceRuleWithFrequency(
-        KNVTRecurrenceFrequency frequency, unsigned int interval, KNVTRecurrenceDay firstDayOfTheWeek,
-        std::optional<DayList> daysOfTheWeek, std::optional<NumberList> daysOfTheMonth,
-        std::optional<NumberList> monthsOfTheYear, std::optional<NumberList> weeksOfTheYear,
-        std::optional<NumberList> daysOfTheYear, std::optional<NumberList> setPositions,
-        std::shared_ptr<KNVTRecurrenceEnd> end);
+    static std::shared_ptr<KNVTRecurrenceRule>
+    recurrenceRuleWithFrequency(KNVTRecurrenceFrequency frequency, unsigned int interval,
+                                KNVTRecurrenceDay firstDayOfTheWeek, std::optional<DayList> daysOfTheWeek,
+                                std::optional<NumberList> daysOfTheMonth, std::optional<NumberList> monthsOfTheYear,
+                                std::optional<NumberList> weeksOfTheYear, std::optional<NumberList> daysOfTheYear,
+                                std::optional<NumberList> setPositions, std::shared_ptr<KNVTRecurrenceEnd> end);
 
     // Whether a stored text is a rule text at all: it begins with "RRULE:", in exactly that case.
     static bool isValidRRULE(const QString &text);

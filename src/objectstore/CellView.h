@@ -15,9 +15,27 @@ struct CellView
     QStringView string;
 
     static CellView none() { return {}; }
-    static CellView integer(qint64 v) { CellView c; c.null = false; c.cell.i = v; return c; }
-    static CellView real(double v) { CellView c; c.null = false; c.cell.d = v; return c; }
-    static CellView text(QStringView v) { CellView c; c.null = false; c.string = v; return c; }
+    static CellView integer(qint64 v)
+    {
+        CellView c;
+        c.null = false;
+        c.cell.i = v;
+        return c;
+    }
+    static CellView real(double v)
+    {
+        CellView c;
+        c.null = false;
+        c.cell.d = v;
+        return c;
+    }
+    static CellView text(QStringView v)
+    {
+        CellView c;
+        c.null = false;
+        c.string = v;
+        return c;
+    }
 };
 
 } // namespace ostore

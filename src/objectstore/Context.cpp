@@ -337,8 +337,7 @@ Object *Context::firstObject(const FetchRequest &request)
 }
 
 std::vector<Object *> Context::fetchEntity(EntityId entity, const Predicate &predicate,
-                                           const std::vector<SortDescriptor> &sort, qsizetype limit,
-                                           knvt::Error *error)
+                                           const std::vector<SortDescriptor> &sort, qsizetype limit, knvt::Error *error)
 {
     assertThread("fetch");
     if (!isOpen()) {
@@ -382,10 +381,8 @@ std::vector<Object *> Context::fetchEntity(EntityId entity, const Predicate &pre
                 if (collated[a * k + j])
                     return collated[a * k + j]->compare(*collated[b * k + j]);
                 return x.string.compare(y.string);
-            case Type::Double:
-                return x.cell.d < y.cell.d ? -1 : x.cell.d > y.cell.d ? 1 : 0;
-            default:
-                return x.cell.i < y.cell.i ? -1 : x.cell.i > y.cell.i ? 1 : 0;
+            case Type::Double: return x.cell.d < y.cell.d ? -1 : x.cell.d > y.cell.d ? 1 : 0;
+            default: return x.cell.i < y.cell.i ? -1 : x.cell.i > y.cell.i ? 1 : 0;
             }
         };
         std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
@@ -586,8 +583,7 @@ QByteArray Context::blob(const Object *object, int property) const
 Value Context::normalized(const PropertyDescription &p, const Value &value) const
 {
     switch (value.index()) {
-    case 0:
-        return Value();
+    case 0: return Value();
     case 1: { // qint64
         const qint64 i = std::get<qint64>(value);
         if (p.type == Type::Int64)
@@ -953,12 +949,12 @@ bool Context::save(knvt::Error *error)
     const bool ok = m_coordinator->commit(*this, writes, changes, error);
     bool unsavedLeft = false;
     for (EntityState &s : m_states) {
-        s.inserted.erase(std::remove_if(s.inserted.begin(), s.inserted.end(),
-                                        [](Object *o) { return !o->isInserted(); }),
-                         s.inserted.end());
+        s.inserted.erase(
+            std::remove_if(s.inserted.begin(), s.inserted.end(), [](Object *o) { return !o->isInserted(); }),
+            s.inserted.end());
         unsavedLeft = unsavedLeft || !s.inserted.empty()
-                      || std::any_of(s.overlaid.begin(), s.overlaid.end(),
-                                     [](const auto &entry) { return entry.second->hasDirty(); });
+            || std::any_of(s.overlaid.begin(), s.overlaid.end(),
+                           [](const auto &entry) { return entry.second->hasDirty(); });
     }
     // Usually nothing unsaved is left, and the pending indexes go as a whole instead of entry by entry.
     if (!unsavedLeft) {
@@ -998,8 +994,7 @@ void Context::didCommit(RowWrite &write)
             updateOverlaid(o);
         }
         break;
-    case RowWrite::Kind::Delete:
-        break; // rowVanished made it gone
+    case RowWrite::Kind::Delete: break; // rowVanished made it gone
     }
 }
 

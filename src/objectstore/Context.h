@@ -149,7 +149,8 @@ private:
     bool failClosed(knvt::Error *error) const;
     template <class F>
     void scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity, bool backwards, F &&f);
-    void sortRows(EvalScope &scope, EntityId entity, std::vector<RowRef> &rows, const std::vector<SortDescriptor> &sort);
+    void sortRows(EvalScope &scope, EntityId entity, std::vector<RowRef> &rows,
+                  const std::vector<SortDescriptor> &sort);
     Object *objectFor(const RowRef &row, EntityId entity, std::vector<Object *> &awakened);
     Object *registerRow(EntityId entity, qint64 zid, quint32 pos);
 

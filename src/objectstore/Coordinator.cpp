@@ -203,8 +203,8 @@ bool Coordinator::createSchema(knvt::Error *error, bool *raced)
     }
     if ((rc = exec(m_model.ddl().toUtf8().constData())) != SQLITE_OK)
         return fail(rc);
-    const QString identifiers = QString::fromUtf8(
-        QJsonDocument(QJsonArray{QString::number(m_model.version())}).toJson(QJsonDocument::Compact));
+    const QString identifiers =
+        QString::fromUtf8(QJsonDocument(QJsonArray{QString::number(m_model.version())}).toJson(QJsonDocument::Compact));
     {
         Statement put(m_db, QStringLiteral("INSERT INTO Z_METADATA (key, value) VALUES (?, ?)"));
         const std::pair<QString, Value> rows[] = {
@@ -257,7 +257,8 @@ bool Coordinator::configureConnection(knvt::Error *error)
         Statement uuid(m_db, QStringLiteral("SELECT value FROM Z_METADATA WHERE key = 'storeUUID'"));
         const int rc = uuid.step();
         if (rc != SQLITE_ROW) {
-            knvt::Error::report(error, ErrorFactory::fromSqlite(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, m_db, m_path, true));
+            knvt::Error::report(error,
+                                ErrorFactory::fromSqlite(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc, m_db, m_path, true));
             return false;
         }
         m_storeUUID = uuid.textAt(0);
@@ -295,8 +296,9 @@ bool Coordinator::open(const QString &file, OpenResult *result, knvt::Error *err
             knvt::Error::report(error, knvt::Error(e.domain(), e.code(), info));
             return false;
         }
-        if (md.exists && ((md.applicationId != 0 && md.applicationId != kApplicationId)
-                          || (md.applicationId == 0 && md.hasTables))) {
+        if (md.exists
+            && ((md.applicationId != 0 && md.applicationId != kApplicationId)
+                || (md.applicationId == 0 && md.hasTables))) {
             knvt::Error::report(error, ErrorFactory::make(ErrorCode::ForeignStore, file));
             return false;
         }
@@ -449,7 +451,8 @@ std::unique_ptr<Table> Coordinator::loadTable(EntityId entity, const char *where
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(selectColumns(d), quoted(d.name));
     // Catch-ups read a few rows through the Z_TXN index; left alone, the planner prefers a scan in Z_ROWID order.
     if (where)
-        sql += QStringLiteral(" INDEXED BY %1 WHERE ").arg(quoted(d.name + QStringLiteral("_Z_TXN"))) + QLatin1String(where);
+        sql += QStringLiteral(" INDEXED BY %1 WHERE ").arg(quoted(d.name + QStringLiteral("_Z_TXN")))
+            + QLatin1String(where);
     sql += QStringLiteral(" ORDER BY Z_ROWID");
     // Full loads run once per entity: their statement is finalized right away instead of cached.
     Statement once;
@@ -749,8 +752,8 @@ ChangeSet Coordinator::reloadExternalChanges(knvt::Error *error)
 QByteArray Coordinator::readBlob(EntityId entity, int property, qint64 zid)
 {
     const EntityDescription &d = m_model.entity(entity);
-    Statement &s = cached(QStringLiteral("SELECT %1 FROM %2 WHERE Z_ID = ?")
-                              .arg(quoted(d.properties[property].name), quoted(d.name)));
+    Statement &s = cached(
+        QStringLiteral("SELECT %1 FROM %2 WHERE Z_ID = ?").arg(quoted(d.properties[property].name), quoted(d.name)));
     s.bindInt(1, zid);
     QByteArray out;
     if (s.step() == SQLITE_ROW)
@@ -802,7 +805,8 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
             return fail(sqliteError(rc));
         staged.emplace_back(e, std::move(t));
     }
-    Statement &next = cached(QStringLiteral("UPDATE Z_METADATA SET value = value + 1 WHERE key = 'txn' RETURNING value"));
+    Statement &next =
+        cached(QStringLiteral("UPDATE Z_METADATA SET value = value + 1 WHERE key = 'txn' RETURNING value"));
     if ((rc = next.step()) != SQLITE_ROW) {
         next.reset();
         return fail(sqliteError(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc));
@@ -938,7 +942,8 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
         if (rc != SQLITE_ROW)
             return fail(sqliteError(rc));
         if (entries > kPruneAbove) {
-            Statement &cut = cached(QStringLiteral("SELECT txn FROM Z_DELETED ORDER BY txn DESC LIMIT 1 OFFSET %1").arg(kPrunedKeep - 1));
+            Statement &cut = cached(
+                QStringLiteral("SELECT txn FROM Z_DELETED ORDER BY txn DESC LIMIT 1 OFFSET %1").arg(kPrunedKeep - 1));
             rc = cut.step();
             const qint64 keepFrom = rc == SQLITE_ROW ? cut.intAt(0) : 0;
             cut.reset();
@@ -948,7 +953,8 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
             drop.reset();
             if (rc != SQLITE_DONE)
                 return fail(sqliteError(rc));
-            Statement &mark = cached(QStringLiteral("UPDATE Z_METADATA SET value = max(value, ?) WHERE key = 'prunedTxn'"));
+            Statement &mark =
+                cached(QStringLiteral("UPDATE Z_METADATA SET value = max(value, ?) WHERE key = 'prunedTxn'"));
             mark.bindInt(1, keepFrom - 1);
             rc = mark.step();
             mark.reset();

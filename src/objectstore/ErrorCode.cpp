@@ -47,31 +47,23 @@ ErrorCode ErrorFactory::codeForSqlite(int extendedCode, bool whileOpening)
     switch (extendedCode & 0xFF) {
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return ErrorCode::CannotOpen;
-    case SQLITE_NOTADB:
-        return whileOpening ? ErrorCode::NotADatabase : ErrorCode::Corrupt;
+    case SQLITE_AUTH: return ErrorCode::CannotOpen;
+    case SQLITE_NOTADB: return whileOpening ? ErrorCode::NotADatabase : ErrorCode::Corrupt;
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return ErrorCode::Busy;
-    case SQLITE_FULL:
-        return ErrorCode::DiskFull;
-    case SQLITE_IOERR:
-        return ErrorCode::IOError;
-    case SQLITE_READONLY:
-        return ErrorCode::ReadOnly;
-    case SQLITE_CORRUPT:
-        return ErrorCode::Corrupt;
-    case SQLITE_CONSTRAINT:
-        return ErrorCode::Constraint;
-    default:
-        return ErrorCode::Internal;
+    case SQLITE_LOCKED: return ErrorCode::Busy;
+    case SQLITE_FULL: return ErrorCode::DiskFull;
+    case SQLITE_IOERR: return ErrorCode::IOError;
+    case SQLITE_READONLY: return ErrorCode::ReadOnly;
+    case SQLITE_CORRUPT: return ErrorCode::Corrupt;
+    case SQLITE_CONSTRAINT: return ErrorCode::Constraint;
+    default: return ErrorCode::Internal;
     }
 }
 
 knvt::Error ErrorFactory::fromSqlite(int extendedCode, sqlite3 *db, const QString &path, bool whileOpening)
 {
-    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(extendedCode));
+    const QString message =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(extendedCode));
     return make(codeForSqlite(extendedCode, whileOpening), path, extendedCode, message);
 }
 

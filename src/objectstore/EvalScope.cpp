@@ -6,8 +6,7 @@
 
 namespace ostore {
 
-EvalScope::EvalScope(Context &context)
-    : m_context(context), m_coordinator(*context.coordinator())
+EvalScope::EvalScope(Context &context) : m_context(context), m_coordinator(*context.coordinator())
 {
     const size_t n = m_coordinator.model().entityCount();
     m_tables.assign(n, nullptr);
@@ -136,20 +135,13 @@ const PendingObjects *EvalScope::pendingSources(EntityId source, int property, q
 CellView EvalScope::viewOf(const Value &value)
 {
     switch (value.index()) {
-    case 1:
-        return CellView::integer(std::get<qint64>(value));
-    case 2:
-        return CellView::integer(std::get<bool>(value) ? 1 : 0);
-    case 3:
-        return CellView::real(std::get<double>(value));
-    case 4:
-        return CellView::text(std::get<QString>(value));
-    case 5:
-        return CellView::integer(std::get<QDateTime>(value).toMSecsSinceEpoch());
-    case 7:
-        return CellView::integer(std::get<ObjectID>(value).zid);
-    default:
-        return CellView::none();
+    case 1: return CellView::integer(std::get<qint64>(value));
+    case 2: return CellView::integer(std::get<bool>(value) ? 1 : 0);
+    case 3: return CellView::real(std::get<double>(value));
+    case 4: return CellView::text(std::get<QString>(value));
+    case 5: return CellView::integer(std::get<QDateTime>(value).toMSecsSinceEpoch());
+    case 7: return CellView::integer(std::get<ObjectID>(value).zid);
+    default: return CellView::none();
     }
 }
 

@@ -61,7 +61,9 @@ void Evaluator::setOperand(Node &n, const Value &v, bool forIn)
             compileError(n.path.model->entity(n.path.entity).name + QLatin1Char('.') + QString::number(n.path.property),
                          "a number compared with a non-numeric key");
         const bool isDouble = v.index() == 3 || t == Type::Double;
-        const double d = v.index() == 3 ? std::get<double>(v) : v.index() == 2 ? double(std::get<bool>(v)) : double(std::get<qint64>(v));
+        const double d = v.index() == 3 ? std::get<double>(v)
+            : v.index() == 2            ? double(std::get<bool>(v))
+                                        : double(std::get<qint64>(v));
         const qint64 i = v.index() == 1 ? std::get<qint64>(v) : v.index() == 2 ? qint64(std::get<bool>(v)) : 0;
         if (forIn) {
             // A set mixes modes only in odd queries; comparing numerically as double is exact enough for them.
@@ -109,8 +111,7 @@ void Evaluator::setOperand(Node &n, const Value &v, bool forIn)
             n.i = zid;
         return;
     }
-    default:
-        compileError(QString(), "unsupported operand");
+    default: compileError(QString(), "unsupported operand");
     }
 }
 
@@ -125,9 +126,7 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
     auto pathCost = [&n] { return 4 * n.path.hopCount() + (n.path.property < 0 ? 16 : 0); };
     switch (p.kind) {
     case Kind::True:
-    case Kind::False:
-        n.cost = 0;
-        break;
+    case Kind::False: n.cost = 0; break;
     case Kind::And:
     case Kind::Or: {
         n.cost = 0;
@@ -219,9 +218,7 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
     }
     switch (n.kind) {
     case Kind::True:
-    case Kind::False:
-        n.rowwise = false;
-        break;
+    case Kind::False: n.rowwise = false; break;
     case Kind::And:
     case Kind::Or:
     case Kind::Not:
@@ -229,12 +226,8 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
         break;
     case Kind::Compare:
     case Kind::IsNull:
-    case Kind::In:
-        n.rowwise = !((n.column >= 0 && n.kind != Kind::In) || n.viaSlot >= 0);
-        break;
-    default:
-        n.rowwise = true;
-        break;
+    case Kind::In: n.rowwise = !((n.column >= 0 && n.kind != Kind::In) || n.viaSlot >= 0); break;
+    default: n.rowwise = true; break;
     }
     return n;
 }
@@ -261,12 +254,9 @@ bool Evaluator::compare(const Node &n, const CellView &v) const
         if (n.path.type == Type::Double)
             return ordered(n.op, v.cell.d, double(n.i));
         return ordered(n.op, v.cell.i, n.i);
-    case Mode::Double:
-        return ordered(n.op, n.path.type == Type::Double ? v.cell.d : double(v.cell.i), n.d);
-    case Mode::String:
-        return n.op == Op::Eq ? v.string == QStringView(n.s) : v.string != QStringView(n.s);
-    case Mode::Never:
-        return false;
+    case Mode::Double: return ordered(n.op, n.path.type == Type::Double ? v.cell.d : double(v.cell.i), n.d);
+    case Mode::String: return n.op == Op::Eq ? v.string == QStringView(n.s) : v.string != QStringView(n.s);
+    case Mode::Never: return false;
     }
     return false;
 }
@@ -282,7 +272,8 @@ bool Evaluator::stringMatch(const Node &n, const RowRef &start) const
     QStringView text = v.string;
     QString scratch;
     if (n.folded) {
-        const bool fromCache = !(row.object && (row.pos == RowRef::kNoPosition || row.object->dirtyValue(n.path.property)));
+        const bool fromCache =
+            !(row.object && (row.pos == RowRef::kNoPosition || row.object->dirtyValue(n.path.property)));
         if (fromCache) {
             text = row.table->folded(row.table->entity().properties[n.path.property].column, row.pos);
         } else {
@@ -298,10 +289,8 @@ bool Evaluator::stringMatch(const Node &n, const RowRef &start) const
 bool Evaluator::eval(const Node &n, const RowRef &row) const
 {
     switch (n.kind) {
-    case Kind::True:
-        return true;
-    case Kind::False:
-        return false;
+    case Kind::True: return true;
+    case Kind::False: return false;
     case Kind::And:
         for (const Node &c : n.children)
             if (!eval(c, row))
@@ -312,8 +301,7 @@ bool Evaluator::eval(const Node &n, const RowRef &row) const
             if (eval(c, row))
                 return true;
         return false;
-    case Kind::Not:
-        return !eval(n.children.front(), row);
+    case Kind::Not: return !eval(n.children.front(), row);
     case Kind::Compare:
         if (n.column >= 0 && !row.object) { // the common case of a scan: a clean row and an integer column
             if (row.table->isNull(n.column, row.pos))
@@ -331,16 +319,15 @@ bool Evaluator::eval(const Node &n, const RowRef &row) const
             return false;
         switch (n.mode) {
         case Mode::String:
-            return std::any_of(n.strings.begin(), n.strings.end(), [&](const QString &s) { return v.string == QStringView(s); });
+            return std::any_of(n.strings.begin(), n.strings.end(),
+                               [&](const QString &s) { return v.string == QStringView(s); });
         case Mode::Double: {
             const double x = n.path.type == Type::Double ? v.cell.d : double(v.cell.i);
             return std::find(n.doubles.begin(), n.doubles.end(), x) != n.doubles.end();
         }
         case Mode::Int:
-        case Mode::Zid:
-            return std::find(n.ints.begin(), n.ints.end(), v.cell.i) != n.ints.end();
-        case Mode::Never:
-            return false;
+        case Mode::Zid: return std::find(n.ints.begin(), n.ints.end(), v.cell.i) != n.ints.end();
+        case Mode::Never: return false;
         }
         return false;
     }
@@ -372,8 +359,7 @@ bool Evaluator::eval(const Node &n, const RowRef &row) const
         return ordered(n.op, count, n.i);
     }
     case Kind::Contains:
-    case Kind::Equals:
-        return stringMatch(n, row);
+    case Kind::Equals: return stringMatch(n, row);
     }
     return false;
 }
@@ -414,12 +400,9 @@ void Evaluator::prefilter(std::vector<quint64> &rows, const std::vector<quint64>
 bool Evaluator::onNull(const Node &n) const
 {
     switch (n.kind) {
-    case Kind::Compare:
-        return compare(n, CellView::none());
-    case Kind::IsNull:
-        return true;
-    default:
-        return false;
+    case Kind::Compare: return compare(n, CellView::none());
+    case Kind::IsNull: return true;
+    default: return false;
     }
 }
 
@@ -428,10 +411,8 @@ quint64 Evaluator::evalWord(const Node &n, size_t w, quint64 candidates) const
     if (n.rowwise)
         return rowByRow(n, w, candidates);
     switch (n.kind) {
-    case Kind::True:
-        return candidates;
-    case Kind::False:
-        return 0;
+    case Kind::True: return candidates;
+    case Kind::False: return 0;
     case Kind::And:
         for (const Node &c : n.children) {
             candidates = evalWord(c, w, candidates);
@@ -450,8 +431,7 @@ quint64 Evaluator::evalWord(const Node &n, size_t w, quint64 candidates) const
         }
         return passed;
     }
-    case Kind::Not:
-        return candidates & ~evalWord(n.children.front(), w, candidates);
+    case Kind::Not: return candidates & ~evalWord(n.children.front(), w, candidates);
     case Kind::Compare:
     case Kind::IsNull:
     case Kind::In:
@@ -460,8 +440,7 @@ quint64 Evaluator::evalWord(const Node &n, size_t w, quint64 candidates) const
         if (n.viaSlot >= 0)
             return candidates & viaBits(n)[w];
         break;
-    default:
-        break;
+    default: break;
     }
     return rowByRow(n, w, candidates);
 }
@@ -622,8 +601,7 @@ std::optional<std::vector<quint32>> Evaluator::candidates() const
         return std::nullopt;
     // A changed row may match through an unsaved value of the indexed property; the context indexes those values,
     // and a row whose unsaved value is another one can only fail the term.
-    if (const PendingObjects *changed =
-            m_scope.context().pendingWith(m_entity, bestTerm->path.property, bestTerm->i)) {
+    if (const PendingObjects *changed = m_scope.context().pendingWith(m_entity, bestTerm->path.property, bestTerm->i)) {
         for (const Object *object : *changed) {
             if (object->m_state != Object::State::Committed)
                 continue;

@@ -22,11 +22,8 @@ public:
 
     Predicate in(const std::vector<Operand> &values) const;
     template <class T>
-        requires std::derived_from<T, Object>
-    Predicate in(const std::vector<T *> &objects) const
-    {
-        return in(std::vector<Operand>(objects.begin(), objects.end()));
-    }
+    requires std::derived_from<T, Object> Predicate in(const std::vector<T *> &objects)
+    const { return in(std::vector<Operand>(objects.begin(), objects.end())); }
     // Substring and whole-string matches; Fold::CaseDiacritic ignores case and diacritics. An empty term matches
     // nothing.
     Predicate contains(const QString &term, Fold fold = Fold::None) const;

@@ -12,8 +12,8 @@ namespace {
 
 [[noreturn]] void pathError(const Model &model, EntityId entity, const QString &path, const char *why)
 {
-    std::fprintf(stderr, "ostore: key path \"%s\" on %s: %s\n", qPrintable(path),
-                 qPrintable(model.entity(entity).name), why);
+    std::fprintf(stderr, "ostore: key path \"%s\" on %s: %s\n", qPrintable(path), qPrintable(model.entity(entity).name),
+                 why);
     std::fflush(stderr);
     std::abort();
 }

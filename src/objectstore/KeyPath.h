@@ -40,7 +40,7 @@ public:
     int property = -1;           // the last component is a stored property
     int inverse = -1;            // or an inverse of `entity`
     bool toMany = false;
-    Type type = Type::Int64;     // ToOne for to-ones and one-to-one inverses
+    Type type = Type::Int64; // ToOne for to-ones and one-to-one inverses
     const InverseDescription *inverseDescription = nullptr;
     const Model *model = nullptr;
     int hopCount() const { return int(hops.size()); }

@@ -4,8 +4,8 @@
 #include "objectstore/Model.h"
 #include "objectstore/Statement.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -63,7 +63,8 @@ bool Migrator::backup(int oldVersion, bool *stillOld, knvt::Error *error) const
     const QString target = backupPath(oldVersion);
     const QString temporary = target + QStringLiteral(".tmp%1").arg(::getpid());
     auto fail = [&](int rc, sqlite3 *db) {
-        knvt::Error e = ErrorFactory::make(ErrorCode::BackupFailed, m_file, rc, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString());
+        knvt::Error e = ErrorFactory::make(ErrorCode::BackupFailed, m_file, rc,
+                                           db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString());
         QFile::remove(temporary);
         knvt::Error::report(error, e);
         return false;
@@ -129,7 +130,8 @@ bool Migrator::migrate(sqlite3 *db, int oldVersion, bool *migrated, knvt::Error 
 {
     *migrated = false;
     auto fail = [&](int rc) {
-        const knvt::Error e = ErrorFactory::make(ErrorCode::MigrationFailed, m_file, rc, QString::fromUtf8(sqlite3_errmsg(db)));
+        const knvt::Error e =
+            ErrorFactory::make(ErrorCode::MigrationFailed, m_file, rc, QString::fromUtf8(sqlite3_errmsg(db)));
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         knvt::Error::report(error, e);
         return false;
@@ -157,8 +159,8 @@ bool Migrator::migrate(sqlite3 *db, int oldVersion, bool *migrated, knvt::Error 
                 return fail(rc);
         }
     }
-    const QString identifiers = QString::fromUtf8(
-        QJsonDocument(QJsonArray{QString::number(m_model.version())}).toJson(QJsonDocument::Compact));
+    const QString identifiers =
+        QString::fromUtf8(QJsonDocument(QJsonArray{QString::number(m_model.version())}).toJson(QJsonDocument::Compact));
     Statement put(db, QStringLiteral("INSERT OR REPLACE INTO Z_METADATA (key, value) VALUES (?, ?)"));
     for (const auto &[key, value] : {std::pair{QStringLiteral("modelVersionIdentifiers"), identifiers},
                                      std::pair{QStringLiteral("schemaHash"), m_model.schemaHash()}}) {

@@ -24,14 +24,10 @@ const char *sqlType(Type type)
     case Type::Int64:
     case Type::Bool:
     case Type::Date:
-    case Type::ToOne:
-        return "INTEGER";
-    case Type::Double:
-        return "REAL";
-    case Type::String:
-        return "TEXT";
-    case Type::Blob:
-        return "BLOB";
+    case Type::ToOne: return "INTEGER";
+    case Type::Double: return "REAL";
+    case Type::String: return "TEXT";
+    case Type::Blob: return "BLOB";
     }
     return "";
 }
@@ -104,8 +100,8 @@ Model::EntityBuilder &Model::EntityBuilder::toOne(const QString &name, const QSt
     return add(std::move(p));
 }
 
-Model::EntityBuilder &Model::EntityBuilder::oneToOne(const QString &name, const QString &target,
-                                                     const QString &inverse, OnTargetDelete rule)
+Model::EntityBuilder &Model::EntityBuilder::oneToOne(const QString &name, const QString &target, const QString &inverse,
+                                                     OnTargetDelete rule)
 {
     toOne(name, target, inverse, rule);
     m_entity->properties.back().unique = true;
@@ -201,7 +197,8 @@ QString Model::ddl() const
         out += QStringLiteral("CREATE INDEX \"%1_Z_TXN\" ON \"%1\" (Z_TXN);\n").arg(e->name);
     }
     out += QStringLiteral("CREATE TABLE Z_METADATA (key TEXT PRIMARY KEY, value);\n");
-    out += QStringLiteral("CREATE TABLE Z_DELETED (txn INTEGER NOT NULL, entity TEXT NOT NULL, zid INTEGER NOT NULL);\n");
+    out +=
+        QStringLiteral("CREATE TABLE Z_DELETED (txn INTEGER NOT NULL, entity TEXT NOT NULL, zid INTEGER NOT NULL);\n");
     out += QStringLiteral("CREATE INDEX Z_DELETED_txn ON Z_DELETED (txn);\n");
     return out;
 }

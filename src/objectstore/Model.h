@@ -27,7 +27,8 @@ public:
         // entity's rows when their target is removed.
         EntityBuilder &toOne(const QString &name, const QString &target, const QString &inverse, OnTargetDelete rule);
         // As toOne, but each target has at most one holder, readable as a single object under `inverse`.
-        EntityBuilder &oneToOne(const QString &name, const QString &target, const QString &inverse, OnTargetDelete rule);
+        EntityBuilder &oneToOne(const QString &name, const QString &target, const QString &inverse,
+                                OnTargetDelete rule);
 
     private:
         friend class Model;
@@ -46,7 +47,8 @@ public:
     template <class T>
     EntityBuilder entity(const QString &name)
     {
-        return addEntity(name, typeid(T), [] { return static_cast<Object *>(new T); }, &T::ostoreAccessors());
+        return addEntity(
+            name, typeid(T), [] { return static_cast<Object *>(new T); }, &T::ostoreAccessors());
     }
     Model &migration(int fromVersion, QStringList steps);
 
@@ -61,8 +63,8 @@ public:
 
     size_t entityCount() const { return m_entities.size(); }
     const EntityDescription &entity(EntityId id) const { return *m_entities[id]; }
-    EntityId entityId(const QString &name) const;        // kNoEntity when unknown
-    EntityId entityId(std::type_index type) const;       // aborts when the class is not part of the model
+    EntityId entityId(const QString &name) const;  // kNoEntity when unknown
+    EntityId entityId(std::type_index type) const; // aborts when the class is not part of the model
 
 private:
     EntityBuilder addEntity(const QString &name, std::type_index type, std::function<Object *()> factory,

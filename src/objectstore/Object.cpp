@@ -71,20 +71,13 @@ Value Object::committedValue(int property) const
         return Value();
     const Cell &c = t->cell(p.column, pos);
     switch (p.type) {
-    case Type::Int64:
-        return Value(c.i);
-    case Type::Bool:
-        return Value(c.i != 0);
-    case Type::Double:
-        return Value(c.d);
-    case Type::String:
-        return Value(c.s->toQString());
-    case Type::Date:
-        return Value(QDateTime::fromMSecsSinceEpoch(c.i, Qt::UTC));
-    case Type::ToOne:
-        return Value(ObjectID{p.target, c.i});
-    case Type::Blob:
-        break;
+    case Type::Int64: return Value(c.i);
+    case Type::Bool: return Value(c.i != 0);
+    case Type::Double: return Value(c.d);
+    case Type::String: return Value(c.s->toQString());
+    case Type::Date: return Value(QDateTime::fromMSecsSinceEpoch(c.i, Qt::UTC));
+    case Type::ToOne: return Value(ObjectID{p.target, c.i});
+    case Type::Blob: break;
     }
     return Value();
 }
@@ -98,10 +91,8 @@ Value Object::currentValue(int property) const
     case State::Gone:
     case State::Detached:
         return m_overlay && size_t(property) < m_overlay->frozen.size() ? m_overlay->frozen[property] : Value();
-    case State::Inserted:
-        return Value();
-    case State::Committed:
-        break;
+    case State::Inserted: return Value();
+    case State::Committed: break;
     }
     return committedValue(property);
 }

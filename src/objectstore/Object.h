@@ -79,9 +79,9 @@ private:
 
     struct Overlay
     {
-        std::vector<std::pair<int, Value>> dirty;       // unsaved values by property
-        std::vector<std::pair<int, QByteArray>> blobs;  // committed BLOBs read on demand
-        std::vector<Value> frozen;                      // every value, once gone or closed
+        std::vector<std::pair<int, Value>> dirty;      // unsaved values by property
+        std::vector<std::pair<int, QByteArray>> blobs; // committed BLOBs read on demand
+        std::vector<Value> frozen;                     // every value, once gone or closed
         quint64 insertSequence = 0;
     };
 
@@ -127,82 +127,118 @@ Object *asObject(T *object)
 
 // Accessor macros. An entity class starts with OSTORE_OBJECT(ClassName); each macro then names a property of the
 // model, and the model aborts at start-up when one does not exist with that kind and type.
-#define OSTORE_OBJECT(Class)                                                                                       \
-public:                                                                                                            \
-    static ::ostore::AccessorRegistry &ostoreAccessors()                                                           \
-    {                                                                                                              \
-        static ::ostore::AccessorRegistry registry(#Class);                                                        \
-        return registry;                                                                                           \
-    }                                                                                                              \
-                                                                                                                   \
-private:                                                                                                           \
-    using OstoreSelf = Class;                                                                                      \
-                                                                                                                   \
+#define OSTORE_OBJECT(Class)                                                                                           \
+public:                                                                                                                \
+    static ::ostore::AccessorRegistry &ostoreAccessors()                                                               \
+    {                                                                                                                  \
+        static ::ostore::AccessorRegistry registry(#Class);                                                            \
+        return registry;                                                                                               \
+    }                                                                                                                  \
+                                                                                                                       \
+private:                                                                                                               \
+    using OstoreSelf = Class;                                                                                          \
+                                                                                                                       \
 public:
 
-#define OSTORE_SLOT_(name, kind, type)                                                                             \
-private:                                                                                                           \
-    static inline const int ostoreSlot_##name =                                                                    \
-        OstoreSelf::ostoreAccessors().add(#name, ::ostore::AccessorRegistry::Kind::kind, ::ostore::Type::type);    \
-                                                                                                                   \
+#define OSTORE_SLOT_(name, kind, type)                                                                                 \
+private:                                                                                                               \
+    static inline const int ostoreSlot_##name =                                                                        \
+        OstoreSelf::ostoreAccessors().add(#name, ::ostore::AccessorRegistry::Kind::kind, ::ostore::Type::type);        \
+                                                                                                                       \
 public:
 
-#define OSTORE_INT(name, setter)                                                                                   \
-    OSTORE_SLOT_(name, Attribute, Int64)                                                                           \
-    std::optional<qint64> name() const { return intValue(accessorTarget(ostoreSlot_##name)); }                     \
-    void setter(std::optional<qint64> v)                                                                           \
-    {                                                                                                              \
-        setPropertyValue(accessorTarget(ostoreSlot_##name), v ? ::ostore::Value(*v) : ::ostore::Value());          \
+#define OSTORE_INT(name, setter)                                                                                       \
+    OSTORE_SLOT_(name, Attribute, Int64)                                                                               \
+    std::optional<qint64> name() const                                                                                 \
+    {                                                                                                                  \
+        return intValue(accessorTarget(ostoreSlot_##name));                                                            \
+    }                                                                                                                  \
+    void setter(std::optional<qint64> v)                                                                               \
+    {                                                                                                                  \
+        setPropertyValue(accessorTarget(ostoreSlot_##name), v ? ::ostore::Value(*v) : ::ostore::Value());              \
     }
 
-#define OSTORE_BOOL(name, setter)                                                                                  \
-    OSTORE_SLOT_(name, Attribute, Bool)                                                                            \
-    std::optional<bool> name() const { return boolValue(accessorTarget(ostoreSlot_##name)); }                      \
-    void setter(std::optional<bool> v)                                                                             \
-    {                                                                                                              \
-        setPropertyValue(accessorTarget(ostoreSlot_##name), v ? ::ostore::Value(*v) : ::ostore::Value());          \
+#define OSTORE_BOOL(name, setter)                                                                                      \
+    OSTORE_SLOT_(name, Attribute, Bool)                                                                                \
+    std::optional<bool> name() const                                                                                   \
+    {                                                                                                                  \
+        return boolValue(accessorTarget(ostoreSlot_##name));                                                           \
+    }                                                                                                                  \
+    void setter(std::optional<bool> v)                                                                                 \
+    {                                                                                                                  \
+        setPropertyValue(accessorTarget(ostoreSlot_##name), v ? ::ostore::Value(*v) : ::ostore::Value());              \
     }
 
-#define OSTORE_DOUBLE(name, setter)                                                                                \
-    OSTORE_SLOT_(name, Attribute, Double)                                                                          \
-    std::optional<double> name() const { return doubleValue(accessorTarget(ostoreSlot_##name)); }                  \
-    void setter(std::optional<double> v)                                                                           \
-    {                                                                                                              \
-        setPropertyValue(accessorTarget(ostoreSlot_##name), v ? ::ostore::Value(*v) : ::ostore::Value());          \
+#define OSTORE_DOUBLE(name, setter)                                                                                    \
+    OSTORE_SLOT_(name, Attribute, Double)                                                                              \
+    std::optional<double> name() const                                                                                 \
+    {                                                                                                                  \
+        return doubleValue(accessorTarget(ostoreSlot_##name));                                                         \
+    }                                                                                                                  \
+    void setter(std::optional<double> v)                                                                               \
+    {                                                                                                                  \
+        setPropertyValue(accessorTarget(ostoreSlot_##name), v ? ::ostore::Value(*v) : ::ostore::Value());              \
     }
 
-#define OSTORE_STRING(name, setter)                                                                                \
-    OSTORE_SLOT_(name, Attribute, String)                                                                          \
-    QString name() const { return stringValue(accessorTarget(ostoreSlot_##name)); }                                \
-    void setter(const QString &v) { setPropertyValue(accessorTarget(ostoreSlot_##name), ::ostore::Value(v)); }
+#define OSTORE_STRING(name, setter)                                                                                    \
+    OSTORE_SLOT_(name, Attribute, String)                                                                              \
+    QString name() const                                                                                               \
+    {                                                                                                                  \
+        return stringValue(accessorTarget(ostoreSlot_##name));                                                         \
+    }                                                                                                                  \
+    void setter(const QString &v)                                                                                      \
+    {                                                                                                                  \
+        setPropertyValue(accessorTarget(ostoreSlot_##name), ::ostore::Value(v));                                       \
+    }
 
-#define OSTORE_DATE(name, setter)                                                                                  \
-    OSTORE_SLOT_(name, Attribute, Date)                                                                            \
-    QDateTime name() const { return dateValue(accessorTarget(ostoreSlot_##name)); }                                \
-    void setter(const QDateTime &v) { setPropertyValue(accessorTarget(ostoreSlot_##name), ::ostore::Value(v)); }
+#define OSTORE_DATE(name, setter)                                                                                      \
+    OSTORE_SLOT_(name, Attribute, Date)                                                                                \
+    QDateTime name() const                                                                                             \
+    {                                                                                                                  \
+        return dateValue(accessorTarget(ostoreSlot_##name));                                                           \
+    }                                                                                                                  \
+    void setter(const QDateTime &v)                                                                                    \
+    {                                                                                                                  \
+        setPropertyValue(accessorTarget(ostoreSlot_##name), ::ostore::Value(v));                                       \
+    }
 
-#define OSTORE_BLOB(name, setter)                                                                                  \
-    OSTORE_SLOT_(name, Attribute, Blob)                                                                            \
-    QByteArray name() const { return blobValue(accessorTarget(ostoreSlot_##name)); }                              \
-    void setter(const QByteArray &v) { setPropertyValue(accessorTarget(ostoreSlot_##name), ::ostore::Value(v)); }
+#define OSTORE_BLOB(name, setter)                                                                                      \
+    OSTORE_SLOT_(name, Attribute, Blob)                                                                                \
+    QByteArray name() const                                                                                            \
+    {                                                                                                                  \
+        return blobValue(accessorTarget(ostoreSlot_##name));                                                           \
+    }                                                                                                                  \
+    void setter(const QByteArray &v)                                                                                   \
+    {                                                                                                                  \
+        setPropertyValue(accessorTarget(ostoreSlot_##name), ::ostore::Value(v));                                       \
+    }
 
-#define OSTORE_TO_ONE(Target, name, setter)                                                                        \
-    OSTORE_SLOT_(name, ToOne, ToOne)                                                                               \
-    Target *name() const { return ::ostore::objectCast<Target>(toOneValue(accessorTarget(ostoreSlot_##name))); }          \
-    void setter(Target *v) { setToOneValue(accessorTarget(ostoreSlot_##name), ::ostore::asObject(v)); }
+#define OSTORE_TO_ONE(Target, name, setter)                                                                            \
+    OSTORE_SLOT_(name, ToOne, ToOne)                                                                                   \
+    Target *name() const                                                                                               \
+    {                                                                                                                  \
+        return ::ostore::objectCast<Target>(toOneValue(accessorTarget(ostoreSlot_##name)));                            \
+    }                                                                                                                  \
+    void setter(Target *v)                                                                                             \
+    {                                                                                                                  \
+        setToOneValue(accessorTarget(ostoreSlot_##name), ::ostore::asObject(v));                                       \
+    }
 
 // The single holder of a oneToOne declared on the other entity; read-only.
-#define OSTORE_TO_ONE_INVERSE(Source, name)                                                                        \
-    OSTORE_SLOT_(name, InverseToOne, ToOne)                                                                        \
-    Source *name() const { return ::ostore::objectCast<Source>(inverseToOneValue(accessorTarget(ostoreSlot_##name))); }
+#define OSTORE_TO_ONE_INVERSE(Source, name)                                                                            \
+    OSTORE_SLOT_(name, InverseToOne, ToOne)                                                                            \
+    Source *name() const                                                                                               \
+    {                                                                                                                  \
+        return ::ostore::objectCast<Source>(inverseToOneValue(accessorTarget(ostoreSlot_##name)));                     \
+    }
 
 // Members whose to-one names this object, in Z_ROWID order and then unsaved inserts; read-only.
-#define OSTORE_TO_MANY(Source, name)                                                                               \
-    OSTORE_SLOT_(name, ToMany, ToOne)                                                                              \
-    std::vector<Source *> name() const                                                                             \
-    {                                                                                                              \
-        std::vector<Source *> out;                                                                                 \
-        for (::ostore::Object *o : toManyValue(accessorTarget(ostoreSlot_##name)))                                 \
-            out.push_back(::ostore::objectCast<Source>(o));                                                               \
-        return out;                                                                                                \
+#define OSTORE_TO_MANY(Source, name)                                                                                   \
+    OSTORE_SLOT_(name, ToMany, ToOne)                                                                                  \
+    std::vector<Source *> name() const                                                                                 \
+    {                                                                                                                  \
+        std::vector<Source *> out;                                                                                     \
+        for (::ostore::Object * o : toManyValue(accessorTarget(ostoreSlot_##name)))                                    \
+            out.push_back(::ostore::objectCast<Source>(o));                                                            \
+        return out;                                                                                                    \
     }

@@ -28,10 +28,7 @@ public:
     Operand(ObjectID v) : m_value(v.isNull() ? Value() : Value(v)) {}
     Operand(const Object *object);
     template <class T>
-        requires std::derived_from<T, Object>
-    Operand(const T *object) : Operand(static_cast<const Object *>(object))
-    {
-    }
+    requires std::derived_from<T, Object> Operand(const T *object) : Operand(static_cast<const Object *>(object)) {}
     template <class T>
     Operand(const std::optional<T> &v) : Operand(nullptr)
     {

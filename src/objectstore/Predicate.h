@@ -18,7 +18,10 @@ public:
     const std::shared_ptr<const PredicateNode> &node() const { return m_node; }
 
     static Predicate constant(bool value);
-    static Predicate make(PredicateNode node) { return Predicate(std::make_shared<const PredicateNode>(std::move(node))); }
+    static Predicate make(PredicateNode node)
+    {
+        return Predicate(std::make_shared<const PredicateNode>(std::move(node)));
+    }
 
     friend Predicate operator&&(const Predicate &a, const Predicate &b);
     friend Predicate operator||(const Predicate &a, const Predicate &b);

@@ -16,12 +16,12 @@ struct PredicateNode
 
     Kind kind = Kind::True;
     Op op = Op::Eq;
-    QString path;                 // key path, or the to-many of Any/Count
-    Value operand;                // Compare, Self; never none (a nil operand becomes IsNull)
-    std::vector<Value> values;    // In, SelfIn
-    QString text;                 // Contains, Equals
+    QString path;              // key path, or the to-many of Any/Count
+    Value operand;             // Compare, Self; never none (a nil operand becomes IsNull)
+    std::vector<Value> values; // In, SelfIn
+    QString text;              // Contains, Equals
     Fold fold = Fold::None;
-    qint64 number = 0;            // Count
+    qint64 number = 0; // Count
     std::vector<std::shared_ptr<const PredicateNode>> children;
 };
 

@@ -21,7 +21,7 @@ struct PropertyDescription
     QString targetName;
     EntityId target = kNoEntity;
     QString inverseName;
-    int inverse = -1; // index into the target's inverses
+    int inverse = -1;    // index into the target's inverses
     bool unique = false; // declared with oneToOne
     OnTargetDelete onTargetDelete = OnTargetDelete::Nullify;
 

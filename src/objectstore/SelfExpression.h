@@ -15,11 +15,8 @@ public:
     Predicate operator!=(const Operand &v) const;
     Predicate in(const std::vector<Operand> &objects) const;
     template <class T>
-        requires std::derived_from<T, Object>
-    Predicate in(const std::vector<T *> &objects) const
-    {
-        return in(std::vector<Operand>(objects.begin(), objects.end()));
-    }
+    requires std::derived_from<T, Object> Predicate in(const std::vector<T *> &objects)
+    const { return in(std::vector<Operand>(objects.begin(), objects.end())); }
 };
 
 } // namespace ostore

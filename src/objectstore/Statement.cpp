@@ -22,8 +22,7 @@ Statement::~Statement()
 
 Statement::Statement(Statement &&other) noexcept
     : m_stmt(std::exchange(other.m_stmt, nullptr)), m_prepareResult(other.m_prepareResult)
-{
-}
+{}
 
 Statement &Statement::operator=(Statement &&other) noexcept
 {

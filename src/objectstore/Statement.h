@@ -49,7 +49,10 @@ public:
     void bindBlob(int i, const QByteArray &v);
 
     // SQLITE_ROW, SQLITE_DONE or an error code.
-    int step() { return m_stmt ? sqlite3_step(m_stmt) : (m_prepareResult != SQLITE_OK ? m_prepareResult : SQLITE_MISUSE); }
+    int step()
+    {
+        return m_stmt ? sqlite3_step(m_stmt) : (m_prepareResult != SQLITE_OK ? m_prepareResult : SQLITE_MISUSE);
+    }
     bool isNull(int c) const { return sqlite3_column_type(m_stmt, c) == SQLITE_NULL; }
     qint64 intAt(int c) const { return sqlite3_column_int64(m_stmt, c); }
     double doubleAt(int c) const { return sqlite3_column_double(m_stmt, c); }

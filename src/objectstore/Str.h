@@ -14,7 +14,10 @@ class Str
 {
 public:
     static Str *make(const char16_t *data, quint32 length);
-    static Str *make(QStringView text) { return make(reinterpret_cast<const char16_t *>(text.utf16()), quint32(text.size())); }
+    static Str *make(QStringView text)
+    {
+        return make(reinterpret_cast<const char16_t *>(text.utf16()), quint32(text.size()));
+    }
     static Str *fromUtf8(const char *data, int bytes);
 
     void ref() { ++m_refs; }

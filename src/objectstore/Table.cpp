@@ -89,12 +89,8 @@ quint32 Table::appendFromStatement(sqlite3_stmt *stmt)
             cell.s = Str::fromUtf8(text ? text : "", sqlite3_column_bytes(stmt, sc));
             break;
         }
-        case Type::Double:
-            cell.d = sqlite3_column_double(stmt, sc);
-            break;
-        default:
-            cell.i = sqlite3_column_int64(stmt, sc);
-            break;
+        case Type::Double: cell.d = sqlite3_column_double(stmt, sc); break;
+        default: cell.i = sqlite3_column_int64(stmt, sc); break;
         }
         setNullBit(c, pos, false);
         indexAdd(c, pos);

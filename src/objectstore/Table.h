@@ -96,8 +96,8 @@ private:
     PositionIndex m_byZid;
 
     std::unique_ptr<PositionIndex> m_numericIndex;
-    std::vector<std::unique_ptr<InverseIndex>> m_inverse;             // per column, to-ones only
-    std::vector<std::unique_ptr<std::vector<Str *>>> m_folded;        // per column, strings only
+    std::vector<std::unique_ptr<InverseIndex>> m_inverse;      // per column, to-ones only
+    std::vector<std::unique_ptr<std::vector<Str *>>> m_folded; // per column, strings only
 };
 
 } // namespace ostore

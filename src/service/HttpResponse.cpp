@@ -4,8 +4,7 @@ namespace knvt {
 
 HttpResponse::HttpResponse(QUrl url, int statusCode, QList<QPair<QString, QString>> headerFields)
     : m_url(std::move(url)), m_statusCode(statusCode), m_headerFields(std::move(headerFields))
-{
-}
+{}
 
 QString HttpResponse::valueForHeaderField(const QString &name) const
 {

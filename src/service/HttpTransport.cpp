@@ -73,8 +73,8 @@ size_t receiveHeader(char *data, size_t size, size_t count, void *userData)
     }
     const qsizetype colon = line.indexOf(':');
     if (colon > 0) {
-        reception->headerFields.append({QString::fromLatin1(line.left(colon).trimmed()),
-                                        QString::fromUtf8(line.mid(colon + 1).trimmed())});
+        reception->headerFields.append(
+            {QString::fromLatin1(line.left(colon).trimmed()), QString::fromUtf8(line.mid(colon + 1).trimmed())});
     }
     return size * count;
 }
@@ -118,14 +118,14 @@ HttpResult HttpTransport::perform(const URLRequest &request)
     for (auto it = request.headerFields.cbegin(); it != request.headerFields.cend(); ++it) {
         if (it.key().isEmpty() || it.key().contains(u':') || holdsLineBreak(it.key()) || holdsLineBreak(it.value())) {
             result.error = transportError(CURLE_BAD_FUNCTION_ARGUMENT,
-                                          QStringLiteral("Header field \"%1\" cannot be sent").arg(
-                                              holdsLineBreak(it.key()) ? QStringLiteral("?") : it.key()),
+                                          QStringLiteral("Header field \"%1\" cannot be sent")
+                                              .arg(holdsLineBreak(it.key()) ? QStringLiteral("?") : it.key()),
                                           request);
             return result;
         }
         // "Name;" is how the library sends a field with an empty value; "Name:" would remove the field.
-        const QByteArray line = it.value().isEmpty() ? it.key().toUtf8() + ';'
-                                                     : it.key().toUtf8() + ": " + it.value().toUtf8();
+        const QByteArray line =
+            it.value().isEmpty() ? it.key().toUtf8() + ';' : it.key().toUtf8() + ": " + it.value().toUtf8();
         headers.append(line);
     }
     // No 100-continue round trip before a body.
@@ -185,8 +185,8 @@ HttpResult HttpTransport::perform(const URLRequest &request)
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, nullptr);
 
     if (code != CURLE_OK) {
-        const QString message = errorBuffer[0] ? QString::fromUtf8(errorBuffer).trimmed()
-                                               : QString::fromUtf8(curl_easy_strerror(code));
+        const QString message =
+            errorBuffer[0] ? QString::fromUtf8(errorBuffer).trimmed() : QString::fromUtf8(curl_easy_strerror(code));
         result.error = transportError(int(code), message, request);
         return result;
     }

@@ -4,8 +4,7 @@ KNVTRESTFulPullRequest::KNVTRESTFulPullRequest(const QString &domain, const QStr
                                                const QVariant &identifier, KNVTRequestFormat requestFormat,
                                                const knvt::HeaderFields &HTTPHeaderFields)
     : KNVTRESTFulPullRequest(domain, resource, identifier, requestFormat, knvt::QueryParameters(), HTTPHeaderFields)
-{
-}
+{}
 
 KNVTRESTFulPullRequest::KNVTRESTFulPullRequest(const QString &domain, const QString &resource,
                                                const QVariant &identifier, KNVTRequestFormat requestFormat,
@@ -14,16 +13,13 @@ KNVTRESTFulPullRequest::KNVTRESTFulPullRequest(const QString &domain, const QStr
     : KNVTRESTFulRequest(domain, resource, identifier, requestFormat,
                          isNoIdentifier(identifier) ? KNVTRESTFulRequestActionIndex : KNVTRESTFulRequestActionShow,
                          parameters, QByteArray(), HTTPHeaderFields)
-{
-}
+{}
 
 KNVTRESTFulPullRequest::KNVTRESTFulPullRequest(const QString &domain, const QStringList &resources,
                                                const QVariantList &identifiers, KNVTRequestFormat requestFormat,
                                                const knvt::HeaderFields &HTTPHeaderFields)
-    : KNVTRESTFulPullRequest(domain, resources, identifiers, requestFormat, knvt::QueryParameters(),
-                             HTTPHeaderFields)
-{
-}
+    : KNVTRESTFulPullRequest(domain, resources, identifiers, requestFormat, knvt::QueryParameters(), HTTPHeaderFields)
+{}
 
 KNVTRESTFulPullRequest::KNVTRESTFulPullRequest(const QString &domain, const QStringList &resources,
                                                const QVariantList &identifiers, KNVTRequestFormat requestFormat,
@@ -32,13 +28,9 @@ KNVTRESTFulPullRequest::KNVTRESTFulPullRequest(const QString &domain, const QStr
     : KNVTRESTFulRequest(domain, resources, identifiers, requestFormat,
                          identifiers.isEmpty() ? KNVTRESTFulRequestActionIndex : KNVTRESTFulRequestActionShow,
                          parameters, QByteArray(), HTTPHeaderFields)
-{
-}
+{}
 
-KNVTRESTFulPullRequest::KNVTRESTFulPullRequest(const Fields &fields)
-    : KNVTRESTFulRequest(fields)
-{
-}
+KNVTRESTFulPullRequest::KNVTRESTFulPullRequest(const Fields &fields) : KNVTRESTFulRequest(fields) {}
 
 QString KNVTRESTFulPullRequest::description() const
 {

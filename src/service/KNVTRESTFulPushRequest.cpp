@@ -9,10 +9,11 @@ namespace {
 KNVTRESTFulRequestAction checkedPushAction(KNVTRESTFulRequestAction action)
 {
     // Anything else would be a GET carrying a body, which no caller means.
-    KNVT_ASSERT(action == KNVTRESTFulRequestActionCreate || action == KNVTRESTFulRequestActionUpdate
-                    || action == KNVTRESTFulRequestActionDestroy,
-                "KNVTRESTFulPushRequest",
-                "initWithDomain:resource:identifier:entityName:attributes:requestFormat:requestAction:HTTPHeaderFields:");
+    KNVT_ASSERT(
+        action == KNVTRESTFulRequestActionCreate || action == KNVTRESTFulRequestActionUpdate
+            || action == KNVTRESTFulRequestActionDestroy,
+        "KNVTRESTFulPushRequest",
+        "initWithDomain:resource:identifier:entityName:attributes:requestFormat:requestAction:HTTPHeaderFields:");
     return action;
 }
 
@@ -39,8 +40,7 @@ KNVTRESTFulPushRequest::KNVTRESTFulPushRequest(const QString &domain, const QStr
                              ? QByteArray()
                              : JSONDataForEntityName(entityName, attributes),
                          HTTPHeaderFields)
-{
-}
+{}
 
 KNVTRESTFulPushRequest::KNVTRESTFulPushRequest(const QString &domain, const QString &resource,
                                                const QVariant &identifier, const QString &entityName,
@@ -48,13 +48,9 @@ KNVTRESTFulPushRequest::KNVTRESTFulPushRequest(const QString &domain, const QStr
                                                const knvt::HeaderFields &HTTPHeaderFields)
     : KNVTRESTFulPushRequest(domain, resource, identifier, entityName, attributes, requestFormat,
                              requestActionForIdentifier(identifier, attributes), HTTPHeaderFields)
-{
-}
+{}
 
-KNVTRESTFulPushRequest::KNVTRESTFulPushRequest(const Fields &fields)
-    : KNVTRESTFulRequest(fields)
-{
-}
+KNVTRESTFulPushRequest::KNVTRESTFulPushRequest(const Fields &fields) : KNVTRESTFulRequest(fields) {}
 
 KNVTRESTFulRequestAction KNVTRESTFulPushRequest::requestActionForIdentifier(const QVariant &identifier,
                                                                             const QJsonObject &attributes)

@@ -9,14 +9,11 @@ QString actionSuffix(KNVTRESTFulRequestAction action, const QVariant &identifier
     switch (action) {
     case KNVTRESTFulRequestActionShow:
     case KNVTRESTFulRequestActionUpdate:
-    case KNVTRESTFulRequestActionDestroy:
-        return u'/' + KNVTRESTFulRequest::identifierText(identifier);
-    case KNVTRESTFulRequestActionNew:
-        return QStringLiteral("/new");
+    case KNVTRESTFulRequestActionDestroy: return u'/' + KNVTRESTFulRequest::identifierText(identifier);
+    case KNVTRESTFulRequestActionNew: return QStringLiteral("/new");
     case KNVTRESTFulRequestActionEdit:
         return u'/' + KNVTRESTFulRequest::identifierText(identifier) + QStringLiteral("/edit");
-    default:
-        return QString();
+    default: return QString();
     }
 }
 
@@ -69,26 +66,20 @@ KNVTRESTFulRequest::KNVTRESTFulRequest(const QString &domain, const QString &res
       m_resources{resource},
       m_identifiers(isNoIdentifier(identifier) ? QVariantList() : QVariantList{identifier}),
       m_requestAction(requestAction)
-{
-}
+{}
 
 KNVTRESTFulRequest::KNVTRESTFulRequest(const QString &domain, const QStringList &resources,
                                        const QVariantList &identifiers, KNVTRequestFormat requestFormat,
-                                       KNVTRESTFulRequestAction requestAction,
-                                       const knvt::QueryParameters &parameters, const QByteArray &bodyData,
-                                       const knvt::HeaderFields &HTTPHeaderFields)
+                                       KNVTRESTFulRequestAction requestAction, const knvt::QueryParameters &parameters,
+                                       const QByteArray &bodyData, const knvt::HeaderFields &HTTPHeaderFields)
     : KNVTRequest(restFields(domain, resources, identifiers, requestFormat, requestAction, parameters, bodyData,
                              HTTPHeaderFields)),
       m_resources(resources),
       m_identifiers(identifiers),
       m_requestAction(requestAction)
-{
-}
+{}
 
-KNVTRESTFulRequest::KNVTRESTFulRequest(const Fields &fields)
-    : KNVTRequest(fields)
-{
-}
+KNVTRESTFulRequest::KNVTRESTFulRequest(const Fields &fields) : KNVTRequest(fields) {}
 
 KNVTRequestMethod KNVTRESTFulRequest::requestMethodForRequestAction(unsigned int requestAction)
 {

@@ -31,8 +31,7 @@ constexpr qint32 kArchiveVersion = 1;
 KNVTRequest::KNVTRequest(const QUrl &URL, KNVTRequestMethod requestMethod, const knvt::QueryParameters &parameters,
                          const QByteArray &bodyData, const knvt::HeaderFields &HTTPHeaderFields)
     : KNVTRequest(Fields{URL, requestMethod, KNVTRequestFormatNone, parameters, bodyData, HTTPHeaderFields, {}})
-{
-}
+{}
 
 KNVTRequest::KNVTRequest(const Fields &fields)
     : m_URL(fields.URL),
@@ -43,8 +42,7 @@ KNVTRequest::KNVTRequest(const Fields &fields)
       m_bodyData(fields.bodyData),
       m_userInfo(fields.userInfo),
       m_timeoutInterval(defaultTimeoutInterval())
-{
-}
+{}
 
 KNVTRequest::~KNVTRequest() = default;
 
@@ -156,8 +154,7 @@ void KNVTRequest::performRequestUsingQueue(QThreadPool *queue, KNVTRequestComple
 {
     // The task holds the request until its handler has returned, whoever else lets go of it meanwhile.
     std::shared_ptr<KNVTRequest> self = shared_from_this();
-    knvt::RequestPool::start(
-        [self, handler = std::move(completionHandler)] { self->send(handler); }, queue);
+    knvt::RequestPool::start([self, handler = std::move(completionHandler)] { self->send(handler); }, queue);
 }
 
 void KNVTRequest::send(const KNVTRequestCompletionHandler &completionHandler)
@@ -176,9 +173,9 @@ void KNVTRequest::send(const KNVTRequestCompletionHandler &completionHandler)
         result = knvt::HttpTransport::perform(request);
     } else {
         // Parameters that make no valid URL (a key with a blank, say) are not sent under some other address.
-        result.error = knvt::Error(QString::fromLatin1(knvt::CURLErrorDomain), 3 /* CURLE_URL_MALFORMAT */,
-                                   {{QStringLiteral("NSLocalizedDescription"),
-                                     QStringLiteral("The request has no valid URL")}});
+        result.error =
+            knvt::Error(QString::fromLatin1(knvt::CURLErrorDomain), 3 /* CURLE_URL_MALFORMAT */,
+                        {{QStringLiteral("NSLocalizedDescription"), QStringLiteral("The request has no valid URL")}});
     }
 
     const knvt::Error requestError = result.response
@@ -292,8 +289,9 @@ QByteArray KNVTRequest::archivedData() const
 std::shared_ptr<KNVTRequest> KNVTRequest::requestWithArchivedData(const QByteArray &data, knvt::Error *error)
 {
     const auto fail = [error](const QString &reason) {
-        knvt::Error::report(error, knvt::Error(QString::fromLatin1(knvt::KNVTRequestErrorDomain), 0,
-                                               {{QStringLiteral("NSLocalizedDescription"), reason}}));
+        knvt::Error::report(error,
+                            knvt::Error(QString::fromLatin1(knvt::KNVTRequestErrorDomain), 0,
+                                        {{QStringLiteral("NSLocalizedDescription"), reason}}));
         return std::shared_ptr<KNVTRequest>();
     };
 

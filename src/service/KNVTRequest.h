@@ -133,7 +133,6 @@ public:
     explicit KNVTRequest(const Fields &fields);
 
 protected:
-
     void setBodyData(const QByteArray &bodyData);
 
     // The class name recorded in an archive; each class that can be rebuilt from one names itself.

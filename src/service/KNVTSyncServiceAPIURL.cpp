@@ -26,7 +26,8 @@ std::optional<QString> acceptedBaseURLString(const QString &value, const char *s
     // The user part is never logged: it may hold a password.
     url = url.adjusted(QUrl::RemoveUserInfo);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
+    if (!url.isValid() || url.host().isEmpty()
+        || (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
         qWarning("KNVTSyncServiceAPIURLString: ignoring %s, which is no absolute http(s) URL", source);
         return std::nullopt;
     }

@@ -13,11 +13,11 @@ using HeaderFields = QMap<QString, QString>;
 // One HTTP request ready to send: what KNVTRequest::signedURLRequest() builds and HttpTransport::perform() sends.
 struct URLRequest
 {
-    QUrl url;                        // with the query
+    QUrl url; // with the query
     QString method = QStringLiteral("GET");
     // Sent as the whole header set besides what the transport itself adds (Host, Accept, Content-Length).
     HeaderFields headerFields;
-    QByteArray body;                 // null: no body
+    QByteArray body; // null: no body
     // Idle time-out in milliseconds, already scaled: the longest stall while connecting or transferring.
     int timeoutMs = 60000;
 };

@@ -18,8 +18,8 @@ namespace {
 
 // Template images of the source list, by focus type.
 const char *const IconNames[] = {
-    "SL_InboxTemplate",    "SL_StarTemplate",     "SL_NextTemplate", "SL_ScheduledTemplate",
-    "SL_SomedayTemplate",  "SL_WatchingTemplate", "TB_UserTemplate", "SL_ArchiveTemplate",
+    "SL_InboxTemplate",   "SL_StarTemplate",     "SL_NextTemplate", "SL_ScheduledTemplate",
+    "SL_SomedayTemplate", "SL_WatchingTemplate", "TB_UserTemplate", "SL_ArchiveTemplate",
 };
 
 bool isKnownType(unsigned int focusType)
@@ -45,9 +45,9 @@ void sortAndAppend(QString &html, std::vector<T *> objects, const KNVTCDTaskStor
 } // namespace
 
 KNVTFocusTaskList::KNVTFocusTaskList(unsigned int focusType, KNVTTaskStoreQueries *store)
-    : m_focusType(focusType)
-    , m_localizedDisplayName(KNVTCDTask::localizedDisplayNameForFocusType(focusType))
-    , m_store(store)
+    : m_focusType(focusType),
+      m_localizedDisplayName(KNVTCDTask::localizedDisplayNameForFocusType(focusType)),
+      m_store(store)
 {
     reloadData();
 }
@@ -87,33 +87,15 @@ void KNVTFocusTaskList::reloadData()
 {
     KNVTTaskStoreQueries &s = store();
     switch (m_focusType) {
-    case KNVTFocusTypeInbox:
-        m_tasks = s.inboxTasks();
-        break;
-    case KNVTFocusTypeToday:
-        m_tasks = s.todayTasks();
-        break;
-    case KNVTFocusTypeNext:
-        m_tasks = s.nextTasks();
-        break;
-    case KNVTFocusTypeScheduled:
-        m_tasks = s.scheduledTasks();
-        break;
-    case KNVTFocusTypeSomeday:
-        m_tasks = s.somedayTasks();
-        break;
-    case KNVTFocusTypeWatched:
-        m_tasks = s.watchedTasks();
-        break;
-    case KNVTFocusTypeDelegated:
-        m_tasks = s.delegatedTasks();
-        break;
-    case KNVTFocusTypeArchived:
-        m_tasks = s.archivedTasksNotInArchivedTaskList();
-        break;
-    default:
-        m_tasks.clear();
-        break;
+    case KNVTFocusTypeInbox: m_tasks = s.inboxTasks(); break;
+    case KNVTFocusTypeToday: m_tasks = s.todayTasks(); break;
+    case KNVTFocusTypeNext: m_tasks = s.nextTasks(); break;
+    case KNVTFocusTypeScheduled: m_tasks = s.scheduledTasks(); break;
+    case KNVTFocusTypeSomeday: m_tasks = s.somedayTasks(); break;
+    case KNVTFocusTypeWatched: m_tasks = s.watchedTasks(); break;
+    case KNVTFocusTypeDelegated: m_tasks = s.delegatedTasks(); break;
+    case KNVTFocusTypeArchived: m_tasks = s.archivedTasksNotInArchivedTaskList(); break;
+    default: m_tasks.clear(); break;
     }
 
     m_taskLists.clear();
@@ -166,12 +148,9 @@ std::size_t KNVTFocusTaskList::numberOfTaskStoreObjects()
 std::size_t KNVTFocusTaskList::badgeCount() const
 {
     switch (m_focusType) {
-    case KNVTFocusTypeInbox:
-        return std::size_t(store().numberOfUncompletedInboxTasks());
-    case KNVTFocusTypeToday:
-        return std::size_t(store().numberOfUncompletedDueAndTodayTasks());
-    default:
-        return 0;
+    case KNVTFocusTypeInbox: return std::size_t(store().numberOfUncompletedInboxTasks());
+    case KNVTFocusTypeToday: return std::size_t(store().numberOfUncompletedDueAndTodayTasks());
+    default: return 0;
     }
 }
 
@@ -191,10 +170,8 @@ bool KNVTFocusTaskList::supportsTaskLists() const
     case KNVTFocusTypeToday:
     case KNVTFocusTypeNext:
     case KNVTFocusTypeSomeday:
-    case KNVTFocusTypeArchived:
-        return true;
-    default:
-        return false;
+    case KNVTFocusTypeArchived: return true;
+    default: return false;
     }
 }
 
@@ -217,13 +194,11 @@ bool KNVTFocusTaskList::canHandleTasks(const std::vector<KNVTCDTask *> &tasks) c
 
     switch (m_focusType) {
     case KNVTFocusTypeInbox:
-    case KNVTFocusTypeWatched:
-        return true;
+    case KNVTFocusTypeWatched: return true;
     case KNVTFocusTypeToday:
     case KNVTFocusTypeNext:
     case KNVTFocusTypeScheduled:
-    case KNVTFocusTypeSomeday:
-        return !inSomedayList;
+    case KNVTFocusTypeSomeday: return !inSomedayList;
     case KNVTFocusTypeDelegated: {
         if (tasks.empty() || !tasks.front()->taskList())
             return false;
@@ -231,10 +206,8 @@ bool KNVTFocusTaskList::canHandleTasks(const std::vector<KNVTCDTask *> &tasks) c
         return std::all_of(tasks.begin(), tasks.end(),
                            [first](const KNVTCDTask *task) { return task->taskList() == first; });
     }
-    case KNVTFocusTypeArchived:
-        return !inSomedayList && !anyOpen;
-    default:
-        return false;
+    case KNVTFocusTypeArchived: return !inSomedayList && !anyOpen;
+    default: return false;
     }
 }
 

@@ -47,21 +47,17 @@ struct KNVTTaskStoreRetiredStacks
 
 // ---- The instance ----
 
-KNVTTaskStore::KNVTTaskStore()
-    : KNVTTaskStore(Environment{})
-{
-}
+KNVTTaskStore::KNVTTaskStore() : KNVTTaskStore(Environment{}) {}
 
 KNVTTaskStore::KNVTTaskStore(Environment environment, QObject *parent)
-    : QObject(parent)
-    , m_environment(std::move(environment))
+    : QObject(parent), m_environment(std::move(environment))
 {
     m_libraryPath = m_environment.libraryPath.isEmpty() ? taskStoreLibraryPath() : m_environment.libraryPath;
     setLibraryURL(QUrl::fromLocalFile(m_libraryPath));
 
     m_containerUserDefaults = m_environment.containerUserDefaults
-                                  ? m_environment.containerUserDefaults
-                                  : &knvt::Defaults::suite(QString::fromLatin1(knvt::KNVTSharedDefaultsSuiteName));
+        ? m_environment.containerUserDefaults
+        : &knvt::Defaults::suite(QString::fromLatin1(knvt::KNVTSharedDefaultsSuiteName));
     m_containerUserDefaults->synchronize();
     m_lastSaveDate = m_containerUserDefaults->value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
 
@@ -174,9 +170,8 @@ ostore::Coordinator *KNVTTaskStore::persistentStoreCoordinator()
     // The folder the stack opens is fixed for the life of the store; libraryURL only serves the directory
     // operations and is empty after a sign-out.
     if (!QFileInfo::exists(m_libraryPath) && !QDir().mkpath(m_libraryPath)) {
-        qCWarning(lcTaskStore).noquote()
-            << QStringLiteral("Error creating application support directory at %1 : %2")
-                   .arg(m_libraryPath, QStringLiteral("the folder could not be created"));
+        qCWarning(lcTaskStore).noquote() << QStringLiteral("Error creating application support directory at %1 : %2")
+                                                .arg(m_libraryPath, QStringLiteral("the folder could not be created"));
         return nullptr;
     }
 
@@ -200,8 +195,9 @@ ostore::Coordinator *KNVTTaskStore::persistentStoreCoordinator()
     knvt::Error error;
     if (!coordinator->open(storeFile, &result, &error)) {
         qCWarning(lcTaskStore).noquote() << QStringLiteral("KNVTTaskStore:persistentStoreCoordinator %1")
-                                                .arg(error.userInfo().value(QStringLiteral("NSLocalizedDescription"),
-                                                                            error.description())
+                                                .arg(error.userInfo()
+                                                         .value(QStringLiteral("NSLocalizedDescription"),
+                                                                error.description())
                                                          .toString());
         if (m_delegate)
             m_delegate->taskStoreDidFailToOpenPersistentStoreWithError(this, error);
@@ -266,10 +262,10 @@ ostore::Context *KNVTTaskStore::managedObjectContext()
 void KNVTTaskStore::presentStackFailure()
 {
     m_stackFailurePresented = true;
-    const knvt::Error error(QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain), KNVTTaskStoreFailedToInitializeErrorCode,
-                            {{QStringLiteral("NSLocalizedDescription"), tr("Failed to initialize the store")},
-                             {QStringLiteral("NSLocalizedFailureReason"),
-                              tr("There was an error building up the data file.")}});
+    const knvt::Error error(
+        QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain), KNVTTaskStoreFailedToInitializeErrorCode,
+        {{QStringLiteral("NSLocalizedDescription"), tr("Failed to initialize the store")},
+         {QStringLiteral("NSLocalizedFailureReason"), tr("There was an error building up the data file.")}});
     qCWarning(lcTaskStore).noquote() << error.description();
     if (m_environment.errorPresenter)
         m_environment.errorPresenter(error);
@@ -344,8 +340,8 @@ KNVTCDTaskStoreInformation *KNVTTaskStore::taskStoreInformation()
     ostore::Context *context = managedObjectContext();
     if (!context)
         return nullptr;
-    return static_cast<KNVTCDTaskStoreInformation *>(knvt::firstObjectForFetchRequestForEntityName(
-        *context, QStringLiteral("KNVTCDTaskStoreInformation")));
+    return static_cast<KNVTCDTaskStoreInformation *>(
+        knvt::firstObjectForFetchRequestForEntityName(*context, QStringLiteral("KNVTCDTaskStoreInformation")));
 }
 
 bool KNVTTaskStore::isSetup()

@@ -6,8 +6,8 @@
 #include "store/KNVTTaskStoreSyncCoordinatorDelegate.h"
 
 #include "objectstore/ChangeSet.h"
-#include "objectstore/Coordinator.h"
 #include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
 #include "objectstore/OpenResult.h"
 
 #include "foundation/Error.h"
@@ -57,7 +57,8 @@ inline constexpr char KNVTTaskStoreWillChangeNotification[] = "KNVTTaskStoreWill
 inline constexpr char KNVTTaskStoreDidChangeNotification[] = "KNVTTaskStoreDidChangeNotification";
 inline constexpr char KNVTTaskStoreSystemInformationDidChangeNotification[] =
     "KNVTTaskStoreSystemInformationDidChangeNotification";
-inline constexpr char KNVTTaskStoreSyncSettingsDidChangeNotification[] = "KNVTTaskStoreSyncSettingsDidChangeNotification";
+inline constexpr char KNVTTaskStoreSyncSettingsDidChangeNotification[] =
+    "KNVTTaskStoreSyncSettingsDidChangeNotification";
 inline constexpr char KNVTTaskStoreDidConfigureAccountNotification[] = "KNVTTaskStoreDidConfigureAccountNotification";
 inline constexpr char KNVTTaskStoreDidUnconfigureAccountNotification[] =
     "KNVTTaskStoreDidUnconfigureAccountNotification";
@@ -271,7 +272,8 @@ public:
     void taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
                                                       const KNVTTaskStoreSyncSessionInfo &session) override;
     void taskStoreSyncCoordinatorDidFailAuthentication(KNVTTaskStoreSyncCoordinating &coordinator) override;
-    void taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(KNVTTaskStoreSyncCoordinating &coordinator) override;
+    void
+    taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(KNVTTaskStoreSyncCoordinating &coordinator) override;
     void taskStoreSyncCoordinatorDidCancelSyncSessions(KNVTTaskStoreSyncCoordinating &coordinator) override;
     // Of KNVTTaskStoreErrorDomain with KNVTTaskStoreCancelledErrorCode.
     static knvt::Error syncCancelledError();

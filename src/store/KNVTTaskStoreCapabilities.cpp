@@ -401,9 +401,8 @@ bool C::shouldDisplayRemoveTasksFromSomeday(const Tasks &tasks)
 
 bool C::shouldDisplayScheduleTasks(const Tasks &tasks)
 {
-    return every(tasks, [](const KNVTCDTask *task) {
-        return task->canEdit() && task->canMove() && !task->isArchived();
-    });
+    return every(tasks,
+                 [](const KNVTCDTask *task) { return task->canEdit() && task->canMove() && !task->isArchived(); });
 }
 
 bool C::shouldDisplayMarkTasksAsCompleted(const Tasks &tasks)

@@ -128,7 +128,7 @@ KNVTCDTaskComment *KNVTTaskStore::commentWithText(const QString &text, KNVTCDTas
 }
 
 KNVTCDTaskListCollaborator *KNVTTaskStore::taskListCollaboratorWithUser(KNVTCDUser *user, KNVTCDTaskList *taskList,
-                                                                          qint64 role)
+                                                                        qint64 role)
 {
     ostore::Context *context = managedObjectContext();
     if (!context)

@@ -147,8 +147,7 @@ Predicate dueWithinDay(const QDateTime &date)
 // nil". An unassigned task is nobody's, so it is not delegated.
 Predicate delegated(const KNVTCDUser *me)
 {
-    return key("assignee") != me && notNull("assignee") && key("creator") == me && open() && notArchived()
-        && live();
+    return key("assignee") != me && notNull("assignee") && key("creator") == me && open() && notArchived() && live();
 }
 
 // "type == %@ AND status == %@ AND taskListCollaboratorStatus == %@ AND archivedDate == nil AND deletedDate == nil"
@@ -272,7 +271,7 @@ KNVTCDUser *KNVTTaskStoreQueries::me()
 }
 
 KNVTCDTaskListCollaborator *KNVTTaskStoreQueries::taskListCollaboratorForUser(const KNVTCDUser *user,
-                                                                             const KNVTCDTaskList *taskList)
+                                                                              const KNVTCDTaskList *taskList)
 {
     if (!user || !managedObjectContext())
         return nullptr;
@@ -348,8 +347,9 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::nextTasks()
 {
     // "assignee == %@ && dueDate == nil AND startDate == nil AND archivedDate == nil AND status == %@ AND
     // deletedDate == nil"
-    return fetch<KNVTCDTask>(Task, key("assignee") == me() && isNull("dueDate") && isNull("startDate")
-                                       && notArchived() && key("status") == Actionable && live());
+    return fetch<KNVTCDTask>(Task,
+                             key("assignee") == me() && isNull("dueDate") && isNull("startDate") && notArchived()
+                                 && key("status") == Actionable && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::scheduledTasks()
@@ -357,8 +357,9 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::scheduledTasks()
     // "assignee == %@ AND (dueDate > %@ OR startDate > %@) AND status != %@ AND status != %@ AND archivedDate == nil
     // AND deletedDate == nil"
     const QDateTime date = now();
-    return fetch<KNVTCDTask>(Task, key("assignee") == me() && (key("dueDate") > date || key("startDate") > date)
-                                       && open() && notArchived() && live());
+    return fetch<KNVTCDTask>(Task,
+                             key("assignee") == me() && (key("dueDate") > date || key("startDate") > date) && open()
+                                 && notArchived() && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::somedayTasks()
@@ -398,16 +399,17 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::archivedTasks()
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::archivedTasksNotInArchivedTaskList()
 {
     // "archivedDate != nil AND (taskList == nil OR taskList.archivedDate == nil) AND deletedDate == nil"
-    return fetch<KNVTCDTask>(Task, notNull("archivedDate") && (isNull("taskList") || isNull("taskList.archivedDate"))
-                                       && live());
+    return fetch<KNVTCDTask>(
+        Task, notNull("archivedDate") && (isNull("taskList") || isNull("taskList.archivedDate")) && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::somedayTaskWhosTaskListIsntInSomeday()
 {
     // "assignee == %@ AND (taskList == nil OR taskList.status != %@)AND status == %@ AND deletedDate == nil"
-    return fetch<KNVTCDTask>(Task, key("assignee") == me()
-                                       && (isNull("taskList") || key("taskList.status") != int(KNVTTaskListStatusSomeday))
-                                       && key("status") == Someday && live());
+    return fetch<KNVTCDTask>(Task,
+                             key("assignee") == me()
+                                 && (isNull("taskList") || key("taskList.status") != int(KNVTTaskListStatusSomeday))
+                                 && key("status") == Someday && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::todayTasksForTaskList(const KNVTCDTaskList *taskList)
@@ -419,9 +421,9 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::nextTasksForTaskList(const KNVTC
 {
     // "assignee == %@ AND taskList == %@ && dueDate == nil AND startDate == nil AND archivedDate == nil AND status ==
     // %@ AND deletedDate == nil"
-    return fetch<KNVTCDTask>(Task, key("assignee") == me() && key("taskList") == taskList && isNull("dueDate")
-                                       && isNull("startDate") && notArchived() && key("status") == Actionable
-                                       && live());
+    return fetch<KNVTCDTask>(Task,
+                             key("assignee") == me() && key("taskList") == taskList && isNull("dueDate")
+                                 && isNull("startDate") && notArchived() && key("status") == Actionable && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::scheduledTasksForTaskList(const KNVTCDTaskList *taskList)
@@ -429,25 +431,26 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::scheduledTasksForTaskList(const 
     // "assignee == %@ AND taskList == %@ AND (dueDate > %@ OR startDate > %@) AND archivedDate == nil && deletedDate
     // == nil"
     const QDateTime date = now();
-    return fetch<KNVTCDTask>(Task, key("assignee") == me() && key("taskList") == taskList
-                                       && (key("dueDate") > date || key("startDate") > date) && notArchived()
-                                       && live());
+    return fetch<KNVTCDTask>(Task,
+                             key("assignee") == me() && key("taskList") == taskList
+                                 && (key("dueDate") > date || key("startDate") > date) && notArchived() && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::delegatedTasksForTaskList(const KNVTCDTaskList *taskList)
 {
     // "assignee != %@ AND creator == %@ AND taskList == %@ AND archivedDate == nil AND deletedDate == nil"
     KNVTCDUser *user = me();
-    return fetch<KNVTCDTask>(Task, key("assignee") != user && notNull("assignee") && key("creator") == user
-                                       && key("taskList") == taskList && notArchived() && live());
+    return fetch<KNVTCDTask>(Task,
+                             key("assignee") != user && notNull("assignee") && key("creator") == user
+                                 && key("taskList") == taskList && notArchived() && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::uncompletedTasksCreatedBy(const KNVTCDUser *creator,
-                                                                         const KNVTCDUser *assignee)
+                                                                          const KNVTCDUser *assignee)
 {
     // "creator == %@ && assignee == %@ && status != %@ AND status != %@ && archivedDate == nil && deletedDate == nil"
-    return fetch<KNVTCDTask>(Task, key("creator") == creator && key("assignee") == assignee && open() && notArchived()
-                                       && live());
+    return fetch<KNVTCDTask>(
+        Task, key("creator") == creator && key("assignee") == assignee && open() && notArchived() && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::uncompletedTasksDelegatedTo(const KNVTCDUser *user)
@@ -524,8 +527,7 @@ qsizetype KNVTTaskStoreQueries::numberOfUncompletedDueTasksForDay(const QDateTim
 
 qsizetype KNVTTaskStoreQueries::numberOfUncompletedDueTasksForDate(const QDateTime &date)
 {
-    return count("numberOfUncompletedDueTasksForDate", Task,
-                 acceptedUncompletedDue(me(), key("dueDate") <= date));
+    return count("numberOfUncompletedDueTasksForDate", Task, acceptedUncompletedDue(me(), key("dueDate") <= date));
 }
 
 qsizetype KNVTTaskStoreQueries::numberOfUncompletedDueTasksAfterDate(const QDateTime &date)
@@ -583,9 +585,10 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksForTags(const std::vector<K
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksForSearchTerm(const QString &term)
 {
     // "(title contains[cd] %@ OR notes contains[cd] %@) AND deletedDate == nil"
-    return fetch<KNVTCDTask>(Task, (key("title").contains(term, ostore::Fold::CaseDiacritic)
-                                    || key("notes").contains(term, ostore::Fold::CaseDiacritic))
-                                       && live());
+    return fetch<KNVTCDTask>(Task,
+                             (key("title").contains(term, ostore::Fold::CaseDiacritic)
+                              || key("notes").contains(term, ostore::Fold::CaseDiacritic))
+                                 && live());
 }
 
 // -- Projects and areas --------------------------------------------------------------------------------------------
@@ -604,18 +607,18 @@ std::vector<KNVTCDTaskList *> KNVTTaskStoreQueries::activeProjects()
 {
     // "type == %@ AND taskListCollaboratorStatus == %@ AND (status != %@ OR status == nil) AND archivedDate == nil
     // AND deletedDate == nil"
-    return fetch<KNVTCDTaskList>(TaskList, key("type") == Project && key("taskListCollaboratorStatus") == Accepted
-                                               && (key("status") != Someday || isNull("status")) && notArchived()
-                                               && live());
+    return fetch<KNVTCDTaskList>(TaskList,
+                                 key("type") == Project && key("taskListCollaboratorStatus") == Accepted
+                                     && (key("status") != Someday || isNull("status")) && notArchived() && live());
 }
 
 std::vector<KNVTCDTaskList *> KNVTTaskStoreQueries::activeAreas()
 {
     // "type == %@ AND taskListCollaboratorStatus == %@ && (status != %@ || status == nil) AND
     // taskListCollaboratorStatus == %@ && archivedDate == nil && deletedDate == nil"
-    return fetch<KNVTCDTaskList>(TaskList, key("type") == Area && key("taskListCollaboratorStatus") == Accepted
-                                               && (key("status") != Someday || isNull("status")) && notArchived()
-                                               && live());
+    return fetch<KNVTCDTaskList>(TaskList,
+                                 key("type") == Area && key("taskListCollaboratorStatus") == Accepted
+                                     && (key("status") != Someday || isNull("status")) && notArchived() && live());
 }
 
 std::vector<KNVTCDTaskList *> KNVTTaskStoreQueries::actionableProjects()
@@ -743,8 +746,8 @@ std::vector<KNVTCDTag *> KNVTTaskStoreQueries::tags()
 KNVTCDTag *KNVTTaskStoreQueries::tagForTitle(const QString &title)
 {
     // The tag windows ask while the user types, so the title is compared as plain text, never as a pattern.
-    return firstObject<KNVTCDTag>(Tag, key("title").equals(knvt::trimmedString(title), ostore::Fold::CaseDiacritic)
-                                           && live());
+    return firstObject<KNVTCDTag>(
+        Tag, key("title").equals(knvt::trimmedString(title), ostore::Fold::CaseDiacritic) && live());
 }
 
 // -- Users ---------------------------------------------------------------------------------------------------------
@@ -815,11 +818,12 @@ std::vector<KNVTCDUser *> KNVTTaskStoreQueries::taskListCollaboratorUsers()
 
 // -- Friendship records --------------------------------------------------------------------------------------------
 
-KNVTCDFriendship *KNVTTaskStoreQueries::friendshipForInviterNumericIdentifier(
-    std::optional<qint64> inviterNumericIdentifier, std::optional<qint64> inviteeNumericIdentifier)
+KNVTCDFriendship *
+KNVTTaskStoreQueries::friendshipForInviterNumericIdentifier(std::optional<qint64> inviterNumericIdentifier,
+                                                            std::optional<qint64> inviteeNumericIdentifier)
 {
     // "inviter.numericIdentifier == %@ AND invitee.numericIdentifier == %@"
-    return firstObject<KNVTCDFriendship>(Friendship, key("inviter.numericIdentifier") == inviterNumericIdentifier
-                                                         && key("invitee.numericIdentifier")
-                                                             == inviteeNumericIdentifier);
+    return firstObject<KNVTCDFriendship>(Friendship,
+                                         key("inviter.numericIdentifier") == inviterNumericIdentifier
+                                             && key("invitee.numericIdentifier") == inviteeNumericIdentifier);
 }

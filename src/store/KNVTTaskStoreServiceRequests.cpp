@@ -45,28 +45,26 @@ QString KNVTTaskStore::libraryGeneration() const
     return m_coordinator ? m_coordinator->storeUUID() : QString();
 }
 
-void KNVTTaskStore::performServiceRequest(const std::shared_ptr<KNVTRequest> &request,
-                                          ServiceReplyHandler replyHandler)
+void KNVTTaskStore::performServiceRequest(const std::shared_ptr<KNVTRequest> &request, ServiceReplyHandler replyHandler)
 {
     // Sign-out replaces the library; a reply to a request made for the old one must not land in the new one.
     persistentStoreCoordinator();
     const QString generation = libraryGeneration();
     QPointer<KNVTTaskStore> store(this);
-    request->performRequestWithCompletionHandler(
-        [store, generation, replyHandler = std::move(replyHandler)](
-            const std::optional<knvt::HttpResponse> &, const QByteArray &data, const knvt::Error &requestError,
-            const knvt::Error &error) {
-            // Queued to the store's thread; dropped when the store is gone by then.
-            QMetaObject::invokeMethod(
-                store.data(),
-                [store, generation, replyHandler, data, requestError, error] {
-                    if (!store)
-                        return;
-                    const bool current = !generation.isEmpty() && store->libraryGeneration() == generation;
-                    replyHandler(current, data, requestError, error);
-                },
-                Qt::QueuedConnection);
-        });
+    request->performRequestWithCompletionHandler([store, generation, replyHandler = std::move(replyHandler)](
+                                                     const std::optional<knvt::HttpResponse> &, const QByteArray &data,
+                                                     const knvt::Error &requestError, const knvt::Error &error) {
+        // Queued to the store's thread; dropped when the store is gone by then.
+        QMetaObject::invokeMethod(
+            store.data(),
+            [store, generation, replyHandler, data, requestError, error] {
+                if (!store)
+                    return;
+                const bool current = !generation.isEmpty() && store->libraryGeneration() == generation;
+                replyHandler(current, data, requestError, error);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 // ---- A friendship by user name --------------------------------------------------------------------------------------
@@ -78,35 +76,36 @@ void KNVTTaskStore::createFriendshipWithUsername(const QString &username, Reques
         KNVTSyncServiceAPIURLString(), QStringLiteral("friendships"), QVariant(), KNVTRequestFormatJSON,
         KNVTRESTFulRequestActionCreate, knvt::QueryParameters{{QStringLiteral("include"), QStringLiteral("invitee")}},
         QJsonDocument(body).toJson(QJsonDocument::Compact), HTTPHeaderFields());
-    performServiceRequest(request, [this, completionHandler](bool current, const QByteArray &data,
-                                                             const knvt::Error &requestError, const knvt::Error &error) {
-        if (!current) {
-            callHandler(completionHandler, false, {}, syncCancelledError());
-            return;
-        }
-        if (requestError || error) {
-            if (isAuthenticationFailure(requestError) && taskStoreDelegate())
-                taskStoreDelegate()->taskStoreDidFailToAuthenticate(this);
-            callHandler(completionHandler, false, requestError, error);
-            return;
-        }
-        const QJsonValue friendshipValue = jsonObject(data).value(QStringLiteral("friendship"));
-        ostore::Context *context = managedObjectContext();
-        if (friendshipValue.isObject() && context) {
-            const QJsonObject attributes = friendshipValue.toObject();
-            const auto identifier = [&attributes](const char *key) -> std::optional<qint64> {
-                const QJsonValue value = attributes.value(QLatin1String(key));
-                return value.isDouble() ? std::optional<qint64>(value.toInteger()) : std::nullopt;
-            };
-            KNVTCDFriendship *friendship =
-                friendshipForInviterNumericIdentifier(identifier("inviter_id"), identifier("invitee_id"));
-            if (!friendship)
-                friendship = context->insert<KNVTCDFriendship>();
-            friendship->mergeAttributes(attributes);
-            saveWithCompletionHandler();
-        }
-        callHandler(completionHandler, true);
-    });
+    performServiceRequest(request,
+                          [this, completionHandler](bool current, const QByteArray &data,
+                                                    const knvt::Error &requestError, const knvt::Error &error) {
+                              if (!current) {
+                                  callHandler(completionHandler, false, {}, syncCancelledError());
+                                  return;
+                              }
+                              if (requestError || error) {
+                                  if (isAuthenticationFailure(requestError) && taskStoreDelegate())
+                                      taskStoreDelegate()->taskStoreDidFailToAuthenticate(this);
+                                  callHandler(completionHandler, false, requestError, error);
+                                  return;
+                              }
+                              const QJsonValue friendshipValue = jsonObject(data).value(QStringLiteral("friendship"));
+                              ostore::Context *context = managedObjectContext();
+                              if (friendshipValue.isObject() && context) {
+                                  const QJsonObject attributes = friendshipValue.toObject();
+                                  const auto identifier = [&attributes](const char *key) -> std::optional<qint64> {
+                                      const QJsonValue value = attributes.value(QLatin1String(key));
+                                      return value.isDouble() ? std::optional<qint64>(value.toInteger()) : std::nullopt;
+                                  };
+                                  KNVTCDFriendship *friendship = friendshipForInviterNumericIdentifier(
+                                      identifier("inviter_id"), identifier("invitee_id"));
+                                  if (!friendship)
+                                      friendship = context->insert<KNVTCDFriendship>();
+                                  friendship->mergeAttributes(attributes);
+                                  saveWithCompletionHandler();
+                              }
+                              callHandler(completionHandler, true);
+                          });
 }
 
 // ---- Local friendship records -----------------------------------------------------------------------------------------
@@ -147,34 +146,36 @@ void KNVTTaskStore::syncAccountWithCompletionHandler(RequestCompletionHandler co
     auto request = std::make_shared<KNVTRESTFulPullRequest>(
         KNVTSyncServiceAPIURLString(), QStringLiteral("account"), QVariant(), KNVTRequestFormatJSON,
         knvt::QueryParameters{{QStringLiteral("include"), QStringLiteral("owner")}}, HTTPHeaderFields());
-    performServiceRequest(request, [this, completionHandler](bool current, const QByteArray &data,
-                                                             const knvt::Error &requestError, const knvt::Error &error) {
-        if (!current) {
-            callHandler(completionHandler, false, {}, syncCancelledError());
-            return;
-        }
-        if (requestError || error) {
-            // Without credentials any failure is the account's; with them, a lost connection is not.
-            if (isAuthenticationFailure(requestError) || accountAuthorizationHeaderField().isEmpty()) {
-                if (taskStoreDelegate())
-                    taskStoreDelegate()->taskStoreDidFailToAuthenticate(this);
-                setAuthenticationFailureDate(knvt::Clock::shared().now());
-            }
-            callHandler(completionHandler, false, requestError, error);
-            return;
-        }
-        const QJsonValue accountValue = jsonObject(data).value(QStringLiteral("account"));
-        if (accountValue.isObject()) {
-            if (KNVTCDAccount *record = account()) {
-                record->updateWithAttributes(accountValue.toObject());
-                saveWithCompletionHandler();
-            }
-        }
-        KNVTCDUser *user = me();
-        if (user && user->avatar() && user->avatar()->needsUpdating().value_or(false))
-            syncAvatarForUser(user);
-        callHandler(completionHandler, true);
-    });
+    performServiceRequest(request,
+                          [this, completionHandler](bool current, const QByteArray &data,
+                                                    const knvt::Error &requestError, const knvt::Error &error) {
+                              if (!current) {
+                                  callHandler(completionHandler, false, {}, syncCancelledError());
+                                  return;
+                              }
+                              if (requestError || error) {
+                                  // Without credentials any failure is the account's; with them, a lost connection is not.
+                                  if (isAuthenticationFailure(requestError)
+                                      || accountAuthorizationHeaderField().isEmpty()) {
+                                      if (taskStoreDelegate())
+                                          taskStoreDelegate()->taskStoreDidFailToAuthenticate(this);
+                                      setAuthenticationFailureDate(knvt::Clock::shared().now());
+                                  }
+                                  callHandler(completionHandler, false, requestError, error);
+                                  return;
+                              }
+                              const QJsonValue accountValue = jsonObject(data).value(QStringLiteral("account"));
+                              if (accountValue.isObject()) {
+                                  if (KNVTCDAccount *record = account()) {
+                                      record->updateWithAttributes(accountValue.toObject());
+                                      saveWithCompletionHandler();
+                                  }
+                              }
+                              KNVTCDUser *user = me();
+                              if (user && user->avatar() && user->avatar()->needsUpdating().value_or(false))
+                                  syncAvatarForUser(user);
+                              callHandler(completionHandler, true);
+                          });
 }
 
 // ---- An avatar download -----------------------------------------------------------------------------------------------
@@ -189,36 +190,38 @@ void KNVTTaskStore::syncAvatarForUser(KNVTCDUser *user, RequestCompletionHandler
     auto request = std::make_shared<KNVTRESTFulPullRequest>(
         KNVTSyncServiceAPIURLString(), QStringList{QStringLiteral("users"), QStringLiteral("avatar")},
         QVariantList{*identifier, QStringLiteral("medium")}, KNVTRequestFormatPNG, HTTPHeaderFields());
-    performServiceRequest(request, [this, identifier, completionHandler](bool current, const QByteArray &data,
-                                                                         const knvt::Error &requestError,
-                                                                         const knvt::Error &error) {
-        if (!current) {
-            callHandler(completionHandler, false, {}, syncCancelledError());
-            return;
-        }
-        if (requestError || error) {
-            callHandler(completionHandler, false, requestError, error);
-            return;
-        }
-        // A 200 may carry something else than a picture (a captive portal's page): storing it would replace the
-        // picture and clear the mark, so it would not be fetched again until the service's avatar date changes.
-        QImage image;
-        if (!image.loadFromData(data)) {
-            callHandler(completionHandler, false, {},
-                        knvt::Error(QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain),
-                                    KNVTTaskStoreUnreadableImageErrorCode,
-                                    {{QStringLiteral("NSLocalizedDescription"), tr("The picture could not be read.")}}));
-            return;
-        }
-        if (KNVTCDUser *found = userForNumericIdentifier(identifier)) {
-            if (KNVTCDAvatar *avatar = found->avatar()) {
-                avatar->setData(QByteArray());
-                avatar->setData(data);
-                avatar->setNeedsUpdating(false);
+    performServiceRequest(
+        request,
+        [this, identifier, completionHandler](bool current, const QByteArray &data, const knvt::Error &requestError,
+                                              const knvt::Error &error) {
+            if (!current) {
+                callHandler(completionHandler, false, {}, syncCancelledError());
+                return;
             }
-        }
-        if (ostore::Context *context = managedObjectContext())
-            context->save();
-        callHandler(completionHandler, true);
-    });
+            if (requestError || error) {
+                callHandler(completionHandler, false, requestError, error);
+                return;
+            }
+            // A 200 may carry something else than a picture (a captive portal's page): storing it would replace the
+            // picture and clear the mark, so it would not be fetched again until the service's avatar date changes.
+            QImage image;
+            if (!image.loadFromData(data)) {
+                callHandler(
+                    completionHandler, false, {},
+                    knvt::Error(QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain),
+                                KNVTTaskStoreUnreadableImageErrorCode,
+                                {{QStringLiteral("NSLocalizedDescription"), tr("The picture could not be read.")}}));
+                return;
+            }
+            if (KNVTCDUser *found = userForNumericIdentifier(identifier)) {
+                if (KNVTCDAvatar *avatar = found->avatar()) {
+                    avatar->setData(QByteArray());
+                    avatar->setData(data);
+                    avatar->setNeedsUpdating(false);
+                }
+            }
+            if (ostore::Context *context = managedObjectContext())
+                context->save();
+            callHandler(completionHandler, true);
+        });
 }

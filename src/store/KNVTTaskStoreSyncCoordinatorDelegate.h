@@ -43,7 +43,8 @@ public:
     virtual void taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
                                                               const KNVTTaskStoreSyncSessionInfo &session) = 0;
     virtual void taskStoreSyncCoordinatorDidFailAuthentication(KNVTTaskStoreSyncCoordinating &coordinator) = 0;
-    virtual void taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(KNVTTaskStoreSyncCoordinating &coordinator) = 0;
+    virtual void
+    taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(KNVTTaskStoreSyncCoordinating &coordinator) = 0;
     // Every session was dropped (sign-out): nothing that waits for a session's end will hear of one.
     virtual void taskStoreSyncCoordinatorDidCancelSyncSessions(KNVTTaskStoreSyncCoordinating &coordinator) = 0;
 };

@@ -10,16 +10,11 @@ namespace {
 QString nameForType(unsigned int type)
 {
     switch (type) {
-    case KNVTUserGroupTypeAll:
-        return QCoreApplication::translate("KNVTUserGroup", "All");
-    case KNVTUserGroupTypeCollaborators:
-        return QCoreApplication::translate("KNVTUserGroup", "Collaborators");
-    case KNVTUserGroupTypeFriends:
-        return QCoreApplication::translate("KNVTUserGroup", "Friends");
-    case KNVTUserGroupTypeInvited:
-        return QCoreApplication::translate("KNVTUserGroup", "Invited");
-    case KNVTUserGroupTypePending:
-        return QCoreApplication::translate("KNVTUserGroup", "Pending");
+    case KNVTUserGroupTypeAll: return QCoreApplication::translate("KNVTUserGroup", "All");
+    case KNVTUserGroupTypeCollaborators: return QCoreApplication::translate("KNVTUserGroup", "Collaborators");
+    case KNVTUserGroupTypeFriends: return QCoreApplication::translate("KNVTUserGroup", "Friends");
+    case KNVTUserGroupTypeInvited: return QCoreApplication::translate("KNVTUserGroup", "Invited");
+    case KNVTUserGroupTypePending: return QCoreApplication::translate("KNVTUserGroup", "Pending");
     }
     return QString();
 }
@@ -27,26 +22,18 @@ QString nameForType(unsigned int type)
 } // namespace
 
 KNVTUserGroup::KNVTUserGroup(unsigned int type, KNVTTaskStoreQueries *store)
-    : m_type(type)
-    , m_localizedDisplayName(nameForType(type))
-    , m_store(store)
-{
-}
+    : m_type(type), m_localizedDisplayName(nameForType(type)), m_store(store)
+{}
 
 std::vector<KNVTCDUser *> KNVTUserGroup::users() const
 {
     KNVTTaskStoreQueries &store = m_store ? *m_store : *KNVTTaskStore::defaultTaskStore();
     switch (m_type) {
-    case KNVTUserGroupTypeAll:
-        return store.users();
-    case KNVTUserGroupTypeCollaborators:
-        return store.taskListCollaboratorUsers();
-    case KNVTUserGroupTypeFriends:
-        return store.friends();
-    case KNVTUserGroupTypeInvited:
-        return store.invitedFriends();
-    case KNVTUserGroupTypePending:
-        return store.pendingFriends();
+    case KNVTUserGroupTypeAll: return store.users();
+    case KNVTUserGroupTypeCollaborators: return store.taskListCollaboratorUsers();
+    case KNVTUserGroupTypeFriends: return store.friends();
+    case KNVTUserGroupTypeInvited: return store.invitedFriends();
+    case KNVTUserGroupTypePending: return store.pendingFriends();
     }
     return {};
 }

@@ -9,8 +9,7 @@
 KNVTTaskStoreDynamicSyncSession::KNVTTaskStoreDynamicSyncSession(const QStringList &pushResources,
                                                                  const QStringList &pullResources)
     : KNVTTaskStoreSyncSession({}, {}), m_pendingPushResources(pushResources), m_pendingPullResources(pullResources)
-{
-}
+{}
 
 KNVTTaskStoreDynamicSyncSessionDelegate *KNVTTaskStoreDynamicSyncSession::dynamicDelegate() const
 {
@@ -41,9 +40,9 @@ void KNVTTaskStoreDynamicSyncSession::processNextPushResource()
     if (m_pendingPushResources.isEmpty())
         return;
     KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate();
-    KNVTRESTFulRequestList requests =
-        delegate ? delegate->taskStoreDynamicSyncSessionPushRequestsForResource(*this, m_pendingPushResources.first())
-                 : KNVTRESTFulRequestList();
+    KNVTRESTFulRequestList requests = delegate
+        ? delegate->taskStoreDynamicSyncSessionPushRequestsForResource(*this, m_pendingPushResources.first())
+        : KNVTRESTFulRequestList();
     runState(std::make_shared<KNVTTaskStoreSyncSessionStatePushing>(std::move(requests)));
 }
 
@@ -52,9 +51,9 @@ void KNVTTaskStoreDynamicSyncSession::processNextPullResource()
     if (m_pendingPullResources.isEmpty())
         return;
     KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate();
-    KNVTRESTFulRequestList requests =
-        delegate ? delegate->taskStoreDynamicSyncSessionPullRequestsForResource(*this, m_pendingPullResources.first())
-                 : KNVTRESTFulRequestList();
+    KNVTRESTFulRequestList requests = delegate
+        ? delegate->taskStoreDynamicSyncSessionPullRequestsForResource(*this, m_pendingPullResources.first())
+        : KNVTRESTFulRequestList();
     runState(std::make_shared<KNVTTaskStoreSyncSessionStatePulling>(std::move(requests)));
 }
 

@@ -11,10 +11,12 @@ class KNVTTaskStoreDynamicSyncSession;
 class KNVTTaskStoreDynamicSyncSessionDelegate : public KNVTSyncSessionDelegate
 {
 public:
-    virtual KNVTRESTFulRequestList taskStoreDynamicSyncSessionPushRequestsForResource(
-        KNVTTaskStoreDynamicSyncSession &session, const QString &resource) = 0;
-    virtual KNVTRESTFulRequestList taskStoreDynamicSyncSessionPullRequestsForResource(
-        KNVTTaskStoreDynamicSyncSession &session, const QString &resource) = 0;
+    virtual KNVTRESTFulRequestList
+    taskStoreDynamicSyncSessionPushRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
+                                                       const QString &resource) = 0;
+    virtual KNVTRESTFulRequestList
+    taskStoreDynamicSyncSessionPullRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
+                                                       const QString &resource) = 0;
     virtual void taskStoreDynamicSyncSessionDidFinishPushRequests(KNVTTaskStoreDynamicSyncSession &) {}
     virtual void taskStoreDynamicSyncSessionDidFinishPullRequests(KNVTTaskStoreDynamicSyncSession &) {}
 };

@@ -45,8 +45,8 @@ void KNVTTaskStoreSyncCoordinator::registerWithTaskStore()
         });
 }
 
-std::unique_ptr<KNVTTaskStoreSyncCoordinator> KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(
-    KNVTTaskStore &taskStore)
+std::unique_ptr<KNVTTaskStoreSyncCoordinator>
+KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(KNVTTaskStore &taskStore)
 {
     std::unique_ptr<QLockFile> lock;
     const QString libraryPath = taskStore.libraryPath();
@@ -70,8 +70,10 @@ KNVTTaskStoreSyncCoordinator::KNVTTaskStoreSyncCoordinator(KNVTTaskStore &taskSt
 
     m_fullSyncSessionTimer.setSingleShot(true);
     m_pushSyncSessionTimer.setSingleShot(true);
-    connect(&m_fullSyncSessionTimer, &QTimer::timeout, this, &KNVTTaskStoreSyncCoordinator::fullSyncSessionTimerDidFire);
-    connect(&m_pushSyncSessionTimer, &QTimer::timeout, this, &KNVTTaskStoreSyncCoordinator::pushSyncSessionTimerDidFire);
+    connect(&m_fullSyncSessionTimer, &QTimer::timeout, this,
+            &KNVTTaskStoreSyncCoordinator::fullSyncSessionTimerDidFire);
+    connect(&m_pushSyncSessionTimer, &QTimer::timeout, this,
+            &KNVTTaskStoreSyncCoordinator::pushSyncSessionTimerDidFire);
 
     m_networkReachability = KNVTNetworkReachability::networkReachabilityForInternetConnection();
     // Runs on the listener's own thread: it touches nothing and only hands the news to the main thread. The
@@ -79,7 +81,8 @@ KNVTTaskStoreSyncCoordinator::KNVTTaskStoreSyncCoordinator(KNVTTaskStore &taskSt
     m_networkReachability->setStatusHandler([this](KNVTNetworkReachabilityStatus status, bool) {
         if (status == KNVTNetworkReachabilityStatusNotReachable)
             return;
-        QMetaObject::invokeMethod(this, [this] { networkReachabilityDidChange(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { networkReachabilityDidChange(); }, Qt::QueuedConnection);
     });
 
     if (ostore::Context *context = taskStore.managedObjectContext())
@@ -149,11 +152,11 @@ ostore::Coordinator *KNVTTaskStoreSyncCoordinator::persistentStoreCoordinator() 
     return context ? context->coordinator() : nullptr;
 }
 
-KNVTTaskStoreSyncCoordinator::SessionPointer KNVTTaskStoreSyncCoordinator::makeSession(KNVTTaskStoreSyncSessionType type,
-                                                                                       bool pulls, bool useETags) const
+KNVTTaskStoreSyncCoordinator::SessionPointer
+KNVTTaskStoreSyncCoordinator::makeSession(KNVTTaskStoreSyncSessionType type, bool pulls, bool useETags) const
 {
-    auto session = std::make_shared<KNVTTaskStoreDynamicSyncSession>(
-        knvt::syncPushResources(), pulls ? knvt::syncPullResources() : QStringList());
+    auto session = std::make_shared<KNVTTaskStoreDynamicSyncSession>(knvt::syncPushResources(),
+                                                                     pulls ? knvt::syncPullResources() : QStringList());
     session->setType(type);
     session->setUseETags(useETags);
     if (pulls)
@@ -219,9 +222,8 @@ void KNVTTaskStoreSyncCoordinator::processNextSyncSession()
     // from a fresh view of the store that includes the edits made while it waited.
     if (!session->managedObjectContext())
         session->setManagedObjectContext(std::make_unique<ostore::Context>(mainContext->coordinator()));
-    m_currentContextConnection =
-        connect(session->managedObjectContext(), &ostore::Context::didSave, this,
-                &KNVTTaskStoreSyncCoordinator::currentSyncSessionManagedObjectContextDidSave);
+    m_currentContextConnection = connect(session->managedObjectContext(), &ostore::Context::didSave, this,
+                                         &KNVTTaskStoreSyncCoordinator::currentSyncSessionManagedObjectContextDidSave);
 
     const KNVTTaskStoreSyncSessionInfo info = infoForSession(*session);
     if (m_delegate)
@@ -241,8 +243,8 @@ void KNVTTaskStoreSyncCoordinator::cancelSyncSessions()
         m_currentSyncSession->cancel();
 }
 
-KNVTTaskStoreSyncCoordinator::SessionPointer KNVTTaskStoreSyncCoordinator::releaseCurrentSyncSession(
-    KNVTSyncSession &session)
+KNVTTaskStoreSyncCoordinator::SessionPointer
+KNVTTaskStoreSyncCoordinator::releaseCurrentSyncSession(KNVTSyncSession &session)
 {
     SessionPointer released;
     if (m_currentSyncSession.get() == &session) {

@@ -32,8 +32,7 @@ const QString kListInclude = QStringLiteral("task_list_collaborators,users");
 
 KNVTTaskStoreSyncPlan::KNVTTaskStoreSyncPlan(ostore::Context &context, KNVTTaskStoreSyncRequestHeaders headers)
     : m_context(context), m_headers(std::move(headers))
-{
-}
+{}
 
 // ---- Push ----
 
@@ -101,10 +100,9 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingTaggedTaskPushRequests()
 std::vector<ostore::Object *> KNVTTaskStoreSyncPlan::pendingObjectsForEntityName(const QString &entityName)
 {
     // "numericIdentifier == nil || changedKeysString != nil"
-    return knvt::executeFetchRequestForEntityName(m_context, entityName,
-                                                  isNull(QStringLiteral("numericIdentifier"))
-                                                      || notNull(QStringLiteral("changedKeysString")),
-                                                  {});
+    return knvt::executeFetchRequestForEntityName(
+        m_context, entityName,
+        isNull(QStringLiteral("numericIdentifier")) || notNull(QStringLiteral("changedKeysString")), {});
 }
 
 std::vector<KNVTCDFriendship *> KNVTTaskStoreSyncPlan::pendingFriendships()
@@ -113,8 +111,8 @@ std::vector<KNVTCDFriendship *> KNVTTaskStoreSyncPlan::pendingFriendships()
     //  && inviter.friendshipStatus == %@ && status != 3"
     const auto predicate = (isNull(QStringLiteral("numericIdentifier")) || notNull(QStringLiteral("changedKeysString"))
                             || notNull(QStringLiteral("deletedDate")))
-                           && key(QStringLiteral("inviter.friendshipStatus")) == qint64(KNVTUserFriendshipStatusMe)
-                           && key(QStringLiteral("status")) != qint64(KNVTFriendshipStatusDeclined);
+        && key(QStringLiteral("inviter.friendshipStatus")) == qint64(KNVTUserFriendshipStatusMe)
+        && key(QStringLiteral("status")) != qint64(KNVTFriendshipStatusDeclined);
     std::vector<KNVTCDFriendship *> out;
     for (ostore::Object *object :
          knvt::executeFetchRequestForEntityName(m_context, QStringLiteral("KNVTCDFriendship"), predicate, {}))
@@ -127,19 +125,16 @@ QStringList KNVTTaskStoreSyncPlan::committedKeys(const ostore::Object &object) c
     return m_context.committedValues(&object).keys();
 }
 
-std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::pushRequest(const ostore::Object &object,
-                                                                       const QString &resource,
-                                                                       const QString &bodyEntityName,
-                                                                       const QVariant &identifier,
-                                                                       const QStringList &keys,
-                                                                       KNVTRESTFulRequestAction action)
+std::shared_ptr<KNVTRESTFulRequest>
+KNVTTaskStoreSyncPlan::pushRequest(const ostore::Object &object, const QString &resource, const QString &bodyEntityName,
+                                   const QVariant &identifier, const QStringList &keys, KNVTRESTFulRequestAction action)
 {
     const QJsonObject attributes = keys.isEmpty() ? QJsonObject() : knvt::syncWireAttributesForKeys(object, keys);
     if (action == KNVTRESTFulRequestActionUpdate && attributes.isEmpty())
         return nullptr;
-    auto request = std::make_shared<KNVTRESTFulPushRequest>(KNVTSyncServiceAPIURLString(), resource, identifier,
-                                                            bodyEntityName, attributes, KNVTRequestFormatJSON, action,
-                                                            m_headers.plain());
+    auto request =
+        std::make_shared<KNVTRESTFulPushRequest>(KNVTSyncServiceAPIURLString(), resource, identifier, bodyEntityName,
+                                                 attributes, KNVTRequestFormatJSON, action, m_headers.plain());
     QVariantMap userInfo{{QString::fromLatin1(KNVTTaskStoreManagedObjectURIStringRepresentation),
                           knvt::managedObjectIDURIStringRepresentation(object)}};
     // What the reply may count as delivered: only the keys sent, and only while their values stay the ones sent.
@@ -163,18 +158,19 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingPushRequests(const QString 
             request = pushRequest(*object, resource, bodyEntityName, std::get<qint64>(identifierValue), {},
                                   KNVTRESTFulRequestActionDestroy);
         } else {
-            const QStringList keys = hasIdentifier ? static_cast<KNVTCDTaskStoreObject *>(object)->changedKeys()
-                                                   : committedKeys(*object);
+            const QStringList keys =
+                hasIdentifier ? static_cast<KNVTCDTaskStoreObject *>(object)->changedKeys() : committedKeys(*object);
             // A task whose list has no server identifier yet would reach the service without its list; it waits,
             // keeping its changes, until the list has been pushed.
-            if (entityName == QLatin1String("KNVTCDTask") && !static_cast<KNVTCDTask *>(object)->hasAttributesForKeys(keys))
+            if (entityName == QLatin1String("KNVTCDTask")
+                && !static_cast<KNVTCDTask *>(object)->hasAttributesForKeys(keys))
                 continue;
             if (hasIdentifier)
                 request = pushRequest(*object, resource, bodyEntityName, std::get<qint64>(identifierValue), keys,
                                       KNVTRESTFulRequestActionUpdate);
             else
-                request = pushRequest(*object, resource, bodyEntityName, QVariant(), keys,
-                                      KNVTRESTFulRequestActionCreate);
+                request =
+                    pushRequest(*object, resource, bodyEntityName, QVariant(), keys, KNVTRESTFulRequestActionCreate);
         }
         if (request)
             requests.push_back(std::move(request));
@@ -202,8 +198,7 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingFriendshipPushRequests()
             m_context.remove(friendship);
             continue;
         } else if (friendship->deletedDate().isValid()) {
-            request = pushRequest(*friendship, resource, body, inviteeIdentifier, {},
-                                  KNVTRESTFulRequestActionDestroy);
+            request = pushRequest(*friendship, resource, body, inviteeIdentifier, {}, KNVTRESTFulRequestActionDestroy);
         } else {
             request = pushRequest(*friendship, resource, body, inviteeIdentifier, friendship->changedKeys(),
                                   KNVTRESTFulRequestActionUpdate);
@@ -220,10 +215,10 @@ std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::listPullRequest(const
                                                                            const QString &include,
                                                                            const QString &eTagKey, bool useETags)
 {
-    return std::make_shared<KNVTRESTFulPullRequest>(
-        KNVTSyncServiceAPIURLString(), resource, QVariant(), KNVTRequestFormatJSON,
-        knvt::QueryParameters{{kInclude, include}},
-        useETags ? m_headers.includingETagForResource(eTagKey) : m_headers.plain());
+    return std::make_shared<KNVTRESTFulPullRequest>(KNVTSyncServiceAPIURLString(), resource, QVariant(),
+                                                    KNVTRequestFormatJSON, knvt::QueryParameters{{kInclude, include}},
+                                                    useETags ? m_headers.includingETagForResource(eTagKey)
+                                                             : m_headers.plain());
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pullRequestsForResource(const QString &resource, bool useETags)
@@ -231,12 +226,12 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pullRequestsForResource(const QStr
     if (resource == QLatin1String("account") || resource == QLatin1String("friendships")
         || resource == QLatin1String("friendships/invites") || resource == QLatin1String("tasks/inbox")
         || resource == QLatin1String("tags")) {
-        static const QHash<QString, QString> includes{{QStringLiteral("account"), QStringLiteral("owner")},
-                                                      {QStringLiteral("friendships"), QStringLiteral("invitee")},
-                                                      {QStringLiteral("friendships/invites"), QStringLiteral("inviter")},
-                                                      {QStringLiteral("tasks/inbox"),
-                                                       QStringLiteral("comments,users,task_watchers")},
-                                                      {QStringLiteral("tags"), QStringLiteral("tagged_items")}};
+        static const QHash<QString, QString> includes{
+            {QStringLiteral("account"), QStringLiteral("owner")},
+            {QStringLiteral("friendships"), QStringLiteral("invitee")},
+            {QStringLiteral("friendships/invites"), QStringLiteral("inviter")},
+            {QStringLiteral("tasks/inbox"), QStringLiteral("comments,users,task_watchers")},
+            {QStringLiteral("tags"), QStringLiteral("tagged_items")}};
         return {listPullRequest(resource, includes.value(resource), resource, useETags)};
     }
     if (resource == QLatin1String("task_lists/active"))
@@ -279,7 +274,8 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::taskListsNeedingUpdateRequests()
         auto request = std::make_shared<KNVTRESTFulPullRequest>(
             KNVTSyncServiceAPIURLString(), QStringLiteral("task_lists"), *taskList->numericIdentifier(),
             KNVTRequestFormatJSON,
-            knvt::QueryParameters{{kInclude, QStringLiteral("task_list_collaborators,tasks,comments,task_watchers,users")}},
+            knvt::QueryParameters{
+                {kInclude, QStringLiteral("task_list_collaborators,tasks,comments,task_watchers,users")}},
             m_headers.plain());
         request->setUserInfo({{QString::fromLatin1(KNVTTaskStoreManagedObjectURIStringRepresentation),
                                knvt::managedObjectIDURIStringRepresentation(*taskList)}});

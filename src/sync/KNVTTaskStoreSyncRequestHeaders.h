@@ -17,7 +17,6 @@ struct KNVTTaskStoreSyncRequestHeaders
     knvt::HeaderFields plain() const { return HTTPHeaderFields ? HTTPHeaderFields() : knvt::HeaderFields(); }
     knvt::HeaderFields includingETagForResource(const QString &resource) const
     {
-        return HTTPHeaderFieldsIncludingETagForResource ? HTTPHeaderFieldsIncludingETagForResource(resource)
-                                                        : plain();
+        return HTTPHeaderFieldsIncludingETagForResource ? HTTPHeaderFieldsIncludingETagForResource(resource) : plain();
     }
 };

@@ -16,18 +16,23 @@ namespace knvt {
 
 inline QStringList syncPushResources()
 {
-    return {QStringLiteral("friendships"), QStringLiteral("task_lists"), QStringLiteral("task_list_collaborators"),
+    return {QStringLiteral("friendships"), QStringLiteral("task_lists"),    QStringLiteral("task_list_collaborators"),
             QStringLiteral("tasks"),       QStringLiteral("task_watchers"), QStringLiteral("comments"),
             QStringLiteral("tags"),        QStringLiteral("tagged_items")};
 }
 
 inline QStringList syncPullResources()
 {
-    return {QStringLiteral("account"),           QStringLiteral("friendships"),
-            QStringLiteral("friendships/invites"), QStringLiteral("task_lists/active"),
-            QStringLiteral("task_lists/pending"),  QStringLiteral("task_lists/archived"),
-            QStringLiteral("task_lists/declined"), QStringLiteral("task_lists"),
-            QStringLiteral("tasks/inbox"),         QStringLiteral("tags"),
+    return {QStringLiteral("account"),
+            QStringLiteral("friendships"),
+            QStringLiteral("friendships/invites"),
+            QStringLiteral("task_lists/active"),
+            QStringLiteral("task_lists/pending"),
+            QStringLiteral("task_lists/archived"),
+            QStringLiteral("task_lists/declined"),
+            QStringLiteral("task_lists"),
+            QStringLiteral("tasks/inbox"),
+            QStringLiteral("tags"),
             QStringLiteral("user/avatar")};
 }
 

@@ -17,8 +17,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcSyncPlan)
 KNVTTaskStoreSyncSession::KNVTTaskStoreSyncSession(KNVTRESTFulRequestList pushRequests,
                                                    KNVTRESTFulRequestList pullRequests)
     : m_pushRequests(std::move(pushRequests)), m_pullRequests(std::move(pullRequests))
-{
-}
+{}
 
 KNVTTaskStoreSyncSession::~KNVTTaskStoreSyncSession() = default;
 
@@ -143,7 +142,8 @@ void KNVTTaskStoreSyncSession::syncSessionState(KNVTSyncSessionState &state, con
         // context; kept unsaved it would be lost at quit, and a late resume would overwrite newer edits with it.
         knvt::Error saveError;
         if (!m_context->save(&saveError))
-            qCWarning(lcSyncPlan).noquote() << "a failed session could not keep its results:" << saveError.description();
+            qCWarning(lcSyncPlan).noquote()
+                << "a failed session could not keep its results:" << saveError.description();
     }
     // The resume starts on a fresh view of the store.
     m_context.reset();

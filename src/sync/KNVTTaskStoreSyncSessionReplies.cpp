@@ -43,31 +43,31 @@ const QString kFriendshipEntity = QStringLiteral("KNVTCDFriendship");
 // Root key of a wrapped entity -> entity name.
 const QHash<QString, QString> &entityNamesByRootKey()
 {
-    static const QHash<QString, QString> names{{QStringLiteral("task"), kTaskEntity},
-                                               {QStringLiteral("task_list"), kTaskListEntity},
-                                               {QStringLiteral("task_list_collaborator"),
-                                                QStringLiteral("KNVTCDTaskListCollaborator")},
-                                               {QStringLiteral("comment"), QStringLiteral("KNVTCDTaskComment")},
-                                               {QStringLiteral("task_watcher"), QStringLiteral("KNVTCDTaskWatcher")},
-                                               {QStringLiteral("friendship"), kFriendshipEntity},
-                                               {QStringLiteral("tag"), QStringLiteral("KNVTCDTag")},
-                                               {QStringLiteral("tagged_item"), QStringLiteral("KNVTCDTaggedTask")},
-                                               {QStringLiteral("account"), QStringLiteral("KNVTCDAccount")}};
+    static const QHash<QString, QString> names{
+        {QStringLiteral("task"), kTaskEntity},
+        {QStringLiteral("task_list"), kTaskListEntity},
+        {QStringLiteral("task_list_collaborator"), QStringLiteral("KNVTCDTaskListCollaborator")},
+        {QStringLiteral("comment"), QStringLiteral("KNVTCDTaskComment")},
+        {QStringLiteral("task_watcher"), QStringLiteral("KNVTCDTaskWatcher")},
+        {QStringLiteral("friendship"), kFriendshipEntity},
+        {QStringLiteral("tag"), QStringLiteral("KNVTCDTag")},
+        {QStringLiteral("tagged_item"), QStringLiteral("KNVTCDTaggedTask")},
+        {QStringLiteral("account"), QStringLiteral("KNVTCDAccount")}};
     return names;
 }
 
 // Push resource -> root key of its replies.
 const QHash<QString, QString> &rootKeysByPushResource()
 {
-    static const QHash<QString, QString> keys{{QStringLiteral("tasks"), QStringLiteral("task")},
-                                              {QStringLiteral("task_lists"), QStringLiteral("task_list")},
-                                              {QStringLiteral("task_list_collaborators"),
-                                               QStringLiteral("task_list_collaborator")},
-                                              {QStringLiteral("comments"), QStringLiteral("comment")},
-                                              {QStringLiteral("task_watchers"), QStringLiteral("task_watcher")},
-                                              {QStringLiteral("tags"), QStringLiteral("tag")},
-                                              {QStringLiteral("tagged_items"), QStringLiteral("tagged_item")},
-                                              {QStringLiteral("friendships"), QStringLiteral("friendship")}};
+    static const QHash<QString, QString> keys{
+        {QStringLiteral("tasks"), QStringLiteral("task")},
+        {QStringLiteral("task_lists"), QStringLiteral("task_list")},
+        {QStringLiteral("task_list_collaborators"), QStringLiteral("task_list_collaborator")},
+        {QStringLiteral("comments"), QStringLiteral("comment")},
+        {QStringLiteral("task_watchers"), QStringLiteral("task_watcher")},
+        {QStringLiteral("tags"), QStringLiteral("tag")},
+        {QStringLiteral("tagged_items"), QStringLiteral("tagged_item")},
+        {QStringLiteral("friendships"), QStringLiteral("friendship")}};
     return keys;
 }
 
@@ -131,7 +131,8 @@ ostore::Object *KNVTTaskStoreSyncSession::objectForNumericIdentifier(const QStri
     // A missing identifier must not match the objects that were never pushed.
     if (!m_context || !identifier)
         return nullptr;
-    return knvt::firstObjectForFetchRequestForEntityName(*m_context, entityName, key(kNumericIdentifier) == *identifier);
+    return knvt::firstObjectForFetchRequestForEntityName(*m_context, entityName,
+                                                         key(kNumericIdentifier) == *identifier);
 }
 
 ostore::Object *KNVTTaskStoreSyncSession::friendshipForInviterNumericIdentifier(std::optional<qint64> inviter,
@@ -140,10 +141,10 @@ ostore::Object *KNVTTaskStoreSyncSession::friendshipForInviterNumericIdentifier(
     if (!m_context || !inviter || !invitee)
         return nullptr;
     // "inviter.numericIdentifier == %@ AND invitee.numericIdentifier == %@"
-    return knvt::firstObjectForFetchRequestForEntityName(
-        *m_context, kFriendshipEntity,
-        key(QStringLiteral("inviter.numericIdentifier")) == *inviter
-            && key(QStringLiteral("invitee.numericIdentifier")) == *invitee);
+    return knvt::firstObjectForFetchRequestForEntityName(*m_context, kFriendshipEntity,
+                                                         key(QStringLiteral("inviter.numericIdentifier")) == *inviter
+                                                             && key(QStringLiteral("invitee.numericIdentifier"))
+                                                                 == *invitee);
 }
 
 std::vector<ostore::Object *>
@@ -321,12 +322,13 @@ void KNVTTaskStoreSyncSession::processJSONDictionary(const QJsonObject &object)
         const QJsonObject inner = it.value().toObject();
         // A comment or tagged item is stored only with a task it can hang on.
         if (it.key() == QLatin1String("comment") || it.key() == QLatin1String("tagged_item")) {
-            const QString prefix = it.key() == QLatin1String("comment") ? QStringLiteral("commentable")
-                                                                         : QStringLiteral("taggable");
+            const QString prefix =
+                it.key() == QLatin1String("comment") ? QStringLiteral("commentable") : QStringLiteral("taggable");
             if (inner.value(prefix + QLatin1String("_type")).toString() != QLatin1String("Task"))
                 continue;
-            const bool known = objectForNumericIdentifier(kTaskEntity, KNVTCDTaskStoreObject::numericIdentifierFromJSON(
-                                                                           inner.value(prefix + QLatin1String("_id"))));
+            const bool known = objectForNumericIdentifier(
+                kTaskEntity,
+                KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(prefix + QLatin1String("_id"))));
             if (!known && !inner.value(prefix).isObject())
                 continue;
         }
@@ -357,15 +359,15 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const QJso
     } else if (resource == QLatin1String("task_lists")) {
         rootKey = QStringLiteral("task_list");
         localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusAccepted)
-                   && isNull(QStringLiteral("archivedDate"));
+            && isNull(QStringLiteral("archivedDate"));
     } else if (resource == QLatin1String("task_lists/pending")) {
         rootKey = QStringLiteral("task_list");
         localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusPending)
-                   && isNull(QStringLiteral("archivedDate"));
+            && isNull(QStringLiteral("archivedDate"));
     } else if (resource == QLatin1String("task_lists/archived")) {
         rootKey = QStringLiteral("task_list");
         localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusAccepted)
-                   && notNull(QStringLiteral("archivedDate"));
+            && notNull(QStringLiteral("archivedDate"));
     } else if (resource == QLatin1String("task_lists/declined")) {
         rootKey = QStringLiteral("task_list");
         localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusDeclined);
@@ -383,7 +385,8 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const QJso
         return;
     }
     const QString entityName = entityNamesByRootKey().value(rootKey);
-    std::vector<ostore::Object *> remaining = knvt::executeFetchRequestForEntityName(*m_context, entityName, localSet, {});
+    std::vector<ostore::Object *> remaining =
+        knvt::executeFetchRequestForEntityName(*m_context, entityName, localSet, {});
     const auto forget = [&remaining](ostore::Object *object) {
         remaining.erase(std::remove(remaining.begin(), remaining.end(), object), remaining.end());
     };
@@ -446,8 +449,8 @@ void KNVTTaskStoreSyncSession::processPUTRequest(const KNVTRESTFulRequest &reque
     const ostore::ValueMap stored = m_context->committedValues(object, {kChangedKeysString});
     const ostore::ValueMap mine = object->changedValues();
     const ostore::Value current = mine.contains(kChangedKeysString) || stored.isEmpty()
-                                      ? object->value(kChangedKeysString)
-                                      : stored.value(kChangedKeysString);
+        ? object->value(kChangedKeysString)
+        : stored.value(kChangedKeysString);
     if (const QString *string = std::get_if<QString>(&current))
         keys = string->split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QVariantMap sent =
@@ -457,7 +460,7 @@ void KNVTTaskStoreSyncSession::processPUTRequest(const KNVTRESTFulRequest &reque
                               [&](const QString &changedKey) {
                                   const auto it = sent.constFind(changedKey);
                                   return it != sent.constEnd()
-                                         && knvt::syncWireAttributesUnchanged(*object, changedKey, *it);
+                                      && knvt::syncWireAttributesUnchanged(*object, changedKey, *it);
                               }),
                keys.end());
     setChangedKeys(*object, keys);
@@ -499,8 +502,8 @@ void KNVTTaskStoreSyncSession::processFailedRequest(const KNVTRESTFulRequest &re
             return;
         if (method == KNVTRequestMethodPOST)
             // The service refuses the object as it is; posting it again would be refused for ever.
-            qCInfo(lcSyncPlan).noquote() << "deleting" << object->entity().name << "that the service refused:"
-                                         << describeErrorBody(requestError);
+            qCInfo(lcSyncPlan).noquote() << "deleting" << object->entity().name
+                                         << "that the service refused:" << describeErrorBody(requestError);
         m_context->remove(object);
         return;
     }
@@ -529,10 +532,14 @@ void KNVTTaskStoreSyncSession::processFailedRequest(const KNVTRESTFulRequest &re
 
 void KNVTTaskStoreSyncSession::processMetaDataForRequest(const KNVTRESTFulRequest &request)
 {
-    static const QStringList tagged{QStringLiteral("task_lists"),          QStringLiteral("task_lists/pending"),
-                                    QStringLiteral("task_lists/archived"), QStringLiteral("task_lists/declined"),
-                                    QStringLiteral("tasks/inbox"),         QStringLiteral("friendships"),
-                                    QStringLiteral("friendships/invites"), QStringLiteral("tags"),
+    static const QStringList tagged{QStringLiteral("task_lists"),
+                                    QStringLiteral("task_lists/pending"),
+                                    QStringLiteral("task_lists/archived"),
+                                    QStringLiteral("task_lists/declined"),
+                                    QStringLiteral("tasks/inbox"),
+                                    QStringLiteral("friendships"),
+                                    QStringLiteral("friendships/invites"),
+                                    QStringLiteral("tags"),
                                     QStringLiteral("account")};
     const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
     if (!pull || !KNVTRESTFulRequest::isNoIdentifier(pull->identifier()) || !tagged.contains(pull->resource()))

@@ -8,8 +8,7 @@
 
 KNVTTaskStoreSyncSessionState::KNVTTaskStoreSyncSessionState(Phase phase, KNVTRESTFulRequestList requests)
     : m_phase(phase), m_pending(std::move(requests))
-{
-}
+{}
 
 void KNVTTaskStoreSyncSessionState::startSending()
 {
@@ -70,17 +69,10 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
             session->processGETRequest(*request);
         } else {
             switch (request->requestMethod()) {
-            case KNVTRequestMethodPOST:
-                session->processPOSTRequest(*request);
-                break;
-            case KNVTRequestMethodPUT:
-                session->processPUTRequest(*request);
-                break;
-            case KNVTRequestMethodDELETE:
-                session->processDELETERequest(*request);
-                break;
-            default:
-                break;
+            case KNVTRequestMethodPOST: session->processPOSTRequest(*request); break;
+            case KNVTRequestMethodPUT: session->processPUTRequest(*request); break;
+            case KNVTRequestMethodDELETE: session->processDELETERequest(*request); break;
+            default: break;
             }
         }
         settle(request, m_successful);

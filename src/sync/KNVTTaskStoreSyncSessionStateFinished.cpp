@@ -16,9 +16,10 @@ void KNVTTaskStoreSyncSessionStateFinished::start()
         m_hasChanges = true;
         knvt::Error error;
         if (!context->save(&error)) {
-            qCWarning(lcSyncPlan).noquote() << QStringLiteral("%1:%2 couldn't save ManagedObjectContext because of error:%3")
-                                                   .arg(QStringLiteral("KNVTTaskStoreSyncSessionStateFinished"),
-                                                        QStringLiteral("start"), error.description());
+            qCWarning(lcSyncPlan).noquote()
+                << QStringLiteral("%1:%2 couldn't save ManagedObjectContext because of error:%3")
+                       .arg(QStringLiteral("KNVTTaskStoreSyncSessionStateFinished"), QStringLiteral("start"),
+                            error.description());
             failWithError_(error);
             return;
         }

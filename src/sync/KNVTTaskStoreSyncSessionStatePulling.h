@@ -8,8 +8,7 @@ class KNVTTaskStoreSyncSessionStatePulling : public KNVTTaskStoreSyncSessionStat
 public:
     explicit KNVTTaskStoreSyncSessionStatePulling(KNVTRESTFulRequestList requests)
         : KNVTTaskStoreSyncSessionState(Phase::Pull, std::move(requests))
-    {
-    }
+    {}
 
     void start() override { startSending(); }
     void processNextPullRequest() { processNextRequest(); }

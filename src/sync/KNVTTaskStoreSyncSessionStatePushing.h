@@ -8,8 +8,7 @@ class KNVTTaskStoreSyncSessionStatePushing : public KNVTTaskStoreSyncSessionStat
 public:
     explicit KNVTTaskStoreSyncSessionStatePushing(KNVTRESTFulRequestList requests)
         : KNVTTaskStoreSyncSessionState(Phase::Push, std::move(requests))
-    {
-    }
+    {}
 
     void start() override { startSending(); }
     void processNextPushRequest() { processNextRequest(); }

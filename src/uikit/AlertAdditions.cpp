@@ -22,8 +22,7 @@ AlertPresenter::Request makeRequest(const QString &title, const QString &message
 
 qsizetype buttonIndexForModalResponse(qsizetype response)
 {
-    return response >= AlertPresenter::FirstButtonResponse ? response - AlertPresenter::FirstButtonResponse
-                                                           : response;
+    return response >= AlertPresenter::FirstButtonResponse ? response - AlertPresenter::FirstButtonResponse : response;
 }
 
 qsizetype runModal(const AlertPresenter::Request &request, bool *suppressed)
@@ -58,24 +57,24 @@ void synchronouslyRunModalWithTitle(const QString &title, const QString &message
                                     KNVTAlertIndexHandler indexHandler)
 {
     KNVT_ASSERT(static_cast<bool>(indexHandler), "AlertAdditions", "synchronouslyRunModalWithTitle");
-    KNVT_ASSERT(QCoreApplication::instance() != nullptr &&
-                    QThread::currentThread() == QCoreApplication::instance()->thread(),
+    KNVT_ASSERT(QCoreApplication::instance() != nullptr
+                    && QThread::currentThread() == QCoreApplication::instance()->thread(),
                 "AlertAdditions", "synchronouslyRunModalWithTitle");
     indexHandler(runModal(makeRequest(title, message, buttonTitles)));
 }
 
 KNVTAlertHandler alertHandler()
 {
-    return [](const QString &title, const QString &message, const QStringList &buttonTitles, qsizetype,
-              qsizetype, KNVTAlertIndexHandler indexHandler) {
+    return [](const QString &title, const QString &message, const QStringList &buttonTitles, qsizetype, qsizetype,
+              KNVTAlertIndexHandler indexHandler) {
         runModalWithTitle(title, message, buttonTitles, std::move(indexHandler));
     };
 }
 
 KNVTAlertHandler synchronousAlertHandler()
 {
-    return [](const QString &title, const QString &message, const QStringList &buttonTitles, qsizetype,
-              qsizetype, KNVTAlertIndexHandler indexHandler) {
+    return [](const QString &title, const QString &message, const QStringList &buttonTitles, qsizetype, qsizetype,
+              KNVTAlertIndexHandler indexHandler) {
         synchronouslyRunModalWithTitle(title, message, buttonTitles, std::move(indexHandler));
     };
 }

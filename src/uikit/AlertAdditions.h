@@ -1,7 +1,7 @@
 #pragma once
 
-#include "uikit/AlertPresenter.h"
 #include "foundation/KNVTAlertHandler.h"
+#include "uikit/AlertPresenter.h"
 
 namespace knvt {
 

@@ -12,9 +12,9 @@ class AlertPresenter
 public:
     struct Request
     {
-        QString title;   // the alert's main text
-        QString message; // the smaller explanation below it
-        QStringList buttonTitles; // in display order; the first is the default button
+        QString title;                       // the alert's main text
+        QString message;                     // the smaller explanation below it
+        QStringList buttonTitles;            // in display order; the first is the default button
         bool showsSuppressionButton = false; // adds a "Do not ask again" check box
     };
 

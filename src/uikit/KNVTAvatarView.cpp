@@ -10,9 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-KNVTAvatarView::KNVTAvatarView(QWidget *parent) : QWidget(parent), m_tintColor(discColor())
-{
-}
+KNVTAvatarView::KNVTAvatarView(QWidget *parent) : QWidget(parent), m_tintColor(discColor()) {}
 
 QColor KNVTAvatarView::discColor()
 {

@@ -123,8 +123,7 @@ void KNVTCheckBox::updateLayers(Layers &layers, const QSizeF &size, int state, c
         layers.background = color;
         layers.iconPath = crossPath(radius);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -115,20 +115,11 @@ bool KNVTDatePicker::stepForKey(const QKeyEvent *event)
 {
     qint64 days = 0;
     switch (event->key()) {
-    case Qt::Key_Up:
-        days = -7;
-        break;
-    case Qt::Key_Down:
-        days = 7;
-        break;
-    case Qt::Key_Left:
-        days = -1;
-        break;
-    case Qt::Key_Right:
-        days = 1;
-        break;
-    default:
-        return false;
+    case Qt::Key_Up: days = -7; break;
+    case Qt::Key_Down: days = 7; break;
+    case Qt::Key_Left: days = -1; break;
+    case Qt::Key_Right: days = 1; break;
+    default: return false;
     }
     if (!m_dateValue.isValid())
         return true;

@@ -10,12 +10,11 @@
 namespace {
 // The popover around the view keeps its own margin.
 constexpr int ContentMargin = 0;
-}
+} // namespace
 
 KNVTDatePickerViewController::KNVTDatePickerViewController(QObject *parent)
     : KNVTViewController(parent), m_date(knvt::Clock::shared().now())
-{
-}
+{}
 
 void KNVTDatePickerViewController::loadView()
 {

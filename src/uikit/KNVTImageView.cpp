@@ -14,9 +14,7 @@ QPainterPath roundedBounds(const QRectF &bounds, qreal radius)
 
 } // namespace
 
-KNVTImageView::KNVTImageView(QWidget *parent) : QWidget(parent)
-{
-}
+KNVTImageView::KNVTImageView(QWidget *parent) : QWidget(parent) {}
 
 void KNVTImageView::setImage(const QImage &image)
 {

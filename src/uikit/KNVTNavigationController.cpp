@@ -28,9 +28,7 @@ QWidget *loadedView(const KNVTNavigationController::ViewControllerPointer &viewC
 
 } // namespace
 
-KNVTNavigationController::KNVTNavigationController(QObject *parent) : KNVTViewController(parent)
-{
-}
+KNVTNavigationController::KNVTNavigationController(QObject *parent) : KNVTViewController(parent) {}
 
 KNVTNavigationController::~KNVTNavigationController()
 {
@@ -84,8 +82,7 @@ void KNVTNavigationController::setViewControllers(const ViewControllerList &view
 
 void KNVTNavigationController::setRootViewController(const ViewControllerPointer &viewController, bool animated)
 {
-    setViewControllers(viewController == nullptr ? ViewControllerList{} : ViewControllerList{viewController},
-                       animated);
+    setViewControllers(viewController == nullptr ? ViewControllerList{} : ViewControllerList{viewController}, animated);
 }
 
 void KNVTNavigationController::pushViewController(const ViewControllerPointer &viewController, bool animated)
@@ -100,8 +97,8 @@ KNVTNavigationController::ViewControllerPointer KNVTNavigationController::popVie
 {
     if (m_viewControllers.size() < 2)
         return nullptr;
-    const ViewControllerList removed = popToViewController(m_viewControllers.at(m_viewControllers.size() - 2),
-                                                           animated);
+    const ViewControllerList removed =
+        popToViewController(m_viewControllers.at(m_viewControllers.size() - 2), animated);
     return removed.isEmpty() ? nullptr : removed.first();
 }
 

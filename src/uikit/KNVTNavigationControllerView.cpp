@@ -1,5 +1,3 @@
 #include "uikit/KNVTNavigationControllerView.h"
 
-KNVTNavigationControllerView::KNVTNavigationControllerView(QWidget *parent) : QWidget(parent)
-{
-}
+KNVTNavigationControllerView::KNVTNavigationControllerView(QWidget *parent) : QWidget(parent) {}

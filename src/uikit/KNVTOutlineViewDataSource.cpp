@@ -29,9 +29,7 @@ const void *identity(const QVariant &element)
 
 } // namespace
 
-KNVTOutlineViewDataSource::KNVTOutlineViewDataSource(QObject *parent) : QAbstractItemModel(parent)
-{
-}
+KNVTOutlineViewDataSource::KNVTOutlineViewDataSource(QObject *parent) : QAbstractItemModel(parent) {}
 
 KNVTOutlineViewDataSource::KNVTOutlineViewDataSource(QTreeView *outlineView, QObject *parent)
     : QAbstractItemModel(parent)
@@ -246,14 +244,10 @@ QVariant KNVTOutlineViewDataSource::data(const QModelIndex &index, int role) con
         const QVariant &element = m_sections.at(index.row());
         const KNVTOutlineViewSection::Pointer section = sectionOfElement(element);
         switch (role) {
-        case ItemRole:
-            return element;
-        case Qt::DisplayRole:
-            return section ? QVariant(section->name()) : QVariant();
-        case SectionIdentifierRole:
-            return section ? QVariant(section->identifier()) : QVariant();
-        default:
-            return QVariant();
+        case ItemRole: return element;
+        case Qt::DisplayRole: return section ? QVariant(section->name()) : QVariant();
+        case SectionIdentifierRole: return section ? QVariant(section->identifier()) : QVariant();
+        default: return QVariant();
         }
     }
     // The section is looked up again rather than trusted from the index, which may be older than the last removal.
@@ -266,15 +260,12 @@ QVariant KNVTOutlineViewDataSource::data(const QModelIndex &index, int role) con
     const QVariant &element = section->children().at(index.row());
     const QVariant object = shownObject(element);
     switch (role) {
-    case ItemRole:
-        return element;
+    case ItemRole: return element;
     case Qt::DisplayRole:
         return object.metaType() == QMetaType::fromType<QUrl>() ? QVariant(object.toUrl().toString())
-                                                                 : QVariant(object.toString());
-    case ObjectUriRole:
-        return object.metaType() == QMetaType::fromType<QUrl>() ? object : QVariant();
-    default:
-        return QVariant();
+                                                                : QVariant(object.toString());
+    case ObjectUriRole: return object.metaType() == QMetaType::fromType<QUrl>() ? object : QVariant();
+    default: return QVariant();
     }
 }
 

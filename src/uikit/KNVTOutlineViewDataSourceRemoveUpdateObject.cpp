@@ -2,8 +2,7 @@
 
 KNVTOutlineViewDataSourceRemoveUpdateObject::KNVTOutlineViewDataSourceRemoveUpdateObject(const QVariant &removedObject)
     : m_removedObject(removedObject)
-{
-}
+{}
 
 QVariant KNVTOutlineViewDataSourceRemoveUpdateObject::outlineViewDataSourceRemoveUpdateObjectWithRemovedObject(
     const QVariant &removedObject)

@@ -4,8 +4,7 @@
 
 KNVTOutlineViewSection::KNVTOutlineViewSection(const QString &identifier, const QString &name)
     : m_identifier(identifier), m_name(name)
-{
-}
+{}
 
 KNVTOutlineViewSection::Pointer KNVTOutlineViewSection::create(const QString &identifier, const QString &name)
 {

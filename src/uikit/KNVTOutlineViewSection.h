@@ -64,7 +64,13 @@ private:
     bool m_expandable = true;
 };
 
-inline bool operator==(const KNVTOutlineViewSection &a, const KNVTOutlineViewSection &b) { return a.isEqual(b); }
-inline size_t qHash(const KNVTOutlineViewSection &section, size_t seed = 0) { return section.hash(seed); }
+inline bool operator==(const KNVTOutlineViewSection &a, const KNVTOutlineViewSection &b)
+{
+    return a.isEqual(b);
+}
+inline size_t qHash(const KNVTOutlineViewSection &section, size_t seed = 0)
+{
+    return section.hash(seed);
+}
 
 Q_DECLARE_METATYPE(KNVTOutlineViewSection::Pointer)

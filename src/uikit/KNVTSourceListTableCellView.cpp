@@ -24,14 +24,10 @@ constexpr qreal kTextInset = 2.0;
 QIcon iconFromVariant(const QVariant &value)
 {
     switch (value.metaType().id()) {
-    case QMetaType::QIcon:
-        return value.value<QIcon>();
-    case QMetaType::QPixmap:
-        return QIcon(value.value<QPixmap>());
-    case QMetaType::QImage:
-        return QIcon(QPixmap::fromImage(value.value<QImage>()));
-    default:
-        return QIcon();
+    case QMetaType::QIcon: return value.value<QIcon>();
+    case QMetaType::QPixmap: return QIcon(value.value<QPixmap>());
+    case QMetaType::QImage: return QIcon(QPixmap::fromImage(value.value<QImage>()));
+    default: return QIcon();
     }
 }
 
@@ -51,8 +47,8 @@ void drawIcon(QPainter &painter, const QIcon &icon, const QRectF &frame, const Q
     }
     const QSizeF shown = pixmap.deviceIndependentSize();
     const QSizeF fitted = shown.width() > frame.width() || shown.height() > frame.height()
-                              ? shown.scaled(frame.size(), Qt::KeepAspectRatio)
-                              : shown;
+        ? shown.scaled(frame.size(), Qt::KeepAspectRatio)
+        : shown;
     const QRectF target(frame.x() + (frame.width() - fitted.width()) / 2.0,
                         frame.y() + (frame.height() - fitted.height()) / 2.0, fitted.width(), fitted.height());
     painter.drawPixmap(target, pixmap, QRectF(pixmap.rect()));
@@ -65,9 +61,7 @@ bool isSelected(const QStyleOptionViewItem &option)
 
 } // namespace
 
-KNVTSourceListTableCellView::KNVTSourceListTableCellView(QObject *parent) : QStyledItemDelegate(parent)
-{
-}
+KNVTSourceListTableCellView::KNVTSourceListTableCellView(QObject *parent) : QStyledItemDelegate(parent) {}
 
 QFont KNVTSourceListTableCellView::titleFont()
 {
@@ -202,15 +196,15 @@ QSize KNVTSourceListTableCellView::sizeHint(const QStyleOptionViewItem &, const 
     const bool hasIcon = !iconFromVariant(index.data(Qt::DecorationRole)).isNull();
     const QString labelText = index.data(LabelTextRole).toString();
     const qreal width = (hasIcon ? kIconTitleX : 0.0) + 2 * kTextInset
-                        + QFontMetricsF(titleFont()).horizontalAdvance(index.data(Qt::DisplayRole).toString())
-                        + (labelText.isEmpty() ? 0.0 : labelViewWidthForString(labelText))
-                        + (index.data(ShowsSharedIconButtonRole).toBool() ? kSharedIconSpace : 0.0);
+        + QFontMetricsF(titleFont()).horizontalAdvance(index.data(Qt::DisplayRole).toString())
+        + (labelText.isEmpty() ? 0.0 : labelViewWidthForString(labelText))
+        + (index.data(ShowsSharedIconButtonRole).toBool() ? kSharedIconSpace : 0.0);
     return QSize(int(std::ceil(width)), rowHeight);
 }
 
 // The sharing button takes its clicks for itself: they neither select the row nor start a drag.
 bool KNVTSourceListTableCellView::editorEvent(QEvent *event, QAbstractItemModel *model,
-                                             const QStyleOptionViewItem &option, const QModelIndex &index)
+                                              const QStyleOptionViewItem &option, const QModelIndex &index)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -224,8 +218,7 @@ bool KNVTSourceListTableCellView::editorEvent(QEvent *event, QAbstractItemModel 
             emit sharedIconButtonClicked(index);
         return true;
     }
-    default:
-        break;
+    default: break;
     }
     return QStyledItemDelegate::editorEvent(event, model, option, index);
 }

@@ -16,13 +16,9 @@ constexpr int StyledLayout = 1;
 
 } // namespace
 
-KNVTTabBar::KNVTTabBar(QWidget *parent) : KNVTTabBar(0, parent)
-{
-}
+KNVTTabBar::KNVTTabBar(QWidget *parent) : KNVTTabBar(0, parent) {}
 
-KNVTTabBar::KNVTTabBar(int style, QWidget *parent) : QWidget(parent), m_style(style)
-{
-}
+KNVTTabBar::KNVTTabBar(int style, QWidget *parent) : QWidget(parent), m_style(style) {}
 
 KNVTTabBar::~KNVTTabBar() = default;
 

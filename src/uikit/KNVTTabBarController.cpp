@@ -23,9 +23,7 @@ void adoptDefaultHeight(KNVTTabBar *bar)
 
 } // namespace
 
-KNVTTabBarController::KNVTTabBarController(QObject *parent) : KNVTViewController(parent)
-{
-}
+KNVTTabBarController::KNVTTabBarController(QObject *parent) : KNVTViewController(parent) {}
 
 KNVTTabBarController::KNVTTabBarController(KNVTTabBar *tabBar, QObject *parent) : KNVTViewController(parent)
 {
@@ -254,7 +252,7 @@ void KNVTTabBarController::navigationControllerWillShowViewController(KNVTNaviga
 {
     if (m_delegate != nullptr)
         m_delegate->tabBarControllerNavigationControllerWillShowViewController(this, navigationController,
-                                                                              viewController, animated);
+                                                                               viewController, animated);
 }
 
 void KNVTTabBarController::navigationControllerDidShowViewController(KNVTNavigationController *navigationController,
@@ -263,5 +261,5 @@ void KNVTTabBarController::navigationControllerDidShowViewController(KNVTNavigat
 {
     if (m_delegate != nullptr)
         m_delegate->tabBarControllerNavigationControllerDidShowViewController(this, navigationController,
-                                                                             viewController, animated);
+                                                                              viewController, animated);
 }

@@ -76,8 +76,7 @@ public:
                                                     const ViewControllerPointer &viewController,
                                                     bool animated) override;
     void navigationControllerDidShowViewController(KNVTNavigationController *navigationController,
-                                                   const ViewControllerPointer &viewController,
-                                                   bool animated) override;
+                                                   const ViewControllerPointer &viewController, bool animated) override;
 
 protected:
     void loadView() override;

@@ -11,9 +11,7 @@ constexpr int StyledLayout = 1;
 
 } // namespace
 
-KNVTTabBarItemView::KNVTTabBarItemView(QWidget *parent) : KNVTTabBarItemView(0, parent)
-{
-}
+KNVTTabBarItemView::KNVTTabBarItemView(QWidget *parent) : KNVTTabBarItemView(0, parent) {}
 
 KNVTTabBarItemView::KNVTTabBarItemView(int style, QWidget *parent) : QWidget(parent), m_style(style)
 {

@@ -13,9 +13,7 @@ constexpr qreal kTextInset = 2.0;
 
 } // namespace
 
-KNVTTableViewGroupRowView::KNVTTableViewGroupRowView(QObject *parent) : QStyledItemDelegate(parent)
-{
-}
+KNVTTableViewGroupRowView::KNVTTableViewGroupRowView(QObject *parent) : QStyledItemDelegate(parent) {}
 
 KNVTTableViewGroupRowView *KNVTTableViewGroupRowView::tableViewGroupRowView(QObject *parent)
 {

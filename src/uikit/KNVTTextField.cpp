@@ -5,13 +5,9 @@
 
 #include <QKeyEvent>
 
-KNVTTextField::KNVTTextField(QWidget *parent) : QLineEdit(parent)
-{
-}
+KNVTTextField::KNVTTextField(QWidget *parent) : QLineEdit(parent) {}
 
-KNVTTextField::KNVTTextField(const QString &text, QWidget *parent) : QLineEdit(text, parent)
-{
-}
+KNVTTextField::KNVTTextField(const QString &text, QWidget *parent) : QLineEdit(text, parent) {}
 
 QString KNVTTextField::trimmedString() const
 {
@@ -46,18 +42,10 @@ void KNVTTextField::keyPressEvent(QKeyEvent *event)
 
     bool runsAction = false;
     switch (m_returnBehaviour) {
-    case 1:
-        runsAction = !shift && !option && !command;
-        break;
-    case 2:
-        runsAction = command;
-        break;
-    case 3:
-        runsAction = !shift && !option;
-        break;
-    default:
-        event->accept();
-        return;
+    case 1: runsAction = !shift && !option && !command; break;
+    case 2: runsAction = command; break;
+    case 3: runsAction = !shift && !option; break;
+    default: event->accept(); return;
     }
     if (runsAction) {
         event->accept();

@@ -6,9 +6,7 @@
 #include <QKeyEvent>
 #include <QTextCursor>
 
-KNVTTextView::KNVTTextView(QWidget *parent) : QPlainTextEdit(parent)
-{
-}
+KNVTTextView::KNVTTextView(QWidget *parent) : QPlainTextEdit(parent) {}
 
 QString KNVTTextView::trimmedString() const
 {
@@ -79,7 +77,6 @@ void KNVTTextView::keyPressEvent(QKeyEvent *event)
         else
             knvt::sendReturnAction(m_returnTarget, m_returnAction, this);
         break;
-    default:
-        break;
+    default: break;
     }
 }

@@ -257,16 +257,13 @@ bool KNVTTokenField::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
-    case QEvent::FocusIn:
-        update();
-        break;
+    case QEvent::FocusIn: update(); break;
     case QEvent::FocusOut:
         update();
         if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
             tokenizeEditingString();
         break;
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -307,8 +304,8 @@ void KNVTTokenField::paintEvent(QPaintEvent *)
     const Layout layout = layoutTokens(width(), cellHeight(), sizes);
     painter.setFont(font());
     for (qsizetype i = 0; i < strings.size(); ++i) {
-        const QRectF chip = QRectF(layout.tokenRects.at(i))
-                                .adjusted(0.5, LineGap + 0.5, -TokenGap - 0.5, -LineGap - 0.5);
+        const QRectF chip =
+            QRectF(layout.tokenRects.at(i)).adjusted(0.5, LineGap + 0.5, -TokenGap - 0.5, -LineGap - 0.5);
         QPainterPath path;
         path.addRoundedRect(chip, chip.height() / 2, chip.height() / 2);
         painter.setPen(TokenStroke);

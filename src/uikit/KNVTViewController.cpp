@@ -2,9 +2,7 @@
 
 #include <QWidget>
 
-KNVTViewController::KNVTViewController(QObject *parent) : QObject(parent)
-{
-}
+KNVTViewController::KNVTViewController(QObject *parent) : QObject(parent) {}
 
 KNVTViewController::~KNVTViewController()
 {

@@ -179,12 +179,13 @@ bool Popover::ownsWidget(const QWidget *widget) const
 
 bool Popover::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_open && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::NonClientAreaMouseButtonPress)) {
+    if (m_open
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::NonClientAreaMouseButtonPress)) {
         auto *widget = qobject_cast<QWidget *>(watched);
         // A press on the anchor is left to the anchor: its action toggles the popover, and closing here first
         // would make that action open it again.
-        const bool onAnchor = widget != nullptr && m_anchor != nullptr &&
-                              (widget == m_anchor || m_anchor->isAncestorOf(widget));
+        const bool onAnchor =
+            widget != nullptr && m_anchor != nullptr && (widget == m_anchor || m_anchor->isAncestorOf(widget));
         if (widget != nullptr && !ownsWidget(widget) && !onAnchor)
             performClose();
     }

@@ -17,14 +17,11 @@ struct Item
     virtual ~Item() = default;
 };
 struct Task : Item
-{
-};
+{};
 struct RecurringTask : Task
-{
-};
+{};
 struct Tag : Item
-{
-};
+{};
 
 using Window = std::pair<QStringList, QList<qsizetype>>;
 
@@ -33,13 +30,12 @@ std::vector<Window> windows(const QStringList &array, qsizetype count, knvt::Enu
                             qsizetype stopAfter = -1)
 {
     std::vector<Window> seen;
-    knvt::enumerateNumberOfConsecutiveObjects(array, count, options,
-                                              [&](const QList<QString> &objects, const knvt::IndexSet &indexes,
-                                                  bool &stop) {
-                                                  seen.emplace_back(objects, knvt::indexes(indexes));
-                                                  if (qsizetype(seen.size()) == stopAfter)
-                                                      stop = true;
-                                              });
+    knvt::enumerateNumberOfConsecutiveObjects(
+        array, count, options, [&](const QList<QString> &objects, const knvt::IndexSet &indexes, bool &stop) {
+            seen.emplace_back(objects, knvt::indexes(indexes));
+            if (qsizetype(seen.size()) == stopAfter)
+                stop = true;
+        });
     return seen;
 }
 

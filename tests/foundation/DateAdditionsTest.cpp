@@ -25,7 +25,10 @@ QDateTime utc(int year, int month, int day, int hour = 0, int minute = 0, int se
 class ScopedLocale
 {
 public:
-    explicit ScopedLocale(const char *name) : m_previous(QLocale()) { QLocale::setDefault(QLocale(QString::fromLatin1(name))); }
+    explicit ScopedLocale(const char *name) : m_previous(QLocale())
+    {
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+    }
     ~ScopedLocale() { QLocale::setDefault(m_previous); }
     ScopedLocale(const ScopedLocale &) = delete;
     ScopedLocale &operator=(const ScopedLocale &) = delete;
@@ -68,14 +71,15 @@ TEST(DayBoundaries, EveryInstantOfADayGivesThatDaysStartAndEnd)
 {
     {
         ScopedTimeZone zone("Europe/Berlin");
-        for (const QDateTime &instant : {utc(2025, 3, 29, 23), utc(2025, 3, 30, 0, 59, 59), utc(2025, 3, 30, 1),
-                                         utc(2025, 3, 30, 21, 59, 59)}) {
+        for (const QDateTime &instant :
+             {utc(2025, 3, 29, 23), utc(2025, 3, 30, 0, 59, 59), utc(2025, 3, 30, 1), utc(2025, 3, 30, 21, 59, 59)}) {
             SCOPED_TRACE(instant.toString(Qt::ISODate).toStdString());
             EXPECT_EQ(knvt::zeroHundredHoursDateForDate(instant), local(2025, 3, 30));
             EXPECT_EQ(knvt::endOfDateForDate(instant), local(2025, 3, 30, 23, 59, 59));
         }
         // The 25-hour day: the hour from 02:00 to 03:00 happens twice.
-        for (const QDateTime &instant : {utc(2025, 10, 26, 0, 30), utc(2025, 10, 26, 1, 30), utc(2025, 10, 26, 22, 59)}) {
+        for (const QDateTime &instant :
+             {utc(2025, 10, 26, 0, 30), utc(2025, 10, 26, 1, 30), utc(2025, 10, 26, 22, 59)}) {
             SCOPED_TRACE(instant.toString(Qt::ISODate).toStdString());
             EXPECT_EQ(knvt::zeroHundredHoursDateForDate(instant), utc(2025, 10, 25, 22));
             EXPECT_EQ(knvt::endOfDateForDate(instant), utc(2025, 10, 26, 22, 59, 59));

@@ -50,9 +50,11 @@ protected:
     int countOfService(const QString &service)
     {
         QVariant result;
-        keychain->copyMatching(
-            {{kSecClass, "genp"}, {kSecAttrService, service}, {kSecMatchLimit, kSecMatchLimitAll}, {kSecReturnAttributes, true}},
-            &result);
+        keychain->copyMatching({{kSecClass, "genp"},
+                                {kSecAttrService, service},
+                                {kSecMatchLimit, kSecMatchLimitAll},
+                                {kSecReturnAttributes, true}},
+                               &result);
         return int(result.toList().size());
     }
 
@@ -66,7 +68,8 @@ protected:
 TEST_F(KeychainItemTest, CreatedItemIsReadBackWithEveryStoredAttribute)
 {
     Error error;
-    const auto item = KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", "ann", {}, "s3cret é", &error);
+    const auto item =
+        KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", "ann", {}, "s3cret é", &error);
     ASSERT_TRUE(item) << error.description().toStdString();
     EXPECT_TRUE(error.isNull());
     EXPECT_EQ(item->service(), "Hollowpine");
@@ -89,7 +92,8 @@ TEST_F(KeychainItemTest, CreatingADuplicateFailsKeepsTheOldItemAndLeavesThePassw
     ASSERT_TRUE(KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", "ann", {}, "old-password"));
 
     Error error;
-    EXPECT_FALSE(KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", "ann", {}, "new-password", &error));
+    EXPECT_FALSE(
+        KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", "ann", {}, "new-password", &error));
     EXPECT_EQ(error.domain(), "NSOSStatusErrorDomain");
     EXPECT_EQ(error.code(), errSecDuplicateItem);
     const QVariantMap query = queryOf(error);
@@ -106,7 +110,8 @@ TEST_F(KeychainItemTest, CreatingADuplicateFailsKeepsTheOldItemAndLeavesThePassw
     const auto old = KNVTGenericKeychainItem::genericKeychainItemForService("Hollowpine", "ann", {});
     ASSERT_TRUE(old);
     ASSERT_TRUE(old->removeFromKeychain());
-    const auto replaced = KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", "ann", {}, "new-password");
+    const auto replaced =
+        KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", "ann", {}, "new-password");
     ASSERT_TRUE(replaced);
     EXPECT_EQ(replaced->password(), "new-password");
     EXPECT_EQ(countOfService("Hollowpine"), 1);
@@ -118,12 +123,9 @@ TEST_F(KeychainItemTest, MissingItemFailsWithTheQueryInTheError)
     EXPECT_FALSE(KNVTGenericKeychainItem::genericKeychainItemForService("Hollowpine", "nobody", {}, &error));
     EXPECT_EQ(error.domain(), "NSOSStatusErrorDomain");
     EXPECT_EQ(error.code(), errSecItemNotFound);
-    const QVariantMap expected{{kSecClass, "genp"},
-                               {kSecAttrService, "Hollowpine"},
-                               {kSecAttrAccount, "nobody"},
-                               {kSecMatchLimit, kSecMatchLimitOne},
-                               {kSecReturnAttributes, true},
-                               {kSecReturnData, true}};
+    const QVariantMap expected{{kSecClass, "genp"},          {kSecAttrService, "Hollowpine"},
+                               {kSecAttrAccount, "nobody"},  {kSecMatchLimit, kSecMatchLimitOne},
+                               {kSecReturnAttributes, true}, {kSecReturnData, true}};
     EXPECT_EQ(queryOf(error), expected);
 
     // Without an error slot the failure still shows in the result.
@@ -184,11 +186,13 @@ TEST_F(KeychainItemTest, ExtraAttributesAreStoredAndNarrowTheSearch)
     EXPECT_EQ(labelled[0]->account(), "ann");
 
     Error error;
-    EXPECT_FALSE(KNVTGenericKeychainItem::genericKeychainItemForService("Hollowpine", "ann", {{kSecAttrLabel, "Other"}}, &error));
+    EXPECT_FALSE(KNVTGenericKeychainItem::genericKeychainItemForService("Hollowpine", "ann", {{kSecAttrLabel, "Other"}},
+                                                                        &error));
     EXPECT_EQ(error.code(), errSecItemNotFound);
 
     // Extra attributes may override the identifying ones.
-    const auto overridden = KNVTGenericKeychainItem::genericKeychainItemForService("Elsewhere", "", {{kSecAttrService, "Hollowpine"}, {kSecAttrAccount, "bob"}});
+    const auto overridden = KNVTGenericKeychainItem::genericKeychainItemForService(
+        "Elsewhere", "", {{kSecAttrService, "Hollowpine"}, {kSecAttrAccount, "bob"}});
     ASSERT_TRUE(overridden);
     EXPECT_EQ(overridden->password(), "b");
     EXPECT_EQ(overridden->service(), "Elsewhere");
@@ -196,7 +200,9 @@ TEST_F(KeychainItemTest, ExtraAttributesAreStoredAndNarrowTheSearch)
 
 TEST_F(KeychainItemTest, PasswordIsNullOnlyForBytesThatAreNotUtf8)
 {
-    ASSERT_EQ(keychain->add({{kSecClass, "genp"}, {kSecAttrService, "Hollowpine"}, {kSecAttrAccount, "latin1"},
+    ASSERT_EQ(keychain->add({{kSecClass, "genp"},
+                             {kSecAttrService, "Hollowpine"},
+                             {kSecAttrAccount, "latin1"},
                              {kSecValueData, QByteArray("caf\xe9")}}),
               errSecSuccess);
     const auto latin1 = KNVTGenericKeychainItem::genericKeychainItemForService("Hollowpine", "latin1", {});
@@ -246,8 +252,10 @@ TEST_F(KeychainItemTest, RemoveRefusesAnItemWithAnEmptyIdentifyingField)
     EXPECT_FALSE(refused(KNVTGenericKeychainItem("Hollowpine", "", {}, "")));
     EXPECT_FALSE(refused(KNVTGenericKeychainItem("", "ann", {}, "")));
     EXPECT_FALSE(refused(KNVTKeychainItem("", {}, "")));
-    EXPECT_FALSE(refused(KNVTInternetKeychainItem("", "", "ann", "", 0, kSecAttrProtocolHTTPS, kSecAttrAuthenticationTypeDefault, {}, "")));
-    EXPECT_FALSE(refused(KNVTInternetKeychainItem("example.com", "", "", "", 0, kSecAttrProtocolHTTPS, kSecAttrAuthenticationTypeDefault, {}, "")));
+    EXPECT_FALSE(refused(KNVTInternetKeychainItem("", "", "ann", "", 0, kSecAttrProtocolHTTPS,
+                                                  kSecAttrAuthenticationTypeDefault, {}, "")));
+    EXPECT_FALSE(refused(KNVTInternetKeychainItem("example.com", "", "", "", 0, kSecAttrProtocolHTTPS,
+                                                  kSecAttrAuthenticationTypeDefault, {}, "")));
 
     EXPECT_EQ(countOfService("Hollowpine"), 2);
     EXPECT_EQ(countOfService("Elsewhere"), 1);
@@ -284,34 +292,36 @@ TEST_F(KeychainItemTest, InternetItemsRoundTripThroughEveryField)
               "KNVTInternetKeychainItem server:sync.example.com securityDomain:Realm account:ann path:/api port:8443");
 
     // A second account on the same server and one without a port, domain or path.
-    ASSERT_TRUE(KNVTInternetKeychainItem::internetKeychainItemWithServer("sync.example.com", "", "bob", "", 0,
-                                                                         kSecAttrProtocolHTTPS,
-                                                                         kSecAttrAuthenticationTypeDefault, {}, "b"));
-    const auto bare = KNVTInternetKeychainItem::internetKeychainItemForServer("sync.example.com", "", "bob", "", 0, "", "", {});
+    ASSERT_TRUE(KNVTInternetKeychainItem::internetKeychainItemWithServer(
+        "sync.example.com", "", "bob", "", 0, kSecAttrProtocolHTTPS, kSecAttrAuthenticationTypeDefault, {}, "b"));
+    const auto bare =
+        KNVTInternetKeychainItem::internetKeychainItemForServer("sync.example.com", "", "bob", "", 0, "", "", {});
     ASSERT_TRUE(bare);
     EXPECT_EQ(bare->port(), 0u);
     EXPECT_EQ(bare->path(), "");
     EXPECT_EQ(bare->authenticationType(), "dflt");
 
     const auto all = KNVTInternetKeychainItem::internetKeychainItemsForServer("sync.example.com", "", "", 0,
-                                                                             kSecAttrProtocolHTTPS, "", {}, &error);
+                                                                              kSecAttrProtocolHTTPS, "", {}, &error);
     ASSERT_EQ(all.size(), 2);
     EXPECT_EQ(all[0]->account(), "ann");
     EXPECT_EQ(all[0]->password(), "pw");
     EXPECT_EQ(all[1]->account(), "bob");
 
     EXPECT_FALSE(KNVTInternetKeychainItem::internetKeychainItemWithServer(
-        "sync.example.com", "Realm", "ann", "/api", 8443, kSecAttrProtocolHTTPS, kSecAttrAuthenticationTypeHTMLForm,
-        {}, "again", &error));
+        "sync.example.com", "Realm", "ann", "/api", 8443, kSecAttrProtocolHTTPS, kSecAttrAuthenticationTypeHTMLForm, {},
+        "again", &error));
     EXPECT_EQ(error.code(), errSecDuplicateItem);
     EXPECT_FALSE(queryOf(error).contains(kSecValueData));
     EXPECT_EQ(queryOf(error).value(kSecAttrPort).toUInt(), 8443u);
 
     // The port is part of the remove query even when it is 0, so bob's item goes but ann's on 8443 stays.
-    EXPECT_TRUE(KNVTInternetKeychainItem("sync.example.com", "", "bob", "", 0, "", "", {}, "").removeFromKeychain(&error));
+    EXPECT_TRUE(
+        KNVTInternetKeychainItem("sync.example.com", "", "bob", "", 0, "", "", {}, "").removeFromKeychain(&error));
     EXPECT_FALSE(KNVTInternetKeychainItem("sync.example.com", "", "ann", "", 0, "", "", {}, "").removeFromKeychain());
     EXPECT_TRUE(item->removeFromKeychain(&error));
-    EXPECT_FALSE(KNVTInternetKeychainItem::internetKeychainItemForServer("sync.example.com", "", "", "", 0, "", "", {}, &error));
+    EXPECT_FALSE(
+        KNVTInternetKeychainItem::internetKeychainItemForServer("sync.example.com", "", "", "", 0, "", "", {}, &error));
     EXPECT_EQ(error.code(), errSecItemNotFound);
     EXPECT_FALSE(queryOf(error).contains(kSecMatchLimit));
 }
@@ -319,16 +329,21 @@ TEST_F(KeychainItemTest, InternetItemsRoundTripThroughEveryField)
 TEST_F(KeychainItemTest, ApplicationUUIDIsMadeOnceAndThenKept)
 {
     const QString uuid = KNVTApplicationUUIDKeychainItem::applicationUUID();
-    EXPECT_TRUE(QRegularExpression("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$").match(uuid).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$").match(uuid).hasMatch())
         << uuid.toStdString();
     EXPECT_EQ(KNVTApplicationUUIDKeychainItem::applicationUUID(), uuid);
 
     const auto item = KNVTApplicationUUIDKeychainItem::applicationUUIDKeychainItem();
     ASSERT_TRUE(item);
     EXPECT_EQ(item->UUID(), uuid);
-    EXPECT_EQ(item->description(), "KNVTApplicationUUIDKeychainItem service:com.hollowpine.opensource.keychain.uuid.application account:"
-                                       KNVT_APP_ID " uuid:" + uuid);
-    EXPECT_EQ(storedGeneric("com.hollowpine.opensource.keychain.uuid.application", KNVT_APP_ID).value(kSecValueData).toByteArray(),
+    EXPECT_EQ(item->description(),
+              "KNVTApplicationUUIDKeychainItem service:com.hollowpine.opensource.keychain.uuid.application "
+              "account:" KNVT_APP_ID " uuid:"
+                  + uuid);
+    EXPECT_EQ(storedGeneric("com.hollowpine.opensource.keychain.uuid.application", KNVT_APP_ID)
+                  .value(kSecValueData)
+                  .toByteArray(),
               uuid.toUtf8());
 
     // A second generation finds the slot taken; the stored identifier does not change.
@@ -404,10 +419,12 @@ public:
         write(services + "/org.freedesktop.secrets.service",
               QStringLiteral("[D-BUS Service]\nName=org.freedesktop.secrets\nExec=%1\n").arg(script));
         const QString config = m_dir.filePath("bus.conf");
-        write(config, QStringLiteral("<busconfig><type>session</type><listen>unix:path=%1</listen><servicedir>%2</servicedir>"
-                                     "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                                     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
-                          .arg(m_dir.filePath("bus"), services));
+        write(config,
+              QStringLiteral(
+                  "<busconfig><type>session</type><listen>unix:path=%1</listen><servicedir>%2</servicedir>"
+                  "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
+                  .arg(m_dir.filePath("bus"), services));
         m_daemon.start("dbus-daemon", {"--config-file=" + config, "--nofork", "--print-address=1"});
         if (m_daemon.waitForStarted() && m_daemon.waitForReadyRead(10000))
             m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
@@ -457,11 +474,14 @@ TEST(SecretServiceKeychain, WithoutARunningServiceEveryCallIsNotAvailableAndNoth
 
     SecretServiceKeychain keychain;
     QVariant result;
-    EXPECT_EQ(keychain.add({{kSecClass, "genp"}, {kSecAttrService, "Hollowpine"}, {kSecAttrAccount, "ann"},
+    EXPECT_EQ(keychain.add({{kSecClass, "genp"},
+                            {kSecAttrService, "Hollowpine"},
+                            {kSecAttrAccount, "ann"},
                             {kSecValueData, QByteArray("pw")}}),
               errSecNotAvailable);
-    EXPECT_EQ(keychain.copyMatching({{kSecClass, "genp"}, {kSecAttrService, "Hollowpine"}, {kSecReturnData, true}}, &result),
-              errSecNotAvailable);
+    EXPECT_EQ(
+        keychain.copyMatching({{kSecClass, "genp"}, {kSecAttrService, "Hollowpine"}, {kSecReturnData, true}}, &result),
+        errSecNotAvailable);
     EXPECT_EQ(keychain.remove({{kSecClass, "genp"}, {kSecAttrService, "Hollowpine"}}), errSecNotAvailable);
     EXPECT_EQ(keychain.lock(), errSecNotAvailable);
     EXPECT_EQ(keychain.unlock(), errSecNotAvailable);

@@ -32,7 +32,12 @@ TEST(NotifyCenter, EveryCentreInTheProcessHearsAPostOfItsName)
     NotifyCenter first, second;
     int firstCalls = 0, secondCalls = 0, otherCalls = 0;
     QThread *callbackThread = nullptr;
-    ASSERT_NE(first.addObserver(kChanged, [&] { ++firstCalls; callbackThread = QThread::currentThread(); }), 0);
+    ASSERT_NE(first.addObserver(kChanged,
+                                [&] {
+                                    ++firstCalls;
+                                    callbackThread = QThread::currentThread();
+                                }),
+              0);
     ASSERT_NE(second.addObserver(kChanged, [&] { ++secondCalls; }), 0);
     ASSERT_NE(second.addObserver("com.hollowpine.other", [&] { ++otherCalls; }), 0);
 
@@ -119,7 +124,10 @@ TEST(NotifyCenter, NamesThatWouldLeaveTheFolderAreRefused)
         EXPECT_EQ(error.domain(), QString(knvt::NSPOSIXErrorDomain));
         EXPECT_EQ(error.code(), EINVAL);
         Error observerError;
-        EXPECT_EQ(center.addObserver(name, [] {}, &observerError), 0) << name.toStdString();
+        EXPECT_EQ(center.addObserver(
+                      name, [] {}, &observerError),
+                  0)
+            << name.toStdString();
         EXPECT_EQ(observerError.code(), EINVAL);
     }
     EXPECT_FALSE(QFileInfo::exists(runtime + "/escaped"));

@@ -149,7 +149,10 @@ TEST(PropertyList, ReadsAHandWrittenFile)
     EXPECT_EQ(sync.value("LastSuccessfullSyncDate"), QVariant(utc(2026, 12, 6, 21, 6, 38)));
     EXPECT_EQ(sync.value("ResourceETags").toMap().value("Tasks"), QVariant(QString("W/\"a<b>\"")));
     EXPECT_EQ(root.value("KeyCodes"),
-              QVariant(QVariantList{qlonglong(40), qlonglong(-1), QString(), QByteArray("\0\x01\xff" "a", 4)}));
+              QVariant(QVariantList{qlonglong(40), qlonglong(-1), QString(),
+                                    QByteArray("\0\x01\xff"
+                                               "a",
+                                               4)}));
     EXPECT_EQ(root.value("escaped"), QVariant(QString("later duplicate wins")));
 }
 
@@ -159,12 +162,12 @@ TEST(PropertyList, MalformedTextIsAnErrorNeverAValue)
     const QList<QByteArray> cases{
         "",
         "not xml at all",
-        head + "<dict><key>a</key><string>b</string>",   // truncated
-        "<dict><key>a</key><string>b</string></dict>",   // no plist element
-        head + "</plist>",                               // no value
-        head + "<true/><false/></plist>",                // two values
-        head + "<set/></plist>",                         // unknown element
-        head + "<dict><key>a</key></dict></plist>",      // key without value
+        head + "<dict><key>a</key><string>b</string>",    // truncated
+        "<dict><key>a</key><string>b</string></dict>",    // no plist element
+        head + "</plist>",                                // no value
+        head + "<true/><false/></plist>",                 // two values
+        head + "<set/></plist>",                          // unknown element
+        head + "<dict><key>a</key></dict></plist>",       // key without value
         head + "<dict><string>b</string></dict></plist>", // value without key
         head + "<dict><key>a<b/></key><true/></dict></plist>",
         head + "<array><integer>12abc</integer></array></plist>",
@@ -192,8 +195,8 @@ TEST(PropertyList, MalformedTextIsAnErrorNeverAValue)
 TEST(PropertyList, DeepNestingIsRefusedWithoutExhaustingTheStack)
 {
     const int depth = 200000;
-    const QByteArray text = "<plist>" + QByteArray("<array>").repeated(depth) + QByteArray("</array>").repeated(depth)
-        + "</plist>";
+    const QByteArray text =
+        "<plist>" + QByteArray("<array>").repeated(depth) + QByteArray("</array>").repeated(depth) + "</plist>";
     Error error;
     EXPECT_FALSE(PropertyList::fromData(text, &error).isValid());
     EXPECT_EQ(error.code(), knvt::NSPropertyListReadCorruptError);

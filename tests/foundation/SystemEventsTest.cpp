@@ -1,5 +1,5 @@
-#include "foundation/FakeSystemEvents.h"
 #include "foundation/SystemEvents.h"
+#include "foundation/FakeSystemEvents.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -49,8 +49,8 @@ TEST(SystemEvents, WithoutASystemBusTheRestStillWorks)
 
     // Zones are switched by replacing the link in one rename; the burst of events is one change.
     ASSERT_TRUE(QFile::link("/usr/share/zoneinfo/Asia/Tokyo", folder.filePath("localtime.new")));
-    ASSERT_TRUE(QFile::rename(folder.filePath("localtime.new"), zoneFile) || (QFile::remove(zoneFile)
-                && QFile::rename(folder.filePath("localtime.new"), zoneFile)));
+    ASSERT_TRUE(QFile::rename(folder.filePath("localtime.new"), zoneFile)
+                || (QFile::remove(zoneFile) && QFile::rename(folder.filePath("localtime.new"), zoneFile)));
     EXPECT_TRUE(zone.wait(2000));
     QTest::qWait(300);
     EXPECT_EQ(zone.count(), 1);

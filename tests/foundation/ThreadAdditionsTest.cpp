@@ -59,7 +59,10 @@ struct BlockRecord
             count.fetch_add(1);
         };
     }
-    bool waitUntilRun() { return QTest::qWaitFor([this] { return count.load() > 0; }, waitLimitMs); }
+    bool waitUntilRun()
+    {
+        return QTest::qWaitFor([this] { return count.load() > 0; }, waitLimitMs);
+    }
 };
 
 } // namespace
@@ -137,7 +140,8 @@ TEST(PerformBlockAfterDelay, ZeroDelayDefersToTheNextPassInOrder)
     QObject receiver;
     std::vector<int> order;
     for (int i = 0; i < 3; ++i)
-        knvt::performBlock(&receiver, [&order, i] { order.push_back(i); }, 0s);
+        knvt::performBlock(
+            &receiver, [&order, i] { order.push_back(i); }, 0s);
     EXPECT_TRUE(order.empty());
     QCoreApplication::processEvents();
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
@@ -194,5 +198,7 @@ TEST(RunBlock, RunsOnTheCallingThreadAndIgnoresAnEmptyBlock)
 TEST(PerformBlockDeathTest, NeedsAReceiver)
 {
     EXPECT_DEATH(knvt::performBlock(nullptr, [] {}), "QThread:performBlock assertion failed");
-    EXPECT_DEATH(knvt::performBlock(nullptr, [] {}, 0s), "QThread:performBlock assertion failed");
+    EXPECT_DEATH(knvt::performBlock(
+                     nullptr, [] {}, 0s),
+                 "QThread:performBlock assertion failed");
 }

@@ -1,6 +1,6 @@
+#include "foundation/Timing.h"
 #include "foundation/Clock.h"
 #include "foundation/Error.h"
-#include "foundation/Timing.h"
 #include "support/FakeClock.h"
 #include "support/ScopedTimeZone.h"
 

@@ -1,5 +1,5 @@
-#include "foundation/StringAdditions.h"
 #include "foundation/URLAdditions.h"
+#include "foundation/StringAdditions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "foundation/FakeWallClockAlarm.h"
 #include "foundation/WallClockAlarm.h"
+#include "foundation/FakeWallClockAlarm.h"
 
 #include <QDateTime>
 #include <QSignalSpy>

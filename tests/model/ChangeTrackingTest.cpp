@@ -87,12 +87,13 @@ TEST_F(ModelChangeTrackingTest, FillDiscardsWhatWasRecordedAndLeavesLaterEditsTr
         {"title", "Pulled"},
         {"status", "completed"},
         {"status_updated_at", wireDate(5)},
-        {"comments", QJsonArray{QJsonObject{{"id", 71},
-                                            {"created_at", wireDate()},
-                                            {"updated_at", wireDate(3)},
-                                            {"text", "pulled text"},
-                                            {"commentable_id", 70},
-                                            {"commentable_type", "Task"}}}},
+        {"comments",
+         QJsonArray{QJsonObject{{"id", 71},
+                                {"created_at", wireDate()},
+                                {"updated_at", wireDate(3)},
+                                {"text", "pulled text"},
+                                {"commentable_id", 70},
+                                {"commentable_type", "Task"}}}},
     });
     ASSERT_EQ(task->comments().size(), 1u);
     KNVTCDTaskComment *comment = task->comments().front();
@@ -105,8 +106,8 @@ TEST_F(ModelChangeTrackingTest, FillDiscardsWhatWasRecordedAndLeavesLaterEditsTr
     task->setTitle(QStringLiteral("Edited"));
     task->setStatus(KNVTTaskStatusActionable);
     comment->setText(QStringLiteral("edited text"));
-    EXPECT_EQ(asSet(task->changedKeys()), (QSet<QString>{QStringLiteral("title"), QStringLiteral("status"),
-                                                         QStringLiteral("statusModifiedDate")}));
+    EXPECT_EQ(asSet(task->changedKeys()),
+              (QSet<QString>{QStringLiteral("title"), QStringLiteral("status"), QStringLiteral("statusModifiedDate")}));
     EXPECT_EQ(comment->changedKeys(), QStringList{QStringLiteral("text")});
     EXPECT_EQ(comment->modifiedDate(), clock.now()) << "an edit of a synced comment stamps it";
 

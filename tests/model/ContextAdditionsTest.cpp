@@ -20,7 +20,8 @@ TEST_F(ModelContextAdditionsTest, FetchAndCountByNameAndByEntity)
     save();
     tag(context(), QStringLiteral("a"));
     tag(context(), QStringLiteral("c"));
-    const ostore::EntityDescription &entity = knvt::executeFetchRequestForEntityName(context(), "KNVTCDTag")[0]->entity();
+    const ostore::EntityDescription &entity =
+        knvt::executeFetchRequestForEntityName(context(), "KNVTCDTag")[0]->entity();
 
     EXPECT_EQ(knvt::countForFetchRequestForEntityName(context(), QStringLiteral("KNVTCDTag")), 3);
     EXPECT_EQ(knvt::countForFetchRequestForEntity(context(), entity, key("title") != "a"), 2);
@@ -29,8 +30,7 @@ TEST_F(ModelContextAdditionsTest, FetchAndCountByNameAndByEntity)
                                                                {{QStringLiteral("title"), true}});
     ASSERT_EQ(sorted.size(), 3u);
     EXPECT_EQ(static_cast<KNVTCDTag *>(sorted[0])->title(), QStringLiteral("a"));
-    const auto filtered =
-        knvt::executeFetchRequestForEntity(context(), entity, key("title") == "c", {}, nullptr);
+    const auto filtered = knvt::executeFetchRequestForEntity(context(), entity, key("title") == "c", {}, nullptr);
     ASSERT_EQ(filtered.size(), 1u);
     EXPECT_EQ(static_cast<KNVTCDTag *>(filtered[0])->title(), QStringLiteral("c"));
 }
@@ -41,7 +41,8 @@ TEST_F(ModelContextAdditionsTest, FailuresReachTheErrorSlot)
     save();
     coordinator().close();
     knvt::Error fetchError, countError;
-    EXPECT_TRUE(knvt::executeFetchRequestForEntityName(context(), QStringLiteral("KNVTCDTag"), {}, {}, &fetchError).empty());
+    EXPECT_TRUE(
+        knvt::executeFetchRequestForEntityName(context(), QStringLiteral("KNVTCDTag"), {}, {}, &fetchError).empty());
     EXPECT_EQ(fetchError.code(), int(ostore::ErrorCode::StoreClosed));
     EXPECT_EQ(knvt::countForFetchRequestForEntityName(context(), QStringLiteral("KNVTCDTag"), {}, &countError), 0);
     EXPECT_EQ(countError.code(), int(ostore::ErrorCode::StoreClosed));
@@ -78,11 +79,15 @@ TEST_F(ModelContextAdditionsTest, EnumeratingURIsReportsWhatNoLongerResolves)
     foreign.replace(coordinator().storeUUID(), QStringLiteral("00000000-0000-0000-0000-000000000000"));
     const QList<QUrl> uris{removedURI, QUrl(foreign), keptURI, QUrl(QStringLiteral("quillvane://nothing"))};
 
-    struct Call { QUrl uri; std::optional<ostore::ObjectID> id; ostore::Object *object; };
+    struct Call
+    {
+        QUrl uri;
+        std::optional<ostore::ObjectID> id;
+        ostore::Object *object;
+    };
     std::vector<Call> calls;
     knvt::enumerateManagedObjectIDURIRepresentations(
-        context(), uris,
-        [&](const QUrl &uri, std::optional<ostore::ObjectID> id, ostore::Object *object, bool *) {
+        context(), uris, [&](const QUrl &uri, std::optional<ostore::ObjectID> id, ostore::Object *object, bool *) {
             calls.push_back({uri, id, object});
         });
     ASSERT_EQ(calls.size(), 4u);

@@ -20,7 +20,7 @@ protected:
     }
     static QJsonObject reply(const QJsonValue &status, qint64 inviter, qint64 invitee)
     {
-        return QJsonObject{{"id", 7},      {"created_at", wireDate()}, {"updated_at", wireDate()},
+        return QJsonObject{{"id", 7},          {"created_at", wireDate()}, {"updated_at", wireDate()},
                            {"status", status}, {"inviter_id", inviter},    {"invitee_id", invitee}};
     }
 
@@ -96,8 +96,8 @@ protected:
 TEST_F(KNVTCDAccountTest, OwnerObjectUpdatesTheKnownLocalUser)
 {
     auto *account = insert<KNVTCDAccount>();
-    account->updateWithAttributes(accountReply(
-        42, QJsonObject{{"id", 42}, {"first_name", "Daz"}, {"last_name", "Dorod"}, {"username", "daz"}}));
+    account->updateWithAttributes(
+        accountReply(42, QJsonObject{{"id", 42}, {"first_name", "Daz"}, {"last_name", "Dorod"}, {"username", "daz"}}));
     EXPECT_EQ(account->numericIdentifier(), 9);
     EXPECT_EQ(account->owner(), m_me);
     EXPECT_EQ(m_me->extendedDisplayName(), QStringLiteral("Daz Dorod (daz)"));

@@ -43,13 +43,19 @@ protected:
     }
     static QJsonObject item(qint64 identifier, qint64 taskIdentifier, const QJsonValue &type = QStringLiteral("Task"))
     {
-        return QJsonObject{{"id", identifier},         {"tag_id", 1},
-                           {"taggable_id", taskIdentifier}, {"taggable_type", type},
-                           {"created_at", wireDate()}, {"updated_at", wireDate()}};
+        return QJsonObject{{"id", identifier},
+                           {"tag_id", 1},
+                           {"taggable_id", taskIdentifier},
+                           {"taggable_type", type},
+                           {"created_at", wireDate()},
+                           {"updated_at", wireDate()}};
     }
     static QJsonObject tagReply(const QJsonArray &items)
     {
-        return QJsonObject{{"id", 1}, {"title", "home"}, {"created_at", wireDate()}, {"updated_at", wireDate()},
+        return QJsonObject{{"id", 1},
+                           {"title", "home"},
+                           {"created_at", wireDate()},
+                           {"updated_at", wireDate()},
                            {"tagged_items", items}};
     }
     static std::vector<KNVTCDTag *> sorted(std::vector<KNVTCDTag *> tags)
@@ -135,8 +141,12 @@ TEST_F(KNVTCDTagTest, PullFillsFieldsAndLinksOnlyAKnownCreator)
     KNVTCDTag *t = tag(QStringLiteral("local"), 9);
     const qsizetype users = context().count<KNVTCDUser>();
 
-    t->updateWithAttributes(QJsonObject{{"id", 1}, {"created_at", wireDate()}, {"updated_at", wireDate(5)},
-                                        {"deleted_at", wireDate(6)}, {"title", "home"}, {"creator_id", 42},
+    t->updateWithAttributes(QJsonObject{{"id", 1},
+                                        {"created_at", wireDate()},
+                                        {"updated_at", wireDate(5)},
+                                        {"deleted_at", wireDate(6)},
+                                        {"title", "home"},
+                                        {"creator_id", 42},
                                         {"creator_order_index", 3}});
     EXPECT_EQ(t->modifiedDate(), date(5));
     EXPECT_EQ(t->deletedDate(), date(6));
@@ -163,8 +173,8 @@ TEST_F(KNVTCDTagTest, TaggedItemsAcceptOnlyTasksThatAreHereOrEmbedded)
 
     QJsonObject embedded = item(203, 99);
     embedded.insert(QStringLiteral("taggable"), QJsonObject{{"id", 99}, {"title", "elsewhere"}});
-    t->updateWithAttributes(tagReply({item(200, 10), item(201, 10, QStringLiteral("Project")), item(202, 98),
-                                      embedded}));
+    t->updateWithAttributes(
+        tagReply({item(200, 10), item(201, 10, QStringLiteral("Project")), item(202, 98), embedded}));
 
     const std::vector<KNVTCDTaggedTask *> rows = t->taggedTasks();
     ASSERT_EQ(rows.size(), 2u);
@@ -238,7 +248,8 @@ TEST_F(KNVTCDTagTest, LinkPushesEachEndOnlyOnceItHasAnIdentifier)
     EXPECT_EQ(link->attributesForKeys(all), (QJsonObject{{"tag_id", 1}}));
     a->setNumericIdentifier(10);
     link->setDeletedDate(date());
-    EXPECT_EQ(link->attributesForKeys(all), (QJsonObject{{"tag_id", 1}, {"taggable_id", 10}, {"taggable_type", "Task"}}));
+    EXPECT_EQ(link->attributesForKeys(all),
+              (QJsonObject{{"tag_id", 1}, {"taggable_id", 10}, {"taggable_type", "Task"}}));
     EXPECT_EQ(link->attributesForKeys({"task"}), (QJsonObject{{"taggable_id", 10}, {"taggable_type", "Task"}}));
 }
 
@@ -249,8 +260,12 @@ TEST_F(KNVTCDTagTest, LinkPullLinksEndsThatAreHereAndCreatesNone)
     KNVTCDTask *a = task(QStringLiteral("A"), 10);
     auto *link = insert<KNVTCDTaggedTask>();
     link->setTask(a);
-    link->updateWithAttributes(QJsonObject{{"id", 200}, {"created_at", wireDate()}, {"updated_at", wireDate(1)},
-                                           {"tag_id", 1}, {"taggable_id", 77}, {"taggable", QJsonObject{{"id", 77}}}});
+    link->updateWithAttributes(QJsonObject{{"id", 200},
+                                           {"created_at", wireDate()},
+                                           {"updated_at", wireDate(1)},
+                                           {"tag_id", 1},
+                                           {"taggable_id", 77},
+                                           {"taggable", QJsonObject{{"id", 77}}}});
     EXPECT_EQ(link->numericIdentifier(), 200);
     EXPECT_EQ(link->tag(), t);
     EXPECT_EQ(link->task(), a) << "an unknown task leaves the link as it was";
@@ -274,8 +289,8 @@ protected:
     // The headers and task titles of a printout, in order.
     static QStringList outline(const QString &html)
     {
-        static const QRegularExpression part(
-            QStringLiteral("<div class=\"(page_title|group_header)\">([^<]*)</div>|<div class=\"title\">([^<]*)</div>"));
+        static const QRegularExpression part(QStringLiteral(
+            "<div class=\"(page_title|group_header)\">([^<]*)</div>|<div class=\"title\">([^<]*)</div>"));
         QStringList parts;
         for (auto it = part.globalMatch(html); it.hasNext();) {
             const QRegularExpressionMatch m = it.next();
@@ -310,9 +325,9 @@ TEST_F(KNVTCDTagPrintTest, TasksCarryingEveryTagAreGroupedInPrintedOrder)
 
     const QString html = KNVTCDTag::HTMLStringForPrintingTags({home, errands});
     EXPECT_TRUE(html.startsWith(QStringLiteral("<div class=\"page_title\">home, errands</div>")));
-    EXPECT_EQ(outline(html), (QStringList{"[home, errands]", "[Incomplete]", "first", "second", "[Scheduled]", "later",
-                                          "[Someday]", "b sometime", "[Completed]", "done today",
-                                          "done long ago"}));
+    EXPECT_EQ(outline(html),
+              (QStringList{"[home, errands]", "[Incomplete]", "first", "second", "[Scheduled]", "later", "[Someday]",
+                           "b sometime", "[Completed]", "done today", "done long ago"}));
     // Each task appears through its own printed form.
     EXPECT_TRUE(html.contains(first->HTMLStringForPrinting()));
 }

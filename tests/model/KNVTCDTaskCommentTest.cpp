@@ -44,8 +44,9 @@ TEST_F(KNVTCDTaskCommentTest, PushMapping)
     comment->setText(QString(""));
     commented->setNumericIdentifier(10);
     comment->setDeletedDate(date());
-    EXPECT_EQ(comment->attributesForKeys(all),
-              (QJsonObject{{"text", ""}, {"commentable_id", 10}, {"commentable_type", "Task"}, {"deleted_at", wireDate()}}));
+    EXPECT_EQ(
+        comment->attributesForKeys(all),
+        (QJsonObject{{"text", ""}, {"commentable_id", 10}, {"commentable_type", "Task"}, {"deleted_at", wireDate()}}));
     EXPECT_EQ(comment->attributesForKeys({"user", "createdDate"}), QJsonObject());
 }
 
@@ -95,8 +96,7 @@ TEST_F(KNVTCDTaskCommentTest, CommentWrittenHereTakesTheServicesCopyWhateverItsD
 // ---- Watcher ----
 
 class KNVTCDTaskWatcherTest : public KNVTCDTaskCommentTest
-{
-};
+{};
 
 TEST_F(KNVTCDTaskWatcherTest, PushSendsEachEndOnlyOnceItHasAnIdentifier)
 {
@@ -122,7 +122,9 @@ TEST_F(KNVTCDTaskWatcherTest, PullCreatesAnUnknownUserOnlyFromItsObject)
     EXPECT_EQ(watcher->task(), watched);
     EXPECT_EQ(context().count<KNVTCDUser>(), users);
 
-    watcher->updateWithAttributes(QJsonObject{{"id", 60}, {"deleted_at", wireDate(2)}, {"user_id", 43},
+    watcher->updateWithAttributes(QJsonObject{{"id", 60},
+                                              {"deleted_at", wireDate(2)},
+                                              {"user_id", 43},
                                               {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}});
     ASSERT_NE(watcher->user(), nullptr);
     EXPECT_EQ(watcher->user()->fullName(), QStringLiteral("Daz"));

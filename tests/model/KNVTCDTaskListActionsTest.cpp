@@ -21,8 +21,8 @@ protected:
     bool untouched() const
     {
         return project->status() == 2 && !project->isArchived() && project->changedKeysString().isNull()
-               && open->status() == 2 && open->changedKeysString().isNull() && deleted->status() == 2
-               && !done->isArchived();
+            && open->status() == 2 && open->changedKeysString().isNull() && deleted->status() == 2
+            && !done->isArchived();
     }
 
     KNVTCDTaskList *project = nullptr;
@@ -51,8 +51,9 @@ TEST_F(KNVTCDTaskListActionsTest, ArchiveQuestionOfAProjectAndOfAnArea)
     ASSERT_EQ(alert.questions.size(), 1u);
     const KNVTTaskListScriptedAlert::Question &question = alert.questions[0];
     EXPECT_EQ(question.title, "Archive Project?");
-    EXPECT_EQ(question.message, "You have incomplete Tasks in this Project that need completing or cancelling before "
-                                "the Project can be archived.");
+    EXPECT_EQ(question.message,
+              "You have incomplete Tasks in this Project that need completing or cancelling before "
+              "the Project can be archived.");
     EXPECT_EQ(question.buttonTitles, (QStringList{"Mark Tasks as Completed", "Mark as Cancelled", "Cancel"}));
     EXPECT_EQ(question.cancelIndex, 2);
     EXPECT_EQ(question.destructiveIndex, -1);
@@ -63,8 +64,9 @@ TEST_F(KNVTCDTaskListActionsTest, ArchiveQuestionOfAProjectAndOfAnArea)
     project->performArchiveWithAlertHandler(alert.handler());
     ASSERT_EQ(alert.questions.size(), 2u);
     EXPECT_EQ(alert.questions[1].title, "Archive Area?");
-    EXPECT_EQ(alert.questions[1].message, "You have incomplete Tasks in this Area that need completing or cancelling "
-                                          "before the Area can be archived.");
+    EXPECT_EQ(alert.questions[1].message,
+              "You have incomplete Tasks in this Area that need completing or cancelling "
+              "before the Area can be archived.");
 }
 
 TEST_F(KNVTCDTaskListActionsTest, ArchivingClosesTheOpenTasksAsAnswered)
@@ -100,11 +102,16 @@ TEST_F(KNVTCDTaskListActionsTest, DecliningChangesNothing)
 
 // Completing and cancelling ask the same way and differ only in their texts (%1: Project or Area) and the status
 // they set.
-struct Closing { const char *name; bool cancelling; unsigned int status; const char *title, *message, *button; };
+struct Closing
+{
+    const char *name;
+    bool cancelling;
+    unsigned int status;
+    const char *title, *message, *button;
+};
 
 class KNVTCDTaskListClosingTest : public KNVTCDTaskListActionsTest, public ::testing::WithParamInterface<Closing>
-{
-};
+{};
 
 TEST_P(KNVTCDTaskListClosingTest, AsksAboutOpenTasksClosesThemAndDoesNotArchive)
 {

@@ -47,14 +47,28 @@ TEST_F(KNVTCDTaskListCollaboratorTest, PushesEveryMappedKey)
     r->setReviewDate(date(86400));
     r->setDeletedDate(date(1));
     r->setReviewRecurrenceString(QStringLiteral("RRULE:FREQ=WEEKLY RRULE:FREQ=DAILY"));
-    const QStringList all{"deletedDate",  "role",       "status",     "taskList", "taskListTypeOrderIndex",
-                          "reviewedDate", "reviewDate", "reviewRecurrenceString", "user", "numericIdentifier",
-                          "modifiedDate", "needsUpdating"};
+    const QStringList all{"deletedDate",
+                          "role",
+                          "status",
+                          "taskList",
+                          "taskListTypeOrderIndex",
+                          "reviewedDate",
+                          "reviewDate",
+                          "reviewRecurrenceString",
+                          "user",
+                          "numericIdentifier",
+                          "modifiedDate",
+                          "needsUpdating"};
     EXPECT_EQ(r->attributesForKeys(all),
-              (QJsonObject{{"deleted_at", "2015-03-04T10:20:31+0000"}, {"role", "owner"}, {"status", "declined"},
-                           {"task_list_id", 7}, {"task_list_type_order_index", 4},
-                           {"reviewed_at", "2015-03-03T10:20:30+0000"}, {"review_at", "2015-03-05T10:20:30+0000"},
-                           {"review_recurrence", QJsonArray{"RRULE:FREQ=WEEKLY", "RRULE:FREQ=DAILY"}}, {"user_id", 2}}));
+              (QJsonObject{{"deleted_at", "2015-03-04T10:20:31+0000"},
+                           {"role", "owner"},
+                           {"status", "declined"},
+                           {"task_list_id", 7},
+                           {"task_list_type_order_index", 4},
+                           {"reviewed_at", "2015-03-03T10:20:30+0000"},
+                           {"review_at", "2015-03-05T10:20:30+0000"},
+                           {"review_recurrence", QJsonArray{"RRULE:FREQ=WEEKLY", "RRULE:FREQ=DAILY"}},
+                           {"user_id", 2}}));
 }
 
 TEST_F(KNVTCDTaskListCollaboratorTest, RemovedReviewScheduleIsPushedAsNoRules)
@@ -74,9 +88,14 @@ TEST_F(KNVTCDTaskListCollaboratorTest, FillAppliesEveryKey)
     KNVTCDTaskList *l = synced(list(), 7);
     KNVTCDUser *ann = user(QStringLiteral("Ann"), 2);
     auto *r = insert<Row>();
-    r->mergeAttributes(rowObject({{"task_list_id", 7}, {"user_id", 2}, {"role", "owner"}, {"status", "pending"},
-                                  {"task_list_type_order_index", 6}, {"reviewed_at", wireDate(-86400)},
-                                  {"review_at", wireDate(86400)}, {"deleted_at", wireDate(5)},
+    r->mergeAttributes(rowObject({{"task_list_id", 7},
+                                  {"user_id", 2},
+                                  {"role", "owner"},
+                                  {"status", "pending"},
+                                  {"task_list_type_order_index", 6},
+                                  {"reviewed_at", wireDate(-86400)},
+                                  {"review_at", wireDate(86400)},
+                                  {"deleted_at", wireDate(5)},
                                   {"review_recurrence", QJsonArray{"RRULE:FREQ=WEEKLY", "RRULE:FREQ=DAILY"}}}));
     EXPECT_EQ(r->taskList(), l);
     EXPECT_EQ(r->user(), ann);
@@ -101,8 +120,11 @@ TEST_F(KNVTCDTaskListCollaboratorTest, MissingNullAndWrongTypedKeys)
     r->setReviewRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
     r->setDeletedDate(date(1));
 
-    r->updateWithAttributes(rowObject({{"task_list_id", 99}, {"user_id", 98}, {"status", QJsonValue::Null},
-                                       {"review_at", QJsonValue::Null}, {"review_recurrence", QJsonArray()},
+    r->updateWithAttributes(rowObject({{"task_list_id", 99},
+                                       {"user_id", 98},
+                                       {"status", QJsonValue::Null},
+                                       {"review_at", QJsonValue::Null},
+                                       {"review_recurrence", QJsonArray()},
                                        {"deleted_at", QJsonValue::Null}}));
     EXPECT_EQ(r->taskList(), l) << "an unknown list leaves the row's list";
     EXPECT_EQ(r->user(), ann) << "an unknown user without its object leaves the row's user";

@@ -19,7 +19,7 @@ std::ostream &operator<<(std::ostream &out, const Permissions &p)
 
 Permissions permissions(const KNVTCDTaskList *l)
 {
-    return {l->canView(),     l->canEdit(),     l->canRemove(),      l->canShare(),      l->canReview(),
+    return {l->canView(),      l->canEdit(),     l->canRemove(),      l->canShare(),      l->canReview(),
             l->canEditTasks(), l->canAddTasks(), l->canRemoveTasks(), l->canUnsubscribe()};
 }
 

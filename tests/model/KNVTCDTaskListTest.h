@@ -85,10 +85,7 @@ protected:
         return KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(texts);
     }
     // Local midnight of the clock's day plus `days`.
-    static QDateTime localDay(int days)
-    {
-        return date().toLocalTime().date().addDays(days).startOfDay();
-    }
+    static QDateTime localDay(int days) { return date().toLocalTime().date().addDays(days).startOfDay(); }
 
 private:
     KNVTCDUser *m_me = nullptr;
@@ -98,7 +95,12 @@ private:
 class KNVTTaskListScriptedAlert
 {
 public:
-    struct Question { QString title, message; QStringList buttonTitles; int cancelIndex = 0, destructiveIndex = 0; };
+    struct Question
+    {
+        QString title, message;
+        QStringList buttonTitles;
+        int cancelIndex = 0, destructiveIndex = 0;
+    };
 
     // Answers each question with `index` as soon as it is asked.
     static KNVTTaskListScriptedAlert answering(int index)

@@ -42,10 +42,10 @@ TEST_F(KNVTCDTaskListTextTest, PageGroupsTheLiveTasks)
     KNVTCDTask *newer = closedTask(l, QStringLiteral("cancelled lately"), 5, 60);
     task(l, QStringLiteral("deleted"))->setDeletedDate(date());
 
-    EXPECT_EQ(l->HTMLStringForPrinting(), "<div class=\"page_title\">Garden</div>" + header("Incomplete")
-                                              + html({first, second}) + header("Scheduled") + html({scheduled})
-                                              + header("Someday") + html({someday}) + header("Completed")
-                                              + html({newer, older}));
+    EXPECT_EQ(l->HTMLStringForPrinting(),
+              "<div class=\"page_title\">Garden</div>" + header("Incomplete") + html({first, second})
+                  + header("Scheduled") + html({scheduled}) + header("Someday") + html({someday}) + header("Completed")
+                  + html({newer, older}));
 }
 
 TEST_F(KNVTCDTaskListTextTest, PrintoutsEscapeTheTitle)
@@ -93,9 +93,10 @@ TEST_F(KNVTCDTaskListTextTest, ShareTextGroupsTheLiveTasks)
     archivedOlder->setArchived(true);
     task(l, QStringLiteral("deleted"))->setDeletedDate(date());
 
-    EXPECT_EQ(l->shareActivityText(), "Garden\n\n\n" + share({open}) + "Scheduled:\n\n\n" + share({scheduled})
-                                          + "Someday:\n\n\n" + share({someday}) + "Completed:\n\n\n" + share({done})
-                                          + "Archived:\n\n\n" + share({archivedNewer, archivedOlder}));
+    EXPECT_EQ(l->shareActivityText(),
+              "Garden\n\n\n" + share({open}) + "Scheduled:\n\n\n" + share({scheduled}) + "Someday:\n\n\n"
+                  + share({someday}) + "Completed:\n\n\n" + share({done}) + "Archived:\n\n\n"
+                  + share({archivedNewer, archivedOlder}));
 }
 
 } // namespace

@@ -15,21 +15,26 @@ protected:
     }
     static QJsonObject taskObject(qint64 id, qint64 listId, const QString &title, const QString &status)
     {
-        return {{"id", id},         {"created_at", wireDate(-900)}, {"updated_at", wireDate(-800)},
-                {"title", title},   {"status", status},             {"task_list_id", listId}};
+        return {{"id", id},         {"created_at", wireDate(-900)}, {"updated_at", wireDate(-800)}, {"title", title},
+                {"status", status}, {"task_list_id", listId}};
     }
     static QJsonObject rowObject(qint64 id, qint64 listId, qint64 userId, const QString &role, const QString &status)
     {
-        return {{"id", id},           {"created_at", wireDate(-900)}, {"updated_at", wireDate(-800)},
-                {"task_list_id", listId}, {"user_id", userId},        {"role", role},
+        return {{"id", id},
+                {"created_at", wireDate(-900)},
+                {"updated_at", wireDate(-800)},
+                {"task_list_id", listId},
+                {"user_id", userId},
+                {"role", role},
                 {"status", status}};
     }
     // A list pulled earlier: filled from the service and nothing left to push.
     KNVTCDTaskList *pulledList(qint64 id, qint64 updatedAt = 0)
     {
         auto *l = insert<KNVTCDTaskList>();
-        l->updateWithAttributes(listObject(id, updatedAt, {{"title", "Garden"}, {"task_list_type", "project"},
-                                                           {"status", "actionable"}, {"tasks", QJsonArray()}}));
+        l->updateWithAttributes(listObject(
+            id, updatedAt,
+            {{"title", "Garden"}, {"task_list_type", "project"}, {"status", "actionable"}, {"tasks", QJsonArray()}}));
         return l;
     }
 };
@@ -49,15 +54,31 @@ TEST_F(KNVTCDTaskListWireTest, PushesEveryMappedKeyInTheServicesNames)
     l->setArchivedDate(date(4));
     l->setDeletedDate(date(5));
     l->setPriority(9);
-    const QStringList all{"archivedDate", "deletedDate", "dueDate",    "notes",   "startDate",
-                          "status",       "statusModifiedDate", "type", "title", "priority",
-                          "creator",      "tasks",       "taskListCollaborators", "numericIdentifier",
-                          "taskListCollaboratorStatus", "taskListCollaboratorTaskListTypeOrderIndex"};
+    const QStringList all{"archivedDate",
+                          "deletedDate",
+                          "dueDate",
+                          "notes",
+                          "startDate",
+                          "status",
+                          "statusModifiedDate",
+                          "type",
+                          "title",
+                          "priority",
+                          "creator",
+                          "tasks",
+                          "taskListCollaborators",
+                          "numericIdentifier",
+                          "taskListCollaboratorStatus",
+                          "taskListCollaboratorTaskListTypeOrderIndex"};
     EXPECT_EQ(l->attributesForKeys(all),
-              (QJsonObject{{"archived_at", "2015-03-04T10:20:34+0000"}, {"deleted_at", "2015-03-04T10:20:35+0000"},
-                           {"due_at", "2015-03-04T10:20:33+0000"}, {"description", "front and back"},
-                           {"start_at", "2015-03-04T10:20:32+0000"}, {"status", "cancelled"},
-                           {"status_updated_at", "2015-03-04T10:20:31+0000"}, {"task_list_type", "project"},
+              (QJsonObject{{"archived_at", "2015-03-04T10:20:34+0000"},
+                           {"deleted_at", "2015-03-04T10:20:35+0000"},
+                           {"due_at", "2015-03-04T10:20:33+0000"},
+                           {"description", "front and back"},
+                           {"start_at", "2015-03-04T10:20:32+0000"},
+                           {"status", "cancelled"},
+                           {"status_updated_at", "2015-03-04T10:20:31+0000"},
+                           {"task_list_type", "project"},
                            {"title", "Garden"}}));
 }
 
@@ -120,11 +141,18 @@ TEST_F(KNVTCDTaskListWireTest, FillAppliesEveryKey)
     KNVTCDUser *creator = user(QStringLiteral("Ann"), 2);
     auto *l = insert<KNVTCDTaskList>();
     l->setTitle(QStringLiteral("local"));
-    l->mergeAttributes(listObject(7, 0, {{"title", "Garden"}, {"description", "front and back"}, {"status", "completed"},
-                                         {"status_updated_at", wireDate(-50)}, {"task_list_type", "project"},
-                                         {"start_at", wireDate(10)}, {"due_at", wireDate(20)},
-                                         {"archived_at", wireDate(-40)}, {"deleted_at", wireDate(-30)},
-                                         {"creator_id", 2}, {"priority", 1}}));
+    l->mergeAttributes(listObject(7, 0,
+                                  {{"title", "Garden"},
+                                   {"description", "front and back"},
+                                   {"status", "completed"},
+                                   {"status_updated_at", wireDate(-50)},
+                                   {"task_list_type", "project"},
+                                   {"start_at", wireDate(10)},
+                                   {"due_at", wireDate(20)},
+                                   {"archived_at", wireDate(-40)},
+                                   {"deleted_at", wireDate(-30)},
+                                   {"creator_id", 2},
+                                   {"priority", 1}}));
     EXPECT_EQ(l->title(), "Garden");
     EXPECT_EQ(l->notes(), "front and back");
     EXPECT_EQ(l->status(), 4);
@@ -160,8 +188,11 @@ TEST_F(KNVTCDTaskListWireTest, MissingAndNullKeys)
     EXPECT_FALSE(l->startDate().isValid());
 
     l->setNotes(QStringLiteral("notes"));
-    l->updateWithAttributes(listObject(7, 2, {{"title", QJsonValue::Null}, {"status", QJsonValue::Null},
-                                              {"deleted_at", QJsonValue::Null}, {"description", QJsonValue::Null}}));
+    l->updateWithAttributes(listObject(7, 2,
+                                       {{"title", QJsonValue::Null},
+                                        {"status", QJsonValue::Null},
+                                        {"deleted_at", QJsonValue::Null},
+                                        {"description", QJsonValue::Null}}));
     EXPECT_EQ(l->title(), "Garden");
     EXPECT_EQ(l->status(), 4);
     EXPECT_EQ(l->deletedDate(), date(3));
@@ -204,9 +235,11 @@ TEST_F(KNVTCDTaskListWireTest, NestedTasksAreMergedInsertedAndReconciledWithNoth
     KNVTCDTask *elsewhere = synced(task(nullptr, QStringLiteral("moved by the service")), 203);
     const qsizetype unpushed = context().count<KNVTCDTask>(ostore::where::notNull(QStringLiteral("changedKeysString")));
 
-    l->updateWithAttributes(listObject(7, 1, {{"tasks", QJsonArray{taskObject(200, 7, "kept, renamed", "completed"),
-                                                                   taskObject(202, 7, "new", "someday"),
-                                                                   taskObject(203, 7, "moved", "actionable")}}}));
+    l->updateWithAttributes(
+        listObject(7, 1,
+                   {{"tasks",
+                     QJsonArray{taskObject(200, 7, "kept, renamed", "completed"), taskObject(202, 7, "new", "someday"),
+                                taskObject(203, 7, "moved", "actionable")}}}));
     EXPECT_EQ(kept->title(), "kept, renamed");
     EXPECT_TRUE(dropped->isDeleted());
     EXPECT_FALSE(local->isDeleted());
@@ -247,9 +280,12 @@ TEST_F(KNVTCDTaskListWireTest, UnpushedMoveIntoTheListSurvivesItsReply)
 TEST_F(KNVTCDTaskListWireTest, CompletedListStaysCompletedThroughPulledOpenTasks)
 {
     auto *pulled = insert<KNVTCDTaskList>();
-    pulled->mergeAttributes(listObject(7, 0, {{"title", "Done"}, {"status", "completed"},
-                                              {"status_updated_at", wireDate(-60)}, {"archived_at", wireDate(-30)},
-                                              {"tasks", QJsonArray{taskObject(200, 7, "repeats", "actionable")}}}));
+    pulled->mergeAttributes(listObject(7, 0,
+                                       {{"title", "Done"},
+                                        {"status", "completed"},
+                                        {"status_updated_at", wireDate(-60)},
+                                        {"archived_at", wireDate(-30)},
+                                        {"tasks", QJsonArray{taskObject(200, 7, "repeats", "actionable")}}}));
     EXPECT_TRUE(pulled->isCompleted());
     EXPECT_TRUE(pulled->isArchived());
     EXPECT_EQ(pulled->statusModifiedDate(), date(-60));

@@ -165,10 +165,7 @@ protected:
             s.insert(QString::fromUtf8(name));
         return s;
     }
-    static QJsonObject json(const char *text)
-    {
-        return QJsonDocument::fromJson(QByteArray(text)).object();
-    }
+    static QJsonObject json(const char *text) { return QJsonDocument::fromJson(QByteArray(text)).object(); }
 
     knvt::test::FakeClock m_clock{now()};
     std::vector<KNVTTaskAlertQuestion> m_questions;

@@ -112,8 +112,9 @@ TEST_F(KNVTCDTaskTextTest, ShareTextListsDatesOnlyForClosedTasks)
 
     // A closed one lists a future start and the due date.
     t->markAsCompleted();
-    EXPECT_EQ(t->shareActivityText(), QStringLiteral("✓ Call\nStart Date: Thu, Mar 05, 2015\n"
-                                                     "Due Date: Fri, Mar 06, 2015\n\nabout the roof\n"));
+    EXPECT_EQ(t->shareActivityText(),
+              QStringLiteral("✓ Call\nStart Date: Thu, Mar 05, 2015\n"
+                             "Due Date: Fri, Mar 06, 2015\n\nabout the roof\n"));
 
     t->markAsCancelled();
     t->setStartDate(localDate(2015, 3, 1));

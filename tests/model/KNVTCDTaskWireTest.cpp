@@ -20,8 +20,9 @@ TEST_F(KNVTCDTaskWireTest, EmptyValuesHaveTheirOwnWireForms)
 {
     KNVTCDTask *t = task(QString());
     t->setStatus(std::nullopt);
-    EXPECT_EQ(pushed(t, {"notes", "title", "status", "taskList", "assignee", "dueDate"}),
-              QByteArray(R"({"description":null,"due_at":null,"status":"actionable","task_list_id":null,"title":null})"));
+    EXPECT_EQ(
+        pushed(t, {"notes", "title", "status", "taskList", "assignee", "dueDate"}),
+        QByteArray(R"({"description":null,"due_at":null,"status":"actionable","task_list_id":null,"title":null})"));
 }
 
 TEST_F(KNVTCDTaskWireTest, ValuesInTheServicesForm)
@@ -41,8 +42,9 @@ TEST_F(KNVTCDTaskWireTest, ValuesInTheServicesForm)
     t->setTaskListOrderIndex(4);
     t->setAssignee(ann);
 
-    EXPECT_EQ(pushed(t, {"title", "notes", "priority", "status", "statusModifiedDate", "startDate", "dueDate",
-                         "archivedDate", "deletedDate", "taskList", "taskListOrderIndex", "assignee"}),
+    EXPECT_EQ(pushed(t,
+                     {"title", "notes", "priority", "status", "statusModifiedDate", "startDate", "dueDate",
+                      "archivedDate", "deletedDate", "taskList", "taskListOrderIndex", "assignee"}),
               QByteArray(R"({"archived_at":"2015-03-04T10:22:30+0000","assignee_id":7,)"
                          R"("deleted_at":"2015-03-04T10:23:30+0000","description":"about the roof",)"
                          R"("due_at":"2015-03-05T05:00:00+0000","priority":9,"start_at":"2015-03-04T10:21:30+0000",)"
@@ -75,8 +77,9 @@ TEST_F(KNVTCDTaskWireTest, StatusChangeCarriesItsDateAndTheUnarchiving)
     m_clock.setNow(date(3600));
 
     t->markAsUncompleted();
-    EXPECT_EQ(pushedChanges(t), QByteArray(R"({"archived_at":null,"status":"actionable",)"
-                                           R"("status_updated_at":"2015-03-04T11:20:30+0000"})"));
+    EXPECT_EQ(pushedChanges(t),
+              QByteArray(R"({"archived_at":null,"status":"actionable",)"
+                         R"("status_updated_at":"2015-03-04T11:20:30+0000"})"));
 }
 
 TEST_F(KNVTCDTaskWireTest, PushWaitsForTheListsIdentifier)
@@ -101,8 +104,9 @@ TEST_F(KNVTCDTaskWireTest, RelationshipsTheServiceKeepsAreNeitherRecordedNorSent
     t->addWatcher(ann);
     insert<KNVTCDTaskComment>()->setTask(t);
     EXPECT_TRUE(t->changedKeys().isEmpty());
-    EXPECT_EQ(pushed(t, {"creator", "comments", "taskWatchers", "taggedTasks", "numericIdentifier", "createdDate",
-                         "modifiedDate", "eTag", "changedKeysString", "unknown"}),
+    EXPECT_EQ(pushed(t,
+                     {"creator", "comments", "taskWatchers", "taggedTasks", "numericIdentifier", "createdDate",
+                      "modifiedDate", "eTag", "changedKeysString", "unknown"}),
               QByteArray("{}"));
     t->setAssignee(ann);
     EXPECT_EQ(keysOf(t), set({"assignee"}));

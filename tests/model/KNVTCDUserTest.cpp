@@ -58,7 +58,11 @@ protected:
 // Missing parts leave no placeholder such as "(null)" behind.
 TEST_F(KNVTCDUserTest, NamesDeriveFullNameDisplayNameAndInitials)
 {
-    const struct { QString first, last, username; const char *fullName, *extendedDisplayName, *initials; } rows[] = {
+    const struct
+    {
+        QString first, last, username;
+        const char *fullName, *extendedDisplayName, *initials;
+    } rows[] = {
         {"Daz", "Dorod", "daz", "Daz Dorod", "Daz Dorod (daz)", "DD"},
         {"Daz", QString(), "daz", "Daz", "Daz (daz)", "D"},
         {QString(), "Dorod", QString(), "Dorod", "Dorod", "D"},
@@ -90,7 +94,12 @@ TEST_F(KNVTCDUserTest, ComparatorUsesDisplayNameIgnoringCase)
 TEST_F(KNVTCDUserTest, RelationFollowsTheTwoRecords)
 {
     // A tombstoned record (deleted on the service) relates nobody.
-    struct Case { std::optional<qint64> mine, theirs; bool mineTombstoned, theirsTombstoned; qint64 expected; };
+    struct Case
+    {
+        std::optional<qint64> mine, theirs;
+        bool mineTombstoned, theirsTombstoned;
+        qint64 expected;
+    };
     const Case cases[] = {
         {1, std::nullopt, false, false, KNVTUserFriendshipStatusInvited},
         {std::nullopt, 1, false, false, KNVTUserFriendshipStatusPending},
@@ -162,16 +171,24 @@ TEST_F(KNVTCDUserTest, ActiveTaskWatchersAreLiveRowsWithATaskByTitle)
 TEST_F(KNVTCDUserTest, PullReadsNullAsEmptyAndMissingAsUnchanged)
 {
     auto *u = insert<KNVTCDUser>();
-    u->updateWithAttributes(QJsonObject{{"id", 43}, {"created_at", wireDate()}, {"updated_at", wireDate(1)},
-                                        {"first_name", "Daz"}, {"last_name", "Dorod"}, {"email", "daz@example.com"},
-                                        {"username", "daz"}, {"country_code", "NZ"}});
+    u->updateWithAttributes(QJsonObject{{"id", 43},
+                                        {"created_at", wireDate()},
+                                        {"updated_at", wireDate(1)},
+                                        {"first_name", "Daz"},
+                                        {"last_name", "Dorod"},
+                                        {"email", "daz@example.com"},
+                                        {"username", "daz"},
+                                        {"country_code", "NZ"}});
     EXPECT_EQ(u->numericIdentifier(), 43);
     EXPECT_EQ(u->modifiedDate(), date(1));
     EXPECT_EQ(u->isoCountryCode(), QStringLiteral("NZ"));
     EXPECT_EQ(u->initials(), QStringLiteral("DD"));
 
-    u->updateWithAttributes(QJsonObject{{"id", 43}, {"last_name", QJsonValue::Null}, {"email", QJsonValue::Null},
-                                        {"username", QJsonValue::Null}, {"country_code", QJsonValue::Null}});
+    u->updateWithAttributes(QJsonObject{{"id", 43},
+                                        {"last_name", QJsonValue::Null},
+                                        {"email", QJsonValue::Null},
+                                        {"username", QJsonValue::Null},
+                                        {"country_code", QJsonValue::Null}});
     EXPECT_EQ(u->firstName(), QStringLiteral("Daz")) << "a missing key leaves its field";
     EXPECT_TRUE(u->lastName().isNull());
     EXPECT_TRUE(u->emailAddress().isNull());
@@ -193,14 +210,27 @@ TEST_F(KNVTCDUserTest, AvatarPullMarksNewerPicturesOfAKnownTypeForDownload)
     using Pull = std::pair<QJsonValue, QJsonValue>; // avatar_content_type, avatar_updated_at
     const QJsonValue null = QJsonValue::Null;
     // downloadedFirst: a png picture downloaded with date(); keepsPicture false: picture, thumbnail, opacity cleared
-    struct Case { const char *what; bool downloadedFirst; std::vector<Pull> pulls; QString extension;
-                  QDateTime modified; bool needsUpdating; std::optional<bool> keepsPicture; };
+    struct Case
+    {
+        const char *what;
+        bool downloadedFirst;
+        std::vector<Pull> pulls;
+        QString extension;
+        QDateTime modified;
+        bool needsUpdating;
+        std::optional<bool> keepsPicture;
+    };
     const Case cases[] = {
         {"newer known type", false, {{"IMAGE/JPG", wireDate()}}, "jpeg", date(), true, {}},
         {"unknown type keeps the extension", true, {{"image/gif", wireDate(60)}}, "png", date(60), true, true},
         {"no type means no picture", true, {{null, wireDate(60)}}, QString(), date(60), false, false},
-        {"unreadable date keeps a pending download", false, {{"image/png", wireDate(60)}, {"image/png", "2015-03-04"}},
-         "png", date(60), true, {}},
+        {"unreadable date keeps a pending download",
+         false,
+         {{"image/png", wireDate(60)}, {"image/png", "2015-03-04"}},
+         "png",
+         date(60),
+         true,
+         {}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

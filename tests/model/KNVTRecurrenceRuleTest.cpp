@@ -28,7 +28,10 @@ QDateTime utc(int year, int month, int day, int hour, int minute, int second)
 // What a text reads as shows in the text it writes back, which must itself read back the same.
 TEST(KNVTRecurrenceRuleReading, TextsReadAndWriteBackInCanonicalForm)
 {
-    const struct { const char *text, *written; } rows[] = {
+    const struct
+    {
+        const char *text, *written;
+    } rows[] = {
         {"rrule:freq=monthly;interval=3", "RRULE:FREQ=MONTHLY;INTERVAL=3"},
         // FREQ gives an interval of at least one; without FREQ the interval stays as read.
         {"RRULE:INTERVAL=0;FREQ=DAILY", "RRULE:FREQ=DAILY"},
@@ -140,8 +143,9 @@ TEST(KNVTRecurrenceRuleWriting, FullRuleWritesEveryPartInCanonicalOrder)
                 KNVTRecurrenceDayOfWeek::dayOfWeek(KNVTRecurrenceDaySaturday)},
         NumberList{1, 15}, NumberList{6}, NumberList{}, std::nullopt, NumberList{-2},
         KNVTRecurrenceEnd::recurrenceEndWithOccurrenceCount(10));
-    EXPECT_EQ(rule->RRULE(), QStringLiteral("RRULE:FREQ=MONTHLY;INTERVAL=3;COUNT=10;WKST=SU;BYDAY=-1FR,SA;"
-                                            "BYMONTHDAY=1,15;BYMONTH=6;BYSETPOS=-2"));
+    EXPECT_EQ(rule->RRULE(),
+              QStringLiteral("RRULE:FREQ=MONTHLY;INTERVAL=3;COUNT=10;WKST=SU;BYDAY=-1FR,SA;"
+                             "BYMONTHDAY=1,15;BYMONTH=6;BYSETPOS=-2"));
 
     const KNVTRecurrenceRule reread(rule->RRULE());
     EXPECT_EQ(reread.daysOfTheWeek(), rule->daysOfTheWeek());
@@ -170,8 +174,8 @@ TEST(KNVTRecurrenceRuleIdentity, EqualityAndHashFollowTheText)
     EXPECT_TRUE(a.isEqual(b));
     EXPECT_EQ(a.hash(), b.hash());
     EXPECT_FALSE(a.isEqual(KNVTRecurrenceRule(QStringLiteral("RRULE:FREQ=DAILY;INTERVAL=3"))));
-    EXPECT_TRUE(KNVTRecurrenceRule(KNVTRecurrenceFrequencyDaily, 0).isEqual(KNVTRecurrenceRule(
-        KNVTRecurrenceFrequencyDaily, 1)));
+    EXPECT_TRUE(KNVTRecurrenceRule(KNVTRecurrenceFrequencyDaily, 0)
+                    .isEqual(KNVTRecurrenceRule(KNVTRecurrenceFrequencyDaily, 1)));
 }
 
 // Class conversions and names ---------------------------------------------------------------------------------------

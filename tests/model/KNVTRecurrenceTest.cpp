@@ -35,11 +35,11 @@ QString wallClock(const QDateTime &date)
 QStringList steppedStartDates(const KNVTRecurrence &recurrence, const KNVTRecurrenceOccurrence &original, int count)
 {
     QStringList dates;
-    recurrence.enumerateReoccurrencesForOriginalOccurrence(
-        original, [&](const KNVTRecurrenceOccurrence &occurrence, bool &stop) {
-            dates.append(wallClock(occurrence.startDate()));
-            stop = dates.size() >= count;
-        });
+    recurrence.enumerateReoccurrencesForOriginalOccurrence(original,
+                                                           [&](const KNVTRecurrenceOccurrence &occurrence, bool &stop) {
+                                                               dates.append(wallClock(occurrence.startDate()));
+                                                               stop = dates.size() >= count;
+                                                           });
     return dates;
 }
 
@@ -78,8 +78,8 @@ TEST(KNVTRecurrenceConstruction, StoredStringRoundTrips)
 
 TEST(KNVTRecurrenceIdentity, EqualityIgnoresRuleOrder)
 {
-    const KNVTRecurrence forward(QStringList{QStringLiteral("RRULE:FREQ=DAILY"),
-                                             QStringLiteral("RRULE:FREQ=WEEKLY;INTERVAL=2")});
+    const KNVTRecurrence forward(
+        QStringList{QStringLiteral("RRULE:FREQ=DAILY"), QStringLiteral("RRULE:FREQ=WEEKLY;INTERVAL=2")});
     const KNVTRecurrence backward(RuleList{rule("RRULE:INTERVAL=2;FREQ=WEEKLY"), rule("RRULE:FREQ=DAILY")});
     EXPECT_TRUE(forward.isEqual(backward));
     EXPECT_TRUE(backward.isEqual(forward));
@@ -101,37 +101,65 @@ struct SteppingRow
 // 02:00, fall back at 03:00) and of one whose days began in the gap (Sao Paulo: 2018-11-04 began at 01:00, and
 // 2019-02-16 had its hour from 23:00 twice), and across month ends.
 const SteppingRow steppingRows[] = {
-    {"Europe/Berlin", "RRULE:FREQ=SECONDLY", "2023-03-26T01:59:59",
+    {"Europe/Berlin",
+     "RRULE:FREQ=SECONDLY",
+     "2023-03-26T01:59:59",
      {"2023-03-26T03:00:00+02:00", "2023-03-26T03:00:01+02:00"}},
-    {"Europe/Berlin", "RRULE:FREQ=MINUTELY;INTERVAL=30", "2023-10-29T01:30:00",
+    {"Europe/Berlin",
+     "RRULE:FREQ=MINUTELY;INTERVAL=30",
+     "2023-10-29T01:30:00",
      {"2023-10-29T02:00:00+02:00", "2023-10-29T02:30:00+02:00", "2023-10-29T02:00:00+01:00",
       "2023-10-29T02:30:00+01:00", "2023-10-29T03:00:00+01:00"}},
-    {"Europe/Berlin", "RRULE:FREQ=HOURLY", "2023-10-29T01:30:00",
+    {"Europe/Berlin",
+     "RRULE:FREQ=HOURLY",
+     "2023-10-29T01:30:00",
      {"2023-10-29T02:30:00+02:00", "2023-10-29T02:30:00+01:00", "2023-10-29T03:30:00+01:00"}},
     // A time that falls into the gap moves forward by it, and the next step starts from there.
-    {"Europe/Berlin", "RRULE:FREQ=DAILY", "2023-03-25T02:30:00",
+    {"Europe/Berlin",
+     "RRULE:FREQ=DAILY",
+     "2023-03-25T02:30:00",
      {"2023-03-26T03:30:00+02:00", "2023-03-27T03:30:00+02:00"}},
-    {"Europe/Berlin", "RRULE:FREQ=WEEKLY", "2023-03-20T00:00:00",
+    {"Europe/Berlin",
+     "RRULE:FREQ=WEEKLY",
+     "2023-03-20T00:00:00",
      {"2023-03-27T00:00:00+02:00", "2023-04-03T00:00:00+02:00"}},
-    {"Europe/Berlin", "RRULE:FREQ=MONTHLY", "2024-01-31T00:00:00",
+    {"Europe/Berlin",
+     "RRULE:FREQ=MONTHLY",
+     "2024-01-31T00:00:00",
      {"2024-02-29T00:00:00+01:00", "2024-03-29T00:00:00+01:00", "2024-04-29T00:00:00+02:00"}},
-    {"Europe/Berlin", "RRULE:FREQ=YEARLY", "2024-02-29T00:00:00",
+    {"Europe/Berlin",
+     "RRULE:FREQ=YEARLY",
+     "2024-02-29T00:00:00",
      {"2025-02-28T00:00:00+01:00", "2026-02-28T00:00:00+01:00", "2027-02-28T00:00:00+01:00"}},
 
-    {"America/Sao_Paulo", "RRULE:FREQ=SECONDLY;INTERVAL=2", "2018-11-03T23:59:59",
+    {"America/Sao_Paulo",
+     "RRULE:FREQ=SECONDLY;INTERVAL=2",
+     "2018-11-03T23:59:59",
      {"2018-11-04T01:00:01-02:00", "2018-11-04T01:00:03-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=MINUTELY", "2018-11-03T23:59:00",
+    {"America/Sao_Paulo",
+     "RRULE:FREQ=MINUTELY",
+     "2018-11-03T23:59:00",
      {"2018-11-04T01:00:00-02:00", "2018-11-04T01:01:00-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=HOURLY", "2019-02-16T22:30:00",
+    {"America/Sao_Paulo",
+     "RRULE:FREQ=HOURLY",
+     "2019-02-16T22:30:00",
      {"2019-02-16T23:30:00-02:00", "2019-02-16T23:30:00-03:00", "2019-02-17T00:30:00-03:00"}},
     // The day that begins at 01:00 gives 01:00, and the steps after it keep that time.
-    {"America/Sao_Paulo", "RRULE:FREQ=DAILY", "2018-11-03T00:00:00",
+    {"America/Sao_Paulo",
+     "RRULE:FREQ=DAILY",
+     "2018-11-03T00:00:00",
      {"2018-11-04T01:00:00-02:00", "2018-11-05T01:00:00-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=WEEKLY", "2018-10-28T00:00:00",
+    {"America/Sao_Paulo",
+     "RRULE:FREQ=WEEKLY",
+     "2018-10-28T00:00:00",
      {"2018-11-04T01:00:00-02:00", "2018-11-11T01:00:00-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=MONTHLY", "2018-10-04T00:00:00",
+    {"America/Sao_Paulo",
+     "RRULE:FREQ=MONTHLY",
+     "2018-10-04T00:00:00",
      {"2018-11-04T01:00:00-02:00", "2018-12-04T01:00:00-02:00"}},
-    {"America/Sao_Paulo", "RRULE:FREQ=YEARLY;INTERVAL=4", "2016-02-29T00:00:00",
+    {"America/Sao_Paulo",
+     "RRULE:FREQ=YEARLY;INTERVAL=4",
+     "2016-02-29T00:00:00",
      {"2020-02-29T00:00:00-03:00", "2024-02-29T00:00:00-03:00"}},
 };
 
@@ -215,7 +243,8 @@ TEST(KNVTRecurrenceCollected, IsBoundedWhateverTheEnd)
     const QDateTime start = local("2023-01-01T00:00:00");
     const qsizetype bound = KNVTRecurrence::maximumNumberOfCollectedOccurrences;
     const QList<KNVTRecurrenceOccurrence> occurrences =
-        KNVTRecurrence(rule("RRULE:FREQ=SECONDLY;UNTIL=99991231T235959Z")).reccurrencesForOriginalOccurrence({start, start});
+        KNVTRecurrence(rule("RRULE:FREQ=SECONDLY;UNTIL=99991231T235959Z"))
+            .reccurrencesForOriginalOccurrence({start, start});
     ASSERT_EQ(occurrences.size(), bound);
     EXPECT_EQ(occurrences.last().startDate(), start.addSecs(bound));
 }

@@ -36,8 +36,14 @@ TEST_F(ModelMergeTest, NewerWins)
 {
     const QJsonValue missing = QJsonValue::Undefined;
     // after: what a merging reply with a date leaves.
-    const struct { const char *what; QDateTime modified; QJsonValue updatedAt; bool merges; QDateTime after = {}; }
-    rows[] = {
+    const struct
+    {
+        const char *what;
+        QDateTime modified;
+        QJsonValue updatedAt;
+        bool merges;
+        QDateTime after = {};
+    } rows[] = {
         {"a tie keeps the local object", date(), wireDate(), false},
         {"older", date(), wireDate(-1), false},
         {"newer", date(), wireDate(1), true, date(1)},
@@ -73,8 +79,10 @@ TEST_F(ModelMergeTest, IdentifierMarksFilledTagsLinksCommentsWatchersAndFriendsh
     for (KNVTCDTaskStoreObject *o : objects) {
         o->setValue(QStringLiteral("numericIdentifier"), qint64(5));
         o->setValue(QStringLiteral("modifiedDate"), date());
-        EXPECT_FALSE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate()}})) << o->entity().name.toStdString();
-        EXPECT_TRUE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate(1)}})) << o->entity().name.toStdString();
+        EXPECT_FALSE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate()}}))
+            << o->entity().name.toStdString();
+        EXPECT_TRUE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate(1)}}))
+            << o->entity().name.toStdString();
     }
 
     // The task, by contrast, is filled by its createdDate.

@@ -9,10 +9,12 @@ using ModelPasteboardTest = ModelTest;
 TEST_F(ModelPasteboardTest, DragTypeCarriesTheIdentifierURI)
 {
     auto *list = insert<KNVTCDTaskList>();
-    const QVariant before = list->pasteboardPropertyListForType(QLatin1String(KNVTTastStoreManagedObjectDragAndDropUTI));
+    const QVariant before =
+        list->pasteboardPropertyListForType(QLatin1String(KNVTTastStoreManagedObjectDragAndDropUTI));
     ASSERT_EQ(before.typeId(), QMetaType::QUrl);
     save();
-    const QUrl uri = list->pasteboardPropertyListForType(QLatin1String(KNVTTastStoreManagedObjectDragAndDropUTI)).toUrl();
+    const QUrl uri =
+        list->pasteboardPropertyListForType(QLatin1String(KNVTTastStoreManagedObjectDragAndDropUTI)).toUrl();
     EXPECT_EQ(uri, before.toUrl()) << "a reference taken before the save stays valid";
     const std::optional<ostore::ObjectID> id = coordinator().objectIDForURI(uri);
     ASSERT_TRUE(id.has_value());

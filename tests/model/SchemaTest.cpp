@@ -10,10 +10,10 @@ namespace {
 
 using ModelSchemaTest = ModelTest;
 
-const QStringList kEntities{
-    "KNVTCDTask",       "KNVTCDTaskList",   "KNVTCDTaskListCollaborator", "KNVTCDTag",
-    "KNVTCDTaggedTask", "KNVTCDTaskComment", "KNVTCDTaskWatcher",          "KNVTCDUser",
-    "KNVTCDFriendship", "KNVTCDAvatar",      "KNVTCDAccount",              "KNVTCDTaskStoreInformation"};
+const QStringList kEntities{"KNVTCDTask",        "KNVTCDTaskList",   "KNVTCDTaskListCollaborator",
+                            "KNVTCDTag",         "KNVTCDTaggedTask", "KNVTCDTaskComment",
+                            "KNVTCDTaskWatcher", "KNVTCDUser",       "KNVTCDFriendship",
+                            "KNVTCDAvatar",      "KNVTCDAccount",    "KNVTCDTaskStoreInformation"};
 
 QStringList columns(sqlite3 *db, const QString &table)
 {
@@ -46,20 +46,13 @@ ostore::Value sampleValue(const ostore::PropertyDescription &p, int index,
                           const std::map<QString, ostore::Object *> &objects)
 {
     switch (p.type) {
-    case ostore::Type::Int64:
-        return ostore::Value(qint64(1000 + index));
-    case ostore::Type::Bool:
-        return ostore::Value(true);
-    case ostore::Type::Double:
-        return ostore::Value(0.5 + index);
-    case ostore::Type::String:
-        return ostore::Value(QStringLiteral("%1 Ünïcode %2").arg(p.name).arg(index));
-    case ostore::Type::Date:
-        return ostore::Value(QDateTime(QDate(2015, 3, 4), QTime(10, 20, index), QTimeZone::utc()));
-    case ostore::Type::Blob:
-        return ostore::Value(QByteArray("\x89PNG\0", 5) + p.name.toUtf8());
-    case ostore::Type::ToOne:
-        return ostore::Value(objects.at(p.targetName)->objectID());
+    case ostore::Type::Int64: return ostore::Value(qint64(1000 + index));
+    case ostore::Type::Bool: return ostore::Value(true);
+    case ostore::Type::Double: return ostore::Value(0.5 + index);
+    case ostore::Type::String: return ostore::Value(QStringLiteral("%1 Ünïcode %2").arg(p.name).arg(index));
+    case ostore::Type::Date: return ostore::Value(QDateTime(QDate(2015, 3, 4), QTime(10, 20, index), QTimeZone::utc()));
+    case ostore::Type::Blob: return ostore::Value(QByteArray("\x89PNG\0", 5) + p.name.toUtf8());
+    case ostore::Type::ToOne: return ostore::Value(objects.at(p.targetName)->objectID());
     }
     return ostore::Value();
 }
@@ -87,7 +80,8 @@ TEST_F(ModelSchemaTest, OneObjectOfEachEntityKeepsEveryValueAcrossReopen)
             object->setValue(QStringLiteral("modifiedDate"), expected[name].value(QStringLiteral("modifiedDate")));
         // Last, since every other write adds its key to it.
         if (expected[name].contains(QStringLiteral("changedKeysString")))
-            object->setValue(QStringLiteral("changedKeysString"), expected[name].value(QStringLiteral("changedKeysString")));
+            object->setValue(QStringLiteral("changedKeysString"),
+                             expected[name].value(QStringLiteral("changedKeysString")));
     }
     std::map<QString, ostore::ObjectID> ids;
     for (auto &[name, object] : objects)

@@ -71,8 +71,8 @@ protected:
 
     std::vector<Case> cases()
     {
-        const Predicate acceptedList = isNull(QStringLiteral("taskList"))
-            || key(QStringLiteral("taskList.taskListCollaboratorStatus")) == 2;
+        const Predicate acceptedList =
+            isNull(QStringLiteral("taskList")) || key(QStringLiteral("taskList.taskListCollaboratorStatus")) == 2;
         const Predicate today = key(QStringLiteral("assignee")) == me
             && (key(QStringLiteral("dueDate")) <= kNow || key(QStringLiteral("startDate")) <= kNow)
             && key(QStringLiteral("status")) != 5 && key(QStringLiteral("status")) != 4 && acceptedList
@@ -95,10 +95,13 @@ protected:
             {"not in an accepted list", !acceptedList, [](Task *t) { return t->taskList() && listStatus(t) != 2; }},
             {"delegated", key(QStringLiteral("assignee")) != me && notNull(QStringLiteral("assignee")),
              [=](Task *t) { return t->assignee() && t->assignee() != meUser; }},
-            {"title or status", key(QStringLiteral("title")).contains(QStringLiteral("7")) || key(QStringLiteral("status")) == 2,
+            {"title or status",
+             key(QStringLiteral("title")).contains(QStringLiteral("7")) || key(QStringLiteral("status")) == 2,
              [](Task *t) { return t->title().contains(QLatin1Char('7')) || t->status() == 2; }},
             {"status <= 3 and due >= now", key(QStringLiteral("status")) <= 3 && key(QStringLiteral("dueDate")) >= kNow,
-             [](Task *t) { return t->status() && *t->status() <= 3 && t->dueDate().isValid() && t->dueDate() >= kNow; }},
+             [](Task *t) {
+                 return t->status() && *t->status() <= 3 && t->dueDate().isValid() && t->dueDate() >= kNow;
+             }},
         };
     }
 

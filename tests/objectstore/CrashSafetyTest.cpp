@@ -4,8 +4,8 @@
 #include <QRandomGenerator>
 #include <QThread>
 
-#include <sqlite3.h>
 #include <signal.h>
+#include <sqlite3.h>
 
 using namespace ostore;
 
@@ -29,7 +29,8 @@ TEST_F(OstoreCrashSafetyTest, AWriterKilledMidSaveLosesNoCommittedRow)
         QThread::msleep(random.bounded(1, 40));
         ::kill(pid_t(child.processId()), SIGKILL);
         child.waitForFinished();
-        const QStringList reported = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList reported =
+            QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         const int k = reported.isEmpty() ? 0 : reported.last().toInt();
 
         sqlite3 *db = nullptr;

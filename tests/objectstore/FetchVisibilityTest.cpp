@@ -47,7 +47,8 @@ TEST_F(OstoreVisibilityTest, AnyOverAnUnsavedLinkAndItsUnsavedTombstone)
     Task *task = saveTasks({QStringLiteral("tagged")}).front();
     auto *tag = main().insert<Tag>();
     ASSERT_TRUE(main().save());
-    const Predicate taggedLive = any(QStringLiteral("taggedTasks"), key(QStringLiteral("tag")) == tag && isNull(QStringLiteral("deletedDate")));
+    const Predicate taggedLive =
+        any(QStringLiteral("taggedTasks"), key(QStringLiteral("tag")) == tag && isNull(QStringLiteral("deletedDate")));
     EXPECT_EQ(main().count<Task>(taggedLive), 0);
     auto *link = main().insert<TaggedTask>();
     link->setTag(tag);
@@ -130,8 +131,10 @@ TEST_F(OstoreVisibilityTest, FirstObjectReturnsTheNewestOfSeveralMatches)
 
 TEST_F(OstoreVisibilityTest, SortIsStableWithNullsFirstAndTheLimitAppliesAfterIt)
 {
-    const QDateTime d1 = QDateTime::fromMSecsSinceEpoch(1000, Qt::UTC), d2 = QDateTime::fromMSecsSinceEpoch(2000, Qt::UTC);
-    auto tasks = saveTasks({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e")});
+    const QDateTime d1 = QDateTime::fromMSecsSinceEpoch(1000, Qt::UTC),
+                    d2 = QDateTime::fromMSecsSinceEpoch(2000, Qt::UTC);
+    auto tasks = saveTasks(
+        {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"), QStringLiteral("e")});
     tasks[0]->setDueDate(d2);
     tasks[1]->setDueDate(d1);
     tasks[3]->setDueDate(d2);

@@ -30,16 +30,20 @@ class MistypedNote : public Object
 TEST(OstoreModelTest, DdlAndHashAreStable)
 {
     Model m(1);
-    m.entity<Note>(QStringLiteral("Note")).attr(QStringLiteral("text"), Type::String).attr(QStringLiteral("rank"), Type::Int64);
+    m.entity<Note>(QStringLiteral("Note"))
+        .attr(QStringLiteral("text"), Type::String)
+        .attr(QStringLiteral("rank"), Type::Int64);
     m.finalize();
-    EXPECT_EQ(m.ddl(),
-              QStringLiteral("CREATE TABLE \"Note\" (Z_ROWID INTEGER PRIMARY KEY AUTOINCREMENT, Z_ID INTEGER NOT NULL "
-                             "UNIQUE, Z_TXN INTEGER NOT NULL, \"text\" TEXT, \"rank\" INTEGER);\n"
-                             "CREATE INDEX \"Note_Z_TXN\" ON \"Note\" (Z_TXN);\n"
-                             "CREATE TABLE Z_METADATA (key TEXT PRIMARY KEY, value);\n"
-                             "CREATE TABLE Z_DELETED (txn INTEGER NOT NULL, entity TEXT NOT NULL, zid INTEGER NOT NULL);\n"
-                             "CREATE INDEX Z_DELETED_txn ON Z_DELETED (txn);\n"));
-    EXPECT_EQ(m.schemaHash(), QString::fromLatin1(QCryptographicHash::hash(m.ddl().toUtf8(), QCryptographicHash::Sha256).toHex()));
+    EXPECT_EQ(
+        m.ddl(),
+        QStringLiteral("CREATE TABLE \"Note\" (Z_ROWID INTEGER PRIMARY KEY AUTOINCREMENT, Z_ID INTEGER NOT NULL "
+                       "UNIQUE, Z_TXN INTEGER NOT NULL, \"text\" TEXT, \"rank\" INTEGER);\n"
+                       "CREATE INDEX \"Note_Z_TXN\" ON \"Note\" (Z_TXN);\n"
+                       "CREATE TABLE Z_METADATA (key TEXT PRIMARY KEY, value);\n"
+                       "CREATE TABLE Z_DELETED (txn INTEGER NOT NULL, entity TEXT NOT NULL, zid INTEGER NOT NULL);\n"
+                       "CREATE INDEX Z_DELETED_txn ON Z_DELETED (txn);\n"));
+    EXPECT_EQ(m.schemaHash(),
+              QString::fromLatin1(QCryptographicHash::hash(m.ddl().toUtf8(), QCryptographicHash::Sha256).toHex()));
     EXPECT_EQ(testmodel::makeModel().schemaHash(), testmodel::makeModel().schemaHash());
     EXPECT_NE(testmodel::makeModel().schemaHash(), m.schemaHash());
 }
@@ -79,7 +83,8 @@ TEST_F(OstoreIdentityTest, UrisRoundTripAndRejectOthers)
 
     auto with = [&](const QString &text) { return coordinator().objectIDForURI(QUrl(text)); };
     const QString base = QStringLiteral("x-ostore://") + coordinator().storeUUID();
-    EXPECT_FALSE(with(QStringLiteral("x-ostore://00000000-0000-0000-0000-000000000000/Task/p%1").arg(t->objectID().zid)));
+    EXPECT_FALSE(
+        with(QStringLiteral("x-ostore://00000000-0000-0000-0000-000000000000/Task/p%1").arg(t->objectID().zid)));
     EXPECT_FALSE(with(base + QStringLiteral("/Nope/p1")));
     EXPECT_FALSE(with(base + QStringLiteral("/Task/pabc")));
     EXPECT_FALSE(with(base + QStringLiteral("/Task/p-5")));

@@ -15,7 +15,10 @@ class OstoreOpenTest : public ::testing::Test
 {
 protected:
     QString file(const QString &name = QStringLiteral("TaskStoreData.sqlite3")) const { return m_dir.filePath(name); }
-    QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot); }
+    QStringList entries() const
+    {
+        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    }
     static QByteArray sha(const QString &f) { return fileSha256(f); }
     QTemporaryDir m_dir;
 };
@@ -112,8 +115,9 @@ TEST_F(OstoreOpenTest, AFailingStepLeavesTheFileIdentical)
     ASSERT_TRUE(testmodel::writeVersion3File(file(), 2));
     const QByteArray original = sha(file());
     Model broken = testmodel::makeModel();
-    broken.migration(3, {QStringLiteral("ALTER TABLE \"User\" ADD COLUMN \"initials\" TEXT"),
-                         QStringLiteral("ALTER TABLE \"NoSuchTable\" ADD COLUMN x TEXT")});
+    broken.migration(3,
+                     {QStringLiteral("ALTER TABLE \"User\" ADD COLUMN \"initials\" TEXT"),
+                      QStringLiteral("ALTER TABLE \"NoSuchTable\" ADD COLUMN x TEXT")});
     Coordinator c(std::move(broken));
     knvt::Error error;
     EXPECT_FALSE(c.open(file(), nullptr, &error));
@@ -144,7 +148,8 @@ TEST_F(OstoreOpenTest, TwoProcessesMigrateOneFileOnce)
     ASSERT_TRUE(a.waitForFinished(20000) && b.waitForFinished(20000));
     EXPECT_EQ(a.exitCode(), 0);
     EXPECT_EQ(b.exitCode(), 0);
-    QStringList outcomes{QString::fromUtf8(a.readAllStandardOutput()).trimmed(), QString::fromUtf8(b.readAllStandardOutput()).trimmed()};
+    QStringList outcomes{QString::fromUtf8(a.readAllStandardOutput()).trimmed(),
+                         QString::fromUtf8(b.readAllStandardOutput()).trimmed()};
     outcomes.sort();
     EXPECT_EQ(outcomes, QStringList({QStringLiteral("migrated"), QStringLiteral("opened")}));
     testmodel::Library lib(file());
@@ -196,7 +201,8 @@ TEST_F(OstoreOpenTest, TheSameVersionWithAnotherSchemaIsRefused)
     {
         testmodel::Library lib(file());
         ASSERT_TRUE(lib.opened);
-        sqlite3_exec(lib.coordinator->handle(), "UPDATE Z_METADATA SET value = 'x' WHERE key = 'schemaHash'", nullptr, nullptr, nullptr);
+        sqlite3_exec(lib.coordinator->handle(), "UPDATE Z_METADATA SET value = 'x' WHERE key = 'schemaHash'", nullptr,
+                     nullptr, nullptr);
     }
     expectRefusedUntouched(file(), ErrorCode::SchemaMismatch);
 }
@@ -207,5 +213,6 @@ TEST_F(OstoreOpenTest, AMissingFolderCannotBeOpened)
     knvt::Error error;
     EXPECT_FALSE(c.open(file(QStringLiteral("no/such/folder/x.sqlite3")), nullptr, &error));
     EXPECT_EQ(error.code(), qint64(ErrorCode::CannotOpen));
-    EXPECT_EQ(error.userInfo().value(QStringLiteral("path")).toString(), file(QStringLiteral("no/such/folder/x.sqlite3")));
+    EXPECT_EQ(error.userInfo().value(QStringLiteral("path")).toString(),
+              file(QStringLiteral("no/such/folder/x.sqlite3")));
 }

@@ -25,9 +25,11 @@ TEST_F(OstorePredicateTest, NullRules)
     EXPECT_EQ(names(key(QStringLiteral("dueDate")) <= now), QStringList{QStringLiteral("due")});
     EXPECT_EQ(names(key(QStringLiteral("dueDate")) > now.addYears(-10)), QStringList{QStringLiteral("due")});
     EXPECT_EQ(names(key(QStringLiteral("dueDate")) < QDateTime()), QStringList()); // ordering against none
-    EXPECT_EQ(names(key(QStringLiteral("status")) != 5), QStringList({QStringLiteral("no dates"), QStringLiteral("due")}));
+    EXPECT_EQ(names(key(QStringLiteral("status")) != 5),
+              QStringList({QStringLiteral("no dates"), QStringLiteral("due")}));
     EXPECT_EQ(names(key(QStringLiteral("status")) == 2), QStringList{QStringLiteral("due")});
-    EXPECT_EQ(names(key(QStringLiteral("assignee")) == static_cast<User *>(nullptr)), QStringList({QStringLiteral("no dates"), QStringLiteral("due")}));
+    EXPECT_EQ(names(key(QStringLiteral("assignee")) == static_cast<User *>(nullptr)),
+              QStringList({QStringLiteral("no dates"), QStringLiteral("due")}));
     EXPECT_EQ(names(key(QStringLiteral("taskList.type")) == 1), QStringList{QStringLiteral("due")});
     EXPECT_EQ(names(key(QStringLiteral("taskList.type")) != 1), QStringList{QStringLiteral("no dates")});
     EXPECT_EQ(names(isNull(QStringLiteral("taskList.type"))), QStringList{QStringLiteral("no dates")});
@@ -43,13 +45,15 @@ TEST_F(OstorePredicateTest, InNoneAndSelf)
     auto names = [&](const Predicate &p) { return titles(main().fetch<Task>(p)); };
     EXPECT_EQ(names(key(QStringLiteral("status")).in({1, 4})), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
     EXPECT_EQ(names(!key(QStringLiteral("status")).in({1})), QStringList({QStringLiteral("b"), QStringLiteral("c")}));
-    EXPECT_EQ(names(self().in(std::vector<Task *>{tasks[0], tasks[2]})), QStringList({QStringLiteral("a"), QStringLiteral("c")}));
+    EXPECT_EQ(names(self().in(std::vector<Task *>{tasks[0], tasks[2]})),
+              QStringList({QStringLiteral("a"), QStringLiteral("c")}));
     EXPECT_EQ(names(!self().in(std::vector<Task *>{tasks[0], tasks[2]})), QStringList{QStringLiteral("b")});
     Task *unsaved = main().insert<Task>();
     unsaved->setTitle(QStringLiteral("u"));
     EXPECT_EQ(names(self() == unsaved), QStringList{QStringLiteral("u")});
     EXPECT_EQ(names(self() != unsaved).size(), 3);
-    EXPECT_EQ(names(key(QStringLiteral("title")).in({QStringLiteral("u"), QStringLiteral("c")})), QStringList({QStringLiteral("c"), QStringLiteral("u")}));
+    EXPECT_EQ(names(key(QStringLiteral("title")).in({QStringLiteral("u"), QStringLiteral("c")})),
+              QStringList({QStringLiteral("c"), QStringLiteral("u")}));
 }
 
 TEST_F(OstorePredicateTest, AnyNeedsOneMemberMeetingEveryCondition)
@@ -67,14 +71,16 @@ TEST_F(OstorePredicateTest, AnyNeedsOneMemberMeetingEveryCondition)
     ASSERT_TRUE(main().save());
     const Predicate tagRed = key(QStringLiteral("tag")) == red, live = isNull(QStringLiteral("deletedDate"));
     EXPECT_EQ(main().count<Task>(any(QStringLiteral("taggedTasks"), tagRed && live)), 0);
-    EXPECT_EQ(main().count<Task>(any(QStringLiteral("taggedTasks"), tagRed) && any(QStringLiteral("taggedTasks"), live)), 1);
+    EXPECT_EQ(
+        main().count<Task>(any(QStringLiteral("taggedTasks"), tagRed) && any(QStringLiteral("taggedTasks"), live)), 1);
     EXPECT_EQ(main().count<Tag>(any(QStringLiteral("taggedTasks"), live)), 1);
     EXPECT_EQ(main().count<Task>(count(QStringLiteral("taggedTasks")) == 2), 1);
 }
 
 TEST_F(OstorePredicateTest, StringMatchingFoldsCaseAndDiacriticsOnlyWhenAsked)
 {
-    saveTasks({QStringLiteral("Café au lait"), QStringLiteral("CAFE NOIR"), QStringLiteral("tea"), QStringLiteral("xa+by")});
+    saveTasks(
+        {QStringLiteral("Café au lait"), QStringLiteral("CAFE NOIR"), QStringLiteral("tea"), QStringLiteral("xa+by")});
     Task *unsaved = main().insert<Task>();
     unsaved->setTitle(QStringLiteral("Le CAFÉ"));
     auto names = [&](const Predicate &p) { return titles(main().fetch<Task>(p)); };
@@ -84,9 +90,11 @@ TEST_F(OstorePredicateTest, StringMatchingFoldsCaseAndDiacriticsOnlyWhenAsked)
     EXPECT_EQ(names(key(title).contains(QStringLiteral("Café"))), QStringList{QStringLiteral("Café au lait")});
     EXPECT_EQ(names(key(title).contains(QString(), Fold::CaseDiacritic)), QStringList());
     EXPECT_EQ(names(key(title).contains(QStringLiteral(""), Fold::CaseDiacritic)), QStringList());
-    EXPECT_EQ(names(key(title).contains(QStringLiteral("a+b"), Fold::CaseDiacritic)), QStringList{QStringLiteral("xa+by")});
+    EXPECT_EQ(names(key(title).contains(QStringLiteral("a+b"), Fold::CaseDiacritic)),
+              QStringList{QStringLiteral("xa+by")});
     EXPECT_EQ(names(key(title).contains(QStringLiteral("a.b"), Fold::CaseDiacritic)), QStringList());
-    EXPECT_EQ(names(key(title).equals(QStringLiteral("cafe noir"), Fold::CaseDiacritic)), QStringList{QStringLiteral("CAFE NOIR")});
+    EXPECT_EQ(names(key(title).equals(QStringLiteral("cafe noir"), Fold::CaseDiacritic)),
+              QStringList{QStringLiteral("CAFE NOIR")});
     EXPECT_EQ(names(key(title) == QStringLiteral("cafe noir")), QStringList());
     EXPECT_EQ(names(key(QStringLiteral("notes")).contains(QStringLiteral("a"), Fold::CaseDiacritic)), QStringList());
 }
@@ -99,7 +107,8 @@ TEST_F(OstorePredicateTest, IntegersAndDoublesCompareNumerically)
     tasks[0]->setFlagged(true);
     EXPECT_EQ(titles(main().fetch<Task>(key(QStringLiteral("orderIndex")) > 2)), QStringList{QStringLiteral("b")});
     EXPECT_EQ(titles(main().fetch<Task>(key(QStringLiteral("orderIndex")) == 3)), QStringList{QStringLiteral("b")});
-    EXPECT_EQ(titles(main().fetch<Task>(key(QStringLiteral("status")) < 2.5)), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+    EXPECT_EQ(titles(main().fetch<Task>(key(QStringLiteral("status")) < 2.5)),
+              QStringList({QStringLiteral("a"), QStringLiteral("b")}));
     EXPECT_EQ(titles(main().fetch<Task>(key(QStringLiteral("flagged")) == true)), QStringList{QStringLiteral("a")});
     EXPECT_EQ(titles(main().fetch<Task>(key(QStringLiteral("flagged")) != true)), QStringList{QStringLiteral("b")});
 }
@@ -142,7 +151,8 @@ TEST_F(OstorePredicateTest, RandomPredicatesAgreeWithAPlainEvaluator)
         listTypes.push_back(i % 2);
         lists.back()->setType(i % 2);
     }
-    const QStringList words{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("gamma"), QStringLiteral("Délta"), QStringLiteral("")};
+    const QStringList words{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("gamma"),
+                            QStringLiteral("Délta"), QStringLiteral("")};
     std::vector<Task *> tasks;
     std::map<Task *, Plain> plain;
     auto randomize = [&](Task *t) {
@@ -175,24 +185,49 @@ TEST_F(OstorePredicateTest, RandomPredicatesAgreeWithAPlainEvaluator)
         const int li = random.bounded(3);
         const QString w = words[random.bounded(words.size() - 1)].left(3);
         switch (pick) {
-        case 0: return {key(QStringLiteral("status")) == n, [n](const Plain &p) { return p.status && *p.status == n; }, QStringLiteral("status==%1").arg(n)};
-        case 1: return {key(QStringLiteral("status")) != n, [n](const Plain &p) { return !p.status || *p.status != n; }, QStringLiteral("status!=%1").arg(n)};
-        case 2: return {key(QStringLiteral("status")) < n, [n](const Plain &p) { return p.status && *p.status < n; }, QStringLiteral("status<%1").arg(n)};
-        case 3: return {key(QStringLiteral("dueDate")) >= date, [ms](const Plain &p) { return p.due && *p.due >= ms; }, QStringLiteral("due>=%1").arg(ms)};
-        case 4: return {isNull(QStringLiteral("dueDate")), [](const Plain &p) { return !p.due; }, QStringLiteral("due==nil")};
-        case 5: return {key(QStringLiteral("taskList.type")) == qint64(li % 2),
-                        [&, li](const Plain &p) { return p.list >= 0 && listTypes[p.list] == li % 2; }, QStringLiteral("list.type==%1").arg(li % 2)};
-        case 6: return {key(QStringLiteral("taskList")) == lists[li], [li](const Plain &p) { return p.list == li; }, QStringLiteral("list==%1").arg(li)};
-        case 7: return {key(QStringLiteral("title")).contains(w, Fold::CaseDiacritic), [w](const Plain &p) {
-                            auto plainFold = [](QString s) { return s.normalized(QString::NormalizationForm_D).remove(QChar(0x301)).toCaseFolded(); };
-                            return !w.isEmpty() && plainFold(p.title).contains(plainFold(w)); }, QStringLiteral("title contains %1").arg(w)};
+        case 0:
+            return {key(QStringLiteral("status")) == n, [n](const Plain &p) { return p.status && *p.status == n; },
+                    QStringLiteral("status==%1").arg(n)};
+        case 1:
+            return {key(QStringLiteral("status")) != n, [n](const Plain &p) { return !p.status || *p.status != n; },
+                    QStringLiteral("status!=%1").arg(n)};
+        case 2:
+            return {key(QStringLiteral("status")) < n, [n](const Plain &p) { return p.status && *p.status < n; },
+                    QStringLiteral("status<%1").arg(n)};
+        case 3:
+            return {key(QStringLiteral("dueDate")) >= date, [ms](const Plain &p) { return p.due && *p.due >= ms; },
+                    QStringLiteral("due>=%1").arg(ms)};
+        case 4:
+            return {isNull(QStringLiteral("dueDate")), [](const Plain &p) { return !p.due; },
+                    QStringLiteral("due==nil")};
+        case 5:
+            return {key(QStringLiteral("taskList.type")) == qint64(li % 2),
+                    [&, li](const Plain &p) { return p.list >= 0 && listTypes[p.list] == li % 2; },
+                    QStringLiteral("list.type==%1").arg(li % 2)};
+        case 6:
+            return {key(QStringLiteral("taskList")) == lists[li], [li](const Plain &p) { return p.list == li; },
+                    QStringLiteral("list==%1").arg(li)};
+        case 7:
+            return {key(QStringLiteral("title")).contains(w, Fold::CaseDiacritic),
+                    [w](const Plain &p) {
+                        auto plainFold = [](QString s) {
+                            return s.normalized(QString::NormalizationForm_D).remove(QChar(0x301)).toCaseFolded();
+                        };
+                        return !w.isEmpty() && plainFold(p.title).contains(plainFold(w));
+                    },
+                    QStringLiteral("title contains %1").arg(w)};
         default: break;
         }
         Generated a = generate(depth + 1), b = generate(depth + 1);
         switch (random.bounded(3)) {
-        case 0: return {a.predicate && b.predicate, [a, b](const Plain &p) { return a.expected(p) && b.expected(p); }, QStringLiteral("(%1 AND %2)").arg(a.text, b.text)};
-        case 1: return {a.predicate || b.predicate, [a, b](const Plain &p) { return a.expected(p) || b.expected(p); }, QStringLiteral("(%1 OR %2)").arg(a.text, b.text)};
-        default: return {!a.predicate, [a](const Plain &p) { return !a.expected(p); }, QStringLiteral("NOT %1").arg(a.text)};
+        case 0:
+            return {a.predicate && b.predicate, [a, b](const Plain &p) { return a.expected(p) && b.expected(p); },
+                    QStringLiteral("(%1 AND %2)").arg(a.text, b.text)};
+        case 1:
+            return {a.predicate || b.predicate, [a, b](const Plain &p) { return a.expected(p) || b.expected(p); },
+                    QStringLiteral("(%1 OR %2)").arg(a.text, b.text)};
+        default:
+            return {!a.predicate, [a](const Plain &p) { return !a.expected(p); }, QStringLiteral("NOT %1").arg(a.text)};
         }
     };
     for (int round = 0; round < 300; ++round) {

@@ -78,7 +78,8 @@ using OstoreRandomOperationsTest = StoreTest;
 TEST_F(OstoreRandomOperationsTest, TwoThousandStepsMatchAReferenceModel)
 {
     QRandomGenerator random(20260101);
-    const QStringList words{QStringLiteral("alpha"), QStringLiteral("Ámbar"), QStringLiteral("beta"), QStringLiteral("Gamma")};
+    const QStringList words{QStringLiteral("alpha"), QStringLiteral("Ámbar"), QStringLiteral("beta"),
+                            QStringLiteral("Gamma")};
     std::vector<TaskList *> lists;
     for (int i = 0; i < 3; ++i) {
         lists.push_back(main().insert<TaskList>());
@@ -109,33 +110,50 @@ TEST_F(OstoreRandomOperationsTest, TwoThousandStepsMatchAReferenceModel)
     auto checks = [&]() {
         std::vector<Check> out;
         for (qint64 s = 1; s <= 4; ++s)
-            out.push_back({key(QStringLiteral("status")) == s, [s](const Fields &f) { return f[kStatus].isValid() && number(f[kStatus]) == s; }});
-        out.push_back({key(QStringLiteral("status")) != 2, [](const Fields &f) { return !f[kStatus].isValid() || number(f[kStatus]) != 2; }});
+            out.push_back({key(QStringLiteral("status")) == s,
+                           [s](const Fields &f) { return f[kStatus].isValid() && number(f[kStatus]) == s; }});
+        out.push_back({key(QStringLiteral("status")) != 2,
+                       [](const Fields &f) { return !f[kStatus].isValid() || number(f[kStatus]) != 2; }});
         out.push_back({isNull(QStringLiteral("status")), [](const Fields &f) { return !f[kStatus].isValid(); }});
-        out.push_back({key(QStringLiteral("status")) >= 3, [](const Fields &f) { return f[kStatus].isValid() && number(f[kStatus]) >= 3; }});
+        out.push_back({key(QStringLiteral("status")) >= 3,
+                       [](const Fields &f) { return f[kStatus].isValid() && number(f[kStatus]) >= 3; }});
         for (qint64 ms : {0, 4000, 9000}) {
             const QDateTime d = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
-            out.push_back({key(QStringLiteral("dueDate")) < d, [ms](const Fields &f) { return f[kDue].isValid() && number(f[kDue]) < ms; }});
-            out.push_back({key(QStringLiteral("dueDate")) == d, [ms](const Fields &f) { return f[kDue].isValid() && number(f[kDue]) == ms; }});
+            out.push_back({key(QStringLiteral("dueDate")) < d,
+                           [ms](const Fields &f) { return f[kDue].isValid() && number(f[kDue]) < ms; }});
+            out.push_back({key(QStringLiteral("dueDate")) == d,
+                           [ms](const Fields &f) { return f[kDue].isValid() && number(f[kDue]) == ms; }});
         }
         out.push_back({isNull(QStringLiteral("dueDate")), [](const Fields &f) { return !f[kDue].isValid(); }});
         for (int l = 0; l < 3; ++l)
-            out.push_back({key(QStringLiteral("taskList")) == lists[l], [l](const Fields &f) { return f[kList].isValid() && f[kList].toInt() == l; }});
+            out.push_back({key(QStringLiteral("taskList")) == lists[l],
+                           [l](const Fields &f) { return f[kList].isValid() && f[kList].toInt() == l; }});
         out.push_back({isNull(QStringLiteral("taskList")), [](const Fields &f) { return !f[kList].isValid(); }});
-        out.push_back({key(QStringLiteral("taskList.type")) == 1, [](const Fields &f) { return f[kList].isValid() && f[kList].toInt() % 2 == 1; }});
-        out.push_back({key(QStringLiteral("taskList.numericIdentifier")) != 2, [](const Fields &f) { return !f[kList].isValid() || f[kList].toInt() != 2; }});
-        out.push_back({key(QStringLiteral("title")).contains(QStringLiteral("am"), Fold::CaseDiacritic),
-                       [](const Fields &f) { const QString t = f[kTitle].toString(); return t == QStringLiteral("Ámbar") || t == QStringLiteral("Gamma"); }});
-        out.push_back({key(QStringLiteral("title")) == QStringLiteral("alpha"), [](const Fields &f) { return f[kTitle].toString() == QStringLiteral("alpha"); }});
-        out.push_back({key(QStringLiteral("title")).in({QStringLiteral("beta"), QStringLiteral("Gamma")}),
-                       [](const Fields &f) { return f[kTitle].toString() == QStringLiteral("beta") || f[kTitle].toString() == QStringLiteral("Gamma"); }});
+        out.push_back({key(QStringLiteral("taskList.type")) == 1,
+                       [](const Fields &f) { return f[kList].isValid() && f[kList].toInt() % 2 == 1; }});
+        out.push_back({key(QStringLiteral("taskList.numericIdentifier")) != 2,
+                       [](const Fields &f) { return !f[kList].isValid() || f[kList].toInt() != 2; }});
+        out.push_back(
+            {key(QStringLiteral("title")).contains(QStringLiteral("am"), Fold::CaseDiacritic), [](const Fields &f) {
+                 const QString t = f[kTitle].toString();
+                 return t == QStringLiteral("Ámbar") || t == QStringLiteral("Gamma");
+             }});
+        out.push_back({key(QStringLiteral("title")) == QStringLiteral("alpha"),
+                       [](const Fields &f) { return f[kTitle].toString() == QStringLiteral("alpha"); }});
+        out.push_back(
+            {key(QStringLiteral("title")).in({QStringLiteral("beta"), QStringLiteral("Gamma")}), [](const Fields &f) {
+                 return f[kTitle].toString() == QStringLiteral("beta")
+                     || f[kTitle].toString() == QStringLiteral("Gamma");
+             }});
         const std::vector<Check> base = out;
         for (size_t i = 0; out.size() < 30; ++i) {
             const Check &a = base[(i * 7) % base.size()], &b = base[(i * 11 + 3) % base.size()];
             if (i % 3 == 0)
-                out.push_back({a.predicate && !b.predicate, [a, b](const Fields &f) { return a.expected(f) && !b.expected(f); }});
+                out.push_back(
+                    {a.predicate && !b.predicate, [a, b](const Fields &f) { return a.expected(f) && !b.expected(f); }});
             else
-                out.push_back({a.predicate || b.predicate, [a, b](const Fields &f) { return a.expected(f) || b.expected(f); }});
+                out.push_back(
+                    {a.predicate || b.predicate, [a, b](const Fields &f) { return a.expected(f) || b.expected(f); }});
         }
         return out;
     };
@@ -236,7 +254,8 @@ TEST_F(OstoreRandomOperationsTest, TwoThousandStepsMatchAReferenceModel)
                 tasks.erase(k);
                 did = QStringLiteral("session remove %1").arg(k);
             } else {
-                const std::vector<TaskList *> sessionLists = session.fetch<TaskList>({}, {SortDescriptor{QStringLiteral("numericIdentifier")}});
+                const std::vector<TaskList *> sessionLists =
+                    session.fetch<TaskList>({}, {SortDescriptor{QStringLiteral("numericIdentifier")}});
                 const int field = random.bounded(4);
                 const QVariant v = randomValue(field);
                 apply(t, field, v, sessionLists);

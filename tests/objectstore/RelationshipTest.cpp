@@ -18,9 +18,10 @@ TEST_F(OstoreRelationshipTest, MovingATaskUpdatesBothListsAtOnceWithHooksInOrder
     t->setTaskList(l2);
     EXPECT_TRUE(l1->tasks().empty());
     EXPECT_EQ(l2->tasks(), std::vector<Task *>{t});
-    EXPECT_EQ(HookLog::entries(), QStringList({QStringLiteral("Task.didChangeValue taskList"),
-                                               QStringLiteral("TaskList.didChangeToMany tasks Remove 1"),
-                                               QStringLiteral("TaskList.didChangeToMany tasks Insert 1")}));
+    EXPECT_EQ(HookLog::entries(),
+              QStringList({QStringLiteral("Task.didChangeValue taskList"),
+                           QStringLiteral("TaskList.didChangeToMany tasks Remove 1"),
+                           QStringLiteral("TaskList.didChangeToMany tasks Insert 1")}));
     Context session(&coordinator());
     auto *sessionL1 = static_cast<TaskList *>(session.existingObject(l1->objectID()));
     EXPECT_EQ(sessionL1->tasks().size(), 1u); // not saved yet

@@ -78,7 +78,10 @@ TEST_F(OstoreSaveTest, AColumnWrittenMeanwhileByAnotherProcessSurvives)
     t->setNumericIdentifier(11);
     ASSERT_TRUE(main().save());
     t->setTitle(QStringLiteral("mine"));
-    ASSERT_EQ(runChild({QStringLiteral("set"), path(), QStringLiteral("11"), QStringLiteral("notes"), QStringLiteral("theirs")}).exitCode, 0);
+    ASSERT_EQ(runChild({QStringLiteral("set"), path(), QStringLiteral("11"), QStringLiteral("notes"),
+                        QStringLiteral("theirs")})
+                  .exitCode,
+              0);
     QSignalSpy external(&coordinator(), &Coordinator::externalChangesLoaded);
     ASSERT_TRUE(main().save());
     EXPECT_EQ(external.count(), 1); // the catch-up under the lock found the other commit
@@ -135,7 +138,7 @@ TEST_F(OstoreMergeTest, DifferentColumnsBothSurviveAndTheSameColumnGoesToTheLast
     s->setStatus(4);
     ASSERT_TRUE(session.save());
     EXPECT_EQ(t->notes(), QStringLiteral("session notes")); // a clean column shows the other writer's value
-    EXPECT_EQ(t->title(), QStringLiteral("main title"));   // a dirty value outlives the merge
+    EXPECT_EQ(t->title(), QStringLiteral("main title"));    // a dirty value outlives the merge
     t->setStatus(1);
     ASSERT_TRUE(main().save());
     EXPECT_EQ(s->title(), QStringLiteral("main title"));
@@ -147,7 +150,8 @@ TEST_F(OstoreMergeTest, MergeChangesTellsObserversEvenWithNothingToSave)
 {
     Context session(&coordinator());
     QSignalSpy changed(&main(), &Context::objectsDidChange);
-    QObject::connect(&session, &Context::didSave, [&](const ChangeSet &cs) { main().mergeChanges(cs, ChangeOrigin::Merge); });
+    QObject::connect(&session, &Context::didSave,
+                     [&](const ChangeSet &cs) { main().mergeChanges(cs, ChangeOrigin::Merge); });
     session.insert<Task>()->setTitle(QStringLiteral("pulled"));
     ASSERT_TRUE(session.save());
     ASSERT_EQ(changed.count(), 1);
@@ -201,7 +205,10 @@ TEST_F(OstoreExternalChangeTest, ReloadReturnsExactlyTheOtherProcessesRowsAndRea
     tasks[40]->setNumericIdentifier(40);
     tasks[41]->setNumericIdentifier(41);
     ASSERT_TRUE(main().save());
-    ASSERT_EQ(runChild({QStringLiteral("set"), path(), QStringLiteral("40"), QStringLiteral("title"), QStringLiteral("changed")}).exitCode, 0);
+    ASSERT_EQ(runChild({QStringLiteral("set"), path(), QStringLiteral("40"), QStringLiteral("title"),
+                        QStringLiteral("changed")})
+                  .exitCode,
+              0);
     ASSERT_EQ(runChild({QStringLiteral("insert"), path(), QStringLiteral("2"), QStringLiteral("new")}).exitCode, 0);
     ASSERT_EQ(runChild({QStringLiteral("remove"), path(), QStringLiteral("41")}).exitCode, 0);
     const quint64 before = coordinator().statistics().rowsRead;
@@ -234,7 +241,10 @@ TEST_F(OstoreExternalChangeTest, UnsavedEditsSurviveAReload)
     t->setNumericIdentifier(5);
     ASSERT_TRUE(main().save());
     t->setStatus(1);
-    ASSERT_EQ(runChild({QStringLiteral("set"), path(), QStringLiteral("5"), QStringLiteral("title"), QStringLiteral("theirs")}).exitCode, 0);
+    ASSERT_EQ(runChild({QStringLiteral("set"), path(), QStringLiteral("5"), QStringLiteral("title"),
+                        QStringLiteral("theirs")})
+                  .exitCode,
+              0);
     const ChangeSet cs = coordinator().reloadExternalChanges();
     EXPECT_EQ(cs.updated.size(), 1u);
     EXPECT_EQ(t->title(), QStringLiteral("theirs"));
@@ -251,7 +261,11 @@ TEST_F(OstoreExternalChangeTest, APrunedDeletionLogFallsBackToAFullReload)
     // As if the log had been pruned past what this process last saw.
     sqlite3 *db = nullptr;
     sqlite3_open(path().toUtf8().constData(), &db);
-    ASSERT_EQ(sqlite3_exec(db, "DELETE FROM Z_DELETED; UPDATE Z_METADATA SET value = (SELECT value FROM Z_METADATA WHERE key = 'txn') WHERE key = 'prunedTxn'", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "DELETE FROM Z_DELETED; UPDATE Z_METADATA SET value = (SELECT value FROM Z_METADATA WHERE "
+                           "key = 'txn') WHERE key = 'prunedTxn'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(db);
     const ChangeSet cs = coordinator().reloadExternalChanges();
     EXPECT_EQ(cs.deleted, std::vector<ObjectID>{tasks[1]->objectID()});
@@ -265,7 +279,10 @@ TEST_F(OstoreExternalChangeTest, LoadingAnEntityCatchesUpTheLoadedOnesAndReports
     Task *t = saveTasks({QStringLiteral("a")}).front();
     t->setNumericIdentifier(3);
     ASSERT_TRUE(main().save());
-    ASSERT_EQ(runChild({QStringLiteral("set"), path(), QStringLiteral("3"), QStringLiteral("title"), QStringLiteral("b")}).exitCode, 0);
+    ASSERT_EQ(
+        runChild({QStringLiteral("set"), path(), QStringLiteral("3"), QStringLiteral("title"), QStringLiteral("b")})
+            .exitCode,
+        0);
     QSignalSpy external(&coordinator(), &Coordinator::externalChangesLoaded);
     EXPECT_EQ(main().count<Tag>(), 0); // loads Tag and catches Task up in the same snapshot
     EXPECT_EQ(t->title(), QStringLiteral("b"));
@@ -301,7 +318,9 @@ TEST_F(OstoreExternalChangeTest, AnOverfullDeletionLogIsPrunedAndReadersFallBack
     sqlite3 *db = nullptr;
     sqlite3_open(path().toUtf8().constData(), &db);
     sqlite3_stmt *s = nullptr;
-    sqlite3_prepare_v2(db, "SELECT (SELECT count(*) FROM Z_DELETED), (SELECT value FROM Z_METADATA WHERE key = 'prunedTxn')", -1, &s, nullptr);
+    sqlite3_prepare_v2(
+        db, "SELECT (SELECT count(*) FROM Z_DELETED), (SELECT value FROM Z_METADATA WHERE key = 'prunedTxn')", -1, &s,
+        nullptr);
     ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
     EXPECT_EQ(sqlite3_column_int(s, 0), 10000);
     EXPECT_GT(sqlite3_column_int(s, 1), 0);
@@ -357,7 +376,9 @@ TEST_F(OstoreSaveTest, BlobsAreReadOnDemandAndOnlyWhenAsked)
     auto *back = main().firstObject<Avatar>();
     ASSERT_NE(back, nullptr);
     EXPECT_FALSE(main().committedValues(back).contains(QStringLiteral("data")));
-    EXPECT_EQ(std::get<QByteArray>(main().committedValues(back, {QStringLiteral("data")}).value(QStringLiteral("data"))), png);
+    EXPECT_EQ(
+        std::get<QByteArray>(main().committedValues(back, {QStringLiteral("data")}).value(QStringLiteral("data"))),
+        png);
     EXPECT_EQ(back->data(), png);
     EXPECT_FALSE(back->thumbnailData().isNull());
     EXPECT_TRUE(back->thumbnailData().isEmpty());
@@ -374,7 +395,9 @@ TEST_F(OstoreSaveTest, AZidCollisionGivesConstraintAndKeepsTheInsert)
     t->setTitle(QStringLiteral("second"));
     sqlite3 *db = nullptr;
     sqlite3_open(path().toUtf8().constData(), &db);
-    const QByteArray sql = QStringLiteral("INSERT INTO Task (Z_ID, Z_TXN, title) VALUES (%1, 0, 'squatter')").arg(t->objectID().zid).toUtf8();
+    const QByteArray sql = QStringLiteral("INSERT INTO Task (Z_ID, Z_TXN, title) VALUES (%1, 0, 'squatter')")
+                               .arg(t->objectID().zid)
+                               .toUtf8();
     ASSERT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     knvt::Error error;

@@ -60,7 +60,6 @@ protected:
                 QString::fromUtf8(p.readAllStandardOutput()).trimmed()};
     }
 
-
     // Saved tasks titled as given, in this order.
     std::vector<Task *> saveTasks(const QStringList &titles)
     {

@@ -15,7 +15,10 @@ protected:
         return key(QStringLiteral("numericIdentifier")) == n || key(QStringLiteral("numericIdentifier")) == qint64(-1);
     }
     static Predicate byTask(Task *t) { return key(QStringLiteral("task")) == t; }
-    static Predicate byTaskScanned(Task *t) { return key(QStringLiteral("task")) == t || key(QStringLiteral("task")) == t; }
+    static Predicate byTaskScanned(Task *t)
+    {
+        return key(QStringLiteral("task")) == t || key(QStringLiteral("task")) == t;
+    }
 
     // Saved tasks with identifiers 1..n, enough rows for a bucket to be worth using.
     std::vector<Task *> saveIdentified(int n)

@@ -216,8 +216,8 @@ TEST_F(FakeSyncServiceTest, StoreRoundTripOfAnInboxTask)
 {
     fake->enableState();
 
-    const CurlReply created = send("POST", "/tasks.json",
-                                   {{"task", QJsonObject{{"title", "Buy milk"}, {"task_list_id", QJsonValue::Null}}}});
+    const CurlReply created =
+        send("POST", "/tasks.json", {{"task", QJsonObject{{"title", "Buy milk"}, {"task_list_id", QJsonValue::Null}}}});
     ASSERT_EQ(created.status, 201);
     const QJsonObject task = entityOf(created, "task");
     const qint64 id = task.value("id").toInteger();

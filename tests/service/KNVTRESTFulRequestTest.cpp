@@ -80,7 +80,10 @@ TEST(KNVTRESTFulRequestURLs, IdentifiersAreWrittenAsTheirText)
     {
         QVariant identifier;
         const char *text;
-    } cases[] = {{12, "12"}, {qint64(12345678901), "12345678901"}, {12.0, "12"}, {12345678901.0, "12345678901"},
+    } cases[] = {{12, "12"},
+                 {qint64(12345678901), "12345678901"},
+                 {12.0, "12"},
+                 {12345678901.0, "12345678901"},
                  {QStringLiteral("12"), "12"}};
     for (const auto &c : cases) {
         KNVTRESTFulRequest request(B, "tasks", c.identifier, KNVTRequestFormatJSON, KNVTRESTFulRequestActionShow, {},
@@ -147,8 +150,8 @@ TEST(KNVTRESTFulPushRequests, ExplicitActionsBuildCreateUpdateAndDestroy)
     EXPECT_TRUE(destroy.bodyData().isNull());
 
     // A create of an object that yields no field posts no body.
-    KNVTRESTFulPushRequest bare(B, "tags", QVariant(), "tag", {}, KNVTRequestFormatJSON,
-                                KNVTRESTFulRequestActionCreate, {});
+    KNVTRESTFulPushRequest bare(B, "tags", QVariant(), "tag", {}, KNVTRequestFormatJSON, KNVTRESTFulRequestActionCreate,
+                                {});
     EXPECT_TRUE(bare.bodyData().isNull());
 }
 

@@ -1,6 +1,6 @@
+#include "service/KNVTRequest.h"
 #include "service/KNVTRESTFulPullRequest.h"
 #include "service/KNVTRESTFulPushRequest.h"
-#include "service/KNVTRequest.h"
 
 #include "foundation/Timing.h"
 
@@ -23,9 +23,9 @@ TEST(KNVTRequestBasicAuthentication, EncodesUserColonPasswordAsUTF8Base64)
                                                                                   QStringLiteral("päss€")),
               "Basic asO8cmdlbjpww6Rzc+KCrA==");
     // A long pair stays on one line.
-    EXPECT_FALSE(KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(QString(80, u'u'),
-                                                                                     QString(80, u'p'))
-                     .contains(u'\n'));
+    EXPECT_FALSE(
+        KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(QString(80, u'u'), QString(80, u'p'))
+            .contains(u'\n'));
 }
 
 TEST(KNVTRequestBuilding, ParametersFormTheQueryInOrderWithEscapedValuesAndRawKeys)
@@ -34,12 +34,12 @@ TEST(KNVTRequestBuilding, ParametersFormTheQueryInOrderWithEscapedValuesAndRawKe
     EXPECT_EQ(plain.URLIncludingParameters().toString(QUrl::FullyEncoded), kBase + "/tags.json");
 
     KNVTRequest request(QUrl(kBase + "/task_lists/5.json"), KNVTRequestMethodGET,
-                        {{"include", "task_list_collaborators,tasks,comments,task_watchers,users"},
-                         {"q", "a b&c=d/é"}},
+                        {{"include", "task_list_collaborators,tasks,comments,task_watchers,users"}, {"q", "a b&c=d/é"}},
                         {}, {});
     EXPECT_EQ(request.URLIncludingParameters().toString(QUrl::FullyEncoded),
-              kBase + "/task_lists/5.json?include=task_list_collaborators%2Ctasks%2Ccomments%2Ctask_watchers%2Cusers"
-                      "&q=a%20b%26c%3Dd%2F%C3%A9");
+              kBase
+                  + "/task_lists/5.json?include=task_list_collaborators%2Ctasks%2Ccomments%2Ctask_watchers%2Cusers"
+                    "&q=a%20b%26c%3Dd%2F%C3%A9");
 }
 
 TEST(KNVTRequestBuilding, SignedURLRequestCarriesMethodHeadersBodyAndScaledTimeout)
@@ -57,8 +57,8 @@ TEST(KNVTRequestBuilding, SignedURLRequestCarriesMethodHeadersBodyAndScaledTimeo
                    {KNVTRequestMethod(9), "GET"}};
     for (const auto &entry : methods) {
         SCOPED_TRACE(entry.name);
-        KNVTRequest request(QUrl(kBase + "/tags.json"), entry.method, {{"include", "tagged_items"}},
-                            QByteArray("body"), headers);
+        KNVTRequest request(QUrl(kBase + "/tags.json"), entry.method, {{"include", "tagged_items"}}, QByteArray("body"),
+                            headers);
         const knvt::URLRequest urlRequest = request.signedURLRequest();
         EXPECT_EQ(urlRequest.method, entry.name);
         EXPECT_EQ(urlRequest.url.toString(QUrl::FullyEncoded), kBase + "/tags.json?include=tagged_items");
@@ -147,8 +147,8 @@ TEST(KNVTRequestArchiving, RoundTripKeepsEveryFieldAndTheClass)
     EXPECT_FALSE(archive.contains("YW5uOnNlY3JldDE"));
     EXPECT_FALSE(archive.contains(utf16));
     EXPECT_TRUE(archive.contains(QByteArray("\0K\0N\0V\0T\0T\0a\0s\0k", 16))); // the user info is there
-    EXPECT_EQ(copy->HTTPHeaderFields(), (knvt::HeaderFields{{"X-Application-Version", "17"},
-                                                            {"Content-Type", "application/json"}}));
+    EXPECT_EQ(copy->HTTPHeaderFields(),
+              (knvt::HeaderFields{{"X-Application-Version", "17"}, {"Content-Type", "application/json"}}));
     expectSameRequest(*push, *copy);
     EXPECT_NE(std::dynamic_pointer_cast<KNVTRESTFulPushRequest>(copy), nullptr);
 

@@ -9,8 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTimeZone>
 #include <QThreadPool>
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -40,11 +40,12 @@ Outcome send(const std::shared_ptr<KNVTRequest> &request, QThreadPool *pool = nu
 {
     auto promise = std::make_shared<std::promise<Outcome>>();
     std::future<Outcome> future = promise->get_future();
-    request->performRequestUsingQueue(pool, [promise](const std::optional<knvt::HttpResponse> &response,
-                                                      const QByteArray &data, const knvt::Error &requestError,
-                                                      const knvt::Error &error) {
-        promise->set_value(Outcome{true, response, data, requestError, error, QThread::currentThread()});
-    });
+    request->performRequestUsingQueue(
+        pool,
+        [promise](const std::optional<knvt::HttpResponse> &response, const QByteArray &data,
+                  const knvt::Error &requestError, const knvt::Error &error) {
+            promise->set_value(Outcome{true, response, data, requestError, error, QThread::currentThread()});
+        });
     if (future.wait_for(std::chrono::seconds(30)) != std::future_status::ready)
         return {};
     return future.get();
@@ -65,7 +66,8 @@ protected:
         }
     }
 
-    std::shared_ptr<KNVTRESTFulPullRequest> pull(const QString &resource, KNVTRequestFormat format = KNVTRequestFormatJSON)
+    std::shared_ptr<KNVTRESTFulPullRequest> pull(const QString &resource,
+                                                 KNVTRequestFormat format = KNVTRequestFormatJSON)
     {
         return std::make_shared<KNVTRESTFulPullRequest>(B, resource, QVariant(), format, kStoreHeaders);
     }
@@ -130,11 +132,10 @@ TEST_F(KNVTRequestTransport, PutSendsItsBodyAndDeleteSendsNone)
 {
     fake.on("PUT", "/tasks/12.json").json(200, "{}");
     fake.on("DELETE", "/tasks/12.json").json(200, "{}");
-    auto update = std::make_shared<KNVTRESTFulPushRequest>(B, "tasks", 12, "task",
-                                                           QJsonObject{{"title", "Buy oat milk"}},
-                                                           KNVTRequestFormatJSON, kStoreHeaders);
-    auto destroy =
-        std::make_shared<KNVTRESTFulPushRequest>(B, "tasks", 12, "task", QJsonObject{}, KNVTRequestFormatJSON, kStoreHeaders);
+    auto update = std::make_shared<KNVTRESTFulPushRequest>(
+        B, "tasks", 12, "task", QJsonObject{{"title", "Buy oat milk"}}, KNVTRequestFormatJSON, kStoreHeaders);
+    auto destroy = std::make_shared<KNVTRESTFulPushRequest>(B, "tasks", 12, "task", QJsonObject{},
+                                                            KNVTRequestFormatJSON, kStoreHeaders);
     EXPECT_TRUE(send(update).requestError.isNull());
     EXPECT_TRUE(send(destroy).requestError.isNull());
 
@@ -233,8 +234,7 @@ TEST_F(KNVTRequestTransport, ResendClearsTheOutcomeOfTheEarlierSend)
 }
 
 class ConnectionFailure : public KNVTRequestTransport, public ::testing::WithParamInterface<const char *>
-{
-};
+{};
 
 TEST_P(ConnectionFailure, NoReplyIsAConnectionErrorWithoutResponse)
 {
@@ -284,8 +284,8 @@ TEST_F(KNVTRequestTransport, HttpsToAPlainServerFailsInsteadOfFallingBack)
     expectAllMatched = false;
     QString https = B;
     https.replace("http://", "https://");
-    auto request = std::make_shared<KNVTRESTFulPullRequest>(https, "tags", QVariant(), KNVTRequestFormatJSON,
-                                                            kStoreHeaders);
+    auto request =
+        std::make_shared<KNVTRESTFulPullRequest>(https, "tags", QVariant(), KNVTRequestFormatJSON, kStoreHeaders);
     // The plain server waits for a request head that never comes, so the handshake stalls until the time-out.
     request->setTimeoutInterval(1.0);
     const Outcome outcome = send(request);
@@ -308,9 +308,10 @@ TEST(KNVTRequestTLS, UntrustedCertificateIsAConnectionError)
     const QString certificate = folder.filePath("certificate.pem");
     QProcess generator;
     generator.setProcessChannelMode(QProcess::MergedChannels);
-    generator.start(openssl, {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                              "-keyout", key, "-out", certificate, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
-                              "subjectAltName=IP:127.0.0.1"});
+    generator.start(openssl,
+                    {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                     key, "-out", certificate, "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
+                     "subjectAltName=IP:127.0.0.1"});
     ASSERT_TRUE(generator.waitForFinished(30000));
     ASSERT_EQ(generator.exitCode(), 0) << generator.readAll().toStdString();
 
@@ -373,11 +374,10 @@ TEST_F(KNVTRequestTransport, RequestStaysAliveUntilItsHandlerHasRun)
     auto future = promise->get_future();
     {
         auto request = pull("tags");
-        request->performRequestUsingQueue(&pool, [promise](const std::optional<knvt::HttpResponse> &response,
-                                                           const QByteArray &, const knvt::Error &,
-                                                           const knvt::Error &) {
-            promise->set_value(response ? response->statusCode() : 0);
-        });
+        request->performRequestUsingQueue(
+            &pool,
+            [promise](const std::optional<knvt::HttpResponse> &response, const QByteArray &, const knvt::Error &,
+                      const knvt::Error &) { promise->set_value(response ? response->statusCode() : 0); });
     }
     ASSERT_EQ(future.wait_for(std::chrono::seconds(30)), std::future_status::ready);
     EXPECT_EQ(future.get(), 200);

@@ -78,8 +78,9 @@ TEST_F(FocusListQueries, InboxHoldsMyTasksInNoListWhateverTheirStatus)
 
 TEST_F(FocusListQueries, TodayHoldsOpenTasksDueOrStartedByNow)
 {
-    EXPECT_EQ(titles(store().todayTasks()), sorted({"due past", "due at midnight", "started, due ahead",
-                                                    "pending list due", "no status", "someday overdue"}));
+    EXPECT_EQ(titles(store().todayTasks()),
+              sorted({"due past", "due at midnight", "started, due ahead", "pending list due", "no status",
+                      "someday overdue"}));
     EXPECT_EQ(titles(store().dueAndTodayTasks()), titles(store().todayTasks()));
     // The badge leaves out the list whose invitation I have not accepted.
     EXPECT_EQ(store().numberOfUncompletedDueAndTodayTasks(), 5);
@@ -211,8 +212,7 @@ TEST_F(FocusListQueries, NotificationsCountPendingFriendsAndPendingLists)
 }
 
 class DayQueries : public QueryFixture
-{
-};
+{};
 
 TEST_F(DayQueries, ADayRunsFromItsMidnightToTheNext)
 {
@@ -250,8 +250,7 @@ TEST_F(DayQueries, CompletedYesterdayCountsTasksDueByNowClosedWithinThatDay)
 }
 
 class LookupQueries : public QueryFixture
-{
-};
+{};
 
 TEST_F(LookupQueries, MeIsTheUserWithStatusSix)
 {

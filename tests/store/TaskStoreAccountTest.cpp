@@ -8,9 +8,9 @@
 #include "foundation/KNVTGenericKeychainItem.h"
 
 #include "support/FakeSyncService.h"
+#include "support/NotificationRecorder.h"
 #include "support/ScopedInMemoryKeychain.h"
 #include "support/ScopedSyncServiceClient.h"
-#include "support/NotificationRecorder.h"
 #include "support/SyncFixtures.h"
 #include "support/WaitUntil.h"
 

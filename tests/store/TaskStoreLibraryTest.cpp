@@ -66,9 +66,9 @@ TEST_F(TaskStoreLibraryTest, firstRunCreatesTheLibraryAndSeedsInformationAndMe)
 
     // The entity tags are cleared for a library that did not match the model (here: none at all), then the seed
     // is saved through the relay.
-    ASSERT_EQ(recorder.names(), QStringList({"KNVTTaskStoreSyncSettingsDidChangeNotification",
-                                             "KNVTTaskStoreWillChangeNotification",
-                                             "KNVTTaskStoreDidChangeNotification"}));
+    ASSERT_EQ(recorder.names(),
+              QStringList({"KNVTTaskStoreSyncSettingsDidChangeNotification", "KNVTTaskStoreWillChangeNotification",
+                           "KNVTTaskStoreDidChangeNotification"}));
     for (const knvt::Notification &n : recorder.notifications())
         EXPECT_EQ(n.object, &s);
     const QList<QUrl> inserted = urisIn(recorder.notifications()[2], KNVTTaskStoreInsertedObjectsKey);
@@ -230,9 +230,9 @@ TEST_F(TaskStoreLibraryTest, signingOutTwiceRemovesTheLibraryEachTimeAndKeepsThe
 
     EXPECT_TRUE(s.hasSystemInformationTimer());
     EXPECT_EQ(alarm().fireDate(), midnightAfter(startDate().date()));
-    knvt::test::NotificationRecorder recorder(
-        {"KNVTTaskStoreWillChangeNotification", "KNVTTaskStoreSystemInformationDidChangeNotification",
-         "KNVTTaskStoreDidChangeNotification"});
+    knvt::test::NotificationRecorder recorder({"KNVTTaskStoreWillChangeNotification",
+                                               "KNVTTaskStoreSystemInformationDidChangeNotification",
+                                               "KNVTTaskStoreDidChangeNotification"});
     m_clock.setNow(midnightAfter(startDate().date()));
     ASSERT_TRUE(alarm().fire());
     EXPECT_EQ(recorder.names().size(), 3);
@@ -250,8 +250,9 @@ TEST_F(TaskStoreLibraryTest, signingOutSwitchesSyncOffAndCancelsTheCoordinator)
 
     knvt::test::NotificationRecorder recorder(kChangeNames);
     s.unconfigureAccount();
-    EXPECT_EQ(recorder.names(), QStringList({"KNVTTaskStoreSyncSettingsDidChangeNotification",
-                                             "KNVTTaskStoreDidUnconfigureAccountNotification"}));
+    EXPECT_EQ(recorder.names(),
+              QStringList({"KNVTTaskStoreSyncSettingsDidChangeNotification",
+                           "KNVTTaskStoreDidUnconfigureAccountNotification"}));
     EXPECT_EQ(log.cancellations, 1);
     EXPECT_EQ(log.destroyed, 1);
     EXPECT_EQ(s.syncCoordinator(), nullptr);
@@ -319,9 +320,10 @@ TEST_F(TaskStoreLibraryTest, aLibraryOfTheOlderModelIsMigratedAndItsDerivedValue
     const QUrl userUri = user->uri();
     destroyStores();
     // The library as the previous version wrote it.
-    ASSERT_TRUE(exec(storeFilePath(), {"ALTER TABLE KNVTCDUser DROP COLUMN initials",
-                                       "ALTER TABLE KNVTCDAvatar DROP COLUMN thumbnailData", "PRAGMA user_version = 3",
-                                       "UPDATE Z_METADATA SET value = '[\"3\"]' WHERE key = 'modelVersionIdentifiers'"}));
+    ASSERT_TRUE(exec(storeFilePath(),
+                     {"ALTER TABLE KNVTCDUser DROP COLUMN initials",
+                      "ALTER TABLE KNVTCDAvatar DROP COLUMN thumbnailData", "PRAGMA user_version = 3",
+                      "UPDATE Z_METADATA SET value = '[\"3\"]' WHERE key = 'modelVersionIdentifiers'"}));
 
     knvt::test::NotificationRecorder recorder(kChangeNames);
     KNVTTaskStore &migrated = makeStore();

@@ -25,10 +25,7 @@ protected:
         ASSERT_TRUE(QDir().mkpath(libraryPath()));
     }
 
-    void writeMetaData(const QVariantMap &root)
-    {
-        ASSERT_TRUE(knvt::PropertyList::writeFile(metaDataPath(), root));
-    }
+    void writeMetaData(const QVariantMap &root) { ASSERT_TRUE(knvt::PropertyList::writeFile(metaDataPath(), root)); }
 };
 
 TEST_F(TaskStoreMetaDataTest, aFreshLibraryShowsTheDefaultsWithoutWritingThem)

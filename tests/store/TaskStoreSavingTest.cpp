@@ -166,8 +166,8 @@ TEST_F(TaskStoreSavingTest, anotherProcessesSaveRefreshesThisOneAndKeepsItsUnsav
     edited->setTitle("Edited here, not saved yet");
 
     knvt::test::NotificationRecorder recorder(kWillDid);
-    auto *there = static_cast<KNVTCDTask *>(
-        context(b).existingObject(*b.persistentStoreCoordinator()->objectIDForURI(otherUri)));
+    auto *there =
+        static_cast<KNVTCDTask *>(context(b).existingObject(*b.persistentStoreCoordinator()->objectIDForURI(otherUri)));
     ASSERT_NE(there, nullptr);
     there->setTitle("Saved there, renamed");
     m_clock.advance(30);

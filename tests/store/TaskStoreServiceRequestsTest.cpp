@@ -97,7 +97,10 @@ protected:
         save();
     }
 
-    static bool wait(const Outcome &outcome) { return waitUntil([&outcome] { return outcome.called; }); }
+    static bool wait(const Outcome &outcome)
+    {
+        return waitUntil([&outcome] { return outcome.called; });
+    }
 
     knvt::test::ScopedInMemoryKeychain keychain;
     FakeSyncService fake;
@@ -115,12 +118,13 @@ TEST_F(TaskStoreServiceRequestsTest, AddingAFriendPostsTheUserNameAndMergesTheAn
     store().createFriendshipInviteFromUser(ben);
     save();
     fake.on("POST", "/friendships.json")
-        .json(201, QJsonDocument(knvt::test::entity(QStringLiteral("friendship"), 90, 1,
-                                                    {{"inviter_id", 42},
-                                                     {"invitee_id", 43},
-                                                     {"status", "pending"},
-                                                     {"invitee", knvt::test::user(43, QStringLiteral("ben"))}}))
-                       .toJson());
+        .json(201,
+              QJsonDocument(knvt::test::entity(QStringLiteral("friendship"), 90, 1,
+                                               {{"inviter_id", 42},
+                                                {"invitee_id", 43},
+                                                {"status", "pending"},
+                                                {"invitee", knvt::test::user(43, QStringLiteral("ben"))}}))
+                  .toJson());
 
     Outcome outcome;
     store().createFriendshipWithUsername(QStringLiteral("ben"), outcome.handler());
@@ -132,8 +136,7 @@ TEST_F(TaskStoreServiceRequestsTest, AddingAFriendPostsTheUserNameAndMergesTheAn
     EXPECT_EQ(request->query, QByteArray("include=invitee"));
     EXPECT_EQ(request->header("Content-Type"), QByteArray("application/json"));
     EXPECT_EQ(request->header("Authorization"), QByteArray("Basic YW5uOnNlY3JldDE="));
-    EXPECT_EQ(request->json().object(),
-              (QJsonObject{{"friendship", QJsonObject{{"invitee_username", "ben"}}}}));
+    EXPECT_EQ(request->json().object(), (QJsonObject{{"friendship", QJsonObject{{"invitee_username", "ben"}}}}));
     // The local record without identifier took the answer; no second one was added.
     EXPECT_EQ(context().count<KNVTCDFriendship>(), 1);
     EXPECT_EQ(context().firstObject<KNVTCDFriendship>()->numericIdentifier(), 90);
@@ -220,13 +223,14 @@ TEST_F(TaskStoreServiceRequestsTest, TheAccountRefreshAppliesTheAccountAndFetche
     signIn();
     const QByteArray picture = pngBytes(Qt::red);
     fake.on("GET", "/account.json")
-        .json(200, QJsonDocument(knvt::test::account(7,
-                                                     knvt::test::user(42, QStringLiteral("ann"),
-                                                                      {{"first_name", "Annie"},
-                                                                       {"avatar_content_type", "image/png"},
-                                                                       {"avatar_updated_at", knvt::test::fixtureDate(5)}}),
-                                                     3))
-                       .toJson());
+        .json(200,
+              QJsonDocument(knvt::test::account(7,
+                                                knvt::test::user(42, QStringLiteral("ann"),
+                                                                 {{"first_name", "Annie"},
+                                                                  {"avatar_content_type", "image/png"},
+                                                                  {"avatar_updated_at", knvt::test::fixtureDate(5)}}),
+                                                3))
+                  .toJson());
     fake.on("GET", "/users/42/avatar/medium.png").png(picture);
 
     Outcome outcome;
@@ -282,7 +286,8 @@ TEST_F(TaskStoreServiceRequestsTest, WithoutANetworkOnlyMissingCredentialsCountA
     EXPECT_EQ(delegate.authenticationFailures, 0);
     EXPECT_TRUE(store().isAuthenticated());
 
-    knvt::KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {})
+    knvt::KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"),
+                                                                 {})
         ->removeFromKeychain();
     Outcome withoutCredentials;
     store().syncAccountWithCompletionHandler(withoutCredentials.handler());

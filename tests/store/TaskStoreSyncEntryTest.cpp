@@ -94,11 +94,10 @@ protected:
     }
 
     ScriptedCoordinatorState coordinatorState;
-    knvt::test::NotificationRecorder recorder{names({KNVTTaskStoreWillStartSyncingNotification,
-                                                     KNVTTaskStoreDidStartSyncingNotification,
-                                                     KNVTTaskStoreDidFinishSyncingNotification,
-                                                     KNVTTaskStoreDidSyncNotification,
-                                                     KNVTTaskStoreSyncSettingsDidChangeNotification})};
+    knvt::test::NotificationRecorder recorder{
+        names({KNVTTaskStoreWillStartSyncingNotification, KNVTTaskStoreDidStartSyncingNotification,
+               KNVTTaskStoreDidFinishSyncingNotification, KNVTTaskStoreDidSyncNotification,
+               KNVTTaskStoreSyncSettingsDidChangeNotification})};
 };
 
 TEST_F(TaskStoreSyncEntryTest, WithoutAutomaticSyncNothingIsAskedAndTheHandlerIsDropped)
@@ -124,8 +123,9 @@ TEST_F(TaskStoreSyncEntryTest, AFinishedRegularSessionRecordsItsStartAndMergesIt
     const QVariantMap tags = store().resourceETags();
     EXPECT_EQ(tags.value(QStringLiteral("tags")).toString(), QStringLiteral("\"t-2\""));
     EXPECT_EQ(tags.value(QStringLiteral("task_lists")).toString(), QStringLiteral("\"l-1\""));
-    EXPECT_EQ(recorder.names(), names({KNVTTaskStoreSyncSettingsDidChangeNotification,
-                                       KNVTTaskStoreDidFinishSyncingNotification, KNVTTaskStoreDidSyncNotification}));
+    EXPECT_EQ(recorder.names(),
+              names({KNVTTaskStoreSyncSettingsDidChangeNotification, KNVTTaskStoreDidFinishSyncingNotification,
+                     KNVTTaskStoreDidSyncNotification}));
 }
 
 TEST_F(TaskStoreSyncEntryTest, AFullSessionAlsoRecordsTheFullSyncDateAndAPushOnlySessionNoDate)
@@ -140,8 +140,9 @@ TEST_F(TaskStoreSyncEntryTest, AFullSessionAlsoRecordsTheFullSyncDateAndAPushOnl
     store().taskStoreSyncCoordinatorDidFinishSyncSession(coordinator(), push);
     EXPECT_EQ(store().lastSuccessfullSyncDate(), before);
     // The tags are stored again even without new ones.
-    EXPECT_EQ(recorder.names(), names({KNVTTaskStoreSyncSettingsDidChangeNotification,
-                                       KNVTTaskStoreDidFinishSyncingNotification, KNVTTaskStoreDidSyncNotification}));
+    EXPECT_EQ(recorder.names(),
+              names({KNVTTaskStoreSyncSettingsDidChangeNotification, KNVTTaskStoreDidFinishSyncingNotification,
+                     KNVTTaskStoreDidSyncNotification}));
 }
 
 TEST_F(TaskStoreSyncEntryTest, WaitingHandlersAreCalledOnceWhenNoSessionWaitsAnyMore)

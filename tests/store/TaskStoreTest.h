@@ -48,8 +48,7 @@ struct FakeSyncCoordinatorLog
 class FakeSyncCoordinator final : public KNVTTaskStoreSyncCoordinating
 {
 public:
-    FakeSyncCoordinator(KNVTTaskStore &store, FakeSyncCoordinatorLog &log)
-        : m_log(log)
+    FakeSyncCoordinator(KNVTTaskStore &store, FakeSyncCoordinatorLog &log) : m_log(log)
     {
         ++m_log.created;
         // The real coordinator reads the store's context while it starts.
@@ -99,7 +98,10 @@ protected:
         KNVTTaskStoreSyncCoordinating::setFactory({});
     }
 
-    QString libraryPath() const { return m_dir.filePath(QStringLiteral("Library/") + KNVTTaskStore::kLibraryFolderName); }
+    QString libraryPath() const
+    {
+        return m_dir.filePath(QStringLiteral("Library/") + KNVTTaskStore::kLibraryFolderName);
+    }
     QString storeFilePath() const { return QDir(libraryPath()).filePath(KNVTTaskStore::kStoreFileName); }
     QString metaDataPath() const { return QDir(libraryPath()).filePath(KNVTTaskStore::kMetaDataFileName); }
     QString scratchPath(const QString &name) const { return m_dir.filePath(name); }
@@ -141,9 +143,8 @@ protected:
     // stores.
     FakeSyncCoordinatorLog &registerFakeSyncCoordinator()
     {
-        KNVTTaskStoreSyncCoordinating::setFactory([this](KNVTTaskStore &store) {
-            return std::make_unique<FakeSyncCoordinator>(store, m_syncLog);
-        });
+        KNVTTaskStoreSyncCoordinating::setFactory(
+            [this](KNVTTaskStore &store) { return std::make_unique<FakeSyncCoordinator>(store, m_syncLog); });
         return m_syncLog;
     }
 

@@ -172,10 +172,7 @@ struct FakeSyncService::Route::Impl
         return route.replies.back();
     }
 
-    void append(const RouteKey &key, Script script)
-    {
-        routes[key].replies.push_back(std::move(script));
-    }
+    void append(const RouteKey &key, Script script) { routes[key].replies.push_back(std::move(script)); }
 
     void acceptLoop();
     void serve(int fd, int number);
@@ -398,7 +395,8 @@ void FakeSyncService::Route::Impl::serve(int fd, int number)
                     script.reply = std::move(*answer);
                 } else {
                     unmatched.push_back(request);
-                    script.reply = {501, "No route for " + request.method + ' ' + request.path + '\n',
+                    script.reply = {501,
+                                    "No route for " + request.method + ' ' + request.path + '\n',
                                     {{"Content-Type", "text/plain"}}};
                 }
             }
@@ -446,8 +444,7 @@ void FakeSyncService::Route::Impl::serve(int fd, int number)
 
 FakeSyncService::Route::Route(Impl *impl, QByteArray method, QByteArray path)
     : m_impl(impl), m_method(std::move(method)), m_path(std::move(path))
-{
-}
+{}
 
 FakeSyncService::Route &FakeSyncService::Route::json(int status, QByteArrayView body)
 {
@@ -457,8 +454,8 @@ FakeSyncService::Route &FakeSyncService::Route::json(int status, QByteArrayView 
 FakeSyncService::Route &FakeSyncService::Route::reply(int status, QByteArrayView body, Headers headers)
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->append({m_method, m_path}, Script{ReplyKind::Respond, {status, body.toByteArray(), std::move(headers)},
-                                              {}, 0, false, false});
+    m_impl->append({m_method, m_path},
+                   Script{ReplyKind::Respond, {status, body.toByteArray(), std::move(headers)}, {}, 0, false, false});
     return *this;
 }
 
@@ -635,8 +632,7 @@ std::vector<FakeSyncService::Request> FakeSyncService::requests(QByteArrayView m
     return result;
 }
 
-std::optional<FakeSyncService::Request> FakeSyncService::lastRequest(QByteArrayView method,
-                                                                     QByteArrayView path) const
+std::optional<FakeSyncService::Request> FakeSyncService::lastRequest(QByteArrayView method, QByteArrayView path) const
 {
     std::vector<Request> matching = requests(method, path);
     if (matching.empty())

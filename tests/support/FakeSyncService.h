@@ -63,18 +63,18 @@ public:
     class Route
     {
     public:
-        Route &json(int status, QByteArrayView body);            // Content-Type: application/json
+        Route &json(int status, QByteArrayView body); // Content-Type: application/json
         Route &reply(int status, QByteArrayView body = {}, Headers headers = {});
-        Route &png(QByteArrayView bytes);                          // 200, Content-Type: image/png
-        Route &pass();                                             // answered by the store, as if unscripted
+        Route &png(QByteArrayView bytes); // 200, Content-Type: image/png
+        Route &pass();                    // answered by the store, as if unscripted
         // Adds `ETag: tag` and answers 304 (empty body, the tag repeated) when If-None-Match equals the tag exactly.
         Route &etag(QByteArrayView tag);
-        Route &delay(int milliseconds);                            // before the reply is written
-        Route &hold();                                             // until release(method, path) or stop()
-        Route &drop();    // reads the request, then closes the connection without a reply (empty reply)
-        Route &reset();   // reads the request, then resets the connection (RST)
-        Route &truncate(); // sends the headers and half the body, then closes the connection
-        Route &clear();   // forgets this route's replies, used or not
+        Route &delay(int milliseconds); // before the reply is written
+        Route &hold();                  // until release(method, path) or stop()
+        Route &drop();                  // reads the request, then closes the connection without a reply (empty reply)
+        Route &reset();                 // reads the request, then resets the connection (RST)
+        Route &truncate();              // sends the headers and half the body, then closes the connection
+        Route &clear();                 // forgets this route's replies, used or not
 
     private:
         friend class FakeSyncService;

@@ -198,8 +198,8 @@ qint64 FakeSyncState::insert(const QByteArray &resource, QJsonObject fields, boo
     if (resource == "task_list_collaborators") {
         // One row per list and user: seeding the pair again changes the row.
         for (auto &[rowId, row] : objects) {
-            if (row.value("task_list_id") == fields.value("task_list_id") && row.value("user_id") == fields.value("user_id")
-                && !fields.contains("id")) {
+            if (row.value("task_list_id") == fields.value("task_list_id")
+                && row.value("user_id") == fields.value("user_id") && !fields.contains("id")) {
                 update(resource, rowId, fields);
                 return rowId;
             }
@@ -228,9 +228,14 @@ qint64 FakeSyncState::insert(const QByteArray &resource, QJsonObject fields, boo
         // The creator's row is part of the list, so it does not count as a change of the list.
         if (!creator || *creator == ownerId()) {
             insert("task_list_collaborators",
-                 QJsonObject{{"task_list_id", id}, {"user_id", ownerId()}, {"role", "owner"}, {"status", "accepted"},
-                             {"task_list_type_order_index", QJsonValue::Null}, {"reviewed_at", QJsonValue::Null},
-                             {"review_at", QJsonValue::Null}, {"deleted_at", QJsonValue::Null}},
+                   QJsonObject{{"task_list_id", id},
+                               {"user_id", ownerId()},
+                               {"role", "owner"},
+                               {"status", "accepted"},
+                               {"task_list_type_order_index", QJsonValue::Null},
+                               {"reviewed_at", QJsonValue::Null},
+                               {"review_at", QJsonValue::Null},
+                               {"deleted_at", QJsonValue::Null}},
                    false);
         }
     }
@@ -320,8 +325,7 @@ QString FakeSyncState::ownRowStatus(qint64 taskListId) const
 // ---------------------------------------------------------------------------------------------------------------
 // Replies
 
-QJsonObject FakeSyncState::render(const QByteArray &resource, const QJsonObject &object,
-                                  const Includes &includes) const
+QJsonObject FakeSyncState::render(const QByteArray &resource, const QJsonObject &object, const Includes &includes) const
 {
     QJsonObject out = object;
     const Table *users = findTable("users");
@@ -366,8 +370,7 @@ QJsonArray FakeSyncState::renderChildren(const QByteArray &resource, const char 
 FakeSyncReply FakeSyncState::taggedReply(const FakeSyncService::Request &request, const QByteArray &body) const
 {
     // Derived from the content, so the tag changes exactly when the reply would.
-    const QByteArray tag =
-        '"' + QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex().left(16) + '"';
+    const QByteArray tag = '"' + QCryptographicHash::hash(body, QCryptographicHash::Sha1).toHex().left(16) + '"';
     if (request.header("If-None-Match") == tag)
         return {304, {}, {{"ETag", tag}}};
     FakeSyncReply reply = jsonReply(200, body);
@@ -376,8 +379,7 @@ FakeSyncReply FakeSyncState::taggedReply(const FakeSyncService::Request &request
 }
 
 FakeSyncReply FakeSyncState::listReply(const FakeSyncService::Request &request, const QByteArray &resource,
-                                       const std::vector<const QJsonObject *> &objects,
-                                       const Includes &includes) const
+                                       const std::vector<const QJsonObject *> &objects, const Includes &includes) const
 {
     QJsonArray array;
     for (const QJsonObject *object : objects)
@@ -429,14 +431,13 @@ FakeSyncReply FakeSyncState::createFriendship(const QJsonObject &fields, const I
     return jsonReply(status, compact(QJsonDocument(wrap(rootOf("friendships"), object))));
 }
 
-FakeSyncReply FakeSyncState::create(const QByteArray &resource, const QJsonObject &pushed,
-                                    const Includes &includes)
+FakeSyncReply FakeSyncState::create(const QByteArray &resource, const QJsonObject &pushed, const Includes &includes)
 {
     QJsonObject fields = pushed;
     const qint64 owner = ownerId();
     const char *ownerKey = resource == "comments" || resource == "task_watchers" ? "user_id"
-                         : resource == "tasks" || resource == "task_lists" || resource == "tags" ? "creator_id"
-                                                                                                 : nullptr;
+        : resource == "tasks" || resource == "task_lists" || resource == "tags"  ? "creator_id"
+                                                                                 : nullptr;
     if (ownerKey && !fields.contains(QLatin1String(ownerKey)))
         fields.insert(QLatin1String(ownerKey), owner);
     const qint64 id = seed(resource, fields);
@@ -510,7 +511,8 @@ std::optional<FakeSyncReply> FakeSyncState::answer(const FakeSyncService::Reques
         if (path == "task_lists/declined")
             return listsWhere([](const QString &status, bool) { return status == "declined"; });
         if (path == "tasks/inbox")
-            return select("tasks", [](qint64, const QJsonObject &task) { return !idValue(task.value("task_list_id")); });
+            return select("tasks",
+                          [](qint64, const QJsonObject &task) { return !idValue(task.value("task_list_id")); });
         if (path == "tags")
             return select("tags", [](qint64, const QJsonObject &) { return true; });
         if (parts.size() == 2 && numeric && parts[0] == "task_lists") {
@@ -519,7 +521,8 @@ std::optional<FakeSyncReply> FakeSyncState::answer(const FakeSyncService::Reques
                 return errorReply(404, QStringLiteral("base"), QStringLiteral("not found"));
             if (ownRowStatus(itemId).isNull())
                 return errorReply(403, QStringLiteral("base"), QStringLiteral("forbidden"));
-            return jsonReply(200, compact(QJsonDocument(wrap(rootOf("task_lists"), render("task_lists", *list, includes)))));
+            return jsonReply(200,
+                             compact(QJsonDocument(wrap(rootOf("task_lists"), render("task_lists", *list, includes)))));
         }
         return std::nullopt;
     }
@@ -540,8 +543,8 @@ std::optional<FakeSyncReply> FakeSyncState::answer(const FakeSyncService::Reques
 
     // Friendships are addressed by the other user's id.
     qint64 id = itemId;
-    const bool exists = resource == "friendships" ? friendshipWith(itemId, &id) != nullptr
-                                                  : find(resource, itemId) != nullptr;
+    const bool exists =
+        resource == "friendships" ? friendshipWith(itemId, &id) != nullptr : find(resource, itemId) != nullptr;
     if (!exists)
         return errorReply(404, QStringLiteral("base"), QStringLiteral("not found"));
     if (method == "DELETE") {

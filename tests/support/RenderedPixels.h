@@ -21,9 +21,9 @@ inline QImage rendered(QWidget &widget)
 inline bool near(const QColor &actual, const QColor &expected, int tolerance = 8)
 {
     return std::abs(actual.red() - expected.red()) <= tolerance
-           && std::abs(actual.green() - expected.green()) <= tolerance
-           && std::abs(actual.blue() - expected.blue()) <= tolerance
-           && std::abs(actual.alpha() - expected.alpha()) <= tolerance;
+        && std::abs(actual.green() - expected.green()) <= tolerance
+        && std::abs(actual.blue() - expected.blue()) <= tolerance
+        && std::abs(actual.alpha() - expected.alpha()) <= tolerance;
 }
 
 inline QImage filled(QSize size, const QColor &color)

@@ -12,8 +12,7 @@ namespace knvt::test {
 class ScopedInMemoryKeychain
 {
 public:
-    ScopedInMemoryKeychain()
-        : m_previous(knvt::KeychainBackend::shared())
+    ScopedInMemoryKeychain() : m_previous(knvt::KeychainBackend::shared())
     {
         knvt::KeychainBackend::setShared(std::make_shared<knvt::InMemoryKeychain>());
     }

@@ -15,8 +15,7 @@ namespace knvt::test {
 class ScopedSyncServiceClient
 {
 public:
-    explicit ScopedSyncServiceClient(FakeSyncService &fake, double timeoutSeconds = 0)
-        : m_fake(fake)
+    explicit ScopedSyncServiceClient(FakeSyncService &fake, double timeoutSeconds = 0) : m_fake(fake)
     {
         KNVTSetSyncServiceAPIURLString(fake.baseURL());
         KNVTRequest::setDefaultTimeoutInterval(timeoutSeconds);

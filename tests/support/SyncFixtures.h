@@ -66,8 +66,11 @@ inline QJsonObject entity(const QString &root, qint64 id, qint64 n, const QJsonO
 // Users are always embedded, never wrapped.
 inline QJsonObject user(qint64 id, const QString &username, const QJsonObject &fields = {})
 {
-    QJsonObject object{{"id", id},           {"username", username}, {"first_name", username},
-                       {"last_name", "Doe"}, {"email", username + QStringLiteral("@example.com")},
+    QJsonObject object{{"id", id},
+                       {"username", username},
+                       {"first_name", username},
+                       {"last_name", "Doe"},
+                       {"email", username + QStringLiteral("@example.com")},
                        {"country_code", "US"}};
     return merged(object, fields);
 }
@@ -108,8 +111,8 @@ inline QJsonObject taskList(qint64 id, const QString &title, qint64 n, const QJs
     return entity(QStringLiteral("task_list"), id, n, merged(defaults, fields));
 }
 
-inline QJsonObject collaborator(qint64 id, qint64 taskListId, qint64 userId, const QString &status,
-                                const QString &role, qint64 n, const QJsonObject &fields = {})
+inline QJsonObject collaborator(qint64 id, qint64 taskListId, qint64 userId, const QString &status, const QString &role,
+                                qint64 n, const QJsonObject &fields = {})
 {
     const QJsonObject defaults{{"role", role},
                                {"status", status},

@@ -17,9 +17,9 @@
 
 #include "store/TaskStoreTest.h"
 #include "support/FakeSyncService.h"
+#include "support/NotificationRecorder.h"
 #include "support/ScopedInMemoryKeychain.h"
 #include "support/ScopedSyncServiceClient.h"
-#include "support/NotificationRecorder.h"
 #include "support/WaitUntil.h"
 
 #include <QLockFile>
@@ -54,9 +54,8 @@ protected:
     {
         TaskStoreTest::SetUp();
         knvt::Timing::setScale(kScale);
-        knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"),
-                                                                      QStringLiteral("ann"), {},
-                                                                      QStringLiteral("secret1"));
+        knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(
+            QStringLiteral("Hollowpine"), QStringLiteral("ann"), {}, QStringLiteral("secret1"));
         fake.enableState();
 
         store().setTaskStoreDelegate(&storeDelegate);
@@ -98,7 +97,10 @@ protected:
     KNVTTaskStoreSyncCoordinator &coordinator() { return *m_coordinator; }
 
     bool idle() const { return !m_coordinator->isSyncing() && m_coordinator->numberOfPendingSyncSessions() == 0; }
-    bool waitForIdle() { return waitUntil([this] { return idle(); }, std::chrono::seconds(10)); }
+    bool waitForIdle()
+    {
+        return waitUntil([this] { return idle(); }, std::chrono::seconds(10));
+    }
     // Lets scaled time pass while the event loop runs.
     static void spin(std::chrono::milliseconds duration)
     {
@@ -183,8 +185,8 @@ TEST_F(SyncCoordinatorTest, SessionsRunOneAtATimeInTheOrderTheyWereAsked)
 
     fake.on("GET", "/account.json").clear().pass();
     fake.release("GET", "/account.json");
-    ASSERT_TRUE(waitUntil([this] { return fake.count("GET", "/account.json") == 2 && idle(); },
-                          std::chrono::seconds(10)));
+    ASSERT_TRUE(
+        waitUntil([this] { return fake.count("GET", "/account.json") == 2 && idle(); }, std::chrono::seconds(10)));
 
     // The second session began only after the first had sent its last pull, and only it sent the stored tag.
     const QList<QByteArray> calls = fake.calls();
@@ -214,8 +216,9 @@ TEST_F(SyncCoordinatorTest, CancellingEndsTheRunningSessionAndDropsTheWaitingOne
 
     // The reply in flight was the last request sent; the cancel is reported as an end of syncing, not as a sync.
     EXPECT_EQ(fake.requests().size(), 1u);
-    EXPECT_EQ(m_recorder.names(), QStringList({QString::fromLatin1(KNVTTaskStoreWillStartSyncingNotification),
-                                               QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification)}));
+    EXPECT_EQ(m_recorder.names(),
+              QStringList({QString::fromLatin1(KNVTTaskStoreWillStartSyncingNotification),
+                           QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification)}));
 }
 
 // ---- Timers -------------------------------------------------------------------------------------------------------
@@ -347,10 +350,11 @@ TEST_F(SyncCoordinatorTest, ARefusedPasswordIsReportedOnceAndNothingAutomaticRet
     EXPECT_EQ(storeDelegate.authenticationFailures, 1);
 
     // Save in the failure window: the new password, the failure cleared, one sync.
-    knvt::KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {})
+    knvt::KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"),
+                                                                 {})
         ->removeFromKeychain();
-    knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {},
-                                                                  QStringLiteral("newpass2"));
+    knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), QStringLiteral("ann"),
+                                                                  {}, QStringLiteral("newpass2"));
     store().resetAuthenticationFailureDate();
     fake.clearRequests();
     ASSERT_TRUE(store().sync());
@@ -431,13 +435,15 @@ TEST_F(SyncCoordinatorTest, ATransportFailureArmsTheTimerAndTheNextTriggerResume
 TEST_F(SyncCoordinatorTest, PulledObjectsReachTheMainContextWithChangeNotificationsButNoPushTimer)
 {
     setSyncSettings(true, true);
-    fake.seed("tasks", QJsonObject{{"title", "From elsewhere"}, {"status", "actionable"}, {"task_list_id", QJsonValue()}});
+    fake.seed("tasks",
+              QJsonObject{{"title", "From elsewhere"}, {"status", "actionable"}, {"task_list_id", QJsonValue()}});
     NotificationRecorder changes({QString::fromLatin1(KNVTTaskStoreDidChangeNotification)});
     startCoordinator();
     ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tasks/inbox.json"); }));
     ASSERT_TRUE(waitForIdle());
 
-    const auto tasks = context().fetch<KNVTCDTask>(ostore::where::key(QStringLiteral("title")) == QStringLiteral("From elsewhere"));
+    const auto tasks =
+        context().fetch<KNVTCDTask>(ostore::where::key(QStringLiteral("title")) == QStringLiteral("From elsewhere"));
     EXPECT_EQ(tasks.size(), 1u);
     EXPECT_FALSE(changes.notifications().empty());
     spin(std::chrono::milliseconds(knvt::Timing::ms(0.1) * 20));
@@ -446,7 +452,8 @@ TEST_F(SyncCoordinatorTest, PulledObjectsReachTheMainContextWithChangeNotificati
 
 TEST_F(SyncCoordinatorTest, OnlyTheProcessHoldingTheLibraryLockGetsACoordinator)
 {
-    std::unique_ptr<KNVTTaskStoreSyncCoordinator> first = KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(store());
+    std::unique_ptr<KNVTTaskStoreSyncCoordinator> first =
+        KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(store());
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(QFile::exists(QDir(store().libraryPath()).filePath(KNVTTaskStoreSyncCoordinator::kSyncLockFileName)));
 

@@ -18,11 +18,12 @@ TEST_F(SyncDatesTest, PulledDatesAreReadWithTheirOffset)
     scriptEmptyService();
     m_fake.on("GET", "/tasks/inbox.json")
         .clear()
-        .json(200, listBody({task(12, "Colon", 1, {{"due_at", "2014-05-01T10:20:30+02:00"}}),
-                             task(13, "Negative half hour", 1, {{"due_at", "2014-05-01T10:20:30-05:30"}}),
-                             task(14, "No colon", 1, {{"due_at", "2014-05-01T10:20:30+0200"}}),
-                             task(15, "Zulu", 1, {{"due_at", "2014-05-01T08:20:30Z"}}),
-                             task(16, "Day only", 1, {{"due_at", "2014-05-01"}})}));
+        .json(200,
+              listBody({task(12, "Colon", 1, {{"due_at", "2014-05-01T10:20:30+02:00"}}),
+                        task(13, "Negative half hour", 1, {{"due_at", "2014-05-01T10:20:30-05:30"}}),
+                        task(14, "No colon", 1, {{"due_at", "2014-05-01T10:20:30+0200"}}),
+                        task(15, "Zulu", 1, {{"due_at", "2014-05-01T08:20:30Z"}}),
+                        task(16, "Day only", 1, {{"due_at", "2014-05-01"}})}));
 
     ASSERT_EQ(run(makeSession()), Outcome::Finished) << qPrintable(m_error.description());
 

@@ -25,7 +25,8 @@ TEST_F(SyncListRulesTest, EachCollectionDeletesOnlyItsOwnSyncedListsThatItLacks)
     KNVTCDTaskList *pendingGone = syncedList(8, "Pending gone", "pending");
     syncedTask(80, "In pending gone", pendingGone);
     syncedList(11, "Archived kept", "accepted", {{"archived_at", fixtureDate(1)}, {"status", "completed"}});
-    KNVTCDTaskList *archivedGone = syncedList(12, "Archived gone", "accepted", {{"archived_at", fixtureDate(1)}, {"status", "completed"}});
+    KNVTCDTaskList *archivedGone =
+        syncedList(12, "Archived gone", "accepted", {{"archived_at", fixtureDate(1)}, {"status", "completed"}});
     syncedTask(120, "In archived gone", archivedGone);
     auto *unsynced = m_main->insert<KNVTCDTaskList>();
     unsynced->setTitle("Never pushed");
@@ -39,7 +40,9 @@ TEST_F(SyncListRulesTest, EachCollectionDeletesOnlyItsOwnSyncedListsThatItLacks)
         .json(200, listBody({sharedList(7, "Pending kept", 1, "pending"), sharedList(9, "Invited", 1, "pending")}));
     m_fake.on("GET", "/task_lists/archived.json")
         .clear()
-        .json(200, listBody({sharedList(11, "Archived kept", 1, "accepted", {{"archived_at", fixtureDate(1)}, {"status", "completed"}})}));
+        .json(200,
+              listBody({sharedList(11, "Archived kept", 1, "accepted",
+                                   {{"archived_at", fixtureDate(1)}, {"status", "completed"}})}));
 
     m_fake.on("GET", "/task_lists/9.json").json(200, body(sharedList(9, "Invited", 1, "pending")));
 
@@ -68,8 +71,9 @@ TEST_F(SyncListRulesTest, DeclinedListsLeaveWithTheirTasksAndAreNeverCreated)
     syncedList(5, "Active");
     save();
     m_fake.on("GET", "/task_lists/declined.json")
-        .json(200, listBody({sharedList(20, "Declined on another device", 2, "declined"),
-                             sharedList(21, "Never held here", 1, "declined")}));
+        .json(200,
+              listBody({sharedList(20, "Declined on another device", 2, "declined"),
+                        sharedList(21, "Never held here", 1, "declined")}));
 
     ASSERT_EQ(run(pullOnly({"task_lists/declined"})), Outcome::Finished) << qPrintable(m_error.description());
 
@@ -131,8 +135,9 @@ TEST_F(SyncListRulesTest, ANewProjectWithATaskIsCreatedThenFetchedInTheSameSessi
     m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "First step", 2, {{"task_list_id", 5}})));
     m_fake.on("GET", "/task_lists.json").clear().json(200, listBody({sharedList(5, "New project", 2, "accepted")}));
     m_fake.on("GET", "/task_lists/5.json")
-        .json(200, body(nest(sharedList(5, "New project", 2, "accepted"), "tasks",
-                             {knvt::test::task(12, "First step", 2, {{"task_list_id", 5}})})));
+        .json(200,
+              body(nest(sharedList(5, "New project", 2, "accepted"), "tasks",
+                        {knvt::test::task(12, "First step", 2, {{"task_list_id", 5}})})));
 
     ASSERT_EQ(run(makeSession()), Outcome::Finished) << qPrintable(m_error.description());
 
@@ -175,9 +180,12 @@ TEST_F(SyncListRulesTest, ServerSideDeletionsOfTasksAndTaggedItems)
     m_fake.on("POST", "/tasks.json").reply(500);
     m_fake.on("GET", "/tasks/inbox.json")
         .clear()
-        .json(200, listBody({task(13, "Kept", 1), task(14, "Deleted on the service", 2, {{"deleted_at", fixtureDate(2)}}),
-                             task(15, "Tagged", 1)}));
-    m_fake.on("GET", "/tags.json").clear().json(200, listBody({nest(knvt::test::tag(3, "home", 2), "tagged_items", {})}));
+        .json(200,
+              listBody({task(13, "Kept", 1), task(14, "Deleted on the service", 2, {{"deleted_at", fixtureDate(2)}}),
+                        task(15, "Tagged", 1)}));
+    m_fake.on("GET", "/tags.json")
+        .clear()
+        .json(200, listBody({nest(knvt::test::tag(3, "home", 2), "tagged_items", {})}));
 
     ASSERT_EQ(run(makeSession()), Outcome::Finished) << qPrintable(m_error.description());
 

@@ -10,37 +10,41 @@ const QByteArray kPNG = QByteArray::fromBase64(
 } // namespace
 
 class SyncPullTest : public SyncSessionTest
-{
-};
+{};
 
 TEST_F(SyncPullTest, FirstFullSyncPullsInOrderAndFillsAnEmptyStore)
 {
     scriptEmptyService();
     m_fake.on("GET", "/account.json")
         .clear()
-        .json(200, body(account(7, user(42, "ann", {{"avatar_content_type", "image/png"},
-                                                     {"avatar_updated_at", fixtureDate(5)}}),
-                                5)));
+        .json(
+            200,
+            body(account(
+                7, user(42, "ann", {{"avatar_content_type", "image/png"}, {"avatar_updated_at", fixtureDate(5)}}), 5)));
     m_fake.on("GET", "/friendships.json")
         .clear()
-        .json(200, listBody({wrap("friendship", merged(unwrap(friendship(1, 42, 43, "accepted", 1)),
-                                                       {{"invitee", user(43, "bob")}}))}));
+        .json(200,
+              listBody({wrap("friendship",
+                             merged(unwrap(friendship(1, 42, 43, "accepted", 1)), {{"invitee", user(43, "bob")}}))}));
     m_fake.on("GET", "/friendships/invites.json")
         .clear()
-        .json(200, listBody({wrap("friendship", merged(unwrap(friendship(2, 44, 42, "pending", 1)),
-                                                       {{"inviter", user(44, "cid")}}))}));
+        .json(200,
+              listBody({wrap("friendship",
+                             merged(unwrap(friendship(2, 44, 42, "pending", 1)), {{"inviter", user(44, "cid")}}))}));
     m_fake.on("GET", "/task_lists.json")
         .clear()
-        .json(200, listBody({nest(taskList(5, "P", 1), "task_list_collaborators",
-                                  {collaborator(50, 5, 42, "accepted", "owner", 1)})}))
+        .json(200,
+              listBody({nest(taskList(5, "P", 1), "task_list_collaborators",
+                             {collaborator(50, 5, 42, "accepted", "owner", 1)})}))
         .etag("\"l-1\"");
     m_fake.on("GET", "/task_lists/5.json")
-        .json(200, body(nest(nest(taskList(5, "P", 1), "task_list_collaborators",
-                                  {collaborator(50, 5, 42, "accepted", "owner", 1)}),
-                             "tasks",
-                             {nest(task(10, "One", 1, {{"task_list_id", 5}}), "comments",
-                                   {comment(60, 10, 43, "Hi", 1, {{"user", user(43, "bob")}})}),
-                              task(11, "Two", 1, {{"task_list_id", 5}})})));
+        .json(200,
+              body(nest(nest(taskList(5, "P", 1), "task_list_collaborators",
+                             {collaborator(50, 5, 42, "accepted", "owner", 1)}),
+                        "tasks",
+                        {nest(task(10, "One", 1, {{"task_list_id", 5}}), "comments",
+                              {comment(60, 10, 43, "Hi", 1, {{"user", user(43, "bob")}})}),
+                         task(11, "Two", 1, {{"task_list_id", 5}})})));
     m_fake.on("GET", "/tasks/inbox.json")
         .clear()
         .json(200, listBody({nest(task(12, "Inbox task", 1), "comments", {comment(61, 12, 42, "Note", 1)})}));
@@ -52,12 +56,12 @@ TEST_F(SyncPullTest, FirstFullSyncPullsInOrderAndFillsAnEmptyStore)
 
     ASSERT_EQ(run(makeSession()), Outcome::Finished) << qPrintable(m_error.description());
 
-    EXPECT_EQ(calls(), (QList<QByteArray>{"GET /account.json", "GET /friendships.json",
-                                          "GET /friendships/invites.json", "GET /task_lists.json",
-                                          "GET /task_lists/pending.json", "GET /task_lists/archived.json",
-                                          "GET /task_lists/declined.json", "GET /task_lists/5.json",
-                                          "GET /tasks/inbox.json", "GET /tags.json",
-                                          "GET /users/42/avatar/medium.png"}));
+    EXPECT_EQ(
+        calls(),
+        (QList<QByteArray>{"GET /account.json", "GET /friendships.json", "GET /friendships/invites.json",
+                           "GET /task_lists.json", "GET /task_lists/pending.json", "GET /task_lists/archived.json",
+                           "GET /task_lists/declined.json", "GET /task_lists/5.json", "GET /tasks/inbox.json",
+                           "GET /tags.json", "GET /users/42/avatar/medium.png"}));
     for (const auto &request : m_fake.requests()) {
         EXPECT_EQ(request.header("Authorization"), "Basic YW5uOnNlY3JldDE=") << request.path.constData();
         EXPECT_TRUE(request.hasHeader("X-Application-Identifier"));
@@ -116,11 +120,11 @@ TEST_F(SyncPullTest, ServerDeletionsRemoveSyncedObjectsOnly)
 {
     scriptEmptyService();
     auto *project = m_main->insert<KNVTCDTaskList>();
-    project->updateWithAttributes(unwrap(nest(taskList(5, "P", 1), "task_list_collaborators",
-                                              {collaborator(50, 5, 42, "accepted", "owner", 1)})));
+    project->updateWithAttributes(unwrap(
+        nest(taskList(5, "P", 1), "task_list_collaborators", {collaborator(50, 5, 42, "accepted", "owner", 1)})));
     auto *gone = m_main->insert<KNVTCDTaskList>();
-    gone->updateWithAttributes(unwrap(nest(taskList(6, "Gone", 1), "task_list_collaborators",
-                                           {collaborator(51, 6, 42, "accepted", "owner", 1)})));
+    gone->updateWithAttributes(unwrap(
+        nest(taskList(6, "Gone", 1), "task_list_collaborators", {collaborator(51, 6, 42, "accepted", "owner", 1)})));
     syncedTask(20, "In P", project);
     syncedTask(21, "In Gone", gone);
     syncedTask(13, "Dropped by the service");
@@ -130,9 +134,11 @@ TEST_F(SyncPullTest, ServerDeletionsRemoveSyncedObjectsOnly)
     save();
     // The local task is pushed first; the service gives it an id the inbox reply then lists.
     m_fake.on("POST", "/tasks.json").json(201, body(task(14, "Never pushed", 2)));
-    m_fake.on("GET", "/task_lists.json").clear().json(200, listBody({nest(taskList(5, "P", 1),
-                                                                          "task_list_collaborators",
-                                                                          {collaborator(50, 5, 42, "accepted", "owner", 1)})}));
+    m_fake.on("GET", "/task_lists.json")
+        .clear()
+        .json(200,
+              listBody({nest(taskList(5, "P", 1), "task_list_collaborators",
+                             {collaborator(50, 5, 42, "accepted", "owner", 1)})}));
     m_fake.on("GET", "/task_lists/5.json").reply(403);
     m_fake.on("GET", "/tasks/inbox.json").clear().json(200, listBody({task(14, "Never pushed", 2)}));
 
@@ -172,8 +178,8 @@ TEST_F(SyncPullTest, AnAvatarReplyThatIsNoImageLeavesTheAvatarFlagged)
     me()->avatar()->setData(kPNG);
     me()->avatar()->setNeedsUpdating(true);
     save();
-    m_fake.on("GET", "/users/42/avatar/medium.png").reply(200, "<html>Sign in to the hotel Wi-Fi</html>",
-                                                          {{"Content-Type", "text/html"}});
+    m_fake.on("GET", "/users/42/avatar/medium.png")
+        .reply(200, "<html>Sign in to the hotel Wi-Fi</html>", {{"Content-Type", "text/html"}});
 
     ASSERT_EQ(run(makeSession()), Outcome::Finished);
 

@@ -148,7 +148,8 @@ TEST_F(SyncPushTest, RefusedAndFailedPushesDoNotStopTheSession)
     m_fake.on("PUT", "/tasks/12.json").clear().json(200, "{}");
     ASSERT_EQ(run(pushSession()), Outcome::Finished);
     EXPECT_EQ(m_fake.count("PUT", "/tasks/12.json"), 2);
-    EXPECT_EQ(m_fake.requests("PUT", "/tasks/12.json").front().body, m_fake.requests("PUT", "/tasks/12.json").back().body);
+    EXPECT_EQ(m_fake.requests("PUT", "/tasks/12.json").front().body,
+              m_fake.requests("PUT", "/tasks/12.json").back().body);
     EXPECT_FALSE(m_fake.hasRequest("POST", "/tags.json") && m_fake.count("POST", "/tags.json") > 1);
 }
 
@@ -249,9 +250,9 @@ TEST_F(SyncPushTest, AResumedSessionStartsAtTheFailedResourceOnAFreshContext)
 
     m_fake.clearRequests();
     m_fake.on("GET", "/friendships.json").clear().json(200, listBody());
-    for (const char *path : {"/friendships/invites.json", "/task_lists.json", "/task_lists/pending.json",
-                             "/task_lists/archived.json", "/task_lists/declined.json", "/tasks/inbox.json",
-                             "/tags.json"})
+    for (const char *path :
+         {"/friendships/invites.json", "/task_lists.json", "/task_lists/pending.json", "/task_lists/archived.json",
+          "/task_lists/declined.json", "/tasks/inbox.json", "/tags.json"})
         m_fake.on("GET", path).json(200, listBody());
     ASSERT_EQ(run(session), Outcome::Finished);
     EXPECT_EQ(calls().first(), "GET /friendships.json");

@@ -134,10 +134,11 @@ protected:
     // Every list pull answers an empty list and the account answers its owner, unless a test scripts otherwise.
     void scriptEmptyService()
     {
-        m_fake.on("GET", "/account.json").json(200, knvt::test::body(knvt::test::account(7, knvt::test::user(42, "ann"), 1)));
-        for (const char *path : {"/friendships.json", "/friendships/invites.json", "/task_lists.json",
-                                 "/task_lists/pending.json", "/task_lists/archived.json", "/task_lists/declined.json",
-                                 "/tasks/inbox.json", "/tags.json"})
+        m_fake.on("GET", "/account.json")
+            .json(200, knvt::test::body(knvt::test::account(7, knvt::test::user(42, "ann"), 1)));
+        for (const char *path :
+             {"/friendships.json", "/friendships/invites.json", "/task_lists.json", "/task_lists/pending.json",
+              "/task_lists/archived.json", "/task_lists/declined.json", "/tasks/inbox.json", "/tags.json"})
             m_fake.on("GET", path).json(200, knvt::test::listBody());
     }
 
@@ -190,10 +191,7 @@ protected:
         return task;
     }
 
-    static QJsonObject json(const knvt::test::FakeSyncService::Request &request)
-    {
-        return request.json().object();
-    }
+    static QJsonObject json(const knvt::test::FakeSyncService::Request &request) { return request.json().object(); }
 
     // KNVTTaskStoreDynamicSyncSessionDelegate
     KNVTRESTFulRequestList taskStoreDynamicSyncSessionPushRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
@@ -233,8 +231,8 @@ protected:
                 {QStringLiteral("X-Application-Identifier"), QStringLiteral("com.hollowpine.macos.quillvane")},
                 {QStringLiteral("X-Application-Version"), QStringLiteral("1")}};
         };
-        headers.HTTPHeaderFieldsIncludingETagForResource = [this, plain = headers.HTTPHeaderFields](
-                                                               const QString &resource) {
+        headers.HTTPHeaderFieldsIncludingETagForResource = [this,
+                                                            plain = headers.HTTPHeaderFields](const QString &resource) {
             knvt::HeaderFields fields = plain();
             const QString tag = m_storedETags.value(resource).toString();
             if (!tag.isEmpty()) {

@@ -164,8 +164,8 @@ TEST(AlertHandler, AQuestionFromAnotherThreadIsAnsweredOnTheMainThread)
     std::optional<qsizetype> chosen;
     const KNVTAlertHandler handler = knvt::alertHandler();
     QThread *worker = QThread::create([&] {
-        handler(QStringLiteral("Move Task?"), QString(), {QStringLiteral("Move Task"), QStringLiteral("Cancel")}, 1,
-                -1, [&](qsizetype index) {
+        handler(QStringLiteral("Move Task?"), QString(), {QStringLiteral("Move Task"), QStringLiteral("Cancel")}, 1, -1,
+                [&](qsizetype index) {
                     answeredOn = QThread::currentThread();
                     chosen = index;
                 });

@@ -124,8 +124,7 @@ TEST(PopoverPlacement, StandsCentredBelowTheAnchor)
 TEST(PopoverPlacement, FlipsAboveWhenThereIsNoRoomBelow)
 {
     const QRect screen(0, 0, 800, 600);
-    EXPECT_EQ(knvt::Popover::placement(QRect(300, 500, 40, 20), QSize(200, 150), screen),
-              QRect(220, 350, 200, 150));
+    EXPECT_EQ(knvt::Popover::placement(QRect(300, 500, 40, 20), QSize(200, 150), screen), QRect(220, 350, 200, 150));
     // Exactly enough room below: no flip.
     EXPECT_EQ(knvt::Popover::placement(QRect(300, 430, 40, 20), QSize(200, 150), screen).y(), 450);
     // No room either way: it stays below, where the anchor can still be seen.

@@ -9,8 +9,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,17 +72,17 @@ QString unescapeMountField(const QByteArray &field)
 
 bool isShownMount(const QString &mountPoint, const QByteArray &type)
 {
-    static const QList<QByteArray> pseudoTypes = {"proc", "sysfs", "devpts", "tmpfs", "devtmpfs", "cgroup", "cgroup2",
-                                                  "mqueue", "debugfs", "tracefs", "securityfs", "pstore", "bpf",
-                                                  "autofs", "hugetlbfs", "fusectl", "configfs", "binfmt_misc",
-                                                  "overlay", "nsfs", "ramfs", "efivarfs", "rpc_pipefs", "squashfs"};
+    static const QList<QByteArray> pseudoTypes = {
+        "proc",     "sysfs",       "devpts",     "tmpfs",  "devtmpfs", "cgroup",   "cgroup2",    "mqueue",
+        "debugfs",  "tracefs",     "securityfs", "pstore", "bpf",      "autofs",   "hugetlbfs",  "fusectl",
+        "configfs", "binfmt_misc", "overlay",    "nsfs",   "ramfs",    "efivarfs", "rpc_pipefs", "squashfs"};
     if (mountPoint == QLatin1String("/"))
         return true;
     if (pseudoTypes.contains(type))
         return false;
     const QString home = QDir::homePath();
-    for (const QString &prefix : {QStringLiteral("/media/"), QStringLiteral("/run/media/"), QStringLiteral("/mnt/"),
-                                  home + QLatin1Char('/')})
+    for (const QString &prefix :
+         {QStringLiteral("/media/"), QStringLiteral("/run/media/"), QStringLiteral("/mnt/"), home + QLatin1Char('/')})
         if (mountPoint.startsWith(prefix))
             return true;
     return false;

@@ -15,9 +15,9 @@ KNVTDirectory::KNVTDirectory() = default;
 
 const KNVTFileClass &KNVTDirectory::staticClass()
 {
-    static const KNVTFileClass cls("KNVTDirectory", &KNVTFile::staticClass(), +[]() -> std::shared_ptr<KNVTFile> {
-        return std::shared_ptr<KNVTDirectory>(new KNVTDirectory);
-    });
+    static const KNVTFileClass cls(
+        "KNVTDirectory", &KNVTFile::staticClass(),
+        +[]() -> std::shared_ptr<KNVTFile> { return std::shared_ptr<KNVTDirectory>(new KNVTDirectory); });
     return cls;
 }
 

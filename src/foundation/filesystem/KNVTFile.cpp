@@ -78,9 +78,8 @@ KNVTFile::~KNVTFile() = default;
 
 const KNVTFileClass &KNVTFile::staticClass()
 {
-    static const KNVTFileClass cls("KNVTFile", nullptr, +[]() -> std::shared_ptr<KNVTFile> {
-        return std::shared_ptr<KNVTFile>(new KNVTFile);
-    });
+    static const KNVTFileClass cls(
+        "KNVTFile", nullptr, +[]() -> std::shared_ptr<KNVTFile> { return std::shared_ptr<KNVTFile>(new KNVTFile); });
     return cls;
 }
 
@@ -242,7 +241,8 @@ KNVTFile::Comparator KNVTFile::fileDisplayNameComparator()
 {
     QCollator collator{QLocale()};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    return [collator](const KNVTFile &a, const KNVTFile &b) { return collator.compare(a.displayName(), b.displayName()); };
+    return
+        [collator](const KNVTFile &a, const KNVTFile &b) { return collator.compare(a.displayName(), b.displayName()); };
 }
 
 QIcon KNVTFile::icon() const
@@ -332,7 +332,8 @@ bool KNVTFile::setAttributes(const QVariantMap &attributes, Error *error)
             const qint64 ms = it.value().toDateTime().toMSecsSinceEpoch();
             // Floor division keeps the nanoseconds in range for dates before 1970.
             const qint64 seconds = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
-            const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(seconds), long((ms - seconds * 1000) * 1000000)}};
+            const struct timespec times[2] = {{0, UTIME_OMIT},
+                                              {time_t(seconds), long((ms - seconds * 1000) * 1000000)}};
             result = ::utimensat(AT_FDCWD, name.constData(), times, AT_SYMLINK_NOFOLLOW);
         } else if (it.key() == QLatin1String(knvt::NSFileOwnerAccountID)) {
             result = ::lchown(name.constData(), uid_t(it.value().toUInt()), gid_t(-1));
@@ -530,7 +531,10 @@ QString KNVTFile::fileViewerStringForFileSizeInBytes(qint64 bytes)
         value /= 1000;
         ++unit;
     }
-    return QStringLiteral("%1 %2").arg(trimmedNumber(value, unit == 0 ? 0 : unit == 1 ? 1 : 2),
+    return QStringLiteral("%1 %2").arg(trimmedNumber(value,
+                                                     unit == 0       ? 0
+                                                         : unit == 1 ? 1
+                                                                     : 2),
                                        QLatin1String(units[unit]));
 }
 

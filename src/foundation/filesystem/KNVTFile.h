@@ -70,8 +70,8 @@ public:
     static Ptr fileWithSecurityScopedBookmarkData(const QByteArray &data);
     // An object of `receiverClass` for the URL. With `substitute`, a volume URL gives the configured volume class
     // and a folder URL the configured directory class unless the receiver class already is one.
-    static Ptr makeFile(const KNVTFileClass &receiverClass, const QUrl &url,
-                        std::shared_ptr<KNVTFileSystem> fileSystem, bool substitute = true);
+    static Ptr makeFile(const KNVTFileClass &receiverClass, const QUrl &url, std::shared_ptr<KNVTFileSystem> fileSystem,
+                        bool substitute = true);
 
     // Identity: equal when both URLs are; the class does not count.
     Ptr copy() const;

@@ -34,11 +34,12 @@ const char *typeName(mode_t mode)
 KNVTFileAttributeReader::~KNVTFileAttributeReader() = default;
 
 std::optional<QVariantMap> KNVTFileAttributeReader::attributesOfItemAtPath(const QString &path,
-                                                                          knvt::Error *error) const
+                                                                           knvt::Error *error) const
 {
     struct statx info;
     if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME,
-                &info) != 0) {
+                &info)
+        != 0) {
         knvt::Error::report(error, knvt::posixError(errno, path));
         return std::nullopt;
     }

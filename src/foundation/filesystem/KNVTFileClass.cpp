@@ -2,8 +2,7 @@
 
 KNVTFileClass::KNVTFileClass(const char *name, const KNVTFileClass *superclass, Factory factory)
     : m_name(name), m_superclass(superclass), m_factory(factory)
-{
-}
+{}
 
 bool KNVTFileClass::isSubclassOfClass(const KNVTFileClass &other) const
 {

@@ -182,8 +182,9 @@ bool KNVTFile::setAsDesktopBackgroundWithError(Error *error) const
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
-    Error::report(error, Error(QLatin1String(knvt::KNVTDesktopServiceErrorDomain), 1,
-                               {{QLatin1String(knvt::NSLocalizedDescriptionKey), reply.errorMessage()}}));
+    Error::report(error,
+                  Error(QLatin1String(knvt::KNVTDesktopServiceErrorDomain), 1,
+                        {{QLatin1String(knvt::NSLocalizedDescriptionKey), reply.errorMessage()}}));
     return false;
 }
 

@@ -18,8 +18,7 @@ inline constexpr char KNVTFileSystemDidMountVolumeNotification[] = "KNVTFileSyst
 inline constexpr char KNVTFileSystemWillUnmountVolumeNotification[] = "KNVTFileSystemWillUnmountVolumeNotification";
 inline constexpr char KNVTFileSystemDidUmountVolumeNotification[] = "KNVTFileSystemDidUmountVolumeNotification";
 inline constexpr char KNVTFileSystemDidRenameVolumeNotification[] = "KNVTFileSystemDidRenameVolumeNotification";
-inline constexpr char KNVTFileSystemDidChangeFileLabelsNotification[] =
-    "KNVTFileSystemDidChangeFileLabelsNotification";
+inline constexpr char KNVTFileSystemDidChangeFileLabelsNotification[] = "KNVTFileSystemDidChangeFileLabelsNotification";
 // User-information key of the four volume notifications: the volume object, a std::shared_ptr<KNVTFile>.
 inline constexpr char KNVTFileSystemVolumeNotificationKey[] = "KNVTFileSystemVolumeNotificationKey";
 
@@ -36,7 +35,8 @@ public:
     // The process-wide file system with the default configuration, made once on the first call from any thread.
     static std::shared_ptr<KNVTFileSystem> defaultFileSystem();
     // A new file system holding a copy of the configuration, which must be valid.
-    static std::shared_ptr<KNVTFileSystem> fileSystemWithConfiguration(const KNVTFileSystemConfiguration &configuration);
+    static std::shared_ptr<KNVTFileSystem>
+    fileSystemWithConfiguration(const KNVTFileSystemConfiguration &configuration);
 
     KNVTFileSystemConfiguration configuration() const;
     void setConfiguration(const KNVTFileSystemConfiguration &configuration);

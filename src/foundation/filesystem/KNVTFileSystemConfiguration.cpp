@@ -12,20 +12,19 @@ KNVTFileSystemConfiguration::KNVTFileSystemConfiguration()
       m_volumeClass(&KNVTVolume::staticClass()),
       m_incompleteFileExtensions({QStringLiteral("download"), QStringLiteral("part"), QStringLiteral("parts"),
                                   QStringLiteral("ichattransfer")})
-{
-}
+{}
 
 KNVTFileSystemConfiguration::~KNVTFileSystemConfiguration() = default;
 KNVTFileSystemConfiguration::KNVTFileSystemConfiguration(const KNVTFileSystemConfiguration &other) = default;
-KNVTFileSystemConfiguration &
-KNVTFileSystemConfiguration::operator=(const KNVTFileSystemConfiguration &other) = default;
+KNVTFileSystemConfiguration &KNVTFileSystemConfiguration::operator=(const KNVTFileSystemConfiguration &other) = default;
 
 KNVTFileSystemConfiguration KNVTFileSystemConfiguration::defaultFileSystemConfiguration()
 {
     return KNVTFileSystemConfiguration();
 }
 
-KNVTFileSystemConfiguration KNVTFileSystemConfiguration::fileSystemConfigurationWithIdentifier(const QString &identifier)
+KNVTFileSystemConfiguration
+KNVTFileSystemConfiguration::fileSystemConfigurationWithIdentifier(const QString &identifier)
 {
     KNVT_ASSERT(!identifier.isEmpty() && "indentifier must not be nil!", "KNVTFileSystemConfiguration",
                 "fileSystemConfigurationWithIdentifier:");

@@ -18,12 +18,13 @@ namespace {
 
 // Writes, attribute and link-count changes and deletion of the item; for a folder, changes of its entries, which are
 // writes to the folder.
-constexpr uint32_t watchedEvents = IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_CREATE | IN_DELETE | IN_MOVED_FROM
-    | IN_MOVED_TO;
+constexpr uint32_t watchedEvents =
+    IN_MODIFY | IN_ATTRIB | IN_DELETE_SELF | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 
 } // namespace
 
-KNVTFileWatcher::KNVTFileWatcher(std::shared_ptr<KNVTFile> file) : file_(std::move(file)), m_thread(QThread::currentThread())
+KNVTFileWatcher::KNVTFileWatcher(std::shared_ptr<KNVTFile> file)
+    : file_(std::move(file)), m_thread(QThread::currentThread())
 {
     kqfd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (kqfd_ < 0) {

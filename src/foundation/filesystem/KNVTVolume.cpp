@@ -21,9 +21,9 @@ KNVTVolume::KNVTVolume() = default;
 
 const KNVTFileClass &KNVTVolume::staticClass()
 {
-    static const KNVTFileClass cls("KNVTVolume", &KNVTDirectory::staticClass(), +[]() -> std::shared_ptr<KNVTFile> {
-        return std::shared_ptr<KNVTVolume>(new KNVTVolume);
-    });
+    static const KNVTFileClass cls(
+        "KNVTVolume", &KNVTDirectory::staticClass(),
+        +[]() -> std::shared_ptr<KNVTFile> { return std::shared_ptr<KNVTVolume>(new KNVTVolume); });
     return cls;
 }
 
@@ -98,10 +98,10 @@ bool KNVTVolume::unmountAndEjectWithError(Error *error)
     g_object_unref(match);
     if (!state.error)
         return true;
-    Error::report(error, Error(QLatin1String(knvt::KNVTDesktopServiceErrorDomain), state.error->code,
-                               {{QLatin1String(knvt::NSFilePathErrorKey), path()},
-                                {QLatin1String(knvt::NSLocalizedDescriptionKey),
-                                 QString::fromUtf8(state.error->message)}}));
+    Error::report(error,
+                  Error(QLatin1String(knvt::KNVTDesktopServiceErrorDomain), state.error->code,
+                        {{QLatin1String(knvt::NSFilePathErrorKey), path()},
+                         {QLatin1String(knvt::NSLocalizedDescriptionKey), QString::fromUtf8(state.error->message)}}));
     g_error_free(state.error);
     return false;
 }

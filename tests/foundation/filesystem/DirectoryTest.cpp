@@ -191,18 +191,16 @@ TEST(Volumes, DesktopVolumeEventsArriveAsVolumeObjectsOfTheConfiguredClass)
 {
     const auto fileSystem =
         KNVTFileSystem::fileSystemWithConfiguration(KNVTFileSystemConfiguration::defaultFileSystemConfiguration());
-    NotificationRecorder recorder({KNVTFileSystemDidMountVolumeNotification,
-                                   KNVTFileSystemWillUnmountVolumeNotification,
-                                   KNVTFileSystemDidUmountVolumeNotification,
-                                   KNVTFileSystemDidChangeFileLabelsNotification});
+    NotificationRecorder recorder(
+        {KNVTFileSystemDidMountVolumeNotification, KNVTFileSystemWillUnmountVolumeNotification,
+         KNVTFileSystemDidUmountVolumeNotification, KNVTFileSystemDidChangeFileLabelsNotification});
     fileSystem->workspaceDidMountNotification(QUrl::fromLocalFile("/media/stick"));
     fileSystem->workspaceWillUnmountNotification(QUrl::fromLocalFile("/media/stick"));
     fileSystem->workspaceDidUnmountNotification(QUrl::fromLocalFile("/media/stick"));
     fileSystem->workspaceDidChangeFileLabelsNotification();
-    ASSERT_EQ(recorder.names(), QStringList({KNVTFileSystemDidMountVolumeNotification,
-                                             KNVTFileSystemWillUnmountVolumeNotification,
-                                             KNVTFileSystemDidUmountVolumeNotification,
-                                             KNVTFileSystemDidChangeFileLabelsNotification}));
+    ASSERT_EQ(recorder.names(),
+              QStringList({KNVTFileSystemDidMountVolumeNotification, KNVTFileSystemWillUnmountVolumeNotification,
+                           KNVTFileSystemDidUmountVolumeNotification, KNVTFileSystemDidChangeFileLabelsNotification}));
     const auto &mounted = recorder.notifications()[0];
     EXPECT_EQ(mounted.object, fileSystem.get());
     const auto volume = mounted.userInfo.value(KNVTFileSystemVolumeNotificationKey).value<std::shared_ptr<KNVTFile>>();

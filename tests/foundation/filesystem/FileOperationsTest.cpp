@@ -126,7 +126,8 @@ TEST_F(FileOperationsTest, FailedOverwritingCopyKeepsTheDestination)
     EXPECT_FALSE(KNVTFile::fileWithPath(source)->copyToURL(QUrl::fromLocalFile(path("destination.txt")), true, &error));
     EXPECT_FALSE(error.isNull());
     EXPECT_EQ(read(path("destination.txt")), "precious");
-    EXPECT_FALSE(KNVTFile::fileWithPath(path("gone.txt"))->copyToURL(QUrl::fromLocalFile(path("destination.txt")), true));
+    EXPECT_FALSE(
+        KNVTFile::fileWithPath(path("gone.txt"))->copyToURL(QUrl::fromLocalFile(path("destination.txt")), true));
     EXPECT_EQ(read(path("destination.txt")), "precious");
     EXPECT_EQ(QDir(path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).size(), 2);
 }
@@ -138,7 +139,8 @@ TEST_F(FileOperationsTest, CopiesLeaveTheObjectAtTheSourceAndPost)
     ASSERT_TRUE(file->copyToPath(path("b.txt")));
     EXPECT_FALSE(file->copyToPath(path("b.txt")));
     EXPECT_EQ(file->path(), path("a.txt"));
-    EXPECT_EQ(recorder.names(), QStringList({KNVTFileDidSuccessfullyCopyNotification, KNVTFileDidFailToCopyNotification}));
+    EXPECT_EQ(recorder.names(),
+              QStringList({KNVTFileDidSuccessfullyCopyNotification, KNVTFileDidFailToCopyNotification}));
     EXPECT_EQ(recorder.notifications()[0].userInfo.value(newKey), path("b.txt"));
 
     ASSERT_TRUE(file->copyToURL(QUrl::fromLocalFile(path("b.txt")), true));

@@ -54,10 +54,9 @@ class CustomDirectory : public KNVTDirectory
 public:
     static const KNVTFileClass &staticClass()
     {
-        static const KNVTFileClass cls("CustomDirectory", &KNVTDirectory::staticClass(),
-                                       +[]() -> std::shared_ptr<KNVTFile> {
-                                           return std::shared_ptr<CustomDirectory>(new CustomDirectory);
-                                       });
+        static const KNVTFileClass cls(
+            "CustomDirectory", &KNVTDirectory::staticClass(),
+            +[]() -> std::shared_ptr<KNVTFile> { return std::shared_ptr<CustomDirectory>(new CustomDirectory); });
         return cls;
     }
     const KNVTFileClass &objectClass() const override { return staticClass(); }
@@ -272,8 +271,8 @@ TEST(FileSandbox, AContainerIsAPathComponentNamedAfterTheApplication)
 {
     EXPECT_TRUE(KNVTFile::isURLInSandboxedContainer(
         QUrl::fromLocalFile(QStringLiteral("/home/u/.var/" KNVT_APP_ID "/data/x"))));
-    EXPECT_FALSE(KNVTFile::isURLInSandboxedContainer(
-        QUrl::fromLocalFile(QStringLiteral("/home/u/" KNVT_APP_ID "-other/x"))));
+    EXPECT_FALSE(
+        KNVTFile::isURLInSandboxedContainer(QUrl::fromLocalFile(QStringLiteral("/home/u/" KNVT_APP_ID "-other/x"))));
 }
 
 TEST_F(FileTest, DisplayNameComparatorIgnoresCase)
@@ -293,8 +292,7 @@ TEST(FileSystemConfiguration, DefaultsAndCopies)
     EXPECT_EQ(first.fileClass(), &KNVTFile::staticClass());
     EXPECT_EQ(first.directoryClass(), &KNVTDirectory::staticClass());
     EXPECT_EQ(first.volumeClass(), &KNVTVolume::staticClass());
-    EXPECT_EQ(first.incompleteFileExtensions(),
-              QSet<QString>({"download", "part", "parts", "ichattransfer"}));
+    EXPECT_EQ(first.incompleteFileExtensions(), QSet<QString>({"download", "part", "parts", "ichattransfer"}));
     EXPECT_FALSE(first.showHiddenFiles());
     EXPECT_TRUE(first.isValid());
 

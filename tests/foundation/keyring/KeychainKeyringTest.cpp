@@ -66,12 +66,12 @@ bool unlockWithPassword(const char *password)
         const char *collection = nullptr;
         g_variant_get(opened, "(v&o)", nullptr, &session);
         g_variant_get(alias, "(&o)", &collection);
-        GVariant *secret = g_variant_new("(o@ay@ays)", session,
-                                         g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, "", 0, 1),
-                                         g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, password, std::strlen(password), 1),
-                                         "text/plain");
-        GVariant *reply = callSecrets("/org/freedesktop/secrets", "org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface",
-                                      "UnlockWithMasterPassword", g_variant_new("(o@(oayays))", collection, secret), nullptr);
+        GVariant *secret = g_variant_new(
+            "(o@ay@ays)", session, g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, "", 0, 1),
+            g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, password, std::strlen(password), 1), "text/plain");
+        GVariant *reply =
+            callSecrets("/org/freedesktop/secrets", "org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface",
+                        "UnlockWithMasterPassword", g_variant_new("(o@(oayays))", collection, secret), nullptr);
         unlocked = reply != nullptr;
         if (reply)
             g_variant_unref(reply);
@@ -138,7 +138,8 @@ protected:
 TEST_F(KeychainKeyringTest, CreatedPasswordIsInTheKeyringUnderTheSchemaUntilRemoved)
 {
     Error error;
-    const auto created = KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account, {}, "pässword", &error);
+    const auto created =
+        KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account, {}, "pässword", &error);
     ASSERT_TRUE(created) << error.description().toStdString();
     EXPECT_EQ(created->password(), "pässword");
     EXPECT_EQ(created->account(), account);
@@ -166,7 +167,8 @@ TEST_F(KeychainKeyringTest, DuplicateCreateKeepsTheStoredPasswordAndTheErrorCarr
     ASSERT_TRUE(KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account, {}, "old-password"));
 
     Error error;
-    EXPECT_FALSE(KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account, {}, "new-password", &error));
+    EXPECT_FALSE(
+        KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account, {}, "new-password", &error));
     EXPECT_EQ(error.code(), errSecDuplicateItem);
     const QVariantMap query = queryOf(error);
     EXPECT_EQ(query.value(kSecAttrService), "Hollowpine");
@@ -181,7 +183,8 @@ TEST_F(KeychainKeyringTest, DuplicateCreateKeepsTheStoredPasswordAndTheErrorCarr
     const auto old = KNVTGenericKeychainItem::genericKeychainItemForService("Hollowpine", account, {});
     ASSERT_TRUE(old);
     ASSERT_TRUE(old->removeFromKeychain());
-    const auto replaced = KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account, {}, "new-password", &error);
+    const auto replaced =
+        KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account, {}, "new-password", &error);
     ASSERT_TRUE(replaced) << error.description().toStdString();
     EXPECT_EQ(lookUp("Hollowpine", account), "new-password");
 }
@@ -247,9 +250,10 @@ TEST_F(KeychainKeyringTest, BaseItemRemovesTheAccountUnderEveryService)
 
 TEST_F(KeychainKeyringTest, ItemStoredByAnotherToolIsReadAndUndecodableBytesGiveNoPassword)
 {
-    const ToolResult stored = secretTool({"store", "--label=stored elsewhere", "xdg:schema", "com.hollowpine.GenericPassword",
-                                          "service", "Hollowpine", "account", account},
-                                         QByteArray("caf\xe9"));
+    const ToolResult stored =
+        secretTool({"store", "--label=stored elsewhere", "xdg:schema", "com.hollowpine.GenericPassword", "service",
+                    "Hollowpine", "account", account},
+                   QByteArray("caf\xe9"));
     ASSERT_EQ(stored.exitCode, 0);
 
     Error error;
@@ -277,7 +281,8 @@ TEST_F(KeychainKeyringTest, ExtraAttributesAndTheLabelAreStoredAndSearched)
     ASSERT_EQ(noted.size(), 1) << error.description().toStdString();
     EXPECT_EQ(noted[0]->account(), account);
     EXPECT_EQ(noted[0]->password(), "a");
-    EXPECT_FALSE(KNVTGenericKeychainItem::genericKeychainItemForService(service, account, {{kSecAttrLabel, "Other"}}, &error));
+    EXPECT_FALSE(
+        KNVTGenericKeychainItem::genericKeychainItemForService(service, account, {{kSecAttrLabel, "Other"}}, &error));
     EXPECT_EQ(error.code(), errSecItemNotFound);
 
     // The extra attributes do not make a second item for the same service and account.
@@ -303,17 +308,19 @@ TEST_F(KeychainKeyringTest, InternetItemsAreStoredFoundAndRemoved)
     EXPECT_EQ(looked.exitCode, 0);
     EXPECT_EQ(looked.output, "pw");
 
-    ASSERT_TRUE(KNVTInternetKeychainItem::internetKeychainItemWithServer(server, "", "bob", "", 0, kSecAttrProtocolHTTPS,
-                                                                         kSecAttrAuthenticationTypeDefault, {}, "b"));
+    ASSERT_TRUE(KNVTInternetKeychainItem::internetKeychainItemWithServer(
+        server, "", "bob", "", 0, kSecAttrProtocolHTTPS, kSecAttrAuthenticationTypeDefault, {}, "b"));
     const auto all = KNVTInternetKeychainItem::internetKeychainItemsForServer(server, "", "", 0, "", "", {}, &error);
     EXPECT_EQ(all.size(), 2) << error.description().toStdString();
 
     EXPECT_FALSE(KNVTInternetKeychainItem::internetKeychainItemWithServer(
-        server, "Realm", account, "/api", 8443, kSecAttrProtocolHTTPS, kSecAttrAuthenticationTypeHTMLForm, {}, "x", &error));
+        server, "Realm", account, "/api", 8443, kSecAttrProtocolHTTPS, kSecAttrAuthenticationTypeHTMLForm, {}, "x",
+        &error));
     EXPECT_EQ(error.code(), errSecDuplicateItem);
 
     EXPECT_TRUE(item->removeFromKeychain(&error)) << error.description().toStdString();
-    const auto left = KNVTInternetKeychainItem::internetKeychainItemForServer(server, "", "", "", 0, "", "", {}, &error);
+    const auto left =
+        KNVTInternetKeychainItem::internetKeychainItemForServer(server, "", "", "", 0, "", "", {}, &error);
     ASSERT_TRUE(left);
     EXPECT_EQ(left->account(), "bob");
     EXPECT_EQ(left->port(), 0u);
@@ -322,14 +329,16 @@ TEST_F(KeychainKeyringTest, InternetItemsAreStoredFoundAndRemoved)
 TEST_F(KeychainKeyringTest, ApplicationUUIDIsStoredOnceUnderTheApplicationIdentifier)
 {
     const QString uuidService = QStringLiteral("com.hollowpine.opensource.keychain.uuid.application");
-    KeychainBackend::shared()->remove({{kSecClass, "genp"}, {kSecAttrService, uuidService}, {kSecAttrAccount, KNVT_APP_ID}});
+    KeychainBackend::shared()->remove(
+        {{kSecClass, "genp"}, {kSecAttrService, uuidService}, {kSecAttrAccount, KNVT_APP_ID}});
 
     const QString uuid = KNVTApplicationUUIDKeychainItem::applicationUUID();
     EXPECT_EQ(uuid.size(), 36);
     EXPECT_EQ(KNVTApplicationUUIDKeychainItem::applicationUUID(), uuid);
     EXPECT_EQ(lookUp(uuidService, KNVT_APP_ID), uuid.toUtf8());
 
-    KeychainBackend::shared()->remove({{kSecClass, "genp"}, {kSecAttrService, uuidService}, {kSecAttrAccount, KNVT_APP_ID}});
+    KeychainBackend::shared()->remove(
+        {{kSecClass, "genp"}, {kSecAttrService, uuidService}, {kSecAttrAccount, KNVT_APP_ID}});
 }
 
 TEST_F(KeychainKeyringTest, LockedKeyringRefusesSecretsWithoutPrompting)
@@ -342,7 +351,8 @@ TEST_F(KeychainKeyringTest, LockedKeyringRefusesSecretsWithoutPrompting)
     Error error;
     EXPECT_FALSE(KNVTGenericKeychainItem::genericKeychainItemForService("Hollowpine", account, {}, &error));
     EXPECT_EQ(error.code(), errSecInteractionNotAllowed);
-    EXPECT_FALSE(KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account + "-2", {}, "b", &error));
+    EXPECT_FALSE(
+        KNVTGenericKeychainItem::genericKeychainItemWithService("Hollowpine", account + "-2", {}, "b", &error));
     EXPECT_EQ(error.code(), errSecInteractionNotAllowed);
     EXPECT_FALSE(item->removeFromKeychain(&error));
     EXPECT_EQ(error.code(), errSecInteractionNotAllowed);

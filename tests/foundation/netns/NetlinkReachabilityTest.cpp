@@ -68,8 +68,7 @@ public:
     bool waitForLatest(KNVTNetworkReachabilityStatus status)
     {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, kPatience,
-                                  [&] { return !m_statuses.empty() && m_statuses.back() == status; });
+        return m_changed.wait_for(lock, kPatience, [&] { return !m_statuses.empty() && m_statuses.back() == status; });
     }
 
     std::size_t count()
@@ -131,8 +130,8 @@ protected:
     void inner(const std::string &arguments) { ip("-n " + m_inner + " " + arguments); }
 
     // Makes the listener on a thread inside the inner namespace.
-    std::unique_ptr<KNVTNetworkReachability> makeInside(
-        const std::function<std::unique_ptr<KNVTNetworkReachability>()> &factory)
+    std::unique_ptr<KNVTNetworkReachability>
+    makeInside(const std::function<std::unique_ptr<KNVTNetworkReachability>()> &factory)
     {
         std::unique_ptr<KNVTNetworkReachability> listener;
         std::string failure;

@@ -26,12 +26,11 @@ class ChangeInjector
 public:
     explicit ChangeInjector(FakeReachability &network)
         : m_thread([this, &network] {
-            for (int round = 0; !m_stop.load() && round < 10'000'000; ++round)
-                network.setStatus(round % 2 ? KNVTNetworkReachabilityStatusReachable
-                                            : KNVTNetworkReachabilityStatusNotReachable);
-        })
-    {
-    }
+              for (int round = 0; !m_stop.load() && round < 10'000'000; ++round)
+                  network.setStatus(round % 2 ? KNVTNetworkReachabilityStatusReachable
+                                              : KNVTNetworkReachabilityStatusNotReachable);
+          })
+    {}
     ~ChangeInjector()
     {
         m_stop = true;
@@ -164,8 +163,7 @@ TEST(NetworkReachabilityThreading, StoppingAndDestroyingWaitForTheRunningCall)
             release.wait();
             returnedBeforeCallEnded = ownerReturned.load();
         });
-        network.setStatus(destroy ? KNVTNetworkReachabilityStatusReachable
-                                  : KNVTNetworkReachabilityStatusNotReachable);
+        network.setStatus(destroy ? KNVTNetworkReachabilityStatusReachable : KNVTNetworkReachabilityStatusNotReachable);
         ASSERT_TRUE(entered.wait());
 
         KNVTNetworkReachability *raw = listener.get();

@@ -85,8 +85,7 @@ TEST(InputFormatters, FilteringKeepsTheAllowedCharactersInOrder)
               "JaneDoejane+x@exmple.org");
     EXPECT_EQ(KNVTPasswordFormatter::passwordFormattedStringWithString(QStringLiteral("p@ss w0rd_-.&!")),
               "pssw0rd_-.&");
-    EXPECT_EQ(KNVTUsernameFormatter::usernameFormattedStringWithString(QStringLiteral("jane_doe.84-x")),
-              "janedoe84x");
+    EXPECT_EQ(KNVTUsernameFormatter::usernameFormattedStringWithString(QStringLiteral("jane_doe.84-x")), "janedoe84x");
     // A character outside the basic plane is two code units, both dropped.
     EXPECT_EQ(KNVTUsernameFormatter::usernameFormattedStringWithString(QStringLiteral("a\U0001F600b")), "ab");
     EXPECT_EQ(KNVTUsernameFormatter::usernameFormattedStringWithString(QString()), QString());

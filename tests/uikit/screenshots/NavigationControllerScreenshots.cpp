@@ -23,7 +23,8 @@ std::shared_ptr<KNVTViewController> list(const QString &title, const QColor &col
     return controller;
 }
 
-void runEventsFor(int milliseconds, const std::function<bool()> &done = [] { return false; })
+void runEventsFor(
+    int milliseconds, const std::function<bool()> &done = [] { return false; })
 {
     QElapsedTimer timer;
     timer.start();

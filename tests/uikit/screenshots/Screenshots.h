@@ -34,8 +34,8 @@ struct ScreenshotRegistration
 } // namespace knvt::test
 
 // KNVT_SCREENSHOTS(Switch) { QWidget w; ...; writer.save("off", &w); }
-#define KNVT_SCREENSHOTS(group)                                                                                    \
-    static void knvtScreenshots_##group(knvt::test::ScreenshotWriter &writer);                                     \
-    static const knvt::test::ScreenshotRegistration knvtScreenshotRegistration_##group(#group,                    \
-                                                                                        knvtScreenshots_##group); \
+#define KNVT_SCREENSHOTS(group)                                                                                        \
+    static void knvtScreenshots_##group(knvt::test::ScreenshotWriter &writer);                                         \
+    static const knvt::test::ScreenshotRegistration knvtScreenshotRegistration_##group(#group,                         \
+                                                                                       knvtScreenshots_##group);       \
     static void knvtScreenshots_##group(knvt::test::ScreenshotWriter &writer)

@@ -27,9 +27,9 @@ ScreenshotRegistration::ScreenshotRegistration(const char *group, ScreenshotFunc
     registry().emplace(group, std::move(function));
 }
 
-ScreenshotWriter::ScreenshotWriter(QString folder, QString group) : m_folder(std::move(folder)), m_group(std::move(group))
-{
-}
+ScreenshotWriter::ScreenshotWriter(QString folder, QString group)
+    : m_folder(std::move(folder)), m_group(std::move(group))
+{}
 
 void ScreenshotWriter::save(const QString &state, QWidget *widget, bool keepSize)
 {

@@ -68,8 +68,8 @@ KNVT_SCREENSHOTS(TabBarItemView)
 KNVT_SCREENSHOTS(TabBarController)
 {
     KNVTTabBarController controller;
-    controller.setViewControllers({page(QStringLiteral("Inbox")), page(QStringLiteral("Today")),
-                                   page(QStringLiteral("Someday"))});
+    controller.setViewControllers(
+        {page(QStringLiteral("Inbox")), page(QStringLiteral("Today")), page(QStringLiteral("Someday"))});
     controller.view()->resize(360, 200);
     writer.save(QStringLiteral("first-selected"), controller.view(), true);
     controller.setSelectedIndex(2);

@@ -152,8 +152,7 @@ protected:
 
 TEST_F(OutlineItemsTest, GivesTheItemsOfTheRowsInAscendingOrder)
 {
-    EXPECT_EQ(names(knvt::itemsAtRowIndexes(&view, {4, 0, 2})),
-              QStringList({"Focus", "Today", "Garden"}));
+    EXPECT_EQ(names(knvt::itemsAtRowIndexes(&view, {4, 0, 2})), QStringList({"Focus", "Today", "Garden"}));
     EXPECT_EQ(knvt::itemAtRow(&view, 3).data().toString(), QStringLiteral("Projects"));
     EXPECT_TRUE(knvt::itemsAtRowIndexes(&view, {}).isEmpty());
 }

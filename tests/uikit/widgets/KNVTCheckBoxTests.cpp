@@ -20,7 +20,7 @@ using knvt::test::rendered;
 bool edgeOf(const QColor &actual, const QColor &expected)
 {
     return std::abs(actual.red() - expected.red()) <= 8 && std::abs(actual.green() - expected.green()) <= 8
-           && std::abs(actual.blue() - expected.blue()) <= 8 && actual.alpha() >= 150;
+        && std::abs(actual.blue() - expected.blue()) <= 8 && actual.alpha() >= 150;
 }
 
 bool isClear(const QColor &color)

@@ -88,7 +88,8 @@ protected:
 
     void clickDay(int day)
     {
-        auto *grid = controller->datePicker()->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+        auto *grid =
+            controller->datePicker()->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
         ASSERT_NE(grid, nullptr);
         for (int row = 1; row < grid->model()->rowCount(); ++row) {
             for (int column = 0; column < grid->model()->columnCount(); ++column) {
@@ -167,8 +168,9 @@ TEST_F(KNVTDatePickerViewControllerTest, ArrowsStepByDaysAndWeeksAndReportEachSt
     press(Qt::Key_Up);
     press(Qt::Key_Left);
     press(Qt::Key_Right);
-    EXPECT_EQ(form.dates, (QList<QDateTime>{local(2025, 3, 8, 12), local(2025, 3, 1, 12), local(2025, 2, 28, 12),
-                                            local(2025, 3, 1, 12)}));
+    EXPECT_EQ(form.dates,
+              (QList<QDateTime>{local(2025, 3, 8, 12), local(2025, 3, 1, 12), local(2025, 2, 28, 12),
+                                local(2025, 3, 1, 12)}));
 
     // Over the spring change (New York, 9 March) the clock time stays and the week is an hour short.
     controller->setDate(local(2025, 3, 5, 12));

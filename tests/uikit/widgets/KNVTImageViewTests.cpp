@@ -32,7 +32,7 @@ protected:
 bool edgeOf(const QColor &actual, const QColor &expected)
 {
     return std::abs(actual.red() - expected.red()) <= 16 && std::abs(actual.green() - expected.green()) <= 16
-           && std::abs(actual.blue() - expected.blue()) <= 16 && actual.alpha() >= 150;
+        && std::abs(actual.blue() - expected.blue()) <= 16 && actual.alpha() >= 150;
 }
 
 const QColor Red(220, 0, 0);

@@ -36,8 +36,8 @@ public:
     }
     int didCount() const
     {
-        return static_cast<int>(std::count_if(calls.begin(), calls.end(),
-                                              [](const Call &c) { return c.kind == QLatin1String("did"); }));
+        return static_cast<int>(
+            std::count_if(calls.begin(), calls.end(), [](const Call &c) { return c.kind == QLatin1String("did"); }));
     }
     QList<Call> calls;
 };

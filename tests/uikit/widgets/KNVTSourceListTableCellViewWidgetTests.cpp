@@ -50,8 +50,8 @@ TEST(KNVTSourceListTableCellViewWidget, BadgeIsPaintedFaintOrInTheSelectedTextCo
     QStandardItemModel model;
     model.appendRow(row(QStringLiteral("Inbox"), QStringLiteral("12"), false));
     KNVTSourceListTableCellView delegate;
-    const auto badge = KNVTSourceListTableCellView::layoutForSize(QSizeF(200, 20), false, QStringLiteral("12"), false)
-                           .labelFrame;
+    const auto badge =
+        KNVTSourceListTableCellView::layoutForSize(QSizeF(200, 20), false, QStringLiteral("12"), false).labelFrame;
     const auto yellow = [](const QColor &c) { return c.red() > 200 && c.green() > 200 && c.blue() < 80; };
     const auto faintGrey = [](const QColor &c) { return c.alpha() > 20 && c.alpha() < 100 && c.red() < 40; };
 

@@ -1,5 +1,5 @@
-#include "uikit/KNVTNavigationController.h"
 #include "uikit/KNVTTabBar.h"
+#include "uikit/KNVTNavigationController.h"
 #include "uikit/KNVTTabBarController.h"
 #include "uikit/KNVTTabBarControllerDataSource.h"
 #include "uikit/KNVTTabBarControllerDelegate.h"
@@ -282,8 +282,8 @@ protected:
 
     bool shows(const std::shared_ptr<KNVTViewController> &vc, const QRect &frame)
     {
-        return vc->isViewLoaded() && vc->view()->parentWidget() == controller.view() && !vc->view()->isHidden() &&
-               vc->view()->geometry() == frame;
+        return vc->isViewLoaded() && vc->view()->parentWidget() == controller.view() && !vc->view()->isHidden()
+            && vc->view()->geometry() == frame;
     }
 
     KNVTTabBarController controller;
@@ -398,8 +398,9 @@ TEST_F(TabBarControllerTest, PassesNavigationNoticesOn)
 class TitleSource : public KNVTTabBarControllerDataSource
 {
 public:
-    KNVTTabBarItemView *tabBarControllerTabBarItemViewForViewController(
-        KNVTTabBarController *, const std::shared_ptr<KNVTViewController> &vc) override
+    KNVTTabBarItemView *
+    tabBarControllerTabBarItemViewForViewController(KNVTTabBarController *,
+                                                    const std::shared_ptr<KNVTViewController> &vc) override
     {
         if (vc->title() != QLatin1String("Second"))
             return nullptr;

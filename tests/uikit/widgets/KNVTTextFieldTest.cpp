@@ -89,11 +89,11 @@ TEST_F(KNVTTextFieldTest, ReturnFollowsTheBehaviourAndTheModifiersHeld)
     constexpr auto Option = Qt::AltModifier;
     constexpr auto Command = Qt::ControlModifier;
     const ReturnCase cases[] = {
-        {1, None, Outcome::Action},         {1, Shift, Outcome::NoAction},    {1, Option, Outcome::NoAction},
-        {1, Command, Outcome::NoAction},    {2, Command, Outcome::Action},    {2, Command | Shift, Outcome::Action},
-        {2, None, Outcome::NoAction},       {2, Shift, Outcome::NoAction},    {3, None, Outcome::Action},
-        {3, Command, Outcome::Action},      {3, Shift, Outcome::NoAction},    {3, Option | Command, Outcome::NoAction},
-        {4, None, Outcome::NoAction},       {4, Command, Outcome::NoAction},  {17, Shift, Outcome::NoAction},
+        {1, None, Outcome::Action},      {1, Shift, Outcome::NoAction},   {1, Option, Outcome::NoAction},
+        {1, Command, Outcome::NoAction}, {2, Command, Outcome::Action},   {2, Command | Shift, Outcome::Action},
+        {2, None, Outcome::NoAction},    {2, Shift, Outcome::NoAction},   {3, None, Outcome::Action},
+        {3, Command, Outcome::Action},   {3, Shift, Outcome::NoAction},   {3, Option | Command, Outcome::NoAction},
+        {4, None, Outcome::NoAction},    {4, Command, Outcome::NoAction}, {17, Shift, Outcome::NoAction},
     };
     for (const ReturnCase &c : cases) {
         field->setReturnBehaviour(c.behaviour);

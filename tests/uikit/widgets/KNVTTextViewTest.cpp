@@ -44,8 +44,7 @@ public:
 
 // A delegate that answers neither question.
 class SilentDelegate : public KNVTTextViewDelegate
-{
-};
+{};
 
 class KNVTTextViewTest : public ::testing::Test
 {

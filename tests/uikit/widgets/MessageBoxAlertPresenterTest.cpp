@@ -1,5 +1,5 @@
-#include "uikit/AlertAdditions.h"
 #include "uikit/MessageBoxAlertPresenter.h"
+#include "uikit/AlertAdditions.h"
 
 #include <QApplication>
 #include <QCheckBox>
