@@ -1,4 +1,4 @@
-#include "foundation/InMemoryKeychain.h"
+#include "support/InMemoryKeychain.h"
 #include "foundation/KNVTApplicationUUIDKeychainItem.h"
 #include "foundation/KNVTGenericKeychainItem.h"
 #include "foundation/KNVTInternetKeychainItem.h"

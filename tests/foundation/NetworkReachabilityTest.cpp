@@ -1,4 +1,4 @@
-#include "foundation/FakeReachability.h"
+#include "support/FakeReachability.h"
 #include "foundation/KNVTNetworkReachability.h"
 
 #include <arpa/inet.h>

@@ -1,5 +1,5 @@
 #include "foundation/SystemEvents.h"
-#include "foundation/FakeSystemEvents.h"
+#include "support/FakeSystemEvents.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
 #include "foundation/WallClockAlarm.h"
-#include "foundation/FakeWallClockAlarm.h"
+#include "support/FakeWallClockAlarm.h"
 
 #include <QDateTime>
 #include <QSignalSpy>

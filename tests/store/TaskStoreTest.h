@@ -17,8 +17,8 @@
 #include "objectstore/Where.h"
 
 #include "foundation/Defaults.h"
-#include "foundation/FakeSystemEvents.h"
-#include "foundation/FakeWallClockAlarm.h"
+#include "support/FakeSystemEvents.h"
+#include "support/FakeWallClockAlarm.h"
 
 #include "support/FakeClock.h"
 #include "support/NotificationRecorder.h"

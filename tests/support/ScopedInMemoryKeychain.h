@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/InMemoryKeychain.h"
+#include "support/InMemoryKeychain.h"
 #include "foundation/KeychainBackend.h"
 
 #include <memory>

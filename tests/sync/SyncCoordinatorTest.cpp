@@ -11,7 +11,7 @@
 
 #include "service/KNVTRequest.h"
 
-#include "foundation/FakeReachability.h"
+#include "support/FakeReachability.h"
 #include "foundation/KNVTGenericKeychainItem.h"
 #include "foundation/Timing.h"
 

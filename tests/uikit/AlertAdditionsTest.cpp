@@ -1,5 +1,5 @@
 #include "uikit/AlertAdditions.h"
-#include "uikit/ScriptedAlertPresenter.h"
+#include "support/ScriptedAlertPresenter.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>

@@ -1,4 +1,4 @@
-#include "foundation/FakeReachability.h"
+#include "support/FakeReachability.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "foundation/FakeWallClockAlarm.h"
+#include "support/FakeWallClockAlarm.h"
 
 namespace knvt {
 

@@ -1,4 +1,4 @@
-#include "uikit/ScriptedAlertPresenter.h"
+#include "support/ScriptedAlertPresenter.h"
 
 namespace knvt {
 

@@ -1,4 +1,4 @@
-#include "foundation/FakeSystemEvents.h"
+#include "support/FakeSystemEvents.h"
 
 namespace knvt {
 
