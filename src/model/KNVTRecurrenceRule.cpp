@@ -220,9 +220,9 @@ KNVTRecurrenceRule::KNVTRecurrenceRule(const QString &rrule)
         const QDateTime date = untilDate(*found);
         if (date.isValid())
             m_recurrenceEnd.store(KNVTRecurrenceEnd::recurrenceEndWithEndDate(date));
-    } else if (const auto found = values.constFind(u"COUNT"); found != values.cend()) {
+    } else if (const auto countText = values.constFind(u"COUNT"); countText != values.cend()) {
         // A count of 0 or less (or no number) ends nothing; a rule without an end has no end object at all.
-        if (const unsigned int count = leadingUnsigned(*found); count != 0)
+        if (const unsigned int count = leadingUnsigned(*countText); count != 0)
             m_recurrenceEnd.store(KNVTRecurrenceEnd::recurrenceEndWithOccurrenceCount(count));
     }
     if (const auto found = values.constFind(u"WKST"); found != values.cend())

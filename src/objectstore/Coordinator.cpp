@@ -899,11 +899,11 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
             for (int p : w.properties)
                 mask |= quint64(1) << p;
             Statement &s = updateStatement(d.id, mask, w.properties);
-            int i = 1;
+            int column = 1;
             for (int p : w.properties)
-                bindValue(s, i++, o->currentValue(p));
-            s.bindInt(i++, txn);
-            s.bindInt(i, o->m_zid);
+                bindValue(s, column++, o->currentValue(p));
+            s.bindInt(column++, txn);
+            s.bindInt(column, o->m_zid);
             rc = s.step();
             s.reset();
             if (rc != SQLITE_DONE)

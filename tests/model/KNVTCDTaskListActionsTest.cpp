@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
         Closing{"Cancelling", true, 5, "Cancel %1",
                 "You have incomplete Tasks in this %1 that also need to be cancelled before it can be cancelled.",
                 "Mark As Cancelled"}),
-    [](const ::testing::TestParamInfo<Closing> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Closing> &closing) { return std::string(closing.param.name); });
 
 TEST_F(KNVTCDTaskListActionsTest, AnswerAfterTheLibraryClosedIsDeclined)
 {
