@@ -315,6 +315,16 @@ bool C::canAssignTasks(const Tasks &tasks)
     return canEditTasks(tasks);
 }
 
+bool C::canAssignTasks(const Tasks &tasks, KNVTCDTaskList **taskList)
+{
+    KNVTCDTaskList *common = KNVTCDTask::taskListForTasks(tasks);
+    if (!common || !common->canEditTasks())
+        return false;
+    if (taskList)
+        *taskList = common;
+    return true;
+}
+
 bool C::canDeleteTasks(const Tasks &tasks)
 {
     return canEditTasks(tasks);

@@ -73,6 +73,10 @@ public:
     bool canScheduleTasks(const Tasks &tasks);
     bool canMarkTasks(const Tasks &tasks);
     bool canAssignTasks(const Tasks &tasks);
+    // YES when every one of `tasks` is in one and the same task list whose tasks I may edit; that list is then
+    // written to `taskList`, which every NO leaves as it was. The lists' Assign To menu and the assign sheets offer
+    // that list's collaborators.
+    static bool canAssignTasks(const Tasks &tasks, KNVTCDTaskList **taskList);
     bool canDeleteTasks(const Tasks &tasks);
     bool canDuplicateTasks(const Tasks &tasks);
     bool canMoveTasksToInbox(const Tasks &tasks);

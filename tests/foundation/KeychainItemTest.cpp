@@ -1,9 +1,9 @@
-#include "support/InMemoryKeychain.h"
 #include "foundation/KNVTApplicationUUIDKeychainItem.h"
 #include "foundation/KNVTGenericKeychainItem.h"
 #include "foundation/KNVTInternetKeychainItem.h"
 #include "foundation/KNVTKeychainItem.h"
 #include "foundation/SecretServiceKeychain.h"
+#include "support/InMemoryKeychain.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,5 +1,5 @@
-#include "support/FakeReachability.h"
 #include "foundation/KNVTNetworkReachability.h"
+#include "support/FakeReachability.h"
 
 #include <arpa/inet.h>
 #include <pthread.h>

@@ -181,6 +181,25 @@ TEST_F(Capabilities, AProjectOfSomebodyElse)
     EXPECT_TRUE(store().canEditTasks({t}));
 }
 
+TEST_F(Capabilities, AssigningNeedsOneEditableListForEveryTask)
+{
+    KNVTCDTaskList *found = area;
+    KNVTCDTask *inMineToo = task({.title = "in mine too", .list = mine});
+    EXPECT_TRUE(KNVTTaskStoreCapabilities::canAssignTasks({open2, inMineToo}, &found));
+    EXPECT_EQ(found, mine);
+
+    KNVTCDTaskList *viewOnly = taskList("View only", 1, 2, 2, anna);
+    viewOnly->myTaskListCollaborator()->setRole(0);
+    KNVTCDTask *inAnnas = task({.title = "in anna's", .list = annasProject});
+    KNVTCDTask *viewed = task({.title = "viewed", .list = viewOnly});
+    const std::vector<std::vector<KNVTCDTask *>> refused{{}, {open2, inAnnas}, {open2, open1}, {open1}, {viewed}};
+    for (const auto &tasks : refused) {
+        found = area;
+        EXPECT_FALSE(KNVTTaskStoreCapabilities::canAssignTasks(tasks, &found));
+        EXPECT_EQ(found, area) << "a refusal leaves the list as it was";
+    }
+}
+
 TEST_F(Capabilities, TodayDisplayRules)
 {
     KNVTCDTask *today = task({.title = "today", .due = noon().addSecs(-60)});

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/InMemoryKeychain.h"
 #include "foundation/KeychainBackend.h"
+#include "support/InMemoryKeychain.h"
 
 #include <memory>
 

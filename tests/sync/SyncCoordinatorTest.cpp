@@ -11,9 +11,9 @@
 
 #include "service/KNVTRequest.h"
 
-#include "support/FakeReachability.h"
 #include "foundation/KNVTGenericKeychainItem.h"
 #include "foundation/Timing.h"
+#include "support/FakeReachability.h"
 
 #include "store/TaskStoreTest.h"
 #include "support/FakeSyncService.h"

@@ -1,8 +1,8 @@
 // The listener's handler runs on the listener's own thread while its owner replaces the handler, stops or destroys
 // the listener on another. These tests drive that overlap hard with the fake network; under ThreadSanitizer an
 // unsynchronised handler or a callback outliving its listener shows as a race, elsewhere as a late call or a crash.
-#include "support/FakeReachability.h"
 #include "foundation/KNVTNetworkReachability.h"
+#include "support/FakeReachability.h"
 
 #include <gtest/gtest.h>
 
