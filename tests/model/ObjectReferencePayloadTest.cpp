@@ -1,5 +1,5 @@
-#include "model/KNVTCDTaskStoreObject.h"
 #include "model/ObjectReferencePayload.h"
+#include "model/KNVTCDTaskStoreObject.h"
 
 #include <QDataStream>
 #include <QIODevice>
