@@ -21,6 +21,7 @@
 #include <benchmark/benchmark.h>
 
 #include "support/FreshLibraryRuns.h"
+#include "support/TaskStoreBuilder.h"
 
 #include <memory>
 #include <random>
@@ -158,18 +159,14 @@ const Reply &reply()
 // A library that knows the users and lists the reply refers to, and nothing else.
 bool seedUsersAndLists(ostore::Context &seed)
 {
-    for (int u = 0; u < kUsers; ++u) {
-        auto *user = seed.insert<KNVTCDUser>();
-        user->setNumericIdentifier(kFirstUser + u);
-        user->setFullName(QStringLiteral("User %1").arg(u));
-    }
+    knvt::test::TaskStoreBuilder make(&seed);
+    for (int u = 0; u < kUsers; ++u)
+        make.user({.numericIdentifier = kFirstUser + u, .fullName = QStringLiteral("User %1").arg(u)});
     for (int l = 0; l < kLists; ++l) {
-        auto *list = seed.insert<KNVTCDTaskList>();
-        list->setNumericIdentifier(kFirstList + l);
+        KNVTCDTaskList *list = make.taskList({.title = QStringLiteral("List %1").arg(l)});
         list->setCreatedDate(kEpoch);
         list->setModifiedDate(kEpoch);
-        list->setTitle(QStringLiteral("List %1").arg(l));
-        list->setChangedKeysString(QString());
+        make.synced(list, kFirstList + l);
     }
     return true;
 }

@@ -21,6 +21,7 @@
 #include "foundation/Error.h"
 
 #include "support/SyncFixtures.h"
+#include "support/TaskStoreBuilder.h"
 
 #include <QHash>
 #include <QJsonDocument>
@@ -116,10 +117,7 @@ QJsonValue parsed(const QByteArray &bytes)
 // An empty library that knows only its own user, as after configuring an account.
 bool seedMe(ostore::Context &seed)
 {
-    auto *me = seed.insert<KNVTCDUser>();
-    me->setUsername(QStringLiteral("ann"));
-    me->setNumericIdentifier(kMe);
-    me->setFriendshipStatus(6);
+    knvt::test::TaskStoreBuilder(&seed).me({.numericIdentifier = kMe, .username = QStringLiteral("ann")});
     return true;
 }
 

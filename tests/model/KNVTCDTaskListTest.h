@@ -18,38 +18,19 @@ class KNVTCDTaskListTest : public ModelTest
 protected:
     knvt::test::FakeClock clock{date()};
 
-    KNVTCDUser *me()
-    {
-        if (!m_me) {
-            m_me = insert<KNVTCDUser>();
-            m_me->setFullName(QStringLiteral("Me"));
-            m_me->setFriendshipStatus(6);
-        }
-        return m_me;
-    }
+    // The fixture's defaults over the shared builder.
+    KNVTCDUser *me() { return make().me(); }
     KNVTCDUser *user(const QString &fullName, std::optional<qint64> numericIdentifier = std::nullopt)
     {
-        auto *u = insert<KNVTCDUser>();
-        u->setFullName(fullName);
-        u->setNumericIdentifier(numericIdentifier);
-        return u;
+        return make().user({.numericIdentifier = numericIdentifier, .fullName = fullName});
     }
     KNVTCDTaskList *list(const QString &title = QStringLiteral("Garden"), qint64 type = 1, qint64 status = 2)
     {
-        auto *l = insert<KNVTCDTaskList>();
-        l->setTitle(title);
-        l->setType(type);
-        l->setStatus(status);
-        return l;
+        return make().taskList({.title = title, .type = type, .status = status});
     }
     KNVTCDTaskListCollaborator *row(KNVTCDTaskList *taskList, KNVTCDUser *member, qint64 role = 2, qint64 status = 2)
     {
-        auto *r = insert<KNVTCDTaskListCollaborator>();
-        r->setRole(role);
-        r->setStatus(status);
-        r->setUser(member);
-        r->setTaskList(taskList);
-        return r;
+        return make().collaborator(taskList, member, role, status);
     }
     // The local user's owner row of a new list.
     KNVTCDTaskList *myList(const QString &title = QStringLiteral("Garden"), qint64 type = 1)
@@ -60,19 +41,13 @@ protected:
     }
     KNVTCDTask *task(KNVTCDTaskList *taskList, const QString &title = QStringLiteral("Dig"), qint64 status = 2)
     {
-        auto *t = insert<KNVTCDTask>();
-        t->setTitle(title);
-        t->setStatus(status);
-        t->setTaskList(taskList);
-        return t;
+        return make().task({.title = title, .status = status, .list = taskList});
     }
     // What the service knows: an identifier, and nothing left to push.
     template <class T>
     T *synced(T *object, qint64 numericIdentifier)
     {
-        object->setNumericIdentifier(numericIdentifier);
-        object->setChangedKeysString(QString());
-        return object;
+        return make().synced(object, numericIdentifier);
     }
 
     static QSet<QString> keys(const KNVTCDTaskStoreObject *object)
@@ -86,9 +61,6 @@ protected:
     }
     // Local midnight of the clock's day plus `days`.
     static QDateTime localDay(int days) { return date().toLocalTime().date().addDays(days).startOfDay(); }
-
-private:
-    KNVTCDUser *m_me = nullptr;
 };
 
 // An alert handler that records the question and answers it with a scripted button, at once or when told to.

@@ -42,94 +42,56 @@ protected:
     static QDateTime now() { return localDate(2015, 3, 4, 15); }
     static QDateTime todayStart() { return localDate(2015, 3, 4); }
 
+    // The fixture's defaults over the shared builder: "Me" and others named by their full name, projects the local
+    // user owns, and synced objects as the service last sent them.
     KNVTCDUser *me()
     {
-        if (!m_me) {
-            m_me = insert<KNVTCDUser>();
-            m_me->setFriendshipStatus(6);
-            m_me->setFullName(QStringLiteral("Me"));
-            m_me->setExtendedDisplayName(QStringLiteral("Me"));
-        }
-        return m_me;
+        return make().me({.fullName = QStringLiteral("Me"), .extendedDisplayName = QStringLiteral("Me")});
     }
 
     KNVTCDUser *user(const QString &fullName, std::optional<qint64> numericIdentifier = std::nullopt)
     {
-        auto *u = insert<KNVTCDUser>();
-        u->setFullName(fullName);
-        u->setExtendedDisplayName(fullName);
-        u->setFriendshipStatus(3);
-        u->setNumericIdentifier(numericIdentifier);
-        return u;
+        return make().user({.numericIdentifier = numericIdentifier,
+                            .fullName = fullName,
+                            .extendedDisplayName = fullName,
+                            .friendshipStatus = KNVTUserFriendshipStatusFriend});
     }
 
     KNVTCDTask *task(const QString &title = QStringLiteral("Task"), KNVTCDTaskList *in = nullptr)
     {
-        auto *t = insert<KNVTCDTask>();
-        t->setTitle(title);
-        if (in)
-            t->setTaskList(in);
-        return t;
+        return make().task({.title = title, .list = in});
     }
 
     // A list the local user owns, with an editor row for each of `editors`.
     KNVTCDTaskList *list(const QString &title, const std::vector<KNVTCDUser *> &editors = {},
                          std::optional<qint64> numericIdentifier = std::nullopt)
     {
-        auto *l = insert<KNVTCDTaskList>();
-        l->setTitle(title);
-        l->setType(1);
-        l->setStatus(2);
-        l->setNumericIdentifier(numericIdentifier);
-        member(l, me(), 1);
+        knvt::test::TaskListSpec spec{.title = title,
+                                      .type = KNVTTaskListTypeProject,
+                                      .status = KNVTTaskListStatusActionable,
+                                      .numericIdentifier = numericIdentifier,
+                                      .members = {{me(), KNVTTaskListCollaboratorRoleOwner}}};
         for (KNVTCDUser *editor : editors)
-            member(l, editor, 2);
-        return l;
-    }
-
-    KNVTCDTaskListCollaborator *member(KNVTCDTaskList *l, KNVTCDUser *u, qint64 role)
-    {
-        auto *row = insert<KNVTCDTaskListCollaborator>();
-        row->setTaskList(l);
-        row->setUser(u);
-        row->setRole(role);
-        row->setStatus(2);
-        return row;
+            spec.members.push_back({editor});
+        return make().taskList(spec);
     }
 
     KNVTCDTag *tag(const QString &title, std::optional<qint64> numericIdentifier = std::nullopt)
     {
-        auto *t = insert<KNVTCDTag>();
-        t->setTitle(title);
-        t->setNumericIdentifier(numericIdentifier);
-        return t;
+        return make().tag({.title = title, .numericIdentifier = numericIdentifier});
     }
 
     // A task as the service last sent it: synced, dated, nothing to push.
     KNVTCDTask *syncedTask(const QString &title, qint64 numericIdentifier)
     {
-        KNVTCDTask *t = task(title);
-        t->setNumericIdentifier(numericIdentifier);
-        t->setCreatedDate(date());
-        t->setModifiedDate(date());
-        t->setChangedKeysString(QString());
-        return t;
+        return make().synced(make().task({.title = title, .created = date(), .modified = date()}), numericIdentifier);
     }
 
     // A comment on `on`; with an identifier, as the service last sent it.
     KNVTCDTaskComment *comment(KNVTCDTask *on, const QString &text, const QDateTime &created,
                                std::optional<qint64> numericIdentifier = std::nullopt)
     {
-        auto *c = insert<KNVTCDTaskComment>();
-        c->setTask(on);
-        c->setText(text);
-        c->setCreatedDate(created);
-        if (numericIdentifier) {
-            c->setNumericIdentifier(numericIdentifier);
-            c->setModifiedDate(created);
-            c->setChangedKeysString(QString());
-        }
-        return c;
+        return make().comment({.task = on, .text = text, .created = created, .numericIdentifier = numericIdentifier});
     }
 
     // Keeps what it was asked and answers with `answer` at once, or, without one, once the test calls answer().
@@ -170,7 +132,4 @@ protected:
     knvt::test::FakeClock m_clock{now()};
     std::vector<KNVTTaskAlertQuestion> m_questions;
     KNVTAlertIndexHandler m_pending;
-
-private:
-    KNVTCDUser *m_me = nullptr;
 };

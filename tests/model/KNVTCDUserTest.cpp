@@ -11,43 +11,20 @@ protected:
     void SetUp() override
     {
         ModelTest::SetUp();
-        m_me = insert<KNVTCDUser>();
-        m_me->setFriendshipStatus(KNVTUserFriendshipStatusMe);
-        m_me->setFullName(QStringLiteral("Me"));
-        m_me->setNumericIdentifier(1);
+        m_me = make().me({.numericIdentifier = 1, .fullName = QStringLiteral("Me")});
     }
 
     KNVTCDUser *user(const QString &first, const QString &last, const QString &username)
     {
-        auto *u = insert<KNVTCDUser>();
-        u->setFirstName(first);
-        u->setLastName(last);
-        u->setUsername(username);
-        return u;
-    }
-    KNVTCDFriendship *friendship(KNVTCDUser *from, KNVTCDUser *to, qint64 status)
-    {
-        // In the order the store fills a local record: status, invitee, inviter.
-        auto *record = insert<KNVTCDFriendship>();
-        record->setStatus(status);
-        record->setInvitee(to);
-        record->setInviter(from);
-        return record;
+        return make().user({.username = username, .firstName = first, .lastName = last});
     }
     KNVTCDTaskList *list(bool archived = false)
     {
-        auto *l = insert<KNVTCDTaskList>();
-        if (archived)
-            l->setArchivedDate(date());
-        return l;
+        return make().taskList({.archived = archived ? date() : QDateTime()});
     }
     KNVTCDTaskListCollaborator *membership(KNVTCDUser *u, KNVTCDTaskList *l, qint64 status)
     {
-        auto *row = insert<KNVTCDTaskListCollaborator>();
-        row->setUser(u);
-        row->setTaskList(l);
-        row->setStatus(status);
-        return row;
+        return make().collaborator(l, u, std::nullopt, status);
     }
 
     KNVTCDUser *m_me = nullptr;
@@ -115,12 +92,12 @@ TEST_F(KNVTCDUserTest, RelationFollowsTheTwoRecords)
         auto *u = insert<KNVTCDUser>();
         u->setFriendshipStatus(5);
         if (c.theirs) {
-            KNVTCDFriendship *record = friendship(u, m_me, *c.theirs);
+            KNVTCDFriendship *record = make().friendship(u, m_me, *c.theirs);
             if (c.theirsTombstoned)
                 record->setDeletedDate(date());
         }
         if (c.mine) {
-            KNVTCDFriendship *record = friendship(m_me, u, *c.mine);
+            KNVTCDFriendship *record = make().friendship(m_me, u, *c.mine);
             if (c.mineTombstoned)
                 record->setDeletedDate(date());
         }
@@ -150,14 +127,7 @@ TEST_F(KNVTCDUserTest, ActiveTaskListsAreTheLiveListsOfAcceptedMemberships)
 TEST_F(KNVTCDUserTest, ActiveTaskWatchersAreLiveRowsWithATaskByTitle)
 {
     KNVTCDUser *u = user(QStringLiteral("U"), QString(), QString());
-    auto watch = [&](const QString &title) {
-        auto *watched = insert<KNVTCDTask>();
-        watched->setTitle(title);
-        auto *row = insert<KNVTCDTaskWatcher>();
-        row->setUser(u);
-        row->setTask(watched);
-        return row;
-    };
+    auto watch = [&](const QString &title) { return make().watcher(make().task({.title = title}), u); };
     KNVTCDTaskWatcher *lower = watch(QStringLiteral("alpha"));
     KNVTCDTaskWatcher *upper = watch(QStringLiteral("Zulu"));
     watch(QStringLiteral("gone"))->setDeletedDate(date());

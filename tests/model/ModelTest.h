@@ -19,6 +19,8 @@
 #include "objectstore/Coordinator.h"
 #include "objectstore/Where.h"
 
+#include "support/TaskStoreBuilder.h"
+
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -90,9 +92,11 @@ protected:
         knvt::Error error;
         ASSERT_TRUE(m_coordinator->open(path(), &m_openResult, &error)) << qPrintable(error.description());
         m_context = std::make_unique<ostore::Context>(m_coordinator.get());
+        m_make.setContext(m_context.get());
     }
     void close()
     {
+        m_make.setContext(nullptr);
         m_context.reset();
         m_coordinator.reset();
     }
@@ -115,6 +119,8 @@ protected:
     }
 
     ostore::Context &context() { return *m_context; }
+    // Users, lists and tasks in the open library.
+    knvt::test::TaskStoreBuilder &make() { return m_make; }
     ostore::Coordinator &coordinator() { return *m_coordinator; }
     QString path() const { return m_dir.filePath(m_file); }
     const ostore::OpenResult &openResult() const { return m_openResult; }
@@ -137,4 +143,5 @@ private:
     std::unique_ptr<ostore::Coordinator> m_coordinator;
     std::unique_ptr<ostore::Context> m_context;
     ostore::OpenResult m_openResult;
+    knvt::test::TaskStoreBuilder m_make;
 };

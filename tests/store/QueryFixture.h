@@ -47,7 +47,7 @@ protected:
     void SetUp() override
     {
         ModelTest::SetUp();
-        m_me = user(QStringLiteral("me"), 6);
+        m_me = make().me({.username = QStringLiteral("me"), .firstName = QStringLiteral("me")});
     }
 
     static QDateTime noon() { return QDateTime(QDate(2015, 3, 4), QTime(12, 0)); }
@@ -60,80 +60,54 @@ protected:
 
     KNVTCDUser *user(const QString &username, qint64 friendshipStatus)
     {
-        auto *u = insert<KNVTCDUser>();
-        u->setUsername(username);
-        u->setFirstName(username);
-        u->setFriendshipStatus(friendshipStatus);
-        return u;
+        return make().user({.username = username, .firstName = username, .friendshipStatus = friendshipStatus});
     }
 
     // A list with my row in the given collaborator status; I own it unless `owner` says otherwise.
     KNVTCDTaskList *taskList(const QString &title, qint64 type, std::optional<qint64> status, qint64 myStatus,
                              KNVTCDUser *owner = nullptr)
     {
-        auto *list = insert<KNVTCDTaskList>();
-        list->setTitle(title);
-        list->setType(type);
-        list->setStatus(status);
-        member(list, m_me, owner ? 2 : 1, myStatus);
+        knvt::test::TaskListSpec spec{.title = title, .type = type, .status = status, .collaboratorStatus = myStatus};
+        spec.members.push_back(
+            {m_me, owner ? KNVTTaskListCollaboratorRoleEditor : KNVTTaskListCollaboratorRoleOwner, myStatus});
         if (owner)
-            member(list, owner, 1, 2);
-        list->setTaskListCollaboratorStatus(myStatus);
-        return list;
+            spec.members.push_back({owner, KNVTTaskListCollaboratorRoleOwner});
+        return make().taskList(spec);
     }
 
     KNVTCDTaskListCollaborator *member(KNVTCDTaskList *list, KNVTCDUser *u, qint64 role, qint64 status)
     {
-        auto *row = insert<KNVTCDTaskListCollaborator>();
-        row->setUser(u);
-        row->setTaskList(list);
-        row->setRole(role);
-        row->setStatus(status);
-        return row;
+        return make().collaborator(list, u, role, status);
     }
 
     KNVTCDTask *task(const TaskSpec &spec)
     {
-        auto *t = insert<KNVTCDTask>();
-        t->setTitle(spec.title);
-        t->setStatus(spec.status);
-        t->setAssignee(spec.unassigned ? nullptr : (spec.assignee ? spec.assignee : m_me));
-        t->setCreator(spec.creator ? spec.creator : m_me);
-        t->setDueDate(spec.due);
-        t->setStartDate(spec.start);
-        t->setTaskList(spec.list);
-        if (spec.archived)
-            t->setArchivedDate(noon().addDays(-3));
-        if (spec.deleted) {
-            t->setNumericIdentifier(++m_nextIdentifier);
-            t->setDeletedDate(noon().addDays(-1));
-        }
-        return t;
+        return make().task(
+            {.title = spec.title,
+             .status = spec.status,
+             .assignee = spec.unassigned ? nullptr : (spec.assignee ? spec.assignee : m_me),
+             .creator = spec.creator ? spec.creator : m_me,
+             .due = spec.due,
+             .start = spec.start,
+             .list = spec.list,
+             .archived = spec.archived ? noon().addDays(-3) : QDateTime(),
+             .numericIdentifier = spec.deleted ? std::optional<qint64>(++m_nextIdentifier) : std::nullopt,
+             .deleted = spec.deleted ? noon().addDays(-1) : QDateTime()});
     }
 
     KNVTCDTaskWatcher *watch(KNVTCDUser *u, KNVTCDTask *t, bool deleted = false)
     {
-        auto *row = insert<KNVTCDTaskWatcher>();
-        row->setUser(u);
-        row->setTask(t);
+        KNVTCDTaskWatcher *row = make().watcher(t, u);
         if (deleted)
             row->setDeletedDate(noon().addDays(-1));
         return row;
     }
 
-    KNVTCDTag *tag(const QString &title)
-    {
-        auto *t = insert<KNVTCDTag>();
-        t->setTitle(title);
-        t->setCreator(m_me);
-        return t;
-    }
+    KNVTCDTag *tag(const QString &title) { return make().tag({.title = title, .creator = m_me}); }
 
     KNVTCDTaggedTask *link(KNVTCDTag *tg, KNVTCDTask *t, bool deleted = false)
     {
-        auto *row = insert<KNVTCDTaggedTask>();
-        row->setTag(tg);
-        row->setTask(t);
+        KNVTCDTaggedTask *row = make().tagTask(tg, t);
         if (deleted) {
             row->setNumericIdentifier(++m_nextIdentifier);
             row->setDeletedDate(noon().addDays(-1));
