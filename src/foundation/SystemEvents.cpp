@@ -1,5 +1,7 @@
 #include "foundation/SystemEvents.h"
 
+#include "foundation/Logging.h"
+
 #include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
@@ -80,7 +82,7 @@ private:
     {
         m_clock = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
         if (m_clock < 0 || !armClockTimer()) {
-            qWarning("SystemEvents: clock changes cannot be observed (errno %d)", errno);
+            qCWarning(lcFoundation, "SystemEvents: clock changes cannot be observed (errno %d)", errno);
             return;
         }
         m_clockNotifier = new QSocketNotifier(m_clock, QSocketNotifier::Read);

@@ -1,5 +1,7 @@
 #include "foundation/WallClockAlarm.h"
 
+#include "foundation/Logging.h"
+
 #include <QSocketNotifier>
 #include <QtGlobal>
 
@@ -19,7 +21,7 @@ public:
         : WallClockAlarm(parent), m_timer(::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC))
     {
         if (m_timer < 0) {
-            qWarning("WallClockAlarm: no timer available (errno %d); the alarm will never fire", errno);
+            qCWarning(lcFoundation, "WallClockAlarm: no timer available (errno %d); the alarm will never fire", errno);
             return;
         }
         m_notifier = new QSocketNotifier(m_timer, QSocketNotifier::Read, this);
@@ -51,7 +53,7 @@ public:
         if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0)
             spec.it_value.tv_nsec = 1;
         if (::timerfd_settime(m_timer, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) != 0)
-            qWarning("WallClockAlarm: cannot arm the timer (errno %d)", errno);
+            qCWarning(lcFoundation, "WallClockAlarm: cannot arm the timer (errno %d)", errno);
     }
 
     void disarm() override

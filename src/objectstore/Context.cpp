@@ -4,12 +4,12 @@
 #include "objectstore/EvalScope.h"
 #include "objectstore/Evaluator.h"
 #include "objectstore/KeyPath.h"
+#include "objectstore/Logging.h"
 #include "objectstore/RowWrite.h"
 
 #include "foundation/Assert.h"
 
 #include <QCollator>
-#include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QThread>
 
@@ -18,8 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numeric>
-
-Q_LOGGING_CATEGORY(lcObjectStore, "knvt.ostore")
 
 namespace ostore {
 

@@ -2,6 +2,7 @@
 
 #include "objectstore/Context.h"
 #include "objectstore/EvalScope.h"
+#include "objectstore/Logging.h"
 #include "objectstore/Migrator.h"
 #include "objectstore/Object.h"
 #include "objectstore/RowWrite.h"
@@ -12,15 +13,12 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QLoggingCategory>
 #include <QThread>
 #include <QUuid>
 
 #include <sqlite3.h>
 
 #include <algorithm>
-
-Q_DECLARE_LOGGING_CATEGORY(lcObjectStore)
 
 namespace ostore {
 

@@ -1,5 +1,7 @@
 #include "service/KNVTRequest.h"
 
+#include "service/Logging.h"
+
 #include <QUrl>
 #include <QtGlobal>
 
@@ -28,13 +30,14 @@ std::optional<QString> acceptedBaseURLString(const QString &value, const char *s
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty()
         || (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
-        qWarning("KNVTSyncServiceAPIURLString: ignoring %s, which is no absolute http(s) URL", source);
+        qCWarning(lcService, "KNVTSyncServiceAPIURLString: ignoring %s, which is no absolute http(s) URL", source);
         return std::nullopt;
     }
     // Every request carries Basic credentials; in clear text they may only travel inside this machine.
     if (scheme == QLatin1String("http") && !isLoopbackHost(url.host())) {
-        qWarning("KNVTSyncServiceAPIURLString: ignoring %s (%s): plain http is accepted only for loopback hosts",
-                 source, qPrintable(url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment)));
+        qCWarning(lcService,
+                  "KNVTSyncServiceAPIURLString: ignoring %s (%s): plain http is accepted only for loopback hosts",
+                  source, qPrintable(url.toString(QUrl::RemoveQuery | QUrl::RemoveFragment)));
         return std::nullopt;
     }
     QString text = url.toString(QUrl::FullyEncoded);

@@ -1,5 +1,5 @@
 #include "store/KNVTTaskStore.h"
-#include "store/KNVTTaskStoreLogging.h"
+#include "store/Logging.h"
 
 #include "model/ContextAdditions.h"
 #include "model/KNVTCDAvatar.h"
@@ -19,8 +19,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-Q_LOGGING_CATEGORY(lcTaskStore, "knvt.store")
 
 namespace {
 
@@ -86,7 +84,7 @@ KNVTTaskStore::KNVTTaskStore(Environment environment, QObject *parent)
         },
         &error);
     if (!m_notifyToken)
-        qCWarning(lcTaskStore) << "Other processes' saves will go unnoticed:" << error.description();
+        qCWarning(lcStore) << "Other processes' saves will go unnoticed:" << error.description();
 }
 
 KNVTTaskStore::~KNVTTaskStore()
@@ -170,8 +168,8 @@ ostore::Coordinator *KNVTTaskStore::persistentStoreCoordinator()
     // The folder the stack opens is fixed for the life of the store; libraryURL only serves the directory
     // operations and is empty after a sign-out.
     if (!QFileInfo::exists(m_libraryPath) && !QDir().mkpath(m_libraryPath)) {
-        qCWarning(lcTaskStore).noquote() << QStringLiteral("Error creating application support directory at %1 : %2")
-                                                .arg(m_libraryPath, QStringLiteral("the folder could not be created"));
+        qCWarning(lcStore).noquote() << QStringLiteral("Error creating application support directory at %1 : %2")
+                                            .arg(m_libraryPath, QStringLiteral("the folder could not be created"));
         return nullptr;
     }
 
@@ -186,19 +184,19 @@ ostore::Coordinator *KNVTTaskStore::persistentStoreCoordinator()
         if (sourceMetadata.exists)
             described << QStringLiteral("modelVersionIdentifiers = (%1)")
                              .arg(sourceMetadata.modelVersionIdentifiers.join(QStringLiteral(", ")));
-        qCInfo(lcTaskStore).noquote() << QStringLiteral("KNVTTaskStore:persistentStoreCoordinator Will Attempt To "
-                                                        "Migrate Data Model From Source Meta Data {%1}")
-                                             .arg(described.join(QStringLiteral("; ")));
+        qCInfo(lcStore).noquote() << QStringLiteral("KNVTTaskStore:persistentStoreCoordinator Will Attempt To "
+                                                    "Migrate Data Model From Source Meta Data {%1}")
+                                         .arg(described.join(QStringLiteral("; ")));
     }
 
     ostore::OpenResult result;
     knvt::Error error;
     if (!coordinator->open(storeFile, &result, &error)) {
-        qCWarning(lcTaskStore).noquote() << QStringLiteral("KNVTTaskStore:persistentStoreCoordinator %1")
-                                                .arg(error.userInfo()
-                                                         .value(QStringLiteral("NSLocalizedDescription"),
-                                                                error.description())
-                                                         .toString());
+        qCWarning(lcStore).noquote() << QStringLiteral("KNVTTaskStore:persistentStoreCoordinator %1")
+                                            .arg(error.userInfo()
+                                                     .value(QStringLiteral("NSLocalizedDescription"),
+                                                            error.description())
+                                                     .toString());
         if (m_delegate)
             m_delegate->taskStoreDidFailToOpenPersistentStoreWithError(this, error);
         return nullptr;
@@ -266,7 +264,7 @@ void KNVTTaskStore::presentStackFailure()
         QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain), KNVTTaskStoreFailedToInitializeErrorCode,
         {{QStringLiteral("NSLocalizedDescription"), tr("Failed to initialize the store")},
          {QStringLiteral("NSLocalizedFailureReason"), tr("There was an error building up the data file.")}});
-    qCWarning(lcTaskStore).noquote() << error.description();
+    qCWarning(lcStore).noquote() << error.description();
     if (m_environment.errorPresenter)
         m_environment.errorPresenter(error);
     else if (defaultErrorPresenter())
@@ -303,7 +301,7 @@ void KNVTTaskStore::seedStore()
     // Straight to the context: the change notifications go out, other processes are not told.
     knvt::Error error;
     if (!m_context->save(&error))
-        qCWarning(lcTaskStore).noquote() << "The new library could not be seeded:" << error.description();
+        qCWarning(lcStore).noquote() << "The new library could not be seeded:" << error.description();
 }
 
 void KNVTTaskStore::observeContext()
@@ -373,7 +371,7 @@ void KNVTTaskStore::unconfigureAccount()
     // second sign-out in the same process, since libraryURL is empty by then.
     QDir library(m_libraryPath);
     if (!m_libraryPath.isEmpty() && library.exists() && !library.removeRecursively())
-        qCWarning(lcTaskStore).noquote() << QStringLiteral("The library at %1 could not be removed").arg(m_libraryPath);
+        qCWarning(lcStore).noquote() << QStringLiteral("The library at %1 could not be removed").arg(m_libraryPath);
     m_libraryURL.clear();
     m_stackFailurePresented = false;
 

@@ -1,5 +1,5 @@
 #include "store/KNVTTaskStore.h"
-#include "store/KNVTTaskStoreLogging.h"
+#include "store/Logging.h"
 
 #include "foundation/Clock.h"
 #include "foundation/PropertyList.h"
@@ -59,7 +59,7 @@ void KNVTTaskStore::setTaskStoreMetaData(const QVariantMap &metaData)
     knvt::Error error;
     // A failed write keeps the new values in memory for the rest of the process.
     if (!knvt::PropertyList::writeFile(metaDataPath(), m_taskStoreMetaData, &error))
-        qCWarning(lcTaskStore).noquote() << "The library's metadata could not be written:" << error.description();
+        qCWarning(lcStore).noquote() << "The library's metadata could not be written:" << error.description();
 }
 
 QVariantMap KNVTTaskStore::syncMetaData()

@@ -20,7 +20,7 @@
 #include "foundation/DateAdditions.h"
 #include "foundation/StringAdditions.h"
 
-#include "store/KNVTTaskStoreLogging.h"
+#include "store/Logging.h"
 
 #include <unordered_set>
 
@@ -236,7 +236,7 @@ qsizetype KNVTTaskStoreQueries::count(const char *operation, const char *entity,
     knvt::Error error;
     const qsizetype n = knvt::countForFetchRequestForEntityName(*context, entity, predicate, &error);
     if (error || n < 0) {
-        qCWarning(lcTaskStore, "KNVTTaskStore:%s couldn't count %s because of error:%s", operation, entity,
+        qCWarning(lcStore, "KNVTTaskStore:%s couldn't count %s because of error:%s", operation, entity,
                   qPrintable(error.description()));
         return 0;
     }

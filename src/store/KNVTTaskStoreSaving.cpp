@@ -1,5 +1,5 @@
 #include "store/KNVTTaskStore.h"
-#include "store/KNVTTaskStoreLogging.h"
+#include "store/Logging.h"
 
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
@@ -44,7 +44,7 @@ bool KNVTTaskStore::save(knvt::Error *error)
     m_containerUserDefaults->synchronize();
     knvt::Error postError;
     if (!knvt::NotifyCenter::post(QString::fromLatin1(KNVTTaskStoreChangedDarwinNotification), &postError))
-        qCWarning(lcTaskStore).noquote() << "Other processes were not told of a save:" << postError.description();
+        qCWarning(lcStore).noquote() << "Other processes were not told of a save:" << postError.description();
     return true;
 }
 
@@ -110,7 +110,7 @@ void KNVTTaskStore::changedExternally()
         knvt::Error error;
         const ostore::ChangeSet changes = m_coordinator->reloadExternalChanges(&error);
         if (error)
-            qCWarning(lcTaskStore).noquote() << "Other processes' changes could not be read:" << error.description();
+            qCWarning(lcStore).noquote() << "Other processes' changes could not be read:" << error.description();
         m_context->refreshAll(true);
         // The merge is relayed as will-change and did-change even when nothing was found, so every list rebuilds.
         m_context->mergeChanges(changes, ostore::ChangeOrigin::External);

@@ -1,6 +1,7 @@
 #include "sync/KNVTTaskStoreSyncPlan.h"
 
 #include "sync/KNVTTaskStoreSyncResources.h"
+#include "sync/Logging.h"
 #include "sync/SyncWireAttributes.h"
 
 #include "model/ContextAdditions.h"
@@ -17,11 +18,7 @@
 #include "objectstore/Context.h"
 #include "objectstore/Where.h"
 
-#include <QLoggingCategory>
-
 using namespace ostore::where;
-
-Q_LOGGING_CATEGORY(lcSyncPlan, "knvt.sync")
 
 namespace {
 
@@ -194,7 +191,7 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingFriendshipPushRequests()
         } else if (!inviteeValue) {
             // Addressed by the invitee's identifier, which it lacks: no ".../null.json" is sent, and the record
             // could never be pushed, so it goes locally.
-            qCInfo(lcSyncPlan) << "dropping a friendship whose invitee has no identifier";
+            qCInfo(lcSync) << "dropping a friendship whose invitee has no identifier";
             m_context.remove(friendship);
             continue;
         } else if (friendship->deletedDate().isValid()) {

@@ -5,14 +5,11 @@
 #include "sync/KNVTTaskStoreSyncSessionStateFinished.h"
 #include "sync/KNVTTaskStoreSyncSessionStatePulling.h"
 #include "sync/KNVTTaskStoreSyncSessionStatePushing.h"
+#include "sync/Logging.h"
 
 #include "objectstore/Context.h"
 
 #include "foundation/Clock.h"
-
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(lcSyncPlan)
 
 KNVTTaskStoreSyncSession::KNVTTaskStoreSyncSession(KNVTRESTFulRequestList pushRequests,
                                                    KNVTRESTFulRequestList pullRequests)
@@ -142,8 +139,7 @@ void KNVTTaskStoreSyncSession::syncSessionState(KNVTSyncSessionState &state, con
         // context; kept unsaved it would be lost at quit, and a late resume would overwrite newer edits with it.
         knvt::Error saveError;
         if (!m_context->save(&saveError))
-            qCWarning(lcSyncPlan).noquote()
-                << "a failed session could not keep its results:" << saveError.description();
+            qCWarning(lcSync).noquote() << "a failed session could not keep its results:" << saveError.description();
     }
     // The resume starts on a fresh view of the store.
     m_context.reset();

@@ -1,6 +1,7 @@
 // The reply processing of KNVTTaskStoreSyncSession: what each successful or failed exchange does to the session's
 // context. Nothing here saves; the session's end state does.
 #include "sync/KNVTTaskStoreSyncSession.h"
+#include "sync/Logging.h"
 
 #include "sync/KNVTTaskStoreSyncResources.h"
 #include "sync/SyncWireAttributes.h"
@@ -24,11 +25,8 @@
 
 #include <QImage>
 #include <QJsonDocument>
-#include <QLoggingCategory>
 
 #include <algorithm>
-
-Q_DECLARE_LOGGING_CATEGORY(lcSyncPlan)
 
 using namespace ostore::where;
 
@@ -255,8 +253,8 @@ void KNVTTaskStoreSyncSession::processJSONObject(const QJsonValue &value, const 
         ostore::Object *object = pushedObject(request);
         if (!innerValue.isObject() || !hasIdentifier) {
             // Without an identifier the object stays as it is and is posted again by the next push.
-            qCInfo(lcSyncPlan).noquote() << "a create of" << request.resource()
-                                         << "was answered without the created object; it will be posted again";
+            qCInfo(lcSync).noquote() << "a create of" << request.resource()
+                                     << "was answered without the created object; it will be posted again";
             return;
         }
         if (!object) {
@@ -502,8 +500,8 @@ void KNVTTaskStoreSyncSession::processFailedRequest(const KNVTRESTFulRequest &re
             return;
         if (method == KNVTRequestMethodPOST)
             // The service refuses the object as it is; posting it again would be refused for ever.
-            qCInfo(lcSyncPlan).noquote() << "deleting" << object->entity().name
-                                         << "that the service refused:" << describeErrorBody(requestError);
+            qCInfo(lcSync).noquote() << "deleting" << object->entity().name
+                                     << "that the service refused:" << describeErrorBody(requestError);
         m_context->remove(object);
         return;
     }
@@ -570,7 +568,7 @@ bool KNVTTaskStoreSyncSession::processPNGData(const QByteArray &data, const KNVT
     // download until the service's avatar date changes.
     QImage image;
     if (data.isEmpty() || !image.loadFromData(data)) {
-        qCInfo(lcSyncPlan) << "ignoring an avatar reply that is no image";
+        qCInfo(lcSync) << "ignoring an avatar reply that is no image";
         return false;
     }
     // Emptied first, so the thumbnail is rebuilt even when the bytes are the same.

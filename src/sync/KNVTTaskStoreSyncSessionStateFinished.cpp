@@ -1,12 +1,9 @@
 #include "sync/KNVTTaskStoreSyncSessionStateFinished.h"
 
 #include "sync/KNVTTaskStoreSyncSession.h"
+#include "sync/Logging.h"
 
 #include "objectstore/Context.h"
-
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(lcSyncPlan)
 
 void KNVTTaskStoreSyncSessionStateFinished::start()
 {
@@ -16,10 +13,10 @@ void KNVTTaskStoreSyncSessionStateFinished::start()
         m_hasChanges = true;
         knvt::Error error;
         if (!context->save(&error)) {
-            qCWarning(lcSyncPlan).noquote()
-                << QStringLiteral("%1:%2 couldn't save ManagedObjectContext because of error:%3")
-                       .arg(QStringLiteral("KNVTTaskStoreSyncSessionStateFinished"), QStringLiteral("start"),
-                            error.description());
+            qCWarning(lcSync).noquote() << QStringLiteral(
+                                               "%1:%2 couldn't save ManagedObjectContext because of error:%3")
+                                               .arg(QStringLiteral("KNVTTaskStoreSyncSessionStateFinished"),
+                                                    QStringLiteral("start"), error.description());
             failWithError_(error);
             return;
         }

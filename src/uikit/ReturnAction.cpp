@@ -1,12 +1,11 @@
 #include "uikit/ReturnAction.h"
 
-#include <QLoggingCategory>
+#include "uikit/Logging.h"
+
 #include <QMetaObject>
 #include <QObject>
 
-namespace {
-Q_LOGGING_CATEGORY(lcReturnAction, "knvt.uikit")
-}
+namespace {}
 
 namespace knvt {
 
@@ -15,8 +14,8 @@ bool sendReturnAction(QObject *target, const QByteArray &action, QObject *sender
     if (!target || action.isEmpty())
         return false;
     if (!QMetaObject::invokeMethod(target, action.constData(), Qt::DirectConnection, Q_ARG(QObject *, sender))) {
-        qCWarning(lcReturnAction) << "return action" << action << "is not an invokable member of"
-                                  << target->metaObject()->className() << "taking one QObject *";
+        qCWarning(lcUikit) << "return action" << action << "is not an invokable member of"
+                           << target->metaObject()->className() << "taking one QObject *";
         return false;
     }
     return true;

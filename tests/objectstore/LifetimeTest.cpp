@@ -17,7 +17,7 @@ QStringList &warnings()
 
 void capture(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && QByteArray(context.category) == "knvt.ostore")
+    if (type == QtWarningMsg && QByteArray(context.category) == "knvt.objectstore")
         warnings().append(message);
 }
 

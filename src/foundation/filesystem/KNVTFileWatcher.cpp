@@ -1,13 +1,13 @@
 #include "foundation/filesystem/KNVTFileWatcher.h"
 
 #include "foundation/Assert.h"
+#include "foundation/Logging.h"
 #include "foundation/filesystem/KNVTFile.h"
 #include "foundation/filesystem/KNVTFileWatcherDelegate.h"
 
 #include <QFile>
 #include <QSocketNotifier>
 #include <QThread>
-#include <QtDebug>
 
 #include <cerrno>
 #include <cstring>
@@ -29,7 +29,7 @@ KNVTFileWatcher::KNVTFileWatcher(std::shared_ptr<KNVTFile> file)
     kqfd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (kqfd_ < 0) {
         const int error = errno;
-        qWarning("could not create kqueue.  Error is %d/%s", error, std::strerror(error));
+        qCWarning(lcFoundation, "could not create inotify instance.  Error is %d/%s", error, std::strerror(error));
     }
     watchDirectory(file_ ? file_->path() : QString());
     if (kqfd_ >= 0)
@@ -52,8 +52,9 @@ void KNVTFileWatcher::watchDirectory(const QString &path)
         return;
     // The watch needs no descriptor of its own on the path, so the one failure stands for opening and registering.
     const int error = errno;
-    qWarning("could not open %s.  Error is %d/%s", qUtf8Printable(path), error, std::strerror(error));
-    qWarning("could not kevent watching %s.  Error is %d/%s", qUtf8Printable(path), error, std::strerror(error));
+    qCWarning(lcFoundation, "could not open %s.  Error is %d/%s", qUtf8Printable(path), error, std::strerror(error));
+    qCWarning(lcFoundation, "could not add inotify watch on %s.  Error is %d/%s", qUtf8Printable(path), error,
+              std::strerror(error));
 }
 
 void KNVTFileWatcher::addFileDescriptorMonitor(int descriptor)
@@ -69,7 +70,7 @@ void KNVTFileWatcher::pickUpEvents()
     if (length < 0) {
         const int error = errno;
         if (error != EAGAIN)
-            qWarning("could not pick up event.  Error is %d/%s", error, std::strerror(error));
+            qCWarning(lcFoundation, "could not pick up event.  Error is %d/%s", error, std::strerror(error));
         return;
     }
     for (ssize_t offset = 0; offset < length;) {

@@ -1,0 +1,3 @@
+#include "foundation/Logging.h"
+
+Q_LOGGING_CATEGORY(lcFoundation, "knvt.foundation")

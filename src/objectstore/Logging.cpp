@@ -1,0 +1,3 @@
+#include "objectstore/Logging.h"
+
+Q_LOGGING_CATEGORY(lcObjectStore, "knvt.objectstore")

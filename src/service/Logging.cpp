@@ -1,0 +1,3 @@
+#include "service/Logging.h"
+
+Q_LOGGING_CATEGORY(lcService, "knvt.service")

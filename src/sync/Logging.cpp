@@ -1,0 +1,3 @@
+#include "sync/Logging.h"
+
+Q_LOGGING_CATEGORY(lcSync, "knvt.sync")

@@ -1,0 +1,3 @@
+#include "uikit/Logging.h"
+
+Q_LOGGING_CATEGORY(lcUikit, "knvt.uikit")
