@@ -5,6 +5,7 @@
 #include "objectstore/Logging.h"
 #include "objectstore/Migrator.h"
 #include "objectstore/Object.h"
+#include "objectstore/OpenDatabase.h"
 #include "objectstore/RowWrite.h"
 
 #include "foundation/Assert.h"
@@ -107,10 +108,10 @@ StoreMetadata Coordinator::readStoreMetadata(const QString &file, knvt::Error *e
     // created beside a file we may be about to refuse. With one, an ordinary read-only connection reads it too.
     int rc;
     if (QFileInfo::exists(file + QStringLiteral("-wal"))) {
-        rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        rc = openDatabase(QFile::encodeName(file), SQLITE_OPEN_READONLY, &db);
     } else {
         const QByteArray uri = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toEncoded() + "?immutable=1";
-        rc = sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        rc = openDatabase(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
     }
     auto fail = [&](int code) {
         knvt::Error::report(error, ErrorFactory::fromSqlite(code, db, file, true));
@@ -119,7 +120,6 @@ StoreMetadata Coordinator::readStoreMetadata(const QString &file, knvt::Error *e
     };
     if (rc != SQLITE_OK)
         return fail(rc);
-    sqlite3_busy_timeout(db, 5000);
     {
         Statement app(db, QStringLiteral("PRAGMA application_id"));
         if ((rc = app.step()) != SQLITE_ROW)
@@ -164,7 +164,7 @@ bool Coordinator::openConnection(const QString &file, bool create, knvt::Error *
     // One thread uses the connection (asserted on every call), so SQLite's per-call mutex is pure cost: a row load
     // takes it for every column read.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &m_db, flags, nullptr);
+    const int rc = openDatabase(QFile::encodeName(file), flags, &m_db);
     if (rc != SQLITE_OK) {
         knvt::Error::report(error, ErrorFactory::fromSqlite(rc, m_db, file, true));
         sqlite3_close_v2(m_db);
@@ -172,7 +172,6 @@ bool Coordinator::openConnection(const QString &file, bool create, knvt::Error *
         return false;
     }
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, 5000);
     return true;
 }
 
@@ -247,7 +246,6 @@ bool Coordinator::readCounter(const char *key, qint64 *value, knvt::Error *error
 bool Coordinator::configureConnection(knvt::Error *error)
 {
     exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=NORMAL");
     exec("PRAGMA cache_size=-8192");
     exec("PRAGMA temp_store=MEMORY");
     exec("PRAGMA foreign_keys=OFF");

@@ -2,6 +2,7 @@
 
 #include "objectstore/ErrorCode.h"
 #include "objectstore/Model.h"
+#include "objectstore/OpenDatabase.h"
 #include "objectstore/Statement.h"
 
 #include <QDir>
@@ -70,12 +71,11 @@ bool Migrator::backup(int oldVersion, bool *stillOld, knvt::Error *error) const
         return false;
     };
     sqlite3 *source = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(m_file).constData(), &source, SQLITE_OPEN_READONLY, nullptr);
+    int rc = openDatabase(QFile::encodeName(m_file), SQLITE_OPEN_READONLY, &source);
     if (rc != SQLITE_OK) {
         sqlite3_close(source);
         return fail(rc, nullptr);
     }
-    sqlite3_busy_timeout(source, 5000);
     // One read transaction: the version check and the copy see the same state.
     rc = sqlite3_exec(source, "BEGIN", nullptr, nullptr, nullptr);
     Statement version(source, QStringLiteral("PRAGMA user_version"));
@@ -103,8 +103,7 @@ bool Migrator::backup(int oldVersion, bool *stillOld, knvt::Error *error) const
     } else {
         // In WAL mode the state spans the WAL file too; the backup API copies it page by page.
         sqlite3 *dest = nullptr;
-        rc = sqlite3_open_v2(QFile::encodeName(temporary).constData(), &dest,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        rc = openDatabase(QFile::encodeName(temporary), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, &dest);
         if (rc == SQLITE_OK) {
             sqlite3_backup *b = sqlite3_backup_init(dest, "main", source, "main");
             if (b) {
