@@ -89,30 +89,50 @@ QSize KNVTAvatarView::sizeHint() const
 void KNVTAvatarView::paintEvent(QPaintEvent *)
 {
     layOut();
-
     QPainter painter(this);
+    drawLayers(painter, QRectF(rect()), m_showsImage ? m_image : QImage(), m_showsText ? m_text : QString(),
+               m_textFrame, m_cornerRadius, m_ringWidth, m_ringColor);
+}
+
+void KNVTAvatarView::draw(QPainter &painter, const QRectF &bounds, const QImage &image, const QString &text,
+                          qreal borderWidth, const QColor &tintColor)
+{
+    const bool showsImage = !image.isNull();
+    const bool showsText = !showsImage && !text.isEmpty();
+    const QRectF textFrame = showsText
+        ? textFrameForSize(bounds.size(), std::ceil(QFontMetricsF(textFont()).height())).translated(bounds.topLeft())
+        : QRectF();
+    const bool ring = showsImage || showsText;
+    drawLayers(painter, bounds, showsImage ? image : QImage(), showsText ? text : QString(), textFrame,
+               0.5 * std::min(bounds.width(), bounds.height()), ring ? borderWidth : 0.0, tintColor);
+}
+
+void KNVTAvatarView::drawLayers(QPainter &painter, const QRectF &bounds, const QImage &image, const QString &text,
+                                const QRectF &textFrame, qreal cornerRadius, qreal ringWidth, const QColor &ringColor)
+{
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QRectF bounds(rect());
     QPainterPath disc;
-    disc.addRoundedRect(bounds, m_cornerRadius, m_cornerRadius);
-    painter.setClipPath(disc);
+    disc.addRoundedRect(bounds, cornerRadius, cornerRadius);
+    painter.setClipPath(disc, Qt::IntersectClip);
     painter.fillPath(disc, discColor());
 
-    if (m_showsImage)
-        KNVTImageView::draw(painter, bounds, m_image, 0.0, QColor(), 0.0, QColor());
-    if (m_showsText) {
+    if (!image.isNull())
+        KNVTImageView::draw(painter, bounds, image, 0.0, QColor(), 0.0, QColor());
+    if (!text.isEmpty()) {
         painter.setFont(textFont());
         painter.setPen(Qt::white);
-        painter.drawText(m_textFrame, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, m_text);
+        painter.drawText(textFrame, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
     }
 
     // The ring lies inside the edge and over the content.
-    if (m_ringWidth > 0.0 && m_ringColor.isValid()) {
-        const qreal inset = m_ringWidth / 2.0;
-        const qreal radius = std::max(0.0, m_cornerRadius - inset);
+    if (ringWidth > 0.0 && ringColor.isValid()) {
+        const qreal inset = ringWidth / 2.0;
+        const qreal radius = std::max(0.0, cornerRadius - inset);
         QPainterPath ring;
         ring.addRoundedRect(bounds.adjusted(inset, inset, -inset, -inset), radius, radius);
-        painter.strokePath(ring, QPen(m_ringColor, m_ringWidth));
+        painter.strokePath(ring, QPen(ringColor, ringWidth));
     }
+    painter.restore();
 }

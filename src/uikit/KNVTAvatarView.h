@@ -63,6 +63,11 @@ public:
     // the magnitude of the truncated half difference, so a line taller than the avatar is pushed up, not centred.
     static QRectF textFrameForSize(const QSizeF &size, qreal lineHeight);
 
+    // Draws an avatar showing `image`, or else `text`, into `bounds` of any painter, the way the view draws itself,
+    // so that painted list rows show the same badge without a widget each.
+    static void draw(QPainter &painter, const QRectF &bounds, const QImage &image, const QString &text,
+                     qreal borderWidth = 1.0, const QColor &tintColor = discColor());
+
     QSize sizeHint() const override;
 
 protected:
@@ -73,6 +78,8 @@ signals:
     void textChanged();
 
 private:
+    static void drawLayers(QPainter &painter, const QRectF &bounds, const QImage &image, const QString &text,
+                           const QRectF &textFrame, qreal cornerRadius, qreal ringWidth, const QColor &ringColor);
     void reloadSubviews();
     void layOut();
 

@@ -3,13 +3,20 @@
 #include "foundation/StringAdditions.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
+#include <QContextMenuEvent>
+#include <QDrag>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStringListModel>
+
+#include <memory>
 
 namespace {
 
@@ -43,6 +50,7 @@ KNVTTokenField::KNVTTokenField(QWidget *parent) : QWidget(parent)
     m_editor->installEventFilter(this);
     setFocusProxy(m_editor);
     setFocusPolicy(Qt::StrongFocus);
+    setAcceptDrops(true);
     connect(m_editor, &QLineEdit::textEdited, this, &KNVTTokenField::editorTextEdited);
 
     m_completions = new QStringListModel(this);
@@ -105,16 +113,73 @@ bool KNVTTokenField::tokenizeEditingString()
     return true;
 }
 
-void KNVTTokenField::appendToken(const QString &text)
+bool KNVTTokenField::appendToken(const QString &text)
 {
     QVariant object;
-    if (KNVTTokenFieldDelegate *delegate = m_delegate.get())
+    KNVTTokenFieldDelegate *delegate = m_delegate.get();
+    if (delegate)
         object = delegate->representedObjectForEditingString(this, text);
     if (!object.isValid())
         object = text;
-    m_objectValue.append(object);
+    const QVariantList added =
+        delegate ? delegate->shouldAddObjects(this, QVariantList{object}, m_objectValue.size()) : QVariantList{object};
+    if (added.isEmpty())
+        return false;
+    m_objectValue.append(added);
     relayout();
     emit objectValueChanged();
+    return true;
+}
+
+int KNVTTokenField::tokenIndexAt(const QPoint &position) const
+{
+    const Layout layout = currentLayout();
+    for (qsizetype i = 0; i < layout.tokenRects.size(); ++i) {
+        if (layout.tokenRects.at(i).adjusted(0, 0, -TokenGap, 0).contains(position))
+            return int(i);
+    }
+    return -1;
+}
+
+QMimeData *KNVTTokenField::mimeDataForTokens(const QList<int> &indexes) const
+{
+    KNVTTokenFieldDelegate *delegate = m_delegate.get();
+    QVariantList objects;
+    for (int index : indexes) {
+        if (index >= 0 && index < m_objectValue.size())
+            objects.append(m_objectValue.at(index));
+    }
+    if (!delegate || objects.isEmpty())
+        return nullptr;
+    auto mime = std::make_unique<QMimeData>();
+    if (!delegate->writeRepresentedObjects(const_cast<KNVTTokenField *>(this), objects, *mime))
+        return nullptr;
+    return mime.release();
+}
+
+bool KNVTTokenField::dropMimeData(const QMimeData &mime)
+{
+    KNVTTokenFieldDelegate *delegate = m_delegate.get();
+    if (!delegate)
+        return false;
+    bool added = false;
+    for (const QString &text : delegate->readFromPasteboard(this, mime)) {
+        const QString trimmed = knvt::trimmedString(text);
+        if (!trimmed.isEmpty())
+            added = appendToken(trimmed) || added;
+    }
+    return added;
+}
+
+QMenu *KNVTTokenField::menuForToken(int index) const
+{
+    KNVTTokenFieldDelegate *delegate = m_delegate.get();
+    if (!delegate || index < 0 || index >= m_objectValue.size())
+        return nullptr;
+    auto *self = const_cast<KNVTTokenField *>(this);
+    if (!delegate->hasMenuForRepresentedObject(self, m_objectValue.at(index)))
+        return nullptr;
+    return delegate->menuForRepresentedObject(self, m_objectValue.at(index));
 }
 
 void KNVTTokenField::removeLastToken()
@@ -277,9 +342,71 @@ void KNVTTokenField::changeEvent(QEvent *event)
 
 void KNVTTokenField::mousePressEvent(QMouseEvent *event)
 {
+    m_pressedToken = event->button() == Qt::LeftButton ? tokenIndexAt(event->position().toPoint()) : -1;
+    m_pressPosition = event->position().toPoint();
     m_editor->setFocus(Qt::MouseFocusReason);
     m_editor->end(false);
     QWidget::mousePressEvent(event);
+}
+
+void KNVTTokenField::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_pressedToken < 0 || (event->buttons() & Qt::LeftButton) == 0
+        || (event->position().toPoint() - m_pressPosition).manhattanLength() < QApplication::startDragDistance()) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    const int token = m_pressedToken;
+    m_pressedToken = -1;
+    if (QMimeData *mime = mimeDataForTokens({token})) {
+        auto *drag = new QDrag(this);
+        drag->setMimeData(mime);
+        drag->exec(Qt::CopyAction);
+    }
+}
+
+void KNVTTokenField::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_pressedToken = -1;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void KNVTTokenField::contextMenuEvent(QContextMenuEvent *event)
+{
+    std::unique_ptr<QMenu> menu(menuForToken(tokenIndexAt(event->pos())));
+    if (!menu) {
+        QWidget::contextMenuEvent(event);
+        return;
+    }
+    menu->exec(event->globalPos());
+    event->accept();
+}
+
+void KNVTTokenField::dragEnterEvent(QDragEnterEvent *event)
+{
+    KNVTTokenFieldDelegate *delegate = m_delegate.get();
+    // A token dragged out of this field and back adds nothing.
+    if (delegate && event->source() != this && !delegate->readFromPasteboard(this, *event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void KNVTTokenField::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->source() != this)
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void KNVTTokenField::dropEvent(QDropEvent *event)
+{
+    if (event->source() == this || !dropMimeData(*event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
 }
 
 void KNVTTokenField::resizeEvent(QResizeEvent *event)

@@ -17,7 +17,9 @@ class QStringListModel;
 // A field of tokens (the tags of a task and the like): the represented objects of its value are drawn as rounded
 // chips that wrap from line to line, followed by a line edit where the user types the next token. Return, Enter,
 // a comma or leaving the field turns the typed text into a token; Backspace in the empty line edit removes the last
-// token. While the user types, the delegate's completions are offered in a popup.
+// token. While the user types, the delegate's completions are offered in a popup. The delegate decides which typed
+// or dropped tokens are added, whether a token can be dragged out (and what the drag carries), what dropped data
+// adds, and which tokens have a context menu.
 //
 // The field keeps no strings of its own: every token text comes from the delegate's answer for its object (an object's
 // own string form when there is no delegate).
@@ -64,6 +66,16 @@ public:
     // no text.
     bool tokenizeEditingString();
 
+    // The token under `position` (field coordinates), or -1.
+    int tokenIndexAt(const QPoint &position) const;
+    // What a drag of the tokens at `indexes` carries; nullptr when the delegate refuses it.
+    QMimeData *mimeDataForTokens(const QList<int> &indexes) const;
+    // Adds what dropped `mime` stands for, as if each of its texts had been typed; returns whether anything was
+    // added.
+    bool dropMimeData(const QMimeData &mime);
+    // The context menu of the token at `index` (the caller owns it); nullptr when it has none.
+    QMenu *menuForToken(int index) const;
+
     // Fits the field's height to its wrapped tokens, keeping its position and width (see layoutTokens()).
     void sizeToFit();
 
@@ -89,6 +101,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -97,7 +115,8 @@ private:
     QList<QSize> tokenSizes() const;
     Layout currentLayout() const;
     void relayout();
-    void appendToken(const QString &text);
+    // Returns whether the delegate let anything be added.
+    bool appendToken(const QString &text);
     void removeLastToken();
     void editorTextEdited(const QString &text);
     void completionActivated(const QString &completion);
@@ -107,4 +126,6 @@ private:
     QLineEdit *m_editor = nullptr;
     QCompleter *m_completer = nullptr;
     QStringListModel *m_completions = nullptr;
+    int m_pressedToken = -1;
+    QPoint m_pressPosition;
 };

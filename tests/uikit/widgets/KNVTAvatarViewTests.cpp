@@ -1,6 +1,7 @@
 #include "uikit/KNVTAvatarView.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -167,6 +168,23 @@ TEST_F(KNVTAvatarViewTest, CornerRadiusFollowsTheSmallerSide)
     EXPECT_EQ(avatar.cornerRadius(), 15.0);
     EXPECT_LT(image.pixelColor(1, 1).alpha(), 10);
     EXPECT_TRUE(near(image.pixelColor(20, 2), KNVTAvatarView::discColor())) << "a capsule, flat along the top";
+}
+
+TEST_F(KNVTAvatarViewTest, PaintedAvatarsLookLikeTheViewAtAnyOffset)
+{
+    const auto paintedAt = [](const QPoint &offset, const QImage &image, const QString &text) {
+        QImage canvas(QSize(64, 48), QImage::Format_ARGB32);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        KNVTAvatarView::draw(painter, QRectF(offset, QSizeF(32, 32)), image, text);
+        painter.end();
+        return canvas.copy(QRect(offset, QSize(32, 32)));
+    };
+    avatar.setText(QStringLiteral("AB"));
+    EXPECT_EQ(paintedAt(QPoint(20, 9), QImage(), QStringLiteral("AB")), rendered(avatar));
+    avatar.setImage(filled(QSize(8, 8), QColor(200, 30, 30)));
+    EXPECT_EQ(paintedAt(QPoint(3, 5), filled(QSize(8, 8), QColor(200, 30, 30)), QStringLiteral("AB")),
+              rendered(avatar));
 }
 
 TEST(KNVTAvatarViewLayout, InitialsLineIsCentredOnAWholePixelMeasuredFromTheBottom)

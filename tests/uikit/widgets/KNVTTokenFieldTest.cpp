@@ -5,12 +5,16 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -211,6 +215,107 @@ TEST_F(KNVTTokenFieldTest, DrawsEachTokenAsAChipWithTheEditorAfterTheLast)
         EXPECT_EQ(image.pixelColor(token.right() - 1, token.center().y()), background);
     }
     EXPECT_EQ(editor()->geometry().left(), layout.tokenRects.last().right() + 1);
+}
+
+} // namespace
+
+namespace {
+
+// Tags that can be dragged as their names, and dropped as lines of names; "spam" is never added and a token's menu
+// names it.
+class DraggingTagDelegate : public TagDelegate
+{
+public:
+    QVariantList shouldAddObjects(KNVTTokenField *, const QVariantList &objects, qsizetype index) override
+    {
+        indexes.append(index);
+        QVariantList kept;
+        for (const QVariant &object : objects) {
+            if (object.toUrl().fragment() != QStringLiteral("spam"))
+                kept.append(object);
+        }
+        return kept;
+    }
+    bool writeRepresentedObjects(KNVTTokenField *, const QVariantList &objects, QMimeData &mime) override
+    {
+        QStringList names;
+        for (const QVariant &object : objects)
+            names.append(object.toUrl().fragment());
+        mime.setData(QStringLiteral("application/x-test-tags"), names.join(QLatin1Char('\n')).toUtf8());
+        return true;
+    }
+    QStringList readFromPasteboard(KNVTTokenField *, const QMimeData &mime) override
+    {
+        const QString text = QString::fromUtf8(mime.data(QStringLiteral("application/x-test-tags")));
+        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    }
+    bool hasMenuForRepresentedObject(KNVTTokenField *, const QVariant &object) override
+    {
+        return object.toUrl().fragment() != QStringLiteral("calls");
+    }
+    QMenu *menuForRepresentedObject(KNVTTokenField *, const QVariant &object) override
+    {
+        auto *menu = new QMenu;
+        menu->addAction(object.toUrl().fragment());
+        return menu;
+    }
+
+    QList<qsizetype> indexes;
+};
+
+class KNVTTokenFieldDelegateTest : public KNVTTokenFieldTest
+{
+protected:
+    void SetUp() override
+    {
+        KNVTTokenFieldTest::SetUp();
+        field->setDelegate(&dragging);
+    }
+    DraggingTagDelegate dragging;
+};
+
+TEST_F(KNVTTokenFieldDelegateTest, TheDelegateDecidesWhichTypedTokensAreAdded)
+{
+    QTest::keyClicks(field->editor(), QStringLiteral("spam"));
+    QTest::keyClick(field->editor(), Qt::Key_Return);
+    QTest::keyClicks(field->editor(), QStringLiteral("work,"));
+    EXPECT_EQ(field->tokenStrings(), QStringList({"home", "calls", "work"}));
+    EXPECT_EQ(dragging.indexes, QList<qsizetype>({2, 2}));
+    EXPECT_TRUE(field->editingString().isEmpty());
+}
+
+TEST_F(KNVTTokenFieldDelegateTest, DraggedTokensCarryTheDelegatesDataAndDropsAddWhatItReads)
+{
+    std::unique_ptr<QMimeData> mime(field->mimeDataForTokens({1}));
+    ASSERT_TRUE(mime);
+    EXPECT_EQ(mime->data(QStringLiteral("application/x-test-tags")), QByteArray("calls"));
+    EXPECT_EQ(field->tokenIndexAt(QPoint(-5, -5)), -1);
+    const QRect second = KNVTTokenField::layoutTokens(field->width(), field->cellHeight(),
+                                                      {field->tokenCellSize("home"), field->tokenCellSize("calls")})
+                             .tokenRects.at(1);
+    EXPECT_EQ(field->tokenIndexAt(second.center()), 1);
+
+    QMimeData dropped;
+    dropped.setData(QStringLiteral("application/x-test-tags"), QByteArray("errands\nspam\n  \nemail"));
+    QSignalSpy changes(field, &KNVTTokenField::objectValueChanged);
+    EXPECT_TRUE(field->dropMimeData(dropped));
+    EXPECT_EQ(field->tokenStrings(), QStringList({"home", "calls", "errands", "email"}));
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_FALSE(field->dropMimeData(QMimeData()));
+
+    field->setDelegate(&tags); // the plain delegate neither drags nor reads
+    EXPECT_EQ(field->mimeDataForTokens({0}), nullptr);
+    EXPECT_FALSE(field->dropMimeData(dropped));
+}
+
+TEST_F(KNVTTokenFieldDelegateTest, OnlyTokensTheDelegateNamesHaveAMenu)
+{
+    std::unique_ptr<QMenu> menu(field->menuForToken(0));
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->actions().size(), 1);
+    EXPECT_EQ(menu->actions().first()->text(), QStringLiteral("home"));
+    EXPECT_EQ(field->menuForToken(1), nullptr);
+    EXPECT_EQ(field->menuForToken(7), nullptr);
 }
 
 } // namespace

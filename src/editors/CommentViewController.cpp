@@ -1,0 +1,85 @@
+#include "editors/CommentViewController.h"
+
+#include "uikit/KNVTTextView.h"
+#include "uikit/Popover.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace knvt {
+
+CommentViewController::CommentViewController(QString commentText, bool hasDeleteButton, QObject *parent)
+    : KNVTViewController(parent), m_commentText(std::move(commentText)), m_hasDeleteButton(hasDeleteButton)
+{}
+
+void CommentViewController::loadView()
+{
+    auto *view = new QWidget;
+    view->setObjectName(QString::fromLatin1(metaObject()->className()));
+    view->setFixedWidth(340);
+    auto *layout = new QVBoxLayout(view);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setSpacing(8);
+
+    m_commentTextView = new KNVTTextView(view);
+    m_commentTextView->setObjectName(QStringLiteral("commentTextView"));
+    m_commentTextView->setMinimumHeight(96);
+    m_commentTextView->setTabChangesFocus(true);
+    layout->addWidget(m_commentTextView);
+
+    auto *buttons = new QHBoxLayout;
+    if (m_hasDeleteButton) {
+        m_deleteButton = new QPushButton(tr("Delete"), view);
+        m_deleteButton->setObjectName(QStringLiteral("deleteButton"));
+        m_deleteButton->setAutoDefault(false);
+        connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteComment(); });
+        buttons->addWidget(m_deleteButton);
+    }
+    buttons->addStretch(1);
+    m_cancelButton = new QPushButton(tr("Cancel"), view);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setAutoDefault(false);
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
+    buttons->addWidget(m_cancelButton);
+    m_saveButton = new QPushButton(tr("Save"), view);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_saveButton->setAutoDefault(false);
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
+    buttons->addWidget(m_saveButton);
+    layout->addLayout(buttons);
+    setView(view);
+}
+
+void CommentViewController::viewDidLoad()
+{
+    m_commentTextView->setPlainText(m_commentText.isEmpty() ? currentText() : m_commentText);
+    m_commentTextView->moveCursor(QTextCursor::End);
+    updateSaveButton();
+    m_commentTextView->setReturnBehaviour(1);
+    m_commentTextView->setReturnTarget(this);
+    m_commentTextView->setReturnAction(QByteArrayLiteral("save"));
+    connect(m_commentTextView, &KNVTTextView::textChanged, this, &CommentViewController::updateSaveButton);
+    m_commentTextView->setFocus(Qt::OtherFocusReason);
+}
+
+void CommentViewController::updateSaveButton()
+{
+    if (m_saveButton && m_commentTextView)
+        m_saveButton->setEnabled(!m_commentTextView->trimmedString().isEmpty());
+}
+
+void CommentViewController::cancel(QObject *)
+{
+    closeHost();
+}
+
+void CommentViewController::closeHost()
+{
+    if (m_window)
+        m_window->close();
+    if (m_popover)
+        m_popover->performClose();
+}
+
+} // namespace knvt

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "uikit/KNVTTextView.h"
+#include "uikit/KNVTViewController.h"
+#include "uikit/Popover.h"
+
+#include <QPointer>
+#include <QPushButton>
+#include <QString>
+
+namespace knvt {
+
+// What the comment composer and the comment editor share: a text view where Return breaks the line and Ctrl+Return
+// saves, Save enabled exactly while the text has something besides white space, Cancel that only closes, and the
+// host (a popover or a window) that a finished form closes.
+class CommentViewController : public KNVTViewController
+{
+    Q_OBJECT
+
+public:
+    // The hosts; either may be unset. Not owned.
+    Popover *popover() const { return m_popover; }
+    void setPopover(Popover *popover) { m_popover = popover; }
+    QWidget *window() const { return m_window; }
+    void setWindow(QWidget *window) { m_window = window; }
+
+    // All nullptr until the view is loaded. deleteButton is the editor's only.
+    KNVTTextView *commentTextView() const { return m_commentTextView; }
+    QPushButton *saveButton() const { return m_saveButton; }
+    QPushButton *cancelButton() const { return m_cancelButton; }
+    QPushButton *deleteButton() const { return m_deleteButton; }
+
+    void updateSaveButton();
+
+    Q_INVOKABLE virtual void save(QObject *sender = nullptr) = 0;
+    Q_INVOKABLE void cancel(QObject *sender = nullptr);
+
+protected:
+    CommentViewController(QString commentText, bool hasDeleteButton, QObject *parent);
+
+    void loadView() override;
+    void viewDidLoad() override;
+    // The text the view starts with when no initial text was given.
+    virtual QString currentText() const { return QString(); }
+    virtual void deleteComment() {}
+    // Closes the window when there is one and the popover when there is one.
+    void closeHost();
+
+private:
+    QString m_commentText;
+    bool m_hasDeleteButton;
+    QPointer<Popover> m_popover;
+    QPointer<QWidget> m_window;
+    QPointer<KNVTTextView> m_commentTextView;
+    QPointer<QPushButton> m_saveButton;
+    QPointer<QPushButton> m_cancelButton;
+    QPointer<QPushButton> m_deleteButton;
+};
+
+} // namespace knvt

@@ -1,0 +1,62 @@
+#include "editors/KNVTTaskCommentEditViewController.h"
+
+#include "editors/EditorObjects.h"
+#include "editors/SaveScheduler.h"
+
+#include "model/KNVTCDTaskComment.h"
+
+#include "uikit/Beeper.h"
+#include "uikit/KNVTTextView.h"
+
+#include "foundation/NotificationCenter.h"
+
+KNVTTaskCommentEditViewController::KNVTTaskCommentEditViewController(KNVTCDTaskComment *taskComment,
+                                                                     const QString &commentText, QObject *parent)
+    : knvt::CommentViewController(commentText, true, parent),
+      m_taskCommentURI(taskComment ? taskComment->uri() : QUrl())
+{
+    knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
+                                                          &knvt::taskStore(), this, [this](const knvt::Notification &) {
+                                                              if (!this->taskComment())
+                                                                  closeHost();
+                                                          });
+}
+
+KNVTTaskCommentEditViewController::~KNVTTaskCommentEditViewController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+KNVTCDTaskComment *KNVTTaskCommentEditViewController::taskComment() const
+{
+    return knvt::liveObject<KNVTCDTaskComment>(m_taskCommentURI);
+}
+
+QString KNVTTaskCommentEditViewController::currentText() const
+{
+    const KNVTCDTaskComment *comment = taskComment();
+    return comment ? comment->text() : QString();
+}
+
+void KNVTTaskCommentEditViewController::save(QObject *)
+{
+    const QString text = commentTextView() ? commentTextView()->trimmedString() : QString();
+    if (text.isEmpty()) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    if (KNVTCDTaskComment *comment = taskComment(); comment && comment->text() != text) {
+        comment->setText(text);
+        knvt::scheduleTaskStoreSave(SaveDelay);
+    }
+    closeHost();
+}
+
+void KNVTTaskCommentEditViewController::remove(QObject *)
+{
+    if (KNVTCDTaskComment *comment = taskComment()) {
+        knvt::taskStore().removeTaskComment(comment);
+        knvt::scheduleTaskStoreSave(SaveDelay);
+    }
+    closeHost();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "editors/CommentViewController.h"
+
+#include <QUrl>
+
+class KNVTCDTaskComment;
+
+// The editor of one of the local user's comments: a changed text is saved 0.4 s after Save, Delete removes the
+// comment without asking. The comment is kept by its reference and looked up again whenever the editor acts; when a
+// sync or another window deletes it, the editor closes at the next store change, and a Save or Delete that finds it
+// gone only closes.
+class KNVTTaskCommentEditViewController : public knvt::CommentViewController
+{
+    Q_OBJECT
+
+public:
+    static constexpr double SaveDelay = 0.4;
+
+    // An empty `commentText` starts the text view with the comment's own text.
+    KNVTTaskCommentEditViewController(KNVTCDTaskComment *taskComment, const QString &commentText,
+                                      QObject *parent = nullptr);
+    ~KNVTTaskCommentEditViewController() override;
+
+    // nullptr once the comment is gone.
+    KNVTCDTaskComment *taskComment() const;
+
+    Q_INVOKABLE void save(QObject *sender = nullptr) override;
+    Q_INVOKABLE void remove(QObject *sender = nullptr);
+
+protected:
+    QString currentText() const override;
+    void deleteComment() override { remove(); }
+
+private:
+    QUrl m_taskCommentURI;
+};

@@ -1,0 +1,141 @@
+#include "editors/KNVTTaskRowLayout.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+using Kind = KNVTTaskViewModel::Kind;
+
+QFont sized(int pixels, bool bold = false)
+{
+    QFont font = QApplication::font();
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+int up(qreal value)
+{
+    return int(std::ceil(value - 1e-6));
+}
+
+} // namespace
+
+qreal KNVTTaskRowLayout::TextHeightCache::height(const QFont &font, const QString &text, qreal width)
+{
+    const auto key = std::make_pair(font.key(), std::make_pair(text, width));
+    const auto found = m_heights.constFind(key);
+    if (found != m_heights.constEnd())
+        return *found;
+    const qreal measured = textHeight(font, text, width, nullptr);
+    m_heights.insert(key, measured);
+    return measured;
+}
+
+QFont KNVTTaskRowLayout::titleFont()
+{
+    return sized(14, true);
+}
+
+QFont KNVTTaskRowLayout::notesFont()
+{
+    return sized(13);
+}
+
+QFont KNVTTaskRowLayout::commentFont()
+{
+    return sized(12);
+}
+
+QFont KNVTTaskRowLayout::smallFont()
+{
+    return sized(11);
+}
+
+qreal KNVTTaskRowLayout::textHeight(const QFont &font, const QString &text, qreal width, TextHeightCache *cache)
+{
+    if (text.isEmpty())
+        return 0.0;
+    if (cache)
+        return cache->height(font, text, width);
+    const QRectF bounds =
+        QFontMetricsF(font).boundingRect(QRectF(0, 0, std::max<qreal>(width, 1.0), INT_MAX), Qt::TextWordWrap, text);
+    return bounds.height();
+}
+
+qreal KNVTTaskRowLayout::heightForTitleString(const QString &title, qreal width, TextHeightCache *cache)
+{
+    return textHeight(titleFont(), title, width - 68 - 6, cache) + 36;
+}
+
+qreal KNVTTaskRowLayout::heightForNotesString(const QString &notes, qreal width, TextHeightCache *cache)
+{
+    return textHeight(notesFont(), notes, width - 84, cache) + 15;
+}
+
+qreal KNVTTaskRowLayout::heightForCommentString(const QString &text, qreal width, TextHeightCache *cache)
+{
+    return textHeight(commentFont(), text, width - 34 - 8, cache) + 68;
+}
+
+KNVTTaskRowLayout KNVTTaskRowLayout::layoutForRow(const KNVTTaskViewModel::Row &row, int width, TextHeightCache *cache)
+{
+    KNVTTaskRowLayout layout;
+    switch (row.kind) {
+    case Kind::Title: {
+        layout.height = up(heightForTitleString(row.text, width, cache));
+        layout.completedCheckBoxButton = QRect(18, 15, 22, 22);
+        layout.textRect = QRect(50, 18, std::max(0, width - 74), layout.height - 36);
+        break;
+    }
+    case Kind::TaskList:
+        layout.height = TaskListHeight;
+        layout.textRect = QRect(50, 2, std::max(0, width - 74), TaskListHeight - 4);
+        break;
+    case Kind::StartDate:
+    case Kind::DueDate:
+    case Kind::Recurrence:
+        layout.height = DateHeight;
+        layout.captionRect = QRect(16, 1, 70, DateHeight - 2);
+        layout.textRect = QRect(92, 1, std::max(0, width - 108), DateHeight - 2);
+        break;
+    case Kind::Notes:
+        layout.height = up(heightForNotesString(row.text, width, cache));
+        layout.textRect = QRect(42, 7, std::max(0, width - 84), layout.height - 15);
+        break;
+    case Kind::People: {
+        layout.height = PeopleHeight;
+        const int half = width / 2;
+        for (int i = 0; i < 2; ++i) {
+            layout.avatarRects[i] = QRect(i * half + 16, 22, AvatarSide, AvatarSide);
+            layout.nameRects[i] = QRect(i * half + 16 + AvatarSide + 8, 18, std::max(0, half - AvatarSide - 32), 34);
+        }
+        layout.captionRect = QRect(16, 2, std::max(0, width - 32), 16);
+        break;
+    }
+    case Kind::Comment:
+    case Kind::MyComment: {
+        layout.height = up(heightForCommentString(row.text, width, cache));
+        const int bodyHeight = layout.height - 68;
+        layout.avatarRects[0] = QRect(8, 8, AvatarSide, AvatarSide);
+        layout.nameRects[0] = QRect(40, 8, std::max(0, width - 40 - 8 - 110), 24);
+        layout.dateRect = QRect(std::max(40, width - 8 - 110), 8, 110, 24);
+        layout.textRect = QRect(34, 38, std::max(0, width - 42), bodyHeight);
+        if (row.kind == Kind::MyComment) {
+            layout.editButton = QRect(34, 38 + bodyHeight + 6, 48, ButtonHeight);
+            layout.deleteButton = QRect(34 + 48 + 6, 38 + bodyHeight + 6, 56, ButtonHeight);
+        }
+        break;
+    }
+    case Kind::Header:
+        layout.height = HeaderHeight;
+        layout.textRect = QRect(0, 0, width, HeaderHeight);
+        break;
+    }
+    return layout;
+}

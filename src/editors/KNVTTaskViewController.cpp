@@ -1,0 +1,204 @@
+#include "editors/KNVTTaskViewController.h"
+
+#include "editors/EditorObjects.h"
+#include "editors/KNVTTaskCommentEditViewController.h"
+#include "editors/KNVTTaskTableView.h"
+#include "editors/KNVTTaskViewModel.h"
+#include "editors/SaveScheduler.h"
+#include "editors/TaskRowDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskComment.h"
+#include "model/KNVTFocusType.h"
+
+#include "uikit/AlertAdditions.h"
+#include "uikit/Beeper.h"
+#include "uikit/Popover.h"
+
+#include "foundation/NotificationCenter.h"
+#include "foundation/ThreadAdditions.h"
+
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <chrono>
+
+namespace {
+
+using knvt::isGone;
+using knvt::liveObject;
+
+KNVTTaskStore &store()
+{
+    return knvt::taskStore();
+}
+
+} // namespace
+
+KNVTTaskViewController::KNVTTaskViewController(KNVTCDTask *task, QObject *parent)
+    : KNVTViewController(parent), m_task(task), m_taskURI(task ? task->uri() : QUrl())
+{}
+
+KNVTTaskViewController::~KNVTTaskViewController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    for (const QPointer<knvt::Popover> &popover : std::as_const(m_commentEditPopovers)) {
+        if (popover)
+            popover->deleteLater();
+    }
+}
+
+void KNVTTaskViewController::loadView()
+{
+    auto *view = new QWidget;
+    view->setObjectName(QStringLiteral("taskView"));
+    auto *layout = new QVBoxLayout(view);
+    layout->setContentsMargins(1, 0, 1, 0);
+    m_tableView = new KNVTTaskTableView(view);
+    m_tableView->setObjectName(QStringLiteral("tableView"));
+    m_tableView->setTaskViewController(this);
+    layout->addWidget(m_tableView);
+
+    m_model = new KNVTTaskViewModel(this);
+    knvt::TaskRowDelegate::Actions actions;
+    actions.rowWidth = [this] { return rowWidth(); };
+    actions.toggleStatus = [this] { toggleStatus(); };
+    actions.editComment = [this](const QUrl &uri, const QRect &button) { editTaskComment(uri, button); };
+    actions.deleteComment = [this](const QUrl &uri) { deleteTaskComment(uri); };
+    m_rowDelegate = new knvt::TaskRowDelegate(std::move(actions), &m_textHeights, this);
+    m_tableView->setItemDelegate(m_rowDelegate);
+    m_tableView->setModel(m_model);
+    setView(view);
+}
+
+void KNVTTaskViewController::viewDidLoad()
+{
+    m_loaded = true;
+    updateCells();
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &store(), this,
+                       [this](const knvt::Notification &) { taskStoreWillChange(); });
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), &store(), this,
+                       [this](const knvt::Notification &) { taskStoreDidChange(); });
+}
+
+int KNVTTaskViewController::rowWidth() const
+{
+    auto *self = const_cast<KNVTTaskViewController *>(this);
+    return self->isViewLoaded() ? std::max(0, self->view()->width() - 2) : 0;
+}
+
+void KNVTTaskViewController::setTask(KNVTCDTask *task)
+{
+    m_task = task;
+    m_taskURI = task ? task->uri() : QUrl();
+    if (m_loaded)
+        updateCells();
+}
+
+void KNVTTaskViewController::updateCells()
+{
+    if (!m_model)
+        return;
+    m_model->setRows(KNVTTaskViewModel::rowsForTask(m_task, store().me()));
+}
+
+void KNVTTaskViewController::taskStoreWillChange()
+{
+    if (!m_task)
+        return;
+    if (isGone(m_task)) {
+        // The rows stay as they are: the hosts replace the view or close the window.
+        m_task = nullptr;
+        return;
+    }
+    m_hasRememberedScroll = m_tableView != nullptr;
+    if (m_tableView)
+        m_rememberedScroll = m_tableView->verticalScrollBar()->value();
+}
+
+void KNVTTaskViewController::taskStoreDidChange()
+{
+    if (!m_task)
+        return;
+    setTask(dynamic_cast<KNVTCDTask *>(store().objectForURI(m_taskURI)));
+    if (m_hasRememberedScroll) {
+        m_hasRememberedScroll = false;
+        const int value = m_rememberedScroll;
+        knvt::performBlock(
+            this,
+            [this, value] {
+                if (m_tableView)
+                    m_tableView->verticalScrollBar()->setValue(value);
+            },
+            std::chrono::duration<double>(0));
+    }
+}
+
+void KNVTTaskViewController::toggleStatus()
+{
+    if (!m_task || isGone(m_task))
+        return;
+    if (m_task->isCompletedOrCancelled())
+        m_task->markAsUncompleted();
+    else
+        m_task->markAsCompleted();
+    store().save();
+}
+
+void KNVTTaskViewController::toggleToday(bool on)
+{
+    if (!m_task || isGone(m_task))
+        return;
+    m_task->setFocusType(on ? KNVTFocusTypeToday : KNVTFocusTypeNext);
+    store().save();
+}
+
+knvt::Popover *KNVTTaskViewController::taskCommentEditPopover(const QUrl &commentURI) const
+{
+    return m_commentEditPopovers.value(commentURI);
+}
+
+void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect &button)
+{
+    if (knvt::Popover *open = m_commentEditPopovers.value(commentURI)) {
+        open->performClose();
+        return;
+    }
+    KNVTCDTaskComment *comment = liveObject<KNVTCDTaskComment>(commentURI);
+    if (!comment || !m_tableView) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    auto *popover = new knvt::Popover(m_tableView->window());
+    popover->setObjectName(QStringLiteral("taskCommentEditPopover"));
+    popover->setBehavior(knvt::Popover::Behavior::SemiTransient);
+    popover->setAnimates(true);
+    auto *editor = new KNVTTaskCommentEditViewController(comment, QString(), popover);
+    editor->setPopover(popover);
+    popover->setContentWidget(editor->view());
+    m_commentEditPopovers.insert(commentURI, popover);
+    connect(popover, &knvt::Popover::closed, this, [this, commentURI, popover] {
+        if (m_commentEditPopovers.value(commentURI) == popover)
+            m_commentEditPopovers.remove(commentURI);
+        popover->deleteLater();
+    });
+    popover->showRelativeTo(button, m_tableView->viewport());
+}
+
+void KNVTTaskViewController::deleteTaskComment(const QUrl &commentURI)
+{
+    knvt::AlertPresenter::Request request;
+    request.title = QStringLiteral("Delete Comment?");
+    request.message = QStringLiteral("This action cannot be undone.");
+    request.buttonTitles = {QStringLiteral("Delete"), QStringLiteral("Cancel")};
+    if (knvt::runModal(request) != 0)
+        return;
+    KNVTCDTaskComment *comment = liveObject<KNVTCDTaskComment>(commentURI);
+    if (!comment)
+        return;
+    store().removeTaskComment(comment);
+    knvt::scheduleTaskStoreSave(0.0);
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "editors/KNVTTaskRowLayout.h"
+#include "editors/KNVTTaskViewControllerDelegate.h"
+
+#include "uikit/KNVTViewController.h"
+#include "uikit/WeakDelegate.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QUrl>
+
+class KNVTCDTask;
+class KNVTTaskTableView;
+class KNVTTaskViewModel;
+
+namespace knvt {
+class Popover;
+class TaskRowDelegate;
+} // namespace knvt
+
+// One task shown read-only, as a column of painted rows (see KNVTTaskViewModel), live: every save of the task store
+// rebuilds the rows and keeps the scroll position, and a change of width lays them out again without rebuilding
+// them. The only changes made from here are the completion check box, the Today toggle and the local user's own
+// comments (Edit and Delete on their rows). The main window's right pane and the task window show it.
+class KNVTTaskViewController : public KNVTViewController
+{
+    Q_OBJECT
+
+public:
+    explicit KNVTTaskViewController(KNVTCDTask *task = nullptr, QObject *parent = nullptr);
+    ~KNVTTaskViewController() override;
+
+    KNVTCDTask *task() const { return m_task; }
+    // Before the view is loaded only keeps the task; afterwards also rebuilds the rows.
+    void setTask(KNVTCDTask *task);
+    // The view has been made and the rows follow the task.
+    bool isLoaded() const { return m_loaded; }
+    void updateCells();
+
+    KNVTTaskViewControllerDelegate *taskViewControllerDelegate() const { return m_delegate.get(); }
+    void setTaskViewControllerDelegate(KNVTTaskViewControllerDelegate *delegate) { m_delegate.set(delegate); }
+
+    // Both nullptr until the view is loaded.
+    KNVTTaskTableView *tableView() const { return m_tableView; }
+    KNVTTaskViewModel *model() const { return m_model; }
+    knvt::TaskRowDelegate *rowDelegate() const { return m_rowDelegate; }
+
+    // The width the rows are laid out for: the view's width minus 2.
+    int rowWidth() const;
+    KNVTTaskRowLayout::TextHeightCache &textHeightCache() { return m_textHeights; }
+
+    // The title row's check box: an open task is completed (a repeating one also gets its next occurrence), a
+    // closed one opened again; saved at once.
+    void toggleStatus();
+    // Moves the task to Today (on) or Next (off); saved at once.
+    void toggleToday(bool on);
+
+    // An own comment row's Edit: opens the comment's editor in a popover next to `button` (viewport coordinates),
+    // or closes it when it is open. A comment that is gone beeps.
+    void editTaskComment(const QUrl &commentURI, const QRect &button);
+    // An own comment row's Delete: asks, then removes the comment and saves on the next pass.
+    void deleteTaskComment(const QUrl &commentURI);
+    // The open editor popover of a comment, kept here rather than by the row so that it outlives every rebuild.
+    knvt::Popover *taskCommentEditPopover(const QUrl &commentURI) const;
+
+protected:
+    void loadView() override;
+    void viewDidLoad() override;
+
+private:
+    void taskStoreWillChange();
+    void taskStoreDidChange();
+
+    KNVTCDTask *m_task = nullptr;
+    QUrl m_taskURI;
+    bool m_loaded = false;
+    bool m_hasRememberedScroll = false;
+    int m_rememberedScroll = 0;
+    knvt::WeakDelegate<KNVTTaskViewControllerDelegate> m_delegate;
+    QPointer<KNVTTaskTableView> m_tableView;
+    KNVTTaskViewModel *m_model = nullptr;
+    knvt::TaskRowDelegate *m_rowDelegate = nullptr;
+    KNVTTaskRowLayout::TextHeightCache m_textHeights;
+    QHash<QUrl, QPointer<knvt::Popover>> m_commentEditPopovers;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+namespace knvt {
+
+// How the editors ask the shared task store for their saves: an editor saves a short while after the user confirms
+// (0.3 s to 0.5 s, so that the sheet or popover is gone before the lists rebuild), a toggle on the next pass of the
+// event loop. Every such request goes through the shared scheduler, so that tests can read the delay each one asked
+// for and run the saves when they choose instead of waiting.
+class SaveScheduler
+{
+public:
+    virtual ~SaveScheduler();
+
+    // Saves the shared task store `delaySeconds` from now; 0 means the next pass of the event loop.
+    virtual void scheduleSave(double delaySeconds) = 0;
+
+    // The scheduler every editor uses: the task store's own delayed save unless a test installed another.
+    static SaveScheduler &shared();
+    // Installs `scheduler` (not owned); nullptr restores the task store's.
+    static void setShared(SaveScheduler *scheduler);
+};
+
+// SaveScheduler::shared().scheduleSave(delaySeconds).
+void scheduleTaskStoreSave(double delaySeconds);
+
+} // namespace knvt

@@ -1,0 +1,232 @@
+#include "editors/TaskRowDelegate.h"
+
+#include "editors/KNVTTaskViewModel.h"
+
+#include "uikit/KNVTAvatarView.h"
+#include "uikit/KNVTCheckBox.h"
+#include "uikit/KNVTTableViewGroupRowView.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace knvt {
+
+namespace {
+
+using Kind = KNVTTaskViewModel::Kind;
+
+const QColor SecondaryText(0, 0, 0, 128);
+const QColor ButtonBorder(0, 0, 0, 60);
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("KNVTTaskViewController", text);
+}
+
+QString captionForKind(Kind kind)
+{
+    switch (kind) {
+    case Kind::StartDate: return tr("Starts");
+    case Kind::DueDate: return tr("Due");
+    case Kind::Recurrence: return tr("Repeats");
+    default: return QString();
+    }
+}
+
+void drawButton(QPainter &painter, const QRect &rect, const QString &title)
+{
+    painter.save();
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+    painter.setPen(ButtonBorder);
+    painter.setBrush(QColor(250, 250, 250));
+    painter.drawPath(path);
+    painter.setFont(KNVTTaskRowLayout::smallFont());
+    painter.setPen(Qt::black);
+    painter.drawText(rect, Qt::AlignCenter, title);
+    painter.restore();
+}
+
+// Full name in bold, "Me" after it when shown, the user name under it.
+void drawName(QPainter &painter, const QRect &rect, const KNVTTaskViewModel::Person &person, bool showMe, bool oneLine)
+{
+    painter.save();
+    QFont bold = KNVTTaskRowLayout::commentFont();
+    bold.setBold(true);
+    painter.setFont(bold);
+    painter.setPen(Qt::black);
+    const QFontMetrics boldMetrics(bold);
+    const int lineHeight = boldMetrics.height();
+    const QRect nameLine(rect.left(), rect.top(), rect.width(), lineHeight);
+    const QString name = boldMetrics.elidedText(person.fullName, Qt::ElideRight, rect.width());
+    painter.drawText(nameLine, Qt::AlignLeft | Qt::AlignVCenter, name);
+    int x = rect.left() + boldMetrics.horizontalAdvance(name) + 6;
+    painter.setFont(KNVTTaskRowLayout::smallFont());
+    painter.setPen(SecondaryText);
+    if (showMe) {
+        const QString me = tr("Me");
+        painter.drawText(QRect(x, rect.top(), rect.right() - x, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, me);
+        x += QFontMetrics(KNVTTaskRowLayout::smallFont()).horizontalAdvance(me) + 6;
+    }
+    const QRect userLine = oneLine ? QRect(x, rect.top(), std::max(0, rect.right() - x), lineHeight)
+                                   : QRect(rect.left(), rect.top() + lineHeight, rect.width(), lineHeight);
+    painter.drawText(userLine, Qt::AlignLeft | Qt::AlignVCenter, person.username);
+    painter.restore();
+}
+
+void drawAvatar(QPainter &painter, const QRect &rect, const KNVTTaskViewModel::Person &person)
+{
+    KNVTAvatarView::draw(painter, QRectF(rect), person.avatar, person.initials);
+}
+
+} // namespace
+
+TaskRowDelegate::TaskRowDelegate(Actions actions, KNVTTaskRowLayout::TextHeightCache *cache, QObject *parent)
+    : QStyledItemDelegate(parent), m_actions(std::move(actions)), m_cache(cache)
+{}
+
+KNVTTaskRowLayout TaskRowDelegate::layoutForIndex(const QModelIndex &index) const
+{
+    const auto *model = qobject_cast<const KNVTTaskViewModel *>(index.model());
+    if (!model || index.row() >= model->rowCount())
+        return {};
+    return KNVTTaskRowLayout::layoutForRow(model->row(index.row()), m_actions.rowWidth ? m_actions.rowWidth() : 0,
+                                           m_cache);
+}
+
+QSize TaskRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
+{
+    return QSize(m_actions.rowWidth ? m_actions.rowWidth() : 0, layoutForIndex(index).height);
+}
+
+void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    const auto *model = qobject_cast<const KNVTTaskViewModel *>(index.model());
+    if (!model)
+        return;
+    const KNVTTaskViewModel::Row &row = model->row(index.row());
+    const KNVTTaskRowLayout layout = layoutForIndex(index);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::TextAntialiasing);
+    const QRect rowRect(option.rect.topLeft(), QSize(option.rect.width(), layout.height));
+    if (row.kind == Kind::Header) {
+        KNVTTableViewGroupRowView::drawRow(*painter, QRectF(rowRect), row.text);
+        painter->restore();
+        return;
+    }
+    painter->fillRect(rowRect, Qt::white);
+    painter->translate(option.rect.topLeft());
+    const QColor textColor = row.textColor.isValid() ? row.textColor : QColor(Qt::black);
+    const auto wrapped = [&](const QFont &font, const QRect &rect, const QColor &color) {
+        painter->setFont(font);
+        painter->setPen(color);
+        painter->drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, row.text);
+    };
+    switch (row.kind) {
+    case Kind::Title:
+        KNVTCheckBox::draw(*painter, QRectF(layout.completedCheckBoxButton), row.checkBoxState, row.tintColor,
+                           !row.checkBoxEnabled);
+        wrapped(KNVTTaskRowLayout::titleFont(), layout.textRect, textColor);
+        break;
+    case Kind::TaskList:
+        painter->setFont(KNVTTaskRowLayout::notesFont());
+        painter->setPen(SecondaryText);
+        painter->drawText(
+            layout.textRect, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetrics(KNVTTaskRowLayout::notesFont()).elidedText(row.text, Qt::ElideRight, layout.textRect.width()));
+        break;
+    case Kind::StartDate:
+    case Kind::DueDate:
+    case Kind::Recurrence:
+        painter->setFont(KNVTTaskRowLayout::smallFont());
+        painter->setPen(SecondaryText);
+        painter->drawText(layout.captionRect, Qt::AlignRight | Qt::AlignVCenter, captionForKind(row.kind));
+        painter->setFont(KNVTTaskRowLayout::notesFont());
+        painter->setPen(textColor);
+        painter->drawText(layout.textRect, Qt::AlignLeft | Qt::AlignVCenter, row.text);
+        break;
+    case Kind::Notes: wrapped(KNVTTaskRowLayout::notesFont(), layout.textRect, textColor); break;
+    case Kind::People:
+        painter->setFont(KNVTTaskRowLayout::smallFont());
+        painter->setPen(SecondaryText);
+        for (size_t i = 0; i < row.people.size() && i < 2; ++i) {
+            const QRect caption(layout.avatarRects[i].left(), layout.captionRect.top(), layout.nameRects[i].right(),
+                                layout.captionRect.height());
+            painter->drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, i == 0 ? tr("Creator") : tr("Assignee"));
+        }
+        for (size_t i = 0; i < row.people.size() && i < 2; ++i) {
+            drawAvatar(*painter, layout.avatarRects[i], row.people[i]);
+            drawName(*painter, layout.nameRects[i], row.people[i], row.people[i].isMe, false);
+        }
+        break;
+    case Kind::Comment:
+    case Kind::MyComment:
+        if (!row.people.empty()) {
+            drawAvatar(*painter, layout.avatarRects[0], row.people.front());
+            // The own row always says "Me"; another person's row only when that person is the local user.
+            drawName(*painter, layout.nameRects[0], row.people.front(),
+                     row.kind == Kind::MyComment || row.people.front().isMe, true);
+        }
+        painter->setFont(KNVTTaskRowLayout::smallFont());
+        painter->setPen(SecondaryText);
+        painter->drawText(layout.dateRect, Qt::AlignRight | Qt::AlignVCenter, row.dateText);
+        wrapped(KNVTTaskRowLayout::commentFont(), layout.textRect, textColor);
+        if (row.kind == Kind::MyComment) {
+            drawButton(*painter, layout.editButton, tr("Edit"));
+            drawButton(*painter, layout.deleteButton, tr("Delete"));
+        }
+        break;
+    case Kind::Header: break;
+    }
+    painter->restore();
+}
+
+std::function<void()> TaskRowDelegate::actionForClick(const QModelIndex &index, const QPoint &point,
+                                                      const QPoint &rowOrigin) const
+{
+    const auto *model = qobject_cast<const KNVTTaskViewModel *>(index.model());
+    if (!model)
+        return {};
+    const KNVTTaskViewModel::Row &row = model->row(index.row());
+    const KNVTTaskRowLayout layout = layoutForIndex(index);
+    if (row.kind == Kind::Title && layout.completedCheckBoxButton.contains(point)) {
+        if (!row.checkBoxEnabled)
+            return [] {};
+        return m_actions.toggleStatus ? m_actions.toggleStatus : [] {};
+    }
+    if (row.kind == Kind::MyComment && layout.editButton.contains(point)) {
+        return [edit = m_actions.editComment, uri = row.uri, button = layout.editButton.translated(rowOrigin)] {
+            if (edit)
+                edit(uri, button);
+        };
+    }
+    if (row.kind == Kind::MyComment && layout.deleteButton.contains(point)) {
+        return [remove = m_actions.deleteComment, uri = row.uri] {
+            if (remove)
+                remove(uri);
+        };
+    }
+    return {};
+}
+
+bool TaskRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
+                                  const QModelIndex &index)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return false;
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    std::function<void()> action =
+        actionForClick(index, mouse->position().toPoint() - option.rect.topLeft(), option.rect.topLeft());
+    if (!action)
+        return false;
+    // Run once the view has finished with the click: the action saves, and the save rebuilds every row.
+    QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
+    return true;
+}
+
+} // namespace knvt

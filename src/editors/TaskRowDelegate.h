@@ -1,0 +1,47 @@
+#pragma once
+
+#include "editors/KNVTTaskRowLayout.h"
+
+#include <QStyledItemDelegate>
+#include <QUrl>
+
+#include <functional>
+
+namespace knvt {
+
+// Paints the rows of the task detail from the model's values through KNVTTaskRowLayout, and turns clicks on a row's
+// check box and on an own comment's Edit and Delete into calls to its owner. One delegate for all rows: no row has a
+// widget of its own.
+class TaskRowDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    struct Actions
+    {
+        std::function<int()> rowWidth;                                             // W, the detail's width minus 2
+        std::function<void()> toggleStatus;                                        // the title row's check box
+        std::function<void(const QUrl &comment, const QRect &button)> editComment; // button in viewport coordinates
+        std::function<void(const QUrl &comment)> deleteComment;
+    };
+
+    TaskRowDelegate(Actions actions, KNVTTaskRowLayout::TextHeightCache *cache, QObject *parent = nullptr);
+
+    // The row's layout for the current width.
+    KNVTTaskRowLayout layoutForIndex(const QModelIndex &index) const;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override;
+
+    // What a click at `point` (row coordinates) on the row at `index`, whose top left is `rowOrigin` in the
+    // viewport, does; empty when it hits no control. A disabled check box swallows the click and does nothing.
+    std::function<void()> actionForClick(const QModelIndex &index, const QPoint &point, const QPoint &rowOrigin) const;
+
+private:
+    Actions m_actions;
+    KNVTTaskRowLayout::TextHeightCache *m_cache;
+};
+
+} // namespace knvt

@@ -1,0 +1,404 @@
+#include "EditorsFixture.h"
+
+#include "editors/KNVTTaskCommentEditViewController.h"
+#include "editors/KNVTTaskTableView.h"
+#include "editors/KNVTTaskViewController.h"
+#include "editors/KNVTTaskViewModel.h"
+#include "editors/TaskRowDelegate.h"
+
+#include "model/KNVTRecurrence.h"
+#include "model/KNVTRecurrenceRule.h"
+
+#include "uikit/ColorAdditions.h"
+#include "uikit/ItemDataRole.h"
+#include "uikit/KNVTTextView.h"
+
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+
+namespace {
+
+using Kind = KNVTTaskViewModel::Kind;
+
+class Focus : public KNVTTaskViewControllerDelegate
+{
+public:
+    bool taskViewControllerShouldInsertTab(KNVTTaskViewController *) override
+    {
+        ++tabs;
+        return false;
+    }
+    bool taskViewControllerShouldInsertBacktab(KNVTTaskViewController *) override
+    {
+        ++backtabs;
+        return false;
+    }
+    int tabs = 0;
+    int backtabs = 0;
+};
+
+class KNVTTaskViewControllerTest : public EditorsFixture
+{
+protected:
+    void show(KNVTCDTask *shown, QSize size = QSize(420, 600))
+    {
+        controller = std::make_unique<KNVTTaskViewController>(shown);
+        window = std::make_unique<QWidget>();
+        auto *layout = new QVBoxLayout(window.get());
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(controller->view());
+        window->resize(size);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void TearDown() override
+    {
+        controller.reset();
+        window.reset();
+        EditorsFixture::TearDown();
+    }
+
+    KNVTTaskViewModel &model() const { return *controller->model(); }
+    std::vector<Kind> kinds() const
+    {
+        std::vector<Kind> result;
+        for (const KNVTTaskViewModel::Row &row : model().rows())
+            result.push_back(row.kind);
+        return result;
+    }
+    QStringList texts() const
+    {
+        QStringList result;
+        for (const KNVTTaskViewModel::Row &row : model().rows())
+            result.append(row.text);
+        return result;
+    }
+    int rowOf(Kind kind, int nth = 0) const
+    {
+        for (int i = 0; i < model().rowCount(); ++i) {
+            if (model().row(i).kind == kind && nth-- == 0)
+                return i;
+        }
+        return -1;
+    }
+
+    // Clicks a point of a row, given in the row's own coordinates.
+    void clickRow(int row, QPoint point)
+    {
+        const QRect rect = controller->tableView()->visualRect(model().index(row));
+        QTest::mouseClick(controller->tableView()->viewport(), Qt::LeftButton, {}, rect.topLeft() + point);
+        settle();
+    }
+    QRect layoutOf(int row, QRect KNVTTaskRowLayout::*member) const
+    {
+        return controller->rowDelegate()->layoutForIndex(model().index(row)).*member;
+    }
+
+    std::unique_ptr<QWidget> window;
+    std::unique_ptr<KNVTTaskViewController> controller;
+};
+
+TEST_F(KNVTTaskViewControllerTest, ATaskShowsItsRowsInTheirFixedOrder)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTaskList *travel = taskList("Travel", {{ann}});
+    KNVTCDTask *passport = task("Renew passport", travel);
+    passport->setDueDate(day(3, 9));
+    passport->setStartDate(day(1));
+    passport->setNotes("Two photos");
+    passport->setAssignee(ann);
+    save();
+    clock.advance(60);
+    comment(passport, "Booked the slot", ann);
+    save();
+    clock.advance(60);
+    comment(passport, "Thanks", me);
+    save();
+
+    show(passport);
+    EXPECT_EQ(kinds(),
+              (std::vector<Kind>{Kind::Title, Kind::TaskList, Kind::Header, Kind::DueDate, Kind::Header, Kind::Notes,
+                                 Kind::Header, Kind::People, Kind::Header, Kind::Comment, Kind::MyComment}));
+    EXPECT_EQ(texts(),
+              (QStringList{"Renew passport", "Travel", "Dates", "Tue, Mar 03, 2015", "Notes", "Two photos", "People",
+                           "", "Comments", "Booked the slot", "Thanks"}));
+    const KNVTTaskViewModel::Row &due = model().row(rowOf(Kind::DueDate));
+    EXPECT_EQ(due.textColor, QColor(Qt::red));
+    const QVariantList people = model().index(rowOf(Kind::People)).data(KNVTTaskViewModel::PeopleRole).toList();
+    ASSERT_EQ(people.size(), 2);
+    EXPECT_EQ(people[0].toMap().value("fullName").toString(), QStringLiteral("Maria Mendes"));
+    EXPECT_TRUE(people[0].toMap().value("isMe").toBool());
+    EXPECT_EQ(people[1].toMap().value("fullName").toString(), QStringLiteral("Ann Lee"));
+    EXPECT_EQ(people[1].toMap().value("initials").toString(), QStringLiteral("AL"));
+    const QModelIndex mine = model().index(rowOf(Kind::MyComment));
+    EXPECT_EQ(mine.data(knvt::ObjectUriRole).toUrl(), passport->commentsOrderedByCreatedDate().back()->uri());
+    EXPECT_FALSE(mine.data(KNVTTaskViewModel::DateTextRole).toString().isEmpty());
+}
+
+TEST_F(KNVTTaskViewControllerTest, DatesShowOnlyAFutureStartADueDateAndTheRepeatRule)
+{
+    KNVTCDTask *plain = task("Plain");
+    save();
+    show(plain);
+    EXPECT_EQ(kinds(), std::vector<Kind>{Kind::Title});
+
+    plain->setStartDate(day(2));
+    save();
+    EXPECT_EQ(kinds(), std::vector<Kind>{Kind::Title});
+
+    plain->setStartDate(day(9, 8));
+    plain->setRecurrence(KNVTRecurrence::recurrenceWithRecurrenceRule(
+        KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyWeekly, 2)));
+    save();
+    EXPECT_EQ(texts(), (QStringList{"Plain", "Dates", "Mon, Mar 09, 2015", "Every 2 Weeks"}));
+
+    plain->setRecurrence(KNVTRecurrence::recurrenceWithRecurrenceRule(
+        KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyWeekly, 1)));
+    plain->setDueDate(day(20));
+    save();
+    EXPECT_EQ(texts(), (QStringList{"Plain", "Dates", "Mon, Mar 09, 2015", "Fri, Mar 20, 2015", "Every Week"}));
+    EXPECT_FALSE(model().row(rowOf(Kind::DueDate)).textColor.isValid());
+}
+
+TEST_F(KNVTTaskViewControllerTest, TheCheckBoxShowsTheStateTheUrgencyAndWhetherItMayBeTicked)
+{
+    KNVTCDTask *t = task("Call");
+    save();
+    show(t);
+    const auto title = [&] { return model().row(0); };
+    EXPECT_EQ(title().checkBoxState, 0);
+    EXPECT_EQ(title().tintColor, knvt::defaultTintColor());
+    EXPECT_TRUE(title().checkBoxEnabled);
+
+    t->setDueDate(day(4, 8));
+    save();
+    EXPECT_EQ(title().tintColor, QColor(Qt::red));
+
+    t->setDueDate(QDateTime());
+    t->setStartDate(day(4, 9));
+    save();
+    EXPECT_EQ(title().tintColor, QColor::fromRgbF(0.91f, 0.74f, 0.19f, 1.0f));
+
+    t->markAsCompleted();
+    save();
+    EXPECT_EQ(title().checkBoxState, 1);
+    t->markAsCancelled();
+    save();
+    EXPECT_EQ(title().checkBoxState, 2);
+
+    t->setArchived(true);
+    save();
+    EXPECT_FALSE(title().checkBoxEnabled);
+
+    KNVTCDTaskList *old = taskList("Old");
+    KNVTCDTask *inArchive = task("Filed", old);
+    old->setArchived(true);
+    inArchive->setArchived(false);
+    save();
+    controller->setTask(inArchive);
+    EXPECT_FALSE(title().checkBoxEnabled);
+}
+
+TEST_F(KNVTTaskViewControllerTest, PeopleAreShownWhenSomeoneElseIsInvolvedOrTheListIsShared)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTask *mine = task("Mine");
+    save();
+    show(mine);
+    EXPECT_EQ(rowOf(Kind::People), -1);
+
+    KNVTCDTaskList *club = taskList("Club", {{ann}});
+    mine->setTaskList(club);
+    save();
+    EXPECT_NE(rowOf(Kind::People), -1);
+
+    KNVTCDTask *delegated = task("Delegated");
+    delegated->setAssignee(ann);
+    save();
+    controller->setTask(delegated);
+    EXPECT_NE(rowOf(Kind::People), -1);
+
+    delegated->setAssignee(nullptr);
+    save();
+    EXPECT_EQ(rowOf(Kind::People), -1);
+}
+
+TEST_F(KNVTTaskViewControllerTest, TickingTheBoxCompletesAtOnceAndARepeatingTaskGetsItsNextOccurrence)
+{
+    KNVTCDTask *water = task("Water plants");
+    water->setDueDate(day(4));
+    water->setRecurrence(KNVTRecurrence::recurrenceWithRecurrenceRule(
+        KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyDaily, 1)));
+    save();
+    show(water);
+    const qsizetype before = store->tasks().size();
+
+    clickRow(0, layoutOf(0, &KNVTTaskRowLayout::completedCheckBoxButton).center());
+    EXPECT_TRUE(water->isCompleted());
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges());
+    EXPECT_EQ(store->tasks().size(), before + 1);
+    EXPECT_EQ(model().row(0).checkBoxState, 1);
+
+    clickRow(0, layoutOf(0, &KNVTTaskRowLayout::completedCheckBoxButton).center());
+    EXPECT_FALSE(water->isCompletedOrCancelled());
+    EXPECT_EQ(saves.pendingCount(), 0);
+}
+
+TEST_F(KNVTTaskViewControllerTest, NarrowingRelaysTheRowsOutWithoutRebuildingThemAndASaveKeepsTheScrollPosition)
+{
+    KNVTCDTask *t = task("Long notes");
+    QString notes;
+    for (int i = 0; i < 40; ++i)
+        notes += QStringLiteral("Line %1 of the notes that go on and on about the task. ").arg(i);
+    t->setNotes(notes);
+    save();
+    show(t, QSize(600, 200));
+    const int notesRow = rowOf(Kind::Notes);
+    const int wide = controller->tableView()->visualRect(model().index(notesRow)).height();
+    QSignalSpy resets(&model(), &QAbstractItemModel::modelReset);
+
+    window->resize(300, 200);
+    settle();
+    const int narrow = controller->tableView()->visualRect(model().index(notesRow)).height();
+    EXPECT_GT(narrow, wide);
+    EXPECT_EQ(narrow, KNVTTaskRowLayout::layoutForRow(model().row(notesRow), controller->rowWidth()).height);
+    EXPECT_EQ(resets.count(), 0);
+
+    QScrollBar *bar = controller->tableView()->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int position = bar->value();
+    ASSERT_GT(position, 0);
+    t->setTitle("Longer notes");
+    save();
+    EXPECT_EQ(resets.count(), 1);
+    settle();
+    EXPECT_EQ(bar->value(), position);
+    EXPECT_EQ(model().row(0).text, QStringLiteral("Longer notes"));
+}
+
+TEST_F(KNVTTaskViewControllerTest, TabAndBacktabGoToTheDelegate)
+{
+    KNVTCDTask *t = task("Focus");
+    save();
+    show(t);
+    Focus focus;
+    controller->tableView()->setFocus();
+    QTest::keyClick(controller->tableView(), Qt::Key_Tab);
+    EXPECT_EQ(focus.tabs, 0);
+    controller->setTaskViewControllerDelegate(&focus);
+    QTest::keyClick(controller->tableView(), Qt::Key_Tab);
+    QTest::keyClick(controller->tableView(), Qt::Key_Backtab);
+    EXPECT_EQ(focus.tabs, 1);
+    EXPECT_EQ(focus.backtabs, 1);
+    EXPECT_TRUE(controller->tableView()->hasFocus());
+}
+
+TEST_F(KNVTTaskViewControllerTest, ADeletedTaskLeavesItsLastRowsAndTheCheckBoxActsOnNothing)
+{
+    KNVTCDTask *t = task("Gone soon");
+    save();
+    show(t);
+    t->markAsDeleted();
+    save();
+    EXPECT_EQ(controller->task(), nullptr);
+    EXPECT_EQ(texts(), QStringList{"Gone soon"});
+    controller->toggleStatus();
+    EXPECT_EQ(texts(), QStringList{"Gone soon"});
+}
+
+TEST_F(KNVTTaskViewControllerTest, AnUnsavedCommentShowsUpdatedBeforeItsDate)
+{
+    KNVTCDTask *t = task("Chat");
+    KNVTCDTaskComment *c = comment(t, "First", me);
+    save();
+    show(t);
+    const QString date = model().row(rowOf(Kind::MyComment)).dateText;
+    EXPECT_FALSE(date.startsWith("Updated"));
+    c->setText("First, edited");
+    controller->updateCells();
+    EXPECT_EQ(model().row(rowOf(Kind::MyComment)).dateText, QStringLiteral("Updated: %1").arg(date));
+}
+
+TEST_F(KNVTTaskViewControllerTest, AnOwnRowsEditorPopoverIsKeptByItsCommentAndSurvivesRebuilds)
+{
+    KNVTCDTask *t = task("Chat");
+    KNVTCDTaskComment *c = comment(t, "Mine", me);
+    save();
+    show(t);
+    const int row = rowOf(Kind::MyComment);
+    clickRow(row, layoutOf(row, &KNVTTaskRowLayout::editButton).center());
+    knvt::Popover *popover = controller->taskCommentEditPopover(c->uri());
+    ASSERT_NE(popover, nullptr);
+    EXPECT_TRUE(popover->isShown());
+    EXPECT_EQ(popover->behavior(), knvt::Popover::Behavior::SemiTransient);
+    auto *text = popover->findChild<KNVTTextView *>("commentTextView");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->toPlainText(), QStringLiteral("Mine"));
+    text->setPlainText("Mine, typed");
+
+    t->setTitle("Chat about it");
+    save();
+    EXPECT_EQ(controller->taskCommentEditPopover(c->uri()), popover);
+    EXPECT_EQ(text->toPlainText(), QStringLiteral("Mine, typed"));
+
+    clickRow(row, layoutOf(row, &KNVTTaskRowLayout::editButton).center());
+    EXPECT_EQ(controller->taskCommentEditPopover(c->uri()), nullptr);
+    EXPECT_EQ(c->text(), QStringLiteral("Mine"));
+}
+
+TEST_F(KNVTTaskViewControllerTest, AStaleRowsEditBeepsAndAnOpenEditorClosesWhenAPullDeletesItsComment)
+{
+    KNVTCDTask *t = task("Chat");
+    KNVTCDTaskComment *first = comment(t, "First", me);
+    KNVTCDTaskComment *second = comment(t, "Second", me);
+    second->setNumericIdentifier(77);
+    save();
+    show(t);
+
+    controller->editTaskComment(second->uri(), QRect(0, 0, 10, 10));
+    knvt::Popover *popover = controller->taskCommentEditPopover(second->uri());
+    ASSERT_NE(popover, nullptr);
+    auto *editor = popover->findChild<QPushButton *>("saveButton");
+    ASSERT_NE(editor, nullptr);
+
+    // What a pull does with a comment the service no longer has: it is deleted outright.
+    store->managedObjectContext()->remove(second);
+    save();
+    settle();
+    EXPECT_EQ(controller->taskCommentEditPopover(second->uri()), nullptr);
+
+    // A row that outlived its comment.
+    const QUrl firstURI = first->uri();
+    first->setDeletedDate(now());
+    controller->editTaskComment(firstURI, QRect(0, 0, 10, 10));
+    EXPECT_EQ(beeper.count(), 1);
+    EXPECT_EQ(controller->taskCommentEditPopover(firstURI), nullptr);
+}
+
+TEST_F(KNVTTaskViewControllerTest, TheRowsDeleteAsksFirstAndRemovesTheCommentOnTheNextPass)
+{
+    KNVTCDTask *t = task("Chat");
+    KNVTCDTaskComment *c = comment(t, "Mine", me);
+    save();
+    show(t);
+    const int row = rowOf(Kind::MyComment);
+
+    alerts.answerWithTitle("Cancel");
+    clickRow(row, layoutOf(row, &KNVTTaskRowLayout::deleteButton).center());
+    ASSERT_EQ(alerts.requests().size(), 1);
+    EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Delete Comment?"));
+    EXPECT_EQ(alerts.requests()[0].message, QStringLiteral("This action cannot be undone."));
+    EXPECT_EQ(alerts.requests()[0].buttonTitles, (QStringList{"Delete", "Cancel"}));
+    EXPECT_EQ(t->commentsOrderedByCreatedDate().size(), 1u);
+
+    alerts.answerWithTitle("Delete");
+    clickRow(row, layoutOf(row, &KNVTTaskRowLayout::deleteButton).center());
+    EXPECT_TRUE(c->isDeleted());
+    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.0});
+    saves.advance(0);
+    EXPECT_EQ(rowOf(Kind::MyComment), -1);
+}
+
+} // namespace

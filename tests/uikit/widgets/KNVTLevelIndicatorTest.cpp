@@ -1,0 +1,100 @@
+#include "uikit/KNVTLevelIndicator.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "support/RenderedPixels.h"
+
+namespace {
+
+class KNVTLevelIndicatorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        indicator.resize(48, 16); // three segments of 14 with gaps of 3
+        indicator.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&indicator));
+    }
+
+    void clickSegment(int index)
+    {
+        const QRectF segment = KNVTLevelIndicator::segmentRect(indicator.size(), 3, index);
+        QTest::mouseClick(&indicator, Qt::LeftButton, {}, segment.center().toPoint());
+    }
+
+    KNVTLevelIndicator indicator;
+};
+
+TEST_F(KNVTLevelIndicatorTest, ClickingASegmentMakesItsNumberTheValueAndClickingTheLastLitOneTurnsItOff)
+{
+    QSignalSpy actions(&indicator, &KNVTLevelIndicator::action);
+    clickSegment(1);
+    EXPECT_EQ(indicator.value(), 2);
+    clickSegment(2);
+    EXPECT_EQ(indicator.value(), 3);
+    clickSegment(0);
+    EXPECT_EQ(indicator.value(), 1);
+    clickSegment(0);
+    EXPECT_EQ(indicator.value(), 0);
+    EXPECT_EQ(actions.count(), 4);
+}
+
+TEST_F(KNVTLevelIndicatorTest, ArrowKeysStepWithinTheBounds)
+{
+    QSignalSpy changes(&indicator, &KNVTLevelIndicator::valueChanged);
+    QTest::keyClick(&indicator, Qt::Key_Left);
+    EXPECT_EQ(indicator.value(), 0);
+    EXPECT_EQ(changes.count(), 0);
+    QTest::keyClick(&indicator, Qt::Key_Right);
+    QTest::keyClick(&indicator, Qt::Key_Up);
+    EXPECT_EQ(indicator.value(), 2);
+    QTest::keyClick(&indicator, Qt::Key_End);
+    QTest::keyClick(&indicator, Qt::Key_Right);
+    EXPECT_EQ(indicator.value(), 3);
+    QTest::keyClick(&indicator, Qt::Key_Down);
+    EXPECT_EQ(indicator.value(), 2);
+    QTest::keyClick(&indicator, Qt::Key_Home);
+    EXPECT_EQ(indicator.value(), 0);
+    EXPECT_EQ(changes.count(), 5);
+}
+
+TEST_F(KNVTLevelIndicatorTest, TheValuePropertyIsHeldWithinTheBoundsAndSettingItIsNoAction)
+{
+    QSignalSpy actions(&indicator, &KNVTLevelIndicator::action);
+    EXPECT_TRUE(indicator.setProperty("value", 7));
+    EXPECT_EQ(indicator.value(), 3);
+    indicator.setValue(-2);
+    EXPECT_EQ(indicator.value(), 0);
+    indicator.setValue(3);
+    indicator.setMaximumValue(2);
+    EXPECT_EQ(indicator.value(), 2);
+    EXPECT_EQ(actions.count(), 0);
+}
+
+TEST_F(KNVTLevelIndicatorTest, LitSegmentsAreDrawnInTheTint)
+{
+    indicator.setValue(2);
+    const QImage image = knvt::test::rendered(indicator);
+    const auto centre = [&](int index) {
+        return KNVTLevelIndicator::segmentRect(indicator.size(), 3, index).center().toPoint();
+    };
+    EXPECT_TRUE(knvt::test::near(image.pixelColor(centre(0)), KNVTLevelIndicator::litColor(), 8));
+    EXPECT_TRUE(knvt::test::near(image.pixelColor(centre(1)), KNVTLevelIndicator::litColor(), 8));
+    EXPECT_FALSE(knvt::test::near(image.pixelColor(centre(2)), KNVTLevelIndicator::litColor(), 40));
+}
+
+TEST(KNVTLevelIndicatorGeometry, PositionsMapToTheNearestSegmentAndLeftOfTheFirstToNone)
+{
+    const QSize size(48, 16);
+    EXPECT_EQ(KNVTLevelIndicator::valueForPosition(size, 3, -1), 0);
+    EXPECT_EQ(KNVTLevelIndicator::valueForPosition(size, 3, 0), 1);
+    EXPECT_EQ(KNVTLevelIndicator::valueForPosition(size, 3, 16.5), 1); // in the first gap
+    EXPECT_EQ(KNVTLevelIndicator::valueForPosition(size, 3, 17.5), 2);
+    EXPECT_EQ(KNVTLevelIndicator::valueForPosition(size, 3, 47), 3);
+    EXPECT_EQ(KNVTLevelIndicator::segmentRect(size, 3, 1), QRectF(17, 2, 14, 12));
+}
+
+} // namespace
