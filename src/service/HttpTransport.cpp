@@ -173,6 +173,12 @@ HttpResult HttpTransport::perform(const URLRequest &request)
     } else {
         if (method != "POST")
             curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.constData());
+        // When a kept-alive connection dies before any reply byte, the library sends the request again on a new
+        // one. The service may have acted on a create already, and a second one would make the object twice; on a
+        // fresh connection there is no such retry, and the failure is reported as it is. Updates and deletions
+        // come to the same result when repeated, so they keep the connections alive.
+        if (method == "POST")
+            curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
         if (method == "POST" || !request.body.isNull()) {
             curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
             curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.constData());

@@ -262,6 +262,43 @@ TEST_P(ConnectionFailure, NoReplyIsAConnectionErrorWithoutResponse)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ConnectionFailure, ::testing::Values("drop", "reset", "truncate", "refused"));
 
+// The service may have acted on a create whose connection died before any reply byte came back: sending it again
+// could create the object twice, so the transport never does that by itself. One worker thread sends everything,
+// so the create follows other requests on the connection they kept alive, where a silent second attempt would
+// otherwise happen.
+TEST_F(KNVTRequestTransport, ACreateWhoseConnectionDiesAfterItWasSentIsNeverSentAgain)
+{
+    fake.on("GET", "/tags.json").json(200, "[]");
+    fake.on("POST", "/tasks.json").drop();
+    fake.on("PUT", "/tasks/12.json").json(200, "{}");
+    QThreadPool pool;
+    pool.setMaxThreadCount(1);
+    auto create = [this] {
+        return std::make_shared<KNVTRESTFulPushRequest>(
+            B, "tasks", QVariant(), "task", QJsonObject{{"title", "Buy milk"}}, KNVTRequestFormatJSON, kStoreHeaders);
+    };
+
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(send(pull("tags"), &pool).response->statusCode(), 200);
+        const Outcome outcome = send(create(), &pool);
+        ASSERT_TRUE(outcome.called);
+        EXPECT_EQ(fake.count("POST", "/tasks.json"), round + 1) << "round " << round;
+        EXPECT_FALSE(outcome.response.has_value());
+        EXPECT_EQ(outcome.error.domain(), "CURLErrorDomain");
+        EXPECT_NE(outcome.error.code(), 0);
+    }
+
+    // Requests that may be repeated keep their connections: the updates that follow reuse one.
+    const auto update = std::make_shared<KNVTRESTFulPushRequest>(B, "tasks", 12, "task", QJsonObject{{"title", "B"}},
+                                                                 KNVTRequestFormatJSON, kStoreHeaders);
+    ASSERT_EQ(send(update, &pool).response->statusCode(), 200);
+    ASSERT_EQ(send(update, &pool).response->statusCode(), 200);
+    const auto updates = fake.requests("PUT", "/tasks/12.json");
+    ASSERT_EQ(updates.size(), 2u);
+    EXPECT_EQ(updates[0].connection, updates[1].connection);
+    pool.waitForDone();
+}
+
 TEST_F(KNVTRequestTransport, StalledReplyTimesOutAsAConnectionError)
 {
     fake.on("GET", "/tags.json").json(200, "[]").hold();

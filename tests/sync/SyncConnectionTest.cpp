@@ -1,5 +1,9 @@
 #include "SyncSessionTest.h"
 
+#include "service/RequestPool.h"
+
+#include <QThreadPool>
+
 using namespace knvt::test;
 
 namespace {
@@ -18,6 +22,20 @@ std::string name(const ::testing::TestParamInfo<NoReply> &info)
     }
     return "Unknown";
 }
+
+// Sends every request on one worker thread while it lives, so that each one finds the connection its predecessor
+// kept alive.
+class OneRequestWorker
+{
+public:
+    OneRequestWorker() { knvt::RequestPool::shared()->setMaxThreadCount(1); }
+    ~OneRequestWorker() { knvt::RequestPool::shared()->setMaxThreadCount(m_threads); }
+    OneRequestWorker(const OneRequestWorker &) = delete;
+    OneRequestWorker &operator=(const OneRequestWorker &) = delete;
+
+private:
+    const int m_threads = knvt::RequestPool::shared()->maxThreadCount();
+};
 
 } // namespace
 
@@ -134,3 +152,35 @@ INSTANTIATE_TEST_SUITE_P(NoReplies, SyncConnectionTest,
                          ::testing::Values(NoReply::Drop, NoReply::Reset, NoReply::Truncate, NoReply::Refused,
                                            NoReply::Timeout),
                          name);
+
+// The service reads a create and the connection dies before its reply: the session stops there, having sent the
+// create once. All requests go through one worker, so the create follows an update on the connection that update
+// kept alive, where the transport would otherwise have sent it again. The next session posts it again, as it posts
+// every create that got no reply, and the task exists once.
+TEST_F(SyncSessionTest, ACreateWhoseConnectionDiesIsSentOnceAndTheSessionStops)
+{
+    const OneRequestWorker oneWorker;
+    KNVTCDTaskList *list = syncedList(5, "Errands");
+    save();
+    list->setTitle("Weekend errands");
+    auto *task = m_main->insert<KNVTCDTask>();
+    task->setTitle("Buy milk");
+    save();
+    m_fake.on("PUT", "/task_lists/5.json").json(200, "{}");
+    m_fake.on("POST", "/tasks.json").drop();
+
+    auto session = makeSession(true, false);
+    EXPECT_EQ(run(session), Outcome::Failed);
+    EXPECT_EQ(m_error.domain(), "CURLErrorDomain") << qPrintable(m_error.description());
+    EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 1);
+    EXPECT_EQ(m_fake.calls(), (QList<QByteArray>{"PUT /task_lists/5.json", "POST /tasks.json"}));
+    EXPECT_TRUE(session->isResumable());
+    EXPECT_EQ(session->pendingPushResources().first(), "tasks");
+    EXPECT_EQ(task->numericIdentifier(), std::nullopt);
+
+    m_fake.on("POST", "/tasks.json").clear().json(201, body(knvt::test::task(12, "Buy milk", 1)));
+    ASSERT_EQ(run(session), Outcome::Finished) << qPrintable(m_error.description());
+    EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 2);
+    ASSERT_EQ(all<KNVTCDTask>().size(), 1u);
+    EXPECT_EQ(task->numericIdentifier(), 12);
+}
