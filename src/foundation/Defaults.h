@@ -8,9 +8,9 @@
 
 class QSettings;
 
-namespace knvt {
-
 inline constexpr char KNVTSharedDefaultsSuiteName[] = "group.com.hollowpine.ios.quillvane";
+
+namespace knvt {
 
 // User defaults: values kept in a readable JSON file through QSettings, with registered defaults that live only in
 // memory and are never written. A read falls back to the registered value; removing a key reveals it again.

@@ -3,10 +3,11 @@
 #include <QString>
 #include <QVariantMap>
 
-namespace knvt {
-
 inline constexpr char KNVTTaskStoreErrorDomain[] = "KNVTTaskStoreErrorDomain";
 inline constexpr char KNVTRequestErrorDomain[] = "KNVTRequestErrorDomain";
+
+namespace knvt {
+
 // Keychain failures keep the operating-system status codes of the platform they were designed for.
 inline constexpr char NSOSStatusErrorDomain[] = "NSOSStatusErrorDomain";
 inline constexpr char CURLErrorDomain[] = "CURLErrorDomain";

@@ -2,7 +2,8 @@
 
 #include <QUuid>
 
-namespace knvt {
+// The keychain vocabulary (query keys, classes, status codes) is the backend's, in namespace knvt.
+using namespace knvt;
 
 namespace {
 
@@ -60,5 +61,3 @@ QString KNVTApplicationUUIDKeychainItem::className() const
 {
     return QStringLiteral("KNVTApplicationUUIDKeychainItem");
 }
-
-} // namespace knvt

@@ -4,8 +4,6 @@
 
 #include <memory>
 
-namespace knvt {
-
 // A per-installation identifier for this application, kept in the keychain so that it outlives reinstalls: a generic
 // item of the service "com.hollowpine.opensource.keychain.uuid.application" and the application's identifier as
 // account, whose password is an upper-case UUID string of 36 characters.
@@ -29,5 +27,3 @@ private:
     explicit KNVTApplicationUUIDKeychainItem(const KNVTGenericKeychainItem &item);
     static std::shared_ptr<KNVTApplicationUUIDKeychainItem> from(const std::shared_ptr<KNVTGenericKeychainItem> &item);
 };
-
-} // namespace knvt

@@ -1,6 +1,7 @@
 #include "foundation/KNVTGenericKeychainItem.h"
 
-namespace knvt {
+// The keychain vocabulary (query keys, classes, status codes) is the backend's, in namespace knvt.
+using namespace knvt;
 
 namespace {
 
@@ -111,5 +112,3 @@ QString KNVTGenericKeychainItem::className() const
 {
     return QStringLiteral("KNVTGenericKeychainItem");
 }
-
-} // namespace knvt

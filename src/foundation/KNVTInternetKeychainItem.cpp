@@ -1,6 +1,7 @@
 #include "foundation/KNVTInternetKeychainItem.h"
 
-namespace knvt {
+// The keychain vocabulary (query keys, classes, status codes) is the backend's, in namespace knvt.
+using namespace knvt;
 
 namespace {
 
@@ -139,5 +140,3 @@ QString KNVTInternetKeychainItem::className() const
 {
     return QStringLiteral("KNVTInternetKeychainItem");
 }
-
-} // namespace knvt

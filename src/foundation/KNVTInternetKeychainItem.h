@@ -6,8 +6,6 @@
 
 #include <memory>
 
-namespace knvt {
-
 // An internet-password entry. `protocol` and `authenticationType` are the keychain's constants (kSecAttrProtocolHTTPS,
 // kSecAttrAuthenticationTypeDefault, ...); an entry read back without them gives empty texts.
 class KNVTInternetKeychainItem : public KNVTKeychainItem
@@ -22,16 +20,16 @@ public:
     internetKeychainItemForServer(const QString &server, const QString &securityDomain, const QString &account,
                                   const QString &path, quint32 port, const QString &protocol,
                                   const QString &authenticationType, const QVariantMap &attributes,
-                                  Error *error = nullptr);
+                                  knvt::Error *error = nullptr);
     static QList<std::shared_ptr<KNVTInternetKeychainItem>>
     internetKeychainItemsForServer(const QString &server, const QString &securityDomain, const QString &path,
                                    quint32 port, const QString &protocol, const QString &authenticationType,
-                                   const QVariantMap &attributes, Error *error = nullptr);
+                                   const QVariantMap &attributes, knvt::Error *error = nullptr);
     static std::shared_ptr<KNVTInternetKeychainItem>
     internetKeychainItemWithServer(const QString &server, const QString &securityDomain, const QString &account,
                                    const QString &path, quint32 port, const QString &protocol,
                                    const QString &authenticationType, const QVariantMap &attributes,
-                                   const QString &password, Error *error = nullptr);
+                                   const QString &password, knvt::Error *error = nullptr);
 
     const QString &server() const { return m_server; }
     const QString &securityDomain() const { return m_securityDomain; }
@@ -40,7 +38,7 @@ public:
     const QString &protocol() const { return m_protocol; }
     const QString &authenticationType() const { return m_authenticationType; }
 
-    bool removeFromKeychain(Error *error = nullptr) const override;
+    bool removeFromKeychain(knvt::Error *error = nullptr) const override;
     QString description() const override;
 
 protected:
@@ -54,5 +52,3 @@ private:
     QString m_protocol;
     QString m_authenticationType;
 };
-
-} // namespace knvt

@@ -2,7 +2,8 @@
 
 #include <QStringDecoder>
 
-namespace knvt {
+// The keychain vocabulary (query keys, classes, status codes) is the backend's, in namespace knvt.
+using namespace knvt;
 
 KNVTKeychainItem::KNVTKeychainItem(const QString &account, const QVariantMap &attributes, const QString &password)
     : m_account(account), m_attributes(attributes), m_password(password)
@@ -62,5 +63,3 @@ QString KNVTKeychainItem::passwordFromData(const QByteArray &data)
     // An empty secret is still a password, unlike undecodable bytes.
     return text.isNull() ? QStringLiteral("") : text;
 }
-
-} // namespace knvt

@@ -7,8 +7,6 @@
 #include <QVariant>
 #include <QVariantMap>
 
-namespace knvt {
-
 inline constexpr char KNVTKeychainItemQueryKey[] = "KNVTKeychainItemQueryKey";
 
 // A snapshot of one keychain entry: made by a class operation that adds or finds the entry, never changed afterwards,
@@ -32,7 +30,7 @@ public:
 
     // Deletes every keychain entry matching this item. An entry whose identifying fields are not all filled in is
     // refused with errSecParam: the store would read the missing field as "any" and delete other entries too.
-    virtual bool removeFromKeychain(Error *error = nullptr) const;
+    virtual bool removeFromKeychain(knvt::Error *error = nullptr) const;
     virtual QString description() const;
 
 protected:
@@ -40,8 +38,8 @@ protected:
 
     // The error of a failed keychain call: the status, and the query without the secret, which has no place in an
     // error that may be logged or shown.
-    static Error errorForQuery(OSStatus status, QVariantMap query);
-    static bool removeMatching(const QVariantMap &query, bool identified, Error *error);
+    static knvt::Error errorForQuery(knvt::OSStatus status, QVariantMap query);
+    static bool removeMatching(const QVariantMap &query, bool identified, knvt::Error *error);
     // The secret bytes as text, or a null string when they are not valid UTF-8.
     static QString passwordFromData(const QByteArray &data);
 
@@ -50,5 +48,3 @@ private:
     QVariantMap m_attributes;
     QString m_password;
 };
-
-} // namespace knvt

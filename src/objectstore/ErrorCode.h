@@ -10,7 +10,7 @@ namespace ostore {
 
 // Domain of every error the engine reports. The lead placed engine errors beside the store's own codes
 // (the store's 9999 does not collide with these).
-inline constexpr const char *kErrorDomain = knvt::KNVTTaskStoreErrorDomain;
+inline constexpr const char *kErrorDomain = KNVTTaskStoreErrorDomain;
 
 enum class ErrorCode : int {
     CannotOpen = 1,

@@ -204,7 +204,7 @@ knvt::Error KNVTRequest::requestErrorForStatusCode(int statusCode, const QByteAr
         if (document.isObject())
             userInfo = document.object().toVariantMap();
     }
-    return knvt::Error(QString::fromLatin1(knvt::KNVTRequestErrorDomain), statusCode, userInfo);
+    return knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), statusCode, userInfo);
 }
 
 std::optional<knvt::HttpResponse> KNVTRequest::HTTPURLResponse() const
@@ -290,7 +290,7 @@ std::shared_ptr<KNVTRequest> KNVTRequest::requestWithArchivedData(const QByteArr
 {
     const auto fail = [error](const QString &reason) {
         knvt::Error::report(error,
-                            knvt::Error(QString::fromLatin1(knvt::KNVTRequestErrorDomain), 0,
+                            knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 0,
                                         {{QStringLiteral("NSLocalizedDescription"), reason}}));
         return std::shared_ptr<KNVTRequest>();
     };

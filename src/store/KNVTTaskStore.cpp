@@ -55,7 +55,7 @@ KNVTTaskStore::KNVTTaskStore(Environment environment, QObject *parent)
 
     m_containerUserDefaults = m_environment.containerUserDefaults
         ? m_environment.containerUserDefaults
-        : &knvt::Defaults::suite(QString::fromLatin1(knvt::KNVTSharedDefaultsSuiteName));
+        : &knvt::Defaults::suite(QString::fromLatin1(KNVTSharedDefaultsSuiteName));
     m_containerUserDefaults->synchronize();
     m_lastSaveDate = m_containerUserDefaults->value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
 
@@ -261,7 +261,7 @@ void KNVTTaskStore::presentStackFailure()
 {
     m_stackFailurePresented = true;
     const knvt::Error error(
-        QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain), KNVTTaskStoreFailedToInitializeErrorCode,
+        QString::fromLatin1(KNVTTaskStoreErrorDomain), KNVTTaskStoreFailedToInitializeErrorCode,
         {{QStringLiteral("NSLocalizedDescription"), tr("Failed to initialize the store")},
          {QStringLiteral("NSLocalizedFailureReason"), tr("There was an error building up the data file.")}});
     qCWarning(lcStore).noquote() << error.description();

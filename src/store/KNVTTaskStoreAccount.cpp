@@ -119,7 +119,7 @@ QString KNVTTaskStore::accountAuthorizationHeaderField()
     if (name.isEmpty())
         return QString();
     knvt::Error error;
-    const auto item = knvt::KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, name, {}, &error);
+    const auto item = KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, name, {}, &error);
     if (!item || error)
         return QString();
     return KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(name, item->password());

@@ -22,7 +22,7 @@ namespace {
 
 bool isAuthenticationFailure(const knvt::Error &requestError)
 {
-    return requestError.domain() == QLatin1String(knvt::KNVTRequestErrorDomain) && requestError.code() == 401;
+    return requestError.domain() == QLatin1String(KNVTRequestErrorDomain) && requestError.code() == 401;
 }
 
 QJsonObject jsonObject(const QByteArray &data)
@@ -208,8 +208,7 @@ void KNVTTaskStore::syncAvatarForUser(KNVTCDUser *user, RequestCompletionHandler
             if (!image.loadFromData(data)) {
                 callHandler(
                     completionHandler, false, {},
-                    knvt::Error(QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain),
-                                KNVTTaskStoreUnreadableImageErrorCode,
+                    knvt::Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), KNVTTaskStoreUnreadableImageErrorCode,
                                 {{QStringLiteral("NSLocalizedDescription"), tr("The picture could not be read.")}}));
                 return;
             }

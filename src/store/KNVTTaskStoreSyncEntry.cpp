@@ -6,7 +6,7 @@
 
 knvt::Error KNVTTaskStore::syncCancelledError()
 {
-    return knvt::Error(QString::fromLatin1(knvt::KNVTTaskStoreErrorDomain), KNVTTaskStoreCancelledErrorCode,
+    return knvt::Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), KNVTTaskStoreCancelledErrorCode,
                        {{QStringLiteral("NSLocalizedDescription"), tr("The sync was cancelled.")}});
 }
 

@@ -375,7 +375,7 @@ void KNVTTaskStoreSyncCoordinator::syncSessionDidFinish(KNVTSyncSession &session
 void KNVTTaskStoreSyncCoordinator::syncSession(KNVTSyncSession &session, const knvt::Error &error)
 {
     auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
-    const bool fromService = error.domain() == QLatin1String(knvt::KNVTRequestErrorDomain);
+    const bool fromService = error.domain() == QLatin1String(KNVTRequestErrorDomain);
     if (fromService && error.code() == 401) {
         if (m_delegate)
             m_delegate->taskStoreSyncCoordinatorDidFailAuthentication(*this);

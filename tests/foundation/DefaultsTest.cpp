@@ -97,9 +97,9 @@ TEST(Defaults, StandardAndSuiteFilesLiveUnderTheConfigFolder)
 {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     EXPECT_EQ(Defaults::standardFilePath(), config + "/Quillvane/defaults.json");
-    EXPECT_EQ(Defaults::suiteFilePath(knvt::KNVTSharedDefaultsSuiteName),
+    EXPECT_EQ(Defaults::suiteFilePath(KNVTSharedDefaultsSuiteName),
               config + "/Quillvane/group.com.hollowpine.ios.quillvane.json");
-    EXPECT_EQ(&Defaults::suite(knvt::KNVTSharedDefaultsSuiteName), &Defaults::suite(knvt::KNVTSharedDefaultsSuiteName));
+    EXPECT_EQ(&Defaults::suite(KNVTSharedDefaultsSuiteName), &Defaults::suite(KNVTSharedDefaultsSuiteName));
 }
 
 TEST(DefaultsDeathTest, KeyWithSlashStopsTheProgramNamingTheOperation)

@@ -51,10 +51,10 @@ TEST(Clock, ScopedTimeZoneMovesLocalTime)
 
 TEST(Error, ReportFillsOnlyAGivenSlotAndDescribesItself)
 {
-    knvt::Error::report(nullptr, knvt::Error(knvt::KNVTTaskStoreErrorDomain, 1));
+    knvt::Error::report(nullptr, knvt::Error(KNVTTaskStoreErrorDomain, 1));
     knvt::Error slot;
     EXPECT_TRUE(slot.isNull());
-    knvt::Error::report(&slot, knvt::Error(knvt::KNVTRequestErrorDomain, 404, {{"error", "missing"}}));
+    knvt::Error::report(&slot, knvt::Error(KNVTRequestErrorDomain, 404, {{"error", "missing"}}));
     EXPECT_EQ(slot.domain(), "KNVTRequestErrorDomain");
     EXPECT_EQ(slot.code(), 404);
     EXPECT_EQ(slot.description(), R"(Error Domain=KNVTRequestErrorDomain Code=404 UserInfo={"error":"missing"})");

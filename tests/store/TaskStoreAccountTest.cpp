@@ -30,7 +30,7 @@ protected:
 
     static void storePassword(const QString &user, const QString &password)
     {
-        knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), user, {}, password);
+        KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), user, {}, password);
     }
 
     static QJsonObject annAccount(const QJsonObject &ownerFields = {}, const QJsonValue &accountId = 7)

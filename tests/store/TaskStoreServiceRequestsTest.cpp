@@ -82,8 +82,8 @@ protected:
     // "ann" (user 42, account 7) with her password, configured, unless another account is named.
     void signIn(const QString &name = QStringLiteral("ann"), qint64 user = 42, qint64 accountId = 7)
     {
-        knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), name, {},
-                                                                      QStringLiteral("secret1"));
+        KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), name, {},
+                                                                QStringLiteral("secret1"));
         KNVTCDTaskStoreInformation *information = store().taskStoreInformation();
         information->setUsername(name);
         information->setUserNumericIdentifier(user);
@@ -286,8 +286,7 @@ TEST_F(TaskStoreServiceRequestsTest, WithoutANetworkOnlyMissingCredentialsCountA
     EXPECT_EQ(delegate.authenticationFailures, 0);
     EXPECT_TRUE(store().isAuthenticated());
 
-    knvt::KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"),
-                                                                 {})
+    KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {})
         ->removeFromKeychain();
     Outcome withoutCredentials;
     store().syncAccountWithCompletionHandler(withoutCredentials.handler());

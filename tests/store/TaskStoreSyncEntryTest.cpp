@@ -201,7 +201,7 @@ TEST_F(TaskStoreSyncEntryTest, SignOutAnswersWaitingHandlersOnceWithACancellatio
 
     store().taskStoreSyncCoordinatorDidCancelSyncSessions(coordinator());
     ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].domain(), QLatin1String(knvt::KNVTTaskStoreErrorDomain));
+    EXPECT_EQ(received[0].domain(), QLatin1String(KNVTTaskStoreErrorDomain));
     EXPECT_EQ(received[0].code(), KNVTTaskStoreCancelledErrorCode);
     EXPECT_NE(received[0].code(), 401);
     EXPECT_NE(received[0].code(), 410);

@@ -54,8 +54,8 @@ protected:
     {
         TaskStoreTest::SetUp();
         knvt::Timing::setScale(kScale);
-        knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(
-            QStringLiteral("Hollowpine"), QStringLiteral("ann"), {}, QStringLiteral("secret1"));
+        KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {},
+                                                                QStringLiteral("secret1"));
         fake.enableState();
 
         store().setTaskStoreDelegate(&storeDelegate);
@@ -350,11 +350,10 @@ TEST_F(SyncCoordinatorTest, ARefusedPasswordIsReportedOnceAndNothingAutomaticRet
     EXPECT_EQ(storeDelegate.authenticationFailures, 1);
 
     // Save in the failure window: the new password, the failure cleared, one sync.
-    knvt::KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"),
-                                                                 {})
+    KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {})
         ->removeFromKeychain();
-    knvt::KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), QStringLiteral("ann"),
-                                                                  {}, QStringLiteral("newpass2"));
+    KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {},
+                                                            QStringLiteral("newpass2"));
     store().resetAuthenticationFailureDate();
     fake.clearRequests();
     ASSERT_TRUE(store().sync());

@@ -183,7 +183,7 @@ bool KNVTFile::setAsDesktopBackgroundWithError(Error *error) const
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
     Error::report(error,
-                  Error(QLatin1String(knvt::KNVTDesktopServiceErrorDomain), 1,
+                  Error(QLatin1String(KNVTDesktopServiceErrorDomain), 1,
                         {{QLatin1String(knvt::NSLocalizedDescriptionKey), reply.errorMessage()}}));
     return false;
 }

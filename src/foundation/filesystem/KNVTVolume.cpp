@@ -99,7 +99,7 @@ bool KNVTVolume::unmountAndEjectWithError(Error *error)
     if (!state.error)
         return true;
     Error::report(error,
-                  Error(QLatin1String(knvt::KNVTDesktopServiceErrorDomain), state.error->code,
+                  Error(QLatin1String(KNVTDesktopServiceErrorDomain), state.error->code,
                         {{QLatin1String(knvt::NSFilePathErrorKey), path()},
                          {QLatin1String(knvt::NSLocalizedDescriptionKey), QString::fromUtf8(state.error->message)}}));
     g_error_free(state.error);
