@@ -103,11 +103,28 @@ KNVTTaskStore::~KNVTTaskStore()
     }
 }
 
+namespace {
+
+KNVTTaskStore *&installedDefaultTaskStore()
+{
+    static KNVTTaskStore *store = nullptr;
+    return store;
+}
+
+} // namespace
+
 KNVTTaskStore *KNVTTaskStore::defaultTaskStore()
 {
+    if (KNVTTaskStore *installed = installedDefaultTaskStore())
+        return installed;
     // Never destroyed: windows, timers and sync sessions may still call it while the process ends.
     static KNVTTaskStore *const store = new KNVTTaskStore();
     return store;
+}
+
+void KNVTTaskStore::setDefaultTaskStore(KNVTTaskStore *store)
+{
+    installedDefaultTaskStore() = store;
 }
 
 QString KNVTTaskStore::taskStoreLibraryPath()
@@ -265,6 +282,11 @@ void KNVTTaskStore::presentStackFailure()
         {{QStringLiteral("NSLocalizedDescription"), tr("Failed to initialize the store")},
          {QStringLiteral("NSLocalizedFailureReason"), tr("There was an error building up the data file.")}});
     qCWarning(lcStore).noquote() << error.description();
+    presentError(error);
+}
+
+void KNVTTaskStore::presentError(const knvt::Error &error)
+{
     if (m_environment.errorPresenter)
         m_environment.errorPresenter(error);
     else if (defaultErrorPresenter())

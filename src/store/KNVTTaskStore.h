@@ -120,6 +120,9 @@ public:
     // ---- The instance and its library (3.101) -----------------------------------------------------------------
     // The shared store, made on first use and never destroyed.
     static KNVTTaskStore *defaultTaskStore();
+    // Makes `store` (not owned) the shared store until it is replaced; nullptr brings back the one made on first use.
+    // Lets a test run the application on stores of its own, one per launch.
+    static void setDefaultTaskStore(KNVTTaskStore *store);
     // <data folder>/Quillvane/Quillvane Library.quillvaneLibrary (the temporary folder when there is no data folder).
     static QString taskStoreLibraryPath();
     // Whether anything exists at taskStoreLibraryPath().
@@ -174,9 +177,14 @@ public:
     // Saves the main context now; on success records the date for other processes and tells them.
     bool save(knvt::Error *error = nullptr);
     // Saves on a later pass of the event loop, then calls the handler with the save's error (null on success). Each
-    // call saves on its own.
+    // call saves on its own. A failed save is always logged; without a handler nobody else would hear of it, so it is
+    // then presented through the error presenter.
     void saveWithCompletionHandler(SaveCompletionHandler handler = {});
     void saveWithCompletionHandler(SaveCompletionHandler handler, double delaySeconds);
+    // Runs every save still waiting for its pass of the event loop now, in the order they were asked for (before the
+    // program ends, so that none is lost).
+    void performPendingSaves();
+    bool hasPendingSaves() const { return !m_pendingSaves.empty(); }
 
     // Another process saved after this one's last known save.
     bool hasChangedExternally();
@@ -347,6 +355,8 @@ private:
     void writeSyncMetaDataValue(const QString &key, const QVariant &value, bool post);
     KNVTCDTaskList *taskListWithTitle(const QString &title, qint64 type);
     void postNotification(const char *name, const QVariantMap &userInfo = {});
+    void runPendingSave(quint64 identifier);
+    void presentError(const knvt::Error &error);
 
     Environment m_environment;
     QString m_libraryPath;
@@ -367,4 +377,11 @@ private:
     std::unique_ptr<knvt::NotifyCenter> m_notifyCenter;
     int m_notifyToken = 0;
     std::unique_ptr<KNVTTaskStoreRetiredStacks> m_retired;
+    struct PendingSave
+    {
+        quint64 identifier;
+        SaveCompletionHandler handler;
+    };
+    std::vector<PendingSave> m_pendingSaves;
+    quint64 m_nextPendingSave = 1;
 };

@@ -11,6 +11,7 @@
 
 #include <QList>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -35,6 +36,9 @@ bool KNVTTaskStore::save(knvt::Error *error)
         return false;
     knvt::Error saveError;
     if (!context->save(&saveError)) {
+        qCWarning(lcStore).noquote()
+            << QStringLiteral("KNVTTaskStore:save couldn't save ManagedObjectContext because of error:%1")
+                   .arg(saveError.description());
         knvt::Error::report(error, saveError);
         return false;
     }
@@ -56,15 +60,34 @@ void KNVTTaskStore::saveWithCompletionHandler(SaveCompletionHandler handler)
 void KNVTTaskStore::saveWithCompletionHandler(SaveCompletionHandler handler, double delaySeconds)
 {
     const auto delay = std::chrono::duration<double>(knvt::Timing::ms(delaySeconds) / 1000.0);
+    const quint64 identifier = m_nextPendingSave++;
+    m_pendingSaves.push_back({identifier, std::move(handler)});
     knvt::performBlock(
-        this,
-        [this, handler = std::move(handler)] {
-            knvt::Error error;
-            save(&error);
-            if (handler)
-                handler(error);
-        },
-        delay);
+        this, [this, identifier] { runPendingSave(identifier); }, delay);
+}
+
+void KNVTTaskStore::runPendingSave(quint64 identifier)
+{
+    const auto found = std::find_if(m_pendingSaves.begin(), m_pendingSaves.end(),
+                                    [identifier](const PendingSave &save) { return save.identifier == identifier; });
+    // Already run by performPendingSaves().
+    if (found == m_pendingSaves.end())
+        return;
+    SaveCompletionHandler handler = std::move(found->handler);
+    m_pendingSaves.erase(found);
+    knvt::Error error;
+    const bool saved = save(&error);
+    if (handler)
+        handler(error);
+    else if (!saved && !error.isNull())
+        // Nobody asked to hear of it, and the change the caller made is not on disk: the user must know.
+        presentError(error);
+}
+
+void KNVTTaskStore::performPendingSaves()
+{
+    while (!m_pendingSaves.empty())
+        runPendingSave(m_pendingSaves.front().identifier);
 }
 
 void KNVTTaskStore::relayWillSave()

@@ -1,0 +1,148 @@
+#include "lists/ItemRow.h"
+
+#include "model/KNVTCDAvatar.h"
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
+
+#include "foundation/KNVTMinimalDateFormatter.h"
+#include "uikit/KNVTCheckBox.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace knvt {
+
+namespace {
+
+int checkBoxStateFor(bool completed, bool cancelled)
+{
+    if (completed)
+        return KNVTCheckBoxStateTick;
+    return cancelled ? KNVTCheckBoxStateCross : KNVTCheckBoxStateNone;
+}
+
+void fillList(ItemRow &row, const KNVTCDTaskList &list, ItemRowKind kind)
+{
+    row.kind = kind;
+    row.uri = list.uri();
+    row.title = list.title();
+    row.startDate = list.startDate();
+    row.dueDate = list.dueDate();
+    row.statusModifiedDate = list.statusModifiedDate();
+    row.completed = list.isCompleted();
+    row.closed = list.isCompletedOrCancelled();
+    row.checkBoxState = checkBoxStateFor(list.isCompleted(), list.isCancelled());
+    row.archived = list.isArchived();
+    row.canEdit = list.canEdit();
+    // A list whose owner is someone else cannot be closed from its row.
+    row.checkBoxEnabled = row.canEdit;
+    row.numberOfTasks = list.numberOfTasks();
+    row.numberOfUncompletedTasks = list.numberOfUncompletedTasks();
+}
+
+} // namespace
+
+ItemRow ItemRow::header(const QString &title)
+{
+    ItemRow row;
+    row.title = title;
+    return row;
+}
+
+ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle)
+{
+    ItemRow row;
+    row.kind = ItemRowKind::Task;
+    row.uri = task.uri();
+    row.title = task.title();
+    if (showsTaskListTitle) {
+        if (const KNVTCDTaskList *list = task.taskList())
+            row.subtitle = list->title();
+    }
+    row.notes = task.notes();
+    row.startDate = task.startDate();
+    row.dueDate = task.dueDate();
+    row.statusModifiedDate = task.statusModifiedDate();
+    row.completed = task.isCompleted();
+    row.closed = task.isCompletedOrCancelled();
+    row.checkBoxState = checkBoxStateFor(task.isCompleted(), task.isCancelled());
+    row.today = task.isToday();
+    row.archived = task.isArchived();
+    row.canEdit = task.canEdit();
+    // A box that would change a task I may not edit is shown but cannot be pressed.
+    row.checkBoxEnabled = row.canEdit;
+
+    const KNVTCDUser *assignee = task.assignee();
+    if (assignee && assignee->isMe()) {
+        row.avatarHidden = true;
+    } else {
+        // A task without an assignee shows the empty disc: it is nobody's yet.
+        row.avatarHidden = false;
+        if (assignee) {
+            const KNVTCDAvatar *avatar = assignee->avatar();
+            if (avatar && !avatar->thumbnailData().isEmpty())
+                row.avatarImage = avatar->thumbnailImage();
+            else
+                row.avatarInitials = assignee->initials();
+            row.avatarToolTip = assignee->extendedDisplayName();
+        }
+    }
+    return row;
+}
+
+ItemRow ItemRow::project(const KNVTCDTaskList &project)
+{
+    ItemRow row;
+    fillList(row, project, ItemRowKind::Project);
+    return row;
+}
+
+ItemRow ItemRow::area(const KNVTCDTaskList &area)
+{
+    ItemRow row;
+    fillList(row, area, ItemRowKind::Area);
+    return row;
+}
+
+QString ItemRow::itemCountText() const
+{
+    // Fixed English texts, as the rows have always shown them.
+    const qsizetype n = closed ? numberOfTasks : numberOfUncompletedTasks;
+    if (n >= 2)
+        return QStringLiteral("%1 items").arg(n);
+    if (n == 1)
+        return QStringLiteral("%1 item").arg(1);
+    return QStringLiteral("0 items");
+}
+
+QString ItemRow::accessibleText(const QDateTime &now) const
+{
+    if (isHeader())
+        return title;
+    const KNVTMinimalDateFormatter &formatter = KNVTMinimalDateFormatter::mainThreadFormatter();
+    QStringList parts;
+    parts << title;
+    if (!subtitle.isEmpty())
+        parts << subtitle;
+    if (kind == ItemRowKind::Project || kind == ItemRowKind::Area)
+        parts << itemCountText();
+    if (!closed && dueDate.isValid()) {
+        parts << QCoreApplication::translate("ItemRow", "due %1").arg(formatter.stringFromDate(dueDate));
+        if (kind == ItemRowKind::Task && dueDate <= now)
+            parts << QCoreApplication::translate("ItemRow", "overdue");
+    }
+    if (!closed && startDate.isValid() && startDate > now)
+        parts << QCoreApplication::translate("ItemRow", "starts %1").arg(formatter.stringFromDate(startDate));
+    if (completed)
+        parts << QCoreApplication::translate("ItemRow", "completed");
+    else if (closed)
+        parts << QCoreApplication::translate("ItemRow", "cancelled");
+    if (archived)
+        parts << QCoreApplication::translate("ItemRow", "archived");
+    if (!avatarToolTip.isEmpty())
+        parts << QCoreApplication::translate("ItemRow", "assigned to %1").arg(avatarToolTip);
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace knvt

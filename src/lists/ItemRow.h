@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QMetaType>
+#include <QString>
+#include <QUrl>
+
+#include <Qt>
+
+class KNVTCDTask;
+class KNVTCDTaskList;
+
+namespace knvt {
+
+enum class ItemRowKind : quint8 { Header, Task, Project, Area };
+
+// One row of an item list: a section header or a task, project or area, as a plain copy of what the row shows. Lists
+// take it from the object when they rebuild, so that painting, hit-testing and accessibility never reach the store;
+// texts that depend on the clock (dates) are made when the row is laid out.
+struct ItemRow
+{
+    ItemRowKind kind = ItemRowKind::Header;
+    // The object's identifier URI; empty for a header.
+    QUrl uri;
+    // The header's text, or the object's title.
+    QString title;
+    // Task: its list's title when the row shows it, else empty.
+    QString subtitle;
+    QString notes;
+    QDateTime startDate;
+    QDateTime dueDate;
+    QDateTime statusModifiedDate;
+    // KNVTCheckBoxState: the tick for a completed object, the cross for a cancelled one.
+    int checkBoxState = 0;
+    bool checkBoxEnabled = true;
+    bool completed = false;
+    // Completed or cancelled.
+    bool closed = false;
+    bool today = false;
+    bool archived = false;
+    bool canEdit = true;
+    // Task: the avatar of the assignee; hidden for a task assigned to me.
+    bool avatarHidden = true;
+    QImage avatarImage;
+    QString avatarInitials;
+    QString avatarToolTip;
+    // Project and area: the live tasks and the open ones among them.
+    qsizetype numberOfTasks = 0;
+    qsizetype numberOfUncompletedTasks = 0;
+
+    static ItemRow header(const QString &title);
+    // `showsTaskListTitle`: the row names the task's list above its title (lists that group by list do not).
+    static ItemRow task(const KNVTCDTask &task, bool showsTaskListTitle = true);
+    static ItemRow project(const KNVTCDTaskList &project);
+    static ItemRow area(const KNVTCDTaskList &area);
+
+    bool isHeader() const { return kind == ItemRowKind::Header; }
+    // "3 items", "1 item", "0 items": the open tasks of an open list, every task of a closed one.
+    QString itemCountText() const;
+    // What assistive technology reads for the row: its title and what the row shows around it.
+    QString accessibleText(const QDateTime &now) const;
+};
+
+// The model role whose value is a `const knvt::ItemRow *` for the row, valid until the model's next reset. Every
+// model whose rows the row delegates paint answers it.
+inline constexpr int ItemRowRole = Qt::UserRole + 2;
+
+} // namespace knvt
+
+Q_DECLARE_METATYPE(const knvt::ItemRow *)

@@ -1,0 +1,75 @@
+#include "lists/KNVTAreaTableCellView.h"
+
+#include "lists/KNVTTaskTableCellView.h"
+#include "lists/RowPainting.h"
+
+#include "foundation/KNVTMinimalDateFormatter.h"
+
+#include <QPainter>
+
+using knvt::ItemRow;
+using knvt::RowTextField;
+
+KNVTAreaTableCellView::KNVTAreaTableCellView(QObject *parent) : QStyledItemDelegate(parent) {}
+
+KNVTAreaTableCellView::Layout KNVTAreaTableCellView::layoutForArea(const ItemRow &row, qreal width, bool emphasized)
+{
+    const qreal F = width;
+    Layout layout;
+    layout.title.font = knvt::rowFont(14, true);
+    layout.title.color = Qt::black;
+    layout.title.text = row.title;
+    layout.title.hidden = false;
+    layout.subtitle.font = knvt::rowFont(12);
+    layout.subtitle.text = row.itemCountText();
+    layout.completedDate.font = knvt::rowFont(12);
+    if (row.archived) {
+        layout.completedDate.text =
+            KNVTMinimalDateFormatter::mainThreadFormatter().stringFromDate(row.statusModifiedDate);
+        layout.completedDate.hidden = false;
+    }
+    const qreal cw = KNVTTaskTableCellView::widthForString(layout.completedDate.text, layout.completedDate.font);
+    layout.completedDate.frame = QRectF(8.0, 15.0, cw, 20.0);
+    const qreal x = cw + 8.0;
+    const qreal titleWidth = F - 16.0;
+    if (!layout.title.text.isEmpty() && !layout.subtitle.text.isEmpty()) {
+        layout.title.frame = QRectF(x, 5.0, titleWidth, 20.0);
+        layout.subtitle.frame = QRectF(x, 24.0, titleWidth, 20.0);
+        layout.subtitle.hidden = false;
+    } else {
+        layout.title.frame = QRectF(x, 15.0, titleWidth, 20.0);
+        layout.subtitle.frame = QRectF(x, 0.0, titleWidth, 20.0);
+        layout.subtitle.hidden = true;
+    }
+    if (!emphasized) {
+        layout.subtitle.color = Qt::gray;
+        layout.completedDate.color = Qt::darkGray;
+        layout.backgroundColor = row.archived ? KNVTTaskTableCellView::closedBackgroundColor() : QColor(Qt::white);
+    } else {
+        layout.subtitle.color = Qt::white;
+        layout.completedDate.color = Qt::white;
+        layout.backgroundColor = Qt::white;
+    }
+    return layout;
+}
+
+void KNVTAreaTableCellView::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                  const QModelIndex &index) const
+{
+    const auto *row = index.data(knvt::ItemRowRole).value<const ItemRow *>();
+    if (!row)
+        return;
+    const Layout layout = layoutForArea(*row, option.rect.width(), knvt::isEmphasized(option));
+    painter->save();
+    knvt::drawRowBackground(*painter, option, layout.backgroundColor);
+    painter->translate(option.rect.topLeft());
+    painter->setClipRect(QRectF(0, 0, option.rect.width(), option.rect.height()));
+    for (const RowTextField *field : {&layout.title, &layout.subtitle, &layout.completedDate})
+        field->draw(*painter);
+    painter->restore();
+}
+
+QSize KNVTAreaTableCellView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    return QSize(option.rect.width(), 50);
+}

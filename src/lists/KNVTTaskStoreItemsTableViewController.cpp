@@ -1,0 +1,360 @@
+#include "lists/KNVTTaskStoreItemsTableViewController.h"
+
+#include "lists/ItemRowDelegate.h"
+#include "lists/ItemsTableModel.h"
+#include "lists/KNVTApplicationServices.h"
+#include "lists/KNVTMainWindowServices.h"
+#include "lists/KNVTTaskStoreItemsTableView.h"
+#include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+
+#include "foundation/Defaults.h"
+#include "uikit/Beeper.h"
+#include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/TableViewAdditions.h"
+
+#include <QItemSelection>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+
+KNVTTaskStoreItemsTableViewController::KNVTTaskStoreItemsTableViewController(
+    KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
+    : KNVTTaskStoreItemsViewController(delegate, parent), m_model(new knvt::ItemsTableModel(this))
+{
+    m_model->setMimeWriter([this](const QList<int> &rows) { return writeRows(rows); });
+}
+
+KNVTTaskStoreItemsTableViewController::~KNVTTaskStoreItemsTableViewController()
+{
+    // The view may outlive this object for a moment (deleteLater); it must not call back into it.
+    if (m_tableView) {
+        m_tableView->setTaskStoreItemsTableViewController(nullptr);
+        m_tableView->setModel(nullptr);
+    }
+}
+
+int KNVTTaskStoreItemsTableViewController::itemRowHeight()
+{
+    return knvt::Defaults::standard().value(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines)).toInt() != 0 ? 90
+                                                                                                                : 50;
+}
+
+int KNVTTaskStoreItemsTableViewController::rowHeight() const
+{
+    return m_delegate ? m_delegate->rowHeight() : itemRowHeight();
+}
+
+void KNVTTaskStoreItemsTableViewController::loadView()
+{
+    auto *tableView = new KNVTTaskStoreItemsTableView();
+    m_tableView = tableView;
+    setView(tableView);
+    m_delegate = new knvt::ItemRowDelegate(tableView);
+    m_delegate->setRowHeight(itemRowHeight());
+    tableView->setProperty("rowHeight", m_delegate->rowHeight());
+    tableView->setItemDelegate(m_delegate);
+    tableView->setModel(m_model);
+    tableView->setTaskStoreItemsTableViewController(this);
+    connect(tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &KNVTTaskStoreItemsTableViewController::selectionDidChange);
+    connect(tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        const knvt::ItemRow *row = rowAt(index.row());
+        if (row && !row->isHeader())
+            doubleAction();
+    });
+    connect(m_delegate, &knvt::ItemRowDelegate::checkBoxClicked, this,
+            [this](const QUrl &uri) { toggleStatus(uri); });
+    connect(m_delegate, &knvt::ItemRowDelegate::archiveButtonClicked, this,
+            [this](const QUrl &uri) { toggleArchive(uri); });
+    updateTableViewLabel();
+}
+
+void KNVTTaskStoreItemsTableViewController::ensureView()
+{
+    if (!isViewLoaded())
+        view();
+}
+
+KNVTTaskStoreItemsTableView *KNVTTaskStoreItemsTableViewController::tableView()
+{
+    ensureView();
+    return m_tableView;
+}
+
+QWidget *KNVTTaskStoreItemsTableViewController::focusView()
+{
+    return tableView();
+}
+
+// ---- Rows ----
+
+void KNVTTaskStoreItemsTableViewController::setRows(std::vector<knvt::ItemRow> rows)
+{
+    m_model->setRows(std::move(rows));
+}
+
+int KNVTTaskStoreItemsTableViewController::numberOfRows() const
+{
+    return m_model->rowCount();
+}
+
+const knvt::ItemRow *KNVTTaskStoreItemsTableViewController::rowAt(int row) const
+{
+    return m_model->rowAt(row);
+}
+
+std::optional<int> KNVTTaskStoreItemsTableViewController::cellIndexForObjectValue(const QUrl &uri) const
+{
+    const int row = m_model->rowForUri(uri);
+    return row < 0 ? std::nullopt : std::optional<int>(row);
+}
+
+QList<int> KNVTTaskStoreItemsTableViewController::selectedRows() const
+{
+    QList<int> rows;
+    if (!m_tableView)
+        return rows;
+    for (const QModelIndex &index : m_tableView->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void KNVTTaskStoreItemsTableViewController::selectRows(const QList<int> &rows)
+{
+    KNVTTaskStoreItemsTableView *view = tableView();
+    QItemSelection selection;
+    for (int row : rows) {
+        const knvt::ItemRow *item = rowAt(row);
+        if (!item || item->isHeader())
+            continue;
+        const QModelIndex index = m_model->index(row);
+        selection.select(index, index);
+    }
+    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (!rows.isEmpty() && !selection.isEmpty())
+        view->selectionModel()->setCurrentIndex(selection.indexes().first(), QItemSelectionModel::NoUpdate);
+}
+
+namespace {
+
+template <class T>
+std::vector<T *> objectsOfRows(const knvt::ItemsTableModel &model, const QList<int> &rows)
+{
+    std::vector<T *> result;
+    KNVTTaskStore &store = KNVTTaskStoreItemsViewController::taskStore();
+    for (int row : rows) {
+        const knvt::ItemRow *item = model.rowAt(row);
+        if (!item || item->uri.isEmpty())
+            continue;
+        if (auto *object = dynamic_cast<T *>(store.objectForURI(item->uri)))
+            result.push_back(object);
+    }
+    return result;
+}
+
+QList<int> allRows(const knvt::ItemsTableModel &model)
+{
+    QList<int> rows;
+    for (int i = 0; i < model.rowCount(); ++i)
+        rows << i;
+    return rows;
+}
+
+} // namespace
+
+KNVTTaskStoreItemsTableViewController::Tasks
+KNVTTaskStoreItemsTableViewController::tasksForRowIndexes(const QList<int> &rows) const
+{
+    return objectsOfRows<KNVTCDTask>(*m_model, rows);
+}
+
+KNVTTaskStoreItemsTableViewController::TaskLists
+KNVTTaskStoreItemsTableViewController::taskListsForRowIndexes(const QList<int> &rows) const
+{
+    return objectsOfRows<KNVTCDTaskList>(*m_model, rows);
+}
+
+KNVTTaskStoreItemsTableViewController::Items KNVTTaskStoreItemsTableViewController::items() const
+{
+    return objectsOfRows<ostore::Object>(*m_model, allRows(*m_model));
+}
+
+KNVTTaskStoreItemsTableViewController::Items KNVTTaskStoreItemsTableViewController::selectedItems() const
+{
+    Items result;
+    for (ostore::Object *object : objectsOfRows<ostore::Object>(*m_model, selectedRows()))
+        if (dynamic_cast<KNVTCDTask *>(object) || dynamic_cast<KNVTCDTaskList *>(object))
+            result.push_back(object);
+    return result;
+}
+
+KNVTTaskStoreItemsTableViewController::Tasks KNVTTaskStoreItemsTableViewController::tasks() const
+{
+    return tasksForRowIndexes(allRows(*m_model));
+}
+
+KNVTTaskStoreItemsTableViewController::Tasks KNVTTaskStoreItemsTableViewController::selectedTasks() const
+{
+    return tasksForRowIndexes(selectedRows());
+}
+
+KNVTTaskStoreItemsTableViewController::TaskLists KNVTTaskStoreItemsTableViewController::taskLists() const
+{
+    return taskListsForRowIndexes(allRows(*m_model));
+}
+
+KNVTTaskStoreItemsTableViewController::TaskLists KNVTTaskStoreItemsTableViewController::selectedTaskLists() const
+{
+    return taskListsForRowIndexes(selectedRows());
+}
+
+// ---- Selection commands ----
+
+void KNVTTaskStoreItemsTableViewController::selectNextItem()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty()) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    for (int row = rows.first() + 1; row < numberOfRows(); ++row) {
+        if (!rowAt(row)->isHeader()) {
+            selectRows({row});
+            tableView()->scrollTo(m_model->index(row));
+            return;
+        }
+    }
+    knvt::Beeper::shared().beep();
+}
+
+void KNVTTaskStoreItemsTableViewController::selectPreviousItem()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty()) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    for (int row = rows.first() - 1; row >= 0; --row) {
+        if (!rowAt(row)->isHeader()) {
+            selectRows({row});
+            tableView()->scrollTo(m_model->index(row));
+            return;
+        }
+    }
+    knvt::Beeper::shared().beep();
+}
+
+void KNVTTaskStoreItemsTableViewController::selectionDidChange()
+{
+    if (m_reselecting)
+        return;
+    if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
+        delegate->taskStoreItemsViewControllerSelectionDidChange(this);
+}
+
+// ---- Double click ----
+
+void KNVTTaskStoreItemsTableViewController::doubleAction()
+{
+    const Tasks tasks = selectedTasks();
+    if (!tasks.empty() && mainWindowServices() && canEditSelectedItems()) {
+        mainWindowServices()->viewSelectedItems(m_tableView);
+        return;
+    }
+    if (!tasks.empty()) {
+        if (KNVTApplicationServices *services = KNVTApplicationServices::shared())
+            for (KNVTCDTask *task : tasks)
+                if (KNVTApplicationServices::TaskWindow *window = services->taskWindowControllerForTask(task))
+                    window->showWindow(this);
+        return;
+    }
+    const TaskLists lists = selectedTaskLists();
+    if (!lists.empty())
+        if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
+            delegate->taskStoreItemsViewControllerItemWasDoubleClicked(this, lists.front());
+}
+
+void KNVTTaskStoreItemsTableViewController::numberOfPreviewLinesForTaskNotesDidChangeNotification()
+{
+    if (!m_delegate)
+        return;
+    m_delegate->setRowHeight(itemRowHeight());
+    m_tableView->setProperty("rowHeight", m_delegate->rowHeight());
+    m_model->relayout();
+}
+
+// ---- Store changes ----
+
+void KNVTTaskStoreItemsTableViewController::rememberSelection()
+{
+    const Tasks selected = selectedTasks();
+    m_numberOfPreviouslySelectedTasks = qsizetype(selected.size());
+    m_tasksToReselect.clear();
+    for (KNVTCDTask *task : selected)
+        if (!task->isDeleted())
+            m_tasksToReselect << task->uri();
+    m_savedScrollValue = m_tableView ? m_tableView->verticalScrollBar()->value() : 0;
+}
+
+void KNVTTaskStoreItemsTableViewController::restoreSelection()
+{
+    QList<int> found;
+    for (const QUrl &uri : std::as_const(m_tasksToReselect))
+        if (const std::optional<int> row = cellIndexForObjectValue(uri))
+            found << *row;
+    const qsizetype previous = m_numberOfPreviouslySelectedTasks.value_or(0);
+    const int scrollValue = m_savedScrollValue;
+    m_numberOfPreviouslySelectedTasks.reset();
+    m_tasksToReselect.clear();
+
+    QPointer<KNVTTaskStoreItemsTableViewController> self(this);
+    // One pass later, after the views have taken in the reset.
+    QTimer::singleShot(0, this, [self, found, scrollValue] {
+        if (!self)
+            return;
+        self->m_reselecting = true;
+        if (!found.isEmpty())
+            self->selectRows(found);
+        if (self->m_tableView)
+            self->m_tableView->verticalScrollBar()->setValue(scrollValue);
+        self->m_reselecting = false;
+    });
+    if (qsizetype(found.size()) != previous) {
+        QTimer::singleShot(0, this, [self] {
+            if (self && self->taskStoreItemsViewControllerDelegate())
+                self->taskStoreItemsViewControllerDelegate()->taskStoreItemsViewControllerSelectionDidChange(self);
+        });
+    }
+}
+
+void KNVTTaskStoreItemsTableViewController::updateTableViewLabel()
+{
+    if (!m_tableView)
+        return;
+    knvt::setLabelText(m_tableView, numberOfRows() > 0 ? QString() : QStringLiteral("No Tasks"));
+}
+
+// ---- Drag and drop ----
+
+QMimeData *KNVTTaskStoreItemsTableViewController::writeRows(const QList<int> &) const
+{
+    return nullptr;
+}
+
+Qt::DropAction KNVTTaskStoreItemsTableViewController::validateDrop(const QMimeData &, int, bool)
+{
+    return Qt::IgnoreAction;
+}
+
+bool KNVTTaskStoreItemsTableViewController::acceptDrop(const QMimeData &, int, bool)
+{
+    return false;
+}

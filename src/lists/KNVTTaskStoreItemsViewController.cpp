@@ -1,0 +1,106 @@
+#include "lists/KNVTTaskStoreItemsViewController.h"
+
+#include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+
+#include "foundation/NotificationCenter.h"
+#include "uikit/Beeper.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
+KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(
+    KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
+    : KNVTViewController(parent), m_delegate(delegate)
+{
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    KNVTTaskStore *store = &taskStore();
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification), store, this,
+                       [this](const knvt::Notification &) { taskStoreWillChangeNotification(); });
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), store, this,
+                       [this](const knvt::Notification &) { taskStoreDidChangeNotification(); });
+    center.addObserver(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLinesDidChangeNotification), nullptr, this,
+                       [this](const knvt::Notification &) { numberOfPreviewLinesForTaskNotesDidChangeNotification(); });
+}
+
+KNVTTaskStoreItemsViewController::~KNVTTaskStoreItemsViewController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+void KNVTTaskStoreItemsViewController::setTaskStoreItemsViewControllerDelegate(
+    KNVTTaskStoreItemsViewControllerDelegate *delegate)
+{
+    m_delegate = delegate;
+}
+
+KNVTTaskStore &KNVTTaskStoreItemsViewController::taskStore()
+{
+    return *KNVTTaskStore::defaultTaskStore();
+}
+
+void KNVTTaskStoreItemsViewController::print()
+{
+    knvt::Beeper::shared().beep();
+}
+
+void KNVTTaskStoreItemsViewController::selectNextItem()
+{
+    knvt::Beeper::shared().beep();
+}
+
+void KNVTTaskStoreItemsViewController::selectPreviousItem()
+{
+    knvt::Beeper::shared().beep();
+}
+
+bool KNVTTaskStoreItemsViewController::canAssignTasks(const Tasks &tasks, KNVTCDTaskList **taskList)
+{
+    return KNVTTaskStoreCapabilities::canAssignTasks(tasks, taskList);
+}
+
+// ---- Rules: every answer is the store's rule for the current selection ----
+
+#define KNVT_ITEM_RULE(name, storeRule)                                                                                \
+    bool KNVTTaskStoreItemsViewController::name()                                                                      \
+    {                                                                                                                  \
+        return taskStore().storeRule(selectionForRules());                                                             \
+    }
+
+KNVT_ITEM_RULE(canEditSelectedItems, canEditItems)
+KNVT_ITEM_RULE(canDeleteSelectedItems, canDeleteItems)
+KNVT_ITEM_RULE(canMoveSelectedItemsToInbox, canMoveItemsToInbox)
+KNVT_ITEM_RULE(canMoveSelectedItemsToToday, canMoveItemsToToday)
+KNVT_ITEM_RULE(canRemoveSelectedItemsFromToday, canRemoveItemsFromToday)
+KNVT_ITEM_RULE(canMoveSelectedItemsToNext, canMoveItemsToNext)
+KNVT_ITEM_RULE(canRemoveSelectedItemsFromNext, canRemoveItemsFromNext)
+KNVT_ITEM_RULE(canMoveSelectedItemsToSomeday, canMoveItemsToSomeday)
+KNVT_ITEM_RULE(canRemoveSelectedItemsFromSomeday, canRemoveItemsFromSomeday)
+KNVT_ITEM_RULE(canScheduleSelectedItems, canScheduleItems)
+KNVT_ITEM_RULE(canUnscheduleSelectedItems, canUnscheduledItems)
+KNVT_ITEM_RULE(canMarkSelectedItems, canMarkItems)
+KNVT_ITEM_RULE(canMarkSelectedItemsAsCompleted, canMarkItemsAsCompleted)
+KNVT_ITEM_RULE(canMarkSelectedItemsAsUncompleted, canMarkItemsAsUncompleted)
+KNVT_ITEM_RULE(canMarkSelectedItemsAsCancelled, canMarkItemsAsCancelled)
+KNVT_ITEM_RULE(canAssignSelectedItems, canAssignItems)
+KNVT_ITEM_RULE(canStartWatchingSelectedItems, canStartWatchingItems)
+KNVT_ITEM_RULE(canStopWatchingSelectedItems, canStopWatchingItems)
+KNVT_ITEM_RULE(canArchiveSelectedItems, canArchiveItems)
+KNVT_ITEM_RULE(canUnarchiveSelectedItems, canUnarchiveSelectedItems)
+KNVT_ITEM_RULE(canDuplicateSelectedItems, canDuplicateItems)
+KNVT_ITEM_RULE(canMoveSelectedItemsToTaskList, canMoveItemsToTaskList)
+KNVT_ITEM_RULE(canDetachSelectedItemsFromTaskList, canDetachItemsFromTaskList)
+KNVT_ITEM_RULE(shouldDisplayRemoveSelectedItemsFromToday, shouldDisplayRemoveItemsFromToday)
+KNVT_ITEM_RULE(shouldDisplayRemoveSelectedItemsFromSomeday, shouldDisplayRemoveItemsFromSomeday)
+KNVT_ITEM_RULE(shouldDisplayMarkSelectedItemsAsCompleted, shouldDisplayMarkItemsAsCompleted)
+KNVT_ITEM_RULE(shouldDisplayMarkSelectedItemsAsUncompleted, shouldDisplayMarkItemsAsUncompleted)
+KNVT_ITEM_RULE(shouldDisplayMarkSelectedItemsAsCancelled, shouldDisplayMarkItemsAsCancelled)
+
+#undef KNVT_ITEM_RULE
+
+bool KNVTTaskStoreItemsViewController::shouldDisplayRemoveSelectedTasksFromSomeday()
+{
+    return taskStore().shouldDisplayRemoveTasksFromSomeday(selectedTasks());
+}

@@ -1,0 +1,165 @@
+#pragma once
+
+#include "store/KNVTTaskStoreCapabilities.h"
+
+#include "uikit/KNVTViewController.h"
+
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class KNVTCDTask;
+class KNVTCDTaskList;
+class KNVTCDUser;
+class KNVTMainWindowServices;
+class KNVTTaskStore;
+class KNVTTaskStoreItemsViewControllerDelegate;
+class QMenu;
+class QWidget;
+
+// The base of every list of tasks, projects and areas. It owns no rows: subclasses say what they show and what is
+// selected through the six array accessors, and get from here the store's change hooks, the commands on the
+// selection, the rules that allow them and the context menu built from both.
+//
+// Every command acts on the selection as the accessors give it at the moment of the call and ends with one save of
+// the store on a later pass of the event loop; the list itself redraws from the store's change notifications. The
+// rules ask the store's capability rules about the current selection on every call; nothing is cached.
+class KNVTTaskStoreItemsViewController : public KNVTViewController
+{
+    Q_OBJECT
+
+public:
+    using Items = KNVTTaskStoreCapabilities::Items;
+    using Tasks = KNVTTaskStoreCapabilities::Tasks;
+    using TaskLists = KNVTTaskStoreCapabilities::TaskLists;
+
+    explicit KNVTTaskStoreItemsViewController(KNVTTaskStoreItemsViewControllerDelegate *delegate,
+                                              QObject *parent = nullptr);
+    ~KNVTTaskStoreItemsViewController() override;
+
+    KNVTTaskStoreItemsViewControllerDelegate *taskStoreItemsViewControllerDelegate() const { return m_delegate; }
+    void setTaskStoreItemsViewControllerDelegate(KNVTTaskStoreItemsViewControllerDelegate *delegate);
+
+    // The main window's services; a list is in the main window exactly when it has them. Not owned.
+    KNVTMainWindowServices *mainWindowServices() const { return m_mainWindowServices; }
+    void setMainWindowServices(KNVTMainWindowServices *services) { m_mainWindowServices = services; }
+
+    // ---- Content (empty in the base) ---------------------------------------------------------------------------
+    virtual Items items() const { return {}; }
+    virtual Items selectedItems() const { return {}; }
+    virtual Tasks tasks() const { return {}; }
+    virtual Tasks selectedTasks() const { return {}; }
+    virtual TaskLists taskLists() const { return {}; }
+    virtual TaskLists selectedTaskLists() const { return {}; }
+
+    // The view that takes the keyboard focus when the host tabs into the list; nullptr when the list has none.
+    virtual QWidget *focusView() { return nullptr; }
+
+    // ---- Hooks -------------------------------------------------------------------------------------------------
+    virtual void taskStoreWillChangeNotification() {}
+    virtual void taskStoreDidChangeNotification() {}
+    virtual void numberOfPreviewLinesForTaskNotesDidChangeNotification() {}
+    // Shows the rows as the store has them now, keeping the selection; the base has none.
+    virtual void reloadData() {}
+
+    // Prints the list; the base only beeps.
+    virtual void print();
+    // The context menu for the current selection (Part of every list), owned by the caller. `parent` parents it.
+    QMenu *menuForEvent(QWidget *parent = nullptr);
+
+    // ---- Selection commands (the base: nothing, or a beep) -----------------------------------------------------
+    virtual void selectAllItems() {}
+    virtual void deselectAllItems() {}
+    virtual void selectNextItem();
+    virtual void selectPreviousItem();
+
+    // ---- Item actions ------------------------------------------------------------------------------------------
+    void viewSelectedItems(QObject *sender = nullptr);
+    void editSelectedItems(QObject *sender = nullptr);
+    void moveSelectedItemsToInbox();
+    void moveSelectedItemsToToday();
+    void removeSelectedItemsFromToday();
+    void moveSelectedItemsToNext();
+    void moveSelectedItemsToSomeday();
+    void removeSelectedItemsFromSomeday();
+    void scheduleSelectedItems();
+    void unscheduleSelectedItems();
+    void markSelectedItemsAsCompleted();
+    void markSelectedItemsAsUncompleted();
+    void markSelectedItemsAsCancelled();
+    void startWatchingSelectedItems();
+    void stopWatchingSelectedItems();
+    void archiveSelectedItems();
+    void unarchiveSelectedItems();
+    void deleteSelectedItems();
+    void duplicateSelectedItems();
+    void moveSelectedItemsToTaskList(KNVTCDTaskList *destination);
+    void detachSelectedItemsFromTaskList();
+    void assignSelectedItemsToUser(KNVTCDUser *user);
+
+    // ---- Row buttons -------------------------------------------------------------------------------------------
+    // The completion box of the object with `uri`: a task is completed or reopened at once; an open project or area
+    // is completed after the model's question, a closed one reopened. Beeps, changing nothing, when the object may
+    // not be marked.
+    void toggleStatus(const QUrl &uri);
+    // On: the object goes to Today; off: to Next.
+    void toggleToday(const QUrl &uri, bool on);
+    // Archives a project or area, after the model's question when it has open tasks.
+    void toggleArchive(const QUrl &uri);
+
+    // ---- Rules -------------------------------------------------------------------------------------------------
+    bool canEditSelectedItems();
+    bool canDeleteSelectedItems();
+    bool canMoveSelectedItemsToInbox();
+    bool canMoveSelectedItemsToToday();
+    bool canRemoveSelectedItemsFromToday();
+    bool canMoveSelectedItemsToNext();
+    bool canRemoveSelectedItemsFromNext();
+    bool canMoveSelectedItemsToSomeday();
+    bool canRemoveSelectedItemsFromSomeday();
+    bool canScheduleSelectedItems();
+    bool canUnscheduleSelectedItems();
+    bool canMarkSelectedItems();
+    bool canMarkSelectedItemsAsCompleted();
+    bool canMarkSelectedItemsAsUncompleted();
+    bool canMarkSelectedItemsAsCancelled();
+    bool canAssignSelectedItems();
+    bool canStartWatchingSelectedItems();
+    bool canStopWatchingSelectedItems();
+    bool canArchiveSelectedItems();
+    bool canUnarchiveSelectedItems();
+    bool canDuplicateSelectedItems();
+    bool canMoveSelectedItemsToTaskList();
+    bool canDetachSelectedItemsFromTaskList();
+    bool shouldDisplayRemoveSelectedItemsFromToday();
+    bool shouldDisplayRemoveSelectedItemsFromSomeday();
+    bool shouldDisplayRemoveSelectedTasksFromSomeday();
+    bool shouldDisplayMarkSelectedItemsAsCompleted();
+    bool shouldDisplayMarkSelectedItemsAsUncompleted();
+    bool shouldDisplayMarkSelectedItemsAsCancelled();
+
+    // The common task list of `tasks` whose tasks I may edit, written to `taskList`; NO leaves it as it was.
+    static bool canAssignTasks(const Tasks &tasks, KNVTCDTaskList **taskList);
+
+    // The store every list works on: the shared task store.
+    static KNVTTaskStore &taskStore();
+
+protected:
+    // The selection as the rules see it.
+    Items selectionForRules() const { return selectedItems(); }
+    bool isInMainWindow() const { return m_mainWindowServices != nullptr; }
+
+private:
+    // Task and task-list layers of the actions.
+    void viewSelectedTasks();
+    void editSelectedTasks(QObject *sender);
+    void viewSelectedTaskLists();
+    void editSelectedTaskLists();
+    void deleteSelectedTasks(const Tasks &tasks);
+    void deleteSelectedTaskLists(const TaskLists &lists);
+    static void save();
+
+    KNVTTaskStoreItemsViewControllerDelegate *m_delegate = nullptr;
+    KNVTMainWindowServices *m_mainWindowServices = nullptr;
+};

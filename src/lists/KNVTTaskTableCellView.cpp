@@ -1,0 +1,206 @@
+#include "lists/KNVTTaskTableCellView.h"
+
+#include "lists/RowPainting.h"
+
+#include "foundation/Clock.h"
+#include "foundation/KNVTMinimalDateFormatter.h"
+#include "uikit/ColorAdditions.h"
+#include "uikit/KNVTAvatarView.h"
+#include "uikit/KNVTCheckBox.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QPainter>
+
+using knvt::ItemRow;
+using knvt::RowTextField;
+
+KNVTTaskTableCellView::KNVTTaskTableCellView(QObject *parent) : QStyledItemDelegate(parent) {}
+
+qreal KNVTTaskTableCellView::widthForString(const QString &string, const QFont &font)
+{
+    if (string.isEmpty())
+        return 0.0;
+    return QFontMetricsF(font).horizontalAdvance(string) + 10.0;
+}
+
+QColor KNVTTaskTableCellView::todayTintColor()
+{
+    return QColor::fromRgbF(0.91f, 0.74f, 0.19f, 1.0f);
+}
+
+QColor KNVTTaskTableCellView::startDateColor()
+{
+    return QColor::fromRgbF(0.7f, 0.75f, 0.85f, 1.0f);
+}
+
+QColor KNVTTaskTableCellView::closedBackgroundColor()
+{
+    return QColor::fromRgbF(0.93f, 0.93f, 0.93f, 1.0f);
+}
+
+KNVTTaskTableCellView::Layout KNVTTaskTableCellView::layoutForTask(const ItemRow &row, qreal width,
+                                                                   const QDateTime &now, bool emphasized)
+{
+    const KNVTMinimalDateFormatter &formatter = KNVTMinimalDateFormatter::mainThreadFormatter();
+    const qreal F = width;
+    const bool open = !row.closed;
+    const bool overdue = row.dueDate.isValid() && row.dueDate <= now;
+
+    Layout layout;
+    layout.checkBoxState = row.checkBoxState;
+    layout.checkBoxEnabled = row.checkBoxEnabled;
+    if (row.checkBoxState == KNVTCheckBoxStateNone) {
+        if (overdue)
+            layout.checkBoxTintColor = Qt::red;
+        else if (row.today)
+            layout.checkBoxTintColor = todayTintColor();
+        else
+            layout.checkBoxTintColor = knvt::defaultTintColor();
+    } else {
+        layout.checkBoxTintColor = knvt::defaultTintColor();
+    }
+
+    layout.avatarHidden = row.avatarHidden;
+    layout.avatarFrame = QRectF(F - 50.0, 5.0, 40.0, 40.0);
+
+    layout.title.font = knvt::rowFont(14, true);
+    layout.title.color = Qt::black;
+    layout.title.text = row.title;
+    layout.subtitle.font = knvt::rowFont(12);
+    layout.subtitle.text = row.subtitle;
+    for (RowTextField *field : {&layout.startDate, &layout.dueDate, &layout.completedDate})
+        field->font = knvt::rowFont(12);
+    layout.dueDate.alignment = Qt::AlignRight;
+
+    // Dates: the due date of an open task; the day a closed one was closed; the start of an open task that has
+    // neither started nor fallen due.
+    const bool showsDueDate = row.dueDate.isValid() && open;
+    layout.dueDate.text = showsDueDate ? formatter.stringFromDate(row.dueDate) : QString();
+    layout.completedDate.text = row.closed ? formatter.stringFromDate(row.statusModifiedDate) : QString();
+    const bool started = row.startDate.isValid() && row.startDate <= now;
+    const bool due = row.dueDate.isValid() && row.dueDate <= now;
+    if (open && (started || due))
+        layout.startDate.text = QString();
+    else
+        layout.startDate.text = row.startDate.isValid() && open ? formatter.stringFromDate(row.startDate) : QString();
+
+    if (row.notes.isEmpty()) {
+        layout.notes.text = QCoreApplication::translate("KNVTTaskTableCellView", "No Notes");
+        QFont font = knvt::rowFont(13);
+        font.setItalic(true);
+        layout.notes.font = font;
+    } else {
+        layout.notes.text = row.notes;
+        layout.notes.font = knvt::rowFont(12);
+    }
+    layout.notes.truncates = false;
+
+    const qreal sw = widthForString(layout.startDate.text, layout.startDate.font);
+    const qreal dw = widthForString(layout.dueDate.text, layout.dueDate.font);
+    const qreal cw = widthForString(layout.completedDate.text, layout.completedDate.font);
+    const qreal m = row.avatarHidden ? 10.0 : 55.0;
+
+    qreal x = sw + 34.0;
+    qreal titleWidth = 0.0;
+    layout.checkBoxFrame = QRectF(4.0, 14.0, 22.0, 22.0);
+    if (!layout.startDate.text.isEmpty()) {
+        x = 30.0 + sw + 8.0;
+        // Room is also left for a due date shown at the right, so a long title never runs under it.
+        titleWidth = F - sw - 35.0 - (dw > 0.0 ? dw + 4.0 : 0.0);
+        layout.startDate.frame = QRectF(34.0, 15.0, sw, 20.0);
+        layout.startDate.hidden = false;
+        layout.completedDate.hidden = true;
+    } else if (row.checkBoxState != KNVTCheckBoxStateNone) {
+        x = 30.0 + cw + 8.0;
+        titleWidth = F - cw - 35.0;
+        layout.startDate.hidden = true;
+        layout.completedDate.frame = QRectF(34.0, 15.0, cw, 20.0);
+        layout.completedDate.hidden = false;
+    } else {
+        titleWidth = (F - 30.0) - sw - 4.0 - dw;
+        layout.startDate.hidden = true;
+        layout.completedDate.hidden = true;
+    }
+    titleWidth -= m;
+
+    if (!layout.title.text.isEmpty() && !layout.subtitle.text.isEmpty()) {
+        layout.title.frame = QRectF(x, 24.0, titleWidth, 20.0);
+        layout.subtitle.frame = QRectF(x, 5.0, titleWidth, 20.0);
+        layout.subtitle.hidden = false;
+    } else {
+        layout.title.frame = QRectF(x, 15.0, titleWidth, 20.0);
+        layout.subtitle.frame = QRectF(x, 0.0, titleWidth, 20.0);
+        layout.subtitle.hidden = true;
+    }
+    layout.title.hidden = false;
+
+    if (!layout.dueDate.text.isEmpty()) {
+        layout.dueDate.frame = QRectF(F - dw - m, 17.0, dw, 28.0);
+        layout.dueDate.hidden = false;
+    }
+
+    layout.notes.frame = QRectF(4.0, 48.0, F - 8.0, 34.0);
+    layout.notes.hidden = false;
+
+    // Colours of the moment of drawing.
+    if (!emphasized) {
+        layout.startDate.color = startDateColor();
+        layout.subtitle.color = Qt::gray;
+        if (row.closed) {
+            layout.dueDate.color = Qt::black;
+            layout.completedDate.color = Qt::darkGray;
+            layout.backgroundColor = closedBackgroundColor();
+        } else {
+            layout.dueDate.color = overdue ? QColor(Qt::red) : QColor(Qt::black);
+            layout.completedDate.color = Qt::darkGray;
+            layout.backgroundColor = Qt::white;
+        }
+        layout.notes.color = Qt::gray;
+    } else {
+        for (RowTextField *field :
+             {&layout.subtitle, &layout.dueDate, &layout.completedDate, &layout.notes, &layout.startDate})
+            field->color = Qt::white;
+        layout.backgroundColor = Qt::white;
+    }
+    return layout;
+}
+
+void KNVTTaskTableCellView::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                  const QModelIndex &index) const
+{
+    const auto *row = index.data(knvt::ItemRowRole).value<const ItemRow *>();
+    if (!row)
+        return;
+    const bool emphasized = knvt::isEmphasized(option);
+    const Layout layout = layoutForTask(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized);
+
+    painter->save();
+    knvt::drawRowBackground(*painter, option, layout.backgroundColor);
+    painter->translate(option.rect.topLeft());
+    painter->setClipRect(QRectF(0, 0, option.rect.width(), option.rect.height()));
+    KNVTCheckBox::draw(*painter, layout.checkBoxFrame, layout.checkBoxState, layout.checkBoxTintColor,
+                       !layout.checkBoxEnabled);
+    for (const RowTextField *field :
+         {&layout.subtitle, &layout.title, &layout.startDate, &layout.completedDate, &layout.dueDate, &layout.notes})
+        field->draw(*painter);
+    if (!layout.avatarHidden)
+        KNVTAvatarView::draw(*painter, layout.avatarFrame, row->avatarImage, row->avatarInitials, 1.0,
+                             KNVTAvatarView::discColor());
+    painter->restore();
+}
+
+QSize KNVTTaskTableCellView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    return QSize(option.rect.width(), 50);
+}
+
+bool KNVTTaskTableCellView::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
+                                        const QModelIndex &index)
+{
+    const auto *row = index.data(knvt::ItemRowRole).value<const ItemRow *>();
+    if (!row || !row->checkBoxEnabled)
+        return false;
+    const QRectF box = QRectF(4.0, 14.0, 22.0, 22.0).translated(option.rect.topLeft());
+    return knvt::handleRowButtonEvent(event, box, [this, uri = row->uri] { emit checkBoxClicked(uri); });
+}

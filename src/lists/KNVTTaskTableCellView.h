@@ -1,0 +1,56 @@
+#pragma once
+
+#include "lists/ItemRow.h"
+#include "lists/RowTextField.h"
+
+#include <QStyledItemDelegate>
+
+// The row of a task in every list: the round completion box at the left, the title with the task's list above it, a
+// start or completion date before the title, the due date and the assignee's avatar at the right, and the notes
+// below, which only tall rows show. A delegate over the model's knvt::ItemRow; the geometry, texts and colours come
+// from layoutForTask(), a pure function that tests call without painting.
+class KNVTTaskTableCellView : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    struct Layout
+    {
+        QRectF checkBoxFrame;
+        int checkBoxState = 0;
+        QColor checkBoxTintColor;
+        bool checkBoxEnabled = true;
+        knvt::RowTextField title;
+        knvt::RowTextField subtitle;
+        knvt::RowTextField startDate;
+        knvt::RowTextField dueDate;
+        knvt::RowTextField completedDate;
+        knvt::RowTextField notes;
+        QRectF avatarFrame;
+        bool avatarHidden = true;
+        // The row's own background, under an unselected row.
+        QColor backgroundColor;
+    };
+
+    explicit KNVTTaskTableCellView(QObject *parent = nullptr);
+
+    // The whole row `width` wide for a task as `row` holds it, at `now`; `emphasized` is the look of a selected row.
+    static Layout layoutForTask(const knvt::ItemRow &row, qreal width, const QDateTime &now, bool emphasized = false);
+    // The width a date text takes in the row: its advance plus 10, and 0 for no text.
+    static qreal widthForString(const QString &string, const QFont &font);
+
+    static QColor todayTintColor();
+    static QColor startDateColor();
+    static QColor closedBackgroundColor();
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+signals:
+    // The completion box of the row showing `uri` was pressed (an enabled box only).
+    void checkBoxClicked(const QUrl &uri);
+
+protected:
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override;
+};

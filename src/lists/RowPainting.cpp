@@ -1,0 +1,39 @@
+#include "lists/RowPainting.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace knvt {
+
+bool isEmphasized(const QStyleOptionViewItem &option)
+{
+    return option.state.testFlag(QStyle::State_Selected) && option.state.testFlag(QStyle::State_Active);
+}
+
+void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, const QColor &backgroundColor)
+{
+    if (option.state.testFlag(QStyle::State_Selected)) {
+        const QPalette::ColorGroup group =
+            option.state.testFlag(QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+        painter.fillRect(option.rect, option.palette.brush(group, QPalette::Highlight));
+    } else if (backgroundColor.isValid()) {
+        painter.fillRect(option.rect, backgroundColor);
+    }
+}
+
+bool handleRowButtonEvent(QEvent *event, const QRectF &buttonRect, const std::function<void()> &clicked)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
+        && type != QEvent::MouseButtonDblClick)
+        return false;
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (mouse->button() != Qt::LeftButton || !buttonRect.contains(mouse->position()))
+        return false;
+    if (type == QEvent::MouseButtonRelease && clicked)
+        clicked();
+    return true;
+}
+
+} // namespace knvt

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColor>
+#include <QRectF>
+#include <QStyleOptionViewItem>
+
+#include <functional>
+
+class QEvent;
+class QPainter;
+
+namespace knvt {
+
+// A selected row in a focused list shows the emphasized look: its secondary texts in white on the highlight.
+bool isEmphasized(const QStyleOptionViewItem &option);
+
+// The highlight of a selected row, else the row's own background colour.
+void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, const QColor &backgroundColor);
+
+// A button painted in a row, at `buttonRect` (view coordinates): a left press on it is taken (so the row is not
+// selected by it) and a release on it calls `clicked`. Answers whether the event was the button's.
+bool handleRowButtonEvent(QEvent *event, const QRectF &buttonRect, const std::function<void()> &clicked);
+
+} // namespace knvt

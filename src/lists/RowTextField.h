@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+namespace knvt {
+
+// One text of a painted row, as its layout function placed it: where it stands, what it reads, in which font and
+// colour, and whether it is shown.
+struct RowTextField
+{
+    QRectF frame;
+    QString text;
+    QFont font;
+    QColor color;
+    bool hidden = true;
+    // Cut at the tail when too long, on one line; otherwise wrapped inside the frame.
+    bool truncates = true;
+    Qt::Alignment alignment = Qt::AlignLeft;
+
+    // Draws the text when it is shown, vertically centred in its frame (a wrapping text starts at the top).
+    void draw(QPainter &painter) const;
+};
+
+// The system font at `pixelSize` (rows measure in pixels, so the fixed row heights hold at any screen density).
+QFont rowFont(int pixelSize, bool bold = false);
+
+} // namespace knvt

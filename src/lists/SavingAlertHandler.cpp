@@ -1,0 +1,23 @@
+#include "lists/SavingAlertHandler.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "uikit/AlertAdditions.h"
+
+namespace knvt {
+
+KNVTAlertHandler savingAlertHandler()
+{
+    const KNVTAlertHandler standard = alertHandler();
+    return [standard](const QString &title, const QString &message, const QStringList &buttonTitles,
+                      qsizetype cancelIndex, qsizetype destructiveIndex, KNVTAlertIndexHandler indexHandler) {
+        standard(title, message, buttonTitles, cancelIndex, destructiveIndex,
+                 [indexHandler = std::move(indexHandler)](qsizetype index) {
+                     if (indexHandler)
+                         indexHandler(index);
+                     KNVTTaskStore::defaultTaskStore()->saveWithCompletionHandler();
+                 });
+    };
+}
+
+} // namespace knvt

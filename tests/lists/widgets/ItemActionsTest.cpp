@@ -1,0 +1,222 @@
+// The commands every list offers on its selection: the context menu built from the rules, the delete confirmations,
+// and what the commands write.
+
+#include "ListTest.h"
+
+#include "lists/KNVTFocusTaskListItemsTableViewController.h"
+#include "lists/KNVTTaskListItemsTableViewController.h"
+
+#include "foundation/Defaults.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QMenu>
+
+
+namespace {
+
+// The menu as lines: "Title\tshortcut" with "(off)" for a disabled entry, submenus indented, separators "-".
+QStringList linesOf(const QMenu &menu, const QString &indent = QString())
+{
+    QStringList lines;
+    for (QAction *action : menu.actions()) {
+        if (action->isSeparator()) {
+            lines << indent + QStringLiteral("-");
+            continue;
+        }
+        QString line = indent + action->text();
+        if (!action->shortcut().isEmpty())
+            line += QStringLiteral("\t") + action->shortcut().toString();
+        if (!action->isEnabled())
+            line += QStringLiteral(" (off)");
+        lines << line;
+        if (action->menu())
+            lines << linesOf(*action->menu(), indent + QStringLiteral("  "));
+    }
+    return lines;
+}
+
+class ItemActionsTest : public ListTest
+{
+protected:
+    std::unique_ptr<KNVTFocusTaskListItemsTableViewController> show(unsigned int focusType)
+    {
+        auto list = std::make_unique<KNVTFocusTaskListItemsTableViewController>(&m_host);
+        list->setFocusTaskList(focusType);
+        return list;
+    }
+    void select(KNVTTaskStoreItemsTableViewController &list, std::initializer_list<KNVTCDTaskStoreObject *> objects)
+    {
+        QList<int> rows;
+        for (KNVTCDTaskStoreObject *object : objects)
+            rows << *list.cellIndexForObjectValue(object->uri());
+        list.selectRows(rows);
+    }
+    QStringList menuOf(KNVTTaskStoreItemsViewController &list)
+    {
+        std::unique_ptr<QMenu> menu(list.menuForEvent());
+        return linesOf(*menu);
+    }
+};
+
+} // namespace
+
+TEST_F(ItemActionsTest, WithNothingSelectedTheMenuOffersOnlyDisabledMovesAndDelete)
+{
+    build().task(QStringLiteral("a"));
+    save();
+    auto list = show(KNVTFocusTypeInbox);
+    EXPECT_EQ(menuOf(*list), (QStringList{"Move To Today\tCtrl+T (off)", "Move To Someday\tCtrl+Y (off)",
+                                          "Schedule\tCtrl+R (off)", "-", "Delete\tCtrl+Backspace (off)"}));
+}
+
+TEST_F(ItemActionsTest, AnOpenInboxTaskGetsTheFullMenuWithOneMarkKey)
+{
+    auto &b = build();
+    KNVTCDTask *task = b.task(QStringLiteral("Pay rent"));
+    b.project(QStringLiteral("Garden"));
+    save();
+    auto list = show(KNVTFocusTypeInbox);
+    select(*list, {task});
+    const QStringList menu = menuOf(*list);
+    EXPECT_EQ(menu.mid(0, 12),
+              (QStringList{"Move To Today\tCtrl+T", "Move To Someday\tCtrl+Y", "Schedule\tCtrl+R", "-", "Mark",
+                           "  As Completed\tCtrl+.", "  As Cancelled\tAlt+Backspace", "-", "Open\tCtrl+O",
+                           "Edit\tCtrl+Return", "-", "Duplicate\tCtrl+D"}));
+    EXPECT_TRUE(menu.contains(QStringLiteral("Delete\tCtrl+Backspace")));
+    const qsizetype move = menu.indexOf(QStringLiteral("Move To"));
+    ASSERT_GE(move, 0);
+    EXPECT_EQ(menu.mid(move + 1),
+              (QStringList{"  Focus (off)", "  Inbox", "  Today", "  Next", "  Scheduled", "  Someday", "  -",
+                           "  Projects (off)", "  Garden"}));
+}
+
+TEST_F(ItemActionsTest, ATaskInTodayOfAListIMayNotEditOffersRemoveFromTodayDisabled)
+{
+    auto &b = build();
+    KNVTCDUser *ann = b.user(QStringLiteral("Ann"));
+    KNVTCDTaskList *club = b.project(QStringLiteral("Club"), {.owner = ann, .myRole = knvt::test::NoRole});
+    KNVTCDTask *task = b.task(QStringLiteral("Pay dues"), {.start = now().addSecs(-60), .list = club});
+    save();
+    auto list = show(KNVTFocusTypeToday);
+    select(*list, {task});
+    const QStringList menu = menuOf(*list);
+    EXPECT_EQ(menu.first(), QStringLiteral("Remove From Today\tCtrl+T (off)"));
+    EXPECT_FALSE(list->canRemoveSelectedItemsFromToday());
+}
+
+TEST_F(ItemActionsTest, AProjectIDoNotOwnCannotBeMarkedAndAnAreaHidesMark)
+{
+    auto &b = build();
+    KNVTCDUser *ann = b.user(QStringLiteral("Ann"));
+    KNVTCDTaskList *club = b.project(QStringLiteral("Club"), {.status = 1, .owner = ann});
+    KNVTCDTaskList *home = b.area(QStringLiteral("Home"), {.status = 1});
+    save();
+    auto list = show(KNVTFocusTypeSomeday);
+    select(*list, {club});
+    EXPECT_FALSE(list->canMarkSelectedItems());
+    EXPECT_FALSE(menuOf(*list).contains(QStringLiteral("Mark")));
+    select(*list, {home});
+    EXPECT_FALSE(list->canMarkSelectedItems());
+    EXPECT_FALSE(menuOf(*list).contains(QStringLiteral("Mark")));
+}
+
+TEST_F(ItemActionsTest, DeletingTasksAsksOnceUnlessSuppressedAndTheBoxCountsOnCancelToo)
+{
+    auto &b = build();
+    KNVTCDTask *a = b.task(QStringLiteral("a"));
+    KNVTCDTask *c = b.task(QStringLiteral("c"));
+    save();
+    auto list = show(KNVTFocusTypeInbox);
+    select(*list, {a});
+    m_alerts.answerWithTitle(QStringLiteral("Cancel"), true);
+    list->deleteSelectedItems();
+    settle();
+    ASSERT_EQ(m_alerts.requests().size(), 1);
+    EXPECT_EQ(m_alerts.requests()[0].title, QStringLiteral("Delete Task?"));
+    EXPECT_TRUE(m_alerts.requests()[0].showsSuppressionButton);
+    EXPECT_EQ(list->tasks().size(), 2u) << "Cancel deletes nothing";
+    EXPECT_TRUE(knvt::Defaults::standard()
+                    .value(QString::fromLatin1(KNVTApplicationWillDeleteTasksAlertSuppressionKey))
+                    .toBool());
+
+    select(*list, {a, c});
+    list->deleteSelectedItems();
+    settle();
+    EXPECT_EQ(m_alerts.requests().size(), 1) << "suppressed: no second question";
+    EXPECT_TRUE(list->tasks().empty());
+}
+
+TEST_F(ItemActionsTest, DeletingASyncedProjectTakesItsTasksWithIt)
+{
+    auto &b = build();
+    KNVTCDTaskList *shelf = b.project(QStringLiteral("Shelf"), {.status = 1, .synced = true});
+    b.task(QStringLiteral("saw"), {.start = now().addDays(1), .list = shelf, .synced = true});
+    save();
+    auto someday = show(KNVTFocusTypeSomeday);
+    auto scheduled = show(KNVTFocusTypeScheduled);
+    ASSERT_EQ(rowsOf(*scheduled), QStringList{"[ ] saw"});
+    select(*someday, {shelf});
+    m_alerts.answerWithTitle(QStringLiteral("Delete"));
+    someday->deleteSelectedItems();
+    settle();
+    EXPECT_EQ(m_alerts.requests()[0].title, QStringLiteral("Delete Items"));
+    EXPECT_TRUE(rowsOf(*someday).isEmpty());
+    EXPECT_TRUE(rowsOf(*scheduled).isEmpty());
+}
+
+TEST_F(ItemActionsTest, MarkingAProjectWithOpenTasksSavesTheAnswer)
+{
+    auto &b = build();
+    KNVTCDTaskList *shelf = b.project(QStringLiteral("Shelf"), {.status = 1});
+    b.task(QStringLiteral("saw"), {.list = shelf});
+    b.task(QStringLiteral("sand"), {.list = shelf});
+    save();
+    auto list = show(KNVTFocusTypeSomeday);
+    select(*list, {shelf});
+    m_alerts.answerWithIndex(0);
+    list->markSelectedItemsAsCompleted();
+    settle();
+    EXPECT_TRUE(shelf->isCompleted());
+    EXPECT_FALSE(store().managedObjectContext()->hasChanges());
+    for (KNVTCDTask *task : shelf->tasks())
+        EXPECT_TRUE(task->isCompletedOrCancelled());
+}
+
+TEST_F(ItemActionsTest, MovingToTheInboxMakesTheTaskMineAndMovesSkipTasksAlreadyThere)
+{
+    auto &b = build();
+    KNVTCDUser *ann = b.user(QStringLiteral("Ann"));
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    KNVTCDTask *theirs = b.task(QStringLiteral("theirs"), {.assignee = ann});
+    KNVTCDTask *inGarden = b.task(QStringLiteral("in garden"), {.list = garden});
+    save();
+    auto delegated = show(KNVTFocusTypeDelegated);
+    select(*delegated, {theirs});
+    delegated->moveSelectedItemsToInbox();
+    EXPECT_EQ(theirs->assignee(), store().me());
+    auto list = show(KNVTFocusTypeNext);
+    select(*list, {inGarden});
+    list->moveSelectedItemsToTaskList(garden);
+    EXPECT_EQ(inGarden->taskList(), garden);
+    list->detachSelectedItemsFromTaskList();
+    settle();
+    EXPECT_EQ(inGarden->taskList(), nullptr);
+}
+
+TEST_F(ItemActionsTest, TheTaskListTableForgetsADeletedListAndSaysNoTasks)
+{
+    auto &b = build();
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"), {.synced = true});
+    b.task(QStringLiteral("rake"), {.list = garden});
+    b.task(QStringLiteral("later"), {.start = now().addDays(1), .list = garden})->setStatus(2);
+    b.task(QStringLiteral("done"), {.list = garden})->markAsCompleted();
+    save();
+    KNVTTaskListItemsTableViewController list(&m_host);
+    list.setTaskList(garden);
+    EXPECT_EQ(rowsOf(list),
+              (QStringList{"# Uncompleted", "[ ] rake", "# Scheduled", "[ ] later", "# Completed", "[x] done"}));
+    store().removeTaskList(garden);
+    save();
+    EXPECT_TRUE(rowsOf(list).isEmpty());
+    EXPECT_EQ(list.taskList(), nullptr);
+}
