@@ -10,14 +10,15 @@
 namespace knvt {
 
 ItemRowDelegate::ItemRowDelegate(QObject *parent)
-    : QStyledItemDelegate(parent), m_header(new KNVTTableViewGroupRowView(this)),
-      m_task(new KNVTTaskTableCellView(this)), m_project(new KNVTProjectTableCellView(this)),
+    : QStyledItemDelegate(parent),
+      m_header(new KNVTTableViewGroupRowView(this)),
+      m_task(new KNVTTaskTableCellView(this)),
+      m_project(new KNVTProjectTableCellView(this)),
       m_area(new KNVTAreaTableCellView(this))
 {
     connect(m_task, &KNVTTaskTableCellView::checkBoxClicked, this, &ItemRowDelegate::checkBoxClicked);
     connect(m_project, &KNVTProjectTableCellView::checkBoxClicked, this, &ItemRowDelegate::checkBoxClicked);
-    connect(m_project, &KNVTProjectTableCellView::archiveButtonClicked, this,
-            &ItemRowDelegate::archiveButtonClicked);
+    connect(m_project, &KNVTProjectTableCellView::archiveButtonClicked, this, &ItemRowDelegate::archiveButtonClicked);
 }
 
 QStyledItemDelegate *ItemRowDelegate::delegateFor(const QModelIndex &index) const

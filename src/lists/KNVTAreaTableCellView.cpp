@@ -32,15 +32,7 @@ KNVTAreaTableCellView::Layout KNVTAreaTableCellView::layoutForArea(const ItemRow
     layout.completedDate.frame = QRectF(8.0, 15.0, cw, 20.0);
     const qreal x = cw + 8.0;
     const qreal titleWidth = F - 16.0;
-    if (!layout.title.text.isEmpty() && !layout.subtitle.text.isEmpty()) {
-        layout.title.frame = QRectF(x, 5.0, titleWidth, 20.0);
-        layout.subtitle.frame = QRectF(x, 24.0, titleWidth, 20.0);
-        layout.subtitle.hidden = false;
-    } else {
-        layout.title.frame = QRectF(x, 15.0, titleWidth, 20.0);
-        layout.subtitle.frame = QRectF(x, 0.0, titleWidth, 20.0);
-        layout.subtitle.hidden = true;
-    }
+    knvt::placeTitleAndSubtitle(layout.title, layout.subtitle, x, titleWidth, true);
     if (!emphasized) {
         layout.subtitle.color = Qt::gray;
         layout.completedDate.color = Qt::darkGray;
@@ -53,8 +45,7 @@ KNVTAreaTableCellView::Layout KNVTAreaTableCellView::layoutForArea(const ItemRow
     return layout;
 }
 
-void KNVTAreaTableCellView::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                                  const QModelIndex &index) const
+void KNVTAreaTableCellView::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const auto *row = index.data(knvt::ItemRowRole).value<const ItemRow *>();
     if (!row)

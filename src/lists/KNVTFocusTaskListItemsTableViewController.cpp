@@ -5,6 +5,7 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/Logging.h"
 #include "lists/PrintedPage.h"
+#include "lists/TaskSections.h"
 
 #include "store/KNVTTaskStore.h"
 
@@ -48,8 +49,7 @@ void appendTaskSection(std::vector<ItemRow> &rows, const QString &title, std::ve
 }
 
 template <class Query>
-void appendPerListSections(std::vector<ItemRow> &rows, KNVTTaskStore &store, Query query,
-                           const Comparator &comparator)
+void appendPerListSections(std::vector<ItemRow> &rows, KNVTTaskStore &store, Query query, const Comparator &comparator)
 {
     appendTaskSection(rows, QStringLiteral("Inbox"), query(nullptr), comparator);
     for (auto lists : {store.activeProjects(), store.activeAreas()}) {
@@ -59,50 +59,21 @@ void appendPerListSections(std::vector<ItemRow> &rows, KNVTTaskStore &store, Que
     }
 }
 
+const QString kStateSectionTitles[4] = {QStringLiteral("Incomplete"), QStringLiteral("Scheduled"),
+                                        QStringLiteral("Someday"), QStringLiteral("Completed")};
+
 std::vector<ItemRow> inboxRows(KNVTTaskStore &store)
 {
-    KNVTFocusTaskList focus(KNVTFocusTypeInbox, &store);
-    std::vector<KNVTCDTask *> incomplete, scheduled, someday, completed;
-    for (KNVTCDTask *task : focus.tasks()) {
-        if (task->isScheduled())
-            scheduled.push_back(task);
-        else if (task->isSomeday())
-            someday.push_back(task);
-        else if (task->isCompletedOrCancelled())
-            completed.push_back(task);
-        else
-            incomplete.push_back(task);
-    }
     std::vector<ItemRow> rows;
-    appendTaskSection(rows, QStringLiteral("Incomplete"), incomplete, KNVTCDTask::uncompletedTaskComparator());
-    appendTaskSection(rows, QStringLiteral("Scheduled"), scheduled, KNVTCDTask::scheduledTaskComparator());
-    appendTaskSection(rows, QStringLiteral("Someday"), someday, KNVTCDTask::somedayTaskComparator());
-    appendTaskSection(rows, QStringLiteral("Completed"), completed, KNVTCDTask::completedTaskComparator());
+    knvt::TaskSections::byFocus(KNVTFocusTaskList(KNVTFocusTypeInbox, &store).tasks())
+        .appendRows(rows, kStateSectionTitles);
     return rows;
 }
 
 std::vector<ItemRow> watchedRows(KNVTTaskStore &store)
 {
-    std::vector<KNVTCDTask *> incomplete, scheduled, someday, completed;
-    for (KNVTCDTask *task : store.watchedTasks()) {
-        if (task->isArchived() || task->deletedDate().isValid())
-            continue;
-        const KNVTCDTaskList *list = task->taskList();
-        const bool listIsSomeday = list && list->status() == qint64(KNVTTaskListStatusSomeday);
-        if (task->status() == qint64(KNVTTaskStatusSomeday) && !listIsSomeday)
-            someday.push_back(task);
-        else if (task->isCompletedOrCancelled())
-            completed.push_back(task);
-        else if (task->isScheduled())
-            scheduled.push_back(task);
-        else
-            incomplete.push_back(task);
-    }
     std::vector<ItemRow> rows;
-    appendTaskSection(rows, QStringLiteral("Incomplete"), incomplete, KNVTCDTask::uncompletedTaskComparator());
-    appendTaskSection(rows, QStringLiteral("Scheduled"), scheduled, KNVTCDTask::scheduledTaskComparator());
-    appendTaskSection(rows, QStringLiteral("Someday"), someday, KNVTCDTask::somedayTaskComparator());
-    appendTaskSection(rows, QStringLiteral("Completed"), completed, KNVTCDTaskStoreObject::completedObjectComparator());
+    knvt::TaskSections::byStatus(store.watchedTasks()).appendRows(rows, kStateSectionTitles);
     return rows;
 }
 
@@ -223,8 +194,7 @@ std::vector<ItemRow> KNVTFocusTaskListItemsTableViewController::rowsForFocusType
     }
     case KNVTFocusTypeScheduled: {
         std::vector<ItemRow> rows;
-        appendTaskSection(rows, QString(), store.scheduledTasks(), KNVTCDTask::scheduledTaskComparator(), true,
-                          false);
+        appendTaskSection(rows, QString(), store.scheduledTasks(), KNVTCDTask::scheduledTaskComparator(), true, false);
         return rows;
     }
     case KNVTFocusTypeSomeday: return somedayRows(store);

@@ -9,8 +9,7 @@
 #include <QTextDocument>
 
 KNVTHTMLPrinter::KNVTHTMLPrinter(const QString &HTMLString, QObject *parent) : QObject(parent), m_HTMLString(HTMLString)
-{
-}
+{}
 
 QPageLayout KNVTHTMLPrinter::defaultPrintInfo()
 {

@@ -82,15 +82,7 @@ KNVTProjectTableCellView::Layout KNVTProjectTableCellView::layoutForProject(cons
     }
 
     // The title stands above the count, the reverse of a task's title and list.
-    if (!layout.title.text.isEmpty() && !layout.subtitle.text.isEmpty()) {
-        layout.title.frame = QRectF(x, 5.0, titleWidth, 20.0);
-        layout.subtitle.frame = QRectF(x, 24.0, titleWidth, 20.0);
-        layout.subtitle.hidden = false;
-    } else {
-        layout.title.frame = QRectF(x, 15.0, titleWidth, 20.0);
-        layout.subtitle.frame = QRectF(x, 0.0, titleWidth, 20.0);
-        layout.subtitle.hidden = true;
-    }
+    knvt::placeTitleAndSubtitle(layout.title, layout.subtitle, x, titleWidth, true);
     if (!layout.dueDate.text.isEmpty()) {
         layout.dueDate.frame = QRectF(F - dw - m, 17.0, dw, 28.0);
         layout.dueDate.hidden = false;

@@ -1,5 +1,7 @@
 #include "lists/KNVTTaskListItemsTableViewController.h"
 
+#include "lists/TaskSections.h"
+
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTask.h"
@@ -9,15 +11,12 @@
 #include <QCoreApplication>
 #include <QMimeData>
 
-#include <algorithm>
-
 using knvt::ItemRow;
 
 KNVTTaskListItemsTableViewController::KNVTTaskListItemsTableViewController(
     KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
     : KNVTTaskStoreItemsTableViewController(delegate, parent)
-{
-}
+{}
 
 KNVTCDTaskList *KNVTTaskListItemsTableViewController::taskList() const
 {
@@ -37,39 +36,12 @@ void KNVTTaskListItemsTableViewController::setTaskList(KNVTCDTaskList *taskList)
 
 std::vector<ItemRow> KNVTTaskListItemsTableViewController::rowsForTaskList(const KNVTCDTaskList &taskList)
 {
-    std::vector<KNVTCDTask *> uncompleted, scheduled, someday, completed;
-    const bool listIsSomeday = taskList.status() == qint64(KNVTTaskListStatusSomeday);
-    for (KNVTCDTask *task : taskList.tasks()) {
-        if (task->isArchived() || task->deletedDate().isValid() || task->isDeleted())
-            continue;
-        if (task->status() == qint64(KNVTTaskStatusSomeday) && !listIsSomeday)
-            someday.push_back(task);
-        else if (task->isCompletedOrCancelled())
-            completed.push_back(task);
-        else if (task->isScheduled())
-            scheduled.push_back(task);
-        else
-            uncompleted.push_back(task);
-    }
-    std::vector<ItemRow> rows;
-    auto append = [&rows](const char *title, std::vector<KNVTCDTask *> &tasks,
-                          const KNVTCDTaskStoreObject::Comparator &comparator) {
-        if (tasks.empty())
-            return;
-        std::stable_sort(tasks.begin(), tasks.end(),
-                         [&comparator](const KNVTCDTask *a, const KNVTCDTask *b) { return comparator(a, b); });
-        rows.push_back(ItemRow::header(QCoreApplication::translate("KNVTTaskListItemsTableViewController", title)));
-        for (KNVTCDTask *task : tasks)
-            rows.push_back(ItemRow::task(*task));
+    auto tr = [](const char *text) {
+        return QCoreApplication::translate("KNVTTaskListItemsTableViewController", text);
     };
-    append(QT_TRANSLATE_NOOP("KNVTTaskListItemsTableViewController", "Uncompleted"), uncompleted,
-           KNVTCDTask::uncompletedTaskComparator());
-    append(QT_TRANSLATE_NOOP("KNVTTaskListItemsTableViewController", "Scheduled"), scheduled,
-           KNVTCDTask::scheduledTaskComparator());
-    append(QT_TRANSLATE_NOOP("KNVTTaskListItemsTableViewController", "Someday"), someday,
-           KNVTCDTask::somedayTaskComparator());
-    append(QT_TRANSLATE_NOOP("KNVTTaskListItemsTableViewController", "Completed"), completed,
-           KNVTCDTask::completedTaskComparator());
+    const QString titles[4] = {tr("Uncompleted"), tr("Scheduled"), tr("Someday"), tr("Completed")};
+    std::vector<ItemRow> rows;
+    knvt::TaskSections::byStatus(taskList.tasks()).appendRows(rows, titles);
     return rows;
 }
 

@@ -28,7 +28,8 @@ KNVTTaskStoreItemsTableView::KNVTTaskStoreItemsTableView(QWidget *parent) : QTre
     setFrameShape(QFrame::NoFrame);
 }
 
-void KNVTTaskStoreItemsTableView::setTaskStoreItemsTableViewController(KNVTTaskStoreItemsTableViewController *controller)
+void KNVTTaskStoreItemsTableView::setTaskStoreItemsTableViewController(
+    KNVTTaskStoreItemsTableViewController *controller)
 {
     m_controller = controller;
 }
@@ -56,12 +57,8 @@ void KNVTTaskStoreItemsTableView::keyPressEvent(QKeyEvent *event)
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     const bool shift = modifiers.testFlag(Qt::ShiftModifier);
     switch (event->key()) {
-    case Qt::Key_Backtab:
-        focusNextPrevChild(false);
-        return;
-    case Qt::Key_Tab:
-        focusNextPrevChild(!shift);
-        return;
+    case Qt::Key_Backtab: focusNextPrevChild(false); return;
+    case Qt::Key_Tab: focusNextPrevChild(!shift); return;
     case Qt::Key_Space:
         // A space would toggle the selection of the current row.
         event->accept();
@@ -83,9 +80,7 @@ void KNVTTaskStoreItemsTableView::keyPressEvent(QKeyEvent *event)
         }
         break;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        m_controller->editSelectedItems(this);
-        return;
+    case Qt::Key_Enter: m_controller->editSelectedItems(this); return;
     default: break;
     }
     QTreeView::keyPressEvent(event);

@@ -43,7 +43,7 @@ KNVTTaskStoreItemsTableViewController::~KNVTTaskStoreItemsTableViewController()
 int KNVTTaskStoreItemsTableViewController::itemRowHeight()
 {
     return knvt::Defaults::standard().value(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines)).toInt() != 0 ? 90
-                                                                                                                : 50;
+                                                                                                                 : 50;
 }
 
 int KNVTTaskStoreItemsTableViewController::rowHeight() const
@@ -69,8 +69,7 @@ void KNVTTaskStoreItemsTableViewController::loadView()
         if (row && !row->isHeader())
             doubleAction();
     });
-    connect(m_delegate, &knvt::ItemRowDelegate::checkBoxClicked, this,
-            [this](const QUrl &uri) { toggleStatus(uri); });
+    connect(m_delegate, &knvt::ItemRowDelegate::checkBoxClicked, this, [this](const QUrl &uri) { toggleStatus(uri); });
     connect(m_delegate, &knvt::ItemRowDelegate::archiveButtonClicked, this,
             [this](const QUrl &uri) { toggleArchive(uri); });
     updateTableViewLabel();

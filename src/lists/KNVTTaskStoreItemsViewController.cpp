@@ -11,8 +11,8 @@
 #include "uikit/Beeper.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
-KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(
-    KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
+KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStoreItemsViewControllerDelegate *delegate,
+                                                                   QObject *parent)
     : KNVTViewController(parent), m_delegate(delegate)
 {
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();

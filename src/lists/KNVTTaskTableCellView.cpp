@@ -124,16 +124,7 @@ KNVTTaskTableCellView::Layout KNVTTaskTableCellView::layoutForTask(const ItemRow
     }
     titleWidth -= m;
 
-    if (!layout.title.text.isEmpty() && !layout.subtitle.text.isEmpty()) {
-        layout.title.frame = QRectF(x, 24.0, titleWidth, 20.0);
-        layout.subtitle.frame = QRectF(x, 5.0, titleWidth, 20.0);
-        layout.subtitle.hidden = false;
-    } else {
-        layout.title.frame = QRectF(x, 15.0, titleWidth, 20.0);
-        layout.subtitle.frame = QRectF(x, 0.0, titleWidth, 20.0);
-        layout.subtitle.hidden = true;
-    }
-    layout.title.hidden = false;
+    knvt::placeTitleAndSubtitle(layout.title, layout.subtitle, x, titleWidth, false);
 
     if (!layout.dueDate.text.isEmpty()) {
         layout.dueDate.frame = QRectF(F - dw - m, 17.0, dw, 28.0);
@@ -166,8 +157,7 @@ KNVTTaskTableCellView::Layout KNVTTaskTableCellView::layoutForTask(const ItemRow
     return layout;
 }
 
-void KNVTTaskTableCellView::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                                  const QModelIndex &index) const
+void KNVTTaskTableCellView::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const auto *row = index.data(knvt::ItemRowRole).value<const ItemRow *>();
     if (!row)

@@ -82,8 +82,8 @@ QMenu *buildMoveMenu(KNVTTaskStoreItemsViewController &list, QWidget *parent)
     };
     QPointer<KNVTTaskStoreItemsViewController> target(&list);
     for (const Entry &entry : entries) {
-        QAction *item = menu->addAction(templateImageFromMainBundleWithName(QString::fromLatin1(entry.image)),
-                                        tr(entry.title));
+        QAction *item =
+            menu->addAction(templateImageFromMainBundleWithName(QString::fromLatin1(entry.image)), tr(entry.title));
         item->setEnabled(entry.enabled);
         QObject::connect(item, &QAction::triggered, &list, [target, action = entry.action] {
             if (target)

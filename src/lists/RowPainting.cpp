@@ -25,8 +25,7 @@ void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, co
 bool handleRowButtonEvent(QEvent *event, const QRectF &buttonRect, const std::function<void()> &clicked)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
-        && type != QEvent::MouseButtonDblClick)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
         return false;
     const auto *mouse = static_cast<QMouseEvent *>(event);
     if (mouse->button() != Qt::LeftButton || !buttonRect.contains(mouse->position()))

@@ -23,6 +23,20 @@ void RowTextField::draw(QPainter &painter) const
     painter.restore();
 }
 
+void placeTitleAndSubtitle(RowTextField &title, RowTextField &subtitle, qreal x, qreal width, bool titleAbove)
+{
+    if (!title.text.isEmpty() && !subtitle.text.isEmpty()) {
+        title.frame = QRectF(x, titleAbove ? 5.0 : 24.0, width, 20.0);
+        subtitle.frame = QRectF(x, titleAbove ? 24.0 : 5.0, width, 20.0);
+        subtitle.hidden = false;
+    } else {
+        title.frame = QRectF(x, 15.0, width, 20.0);
+        subtitle.frame = QRectF(x, 0.0, width, 20.0);
+        subtitle.hidden = true;
+    }
+    title.hidden = false;
+}
+
 QFont rowFont(int pixelSize, bool bold)
 {
     QFont font = QApplication::font();

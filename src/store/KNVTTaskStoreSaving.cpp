@@ -36,9 +36,9 @@ bool KNVTTaskStore::save(knvt::Error *error)
         return false;
     knvt::Error saveError;
     if (!context->save(&saveError)) {
-        qCWarning(lcStore).noquote()
-            << QStringLiteral("KNVTTaskStore:save couldn't save ManagedObjectContext because of error:%1")
-                   .arg(saveError.description());
+        qCWarning(lcStore).noquote() << QStringLiteral(
+                                            "KNVTTaskStore:save couldn't save ManagedObjectContext because of error:%1")
+                                            .arg(saveError.description());
         knvt::Error::report(error, saveError);
         return false;
     }

@@ -273,3 +273,47 @@ TEST_F(TaskStoreSavingTest, aTimeZoneChangeRearmsAtTheNewZonesMidnight)
     EXPECT_EQ(alarm().fireDate().toUTC(),
               QDateTime(QDate(2015, 3, 6), QTime(0, 0), QTimeZone("Europe/Berlin")).toUTC());
 }
+
+TEST_F(TaskStoreSavingTest, aFailedSaveNobodyWaitsForIsLoggedAndPresentedOnceWhileAHandlerHearsItItself)
+{
+    KNVTTaskStore &s = store();
+    context();
+    save();
+    s.taskWithTitle("Never written");
+    s.persistentStoreCoordinator()->close();
+
+    QStringList warnings;
+    static QStringList *captured = nullptr;
+    captured = &warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+            if (type == QtWarningMsg && captured)
+                captured->append(message);
+        });
+    knvt::Error heard;
+    s.saveWithCompletionHandler([&heard](const knvt::Error &error) { heard = error; });
+    s.saveWithCompletionHandler();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s.hasPendingSaves(); }, 5000));
+    qInstallMessageHandler(previous);
+    captured = nullptr;
+
+    EXPECT_FALSE(heard.isNull());
+    ASSERT_EQ(presentedErrors().size(), 1u) << "only the save nobody waited for is presented";
+    EXPECT_EQ(presentedErrors()[0].code(), 16);
+    EXPECT_EQ(warnings.filter(QStringLiteral("KNVTTaskStore:save couldn't save")).size(), 2);
+}
+
+TEST_F(TaskStoreSavingTest, waitingSavesCanBeRunAtOnceInTheOrderAskedAndRunOnlyOnce)
+{
+    KNVTTaskStore &s = store();
+    context();
+    s.taskWithTitle("Before quitting");
+    std::vector<int> order;
+    s.saveWithCompletionHandler([&](const knvt::Error &) { order.push_back(1); }, 0.01);
+    s.saveWithCompletionHandler([&](const knvt::Error &) { order.push_back(2); });
+    s.performPendingSaves();
+    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    EXPECT_FALSE(context().hasChanges());
+    QTest::qWait(50);
+    EXPECT_EQ(order.size(), 2u) << "the timers find nothing left to run";
+}

@@ -12,6 +12,8 @@
 
 #include "objectstore/Context.h"
 
+#include "support/TaskStoreBuilder.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -58,8 +60,9 @@ struct ListOptions
     QDateTime statusModified{};
 };
 
-// Fills a task store's library with the users, projects, areas, tasks and tags a test or benchmark names. Nothing
-// is saved until save() is called. Lists are mine (I own them) unless an owner is named.
+// The shared generator seen from a task store: objects are made with TaskStoreBuilder in the store's context, mine
+// by default (the store's own local user owns the lists and is assigned the tasks) unless the options say otherwise.
+// Nothing is saved until save() is called.
 class LibraryBuilder
 {
 public:
@@ -69,14 +72,12 @@ public:
     ostore::Context &context() { return *m_store.managedObjectContext(); }
     KNVTCDUser *me() { return m_store.me(); }
 
-    KNVTCDUser *user(const QString &name, qint64 friendshipStatus = 3)
+    KNVTCDUser *user(const QString &name, qint64 friendshipStatus = KNVTUserFriendshipStatusFriend)
     {
-        auto *u = context().insert<KNVTCDUser>();
-        u->setUsername(name.toLower());
-        u->setFirstName(name);
-        u->setFriendshipStatus(friendshipStatus);
-        u->setNumericIdentifier(++m_nextIdentifier);
-        return u;
+        return make().user({.numericIdentifier = ++m_nextIdentifier,
+                            .username = name.toLower(),
+                            .firstName = name,
+                            .friendshipStatus = friendshipStatus});
     }
 
     KNVTCDTaskList *project(const QString &title, const ListOptions &options = {}) { return list(title, 1, options); }
@@ -84,26 +85,28 @@ public:
 
     KNVTCDTaskList *list(const QString &title, qint64 type, const ListOptions &options)
     {
-        auto *l = context().insert<KNVTCDTaskList>();
-        l->setTitle(title);
-        l->setType(type);
-        l->setStatus(options.status);
-        l->setStartDate(options.start);
-        l->setDueDate(options.due);
-        if (options.synced)
-            l->setNumericIdentifier(++m_nextIdentifier);
+        std::vector<MemberSpec> members;
         if (options.owner) {
-            member(l, options.owner, 1);
-            if (options.myRole != NoRole)
-                member(l, me(), options.myRole);
-            else
-                member(l, me(), std::nullopt);
+            members.push_back({options.owner, KNVTTaskListCollaboratorRoleOwner});
+            members.push_back({me(), options.myRole});
         } else {
-            member(l, me(), 1);
+            members.push_back({me(), KNVTTaskListCollaboratorRoleOwner});
         }
         for (KNVTCDUser *other : options.members)
-            member(l, other, 2);
-        l->setTaskListCollaboratorStatus(2);
+            members.push_back({other, KNVTTaskListCollaboratorRoleEditor});
+        KNVTCDTaskList *l = make().taskList(
+            {.title = title,
+             .type = type,
+             .status = options.status,
+             .numericIdentifier = options.synced ? std::optional<qint64>(++m_nextIdentifier) : std::nullopt,
+             .members = members,
+             .collaboratorStatus = KNVTTaskListCollaboratorStatusAccepted});
+        if (options.myRole == NoRole && options.owner)
+            // No role at all, rather than the role number 0.
+            if (KNVTCDTaskListCollaborator *mine = l->myTaskListCollaborator())
+                mine->setRole(std::nullopt);
+        l->setStartDate(options.start);
+        l->setDueDate(options.due);
         if (options.orderIndex)
             l->setTaskListCollaboratorTaskListTypeOrderIndex(*options.orderIndex);
         if (options.statusModified.isValid())
@@ -113,58 +116,42 @@ public:
         return l;
     }
 
-    KNVTCDTaskListCollaborator *member(KNVTCDTaskList *l, KNVTCDUser *u, std::optional<qint64> role)
-    {
-        auto *row = context().insert<KNVTCDTaskListCollaborator>();
-        row->setUser(u);
-        row->setTaskList(l);
-        row->setRole(role);
-        row->setStatus(2);
-        return row;
-    }
-
     KNVTCDTask *task(const QString &title, const TaskOptions &options = {})
     {
-        auto *t = context().insert<KNVTCDTask>();
-        t->setTitle(title);
-        t->setNotes(options.notes);
-        t->setTaskList(options.list);
-        t->setStatus(options.status);
-        t->setDueDate(options.due);
-        t->setStartDate(options.start);
-        t->setAssignee(options.unassigned ? nullptr : (options.assignee ? options.assignee : me()));
-        t->setCreator(options.creator ? options.creator : me());
+        KNVTCDTask *t = make().task(
+            {.title = title,
+             .status = options.status,
+             .assignee = options.unassigned ? nullptr : (options.assignee ? options.assignee : me()),
+             .creator = options.creator ? options.creator : me(),
+             .due = options.due,
+             .start = options.start,
+             .list = options.list,
+             .notes = options.notes,
+             .numericIdentifier = options.synced ? std::optional<qint64>(++m_nextIdentifier) : std::nullopt});
         if (options.statusModified.isValid())
             t->setStatusModifiedDate(options.statusModified);
         if (options.orderIndex)
             t->setTaskListOrderIndex(*options.orderIndex);
-        if (options.synced)
-            t->setNumericIdentifier(++m_nextIdentifier);
         if (options.archived)
             t->setArchived(true);
         return t;
     }
 
-    KNVTCDTag *tag(const QString &title)
-    {
-        auto *t = context().insert<KNVTCDTag>();
-        t->setTitle(title);
-        t->setCreator(me());
-        return t;
-    }
+    KNVTCDTag *tag(const QString &title) { return make().tag({.title = title, .creator = me()}); }
 
-    KNVTCDTaskWatcher *watch(KNVTCDTask *t, KNVTCDUser *u = nullptr)
-    {
-        auto *row = context().insert<KNVTCDTaskWatcher>();
-        row->setUser(u ? u : me());
-        row->setTask(t);
-        return row;
-    }
+    KNVTCDTaskWatcher *watch(KNVTCDTask *t, KNVTCDUser *u = nullptr) { return make().watcher(t, u ? u : me()); }
 
     bool save() { return m_store.save(); }
 
 private:
+    TaskStoreBuilder &make()
+    {
+        m_make.setContext(&context());
+        return m_make;
+    }
+
     KNVTTaskStore &m_store;
+    TaskStoreBuilder m_make;
     qint64 m_nextIdentifier = 5000;
 };
 

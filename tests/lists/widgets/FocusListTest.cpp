@@ -14,7 +14,6 @@
 #include <QMimeData>
 #include <QScrollBar>
 
-
 namespace {
 
 class FocusListTest : public ListTest
@@ -57,8 +56,7 @@ TEST_F(FocusListTest, InboxGroupsItsTasksAndTheOtherTypesShowTheirOwnSections)
     EXPECT_EQ(rowsOf(*show(KNVTFocusTypeInbox)),
               (QStringList{"# Incomplete", "[ ] a open", "[ ] b open", "# Scheduled", "[ ] later", "# Someday",
                            "[ ] one day", "# Completed", "[x] done"}));
-    EXPECT_EQ(rowsOf(*show(KNVTFocusTypeToday)),
-              (QStringList{"# Garden", "[ ] rake", "# Home", "[ ] sweep"}));
+    EXPECT_EQ(rowsOf(*show(KNVTFocusTypeToday)), (QStringList{"# Garden", "[ ] rake", "# Home", "[ ] sweep"}));
     EXPECT_EQ(rowsOf(*show(KNVTFocusTypeNext)),
               (QStringList{"# Inbox", "[ ] a open", "[ ] b open", "# Garden", "[ ] prune"}));
     // Scheduled and Archived have no headers.

@@ -11,7 +11,6 @@
 
 #include <QMenu>
 
-
 namespace {
 
 // The menu as lines: "Title\tshortcut" with "(off)" for a disabled entry, submenus indented, separators "-".
@@ -65,8 +64,9 @@ TEST_F(ItemActionsTest, WithNothingSelectedTheMenuOffersOnlyDisabledMovesAndDele
     build().task(QStringLiteral("a"));
     save();
     auto list = show(KNVTFocusTypeInbox);
-    EXPECT_EQ(menuOf(*list), (QStringList{"Move To Today\tCtrl+T (off)", "Move To Someday\tCtrl+Y (off)",
-                                          "Schedule\tCtrl+R (off)", "-", "Delete\tCtrl+Backspace (off)"}));
+    EXPECT_EQ(menuOf(*list),
+              (QStringList{"Move To Today\tCtrl+T (off)", "Move To Someday\tCtrl+Y (off)", "Schedule\tCtrl+R (off)",
+                           "-", "Delete\tCtrl+Backspace (off)"}));
 }
 
 TEST_F(ItemActionsTest, AnOpenInboxTaskGetsTheFullMenuWithOneMarkKey)

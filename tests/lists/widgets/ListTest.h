@@ -73,9 +73,9 @@ protected:
                 lines << QStringLiteral("# ") + row->title;
                 continue;
             }
-            const char *box = row->checkBoxState == KNVTCheckBoxStateTick    ? "[x] "
-                              : row->checkBoxState == KNVTCheckBoxStateCross ? "[-] "
-                                                                             : "[ ] ";
+            const char *box = row->checkBoxState == KNVTCheckBoxStateTick ? "[x] "
+                : row->checkBoxState == KNVTCheckBoxStateCross            ? "[-] "
+                                                                          : "[ ] ";
             lines << QString::fromLatin1(box) + row->title;
         }
         return lines;
