@@ -1,9 +1,9 @@
-# knvt_add_test(target LABEL label SOURCES_GLOB dir LIBS ...)
+# knvt_add_test(target LABEL label DIRECTORY dir LIBS ... [ENVIRONMENT VAR=value ...])
 # Every test executable links the shared test main, which gives each process fresh XDG folders, the offscreen Qt
 # platform, en_US and a fixed time zone unless the environment already says otherwise. Each GoogleTest case becomes a
 # CTest test of its own so that `ctest -j` spreads them over the cores; a skipped case is reported as skipped.
 function(knvt_add_test target)
-  cmake_parse_arguments(ARG "" "LABEL;DIRECTORY" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;DIRECTORY" "LIBS;ENVIRONMENT" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS "${ARG_DIRECTORY}/*.cpp" "${ARG_DIRECTORY}/*.h")
   if(NOT sources)
     return()
@@ -14,5 +14,6 @@ function(knvt_add_test target)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABEL}" SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]" TIMEOUT 300)
+    PROPERTIES LABELS "${ARG_LABEL}" SKIP_REGULAR_EXPRESSION "\\[  SKIPPED \\]" TIMEOUT 300
+               ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()

@@ -16,6 +16,7 @@ public:
         QString message;                     // the smaller explanation below it
         QStringList buttonTitles;            // in display order; the first is the default button
         bool showsSuppressionButton = false; // adds a "Do not ask again" check box
+        bool critical = false;               // a warning badge: the alert says something cannot be done
     };
 
     // The AppKit-style modal response the alert ended with: 1000 + the position of the chosen button in the

@@ -16,7 +16,9 @@ QMessageBox *MessageBoxAlertPresenter::createMessageBox(const Request &request, 
     box->setText(request.title);
     box->setInformativeText(request.message);
     const QIcon appIcon = QApplication::windowIcon();
-    if (!appIcon.isNull())
+    if (request.critical)
+        box->setIcon(QMessageBox::Warning);
+    else if (!appIcon.isNull())
         box->setIconPixmap(appIcon.pixmap(64, 64));
     const QString cancel = QApplication::translate("MessageBoxAlertPresenter", "Cancel");
     for (const QString &title : request.buttonTitles) {

@@ -70,6 +70,14 @@ TEST(MessageBoxAlertPresenter, BuildsTheBoxFromTheRequest)
 
     EXPECT_EQ(MessageBoxAlertPresenter::modalResponse(buttons, buttons.at(1)), 1001);
     EXPECT_EQ(MessageBoxAlertPresenter::modalResponse(buttons, nullptr), AlertPresenter::Stopped);
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+
+    AlertPresenter::Request critical = request({QStringLiteral("OK")}, false);
+    critical.critical = true;
+    QList<QAbstractButton *> criticalButtons;
+    const std::unique_ptr<QMessageBox> criticalBox(
+        MessageBoxAlertPresenter::createMessageBox(critical, &criticalButtons));
+    EXPECT_EQ(criticalBox->icon(), QMessageBox::Warning);
 }
 
 TEST(MessageBoxAlertPresenter, AReallyRunBoxReportsThePositionOfTheClickedButton)
