@@ -11,7 +11,7 @@ namespace knvt {
 struct GrabRecord
 {
     quint64 serial = 0;
-    int keyCode = -1;             // stored key code
+    int keyCode = -1;            // stored key code
     quint32 carbonModifiers = 0; // stored modifiers, the Function bit included
 
     bool operator==(const GrabRecord &other) const = default;

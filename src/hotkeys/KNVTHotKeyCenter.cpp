@@ -58,8 +58,7 @@ bool KNVTHotKeyCenter::registerHotKey(const std::shared_ptr<KNVTHotKey> &hotKey)
     const KNVTHotKeyID hotKeyID{KNVTHotKeySignature, ++g_hotKeyNumber};
     hotKey->setHotKeyID(hotKeyID);
     const std::optional<knvt::GrabRecord> record =
-        m_backend == nullptr ? std::nullopt
-                             : m_backend->registerGrab(int(combo.keyCode()), quint32(combo.modifiers()));
+        m_backend == nullptr ? std::nullopt : m_backend->registerGrab(int(combo.keyCode()), quint32(combo.modifiers()));
     if (!record) {
         qCInfo(lcHotkeys) << "KNVTHotKeyCenter:registerHotKey couldn't register" << hotKey->description();
         return false;
@@ -109,9 +108,8 @@ void KNVTHotKeyCenter::updateEventHandler()
     if (m_hotKeys.isEmpty() || m_eventHandlerInstalled || m_backend == nullptr)
         return;
     // Installed once and kept, also when the registry becomes empty again.
-    m_backend->setEventHandler([this](const knvt::GrabRecord &record, bool pressed, quint32 time) {
-        backendReported(record, pressed, time);
-    });
+    m_backend->setEventHandler(
+        [this](const knvt::GrabRecord &record, bool pressed, quint32 time) { backendReported(record, pressed, time); });
     m_eventHandlerInstalled = true;
 }
 

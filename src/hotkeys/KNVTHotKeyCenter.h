@@ -10,7 +10,7 @@
 namespace knvt {
 class HotKeyBackend;
 struct GrabRecord;
-}
+} // namespace knvt
 
 // The one registry of global hot keys of the process. It numbers every registration, takes the chord through the
 // backend and runs a hot key's action when the backend reports its chord pressed, whichever window has the keyboard.

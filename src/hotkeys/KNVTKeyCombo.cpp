@@ -21,8 +21,7 @@ std::optional<qint64> integerValue(const QVariant &value)
     case QMetaType::Long:
     case QMetaType::LongLong:
     case QMetaType::Short:
-    case QMetaType::UShort:
-        return value.toLongLong();
+    case QMetaType::UShort: return value.toLongLong();
     case QMetaType::ULong:
     case QMetaType::ULongLong: {
         const qulonglong unsignedValue = value.toULongLong();
@@ -37,8 +36,7 @@ std::optional<qint64> integerValue(const QVariant &value)
             return std::nullopt;
         return qint64(number);
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -118,7 +116,8 @@ const QVariantMap &KNVTKeyCombo::keyCodesDictionary()
 {
     static const QVariantMap list = [] {
         QFile file(QStringLiteral(":/hotkeys/KNVTKeyCodes.plist"));
-        const QVariant root = file.open(QIODevice::ReadOnly) ? knvt::PropertyList::fromData(file.readAll()) : QVariant();
+        const QVariant root =
+            file.open(QIODevice::ReadOnly) ? knvt::PropertyList::fromData(file.readAll()) : QVariant();
         KNVT_ASSERT(root.typeId() == QMetaType::QVariantMap && "Contents of KNVTKeyCodes is nil", "KNVTKeyCombo",
                     "_keyCodesDictionary");
         return root.toMap();

@@ -15,9 +15,8 @@ KNVTKeyboardShortcutManager::KNVTKeyboardShortcutManager(QObject *parent) : QObj
     center.unregisterHotKey(m_quickTaskEntryHotKey);
     const QString key = QString::fromLatin1(KNVTQuickTaskEntryKeyboardShortcutHotKey);
     const KNVTKeyCombo combo = KNVTKeyCombo::fromPlistRepresentation(knvt::Defaults::standard().value(key));
-    m_quickTaskEntryHotKey = std::make_shared<KNVTHotKey>(key, combo, this, [this](KNVTHotKey *hotKey) {
-        hotKeyPressed(hotKey);
-    });
+    m_quickTaskEntryHotKey =
+        std::make_shared<KNVTHotKey>(key, combo, this, [this](KNVTHotKey *hotKey) { hotKeyPressed(hotKey); });
     center.registerHotKey(m_quickTaskEntryHotKey);
 }
 

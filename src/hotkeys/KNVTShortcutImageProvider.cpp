@@ -107,16 +107,16 @@ public:
         return scaledPixmap(size, mode, state, 1.0);
     }
 
+    // `size` is in device pixels already; the drawing happens in points.
     QPixmap scaledPixmap(const QSize &size, QIcon::Mode, QIcon::State, qreal scale) override
     {
-        const QSize pixels = (QSizeF(size) * scale).toSize();
-        QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         image.setDevicePixelRatio(scale);
         {
             QPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing);
-            KNVTShortcutImageProvider::drawImageWithName(m_name, painter, QSizeF(size));
+            KNVTShortcutImageProvider::drawImageWithName(m_name, painter, QSizeF(size) / scale);
         }
         return QPixmap::fromImage(image);
     }
@@ -168,8 +168,7 @@ void drawKNVTSnapback(QPainter &painter, const QSizeF &size)
     const int margin = int(std::ceil(2 * scale));
 
     // The shadow: the shape in black at 0.45, one point lower, blurred by about a point.
-    QImage shadow((QSizeF(size) * scale).toSize() + QSize(2 * margin, 2 * margin),
-                  QImage::Format_ARGB32_Premultiplied);
+    QImage shadow((QSizeF(size) * scale).toSize() + QSize(2 * margin, 2 * margin), QImage::Format_ARGB32_Premultiplied);
     shadow.fill(Qt::transparent);
     {
         QPainter shadowPainter(&shadow);

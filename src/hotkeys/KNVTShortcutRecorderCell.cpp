@@ -422,9 +422,9 @@ QRectF KNVTShortcutRecorderCell::removeButtonRectForFrame(const QRectF &frame) c
 QRectF KNVTShortcutRecorderCell::snapbackRectForFrame(const QRectF &frame) const
 {
     const QSizeF size = KNVTShortcutImageProvider::sizeOfImageWithName(QStringLiteral("KNVTSnapback"));
-    return {QPointF(frame.x() + frame.width() - size.width() - 2,
-                    (frame.y() + frame.height() - size.height()) * 0.5 + 1),
-            size};
+    return {
+        QPointF(frame.x() + frame.width() - size.width() - 2, (frame.y() + frame.height() - size.height()) * 0.5 + 1),
+        size};
 }
 
 // Transitions

@@ -37,8 +37,7 @@ void drawImage(QPainter &painter, const QString &name, const QPointF &origin, do
     painter.save();
     painter.setOpacity(painter.opacity() * opacity);
     painter.translate(origin);
-    KNVTShortcutImageProvider::drawImageWithName(name, painter,
-                                                 KNVTShortcutImageProvider::sizeOfImageWithName(name));
+    KNVTShortcutImageProvider::drawImageWithName(name, painter, KNVTShortcutImageProvider::sizeOfImageWithName(name));
     painter.restore();
 }
 
@@ -104,8 +103,7 @@ void KNVTShortcutRecorderCell::drawTinted(QPainter &painter, const QRectF &frame
     else if (!empty)
         reserved = removeButtonRectForFrame(frame).width() + 6;
     const QRectF textRect(frame.x() + 6, frame.y(), frame.width() - 6 - reserved, frame.height());
-    drawText(painter, textRect, m_isRecording ? recordingText() : idleText(),
-             placeholderLook ? labelFont(font) : font,
+    drawText(painter, textRect, m_isRecording ? recordingText() : idleText(), placeholderLook ? labelFont(font) : font,
              placeholderLook ? palette.color(QPalette::Disabled, QPalette::Text) : palette.color(QPalette::Text));
 }
 
@@ -145,13 +143,16 @@ void KNVTShortcutRecorderCell::drawSliding(QPainter &painter, const QRectF &oute
     painter.setClipPath(field);
 
     const QRectF snapback = snapbackRectForFrame(frame).translated(0, h);
-    const QRectF box(snapback.x() - 1.5, snapback.y() - 5 + shift, snapback.width() * 1.3, h);
+    // The button's box fills the height of the recording layer at its right end.
+    const QRectF box(snapback.x() - 1.5, frame.y() + h + shift, snapback.width() * 1.3, h);
     const bool pressed = m_mouseDown && m_mouseInsideTrackingArea;
     QLinearGradient gradient(box.bottomLeft(), box.topLeft());
-    gradient.setColorAt(0, withAlpha(QColor::fromRgbF(pressed ? 0.6 : 0.75, pressed ? 0.6 : 0.75, pressed ? 0.6 : 0.75),
-                                     recordingAlpha));
-    gradient.setColorAt(1, withAlpha(QColor::fromRgbF(pressed ? 0.75 : 0.9, pressed ? 0.75 : 0.9, pressed ? 0.75 : 0.9),
-                                     recordingAlpha));
+    gradient.setColorAt(
+        0,
+        withAlpha(QColor::fromRgbF(pressed ? 0.6 : 0.75, pressed ? 0.6 : 0.75, pressed ? 0.6 : 0.75), recordingAlpha));
+    gradient.setColorAt(
+        1,
+        withAlpha(QColor::fromRgbF(pressed ? 0.75 : 0.9, pressed ? 0.75 : 0.9, pressed ? 0.75 : 0.9), recordingAlpha));
     painter.fillRect(box.adjusted(0.5, 0.5, -0.5, -0.5), gradient);
     painter.setPen(QPen(withAlpha(palette.color(QPalette::Mid).darker(125), recordingAlpha), 1));
     painter.setBrush(Qt::NoBrush);
@@ -172,8 +173,7 @@ void KNVTShortcutRecorderCell::drawSliding(QPainter &painter, const QRectF &oute
              withAlpha(recordingPlaceholder ? palette.color(QPalette::Disabled, QPalette::Text)
                                             : palette.color(QPalette::Text),
                        recordingAlpha));
-    drawText(painter, frame.translated(0, m_comboJustChanged ? 0 : shift), idleText(),
-             empty ? labelFont(font) : font,
+    drawText(painter, frame.translated(0, m_comboJustChanged ? 0 : shift), idleText(), empty ? labelFont(font) : font,
              withAlpha(empty ? palette.color(QPalette::Disabled, QPalette::Text) : palette.color(QPalette::Text),
                        idleAlpha));
     painter.restore();

@@ -44,21 +44,16 @@ QString typedCharacters(int keyCode, bool shift, bool levelThree)
 Qt::KeyboardModifier modifierOfKey(int key)
 {
     switch (key) {
-    case Qt::Key_Shift:
-        return Qt::ShiftModifier;
-    case Qt::Key_Control:
-        return Qt::ControlModifier;
+    case Qt::Key_Shift: return Qt::ShiftModifier;
+    case Qt::Key_Control: return Qt::ControlModifier;
     case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-        return Qt::AltModifier;
+    case Qt::Key_AltGr: return Qt::AltModifier;
     case Qt::Key_Meta:
     case Qt::Key_Super_L:
     case Qt::Key_Super_R:
     case Qt::Key_Hyper_L:
-    case Qt::Key_Hyper_R:
-        return Qt::MetaModifier;
-    default:
-        return Qt::NoModifier;
+    case Qt::Key_Hyper_R: return Qt::MetaModifier;
+    default: return Qt::NoModifier;
     }
 }
 
@@ -77,8 +72,7 @@ bool KNVTShortcutRecorderDelegate::shortcutRecorderIsKeyCodeTaken(KNVTShortcutRe
     return false;
 }
 
-void KNVTShortcutRecorderDelegate::shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *, RecorderKeyCombo)
-{}
+void KNVTShortcutRecorderDelegate::shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *, RecorderKeyCombo) {}
 
 KNVTShortcutRecorderControl::KNVTShortcutRecorderControl(QWidget *parent)
     : QWidget(parent), m_cell(std::make_unique<KNVTShortcutRecorderCell>())
@@ -263,10 +257,8 @@ void KNVTShortcutRecorderControl::setObjectValue(const QVariantMap &value)
         case QMetaType::UInt:
         case QMetaType::LongLong:
         case QMetaType::ULongLong:
-        case QMetaType::Double:
-            return true;
-        default:
-            return false;
+        case QMetaType::Double: return true;
+        default: return false;
         }
     };
     const QVariant keyCode = value.value(QStringLiteral("keyCode"));

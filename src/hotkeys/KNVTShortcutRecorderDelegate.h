@@ -17,6 +17,5 @@ public:
     virtual bool shortcutRecorderIsKeyCodeTaken(KNVTShortcutRecorderControl *recorder, qint64 keyCode, quint64 flags,
                                                 QString *reason);
     // After every change of the combination: recorded, cleared, loaded from the autosave or set by code.
-    virtual void shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *recorder,
-                                                   knvt::RecorderKeyCombo combo);
+    virtual void shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *recorder, knvt::RecorderKeyCombo combo);
 };

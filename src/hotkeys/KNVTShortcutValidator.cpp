@@ -100,8 +100,8 @@ knvt::AlertPresenter::Request alertWithNonRecoverableError(const KNVTShortcutErr
     knvt::AlertPresenter::Request request;
     request.critical = true;
     if (error == nullptr || error->options.isEmpty()) {
-        request.title = error != nullptr && !error->title.isEmpty() ? error->title
-                                                                    : tr("The key combination can't be used!");
+        request.title =
+            error != nullptr && !error->title.isEmpty() ? error->title : tr("The key combination can't be used!");
         request.message = error != nullptr ? error->suggestion : QString();
         request.buttonTitles = {QStringLiteral("OK")};
         return request;

@@ -147,7 +147,7 @@ QString KeyboardLayoutSource::baseCharacters(int macKeyCode) const
 }
 
 const KeyboardLayoutSource::Scratch *KeyboardLayoutSource::prepared(int macKeyCode, bool shift, bool levelThree,
-                                                                  xkb_keycode_t *keycode) const
+                                                                    xkb_keycode_t *keycode) const
 {
     const Scratch *state = scratch();
     const std::optional<xkb_keycode_t> code = keycodeForMacKeyCode(macKeyCode);

@@ -139,36 +139,15 @@ constexpr std::pair<int, int> kQtKeys[] = {
 };
 
 constexpr std::pair<int, int> kQtFunctionKeysBeyondTwelve[] = {
-    {Qt::Key_F13, 105},
-    {Qt::Key_F14, 107},
-    {Qt::Key_F15, 113},
-    {Qt::Key_F16, 106},
-    {Qt::Key_F17, 64},
-    {Qt::Key_F18, 79},
-    {Qt::Key_F19, 80},
-    {Qt::Key_F20, 90},
+    {Qt::Key_F13, 105}, {Qt::Key_F14, 107}, {Qt::Key_F15, 113}, {Qt::Key_F16, 106},
+    {Qt::Key_F17, 64},  {Qt::Key_F18, 79},  {Qt::Key_F19, 80},  {Qt::Key_F20, 90},
 };
 
 constexpr std::pair<int, int> kQtKeypadKeys[] = {
-    {Qt::Key_Period, 65},
-    {Qt::Key_Comma, 65},
-    {Qt::Key_Asterisk, 67},
-    {Qt::Key_Plus, 69},
-    {Qt::Key_Slash, 75},
-    {Qt::Key_Enter, 76},
-    {Qt::Key_Minus, 78},
-    {Qt::Key_Equal, 81},
-    {Qt::Key_0, 82},
-    {Qt::Key_1, 83},
-    {Qt::Key_2, 84},
-    {Qt::Key_3, 85},
-    {Qt::Key_4, 86},
-    {Qt::Key_5, 87},
-    {Qt::Key_6, 88},
-    {Qt::Key_7, 89},
-    {Qt::Key_8, 91},
-    {Qt::Key_9, 92},
-    {Qt::Key_Clear, 71},
+    {Qt::Key_Period, 65}, {Qt::Key_Comma, 65}, {Qt::Key_Asterisk, 67}, {Qt::Key_Plus, 69},  {Qt::Key_Slash, 75},
+    {Qt::Key_Enter, 76},  {Qt::Key_Minus, 78}, {Qt::Key_Equal, 81},    {Qt::Key_0, 82},     {Qt::Key_1, 83},
+    {Qt::Key_2, 84},      {Qt::Key_3, 85},     {Qt::Key_4, 86},        {Qt::Key_5, 87},     {Qt::Key_6, 88},
+    {Qt::Key_7, 89},      {Qt::Key_8, 91},     {Qt::Key_9, 92},        {Qt::Key_Clear, 71},
 };
 
 } // namespace
@@ -196,14 +175,37 @@ std::optional<int> macKeyCodeForXkbKeyName(std::string_view name)
 bool macKeyCodeCarriesFunctionBit(int macKeyCode)
 {
     switch (macKeyCode) {
-    case 122: case 120: case 99: case 118: case 96: case 97: case 98: case 100: case 101: case 109:
-    case 103: case 111: case 105: case 107: case 113: case 106: case 64: case 79: case 80: case 90:
-    case 123: case 124: case 125: case 126:
-    case 115: case 119: case 116: case 121:
-    case 114: case 71:
-        return true;
-    default:
-        return false;
+    case 122:
+    case 120:
+    case 99:
+    case 118:
+    case 96:
+    case 97:
+    case 98:
+    case 100:
+    case 101:
+    case 109:
+    case 103:
+    case 111:
+    case 105:
+    case 107:
+    case 113:
+    case 106:
+    case 64:
+    case 79:
+    case 80:
+    case 90:
+    case 123:
+    case 124:
+    case 125:
+    case 126:
+    case 115:
+    case 119:
+    case 116:
+    case 121:
+    case 114:
+    case 71: return true;
+    default: return false;
     }
 }
 

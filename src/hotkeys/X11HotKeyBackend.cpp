@@ -29,9 +29,9 @@ X11HotKeyBackend::X11HotKeyBackend(X11KeyboardLayout *layout) : m_layout(layout)
         return;
     xcb_connection_t *connection = m_layout->connection();
     // Held chords then repeat as presses only, without a release before each: one press, one window.
-    xcb_xkb_per_client_flags_cookie_t cookie = xcb_xkb_per_client_flags(
-        connection, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
-        XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0);
+    xcb_xkb_per_client_flags_cookie_t cookie =
+        xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
+                                 XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0);
     std::free(xcb_xkb_per_client_flags_reply(connection, cookie, nullptr));
     readModifierMapping();
     connect(m_layout, &X11KeyboardLayout::keymapChanged, this, &X11HotKeyBackend::keymapChanged);
@@ -78,21 +78,12 @@ void X11HotKeyBackend::readModifierMapping()
                     case XKB_KEY_Alt_L:
                     case XKB_KEY_Alt_R:
                     case XKB_KEY_Meta_L:
-                    case XKB_KEY_Meta_R:
-                        m_alt |= m_alt == 0 ? bit : 0;
-                        break;
+                    case XKB_KEY_Meta_R: m_alt |= m_alt == 0 ? bit : 0; break;
                     case XKB_KEY_Super_L:
-                    case XKB_KEY_Super_R:
-                        m_super |= m_super == 0 ? bit : 0;
-                        break;
-                    case XKB_KEY_Num_Lock:
-                        m_numLock |= bit;
-                        break;
-                    case XKB_KEY_Scroll_Lock:
-                        m_scrollLock |= bit;
-                        break;
-                    default:
-                        break;
+                    case XKB_KEY_Super_R: m_super |= m_super == 0 ? bit : 0; break;
+                    case XKB_KEY_Num_Lock: m_numLock |= bit; break;
+                    case XKB_KEY_Scroll_Lock: m_scrollLock |= bit; break;
+                    default: break;
                     }
                 }
             }
@@ -216,8 +207,9 @@ bool X11HotKeyBackend::isChordHeldElsewhere(int keyCode, quint32 carbonModifiers
     xcb_connection_t *connection = m_layout->connection();
     const xcb_window_t root = m_layout->rootWindow();
     xcb_generic_error_t *error =
-        xcb_request_check(connection, xcb_grab_key_checked(connection, 0, root, chord->modifiers, chord->keycode,
-                                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        xcb_request_check(connection,
+                          xcb_grab_key_checked(connection, 0, root, chord->modifiers, chord->keycode,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     if (error != nullptr) {
         const bool held = error->error_code == kBadAccess;
         std::free(error);
@@ -241,8 +233,7 @@ void X11HotKeyBackend::setSuspended(bool suspended)
         } else if (!suspended && !held.grabbed) {
             held.grabbed = grab(held.chord);
             if (!held.grabbed)
-                qCInfo(lcHotkeys) << "X11HotKeyBackend:setSuspended couldn't take key" << held.chord.keycode
-                                  << "again";
+                qCInfo(lcHotkeys) << "X11HotKeyBackend:setSuspended couldn't take key" << held.chord.keycode << "again";
         }
     }
     xcb_flush(m_layout->connection());

@@ -37,13 +37,15 @@ std::unique_ptr<X11KeyboardLayout> X11KeyboardLayout::create()
 }
 
 X11KeyboardLayout::X11KeyboardLayout(xcb_connection_t *connection, quint32 root, quint8 xkbFirstEvent)
-    : m_connection(connection), m_root(root), m_xkbFirstEvent(xkbFirstEvent),
+    : m_connection(connection),
+      m_root(root),
+      m_xkbFirstEvent(xkbFirstEvent),
       m_context(xkb_context_new(XKB_CONTEXT_NO_FLAGS))
 {
     // The same selection Qt makes for itself: adding it again changes nothing for Qt and keeps these events coming
     // should Qt ever stop asking for them.
-    const uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY
-        | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    const uint16_t events =
+        XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
     xcb_xkb_select_events(m_connection, XCB_XKB_ID_USE_CORE_KBD, events, 0, events, 0, 0, nullptr);
     xcb_flush(m_connection);
     reload();
@@ -62,16 +64,16 @@ void X11KeyboardLayout::reload()
 {
     m_reloadPending = false;
     m_deviceId = xkb_x11_get_core_keyboard_device_id(m_connection);
-    xkb_keymap *keymap = m_deviceId < 0 ? nullptr
-                                        : xkb_x11_keymap_new_from_device(m_context, m_connection, m_deviceId,
-                                                                         XKB_KEYMAP_COMPILE_NO_FLAGS);
+    xkb_keymap *keymap = m_deviceId < 0
+        ? nullptr
+        : xkb_x11_keymap_new_from_device(m_context, m_connection, m_deviceId, XKB_KEYMAP_COMPILE_NO_FLAGS);
     if (keymap == nullptr) {
         qCWarning(lcHotkeys) << "X11KeyboardLayout:reload couldn't read the keymap of the X server";
         return;
     }
     xkb_state *state = xkb_x11_state_new_from_device(keymap, m_connection, m_deviceId);
-    const xkb_layout_index_t layout = state != nullptr ? xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE)
-                                                       : 0;
+    const xkb_layout_index_t layout =
+        state != nullptr ? xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE) : 0;
     xkb_state_unref(state);
     xkb_keymap *previous = m_keymap;
     m_keymap = keymap;
@@ -105,9 +107,7 @@ bool X11KeyboardLayout::nativeEventFilter(const QByteArray &eventType, void *mes
         // Every XKB event carries its own kind in the second byte.
         switch (event->pad0) {
         case XCB_XKB_NEW_KEYBOARD_NOTIFY:
-        case XCB_XKB_MAP_NOTIFY:
-            scheduleReload();
-            break;
+        case XCB_XKB_MAP_NOTIFY: scheduleReload(); break;
         case XCB_XKB_STATE_NOTIFY: {
             const auto *state = reinterpret_cast<const xcb_xkb_state_notify_event_t *>(event);
             if ((state->changed & XCB_XKB_STATE_PART_GROUP_STATE) && state->group != m_layoutIndex) {
@@ -116,8 +116,7 @@ bool X11KeyboardLayout::nativeEventFilter(const QByteArray &eventType, void *mes
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     // Qt reads the same events for its own keyboard.

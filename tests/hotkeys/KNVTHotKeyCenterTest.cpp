@@ -1,5 +1,5 @@
-#include "hotkeys/KNVTHotKey.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
+#include "hotkeys/KNVTHotKey.h"
 #include "support/FakeHotKeyBackend.h"
 
 #include <QObject>

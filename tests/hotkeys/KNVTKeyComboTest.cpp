@@ -88,10 +88,11 @@ TEST(KNVTKeyCombo, BothFormsOfTheKeyCodeList)
     EXPECT_EQ(KNVTKeyCombo::stringForKeyCode(5, legacy), QStringLiteral("G"));
     EXPECT_EQ(KNVTKeyCombo::stringForKeyCode(127, legacy), QStringLiteral("7F"));
 
-    const QVariantMap current{{QStringLiteral("version"), 1},
-                              {QStringLiteral("unmappedKeys"), QVariantMap{{QStringLiteral("36"), QStringLiteral("Ret")}}},
-                              {QStringLiteral("padKeys"), QStringList{QStringLiteral("83")}},
-                              {QStringLiteral("padKeyString"), QStringLiteral("Keypad")}};
+    const QVariantMap current{
+        {QStringLiteral("version"), 1},
+        {QStringLiteral("unmappedKeys"), QVariantMap{{QStringLiteral("36"), QStringLiteral("Ret")}}},
+        {QStringLiteral("padKeys"), QStringList{QStringLiteral("83")}},
+        {QStringLiteral("padKeyString"), QStringLiteral("Keypad")}};
     EXPECT_EQ(KNVTKeyCombo::stringForKeyCode(36, current), QStringLiteral("Ret"));
     EXPECT_EQ(KNVTKeyCombo::stringForKeyCode(83, current), QStringLiteral("Keypad 1"));
     EXPECT_EQ(KNVTKeyCombo::stringForKeyCode(0, current), QStringLiteral("A"));

@@ -1,7 +1,7 @@
+#include "hotkeys/KNVTKeyboardShortcutManager.h"
 #include "foundation/Defaults.h"
 #include "hotkeys/KNVTHotKey.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
-#include "hotkeys/KNVTKeyboardShortcutManager.h"
 #include "hotkeys/KNVTQuickEntryHost.h"
 #include "support/FakeHotKeyBackend.h"
 #include "uikit/KNVTPreferenceKeys.h"

@@ -85,8 +85,7 @@ TEST(KeyTexts, ModifierGlyphsWordsAndConversions)
     EXPECT_EQ(KNVTCocoaModifierGlyphString(allCocoa), QStringLiteral("\u2303\u2325\u21E7\u2318"));
     EXPECT_EQ(KNVTCarbonModifierGlyphString(0x0100 | 0x0200), QStringLiteral("\u21E7\u2318"));
     EXPECT_EQ(KNVTCocoaModifierGlyphString(0), QString());
-    EXPECT_EQ(KNVTCocoaShortcutSpelledString(allCocoa, 40),
-              QStringLiteral("Command + Option + Control + Shift + K"));
+    EXPECT_EQ(KNVTCocoaShortcutSpelledString(allCocoa, 40), QStringLiteral("Command + Option + Control + Shift + K"));
     EXPECT_EQ(KNVTCarbonShortcutSpelledString(0x1000, 49), QStringLiteral("Control + Space"));
     EXPECT_EQ(KNVTCarbonShortcutGlyphString(0x0100 | 0x0200, 40), QStringLiteral("\u21E7\u2318K"));
     EXPECT_EQ(KNVTCocoaShortcutGlyphString(0x80000, 83), QStringLiteral("\u2325Pad 1"));

@@ -1,0 +1,220 @@
+#include "hotkeys/KNVTShortcutRecorderCell.h"
+#include "hotkeys/KNVTShortcutRecorderControl.h"
+#include "hotkeys/KNVTShortcutRecorderDelegate.h"
+#include "support/FakeHotKeyBackend.h"
+#include "support/ScopedKeyboardLayout.h"
+#include "support/ScriptedAlertPresenter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using knvt::RecorderKeyCombo;
+using knvt::test::FakeHotKeyBackend;
+using knvt::test::ScopedKeyboardLayout;
+
+namespace {
+
+constexpr quint64 kCmd = 0x100000;
+constexpr quint64 kOption = 0x80000;
+constexpr quint64 kFunction = 0x800000;
+
+struct Owner : KNVTShortcutRecorderDelegate
+{
+    QList<RecorderKeyCombo> changes;
+    void shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *, RecorderKeyCombo combo) override
+    {
+        changes.append(combo);
+    }
+};
+
+class Observed : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QVariant shortcut MEMBER m_shortcut)
+
+public:
+    QVariant m_shortcut = QStringLiteral("untouched");
+};
+
+// A window with a text field and the recorder, shown and active.
+class KNVTShortcutRecorderControlTest : public ::testing::Test
+{
+protected:
+    KNVTShortcutRecorderControlTest()
+    {
+        auto *layout = new QVBoxLayout(&window);
+        field = new QLineEdit(&window);
+        recorder = new KNVTShortcutRecorderControl(&window);
+        layout->addWidget(field);
+        layout->addWidget(recorder);
+        recorder->setDelegate(&owner);
+        window.resize(240, 80);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        field->setFocus();
+    }
+    ~KNVTShortcutRecorderControlTest() override { recorder->setDelegate(nullptr); }
+
+    ScopedKeyboardLayout us{QStringLiteral("us")};
+    FakeHotKeyBackend backend;
+    knvt::ScriptedAlertPresenter alerts;
+    Owner owner;
+    QWidget window;
+    QLineEdit *field = nullptr;
+    KNVTShortcutRecorderControl *recorder = nullptr;
+};
+
+} // namespace
+
+TEST_F(KNVTShortcutRecorderControlTest, KeepsItsHeightAndAMinimumWidth)
+{
+    KNVTShortcutRecorderControl alone;
+    alone.resize(30, 40);
+    EXPECT_EQ(alone.size(), QSize(50, 22));
+    alone.resize(120, 10);
+    EXPECT_EQ(alone.size(), QSize(120, 22));
+    alone.setGeometry(5, 7, 200, 30);
+    EXPECT_EQ(alone.geometry(), QRect(5, 7, 200, 22));
+    EXPECT_EQ(alone.focusPolicy(), Qt::StrongFocus);
+    EXPECT_TRUE(alone.hasMouseTracking());
+}
+
+TEST_F(KNVTShortcutRecorderControlTest, ClickingAndTypingRecordsAChord)
+{
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+    EXPECT_TRUE(recorder->isRecording());
+    EXPECT_TRUE(recorder->hasFocus());
+    EXPECT_EQ(recorder->faceText(), QStringLiteral("Type shortcut"));
+    QTest::keyPress(recorder, Qt::Key_Control);
+    QTest::keyPress(recorder, Qt::Key_Alt, Qt::ControlModifier);
+    EXPECT_EQ(recorder->faceText(), QStringLiteral("\u2325\u2318"));
+
+    QTest::keyClick(recorder, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_EQ(recorder->keyCombo(), (RecorderKeyCombo{kCmd | kOption, 14}));
+    EXPECT_EQ(recorder->faceText(), QStringLiteral("\u2325\u2318E"));
+    EXPECT_EQ(owner.changes, (QList<RecorderKeyCombo>{{kCmd | kOption, 14}}));
+    EXPECT_EQ(recorder->keyChars(), QStringLiteral("e"));
+    EXPECT_EQ(KNVTShortcutRecorderControl::cocoaToCarbonFlags(recorder->keyCombo().flags), 0x900u);
+    EXPECT_EQ(KNVTShortcutRecorderControl::carbonToCocoaFlags(0x1200), 0x60000u);
+
+    // Space starts a recording from the keyboard; F5 alone is a chord.
+    QTest::keyClick(recorder, Qt::Key_Space);
+    EXPECT_TRUE(recorder->isRecording());
+    QTest::keyClick(recorder, Qt::Key_F5);
+    EXPECT_EQ(recorder->keyCombo(), (RecorderKeyCombo{kFunction, 96}));
+    EXPECT_EQ(recorder->faceText(), QStringLiteral("F5"));
+}
+
+TEST_F(KNVTShortcutRecorderControlTest, KeysReachTheRecorderOnlyWithTheFocusAndShortcutsWaitWhileRecording)
+{
+    QTest::keyClick(field, Qt::Key_Space);
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_EQ(field->text(), QStringLiteral(" "));
+
+    int triggered = 0;
+    QAction action(QStringLiteral("Export"), &window);
+    action.setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+E")));
+    window.addAction(&action);
+    QObject::connect(&action, &QAction::triggered, &window, [&triggered] { ++triggered; });
+
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+    QTest::keyClick(recorder, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(triggered, 0) << "the recorder takes the chord first";
+    EXPECT_EQ(recorder->keyCombo().code, 14);
+    QTest::keyClick(recorder, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(triggered, 1) << "once recorded, the window's shortcut works again";
+
+    // Moving the focus away ends a recording.
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+    ASSERT_TRUE(recorder->isRecording());
+    field->setFocus(Qt::TabFocusReason);
+    EXPECT_FALSE(recorder->isRecording());
+}
+
+TEST_F(KNVTShortcutRecorderControlTest, RecordingTakesTheKeyboardAndSuspendsTheHotKeys)
+{
+    recorder->setCanCaptureGlobalHotKeys(true);
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+    EXPECT_EQ(QWidget::keyboardGrabber(), recorder);
+    EXPECT_TRUE(backend.isSuspended());
+    QTest::keyClick(recorder, Qt::Key_Escape);
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    EXPECT_FALSE(backend.isSuspended());
+}
+
+TEST_F(KNVTShortcutRecorderControlTest, ObjectValueAndTheValueBinding)
+{
+    EXPECT_TRUE(recorder->objectValue().isEmpty());
+    recorder->setAllowsKeyOnly(true, false);
+    recorder->setKeyCombo({0, 12});
+    EXPECT_TRUE(recorder->objectValue().isEmpty()) << "a key alone has no object value";
+
+    QSignalSpy changed(recorder, &KNVTShortcutRecorderControl::objectValueChanged);
+    recorder->setObjectValue({{QStringLiteral("keyCode"), 40}, {QStringLiteral("modifierFlags"), kCmd}});
+    EXPECT_EQ(recorder->keyCombo(), (RecorderKeyCombo{kCmd, 40}));
+    EXPECT_EQ(recorder->objectValue(), (QVariantMap{{QStringLiteral("characters"), QStringLiteral("K")},
+                                                    {QStringLiteral("keyCode"), qint64(40)},
+                                                    {QStringLiteral("modifierFlags"), quint64(kCmd)}}));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(recorder->property("objectValue").toMap(), recorder->objectValue());
+
+    recorder->setObjectValue({{QStringLiteral("keyCode"), QStringLiteral("40")}, {QStringLiteral("modifierFlags"), kCmd}});
+    EXPECT_EQ(recorder->keyCombo(), (RecorderKeyCombo{0, -1})) << "a value of the wrong shape clears";
+
+    Observed observed;
+    recorder->bindValue(&observed, "shortcut");
+    recorder->setKeyCombo({kCmd, 31});
+    EXPECT_EQ(observed.m_shortcut.toMap().value(QStringLiteral("keyCode")).toInt(), 31);
+    recorder->setKeyCombo({0, -1});
+    EXPECT_FALSE(observed.m_shortcut.isValid()) << "an empty recorder pushes nothing";
+
+    recorder->bindValue(&observed, "shortcut", [](const QVariant &value) {
+        return QVariant(value.toMap().value(QStringLiteral("characters")));
+    });
+    recorder->setKeyCombo({kCmd, 31});
+    EXPECT_EQ(observed.m_shortcut, QVariant(QStringLiteral("O")));
+
+    QList<QString> logged;
+    static QList<QString> *sink = nullptr;
+    sink = &logged;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &message) { sink->append(message); });
+    {
+        Observed gone;
+        recorder->bindValue(&gone, "shortcut");
+    }
+    recorder->setKeyCombo({kCmd, 32});
+    recorder->bindValue(&observed, QByteArray());
+    recorder->setKeyCombo({kCmd, 33});
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(logged, (QList<QString>{
+                          QStringLiteral("ERROR: NSObservedObjectKey was nil for value binding in "
+                                         "-[KNVTShortcutRecorderControl shortcutRecorderCell:keyComboDidChange:]"),
+                          QStringLiteral("ERROR: NSObservedKeyPathKey was nil for value binding in "
+                                         "-[KNVTShortcutRecorderControl shortcutRecorderCell:keyComboDidChange:]"),
+                      }));
+    EXPECT_EQ(observed.m_shortcut, QVariant(QStringLiteral("O")));
+}
+
+TEST_F(KNVTShortcutRecorderControlTest, ARestoredControlKeepsItsSettings)
+{
+    recorder->setStyle(KNVTShortcutRecorderStyleSliding);
+    recorder->setKeyCombo({kCmd | kOption, 14});
+    recorder->setAllowedFlags(kCmd | kOption | kFunction);
+    KNVTShortcutRecorderControl restored(recorder->archive());
+    EXPECT_EQ(restored.style(), KNVTShortcutRecorderStyleSliding);
+    EXPECT_EQ(restored.keyCombo(), (RecorderKeyCombo{kCmd | kOption, 14}));
+    EXPECT_EQ(restored.allowedFlags(), kCmd | kOption | kFunction);
+    EXPECT_EQ(restored.keyComboString(), QStringLiteral("\u2325\u2318E"));
+}
+
+#include "KNVTShortcutRecorderControlTest.moc"
