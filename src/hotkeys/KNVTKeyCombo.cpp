@@ -4,6 +4,7 @@
 #include "foundation/PropertyList.h"
 #include "hotkeys/KNVTKeyCodeTranslator.h"
 #include "hotkeys/MacKeyCodes.h"
+#include "hotkeys/ShortcutStrings.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -68,16 +69,7 @@ quint64 KNVTKeyCombo::modifierMask() const
 {
     if (isClearCombo())
         return 0;
-    quint64 mask = 0;
-    if (m_modifiers & knvt::kCarbonCommand)
-        mask |= knvt::kCocoaCommand;
-    if (m_modifiers & knvt::kCarbonOption)
-        mask |= knvt::kCocoaOption;
-    if (m_modifiers & knvt::kCarbonControl)
-        mask |= knvt::kCocoaControl;
-    if (m_modifiers & knvt::kCarbonShift)
-        mask |= knvt::kCocoaShift;
-    return mask;
+    return KNVTCocoaFlagsFromCarbonFlags(quint64(m_modifiers)) & ~knvt::kFunctionKeyMask;
 }
 
 QString KNVTKeyCombo::description() const

@@ -317,20 +317,6 @@ void KNVTShortcutRecorderControl::shortcutRecorderCellKeyComboDidChange(KNVTShor
 
 // Key events
 
-quint64 KNVTShortcutRecorderControl::cocoaFlagsOf(Qt::KeyboardModifiers modifiers)
-{
-    quint64 flags = 0;
-    if (modifiers & Qt::ControlModifier)
-        flags |= knvt::kCocoaCommand;
-    if (modifiers & Qt::AltModifier)
-        flags |= knvt::kCocoaOption;
-    if (modifiers & Qt::MetaModifier)
-        flags |= knvt::kCocoaControl;
-    if (modifiers & Qt::ShiftModifier)
-        flags |= knvt::kCocoaShift;
-    return flags;
-}
-
 RecorderKeyEvent KNVTShortcutRecorderControl::recorderKeyEvent(const QKeyEvent *event)
 {
     const knvt::KeyboardLayoutSource &layout = knvt::KeyboardLayoutSource::current();
@@ -341,7 +327,7 @@ RecorderKeyEvent KNVTShortcutRecorderControl::recorderKeyEvent(const QKeyEvent *
         code = knvt::macKeyCodeForQtKey(event->key(), event->modifiers() & Qt::KeypadModifier);
 
     RecorderKeyEvent converted;
-    converted.cocoaFlags = cocoaFlagsOf(event->modifiers());
+    converted.cocoaFlags = knvt::cocoaFlagsFromQtModifiers(event->modifiers());
     if (!code) {
         converted.characters = event->text();
         converted.charactersIgnoringModifiers = event->text();
@@ -381,7 +367,7 @@ bool KNVTShortcutRecorderControl::handleModifierKey(QKeyEvent *event, bool press
         else
             modifiers &= ~own;
     }
-    m_cell->flagsChanged(cocoaFlagsOf(modifiers));
+    m_cell->flagsChanged(knvt::cocoaFlagsFromQtModifiers(modifiers));
     event->accept();
     return true;
 }
@@ -541,7 +527,7 @@ void KNVTShortcutRecorderControl::makeFirstResponder()
 
 quint64 KNVTShortcutRecorderControl::currentModifierFlags() const
 {
-    return cocoaFlagsOf(QGuiApplication::queryKeyboardModifiers());
+    return knvt::cocoaFlagsFromQtModifiers(QGuiApplication::queryKeyboardModifiers());
 }
 
 QPointF KNVTShortcutRecorderControl::currentPointerPosition() const

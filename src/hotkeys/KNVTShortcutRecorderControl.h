@@ -81,7 +81,6 @@ public:
     // from the US position of the Qt key when the event has no scan code), the modifiers with the Function bit
     // added for the keys that carry it, and the characters of the current layout. No key code when the key has none.
     static knvt::RecorderKeyEvent recorderKeyEvent(const QKeyEvent *event);
-    static quint64 cocoaFlagsOf(Qt::KeyboardModifiers modifiers);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

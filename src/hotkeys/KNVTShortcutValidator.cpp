@@ -34,21 +34,6 @@ void fill(KNVTShortcutError *error, quint64 carbonFlags, qint64 keyCode, const Q
     error->options = {QStringLiteral("OK")};
 }
 
-// Ctrl stands for Command, Alt for Option, Meta (Super) for Control, as everywhere in the stored form.
-quint64 cocoaFlagsOf(Qt::KeyboardModifiers modifiers)
-{
-    quint64 flags = 0;
-    if (modifiers & Qt::ControlModifier)
-        flags |= kCocoaCommand;
-    if (modifiers & Qt::AltModifier)
-        flags |= kCocoaOption;
-    if (modifiers & Qt::MetaModifier)
-        flags |= kCocoaControl;
-    if (modifiers & Qt::ShiftModifier)
-        flags |= kCocoaShift;
-    return flags;
-}
-
 // What the item's key reads as, in the terms of the key texts: the character for a typing key, the key's own text
 // for the others.
 QString keyTextOf(Qt::Key key)
@@ -164,7 +149,7 @@ bool KNVTShortcutValidator::isKeyCodeTakenInMenu(qint64 keyCode, quint64 carbonF
         if (shortcut.isEmpty())
             continue;
         const QKeyCombination combination = shortcut[0];
-        const quint64 itemFlags = cocoaFlagsOf(combination.keyboardModifiers());
+        const quint64 itemFlags = cocoaFlagsFromQtModifiers(combination.keyboardModifiers());
         if (itemFlags != wanted)
             continue;
         if (!keyTextRead) {

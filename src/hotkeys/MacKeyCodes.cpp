@@ -209,6 +209,20 @@ bool macKeyCodeCarriesFunctionBit(int macKeyCode)
     }
 }
 
+quint64 cocoaFlagsFromQtModifiers(Qt::KeyboardModifiers modifiers)
+{
+    quint64 flags = 0;
+    if (modifiers & Qt::ControlModifier)
+        flags |= kCocoaCommand;
+    if (modifiers & Qt::AltModifier)
+        flags |= kCocoaOption;
+    if (modifiers & Qt::MetaModifier)
+        flags |= kCocoaControl;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= kCocoaShift;
+    return flags;
+}
+
 std::optional<int> macKeyCodeForQtKey(int qtKey, bool keypad)
 {
     if (keypad) {

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <Qt>
+#include <QtGlobal>
+
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace knvt {
 
@@ -20,6 +24,18 @@ inline constexpr unsigned long long kCocoaOption = 0x80000;
 inline constexpr unsigned long long kCocoaCommand = 0x100000;
 // Copied unchanged between both forms; never a real modifier of a grab.
 inline constexpr unsigned long long kFunctionKeyMask = 0x800000;
+
+// The four modifiers in both forms, Carbon first.
+inline constexpr std::pair<unsigned, unsigned long long> kModifierForms[] = {
+    {kCarbonCommand, kCocoaCommand},
+    {kCarbonOption, kCocoaOption},
+    {kCarbonControl, kCocoaControl},
+    {kCarbonShift, kCocoaShift},
+};
+
+// Qt's modifiers as Cocoa flags: Ctrl stands for Command (as in the application's own menu shortcuts), Alt for
+// Option, Meta (the Super key) for Control.
+quint64 cocoaFlagsFromQtModifiers(Qt::KeyboardModifiers modifiers);
 
 // The XKB key name of a key code, or an empty view for a code that has no key on a PC keyboard.
 std::string_view xkbKeyNameForMacKeyCode(int macKeyCode);

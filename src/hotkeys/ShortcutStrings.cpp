@@ -87,28 +87,20 @@ QString KNVTCocoaShortcutSpelledString(quint64 cocoaFlags, int keyCode)
 quint64 KNVTCocoaFlagsFromCarbonFlags(quint64 carbonFlags)
 {
     quint64 cocoa = carbonFlags & kFunctionKeyMask;
-    if (carbonFlags & kCarbonCommand)
-        cocoa |= kCocoaCommand;
-    if (carbonFlags & kCarbonOption)
-        cocoa |= kCocoaOption;
-    if (carbonFlags & kCarbonControl)
-        cocoa |= kCocoaControl;
-    if (carbonFlags & kCarbonShift)
-        cocoa |= kCocoaShift;
+    for (const auto &[carbon, cocoaBit] : kModifierForms) {
+        if (carbonFlags & carbon)
+            cocoa |= cocoaBit;
+    }
     return cocoa;
 }
 
 quint64 KNVTCarbonFlagsFromCocoaFlags(quint64 cocoaFlags)
 {
     quint64 carbon = cocoaFlags & kFunctionKeyMask;
-    if (cocoaFlags & kCocoaCommand)
-        carbon |= kCarbonCommand;
-    if (cocoaFlags & kCocoaOption)
-        carbon |= kCarbonOption;
-    if (cocoaFlags & kCocoaControl)
-        carbon |= kCarbonControl;
-    if (cocoaFlags & kCocoaShift)
-        carbon |= kCarbonShift;
+    for (const auto &[carbonBit, cocoa] : kModifierForms) {
+        if (cocoaFlags & cocoa)
+            carbon |= carbonBit;
+    }
     return carbon;
 }
 

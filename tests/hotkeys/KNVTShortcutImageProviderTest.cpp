@@ -54,7 +54,7 @@ TEST(KNVTShortcutImageProvider, TheRemoveButtonDarkensWhenHoveredAndPressed)
 
 TEST(KNVTShortcutImageProvider, ImagesKeepTheirShapesAtTwiceTheSize)
 {
-    for (const QString name : {QStringLiteral("KNVTRemoveShortcut"), QStringLiteral("KNVTSnapback")}) {
+    for (const QString &name : {QStringLiteral("KNVTRemoveShortcut"), QStringLiteral("KNVTSnapback")}) {
         const QImage single = drawn(name, 1);
         const QImage doubled = drawn(name, 2);
         ASSERT_EQ(doubled.size(), QSize(28, 28)) << name.toStdString();

@@ -1,5 +1,5 @@
-#include "foundation/Defaults.h"
 #include "hotkeys/KNVTShortcutRecorderCell.h"
+#include "foundation/Defaults.h"
 #include "hotkeys/KNVTShortcutRecorderCellDelegate.h"
 #include "hotkeys/ShortcutRecorderCellView.h"
 #include "support/CountingBeeper.h"
@@ -338,8 +338,9 @@ TEST_F(KNVTShortcutRecorderCellTest, AutosaveArchiveAndCopy)
     EXPECT_EQ(archive.value(QStringLiteral("keyComboCode")).toInt(), 14);
     EXPECT_EQ(archive.value(QStringLiteral("style")).toInt(), 1);
 
-    knvt::Defaults::standard().setValue(QStringLiteral("KNVTShortcuts quick"),
-                                        QVariantMap{{QStringLiteral("keyCode"), 31}, {QStringLiteral("modifiers"), 0x300}});
+    knvt::Defaults::standard().setValue(
+        QStringLiteral("KNVTShortcuts quick"),
+        QVariantMap{{QStringLiteral("keyCode"), 31}, {QStringLiteral("modifiers"), 0x300}});
     KNVTShortcutRecorderCell restored(archive);
     EXPECT_EQ(restored.keyCombo(), (RecorderKeyCombo{kCmd | kShift, 31})) << "the autosave wins over the archive";
     EXPECT_FALSE(restored.hasKeyChars());

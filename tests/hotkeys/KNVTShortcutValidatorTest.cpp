@@ -1,5 +1,5 @@
-#include "hotkeys/KNVTMainMenuSource.h"
 #include "hotkeys/KNVTShortcutValidator.h"
+#include "hotkeys/KNVTMainMenuSource.h"
 #include "hotkeys/KNVTShortcutValidatorDelegate.h"
 #include "support/FakeHotKeyBackend.h"
 #include "support/ScopedKeyboardLayout.h"
@@ -76,11 +76,11 @@ TEST(KNVTShortcutValidator, MenuItemsAnywhereInTheMenuBarTakeTheirCombination)
     EXPECT_EQ(error.options, QStringList{QStringLiteral("OK")});
 
     EXPECT_TRUE(validator.isKeyCodeTaken(14, kCmd | kShift, &error)) << "in a submenu";
-    EXPECT_EQ(error.suggestion, QStringLiteral("The key combination \"Command + Shift + E\" can't be used because it's "
-                                               "already used by the menu item \"As PDF\u2026\"."));
+    EXPECT_EQ(error.suggestion,
+              QStringLiteral("The key combination \"Command + Shift + E\" can't be used because it's "
+                             "already used by the menu item \"As PDF\u2026\"."));
     EXPECT_TRUE(validator.isKeyCodeTaken(5, kCmd, &error));
-    EXPECT_TRUE(error.suggestion.endsWith(QStringLiteral("\"Find Next\".")))
-        << "the first item in menu order is named";
+    EXPECT_TRUE(error.suggestion.endsWith(QStringLiteral("\"Find Next\"."))) << "the first item in menu order is named";
     EXPECT_TRUE(validator.isKeyCodeTaken(122, 0x800000, &error)) << "F1 carries only the Function bit";
     EXPECT_TRUE(validator.isKeyCodeTaken(36, kCmd | kOption | kControl, &error));
 
@@ -98,8 +98,7 @@ TEST(KNVTShortcutValidator, MenuItemsMatchTheCharacterOfTheKeyInTheCurrentLayout
     KNVTShortcutValidator validator;
     QMenu extra;
     extra.addAction(QStringLiteral("Undo"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
-    EXPECT_TRUE(validator.isKeyCodeTakenInMenu(16, kCmd, extra.actions()))
-        << "Z lies where Y lies on a US keyboard";
+    EXPECT_TRUE(validator.isKeyCodeTakenInMenu(16, kCmd, extra.actions())) << "Z lies where Y lies on a US keyboard";
     EXPECT_FALSE(validator.isKeyCodeTakenInMenu(6, kCmd, extra.actions()));
 }
 
@@ -148,8 +147,9 @@ TEST(KNVTShortcutValidator, TheDelegateIsAskedFirst)
 
     delegate.reason = QStringLiteral("the notes field needs it");
     EXPECT_TRUE(validator.isKeyCodeTaken(11, kCmd, &error));
-    EXPECT_EQ(error.suggestion, QStringLiteral("The key combination \"Command + B\" can't be used because the notes "
-                                               "field needs it."));
+    EXPECT_EQ(error.suggestion,
+              QStringLiteral("The key combination \"Command + B\" can't be used because the notes "
+                             "field needs it."));
     EXPECT_FALSE(validator.isKeyCodeTaken(12, kCmd));
     EXPECT_EQ(backend.probeCount(), 1);
 }

@@ -33,14 +33,8 @@ struct Frame
     }
     void set() { recorder->setKeyCombo({0x120000, 31}); }
     void record() { recorder->cell()->performKeyEquivalent({49, 0, QStringLiteral(" "), QStringLiteral(" ")}); }
-    QPointF removeCentre() const
-    {
-        return recorder->cell()->removeButtonRectForFrame(recorder->rect()).center();
-    }
-    QPointF snapbackCentre() const
-    {
-        return recorder->cell()->snapbackRectForFrame(recorder->rect()).center();
-    }
+    QPointF removeCentre() const { return recorder->cell()->removeButtonRectForFrame(recorder->rect()).center(); }
+    QPointF snapbackCentre() const { return recorder->cell()->snapbackRectForFrame(recorder->rect()).center(); }
 };
 
 void saveStyle(knvt::test::ScreenshotWriter &writer, int style, const QString &prefix)

@@ -1,5 +1,5 @@
-#include "hotkeys/KNVTShortcutRecorderCell.h"
 #include "hotkeys/KNVTShortcutRecorderControl.h"
+#include "hotkeys/KNVTShortcutRecorderCell.h"
 #include "hotkeys/KNVTShortcutRecorderDelegate.h"
 #include "support/FakeHotKeyBackend.h"
 #include "support/ScopedKeyboardLayout.h"
@@ -161,13 +161,15 @@ TEST_F(KNVTShortcutRecorderControlTest, ObjectValueAndTheValueBinding)
     QSignalSpy changed(recorder, &KNVTShortcutRecorderControl::objectValueChanged);
     recorder->setObjectValue({{QStringLiteral("keyCode"), 40}, {QStringLiteral("modifierFlags"), kCmd}});
     EXPECT_EQ(recorder->keyCombo(), (RecorderKeyCombo{kCmd, 40}));
-    EXPECT_EQ(recorder->objectValue(), (QVariantMap{{QStringLiteral("characters"), QStringLiteral("K")},
-                                                    {QStringLiteral("keyCode"), qint64(40)},
-                                                    {QStringLiteral("modifierFlags"), quint64(kCmd)}}));
+    EXPECT_EQ(recorder->objectValue(),
+              (QVariantMap{{QStringLiteral("characters"), QStringLiteral("K")},
+                           {QStringLiteral("keyCode"), qint64(40)},
+                           {QStringLiteral("modifierFlags"), quint64(kCmd)}}));
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(recorder->property("objectValue").toMap(), recorder->objectValue());
 
-    recorder->setObjectValue({{QStringLiteral("keyCode"), QStringLiteral("40")}, {QStringLiteral("modifierFlags"), kCmd}});
+    recorder->setObjectValue(
+        {{QStringLiteral("keyCode"), QStringLiteral("40")}, {QStringLiteral("modifierFlags"), kCmd}});
     EXPECT_EQ(recorder->keyCombo(), (RecorderKeyCombo{0, -1})) << "a value of the wrong shape clears";
 
     Observed observed;
@@ -196,12 +198,13 @@ TEST_F(KNVTShortcutRecorderControlTest, ObjectValueAndTheValueBinding)
     recorder->bindValue(&observed, QByteArray());
     recorder->setKeyCombo({kCmd, 33});
     qInstallMessageHandler(previous);
-    EXPECT_EQ(logged, (QList<QString>{
-                          QStringLiteral("ERROR: NSObservedObjectKey was nil for value binding in "
-                                         "-[KNVTShortcutRecorderControl shortcutRecorderCell:keyComboDidChange:]"),
-                          QStringLiteral("ERROR: NSObservedKeyPathKey was nil for value binding in "
-                                         "-[KNVTShortcutRecorderControl shortcutRecorderCell:keyComboDidChange:]"),
-                      }));
+    EXPECT_EQ(logged,
+              (QList<QString>{
+                  QStringLiteral("ERROR: NSObservedObjectKey was nil for value binding in "
+                                 "-[KNVTShortcutRecorderControl shortcutRecorderCell:keyComboDidChange:]"),
+                  QStringLiteral("ERROR: NSObservedKeyPathKey was nil for value binding in "
+                                 "-[KNVTShortcutRecorderControl shortcutRecorderCell:keyComboDidChange:]"),
+              }));
     EXPECT_EQ(observed.m_shortcut, QVariant(QStringLiteral("O")));
 }
 
