@@ -17,6 +17,7 @@
 #include "support/FakeClock.h"
 #include "support/FakeSaveScheduler.h"
 #include "support/ScriptedAlertPresenter.h"
+#include "support/TaskStoreBuilder.h"
 
 #include <QApplication>
 #include <QTest>
@@ -30,16 +31,12 @@
 
 // Editors work on the shared task store. Each test gets a fresh library in the process's own data folder (the library
 // is removed again at the end), a fixed clock (Wednesday 4 March 2015, 12:00 in New York), counted beeps, scripted
-// alerts and a save scheduler that runs the editors' delayed saves only when the test says so.
+// alerts and a save scheduler that runs the editors' delayed saves only when the test says so. Objects are made with
+// the shared generator (`make`) around the library's own local user, through the short helpers below.
 class EditorsFixture : public ::testing::Test
 {
 protected:
-    struct Member
-    {
-        KNVTCDUser *user = nullptr;
-        qint64 role = 2;   // editor
-        qint64 status = 2; // accepted
-    };
+    using Member = knvt::test::MemberSpec;
 
     void SetUp() override
     {
@@ -50,6 +47,7 @@ protected:
         ASSERT_NE(store->managedObjectContext(), nullptr);
         me = store->me();
         ASSERT_NE(me, nullptr);
+        make.setContext(store->managedObjectContext());
         me->setFirstName(QStringLiteral("Maria"));
         me->setLastName(QStringLiteral("Mendes"));
         me->setUsername(QStringLiteral("maria"));
@@ -75,43 +73,40 @@ protected:
 
     KNVTCDUser *user(const QString &first, const QString &last, const QString &username)
     {
-        auto *u = store->managedObjectContext()->insert<KNVTCDUser>();
-        u->setFirstName(first);
-        u->setLastName(last);
-        u->setUsername(username);
-        u->setFriendshipStatus(3);
-        return u;
+        return make.user({.username = username,
+                          .firstName = first,
+                          .lastName = last,
+                          .friendshipStatus = KNVTUserFriendshipStatusFriend});
     }
 
-    // A project (or area) I own, shared with `others`.
+    // An actionable project (or area) that I own, shared with `others` (editors who accepted, unless they say
+    // otherwise).
     KNVTCDTaskList *taskList(const QString &title, std::vector<Member> others = {}, bool area = false)
     {
-        KNVTCDTaskList *list = area ? store->areaWithTitle(title) : store->projectWithTitle(title);
-        list->setStatus(2);
-        for (const Member &member : others) {
-            KNVTCDTaskListCollaborator *row = store->taskListCollaboratorWithUser(member.user, list, member.role);
-            row->setStatus(member.status);
-        }
-        return list;
+        std::vector<Member> members{{me, KNVTTaskListCollaboratorRoleOwner}};
+        members.insert(members.end(), others.begin(), others.end());
+        return make.taskList({.title = title,
+                              .type = area ? KNVTTaskListTypeArea : KNVTTaskListTypeProject,
+                              .status = KNVTTaskListStatusActionable,
+                              .members = members});
     }
 
+    // An actionable task of mine, created by me.
     KNVTCDTask *task(const QString &title, KNVTCDTaskList *list = nullptr)
     {
-        KNVTCDTask *t = store->taskWithTitle(title);
-        t->setStatus(2);
-        if (list)
-            t->setTaskList(list);
-        return t;
+        return make.task(
+            {.title = title, .status = KNVTTaskStatusActionable, .assignee = me, .creator = me, .list = list});
     }
 
+    // A comment written now.
     KNVTCDTaskComment *comment(KNVTCDTask *onTask, const QString &text, KNVTCDUser *author)
     {
-        KNVTCDTaskComment *c = store->commentWithText(text, onTask);
-        c->setUser(author);
+        KNVTCDTaskComment *c = make.comment({.task = onTask, .text = text, .created = clock.now(), .author = author});
+        c->setModifiedDate(clock.now());
         return c;
     }
 
-    KNVTCDTag *tag(const QString &title) { return store->tagWithTitle(title); }
+    KNVTCDTag *tag(const QString &title) { return make.tag({.title = title, .creator = me}); }
 
     void save() { ASSERT_TRUE(store->save()); }
 
@@ -128,4 +123,5 @@ protected:
     knvt::test::FakeSaveScheduler saves;
     KNVTTaskStore *store = nullptr;
     KNVTCDUser *me = nullptr;
+    knvt::test::TaskStoreBuilder make;
 };

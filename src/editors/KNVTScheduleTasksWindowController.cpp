@@ -1,0 +1,103 @@
+#include "editors/KNVTScheduleTasksWindowController.h"
+
+#include "editors/EditorObjects.h"
+#include "editors/SaveScheduler.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTTaskStatus.h"
+
+#include "uikit/KNVTDatePicker.h"
+
+#include "foundation/DateAdditions.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::vector<KNVTCDTask *> &tasks,
+                                                                     QWidget *parent)
+    : knvt::Sheet(parent),
+      m_taskURIs(knvt::urisOfObjects(tasks)),
+      m_startDateFormatter(knvt::DateFormat::withTemplate(QStringLiteral("EEEddMMMyyyy")))
+{
+    setObjectName(QStringLiteral("KNVTScheduleTasksWindowController"));
+    auto *layout = new QVBoxLayout(this);
+    m_titleTextField = new QLabel(this);
+    m_titleTextField->setObjectName(QStringLiteral("titleTextField"));
+    QFont bold = m_titleTextField->font();
+    bold.setBold(true);
+    m_titleTextField->setFont(bold);
+    m_titleTextField->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_titleTextField);
+
+    m_datePicker = new KNVTDatePicker(this);
+    m_datePicker->setObjectName(QStringLiteral("datePicker"));
+    layout->addWidget(m_datePicker);
+    m_startDateTextField = new QLabel(this);
+    m_startDateTextField->setObjectName(QStringLiteral("startDateTextField"));
+    m_startDateTextField->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_startDateTextField);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_cancelButton = new QPushButton(tr("Cancel"), this);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setAutoDefault(false);
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
+    buttons->addWidget(m_cancelButton);
+    m_saveButton = new QPushButton(tr("Save"), this);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_saveButton->setDefault(true);
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
+    buttons->addWidget(m_saveButton);
+    layout->addLayout(buttons);
+
+    QDateTime day = knvt::tomorrowAtZeroHundredHours();
+    if (tasks.size() == 1) {
+        const KNVTCDTask *task = tasks.front();
+        if (task->startDate().isValid()) {
+            day = task->startDate();
+            m_titleTextField->setText(QStringLiteral("Reschedule \"%1\"").arg(task->title()));
+        } else {
+            m_titleTextField->setText(QStringLiteral("Schedule \"%1\"").arg(task->title()));
+        }
+    } else {
+        m_titleTextField->setText(QStringLiteral("Schedule %1 Tasks").arg(tasks.size()));
+    }
+    setWindowTitle(m_titleTextField->text());
+    // A start before today shows today, the earliest day the picker offers.
+    m_datePicker->setMinDate(knvt::todayAtZeroHundredHours());
+    m_datePicker->setDateValue(day);
+    m_startDateTextField->setText(m_startDateFormatter.stringFromDate(m_datePicker->dateValue()));
+    connect(m_datePicker, &KNVTDatePicker::dateValueProposed, this, &KNVTScheduleTasksWindowController::datePickerCell);
+}
+
+std::vector<KNVTCDTask *> KNVTScheduleTasksWindowController::tasks() const
+{
+    return knvt::liveObjects<KNVTCDTask>(m_taskURIs);
+}
+
+void KNVTScheduleTasksWindowController::datePickerCell(const QDateTime &proposedDateValue)
+{
+    m_startDateTextField->setText(m_startDateFormatter.stringFromDate(proposedDateValue));
+}
+
+void KNVTScheduleTasksWindowController::save(QObject *)
+{
+    const QDateTime start = knvt::zeroHundredHoursDateForDate(m_datePicker->dateValue());
+    for (KNVTCDTask *task : tasks()) {
+        if (!task->canEdit())
+            continue;
+        task->setArchived(false);
+        task->setStartDate(start);
+        task->setStatus(KNVTTaskStatusActionable);
+    }
+    knvt::scheduleTaskStoreSave(SaveDelay);
+    dismiss();
+}
+
+void KNVTScheduleTasksWindowController::cancel(QObject *)
+{
+    dismiss();
+}

@@ -1,0 +1,865 @@
+#include "editors/KNVTTaskFormViewController.h"
+
+#include "editors/DateField.h"
+#include "editors/EditorObjects.h"
+#include "editors/KNVTUserSelection.h"
+#include "editors/KNVTUserSelectionFactory.h"
+#include "editors/Sheet.h"
+
+#include "model/KNVTCDTag.h"
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
+#include "model/KNVTCDUser.h"
+#include "model/KNVTRecurrence.h"
+#include "model/KNVTRecurrenceRule.h"
+#include "model/ObjectReferencePayload.h"
+
+#include "objectstore/Folding.h"
+
+#include "uikit/ImageAdditions.h"
+#include "uikit/KNVTDatePicker.h"
+#include "uikit/KNVTDatePickerViewController.h"
+#include "uikit/KNVTLevelIndicator.h"
+#include "uikit/KNVTTextField.h"
+#include "uikit/KNVTTextView.h"
+#include "uikit/KNVTTokenField.h"
+
+#include "foundation/NotificationCenter.h"
+#include "foundation/StringAdditions.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+using knvt::liveObject;
+
+constexpr int Margin = 8;
+const QSize TaskListIconSize(11, 14);
+constexpr unsigned int Statuses[] = {KNVTTaskStatusSomeday, KNVTTaskStatusActionable, KNVTTaskStatusCompleted,
+                                     KNVTTaskStatusCancelled};
+constexpr KNVTRecurrenceFrequency Frequencies[] = {KNVTRecurrenceFrequencyDaily, KNVTRecurrenceFrequencyWeekly,
+                                                   KNVTRecurrenceFrequencyMonthly, KNVTRecurrenceFrequencyYearly};
+
+bool beginsWithIgnoringCaseAndDiacritics(const QString &text, const QString &prefix)
+{
+    return ostore::Folding::fold(text).startsWith(ostore::Folding::fold(prefix));
+}
+
+QList<QUrl> urlTokens(const QVariantList &tokens)
+{
+    QList<QUrl> uris;
+    for (const QVariant &token : tokens) {
+        if (token.typeId() == QMetaType::QUrl)
+            uris.append(token.toUrl());
+    }
+    return uris;
+}
+
+QStandardItem *headerItem(const QString &title)
+{
+    auto *item = new QStandardItem(title);
+    item->setFlags(Qt::NoItemFlags);
+    return item;
+}
+
+QStandardItem *separatorItem()
+{
+    auto *item = new QStandardItem;
+    // What a combo box draws as a separator line.
+    item->setData(QStringLiteral("separator"), Qt::AccessibleDescriptionRole);
+    item->setFlags(Qt::NoItemFlags);
+    return item;
+}
+
+QToolButton *calendarButton(const QString &name, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(QStringLiteral("\u25BE"));
+    button->setToolTip(QCoreApplication::translate("KNVTTaskFormViewController", "Choose a day in a calendar"));
+    button->setAutoRaise(true);
+    return button;
+}
+
+} // namespace
+
+KNVTTaskFormViewController::KNVTTaskFormViewController(QObject *parent) : KNVTViewController(parent) {}
+
+KNVTTaskFormViewController::~KNVTTaskFormViewController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    for (knvt::Popover *popover :
+         {m_startDatePickerPopover.data(), m_dueDatePickerPopover.data(), m_userSelectionPopover.data()}) {
+        if (popover) {
+            disconnect(popover, nullptr, this, nullptr);
+            popover->deleteLater();
+        }
+    }
+}
+
+// ---- The view ----
+
+void KNVTTaskFormViewController::loadView()
+{
+    auto *view = new QWidget;
+    view->setObjectName(QString::fromLatin1(metaObject()->className()));
+    view->setFixedSize(formSize(false));
+
+    m_topView = new QWidget(view);
+    auto *grid = new QGridLayout(m_topView);
+    grid->setContentsMargins(Margin, Margin, Margin, 4);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(5);
+
+    m_titleTextField = new KNVTTextField(m_topView);
+    m_titleTextField->setObjectName(QStringLiteral("titleTextField"));
+    m_titleTextField->setPlaceholderText(tr("New Task"));
+    m_titleTextField->setReturnBehaviour(1);
+    m_titleTextField->setReturnTarget(this);
+    m_titleTextField->setReturnAction(QByteArrayLiteral("save"));
+    grid->addWidget(m_titleTextField, 0, 0, 1, 5);
+
+    m_notesTextView = new KNVTTextView(m_topView);
+    m_notesTextView->setObjectName(QStringLiteral("notesTextView"));
+    m_notesTextView->setPlaceholderText(tr("Notes"));
+    m_notesTextView->setDelegate(this);
+    grid->addWidget(m_notesTextView, 1, 0, 1, 5);
+    grid->setRowStretch(1, 1);
+
+    m_startDateCheckBoxButton = new QCheckBox(tr("Start"), m_topView);
+    m_startDateCheckBoxButton->setObjectName(QStringLiteral("startDateCheckBoxButton"));
+    m_startDateDatePicker = new knvt::DateField(m_topView);
+    m_startDateDatePicker->setObjectName(QStringLiteral("startDateDatePicker"));
+    m_startDateCalendarButton = calendarButton(QStringLiteral("startDateCalendarButton"), m_topView);
+    grid->addWidget(m_startDateCheckBoxButton, 2, 0);
+    grid->addWidget(m_startDateDatePicker, 2, 1);
+    grid->addWidget(m_startDateCalendarButton, 2, 2);
+
+    m_dueDateCheckBoxButton = new QCheckBox(tr("Due"), m_topView);
+    m_dueDateCheckBoxButton->setObjectName(QStringLiteral("dueDateCheckBoxButton"));
+    m_dueDateDatePicker = new knvt::DateField(m_topView);
+    m_dueDateDatePicker->setObjectName(QStringLiteral("dueDateDatePicker"));
+    m_dueDateCalendarButton = calendarButton(QStringLiteral("dueDateCalendarButton"), m_topView);
+    grid->addWidget(m_dueDateCheckBoxButton, 3, 0);
+    grid->addWidget(m_dueDateDatePicker, 3, 1);
+    grid->addWidget(m_dueDateCalendarButton, 3, 2);
+
+    m_statusPopUpButton = new QComboBox(m_topView);
+    m_statusPopUpButton->setObjectName(QStringLiteral("statusPopUpButton"));
+    for (unsigned int status : Statuses)
+        m_statusPopUpButton->addItem(KNVTCDTask::localizedDisplayNameForStatus(status), status);
+    m_statusPopUpButton->setCurrentIndex(1); // Actionable
+    grid->addWidget(new QLabel(tr("Status"), m_topView), 2, 3, Qt::AlignRight);
+    grid->addWidget(m_statusPopUpButton, 2, 4);
+
+    if (hasPriority()) {
+        m_priorityLevelIndicator = new KNVTLevelIndicator(m_topView);
+        m_priorityLevelIndicator->setObjectName(QStringLiteral("priorityLevelIndicator"));
+        m_priorityLevelIndicator->setToolTip(tr("Priority"));
+        grid->addWidget(new QLabel(tr("Priority"), m_topView), 3, 3, Qt::AlignRight);
+        grid->addWidget(m_priorityLevelIndicator, 3, 4, Qt::AlignLeft);
+    }
+
+    m_recurrenceRuleCheckBoxButton = new QCheckBox(tr("Repeat"), m_topView);
+    m_recurrenceRuleCheckBoxButton->setObjectName(QStringLiteral("recurrenceRuleCheckBoxButton"));
+    m_recurrenceRuleIntervalTextField = new QLineEdit(m_topView);
+    m_recurrenceRuleIntervalTextField->setObjectName(QStringLiteral("recurrenceRuleIntervalTextField"));
+    // A rule repeats at least every one unit; 999 is far enough.
+    m_recurrenceRuleIntervalTextField->setValidator(new QIntValidator(1, 999, m_recurrenceRuleIntervalTextField));
+    m_recurrenceRuleIntervalTextField->setPlaceholderText(QStringLiteral("1"));
+    m_recurrenceRuleIntervalTextField->setFixedWidth(44);
+    m_recurrenceRuleFrequencyPopUpButton = new QComboBox(m_topView);
+    m_recurrenceRuleFrequencyPopUpButton->setObjectName(QStringLiteral("recurrenceRuleFrequencyPopUpButton"));
+    auto *repeat = new QHBoxLayout;
+    repeat->addWidget(new QLabel(tr("every"), m_topView));
+    repeat->addWidget(m_recurrenceRuleIntervalTextField);
+    repeat->addWidget(m_recurrenceRuleFrequencyPopUpButton);
+    repeat->addStretch(1);
+    grid->addWidget(m_recurrenceRuleCheckBoxButton, 4, 0);
+    grid->addLayout(repeat, 4, 1, 1, 2);
+
+    m_taskListItems = new QStandardItemModel(this);
+    m_taskListPopUpButton = new QComboBox(m_topView);
+    m_taskListPopUpButton->setObjectName(QStringLiteral("taskListPopUpButton"));
+    m_taskListPopUpButton->setModel(m_taskListItems);
+    m_taskListPopUpButton->setIconSize(TaskListIconSize);
+    m_tagsTokenField = new KNVTTokenField(m_topView);
+    m_tagsTokenField->setObjectName(QStringLiteral("tagsTokenField"));
+    m_tagsTokenField->setDelegate(this);
+    m_tagsTokenField->setToolTip(tr("Tags"));
+    // The new form lists the list before the tags, the edit form the other way round.
+    const int listRow = hasCreator() ? 6 : 5;
+    grid->addWidget(new QLabel(tr("List"), m_topView), listRow, 0);
+    grid->addWidget(m_taskListPopUpButton, listRow, 1, 1, 4);
+    grid->addWidget(new QLabel(tr("Tags"), m_topView), 11 - listRow, 0);
+    grid->addWidget(m_tagsTokenField, 11 - listRow, 1, 1, 4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(4, 1);
+
+    m_collaboratorsView = new QWidget(view);
+    m_collaboratorsView->setObjectName(QStringLiteral("collaboratorsView"));
+    m_collaboratorsView->setFixedSize(FormWidth, formSize(true).height() - formSize(false).height());
+    auto *section = new QVBoxLayout(m_collaboratorsView);
+    section->setContentsMargins(Margin, 2, Margin, 2);
+    section->setSpacing(2);
+    if (hasCreator()) {
+        auto *creator = new QHBoxLayout;
+        creator->addWidget(new QLabel(tr("Created by"), m_collaboratorsView));
+        m_creatorTextField = new QLabel(m_collaboratorsView);
+        m_creatorTextField->setObjectName(QStringLiteral("creatorTextField"));
+        m_creatorTextField->setTextFormat(Qt::PlainText);
+        creator->addWidget(m_creatorTextField, 1);
+        section->addLayout(creator);
+    }
+    auto *people = new QHBoxLayout;
+    people->addWidget(new QLabel(tr("Assignee"), m_collaboratorsView));
+    m_assigneePopUpButton = new QComboBox(m_collaboratorsView);
+    m_assigneePopUpButton->setObjectName(QStringLiteral("assigneePopUpButton"));
+    m_assigneePopUpButton->setMinimumWidth(130);
+    people->addWidget(m_assigneePopUpButton);
+    people->addWidget(new QLabel(tr("Watchers"), m_collaboratorsView));
+    m_watchersTokenField = new KNVTTokenField(m_collaboratorsView);
+    m_watchersTokenField->setObjectName(QStringLiteral("watchersTokenField"));
+    m_watchersTokenField->setDelegate(this);
+    people->addWidget(m_watchersTokenField, 1);
+    m_watchersButton = new QToolButton(m_collaboratorsView);
+    m_watchersButton->setObjectName(QStringLiteral("watchersButton"));
+    m_watchersButton->setText(QStringLiteral("\u2026"));
+    m_watchersButton->setToolTip(tr("Choose the watchers"));
+    m_watchersButton->setAutoRaise(true);
+    people->addWidget(m_watchersButton);
+    section->addLayout(people);
+    m_collaboratorsView->hide();
+
+    m_buttonBar = new QWidget(view);
+    auto *buttons = new QHBoxLayout(m_buttonBar);
+    buttons->setContentsMargins(Margin, 6, Margin, 8);
+    buttons->addStretch(1);
+    m_cancelButton = new QPushButton(tr("Cancel"), m_buttonBar);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setAutoDefault(false);
+    buttons->addWidget(m_cancelButton);
+    m_saveButton = new QPushButton(tr("Save"), m_buttonBar);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_saveButton->setAutoDefault(false);
+    buttons->addWidget(m_saveButton);
+
+    connect(m_titleTextField, &QLineEdit::textChanged, this, &KNVTTaskFormViewController::updateAddButton);
+    connect(m_startDateCheckBoxButton, &QCheckBox::toggled, this, &KNVTTaskFormViewController::startDateToggled);
+    connect(m_dueDateCheckBoxButton, &QCheckBox::toggled, this, &KNVTTaskFormViewController::dueDateToggled);
+    connect(m_recurrenceRuleCheckBoxButton, &QCheckBox::toggled, this, &KNVTTaskFormViewController::recurrenceToggled);
+    connect(m_startDateCalendarButton, &QToolButton::clicked, this,
+            [this] { displayStartDatePickerPopover(m_startDateCalendarButton); });
+    connect(m_dueDateCalendarButton, &QToolButton::clicked, this,
+            [this] { displayDueDatePickerPopover(m_dueDateCalendarButton); });
+    connect(m_taskListPopUpButton, &QComboBox::activated, this, &KNVTTaskFormViewController::taskListChosen);
+    connect(m_assigneePopUpButton, &QComboBox::activated, this, [this] { m_assigneeWasChosen = true; });
+    connect(m_watchersButton, &QToolButton::clicked, this, [this] { watchersUserSelection(m_watchersButton); });
+    connect(m_watchersTokenField, &KNVTTokenField::objectValueChanged, this,
+            &KNVTTaskFormViewController::watcherTokensDidChange);
+    connect(m_watchersTokenField->editor(), &QLineEdit::textEdited, this,
+            &KNVTTaskFormViewController::watcherTokensDidChange);
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
+
+    layoutSections(view->size());
+    setView(view);
+}
+
+void KNVTTaskFormViewController::layoutSections(const QSize &size)
+{
+    const int top = formSize(false).height() - ButtonBarHeight;
+    m_topView->setGeometry(0, 0, size.width(), top);
+    // The section sits right above the buttons, so the rest of the form stays where it is.
+    m_collaboratorsView->move(0, top);
+    m_buttonBar->setGeometry(0, size.height() - ButtonBarHeight, size.width(), ButtonBarHeight);
+}
+
+void KNVTTaskFormViewController::observeTaskStore()
+{
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(), this,
+                       [this](const knvt::Notification &) { taskStoreWillChange(); });
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), &knvt::taskStore(), this,
+                       [this](const knvt::Notification &) { taskStoreDidChange(); });
+}
+
+void KNVTTaskFormViewController::taskStoreWillChange()
+{
+    if (!m_selectedTaskListURI.isEmpty() && !selectedTaskList())
+        setSelectedTaskList(nullptr);
+}
+
+void KNVTTaskFormViewController::taskStoreDidChange()
+{
+    updateTaskList();
+}
+
+// ---- Values ----
+
+QString KNVTTaskFormViewController::taskTitle() const
+{
+    return m_titleTextField ? m_titleTextField->text() : QString();
+}
+
+QString KNVTTaskFormViewController::notes() const
+{
+    return m_notesTextView ? m_notesTextView->toPlainText() : QString();
+}
+
+unsigned int KNVTTaskFormViewController::status() const
+{
+    return m_statusPopUpButton ? m_statusPopUpButton->currentData().toUInt() : 0;
+}
+
+QDateTime KNVTTaskFormViewController::startDate() const
+{
+    return m_startDateCheckBoxButton && m_startDateCheckBoxButton->isChecked() ? m_startDateDatePicker->dateValue()
+                                                                               : QDateTime();
+}
+
+QDateTime KNVTTaskFormViewController::dueDate() const
+{
+    return m_dueDateCheckBoxButton && m_dueDateCheckBoxButton->isChecked() ? m_dueDateDatePicker->dateValue()
+                                                                           : QDateTime();
+}
+
+std::shared_ptr<KNVTRecurrence> KNVTTaskFormViewController::recurrence() const
+{
+    if (!m_recurrenceRuleCheckBoxButton || !m_recurrenceRuleCheckBoxButton->isChecked())
+        return nullptr;
+    const auto frequency = KNVTRecurrenceFrequency(m_recurrenceRuleFrequencyPopUpButton->currentData().toUInt());
+    bool number = false;
+    const unsigned int typed = m_recurrenceRuleIntervalTextField->text().toUInt(&number);
+    // An empty interval means every single unit: a rule never repeats every 0 units.
+    const unsigned int interval = number && typed > 0 ? typed : 1;
+    return KNVTRecurrence::recurrenceWithRecurrenceRule(
+        KNVTRecurrenceRule::recurrenceRuleWithFrequency(frequency, interval));
+}
+
+KNVTCDTaskList *KNVTTaskFormViewController::selectedTaskList() const
+{
+    return liveObject<KNVTCDTaskList>(m_selectedTaskListURI);
+}
+
+void KNVTTaskFormViewController::setSelectedTaskList(KNVTCDTaskList *taskList)
+{
+    m_selectedTaskListURI = taskList ? taskList->uri() : QUrl();
+}
+
+KNVTCDUser *KNVTTaskFormViewController::assignee() const
+{
+    if (!m_assigneePopUpButton)
+        return nullptr;
+    const QVariant data = m_assigneePopUpButton->currentData();
+    return data.typeId() == QMetaType::QUrl ? liveObject<KNVTCDUser>(data.toUrl()) : nullptr;
+}
+
+std::vector<KNVTCDUser *> KNVTTaskFormViewController::watchers() const
+{
+    return m_watchersTokenField ? knvt::liveObjects<KNVTCDUser>(urlTokens(m_watchersTokenField->objectValue()))
+                                : std::vector<KNVTCDUser *>();
+}
+
+QVariantList KNVTTaskFormViewController::tagTokens() const
+{
+    QVariantList tags;
+    if (!m_tagsTokenField)
+        return tags;
+    for (const QVariant &token : m_tagsTokenField->objectValue()) {
+        if (token.typeId() == QMetaType::QUrl) {
+            if (liveObject<KNVTCDTag>(token.toUrl()))
+                tags.append(token);
+        } else if (token.typeId() == QMetaType::QString) {
+            tags.append(token);
+        }
+    }
+    return tags;
+}
+
+std::vector<KNVTCDTag *> KNVTTaskFormViewController::tagsForTokens() const
+{
+    std::vector<KNVTCDTag *> tags;
+    for (const QVariant &token : tagTokens()) {
+        KNVTCDTag *tag = nullptr;
+        if (token.typeId() == QMetaType::QUrl) {
+            tag = liveObject<KNVTCDTag>(token.toUrl());
+        } else {
+            // A title typed in another letter case finds the existing tag rather than making a second one.
+            tag = knvt::taskStore().tagForTitle(token.toString());
+            if (!tag)
+                tag = knvt::taskStore().tagWithTitle(token.toString());
+        }
+        if (tag && std::find(tags.begin(), tags.end(), tag) == tags.end())
+            tags.push_back(tag);
+    }
+    return tags;
+}
+
+std::vector<KNVTCDUser *> KNVTTaskFormViewController::usersForSelectedTaskList() const
+{
+    const KNVTCDTaskList *list = selectedTaskList();
+    return list ? list->activeTaskListCollaboratorUsers() : std::vector<KNVTCDUser *>();
+}
+
+KNVTUserSelection *KNVTTaskFormViewController::userSelection() const
+{
+    return m_userSelectionView ? m_userSelection : nullptr;
+}
+
+void KNVTTaskFormViewController::selectStatus(unsigned int status)
+{
+    const int index = m_statusPopUpButton->findData(status);
+    if (index >= 0)
+        m_statusPopUpButton->setCurrentIndex(index);
+}
+
+void KNVTTaskFormViewController::fillFrequencyPopUp()
+{
+    m_recurrenceRuleFrequencyPopUpButton->clear();
+    for (KNVTRecurrenceFrequency frequency : Frequencies)
+        m_recurrenceRuleFrequencyPopUpButton->addItem(KNVTRecurrenceRule::localizedPluralNameForFrequency(frequency),
+                                                      unsigned(frequency));
+}
+
+void KNVTTaskFormViewController::setWatcherTokens(const std::vector<KNVTCDUser *> &users)
+{
+    QVariantList tokens;
+    for (const QUrl &uri : knvt::urisOfObjects(users))
+        tokens.append(uri);
+    m_watchersTokenField->setObjectValue(tokens);
+}
+
+// ---- Check boxes and popovers ----
+
+void KNVTTaskFormViewController::showOrHideDateControls(QCheckBox *box, QWidget *picker, QWidget *calendar)
+{
+    const bool on = box->isChecked();
+    picker->setEnabled(on);
+    picker->setVisible(on);
+    if (calendar)
+        calendar->setVisible(on);
+}
+
+void KNVTTaskFormViewController::startDateToggled()
+{
+    showOrHideDateControls(m_startDateCheckBoxButton, m_startDateDatePicker, m_startDateCalendarButton);
+}
+
+void KNVTTaskFormViewController::dueDateToggled()
+{
+    showOrHideDateControls(m_dueDateCheckBoxButton, m_dueDateDatePicker, m_dueDateCalendarButton);
+}
+
+void KNVTTaskFormViewController::recurrenceToggled()
+{
+    const bool on = m_recurrenceRuleCheckBoxButton->isChecked();
+    for (QWidget *control : {static_cast<QWidget *>(m_recurrenceRuleIntervalTextField),
+                             static_cast<QWidget *>(m_recurrenceRuleFrequencyPopUpButton)}) {
+        control->setEnabled(on);
+        control->setVisible(on);
+    }
+}
+
+void KNVTTaskFormViewController::displayDatePickerPopover(QPointer<knvt::Popover> &slot, knvt::DateField *picker,
+                                                          QWidget *sender, const QDateTime &minimum, bool focus)
+{
+    if (slot) {
+        slot->performClose();
+        return;
+    }
+    if (!sender)
+        return;
+    auto *popover = new knvt::Popover(sender->window());
+    popover->setObjectName(picker == m_startDateDatePicker ? QStringLiteral("startDatePickerPopover")
+                                                           : QStringLiteral("dueDatePickerPopover"));
+    popover->setBehavior(knvt::Popover::Behavior::Transient);
+    popover->setAnimates(true);
+    auto *controller = new KNVTDatePickerViewController(popover);
+    controller->setDate(picker->dateValue());
+    controller->setMinDate(minimum);
+    controller->setDatePickerViewControllerDelegate(this);
+    controller->setPopover(popover);
+    popover->setContentWidget(controller->view());
+    slot = popover;
+    connect(popover, &knvt::Popover::closed, this, [popover] { popover->deleteLater(); });
+    popover->showRelativeTo(QRect(), sender);
+    if (!focus && controller->datePicker())
+        controller->datePicker()->clearFocus();
+}
+
+void KNVTTaskFormViewController::displayStartDatePickerPopover(QWidget *sender)
+{
+    displayDatePickerPopover(m_startDatePickerPopover, m_startDateDatePicker, sender, startDatePopoverMinimum(),
+                             focusesStartDatePopover());
+}
+
+void KNVTTaskFormViewController::displayDueDatePickerPopover(QWidget *sender)
+{
+    displayDatePickerPopover(m_dueDatePickerPopover, m_dueDateDatePicker, sender, QDateTime(), true);
+}
+
+void KNVTTaskFormViewController::datePickerViewController(KNVTDatePickerViewController *controller,
+                                                          const QDateTime &date)
+{
+    if (controller->popover() && controller->popover() == m_startDatePickerPopover)
+        m_startDateDatePicker->setDateValue(date);
+    else if (controller->popover() && controller->popover() == m_dueDatePickerPopover)
+        m_dueDateDatePicker->setDateValue(date);
+}
+
+void KNVTTaskFormViewController::watchersUserSelection(QWidget *sender)
+{
+    if (m_userSelectionPopover) {
+        m_userSelectionPopover->performClose();
+        return;
+    }
+    if (!sender)
+        return;
+    KNVTUserSelection *selection =
+        KNVTUserSelectionFactory::shared().makeUserSelection(usersForWatchersPopover(), watchers(), this);
+    auto *popover = new knvt::Popover(sender->window());
+    popover->setObjectName(QStringLiteral("userSelectionPopover"));
+    popover->setBehavior(knvt::Popover::Behavior::Transient);
+    popover->setAnimates(true);
+    popover->setContentWidget(selection->view());
+    m_userSelection = selection;
+    m_userSelectionView = selection->view();
+    m_userSelectionPopover = popover;
+    connect(popover, &knvt::Popover::closed, this, [this, popover] {
+        m_userSelection = nullptr;
+        popover->deleteLater();
+    });
+    popover->showRelativeTo(QRect(), sender);
+}
+
+void KNVTTaskFormViewController::setTokenSetContaining(const QUrl &uri, bool contained)
+{
+    QVariantList tokens;
+    for (const QUrl &token : urlTokens(m_watchersTokenField->objectValue())) {
+        if (token != uri && !tokens.contains(token))
+            tokens.append(token);
+    }
+    if (contained)
+        tokens.append(uri);
+    m_watchersTokenField->setObjectValue(tokens);
+}
+
+void KNVTTaskFormViewController::userSelectionDidSelectUser(KNVTUserSelection *, KNVTCDUser *user)
+{
+    if (user)
+        setTokenSetContaining(user->uri(), true);
+}
+
+void KNVTTaskFormViewController::userSelectionDidDeselectUser(KNVTUserSelection *, KNVTCDUser *user)
+{
+    if (user)
+        setTokenSetContaining(user->uri(), false);
+}
+
+// ---- Lists and people ----
+
+void KNVTTaskFormViewController::updateTaskList()
+{
+    if (!m_taskListPopUpButton)
+        return;
+    KNVTTaskStore &store = knvt::taskStore();
+    std::vector<KNVTCDTaskList *> projects = store.activeProjects();
+    std::vector<KNVTCDTaskList *> areas = store.activeAreas();
+    if (sortsTaskLists()) {
+        std::stable_sort(projects.begin(), projects.end(), KNVTCDTaskList::taskListComparator());
+        std::stable_sort(areas.begin(), areas.end(), KNVTCDTaskList::taskListComparator());
+    }
+    // The chosen list stays on offer when it is not an active one (a Someday project, one still pending), so the
+    // form never shows one list while the task keeps another.
+    KNVTCDTaskList *selected = selectedTaskList();
+    if (selected && std::find(projects.begin(), projects.end(), selected) == projects.end()
+        && std::find(areas.begin(), areas.end(), selected) == areas.end())
+        (selected->isProject() ? projects : areas).push_back(selected);
+
+    const QSignalBlocker blocker(m_taskListPopUpButton);
+    m_taskListItems->clear();
+    m_taskListItems->appendRow(new QStandardItem(tr("No Project/Area")));
+    int selectedRow = 0;
+    const QIcon icon = knvt::templateImageNamed(QStringLiteral("SL_TaskListTemplate"), TaskListIconSize);
+    const auto addSection = [&](const QString &heading, const std::vector<KNVTCDTaskList *> &lists) {
+        if (lists.empty())
+            return;
+        m_taskListItems->appendRow(separatorItem());
+        m_taskListItems->appendRow(headerItem(heading));
+        for (KNVTCDTaskList *list : lists) {
+            auto *item = new QStandardItem(icon, list->title());
+            item->setData(list->uri(), Qt::UserRole);
+            item->setEnabled(list->canAddTasks());
+            if (list == selected)
+                selectedRow = m_taskListItems->rowCount();
+            m_taskListItems->appendRow(item);
+        }
+    };
+    addSection(tr("Projects"), projects);
+    addSection(tr("Areas"), areas);
+    m_taskListPopUpButton->setEnabled(m_taskListItems->rowCount() > 0);
+    m_taskListPopUpButton->setCurrentIndex(selectedRow);
+}
+
+void KNVTTaskFormViewController::updateAssignee()
+{
+    if (!m_assigneePopUpButton)
+        return;
+    const KNVTCDUser *current = assignee();
+    if (!current)
+        current = startingAssignee();
+    KNVTCDUser *me = knvt::taskStore().me();
+    std::vector<KNVTCDUser *> users;
+    if (const KNVTCDTaskList *list = selectedTaskList())
+        users = list->activeTaskListCollaboratorUsers();
+    else if (me)
+        users.push_back(me);
+
+    const QSignalBlocker blocker(m_assigneePopUpButton);
+    m_assigneePopUpButton->clear();
+    for (const KNVTCDUser *user : users)
+        m_assigneePopUpButton->addItem(user->extendedDisplayName(), user->uri());
+    auto found = std::find(users.begin(), users.end(), current);
+    if (found == users.end())
+        found = std::find(users.begin(), users.end(), me);
+    if (found != users.end())
+        m_assigneePopUpButton->setCurrentIndex(int(found - users.begin()));
+}
+
+void KNVTTaskFormViewController::taskListChosen()
+{
+    KNVTCDTaskList *previous = selectedTaskList();
+    const QVariant data = m_taskListPopUpButton->currentData();
+    KNVTCDTaskList *chosen = data.typeId() == QMetaType::QUrl ? liveObject<KNVTCDTaskList>(data.toUrl()) : nullptr;
+    if (chosen != previous)
+        m_taskListWasChosen = true;
+    setSelectedTaskList(chosen);
+    updateAssignee();
+    const bool shared = chosen && chosen->isCollaborative();
+    if (shared != m_collaboratorsSectionExpanded)
+        collaborators();
+}
+
+void KNVTTaskFormViewController::collaborators()
+{
+    if (!m_popover && !m_window)
+        return;
+    const KNVTCDTaskList *list = selectedTaskList();
+    const bool shared = list && list->isCollaborative();
+    if (shared != m_collaboratorsSectionExpanded)
+        expandCollaboratorsSection(shared, true);
+}
+
+void KNVTTaskFormViewController::expandCollaboratorsSection(bool expand, bool)
+{
+    QWidget *formView = view();
+    const QSize size = formSize(expand);
+    m_collaboratorsSectionExpanded = expand;
+    m_collaboratorsView->setVisible(expand);
+    formView->setFixedSize(size);
+    layoutSections(size);
+    if (m_popover) {
+        m_popover->adjustSize();
+    } else if (m_window) {
+        // The window grows or shrinks by the section's height, its top edge staying where it is.
+        const QPoint topLeft = m_window->pos();
+        m_window->adjustSize();
+        m_window->move(topLeft);
+    }
+}
+
+void KNVTTaskFormViewController::updateAddButton()
+{
+    if (m_saveButton)
+        m_saveButton->setEnabled(!taskTitle().isEmpty());
+}
+
+// ---- Keyboard ----
+
+bool KNVTTaskFormViewController::shouldTextViewInsertTab(KNVTTextView *textView)
+{
+    if (textView == m_notesTextView) {
+        QTimer::singleShot(0, this, [this] {
+            QWidget *next = m_collaboratorsSectionExpanded ? static_cast<QWidget *>(m_assigneePopUpButton)
+                                                           : static_cast<QWidget *>(m_cancelButton);
+            if (next)
+                next->setFocus(Qt::TabFocusReason);
+        });
+    }
+    return false;
+}
+
+bool KNVTTaskFormViewController::shouldTextViewInsertBacktab(KNVTTextView *textView)
+{
+    if (textView == m_notesTextView) {
+        QTimer::singleShot(0, this, [this] {
+            if (m_titleTextField)
+                m_titleTextField->setFocus(Qt::BacktabFocusReason);
+        });
+    }
+    return false;
+}
+
+// ---- Tokens ----
+
+QString KNVTTaskFormViewController::tokenField(KNVTTokenField *field, const QVariant &object)
+{
+    if (object.typeId() == QMetaType::QUrl) {
+        if (field == m_watchersTokenField) {
+            if (const KNVTCDUser *user = liveObject<KNVTCDUser>(object.toUrl()))
+                return user->fullName();
+        } else if (field == m_tagsTokenField) {
+            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(object.toUrl()))
+                return tag->title();
+        }
+        return object.toUrl().toString();
+    }
+    return object.toString();
+}
+
+QStringList KNVTTaskFormViewController::completionsForSubstring(KNVTTokenField *field, const QString &substring)
+{
+    QStringList completions;
+    if (!field)
+        return completions;
+    const QList<QUrl> present = urlTokens(field->objectValue());
+    if (field == m_watchersTokenField) {
+        for (const KNVTCDUser *user : usersForSelectedTaskList()) {
+            if ((beginsWithIgnoringCaseAndDiacritics(user->username(), substring)
+                 || beginsWithIgnoringCaseAndDiacritics(user->fullName(), substring))
+                && !present.contains(user->uri()))
+                completions.append(user->extendedDisplayName());
+        }
+    } else if (field == m_tagsTokenField) {
+        for (const KNVTCDTag *tag : knvt::taskStore().tags()) {
+            if (beginsWithIgnoringCaseAndDiacritics(tag->title(), substring) && !present.contains(tag->uri()))
+                completions.append(tag->title());
+        }
+    }
+    return completions;
+}
+
+QVariantList KNVTTaskFormViewController::shouldAddObjects(KNVTTokenField *field, const QVariantList &objects, qsizetype)
+{
+    QVariantList added;
+    if (!field)
+        return added;
+    const QList<QUrl> present = urlTokens(field->objectValue());
+    const auto addReference = [&](const QUrl &uri) {
+        if (!present.contains(uri) && !added.contains(QVariant(uri)))
+            added.append(uri);
+    };
+    for (const QVariant &object : objects) {
+        const QString text = object.toString();
+        if (field == m_watchersTokenField) {
+            for (const KNVTCDUser *user : usersForSelectedTaskList()) {
+                if (user->extendedDisplayName() == text) {
+                    addReference(user->uri());
+                    break;
+                }
+            }
+        } else if (field == m_tagsTokenField) {
+            const std::vector<KNVTCDTag *> tags = knvt::taskStore().tags();
+            const auto match =
+                std::find_if(tags.begin(), tags.end(), [&](const KNVTCDTag *t) { return t->title() == text; });
+            if (match != tags.end())
+                addReference((*match)->uri());
+            else
+                added.append(text);
+        }
+    }
+    return added;
+}
+
+bool KNVTTaskFormViewController::hasMenuForRepresentedObject(KNVTTokenField *field, const QVariant &object)
+{
+    return field == m_watchersTokenField && object.typeId() == QMetaType::QUrl
+        && liveObject<KNVTCDUser>(object.toUrl()) != nullptr;
+}
+
+QMenu *KNVTTaskFormViewController::menuForRepresentedObject(KNVTTokenField *field, const QVariant &object)
+{
+    const KNVTCDUser *user = field == m_watchersTokenField && object.typeId() == QMetaType::QUrl
+        ? liveObject<KNVTCDUser>(object.toUrl())
+        : nullptr;
+    if (!user)
+        return nullptr;
+    auto *menu = new QMenu;
+    menu->addAction(user->fullName());
+    menu->addAction(user->username());
+    return menu;
+}
+
+bool KNVTTaskFormViewController::writeRepresentedObjects(KNVTTokenField *field, const QVariantList &objects,
+                                                         QMimeData &mime)
+{
+    QList<QUrl> uris;
+    QStringList names;
+    for (const QUrl &uri : urlTokens(objects)) {
+        if (field == m_watchersTokenField) {
+            if (const KNVTCDUser *user = liveObject<KNVTCDUser>(uri)) {
+                uris.append(uri);
+                names.append(user->extendedDisplayName());
+            }
+        } else if (field == m_tagsTokenField) {
+            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(uri)) {
+                uris.append(uri);
+                names.append(tag->title());
+            }
+        }
+    }
+    if (uris.isEmpty())
+        return false;
+    // Other programs get the names one per line; the references are for this program's own drop targets.
+    knvt::ObjectReferencePayload::write(mime, uris, names.join(QLatin1Char('\n')));
+    return true;
+}
+
+QStringList KNVTTaskFormViewController::readFromPasteboard(KNVTTokenField *field, const QMimeData &mime)
+{
+    QStringList strings;
+    const std::optional<QList<QUrl>> uris = knvt::ObjectReferencePayload::read(mime);
+    if (!uris)
+        return strings;
+    for (KNVTCDTaskStoreObject *object : knvt::taskStore().objectsForURIs(*uris)) {
+        if (field == m_watchersTokenField) {
+            if (const auto *user = dynamic_cast<KNVTCDUser *>(object); user && !knvt::isGone(user))
+                strings.append(user->extendedDisplayName());
+        } else if (field == m_tagsTokenField) {
+            if (const auto *tag = dynamic_cast<KNVTCDTag *>(object); tag && !knvt::isGone(tag))
+                strings.append(tag->title());
+        }
+    }
+    return strings;
+}
+
+// ---- Closing ----
+
+void KNVTTaskFormViewController::cancel(QObject *sender)
+{
+    closeHost(sender);
+}
+
+void KNVTTaskFormViewController::closeHost(QObject *)
+{
+    if (m_popover) {
+        m_popover->performClose();
+    } else if (m_window) {
+        if (auto *sheet = qobject_cast<knvt::Sheet *>(m_window.data()))
+            sheet->dismiss();
+        else
+            m_window->close();
+    }
+}

@@ -1,0 +1,51 @@
+#include "editors/KNVTTaskNewWindowController.h"
+
+#include <QCloseEvent>
+#include <QVBoxLayout>
+
+KNVTTaskNewWindowController::KNVTTaskNewWindowController(QWidget *parent)
+    : QWidget(parent, Qt::Window), m_taskNewViewController(new KNVTTaskNewViewController(this))
+{
+    install();
+}
+
+KNVTTaskNewWindowController::KNVTTaskNewWindowController(const KNVTTaskNewViewController::Values &values,
+                                                         QWidget *parent)
+    : QWidget(parent, Qt::Window), m_taskNewViewController(new KNVTTaskNewViewController(values, this))
+{
+    install();
+}
+
+void KNVTTaskNewWindowController::install()
+{
+    setObjectName(QStringLiteral("KNVTTaskNewWindowController"));
+    setWindowTitle(tr("New Task"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    // The window is exactly as large as the form, whatever size the form takes.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(m_taskNewViewController->view());
+    m_taskNewViewController->setWindow(this);
+    adjustSize();
+}
+
+void KNVTTaskNewWindowController::setFloatingPanel(bool floating)
+{
+    const QPoint position = pos();
+    setWindowFlags(floating ? Qt::Tool | Qt::WindowStaysOnTopHint : Qt::Window);
+    move(position);
+}
+
+bool KNVTTaskNewWindowController::isFloatingPanel() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void KNVTTaskNewWindowController::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) {
+        if (KNVTTaskNewWindowControllerDelegate *delegate = m_delegate.get())
+            delegate->taskNewWindowControllerWillClose(this);
+    }
+}

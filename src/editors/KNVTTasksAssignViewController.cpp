@@ -1,0 +1,79 @@
+#include "editors/KNVTTasksAssignViewController.h"
+
+#include "editors/AssigneeChoice.h"
+#include "editors/EditorObjects.h"
+
+#include "model/KNVTCDTask.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+KNVTTasksAssignViewController::KNVTTasksAssignViewController(const std::vector<KNVTCDTask *> &tasks, QObject *parent)
+    : KNVTViewController(parent), m_taskURIs(knvt::urisOfObjects(tasks))
+{}
+
+std::vector<KNVTCDTask *> KNVTTasksAssignViewController::tasks() const
+{
+    return knvt::liveObjects<KNVTCDTask>(m_taskURIs);
+}
+
+void KNVTTasksAssignViewController::setTasks(const std::vector<KNVTCDTask *> &tasks)
+{
+    m_taskURIs = knvt::urisOfObjects(tasks);
+    if (m_assigneePopUpButton)
+        updateSelectedAssignee();
+}
+
+void KNVTTasksAssignViewController::loadView()
+{
+    auto *view = new QWidget;
+    view->setObjectName(QStringLiteral("KNVTTasksAssignViewController"));
+    auto *layout = new QVBoxLayout(view);
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(tr("Assign to:"), view));
+    m_assigneePopUpButton = new QComboBox(view);
+    m_assigneePopUpButton->setObjectName(QStringLiteral("assigneePopUpButton"));
+    m_assigneePopUpButton->setMinimumWidth(200);
+    row->addWidget(m_assigneePopUpButton, 1);
+    layout->addLayout(row);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_cancelButton = new QPushButton(tr("Cancel"), view);
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setAutoDefault(false);
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
+    buttons->addWidget(m_cancelButton);
+    m_saveButton = new QPushButton(tr("Save"), view);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_saveButton->setAutoDefault(false);
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
+    buttons->addWidget(m_saveButton);
+    layout->addLayout(buttons);
+    setView(view);
+}
+
+void KNVTTasksAssignViewController::viewDidLoad()
+{
+    updateSelectedAssignee();
+}
+
+void KNVTTasksAssignViewController::updateSelectedAssignee()
+{
+    if (m_assigneePopUpButton)
+        knvt::AssigneeChoice::updateSelectedAssignee(*m_assigneePopUpButton, tasks());
+}
+
+void KNVTTasksAssignViewController::save(QObject *)
+{
+    view();
+    knvt::AssigneeChoice::assignTasks(m_taskURIs, *m_assigneePopUpButton, SaveDelay);
+    if (m_popover)
+        m_popover->performClose();
+}
+
+void KNVTTasksAssignViewController::cancel(QObject *)
+{
+    if (m_popover)
+        m_popover->performClose();
+}

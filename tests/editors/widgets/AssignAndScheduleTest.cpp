@@ -1,0 +1,210 @@
+#include "EditorsFixture.h"
+
+#include "editors/KNVTScheduleTasksWindowController.h"
+#include "editors/KNVTTasksAssignViewController.h"
+#include "editors/KNVTTasksAssignWindowController.h"
+
+#include "uikit/KNVTDatePicker.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+
+namespace {
+
+QStringList itemTexts(const QComboBox *popUp)
+{
+    QStringList texts;
+    for (int i = 0; i < popUp->count(); ++i)
+        texts.append(popUp->itemText(i));
+    return texts;
+}
+
+class AssignAndScheduleTest : public EditorsFixture
+{
+protected:
+    void SetUp() override
+    {
+        EditorsFixture::SetUp();
+        host.resize(500, 400);
+        host.show();
+        ann = user("Ann", "Lee", "ann");
+        uma = user("Uma", "Three", "u3");
+        club = taskList("Club", {{ann}, {uma}});
+        first = task("Paint fence", club);
+        second = task("Mow lawn", club);
+        save();
+    }
+
+    QWidget host;
+    KNVTCDUser *ann = nullptr;
+    KNVTCDUser *uma = nullptr;
+    KNVTCDTaskList *club = nullptr;
+    KNVTCDTask *first = nullptr;
+    KNVTCDTask *second = nullptr;
+};
+
+TEST_F(AssignAndScheduleTest, TheAssignSheetOffersTheListsMembersAndAssignsEveryTaskHalfASecondLater)
+{
+    KNVTTasksAssignWindowController sheet({first, second}, &host);
+    sheet.open();
+    EXPECT_EQ(sheet.titleTextField()->text(), QStringLiteral("Delegate Tasks"));
+    EXPECT_EQ(sheet.windowModality(), Qt::WindowModal);
+    QComboBox *popUp = sheet.assigneePopUpButton();
+    EXPECT_EQ(itemTexts(popUp), (QStringList{"Ann Lee (ann)", "Maria Mendes (maria)", "Uma Three (u3)"}));
+    EXPECT_EQ(popUp->currentText(), QStringLiteral("Maria Mendes (maria)"));
+    EXPECT_EQ(popUp->currentData().toUrl(), me->uri());
+
+    QSignalSpy finished(&sheet, &QDialog::finished);
+    popUp->setCurrentIndex(2);
+    QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(first->assignee(), uma);
+    EXPECT_EQ(second->assignee(), uma);
+    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.5});
+    EXPECT_EQ(saves.advance(0.49), 0);
+    EXPECT_EQ(saves.advance(0.01), 1);
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges());
+
+    KNVTTasksAssignWindowController again({first, second}, &host);
+    again.open();
+    again.assigneePopUpButton()->setCurrentIndex(0);
+    QTest::mouseClick(again.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(first->assignee(), uma);
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges());
+}
+
+TEST_F(AssignAndScheduleTest, OneTaskOpensOnItsAssigneeWhileThatPersonIsStillAMember)
+{
+    first->setAssignee(ann);
+    save();
+    KNVTTasksAssignWindowController sheet({first}, &host);
+    EXPECT_EQ(sheet.titleTextField()->text(), QStringLiteral("Delegate Task"));
+    EXPECT_EQ(sheet.assigneePopUpButton()->currentText(), QStringLiteral("Ann Lee (ann)"));
+
+    KNVTCDUser *stranger = user("Sam", "Stone", "sam");
+    second->setAssignee(stranger);
+    save();
+    KNVTTasksAssignWindowController other({second}, &host);
+    EXPECT_EQ(other.assigneePopUpButton()->currentText(), QStringLiteral("Maria Mendes (maria)"));
+}
+
+TEST_F(AssignAndScheduleTest, TasksWithoutOneCommonEditableListCanOnlyGoToMe)
+{
+    KNVTCDTask *inbox = task("Inbox task");
+    inbox->setAssignee(nullptr);
+    first->setAssignee(ann);
+    save();
+    KNVTTasksAssignWindowController mixed({first, inbox}, &host);
+    EXPECT_EQ(itemTexts(mixed.assigneePopUpButton()), QStringList{"Maria Mendes (maria)"});
+    mixed.save();
+    EXPECT_EQ(first->assignee(), me);
+    EXPECT_EQ(inbox->assignee(), me);
+
+    KNVTTasksAssignWindowController none({}, &host);
+    EXPECT_EQ(itemTexts(none.assigneePopUpButton()), QStringList{"Maria Mendes (maria)"});
+}
+
+TEST_F(AssignAndScheduleTest, AssigningSkipsTasksThatAreGoneOrNoLongerEditable)
+{
+    KNVTCDTaskList *archive = taskList("Archive", {{ann}});
+    KNVTCDTask *frozen = task("Frozen", archive);
+    save();
+    KNVTTasksAssignWindowController sheet({first, second}, &host);
+    sheet.assigneePopUpButton()->setCurrentIndex(0); // Ann
+    second->markAsDeleted();
+    save();
+    sheet.save();
+    EXPECT_EQ(first->assignee(), ann);
+    EXPECT_TRUE(second->isDeleted());
+
+    KNVTTasksAssignWindowController later({frozen}, &host);
+    later.assigneePopUpButton()->setCurrentIndex(0); // Ann
+    archive->setArchived(true);
+    later.save();
+    EXPECT_EQ(frozen->assignee(), me);
+}
+
+TEST_F(AssignAndScheduleTest, TheAssignPopoverFillsWhenShownAndClosesOnSave)
+{
+    auto *form = new KNVTTasksAssignViewController({first});
+    auto *popover = new knvt::Popover(&host);
+    form->setParent(popover);
+    form->setPopover(popover);
+    popover->setContentWidget(form->view());
+    popover->showRelativeTo(QRect(), &host);
+    EXPECT_EQ(itemTexts(form->assigneePopUpButton()).size(), 3);
+    EXPECT_EQ(form->assigneePopUpButton()->currentText(), QStringLiteral("Maria Mendes (maria)"));
+    form->assigneePopUpButton()->setCurrentIndex(2);
+    QTest::mouseClick(form->saveButton(), Qt::LeftButton);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(first->assignee(), uma);
+    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.5});
+}
+
+TEST_F(AssignAndScheduleTest, TheScheduleSheetNamesItsTasksAndStartsOnTomorrowOrTheTasksStart)
+{
+    KNVTScheduleTasksWindowController two({first, second}, &host);
+    EXPECT_EQ(two.titleTextField()->text(), QStringLiteral("Schedule 2 Tasks"));
+    EXPECT_EQ(two.datePicker()->dateValue(), day(5));
+    EXPECT_EQ(two.datePicker()->minDate(), day(4));
+    EXPECT_EQ(two.startDateTextField()->text(), QStringLiteral("Thu, Mar 05, 2015"));
+
+    KNVTScheduleTasksWindowController unscheduled({first}, &host);
+    EXPECT_EQ(unscheduled.titleTextField()->text(), QStringLiteral("Schedule \"Paint fence\""));
+
+    second->setStartDate(day(9, 7));
+    KNVTScheduleTasksWindowController later({second}, &host);
+    EXPECT_EQ(later.titleTextField()->text(), QStringLiteral("Reschedule \"Mow lawn\""));
+    EXPECT_EQ(later.datePicker()->dateValue(), day(9, 7));
+
+    second->setStartDate(day(1, 7));
+    KNVTScheduleTasksWindowController past({second}, &host);
+    EXPECT_EQ(past.titleTextField()->text(), QStringLiteral("Reschedule \"Mow lawn\""));
+    EXPECT_EQ(past.datePicker()->dateValue(), day(4));
+    EXPECT_EQ(past.startDateTextField()->text(), QStringLiteral("Wed, Mar 04, 2015"));
+}
+
+TEST_F(AssignAndScheduleTest, SavingStartsEveryTaskOnThePickedDayAtMidnight)
+{
+    first->setDueDate(day(20, 17));
+    first->markAsCompleted();
+    first->setArchived(true);
+    second->setStatus(KNVTTaskStatusSomeday);
+    save();
+    KNVTScheduleTasksWindowController sheet({first, second}, &host);
+    sheet.open();
+    sheet.datePicker()->setFocus();
+    QTest::keyClick(sheet.datePicker(), Qt::Key_Right); // Friday the 6th
+    EXPECT_EQ(sheet.startDateTextField()->text(), QStringLiteral("Fri, Mar 06, 2015"));
+    QSignalSpy finished(&sheet, &QDialog::finished);
+    QTest::mouseClick(sheet.saveButton(), Qt::LeftButton);
+    EXPECT_EQ(finished.count(), 1);
+    for (KNVTCDTask *scheduled : {first, second}) {
+        EXPECT_EQ(scheduled->startDate(), day(6));
+        EXPECT_EQ(scheduled->status(), KNVTTaskStatusActionable);
+        EXPECT_FALSE(scheduled->isArchived());
+    }
+    EXPECT_EQ(first->dueDate(), day(20, 17));
+    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.5});
+}
+
+TEST_F(AssignAndScheduleTest, ATaskDeletedWhileTheScheduleSheetIsOpenIsLeftOutAndCancelChangesNothing)
+{
+    KNVTScheduleTasksWindowController sheet({first, second}, &host);
+    second->markAsDeleted();
+    save();
+    sheet.save();
+    EXPECT_EQ(first->startDate(), day(5));
+    EXPECT_TRUE(second->isDeleted());
+    saves.runAll();
+
+    KNVTScheduleTasksWindowController cancelled({first}, &host);
+    QTest::keyClick(cancelled.datePicker(), Qt::Key_Right);
+    cancelled.cancel();
+    EXPECT_EQ(first->startDate(), day(5));
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges());
+}
+
+} // namespace

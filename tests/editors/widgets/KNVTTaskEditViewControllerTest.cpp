@@ -1,0 +1,269 @@
+#include "TaskFormTest.h"
+
+#include "editors/CheckableUserSelection.h"
+#include "editors/KNVTTaskEditViewController.h"
+#include "editors/KNVTTaskEditWindowController.h"
+#include "editors/KNVTTaskViewModel.h"
+
+#include "model/KNVTRecurrence.h"
+#include "model/KNVTRecurrenceRule.h"
+
+#include "uikit/KNVTDatePicker.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+class KNVTTaskEditViewControllerTest : public TaskFormTest
+{
+protected:
+    KNVTTaskEditViewController *editForm(KNVTCDTask *edited)
+    {
+        auto *form = new KNVTTaskEditViewController(edited);
+        popover = present(form);
+        return form;
+    }
+
+    knvt::Popover *popover = nullptr;
+};
+
+TEST_F(KNVTTaskEditViewControllerTest, SavingWithoutAChangeWritesNothingButStillSavesHalfASecondLater)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTaskList *club = taskList("Club", {{ann}});
+    KNVTCDTask *paint = task("Paint", club);
+    paint->setStartDate(QDateTime(QDate(2015, 3, 2), QTime(9, 30, 17)));
+    paint->setDueDate(day(20, 18));
+    paint->setNotes("Two coats");
+    paint->setPriority(1);
+    paint->setRecurrence(KNVTRecurrence::recurrenceWithRecurrenceRule(
+        KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyMonthly, 2)));
+    paint->addTag(tag("home"));
+    paint->addWatcher(ann);
+    save();
+    paint->setChangedKeysString(QString());
+    save();
+
+    KNVTTaskEditViewController *form = editForm(paint);
+    EXPECT_EQ(form->view()->size(), QSize(480, 327));
+    EXPECT_EQ(form->creatorTextField()->text(), QStringLiteral("Maria Mendes (maria)"));
+    EXPECT_EQ(form->priorityLevelIndicator(), nullptr);
+    EXPECT_EQ(form->recurrenceRuleIntervalTextField()->text(), QStringLiteral("2"));
+    EXPECT_EQ(form->recurrenceRuleFrequencyPopUpButton()->currentText(), QStringLiteral("Months"));
+    EXPECT_EQ(form->tagsTokenField()->tokenStrings(), QStringList{"home"});
+    EXPECT_EQ(form->watchersTokenField()->tokenStrings(), QStringList{"Ann Lee"});
+    EXPECT_EQ(form->taskListPopUpButton()->currentText(), QStringLiteral("Club"));
+    QTest::mouseClick(form->saveButton(), Qt::LeftButton);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_FALSE(paint->isUpdated());
+    EXPECT_TRUE(paint->changedKeys().isEmpty());
+    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.5});
+
+    KNVTTaskEditViewController *second = editForm(paint);
+    second->titleTextField()->setText("Paint the fence");
+    second->save();
+    EXPECT_EQ(paint->changedKeys(), QStringList{"title"});
+    EXPECT_EQ(paint->priority(), 1);
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, TurningTheDueBoxOffAndChoosingNoListClearBothAndHideThePeople)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTaskList *club = taskList("Club", {{ann}});
+    KNVTCDTask *paint = task("Paint", club);
+    paint->setDueDate(day(20));
+    paint->setNotes("Two coats");
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    form->dueDateDatePicker()->setDateValue(day(22));
+    form->dueDateCheckBoxButton()->setChecked(false);
+    form->notesTextView()->clear();
+    ASSERT_TRUE(choose(form->taskListPopUpButton(), "No Project/Area"));
+    EXPECT_EQ(form->view()->size(), QSize(480, 279));
+    EXPECT_FALSE(form->collaboratorsView()->isVisible());
+    form->save();
+    EXPECT_FALSE(paint->dueDate().isValid());
+    EXPECT_EQ(paint->taskList(), nullptr);
+    EXPECT_TRUE(paint->notes().isNull());
+    EXPECT_EQ(paint->assignee(), me);
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, AnEditOfATaskInASomedayProjectKeepsItsAssignee)
+{
+    KNVTCDUser *u2 = user("Uwe", "Two", "u2");
+    KNVTCDTaskList *yard = taskList("Yard", {{u2}});
+    yard->setStatus(KNVTTaskListStatusSomeday);
+    KNVTCDTask *fence = task("fence", yard);
+    fence->setAssignee(u2);
+    save();
+    KNVTTaskEditViewController *form = editForm(fence);
+    EXPECT_EQ(form->taskListPopUpButton()->currentText(), QStringLiteral("Yard"));
+    EXPECT_EQ(form->assigneePopUpButton()->currentText(), QStringLiteral("Uwe Two (u2)"));
+    EXPECT_TRUE(form->isCollaboratorsSectionExpanded());
+    form->titleTextField()->setText("Mend the fence");
+    form->save();
+    EXPECT_EQ(fence->title(), QStringLiteral("Mend the fence"));
+    EXPECT_EQ(fence->assignee(), u2);
+    EXPECT_EQ(fence->taskList(), yard);
+
+    KNVTTaskEditViewController *chosen = editForm(fence);
+    ASSERT_TRUE(choose(chosen->assigneePopUpButton(), "Maria Mendes (maria)"));
+    chosen->save();
+    EXPECT_EQ(fence->assignee(), me);
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, ATaskDeletedInAnotherWindowClosesItsFormWithoutWriting)
+{
+    KNVTCDTask *paint = task("Paint");
+    paint->setNumericIdentifier(5);
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    form->titleTextField()->setText("Never written");
+    paint->markAsDeleted(); // synced: a tombstone until the deletion is pushed
+    save();
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
+    form->save();
+    EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
+    EXPECT_TRUE(saves.requestedDelays().empty());
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, StatusChoicesGoThroughTheTasksOwnOperations)
+{
+    KNVTCDTask *paint = task("Paint");
+    paint->markAsCompleted();
+    save();
+    KNVTTaskEditViewController *same = editForm(paint);
+    EXPECT_EQ(same->statusPopUpButton()->currentText(), QStringLiteral("Completed"));
+    same->save();
+    EXPECT_FALSE(paint->isUpdated());
+
+    KNVTTaskEditViewController *reopen = editForm(paint);
+    ASSERT_TRUE(choose(reopen->statusPopUpButton(), "Actionable"));
+    reopen->save();
+    EXPECT_EQ(paint->status(), KNVTTaskStatusActionable);
+
+    KNVTTaskEditViewController *later = editForm(paint);
+    ASSERT_TRUE(choose(later->statusPopUpButton(), "Someday"));
+    later->save();
+    EXPECT_EQ(paint->status(), KNVTTaskStatusSomeday);
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, TheStartCalendarReachesBackToAnEarlierStart)
+{
+    KNVTCDTask *old = task("Old");
+    old->setStartDate(day(1, 9));
+    KNVTCDTask *fresh = task("Fresh");
+    save();
+    KNVTTaskEditViewController *form = editForm(old);
+    QTest::mouseClick(form->startDateCalendarButton(), Qt::LeftButton);
+    KNVTDatePicker *calendar = form->startDatePickerPopover()->findChild<KNVTDatePicker *>("datePicker");
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_EQ(calendar->minDate(), day(1, 9));
+
+    KNVTTaskEditViewController *other = editForm(fresh);
+    QTest::mouseClick(other->startDateCalendarButton(), Qt::LeftButton);
+    EXPECT_EQ(other->startDatePickerPopover()->findChild<KNVTDatePicker *>("datePicker")->minDate(), day(4));
+    EXPECT_FALSE(other->startDateDatePicker()->isVisible());
+    other->startDateCheckBoxButton()->setChecked(true);
+    other->save();
+    EXPECT_EQ(fresh->startDate(), day(4));
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, AnEmptyIntervalRepeatsEveryWeekAndTheDetailSaysSo)
+{
+    KNVTCDTask *paint = task("Paint");
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    form->recurrenceRuleCheckBoxButton()->setChecked(true);
+    ASSERT_TRUE(choose(form->recurrenceRuleFrequencyPopUpButton(), "Weeks"));
+    QTest::keyClicks(form->recurrenceRuleIntervalTextField(), "x-");
+    EXPECT_TRUE(form->recurrenceRuleIntervalTextField()->text().isEmpty());
+    form->save();
+    ASSERT_TRUE(paint->recurrence());
+    EXPECT_EQ(paint->recurrence()->recurrenceRule()->frequency(), KNVTRecurrenceFrequencyWeekly);
+    EXPECT_EQ(paint->recurrence()->recurrenceRule()->interval(), 1u);
+    const std::vector<KNVTTaskViewModel::Row> rows = KNVTTaskViewModel::rowsForTask(paint, me);
+    EXPECT_EQ(rows.back().text, QStringLiteral("Every Week"));
+    saves.runAll();
+
+    KNVTTaskEditViewController *zero = editForm(paint);
+    zero->recurrenceRuleIntervalTextField()->setText("0");
+    zero->save();
+    EXPECT_EQ(paint->recurrence()->recurrenceRule()->interval(), 1u);
+    EXPECT_FALSE(paint->isUpdated());
+
+    KNVTTaskEditViewController *off = editForm(paint);
+    off->recurrenceRuleCheckBoxButton()->setChecked(false);
+    off->save();
+    EXPECT_FALSE(paint->recurrence());
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, TagAndWatcherChangesAreAppliedAndATypedTitleFindsItsTagInAnyCase)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDUser *bob = user("Bob", "Kahn", "bob");
+    KNVTCDTaskList *club = taskList("Club", {{ann}, {bob}});
+    KNVTCDTag *home = tag("home");
+    KNVTCDTag *errand = tag("errand");
+    KNVTCDTask *paint = task("Paint", club);
+    paint->addTag(home);
+    paint->addWatcher(ann);
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    form->tagsTokenField()->setObjectValue({QStringLiteral("Errand")});
+    form->watchersTokenField()->setObjectValue({bob->uri()});
+    form->save();
+    EXPECT_EQ(paint->tags(), std::vector<KNVTCDTag *>{errand});
+    EXPECT_EQ(store->tags().size(), 2u);
+    EXPECT_EQ(paint->activeTaskWatcherUsers(), std::vector<KNVTCDUser *>{bob});
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, TheOpenWatchersListFollowsTheWatcherFieldWhileTheUserTypes)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDUser *bob = user("Bob", "Kahn", "bob");
+    KNVTCDTaskList *club = taskList("Club", {{ann}, {bob}});
+    KNVTCDTask *paint = task("Paint", club);
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    QTest::mouseClick(form->watchersButton(), Qt::LeftButton);
+    auto *list = dynamic_cast<knvt::CheckableUserSelection *>(form->userSelection());
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->selectedUsers().empty());
+    form->watchersTokenField()->setObjectValue({bob->uri()});
+    EXPECT_EQ(list->selectedUsers(), std::vector<KNVTCDUser *>{bob});
+    EXPECT_EQ(list->model()->rowCount(), 3);
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, TheEditSheetEndsOnSaveAndCancel)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTaskList *club = taskList("Club", {{ann}});
+    KNVTCDTask *paint = task("Paint");
+    save();
+    QWidget host;
+    host.resize(600, 500);
+    host.show();
+    KNVTTaskEditWindowController sheet(paint, &host);
+    sheet.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+    EXPECT_EQ(sheet.size(), QSize(480, 279));
+    KNVTTaskEditViewController *form = sheet.taskEditViewController();
+    ASSERT_TRUE(choose(form->taskListPopUpButton(), club->title()));
+    EXPECT_EQ(sheet.size(), QSize(480, 327));
+    QSignalSpy finished(&sheet, &QDialog::finished);
+    QTest::keyClick(form->titleTextField(), Qt::Key_Return);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(paint->taskList(), club);
+
+    KNVTTaskEditWindowController cancelled(paint, &host);
+    cancelled.open();
+    QSignalSpy cancelledFinished(&cancelled, &QDialog::finished);
+    cancelled.taskEditViewController()->titleTextField()->setText("Nope");
+    QTest::mouseClick(cancelled.taskEditViewController()->cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(cancelledFinished.count(), 1);
+    EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
+}
+
+} // namespace
