@@ -27,16 +27,16 @@ public:
     // (QString).
     struct Values
     {
-        QString title;
+        QString title = {};
         unsigned int status = 0;
         unsigned int priority = 0;
-        QString notes;
-        QDateTime startDate;
-        QDateTime dueDate;
+        QString notes = {};
+        QDateTime startDate = {};
+        QDateTime dueDate = {};
         KNVTCDTaskList *taskList = nullptr;
         KNVTCDUser *assignee = nullptr;
-        QVariantList tags;
-        std::vector<KNVTCDUser *> watchers;
+        QVariantList tags = {};
+        std::vector<KNVTCDUser *> watchers = {};
     };
 
     explicit KNVTTaskNewViewController(QObject *parent = nullptr);
