@@ -10,7 +10,7 @@ KNVTSyncSessionState::~KNVTSyncSessionState()
 
 void KNVTSyncSessionState::start()
 {
-    finish_();
+    finish();
 }
 
 void KNVTSyncSessionState::cancel()
@@ -26,21 +26,21 @@ bool KNVTSyncSessionState::isExecuting() const
 
 // The session usually replaces this state while it hears the report; holding a reference keeps the state alive
 // until the report has returned.
-void KNVTSyncSessionState::finish_()
+void KNVTSyncSessionState::finish()
 {
     const auto self = shared_from_this();
     if (m_delegate)
         m_delegate->syncSessionStateDidFinish(*this);
 }
 
-void KNVTSyncSessionState::cancel_()
+void KNVTSyncSessionState::finishAsCancelled()
 {
     const auto self = shared_from_this();
     if (m_delegate)
         m_delegate->syncSessionStateDidCancel(*this);
 }
 
-void KNVTSyncSessionState::failWithError_(const knvt::Error &error)
+void KNVTSyncSessionState::finishWithError(const knvt::Error &error)
 {
     const auto self = shared_from_this();
     if (m_delegate)

@@ -19,7 +19,7 @@ public:
 
     // Finishes at once; each state overrides it with its work.
     virtual void start();
-    // Marks the state as cancelling; the state stops at its next step.
+    // Asks the state to stop: it is marked cancelling and stops at its next step, where it finishes as cancelled.
     virtual void cancel();
 
     bool isCancelling() const { return m_cancelling; }
@@ -32,9 +32,10 @@ public:
     void setSyncSessionStateDelegate(KNVTSyncSessionStateDelegate *delegate) { m_delegate = delegate; }
 
 protected:
-    void finish_();
-    void cancel_();
-    void failWithError_(const knvt::Error &error);
+    // Each tells the delegate how this state ended; the delegate usually moves the session to its next state.
+    void finish();
+    void finishAsCancelled();
+    void finishWithError(const knvt::Error &error);
 
 private:
     std::weak_ptr<KNVTTaskStoreSyncSession> m_syncSession;

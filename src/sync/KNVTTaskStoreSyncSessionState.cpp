@@ -13,7 +13,7 @@ KNVTTaskStoreSyncSessionState::KNVTTaskStoreSyncSessionState(Phase phase, KNVTRE
 void KNVTTaskStoreSyncSessionState::startSending()
 {
     if (m_pending.empty())
-        finish_();
+        finish();
     else
         processNextRequest();
 }
@@ -21,7 +21,7 @@ void KNVTTaskStoreSyncSessionState::startSending()
 void KNVTTaskStoreSyncSessionState::processNextRequest()
 {
     if (isCancelling()) {
-        cancel_();
+        finishAsCancelled();
         return;
     }
     if (m_pending.empty())
@@ -55,14 +55,14 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
     if (!session || !isExecuting())
         return;
     if (requestError && (requestError.code() == 401 || requestError.code() == 410)) {
-        failWithError_(requestError);
+        finishWithError(requestError);
         return;
     }
     if (requestError) {
         session->processFailedRequest(*request);
         settle(request, m_failed);
     } else if (error) {
-        failWithError_(error);
+        finishWithError(error);
         return;
     } else {
         if (m_phase == Phase::Pull) {
@@ -80,5 +80,5 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
     if (!m_pending.empty())
         processNextRequest();
     else
-        finish_();
+        finish();
 }

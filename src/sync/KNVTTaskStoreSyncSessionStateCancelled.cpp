@@ -12,5 +12,5 @@ void KNVTTaskStoreSyncSessionStateCancelled::start()
         m_hasChanges = true;
         context->save();
     }
-    finish_();
+    finish();
 }

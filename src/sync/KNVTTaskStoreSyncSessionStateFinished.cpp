@@ -17,9 +17,9 @@ void KNVTTaskStoreSyncSessionStateFinished::start()
                                                "%1:%2 couldn't save ManagedObjectContext because of error:%3")
                                                .arg(QStringLiteral("KNVTTaskStoreSyncSessionStateFinished"),
                                                     QStringLiteral("start"), error.description());
-            failWithError_(error);
+            finishWithError(error);
             return;
         }
     }
-    finish_();
+    finish();
 }
