@@ -68,13 +68,13 @@ bool KNVTDirectory::createNestedDirectoryWithName(const QString &name, const QVa
 std::optional<KNVTDirectory::FileList> KNVTDirectory::files() const
 {
     std::lock_guard lock(m_filesMutex);
-    return files_;
+    return m_files;
 }
 
 QStringList KNVTDirectory::listing() const
 {
     QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System;
-    if (showHiddenFiles_)
+    if (m_showHiddenFiles)
         filters |= QDir::Hidden;
     QStringList paths;
     for (const QFileInfo &entry : QDir(path()).entryInfoList(filters, QDir::Name))
@@ -100,19 +100,19 @@ void KNVTDirectory::loadFiles()
         loaded.append(file);
     }
     std::lock_guard lock(m_filesMutex);
-    files_ = std::move(loaded);
+    m_files = std::move(loaded);
 }
 
 void KNVTDirectory::unloadFiles()
 {
     std::lock_guard lock(m_filesMutex);
-    files_.reset();
+    m_files.reset();
 }
 
 bool KNVTDirectory::hasFilesBeenLoaded() const
 {
     std::lock_guard lock(m_filesMutex);
-    return files_.has_value();
+    return m_files.has_value();
 }
 
 void KNVTDirectory::loadSubDirectories()
@@ -141,7 +141,7 @@ KNVTDirectory::FileList KNVTDirectory::allFiles()
 qsizetype KNVTDirectory::numberOfFiles() const
 {
     std::lock_guard lock(m_filesMutex);
-    return files_ ? files_->size() : 0;
+    return m_files ? m_files->size() : 0;
 }
 
 bool KNVTDirectory::hasFiles() const

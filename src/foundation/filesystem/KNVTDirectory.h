@@ -31,8 +31,8 @@ public:
 
     // The listing as last loaded; std::nullopt until loaded and after unloading.
     std::optional<FileList> files() const;
-    bool showHiddenFiles() const { return showHiddenFiles_; }
-    void setShowHiddenFiles(bool showHiddenFiles) { showHiddenFiles_ = showHiddenFiles; }
+    bool showHiddenFiles() const { return m_showHiddenFiles; }
+    void setShowHiddenFiles(bool showHiddenFiles) { m_showHiddenFiles = showHiddenFiles; }
 
     // Lists the folder afresh; a folder that cannot be listed lists as empty.
     void loadFiles();
@@ -67,6 +67,6 @@ private:
     QString destinationForFile(const KNVTFile &file) const;
 
     mutable std::mutex m_filesMutex;
-    std::optional<FileList> files_;
-    bool showHiddenFiles_ = false;
+    std::optional<FileList> m_files;
+    bool m_showHiddenFiles = false;
 };

@@ -106,9 +106,9 @@ KNVTFile::Ptr KNVTFile::makeFile(const KNVTFileClass &receiverClass, const QUrl 
         }
     }
     Ptr file = cls->instantiate();
-    file->path_ = path;
-    file->URL_ = path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
-    file->_fileSystem = std::move(fileSystem);
+    file->m_path = path;
+    file->m_URL = path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
+    file->m_fileSystem = std::move(fileSystem);
     return file;
 }
 
@@ -153,21 +153,21 @@ std::optional<QByteArray> KNVTFile::dataRepresentation() const
 QString KNVTFile::path() const
 {
     std::lock_guard lock(m_mutex);
-    return path_;
+    return m_path;
 }
 
 QUrl KNVTFile::URL() const
 {
     std::lock_guard lock(m_mutex);
-    return URL_;
+    return m_URL;
 }
 
 void KNVTFile::setURL(const QUrl &url)
 {
     const QString path = cleanLocalPath(url);
     std::lock_guard lock(m_mutex);
-    path_ = path;
-    URL_ = path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
+    m_path = path;
+    m_URL = path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
 }
 
 void KNVTFile::setPath(const QString &path)
@@ -178,25 +178,25 @@ void KNVTFile::setPath(const QString &path)
 QColor KNVTFile::labelColor() const
 {
     std::lock_guard lock(m_mutex);
-    return labelColor_;
+    return m_labelColor;
 }
 
 void KNVTFile::setLabelColor(const QColor &labelColor)
 {
     std::lock_guard lock(m_mutex);
-    labelColor_ = labelColor;
+    m_labelColor = labelColor;
 }
 
 std::shared_ptr<KNVTFileSystem> KNVTFile::fileSystem() const
 {
     std::lock_guard lock(m_mutex);
-    return _fileSystem;
+    return m_fileSystem;
 }
 
 void KNVTFile::setFileSystem(std::shared_ptr<KNVTFileSystem> fileSystem)
 {
     std::lock_guard lock(m_mutex);
-    _fileSystem = std::move(fileSystem);
+    m_fileSystem = std::move(fileSystem);
 }
 
 QString KNVTFile::displayName() const

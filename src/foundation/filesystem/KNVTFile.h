@@ -248,10 +248,10 @@ private:
                                    const CompletionHandler &completionHandler);
 
     mutable std::mutex m_mutex;
-    QString path_;
-    QUrl URL_;
-    QColor labelColor_;
-    std::shared_ptr<KNVTFileSystem> _fileSystem;
+    QString m_path;
+    QUrl m_URL;
+    QColor m_labelColor;
+    std::shared_ptr<KNVTFileSystem> m_fileSystem;
 };
 
 Q_DECLARE_METATYPE(std::shared_ptr<KNVTFile>)

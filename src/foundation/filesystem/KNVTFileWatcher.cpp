@@ -24,31 +24,31 @@ constexpr uint32_t watchedEvents =
 } // namespace
 
 KNVTFileWatcher::KNVTFileWatcher(std::shared_ptr<KNVTFile> file)
-    : file_(std::move(file)), m_thread(QThread::currentThread())
+    : m_file(std::move(file)), m_thread(QThread::currentThread())
 {
-    kqfd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (kqfd_ < 0) {
+    m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_inotify < 0) {
         const int error = errno;
         qCWarning(lcFoundation, "could not create inotify instance.  Error is %d/%s", error, std::strerror(error));
     }
-    watchDirectory(file_ ? file_->path() : QString());
-    if (kqfd_ >= 0)
-        addFileDescriptorMonitor(kqfd_);
+    watchDirectory(m_file ? m_file->path() : QString());
+    if (m_inotify >= 0)
+        addFileDescriptorMonitor(m_inotify);
 }
 
 KNVTFileWatcher::~KNVTFileWatcher()
 {
     KNVT_ASSERT(QThread::currentThread() == m_thread, "KNVTFileWatcher", "dealloc");
-    rls_.reset();
-    if (kqfd_ >= 0)
-        ::close(kqfd_);
+    m_notifier.reset();
+    if (m_inotify >= 0)
+        ::close(m_inotify);
 }
 
 void KNVTFileWatcher::watchDirectory(const QString &path)
 {
-    if (kqfd_ < 0)
+    if (m_inotify < 0)
         return;
-    if (::inotify_add_watch(kqfd_, QFile::encodeName(path).constData(), watchedEvents) >= 0)
+    if (::inotify_add_watch(m_inotify, QFile::encodeName(path).constData(), watchedEvents) >= 0)
         return;
     // The watch needs no descriptor of its own on the path, so the one failure stands for opening and registering.
     const int error = errno;
@@ -59,14 +59,14 @@ void KNVTFileWatcher::watchDirectory(const QString &path)
 
 void KNVTFileWatcher::addFileDescriptorMonitor(int descriptor)
 {
-    rls_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
-    QObject::connect(rls_.get(), &QSocketNotifier::activated, rls_.get(), [this] { pickUpEvents(); });
+    m_notifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { pickUpEvents(); });
 }
 
 void KNVTFileWatcher::pickUpEvents()
 {
     alignas(struct inotify_event) char buffer[4096];
-    const ssize_t length = ::read(kqfd_, buffer, sizeof buffer);
+    const ssize_t length = ::read(m_inotify, buffer, sizeof buffer);
     if (length < 0) {
         const int error = errno;
         if (error != EAGAIN)
@@ -79,7 +79,7 @@ void KNVTFileWatcher::pickUpEvents()
         // The end of a watch on a deleted item is bookkeeping, not activity.
         if (event->mask & IN_IGNORED)
             continue;
-        if (delegate_)
-            delegate_->fileWatcherDidDetectActivity(this);
+        if (m_delegate)
+            m_delegate->fileWatcherDidDetectActivity(this);
     }
 }

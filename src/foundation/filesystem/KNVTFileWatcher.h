@@ -22,20 +22,20 @@ public:
     KNVTFileWatcher(const KNVTFileWatcher &) = delete;
     KNVTFileWatcher &operator=(const KNVTFileWatcher &) = delete;
 
-    std::shared_ptr<KNVTFile> file() const { return file_; }
+    std::shared_ptr<KNVTFile> file() const { return m_file; }
     // Not owned; a delegate that goes away clears itself first. Without one, events are read and dropped.
-    KNVTFileWatcherDelegate *delegate() const { return delegate_; }
-    void setDelegate(KNVTFileWatcherDelegate *delegate) { delegate_ = delegate; }
+    KNVTFileWatcherDelegate *delegate() const { return m_delegate; }
+    void setDelegate(KNVTFileWatcherDelegate *delegate) { m_delegate = delegate; }
 
 private:
     void watchDirectory(const QString &path);
     void addFileDescriptorMonitor(int descriptor);
     void pickUpEvents();
 
-    std::shared_ptr<KNVTFile> file_;
-    KNVTFileWatcherDelegate *delegate_ = nullptr;
+    std::shared_ptr<KNVTFile> m_file;
+    KNVTFileWatcherDelegate *m_delegate = nullptr;
     // The inotify instance of this watcher; -1 when it could not be made.
-    int kqfd_ = -1;
-    std::unique_ptr<QSocketNotifier> rls_;
+    int m_inotify = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
     QThread *m_thread;
 };
