@@ -138,7 +138,7 @@ std::vector<ItemRow> archivedRows(KNVTTaskStore &store)
 
 std::vector<ItemRow> defaultRows(KNVTTaskStore &store, unsigned int focusType)
 {
-    KNVTFocusTaskList focus(focusType, &store);
+    KNVTFocusTaskList focus(KNVTFocusType(focusType), &store);
     std::vector<KNVTCDTask *> incomplete, completed;
     for (KNVTCDTask *task : focus.tasks())
         (task->isCompletedOrCancelled() ? completed : incomplete).push_back(task);
@@ -211,7 +211,7 @@ void KNVTFocusTaskListItemsTableViewController::setFocusTaskList(std::optional<u
         return;
     if (!focusType && !m_focusTaskList)
         return;
-    m_focusTaskList = focusType ? std::make_unique<KNVTFocusTaskList>(*focusType) : nullptr;
+    m_focusTaskList = focusType ? std::make_unique<KNVTFocusTaskList>(KNVTFocusType(*focusType)) : nullptr;
     updateCells();
 }
 

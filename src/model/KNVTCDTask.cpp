@@ -87,7 +87,7 @@ KNVTAlertHandler &installedStandardAlertHandler()
 
 // ---- Names ----
 
-QString KNVTCDTask::localizedDisplayNameForStatus(unsigned int status)
+QString KNVTCDTask::localizedDisplayNameForStatus(KNVTTaskStatus status)
 {
     switch (status) {
     case KNVTTaskStatusSomeday: return QCoreApplication::translate("KNVTCDTask", "Someday");
@@ -109,28 +109,30 @@ KNVTTaskStatus KNVTCDTask::taskStatusForTaskStatusString(const QString &string)
     return KNVTTaskStatusActionable;
 }
 
-QString KNVTCDTask::taskStatusStringForTaskStatus(unsigned int status)
+QString KNVTCDTask::taskStatusStringForTaskStatus(KNVTTaskStatus status)
 {
     switch (status) {
     case KNVTTaskStatusSomeday: return QStringLiteral("someday");
     case KNVTTaskStatusCompleted: return QStringLiteral("completed");
     case KNVTTaskStatusCancelled: return QStringLiteral("cancelled");
+    default: break;
     }
     return QStringLiteral("actionable");
 }
 
-QString KNVTCDTask::localizedDisplayNameForPriorityLevel(unsigned int priorityLevel)
+QString KNVTCDTask::localizedDisplayNameForPriorityLevel(KNVTTaskPriorityLevel priorityLevel)
 {
     switch (priorityLevel) {
     case KNVTTaskPriorityLevelHigh: return QCoreApplication::translate("KNVTCDTask", "High");
     case KNVTTaskPriorityLevelMedium: return QCoreApplication::translate("KNVTCDTask", "Medium");
     case KNVTTaskPriorityLevelLow: return QCoreApplication::translate("KNVTCDTask", "Low");
+    default: break;
     }
     // Fixed text: the list rows compare against it.
     return QStringLiteral("None");
 }
 
-QString KNVTCDTask::localizedDisplayNameForFocusType(unsigned int focusType)
+QString KNVTCDTask::localizedDisplayNameForFocusType(KNVTFocusType focusType)
 {
     switch (focusType) {
     case KNVTFocusTypeInbox: return QCoreApplication::translate("KNVTCDTask", "Inbox");
@@ -342,7 +344,7 @@ KNVTFocusType KNVTCDTask::focusType() const
     return start.isValid() ? KNVTFocusTypeScheduled : KNVTFocusTypeNext;
 }
 
-void KNVTCDTask::setFocusType(unsigned int focusType)
+void KNVTCDTask::setFocusType(KNVTFocusType focusType)
 {
     switch (focusType) {
     case KNVTFocusTypeInbox: {
@@ -691,7 +693,7 @@ QJsonObject KNVTCDTask::attributesForKeys(const QStringList &keys) const
             attributes.insert(QStringLiteral("priority"), QJsonValue(priority().value_or(0)));
         } else if (name == QLatin1String("status")) {
             attributes.insert(QStringLiteral("status"),
-                              taskStatusStringForTaskStatus(static_cast<unsigned int>(status().value_or(0))));
+                              taskStatusStringForTaskStatus(KNVTTaskStatus(status().value_or(0))));
         } else if (name == QLatin1String("statusModifiedDate")) {
             attributes.insert(QStringLiteral("status_updated_at"), JSONValueFromDate(statusModifiedDate()));
         } else if (name == QLatin1String("startDate")) {
@@ -886,7 +888,7 @@ QString KNVTCDTask::HTMLStringForPrinting() const
         html += printedDiv(QStringLiteral("title"), t.toHtmlEscaped());
 
     if (const std::optional<qint64> s = status()) {
-        const QString name = localizedDisplayNameForStatus(static_cast<unsigned int>(*s));
+        const QString name = localizedDisplayNameForStatus(KNVTTaskStatus(*s));
         html += printedDiv(QStringLiteral("status"), QStringLiteral(" Status: ") + name);
     }
 

@@ -55,14 +55,14 @@ public:
 
     // -- Status, priority and focus names ------------------------------------------------------------------------
     // "Someday", "Actionable", "Completed" or "Cancelled", localized; a null string for any other value.
-    static QString localizedDisplayNameForStatus(unsigned int status);
+    static QString localizedDisplayNameForStatus(KNVTTaskStatus status);
     // "canceled" is the service's older spelling; anything unknown (and a null string) is actionable.
     static KNVTTaskStatus taskStatusForTaskStatusString(const QString &string);
-    static QString taskStatusStringForTaskStatus(unsigned int status);
+    static QString taskStatusStringForTaskStatus(KNVTTaskStatus status);
     // "High", "Medium" or "Low", localized; "None" for every other value.
-    static QString localizedDisplayNameForPriorityLevel(unsigned int priorityLevel);
+    static QString localizedDisplayNameForPriorityLevel(KNVTTaskPriorityLevel priorityLevel);
     // A null string above KNVTFocusTypeArchived.
-    static QString localizedDisplayNameForFocusType(unsigned int focusType);
+    static QString localizedDisplayNameForFocusType(KNVTFocusType focusType);
 
     // The task list every one of `tasks` is in; nullptr when they are in different lists, any is in the Inbox, or
     // there are none.
@@ -129,7 +129,7 @@ public:
     // Moves the task into a focus: Inbox (out of its list, with the standard alert handler when watchers would be
     // lost, and with its dates cleared), Today, Next, Someday, or Archived (only when archivable). Every other
     // value does nothing.
-    void setFocusType(unsigned int focusType);
+    void setFocusType(KNVTFocusType focusType);
 
     // -- Actions -------------------------------------------------------------------------------------------------
     // Completing a recurring task also inserts its next occurrence: an open copy due on the day the recurrence

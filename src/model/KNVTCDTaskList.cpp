@@ -79,7 +79,7 @@ void sortTasks(std::vector<KNVTCDTask *> &tasks, const KNVTCDTaskStoreObject::Co
 
 // ---- Status and type ----
 
-unsigned int KNVTCDTaskList::taskListStatusForTaskListStatusString(const QString &string)
+KNVTTaskListStatus KNVTCDTaskList::taskListStatusForTaskListStatusString(const QString &string)
 {
     if (string == QLatin1String("someday"))
         return KNVTTaskListStatusSomeday;
@@ -90,7 +90,7 @@ unsigned int KNVTCDTaskList::taskListStatusForTaskListStatusString(const QString
     return KNVTTaskListStatusActionable;
 }
 
-QString KNVTCDTaskList::taskListStatusStringForTaskListStatus(unsigned int status)
+QString KNVTCDTaskList::taskListStatusStringForTaskListStatus(KNVTTaskListStatus status)
 {
     switch (status) {
     case KNVTTaskListStatusSomeday: return QStringLiteral("someday");
@@ -100,7 +100,7 @@ QString KNVTCDTaskList::taskListStatusStringForTaskListStatus(unsigned int statu
     }
 }
 
-QString KNVTCDTaskList::localizedDisplayNameForStatus(unsigned int status)
+QString KNVTCDTaskList::localizedDisplayNameForStatus(KNVTTaskListStatus status)
 {
     switch (status) {
     case KNVTTaskListStatusSomeday: return tr("Someday");
@@ -308,7 +308,7 @@ KNVTTaskListFocusType KNVTCDTaskList::focusType() const
     return KNVTTaskListFocusTypeNext;
 }
 
-void KNVTCDTaskList::setFocusType(unsigned int focusType)
+void KNVTCDTaskList::setFocusType(KNVTTaskListFocusType focusType)
 {
     KNVTFocusType taskFocus;
     switch (focusType) {
@@ -776,7 +776,7 @@ QJsonObject KNVTCDTaskList::attributesForKeys(const QStringList &keys) const
             attributes.insert(QStringLiteral("start_at"), JSONValueFromDate(startDate()));
         } else if (key == QLatin1String("status")) {
             attributes.insert(QStringLiteral("status"),
-                              taskListStatusStringForTaskListStatus(unsigned(status().value_or(0))));
+                              taskListStatusStringForTaskListStatus(KNVTTaskListStatus(status().value_or(0))));
         } else if (key == QLatin1String("statusModifiedDate")) {
             attributes.insert(QStringLiteral("status_updated_at"), JSONValueFromDate(statusModifiedDate()));
         } else if (key == QLatin1String("type")) {
@@ -1031,7 +1031,7 @@ QString KNVTCDTaskList::HTMLOverviewStringForPrinting() const
     }
     // A status without a name (never written by this program) gets no line rather than an empty one.
     if (const std::optional<qint64> current = status()) {
-        const QString name = localizedDisplayNameForStatus(unsigned(*current));
+        const QString name = localizedDisplayNameForStatus(KNVTTaskListStatus(*current));
         if (!name.isNull())
             html += QStringLiteral("<div class=\"status\"> Status: ") + name + QStringLiteral("</div>");
     }

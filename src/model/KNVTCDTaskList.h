@@ -50,11 +50,11 @@ public:
 
     // -- Status and type -----------------------------------------------------------------------------------------
     // "someday" 1, "actionable" 2, "completed" 4, "cancelled" and "canceled" 5; anything else (none included) 2.
-    static unsigned int taskListStatusForTaskListStatusString(const QString &string);
+    static KNVTTaskListStatus taskListStatusForTaskListStatusString(const QString &string);
     // 1 "someday", 4 "completed", 5 "cancelled", every other value "actionable".
-    static QString taskListStatusStringForTaskListStatus(unsigned int status);
+    static QString taskListStatusStringForTaskListStatus(KNVTTaskListStatus status);
     // The translated name of 1, 2, 4 and 5; a null string for any other value.
-    static QString localizedDisplayNameForStatus(unsigned int status);
+    static QString localizedDisplayNameForStatus(KNVTTaskListStatus status);
 
     bool isCompleted() const;
     bool isCancelled() const;
@@ -102,7 +102,7 @@ public:
     // Today), Next, Someday, or Archived (through performArchiveWithAlertHandler() with the application's standard
     // alert handler, KNVTCDTask::standardAlertHandler()).
     // Scheduled and values above Archived do nothing.
-    void setFocusType(unsigned int focusType);
+    void setFocusType(KNVTTaskListFocusType focusType);
     bool isSomeday() const;
     bool isScheduled() const;
 

@@ -26,7 +26,7 @@ QDateTime optionalDate(const QJsonObject &attributes, const QString &key)
 
 // ---- Role and status ----
 
-unsigned int
+KNVTTaskListCollaboratorRole
 KNVTCDTaskListCollaborator::taskListCollaboratorRoleForTaskListCollaboratorRoleString(const QString &string)
 {
     if (string == QLatin1String("owner"))
@@ -34,19 +34,20 @@ KNVTCDTaskListCollaborator::taskListCollaboratorRoleForTaskListCollaboratorRoleS
     return KNVTTaskListCollaboratorRoleEditor;
 }
 
-QString KNVTCDTaskListCollaborator::taskListCollaboratorRoleStringForTaskListCollaboratorRole(unsigned int role)
+QString
+KNVTCDTaskListCollaborator::taskListCollaboratorRoleStringForTaskListCollaboratorRole(KNVTTaskListCollaboratorRole role)
 {
     return role == KNVTTaskListCollaboratorRoleOwner ? QStringLiteral("owner") : QStringLiteral("editor");
 }
 
-QString KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorRole(unsigned int role)
+QString KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorRole(KNVTTaskListCollaboratorRole role)
 {
     if (role == KNVTTaskListCollaboratorRoleOwner)
         return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Owner");
     return QCoreApplication::translate("KNVTCDTaskListCollaborator", "Editor");
 }
 
-unsigned int
+KNVTTaskListCollaboratorStatus
 KNVTCDTaskListCollaborator::taskListCollaboratorStatusForTaskListCollaboratorStatusString(const QString &string)
 {
     if (string == QLatin1String("pending"))
@@ -56,7 +57,8 @@ KNVTCDTaskListCollaborator::taskListCollaboratorStatusForTaskListCollaboratorSta
     return KNVTTaskListCollaboratorStatusAccepted;
 }
 
-QString KNVTCDTaskListCollaborator::taskListCollaboratorStatusStringForTaskListCollaboratorStatus(unsigned int status)
+QString KNVTCDTaskListCollaborator::taskListCollaboratorStatusStringForTaskListCollaboratorStatus(
+    KNVTTaskListCollaboratorStatus status)
 {
     switch (status) {
     case KNVTTaskListCollaboratorStatusPending: return QStringLiteral("pending");
@@ -65,7 +67,8 @@ QString KNVTCDTaskListCollaborator::taskListCollaboratorStatusStringForTaskListC
     }
 }
 
-QString KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(unsigned int status)
+QString
+KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(KNVTTaskListCollaboratorStatus status)
 {
     switch (status) {
     case KNVTTaskListCollaboratorStatusPending:
@@ -103,11 +106,12 @@ QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &key
             attributes.insert(QStringLiteral("deleted_at"), JSONValueFromDate(deletedDate()));
         } else if (key == QLatin1String("role")) {
             attributes.insert(QStringLiteral("role"),
-                              taskListCollaboratorRoleStringForTaskListCollaboratorRole(unsigned(role().value_or(0))));
+                              taskListCollaboratorRoleStringForTaskListCollaboratorRole(
+                                  KNVTTaskListCollaboratorRole(role().value_or(0))));
         } else if (key == QLatin1String("status")) {
-            attributes.insert(
-                QStringLiteral("status"),
-                taskListCollaboratorStatusStringForTaskListCollaboratorStatus(unsigned(status().value_or(0))));
+            attributes.insert(QStringLiteral("status"),
+                              taskListCollaboratorStatusStringForTaskListCollaboratorStatus(
+                                  KNVTTaskListCollaboratorStatus(status().value_or(0))));
         } else if (key == QLatin1String("taskList")) {
             if (const KNVTCDTaskList *list = taskList()) {
                 if (const std::optional<qint64> id = list->numericIdentifier())

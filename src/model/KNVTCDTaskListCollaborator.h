@@ -33,17 +33,19 @@ class KNVTCDTaskListCollaborator : public KNVTCDTaskStoreObject
 
 public:
     // "owner" 1; any other string, or none, 2.
-    static unsigned int taskListCollaboratorRoleForTaskListCollaboratorRoleString(const QString &string);
+    static KNVTTaskListCollaboratorRole
+    taskListCollaboratorRoleForTaskListCollaboratorRoleString(const QString &string);
     // "owner" for 1, "editor" for every other value.
-    static QString taskListCollaboratorRoleStringForTaskListCollaboratorRole(unsigned int role);
+    static QString taskListCollaboratorRoleStringForTaskListCollaboratorRole(KNVTTaskListCollaboratorRole role);
     // Translated "Owner" for 1, "Editor" for every other value.
-    static QString localizedDisplayNameForTaskListCollaboratorRole(unsigned int role);
+    static QString localizedDisplayNameForTaskListCollaboratorRole(KNVTTaskListCollaboratorRole role);
     // "pending" 1, "accepted" 2, "declined" 3; any other string, or none, 2.
-    static unsigned int taskListCollaboratorStatusForTaskListCollaboratorStatusString(const QString &string);
+    static KNVTTaskListCollaboratorStatus
+    taskListCollaboratorStatusForTaskListCollaboratorStatusString(const QString &string);
     // "pending" for 1, "declined" for 3, "accepted" for every other value.
-    static QString taskListCollaboratorStatusStringForTaskListCollaboratorStatus(unsigned int status);
+    static QString taskListCollaboratorStatusStringForTaskListCollaboratorStatus(KNVTTaskListCollaboratorStatus status);
     // Translated "Pending", "Accepted" or "Declined" for 1 to 3; "-" for every other value.
-    static QString localizedDisplayNameForTaskListCollaboratorStatus(unsigned int status);
+    static QString localizedDisplayNameForTaskListCollaboratorStatus(KNVTTaskListCollaboratorStatus status);
 
     // The schedule stored in reviewRecurrenceString; nullptr when the string is none or empty.
     std::shared_ptr<KNVTRecurrence> reviewRecurrence() const;

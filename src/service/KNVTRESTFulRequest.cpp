@@ -81,7 +81,7 @@ KNVTRESTFulRequest::KNVTRESTFulRequest(const QString &domain, const QStringList 
 
 KNVTRESTFulRequest::KNVTRESTFulRequest(const Fields &fields) : KNVTRequest(fields) {}
 
-KNVTRequestMethod KNVTRESTFulRequest::requestMethodForRequestAction(unsigned int requestAction)
+KNVTRequestMethod KNVTRESTFulRequest::requestMethodForRequestAction(KNVTRESTFulRequestAction requestAction)
 {
     switch (requestAction) {
     case KNVTRESTFulRequestActionCreate: return KNVTRequestMethodPOST;

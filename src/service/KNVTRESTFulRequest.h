@@ -32,7 +32,7 @@ public:
     explicit KNVTRESTFulRequest(const Fields &fields);
 
     // POST for create, PUT for update, DELETE for destroy; GET for everything else.
-    static KNVTRequestMethod requestMethodForRequestAction(unsigned int requestAction);
+    static KNVTRequestMethod requestMethodForRequestAction(KNVTRESTFulRequestAction requestAction);
 
     // A null QString for a nested request.
     const QString &resource() const { return m_resource; }

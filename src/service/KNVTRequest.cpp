@@ -54,7 +54,7 @@ QString KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(cons
     return QStringLiteral("Basic ") + knvt::base64Encoded((username + u':' + password).toUtf8());
 }
 
-QString KNVTRequest::extensionForRequestFormat(unsigned int requestFormat)
+QString KNVTRequest::extensionForRequestFormat(KNVTRequestFormat requestFormat)
 {
     switch (requestFormat) {
     case KNVTRequestFormatHTML: return QStringLiteral("html");
@@ -66,7 +66,7 @@ QString KNVTRequest::extensionForRequestFormat(unsigned int requestFormat)
     }
 }
 
-QString KNVTRequest::contentTypeHeaderFieldForRequestFormat(unsigned int requestFormat)
+QString KNVTRequest::contentTypeHeaderFieldForRequestFormat(KNVTRequestFormat requestFormat)
 {
     switch (requestFormat) {
     case KNVTRequestFormatXML: return QStringLiteral("application/xml");
@@ -193,7 +193,7 @@ void KNVTRequest::send(const KNVTRequestCompletionHandler &completionHandler)
 }
 
 knvt::Error KNVTRequest::requestErrorForStatusCode(int statusCode, const QByteArray &responseData,
-                                                   unsigned int requestFormat)
+                                                   KNVTRequestFormat requestFormat)
 {
     if (statusCode < 400 || statusCode > 599)
         return {};

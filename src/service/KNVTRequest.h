@@ -70,9 +70,9 @@ public:
     static QString basicAuthenticationAuthorizationHeaderFieldForUsername(const QString &username,
                                                                           const QString &password);
     // "html", "xml", "json", "png", "jpeg"; a null QString for any other format.
-    static QString extensionForRequestFormat(unsigned int requestFormat);
+    static QString extensionForRequestFormat(KNVTRequestFormat requestFormat);
     // "application/xml", "application/json", "image/png", "image/jpeg"; a null QString for html and any other format.
-    static QString contentTypeHeaderFieldForRequestFormat(unsigned int requestFormat);
+    static QString contentTypeHeaderFieldForRequestFormat(KNVTRequestFormat requestFormat);
 
     KNVTRequestMethod requestMethod() const { return m_requestMethod; }
     KNVTRequestFormat requestFormat() const { return m_requestFormat; }
@@ -127,7 +127,7 @@ public:
     // The error that a reply of this status makes, given the reply body: null below 400 and above 599. The user info
     // is the body when the format is json and the body is a JSON object.
     static knvt::Error requestErrorForStatusCode(int statusCode, const QByteArray &responseData,
-                                                 unsigned int requestFormat);
+                                                 KNVTRequestFormat requestFormat);
 
     // Rebuilds a request from its fields; the REST classes and archives use it, each class having one of its own.
     explicit KNVTRequest(const Fields &fields);

@@ -44,7 +44,7 @@ void sortAndAppend(QString &html, std::vector<T *> objects, const KNVTCDTaskStor
 
 } // namespace
 
-KNVTFocusTaskList::KNVTFocusTaskList(unsigned int focusType, KNVTTaskStoreQueries *store)
+KNVTFocusTaskList::KNVTFocusTaskList(KNVTFocusType focusType, KNVTTaskStoreQueries *store)
     : m_focusType(focusType),
       m_localizedDisplayName(KNVTCDTask::localizedDisplayNameForFocusType(focusType)),
       m_store(store)

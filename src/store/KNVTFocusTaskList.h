@@ -23,9 +23,9 @@ class KNVTFocusTaskList
 {
 public:
     // `store` answers the queries; nullptr means the shared task store.
-    explicit KNVTFocusTaskList(unsigned int focusType, KNVTTaskStoreQueries *store = nullptr);
+    explicit KNVTFocusTaskList(KNVTFocusType focusType, KNVTTaskStoreQueries *store = nullptr);
 
-    unsigned int focusType() const { return m_focusType; }
+    KNVTFocusType focusType() const { return m_focusType; }
     // The focus type's name; empty above Archived.
     const QString &localizedDisplayName() const { return m_localizedDisplayName; }
     // The name of the template image of the source list, e.g. "SL_InboxTemplate"; empty above Archived.
@@ -71,7 +71,7 @@ public:
 private:
     KNVTTaskStoreQueries &store() const;
 
-    unsigned int m_focusType;
+    KNVTFocusType m_focusType;
     QString m_localizedDisplayName;
     std::vector<KNVTCDTask *> m_tasks;
     std::vector<KNVTCDTaskList *> m_taskLists;

@@ -7,7 +7,7 @@
 
 namespace {
 
-QString nameForType(unsigned int type)
+QString nameForType(KNVTUserGroupType type)
 {
     switch (type) {
     case KNVTUserGroupTypeAll: return QCoreApplication::translate("KNVTUserGroup", "All");
@@ -21,7 +21,7 @@ QString nameForType(unsigned int type)
 
 } // namespace
 
-KNVTUserGroup::KNVTUserGroup(unsigned int type, KNVTTaskStoreQueries *store)
+KNVTUserGroup::KNVTUserGroup(KNVTUserGroupType type, KNVTTaskStoreQueries *store)
     : m_type(type), m_localizedDisplayName(nameForType(type)), m_store(store)
 {}
 

@@ -17,15 +17,15 @@ class KNVTUserGroup
 public:
     // `store` answers the queries; nullptr means the shared task store. A type above Pending has no name and no
     // users.
-    explicit KNVTUserGroup(unsigned int type, KNVTTaskStoreQueries *store = nullptr);
+    explicit KNVTUserGroup(KNVTUserGroupType type, KNVTTaskStoreQueries *store = nullptr);
 
-    unsigned int type() const { return m_type; }
+    KNVTUserGroupType type() const { return m_type; }
     const QString &localizedDisplayName() const { return m_localizedDisplayName; }
     // Unsorted.
     std::vector<KNVTCDUser *> users() const;
 
 private:
-    unsigned int m_type;
+    KNVTUserGroupType m_type;
     QString m_localizedDisplayName;
     KNVTTaskStoreQueries *m_store;
 };

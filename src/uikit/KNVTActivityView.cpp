@@ -50,7 +50,7 @@ KNVTActivityView::KNVTActivityView(QWidget *parent) : QWidget(parent)
 
 KNVTActivityView::~KNVTActivityView() = default;
 
-void KNVTActivityView::setState(unsigned int state)
+void KNVTActivityView::setState(KNVTActivityViewState state)
 {
     const bool changed = m_state != state;
     m_state = state;

@@ -22,7 +22,7 @@ enum KNVTActivityViewState : unsigned int {
 class KNVTActivityView : public QWidget
 {
     Q_OBJECT
-    Q_PROPERTY(unsigned int state READ state WRITE setState NOTIFY stateChanged)
+    Q_PROPERTY(KNVTActivityViewState state READ state WRITE setState NOTIFY stateChanged)
     Q_PROPERTY(QString activeText READ activeText WRITE setActiveText)
     Q_PROPERTY(QString completedText READ completedText WRITE setCompletedText)
     Q_PROPERTY(QDateTime completedDate READ completedDate WRITE setCompletedDate)
@@ -34,9 +34,9 @@ public:
     KNVTProgressIndicator *progressIndicator() const { return m_progressIndicator; }
     QLabel *textLabel() const { return m_textLabel; }
 
-    unsigned int state() const { return m_state; }
+    KNVTActivityViewState state() const { return m_state; }
     // Lays the line out again even when the state stays the same. Values other than the three states show nothing.
-    void setState(unsigned int state);
+    void setState(KNVTActivityViewState state);
 
     QString activeText() const { return m_activeText; }
     void setActiveText(const QString &text) { m_activeText = text; }
@@ -49,7 +49,7 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    void stateChanged(unsigned int state);
+    void stateChanged(KNVTActivityViewState state);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -60,7 +60,7 @@ private:
     KNVTProgressIndicator *m_progressIndicator = nullptr;
     QLabel *m_textLabel = nullptr;
     KNVTDateOrTimeFormatter m_formatter;
-    unsigned int m_state = KNVTActivityViewStateInactive;
+    KNVTActivityViewState m_state = KNVTActivityViewStateInactive;
     QString m_activeText;
     QString m_completedText;
     QDateTime m_completedDate;

@@ -9,9 +9,9 @@ using KNVTCDTaskEntityTest = KNVTCDTaskTest;
 TEST_F(KNVTCDTaskEntityTest, StatusWireStringsAndNames)
 {
     EXPECT_EQ(KNVTCDTask::taskStatusForTaskStatusString(QStringLiteral("canceled")), 5u);
-    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(5), QStringLiteral("cancelled"));
-    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(1), QStringLiteral("Someday"));
-    EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForStatus(3).isNull());
+    EXPECT_EQ(KNVTCDTask::taskStatusStringForTaskStatus(KNVTTaskStatus(5)), QStringLiteral("cancelled"));
+    EXPECT_EQ(KNVTCDTask::localizedDisplayNameForStatus(KNVTTaskStatus(1)), QStringLiteral("Someday"));
+    EXPECT_TRUE(KNVTCDTask::localizedDisplayNameForStatus(KNVTTaskStatus(3)).isNull());
 }
 
 // Reopening unarchives (the push test shows it); closing again keeps the archive.

@@ -31,11 +31,11 @@ TEST_F(KNVTCDTaskListCollaboratorTest, RoleAndStatusWireStringsAndDisplayNames)
 {
     EXPECT_EQ(Row::taskListCollaboratorRoleForTaskListCollaboratorRoleString("owner"), 1u);
     EXPECT_EQ(Row::taskListCollaboratorStatusForTaskListCollaboratorStatusString("declined"), 3u);
-    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorRole(1), "Owner");
-    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorRole(0), "Editor");
-    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorStatus(1), "Pending");
-    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorStatus(3), "Declined");
-    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorStatus(0), "-");
+    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorRole(KNVTTaskListCollaboratorRole(1)), "Owner");
+    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorRole(KNVTTaskListCollaboratorRole(0)), "Editor");
+    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorStatus(KNVTTaskListCollaboratorStatus(1)), "Pending");
+    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorStatus(KNVTTaskListCollaboratorStatus(3)), "Declined");
+    EXPECT_EQ(Row::localizedDisplayNameForTaskListCollaboratorStatus(KNVTTaskListCollaboratorStatus(0)), "-");
 }
 
 TEST_F(KNVTCDTaskListCollaboratorTest, PushesEveryMappedKey)

@@ -7,7 +7,7 @@ namespace {
 class FocusTaskList : public QueryFixture
 {
 protected:
-    KNVTFocusTaskList focus(unsigned int type) { return KNVTFocusTaskList(type, &store()); }
+    KNVTFocusTaskList focus(unsigned int type) { return KNVTFocusTaskList(KNVTFocusType(type), &store()); }
 };
 
 TEST_F(FocusTaskList, NamesIconsAndEquality)

@@ -7,7 +7,7 @@ namespace {
 class UserGroup : public QueryFixture
 {
 protected:
-    KNVTUserGroup group(unsigned int type) { return KNVTUserGroup(type, &store()); }
+    KNVTUserGroup group(unsigned int type) { return KNVTUserGroup(KNVTUserGroupType(type), &store()); }
 };
 
 TEST_F(UserGroup, NamesFollowTheType)
