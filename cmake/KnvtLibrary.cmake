@@ -3,6 +3,8 @@ function(knvt_add_library target folder)
   cmake_parse_arguments(ARG "" "" "DEPENDS;PRIVATE_DEPENDS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        "${folder}/*.cpp" "${folder}/*.h")
+  # A folder's main.cpp belongs to its program, not to its library.
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   if(NOT sources)
     message(STATUS "${target}: no sources yet")
     return()

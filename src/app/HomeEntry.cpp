@@ -1,0 +1,53 @@
+#include "app/HomeEntry.h"
+
+#include "model/KNVTCDTaskList.h"
+
+namespace knvt {
+
+HomeEntry HomeEntry::focusList(unsigned int focusType)
+{
+    HomeEntry entry;
+    entry.kind = Kind::FocusList;
+    entry.focusType = focusType;
+    return entry;
+}
+
+HomeEntry HomeEntry::taskList(const KNVTCDTaskList &taskList)
+{
+    HomeEntry entry;
+    entry.kind = Kind::TaskList;
+    entry.uri = taskList.uri();
+    return entry;
+}
+
+HomeEntry HomeEntry::homeItem(const KNVTHomeItem &item)
+{
+    HomeEntry entry;
+    entry.kind = Kind::Item;
+    entry.item = item;
+    return entry;
+}
+
+bool HomeEntry::operator==(const HomeEntry &other) const
+{
+    if (kind != other.kind)
+        return false;
+    switch (kind) {
+    case Kind::FocusList: return focusType == other.focusType;
+    case Kind::TaskList: return uri == other.uri;
+    case Kind::Item: return item == other.item;
+    }
+    return false;
+}
+
+size_t qHash(const HomeEntry &entry, size_t seed)
+{
+    switch (entry.kind) {
+    case HomeEntry::Kind::FocusList: return ::qHash(entry.focusType, seed);
+    case HomeEntry::Kind::TaskList: return ::qHash(entry.uri, seed);
+    case HomeEntry::Kind::Item: return ::qHash(entry.item, seed);
+    }
+    return seed;
+}
+
+} // namespace knvt

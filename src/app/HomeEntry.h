@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/KNVTHomeItem.h"
+
+#include <QHashFunctions>
+#include <QUrl>
+
+class KNVTCDTaskList;
+
+namespace knvt {
+
+// One row under a section of the home list: a focus list (by type), a project or area (by its URI), or the home
+// item. Entries compare as the user sees them: a rebuilt focus list equals the old one of its type, a list is the
+// same list again after a rebuild, the item matches by identifier.
+struct HomeEntry
+{
+    enum class Kind { FocusList, TaskList, Item };
+
+    Kind kind = Kind::FocusList;
+    unsigned int focusType = 0;
+    QUrl uri;
+    KNVTHomeItem item;
+
+    static HomeEntry focusList(unsigned int focusType);
+    static HomeEntry taskList(const KNVTCDTaskList &taskList);
+    static HomeEntry homeItem(const KNVTHomeItem &item);
+
+    bool operator==(const HomeEntry &other) const;
+};
+
+size_t qHash(const HomeEntry &entry, size_t seed = 0);
+
+} // namespace knvt

@@ -1,0 +1,39 @@
+#include "app/KNVTHomeActivityView.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "foundation/NotificationCenter.h"
+
+KNVTHomeActivityView::KNVTHomeActivityView(QWidget *parent) : KNVTActivityView(parent)
+{
+    setObjectName(QStringLiteral("activityView"));
+    reloadData();
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    for (const char *name :
+         {KNVTTaskStoreWillStartSyncingNotification, KNVTTaskStoreDidFinishSyncingNotification,
+          KNVTTaskStoreSyncSettingsDidChangeNotification, KNVTTaskStoreSystemInformationDidChangeNotification})
+        center.addObserver(QString::fromLatin1(name), nullptr, this,
+                           [this](const knvt::Notification &) { reloadData(); });
+}
+
+KNVTHomeActivityView::~KNVTHomeActivityView()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+void KNVTHomeActivityView::reloadData()
+{
+    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+    if (!store.isAutoSyncEnabled()) {
+        setState(KNVTActivityViewStateInactive);
+    } else if (store.isSyncing()) {
+        setActiveText(tr("Syncing"));
+        setState(KNVTActivityViewStateActive);
+    } else if (const QDateTime date = store.lastSuccessfullSyncDate(); date.isValid()) {
+        setCompletedText(tr("Synced"));
+        setCompletedDate(date);
+        setState(KNVTActivityViewStateCompleted);
+    } else {
+        setState(KNVTActivityViewStateInactive);
+    }
+}

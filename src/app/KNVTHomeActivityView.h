@@ -1,0 +1,16 @@
+#pragma once
+
+#include "uikit/KNVTActivityView.h"
+
+// The sync status line under the home list: "Syncing" with a spinner while a session runs, "Synced" and the day of
+// the last successful sync otherwise, nothing while automatic sync is off. It follows the store's sync notifications.
+class KNVTHomeActivityView : public KNVTActivityView
+{
+    Q_OBJECT
+
+public:
+    explicit KNVTHomeActivityView(QWidget *parent = nullptr);
+    ~KNVTHomeActivityView() override;
+
+    void reloadData();
+};

@@ -1,0 +1,164 @@
+#include "app/KNVTHomeOutlineView.h"
+
+#include "app/HomeModel.h"
+#include "app/KNVTHomeSectionType.h"
+#include "app/KNVTHomeViewController.h"
+
+#include <QContextMenuEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+
+KNVTHomeOutlineView::KNVTHomeOutlineView(QWidget *parent) : QTreeView(parent)
+{
+    setObjectName(QStringLiteral("outlineView"));
+    setHeaderHidden(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformRowHeights(true);
+    setIndentation(12);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
+    setFrameShape(QFrame::NoFrame);
+    setExpandsOnDoubleClick(false);
+    setMouseTracking(true);
+}
+
+bool KNVTHomeOutlineView::focusNextPrevChild(bool next)
+{
+    if (!m_controller)
+        return QTreeView::focusNextPrevChild(next);
+    m_controller->insertTab(next);
+    return true;
+}
+
+void KNVTHomeOutlineView::keyPressEvent(QKeyEvent *event)
+{
+    if (!m_controller) {
+        QTreeView::keyPressEvent(event);
+        return;
+    }
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    switch (event->key()) {
+    case Qt::Key_Backtab: m_controller->insertTab(false); return;
+    case Qt::Key_Tab: m_controller->insertTab(!event->modifiers().testFlag(Qt::ShiftModifier)); return;
+    case Qt::Key_Space:
+        if (ctrl)
+            return;
+        break;
+    case Qt::Key_I:
+        if (ctrl) {
+            m_controller->viewSelectedItem();
+            return;
+        }
+        break;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        if (ctrl) {
+            m_controller->removeSelectedItem();
+            return;
+        }
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: m_controller->editSelectedItem(); return;
+    default: break;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void KNVTHomeOutlineView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (!m_controller)
+        return;
+    // The menu always describes the selected entry, not the row under the pointer.
+    if (QMenu *menu = m_controller->menuForEvent(this)) {
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(event->globalPos());
+    }
+}
+
+void KNVTHomeOutlineView::drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const
+{
+    // The Focus section cannot be collapsed, so it shows no disclosure control.
+    if (!index.parent().isValid() && m_controller && m_controller->model()->sectionAt(index)
+        && !m_controller->model()->sectionAt(index)->isCollapsible())
+        return;
+    QTreeView::drawBranches(painter, rect, index);
+}
+
+QItemSelectionModel::SelectionFlags KNVTHomeOutlineView::selectionCommand(const QModelIndex &index,
+                                                                          const QEvent *event) const
+{
+    // One entry at a time: a click with Shift or Control never adds a second one.
+    if (event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)) {
+        const auto *input = static_cast<const QInputEvent *>(event);
+        if (input->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
+            return QItemSelectionModel::NoUpdate;
+    }
+    if (index.isValid() && !(model()->flags(index) & Qt::ItemIsSelectable))
+        return QItemSelectionModel::NoUpdate;
+    return QTreeView::selectionCommand(index, event);
+}
+
+std::pair<QModelIndex, int> KNVTHomeOutlineView::dropTarget(const QPoint &position) const
+{
+    const QModelIndex index = indexAt(position);
+    if (!index.isValid())
+        return {QModelIndex(), -1};
+    const QRect rect = visualRect(index);
+    const bool isSection = !index.parent().isValid();
+    if (isSection)
+        return {index, -1};
+    // Near the top or bottom edge of a row: between rows of its section; in the middle: onto the row.
+    const int margin = rect.height() / 4;
+    if (position.y() < rect.top() + margin)
+        return {index.parent(), index.row()};
+    if (position.y() > rect.bottom() - margin)
+        return {index.parent(), index.row() + 1};
+    return {index, -1};
+}
+
+void KNVTHomeOutlineView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (m_controller && event->mimeData()->hasFormat(QStringLiteral("KNVTTastStoreManagedObjectDragAndDropUTI")))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void KNVTHomeOutlineView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!m_controller) {
+        event->ignore();
+        return;
+    }
+    const auto [target, childIndex] = dropTarget(event->position().toPoint());
+    if (m_controller->validateDrop(*event->mimeData(), target, childIndex, event->source() != nullptr)
+        == Qt::MoveAction) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void KNVTHomeOutlineView::dropEvent(QDropEvent *event)
+{
+    if (!m_controller) {
+        event->ignore();
+        return;
+    }
+    const auto [target, childIndex] = dropTarget(event->position().toPoint());
+    if (m_controller->acceptDrop(*event->mimeData(), target, childIndex, event->source() != nullptr)) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointer>
+#include <QTreeView>
+
+class KNVTHomeViewController;
+
+// The home list's view: sections as group rows (Focus without a disclosure control), entries painted as source-list
+// rows. One entry at a time is selected; group rows never are. Keys: Tab and Back-tab go to the host, Ctrl+Space does
+// nothing, Ctrl+I shows the selected project or area, Ctrl+Backspace deletes it, Return and Enter edit it. The
+// context menu and drops are the controller's.
+class KNVTHomeOutlineView : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit KNVTHomeOutlineView(QWidget *parent = nullptr);
+
+    KNVTHomeViewController *homeViewController() const { return m_controller; }
+    void setHomeViewController(KNVTHomeViewController *controller) { m_controller = controller; }
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    // Where a drop at `position` goes: the row's index and -1 onto a row, or the section and a child index
+    // between two of its rows.
+    std::pair<QModelIndex, int> dropTarget(const QPoint &position) const;
+
+    QPointer<KNVTHomeViewController> m_controller;
+};

@@ -1,0 +1,308 @@
+#include "app/KNVTHomeViewController.h"
+
+#include "app/HomeModel.h"
+#include "app/KNVTHomeActivityView.h"
+#include "app/KNVTHomeOutlineView.h"
+#include "app/KNVTHomeViewControllerDelegate.h"
+#include "app/WindowFactory.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTFocusType.h"
+
+#include "foundation/NotificationCenter.h"
+#include "uikit/KNVTSourceListTableCellView.h"
+#include "uikit/KNVTTableViewGroupRowView.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// Sections as group rows, entries as source-list rows.
+class HomeRowDelegate : public QStyledItemDelegate
+{
+public:
+    explicit HomeRowDelegate(QObject *parent)
+        : QStyledItemDelegate(parent), m_section(new KNVTTableViewGroupRowView(this)),
+          m_row(new KNVTSourceListTableCellView(this))
+    {
+    }
+    KNVTSourceListTableCellView *rowDelegate() const { return m_row; }
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (index.data(knvt::HomeModel::IsSectionRole).toBool())
+            m_section->paint(painter, option, index);
+        else
+            m_row->paint(painter, option, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (index.data(knvt::HomeModel::IsSectionRole).toBool())
+            return m_section->sizeHint(option, index);
+        return m_row->sizeHint(option, index);
+    }
+
+protected:
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override
+    {
+        if (index.data(knvt::HomeModel::IsSectionRole).toBool())
+            return false;
+        return static_cast<QAbstractItemDelegate *>(m_row)->editorEvent(event, model, option, index);
+    }
+
+private:
+    KNVTTableViewGroupRowView *m_section;
+    KNVTSourceListTableCellView *m_row;
+};
+
+} // namespace
+
+KNVTHomeViewController::KNVTHomeViewController(KNVTHomeViewControllerDelegate *delegate, QObject *parent)
+    : QObject(parent), m_delegate(delegate), m_model(new knvt::HomeModel(this))
+{
+    m_model->setMimeWriter([this](const QModelIndexList &indexes) { return writeItems(indexes); });
+}
+
+KNVTHomeViewController::~KNVTHomeViewController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    if (m_outlineView)
+        m_outlineView->setHomeViewController(nullptr);
+    delete m_view.data();
+}
+
+QWidget *KNVTHomeViewController::view()
+{
+    if (!m_view)
+        buildView();
+    return m_view;
+}
+
+KNVTHomeOutlineView *KNVTHomeViewController::outlineView()
+{
+    view();
+    return m_outlineView;
+}
+
+QWidget *KNVTHomeViewController::window() const
+{
+    return m_view ? m_view->window() : nullptr;
+}
+
+void KNVTHomeViewController::buildView()
+{
+    m_view = new QWidget;
+    m_view->setObjectName(QStringLiteral("homeView"));
+    auto *layout = new QVBoxLayout(m_view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_outlineView = new KNVTHomeOutlineView(m_view);
+    m_outlineView->setHomeViewController(this);
+    auto *rows = new HomeRowDelegate(m_outlineView);
+    m_outlineView->setItemDelegate(rows);
+    m_outlineView->setModel(m_model);
+    layout->addWidget(m_outlineView, 1);
+    connect(rows->rowDelegate(), &KNVTSourceListTableCellView::sharedIconButtonClicked, this,
+            [this](const QModelIndex &index) { shareItem(index.data(knvt::ObjectUriRole).toUrl()); });
+    connect(m_outlineView, &QAbstractItemView::doubleClicked, this, &KNVTHomeViewController::doubleAction);
+    connect(m_outlineView, &QTreeView::expanded, this,
+            [this](const QModelIndex &index) { expansionDidChange(index, true); });
+    connect(m_outlineView, &QTreeView::collapsed, this,
+            [this](const QModelIndex &index) { expansionDidChange(index, false); });
+    connect(m_outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &KNVTHomeViewController::selectionDidChange);
+
+    auto *bar = new QWidget(m_view);
+    bar->setObjectName(QStringLiteral("homeBottomBar"));
+    auto *barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(4, 2, 4, 2);
+    m_addPopUpButton = new QPushButton(QStringLiteral("+"), bar);
+    m_addPopUpButton->setObjectName(QStringLiteral("addPopUpButton"));
+    m_addPopUpButton->setAccessibleName(tr("Add"));
+    m_addPopUpButton->setFlat(true);
+    m_addPopUpButton->setFixedWidth(32);
+    auto *addMenu = new QMenu(m_addPopUpButton);
+    addMenu->addAction(tr("New Task"), this, [this] {
+        if (m_delegate)
+            m_delegate->newTaskPopover(m_addPopUpButton);
+    });
+    addMenu->addAction(tr("New Project"), this, [this] {
+        if (m_delegate)
+            m_delegate->newProjectSheet(m_addPopUpButton);
+    });
+    addMenu->addAction(tr("New Area"), this, [this] {
+        if (m_delegate)
+            m_delegate->newAreaSheet(m_addPopUpButton);
+    });
+    m_addPopUpButton->setMenu(addMenu);
+    barLayout->addWidget(m_addPopUpButton);
+    m_activityView = new KNVTHomeActivityView(bar);
+    barLayout->addWidget(m_activityView, 1);
+    layout->addWidget(bar);
+
+    reloadSections();
+    expandSections();
+    selectInbox();
+    // The host learns the first selection while it sets itself up.
+    selectionDidChange();
+
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    KNVTTaskStore *store = KNVTTaskStore::defaultTaskStore();
+    for (const char *name : {KNVTTaskStoreWillChangeNotification, KNVTTaskStoreSystemInformationDidChangeNotification})
+        center.addObserver(QString::fromLatin1(name), store, this, [this](const knvt::Notification &) { refreshData(); });
+}
+
+// ---- Sections ----
+
+void KNVTHomeViewController::reloadSections()
+{
+    std::vector<KNVTHomeSection> sections;
+    sections.emplace_back(KNVTHomeSectionTypeFocus);
+    for (int type : {int(KNVTHomeSectionTypeProjects), int(KNVTHomeSectionTypeAreas)}) {
+        KNVTHomeSection section(type);
+        if (section.numberOfChildren() > 0)
+            sections.push_back(std::move(section));
+    }
+    sections.emplace_back(KNVTHomeSectionTypeArchived);
+    m_model->setSections(std::move(sections));
+}
+
+void KNVTHomeViewController::expandSections()
+{
+    if (!m_outlineView)
+        return;
+    m_restoring = true;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QModelIndex index = m_model->index(row, 0);
+        if (m_model->sectionAt(index)->isExpanded())
+            m_outlineView->expand(index);
+        else
+            m_outlineView->collapse(index);
+    }
+    m_restoring = false;
+}
+
+void KNVTHomeViewController::expansionDidChange(const QModelIndex &index, bool expanded)
+{
+    if (m_restoring)
+        return;
+    KNVTHomeSection *section = m_model->sectionAt(index);
+    if (!section)
+        return;
+    if (!expanded && !section->isCollapsible()) {
+        m_outlineView->expand(index);
+        return;
+    }
+    if (section->isExpanded() != expanded)
+        section->setExpanded(expanded);
+}
+
+void KNVTHomeViewController::refreshData()
+{
+    std::vector<knvt::HomeEntry> kept = selectedItems();
+    if (kept.empty())
+        kept = m_selectedItemsBeforeReload;
+    // Entries whose object is about to go are not put back.
+    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+    std::erase_if(kept, [&store](const knvt::HomeEntry &entry) {
+        if (entry.kind != knvt::HomeEntry::Kind::TaskList)
+            return false;
+        const auto *list = dynamic_cast<const KNVTCDTaskList *>(store.objectForURI(entry.uri));
+        return !list || list->isDeleted() || list->deletedDate().isValid();
+    });
+    m_selectedItemsBeforeReload = kept;
+
+    m_restoring = true;
+    reloadSections();
+    m_restoring = false;
+    expandSections();
+
+    QPointer<KNVTHomeViewController> self(this);
+    QTimer::singleShot(0, this, [self, kept] {
+        if (!self || !self->m_outlineView)
+            return;
+        for (const knvt::HomeEntry &entry : kept) {
+            if (self->selectItem(entry))
+                return;
+        }
+        self->selectInbox();
+    });
+}
+
+// ---- Selection ----
+
+std::vector<knvt::HomeEntry> KNVTHomeViewController::selectedItems() const
+{
+    std::vector<knvt::HomeEntry> items;
+    if (!m_outlineView)
+        return items;
+    for (const QModelIndex &index : m_outlineView->selectionModel()->selectedRows())
+        if (const std::optional<knvt::HomeEntry> entry = m_model->entryAt(index))
+            items.push_back(*entry);
+    return items;
+}
+
+std::optional<knvt::HomeEntry> KNVTHomeViewController::selectedItem() const
+{
+    const std::vector<knvt::HomeEntry> items = selectedItems();
+    return items.empty() ? std::nullopt : std::optional<knvt::HomeEntry>(items.front());
+}
+
+KNVTCDTaskList *KNVTHomeViewController::selectedTaskList() const
+{
+    const std::optional<knvt::HomeEntry> entry = selectedItem();
+    if (!entry || entry->kind != knvt::HomeEntry::Kind::TaskList)
+        return nullptr;
+    return dynamic_cast<KNVTCDTaskList *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry->uri));
+}
+
+bool KNVTHomeViewController::selectItem(const knvt::HomeEntry &entry)
+{
+    const QModelIndex index = m_model->indexForEntry(entry);
+    if (!index.isValid() || !m_outlineView)
+        return false;
+    m_outlineView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    return true;
+}
+
+bool KNVTHomeViewController::selectItem(KNVTCDTaskList *taskList)
+{
+    return taskList && selectItem(knvt::HomeEntry::taskList(*taskList));
+}
+
+void KNVTHomeViewController::selectInbox()
+{
+    selectItem(knvt::HomeEntry::focusList(KNVTFocusTypeInbox));
+}
+
+void KNVTHomeViewController::selectionDidChange()
+{
+    const std::vector<knvt::HomeEntry> items = selectedItems();
+    if (items.empty() && m_model->rowCount() > 0) {
+        // The list never stays without a selection.
+        QTimer::singleShot(0, this, [this] {
+            if (selectedItems().empty())
+                selectInbox();
+        });
+    }
+    if (m_delegate)
+        m_delegate->homeViewControllerDidSelectItems(this, items);
+}
+
+void KNVTHomeViewController::insertTab(bool next)
+{
+    if (!m_delegate)
+        return;
+    if (next)
+        m_delegate->homeViewControllerShouldInsertTab(this);
+    else
+        m_delegate->homeViewControllerShouldInsertBacktab(this);
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "app/HomeEntry.h"
+#include "app/KNVTHomeActivityView.h"
+#include "app/KNVTHomeSection.h"
+
+#include <QAbstractItemModel>
+#include <QObject>
+#include <QPushButton>
+#include <QPointer>
+
+#include <vector>
+
+class KNVTCDTaskList;
+class KNVTHomeOutlineView;
+class KNVTHomeViewControllerDelegate;
+class QDialog;
+class QMenu;
+class QMimeData;
+class QWidget;
+
+namespace knvt {
+class HomeModel;
+}
+
+// The home source list of the main window: the focus lists, the active projects and areas and the archive under
+// their sections, with badges, the sync status line and the add button below. It tells its host what is selected,
+// rebuilds itself before every store change and puts the selection back afterwards, offers the commands on the
+// selected project or area (menu, keys, double click, sharing button) and takes drops of tasks and lists.
+class KNVTHomeViewController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit KNVTHomeViewController(KNVTHomeViewControllerDelegate *delegate, QObject *parent = nullptr);
+    ~KNVTHomeViewController() override;
+
+    KNVTHomeViewControllerDelegate *homeViewControllerDelegate() const { return m_delegate; }
+
+    // The pane: the list over a bottom bar with the add button and the sync status line. Made on first use, which
+    // selects Inbox and tells the delegate.
+    QWidget *view();
+    KNVTHomeOutlineView *outlineView();
+    QPushButton *addPopUpButton() const { return m_addPopUpButton; }
+    KNVTHomeActivityView *activityView() const { return m_activityView; }
+    knvt::HomeModel *model() const { return m_model; }
+
+    // ---- Selection ---------------------------------------------------------------------------------------------
+    std::vector<knvt::HomeEntry> selectedItems() const;
+    std::optional<knvt::HomeEntry> selectedItem() const;
+    // The selected project or area, or nullptr.
+    KNVTCDTaskList *selectedTaskList() const;
+    // Selects the entry alone; false when the list does not show it.
+    bool selectItem(const knvt::HomeEntry &entry);
+    bool selectItem(KNVTCDTaskList *taskList);
+
+    // ---- Rebuilding --------------------------------------------------------------------------------------------
+    void reloadSections();
+    // Rebuilds sections and rows and puts the selection back on a later pass.
+    void refreshData();
+
+    // ---- Commands on the selected project or area --------------------------------------------------------------
+    void viewSelectedItem();
+    void editSelectedItem();
+    // The double click of the row at `index`.
+    void doubleAction(const QModelIndex &index);
+    void removeSelectedItem();
+    void archiveSelectedItem();
+    void unarchiveSelectedItem();
+    void shareSelectedItem();
+    void stopSharingSelectedItem();
+    void resendInvitationsForSelectedItem();
+    void unsubscribeFromSelectedItem();
+    void refreshSelectedItem();
+    // The sharing button of the row of `uri`.
+    void shareItem(const QUrl &uri);
+    // The context menu for the selection (nullptr: none); owned by the caller.
+    QMenu *menuForEvent(QWidget *parent = nullptr);
+
+    // ---- Drag and drop -----------------------------------------------------------------------------------------
+    QMimeData *writeItems(const QModelIndexList &indexes) const;
+    // `target`: a section or an entry (invalid: the top level); `childIndex` -1 for a drop onto it.
+    Qt::DropAction validateDrop(const QMimeData &mime, const QModelIndex &target, int childIndex,
+                                bool fromThisProcess) const;
+    // Answers at once; the changes, and any question they ask, follow on the next pass of the event loop.
+    bool acceptDrop(const QMimeData &mime, const QModelIndex &target, int childIndex, bool fromThisProcess);
+    // The reordering of a drop between the rows of a section: `order` is the section's lists in display order,
+    // `moved` the dropped ones in drag order, `childIndex` the drop position. Returns the new order.
+    static std::vector<QUrl> reorder(std::vector<QUrl> order, const std::vector<QUrl> &moved, int childIndex);
+
+    // Tab and Back-tab from the list.
+    void insertTab(bool next);
+
+private:
+    void buildView();
+    void selectionDidChange();
+    void expansionDidChange(const QModelIndex &index, bool expanded);
+    void expandSections();
+    void selectInbox();
+    void openSheet(QPointer<QDialog> &slot, QDialog *sheet);
+    void performDrop(const std::vector<QUrl> &uris, const knvt::HomeEntry *entry, int sectionType, int childIndex);
+    QWidget *window() const;
+
+    KNVTHomeViewControllerDelegate *m_delegate;
+    QPointer<QWidget> m_view;
+    QPointer<KNVTHomeOutlineView> m_outlineView;
+    QPointer<QPushButton> m_addPopUpButton;
+    QPointer<KNVTHomeActivityView> m_activityView;
+    knvt::HomeModel *m_model;
+    std::vector<knvt::HomeEntry> m_selectedItemsBeforeReload;
+    bool m_restoring = false;
+    QPointer<QDialog> m_projectWindowController;
+    QPointer<QDialog> m_areaWindowController;
+    QPointer<QDialog> m_editProjectWindowController;
+    QPointer<QDialog> m_editAreaWindowController;
+    QPointer<QDialog> m_taskListSharingSettingsWindowController;
+};

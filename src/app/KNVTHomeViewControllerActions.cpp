@@ -1,0 +1,506 @@
+#include "app/KNVTHomeViewController.h"
+
+#include "app/HomeModel.h"
+#include "app/KNVTHomeViewControllerDelegate.h"
+#include "app/WindowFactory.h"
+
+#include "lists/SavingAlertHandler.h"
+
+#include "store/KNVTFocusTaskList.h"
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTag.h"
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/ObjectReferencePayload.h"
+
+#include "uikit/AlertAdditions.h"
+#include "uikit/Beeper.h"
+#include "uikit/MenuAdditions.h"
+
+#include <QDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QTimer>
+
+namespace {
+
+KNVTTaskStore &store()
+{
+    return *KNVTTaskStore::defaultTaskStore();
+}
+
+KNVTCDTaskList *listForUri(const QUrl &uri)
+{
+    return dynamic_cast<KNVTCDTaskList *>(store().objectForURI(uri));
+}
+
+} // namespace
+
+void KNVTHomeViewController::openSheet(QPointer<QDialog> &slot, QDialog *sheet)
+{
+    if (!sheet)
+        return;
+    slot = sheet;
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->setWindowModality(Qt::WindowModal);
+    sheet->open();
+}
+
+// ---- Sheets and commands ----
+
+void KNVTHomeViewController::viewSelectedItem()
+{
+    KNVTCDTaskList *list = selectedTaskList();
+    if (!list)
+        return;
+    knvt::WindowFactory &factory = knvt::WindowFactory::shared();
+    if (list->isProject())
+        openSheet(m_projectWindowController, factory.projectWindowController(list, window()));
+    else if (list->isArea())
+        openSheet(m_areaWindowController, factory.areaWindowController(list, window()));
+}
+
+void KNVTHomeViewController::editSelectedItem()
+{
+    KNVTCDTaskList *list = selectedTaskList();
+    if (!list)
+        return;
+    if (!list->canEdit()) {
+        viewSelectedItem();
+        return;
+    }
+    knvt::WindowFactory &factory = knvt::WindowFactory::shared();
+    if (list->isProject())
+        openSheet(m_editProjectWindowController, factory.projectEditWindowController(list, window()));
+    else if (list->isArea())
+        openSheet(m_editAreaWindowController, factory.areaEditWindowController(list, window()));
+}
+
+void KNVTHomeViewController::doubleAction(const QModelIndex &index)
+{
+    const std::optional<knvt::HomeEntry> entry = m_model->entryAt(index);
+    if (!entry || entry->kind != knvt::HomeEntry::Kind::TaskList)
+        return;
+    KNVTCDTaskList *list = listForUri(entry->uri);
+    if (!list)
+        return;
+    knvt::WindowFactory &factory = knvt::WindowFactory::shared();
+    if (list->isProject()) {
+        if (list->canEdit())
+            openSheet(m_editProjectWindowController, factory.projectEditWindowController(list, window()));
+        else
+            openSheet(m_projectWindowController, factory.projectWindowController(list, window()));
+    } else if (list->isArea()) {
+        if (list->canEdit())
+            openSheet(m_editAreaWindowController, factory.areaEditWindowController(list, window()));
+        else
+            openSheet(m_areaWindowController, factory.areaWindowController(list, window()));
+    }
+}
+
+void KNVTHomeViewController::removeSelectedItem()
+{
+    if (selectedItems().size() != 1) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    KNVTCDTaskList *list = selectedTaskList();
+    if (!list)
+        return;
+    if (!list->canRemove()) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    knvt::AlertPresenter::Request request;
+    request.title = list->isProject() ? QStringLiteral("Delete Project") : QStringLiteral("Delete Area");
+    request.message = QStringLiteral("This action cannot be undone.");
+    request.buttonTitles = {QStringLiteral("Delete"), QStringLiteral("Cancel")};
+    const QUrl uri = list->uri();
+    if (knvt::runModal(request) != 0)
+        return;
+    if (KNVTCDTaskList *current = listForUri(uri)) {
+        store().removeTaskList(current);
+        // A failed save is presented by the store itself.
+        store().saveWithCompletionHandler();
+    }
+}
+
+void KNVTHomeViewController::archiveSelectedItem()
+{
+    if (KNVTCDTaskList *list = selectedTaskList())
+        list->performArchiveWithAlertHandler(knvt::savingAlertHandler(), [](bool archived) {
+            if (archived)
+                store().save();
+        });
+}
+
+void KNVTHomeViewController::unarchiveSelectedItem()
+{
+    if (KNVTCDTaskList *list = selectedTaskList()) {
+        list->setArchived(false);
+        store().save();
+    }
+}
+
+void KNVTHomeViewController::shareSelectedItem()
+{
+    if (KNVTCDTaskList *list = selectedTaskList())
+        openSheet(m_taskListSharingSettingsWindowController,
+                  knvt::WindowFactory::shared().taskListSharingSettingsWindowController(list, window()));
+}
+
+void KNVTHomeViewController::stopSharingSelectedItem()
+{
+    if (KNVTCDTaskList *list = selectedTaskList())
+        list->performStopSharingWithAlertHandler(knvt::savingAlertHandler(), [](bool stopped) {
+            if (stopped)
+                store().save();
+        });
+}
+
+void KNVTHomeViewController::resendInvitationsForSelectedItem()
+{
+    if (KNVTCDTaskList *list = selectedTaskList()) {
+        list->resendInvitations();
+        store().save();
+    }
+}
+
+void KNVTHomeViewController::unsubscribeFromSelectedItem()
+{
+    KNVTCDTaskList *list = selectedTaskList();
+    if (!list)
+        return;
+    knvt::AlertPresenter::Request request;
+    request.title =
+        list->isProject() ? QStringLiteral("Unsubscribe from Project?") : QStringLiteral("Unsubscribe from Area?");
+    request.message = QStringLiteral("This action cannot be undone.");
+    request.buttonTitles = {QStringLiteral("Unsubscribe"), QStringLiteral("Cancel")};
+    const QUrl uri = list->uri();
+    if (knvt::runModal(request) != 0)
+        return;
+    if (KNVTCDTaskList *current = listForUri(uri)) {
+        current->unsubscribe();
+        store().save();
+        store().sync();
+    }
+}
+
+void KNVTHomeViewController::refreshSelectedItem()
+{
+    if (selectedTaskList())
+        store().sync();
+}
+
+void KNVTHomeViewController::shareItem(const QUrl &uri)
+{
+    KNVTCDTaskList *list = listForUri(uri);
+    if (!list)
+        return;
+    knvt::WindowFactory &factory = knvt::WindowFactory::shared();
+    if (list->canEdit())
+        openSheet(m_taskListSharingSettingsWindowController,
+                  factory.taskListSharingSettingsWindowController(list, window()));
+    else if (list->isProject())
+        openSheet(m_projectWindowController, factory.projectWindowController(list, window()));
+    else if (list->isArea())
+        openSheet(m_areaWindowController, factory.areaWindowController(list, window()));
+}
+
+QMenu *KNVTHomeViewController::menuForEvent(QWidget *parent)
+{
+    if (selectedItems().size() != 1)
+        return nullptr;
+    KNVTCDTaskList *list = selectedTaskList();
+    if (!list)
+        return nullptr;
+    auto *menu = new QMenu(tr("Contextual Menu"), parent);
+    menu->setSeparatorsCollapsible(false);
+    auto add = [this, menu](const QString &title, const QKeySequence &key, void (KNVTHomeViewController::*action)()) {
+        QAction *item = menu->addAction(title);
+        item->setShortcut(key);
+        connect(item, &QAction::triggered, this, action);
+    };
+    if (list->isCollaborative())
+        add(tr("Get Info"), QKeySequence(QStringLiteral("Ctrl+I")), &KNVTHomeViewController::viewSelectedItem);
+    if (list->canEdit()) {
+        knvt::addSeperatorItem(menu);
+        add(tr("Edit"), QKeySequence(QStringLiteral("Ctrl+Return")), &KNVTHomeViewController::editSelectedItem);
+    }
+    if (list->canShare()) {
+        knvt::addSeperatorItem(menu);
+        if (list->isShared()) {
+            add(tr("Sharing Setting..."), QKeySequence(), &KNVTHomeViewController::shareSelectedItem);
+            add(tr("Stop Sharing..."), QKeySequence(), &KNVTHomeViewController::stopSharingSelectedItem);
+            add(tr("Resend Invitations"), QKeySequence(), &KNVTHomeViewController::resendInvitationsForSelectedItem);
+        } else {
+            add(list->isProject() ? tr("Share Project...") : tr("Share Area..."), QKeySequence(),
+                &KNVTHomeViewController::shareSelectedItem);
+        }
+    }
+    if (list->canEdit() && !list->isArchived()) {
+        knvt::addSeperatorItem(menu);
+        add(tr("Archive"), QKeySequence(), &KNVTHomeViewController::archiveSelectedItem);
+    }
+    if (list->canEdit() && list->isArchived()) {
+        knvt::addSeperatorItem(menu);
+        add(tr("Unarchive"), QKeySequence(), &KNVTHomeViewController::unarchiveSelectedItem);
+    }
+    if (list->canRemove()) {
+        knvt::addSeperatorItem(menu);
+        add(tr("Delete"), QKeySequence(QStringLiteral("Ctrl+Backspace")), &KNVTHomeViewController::removeSelectedItem);
+    }
+    if (list->canUnsubscribe()) {
+        menu->addSeparator();
+        add(tr("Unsubscribe"), QKeySequence(), &KNVTHomeViewController::unsubscribeFromSelectedItem);
+    }
+    if (menu->isEmpty()) {
+        delete menu;
+        return nullptr;
+    }
+    return menu;
+}
+
+// ---- Drag and drop ----
+
+QMimeData *KNVTHomeViewController::writeItems(const QModelIndexList &indexes) const
+{
+    QList<QUrl> uris;
+    QString text;
+    for (const QModelIndex &index : indexes) {
+        const std::optional<knvt::HomeEntry> entry = m_model->entryAt(index);
+        if (!entry || entry->kind != knvt::HomeEntry::Kind::TaskList)
+            continue;
+        if (KNVTCDTaskList *list = listForUri(entry->uri)) {
+            uris << list->uri();
+            text += list->pasteboardString();
+        }
+    }
+    if (uris.isEmpty())
+        return nullptr;
+    auto *mime = new QMimeData;
+    // Readable text for other programs, never the payload's bytes.
+    knvt::ObjectReferencePayload::write(*mime, uris, text);
+    return mime;
+}
+
+namespace {
+
+struct DraggedObjects
+{
+    std::vector<KNVTCDTask *> tasks;
+    std::vector<KNVTCDTaskList *> lists;
+    std::vector<KNVTCDTaskList *> projects;
+    std::vector<KNVTCDTaskList *> areas;
+    std::vector<KNVTCDTag *> tags;
+};
+
+DraggedObjects resolve(const QList<QUrl> &uris)
+{
+    DraggedObjects dragged;
+    for (KNVTCDTaskStoreObject *object : store().objectsForURIs(uris)) {
+        if (auto *task = dynamic_cast<KNVTCDTask *>(object)) {
+            dragged.tasks.push_back(task);
+        } else if (auto *list = dynamic_cast<KNVTCDTaskList *>(object)) {
+            dragged.lists.push_back(list);
+            if (list->isProject())
+                dragged.projects.push_back(list);
+            else if (list->isArea())
+                dragged.areas.push_back(list);
+        } else if (auto *tag = dynamic_cast<KNVTCDTag *>(object)) {
+            dragged.tags.push_back(tag);
+        }
+    }
+    return dragged;
+}
+
+// A list may be dropped on its section's header when I may edit it or its tasks, or it is active anyway.
+bool passesListTest(const KNVTCDTaskList *list)
+{
+    return list->canEdit() || list->canEditTasks() || list->status() == qint64(KNVTTaskListStatusActionable);
+}
+
+template <class T, class Predicate>
+bool all(const std::vector<T *> &objects, Predicate predicate)
+{
+    return std::all_of(objects.begin(), objects.end(), predicate);
+}
+
+} // namespace
+
+Qt::DropAction KNVTHomeViewController::validateDrop(const QMimeData &mime, const QModelIndex &target, int,
+                                                    bool fromThisProcess) const
+{
+    // Only this program's own drags, read strictly: another program's data never changes anything here.
+    if (!fromThisProcess)
+        return Qt::IgnoreAction;
+    const std::optional<QList<QUrl>> uris = knvt::ObjectReferencePayload::read(mime);
+    if (!uris)
+        return Qt::IgnoreAction;
+    const DraggedObjects dragged = resolve(*uris);
+    const bool hasTasks = !dragged.tasks.empty();
+    const bool hasLists = !dragged.lists.empty();
+
+    if (target.isValid() && !target.parent().isValid()) {
+        const KNVTHomeSection &section = m_model->sections()[size_t(target.row())];
+        if (section.homeSectionType() == KNVTHomeSectionTypeProjects)
+            return hasLists && !hasTasks && !dragged.projects.empty() && dragged.areas.empty()
+                        && all(dragged.lists, passesListTest)
+                     ? Qt::MoveAction
+                     : Qt::IgnoreAction;
+        if (section.homeSectionType() == KNVTHomeSectionTypeAreas)
+            return hasLists && !hasTasks && !dragged.areas.empty() && dragged.projects.empty()
+                        && all(dragged.lists, passesListTest)
+                     ? Qt::MoveAction
+                     : Qt::IgnoreAction;
+        return Qt::IgnoreAction;
+    }
+
+    const std::optional<knvt::HomeEntry> entry = m_model->entryAt(target);
+    if (!entry)
+        return Qt::IgnoreAction;
+    if (entry->kind == knvt::HomeEntry::Kind::FocusList) {
+        const KNVTFocusTaskList focus(entry->focusType);
+        const bool tasksOk = all(dragged.tasks, [](const KNVTCDTask *t) { return t->canEdit(); })
+            && focus.canHandleTasks(dragged.tasks);
+        const bool listsOk = all(dragged.lists, [](const KNVTCDTaskList *l) { return l->canEdit(); })
+            && focus.canHandleTaskLists(dragged.lists);
+        if (hasTasks && !hasLists)
+            return tasksOk ? Qt::MoveAction : Qt::IgnoreAction;
+        if (hasLists && !hasTasks)
+            return listsOk ? Qt::MoveAction : Qt::IgnoreAction;
+        if (hasLists && hasTasks)
+            return tasksOk && listsOk ? Qt::MoveAction : Qt::IgnoreAction;
+        return Qt::IgnoreAction;
+    }
+    if (entry->kind == knvt::HomeEntry::Kind::TaskList) {
+        const KNVTCDTaskList *list = listForUri(entry->uri);
+        // Each task must also be movable out of where it is now.
+        return list && hasTasks && !hasLists
+                    && all(dragged.tasks, [list](const KNVTCDTask *t) { return list->canAddTask(t) && t->canMove(); })
+                 ? Qt::MoveAction
+                 : Qt::IgnoreAction;
+    }
+    return Qt::IgnoreAction;
+}
+
+bool KNVTHomeViewController::acceptDrop(const QMimeData &mime, const QModelIndex &target, int childIndex,
+                                        bool fromThisProcess)
+{
+    if (validateDrop(mime, target, childIndex, fromThisProcess) != Qt::MoveAction)
+        return false;
+    const QList<QUrl> uris = *knvt::ObjectReferencePayload::read(mime);
+    std::optional<knvt::HomeEntry> entry = m_model->entryAt(target);
+    const int sectionType =
+        !entry && target.isValid() ? m_model->sections()[size_t(target.row())].homeSectionType() : -1;
+    // The drop is answered first; questions the changes may ask come afterwards, outside the drag's own loop.
+    QPointer<KNVTHomeViewController> self(this);
+    QTimer::singleShot(0, this, [self, uris, entry, sectionType, childIndex] {
+        if (self)
+            self->performDrop(std::vector<QUrl>(uris.begin(), uris.end()), entry ? &*entry : nullptr, sectionType,
+                              childIndex);
+    });
+    return true;
+}
+
+std::vector<QUrl> KNVTHomeViewController::reorder(std::vector<QUrl> order, const std::vector<QUrl> &moved,
+                                                  int childIndex)
+{
+    int i = std::max(0, childIndex);
+    for (const QUrl &m : moved) {
+        const auto found = std::find(order.begin(), order.end(), m);
+        const int p = found == order.end() ? INT_MAX : int(found - order.begin());
+        if (found != order.end())
+            order.erase(found);
+        int insertion = p < i ? i - 1 : i;
+        insertion = std::clamp(insertion, 0, int(order.size()));
+        order.insert(order.begin() + insertion, m);
+        i = insertion + 1;
+    }
+    return order;
+}
+
+void KNVTHomeViewController::performDrop(const std::vector<QUrl> &uriVector, const knvt::HomeEntry *entry,
+                                         int sectionType, int childIndex)
+{
+    const DraggedObjects dragged = resolve(QList<QUrl>(uriVector.begin(), uriVector.end()));
+    KNVTTaskStore &s = store();
+
+    if (entry && entry->kind == knvt::HomeEntry::Kind::TaskList) {
+        KNVTCDTaskList *list = listForUri(entry->uri);
+        if (!list)
+            return;
+        for (KNVTCDTask *task : dragged.tasks)
+            if (task->taskList() != list)
+                task->performMoveToTaskList(list, knvt::savingAlertHandler());
+        s.saveWithCompletionHandler();
+        return;
+    }
+    if (entry && entry->kind == knvt::HomeEntry::Kind::FocusList) {
+        switch (entry->focusType) {
+        case KNVTFocusTypeInbox:
+            for (KNVTCDTask *task : dragged.tasks)
+                task->setFocusType(KNVTFocusTypeInbox);
+            break;
+        case KNVTFocusTypeToday:
+            for (KNVTCDTask *task : dragged.tasks)
+                task->setFocusType(KNVTFocusTypeToday);
+            for (KNVTCDTaskList *list : dragged.lists)
+                list->setFocusType(KNVTTaskListFocusTypeToday);
+            break;
+        case KNVTFocusTypeNext:
+            for (KNVTCDTask *task : dragged.tasks)
+                task->setFocusType(KNVTFocusTypeNext);
+            for (KNVTCDTaskList *list : dragged.lists)
+                list->setFocusType(KNVTTaskListFocusTypeNext);
+            break;
+        case KNVTFocusTypeScheduled:
+            if (!dragged.tasks.empty() && m_delegate)
+                m_delegate->presentScheduleTasksSheetForTasks(dragged.tasks);
+            return;
+        case KNVTFocusTypeSomeday:
+            for (KNVTCDTask *task : dragged.tasks)
+                task->setFocusType(KNVTFocusTypeSomeday);
+            for (KNVTCDTaskList *list : dragged.lists)
+                list->setFocusType(KNVTTaskListFocusTypeSomeday);
+            break;
+        case KNVTFocusTypeDelegated:
+            if (!dragged.tasks.empty() && m_delegate)
+                m_delegate->presentAssignTasksSheetForTasks(dragged.tasks);
+            return;
+        case KNVTFocusTypeArchived:
+            for (KNVTCDTask *task : dragged.tasks)
+                task->setFocusType(KNVTFocusTypeArchived);
+            for (KNVTCDTaskList *list : dragged.lists)
+                list->setFocusType(KNVTTaskListFocusTypeArchived);
+            break;
+        default: return;
+        }
+        s.saveWithCompletionHandler();
+        return;
+    }
+    if (sectionType != KNVTHomeSectionTypeProjects && sectionType != KNVTHomeSectionTypeAreas)
+        return;
+    for (KNVTCDTaskList *list : dragged.lists)
+        if (list->isSomeday() || list->isArchived())
+            list->setFocusType(KNVTTaskListFocusTypeNext);
+    if (childIndex >= 0) {
+        const QModelIndex sectionIndex = m_model->indexForSection(sectionType);
+        std::vector<QUrl> order;
+        if (sectionIndex.isValid())
+            for (const knvt::HomeEntry &child : m_model->sections()[size_t(sectionIndex.row())].children())
+                order.push_back(child.uri);
+        std::vector<QUrl> moved;
+        for (KNVTCDTaskList *list : sectionType == KNVTHomeSectionTypeProjects ? dragged.projects : dragged.areas)
+            moved.push_back(list->uri());
+        order = reorder(order, moved, childIndex);
+        for (size_t k = 0; k < order.size(); ++k) {
+            KNVTCDTaskList *list = listForUri(order[k]);
+            // Only lists whose place changed are written, so an unchanged order pushes nothing.
+            if (list && list->taskListCollaboratorTaskListTypeOrderIndex() != std::optional<qint64>(qint64(k)))
+                list->setTaskListCollaboratorTaskListTypeOrderIndex(qint64(k));
+        }
+    }
+    s.saveWithCompletionHandler();
+}

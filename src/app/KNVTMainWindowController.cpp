@@ -1,0 +1,343 @@
+#include "app/KNVTMainWindowController.h"
+
+#include "app/KNVTHomeOutlineView.h"
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowControllerDelegate.h"
+#include "app/KNVTNoTaskViewController.h"
+#include "app/KNVTTaskStoreItemsNavigationController.h"
+#include "app/WindowFactory.h"
+
+#include "lists/KNVTItemsListFactory.h"
+#include "lists/KNVTTaskStoreItemsViewController.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+
+#include "foundation/NotificationCenter.h"
+#include "uikit/ImageAdditions.h"
+#include "uikit/Popover.h"
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kLeftMinimum = 160;
+constexpr int kLeftMaximum = 400;
+constexpr int kPaneMinimum = 300;
+
+QWidget *container(const QString &name, QWidget *parent)
+{
+    auto *widget = new QWidget(parent);
+    widget->setObjectName(name);
+    auto *layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return widget;
+}
+
+void place(QWidget *child, QWidget *containerView)
+{
+    child->setParent(containerView);
+    containerView->layout()->addWidget(child);
+    child->show();
+}
+
+} // namespace
+
+KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDelegate *delegate,
+                                                   knvt::MenuBarItems *menuBarItems)
+    : m_delegate(delegate), m_menuBarItems(menuBarItems)
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("Quillvane"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    m_homeViewController = std::make_unique<KNVTHomeViewController>(this);
+    m_itemsNavigationController = std::make_unique<KNVTTaskStoreItemsNavigationController>();
+    m_noTaskViewController = new KNVTNoTaskViewController;
+    buildWindow();
+
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    for (const char *name : {KNVTTaskStoreDidChangeNotification, KNVTTaskStoreSyncSettingsDidChangeNotification})
+        center.addObserver(QString::fromLatin1(name), nullptr, this,
+                           [this](const knvt::Notification &) { validateToolbarButtons(); });
+}
+
+KNVTMainWindowController::~KNVTMainWindowController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    for (QPointer<knvt::Popover> *popover : {&m_createTaskPopover, &m_notificationsPopover,
+                                             &m_composeTaskCommentPopover, &m_assignTaskPopover, &m_taskEditPopover})
+        delete popover->data();
+    // The lists of the centre stack hold this window as their host; they go first.
+    m_itemsNavigationController->setViewControllers({});
+    m_taskViewController.reset();
+    m_homeViewController.reset();
+}
+
+void KNVTMainWindowController::buildWindow()
+{
+    buildToolbar();
+    if (m_menuBarItems) {
+        auto *bar = new QMenuBar(this);
+        for (QMenu *menu : {m_menuBarItems->fileMenu.data(), m_menuBarItems->editMenu.data(),
+                            m_menuBarItems->itemsMenu.data(), m_menuBarItems->viewMenu.data(),
+                            m_menuBarItems->windowMenu.data(), m_menuBarItems->helpMenu.data()})
+            if (menu)
+                bar->addMenu(menu);
+        setMenuBar(bar);
+    }
+
+    m_splitView = new QSplitter(Qt::Horizontal, this);
+    m_splitView->setObjectName(QStringLiteral("splitView"));
+    m_splitView->setChildrenCollapsible(false);
+    m_leftSplitContainerView = container(QStringLiteral("leftSplitContainerView"), m_splitView);
+    m_centerContainerView = container(QStringLiteral("centerContainerView"), m_splitView);
+    m_rightSplitContainerView = container(QStringLiteral("rightSplitContainerView"), m_splitView);
+    // Every pane keeps its minimum whatever the window's width: the window cannot be made narrower than their sum.
+    m_leftSplitContainerView->setMinimumWidth(kLeftMinimum);
+    m_leftSplitContainerView->setMaximumWidth(kLeftMaximum);
+    m_centerContainerView->setMinimumWidth(kPaneMinimum);
+    m_rightSplitContainerView->setMinimumWidth(kPaneMinimum);
+    for (int i = 0; i < 3; ++i)
+        m_splitView->setCollapsible(i, false);
+    m_splitView->setStretchFactor(0, 0);
+    m_splitView->setStretchFactor(1, 1);
+    m_splitView->setStretchFactor(2, 1);
+    setCentralWidget(m_splitView);
+    setMinimumWidth(kLeftMinimum + 2 * kPaneMinimum + 2 * m_splitView->handleWidth());
+    resize(1100, 700);
+    m_splitView->setSizes({220, 440, 440});
+
+    place(m_itemsNavigationController->view(), m_centerContainerView);
+    place(m_noTaskViewController, m_rightSplitContainerView);
+    showPlaceholder(tr("No Task Selected"));
+    // Loading the home list selects Inbox, which installs the first centre list.
+    place(m_homeViewController->view(), m_leftSplitContainerView);
+}
+
+KNVTTaskStoreItemsViewController *KNVTMainWindowController::currentTasksViewController() const
+{
+    return dynamic_cast<KNVTTaskStoreItemsViewController *>(m_itemsNavigationController->topViewController().get());
+}
+
+bool KNVTMainWindowController::isFullScreen() const
+{
+    return windowState().testFlag(Qt::WindowFullScreen);
+}
+
+// ---- Home selection and search ----
+
+void KNVTMainWindowController::homeViewControllerDidSelectItems(KNVTHomeViewController *,
+                                                                const std::vector<knvt::HomeEntry> &items)
+{
+    if (!m_searchField->text().isEmpty()) {
+        // Clearing the field is not a search of its own.
+        const QSignalBlocker blocker(m_searchField);
+        m_searchField->clear();
+    }
+    if (items.empty())
+        return;
+    const knvt::HomeEntry &first = items.front();
+    KNVTItemsListFactory &factory = KNVTItemsListFactory::shared();
+    const int depth = m_itemsNavigationController->count();
+    Route route;
+    switch (first.kind) {
+    case knvt::HomeEntry::Kind::TaskList: {
+        if (depth == 1 && m_route.kind == Route::Kind::TaskList && m_route.taskList == first.uri)
+            return;
+        auto *list = dynamic_cast<KNVTCDTaskList *>(KNVTTaskStore::defaultTaskStore()->objectForURI(first.uri));
+        if (!list)
+            return;
+        route.kind = Route::Kind::TaskList;
+        route.taskList = first.uri;
+        installList(factory.taskListItems(this, list), route);
+        return;
+    }
+    case knvt::HomeEntry::Kind::FocusList:
+        // Whatever was pushed above the list of this focus type stays.
+        if (depth >= 1 && m_route.kind == Route::Kind::FocusList && m_route.focusType == first.focusType)
+            return;
+        route.kind = Route::Kind::FocusList;
+        route.focusType = first.focusType;
+        installList(factory.focusTaskListItems(this, first.focusType), route);
+        return;
+    case knvt::HomeEntry::Kind::Item:
+        if (depth >= 1 && m_route.kind == Route::Kind::TaskLists)
+            return;
+        route.kind = Route::Kind::TaskLists;
+        installList(factory.taskListsItems(this), route);
+        return;
+    }
+}
+
+void KNVTMainWindowController::installList(const std::shared_ptr<KNVTTaskStoreItemsViewController> &list,
+                                           const Route &route)
+{
+    if (!list)
+        return;
+    m_route = route;
+    list->setMainWindowServices(this);
+    m_itemsNavigationController->setRootViewController(list, false);
+    taskStoreItemsViewControllerSelectionDidChange(list.get());
+}
+
+void KNVTMainWindowController::searchTextDidChange(const QString &text)
+{
+    if (!text.isEmpty()) {
+        Route route;
+        route.kind = Route::Kind::Search;
+        route.searchString = text;
+        installList(KNVTItemsListFactory::shared().searchItems(this, text), route);
+        return;
+    }
+    // Back to the list of the home selection.
+    m_route = Route();
+    homeViewControllerDidSelectItems(m_homeViewController.get(), m_homeViewController->selectedItems());
+}
+
+// ---- Right pane ----
+
+void KNVTMainWindowController::taskStoreItemsViewControllerSelectionDidChange(KNVTTaskStoreItemsViewController *list)
+{
+    const KNVTTaskStoreItemsViewController::Tasks tasks =
+        list ? list->selectedTasks() : KNVTTaskStoreItemsViewController::Tasks();
+    if (tasks.size() == 1) {
+        KNVTCDTask *task = tasks.front();
+        if (m_noTaskViewController)
+            m_noTaskViewController->hide();
+        if (!m_taskViewController || m_taskViewController->task() != task) {
+            if (m_taskViewController && m_taskViewController->task() == nullptr) {
+                m_taskViewController->setTask(task);
+            } else {
+                m_taskViewController = knvt::WindowFactory::shared().taskViewController(task);
+                m_taskViewController->tabHandler = [this](bool next) {
+                    focus(next ? static_cast<QWidget *>(m_homeViewController->outlineView()) : currentListView());
+                };
+                place(m_taskViewController->view(), m_rightSplitContainerView);
+            }
+        }
+        m_taskViewController->view()->show();
+    } else {
+        if (m_taskViewController) {
+            if (tasks.empty())
+                m_taskViewController.reset();
+            else {
+                m_taskViewController->setTask(nullptr);
+                m_taskViewController->view()->hide();
+            }
+        }
+        showPlaceholder(tasks.empty() ? tr("No Task Selected") : tr("Multiple Tasks Selected"));
+    }
+    validateToolbarButtons();
+    validateMenuBarItems();
+}
+
+void KNVTMainWindowController::showPlaceholder(const QString &text)
+{
+    if (!m_noTaskViewController) {
+        m_noTaskViewController = new KNVTNoTaskViewController;
+        place(m_noTaskViewController, m_rightSplitContainerView);
+    }
+    m_noTaskViewController->titleTextField()->setText(text);
+    m_noTaskViewController->show();
+}
+
+void KNVTMainWindowController::taskStoreItemsViewControllerItemWasDoubleClicked(KNVTTaskStoreItemsViewController *,
+                                                                               KNVTCDTaskList *taskList)
+{
+    if (!taskList || m_homeViewController->selectItem(taskList))
+        return;
+    // A list the home list does not show (archived, someday) opens above the current one.
+    auto list = KNVTItemsListFactory::shared().taskListItems(this, taskList);
+    list->setMainWindowServices(this);
+    m_itemsNavigationController->pushViewController(list, true);
+    taskStoreItemsViewControllerSelectionDidChange(list.get());
+}
+
+// ---- Focus cycle ----
+
+QWidget *KNVTMainWindowController::currentListView() const
+{
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    return list ? list->focusView() : nullptr;
+}
+
+QWidget *KNVTMainWindowController::taskTableView() const
+{
+    return m_taskViewController && m_taskViewController->task() ? m_taskViewController->tableView() : nullptr;
+}
+
+void KNVTMainWindowController::focus(QWidget *widget)
+{
+    if (widget)
+        widget->setFocus(Qt::TabFocusReason);
+}
+
+bool KNVTMainWindowController::homeViewControllerShouldInsertTab(KNVTHomeViewController *)
+{
+    focus(currentListView());
+    return false;
+}
+
+bool KNVTMainWindowController::homeViewControllerShouldInsertBacktab(KNVTHomeViewController *)
+{
+    QWidget *table = taskTableView();
+    focus(table ? table : currentListView());
+    return false;
+}
+
+bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertTab(KNVTTaskStoreItemsViewController *)
+{
+    QWidget *table = taskTableView();
+    focus(table ? table : static_cast<QWidget *>(m_homeViewController->outlineView()));
+    return false;
+}
+
+bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertBacktab(KNVTTaskStoreItemsViewController *)
+{
+    focus(m_homeViewController->outlineView());
+    return false;
+}
+
+// ---- Window events ----
+
+void KNVTMainWindowController::closeEvent(QCloseEvent *event)
+{
+    for (QDialog *sheet : findChildren<QDialog *>())
+        if (sheet->isVisible())
+            sheet->reject();
+    if (m_delegate)
+        m_delegate->mainWindowControllerWillClose(this);
+    QMainWindow::closeEvent(event);
+}
+
+void KNVTMainWindowController::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) {
+        if (isActiveWindow())
+            validateToolbarButtons();
+        validateMenuBarItems();
+    }
+}
+
+void KNVTMainWindowController::toggleFullScreen()
+{
+    if (isFullScreen())
+        showNormal();
+    else
+        showFullScreen();
+}

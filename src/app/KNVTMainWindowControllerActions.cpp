@@ -1,0 +1,312 @@
+#include "app/KNVTMainWindowController.h"
+
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowControllerDelegate.h"
+#include "app/WindowFactory.h"
+
+#include "lists/KNVTTaskStoreItemsViewController.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+
+#include "foundation/Clock.h"
+#include "foundation/DateAdditions.h"
+#include "uikit/Beeper.h"
+#include "uikit/Popover.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+
+QWidget *KNVTMainWindowController::anchorFor(QObject *sender)
+{
+    return qobject_cast<QWidget *>(sender);
+}
+
+void KNVTMainWindowController::openSheet(QPointer<QDialog> &slot, QDialog *sheet)
+{
+    if (!sheet)
+        return;
+    slot = sheet;
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->setWindowModality(Qt::WindowModal);
+    // Ending a sheet revalidates the toolbar once the sheet is gone.
+    connect(sheet, &QDialog::finished, this,
+            [this] { QTimer::singleShot(0, this, &KNVTMainWindowController::validateToolbarButtons); });
+    sheet->open();
+}
+
+bool KNVTMainWindowController::togglePopover(QPointer<knvt::Popover> &slot)
+{
+    if (!slot)
+        return false;
+    slot->performClose();
+    return true;
+}
+
+knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &slot, QWidget *content,
+                                                     QWidget *anchor)
+{
+    auto *popover = new knvt::Popover(this);
+    popover->setAttribute(Qt::WA_DeleteOnClose);
+    popover->setBehavior(knvt::Popover::Behavior::SemiTransient);
+    popover->setAnimates(true);
+    popover->setContentWidget(content);
+    slot = popover;
+    connect(popover, &knvt::Popover::closed, this, [this, popover](knvt::Popover::CloseReason) {
+        if (popover == m_createTaskPopover)
+            m_createTaskForm.reset();
+    });
+    popover->showRelativeTo(QRect(), anchor);
+    return popover;
+}
+
+// ---- New items ----
+
+knvt::NewTaskValues KNVTMainWindowController::newTaskValuesForHomeSelection(bool withDates) const
+{
+    knvt::NewTaskValues values;
+    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+    for (const knvt::HomeEntry &entry : m_homeViewController->selectedItems()) {
+        if (entry.kind == knvt::HomeEntry::Kind::TaskList) {
+            values.taskList = dynamic_cast<KNVTCDTaskList *>(store.objectForURI(entry.uri));
+        } else if (entry.kind == knvt::HomeEntry::Kind::FocusList && withDates) {
+            if (entry.focusType == KNVTFocusTypeToday)
+                values.startDate = knvt::todayAtZeroHundredHours();
+            else if (entry.focusType == KNVTFocusTypeScheduled)
+                values.startDate = knvt::tomorrowAtZeroHundredHours();
+            else if (entry.focusType == KNVTFocusTypeSomeday)
+                values.status = KNVTTaskStatusSomeday;
+        }
+    }
+    return values;
+}
+
+void KNVTMainWindowController::newTaskPopover(QObject *sender)
+{
+    if (togglePopover(m_createTaskPopover))
+        return;
+    QToolButton *taskButton = toolbarButton(QStringLiteral("taskButton"));
+    QWidget *anchor = anchorFor(sender);
+    // A menu command opens the popover at the New Task button while the toolbar shows it.
+    if (!anchor && taskButton && taskButton->isVisible())
+        anchor = taskButton;
+    knvt::WindowFactory &factory = knvt::WindowFactory::shared();
+    if (!anchor) {
+        std::unique_ptr<knvt::TaskNewWindow> window = factory.taskNewWindowController(newTaskValuesForHomeSelection(false));
+        window->showWindow();
+        if (m_delegate)
+            m_delegate->takeOwnershipOfTaskNewWindowController(std::move(window));
+        return;
+    }
+    m_createTaskForm = factory.taskNewViewController(newTaskValuesForHomeSelection(true), nullptr);
+    knvt::Popover *popover = openPopover(m_createTaskPopover, m_createTaskForm->view(), anchor);
+    popover->setDetachFactory([this](knvt::Popover *) -> QWidget * {
+        if (!m_createTaskForm)
+            return nullptr;
+        std::unique_ptr<knvt::TaskNewWindow> window =
+            knvt::WindowFactory::shared().taskNewWindowController(m_createTaskForm->values());
+        QWidget *widget = window->window();
+        if (QLineEdit *title = window->form() ? window->form()->titleTextField() : nullptr)
+            title->setFocus();
+        if (m_delegate)
+            m_delegate->takeOwnershipOfTaskNewWindowController(std::move(window));
+        return widget;
+    });
+}
+
+void KNVTMainWindowController::newProjectSheet(QObject *)
+{
+    openSheet(m_projectNewWindowController, knvt::WindowFactory::shared().projectNewWindowController(this));
+}
+
+void KNVTMainWindowController::newAreaSheet(QObject *)
+{
+    openSheet(m_areaNewWindowController, knvt::WindowFactory::shared().areaNewWindowController(this));
+}
+
+void KNVTMainWindowController::newTagSheet(QObject *)
+{
+    openSheet(m_tagNewWindowController, knvt::WindowFactory::shared().tagNewWindowController(this));
+}
+
+void KNVTMainWindowController::notificationsSheet(QObject *sender)
+{
+    if (togglePopover(m_notificationsPopover))
+        return;
+    QWidget *anchor = anchorFor(sender);
+    if (!anchor)
+        anchor = toolbarButton(QStringLiteral("notificationsButton"));
+    openPopover(m_notificationsPopover, knvt::WindowFactory::shared().notificationsViewController(nullptr), anchor);
+}
+
+void KNVTMainWindowController::commentOnSelectedTask(QObject *sender)
+{
+    if (togglePopover(m_composeTaskCommentPopover))
+        return;
+    KNVTCDTask *task = m_taskViewController ? m_taskViewController->task() : nullptr;
+    if (!task)
+        return;
+    QWidget *anchor = anchorFor(sender) ? anchorFor(sender) : toolbarButton(QStringLiteral("commentButton"));
+    openPopover(m_composeTaskCommentPopover,
+                knvt::WindowFactory::shared().taskCommentNewViewController(task, QString(), nullptr), anchor);
+}
+
+void KNVTMainWindowController::assignSelectedTasks(QObject *sender)
+{
+    if (togglePopover(m_assignTaskPopover))
+        return;
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    const auto tasks = list ? list->selectedTasks() : KNVTTaskStoreItemsViewController::Tasks();
+    if (tasks.empty())
+        return;
+    QWidget *anchor = anchorFor(sender) ? anchorFor(sender) : toolbarButton(QStringLiteral("assignButton"));
+    openPopover(m_assignTaskPopover, knvt::WindowFactory::shared().tasksAssignViewController(tasks, nullptr), anchor);
+}
+
+// ---- Sheets of the lists ----
+
+void KNVTMainWindowController::presentScheduleTasksSheetForTasks(const std::vector<KNVTCDTask *> &tasks)
+{
+    openSheet(m_scheduleTasksWindowController, knvt::WindowFactory::shared().scheduleTasksWindowController(tasks, this));
+}
+
+void KNVTMainWindowController::presentAssignTasksSheetForTasks(const std::vector<KNVTCDTask *> &tasks)
+{
+    openSheet(m_assignTasksWindowController, knvt::WindowFactory::shared().tasksAssignWindowController(tasks, this));
+}
+
+void KNVTMainWindowController::viewTaskList(KNVTCDTaskList *taskList)
+{
+    if (!taskList)
+        return;
+    knvt::WindowFactory &factory = knvt::WindowFactory::shared();
+    if (taskList->isProject())
+        openSheet(m_projectWindowController, factory.projectWindowController(taskList, this));
+    else if (taskList->isArea())
+        openSheet(m_areaWindowController, factory.areaWindowController(taskList, this));
+}
+
+void KNVTMainWindowController::editTaskList(KNVTCDTaskList *taskList)
+{
+    if (!taskList)
+        return;
+    knvt::WindowFactory &factory = knvt::WindowFactory::shared();
+    if (taskList->isProject())
+        openSheet(m_editProjectWindowController, factory.projectEditWindowController(taskList, this));
+    else if (taskList->isArea())
+        openSheet(m_editAreaWindowController, factory.areaEditWindowController(taskList, this));
+}
+
+// ---- View and edit ----
+
+void KNVTMainWindowController::editSelectedItems(QObject *sender)
+{
+    KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
+    knvt::WindowFactory &factory = knvt::WindowFactory::shared();
+    if (!shown) {
+        KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+        if (!list || !m_delegate)
+            return;
+        for (KNVTCDTask *task : list->selectedTasks()) {
+            if (!task->canEdit() || task->isArchived())
+                continue;
+            knvt::TaskWindow *window = m_delegate->taskWindowControllerForTask(task);
+            window->showWindow(this);
+            window->edit(sender);
+        }
+        return;
+    }
+    if (!shown->canEdit() || shown->isArchived()) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    QWidget *anchor = anchorFor(sender);
+    QToolButton *editButton = toolbarButton(QStringLiteral("editButton"));
+    if (!anchor && editButton && editButton->window() == this)
+        anchor = editButton;
+    const bool hasWindow = m_delegate && m_delegate->hasTaskWindowControllerForTask(shown);
+    if (isFullScreen()) {
+        if (hasWindow) {
+            knvt::TaskWindow *window = m_delegate->taskWindowControllerForTask(shown);
+            window->showWindow(this);
+            window->edit(this);
+        } else if (anchor) {
+            if (!togglePopover(m_taskEditPopover))
+                openPopover(m_taskEditPopover, factory.taskEditViewController(shown, nullptr), anchor);
+        } else {
+            openSheet(m_taskEditWindowController, factory.taskEditWindowController(shown, this));
+        }
+        return;
+    }
+    if (!hasWindow && anchor) {
+        if (togglePopover(m_taskEditPopover))
+            return;
+        QWidget *content = factory.taskEditViewController(shown, nullptr);
+        openPopover(m_taskEditPopover, content, anchor);
+        if (auto *title = content->findChild<QLineEdit *>(QStringLiteral("titleTextField")))
+            title->setFocus();
+        return;
+    }
+    if (m_delegate) {
+        knvt::TaskWindow *window = m_delegate->taskWindowControllerForTask(shown);
+        window->showWindow(this);
+        window->edit(this);
+    }
+}
+
+void KNVTMainWindowController::viewSelectedItems(QObject *)
+{
+    KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
+    if (isFullScreen() && shown) {
+        if (m_delegate && m_delegate->hasTaskWindowControllerForTask(shown))
+            m_delegate->taskWindowControllerForTask(shown)->showWindow(this);
+        else
+            openSheet(m_taskSheetWindowController,
+                      knvt::WindowFactory::shared().taskSheetWindowController(shown, this));
+        return;
+    }
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    if (!list || !m_delegate)
+        return;
+    for (KNVTCDTask *task : list->selectedTasks())
+        m_delegate->taskWindowControllerForTask(task)->showWindow(this);
+}
+
+// ---- Actions handled here ----
+
+void KNVTMainWindowController::sync()
+{
+    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+    if (!store.isAutoSyncEnabled()) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    store.sync();
+}
+
+void KNVTMainWindowController::scheduleSelectedItems()
+{
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    if (list && !list->selectedTasks().empty())
+        presentScheduleTasksSheetForTasks(list->selectedTasks());
+}
+
+void KNVTMainWindowController::toggleTodayForSelectedItems()
+{
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    const auto tasks = list ? list->selectedTasks() : KNVTTaskStoreItemsViewController::Tasks();
+    const QDateTime now = knvt::Clock::shared().now();
+    // Only a start date counts: a task in Today because it is overdue goes to Today when pressed, and pressed again
+    // goes to Next, which clears its start date only, so it still shows in Today through its due date.
+    const auto started = std::count_if(tasks.begin(), tasks.end(), [&now](const KNVTCDTask *task) {
+        return task->startDate().isValid() && task->startDate() <= now;
+    });
+    const unsigned int focus = size_t(started) < tasks.size() ? KNVTFocusTypeToday : KNVTFocusTypeNext;
+    for (KNVTCDTask *task : tasks)
+        task->setFocusType(focus);
+    KNVTTaskStore::defaultTaskStore()->save();
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+class KNVTCDTask;
+class KNVTMainWindowController;
+
+namespace knvt {
+class TaskNewWindow;
+class TaskWindow;
+} // namespace knvt
+
+// What the main window needs of the application: to be told that it closes, and the registries of task windows and
+// new-task windows. The application delegate implements it.
+class KNVTMainWindowControllerDelegate
+{
+public:
+    virtual ~KNVTMainWindowControllerDelegate() = default;
+
+    virtual void mainWindowControllerWillClose(KNVTMainWindowController *controller) = 0;
+    virtual knvt::TaskWindow *taskWindowControllerForTask(KNVTCDTask *task) = 0;
+    virtual bool hasTaskWindowControllerForTask(KNVTCDTask *task) const = 0;
+    virtual void takeOwnershipOfTaskNewWindowController(std::unique_ptr<knvt::TaskNewWindow> controller) = 0;
+};

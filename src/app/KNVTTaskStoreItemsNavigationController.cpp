@@ -1,0 +1,6 @@
+#include "app/KNVTTaskStoreItemsNavigationController.h"
+
+KNVTTaskStoreItemsNavigationController::KNVTTaskStoreItemsNavigationController(QObject *parent)
+    : KNVTNavigationController(parent)
+{
+}

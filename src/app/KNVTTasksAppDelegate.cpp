@@ -1,0 +1,565 @@
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "app/BadgeSink.h"
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowController.h"
+#include "app/Logging.h"
+#include "app/TrayIcon.h"
+#include "app/WindowFactory.h"
+
+#include "lists/SavingAlertHandler.h"
+#include "lists/KNVTTaskStoreItemsViewController.h"
+
+#include "store/KNVTTaskStore.h"
+#include "store/KNVTTaskStoreSyncCoordinating.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+
+#include "service/RequestPool.h"
+
+#include "foundation/Defaults.h"
+#include "foundation/NotificationCenter.h"
+#include "uikit/AlertAdditions.h"
+#include "uikit/KNVTDockIconBadgeValueType.h"
+#include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/UrlOpener.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMenu>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#ifndef KNVT_CONTACT_URL
+#define KNVT_CONTACT_URL ""
+#endif
+#ifndef KNVT_SUPPORT_EMAIL
+#define KNVT_SUPPORT_EMAIL ""
+#endif
+
+namespace {
+
+KNVTTasksAppDelegate *&sharedDelegate()
+{
+    static KNVTTasksAppDelegate *delegate = nullptr;
+    return delegate;
+}
+
+std::function<void()> &keyboardShortcutManagerHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+KNVTTaskStore &store()
+{
+    return *KNVTTaskStore::defaultTaskStore();
+}
+
+} // namespace
+
+KNVTTasksAppDelegate::KNVTTasksAppDelegate(QObject *parent) : QObject(parent)
+{
+    registerDefaults();
+    sharedDelegate() = this;
+    KNVTApplicationServices::setShared(this);
+}
+
+KNVTTasksAppDelegate::~KNVTTasksAppDelegate()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    if (store().taskStoreDelegate() == this)
+        store().setTaskStoreDelegate(nullptr);
+    knvt::TrayIcon::shared().hide();
+    m_taskWindowControllers.clear();
+    m_taskNewWindowControllers.clear();
+    m_mainWindowController.reset();
+    for (QMenu *menu : m_menus)
+        delete menu;
+    if (KNVTApplicationServices::shared() == this)
+        KNVTApplicationServices::setShared(nullptr);
+    if (sharedDelegate() == this)
+        sharedDelegate() = nullptr;
+}
+
+KNVTTasksAppDelegate *KNVTTasksAppDelegate::sharedAppDelegate()
+{
+    return sharedDelegate();
+}
+
+void KNVTTasksAppDelegate::registerDefaults()
+{
+    knvt::Defaults::standard().registerDefaults(
+        {{QString::fromLatin1(KNVTDockIconBadgeValueTypePreference), int(KNVTDockIconBadgeValueTypeNotifications)},
+         {QString::fromLatin1(KNVTHomeSectionExpandedHomeSectionTypes), QVariantList{0, 1, 2, 3, 4}}});
+}
+
+void KNVTTasksAppDelegate::setKeyboardShortcutManagerHook(std::function<void()> hook)
+{
+    keyboardShortcutManagerHook() = std::move(hook);
+}
+
+// ---- Launch ----
+
+bool KNVTTasksAppDelegate::applicationDidFinishLaunching()
+{
+    // Before the store opens its file: a library that cannot be opened reaches the delegate and the user.
+    store().setTaskStoreDelegate(this);
+    KNVTTaskStore::setDefaultErrorPresenter([](const knvt::Error &error) {
+        knvt::AlertPresenter::Request request;
+        request.title = error.userInfo().value(QStringLiteral("NSLocalizedDescription"), error.description()).toString();
+        request.message = error.userInfo().value(QStringLiteral("NSLocalizedFailureReason")).toString();
+        request.buttonTitles = {tr("OK")};
+        knvt::runModal(request);
+    });
+    KNVTCDTask::setStandardAlertHandler(knvt::savingAlertHandler());
+
+    const bool configured = store().isConfigured();
+    if (m_failedToOpenStore)
+        return false;
+    if (configured && !store().isConfiguredWithCorrectEnvironmentType()) {
+        knvt::AlertPresenter::Request request;
+        request.title = tr("Incorrect Enviroment");
+        request.message = tr("This application is configured for a different environment than it's library data. If "
+                             "you need any assistance solving this issue please contact support.");
+        request.buttonTitles = {tr("Quit")};
+        knvt::runModal(request);
+        return false;
+    }
+    setupForNormalUse();
+    return true;
+}
+
+void KNVTTasksAppDelegate::setupForNormalUse()
+{
+    if (m_setUp)
+        return;
+    m_setUp = true;
+    m_taskWindowControllers.clear();
+    m_taskNewWindowControllers.clear();
+    if (keyboardShortcutManagerHook())
+        keyboardShortcutManagerHook()();
+    buildMenuBar();
+    newMainWindow();
+    updateDockBadge();
+    store().setTaskStoreDelegate(this);
+    observeStore();
+    knvt::TrayIcon &tray = knvt::TrayIcon::shared();
+    // Where a tray stands for the launcher, the program lives on without windows; elsewhere the last window quits.
+    if (qApp)
+        QApplication::setQuitOnLastWindowClosed(!tray.isAvailable());
+    tray.show([this] { applicationShouldHandleReopen(); }, [this] { newTask(); }, [this] { quit(); });
+    if (qApp)
+        connect(qApp, &QCoreApplication::aboutToQuit, this, &KNVTTasksAppDelegate::applicationWillTerminate);
+}
+
+void KNVTTasksAppDelegate::observeStore()
+{
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    KNVTTaskStore *s = &store();
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), s, this,
+                       [this](const knvt::Notification &) { updateDockBadge(); });
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreDidUnconfigureAccountNotification), s, this,
+                       [this](const knvt::Notification &) { taskStoreDidUnconfigureAccountNotification(); });
+    center.addObserver(QString::fromLatin1(KNVTDockIconBadgeValueTypePreferenceDidChangeNotification), nullptr, this,
+                       [this](const knvt::Notification &) { updateDockBadge(); });
+}
+
+// ---- Termination ----
+
+void KNVTTasksAppDelegate::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    KNVTTaskStore &s = store();
+    // What the lists and editors asked to save on a later pass, and what is still unsaved, is written now.
+    s.performPendingSaves();
+    if (s.hasManagedObjectContext() && s.managedObjectContext()->hasChanges())
+        s.save();
+    if (KNVTTaskStoreSyncCoordinating *coordinator = s.syncCoordinator()) {
+        coordinator->cancelSyncSessions();
+        QDeadlineTimer deadline(2000);
+        while (s.isSyncing() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    knvt::RequestPool::waitForDone(1000);
+}
+
+void KNVTTasksAppDelegate::quit()
+{
+    applicationWillTerminate();
+    QCoreApplication::quit();
+}
+
+void KNVTTasksAppDelegate::applicationShouldHandleReopen()
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->isWindow() && !window->inherits("QMenu"))
+            return;
+    newMainWindow();
+}
+
+// ---- Windows ----
+
+void KNVTTasksAppDelegate::newMainWindow()
+{
+    m_mainWindowController = std::make_unique<KNVTMainWindowController>(this, &m_menuBarItems);
+    m_mainWindowController->show();
+    m_mainWindowController->raise();
+    m_mainWindowController->activateWindow();
+}
+
+void KNVTTasksAppDelegate::showMainWindow()
+{
+    if (KNVTMainWindowController *main = mainWindowController()) {
+        main->show();
+        main->raise();
+        main->activateWindow();
+        return;
+    }
+    newMainWindow();
+}
+
+KNVTMainWindowController *KNVTTasksAppDelegate::mainWindowController() const
+{
+    return m_mainWindowController.get();
+}
+
+void KNVTTasksAppDelegate::mainWindowControllerWillClose(KNVTMainWindowController *)
+{
+    // A closed main window stays held and is shown again by showMainWindow().
+}
+
+void KNVTTasksAppDelegate::showPreferenceWindow()
+{
+    if (!m_preferenceWindowController)
+        m_preferenceWindowController = knvt::WindowFactory::shared().preferenceWindowController();
+    m_preferenceWindowController->showWindow();
+}
+
+void KNVTTasksAppDelegate::showUsersWindow()
+{
+    if (!m_usersWindowController)
+        m_usersWindowController = knvt::WindowFactory::shared().usersWindowController();
+    m_usersWindowController->showWindow();
+}
+
+void KNVTTasksAppDelegate::contactUs()
+{
+    const QString url = QStringLiteral(KNVT_CONTACT_URL);
+    if (!url.isEmpty())
+        knvt::UrlOpener::shared().openUrl(QUrl(url));
+}
+
+void KNVTTasksAppDelegate::releaseLater(std::unique_ptr<knvt::ApplicationWindow> window)
+{
+    // The window may be the one whose close is being reported; it goes once that report is over.
+    if (!window)
+        return;
+    knvt::ApplicationWindow *released = window.release();
+    QTimer::singleShot(0, this, [released] { delete released; });
+}
+
+void KNVTTasksAppDelegate::showAuthenticationFailureWindow()
+{
+    // Repeated failures open one window.
+    if (m_authenticationFailureWindowController)
+        return;
+    m_authenticationFailureWindowController = knvt::WindowFactory::shared().authenticationFailureWindowController();
+    auto end = [this] {
+        if (!m_authenticationFailureWindowController)
+            return;
+        std::unique_ptr<knvt::ApplicationWindow> window = std::move(m_authenticationFailureWindowController);
+        window->willClose = nullptr;
+        window->close();
+        releaseLater(std::move(window));
+    };
+    m_authenticationFailureWindowController->didSave = end;
+    m_authenticationFailureWindowController->didCancel = end;
+    m_authenticationFailureWindowController->willClose = [end](knvt::ApplicationWindow *) { end(); };
+    if (QWidget *window = m_authenticationFailureWindowController->window())
+        window->setWindowModality(Qt::ApplicationModal);
+    m_authenticationFailureWindowController->showWindow();
+}
+
+void KNVTTasksAppDelegate::showNewerAPIVersionAlert()
+{
+    knvt::AlertPresenter::Request request;
+    request.title = QStringLiteral("You need to update your version of Quillvane");
+    request.message = QStringLiteral("You need to update your version of Quillvane to continue syncing with our Cloud "
+                                     "Sync Service. You can do this from with your system's package manager");
+    request.buttonTitles = {QStringLiteral("OK")};
+    knvt::runModal(request);
+}
+
+void KNVTTasksAppDelegate::showDidFailToOpenPersistentStoreAlert()
+{
+    knvt::AlertPresenter::Request request;
+    request.title = tr("Cannot Load Quillvane Database");
+    request.message = QStringLiteral("This is usually because you have opened your Quillvane Database with a newer "
+                                     "version of Quillvane. If you need assistance email %1.")
+                          .arg(QStringLiteral(KNVT_SUPPORT_EMAIL));
+    request.buttonTitles = {tr("Quit")};
+    knvt::runModal(request);
+    applicationWillTerminate();
+    QCoreApplication::quit();
+}
+
+void KNVTTasksAppDelegate::newTask()
+{
+    KNVTMainWindowController *main = mainWindowController();
+    if (main && main->isActiveWindow()) {
+        main->newTaskPopover(nullptr);
+        return;
+    }
+    newTaskWindow();
+}
+
+void KNVTTasksAppDelegate::newTaskWindow()
+{
+    knvt::NewTaskValues values;
+    KNVTMainWindowController *main = mainWindowController();
+    if (main && main->isActiveWindow())
+        values.taskList = main->homeViewController()->selectedTaskList();
+    std::unique_ptr<knvt::TaskNewWindow> window = knvt::WindowFactory::shared().taskNewWindowController(values);
+    window->showWindow();
+    takeOwnershipOfTaskNewWindowController(std::move(window));
+}
+
+// ---- Registries ----
+
+knvt::TaskWindow *KNVTTasksAppDelegate::taskWindowControllerForTask(KNVTCDTask *task)
+{
+    for (const auto &controller : m_taskWindowControllers)
+        if (controller->task() == task)
+            return controller.get();
+    m_taskWindowControllers.push_back(knvt::WindowFactory::shared().taskWindowController(task));
+    knvt::TaskWindow *created = m_taskWindowControllers.back().get();
+    created->willClose = [this](knvt::ApplicationWindow *closing) {
+        auto found = std::find_if(m_taskWindowControllers.begin(), m_taskWindowControllers.end(),
+                                  [closing](const auto &c) { return c.get() == closing; });
+        if (found == m_taskWindowControllers.end())
+            return;
+        std::unique_ptr<knvt::TaskWindow> window = std::move(*found);
+        m_taskWindowControllers.erase(found);
+        releaseLater(std::move(window));
+    };
+    return created;
+}
+
+bool KNVTTasksAppDelegate::hasTaskWindowControllerForTask(KNVTCDTask *task) const
+{
+    return std::any_of(m_taskWindowControllers.begin(), m_taskWindowControllers.end(),
+                       [task](const auto &controller) { return controller->task() == task; });
+}
+
+void KNVTTasksAppDelegate::takeOwnershipOfTaskNewWindowController(std::unique_ptr<knvt::TaskNewWindow> controller)
+{
+    if (!controller)
+        return;
+    controller->willClose = [this](knvt::ApplicationWindow *closing) {
+        auto found = std::find_if(m_taskNewWindowControllers.begin(), m_taskNewWindowControllers.end(),
+                                  [closing](const auto &c) { return c.get() == closing; });
+        if (found == m_taskNewWindowControllers.end())
+            return;
+        std::unique_ptr<knvt::TaskNewWindow> window = std::move(*found);
+        m_taskNewWindowControllers.erase(found);
+        releaseLater(std::move(window));
+    };
+    m_taskNewWindowControllers.push_back(std::move(controller));
+}
+
+// ---- Store ----
+
+void KNVTTasksAppDelegate::taskStoreDidFailToOpenPersistentStoreWithError(KNVTTaskStore *, const knvt::Error &error)
+{
+    qCWarning(lcApp).noquote() << "KNVTTasksAppDelegate:taskStoreDidFailToOpenPersistentStoreWithError"
+                               << error.description();
+    m_failedToOpenStore = true;
+    // The first failure is told at once; the program then ends.
+    showDidFailToOpenPersistentStoreAlert();
+}
+
+void KNVTTasksAppDelegate::taskStoreDidFailToAuthenticate(KNVTTaskStore *)
+{
+    showAuthenticationFailureWindow();
+}
+
+void KNVTTasksAppDelegate::taskStoreRequiresNewerAPIVersion(KNVTTaskStore *)
+{
+    showNewerAPIVersionAlert();
+}
+
+void KNVTTasksAppDelegate::taskStoreDidUnconfigureAccountNotification()
+{
+    if (m_mainWindowController) {
+        m_mainWindowController->close();
+        m_mainWindowController.reset();
+    }
+    for (std::unique_ptr<knvt::ApplicationWindow> *window : {&m_preferenceWindowController, &m_usersWindowController})
+        if (*window) {
+            (*window)->willClose = nullptr;
+            (*window)->close();
+            releaseLater(std::move(*window));
+        }
+    // Each close takes the window out of its registry, hence the copies.
+    std::vector<knvt::TaskWindow *> taskWindows;
+    for (const auto &window : m_taskWindowControllers)
+        taskWindows.push_back(window.get());
+    for (knvt::TaskWindow *window : taskWindows)
+        window->close();
+    std::vector<knvt::TaskNewWindow *> newWindows;
+    for (const auto &window : m_taskNewWindowControllers)
+        newWindows.push_back(window.get());
+    for (knvt::TaskNewWindow *window : newWindows)
+        window->close();
+    showMainWindow();
+}
+
+// ---- Badge ----
+
+qint64 KNVTTasksAppDelegate::badgeCount()
+{
+    KNVTTaskStore &s = store();
+    const unsigned int type =
+        knvt::Defaults::standard().value(QString::fromLatin1(KNVTDockIconBadgeValueTypePreference)).toUInt();
+    switch (type) {
+    case KNVTDockIconBadgeValueTypeUncompletedDueTasks: return s.numberOfUncompletedDueTasks();
+    case KNVTDockIconBadgeValueTypeUncompletedDueAndTodayTasks: return s.numberOfUncompletedDueAndTodayTasks();
+    case KNVTDockIconBadgeValueTypeUncompletedDueTodayAndInboxTasks:
+        return s.numberOfUncompletedDueTodayAndInboxTasks();
+    case KNVTDockIconBadgeValueTypeNotifications: return s.numberOfNotifications();
+    case KNVTDockIconBadgeValueTypeNotificationsAndUncompletedDueTasks:
+        return s.numberOfNotifications() + s.numberOfUncompletedDueTasks();
+    case KNVTDockIconBadgeValueTypeNotificationsAndUncompletedDueAndTodayTasks:
+        return s.numberOfNotifications() + s.numberOfUncompletedDueAndTodayTasks();
+    case KNVTDockIconBadgeValueTypeNotificationsAndUncompletedDueTodayAndInboxTasks:
+        return s.numberOfNotifications() + s.numberOfUncompletedDueTodayAndInboxTasks();
+    default: return 0;
+    }
+}
+
+void KNVTTasksAppDelegate::updateDockBadge()
+{
+    knvt::BadgeSink::shared().setBadgeCount(badgeCount());
+}
+
+// ---- Menu bar ----
+
+void KNVTTasksAppDelegate::forward(const std::function<void(KNVTMainWindowController &)> &action)
+{
+    if (KNVTMainWindowController *main = mainWindowController())
+        action(*main);
+}
+
+void KNVTTasksAppDelegate::forwardToList(const std::function<void(KNVTTaskStoreItemsViewController &)> &action)
+{
+    forward([&action](KNVTMainWindowController &main) {
+        if (KNVTTaskStoreItemsViewController *list = main.currentTasksViewController())
+            action(*list);
+    });
+}
+
+void KNVTTasksAppDelegate::buildMenuBar()
+{
+    knvt::MenuBarItems &items = m_menuBarItems;
+    auto menu = [this](const QString &title, const char *name) {
+        auto *created = new QMenu(title);
+        created->setObjectName(QString::fromLatin1(name));
+        created->setSeparatorsCollapsible(false);
+        m_menus.push_back(created);
+        return created;
+    };
+    auto add = [this](QMenu *into, const QString &title, const QString &key, std::function<void()> action) {
+        QAction *item = into->addAction(title);
+        if (!key.isEmpty())
+            item->setShortcut(QKeySequence(key));
+        connect(item, &QAction::triggered, this, std::move(action));
+        return item;
+    };
+
+    items.fileMenu = menu(tr("File"), "fileMenu");
+    add(items.fileMenu, tr("New Task"), QStringLiteral("Ctrl+N"), [this] { newTask(); });
+    add(items.fileMenu, tr("New Project"), QString(), [this] {
+        showMainWindow();
+        forward([](KNVTMainWindowController &main) { main.newProjectSheet(nullptr); });
+    });
+    add(items.fileMenu, tr("New Area"), QString(), [this] {
+        showMainWindow();
+        forward([](KNVTMainWindowController &main) { main.newAreaSheet(nullptr); });
+    });
+    items.fileMenu->addSeparator();
+    add(items.fileMenu, tr("Print"), QStringLiteral("Ctrl+P"),
+        [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.print(); }); });
+    items.fileMenu->addSeparator();
+    add(items.fileMenu, tr("Close"), QStringLiteral("Ctrl+W"), [] {
+        if (QWidget *window = QApplication::activeWindow())
+            window->close();
+    });
+    add(items.fileMenu, tr("Quit"), QStringLiteral("Ctrl+Q"), [this] { quit(); });
+
+    items.editMenu = menu(tr("Edit"), "editMenu");
+    items.deleteSelectedItemsMenuItem =
+        add(items.editMenu, tr("Delete"), QStringLiteral("Ctrl+Backspace"),
+            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.deleteSelectedItems(); }); });
+    items.duplicateSelectedItemsMenuItem =
+        add(items.editMenu, tr("Duplicate"), QStringLiteral("Ctrl+D"),
+            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.duplicateSelectedItems(); }); });
+    items.editMenu->addSeparator();
+    items.selectNextItemMenuItem =
+        add(items.editMenu, tr("Select Next"), QString(),
+            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.selectNextItem(); }); });
+    items.selectPreviousItemMenuItem =
+        add(items.editMenu, tr("Select Previous"), QString(),
+            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.selectPreviousItem(); }); });
+
+    items.itemsMenu = menu(tr("Items"), "itemsMenu");
+    items.moveSelectedItemsToTodayMenuItem =
+        add(items.itemsMenu, tr("Move To Today"), QStringLiteral("Ctrl+T"),
+            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.moveSelectedItemsToToday(); }); });
+    items.removeSelectedItemsFromTodayMenuItem = add(items.itemsMenu, tr("Remove From Today"), QString(), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.removeSelectedItemsFromToday(); });
+    });
+    items.moveSelectedItemsToSomedayMenuItem = add(items.itemsMenu, tr("Move To Someday"), QStringLiteral("Ctrl+S"), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.moveSelectedItemsToSomeday(); });
+    });
+    items.removeSelectedItemsFromSomedayMenuItem = add(items.itemsMenu, tr("Remove From Someday"), QString(), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.removeSelectedItemsFromSomeday(); });
+    });
+    items.scheduleSelectedItemsMenuItem = add(items.itemsMenu, tr("Schedule"), QString(), [this] {
+        forward([](KNVTMainWindowController &main) { main.scheduleSelectedItems(); });
+    });
+    QMenu *mark = menu(tr("Mark"), "markMenu");
+    items.markSelectedItemsAsCompletedMenuItem = add(mark, tr("As Completed"), QStringLiteral("Ctrl+."), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.markSelectedItemsAsCompleted(); });
+    });
+    items.markSelectedItemsAsUncompletedMenuItem = add(mark, tr("As Uncompleted"), QString(), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.markSelectedItemsAsUncompleted(); });
+    });
+    items.markSelectedItemsAsCancelledMenuItem = add(mark, tr("As Cancelled"), QStringLiteral("Alt+Backspace"), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.markSelectedItemsAsCancelled(); });
+    });
+    items.markSelectedItemsMenuItem = items.itemsMenu->addMenu(mark);
+    items.itemsMenu->addSeparator();
+    items.detachSelectedItemsFromTaskListMenuItem = add(items.itemsMenu, tr("Detach from Task List"), QString(), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.detachSelectedItemsFromTaskList(); });
+    });
+
+    items.viewMenu = menu(tr("View"), "viewMenu");
+    items.toggleFullScreenMenuItem = add(items.viewMenu, tr("Toggle Full Screen"), QStringLiteral("F11"), [this] {
+        forward([](KNVTMainWindowController &main) { main.toggleFullScreen(); });
+    });
+
+    items.windowMenu = menu(tr("Window"), "windowMenu");
+    items.usersMenuItem = add(items.windowMenu, tr("People"), QString(), [this] { showUsersWindow(); });
+    add(items.windowMenu, tr("Preferences"), QString(), [this] { showPreferenceWindow(); });
+
+    items.helpMenu = menu(tr("Help"), "helpMenu");
+    QAction *contact = add(items.helpMenu, tr("Contact Us"), QString(), [this] { contactUs(); });
+    // Without a contact page there is nothing to open.
+    contact->setVisible(!QStringLiteral(KNVT_CONTACT_URL).isEmpty());
+}

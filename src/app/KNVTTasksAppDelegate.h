@@ -1,0 +1,118 @@
+#pragma once
+
+#include "app/KNVTMainWindowControllerDelegate.h"
+#include "app/MenuBarItems.h"
+#include "app/WindowFactory.h"
+
+#include "lists/KNVTApplicationServices.h"
+
+#include "store/KNVTTaskStoreDelegate.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class KNVTMainWindowController;
+class QMenu;
+
+// The application: it registers the defaults, checks that the library belongs to this build, sets up the main
+// window, the window registries and the menu bar, keeps the launcher badge, answers the store's failures, closes
+// everything when the account goes and makes sure nothing waiting to be saved is lost when the program ends.
+class KNVTTasksAppDelegate : public QObject,
+                             public KNVTMainWindowControllerDelegate,
+                             public KNVTTaskStoreDelegate,
+                             public KNVTApplicationServices
+{
+    Q_OBJECT
+
+public:
+    explicit KNVTTasksAppDelegate(QObject *parent = nullptr);
+    ~KNVTTasksAppDelegate() override;
+
+    static KNVTTasksAppDelegate *sharedAppDelegate();
+    // The registered (never written) defaults: the badge type and the expanded home sections.
+    static void registerDefaults();
+    // Makes the keyboard shortcut manager at set-up; empty until the hot-key library provides one.
+    static void setKeyboardShortcutManagerHook(std::function<void()> hook);
+
+    // The launch check, then the normal set-up. False when the program is to end at once (another environment's
+    // library, a library that cannot be opened); the user has been told why.
+    bool applicationDidFinishLaunching();
+    void setupForNormalUse();
+
+    // Runs before the program ends: every waiting save, a last save of what is still unsaved, and the sync sessions
+    // cancelled (waiting at most 2 s for them to stop). Runs once; later calls do nothing.
+    void applicationWillTerminate();
+    // Quit as the menu does: the steps above, then the event loop ends.
+    void quit();
+    // The launcher or tray icon was activated: a new main window when none is visible.
+    void applicationShouldHandleReopen();
+
+    // ---- Windows -----------------------------------------------------------------------------------------------
+    void newMainWindow();
+    void showMainWindow();
+    KNVTMainWindowController *mainWindowController() const;
+    void showPreferenceWindow();
+    void showUsersWindow();
+    void contactUs();
+    void showAuthenticationFailureWindow();
+    void showNewerAPIVersionAlert();
+    void showDidFailToOpenPersistentStoreAlert();
+    void newTask();
+    void newTaskWindow();
+
+    // ---- Registries --------------------------------------------------------------------------------------------
+    knvt::TaskWindow *taskWindowControllerForTask(KNVTCDTask *task) override;
+    bool hasTaskWindowControllerForTask(KNVTCDTask *task) const override;
+    void takeOwnershipOfTaskNewWindowController(std::unique_ptr<knvt::TaskNewWindow> controller) override;
+    const std::vector<std::unique_ptr<knvt::TaskWindow>> &taskWindowControllers() const
+    {
+        return m_taskWindowControllers;
+    }
+    const std::vector<std::unique_ptr<knvt::TaskNewWindow>> &taskNewWindowControllers() const
+    {
+        return m_taskNewWindowControllers;
+    }
+    knvt::ApplicationWindow *preferenceWindowController() const { return m_preferenceWindowController.get(); }
+    knvt::ApplicationWindow *usersWindowController() const { return m_usersWindowController.get(); }
+    knvt::AuthenticationFailureWindow *authenticationFailureWindowController() const
+    {
+        return m_authenticationFailureWindowController.get();
+    }
+
+    void mainWindowControllerWillClose(KNVTMainWindowController *controller) override;
+
+    // ---- Store delegate ----------------------------------------------------------------------------------------
+    void taskStoreDidFailToOpenPersistentStoreWithError(KNVTTaskStore *taskStore, const knvt::Error &error) override;
+    void taskStoreDidFailToAuthenticate(KNVTTaskStore *taskStore) override;
+    void taskStoreRequiresNewerAPIVersion(KNVTTaskStore *taskStore) override;
+
+    // ---- Badge and menu ----------------------------------------------------------------------------------------
+    void updateDockBadge();
+    // The count the badge shows for the stored badge type.
+    static qint64 badgeCount();
+    knvt::MenuBarItems &menuBarItems() { return m_menuBarItems; }
+
+private:
+    void buildMenuBar();
+    void observeStore();
+    void taskStoreDidUnconfigureAccountNotification();
+    void forward(const std::function<void(KNVTMainWindowController &)> &action);
+    void forwardToList(const std::function<void(class KNVTTaskStoreItemsViewController &)> &action);
+    void releaseLater(std::unique_ptr<knvt::ApplicationWindow> window);
+
+    std::unique_ptr<KNVTMainWindowController> m_mainWindowController;
+    std::unique_ptr<knvt::ApplicationWindow> m_preferenceWindowController;
+    std::unique_ptr<knvt::ApplicationWindow> m_usersWindowController;
+    std::unique_ptr<knvt::AuthenticationFailureWindow> m_authenticationFailureWindowController;
+    std::vector<std::unique_ptr<knvt::TaskWindow>> m_taskWindowControllers;
+    std::vector<std::unique_ptr<knvt::TaskNewWindow>> m_taskNewWindowControllers;
+    knvt::MenuBarItems m_menuBarItems;
+    std::vector<QMenu *> m_menus;
+    bool m_failedToOpenStore = false;
+    bool m_terminated = false;
+    bool m_setUp = false;
+};

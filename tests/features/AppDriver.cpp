@@ -1,0 +1,800 @@
+#include "AppDriver.h"
+
+#include "app/HomeModel.h"
+#include "app/KNVTHomeOutlineView.h"
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowController.h"
+#include "app/KNVTNoTaskViewController.h"
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "lists/ItemRow.h"
+#include "lists/KNVTTaskStoreItemsTableView.h"
+#include "lists/KNVTTaskStoreItemsTableViewController.h"
+#include "lists/KNVTTaskTableCellView.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
+
+#include "foundation/Defaults.h"
+#include "support/FakeSystemEvents.h"
+#include "support/FakeWallClockAlarm.h"
+#include "uikit/KNVTCheckBox.h"
+#include "uikit/KNVTNavigationController.h"
+#include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/KNVTSourceListTableCellView.h"
+#include "uikit/Popover.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace knvt::features {
+
+// ---- Recording doubles ----
+
+namespace {
+
+QString titles(const std::vector<KNVTCDTask *> &tasks)
+{
+    QStringList out;
+    for (const KNVTCDTask *task : tasks)
+        out << task->title();
+    return out.join(QStringLiteral(", "));
+}
+
+QString title(const KNVTCDTaskList *list)
+{
+    return list ? list->title() : QString();
+}
+
+} // namespace
+
+std::unique_ptr<TaskNewForm> RecordingWindowFactory::taskNewViewController(const NewTaskValues &values,
+                                                                           Popover *popover)
+{
+    opened << QStringLiteral("KNVTTaskNewViewController: %1").arg(describe(values).join(QStringLiteral("; ")));
+    return StandInWindowFactory::taskNewViewController(values, popover);
+}
+
+std::unique_ptr<TaskNewWindow> RecordingWindowFactory::taskNewWindowController(const NewTaskValues &values)
+{
+    opened << QStringLiteral("KNVTTaskNewWindowController: %1").arg(describe(values).join(QStringLiteral("; ")));
+    return StandInWindowFactory::taskNewWindowController(values);
+}
+
+std::unique_ptr<TaskWindow> RecordingWindowFactory::taskWindowController(KNVTCDTask *task)
+{
+    opened << QStringLiteral("KNVTTaskWindowController: %1").arg(task ? task->title() : QString());
+    return StandInWindowFactory::taskWindowController(task);
+}
+
+QDialog *RecordingWindowFactory::scheduleTasksWindowController(const std::vector<KNVTCDTask *> &tasks, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTScheduleTasksWindowController: %1").arg(titles(tasks));
+    return StandInWindowFactory::scheduleTasksWindowController(tasks, parent);
+}
+
+QDialog *RecordingWindowFactory::tasksAssignWindowController(const std::vector<KNVTCDTask *> &tasks, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTTasksAssignWindowController: %1").arg(titles(tasks));
+    return StandInWindowFactory::tasksAssignWindowController(tasks, parent);
+}
+
+QDialog *RecordingWindowFactory::projectNewWindowController(QWidget *parent)
+{
+    opened << QStringLiteral("KNVTProjectNewWindowController");
+    return StandInWindowFactory::projectNewWindowController(parent);
+}
+
+QDialog *RecordingWindowFactory::areaNewWindowController(QWidget *parent)
+{
+    opened << QStringLiteral("KNVTAreaNewWindowController");
+    return StandInWindowFactory::areaNewWindowController(parent);
+}
+
+QDialog *RecordingWindowFactory::projectWindowController(KNVTCDTaskList *project, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTProjectWindowController: %1").arg(title(project));
+    return StandInWindowFactory::projectWindowController(project, parent);
+}
+
+QDialog *RecordingWindowFactory::areaWindowController(KNVTCDTaskList *area, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTAreaWindowController: %1").arg(title(area));
+    return StandInWindowFactory::areaWindowController(area, parent);
+}
+
+QDialog *RecordingWindowFactory::projectEditWindowController(KNVTCDTaskList *project, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTProjectEditWindowController: %1").arg(title(project));
+    return StandInWindowFactory::projectEditWindowController(project, parent);
+}
+
+QDialog *RecordingWindowFactory::areaEditWindowController(KNVTCDTaskList *area, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTAreaEditWindowController: %1").arg(title(area));
+    return StandInWindowFactory::areaEditWindowController(area, parent);
+}
+
+QDialog *RecordingWindowFactory::taskListSharingSettingsWindowController(KNVTCDTaskList *taskList, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTTaskListSharingSettingsWindowController: %1").arg(title(taskList));
+    return StandInWindowFactory::taskListSharingSettingsWindowController(taskList, parent);
+}
+
+QWidget *RecordingWindowFactory::taskEditViewController(KNVTCDTask *task, Popover *popover)
+{
+    opened << QStringLiteral("KNVTTaskEditViewController: %1").arg(task ? task->title() : QString());
+    return StandInWindowFactory::taskEditViewController(task, popover);
+}
+
+QDialog *RecordingWindowFactory::taskEditWindowController(KNVTCDTask *task, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTTaskEditWindowController: %1").arg(task ? task->title() : QString());
+    return StandInWindowFactory::taskEditWindowController(task, parent);
+}
+
+std::unique_ptr<AuthenticationFailureWindow> RecordingWindowFactory::authenticationFailureWindowController()
+{
+    opened << QStringLiteral("KNVTAuthenticationFailureWindowController");
+    return StandInWindowFactory::authenticationFailureWindowController();
+}
+
+// ---- The library ----
+
+class AppDriverStore
+{
+public:
+    AppDriverStore()
+    {
+        KNVTTaskStore::Environment environment;
+        environment.libraryPath = KNVTTaskStore::taskStoreLibraryPath();
+        environment.containerUserDefaults = &knvt::Defaults::suite(QString::fromLatin1(KNVTSharedDefaultsSuiteName));
+        environment.systemInformationAlarm = std::make_unique<knvt::FakeWallClockAlarm>();
+        environment.systemEvents = std::make_unique<knvt::FakeSystemEvents>();
+        store = std::make_unique<KNVTTaskStore>(std::move(environment));
+        KNVTTaskStore::setDefaultTaskStore(store.get());
+        builder = std::make_unique<knvt::test::LibraryBuilder>(*store);
+    }
+    ~AppDriverStore()
+    {
+        builder.reset();
+        if (KNVTTaskStore::defaultTaskStore() == store.get())
+            KNVTTaskStore::setDefaultTaskStore(nullptr);
+    }
+    std::unique_ptr<KNVTTaskStore> store;
+    std::unique_ptr<knvt::test::LibraryBuilder> builder;
+};
+
+// ---- Driver ----
+
+AppDriver::AppDriver() : m_clock(defaultNow())
+{
+    Popover::animationsEnabled = false;
+    KNVTNavigationController::animationsEnabled = false;
+    BadgeSink::setShared(&m_badge);
+    WindowFactory::setShared(&m_windows);
+    TrayIcon::setShared(&m_tray);
+    // Every driver starts on a fresh library and fresh preferences, also when several scenarios share a process.
+    QDir(KNVTTaskStore::taskStoreLibraryPath()).removeRecursively();
+    knvt::Defaults &defaults = knvt::Defaults::standard();
+    for (const char *key : {KNVTTaskNotesNumberOfPreviewLines, KNVTApplicationWillDeleteTasksAlertSuppressionKey,
+                            KNVTDockIconBadgeValueTypePreference, KNVTHomeSectionExpandedHomeSectionTypes})
+        defaults.remove(QString::fromLatin1(key));
+    defaults.synchronize();
+    makeStore();
+}
+
+AppDriver::~AppDriver()
+{
+    m_menu.reset();
+    m_app.reset();
+    m_store.reset();
+    TrayIcon::setShared(nullptr);
+    WindowFactory::setShared(nullptr);
+    BadgeSink::setShared(nullptr);
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        widget->deleteLater();
+    QCoreApplication::processEvents();
+}
+
+QDateTime AppDriver::defaultNow()
+{
+    return QDateTime(QDate(2015, 3, 4), QTime(12, 0));
+}
+
+void AppDriver::makeStore()
+{
+    m_store = std::make_unique<AppDriverStore>();
+}
+
+KNVTTaskStore &AppDriver::store()
+{
+    return *m_store->store;
+}
+
+knvt::test::LibraryBuilder &AppDriver::build()
+{
+    return *m_store->builder;
+}
+
+void AppDriver::saveGivens()
+{
+    EXPECT_TRUE(store().save());
+    settle();
+}
+
+void AppDriver::ensureLaunched()
+{
+    if (!m_launched)
+        launch();
+}
+
+void AppDriver::launch()
+{
+    if (m_launched)
+        return;
+    m_launched = true;
+    if (store().hasManagedObjectContext() && store().managedObjectContext()->hasChanges())
+        store().save();
+    m_app = std::make_unique<KNVTTasksAppDelegate>();
+    if (!m_app->applicationDidFinishLaunching())
+        return;
+    if (KNVTMainWindowController *main = m_app->mainWindowController()) {
+        main->activateWindow();
+
+        QApplication::processEvents();
+    }
+    settle();
+}
+
+void AppDriver::relaunch()
+{
+    quit();
+    m_store.reset();
+    makeStore();
+    m_launched = false;
+    launch();
+}
+
+KNVTTasksAppDelegate &AppDriver::app()
+{
+    ensureLaunched();
+    return *m_app;
+}
+
+KNVTMainWindowController &AppDriver::mainWindow()
+{
+    KNVTMainWindowController *main = app().mainWindowController();
+    EXPECT_NE(main, nullptr) << "no main window";
+    return *main;
+}
+
+KNVTTaskStoreItemsTableViewController *AppDriver::centreList()
+{
+    return dynamic_cast<KNVTTaskStoreItemsTableViewController *>(mainWindow().currentTasksViewController());
+}
+
+void AppDriver::settle()
+{
+    for (int i = 0; i < 6; ++i)
+        QCoreApplication::processEvents();
+}
+
+// ---- given ----
+
+KNVTCDUser *AppDriver::userNamed(const QString &name)
+{
+    for (KNVTCDUser *user : store().users())
+        if (user->firstName() == name || user->username() == name.toLower())
+            return user;
+    return build().user(name);
+}
+
+KNVTCDTaskList *AppDriver::listNamed(const QString &title)
+{
+    for (auto lists : {store().projects(), store().areas()})
+        for (KNVTCDTaskList *list : lists)
+            if (list->title() == title && !list->isDeleted())
+                return list;
+    return nullptr;
+}
+
+KNVTCDTask *AppDriver::givenTask(const QString &title, const TaskGiven &given)
+{
+    knvt::test::TaskOptions options;
+    options.due = given.due;
+    options.start = given.start;
+    options.list = given.list.isEmpty() ? nullptr : listNamed(given.list);
+    options.status = given.status;
+    options.notes = given.notes;
+    options.archived = given.archived;
+    options.assignee = given.assignee.isEmpty() ? nullptr : userNamed(given.assignee);
+    options.unassigned = given.unassigned;
+    options.synced = given.synced;
+    KNVTCDTask *task = build().task(title, options);
+    if (given.completed)
+        task->markAsCompleted();
+    saveGivens();
+    return task;
+}
+
+KNVTCDTaskList *AppDriver::givenProject(const QString &title, const ListGiven &given)
+{
+    knvt::test::ListOptions options;
+    options.status = given.status;
+    options.archived = given.archived;
+    options.owner = given.owner.isEmpty() ? nullptr : userNamed(given.owner);
+    options.myRole = given.myRole;
+    for (const QString &member : given.members)
+        options.members.push_back(userNamed(member));
+    options.synced = given.synced;
+    KNVTCDTaskList *list = build().project(title, options);
+    saveGivens();
+    return list;
+}
+
+KNVTCDTaskList *AppDriver::givenArea(const QString &title, const ListGiven &given)
+{
+    knvt::test::ListOptions options;
+    options.status = given.status;
+    options.archived = given.archived;
+    options.owner = given.owner.isEmpty() ? nullptr : userNamed(given.owner);
+    options.myRole = given.myRole;
+    for (const QString &member : given.members)
+        options.members.push_back(userNamed(member));
+    options.synced = given.synced;
+    KNVTCDTaskList *list = build().area(title, options);
+    saveGivens();
+    return list;
+}
+
+KNVTCDTaskList *AppDriver::givenSharedProject(const QString &title, const ListGiven &given)
+{
+    return givenProject(title, given);
+}
+
+KNVTCDUser *AppDriver::givenUser(const QString &name)
+{
+    KNVTCDUser *user = userNamed(name);
+    saveGivens();
+    return user;
+}
+
+void AppDriver::givenDefault(const QString &key, const QVariant &value)
+{
+    knvt::Defaults::standard().setValue(key, value);
+    knvt::Defaults::standard().synchronize();
+}
+
+void AppDriver::givenNow(const QDateTime &now)
+{
+    m_clock.setNow(now);
+}
+
+// ---- do ----
+
+void AppDriver::selectHome(const QString &name)
+{
+    KNVTHomeViewController *home = mainWindow().homeViewController();
+    knvt::HomeModel *model = home->model();
+    for (int s = 0; s < model->rowCount(); ++s) {
+        const QModelIndex section = model->index(s, 0);
+        for (int r = 0; r < model->rowCount(section); ++r) {
+            const QModelIndex index = model->index(r, 0, section);
+            if (index.data().toString() == name) {
+                home->outlineView()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+                settle();
+                return;
+            }
+        }
+    }
+    ADD_FAILURE() << "no home entry " << name.toStdString();
+}
+
+int AppDriver::rowOfTitle(const QString &title)
+{
+    KNVTTaskStoreItemsTableViewController *list = centreList();
+    if (!list)
+        return -1;
+    for (int row = 0; row < list->numberOfRows(); ++row)
+        if (!list->rowAt(row)->isHeader() && list->rowAt(row)->title == title)
+            return row;
+    return -1;
+}
+
+void AppDriver::selectRows(std::initializer_list<QString> titles)
+{
+    QList<int> rows;
+    for (const QString &title : titles) {
+        const int row = rowOfTitle(title);
+        EXPECT_GE(row, 0) << "no row " << title.toStdString();
+        if (row >= 0)
+            rows << row;
+    }
+    if (KNVTTaskStoreItemsTableViewController *list = centreList())
+        list->selectRows(rows);
+    settle();
+}
+
+void AppDriver::clickCheckBox(const QString &title)
+{
+    const int row = rowOfTitle(title);
+    ASSERT_GE(row, 0) << "no row " << title.toStdString();
+    KNVTTaskStoreItemsTableView *view = centreList()->tableView();
+    view->scrollTo(view->model()->index(row, 0));
+    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    const knvt::ItemRow *item = centreList()->rowAt(row);
+    // The box stands at (4, 14) of a task row, after the start date in a project row.
+    QPointF box(4 + 11, 14 + 11);
+    if (item->kind == knvt::ItemRowKind::Project && item->startDate.isValid() && !item->closed)
+        box.rx() += KNVTTaskTableCellView::widthForString(
+            QLocale().toString(item->startDate.date(), QLocale::ShortFormat), knvt::rowFont(12));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.topLeft() + box.toPoint());
+    settle();
+}
+
+void AppDriver::press(const QString &keys)
+{
+    KNVTMainWindowController &main = mainWindow();
+    main.activateWindow();
+    QWidget *target = QApplication::focusWidget();
+    if (!target || target->window() != &main)
+        target = &main;
+    QTest::keySequence(target, QKeySequence(keys));
+}
+
+void AppDriver::typeInSearch(const QString &text)
+{
+    QLineEdit *field = mainWindow().searchField();
+    if (text.isEmpty())
+        field->clear();
+    else
+        QTest::keyClicks(field, text);
+    settle();
+}
+
+void AppDriver::clickToolbar(const QString &name)
+{
+    for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>()) {
+        if (button->accessibleName() == name) {
+            button->click();
+            settle();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no toolbar button " << name.toStdString();
+}
+
+void AppDriver::openContextMenu(const QString &title)
+{
+    selectRows({title});
+    m_menu.reset(centreList()->menuForEvent());
+}
+
+namespace {
+
+QAction *findAction(const QList<QAction *> &actions, const QString &text)
+{
+    for (QAction *action : actions)
+        if (!action->isSeparator() && action->text() == text)
+            return action;
+    return nullptr;
+}
+
+QStringList menuLines(const QMenu &menu, const QString &indent = QString())
+{
+    QStringList lines;
+    for (QAction *action : menu.actions()) {
+        if (!action->isVisible())
+            continue;
+        if (action->isSeparator()) {
+            lines << indent + QStringLiteral("-");
+            continue;
+        }
+        QString line = indent + action->text();
+        if (!action->shortcut().isEmpty())
+            line += QStringLiteral("\t") + action->shortcut().toString();
+        if (!action->isEnabled())
+            line += QStringLiteral(" (off)");
+        lines << line;
+        if (action->menu())
+            lines << menuLines(*action->menu(), indent + QStringLiteral("  "));
+    }
+    return lines;
+}
+
+} // namespace
+
+void AppDriver::choose(std::initializer_list<QString> path)
+{
+    ASSERT_TRUE(m_menu) << "no menu open";
+    QList<QAction *> actions = m_menu->actions();
+    QAction *found = nullptr;
+    for (const QString &step : path) {
+        found = findAction(actions, step);
+        ASSERT_NE(found, nullptr) << "no entry " << step.toStdString();
+        if (found->menu())
+            actions = found->menu()->actions();
+    }
+    if (found->isEnabled())
+        found->trigger();
+    settle();
+}
+
+void AppDriver::chooseMenu(const QString &menu, const QString &item)
+{
+    KNVTMainWindowController &main = mainWindow();
+    main.validateMenuBarItems();
+    for (QAction *top : main.menuBar()->actions()) {
+        if (top->text() != menu || !top->menu())
+            continue;
+        QList<QAction *> actions = top->menu()->actions();
+        for (QAction *action : top->menu()->actions())
+            if (action->menu())
+                actions << action->menu()->actions();
+        QAction *found = findAction(actions, item);
+        ASSERT_NE(found, nullptr) << "no item " << item.toStdString();
+        if (found->isEnabled() && found->isVisible())
+            found->trigger();
+        settle();
+        return;
+    }
+    ADD_FAILURE() << "no menu " << menu.toStdString();
+}
+
+AppDriver::Drag AppDriver::dragRows(std::initializer_list<QString> titles)
+{
+    QList<int> rows;
+    for (const QString &title : titles)
+        if (const int row = rowOfTitle(title); row >= 0)
+            rows << row;
+    std::shared_ptr<QMimeData> mime(centreList() ? centreList()->writeRows(rows) : nullptr);
+    return Drag{*this, mime};
+}
+
+bool AppDriver::Drag::onto(const QString &homeName)
+{
+    if (!mime)
+        return false;
+    KNVTHomeViewController *home = driver.mainWindow().homeViewController();
+    knvt::HomeModel *model = home->model();
+    for (int s = 0; s < model->rowCount(); ++s) {
+        const QModelIndex section = model->index(s, 0);
+        const bool isSection = section.data().toString().compare(homeName, Qt::CaseInsensitive) == 0;
+        if (isSection) {
+            const bool taken = home->acceptDrop(*mime, section, -1, fromThisProcess);
+            driver.settle();
+            return taken;
+        }
+        for (int r = 0; r < model->rowCount(section); ++r) {
+            const QModelIndex index = model->index(r, 0, section);
+            if (index.data().toString() == homeName) {
+                const bool taken = home->acceptDrop(*mime, index, -1, fromThisProcess);
+                driver.settle();
+                return taken;
+            }
+        }
+    }
+    ADD_FAILURE() << "no home entry " << homeName.toStdString();
+    return false;
+}
+
+void AppDriver::answerAlert(const QString &button, const AlertAnswer &answer)
+{
+    m_alerts.answerWithTitle(button, answer.suppress);
+}
+
+void AppDriver::closeMainWindow()
+{
+    mainWindow().close();
+    settle();
+}
+
+void AppDriver::activateTray()
+{
+    ensureLaunched();
+    m_tray.activate();
+    settle();
+}
+
+void AppDriver::quit()
+{
+    if (!m_app)
+        return;
+    m_menu.reset();
+    m_app->quit();
+    m_app.reset();
+    settle();
+}
+
+// ---- see ----
+
+QStringList AppDriver::centreRows()
+{
+    QStringList lines;
+    KNVTTaskStoreItemsTableViewController *list = centreList();
+    if (!list)
+        return lines;
+    for (int i = 0; i < list->numberOfRows(); ++i) {
+        const knvt::ItemRow *row = list->rowAt(i);
+        if (row->isHeader()) {
+            lines << QStringLiteral("# ") + row->title;
+            continue;
+        }
+        const char *box = row->checkBoxState == KNVTCheckBoxStateTick    ? "[x] "
+                          : row->checkBoxState == KNVTCheckBoxStateCross ? "[-] "
+                                                                         : "[ ] ";
+        lines << QString::fromLatin1(box) + row->title;
+    }
+    return lines;
+}
+
+QStringList AppDriver::homeRows()
+{
+    QStringList lines;
+    KNVTHomeViewController *home = mainWindow().homeViewController();
+    knvt::HomeModel *model = home->model();
+    for (int s = 0; s < model->rowCount(); ++s) {
+        const QModelIndex section = model->index(s, 0);
+        lines << section.data().toString();
+        if (!home->outlineView()->isExpanded(section))
+            continue;
+        for (int r = 0; r < model->rowCount(section); ++r) {
+            const QModelIndex index = model->index(r, 0, section);
+            QString line = QStringLiteral("  ") + index.data().toString();
+            const QString badge = index.data(KNVTSourceListTableCellView::LabelTextRole).toString();
+            if (!badge.isEmpty())
+                line += QStringLiteral(" (%1)").arg(badge);
+            if (index.data(KNVTSourceListTableCellView::ShowsSharedIconButtonRole).toBool())
+                line += QStringLiteral(" [shared]");
+            lines << line;
+        }
+    }
+    return lines;
+}
+
+QString AppDriver::homeBadge(const QString &name)
+{
+    knvt::HomeModel *model = mainWindow().homeViewController()->model();
+    for (int s = 0; s < model->rowCount(); ++s) {
+        const QModelIndex section = model->index(s, 0);
+        for (int r = 0; r < model->rowCount(section); ++r) {
+            const QModelIndex index = model->index(r, 0, section);
+            if (index.data().toString() == name)
+                return index.data(KNVTSourceListTableCellView::LabelTextRole).toString();
+        }
+    }
+    return {};
+}
+
+QString AppDriver::selectedHome()
+{
+    KNVTHomeViewController *home = mainWindow().homeViewController();
+    const QModelIndexList rows = home->outlineView()->selectionModel()->selectedRows();
+    return rows.isEmpty() ? QString() : rows.first().data().toString();
+}
+
+QString AppDriver::rightPane()
+{
+    KNVTMainWindowController &main = mainWindow();
+    if (main.taskViewController() && main.taskViewController()->task() && main.taskViewController()->view()->isVisible())
+        return main.taskViewController()->task()->title();
+    if (main.noTaskViewController())
+        return main.noTaskViewController()->titleTextField()->text();
+    return {};
+}
+
+bool AppDriver::toolbarEnabled(const QString &name)
+{
+    for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>())
+        if (button->accessibleName() == name)
+            return button->isEnabled();
+    ADD_FAILURE() << "no toolbar button " << name.toStdString();
+    return false;
+}
+
+AppDriver::MenuItemState AppDriver::menuItem(const QString &menu, const QString &item)
+{
+    KNVTMainWindowController &main = mainWindow();
+    main.validateMenuBarItems();
+    for (QAction *top : main.menuBar()->actions()) {
+        if (top->text() != menu || !top->menu())
+            continue;
+        QList<QAction *> actions = top->menu()->actions();
+        for (QAction *action : top->menu()->actions())
+            if (action->menu())
+                actions << action->menu()->actions();
+        if (QAction *found = findAction(actions, item))
+            return {found->text(), found->shortcut().toString(), found->isEnabled(), found->isVisible()};
+    }
+    ADD_FAILURE() << "no menu item " << menu.toStdString() << " > " << item.toStdString();
+    return {};
+}
+
+QStringList AppDriver::contextMenu()
+{
+    return m_menu ? menuLines(*m_menu) : QStringList();
+}
+
+QStringList AppDriver::alertsShown()
+{
+    QStringList lines;
+    for (const knvt::AlertPresenter::Request &request : m_alerts.requests())
+        lines << QStringLiteral("%1 / %2 [%3]")
+                     .arg(request.title, request.message, request.buttonTitles.join(QStringLiteral(", ")));
+    return lines;
+}
+
+int AppDriver::beeps() const
+{
+    return m_beeper.count();
+}
+
+qint64 AppDriver::badge() const
+{
+    return m_badge.counts.isEmpty() ? -1 : m_badge.counts.last();
+}
+
+QStringList AppDriver::openWindows()
+{
+    settle();
+    QStringList names;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && !widget->inherits("QMenu") && !widget->inherits("knvt::Popover"))
+            names << widget->objectName();
+    names.sort();
+    return names;
+}
+
+QString AppDriver::windowTitle()
+{
+    return mainWindow().windowTitle();
+}
+
+QString AppDriver::printedPdfText()
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
+    qputenv("KNVT_PRINT_PDF", pdf.toLocal8Bit());
+    if (KNVTTaskStoreItemsViewController *list = mainWindow().currentTasksViewController())
+        list->print();
+    qunsetenv("KNVT_PRINT_PDF");
+    settle();
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!pdftotext.waitForFinished(10000))
+        return {};
+    QProcess pdfinfo;
+    pdfinfo.start(QStringLiteral("pdfinfo"), {pdf});
+    pdfinfo.waitForFinished(10000);
+    QString title;
+    for (const QString &line : QString::fromUtf8(pdfinfo.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("Title:")))
+            title = line.mid(6).trimmed();
+    return QStringLiteral("Title: %1\n").arg(title) + QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+QVariant AppDriver::defaults(const QString &key)
+{
+    knvt::Defaults::standard().synchronize();
+    return knvt::Defaults::standard().value(key);
+}
+
+} // namespace knvt::features

@@ -1,0 +1,242 @@
+#pragma once
+
+#include "app/BadgeSink.h"
+#include "app/StandInWindowFactory.h"
+#include "app/TrayIcon.h"
+
+#include "support/CountingBeeper.h"
+#include "support/FakeClock.h"
+#include "support/LibraryBuilder.h"
+#include "support/RecordingUrlOpener.h"
+#include "support/ScriptedAlertPresenter.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QVariant>
+
+#include <initializer_list>
+#include <memory>
+
+class KNVTCDTask;
+class KNVTCDTaskList;
+class KNVTCDUser;
+class KNVTMainWindowController;
+class KNVTTaskStore;
+class KNVTTaskStoreItemsTableViewController;
+class KNVTTasksAppDelegate;
+class QMenu;
+class QMimeData;
+
+namespace knvt::features {
+
+// The launcher badge as the application last set it.
+class RecordingBadgeSink : public BadgeSink
+{
+public:
+    void setBadgeCount(qint64 count) override { counts.append(count); }
+    QList<qint64> counts;
+};
+
+// The stand-in windows, each opening recorded as "<controller>: <arguments>".
+class RecordingWindowFactory : public StandInWindowFactory
+{
+public:
+    QStringList opened;
+
+    std::unique_ptr<TaskNewForm> taskNewViewController(const NewTaskValues &values, Popover *popover) override;
+    std::unique_ptr<TaskNewWindow> taskNewWindowController(const NewTaskValues &values) override;
+    std::unique_ptr<TaskWindow> taskWindowController(KNVTCDTask *task) override;
+    QDialog *scheduleTasksWindowController(const std::vector<KNVTCDTask *> &tasks, QWidget *parent) override;
+    QDialog *tasksAssignWindowController(const std::vector<KNVTCDTask *> &tasks, QWidget *parent) override;
+    QDialog *projectNewWindowController(QWidget *parent) override;
+    QDialog *areaNewWindowController(QWidget *parent) override;
+    QDialog *projectWindowController(KNVTCDTaskList *project, QWidget *parent) override;
+    QDialog *areaWindowController(KNVTCDTaskList *area, QWidget *parent) override;
+    QDialog *projectEditWindowController(KNVTCDTaskList *project, QWidget *parent) override;
+    QDialog *areaEditWindowController(KNVTCDTaskList *area, QWidget *parent) override;
+    QDialog *taskListSharingSettingsWindowController(KNVTCDTaskList *taskList, QWidget *parent) override;
+    QWidget *taskEditViewController(KNVTCDTask *task, Popover *popover) override;
+    QDialog *taskEditWindowController(KNVTCDTask *task, QWidget *parent) override;
+    std::unique_ptr<AuthenticationFailureWindow> authenticationFailureWindowController() override;
+};
+
+// What a task is given with.
+struct TaskGiven
+{
+    QDateTime due{};
+    QDateTime start{};
+    QString list{};
+    qint64 status = 2;
+    QString notes{};
+    bool archived = false;
+    // A user's name; empty: me.
+    QString assignee{};
+    bool unassigned = false;
+    bool completed = false;
+    bool synced = false;
+};
+struct ListGiven
+{
+    qint64 status = 2;
+    bool archived = false;
+    // Someone else's list: the owner's name, and my role (2 editor, knvt::test::NoRole none).
+    QString owner{};
+    qint64 myRole = 2;
+    QStringList members{};
+    bool synced = false;
+};
+
+struct AlertAnswer
+{
+    bool suppress = false;
+};
+
+// A tray that is always there and is activated by the test.
+class FakeTrayIcon : public TrayIcon
+{
+public:
+    bool isAvailable() const override { return available; }
+    void show(std::function<void()> activated, std::function<void()>, std::function<void()>) override
+    {
+        m_activated = std::move(activated);
+    }
+    void hide() override {}
+    void activate()
+    {
+        if (m_activated)
+            m_activated();
+    }
+    bool available = true;
+
+private:
+    std::function<void()> m_activated;
+};
+
+// The application as its user meets it: the real application delegate and main window over a library in the test
+// process's own data folder, a clock that stands still, alerts answered from the script, and the beeper, badge,
+// browser, tray and the editors' windows recorded. Steps read as the user would say them:
+//   given...  what the library holds and what the defaults say (before or after the start);
+//   do...     what the user does, by the names the user sees (rows by title, home entries by name);
+//   see...    what the user sees: rows as text lines, menus as lines, alerts asked, beeps, the badge.
+// The application starts at the first step that needs it.
+class AppDriver
+{
+public:
+    AppDriver();
+    ~AppDriver();
+    AppDriver(const AppDriver &) = delete;
+    AppDriver &operator=(const AppDriver &) = delete;
+
+    // Wednesday 4 March 2015, noon, New York.
+    static QDateTime defaultNow();
+
+    // ---- given ---------------------------------------------------------------------------------------------------
+    using TaskGiven = knvt::features::TaskGiven;
+    using ListGiven = knvt::features::ListGiven;
+    KNVTCDTask *givenTask(const QString &title, const TaskGiven &given = {});
+    KNVTCDTaskList *givenProject(const QString &title, const ListGiven &given = {});
+    KNVTCDTaskList *givenArea(const QString &title, const ListGiven &given = {});
+    KNVTCDTaskList *givenSharedProject(const QString &title, const ListGiven &given);
+    KNVTCDUser *givenUser(const QString &name);
+    void givenDefault(const QString &key, const QVariant &value);
+    void givenNow(const QDateTime &now);
+    // Starts the application (the first do or see step does it too).
+    void launch();
+    // Quits through the normal path and starts again on the same library.
+    void relaunch();
+
+    // ---- do ------------------------------------------------------------------------------------------------------
+    void selectHome(const QString &name);
+    void selectRows(std::initializer_list<QString> titles);
+    void clickCheckBox(const QString &title);
+    // A key sequence ("Ctrl+T") pressed in the focused widget of the main window.
+    void press(const QString &keys);
+    void typeInSearch(const QString &text);
+    void clickToolbar(const QString &name);
+    // Builds the centre list's context menu for the row (selecting it first) without showing it.
+    void openContextMenu(const QString &title);
+    // Chooses an entry of the menu opened last ("Mark", "As Completed").
+    void choose(std::initializer_list<QString> path);
+    void chooseMenu(const QString &menu, const QString &item);
+    struct Drag
+    {
+        AppDriver &driver;
+        std::shared_ptr<QMimeData> mime;
+        bool fromThisProcess = true;
+        // Drops onto the home entry of that name; answers whether the drop was taken.
+        bool onto(const QString &homeName);
+    };
+    Drag dragRows(std::initializer_list<QString> titles);
+    using AlertAnswer = knvt::features::AlertAnswer;
+    void answerAlert(const QString &button, const AlertAnswer &answer = {});
+    void closeMainWindow();
+    void activateTray();
+    void quit();
+    // Lets deferred work (saves, reselection) run.
+    void settle();
+
+    // ---- see -----------------------------------------------------------------------------------------------------
+    // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".
+    QStringList centreRows();
+    // "FOCUS", "  Inbox (3)", "  Garden [shared]".
+    QStringList homeRows();
+    QString homeBadge(const QString &name);
+    QString selectedHome();
+    // The shown task's title, or the placeholder's text.
+    QString rightPane();
+    bool toolbarEnabled(const QString &name);
+    struct MenuItemState
+    {
+        QString title;
+        QString shortcut;
+        bool enabled = false;
+        bool visible = false;
+    };
+    MenuItemState menuItem(const QString &menu, const QString &item);
+    QStringList contextMenu();
+    // "<title> / <message> [<buttons>]" of every alert asked so far.
+    QStringList alertsShown();
+    int beeps() const;
+    // The last badge count set, or -1 before any.
+    qint64 badge() const;
+    // The object names of the visible top-level windows, sorted.
+    QStringList openWindows();
+    QString windowTitle();
+    QString printedPdfText();
+    QVariant defaults(const QString &key);
+    // What the editors' and account windows were opened with.
+    QStringList windowsOpened() const { return m_windows.opened; }
+
+    // ---- Access for checks the steps do not cover ------------------------------------------------------------------
+    KNVTTaskStore &store();
+    knvt::test::LibraryBuilder &build();
+    KNVTTasksAppDelegate &app();
+    KNVTMainWindowController &mainWindow();
+    KNVTTaskStoreItemsTableViewController *centreList();
+    knvt::ScriptedAlertPresenter &alerts() { return m_alerts; }
+    FakeTrayIcon &tray() { return m_tray; }
+    RecordingBadgeSink &badgeSink() { return m_badge; }
+    // Saves what the givens made.
+    void saveGivens();
+
+private:
+    void makeStore();
+    void ensureLaunched();
+    KNVTCDTaskList *listNamed(const QString &title);
+    KNVTCDUser *userNamed(const QString &name);
+    int rowOfTitle(const QString &title);
+
+    knvt::test::FakeClock m_clock;
+    knvt::ScriptedAlertPresenter m_alerts;
+    knvt::test::CountingBeeper m_beeper;
+    knvt::test::RecordingUrlOpener m_urlOpener;
+    RecordingBadgeSink m_badge;
+    RecordingWindowFactory m_windows;
+    FakeTrayIcon m_tray;
+    std::unique_ptr<class AppDriverStore> m_store;
+    std::unique_ptr<KNVTTasksAppDelegate> m_app;
+    std::unique_ptr<QMenu> m_menu;
+    bool m_launched = false;
+};
+
+} // namespace knvt::features

@@ -1,0 +1,285 @@
+// The main window: what the right pane, the toolbar and the menu bar show for the selection, the search field, the
+// focus cycle, the splitter and the window's actions.
+
+#include "AppDriver.h"
+
+#include "app/KNVTHomeOutlineView.h"
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowController.h"
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "lists/KNVTTaskStoreItemsTableView.h"
+#include "lists/KNVTTaskStoreItemsTableViewController.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+class MainWindowFeature : public ::testing::Test
+{
+protected:
+    AppDriver app;
+    QDateTime now() const { return AppDriver::defaultNow(); }
+};
+
+} // namespace
+
+TEST_F(MainWindowFeature, SelectingOneTaskTwoAndNoneShowsTheTaskThenThePlaceholders)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenTask(QStringLiteral("Call Ann"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    EXPECT_EQ(app.rightPane(), QStringLiteral("Pay rent"));
+    app.selectRows({QStringLiteral("Pay rent"), QStringLiteral("Call Ann")});
+    EXPECT_EQ(app.rightPane(), QStringLiteral("Multiple Tasks Selected"));
+    app.selectRows({});
+    EXPECT_EQ(app.rightPane(), QStringLiteral("No Task Selected"));
+}
+
+TEST_F(MainWindowFeature, TickingATaskMovesItUnderCompleted)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenTask(QStringLiteral("Call Ann"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.clickCheckBox(QStringLiteral("Pay rent"));
+    EXPECT_EQ(app.centreRows(),
+              (QStringList{"# Incomplete", "[ ] Call Ann", "# Completed", "[x] Pay rent"}));
+    EXPECT_EQ(app.rightPane(), QStringLiteral("Pay rent")) << "still selected";
+}
+
+TEST_F(MainWindowFeature, SelectingTheSameProjectAgainKeepsItsList)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("rake"), {.list = QStringLiteral("Garden")});
+    app.selectHome(QStringLiteral("Garden"));
+    QPointer<KNVTTaskStoreItemsViewController> first = app.mainWindow().currentTasksViewController();
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Uncompleted", "[ ] rake"}));
+    app.selectHome(QStringLiteral("Inbox"));
+    EXPECT_TRUE(first.isNull()) << "another selection replaced the list";
+    app.selectHome(QStringLiteral("Garden"));
+    KNVTTaskStoreItemsViewController *second = app.mainWindow().currentTasksViewController();
+    app.mainWindow().homeViewControllerDidSelectItems(app.mainWindow().homeViewController(),
+                                                      app.mainWindow().homeViewController()->selectedItems());
+    EXPECT_EQ(app.mainWindow().currentTasksViewController(), second);
+}
+
+TEST_F(MainWindowFeature, TypingInTheSearchFieldBuildsASearchListPerChangeAndClearingRestoresTheHomeList)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.launch();
+    QPointer<KNVTTaskStoreItemsViewController> inbox = app.mainWindow().currentTasksViewController();
+    app.typeInSearch(QStringLiteral("ga"));
+    EXPECT_TRUE(inbox.isNull()) << "the search list took the place of the Inbox";
+    EXPECT_TRUE(app.centreRows().isEmpty());
+    app.typeInSearch(QString());
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Pay rent"}));
+    app.typeInSearch(QStringLiteral("x"));
+    app.selectHome(QStringLiteral("Today"));
+    EXPECT_TRUE(app.mainWindow().searchField()->text().isEmpty()) << "picking a focus list clears the search";
+}
+
+TEST_F(MainWindowFeature, TabAndBacktabCycleThroughTheThreePanes)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    KNVTMainWindowController &main = app.mainWindow();
+    QWidget *home = main.homeViewController()->outlineView();
+    QWidget *list = main.currentListView();
+    QWidget *task = main.taskTableView();
+    ASSERT_NE(task, nullptr);
+    main.homeViewControllerShouldInsertTab(nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    main.taskStoreItemsViewControllerShouldInsertTab(nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), task);
+    main.taskStoreItemsViewControllerShouldInsertBacktab(nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), home);
+    main.homeViewControllerShouldInsertBacktab(nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), task);
+}
+
+TEST_F(MainWindowFeature, ANarrowWindowKeepsEveryPaneAtItsMinimum)
+{
+    KNVTMainWindowController &main = app.mainWindow();
+    main.resize(500, 600);
+    app.settle();
+    const QList<int> sizes = main.splitView()->sizes();
+    ASSERT_EQ(sizes.size(), 3);
+    EXPECT_GE(sizes[0], 160);
+    EXPECT_LE(sizes[0], 400);
+    EXPECT_GE(sizes[1], 300);
+    EXPECT_GE(sizes[2], 300);
+    EXPECT_GE(main.width(), 760);
+}
+
+TEST_F(MainWindowFeature, NewTaskPresetsFollowTheHomeSelectionAndASecondPressCloses)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.selectHome(QStringLiteral("Today"));
+    app.clickToolbar(QStringLiteral("New Task"));
+    EXPECT_TRUE(app.mainWindow().createTaskPopover());
+    app.clickToolbar(QStringLiteral("New Task"));
+    EXPECT_FALSE(app.mainWindow().createTaskPopover()) << "the second press closes it";
+    app.selectHome(QStringLiteral("Scheduled"));
+    app.clickToolbar(QStringLiteral("New Task"));
+    app.clickToolbar(QStringLiteral("New Task"));
+    app.selectHome(QStringLiteral("Someday"));
+    app.clickToolbar(QStringLiteral("New Task"));
+    app.clickToolbar(QStringLiteral("New Task"));
+    app.selectHome(QStringLiteral("Garden"));
+    app.clickToolbar(QStringLiteral("New Task"));
+    EXPECT_EQ(app.windowsOpened(),
+              (QStringList{"KNVTTaskNewViewController: Status: 2; Start Date: 2015-03-04T00:00:00",
+                           "KNVTTaskNewViewController: Status: 2; Start Date: 2015-03-05T00:00:00",
+                           "KNVTTaskNewViewController: Status: 1",
+                           "KNVTTaskNewViewController: Status: 2; Task List: Garden"}));
+}
+
+TEST_F(MainWindowFeature, ToggleTodayMovesToTodayAndBackAndAnOverdueTaskGoesToTodayFirst)
+{
+    app.givenTask(QStringLiteral("Call Ann"));
+    app.selectHome(QStringLiteral("Next"));
+    app.selectRows({QStringLiteral("Call Ann")});
+    app.clickToolbar(QStringLiteral("Today"));
+    app.selectHome(QStringLiteral("Today"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Inbox", "[ ] Call Ann"}));
+    app.selectRows({QStringLiteral("Call Ann")});
+    app.clickToolbar(QStringLiteral("Today"));
+    EXPECT_TRUE(app.centreRows().isEmpty());
+
+    // In Today only because it is overdue: the first press gives it a start date (Today), the second clears it
+    // (Next), and its due date keeps it in Today.
+    KNVTCDTask *overdue = app.givenTask(QStringLiteral("Pay rent"), {.due = now().addDays(-1)});
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.clickToolbar(QStringLiteral("Today"));
+    EXPECT_TRUE(overdue->startDate().isValid());
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.clickToolbar(QStringLiteral("Today"));
+    EXPECT_FALSE(overdue->startDate().isValid());
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Inbox", "[ ] Pay rent"}));
+}
+
+TEST_F(MainWindowFeature, SyncBeepsWhileAutomaticSyncIsOffAndEditBeepsOnATaskThatCannotBeEdited)
+{
+    app.givenTask(QStringLiteral("Old"), {.archived = true, .completed = true});
+    app.launch();
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Sync")));
+    app.mainWindow().sync();
+    EXPECT_EQ(app.beeps(), 1);
+    app.selectHome(QStringLiteral("Archived"));
+    app.selectRows({QStringLiteral("Old")});
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Edit")));
+    app.mainWindow().editSelectedItems(nullptr);
+    EXPECT_EQ(app.beeps(), 2);
+}
+
+TEST_F(MainWindowFeature, TheToolbarFollowsTheSelection)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenProject(QStringLiteral("Garden"));
+    app.launch();
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Move")));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Today")));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Delete")));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Edit")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("New Task")));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Notifications")));
+    app.selectRows({QStringLiteral("Pay rent")});
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Move")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Today")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Delete")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Edit")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Comment")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Assign"))) << "an Inbox task I may edit can be assigned";
+    ASSERT_NE(app.mainWindow().moveMenu(), nullptr);
+    QStringList move;
+    for (QAction *action : app.mainWindow().moveMenu()->actions())
+        if (!action->isSeparator())
+            move << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+    EXPECT_EQ(move, (QStringList{"Focus (off)", "Inbox", "Today", "Next", "Scheduled", "Someday", "Projects (off)",
+                                 "Garden"}));
+}
+
+TEST_F(MainWindowFeature, TheTodayAndSomedayPairsShareTheirKeysAndTheMarkItemsFollowTheirRules)
+{
+    app.givenTask(QStringLiteral("Call Ann"), {.start = now().addSecs(-60)});
+    app.givenArea(QStringLiteral("Home"), {.status = 1});
+    app.selectHome(QStringLiteral("Today"));
+    app.selectRows({QStringLiteral("Call Ann")});
+    auto remove = app.menuItem(QStringLiteral("Items"), QStringLiteral("Remove From Today"));
+    auto move = app.menuItem(QStringLiteral("Items"), QStringLiteral("Move To Today"));
+    EXPECT_TRUE(remove.visible);
+    EXPECT_TRUE(remove.enabled);
+    EXPECT_EQ(remove.shortcut, QStringLiteral("Ctrl+T"));
+    EXPECT_FALSE(move.visible);
+    EXPECT_TRUE(move.shortcut.isEmpty()) << "the hidden twin has no key";
+    auto completed = app.menuItem(QStringLiteral("Items"), QStringLiteral("As Completed"));
+    EXPECT_TRUE(completed.enabled);
+    EXPECT_EQ(completed.shortcut, QStringLiteral("Ctrl+."));
+
+    // An area: the display rules would show Mark, but marking is refused, so its keys do nothing.
+    app.selectHome(QStringLiteral("Someday"));
+    app.selectRows({QStringLiteral("Home")});
+    EXPECT_FALSE(app.menuItem(QStringLiteral("Items"), QStringLiteral("As Completed")).enabled);
+    EXPECT_FALSE(app.menuItem(QStringLiteral("Items"), QStringLiteral("As Cancelled")).enabled);
+    app.press(QStringLiteral("Ctrl+."));
+    app.press(QStringLiteral("Alt+Backspace"));
+    app.settle();
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Someday Areas", "[ ] Home"}));
+
+    // An open task: Ctrl+. completes it.
+    app.selectHome(QStringLiteral("Today"));
+    app.selectRows({QStringLiteral("Call Ann")});
+    app.chooseMenu(QStringLiteral("Items"), QStringLiteral("As Completed"));
+    EXPECT_TRUE(app.centreRows().isEmpty());
+}
+
+TEST_F(MainWindowFeature, RemoveFromTodayOfATaskIMayNotEditIsDisabled)
+{
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Club"), {.owner = QStringLiteral("Ann"), .myRole = knvt::test::NoRole});
+    app.givenTask(QStringLiteral("Pay dues"), {.start = now().addSecs(-60), .list = QStringLiteral("Club")});
+    app.selectHome(QStringLiteral("Today"));
+    app.selectRows({QStringLiteral("Pay dues")});
+    EXPECT_FALSE(app.menuItem(QStringLiteral("Items"), QStringLiteral("Remove From Today")).enabled);
+    app.chooseMenu(QStringLiteral("Items"), QStringLiteral("Remove From Today"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Club", "[ ] Pay dues"}));
+}
+
+TEST_F(MainWindowFeature, NothingWaitingToBeSavedIsLostWhenTheApplicationQuits)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    // Completed through the menu (a save on a later pass), then Quit in the same pass.
+    app.chooseMenu(QStringLiteral("Items"), QStringLiteral("As Completed"));
+    app.relaunch();
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Completed", "[x] Pay rent"}));
+}
+
+TEST_F(MainWindowFeature, PrintingPrintsTheWholeFocusListOrOnlyTheSelectedTasks)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenTask(QStringLiteral("Call Ann"));
+    app.launch();
+    QString text = app.printedPdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Title: Inbox")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Pay rent")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Call Ann")));
+    app.selectRows({QStringLiteral("Call Ann")});
+    text = app.printedPdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Call Ann")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Pay rent")));
+}
