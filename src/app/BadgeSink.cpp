@@ -32,8 +32,8 @@ void LauncherEntryBadgeSink::setBadgeCount(qint64 count)
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
-    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/"), QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                                                     QStringLiteral("Update"));
+    QDBusMessage signal = QDBusMessage::createSignal(
+        QStringLiteral("/"), QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"));
     const QVariantMap properties{{QStringLiteral("count"), QVariant::fromValue<qint64>(count)},
                                  {QStringLiteral("count-visible"), count != 0}};
     signal << QStringLiteral("application://quillvane.desktop") << properties;

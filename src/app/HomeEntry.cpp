@@ -4,7 +4,7 @@
 
 namespace knvt {
 
-HomeEntry HomeEntry::focusList(unsigned int focusType)
+HomeEntry HomeEntry::focusList(KNVTFocusType focusType)
 {
     HomeEntry entry;
     entry.kind = Kind::FocusList;
@@ -43,7 +43,7 @@ bool HomeEntry::operator==(const HomeEntry &other) const
 size_t qHash(const HomeEntry &entry, size_t seed)
 {
     switch (entry.kind) {
-    case HomeEntry::Kind::FocusList: return ::qHash(entry.focusType, seed);
+    case HomeEntry::Kind::FocusList: return ::qHash(int(entry.focusType), seed);
     case HomeEntry::Kind::TaskList: return ::qHash(entry.uri, seed);
     case HomeEntry::Kind::Item: return ::qHash(entry.item, seed);
     }

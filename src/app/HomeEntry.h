@@ -2,6 +2,8 @@
 
 #include "app/KNVTHomeItem.h"
 
+#include "model/KNVTFocusType.h"
+
 #include <QHashFunctions>
 #include <QUrl>
 
@@ -17,11 +19,11 @@ struct HomeEntry
     enum class Kind { FocusList, TaskList, Item };
 
     Kind kind = Kind::FocusList;
-    unsigned int focusType = 0;
+    KNVTFocusType focusType = KNVTFocusTypeInbox;
     QUrl uri;
     KNVTHomeItem item;
 
-    static HomeEntry focusList(unsigned int focusType);
+    static HomeEntry focusList(KNVTFocusType focusType);
     static HomeEntry taskList(const KNVTCDTaskList &taskList);
     static HomeEntry homeItem(const KNVTHomeItem &item);
 

@@ -101,7 +101,7 @@ QModelIndex HomeModel::index(int row, int column, const QModelIndex &parent) con
     if (parent.internalId() != 0 || parent.row() >= int(m_rows.size()))
         return {};
     return row < int(m_rows[size_t(parent.row())].size()) ? createIndex(row, 0, quintptr(parent.row() + 1))
-                                                           : QModelIndex();
+                                                          : QModelIndex();
 }
 
 QModelIndex HomeModel::parent(const QModelIndex &child) const

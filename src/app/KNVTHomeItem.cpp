@@ -4,8 +4,7 @@
 
 KNVTHomeItem::KNVTHomeItem(const QString &localizedDisplayName, const QIcon &icon)
     : m_localizedDisplayName(localizedDisplayName), m_icon(icon)
-{
-}
+{}
 
 KNVTHomeItem KNVTHomeItem::taskListsItem()
 {
@@ -16,5 +15,6 @@ KNVTHomeItem KNVTHomeItem::taskListsItem()
 
 QString KNVTHomeItem::description() const
 {
-    return QStringLiteral("KNVTHomeItem identifier:%1 localizedDisplayName:%2").arg(m_identifier, m_localizedDisplayName);
+    return QStringLiteral("KNVTHomeItem identifier:%1 localizedDisplayName:%2")
+        .arg(m_identifier, m_localizedDisplayName);
 }

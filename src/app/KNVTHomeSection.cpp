@@ -25,14 +25,15 @@ QString expandedKey()
 } // namespace
 
 KNVTHomeSection::KNVTHomeSection(int homeSectionType, KNVTTaskStore *store)
-    : m_type(homeSectionType), m_localizedDisplayName(localizedDisplayNameForHomeSectionType(homeSectionType)),
+    : m_type(homeSectionType),
+      m_localizedDisplayName(localizedDisplayNameForHomeSectionType(homeSectionType)),
       m_store(store)
 {
     m_expanded = expandedHomeSectionNumbers().contains(homeSectionType);
     if (m_type == KNVTHomeSectionTypeFocus) {
         m_expanded = true;
-        for (unsigned int type : {KNVTFocusTypeInbox, KNVTFocusTypeToday, KNVTFocusTypeNext, KNVTFocusTypeScheduled,
-                                  KNVTFocusTypeSomeday})
+        for (KNVTFocusType type :
+             {KNVTFocusTypeInbox, KNVTFocusTypeToday, KNVTFocusTypeNext, KNVTFocusTypeScheduled, KNVTFocusTypeSomeday})
             m_children.push_back(knvt::HomeEntry::focusList(type));
         // Whether Delegated shows is decided when the section is made.
         if (this->store().numberOfDelegatedTasks() != 0)

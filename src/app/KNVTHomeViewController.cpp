@@ -29,10 +29,10 @@ class HomeRowDelegate : public QStyledItemDelegate
 {
 public:
     explicit HomeRowDelegate(QObject *parent)
-        : QStyledItemDelegate(parent), m_section(new KNVTTableViewGroupRowView(this)),
+        : QStyledItemDelegate(parent),
+          m_section(new KNVTTableViewGroupRowView(this)),
           m_row(new KNVTSourceListTableCellView(this))
-    {
-    }
+    {}
     KNVTSourceListTableCellView *rowDelegate() const { return m_row; }
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -157,7 +157,8 @@ void KNVTHomeViewController::buildView()
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
     KNVTTaskStore *store = KNVTTaskStore::defaultTaskStore();
     for (const char *name : {KNVTTaskStoreWillChangeNotification, KNVTTaskStoreSystemInformationDidChangeNotification})
-        center.addObserver(QString::fromLatin1(name), store, this, [this](const knvt::Notification &) { refreshData(); });
+        center.addObserver(QString::fromLatin1(name), store, this,
+                           [this](const knvt::Notification &) { refreshData(); });
 }
 
 // ---- Sections ----

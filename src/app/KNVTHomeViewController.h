@@ -6,8 +6,8 @@
 
 #include <QAbstractItemModel>
 #include <QObject>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 
 #include <vector>
 

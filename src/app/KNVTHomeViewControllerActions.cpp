@@ -346,14 +346,14 @@ Qt::DropAction KNVTHomeViewController::validateDrop(const QMimeData &mime, const
         const KNVTHomeSection &section = m_model->sections()[size_t(target.row())];
         if (section.homeSectionType() == KNVTHomeSectionTypeProjects)
             return hasLists && !hasTasks && !dragged.projects.empty() && dragged.areas.empty()
-                        && all(dragged.lists, passesListTest)
-                     ? Qt::MoveAction
-                     : Qt::IgnoreAction;
+                    && all(dragged.lists, passesListTest)
+                ? Qt::MoveAction
+                : Qt::IgnoreAction;
         if (section.homeSectionType() == KNVTHomeSectionTypeAreas)
             return hasLists && !hasTasks && !dragged.areas.empty() && dragged.projects.empty()
-                        && all(dragged.lists, passesListTest)
-                     ? Qt::MoveAction
-                     : Qt::IgnoreAction;
+                    && all(dragged.lists, passesListTest)
+                ? Qt::MoveAction
+                : Qt::IgnoreAction;
         return Qt::IgnoreAction;
     }
 
@@ -362,8 +362,8 @@ Qt::DropAction KNVTHomeViewController::validateDrop(const QMimeData &mime, const
         return Qt::IgnoreAction;
     if (entry->kind == knvt::HomeEntry::Kind::FocusList) {
         const KNVTFocusTaskList focus(entry->focusType);
-        const bool tasksOk = all(dragged.tasks, [](const KNVTCDTask *t) { return t->canEdit(); })
-            && focus.canHandleTasks(dragged.tasks);
+        const bool tasksOk =
+            all(dragged.tasks, [](const KNVTCDTask *t) { return t->canEdit(); }) && focus.canHandleTasks(dragged.tasks);
         const bool listsOk = all(dragged.lists, [](const KNVTCDTaskList *l) { return l->canEdit(); })
             && focus.canHandleTaskLists(dragged.lists);
         if (hasTasks && !hasLists)
@@ -378,9 +378,9 @@ Qt::DropAction KNVTHomeViewController::validateDrop(const QMimeData &mime, const
         const KNVTCDTaskList *list = listForUri(entry->uri);
         // Each task must also be movable out of where it is now.
         return list && hasTasks && !hasLists
-                    && all(dragged.tasks, [list](const KNVTCDTask *t) { return list->canAddTask(t) && t->canMove(); })
-                 ? Qt::MoveAction
-                 : Qt::IgnoreAction;
+                && all(dragged.tasks, [list](const KNVTCDTask *t) { return list->canAddTask(t) && t->canMove(); })
+            ? Qt::MoveAction
+            : Qt::IgnoreAction;
     }
     return Qt::IgnoreAction;
 }

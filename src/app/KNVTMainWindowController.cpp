@@ -92,9 +92,9 @@ void KNVTMainWindowController::buildWindow()
     buildToolbar();
     if (m_menuBarItems) {
         auto *bar = new QMenuBar(this);
-        for (QMenu *menu : {m_menuBarItems->fileMenu.data(), m_menuBarItems->editMenu.data(),
-                            m_menuBarItems->itemsMenu.data(), m_menuBarItems->viewMenu.data(),
-                            m_menuBarItems->windowMenu.data(), m_menuBarItems->helpMenu.data()})
+        for (QMenu *menu :
+             {m_menuBarItems->fileMenu.data(), m_menuBarItems->editMenu.data(), m_menuBarItems->itemsMenu.data(),
+              m_menuBarItems->viewMenu.data(), m_menuBarItems->windowMenu.data(), m_menuBarItems->helpMenu.data()})
             if (menu)
                 bar->addMenu(menu);
         setMenuBar(bar);
@@ -256,7 +256,7 @@ void KNVTMainWindowController::showPlaceholder(const QString &text)
 }
 
 void KNVTMainWindowController::taskStoreItemsViewControllerItemWasDoubleClicked(KNVTTaskStoreItemsViewController *,
-                                                                               KNVTCDTaskList *taskList)
+                                                                                KNVTCDTaskList *taskList)
 {
     if (!taskList || m_homeViewController->selectItem(taskList))
         return;

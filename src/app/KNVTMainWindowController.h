@@ -126,7 +126,7 @@ private:
     struct Route
     {
         enum class Kind { None, FocusList, TaskList, Tags, TaskLists, Search } kind = Kind::None;
-        unsigned int focusType = 0;
+        KNVTFocusType focusType = KNVTFocusTypeInbox;
         QUrl taskList;
         QList<QUrl> tags;
         QString searchString;

@@ -47,8 +47,7 @@ bool KNVTMainWindowController::togglePopover(QPointer<knvt::Popover> &slot)
     return true;
 }
 
-knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &slot, QWidget *content,
-                                                     QWidget *anchor)
+knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &slot, QWidget *content, QWidget *anchor)
 {
     auto *popover = new knvt::Popover(this);
     popover->setAttribute(Qt::WA_DeleteOnClose);
@@ -96,7 +95,8 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
         anchor = taskButton;
     knvt::WindowFactory &factory = knvt::WindowFactory::shared();
     if (!anchor) {
-        std::unique_ptr<knvt::TaskNewWindow> window = factory.taskNewWindowController(newTaskValuesForHomeSelection(false));
+        std::unique_ptr<knvt::TaskNewWindow> window =
+            factory.taskNewWindowController(newTaskValuesForHomeSelection(false));
         window->showWindow();
         if (m_delegate)
             m_delegate->takeOwnershipOfTaskNewWindowController(std::move(window));
@@ -171,7 +171,8 @@ void KNVTMainWindowController::assignSelectedTasks(QObject *sender)
 
 void KNVTMainWindowController::presentScheduleTasksSheetForTasks(const std::vector<KNVTCDTask *> &tasks)
 {
-    openSheet(m_scheduleTasksWindowController, knvt::WindowFactory::shared().scheduleTasksWindowController(tasks, this));
+    openSheet(m_scheduleTasksWindowController,
+              knvt::WindowFactory::shared().scheduleTasksWindowController(tasks, this));
 }
 
 void KNVTMainWindowController::presentAssignTasksSheetForTasks(const std::vector<KNVTCDTask *> &tasks)
@@ -305,7 +306,7 @@ void KNVTMainWindowController::toggleTodayForSelectedItems()
     const auto started = std::count_if(tasks.begin(), tasks.end(), [&now](const KNVTCDTask *task) {
         return task->startDate().isValid() && task->startDate() <= now;
     });
-    const unsigned int focus = size_t(started) < tasks.size() ? KNVTFocusTypeToday : KNVTFocusTypeNext;
+    const KNVTFocusType focus = size_t(started) < tasks.size() ? KNVTFocusTypeToday : KNVTFocusTypeNext;
     for (KNVTCDTask *task : tasks)
         task->setFocusType(focus);
     KNVTTaskStore::defaultTaskStore()->save();

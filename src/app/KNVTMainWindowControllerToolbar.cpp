@@ -172,13 +172,12 @@ void KNVTMainWindowController::validateMenuBarItems()
         set(items->removeSelectedItemsFromTodayMenuItem, QString(), false, false);
         set(items->moveSelectedItemsToSomedayMenuItem, ctrlS, false, true);
         set(items->removeSelectedItemsFromSomedayMenuItem, QString(), false, false);
-        for (QAction *action : {items->scheduleSelectedItemsMenuItem.data(), items->markSelectedItemsMenuItem.data(),
-                                items->duplicateSelectedItemsMenuItem.data(), items->deleteSelectedItemsMenuItem.data(),
-                                items->detachSelectedItemsFromTaskListMenuItem.data(),
-                                items->selectNextItemMenuItem.data(), items->selectPreviousItemMenuItem.data(),
-                                items->markSelectedItemsAsCompletedMenuItem.data(),
-                                items->markSelectedItemsAsUncompletedMenuItem.data(),
-                                items->markSelectedItemsAsCancelledMenuItem.data()})
+        for (QAction *action :
+             {items->scheduleSelectedItemsMenuItem.data(), items->markSelectedItemsMenuItem.data(),
+              items->duplicateSelectedItemsMenuItem.data(), items->deleteSelectedItemsMenuItem.data(),
+              items->detachSelectedItemsFromTaskListMenuItem.data(), items->selectNextItemMenuItem.data(),
+              items->selectPreviousItemMenuItem.data(), items->markSelectedItemsAsCompletedMenuItem.data(),
+              items->markSelectedItemsAsUncompletedMenuItem.data(), items->markSelectedItemsAsCancelledMenuItem.data()})
             if (action)
                 action->setEnabled(false);
         return;

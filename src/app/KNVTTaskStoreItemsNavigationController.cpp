@@ -2,5 +2,4 @@
 
 KNVTTaskStoreItemsNavigationController::KNVTTaskStoreItemsNavigationController(QObject *parent)
     : KNVTNavigationController(parent)
-{
-}
+{}

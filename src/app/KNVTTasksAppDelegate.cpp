@@ -7,8 +7,8 @@
 #include "app/TrayIcon.h"
 #include "app/WindowFactory.h"
 
-#include "lists/SavingAlertHandler.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
+#include "lists/SavingAlertHandler.h"
 
 #include "store/KNVTTaskStore.h"
 #include "store/KNVTTaskStoreSyncCoordinating.h"
@@ -109,7 +109,8 @@ bool KNVTTasksAppDelegate::applicationDidFinishLaunching()
     store().setTaskStoreDelegate(this);
     KNVTTaskStore::setDefaultErrorPresenter([](const knvt::Error &error) {
         knvt::AlertPresenter::Request request;
-        request.title = error.userInfo().value(QStringLiteral("NSLocalizedDescription"), error.description()).toString();
+        request.title =
+            error.userInfo().value(QStringLiteral("NSLocalizedDescription"), error.description()).toString();
         request.message = error.userInfo().value(QStringLiteral("NSLocalizedFailureReason")).toString();
         request.buttonTitles = {tr("OK")};
         knvt::runModal(request);
@@ -503,19 +504,19 @@ void KNVTTasksAppDelegate::buildMenuBar()
     add(items.fileMenu, tr("Quit"), QStringLiteral("Ctrl+Q"), [this] { quit(); });
 
     items.editMenu = menu(tr("Edit"), "editMenu");
-    items.deleteSelectedItemsMenuItem =
-        add(items.editMenu, tr("Delete"), QStringLiteral("Ctrl+Backspace"),
-            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.deleteSelectedItems(); }); });
-    items.duplicateSelectedItemsMenuItem =
-        add(items.editMenu, tr("Duplicate"), QStringLiteral("Ctrl+D"),
-            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.duplicateSelectedItems(); }); });
+    items.deleteSelectedItemsMenuItem = add(items.editMenu, tr("Delete"), QStringLiteral("Ctrl+Backspace"), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.deleteSelectedItems(); });
+    });
+    items.duplicateSelectedItemsMenuItem = add(items.editMenu, tr("Duplicate"), QStringLiteral("Ctrl+D"), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.duplicateSelectedItems(); });
+    });
     items.editMenu->addSeparator();
-    items.selectNextItemMenuItem =
-        add(items.editMenu, tr("Select Next"), QString(),
-            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.selectNextItem(); }); });
-    items.selectPreviousItemMenuItem =
-        add(items.editMenu, tr("Select Previous"), QString(),
-            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.selectPreviousItem(); }); });
+    items.selectNextItemMenuItem = add(items.editMenu, tr("Select Next"), QString(), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.selectNextItem(); });
+    });
+    items.selectPreviousItemMenuItem = add(items.editMenu, tr("Select Previous"), QString(), [this] {
+        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.selectPreviousItem(); });
+    });
 
     items.itemsMenu = menu(tr("Items"), "itemsMenu");
     items.moveSelectedItemsToTodayMenuItem =
@@ -524,9 +525,10 @@ void KNVTTasksAppDelegate::buildMenuBar()
     items.removeSelectedItemsFromTodayMenuItem = add(items.itemsMenu, tr("Remove From Today"), QString(), [this] {
         forwardToList([](KNVTTaskStoreItemsViewController &list) { list.removeSelectedItemsFromToday(); });
     });
-    items.moveSelectedItemsToSomedayMenuItem = add(items.itemsMenu, tr("Move To Someday"), QStringLiteral("Ctrl+S"), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.moveSelectedItemsToSomeday(); });
-    });
+    items.moveSelectedItemsToSomedayMenuItem =
+        add(items.itemsMenu, tr("Move To Someday"), QStringLiteral("Ctrl+S"), [this] {
+            forwardToList([](KNVTTaskStoreItemsViewController &list) { list.moveSelectedItemsToSomeday(); });
+        });
     items.removeSelectedItemsFromSomedayMenuItem = add(items.itemsMenu, tr("Remove From Someday"), QString(), [this] {
         forwardToList([](KNVTTaskStoreItemsViewController &list) { list.removeSelectedItemsFromSomeday(); });
     });
@@ -545,9 +547,10 @@ void KNVTTasksAppDelegate::buildMenuBar()
     });
     items.markSelectedItemsMenuItem = items.itemsMenu->addMenu(mark);
     items.itemsMenu->addSeparator();
-    items.detachSelectedItemsFromTaskListMenuItem = add(items.itemsMenu, tr("Detach from Task List"), QString(), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.detachSelectedItemsFromTaskList(); });
-    });
+    items.detachSelectedItemsFromTaskListMenuItem =
+        add(items.itemsMenu, tr("Detach from Task List"), QString(), [this] {
+            forwardToList([](KNVTTaskStoreItemsViewController &list) { list.detachSelectedItemsFromTaskList(); });
+        });
 
     items.viewMenu = menu(tr("View"), "viewMenu");
     items.toggleFullScreenMenuItem = add(items.viewMenu, tr("Toggle Full Screen"), QStringLiteral("F11"), [this] {

@@ -10,8 +10,7 @@ namespace knvt {
 
 SingleInstance::SingleInstance(std::function<void()> reopen, QObject *parent)
     : QObject(parent), m_reopen(std::move(reopen))
-{
-}
+{}
 
 SingleInstance::~SingleInstance()
 {

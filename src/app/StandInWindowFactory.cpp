@@ -140,11 +140,8 @@ public:
         m_model.clear();
         if (!task)
             return;
-        const QStringList lines = {task->title(),
-                                   task->taskList() ? task->taskList()->title() : QString(),
-                                   task->notes(),
-                                   dateText(task->startDate()),
-                                   dateText(task->dueDate())};
+        const QStringList lines = {task->title(), task->taskList() ? task->taskList()->title() : QString(),
+                                   task->notes(), dateText(task->startDate()), dateText(task->dueDate())};
         for (const QString &line : lines)
             if (!line.isEmpty())
                 m_model.appendRow(new QStandardItem(line));
@@ -188,8 +185,7 @@ class StandInTaskNewWindow : public StandInApplicationWindow<TaskNewWindow>
 {
 public:
     explicit StandInTaskNewWindow(const NewTaskValues &values)
-        : StandInApplicationWindow(QStringLiteral("KNVTTaskNewWindowController"), {}),
-          m_form(values, m_window.data())
+        : StandInApplicationWindow(QStringLiteral("KNVTTaskNewWindowController"), {}), m_form(values, m_window.data())
     {
         m_window->layout()->addWidget(m_form.view());
     }
@@ -203,11 +199,9 @@ class StandInTaskWindow : public StandInApplicationWindow<TaskWindow>
 {
 public:
     explicit StandInTaskWindow(KNVTCDTask *task)
-        : StandInApplicationWindow(QStringLiteral("KNVTTaskWindowController"),
-                                   {StandInWindowFactory::describe(task)}),
+        : StandInApplicationWindow(QStringLiteral("KNVTTaskWindowController"), {StandInWindowFactory::describe(task)}),
           m_task(task)
-    {
-    }
+    {}
     KNVTCDTask *task() const override { return m_task; }
     void edit(QObject *) override
     {

@@ -638,9 +638,9 @@ QStringList AppDriver::centreRows()
             lines << QStringLiteral("# ") + row->title;
             continue;
         }
-        const char *box = row->checkBoxState == KNVTCheckBoxStateTick    ? "[x] "
-                          : row->checkBoxState == KNVTCheckBoxStateCross ? "[-] "
-                                                                         : "[ ] ";
+        const char *box = row->checkBoxState == KNVTCheckBoxStateTick ? "[x] "
+            : row->checkBoxState == KNVTCheckBoxStateCross            ? "[-] "
+                                                                      : "[ ] ";
         lines << QString::fromLatin1(box) + row->title;
     }
     return lines;
@@ -694,7 +694,8 @@ QString AppDriver::selectedHome()
 QString AppDriver::rightPane()
 {
     KNVTMainWindowController &main = mainWindow();
-    if (main.taskViewController() && main.taskViewController()->task() && main.taskViewController()->view()->isVisible())
+    if (main.taskViewController() && main.taskViewController()->task()
+        && main.taskViewController()->view()->isVisible())
         return main.taskViewController()->task()->title();
     if (main.noTaskViewController())
         return main.noTaskViewController()->titleTextField()->text();

@@ -56,8 +56,7 @@ TEST_F(MainWindowFeature, TickingATaskMovesItUnderCompleted)
     app.givenTask(QStringLiteral("Call Ann"));
     app.selectRows({QStringLiteral("Pay rent")});
     app.clickCheckBox(QStringLiteral("Pay rent"));
-    EXPECT_EQ(app.centreRows(),
-              (QStringList{"# Incomplete", "[ ] Call Ann", "# Completed", "[x] Pay rent"}));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Call Ann", "# Completed", "[x] Pay rent"}));
     EXPECT_EQ(app.rightPane(), QStringLiteral("Pay rent")) << "still selected";
 }
 
@@ -209,8 +208,9 @@ TEST_F(MainWindowFeature, TheToolbarFollowsTheSelection)
     for (QAction *action : app.mainWindow().moveMenu()->actions())
         if (!action->isSeparator())
             move << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
-    EXPECT_EQ(move, (QStringList{"Focus (off)", "Inbox", "Today", "Next", "Scheduled", "Someday", "Projects (off)",
-                                 "Garden"}));
+    EXPECT_EQ(
+        move,
+        (QStringList{"Focus (off)", "Inbox", "Today", "Next", "Scheduled", "Someday", "Projects (off)", "Garden"}));
 }
 
 TEST_F(MainWindowFeature, TheTodayAndSomedayPairsShareTheirKeysAndTheMarkItemsFollowTheirRules)

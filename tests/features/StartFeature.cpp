@@ -14,8 +14,9 @@ TEST(StartFeature, AFreshLibraryOpensOnTheInboxWithTheFocusSectionExpanded)
 {
     AppDriver app;
     app.launch();
-    EXPECT_EQ(app.homeRows(), (QStringList{"FOCUS", "  Inbox", "  Today", "  Next", "  Scheduled", "  Someday",
-                                           "  Projects/Areas", "ARCHIVED", "  Archived"}));
+    EXPECT_EQ(app.homeRows(),
+              (QStringList{"FOCUS", "  Inbox", "  Today", "  Next", "  Scheduled", "  Someday", "  Projects/Areas",
+                           "ARCHIVED", "  Archived"}));
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
     EXPECT_TRUE(app.centreRows().isEmpty());
     EXPECT_EQ(app.rightPane(), QStringLiteral("No Task Selected"));
@@ -36,10 +37,10 @@ TEST(StartFeature, ALibraryOfAnotherEnvironmentSaysSoAndOpensNoWindow)
     information->setAccountNumericIdentifier(8);
     app.saveGivens();
 
-
     app.launch();
-    EXPECT_EQ(app.alertsShown(),
-              QStringList{"Incorrect Enviroment / This application is configured for a different environment than it's "
-                          "library data. If you need any assistance solving this issue please contact support. [Quit]"});
+    EXPECT_EQ(
+        app.alertsShown(),
+        QStringList{"Incorrect Enviroment / This application is configured for a different environment than it's "
+                    "library data. If you need any assistance solving this issue please contact support. [Quit]"});
     EXPECT_TRUE(app.openWindows().isEmpty());
 }
