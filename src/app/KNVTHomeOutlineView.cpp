@@ -96,7 +96,7 @@ QItemSelectionModel::SelectionFlags KNVTHomeOutlineView::selectionCommand(const 
                                                                           const QEvent *event) const
 {
     // One entry at a time: a click with Shift or Control never adds a second one.
-    if (event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress)) {
+    if (event && event->isInputEvent()) {
         const auto *input = static_cast<const QInputEvent *>(event);
         if (input->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
             return QItemSelectionModel::NoUpdate;

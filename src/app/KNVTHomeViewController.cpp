@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -286,7 +287,22 @@ void KNVTHomeViewController::selectInbox()
 
 void KNVTHomeViewController::selectionDidChange()
 {
+    // One entry at a time, never a section: any other selection is refused and the last one put back.
+    const QModelIndexList rows = m_outlineView->selectionModel()->selectedRows();
+    const bool refused = rows.size() > 1
+        || std::any_of(rows.begin(), rows.end(), [this](const QModelIndex &index) { return !m_model->entryAt(index); });
+    if (refused) {
+        const QSignalBlocker blocker(m_outlineView->selectionModel());
+        m_outlineView->selectionModel()->clearSelection();
+        if (const QModelIndex previous = m_model->indexForEntry(m_lastSelection); previous.isValid() && m_hasSelection)
+            m_outlineView->selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect);
+        m_outlineView->viewport()->update();
+        return;
+    }
     const std::vector<knvt::HomeEntry> items = selectedItems();
+    m_hasSelection = !items.empty();
+    if (m_hasSelection)
+        m_lastSelection = items.front();
     if (items.empty() && m_model->rowCount() > 0) {
         // The list never stays without a selection.
         QTimer::singleShot(0, this, [this] {

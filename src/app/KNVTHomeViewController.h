@@ -108,6 +108,8 @@ private:
     QPointer<KNVTHomeActivityView> m_activityView;
     knvt::HomeModel *m_model;
     std::vector<knvt::HomeEntry> m_selectedItemsBeforeReload;
+    knvt::HomeEntry m_lastSelection;
+    bool m_hasSelection = false;
     bool m_restoring = false;
     QPointer<QDialog> m_projectWindowController;
     QPointer<QDialog> m_areaWindowController;

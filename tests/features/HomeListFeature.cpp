@@ -1,0 +1,293 @@
+// The home list: its sections and rows, selection across store changes, keys, context menus, and drops.
+
+#include "AppDriver.h"
+
+#include "app/HomeModel.h"
+#include "app/KNVTHomeOutlineView.h"
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowController.h"
+
+#include "lists/KNVTTaskStoreItemsTableViewController.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/ObjectReferencePayload.h"
+
+#include "objectstore/Coordinator.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+class HomeListFeature : public ::testing::Test
+{
+protected:
+    AppDriver app;
+    QDateTime now() const { return AppDriver::defaultNow(); }
+
+    KNVTHomeViewController &home() { return *app.mainWindow().homeViewController(); }
+    QModelIndex homeIndex(const QString &name)
+    {
+        knvt::HomeModel *model = home().model();
+        for (int s = 0; s < model->rowCount(); ++s) {
+            const QModelIndex section = model->index(s, 0);
+            if (section.data().toString() == name)
+                return section;
+            for (int r = 0; r < model->rowCount(section); ++r)
+                if (model->index(r, 0, section).data().toString() == name)
+                    return model->index(r, 0, section);
+        }
+        return {};
+    }
+    QStringList homeMenu(const QString &name)
+    {
+        app.selectHome(name);
+        std::unique_ptr<QMenu> menu(home().menuForEvent());
+        QStringList lines;
+        if (!menu)
+            return lines;
+        for (QAction *action : menu->actions())
+            lines << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        return lines;
+    }
+    std::unique_ptr<QMimeData> payload(std::initializer_list<KNVTCDTaskStoreObject *> objects)
+    {
+        auto mime = std::make_unique<QMimeData>();
+        QList<QUrl> uris;
+        for (KNVTCDTaskStoreObject *object : objects)
+            uris << object->uri();
+        knvt::ObjectReferencePayload::write(*mime, uris, QString());
+        return mime;
+    }
+};
+
+} // namespace
+
+TEST_F(HomeListFeature, ProjectsAndAreasAppearSortedAndOnlyInboxAndTodayShowBadges)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenProject(QStringLiteral("Attic"));
+    app.givenArea(QStringLiteral("Home"));
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Club"), {.members = {QStringLiteral("Ann")}});
+    app.givenTask(QStringLiteral("Pay rent"), {.due = now().addDays(-1)});
+    app.givenTask(QStringLiteral("Call"), {.start = now().addDays(3)});
+    EXPECT_EQ(app.homeRows(),
+              (QStringList{"FOCUS", "  Inbox (2)", "  Today (1)", "  Next", "  Scheduled", "  Someday",
+                           "  Projects/Areas", "PROJECTS", "  Attic", "  Club [shared]", "  Garden", "AREAS", "  Home",
+                           "ARCHIVED", "  Archived"}));
+}
+
+TEST_F(HomeListFeature, ARenamedAreaStaysSelectedAndADeletedSelectedProjectGivesInboxBack)
+{
+    KNVTCDTaskList *home = app.givenArea(QStringLiteral("Home"));
+    app.givenArea(QStringLiteral("Garage"));
+    app.selectHome(QStringLiteral("Home"));
+    home->setTitle(QStringLiteral("A Home"));
+    app.saveGivens();
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("A Home"));
+
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"));
+    app.selectHome(QStringLiteral("Garden"));
+    app.store().removeTaskList(garden);
+    app.saveGivens();
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
+}
+
+TEST_F(HomeListFeature, DelegatedAppearsOnceATaskIsDelegated)
+{
+    app.launch();
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Delegated")));
+    app.givenTask(QStringLiteral("for Ann"), {.assignee = QStringLiteral("Ann")});
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Delegated")));
+}
+
+TEST_F(HomeListFeature, CollapsingAreasSurvivesARelaunch)
+{
+    app.givenArea(QStringLiteral("Home"));
+    app.launch();
+    home().outlineView()->collapse(homeIndex(QStringLiteral("AREAS")));
+    EXPECT_EQ(app.defaults(QString::fromLatin1(KNVTHomeSectionExpandedHomeSectionTypes)).toList(),
+              (QVariantList{0, 1, 3, 4}));
+    app.relaunch();
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Home")));
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("AREAS")));
+}
+
+TEST_F(HomeListFeature, GroupRowsAndASecondEntryCannotBeSelectedAndControlSpaceDoesNothing)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.selectHome(QStringLiteral("Today"));
+    KNVTHomeOutlineView *view = home().outlineView();
+    const QRect section = view->visualRect(homeIndex(QStringLiteral("PROJECTS")));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, section.center());
+    app.settle();
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Today"));
+    const QRect garden = view->visualRect(homeIndex(QStringLiteral("Garden")));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, garden.center());
+    app.settle();
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Today"));
+    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Today"));
+}
+
+TEST_F(HomeListFeature, ControlIAndReturnOpenTheInformationAndTheEditorOfAProject)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Club"), {.owner = QStringLiteral("Ann")});
+    app.selectHome(QStringLiteral("Garden"));
+    QTest::keyClick(home().outlineView(), Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(home().outlineView(), Qt::Key_Return);
+    app.selectHome(QStringLiteral("Club"));
+    QTest::keyClick(home().outlineView(), Qt::Key_Return);
+    app.selectHome(QStringLiteral("Inbox"));
+    QTest::keyClick(home().outlineView(), Qt::Key_Return);
+    EXPECT_EQ(app.windowsOpened(), (QStringList{"KNVTProjectWindowController: Garden",
+                                                "KNVTProjectEditWindowController: Garden",
+                                                "KNVTProjectWindowController: Club"}));
+}
+
+TEST_F(HomeListFeature, TheContextMenusFollowOwnershipAndSharing)
+{
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Mine"), {.members = {QStringLiteral("Ann")}});
+    app.givenSharedProject(QStringLiteral("Ann's"), {.owner = QStringLiteral("Ann")});
+    app.givenArea(QStringLiteral("Home"));
+    EXPECT_EQ(homeMenu(QStringLiteral("Mine")),
+              (QStringList{"Get Info", "-", "Edit", "-", "Sharing Setting...", "Stop Sharing...", "Resend Invitations",
+                           "-", "Archive", "-", "Delete"}));
+    EXPECT_EQ(homeMenu(QStringLiteral("Ann's")), (QStringList{"Get Info", "-", "Unsubscribe"}));
+    EXPECT_EQ(homeMenu(QStringLiteral("Home")),
+              (QStringList{"Edit", "-", "Share Area...", "-", "Archive", "-", "Delete"}));
+    EXPECT_TRUE(homeMenu(QStringLiteral("Inbox")).isEmpty());
+}
+
+TEST_F(HomeListFeature, DeletingAndUnsubscribingAskFirst)
+{
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Ann's"), {.owner = QStringLiteral("Ann")});
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("rake"), {.list = QStringLiteral("Garden")});
+    app.selectHome(QStringLiteral("Garden"));
+    app.answerAlert(QStringLiteral("Cancel"));
+    home().removeSelectedItem();
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Garden")));
+    app.answerAlert(QStringLiteral("Delete"));
+    home().removeSelectedItem();
+    app.settle();
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden")));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
+
+    app.selectHome(QStringLiteral("Ann's"));
+    app.answerAlert(QStringLiteral("Unsubscribe"));
+    home().unsubscribeFromSelectedItem();
+    app.settle();
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Ann's")));
+    EXPECT_EQ(app.alertsShown(),
+              (QStringList{"Delete Project / This action cannot be undone. [Delete, Cancel]",
+                           "Delete Project / This action cannot be undone. [Delete, Cancel]",
+                           "Unsubscribe from Project? / This action cannot be undone. [Unsubscribe, Cancel]"}));
+}
+
+TEST_F(HomeListFeature, AFailedSaveAfterDeletingAProjectIsShownOnce)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.selectHome(QStringLiteral("Garden"));
+    app.answerAlert(QStringLiteral("Delete"));
+    home().removeSelectedItem();
+    // The library goes away before the save runs.
+    app.store().persistentStoreCoordinator()->close();
+    app.settle();
+    const QStringList alerts = app.alertsShown();
+    ASSERT_EQ(alerts.size(), 2);
+    EXPECT_TRUE(alerts[1].contains(QStringLiteral("[OK]"))) << alerts[1].toStdString();
+}
+
+TEST_F(HomeListFeature, ReorderingByDropRenumbersOnlyChangedIndexesAndSurvivesARelaunch)
+{
+    KNVTCDTaskList *a = app.givenProject(QStringLiteral("A"));
+    app.givenProject(QStringLiteral("B"));
+    KNVTCDTaskList *c = app.givenProject(QStringLiteral("C"));
+    app.launch();
+    const QModelIndex projects = homeIndex(QStringLiteral("PROJECTS"));
+    // C dropped at the top.
+    EXPECT_TRUE(home().acceptDrop(*payload({c}), projects, 0, true));
+    app.settle();
+    EXPECT_EQ(c->taskListCollaboratorTaskListTypeOrderIndex(), 0);
+    EXPECT_EQ(a->taskListCollaboratorTaskListTypeOrderIndex(), 1);
+    app.relaunch();
+    QStringList rows = app.homeRows();
+    EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("PROJECTS")), 4), (QStringList{"PROJECTS", "  C", "  A", "  B"}));
+    // Moving B between C and A writes only B and A.
+    KNVTCDTaskList *b = nullptr;
+    for (KNVTCDTaskList *list : app.store().projects())
+        if (list->title() == QStringLiteral("B"))
+            b = list;
+    EXPECT_TRUE(home().acceptDrop(*payload({b}), homeIndex(QStringLiteral("PROJECTS")), 1, true));
+    app.settle();
+    rows = app.homeRows();
+    EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("PROJECTS")), 4), (QStringList{"PROJECTS", "  C", "  B", "  A"}));
+}
+
+TEST_F(HomeListFeature, DropsOnFocusListsAndProjectsMoveTasksAndForeignOrUnsafeDropsAreRefused)
+{
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"));
+    KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"));
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Club"), {.owner = QStringLiteral("Ann"), .myRole = knvt::test::NoRole});
+    KNVTCDTask *dues = app.givenTask(QStringLiteral("Pay dues"), {.start = now().addSecs(-60), .list = QStringLiteral("Club")});
+    app.launch();
+
+    EXPECT_FALSE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Today")), -1, false)) << "another program";
+    QMimeData garbage;
+    garbage.setData(QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI), QByteArray(40, '\xff'));
+    EXPECT_FALSE(home().acceptDrop(garbage, homeIndex(QStringLiteral("Today")), -1, true));
+    // A task whose list does not let me edit it is not taken out of it.
+    EXPECT_EQ(home().validateDrop(*payload({dues}), homeIndex(QStringLiteral("Garden")), -1, true), Qt::IgnoreAction);
+    EXPECT_EQ(home().validateDrop(*payload({garden}), homeIndex(QStringLiteral("Inbox")), -1, true), Qt::IgnoreAction);
+    EXPECT_EQ(home().validateDrop(*payload({garden}), homeIndex(QStringLiteral("AREAS")), -1, true), Qt::IgnoreAction);
+
+    EXPECT_TRUE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Today")), -1, true));
+    app.settle();
+    EXPECT_TRUE(rent->isToday());
+    EXPECT_TRUE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Garden")), -1, true));
+    app.settle();
+    EXPECT_EQ(rent->taskList(), garden);
+    EXPECT_TRUE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Scheduled")), -1, true));
+    app.settle();
+    EXPECT_EQ(app.windowsOpened().last(), QStringLiteral("KNVTScheduleTasksWindowController: Pay rent"));
+}
+
+TEST_F(HomeListFeature, AHomeDragOfAProjectCarriesItsReferenceAndItsText)
+{
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"));
+    app.launch();
+    std::unique_ptr<QMimeData> mime(home().writeItems({homeIndex(QStringLiteral("Garden"))}));
+    ASSERT_TRUE(mime);
+    EXPECT_EQ(*knvt::ObjectReferencePayload::read(*mime), QList<QUrl>{garden->uri()});
+    EXPECT_EQ(mime->text(), QStringLiteral("Garden"));
+    EXPECT_EQ(home().writeItems({homeIndex(QStringLiteral("Inbox"))}), nullptr);
+}
+
+TEST_F(HomeListFeature, AReferenceDeletedDuringADragIsLeftOut)
+{
+    KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"));
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"), {.status = 1});
+    app.launch();
+    std::unique_ptr<QMimeData> mime = payload({rent, garden});
+    app.store().removeTaskList(garden);
+    app.saveGivens();
+    EXPECT_TRUE(home().acceptDrop(*mime, homeIndex(QStringLiteral("Today")), -1, true));
+    app.settle();
+    EXPECT_TRUE(rent->isToday());
+}
