@@ -15,7 +15,7 @@ KNVTCDTaskListCollaborator *onlyCollaborator(KNVTCDTaskList *list)
 
 } // namespace
 
-TEST_F(TaskStoreFactoriesTest, aTaskKeepsItsTitleAsGivenAndBelongsToMe)
+TEST_F(TaskStoreFactoriesTest, ATaskKeepsItsTitleAsGivenAndBelongsToMe)
 {
     KNVTTaskStore &s = store();
     KNVTCDTask *task = s.taskWithTitle("  spaced  ");
@@ -26,7 +26,7 @@ TEST_F(TaskStoreFactoriesTest, aTaskKeepsItsTitleAsGivenAndBelongsToMe)
     EXPECT_TRUE(task->isInserted()) << "factories leave saving to the caller";
 }
 
-TEST_F(TaskStoreFactoriesTest, projectsAndAreasGetTrimmedTitlesAndAnOwnerRow)
+TEST_F(TaskStoreFactoriesTest, ProjectsAndAreasGetTrimmedTitlesAndAnOwnerRow)
 {
     KNVTTaskStore &s = store();
     KNVTCDTaskList *project = s.projectWithTitle("\n Garden \t");
@@ -47,7 +47,7 @@ TEST_F(TaskStoreFactoriesTest, projectsAndAreasGetTrimmedTitlesAndAnOwnerRow)
     EXPECT_EQ(owner->taskListTypeOrderIndex(), 0) << "the first project";
 }
 
-TEST_F(TaskStoreFactoriesTest, aNewProjectSharesTheHighestIndexOfItsType)
+TEST_F(TaskStoreFactoriesTest, ANewProjectSharesTheHighestIndexOfItsType)
 {
     KNVTTaskStore &s = store();
     KNVTCDTaskList *first = s.projectWithTitle("First");
@@ -67,7 +67,7 @@ TEST_F(TaskStoreFactoriesTest, aNewProjectSharesTheHighestIndexOfItsType)
     EXPECT_EQ(onlyCollaborator(s.areaWithTitle("Other area"))->taskListTypeOrderIndex(), 12);
 }
 
-TEST_F(TaskStoreFactoriesTest, aTagNeedsATitleThatIsNotBlank)
+TEST_F(TaskStoreFactoriesTest, ATagNeedsATitleThatIsNotBlank)
 {
     KNVTTaskStore &s = store();
     context();
@@ -81,7 +81,7 @@ TEST_F(TaskStoreFactoriesTest, aTagNeedsATitleThatIsNotBlank)
     EXPECT_EQ(tag->creator(), s.me());
 }
 
-TEST_F(TaskStoreFactoriesTest, aCommentIsMineAndDatedNow)
+TEST_F(TaskStoreFactoriesTest, ACommentIsMineAndDatedNow)
 {
     KNVTTaskStore &s = store();
     KNVTCDTask *task = s.taskWithTitle("Commented");
@@ -94,7 +94,7 @@ TEST_F(TaskStoreFactoriesTest, aCommentIsMineAndDatedNow)
     EXPECT_EQ(comment->modifiedDate(), startDate());
 }
 
-TEST_F(TaskStoreFactoriesTest, anInvitedCollaboratorIsPendingWithTheGivenRole)
+TEST_F(TaskStoreFactoriesTest, AnInvitedCollaboratorIsPendingWithTheGivenRole)
 {
     KNVTTaskStore &s = store();
     KNVTCDTaskList *project = s.projectWithTitle("Shared");
@@ -107,7 +107,7 @@ TEST_F(TaskStoreFactoriesTest, anInvitedCollaboratorIsPendingWithTheGivenRole)
     EXPECT_EQ(row->role(), 2);
 }
 
-TEST_F(TaskStoreFactoriesTest, watchingAgainRevivesALocalRemovalButNotOneFromTheService)
+TEST_F(TaskStoreFactoriesTest, WatchingAgainRevivesALocalRemovalButNotOneFromTheService)
 {
     KNVTTaskStore &s = store();
     KNVTCDTask *task = s.taskWithTitle("Watched");
@@ -136,7 +136,7 @@ TEST_F(TaskStoreFactoriesTest, watchingAgainRevivesALocalRemovalButNotOneFromThe
     EXPECT_EQ(count<KNVTCDTaskWatcher>(s), 2);
 }
 
-TEST_F(TaskStoreFactoriesTest, removalTombstonesWhatTheServiceKnowsAndDeletesTheRest)
+TEST_F(TaskStoreFactoriesTest, RemovalTombstonesWhatTheServiceKnowsAndDeletesTheRest)
 {
     KNVTTaskStore &s = store();
     KNVTCDTask *synced = s.taskWithTitle("Synced");
@@ -162,7 +162,7 @@ TEST_F(TaskStoreFactoriesTest, removalTombstonesWhatTheServiceKnowsAndDeletesThe
     EXPECT_EQ(count<KNVTCDTag>(s), 1);
 }
 
-TEST_F(TaskStoreFactoriesTest, removingALocalListRemovesItsTasksAndDetachesTheirTombstones)
+TEST_F(TaskStoreFactoriesTest, RemovingALocalListRemovesItsTasksAndDetachesTheirTombstones)
 {
     KNVTTaskStore &s = store();
     KNVTCDTaskList *list = s.projectWithTitle("Local list");
@@ -191,7 +191,7 @@ TEST_F(TaskStoreFactoriesTest, removingALocalListRemovesItsTasksAndDetachesTheir
     EXPECT_EQ(count<KNVTCDTaskListCollaborator>(s), 0);
 }
 
-TEST_F(TaskStoreFactoriesTest, removingASyncedListTombstonesItAndItsTasks)
+TEST_F(TaskStoreFactoriesTest, RemovingASyncedListTombstonesItAndItsTasks)
 {
     KNVTTaskStore &s = store();
     KNVTCDTaskList *list = s.projectWithTitle("Synced list");
@@ -214,7 +214,7 @@ TEST_F(TaskStoreFactoriesTest, removingASyncedListTombstonesItAndItsTasks)
     EXPECT_EQ(list->taskListCollaborators().size(), 1u) << "member rows are left alone";
 }
 
-TEST_F(TaskStoreFactoriesTest, commentsAndWatchersFollowTheRemovalRule)
+TEST_F(TaskStoreFactoriesTest, CommentsAndWatchersFollowTheRemovalRule)
 {
     KNVTTaskStore &s = store();
     KNVTCDTask *task = s.taskWithTitle("Task");
@@ -236,7 +236,7 @@ TEST_F(TaskStoreFactoriesTest, commentsAndWatchersFollowTheRemovalRule)
     EXPECT_TRUE(task->taskWatchers().empty());
 }
 
-TEST_F(TaskStoreFactoriesTest, aLeavingCollaboratorsTasksGoToTheirCreatorOrToMe)
+TEST_F(TaskStoreFactoriesTest, ALeavingCollaboratorsTasksGoToTheirCreatorOrToMe)
 {
     KNVTTaskStore &s = store();
     KNVTCDUser *me = s.me();
@@ -269,7 +269,7 @@ TEST_F(TaskStoreFactoriesTest, aLeavingCollaboratorsTasksGoToTheirCreatorOrToMe)
     EXPECT_EQ(list->taskListCollaborators().size(), 2u);
 }
 
-TEST_F(TaskStoreFactoriesTest, aSyncedCollaboratorRowIsTombstoned)
+TEST_F(TaskStoreFactoriesTest, ASyncedCollaboratorRowIsTombstoned)
 {
     KNVTTaskStore &s = store();
     KNVTCDUser *leaving = insertUser("Leaving");
@@ -283,7 +283,7 @@ TEST_F(TaskStoreFactoriesTest, aSyncedCollaboratorRowIsTombstoned)
     EXPECT_EQ(s.taskListCollaboratorForUser(leaving, list), row);
 }
 
-TEST_F(TaskStoreFactoriesTest, withoutALibraryFactoriesGiveNothingAndRemovalsSucceed)
+TEST_F(TaskStoreFactoriesTest, WithoutALibraryFactoriesGiveNothingAndRemovalsSucceed)
 {
     QFile blocker(scratchPath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));

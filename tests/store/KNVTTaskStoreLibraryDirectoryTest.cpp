@@ -6,7 +6,7 @@ namespace {
 
 using TaskStoreLibraryDirectoryTest = TaskStoreTest;
 
-TEST_F(TaskStoreLibraryDirectoryTest, theLibraryFolderAsADirectoryObject)
+TEST_F(TaskStoreLibraryDirectoryTest, TheLibraryFolderAsADirectoryObject)
 {
     KNVTTaskStore &s = store();
     QDir(libraryPath()).removeRecursively();
@@ -21,7 +21,7 @@ TEST_F(TaskStoreLibraryDirectoryTest, theLibraryFolderAsADirectoryObject)
     EXPECT_TRUE(directory->isDirectory());
 }
 
-TEST_F(TaskStoreLibraryDirectoryTest, creatingAnExistingLibraryLeavesItAsItIs)
+TEST_F(TaskStoreLibraryDirectoryTest, CreatingAnExistingLibraryLeavesItAsItIs)
 {
     KNVTTaskStore &s = store();
     ASSERT_TRUE(QDir().mkpath(libraryPath()));
@@ -37,7 +37,7 @@ TEST_F(TaskStoreLibraryDirectoryTest, creatingAnExistingLibraryLeavesItAsItIs)
     EXPECT_TRUE(directory->containsFile(*KNVTFile::fileWithPath(kept.fileName())));
 }
 
-TEST_F(TaskStoreLibraryDirectoryTest, afterSignOutThereIsNoLibraryToShowOrMake)
+TEST_F(TaskStoreLibraryDirectoryTest, AfterSignOutThereIsNoLibraryToShowOrMake)
 {
     KNVTTaskStore &s = store();
     s.createLibraryDirectory();

@@ -44,7 +44,7 @@ QByteArray pngData()
 
 using TaskStoreLibraryTest = TaskStoreTest;
 
-TEST_F(TaskStoreLibraryTest, defaultLibraryLivesInTheDataFolder)
+TEST_F(TaskStoreLibraryTest, DefaultLibraryLivesInTheDataFolder)
 {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     EXPECT_EQ(KNVTTaskStore::taskStoreLibraryPath(), data + "/Quillvane/Quillvane Library.quillvaneLibrary");
@@ -53,7 +53,7 @@ TEST_F(TaskStoreLibraryTest, defaultLibraryLivesInTheDataFolder)
     EXPECT_FALSE(KNVTTaskStore::exists());
 }
 
-TEST_F(TaskStoreLibraryTest, firstRunCreatesTheLibraryAndSeedsInformationAndMe)
+TEST_F(TaskStoreLibraryTest, FirstRunCreatesTheLibraryAndSeedsInformationAndMe)
 {
     KNVTTaskStore &s = store();
     EXPECT_FALSE(s.hasManagedObjectContext());
@@ -94,7 +94,7 @@ TEST_F(TaskStoreLibraryTest, firstRunCreatesTheLibraryAndSeedsInformationAndMe)
     EXPECT_FALSE(suite().contains(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)));
 }
 
-TEST_F(TaskStoreLibraryTest, reopeningAStoreSeedsNothingAndPostsNothing)
+TEST_F(TaskStoreLibraryTest, ReopeningAStoreSeedsNothingAndPostsNothing)
 {
     context();
     destroyStores();
@@ -108,7 +108,7 @@ TEST_F(TaskStoreLibraryTest, reopeningAStoreSeedsNothingAndPostsNothing)
     EXPECT_TRUE(reopened.isSetup());
 }
 
-TEST_F(TaskStoreLibraryTest, aRecordOfAnotherEnvironmentGetsANewestRecordBesideIt)
+TEST_F(TaskStoreLibraryTest, ARecordOfAnotherEnvironmentGetsANewestRecordBesideIt)
 {
     store().taskStoreInformation()->setEnvironmentType(5);
     save();
@@ -125,7 +125,7 @@ TEST_F(TaskStoreLibraryTest, aRecordOfAnotherEnvironmentGetsANewestRecordBesideI
     EXPECT_TRUE(makeStore().isConfiguredWithCorrectEnvironmentType());
 }
 
-TEST_F(TaskStoreLibraryTest, anUnbuildableLibraryPresentsItsErrorOnceUntilSignOut)
+TEST_F(TaskStoreLibraryTest, AnUnbuildableLibraryPresentsItsErrorOnceUntilSignOut)
 {
     // A folder cannot be made below a regular file, whoever runs the test.
     QFile blocker(scratchPath("blocker"));
@@ -152,7 +152,7 @@ TEST_F(TaskStoreLibraryTest, anUnbuildableLibraryPresentsItsErrorOnceUntilSignOu
     EXPECT_EQ(presentedErrors().size(), 2u) << "a sign-out starts over";
 }
 
-TEST_F(TaskStoreLibraryTest, aFileTheEngineRefusesGoesToTheDelegateAndStaysUntouched)
+TEST_F(TaskStoreLibraryTest, AFileTheEngineRefusesGoesToTheDelegateAndStaysUntouched)
 {
     ASSERT_TRUE(QDir().mkpath(libraryPath()));
     QFile file(storeFilePath());
@@ -176,7 +176,7 @@ TEST_F(TaskStoreLibraryTest, aFileTheEngineRefusesGoesToTheDelegateAndStaysUntou
     EXPECT_EQ(after.readAll(), garbage);
 }
 
-TEST_F(TaskStoreLibraryTest, settingTheLibraryURLDropsTheStackOnlyForAnotherPath)
+TEST_F(TaskStoreLibraryTest, SettingTheLibraryURLDropsTheStackOnlyForAnotherPath)
 {
     KNVTTaskStore &s = store();
     ostore::Context *first = s.managedObjectContext();
@@ -195,7 +195,7 @@ TEST_F(TaskStoreLibraryTest, settingTheLibraryURLDropsTheStackOnlyForAnotherPath
     EXPECT_EQ(s.persistentStoreCoordinator()->path(), storeFilePath());
 }
 
-TEST_F(TaskStoreLibraryTest, signingOutTwiceRemovesTheLibraryEachTimeAndKeepsTheMidnightRefresh)
+TEST_F(TaskStoreLibraryTest, SigningOutTwiceRemovesTheLibraryEachTimeAndKeepsTheMidnightRefresh)
 {
     KNVTTaskStore &s = store();
     s.taskWithTitle("Before the first sign-out");
@@ -238,7 +238,7 @@ TEST_F(TaskStoreLibraryTest, signingOutTwiceRemovesTheLibraryEachTimeAndKeepsThe
     EXPECT_EQ(recorder.names().size(), 3);
 }
 
-TEST_F(TaskStoreLibraryTest, signingOutSwitchesSyncOffAndCancelsTheCoordinator)
+TEST_F(TaskStoreLibraryTest, SigningOutSwitchesSyncOffAndCancelsTheCoordinator)
 {
     FakeSyncCoordinatorLog &log = registerFakeSyncCoordinator();
     KNVTTaskStore &s = store();
@@ -262,7 +262,7 @@ TEST_F(TaskStoreLibraryTest, signingOutSwitchesSyncOffAndCancelsTheCoordinator)
     EXPECT_EQ(log.created, 2) << "a fresh library gets a fresh coordinator";
 }
 
-TEST_F(TaskStoreLibraryTest, objectsOfASignedOutLibraryStayReadable)
+TEST_F(TaskStoreLibraryTest, ObjectsOfASignedOutLibraryStayReadable)
 {
     KNVTTaskStore &s = store();
     KNVTCDTask *task = s.taskWithTitle("Kept by a window");
@@ -272,7 +272,7 @@ TEST_F(TaskStoreLibraryTest, objectsOfASignedOutLibraryStayReadable)
     EXPECT_EQ(task->context(), nullptr);
 }
 
-TEST_F(TaskStoreLibraryTest, withoutACoordinatorFactoryTheStoreSyncsNothing)
+TEST_F(TaskStoreLibraryTest, WithoutACoordinatorFactoryTheStoreSyncsNothing)
 {
     KNVTTaskStore &s = store();
     ASSERT_NE(s.managedObjectContext(), nullptr);
@@ -283,7 +283,7 @@ TEST_F(TaskStoreLibraryTest, withoutACoordinatorFactoryTheStoreSyncsNothing)
     EXPECT_TRUE(s.sync());
 }
 
-TEST_F(TaskStoreLibraryTest, syncAsksTheCoordinatorOnlyWhileAutomaticSyncIsOn)
+TEST_F(TaskStoreLibraryTest, SyncAsksTheCoordinatorOnlyWhileAutomaticSyncIsOn)
 {
     FakeSyncCoordinatorLog &log = registerFakeSyncCoordinator();
     KNVTTaskStore &s = store();
@@ -308,7 +308,7 @@ TEST_F(TaskStoreLibraryTest, syncAsksTheCoordinatorOnlyWhileAutomaticSyncIsOn)
     EXPECT_EQ(handled, 0);
 }
 
-TEST_F(TaskStoreLibraryTest, aLibraryOfTheOlderModelIsMigratedAndItsDerivedValuesFilledIn)
+TEST_F(TaskStoreLibraryTest, ALibraryOfTheOlderModelIsMigratedAndItsDerivedValuesFilledIn)
 {
     KNVTTaskStore &s = store();
     KNVTCDUser *user = insertUser("Daz Dorod");

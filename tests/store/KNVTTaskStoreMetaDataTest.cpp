@@ -28,7 +28,7 @@ protected:
     void writeMetaData(const QVariantMap &root) { ASSERT_TRUE(knvt::PropertyList::writeFile(metaDataPath(), root)); }
 };
 
-TEST_F(TaskStoreMetaDataTest, aFreshLibraryShowsTheDefaultsWithoutWritingThem)
+TEST_F(TaskStoreMetaDataTest, AFreshLibraryShowsTheDefaultsWithoutWritingThem)
 {
     KNVTTaskStore &s = store();
     knvt::test::NotificationRecorder recorder(kSyncSettings);
@@ -46,7 +46,7 @@ TEST_F(TaskStoreMetaDataTest, aFreshLibraryShowsTheDefaultsWithoutWritingThem)
     EXPECT_TRUE(recorder.names().isEmpty());
 }
 
-TEST_F(TaskStoreMetaDataTest, theFirstWriteStoresTheDefaultsWithItInARealPropertyList)
+TEST_F(TaskStoreMetaDataTest, TheFirstWriteStoresTheDefaultsWithItInARealPropertyList)
 {
     KNVTTaskStore &s = store();
     s.setResourceETags({{"tasks/inbox", "\"abc\""}, {"tags", "W/\"1\""}});
@@ -72,7 +72,7 @@ TEST_F(TaskStoreMetaDataTest, theFirstWriteStoresTheDefaultsWithItInARealPropert
     EXPECT_TRUE(other.ETagForResource("friendships").isNull());
 }
 
-TEST_F(TaskStoreMetaDataTest, eachSettingRoundTripsThroughTheFile)
+TEST_F(TaskStoreMetaDataTest, EachSettingRoundTripsThroughTheFile)
 {
     KNVTTaskStore &s = store();
     const QDateTime synced(QDate(2015, 3, 1), QTime(8, 0, 1), QTimeZone::utc());
@@ -92,7 +92,7 @@ TEST_F(TaskStoreMetaDataTest, eachSettingRoundTripsThroughTheFile)
     EXPECT_FALSE(other.isAuthenticated());
 }
 
-TEST_F(TaskStoreMetaDataTest, settingsPostTheSyncSettingsNotificationAndBookkeepingDoesNot)
+TEST_F(TaskStoreMetaDataTest, SettingsPostTheSyncSettingsNotificationAndBookkeepingDoesNot)
 {
     KNVTTaskStore &s = store();
     knvt::test::NotificationRecorder recorder(kSyncSettings);
@@ -117,7 +117,7 @@ TEST_F(TaskStoreMetaDataTest, settingsPostTheSyncSettingsNotificationAndBookkeep
     EXPECT_FALSE(readSyncMetaData(metaDataPath()).contains("ResourceETags"));
 }
 
-TEST_F(TaskStoreMetaDataTest, anIntervalBelowTheFloorBecomesNineHundredWhenRead)
+TEST_F(TaskStoreMetaDataTest, AnIntervalBelowTheFloorBecomesNineHundredWhenRead)
 {
     KNVTTaskStore &s = store();
     s.setAutoSyncTimeInterval(120);
@@ -142,7 +142,7 @@ TEST_F(TaskStoreMetaDataTest, anIntervalBelowTheFloorBecomesNineHundredWhenRead)
     EXPECT_EQ(s.autoSyncTimeInterval(), double(600.1f)) << "read at single precision";
 }
 
-TEST_F(TaskStoreMetaDataTest, anIntervalThatIsNoNumberBecomesNineHundred)
+TEST_F(TaskStoreMetaDataTest, AnIntervalThatIsNoNumberBecomesNineHundred)
 {
     writeMetaData({{"SyncMetaData", QVariantMap{{"AutoSyncTimeInterval", "3600"}}}});
     KNVTTaskStore &s = store();
@@ -150,7 +150,7 @@ TEST_F(TaskStoreMetaDataTest, anIntervalThatIsNoNumberBecomesNineHundred)
     EXPECT_EQ(readSyncMetaData(metaDataPath()).value("AutoSyncTimeInterval").toDouble(), 900.0);
 }
 
-TEST_F(TaskStoreMetaDataTest, anEntryWithoutAKeyGivesNoDefaultForIt)
+TEST_F(TaskStoreMetaDataTest, AnEntryWithoutAKeyGivesNoDefaultForIt)
 {
     writeMetaData({{"SyncMetaData", QVariantMap{{"AutoSyncEnabled", true}}}, {"Other", "kept"}});
     KNVTTaskStore &s = store();
@@ -164,7 +164,7 @@ TEST_F(TaskStoreMetaDataTest, anEntryWithoutAKeyGivesNoDefaultForIt)
     EXPECT_FALSE(root.value("SyncMetaData").toMap().contains("PushSyncEnabled"));
 }
 
-TEST_F(TaskStoreMetaDataTest, anUnreadableFileReadsAsDefaults)
+TEST_F(TaskStoreMetaDataTest, AnUnreadableFileReadsAsDefaults)
 {
     QFile file(metaDataPath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -177,7 +177,7 @@ TEST_F(TaskStoreMetaDataTest, anUnreadableFileReadsAsDefaults)
     EXPECT_TRUE(readSyncMetaData(metaDataPath()).value("AutoSyncEnabled").toBool());
 }
 
-TEST_F(TaskStoreMetaDataTest, aFailedWriteKeepsTheValuesForTheProcess)
+TEST_F(TaskStoreMetaDataTest, AFailedWriteKeepsTheValuesForTheProcess)
 {
     KNVTTaskStore &s = store();
     ASSERT_TRUE(QDir(libraryPath()).removeRecursively());
@@ -186,7 +186,7 @@ TEST_F(TaskStoreMetaDataTest, aFailedWriteKeepsTheValuesForTheProcess)
     EXPECT_EQ(s.autoSyncTimeInterval(), 1200.0);
 }
 
-TEST_F(TaskStoreMetaDataTest, signOutTakesTheSettingsWithTheLibrary)
+TEST_F(TaskStoreMetaDataTest, SignOutTakesTheSettingsWithTheLibrary)
 {
     KNVTTaskStore &s = store();
     ASSERT_NE(s.managedObjectContext(), nullptr);

@@ -33,7 +33,7 @@ public:
 
 using TaskStoreSavingTest = TaskStoreTest;
 
-TEST_F(TaskStoreSavingTest, aSaveIsRelayedAsWillChangeAndDidChangeWithTheChangedObjects)
+TEST_F(TaskStoreSavingTest, ASaveIsRelayedAsWillChangeAndDidChangeWithTheChangedObjects)
 {
     KNVTTaskStore &s = store();
     KNVTCDTask *kept = s.taskWithTitle("Kept");
@@ -62,7 +62,7 @@ TEST_F(TaskStoreSavingTest, aSaveIsRelayedAsWillChangeAndDidChangeWithTheChanged
     EXPECT_EQ(sharedDate(suite()), startDate().addSecs(60));
 }
 
-TEST_F(TaskStoreSavingTest, aSaveWithNothingToSaveStillRecordsItsDate)
+TEST_F(TaskStoreSavingTest, ASaveWithNothingToSaveStillRecordsItsDate)
 {
     KNVTTaskStore &s = store();
     context();
@@ -72,7 +72,7 @@ TEST_F(TaskStoreSavingTest, aSaveWithNothingToSaveStillRecordsItsDate)
     EXPECT_EQ(sharedDate(suite()), startDate());
 }
 
-TEST_F(TaskStoreSavingTest, aFailedSaveReportsTheErrorAndTellsNobody)
+TEST_F(TaskStoreSavingTest, AFailedSaveReportsTheErrorAndTellsNobody)
 {
     KNVTTaskStore &s = store();
     context();
@@ -89,7 +89,7 @@ TEST_F(TaskStoreSavingTest, aFailedSaveReportsTheErrorAndTellsNobody)
     EXPECT_EQ(sharedDate(suite()), before);
 }
 
-TEST_F(TaskStoreSavingTest, deferredSavesRunLaterAndEachCallsItsHandler)
+TEST_F(TaskStoreSavingTest, DeferredSavesRunLaterAndEachCallsItsHandler)
 {
     KNVTTaskStore &s = store();
     context();
@@ -108,7 +108,7 @@ TEST_F(TaskStoreSavingTest, deferredSavesRunLaterAndEachCallsItsHandler)
     EXPECT_FALSE(context().hasChanges());
 }
 
-TEST_F(TaskStoreSavingTest, editsMadeWhileASaveIsDeferredGoIntoThatOneSave)
+TEST_F(TaskStoreSavingTest, EditsMadeWhileASaveIsDeferredGoIntoThatOneSave)
 {
     ScopedTimerScale fast(0.01);
     KNVTTaskStore &s = store();
@@ -129,7 +129,7 @@ TEST_F(TaskStoreSavingTest, editsMadeWhileASaveIsDeferredGoIntoThatOneSave)
     EXPECT_EQ(context().committedValues(task, {"title"}).value("title"), ostore::Value(QString("Typing a title")));
 }
 
-TEST_F(TaskStoreSavingTest, aSecondContextsMergeIsRelayedToo)
+TEST_F(TaskStoreSavingTest, ASecondContextsMergeIsRelayedToo)
 {
     KNVTTaskStore &s = store();
     context();
@@ -149,7 +149,7 @@ TEST_F(TaskStoreSavingTest, aSecondContextsMergeIsRelayedToo)
 
 // Two stores on one library stand for two processes: each has its own engine connection, and they meet only
 // through the shared suite and the cross-process notification.
-TEST_F(TaskStoreSavingTest, anotherProcessesSaveRefreshesThisOneAndKeepsItsUnsavedEdits)
+TEST_F(TaskStoreSavingTest, AnotherProcessesSaveRefreshesThisOneAndKeepsItsUnsavedEdits)
 {
     KNVTTaskStore &a = store();
     KNVTCDTask *edited = a.taskWithTitle("Edited here");
@@ -200,7 +200,7 @@ TEST_F(TaskStoreSavingTest, anotherProcessesSaveRefreshesThisOneAndKeepsItsUnsav
     EXPECT_EQ(count<KNVTCDTask>(reopened, key("title") == QString("Saved there, renamed")), 1);
 }
 
-TEST_F(TaskStoreSavingTest, aRefreshWithNothingNewStillTellsTheLists)
+TEST_F(TaskStoreSavingTest, ARefreshWithNothingNewStillTellsTheLists)
 {
     KNVTTaskStore &a = store();
     context(a);
@@ -210,7 +210,7 @@ TEST_F(TaskStoreSavingTest, aRefreshWithNothingNewStillTellsTheLists)
     EXPECT_EQ(recorder.notifications()[1].object, &a);
 }
 
-TEST_F(TaskStoreSavingTest, aStoreThatNeverSawASaveDateIgnoresOthers)
+TEST_F(TaskStoreSavingTest, AStoreThatNeverSawASaveDateIgnoresOthers)
 {
     KNVTTaskStore &a = store();
     context(a);
@@ -222,7 +222,7 @@ TEST_F(TaskStoreSavingTest, aStoreThatNeverSawASaveDateIgnoresOthers)
     EXPECT_FALSE(b.hasChangedExternally()) << "its own save wrote the same date in both places";
 }
 
-TEST_F(TaskStoreSavingTest, midnightPostsTheThreeChangesAndRearmsForTheNextMidnight)
+TEST_F(TaskStoreSavingTest, MidnightPostsTheThreeChangesAndRearmsForTheNextMidnight)
 {
     KNVTTaskStore &s = store();
     EXPECT_TRUE(s.hasSystemInformationTimer());
@@ -240,7 +240,7 @@ TEST_F(TaskStoreSavingTest, midnightPostsTheThreeChangesAndRearmsForTheNextMidni
     EXPECT_EQ(alarm().fireDate(), midnightAfter(startDate().date().addDays(1)));
 }
 
-TEST_F(TaskStoreSavingTest, clockChangeAndWakePostTheThreeChangesAndRearm)
+TEST_F(TaskStoreSavingTest, ClockChangeAndWakePostTheThreeChangesAndRearm)
 {
     KNVTTaskStore &s = store();
     knvt::test::NotificationRecorder recorder(kStoreChanges);
@@ -261,7 +261,7 @@ TEST_F(TaskStoreSavingTest, clockChangeAndWakePostTheThreeChangesAndRearm)
     EXPECT_TRUE(recorder.names().isEmpty());
 }
 
-TEST_F(TaskStoreSavingTest, aTimeZoneChangeRearmsAtTheNewZonesMidnight)
+TEST_F(TaskStoreSavingTest, ATimeZoneChangeRearmsAtTheNewZonesMidnight)
 {
     store();
     // 10:20:30 in New York is 16:20:30 in Berlin on the same day; 20:00 in New York is already the next day there.
@@ -274,7 +274,7 @@ TEST_F(TaskStoreSavingTest, aTimeZoneChangeRearmsAtTheNewZonesMidnight)
               QDateTime(QDate(2015, 3, 6), QTime(0, 0), QTimeZone("Europe/Berlin")).toUTC());
 }
 
-TEST_F(TaskStoreSavingTest, aFailedSaveNobodyWaitsForIsLoggedAndPresentedOnceWhileAHandlerHearsItItself)
+TEST_F(TaskStoreSavingTest, AFailedSaveNobodyWaitsForIsLoggedAndPresentedOnceWhileAHandlerHearsItItself)
 {
     KNVTTaskStore &s = store();
     context();
@@ -303,7 +303,7 @@ TEST_F(TaskStoreSavingTest, aFailedSaveNobodyWaitsForIsLoggedAndPresentedOnceWhi
     EXPECT_EQ(warnings.filter(QStringLiteral("KNVTTaskStore:save couldn't save")).size(), 2);
 }
 
-TEST_F(TaskStoreSavingTest, waitingSavesCanBeRunAtOnceInTheOrderAskedAndRunOnlyOnce)
+TEST_F(TaskStoreSavingTest, WaitingSavesCanBeRunAtOnceInTheOrderAskedAndRunOnlyOnce)
 {
     KNVTTaskStore &s = store();
     context();
