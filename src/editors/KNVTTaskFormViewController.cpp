@@ -46,8 +46,8 @@ using knvt::liveObject;
 
 constexpr int Margin = 8;
 const QSize TaskListIconSize(11, 14);
-constexpr unsigned int Statuses[] = {KNVTTaskStatusSomeday, KNVTTaskStatusActionable, KNVTTaskStatusCompleted,
-                                     KNVTTaskStatusCancelled};
+constexpr KNVTTaskStatus Statuses[] = {KNVTTaskStatusSomeday, KNVTTaskStatusActionable, KNVTTaskStatusCompleted,
+                                       KNVTTaskStatusCancelled};
 constexpr KNVTRecurrenceFrequency Frequencies[] = {KNVTRecurrenceFrequencyDaily, KNVTRecurrenceFrequencyWeekly,
                                                    KNVTRecurrenceFrequencyMonthly, KNVTRecurrenceFrequencyYearly};
 
@@ -157,8 +157,8 @@ void KNVTTaskFormViewController::loadView()
 
     m_statusPopUpButton = new QComboBox(m_topView);
     m_statusPopUpButton->setObjectName(QStringLiteral("statusPopUpButton"));
-    for (unsigned int status : Statuses)
-        m_statusPopUpButton->addItem(KNVTCDTask::localizedDisplayNameForStatus(status), status);
+    for (KNVTTaskStatus status : Statuses)
+        m_statusPopUpButton->addItem(KNVTCDTask::localizedDisplayNameForStatus(status), uint(status));
     m_statusPopUpButton->setCurrentIndex(1); // Actionable
     grid->addWidget(new QLabel(tr("Status"), m_topView), 2, 3, Qt::AlignRight);
     grid->addWidget(m_statusPopUpButton, 2, 4);

@@ -1,7 +1,7 @@
+#include "foundation/KNVTKeychainItem.h"
 #include "foundation/KNVTApplicationUUIDKeychainItem.h"
 #include "foundation/KNVTGenericKeychainItem.h"
 #include "foundation/KNVTInternetKeychainItem.h"
-#include "foundation/KNVTKeychainItem.h"
 #include "foundation/SecretServiceKeychain.h"
 #include "support/InMemoryKeychain.h"
 
