@@ -1,6 +1,7 @@
 #include "editors/KNVTTaskFormViewController.h"
 
 #include "editors/DateField.h"
+#include "editors/DatePickerPopover.h"
 #include "editors/EditorObjects.h"
 #include "editors/KNVTUserSelection.h"
 #include "editors/KNVTUserSelectionFactory.h"
@@ -479,24 +480,10 @@ void KNVTTaskFormViewController::displayDatePickerPopover(QPointer<knvt::Popover
         slot->performClose();
         return;
     }
-    if (!sender)
-        return;
-    auto *popover = new knvt::Popover(sender->window());
-    popover->setObjectName(picker == m_startDateDatePicker ? QStringLiteral("startDatePickerPopover")
-                                                           : QStringLiteral("dueDatePickerPopover"));
-    popover->setBehavior(knvt::Popover::Behavior::Transient);
-    popover->setAnimates(true);
-    auto *controller = new KNVTDatePickerViewController(popover);
-    controller->setDate(picker->dateValue());
-    controller->setMinDate(minimum);
-    controller->setDatePickerViewControllerDelegate(this);
-    controller->setPopover(popover);
-    popover->setContentWidget(controller->view());
-    slot = popover;
-    connect(popover, &knvt::Popover::closed, this, [popover] { popover->deleteLater(); });
-    popover->showRelativeTo(QRect(), sender);
-    if (!focus && controller->datePicker())
-        controller->datePicker()->clearFocus();
+    slot = knvt::showDatePickerPopover(sender,
+                                       picker == m_startDateDatePicker ? QStringLiteral("startDatePickerPopover")
+                                                                       : QStringLiteral("dueDatePickerPopover"),
+                                       picker->dateValue(), minimum, this, focus);
 }
 
 void KNVTTaskFormViewController::displayStartDatePickerPopover(QWidget *sender)

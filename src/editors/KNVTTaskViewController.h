@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/KNVTTaskRowLayout.h"
+#include "editors/KNVTTaskTableView.h"
 #include "editors/KNVTTaskViewControllerDelegate.h"
 
 #include "uikit/KNVTViewController.h"
@@ -11,7 +12,6 @@
 #include <QUrl>
 
 class KNVTCDTask;
-class KNVTTaskTableView;
 class KNVTTaskViewModel;
 
 namespace knvt {

@@ -1,0 +1,31 @@
+#include "editors/DatePickerPopover.h"
+
+#include "uikit/KNVTDatePicker.h"
+#include "uikit/KNVTDatePickerViewController.h"
+#include "uikit/Popover.h"
+
+namespace knvt {
+
+Popover *showDatePickerPopover(QWidget *anchor, const QString &name, const QDateTime &date, const QDateTime &minimum,
+                               KNVTDatePickerViewControllerDelegate *delegate, bool focus)
+{
+    if (!anchor)
+        return nullptr;
+    auto *popover = new Popover(anchor->window());
+    popover->setObjectName(name);
+    popover->setBehavior(Popover::Behavior::Transient);
+    popover->setAnimates(true);
+    auto *controller = new KNVTDatePickerViewController(popover);
+    controller->setDate(date);
+    controller->setMinDate(minimum);
+    controller->setDatePickerViewControllerDelegate(delegate);
+    controller->setPopover(popover);
+    popover->setContentWidget(controller->view());
+    QObject::connect(popover, &Popover::closed, popover, [popover] { popover->deleteLater(); });
+    popover->showRelativeTo(QRect(), anchor);
+    if (!focus && controller->datePicker())
+        controller->datePicker()->clearFocus();
+    return popover;
+}
+
+} // namespace knvt

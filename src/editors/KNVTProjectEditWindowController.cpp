@@ -1,0 +1,8 @@
+#include "editors/KNVTProjectEditWindowController.h"
+
+KNVTProjectEditWindowController::KNVTProjectEditWindowController(KNVTCDTaskList *project, QWidget *parent)
+    : knvt::TaskListEditSheet(project, SaveDelay, parent)
+{
+    setObjectName(QStringLiteral("KNVTProjectEditWindowController"));
+    setWindowTitle(tr("Edit Project"));
+}

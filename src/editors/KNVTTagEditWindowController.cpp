@@ -1,0 +1,50 @@
+#include "editors/KNVTTagEditWindowController.h"
+
+#include "editors/EditorObjects.h"
+#include "editors/KNVTTagNewWindowController.h"
+#include "editors/SaveScheduler.h"
+
+#include "model/KNVTCDTag.h"
+
+#include "foundation/NotificationCenter.h"
+#include "foundation/StringAdditions.h"
+
+KNVTTagEditWindowController::KNVTTagEditWindowController(KNVTCDTag *tag, QWidget *parent)
+    : knvt::TitleSheet(parent), m_tagURI(tag ? tag->uri() : QUrl())
+{
+    setObjectName(QStringLiteral("KNVTTagEditWindowController"));
+    setWindowTitle(tr("Rename Tag"));
+    if (tag)
+        titleTextField()->setText(tag->title());
+    updateSaveButton();
+    knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
+                                                          &knvt::taskStore(), this, [this](const knvt::Notification &) {
+                                                              if (!this->tag())
+                                                                  cancel();
+                                                          });
+}
+
+KNVTTagEditWindowController::~KNVTTagEditWindowController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+KNVTCDTag *KNVTTagEditWindowController::tag() const
+{
+    return knvt::liveObject<KNVTCDTag>(m_tagURI);
+}
+
+bool KNVTTagEditWindowController::canSave() const
+{
+    return KNVTTagNewWindowController::isFreeTagTitle(titleTextField()->text());
+}
+
+bool KNVTTagEditWindowController::performSave()
+{
+    if (KNVTCDTag *renamed = tag()) {
+        // Stored as the uniqueness rule compares it, so that no second tag of the same look can be made later.
+        renamed->setTitle(knvt::trimmedString(titleTextField()->text()));
+        knvt::scheduleTaskStoreSave(0.0);
+    }
+    return true;
+}

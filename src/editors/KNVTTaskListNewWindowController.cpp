@@ -1,0 +1,3 @@
+#include "editors/KNVTTaskListNewWindowController.h"
+
+KNVTTaskListNewWindowController::KNVTTaskListNewWindowController(QWidget *parent) : knvt::TitleSheet(parent) {}

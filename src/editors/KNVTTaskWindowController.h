@@ -1,0 +1,87 @@
+#pragma once
+
+#include "editors/KNVTTaskEditWindowController.h"
+#include "editors/KNVTTaskViewController.h"
+#include "editors/KNVTTaskWindowControllerDelegate.h"
+
+#include "uikit/Popover.h"
+#include "uikit/WeakDelegate.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+class KNVTCDTask;
+
+// One task in a window of its own: the task detail fills it, and a toolbar offers Today, Assign, Comment, Edit and
+// Done. The window is titled with the task and follows it; it closes by itself as soon as the task is deleted, here
+// or anywhere else. Today, Assign, Comment and Edit are enabled while the task may be edited and is not archived;
+// Done closes the window.
+class KNVTTaskWindowController : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit KNVTTaskWindowController(KNVTCDTask *task, QWidget *parent = nullptr);
+    ~KNVTTaskWindowController() override;
+
+    // nullptr once the task is gone or the window closed.
+    KNVTCDTask *task() const;
+
+    KNVTTaskWindowControllerDelegate *taskWindowControllerDelegate() const { return m_delegate.get(); }
+    void setTaskWindowControllerDelegate(KNVTTaskWindowControllerDelegate *delegate) { m_delegate.set(delegate); }
+
+    KNVTTaskViewController *taskViewController() const { return m_taskViewController; }
+    QToolBar *toolbar() const { return m_toolbar; }
+    QToolButton *todayButton() const { return m_todayButton; }
+    QToolButton *assignButton() const { return m_assignButton; }
+    QToolButton *commentButton() const { return m_commentButton; }
+    QToolButton *editButton() const { return m_editButton; }
+    QToolButton *doneButton() const { return m_doneButton; }
+
+    // The open popovers and the edit sheet, or nullptr.
+    knvt::Popover *taskEditPopover() const { return m_taskEditPopover; }
+    knvt::Popover *taskCommentNewPopover() const { return m_taskCommentNewPopover; }
+    knvt::Popover *assignTaskPopover() const { return m_assignTaskPopover; }
+    KNVTTaskEditWindowController *taskEditWindowController() const { return m_taskEditWindowController; }
+
+    // Title and enabling from the task.
+    void updateToolbar();
+
+    // Moves the task to Next when it is a Today task, else to Today; saved at once.
+    Q_INVOKABLE void toggleToday(QObject *sender = nullptr);
+    // Open (or, when open, close) the assign form and the comment composer next to `sender`.
+    Q_INVOKABLE void assign(QObject *sender = nullptr);
+    Q_INVOKABLE void comment(QObject *sender = nullptr);
+    // From a button of this window's toolbar: the edit form in a popover next to it (a second use closes it);
+    // from anything else (a menu item): the edit form in a sheet over this window.
+    Q_INVOKABLE void edit(QObject *sender = nullptr);
+    // Asks "Delete Task" unless the user said not to ask again, then deletes the task and closes the window.
+    Q_INVOKABLE void deleteTask(QObject *sender = nullptr);
+    Q_INVOKABLE virtual void dismiss(QObject *sender = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void taskStoreWillChange();
+    knvt::Popover *makePopover(QWidget *content, const QString &name);
+    void closePopovers();
+
+    QUrl m_taskURI;
+    bool m_taskDropped = false;
+    knvt::WeakDelegate<KNVTTaskWindowControllerDelegate> m_delegate;
+    QPointer<KNVTTaskViewController> m_taskViewController;
+    QToolBar *m_toolbar = nullptr;
+    QToolButton *m_todayButton = nullptr;
+    QToolButton *m_assignButton = nullptr;
+    QToolButton *m_commentButton = nullptr;
+    QToolButton *m_editButton = nullptr;
+    QToolButton *m_doneButton = nullptr;
+    QPointer<knvt::Popover> m_taskEditPopover;
+    QPointer<knvt::Popover> m_taskCommentNewPopover;
+    QPointer<knvt::Popover> m_assignTaskPopover;
+    QPointer<KNVTTaskEditWindowController> m_taskEditWindowController;
+};

@@ -1,0 +1,100 @@
+#include "editors/TaskListEditSheet.h"
+
+#include "editors/EditorObjects.h"
+#include "editors/SaveScheduler.h"
+
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTTaskListStatus.h"
+
+#include "uikit/AlertAdditions.h"
+
+#include "foundation/NotificationCenter.h"
+
+#include <QFormLayout>
+
+namespace knvt {
+
+namespace {
+
+constexpr unsigned int Statuses[] = {KNVTTaskListStatusSomeday, KNVTTaskListStatusActionable,
+                                     KNVTTaskListStatusCompleted, KNVTTaskListStatusCancelled};
+
+} // namespace
+
+TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay, QWidget *parent)
+    : TitleSheet(parent), m_taskListURI(taskList ? taskList->uri() : QUrl()), m_saveDelay(saveDelay)
+{
+    auto *form = new QFormLayout;
+    m_statusPopUpButton = new QComboBox(this);
+    m_statusPopUpButton->setObjectName(QStringLiteral("statusPopUpButton"));
+    for (unsigned int status : Statuses)
+        m_statusPopUpButton->addItem(KNVTCDTaskList::localizedDisplayNameForStatus(status), status);
+    m_statusPopUpButton->setCurrentIndex(1);
+    form->addRow(tr("Status"), m_statusPopUpButton);
+    contentLayout()->addLayout(form);
+
+    if (taskList) {
+        titleTextField()->setText(taskList->title());
+        const int item = m_statusPopUpButton->findData(unsigned(taskList->status().value_or(0)));
+        if (item >= 0)
+            m_statusPopUpButton->setCurrentIndex(item);
+    }
+    updateSaveButton();
+    NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
+                                                    &taskStore(), this, [this](const Notification &) {
+                                                        if (!this->taskList())
+                                                            cancel();
+                                                    });
+}
+
+TaskListEditSheet::~TaskListEditSheet()
+{
+    NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+KNVTCDTaskList *TaskListEditSheet::taskList() const
+{
+    return liveObject<KNVTCDTaskList>(m_taskListURI);
+}
+
+bool TaskListEditSheet::performSave()
+{
+    KNVTCDTaskList *list = taskList();
+    if (!list)
+        return true;
+    bool closes = true;
+    const auto completion = [&closes](bool done) { closes = done; };
+    const qint64 status = list->status().value_or(0);
+    switch (m_statusPopUpButton->currentData().toUInt()) {
+    case KNVTTaskListStatusCancelled:
+        if (!list->isCancelled())
+            list->performMarkAsCancelledWithAlertHandler(synchronousAlertHandler(), completion);
+        break;
+    case KNVTTaskListStatusCompleted:
+        if (!list->isCompleted())
+            list->performMarkAsCompletedWithAlertHandler(synchronousAlertHandler(), completion);
+        break;
+    case KNVTTaskListStatusSomeday:
+        if (status != KNVTTaskListStatusSomeday) {
+            list->markAsUncompleted();
+            list->setStatus(KNVTTaskListStatusSomeday);
+        }
+        break;
+    case KNVTTaskListStatusActionable:
+        if (status != KNVTTaskListStatusActionable) {
+            list->markAsUncompleted();
+            list->setStatus(KNVTTaskListStatusActionable);
+        }
+        break;
+    default: break;
+    }
+    if (!closes)
+        return false;
+    // The title only now: a refused status change leaves nothing behind that some later save would write.
+    if (list->title() != titleTextField()->text())
+        list->setTitle(titleTextField()->text());
+    scheduleTaskStoreSave(m_saveDelay);
+    return true;
+}
+
+} // namespace knvt

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "editors/TitleSheet.h"
+
+#include <QComboBox>
+#include <QUrl>
+
+class KNVTCDTaskList;
+
+namespace knvt {
+
+// What the area and project editors share: the list's title and a status pop-up (Someday, Actionable, Completed,
+// Cancelled). Completing or cancelling a list with open tasks asks first whether they go with it; when the user
+// refuses, the sheet stays open and nothing of it is written, the title included. The editor closes by itself when
+// its list is deleted.
+class TaskListEditSheet : public TitleSheet
+{
+    Q_OBJECT
+
+public:
+    ~TaskListEditSheet() override;
+
+    QComboBox *statusPopUpButton() const { return m_statusPopUpButton; }
+    // nullptr once the list is gone.
+    KNVTCDTaskList *taskList() const;
+
+protected:
+    TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay, QWidget *parent);
+
+    bool performSave() override;
+
+private:
+    QUrl m_taskListURI;
+    double m_saveDelay;
+    QComboBox *m_statusPopUpButton = nullptr;
+};
+
+} // namespace knvt

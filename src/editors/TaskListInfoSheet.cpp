@@ -1,0 +1,155 @@
+#include "editors/TaskListInfoSheet.h"
+
+#include "editors/EditorObjects.h"
+
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
+#include "model/KNVTCDUser.h"
+#include "model/KNVTTaskListCollaboratorRole.h"
+#include "model/ObjectReferencePayload.h"
+
+#include "foundation/NotificationCenter.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QVBoxLayout>
+
+namespace knvt {
+
+namespace {
+
+QLabel *label(const QString &name, QWidget *parent)
+{
+    auto *field = new QLabel(parent);
+    field->setObjectName(name);
+    field->setTextFormat(Qt::PlainText);
+    return field;
+}
+
+} // namespace
+
+TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
+    : Sheet(parent), m_taskListURI(taskList ? taskList->uri() : QUrl())
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_headingTextField = label(QStringLiteral("headingTextField"), this);
+    QFont heading = m_headingTextField->font();
+    heading.setBold(true);
+    heading.setPixelSize(15);
+    m_headingTextField->setFont(heading);
+    layout->addWidget(m_headingTextField);
+    auto *form = new QFormLayout;
+    m_titleTextField = label(QStringLiteral("titleTextField"), this);
+    m_statusTextField = label(QStringLiteral("statusTextField"), this);
+    m_ownerTextField = label(QStringLiteral("ownerTextField"), this);
+    form->addRow(tr("Title:"), m_titleTextField);
+    form->addRow(tr("Status:"), m_statusTextField);
+    form->addRow(tr("Owner:"), m_ownerTextField);
+    layout->addLayout(form);
+
+    m_collaboratorsView = new QWidget(this);
+    m_collaboratorsView->setObjectName(QStringLiteral("collaboratorsView"));
+    auto *collaborators = new QVBoxLayout(m_collaboratorsView);
+    collaborators->setContentsMargins(0, 0, 0, 0);
+    m_tableView = new CollaboratorsTableWidget([this](const QList<int> &rows) { return mimeDataForRows(rows); },
+                                               m_collaboratorsView);
+    m_tableView->setObjectName(QStringLiteral("tableView"));
+    m_tableView->setColumnCount(3);
+    m_tableView->setHorizontalHeaderLabels({tr("User"), tr("Status"), tr("Role")});
+    m_tableView->setColumnWidth(0, 200);
+    collaborators->addWidget(m_tableView);
+    m_collaboratorsView->setFixedSize(380, 140);
+    m_collaboratorsView->hide();
+    layout->addWidget(m_collaboratorsView);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_closeButton = new QPushButton(tr("Close"), this);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_closeButton->setDefault(true);
+    connect(m_closeButton, &QPushButton::clicked, this, [this] { dismiss(m_closeButton); });
+    buttons->addWidget(m_closeButton);
+    layout->addLayout(buttons);
+
+    if (taskList)
+        fill(taskList);
+    NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
+                                                    &taskStore(), this, [this](const Notification &) {
+                                                        if (!this->taskList())
+                                                            dismiss();
+                                                    });
+}
+
+TaskListInfoSheet::~TaskListInfoSheet()
+{
+    NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+KNVTCDTaskList *TaskListInfoSheet::taskList() const
+{
+    return liveObject<KNVTCDTaskList>(m_taskListURI);
+}
+
+void TaskListInfoSheet::fill(const KNVTCDTaskList *list)
+{
+    m_headingTextField->setText(QStringLiteral("\"%1\" Info").arg(list->title()));
+    setWindowTitle(m_headingTextField->text());
+    m_titleTextField->setText(list->title());
+    m_statusTextField->setText(KNVTCDTaskList::localizedDisplayNameForStatus(unsigned(list->status().value_or(0))));
+
+    const KNVTCDUser *owner = nullptr;
+    for (const KNVTCDTaskListCollaborator *collaborator : list->activeTaskListCollaborators()) {
+        if (collaborator->role().value_or(0) == KNVTTaskListCollaboratorRoleOwner)
+            owner = collaborator->user();
+        else
+            m_users.append(collaborator->user()->uri());
+    }
+    m_ownerTextField->setText(owner ? owner->extendedDisplayName() : tr("Unknown"));
+
+    if (!list->isCollaborative())
+        return;
+    m_tableView->setRowCount(int(m_users.size()));
+    for (int row = 0; row < int(m_users.size()); ++row) {
+        const KNVTCDUser *user = liveObject<KNVTCDUser>(m_users.at(row));
+        const KNVTCDTaskListCollaborator *collaborator =
+            user ? taskStore().taskListCollaboratorForUser(user, list) : nullptr;
+        const QString dash = QStringLiteral("-");
+        const QString texts[] = {
+            user ? user->extendedDisplayName() : QString(),
+            collaborator ? KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(
+                unsigned(collaborator->status().value_or(0)))
+                         : dash,
+            collaborator ? KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorRole(
+                unsigned(collaborator->role().value_or(0)))
+                         : dash,
+        };
+        for (int column = 0; column < 3; ++column)
+            m_tableView->setItem(row, column, new QTableWidgetItem(texts[column]));
+    }
+    // The window grows by the table's height; its top edge stays where it is.
+    m_collaboratorsView->show();
+}
+
+QMimeData *TaskListInfoSheet::mimeDataForRows(const QList<int> &rows) const
+{
+    QList<QUrl> uris;
+    QStringList names;
+    for (int row : rows) {
+        if (row < 0 || row >= m_users.size())
+            continue;
+        if (const KNVTCDUser *user = liveObject<KNVTCDUser>(m_users.at(row))) {
+            uris.append(user->uri());
+            names.append(user->extendedDisplayName());
+        }
+    }
+    if (uris.isEmpty())
+        return nullptr;
+    auto *mime = new QMimeData;
+    ObjectReferencePayload::write(*mime, uris, names.join(QLatin1Char('\n')));
+    return mime;
+}
+
+} // namespace knvt
