@@ -16,8 +16,8 @@ namespace knvt {
 
 namespace {
 
-constexpr unsigned int Statuses[] = {KNVTTaskListStatusSomeday, KNVTTaskListStatusActionable,
-                                     KNVTTaskListStatusCompleted, KNVTTaskListStatusCancelled};
+constexpr KNVTTaskListStatus Statuses[] = {KNVTTaskListStatusSomeday, KNVTTaskListStatusActionable,
+                                           KNVTTaskListStatusCompleted, KNVTTaskListStatusCancelled};
 
 } // namespace
 
@@ -27,8 +27,8 @@ TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay,
     auto *form = new QFormLayout;
     m_statusPopUpButton = new QComboBox(this);
     m_statusPopUpButton->setObjectName(QStringLiteral("statusPopUpButton"));
-    for (unsigned int status : Statuses)
-        m_statusPopUpButton->addItem(KNVTCDTaskList::localizedDisplayNameForStatus(status), status);
+    for (KNVTTaskListStatus status : Statuses)
+        m_statusPopUpButton->addItem(KNVTCDTaskList::localizedDisplayNameForStatus(status), unsigned(status));
     m_statusPopUpButton->setCurrentIndex(1);
     form->addRow(tr("Status"), m_statusPopUpButton);
     contentLayout()->addLayout(form);

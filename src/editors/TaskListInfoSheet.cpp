@@ -98,7 +98,8 @@ void TaskListInfoSheet::fill(const KNVTCDTaskList *list)
     m_headingTextField->setText(QStringLiteral("\"%1\" Info").arg(list->title()));
     setWindowTitle(m_headingTextField->text());
     m_titleTextField->setText(list->title());
-    m_statusTextField->setText(KNVTCDTaskList::localizedDisplayNameForStatus(unsigned(list->status().value_or(0))));
+    m_statusTextField->setText(
+        KNVTCDTaskList::localizedDisplayNameForStatus(KNVTTaskListStatus(list->status().value_or(0))));
 
     const KNVTCDUser *owner = nullptr;
     for (const KNVTCDTaskListCollaborator *collaborator : list->activeTaskListCollaborators()) {
@@ -120,10 +121,10 @@ void TaskListInfoSheet::fill(const KNVTCDTaskList *list)
         const QString texts[] = {
             user ? user->extendedDisplayName() : QString(),
             collaborator ? KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(
-                unsigned(collaborator->status().value_or(0)))
+                KNVTTaskListCollaboratorStatus(collaborator->status().value_or(0)))
                          : dash,
             collaborator ? KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorRole(
-                unsigned(collaborator->role().value_or(0)))
+                KNVTTaskListCollaboratorRole(collaborator->role().value_or(0)))
                          : dash,
         };
         for (int column = 0; column < 3; ++column)

@@ -85,8 +85,8 @@ TEST_F(KeystrokesTest, TypingInAnyFormOrSheetSavesNothingBeforeSave)
         [&] { return hosted(new KNVTTaskCommentEditViewController(note, QString())); },
     };
     knvt::test::NotificationRecorder changes({QString::fromLatin1(KNVTTaskStoreDidChangeNotification)});
-    for (const auto &make : makers) {
-        std::unique_ptr<QWidget> window(make());
+    for (const auto &open : makers) {
+        std::unique_ptr<QWidget> window(open());
         window->show();
         typeEverywhere(window.get());
         settle();
