@@ -10,19 +10,14 @@
 #include "objectstore/Coordinator.h"
 #include "objectstore/OpenResult.h"
 
-#include "foundation/Error.h"
-
-// BEGIN account, sync entry and service requests: includes
 #include "service/URLRequest.h"
 
-#include <QJsonObject>
-
-#include <optional>
-// END account, sync entry and service requests: includes
+#include "foundation/Error.h"
 #include "foundation/SystemEvents.h"
 #include "foundation/WallClockAlarm.h"
 
 #include <QDateTime>
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -30,13 +25,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
-// BEGIN account, sync entry and service requests: declarations
 class KNVTCDAccount;
 class KNVTCDFriendship;
-class KNVTRequest;
-// END account, sync entry and service requests: declarations
 class KNVTCDTag;
 class KNVTCDTask;
 class KNVTCDTaskComment;
@@ -45,6 +38,7 @@ class KNVTCDTaskListCollaborator;
 class KNVTCDTaskStoreInformation;
 class KNVTCDTaskWatcher;
 class KNVTCDUser;
+class KNVTRequest;
 struct KNVTTaskStoreRetiredStacks;
 
 namespace knvt {
@@ -80,13 +74,11 @@ inline constexpr char KNVTTaskStoreChangedDarwinNotification[] = "com.hollowpine
 // The failure presented when the library cannot be opened at all.
 inline constexpr qint64 KNVTTaskStoreFailedToInitializeErrorCode = 9999;
 
-// BEGIN account, sync entry and service requests: error codes
 // Waiting sync handlers at sign-out, and replies to a request made for a library that sign-out has since replaced.
 // Never 401 or 410, which the coordinator reads as the service's answers.
 inline constexpr qint64 KNVTTaskStoreCancelledErrorCode = 3072;
 // An avatar download answered with bytes that are no picture.
 inline constexpr qint64 KNVTTaskStoreUnreadableImageErrorCode = 259;
-// END account, sync entry and service requests: error codes
 
 // The one facade over the application's persistent data: the library folder and its SQLite file, the lazily built
 // engine stack, saves with their change notifications, other processes' saves, the midnight refresh, the metadata
@@ -117,7 +109,7 @@ public:
     explicit KNVTTaskStore(Environment environment, QObject *parent = nullptr);
     ~KNVTTaskStore() override;
 
-    // ---- The instance and its library (3.101) -----------------------------------------------------------------
+    // ---- The instance and its library -------------------------------------------------------------------------------
     // The shared store, made on first use and never destroyed.
     static KNVTTaskStore *defaultTaskStore();
     // Makes `store` (not owned) the shared store until it is replaced; nullptr brings back the one made on first use.
@@ -172,7 +164,7 @@ public:
     // stays armed. The next access builds a fresh library in the same place.
     void unconfigureAccount();
 
-    // ---- Saving and change notifications (3.102) --------------------------------------------------------------
+    // ---- Saving and change notifications ----------------------------------------------------------------------------
     QDateTime lastSaveDate() const { return m_lastSaveDate; }
     // Saves the main context now; on success records the date for other processes and tells them.
     bool save(knvt::Error *error = nullptr);
@@ -200,7 +192,7 @@ public:
     void workspaceWillSleepNotification() {}
     void workspaceDidWakeNotification();
 
-    // ---- Metadata and sync settings (3.103) -------------------------------------------------------------------
+    // ---- Metadata and sync settings ---------------------------------------------------------------------------------
     QVariantMap taskStoreMetaData();
     void setTaskStoreMetaData(const QVariantMap &metaData);
     QVariantMap syncMetaData();
@@ -233,15 +225,14 @@ public:
     void removeResourceETags();
     QString ETagForResource(const QString &resource);
 
-    // ---- Sync coordinator -------------------------------------------------------------------------------------
+    // ---- Sync coordinator -------------------------------------------------------------------------------------------
     KNVTTaskStoreSyncCoordinating *syncCoordinator() const { return m_syncCoordinator.get(); }
     bool isSyncing() const;
     // While automatic sync is on: keeps the handler and asks the coordinator for a session, answering YES.
     bool syncWithCompletionHandler(SyncCompletionHandler handler);
     bool sync();
 
-    // BEGIN account, sync entry and service requests ==============================================================
-    // ---- The account -------------------------------------------------------------------------------------------
+    // ---- The account ------------------------------------------------------------------------------------------------
     // The store-information record's identity; nothing without a record.
     QString username();
     std::optional<qint64> userNumericIdentifier();
@@ -267,7 +258,7 @@ public:
     // Sets the local user's names, e-mail address and country from the keys present; does not save.
     void updateWithUserAttributes(const QJsonObject &attributes);
 
-    // ---- The coordinator's delegate ----------------------------------------------------------------------------
+    // ---- The coordinator's delegate ---------------------------------------------------------------------------------
     void taskStoreSyncCoordinatorWillStartSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
                                                       const KNVTTaskStoreSyncSessionInfo &session) override;
     void taskStoreSyncCoordinatorDidStartSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,
@@ -286,7 +277,7 @@ public:
     // Of KNVTTaskStoreErrorDomain with KNVTTaskStoreCancelledErrorCode.
     static knvt::Error syncCancelledError();
 
-    // ---- Requests of its own and local friendship records -------------------------------------------------------
+    // ---- Requests of its own and local friendship records -----------------------------------------------------------
     // Called on the main thread with the outcome; both errors are null on success.
     using RequestCompletionHandler =
         std::function<void(bool success, const knvt::Error &requestError, const knvt::Error &error)>;
@@ -303,9 +294,8 @@ public:
     void syncAvatarForUser(KNVTCDUser *user, RequestCompletionHandler completionHandler = {});
     // Which library the stack has open; sign-out replaces it. Empty while no library is open.
     QString libraryGeneration() const;
-    // END account, sync entry and service requests ================================================================
 
-    // ---- Factories and removal (3.106) ------------------------------------------------------------------------
+    // ---- Factories and removal --------------------------------------------------------------------------------------
     // None of these saves.
     KNVTCDTask *taskWithTitle(const QString &title);
     KNVTCDTaskList *projectWithTitle(const QString &title);
@@ -331,7 +321,6 @@ public:
     void removeTaskListCollaboratorForUser(KNVTCDUser *user, KNVTCDTaskList *taskList);
 
 private:
-    // BEGIN account, sync entry and service requests: helpers
     // `current` is false for a reply to a request made for a library that has since been replaced.
     using ServiceReplyHandler = std::function<void(bool current, const QByteArray &data,
                                                    const knvt::Error &requestError, const knvt::Error &error)>;
@@ -339,7 +328,6 @@ private:
     KNVTCDFriendship *insertFriendshipFromMe(KNVTCDUser *user, qint64 status);
     // Calls every waiting sync handler once, in order, and empties the queue.
     void callSyncCompletionHandlers(const knvt::Error &error);
-    // END account, sync entry and service requests: helpers
     QString metaDataPath() const;
     void dropStack();
     void presentStackFailure();
