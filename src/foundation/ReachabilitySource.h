@@ -10,8 +10,8 @@
 
 namespace knvt {
 
-// Reachability flags keep the macOS bit values, so that the status mappings above the platform layer read the same
-// numbers on every system.
+// Reachability flags are fixed bit values, so that the status mappings above the platform layer read the same
+// numbers whichever source reports them.
 using ReachabilityFlags = std::uint32_t;
 inline constexpr ReachabilityFlags kReachabilityFlagReachable = 0x2;
 inline constexpr ReachabilityFlags kReachabilityFlagConnectionRequired = 0x4;

@@ -5,7 +5,7 @@
 
 namespace knvt {
 
-// The button index for an AppKit-style modal response: the response minus 1000 when it is 1000 or more (first
+// The button index for a modal response: the response minus 1000 when it is 1000 or more (first
 // button 0), else the response unchanged (a stop gives -1000).
 qsizetype buttonIndexForModalResponse(qsizetype response);
 

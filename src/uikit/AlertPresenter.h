@@ -19,7 +19,7 @@ public:
         bool critical = false;               // a warning badge: the alert says something cannot be done
     };
 
-    // The AppKit-style modal response the alert ended with: 1000 + the position of the chosen button in the
+    // The modal response the alert ended with: 1000 + the position of the chosen button in the
     // request's titles, or Stopped when it was closed without a button.
     static constexpr qsizetype FirstButtonResponse = 1000;
     static constexpr qsizetype Stopped = -1000;

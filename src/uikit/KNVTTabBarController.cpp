@@ -143,7 +143,8 @@ void KNVTTabBarController::placeTabBar()
     QWidget *container = view();
     const int height = barHeight();
     int y = m_tabBarPosition == BarAlongBottom ? container->height() - height : 0;
-    // A hidden bar is moved just outside the view rather than hidden, as the AppKit controller did.
+    // A hidden bar is moved just outside the view rather than hidden: it keeps its size and state, and showing it
+    // again is only a move.
     if (m_tabBarHidden)
         y = m_tabBarPosition == BarAlongBottom ? container->height() : -height;
     if (m_tabBar->parentWidget() != container)

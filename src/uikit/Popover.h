@@ -22,7 +22,7 @@ class Popover : public QFrame
     Q_PROPERTY(bool detachable READ isDetachable)
 
 public:
-    // Values of the AppKit behaviour numbers the callers pass.
+    // How the popover closes; callers store and pass these numbers.
     enum class Behavior { ApplicationDefined = 0, Transient = 1, SemiTransient = 2 };
     Q_ENUM(Behavior)
     enum class CloseReason { Standard, Detached };

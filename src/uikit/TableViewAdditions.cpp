@@ -15,7 +15,8 @@ namespace {
 
 const char *const LabelName = "emptyListLabel";
 
-// Keeps a shown label centred while the viewport changes size, as the AppKit label did with its flexible margins.
+// Keeps a shown label centred while the viewport changes size, so the empty-list text stays in the middle of the
+// list however the window is resized.
 class LabelCentering : public QObject
 {
 public:

@@ -45,8 +45,8 @@ TEST_F(HomeSectionTest, FocusShowsDelegatedOnlyWhenItIsMadeWithDelegatedTasks)
     KNVTHomeSection without(KNVTHomeSectionTypeFocus);
     EXPECT_EQ(without.numberOfChildren(), 6);
     EXPECT_EQ(focusTypes(without),
-              (QList<KNVTFocusType>{KNVTFocusTypeInbox, KNVTFocusTypeToday, KNVTFocusTypeNext,
-                                    KNVTFocusTypeScheduled, KNVTFocusTypeSomeday}));
+              (QList<KNVTFocusType>{KNVTFocusTypeInbox, KNVTFocusTypeToday, KNVTFocusTypeNext, KNVTFocusTypeScheduled,
+                                    KNVTFocusTypeSomeday}));
     EXPECT_EQ(without.children().back().item.identifier(), QStringLiteral("TaskLists"));
 
     auto &b = m_sandbox.build();
@@ -83,7 +83,8 @@ TEST_F(HomeSectionTest, CollapsingAndExpandingWritesEachTypeOnceAtOnce)
 
 TEST_F(HomeSectionTest, NamesAreUpperCaseAndUnknownTypesAreADashWithoutChildren)
 {
-    EXPECT_EQ(KNVTHomeSection::localizedDisplayNameForHomeSectionType(KNVTHomeSectionTypeAreas), QStringLiteral("AREAS"));
+    EXPECT_EQ(KNVTHomeSection::localizedDisplayNameForHomeSectionType(KNVTHomeSectionTypeAreas),
+              QStringLiteral("AREAS"));
     EXPECT_EQ(KNVTHomeSection::localizedDisplayNameForHomeSectionType(5), QStringLiteral("-"));
     EXPECT_EQ(KNVTHomeSection::localizedDisplayNameForHomeSectionType(-1), QStringLiteral("-"));
     EXPECT_EQ(KNVTHomeSection(5).numberOfChildren(), 0);

@@ -152,9 +152,9 @@ TEST_F(HomeListFeature, ControlIAndReturnOpenTheInformationAndTheEditorOfAProjec
     QTest::keyClick(home().outlineView(), Qt::Key_Return);
     app.selectHome(QStringLiteral("Inbox"));
     QTest::keyClick(home().outlineView(), Qt::Key_Return);
-    EXPECT_EQ(app.windowsOpened(), (QStringList{"KNVTProjectWindowController: Garden",
-                                                "KNVTProjectEditWindowController: Garden",
-                                                "KNVTProjectWindowController: Club"}));
+    EXPECT_EQ(app.windowsOpened(),
+              (QStringList{"KNVTProjectWindowController: Garden", "KNVTProjectEditWindowController: Garden",
+                           "KNVTProjectWindowController: Club"}));
 }
 
 TEST_F(HomeListFeature, TheContextMenusFollowOwnershipAndSharing)
@@ -245,10 +245,12 @@ TEST_F(HomeListFeature, DropsOnFocusListsAndProjectsMoveTasksAndForeignOrUnsafeD
     KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"));
     app.givenUser(QStringLiteral("Ann"));
     app.givenSharedProject(QStringLiteral("Club"), {.owner = QStringLiteral("Ann"), .myRole = knvt::test::NoRole});
-    KNVTCDTask *dues = app.givenTask(QStringLiteral("Pay dues"), {.start = now().addSecs(-60), .list = QStringLiteral("Club")});
+    KNVTCDTask *dues =
+        app.givenTask(QStringLiteral("Pay dues"), {.start = now().addSecs(-60), .list = QStringLiteral("Club")});
     app.launch();
 
-    EXPECT_FALSE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Today")), -1, false)) << "another program";
+    EXPECT_FALSE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Today")), -1, false))
+        << "another program";
     QMimeData garbage;
     garbage.setData(QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI), QByteArray(40, '\xff'));
     EXPECT_FALSE(home().acceptDrop(garbage, homeIndex(QStringLiteral("Today")), -1, true));
