@@ -9,6 +9,7 @@
 
 #include "service/KNVTRESTFulPullRequest.h"
 #include "service/KNVTRESTFulRequest.h"
+#include "service/ServiceRefusal.h"
 
 #include "foundation/Clock.h"
 
@@ -19,11 +20,6 @@
 #include <QPointer>
 
 namespace {
-
-bool isAuthenticationFailure(const knvt::Error &requestError)
-{
-    return requestError.domain() == QLatin1String(KNVTRequestErrorDomain) && requestError.code() == 401;
-}
 
 QJsonObject jsonObject(const QByteArray &data)
 {
@@ -76,36 +72,37 @@ void KNVTTaskStore::createFriendshipWithUsername(const QString &username, Reques
         KNVTSyncServiceAPIURLString(), QStringLiteral("friendships"), QVariant(), KNVTRequestFormatJSON,
         KNVTRESTFulRequestActionCreate, knvt::QueryParameters{{QStringLiteral("include"), QStringLiteral("invitee")}},
         QJsonDocument(body).toJson(QJsonDocument::Compact), HTTPHeaderFields());
-    performServiceRequest(request,
-                          [this, completionHandler](bool current, const QByteArray &data,
-                                                    const knvt::Error &requestError, const knvt::Error &error) {
-                              if (!current) {
-                                  callHandler(completionHandler, false, {}, syncCancelledError());
-                                  return;
-                              }
-                              if (requestError || error) {
-                                  if (isAuthenticationFailure(requestError) && taskStoreDelegate())
-                                      taskStoreDelegate()->taskStoreDidFailToAuthenticate(this);
-                                  callHandler(completionHandler, false, requestError, error);
-                                  return;
-                              }
-                              const QJsonValue friendshipValue = jsonObject(data).value(QStringLiteral("friendship"));
-                              ostore::Context *context = managedObjectContext();
-                              if (friendshipValue.isObject() && context) {
-                                  const QJsonObject attributes = friendshipValue.toObject();
-                                  const auto identifier = [&attributes](const char *key) -> std::optional<qint64> {
-                                      const QJsonValue value = attributes.value(QLatin1String(key));
-                                      return value.isDouble() ? std::optional<qint64>(value.toInteger()) : std::nullopt;
-                                  };
-                                  KNVTCDFriendship *friendship = friendshipForInviterNumericIdentifier(
-                                      identifier("inviter_id"), identifier("invitee_id"));
-                                  if (!friendship)
-                                      friendship = context->insert<KNVTCDFriendship>();
-                                  friendship->mergeAttributes(attributes);
-                                  saveWithCompletionHandler();
-                              }
-                              callHandler(completionHandler, true);
-                          });
+    performServiceRequest(
+        request,
+        [this, completionHandler](bool current, const QByteArray &data, const knvt::Error &requestError,
+                                  const knvt::Error &error) {
+            if (!current) {
+                callHandler(completionHandler, false, {}, syncCancelledError());
+                return;
+            }
+            if (requestError || error) {
+                if (knvt::serviceRefusal(requestError) == knvt::ServiceRefusal::Credentials && taskStoreDelegate())
+                    taskStoreDelegate()->taskStoreDidFailToAuthenticate(this);
+                callHandler(completionHandler, false, requestError, error);
+                return;
+            }
+            const QJsonValue friendshipValue = jsonObject(data).value(QStringLiteral("friendship"));
+            ostore::Context *context = managedObjectContext();
+            if (friendshipValue.isObject() && context) {
+                const QJsonObject attributes = friendshipValue.toObject();
+                const auto identifier = [&attributes](const char *key) -> std::optional<qint64> {
+                    const QJsonValue value = attributes.value(QLatin1String(key));
+                    return value.isDouble() ? std::optional<qint64>(value.toInteger()) : std::nullopt;
+                };
+                KNVTCDFriendship *friendship =
+                    friendshipForInviterNumericIdentifier(identifier("inviter_id"), identifier("invitee_id"));
+                if (!friendship)
+                    friendship = context->insert<KNVTCDFriendship>();
+                friendship->mergeAttributes(attributes);
+                saveWithCompletionHandler();
+            }
+            callHandler(completionHandler, true);
+        });
 }
 
 // ---- Local friendship records -----------------------------------------------------------------------------------------
@@ -155,7 +152,7 @@ void KNVTTaskStore::syncAccountWithCompletionHandler(RequestCompletionHandler co
                               }
                               if (requestError || error) {
                                   // Without credentials any failure is the account's; with them, a lost connection is not.
-                                  if (isAuthenticationFailure(requestError)
+                                  if (knvt::serviceRefusal(requestError) == knvt::ServiceRefusal::Credentials
                                       || accountAuthorizationHeaderField().isEmpty()) {
                                       if (taskStoreDelegate())
                                           taskStoreDelegate()->taskStoreDidFailToAuthenticate(this);

@@ -6,6 +6,8 @@
 #include "store/KNVTTaskStore.h"
 #include "store/KNVTTaskStoreSyncCoordinatorDelegate.h"
 
+#include "service/ServiceRefusal.h"
+
 #include "objectstore/Context.h"
 #include "objectstore/Coordinator.h"
 
@@ -375,15 +377,16 @@ void KNVTTaskStoreSyncCoordinator::syncSessionDidFinish(KNVTSyncSession &session
 void KNVTTaskStoreSyncCoordinator::syncSession(KNVTSyncSession &session, const knvt::Error &error)
 {
     auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
-    const bool fromService = error.domain() == QLatin1String(KNVTRequestErrorDomain);
-    if (fromService && error.code() == 401) {
+    switch (knvt::serviceRefusal(error)) {
+    case knvt::ServiceRefusal::Credentials:
         if (m_delegate)
             m_delegate->taskStoreSyncCoordinatorDidFailAuthentication(*this);
-    } else if (fromService && error.code() == 410) {
+        break;
+    case knvt::ServiceRefusal::Version:
         if (m_delegate)
             m_delegate->taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(*this);
-    } else {
-        instantiateFullSyncSessionTimer();
+        break;
+    case knvt::ServiceRefusal::None: instantiateFullSyncSessionTimer(); break;
     }
     const SessionPointer failed = releaseCurrentSyncSession(session);
     // A failed session waits at the head of the queue to resume where it stopped; one whose final save failed has

@@ -2,6 +2,8 @@
 
 #include "sync/KNVTTaskStoreSyncSession.h"
 
+#include "service/ServiceRefusal.h"
+
 #include "foundation/ThreadAdditions.h"
 
 #include <algorithm>
@@ -54,7 +56,8 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
     const auto session = syncSession();
     if (!session || !isExecuting())
         return;
-    if (requestError && (requestError.code() == 401 || requestError.code() == 410)) {
+    // A refusal concerns every request alike: the session ends rather than trying the rest.
+    if (knvt::serviceRefusal(requestError) != knvt::ServiceRefusal::None) {
         finishWithError(requestError);
         return;
     }
