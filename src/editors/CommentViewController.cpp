@@ -1,5 +1,7 @@
 #include "editors/CommentViewController.h"
 
+#include "editors/HostPopover.h"
+
 #include "uikit/KNVTTextView.h"
 #include "uikit/Popover.h"
 
@@ -69,6 +71,12 @@ void CommentViewController::updateSaveButton()
         m_saveButton->setEnabled(!m_commentTextView->trimmedString().isEmpty());
 }
 
+Popover *CommentViewController::popover() const
+{
+    auto *self = const_cast<CommentViewController *>(this);
+    return hostPopover(m_popover, self->isViewLoaded() ? self->view() : nullptr);
+}
+
 void CommentViewController::cancel(QObject *)
 {
     closeHost();
@@ -78,8 +86,8 @@ void CommentViewController::closeHost()
 {
     if (m_window)
         m_window->close();
-    if (m_popover)
-        m_popover->performClose();
+    if (Popover *shown = popover())
+        shown->performClose();
 }
 
 } // namespace knvt

@@ -19,7 +19,8 @@ class CommentViewController : public KNVTViewController
 
 public:
     // The hosts; either may be unset. Not owned.
-    Popover *popover() const { return m_popover; }
+    // The popover named by the host, or else the one holding the view.
+    Popover *popover() const;
     void setPopover(Popover *popover) { m_popover = popover; }
     QWidget *window() const { return m_window; }
     void setWindow(QWidget *window) { m_window = window; }

@@ -3,6 +3,7 @@
 #include "editors/DateField.h"
 #include "editors/DatePickerPopover.h"
 #include "editors/EditorObjects.h"
+#include "editors/HostPopover.h"
 #include "editors/KNVTUserSelection.h"
 #include "editors/KNVTUserSelectionFactory.h"
 #include "editors/Sheet.h"
@@ -110,6 +111,12 @@ KNVTTaskFormViewController::~KNVTTaskFormViewController()
 }
 
 // ---- The view ----
+
+knvt::Popover *KNVTTaskFormViewController::popover() const
+{
+    auto *self = const_cast<KNVTTaskFormViewController *>(this);
+    return knvt::hostPopover(m_popover, self->isViewLoaded() ? self->view() : nullptr);
+}
 
 void KNVTTaskFormViewController::loadView()
 {
@@ -641,7 +648,7 @@ void KNVTTaskFormViewController::taskListChosen()
 
 void KNVTTaskFormViewController::collaborators()
 {
-    if (!m_popover && !m_window)
+    if (!popover() && !m_window)
         return;
     const KNVTCDTaskList *list = selectedTaskList();
     const bool shared = list && list->isCollaborative();
@@ -657,8 +664,8 @@ void KNVTTaskFormViewController::expandCollaboratorsSection(bool expand, bool)
     m_collaboratorsView->setVisible(expand);
     formView->setFixedSize(size);
     layoutSections(size);
-    if (m_popover) {
-        m_popover->adjustSize();
+    if (knvt::Popover *shown = popover()) {
+        shown->adjustSize();
     } else if (m_window) {
         // The window grows or shrinks by the section's height, its top edge staying where it is.
         const QPoint topLeft = m_window->pos();
@@ -841,8 +848,8 @@ void KNVTTaskFormViewController::cancel(QObject *sender)
 
 void KNVTTaskFormViewController::closeHost(QObject *)
 {
-    if (m_popover) {
-        m_popover->performClose();
+    if (knvt::Popover *shown = popover()) {
+        shown->performClose();
     } else if (m_window) {
         if (auto *sheet = qobject_cast<knvt::Sheet *>(m_window.data()))
             sheet->dismiss();

@@ -57,7 +57,8 @@ public:
     ~KNVTTaskFormViewController() override;
 
     // The hosts; neither is owned.
-    knvt::Popover *popover() const { return m_popover; }
+    // The popover named by the host, or else the one holding the view.
+    knvt::Popover *popover() const;
     void setPopover(knvt::Popover *popover) { m_popover = popover; }
     QWidget *window() const { return m_window; }
     void setWindow(QWidget *window) { m_window = window; }

@@ -2,6 +2,7 @@
 
 #include "editors/AssigneeChoice.h"
 #include "editors/EditorObjects.h"
+#include "editors/HostPopover.h"
 
 #include "model/KNVTCDTask.h"
 
@@ -23,6 +24,12 @@ void KNVTTasksAssignViewController::setTasks(const std::vector<KNVTCDTask *> &ta
     m_taskURIs = knvt::urisOfObjects(tasks);
     if (m_assigneePopUpButton)
         updateSelectedAssignee();
+}
+
+knvt::Popover *KNVTTasksAssignViewController::popover() const
+{
+    auto *self = const_cast<KNVTTasksAssignViewController *>(this);
+    return knvt::hostPopover(m_popover, self->isViewLoaded() ? self->view() : nullptr);
 }
 
 void KNVTTasksAssignViewController::loadView()
@@ -68,12 +75,12 @@ void KNVTTasksAssignViewController::save(QObject *)
 {
     view();
     knvt::AssigneeChoice::assignTasks(m_taskURIs, *m_assigneePopUpButton, SaveDelay);
-    if (m_popover)
-        m_popover->performClose();
+    if (knvt::Popover *shown = popover())
+        shown->performClose();
 }
 
 void KNVTTasksAssignViewController::cancel(QObject *)
 {
-    if (m_popover)
-        m_popover->performClose();
+    if (knvt::Popover *shown = popover())
+        shown->performClose();
 }

@@ -28,7 +28,8 @@ public:
     std::vector<KNVTCDTask *> tasks() const;
     void setTasks(const std::vector<KNVTCDTask *> &tasks);
 
-    knvt::Popover *popover() const { return m_popover; }
+    // The popover named by the host, or else the one holding the view.
+    knvt::Popover *popover() const;
     void setPopover(knvt::Popover *popover) { m_popover = popover; }
 
     // nullptr until the view is loaded.

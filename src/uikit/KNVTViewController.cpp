@@ -6,7 +6,14 @@ KNVTViewController::KNVTViewController(QObject *parent) : QObject(parent) {}
 
 KNVTViewController::~KNVTViewController()
 {
-    delete m_view.data();
+    QWidget *view = m_view.data();
+    // A controller that its own view keeps (a child of the view, so that a popover or window holding the view keeps
+    // it too) goes when the view goes, and must not delete the view in the middle of that.
+    for (QObject *owner = parent(); owner; owner = owner->parent()) {
+        if (owner == view)
+            return;
+    }
+    delete view;
 }
 
 QWidget *KNVTViewController::view()

@@ -7,7 +7,8 @@
 class QWidget;
 
 // Owns one view, made on first use, and a title. The view may be placed in any container; the controller deletes
-// it when it goes away, unless the view was deleted first.
+// it when it goes away, unless the view was deleted first. A controller may instead be made a child of its own view,
+// so that whatever holds the view holds the controller: it then goes with the view and leaves the view alone.
 class KNVTViewController : public QObject
 {
     Q_OBJECT

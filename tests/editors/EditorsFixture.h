@@ -18,6 +18,7 @@
 #include "support/FakeSaveScheduler.h"
 #include "support/ScriptedAlertPresenter.h"
 #include "support/TaskStoreBuilder.h"
+#include "support/TaskStoreSandbox.h"
 
 #include <QApplication>
 #include <QTest>
@@ -29,8 +30,8 @@
 #include <optional>
 #include <vector>
 
-// Editors work on the shared task store. Each test gets a fresh library in the process's own data folder (the library
-// is removed again at the end), a fixed clock (Wednesday 4 March 2015, 12:00 in New York), counted beeps, scripted
+// Editors work on the shared task store. Each test gets a store on a fresh library of its own, installed as the
+// shared one, with a fake midnight alarm; a fixed clock (Wednesday 4 March 2015, 12:00 in New York), counted beeps, scripted
 // alerts and a save scheduler that runs the editors' delayed saves only when the test says so. Objects are made with
 // the shared generator (`make`) around the library's own local user, through the short helpers below.
 class EditorsFixture : public ::testing::Test
@@ -41,9 +42,8 @@ protected:
     void SetUp() override
     {
         knvt::Popover::animationsEnabled = false;
-        store = KNVTTaskStore::defaultTaskStore();
-        // The real midnight alarm would take the fixed clock's midnights, long past, for due at once.
-        store->invalidateSystemInformationTimer();
+        sandbox = std::make_unique<knvt::test::TaskStoreSandbox>();
+        store = &sandbox->store();
         ASSERT_NE(store->managedObjectContext(), nullptr);
         me = store->me();
         ASSERT_NE(me, nullptr);
@@ -59,9 +59,7 @@ protected:
         for (QWidget *widget : QApplication::topLevelWidgets())
             widget->close();
         QApplication::processEvents();
-        store->unconfigureAccount();
-        store->invalidateSystemInformationTimer();
-        QApplication::processEvents();
+        sandbox.reset();
         knvt::Popover::animationsEnabled = true;
     }
 
@@ -121,6 +119,7 @@ protected:
     knvt::test::CountingBeeper beeper;
     knvt::ScriptedAlertPresenter alerts;
     knvt::test::FakeSaveScheduler saves;
+    std::unique_ptr<knvt::test::TaskStoreSandbox> sandbox;
     KNVTTaskStore *store = nullptr;
     KNVTCDUser *me = nullptr;
     knvt::test::TaskStoreBuilder make;

@@ -409,3 +409,28 @@ TEST_F(KNVTTaskNewViewControllerTest, TheCurrentValuesCarryEverythingIntoAWindow
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KNVTTaskNewViewControllerTest, AFormFindsThePopoverItWasPutIntoWithoutBeingTold)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    taskList("Club", {{ann}});
+    save();
+    auto *form = new KNVTTaskNewViewController();
+    auto *unnamed = new knvt::Popover(&anchor);
+    unnamed->setContentWidget(form->view());
+    form->setParent(form->view());
+    unnamed->showRelativeTo(QRect(), &anchor);
+    EXPECT_EQ(form->popover(), unnamed);
+    const int height = unnamed->height();
+    ASSERT_TRUE(choose(form->taskListPopUpButton(), "Club"));
+    EXPECT_EQ(unnamed->height(), height + 32);
+    QTest::mouseClick(form->cancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(unnamed->isShown());
+    QPointer<KNVTTaskNewViewController> watched = form;
+    delete unnamed;
+    EXPECT_TRUE(watched.isNull());
+}
+
+} // namespace
