@@ -35,6 +35,14 @@ inline constexpr Budget kBudgets[] = {
     // A first pull of 10,000 tasks with comments and watchers through a sync session's reply processing, saved:
     // at least 50,000 tasks per second.
     {"BM_PullTasks10000", Measure::RealTimeNs, nullptr, 200e6},
+    // The main window over a 100,000-task library, from its construction to the first rows of the centre list.
+    {"BM_MainWindowFirstList", Measure::RealTimeNs, nullptr, 300e6},
+    // A save under a 10,000-row focus list: the rebuild and the selection put back.
+    {"BM_FocusListRebuild10000", Measure::RealTimeNs, nullptr, 30e6},
+    // After a one-task save at 100,000 tasks: the home list, the toolbar and the menu bar brought up to date.
+    {"BM_HomeListRefresh", Measure::RealTimeNs, nullptr, 5e6},
+    {"BM_ToolbarValidation", Measure::RealTimeNs, nullptr, 5e6},
+    {"BM_MenuBarValidation", Measure::RealTimeNs, nullptr, 5e6},
 };
 
 } // namespace knvt::bench

@@ -1,3 +1,4 @@
+#include "support/BudgetMain.h"
 #include "budgets.h"
 
 #include <QCoreApplication>
@@ -59,9 +60,26 @@ private:
 
 } // namespace
 
+namespace {
+
+knvt::bench::ApplicationFactory &applicationFactory()
+{
+    static knvt::bench::ApplicationFactory factory = nullptr;
+    return factory;
+}
+
+} // namespace
+
+bool knvt::bench::setApplicationFactory(ApplicationFactory factory)
+{
+    applicationFactory() = factory;
+    return true;
+}
+
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app =
+        applicationFactory() ? applicationFactory()(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     benchmark::Initialize(&argc, argv);
     MedianCollector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);

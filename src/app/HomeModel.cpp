@@ -1,44 +1,83 @@
 #include "app/HomeModel.h"
 
-#include "store/KNVTFocusTaskList.h"
 #include "store/KNVTTaskStore.h"
 
+#include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
+
+#include "objectstore/Context.h"
+#include "objectstore/Where.h"
 
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/KNVTSourceListTableCellView.h"
 
+#include <QHash>
 #include <QMimeData>
 
 namespace knvt {
 
 HomeModel::HomeModel(QObject *parent) : QAbstractItemModel(parent) {}
 
-HomeModel::Row HomeModel::rowFor(const HomeEntry &entry)
+namespace {
+
+QString iconNameForFocusType(KNVTFocusType focusType)
+{
+    switch (focusType) {
+    case KNVTFocusTypeInbox: return QStringLiteral("SL_InboxTemplate");
+    case KNVTFocusTypeToday: return QStringLiteral("SL_StarTemplate");
+    case KNVTFocusTypeNext: return QStringLiteral("SL_NextTemplate");
+    case KNVTFocusTypeScheduled: return QStringLiteral("SL_ScheduledTemplate");
+    case KNVTFocusTypeSomeday: return QStringLiteral("SL_SomedayTemplate");
+    case KNVTFocusTypeDelegated: return QStringLiteral("TB_UserTemplate");
+    case KNVTFocusTypeArchived: return QStringLiteral("SL_ArchiveTemplate");
+    default: return QString();
+    }
+}
+
+// The icons of the rows, made once: every rebuild would otherwise load them again.
+QIcon cachedIcon(const QString &name)
+{
+    static QHash<QString, QIcon> icons;
+    auto found = icons.find(name);
+    if (found == icons.end())
+        found = icons.insert(name, templateImageFromMainBundleWithName(name));
+    return *found;
+}
+
+} // namespace
+
+HomeModel::Row HomeModel::rowFor(const HomeEntry &entry, const QHash<const KNVTCDTaskList *, int> &members)
 {
     Row row;
     row.entry = entry;
     switch (entry.kind) {
     case HomeEntry::Kind::FocusList: {
-        const KNVTFocusTaskList focus(entry.focusType);
-        row.title = focus.localizedDisplayName();
-        row.icon = templateImageFromMainBundleWithName(focus.sourceIconName());
-        if (focus.shouldBadge())
-            if (const std::size_t count = focus.badgeCount())
-                row.badge = QString::number(count);
+        // Name, icon and count only: a focus list object would run the list's whole query.
+        row.title = KNVTCDTask::localizedDisplayNameForFocusType(entry.focusType);
+        row.icon = cachedIcon(iconNameForFocusType(entry.focusType));
+        KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+        qsizetype count = 0;
+        if (entry.focusType == KNVTFocusTypeInbox)
+            count = store.numberOfUncompletedInboxTasks();
+        else if (entry.focusType == KNVTFocusTypeToday)
+            count = store.numberOfUncompletedDueAndTodayTasks();
+        if (count != 0)
+            row.badge = QString::number(count);
         break;
     }
     case HomeEntry::Kind::TaskList:
         if (auto *list = dynamic_cast<KNVTCDTaskList *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry.uri))) {
             row.title = list->title();
-            row.showsSharedIconButton = list->isCollaborative();
+            // Collaborative: more than one live membership with a user.
+            row.showsSharedIconButton = members.value(list) > 1;
         }
-        row.icon = templateImageFromMainBundleWithName(QStringLiteral("SL_TaskListTemplate"));
+        row.icon = cachedIcon(QStringLiteral("SL_TaskListTemplate"));
         break;
     case HomeEntry::Kind::Item:
         row.title = entry.item.localizedDisplayName();
-        row.icon = templateImageFromMainBundleWithName(QStringLiteral("SL_ListsTemplate"));
+        row.icon = cachedIcon(QStringLiteral("SL_ListsTemplate"));
         break;
     }
     return row;
@@ -49,10 +88,19 @@ void HomeModel::setSections(std::vector<KNVTHomeSection> sections)
     beginResetModel();
     m_sections = std::move(sections);
     m_rows.clear();
+    // The members of every list in one fetch, instead of one fetch per row.
+    QHash<const KNVTCDTaskList *, int> members;
+    if (ostore::Context *context = KNVTTaskStore::defaultTaskStore()->managedObjectContext()) {
+        using namespace ostore::where;
+        for (KNVTCDTaskListCollaborator *row : context->fetch<KNVTCDTaskListCollaborator>(
+                 isNull(QStringLiteral("deletedDate")) && notNull(QStringLiteral("user"))))
+            if (const KNVTCDTaskList *list = row->taskList())
+                ++members[list];
+    }
     for (const KNVTHomeSection &section : m_sections) {
         std::vector<Row> rows;
         for (const HomeEntry &entry : section.children())
-            rows.push_back(rowFor(entry));
+            rows.push_back(rowFor(entry, members));
         m_rows.push_back(std::move(rows));
     }
     endResetModel();

@@ -4,12 +4,14 @@
 #include "app/KNVTHomeSection.h"
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <QIcon>
 
 #include <functional>
 #include <optional>
 #include <vector>
 
+class KNVTCDTaskList;
 class QMimeData;
 
 namespace knvt {
@@ -60,7 +62,7 @@ private:
         bool showsSharedIconButton = false;
     };
 
-    static Row rowFor(const HomeEntry &entry);
+    static Row rowFor(const HomeEntry &entry, const QHash<const KNVTCDTaskList *, int> &members);
 
     std::vector<KNVTHomeSection> m_sections;
     std::vector<std::vector<Row>> m_rows;

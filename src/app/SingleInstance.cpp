@@ -41,6 +41,7 @@ bool SingleInstance::registerOrActivate()
 
 void SingleInstance::Reopen()
 {
+    qCInfo(lcApp).noquote() << "SingleInstance:Reopen another launch handed over";
     if (m_reopen)
         m_reopen();
 }

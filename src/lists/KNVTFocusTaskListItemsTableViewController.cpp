@@ -65,8 +65,7 @@ const QString kStateSectionTitles[4] = {QStringLiteral("Incomplete"), QStringLit
 std::vector<ItemRow> inboxRows(KNVTTaskStore &store)
 {
     std::vector<ItemRow> rows;
-    knvt::TaskSections::byFocus(KNVTFocusTaskList(KNVTFocusTypeInbox, &store).tasks())
-        .appendRows(rows, kStateSectionTitles);
+    knvt::TaskSections::byFocus(store.inboxTasks()).appendRows(rows, kStateSectionTitles);
     return rows;
 }
 
@@ -207,17 +206,17 @@ std::vector<ItemRow> KNVTFocusTaskListItemsTableViewController::rowsForFocusType
 
 void KNVTFocusTaskListItemsTableViewController::setFocusTaskList(std::optional<unsigned int> focusType)
 {
-    if (focusType && m_focusTaskList && m_focusTaskList->focusType() == *focusType)
+    const std::optional<KNVTFocusType> type =
+        focusType ? std::optional<KNVTFocusType>(KNVTFocusType(*focusType)) : std::nullopt;
+    if (type == m_focusType)
         return;
-    if (!focusType && !m_focusTaskList)
-        return;
-    m_focusTaskList = focusType ? std::make_unique<KNVTFocusTaskList>(KNVTFocusType(*focusType)) : nullptr;
+    m_focusType = type;
     updateCells();
 }
 
 void KNVTFocusTaskListItemsTableViewController::updateCells()
 {
-    setRows(m_focusTaskList ? rowsForFocusType(m_focusTaskList->focusType()) : std::vector<ItemRow>());
+    setRows(m_focusType ? rowsForFocusType(*m_focusType) : std::vector<ItemRow>());
     updateTableViewLabel();
 }
 
@@ -245,19 +244,18 @@ void KNVTFocusTaskListItemsTableViewController::deselectAllItems()
 
 void KNVTFocusTaskListItemsTableViewController::taskStoreWillChangeNotification()
 {
-    if (!m_focusTaskList)
+    if (!m_focusType)
         return;
     rememberSelection();
 }
 
 void KNVTFocusTaskListItemsTableViewController::taskStoreDidChangeNotification()
 {
-    if (!m_focusTaskList) {
+    if (!m_focusType) {
         updateTableViewLabel();
         return;
     }
-    // A fresh list of the same type, so that every query runs again.
-    m_focusTaskList = std::make_unique<KNVTFocusTaskList>(m_focusTaskList->focusType());
+    // Every query of the focus type runs again.
     updateCells();
     restoreSelection();
 }
@@ -271,15 +269,15 @@ QString KNVTFocusTaskListItemsTableViewController::HTMLStringForPrinting()
     if (!selected.empty()) {
         for (KNVTCDTask *task : selected)
             body += task->HTMLStringForPrinting();
-    } else if (m_focusTaskList) {
-        body = m_focusTaskList->HTMLStringForPrinting();
+    } else if (m_focusType) {
+        body = KNVTFocusTaskList(*m_focusType).HTMLStringForPrinting();
     }
     return knvt::printedPage(body);
 }
 
 void KNVTFocusTaskListItemsTableViewController::print()
 {
-    const QString title = m_focusTaskList ? m_focusTaskList->localizedDisplayName() : QString();
+    const QString title = m_focusType ? KNVTCDTask::localizedDisplayNameForFocusType(*m_focusType) : QString();
     auto *printer = new KNVTHTMLPrinter(HTMLStringForPrinting());
     printer->printWithInfo(
         std::nullopt, [title](QPrinter &qprinter) { qprinter.setDocName(title); },

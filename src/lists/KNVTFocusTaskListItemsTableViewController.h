@@ -5,6 +5,7 @@
 #include "store/KNVTFocusTaskList.h"
 
 #include <memory>
+#include <optional>
 
 // The centre list of a focus list (Inbox, Today, Next, Scheduled, Someday, Watched, Delegated, Archived): its tasks,
 // projects and areas in the sections of the focus type, rebuilt whole after every store change with the selection
@@ -18,7 +19,8 @@ public:
                                                        QObject *parent = nullptr);
     ~KNVTFocusTaskListItemsTableViewController() override;
 
-    const KNVTFocusTaskList *focusTaskList() const { return m_focusTaskList.get(); }
+    // The focus type shown, or none.
+    std::optional<KNVTFocusType> focusType() const { return m_focusType; }
     // A focus list of the type already shown changes nothing; nullopt shows no rows.
     void setFocusTaskList(std::optional<unsigned int> focusType);
 
@@ -45,5 +47,5 @@ protected:
 private:
     void updateCells();
 
-    std::unique_ptr<KNVTFocusTaskList> m_focusTaskList;
+    std::optional<KNVTFocusType> m_focusType;
 };

@@ -172,8 +172,11 @@ void KNVTTaskTableCellView::paint(QPainter *painter, const QStyleOptionViewItem 
     KNVTCheckBox::draw(*painter, layout.checkBoxFrame, layout.checkBoxState, layout.checkBoxTintColor,
                        !layout.checkBoxEnabled);
     for (const RowTextField *field :
-         {&layout.subtitle, &layout.title, &layout.startDate, &layout.completedDate, &layout.dueDate, &layout.notes})
+         {&layout.subtitle, &layout.title, &layout.startDate, &layout.completedDate, &layout.dueDate})
         field->draw(*painter);
+    // The notes stand below a short row's bottom; only tall rows show them.
+    if (option.rect.height() >= layout.notes.frame.bottom())
+        layout.notes.draw(*painter);
     if (!layout.avatarHidden)
         KNVTAvatarView::draw(*painter, layout.avatarFrame, row->avatarImage, row->avatarInitials, 1.0,
                              KNVTAvatarView::discColor());

@@ -17,7 +17,7 @@ void RowTextField::draw(QPainter &painter) const
         const QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, frame.width());
         painter.drawText(frame, int(alignment | Qt::AlignVCenter | Qt::TextSingleLine), shown);
     } else {
-        painter.setClipRect(frame);
+        painter.setClipRect(frame, Qt::IntersectClip);
         painter.drawText(frame, int(alignment | Qt::AlignTop | Qt::TextWordWrap), text);
     }
     painter.restore();

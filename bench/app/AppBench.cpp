@@ -1,0 +1,306 @@
+// The main window on large libraries: building it up to the first centre rows, rebuilding a 10,000-row focus list
+// after a save with its selection put back, and refreshing the home list, the toolbar and the menu bar after a
+// one-task save.
+
+#include "support/BudgetMain.h"
+
+#include "app/BadgeSink.h"
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowController.h"
+#include "app/KNVTTasksAppDelegate.h"
+#include "app/TrayIcon.h"
+
+#include "lists/KNVTTaskStoreItemsTableViewController.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDModel.h"
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskStoreInformation.h"
+
+#include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
+
+#include "foundation/Clock.h"
+#include "foundation/Defaults.h"
+#include "foundation/WallClockAlarm.h"
+#include "support/TaskStoreBuilder.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const QDateTime kNow(QDate(2015, 3, 4), QTime(12, 0));
+
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Preferences of the benchmark's own, never the user's.
+    static QTemporaryDir config;
+    setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillvane"));
+    return app;
+}
+
+const bool installed = knvt::bench::setApplicationFactory(&makeApplication);
+
+class FixedClock final : public knvt::Clock
+{
+public:
+    QDateTime now() const override { return kNow; }
+};
+
+// The midnight alarm stays silent: the benchmarks' fixed clock lies in the past, where a real alarm would fire at once
+// and refresh every list again and again.
+class SilentAlarm final : public knvt::WallClockAlarm
+{
+public:
+    void arm(const QDateTime &date) override { m_date = date; }
+    void disarm() override { m_date = QDateTime(); }
+    bool isArmed() const override { return m_date.isValid(); }
+    QDateTime fireDate() const override { return m_date; }
+
+private:
+    QDateTime m_date;
+};
+
+class NoBadge final : public knvt::BadgeSink
+{
+public:
+    void setBadgeCount(qint64) override {}
+};
+
+class NoTray final : public knvt::TrayIcon
+{
+public:
+    bool isAvailable() const override { return true; }
+    void show(std::function<void()>, std::function<void()>, std::function<void()>) override {}
+    void hide() override {}
+};
+
+QString libraryPath(const char *name)
+{
+    return QStringLiteral(KNVT_BENCH_DATA_DIR) + QStringLiteral("/app/") + QLatin1String(name)
+        + QStringLiteral("/Quillvane Library.quillvaneLibrary");
+}
+
+// A library the store opens as its own: a store-information record of this build and the generated local user.
+void buildLibrary(const QString &path, const std::function<void(knvt::test::TaskStoreBuilder &)> &fill)
+{
+    const QString marker = path + QStringLiteral("/complete");
+    if (QFile::exists(marker))
+        return;
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    ostore::Coordinator coordinator(KNVTCDModel());
+    knvt::Error error;
+    if (!coordinator.open(path + QStringLiteral("/TaskStoreData.sqlite3"), nullptr, &error)) {
+        std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(path), qPrintable(error.description()));
+        std::exit(2);
+    }
+    ostore::Context context(&coordinator);
+    auto *information = context.insert<KNVTCDTaskStoreInformation>();
+    information->setEnvironmentType(KNVTTaskStore::environmentType());
+    information->setCreatedDate(kNow);
+    knvt::test::TaskStoreBuilder make(&context);
+    fill(make);
+    if (!context.save(&error)) {
+        std::fprintf(stderr, "cannot save %s: %s\n", qPrintable(path), qPrintable(error.description()));
+        std::exit(2);
+    }
+    QFile file(marker);
+    file.open(QIODevice::WriteOnly);
+}
+
+QString bigLibrary()
+{
+    const QString path = libraryPath("large");
+    buildLibrary(path, [](knvt::test::TaskStoreBuilder &make) { make.generateLibrary({.tasks = 100000, .now = kNow}); });
+    return path;
+}
+
+QString inboxLibrary()
+{
+    const QString path = libraryPath("inbox10000");
+    buildLibrary(path, [](knvt::test::TaskStoreBuilder &make) {
+        KNVTCDUser *me = make.me();
+        for (int i = 0; i < 10000; ++i)
+            make.task({.title = QStringLiteral("Inbox task %1").arg(i, 5, 10, QLatin1Char('0')),
+                       .status = 2,
+                       .assignee = me,
+                       .creator = me});
+    });
+    return path;
+}
+
+// A store on a copy of nothing: the library itself, opened for this run and closed after it.
+struct OpenStore
+{
+    explicit OpenStore(const QString &path)
+    {
+        KNVTTaskStore::Environment environment;
+        environment.libraryPath = path;
+        environment.containerUserDefaults = &suite;
+        environment.systemInformationAlarm = std::make_unique<SilentAlarm>();
+        store = std::make_unique<KNVTTaskStore>(std::move(environment));
+        KNVTTaskStore::setDefaultTaskStore(store.get());
+        store->managedObjectContext();
+    }
+    ~OpenStore() { KNVTTaskStore::setDefaultTaskStore(nullptr); }
+    QTemporaryDir dir;
+    knvt::Defaults suite{dir.filePath(QStringLiteral("suite.json"))};
+    std::unique_ptr<KNVTTaskStore> store;
+};
+
+void settle()
+{
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
+}
+
+// Changes one task and saves it, outside the timing.
+void saveOneTask(KNVTTaskStore &store, int iteration)
+{
+    std::vector<KNVTCDTask *> tasks = store.inboxTasks();
+    if (tasks.empty())
+        return;
+    tasks.front()->setNotes(QStringLiteral("note %1").arg(iteration));
+    store.save();
+}
+
+void BM_MainWindowFirstList(benchmark::State &state)
+{
+    FixedClock clock;
+    knvt::Clock::setShared(&clock);
+    OpenStore open(bigLibrary());
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        auto window = std::make_unique<KNVTMainWindowController>();
+        auto *list = dynamic_cast<KNVTTaskStoreItemsTableViewController *>(window->currentTasksViewController());
+        rows = list ? std::size_t(list->numberOfRows()) : 0;
+        state.PauseTiming();
+        window.reset();
+        settle();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = double(rows);
+    knvt::Clock::setShared(nullptr);
+}
+BENCHMARK(BM_MainWindowFirstList)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_FocusListRebuild10000(benchmark::State &state)
+{
+    FixedClock clock;
+    knvt::Clock::setShared(&clock);
+    OpenStore open(inboxLibrary());
+    KNVTMainWindowController window;
+    auto *list = dynamic_cast<KNVTTaskStoreItemsTableViewController *>(window.currentTasksViewController());
+    list->selectRows({5000});
+    const QUrl selected = list->rowAt(5000)->uri;
+    int iteration = 0;
+    for (auto _ : state) {
+        std::vector<KNVTCDTask *> tasks = open.store->inboxTasks();
+        tasks[size_t(iteration % 100)]->setNotes(QStringLiteral("note %1").arg(iteration));
+        ++iteration;
+        // The save's will-change remembers the selection, its did-change rebuilds, the next pass reselects.
+        open.store->save();
+        settle();
+    }
+    const QList<int> rows = list->selectedRows();
+    if (rows.size() != 1 || list->rowAt(rows.front())->uri != selected)
+        state.SkipWithError("the selection was not put back");
+    state.counters["rows"] = double(list->numberOfRows());
+    knvt::Clock::setShared(nullptr);
+}
+BENCHMARK(BM_FocusListRebuild10000)->Unit(benchmark::kMillisecond);
+
+// The main window of the application over the large library, with one task selected.
+struct LargeApplication
+{
+    LargeApplication() : open(bigLibrary())
+    {
+        knvt::Clock::setShared(&clock);
+        knvt::BadgeSink::setShared(&badge);
+        knvt::TrayIcon::setShared(&tray);
+        app = std::make_unique<KNVTTasksAppDelegate>();
+        app->applicationDidFinishLaunching();
+        window = app->mainWindowController();
+        window->activateWindow();
+        settle();
+        if (auto *list = dynamic_cast<KNVTTaskStoreItemsTableViewController *>(window->currentTasksViewController()))
+            for (int row = 0; row < list->numberOfRows(); ++row)
+                if (!list->rowAt(row)->isHeader()) {
+                    list->selectRows({row});
+                    break;
+                }
+        settle();
+    }
+    ~LargeApplication()
+    {
+        app.reset();
+        knvt::TrayIcon::setShared(nullptr);
+        knvt::BadgeSink::setShared(nullptr);
+        knvt::Clock::setShared(nullptr);
+    }
+    FixedClock clock;
+    NoBadge badge;
+    NoTray tray;
+    OpenStore open;
+    std::unique_ptr<KNVTTasksAppDelegate> app;
+    KNVTMainWindowController *window = nullptr;
+};
+
+void BM_HomeListRefresh(benchmark::State &state)
+{
+    LargeApplication large;
+    int iteration = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        saveOneTask(*large.open.store, iteration++);
+        settle();
+        state.ResumeTiming();
+        large.window->homeViewController()->refreshData();
+        settle();
+    }
+}
+BENCHMARK(BM_HomeListRefresh)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_ToolbarValidation(benchmark::State &state)
+{
+    LargeApplication large;
+    int iteration = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        saveOneTask(*large.open.store, iteration++);
+        settle();
+        state.ResumeTiming();
+        large.window->validateToolbarButtons();
+    }
+}
+BENCHMARK(BM_ToolbarValidation)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_MenuBarValidation(benchmark::State &state)
+{
+    LargeApplication large;
+    int iteration = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        saveOneTask(*large.open.store, iteration++);
+        settle();
+        state.ResumeTiming();
+        large.window->validateMenuBarItems();
+    }
+}
+BENCHMARK(BM_MenuBarValidation)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace

@@ -1,0 +1,231 @@
+// Renders the main window and its lists into PNG files for review: `make screenshots` runs it with the output folder.
+// Each window is shown offscreen over a library of its own in a temporary data folder.
+
+#include "../AppDriver.h"
+
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowController.h"
+
+#include "lists/ItemRow.h"
+#include "lists/ItemRowDelegate.h"
+#include "lists/ItemsTableModel.h"
+#include "lists/KNVTTaskStoreItemsTableView.h"
+#include "lists/KNVTTaskStoreItemsTableViewController.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+
+#include "uikit/KNVTCheckBox.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+QString g_folder;
+
+void save(QWidget *widget, const QString &name, bool fit = true)
+{
+    if (fit)
+        widget->adjustSize();
+    const QString path = QDir(g_folder).filePath(name + QStringLiteral(".png"));
+    if (!widget->grab().save(path))
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+void saveWindow(AppDriver &app, const QString &name)
+{
+    app.settle();
+    KNVTMainWindowController &main = app.mainWindow();
+    main.resize(1100, 640);
+    app.settle();
+    save(&main, name, false);
+}
+
+QDateTime now()
+{
+    return AppDriver::defaultNow();
+}
+
+void fill(AppDriver &app)
+{
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenArea(QStringLiteral("Home"));
+    app.givenSharedProject(QStringLiteral("Club"), {.members = {QStringLiteral("Ann")}});
+    app.givenTask(QStringLiteral("Pay rent"), {.due = now().addDays(-1), .notes = QStringLiteral("Before Friday")});
+    app.givenTask(QStringLiteral("Call the plumber"), {.start = now().addSecs(-3600)});
+    app.givenTask(QStringLiteral("Buy stamps"));
+    app.givenTask(QStringLiteral("Plan the trip"), {.start = now().addDays(4)});
+    app.givenTask(QStringLiteral("Learn Italian"), {.status = 1});
+    app.givenTask(QStringLiteral("Renew passport"), {.completed = true});
+    app.givenTask(QStringLiteral("Rake leaves"), {.start = now().addSecs(-60), .list = QStringLiteral("Garden")});
+    app.givenTask(QStringLiteral("Prune roses"), {.list = QStringLiteral("Garden")});
+    app.givenTask(QStringLiteral("Fix the gate"), {.due = now().addDays(-2), .list = QStringLiteral("Home")});
+    app.givenTask(QStringLiteral("Book the hall"),
+                  {.start = now().addSecs(-60), .list = QStringLiteral("Club"), .assignee = QStringLiteral("Ann")});
+    app.givenTask(QStringLiteral("Old receipt"), {.archived = true, .completed = true});
+}
+
+// Every row kind in each state, as one list.
+void rows()
+{
+    using knvt::ItemRow;
+    using knvt::ItemRowKind;
+    knvt::test::FakeClock clock(now());
+    std::vector<ItemRow> rows;
+    rows.push_back(ItemRow::header(QStringLiteral("Tasks")));
+    auto task = [](const QString &title) {
+        ItemRow row;
+        row.kind = ItemRowKind::Task;
+        row.title = title;
+        row.avatarHidden = true;
+        return row;
+    };
+    ItemRow open = task(QStringLiteral("Open task"));
+    rows.push_back(open);
+    ItemRow overdue = task(QStringLiteral("Overdue task"));
+    overdue.dueDate = now().addDays(-1);
+    overdue.subtitle = QStringLiteral("Garden");
+    rows.push_back(overdue);
+    ItemRow today = task(QStringLiteral("Today task"));
+    today.today = true;
+    today.dueDate = now().addDays(2);
+    rows.push_back(today);
+    ItemRow future = task(QStringLiteral("Starts later"));
+    future.startDate = now().addDays(3);
+    rows.push_back(future);
+    ItemRow completed = task(QStringLiteral("Completed task"));
+    completed.closed = completed.completed = true;
+    completed.checkBoxState = KNVTCheckBoxStateTick;
+    completed.statusModifiedDate = now().addDays(-1);
+    rows.push_back(completed);
+    ItemRow cancelled = task(QStringLiteral("Cancelled task"));
+    cancelled.closed = true;
+    cancelled.checkBoxState = KNVTCheckBoxStateCross;
+    cancelled.statusModifiedDate = now();
+    rows.push_back(cancelled);
+    ItemRow theirs = task(QStringLiteral("Assigned to Ann"));
+    theirs.avatarHidden = false;
+    theirs.avatarInitials = QStringLiteral("A");
+    theirs.avatarToolTip = QStringLiteral("Ann");
+    rows.push_back(theirs);
+    ItemRow nobody = task(QStringLiteral("Assigned to nobody"));
+    nobody.avatarHidden = false;
+    rows.push_back(nobody);
+    ItemRow locked = task(QStringLiteral("In a list I may not edit"));
+    locked.checkBoxEnabled = false;
+    rows.push_back(locked);
+    rows.push_back(ItemRow::header(QStringLiteral("Projects and areas")));
+    ItemRow project;
+    project.kind = ItemRowKind::Project;
+    project.title = QStringLiteral("Open project");
+    project.numberOfTasks = 3;
+    project.numberOfUncompletedTasks = 2;
+    project.dueDate = now().addDays(10);
+    rows.push_back(project);
+    ItemRow closedProject = project;
+    closedProject.title = QStringLiteral("Completed project with archive button");
+    closedProject.closed = closedProject.completed = true;
+    closedProject.checkBoxState = KNVTCheckBoxStateTick;
+    closedProject.statusModifiedDate = now();
+    rows.push_back(closedProject);
+    ItemRow laterProject = project;
+    laterProject.title = QStringLiteral("Project starting later");
+    laterProject.startDate = now().addDays(7);
+    rows.push_back(laterProject);
+    ItemRow area;
+    area.kind = ItemRowKind::Area;
+    area.title = QStringLiteral("Open area");
+    area.numberOfUncompletedTasks = 1;
+    rows.push_back(area);
+    ItemRow archivedArea = area;
+    archivedArea.title = QStringLiteral("Archived area");
+    archivedArea.archived = true;
+    archivedArea.statusModifiedDate = now().addDays(-5);
+    rows.push_back(archivedArea);
+
+    for (int height : {50, 90}) {
+        knvt::ItemsTableModel model;
+        model.setRows(rows);
+        KNVTTaskStoreItemsTableView view;
+        auto *delegate = new knvt::ItemRowDelegate(&view);
+        delegate->setRowHeight(height);
+        view.setItemDelegate(delegate);
+        view.setModel(&model);
+        view.resize(480, height == 50 ? 20 * 2 + 50 * 15 : 20 * 2 + 90 * 15);
+        view.show();
+        view.selectionModel()->select(model.index(2), QItemSelectionModel::Select);
+        QCoreApplication::processEvents();
+        const QPixmap pixmap = view.grab();
+        pixmap.save(QDir(g_folder).filePath(QStringLiteral("rows-%1.png").arg(height)));
+        std::printf("%s\n", qPrintable(QDir(g_folder).filePath(QStringLiteral("rows-%1.png").arg(height))));
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir scratch;
+    for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"}) {
+        const QString folder = scratch.filePath(QString::fromLatin1(name));
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        setenv(name, qPrintable(folder), 1);
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("TZ", "America/New_York", 1);
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillvane"));
+    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(g_folder);
+
+    {
+        AppDriver app;
+        app.launch();
+        saveWindow(app, QStringLiteral("main-window-empty"));
+    }
+    {
+        AppDriver app;
+        fill(app);
+        app.launch();
+        saveWindow(app, QStringLiteral("main-window-inbox"));
+        app.selectRows({QStringLiteral("Pay rent")});
+        saveWindow(app, QStringLiteral("main-window-selected-row"));
+        app.openContextMenu(QStringLiteral("Pay rent"));
+        std::unique_ptr<QMenu> menu(app.centreList()->menuForEvent());
+        save(menu.get(), QStringLiteral("context-menu"));
+        if (QMenu *move = app.mainWindow().moveMenu())
+            save(move, QStringLiteral("move-menu"));
+        app.selectHome(QStringLiteral("Today"));
+        saveWindow(app, QStringLiteral("main-window-today"));
+        app.selectHome(QStringLiteral("Archived"));
+        saveWindow(app, QStringLiteral("main-window-archived"));
+        save(app.mainWindow().homeViewController()->view(), QStringLiteral("home-list"));
+    }
+    {
+        AppDriver app;
+        app.givenDefault(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines), 2);
+        fill(app);
+        app.launch();
+        saveWindow(app, QStringLiteral("main-window-tall-rows"));
+    }
+    rows();
+    return 0;
+}
