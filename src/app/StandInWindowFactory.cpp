@@ -1,5 +1,7 @@
 #include "app/StandInWindowFactory.h"
 
+#include "app/ApplicationWindowFactory.h"
+
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -414,8 +416,8 @@ WindowFactory *&installedWindowFactory()
 
 WindowFactory &WindowFactory::shared()
 {
-    static StandInWindowFactory standIns;
-    return installedWindowFactory() ? *installedWindowFactory() : standIns;
+    static ApplicationWindowFactory windows;
+    return installedWindowFactory() ? *installedWindowFactory() : windows;
 }
 
 void WindowFactory::setShared(WindowFactory *factory)

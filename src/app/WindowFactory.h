@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -34,6 +35,8 @@ struct NewTaskValues
     KNVTCDTaskList *taskList = nullptr;
     KNVTCDUser *assignee = nullptr;
     std::vector<KNVTCDTag *> tags;
+    // Tags the user typed that do not exist yet; the new task makes them when it is saved.
+    QStringList tagTitles;
     std::vector<KNVTCDUser *> watchers;
 };
 
@@ -135,7 +138,8 @@ public:
     virtual QWidget *notificationsViewController(Popover *popover) = 0;
     virtual QDialog *taskListSharingSettingsWindowController(KNVTCDTaskList *taskList, QWidget *parent) = 0;
 
-    // The factory the shell uses: the stand-ins unless a test or a later library installed another (not owned).
+    // The factory the shell uses: the application's own (ApplicationWindowFactory) unless a test installed another
+    // (not owned).
     static WindowFactory &shared();
     static void setShared(WindowFactory *factory);
 };

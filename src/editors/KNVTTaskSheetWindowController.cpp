@@ -1,28 +1,16 @@
 #include "editors/KNVTTaskSheetWindowController.h"
 
-#include <QAction>
+#include <QVBoxLayout>
 
 KNVTTaskSheetWindowController::KNVTTaskSheetWindowController(KNVTCDTask *task, QWidget *parent)
-    : KNVTTaskWindowController(task, parent)
+    : knvt::Sheet(parent), m_taskWindowController(new KNVTTaskWindowController(task, this))
 {
     setObjectName(QStringLiteral("KNVTTaskSheetWindowController"));
-    setWindowFlags(Qt::Dialog);
-    setWindowModality(Qt::WindowModal);
-}
-
-void KNVTTaskSheetWindowController::open()
-{
-    m_finished = false;
-    show();
-    raise();
-    activateWindow();
-}
-
-void KNVTTaskSheetWindowController::dismiss(QObject *sender)
-{
-    if (!m_finished) {
-        m_finished = true;
-        emit finished(0);
-    }
-    KNVTTaskWindowController::dismiss(sender);
+    setWindowTitle(m_taskWindowController->windowTitle());
+    m_taskWindowController->setWindowFlags(Qt::Widget);
+    m_taskWindowController->setDismissHandler([this] { dismiss(); });
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_taskWindowController);
+    resize(420, 520);
 }

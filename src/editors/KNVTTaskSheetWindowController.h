@@ -1,23 +1,24 @@
 #pragma once
 
 #include "editors/KNVTTaskWindowController.h"
+#include "editors/Sheet.h"
 
-// The task window shown as a sheet over the main window, while the main window fills the screen and no task window
-// is open for the task. It ends with finished(), the presenter's did-end callback, before it closes.
-class KNVTTaskSheetWindowController : public KNVTTaskWindowController
+#include <QPointer>
+
+class KNVTCDTask;
+
+// The task window's content (detail and toolbar) shown as a sheet over the main window, while the main window fills
+// the screen and no task window is open for the task. Done, a deletion and the task going away end the sheet.
+class KNVTTaskSheetWindowController : public knvt::Sheet
 {
     Q_OBJECT
 
 public:
-    explicit KNVTTaskSheetWindowController(KNVTCDTask *task, QWidget *parent);
+    explicit KNVTTaskSheetWindowController(KNVTCDTask *task, QWidget *parent = nullptr);
 
-    // Shows the sheet over its parent window.
-    void open();
-    Q_INVOKABLE void dismiss(QObject *sender = nullptr) override;
-
-signals:
-    void finished(int result);
+    // The task window shown inside the sheet.
+    KNVTTaskWindowController *taskWindowController() const { return m_taskWindowController; }
 
 private:
-    bool m_finished = false;
+    QPointer<KNVTTaskWindowController> m_taskWindowController;
 };

@@ -223,6 +223,12 @@ void KNVTTaskWindowController::deleteTask(QObject *)
 
 void KNVTTaskWindowController::dismiss(QObject *)
 {
+    if (m_dismissHandler) {
+        closePopovers();
+        m_taskDropped = true;
+        m_dismissHandler();
+        return;
+    }
     close();
 }
 

@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <functional>
+
 class KNVTCDTask;
 
 // One task in a window of its own: the task detail fills it, and a toolbar offers Today, Assign, Comment, Edit and
@@ -60,7 +62,9 @@ public:
     Q_INVOKABLE void edit(QObject *sender = nullptr);
     // Asks "Delete Task" unless the user said not to ask again, then deletes the task and closes the window.
     Q_INVOKABLE void deleteTask(QObject *sender = nullptr);
-    Q_INVOKABLE virtual void dismiss(QObject *sender = nullptr);
+    Q_INVOKABLE void dismiss(QObject *sender = nullptr);
+    // What dismiss() does instead of closing the window, for a host that shows this content inside a sheet.
+    void setDismissHandler(std::function<void()> handler) { m_dismissHandler = std::move(handler); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -84,4 +88,5 @@ private:
     QPointer<knvt::Popover> m_taskCommentNewPopover;
     QPointer<knvt::Popover> m_assignTaskPopover;
     QPointer<KNVTTaskEditWindowController> m_taskEditWindowController;
+    std::function<void()> m_dismissHandler;
 };

@@ -69,91 +69,91 @@ std::unique_ptr<TaskNewForm> RecordingWindowFactory::taskNewViewController(const
                                                                            Popover *popover)
 {
     opened << QStringLiteral("KNVTTaskNewViewController: %1").arg(describe(values).join(QStringLiteral("; ")));
-    return StandInWindowFactory::taskNewViewController(values, popover);
+    return ApplicationWindowFactory::taskNewViewController(values, popover);
 }
 
 std::unique_ptr<TaskNewWindow> RecordingWindowFactory::taskNewWindowController(const NewTaskValues &values)
 {
     opened << QStringLiteral("KNVTTaskNewWindowController: %1").arg(describe(values).join(QStringLiteral("; ")));
-    return StandInWindowFactory::taskNewWindowController(values);
+    return ApplicationWindowFactory::taskNewWindowController(values);
 }
 
 std::unique_ptr<TaskWindow> RecordingWindowFactory::taskWindowController(KNVTCDTask *task)
 {
     opened << QStringLiteral("KNVTTaskWindowController: %1").arg(task ? task->title() : QString());
-    return StandInWindowFactory::taskWindowController(task);
+    return ApplicationWindowFactory::taskWindowController(task);
 }
 
 QDialog *RecordingWindowFactory::scheduleTasksWindowController(const std::vector<KNVTCDTask *> &tasks, QWidget *parent)
 {
     opened << QStringLiteral("KNVTScheduleTasksWindowController: %1").arg(titles(tasks));
-    return StandInWindowFactory::scheduleTasksWindowController(tasks, parent);
+    return ApplicationWindowFactory::scheduleTasksWindowController(tasks, parent);
 }
 
 QDialog *RecordingWindowFactory::tasksAssignWindowController(const std::vector<KNVTCDTask *> &tasks, QWidget *parent)
 {
     opened << QStringLiteral("KNVTTasksAssignWindowController: %1").arg(titles(tasks));
-    return StandInWindowFactory::tasksAssignWindowController(tasks, parent);
+    return ApplicationWindowFactory::tasksAssignWindowController(tasks, parent);
 }
 
 QDialog *RecordingWindowFactory::projectNewWindowController(QWidget *parent)
 {
     opened << QStringLiteral("KNVTProjectNewWindowController");
-    return StandInWindowFactory::projectNewWindowController(parent);
+    return ApplicationWindowFactory::projectNewWindowController(parent);
 }
 
 QDialog *RecordingWindowFactory::areaNewWindowController(QWidget *parent)
 {
     opened << QStringLiteral("KNVTAreaNewWindowController");
-    return StandInWindowFactory::areaNewWindowController(parent);
+    return ApplicationWindowFactory::areaNewWindowController(parent);
 }
 
 QDialog *RecordingWindowFactory::projectWindowController(KNVTCDTaskList *project, QWidget *parent)
 {
     opened << QStringLiteral("KNVTProjectWindowController: %1").arg(title(project));
-    return StandInWindowFactory::projectWindowController(project, parent);
+    return ApplicationWindowFactory::projectWindowController(project, parent);
 }
 
 QDialog *RecordingWindowFactory::areaWindowController(KNVTCDTaskList *area, QWidget *parent)
 {
     opened << QStringLiteral("KNVTAreaWindowController: %1").arg(title(area));
-    return StandInWindowFactory::areaWindowController(area, parent);
+    return ApplicationWindowFactory::areaWindowController(area, parent);
 }
 
 QDialog *RecordingWindowFactory::projectEditWindowController(KNVTCDTaskList *project, QWidget *parent)
 {
     opened << QStringLiteral("KNVTProjectEditWindowController: %1").arg(title(project));
-    return StandInWindowFactory::projectEditWindowController(project, parent);
+    return ApplicationWindowFactory::projectEditWindowController(project, parent);
 }
 
 QDialog *RecordingWindowFactory::areaEditWindowController(KNVTCDTaskList *area, QWidget *parent)
 {
     opened << QStringLiteral("KNVTAreaEditWindowController: %1").arg(title(area));
-    return StandInWindowFactory::areaEditWindowController(area, parent);
+    return ApplicationWindowFactory::areaEditWindowController(area, parent);
 }
 
 QDialog *RecordingWindowFactory::taskListSharingSettingsWindowController(KNVTCDTaskList *taskList, QWidget *parent)
 {
     opened << QStringLiteral("KNVTTaskListSharingSettingsWindowController: %1").arg(title(taskList));
-    return StandInWindowFactory::taskListSharingSettingsWindowController(taskList, parent);
+    return ApplicationWindowFactory::taskListSharingSettingsWindowController(taskList, parent);
 }
 
 QWidget *RecordingWindowFactory::taskEditViewController(KNVTCDTask *task, Popover *popover)
 {
     opened << QStringLiteral("KNVTTaskEditViewController: %1").arg(task ? task->title() : QString());
-    return StandInWindowFactory::taskEditViewController(task, popover);
+    return ApplicationWindowFactory::taskEditViewController(task, popover);
 }
 
 QDialog *RecordingWindowFactory::taskEditWindowController(KNVTCDTask *task, QWidget *parent)
 {
     opened << QStringLiteral("KNVTTaskEditWindowController: %1").arg(task ? task->title() : QString());
-    return StandInWindowFactory::taskEditWindowController(task, parent);
+    return ApplicationWindowFactory::taskEditWindowController(task, parent);
 }
 
 std::unique_ptr<AuthenticationFailureWindow> RecordingWindowFactory::authenticationFailureWindowController()
 {
     opened << QStringLiteral("KNVTAuthenticationFailureWindowController");
-    return StandInWindowFactory::authenticationFailureWindowController();
+    return ApplicationWindowFactory::authenticationFailureWindowController();
 }
 
 // ---- The library ----

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "app/ApplicationWindowFactory.h"
 #include "app/BadgeSink.h"
-#include "app/StandInWindowFactory.h"
 #include "app/TrayIcon.h"
 
 #include "support/CountingBeeper.h"
 #include "support/FakeClock.h"
+#include "support/FakeSaveScheduler.h"
 #include "support/LibraryBuilder.h"
 #include "support/RecordingUrlOpener.h"
 #include "support/ScriptedAlertPresenter.h"
@@ -24,8 +25,10 @@ class KNVTMainWindowController;
 class KNVTTaskStore;
 class KNVTTaskStoreItemsTableViewController;
 class KNVTTasksAppDelegate;
+class QAbstractItemModel;
 class QMenu;
 class QMimeData;
+class QWidget;
 
 namespace knvt::features {
 
@@ -37,8 +40,8 @@ public:
     QList<qint64> counts;
 };
 
-// The stand-in windows, each opening recorded as "<controller>: <arguments>".
-class RecordingWindowFactory : public StandInWindowFactory
+// The application's windows, each opening recorded as "<controller>: <arguments>".
+class RecordingWindowFactory : public ApplicationWindowFactory
 {
 public:
     QStringList opened;
@@ -207,6 +210,52 @@ public:
     // What the editors' and account windows were opened with.
     QStringList windowsOpened() const { return m_windows.opened; }
 
+    // ---- Editors: the task detail, task windows, forms, sheets and popovers ----------------------------------------
+    // Every step acts on the front editor: the innermost open popover, else the open sheet, else the active window.
+    // The editors' delayed saves wait for wait(): it moves the clock and runs the saves that come due.
+    void wait(double seconds);
+    // The rows of the task detail in the right pane, or in the window of the task `inTaskWindow`, one line each:
+    // "title [ ] Renew passport (tint red)", "list Travel", "header Dates", "due Tue, Mar 03, 2015 (red)",
+    // "notes ...", "people Maria Mendes (me), Ann Lee", "comment Ann Lee: ...", "my comment Maria Mendes: ...".
+    QStringList detailRows(const QString &inTaskWindow = QString());
+    void clickDetailCheckBox(const QString &inTaskWindow = QString());
+    // The Edit or Delete button of my comment with that text in the detail of the right pane.
+    void clickDetailCommentButton(const QString &comment, const QString &button);
+    // The rows' model of the detail in the right pane: a rebuild resets it.
+    QAbstractItemModel *detailModel();
+    // Narrows or widens the main window, so that the detail lays its rows out again.
+    void resizeMainWindow(int width, int height);
+    int detailScrollPosition();
+    void scrollDetailTo(int position);
+    int detailRowHeight(const QString &kind);
+    void doubleClickRow(const QString &title);
+    // The toolbar button of the task's window ("Today", "Assign", "Comment", "Edit", "Done").
+    void pressInTaskWindow(const QString &task, const QString &button);
+    // The Edit command of the menu bar while the task's window is in front.
+    void editFromMenuInTaskWindow(const QString &task);
+    void deleteFromMenuInTaskWindow(const QString &task);
+    // In the front editor, by the fields' names ("titleTextField", "statusPopUpButton", "dueDateCheckBoxButton").
+    void typeIn(const QString &field, const QString &text);
+    void choosePopUp(const QString &popUp, const QString &item);
+    void tick(const QString &checkBox, bool on = true);
+    void setPriority(int level);
+    void addToken(const QString &field, const QString &text);
+    void pressReturn(const QString &field = QStringLiteral("titleTextField"));
+    void pressCtrlReturn(const QString &field = QStringLiteral("commentTextView"));
+    void clickButton(const QString &name);
+    // Picks a day in the open calendar popover, as the arrow keys do.
+    void pickDay(const QDate &day);
+    void detachPopover();
+    // Every open popover, sheet and editor window: "<name> '<title>' <width>x<height>", the popover by its content.
+    QStringList openEditors();
+    // The text of a named field, the selected item of a pop-up, or the items of a pop-up of the front editor.
+    QString fieldText(const QString &field);
+    QStringList popUpItems(const QString &popUp);
+    bool isEnabled(const QString &control);
+    bool hasFocus(const QString &control);
+    QWidget *frontEditor();
+    knvt::test::FakeSaveScheduler &saves() { return m_saves; }
+
     // ---- Access for checks the steps do not cover ------------------------------------------------------------------
     KNVTTaskStore &store();
     knvt::test::LibraryBuilder &build();
@@ -227,6 +276,7 @@ private:
     int rowOfTitle(const QString &title);
 
     knvt::test::FakeClock m_clock;
+    knvt::test::FakeSaveScheduler m_saves;
     knvt::ScriptedAlertPresenter m_alerts;
     knvt::test::CountingBeeper m_beeper;
     knvt::test::RecordingUrlOpener m_urlOpener;

@@ -173,7 +173,7 @@ TEST_F(KNVTTaskWindowControllerTest, CommentAndAssignToggleTheirPopovers)
     EXPECT_EQ(window->assignTaskPopover(), nullptr);
 }
 
-TEST_F(KNVTTaskWindowControllerTest, TheSheetFormEndsBeforeItClosesAlsoWhenItsTaskIsDeleted)
+TEST_F(KNVTTaskWindowControllerTest, TheSheetFormEndsOnDoneAndWhenItsTaskIsDeleted)
 {
     QWidget host;
     host.resize(600, 500);
@@ -181,19 +181,21 @@ TEST_F(KNVTTaskWindowControllerTest, TheSheetFormEndsBeforeItClosesAlsoWhenItsTa
     KNVTTaskSheetWindowController sheet(passport, &host);
     sheet.open();
     EXPECT_EQ(sheet.windowModality(), Qt::WindowModal);
-    QSignalSpy finished(&sheet, &KNVTTaskSheetWindowController::finished);
-    sheet.dismiss();
+    KNVTTaskWindowController *content = sheet.taskWindowController();
+    EXPECT_EQ(content->taskViewController()->model()->row(0).text, QStringLiteral("Renew passport"));
+    QSignalSpy finished(&sheet, &QDialog::finished);
+    QTest::mouseClick(content->doneButton(), Qt::LeftButton);
     EXPECT_EQ(finished.count(), 1);
     EXPECT_FALSE(sheet.isVisible());
 
     KNVTTaskSheetWindowController deleting(passport, &host);
     deleting.open();
-    QSignalSpy deletingFinished(&deleting, &KNVTTaskSheetWindowController::finished);
+    QSignalSpy deletingFinished(&deleting, &QDialog::finished);
     alerts.answerWithTitle("Delete");
-    deleting.deleteTask();
+    deleting.taskWindowController()->deleteTask();
     EXPECT_EQ(deletingFinished.count(), 1);
-    EXPECT_FALSE(deleting.isVisible());
     EXPECT_TRUE(passport->isDeleted());
+    EXPECT_TRUE(keeper.closed.empty());
 }
 
 } // namespace

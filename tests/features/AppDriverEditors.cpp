@@ -1,0 +1,477 @@
+// The driver's steps for the editors: the task detail, task windows, task forms, comments and the sheets of tasks,
+// lists and tags.
+#include "AppDriver.h"
+
+#include "app/KNVTMainWindowController.h"
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "editors/KNVTTaskTableView.h"
+#include "editors/KNVTTaskViewController.h"
+#include "editors/KNVTTaskViewModel.h"
+#include "editors/KNVTTaskWindowController.h"
+#include "editors/TaskRowDelegate.h"
+
+#include "lists/ItemRow.h"
+#include "lists/KNVTTaskStoreItemsTableView.h"
+#include "lists/KNVTTaskStoreItemsTableViewController.h"
+
+#include "uikit/ColorAdditions.h"
+#include "uikit/KNVTDatePicker.h"
+#include "uikit/KNVTLevelIndicator.h"
+#include "uikit/KNVTTokenField.h"
+#include "uikit/Popover.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace knvt::features {
+
+namespace {
+
+using Kind = KNVTTaskViewModel::Kind;
+
+QString colourName(const QColor &color)
+{
+    if (color == QColor(Qt::red))
+        return QStringLiteral("red");
+    if (color == QColor::fromRgbF(0.91f, 0.74f, 0.19f, 1.0f))
+        return QStringLiteral("yellow");
+    return QString();
+}
+
+QString kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Title: return QStringLiteral("title");
+    case Kind::TaskList: return QStringLiteral("list");
+    case Kind::Header: return QStringLiteral("header");
+    case Kind::StartDate: return QStringLiteral("start");
+    case Kind::DueDate: return QStringLiteral("due");
+    case Kind::Recurrence: return QStringLiteral("repeat");
+    case Kind::Notes: return QStringLiteral("notes");
+    case Kind::People: return QStringLiteral("people");
+    case Kind::Comment: return QStringLiteral("comment");
+    case Kind::MyComment: return QStringLiteral("my comment");
+    }
+    return QString();
+}
+
+QString line(const KNVTTaskViewModel::Row &row)
+{
+    QString text = kindName(row.kind) + QLatin1Char(' ');
+    switch (row.kind) {
+    case Kind::Title: {
+        const char *box = row.checkBoxState == 1 ? "[x] " : row.checkBoxState == 2 ? "[-] " : "[ ] ";
+        text += QString::fromLatin1(box) + row.text;
+        QStringList notes;
+        if (!colourName(row.tintColor).isEmpty())
+            notes << QStringLiteral("tint ") + colourName(row.tintColor);
+        if (!row.checkBoxEnabled)
+            notes << QStringLiteral("disabled");
+        if (!notes.isEmpty())
+            text += QStringLiteral(" (%1)").arg(notes.join(QStringLiteral(", ")));
+        return text;
+    }
+    case Kind::People: {
+        QStringList people;
+        for (const KNVTTaskViewModel::Person &person : row.people)
+            people << person.fullName + (person.isMe ? QStringLiteral(" (me)") : QString());
+        return text + people.join(QStringLiteral(", "));
+    }
+    case Kind::Comment:
+    case Kind::MyComment:
+        text += (row.people.empty() ? QString() : row.people.front().fullName) + QStringLiteral(": ") + row.text;
+        if (row.kind == Kind::MyComment)
+            text += QStringLiteral(" [Edit, Delete]");
+        return text;
+    default:
+        text += row.text;
+        if (!colourName(row.textColor).isEmpty())
+            text += QStringLiteral(" (%1)").arg(colourName(row.textColor));
+        return text;
+    }
+}
+
+KNVTTaskWindowController *taskWindowTitled(const QString &title)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *window = qobject_cast<KNVTTaskWindowController *>(widget);
+        if (window && window->isVisible() && window->windowTitle() == title)
+            return window;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void AppDriver::wait(double seconds)
+{
+    m_clock.setNow(m_clock.now().addMSecs(qint64(seconds * 1000)));
+    m_saves.advance(seconds);
+    settle();
+}
+
+// ---- The detail ----
+
+namespace {
+
+KNVTTaskViewController *detailIn(QWidget *root)
+{
+    auto *table = root ? root->findChild<KNVTTaskTableView *>() : nullptr;
+    return table ? table->taskViewController() : nullptr;
+}
+
+} // namespace
+
+static KNVTTaskViewController *detailController(AppDriver &driver, const QString &inTaskWindow)
+{
+    if (!inTaskWindow.isEmpty()) {
+        KNVTTaskWindowController *window = taskWindowTitled(inTaskWindow);
+        return window ? window->taskViewController() : nullptr;
+    }
+    const TaskDetail *detail = driver.mainWindow().taskViewController();
+    return detail ? detailIn(const_cast<TaskDetail *>(detail)->view()) : nullptr;
+}
+
+QStringList AppDriver::detailRows(const QString &inTaskWindow)
+{
+    QStringList lines;
+    KNVTTaskViewController *controller = detailController(*this, inTaskWindow);
+    if (!controller || !controller->model())
+        return lines;
+    for (const KNVTTaskViewModel::Row &row : controller->model()->rows())
+        lines << line(row);
+    return lines;
+}
+
+void AppDriver::clickDetailCheckBox(const QString &inTaskWindow)
+{
+    KNVTTaskViewController *controller = detailController(*this, inTaskWindow);
+    ASSERT_TRUE(controller && controller->model() && controller->model()->rowCount() > 0) << "no detail";
+    const QModelIndex title = controller->model()->index(0);
+    const QRect rect = controller->tableView()->visualRect(title);
+    const QRect box = controller->rowDelegate()->layoutForIndex(title).completedCheckBoxButton;
+    QTest::mouseClick(controller->tableView()->viewport(), Qt::LeftButton, {}, rect.topLeft() + box.center());
+    settle();
+}
+
+void AppDriver::clickDetailCommentButton(const QString &comment, const QString &button)
+{
+    KNVTTaskViewController *controller = detailController(*this, QString());
+    ASSERT_TRUE(controller && controller->model()) << "no detail";
+    for (int i = 0; i < controller->model()->rowCount(); ++i) {
+        const KNVTTaskViewModel::Row &row = controller->model()->row(i);
+        if (row.kind != Kind::MyComment || row.text != comment)
+            continue;
+        const QModelIndex index = controller->model()->index(i);
+        controller->tableView()->scrollTo(index);
+        const QRect rect = controller->tableView()->visualRect(index);
+        const KNVTTaskRowLayout layout = controller->rowDelegate()->layoutForIndex(index);
+        const QRect hit = button == QStringLiteral("Edit") ? layout.editButton : layout.deleteButton;
+        QTest::mouseClick(controller->tableView()->viewport(), Qt::LeftButton, {}, rect.topLeft() + hit.center());
+        settle();
+        return;
+    }
+    ADD_FAILURE() << "no comment of mine " << comment.toStdString();
+}
+
+QAbstractItemModel *AppDriver::detailModel()
+{
+    KNVTTaskViewController *controller = detailController(*this, QString());
+    return controller ? controller->model() : nullptr;
+}
+
+void AppDriver::resizeMainWindow(int width, int height)
+{
+    mainWindow().resize(width, height);
+    settle();
+}
+
+int AppDriver::detailScrollPosition()
+{
+    KNVTTaskViewController *controller = detailController(*this, QString());
+    return controller ? controller->tableView()->verticalScrollBar()->value() : -1;
+}
+
+void AppDriver::scrollDetailTo(int position)
+{
+    if (KNVTTaskViewController *controller = detailController(*this, QString()))
+        controller->tableView()->verticalScrollBar()->setValue(position);
+    settle();
+}
+
+int AppDriver::detailRowHeight(const QString &kind)
+{
+    KNVTTaskViewController *controller = detailController(*this, QString());
+    if (!controller)
+        return -1;
+    for (int i = 0; i < controller->model()->rowCount(); ++i) {
+        if (kindName(controller->model()->row(i).kind) == kind)
+            return controller->tableView()->visualRect(controller->model()->index(i)).height();
+    }
+    return -1;
+}
+
+// ---- Task windows ----
+
+void AppDriver::doubleClickRow(const QString &title)
+{
+    const int row = rowOfTitle(title);
+    ASSERT_GE(row, 0) << "no row " << title.toStdString();
+    KNVTTaskStoreItemsTableView *view = centreList()->tableView();
+    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    // Clear of the check box at the left.
+    const QPoint point(rect.left() + rect.width() / 2, rect.center().y());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, point);
+    settle();
+}
+
+void AppDriver::pressInTaskWindow(const QString &task, const QString &button)
+{
+    KNVTTaskWindowController *window = taskWindowTitled(task);
+    ASSERT_NE(window, nullptr) << "no window of " << task.toStdString();
+    auto *control = window->findChild<QAbstractButton *>(button.toLower() + QStringLiteral("Button"));
+    ASSERT_NE(control, nullptr) << "no button " << button.toStdString();
+    window->activateWindow();
+    QTest::mouseClick(control, Qt::LeftButton);
+    settle();
+}
+
+void AppDriver::editFromMenuInTaskWindow(const QString &task)
+{
+    KNVTTaskWindowController *window = taskWindowTitled(task);
+    ASSERT_NE(window, nullptr) << "no window of " << task.toStdString();
+    QAction menuItem(QStringLiteral("Edit"));
+    window->edit(&menuItem);
+    settle();
+}
+
+void AppDriver::deleteFromMenuInTaskWindow(const QString &task)
+{
+    KNVTTaskWindowController *window = taskWindowTitled(task);
+    ASSERT_NE(window, nullptr) << "no window of " << task.toStdString();
+    window->deleteTask();
+    settle();
+}
+
+// ---- The front editor ----
+
+QWidget *AppDriver::frontEditor()
+{
+    knvt::Popover *deepest = nullptr;
+    int deepestLevel = -1;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *popover = qobject_cast<knvt::Popover *>(widget);
+        if (!popover || !popover->isShown())
+            continue;
+        int level = 0;
+        for (QWidget *owner = popover->parentWidget(); owner; owner = owner->parentWidget())
+            ++level;
+        if (level > deepestLevel) {
+            deepest = popover;
+            deepestLevel = level;
+        }
+    }
+    if (deepest)
+        return deepest;
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return &mainWindow();
+}
+
+namespace {
+
+template <class T>
+T *named(QWidget *root, const QString &name)
+{
+    T *found = root ? root->findChild<T *>(name) : nullptr;
+    EXPECT_NE(found, nullptr) << "no " << name.toStdString() << " in " << (root ? root->objectName().toStdString() : "");
+    return found;
+}
+
+} // namespace
+
+void AppDriver::typeIn(const QString &field, const QString &text)
+{
+    QWidget *widget = named<QWidget>(frontEditor(), field);
+    if (!widget)
+        return;
+    if (auto *tokens = qobject_cast<KNVTTokenField *>(widget))
+        widget = tokens->editor();
+    widget->setFocus();
+    // Typing goes after what the field holds, as after a click at its end.
+    if (auto *line = qobject_cast<QLineEdit *>(widget))
+        line->end(false);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
+        plain->moveCursor(QTextCursor::End);
+    QTest::keyClicks(widget, text);
+    settle();
+}
+
+void AppDriver::choosePopUp(const QString &popUp, const QString &item)
+{
+    auto *combo = named<QComboBox>(frontEditor(), popUp);
+    if (!combo)
+        return;
+    const int index = combo->findText(item);
+    ASSERT_GE(index, 0) << "no item " << item.toStdString();
+    if (!(combo->model()->flags(combo->model()->index(index, 0)) & Qt::ItemIsEnabled))
+        return;
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    settle();
+}
+
+void AppDriver::tick(const QString &checkBox, bool on)
+{
+    auto *box = named<QAbstractButton>(frontEditor(), checkBox);
+    if (box && box->isChecked() != on)
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    settle();
+}
+
+void AppDriver::setPriority(int level)
+{
+    auto *indicator = named<KNVTLevelIndicator>(frontEditor(), QStringLiteral("priorityLevelIndicator"));
+    if (!indicator)
+        return;
+    if (level <= 0) {
+        QTest::keyClick(indicator, Qt::Key_Home);
+    } else {
+        const QRectF segment = KNVTLevelIndicator::segmentRect(indicator->size(), indicator->maximumValue(), level - 1);
+        if (indicator->value() != level)
+            QTest::mouseClick(indicator, Qt::LeftButton, {}, segment.center().toPoint());
+    }
+    settle();
+}
+
+void AppDriver::addToken(const QString &field, const QString &text)
+{
+    auto *tokens = named<KNVTTokenField>(frontEditor(), field);
+    if (!tokens)
+        return;
+    tokens->editor()->setFocus();
+    QTest::keyClicks(tokens->editor(), text);
+    QTest::keyClick(tokens->editor(), Qt::Key_Return);
+    settle();
+}
+
+void AppDriver::pressReturn(const QString &field)
+{
+    if (QWidget *widget = named<QWidget>(frontEditor(), field))
+        QTest::keyClick(widget, Qt::Key_Return);
+    settle();
+}
+
+void AppDriver::pressCtrlReturn(const QString &field)
+{
+    if (QWidget *widget = named<QWidget>(frontEditor(), field))
+        QTest::keyClick(widget, Qt::Key_Return, Qt::ControlModifier);
+    settle();
+}
+
+void AppDriver::clickButton(const QString &name)
+{
+    if (auto *button = named<QAbstractButton>(frontEditor(), name))
+        QTest::mouseClick(button, Qt::LeftButton);
+    settle();
+}
+
+void AppDriver::pickDay(const QDate &day)
+{
+    auto *calendar = named<KNVTDatePicker>(frontEditor(), QStringLiteral("datePicker"));
+    if (!calendar)
+        return;
+    calendar->setFocus();
+    qint64 steps = calendar->dateValue().date().daysTo(day);
+    for (; steps > 0; --steps)
+        QTest::keyClick(calendar, Qt::Key_Right);
+    for (; steps < 0; ++steps)
+        QTest::keyClick(calendar, Qt::Key_Left);
+    settle();
+}
+
+void AppDriver::detachPopover()
+{
+    auto *popover = qobject_cast<knvt::Popover *>(frontEditor());
+    ASSERT_NE(popover, nullptr) << "no popover open";
+    popover->detach();
+    settle();
+}
+
+QStringList AppDriver::openEditors()
+{
+    QStringList lines;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible() || widget == app().mainWindowController())
+            continue;
+        QWidget *shown = widget;
+        if (auto *popover = qobject_cast<knvt::Popover *>(widget)) {
+            if (!popover->isShown() || !popover->contentWidget())
+                continue;
+            shown = popover->contentWidget();
+        }
+        lines << QStringLiteral("%1 '%2' %3x%4")
+                     .arg(shown->objectName(), shown->windowTitle(), QString::number(shown->width()),
+                          QString::number(shown->height()));
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+QString AppDriver::fieldText(const QString &field)
+{
+    QWidget *widget = named<QWidget>(frontEditor(), field);
+    if (auto *line = qobject_cast<QLineEdit *>(widget))
+        return line->text();
+    if (auto *text = qobject_cast<QPlainTextEdit *>(widget))
+        return text->toPlainText();
+    if (auto *combo = qobject_cast<QComboBox *>(widget))
+        return combo->currentText();
+    if (auto *tokens = qobject_cast<KNVTTokenField *>(widget))
+        return tokens->tokenStrings().join(QStringLiteral(", "));
+    if (auto *label = qobject_cast<QLabel *>(widget))
+        return label->text();
+    return QString();
+}
+
+QStringList AppDriver::popUpItems(const QString &popUp)
+{
+    QStringList items;
+    if (auto *combo = named<QComboBox>(frontEditor(), popUp)) {
+        for (int i = 0; i < combo->count(); ++i) {
+            const bool enabled = combo->model()->flags(combo->model()->index(i, 0)) & Qt::ItemIsEnabled;
+            items << combo->itemText(i) + (enabled || combo->itemText(i).isEmpty() ? QString() : QStringLiteral(" (off)"));
+        }
+    }
+    return items;
+}
+
+bool AppDriver::isEnabled(const QString &control)
+{
+    QWidget *widget = named<QWidget>(frontEditor(), control);
+    return widget && widget->isEnabled();
+}
+
+bool AppDriver::hasFocus(const QString &control)
+{
+    QWidget *widget = named<QWidget>(frontEditor(), control);
+    return widget && widget->hasFocus();
+}
+
+} // namespace knvt::features

@@ -1,0 +1,110 @@
+// Commenting on the selected task, and changing or removing one's own comments from the detail.
+
+#include "AppDriver.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskComment.h"
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+class CommentsFeature : public ::testing::Test
+{
+protected:
+    AppDriver app;
+};
+
+QStringList commentTexts(KNVTCDTask *task)
+{
+    QStringList texts;
+    for (const KNVTCDTaskComment *comment : task->commentsOrderedByCreatedDate())
+        texts << comment->text();
+    return texts;
+}
+
+} // namespace
+
+TEST_F(CommentsFeature, ACommentIsSavedTrimmedWithinASecondAndABlankOneCannotBeSaved)
+{
+    KNVTCDTask *ship = app.givenTask("Ship release");
+    app.selectRows({"Ship release"});
+    app.clickToolbar("Comment");
+    EXPECT_TRUE(app.openEditors().join('\n').contains("KNVTTaskCommentNewViewController"));
+    app.typeIn("commentTextView", "   ");
+    EXPECT_FALSE(app.isEnabled("saveButton"));
+    app.pressCtrlReturn();
+    EXPECT_EQ(app.beeps(), 1);
+
+    app.typeIn("commentTextView", "  Ship it ");
+    app.pressReturn("commentTextView");
+    app.pressCtrlReturn();
+    EXPECT_TRUE(app.openEditors().isEmpty());
+    app.wait(1);
+    EXPECT_EQ(commentTexts(ship), QStringList{"Ship it"});
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
+    EXPECT_EQ(app.detailRows().last(), QStringLiteral("my comment Me: Ship it [Edit, Delete]"));
+}
+
+TEST_F(CommentsFeature, EditingMyCommentToTheSameTextWritesNothingAndOnlyTheRowsDeleteAsks)
+{
+    KNVTCDTask *ship = app.givenTask("Ship release");
+    app.store().commentWithText("First", ship);
+    app.store().commentWithText("Second", ship);
+    app.saveGivens();
+    app.selectRows({"Ship release"});
+
+    app.clickDetailCommentButton("First", "Edit");
+    EXPECT_EQ(app.fieldText("commentTextView"), QStringLiteral("First"));
+    app.pressReturn("commentTextView");
+    app.pressCtrlReturn();
+    EXPECT_TRUE(app.saves().requestedDelays().empty());
+
+    app.answerAlert("Delete");
+    app.clickDetailCommentButton("First", "Delete");
+    EXPECT_EQ(app.alertsShown(), QStringList{"Delete Comment? / This action cannot be undone. [Delete, Cancel]"});
+    app.wait(0);
+    EXPECT_EQ(commentTexts(ship), QStringList{"Second"});
+
+    app.clickDetailCommentButton("Second", "Edit");
+    app.clickButton("deleteButton");
+    EXPECT_EQ(app.alertsShown().size(), 1);
+    app.wait(0.4);
+    EXPECT_TRUE(commentTexts(ship).isEmpty());
+}
+
+TEST_F(CommentsFeature, AnEditorWhoseCommentAPullDeletedSavesNothingAndAStaleRowBeeps)
+{
+    KNVTCDTask *ship = app.givenTask("Ship release");
+    KNVTCDTaskComment *comment = app.store().commentWithText("Mine", ship);
+    app.saveGivens();
+    app.selectRows({"Ship release"});
+    app.clickDetailCommentButton("Mine", "Edit");
+    app.typeIn("commentTextView", " edited");
+
+    // A pull: the comment is gone from the library, without a save in between.
+    app.store().removeTaskComment(comment);
+    app.pressCtrlReturn();
+    EXPECT_TRUE(app.openEditors().isEmpty());
+    EXPECT_TRUE(app.saves().requestedDelays().empty());
+    app.clickDetailCommentButton("Mine", "Edit");
+    EXPECT_EQ(app.beeps(), 1);
+    EXPECT_TRUE(app.openEditors().isEmpty());
+}
+
+TEST_F(CommentsFeature, TheComposerOfATaskDeletedMeanwhileBeepsAndMakesNoComment)
+{
+    KNVTCDTask *ship = app.givenTask("Ship release");
+    app.selectRows({"Ship release"});
+    app.clickToolbar("Comment");
+    app.typeIn("commentTextView", "Too late");
+    ship->markAsDeleted();
+    app.pressCtrlReturn();
+    EXPECT_EQ(app.beeps(), 1);
+    EXPECT_TRUE(app.openEditors().isEmpty());
+    EXPECT_TRUE(app.saves().requestedDelays().empty());
+}
