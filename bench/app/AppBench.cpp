@@ -125,7 +125,8 @@ void buildLibrary(const QString &path, const std::function<void(knvt::test::Task
 QString bigLibrary()
 {
     const QString path = libraryPath("large");
-    buildLibrary(path, [](knvt::test::TaskStoreBuilder &make) { make.generateLibrary({.tasks = 100000, .now = kNow}); });
+    buildLibrary(path,
+                 [](knvt::test::TaskStoreBuilder &make) { make.generateLibrary({.tasks = 100000, .now = kNow}); });
     return path;
 }
 

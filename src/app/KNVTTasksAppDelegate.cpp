@@ -70,6 +70,8 @@ KNVTTasksAppDelegate::KNVTTasksAppDelegate(QObject *parent) : QObject(parent)
 KNVTTasksAppDelegate::~KNVTTasksAppDelegate()
 {
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    // The presenter refers to this object.
+    KNVTTaskStore::setDefaultErrorPresenter({});
     if (store().taskStoreDelegate() == this)
         store().setTaskStoreDelegate(nullptr);
     knvt::TrayIcon::shared().hide();
@@ -107,7 +109,10 @@ bool KNVTTasksAppDelegate::applicationDidFinishLaunching()
 {
     // Before the store opens its file: a library that cannot be opened reaches the delegate and the user.
     store().setTaskStoreDelegate(this);
-    KNVTTaskStore::setDefaultErrorPresenter([](const knvt::Error &error) {
+    KNVTTaskStore::setDefaultErrorPresenter([this](const knvt::Error &error) {
+        // A library that cannot be opened has been reported already; the program is ending.
+        if (m_failedToOpenStore)
+            return;
         knvt::AlertPresenter::Request request;
         request.title =
             error.userInfo().value(QStringLiteral("NSLocalizedDescription"), error.description()).toString();

@@ -62,13 +62,14 @@ TEST(RealDragFeature, ATaskDraggedOntoTodayWithTheMouseMovesThere)
 
     QProcess xdotool;
     xdotool.start(QStringLiteral("xdotool"),
-                  {QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
-                   QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("mousedown"), QStringLiteral("1"),
-                   QStringLiteral("mousemove"), QString::number(from.x() + 20), QString::number(from.y() + 5),
-                   QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("mousemove"),
-                   QString::number(to.x()), QString::number(to.y()), QStringLiteral("sleep"), QStringLiteral("0.3"),
-                   QStringLiteral("mousemove"), QString::number(to.x() + 2), QString::number(to.y()),
-                   QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("mouseup"), QStringLiteral("1")});
+                  {QStringLiteral("mousemove"),   QString::number(from.x()),   QString::number(from.y()),
+                   QStringLiteral("sleep"),       QStringLiteral("0.3"),       QStringLiteral("mousedown"),
+                   QStringLiteral("1"),           QStringLiteral("mousemove"), QString::number(from.x() + 20),
+                   QString::number(from.y() + 5), QStringLiteral("sleep"),     QStringLiteral("0.3"),
+                   QStringLiteral("mousemove"),   QString::number(to.x()),     QString::number(to.y()),
+                   QStringLiteral("sleep"),       QStringLiteral("0.3"),       QStringLiteral("mousemove"),
+                   QString::number(to.x() + 2),   QString::number(to.y()),     QStringLiteral("sleep"),
+                   QStringLiteral("0.3"),         QStringLiteral("mouseup"),   QStringLiteral("1")});
     ASSERT_TRUE(xdotool.waitForStarted());
     EXPECT_TRUE(knvt::test::waitUntil([&] { return rent->isToday(); }, std::chrono::seconds(15)));
     xdotool.waitForFinished(5000);

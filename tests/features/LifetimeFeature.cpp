@@ -1,0 +1,163 @@
+// The application's life: windows closing and reopening, the tray, sign-out, failures of the store and of the
+// service, the launcher badge and the notifications button.
+
+#include "AppDriver.h"
+
+#include "app/KNVTMainWindowController.h"
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
+
+#include "foundation/Defaults.h"
+#include "foundation/NotificationCenter.h"
+#include "uikit/KNVTDockIconBadgeValueType.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QDir>
+#include <QFile>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+class LifetimeFeature : public ::testing::Test
+{
+protected:
+    AppDriver app;
+    QDateTime now() const { return AppDriver::defaultNow(); }
+};
+
+} // namespace
+
+TEST_F(LifetimeFeature, ClosingTheMainWindowKeepsTheApplicationAndTheTrayOpensANewOneOnlyWhenNoneIsVisible)
+{
+    app.launch();
+    KNVTMainWindowController *first = &app.mainWindow();
+    app.activateTray();
+    EXPECT_EQ(&app.mainWindow(), first) << "a visible window: nothing new";
+    app.closeMainWindow();
+    EXPECT_TRUE(app.openWindows().isEmpty());
+    EXPECT_EQ(app.app().mainWindowController(), first) << "the closed window is kept";
+    app.activateTray();
+    EXPECT_EQ(app.openWindows(), QStringList{"mainWindow"});
+}
+
+TEST_F(LifetimeFeature, SigningOutClosesEveryOtherWindowAndLeavesOneMainWindow)
+{
+    KNVTCDTask *task = app.givenTask(QStringLiteral("Pay rent"));
+    app.launch();
+    app.app().showPreferenceWindow();
+    app.app().showUsersWindow();
+    app.app().taskWindowControllerForTask(task)->showWindow();
+    app.app().newTaskWindow();
+    EXPECT_EQ(app.openWindows(),
+              (QStringList{"KNVTPreferenceWindowController", "KNVTTaskNewWindowController", "KNVTTaskWindowController",
+                           "KNVTUsersWindowController", "mainWindow"}));
+    app.store().unconfigureAccount();
+    app.settle();
+    EXPECT_EQ(app.openWindows(), QStringList{"mainWindow"});
+    EXPECT_TRUE(app.app().taskWindowControllers().empty());
+    EXPECT_TRUE(app.app().taskNewWindowControllers().empty());
+}
+
+TEST_F(LifetimeFeature, TwoAuthenticationFailuresOpenOneWindowAndALaterOneOpensANewWindow)
+{
+    app.launch();
+    app.app().taskStoreDidFailToAuthenticate(&app.store());
+    app.app().taskStoreDidFailToAuthenticate(&app.store());
+    EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), 1);
+    ASSERT_NE(app.app().authenticationFailureWindowController(), nullptr);
+    app.app().authenticationFailureWindowController()->didCancel();
+    app.settle();
+    EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr);
+    app.app().taskStoreDidFailToAuthenticate(&app.store());
+    EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), 2);
+}
+
+TEST_F(LifetimeFeature, ALibraryThatCannotBeOpenedIsReportedAndNoWindowOpens)
+{
+    const QString library = KNVTTaskStore::taskStoreLibraryPath();
+    QDir().mkpath(library);
+    QFile file(QDir(library).filePath(KNVTTaskStore::kStoreFileName));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    app.launch();
+    ASSERT_EQ(app.alertsShown().size(), 1);
+    EXPECT_TRUE(app.alertsShown().first().startsWith(QStringLiteral("Cannot Load Quillvane Database / This is usually")));
+    EXPECT_TRUE(app.openWindows().isEmpty());
+}
+
+TEST_F(LifetimeFeature, TheBadgeFollowsSavesAndThePreference)
+{
+    app.givenDefault(QString::fromLatin1(KNVTDockIconBadgeValueTypePreference),
+                     int(KNVTDockIconBadgeValueTypeUncompletedDueTasks));
+    app.givenTask(QStringLiteral("Pay rent"), {.due = now().addDays(-1)});
+    app.launch();
+    EXPECT_EQ(app.badge(), 1);
+    app.givenTask(QStringLiteral("Pay tax"), {.due = now().addDays(-2)});
+    EXPECT_EQ(app.badge(), 2);
+    app.givenDefault(QString::fromLatin1(KNVTDockIconBadgeValueTypePreference), int(KNVTDockIconBadgeValueTypeNone));
+    knvt::NotificationCenter::defaultCenter().post(
+        QString::fromLatin1(KNVTDockIconBadgeValueTypePreferenceDidChangeNotification));
+    EXPECT_EQ(app.badge(), 0);
+}
+
+TEST_F(LifetimeFeature, TheNotificationsButtonShowsTheNumberOfInvitations)
+{
+    app.launch();
+    QToolButton *button = app.mainWindow().toolbarButton(QStringLiteral("notificationsButton"));
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_EQ(button->width(), 40);
+    app.givenUser(QStringLiteral("Ann"));
+    for (const QString &title : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}) {
+        KNVTCDTaskList *list = app.givenSharedProject(title, {.owner = QStringLiteral("Ann")});
+        list->myTaskListCollaborator()->setStatus(1);
+        list->setTaskListCollaboratorStatus(1);
+    }
+    app.saveGivens();
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(button->text(), QStringLiteral("3"));
+}
+
+TEST_F(LifetimeFeature, TheMoveMenuListsAProjectICannotAddToDisabled)
+{
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Club"), {.owner = QStringLiteral("Ann"), .myRole = knvt::test::NoRole});
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    QStringList move;
+    for (QAction *action : app.mainWindow().moveMenu()->actions())
+        if (!action->isSeparator() && action->data().isValid())
+            move << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+    EXPECT_EQ(move, (QStringList{"Club (off)", "Garden"}));
+}
+
+TEST_F(LifetimeFeature, MarkingAProjectWithOpenTasksAsksAndTheAnswerSurvivesARelaunch)
+{
+    app.givenProject(QStringLiteral("Shelf"), {.status = 1});
+    app.givenTask(QStringLiteral("saw"), {.list = QStringLiteral("Shelf")});
+    app.givenTask(QStringLiteral("sand"), {.list = QStringLiteral("Shelf")});
+    app.selectHome(QStringLiteral("Someday"));
+    app.answerAlert(QStringLiteral("Mark As Completed"));
+    app.openContextMenu(QStringLiteral("Shelf"));
+    app.choose({QStringLiteral("Mark"), QStringLiteral("As Completed")});
+    // Completed, it is no longer a someday project; the answer was saved, so a new start finds it done.
+    EXPECT_TRUE(app.centreRows().isEmpty());
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
+    app.relaunch();
+    ASSERT_EQ(app.store().projects().size(), 1u);
+    KNVTCDTaskList *shelf = app.store().projects().front();
+    EXPECT_TRUE(shelf->isCompleted());
+    for (KNVTCDTask *task : shelf->tasks())
+        EXPECT_TRUE(task->isCompletedOrCancelled()) << task->title().toStdString();
+}
