@@ -512,6 +512,9 @@ void KNVTTasksAppDelegate::buildMenuBar()
     items.deleteSelectedItemsMenuItem = add(items.editMenu, tr("Delete"), QStringLiteral("Ctrl+Backspace"), [this] {
         forwardToList([](KNVTTaskStoreItemsViewController &list) { list.deleteSelectedItems(); });
     });
+    // The Backspace key is what a Mac keyboard calls Delete; the Delete key itself is taken as well.
+    items.deleteSelectedItemsMenuItem->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Backspace")), QKeySequence(QStringLiteral("Ctrl+Del"))});
     items.duplicateSelectedItemsMenuItem = add(items.editMenu, tr("Duplicate"), QStringLiteral("Ctrl+D"), [this] {
         forwardToList([](KNVTTaskStoreItemsViewController &list) { list.duplicateSelectedItems(); });
     });
@@ -550,6 +553,8 @@ void KNVTTasksAppDelegate::buildMenuBar()
     items.markSelectedItemsAsCancelledMenuItem = add(mark, tr("As Cancelled"), QStringLiteral("Alt+Backspace"), [this] {
         forwardToList([](KNVTTaskStoreItemsViewController &list) { list.markSelectedItemsAsCancelled(); });
     });
+    items.markSelectedItemsAsCancelledMenuItem->setShortcuts(
+        {QKeySequence(QStringLiteral("Alt+Backspace")), QKeySequence(QStringLiteral("Alt+Del"))});
     items.markSelectedItemsMenuItem = items.itemsMenu->addMenu(mark);
     items.itemsMenu->addSeparator();
     items.detachSelectedItemsFromTaskListMenuItem =

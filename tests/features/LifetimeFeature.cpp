@@ -92,7 +92,8 @@ TEST_F(LifetimeFeature, ALibraryThatCannotBeOpenedIsReportedAndNoWindowOpens)
     file.close();
     app.launch();
     ASSERT_EQ(app.alertsShown().size(), 1);
-    EXPECT_TRUE(app.alertsShown().first().startsWith(QStringLiteral("Cannot Load Quillvane Database / This is usually")));
+    EXPECT_TRUE(
+        app.alertsShown().first().startsWith(QStringLiteral("Cannot Load Quillvane Database / This is usually")));
     EXPECT_TRUE(app.openWindows().isEmpty());
 }
 
