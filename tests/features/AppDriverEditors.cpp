@@ -300,7 +300,8 @@ template <class T>
 T *named(QWidget *root, const QString &name)
 {
     T *found = root ? root->findChild<T *>(name) : nullptr;
-    EXPECT_NE(found, nullptr) << "no " << name.toStdString() << " in " << (root ? root->objectName().toStdString() : "");
+    EXPECT_NE(found, nullptr) << "no " << name.toStdString() << " in "
+                              << (root ? root->objectName().toStdString() : "");
     return found;
 }
 
@@ -456,7 +457,8 @@ QStringList AppDriver::popUpItems(const QString &popUp)
     if (auto *combo = named<QComboBox>(frontEditor(), popUp)) {
         for (int i = 0; i < combo->count(); ++i) {
             const bool enabled = combo->model()->flags(combo->model()->index(i, 0)) & Qt::ItemIsEnabled;
-            items << combo->itemText(i) + (enabled || combo->itemText(i).isEmpty() ? QString() : QStringLiteral(" (off)"));
+            items << combo->itemText(i)
+                    + (enabled || combo->itemText(i).isEmpty() ? QString() : QStringLiteral(" (off)"));
         }
     }
     return items;

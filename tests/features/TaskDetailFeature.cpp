@@ -42,30 +42,32 @@ protected:
 TEST_F(TaskDetailFeature, SelectingATaskShowsItsListDatesNotesPeopleAndComments)
 {
     app.givenSharedProject("Travel", {.members = {"Ann"}});
-    KNVTCDTask *passport = app.givenTask("Renew passport", {.due = now().addDays(-1),
-                                                            .start = now().addDays(-3),
-                                                            .list = "Travel",
-                                                            .notes = "Two photos and the old passport",
-                                                            .assignee = "Ann"});
+    KNVTCDTask *passport = app.givenTask("Renew passport",
+                                         {.due = now().addDays(-1),
+                                          .start = now().addDays(-3),
+                                          .list = "Travel",
+                                          .notes = "Two photos and the old passport",
+                                          .assignee = "Ann"});
     KNVTCDUser *ann = app.givenUser("Ann");
     givenComment(passport, "Booked the slot", ann);
     app.givenNow(now().addSecs(60));
     givenComment(passport, "Thanks", app.store().me());
     app.selectHome("Travel");
     app.selectRows({"Renew passport"});
-    EXPECT_EQ(app.detailRows(), (QStringList{
-                                    "title [ ] Renew passport (tint red)",
-                                    "list Travel",
-                                    "header Dates",
-                                    "due Tue, Mar 03, 2015 (red)",
-                                    "header Notes",
-                                    "notes Two photos and the old passport",
-                                    "header People",
-                                    "people Me (me), Ann",
-                                    "header Comments",
-                                    "comment Ann: Booked the slot",
-                                    "my comment Me: Thanks [Edit, Delete]",
-                                }));
+    EXPECT_EQ(app.detailRows(),
+              (QStringList{
+                  "title [ ] Renew passport (tint red)",
+                  "list Travel",
+                  "header Dates",
+                  "due Tue, Mar 03, 2015 (red)",
+                  "header Notes",
+                  "notes Two photos and the old passport",
+                  "header People",
+                  "people Me (me), Ann",
+                  "header Comments",
+                  "comment Ann: Booked the slot",
+                  "my comment Me: Thanks [Edit, Delete]",
+              }));
 }
 
 TEST_F(TaskDetailFeature, TickingTheBoxCompletesAtOnceAndARepeatingTaskGetsItsNextOccurrence)

@@ -64,9 +64,30 @@ TEST_F(FocusListTest, InboxGroupsItsTasksAndTheOtherTypesShowTheirOwnSections)
     EXPECT_EQ(rowsOf(*show(KNVTFocusTypeSomeday)),
               (QStringList{"# Someday Tasks", "[ ] one day", "# Someday Projects", "[ ] Shelf"}));
     EXPECT_EQ(rowsOf(*show(KNVTFocusTypeDelegated)), (QStringList{"# Ann (ann)", "[ ] for ann"}));
+
     auto archived = show(KNVTFocusTypeArchived);
     EXPECT_EQ(rowsOf(*archived), (QStringList{"[x] Old"}));
     EXPECT_FALSE(archived->rowAt(0)->checkBoxEnabled);
+}
+
+TEST_F(FocusListTest, WatchedGroupsTheTasksIWatchAndLeavesOutArchivedOnes)
+{
+    auto &b = build();
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    KNVTCDTaskList *shelf = b.project(QStringLiteral("Shelf"), {.status = 1});
+    b.watch(b.task(QStringLiteral("open"), {.list = garden}));
+    b.watch(b.task(QStringLiteral("later"), {.start = now().addDays(5), .list = garden}));
+    b.watch(b.task(QStringLiteral("one day"), {.list = garden, .status = 1}));
+    // A someday task of a someday list counts as any other.
+    b.watch(b.task(QStringLiteral("someday in someday"), {.list = shelf, .status = 1}));
+    KNVTCDTask *done = b.task(QStringLiteral("done"), {.list = garden});
+    done->markAsCompleted();
+    b.watch(done);
+    b.watch(b.task(QStringLiteral("archived"), {.archived = true}));
+    save();
+    EXPECT_EQ(rowsOf(*show(KNVTFocusTypeWatched)),
+              (QStringList{"# Incomplete", "[ ] open", "[ ] someday in someday", "# Scheduled", "[ ] later",
+                           "# Someday", "[ ] one day", "# Completed", "[x] done"}));
 }
 
 TEST_F(FocusListTest, TickingATaskMovesItUnderCompletedAndKeepsItSelected)
