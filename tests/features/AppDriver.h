@@ -246,12 +246,24 @@ public:
     // Picks a day in the open calendar popover, as the arrow keys do.
     void pickDay(const QDate &day);
     void detachPopover();
+    // Closes the front popover, as Escape does.
+    void closePopover();
+    // The home list's Edit and Get Info of an entry (its sheet over the main window).
+    void editHomeEntry(const QString &name);
+    void viewHomeEntry(const QString &name);
+    void openNewTagSheet();
+    // The rename sheet of a tag (the home list has no tags yet, so no click opens it).
+    void openRenameTagSheet(const QString &tag);
+    // What dragging rows of the open information window's table carries.
+    std::shared_ptr<QMimeData> dragInfoRows(const QList<int> &rows);
     // Every open popover, sheet and editor window: "<name> '<title>' <width>x<height>", the popover by its content.
     QStringList openEditors();
-    // The text of a named field, the selected item of a pop-up, or the items of a pop-up of the front editor.
+    // The text of a named field (a date field as "2015-03-04T00:00:00"), the selected item of a pop-up, or the items
+    // of a pop-up of the front editor.
     QString fieldText(const QString &field);
     QStringList popUpItems(const QString &popUp);
     bool isEnabled(const QString &control);
+    bool isChecked(const QString &checkBox);
     bool hasFocus(const QString &control);
     QWidget *frontEditor();
     knvt::test::FakeSaveScheduler &saves() { return m_saves; }

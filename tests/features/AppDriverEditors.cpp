@@ -2,6 +2,7 @@
 // lists and tags.
 #include "AppDriver.h"
 
+#include "app/KNVTHomeViewController.h"
 #include "app/KNVTMainWindowController.h"
 #include "app/KNVTTasksAppDelegate.h"
 
@@ -9,7 +10,12 @@
 #include "editors/KNVTTaskViewController.h"
 #include "editors/KNVTTaskViewModel.h"
 #include "editors/KNVTTaskWindowController.h"
+#include "editors/TaskListInfoSheet.h"
 #include "editors/TaskRowDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTag.h"
 
 #include "lists/ItemRow.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
@@ -25,9 +31,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -320,7 +328,13 @@ void AppDriver::typeIn(const QString &field, const QString &text)
         line->end(false);
     else if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
         plain->moveCursor(QTextCursor::End);
-    QTest::keyClicks(widget, text);
+    for (const QChar character : text) {
+        // Letters beyond ASCII have no key of their own here; they arrive as the text of a key press.
+        if (character.unicode() < 128)
+            QTest::keyClick(widget, char(character.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character), Qt::NoModifier);
+    }
     settle();
 }
 
@@ -415,6 +429,50 @@ void AppDriver::detachPopover()
     settle();
 }
 
+void AppDriver::closePopover()
+{
+    if (auto *popover = qobject_cast<knvt::Popover *>(frontEditor()))
+        popover->performClose();
+    settle();
+}
+
+void AppDriver::editHomeEntry(const QString &name)
+{
+    selectHome(name);
+    mainWindow().homeViewController()->editSelectedItem();
+    settle();
+}
+
+void AppDriver::viewHomeEntry(const QString &name)
+{
+    selectHome(name);
+    mainWindow().homeViewController()->viewSelectedItem();
+    settle();
+}
+
+void AppDriver::openNewTagSheet()
+{
+    mainWindow().newTagSheet(nullptr);
+    settle();
+}
+
+void AppDriver::openRenameTagSheet(const QString &tag)
+{
+    KNVTCDTag *found = store().tagForTitle(tag);
+    ASSERT_NE(found, nullptr) << "no tag " << tag.toStdString();
+    QDialog *sheet = WindowFactory::shared().tagEditWindowController(found, &mainWindow());
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->open();
+    settle();
+}
+
+std::shared_ptr<QMimeData> AppDriver::dragInfoRows(const QList<int> &rows)
+{
+    auto *sheet = qobject_cast<knvt::TaskListInfoSheet *>(frontEditor());
+    EXPECT_NE(sheet, nullptr) << "no information window open";
+    return std::shared_ptr<QMimeData>(sheet ? sheet->mimeDataForRows(rows) : nullptr);
+}
+
 QStringList AppDriver::openEditors()
 {
     QStringList lines;
@@ -448,6 +506,8 @@ QString AppDriver::fieldText(const QString &field)
         return tokens->tokenStrings().join(QStringLiteral(", "));
     if (auto *label = qobject_cast<QLabel *>(widget))
         return label->text();
+    if (auto *date = qobject_cast<QDateTimeEdit *>(widget))
+        return date->dateTime().toString(Qt::ISODate);
     return QString();
 }
 
@@ -468,6 +528,12 @@ bool AppDriver::isEnabled(const QString &control)
 {
     QWidget *widget = named<QWidget>(frontEditor(), control);
     return widget && widget->isEnabled();
+}
+
+bool AppDriver::isChecked(const QString &checkBox)
+{
+    auto *box = named<QAbstractButton>(frontEditor(), checkBox);
+    return box && box->isChecked();
 }
 
 bool AppDriver::hasFocus(const QString &control)

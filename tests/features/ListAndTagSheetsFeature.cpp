@@ -1,0 +1,166 @@
+// The sheets of projects, areas and tags: creating, editing and inspecting them.
+
+#include "AppDriver.h"
+
+#include "app/KNVTMainWindowController.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTag.h"
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
+#include "model/ObjectReferencePayload.h"
+
+#include <QLineEdit>
+#include <QMimeData>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+class ListAndTagSheetsFeature : public ::testing::Test
+{
+protected:
+    QDateTime now() const { return AppDriver::defaultNow(); }
+
+    KNVTCDTaskList *listTitled(const QString &title)
+    {
+        for (auto lists : {app.store().projects(), app.store().areas()})
+            for (KNVTCDTaskList *list : lists)
+                if (list->title() == title && !list->isDeleted())
+                    return list;
+        return nullptr;
+    }
+
+    AppDriver app;
+};
+
+} // namespace
+
+TEST_F(ListAndTagSheetsFeature, ANewProjectTakesADuePickedInThePastAndIsListedUnderProjects)
+{
+    app.chooseMenu("File", "New Project");
+    app.typeIn("titleTextField", "   ");
+    EXPECT_FALSE(app.isEnabled("saveButton"));
+    app.pressReturn();
+    EXPECT_EQ(app.beeps(), 1);
+    EXPECT_TRUE(app.store().projects().empty());
+
+    app.typeIn("titleTextField", "Orchard");
+    app.tick("dueDateCheckBoxButton");
+    app.clickButton("dueDateCalendarButton");
+    app.pickDay(QDate(2015, 3, 3));
+    app.closePopover();
+    app.pressReturn();
+    KNVTCDTaskList *orchard = listTitled("Orchard");
+    ASSERT_NE(orchard, nullptr);
+    EXPECT_EQ(orchard->owner(), app.store().me());
+    EXPECT_EQ(orchard->dueDate(), QDateTime(QDate(2015, 3, 3), QTime(0, 0)));
+    EXPECT_FALSE(orchard->startDate().isValid());
+    app.wait(0.5);
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Orchard"))) << app.homeRows().join('\n').toStdString();
+
+    app.chooseMenu("File", "New Project");
+    app.typeIn("titleTextField", "Plain");
+    app.clickButton("saveButton");
+    EXPECT_FALSE(listTitled("Plain")->dueDate().isValid());
+    EXPECT_FALSE(listTitled("Plain")->startDate().isValid());
+}
+
+TEST_F(ListAndTagSheetsFeature, CancellingAnAreaWithOpenTasksAsksAndARefusalWritesNothing)
+{
+    KNVTCDTaskList *shed = app.givenArea("Shed");
+    app.givenTask("Sweep", {.list = "Shed"});
+    KNVTCDTask *elsewhere = app.givenTask("Elsewhere");
+    app.editHomeEntry("Shed");
+    app.typeIn("titleTextField", " and Barn");
+    app.answerAlert("Cancel");
+    app.choosePopUp("statusPopUpButton", "Cancelled");
+    app.clickButton("saveButton");
+    EXPECT_EQ(app.alertsShown(),
+              QStringList{"Cancel Area / You have incomplete Tasks in this Area that also need to be cancelled before "
+                          "it can be cancelled. [Mark As Cancelled, Cancel]"});
+    EXPECT_TRUE(app.openEditors().join('\n').contains("KNVTAreaEditWindowController"));
+    app.clickButton("cancelButton");
+    EXPECT_TRUE(app.openEditors().isEmpty());
+
+    elsewhere->markAsCompleted();
+    app.saveGivens();
+    EXPECT_EQ(shed->title(), QStringLiteral("Shed"));
+}
+
+TEST_F(ListAndTagSheetsFeature, SomedayReopensACompletedArchivedProjectAndDeletingTheListClosesItsEditor)
+{
+    KNVTCDTaskList *old = app.givenProject("Old", {.status = 4, .archived = true});
+    app.givenProject("Going", {.synced = true});
+    app.mainWindow().editTaskList(old);
+    app.settle();
+    app.choosePopUp("statusPopUpButton", "Someday");
+    app.clickButton("saveButton");
+    EXPECT_EQ(old->status(), 1);
+    EXPECT_FALSE(old->isArchived());
+    app.wait(0.5);
+
+    app.editHomeEntry("Going");
+    ASSERT_TRUE(app.openEditors().join('\n').contains("KNVTProjectEditWindowController"));
+    listTitled("Going")->markAsDeleted();
+    app.saveGivens();
+    EXPECT_TRUE(app.openEditors().isEmpty());
+}
+
+TEST_F(ListAndTagSheetsFeature, TheInformationWindowShowsTheOwnerApartAndTheOthersWithStatusAndRole)
+{
+    app.givenSharedProject("Orchard", {.members = {"Ann", "Bob"}});
+    app.givenProject("Alone");
+    app.viewHomeEntry("Orchard");
+    EXPECT_EQ(app.fieldText("headingTextField"), QStringLiteral("\"Orchard\" Info"));
+    EXPECT_EQ(app.fieldText("ownerTextField"), QStringLiteral("Me"));
+    const QString shared = app.openEditors().join('\n');
+    std::shared_ptr<QMimeData> dragged = app.dragInfoRows({0, 1});
+    ASSERT_TRUE(dragged);
+    EXPECT_EQ(dragged->text(), QStringLiteral("Ann (ann)\nBob (bob)"));
+    const std::optional<QList<QUrl>> uris = knvt::ObjectReferencePayload::read(*dragged);
+    ASSERT_TRUE(uris);
+    EXPECT_EQ(uris->size(), 2);
+    app.clickButton("closeButton");
+
+    app.viewHomeEntry("Alone");
+    const QString alone = app.openEditors().join('\n');
+    EXPECT_TRUE(alone.contains("KNVTProjectWindowController '\"Alone\" Info'")) << alone.toStdString();
+    EXPECT_TRUE(shared.contains("KNVTProjectWindowController '\"Orchard\" Info'")) << shared.toStdString();
+    const auto height = [](const QString &line) { return line.section('x', -1).toInt(); };
+    EXPECT_GT(height(shared), height(alone) + 100);
+}
+
+TEST_F(ListAndTagSheetsFeature, TagTitlesStayUniqueAndARenameStoresTheTrimmedTitle)
+{
+    app.build().tag("Kitchen");
+    app.build().tag("Cellar");
+    app.saveGivens();
+    app.openNewTagSheet();
+    for (const char *taken : {"KITCHEN", "Kîtchen", " Kitchen "}) {
+        app.frontEditor()->findChild<QLineEdit *>("titleTextField")->clear();
+        app.typeIn("titleTextField", QString::fromUtf8(taken));
+        EXPECT_FALSE(app.isEnabled("saveButton")) << taken;
+    }
+    app.frontEditor()->findChild<QLineEdit *>("titleTextField")->clear();
+    app.typeIn("titleTextField", "Scullery");
+    app.pressReturn();
+    app.wait(0);
+    EXPECT_NE(app.store().tagForTitle("Scullery"), nullptr);
+
+    app.openRenameTagSheet("Cellar");
+    EXPECT_FALSE(app.isEnabled("saveButton"));
+    app.frontEditor()->findChild<QLineEdit *>("titleTextField")->clear();
+    app.typeIn("titleTextField", "  Pantry ");
+    app.pressReturn();
+    app.wait(0);
+    ASSERT_NE(app.store().tagForTitle("Pantry"), nullptr);
+    EXPECT_EQ(app.store().tagForTitle("Pantry")->title(), QStringLiteral("Pantry"));
+    app.openNewTagSheet();
+    app.typeIn("titleTextField", "Pantry");
+    EXPECT_FALSE(app.isEnabled("saveButton"));
+}
