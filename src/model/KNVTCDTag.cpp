@@ -174,31 +174,40 @@ void KNVTCDTag::updateWithAttributes(const QJsonObject &attributes)
 
     const QJsonValue items = attributes.value(QLatin1String("tagged_items"));
     if (items.isArray())
-        updateTaggedTasksWithItems(items.toArray());
+        updateTaggedTasksWithItems(items.toArray(), NestedMerge::Reconcile);
 
     clearChangedKeys();
 }
 
-void KNVTCDTag::updateTaggedTasksWithItems(const QJsonArray &items)
+void KNVTCDTag::insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes)
+{
+    const QJsonValue items = attributes.value(QLatin1String("tagged_items"));
+    if (items.isArray())
+        updateTaggedTasksWithItems(items.toArray(), NestedMerge::InsertMissing);
+}
+
+void KNVTCDTag::updateTaggedTasksWithItems(const QJsonArray &items, NestedMerge merge)
 {
     ostore::Context *ctx = context();
     if (!ctx)
         return;
     std::vector<KNVTCDTaggedTask *> unnamed = taggedTasks();
+    bool complete = true;
     for (const QJsonValue &value : items) {
-        if (!value.isObject())
+        // A link without the service's identifier would look like one made here and be pushed back as new.
+        const std::optional<QJsonObject> readable = readableNestedElement(QStringLiteral("tagged_items"), value);
+        if (!readable) {
+            complete = false;
             continue;
-        const QJsonObject item = value.toObject();
+        }
+        const QJsonObject &item = *readable;
         if (item.value(QLatin1String("taggable_type")).toString() != QLatin1String("Task"))
             continue;
         const bool taskIsHere =
             taskForNumericIdentifier(numericIdentifierFromJSON(item.value(QLatin1String("taggable_id")))) != nullptr;
         if (!taskIsHere && !item.value(QLatin1String("taggable")).isObject())
             continue;
-        // A link without the service's identifier would look like one made here and be pushed back as new.
         const std::optional<qint64> identifier = numericIdentifierFromJSON(item.value(QLatin1String("id")));
-        if (!identifier)
-            continue;
         if (KNVTCDTaggedTask *row = taggedTaskForNumericIdentifier(identifier)) {
             row->mergeAttributes(item);
             unnamed.erase(std::remove(unnamed.begin(), unnamed.end(), row), unnamed.end());
@@ -208,6 +217,8 @@ void KNVTCDTag::updateTaggedTasksWithItems(const QJsonArray &items)
             inserted->mergeAttributes(item);
         }
     }
+    if (merge == NestedMerge::InsertMissing || !complete)
+        return;
     // Links never pushed are local edits still on their way to the service.
     for (KNVTCDTaggedTask *row : unnamed)
         if (row->numericIdentifier())

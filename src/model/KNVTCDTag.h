@@ -45,7 +45,8 @@ public:
     // and "title" (left out while empty). Other names, the creator included, add nothing.
     QJsonObject attributesForKeys(const QStringList &keys) const;
     // Fills the tag from the service's JSON. A "tagged_items" array also brings the tag's links up to date: named
-    // links are merged or inserted, synced links it no longer names are deleted, links never pushed are kept.
+    // links are merged or inserted, synced links it no longer names are deleted (none when an item of the array
+    // cannot be read), links never pushed are kept.
     void updateWithAttributes(const QJsonObject &attributes) override;
 
 protected:
@@ -57,7 +58,8 @@ protected:
     // completed by walking the tag's items again, and an unchanged tag is otherwise never applied twice. Without
     // local changes to lose, the tag therefore takes the service's copy again while such a link exists.
     bool mergesRegardlessOfDate() const override;
+    void insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes) override;
 
 private:
-    void updateTaggedTasksWithItems(const QJsonArray &items);
+    void updateTaggedTasksWithItems(const QJsonArray &items, NestedMerge merge);
 };

@@ -787,8 +787,8 @@ void KNVTCDTask::updateWithAttributes(const QJsonObject &attributes)
     const QJsonValue orderIndex = attributes.value(QLatin1String("task_list_order_index"));
     setTaskListOrderIndex(orderIndex.isDouble() ? std::optional<qint64>(orderIndex.toInteger()) : std::nullopt);
 
-    fillNestedComments(attributes);
-    fillNestedWatchers(attributes);
+    fillNestedComments(attributes, NestedMerge::Reconcile);
+    fillNestedWatchers(attributes, NestedMerge::Reconcile);
 
     clearChangedKeys();
 }
@@ -796,33 +796,36 @@ void KNVTCDTask::updateWithAttributes(const QJsonObject &attributes)
 namespace {
 
 // Merges the service's array of `T` under `arrayKey` into this task's rows: each element updates the row with its
-// identifier anywhere in the store, or a new row; afterwards the task's synced rows that the array no longer names
-// are deleted outright. Rows not pushed yet stay. An element without an identifier cannot be matched to anything
-// and would only plant a local row that the next push sends as new, so it is skipped.
+// identifier anywhere in the store, or a new row; afterwards, when the array is the whole collection and every element
+// could be read, the task's synced rows that the array no longer names are deleted outright. Rows not pushed yet stay.
+// An element without an identifier cannot be matched to anything and would only plant a local row that the next push
+// sends as new, so it is skipped.
 template <class T, class Lookup>
 void fillNested(KNVTCDTask *task, const QJsonObject &attributes, const QString &arrayKey, std::vector<T *> remembered,
-                Lookup lookup)
+                KNVTCDTaskStoreObject::NestedMerge merge, Lookup lookup)
 {
     const QJsonValue array = attributes.value(arrayKey);
     ostore::Context *ctx = task->context();
     if (!array.isArray() || !ctx)
         return;
+    bool complete = true;
     const QJsonArray elements = array.toArray();
     for (const QJsonValue &element : elements) {
-        if (!element.isObject())
+        const std::optional<QJsonObject> readable = KNVTCDTaskStoreObject::readableNestedElement(arrayKey, element);
+        if (!readable) {
+            complete = false;
             continue;
-        const QJsonObject object = element.toObject();
-        const std::optional<qint64> id =
-            KNVTCDTaskStoreObject::numericIdentifierFromJSON(object.value(QLatin1String("id")));
-        if (!id)
-            continue;
-        T *row = lookup(id);
+        }
+        const QJsonObject &object = *readable;
+        T *row = lookup(KNVTCDTaskStoreObject::numericIdentifierFromJSON(object.value(QLatin1String("id"))));
         if (row)
             remembered.erase(std::remove(remembered.begin(), remembered.end(), row), remembered.end());
         else
             row = ctx->insert<T>();
         row->mergeAttributes(object);
     }
+    if (merge == KNVTCDTaskStoreObject::NestedMerge::InsertMissing || !complete)
+        return;
     for (T *row : remembered)
         if (row->numericIdentifier() && row->context())
             ctx->remove(row);
@@ -830,16 +833,22 @@ void fillNested(KNVTCDTask *task, const QJsonObject &attributes, const QString &
 
 } // namespace
 
-void KNVTCDTask::fillNestedComments(const QJsonObject &attributes)
+void KNVTCDTask::fillNestedComments(const QJsonObject &attributes, NestedMerge merge)
 {
-    fillNested<KNVTCDTaskComment>(this, attributes, QStringLiteral("comments"), comments(),
+    fillNested<KNVTCDTaskComment>(this, attributes, QStringLiteral("comments"), comments(), merge,
                                   [this](std::optional<qint64> id) { return taskCommentForNumericIdentifier(id); });
 }
 
-void KNVTCDTask::fillNestedWatchers(const QJsonObject &attributes)
+void KNVTCDTask::fillNestedWatchers(const QJsonObject &attributes, NestedMerge merge)
 {
-    fillNested<KNVTCDTaskWatcher>(this, attributes, QStringLiteral("task_watchers"), taskWatchers(),
+    fillNested<KNVTCDTaskWatcher>(this, attributes, QStringLiteral("task_watchers"), taskWatchers(), merge,
                                   [this](std::optional<qint64> id) { return taskWatcherForNumericIdentifier(id); });
+}
+
+void KNVTCDTask::insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes)
+{
+    fillNestedComments(attributes, NestedMerge::InsertMissing);
+    fillNestedWatchers(attributes, NestedMerge::InsertMissing);
 }
 
 // ---- Change tracking ----

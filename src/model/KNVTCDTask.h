@@ -194,9 +194,10 @@ public:
 
 protected:
     bool excludesChangedKey(std::string_view key) const override;
+    void insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes) override;
 
 private:
-    void fillNestedComments(const QJsonObject &attributes);
-    void fillNestedWatchers(const QJsonObject &attributes);
+    void fillNestedComments(const QJsonObject &attributes, NestedMerge merge);
+    void fillNestedWatchers(const QJsonObject &attributes, NestedMerge merge);
     void removeTaskWatcher(KNVTCDTaskWatcher *taskWatcher);
 };

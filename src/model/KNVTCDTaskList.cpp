@@ -839,11 +839,11 @@ void KNVTCDTaskList::updateWithAttributes(const QJsonObject &attributes)
 
     const QJsonValue collaborators = attributes.value(QLatin1String("task_list_collaborators"));
     if (collaborators.isArray())
-        updateTaskListCollaboratorsWithAttributes(collaborators.toArray());
+        updateTaskListCollaboratorsWithAttributes(collaborators.toArray(), NestedMerge::Reconcile);
 
     const QJsonValue taskElements = attributes.value(QLatin1String("tasks"));
     if (taskElements.isArray()) {
-        updateTasksWithAttributes(taskElements.toArray());
+        updateTasksWithAttributes(taskElements.toArray(), NestedMerge::Reconcile);
         if (needsUpdating().has_value())
             setNeedsUpdating(std::nullopt);
     } else if (newer) {
@@ -853,16 +853,32 @@ void KNVTCDTaskList::updateWithAttributes(const QJsonObject &attributes)
     clearChangedKeys();
 }
 
-void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const QJsonArray &elements)
+void KNVTCDTaskList::insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes)
+{
+    const QJsonValue collaborators = attributes.value(QLatin1String("task_list_collaborators"));
+    if (collaborators.isArray())
+        updateTaskListCollaboratorsWithAttributes(collaborators.toArray(), NestedMerge::InsertMissing);
+    const QJsonValue taskElements = attributes.value(QLatin1String("tasks"));
+    if (taskElements.isArray())
+        updateTasksWithAttributes(taskElements.toArray(), NestedMerge::InsertMissing);
+}
+
+void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const QJsonArray &elements, NestedMerge merge)
 {
     ostore::Context *ctx = context();
     if (!ctx)
         return;
     std::vector<KNVTCDTaskListCollaborator *> remaining = taskListCollaborators();
+    bool complete = true;
     for (const QJsonValue &value : elements) {
-        if (!value.isObject())
+        // A row is matched by its user: one without a readable user could only be taken for a row of nobody.
+        const std::optional<QJsonObject> readable =
+            readableNestedElement(QStringLiteral("task_list_collaborators"), value);
+        if (!readable) {
+            complete = false;
             continue;
-        const QJsonObject element = value.toObject();
+        }
+        const QJsonObject &element = *readable;
         const qint64 userIdentifier = element.value(QLatin1String("user_id")).toInteger();
         auto match = remaining.end();
         for (auto it = remaining.begin(); it != remaining.end(); ++it) {
@@ -881,22 +897,28 @@ void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const QJsonArray 
             row->mergeAttributes(element);
         }
     }
+    if (merge == NestedMerge::InsertMissing || !complete)
+        return;
     for (KNVTCDTaskListCollaborator *row : remaining) {
         if (row->numericIdentifier())
             ctx->remove(row);
     }
 }
 
-void KNVTCDTaskList::updateTasksWithAttributes(const QJsonArray &elements)
+void KNVTCDTaskList::updateTasksWithAttributes(const QJsonArray &elements, NestedMerge merge)
 {
     ostore::Context *ctx = context();
     if (!ctx)
         return;
     std::vector<KNVTCDTask *> remaining = tasks();
+    bool complete = true;
     for (const QJsonValue &value : elements) {
-        if (!value.isObject())
+        const std::optional<QJsonObject> readable = readableNestedElement(QStringLiteral("tasks"), value);
+        if (!readable) {
+            complete = false;
             continue;
-        const QJsonObject element = value.toObject();
+        }
+        const QJsonObject &element = *readable;
         KNVTCDTask *task = taskForNumericIdentifier(numericIdentifierFromJSON(element.value(QLatin1String("id"))));
         if (task) {
             remaining.erase(std::remove(remaining.begin(), remaining.end(), task), remaining.end());
@@ -905,6 +927,8 @@ void KNVTCDTaskList::updateTasksWithAttributes(const QJsonArray &elements)
         }
         task->mergeAttributes(element);
     }
+    if (merge == NestedMerge::InsertMissing || !complete)
+        return;
     for (KNVTCDTask *task : remaining) {
         // A task moved into this list on this device is missing from the service's array only because its move has
         // not been pushed yet; deleting it would lose the move and every other unpushed edit with it.

@@ -213,12 +213,13 @@ protected:
     bool excludesChangedKey(std::string_view key) const override;
     // A list waiting for its full fetch takes the reply whatever its date.
     bool mergesRegardlessOfDate() const override;
+    void insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes) override;
 
 private:
     // The live tasks that are neither completed nor cancelled, in the relationship's order.
     std::vector<KNVTCDTask *> openTasks() const;
-    void updateTaskListCollaboratorsWithAttributes(const QJsonArray &elements);
-    void updateTasksWithAttributes(const QJsonArray &elements);
+    void updateTaskListCollaboratorsWithAttributes(const QJsonArray &elements, NestedMerge merge);
+    void updateTasksWithAttributes(const QJsonArray &elements, NestedMerge merge);
     // The next review date of `recurrence` counted from today, written into `row`.
     static void scheduleNextReview(KNVTCDTaskListCollaborator *row, const KNVTRecurrence &recurrence);
 };

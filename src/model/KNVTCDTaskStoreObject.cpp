@@ -154,6 +154,8 @@ bool KNVTCDTaskStoreObject::mergeAttributes(const QJsonObject &attributes)
     }
     if (apply)
         updateWithAttributes(attributes);
+    else
+        insertMissingNestedObjectsWithAttributes(attributes);
     return apply;
 }
 
@@ -212,6 +214,22 @@ std::optional<qint64> KNVTCDTaskStoreObject::numericIdentifierFromJSON(const QJs
     if (id == 0 && value.toDouble() != 0.0)
         return std::nullopt;
     return id;
+}
+
+std::optional<QJsonObject> KNVTCDTaskStoreObject::readableNestedElement(const QString &arrayKey,
+                                                                        const QJsonValue &element)
+{
+    if (!element.isObject())
+        return std::nullopt;
+    QJsonObject object = element.toObject();
+    if (!numericIdentifierFromJSON(object.value(QLatin1String("id"))))
+        return std::nullopt;
+    if (arrayKey == QLatin1String("task_list_collaborators")
+        && !numericIdentifierFromJSON(object.value(QLatin1String("user_id"))))
+        return std::nullopt;
+    if (arrayKey == QLatin1String("tagged_items") && !object.value(QLatin1String("taggable_type")).isString())
+        return std::nullopt;
+    return object;
 }
 
 QDateTime KNVTCDTaskStoreObject::dateFromJSON(const QJsonValue &value)

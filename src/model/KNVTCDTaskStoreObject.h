@@ -53,7 +53,9 @@ public:
     // Newer wins: applies `attributes` through updateWithAttributes() when this object was never filled from the
     // service, when mergesRegardlessOfDate() says so, when it has no modifiedDate to compare with, or when the
     // reply's "updated_at" is strictly later than modifiedDate. A reply without a readable "updated_at" is not
-    // applied to an object that has one. Returns whether it applied the reply.
+    // applied to an object that has one. A reply that is not applied still inserts the members of the object's
+    // nested arrays that are missing here (insertMissingNestedObjectsWithAttributes()). Returns whether it applied
+    // the reply.
     bool mergeAttributes(const QJsonObject &attributes);
     // Fills the object from the service's JSON and clears changedKeysString. This default fills the synced fields
     // every entity shares; entities with keys of their own override it and call the pieces below in their order.
@@ -78,6 +80,19 @@ public:
 
     // The service's identifier in a JSON value: none unless it is a whole number.
     static std::optional<qint64> numericIdentifierFromJSON(const QJsonValue &value);
+    // An element of the nested array `arrayKey` of a reply ("tasks", "task_list_collaborators", "comments",
+    // "task_watchers", "tagged_items") as an object, when it can be matched with what is here: it carries the
+    // service's identifier, and a collaborator row its "user_id", a tagged item its "taggable_type" (a string).
+    // An array with an element that cannot be read is no account of what the service holds, so nothing is deleted
+    // for lacking from it.
+    static std::optional<QJsonObject> readableNestedElement(const QString &arrayKey, const QJsonValue &element);
+    // How a nested array of a reply meets the object's rows.
+    enum class NestedMerge {
+        // The array is the whole collection: named rows are merged or inserted, synced rows it lacks are deleted.
+        Reconcile,
+        // Only what is missing is inserted; rows that are here are merged by their dates, none is deleted.
+        InsertMissing,
+    };
     // A service date-time in a JSON value: invalid unless it is a string in the service's format.
     static QDateTime dateFromJSON(const QJsonValue &value);
     // A date as the service reads it: its date-time text, or JSON null for no date (which clears it there).
@@ -176,6 +191,11 @@ protected:
     virtual bool wasFilledFromService() const;
     // Lets an entity take the service's reply whatever its date (a list waiting for a full update does).
     virtual bool mergesRegardlessOfDate() const { return false; }
+    // Called by mergeAttributes() with a reply it does not apply. Members of a nested array can be deleted here
+    // while their parent stays unchanged at the service (the links of the tasks of a list the user left, when the
+    // user is let in again), and no newer copy of the parent would ever bring them back; so the members that are
+    // missing here are inserted, and those that are here keep deciding by their own dates. Nothing is deleted.
+    virtual void insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes) { Q_UNUSED(attributes); }
 
     // Generic reads of attributes the concrete entity may or may not have; none when it lacks them.
     bool hasProperty(const QString &key) const;

@@ -361,9 +361,22 @@ void KNVTTaskStoreSyncCoordinator::networkReachabilityDidChange()
 
 // ---- Session reports ----------------------------------------------------------------------------------------------
 
+void KNVTTaskStoreSyncCoordinator::forgetStaleResourceETags(const KNVTTaskStoreSyncSession &session)
+{
+    if (session.staleResourceETags().isEmpty())
+        return;
+    QVariantMap tags = m_taskStore->resourceETags();
+    qsizetype removed = 0;
+    for (const QString &resource : session.staleResourceETags())
+        removed += tags.remove(resource);
+    if (removed > 0)
+        m_taskStore->setResourceETags(tags);
+}
+
 void KNVTTaskStoreSyncCoordinator::syncSessionDidFinish(KNVTSyncSession &session)
 {
     auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
+    forgetStaleResourceETags(storeSession);
     if (storeSession.type() == KNVTTaskStoreSyncSessionTypeSync)
         instantiateFullSyncSessionTimer();
     const SessionPointer finished = releaseCurrentSyncSession(session);
@@ -377,6 +390,8 @@ void KNVTTaskStoreSyncCoordinator::syncSessionDidFinish(KNVTSyncSession &session
 void KNVTTaskStoreSyncCoordinator::syncSession(KNVTSyncSession &session, const knvt::Error &error)
 {
     auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
+    // What the session applied before it failed is saved, and so must be what it learned of the stored tags.
+    forgetStaleResourceETags(storeSession);
     switch (knvt::serviceRefusal(error)) {
     case knvt::ServiceRefusal::Credentials:
         if (m_delegate)
@@ -400,6 +415,7 @@ void KNVTTaskStoreSyncCoordinator::syncSession(KNVTSyncSession &session, const k
 void KNVTTaskStoreSyncCoordinator::syncSessionDidCancel(KNVTSyncSession &session)
 {
     auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
+    forgetStaleResourceETags(storeSession);
     const SessionPointer cancelled = releaseCurrentSyncSession(session);
     removeFromQueue(session);
     if (m_delegate)

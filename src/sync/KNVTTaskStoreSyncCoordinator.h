@@ -133,6 +133,9 @@ private:
     // Ends the running session's part in the queue: stops merging its saves and clears it as current.
     SessionPointer releaseCurrentSyncSession(KNVTSyncSession &session);
     void removeFromQueue(const KNVTSyncSession &session);
+    // Drops from the store the entity tags that the session found no longer describe what is here, so that the next
+    // regular session fetches those collections whole.
+    void forgetStaleResourceETags(const KNVTTaskStoreSyncSession &session);
     void scheduleProcessNextSyncSession();
 
     KNVTTaskStore *m_taskStore;

@@ -33,6 +33,14 @@ std::unique_ptr<ostore::Context> KNVTTaskStoreSyncSession::takeManagedObjectCont
     return std::move(m_context);
 }
 
+bool KNVTTaskStoreSyncSession::saveManagedObjectContext(knvt::Error *error)
+{
+    if (!m_context || !m_context->hasChanges())
+        return true;
+    invalidateResourceETagsOfCascadedDeletions();
+    return m_context->save(error);
+}
+
 void KNVTTaskStoreSyncSession::start()
 {
     m_startDate = knvt::Clock::shared().now();
@@ -134,11 +142,11 @@ void KNVTTaskStoreSyncSession::syncSessionState(KNVTSyncSessionState &state, con
     const auto self = shared_from_this();
     const bool finalSave = dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state) != nullptr;
     m_resumable = !finalSave;
-    if (!finalSave && m_context && m_context->hasChanges()) {
+    if (!finalSave) {
         // What the replies so far applied (server identifiers of created objects above all) exists only in this
         // context; kept unsaved it would be lost at quit, and a late resume would overwrite newer edits with it.
         knvt::Error saveError;
-        if (!m_context->save(&saveError))
+        if (!saveManagedObjectContext(&saveError))
             qCWarning(lcSync).noquote() << "a failed session could not keep its results:" << saveError.description();
     }
     // The resume starts on a fresh view of the store.

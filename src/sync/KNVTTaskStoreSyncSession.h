@@ -54,6 +54,10 @@ public:
     void setHTTPHeaderFields(const knvt::HeaderFields &fields) { m_HTTPHeaderFields = fields; }
     // Resource key -> entity tag (a QString) received in this session.
     const QVariantMap &resourceETags() const { return m_resourceETags; }
+    // Resource keys whose stored entity tag no longer describes what is here, so that the next pull of each must
+    // fetch it whole: a reply held elements that could not be read, a tag links tasks that are not here, or links
+    // went with their tasks while the service's tags stayed as they were. The session hands over no tag for them.
+    const QStringList &staleResourceETags() const { return m_staleResourceETags; }
     bool hasChanges() const { return m_hasChanges; }
 
     // The session's own context, given by the coordinator the first time the session runs. A failed session has
@@ -61,6 +65,9 @@ public:
     ostore::Context *managedObjectContext() const { return m_context.get(); }
     void setManagedObjectContext(std::unique_ptr<ostore::Context> context);
     std::unique_ptr<ostore::Context> takeManagedObjectContext();
+    // Saves what the replies applied to the session's context, when there is anything; every save of a session goes
+    // through here.
+    bool saveManagedObjectContext(knvt::Error *error = nullptr);
 
     // Whether a failed session can be started again where it stopped. A session whose final save failed cannot: its
     // requests are all done and what they applied is lost, so the coordinator drops it.
@@ -120,6 +127,14 @@ private:
     void applyListRule(const QString &resource, const QJsonArray &array);
     void removeTaskListWithTasks(ostore::Object *taskList);
     void insertTombstone(const QString &entityName, const QJsonObject &inner);
+    // Logs a pull reply that holds elements (or nested elements) that cannot be read, or is not what the resource
+    // answers, and keeps no entity tag for that collection.
+    void checkReadabilityOfPullReply(const QJsonValue &value, const KNVTRESTFulRequest &request);
+    // Whether a tags reply links a task that is not here, a link that could not be stored.
+    bool linksTasksThatAreNotHere(const QJsonArray &tags) const;
+    void invalidateResourceETag(const QString &resource);
+    // Looks at what the context is about to delete for links that go with their task.
+    void invalidateResourceETagsOfCascadedDeletions();
 
     KNVTRESTFulRequestList m_pushRequests;
     KNVTRESTFulRequestList m_pullRequests;
@@ -128,6 +143,7 @@ private:
     QDateTime m_startDate;
     knvt::HeaderFields m_HTTPHeaderFields;
     QVariantMap m_resourceETags;
+    QStringList m_staleResourceETags;
     bool m_hasChanges = false;
     bool m_resumable = true;
     std::unique_ptr<ostore::Context> m_context;

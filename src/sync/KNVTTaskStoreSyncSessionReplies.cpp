@@ -101,6 +101,74 @@ std::optional<qint64> identifierOf(const ostore::Object &object)
     return std::nullopt;
 }
 
+// The resources whose pulls keep an entity tag, with the root key of their entities.
+const QHash<QString, QString> &rootKeysByTaggedResource()
+{
+    static const QHash<QString, QString> keys{{QStringLiteral("account"), QStringLiteral("account")},
+                                              {QStringLiteral("friendships"), QStringLiteral("friendship")},
+                                              {QStringLiteral("friendships/invites"), QStringLiteral("friendship")},
+                                              {QStringLiteral("task_lists"), QStringLiteral("task_list")},
+                                              {QStringLiteral("task_lists/pending"), QStringLiteral("task_list")},
+                                              {QStringLiteral("task_lists/archived"), QStringLiteral("task_list")},
+                                              {QStringLiteral("task_lists/declined"), QStringLiteral("task_list")},
+                                              {QStringLiteral("tasks/inbox"), QStringLiteral("task")},
+                                              {QStringLiteral("tags"), QStringLiteral("tag")}};
+    return keys;
+}
+
+// The inner object of a wrapped entity when it can be matched with what is here: an object under `rootKey` that
+// carries the service's identifier.
+std::optional<QJsonObject> readableEntity(const QJsonValue &element, const QString &rootKey)
+{
+    const QJsonValue inner = element.toObject().value(rootKey);
+    if (!inner.isObject())
+        return std::nullopt;
+    QJsonObject object = inner.toObject();
+    if (!KNVTCDTaskStoreObject::numericIdentifierFromJSON(object.value(QLatin1String("id"))))
+        return std::nullopt;
+    return object;
+}
+
+// The elements of the nested arrays of an entity that cannot be read, at every level the entities read: the rows and
+// tasks of a list, the comments and watchers of those tasks or of a task, the links of a tag. A nested key that holds
+// something other than an array counts as one.
+int unreadableNestedElements(const QJsonObject &inner, const QString &rootKey)
+{
+    struct Nested
+    {
+        const char *rootKey;
+        const char *arrayKey;
+        const char *elementRootKey; // nullptr when its elements nest nothing themselves
+    };
+    static constexpr Nested kNested[] = {{"task_list", "task_list_collaborators", nullptr},
+                                         {"task_list", "tasks", "task"},
+                                         {"task", "comments", nullptr},
+                                         {"task", "task_watchers", nullptr},
+                                         {"tag", "tagged_items", nullptr}};
+    int count = 0;
+    for (const Nested &nested : kNested) {
+        if (rootKey != QLatin1String(nested.rootKey))
+            continue;
+        const QString arrayKey = QLatin1String(nested.arrayKey);
+        const QJsonValue value = inner.value(arrayKey);
+        if (value.isUndefined() || value.isNull())
+            continue;
+        if (!value.isArray()) {
+            ++count;
+            continue;
+        }
+        const QJsonArray elements = value.toArray();
+        for (const QJsonValue &element : elements) {
+            const std::optional<QJsonObject> readable = KNVTCDTaskStoreObject::readableNestedElement(arrayKey, element);
+            if (!readable)
+                ++count;
+            else if (nested.elementRootKey)
+                count += unreadableNestedElements(*readable, QLatin1String(nested.elementRootKey));
+        }
+    }
+    return count;
+}
+
 QJsonValue parseJSON(const QByteArray &data)
 {
     if (data.isEmpty())
@@ -226,11 +294,115 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
 
 void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
 {
-    if (request.requestFormat() == KNVTRequestFormatJSON)
-        processJSONObject(parseJSON(request.responseData()), request);
-    else if (request.requestFormat() == KNVTRequestFormatPNG)
+    if (request.requestFormat() == KNVTRequestFormatJSON) {
+        const QJsonValue value = parseJSON(request.responseData());
+        checkReadabilityOfPullReply(value, request);
+        processJSONObject(value, request);
+        if (value.isArray() && request.resource() == QLatin1String("tags")
+            && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value.toArray()))
+            invalidateResourceETag(request.resource());
+    } else if (request.requestFormat() == KNVTRequestFormatPNG) {
         processPNGData(request.responseData(), request);
+    }
     processMetaDataForRequest(request);
+}
+
+void KNVTTaskStoreSyncSession::checkReadabilityOfPullReply(const QJsonValue &value, const KNVTRESTFulRequest &request)
+{
+    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
+    const std::optional<knvt::HttpResponse> response = request.HTTPURLResponse();
+    // A 304 has no body by design.
+    if (!pull || (response && response->statusCode() == 304))
+        return;
+    const bool collection = KNVTRESTFulRequest::isNoIdentifier(pull->identifier());
+    const QString rootKey = collection                    ? rootKeysByTaggedResource().value(pull->resource())
+        : pull->resource() == QLatin1String("task_lists") ? QStringLiteral("task_list")
+                                                          : QString();
+    if (rootKey.isEmpty())
+        return;
+    int unreadable = 0;
+    int elements = 1;
+    const bool expectsArray = collection && pull->resource() != QLatin1String("account");
+    if (expectsArray && value.isArray()) {
+        const QJsonArray array = value.toArray();
+        elements = int(array.size());
+        for (const QJsonValue &element : array) {
+            if (const std::optional<QJsonObject> inner = readableEntity(element, rootKey))
+                unreadable += unreadableNestedElements(*inner, rootKey);
+            else
+                ++unreadable;
+        }
+    } else if (!expectsArray && value.isObject()) {
+        if (const std::optional<QJsonObject> inner = readableEntity(value, rootKey))
+            unreadable += unreadableNestedElements(*inner, rootKey);
+        else
+            unreadable = 1;
+    } else {
+        // Not JSON, or not the shape of the resource: nothing of it is applied.
+        unreadable = 1;
+    }
+    if (unreadable == 0)
+        return;
+    // Nothing was deleted for lacking from this reply, so the entity tag stays unknown and the next pull asks for the
+    // whole collection again.
+    qCWarning(lcSync).noquote() << QStringLiteral(
+                                       "KNVTTaskStoreSyncSession:processGETRequest the reply for %1 holds %2 "
+                                       "element(s) that cannot be read (of %3); nothing was deleted for "
+                                       "lacking from it")
+                                       .arg(collection ? pull->resource()
+                                                       : pull->resource() + QLatin1Char('/')
+                                                    + KNVTRESTFulRequest::identifierText(pull->identifier()))
+                                       .arg(unreadable)
+                                       .arg(elements);
+    if (collection)
+        invalidateResourceETag(pull->resource());
+}
+
+bool KNVTTaskStoreSyncSession::linksTasksThatAreNotHere(const QJsonArray &tags) const
+{
+    for (const QJsonValue &element : tags) {
+        const std::optional<QJsonObject> tag = readableEntity(element, QStringLiteral("tag"));
+        if (!tag)
+            continue;
+        const QJsonArray items = tag->value(QLatin1String("tagged_items")).toArray();
+        for (const QJsonValue &item : items) {
+            const QJsonObject link = item.toObject();
+            if (link.value(QLatin1String("taggable_type")).toString() != QLatin1String("Task"))
+                continue;
+            if (!objectForNumericIdentifier(
+                    kTaskEntity,
+                    KNVTCDTaskStoreObject::numericIdentifierFromJSON(link.value(QLatin1String("taggable_id")))))
+                return true;
+        }
+    }
+    return false;
+}
+
+void KNVTTaskStoreSyncSession::invalidateResourceETag(const QString &resource)
+{
+    if (!m_staleResourceETags.contains(resource))
+        m_staleResourceETags.append(resource);
+    m_resourceETags.remove(resource);
+}
+
+void KNVTTaskStoreSyncSession::invalidateResourceETagsOfCascadedDeletions()
+{
+    if (!m_context)
+        return;
+    static const QString taggedTaskEntity = QStringLiteral("KNVTCDTaggedTask");
+    static const QString taskKey = QStringLiteral("task");
+    for (ostore::Object *object : m_context->deletedObjects()) {
+        if (object->entity().name != taggedTaskEntity || !identifierOf(*object))
+            continue;
+        const ostore::Value task = m_context->committedValues(object, {taskKey}).value(taskKey);
+        const ostore::ObjectID *taskID = std::get_if<ostore::ObjectID>(&task);
+        const ostore::Object *taskObject = taskID ? m_context->existingObject(*taskID) : nullptr;
+        // Gone with its task, while the tag and the service's list of tags stay as they were.
+        if (!taskObject || taskObject->isDeleted()) {
+            invalidateResourceETag(QStringLiteral("tags"));
+            return;
+        }
+    }
 }
 
 void KNVTTaskStoreSyncSession::processPOSTRequest(const KNVTRESTFulRequest &request)
@@ -389,12 +561,16 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const QJso
         remaining.erase(std::remove(remaining.begin(), remaining.end(), object), remaining.end());
     };
 
+    bool complete = true;
     for (const QJsonValue &element : array) {
-        const QJsonObject inner = element.toObject().value(rootKey).toObject();
+        const std::optional<QJsonObject> readable = readableEntity(element, rootKey);
+        if (!readable) {
+            complete = false;
+            continue;
+        }
+        const QJsonObject &inner = *readable;
         const std::optional<qint64> id =
             KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("id")));
-        if (!id)
-            continue;
         ostore::Object *object = objectForNumericIdentifier(entityName, id);
         if (declined) {
             // A list the user declined leaves this device with its tasks, and is never created here.
@@ -411,6 +587,9 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const QJso
         mergeReply(*object, inner);
     }
 
+    // An element that cannot be read may stand for any of the local objects, so none of them counts as gone.
+    if (!complete)
+        return;
     for (ostore::Object *object : remaining) {
         if (object->isDeleted() || !identifierOf(*object))
             continue;
@@ -530,17 +709,9 @@ void KNVTTaskStoreSyncSession::processFailedRequest(const KNVTRESTFulRequest &re
 
 void KNVTTaskStoreSyncSession::processMetaDataForRequest(const KNVTRESTFulRequest &request)
 {
-    static const QStringList tagged{QStringLiteral("task_lists"),
-                                    QStringLiteral("task_lists/pending"),
-                                    QStringLiteral("task_lists/archived"),
-                                    QStringLiteral("task_lists/declined"),
-                                    QStringLiteral("tasks/inbox"),
-                                    QStringLiteral("friendships"),
-                                    QStringLiteral("friendships/invites"),
-                                    QStringLiteral("tags"),
-                                    QStringLiteral("account")};
     const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
-    if (!pull || !KNVTRESTFulRequest::isNoIdentifier(pull->identifier()) || !tagged.contains(pull->resource()))
+    if (!pull || !KNVTRESTFulRequest::isNoIdentifier(pull->identifier())
+        || !rootKeysByTaggedResource().contains(pull->resource()) || m_staleResourceETags.contains(pull->resource()))
         return;
     const std::optional<knvt::HttpResponse> response = request.HTTPURLResponse();
     if (!response)

@@ -10,7 +10,7 @@ void KNVTTaskStoreSyncSessionStateCancelled::start()
     ostore::Context *context = session ? session->managedObjectContext() : nullptr;
     if (context && context->hasChanges()) {
         m_hasChanges = true;
-        context->save();
+        session->saveManagedObjectContext();
     }
     finish();
 }

@@ -12,7 +12,7 @@ void KNVTTaskStoreSyncSessionStateFinished::start()
     if (context && context->hasChanges()) {
         m_hasChanges = true;
         knvt::Error error;
-        if (!context->save(&error)) {
+        if (!session->saveManagedObjectContext(&error)) {
             qCWarning(lcSync).noquote() << QStringLiteral(
                                                "%1:%2 couldn't save ManagedObjectContext because of error:%3")
                                                .arg(QStringLiteral("KNVTTaskStoreSyncSessionStateFinished"),

@@ -207,18 +207,29 @@ protected:
     }
     void syncSessionDidFinish(KNVTSyncSession &session) override
     {
-        // As the store does with a finished session's tags.
+        // As the coordinator and the store do with a finished session's tags.
+        forgetStaleETags(session);
         const auto &tags = static_cast<KNVTTaskStoreSyncSession &>(session).resourceETags();
         for (auto it = tags.begin(); it != tags.end(); ++it)
             m_storedETags.insert(it.key(), it.value());
         m_outcome = Outcome::Finished;
     }
-    void syncSession(KNVTSyncSession &, const knvt::Error &error) override
+    void syncSession(KNVTSyncSession &session, const knvt::Error &error) override
     {
+        forgetStaleETags(session);
         m_error = error;
         m_outcome = Outcome::Failed;
     }
-    void syncSessionDidCancel(KNVTSyncSession &) override { m_outcome = Outcome::Cancelled; }
+    void syncSessionDidCancel(KNVTSyncSession &session) override
+    {
+        forgetStaleETags(session);
+        m_outcome = Outcome::Cancelled;
+    }
+    void forgetStaleETags(KNVTSyncSession &session)
+    {
+        for (const QString &resource : static_cast<KNVTTaskStoreSyncSession &>(session).staleResourceETags())
+            m_storedETags.remove(resource);
+    }
 
     KNVTTaskStoreSyncRequestHeaders headers()
     {
