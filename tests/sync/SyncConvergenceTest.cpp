@@ -74,8 +74,9 @@ protected:
         qint64 nextLink = 300;
         for (int i = 0; i < kListTasks; ++i) {
             const qint64 taskId = 100 + i;
-            fake.seed("tasks", unwrap(task(taskId, QStringLiteral("Garden job %1").arg(i), 1,
-                                           {{"task_list_id", kList}, {"creator_id", 43}})));
+            fake.seed("tasks",
+                      unwrap(task(taskId, QStringLiteral("Garden job %1").arg(i), 1,
+                                  {{"task_list_id", kList}, {"creator_id", 43}})));
             fake.seed("tagged_items", unwrap(taggedItem(nextLink++, 3, taskId, 1)));
             if (i % 2 == 0)
                 fake.seed("tagged_items", unwrap(taggedItem(nextLink++, 4, taskId, 1)));

@@ -82,12 +82,10 @@ protected:
         const LogCapture log;
         ASSERT_EQ(run(pullOnly(resources, true)), Outcome::Finished) << qPrintable(m_error.description());
         const QStringList lines = log.lines();
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-                                [&](const QString &line) {
-                                    return line.startsWith(QLatin1String("knvt.sync ")) && line.contains(logged)
-                                        && line.contains(QLatin1String("cannot be read"));
-                                }))
-            << qPrintable(lines.join(QLatin1Char('\n')));
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString &line) {
+            return line.startsWith(QLatin1String("knvt.sync ")) && line.contains(logged)
+                && line.contains(QLatin1String("cannot be read"));
+        })) << qPrintable(lines.join(QLatin1Char('\n')));
     }
 
     // The next regular session asks for the whole collection: it sends no entity tag for it.
@@ -137,10 +135,9 @@ protected:
 TEST_P(SyncUnreadableListCollectionTest, AnUnreadableListDeletesNoListAndNoTask)
 {
     const ListCollection &collection = GetParam();
-    pullCompleteThenPartial({QLatin1String(collection.resource)}, collection.path,
-                            listOf({list(5, "Listed", 1), list(6, "Unlisted", 1)}),
-                            listOf({list(5, "Renamed", 2), collection.unreadable}),
-                            QString::fromLatin1(collection.path).mid(1).chopped(5));
+    pullCompleteThenPartial(
+        {QLatin1String(collection.resource)}, collection.path, listOf({list(5, "Listed", 1), list(6, "Unlisted", 1)}),
+        listOf({list(5, "Renamed", 2), collection.unreadable}), QString::fromLatin1(collection.path).mid(1).chopped(5));
 
     ASSERT_TRUE(withIdentifier<KNVTCDTaskList>(5));
     EXPECT_EQ(withIdentifier<KNVTCDTaskList>(5)->title(), "Renamed") << "the readable element is applied";
@@ -150,16 +147,16 @@ TEST_P(SyncUnreadableListCollectionTest, AnUnreadableListDeletesNoListAndNoTask)
                                                QString::fromLatin1(collection.path).mid(1).chopped(5));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Collections, SyncUnreadableListCollectionTest,
-    ::testing::Values(
-        ListCollection{"task_lists/active", "/task_lists.json", "accepted", false, QJsonValue(QStringLiteral("6"))},
-        ListCollection{"task_lists/pending", "/task_lists/pending.json", "pending", false, QJsonValue(6)},
-        ListCollection{"task_lists/archived", "/task_lists/archived.json", "accepted", true,
-                       QJsonValue(QJsonValue::Null)}),
-    [](const ::testing::TestParamInfo<ListCollection> &param) {
-        return std::string(param.param.status) + (param.param.archived ? "Archived" : "");
-    });
+INSTANTIATE_TEST_SUITE_P(Collections, SyncUnreadableListCollectionTest,
+                         ::testing::Values(ListCollection{"task_lists/active", "/task_lists.json", "accepted", false,
+                                                          QJsonValue(QStringLiteral("6"))},
+                                           ListCollection{"task_lists/pending", "/task_lists/pending.json", "pending",
+                                                          false, QJsonValue(6)},
+                                           ListCollection{"task_lists/archived", "/task_lists/archived.json",
+                                                          "accepted", true, QJsonValue(QJsonValue::Null)}),
+                         [](const ::testing::TestParamInfo<ListCollection> &param) {
+                             return std::string(param.param.status) + (param.param.archived ? "Archived" : "");
+                         });
 
 TEST_F(SyncUnreadableRepliesTest, AnUnreadableDeclinedListKeepsTheDeclinedListsNotNamed)
 {
@@ -197,15 +194,14 @@ TEST_F(SyncUnreadableRepliesTest, AnUnreadableInboxTaskOrCommentDeletesNoTaskAnd
         inner.insert("comments", array);
         return wrap("task", inner);
     };
-    pullCompleteThenPartial({"tasks/inbox"}, "/tasks/inbox.json",
-                            listOf({inboxTask(13, "Listed", 1,
-                                              {unwrap(comment(130, 13, 42, "First", 1)),
-                                               unwrap(comment(131, 13, 42, "Second", 1))}),
-                                    task(14, "Unlisted", 1)}),
-                            listOf({inboxTask(13, "Renamed", 2,
-                                              {unwrap(comment(130, 13, 42, "First", 1)), QJsonValue("131")}),
-                                    QJsonObject{{"task", QJsonObject{{"title", "No identifier"}}}}}),
-                            "tasks/inbox");
+    pullCompleteThenPartial(
+        {"tasks/inbox"}, "/tasks/inbox.json",
+        listOf({inboxTask(13, "Listed", 1,
+                          {unwrap(comment(130, 13, 42, "First", 1)), unwrap(comment(131, 13, 42, "Second", 1))}),
+                task(14, "Unlisted", 1)}),
+        listOf({inboxTask(13, "Renamed", 2, {unwrap(comment(130, 13, 42, "First", 1)), QJsonValue("131")}),
+                QJsonObject{{"task", QJsonObject{{"title", "No identifier"}}}}}),
+        "tasks/inbox");
 
     ASSERT_TRUE(withIdentifier<KNVTCDTask>(13));
     EXPECT_EQ(withIdentifier<KNVTCDTask>(13)->title(), "Renamed");
@@ -299,8 +295,9 @@ TEST_F(SyncUnreadableRepliesTest, AnUnreadableTaskOrRowOfAListDeletesNoTaskAndNo
     m_fake.on("GET", "/task_lists.json").clear().json(200, listOf({listWith(2, {ownRow, otherRow}, {})}));
     m_fake.on("GET", "/task_lists/5.json")
         .clear()
-        .json(200, body(listWith(2, {ownRow, merged(otherRow, {{"user_id", "43"}})},
-                                 {unwrap(task(50, "Renamed", 2, {{"task_list_id", 5}})), QJsonValue(51)})));
+        .json(200,
+              body(listWith(2, {ownRow, merged(otherRow, {{"user_id", "43"}})},
+                            {unwrap(task(50, "Renamed", 2, {{"task_list_id", 5}})), QJsonValue(51)})));
     const LogCapture log;
     ASSERT_EQ(run(pullOnly({"task_lists/active", "task_lists"})), Outcome::Finished);
 
