@@ -43,6 +43,10 @@ inline constexpr Budget kBudgets[] = {
     {"BM_HomeListRefresh", Measure::RealTimeNs, nullptr, 5e6},
     {"BM_ToolbarValidation", Measure::RealTimeNs, nullptr, 5e6},
     {"BM_MenuBarValidation", Measure::RealTimeNs, nullptr, 5e6},
+    // The recorder: the key-text map rebuilt after a keyboard layout change, and one chord checked against a main
+    // menu of 300 items with shortcuts.
+    {"BM_RegenerateReverseKeyMap", Measure::RealTimeNs, nullptr, 2e6},
+    {"BM_ValidateChordAgainstMenuBar300", Measure::RealTimeNs, nullptr, 1e6},
 };
 
 } // namespace knvt::bench
