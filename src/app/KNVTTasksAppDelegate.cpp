@@ -72,6 +72,7 @@ KNVTTasksAppDelegate::~KNVTTasksAppDelegate()
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
     // The presenter refers to this object.
     KNVTTaskStore::setDefaultErrorPresenter({});
+    tearDownQuickEntryHotKey();
     if (store().taskStoreDelegate() == this)
         store().setTaskStoreDelegate(nullptr);
     knvt::TrayIcon::shared().hide();
@@ -147,6 +148,7 @@ void KNVTTasksAppDelegate::setupForNormalUse()
     m_taskNewWindowControllers.clear();
     if (keyboardShortcutManagerHook())
         keyboardShortcutManagerHook()();
+    setUpQuickEntryHotKey();
     buildMenuBar();
     newMainWindow();
     updateDockBadge();

@@ -4,6 +4,8 @@
 #include "app/MenuBarItems.h"
 #include "app/WindowFactory.h"
 
+#include "hotkeys/KNVTMainMenuSource.h"
+#include "hotkeys/KNVTQuickEntryHost.h"
 #include "lists/KNVTApplicationServices.h"
 
 #include "store/KNVTTaskStoreDelegate.h"
@@ -24,7 +26,9 @@ class QMenu;
 class KNVTTasksAppDelegate : public QObject,
                              public KNVTMainWindowControllerDelegate,
                              public KNVTTaskStoreDelegate,
-                             public KNVTApplicationServices
+                             public KNVTApplicationServices,
+                             public KNVTQuickEntryHost,
+                             public KNVTMainMenuSource
 {
     Q_OBJECT
 
@@ -35,7 +39,7 @@ public:
     static KNVTTasksAppDelegate *sharedAppDelegate();
     // The registered (never written) defaults: the badge type and the expanded home sections.
     static void registerDefaults();
-    // Makes the keyboard shortcut manager at set-up; empty until the hot-key library provides one.
+    // Makes the keyboard shortcut manager at set-up; without a hook, the process's shared manager.
     static void setKeyboardShortcutManagerHook(std::function<void()> hook);
 
     // The launch check, then the normal set-up. False when the program is to end at once (another environment's
@@ -85,6 +89,12 @@ public:
 
     void mainWindowControllerWillClose(KNVTMainWindowController *controller) override;
 
+    // ---- Quick entry ---------------------------------------------------------------------------------------------
+    // The quick-entry hot key: a new-task window over every program, its title field focused, kept until it closes.
+    void openQuickEntryWindow(quint32 userTime) override;
+    // The main window's menu bar, whose shortcuts the shortcut recorder refuses.
+    QMenuBar *mainMenuBar() const override;
+
     // ---- Store delegate ----------------------------------------------------------------------------------------
     void taskStoreDidFailToOpenPersistentStoreWithError(KNVTTaskStore *taskStore, const knvt::Error &error) override;
     void taskStoreDidFailToAuthenticate(KNVTTaskStore *taskStore) override;
@@ -103,6 +113,8 @@ private:
     void forward(const std::function<void(KNVTMainWindowController &)> &action);
     void forwardToList(const std::function<void(class KNVTTaskStoreItemsViewController &)> &action);
     void releaseLater(std::unique_ptr<knvt::ApplicationWindow> window);
+    void setUpQuickEntryHotKey();
+    void tearDownQuickEntryHotKey();
 
     std::unique_ptr<KNVTMainWindowController> m_mainWindowController;
     std::unique_ptr<knvt::ApplicationWindow> m_preferenceWindowController;

@@ -1,6 +1,7 @@
 #include "app/StandInWindowFactory.h"
 
 #include "app/ApplicationWindowFactory.h"
+#include "app/KNVTPreferenceGeneralViewController.h"
 
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
@@ -116,6 +117,22 @@ public:
 protected:
     QPointer<StandInWindow> m_window;
     bool m_closed = false;
+};
+
+// Until the real preference window takes its place: the stand-in with the working General pane.
+class StandInPreferenceWindow : public StandInApplicationWindow<ApplicationWindow>
+{
+public:
+    StandInPreferenceWindow()
+        : StandInApplicationWindow(QStringLiteral("KNVTPreferenceWindowController"), QStringList()),
+          m_general(std::make_unique<KNVTPreferenceGeneralViewController>())
+    {
+        m_window->layout()->addWidget(m_general->view());
+        m_window->setWindowTitle(m_general->title());
+    }
+
+private:
+    std::unique_ptr<KNVTPreferenceGeneralViewController> m_general;
 };
 
 class StandInTaskDetail : public TaskDetail
@@ -379,8 +396,7 @@ QDialog *StandInWindowFactory::tagEditWindowController(KNVTCDTag *tag, QWidget *
 
 std::unique_ptr<ApplicationWindow> StandInWindowFactory::preferenceWindowController()
 {
-    return std::make_unique<StandInApplicationWindow<ApplicationWindow>>(
-        QStringLiteral("KNVTPreferenceWindowController"), QStringList());
+    return std::make_unique<StandInPreferenceWindow>();
 }
 
 std::unique_ptr<ApplicationWindow> StandInWindowFactory::usersWindowController()

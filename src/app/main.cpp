@@ -2,9 +2,14 @@
 #include "app/SingleInstance.h"
 
 #include "foundation/Defaults.h"
+#include "hotkeys/KNVTHotKeyCenter.h"
+#include "hotkeys/X11HotKeyBackend.h"
+#include "hotkeys/X11KeyboardLayout.h"
 
 #include <QApplication>
 #include <QIcon>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -24,10 +29,18 @@ int main(int argc, char *argv[])
     if (!instance.registerOrActivate())
         return 0;
 
+    // Global hot keys and key texts come from the X server; without one (another platform) the texts follow a US
+    // keyboard and no hot key can be registered.
+    const std::unique_ptr<knvt::X11KeyboardLayout> keyboard = knvt::X11KeyboardLayout::create();
+    if (keyboard)
+        knvt::KeyboardLayoutSource::setCurrent(keyboard.get());
+    knvt::X11HotKeyBackend hotKeys(keyboard.get());
+    KNVTHotKeyCenter::sharedCenter().setBackend(&hotKeys);
+
     KNVTTasksAppDelegate appDelegate;
     delegate = &appDelegate;
     // Another environment's library, or one that cannot be opened: the user was told; nothing else happens.
-    if (!appDelegate.applicationDidFinishLaunching())
-        return 0;
-    return QApplication::exec();
+    const int status = appDelegate.applicationDidFinishLaunching() ? QApplication::exec() : 0;
+    KNVTHotKeyCenter::sharedCenter().setBackend(nullptr);
+    return status;
 }

@@ -9,6 +9,12 @@
 
 KNVTQuickEntryHost::~KNVTQuickEntryHost() = default;
 
+namespace {
+
+KNVTKeyboardShortcutManager *g_installedManager = nullptr;
+
+} // namespace
+
 KNVTKeyboardShortcutManager::KNVTKeyboardShortcutManager(QObject *parent) : QObject(parent)
 {
     KNVTHotKeyCenter &center = KNVTHotKeyCenter::sharedCenter();
@@ -23,13 +29,22 @@ KNVTKeyboardShortcutManager::KNVTKeyboardShortcutManager(QObject *parent) : QObj
 KNVTKeyboardShortcutManager::~KNVTKeyboardShortcutManager()
 {
     // The shared manager lives as long as the process; a manager made for a while leaves no chord behind.
+    if (g_installedManager == this)
+        g_installedManager = nullptr;
     KNVTHotKeyCenter::sharedCenter().unregisterHotKey(m_quickTaskEntryHotKey);
 }
 
 KNVTKeyboardShortcutManager &KNVTKeyboardShortcutManager::sharedManager()
 {
+    if (g_installedManager != nullptr)
+        return *g_installedManager;
     static KNVTKeyboardShortcutManager *manager = new KNVTKeyboardShortcutManager;
     return *manager;
+}
+
+void KNVTKeyboardShortcutManager::setSharedManager(KNVTKeyboardShortcutManager *manager)
+{
+    g_installedManager = manager;
 }
 
 void KNVTKeyboardShortcutManager::setQuickTaskEntryHotKey(const std::shared_ptr<KNVTHotKey> &hotKey)

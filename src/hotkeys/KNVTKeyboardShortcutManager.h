@@ -18,8 +18,11 @@ public:
     explicit KNVTKeyboardShortcutManager(QObject *parent = nullptr);
     ~KNVTKeyboardShortcutManager() override;
 
-    // Created on first use and kept for the life of the process.
+    // Created on first use and kept for the life of the process, unless one was installed.
     static KNVTKeyboardShortcutManager &sharedManager();
+    // Installs `manager` (not owned) as the shared one, as a fresh start of the application makes it; nullptr goes
+    // back to the process's own.
+    static void setSharedManager(KNVTKeyboardShortcutManager *manager);
 
     std::shared_ptr<KNVTHotKey> quickTaskEntryHotKey() const { return m_quickTaskEntryHotKey; }
     // Keeps the hot key, registers it with its current combination (replacing the previous registration at once)

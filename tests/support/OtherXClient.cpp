@@ -165,8 +165,9 @@ bool OtherXClient::grab(const QString &chord)
 {
     const Chord parsed = parse(chord);
     xcb_generic_error_t *error =
-        xcb_request_check(m_connection, xcb_grab_key_checked(m_connection, 0, m_root, parsed.modifiers, parsed.keycode,
-                                                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        xcb_request_check(m_connection,
+                          xcb_grab_key_checked(m_connection, 0, m_root, parsed.modifiers, parsed.keycode,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     const bool taken = error == nullptr;
     std::free(error);
     return taken;

@@ -1,8 +1,8 @@
+#include "hotkeys/X11HotKeyBackend.h"
 #include "hotkeys/KNVTHotKey.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
 #include "hotkeys/KNVTKeyCodeTransformer.h"
 #include "hotkeys/ShortcutStrings.h"
-#include "hotkeys/X11HotKeyBackend.h"
 #include "hotkeys/X11KeyboardLayout.h"
 #include "support/OtherXClient.h"
 #include "support/WaitUntil.h"
@@ -56,7 +56,10 @@ protected:
                                             [this](KNVTHotKey *) { ++presses; });
     }
     // Lets the events of the server reach this process; nothing may arrive for a press that must not fire.
-    void settle() { waitUntil([] { return false; }, std::chrono::milliseconds(150)); }
+    void settle()
+    {
+        waitUntil([] { return false; }, std::chrono::milliseconds(150));
+    }
 
     OtherXClient other;
     std::unique_ptr<knvt::X11KeyboardLayout> layout;

@@ -1,0 +1,93 @@
+#include "app/KNVTPreferenceGeneralViewController.h"
+
+#include "hotkeys/HotKeyBackend.h"
+#include "hotkeys/KNVTHotKey.h"
+#include "hotkeys/KNVTHotKeyCenter.h"
+#include "hotkeys/KNVTKeyboardShortcutManager.h"
+#include "hotkeys/KNVTShortcutRecorderControl.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QWidget>
+
+KNVTPreferenceGeneralViewController::KNVTPreferenceGeneralViewController(QObject *parent) : KNVTViewController(parent)
+{
+    setTitle(tr("General"));
+}
+
+KNVTPreferenceGeneralViewController::~KNVTPreferenceGeneralViewController()
+{
+    if (m_quickTaskEntryRecorderControl)
+        m_quickTaskEntryRecorderControl->setDelegate(nullptr);
+}
+
+KNVTShortcutRecorderControl *KNVTPreferenceGeneralViewController::quickTaskEntryRecorderControl()
+{
+    view();
+    return m_quickTaskEntryRecorderControl;
+}
+
+QLabel *KNVTPreferenceGeneralViewController::globalShortcutsUnavailableLabel()
+{
+    view();
+    return m_globalShortcutsUnavailableLabel;
+}
+
+void KNVTPreferenceGeneralViewController::loadView()
+{
+    auto *pane = new QWidget;
+    pane->setObjectName(QStringLiteral("KNVTPreferenceGeneralViewController"));
+    auto *form = new QFormLayout(pane);
+    form->setContentsMargins(20, 20, 20, 20);
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto *shortcut = new QWidget(pane);
+    auto *column = new QVBoxLayout(shortcut);
+    column->setContentsMargins(0, 0, 0, 0);
+    m_quickTaskEntryRecorderControl = new KNVTShortcutRecorderControl(shortcut);
+    m_quickTaskEntryRecorderControl->setObjectName(QStringLiteral("quickTaskEntryRecorderControl"));
+    m_quickTaskEntryRecorderControl->setMinimumWidth(180);
+    // Recording takes the keyboard, so the chord that is live now can be recorded again instead of firing.
+    m_quickTaskEntryRecorderControl->setCanCaptureGlobalHotKeys(true);
+    column->addWidget(m_quickTaskEntryRecorderControl);
+    m_globalShortcutsUnavailableLabel = new QLabel(tr("Global shortcuts need an X11 display."), shortcut);
+    m_globalShortcutsUnavailableLabel->setObjectName(QStringLiteral("globalShortcutsUnavailableLabel"));
+    QFont small = m_globalShortcutsUnavailableLabel->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    m_globalShortcutsUnavailableLabel->setFont(small);
+    m_globalShortcutsUnavailableLabel->setForegroundRole(QPalette::PlaceholderText);
+    column->addWidget(m_globalShortcutsUnavailableLabel);
+    form->addRow(tr("Quick Entry shortcut:"), shortcut);
+    setView(pane);
+}
+
+void KNVTPreferenceGeneralViewController::viewDidLoad()
+{
+    const knvt::HotKeyBackend *backend = KNVTHotKeyCenter::sharedCenter().backend();
+    m_globalShortcutsUnavailableLabel->setVisible(backend == nullptr || !backend->isAvailable());
+
+    // Showing the stored combination is no change: it is set before the pane listens, and the clear combination
+    // shows as an empty recorder, so opening the pane neither registers nor saves anything.
+    const KNVTKeyCombo combo = KNVTKeyboardShortcutManager::sharedManager().quickTaskEntryHotKey()->keyCombo();
+    if (combo.isClearCombo() || combo.keyCode() < 0) {
+        m_quickTaskEntryRecorderControl->setKeyCombo({0, -1});
+    } else {
+        const quint64 flags = KNVTShortcutRecorderControl::carbonToCocoaFlags(quint64(qMax<qint64>(combo.modifiers(), 0)));
+        m_quickTaskEntryRecorderControl->setKeyCombo({flags, combo.keyCode()});
+    }
+    m_quickTaskEntryRecorderControl->setDelegate(this);
+}
+
+void KNVTPreferenceGeneralViewController::shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *recorder,
+                                                                            knvt::RecorderKeyCombo combo)
+{
+    const KNVTKeyCombo keyCombo =
+        KNVTKeyCombo::keyComboWithKeyCode(combo.code, qint64(KNVTShortcutRecorderControl::cocoaToCarbonFlags(combo.flags)));
+    if (recorder != m_quickTaskEntryRecorderControl)
+        return;
+    KNVTKeyboardShortcutManager &manager = KNVTKeyboardShortcutManager::sharedManager();
+    const std::shared_ptr<KNVTHotKey> hotKey = manager.quickTaskEntryHotKey();
+    hotKey->setKeyCombo(keyCombo);
+    manager.setQuickTaskEntryHotKey(hotKey);
+}
