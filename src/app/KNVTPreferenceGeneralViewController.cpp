@@ -73,7 +73,8 @@ void KNVTPreferenceGeneralViewController::viewDidLoad()
     if (combo.isClearCombo() || combo.keyCode() < 0) {
         m_quickTaskEntryRecorderControl->setKeyCombo({0, -1});
     } else {
-        const quint64 flags = KNVTShortcutRecorderControl::carbonToCocoaFlags(quint64(qMax<qint64>(combo.modifiers(), 0)));
+        const quint64 flags =
+            KNVTShortcutRecorderControl::carbonToCocoaFlags(quint64(qMax<qint64>(combo.modifiers(), 0)));
         m_quickTaskEntryRecorderControl->setKeyCombo({flags, combo.keyCode()});
     }
     m_quickTaskEntryRecorderControl->setDelegate(this);
@@ -82,8 +83,8 @@ void KNVTPreferenceGeneralViewController::viewDidLoad()
 void KNVTPreferenceGeneralViewController::shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *recorder,
                                                                             knvt::RecorderKeyCombo combo)
 {
-    const KNVTKeyCombo keyCombo =
-        KNVTKeyCombo::keyComboWithKeyCode(combo.code, qint64(KNVTShortcutRecorderControl::cocoaToCarbonFlags(combo.flags)));
+    const KNVTKeyCombo keyCombo = KNVTKeyCombo::keyComboWithKeyCode(
+        combo.code, qint64(KNVTShortcutRecorderControl::cocoaToCarbonFlags(combo.flags)));
     if (recorder != m_quickTaskEntryRecorderControl)
         return;
     KNVTKeyboardShortcutManager &manager = KNVTKeyboardShortcutManager::sharedManager();

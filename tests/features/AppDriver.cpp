@@ -19,8 +19,19 @@
 #include "model/KNVTCDUser.h"
 
 #include "foundation/Defaults.h"
+#include "hotkeys/KNVTHotKey.h"
+#include "hotkeys/KNVTHotKeyCenter.h"
+#include "hotkeys/KNVTKeyboardShortcutManager.h"
+#include "hotkeys/KNVTShortcutRecorderCell.h"
+#include "hotkeys/KNVTShortcutRecorderControl.h"
+#include "hotkeys/MacKeyCodes.h"
+#include "hotkeys/ShortcutStrings.h"
+#include "hotkeys/X11HotKeyBackend.h"
+#include "hotkeys/X11KeyboardLayout.h"
 #include "support/FakeSystemEvents.h"
 #include "support/FakeWallClockAlarm.h"
+#include "support/OtherXClient.h"
+#include "support/WaitUntil.h"
 #include "uikit/KNVTCheckBox.h"
 #include "uikit/KNVTNavigationController.h"
 #include "uikit/KNVTPreferenceKeys.h"
@@ -191,11 +202,19 @@ AppDriver::AppDriver() : m_clock(defaultNow())
     BadgeSink::setShared(&m_badge);
     WindowFactory::setShared(&m_windows);
     TrayIcon::setShared(&m_tray);
+    m_fakeHotKeys = std::make_unique<knvt::test::FakeHotKeyBackend>();
+    // Each start makes its own shortcut manager, which reads the stored combination afresh, as a new process would.
+    KNVTTasksAppDelegate::setKeyboardShortcutManagerHook([this] {
+        m_shortcutManager.reset();
+        m_shortcutManager = std::make_unique<KNVTKeyboardShortcutManager>();
+        KNVTKeyboardShortcutManager::setSharedManager(m_shortcutManager.get());
+    });
     // Every driver starts on a fresh library and fresh preferences, also when several scenarios share a process.
     QDir(KNVTTaskStore::taskStoreLibraryPath()).removeRecursively();
     knvt::Defaults &defaults = knvt::Defaults::standard();
     for (const char *key : {KNVTTaskNotesNumberOfPreviewLines, KNVTApplicationWillDeleteTasksAlertSuppressionKey,
-                            KNVTDockIconBadgeValueTypePreference, KNVTHomeSectionExpandedHomeSectionTypes})
+                            KNVTDockIconBadgeValueTypePreference, KNVTHomeSectionExpandedHomeSectionTypes,
+                            KNVTQuickTaskEntryKeyboardShortcutHotKey})
         defaults.remove(QString::fromLatin1(key));
     defaults.synchronize();
     makeStore();
@@ -205,6 +224,14 @@ AppDriver::~AppDriver()
 {
     m_menu.reset();
     m_app.reset();
+    m_shortcutManager.reset();
+    KNVTTasksAppDelegate::setKeyboardShortcutManagerHook({});
+    KNVTHotKeyCenter::sharedCenter().setBackend(nullptr);
+    m_x11HotKeys.reset();
+    m_fakeHotKeys.reset();
+    KeyboardLayoutSource::setCurrent(nullptr);
+    m_keyboard.reset();
+    m_otherProgram.reset();
     m_store.reset();
     TrayIcon::setShared(nullptr);
     WindowFactory::setShared(nullptr);
@@ -621,6 +648,8 @@ void AppDriver::quit()
     m_menu.reset();
     m_app->quit();
     m_app.reset();
+    // The process ends: its hot key goes with it.
+    m_shortcutManager.reset();
     settle();
 }
 
@@ -796,6 +825,189 @@ QVariant AppDriver::defaults(const QString &key)
 {
     knvt::Defaults::standard().synchronize();
     return knvt::Defaults::standard().value(key);
+}
+
+// ---- hot keys and the shortcut recorder ----
+
+namespace {
+
+struct StoredChord
+{
+    int keyCode = -1;
+    quint32 carbonModifiers = 0;
+};
+
+StoredChord storedChord(const QString &chord)
+{
+    const QKeyCombination combination = QKeySequence(chord)[0];
+    const std::optional<int> code = knvt::macKeyCodeForQtKey(combination.key(), false);
+    EXPECT_TRUE(code.has_value()) << "no key for " << chord.toStdString();
+    return {code.value_or(-1),
+            quint32(KNVTCarbonFlagsFromCocoaFlags(knvt::cocoaFlagsFromQtModifiers(combination.keyboardModifiers())))};
+}
+
+} // namespace
+
+void AppDriver::useTheXServer()
+{
+    EXPECT_FALSE(m_launched) << "the X server is chosen before the start";
+    m_fakeHotKeys.reset();
+    m_keyboard = knvt::X11KeyboardLayout::create();
+    ASSERT_NE(m_keyboard, nullptr) << "no X server";
+    KeyboardLayoutSource::setCurrent(m_keyboard.get());
+    m_x11HotKeys = std::make_unique<knvt::X11HotKeyBackend>(m_keyboard.get());
+    KNVTHotKeyCenter::sharedCenter().setBackend(m_x11HotKeys.get());
+    m_otherProgram = std::make_unique<knvt::test::OtherXClient>();
+    ASSERT_TRUE(m_otherProgram->isConnected());
+}
+
+void AppDriver::pressAnywhere(const QString &chord, int holdMilliseconds)
+{
+    ensureLaunched();
+    if (m_otherProgram) {
+        m_otherProgram->showFocusedWindow();
+        EXPECT_TRUE(m_otherProgram->hasFocus()) << "another program has the focus";
+        m_otherProgram->press(chord, holdMilliseconds);
+        // Nothing arrives for a chord that is not ours: give the server's events time to come.
+        knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    } else {
+        const StoredChord stored = storedChord(chord);
+        m_fakeHotKeys->press(stored.keyCode, stored.carbonModifiers, 1000);
+    }
+    settle();
+}
+
+void AppDriver::givenAnotherProgramHolds(const QString &chord)
+{
+    if (m_otherProgram) {
+        EXPECT_TRUE(m_otherProgram->grab(chord));
+    } else {
+        const StoredChord stored = storedChord(chord);
+        m_fakeHotKeys->holdElsewhere(stored.keyCode, stored.carbonModifiers);
+    }
+}
+
+void AppDriver::switchKeyboardLayout(const QString &layout)
+{
+    ASSERT_TRUE(m_otherProgram) << "layouts switch on the X server";
+    QProcess::execute(QStringLiteral("setxkbmap"), {layout});
+    knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(400));
+    settle();
+}
+
+void AppDriver::openPreferences()
+{
+    app().showPreferenceWindow();
+    settle();
+    if (m_otherProgram)
+        knvt::test::waitUntil([this] { return shortcutRecorder() && shortcutRecorder()->isVisible(); });
+}
+
+void AppDriver::closePreferences()
+{
+    if (knvt::ApplicationWindow *window = app().preferenceWindowController())
+        window->close();
+    settle();
+}
+
+KNVTShortcutRecorderControl *AppDriver::shortcutRecorder()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible())
+            continue;
+        if (auto *recorder =
+                widget->findChild<KNVTShortcutRecorderControl *>(QStringLiteral("quickTaskEntryRecorderControl")))
+            return recorder;
+    }
+    return nullptr;
+}
+
+void AppDriver::clickShortcutRecorder()
+{
+    KNVTShortcutRecorderControl *recorder = shortcutRecorder();
+    ASSERT_NE(recorder, nullptr) << "the preferences are not open";
+    if (m_otherProgram) {
+        recorder->window()->activateWindow();
+        knvt::test::waitUntil([recorder] { return recorder->isActiveWindow(); });
+    }
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(30, recorder->height() / 2));
+    settle();
+}
+
+void AppDriver::typeInRecorder(const QString &chord)
+{
+    KNVTShortcutRecorderControl *recorder = shortcutRecorder();
+    ASSERT_NE(recorder, nullptr) << "the preferences are not open";
+    if (m_otherProgram) {
+        // The recorder holds the keyboard while it records: keys of the keyboard reach it whoever has the focus.
+        m_otherProgram->press(chord);
+        knvt::test::waitUntil([recorder] { return !recorder->isRecording(); }, std::chrono::milliseconds(1500));
+    } else {
+        const QKeyCombination combination = QKeySequence(chord)[0];
+        QTest::keyClick(recorder, combination.key(), combination.keyboardModifiers());
+    }
+    settle();
+}
+
+void AppDriver::clickRecorderRemoveButton()
+{
+    KNVTShortcutRecorderControl *recorder = shortcutRecorder();
+    ASSERT_NE(recorder, nullptr) << "the preferences are not open";
+    const QRectF button = recorder->cell()->removeButtonRectForFrame(recorder->rect());
+    ASSERT_FALSE(button.isEmpty()) << "no remove button";
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, button.center().toPoint());
+    settle();
+}
+
+int AppDriver::newTaskWindows()
+{
+    settle();
+    return int(app().taskNewWindowControllers().size());
+}
+
+bool AppDriver::newTaskWindowHasTitleFocus()
+{
+    const auto &windows = app().taskNewWindowControllers();
+    if (windows.empty())
+        return false;
+    knvt::TaskNewWindow *newest = windows.back().get();
+    QLineEdit *title = newest->form() ? newest->form()->titleTextField() : nullptr;
+    if (m_otherProgram)
+        knvt::test::waitUntil([newest] { return newest->window()->isActiveWindow(); });
+    return title != nullptr && newest->window()->isActiveWindow() && QApplication::focusWidget() == title;
+}
+
+QString AppDriver::recorderFace()
+{
+    KNVTShortcutRecorderControl *recorder = shortcutRecorder();
+    return recorder ? recorder->faceText() : QString();
+}
+
+bool AppDriver::preferencesSayGlobalShortcutsNeedX11()
+{
+    KNVTShortcutRecorderControl *recorder = shortcutRecorder();
+    auto *label =
+        recorder ? recorder->window()->findChild<QLabel *>(QStringLiteral("globalShortcutsUnavailableLabel")) : nullptr;
+    return label != nullptr && label->isVisible()
+        && label->text() == QStringLiteral("Global shortcuts need an X11 display.");
+}
+
+bool AppDriver::chordIsFree(const QString &chord)
+{
+    if (m_otherProgram) {
+        if (!m_otherProgram->grab(chord))
+            return false;
+        m_otherProgram->ungrab(chord);
+        return true;
+    }
+    const StoredChord stored = storedChord(chord);
+    return !m_fakeHotKeys->isGrabbed(stored.keyCode, stored.carbonModifiers);
+}
+
+quint32 AppDriver::quickEntryHotKeyNumber()
+{
+    ensureLaunched();
+    return KNVTKeyboardShortcutManager::sharedManager().quickTaskEntryHotKey()->hotKeyID().id;
 }
 
 } // namespace knvt::features

@@ -6,6 +6,7 @@
 
 #include "support/CountingBeeper.h"
 #include "support/FakeClock.h"
+#include "support/FakeHotKeyBackend.h"
 #include "support/FakeSaveScheduler.h"
 #include "support/LibraryBuilder.h"
 #include "support/RecordingUrlOpener.h"
@@ -20,6 +21,8 @@
 
 class KNVTCDTask;
 class KNVTCDTaskList;
+class KNVTKeyboardShortcutManager;
+class KNVTShortcutRecorderControl;
 class KNVTCDUser;
 class KNVTMainWindowController;
 class KNVTTaskStore;
@@ -29,6 +32,14 @@ class QAbstractItemModel;
 class QMenu;
 class QMimeData;
 class QWidget;
+
+namespace knvt {
+class X11HotKeyBackend;
+class X11KeyboardLayout;
+namespace test {
+class OtherXClient;
+}
+} // namespace knvt
 
 namespace knvt::features {
 
@@ -178,6 +189,23 @@ public:
     // Lets deferred work (saves, reselection) run.
     void settle();
 
+    // ---- hot keys and the shortcut recorder ---------------------------------------------------------------------
+    // Before the start: global hot keys on the X server the test runs under, with another program (a plain X
+    // client) holding the focus, instead of the recorded stand-in.
+    void useTheXServer();
+    // A chord ("Ctrl+Shift+O") pressed while another program has the focus; with `holdMilliseconds` held down.
+    void pressAnywhere(const QString &chord, int holdMilliseconds = 0);
+    // Another program takes the chord for itself.
+    void givenAnotherProgramHolds(const QString &chord);
+    // Switches the X server's keyboard layout (setxkbmap).
+    void switchKeyboardLayout(const QString &layout);
+    void openPreferences();
+    void closePreferences();
+    void clickShortcutRecorder();
+    // A chord typed while the recorder has the focus: on the X server as keys of the keyboard, else as Qt events.
+    void typeInRecorder(const QString &chord);
+    void clickRecorderRemoveButton();
+
     // ---- see -----------------------------------------------------------------------------------------------------
     // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".
     QStringList centreRows();
@@ -207,6 +235,18 @@ public:
     QString windowTitle();
     QString printedPdfText();
     QVariant defaults(const QString &key);
+    // The new-task windows the application keeps open.
+    int newTaskWindows();
+    // The newest new-task window is the active window and its title field has the keyboard focus.
+    bool newTaskWindowHasTitleFocus();
+    QString recorderFace();
+    bool preferencesSayGlobalShortcutsNeedX11();
+    // No program holds the chord: nothing of this one is left on the key.
+    bool chordIsFree(const QString &chord);
+    // The number the quick-entry hot key is registered under now.
+    quint32 quickEntryHotKeyNumber();
+    KNVTShortcutRecorderControl *shortcutRecorder();
+    knvt::test::FakeHotKeyBackend *fakeHotKeys() { return m_fakeHotKeys.get(); }
     // What the editors' and account windows were opened with.
     QStringList windowsOpened() const { return m_windows.opened; }
 
@@ -298,6 +338,11 @@ private:
     std::unique_ptr<class AppDriverStore> m_store;
     std::unique_ptr<KNVTTasksAppDelegate> m_app;
     std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<knvt::test::FakeHotKeyBackend> m_fakeHotKeys;
+    std::unique_ptr<knvt::X11KeyboardLayout> m_keyboard;
+    std::unique_ptr<knvt::X11HotKeyBackend> m_x11HotKeys;
+    std::unique_ptr<knvt::test::OtherXClient> m_otherProgram;
+    std::unique_ptr<KNVTKeyboardShortcutManager> m_shortcutManager;
     bool m_launched = false;
 };
 
