@@ -456,6 +456,14 @@ void KNVTShortcutRecorderControl::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
+void KNVTShortcutRecorderControl::hideEvent(QHideEvent *event)
+{
+    // A recorder that goes out of sight (its window closed) would otherwise keep the keyboard and the hot keys.
+    if (m_cell->isRecording() || m_cell->isAnimatingNow())
+        m_cell->resignFirstResponder();
+    QWidget::hideEvent(event);
+}
+
 void KNVTShortcutRecorderControl::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)

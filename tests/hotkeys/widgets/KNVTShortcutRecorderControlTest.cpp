@@ -149,6 +149,14 @@ TEST_F(KNVTShortcutRecorderControlTest, RecordingTakesTheKeyboardAndSuspendsTheH
     EXPECT_FALSE(recorder->isRecording());
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
     EXPECT_FALSE(backend.isSuspended());
+
+    // Closing the window while recording gives everything back too.
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+    ASSERT_TRUE(backend.isSuspended());
+    window.hide();
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    EXPECT_FALSE(backend.isSuspended());
 }
 
 TEST_F(KNVTShortcutRecorderControlTest, ObjectValueAndTheValueBinding)

@@ -1,0 +1,53 @@
+#include "app/KNVTPreferenceGeneralViewController.h"
+#include "hotkeys/HotKeyBackend.h"
+#include "hotkeys/KNVTHotKeyCenter.h"
+#include "hotkeys/KNVTKeyboardShortcutManager.h"
+#include "hotkeys/KNVTHotKey.h"
+#include "uikit/screenshots/Screenshots.h"
+
+#include <QWidget>
+
+namespace {
+
+// A window system that takes every chord, for the pane as it looks on an X display.
+class AcceptingBackend : public knvt::HotKeyBackend
+{
+public:
+    bool isAvailable() const override { return true; }
+    std::optional<knvt::GrabRecord> registerGrab(int keyCode, quint32 modifiers) override
+    {
+        return knvt::GrabRecord{++m_serial, keyCode, modifiers};
+    }
+    void unregisterGrab(const knvt::GrabRecord &) override {}
+    bool isChordHeldElsewhere(int, quint32) override { return false; }
+    void setSuspended(bool) override {}
+
+private:
+    quint64 m_serial = 0;
+};
+
+} // namespace
+
+KNVT_SCREENSHOTS(PreferenceGeneralPane)
+{
+    // The combination is set on the hot key without saving it: the screenshots leave the user's defaults alone.
+    {
+        AcceptingBackend backend;
+        KNVTHotKeyCenter::sharedCenter().setBackend(&backend);
+        KNVTKeyboardShortcutManager manager;
+        KNVTKeyboardShortcutManager::setSharedManager(&manager);
+        manager.quickTaskEntryHotKey()->setKeyCombo({31, 768});
+        KNVTPreferenceGeneralViewController pane;
+        writer.save(QStringLiteral("set"), pane.view());
+        KNVTKeyboardShortcutManager::setSharedManager(nullptr);
+        KNVTHotKeyCenter::sharedCenter().setBackend(nullptr);
+    }
+    {
+        KNVTKeyboardShortcutManager manager;
+        KNVTKeyboardShortcutManager::setSharedManager(&manager);
+        manager.quickTaskEntryHotKey()->setKeyCombo({31, 768});
+        KNVTPreferenceGeneralViewController pane;
+        writer.save(QStringLiteral("without-x11"), pane.view());
+        KNVTKeyboardShortcutManager::setSharedManager(nullptr);
+    }
+}

@@ -1,0 +1,125 @@
+// The quick-entry hot key on a real X server: another program has the focus, keys are typed on the keyboard (XTest)
+// and layouts switched with setxkbmap. Each scenario restores the US layout.
+
+#include "AppDriver.h"
+
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+const QString kHotKey = QString::fromLatin1(KNVTQuickTaskEntryKeyboardShortcutHotKey);
+
+class QuickEntryX11Feature : public ::testing::Test
+{
+protected:
+    QuickEntryX11Feature() { app.useTheXServer(); }
+    ~QuickEntryX11Feature() override { QProcess::execute(QStringLiteral("setxkbmap"), {QStringLiteral("us")}); }
+
+    AppDriver app;
+};
+
+} // namespace
+
+TEST_F(QuickEntryX11Feature, TheStoredQuickEntryKeyOpensATaskWindowFromAnotherProgram)
+{
+    app.givenDefault(kHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    ASSERT_EQ(app.newTaskWindows(), 1);
+    EXPECT_TRUE(app.newTaskWindowHasTitleFocus()) << "in front, with the title field ready";
+
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"), 1200);
+    EXPECT_EQ(app.newTaskWindows(), 2) << "holding the chord opens one";
+
+    app.pressAnywhere(QStringLiteral("CAPS"));
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    app.pressAnywhere(QStringLiteral("CAPS"));
+    EXPECT_EQ(app.newTaskWindows(), 3) << "with Caps Lock on it still fires";
+
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    EXPECT_EQ(app.newTaskWindows(), 4);
+}
+
+TEST_F(QuickEntryX11Feature, RecordingANewQuickEntryKey)
+{
+    app.givenDefault(kHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    app.openPreferences();
+    app.clickShortcutRecorder();
+    app.typeInRecorder(QStringLiteral("Ctrl+Alt+E"));
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("\u2325\u2318E"));
+    EXPECT_EQ(app.defaults(kHotKey).toMap(), (QVariantMap{{"keyCode", 14}, {"modifiers", 0x900}}));
+    app.closePreferences();
+
+    app.pressAnywhere(QStringLiteral("Ctrl+Alt+E"));
+    EXPECT_EQ(app.newTaskWindows(), 1);
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    EXPECT_EQ(app.newTaskWindows(), 1) << "the old chord does not";
+    EXPECT_TRUE(app.chordIsFree(QStringLiteral("Ctrl+Shift+O")));
+
+    app.openPreferences();
+    app.clickRecorderRemoveButton();
+    EXPECT_TRUE(app.chordIsFree(QStringLiteral("Ctrl+Alt+E"))) << "the remove button leaves no chord grabbed";
+    app.relaunch();
+    EXPECT_TRUE(app.chordIsFree(QStringLiteral("Ctrl+Alt+E"))) << "and none is restored";
+    app.pressAnywhere(QStringLiteral("Ctrl+Alt+E"));
+    EXPECT_EQ(app.newTaskWindows(), 0);
+}
+
+TEST_F(QuickEntryX11Feature, AChordAnotherProgramHoldsIsRefused)
+{
+    app.givenAnotherProgramHolds(QStringLiteral("Ctrl+Alt+U"));
+    app.openPreferences();
+    app.clickShortcutRecorder();
+    app.alerts().answerWithIndex(0);
+    app.typeInRecorder(QStringLiteral("Ctrl+Alt+U"));
+    ASSERT_EQ(app.alertsShown().size(), 1);
+    EXPECT_TRUE(app.alertsShown().constFirst().contains(QStringLiteral("system-wide keyboard shortcut")));
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("Type shortcut")) << "recording goes on";
+
+    app.alerts().answerWithIndex(0);
+    app.typeInRecorder(QStringLiteral("Ctrl+P"));
+    ASSERT_EQ(app.alertsShown().size(), 2);
+    EXPECT_TRUE(app.alertsShown().constLast().contains(QStringLiteral("the menu item \"Print\"")));
+}
+
+TEST_F(QuickEntryX11Feature, TheKeyboardLayoutChanges)
+{
+    // Command-Option on the key right of Tab: Q on a US keyboard, A on a French one.
+    app.givenDefault(kHotKey, QVariantMap{{"keyCode", 12}, {"modifiers", 0x900}});
+    app.openPreferences();
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("\u2325\u2318Q"));
+    app.closePreferences();
+
+    app.switchKeyboardLayout(QStringLiteral("fr"));
+    app.openPreferences();
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("\u2325\u2318A"));
+    app.givenAnotherProgramHolds(QStringLiteral("Ctrl+Alt+AD02"));
+    app.clickShortcutRecorder();
+    app.alerts().answerWithIndex(0);
+    app.typeInRecorder(QStringLiteral("Ctrl+Alt+AD02"));
+    ASSERT_EQ(app.alertsShown().size(), 1);
+    EXPECT_TRUE(app.alertsShown().constFirst().startsWith(QStringLiteral("The key combination \u2325\u2318Z can't")))
+        << "the French label of the key: " << app.alertsShown().constFirst().toStdString();
+    app.closePreferences();
+
+    app.pressAnywhere(QStringLiteral("Ctrl+Alt+AD01"));
+    EXPECT_EQ(app.newTaskWindows(), 1) << "the chord still fires on its physical key";
+}
+
+TEST_F(QuickEntryX11Feature, ReRecordingTheCurrentChord)
+{
+    app.givenDefault(kHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    app.openPreferences();
+    app.clickShortcutRecorder();
+    app.typeInRecorder(QStringLiteral("Ctrl+Shift+O"));
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("\u21E7\u2318O"));
+    EXPECT_EQ(app.newTaskWindows(), 0) << "recorded instead of opening a window";
+    app.closePreferences();
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    EXPECT_EQ(app.newTaskWindows(), 1);
+}
