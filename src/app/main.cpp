@@ -1,6 +1,8 @@
 #include "app/KNVTTasksAppDelegate.h"
 #include "app/SingleInstance.h"
 
+#include "sync/KNVTTaskStoreSyncCoordinator.h"
+
 #include "foundation/Defaults.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
 #include "hotkeys/X11HotKeyBackend.h"
@@ -37,6 +39,8 @@ int main(int argc, char *argv[])
     knvt::X11HotKeyBackend hotKeys(keyboard.get());
     KNVTHotKeyCenter::sharedCenter().setBackend(&hotKeys);
 
+    // The store syncs through the coordinator of the sync library.
+    KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
     KNVTTasksAppDelegate appDelegate;
     delegate = &appDelegate;
     // Another environment's library, or one that cannot be opened: the user was told; nothing else happens.
