@@ -47,6 +47,8 @@ inline constexpr Budget kBudgets[] = {
     // menu of 300 items with shortcuts.
     {"BM_RegenerateReverseKeyMap", Measure::RealTimeNs, nullptr, 2e6},
     {"BM_ValidateChordAgainstMenuBar300", Measure::RealTimeNs, nullptr, 1e6},
+    // The task detail of a task with 200 comments: its rows built and laid out for the pane's width.
+    {"BM_TaskDetail200Comments", Measure::RealTimeNs, nullptr, 20e6},
 };
 
 } // namespace knvt::bench

@@ -190,7 +190,8 @@ void KNVTTaskFormViewController::loadView()
     m_recurrenceRuleFrequencyPopUpButton = new QComboBox(m_topView);
     m_recurrenceRuleFrequencyPopUpButton->setObjectName(QStringLiteral("recurrenceRuleFrequencyPopUpButton"));
     auto *repeat = new QHBoxLayout;
-    repeat->addWidget(new QLabel(tr("every"), m_topView));
+    m_recurrenceRuleEveryLabel = new QLabel(tr("every"), m_topView);
+    repeat->addWidget(m_recurrenceRuleEveryLabel);
     repeat->addWidget(m_recurrenceRuleIntervalTextField);
     repeat->addWidget(m_recurrenceRuleFrequencyPopUpButton);
     repeat->addStretch(1);
@@ -474,7 +475,8 @@ void KNVTTaskFormViewController::recurrenceToggled()
 {
     const bool on = m_recurrenceRuleCheckBoxButton->isChecked();
     for (QWidget *control : {static_cast<QWidget *>(m_recurrenceRuleIntervalTextField),
-                             static_cast<QWidget *>(m_recurrenceRuleFrequencyPopUpButton)}) {
+                             static_cast<QWidget *>(m_recurrenceRuleFrequencyPopUpButton),
+                             static_cast<QWidget *>(m_recurrenceRuleEveryLabel)}) {
         control->setEnabled(on);
         control->setVisible(on);
     }

@@ -221,6 +221,7 @@ private:
     QPointer<QCheckBox> m_recurrenceRuleCheckBoxButton;
     QPointer<QLineEdit> m_recurrenceRuleIntervalTextField;
     QPointer<QComboBox> m_recurrenceRuleFrequencyPopUpButton;
+    QPointer<QLabel> m_recurrenceRuleEveryLabel;
     QPointer<KNVTLevelIndicator> m_priorityLevelIndicator;
     QPointer<QComboBox> m_taskListPopUpButton;
     QStandardItemModel *m_taskListItems = nullptr;

@@ -112,8 +112,8 @@ KNVTTaskRowLayout KNVTTaskRowLayout::layoutForRow(const KNVTTaskViewModel::Row &
         layout.height = PeopleHeight;
         const int half = width / 2;
         for (int i = 0; i < 2; ++i) {
-            layout.avatarRects[i] = QRect(i * half + 16, 22, AvatarSide, AvatarSide);
-            layout.nameRects[i] = QRect(i * half + 16 + AvatarSide + 8, 18, std::max(0, half - AvatarSide - 32), 34);
+            layout.avatarRects[i] = QRect(i * half + 16, 20, AvatarSide, AvatarSide);
+            layout.nameRects[i] = QRect(i * half + 16 + AvatarSide + 8, 20, std::max(0, half - AvatarSide - 32), 34);
         }
         layout.captionRect = QRect(16, 2, std::max(0, width - 32), 16);
         break;
@@ -122,13 +122,14 @@ KNVTTaskRowLayout KNVTTaskRowLayout::layoutForRow(const KNVTTaskViewModel::Row &
     case Kind::MyComment: {
         layout.height = up(heightForCommentString(row.text, width, cache));
         const int bodyHeight = layout.height - 68;
-        layout.avatarRects[0] = QRect(8, 8, AvatarSide, AvatarSide);
-        layout.nameRects[0] = QRect(40, 8, std::max(0, width - 40 - 8 - 110), 24);
-        layout.dateRect = QRect(std::max(40, width - 8 - 110), 8, 110, 24);
-        layout.textRect = QRect(34, 38, std::max(0, width - 42), bodyHeight);
+        // The avatar and the name line above, the body below the avatar, the own row's buttons under the body.
+        layout.avatarRects[0] = QRect(8, 4, AvatarSide, AvatarSide);
+        layout.nameRects[0] = QRect(48, 4, std::max(0, width - 48 - 8 - 110), 20);
+        layout.dateRect = QRect(std::max(48, width - 8 - 110), 4, 110, 20);
+        layout.textRect = QRect(34, 40, std::max(0, width - 42), bodyHeight);
         if (row.kind == Kind::MyComment) {
-            layout.editButton = QRect(34, 38 + bodyHeight + 6, 48, ButtonHeight);
-            layout.deleteButton = QRect(34 + 48 + 6, 38 + bodyHeight + 6, 56, ButtonHeight);
+            layout.editButton = QRect(34, 40 + bodyHeight + 4, 48, ButtonHeight);
+            layout.deleteButton = QRect(34 + 48 + 6, 40 + bodyHeight + 4, 56, ButtonHeight);
         }
         break;
     }

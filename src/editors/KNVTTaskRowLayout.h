@@ -36,7 +36,7 @@ public:
     static constexpr int TaskListHeight = 24;
     static constexpr int DateHeight = 22;
     static constexpr int PeopleHeight = 60;
-    static constexpr int AvatarSide = 24;
+    static constexpr int AvatarSide = 32;
     static constexpr int ButtonHeight = 20;
 
     static QFont titleFont();

@@ -59,7 +59,9 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
     m_tableView->setObjectName(QStringLiteral("tableView"));
     m_tableView->setColumnCount(3);
     m_tableView->setHorizontalHeaderLabels({tr("User"), tr("Status"), tr("Role")});
-    m_tableView->setColumnWidth(0, 200);
+    m_tableView->setColumnWidth(0, 180);
+    m_tableView->setColumnWidth(1, 90);
+    m_tableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     collaborators->addWidget(m_tableView);
     m_collaboratorsView->setFixedSize(380, 140);
     m_collaboratorsView->hide();

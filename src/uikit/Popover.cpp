@@ -45,8 +45,16 @@ void Popover::setContentWidget(QWidget *content)
         return;
     delete m_content;
     m_content = content;
-    if (content != nullptr)
+    if (content != nullptr) {
         layout()->addWidget(content);
+        // The popover's own palette draws its frame line in a faint colour; the content keeps the standard one,
+        // or its labels would look disabled.
+        QPalette standard = content->palette();
+        const QPalette application = QApplication::palette(content);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            standard.setColor(group, QPalette::WindowText, application.color(group, QPalette::WindowText));
+        content->setPalette(standard);
+    }
 }
 
 QWidget *Popover::contentWidget() const

@@ -192,3 +192,18 @@ TEST_F(PopoverTest, TheFadeEndsFullyShown)
 }
 
 } // namespace
+
+namespace {
+
+TEST(PopoverContent, TextInsideAPopoverKeepsTheStandardColourNotTheFramesFaintOne)
+{
+    knvt::Popover popover;
+    auto *content = new QWidget;
+    auto *label = new QLabel(QStringLiteral("Status"), content);
+    popover.setContentWidget(content);
+    const QColor standard = QApplication::palette().color(QPalette::Active, QPalette::WindowText);
+    EXPECT_EQ(label->palette().color(QPalette::Active, QPalette::WindowText), standard);
+    EXPECT_NE(popover.palette().color(QPalette::Active, QPalette::WindowText), standard);
+}
+
+} // namespace
