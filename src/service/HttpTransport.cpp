@@ -4,6 +4,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <cmath>
 #include <mutex>
 
@@ -79,6 +80,13 @@ size_t receiveHeader(char *data, size_t size, size_t count, void *userData)
     return size * count;
 }
 
+// Called by the library several times a second during a transfer, also while it waits for a reply; a non-zero
+// answer aborts the transfer.
+int abortWhenCancelled(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<const std::atomic<bool> *>(userData)->load() ? 1 : 0;
+}
+
 bool holdsLineBreak(const QString &text)
 {
     return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0));
@@ -111,6 +119,10 @@ Error transportError(int code, QString message, const URLRequest &request)
 HttpResult HttpTransport::perform(const URLRequest &request)
 {
     HttpResult result;
+    if (request.cancelFlag && request.cancelFlag->load()) {
+        result.error = transportError(CURLE_ABORTED_BY_CALLBACK, QStringLiteral("The request was cancelled"), request);
+        return result;
+    }
 
     // A line break in a header would let one field smuggle in others (or a second request), so such a request is
     // not sent at all.
@@ -159,6 +171,11 @@ HttpResult HttpTransport::perform(const URLRequest &request)
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reception);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, receiveHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &reception);
+    if (request.cancelFlag) {
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, abortWhenCancelled);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, request.cancelFlag.get());
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    }
 
     // An idle time-out, not a cap on the whole transfer: a slow download that keeps moving is fine.
     const long timeoutMs = std::max(1, request.timeoutMs);

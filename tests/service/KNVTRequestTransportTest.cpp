@@ -1,3 +1,4 @@
+#include "service/HttpTransport.h"
 #include "service/KNVTRESTFulAsyncBodyDataFetchPushRequest.h"
 #include "service/KNVTRESTFulPullRequest.h"
 #include "service/KNVTRESTFulPushRequest.h"
@@ -16,6 +17,7 @@
 
 #include <chrono>
 #include <future>
+#include <thread>
 
 namespace {
 
@@ -314,6 +316,30 @@ TEST_F(KNVTRequestTransport, StalledReplyTimesOutAsAConnectionError)
     EXPECT_FALSE(outcome.response.has_value());
     // Well below the production time-out: the lowered one applied.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+TEST_F(KNVTRequestTransport, ACancelledSendStopsWaitingAtOnceAndOneCancelledBeforehandIsNotSent)
+{
+    fake.on("GET", "/account.json").json(200, "{}").hold();
+    knvt::URLRequest request = pull("account")->signedURLRequest();
+    request.cancelFlag = std::make_shared<std::atomic<bool>>(false);
+    auto sending = std::async(std::launch::async, [request] { return knvt::HttpTransport::perform(request); });
+    const auto arrived = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!fake.hasRequest("GET", "/account.json") && std::chrono::steady_clock::now() < arrived)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(fake.hasRequest("GET", "/account.json"));
+
+    request.cancelFlag->store(true);
+    ASSERT_EQ(sending.wait_for(std::chrono::seconds(2)), std::future_status::ready) << "long before the time-out";
+    const knvt::HttpResult result = sending.get();
+    EXPECT_FALSE(result.response.has_value());
+    EXPECT_EQ(result.error.domain(), "CURLErrorDomain");
+    EXPECT_EQ(result.error.code(), 42); // aborted by callback
+    fake.releaseAll();
+
+    fake.clearRequests();
+    EXPECT_EQ(knvt::HttpTransport::perform(request).error.code(), 42);
+    EXPECT_FALSE(fake.hasRequest("GET", "/account.json"));
 }
 
 TEST_F(KNVTRequestTransport, HttpsToAPlainServerFailsInsteadOfFallingBack)

@@ -1,0 +1,125 @@
+#include "accounts/AccountService.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "service/KNVTRESTFulRequest.h"
+#include "service/KNVTRequest.h"
+
+#include "foundation/KNVTGenericKeychainItem.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace knvt {
+
+namespace {
+
+// The verification gives up sooner than other requests: the user is waiting in front of the form.
+constexpr double kVerificationTimeoutShare = 20.0 / 60.0;
+
+// The first message of a validation list that names a reason of `reasons`, as the text for that reason.
+QString messageForErrors(const QJsonValue &errors, const QStringList &takenWords, const QString &takenText,
+                         const QString &invalidText, const QString &value)
+{
+    if (!errors.isArray())
+        return QString();
+    for (const QJsonValue &entry : errors.toArray()) {
+        const QString message = entry.toString();
+        for (const QString &word : takenWords) {
+            if (!takenText.isNull() && message.contains(word, Qt::CaseSensitive))
+                return takenText.arg(value);
+        }
+        if (!invalidText.isNull() && message.toLower().contains(QLatin1String("invalid")))
+            return invalidText.arg(value);
+    }
+    return QString();
+}
+
+} // namespace
+
+HeaderFields applicationHeaderFields()
+{
+    return {{QStringLiteral("X-Application-Identifier"), QStringLiteral(KNVT_APP_ID)},
+            {QStringLiteral("X-Application-Version"), QStringLiteral(KNVT_APP_BUILD)}};
+}
+
+URLRequest accountVerificationURLRequest(const QString &username, const QString &password, bool applicationHeaders)
+{
+    HeaderFields headers = applicationHeaders ? applicationHeaderFields() : HeaderFields();
+    headers.insert(QStringLiteral("Authorization"),
+                   KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(username, password));
+    KNVTRequest request(QUrl(KNVTSyncServiceAPIURLString() + QStringLiteral("/account.json")), KNVTRequestMethodGET,
+                        {{QStringLiteral("include"), QStringLiteral("owner")}}, QByteArray(), headers);
+    request.setTimeoutInterval(KNVTRequest::defaultTimeoutInterval() * kVerificationTimeoutShare);
+    return request.signedURLRequest();
+}
+
+URLRequest signUpURLRequest(const QJsonObject &owner)
+{
+    const QJsonObject body{{QStringLiteral("account"), QJsonObject{{QStringLiteral("owner"), owner}}}};
+    KNVTRESTFulRequest request(KNVTSyncServiceAPIURLString(), QStringLiteral("accounts"), QVariant(),
+                               KNVTRequestFormatJSON, KNVTRESTFulRequestActionCreate,
+                               {{QStringLiteral("include"), QStringLiteral("owner")}},
+                               QJsonDocument(body).toJson(QJsonDocument::Compact), applicationHeaderFields());
+    return request.signedURLRequest();
+}
+
+URLRequest accountDetailsURLRequest(KNVTTaskStore &store, const QJsonObject &user)
+{
+    const std::optional<qint64> identifier = store.userNumericIdentifier();
+    const QJsonObject body{{QStringLiteral("user"), user}};
+    KNVTRESTFulRequest request(KNVTSyncServiceAPIURLString(), QStringLiteral("users"),
+                               identifier ? QVariant(*identifier) : QVariant(), KNVTRequestFormatJSON,
+                               KNVTRESTFulRequestActionUpdate, {}, QJsonDocument(body).toJson(QJsonDocument::Compact),
+                               store.HTTPHeaderFields());
+    return request.signedURLRequest();
+}
+
+std::optional<QJsonObject> accountWithOwner(const QByteArray &body)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    if (!document.isObject())
+        return std::nullopt;
+    const QJsonValue account = document.object().value(QStringLiteral("account"));
+    if (!account.isObject() || !account.toObject().value(QStringLiteral("owner")).isObject())
+        return std::nullopt;
+    return account.toObject();
+}
+
+void storeAccountPassword(const QString &account, const QString &password)
+{
+    if (account.isEmpty())
+        return;
+    const QString service = QString::fromLatin1(AccountKeychainService);
+    if (const auto item = KNVTGenericKeychainItem::genericKeychainItemForService(service, account, {}))
+        item->removeFromKeychain();
+    KNVTGenericKeychainItem::genericKeychainItemWithService(service, account, {}, password);
+}
+
+void configureAccount(KNVTTaskStore &store, const QJsonObject &account, const QString &typedUsername,
+                      const QString &password)
+{
+    const QJsonValue ownerName = account.value(QStringLiteral("owner")).toObject().value(QStringLiteral("username"));
+    const QString keychainAccount =
+        ownerName.isString() && !ownerName.toString().isEmpty() ? ownerName.toString() : typedUsername;
+    storeAccountPassword(keychainAccount, password);
+    store.configureWithAccountAttributes(account);
+}
+
+QString rejectionMessage(int status, const QByteArray &body, const QString &username, const QString &email,
+                         const RejectionTexts &texts)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    if (!document.isObject())
+        return status == 503 ? texts.maintenance : texts.generic;
+    const QJsonObject errors = document.object();
+    QString message = messageForErrors(errors.value(QStringLiteral("username")), {QStringLiteral("taken")},
+                                       texts.usernameTaken, texts.usernameInvalid, username);
+    if (message.isNull())
+        message = messageForErrors(errors.value(QStringLiteral("email")),
+                                   {QStringLiteral("taken"), QStringLiteral("associated")}, texts.emailTaken,
+                                   texts.emailInvalid, email);
+    return message.isNull() ? texts.generic : message;
+}
+
+} // namespace knvt

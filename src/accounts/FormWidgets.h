@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+class KNVTImageView;
+class KNVTProgressIndicator;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+// Pieces every account form is built of: the busy line (a spinner, shown only while it spins, and one line of text
+// under the fields), the picture well and the buttons.
+namespace knvt {
+
+// A spinner that keeps its place in the layout while hidden, so the form does not move when it appears.
+KNVTProgressIndicator *makeProgressIndicator(const char *objectName = "progressIndicator");
+// A message line that wraps, hidden until there is something to say.
+QLabel *makeProgressLabel(const char *objectName = "progressLabel");
+
+// The spinner and the message line side by side.
+QHBoxLayout *makeProgressRow(KNVTProgressIndicator *indicator, QLabel *label);
+
+// A round well showing the account picture, with the button that chooses another below it.
+struct AvatarPicker
+{
+    KNVTImageView *imageView = nullptr;
+    QPushButton *button = nullptr;
+    QVBoxLayout *layout = nullptr;
+};
+AvatarPicker makeAvatarPicker();
+
+// A push button named for the tests; only the form's default button answers Return.
+QPushButton *makeButton(const QString &title, const char *objectName, bool isDefault = false);
+
+// Spins and shows `text`.
+void startProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text);
+// Stops spinning; shows `text`, or empties and hides the line when `text` is empty.
+void stopProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text);
+
+} // namespace knvt

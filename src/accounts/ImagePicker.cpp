@@ -1,0 +1,70 @@
+#include "accounts/ImagePicker.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QPointer>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace knvt {
+
+namespace {
+
+class FileDialogImagePicker final : public ImagePicker
+{
+public:
+    void pickImage(QWidget *parent, Completion completion) override
+    {
+        auto *dialog = new QFileDialog(
+            parent ? parent->window() : nullptr, QCoreApplication::translate("ImagePicker", "Choose a Picture"),
+            QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+            QCoreApplication::translate("ImagePicker", "Images (*.png *.jpg *.jpeg *.gif *.bmp *.webp)"));
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [completion](const QString &path) {
+            const QImage image = accountImageFromFile(path);
+            if (!image.isNull() && completion)
+                completion(image);
+        });
+        dialog->open();
+    }
+};
+
+ImagePicker *&installedPicker()
+{
+    static ImagePicker *picker = nullptr;
+    return picker;
+}
+
+} // namespace
+
+ImagePicker::~ImagePicker() = default;
+
+QImage ImagePicker::accountImageFromFile(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return QImage();
+    const int side = std::min(image.width(), image.height());
+    QImage square = image.copy((image.width() - side) / 2, (image.height() - side) / 2, side, side);
+    if (side > MaximumSide)
+        square = square.scaled(MaximumSide, MaximumSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return square;
+}
+
+ImagePicker &ImagePicker::shared()
+{
+    static FileDialogImagePicker fileDialogPicker;
+    return installedPicker() ? *installedPicker() : fileDialogPicker;
+}
+
+void ImagePicker::setShared(ImagePicker *picker)
+{
+    installedPicker() = picker;
+}
+
+} // namespace knvt

@@ -1,0 +1,226 @@
+#include "accounts/KNVTAccountDetailsWindowController.h"
+
+#include "accounts/AccountService.h"
+#include "accounts/FormWidgets.h"
+#include "accounts/ImagePicker.h"
+#include "accounts/KNVTAccountRequest.h"
+#include "accounts/TaskStoreReference.h"
+
+#include "model/KNVTCDAvatar.h"
+#include "model/KNVTCDUser.h"
+
+#include "uikit/ImageAdditions.h"
+#include "uikit/KNVTImageView.h"
+#include "uikit/KNVTProgressIndicator.h"
+
+#include "foundation/KNVTEmailAddressFormatter.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+KNVTAccountDetailsWindowController::KNVTAccountDetailsWindowController(KNVTTaskStore *store, QWidget *parent)
+    : QDialog(parent),
+      m_store(store),
+      m_request(new KNVTAccountRequest(this,
+                                       [this](const std::optional<knvt::HttpResponse> &response, const QByteArray &body,
+                                              const knvt::Error &error) { requestDidFinish(response, body, error); }))
+{
+    setObjectName(QStringLiteral("KNVTAccountDetailsWindowController"));
+    setWindowTitle(tr("Account Details"));
+    setWindowModality(Qt::WindowModal);
+
+    const knvt::AvatarPicker picker = knvt::makeAvatarPicker();
+    m_avatarImageView = picker.imageView;
+    m_avatarPickerButton = picker.button;
+    m_usernameTextField = new QLineEdit;
+    m_usernameTextField->setObjectName(QStringLiteral("usernameTextField"));
+    m_usernameTextField->setReadOnly(true);
+    m_emailAddressTextField = new QLineEdit;
+    m_emailAddressTextField->setObjectName(QStringLiteral("emailAddressTextField"));
+    m_emailAddressTextField->setValidator(new KNVTEmailAddressFormatter(m_emailAddressTextField));
+    m_firstNameTextField = new QLineEdit;
+    m_firstNameTextField->setObjectName(QStringLiteral("firstNameTextField"));
+    m_lastNameTextField = new QLineEdit;
+    m_lastNameTextField->setObjectName(QStringLiteral("lastNameTextField"));
+    m_progressIndicator = knvt::makeProgressIndicator();
+    m_progressLabel = knvt::makeProgressLabel();
+    m_saveButton = knvt::makeButton(tr("Save"), "saveButton", true);
+    m_cancelButton = knvt::makeButton(tr("Cancel"), "cancelButton");
+
+    auto *fields = new QFormLayout;
+    fields->addRow(tr("Username:"), m_usernameTextField);
+    fields->addRow(tr("Email:"), m_emailAddressTextField);
+    fields->addRow(tr("First Name:"), m_firstNameTextField);
+    fields->addRow(tr("Last Name:"), m_lastNameTextField);
+    auto *top = new QHBoxLayout;
+    top->addLayout(picker.layout);
+    top->addLayout(fields, 1);
+    QHBoxLayout *progress = knvt::makeProgressRow(m_progressIndicator, m_progressLabel);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_saveButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(progress);
+    layout->addLayout(buttons);
+    setMinimumWidth(460);
+
+    if (KNVTCDUser *me = knvt::taskStore(m_store).me()) {
+        m_usernameTextField->setText(me->username());
+        m_emailAddressTextField->setText(me->emailAddress());
+        m_firstNameTextField->setText(me->firstName());
+        m_lastNameTextField->setText(me->lastName());
+        if (KNVTCDAvatar *avatar = me->avatar())
+            m_avatarImageView->setImage(avatar->thumbnailImage());
+    }
+    controlTextDidChange();
+
+    for (QLineEdit *field : {m_usernameTextField.data(), m_emailAddressTextField.data(), m_firstNameTextField.data(),
+                             m_lastNameTextField.data()}) {
+        connect(field, &QLineEdit::textChanged, this, &KNVTAccountDetailsWindowController::controlTextDidChange);
+    }
+    connect(m_avatarPickerButton, &QPushButton::clicked, this, &KNVTAccountDetailsWindowController::chooseAvatarImage);
+    connect(m_saveButton, &QPushButton::clicked, this, &KNVTAccountDetailsWindowController::save);
+    connect(m_cancelButton, &QPushButton::clicked, this, &KNVTAccountDetailsWindowController::cancel);
+}
+
+KNVTAccountDetailsWindowController::~KNVTAccountDetailsWindowController() = default;
+
+bool KNVTAccountDetailsWindowController::isRunning() const
+{
+    return m_request->isRunning();
+}
+
+void KNVTAccountDetailsWindowController::controlTextDidChange()
+{
+    const qsizetype usernameLength = m_usernameTextField->text().size();
+    m_saveButton->setEnabled(!m_request->isRunning() && !m_firstNameTextField->text().isEmpty()
+                             && !m_lastNameTextField->text().isEmpty() && usernameLength >= 6 && usernameLength <= 32
+                             && !m_emailAddressTextField->text().isEmpty());
+}
+
+void KNVTAccountDetailsWindowController::setInputsEnabled(bool enabled)
+{
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{m_firstNameTextField, m_lastNameTextField, m_usernameTextField,
+                                          m_emailAddressTextField, m_avatarPickerButton}) {
+        widget->setEnabled(enabled);
+    }
+}
+
+void KNVTAccountDetailsWindowController::chooseAvatarImage()
+{
+    QPointer<KNVTAccountDetailsWindowController> self(this);
+    knvt::ImagePicker::shared().pickImage(this, [self](const QImage &image) {
+        if (!self || self->m_request->isRunning())
+            return;
+        self->m_pickedAvatar = image;
+        self->m_updatedAvatar = true;
+        self->m_avatarImageView->setImage(image);
+    });
+}
+
+bool KNVTAccountDetailsWindowController::hasChanges() const
+{
+    KNVTCDUser *me = knvt::taskStore(m_store).me();
+    if (!me)
+        return true;
+    return m_updatedAvatar || m_emailAddressTextField->text() != me->emailAddress()
+        || m_firstNameTextField->text() != me->firstName() || m_lastNameTextField->text() != me->lastName();
+}
+
+QJsonObject KNVTAccountDetailsWindowController::userAttributes() const
+{
+    QJsonObject user{{QStringLiteral("first_name"), m_firstNameTextField->text()},
+                     {QStringLiteral("last_name"), m_lastNameTextField->text()},
+                     {QStringLiteral("email"), m_emailAddressTextField->text()}};
+    if (m_updatedAvatar) {
+        const QString avatar = knvt::base64EncodedPNG(m_pickedAvatar);
+        if (!avatar.isEmpty())
+            user.insert(QStringLiteral("avatar_data"), avatar);
+    }
+    return user;
+}
+
+void KNVTAccountDetailsWindowController::save()
+{
+    if (m_request->isRunning() || !m_saveButton->isEnabled())
+        return;
+    if (!hasChanges()) {
+        dismiss();
+        return;
+    }
+    m_saveButton->setEnabled(false);
+    const QJsonObject user = userAttributes();
+    m_sentFirstName = m_firstNameTextField->text();
+    m_sentLastName = m_lastNameTextField->text();
+    m_sentEmailAddress = m_emailAddressTextField->text();
+    knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Updating account details..."));
+    setInputsEnabled(false);
+    m_request->start(knvt::accountDetailsURLRequest(knvt::taskStore(m_store), user));
+}
+
+void KNVTAccountDetailsWindowController::requestDidFinish(const std::optional<knvt::HttpResponse> &response,
+                                                          const QByteArray &body, const knvt::Error &error)
+{
+    if (!response || error) {
+        endRequest(tr("Unable to update account details as the connection failed."));
+        return;
+    }
+    if (response->statusCode() != 200) {
+        knvt::RejectionTexts texts;
+        texts.maintenance = tr("We are currently unable to update your account details as the service is down for "
+                               "maintenance. Please try again in a few minutes.");
+        texts.generic = tr("Unable to update account details.");
+        texts.usernameTaken = tr("Unable to update account detais as the username \"%1\" is already taken.");
+        texts.emailTaken = tr("Unable to update account details as that email address \"%1\" is already associated "
+                              "with an account.");
+        endRequest(knvt::rejectionMessage(response->statusCode(), body, m_usernameTextField->text(),
+                                          m_emailAddressTextField->text(), texts));
+        return;
+    }
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    if (KNVTCDUser *me = store.me()) {
+        if (KNVTCDAvatar *avatar = me->avatar(); avatar && m_updatedAvatar)
+            avatar->setImage(m_pickedAvatar);
+    }
+    store.updateWithUserAttributes(QJsonObject{{QStringLiteral("first_name"), m_sentFirstName},
+                                               {QStringLiteral("last_name"), m_sentLastName},
+                                               {QStringLiteral("email"), m_sentEmailAddress}});
+    store.save();
+    dismiss();
+}
+
+void KNVTAccountDetailsWindowController::endRequest(const QString &message)
+{
+    knvt::stopProgress(m_progressIndicator, m_progressLabel, message);
+    setInputsEnabled(true);
+    controlTextDidChange();
+}
+
+void KNVTAccountDetailsWindowController::cancel()
+{
+    if (m_request->isRunning()) {
+        m_request->cancel();
+        endRequest(QString());
+        return;
+    }
+    dismiss();
+}
+
+void KNVTAccountDetailsWindowController::dismiss()
+{
+    m_request->cancel();
+    QDialog::reject();
+}
+
+void KNVTAccountDetailsWindowController::reject()
+{
+    cancel();
+}

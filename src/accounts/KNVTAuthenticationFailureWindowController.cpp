@@ -1,0 +1,115 @@
+#include "accounts/KNVTAuthenticationFailureWindowController.h"
+
+#include "accounts/AccountService.h"
+#include "accounts/FormWidgets.h"
+#include "accounts/KNVTAccountsShell.h"
+#include "accounts/TaskStoreReference.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowController(KNVTTaskStore *store,
+                                                                                     QWidget *parent)
+    : QDialog(parent), m_store(store)
+{
+    setObjectName(QStringLiteral("KNVTAuthenticationFailureWindowController"));
+    setWindowTitle(tr("Incorrect Password"));
+    setWindowModality(Qt::ApplicationModal);
+
+    m_messageLabel = new QLabel;
+    m_messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    m_messageLabel->setWordWrap(true);
+    QFont bold = m_messageLabel->font();
+    bold.setBold(true);
+    m_messageLabel->setFont(bold);
+    auto *explanation =
+        new QLabel(tr("Type the password of your account again to carry on syncing, or cancel to stop syncing."));
+    explanation->setWordWrap(true);
+    m_usernameLabel = new QLabel;
+    m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
+    m_passwordSecureTextField = new QLineEdit;
+    m_passwordSecureTextField->setObjectName(QStringLiteral("passwordSecureTextField"));
+    m_passwordSecureTextField->setEchoMode(QLineEdit::Password);
+    m_saveButton = knvt::makeButton(tr("Save"), "saveButton", true);
+    m_cancelButton = knvt::makeButton(tr("Cancel"), "cancelButton");
+
+    auto *fields = new QFormLayout;
+    fields->addRow(tr("Username:"), m_usernameLabel);
+    fields->addRow(tr("Password:"), m_passwordSecureTextField);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_saveButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_messageLabel);
+    layout->addWidget(explanation);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    setMinimumWidth(420);
+
+    m_saveButton->setEnabled(false);
+    const QString username = knvt::taskStore(m_store).username();
+    m_messageLabel->setText(tr("The password supplied for the account %1 is incorrect.").arg(username));
+    m_usernameLabel->setText(username);
+
+    connect(m_passwordSecureTextField, &QLineEdit::textChanged, this,
+            &KNVTAuthenticationFailureWindowController::controlTextDidChange);
+    connect(m_saveButton, &QPushButton::clicked, this, &KNVTAuthenticationFailureWindowController::save);
+    connect(m_cancelButton, &QPushButton::clicked, this, &KNVTAuthenticationFailureWindowController::cancel);
+}
+
+KNVTAuthenticationFailureWindowController::~KNVTAuthenticationFailureWindowController() = default;
+
+void KNVTAuthenticationFailureWindowController::showAuthenticationFailureWindow()
+{
+    if (KNVTAccountsShell *shell = KNVTAccountsShell::shared())
+        shell->showAuthenticationFailureWindow();
+}
+
+void KNVTAuthenticationFailureWindowController::controlTextDidChange()
+{
+    m_saveButton->setEnabled(!m_passwordSecureTextField->text().isEmpty());
+}
+
+void KNVTAuthenticationFailureWindowController::save()
+{
+    if (m_ending || m_passwordSecureTextField->text().isEmpty())
+        return;
+    m_ending = true;
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    knvt::storeAccountPassword(store.username(), m_passwordSecureTextField->text());
+    m_passwordSecureTextField->clear();
+    if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
+        delegate->authenticationFailureWindowControllerDidSave(this);
+    else
+        QDialog::accept();
+    // The owner released this window later, so the store is still at hand; a wrong password fails the sync with
+    // 401 and shows the window again.
+    store.resetAuthenticationFailureDate();
+    store.sync();
+}
+
+void KNVTAuthenticationFailureWindowController::cancel()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    knvt::taskStore(m_store).setAutoSyncEnabled(false);
+    if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
+        delegate->authenticationFailureWindowControllerDidCancel(this);
+    else
+        QDialog::reject();
+}
+
+void KNVTAuthenticationFailureWindowController::reject()
+{
+    // The owner closing the window ends it; Escape and the window's close button are a Cancel.
+    if (m_ending)
+        QDialog::reject();
+    else
+        cancel();
+}

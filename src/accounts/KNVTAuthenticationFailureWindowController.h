@@ -1,0 +1,56 @@
+#pragma once
+
+#include "accounts/KNVTAuthenticationFailureWindowControllerDelegate.h"
+
+#include "uikit/WeakDelegate.h"
+
+#include <QDialog>
+#include <QPointer>
+
+class KNVTTaskStore;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The application-modal window shown when the sync service refused the stored password. Save keeps the typed
+// password without checking it and asks for a sync, whose outcome tells whether it was right (a wrong one brings the
+// window back). Cancel switches automatic sync off; the failure stays recorded, so the Account pane keeps offering
+// to type the password again. Closing the window counts as Cancel.
+class KNVTAuthenticationFailureWindowController : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `store`: nullptr means the shared store.
+    explicit KNVTAuthenticationFailureWindowController(KNVTTaskStore *store = nullptr, QWidget *parent = nullptr);
+    ~KNVTAuthenticationFailureWindowController() override;
+
+    // Asks the application to show the window (one at a time).
+    static void showAuthenticationFailureWindow();
+
+    KNVTAuthenticationFailureWindowControllerDelegate *authenticationFailureWindowControllerDelegate() const
+    {
+        return m_delegate.get();
+    }
+    void setAuthenticationFailureWindowControllerDelegate(KNVTAuthenticationFailureWindowControllerDelegate *delegate)
+    {
+        m_delegate.set(delegate);
+    }
+
+public slots:
+    void save();
+    void cancel();
+    void reject() override;
+
+private:
+    void controlTextDidChange();
+
+    KNVTTaskStore *m_store;
+    knvt::WeakDelegate<KNVTAuthenticationFailureWindowControllerDelegate> m_delegate;
+    bool m_ending = false;
+    QPointer<QLabel> m_messageLabel;
+    QPointer<QLabel> m_usernameLabel;
+    QPointer<QLineEdit> m_passwordSecureTextField;
+    QPointer<QPushButton> m_saveButton;
+    QPointer<QPushButton> m_cancelButton;
+};

@@ -1,0 +1,126 @@
+#include "accounts/KNVTFriendshipNewWindowController.h"
+
+#include "accounts/FormWidgets.h"
+#include "accounts/TaskStoreReference.h"
+
+#include "uikit/Beeper.h"
+#include "uikit/KNVTProgressIndicator.h"
+#include "uikit/KNVTTextField.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+// The texts of this sheet are shown as they stand, in every language.
+KNVTFriendshipNewWindowController::KNVTFriendshipNewWindowController(KNVTTaskStore *store, QWidget *parent)
+    : QDialog(parent), m_store(store)
+{
+    setObjectName(QStringLiteral("KNVTFriendshipNewWindowController"));
+    setWindowTitle(tr("Add Friend"));
+    setWindowModality(Qt::WindowModal);
+
+    auto *heading = new QLabel(tr("Type the username of the person you want to invite as a friend."));
+    heading->setWordWrap(true);
+    m_usernameTextField = new KNVTTextField;
+    m_usernameTextField->setObjectName(QStringLiteral("usernameTextField"));
+    m_usernameTextField->setPlaceholderText(tr("Username"));
+    m_progressIndicator = knvt::makeProgressIndicator();
+    m_progressLabel = knvt::makeProgressLabel();
+    m_addButton = knvt::makeButton(tr("Add"), "addButton");
+    m_cancelButton = knvt::makeButton(tr("Cancel"), "cancelButton");
+
+    QHBoxLayout *progress = knvt::makeProgressRow(m_progressIndicator, m_progressLabel);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_addButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(m_usernameTextField);
+    layout->addLayout(progress);
+    layout->addLayout(buttons);
+    setMinimumWidth(380);
+
+    m_progressLabel->clear();
+    m_addButton->setEnabled(false);
+
+    connect(m_usernameTextField, &QLineEdit::textChanged, this,
+            &KNVTFriendshipNewWindowController::controlTextDidChange);
+    connect(m_usernameTextField, &QLineEdit::returnPressed, this, &KNVTFriendshipNewWindowController::add);
+    connect(m_addButton, &QPushButton::clicked, this, &KNVTFriendshipNewWindowController::add);
+    connect(m_cancelButton, &QPushButton::clicked, this, &KNVTFriendshipNewWindowController::cancel);
+}
+
+KNVTFriendshipNewWindowController::~KNVTFriendshipNewWindowController() = default;
+
+void KNVTFriendshipNewWindowController::controlTextDidChange()
+{
+    m_addButton->setEnabled(!m_usernameTextField->text().isEmpty());
+}
+
+void KNVTFriendshipNewWindowController::add()
+{
+    if (m_running)
+        return;
+    const QString username = m_usernameTextField->text();
+    if (username.isEmpty()) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    m_running = true;
+    knvt::startProgress(m_progressIndicator, m_progressLabel, QStringLiteral("Inviting..."));
+    m_usernameTextField->setEnabled(false);
+    m_addButton->setEnabled(false);
+    m_cancelButton->setEnabled(false);
+    QPointer<KNVTFriendshipNewWindowController> self(this);
+    knvt::taskStore(m_store).createFriendshipWithUsername(
+        username, [self, username](bool success, const knvt::Error &requestError, const knvt::Error &error) {
+            if (self)
+                self->invitationDidFinish(username, success, requestError, error);
+        });
+}
+
+void KNVTFriendshipNewWindowController::invitationDidFinish(const QString &username, bool,
+                                                            const knvt::Error &requestError, const knvt::Error &error)
+{
+    m_running = false;
+    m_progressIndicator->stopAnimation();
+    m_progressIndicator->hide();
+    m_usernameTextField->setEnabled(true);
+    if (error) {
+        m_progressLabel->setText(QStringLiteral("Unable to invite as the connection failed."));
+        m_addButton->setEnabled(true);
+    } else if (!requestError) {
+        m_progressLabel->setText(QStringLiteral("You Successfully invited %1!").arg(username));
+        m_usernameTextField->clear();
+        m_addButton->setEnabled(false);
+    } else if (requestError.code() == 401) {
+        m_progressLabel->setText(QStringLiteral("Unable to authenticate."));
+        m_addButton->setEnabled(true);
+    } else {
+        // The same name would be refused again; the button comes back with the next edit.
+        m_progressLabel->setText(
+            QStringLiteral("Unable invite, please check that the username you have entered is correct."));
+        m_addButton->setEnabled(false);
+    }
+    m_progressLabel->show();
+    m_cancelButton->setEnabled(true);
+}
+
+void KNVTFriendshipNewWindowController::cancel()
+{
+    dismiss();
+}
+
+void KNVTFriendshipNewWindowController::dismiss()
+{
+    QDialog::reject();
+}
+
+void KNVTFriendshipNewWindowController::reject()
+{
+    // Escape works as Cancel, which cannot be used while an invitation is on its way.
+    if (!m_running)
+        dismiss();
+}

@@ -1,0 +1,81 @@
+#include "accounts/KNVTNotificationsModel.h"
+
+#include "accounts/TaskStoreReference.h"
+#include "accounts/UserRowRoles.h"
+
+#include "model/ContextAdditions.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
+
+#include <algorithm>
+
+KNVTNotificationsModel::KNVTNotificationsModel(KNVTTaskStore *store, QObject *parent)
+    : QAbstractListModel(parent), m_store(store)
+{}
+
+void KNVTNotificationsModel::updateCells()
+{
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    std::vector<Row> rows;
+    // The headers are shown as they stand, in every language.
+    const std::vector<knvt::UserRow> friends = knvt::sortedUserRows(store.pendingFriends());
+    if (!friends.empty()) {
+        rows.push_back({RowKind::Header, QStringLiteral("Friendship Invites"), QString(), {}, QUrl()});
+        for (const knvt::UserRow &user : friends)
+            rows.push_back({RowKind::Friendship, QString(), QString(), user, user.uri(store)});
+    }
+    const auto appendLists = [&rows](std::vector<KNVTCDTaskList *> lists, const QString &header) {
+        if (lists.empty())
+            return;
+        std::stable_sort(lists.begin(), lists.end(), KNVTCDTaskList::taskListComparator());
+        rows.push_back({RowKind::Header, header, QString(), {}, QUrl()});
+        for (const KNVTCDTaskList *list : lists) {
+            const KNVTCDUser *owner = list->owner();
+            rows.push_back({RowKind::TaskList,
+                            list->title(),
+                            owner ? owner->extendedDisplayName() : QString(),
+                            {},
+                            knvt::managedObjectIDURIRepresentation(*list)});
+        }
+    };
+    appendLists(store.pendingProjects(), QStringLiteral("Pending Projects"));
+    appendLists(store.pendingAreas(), QStringLiteral("Pending Areas"));
+
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
+}
+
+int KNVTNotificationsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant KNVTNotificationsModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+        return QVariant();
+    const Row &row = m_rows[size_t(index.row())];
+    switch (role) {
+    case RowKindRole: return int(row.kind);
+    case OwnerNameRole: return row.ownerName;
+    case knvt::ObjectUriRole: return row.uri.isEmpty() ? QVariant() : QVariant(row.uri);
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: return row.kind == RowKind::Friendship ? row.user.shownName() : row.title;
+    case knvt::UserFullNameRole: return row.user.fullName;
+    case knvt::UserUsernameRole: return row.user.username;
+    case knvt::UserInitialsRole: return row.user.initials;
+    case knvt::UserAvatarImageRole:
+        return row.kind == RowKind::Friendship ? QVariant(row.user.avatarImage(knvt::taskStore(m_store))) : QVariant();
+    default: return QVariant();
+    }
+}
+
+Qt::ItemFlags KNVTNotificationsModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+        return Qt::NoItemFlags;
+    // Headers cannot be selected; item rows can, though nothing shows it.
+    return m_rows[size_t(index.row())].kind == RowKind::Header ? Qt::ItemIsEnabled
+                                                               : Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}

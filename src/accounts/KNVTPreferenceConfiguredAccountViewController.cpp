@@ -1,0 +1,213 @@
+#include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
+
+#include "accounts/KNVTAccountDetailsWindowController.h"
+#include "accounts/TaskStoreReference.h"
+#include "accounts/UserPresentation.h"
+
+#include "model/KNVTCDUser.h"
+
+#include "uikit/AlertAdditions.h"
+#include "uikit/KNVTAvatarView.h"
+#include "uikit/KNVTSwitch.h"
+
+#include "foundation/DateFormat.h"
+#include "foundation/NotificationCenter.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+struct Interval
+{
+    int seconds;
+    const char *title;
+};
+
+// The automatic sync intervals offered, in seconds; the store's default of 900 is among them.
+constexpr Interval kIntervals[] = {
+    {300, QT_TRANSLATE_NOOP("KNVTPreferenceConfiguredAccountViewController", "Every 5 minutes")},
+    {900, QT_TRANSLATE_NOOP("KNVTPreferenceConfiguredAccountViewController", "Every 15 minutes")},
+    {1800, QT_TRANSLATE_NOOP("KNVTPreferenceConfiguredAccountViewController", "Every 30 minutes")},
+    {3600, QT_TRANSLATE_NOOP("KNVTPreferenceConfiguredAccountViewController", "Every hour")},
+};
+
+} // namespace
+
+KNVTPreferenceConfiguredAccountViewController::KNVTPreferenceConfiguredAccountViewController(KNVTTaskStore *store,
+                                                                                             QObject *parent)
+    : KNVTPreferenceViewController(parent), m_store(store)
+{
+    setTitle(tr("Account"));
+}
+
+KNVTPreferenceConfiguredAccountViewController::~KNVTPreferenceConfiguredAccountViewController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+KNVTAccountDetailsWindowController *
+KNVTPreferenceConfiguredAccountViewController::accountDetailsWindowController() const
+{
+    return m_accountDetailsWindowController;
+}
+
+void KNVTPreferenceConfiguredAccountViewController::loadView()
+{
+    auto *view = new QWidget;
+    view->setObjectName(QStringLiteral("KNVTPreferenceConfiguredAccountViewController"));
+
+    m_avatarImageView = new KNVTAvatarView;
+    m_avatarImageView->setObjectName(QStringLiteral("avatarImageView"));
+    m_avatarImageView->setFixedSize(64, 64);
+    m_fullNameLabel = new QLabel;
+    m_fullNameLabel->setObjectName(QStringLiteral("fullNameLabel"));
+    QFont nameFont = m_fullNameLabel->font();
+    nameFont.setPixelSize(17);
+    nameFont.setBold(true);
+    m_fullNameLabel->setFont(nameFont);
+    m_usernameLabel = new QLabel;
+    m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
+    m_usernameLabel->setStyleSheet(QStringLiteral("color: #6e6e73"));
+    m_detailsButton = new QPushButton(tr("Details..."));
+    m_detailsButton->setObjectName(QStringLiteral("detailsButton"));
+    m_signOutButton = new QPushButton(tr("Sign Out"));
+    m_signOutButton->setObjectName(QStringLiteral("signOutButton"));
+
+    m_syncingEnabledCheckBoxButton = new KNVTSwitch;
+    m_syncingEnabledCheckBoxButton->setObjectName(QStringLiteral("syncingEnabledCheckBoxButton"));
+    m_autoSyncTimeIntervalPopUpButton = new QComboBox;
+    m_autoSyncTimeIntervalPopUpButton->setObjectName(QStringLiteral("autoSyncTimeIntervalPopUpButton"));
+    for (const Interval &interval : kIntervals)
+        m_autoSyncTimeIntervalPopUpButton->addItem(tr(interval.title), interval.seconds);
+    m_syncNowButton = new QPushButton(tr("Sync Now"));
+    m_syncNowButton->setObjectName(QStringLiteral("syncNowButton"));
+    m_lastSyncDateLabel = new QLabel;
+    m_lastSyncDateLabel->setObjectName(QStringLiteral("lastSyncDateLabel"));
+
+    auto *names = new QVBoxLayout;
+    names->addWidget(m_fullNameLabel);
+    names->addWidget(m_usernameLabel);
+    names->addStretch(1);
+    auto *accountButtons = new QVBoxLayout;
+    accountButtons->addWidget(m_detailsButton);
+    accountButtons->addWidget(m_signOutButton);
+    accountButtons->addStretch(1);
+    auto *who = new QHBoxLayout;
+    who->addWidget(m_avatarImageView, 0, Qt::AlignTop);
+    who->addLayout(names, 1);
+    who->addLayout(accountButtons);
+
+    auto *syncRow = new QHBoxLayout;
+    syncRow->addWidget(m_syncingEnabledCheckBoxButton);
+    syncRow->addWidget(m_autoSyncTimeIntervalPopUpButton);
+    syncRow->addStretch(1);
+    syncRow->addWidget(m_syncNowButton);
+    auto *sync = new QFormLayout;
+    sync->addRow(tr("Sync automatically:"), syncRow);
+    sync->addRow(tr("Last synced:"), m_lastSyncDateLabel);
+
+    auto *layout = new QVBoxLayout(view);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->addLayout(who);
+    layout->addSpacing(12);
+    layout->addLayout(sync);
+    layout->addStretch(1);
+    view->setMinimumWidth(480);
+
+    connect(m_syncingEnabledCheckBoxButton, &KNVTSwitch::action, this,
+            &KNVTPreferenceConfiguredAccountViewController::syncingEnabled);
+    connect(m_autoSyncTimeIntervalPopUpButton, &QComboBox::activated, this,
+            &KNVTPreferenceConfiguredAccountViewController::changeAutoSyncTimeInterval);
+    connect(m_syncNowButton, &QPushButton::clicked, this, &KNVTPreferenceConfiguredAccountViewController::syncNow);
+    connect(m_detailsButton, &QPushButton::clicked, this, &KNVTPreferenceConfiguredAccountViewController::details);
+    connect(m_signOutButton, &QPushButton::clicked, this, &KNVTPreferenceConfiguredAccountViewController::signOut);
+    setView(view);
+
+    update();
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    for (const char *name : {KNVTTaskStoreDidSyncNotification, KNVTTaskStoreSyncSettingsDidChangeNotification}) {
+        center.addObserver(QString::fromLatin1(name), nullptr, this, [this](const knvt::Notification &) { update(); });
+    }
+}
+
+void KNVTPreferenceConfiguredAccountViewController::update()
+{
+    if (!isViewLoaded())
+        return;
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    const bool enabled = store.isAutoSyncEnabled();
+    m_syncingEnabledCheckBoxButton->setOn(enabled);
+    m_autoSyncTimeIntervalPopUpButton->setEnabled(enabled);
+    m_syncNowButton->setEnabled(enabled);
+
+    const int index = m_autoSyncTimeIntervalPopUpButton->findData(int(store.autoSyncTimeInterval()));
+    if (index >= 0)
+        m_autoSyncTimeIntervalPopUpButton->setCurrentIndex(index);
+
+    KNVTCDUser *me = store.me();
+    knvt::showAvatarOfUser(m_avatarImageView, me);
+    m_fullNameLabel->setText(me ? me->fullName() : QString());
+    m_usernameLabel->setText(me ? me->username() : QString());
+
+    const QDateTime lastSync = store.lastSuccessfullSyncDate();
+    m_lastSyncDateLabel->setText(
+        lastSync.isValid()
+            ? knvt::DateFormat(knvt::DateFormat::Style::Medium, knvt::DateFormat::Style::Short).stringFromDate(lastSync)
+            : tr("Never"));
+}
+
+void KNVTPreferenceConfiguredAccountViewController::syncingEnabled()
+{
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    const bool on = m_syncingEnabledCheckBoxButton->isOn();
+    if (on == store.isAutoSyncEnabled())
+        return;
+    if (on) {
+        // The store's notification refreshes this pane and starts a sync.
+        store.setAutoSyncEnabled(true);
+    } else {
+        store.setAutoSyncEnabled(false);
+        m_syncNowButton->setEnabled(false);
+    }
+}
+
+void KNVTPreferenceConfiguredAccountViewController::changeAutoSyncTimeInterval()
+{
+    knvt::taskStore(m_store).setAutoSyncTimeInterval(m_autoSyncTimeIntervalPopUpButton->currentData().toDouble());
+}
+
+void KNVTPreferenceConfiguredAccountViewController::syncNow()
+{
+    knvt::taskStore(m_store).sync();
+}
+
+void KNVTPreferenceConfiguredAccountViewController::details()
+{
+    if (m_accountDetailsWindowController)
+        return;
+    auto *sheet = new KNVTAccountDetailsWindowController(m_store, view()->window());
+    m_accountDetailsWindowController = sheet;
+    connect(sheet, &QDialog::finished, this, [this, sheet] {
+        // The names or the picture may have changed.
+        update();
+        sheet->deleteLater();
+    });
+    sheet->open();
+}
+
+void KNVTPreferenceConfiguredAccountViewController::signOut()
+{
+    knvt::AlertPresenter::Request request;
+    request.title = QStringLiteral("Sign Out?");
+    request.message = QStringLiteral("Signing Out will remove all of you data, any unsynced changes will be lost.");
+    request.buttonTitles = {QStringLiteral("Cancel"), QStringLiteral("Sign Out")};
+    request.critical = true;
+    const qsizetype signOutButton = 1;
+    if (knvt::runModal(request) == signOutButton)
+        knvt::taskStore(m_store).unconfigureAccount();
+}

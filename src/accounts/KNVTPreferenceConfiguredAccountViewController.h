@@ -1,0 +1,53 @@
+#pragma once
+
+#include "accounts/KNVTPreferenceViewController.h"
+
+#include <QPointer>
+
+class KNVTAccountDetailsWindowController;
+class KNVTAvatarView;
+class KNVTSwitch;
+class KNVTTaskStore;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// The Account pane of a signed-in account: who is signed in, when the last sync ended, automatic sync with its
+// interval, Sync Now, the account details sheet and signing out. It follows every sync and every change of the sync
+// settings.
+class KNVTPreferenceConfiguredAccountViewController : public KNVTPreferenceViewController
+{
+    Q_OBJECT
+
+public:
+    // `store`: nullptr means the shared store.
+    explicit KNVTPreferenceConfiguredAccountViewController(KNVTTaskStore *store = nullptr, QObject *parent = nullptr);
+    ~KNVTPreferenceConfiguredAccountViewController() override;
+
+    // The account details sheet while it is open.
+    KNVTAccountDetailsWindowController *accountDetailsWindowController() const;
+
+public slots:
+    void update();
+    void syncingEnabled();
+    void changeAutoSyncTimeInterval();
+    void syncNow();
+    void signOut();
+    void details();
+
+protected:
+    void loadView() override;
+
+private:
+    KNVTTaskStore *m_store;
+    QPointer<KNVTAvatarView> m_avatarImageView;
+    QPointer<QLabel> m_fullNameLabel;
+    QPointer<QLabel> m_usernameLabel;
+    QPointer<QLabel> m_lastSyncDateLabel;
+    QPointer<KNVTSwitch> m_syncingEnabledCheckBoxButton;
+    QPointer<QComboBox> m_autoSyncTimeIntervalPopUpButton;
+    QPointer<QPushButton> m_syncNowButton;
+    QPointer<QPushButton> m_detailsButton;
+    QPointer<QPushButton> m_signOutButton;
+    QPointer<KNVTAccountDetailsWindowController> m_accountDetailsWindowController;
+};

@@ -1,0 +1,17 @@
+#include "accounts/KNVTPreferenceViewController.h"
+
+#include "accounts/KNVTPreferenceWindowController.h"
+
+KNVTPreferenceViewController::KNVTPreferenceViewController(QObject *parent) : KNVTViewController(parent) {}
+
+KNVTPreferenceViewController::~KNVTPreferenceViewController() = default;
+
+KNVTPreferenceWindowController *KNVTPreferenceViewController::preferenceWindowController() const
+{
+    return m_preferenceWindowController;
+}
+
+void KNVTPreferenceViewController::setPreferenceWindowController(KNVTPreferenceWindowController *controller)
+{
+    m_preferenceWindowController = controller;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "uikit/KNVTViewController.h"
+
+#include <QPointer>
+
+class KNVTPreferenceWindowController;
+
+// A pane of the preference window. The window sets itself as the pane's window right after making the pane.
+class KNVTPreferenceViewController : public KNVTViewController
+{
+    Q_OBJECT
+
+public:
+    explicit KNVTPreferenceViewController(QObject *parent = nullptr);
+    ~KNVTPreferenceViewController() override;
+
+    KNVTPreferenceWindowController *preferenceWindowController() const;
+    void setPreferenceWindowController(KNVTPreferenceWindowController *controller);
+
+private:
+    QPointer<KNVTPreferenceWindowController> m_preferenceWindowController;
+};

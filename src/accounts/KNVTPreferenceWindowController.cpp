@@ -1,0 +1,227 @@
+#include "accounts/KNVTPreferenceWindowController.h"
+
+#include "accounts/KNVTAccountAuthenticationWindowController.h"
+#include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
+#include "accounts/KNVTPreferenceSignInViewController.h"
+#include "accounts/KNVTPreferenceUnauthenticatedAccountViewController.h"
+#include "accounts/KNVTPreferenceViewController.h"
+#include "accounts/KNVTPreferenceViewingViewController.h"
+#include "accounts/TaskStoreReference.h"
+
+#include "uikit/Popover.h"
+
+#include "foundation/NotificationCenter.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QPropertyAnimation>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kResizeDuration = 200;
+
+} // namespace
+
+KNVTPreferenceWindowController::KNVTPreferenceWindowController(GeneralPaneFactory generalPaneFactory,
+                                                               KNVTTaskStore *store, QWidget *parent)
+    : QMainWindow(parent), m_store(store)
+{
+    setObjectName(QStringLiteral("KNVTPreferenceWindowController"));
+    setWindowTitle(tr("Preferences"));
+
+    m_toolbar = new QToolBar;
+    m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->toggleViewAction()->setEnabled(false);
+    addToolBar(m_toolbar);
+    m_toolbarItems = new QActionGroup(this);
+    m_toolbarItems->setExclusive(true);
+    const auto addItem = [this](const QString &title, QStyle::StandardPixmap icon, const char *name,
+                                void (KNVTPreferenceWindowController::*action)()) {
+        QAction *item = m_toolbar->addAction(style()->standardIcon(icon), title);
+        item->setObjectName(QString::fromLatin1(name));
+        item->setCheckable(true);
+        m_toolbarItems->addAction(item);
+        connect(item, &QAction::triggered, this, action);
+        return item;
+    };
+    m_generalToolbarItem = addItem(tr("General"), QStyle::SP_ComputerIcon, "generalToolbarItem",
+                                   &KNVTPreferenceWindowController::showGeneralView);
+    m_accountToolbarItem = addItem(tr("Account"), QStyle::SP_DirHomeIcon, "accountToolbarItem",
+                                   &KNVTPreferenceWindowController::showAccountView);
+    m_viewingToolbarItem = addItem(tr("Viewing"), QStyle::SP_FileDialogContentsView, "viewingToolbarItem",
+                                   &KNVTPreferenceWindowController::showViewingView);
+
+    m_container = new QWidget;
+    m_container->setObjectName(QStringLiteral("contentView"));
+    auto *layout = new QVBoxLayout(m_container);
+    layout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(m_container);
+
+    KNVTPreferenceViewController *general = generalPaneFactory ? generalPaneFactory() : nullptr;
+    if (!general) {
+        general = new KNVTPreferenceViewController;
+        general->setTitle(tr("General"));
+    }
+    adopt(general);
+    adopt(makeAccountPane(wantedAccountPane()));
+    adopt(new KNVTPreferenceViewingViewController);
+
+    displayViewControllerAtIndex(0);
+    m_generalToolbarItem->setChecked(true);
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
+        [this](const knvt::Notification &) { updateAccountViewController(); });
+}
+
+KNVTPreferenceWindowController::~KNVTPreferenceWindowController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+KNVTTaskStore &KNVTPreferenceWindowController::taskStore() const
+{
+    return knvt::taskStore(m_store);
+}
+
+KNVTAccountAuthenticationWindowController *KNVTPreferenceWindowController::accountAuthenticationWindowController() const
+{
+    return m_accountAuthenticationWindowController;
+}
+
+void KNVTPreferenceWindowController::adopt(KNVTPreferenceViewController *controller)
+{
+    controller->setParent(this);
+    controller->setPreferenceWindowController(this);
+    m_viewControllers.push_back(controller);
+}
+
+KNVTPreferenceWindowController::AccountPane KNVTPreferenceWindowController::wantedAccountPane() const
+{
+    KNVTTaskStore &store = taskStore();
+    if (!store.isConfigured())
+        return AccountPane::SignIn;
+    return store.isAuthenticated() ? AccountPane::Configured : AccountPane::Unauthenticated;
+}
+
+KNVTPreferenceViewController *KNVTPreferenceWindowController::makeAccountPane(AccountPane pane)
+{
+    switch (pane) {
+    case AccountPane::Configured: return new KNVTPreferenceConfiguredAccountViewController(m_store);
+    case AccountPane::Unauthenticated: return new KNVTPreferenceUnauthenticatedAccountViewController(m_store);
+    case AccountPane::SignIn: break;
+    }
+    return new KNVTPreferenceSignInViewController(m_store);
+}
+
+KNVTPreferenceWindowController::AccountPane
+KNVTPreferenceWindowController::accountPaneOf(const KNVTPreferenceViewController *controller)
+{
+    if (qobject_cast<const KNVTPreferenceConfiguredAccountViewController *>(controller))
+        return AccountPane::Configured;
+    if (qobject_cast<const KNVTPreferenceUnauthenticatedAccountViewController *>(controller))
+        return AccountPane::Unauthenticated;
+    return AccountPane::SignIn;
+}
+
+void KNVTPreferenceWindowController::showGeneralView()
+{
+    displayViewControllerAtIndex(0);
+}
+
+void KNVTPreferenceWindowController::showAccountView()
+{
+    displayViewControllerAtIndex(1);
+}
+
+void KNVTPreferenceWindowController::showViewingView()
+{
+    displayViewControllerAtIndex(2);
+}
+
+void KNVTPreferenceWindowController::displayViewControllerAtIndex(int index)
+{
+    if (index >= 0 && size_t(index) < m_viewControllers.size())
+        displayViewController(m_viewControllers[size_t(index)]);
+}
+
+void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewController *controller)
+{
+    if (controller == m_currentViewController)
+        return;
+    if (m_currentViewController && m_currentViewController->isViewLoaded()) {
+        QWidget *shown = m_currentViewController->view();
+        m_container->layout()->removeWidget(shown);
+        shown->hide();
+        shown->setParent(nullptr);
+    }
+    m_currentViewController = controller;
+    QWidget *pane = controller->view();
+    m_container->layout()->addWidget(pane);
+    pane->show();
+    setWindowTitle(controller->title().isEmpty() ? tr("Preferences") : controller->title());
+
+    // The window grows or shrinks around the pane; its top-left corner stays where the user left it.
+    if (m_animation)
+        m_animation->stop();
+    layout()->activate();
+    const QRect target(geometry().topLeft(), sizeHint().expandedTo(minimumSizeHint()));
+    if (knvt::Popover::animationsEnabled && isVisible()) {
+        m_animation = new QPropertyAnimation(this, "geometry", this);
+        m_animation->setDuration(kResizeDuration);
+        m_animation->setStartValue(geometry());
+        m_animation->setEndValue(target);
+        m_animation->start(QAbstractAnimation::DeleteWhenStopped);
+    } else {
+        setGeometry(target);
+    }
+}
+
+void KNVTPreferenceWindowController::updateAccountViewController()
+{
+    const AccountPane wanted = wantedAccountPane();
+    KNVTPreferenceViewController *old = m_viewControllers[1];
+    if (accountPaneOf(old) == wanted)
+        return;
+    KNVTPreferenceViewController *pane = makeAccountPane(wanted);
+    pane->setParent(this);
+    pane->setPreferenceWindowController(this);
+    m_viewControllers[1] = pane;
+    if (m_accountToolbarItem->isChecked()) {
+        displayViewControllerAtIndex(1);
+    } else if (m_currentViewController == old) {
+        m_currentViewController = nullptr;
+    }
+    // The old pane may be the one reporting right now (a sign-in that just succeeded), so it goes later.
+    if (old->isViewLoaded())
+        old->view()->hide();
+    old->deleteLater();
+}
+
+void KNVTPreferenceWindowController::presentAccountAuthenticationSheet()
+{
+    if (m_accountAuthenticationWindowController)
+        return;
+    auto *sheet = new KNVTAccountAuthenticationWindowController(m_store, this);
+    sheet->setAccountAuthenticationWindowControllerDelegate(this);
+    connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
+    m_accountAuthenticationWindowController = sheet;
+    sheet->open();
+}
+
+void KNVTPreferenceWindowController::accountAuthenticationWindowControllerDidAuthenticate(
+    KNVTAccountAuthenticationWindowController *controller)
+{
+    controller->dismiss();
+}
+
+void KNVTPreferenceWindowController::accountAuthenticationWindowControllerDidCancel(
+    KNVTAccountAuthenticationWindowController *controller)
+{
+    controller->dismiss();
+}

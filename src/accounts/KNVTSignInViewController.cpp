@@ -1,0 +1,191 @@
+#include "accounts/KNVTSignInViewController.h"
+
+#include "accounts/AccountService.h"
+#include "accounts/FormWidgets.h"
+#include "accounts/TaskStoreReference.h"
+
+#include "uikit/KNVTProgressIndicator.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+KNVTSignInViewController::KNVTSignInViewController(Style style, KNVTTaskStore *store, QObject *parent)
+    : KNVTViewController(parent),
+      m_style(style),
+      m_store(store),
+      m_check(
+          new KNVTAccountCheck(this, true, [this](const KNVTAccountCheck::Result &result) { checkDidFinish(result); }))
+{}
+
+KNVTSignInViewController::~KNVTSignInViewController() = default;
+
+QLineEdit *KNVTSignInViewController::usernameTextField()
+{
+    view();
+    return m_usernameTextField;
+}
+
+QLineEdit *KNVTSignInViewController::passwordSecureTextField()
+{
+    view();
+    return m_passwordSecureTextField;
+}
+
+bool KNVTSignInViewController::isRunning() const
+{
+    return m_check->isRunning();
+}
+
+void KNVTSignInViewController::loadView()
+{
+    auto *view = new QWidget;
+    view->setObjectName(QStringLiteral("KNVTSignInViewController"));
+
+    m_usernameTextField = new QLineEdit;
+    m_usernameTextField->setObjectName(QStringLiteral("usernameTextField"));
+    m_passwordSecureTextField = new QLineEdit;
+    m_passwordSecureTextField->setObjectName(QStringLiteral("passwordSecureTextField"));
+    m_passwordSecureTextField->setEchoMode(QLineEdit::Password);
+    m_progressIndicator = knvt::makeProgressIndicator();
+    m_progressLabel = knvt::makeProgressLabel();
+    m_signInButton = knvt::makeButton(tr("Sign In"), "signInButton");
+    m_signInButton->setEnabled(false);
+
+    auto *fields = new QFormLayout;
+    fields->addRow(tr("Username:"), m_usernameTextField);
+    fields->addRow(tr("Password:"), m_passwordSecureTextField);
+
+    QHBoxLayout *progress = knvt::makeProgressRow(m_progressIndicator, m_progressLabel);
+
+    auto *buttons = new QHBoxLayout;
+    if (m_style == Style::Window) {
+        m_createAccountButton = knvt::makeButton(tr("Create Account"), "createAccountButton");
+        m_forgottenPasswordButton = knvt::makeButton(tr("Forgotten Password?"), "forgottenPasswordButton");
+        m_cancelButton = knvt::makeButton(tr("Cancel"), "cancelButton");
+        buttons->addWidget(m_createAccountButton);
+        buttons->addWidget(m_forgottenPasswordButton);
+        buttons->addStretch(1);
+        buttons->addWidget(m_cancelButton);
+        connect(m_createAccountButton, &QPushButton::clicked, this, &KNVTSignInViewController::createAccount);
+        connect(m_forgottenPasswordButton, &QPushButton::clicked, this, &KNVTSignInViewController::forgottenPassword);
+        connect(m_cancelButton, &QPushButton::clicked, this, &KNVTSignInViewController::cancel);
+    } else {
+        buttons->addStretch(1);
+    }
+    buttons->addWidget(m_signInButton);
+
+    auto *layout = new QVBoxLayout(view);
+    if (m_style == Style::Window) {
+        auto *heading = new QLabel(tr("Sign in to sync your tasks between your devices and share them with friends."));
+        heading->setWordWrap(true);
+        layout->addWidget(heading);
+    }
+    layout->addLayout(fields);
+    layout->addLayout(progress);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+
+    connect(m_usernameTextField, &QLineEdit::textChanged, this, &KNVTSignInViewController::controlTextDidChange);
+    connect(m_passwordSecureTextField, &QLineEdit::textChanged, this, &KNVTSignInViewController::controlTextDidChange);
+    connect(m_signInButton, &QPushButton::clicked, this, &KNVTSignInViewController::signIn);
+    // Return in either field signs in whenever the button could be clicked.
+    for (QLineEdit *field : {m_usernameTextField.data(), m_passwordSecureTextField.data()}) {
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            if (m_signInButton->isEnabled())
+                signIn();
+        });
+    }
+    setView(view);
+}
+
+void KNVTSignInViewController::controlTextDidChange()
+{
+    m_signInButton->setEnabled(!m_usernameTextField->text().isEmpty() && !m_passwordSecureTextField->text().isEmpty());
+}
+
+void KNVTSignInViewController::setInputsEnabled(bool enabled)
+{
+    m_usernameTextField->setEnabled(enabled);
+    m_passwordSecureTextField->setEnabled(enabled);
+    if (m_createAccountButton)
+        m_createAccountButton->setEnabled(enabled);
+    if (m_forgottenPasswordButton)
+        m_forgottenPasswordButton->setEnabled(enabled);
+}
+
+void KNVTSignInViewController::signIn()
+{
+    view();
+    if (m_check->isRunning())
+        return;
+    knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Verifying username and password..."));
+    setInputsEnabled(false);
+    m_signInButton->setEnabled(false);
+    m_check->start(m_usernameTextField->text(), m_passwordSecureTextField->text());
+}
+
+void KNVTSignInViewController::checkDidFinish(const KNVTAccountCheck::Result &result)
+{
+    switch (result.outcome) {
+    case KNVTAccountCheck::Outcome::ConnectionFailed:
+        knvt::stopProgress(m_progressIndicator, m_progressLabel,
+                           tr("Unable to verify username and password as the connection failed."));
+        setInputsEnabled(true);
+        m_signInButton->setEnabled(true);
+        return;
+    case KNVTAccountCheck::Outcome::Maintenance:
+        reject(tr("We are unable to verify your username and password at the moment, as the service is currently "
+                  "down for maintenance. Please try again in a few minutes."));
+        return;
+    case KNVTAccountCheck::Outcome::Refused:
+        // Also an accepted answer without the account: there is nothing to sign in with.
+        reject(tr("Unable to verify your username and password."));
+        return;
+    case KNVTAccountCheck::Outcome::Accepted: break;
+    }
+    knvt::configureAccount(knvt::taskStore(m_store), result.account, result.username, result.password);
+    // The host replaces or closes the form; until then it keeps showing the check.
+    if (KNVTSignInViewControllerDelegate *delegate = m_delegate.get())
+        delegate->signInViewControllerDidSuccessfullySignIn(this);
+}
+
+// The credentials were refused: the fields can be edited again, and Sign In waits for an edit before the same
+// credentials can be sent again.
+void KNVTSignInViewController::reject(const QString &message)
+{
+    knvt::stopProgress(m_progressIndicator, m_progressLabel, message);
+    setInputsEnabled(true);
+    m_signInButton->setEnabled(false);
+}
+
+void KNVTSignInViewController::cancel()
+{
+    view();
+    if (m_check->isRunning()) {
+        m_check->cancel();
+        knvt::stopProgress(m_progressIndicator, m_progressLabel, QString());
+        setInputsEnabled(true);
+        m_signInButton->setEnabled(true);
+        return;
+    }
+    if (m_style == Style::Window) {
+        if (KNVTSignInViewControllerDelegate *delegate = m_delegate.get())
+            delegate->signInViewControllerDidSelectCancel(this);
+    }
+}
+
+void KNVTSignInViewController::createAccount()
+{
+    if (KNVTSignInViewControllerDelegate *delegate = m_delegate.get())
+        delegate->signInViewControllerDidSelectCreateAccount(this);
+}
+
+void KNVTSignInViewController::forgottenPassword()
+{
+    if (KNVTSignInViewControllerDelegate *delegate = m_delegate.get())
+        delegate->signInViewControllerDidSelectForgottenPassword(this);
+}

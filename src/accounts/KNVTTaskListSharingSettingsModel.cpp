@@ -1,0 +1,131 @@
+#include "accounts/KNVTTaskListSharingSettingsModel.h"
+
+#include "accounts/UserPresentation.h"
+
+#include "uikit/ItemDataRole.h"
+
+#include "model/ContextAdditions.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
+#include "model/KNVTCDUser.h"
+#include "model/ObjectReferencePayload.h"
+
+#include <QMimeData>
+
+#include <algorithm>
+
+KNVTTaskListSharingSettingsModel::KNVTTaskListSharingSettingsModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void KNVTTaskListSharingSettingsModel::reload(const std::vector<KNVTCDUser *> &users, KNVTCDTaskList *taskList)
+{
+    beginResetModel();
+    m_users = users;
+    m_records.clear();
+    if (taskList) {
+        // A person's first record for the list, whatever its state, as the store's lookup answers it.
+        for (const KNVTCDTaskListCollaborator *record : taskList->taskListCollaborators()) {
+            if (record->isDeleted() || !record->user())
+                continue;
+            if (!m_records.contains(record->user()))
+                m_records.insert(record->user(), record);
+        }
+    }
+    endResetModel();
+}
+
+KNVTCDUser *KNVTTaskListSharingSettingsModel::userAtRow(int row) const
+{
+    return row >= 0 && size_t(row) < m_users.size() ? m_users[size_t(row)] : nullptr;
+}
+
+int KNVTTaskListSharingSettingsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_users.size());
+}
+
+int KNVTTaskListSharingSettingsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant KNVTTaskListSharingSettingsModel::data(const QModelIndex &index, int role) const
+{
+    const KNVTCDUser *user = userAtRow(index.row());
+    if (!index.isValid() || !user)
+        return QVariant();
+    if (role == knvt::ObjectUriRole)
+        return knvt::managedObjectIDURIRepresentation(*user);
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
+        return QVariant();
+    const KNVTCDTaskListCollaborator *record = m_records.value(user);
+    switch (index.column()) {
+    case UserColumn: return user->extendedDisplayName();
+    case StatusColumn:
+        return record ? KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(
+                   KNVTTaskListCollaboratorStatus(record->status().value_or(0)))
+                      : QStringLiteral("-");
+    case RoleColumn:
+        return record ? KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorRole(
+                   KNVTTaskListCollaboratorRole(record->role().value_or(0)))
+                      : QStringLiteral("-");
+    default: return QVariant();
+    }
+}
+
+QVariant KNVTTaskListSharingSettingsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QVariant();
+    switch (section) {
+    case UserColumn: return tr("User");
+    case StatusColumn: return tr("Status");
+    case RoleColumn: return tr("Role");
+    default: return QVariant();
+    }
+}
+
+Qt::ItemFlags KNVTTaskListSharingSettingsModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::ItemIsDropEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
+QStringList KNVTTaskListSharingSettingsModel::mimeTypes() const
+{
+    return {QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI), QStringLiteral("text/plain")};
+}
+
+QMimeData *KNVTTaskListSharingSettingsModel::mimeData(const QModelIndexList &indexes) const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : indexes) {
+        if (index.isValid())
+            rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QList<QUrl> uris;
+    QString text;
+    for (int row : rows) {
+        if (const KNVTCDUser *user = userAtRow(row)) {
+            uris.append(knvt::managedObjectIDURIRepresentation(*user));
+            text += knvt::shownNameOfUser(user) + QLatin1Char('\n');
+        }
+    }
+    if (uris.isEmpty())
+        return nullptr;
+    auto *mime = new QMimeData;
+    knvt::ObjectReferencePayload::write(*mime, uris, text);
+    return mime;
+}
+
+Qt::DropActions KNVTTaskListSharingSettingsModel::supportedDragActions() const
+{
+    return Qt::CopyAction;
+}
+
+Qt::DropActions KNVTTaskListSharingSettingsModel::supportedDropActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction;
+}

@@ -1,0 +1,368 @@
+#include "accounts/KNVTTaskListSharingSettingsWindowController.h"
+
+#include "accounts/FormWidgets.h"
+#include "accounts/KNVTTaskListSharingSettingsModel.h"
+#include "accounts/KNVTUserSelectionViewController.h"
+#include "accounts/TaskStoreReference.h"
+
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
+#include "model/ObjectReferencePayload.h"
+
+#include "uikit/AlertAdditions.h"
+#include "uikit/Popover.h"
+
+#include "foundation/NotificationCenter.h"
+
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+
+namespace {
+
+// The table as a drop target: the whole table is one target, whatever row the pointer is over.
+class SharingTableView final : public QTreeView
+{
+public:
+    using Validator = std::function<Qt::DropAction(const QMimeData &, Qt::DropActions)>;
+    using Acceptor = std::function<bool(const QMimeData &)>;
+
+    SharingTableView(Validator validator, Acceptor acceptor)
+        : m_validator(std::move(validator)), m_acceptor(std::move(acceptor))
+    {}
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override { answer(event); }
+    void dragMoveEvent(QDragMoveEvent *event) override { answer(event); }
+    void dropEvent(QDropEvent *event) override
+    {
+        const Qt::DropAction action = m_validator(*event->mimeData(), event->possibleActions());
+        if (action == Qt::IgnoreAction) {
+            event->ignore();
+            return;
+        }
+        m_acceptor(*event->mimeData());
+        event->setDropAction(action);
+        event->accept();
+    }
+
+private:
+    void answer(QDragMoveEvent *event)
+    {
+        const Qt::DropAction action = m_validator(*event->mimeData(), event->possibleActions());
+        if (action == Qt::IgnoreAction) {
+            event->ignore();
+            return;
+        }
+        event->setDropAction(action);
+        event->accept();
+    }
+
+    Validator m_validator;
+    Acceptor m_acceptor;
+};
+
+bool contains(const std::vector<KNVTCDUser *> &users, const KNVTCDUser *user)
+{
+    return std::find(users.cbegin(), users.cend(), user) != users.cend();
+}
+
+} // namespace
+
+KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowController(KNVTCDTaskList *taskList,
+                                                                                         KNVTTaskStore *store,
+                                                                                         QWidget *parent)
+    : QDialog(parent),
+      m_taskList(taskList),
+      m_store(store),
+      m_owner(taskList ? taskList->owner() : nullptr),
+      m_model(new KNVTTaskListSharingSettingsModel(this))
+{
+    setObjectName(QStringLiteral("KNVTTaskListSharingSettingsWindowController"));
+    setWindowTitle(tr("Sharing Settings"));
+    setWindowModality(Qt::WindowModal);
+
+    m_headingTextField = new QLabel;
+    m_headingTextField->setObjectName(QStringLiteral("headingTextField"));
+    QFont headingFont = m_headingTextField->font();
+    headingFont.setPixelSize(15);
+    headingFont.setBold(true);
+    m_headingTextField->setFont(headingFont);
+    m_sharedByTextField = new QLabel(tr("Unknown"));
+    m_sharedByTextField->setObjectName(QStringLiteral("sharedByTextField"));
+    m_tableView = new SharingTableView(
+        [this](const QMimeData &mime, Qt::DropActions actions) { return validateDrop(mime, actions); },
+        [this](const QMimeData &mime) { return acceptDrop(mime); });
+    m_tableView->setObjectName(QStringLiteral("tableView"));
+    m_tableView->setModel(m_model);
+    m_tableView->setRootIsDecorated(false);
+    m_tableView->setItemsExpandable(false);
+    m_tableView->setUniformRowHeights(true);
+    m_tableView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tableView->setDragEnabled(true);
+    m_tableView->setAcceptDrops(true);
+    m_tableView->viewport()->setAcceptDrops(true);
+    m_tableView->setDragDropMode(QAbstractItemView::DragDrop);
+    m_tableView->setDropIndicatorShown(false);
+    m_tableView->setStyleSheet(QStringLiteral("QTreeView::item { padding: 3px 2px; }"));
+    m_tableView->header()->setStretchLastSection(false);
+    m_tableView->header()->setSectionResizeMode(KNVTTaskListSharingSettingsModel::UserColumn, QHeaderView::Stretch);
+    m_tableView->header()->resizeSection(KNVTTaskListSharingSettingsModel::StatusColumn, 100);
+    m_tableView->header()->resizeSection(KNVTTaskListSharingSettingsModel::RoleColumn, 90);
+    m_collaboratingUsersButton = knvt::makeButton(tr("Choose People..."), "collaboratingUsersButton");
+    m_saveButton = knvt::makeButton(QString(), "saveButton", true);
+    m_cancelButton = knvt::makeButton(tr("Cancel"), "cancelButton");
+
+    auto *owner = new QFormLayout;
+    owner->addRow(tr("Owner:"), m_sharedByTextField);
+    auto *hint = new QLabel(tr("Choose people, or drag them here from the People window."));
+    hint->setStyleSheet(QStringLiteral("color: #6e6e73"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_collaboratingUsersButton);
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancelButton);
+    buttons->addWidget(m_saveButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_headingTextField);
+    layout->addLayout(owner);
+    layout->addWidget(m_tableView, 1);
+    layout->addWidget(hint);
+    layout->addLayout(buttons);
+    resize(480, 380);
+
+    // Shown as it stands, in every language.
+    m_headingTextField->setText(
+        QStringLiteral("\"%1\" Sharing settings").arg(taskList ? taskList->title() : QString()));
+    if (taskList) {
+        for (KNVTCDUser *user : taskList->activeTaskListCollaboratorUsers()) {
+            if (user != m_owner)
+                m_users.push_back(user);
+        }
+    }
+    if (m_owner && !m_owner->extendedDisplayName().isEmpty())
+        m_sharedByTextField->setText(m_owner->extendedDisplayName());
+    m_saveButton->setText(taskList && taskList->isShared() ? tr("Update") : tr("Share"));
+    m_saveButton->setEnabled(false);
+    reloadTable();
+
+    connect(m_collaboratingUsersButton, &QPushButton::clicked, this,
+            [this] { collaboratingUsersSelection(m_collaboratingUsersButton); });
+    connect(m_saveButton, &QPushButton::clicked, this, &KNVTTaskListSharingSettingsWindowController::save);
+    connect(m_cancelButton, &QPushButton::clicked, this, &KNVTTaskListSharingSettingsWindowController::cancel);
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(m_store), this,
+        [this](const knvt::Notification &) { taskStoreWillChangeNotification(); });
+}
+
+KNVTTaskListSharingSettingsWindowController::~KNVTTaskListSharingSettingsWindowController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    if (m_userSelectionPopover)
+        delete m_userSelectionPopover.data();
+}
+
+knvt::Popover *KNVTTaskListSharingSettingsWindowController::userSelectionPopover() const
+{
+    return m_userSelectionPopover;
+}
+
+KNVTUserSelectionViewController *KNVTTaskListSharingSettingsWindowController::userSelectionViewController() const
+{
+    return m_userSelectionViewController;
+}
+
+std::vector<KNVTCDUser *> KNVTTaskListSharingSettingsWindowController::wantedUsers() const
+{
+    std::vector<KNVTCDUser *> wanted = m_users;
+    // A list pulled without its owner's record has nobody to add here.
+    if (m_owner && !contains(wanted, m_owner))
+        wanted.push_back(m_owner);
+    return wanted;
+}
+
+std::vector<KNVTCDUser *> KNVTTaskListSharingSettingsWindowController::ownerAlone() const
+{
+    return m_owner ? std::vector<KNVTCDUser *>{m_owner} : std::vector<KNVTCDUser *>();
+}
+
+void KNVTTaskListSharingSettingsWindowController::reloadTable()
+{
+    m_model->reload(m_users, m_taskList);
+}
+
+void KNVTTaskListSharingSettingsWindowController::updateSaveButton()
+{
+    const std::vector<KNVTCDUser *> wanted = wantedUsers();
+    const std::vector<KNVTCDUser *> current =
+        m_taskList ? m_taskList->activeTaskListCollaboratorUsers() : std::vector<KNVTCDUser *>();
+    const std::set<KNVTCDUser *> wantedSet(wanted.cbegin(), wanted.cend());
+    const std::set<KNVTCDUser *> currentSet(current.cbegin(), current.cend());
+    m_saveButton->setEnabled(m_saveFailed || wantedSet != currentSet);
+}
+
+void KNVTTaskListSharingSettingsWindowController::collaboratingUsersSelection(QWidget *sender)
+{
+    if (m_userSelectionPopover) {
+        closePopover();
+        return;
+    }
+    auto *popover = new knvt::Popover(this);
+    popover->setObjectName(QStringLiteral("userSelectionPopover"));
+    popover->setBehavior(knvt::Popover::Behavior::Transient);
+    popover->setAnimates(true);
+    auto *selection = new KNVTUserSelectionViewController(m_store, popover);
+    selection->setUsers(knvt::taskStore(m_store).sortedUsers());
+    selection->setSelectedUsers(wantedUsers());
+    selection->setUnselectableUsers(ownerAlone());
+    selection->setUserSelectionViewControllerDelegate(this);
+    popover->setContentWidget(selection->view());
+    m_userSelectionPopover = popover;
+    m_userSelectionViewController = selection;
+    connect(popover, &knvt::Popover::closed, this, [this, popover] {
+        if (m_userSelectionPopover == popover) {
+            m_userSelectionPopover = nullptr;
+            m_userSelectionViewController = nullptr;
+        }
+        popover->deleteLater();
+    });
+    QWidget *anchor = sender ? sender : m_collaboratingUsersButton;
+    popover->showRelativeTo(QRect(), anchor);
+}
+
+void KNVTTaskListSharingSettingsWindowController::closePopover()
+{
+    if (knvt::Popover *popover = m_userSelectionPopover) {
+        m_userSelectionPopover = nullptr;
+        m_userSelectionViewController = nullptr;
+        popover->performClose();
+    }
+}
+
+void KNVTTaskListSharingSettingsWindowController::reloadUserSelectionPopover()
+{
+    if (KNVTUserSelectionViewController *selection = m_userSelectionViewController) {
+        selection->setUsers(knvt::taskStore(m_store).sortedUsers());
+        selection->setSelectedUsers(wantedUsers());
+        selection->setUnselectableUsers(ownerAlone());
+    }
+}
+
+void KNVTTaskListSharingSettingsWindowController::userSelectionViewControllerDidSelectUser(
+    KNVTUserSelectionViewController *, KNVTCDUser *user)
+{
+    if (user != m_owner && !contains(m_users, user))
+        m_users.push_back(user);
+    reloadTable();
+    updateSaveButton();
+}
+
+void KNVTTaskListSharingSettingsWindowController::userSelectionViewControllerDidDeselectUser(
+    KNVTUserSelectionViewController *, KNVTCDUser *user)
+{
+    m_users.erase(std::remove(m_users.begin(), m_users.end(), user), m_users.end());
+    reloadTable();
+    updateSaveButton();
+}
+
+std::vector<KNVTCDUser *> KNVTTaskListSharingSettingsWindowController::droppedUsers(const QMimeData &mime)
+{
+    const std::optional<QList<QUrl>> uris = knvt::ObjectReferencePayload::read(mime);
+    std::vector<KNVTCDUser *> users;
+    if (!uris)
+        return users;
+    for (KNVTCDTaskStoreObject *object : knvt::taskStore(m_store).objectsForURIs(*uris)) {
+        if (auto *user = dynamic_cast<KNVTCDUser *>(object))
+            users.push_back(user);
+    }
+    return users;
+}
+
+Qt::DropAction KNVTTaskListSharingSettingsWindowController::validateDrop(const QMimeData &mime,
+                                                                         Qt::DropActions sourceActions)
+{
+    if (droppedUsers(mime).empty())
+        return Qt::IgnoreAction;
+    return sourceActions == Qt::CopyAction ? Qt::CopyAction : Qt::MoveAction;
+}
+
+bool KNVTTaskListSharingSettingsWindowController::acceptDrop(const QMimeData &mime)
+{
+    for (KNVTCDUser *user : droppedUsers(mime)) {
+        if (user != m_owner && !contains(m_users, user))
+            m_users.push_back(user);
+    }
+    reloadUserSelectionPopover();
+    reloadTable();
+    updateSaveButton();
+    return true;
+}
+
+void KNVTTaskListSharingSettingsWindowController::save()
+{
+    closePopover();
+    if (!m_taskList)
+        return;
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    const std::vector<KNVTCDUser *> wanted = wantedUsers();
+    const std::vector<KNVTCDUser *> current = m_taskList->activeTaskListCollaboratorUsers();
+    for (KNVTCDUser *user : wanted) {
+        if (!contains(current, user))
+            store.taskListCollaboratorWithUser(user, m_taskList, 2);
+    }
+    for (KNVTCDUser *user : current) {
+        if (!contains(wanted, user))
+            store.removeTaskListCollaboratorForUser(user, m_taskList);
+    }
+    knvt::Error error;
+    if (!store.save(&error)) {
+        // The records stay in the store's context, to be saved with the next save; the user may try again now.
+        m_saveFailed = true;
+        updateSaveButton();
+        knvt::AlertPresenter::Request request;
+        request.title = tr("Unable to save the sharing settings.");
+        const QString description = error.userInfo().value(QStringLiteral("NSLocalizedDescription")).toString();
+        request.message = description.isEmpty() ? error.description() : description;
+        request.buttonTitles = {tr("OK")};
+        knvt::runModal(request);
+        return;
+    }
+    dismiss();
+}
+
+void KNVTTaskListSharingSettingsWindowController::cancel()
+{
+    closePopover();
+    dismiss();
+}
+
+void KNVTTaskListSharingSettingsWindowController::dismiss()
+{
+    m_ended = true;
+    QDialog::reject();
+}
+
+void KNVTTaskListSharingSettingsWindowController::reject()
+{
+    cancel();
+}
+
+void KNVTTaskListSharingSettingsWindowController::taskStoreWillChangeNotification()
+{
+    if (m_ended)
+        return;
+    if (!m_taskList || m_taskList->isDeleted() || m_taskList->deletedDate().isValid())
+        cancel();
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "accounts/KNVTUserSelectionViewControllerDelegate.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <vector>
+
+class KNVTCDTaskList;
+class KNVTCDUser;
+class KNVTTaskListSharingSettingsModel;
+class KNVTTaskStore;
+class KNVTUserSelectionViewController;
+class QLabel;
+class QMimeData;
+class QPushButton;
+class QTreeView;
+
+namespace knvt {
+class Popover;
+}
+
+// The sheet that decides with whom a project or area is shared. It lists the people the list is shared with (all but
+// its owner) with the state of their invitation and their role; people are added and removed with a list of check
+// boxes in a popover, or added by dropping them on the table. Nothing is written until Save, which turns the
+// difference between the edited people and the list's members into new invitations and removed memberships in one
+// save. The sheet closes by itself when the list is deleted meanwhile (by a sync, say).
+class KNVTTaskListSharingSettingsWindowController : public QDialog, public KNVTUserSelectionViewControllerDelegate
+{
+    Q_OBJECT
+
+public:
+    // `store`: nullptr means the shared store.
+    explicit KNVTTaskListSharingSettingsWindowController(KNVTCDTaskList *taskList, KNVTTaskStore *store = nullptr,
+                                                         QWidget *parent = nullptr);
+    ~KNVTTaskListSharingSettingsWindowController() override;
+
+    KNVTCDTaskList *taskList() const { return m_taskList; }
+    // The people the list is to be shared with, its owner left out, in the table's order.
+    const std::vector<KNVTCDUser *> &users() const { return m_users; }
+    knvt::Popover *userSelectionPopover() const;
+    KNVTUserSelectionViewController *userSelectionViewController() const;
+    KNVTTaskListSharingSettingsModel *model() const { return m_model; }
+
+    // What a drop of `mime` would do: copy when the source offers nothing but copying, move otherwise; nothing
+    // when it carries no person.
+    Qt::DropAction validateDrop(const QMimeData &mime, Qt::DropActions sourceActions);
+    // Adds the dropped people not listed yet (never the owner). Always succeeds.
+    bool acceptDrop(const QMimeData &mime);
+
+    void userSelectionViewControllerDidSelectUser(KNVTUserSelectionViewController *controller,
+                                                  KNVTCDUser *user) override;
+    void userSelectionViewControllerDidDeselectUser(KNVTUserSelectionViewController *controller,
+                                                    KNVTCDUser *user) override;
+
+public slots:
+    // Opens the popover of people under `sender` (the button by default), or closes it when it is open.
+    void collaboratingUsersSelection(QWidget *sender = nullptr);
+    void save();
+    void cancel();
+    void dismiss();
+    void updateSaveButton();
+    void reloadUserSelectionPopover();
+    void reject() override;
+
+private:
+    std::vector<KNVTCDUser *> droppedUsers(const QMimeData &mime);
+    // The people of `m_users` and the owner, when the list has one.
+    std::vector<KNVTCDUser *> wantedUsers() const;
+    std::vector<KNVTCDUser *> ownerAlone() const;
+    void reloadTable();
+    void closePopover();
+    void taskStoreWillChangeNotification();
+
+    KNVTCDTaskList *m_taskList;
+    KNVTTaskStore *m_store;
+    KNVTCDUser *m_owner;
+    std::vector<KNVTCDUser *> m_users;
+    // A save failed: what it inserted waits in the store, so Save stays available to try again.
+    bool m_saveFailed = false;
+    bool m_ended = false;
+    KNVTTaskListSharingSettingsModel *m_model;
+    QPointer<knvt::Popover> m_userSelectionPopover;
+    QPointer<KNVTUserSelectionViewController> m_userSelectionViewController;
+    QLabel *m_headingTextField = nullptr;
+    QLabel *m_sharedByTextField = nullptr;
+    QTreeView *m_tableView = nullptr;
+    QPushButton *m_collaboratingUsersButton = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "accounts/UserRow.h"
+
+#include <QAbstractListModel>
+
+#include <vector>
+
+class KNVTCDUser;
+class KNVTTaskStore;
+
+// The rows of the people window's detail pane for one person: a header (avatar, names, "me"), the projects and then
+// the areas they are a member of, each group under a title row, and one row of what can be done about the
+// friendship: invite, "invited", or accept and decline. Memberships that have ended (a removed member, a deleted
+// list) are not listed; pending and declined ones are.
+class KNVTUserDetailModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    enum class RowKind { Header, Group, TaskList, Invite, Invited, AcceptOrDecline };
+    // The row's RowKind, as an int.
+    static constexpr int RowKindRole = Qt::UserRole + 200;
+
+    struct Row
+    {
+        RowKind kind = RowKind::Header;
+        QString text; // the group's title or the list's title
+        QUrl uri;     // the list's reference on list rows
+    };
+
+    // `store`: nullptr means the shared store.
+    explicit KNVTUserDetailModel(KNVTTaskStore *store = nullptr, QObject *parent = nullptr);
+
+    // Rebuilds every row for `user` (none: no rows).
+    void setUser(KNVTCDUser *user);
+    const std::vector<Row> &detailRows() const { return m_rows; }
+    RowKind kindAtRow(int row) const;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    KNVTTaskStore *m_store;
+    std::vector<Row> m_rows;
+    knvt::UserRow m_user;
+};

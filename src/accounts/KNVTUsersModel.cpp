@@ -1,0 +1,116 @@
+#include "accounts/KNVTUsersModel.h"
+
+#include "accounts/TaskStoreReference.h"
+#include "accounts/UserRowRoles.h"
+
+#include "model/KNVTCDUser.h"
+#include "model/ObjectReferencePayload.h"
+
+#include <QMimeData>
+
+#include <algorithm>
+
+KNVTUsersModel::KNVTUsersModel(KNVTTaskStore *store, QObject *parent) : QAbstractListModel(parent), m_store(store) {}
+
+KNVTTaskStore &KNVTUsersModel::taskStore() const
+{
+    return knvt::taskStore(m_store);
+}
+
+void KNVTUsersModel::setUsers(const std::vector<KNVTCDUser *> &users, bool sort)
+{
+    setRows(sort ? knvt::sortedUserRows(users) : knvt::userRows(users));
+}
+
+void KNVTUsersModel::setRows(std::vector<knvt::UserRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_rowOfObjectID.clear();
+    m_rowOfObjectID.reserve(qsizetype(m_rows.size()));
+    for (size_t row = 0; row < m_rows.size(); ++row)
+        m_rowOfObjectID.insert(m_rows[row].objectID, int(row));
+    endResetModel();
+}
+
+int KNVTUsersModel::rowOfUser(const KNVTCDUser *user) const
+{
+    return user ? m_rowOfObjectID.value(user->objectID(), -1) : -1;
+}
+
+QUrl KNVTUsersModel::uriAtRow(int row) const
+{
+    if (row < 0 || size_t(row) >= m_rows.size())
+        return QUrl();
+    return m_rows[size_t(row)].uri(taskStore());
+}
+
+KNVTCDUser *KNVTUsersModel::userAtRow(int row) const
+{
+    if (row < 0 || size_t(row) >= m_rows.size())
+        return nullptr;
+    return dynamic_cast<KNVTCDUser *>(taskStore().objectForURI(uriAtRow(row)));
+}
+
+int KNVTUsersModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant KNVTUsersModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+        return QVariant();
+    const knvt::UserRow &row = m_rows[size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: return row.shownName();
+    case knvt::ObjectUriRole: return row.uri(taskStore());
+    case knvt::UserFullNameRole: return row.fullName;
+    case knvt::UserUsernameRole: return row.username;
+    case knvt::UserInitialsRole: return row.initials;
+    case knvt::UserIsMeRole: return row.isMe;
+    case knvt::UserAvatarImageRole: return row.avatarImage(taskStore());
+    default: return QVariant();
+    }
+}
+
+Qt::ItemFlags KNVTUsersModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
+QStringList KNVTUsersModel::mimeTypes() const
+{
+    return {QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI), QStringLiteral("text/plain")};
+}
+
+QMimeData *KNVTUsersModel::mimeData(const QModelIndexList &indexes) const
+{
+    QModelIndexList sorted = indexes;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    QList<QUrl> uris;
+    QString text;
+    int lastRow = -1;
+    for (const QModelIndex &index : sorted) {
+        if (!index.isValid() || index.row() == lastRow || size_t(index.row()) >= m_rows.size())
+            continue;
+        lastRow = index.row();
+        const knvt::UserRow &row = m_rows[size_t(index.row())];
+        uris.append(row.uri(taskStore()));
+        text += row.shownName() + QLatin1Char('\n');
+    }
+    if (uris.isEmpty())
+        return nullptr;
+    auto *mime = new QMimeData;
+    knvt::ObjectReferencePayload::write(*mime, uris, text);
+    return mime;
+}
+
+Qt::DropActions KNVTUsersModel::supportedDragActions() const
+{
+    return Qt::CopyAction;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "accounts/UserRow.h"
+
+#include <QAbstractListModel>
+#include <QHash>
+
+#include <vector>
+
+class KNVTCDUser;
+class KNVTTaskStore;
+
+// People as rows, for the people lists: the roles of UserRowRoles, the object reference under
+// knvt::ObjectUriRole, and drags that carry the people's references with their names as text.
+class KNVTUsersModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    // `store` resolves the rows' references; nullptr means the shared store.
+    explicit KNVTUsersModel(KNVTTaskStore *store = nullptr, QObject *parent = nullptr);
+
+    // Replaces every row: sorted by display name when `sort`, else in the given order.
+    void setUsers(const std::vector<KNVTCDUser *> &users, bool sort = true);
+    void setRows(std::vector<knvt::UserRow> rows);
+    const std::vector<knvt::UserRow> &rows() const { return m_rows; }
+    // The row of the person; -1 when they are not listed.
+    int rowOfUser(const KNVTCDUser *user) const;
+    // The object reference of a row's person; an empty URL for no row.
+    QUrl uriAtRow(int row) const;
+    // The person of a row, resolved through the store; nullptr when it is gone.
+    KNVTCDUser *userAtRow(int row) const;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override;
+
+protected:
+    KNVTTaskStore &taskStore() const;
+
+private:
+    KNVTTaskStore *m_store;
+    std::vector<knvt::UserRow> m_rows;
+    QHash<ostore::ObjectID, int> m_rowOfObjectID;
+};

@@ -1,0 +1,247 @@
+#include "accounts/KNVTUsersWindowController.h"
+
+#include "accounts/KNVTFriendshipNewWindowController.h"
+#include "accounts/KNVTUserGroupsViewController.h"
+#include "accounts/KNVTUserViewController.h"
+#include "accounts/KNVTUsersViewController.h"
+#include "accounts/TaskStoreReference.h"
+#include "accounts/UserRow.h"
+
+#include "model/KNVTCDUser.h"
+
+#include "foundation/NotificationCenter.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+QWidget *container(const char *objectName, QWidget *content, QLayout *below = nullptr)
+{
+    auto *widget = new QWidget;
+    widget->setObjectName(QString::fromLatin1(objectName));
+    auto *layout = new QVBoxLayout(widget);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(content);
+    if (below)
+        layout->addLayout(below);
+    return widget;
+}
+
+} // namespace
+
+KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidget *parent)
+    : QWidget(parent, Qt::Window),
+      m_store(store),
+      m_userGroupsViewController(new KNVTUserGroupsViewController(store, this)),
+      m_usersViewController(new KNVTUsersViewController(store, this)),
+      m_userViewController(new KNVTUserViewController(store, this))
+{
+    setObjectName(QStringLiteral("KNVTUsersWindowController"));
+    setWindowTitle(tr("People"));
+    m_userGroupsViewController->setUserGroupsViewControllerDelegate(this);
+    m_usersViewController->setUsersViewControllerDelegate(this);
+    m_userViewController->setUserViewControllerDelegate(this);
+
+    m_searchField = new QLineEdit;
+    m_searchField->setObjectName(QStringLiteral("searchField"));
+    m_searchField->setPlaceholderText(tr("Search"));
+    m_searchField->setClearButtonEnabled(true);
+    m_addUserButton = new QPushButton(QStringLiteral("+"));
+    m_addUserButton->setObjectName(QStringLiteral("addUserButton"));
+    m_addUserButton->setToolTip(tr("Invite a friend by username"));
+    m_addUserButton->setFixedWidth(32);
+    m_footerTextLabel = new QLabel;
+    m_footerTextLabel->setObjectName(QStringLiteral("footerTextLabel"));
+    m_footerTextLabel->setAlignment(Qt::AlignCenter);
+    m_footerTextLabel->setStyleSheet(QStringLiteral("color: #6e6e73"));
+
+    auto *footer = new QHBoxLayout;
+    footer->setContentsMargins(6, 4, 6, 4);
+    footer->addWidget(m_addUserButton);
+    footer->addWidget(m_footerTextLabel, 1);
+    footer->addSpacing(32);
+
+    QWidget *users = container("usersContainerView", m_usersViewController->view(), footer);
+    m_splitView = new QSplitter(Qt::Horizontal);
+    m_splitView->setObjectName(QStringLiteral("splitView"));
+    m_splitView->setChildrenCollapsible(false);
+    m_splitView->addWidget(container("usersGroupsContainerView", m_userGroupsViewController->view()));
+    m_splitView->addWidget(users);
+    m_splitView->addWidget(container("userContainerView", m_userViewController->view()));
+    m_splitView->setStretchFactor(2, 1);
+
+    auto *searchBar = new QHBoxLayout;
+    searchBar->setContentsMargins(8, 8, 8, 8);
+    searchBar->addStretch(1);
+    searchBar->addWidget(m_searchField);
+    m_searchField->setFixedWidth(220);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(searchBar);
+    layout->addWidget(m_splitView, 1);
+
+    resize(960, 560);
+    m_splitView->setSizes({220, 360, 380});
+
+    connect(m_searchField, &QLineEdit::textChanged, this, &KNVTUsersWindowController::controlTextDidChange);
+    connect(m_addUserButton, &QPushButton::clicked, this, &KNVTUsersWindowController::addUser);
+    connect(m_splitView, &QSplitter::splitterMoved, this, &KNVTUsersWindowController::splitterMoved);
+
+    setUsers(usersOfSelectedGroup());
+    m_userViewController->setUser(nullptr);
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreDidChangeNotification), nullptr, this,
+        [this](const knvt::Notification &) { taskStoreDidChangeNotification(); });
+}
+
+KNVTUsersWindowController::~KNVTUsersWindowController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+    // The panes' views are children of this window; the controllers are its QObject children and go after them.
+    m_userGroupsViewController->setUserGroupsViewControllerDelegate(nullptr);
+    m_usersViewController->setUsersViewControllerDelegate(nullptr);
+    m_userViewController->setUserViewControllerDelegate(nullptr);
+}
+
+KNVTFriendshipNewWindowController *KNVTUsersWindowController::friendshipNewWindowController() const
+{
+    return m_friendshipNewWindowController;
+}
+
+std::vector<KNVTCDUser *> KNVTUsersWindowController::usersOfSelectedGroup()
+{
+    const KNVTUserGroup *group = m_userGroupsViewController->selectedUserGroup();
+    return group ? group->users() : std::vector<KNVTCDUser *>();
+}
+
+void KNVTUsersWindowController::setUsers(const std::vector<KNVTCDUser *> &users)
+{
+    const bool reloading = std::exchange(m_reloading, true);
+    m_usersViewController->setUsers(users);
+    m_reloading = reloading;
+    // Shown as they stand, in every language.
+    m_footerTextLabel->setText(users.size() == 1 ? QStringLiteral("1 Contact")
+                                                 : QStringLiteral("%1 Contacts").arg(users.size()));
+}
+
+void KNVTUsersWindowController::userGroupsViewControllerSelectionDidChange(KNVTUserGroupsViewController *)
+{
+    {
+        const QSignalBlocker blocker(m_searchField);
+        m_searchField->clear();
+    }
+    setUsers(usersOfSelectedGroup());
+    m_userViewController->setUser(nullptr);
+}
+
+void KNVTUsersWindowController::controlTextDidChange()
+{
+    setUsers(knvt::usersMatchingSearch(usersOfSelectedGroup(), m_searchField->text()));
+}
+
+void KNVTUsersWindowController::usersViewControllerSelectionDidChange(KNVTUsersViewController *controller)
+{
+    if (m_reloading)
+        return;
+    m_userViewController->setUser(controller->selectedUser());
+}
+
+void KNVTUsersWindowController::taskStoreDidChangeNotification()
+{
+    // The whole group comes back even while a search is typed; the next keystroke filters again.
+    const std::vector<KNVTCDUser *> users = usersOfSelectedGroup();
+    KNVTCDUser *selected = m_usersViewController->selectedUser();
+    setUsers(users);
+    if (selected && std::find(users.cbegin(), users.cend(), selected) != users.cend()) {
+        const bool reloading = std::exchange(m_reloading, true);
+        m_usersViewController->setSelectedUser(selected);
+        m_reloading = reloading;
+        // Rebuilt even for the same person: an answered invitation must lose its buttons.
+        m_userViewController->setUser(selected);
+    } else {
+        m_userViewController->setUser(nullptr);
+    }
+}
+
+void KNVTUsersWindowController::inviteUser(KNVTCDUser *user)
+{
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    store.createFriendshipInviteFromUser(user);
+    store.saveWithCompletionHandler();
+}
+
+void KNVTUsersWindowController::acceptInviteFromUser(KNVTCDUser *user)
+{
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    store.acceptFriendshipInviteFromUser(user);
+    store.saveWithCompletionHandler();
+}
+
+void KNVTUsersWindowController::declineInviteFromUser(KNVTCDUser *user)
+{
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    store.declineFriendshipInviteFromUser(user);
+    store.saveWithCompletionHandler();
+}
+
+void KNVTUsersWindowController::userViewControllerDidSelectInvite(KNVTUserViewController *controller)
+{
+    if (KNVTCDUser *user = controller->user())
+        inviteUser(user);
+}
+
+void KNVTUsersWindowController::userViewControllerDidSelectAcceptInvite(KNVTUserViewController *controller)
+{
+    if (KNVTCDUser *user = controller->user())
+        acceptInviteFromUser(user);
+}
+
+void KNVTUsersWindowController::userViewControllerDidSelectDeclineInvite(KNVTUserViewController *controller)
+{
+    if (KNVTCDUser *user = controller->user())
+        declineInviteFromUser(user);
+}
+
+void KNVTUsersWindowController::addUser()
+{
+    if (m_friendshipNewWindowController)
+        return;
+    auto *sheet = new KNVTFriendshipNewWindowController(m_store, this);
+    connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
+    m_friendshipNewWindowController = sheet;
+    sheet->open();
+}
+
+QList<int> KNVTUsersWindowController::clampedSplitterSizes(const QList<int> &sizes, int handleWidth, int totalWidth)
+{
+    if (sizes.size() != 3)
+        return sizes;
+    QList<int> clamped = sizes;
+    const int groups = std::clamp(sizes[0], MinimumGroupsDividerPosition, MaximumGroupsDividerPosition);
+    // The second divider's position, measured like the first from the left edge.
+    const int secondDivider = sizes[0] + handleWidth + sizes[1];
+    const int maximumSecond = std::max(MinimumUsersDividerPosition, totalWidth - MinimumDetailWidth);
+    const int second = std::clamp(secondDivider, MinimumUsersDividerPosition, maximumSecond);
+    clamped[0] = groups;
+    clamped[1] = std::max(0, second - groups - handleWidth);
+    clamped[2] = std::max(0, totalWidth - second - handleWidth);
+    return clamped;
+}
+
+void KNVTUsersWindowController::splitterMoved()
+{
+    const QList<int> sizes = m_splitView->sizes();
+    const QList<int> clamped = clampedSplitterSizes(sizes, m_splitView->handleWidth(), m_splitView->width());
+    if (clamped != sizes)
+        m_splitView->setSizes(clamped);
+}

@@ -1,0 +1,22 @@
+#include "accounts/TextFolding.h"
+
+namespace knvt {
+
+QString withoutDiacritics(const QString &text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString result;
+    result.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (!c.isMark())
+            result.append(c);
+    }
+    return result;
+}
+
+QString searchFolded(const QString &text)
+{
+    return withoutDiacritics(text).toCaseFolded();
+}
+
+} // namespace knvt

@@ -1,0 +1,99 @@
+#include "accounts/UserRow.h"
+
+#include "accounts/TextFolding.h"
+#include "accounts/UserPresentation.h"
+
+#include "model/ContextAdditions.h"
+#include "model/KNVTCDUser.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "objectstore/Coordinator.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+
+namespace knvt {
+
+UserRow UserRow::fromUser(const KNVTCDUser *user)
+{
+    UserRow row;
+    row.objectID = user->objectID();
+    row.fullName = user->fullName();
+    row.username = user->username();
+    row.initials = user->initials();
+    row.isMe = user->isMe();
+    return row;
+}
+
+QString UserRow::shownName() const
+{
+    return fullName.isEmpty() ? username : fullName;
+}
+
+const QUrl &UserRow::uri(KNVTTaskStore &store) const
+{
+    if (cachedURI.isEmpty() && !objectID.isNull()) {
+        if (const ostore::Coordinator *coordinator = store.persistentStoreCoordinator())
+            cachedURI = coordinator->uri(objectID);
+    }
+    return cachedURI;
+}
+
+const QImage &UserRow::avatarImage(KNVTTaskStore &store) const
+{
+    if (!thumbnail)
+        thumbnail = avatarThumbnailOfUser(dynamic_cast<const KNVTCDUser *>(store.objectForURI(uri(store))));
+    return *thumbnail;
+}
+
+bool userMatchesSearch(const KNVTCDUser *user, const QString &foldedTerm)
+{
+    return foldedTerm.isEmpty() || searchFolded(user->username()).contains(foldedTerm)
+        || searchFolded(user->fullName()).contains(foldedTerm);
+}
+
+std::vector<KNVTCDUser *> usersMatchingSearch(const std::vector<KNVTCDUser *> &users, const QString &term)
+{
+    const QString foldedTerm = searchFolded(term);
+    if (foldedTerm.isEmpty())
+        return users;
+    std::vector<KNVTCDUser *> matching;
+    for (KNVTCDUser *user : users) {
+        if (userMatchesSearch(user, foldedTerm))
+            matching.push_back(user);
+    }
+    return matching;
+}
+
+std::vector<UserRow> userRows(const std::vector<KNVTCDUser *> &users)
+{
+    std::vector<UserRow> rows;
+    rows.reserve(users.size());
+    for (const KNVTCDUser *user : users)
+        rows.push_back(UserRow::fromUser(user));
+    return rows;
+}
+
+std::vector<UserRow> sortedUserRows(const std::vector<KNVTCDUser *> &users)
+{
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(users.size());
+    for (const KNVTCDUser *user : users)
+        keys.push_back(collator.sortKey(user->extendedDisplayName()));
+    std::vector<size_t> order(users.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::stable_sort(order.begin(), order.end(), [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
+    std::vector<UserRow> rows;
+    rows.reserve(users.size());
+    for (size_t index : order)
+        rows.push_back(UserRow::fromUser(users[index]));
+    return rows;
+}
+
+} // namespace knvt

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "objectstore/ObjectID.h"
+
+#include <QImage>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+#include <vector>
+
+class KNVTCDUser;
+class KNVTTaskStore;
+
+namespace knvt {
+
+// What a list row shows of a person, taken once per rebuild. The object reference and the picture are made only when
+// the row is first drawn or dragged, so that a rebuild of thousands of people builds neither.
+struct UserRow
+{
+    ostore::ObjectID objectID;
+    QString fullName;
+    QString username; // empty when the user has none
+    QString initials;
+    bool isMe = false;
+    // The avatar thumbnail once read; a null image when the user has none.
+    mutable std::optional<QImage> thumbnail;
+    mutable QUrl cachedURI;
+
+    static UserRow fromUser(const KNVTCDUser *user);
+    // The object reference of the person, made through `store` on first use.
+    const QUrl &uri(KNVTTaskStore &store) const;
+    // The name the row stands for in other programs: the full name, else the user name.
+    QString shownName() const;
+    // The thumbnail, read through `store` on first use.
+    const QImage &avatarImage(KNVTTaskStore &store) const;
+};
+
+// The people lists' search: the term is in the user name or in the full name, ignoring case and accents.
+// `foldedTerm` is the term as searchFolded() gives it; an empty term matches everybody.
+bool userMatchesSearch(const KNVTCDUser *user, const QString &foldedTerm);
+// The users that match, in their order.
+std::vector<KNVTCDUser *> usersMatchingSearch(const std::vector<KNVTCDUser *> &users, const QString &term);
+
+// The rows of `users`, in the order of the users' display names (localized, ignoring case). Each name's collation
+// key is made once, so that a sort of thousands of people compares keys, not strings.
+std::vector<UserRow> sortedUserRows(const std::vector<KNVTCDUser *> &users);
+// The rows of `users` in the given order.
+std::vector<UserRow> userRows(const std::vector<KNVTCDUser *> &users);
+
+} // namespace knvt

@@ -1,0 +1,145 @@
+// The account details sheet against the fake service.
+#include "AccountsTest.h"
+
+#include "accounts/KNVTAccountDetailsWindowController.h"
+
+#include "uikit/KNVTImageView.h"
+
+#include "support/ChosenFileImagePicker.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using knvt::test::waitUntil;
+
+class AccountDetailsTest : public AccountsTest
+{
+protected:
+    void SetUp() override
+    {
+        AccountsTest::SetUp();
+        // The sheet saves only for a user name of 6 to 32 characters.
+        configureAccount(QStringLiteral("annlee"));
+        // A full-size picture: what the sheet shows of it is only the 128-pixel thumbnail.
+        store().me()->avatar()->setImage(picture({600, 400}, QColor(200, 40, 40)));
+        save();
+        originalPicture = store().me()->avatar()->data();
+        sheet = std::make_unique<KNVTAccountDetailsWindowController>(&store());
+    }
+
+    template <class T = QLineEdit>
+    T *widget(const char *name)
+    {
+        return child<T>(sheet.get(), name);
+    }
+    QJsonObject sentUser() const
+    {
+        return fake.lastRequest("PUT", "/users/42.json")->json().object().value("user").toObject();
+    }
+    void saveAndWait()
+    {
+        widget<QPushButton>("saveButton")->click();
+        ASSERT_TRUE(waitUntil([this] { return !sheet->isRunning(); }));
+    }
+
+    QByteArray originalPicture;
+    std::unique_ptr<KNVTAccountDetailsWindowController> sheet;
+};
+
+TEST_F(AccountDetailsTest, TheSheetShowsTheSignedInUserAndSavesNothingUnchanged)
+{
+    EXPECT_EQ(widget("usernameTextField")->text(), QStringLiteral("annlee"));
+    EXPECT_TRUE(widget("usernameTextField")->isReadOnly());
+    EXPECT_EQ(widget("emailAddressTextField")->text(), QStringLiteral("annlee@example.com"));
+    EXPECT_EQ(widget("firstNameTextField")->text(), QStringLiteral("annlee"));
+    EXPECT_EQ(widget("lastNameTextField")->text(), QStringLiteral("Doe"));
+    EXPECT_EQ(widget<KNVTImageView>("avatarImageView")->image().size(), QSize(128, 128));
+    EXPECT_TRUE(widget<QLabel>("progressLabel")->isHidden());
+
+    sheet->open();
+    widget<QPushButton>("saveButton")->click();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_FALSE(fake.hasRequest("PUT", "/users/42.json"));
+
+    widget("firstNameTextField")->clear();
+    EXPECT_FALSE(widget<QPushButton>("saveButton")->isEnabled());
+    widget("firstNameTextField")->setText(QStringLiteral("Ann"));
+    widget("usernameTextField")->setText(QStringLiteral("annle"));
+    EXPECT_FALSE(widget<QPushButton>("saveButton")->isEnabled()) << "a 5-letter user name, though it is not sent";
+}
+
+TEST_F(AccountDetailsTest, ANameChangeSendsTheTextsAloneAndLeavesThePictureAlone)
+{
+    fake.on("PUT", "/users/42.json").json(200, "{}");
+    sheet->open();
+    widget("lastNameTextField")->setText(QStringLiteral("Lindqvist"));
+    saveAndWait();
+
+    const auto request = *fake.lastRequest("PUT", "/users/42.json");
+    EXPECT_EQ(request.header("Authorization"), QByteArray("Basic ") + QByteArray("annlee:secret1").toBase64());
+    EXPECT_EQ(request.header("Content-Type"), QByteArray("application/json"));
+    EXPECT_EQ(sentUser(),
+              QJsonObject({{"first_name", "annlee"}, {"last_name", "Lindqvist"}, {"email", "annlee@example.com"}}));
+    EXPECT_EQ(store().me()->lastName(), QStringLiteral("Lindqvist"));
+    EXPECT_EQ(store().me()->avatar()->data(), originalPicture);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_FALSE(context().hasChanges()) << "saved at once";
+}
+
+TEST_F(AccountDetailsTest, APickedPictureIsSentAndKeptWhole)
+{
+    fake.on("PUT", "/users/42.json").json(200, "{}");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.png"));
+    picture({800, 800}, QColor(20, 60, 220)).save(path);
+    knvt::test::ChosenFileImagePicker picker;
+    picker.choose(path);
+    widget<QPushButton>("avatarPickerButton")->click();
+    EXPECT_TRUE(sheet->updatedAvatar());
+    saveAndWait();
+
+    QImage sent;
+    ASSERT_TRUE(sent.loadFromData(QByteArray::fromBase64(sentUser().value("avatar_data").toString().toLatin1())));
+    EXPECT_EQ(sent.size(), QSize(800, 800));
+    EXPECT_EQ(QColor(sent.pixel(10, 10)), QColor(20, 60, 220));
+    EXPECT_FALSE(sentUser().contains("avatar"));
+    EXPECT_EQ(store().me()->avatar()->image().size(), QSize(800, 800));
+    EXPECT_EQ(QColor(store().me()->avatar()->thumbnailImage().pixel(64, 64)), QColor(20, 60, 220));
+}
+
+TEST_F(AccountDetailsTest, RefusalsShowTheirReasonAndChangeNothing)
+{
+    struct Case
+    {
+        int status;
+        QByteArray body;
+        QString message;
+    };
+    const Case cases[] = {
+        {422, R"({"email":["is associated with another account"]})",
+         QStringLiteral("Unable to update account details as that email address \"ann@elsewhere.com\" is already "
+                        "associated with an account.")},
+        {422, R"({"username":["has already been taken"]})",
+         QStringLiteral("Unable to update account detais as the username \"annlee\" is already taken.")},
+        {422, R"({"email":["is invalid"]})", QStringLiteral("Unable to update account details.")},
+        {503, "down",
+         QStringLiteral("We are currently unable to update your account details as the service is down for "
+                        "maintenance. Please try again in a few minutes.")},
+        {201, "{}", QStringLiteral("Unable to update account details.")},
+    };
+    widget("emailAddressTextField")->setText(QStringLiteral("ann@elsewhere.com"));
+    for (const Case &c : cases) {
+        fake.on("PUT", "/users/42.json").clear().json(c.status, c.body);
+        saveAndWait();
+        EXPECT_EQ(widget<QLabel>("progressLabel")->text(), c.message) << c.status;
+        EXPECT_TRUE(widget("emailAddressTextField")->isEnabled());
+        EXPECT_TRUE(widget<QPushButton>("saveButton")->isEnabled());
+    }
+    EXPECT_EQ(store().me()->emailAddress(), QStringLiteral("annlee@example.com"));
+
+    fake.stop();
+    saveAndWait();
+    EXPECT_EQ(widget<QLabel>("progressLabel")->text(),
+              QStringLiteral("Unable to update account details as the connection failed."));
+}

@@ -1,0 +1,105 @@
+// The sheet that invites a person by user name.
+#include "AccountsTest.h"
+
+#include "accounts/KNVTFriendshipNewWindowController.h"
+
+#include "model/KNVTCDFriendship.h"
+
+#include "support/CountingBeeper.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using knvt::test::waitUntil;
+
+class FriendshipNewTest : public AccountsTest
+{
+protected:
+    void SetUp() override
+    {
+        AccountsTest::SetUp();
+        configureAccount();
+        sheet = std::make_unique<KNVTFriendshipNewWindowController>(&store());
+        sheet->open();
+    }
+    QLineEdit *field() { return sheet->findChild<QLineEdit *>(QStringLiteral("usernameTextField")); }
+    QPushButton *addButton() { return sheet->findChild<QPushButton *>(QStringLiteral("addButton")); }
+    QLabel *line() { return sheet->findChild<QLabel *>(QStringLiteral("progressLabel")); }
+    void invite(const QString &name)
+    {
+        field()->setText(name);
+        QTest::keyClick(field(), Qt::Key_Return);
+        ASSERT_TRUE(waitUntil([this] { return !sheet->isRunning(); }));
+    }
+
+    std::unique_ptr<KNVTFriendshipNewWindowController> sheet;
+};
+
+TEST_F(FriendshipNewTest, AnInvitationShowsItsOutcomeAndTheSheetStaysOpen)
+{
+    knvt::test::CountingBeeper beeper;
+    EXPECT_TRUE(line()->text().isEmpty());
+    EXPECT_FALSE(addButton()->isEnabled());
+    QTest::keyClick(field(), Qt::Key_Return);
+    EXPECT_EQ(beeper.count(), 1);
+    EXPECT_FALSE(fake.hasRequest("POST", "/friendships.json"));
+
+    fake.on("POST", "/friendships.json")
+        .json(200,
+              QJsonDocument(
+                  QJsonObject{{"friendship",
+                               knvt::test::unwrap(knvt::test::entity("friendship", 80, 1,
+                                                                     {{"inviter_id", 42},
+                                                                      {"invitee_id", 43},
+                                                                      {"status", "pending"},
+                                                                      {"invitee", knvt::test::user(43, "bea")}}))}})
+                  .toJson())
+        .hold();
+    field()->setText(QStringLiteral("bea"));
+    addButton()->click();
+    EXPECT_EQ(line()->text(), QStringLiteral("Inviting..."));
+    EXPECT_FALSE(field()->isEnabled());
+    EXPECT_FALSE(sheet->findChild<QPushButton *>(QStringLiteral("cancelButton"))->isEnabled());
+    QTest::keyClick(sheet.get(), Qt::Key_Escape);
+    EXPECT_TRUE(sheet->isVisible()) << "nothing closes it while the invitation is on its way";
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("POST", "/friendships.json"); }));
+    fake.release("POST", "/friendships.json");
+    ASSERT_TRUE(waitUntil([this] { return !sheet->isRunning(); }));
+
+    EXPECT_EQ(line()->text(), QStringLiteral("You Successfully invited bea!"));
+    EXPECT_TRUE(field()->text().isEmpty());
+    EXPECT_TRUE(field()->isEnabled());
+    EXPECT_FALSE(addButton()->isEnabled());
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(fake.lastRequest("POST", "/friendships.json")->json().object(),
+              QJsonObject({{"friendship", QJsonObject{{"invitee_username", "bea"}}}}));
+    ASSERT_TRUE(waitUntil([this] { return context().count<KNVTCDFriendship>() == 1; }));
+}
+
+TEST_F(FriendshipNewTest, RefusalsAndFailuresEachHaveTheirLine)
+{
+    struct Case
+    {
+        int status;
+        QString message;
+        bool addEnabled;
+    };
+    const Case cases[] = {
+        {422, QStringLiteral("Unable invite, please check that the username you have entered is correct."), false},
+        {404, QStringLiteral("Unable invite, please check that the username you have entered is correct."), false},
+        {401, QStringLiteral("Unable to authenticate."), true},
+    };
+    for (const Case &c : cases) {
+        fake.on("POST", "/friendships.json").clear().json(c.status, R"({"invitee":["not found"]})");
+        invite(QStringLiteral("nobody"));
+        EXPECT_EQ(line()->text(), c.message) << c.status;
+        EXPECT_EQ(addButton()->isEnabled(), c.addEnabled) << c.status;
+        EXPECT_EQ(field()->text(), QStringLiteral("nobody"));
+    }
+    fake.stop();
+    invite(QStringLiteral("nobody"));
+    EXPECT_EQ(line()->text(), QStringLiteral("Unable to invite as the connection failed."));
+    EXPECT_TRUE(addButton()->isEnabled());
+    EXPECT_EQ(context().count<KNVTCDFriendship>(), 0);
+}

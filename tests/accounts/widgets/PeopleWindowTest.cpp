@@ -1,0 +1,227 @@
+// The people window: groups, people, search, the detail of a person and the answers to invitations.
+#include "AccountsTest.h"
+
+#include "accounts/KNVTFriendshipNewWindowController.h"
+#include "accounts/KNVTUserDetailModel.h"
+#include "accounts/KNVTUserDetailRowDelegate.h"
+#include "accounts/KNVTUserGroupsViewController.h"
+#include "accounts/KNVTUserViewController.h"
+#include "accounts/KNVTUsersModel.h"
+#include "accounts/KNVTUsersViewController.h"
+#include "accounts/KNVTUsersWindowController.h"
+
+#include "model/KNVTCDFriendship.h"
+#include "model/ObjectReferencePayload.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTreeView>
+
+using knvt::test::waitUntil;
+using Kind = KNVTUserDetailModel::RowKind;
+
+class PeopleWindowTest : public AccountsTest
+{
+protected:
+    void SetUp() override
+    {
+        AccountsTest::SetUp();
+        configureAccount();
+        zoe = insertUser(QStringLiteral("Zoë Ångström"), QStringLiteral("zoe"), 3);
+        bob = insertUser(QStringLiteral("bob Brown"), QStringLiteral("bobby"), 2);
+        carl = insertUser(QStringLiteral("Carl Collins"), QStringLiteral("carl"), 0);
+        project = insertTaskList(QStringLiteral("Garden"), 1, store().me(), {carl});
+        save();
+    }
+
+    std::unique_ptr<KNVTUsersWindowController> openWindow()
+    {
+        auto window = std::make_unique<KNVTUsersWindowController>(&store());
+        window->show();
+        return window;
+    }
+    static QStringList shownNames(KNVTUsersWindowController &window)
+    {
+        QStringList names;
+        for (const knvt::UserRow &row : window.usersViewController()->model()->rows())
+            names << row.fullName;
+        return names;
+    }
+    static QList<Kind> detailKinds(KNVTUsersWindowController &window)
+    {
+        QList<Kind> kinds;
+        for (const KNVTUserDetailModel::Row &row : window.userViewController()->model()->detailRows())
+            kinds << row.kind;
+        return kinds;
+    }
+    static void select(KNVTUsersWindowController &window, KNVTCDUser *user)
+    {
+        window.usersViewController()->tableView()->clearSelection();
+        window.usersViewController()->setSelectedUser(user);
+    }
+    // Clicks the painted button of the detail row of `kind`.
+    static void clickDetailButton(KNVTUsersWindowController &window, Kind kind, int button)
+    {
+        QTreeView *tree = window.userViewController()->tableView();
+        const auto &rows = window.userViewController()->model()->detailRows();
+        const auto row = std::find_if(rows.cbegin(), rows.cend(), [kind](const auto &r) { return r.kind == kind; });
+        ASSERT_NE(row, rows.cend());
+        const QModelIndex index = window.userViewController()->model()->index(int(row - rows.cbegin()));
+        const QRect rect = tree->visualRect(index);
+        const QPointF centre = KNVTUserDetailRowDelegate::buttonRectsForRow(kind, rect).at(size_t(button)).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centre.toPoint());
+    }
+
+    KNVTCDUser *zoe = nullptr;
+    KNVTCDUser *bob = nullptr;
+    KNVTCDUser *carl = nullptr;
+    KNVTCDTaskList *project = nullptr;
+};
+
+TEST_F(PeopleWindowTest, GroupsListPeopleSortedAndCounted)
+{
+    auto window = openWindow();
+    QStringList groups;
+    for (const KNVTUserGroup &group : window->userGroupsViewController()->userGroups())
+        groups << group.localizedDisplayName();
+    EXPECT_EQ(groups, QStringList({"All", "Collaborators", "Friends", "Pending"}));
+    EXPECT_EQ(shownNames(*window), QStringList({"ann Doe", "bob Brown", "Carl Collins", "Zoë Ångström"}));
+    auto *footer = window->findChild<QLabel *>(QStringLiteral("footerTextLabel"));
+    EXPECT_EQ(footer->text(), QStringLiteral("4 Contacts"));
+    EXPECT_TRUE(window->usersViewController()->model()->rows().front().isMe);
+
+    window->userGroupsViewController()->selectUserGroupAtIndex(1);
+    EXPECT_EQ(shownNames(*window), QStringList({"Carl Collins"}));
+    EXPECT_EQ(footer->text(), QStringLiteral("1 Contact"));
+    window->userGroupsViewController()->selectUserGroupAtIndex(3);
+    EXPECT_EQ(shownNames(*window), QStringList({"bob Brown"}));
+    window->userGroupsViewController()->tableView()->clearSelection();
+    EXPECT_EQ(footer->text(), QStringLiteral("0 Contacts"));
+}
+
+TEST_F(PeopleWindowTest, SearchIgnoresCaseAndAccentsAndAnotherGroupClearsIt)
+{
+    auto window = openWindow();
+    auto *search = window->findChild<QLineEdit *>(QStringLiteral("searchField"));
+    QTest::keyClicks(search, QStringLiteral("ANGSTR"));
+    EXPECT_EQ(shownNames(*window), QStringList({"Zoë Ångström"}));
+    search->setText(QStringLiteral("bob"));
+    EXPECT_EQ(shownNames(*window), QStringList({"bob Brown"})) << "user name or full name";
+    search->clear();
+    EXPECT_EQ(shownNames(*window).size(), 4);
+
+    search->setText(QStringLiteral("carl"));
+    window->userGroupsViewController()->selectUserGroupAtIndex(2);
+    EXPECT_TRUE(search->text().isEmpty());
+    EXPECT_EQ(shownNames(*window), QStringList({"Zoë Ångström"}));
+
+    // A change of the store shows the whole group again and leaves the text.
+    window->userGroupsViewController()->selectUserGroupAtIndex(0);
+    search->setText(QStringLiteral("zo"));
+    store().taskWithTitle(QStringLiteral("Anything"));
+    save();
+    EXPECT_EQ(search->text(), QStringLiteral("zo"));
+    EXPECT_EQ(shownNames(*window).size(), 4);
+}
+
+TEST_F(PeopleWindowTest, TheDetailShowsMembershipsAndWhatCanBeDoneAboutTheFriendship)
+{
+    KNVTCDTaskList *area = insertTaskList(QStringLiteral("Home"), 2, store().me(), {carl});
+    KNVTCDTaskList *gone = insertTaskList(QStringLiteral("Gone"), 1, store().me(), {carl});
+    gone->setDeletedDate(QDateTime::currentDateTime());
+    KNVTCDTaskList *left = insertTaskList(QStringLiteral("Left"), 1, store().me());
+    insertCollaborator(left, carl, 2, 2)->setDeletedDate(QDateTime::currentDateTime());
+    insertTaskList(QStringLiteral("Asked"), 1, store().me(), {carl}, 1);
+    save();
+    ASSERT_NE(area, nullptr);
+
+    auto window = openWindow();
+    select(*window, carl);
+    EXPECT_EQ(window->userViewController()->user(), carl);
+    EXPECT_EQ(detailKinds(*window),
+              QList<Kind>({Kind::Header, Kind::Group, Kind::TaskList, Kind::TaskList, Kind::Group, Kind::TaskList,
+                           Kind::Invite}));
+    QStringList texts;
+    for (const auto &row : window->userViewController()->model()->detailRows())
+        texts << row.text;
+    EXPECT_EQ(texts.at(1), QStringLiteral("Projects"));
+    EXPECT_EQ(QSet<QString>({texts.at(2), texts.at(3)}), QSet<QString>({"Garden", "Asked"}))
+        << "pending memberships stay, ended ones and deleted lists go";
+    EXPECT_EQ(texts.mid(4, 2), QStringList({"Areas", "Home"}));
+
+    select(*window, bob);
+    EXPECT_EQ(detailKinds(*window), QList<Kind>({Kind::Header, Kind::AcceptOrDecline}));
+    select(*window, zoe);
+    EXPECT_EQ(detailKinds(*window), QList<Kind>({Kind::Header}));
+    select(*window, store().me());
+    EXPECT_EQ(detailKinds(*window).front(), Kind::Header);
+    EXPECT_NE(detailKinds(*window).back(), Kind::Invite);
+    bob->setFriendshipStatus(1);
+    select(*window, bob);
+    EXPECT_EQ(detailKinds(*window), QList<Kind>({Kind::Header, Kind::Invited}));
+}
+
+TEST_F(PeopleWindowTest, AnsweringAnInvitationMakesAFriendAndTheButtonsGo)
+{
+    auto window = openWindow();
+    select(*window, bob);
+    clickDetailButton(*window, Kind::AcceptOrDecline, KNVTUserDetailRowDelegate::AcceptButton);
+    ASSERT_TRUE(waitUntil([&] { return bob->friendshipStatus() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return !context().hasChanges(); }));
+    EXPECT_EQ(window->usersViewController()->selectedUser(), bob) << "still in All, still chosen";
+    EXPECT_EQ(detailKinds(*window), QList<Kind>({Kind::Header})) << "rebuilt although the same person";
+
+    select(*window, carl);
+    clickDetailButton(*window, Kind::Invite, KNVTUserDetailRowDelegate::InviteButton);
+    ASSERT_TRUE(waitUntil([&] { return carl->friendshipStatus() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return detailKinds(*window).back() == Kind::Invited; }));
+
+    // A person who leaves the chosen group empties the detail.
+    window->userGroupsViewController()->selectUserGroupAtIndex(2);
+    select(*window, bob);
+    auto *record = context().insert<KNVTCDFriendship>();
+    record->setStatus(3);
+    record->setInvitee(bob);
+    record->setInviter(store().me());
+    save();
+    EXPECT_EQ(window->userViewController()->user(), nullptr);
+}
+
+TEST_F(PeopleWindowTest, DraggingPeopleCarriesTheirReferencesAndTheirNamesAsText)
+{
+    auto window = openWindow();
+    KNVTUsersModel *model = window->usersViewController()->model();
+    const QModelIndexList rows{model->index(3), model->index(1)};
+    std::unique_ptr<QMimeData> mime(model->mimeData(rows));
+    ASSERT_NE(mime, nullptr);
+    const std::optional<QList<QUrl>> uris = knvt::ObjectReferencePayload::read(*mime);
+    ASSERT_TRUE(uris);
+    EXPECT_EQ(
+        *uris,
+        QList<QUrl>({knvt::managedObjectIDURIRepresentation(*bob), knvt::managedObjectIDURIRepresentation(*zoe)}));
+    EXPECT_EQ(mime->text(), QStringLiteral("bob Brown\nZoë Ångström\n"));
+    EXPECT_EQ(model->mimeData({}), nullptr);
+}
+
+TEST_F(PeopleWindowTest, TheDividersStayWithinTheirBoundsAndAddOpensTheInvitationSheet)
+{
+    auto window = openWindow();
+    window->resize(1000, 560);
+    QSplitter *split = window->splitView();
+    split->setSizes({100, 300, 592});
+    emit split->splitterMoved(100, 1);
+    EXPECT_EQ(split->sizes().at(0), 200);
+
+    window->findChild<QPushButton *>(QStringLiteral("addUserButton"))->click();
+    KNVTFriendshipNewWindowController *sheet = window->friendshipNewWindowController();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->parentWidget(), window.get());
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    sheet->cancel();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->friendshipNewWindowController(), nullptr);
+}

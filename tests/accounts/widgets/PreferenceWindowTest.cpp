@@ -1,0 +1,237 @@
+// The preference window: its panes, the Account pane following the account, and the settings they write.
+#include "AccountsTest.h"
+
+#include "accounts/ApplicationBadgeValuePopUp.h"
+#include "accounts/KNVTAccountAuthenticationWindowController.h"
+#include "accounts/KNVTAccountDetailsWindowController.h"
+#include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
+#include "accounts/KNVTPreferenceSignInViewController.h"
+#include "accounts/KNVTPreferenceUnauthenticatedAccountViewController.h"
+#include "accounts/KNVTPreferenceViewingViewController.h"
+#include "accounts/KNVTPreferenceWindowController.h"
+
+#include "uikit/KNVTAvatarView.h"
+#include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/KNVTSwitch.h"
+
+#include "support/NotificationRecorder.h"
+#include "support/ScriptedAlertPresenter.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using knvt::test::waitUntil;
+
+namespace {
+
+// A General pane as the application makes it, with the badge choice only.
+KNVTPreferenceViewController *generalPane()
+{
+    auto *pane = new KNVTPreferenceViewController;
+    pane->setTitle(QStringLiteral("General"));
+    auto *view = new QWidget;
+    auto *layout = new QVBoxLayout(view);
+    layout->addWidget(new knvt::ApplicationBadgeValuePopUp);
+    view->setMinimumSize(480, 120);
+    pane->setView(view);
+    return pane;
+}
+
+} // namespace
+
+class PreferenceWindowTest : public AccountsTest
+{
+protected:
+    std::unique_ptr<KNVTPreferenceWindowController> makeWindow()
+    {
+        auto window = std::make_unique<KNVTPreferenceWindowController>(&generalPane, &store());
+        window->show();
+        return window;
+    }
+    template <class Pane>
+    Pane *accountPane(KNVTPreferenceWindowController &window)
+    {
+        return qobject_cast<Pane *>(window.viewControllers().at(1));
+    }
+};
+
+TEST_F(PreferenceWindowTest, TheAccountPaneFollowsTheAccount)
+{
+    fake.on("GET", "/account.json").json(200, accountReply());
+    auto window = makeWindow();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("General"));
+    EXPECT_TRUE(window->generalToolbarItem()->isChecked());
+    ASSERT_NE(accountPane<KNVTPreferenceSignInViewController>(*window), nullptr);
+
+    window->accountToolbarItem()->trigger();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Account"));
+    auto *signIn = accountPane<KNVTPreferenceSignInViewController>(*window);
+    child<QLineEdit>(signIn->view(), "usernameTextField")->setText(QStringLiteral("ann"));
+    child<QLineEdit>(signIn->view(), "passwordSecureTextField")->setText(QStringLiteral("secret1"));
+    child<QPushButton>(signIn->view(), "signInButton")->click();
+    ASSERT_TRUE(waitUntil([&] { return accountPane<KNVTPreferenceConfiguredAccountViewController>(*window); }));
+    EXPECT_EQ(window->currentViewController(), window->viewControllers().at(1)) << "shown at once";
+
+    // A refused password swaps in the offer to type it again; the checked password swaps the account back.
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    ASSERT_NE(accountPane<KNVTPreferenceUnauthenticatedAccountViewController>(*window), nullptr);
+    child<QPushButton>(window->currentViewController()->view(), "authenticateAccountButton")->click();
+    KNVTAccountAuthenticationWindowController *sheet = window->accountAuthenticationWindowController();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    child<QLineEdit>(sheet, "passwordSecureTextField")->setText(QStringLiteral("secret2"));
+    sheet->authenticate();
+    ASSERT_TRUE(waitUntil([&] { return accountPane<KNVTPreferenceConfiguredAccountViewController>(*window); }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->accountAuthenticationWindowController(), nullptr) << "dismissed and released";
+    EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("secret2"));
+
+    // Swapped while another pane shows, the new pane waits for Account to be chosen.
+    window->viewingToolbarItem()->trigger();
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Viewing"));
+    ASSERT_NE(accountPane<KNVTPreferenceUnauthenticatedAccountViewController>(*window), nullptr);
+}
+
+TEST_F(PreferenceWindowTest, PanesResizeTheWindowAroundThemKeepingItsTopLeftCorner)
+{
+    auto window = std::make_unique<KNVTPreferenceWindowController>(
+        [] {
+            auto *pane = new KNVTPreferenceViewController;
+            pane->view()->setMinimumSize(700, 500);
+            return pane;
+        },
+        &store());
+    window->show();
+    window->move(40, 60);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Preferences")) << "a pane without a title";
+    const QRect general = window->geometry();
+    window->viewingToolbarItem()->trigger();
+    const QRect viewing = window->geometry();
+    EXPECT_EQ(viewing.topLeft(), general.topLeft());
+    EXPECT_LT(viewing.height(), general.height());
+    window->generalToolbarItem()->trigger();
+    EXPECT_EQ(window->geometry(), general);
+}
+
+TEST_F(PreferenceWindowTest, TheBadgeChoiceIsStoredAndAnnounced)
+{
+    knvt::Defaults &defaults = knvt::Defaults::standard();
+    const QString key = QString::fromLatin1(KNVTDockIconBadgeValueTypePreference);
+    defaults.setValue(key, 102);
+    knvt::ApplicationBadgeValuePopUp popUp;
+    EXPECT_EQ(popUp.currentData().toInt(), 102);
+    EXPECT_EQ(popUp.count(), 8);
+    EXPECT_EQ(popUp.itemText(4), QStringLiteral("Notifications"));
+
+    knvt::test::NotificationRecorder recorder(
+        {QString::fromLatin1(KNVTDockIconBadgeValueTypePreferenceDidChangeNotification)});
+    popUp.setCurrentIndex(2);
+    emit popUp.activated(2);
+    EXPECT_EQ(defaults.value(key).toInt(), 2);
+    EXPECT_EQ(recorder.notifications().size(), 1u);
+
+    // A stored value no item carries shows the item at that position.
+    defaults.setValue(key, 5);
+    popUp.reload();
+    EXPECT_EQ(popUp.currentIndex(), 5);
+    EXPECT_EQ(popUp.currentData().toInt(), 101);
+}
+
+TEST_F(PreferenceWindowTest, ThePreviewOfNotesWritesTwoOrNoLines)
+{
+    knvt::test::NotificationRecorder recorder(
+        {QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLinesDidChangeNotification)});
+    KNVTPreferenceViewingViewController pane;
+    auto *box = child<QCheckBox>(pane.view(), "previewTaskNotesCheckboxButton");
+    EXPECT_FALSE(box->isChecked());
+    const QString key = QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines);
+    box->click();
+    EXPECT_EQ(knvt::Defaults::standard().value(key).toInt(), 2);
+    box->click();
+    EXPECT_EQ(knvt::Defaults::standard().value(key).toInt(), 0);
+    EXPECT_EQ(recorder.notifications().size(), 2u);
+    knvt::Defaults::standard().setValue(key, 3);
+    KNVTPreferenceViewingViewController again;
+    EXPECT_TRUE(child<QCheckBox>(again.view(), "previewTaskNotesCheckboxButton")->isChecked());
+}
+
+TEST_F(PreferenceWindowTest, TheSignedInPaneShowsTheAccountAndItsSyncSettings)
+{
+    configureAccount();
+    store().setAutoSyncTimeInterval(120);
+    KNVTPreferenceConfiguredAccountViewController pane(&store());
+    QWidget *view = pane.view();
+    EXPECT_EQ(child<QLabel>(view, "fullNameLabel")->text(), QStringLiteral("ann Doe"));
+    EXPECT_EQ(child<QLabel>(view, "usernameLabel")->text(), QStringLiteral("ann"));
+    EXPECT_EQ(child<KNVTAvatarView>(view, "avatarImageView")->text(), store().me()->initials());
+    EXPECT_EQ(child<QLabel>(view, "lastSyncDateLabel")->text(), QStringLiteral("Never"));
+    auto *interval = child<QComboBox>(view, "autoSyncTimeIntervalPopUpButton");
+    EXPECT_EQ(interval->currentData().toInt(), 900) << "an interval under 300 s reads as 900 s";
+    auto *syncSwitch = child<KNVTSwitch>(view, "syncingEnabledCheckBoxButton");
+    auto *syncNow = child<QPushButton>(view, "syncNowButton");
+    EXPECT_FALSE(syncSwitch->isOn());
+    EXPECT_FALSE(interval->isEnabled());
+    EXPECT_FALSE(syncNow->isEnabled());
+
+    syncSwitch->setOn(true);
+    emit syncSwitch->action(syncSwitch);
+    EXPECT_TRUE(store().isAutoSyncEnabled());
+    EXPECT_TRUE(interval->isEnabled());
+    EXPECT_TRUE(syncNow->isEnabled());
+    interval->setCurrentIndex(interval->findData(3600));
+    emit interval->activated(interval->currentIndex());
+    EXPECT_EQ(store().autoSyncTimeInterval(), 3600);
+
+    store().setLastSuccessfullSyncDate(QDateTime(QDate(2015, 3, 4), QTime(9, 5)));
+    knvt::NotificationCenter::defaultCenter().post(QString::fromLatin1(KNVTTaskStoreDidSyncNotification), &store());
+    EXPECT_EQ(child<QLabel>(view, "lastSyncDateLabel")->text(), QStringLiteral("Mar 4, 2015, 9:05\u202FAM"));
+
+    syncSwitch->setOn(false);
+    emit syncSwitch->action(syncSwitch);
+    EXPECT_FALSE(store().isAutoSyncEnabled());
+    EXPECT_FALSE(syncNow->isEnabled());
+    EXPECT_FALSE(interval->isEnabled());
+}
+
+TEST_F(PreferenceWindowTest, SigningOutAsksFirst)
+{
+    configureAccount();
+    KNVTPreferenceConfiguredAccountViewController pane(&store());
+    knvt::ScriptedAlertPresenter alerts;
+    alerts.answerWithTitle(QStringLiteral("Cancel"));
+    alerts.answerWithTitle(QStringLiteral("Sign Out"));
+    child<QPushButton>(pane.view(), "signOutButton")->click();
+    ASSERT_EQ(alerts.requests().size(), 1);
+    EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Sign Out?"));
+    EXPECT_EQ(alerts.requests()[0].message,
+              QStringLiteral("Signing Out will remove all of you data, any unsynced changes will be lost."));
+    EXPECT_EQ(alerts.requests()[0].buttonTitles, QStringList({"Cancel", "Sign Out"}));
+    EXPECT_TRUE(store().isConfigured());
+
+    knvt::test::NotificationRecorder recorder({QString::fromLatin1(KNVTTaskStoreDidUnconfigureAccountNotification)});
+    child<QPushButton>(pane.view(), "signOutButton")->click();
+    EXPECT_EQ(recorder.notifications().size(), 1u);
+    EXPECT_FALSE(store().isConfigured());
+}
+
+TEST_F(PreferenceWindowTest, TheDetailsSheetRefreshesThePaneWhenItEnds)
+{
+    configureAccount(QStringLiteral("annlee"));
+    fake.on("PUT", "/users/42.json").json(200, "{}");
+    KNVTPreferenceConfiguredAccountViewController pane(&store());
+    pane.view()->show();
+    child<QPushButton>(pane.view(), "detailsButton")->click();
+    KNVTAccountDetailsWindowController *sheet = pane.accountDetailsWindowController();
+    ASSERT_NE(sheet, nullptr);
+    child<QLineEdit>(sheet, "firstNameTextField")->setText(QStringLiteral("Anna"));
+    sheet->save();
+    ASSERT_TRUE(waitUntil([&] { return !sheet->isVisible(); }));
+    EXPECT_EQ(child<QLabel>(pane.view(), "fullNameLabel")->text(), QStringLiteral("Anna Doe"));
+}

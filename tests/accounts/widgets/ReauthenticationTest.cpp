@@ -1,0 +1,192 @@
+// Typing the password again: the sheet of the Account pane, which checks it, and the window shown when a sync is
+// refused, which keeps it unchecked.
+#include "AccountsTest.h"
+
+#include "accounts/KNVTAccountAuthenticationWindowController.h"
+#include "accounts/KNVTAccountsShell.h"
+#include "accounts/KNVTAuthenticationFailureWindowController.h"
+
+#include "support/RecordingUrlOpener.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using knvt::test::waitUntil;
+
+namespace {
+
+struct RecordingSheetDelegate final : KNVTAccountAuthenticationWindowControllerDelegate
+{
+    void accountAuthenticationWindowControllerDidAuthenticate(KNVTAccountAuthenticationWindowController *sheet) override
+    {
+        ++authenticated;
+        sheet->dismiss();
+    }
+    int authenticated = 0;
+};
+
+struct RecordingShell final : KNVTAccountsShell
+{
+    void showAuthenticationFailureWindow() override { ++shown; }
+    QWidget *mainWindow() override { return nullptr; }
+    void authenticationFailureWindowControllerDidSave(KNVTAuthenticationFailureWindowController *window) override
+    {
+        messages << "save";
+        window->close();
+        window->deleteLater();
+    }
+    void authenticationFailureWindowControllerDidCancel(KNVTAuthenticationFailureWindowController *window) override
+    {
+        messages << "cancel";
+        window->close();
+        window->deleteLater();
+    }
+    int shown = 0;
+    QStringList messages;
+};
+
+struct CountingCoordinator final : KNVTTaskStoreSyncCoordinating
+{
+    explicit CountingCoordinator(int &starts) : m_starts(starts) {}
+    bool isSyncing() const override { return false; }
+    void startSyncSessionIfRequired() override { ++m_starts; }
+    void cancelSyncSessions() override {}
+    qsizetype pendingSyncSessionsCount() const override { return 0; }
+    void setTaskStoreSyncCoordinatorDelegate(KNVTTaskStoreSyncCoordinatorDelegate *) override {}
+    int &m_starts;
+};
+
+} // namespace
+
+class ReauthenticationTest : public AccountsTest
+{
+protected:
+    void SetUp() override
+    {
+        AccountsTest::SetUp();
+        configureAccount();
+        store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+        ASSERT_FALSE(store().isAuthenticated());
+    }
+};
+
+TEST_F(ReauthenticationTest, TheSheetChecksTheStoredNameWithTheCredentialsAloneAndKeepsACorrectPassword)
+{
+    fake.on("GET", "/account.json").json(401, "{}").json(200, accountReply());
+    RecordingSheetDelegate delegate;
+    KNVTAccountAuthenticationWindowController sheet(&store());
+    sheet.setAccountAuthenticationWindowControllerDelegate(&delegate);
+    auto *username = child<QLineEdit>(&sheet, "usernameTextField");
+    auto *password = child<QLineEdit>(&sheet, "passwordSecureTextField");
+    auto *authenticate = child<QPushButton>(&sheet, "authenticateButton");
+    EXPECT_EQ(username->text(), QStringLiteral("ann"));
+    EXPECT_TRUE(username->isReadOnly());
+    EXPECT_TRUE(child<QLabel>(&sheet, "progressLabel")->isHidden());
+    EXPECT_FALSE(authenticate->isEnabled());
+    password->setText(QStringLiteral("wrong"));
+    EXPECT_TRUE(authenticate->isEnabled());
+
+    authenticate->click();
+    EXPECT_FALSE(child<QPushButton>(&sheet, "forgottenPasswordButton")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(&sheet, "cancelButton")->isEnabled());
+    ASSERT_TRUE(waitUntil([&] { return !sheet.isRunning(); }));
+    EXPECT_EQ(child<QLabel>(&sheet, "progressLabel")->text(),
+              QStringLiteral("Unable to verify username and password."));
+    EXPECT_FALSE(authenticate->isEnabled());
+    EXPECT_TRUE(password->isEnabled());
+    EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+    EXPECT_FALSE(store().isAuthenticated());
+    const auto request = fake.requests("GET", "/account.json").front();
+    EXPECT_EQ(request.header("Authorization"), QByteArray("Basic ") + QByteArray("ann:wrong").toBase64());
+    EXPECT_FALSE(request.hasHeader("X-Application-Identifier"));
+    EXPECT_FALSE(request.hasHeader("Content-Type"));
+
+    password->setText(QStringLiteral("newpass2"));
+    authenticate->click();
+    ASSERT_TRUE(waitUntil([&] { return delegate.authenticated == 1; }));
+    EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
+    EXPECT_TRUE(store().isAuthenticated());
+    EXPECT_TRUE(store().isConfigured());
+    EXPECT_EQ(sheet.result(), QDialog::Rejected) << "the host dismissed it";
+}
+
+TEST_F(ReauthenticationTest, TheSheetTreatsAnAnswerWithoutTheAccountAsARefusalAndCancelReturnsToEditing)
+{
+    fake.on("GET", "/account.json").json(200, R"({"account":{"id":7}})");
+    KNVTAccountAuthenticationWindowController sheet(&store());
+    child<QLineEdit>(&sheet, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
+    sheet.authenticate();
+    ASSERT_TRUE(waitUntil([&] { return !sheet.isRunning(); }));
+    EXPECT_EQ(child<QLabel>(&sheet, "progressLabel")->text(),
+              QStringLiteral("Unable to verify username and password."));
+    EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+    EXPECT_FALSE(store().isAuthenticated());
+
+    fake.on("GET", "/account.json").clear().json(200, accountReply()).hold();
+    child<QLineEdit>(&sheet, "passwordSecureTextField")->setText(QStringLiteral("newpass3"));
+    sheet.authenticate();
+    ASSERT_TRUE(waitUntil([this] { return fake.count("GET", "/account.json") == 2; }));
+    sheet.cancel();
+    EXPECT_FALSE(sheet.isRunning());
+    EXPECT_TRUE(child<QLabel>(&sheet, "progressLabel")->isHidden());
+    EXPECT_TRUE(child<QPushButton>(&sheet, "authenticateButton")->isEnabled());
+    fake.releaseAll();
+    QTest::qWait(200);
+    EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+
+    knvt::test::RecordingUrlOpener opener;
+    child<QPushButton>(&sheet, "forgottenPasswordButton")->click();
+    EXPECT_EQ(opener.opened().value(0).path(), QStringLiteral("/forgotten_password"));
+}
+
+TEST_F(ReauthenticationTest, TheFailureWindowKeepsThePasswordUncheckedClearsTheFailureAndSyncs)
+{
+    RecordingShell shell;
+    KNVTAccountsShell::setShared(&shell);
+    KNVTAuthenticationFailureWindowController::showAuthenticationFailureWindow();
+    EXPECT_EQ(shell.shown, 1);
+    KNVTAccountsShell::setShared(nullptr);
+
+    auto *window = new KNVTAuthenticationFailureWindowController(&store());
+    window->setAuthenticationFailureWindowControllerDelegate(&shell);
+    QPointer<QWidget> alive(window);
+    EXPECT_EQ(window->windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(child<QLabel>(window, "messageLabel")->text(),
+              QStringLiteral("The password supplied for the account ann is incorrect."));
+    EXPECT_EQ(child<QLabel>(window, "usernameLabel")->text(), QStringLiteral("ann"));
+    auto *save = child<QPushButton>(window, "saveButton");
+    EXPECT_FALSE(save->isEnabled());
+    child<QLineEdit>(window, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
+    EXPECT_TRUE(save->isEnabled());
+
+    int syncs = 0;
+    KNVTTaskStoreSyncCoordinating::setFactory(
+        [&syncs](KNVTTaskStore &) { return std::make_unique<CountingCoordinator>(syncs); });
+    configureAccount();
+    store().setAutoSyncEnabled(true);
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    syncs = 0;
+    save->click();
+    EXPECT_EQ(shell.messages, QStringList{"save"});
+    EXPECT_EQ(syncs, 1);
+    EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
+    EXPECT_TRUE(store().isAuthenticated());
+    EXPECT_FALSE(fake.hasRequest("GET", "/account.json")) << "nothing checks the password";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull()) << "released by its owner once it had finished";
+}
+
+TEST_F(ReauthenticationTest, CancellingTheFailureWindowStopsSyncingAndKeepsTheFailure)
+{
+    RecordingShell shell;
+    store().setAutoSyncEnabled(true);
+    auto *window = new KNVTAuthenticationFailureWindowController(&store());
+    window->setAuthenticationFailureWindowControllerDelegate(&shell);
+    window->show();
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_EQ(shell.messages, QStringList{"cancel"});
+    EXPECT_FALSE(store().isAutoSyncEnabled());
+    EXPECT_FALSE(store().isAuthenticated());
+    EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+}
