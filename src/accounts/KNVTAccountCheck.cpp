@@ -9,25 +9,26 @@ KNVTAccountCheck::KNVTAccountCheck(QObject *form, bool applicationHeaders, Handl
     : QObject(form),
       m_applicationHeaders(applicationHeaders),
       m_handler(std::move(handler)),
-      m_request(new KNVTAccountRequest(this, [this](const std::optional<knvt::HttpResponse> &response,
-                                                    const QByteArray &body, const knvt::Error &error) {
-          Result result;
-          result.username = std::exchange(m_username, QString());
-          result.password = std::exchange(m_password, QString());
-          if (!response || error) {
-              result.outcome = Outcome::ConnectionFailed;
-          } else if (response->statusCode() == 503) {
-              result.outcome = Outcome::Maintenance;
-          } else if (const std::optional<QJsonObject> account =
-                         response->statusCode() == 200 ? knvt::accountWithOwner(body) : std::nullopt) {
-              result.outcome = Outcome::Accepted;
-              result.account = *account;
-          } else {
-              result.outcome = Outcome::Refused;
-          }
-          if (m_handler)
-              m_handler(result);
-      }))
+      m_request(new KNVTAccountRequest(
+          this,
+          [this](const std::optional<knvt::HttpResponse> &response, const QByteArray &body, const knvt::Error &error) {
+              Result result;
+              result.username = std::exchange(m_username, QString());
+              result.password = std::exchange(m_password, QString());
+              if (!response || error) {
+                  result.outcome = Outcome::ConnectionFailed;
+              } else if (response->statusCode() == 503) {
+                  result.outcome = Outcome::Maintenance;
+              } else if (const std::optional<QJsonObject> account =
+                             response->statusCode() == 200 ? knvt::accountWithOwner(body) : std::nullopt) {
+                  result.outcome = Outcome::Accepted;
+                  result.account = *account;
+              } else {
+                  result.outcome = Outcome::Refused;
+              }
+              if (m_handler)
+                  m_handler(result);
+          }))
 {}
 
 KNVTAccountCheck::~KNVTAccountCheck() = default;
