@@ -106,6 +106,7 @@ TEST_F(ListAndTagSheetsTest, ANewProjectTakesItsDatesOnlyWithTheirBoxesAndItsDue
     EXPECT_EQ(orchards.front()->owner(), me);
     EXPECT_EQ(orchards.front()->dueDate(), day(3));
     EXPECT_FALSE(orchards.front()->startDate().isValid());
+    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.5});
     saves.runAll();
     EXPECT_EQ(store->activeProjects(), orchards);
 
@@ -278,6 +279,7 @@ TEST_F(ListAndTagSheetsTest, TagTitlesStayUniqueWhateverTheirCaseAccentsOrSpaces
     EXPECT_TRUE(rename.saveButton()->isEnabled());
     rename.save();
     EXPECT_EQ(cellar->title(), QStringLiteral("Pantry"));
+    EXPECT_EQ(saves.requestedDelays(), (std::vector<double>{0.0, 0.0}));
 
     KNVTTagNewWindowController second(&host);
     second.titleTextField()->setText("Pantry");
