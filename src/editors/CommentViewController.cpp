@@ -1,5 +1,6 @@
 #include "editors/CommentViewController.h"
 
+#include "editors/CancelAndSaveButtons.h"
 #include "editors/HostPopover.h"
 
 #include "uikit/KNVTTextView.h"
@@ -30,26 +31,17 @@ void CommentViewController::loadView()
     m_commentTextView->setTabChangesFocus(true);
     layout->addWidget(m_commentTextView);
 
-    auto *buttons = new QHBoxLayout;
     if (m_hasDeleteButton) {
         m_deleteButton = new QPushButton(tr("Delete"), view);
         m_deleteButton->setObjectName(QStringLiteral("deleteButton"));
         m_deleteButton->setAutoDefault(false);
         connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteComment(); });
-        buttons->addWidget(m_deleteButton);
     }
-    buttons->addStretch(1);
-    m_cancelButton = new QPushButton(tr("Cancel"), view);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
+    const CancelAndSaveButtons buttons = CancelAndSaveButtons::add(layout, view, false, m_deleteButton);
+    m_cancelButton = buttons.cancel;
+    m_saveButton = buttons.save;
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
-    buttons->addWidget(m_cancelButton);
-    m_saveButton = new QPushButton(tr("Save"), view);
-    m_saveButton->setObjectName(QStringLiteral("saveButton"));
-    m_saveButton->setAutoDefault(false);
     connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
-    buttons->addWidget(m_saveButton);
-    layout->addLayout(buttons);
     setView(view);
 }
 

@@ -1,5 +1,6 @@
 #include "editors/KNVTScheduleTasksWindowController.h"
 
+#include "editors/CancelAndSaveButtons.h"
 #include "editors/EditorObjects.h"
 #include "editors/SaveScheduler.h"
 
@@ -39,19 +40,11 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
     m_startDateTextField->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_startDateTextField);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_cancelButton = new QPushButton(tr("Cancel"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
+    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, this, true);
+    m_cancelButton = buttons.cancel;
+    m_saveButton = buttons.save;
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
-    buttons->addWidget(m_cancelButton);
-    m_saveButton = new QPushButton(tr("Save"), this);
-    m_saveButton->setObjectName(QStringLiteral("saveButton"));
-    m_saveButton->setDefault(true);
     connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
-    buttons->addWidget(m_saveButton);
-    layout->addLayout(buttons);
 
     QDateTime day = knvt::tomorrowAtZeroHundredHours();
     if (tasks.size() == 1) {

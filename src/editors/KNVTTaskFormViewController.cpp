@@ -1,5 +1,6 @@
 #include "editors/KNVTTaskFormViewController.h"
 
+#include "editors/CancelAndSaveButtons.h"
 #include "editors/DateField.h"
 #include "editors/DatePickerPopover.h"
 #include "editors/EditorObjects.h"
@@ -252,17 +253,11 @@ void KNVTTaskFormViewController::loadView()
     m_collaboratorsView->hide();
 
     m_buttonBar = new QWidget(view);
-    auto *buttons = new QHBoxLayout(m_buttonBar);
-    buttons->setContentsMargins(Margin, 6, Margin, 8);
-    buttons->addStretch(1);
-    m_cancelButton = new QPushButton(tr("Cancel"), m_buttonBar);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addWidget(m_cancelButton);
-    m_saveButton = new QPushButton(tr("Save"), m_buttonBar);
-    m_saveButton->setObjectName(QStringLiteral("saveButton"));
-    m_saveButton->setAutoDefault(false);
-    buttons->addWidget(m_saveButton);
+    auto *buttonColumn = new QVBoxLayout(m_buttonBar);
+    buttonColumn->setContentsMargins(Margin, 6, Margin, 8);
+    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(buttonColumn, m_buttonBar, false);
+    m_cancelButton = buttons.cancel;
+    m_saveButton = buttons.save;
 
     connect(m_titleTextField, &QLineEdit::textChanged, this, &KNVTTaskFormViewController::updateAddButton);
     connect(m_startDateCheckBoxButton, &QCheckBox::toggled, this, &KNVTTaskFormViewController::startDateToggled);

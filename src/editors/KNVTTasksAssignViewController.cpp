@@ -1,6 +1,7 @@
 #include "editors/KNVTTasksAssignViewController.h"
 
 #include "editors/AssigneeChoice.h"
+#include "editors/CancelAndSaveButtons.h"
 #include "editors/EditorObjects.h"
 #include "editors/HostPopover.h"
 
@@ -44,19 +45,11 @@ void KNVTTasksAssignViewController::loadView()
     m_assigneePopUpButton->setMinimumWidth(200);
     row->addWidget(m_assigneePopUpButton, 1);
     layout->addLayout(row);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_cancelButton = new QPushButton(tr("Cancel"), view);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
+    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, view, false);
+    m_cancelButton = buttons.cancel;
+    m_saveButton = buttons.save;
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
-    buttons->addWidget(m_cancelButton);
-    m_saveButton = new QPushButton(tr("Save"), view);
-    m_saveButton->setObjectName(QStringLiteral("saveButton"));
-    m_saveButton->setAutoDefault(false);
     connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
-    buttons->addWidget(m_saveButton);
-    layout->addLayout(buttons);
     setView(view);
 }
 

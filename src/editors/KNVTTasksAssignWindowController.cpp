@@ -1,6 +1,7 @@
 #include "editors/KNVTTasksAssignWindowController.h"
 
 #include "editors/AssigneeChoice.h"
+#include "editors/CancelAndSaveButtons.h"
 #include "editors/EditorObjects.h"
 
 #include "model/KNVTCDTask.h"
@@ -32,19 +33,11 @@ KNVTTasksAssignWindowController::KNVTTasksAssignWindowController(const std::vect
     form->addRow(tr("Assign to:"), m_assigneePopUpButton);
     layout->addLayout(form);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_cancelButton = new QPushButton(tr("Cancel"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
+    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, this, true);
+    m_cancelButton = buttons.cancel;
+    m_saveButton = buttons.save;
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
-    buttons->addWidget(m_cancelButton);
-    m_saveButton = new QPushButton(tr("Save"), this);
-    m_saveButton->setObjectName(QStringLiteral("saveButton"));
-    m_saveButton->setDefault(true);
     connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
-    buttons->addWidget(m_saveButton);
-    layout->addLayout(buttons);
 
     updateSelectedAssignee();
     m_titleTextField->setText(m_taskURIs.size() == 1 ? tr("Delegate Task") : tr("Delegate Tasks"));

@@ -1,5 +1,7 @@
 #include "editors/TitleSheet.h"
 
+#include "editors/CancelAndSaveButtons.h"
+
 #include "uikit/Beeper.h"
 
 #include "foundation/StringAdditions.h"
@@ -26,18 +28,10 @@ TitleSheet::TitleSheet(QWidget *parent) : Sheet(parent)
     m_contentLayout = new QVBoxLayout;
     layout->addLayout(m_contentLayout);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    m_cancelButton = new QPushButton(tr("Cancel"), this);
-    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    m_cancelButton->setAutoDefault(false);
-    buttons->addWidget(m_cancelButton);
-    m_saveButton = new QPushButton(tr("Save"), this);
-    m_saveButton->setObjectName(QStringLiteral("saveButton"));
-    m_saveButton->setAutoDefault(false);
+    const CancelAndSaveButtons buttons = CancelAndSaveButtons::add(layout, this, false);
+    m_cancelButton = buttons.cancel;
+    m_saveButton = buttons.save;
     m_saveButton->setEnabled(false);
-    buttons->addWidget(m_saveButton);
-    layout->addLayout(buttons);
 
     connect(m_titleTextField, &QLineEdit::textChanged, this, &TitleSheet::updateSaveButton);
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });

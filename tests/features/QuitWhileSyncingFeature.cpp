@@ -30,7 +30,8 @@ TEST(QuitWhileSyncingFeature, QuittingWhileTheServiceHoldsAReplyEndsWithinTwoSec
     knvt::test::FakeSyncService fake;
     KNVTSetSyncServiceAPIURLString(fake.baseURL());
     fake.enableState();
-    fake.on("GET", "/account.json").json(200, knvt::test::body(knvt::test::account(7, knvt::test::user(42, "ann"), 1)))
+    fake.on("GET", "/account.json")
+        .json(200, knvt::test::body(knvt::test::account(7, knvt::test::user(42, "ann"), 1)))
         .hold();
     KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
     knvt::Timing::setScale(0.01);

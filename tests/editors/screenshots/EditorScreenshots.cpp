@@ -106,8 +106,12 @@ private:
                       .created = now.addSecs(-600),
                       .author = me})
             ->setModifiedDate(now.addSecs(-600));
-        plants = make.task({.title = QStringLiteral("Water the plants"), .status = 2, .assignee = me, .creator = me,
-                            .start = today.addDays(2), .list = garden});
+        plants = make.task({.title = QStringLiteral("Water the plants"),
+                            .status = 2,
+                            .assignee = me,
+                            .creator = me,
+                            .start = today.addDays(2),
+                            .list = garden});
         kitchen = make.tag({.title = QStringLiteral("Kitchen"), .creator = me});
         store.save();
     }

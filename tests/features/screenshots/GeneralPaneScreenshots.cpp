@@ -1,8 +1,8 @@
 #include "app/KNVTPreferenceGeneralViewController.h"
 #include "hotkeys/HotKeyBackend.h"
+#include "hotkeys/KNVTHotKey.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
 #include "hotkeys/KNVTKeyboardShortcutManager.h"
-#include "hotkeys/KNVTHotKey.h"
 #include "uikit/screenshots/Screenshots.h"
 
 #include <QWidget>
