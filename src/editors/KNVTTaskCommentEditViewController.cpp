@@ -1,6 +1,7 @@
 #include "editors/KNVTTaskCommentEditViewController.h"
 
 #include "editors/EditorObjects.h"
+#include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTaskComment.h"
@@ -17,8 +18,12 @@ KNVTTaskCommentEditViewController::KNVTTaskCommentEditViewController(KNVTCDTaskC
 {
     knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
                                                           &knvt::taskStore(), this, [this](const knvt::Notification &) {
-                                                              if (!this->taskComment())
+                                                              if (!this->taskComment()) {
+                                                                  qCInfo(lcEditors)
+                                                                      << "KNVTTaskCommentEditViewController: the "
+                                                                         "comment is gone; the editor closes";
                                                                   closeHost();
+                                                              }
                                                           });
 }
 

@@ -1,6 +1,7 @@
 #include "editors/KNVTTaskCommentNewViewController.h"
 
 #include "editors/EditorObjects.h"
+#include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTask.h"
@@ -27,6 +28,7 @@ void KNVTTaskCommentNewViewController::save(QObject *)
     }
     KNVTCDTask *task = this->task();
     if (!task) {
+        qCInfo(lcEditors) << "KNVTTaskCommentNewViewController:save the task is gone; no comment is made";
         knvt::Beeper::shared().beep();
         closeHost();
         return;

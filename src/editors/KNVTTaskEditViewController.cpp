@@ -3,6 +3,7 @@
 #include "editors/DateField.h"
 #include "editors/EditorObjects.h"
 #include "editors/KNVTUserSelection.h"
+#include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTag.h"
@@ -112,6 +113,7 @@ void KNVTTaskEditViewController::taskStoreWillChange()
 {
     KNVTCDTask *edited = task();
     if (!edited) {
+        qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
         cancel();
         return;
     }

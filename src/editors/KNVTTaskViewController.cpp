@@ -4,6 +4,7 @@
 #include "editors/KNVTTaskCommentEditViewController.h"
 #include "editors/KNVTTaskTableView.h"
 #include "editors/KNVTTaskViewModel.h"
+#include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
 #include "editors/TaskRowDelegate.h"
 
@@ -169,6 +170,7 @@ void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect
     }
     KNVTCDTaskComment *comment = liveObject<KNVTCDTaskComment>(commentURI);
     if (!comment || !m_tableView) {
+        qCInfo(lcEditors) << "KNVTTaskViewController:editTaskComment the comment is gone";
         knvt::Beeper::shared().beep();
         return;
     }
