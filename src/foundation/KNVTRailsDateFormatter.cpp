@@ -105,7 +105,14 @@ QDateTime dateTimeFromString(const QString &string)
     const std::optional<qint64> local = utcMSecs(year, month, day, hour, minute, second, msec);
     if (!local)
         return QDateTime();
-    return QDateTime::fromMSecsSinceEpoch(*local - offsetMSecs, Qt::UTC);
+    // An offset can carry the first or the last day of the four-digit years past them, to an instant this form cannot
+    // write back.
+    static const qint64 first = *utcMSecs(1, 1, 1, 0, 0, 0, 0);
+    static const qint64 last = *utcMSecs(9999, 12, 31, 23, 59, 59, 999);
+    const qint64 instant = *local - offsetMSecs;
+    if (instant < first || instant > last)
+        return QDateTime();
+    return QDateTime::fromMSecsSinceEpoch(instant, Qt::UTC);
 }
 
 QDateTime dateFromDateString(const QString &string)

@@ -178,18 +178,22 @@ void KNVTRequest::send(const KNVTRequestCompletionHandler &completionHandler)
                         {{QStringLiteral("NSLocalizedDescription"), QStringLiteral("The request has no valid URL")}});
     }
 
+    const knvt::Error requestError = recordResult(result);
+    if (completionHandler)
+        completionHandler(result.response, result.data, requestError, result.error);
+}
+
+knvt::Error KNVTRequest::recordResult(const knvt::HttpResult &result)
+{
     const knvt::Error requestError = result.response
         ? requestErrorForStatusCode(result.response->statusCode(), result.data, m_requestFormat)
         : knvt::Error();
-    {
-        std::lock_guard lock(m_mutex);
-        m_HTTPURLResponse = result.response;
-        m_responseData = result.data;
-        m_requestError = requestError;
-        m_error = result.error;
-    }
-    if (completionHandler)
-        completionHandler(result.response, result.data, requestError, result.error);
+    std::lock_guard lock(m_mutex);
+    m_HTTPURLResponse = result.response;
+    m_responseData = result.data;
+    m_requestError = requestError;
+    m_error = result.error;
+    return requestError;
 }
 
 knvt::Error KNVTRequest::requestErrorForStatusCode(int statusCode, const QByteArray &responseData,

@@ -3,6 +3,7 @@
 #include "foundation/Error.h"
 #include "foundation/URLAdditions.h"
 #include "service/HttpResponse.h"
+#include "service/HttpTransport.h"
 #include "service/KNVTRequestFormat.h"
 #include "service/KNVTRequestMethod.h"
 #include "service/URLRequest.h"
@@ -134,6 +135,9 @@ public:
 
 protected:
     void setBodyData(const QByteArray &bodyData);
+    // Keeps what a send brought back as the request's outcome and returns the HTTP-level error it makes. Every send
+    // ends here.
+    knvt::Error recordResult(const knvt::HttpResult &result);
 
     // The class name recorded in an archive; each class that can be rebuilt from one names itself.
     virtual const char *archiveClassName() const;

@@ -4,7 +4,8 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QMimeData>
-#include <QRandomGenerator>
+
+#include "support/Mutator.h"
 
 #include <gtest/gtest.h>
 
@@ -69,22 +70,9 @@ TEST(ObjectReferencePayload, RefusesAnythingButTheExactVersionOneForm)
 TEST(ObjectReferencePayload, MutatedBytesNeverCrashTheReader)
 {
     const QByteArray valid = ObjectReferencePayload::encode(kUris);
-    QRandomGenerator random(20261207);
+    knvt::test::Mutator mutate(20261207);
     for (int round = 0; round < 5000; ++round) {
-        QByteArray bytes = valid;
-        const int edits = 1 + int(random.bounded(4));
-        for (int e = 0; e < edits; ++e) {
-            const int at = int(random.bounded(bytes.size() + 1));
-            switch (random.bounded(4)) {
-            case 0:
-                if (at < bytes.size())
-                    bytes[at] = char(random.bounded(256));
-                break;
-            case 1: bytes.insert(at, char(random.bounded(256))); break;
-            case 2: bytes.truncate(at); break;
-            default: bytes.remove(at, int(random.bounded(8))); break;
-            }
-        }
+        const QByteArray bytes = mutate.bytes(valid);
         if (const auto uris = ObjectReferencePayload::decode(bytes)) {
             for (const QUrl &uri : *uris)
                 EXPECT_TRUE(uri.isValid() && !uri.isRelative()) << "round " << round;
