@@ -33,8 +33,8 @@ TEST(PropertyListMutation, DamagedFilesAreRefusedOrReadAsValuesThatRoundTrip)
     Mutator mutate(20261210);
     int accepted = 0;
     for (int round = 0; round < 3000; ++round) {
-        const QByteArray damaged = mutate.chance(50) ? mutate.bytes(document)
-                                                     : mutate.text(QString::fromUtf8(document), markup).toUtf8();
+        const QByteArray damaged =
+            mutate.chance(50) ? mutate.bytes(document) : mutate.text(QString::fromUtf8(document), markup).toUtf8();
         // A new file each time: cutting a written file short makes the file system flush it first.
         QFile::remove(path);
         QFile file(path);

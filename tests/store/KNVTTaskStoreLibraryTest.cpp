@@ -1,11 +1,10 @@
 #include "TaskStoreTest.h"
 
 #include "support/SyncFixtures.h"
+#include "support/TestImages.h"
 
 #include "foundation/PropertyList.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QStandardPaths>
 
 #include <sqlite3.h>
@@ -27,17 +26,6 @@ bool exec(const QString &file, const QStringList &statements)
         ok = ok && sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
-}
-
-QByteArray pngData()
-{
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return data;
 }
 
 } // namespace
@@ -314,7 +302,7 @@ TEST_F(TaskStoreLibraryTest, ALibraryOfTheOlderModelIsMigratedAndItsDerivedValue
     KNVTCDUser *user = insertUser("Daz Dorod");
     auto *avatar = context().insert<KNVTCDAvatar>();
     avatar->setUser(user);
-    avatar->setData(pngData());
+    avatar->setData(knvt::test::pngBytes(Qt::red));
     s.setResourceETags({{"tags", "1"}});
     save();
     const QUrl userUri = user->uri();

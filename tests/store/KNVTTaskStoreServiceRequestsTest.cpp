@@ -13,10 +13,9 @@
 #include "support/ScopedInMemoryKeychain.h"
 #include "support/ScopedSyncServiceClient.h"
 #include "support/SyncFixtures.h"
+#include "support/TestImages.h"
 #include "support/WaitUntil.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QJsonDocument>
 
 using knvt::test::FakeSyncService;
@@ -51,17 +50,6 @@ struct Outcome
         };
     }
 };
-
-QByteArray pngBytes(QColor color)
-{
-    QImage image(4, 4, QImage::Format_ARGB32);
-    image.fill(color);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 } // namespace
 
@@ -221,7 +209,7 @@ TEST_F(TaskStoreServiceRequestsTest, InvitingAndAcceptingDeriveThePersonsRelatio
 TEST_F(TaskStoreServiceRequestsTest, TheAccountRefreshAppliesTheAccountAndFetchesAMarkedAvatar)
 {
     signIn();
-    const QByteArray picture = pngBytes(Qt::red);
+    const QByteArray picture = knvt::test::pngBytes(Qt::red, 4);
     fake.on("GET", "/account.json")
         .json(200,
               QJsonDocument(knvt::test::account(7,
@@ -318,7 +306,7 @@ TEST_F(TaskStoreServiceRequestsTest, AFailedAvatarDownloadKeepsTheAvatarMarked)
 TEST_F(TaskStoreServiceRequestsTest, APageInsteadOfAPictureLeavesTheAvatarAsItWasAndStillMarked)
 {
     signIn();
-    const QByteArray picture = pngBytes(Qt::blue);
+    const QByteArray picture = knvt::test::pngBytes(Qt::blue, 4);
     KNVTCDAvatar *avatar = store().me()->avatar();
     avatar->setData(picture);
     avatar->setNeedsUpdating(true);

@@ -160,15 +160,17 @@ private:
             return;
         }
         switch (below(3)) {
-        case 0: value = chance(50) ? QJsonValue(QJsonArray{value}) : QJsonValue(QJsonObject{{pickRootKey(), value}}); break;
+        case 0:
+            value = chance(50) ? QJsonValue(QJsonArray{value}) : QJsonValue(QJsonObject{{pickRootKey(), value}});
+            break;
         default: value = otherType(value); break;
         }
     }
 
     QString pickRootKey()
     {
-        static const std::vector<QString> keys{"task", "task_list", "tag", "tagged_item", "comment", "friendship",
-                                               "account", "user", "id"};
+        static const std::vector<QString> keys{"task",       "task_list", "tag",  "tagged_item", "comment",
+                                               "friendship", "account",   "user", "id"};
         return pick(keys);
     }
 

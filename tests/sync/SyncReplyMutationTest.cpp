@@ -21,9 +21,8 @@
 
 #include "support/Mutator.h"
 #include "support/SyncFixtures.h"
+#include "support/TestImages.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 
@@ -41,10 +40,10 @@ const QString kDomain = QStringLiteral("http://127.0.0.1:9/api/v1");
 struct ReplyKind
 {
     const char *name;
-    QString resource;     // a pull's resource, or the resource of a create
-    QVariant identifier;  // an item pull's identifier
-    bool create = false;  // a create's reply to the Unsent task
-    bool avatar = false;  // the owner's avatar image
+    QString resource;    // a pull's resource, or the resource of a create
+    QVariant identifier; // an item pull's identifier
+    bool create = false; // a create's reply to the Unsent task
+    bool avatar = false; // the owner's avatar image
 };
 
 void PrintTo(const ReplyKind &kind, std::ostream *out)
@@ -73,16 +72,14 @@ QJsonValue baseReply(const ReplyKind &kind)
     if (kind.create)
         return task(900, "Unsent", 1);
     if (r == "account")
-        return account(7,
-                       user(42, "ann",
-                            {{"avatar_content_type", "image/png"}, {"avatar_updated_at", fixtureDate(1)}}),
-                       1);
+        return account(
+            7, user(42, "ann", {{"avatar_content_type", "image/png"}, {"avatar_updated_at", fixtureDate(1)}}), 1);
     if (r == "friendships")
-        return QJsonArray{wrap("friendship", merged(unwrap(friendship(1, 42, 43, "accepted", 1)),
-                                                    {{"invitee", user(43, "bob")}}))};
+        return QJsonArray{
+            wrap("friendship", merged(unwrap(friendship(1, 42, 43, "accepted", 1)), {{"invitee", user(43, "bob")}}))};
     if (r == "friendships/invites")
-        return QJsonArray{wrap("friendship", merged(unwrap(friendship(2, 44, 42, "pending", 1)),
-                                                    {{"inviter", user(44, "cid")}}))};
+        return QJsonArray{
+            wrap("friendship", merged(unwrap(friendship(2, 44, 42, "pending", 1)), {{"inviter", user(44, "cid")}}))};
     if (r == "task_lists" && kind.identifier.isValid())
         return nest(sharedList(5, "Garden", "accepted"), "tasks",
                     {taskWithChildren(100, "Hedge", {{"task_list_id", 5}}), task(101, "Lawn", 1, {{"task_list_id", 5}}),
@@ -98,8 +95,9 @@ QJsonValue baseReply(const ReplyKind &kind)
     if (r == "tasks/inbox")
         return QJsonArray{taskWithChildren(12, "Pay rent"), task(13, "Call the bank", 1), task(14, "Buy milk", 1)};
     if (r == "tags")
-        return QJsonArray{nest(tag(3, "home", 1), "tagged_items", {taggedItem(300, 3, 100, 1), taggedItem(301, 3, 12, 1)}),
-                          nest(tag(4, "work", 1), "tagged_items", {taggedItem(302, 4, 13, 1)})};
+        return QJsonArray{
+            nest(tag(3, "home", 1), "tagged_items", {taggedItem(300, 3, 100, 1), taggedItem(301, 3, 12, 1)}),
+            nest(tag(4, "work", 1), "tagged_items", {taggedItem(302, 4, 13, 1)})};
     return {};
 }
 
@@ -112,17 +110,6 @@ QByteArray serialized(const QJsonValue &value)
     // A bare value, as a damaged reply may be.
     const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
     return wrapped.mid(1, wrapped.size() - 2);
-}
-
-QByteArray pngBytes()
-{
-    QImage image(8, 8, QImage::Format_ARGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 } // namespace
@@ -232,7 +219,7 @@ protected:
 TEST_P(SyncReplyMutationTest, DamagedRepliesNeverCrashAndDeleteNoMoreThanTheWholeReply)
 {
     const ReplyKind &kind = GetParam();
-    const QByteArray whole = kind.avatar ? pngBytes() : serialized(baseReply(kind));
+    const QByteArray whole = kind.avatar ? pngBytes(Qt::darkCyan) : serialized(baseReply(kind));
     const std::set<std::pair<int, qint64>> allowed = apply(kind, whole);
     if (kind.resource == QLatin1String("task_lists/declined"))
         EXPECT_EQ(allowed.size(), 4u) << "the declined list, its task and its two rows go";
@@ -254,24 +241,25 @@ TEST_P(SyncReplyMutationTest, DamagedRepliesNeverCrashAndDeleteNoMoreThanTheWhol
         }
         const std::set<std::pair<int, qint64>> deleted = apply(kind, body);
         for (const auto &object : deleted)
-            ASSERT_TRUE(allowed.count(object)) << "round " << round << " deleted entity " << object.first << " row "
-                                               << object.second << " after\n"
-                                               << body.constData();
+            ASSERT_TRUE(allowed.count(object))
+                << "round " << round << " deleted entity " << object.first << " row " << object.second << " after\n"
+                << body.constData();
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, SyncReplyMutationTest,
-    ::testing::Values(ReplyKind{"Account", QStringLiteral("account"), {}},
-                      ReplyKind{"Friendships", QStringLiteral("friendships"), {}},
-                      ReplyKind{"Invitations", QStringLiteral("friendships/invites"), {}},
-                      ReplyKind{"ActiveLists", QStringLiteral("task_lists"), {}},
-                      ReplyKind{"PendingLists", QStringLiteral("task_lists/pending"), {}},
-                      ReplyKind{"ArchivedLists", QStringLiteral("task_lists/archived"), {}},
-                      ReplyKind{"DeclinedLists", QStringLiteral("task_lists/declined"), {}},
-                      ReplyKind{"OneList", QStringLiteral("task_lists"), 5},
-                      ReplyKind{"Inbox", QStringLiteral("tasks/inbox"), {}},
-                      ReplyKind{"Tags", QStringLiteral("tags"), {}},
-                      ReplyKind{"CreatedTask", QStringLiteral("tasks"), {}, true},
-                      ReplyKind{"Avatar", QString(), {}, false, true}),
-    [](const ::testing::TestParamInfo<ReplyKind> &param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Replies, SyncReplyMutationTest,
+                         ::testing::Values(ReplyKind{"Account", QStringLiteral("account"), {}},
+                                           ReplyKind{"Friendships", QStringLiteral("friendships"), {}},
+                                           ReplyKind{"Invitations", QStringLiteral("friendships/invites"), {}},
+                                           ReplyKind{"ActiveLists", QStringLiteral("task_lists"), {}},
+                                           ReplyKind{"PendingLists", QStringLiteral("task_lists/pending"), {}},
+                                           ReplyKind{"ArchivedLists", QStringLiteral("task_lists/archived"), {}},
+                                           ReplyKind{"DeclinedLists", QStringLiteral("task_lists/declined"), {}},
+                                           ReplyKind{"OneList", QStringLiteral("task_lists"), 5},
+                                           ReplyKind{"Inbox", QStringLiteral("tasks/inbox"), {}},
+                                           ReplyKind{"Tags", QStringLiteral("tags"), {}},
+                                           ReplyKind{"CreatedTask", QStringLiteral("tasks"), {}, true},
+                                           ReplyKind{"Avatar", QString(), {}, false, true}),
+                         [](const ::testing::TestParamInfo<ReplyKind> &param) {
+                             return std::string(param.param.name);
+                         });
