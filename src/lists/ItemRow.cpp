@@ -5,7 +5,12 @@
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDUser.h"
 
+#include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
+
+#include "foundation/Clock.h"
 #include "foundation/KNVTMinimalDateFormatter.h"
+#include "uikit/ItemDataRole.h"
 #include "uikit/KNVTCheckBox.h"
 
 #include <QCoreApplication>
@@ -50,11 +55,47 @@ ItemRow ItemRow::header(const QString &title)
     return row;
 }
 
-ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle)
+void ItemRowCache::beginRebuild()
+{
+    m_canEditTasks.clear();
+    m_storeChecked = false;
+}
+
+bool ItemRowCache::canEditTask(const KNVTCDTask &task)
+{
+    const KNVTCDTaskList *list = task.taskList();
+    if (!list)
+        return task.canEdit();
+    auto it = m_canEditTasks.constFind(list);
+    if (it == m_canEditTasks.constEnd())
+        it = m_canEditTasks.insert(list, task.canEdit());
+    return *it;
+}
+
+QUrl ItemRowCache::uri(const ostore::Object &object)
+{
+    const ostore::Context *context = object.context();
+    if (!context)
+        return object.uri();
+    if (!m_storeChecked) {
+        const QString storeUUID = context->coordinator()->storeUUID();
+        if (storeUUID != m_storeUUID)
+            m_uris.clear();
+        m_storeUUID = storeUUID;
+        m_storeChecked = true;
+    }
+    const ostore::ObjectID id = object.objectID();
+    auto it = m_uris.constFind(id);
+    if (it == m_uris.constEnd())
+        it = m_uris.insert(id, object.uri());
+    return *it;
+}
+
+ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle, ItemRowCache *cache)
 {
     ItemRow row;
     row.kind = ItemRowKind::Task;
-    row.uri = task.uri();
+    row.uri = cache ? cache->uri(task) : task.uri();
     row.title = task.title();
     if (showsTaskListTitle) {
         if (const KNVTCDTaskList *list = task.taskList())
@@ -69,7 +110,7 @@ ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle)
     row.checkBoxState = checkBoxStateFor(task.isCompleted(), task.isCancelled());
     row.today = task.isToday();
     row.archived = task.isArchived();
-    row.canEdit = task.canEdit();
+    row.canEdit = cache ? cache->canEditTask(task) : task.canEdit();
     // A box that would change a task I may not edit is shown but cannot be pressed.
     row.checkBoxEnabled = row.canEdit;
 
@@ -143,6 +184,18 @@ QString ItemRow::accessibleText(const QDateTime &now) const
     if (!avatarToolTip.isEmpty())
         parts << QCoreApplication::translate("ItemRow", "assigned to %1").arg(avatarToolTip);
     return parts.join(QStringLiteral(", "));
+}
+
+QVariant ItemRow::data(int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole: return title;
+    case Qt::AccessibleTextRole: return accessibleText(Clock::shared().now());
+    case Qt::ToolTipRole: return avatarToolTip.isEmpty() ? QVariant() : QVariant(avatarToolTip);
+    case ObjectUriRole: return uri.isEmpty() ? QVariant() : QVariant(uri);
+    case ItemRowRole: return QVariant::fromValue(this);
+    default: return {};
+    }
 }
 
 } // namespace knvt

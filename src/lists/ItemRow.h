@@ -1,19 +1,49 @@
 #pragma once
 
+#include "objectstore/ObjectID.h"
+
 #include <QDateTime>
+#include <QHash>
 #include <QImage>
 #include <QMetaType>
 #include <QString>
 #include <QUrl>
+#include <QVariant>
 
 #include <Qt>
 
 class KNVTCDTask;
 class KNVTCDTaskList;
 
+namespace ostore {
+class Object;
+}
+
 namespace knvt {
 
 enum class ItemRowKind : quint8 { Header, Task, Project, Area };
+
+// What the rows of a list's rebuilds share, so that a rebuild of thousands of rows asks the model each thing once:
+// whether I may edit the tasks of each list (asked afresh on each rebuild) and each object's URI (kept for the list's
+// life, as an object keeps its identifier). Building a URI and looking up my membership of a list are the dearest
+// parts of a row.
+class ItemRowCache
+{
+public:
+    // Forgets the permissions.
+    void beginRebuild();
+    // The task's canEdit().
+    bool canEditTask(const KNVTCDTask &task);
+    // The object's uri().
+    QUrl uri(const ostore::Object &object);
+
+private:
+    QHash<const KNVTCDTaskList *, bool> m_canEditTasks;
+    QHash<ostore::ObjectID, QUrl> m_uris;
+    // The library the URIs belong to, checked once per rebuild: another library reuses the identifiers.
+    QString m_storeUUID;
+    bool m_storeChecked = false;
+};
 
 // One row of an item list: a section header or a task, project or area, as a plain copy of what the row shows. Lists
 // take it from the object when they rebuild, so that painting, hit-testing and accessibility never reach the store;
@@ -51,7 +81,8 @@ struct ItemRow
 
     static ItemRow header(const QString &title);
     // `showsTaskListTitle`: the row names the task's list above its title (lists that group by list do not).
-    static ItemRow task(const KNVTCDTask &task, bool showsTaskListTitle = true);
+    // `cache`: the list's, or nullptr.
+    static ItemRow task(const KNVTCDTask &task, bool showsTaskListTitle = true, ItemRowCache *cache = nullptr);
     static ItemRow project(const KNVTCDTaskList &project);
     static ItemRow area(const KNVTCDTaskList &area);
 
@@ -60,6 +91,9 @@ struct ItemRow
     QString itemCountText() const;
     // What assistive technology reads for the row: its title and what the row shows around it.
     QString accessibleText(const QDateTime &now) const;
+    // The row's value for a model role of the item lists (display, accessible text, tool tip, object URI and
+    // knvt::ItemRowRole); nothing for any other role.
+    QVariant data(int role) const;
 };
 
 // The model role whose value is a `const knvt::ItemRow *` for the row, valid until the model's next reset. Every

@@ -2,9 +2,6 @@
 
 #include "model/KNVTCDTaskStoreObject.h"
 
-#include "foundation/Clock.h"
-#include "uikit/ItemDataRole.h"
-
 #include <QMimeData>
 
 #include <algorithm>
@@ -53,14 +50,7 @@ QVariant ItemsTableModel::data(const QModelIndex &index, int role) const
     const ItemRow *row = rowAt(index.row());
     if (!row || index.column() != 0)
         return {};
-    switch (role) {
-    case Qt::DisplayRole: return row->title;
-    case Qt::AccessibleTextRole: return row->accessibleText(Clock::shared().now());
-    case Qt::ToolTipRole: return row->avatarToolTip.isEmpty() ? QVariant() : QVariant(row->avatarToolTip);
-    case ObjectUriRole: return row->uri.isEmpty() ? QVariant() : QVariant(row->uri);
-    case ItemRowRole: return QVariant::fromValue(row);
-    default: return {};
-    }
+    return row->data(role);
 }
 
 Qt::ItemFlags ItemsTableModel::flags(const QModelIndex &index) const

@@ -1,5 +1,6 @@
 #include "lists/KNVTFocusTaskListItemsTableViewController.h"
 
+#include "lists/DroppedObjects.h"
 #include "lists/ItemsTableModel.h"
 #include "lists/KNVTHTMLPrinter.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
@@ -308,41 +309,13 @@ QMimeData *KNVTFocusTaskListItemsTableViewController::writeRows(const QList<int>
     return mime;
 }
 
-namespace {
-
-struct DroppedObjects
-{
-    std::vector<KNVTCDTask *> tasks;
-    std::vector<KNVTCDTaskList *> taskLists;
-    std::vector<KNVTCDTag *> tags;
-};
-
-DroppedObjects readDrop(const QMimeData &mime)
-{
-    DroppedObjects dropped;
-    const std::optional<QList<QUrl>> uris = knvt::ObjectReferencePayload::read(mime);
-    if (!uris)
-        return dropped;
-    for (KNVTCDTaskStoreObject *object : KNVTTaskStoreItemsViewController::taskStore().objectsForURIs(*uris)) {
-        if (auto *task = dynamic_cast<KNVTCDTask *>(object))
-            dropped.tasks.push_back(task);
-        else if (auto *list = dynamic_cast<KNVTCDTaskList *>(object))
-            dropped.taskLists.push_back(list);
-        else if (auto *tag = dynamic_cast<KNVTCDTag *>(object))
-            dropped.tags.push_back(tag);
-    }
-    return dropped;
-}
-
-} // namespace
-
 Qt::DropAction KNVTFocusTaskListItemsTableViewController::validateDrop(const QMimeData &mime, int row,
                                                                        bool fromThisProcess)
 {
     // Another program's drag never changes anything here.
     if (!fromThisProcess || !knvt::ObjectReferencePayload::hasPayload(mime))
         return Qt::IgnoreAction;
-    if (readDrop(mime).tags.empty())
+    if (knvt::DroppedObjects::read(mime).tags.empty())
         return Qt::IgnoreAction;
     const ItemRow *target = rowAt(row);
     if (!target || target->isHeader())
@@ -354,7 +327,7 @@ bool KNVTFocusTaskListItemsTableViewController::acceptDrop(const QMimeData &mime
 {
     if (!fromThisProcess)
         return false;
-    const DroppedObjects dropped = readDrop(mime);
+    const knvt::DroppedObjects dropped = knvt::DroppedObjects::read(mime);
     const ItemRow *target = rowAt(row);
     if (dropped.tasks.empty() && dropped.taskLists.empty() && !dropped.tags.empty() && target) {
         if (auto *task = dynamic_cast<KNVTCDTask *>(taskStore().objectForURI(target->uri))) {

@@ -3,18 +3,37 @@
 #include "lists/Logging.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QLocale>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextDocument>
 
-KNVTHTMLPrinter::KNVTHTMLPrinter(const QString &HTMLString, QObject *parent) : QObject(parent), m_HTMLString(HTMLString)
+namespace {
+
+QPageSize pageSizeOfLocale()
+{
+    const QLocale::MeasurementSystem system = QLocale().measurementSystem();
+    return QPageSize(system == QLocale::MetricSystem ? QPageSize::A4 : QPageSize::Letter);
+}
+
+} // namespace
+
+KNVTHTMLPrinter::KNVTHTMLPrinter(const QString &HTMLString, QObject *parent)
+    : QObject(parent), m_HTMLString(HTMLString), m_printInfo(defaultPrintInfo())
+{}
+
+KNVTHTMLPrinter::KNVTHTMLPrinter(const QUrl &URL, QObject *parent)
+    : QObject(parent), m_URL(URL), m_printInfo(defaultPrintInfo())
 {}
 
 QPageLayout KNVTHTMLPrinter::defaultPrintInfo()
 {
-    return QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(20, 10, 20, 10),
-                       QPageLayout::Point);
+    static QPageLayout shared(pageSizeOfLocale(), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point);
+    shared.setUnits(QPageLayout::Point);
+    shared.setMargins(QMarginsF(20, 10, 20, 10));
+    return shared;
 }
 
 QString KNVTHTMLPrinter::styleSheetURLString()
@@ -30,47 +49,90 @@ QString KNVTHTMLPrinter::styleSheet()
     return QString::fromUtf8(file.readAll());
 }
 
-void KNVTHTMLPrinter::printDocument(QPrinter &printer) const
+void KNVTHTMLPrinter::prepareDocument(QTextDocument &document, const QString &html, const QUrl &baseURL)
 {
-    QTextDocument document;
     const QString css = styleSheet();
     document.setDefaultStyleSheet(css);
     // The page links the sheet; the document answers the link with the same sheet.
     document.addResource(QTextDocument::StyleSheetResource, QUrl(styleSheetURLString()), css);
-    document.setHtml(m_HTMLString);
-    // Laid out at the paint rectangle, so that printing adds no margins or page numbers of its own.
+    if (baseURL.isValid())
+        document.setBaseUrl(baseURL);
+    document.setHtml(html);
+}
+
+std::optional<QString> KNVTHTMLPrinter::loadPage() const
+{
+    if (m_URL.isEmpty())
+        return m_HTMLString;
+    QString path;
+    if (m_URL.isLocalFile())
+        path = m_URL.toLocalFile();
+    else if (m_URL.scheme() == QLatin1String("qrc"))
+        path = QLatin1Char(':') + m_URL.path();
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromUtf8(file.readAll());
+}
+
+bool KNVTHTMLPrinter::printPage(QPrinter &printer, const QString &html, bool toFile) const
+{
+    if (toFile) {
+        // The printer would fail without a word when it cannot write the file.
+        QFile file(printer.outputFileName());
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+    }
+    QTextDocument document;
+    prepareDocument(document, html, m_URL);
+    // Laid out at the paint rectangle, so that printing adds no margins or page numbers of its own and the page is
+    // scaled to the paper's width.
     document.setPageSize(printer.pageRect(QPrinter::Point).size());
     document.print(&printer);
+    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
+        return false;
+    return !toFile || QFileInfo(printer.outputFileName()).size() > 0;
 }
 
 void KNVTHTMLPrinter::printWithInfo(const std::optional<QPageLayout> &printInfo, OperationHandler operationHandler,
                                     CompletionHandler completionHandler)
 {
+    m_printInfo = printInfo.value_or(defaultPrintInfo());
     m_operationHandler = std::move(operationHandler);
     m_completionHandler = std::move(completionHandler);
 
+    const std::optional<QString> html = loadPage();
+    if (!html) {
+        qCWarning(lcLists).noquote() << "KNVTHTMLPrinter:printWithInfo couldn't read" << m_URL.toString();
+        complete(false);
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(printInfo.value_or(defaultPrintInfo()));
-    const QByteArray pdf = qgetenv("KNVT_PRINT_PDF");
-    bool printed = false;
+    printer.setPageLayout(m_printInfo);
     if (m_operationHandler)
         m_operationHandler(printer);
+    bool printed = false;
+    const QByteArray pdf = qgetenv("KNVT_PRINT_PDF");
     if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromLocal8Bit(pdf));
         printer.setCreator(QStringLiteral("Quillvane"));
-        printDocument(printer);
-        printed = true;
+        printed = printPage(printer, *html, true);
     } else {
         QPrintDialog dialog(&printer);
-        if (dialog.exec() == QDialog::Accepted) {
-            printDocument(printer);
-            printed = true;
-        }
+        if (dialog.exec() == QDialog::Accepted)
+            printed = printPage(printer, *html, printer.outputFormat() == QPrinter::PdfFormat);
     }
     qCInfo(lcLists).noquote() << "KNVTHTMLPrinter:printWithInfo" << printer.docName() << "printed:" << printed;
-    if (m_completionHandler)
-        m_completionHandler(printed);
+    complete(printed);
+}
+
+void KNVTHTMLPrinter::complete(bool printed)
+{
+    // Moved out first: the handler may release this printer.
+    const CompletionHandler handler = m_completionHandler;
+    if (handler)
+        handler(printed);
 }
 
 void KNVTHTMLPrinter::print()

@@ -1,7 +1,10 @@
 #include "lists/KNVTItemsListFactory.h"
 
 #include "lists/KNVTFocusTaskListItemsTableViewController.h"
-#include "lists/KNVTTaskListItemsTableViewController.h"
+#include "lists/KNVTSearchItemsOutlineViewController.h"
+#include "lists/KNVTTagsItemsOutlineViewController.h"
+#include "lists/KNVTTaskListItemsOutlineViewController.h"
+#include "lists/KNVTTaskListsOutlineViewController.h"
 
 namespace {
 
@@ -24,27 +27,30 @@ KNVTItemsListFactory::List KNVTItemsListFactory::focusTaskListItems(KNVTTaskStor
 KNVTItemsListFactory::List KNVTItemsListFactory::taskListItems(KNVTTaskStoreItemsViewControllerDelegate *delegate,
                                                                KNVTCDTaskList *taskList)
 {
-    auto list = std::make_shared<KNVTTaskListItemsTableViewController>(delegate);
+    auto list = std::make_shared<KNVTTaskListItemsOutlineViewController>(delegate);
     list->setTaskList(taskList);
     return list;
 }
 
-// Until the outline lists exist, tags, searches and the overview of projects and areas show an empty list.
 KNVTItemsListFactory::List KNVTItemsListFactory::tagsItems(KNVTTaskStoreItemsViewControllerDelegate *delegate,
-                                                           const std::vector<KNVTCDTag *> &)
+                                                           const std::vector<KNVTCDTag *> &tags)
 {
-    return std::make_shared<KNVTTaskListItemsTableViewController>(delegate);
+    auto list = std::make_shared<KNVTTagsItemsOutlineViewController>(delegate);
+    list->setTags(tags);
+    return list;
 }
 
 KNVTItemsListFactory::List KNVTItemsListFactory::searchItems(KNVTTaskStoreItemsViewControllerDelegate *delegate,
-                                                             const QString &)
+                                                             const QString &searchString)
 {
-    return std::make_shared<KNVTTaskListItemsTableViewController>(delegate);
+    auto list = std::make_shared<KNVTSearchItemsOutlineViewController>(delegate);
+    list->setSearchString(searchString);
+    return list;
 }
 
 KNVTItemsListFactory::List KNVTItemsListFactory::taskListsItems(KNVTTaskStoreItemsViewControllerDelegate *delegate)
 {
-    return std::make_shared<KNVTTaskListItemsTableViewController>(delegate);
+    return std::make_shared<KNVTTaskListsOutlineViewController>(delegate);
 }
 
 KNVTItemsListFactory &KNVTItemsListFactory::shared()

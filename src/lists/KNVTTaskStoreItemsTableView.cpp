@@ -1,13 +1,11 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 
+#include "lists/ItemViewKeys.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
-#include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
 
 #include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QKeyEvent>
-#include <QMenu>
 #include <QMimeData>
 
 KNVTTaskStoreItemsTableView::KNVTTaskStoreItemsTableView(QWidget *parent) : QTreeView(parent)
@@ -37,62 +35,18 @@ void KNVTTaskStoreItemsTableView::setTaskStoreItemsTableViewController(
 bool KNVTTaskStoreItemsTableView::focusNextPrevChild(bool next)
 {
     // Tab never reaches keyPressEvent of an item view; the host decides where the focus goes.
-    if (!m_controller || !m_controller->taskStoreItemsViewControllerDelegate())
-        return QTreeView::focusNextPrevChild(next);
-    KNVTTaskStoreItemsViewControllerDelegate *delegate = m_controller->taskStoreItemsViewControllerDelegate();
-    if (next)
-        delegate->taskStoreItemsViewControllerShouldInsertTab(m_controller);
-    else
-        delegate->taskStoreItemsViewControllerShouldInsertBacktab(m_controller);
-    return true;
+    return knvt::moveFocusOutOfItemView(m_controller, next) || QTreeView::focusNextPrevChild(next);
 }
 
 void KNVTTaskStoreItemsTableView::keyPressEvent(QKeyEvent *event)
 {
-    if (!m_controller) {
+    if (!knvt::handleItemViewKey(m_controller, event, this))
         QTreeView::keyPressEvent(event);
-        return;
-    }
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
-    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
-    switch (event->key()) {
-    case Qt::Key_Backtab: focusNextPrevChild(false); return;
-    case Qt::Key_Tab: focusNextPrevChild(!shift); return;
-    case Qt::Key_Space:
-        // A space would toggle the selection of the current row.
-        event->accept();
-        return;
-    case Qt::Key_A:
-        if (ctrl && shift) {
-            m_controller->deselectAllItems();
-            return;
-        }
-        if (ctrl) {
-            m_controller->selectAllItems();
-            return;
-        }
-        break;
-    case Qt::Key_O:
-        if (ctrl) {
-            m_controller->viewSelectedItems(this);
-            return;
-        }
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: m_controller->editSelectedItems(this); return;
-    default: break;
-    }
-    QTreeView::keyPressEvent(event);
 }
 
 void KNVTTaskStoreItemsTableView::contextMenuEvent(QContextMenuEvent *event)
 {
-    if (!m_controller)
-        return;
-    QMenu *menu = m_controller->menuForEvent(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(event->globalPos());
+    knvt::showItemViewContextMenu(m_controller, this, event->globalPos());
 }
 
 void KNVTTaskStoreItemsTableView::dragEnterEvent(QDragEnterEvent *event)

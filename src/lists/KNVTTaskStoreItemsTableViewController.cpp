@@ -2,8 +2,6 @@
 
 #include "lists/ItemRowDelegate.h"
 #include "lists/ItemsTableModel.h"
-#include "lists/KNVTApplicationServices.h"
-#include "lists/KNVTMainWindowServices.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
 
@@ -12,9 +10,7 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
-#include "foundation/Defaults.h"
 #include "uikit/Beeper.h"
-#include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/TableViewAdditions.h"
 
 #include <QItemSelection>
@@ -38,12 +34,6 @@ KNVTTaskStoreItemsTableViewController::~KNVTTaskStoreItemsTableViewController()
         m_tableView->setTaskStoreItemsTableViewController(nullptr);
         m_tableView->setModel(nullptr);
     }
-}
-
-int KNVTTaskStoreItemsTableViewController::itemRowHeight()
-{
-    return knvt::Defaults::standard().value(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines)).toInt() != 0 ? 90
-                                                                                                                 : 50;
 }
 
 int KNVTTaskStoreItemsTableViewController::rowHeight() const
@@ -257,28 +247,6 @@ void KNVTTaskStoreItemsTableViewController::selectionDidChange()
         return;
     if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
         delegate->taskStoreItemsViewControllerSelectionDidChange(this);
-}
-
-// ---- Double click ----
-
-void KNVTTaskStoreItemsTableViewController::doubleAction()
-{
-    const Tasks tasks = selectedTasks();
-    if (!tasks.empty() && mainWindowServices() && canEditSelectedItems()) {
-        mainWindowServices()->viewSelectedItems(m_tableView);
-        return;
-    }
-    if (!tasks.empty()) {
-        if (KNVTApplicationServices *services = KNVTApplicationServices::shared())
-            for (KNVTCDTask *task : tasks)
-                if (KNVTApplicationServices::TaskWindow *window = services->taskWindowControllerForTask(task))
-                    window->showWindow(this);
-        return;
-    }
-    const TaskLists lists = selectedTaskLists();
-    if (!lists.empty())
-        if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
-            delegate->taskStoreItemsViewControllerItemWasDoubleClicked(this, lists.front());
 }
 
 void KNVTTaskStoreItemsTableViewController::numberOfPreviewLinesForTaskNotesDidChangeNotification()

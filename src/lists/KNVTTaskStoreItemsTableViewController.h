@@ -35,8 +35,6 @@ public:
     knvt::ItemsTableModel *tableModel() const { return m_model; }
     QWidget *focusView() override;
 
-    // Item rows are this high: 90 while notes are previewed, else 50.
-    static int itemRowHeight();
     int rowHeight() const;
 
     // ---- Content -----------------------------------------------------------------------------------------------
@@ -65,7 +63,6 @@ public:
     void selectPreviousItem() override;
 
     // ---- Events ------------------------------------------------------------------------------------------------
-    void doubleAction();
     void numberOfPreviewLinesForTaskNotesDidChangeNotification() override;
 
     // ---- Drag and drop (no drops in the base) ------------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "lists/KNVTTaskStoreItemsViewController.h"
 
+#include "lists/KNVTApplicationServices.h"
+#include "lists/KNVTMainWindowServices.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
 
 #include "store/KNVTTaskStore.h"
@@ -7,9 +9,12 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
+#include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
 #include "uikit/Beeper.h"
 #include "uikit/KNVTPreferenceKeys.h"
+
+#include <QWidget>
 
 KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStoreItemsViewControllerDelegate *delegate,
                                                                    QObject *parent)
@@ -39,6 +44,32 @@ void KNVTTaskStoreItemsViewController::setTaskStoreItemsViewControllerDelegate(
 KNVTTaskStore &KNVTTaskStoreItemsViewController::taskStore()
 {
     return *KNVTTaskStore::defaultTaskStore();
+}
+
+int KNVTTaskStoreItemsViewController::itemRowHeight()
+{
+    return knvt::Defaults::standard().value(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines)).toInt() != 0 ? 90
+                                                                                                                 : 50;
+}
+
+void KNVTTaskStoreItemsViewController::doubleAction()
+{
+    const Tasks tasks = selectedTasks();
+    if (!tasks.empty() && mainWindowServices() && canEditSelectedItems()) {
+        mainWindowServices()->viewSelectedItems(focusView());
+        return;
+    }
+    if (!tasks.empty()) {
+        if (KNVTApplicationServices *services = KNVTApplicationServices::shared())
+            for (KNVTCDTask *task : tasks)
+                if (KNVTApplicationServices::TaskWindow *window = services->taskWindowControllerForTask(task))
+                    window->showWindow(this);
+        return;
+    }
+    const TaskLists lists = selectedTaskLists();
+    if (!lists.empty())
+        if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
+            delegate->taskStoreItemsViewControllerItemWasDoubleClicked(this, lists.front());
 }
 
 void KNVTTaskStoreItemsViewController::print()

@@ -55,6 +55,8 @@ public:
 
     // The view that takes the keyboard focus when the host tabs into the list; nullptr when the list has none.
     virtual QWidget *focusView() { return nullptr; }
+    // Item rows are this high: 90 while notes are previewed, else 50.
+    static int itemRowHeight();
 
     // ---- Hooks -------------------------------------------------------------------------------------------------
     virtual void taskStoreWillChangeNotification() {}
@@ -75,6 +77,9 @@ public:
     virtual void selectPreviousItem();
 
     // ---- Item actions ------------------------------------------------------------------------------------------
+    // A double click on a row: selected tasks are shown in the main window when they may be edited there, else each
+    // in its own window; otherwise the first selected project or area goes to the host.
+    void doubleAction();
     void viewSelectedItems(QObject *sender = nullptr);
     void editSelectedItems(QObject *sender = nullptr);
     void moveSelectedItemsToInbox();

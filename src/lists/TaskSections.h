@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lists/ItemRow.h"
+#include "lists/ItemsOutlineModel.h"
 
 #include <QString>
 
@@ -21,12 +22,27 @@ struct TaskSections
 
     // Inbox: scheduled first, then someday, then closed, the rest incomplete.
     static TaskSections byFocus(const std::vector<KNVTCDTask *> &tasks);
-    // Watched tasks and the tasks of one list: archived and tombstoned tasks are left out; a someday task is in
-    // Someday unless its list is itself someday (then it counts as any other); then closed, scheduled, incomplete.
-    static TaskSections byStatus(const std::vector<KNVTCDTask *> &tasks);
+    enum class Archived { LeftOut, Kept };
+    // Whether a someday task of a list that is itself someday stands under Someday or counts as any other task.
+    enum class SomedayInSomedayList { CountsAsOther, IsSomeday };
+
+    // Tombstoned tasks are left out, archived ones as `archived` says; a someday task is in Someday (but see
+    // `somedayInSomedayList`); then closed, scheduled, incomplete. Watched tasks and the table of one list leave
+    // archived tasks out and count a someday list's someday tasks as any other.
+    static TaskSections byStatus(const std::vector<KNVTCDTask *> &tasks, Archived archived = Archived::LeftOut,
+                                 SomedayInSomedayList somedayInSomedayList = SomedayInSomedayList::CountsAsOther);
+
+    // The group at `i` (0 incomplete to 3 completed), sorted by its comparator.
+    std::vector<KNVTCDTask *> sortedGroup(int i) const;
 
     // Appends each non-empty group as a header titled `titles[i]` and its rows.
-    void appendRows(std::vector<ItemRow> &rows, const QString (&titles)[4]) const;
+    void appendRows(std::vector<ItemRow> &rows, const QString (&titles)[4], ItemRowCache *cache = nullptr) const;
+
+    // The non-empty groups as the sections "Incomplete", "Scheduled", "Someday" and "Completed" of an outline list
+    // (names localised). `showsTaskListTitle`: the rows name each task's list.
+    std::vector<OutlineSection> outlineSections(bool showsTaskListTitle, ItemRowCache *cache = nullptr) const;
+    // The section of an outline list with `identifier`, shown as its localised name.
+    static KNVTOutlineViewSection::Pointer outlineSection(const char *identifier);
 };
 
 } // namespace knvt

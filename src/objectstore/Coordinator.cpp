@@ -258,6 +258,9 @@ bool Coordinator::configureConnection(knvt::Error *error)
             return false;
         }
         m_storeUUID = uuid.textAt(0);
+        m_uriPrefix = QUrl();
+        m_uriPrefix.setScheme(QStringLiteral("x-ostore"));
+        m_uriPrefix.setHost(m_storeUUID);
     }
     if (!readCounter("txn", &m_lastTxn, error))
         return false;
@@ -372,9 +375,8 @@ void Coordinator::close()
 
 QUrl Coordinator::uri(ObjectID id) const
 {
-    QUrl url;
-    url.setScheme(QStringLiteral("x-ostore"));
-    url.setHost(m_storeUUID);
+    // Lists build the URI of every row on every rebuild: the host is not parsed again each time.
+    QUrl url = m_uriPrefix;
     url.setPath(QLatin1Char('/') + m_model.entity(id.entity).name + QStringLiteral("/p") + QString::number(id.zid));
     return url;
 }

@@ -120,6 +120,8 @@ private:
     sqlite3 *m_db = nullptr;
     QString m_path;
     QString m_storeUUID;
+    // Scheme and host of every object URI, checked once; each URI only adds its path.
+    QUrl m_uriPrefix;
     qint64 m_lastTxn = 0;
     qint64 m_dataVersion = -1;
     quint32 m_generation = 0;

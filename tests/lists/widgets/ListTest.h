@@ -64,7 +64,8 @@ protected:
     }
 
     // The rows as the user reads them: "# Header", "[ ] Open task", "[x] Completed", "[-] Cancelled".
-    static QStringList rowsOf(const KNVTTaskStoreItemsTableViewController &list)
+    template <class List>
+    static QStringList rowsOf(const List &list)
     {
         QStringList lines;
         for (int i = 0; i < list.numberOfRows(); ++i) {

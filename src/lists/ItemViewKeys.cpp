@@ -1,0 +1,66 @@
+#include "lists/ItemViewKeys.h"
+
+#include "lists/KNVTTaskStoreItemsViewController.h"
+#include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
+
+#include <QKeyEvent>
+#include <QMenu>
+
+namespace knvt {
+
+bool moveFocusOutOfItemView(KNVTTaskStoreItemsViewController *controller, bool next)
+{
+    KNVTTaskStoreItemsViewControllerDelegate *delegate =
+        controller ? controller->taskStoreItemsViewControllerDelegate() : nullptr;
+    if (!delegate)
+        return false;
+    if (next)
+        delegate->taskStoreItemsViewControllerShouldInsertTab(controller);
+    else
+        delegate->taskStoreItemsViewControllerShouldInsertBacktab(controller);
+    return true;
+}
+
+bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *view)
+{
+    if (!controller)
+        return false;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    switch (event->key()) {
+    case Qt::Key_Backtab: return moveFocusOutOfItemView(controller, false);
+    case Qt::Key_Tab: return moveFocusOutOfItemView(controller, !shift);
+    case Qt::Key_Space: event->accept(); return true;
+    case Qt::Key_A:
+        if (ctrl && shift) {
+            controller->deselectAllItems();
+            return true;
+        }
+        if (ctrl) {
+            controller->selectAllItems();
+            return true;
+        }
+        return false;
+    case Qt::Key_O:
+        if (ctrl) {
+            controller->viewSelectedItems(view);
+            return true;
+        }
+        return false;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: controller->editSelectedItems(view); return true;
+    default: return false;
+    }
+}
+
+void showItemViewContextMenu(KNVTTaskStoreItemsViewController *controller, QWidget *view, const QPoint &globalPos)
+{
+    if (!controller)
+        return;
+    QMenu *menu = controller->menuForEvent(view);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+}
+
+} // namespace knvt

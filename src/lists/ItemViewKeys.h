@@ -1,0 +1,25 @@
+#pragma once
+
+class KNVTTaskStoreItemsViewController;
+class QKeyEvent;
+class QPoint;
+class QWidget;
+
+namespace knvt {
+
+// What the keys, Tab and the context menu do in the view of any item list, table or outline alike.
+
+// Tab (`next`) or Back-tab in the view of `controller`: the list's host moves the keyboard focus to a neighbouring
+// pane; the selection stays. False when there is no controller or host to ask, so that the view handles the key
+// itself.
+bool moveFocusOutOfItemView(KNVTTaskStoreItemsViewController *controller, bool next);
+
+// The list commands among the keys: Space does nothing (a view would toggle the current row), Ctrl+A selects every
+// item row, Ctrl+Shift+A none, Ctrl+O opens the selection, Return and Enter with any modifiers edit it. True when
+// `event` was one of them and has been handled; any other key is left to the view.
+bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *view);
+
+// Shows the list's context menu for its current selection at `globalPos`; the menu deletes itself when it closes.
+void showItemViewContextMenu(KNVTTaskStoreItemsViewController *controller, QWidget *view, const QPoint &globalPos);
+
+} // namespace knvt

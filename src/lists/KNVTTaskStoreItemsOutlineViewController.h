@@ -1,0 +1,182 @@
+#pragma once
+
+#include "lists/ItemsOutlineModel.h"
+#include "lists/KNVTHTMLPrinter.h"
+#include "lists/KNVTTaskStoreItemsViewController.h"
+
+#include <QModelIndex>
+#include <QPointer>
+#include <QUrl>
+
+#include <optional>
+#include <vector>
+
+class KNVTCDTag;
+class KNVTTaskStoreItemsOutlineView;
+class QMimeData;
+
+namespace knvt {
+class ItemRowDelegate;
+}
+
+// The common part of the lists shown as an outline of titled sections (the tasks of one project or area, of the
+// chosen tags, of a search, and the projects and areas): the view and its model, row heights, the row buttons,
+// double click, the selection commands, and the one mechanism every such list shares for store changes, drags,
+// drops and printing. A list says what it shows (its sections), when it shows anything at all, which objects it
+// reselects, and how it takes drops; everything else happens here.
+//
+// A store change rebuilds every row (one model reset) and then, each on a later pass of the event loop and in this
+// order: every section is expanded, the tasks (or projects and areas) that were selected are selected again, the
+// scroll position is put back, and the host is told of a changed selection when fewer or more of them were found
+// than were selected.
+class KNVTTaskStoreItemsOutlineViewController : public KNVTTaskStoreItemsViewController
+{
+    Q_OBJECT
+
+public:
+    // Where a drop goes once validated: its operation, and the row or section it lands on (child index -1) or the
+    // section it goes into at a child index.
+    struct DropValidation
+    {
+        Qt::DropAction operation = Qt::IgnoreAction;
+        QModelIndex item;
+        int childIndex = -1;
+    };
+
+    explicit KNVTTaskStoreItemsOutlineViewController(KNVTTaskStoreItemsViewControllerDelegate *delegate,
+                                                     QObject *parent = nullptr);
+    ~KNVTTaskStoreItemsOutlineViewController() override;
+
+    KNVTTaskStoreItemsOutlineView *outlineView();
+    knvt::ItemsOutlineModel *outlineModel() const { return m_model; }
+    QWidget *focusView() override;
+    // The height of item rows; section rows are 20 high.
+    int rowHeight() const { return m_rowHeight; }
+
+    // Selection changes the list made itself and reports on its own: each one counted here passes unreported.
+    unsigned int dontForwardSelectionChangeCount() const { return m_dontForwardSelectionChangeCount; }
+    void setDontForwardSelectionChangeCount(unsigned int count) { m_dontForwardSelectionChangeCount = count; }
+
+    // ---- Content -----------------------------------------------------------------------------------------------
+    Items items() const override;
+    Items selectedItems() const override;
+    Tasks tasks() const override;
+    Tasks selectedTasks() const override;
+    TaskLists taskLists() const override;
+    TaskLists selectedTaskLists() const override;
+
+    // The identifiers of the sections shown, in order.
+    QStringList sectionIdentifiers() const;
+    // Rows are counted as shown with every section expanded, each section's own row included.
+    int numberOfRows() const { return m_model->numberOfRows(); }
+    // The section's header row or the item row at `row`; nullptr past the end.
+    const knvt::ItemRow *rowAt(int row) const;
+    // The row of the object with `uri`; nullopt when no row shows it.
+    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const;
+    // The selected item rows, in row order.
+    QModelIndexList selectedCells() const;
+    QList<int> selectedRows() const;
+    // Selects exactly the item rows among `rows` (section rows are skipped).
+    void selectRows(const QList<int> &rows);
+
+    // ---- Selection commands ------------------------------------------------------------------------------------
+    void selectAllItems() override;
+    void deselectAllItems() override;
+    void selectNextItem() override;
+    void selectPreviousItem() override;
+
+    // Rebuilds the rows from the store now; every section is expanded on the next pass.
+    void reloadData() override;
+    void numberOfPreviewLinesForTaskNotesDidChangeNotification() override;
+    void taskStoreWillChangeNotification() override;
+    void taskStoreDidChangeNotification() override;
+
+    // ---- Drag and drop -----------------------------------------------------------------------------------------
+    // The drag of `items` (item rows; when none of them gives an object, the selection): the objects' URIs and their
+    // text, or nullptr when there is nothing this list lets go of.
+    QMimeData *writeItems(const QModelIndexList &items) const;
+    // What a drop of `mime` proposed onto `proposed` (child index -1) or into it at `childIndex` would do, and where
+    // it would land. Drags from another process are never taken.
+    DropValidation validateDrop(const QMimeData &mime, const QModelIndex &proposed, int childIndex,
+                                bool fromThisProcess);
+    // Carries out a drop that validateDrop() retargeted to `target` and `childIndex`; true when it was taken. The
+    // question a drop on Completed asks comes on the next pass, after the drop has been answered.
+    bool acceptDrop(const QMimeData &mime, const QModelIndex &target, int childIndex, bool fromThisProcess);
+
+    // ---- Printing ----------------------------------------------------------------------------------------------
+    // The printed page: the selected tasks, or what the list prints of itself when none is selected.
+    QString HTMLStringForPrinting() const;
+    // Prints the page through the print dialog (or into KNVT_PRINT_PDF) under printJobTitle().
+    void print() override;
+    // The printer of a print still running; nullptr once its completion has run.
+    KNVTHTMLPrinter *printer() const { return m_printer; }
+
+protected:
+    void loadView() override;
+
+    // The objects a list selects and reselects: tasks, or projects and areas.
+    enum class ItemKind { Tasks, TaskLists };
+    virtual ItemKind itemKind() const { return ItemKind::Tasks; }
+
+    // Whether the list has something to show (its tags, search text, project or area were set). Without it a store
+    // change only refreshes the empty label.
+    virtual bool hasContent() const = 0;
+    // Whether what the list shows still exists; false makes the list forget it (and show nothing) before a store
+    // change is handled. `willChange`: asked before the store saves, else after.
+    virtual bool contentStillExists(bool willChange);
+    // Forgets what the list shows, so that hasContent() answers false.
+    virtual void forgetContent() {}
+    // The sections, as the store has them now.
+    virtual std::vector<knvt::OutlineSection> sectionsForContent() = 0;
+    virtual QString emptyLabelText() const;
+    // The height of item rows: 90 while notes are previewed, else 50.
+    virtual int itemRowHeightForList() const { return itemRowHeight(); }
+
+    // Drops. A list that takes none refuses them all when they land.
+    virtual bool acceptsDrops() const { return true; }
+    // Whether a drop of tasks or task lists onto the sections may happen at all; `fromThisView`: the drag began in
+    // this list.
+    virtual bool dropOfTasksQualifies(const Tasks &tasks, const TaskLists &taskLists, bool fromThisView) const;
+    // Gives the tasks of Incomplete their order indexes after a drop: `before` is the section before the drop and
+    // `after` the same tasks (and those dropped in) in their new order. By default each task list keeps the indexes
+    // its tasks held in the section, handed out again in the new order; tasks without a list count as one list.
+    virtual void renumberIncompleteTasks(const Tasks &before, const Tasks &after);
+
+    // Printing: the page body when nothing is selected, and the job's name.
+    virtual QString HTMLStringForPrintingWithoutSelection() const { return {}; }
+    virtual QString printJobTitle() const;
+
+    // What the rows of this list's rebuilds share; sectionsForContent() builds its rows with it.
+    knvt::ItemRowCache *rowCache() { return &m_rowCache; }
+    // Empties the sections and shows the empty label: what the list shows is gone.
+    void showNothing();
+    void updateTableViewLabel();
+    // The objects a list reselects, selected now.
+    std::vector<KNVTCDTaskStoreObject *> selectedObjectsOfKind() const;
+
+private:
+    void ensureView();
+    void updateCells();
+    void selectionDidChange();
+    // The item rows of `indexes` resolved, in the given order.
+    template <class T>
+    std::vector<T *> objectsAt(const QModelIndexList &indexes) const;
+    QModelIndexList allItemIndexes() const;
+    bool isFromThisList(const QMimeData &mime) const;
+    void acceptDropOnIncomplete(const Tasks &tasks, const QModelIndex &section, int childIndex);
+    void askToCompleteOrCancel(const QList<QUrl> &openTasks);
+
+    QPointer<KNVTTaskStoreItemsOutlineView> m_outlineView;
+    knvt::ItemsOutlineModel *m_model;
+    knvt::ItemRowDelegate *m_delegate = nullptr;
+    knvt::ItemRowCache m_rowCache;
+    int m_rowHeight = 50;
+    unsigned int m_dontForwardSelectionChangeCount = 0;
+    // Remembered between the store's will-change and did-change.
+    std::optional<qsizetype> m_numberOfPreviouslySelectedItems;
+    QList<QUrl> m_itemsToReselect;
+    std::optional<int> m_savedScrollValue;
+    // Marks this list's own drags.
+    quint64 m_dragSource;
+    QPointer<KNVTHTMLPrinter> m_printer;
+};

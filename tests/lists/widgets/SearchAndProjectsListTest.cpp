@@ -1,0 +1,172 @@
+// The list of search results and the list of projects and areas: where they differ from the list of tagged tasks.
+
+#include "OutlineListTest.h"
+
+#include "lists/KNVTSearchItemsOutlineViewController.h"
+#include "lists/KNVTTagsItemsOutlineViewController.h"
+#include "lists/KNVTTaskListsOutlineViewController.h"
+
+#include "foundation/Defaults.h"
+#include "foundation/NotificationCenter.h"
+#include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/TableViewAdditions.h"
+
+namespace {
+
+class SearchAndProjectsListTest : public OutlineListTest
+{
+protected:
+    std::unique_ptr<KNVTSearchItemsOutlineViewController> search(const QString &text)
+    {
+        auto list = make<KNVTSearchItemsOutlineViewController>();
+        list->setSearchString(text);
+        settle();
+        return list;
+    }
+
+    static void setPreviewLines(int lines)
+    {
+        knvt::Defaults::standard().setValue(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines), lines);
+        knvt::NotificationCenter::defaultCenter().post(
+            QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLinesDidChangeNotification), nullptr);
+    }
+};
+
+} // namespace
+
+TEST_F(SearchAndProjectsListTest, SearchFindsTitlesAndNotesAndSortsSomedayByTheTasksList)
+{
+    auto &b = build();
+    KNVTCDTaskList *shelf = b.project(QStringLiteral("Shelf"), {.status = 1});
+    KNVTCDTaskList *old = b.project(QStringLiteral("Old"), {.archived = true});
+    b.task(QStringLiteral("Invoice alone"), {.status = 1});
+    b.task(QStringLiteral("send it"), {.list = shelf, .status = 1, .notes = QStringLiteral("the INVOICE")});
+    KNVTCDTask *paid =
+        b.task(QStringLiteral("Invoice paid"), {.list = old, .status = 4, .statusModified = now().addDays(-2)});
+    KNVTCDTask *filed = b.task(QStringLiteral("Invoice filed"), {.status = 4, .statusModified = now().addDays(-1)});
+    b.task(QStringLiteral("Invoice gone"), {.synced = true})->markAsDeleted();
+    b.task(QStringLiteral("other"));
+    save();
+
+    auto list = search(QStringLiteral("invoice"));
+    EXPECT_EQ(rowsOf(*list),
+              (QStringList{"# Incomplete", "[ ] send it", "# Someday", "[ ] Invoice alone", "# Completed",
+                           "[x] Invoice filed", "[x] Invoice paid"}));
+    EXPECT_FALSE(list->rowAt(*list->cellIndexForObjectValue(paid->uri()))->checkBoxEnabled);
+    EXPECT_TRUE(list->rowAt(*list->cellIndexForObjectValue(filed->uri()))->checkBoxEnabled);
+
+    // Nothing selected prints an empty body.
+    EXPECT_TRUE(list->HTMLStringForPrinting().endsWith(QStringLiteral("<body class=\"print\"></body></html>")));
+
+    for (const QString &text : {QStringLiteral("qqq"), QString()}) {
+        auto none = search(text);
+        EXPECT_EQ(none->numberOfRows(), 0) << text.toStdString();
+        EXPECT_EQ(knvt::labelText(none->outlineView()), QStringLiteral("No Results"));
+    }
+    // The same text again changes nothing; a store change finds new matches.
+    list->setSearchString(QStringLiteral("invoice"));
+    b.task(QStringLiteral("invoice new"));
+    save();
+    EXPECT_EQ(list->tasks().size(), 5u);
+}
+
+TEST_F(SearchAndProjectsListTest, ProjectsAndAreasStandInTheirFourSections)
+{
+    auto &b = build();
+    b.project(QStringLiteral("Beta"), {.orderIndex = 2});
+    b.project(QStringLiteral("Alpha"), {.orderIndex = 3});
+    KNVTCDTaskList *done = b.project(QStringLiteral("Done"), {.orderIndex = 1});
+    done->markAsCompleted();
+    b.project(QStringLiteral("Filed"), {.archived = true});
+    b.area(QStringLiteral("Home"));
+    b.project(QStringLiteral("Later"), {.status = 1});
+    b.area(QStringLiteral("Zeta"), {.status = 1});
+    b.area(QStringLiteral("Alpha area"), {.status = 1});
+    KNVTCDTaskList *pending = b.project(QStringLiteral("Pending"), {.owner = b.user(QStringLiteral("Ann"))});
+    pending->setTaskListCollaboratorStatus(1);
+    save();
+
+    auto list = make<KNVTTaskListsOutlineViewController>();
+    EXPECT_EQ(rowsOf(*list),
+              (QStringList{"# Active Projects", "[x] Done", "[ ] Beta", "[ ] Alpha", "# Active Areas", "[ ] Home",
+                           "# Someday Projects", "[ ] Later", "# Someday Areas", "[ ] Zeta", "[ ] Alpha area"}))
+        << "a completed project that is not archived is active; someday areas keep the store's order";
+    select(*list, {done});
+    EXPECT_EQ(list->selectedItems().size(), 1u);
+    EXPECT_TRUE(list->selectedTasks().empty());
+
+    // A store change keeps the selection.
+    b.project(QStringLiteral("New"));
+    save();
+    settle();
+    ASSERT_EQ(list->selectedTaskLists().size(), 1u);
+    EXPECT_EQ(list->selectedTaskLists().front(), done);
+    EXPECT_EQ(m_host.selectionChanges, 1) << "only the user's own selection";
+
+    list->print();
+    EXPECT_EQ(m_beeper.count(), 1);
+
+    // Dragged out, but nothing dropped here changes anything: a tag over a row is shown as a move and then refused.
+    const auto drag = dragOf(*list, {done});
+    ASSERT_NE(drag, nullptr);
+    EXPECT_EQ(*knvt::ObjectReferencePayload::read(*drag), QList<QUrl>{done->uri()});
+    QMimeData tags;
+    knvt::ObjectReferencePayload::write(tags, {b.tag(QStringLiteral("t"))->uri()}, QString());
+    EXPECT_EQ(list->validateDrop(tags, rowIndex(*list, done), -1, true).operation, Qt::MoveAction);
+    EXPECT_FALSE(list->acceptDrop(tags, rowIndex(*list, done), -1, true));
+    EXPECT_EQ(list->validateDrop(*drag, rowIndex(*list, done), -1, true).operation, Qt::IgnoreAction);
+
+    auto empty = std::make_unique<KNVTTaskListsOutlineViewController>(&m_host);
+    (void)empty;
+}
+
+TEST_F(SearchAndProjectsListTest, DoubleClickShowsAProjectOrTheTasks)
+{
+    auto &b = build();
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    KNVTCDTask *rake = b.task(QStringLiteral("rake invoice"), {.list = garden});
+    KNVTCDTaskList *old = b.project(QStringLiteral("Old"), {.archived = true});
+    KNVTCDTask *filed = b.task(QStringLiteral("filed invoice"), {.list = old, .archived = true});
+    save();
+
+    auto projects = make<KNVTTaskListsOutlineViewController>();
+    projects->doubleAction();
+    EXPECT_TRUE(m_host.doubleClicked.empty()) << "nothing selected";
+    select(*projects, {garden});
+    projects->doubleAction();
+    EXPECT_EQ(m_host.doubleClicked, std::vector<KNVTCDTaskList *>{garden});
+
+    auto tasks = search(QStringLiteral("invoice"));
+    select(*tasks, {rake});
+    tasks->doubleAction();
+    EXPECT_EQ(m_mainWindow.requests, QStringList{"view"});
+    select(*tasks, {rake, filed});
+    tasks->doubleAction();
+    EXPECT_EQ(m_application.requests, (QStringList{"show filed invoice", "show rake invoice"}))
+        << "a task I may not edit opens every selected task in its window";
+}
+
+TEST_F(SearchAndProjectsListTest, ThePreviewLinesSetTheRowHeightExceptForProjects)
+{
+    auto &b = build();
+    KNVTCDTag *t = b.tag(QStringLiteral("t"));
+    b.task(QStringLiteral("a"))->addTag(t);
+    b.project(QStringLiteral("P"));
+    save();
+    auto projects = make<KNVTTaskListsOutlineViewController>();
+    auto tagged = make<KNVTTagsItemsOutlineViewController>();
+    tagged->setTags({t});
+    settle();
+    auto heightOf = [](KNVTTaskStoreItemsOutlineViewController &list) {
+        return list.outlineView()->sizeHintForIndex(list.outlineModel()->indexForRow(1)).height();
+    };
+    EXPECT_EQ(heightOf(*tagged), 50);
+    EXPECT_EQ(heightOf(*projects), 50);
+    EXPECT_EQ(projects->outlineView()->sizeHintForIndex(projects->outlineModel()->indexForRow(0)).height(), 20);
+
+    setPreviewLines(2);
+    EXPECT_EQ(heightOf(*tagged), 90);
+    EXPECT_EQ(heightOf(*projects), 50);
+    setPreviewLines(0);
+    EXPECT_EQ(heightOf(*tagged), 50);
+}
