@@ -1,6 +1,6 @@
 #include "lists/KNVTTaskStoreItemsOutlineView.h"
 
-#include "lists/ItemViewKeys.h"
+#include "lists/ItemViews.h"
 #include "lists/KNVTTaskStoreItemsOutlineViewController.h"
 
 #include "model/ObjectReferencePayload.h"
@@ -14,24 +14,12 @@
 KNVTTaskStoreItemsOutlineView::KNVTTaskStoreItemsOutlineView(QWidget *parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("outlineView"));
-    setHeaderHidden(true);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
+    knvt::setUpItemView(this);
     setExpandsOnDoubleClick(false);
     setIndentation(0);
-    setUniformRowHeights(false);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setDragEnabled(true);
     setAcceptDrops(true);
-    setDragDropMode(QAbstractItemView::DragDrop);
-    setDefaultDropAction(Qt::MoveAction);
     // The view draws the retargeted drop itself.
     setDropIndicatorShown(false);
-    setMouseTracking(true);
-    setFrameShape(QFrame::NoFrame);
 }
 
 void KNVTTaskStoreItemsOutlineView::setTaskStoreItemsOutlineViewController(

@@ -1,6 +1,6 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 
-#include "lists/ItemViewKeys.h"
+#include "lists/ItemViews.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
 #include <QContextMenuEvent>
@@ -11,19 +11,7 @@
 KNVTTaskStoreItemsTableView::KNVTTaskStoreItemsTableView(QWidget *parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("tableView"));
-    setHeaderHidden(true);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(false);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setDragEnabled(true);
-    setDragDropMode(QAbstractItemView::DragDrop);
-    setDefaultDropAction(Qt::MoveAction);
-    setMouseTracking(true);
-    setFrameShape(QFrame::NoFrame);
+    knvt::setUpItemView(this);
 }
 
 void KNVTTaskStoreItemsTableView::setTaskStoreItemsTableViewController(

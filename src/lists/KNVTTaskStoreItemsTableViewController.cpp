@@ -1,6 +1,7 @@
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
 #include "lists/ItemRowDelegate.h"
+#include "lists/ItemViews.h"
 #include "lists/ItemsTableModel.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
@@ -59,9 +60,7 @@ void KNVTTaskStoreItemsTableViewController::loadView()
         if (row && !row->isHeader())
             doubleAction();
     });
-    connect(m_delegate, &knvt::ItemRowDelegate::checkBoxClicked, this, [this](const QUrl &uri) { toggleStatus(uri); });
-    connect(m_delegate, &knvt::ItemRowDelegate::archiveButtonClicked, this,
-            [this](const QUrl &uri) { toggleArchive(uri); });
+    knvt::connectRowButtons(m_delegate, this);
     updateTableViewLabel();
 }
 

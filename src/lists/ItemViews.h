@@ -3,11 +3,22 @@
 class KNVTTaskStoreItemsViewController;
 class QKeyEvent;
 class QPoint;
+class QTreeView;
 class QWidget;
 
 namespace knvt {
 
-// What the keys, Tab and the context menu do in the view of any item list, table or outline alike.
+class ItemRowDelegate;
+
+// What the view of any item list, table or outline alike, is and does: its set-up, its row buttons, the keys, Tab and
+// the context menu.
+
+// One column without a header, nothing to expand by hand, rows of their own heights scrolled by the pixel, several
+// rows selected at once, rows dragged out, no frame.
+void setUpItemView(QTreeView *view);
+
+// The completion box and the archive button of a row act on the object of the row through the controller.
+void connectRowButtons(ItemRowDelegate *delegate, KNVTTaskStoreItemsViewController *controller);
 
 // Tab (`next`) or Back-tab in the view of `controller`: the list's host moves the keyboard focus to a neighbouring
 // pane; the selection stays. False when there is no controller or host to ask, so that the view handles the key

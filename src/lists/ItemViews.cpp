@@ -1,12 +1,39 @@
-#include "lists/ItemViewKeys.h"
+#include "lists/ItemViews.h"
 
+#include "lists/ItemRowDelegate.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
 
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTreeView>
 
 namespace knvt {
+
+void setUpItemView(QTreeView *view)
+{
+    view->setHeaderHidden(true);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(false);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view->setDragEnabled(true);
+    view->setDragDropMode(QAbstractItemView::DragDrop);
+    view->setDefaultDropAction(Qt::MoveAction);
+    view->setMouseTracking(true);
+    view->setFrameShape(QFrame::NoFrame);
+}
+
+void connectRowButtons(ItemRowDelegate *delegate, KNVTTaskStoreItemsViewController *controller)
+{
+    QObject::connect(delegate, &ItemRowDelegate::checkBoxClicked, controller,
+                     [controller](const QUrl &uri) { controller->toggleStatus(uri); });
+    QObject::connect(delegate, &ItemRowDelegate::archiveButtonClicked, controller,
+                     [controller](const QUrl &uri) { controller->toggleArchive(uri); });
+}
 
 bool moveFocusOutOfItemView(KNVTTaskStoreItemsViewController *controller, bool next)
 {
