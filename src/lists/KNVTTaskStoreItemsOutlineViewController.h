@@ -68,16 +68,16 @@ public:
     // The identifiers of the sections shown, in order.
     QStringList sectionIdentifiers() const;
     // Rows are counted as shown with every section expanded, each section's own row included.
-    int numberOfRows() const { return m_model->numberOfRows(); }
+    int numberOfRows() const override { return m_model->numberOfRows(); }
     // The section's header row or the item row at `row`; nullptr past the end.
-    const knvt::ItemRow *rowAt(int row) const;
-    // The row of the object with `uri`; nullopt when no row shows it.
-    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const;
+    const knvt::ItemRow *rowAt(int row) const override;
+    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const override;
+    QModelIndex indexForRow(int row) const override { return m_model->indexForRow(row); }
     // The selected item rows, in row order.
     QModelIndexList selectedCells() const;
-    QList<int> selectedRows() const;
+    QList<int> selectedRows() const override;
     // Selects exactly the item rows among `rows` (section rows are skipped).
-    void selectRows(const QList<int> &rows);
+    void selectRows(const QList<int> &rows) override;
 
     // ---- Selection commands ------------------------------------------------------------------------------------
     void selectAllItems() override;

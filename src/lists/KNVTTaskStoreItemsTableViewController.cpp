@@ -104,6 +104,11 @@ std::optional<int> KNVTTaskStoreItemsTableViewController::cellIndexForObjectValu
     return row < 0 ? std::nullopt : std::optional<int>(row);
 }
 
+QModelIndex KNVTTaskStoreItemsTableViewController::indexForRow(int row) const
+{
+    return m_model->index(row);
+}
+
 QList<int> KNVTTaskStoreItemsTableViewController::selectedRows() const
 {
     QList<int> rows;

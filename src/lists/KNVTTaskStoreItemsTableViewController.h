@@ -45,16 +45,16 @@ public:
     TaskLists taskLists() const override;
     TaskLists selectedTaskLists() const override;
 
-    int numberOfRows() const;
-    const knvt::ItemRow *rowAt(int row) const;
-    // The row of the object with `uri`; nullopt when no row shows it.
-    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const;
-    QList<int> selectedRows() const;
+    int numberOfRows() const override;
+    const knvt::ItemRow *rowAt(int row) const override;
+    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const override;
+    QModelIndex indexForRow(int row) const override;
+    QList<int> selectedRows() const override;
     // The objects of `rows` that resolve, in row order.
     Tasks tasksForRowIndexes(const QList<int> &rows) const;
     TaskLists taskListsForRowIndexes(const QList<int> &rows) const;
     // Selects exactly `rows` (headers are skipped).
-    void selectRows(const QList<int> &rows);
+    void selectRows(const QList<int> &rows) override;
 
     // ---- Selection commands ------------------------------------------------------------------------------------
     // Select all and deselect all do nothing in the base; next and previous move to the neighbouring item row, or

@@ -4,9 +4,13 @@
 
 #include "uikit/KNVTViewController.h"
 
+#include <QList>
+#include <QModelIndex>
 #include <QPointer>
+#include <QUrl>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class KNVTCDTask;
@@ -17,6 +21,10 @@ class KNVTTaskStore;
 class KNVTTaskStoreItemsViewControllerDelegate;
 class QMenu;
 class QWidget;
+
+namespace knvt {
+struct ItemRow;
+}
 
 // The base of every list of tasks, projects and areas. It owns no rows: subclasses say what they show and what is
 // selected through the six array accessors, and get from here the store's change hooks, the commands on the
@@ -52,6 +60,19 @@ public:
     virtual Tasks selectedTasks() const { return {}; }
     virtual TaskLists taskLists() const { return {}; }
     virtual TaskLists selectedTaskLists() const { return {}; }
+
+    // ---- Rows as shown: section rows and item rows, counted from the top (none in the base) -----------------------
+    virtual int numberOfRows() const { return 0; }
+    // The row's contents; nullptr past the end.
+    virtual const knvt::ItemRow *rowAt(int) const { return nullptr; }
+    // The row of the object with `uri`; nullopt when no row shows it.
+    virtual std::optional<int> cellIndexForObjectValue(const QUrl &) const { return std::nullopt; }
+    // The view's model index of the row; invalid past the end.
+    virtual QModelIndex indexForRow(int) const { return {}; }
+    // The selected item rows, ascending.
+    virtual QList<int> selectedRows() const { return {}; }
+    // Selects exactly the item rows among `rows`.
+    virtual void selectRows(const QList<int> &) {}
 
     // The view that takes the keyboard focus when the host tabs into the list; nullptr when the list has none.
     virtual QWidget *focusView() { return nullptr; }

@@ -318,6 +318,17 @@ KNVTTaskStoreItemsTableViewController *AppDriver::centreList()
     return dynamic_cast<KNVTTaskStoreItemsTableViewController *>(mainWindow().currentTasksViewController());
 }
 
+KNVTTaskStoreItemsViewController *AppDriver::centreItems()
+{
+    return mainWindow().currentTasksViewController();
+}
+
+QAbstractItemView *AppDriver::centreView()
+{
+    KNVTTaskStoreItemsViewController *list = centreItems();
+    return list ? qobject_cast<QAbstractItemView *>(list->focusView()) : nullptr;
+}
+
 void AppDriver::settle()
 {
     for (int i = 0; i < 6; ++i)
@@ -437,7 +448,7 @@ void AppDriver::selectHome(const QString &name)
 
 int AppDriver::rowOfTitle(const QString &title)
 {
-    KNVTTaskStoreItemsTableViewController *list = centreList();
+    KNVTTaskStoreItemsViewController *list = centreItems();
     if (!list)
         return -1;
     for (int row = 0; row < list->numberOfRows(); ++row)
@@ -455,7 +466,7 @@ void AppDriver::selectRows(std::initializer_list<QString> titles)
         if (row >= 0)
             rows << row;
     }
-    if (KNVTTaskStoreItemsTableViewController *list = centreList())
+    if (KNVTTaskStoreItemsViewController *list = centreItems())
         list->selectRows(rows);
     settle();
 }
@@ -464,10 +475,11 @@ void AppDriver::clickCheckBox(const QString &title)
 {
     const int row = rowOfTitle(title);
     ASSERT_GE(row, 0) << "no row " << title.toStdString();
-    KNVTTaskStoreItemsTableView *view = centreList()->tableView();
-    view->scrollTo(view->model()->index(row, 0));
-    const QRect rect = view->visualRect(view->model()->index(row, 0));
-    const knvt::ItemRow *item = centreList()->rowAt(row);
+    QAbstractItemView *view = centreView();
+    const QModelIndex index = centreItems()->indexForRow(row);
+    view->scrollTo(index);
+    const QRect rect = view->visualRect(index);
+    const knvt::ItemRow *item = centreItems()->rowAt(row);
     // The box stands at (4, 14) of a task row, after the start date in a project row.
     QPointF box(4 + 11, 14 + 11);
     if (item->kind == knvt::ItemRowKind::Project && item->startDate.isValid() && !item->closed)
@@ -512,7 +524,7 @@ void AppDriver::clickToolbar(const QString &name)
 void AppDriver::openContextMenu(const QString &title)
 {
     selectRows({title});
-    m_menu.reset(centreList()->menuForEvent());
+    m_menu.reset(centreItems()->menuForEvent());
 }
 
 namespace {
@@ -588,11 +600,13 @@ void AppDriver::chooseMenu(const QString &menu, const QString &item)
 
 AppDriver::Drag AppDriver::dragRows(std::initializer_list<QString> titles)
 {
-    QList<int> rows;
+    QModelIndexList indexes;
     for (const QString &title : titles)
         if (const int row = rowOfTitle(title); row >= 0)
-            rows << row;
-    std::shared_ptr<QMimeData> mime(centreList() ? centreList()->writeRows(rows) : nullptr);
+            indexes << centreItems()->indexForRow(row);
+    // What the view would put on a real drag: its model's data for the rows.
+    QAbstractItemView *view = centreView();
+    std::shared_ptr<QMimeData> mime(view ? view->model()->mimeData(indexes) : nullptr);
     return Drag{*this, mime};
 }
 
@@ -658,7 +672,7 @@ void AppDriver::quit()
 QStringList AppDriver::centreRows()
 {
     QStringList lines;
-    KNVTTaskStoreItemsTableViewController *list = centreList();
+    KNVTTaskStoreItemsViewController *list = centreItems();
     if (!list)
         return lines;
     for (int i = 0; i < list->numberOfRows(); ++i) {

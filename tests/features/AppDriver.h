@@ -27,8 +27,10 @@ class KNVTCDUser;
 class KNVTMainWindowController;
 class KNVTTaskStore;
 class KNVTTaskStoreItemsTableViewController;
+class KNVTTaskStoreItemsViewController;
 class KNVTTasksAppDelegate;
 class QAbstractItemModel;
+class QAbstractItemView;
 class QMenu;
 class QMimeData;
 class QWidget;
@@ -314,6 +316,9 @@ public:
     KNVTTasksAppDelegate &app();
     KNVTMainWindowController &mainWindow();
     KNVTTaskStoreItemsTableViewController *centreList();
+    // The centre list whatever its kind (table or outline), and its view.
+    KNVTTaskStoreItemsViewController *centreItems();
+    QAbstractItemView *centreView();
     knvt::ScriptedAlertPresenter &alerts() { return m_alerts; }
     FakeTrayIcon &tray() { return m_tray; }
     RecordingBadgeSink &badgeSink() { return m_badge; }

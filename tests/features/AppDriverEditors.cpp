@@ -238,8 +238,8 @@ void AppDriver::doubleClickRow(const QString &title)
 {
     const int row = rowOfTitle(title);
     ASSERT_GE(row, 0) << "no row " << title.toStdString();
-    KNVTTaskStoreItemsTableView *view = centreList()->tableView();
-    const QRect rect = view->visualRect(view->model()->index(row, 0));
+    QAbstractItemView *view = centreView();
+    const QRect rect = view->visualRect(centreItems()->indexForRow(row));
     // Clear of the check box at the left.
     const QPoint point(rect.left() + rect.width() / 2, rect.center().y());
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, point);

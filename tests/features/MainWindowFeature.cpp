@@ -66,7 +66,7 @@ TEST_F(MainWindowFeature, SelectingTheSameProjectAgainKeepsItsList)
     app.givenTask(QStringLiteral("rake"), {.list = QStringLiteral("Garden")});
     app.selectHome(QStringLiteral("Garden"));
     QPointer<KNVTTaskStoreItemsViewController> first = app.mainWindow().currentTasksViewController();
-    EXPECT_EQ(app.centreRows(), (QStringList{"# Uncompleted", "[ ] rake"}));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] rake"}));
     app.selectHome(QStringLiteral("Inbox"));
     EXPECT_TRUE(first.isNull()) << "another selection replaced the list";
     app.selectHome(QStringLiteral("Garden"));
