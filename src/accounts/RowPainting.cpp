@@ -13,14 +13,6 @@
 
 namespace knvt {
 
-QFont rowFont(int pixels, bool bold)
-{
-    QFont font = QApplication::font();
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
 QTreeView *makeRowTreeView(QAbstractItemModel *model, QStyledItemDelegate *delegate)
 {
     auto *view = new QTreeView;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uikit/FontAdditions.h"
+
 #include <QPersistentModelIndex>
 #include <QRectF>
 #include <QString>
@@ -20,9 +22,6 @@ class QWidget;
 // row. A delegate draws them with drawRowButton() and passes the view's mouse events to a RowButtonTracker, which
 // shows the press and reports a click: a press and a release on the same button of the same row.
 namespace knvt {
-
-// The application font at a pixel size, as the painted rows use it.
-QFont rowFont(int pixels, bool bold = false);
 
 // A list of painted rows over `model`, named "tableView" for the tests: one column without header or expansion
 // marks, rows as high as `delegate` says.

@@ -1,5 +1,13 @@
 #include "app/ApplicationWindowFactory.h"
 
+#include "app/KNVTPreferenceGeneralViewController.h"
+
+#include "accounts/KNVTAuthenticationFailureWindowController.h"
+#include "accounts/KNVTNotificationsViewController.h"
+#include "accounts/KNVTPreferenceWindowController.h"
+#include "accounts/KNVTTaskListSharingSettingsWindowController.h"
+#include "accounts/KNVTUsersWindowController.h"
+
 #include "editors/EditorObjects.h"
 #include "editors/KNVTAreaEditWindowController.h"
 #include "editors/KNVTAreaNewWindowController.h"
@@ -23,11 +31,20 @@
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 
+#include <QCloseEvent>
 #include <QPointer>
 
 namespace knvt {
 
 namespace {
+
+// Shows a window above the others, ready for the keyboard.
+void bringToFront(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
 
 // A view controller shown in a popover the shell makes afterwards: the controller lives as long as its view.
 QWidget *keptByItsView(KNVTViewController *controller)
@@ -36,6 +53,64 @@ QWidget *keptByItsView(KNVTViewController *controller)
     controller->setParent(view);
     return view;
 }
+
+// A top-level window of the account windows, kept by the application between its openings: closing hides it and
+// tells the owner once.
+template <class Base>
+class AccountWindow : public QObject, public Base
+{
+public:
+    explicit AccountWindow(QWidget *window) : m_window(window) { window->installEventFilter(this); }
+    ~AccountWindow() override { delete m_window.data(); }
+    QWidget *window() override { return m_window; }
+    void showWindow() override
+    {
+        m_closed = false;
+        bringToFront(m_window);
+    }
+    void close() override
+    {
+        if (m_window)
+            m_window->close();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Close && !m_closed) {
+            m_closed = true;
+            if (this->willClose)
+                this->willClose(this);
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_window;
+    bool m_closed = false;
+};
+
+// The window asking for the password again: its Save and Cancel reach the application through didSave and didCancel.
+class FailureWindow final : public AccountWindow<AuthenticationFailureWindow>,
+                            public KNVTAuthenticationFailureWindowControllerDelegate
+{
+public:
+    FailureWindow() : AccountWindow(new KNVTAuthenticationFailureWindowController)
+    {
+        static_cast<KNVTAuthenticationFailureWindowController *>(window())
+            ->setAuthenticationFailureWindowControllerDelegate(this);
+    }
+    void authenticationFailureWindowControllerDidSave(KNVTAuthenticationFailureWindowController *) override
+    {
+        if (didSave)
+            didSave();
+    }
+    void authenticationFailureWindowControllerDidCancel(KNVTAuthenticationFailureWindowController *) override
+    {
+        if (didCancel)
+            didCancel();
+    }
+};
 
 class EditorTaskDetail final : public TaskDetail, public KNVTTaskViewControllerDelegate
 {
@@ -98,9 +173,7 @@ public:
     void showWindow() override
     {
         m_closed = false;
-        m_window->show();
-        m_window->raise();
-        m_window->activateWindow();
+        bringToFront(m_window);
     }
     void close() override
     {
@@ -132,12 +205,7 @@ public:
     }
     ~EditorTaskWindow() override { delete m_window.data(); }
     QWidget *window() override { return m_window; }
-    void showWindow() override
-    {
-        m_window->show();
-        m_window->raise();
-        m_window->activateWindow();
-    }
+    void showWindow() override { bringToFront(m_window); }
     void close() override
     {
         if (m_window)
@@ -310,6 +378,36 @@ QDialog *ApplicationWindowFactory::areaEditWindowController(KNVTCDTaskList *area
 QDialog *ApplicationWindowFactory::tagEditWindowController(KNVTCDTag *tag, QWidget *parent)
 {
     return new KNVTTagEditWindowController(tag, parent);
+}
+
+} // namespace knvt
+
+namespace knvt {
+
+std::unique_ptr<ApplicationWindow> ApplicationWindowFactory::preferenceWindowController()
+{
+    return std::make_unique<AccountWindow<ApplicationWindow>>(
+        new KNVTPreferenceWindowController([] { return new KNVTPreferenceGeneralViewController; }));
+}
+
+std::unique_ptr<ApplicationWindow> ApplicationWindowFactory::usersWindowController()
+{
+    return std::make_unique<AccountWindow<ApplicationWindow>>(new KNVTUsersWindowController);
+}
+
+std::unique_ptr<AuthenticationFailureWindow> ApplicationWindowFactory::authenticationFailureWindowController()
+{
+    return std::make_unique<FailureWindow>();
+}
+
+QWidget *ApplicationWindowFactory::notificationsViewController(Popover *)
+{
+    return keptByItsView(new KNVTNotificationsViewController);
+}
+
+QDialog *ApplicationWindowFactory::taskListSharingSettingsWindowController(KNVTCDTaskList *taskList, QWidget *parent)
+{
+    return new KNVTTaskListSharingSettingsWindowController(taskList, nullptr, parent);
 }
 
 } // namespace knvt

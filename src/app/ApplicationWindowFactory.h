@@ -7,8 +7,8 @@
 namespace knvt {
 
 // The windows the application opens: the task detail, task windows, task forms, comments, the assign and schedule
-// sheets and the sheets of projects, areas and tags come from the editors; the account and people windows are
-// still the stand-ins.
+// sheets and the sheets of projects, areas and tags come from the editors; the preferences, the people window, the
+// authentication-failure window, the notifications and the sharing settings from the account windows.
 class ApplicationWindowFactory : public StandInWindowFactory
 {
 public:
@@ -35,6 +35,11 @@ public:
     QDialog *projectEditWindowController(KNVTCDTaskList *project, QWidget *parent) override;
     QDialog *areaEditWindowController(KNVTCDTaskList *area, QWidget *parent) override;
     QDialog *tagEditWindowController(KNVTCDTag *tag, QWidget *parent) override;
+    std::unique_ptr<ApplicationWindow> preferenceWindowController() override;
+    std::unique_ptr<ApplicationWindow> usersWindowController() override;
+    std::unique_ptr<AuthenticationFailureWindow> authenticationFailureWindowController() override;
+    QWidget *notificationsViewController(Popover *popover) override;
+    QDialog *taskListSharingSettingsWindowController(KNVTCDTaskList *taskList, QWidget *parent) override;
 };
 
 } // namespace knvt

@@ -1,5 +1,7 @@
 #include "app/KNVTPreferenceGeneralViewController.h"
 
+#include "accounts/ApplicationBadgeValuePopUp.h"
+
 #include "hotkeys/HotKeyBackend.h"
 #include "hotkeys/KNVTHotKey.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
@@ -11,7 +13,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-KNVTPreferenceGeneralViewController::KNVTPreferenceGeneralViewController(QObject *parent) : KNVTViewController(parent)
+KNVTPreferenceGeneralViewController::KNVTPreferenceGeneralViewController(QObject *parent)
+    : KNVTPreferenceViewController(parent)
 {
     setTitle(tr("General"));
 }
@@ -32,6 +35,12 @@ QLabel *KNVTPreferenceGeneralViewController::globalShortcutsUnavailableLabel()
 {
     view();
     return m_globalShortcutsUnavailableLabel;
+}
+
+knvt::ApplicationBadgeValuePopUp *KNVTPreferenceGeneralViewController::applicationBadgeValuePopUpButton()
+{
+    view();
+    return m_applicationBadgeValuePopUpButton;
 }
 
 void KNVTPreferenceGeneralViewController::loadView()
@@ -59,6 +68,8 @@ void KNVTPreferenceGeneralViewController::loadView()
     m_globalShortcutsUnavailableLabel->setForegroundRole(QPalette::PlaceholderText);
     column->addWidget(m_globalShortcutsUnavailableLabel);
     form->addRow(tr("Quick Entry shortcut:"), shortcut);
+    m_applicationBadgeValuePopUpButton = new knvt::ApplicationBadgeValuePopUp(pane);
+    form->addRow(tr("Badge counts:"), m_applicationBadgeValuePopUpButton);
     setView(pane);
 }
 

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "accounts/KNVTPreferenceViewController.h"
 #include "hotkeys/KNVTShortcutRecorderDelegate.h"
-#include "uikit/KNVTViewController.h"
 
 #include <QPointer>
 
 class KNVTShortcutRecorderControl;
 class QLabel;
 
+namespace knvt {
+class ApplicationBadgeValuePopUp;
+}
+
 // The General pane of the preferences: the quick-entry shortcut, recorded with the shortcut recorder and handed to
-// the keyboard shortcut manager, which registers and saves it at once.
-class KNVTPreferenceGeneralViewController : public KNVTViewController, public KNVTShortcutRecorderDelegate
+// the keyboard shortcut manager, which registers and saves it at once; and what the launcher badge counts.
+class KNVTPreferenceGeneralViewController : public KNVTPreferenceViewController, public KNVTShortcutRecorderDelegate
 {
     Q_OBJECT
 
@@ -21,6 +25,7 @@ public:
     KNVTShortcutRecorderControl *quickTaskEntryRecorderControl();
     // "Global shortcuts need an X11 display.", shown when no hot key can be registered.
     QLabel *globalShortcutsUnavailableLabel();
+    knvt::ApplicationBadgeValuePopUp *applicationBadgeValuePopUpButton();
 
     void shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *recorder,
                                            knvt::RecorderKeyCombo combo) override;
@@ -32,4 +37,5 @@ protected:
 private:
     QPointer<KNVTShortcutRecorderControl> m_quickTaskEntryRecorderControl;
     QPointer<QLabel> m_globalShortcutsUnavailableLabel;
+    QPointer<knvt::ApplicationBadgeValuePopUp> m_applicationBadgeValuePopUpButton;
 };

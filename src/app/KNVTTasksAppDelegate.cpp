@@ -1,5 +1,7 @@
 #include "app/KNVTTasksAppDelegate.h"
 
+#include "editors/KNVTUserSelectionFactory.h"
+
 #include "app/BadgeSink.h"
 #include "app/KNVTHomeViewController.h"
 #include "app/KNVTMainWindowController.h"
@@ -65,6 +67,8 @@ KNVTTasksAppDelegate::KNVTTasksAppDelegate(QObject *parent) : QObject(parent)
     registerDefaults();
     sharedDelegate() = this;
     KNVTApplicationServices::setShared(this);
+    KNVTAccountsShell::setShared(this);
+    KNVTUserSelectionFactory::setShared(&m_userSelectionFactory);
 }
 
 KNVTTasksAppDelegate::~KNVTTasksAppDelegate()
@@ -83,6 +87,10 @@ KNVTTasksAppDelegate::~KNVTTasksAppDelegate()
         delete menu;
     if (KNVTApplicationServices::shared() == this)
         KNVTApplicationServices::setShared(nullptr);
+    if (KNVTAccountsShell::shared() == this)
+        KNVTAccountsShell::setShared(nullptr);
+    if (&KNVTUserSelectionFactory::shared() == &m_userSelectionFactory)
+        KNVTUserSelectionFactory::setShared(nullptr);
     if (sharedDelegate() == this)
         sharedDelegate() = nullptr;
 }
@@ -292,6 +300,23 @@ void KNVTTasksAppDelegate::showAuthenticationFailureWindow()
     if (QWidget *window = m_authenticationFailureWindowController->window())
         window->setWindowModality(Qt::ApplicationModal);
     m_authenticationFailureWindowController->showWindow();
+}
+
+QWidget *KNVTTasksAppDelegate::mainWindow()
+{
+    return m_mainWindowController ? m_mainWindowController->window() : nullptr;
+}
+
+void KNVTTasksAppDelegate::authenticationFailureWindowControllerDidSave(KNVTAuthenticationFailureWindowController *)
+{
+    if (m_authenticationFailureWindowController && m_authenticationFailureWindowController->didSave)
+        m_authenticationFailureWindowController->didSave();
+}
+
+void KNVTTasksAppDelegate::authenticationFailureWindowControllerDidCancel(KNVTAuthenticationFailureWindowController *)
+{
+    if (m_authenticationFailureWindowController && m_authenticationFailureWindowController->didCancel)
+        m_authenticationFailureWindowController->didCancel();
 }
 
 void KNVTTasksAppDelegate::showNewerAPIVersionAlert()

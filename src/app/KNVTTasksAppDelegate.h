@@ -1,6 +1,9 @@
 #pragma once
 
 #include "app/KNVTMainWindowControllerDelegate.h"
+#include "app/PeopleUserSelectionFactory.h"
+
+#include "accounts/KNVTAccountsShell.h"
 #include "app/MenuBarItems.h"
 #include "app/WindowFactory.h"
 
@@ -28,7 +31,8 @@ class KNVTTasksAppDelegate : public QObject,
                              public KNVTTaskStoreDelegate,
                              public KNVTApplicationServices,
                              public KNVTQuickEntryHost,
-                             public KNVTMainMenuSource
+                             public KNVTMainMenuSource,
+                             public KNVTAccountsShell
 {
     Q_OBJECT
 
@@ -62,7 +66,7 @@ public:
     void showPreferenceWindow();
     void showUsersWindow();
     void contactUs();
-    void showAuthenticationFailureWindow();
+    void showAuthenticationFailureWindow() override;
     void showNewerAPIVersionAlert();
     void showDidFailToOpenPersistentStoreAlert();
     void newTask();
@@ -88,6 +92,12 @@ public:
     }
 
     void mainWindowControllerWillClose(KNVTMainWindowController *controller) override;
+
+    // ---- The account windows' shell ------------------------------------------------------------------------------
+    QWidget *mainWindow() override;
+    // Both end the authentication-failure window as its own Save and Cancel do.
+    void authenticationFailureWindowControllerDidSave(KNVTAuthenticationFailureWindowController *controller) override;
+    void authenticationFailureWindowControllerDidCancel(KNVTAuthenticationFailureWindowController *controller) override;
 
     // ---- Quick entry ---------------------------------------------------------------------------------------------
     // The quick-entry hot key: a new-task window over every program, its title field focused, kept until it closes.
@@ -123,6 +133,7 @@ private:
     std::vector<std::unique_ptr<knvt::TaskWindow>> m_taskWindowControllers;
     std::vector<std::unique_ptr<knvt::TaskNewWindow>> m_taskNewWindowControllers;
     knvt::MenuBarItems m_menuBarItems;
+    knvt::PeopleUserSelectionFactory m_userSelectionFactory;
     std::vector<QMenu *> m_menus;
     bool m_failedToOpenStore = false;
     bool m_terminated = false;

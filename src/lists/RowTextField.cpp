@@ -1,6 +1,5 @@
 #include "lists/RowTextField.h"
 
-#include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -35,14 +34,6 @@ void placeTitleAndSubtitle(RowTextField &title, RowTextField &subtitle, qreal x,
         subtitle.hidden = true;
     }
     title.hidden = false;
-}
-
-QFont rowFont(int pixelSize, bool bold)
-{
-    QFont font = QApplication::font();
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
 }
 
 } // namespace knvt

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uikit/FontAdditions.h"
+
 #include <QColor>
 #include <QFont>
 #include <QRectF>
@@ -29,8 +31,5 @@ struct RowTextField
 // Places a row's title and the line that goes with it at `x`, `width` wide: both shown on two lines when both have
 // text (the title on the upper line when `titleAbove`), else the title alone on the middle line.
 void placeTitleAndSubtitle(RowTextField &title, RowTextField &subtitle, qreal x, qreal width, bool titleAbove);
-
-// The system font at `pixelSize` (rows measure in pixels, so the fixed row heights hold at any screen density).
-QFont rowFont(int pixelSize, bool bold = false);
 
 } // namespace knvt

@@ -13,6 +13,10 @@
 #include "lists/KNVTTaskTableCellView.h"
 
 #include "store/KNVTTaskStore.h"
+#include "store/KNVTTaskStoreSyncCoordinating.h"
+
+#include "service/KNVTRequest.h"
+#include "service/RequestPool.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -233,6 +237,7 @@ AppDriver::~AppDriver()
     m_keyboard.reset();
     m_otherProgram.reset();
     m_store.reset();
+    stopService();
     TrayIcon::setShared(nullptr);
     WindowFactory::setShared(nullptr);
     BadgeSink::setShared(nullptr);
@@ -244,6 +249,22 @@ AppDriver::~AppDriver()
 QDateTime AppDriver::defaultNow()
 {
     return QDateTime(QDate(2015, 3, 4), QTime(12, 0));
+}
+
+void AppDriver::stopService()
+{
+    if (!m_service)
+        return;
+    // The store's last requests end before the service goes.
+    knvt::RequestPool::waitForDone(5000);
+    for (const knvt::test::FakeSyncService::Request &request : m_service->unmatched())
+        ADD_FAILURE() << "the service did not expect " << request.method.constData() << ' '
+                      << request.target.constData();
+    m_service->stop();
+    m_service.reset();
+    KNVTTaskStoreSyncCoordinating::setFactory({});
+    KNVTRequest::setDefaultTimeoutInterval(0);
+    KNVTSetSyncServiceAPIURLString(QString());
 }
 
 void AppDriver::makeStore()

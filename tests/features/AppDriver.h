@@ -4,18 +4,22 @@
 #include "app/BadgeSink.h"
 #include "app/TrayIcon.h"
 
+#include "support/ChosenFileImagePicker.h"
 #include "support/CountingBeeper.h"
 #include "support/FakeClock.h"
 #include "support/FakeHotKeyBackend.h"
 #include "support/FakeSaveScheduler.h"
+#include "support/FakeSyncService.h"
 #include "support/LibraryBuilder.h"
 #include "support/RecordingUrlOpener.h"
+#include "support/ScopedInMemoryKeychain.h"
 #include "support/ScriptedAlertPresenter.h"
 
 #include <QDateTime>
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 
@@ -310,6 +314,53 @@ public:
     QWidget *frontEditor();
     knvt::test::FakeSaveScheduler &saves() { return m_saves; }
 
+    // ---- Accounts, people, sharing and preferences --------------------------------------------------------------------
+    // The sync service, a fake started on first use; the application talks to it from then on. Passwords live in an
+    // in-memory keychain throughout.
+    knvt::test::FakeSyncService &service();
+    // Before the start: signed in as `username` (user 42, account 7) with that password, automatic sync as given.
+    void givenSignedIn(const QString &username = QStringLiteral("ann"),
+                       const QString &password = QStringLiteral("secret1"), bool autoSync = false);
+    // A person who invited me (status 2) or whom I know otherwise.
+    KNVTCDUser *givenPerson(const QString &name, qint64 friendshipStatus);
+    // The picture the next picture chooser picks.
+    void givenPictureFile(const QString &path) { m_pictures.choose(path); }
+    // Lets the service's answers arrive and their handling run (up to 5 s).
+    void waitForService(const std::function<bool()> &done);
+    void choosePreferencePane(const QString &name);
+    // The Account pane shown: "sign in", "signed in" or "password refused".
+    QString accountPane();
+    // The message line of the front form or sheet, empty when hidden.
+    QString messageLine();
+    QString storedPassword(const QString &username);
+    // The sync switch of the Account pane, moved as with the mouse.
+    void switchSync(bool on);
+    void openPeopleWindow();
+    void choosePeopleGroup(const QString &name);
+    // The people shown, by full name.
+    QStringList peopleRows();
+    QString peopleFooter();
+    void choosePerson(const QString &name);
+    // The detail of the chosen person: "header <name>", "group Projects", "list Garden", "invite", "invited",
+    // "accept or decline".
+    QStringList personDetail();
+    // "Invite", "Accept" or "Decline" in the detail of the chosen person.
+    void clickPersonButton(const QString &button);
+    void openNotifications();
+    // "# Friendship Invites", "Ann Lee", "Garden".
+    QStringList notificationRows();
+    void answerNotification(const QString &title, const QString &button);
+    // The sharing settings of the project or area of that name, from the home list.
+    void shareList(const QString &title);
+    // "Ben Berg (ben)|Accepted|Editor" per row of the open sharing settings.
+    QStringList sharingRows();
+    // Ticks or unticks a person in the sharing settings' popover of people, opening it first when needed.
+    void tickInPeoplePopover(const QString &name, bool on);
+    // Drags the person of that name out of the people window onto the sharing settings' table.
+    bool dropPersonOnSharingTable(const QString &name);
+    // The height of the centre list's row of that title.
+    int centreRowHeight(const QString &title);
+
     // ---- Access for checks the steps do not cover ------------------------------------------------------------------
     KNVTTaskStore &store();
     knvt::test::LibraryBuilder &build();
@@ -327,6 +378,7 @@ public:
 
 private:
     void makeStore();
+    void stopService();
     void ensureLaunched();
     KNVTCDTaskList *listNamed(const QString &title);
     KNVTCDUser *userNamed(const QString &name);
@@ -340,6 +392,9 @@ private:
     RecordingBadgeSink m_badge;
     RecordingWindowFactory m_windows;
     FakeTrayIcon m_tray;
+    knvt::test::ScopedInMemoryKeychain m_keychain;
+    knvt::test::ChosenFileImagePicker m_pictures;
+    std::unique_ptr<knvt::test::FakeSyncService> m_service;
     std::unique_ptr<class AppDriverStore> m_store;
     std::unique_ptr<KNVTTasksAppDelegate> m_app;
     std::unique_ptr<QMenu> m_menu;

@@ -1,0 +1,421 @@
+// Signing in and up, typing the password again, the account's details, people, invitations, sharing and the
+// preferences, against the fake sync service.
+
+#include "AppDriver.h"
+
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "accounts/KNVTSignInAndSignUpWindowController.h"
+#include "accounts/KNVTSignInViewController.h"
+#include "accounts/KNVTSignUpViewController.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDAvatar.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
+#include "model/KNVTCDUser.h"
+
+#include "foundation/Defaults.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include "support/SyncFixtures.h"
+#include "support/WaitUntil.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+QByteArray accountReply(const QString &username)
+{
+    return QJsonDocument(knvt::test::account(7, knvt::test::user(42, username), 1)).toJson(QJsonDocument::Compact);
+}
+
+QByteArray basic(const QString &username, const QString &password)
+{
+    return "Basic " + (username + u':' + password).toUtf8().toBase64();
+}
+
+class AccountsFeature : public ::testing::Test
+{
+protected:
+    // Clears a field of the front window and types `text` into it.
+    void retype(const QString &field, const QString &text)
+    {
+        if (auto *line = app.frontEditor()->findChild<QLineEdit *>(field))
+            line->clear();
+        app.typeIn(field, text);
+    }
+    qsizetype requests(const char *method, const char *path) { return app.service().count(method, path); }
+
+    AppDriver app;
+};
+
+} // namespace
+
+TEST_F(AccountsFeature, ANewUserSignsInFromTheAccountPane)
+{
+    app.service().on("GET", "/account.json").json(200, accountReply(QStringLiteral("mika.r")));
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    EXPECT_EQ(app.accountPane(), QStringLiteral("sign in"));
+    app.typeIn(QStringLiteral("usernameTextField"), QStringLiteral("mika.r"));
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("pass word 1"));
+    app.clickButton(QStringLiteral("signInButton"));
+    app.waitForService([this] { return app.accountPane() == QLatin1String("signed in"); });
+
+    ASSERT_EQ(requests("GET", "/account.json"), 1);
+    const auto request = *app.service().lastRequest("GET", "/account.json");
+    EXPECT_EQ(request.header("Authorization"), basic(QStringLiteral("mika.r"), QStringLiteral("pass word 1")));
+    EXPECT_TRUE(request.body.isEmpty());
+    EXPECT_EQ(app.storedPassword(QStringLiteral("mika.r")), QStringLiteral("pass word 1"));
+    EXPECT_EQ(app.fieldText(QStringLiteral("fullNameLabel")), QStringLiteral("mika.r Doe"));
+    EXPECT_FALSE(app.isChecked(QStringLiteral("syncingEnabledCheckBoxButton")));
+    EXPECT_EQ(app.fieldText(QStringLiteral("lastSyncDateLabel")), QStringLiteral("Never"));
+}
+
+TEST_F(AccountsFeature, AWrongPasswordIsRefused)
+{
+    app.service().on("GET", "/account.json").json(401, "{}").json(503, "{}");
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.typeIn(QStringLiteral("usernameTextField"), QStringLiteral("mika.r"));
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("wrong"));
+    app.clickButton(QStringLiteral("signInButton"));
+    app.waitForService([this] { return !app.messageLine().startsWith(QLatin1String("Verifying")); });
+    EXPECT_EQ(app.messageLine(), QStringLiteral("Unable to verify your username and password."));
+    EXPECT_FALSE(app.isEnabled(QStringLiteral("signInButton")));
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("2"));
+    EXPECT_TRUE(app.isEnabled(QStringLiteral("signInButton")));
+    EXPECT_TRUE(app.storedPassword(QStringLiteral("mika.r")).isNull());
+    EXPECT_FALSE(app.store().isConfigured());
+
+    app.clickButton(QStringLiteral("signInButton"));
+    app.waitForService([this] { return !app.messageLine().startsWith(QLatin1String("Verifying")); });
+    EXPECT_TRUE(app.messageLine().contains(QLatin1String("down for maintenance")));
+
+    app.closePreferences();
+
+    // Cancel while the check runs, in the sign-in window (the Account pane has no Cancel of its own).
+    app.service().on("GET", "/account.json").clear().json(200, accountReply(QStringLiteral("mika.r"))).hold();
+    KNVTSignInAndSignUpWindowController window;
+    window.window()->show();
+    QApplication::setActiveWindow(window.window());
+    app.typeIn(QStringLiteral("usernameTextField"), QStringLiteral("mika.r"));
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("pass word 1"));
+    app.clickButton(QStringLiteral("signInButton"));
+    app.waitForService([this] { return app.service().count("GET", "/account.json") == 3; });
+    EXPECT_EQ(app.messageLine(), QStringLiteral("Verifying username and password..."));
+    app.clickButton(QStringLiteral("cancelButton"));
+    EXPECT_EQ(app.messageLine(), QString());
+    app.service().releaseAll();
+    QTest::qWait(200);
+    app.settle();
+    EXPECT_FALSE(app.store().isConfigured()) << "the answer came after the Cancel";
+    window.window()->close();
+
+    app.service().stop();
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("4"));
+    app.clickButton(QStringLiteral("signInButton"));
+    app.waitForService([this] { return !app.messageLine().startsWith(QLatin1String("Verifying")); });
+    EXPECT_EQ(app.messageLine(), QStringLiteral("Unable to verify username and password as the connection failed."));
+}
+
+TEST_F(AccountsFeature, CreatingAnAccount)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("me.png"));
+    QImage image(QSize(300, 300), QImage::Format_RGB32);
+    image.fill(QColor(20, 140, 90));
+    image.save(picture);
+    app.givenPictureFile(picture);
+    app.service().on("POST", "/accounts.json")
+        .json(201, accountReply(QStringLiteral("mikar1")))
+        .json(422, R"({"username":["has already been taken"],"email":["is associated with an account"]})")
+        .json(202, accountReply(QStringLiteral("mikar1")));
+    app.launch();
+
+    // Nothing in the application opens this window; its owner would.
+    KNVTSignInAndSignUpWindowController window;
+    window.window()->show();
+    QApplication::setActiveWindow(window.window());
+    app.clickButton(QStringLiteral("createAccountButton"));
+    KNVTSignUpViewController *form = window.signUpViewController();
+    // Both pages have a user name and a password field: the sign-up page's are typed into.
+    const auto typeIn = [form](const char *field, const QString &text) {
+        QTest::keyClicks(form->view()->findChild<QLineEdit *>(QString::fromLatin1(field)), text);
+    };
+    app.clickButton(QStringLiteral("avatarPickerButton"));
+    typeIn("firstNameTextField", QStringLiteral("Mika"));
+    typeIn("lastNameTextField", QStringLiteral("Rautio"));
+    typeIn("usernameTextField", QStringLiteral("mikar1"));
+    typeIn("emailAddressTextField", QStringLiteral("mika@example.com"));
+    typeIn("passwordSecureTextField", QStringLiteral("secret1"));
+    typeIn("passwordConfirmationSecureTextField", QStringLiteral("secret1"));
+    app.tick(QStringLiteral("termsAndConditionsCheckBoxButton"));
+    const auto messageLine = [form] {
+        return form->view()->findChild<QLabel *>(QStringLiteral("progressLabel"))->text();
+    };
+    const auto signUp = [&] {
+        app.clickButton(QStringLiteral("signUpButton"));
+        app.waitForService([&] { return !form->isRunning(); });
+    };
+
+    signUp();
+    EXPECT_EQ(messageLine(), QStringLiteral("Unable to create account.")) << "201 is no creation";
+    signUp();
+    EXPECT_EQ(messageLine(), QStringLiteral("Unable to create an account as the username \"mikar1\" is already taken."));
+    signUp();
+    EXPECT_TRUE(app.store().isConfigured());
+    EXPECT_EQ(app.store().username(), QStringLiteral("mikar1"));
+    EXPECT_EQ(app.storedPassword(QStringLiteral("mikar1")), QStringLiteral("secret1"));
+
+    const QJsonObject owner =
+        app.service().lastRequest("POST", "/accounts.json")->json().object()["account"].toObject()["owner"].toObject();
+    EXPECT_EQ(owner["first_name"], QJsonValue("Mika"));
+    EXPECT_EQ(owner["username"], QJsonValue("mikar1"));
+    EXPECT_EQ(owner["country_code"], QJsonValue("US"));
+    QImage sent;
+    ASSERT_TRUE(sent.loadFromData(QByteArray::fromBase64(owner["avatar_data"].toString().toLatin1())));
+    EXPECT_EQ(QColor(sent.pixel(10, 10)), QColor(20, 140, 90));
+}
+
+TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
+{
+    // The launch sync is refused; the later ones are answered as the service would.
+    app.service().enableState();
+    app.service().on("GET", "/account.json").reply(401).pass();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    EXPECT_TRUE(app.openWindows().contains(QStringLiteral("KNVTAuthenticationFailureWindowController")));
+    EXPECT_EQ(QApplication::activeModalWidget() ? QApplication::activeModalWidget()->windowModality() : Qt::NonModal,
+              Qt::ApplicationModal);
+    EXPECT_FALSE(app.store().isAuthenticated());
+
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
+    app.clickButton(QStringLiteral("saveButton"));
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
+    EXPECT_TRUE(app.store().isAuthenticated());
+    app.waitForService([this] { return requests("GET", "/account.json") >= 2; });
+    EXPECT_EQ(app.service().requests("GET", "/account.json").at(1).header("Authorization"),
+              basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
+    app.waitForService([this] { return !app.store().isSyncing(); });
+
+    // Refused again: Cancel stops syncing, and the Account pane offers to type the password again.
+    app.service().on("GET", "/account.json").clear().reply(401).json(200, accountReply(QStringLiteral("ann")));
+    app.store().sync();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.clickButton(QStringLiteral("cancelButton"));
+    EXPECT_FALSE(app.store().isAutoSyncEnabled());
+    EXPECT_FALSE(app.store().isAuthenticated());
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    EXPECT_EQ(app.accountPane(), QStringLiteral("password refused"));
+    app.clickButton(QStringLiteral("authenticateAccountButton"));
+    EXPECT_EQ(app.fieldText(QStringLiteral("usernameTextField")), QStringLiteral("ann"));
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass3"));
+    app.clickButton(QStringLiteral("authenticateButton"));
+    app.waitForService([this] { return app.accountPane() == QLatin1String("signed in"); });
+    const auto check = *app.service().lastRequest("GET", "/account.json");
+    EXPECT_EQ(check.header("Authorization"), basic(QStringLiteral("ann"), QStringLiteral("newpass3")));
+    EXPECT_FALSE(check.hasHeader("X-Application-Identifier"));
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass3"));
+}
+
+TEST_F(AccountsFeature, ChangingTheAccountDetails)
+{
+    app.givenSignedIn(QStringLiteral("annlee"));
+    app.store().me()->avatar()->setImage(QImage(QSize(600, 400), QImage::Format_RGB32));
+    app.saveGivens();
+    const QByteArray picture = app.store().me()->avatar()->data();
+    app.service().on("PUT", "/users/42.json").json(200, "{}");
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.clickButton(QStringLiteral("detailsButton"));
+    retype(QStringLiteral("emailAddressTextField"), QStringLiteral("ann@elsewhere.com"));
+    retype(QStringLiteral("lastNameTextField"), QStringLiteral("Lindqvist"));
+    app.clickButton(QStringLiteral("saveButton"));
+    app.waitForService([this] { return !app.store().me()->emailAddress().contains(QLatin1String("example")); });
+
+    EXPECT_EQ(app.service().lastRequest("PUT", "/users/42.json")->json().object()["user"].toObject(),
+              QJsonObject({{"first_name", "annlee"}, {"last_name", "Lindqvist"}, {"email", "ann@elsewhere.com"}}));
+    EXPECT_EQ(app.store().me()->avatar()->data(), picture) << "the picture was not touched";
+    app.choosePreferencePane(QStringLiteral("Account"));
+    EXPECT_EQ(app.fieldText(QStringLiteral("fullNameLabel")), QStringLiteral("annlee Lindqvist"));
+}
+
+TEST_F(AccountsFeature, InvitingAFriend)
+{
+    app.givenSignedIn();
+    app.service().on("POST", "/friendships.json")
+        .json(200, QJsonDocument(QJsonObject{{"friendship", knvt::test::unwrap(knvt::test::entity(
+                                                                 "friendship", 80, 1,
+                                                                 {{"inviter_id", 42},
+                                                                  {"invitee_id", 43},
+                                                                  {"status", "pending"},
+                                                                  {"invitee", knvt::test::user(43, "bea")}}))}})
+                       .toJson())
+        .json(401, "{}")
+        .json(422, R"({"invitee":["not found"]})");
+    app.openPeopleWindow();
+    app.clickButton(QStringLiteral("addUserButton"));
+    const QStringList expected{
+        QStringLiteral("You Successfully invited bea!"), QStringLiteral("Unable to authenticate."),
+        QStringLiteral("Unable invite, please check that the username you have entered is correct.")};
+    for (const QString &line : expected) {
+        retype(QStringLiteral("usernameTextField"), QStringLiteral("bea"));
+        app.pressReturn(QStringLiteral("usernameTextField"));
+        app.waitForService([this] { return !app.messageLine().startsWith(QLatin1String("Inviting")); });
+        // A refused password also asks for the password again, over the sheet.
+        if (app.app().authenticationFailureWindowController()) {
+            app.clickButton(QStringLiteral("cancelButton"));
+            app.settle();
+        }
+        EXPECT_EQ(app.messageLine(), line);
+    }
+    app.service().stop();
+    retype(QStringLiteral("usernameTextField"), QStringLiteral("bea"));
+    app.pressReturn(QStringLiteral("usernameTextField"));
+    app.waitForService([this] { return !app.messageLine().startsWith(QLatin1String("Inviting")); });
+    EXPECT_EQ(app.messageLine(), QStringLiteral("Unable to invite as the connection failed."));
+    EXPECT_TRUE(app.openWindows().contains(QStringLiteral("KNVTFriendshipNewWindowController")));
+}
+
+TEST_F(AccountsFeature, BrowsingPeople)
+{
+    app.givenSignedIn();
+    app.givenPerson(QStringLiteral("Zoë"), 3);
+    app.givenPerson(QStringLiteral("Bob"), 2);
+    app.saveGivens();
+    app.openPeopleWindow();
+    QStringList groups;
+    for (const char *name : {"All", "Collaborators", "Friends", "Pending"}) {
+        app.choosePeopleGroup(QString::fromLatin1(name));
+        groups << QString::fromLatin1(name) + QLatin1Char(' ') + app.peopleFooter();
+    }
+    EXPECT_EQ(groups, QStringList({"All 3 Contacts", "Collaborators 0 Contacts", "Friends 1 Contact",
+                                   "Pending 1 Contact"}));
+    app.choosePeopleGroup(QStringLiteral("All"));
+    app.typeIn(QStringLiteral("searchField"), QStringLiteral("zoe"));
+    EXPECT_EQ(app.peopleRows(), QStringList({"Zoë"}));
+
+    retype(QStringLiteral("searchField"), QString());
+    app.choosePerson(QStringLiteral("Bob"));
+    EXPECT_EQ(app.personDetail(), QStringList({"header Bob", "accept or decline"}));
+    app.clickPersonButton(QStringLiteral("Accept"));
+    app.waitForService([this] { return app.personDetail() == QStringList({"header Bob"}); });
+    app.choosePeopleGroup(QStringLiteral("Friends"));
+    EXPECT_EQ(app.peopleRows(), QStringList({"Bob", "Zoë"}));
+}
+
+TEST_F(AccountsFeature, AnsweringNotifications)
+{
+    app.givenSignedIn();
+    app.givenPerson(QStringLiteral("Bob"), 2);
+    KNVTCDUser *olga = app.givenPerson(QStringLiteral("Olga"), 3);
+    KNVTCDTaskList *club = app.givenSharedProject(QStringLiteral("Book Club"), {.owner = QStringLiteral("Olga")});
+    club->myTaskListCollaborator()->setStatus(1);
+    app.saveGivens();
+    ASSERT_NE(olga, nullptr);
+    app.launch();
+    EXPECT_EQ(app.badge(), 2);
+    app.openNotifications();
+    EXPECT_EQ(app.notificationRows(), QStringList({"# Friendship Invites", "Bob", "# Pending Projects", "Book Club"}));
+    app.answerNotification(QStringLiteral("Book Club"), QStringLiteral("Decline"));
+    app.waitForService([this] { return !app.notificationRows().contains(QStringLiteral("Book Club")); });
+    EXPECT_EQ(club->myTaskListCollaborator()->status(), 3);
+    EXPECT_EQ(app.badge(), 1);
+}
+
+TEST_F(AccountsFeature, SharingAProject)
+{
+    app.givenSignedIn();
+    app.givenPerson(QStringLiteral("Ben"), 3);
+    app.givenPerson(QStringLiteral("Cat"), 3);
+    app.givenPerson(QStringLiteral("Dan"), 3);
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"), {.members = {QStringLiteral("Ben")}});
+    app.saveGivens();
+    app.openPeopleWindow();
+    app.shareList(QStringLiteral("Garden"));
+    EXPECT_EQ(app.sharingRows(), QStringList({"Ben (ben)|Accepted|Editor"}));
+    app.tickInPeoplePopover(QStringLiteral("Cat"), true);
+    EXPECT_TRUE(app.dropPersonOnSharingTable(QStringLiteral("Dan")));
+    app.tickInPeoplePopover(QStringLiteral("Cat"), false);
+    EXPECT_EQ(app.sharingRows(), QStringList({"Ben (ben)|Accepted|Editor", "Dan (dan)|-|-"}));
+    app.closePopover();
+    app.clickButton(QStringLiteral("saveButton"));
+    EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
+    qsizetype pending = 0;
+    for (const KNVTCDTaskListCollaborator *record : garden->taskListCollaborators())
+        pending += record->status() == 1 && record->role() == 2 && !record->deletedDate().isValid();
+    EXPECT_EQ(pending, 1);
+
+    // A sync that deletes the project closes its sharing settings without writing.
+    app.shareList(QStringLiteral("Garden"));
+    app.tickInPeoplePopover(QStringLiteral("Cat"), true);
+    garden->setDeletedDate(AppDriver::defaultNow());
+    EXPECT_TRUE(app.store().save());
+    app.settle();
+    EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
+    EXPECT_EQ(garden->taskListCollaborators().size(), 3u);
+}
+
+TEST_F(AccountsFeature, Preferences)
+{
+    app.givenSignedIn();
+    app.givenTask(QStringLiteral("Pay rent"), {.due = AppDriver::defaultNow().addDays(-1), .notes = QStringLiteral("n")});
+    app.saveGivens();
+    app.selectHome(QStringLiteral("Today"));
+    const int plainRow = app.centreRowHeight(QStringLiteral("Pay rent"));
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("General"));
+    app.choosePopUp(QStringLiteral("applicationBadgeValuePopUpButton"), QStringLiteral("Due"));
+    EXPECT_EQ(app.defaults(QString::fromLatin1(KNVTDockIconBadgeValueTypePreference)).toInt(), 1);
+    EXPECT_EQ(app.badge(), 1);
+
+    app.choosePreferencePane(QStringLiteral("Viewing"));
+    app.tick(QStringLiteral("previewTaskNotesCheckboxButton"), true);
+    EXPECT_EQ(app.defaults(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines)).toInt(), 2);
+    EXPECT_GT(app.centreRowHeight(QStringLiteral("Pay rent")), plainRow);
+    app.tick(QStringLiteral("previewTaskNotesCheckboxButton"), false);
+    EXPECT_EQ(app.defaults(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines)).toInt(), 0);
+    EXPECT_EQ(app.centreRowHeight(QStringLiteral("Pay rent")), plainRow);
+
+    app.service().enableState();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    EXPECT_FALSE(app.isEnabled(QStringLiteral("syncNowButton")));
+    app.switchSync(true);
+    EXPECT_TRUE(app.isEnabled(QStringLiteral("syncNowButton")));
+    EXPECT_TRUE(app.isEnabled(QStringLiteral("autoSyncTimeIntervalPopUpButton")));
+    app.waitForService([this] { return !app.store().isSyncing(); });
+    app.switchSync(false);
+
+    app.openPeopleWindow();
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.answerAlert(QStringLiteral("Cancel"));
+    app.clickButton(QStringLiteral("signOutButton"));
+    EXPECT_TRUE(app.store().isConfigured());
+    app.answerAlert(QStringLiteral("Sign Out"));
+    app.clickButton(QStringLiteral("signOutButton"));
+    EXPECT_FALSE(app.store().isConfigured());
+    const QStringList windows = app.openWindows();
+    EXPECT_FALSE(windows.contains(QStringLiteral("KNVTPreferenceWindowController")));
+    EXPECT_FALSE(windows.contains(QStringLiteral("KNVTUsersWindowController")));
+    EXPECT_EQ(app.app().preferenceWindowController(), nullptr);
+}
