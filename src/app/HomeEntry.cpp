@@ -1,5 +1,6 @@
 #include "app/HomeEntry.h"
 
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTaskList.h"
 
 namespace knvt {
@@ -28,13 +29,22 @@ HomeEntry HomeEntry::homeItem(const KNVTHomeItem &item)
     return entry;
 }
 
+HomeEntry HomeEntry::tag(const KNVTCDTag &tag)
+{
+    HomeEntry entry;
+    entry.kind = Kind::Tag;
+    entry.uri = tag.uri();
+    return entry;
+}
+
 bool HomeEntry::operator==(const HomeEntry &other) const
 {
     if (kind != other.kind)
         return false;
     switch (kind) {
     case Kind::FocusList: return focusType == other.focusType;
-    case Kind::TaskList: return uri == other.uri;
+    case Kind::TaskList:
+    case Kind::Tag: return uri == other.uri;
     case Kind::Item: return item == other.item;
     }
     return false;
@@ -44,7 +54,8 @@ size_t qHash(const HomeEntry &entry, size_t seed)
 {
     switch (entry.kind) {
     case HomeEntry::Kind::FocusList: return ::qHash(int(entry.focusType), seed);
-    case HomeEntry::Kind::TaskList: return ::qHash(entry.uri, seed);
+    case HomeEntry::Kind::TaskList:
+    case HomeEntry::Kind::Tag: return ::qHash(entry.uri, seed);
     case HomeEntry::Kind::Item: return ::qHash(entry.item, seed);
     }
     return seed;

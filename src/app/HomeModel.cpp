@@ -2,6 +2,7 @@
 
 #include "store/KNVTTaskStore.h"
 
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskListCollaborator.h"
@@ -78,6 +79,11 @@ HomeModel::Row HomeModel::rowFor(const HomeEntry &entry, const QHash<const KNVTC
     case HomeEntry::Kind::Item:
         row.title = entry.item.localizedDisplayName();
         row.icon = cachedIcon(QStringLiteral("SL_ListsTemplate"));
+        break;
+    case HomeEntry::Kind::Tag:
+        if (auto *tag = dynamic_cast<KNVTCDTag *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry.uri)))
+            row.title = tag->title();
+        row.icon = cachedIcon(QStringLiteral("SL_TagTemplate"));
         break;
     }
     return row;
@@ -194,7 +200,10 @@ QVariant HomeModel::data(const QModelIndex &index, int role) const
     case Qt::DecorationRole: return row.icon;
     case KNVTSourceListTableCellView::LabelTextRole: return row.badge;
     case KNVTSourceListTableCellView::ShowsSharedIconButtonRole: return row.showsSharedIconButton;
-    case ObjectUriRole: return row.entry.kind == HomeEntry::Kind::TaskList ? QVariant(row.entry.uri) : QVariant();
+    case ObjectUriRole:
+        return row.entry.kind == HomeEntry::Kind::TaskList || row.entry.kind == HomeEntry::Kind::Tag
+            ? QVariant(row.entry.uri)
+            : QVariant();
     case IsSectionRole: return false;
     default: return {};
     }

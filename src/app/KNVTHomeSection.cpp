@@ -85,13 +85,18 @@ void KNVTHomeSection::fetchChildren()
         std::stable_sort(lists.begin(), lists.end(), KNVTCDTaskList::taskListComparator());
         for (const KNVTCDTaskList *list : lists)
             m_children.push_back(knvt::HomeEntry::taskList(*list));
+    } else if (m_type == KNVTHomeSectionTypeTags) {
+        std::vector<KNVTCDTag *> tags = store().tags();
+        std::stable_sort(tags.begin(), tags.end(), KNVTCDTag::tagComparator());
+        for (const KNVTCDTag *tag : tags)
+            m_children.push_back(knvt::HomeEntry::tag(*tag));
     }
-    // Tags are not shown in the home list; the section has no rows of its own.
 }
 
 void KNVTHomeSection::reloadData()
 {
-    if (m_type == KNVTHomeSectionTypeProjects || m_type == KNVTHomeSectionTypeAreas)
+    if (m_type == KNVTHomeSectionTypeProjects || m_type == KNVTHomeSectionTypeAreas
+        || m_type == KNVTHomeSectionTypeTags)
         fetchChildren();
 }
 

@@ -8,6 +8,7 @@
 
 #include "store/KNVTTaskStore.h"
 
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTFocusType.h"
 
@@ -168,7 +169,8 @@ void KNVTHomeViewController::reloadSections()
 {
     std::vector<KNVTHomeSection> sections;
     sections.emplace_back(KNVTHomeSectionTypeFocus);
-    for (int type : {int(KNVTHomeSectionTypeProjects), int(KNVTHomeSectionTypeAreas)}) {
+    // The Tags section shows while there are tags.
+    for (int type : {int(KNVTHomeSectionTypeProjects), int(KNVTHomeSectionTypeAreas), int(KNVTHomeSectionTypeTags)}) {
         KNVTHomeSection section(type);
         if (section.numberOfChildren() > 0)
             sections.push_back(std::move(section));
@@ -215,9 +217,12 @@ void KNVTHomeViewController::refreshData()
     // Entries whose object is about to go are not put back.
     KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
     std::erase_if(kept, [&store](const knvt::HomeEntry &entry) {
-        if (entry.kind != knvt::HomeEntry::Kind::TaskList)
+        if (entry.kind != knvt::HomeEntry::Kind::TaskList && entry.kind != knvt::HomeEntry::Kind::Tag)
             return false;
-        const auto *list = dynamic_cast<const KNVTCDTaskList *>(store.objectForURI(entry.uri));
+        KNVTCDTaskStoreObject *object = store.objectForURI(entry.uri);
+        if (const auto *tag = dynamic_cast<const KNVTCDTag *>(object))
+            return tag->isDeleted() || tag->deletedDate().isValid();
+        const auto *list = dynamic_cast<const KNVTCDTaskList *>(object);
         return !list || list->isDeleted() || list->deletedDate().isValid();
     });
     m_selectedItemsBeforeReload = kept;
@@ -287,9 +292,14 @@ void KNVTHomeViewController::selectInbox()
 
 void KNVTHomeViewController::selectionDidChange()
 {
-    // One entry at a time, never a section: any other selection is refused and the last one put back.
+    // One entry at a time (or any number of tags, whose common tasks are shown), never a section: any other
+    // selection is refused and the last one put back.
     const QModelIndexList rows = m_outlineView->selectionModel()->selectedRows();
-    const bool refused = rows.size() > 1
+    const bool allTags = std::all_of(rows.begin(), rows.end(), [this](const QModelIndex &index) {
+        const std::optional<knvt::HomeEntry> entry = m_model->entryAt(index);
+        return entry && entry->kind == knvt::HomeEntry::Kind::Tag;
+    });
+    const bool refused = (rows.size() > 1 && !allTags)
         || std::any_of(rows.begin(), rows.end(), [this](const QModelIndex &index) { return !m_model->entryAt(index); });
     if (refused) {
         const QSignalBlocker blocker(m_outlineView->selectionModel());

@@ -12,6 +12,7 @@
 
 #include "store/KNVTTaskStore.h"
 
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
@@ -180,6 +181,22 @@ void KNVTMainWindowController::homeViewControllerDidSelectItems(KNVTHomeViewCont
         route.kind = Route::Kind::TaskLists;
         installList(factory.taskListsItems(this), route);
         return;
+    case knvt::HomeEntry::Kind::Tag: {
+        // The tasks that carry every chosen tag.
+        std::vector<KNVTCDTag *> tags;
+        for (const knvt::HomeEntry &entry : items) {
+            if (entry.kind != knvt::HomeEntry::Kind::Tag)
+                continue;
+            route.tags << entry.uri;
+            if (auto *tag = dynamic_cast<KNVTCDTag *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry.uri)))
+                tags.push_back(tag);
+        }
+        if (depth == 1 && m_route.kind == Route::Kind::Tags && m_route.tags == route.tags)
+            return;
+        route.kind = Route::Kind::Tags;
+        installList(factory.tagsItems(this, tags), route);
+        return;
+    }
     }
 }
 

@@ -8,6 +8,7 @@
 #include "app/KNVTTasksAppDelegate.h"
 
 #include "lists/ItemRow.h"
+#include "lists/KNVTTaskStoreItemsOutlineViewController.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 #include "lists/KNVTTaskTableCellView.h"
@@ -18,9 +19,12 @@
 #include "service/KNVTRequest.h"
 #include "service/RequestPool.h"
 
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDUser.h"
+
+#include "objectstore/Context.h"
 
 #include "foundation/Defaults.h"
 #include "hotkeys/KNVTHotKey.h"
@@ -46,6 +50,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QItemSelection>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -387,11 +392,30 @@ KNVTCDTask *AppDriver::givenTask(const QString &title, const TaskGiven &given)
     options.assignee = given.assignee.isEmpty() ? nullptr : userNamed(given.assignee);
     options.unassigned = given.unassigned;
     options.synced = given.synced;
+    options.orderIndex = given.orderIndex;
     KNVTCDTask *task = build().task(title, options);
+    for (const QString &tagTitle : given.tags) {
+        KNVTCDTag *tag = store().tagForTitle(tagTitle);
+        task->addTag(tag ? tag : build().tag(tagTitle));
+    }
     if (given.completed)
         task->markAsCompleted();
     saveGivens();
     return task;
+}
+
+void AppDriver::givenRemovedBySync(KNVTCDTaskStoreObject *object)
+{
+    ostore::Context other(store().persistentStoreCoordinator());
+    ostore::Object *copy = other.existingObject(object->objectID());
+    ASSERT_NE(copy, nullptr);
+    other.remove(copy);
+    QObject::connect(&other, &ostore::Context::didSave, store().managedObjectContext(),
+                     [this](const ostore::ChangeSet &changes) {
+                         store().managedObjectContext()->mergeChanges(changes, ostore::ChangeOrigin::Merge);
+                     });
+    ASSERT_TRUE(other.save());
+    settle();
 }
 
 KNVTCDTaskList *AppDriver::givenProject(const QString &title, const ListGiven &given)
@@ -465,6 +489,29 @@ void AppDriver::selectHome(const QString &name)
         }
     }
     ADD_FAILURE() << "no home entry " << name.toStdString();
+}
+
+void AppDriver::selectHomeEntries(std::initializer_list<QString> names)
+{
+    KNVTHomeViewController *home = mainWindow().homeViewController();
+    knvt::HomeModel *model = home->model();
+    QItemSelection selection;
+    for (const QString &name : names) {
+        bool found = false;
+        for (int s = 0; s < model->rowCount() && !found; ++s) {
+            const QModelIndex section = model->index(s, 0);
+            for (int r = 0; r < model->rowCount(section) && !found; ++r) {
+                const QModelIndex index = model->index(r, 0, section);
+                if (index.data().toString() == name) {
+                    selection.select(index, index);
+                    found = true;
+                }
+            }
+        }
+        EXPECT_TRUE(found) << "no home entry " << name.toStdString();
+    }
+    home->outlineView()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    settle();
 }
 
 int AppDriver::rowOfTitle(const QString &title)
@@ -658,6 +705,37 @@ bool AppDriver::Drag::onto(const QString &homeName)
     return false;
 }
 
+bool AppDriver::Drag::ontoSection(const QString &section, int position)
+{
+    auto *list = dynamic_cast<KNVTTaskStoreItemsOutlineViewController *>(driver.centreItems());
+    EXPECT_NE(list, nullptr) << "the centre list has no sections";
+    if (!mime || !list)
+        return false;
+    const qsizetype number = list->sectionIdentifiers().indexOf(section);
+    EXPECT_GE(number, 0) << "no section " << section.toStdString();
+    const QModelIndex target = list->outlineModel()->indexForSection(int(number));
+    const auto validation = list->validateDrop(*mime, target, position, fromThisProcess);
+    const bool taken = validation.operation == Qt::MoveAction
+        && list->acceptDrop(*mime, validation.item, validation.childIndex, fromThisProcess);
+    driver.settle();
+    return taken;
+}
+
+bool AppDriver::Drag::ontoRow(const QString &title)
+{
+    auto *list = dynamic_cast<KNVTTaskStoreItemsOutlineViewController *>(driver.centreItems());
+    const int row = driver.rowOfTitle(title);
+    EXPECT_GE(row, 0) << "no row " << title.toStdString();
+    if (!mime || !list || row < 0)
+        return false;
+    const QModelIndex target = list->indexForRow(row);
+    const auto validation = list->validateDrop(*mime, target, -1, fromThisProcess);
+    const bool taken = validation.operation == Qt::MoveAction
+        && list->acceptDrop(*mime, validation.item, validation.childIndex, fromThisProcess);
+    driver.settle();
+    return taken;
+}
+
 void AppDriver::answerAlert(const QString &button, const AlertAnswer &answer)
 {
     m_alerts.answerWithTitle(button, answer.suppress);
@@ -708,6 +786,20 @@ QStringList AppDriver::centreRows()
         lines << QString::fromLatin1(box) + row->title;
     }
     return lines;
+}
+
+bool AppDriver::checkBoxEnabled(const QString &title)
+{
+    const int row = rowOfTitle(title);
+    EXPECT_GE(row, 0) << "no row " << title.toStdString();
+    return row >= 0 && centreItems()->rowAt(row)->checkBoxEnabled;
+}
+
+int AppDriver::centreRowHeight(const QString &title)
+{
+    const int row = rowOfTitle(title);
+    EXPECT_GE(row, 0) << "no row " << title.toStdString();
+    return row >= 0 ? centreView()->visualRect(centreItems()->indexForRow(row)).height() : -1;
 }
 
 QStringList AppDriver::homeRows()

@@ -22,8 +22,10 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 
 class KNVTCDTask;
+class KNVTCDTaskStoreObject;
 class KNVTCDTaskList;
 class KNVTKeyboardShortcutManager;
 class KNVTShortcutRecorderControl;
@@ -94,6 +96,9 @@ struct TaskGiven
     bool unassigned = false;
     bool completed = false;
     bool synced = false;
+    // Tags by title, made when the library has none of that title yet.
+    QStringList tags{};
+    std::optional<qint64> orderIndex{};
 };
 struct ListGiven
 {
@@ -160,6 +165,8 @@ public:
     KNVTCDUser *givenUser(const QString &name);
     void givenDefault(const QString &key, const QVariant &value);
     void givenNow(const QDateTime &now);
+    // A sync removes the object: it goes in another context of the library, and the application takes the change in.
+    void givenRemovedBySync(KNVTCDTaskStoreObject *object);
     // Starts the application (the first do or see step does it too).
     void launch();
     // Quits through the normal path and starts again on the same library.
@@ -167,6 +174,8 @@ public:
 
     // ---- do ------------------------------------------------------------------------------------------------------
     void selectHome(const QString &name);
+    // Several entries of the home list at once (tags), in the given order.
+    void selectHomeEntries(std::initializer_list<QString> names);
     void selectRows(std::initializer_list<QString> titles);
     void clickCheckBox(const QString &title);
     // A key sequence ("Ctrl+T") pressed in the focused widget of the main window.
@@ -185,6 +194,11 @@ public:
         bool fromThisProcess = true;
         // Drops onto the home entry of that name; answers whether the drop was taken.
         bool onto(const QString &homeName);
+        // Drops into the centre outline list's section at `position` (-1: onto the section itself), as the list
+        // validates and retargets it; answers whether the drop was taken.
+        bool ontoSection(const QString &section, int position = -1);
+        // Drops onto the centre list's row of that title.
+        bool ontoRow(const QString &title);
     };
     Drag dragRows(std::initializer_list<QString> titles);
     using AlertAnswer = knvt::features::AlertAnswer;
@@ -215,6 +229,9 @@ public:
     // ---- see -----------------------------------------------------------------------------------------------------
     // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".
     QStringList centreRows();
+    bool checkBoxEnabled(const QString &title);
+    // The height of the centre list's row of that title.
+    int centreRowHeight(const QString &title);
     // "FOCUS", "  Inbox (3)", "  Garden [shared]".
     QStringList homeRows();
     QString homeBadge(const QString &name);
