@@ -143,7 +143,8 @@ TEST_F(AccountsFeature, CreatingAnAccount)
     image.fill(QColor(20, 140, 90));
     image.save(picture);
     app.givenPictureFile(picture);
-    app.service().on("POST", "/accounts.json")
+    app.service()
+        .on("POST", "/accounts.json")
         .json(201, accountReply(QStringLiteral("mikar1")))
         .json(422, R"({"username":["has already been taken"],"email":["is associated with an account"]})")
         .json(202, accountReply(QStringLiteral("mikar1")));
@@ -178,7 +179,8 @@ TEST_F(AccountsFeature, CreatingAnAccount)
     signUp();
     EXPECT_EQ(messageLine(), QStringLiteral("Unable to create account.")) << "201 is no creation";
     signUp();
-    EXPECT_EQ(messageLine(), QStringLiteral("Unable to create an account as the username \"mikar1\" is already taken."));
+    EXPECT_EQ(messageLine(),
+              QStringLiteral("Unable to create an account as the username \"mikar1\" is already taken."));
     signUp();
     EXPECT_TRUE(app.store().isConfigured());
     EXPECT_EQ(app.store().username(), QStringLiteral("mikar1"));
@@ -262,14 +264,17 @@ TEST_F(AccountsFeature, ChangingTheAccountDetails)
 TEST_F(AccountsFeature, InvitingAFriend)
 {
     app.givenSignedIn();
-    app.service().on("POST", "/friendships.json")
-        .json(200, QJsonDocument(QJsonObject{{"friendship", knvt::test::unwrap(knvt::test::entity(
-                                                                 "friendship", 80, 1,
-                                                                 {{"inviter_id", 42},
-                                                                  {"invitee_id", 43},
-                                                                  {"status", "pending"},
-                                                                  {"invitee", knvt::test::user(43, "bea")}}))}})
-                       .toJson())
+    app.service()
+        .on("POST", "/friendships.json")
+        .json(200,
+              QJsonDocument(
+                  QJsonObject{{"friendship",
+                               knvt::test::unwrap(knvt::test::entity("friendship", 80, 1,
+                                                                     {{"inviter_id", 42},
+                                                                      {"invitee_id", 43},
+                                                                      {"status", "pending"},
+                                                                      {"invitee", knvt::test::user(43, "bea")}}))}})
+                  .toJson())
         .json(401, "{}")
         .json(422, R"({"invitee":["not found"]})");
     app.openPeopleWindow();
@@ -308,8 +313,8 @@ TEST_F(AccountsFeature, BrowsingPeople)
         app.choosePeopleGroup(QString::fromLatin1(name));
         groups << QString::fromLatin1(name) + QLatin1Char(' ') + app.peopleFooter();
     }
-    EXPECT_EQ(groups, QStringList({"All 3 Contacts", "Collaborators 0 Contacts", "Friends 1 Contact",
-                                   "Pending 1 Contact"}));
+    EXPECT_EQ(groups,
+              QStringList({"All 3 Contacts", "Collaborators 0 Contacts", "Friends 1 Contact", "Pending 1 Contact"}));
     app.choosePeopleGroup(QStringLiteral("All"));
     app.typeIn(QStringLiteral("searchField"), QStringLiteral("zoe"));
     EXPECT_EQ(app.peopleRows(), QStringList({"Zoë"}));
@@ -378,7 +383,8 @@ TEST_F(AccountsFeature, SharingAProject)
 TEST_F(AccountsFeature, Preferences)
 {
     app.givenSignedIn();
-    app.givenTask(QStringLiteral("Pay rent"), {.due = AppDriver::defaultNow().addDays(-1), .notes = QStringLiteral("n")});
+    app.givenTask(QStringLiteral("Pay rent"),
+                  {.due = AppDriver::defaultNow().addDays(-1), .notes = QStringLiteral("n")});
     app.saveGivens();
     app.selectHome(QStringLiteral("Today"));
     const int plainRow = app.centreRowHeight(QStringLiteral("Pay rent"));

@@ -375,8 +375,6 @@ public:
     void tickInPeoplePopover(const QString &name, bool on);
     // Drags the person of that name out of the people window onto the sharing settings' table.
     bool dropPersonOnSharingTable(const QString &name);
-    // The height of the centre list's row of that title.
-    int centreRowHeight(const QString &title);
 
     // ---- Access for checks the steps do not cover ------------------------------------------------------------------
     KNVTTaskStore &store();

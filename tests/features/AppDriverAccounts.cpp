@@ -5,8 +5,8 @@
 #include "app/KNVTMainWindowController.h"
 #include "app/KNVTTasksAppDelegate.h"
 
-#include "accounts/KNVTNotificationsModel.h"
 #include "accounts/KNVTNotificationRowDelegate.h"
+#include "accounts/KNVTNotificationsModel.h"
 #include "accounts/KNVTNotificationsViewController.h"
 #include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
 #include "accounts/KNVTPreferenceSignInViewController.h"
@@ -297,12 +297,13 @@ void AppDriver::answerNotification(const QString &title, const QString &button)
             continue;
         for (size_t i = 0; i < model->cells().size(); ++i) {
             const KNVTNotificationsModel::Row &row = model->cells()[i];
-            const QString text = row.kind == KNVTNotificationsModel::RowKind::Friendship ? row.user.fullName : row.title;
+            const QString text =
+                row.kind == KNVTNotificationsModel::RowKind::Friendship ? row.user.fullName : row.title;
             if (row.kind == KNVTNotificationsModel::RowKind::Header || text != title)
                 continue;
             const QRect rect = tree->visualRect(model->index(int(i)));
             const int position = button == QLatin1String("Decline") ? KNVTNotificationRowDelegate::DeclineButton
-                                                                      : KNVTNotificationRowDelegate::AcceptButton;
+                                                                    : KNVTNotificationRowDelegate::AcceptButton;
             const QPointF centre = KNVTNotificationRowDelegate::buttonRectsForRow(rect).at(size_t(position)).center();
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centre.toPoint());
             settle();
@@ -372,15 +373,6 @@ bool AppDriver::dropPersonOnSharingTable(const QString &name)
     }
     ADD_FAILURE() << "nobody called " << name.toStdString() << " in the people window";
     return false;
-}
-
-int AppDriver::centreRowHeight(const QString &title)
-{
-    KNVTTaskStoreItemsTableViewController *list = centreList();
-    const int row = rowOfTitle(title);
-    if (!list || row < 0)
-        return -1;
-    return list->tableView()->visualRect(list->tableView()->model()->index(row, 0)).height();
 }
 
 } // namespace knvt::features

@@ -19,8 +19,8 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QPointer>
 #include <QDialog>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,7 +45,10 @@ protected:
             titles << task->title();
         return titles;
     }
-    QString emptyLabel() { return knvt::isLabelVisible(app.centreView()) ? knvt::labelText(app.centreView()) : QString(); }
+    QString emptyLabel()
+    {
+        return knvt::isLabelVisible(app.centreView()) ? knvt::labelText(app.centreView()) : QString();
+    }
 };
 
 } // namespace
@@ -55,7 +58,8 @@ TEST_F(OutlineListsFeature, ChoosingATagShowsItsTasksInTheirSectionsEachInItsOrd
     app.givenProject(QStringLiteral("Old"), {.archived = true});
     app.givenTask(QStringLiteral("buy stamps"), {.tags = {"errand"}});
     app.givenTask(QStringLiteral("bank"), {.tags = {"errand"}});
-    app.givenTask(QStringLiteral("return parcel"), {.list = QStringLiteral("Old"), .archived = true, .tags = {"errand"}});
+    app.givenTask(QStringLiteral("return parcel"),
+                  {.list = QStringLiteral("Old"), .archived = true, .tags = {"errand"}});
     app.givenTask(QStringLiteral("pick up suit"), {.start = now().addDays(2), .tags = {"errand"}});
     app.givenTask(QStringLiteral("visit aunt"), {.status = 1, .tags = {"errand"}});
     app.givenTask(QStringLiteral("post letter"), {.completed = true, .tags = {"errand"}});
@@ -94,8 +98,7 @@ TEST_F(OutlineListsFeature, TickingARowOfATagListMovesItUnderCompletedAndKeepsTh
 
     app.clickCheckBox(QStringLiteral("errand 14"));
 
-    EXPECT_EQ(app.centreRows().mid(app.centreRows().size() - 2),
-              (QStringList{"# Completed", "[x] errand 14"}));
+    EXPECT_EQ(app.centreRows().mid(app.centreRows().size() - 2), (QStringList{"# Completed", "[x] errand 14"}));
     EXPECT_EQ(selectedTitles(), (QStringList{"errand 16", "errand 14"}));
     EXPECT_EQ(app.centreView()->verticalScrollBar()->value(), 600);
     EXPECT_EQ(app.rightPane(), QStringLiteral("Multiple Tasks Selected"));
@@ -112,8 +115,8 @@ TEST_F(OutlineListsFeature, ReorderingInATagListKeepsEachProjectsOwnOrderAndRefu
     KNVTCDTask *d = app.givenTask(QStringLiteral("d"), {.list = QStringLiteral("P"), .orderIndex = 3});
     KNVTCDTask *x = app.givenTask(QStringLiteral("x"), {.list = QStringLiteral("Q"), .tags = {"t"}, .orderIndex = 0});
     KNVTCDTask *y = app.givenTask(QStringLiteral("y"), {.list = QStringLiteral("Q"), .orderIndex = 1});
-    KNVTCDTask *pump = app.givenTask(QStringLiteral("pump"), {.list = QStringLiteral("R"), .archived = true,
-                                                             .tags = {"t"}});
+    KNVTCDTask *pump =
+        app.givenTask(QStringLiteral("pump"), {.list = QStringLiteral("R"), .archived = true, .tags = {"t"}});
     app.selectHome(QStringLiteral("t"));
     ASSERT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] a", "[ ] x", "[ ] c", "[ ] pump"}));
 
@@ -144,9 +147,11 @@ TEST_F(OutlineListsFeature, DroppingOnCompletedAsksFirstAndOnScheduledOpensTheSc
     app.selectHome(QStringLiteral("t"));
 
     app.answerAlert(QStringLiteral("Mark as Completed"));
-    EXPECT_TRUE(app.dragRows({QStringLiteral("open one"), QStringLiteral("done")}).ontoSection(QStringLiteral("Completed")));
-    EXPECT_EQ(app.alertsShown(), QStringList{"Complete Or Cancel Task / Do you want to complete or cancel this task? "
-                                             "[Mark as Completed, Mark as Cancelled, Cancel]"});
+    EXPECT_TRUE(
+        app.dragRows({QStringLiteral("open one"), QStringLiteral("done")}).ontoSection(QStringLiteral("Completed")));
+    EXPECT_EQ(app.alertsShown(),
+              QStringList{"Complete Or Cancel Task / Do you want to complete or cancel this task? "
+                          "[Mark as Completed, Mark as Cancelled, Cancel]"});
     EXPECT_TRUE(app.centreRows().contains(QStringLiteral("[x] open one")));
 
     EXPECT_TRUE(app.dragRows({QStringLiteral("done")}).ontoSection(QStringLiteral("Completed")));
@@ -169,8 +174,9 @@ TEST_F(OutlineListsFeature, TypingASearchFindsTasksInTheirSectionsOrNoResults)
     app.launch();
 
     app.typeInSearch(QStringLiteral("invoice"));
-    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] invoice template", "# Someday", "[ ] invoice draft",
-                                             "# Completed", "[x] invoice paid"}));
+    EXPECT_EQ(app.centreRows(),
+              (QStringList{"# Incomplete", "[ ] invoice template", "# Someday", "[ ] invoice draft", "# Completed",
+                           "[x] invoice paid"}));
     EXPECT_FALSE(app.checkBoxEnabled(QStringLiteral("invoice paid")));
     EXPECT_TRUE(app.checkBoxEnabled(QStringLiteral("invoice draft")));
 
@@ -192,9 +198,9 @@ TEST_F(OutlineListsFeature, TheProjectsAndAreasItemShowsFourSectionsOpensAListAn
     app.saveGivens();
 
     app.selectHome(QStringLiteral("Projects/Areas"));
-    EXPECT_EQ(app.centreRows(), (QStringList{"# Active Projects", "[x] Finished", "[ ] Garden", "# Active Areas",
-                                             "[ ] Home", "# Someday Projects", "[ ] Boat", "# Someday Areas",
-                                             "[ ] Music"}));
+    EXPECT_EQ(app.centreRows(),
+              (QStringList{"# Active Projects", "[x] Finished", "[ ] Garden", "# Active Areas", "[ ] Home",
+                           "# Someday Projects", "[ ] Boat", "# Someday Areas", "[ ] Music"}));
     const int beeps = app.beeps();
     app.centreItems()->print();
     EXPECT_EQ(app.beeps(), beeps + 1);
