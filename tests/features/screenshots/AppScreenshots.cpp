@@ -9,6 +9,8 @@
 #include "lists/ItemRow.h"
 #include "lists/ItemRowDelegate.h"
 #include "lists/ItemsTableModel.h"
+#include "lists/KNVTTaskStoreItemsOutlineView.h"
+#include "lists/KNVTTaskStoreItemsOutlineViewController.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
@@ -177,6 +179,62 @@ void rows()
     }
 }
 
+// The outline lists in the main window: with sections and a selection, and empty; and the two drop indicators.
+void outlineLists()
+{
+    AppDriver app;
+    fill(app);
+    app.givenProject(QStringLiteral("Old"), {.archived = true});
+    app.givenTask(QStringLiteral("Post the letters"), {.tags = {"errand"}});
+    app.givenTask(QStringLiteral("Pick up the suit"), {.start = now().addDays(2), .tags = {"errand"}});
+    app.givenTask(QStringLiteral("Return the drill"), {.list = QStringLiteral("Garden"), .tags = {"errand"}});
+    app.givenTask(QStringLiteral("Visit the market"), {.status = 1, .tags = {"errand"}});
+    app.givenTask(QStringLiteral("Collect the keys"), {.completed = true, .tags = {"errand"}});
+    app.givenTask(QStringLiteral("Invoice the club"),
+                  {.list = QStringLiteral("Club"), .notes = QStringLiteral("March")});
+    app.givenTask(QStringLiteral("Invoice draft"), {.status = 1});
+    app.givenTask(QStringLiteral("Invoice paid"), {.list = QStringLiteral("Old"), .completed = true});
+    app.givenTask(QStringLiteral("Quiet"), {.tags = {"unused"}})->markAsDeleted();
+    app.givenProject(QStringLiteral("Boat"), {.status = 1});
+    app.givenArea(QStringLiteral("Music"), {.status = 1});
+    app.saveGivens();
+    app.launch();
+
+    app.selectHome(QStringLiteral("errand"));
+    app.selectRows({QStringLiteral("Return the drill")});
+    saveWindow(app, QStringLiteral("outline-tag-list"));
+    auto *list = dynamic_cast<KNVTTaskStoreItemsOutlineViewController *>(app.centreItems());
+    if (list) {
+        const QModelIndex incomplete = list->outlineModel()->indexForSection(0);
+        list->outlineView()->setDropIndicator(incomplete, 1);
+        saveWindow(app, QStringLiteral("outline-drop-between-rows"));
+        list->outlineView()->setDropIndicator(list->outlineModel()->indexForSection(2), -1);
+        saveWindow(app, QStringLiteral("outline-drop-onto-section"));
+        list->outlineView()->setDropIndicator(QModelIndex(), -1);
+    }
+    app.selectHome(QStringLiteral("unused"));
+    saveWindow(app, QStringLiteral("outline-tag-list-empty"));
+
+    app.typeInSearch(QStringLiteral("invoice"));
+    app.selectRows({QStringLiteral("Invoice the club")});
+    saveWindow(app, QStringLiteral("outline-search"));
+    app.typeInSearch(QString());
+    app.typeInSearch(QStringLiteral("qqq"));
+    saveWindow(app, QStringLiteral("outline-search-no-results"));
+    app.typeInSearch(QString());
+
+    app.selectHome(QStringLiteral("Projects/Areas"));
+    app.selectRows({QStringLiteral("Garden")});
+    saveWindow(app, QStringLiteral("outline-projects-and-areas"));
+
+    app.selectHome(QStringLiteral("Garden"));
+    app.selectRows({QStringLiteral("Prune roses")});
+    saveWindow(app, QStringLiteral("outline-project"));
+    app.givenProject(QStringLiteral("Empty"));
+    app.selectHome(QStringLiteral("Empty"));
+    saveWindow(app, QStringLiteral("outline-project-empty"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -226,6 +284,7 @@ int main(int argc, char **argv)
         app.launch();
         saveWindow(app, QStringLiteral("main-window-tall-rows"));
     }
+    outlineLists();
     rows();
     return 0;
 }
