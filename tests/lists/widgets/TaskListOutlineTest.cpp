@@ -214,3 +214,23 @@ TEST_F(TaskListOutlineTest, PrintsTheSelectionOrTheListUnderTheListsTitle)
     ASSERT_TRUE(info.waitForFinished());
     EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Title:\\s+Garden\\n")));
 }
+
+TEST_F(TaskListOutlineTest, TheTodayToggleMovesATaskOrAListToTodayAndBackToNext)
+{
+    auto &b = build();
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    KNVTCDTask *rake = b.task(QStringLiteral("rake"), {.list = garden});
+    save();
+    auto list = show(garden);
+    list->toggleToday(rake->uri(), true);
+    EXPECT_EQ(rake->focusType(), KNVTFocusTypeToday);
+    list->toggleToday(rake->uri(), false);
+    EXPECT_EQ(rake->focusType(), KNVTFocusTypeNext);
+    // A list moves with its open tasks.
+    list->toggleToday(garden->uri(), true);
+    EXPECT_EQ(rake->focusType(), KNVTFocusTypeToday);
+    list->toggleToday(garden->uri(), false);
+    EXPECT_EQ(rake->focusType(), KNVTFocusTypeNext);
+    EXPECT_EQ(garden->focusType(), KNVTTaskListFocusTypeNext);
+    EXPECT_FALSE(store().managedObjectContext()->hasChanges()) << "each toggle saves at once";
+}
