@@ -266,22 +266,19 @@ QMenu *KNVTHomeViewController::menuForEvent(QWidget *parent)
 
 QMimeData *KNVTHomeViewController::writeItems(const QModelIndexList &indexes) const
 {
-    QList<QUrl> uris;
-    QString text;
+    std::vector<const KNVTCDTaskStoreObject *> lists;
     for (const QModelIndex &index : indexes) {
         const std::optional<knvt::HomeEntry> entry = m_model->entryAt(index);
         if (!entry || entry->kind != knvt::HomeEntry::Kind::TaskList)
             continue;
-        if (KNVTCDTaskList *list = listForUri(entry->uri)) {
-            uris << list->uri();
-            text += list->pasteboardString();
-        }
+        if (KNVTCDTaskList *list = listForUri(entry->uri))
+            lists.push_back(list);
     }
-    if (uris.isEmpty())
+    if (lists.empty())
         return nullptr;
     auto *mime = new QMimeData;
-    // Readable text for other programs, never the payload's bytes.
-    knvt::ObjectReferencePayload::write(*mime, uris, text);
+    // Readable text for other programs, as every list of the program writes it; never the payload's bytes.
+    knvt::ObjectReferencePayload::writeObjects(*mime, lists);
     return mime;
 }
 

@@ -292,20 +292,16 @@ void KNVTFocusTaskListItemsTableViewController::print()
 
 QMimeData *KNVTFocusTaskListItemsTableViewController::writeRows(const QList<int> &rows) const
 {
-    QList<QUrl> uris;
-    QString text;
-    for (KNVTCDTask *task : tasksForRowIndexes(rows)) {
-        uris << task->uri();
-        text += task->pasteboardString();
-    }
-    for (KNVTCDTaskList *list : taskListsForRowIndexes(rows)) {
-        uris << list->uri();
-        text += list->pasteboardString();
-    }
-    if (uris.isEmpty())
+    // Tasks first, then lists, each in row order.
+    std::vector<const KNVTCDTaskStoreObject *> objects;
+    for (KNVTCDTask *task : tasksForRowIndexes(rows))
+        objects.push_back(task);
+    for (KNVTCDTaskList *list : taskListsForRowIndexes(rows))
+        objects.push_back(list);
+    if (objects.empty())
         return nullptr;
     auto *mime = new QMimeData;
-    knvt::ObjectReferencePayload::write(*mime, uris, text);
+    knvt::ObjectReferencePayload::writeObjects(*mime, objects);
     return mime;
 }
 

@@ -100,13 +100,8 @@ QMimeData *KNVTTaskListItemsTableViewController::writeRows(const QList<int> &row
         tasks = selectedTasks();
     if (tasks.empty())
         return nullptr;
-    QList<QUrl> uris;
-    QString text;
-    for (KNVTCDTask *task : tasks) {
-        uris << task->uri();
-        text += task->pasteboardString();
-    }
     auto *mime = new QMimeData;
-    knvt::ObjectReferencePayload::write(*mime, uris, text);
+    knvt::ObjectReferencePayload::writeObjects(*mime,
+                                               std::vector<const KNVTCDTaskStoreObject *>(tasks.begin(), tasks.end()));
     return mime;
 }

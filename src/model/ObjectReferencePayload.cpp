@@ -67,6 +67,26 @@ void ObjectReferencePayload::write(QMimeData &mime, const QList<QUrl> &uris, con
     mime.setText(text);
 }
 
+void ObjectReferencePayload::writeObjects(QMimeData &mime, const std::vector<const KNVTCDTaskStoreObject *> &objects,
+                                          const ShownName &shownName)
+{
+    QList<QUrl> uris;
+    uris.reserve(qsizetype(objects.size()));
+    QString text;
+    for (const KNVTCDTaskStoreObject *object : objects) {
+        uris.append(object->uri());
+        if (object->hasPasteboardString()) {
+            text += object->pasteboardString();
+        } else if (shownName) {
+            if (const QString name = shownName(*object); !name.isEmpty())
+                text += name + QLatin1Char('\n');
+        }
+    }
+    mime.setData(dragType(), encode(uris));
+    if (!text.isEmpty())
+        mime.setText(text);
+}
+
 std::optional<QList<QUrl>> ObjectReferencePayload::read(const QMimeData &mime)
 {
     if (!hasPayload(mime))

@@ -5,8 +5,11 @@
 #include <QString>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
+class KNVTCDTaskStoreObject;
 class QMimeData;
 
 namespace knvt {
@@ -30,6 +33,13 @@ public:
     // Puts the payload under the drag type and `text` under text/plain. The text is what the user would want pasted
     // into another program (the objects' pasteboard strings, or the names the rows show), never the payload bytes.
     static void write(QMimeData &mime, const QList<QUrl> &uris, const QString &text);
+    // The one plain-text rule of every object drag, so that a drag of the same objects reads the same wherever it
+    // starts: each object adds its pasteboard string where the model gives one (a task's line, a list's title), else
+    // the name its row or token shows (`shownName`) and a line break. Writes the payload of the objects' URIs, and the
+    // text when there is any.
+    using ShownName = std::function<QString(const KNVTCDTaskStoreObject &object)>;
+    static void writeObjects(QMimeData &mime, const std::vector<const KNVTCDTaskStoreObject *> &objects,
+                             const ShownName &shownName = {});
     // The URIs of the payload under the drag type; nothing when there is none or it is unreadable. Text is ignored.
     static std::optional<QList<QUrl>> read(const QMimeData &mime);
     static bool hasPayload(const QMimeData &mime);
