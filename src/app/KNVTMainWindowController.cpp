@@ -71,9 +71,10 @@ KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDeleg
     buildWindow();
 
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
-    for (const char *name : {KNVTTaskStoreDidChangeNotification, KNVTTaskStoreSyncSettingsDidChangeNotification})
-        center.addObserver(QString::fromLatin1(name), nullptr, this,
-                           [this](const knvt::Notification &) { validateToolbarButtons(); });
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), nullptr, this,
+                       [this](const knvt::Notification &) { validateAfterListsReselect(); });
+    center.addObserver(QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
+                       [this](const knvt::Notification &) { validateToolbarButtons(); });
 }
 
 KNVTMainWindowController::~KNVTMainWindowController()
@@ -282,6 +283,27 @@ void KNVTMainWindowController::taskStoreItemsViewControllerItemWasDoubleClicked(
     list->setMainWindowServices(this);
     m_itemsNavigationController->pushViewController(list, true);
     taskStoreItemsViewControllerSelectionDidChange(list.get());
+}
+
+void KNVTMainWindowController::validateAfterListsReselect()
+{
+    if (m_validationPending)
+        return;
+    m_validationPending = true;
+    // A list rebuilds on the change and puts its selection back one pass later; it tells nobody when the same items
+    // are selected again. Validating now would read the empty selection between the two, and leave the buttons and
+    // keys disabled (or keep the state of before the change). Two passes later every list has reselected, whichever
+    // observed the change first.
+    QPointer<KNVTMainWindowController> self(this);
+    QTimer::singleShot(0, this, [self] {
+        QTimer::singleShot(0, self, [self] {
+            if (!self)
+                return;
+            self->m_validationPending = false;
+            self->validateToolbarButtons();
+            self->validateMenuBarItems();
+        });
+    });
 }
 
 // ---- Focus cycle ----

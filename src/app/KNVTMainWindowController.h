@@ -111,6 +111,8 @@ public:
     // ---- Validation --------------------------------------------------------------------------------------------
     void validateToolbarButtons();
     void validateMenuBarItems();
+    // Both validations, once the lists have answered a store change.
+    void validateAfterListsReselect();
     // The Move button's menu as last built.
     QMenu *moveMenu() const { return m_moveMenu; }
 
@@ -159,6 +161,7 @@ private:
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_searchField = nullptr;
     QPointer<QMenu> m_moveMenu;
+    bool m_validationPending = false;
 
     QPointer<knvt::Popover> m_createTaskPopover;
     QPointer<knvt::Popover> m_notificationsPopover;

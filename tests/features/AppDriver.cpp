@@ -1,6 +1,7 @@
 #include "AppDriver.h"
 
 #include "app/HomeModel.h"
+#include "app/KNVTHomeActivityView.h"
 #include "app/KNVTHomeOutlineView.h"
 #include "app/KNVTHomeViewController.h"
 #include "app/KNVTMainWindowController.h"
@@ -534,8 +535,17 @@ void AppDriver::selectRows(std::initializer_list<QString> titles)
         if (row >= 0)
             rows << row;
     }
-    if (KNVTTaskStoreItemsViewController *list = centreItems())
+    if (KNVTTaskStoreItemsViewController *list = centreItems()) {
         list->selectRows(rows);
+        if (QAbstractItemView *view = centreView())
+            view->setFocus(Qt::MouseFocusReason);
+    }
+    settle();
+}
+
+void AppDriver::clickIntoHomeList()
+{
+    mainWindow().homeViewController()->outlineView()->setFocus(Qt::MouseFocusReason);
     settle();
 }
 
@@ -561,9 +571,11 @@ void AppDriver::press(const QString &keys)
 {
     KNVTMainWindowController &main = mainWindow();
     main.activateWindow();
+    QApplication::processEvents();
+    // Keys go where the focus was in the main window, also when another window had just been in front.
     QWidget *target = QApplication::focusWidget();
     if (!target || target->window() != &main)
-        target = &main;
+        target = main.focusWidget() ? main.focusWidget() : &main;
     QTest::keySequence(target, QKeySequence(keys));
 }
 
@@ -856,6 +868,29 @@ QString AppDriver::rightPane()
     if (main.noTaskViewController())
         return main.noTaskViewController()->titleTextField()->text();
     return {};
+}
+
+QString AppDriver::focusedPane()
+{
+    KNVTMainWindowController &main = mainWindow();
+    QWidget *focused = QApplication::focusWidget();
+    if (!focused)
+        return {};
+    if (focused == main.homeViewController()->outlineView())
+        return QStringLiteral("home");
+    if (focused == main.currentListView())
+        return QStringLiteral("list");
+    if (focused == main.taskTableView())
+        return QStringLiteral("task");
+    return {};
+}
+
+QString AppDriver::syncStatus()
+{
+    auto *line = mainWindow().findChild<KNVTHomeActivityView *>(QStringLiteral("activityView"));
+    if (!line || line->state() == KNVTActivityViewStateInactive)
+        return {};
+    return line->textLabel()->text();
 }
 
 bool AppDriver::toolbarEnabled(const QString &name)

@@ -176,7 +176,10 @@ public:
     void selectHome(const QString &name);
     // Several entries of the home list at once (tags), in the given order.
     void selectHomeEntries(std::initializer_list<QString> names);
+    // Selects the rows as clicks would, and gives the centre list the keyboard focus.
     void selectRows(std::initializer_list<QString> titles);
+    // Clicks into the home list, which takes the keyboard focus and keeps its selection.
+    void clickIntoHomeList();
     void clickCheckBox(const QString &title);
     // A key sequence ("Ctrl+T") pressed in the focused widget of the main window.
     void press(const QString &keys);
@@ -238,6 +241,10 @@ public:
     QString selectedHome();
     // The shown task's title, or the placeholder's text.
     QString rightPane();
+    // Where the keyboard focus is: "home", "list", "task" or "" for anywhere else.
+    QString focusedPane();
+    // The sync status line under the home list: "Syncing", "Synced <date>" or "" when it shows nothing.
+    QString syncStatus();
     bool toolbarEnabled(const QString &name);
     struct MenuItemState
     {
