@@ -15,6 +15,7 @@
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDUser.h"
 #include "model/ObjectReferencePayload.h"
+#include "model/TitleSortKeys.h"
 
 #include "foundation/Clock.h"
 
@@ -176,6 +177,8 @@ void KNVTFocusTaskListItemsTableViewController::loadView()
 std::vector<ItemRow> KNVTFocusTaskListItemsTableViewController::rowsForFocusType(unsigned int focusType)
 {
     KNVTTaskStore &store = taskStore();
+    // Each title of the rebuild is collated once, not in every comparison of the sorts.
+    knvt::TitleSortKeys titleKeys;
     switch (focusType) {
     case KNVTFocusTypeInbox: return inboxRows(store);
     case KNVTFocusTypeToday: {

@@ -7,6 +7,7 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 #include "model/ObjectReferencePayload.h"
+#include "model/TitleSortKeys.h"
 
 #include <QCoreApplication>
 #include <QMimeData>
@@ -41,6 +42,8 @@ std::vector<ItemRow> KNVTTaskListItemsTableViewController::rowsForTaskList(const
     };
     const QString titles[4] = {tr("Uncompleted"), tr("Scheduled"), tr("Someday"), tr("Completed")};
     std::vector<ItemRow> rows;
+    // Each title of the rebuild is collated once, not in every comparison of the sorts.
+    knvt::TitleSortKeys titleKeys;
     knvt::TaskSections::byStatus(taskList.tasks()).appendRows(rows, titles);
     return rows;
 }

@@ -9,6 +9,7 @@
 #include "model/KNVTCDUser.h"
 #include "model/KNVTRecurrence.h"
 #include "model/KNVTRecurrenceOccurrence.h"
+#include "model/TitleSortKeys.h"
 
 #include "objectstore/Context.h"
 #include "objectstore/Where.h"
@@ -59,8 +60,7 @@ const KNVTCDTask *asTask(const KNVTCDTaskStoreObject *object)
 
 bool titleOrder(const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b)
 {
-    static const KNVTCDTaskStoreObject::Comparator byTitle = KNVTCDTaskStoreObject::objectTitleComparator();
-    return byTitle(a, b);
+    return knvt::TitleSortKeys::compare(a, b) < 0;
 }
 
 // A tag-separated list for the printout: "a, b, c".

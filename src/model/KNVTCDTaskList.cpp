@@ -6,6 +6,7 @@
 #include "model/KNVTCDUser.h"
 #include "model/KNVTRecurrence.h"
 #include "model/KNVTRecurrenceOccurrence.h"
+#include "model/TitleSortKeys.h"
 
 #include "objectstore/Where.h"
 
@@ -15,7 +16,6 @@
 #include "foundation/DateFormat.h"
 #include "foundation/KNVTRailsDateFormatter.h"
 
-#include <QCollator>
 #include <QCoreApplication>
 #include <QLocale>
 #include <QPointer>
@@ -52,15 +52,9 @@ bool hasRole(const KNVTCDTaskListCollaborator *row)
     return role == KNVTTaskListCollaboratorRoleOwner || role == KNVTTaskListCollaboratorRoleEditor;
 }
 
-// One collator for every title comparison of a sort: building one per comparison would dominate it.
 int compareTitles(const KNVTCDTaskList *a, const KNVTCDTaskList *b)
 {
-    static QCollator collator = [] {
-        QCollator c{QLocale()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator.compare(a->title(), b->title());
+    return knvt::TitleSortKeys::compare(a, b);
 }
 
 // Null clears, anything else is read as a date, so a missing key clears as well.

@@ -11,6 +11,7 @@
 #include "model/KNVTCDTaskListCollaborator.h"
 #include "model/KNVTCDTaskWatcher.h"
 #include "model/KNVTCDUser.h"
+#include "model/TitleSortKeys.h"
 
 #include "objectstore/Where.h"
 
@@ -18,7 +19,6 @@
 #include "foundation/KNVTRailsDateFormatter.h"
 #include "foundation/StringAdditions.h"
 
-#include <QCollator>
 #include <QLocale>
 
 #include <algorithm>
@@ -38,17 +38,6 @@ const QString kPlainTextType = QStringLiteral("text/plain");
 bool isSyncBookkeepingKey(std::string_view key)
 {
     return key == "changedKeysString" || key == "numericIdentifier" || key == "createdDate" || key == "modifiedDate";
-}
-
-// One collator for every title comparison: building one per comparison would dominate the sort.
-int compareLocalizedCaseInsensitive(const QString &a, const QString &b)
-{
-    static QCollator collator = [] {
-        QCollator c{QLocale()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator.compare(a, b);
 }
 
 template <class T>
@@ -370,9 +359,7 @@ KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::scheduledObjectComparat
             return da.isValid();
         if (da.isValid() && da != db)
             return da < db;
-        return compareLocalizedCaseInsensitive(a->stringForKey(QStringLiteral("title")),
-                                               b->stringForKey(QStringLiteral("title")))
-            < 0;
+        return knvt::TitleSortKeys::compare(a, b) < 0;
     };
 }
 
@@ -397,9 +384,7 @@ KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::archivedObjectComparato
 KNVTCDTaskStoreObject::Comparator KNVTCDTaskStoreObject::objectTitleComparator()
 {
     return [](const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b) {
-        return compareLocalizedCaseInsensitive(a->stringForKey(QStringLiteral("title")),
-                                               b->stringForKey(QStringLiteral("title")))
-            < 0;
+        return knvt::TitleSortKeys::compare(a, b) < 0;
     };
 }
 

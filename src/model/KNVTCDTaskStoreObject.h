@@ -23,6 +23,10 @@ class KNVTCDTaskListCollaborator;
 class KNVTCDTaskWatcher;
 class KNVTCDUser;
 
+namespace knvt {
+class TitleSortKeys;
+}
+
 // The drag type of task-store objects: its payload names objects by their identifier URIs. The spelling is the
 // stored form other processes and older versions use.
 inline constexpr char KNVTTastStoreManagedObjectDragAndDropUTI[] = "KNVTTastStoreManagedObjectDragAndDropUTI";
@@ -204,5 +208,8 @@ protected:
     QDateTime dateForKey(const QString &key) const;
 
 private:
+    // Reads titles for the comparators' sort keys.
+    friend class knvt::TitleSortKeys;
+
     bool m_updatingWithAttributes = false;
 };

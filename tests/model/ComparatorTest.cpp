@@ -1,5 +1,7 @@
 #include "ModelTest.h"
 
+#include "model/TitleSortKeys.h"
+
 #include <algorithm>
 
 namespace {
@@ -57,6 +59,41 @@ TEST_F(ModelComparatorTest, TitlesSortLocalizedAndCaseInsensitive)
     const QStringList expected{"anna", "Bert", "Émile"};
     EXPECT_EQ(sortedTitles(objects, KNVTCDTaskStoreObject::objectTitleComparator()), expected);
     EXPECT_EQ(sortedTitles(objects, KNVTCDTaskStoreObject::somedayObjectComparator()), expected);
+}
+
+TEST_F(ModelComparatorTest, TitleSortKeysGiveTheCollatorsOrderAndEndWithTheirScope)
+{
+    std::vector<KNVTCDTaskStoreObject *> objects;
+    for (const char *title :
+         {"Émile", "Bert", "Anna", "emile", "Zoë", "zed", "Ánna", "bert", "10 apples", "9 pears", ""})
+        objects.push_back(task(QString::fromUtf8(title)));
+    auto *list = insert<KNVTCDTaskList>();
+    list->setTitle(QStringLiteral("anna's list"));
+    objects.push_back(list);
+
+    std::vector<KNVTCDTaskStoreObject *> tasksOnly(objects.begin(), objects.end() - 1);
+    const struct
+    {
+        KNVTCDTaskStoreObject::Comparator comparator;
+        const std::vector<KNVTCDTaskStoreObject *> &objects;
+    } sorts[] = {{KNVTCDTaskStoreObject::objectTitleComparator(), objects},
+                 {KNVTCDTaskStoreObject::scheduledObjectComparator(), objects},
+                 {KNVTCDTask::uncompletedTaskComparator(), tasksOnly},
+                 {KNVTCDTask::todayTaskComparator(), tasksOnly}};
+    for (const auto &sort : sorts) {
+        const QStringList collated = sortedTitles(sort.objects, sort.comparator);
+        knvt::TitleSortKeys keys;
+        EXPECT_EQ(sortedTitles(sort.objects, sort.comparator), collated);
+    }
+
+    // A key lives as long as its scope: a title changed afterwards sorts by its new text.
+    KNVTCDTask *zed = static_cast<KNVTCDTask *>(objects[5]);
+    {
+        knvt::TitleSortKeys keys;
+        EXPECT_GT(knvt::TitleSortKeys::compare(zed, objects[0]), 0);
+    }
+    zed->setTitle(QStringLiteral("aaa"));
+    EXPECT_LT(knvt::TitleSortKeys::compare(zed, objects[0]), 0);
 }
 
 TEST_F(ModelComparatorTest, CompletedAndArchivedNewestFirstUndatedLast)

@@ -1,6 +1,10 @@
 #include "ModelTest.h"
 
+#include "model/ObjectReferencePayload.h"
+
 #include "foundation/DataAdditions.h"
+
+#include <QMimeData>
 
 namespace {
 
@@ -34,6 +38,32 @@ TEST_F(ModelPasteboardTest, PlainTextFallsBackToDescription)
     EXPECT_EQ(note->pasteboardPropertyListForType(QStringLiteral("text/plain")).toString(), note->description());
     note->setTitle(QStringLiteral("Call Ada"));
     EXPECT_EQ(note->pasteboardPropertyListForType(QStringLiteral("text/plain")).toString(), QStringLiteral("Call Ada"));
+}
+
+TEST_F(ModelPasteboardTest, ADragOfObjectsReadsAsTheirPasteboardStringsOrTheNamesTheirRowsShow)
+{
+    auto *task = insert<KNVTCDTask>();
+    task->setTitle(QStringLiteral("Pay rent"));
+    task->setNotes(QStringLiteral("to Ann"));
+    auto *list = insert<KNVTCDTaskList>();
+    list->setTitle(QStringLiteral("Garden"));
+    auto *tag = insert<KNVTCDTag>();
+    auto *unnamed = insert<KNVTCDTag>();
+    const knvt::ObjectReferencePayload::ShownName shown = [tag](const KNVTCDTaskStoreObject &object) {
+        return &object == tag ? QStringLiteral("errand") : QString();
+    };
+
+    QMimeData mime;
+    knvt::ObjectReferencePayload::writeObjects(mime, {task, list, tag, unnamed}, shown);
+    EXPECT_EQ(knvt::ObjectReferencePayload::read(mime),
+              (QList<QUrl>{task->uri(), list->uri(), tag->uri(), unnamed->uri()}));
+    EXPECT_EQ(mime.text(), QStringLiteral("- Pay rent (to Ann)\nGardenerrand\n"));
+
+    // No readable text at all: no text, rather than the payload or an empty string.
+    QMimeData tagsOnly;
+    knvt::ObjectReferencePayload::writeObjects(tagsOnly, {unnamed});
+    EXPECT_FALSE(tagsOnly.hasText());
+    EXPECT_EQ(knvt::ObjectReferencePayload::read(tagsOnly), QList<QUrl>{unnamed->uri()});
 }
 
 TEST_F(ModelPasteboardTest, LocalURLWrapsTheURIInBase64)

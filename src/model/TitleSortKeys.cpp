@@ -1,0 +1,54 @@
+#include "model/TitleSortKeys.h"
+
+#include "model/KNVTCDTaskStoreObject.h"
+
+namespace knvt {
+
+namespace {
+
+// One collator for every title comparison: building one per comparison would dominate a sort.
+const QCollator &titleCollator()
+{
+    static const QCollator collator = [] {
+        QCollator c{QLocale()};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+
+TitleSortKeys *current = nullptr;
+
+} // namespace
+
+QString TitleSortKeys::titleOf(const KNVTCDTaskStoreObject *object)
+{
+    return object->stringForKey(QStringLiteral("title"));
+}
+
+TitleSortKeys::TitleSortKeys() : m_outer(current)
+{
+    current = this;
+}
+
+TitleSortKeys::~TitleSortKeys()
+{
+    current = m_outer;
+}
+
+const QCollatorSortKey &TitleSortKeys::keyFor(const KNVTCDTaskStoreObject *object)
+{
+    auto found = m_keys.find(object);
+    if (found == m_keys.end())
+        found = m_keys.emplace(object, titleCollator().sortKey(titleOf(object))).first;
+    return found->second;
+}
+
+int TitleSortKeys::compare(const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b)
+{
+    if (current)
+        return current->keyFor(a).compare(current->keyFor(b));
+    return titleCollator().compare(titleOf(a), titleOf(b));
+}
+
+} // namespace knvt
