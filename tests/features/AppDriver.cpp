@@ -690,31 +690,50 @@ AppDriver::Drag AppDriver::dragRows(std::initializer_list<QString> titles)
     return Drag{*this, mime};
 }
 
+AppDriver::Drag AppDriver::dragHomeEntries(std::initializer_list<QString> names)
+{
+    KNVTHomeViewController *home = mainWindow().homeViewController();
+    knvt::HomeModel *model = home->model();
+    QModelIndexList indexes;
+    for (const QString &name : names) {
+        bool found = false;
+        for (int s = 0; s < model->rowCount() && !found; ++s) {
+            const QModelIndex section = model->index(s, 0);
+            for (int r = 0; r < model->rowCount(section) && !found; ++r)
+                if (model->index(r, 0, section).data().toString() == name) {
+                    indexes << model->index(r, 0, section);
+                    found = true;
+                }
+        }
+        EXPECT_TRUE(found) << "no home entry " << name.toStdString();
+    }
+    std::shared_ptr<QMimeData> mime(model->mimeData(indexes));
+    return Drag{*this, mime};
+}
+
 bool AppDriver::Drag::onto(const QString &homeName)
 {
     if (!mime)
         return false;
     KNVTHomeViewController *home = driver.mainWindow().homeViewController();
     knvt::HomeModel *model = home->model();
-    for (int s = 0; s < model->rowCount(); ++s) {
+    // By the text the user sees: "Archived" is the entry, "ARCHIVED" its section's header.
+    QModelIndex target;
+    for (int s = 0; s < model->rowCount() && !target.isValid(); ++s) {
         const QModelIndex section = model->index(s, 0);
-        const bool isSection = section.data().toString().compare(homeName, Qt::CaseInsensitive) == 0;
-        if (isSection) {
-            const bool taken = home->acceptDrop(*mime, section, -1, fromThisProcess);
-            driver.settle();
-            return taken;
-        }
-        for (int r = 0; r < model->rowCount(section); ++r) {
-            const QModelIndex index = model->index(r, 0, section);
-            if (index.data().toString() == homeName) {
-                const bool taken = home->acceptDrop(*mime, index, -1, fromThisProcess);
-                driver.settle();
-                return taken;
-            }
-        }
+        if (section.data().toString() == homeName)
+            target = section;
+        for (int r = 0; r < model->rowCount(section) && !target.isValid(); ++r)
+            if (model->index(r, 0, section).data().toString() == homeName)
+                target = model->index(r, 0, section);
     }
-    ADD_FAILURE() << "no home entry " << homeName.toStdString();
-    return false;
+    if (!target.isValid()) {
+        ADD_FAILURE() << "no home entry " << homeName.toStdString();
+        return false;
+    }
+    const bool taken = home->acceptDrop(*mime, target, -1, fromThisProcess);
+    driver.settle();
+    return taken;
 }
 
 bool AppDriver::Drag::ontoSection(const QString &section, int position)

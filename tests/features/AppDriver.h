@@ -195,7 +195,8 @@ public:
         AppDriver &driver;
         std::shared_ptr<QMimeData> mime;
         bool fromThisProcess = true;
-        // Drops onto the home entry of that name; answers whether the drop was taken.
+        // Drops onto the home entry of that name, or the section header of that text ("PROJECTS"); answers whether
+        // the drop was taken.
         bool onto(const QString &homeName);
         // Drops into the centre outline list's section at `position` (-1: onto the section itself), as the list
         // validates and retargets it; answers whether the drop was taken.
@@ -204,6 +205,8 @@ public:
         bool ontoRow(const QString &title);
     };
     Drag dragRows(std::initializer_list<QString> titles);
+    // Drags entries of the home list (projects, areas) by their names.
+    Drag dragHomeEntries(std::initializer_list<QString> names);
     using AlertAnswer = knvt::features::AlertAnswer;
     void answerAlert(const QString &button, const AlertAnswer &answer = {});
     void closeMainWindow();

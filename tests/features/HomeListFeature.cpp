@@ -59,6 +59,20 @@ protected:
             lines << (action->isSeparator() ? QStringLiteral("-") : action->text());
         return lines;
     }
+    // Chooses an entry of the context menu of the home entry `name`.
+    void chooseInHomeMenu(const QString &name, const QString &entry)
+    {
+        app.selectHome(name);
+        std::unique_ptr<QMenu> menu(home().menuForEvent());
+        ASSERT_TRUE(menu) << "no menu for " << name.toStdString();
+        for (QAction *action : menu->actions())
+            if (action->text() == entry) {
+                action->trigger();
+                app.settle();
+                return;
+            }
+        ADD_FAILURE() << "no entry " << entry.toStdString();
+    }
     std::unique_ptr<QMimeData> payload(std::initializer_list<KNVTCDTaskStoreObject *> objects)
     {
         auto mime = std::make_unique<QMimeData>();
@@ -292,4 +306,123 @@ TEST_F(HomeListFeature, AReferenceDeletedDuringADragIsLeftOut)
     EXPECT_TRUE(home().acceptDrop(*mime, homeIndex(QStringLiteral("Today")), -1, true));
     app.settle();
     EXPECT_TRUE(rent->isToday());
+}
+
+TEST_F(HomeListFeature, TasksDroppedOnEachFocusListTakeItsFocus)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenTask(QStringLiteral("Old bill"), {.completed = true});
+
+    app.selectHome(QStringLiteral("Next"));
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Rake leaves")}).onto(QStringLiteral("Inbox")));
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Pay rent")}).onto(QStringLiteral("Someday")));
+    app.selectHome(QStringLiteral("Inbox"));
+    EXPECT_EQ(
+        app.centreRows(),
+        (QStringList{"# Incomplete", "[ ] Rake leaves", "# Someday", "[ ] Pay rent", "# Completed", "[x] Old bill"}))
+        << "the project's task left the project for the Inbox";
+
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Pay rent")}).onto(QStringLiteral("Next")));
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Old bill")}).onto(QStringLiteral("Archived")));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Pay rent", "[ ] Rake leaves"}));
+    app.selectHome(QStringLiteral("Archived"));
+    EXPECT_EQ(app.centreRows(), QStringList{"[x] Old bill"});
+}
+
+TEST_F(HomeListFeature, AProjectDroppedOnAFocusListTakesItsOwnFocusButTheInboxRefusesIt)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.launch();
+    EXPECT_FALSE(app.dragHomeEntries({QStringLiteral("Garden")}).onto(QStringLiteral("Inbox")));
+
+    EXPECT_TRUE(app.dragHomeEntries({QStringLiteral("Garden")}).onto(QStringLiteral("Today")));
+    app.selectHome(QStringLiteral("Today"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Garden", "[ ] Rake leaves"}));
+
+    EXPECT_TRUE(app.dragHomeEntries({QStringLiteral("Garden")}).onto(QStringLiteral("Someday")));
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden"))) << "a someday project is not active";
+    app.selectHome(QStringLiteral("Someday"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Someday Projects", "[ ] Garden"}));
+}
+
+TEST_F(HomeListFeature, ASomedayProjectDroppedOnTheProjectsHeaderBecomesActiveWhereOtherHeadersRefuseIt)
+{
+    app.givenProject(QStringLiteral("Attic"));
+    app.givenProject(QStringLiteral("Shelf"), {.status = 1});
+    app.givenArea(QStringLiteral("Home"), {.status = 1});
+    app.givenArea(QStringLiteral("Garage"));
+    app.selectHome(QStringLiteral("Someday"));
+
+    EXPECT_FALSE(app.dragRows({QStringLiteral("Shelf")}).onto(QStringLiteral("AREAS")));
+    EXPECT_FALSE(app.dragRows({QStringLiteral("Shelf"), QStringLiteral("Home")}).onto(QStringLiteral("PROJECTS")));
+    EXPECT_FALSE(app.dragRows({QStringLiteral("Shelf")}).onto(QStringLiteral("FOCUS")));
+    EXPECT_FALSE(app.dragRows({QStringLiteral("Shelf")}).onto(QStringLiteral("ARCHIVED")));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Someday Projects", "[ ] Shelf", "# Someday Areas", "[ ] Home"}));
+
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Shelf")}).onto(QStringLiteral("PROJECTS")));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Someday Areas", "[ ] Home"}));
+    const QStringList rows = app.homeRows();
+    EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("PROJECTS")), 3), (QStringList{"PROJECTS", "  Attic", "  Shelf"}));
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Home")}).onto(QStringLiteral("AREAS")));
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Home")));
+}
+
+TEST_F(HomeListFeature, TasksAndAProjectDroppedTogetherOnTodayGoOnlyWhenIMayEditThemAll)
+{
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Club"), {.status = 1, .owner = QStringLiteral("Ann")});
+    app.givenProject(QStringLiteral("Shelf"), {.status = 1});
+    app.givenTask(QStringLiteral("Learn Greek"), {.status = 1});
+    app.selectHome(QStringLiteral("Someday"));
+
+    EXPECT_FALSE(app.dragRows({QStringLiteral("Learn Greek"), QStringLiteral("Club")}).onto(QStringLiteral("Today")))
+        << "I may not edit Ann's project";
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Learn Greek"), QStringLiteral("Shelf")}).onto(QStringLiteral("Today")));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Someday Projects", "[ ] Club"}));
+    app.selectHome(QStringLiteral("Today"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Inbox", "[ ] Learn Greek"}));
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Shelf"))) << "the project is active again";
+}
+
+TEST_F(HomeListFeature, TasksDroppedOnTheirOwnProjectStayWhereTheyAre)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    KNVTCDTask *rake = app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectHome(QStringLiteral("Next"));
+    const std::optional<qint64> order = rake->taskListOrderIndex();
+    EXPECT_TRUE(
+        app.dragRows({QStringLiteral("Rake leaves"), QStringLiteral("Pay rent")}).onto(QStringLiteral("Garden")));
+    EXPECT_EQ(rake->taskListOrderIndex(), order) << "the task already in the project was not moved again";
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
+    QStringList rows = app.centreRows();
+    std::sort(rows.begin() + 1, rows.end());
+    EXPECT_EQ(rows, (QStringList{"# Garden", "[ ] Pay rent", "[ ] Rake leaves"}));
+}
+
+TEST_F(HomeListFeature, ArchivingAProjectWithOpenTasksAsksFirstAndTheAnswerSurvivesARelaunch)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.answerAlert(QStringLiteral("Cancel"));
+    chooseInHomeMenu(QStringLiteral("Garden"), QStringLiteral("Archive"));
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Garden"))) << "Cancel keeps it";
+
+    app.alerts().answerWithIndex(0);
+    chooseInHomeMenu(QStringLiteral("Garden"), QStringLiteral("Archive"));
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden")));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "the answer was saved";
+    const QString question = QStringLiteral(
+        "Archive Project? / You have incomplete Tasks in this Project that need completing or cancelling before the "
+        "Project can be archived. [Mark Tasks as Completed, Mark as Cancelled, Cancel]");
+    EXPECT_EQ(app.alertsShown(), (QStringList{question, question}));
+    app.selectHome(QStringLiteral("Archived"));
+    EXPECT_EQ(app.centreRows(), QStringList{"[x] Garden"});
+
+    app.relaunch();
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden")));
 }

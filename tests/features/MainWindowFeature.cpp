@@ -283,3 +283,96 @@ TEST_F(MainWindowFeature, PrintingPrintsTheWholeFocusListOrOnlyTheSelectedTasks)
     EXPECT_TRUE(text.contains(QStringLiteral("Call Ann")));
     EXPECT_FALSE(text.contains(QStringLiteral("Pay rent")));
 }
+
+TEST_F(MainWindowFeature, TabAndShiftTabMoveTheKeyboardFocusRoundTheThreePanes)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.clickIntoHomeList();
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("home"));
+    QStringList forward;
+    for (int i = 0; i < 3; ++i) {
+        app.press(QStringLiteral("Tab"));
+        forward << app.focusedPane();
+    }
+    EXPECT_EQ(forward, (QStringList{"list", "task", "home"}));
+    QStringList backward;
+    for (int i = 0; i < 3; ++i) {
+        app.press(QStringLiteral("Shift+Tab"));
+        backward << app.focusedPane();
+    }
+    EXPECT_EQ(backward, (QStringList{"task", "list", "home"}));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox")) << "moving the focus changes no selection";
+    EXPECT_EQ(app.rightPane(), QStringLiteral("Pay rent"));
+
+    // With no task on the right, the cycle has two stops.
+    app.selectRows({});
+    app.clickIntoHomeList();
+    app.press(QStringLiteral("Tab"));
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
+    app.press(QStringLiteral("Tab"));
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("home"));
+    app.press(QStringLiteral("Shift+Tab"));
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
+}
+
+TEST_F(MainWindowFeature, AnArchivedTaskIsShownButCannotBeEditedOrCommented)
+{
+    app.givenTask(QStringLiteral("Old bill"), {.archived = true, .completed = true});
+    app.selectHome(QStringLiteral("Archived"));
+    app.selectRows({QStringLiteral("Old bill")});
+    EXPECT_EQ(app.rightPane(), QStringLiteral("Old bill"));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Edit")));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Comment")));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Today")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Move")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("New Task")));
+}
+
+TEST_F(MainWindowFeature, ATaskAndAProjectTogetherAllowOnlyWhatBothAllow)
+{
+    app.givenProject(QStringLiteral("Shelf"), {.status = 1});
+    app.givenTask(QStringLiteral("Learn Greek"), {.status = 1});
+    app.selectHome(QStringLiteral("Someday"));
+    app.selectRows({QStringLiteral("Learn Greek"), QStringLiteral("Shelf")});
+    EXPECT_EQ(app.rightPane(), QStringLiteral("Learn Greek")) << "the one task of the selection";
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Move")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Delete")));
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Edit")));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Today"))) << "only tasks may be moved to Today";
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Assign")));
+    EXPECT_FALSE(app.menuItem(QStringLiteral("Edit"), QStringLiteral("Duplicate")).enabled);
+    EXPECT_FALSE(app.menuItem(QStringLiteral("Items"), QStringLiteral("Schedule")).enabled);
+    EXPECT_TRUE(app.menuItem(QStringLiteral("Items"), QStringLiteral("Remove From Someday")).visible);
+    QStringList move;
+    for (QAction *action : app.mainWindow().moveMenu()->actions())
+        if (!action->isSeparator() && !action->text().isEmpty() && action->text() != QStringLiteral("Someday"))
+            move << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+    EXPECT_EQ(move, (QStringList{"Focus (off)", "Inbox (off)", "Today (off)", "Next", "Scheduled (off)"}));
+}
+
+TEST_F(MainWindowFeature, TheSyncLineSaysSyncingWhileASessionRunsAndWhenItLastSynced)
+{
+    app.givenSignedIn();
+    app.service().enableState();
+    app.service().on("GET", "/account.json").json(503, "{}").pass().hold();
+    app.launch();
+    EXPECT_EQ(app.syncStatus(), QString()) << "automatic sync is off";
+
+    // The first session fails: nothing was ever synced, so the line shows nothing again.
+    app.store().setAutoSyncEnabled(true);
+    app.waitForService([this] { return !app.store().isSyncing(); });
+    EXPECT_EQ(app.syncStatus(), QString());
+
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([this] { return app.service().count("GET", "/account.json") == 2; });
+    EXPECT_EQ(app.syncStatus(), QStringLiteral("Syncing"));
+    app.service().releaseAll();
+    app.waitForService([this] { return !app.store().isSyncing(); });
+    // The time of the last sync, as the clock says it.
+    EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+
+    app.store().setAutoSyncEnabled(false);
+    app.settle();
+    EXPECT_EQ(app.syncStatus(), QString()) << "switching sync off hides the line at once";
+}
