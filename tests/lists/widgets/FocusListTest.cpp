@@ -243,3 +243,50 @@ TEST_F(FocusListTest, TagsDroppedOntoATaskAreAddedAndForeignOrOtherDropsChangeNo
     ASSERT_EQ(task->tags().size(), 1u);
     EXPECT_EQ(task->tags().front(), errand);
 }
+
+TEST_F(FocusListTest, TagsDroppedOnAProjectRowAreTakenAndChangeNothing)
+{
+    auto &b = build();
+    KNVTCDTaskList *shelf = b.project(QStringLiteral("Shelf"), {.status = 1});
+    KNVTCDTag *errand = b.tag(QStringLiteral("errand"));
+    save();
+    auto list = show(KNVTFocusTypeSomeday); // # Someday Projects, Shelf
+    QMimeData tags;
+    knvt::ObjectReferencePayload::write(tags, {errand->uri()}, QStringLiteral("errand\n"));
+    ASSERT_EQ(list->validateDrop(tags, 1, true), Qt::MoveAction);
+    EXPECT_TRUE(list->acceptDrop(tags, 1, true));
+    settle();
+    EXPECT_FALSE(store().managedObjectContext()->hasChanges());
+    EXPECT_EQ(rowsOf(*list), (QStringList{"# Someday Projects", "[ ] Shelf"}));
+    EXPECT_EQ(shelf->status(), qint64(KNVTTaskListStatusSomeday));
+}
+
+TEST_F(FocusListTest, TheArchiveButtonArchivesAClosedProjectAtOnceAndAsksForAnOpenOne)
+{
+    auto &b = build();
+    KNVTCDTaskList *done = b.project(QStringLiteral("Done"));
+    done->markAsCompleted();
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    KNVTCDTask *rake = b.task(QStringLiteral("rake"), {.list = garden});
+    save();
+    auto list = show(KNVTFocusTypeArchived);
+    EXPECT_TRUE(rowsOf(*list).isEmpty());
+
+    list->toggleArchive(done->uri());
+    settle();
+    EXPECT_TRUE(done->isArchived());
+    EXPECT_FALSE(store().managedObjectContext()->hasChanges()) << "archived and saved";
+    EXPECT_EQ(rowsOf(*list), QStringList{"[x] Done"});
+    EXPECT_TRUE(m_alerts.requests().empty());
+
+    m_alerts.answerWithTitle(QStringLiteral("Cancel"));
+    list->toggleArchive(garden->uri());
+    settle();
+    ASSERT_EQ(m_alerts.requests().size(), 1u);
+    EXPECT_FALSE(garden->isArchived());
+    EXPECT_FALSE(store().managedObjectContext()->hasChanges());
+
+    list->toggleArchive(rake->uri());
+    settle();
+    EXPECT_FALSE(rake->isArchived()) << "a task has no archive button";
+}
