@@ -118,9 +118,9 @@ void KNVTProjectTableCellView::paint(QPainter *painter, const QStyleOptionViewIt
     painter->setClipRect(QRectF(0, 0, option.rect.width(), option.rect.height()));
     KNVTCheckBox::draw(*painter, layout.checkBoxFrame, layout.checkBoxState, knvt::defaultTintColor(),
                        !layout.checkBoxEnabled);
-    for (const RowTextField *field :
-         {&layout.title, &layout.subtitle, &layout.startDate, &layout.completedDate, &layout.dueDate})
+    for (const RowTextField *field : {&layout.title, &layout.subtitle, &layout.startDate, &layout.completedDate})
         field->draw(*painter);
+    layout.dueDate.drawLevelWith(*painter, layout.title);
     if (!layout.archiveButtonHidden) {
         const QIcon icon = knvt::templateImageFromMainBundleWithName(QStringLiteral("SL_ArchiveTemplate"));
         icon.paint(painter, layout.archiveButtonFrame.toRect(), Qt::AlignCenter,

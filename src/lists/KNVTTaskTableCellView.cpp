@@ -171,9 +171,9 @@ void KNVTTaskTableCellView::paint(QPainter *painter, const QStyleOptionViewItem 
     painter->setClipRect(QRectF(0, 0, option.rect.width(), option.rect.height()));
     KNVTCheckBox::draw(*painter, layout.checkBoxFrame, layout.checkBoxState, layout.checkBoxTintColor,
                        !layout.checkBoxEnabled);
-    for (const RowTextField *field :
-         {&layout.subtitle, &layout.title, &layout.startDate, &layout.completedDate, &layout.dueDate})
+    for (const RowTextField *field : {&layout.subtitle, &layout.title, &layout.startDate, &layout.completedDate})
         field->draw(*painter);
+    layout.dueDate.drawLevelWith(*painter, layout.title);
     // The notes stand below a short row's bottom; only tall rows show them.
     if (option.rect.height() >= layout.notes.frame.bottom())
         layout.notes.draw(*painter);

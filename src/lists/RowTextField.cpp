@@ -22,6 +22,14 @@ void RowTextField::draw(QPainter &painter) const
     painter.restore();
 }
 
+void RowTextField::drawLevelWith(QPainter &painter, const RowTextField &line) const
+{
+    RowTextField level = *this;
+    level.frame.setTop(line.frame.top());
+    level.frame.setHeight(line.frame.height());
+    level.draw(painter);
+}
+
 void placeTitleAndSubtitle(RowTextField &title, RowTextField &subtitle, qreal x, qreal width, bool titleAbove)
 {
     if (!title.text.isEmpty() && !subtitle.text.isEmpty()) {

@@ -26,6 +26,8 @@ struct RowTextField
 
     // Draws the text when it is shown, vertically centred in its frame (a wrapping text starts at the top).
     void draw(QPainter &painter) const;
+    // Draws it as draw() does, on the line of `line` (a date beside a title, whose frame reaches lower).
+    void drawLevelWith(QPainter &painter, const RowTextField &line) const;
 };
 
 // Places a row's title and the line that goes with it at `x`, `width` wide: both shown on two lines when both have
