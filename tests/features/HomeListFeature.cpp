@@ -109,6 +109,9 @@ TEST_F(HomeListFeature, ARenamedAreaStaysSelectedAndADeletedSelectedProjectGives
     home->setTitle(QStringLiteral("A Home"));
     app.saveGivens();
     EXPECT_EQ(app.selectedHome(), QStringLiteral("A Home"));
+    QStringList rows = app.homeRows();
+    EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("AREAS")), 3), (QStringList{"AREAS", "  A Home", "  Garage"}))
+        << "at its new place";
 
     KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"));
     app.selectHome(QStringLiteral("Garden"));

@@ -89,6 +89,15 @@ TEST_F(MainWindowFeature, TypingInTheSearchFieldBuildsASearchListPerChangeAndCle
     app.typeInSearch(QStringLiteral("x"));
     app.selectHome(QStringLiteral("Today"));
     EXPECT_TRUE(app.mainWindow().searchField()->text().isEmpty()) << "picking a focus list clears the search";
+
+    // Each change of the text is a search of its own.
+    app.typeInSearch(QStringLiteral("P"));
+    QPointer<KNVTTaskStoreItemsViewController> first = app.mainWindow().currentTasksViewController();
+    EXPECT_EQ(app.centreRows().filter(QStringLiteral("Pay rent")).size(), 1);
+    app.typeInSearch(QStringLiteral("a"));
+    EXPECT_TRUE(first.isNull()) << "the second letter made a new search list";
+    EXPECT_EQ(app.mainWindow().searchField()->text(), QStringLiteral("Pa"));
+    EXPECT_EQ(app.centreRows().filter(QStringLiteral("Pay rent")).size(), 1);
 }
 
 TEST_F(MainWindowFeature, TabAndBacktabCycleThroughTheThreePanes)
@@ -375,4 +384,15 @@ TEST_F(MainWindowFeature, TheSyncLineSaysSyncingWhileASessionRunsAndWhenItLastSy
     app.store().setAutoSyncEnabled(false);
     app.settle();
     EXPECT_EQ(app.syncStatus(), QString()) << "switching sync off hides the line at once";
+}
+
+TEST_F(MainWindowFeature, UntickingACompletedTaskMovesItBackAndKeepsItSelected)
+{
+    app.givenTask(QStringLiteral("Pay rent"), {.completed = true});
+    app.givenTask(QStringLiteral("Call Ann"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.clickCheckBox(QStringLiteral("Pay rent"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Call Ann", "[ ] Pay rent"}));
+    EXPECT_EQ(app.rightPane(), QStringLiteral("Pay rent")) << "still selected";
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "saved at once";
 }
