@@ -21,7 +21,7 @@ run: build
 	$(BUILD)/src/app/quillvane
 
 # The whole suite: the normal build with every test group, then the sanitizer builds (see scripts/run-tests).
-test: build
+test: configure
 	bash scripts/run-tests $(BUILD)
 
 bench: deps
