@@ -14,4 +14,8 @@ function(knvt_add_library target folder)
   target_link_libraries(${target} PUBLIC ${ARG_DEPENDS} PRIVATE ${ARG_PRIVATE_DEPENDS})
   target_compile_definitions(${target} PUBLIC
     KNVT_APP_ID="${KNVT_APP_ID}" KNVT_APP_BUILD="${KNVT_APP_BUILD}")
+  if(KNVT_PCH)
+    target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}/cmake")
+    target_precompile_headers(${target} PRIVATE <pch/Library.h>)
+  endif()
 endfunction()

@@ -10,7 +10,13 @@ function(knvt_add_test target)
   endif()
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE knvt_test_support ${ARG_LIBS})
-  target_compile_options(${target} PRIVATE -include "${PROJECT_SOURCE_DIR}/tests/support/QtPrinters.h")
+  # The printers reach every file: through the precompiled header when there is one, else included by force.
+  if(KNVT_PCH)
+    target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}/cmake")
+    target_precompile_headers(${target} PRIVATE <pch/Test.h>)
+  else()
+    target_compile_options(${target} PRIVATE -include "${PROJECT_SOURCE_DIR}/tests/support/QtPrinters.h")
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
