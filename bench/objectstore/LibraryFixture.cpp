@@ -1,6 +1,6 @@
 #include "LibraryFixture.h"
 
-#include "BenchModel.h"
+#include "model/KNVTCDModel.h"
 
 #include "objectstore/Coordinator.h"
 
@@ -45,7 +45,7 @@ QString build()
     for (const char *suffix : {"", "-wal", "-shm"})
         QFile::remove(file + QLatin1String(suffix));
     {
-        ostore::Coordinator schema(benchmodel::makeModel());
+        ostore::Coordinator schema(KNVTCDModel());
         if (!schema.open(file)) {
             std::fprintf(stderr, "fixture: cannot create %s\n", qPrintable(file));
             std::exit(2);

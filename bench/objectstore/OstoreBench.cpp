@@ -1,5 +1,7 @@
-#include "BenchModel.h"
 #include "LibraryFixture.h"
+
+#include "model/KNVTCDModel.h"
+#include "model/KNVTCDTask.h"
 
 #include "objectstore/Context.h"
 #include "objectstore/Coordinator.h"
@@ -28,11 +30,11 @@ struct Shared
 {
     Shared()
     {
-        coordinator = std::make_unique<Coordinator>(benchmodel::makeModel());
+        coordinator = std::make_unique<Coordinator>(KNVTCDModel());
         if (!coordinator->open(LibraryFixture::path()))
             std::abort();
         main = std::make_unique<Context>(coordinator.get());
-        main->count<BenchTask>();
+        main->count<KNVTCDTask>();
     }
     ~Shared()
     {
@@ -54,7 +56,7 @@ void bareSelect()
 {
     static const QByteArray sql = [] {
         const Model m = [] {
-            Model model = benchmodel::makeModel();
+            Model model = KNVTCDModel();
             model.finalize();
             return model;
         }();
@@ -107,10 +109,10 @@ BENCHMARK(BM_BareSelectTasks)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void openLoad()
 {
-    Coordinator c(benchmodel::makeModel());
+    Coordinator c(KNVTCDModel());
     c.open(LibraryFixture::path());
     Context context(&c);
-    benchmark::DoNotOptimize(context.count<BenchTask>());
+    benchmark::DoNotOptimize(context.count<KNVTCDTask>());
 }
 
 void BM_OpenLoadTasks(benchmark::State &state)
@@ -142,10 +144,10 @@ void BM_TaskRowBytes(benchmark::State &state)
         malloc_trim(0);
         const struct mallinfo2 m0 = mallinfo2();
         const qint64 s0 = sqlite3_memory_used();
-        Coordinator c(benchmodel::makeModel());
+        Coordinator c(KNVTCDModel());
         c.open(LibraryFixture::path());
         Context context(&c);
-        context.count<BenchTask>();
+        context.count<KNVTCDTask>();
         const EntityId task = c.model().entityId(QStringLiteral("KNVTCDTask"));
         c.buildIndexes(task);
         const struct mallinfo2 m1 = mallinfo2();
@@ -191,14 +193,14 @@ Predicate dueAndToday(Object *user)
 void BM_TodayBadgeCount(benchmark::State &state)
 {
     Context &main = *shared().main;
-    std::vector<BenchTask *> edited;
+    std::vector<KNVTCDTask *> edited;
     if (state.range(0) > 0)
-        edited = main.fetch<BenchTask>({}, {}, state.range(0));
-    for (BenchTask *t : edited)
+        edited = main.fetch<KNVTCDTask>({}, {}, state.range(0));
+    for (KNVTCDTask *t : edited)
         t->setStatus(2);
-    main.count<BenchTask>(dueAndToday(me(main))); // loads users and lists
+    main.count<KNVTCDTask>(dueAndToday(me(main))); // loads users and lists
     for (auto _ : state)
-        benchmark::DoNotOptimize(main.count<BenchTask>(dueAndToday(me(main))));
+        benchmark::DoNotOptimize(main.count<KNVTCDTask>(dueAndToday(me(main))));
     main.refreshAll(false);
 }
 BENCHMARK(BM_TodayBadgeCount)->Arg(0)->Arg(20)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -207,9 +209,9 @@ void BM_TodayFetch(benchmark::State &state)
 {
     Context &main = *shared().main;
     const Predicate today = dueAndToday(me(main));
-    benchmark::DoNotOptimize(main.fetch<BenchTask>(today).size()); // registers them
+    benchmark::DoNotOptimize(main.fetch<KNVTCDTask>(today).size()); // registers them
     for (auto _ : state)
-        benchmark::DoNotOptimize(main.fetch<BenchTask>(today).size());
+        benchmark::DoNotOptimize(main.fetch<KNVTCDTask>(today).size());
 }
 BENCHMARK(BM_TodayFetch)->UseRealTime()->Unit(benchmark::kMillisecond);
 
@@ -217,7 +219,7 @@ void BM_SaveOneTask(benchmark::State &state)
 {
     Context &main = *shared().main;
     shared().coordinator->buildIndexes(shared().coordinator->model().entityId(QStringLiteral("KNVTCDTask")));
-    BenchTask *task = main.firstObject<BenchTask>(key(QStringLiteral("numericIdentifier")) == 100500);
+    KNVTCDTask *task = main.firstObject<KNVTCDTask>(key(QStringLiteral("numericIdentifier")) == 100500);
     bool flip = false;
     for (auto _ : state) {
         task->setTitle(flip ? QStringLiteral("Write the quarterly report") : QStringLiteral("Write the annual report"));
@@ -242,12 +244,12 @@ void BM_Search(benchmark::State &state, bool cold)
     if (cold) {
         for (auto _ : state) {
             state.PauseTiming();
-            auto c = std::make_unique<Coordinator>(benchmodel::makeModel());
+            auto c = std::make_unique<Coordinator>(KNVTCDModel());
             c->open(LibraryFixture::path());
             auto context = std::make_unique<Context>(c.get());
-            context->count<BenchTask>();
+            context->count<KNVTCDTask>();
             state.ResumeTiming();
-            benchmark::DoNotOptimize(context->count<BenchTask>(search(QStringLiteral("report"))));
+            benchmark::DoNotOptimize(context->count<KNVTCDTask>(search(QStringLiteral("report"))));
             state.PauseTiming();
             context.reset();
             c.reset();
@@ -256,9 +258,9 @@ void BM_Search(benchmark::State &state, bool cold)
         return;
     }
     Context &main = *shared().main;
-    main.count<BenchTask>(search(QStringLiteral("report")));
+    main.count<KNVTCDTask>(search(QStringLiteral("report")));
     for (auto _ : state)
-        benchmark::DoNotOptimize(main.fetch<BenchTask>(search(QStringLiteral("report"))).size());
+        benchmark::DoNotOptimize(main.fetch<KNVTCDTask>(search(QStringLiteral("report"))).size());
 }
 BENCHMARK_CAPTURE(BM_Search, cold, true)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Search, warm, false)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -267,10 +269,10 @@ void BM_LookupByNumericIdentifier(benchmark::State &state)
 {
     Context &main = *shared().main;
     std::mt19937 random(42);
-    main.firstObject<BenchTask>(key(QStringLiteral("numericIdentifier")) == 100001);
+    main.firstObject<KNVTCDTask>(key(QStringLiteral("numericIdentifier")) == 100001);
     for (auto _ : state)
-        benchmark::DoNotOptimize(
-            main.firstObject<BenchTask>(key(QStringLiteral("numericIdentifier")) == qint64(100000 + random() % 90000)));
+        benchmark::DoNotOptimize(main.firstObject<KNVTCDTask>(key(QStringLiteral("numericIdentifier"))
+                                                              == qint64(100000 + random() % 90000)));
 }
 BENCHMARK(BM_LookupByNumericIdentifier)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
@@ -320,9 +322,9 @@ void BM_SessionSave1000(benchmark::State &state)
         for (int i = 0; i < 1000; ++i) {
             // An upsert by identifier, as a pull does; every tenth is new.
             const qint64 id = i % 10 == 9 ? 900000 + round * 1000 + i : 100000 + i * 7;
-            BenchTask *t = session.firstObject<BenchTask>(key(QStringLiteral("numericIdentifier")) == id);
+            KNVTCDTask *t = session.firstObject<KNVTCDTask>(key(QStringLiteral("numericIdentifier")) == id);
             if (!t) {
-                t = session.insert<BenchTask>();
+                t = session.insert<KNVTCDTask>();
                 t->setNumericIdentifier(id);
             }
             t->setTitle(QStringLiteral("pulled %1 %2").arg(round).arg(i));
@@ -346,9 +348,9 @@ void BM_SessionInsert10000(benchmark::State &state)
         Context session(&coordinator);
         for (int i = 0; i < 10000; ++i) {
             const qint64 id = nextId++;
-            BenchTask *t = session.firstObject<BenchTask>(key(numericIdentifier) == id);
+            KNVTCDTask *t = session.firstObject<KNVTCDTask>(key(numericIdentifier) == id);
             if (!t) {
-                t = session.insert<BenchTask>();
+                t = session.insert<KNVTCDTask>();
                 t->setNumericIdentifier(id);
                 t->setTitle(QStringLiteral("pulled %1").arg(id));
                 t->setStatus(2);
