@@ -231,16 +231,8 @@ bool Coordinator::createSchema(knvt::Error *error, bool *raced)
 
 bool Coordinator::readCounter(const char *key, qint64 *value, knvt::Error *error)
 {
-    Statement &s = cached(QStringLiteral("SELECT value FROM Z_METADATA WHERE key = '%1'").arg(QLatin1String(key)));
-    const int rc = s.step();
-    if (rc != SQLITE_ROW) {
-        s.reset();
-        knvt::Error::report(error, sqliteError(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc));
-        return false;
-    }
-    *value = s.intAt(0);
-    s.reset();
-    return true;
+    return stepToRow(cached(QStringLiteral("SELECT value FROM Z_METADATA WHERE key = '%1'").arg(QLatin1String(key))),
+                     value, error);
 }
 
 bool Coordinator::configureConnection(knvt::Error *error)
@@ -767,208 +759,275 @@ void Coordinator::writeCell(Table &table, int column, quint32 pos, const Value &
     table.write(column, pos, EvalScope::viewOf(value));
 }
 
+bool Coordinator::stepToDone(Statement &statement, knvt::Error *error)
+{
+    const int rc = statement.step();
+    statement.reset();
+    if (rc == SQLITE_DONE)
+        return true;
+    knvt::Error::report(error, sqliteError(rc));
+    return false;
+}
+
+bool Coordinator::stepToRow(Statement &statement, qint64 *value, knvt::Error *error)
+{
+    const int rc = statement.step();
+    if (rc == SQLITE_ROW)
+        *value = statement.intAt(0);
+    statement.reset();
+    if (rc == SQLITE_ROW)
+        return true;
+    // A statement that must answer one row and answers none finds the file damaged.
+    knvt::Error::report(error, sqliteError(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc));
+    return false;
+}
+
+// Inserts of one entity go into SQLite several rows per statement, through statements built once per entity: a first
+// pull saves tens of thousands of rows, and per row the statement's own overhead (text, reset, the sequence update)
+// cost more than SQLite's work.
+struct Coordinator::InsertStatements
+{
+    Statement *one = nullptr;
+    Statement *batch = nullptr;
+    int batchRows = 0;
+};
+
+Coordinator::InsertStatements &Coordinator::insertStatements(std::vector<InsertStatements> &built,
+                                                             const EntityDescription &d)
+{
+    InsertStatements &s = built[d.id];
+    if (s.one)
+        return s;
+    QString sql = QStringLiteral("INSERT INTO %1 (Z_ID, Z_TXN").arg(quoted(d.name));
+    QString row = QStringLiteral("(?, ?");
+    for (const PropertyDescription &p : d.properties) {
+        sql += QStringLiteral(", ") + quoted(p.name);
+        row += QStringLiteral(", ?");
+    }
+    sql += QStringLiteral(") VALUES ");
+    row += QLatin1Char(')');
+    // SQLite allows 32,766 parameters in one statement.
+    s.batchRows = std::clamp(30000 / int(d.properties.size() + 2), 1, kInsertRowsPerStatement);
+    QStringList rows;
+    for (int r = 0; r < s.batchRows; ++r)
+        rows.append(row);
+    s.one = &cached(sql + row);
+    s.batch = &cached(sql + rows.join(QStringLiteral(", ")));
+    return s;
+}
+
+// An unsaved insert's values are exactly its overlay: gathered in one pass, for the statement and then for the cache,
+// instead of one search of the overlay (and one copy) per property.
+const std::vector<const Value *> &Coordinator::insertedValues(const Object *object, std::vector<const Value *> &into)
+{
+    into.assign(object->entity().properties.size(), nullptr);
+    for (const auto &[p, v] : object->m_overlay->dirty)
+        into[size_t(p)] = &v;
+    return into;
+}
+
 bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, ChangeSet &changes, knvt::Error *error)
 {
     if (!isOpen()) {
         knvt::Error::report(error, ErrorFactory::make(ErrorCode::StoreClosed, m_path));
         return false;
     }
-    int rc = exec("BEGIN IMMEDIATE");
-    if (rc != SQLITE_OK) {
+    if (const int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) {
         knvt::Error::report(error, sqliteError(rc));
         return false;
     }
     knvt::Error failure;
-    auto fail = [&](const knvt::Error &e) {
-        exec("ROLLBACK");
-        knvt::Error::report(error, e);
-        return false;
-    };
-    qint64 current = 0;
-    if (!readCounter("txn", &current, &failure))
-        return fail(failure);
-    // Catch up under the lock: rows committed elsewhere come before ours, and a row removed elsewhere is known.
     CatchUp catchUp;
+    bool catchingUp = false;
+    StagedTables staged;
+    qint64 txn = 0;
+    bool deletedAny = false;
+    const bool written = catchUpUnderLock(catchUp, &catchingUp, &failure) && stageTables(writes, staged, &failure)
+        && stepToRow(cached(
+                         QStringLiteral("UPDATE Z_METADATA SET value = value + 1 WHERE key = 'txn' RETURNING value")),
+                     &txn, &failure)
+        && writeRows(writes, txn, &deletedAny, &failure) && (!deletedAny || pruneDeletionLog(&failure));
+    if (!written) {
+        exec("ROLLBACK");
+        knvt::Error::report(error, failure);
+        return false;
+    }
+    if (const int rc = exec("COMMIT"); rc != SQLITE_OK) {
+        failure = sqliteError(rc); // before the rollback replaces the connection's message
+        exec("ROLLBACK");
+        knvt::Error::report(error, failure);
+        return false;
+    }
+    applyCommit(context, writes, catchingUp ? &catchUp : nullptr, staged, txn, changes);
+    return true;
+}
+
+// Catches up under the write lock: rows committed elsewhere come before ours, and a row removed elsewhere is known.
+// Nothing to catch up on while no entity is loaded.
+bool Coordinator::catchUpUnderLock(CatchUp &catchUp, bool *catchingUp, knvt::Error *error)
+{
+    qint64 current = 0;
+    if (!readCounter("txn", &current, error))
+        return false;
     const bool anyLoaded = std::any_of(m_tables.begin(), m_tables.end(), [](const auto &t) { return t != nullptr; });
-    const bool catchingUp = anyLoaded && current > m_lastTxn;
-    if (catchingUp && !readCatchUp(catchUp, &failure))
-        return fail(failure);
-    std::vector<std::pair<EntityId, std::unique_ptr<Table>>> staged;
+    *catchingUp = anyLoaded && current > m_lastTxn;
+    return !*catchingUp || readCatchUp(catchUp, error);
+}
+
+// Loads, inside the transaction, every written entity the cache does not hold yet, so that the cache can take the
+// commit's rows once it is done; the tables join the cache only then.
+bool Coordinator::stageTables(const std::vector<RowWrite> &writes, StagedTables &staged, knvt::Error *error)
+{
     for (const RowWrite &w : writes) {
         const EntityId e = w.entity;
         if (m_tables[e] || std::any_of(staged.begin(), staged.end(), [&](const auto &s) { return s.first == e; }))
             continue;
+        int rc = SQLITE_OK;
         auto t = loadTable(e, nullptr, 0, &rc);
-        if (!t)
-            return fail(sqliteError(rc));
+        if (!t) {
+            knvt::Error::report(error, sqliteError(rc));
+            return false;
+        }
         staged.emplace_back(e, std::move(t));
     }
-    Statement &next =
-        cached(QStringLiteral("UPDATE Z_METADATA SET value = value + 1 WHERE key = 'txn' RETURNING value"));
-    if ((rc = next.step()) != SQLITE_ROW) {
-        next.reset();
-        return fail(sqliteError(rc == SQLITE_DONE ? SQLITE_CORRUPT : rc));
-    }
-    const qint64 txn = next.intAt(0);
-    next.reset();
+    return true;
+}
 
-    bool deletedAny = false;
-    // Inserts of one entity go into SQLite several rows per statement, through statements built once per entity: a
-    // first pull saves tens of thousands of rows, and per row the statement's own overhead (text, reset, the
-    // sequence update) cost more than SQLite's work.
-    struct InsertStatements
-    {
-        Statement *one = nullptr;
-        Statement *batch = nullptr;
-        int batchRows = 0;
-    };
-    std::vector<InsertStatements> insertStatements(m_model.entityCount());
-    auto insertStatement = [&](const EntityDescription &d, bool batch) -> Statement & {
-        InsertStatements &s = insertStatements[d.id];
-        if (!s.one) {
-            QString sql = QStringLiteral("INSERT INTO %1 (Z_ID, Z_TXN").arg(quoted(d.name));
-            QString row = QStringLiteral("(?, ?");
-            for (const PropertyDescription &p : d.properties) {
-                sql += QStringLiteral(", ") + quoted(p.name);
-                row += QStringLiteral(", ?");
-            }
-            sql += QStringLiteral(") VALUES ");
-            row += QLatin1Char(')');
-            // SQLite allows 32,766 parameters in one statement.
-            s.batchRows = std::clamp(30000 / int(d.properties.size() + 2), 1, kInsertRowsPerStatement);
-            QStringList rows;
-            for (int r = 0; r < s.batchRows; ++r)
-                rows.append(row);
-            s.one = &cached(sql + row);
-            s.batch = &cached(sql + rows.join(QStringLiteral(", ")));
-        }
-        return batch ? *s.batch : *s.one;
-    };
-    // An unsaved insert's values are exactly its overlay: gathered in one pass, for the statement and then for the
-    // cache, instead of one search of the overlay (and one copy) per property.
-    std::vector<const Value *> inserted;
-    auto insertedValues = [&inserted](const Object *o) -> const std::vector<const Value *> & {
-        inserted.assign(o->entity().properties.size(), nullptr);
-        for (const auto &[p, v] : o->m_overlay->dirty)
-            inserted[size_t(p)] = &v;
-        return inserted;
-    };
+bool Coordinator::writeRows(std::vector<RowWrite> &writes, qint64 txn, bool *deletedAny, knvt::Error *error)
+{
+    std::vector<InsertStatements> built(m_model.entityCount());
+    std::vector<const Value *> values;
     for (size_t i = 0; i < writes.size(); ++i) {
         RowWrite &w = writes[i];
-        Object *o = w.object;
-        const EntityDescription &d = o->entity();
         switch (w.kind) {
         case RowWrite::Kind::Insert: {
-            insertStatement(d, false);
-            const size_t batchRows = size_t(insertStatements[d.id].batchRows);
-            size_t run = 1;
-            while (run < batchRows && i + run < writes.size() && writes[i + run].kind == RowWrite::Kind::Insert
-                   && writes[i + run].entity == d.id)
-                ++run;
-            const bool batch = batchRows > 1 && run == batchRows;
-            const size_t rows = batch ? batchRows : 1;
-            Statement &s = insertStatement(d, batch);
-            const int width = int(d.properties.size()) + 2;
-            for (size_t r = 0; r < rows; ++r) {
-                const Object *row = writes[i + r].object;
-                const int base = int(r) * width;
-                s.bindInt(base + 1, row->m_zid);
-                s.bindInt(base + 2, txn);
-                const std::vector<const Value *> &values = insertedValues(row);
-                for (int p = 0; p < int(values.size()); ++p)
-                    if (values[size_t(p)])
-                        bindValue(s, base + p + 3, *values[size_t(p)], true); // the overlay's own value
-            }
-            rc = s.step();
-            s.reset();
-            if (rc != SQLITE_DONE)
-                return fail(sqliteError(rc));
-            // The key is AUTOINCREMENT: the rows of one statement take consecutive row ids in the order given.
-            const qint64 last = sqlite3_last_insert_rowid(m_db);
-            for (size_t r = 0; r < rows; ++r) {
-                writes[i + r].rowid = last - qint64(rows - 1 - r);
-                writes[i + r].applied = true;
-            }
+            size_t rows = 0;
+            if (!insertRows(writes, i, txn, built, values, &rows, error))
+                return false;
             i += rows - 1;
             break;
         }
-        case RowWrite::Kind::Update: {
-            quint64 mask = 0;
-            for (int p : w.properties)
-                mask |= quint64(1) << p;
-            Statement &s = updateStatement(d.id, mask, w.properties);
-            int column = 1;
-            for (int p : w.properties)
-                bindValue(s, column++, o->currentValue(p));
-            s.bindInt(column++, txn);
-            s.bindInt(column, o->m_zid);
-            rc = s.step();
-            s.reset();
-            if (rc != SQLITE_DONE)
-                return fail(sqliteError(rc));
-            w.applied = sqlite3_changes(m_db) > 0; // none: removed elsewhere, and the deletion wins
+        case RowWrite::Kind::Update:
+            if (!updateRow(w, txn, error))
+                return false;
+            break;
+        case RowWrite::Kind::Delete:
+            if (!deleteRow(w, txn, error))
+                return false;
+            *deletedAny = *deletedAny || w.applied;
             break;
         }
-        case RowWrite::Kind::Delete: {
-            Statement &s = cached(QStringLiteral("DELETE FROM %1 WHERE Z_ID = ?").arg(quoted(d.name)));
-            s.bindInt(1, o->m_zid);
-            rc = s.step();
-            s.reset();
-            if (rc != SQLITE_DONE)
-                return fail(sqliteError(rc));
-            if (sqlite3_changes(m_db) == 0)
-                break;
-            w.applied = true;
-            deletedAny = true;
-            Statement &log = cached(QStringLiteral("INSERT INTO Z_DELETED (txn, entity, zid) VALUES (?, ?, ?)"));
-            log.bindInt(1, txn);
-            log.bindText(2, d.name);
-            log.bindInt(3, o->m_zid);
-            rc = log.step();
-            log.reset();
-            if (rc != SQLITE_DONE)
-                return fail(sqliteError(rc));
-            break;
-        }
-        }
     }
-    if (deletedAny) {
-        Statement &count = cached(QStringLiteral("SELECT count(*) FROM Z_DELETED"));
-        rc = count.step();
-        const qint64 entries = rc == SQLITE_ROW ? count.intAt(0) : 0;
-        count.reset();
-        if (rc != SQLITE_ROW)
-            return fail(sqliteError(rc));
-        if (entries > kPruneAbove) {
-            Statement &cut = cached(
-                QStringLiteral("SELECT txn FROM Z_DELETED ORDER BY txn DESC LIMIT 1 OFFSET %1").arg(kPrunedKeep - 1));
-            rc = cut.step();
-            const qint64 keepFrom = rc == SQLITE_ROW ? cut.intAt(0) : 0;
-            cut.reset();
-            Statement &drop = cached(QStringLiteral("DELETE FROM Z_DELETED WHERE txn < ?"));
-            drop.bindInt(1, keepFrom);
-            rc = drop.step();
-            drop.reset();
-            if (rc != SQLITE_DONE)
-                return fail(sqliteError(rc));
-            Statement &mark =
-                cached(QStringLiteral("UPDATE Z_METADATA SET value = max(value, ?) WHERE key = 'prunedTxn'"));
-            mark.bindInt(1, keepFrom - 1);
-            rc = mark.step();
-            mark.reset();
-            if (rc != SQLITE_DONE)
-                return fail(sqliteError(rc));
-        }
-    }
-    if ((rc = exec("COMMIT")) != SQLITE_OK)
-        return fail(sqliteError(rc));
+    return true;
+}
 
-    // Committed: now the cache follows, first with the other writers' rows, then with ours.
+// Inserts the insert at `first` together with the inserts of the same entity that follow it, a full batch in one
+// statement, else one row; `rows` says how many went.
+bool Coordinator::insertRows(std::vector<RowWrite> &writes, size_t first, qint64 txn,
+                             std::vector<InsertStatements> &built, std::vector<const Value *> &values, size_t *rows,
+                             knvt::Error *error)
+{
+    const EntityDescription &d = writes[first].object->entity();
+    InsertStatements &statements = insertStatements(built, d);
+    const size_t batchRows = size_t(statements.batchRows);
+    size_t run = 1;
+    while (run < batchRows && first + run < writes.size() && writes[first + run].kind == RowWrite::Kind::Insert
+           && writes[first + run].entity == d.id)
+        ++run;
+    const bool batch = batchRows > 1 && run == batchRows;
+    *rows = batch ? batchRows : 1;
+    Statement &s = batch ? *statements.batch : *statements.one;
+    const int width = int(d.properties.size()) + 2;
+    for (size_t r = 0; r < *rows; ++r) {
+        const Object *row = writes[first + r].object;
+        const int base = int(r) * width;
+        s.bindInt(base + 1, row->m_zid);
+        s.bindInt(base + 2, txn);
+        insertedValues(row, values);
+        for (int p = 0; p < int(values.size()); ++p)
+            if (values[size_t(p)])
+                bindValue(s, base + p + 3, *values[size_t(p)], true); // the overlay's own value
+    }
+    if (!stepToDone(s, error))
+        return false;
+    // The key is AUTOINCREMENT: the rows of one statement take consecutive row ids in the order given.
+    const qint64 last = sqlite3_last_insert_rowid(m_db);
+    for (size_t r = 0; r < *rows; ++r) {
+        writes[first + r].rowid = last - qint64(*rows - 1 - r);
+        writes[first + r].applied = true;
+    }
+    return true;
+}
+
+bool Coordinator::updateRow(RowWrite &w, qint64 txn, knvt::Error *error)
+{
+    const Object *o = w.object;
+    quint64 mask = 0;
+    for (int p : w.properties)
+        mask |= quint64(1) << p;
+    Statement &s = updateStatement(o->entity().id, mask, w.properties);
+    int column = 1;
+    for (int p : w.properties)
+        bindValue(s, column++, o->currentValue(p));
+    s.bindInt(column++, txn);
+    s.bindInt(column, o->m_zid);
+    if (!stepToDone(s, error))
+        return false;
+    w.applied = sqlite3_changes(m_db) > 0; // none: removed elsewhere, and the deletion wins
+    return true;
+}
+
+// Deletes the row and logs the deletion for the other writers' catch-up; a row removed elsewhere is left alone.
+bool Coordinator::deleteRow(RowWrite &w, qint64 txn, knvt::Error *error)
+{
+    const Object *o = w.object;
+    const EntityDescription &d = o->entity();
+    Statement &s = cached(QStringLiteral("DELETE FROM %1 WHERE Z_ID = ?").arg(quoted(d.name)));
+    s.bindInt(1, o->m_zid);
+    if (!stepToDone(s, error))
+        return false;
+    if (sqlite3_changes(m_db) == 0)
+        return true;
+    w.applied = true;
+    Statement &log = cached(QStringLiteral("INSERT INTO Z_DELETED (txn, entity, zid) VALUES (?, ?, ?)"));
+    log.bindInt(1, txn);
+    log.bindText(2, d.name);
+    log.bindInt(3, o->m_zid);
+    return stepToDone(log, error);
+}
+
+// Keeps the deletion log short: past kPruneAbove entries, only the transactions of the newest kPrunedKeep stay, and
+// prunedTxn records where the log now starts, so that a writer further behind reloads in full.
+bool Coordinator::pruneDeletionLog(knvt::Error *error)
+{
+    qint64 entries = 0;
+    if (!stepToRow(cached(QStringLiteral("SELECT count(*) FROM Z_DELETED")), &entries, error))
+        return false;
+    if (entries <= kPruneAbove)
+        return true;
+    Statement &cut =
+        cached(QStringLiteral("SELECT txn FROM Z_DELETED ORDER BY txn DESC LIMIT 1 OFFSET %1").arg(kPrunedKeep - 1));
+    const qint64 keepFrom = cut.step() == SQLITE_ROW ? cut.intAt(0) : 0;
+    cut.reset();
+    Statement &drop = cached(QStringLiteral("DELETE FROM Z_DELETED WHERE txn < ?"));
+    drop.bindInt(1, keepFrom);
+    if (!stepToDone(drop, error))
+        return false;
+    Statement &mark = cached(QStringLiteral("UPDATE Z_METADATA SET value = max(value, ?) WHERE key = 'prunedTxn'"));
+    mark.bindInt(1, keepFrom - 1);
+    return stepToDone(mark, error);
+}
+
+// Committed: now the cache follows, first with the other writers' rows, then with ours.
+void Coordinator::applyCommit(Context &context, std::vector<RowWrite> &writes, CatchUp *catchUp, StagedTables &staged,
+                              qint64 txn, ChangeSet &changes)
+{
     ChangeSet foreign;
-    if (catchingUp)
-        applyCatchUp(catchUp, foreign);
+    if (catchUp)
+        applyCatchUp(*catchUp, foreign);
     for (auto &[e, t] : staged)
         m_tables[e] = std::move(t);
+    std::vector<const Value *> values;
     for (RowWrite &w : writes) {
         Object *o = w.object;
         const EntityDescription &d = o->entity();
@@ -977,7 +1036,7 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
         switch (w.kind) {
         case RowWrite::Kind::Insert: {
             const quint32 pos = t.appendRow(w.rowid, id.zid);
-            const std::vector<const Value *> &values = insertedValues(o);
+            insertedValues(o, values);
             // A new row starts with every cell null.
             for (int p = 0; p < int(values.size()); ++p)
                 if (d.properties[p].column >= 0 && values[size_t(p)])
@@ -1020,7 +1079,6 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
     compactTables();
     if (!foreign.isEmpty())
         queueExternal(foreign);
-    return true;
 }
 
 } // namespace ostore

@@ -113,6 +113,26 @@ private:
     Statement &cached(const QString &sql);
     Statement &updateStatement(EntityId entity, quint64 mask, const std::vector<int> &properties);
     void writeCell(Table &table, int column, quint32 pos, const Value &value);
+    // Steps a statement that answers no row (or one integer) and makes it ready for its next use; on failure the
+    // error is SQLite's.
+    bool stepToDone(Statement &statement, knvt::Error *error);
+    bool stepToRow(Statement &statement, qint64 *value, knvt::Error *error);
+
+    // The steps of commit(), in order; the SQL steps run inside its transaction and leave the rollback to it.
+    struct InsertStatements;
+    using StagedTables = std::vector<std::pair<EntityId, std::unique_ptr<Table>>>;
+    bool catchUpUnderLock(CatchUp &catchUp, bool *catchingUp, knvt::Error *error);
+    bool stageTables(const std::vector<RowWrite> &writes, StagedTables &staged, knvt::Error *error);
+    bool writeRows(std::vector<RowWrite> &writes, qint64 txn, bool *deletedAny, knvt::Error *error);
+    bool insertRows(std::vector<RowWrite> &writes, size_t first, qint64 txn, std::vector<InsertStatements> &built,
+                    std::vector<const Value *> &values, size_t *rows, knvt::Error *error);
+    bool updateRow(RowWrite &write, qint64 txn, knvt::Error *error);
+    bool deleteRow(RowWrite &write, qint64 txn, knvt::Error *error);
+    bool pruneDeletionLog(knvt::Error *error);
+    void applyCommit(Context &context, std::vector<RowWrite> &writes, CatchUp *catchUp, StagedTables &staged,
+                     qint64 txn, ChangeSet &changes);
+    InsertStatements &insertStatements(std::vector<InsertStatements> &built, const EntityDescription &entity);
+    static const std::vector<const Value *> &insertedValues(const Object *object, std::vector<const Value *> &into);
     void logLoadFailure(EntityId entity, const knvt::Error &error);
     quint32 nextGeneration() { return ++m_generation; }
 
