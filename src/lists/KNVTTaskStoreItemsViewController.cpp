@@ -107,8 +107,6 @@ KNVT_ITEM_RULE(canMoveSelectedItemsToToday, canMoveItemsToToday)
 KNVT_ITEM_RULE(canRemoveSelectedItemsFromToday, canRemoveItemsFromToday)
 KNVT_ITEM_RULE(canMoveSelectedItemsToNext, canMoveItemsToNext)
 KNVT_ITEM_RULE(canRemoveSelectedItemsFromNext, canRemoveItemsFromNext)
-KNVT_ITEM_RULE(canMoveSelectedItemsToSomeday, canMoveItemsToSomeday)
-KNVT_ITEM_RULE(canRemoveSelectedItemsFromSomeday, canRemoveItemsFromSomeday)
 KNVT_ITEM_RULE(canScheduleSelectedItems, canScheduleItems)
 KNVT_ITEM_RULE(canUnscheduleSelectedItems, canUnscheduledItems)
 KNVT_ITEM_RULE(canMarkSelectedItems, canMarkItems)
@@ -130,6 +128,20 @@ KNVT_ITEM_RULE(shouldDisplayMarkSelectedItemsAsUncompleted, shouldDisplayMarkIte
 KNVT_ITEM_RULE(shouldDisplayMarkSelectedItemsAsCancelled, shouldDisplayMarkItemsAsCancelled)
 
 #undef KNVT_ITEM_RULE
+
+// Someday takes tasks only here: a project or area among the selection refuses both directions, although the
+// store's item rule would move a mixed selection. Each selected task must pass the store's task rule.
+bool KNVTTaskStoreItemsViewController::canMoveSelectedItemsToSomeday()
+{
+    const Items items = selectionForRules();
+    return KNVTTaskStore::taskListsInItems(items).empty()
+        && taskStore().canMoveTasksToSomeday(KNVTTaskStore::tasksInItems(items));
+}
+
+bool KNVTTaskStoreItemsViewController::canRemoveSelectedItemsFromSomeday()
+{
+    return canMoveSelectedItemsToSomeday();
+}
 
 bool KNVTTaskStoreItemsViewController::shouldDisplayRemoveSelectedTasksFromSomeday()
 {

@@ -603,7 +603,12 @@ void AppDriver::clickToolbar(const QString &name)
 
 void AppDriver::openContextMenu(const QString &title)
 {
-    selectRows({title});
+    openContextMenu({title});
+}
+
+void AppDriver::openContextMenu(std::initializer_list<QString> titles)
+{
+    selectRows(titles);
     m_menu.reset(centreItems()->menuForEvent());
 }
 
@@ -942,6 +947,13 @@ AppDriver::MenuItemState AppDriver::menuItem(const QString &menu, const QString 
 QStringList AppDriver::contextMenu()
 {
     return m_menu ? menuLines(*m_menu) : QStringList();
+}
+
+QStringList AppDriver::toolbarMoveMenu()
+{
+    settle();
+    QMenu *menu = mainWindow().moveMenu();
+    return menu ? menuLines(*menu) : QStringList();
 }
 
 QStringList AppDriver::alertsShown()

@@ -187,6 +187,8 @@ public:
     void clickToolbar(const QString &name);
     // Builds the centre list's context menu for the row (selecting it first) without showing it.
     void openContextMenu(const QString &title);
+    // The same for a selection of several rows.
+    void openContextMenu(std::initializer_list<QString> titles);
     // Chooses an entry of the menu opened last ("Mark", "As Completed").
     void choose(std::initializer_list<QString> path);
     void chooseMenu(const QString &menu, const QString &item);
@@ -258,6 +260,8 @@ public:
     };
     MenuItemState menuItem(const QString &menu, const QString &item);
     QStringList contextMenu();
+    // The menu of the toolbar's Move button, as lines like the context menu's.
+    QStringList toolbarMoveMenu();
     // "<title> / <message> [<buttons>]" of every alert asked so far.
     QStringList alertsShown();
     int beeps() const;

@@ -302,3 +302,40 @@ TEST_F(ItemActionsFeature, AChangedTaskStaysSelectedAndTheToolbarStillActsOnIt)
     app.selectHome(QStringLiteral("Today"));
     EXPECT_TRUE(app.centreRows().isEmpty()) << "the second press took it out of Today again";
 }
+
+TEST_F(ItemActionsFeature, SomedayTakesTasksOnlySoATaskWithAProjectIsRefusedBothWays)
+{
+    app.givenProject(QStringLiteral("Boat"), {.status = 1});
+    app.givenTask(QStringLiteral("Learn Greek"), {.status = 1});
+    app.givenTask(QStringLiteral("Call Ann"));
+    app.selectHome(QStringLiteral("Someday"));
+    const QStringList someday{"# Someday Tasks", "[ ] Learn Greek", "# Someday Projects", "[ ] Boat"};
+    ASSERT_EQ(app.centreRows(), someday);
+
+    app.openContextMenu({QStringLiteral("Learn Greek"), QStringLiteral("Boat")});
+    const QStringList menu = app.contextMenu();
+    EXPECT_TRUE(menu.contains(QStringLiteral("Remove From Someday\tCtrl+Y (off)"))) << menu.join('|').toStdString();
+    EXPECT_TRUE(menu.contains(QStringLiteral("  Someday (off)"))) << "Move To > Someday";
+    EXPECT_TRUE(menu.contains(QStringLiteral("  Next"))) << "Next takes tasks and lists together";
+    EXPECT_TRUE(app.toolbarMoveMenu().contains(QStringLiteral("Someday (off)")))
+        << app.toolbarMoveMenu().join('|').toStdString();
+    const AppDriver::MenuItemState remove =
+        app.menuItem(QStringLiteral("Items"), QStringLiteral("Remove From Someday"));
+    EXPECT_TRUE(remove.visible);
+    EXPECT_FALSE(remove.enabled);
+    app.press(QStringLiteral("Ctrl+S"));
+    app.settle();
+    EXPECT_EQ(app.centreRows(), someday) << "neither row left Someday";
+
+    // The task alone may go either way.
+    app.openContextMenu(QStringLiteral("Learn Greek"));
+    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Remove From Someday\tCtrl+Y")));
+    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("  Someday")));
+    app.selectHome(QStringLiteral("Inbox"));
+    app.openContextMenu(QStringLiteral("Call Ann"));
+    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Move To Someday\tCtrl+Y")));
+    app.choose({QStringLiteral("Move To"), QStringLiteral("Someday")});
+    app.selectHome(QStringLiteral("Someday"));
+    EXPECT_EQ(app.centreRows(),
+              (QStringList{"# Someday Tasks", "[ ] Call Ann", "[ ] Learn Greek", "# Someday Projects", "[ ] Boat"}));
+}
