@@ -116,15 +116,15 @@ void KNVTProjectTableCellView::paint(QPainter *painter, const QStyleOptionViewIt
     knvt::drawRowBackground(*painter, option, layout.backgroundColor);
     painter->translate(option.rect.topLeft());
     painter->setClipRect(QRectF(0, 0, option.rect.width(), option.rect.height()));
-    KNVTCheckBox::draw(*painter, layout.checkBoxFrame, layout.checkBoxState, knvt::defaultTintColor(),
-                       !layout.checkBoxEnabled);
+    knvt::drawRowCheckBox(*painter, option, layout.checkBoxFrame, layout.checkBoxState, knvt::defaultTintColor(),
+                          layout.checkBoxEnabled);
     for (const RowTextField *field : {&layout.title, &layout.subtitle, &layout.startDate, &layout.completedDate})
         field->draw(*painter);
     layout.dueDate.drawLevelWith(*painter, layout.title);
     if (!layout.archiveButtonHidden) {
         const QIcon icon = knvt::templateImageFromMainBundleWithName(QStringLiteral("SL_ArchiveTemplate"));
-        icon.paint(painter, layout.archiveButtonFrame.toRect(), Qt::AlignCenter,
-                   emphasized ? QIcon::Selected : QIcon::Normal);
+        knvt::drawIcon(*painter, icon, layout.archiveButtonFrame, emphasized ? QColor(Qt::white) : QColor(Qt::black),
+                       emphasized ? QIcon::Selected : QIcon::Normal);
     }
     painter->restore();
 }

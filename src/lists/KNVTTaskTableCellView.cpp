@@ -169,8 +169,8 @@ void KNVTTaskTableCellView::paint(QPainter *painter, const QStyleOptionViewItem 
     knvt::drawRowBackground(*painter, option, layout.backgroundColor);
     painter->translate(option.rect.topLeft());
     painter->setClipRect(QRectF(0, 0, option.rect.width(), option.rect.height()));
-    KNVTCheckBox::draw(*painter, layout.checkBoxFrame, layout.checkBoxState, layout.checkBoxTintColor,
-                       !layout.checkBoxEnabled);
+    knvt::drawRowCheckBox(*painter, option, layout.checkBoxFrame, layout.checkBoxState, layout.checkBoxTintColor,
+                          layout.checkBoxEnabled);
     for (const RowTextField *field : {&layout.subtitle, &layout.title, &layout.startDate, &layout.completedDate})
         field->draw(*painter);
     layout.dueDate.drawLevelWith(*painter, layout.title);

@@ -1,5 +1,7 @@
 #include "lists/RowPainting.h"
 
+#include "uikit/KNVTCheckBox.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +22,20 @@ void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, co
     } else if (backgroundColor.isValid()) {
         painter.fillRect(option.rect, backgroundColor);
     }
+}
+
+void drawRowCheckBox(QPainter &painter, const QStyleOptionViewItem &option, const QRectF &frame, int state,
+                     const QColor &tintColor, bool enabled)
+{
+    if (!isEmphasized(option)) {
+        KNVTCheckBox::draw(painter, frame, state, tintColor, !enabled);
+        return;
+    }
+    QColor white(Qt::white);
+    if (!enabled)
+        white.setAlphaF(0.55f);
+    KNVTCheckBox::draw(painter, frame, state, white, false,
+                       option.palette.color(QPalette::Active, QPalette::Highlight));
 }
 
 bool handleRowButtonEvent(QEvent *event, const QRectF &buttonRect, const std::function<void()> &clicked)

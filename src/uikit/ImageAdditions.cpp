@@ -69,6 +69,28 @@ QIcon templateImageNamed(const QString &name, const QSize &size)
     return icon;
 }
 
+void drawIcon(QPainter &painter, const QIcon &icon, const QRectF &frame, const QColor &color, QIcon::Mode mode)
+{
+    if (icon.isNull())
+        return;
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    QPixmap pixmap = icon.pixmap(frame.size().toSize(), ratio, mode);
+    if (pixmap.isNull())
+        return;
+    if (icon.isMask()) {
+        QPainter tint(&pixmap);
+        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        tint.fillRect(pixmap.rect(), color);
+    }
+    const QSizeF shown = pixmap.deviceIndependentSize();
+    const QSizeF fitted = shown.width() > frame.width() || shown.height() > frame.height()
+        ? shown.scaled(frame.size(), Qt::KeepAspectRatio)
+        : shown;
+    const QRectF target(frame.x() + (frame.width() - fitted.width()) / 2.0,
+                        frame.y() + (frame.height() - fitted.height()) / 2.0, fitted.width(), fitted.height());
+    painter.drawPixmap(target, pixmap, QRectF(pixmap.rect()));
+}
+
 QString base64EncodedPNG(const QImage &image)
 {
     return base64Encoded(PNGData(image));

@@ -3,10 +3,14 @@
 #include "foundation/ImageAdditions.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QRectF>
 #include <QSize>
 #include <QString>
+
+class QPainter;
 
 // Images are Qt resources under ":/images/<name>" (SVG or PNG); template images are icons in mask mode, so the
 // style recolours them like text.
@@ -19,6 +23,11 @@ QIcon templateImageFromMainBundleWithName(const QString &name);
 QImage imageNamed(const QString &name, const QSize &size);
 QIcon templateImageNamed(const QString &name);
 QIcon templateImageNamed(const QString &name, const QSize &size);
+
+// Draws `icon` into `frame` of a painted row, scaled down to fit when it is larger and centred. Qt recolours template
+// images only on macOS, so an icon in mask mode is filled with `color` here, as the row's text beside it.
+void drawIcon(QPainter &painter, const QIcon &icon, const QRectF &frame, const QColor &color,
+              QIcon::Mode mode = QIcon::Normal);
 
 // Base64 of the PNG encoding (knvt::PNGData) of `image`; empty for a null image.
 QString base64EncodedPNG(const QImage &image);

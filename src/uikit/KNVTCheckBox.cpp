@@ -139,7 +139,7 @@ void KNVTCheckBox::drawLayers(QPainter &painter, const QRectF &bounds, const Lay
     if (!layers.iconPath.isEmpty()) {
         QPainterPath icon = layers.iconPath.translated(bounds.topLeft());
         icon.setFillRule(Qt::WindingFill);
-        painter.fillPath(icon, Qt::white);
+        painter.fillPath(icon, layers.iconFill);
         QPen outline(layers.iconStroke, 1.0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         painter.strokePath(icon, outline);
     }
@@ -151,9 +151,11 @@ void KNVTCheckBox::drawLayers(QPainter &painter, const QRectF &bounds, const Lay
     painter.restore();
 }
 
-void KNVTCheckBox::draw(QPainter &painter, const QRectF &bounds, int state, const QColor &tintColor, bool lightLook)
+void KNVTCheckBox::draw(QPainter &painter, const QRectF &bounds, int state, const QColor &tintColor, bool lightLook,
+                        const QColor &iconColor)
 {
     Layers layers;
+    layers.iconFill = iconColor;
     updateLayers(layers, bounds.size(), state, tintColor, lightLook);
     drawLayers(painter, bounds, layers);
 }

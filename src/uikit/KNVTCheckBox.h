@@ -62,8 +62,11 @@ public:
     static QPainterPath tickPath(qreal radius);
     static QPainterPath crossPath(qreal radius);
 
-    // Draws a check box into `bounds` of any painter, so that painted list rows show the same box.
-    static void draw(QPainter &painter, const QRectF &bounds, int state, const QColor &tintColor, bool lightLook);
+    // Draws a check box into `bounds` of any painter, so that painted list rows show the same box. The tick and the
+    // cross are filled with `iconColor`: a row on the selection highlight draws a white box whose icon shows the
+    // highlight through it.
+    static void draw(QPainter &painter, const QRectF &bounds, int state, const QColor &tintColor, bool lightLook,
+                     const QColor &iconColor = QColor(Qt::white));
 
     QSize sizeHint() const override;
 
@@ -79,6 +82,7 @@ private:
         QColor border;
         QColor background;
         QColor iconStroke;
+        QColor iconFill = QColor(Qt::white);
         QPainterPath iconPath;
     };
 

@@ -31,29 +31,6 @@ QIcon iconFromVariant(const QVariant &value)
     }
 }
 
-// Draws `icon` into `frame`, scaled down to fit when it is larger and centred; an icon in mask mode takes `color`.
-void drawIcon(QPainter &painter, const QIcon &icon, const QRectF &frame, const QColor &color, QIcon::Mode mode)
-{
-    if (icon.isNull())
-        return;
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    QPixmap pixmap = icon.pixmap(frame.size().toSize(), ratio, mode);
-    if (pixmap.isNull())
-        return;
-    if (icon.isMask()) {
-        QPainter tint(&pixmap);
-        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        tint.fillRect(pixmap.rect(), color);
-    }
-    const QSizeF shown = pixmap.deviceIndependentSize();
-    const QSizeF fitted = shown.width() > frame.width() || shown.height() > frame.height()
-        ? shown.scaled(frame.size(), Qt::KeepAspectRatio)
-        : shown;
-    const QRectF target(frame.x() + (frame.width() - fitted.width()) / 2.0,
-                        frame.y() + (frame.height() - fitted.height()) / 2.0, fitted.width(), fitted.height());
-    painter.drawPixmap(target, pixmap, QRectF(pixmap.rect()));
-}
-
 bool isSelected(const QStyleOptionViewItem &option)
 {
     return option.state.testFlag(QStyle::State_Selected);
@@ -165,7 +142,7 @@ void KNVTSourceListTableCellView::paint(QPainter *painter, const QStyleOptionVie
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    drawIcon(*painter, icon, layout.iconFrame, textColor, selected ? QIcon::Selected : QIcon::Normal);
+    knvt::drawIcon(*painter, icon, layout.iconFrame, textColor, selected ? QIcon::Selected : QIcon::Normal);
 
     const QRectF titleText = layout.titleFrame.adjusted(kTextInset, 0.0, -kTextInset, 0.0);
     if (titleText.width() > 0.0) {
@@ -186,7 +163,7 @@ void KNVTSourceListTableCellView::paint(QPainter *painter, const QStyleOptionVie
 
     if (!layout.sharedIconButtonFrame.isNull()) {
         QIcon sharing = sharedIconButtonImage();
-        drawIcon(*painter, sharing, layout.sharedIconButtonFrame, textColor, QIcon::Normal);
+        knvt::drawIcon(*painter, sharing, layout.sharedIconButtonFrame, textColor, QIcon::Normal);
     }
     painter->restore();
 }

@@ -1,0 +1,118 @@
+// What the row delegate paints where pixels are the behaviour: the completion box of a selected row must stand out
+// from the selection highlight in every state.
+
+#include "lists/ItemRow.h"
+#include "lists/ItemRowDelegate.h"
+
+#include "support/RenderedPixels.h"
+
+#include "uikit/ColorAdditions.h"
+#include "uikit/KNVTCheckBox.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QStandardItemModel>
+
+#include <gtest/gtest.h>
+
+using knvt::ItemRow;
+using knvt::ItemRowKind;
+using knvt::test::near;
+
+namespace {
+
+const QColor kHighlight(48, 140, 198);
+
+// Points of the 22 x 22 box at (4, 14) of a task row: on its ring, inside the tick only, inside the circle clear of
+// the tick.
+const QPoint Ring(4, 25);
+const QPoint TickOnly(11, 25);
+const QPoint CircleOnly(15, 32);
+
+class RowPaintingTest : public ::testing::Test
+{
+protected:
+    QImage paint(const ItemRow &row, bool selected)
+    {
+        QStandardItemModel model(1, 1);
+        model.setData(model.index(0, 0), QVariant::fromValue(&row), knvt::ItemRowRole);
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, 400, 50);
+        option.state = QStyle::State_Enabled | QStyle::State_Active;
+        if (selected)
+            option.state |= QStyle::State_Selected;
+        option.palette.setColor(QPalette::Active, QPalette::Highlight, kHighlight);
+        QImage image(400, 50, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        knvt::ItemRowDelegate delegate;
+        delegate.paint(&painter, option, model.index(0, 0));
+        return image;
+    }
+
+    static ItemRow task(int state, bool enabled = true)
+    {
+        ItemRow row;
+        row.kind = ItemRowKind::Task;
+        row.title = QStringLiteral("Return the drill");
+        row.avatarHidden = true;
+        row.checkBoxState = state;
+        row.closed = state != KNVTCheckBoxStateNone;
+        row.checkBoxEnabled = enabled;
+        return row;
+    }
+
+    static std::string describe(const QColor &color) { return color.name(QColor::HexArgb).toStdString(); }
+};
+
+} // namespace
+
+TEST_F(RowPaintingTest, ASelectedRowDrawsItsBoxWhiteWithTheTickOrCrossInTheHighlight)
+{
+    QImage image = paint(task(KNVTCheckBoxStateNone), true);
+    EXPECT_TRUE(near(image.pixelColor(Ring), Qt::white, 24)) << describe(image.pixelColor(Ring));
+    EXPECT_TRUE(near(image.pixelColor(TickOnly), kHighlight)) << "an open box is a ring on the highlight";
+
+    for (int state : {KNVTCheckBoxStateTick, KNVTCheckBoxStateCross}) {
+        image = paint(task(state), true);
+        EXPECT_TRUE(near(image.pixelColor(CircleOnly), Qt::white, 24)) << describe(image.pixelColor(CircleOnly));
+        if (state == KNVTCheckBoxStateTick) {
+            EXPECT_TRUE(near(image.pixelColor(TickOnly), kHighlight, 24)) << describe(image.pixelColor(TickOnly));
+        }
+    }
+
+    ItemRow project = task(KNVTCheckBoxStateNone);
+    project.kind = ItemRowKind::Project;
+    image = paint(project, true);
+    EXPECT_TRUE(near(image.pixelColor(Ring), Qt::white, 24)) << "project: " << describe(image.pixelColor(Ring));
+
+    // A box I may not use is still seen on the highlight, fainter than one I may.
+    image = paint(task(KNVTCheckBoxStateNone, false), true);
+    const QColor faint = image.pixelColor(Ring);
+    EXPECT_GT(faint.lightness(), kHighlight.lightness() + 40) << describe(faint);
+    EXPECT_LT(faint.lightness(), 250) << describe(faint);
+}
+
+TEST_F(RowPaintingTest, AnUnselectedRowKeepsTheTintOrTheGreyOfABoxIMayNotUse)
+{
+    QImage image = paint(task(KNVTCheckBoxStateNone), false);
+    EXPECT_TRUE(near(image.pixelColor(Ring), knvt::defaultTintColor(), 24)) << describe(image.pixelColor(Ring));
+    image = paint(task(KNVTCheckBoxStateTick), false);
+    EXPECT_TRUE(near(image.pixelColor(TickOnly), Qt::white, 24)) << describe(image.pixelColor(TickOnly));
+    image = paint(task(KNVTCheckBoxStateNone, false), false);
+    EXPECT_TRUE(near(image.pixelColor(Ring), KNVTCheckBox::lightGrayColor(), 24)) << describe(image.pixelColor(Ring));
+}
+
+TEST_F(RowPaintingTest, TheArchiveButtonOfASelectedProjectIsWhiteLikeItsTexts)
+{
+    ItemRow project = task(KNVTCheckBoxStateTick);
+    project.kind = ItemRowKind::Project;
+    project.completed = true;
+    project.canEdit = true;
+    // The archive picture's lid, in its 16 x 16 frame at the right of the row.
+    const QPoint lid(400 - 26 + 8, 14 + 4);
+    QImage image = paint(project, false);
+    EXPECT_TRUE(near(image.pixelColor(lid), Qt::black, 24)) << describe(image.pixelColor(lid));
+    image = paint(project, true);
+    EXPECT_TRUE(near(image.pixelColor(lid), Qt::white, 24)) << describe(image.pixelColor(lid));
+}
