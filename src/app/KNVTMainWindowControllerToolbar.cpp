@@ -34,19 +34,21 @@ void KNVTMainWindowController::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setIconSize(QSize(16, 16));
+    // Every button shows its picture with its name under it, as desktop toolbars do; the name is also the tooltip
+    // and what screen readers say.
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->setIconSize(QSize(20, 20));
 
     const ButtonSpec buttons[] = {
-        {"taskButton", QT_TR_NOOP("New Task"), nullptr},
+        {"taskButton", QT_TR_NOOP("New Task"), "TB_NewTaskTemplate"},
         {"notificationsButton", QT_TR_NOOP("Notifications"), "TB_UserTemplate"},
-        {"syncButton", QT_TR_NOOP("Sync"), nullptr},
+        {"syncButton", QT_TR_NOOP("Sync"), "TB_SyncTemplate"},
         {"moveButton", QT_TR_NOOP("Move"), "TB_MoveTemplate"},
-        {"assignButton", QT_TR_NOOP("Assign"), "TB_UserTemplate"},
-        {"deleteButton", QT_TR_NOOP("Delete"), nullptr},
-        {"commentButton", QT_TR_NOOP("Comment"), nullptr},
+        {"assignButton", QT_TR_NOOP("Assign"), "TB_AssignTemplate"},
+        {"deleteButton", QT_TR_NOOP("Delete"), "TB_DeleteTemplate"},
+        {"commentButton", QT_TR_NOOP("Comment"), "TB_CommentTemplate"},
         {"todayButton", QT_TR_NOOP("Today"), "TB_StarTemplate"},
-        {"editButton", QT_TR_NOOP("Edit"), nullptr},
+        {"editButton", QT_TR_NOOP("Edit"), "TB_EditTemplate"},
     };
     for (const ButtonSpec &spec : buttons) {
         auto *button = new QToolButton(m_toolbar);
@@ -55,10 +57,12 @@ void KNVTMainWindowController::buildToolbar()
         button->setText(title);
         button->setToolTip(title);
         button->setAccessibleName(title);
-        if (spec.image)
-            button->setIcon(knvt::templateImageFromMainBundleWithName(QString::fromLatin1(spec.image)));
-        else
-            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setAutoRaise(true);
+        button->setToolButtonStyle(m_toolbar->toolButtonStyle());
+        button->setIconSize(m_toolbar->iconSize());
+        button->setIcon(
+            knvt::tintedTemplateIcon(knvt::templateImageFromMainBundleWithName(QString::fromLatin1(spec.image)),
+                                     button->palette(), m_toolbar->iconSize()));
         m_toolbar->addWidget(button);
         if (QString::fromLatin1(spec.name) == QStringLiteral("taskButton"))
             m_toolbar->addSeparator();
@@ -117,8 +121,9 @@ void KNVTMainWindowController::validateToolbarButtons()
         notifications->setMinimumWidth(0);
         notifications->setMaximumWidth(QWIDGETSIZE_MAX);
     } else {
-        notifications->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        notifications->setText(tr("Notifications"));
+        // The picture alone, at the height of the other buttons' pictures: their names sit under them.
+        notifications->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        notifications->setText(QString());
         notifications->setFixedWidth(40);
     }
     notifications->setEnabled(count > 0);

@@ -5,6 +5,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+
+#include <utility>
 
 namespace knvt {
 
@@ -89,6 +93,27 @@ void drawIcon(QPainter &painter, const QIcon &icon, const QRectF &frame, const Q
     const QRectF target(frame.x() + (frame.width() - fitted.width()) / 2.0,
                         frame.y() + (frame.height() - fitted.height()) / 2.0, fitted.width(), fitted.height());
     painter.drawPixmap(target, pixmap, QRectF(pixmap.rect()));
+}
+
+QIcon tintedTemplateIcon(const QIcon &icon, const QPalette &palette, const QSize &size)
+{
+    if (icon.isNull() || !icon.isMask())
+        return icon;
+    QIcon tinted;
+    for (const qreal ratio : {1.0, 2.0}) {
+        for (const auto &[mode, group] :
+             {std::pair{QIcon::Normal, QPalette::Active}, std::pair{QIcon::Disabled, QPalette::Disabled}}) {
+            QPixmap pixmap = icon.pixmap(size, ratio);
+            if (pixmap.isNull())
+                continue;
+            QPainter painter(&pixmap);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            painter.fillRect(pixmap.rect(), palette.color(group, QPalette::ButtonText));
+            painter.end();
+            tinted.addPixmap(pixmap, mode);
+        }
+    }
+    return tinted;
 }
 
 QString base64EncodedPNG(const QImage &image)

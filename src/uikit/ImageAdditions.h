@@ -11,6 +11,7 @@
 #include <QString>
 
 class QPainter;
+class QPalette;
 
 // Images are Qt resources under ":/images/<name>" (SVG or PNG); template images are icons in mask mode, so the
 // style recolours them like text.
@@ -28,6 +29,11 @@ QIcon templateImageNamed(const QString &name, const QSize &size);
 // images only on macOS, so an icon in mask mode is filled with `color` here, as the row's text beside it.
 void drawIcon(QPainter &painter, const QIcon &icon, const QRectF &frame, const QColor &color,
               QIcon::Mode mode = QIcon::Normal);
+
+// `icon` for a widget that shows template images as they are (tool buttons): a template image is filled with the
+// palette's button text colour, and with its disabled colour when the widget is disabled, at `size` and twice that for
+// high-density screens. Any other icon is returned as it is.
+QIcon tintedTemplateIcon(const QIcon &icon, const QPalette &palette, const QSize &size);
 
 // Base64 of the PNG encoding (knvt::PNGData) of `image`; empty for a null image.
 QString base64EncodedPNG(const QImage &image);

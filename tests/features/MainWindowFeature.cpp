@@ -19,9 +19,11 @@
 #include "uikit/KNVTPreferenceKeys.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QSplitter>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -192,6 +194,42 @@ TEST_F(MainWindowFeature, SyncBeepsWhileAutomaticSyncIsOffAndEditBeepsOnATaskTha
     EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Edit")));
     app.mainWindow().editSelectedItems(nullptr);
     EXPECT_EQ(app.beeps(), 2);
+}
+
+TEST_F(MainWindowFeature, EveryToolbarButtonShowsItsPictureWithItsNameUnderIt)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.launch();
+    KNVTMainWindowController &main = app.mainWindow();
+    const std::pair<const char *, const char *> buttons[] = {
+        {"taskButton", "New Task"}, {"syncButton", "Sync"},       {"moveButton", "Move"},   {"assignButton", "Assign"},
+        {"deleteButton", "Delete"}, {"commentButton", "Comment"}, {"todayButton", "Today"}, {"editButton", "Edit"},
+    };
+    QList<QImage> pictures;
+    for (const auto &[name, title] : buttons) {
+        QToolButton *button = main.toolbarButton(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon) << name;
+        EXPECT_EQ(button->text(), QString::fromLatin1(title));
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(title));
+        EXPECT_FALSE(button->icon().isNull()) << name;
+        const QImage picture = button->icon().pixmap(QSize(20, 20)).toImage();
+        EXPECT_FALSE(pictures.contains(picture)) << name << " has a picture of its own";
+        pictures << picture;
+    }
+
+    // With nothing to answer, the notifications button shows its picture alone, its picture level with the others'.
+    QToolButton *notifications = main.toolbarButton(QStringLiteral("notificationsButton"));
+    EXPECT_FALSE(notifications->icon().isNull());
+    EXPECT_TRUE(notifications->text().isEmpty());
+    EXPECT_EQ(notifications->toolTip(), QStringLiteral("Notifications"));
+    EXPECT_EQ(notifications->height(), main.toolbarButton(QStringLiteral("taskButton"))->height());
+
+    // A disabled button draws its picture in the disabled text colour, not as the enabled one.
+    QToolButton *remove = main.toolbarButton(QStringLiteral("deleteButton"));
+    ASSERT_FALSE(remove->isEnabled());
+    EXPECT_NE(remove->icon().pixmap(QSize(20, 20), QIcon::Disabled).toImage(),
+              remove->icon().pixmap(QSize(20, 20), QIcon::Normal).toImage());
 }
 
 TEST_F(MainWindowFeature, TheToolbarFollowsTheSelection)

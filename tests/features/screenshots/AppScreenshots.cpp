@@ -17,6 +17,8 @@
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
 
 #include "uikit/KNVTCheckBox.h"
 #include "uikit/KNVTPreferenceKeys.h"
@@ -25,6 +27,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -278,6 +281,20 @@ int main(int argc, char **argv)
         app.selectHome(QStringLiteral("Archived"));
         saveWindow(app, QStringLiteral("main-window-archived"));
         save(app.mainWindow().homeViewController()->view(), QStringLiteral("home-list"));
+    }
+    {
+        // Two projects waiting for my answer light up the notifications button; tagged tasks fill the Tags section.
+        AppDriver app;
+        fill(app);
+        for (const QString &title : {QStringLiteral("Choir"), QStringLiteral("Book club")}) {
+            KNVTCDTaskList *list = app.givenSharedProject(title, {.owner = QStringLiteral("Ann")});
+            list->myTaskListCollaborator()->setStatus(1);
+            list->setTaskListCollaboratorStatus(1);
+        }
+        app.givenTask(QStringLiteral("Water the ferns"), {.tags = {QStringLiteral("home"), QStringLiteral("weekly")}});
+        app.launch();
+        saveWindow(app, QStringLiteral("main-window-notifications-and-tags"));
+        save(app.mainWindow().toolbar(), QStringLiteral("toolbar-notifications"), false);
     }
     {
         AppDriver app;
