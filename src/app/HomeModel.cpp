@@ -217,7 +217,8 @@ Qt::ItemFlags HomeModel::flags(const QModelIndex &index) const
     if (index.internalId() == 0)
         return Qt::ItemIsEnabled | Qt::ItemIsDropEnabled;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDropEnabled;
-    if (const std::optional<HomeEntry> entry = entryAt(index); entry && entry->kind == HomeEntry::Kind::TaskList)
+    if (const std::optional<HomeEntry> entry = entryAt(index);
+        entry && (entry->kind == HomeEntry::Kind::TaskList || entry->kind == HomeEntry::Kind::Tag))
         flags |= Qt::ItemIsDragEnabled;
     return flags;
 }

@@ -271,6 +271,14 @@ KNVTCDTaskList *KNVTHomeViewController::selectedTaskList() const
     return dynamic_cast<KNVTCDTaskList *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry->uri));
 }
 
+KNVTCDTag *KNVTHomeViewController::selectedTag() const
+{
+    const std::optional<knvt::HomeEntry> entry = selectedItem();
+    if (!entry || entry->kind != knvt::HomeEntry::Kind::Tag)
+        return nullptr;
+    return dynamic_cast<KNVTCDTag *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry->uri));
+}
+
 bool KNVTHomeViewController::selectItem(const knvt::HomeEntry &entry)
 {
     const QModelIndex index = m_model->indexForEntry(entry);

@@ -11,6 +11,7 @@
 
 #include <vector>
 
+class KNVTCDTag;
 class KNVTCDTaskList;
 class KNVTHomeOutlineView;
 class KNVTHomeViewControllerDelegate;
@@ -26,7 +27,7 @@ class HomeModel;
 // The home source list of the main window: the focus lists, the active projects and areas and the archive under
 // their sections, with badges, the sync status line and the add button below. It tells its host what is selected,
 // rebuilds itself before every store change and puts the selection back afterwards, offers the commands on the
-// selected project or area (menu, keys, double click, sharing button) and takes drops of tasks and lists.
+// selected project, area or tag (menu, keys, double click, sharing button) and takes drops of tasks, lists and tags.
 class KNVTHomeViewController : public QObject
 {
     Q_OBJECT
@@ -50,6 +51,8 @@ public:
     std::optional<knvt::HomeEntry> selectedItem() const;
     // The selected project or area, or nullptr.
     KNVTCDTaskList *selectedTaskList() const;
+    // The selected tag (the first of several), or nullptr.
+    KNVTCDTag *selectedTag() const;
     // Selects the entry alone; false when the list does not show it.
     bool selectItem(const knvt::HomeEntry &entry);
     bool selectItem(KNVTCDTaskList *taskList);
@@ -59,7 +62,7 @@ public:
     // Rebuilds sections and rows and puts the selection back on a later pass.
     void refreshData();
 
-    // ---- Commands on the selected project or area --------------------------------------------------------------
+    // ---- Commands on the selected project, area or tag --------------------------------------------------------------
     void viewSelectedItem();
     void editSelectedItem();
     // The double click of the row at `index`.
@@ -98,6 +101,7 @@ private:
     void expandSections();
     void selectInbox();
     void openSheet(QPointer<QDialog> &slot, QDialog *sheet);
+    void removeTag(KNVTCDTag *tag);
     void performDrop(const std::vector<QUrl> &uris, const knvt::HomeEntry *entry, int sectionType, int childIndex);
     QWidget *window() const;
 
@@ -116,4 +120,5 @@ private:
     QPointer<QDialog> m_editProjectWindowController;
     QPointer<QDialog> m_editAreaWindowController;
     QPointer<QDialog> m_taskListSharingSettingsWindowController;
+    QPointer<QDialog> m_tagEditWindowController;
 };

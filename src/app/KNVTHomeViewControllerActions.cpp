@@ -35,6 +35,11 @@ KNVTCDTaskList *listForUri(const QUrl &uri)
     return dynamic_cast<KNVTCDTaskList *>(store().objectForURI(uri));
 }
 
+KNVTCDTag *tagForUri(const QUrl &uri)
+{
+    return dynamic_cast<KNVTCDTag *>(store().objectForURI(uri));
+}
+
 } // namespace
 
 void KNVTHomeViewController::openSheet(QPointer<QDialog> &slot, QDialog *sheet)
@@ -63,6 +68,13 @@ void KNVTHomeViewController::viewSelectedItem()
 
 void KNVTHomeViewController::editSelectedItem()
 {
+    if (KNVTCDTag *tag = selectedTag()) {
+        if (tag->canEdit())
+            openSheet(m_tagEditWindowController, knvt::WindowFactory::shared().tagEditWindowController(tag, window()));
+        else
+            knvt::Beeper::shared().beep();
+        return;
+    }
     KNVTCDTaskList *list = selectedTaskList();
     if (!list)
         return;
@@ -80,6 +92,11 @@ void KNVTHomeViewController::editSelectedItem()
 void KNVTHomeViewController::doubleAction(const QModelIndex &index)
 {
     const std::optional<knvt::HomeEntry> entry = m_model->entryAt(index);
+    if (entry && entry->kind == knvt::HomeEntry::Kind::Tag) {
+        if (KNVTCDTag *tag = tagForUri(entry->uri); tag && tag->canEdit())
+            openSheet(m_tagEditWindowController, knvt::WindowFactory::shared().tagEditWindowController(tag, window()));
+        return;
+    }
     if (!entry || entry->kind != knvt::HomeEntry::Kind::TaskList)
         return;
     KNVTCDTaskList *list = listForUri(entry->uri);
@@ -105,6 +122,10 @@ void KNVTHomeViewController::removeSelectedItem()
         knvt::Beeper::shared().beep();
         return;
     }
+    if (KNVTCDTag *tag = selectedTag()) {
+        removeTag(tag);
+        return;
+    }
     KNVTCDTaskList *list = selectedTaskList();
     if (!list)
         return;
@@ -122,6 +143,26 @@ void KNVTHomeViewController::removeSelectedItem()
     if (KNVTCDTaskList *current = listForUri(uri)) {
         store().removeTaskList(current);
         // A failed save is presented by the store itself.
+        store().saveWithCompletionHandler();
+    }
+}
+
+void KNVTHomeViewController::removeTag(KNVTCDTag *tag)
+{
+    if (!tag->canEdit()) {
+        knvt::Beeper::shared().beep();
+        return;
+    }
+    knvt::AlertPresenter::Request request;
+    request.title = QStringLiteral("Delete Tag?");
+    request.message = QStringLiteral("This action cannot be undone.");
+    request.buttonTitles = {QStringLiteral("Delete"), QStringLiteral("Cancel")};
+    const QUrl uri = tag->uri();
+    if (knvt::runModal(request) != 0)
+        return;
+    // The alert runs its own loop: the tag may be gone by the time it is answered.
+    if (KNVTCDTag *current = tagForUri(uri); current && !current->isDeleted()) {
+        store().removeTag(current);
         store().saveWithCompletionHandler();
     }
 }
@@ -212,6 +253,20 @@ QMenu *KNVTHomeViewController::menuForEvent(QWidget *parent)
 {
     if (selectedItems().size() != 1)
         return nullptr;
+    if (KNVTCDTag *tag = selectedTag()) {
+        // Only the tag's creator may change it; anyone else gets no menu.
+        if (!tag->canEdit())
+            return nullptr;
+        auto *menu = new QMenu(tr("Contextual Menu"), parent);
+        QAction *edit = menu->addAction(tr("Edit"));
+        edit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Return")));
+        connect(edit, &QAction::triggered, this, &KNVTHomeViewController::editSelectedItem);
+        knvt::addSeperatorItem(menu);
+        QAction *remove = menu->addAction(tr("Delete"));
+        remove->setShortcut(QKeySequence(QStringLiteral("Ctrl+Backspace")));
+        connect(remove, &QAction::triggered, this, &KNVTHomeViewController::removeSelectedItem);
+        return menu;
+    }
     KNVTCDTaskList *list = selectedTaskList();
     if (!list)
         return nullptr;
@@ -266,19 +321,28 @@ QMenu *KNVTHomeViewController::menuForEvent(QWidget *parent)
 
 QMimeData *KNVTHomeViewController::writeItems(const QModelIndexList &indexes) const
 {
-    std::vector<const KNVTCDTaskStoreObject *> lists;
+    // Projects, areas and tags; focus lists, the overview entry and the headers are nothing to drag.
+    std::vector<const KNVTCDTaskStoreObject *> objects;
     for (const QModelIndex &index : indexes) {
         const std::optional<knvt::HomeEntry> entry = m_model->entryAt(index);
-        if (!entry || entry->kind != knvt::HomeEntry::Kind::TaskList)
+        if (!entry)
             continue;
-        if (KNVTCDTaskList *list = listForUri(entry->uri))
-            lists.push_back(list);
+        if (entry->kind == knvt::HomeEntry::Kind::TaskList) {
+            if (KNVTCDTaskList *list = listForUri(entry->uri))
+                objects.push_back(list);
+        } else if (entry->kind == knvt::HomeEntry::Kind::Tag) {
+            if (KNVTCDTag *tag = tagForUri(entry->uri))
+                objects.push_back(tag);
+        }
     }
-    if (lists.empty())
+    if (objects.empty())
         return nullptr;
     auto *mime = new QMimeData;
     // Readable text for other programs, as every list of the program writes it; never the payload's bytes.
-    knvt::ObjectReferencePayload::writeObjects(*mime, lists);
+    knvt::ObjectReferencePayload::writeObjects(*mime, objects, [](const KNVTCDTaskStoreObject &object) {
+        const auto *tag = dynamic_cast<const KNVTCDTag *>(&object);
+        return tag ? tag->title() : QString();
+    });
     return mime;
 }
 
@@ -351,6 +415,9 @@ Qt::DropAction KNVTHomeViewController::validateDrop(const QMimeData &mime, const
                     && all(dragged.lists, passesListTest)
                 ? Qt::MoveAction
                 : Qt::IgnoreAction;
+        // Tags are reordered among themselves; a drop onto the header puts them first.
+        if (section.homeSectionType() == KNVTHomeSectionTypeTags)
+            return !dragged.tags.empty() && !hasTasks && !hasLists ? Qt::MoveAction : Qt::IgnoreAction;
         return Qt::IgnoreAction;
     }
 
@@ -371,6 +438,8 @@ Qt::DropAction KNVTHomeViewController::validateDrop(const QMimeData &mime, const
             return tasksOk && listsOk ? Qt::MoveAction : Qt::IgnoreAction;
         return Qt::IgnoreAction;
     }
+    if (entry->kind == knvt::HomeEntry::Kind::Tag)
+        return hasTasks && !hasLists && tagForUri(entry->uri) ? Qt::MoveAction : Qt::IgnoreAction;
     if (entry->kind == knvt::HomeEntry::Kind::TaskList) {
         const KNVTCDTaskList *list = listForUri(entry->uri);
         // Each task must also be movable out of where it is now.
@@ -424,6 +493,15 @@ void KNVTHomeViewController::performDrop(const std::vector<QUrl> &uriVector, con
     const DraggedObjects dragged = resolve(QList<QUrl>(uriVector.begin(), uriVector.end()));
     KNVTTaskStore &s = store();
 
+    if (entry && entry->kind == knvt::HomeEntry::Kind::Tag) {
+        KNVTCDTag *tag = tagForUri(entry->uri);
+        if (!tag || tag->isDeleted())
+            return;
+        for (KNVTCDTask *task : dragged.tasks)
+            task->addTag(tag);
+        s.saveWithCompletionHandler();
+        return;
+    }
     if (entry && entry->kind == knvt::HomeEntry::Kind::TaskList) {
         KNVTCDTaskList *list = listForUri(entry->uri);
         if (!list)
@@ -473,6 +551,24 @@ void KNVTHomeViewController::performDrop(const std::vector<QUrl> &uriVector, con
                 list->setFocusType(KNVTTaskListFocusTypeArchived);
             break;
         default: return;
+        }
+        s.saveWithCompletionHandler();
+        return;
+    }
+    if (sectionType == KNVTHomeSectionTypeTags) {
+        std::vector<QUrl> order;
+        if (const QModelIndex sectionIndex = m_model->indexForSection(sectionType); sectionIndex.isValid())
+            for (const knvt::HomeEntry &child : m_model->sections()[size_t(sectionIndex.row())].children())
+                order.push_back(child.uri);
+        std::vector<QUrl> moved;
+        for (KNVTCDTag *tag : dragged.tags)
+            moved.push_back(tag->uri());
+        // A drop onto the header itself puts the tags first.
+        order = reorder(order, moved, std::max(childIndex, 0));
+        for (size_t k = 0; k < order.size(); ++k) {
+            KNVTCDTag *tag = tagForUri(order[k]);
+            if (tag && tag->creatorOrderIndex() != std::optional<qint64>(qint64(k)))
+                tag->setCreatorOrderIndex(qint64(k));
         }
         s.saveWithCompletionHandler();
         return;

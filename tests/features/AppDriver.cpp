@@ -153,6 +153,12 @@ QDialog *RecordingWindowFactory::areaEditWindowController(KNVTCDTaskList *area, 
     return ApplicationWindowFactory::areaEditWindowController(area, parent);
 }
 
+QDialog *RecordingWindowFactory::tagEditWindowController(KNVTCDTag *tag, QWidget *parent)
+{
+    opened << QStringLiteral("KNVTTagEditWindowController: %1").arg(tag ? tag->title() : QString());
+    return ApplicationWindowFactory::tagEditWindowController(tag, parent);
+}
+
 QDialog *RecordingWindowFactory::taskListSharingSettingsWindowController(KNVTCDTaskList *taskList, QWidget *parent)
 {
     opened << QStringLiteral("KNVTTaskListSharingSettingsWindowController: %1").arg(title(taskList));

@@ -76,6 +76,7 @@ public:
     QDialog *areaWindowController(KNVTCDTaskList *area, QWidget *parent) override;
     QDialog *projectEditWindowController(KNVTCDTaskList *project, QWidget *parent) override;
     QDialog *areaEditWindowController(KNVTCDTaskList *area, QWidget *parent) override;
+    QDialog *tagEditWindowController(KNVTCDTag *tag, QWidget *parent) override;
     QDialog *taskListSharingSettingsWindowController(KNVTCDTaskList *taskList, QWidget *parent) override;
     QWidget *taskEditViewController(KNVTCDTask *task, Popover *popover) override;
     QDialog *taskEditWindowController(KNVTCDTask *task, QWidget *parent) override;

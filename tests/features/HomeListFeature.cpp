@@ -11,6 +11,7 @@
 
 #include "store/KNVTTaskStore.h"
 
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 #include "model/ObjectReferencePayload.h"
@@ -428,4 +429,100 @@ TEST_F(HomeListFeature, ArchivingAProjectWithOpenTasksAsksFirstAndTheAnswerSurvi
 
     app.relaunch();
     EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden")));
+}
+
+TEST_F(HomeListFeature, MyTagsOfferEditAndDeleteWhereSomeoneElsesTagsOfferNothing)
+{
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenTask(QStringLiteral("Water the ferns"), {.tags = {QStringLiteral("home"), QStringLiteral("hers")}});
+    KNVTCDTag *mine = app.store().tagForTitle(QStringLiteral("home"));
+    mine->setCreator(mine->myUser());
+    app.store().tagForTitle(QStringLiteral("hers"))->setCreator(app.givenUser(QStringLiteral("Ann")));
+    app.saveGivens();
+
+    EXPECT_EQ(homeMenu(QStringLiteral("home")), (QStringList{"Edit", "-", "Delete"}));
+    EXPECT_TRUE(homeMenu(QStringLiteral("hers")).isEmpty());
+
+    // Return, a double click and the menu's Edit open the tag editor on my tag; on hers Return and Delete beep.
+    app.selectHome(QStringLiteral("home"));
+    QTest::keyClick(home().outlineView(), Qt::Key_Return);
+    home().doubleAction(homeIndex(QStringLiteral("home")));
+    chooseInHomeMenu(QStringLiteral("home"), QStringLiteral("Edit"));
+    app.selectHome(QStringLiteral("hers"));
+    QTest::keyClick(home().outlineView(), Qt::Key_Return);
+    home().doubleAction(homeIndex(QStringLiteral("hers")));
+    home().removeSelectedItem();
+    EXPECT_EQ(app.windowsOpened(),
+              (QStringList{"KNVTTagEditWindowController: home", "KNVTTagEditWindowController: home",
+                           "KNVTTagEditWindowController: home"}));
+    EXPECT_EQ(app.beeps(), 2);
+    EXPECT_TRUE(app.alertsShown().isEmpty());
+
+    // Deleting asks first; a cancelled question keeps the tag.
+    app.selectHome(QStringLiteral("home"));
+    app.answerAlert(QStringLiteral("Cancel"));
+    QTest::keyClick(home().outlineView(), Qt::Key_Delete, Qt::ControlModifier);
+    app.settle();
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  home")));
+    app.answerAlert(QStringLiteral("Delete"));
+    chooseInHomeMenu(QStringLiteral("home"), QStringLiteral("Delete"));
+    app.settle();
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  home")));
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  hers")));
+    EXPECT_EQ(app.alertsShown(),
+              (QStringList{"Delete Tag? / This action cannot be undone. [Delete, Cancel]",
+                           "Delete Tag? / This action cannot be undone. [Delete, Cancel]"}));
+    EXPECT_EQ(app.store().tagForTitle(QStringLiteral("home")), nullptr);
+}
+
+TEST_F(HomeListFeature, TagsAreDraggedReorderedAndPutOnTasksDroppedOnThem)
+{
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"));
+    KNVTCDTask *ferns =
+        app.givenTask(QStringLiteral("Water the ferns"), {.tags = {QStringLiteral("errand"), QStringLiteral("home")}});
+    KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"), {.tags = {QStringLiteral("weekly")}});
+    KNVTCDTag *errand = app.store().tagForTitle(QStringLiteral("errand"));
+    KNVTCDTag *home_ = app.store().tagForTitle(QStringLiteral("home"));
+    KNVTCDTag *weekly = app.store().tagForTitle(QStringLiteral("weekly"));
+    errand->setCreatorOrderIndex(0);
+    home_->setCreatorOrderIndex(1);
+    weekly->setCreatorOrderIndex(2);
+    app.launch();
+
+    // A drag of a tag row carries its reference and its name.
+    std::unique_ptr<QMimeData> mime(home().writeItems({homeIndex(QStringLiteral("weekly"))}));
+    ASSERT_TRUE(mime);
+    EXPECT_EQ(*knvt::ObjectReferencePayload::read(*mime), QList<QUrl>{weekly->uri()});
+    EXPECT_EQ(mime->text(), QStringLiteral("weekly\n"));
+
+    const QModelIndex tags = homeIndex(QStringLiteral("TAGS"));
+    ASSERT_TRUE(tags.isValid());
+    EXPECT_EQ(home().validateDrop(*mime, tags, -1, true), Qt::MoveAction);
+    EXPECT_EQ(home().validateDrop(*mime, homeIndex(QStringLiteral("PROJECTS")), -1, true), Qt::IgnoreAction);
+    EXPECT_EQ(home().validateDrop(*payload({weekly, rent}), tags, 0, true), Qt::IgnoreAction) << "not with a task";
+    EXPECT_EQ(home().validateDrop(*payload({garden}), homeIndex(QStringLiteral("home")), -1, true), Qt::IgnoreAction);
+    EXPECT_EQ(home().validateDrop(*payload({weekly}), homeIndex(QStringLiteral("home")), -1, true), Qt::IgnoreAction);
+
+    // Dropped onto the header, a tag goes first; the others follow in their order.
+    EXPECT_TRUE(home().acceptDrop(*mime, tags, -1, true));
+    app.settle();
+    QStringList rows = app.homeRows();
+    EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("TAGS")), 4),
+              (QStringList{"TAGS", "  weekly", "  errand", "  home"}));
+    EXPECT_EQ(weekly->creatorOrderIndex(), 0);
+    EXPECT_EQ(errand->creatorOrderIndex(), 1);
+    EXPECT_EQ(home_->creatorOrderIndex(), 2);
+    // Between errand and home.
+    EXPECT_TRUE(home().acceptDrop(*payload({weekly}), homeIndex(QStringLiteral("TAGS")), 2, true));
+    app.settle();
+    rows = app.homeRows();
+    EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("TAGS")), 4),
+              (QStringList{"TAGS", "  errand", "  weekly", "  home"}));
+
+    // Tasks dropped on a tag carry it from then on, also after a relaunch.
+    EXPECT_TRUE(home().acceptDrop(*payload({rent, ferns}), homeIndex(QStringLiteral("home")), -1, true));
+    app.settle();
+    app.relaunch();
+    app.selectHome(QStringLiteral("home"));
+    EXPECT_EQ(app.centreRows().filter(QStringLiteral("[ ]")).size(), 2) << app.centreRows().join(" | ").toStdString();
 }
