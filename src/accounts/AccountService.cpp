@@ -18,12 +18,12 @@ namespace {
 constexpr double kVerificationTimeoutShare = 20.0 / 60.0;
 
 // The first message of a validation list that names a reason of `reasons`, as the text for that reason.
-QString messageForErrors(const QJsonValue &errors, const QStringList &takenWords, const QString &takenText,
+QString messageForErrors(const JSONView &errors, const QStringList &takenWords, const QString &takenText,
                          const QString &invalidText, const QString &value)
 {
     if (!errors.isArray())
         return QString();
-    for (const QJsonValue &entry : errors.toArray()) {
+    for (const JSONView &entry : errors) {
         const QString message = entry.toString();
         for (const QString &word : takenWords) {
             if (!takenText.isNull() && message.contains(word, Qt::CaseSensitive))
@@ -75,15 +75,13 @@ URLRequest accountDetailsURLRequest(KNVTTaskStore &store, const QJsonObject &use
     return request.signedURLRequest();
 }
 
-std::optional<QJsonObject> accountWithOwner(const QByteArray &body)
+std::optional<JSONDocument> accountWithOwner(const QByteArray &body)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(body);
-    if (!document.isObject())
+    const JSONDocument document = JSONDocument::fromJson(body);
+    const JSONView account = document.value("account");
+    if (!account.isObject() || !account.value("owner").isObject())
         return std::nullopt;
-    const QJsonValue account = document.object().value(QStringLiteral("account"));
-    if (!account.isObject() || !account.toObject().value(QStringLiteral("owner")).isObject())
-        return std::nullopt;
-    return account.toObject();
+    return document.withRoot(account);
 }
 
 void storeAccountPassword(const QString &account, const QString &password)
@@ -96,10 +94,10 @@ void storeAccountPassword(const QString &account, const QString &password)
     KNVTGenericKeychainItem::genericKeychainItemWithService(service, account, {}, password);
 }
 
-void configureAccount(KNVTTaskStore &store, const QJsonObject &account, const QString &typedUsername,
+void configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &typedUsername,
                       const QString &password)
 {
-    const QJsonValue ownerName = account.value(QStringLiteral("owner")).toObject().value(QStringLiteral("username"));
+    const JSONView ownerName = account.value("owner").value("username");
     const QString keychainAccount =
         ownerName.isString() && !ownerName.toString().isEmpty() ? ownerName.toString() : typedUsername;
     storeAccountPassword(keychainAccount, password);
@@ -109,14 +107,14 @@ void configureAccount(KNVTTaskStore &store, const QJsonObject &account, const QS
 QString rejectionMessage(int status, const QByteArray &body, const QString &username, const QString &email,
                          const RejectionTexts &texts)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(body);
-    if (!document.isObject())
+    const JSONDocument document = JSONDocument::fromJson(body);
+    if (!document.root().isObject())
         return status == 503 ? texts.maintenance : texts.generic;
-    const QJsonObject errors = document.object();
-    QString message = messageForErrors(errors.value(QStringLiteral("username")), {QStringLiteral("taken")},
-                                       texts.usernameTaken, texts.usernameInvalid, username);
+    const JSONView errors = document.root();
+    QString message = messageForErrors(errors.value("username"), {QStringLiteral("taken")}, texts.usernameTaken,
+                                       texts.usernameInvalid, username);
     if (message.isNull())
-        message = messageForErrors(errors.value(QStringLiteral("email")),
+        message = messageForErrors(errors.value("email"),
                                    {QStringLiteral("taken"), QStringLiteral("associated")}, texts.emailTaken,
                                    texts.emailInvalid, email);
     return message.isNull() ? texts.generic : message;

@@ -2,6 +2,8 @@
 
 #include "service/URLRequest.h"
 
+#include "foundation/JSONDocument.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
@@ -30,7 +32,7 @@ URLRequest signUpURLRequest(const QJsonObject &owner);
 URLRequest accountDetailsURLRequest(KNVTTaskStore &store, const QJsonObject &user);
 
 // The "account" dictionary of a reply body when it holds an "owner" dictionary; nothing otherwise.
-std::optional<QJsonObject> accountWithOwner(const QByteArray &body);
+std::optional<JSONDocument> accountWithOwner(const QByteArray &body);
 
 // Replaces the password kept for `account` (the old item is removed first); keychain failures are ignored, as the
 // account goes on without a stored password. Nothing happens for an empty account name, which would match every
@@ -40,7 +42,7 @@ void storeAccountPassword(const QString &account, const QString &password);
 // Signs in with an account the service accepted: keeps the password under the owner's user name as the service
 // wrote it (the name the store records and later signs its requests with), or under `typedUsername` when the reply
 // has none, then configures the store's account.
-void configureAccount(KNVTTaskStore &store, const QJsonObject &account, const QString &typedUsername,
+void configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &typedUsername,
                       const QString &password);
 
 // The texts of a form's rejected request. A null text is never chosen.

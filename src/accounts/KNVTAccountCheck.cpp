@@ -19,7 +19,7 @@ KNVTAccountCheck::KNVTAccountCheck(QObject *form, bool applicationHeaders, Handl
                   result.outcome = Outcome::ConnectionFailed;
               } else if (response->statusCode() == 503) {
                   result.outcome = Outcome::Maintenance;
-              } else if (const std::optional<QJsonObject> account =
+              } else if (const std::optional<knvt::JSONDocument> account =
                              response->statusCode() == 200 ? knvt::accountWithOwner(body) : std::nullopt) {
                   result.outcome = Outcome::Accepted;
                   result.account = *account;

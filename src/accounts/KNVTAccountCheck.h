@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QJsonObject>
+#include "foundation/JSONDocument.h"
+
 #include <QObject>
 #include <QString>
 
@@ -26,7 +27,7 @@ public:
     struct Result
     {
         Outcome outcome = Outcome::ConnectionFailed;
-        QJsonObject account; // when accepted
+        knvt::JSONDocument account; // when accepted
         QString username;    // as sent
         QString password;    // as sent
     };

@@ -17,6 +17,7 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -190,9 +191,12 @@ void KNVTAccountDetailsWindowController::requestDidFinish(const std::optional<kn
         if (KNVTCDAvatar *avatar = me->avatar(); avatar && m_updatedAvatar)
             avatar->setImage(m_pickedAvatar);
     }
-    store.updateWithUserAttributes(QJsonObject{{QStringLiteral("first_name"), m_sentFirstName},
-                                               {QStringLiteral("last_name"), m_sentLastName},
-                                               {QStringLiteral("email"), m_sentEmailAddress}});
+    // The texts that were sent, read back the way the service's own replies are.
+    const QJsonObject sent{{QStringLiteral("first_name"), m_sentFirstName},
+                           {QStringLiteral("last_name"), m_sentLastName},
+                           {QStringLiteral("email"), m_sentEmailAddress}};
+    store.updateWithUserAttributes(
+        knvt::JSONDocument::fromJson(QJsonDocument(sent).toJson(QJsonDocument::Compact)).root());
     store.save();
     dismiss();
 }

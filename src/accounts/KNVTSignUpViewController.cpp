@@ -245,7 +245,7 @@ void KNVTSignUpViewController::requestDidFinish(const std::optional<knvt::HttpRe
     }
     const int status = response->statusCode();
     if (status == 200 || status == 202) {
-        if (const std::optional<QJsonObject> account = knvt::accountWithOwner(body)) {
+        if (const std::optional<knvt::JSONDocument> account = knvt::accountWithOwner(body)) {
             knvt::configureAccount(knvt::taskStore(m_store), *account, username, password);
             if (KNVTSignUpViewControllerDelegate *delegate = m_delegate.get())
                 delegate->signUpViewControllerDidSuccessfullySignUp(this);

@@ -1,5 +1,7 @@
 #include "foundation/KNVTRailsDateFormatter.h"
 
+#include <QVarLengthArray>
+
 #include <cstdio>
 #include <optional>
 
@@ -8,22 +10,26 @@ namespace {
 constexpr qint64 msecsPerDay = 86400000;
 constexpr qint64 unixEpochJulianDay = 2440588;
 
+// The text of a date as bytes: a date is ASCII, so a character outside it only has to fail the grammar, which a
+// byte that is no digit, sign or separator does.
+using DateText = std::string_view;
+
 // Reads `count` ASCII digits of `text` from `at` into `value`, advancing `at`; false when one is not a digit.
-bool readDigits(QStringView text, qsizetype &at, qsizetype count, int &value)
+bool readDigits(DateText text, size_t &at, size_t count, int &value)
 {
     if (text.size() - at < count)
         return false;
     value = 0;
-    for (qsizetype end = at + count; at < end; ++at) {
-        const char16_t c = text[at].unicode();
-        if (c < u'0' || c > u'9')
+    for (size_t end = at + count; at < end; ++at) {
+        const char c = text[at];
+        if (c < '0' || c > '9')
             return false;
-        value = value * 10 + (c - u'0');
+        value = value * 10 + (c - '0');
     }
     return true;
 }
 
-bool readSeparator(QStringView text, qsizetype &at, char16_t separator)
+bool readSeparator(DateText text, size_t &at, char separator)
 {
     if (at >= text.size() || text[at] != separator)
         return false;
@@ -32,10 +38,10 @@ bool readSeparator(QStringView text, qsizetype &at, char16_t separator)
 }
 
 // "yyyy-MM-dd" at the start of `text` into the three fields.
-bool readDate(QStringView text, qsizetype &at, int &year, int &month, int &day)
+bool readDate(DateText text, size_t &at, int &year, int &month, int &day)
 {
-    return readDigits(text, at, 4, year) && readSeparator(text, at, u'-') && readDigits(text, at, 2, month)
-        && readSeparator(text, at, u'-') && readDigits(text, at, 2, day);
+    return readDigits(text, at, 4, year) && readSeparator(text, at, '-') && readDigits(text, at, 2, month)
+        && readSeparator(text, at, '-') && readDigits(text, at, 2, day);
 }
 
 // Milliseconds since the epoch of the given UTC calendar fields, or nothing when a field is out of range.
@@ -47,56 +53,53 @@ std::optional<qint64> utcMSecs(int year, int month, int day, int hour, int minut
     return days * msecsPerDay + ((hour * 60 + minute) * 60 + second) * 1000LL + msec;
 }
 
-QDateTime dateTimeFromString(const QString &string)
+std::optional<qint64> dateTimeFromText(DateText original)
 {
     // The offset may be written with a colon (+02:00); dropping every ":" among the last five characters turns it
     // into +0200. A text ending in "Z" has no offset there, and its last five characters belong to the seconds.
-    QString text = string;
-    if (text.size() >= 6 && !text.endsWith(u'Z')) {
-        const qsizetype windowStart = text.size() - 5;
-        for (qsizetype i = text.size() - 1; i >= windowStart; --i) {
-            if (text.at(i) == u':')
-                text.remove(i, 1);
-        }
-    }
+    QVarLengthArray<char, 64> buffer;
+    const size_t windowStart = original.size() >= 6 && original.back() != 'Z' ? original.size() - 5 : original.size();
+    for (size_t i = 0; i < original.size(); ++i)
+        if (i < windowStart || original[i] != ':')
+            buffer.append(original[i]);
+    const DateText text(buffer.data(), size_t(buffer.size()));
 
     // The grammar: yyyy-MM-ddTHH:mm:ss, optionally "." and one or more digits, then "Z" or a sign and four digits,
     // and nothing after. Read by hand: a pull reads several dates per object, and a regular expression match cost
     // more than the rest of the fill of a date.
-    const QStringView view(text);
-    qsizetype at = 0;
+    size_t at = 0;
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    if (!readDate(view, at, year, month, day) || !readSeparator(view, at, u'T') || !readDigits(view, at, 2, hour)
-        || !readSeparator(view, at, u':') || !readDigits(view, at, 2, minute) || !readSeparator(view, at, u':')
-        || !readDigits(view, at, 2, second))
-        return QDateTime();
+    if (!readDate(text, at, year, month, day) || !readSeparator(text, at, 'T') || !readDigits(text, at, 2, hour)
+        || !readSeparator(text, at, ':') || !readDigits(text, at, 2, minute) || !readSeparator(text, at, ':')
+        || !readDigits(text, at, 2, second))
+        return std::nullopt;
 
     // Milliseconds from the first three digits of the fraction; the rest only has to be digits.
     int msec = 0;
-    if (readSeparator(view, at, u'.')) {
-        const qsizetype fractionStart = at;
-        while (at < view.size() && view[at] >= u'0' && view[at] <= u'9')
+    if (readSeparator(text, at, '.')) {
+        const size_t fractionStart = at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9')
             ++at;
         if (at == fractionStart)
-            return QDateTime();
-        for (qsizetype i = 0; i < 3; ++i)
-            msec = msec * 10 + (fractionStart + i < at ? view[fractionStart + i].unicode() - u'0' : 0);
+            return std::nullopt;
+        for (size_t i = 0; i < 3; ++i)
+            msec = msec * 10 + (fractionStart + i < at ? text[fractionStart + i] - '0' : 0);
     }
 
     qint64 offsetMSecs = 0;
-    if (readSeparator(view, at, u'Z')) {
-        if (at != view.size())
-            return QDateTime();
+    if (readSeparator(text, at, 'Z')) {
+        if (at != text.size())
+            return std::nullopt;
     } else {
-        if (at >= view.size() || (view[at] != u'+' && view[at] != u'-'))
-            return QDateTime();
-        const bool negative = view[at] == u'-';
+        if (at >= text.size() || (text[at] != '+' && text[at] != '-'))
+            return std::nullopt;
+        const bool negative = text[at] == '-';
         ++at;
         int offsetHours = 0, offsetMinutes = 0;
-        if (!readDigits(view, at, 2, offsetHours) || !readDigits(view, at, 2, offsetMinutes) || at != view.size())
-            return QDateTime();
+        if (!readDigits(text, at, 2, offsetHours) || !readDigits(text, at, 2, offsetMinutes) || at != text.size())
+            return std::nullopt;
         if (offsetHours > 23 || offsetMinutes > 59)
-            return QDateTime();
+            return std::nullopt;
         offsetMSecs = (offsetHours * 60 + offsetMinutes) * 60000LL;
         if (negative)
             offsetMSecs = -offsetMSecs;
@@ -104,26 +107,32 @@ QDateTime dateTimeFromString(const QString &string)
 
     const std::optional<qint64> local = utcMSecs(year, month, day, hour, minute, second, msec);
     if (!local)
-        return QDateTime();
+        return std::nullopt;
     // An offset can carry the first or the last day of the four-digit years past them, to an instant this form cannot
     // write back.
     static const qint64 first = *utcMSecs(1, 1, 1, 0, 0, 0, 0);
     static const qint64 last = *utcMSecs(9999, 12, 31, 23, 59, 59, 999);
     const qint64 instant = *local - offsetMSecs;
     if (instant < first || instant > last)
-        return QDateTime();
-    return QDateTime::fromMSecsSinceEpoch(instant, Qt::UTC);
+        return std::nullopt;
+    return instant;
 }
 
-QDateTime dateFromDateString(const QString &string)
+std::optional<qint64> dateFromText(DateText text)
 {
-    const QStringView view(string);
-    qsizetype at = 0;
+    size_t at = 0;
     int year = 0, month = 0, day = 0;
-    if (!readDate(view, at, year, month, day) || at != view.size())
-        return QDateTime();
-    const std::optional<qint64> msecs = utcMSecs(year, month, day, 0, 0, 0, 0);
-    return msecs ? QDateTime::fromMSecsSinceEpoch(*msecs, Qt::UTC) : QDateTime();
+    if (!readDate(text, at, year, month, day) || at != text.size())
+        return std::nullopt;
+    return utcMSecs(year, month, day, 0, 0, 0, 0);
+}
+
+// A QString as date bytes, one per character: every character outside ASCII becomes a byte the grammar refuses.
+std::string_view asDateText(const QString &string, QVarLengthArray<char, 64> &buffer)
+{
+    for (const QChar c : string)
+        buffer.append(c.unicode() < 0x80 ? char(c.unicode()) : '\x7f');
+    return std::string_view(buffer.data(), size_t(buffer.size()));
 }
 
 } // namespace
@@ -137,11 +146,23 @@ KNVTRailsDateFormatter::KNVTRailsDateFormatter(KNVTRailsDateFormatterType type) 
 
 QDateTime KNVTRailsDateFormatter::dateFromString(const QString &string) const
 {
+    QVarLengthArray<char, 64> buffer;
+    return dateFromUTF8(asDateText(string, buffer));
+}
+
+QDateTime KNVTRailsDateFormatter::dateFromUTF8(std::string_view text) const
+{
+    const std::optional<qint64> msecs = msecsSinceEpochFromUTF8(text);
+    return msecs ? QDateTime::fromMSecsSinceEpoch(*msecs, Qt::UTC) : QDateTime();
+}
+
+std::optional<qint64> KNVTRailsDateFormatter::msecsSinceEpochFromUTF8(std::string_view text) const
+{
     switch (m_type) {
-    case KNVTRailsDateFormatterTypeDate: return dateFromDateString(string);
-    case KNVTRailsDateFormatterTypeDateTime: return dateTimeFromString(string);
+    case KNVTRailsDateFormatterTypeDate: return dateFromText(text);
+    case KNVTRailsDateFormatterTypeDateTime: return dateTimeFromText(text);
     }
-    return QDateTime();
+    return std::nullopt;
 }
 
 QString KNVTRailsDateFormatter::stringFromDate(const QDateTime &date) const

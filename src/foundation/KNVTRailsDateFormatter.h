@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
+#include <string_view>
+
 enum KNVTRailsDateFormatterType : unsigned int {
     KNVTRailsDateFormatterTypeDate = 0,     // "2014-05-01", midnight UTC
     KNVTRailsDateFormatterTypeDateTime = 1, // "2014-05-01T08:20:30+0000"
@@ -29,6 +32,10 @@ public:
 
     // The instant `string` names, or an invalid QDateTime when it does not match this formatter's type.
     QDateTime dateFromString(const QString &string) const;
+    // The same for UTF-8 text, as a reply of the service holds it.
+    QDateTime dateFromUTF8(std::string_view text) const;
+    // The instant as milliseconds since 1970 UTC, or none.
+    std::optional<qint64> msecsSinceEpochFromUTF8(std::string_view text) const;
 
     // `date` in this formatter's form; a null QString for an invalid date.
     QString stringFromDate(const QDateTime &date) const;

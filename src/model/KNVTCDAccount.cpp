@@ -5,24 +5,24 @@
 
 KNVTCD_DEFINE_TO_ONE(KNVTCDAccount, KNVTCDUser, owner, setOwner)
 
-void KNVTCDAccount::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDAccount::updateWithAttributes(const knvt::JSONView &attributes)
 {
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
 
     const std::optional<qint64> ownerIdentifier =
-        numericIdentifierFromJSON(attributes.value(QLatin1String("owner_id")));
+        numericIdentifierFromJSON(attributes.value("owner_id"));
     if (!ownerIdentifier)
         return;
-    const QJsonValue embedded = attributes.value(QLatin1String("owner"));
+    const knvt::JSONView embedded = attributes.value("owner");
     KNVTCDUser *user = userForNumericIdentifier(ownerIdentifier);
     if (!user) {
         ostore::Context *ctx = context();
         if (!embedded.isObject() || !ctx)
             return;
-        user = static_cast<KNVTCDUser *>(knvt::insertNewObjectForEntityForName(*ctx, QStringLiteral("KNVTCDUser")));
+        user = ctx->insert<KNVTCDUser>();
     }
     setOwner(user);
     if (embedded.isObject())
-        user->updateWithAttributes(embedded.toObject());
+        user->updateWithAttributes(embedded);
 }

@@ -17,5 +17,5 @@ class KNVTCDAccount : public KNVTCDTaskStoreObject
 public:
     // Fills the account from the service's JSON. Unlike other embedded users, the "owner" object also updates a
     // user the store already knows: the account reply is where the local user's own names come from.
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 };

@@ -22,19 +22,19 @@ QJsonObject KNVTCDFriendship::attributesForKeys(const QStringList &keys) const
     return attributes;
 }
 
-void KNVTCDFriendship::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDFriendship::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
-    const QString wireStatus = attributes.value(QLatin1String("status")).toString();
+    const QString wireStatus = attributes.value("status").toString();
     if (wireStatus == QLatin1String("pending"))
         setStatus(KNVTFriendshipStatusPending);
     else if (wireStatus == QLatin1String("accepted"))
         setStatus(KNVTFriendshipStatusAccepted);
-    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, QStringLiteral("inviter")))
+    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, "inviter"))
         setInviter(user);
-    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, QStringLiteral("invitee")))
+    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, "invitee"))
         setInvitee(user);
     clearChangedKeys();
 }

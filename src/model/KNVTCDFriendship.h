@@ -27,7 +27,7 @@ public:
     QJsonObject attributesForKeys(const QStringList &keys) const;
     // Fills the record from the service's JSON: "pending" and "accepted" set the status, any other value keeps it.
     // A user the store does not know is created from the embedded "inviter" or "invitee" object.
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 
     void didChangeValue(std::string_view key) override;
 

@@ -151,69 +151,67 @@ QJsonObject KNVTCDTag::attributesForKeys(const QStringList &keys) const
     return attributes;
 }
 
-void KNVTCDTag::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTag::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
 
-    const QJsonValue titleValue = attributes.value(QLatin1String("title"));
+    const knvt::JSONView titleValue = attributes.value("title");
     if (titleValue.isString())
         setTitle(titleValue.toString());
 
     if (KNVTCDUser *user =
-            userForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("creator_id")))))
+            userForNumericIdentifier(numericIdentifierFromJSON(attributes.value("creator_id"))))
         setCreator(user);
 
-    const QJsonValue index = attributes.value(QLatin1String("creator_order_index"));
+    const knvt::JSONView index = attributes.value("creator_order_index");
     if (index.isNull()) {
         setCreatorOrderIndex(std::nullopt);
     } else if (const std::optional<qint64> number = numericIdentifierFromJSON(index)) {
         setCreatorOrderIndex(number);
     }
 
-    const QJsonValue items = attributes.value(QLatin1String("tagged_items"));
+    const knvt::JSONView items = attributes.value("tagged_items");
     if (items.isArray())
-        updateTaggedTasksWithItems(items.toArray(), NestedMerge::Reconcile);
+        updateTaggedTasksWithItems(items, NestedMerge::Reconcile);
 
     clearChangedKeys();
 }
 
-void KNVTCDTag::insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes)
+void KNVTCDTag::insertMissingNestedObjectsWithAttributes(const knvt::JSONView &attributes)
 {
-    const QJsonValue items = attributes.value(QLatin1String("tagged_items"));
+    const knvt::JSONView items = attributes.value("tagged_items");
     if (items.isArray())
-        updateTaggedTasksWithItems(items.toArray(), NestedMerge::InsertMissing);
+        updateTaggedTasksWithItems(items, NestedMerge::InsertMissing);
 }
 
-void KNVTCDTag::updateTaggedTasksWithItems(const QJsonArray &items, NestedMerge merge)
+void KNVTCDTag::updateTaggedTasksWithItems(const knvt::JSONView &items, NestedMerge merge)
 {
     ostore::Context *ctx = context();
     if (!ctx)
         return;
     std::vector<KNVTCDTaggedTask *> unnamed = taggedTasks();
     bool complete = true;
-    for (const QJsonValue &value : items) {
+    for (const knvt::JSONView &value : items) {
         // A link without the service's identifier would look like one made here and be pushed back as new.
-        const std::optional<QJsonObject> readable = readableNestedElement(QStringLiteral("tagged_items"), value);
+        const std::optional<knvt::JSONView> readable = readableNestedElement("tagged_items", value);
         if (!readable) {
             complete = false;
             continue;
         }
-        const QJsonObject &item = *readable;
-        if (item.value(QLatin1String("taggable_type")).toString() != QLatin1String("Task"))
+        const knvt::JSONView &item = *readable;
+        if (item.value("taggable_type").utf8() != "Task")
             continue;
-        const bool taskIsHere =
-            taskForNumericIdentifier(numericIdentifierFromJSON(item.value(QLatin1String("taggable_id")))) != nullptr;
-        if (!taskIsHere && !item.value(QLatin1String("taggable")).isObject())
+        const bool taskIsHere = taskForNumericIdentifier(numericIdentifierFromJSON(item.value("taggable_id"))) != nullptr;
+        if (!taskIsHere && !item.value("taggable").isObject())
             continue;
-        const std::optional<qint64> identifier = numericIdentifierFromJSON(item.value(QLatin1String("id")));
+        const std::optional<qint64> identifier = numericIdentifierFromJSON(item.value("id"));
         if (KNVTCDTaggedTask *row = taggedTaskForNumericIdentifier(identifier)) {
             row->mergeAttributes(item);
             unnamed.erase(std::remove(unnamed.begin(), unnamed.end(), row), unnamed.end());
         } else {
-            auto *inserted = static_cast<KNVTCDTaggedTask *>(
-                knvt::insertNewObjectForEntityForName(*ctx, QStringLiteral("KNVTCDTaggedTask")));
+            auto *inserted = ctx->insert<KNVTCDTaggedTask>();
             inserted->mergeAttributes(item);
         }
     }

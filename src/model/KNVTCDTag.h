@@ -3,7 +3,6 @@
 #include "model/KNVTCDAccessors.h"
 #include "model/KNVTCDTaskStoreObject.h"
 
-#include <QJsonArray>
 #include <QJsonObject>
 #include <QStringList>
 
@@ -47,7 +46,7 @@ public:
     // Fills the tag from the service's JSON. A "tagged_items" array also brings the tag's links up to date: named
     // links are merged or inserted, synced links it no longer names are deleted (none when an item of the array
     // cannot be read), links never pushed are kept.
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 
 protected:
     // Filled once it carries the identifier the service hands out.
@@ -58,8 +57,8 @@ protected:
     // completed by walking the tag's items again, and an unchanged tag is otherwise never applied twice. Without
     // local changes to lose, the tag therefore takes the service's copy again while such a link exists.
     bool mergesRegardlessOfDate() const override;
-    void insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes) override;
+    void insertMissingNestedObjectsWithAttributes(const knvt::JSONView &attributes) override;
 
 private:
-    void updateTaggedTasksWithItems(const QJsonArray &items, NestedMerge merge);
+    void updateTaggedTasksWithItems(const knvt::JSONView &items, NestedMerge merge);
 };

@@ -26,16 +26,16 @@ QJsonObject KNVTCDTaggedTask::attributesForKeys(const QStringList &keys) const
     return attributes;
 }
 
-void KNVTCDTaggedTask::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaggedTask::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
     if (KNVTCDTag *linked =
-            tagForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("tag_id")))))
+            tagForNumericIdentifier(numericIdentifierFromJSON(attributes.value("tag_id"))))
         setTag(linked);
     if (KNVTCDTask *linked =
-            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("taggable_id")))))
+            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("taggable_id"))))
         setTask(linked);
     clearChangedKeys();
 }

@@ -23,7 +23,7 @@ public:
     // service's identifier. Nothing else is ever pushed, the deleted date included: a removal goes out as a DELETE.
     QJsonObject attributesForKeys(const QStringList &keys) const;
     // Links to the tag and the task named by "tag_id" and "taggable_id" when they are here; neither is created.
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 
 protected:
     bool wasFilledFromService() const override { return numericIdentifier().has_value(); }

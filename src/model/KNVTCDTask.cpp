@@ -48,7 +48,7 @@ bool isClosedStatus(std::optional<qint64> status)
 }
 
 // The service's date in `value`, or none for anything else (a missing key, null, a number, an unreadable text).
-QDateTime dateOrNone(const QJsonValue &value)
+QDateTime dateOrNone(const knvt::JSONView &value)
 {
     return KNVTCDTaskStoreObject::dateFromJSON(value);
 }
@@ -735,57 +735,52 @@ bool KNVTCDTask::hasAttributesForKeys(const QStringList &keys) const
 
 // ---- Pull ----
 
-void KNVTCDTask::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTask::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
 
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
 
-    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, QStringLiteral("assignee")))
+    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, "assignee"))
         setAssignee(user);
 
-    setArchivedDate(dateOrNone(attributes.value(QLatin1String("archived_at"))));
-    setDueDate(dateOrNone(attributes.value(QLatin1String("due_at"))));
+    setArchivedDate(dateOrNone(attributes.value("archived_at")));
+    setDueDate(dateOrNone(attributes.value("due_at")));
 
-    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, QStringLiteral("creator")))
+    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, "creator"))
         setCreator(user);
 
-    const QJsonValue description = attributes.value(QLatin1String("description"));
-    setNotes(description.isString() ? description.toString() : QString());
+    setNotes(attributes.value("description").toString());
 
-    const QJsonValue recurrence = attributes.value(QLatin1String("recurrence"));
     QStringList rules;
-    // Iterated as a const array: a temporary one is copied by its first begin().
-    const QJsonArray elements = recurrence.toArray();
-    for (const QJsonValue &rule : elements)
-        if (rule.isString() && !rule.toString().isEmpty())
+    for (const knvt::JSONView &rule : attributes.value("recurrence"))
+        if (rule.isString() && !rule.utf8().empty())
             rules << rule.toString();
     setRecurrenceString(rules.isEmpty() ? QString() : rules.join(QLatin1Char(' ')));
 
-    setStartDate(dateOrNone(attributes.value(QLatin1String("start_at"))));
+    setStartDate(dateOrNone(attributes.value("start_at")));
 
     // The status write stamps statusModifiedDate with now and un-archives an open task; the service's own status
     // date then replaces the stamp.
-    const QJsonValue statusValue = attributes.value(QLatin1String("status"));
+    const knvt::JSONView statusValue = attributes.value("status");
     if (statusValue.isString())
         setStatus(taskStatusForTaskStatusString(statusValue.toString()));
-    setStatusModifiedDate(dateOrNone(attributes.value(QLatin1String("status_updated_at"))));
+    setStatusModifiedDate(dateOrNone(attributes.value("status_updated_at")));
 
-    const QJsonValue titleValue = attributes.value(QLatin1String("title"));
-    setTitle(titleValue.isString() ? titleValue.toString() : QString());
+    setTitle(attributes.value("title").toString());
 
-    const QJsonValue priorityValue = attributes.value(QLatin1String("priority"));
-    if (priorityValue.isDouble())
+    const knvt::JSONView priorityValue = attributes.value("priority");
+    if (priorityValue.isNumber())
         setPriority(priorityValue.toInteger());
 
     // A pull never moves a task into the Inbox: null and unknown lists keep the local one.
-    if (const std::optional<qint64> listID = numericIdentifierFromJSON(attributes.value(QLatin1String("task_list_id"))))
+    if (const std::optional<qint64> listID = numericIdentifierFromJSON(attributes.value("task_list_id")))
         if (KNVTCDTaskList *list = taskListForNumericIdentifier(listID))
             setTaskList(list);
 
-    const QJsonValue orderIndex = attributes.value(QLatin1String("task_list_order_index"));
-    setTaskListOrderIndex(orderIndex.isDouble() ? std::optional<qint64>(orderIndex.toInteger()) : std::nullopt);
+    const knvt::JSONView orderIndex = attributes.value("task_list_order_index");
+    setTaskListOrderIndex(orderIndex.isNumber() ? std::optional<qint64>(orderIndex.toInteger()) : std::nullopt);
 
     fillNestedComments(attributes, NestedMerge::Reconcile);
     fillNestedWatchers(attributes, NestedMerge::Reconcile);
@@ -800,29 +795,28 @@ namespace {
 // could be read, the task's synced rows that the array no longer names are deleted outright. Rows not pushed yet stay.
 // An element without an identifier cannot be matched to anything and would only plant a local row that the next push
 // sends as new, so it is skipped.
-template <class T, class Lookup>
-void fillNested(KNVTCDTask *task, const QJsonObject &attributes, const QString &arrayKey, std::vector<T *> remembered,
-                KNVTCDTaskStoreObject::NestedMerge merge, Lookup lookup)
+template <class T, class Rows, class Lookup>
+void fillNested(KNVTCDTask *task, const knvt::JSONView &attributes, std::string_view arrayKey,
+                KNVTCDTaskStoreObject::NestedMerge merge, Rows rows, Lookup lookup)
 {
-    const QJsonValue array = attributes.value(arrayKey);
+    const knvt::JSONView array = attributes.value(arrayKey);
     ostore::Context *ctx = task->context();
     if (!array.isArray() || !ctx)
         return;
+    std::vector<T *> remembered = rows();
     bool complete = true;
-    const QJsonArray elements = array.toArray();
-    for (const QJsonValue &element : elements) {
-        const std::optional<QJsonObject> readable = KNVTCDTaskStoreObject::readableNestedElement(arrayKey, element);
+    for (const knvt::JSONView &element : array) {
+        const std::optional<knvt::JSONView> readable = KNVTCDTaskStoreObject::readableNestedElement(arrayKey, element);
         if (!readable) {
             complete = false;
             continue;
         }
-        const QJsonObject &object = *readable;
-        T *row = lookup(KNVTCDTaskStoreObject::numericIdentifierFromJSON(object.value(QLatin1String("id"))));
+        T *row = lookup(KNVTCDTaskStoreObject::numericIdentifierFromJSON(readable->value("id")));
         if (row)
             remembered.erase(std::remove(remembered.begin(), remembered.end(), row), remembered.end());
         else
             row = ctx->insert<T>();
-        row->mergeAttributes(object);
+        row->mergeAttributes(*readable);
     }
     if (merge == KNVTCDTaskStoreObject::NestedMerge::InsertMissing || !complete)
         return;
@@ -833,19 +827,21 @@ void fillNested(KNVTCDTask *task, const QJsonObject &attributes, const QString &
 
 } // namespace
 
-void KNVTCDTask::fillNestedComments(const QJsonObject &attributes, NestedMerge merge)
+void KNVTCDTask::fillNestedComments(const knvt::JSONView &attributes, NestedMerge merge)
 {
-    fillNested<KNVTCDTaskComment>(this, attributes, QStringLiteral("comments"), comments(), merge,
-                                  [this](std::optional<qint64> id) { return taskCommentForNumericIdentifier(id); });
+    fillNested<KNVTCDTaskComment>(
+        this, attributes, "comments", merge, [this] { return comments(); },
+        [this](std::optional<qint64> id) { return taskCommentForNumericIdentifier(id); });
 }
 
-void KNVTCDTask::fillNestedWatchers(const QJsonObject &attributes, NestedMerge merge)
+void KNVTCDTask::fillNestedWatchers(const knvt::JSONView &attributes, NestedMerge merge)
 {
-    fillNested<KNVTCDTaskWatcher>(this, attributes, QStringLiteral("task_watchers"), taskWatchers(), merge,
-                                  [this](std::optional<qint64> id) { return taskWatcherForNumericIdentifier(id); });
+    fillNested<KNVTCDTaskWatcher>(
+        this, attributes, "task_watchers", merge, [this] { return taskWatchers(); },
+        [this](std::optional<qint64> id) { return taskWatcherForNumericIdentifier(id); });
 }
 
-void KNVTCDTask::insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes)
+void KNVTCDTask::insertMissingNestedObjectsWithAttributes(const knvt::JSONView &attributes)
 {
     fillNestedComments(attributes, NestedMerge::InsertMissing);
     fillNestedWatchers(attributes, NestedMerge::InsertMissing);

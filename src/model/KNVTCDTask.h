@@ -179,7 +179,7 @@ public:
     // first: the task's list has no server identifier yet. The push keeps the task's changes for a later push.
     bool hasAttributesForKeys(const QStringList &keys) const;
     // Fills the task, its comments and its watchers from the service's JSON and discards every recorded change.
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 
     void didChangeValue(std::string_view key) override;
     void awakeFromInsert() override;
@@ -194,10 +194,10 @@ public:
 
 protected:
     bool excludesChangedKey(std::string_view key) const override;
-    void insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes) override;
+    void insertMissingNestedObjectsWithAttributes(const knvt::JSONView &attributes) override;
 
 private:
-    void fillNestedComments(const QJsonObject &attributes, NestedMerge merge);
-    void fillNestedWatchers(const QJsonObject &attributes, NestedMerge merge);
+    void fillNestedComments(const knvt::JSONView &attributes, NestedMerge merge);
+    void fillNestedWatchers(const knvt::JSONView &attributes, NestedMerge merge);
     void removeTaskWatcher(KNVTCDTaskWatcher *taskWatcher);
 };

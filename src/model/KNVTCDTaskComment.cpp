@@ -42,11 +42,11 @@ QJsonObject KNVTCDTaskComment::attributesForKeys(const QStringList &keys) const
     return attributes;
 }
 
-void KNVTCDTaskComment::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaskComment::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
     // The text first: on a synced comment it stamps the modified date, which the service's date then replaces.
-    const QJsonValue textValue = attributes.value(QLatin1String("text"));
+    const knvt::JSONView textValue = attributes.value("text");
     if (textValue.isNull())
         setText(QString());
     else if (textValue.isString())
@@ -54,10 +54,10 @@ void KNVTCDTaskComment::updateWithAttributes(const QJsonObject &attributes)
 
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
-    if (KNVTCDUser *author = relatedUserWithAttributes(attributes, QStringLiteral("user")))
+    if (KNVTCDUser *author = relatedUserWithAttributes(attributes, "user"))
         setUser(author);
     if (KNVTCDTask *commented =
-            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("commentable_id")))))
+            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("commentable_id"))))
         setTask(commented);
     clearChangedKeys();
 }

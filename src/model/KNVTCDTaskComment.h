@@ -28,7 +28,7 @@ public:
     QJsonObject attributesForKeys(const QStringList &keys) const;
     // Fills the comment from the service's JSON. An author the store does not know is created from the embedded
     // "user" object; a known one is only linked.
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 
     // Editing the text of a synced comment marks it edited at once: its modified date becomes now.
     void didChangeValue(std::string_view key) override;

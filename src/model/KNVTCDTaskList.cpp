@@ -58,7 +58,7 @@ int compareTitles(const KNVTCDTaskList *a, const KNVTCDTaskList *b)
 }
 
 // Null clears, anything else is read as a date, so a missing key clears as well.
-QDateTime optionalDate(const QJsonObject &attributes, const QString &key)
+QDateTime optionalDate(const knvt::JSONView &attributes, std::string_view key)
 {
     return KNVTCDTaskStoreObject::dateFromJSON(attributes.value(key));
 }
@@ -789,7 +789,7 @@ bool KNVTCDTaskList::mergesRegardlessOfDate() const
     return needsUpdating() == true;
 }
 
-void KNVTCDTaskList::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaskList::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
 
@@ -797,7 +797,7 @@ void KNVTCDTaskList::updateWithAttributes(const QJsonObject &attributes)
     bool newer = true;
     if (createdDate().isValid()) {
         const QDateTime local = modifiedDate();
-        const QDateTime remote = dateFromJSON(attributes.value(QLatin1String("updated_at")));
+        const QDateTime remote = dateFromJSON(attributes.value("updated_at"));
         newer = !local.isValid() || (remote.isValid() && local < remote);
     }
 
@@ -805,39 +805,38 @@ void KNVTCDTaskList::updateWithAttributes(const QJsonObject &attributes)
     updateDeletedDateWithAttributes(attributes);
 
     // Written directly: the tasks keep their own archive state from the service.
-    setArchivedDate(optionalDate(attributes, QStringLiteral("archived_at")));
+    setArchivedDate(optionalDate(attributes, "archived_at"));
 
-    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, QStringLiteral("creator")))
+    if (KNVTCDUser *user = relatedUserWithAttributes(attributes, "creator"))
         setCreator(user);
 
-    setDueDate(optionalDate(attributes, QStringLiteral("due_at")));
+    setDueDate(optionalDate(attributes, "due_at"));
 
-    const QJsonValue description = attributes.value(QLatin1String("description"));
-    setNotes(description.isString() ? description.toString() : QString());
+    setNotes(attributes.value("description").toString());
 
-    setStartDate(optionalDate(attributes, QStringLiteral("start_at")));
+    setStartDate(optionalDate(attributes, "start_at"));
 
-    const QJsonValue statusValue = attributes.value(QLatin1String("status"));
+    const knvt::JSONView statusValue = attributes.value("status");
     if (statusValue.isString())
         setStatus(taskListStatusForTaskListStatusString(statusValue.toString()));
     // After the status, whose write stamps now.
-    setStatusModifiedDate(optionalDate(attributes, QStringLiteral("status_updated_at")));
+    setStatusModifiedDate(optionalDate(attributes, "status_updated_at"));
 
-    const QJsonValue typeValue = attributes.value(QLatin1String("task_list_type"));
+    const knvt::JSONView typeValue = attributes.value("task_list_type");
     if (typeValue.isString())
-        setType(typeValue.toString() == QLatin1String("project") ? KNVTTaskListTypeProject : KNVTTaskListTypeArea);
+        setType(typeValue.utf8() == "project" ? KNVTTaskListTypeProject : KNVTTaskListTypeArea);
 
-    const QJsonValue titleValue = attributes.value(QLatin1String("title"));
+    const knvt::JSONView titleValue = attributes.value("title");
     if (titleValue.isString())
         setTitle(titleValue.toString());
 
-    const QJsonValue collaborators = attributes.value(QLatin1String("task_list_collaborators"));
+    const knvt::JSONView collaborators = attributes.value("task_list_collaborators");
     if (collaborators.isArray())
-        updateTaskListCollaboratorsWithAttributes(collaborators.toArray(), NestedMerge::Reconcile);
+        updateTaskListCollaboratorsWithAttributes(collaborators, NestedMerge::Reconcile);
 
-    const QJsonValue taskElements = attributes.value(QLatin1String("tasks"));
+    const knvt::JSONView taskElements = attributes.value("tasks");
     if (taskElements.isArray()) {
-        updateTasksWithAttributes(taskElements.toArray(), NestedMerge::Reconcile);
+        updateTasksWithAttributes(taskElements, NestedMerge::Reconcile);
         if (needsUpdating().has_value())
             setNeedsUpdating(std::nullopt);
     } else if (newer) {
@@ -847,33 +846,32 @@ void KNVTCDTaskList::updateWithAttributes(const QJsonObject &attributes)
     clearChangedKeys();
 }
 
-void KNVTCDTaskList::insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaskList::insertMissingNestedObjectsWithAttributes(const knvt::JSONView &attributes)
 {
-    const QJsonValue collaborators = attributes.value(QLatin1String("task_list_collaborators"));
+    const knvt::JSONView collaborators = attributes.value("task_list_collaborators");
     if (collaborators.isArray())
-        updateTaskListCollaboratorsWithAttributes(collaborators.toArray(), NestedMerge::InsertMissing);
-    const QJsonValue taskElements = attributes.value(QLatin1String("tasks"));
+        updateTaskListCollaboratorsWithAttributes(collaborators, NestedMerge::InsertMissing);
+    const knvt::JSONView taskElements = attributes.value("tasks");
     if (taskElements.isArray())
-        updateTasksWithAttributes(taskElements.toArray(), NestedMerge::InsertMissing);
+        updateTasksWithAttributes(taskElements, NestedMerge::InsertMissing);
 }
 
-void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const QJsonArray &elements, NestedMerge merge)
+void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const knvt::JSONView &elements, NestedMerge merge)
 {
     ostore::Context *ctx = context();
     if (!ctx)
         return;
     std::vector<KNVTCDTaskListCollaborator *> remaining = taskListCollaborators();
     bool complete = true;
-    for (const QJsonValue &value : elements) {
+    for (const knvt::JSONView &value : elements) {
         // A row is matched by its user: one without a readable user could only be taken for a row of nobody.
-        const std::optional<QJsonObject> readable =
-            readableNestedElement(QStringLiteral("task_list_collaborators"), value);
+        const std::optional<knvt::JSONView> readable = readableNestedElement("task_list_collaborators", value);
         if (!readable) {
             complete = false;
             continue;
         }
-        const QJsonObject &element = *readable;
-        const qint64 userIdentifier = element.value(QLatin1String("user_id")).toInteger();
+        const knvt::JSONView &element = *readable;
+        const qint64 userIdentifier = element.value("user_id").toInteger();
         auto match = remaining.end();
         for (auto it = remaining.begin(); it != remaining.end(); ++it) {
             const KNVTCDUser *member = (*it)->user();
@@ -886,8 +884,7 @@ void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const QJsonArray 
             remaining.erase(match);
             row->mergeAttributes(element);
         } else {
-            auto *row = static_cast<KNVTCDTaskListCollaborator *>(
-                knvt::insertNewObjectForEntityForName(*ctx, kTaskListCollaboratorEntityName));
+            auto *row = ctx->insert<KNVTCDTaskListCollaborator>();
             row->mergeAttributes(element);
         }
     }
@@ -899,25 +896,25 @@ void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const QJsonArray 
     }
 }
 
-void KNVTCDTaskList::updateTasksWithAttributes(const QJsonArray &elements, NestedMerge merge)
+void KNVTCDTaskList::updateTasksWithAttributes(const knvt::JSONView &elements, NestedMerge merge)
 {
     ostore::Context *ctx = context();
     if (!ctx)
         return;
     std::vector<KNVTCDTask *> remaining = tasks();
     bool complete = true;
-    for (const QJsonValue &value : elements) {
-        const std::optional<QJsonObject> readable = readableNestedElement(QStringLiteral("tasks"), value);
+    for (const knvt::JSONView &value : elements) {
+        const std::optional<knvt::JSONView> readable = readableNestedElement("tasks", value);
         if (!readable) {
             complete = false;
             continue;
         }
-        const QJsonObject &element = *readable;
-        KNVTCDTask *task = taskForNumericIdentifier(numericIdentifierFromJSON(element.value(QLatin1String("id"))));
+        const knvt::JSONView &element = *readable;
+        KNVTCDTask *task = taskForNumericIdentifier(numericIdentifierFromJSON(element.value("id")));
         if (task) {
             remaining.erase(std::remove(remaining.begin(), remaining.end(), task), remaining.end());
         } else {
-            task = static_cast<KNVTCDTask *>(knvt::insertNewObjectForEntityForName(*ctx, kTaskEntityName));
+            task = ctx->insert<KNVTCDTask>();
         }
         task->mergeAttributes(element);
     }

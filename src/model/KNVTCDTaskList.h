@@ -8,7 +8,6 @@
 
 #include "foundation/KNVTAlertHandler.h"
 
-#include <QJsonArray>
 #include <QJsonObject>
 #include <QStringList>
 
@@ -185,7 +184,7 @@ public:
     // Applies the service's list, with its nested member rows and tasks, whatever its date. The status stands as
     // the service sent it, even when an open task arrives in a completed list: such a list is legitimate
     // (completing a list whose task recurs makes one).
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
     // Whether the local user's acceptance or decline of this list still waits for its push. A list reply that
     // leaves such a list out must not delete it: the service does not know yet that the list belongs there.
     bool hasUnpushedMembershipChange() const;
@@ -213,13 +212,13 @@ protected:
     bool excludesChangedKey(std::string_view key) const override;
     // A list waiting for its full fetch takes the reply whatever its date.
     bool mergesRegardlessOfDate() const override;
-    void insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes) override;
+    void insertMissingNestedObjectsWithAttributes(const knvt::JSONView &attributes) override;
 
 private:
     // The live tasks that are neither completed nor cancelled, in the relationship's order.
     std::vector<KNVTCDTask *> openTasks() const;
-    void updateTaskListCollaboratorsWithAttributes(const QJsonArray &elements, NestedMerge merge);
-    void updateTasksWithAttributes(const QJsonArray &elements, NestedMerge merge);
+    void updateTaskListCollaboratorsWithAttributes(const knvt::JSONView &elements, NestedMerge merge);
+    void updateTasksWithAttributes(const knvt::JSONView &elements, NestedMerge merge);
     // The next review date of `recurrence` counted from today, written into `row`.
     static void scheduleNextReview(KNVTCDTaskListCollaborator *row, const KNVTRecurrence &recurrence);
 };

@@ -17,7 +17,7 @@ namespace {
 constexpr qint64 kMyUserFriendshipStatus = 6;
 
 // Null clears, anything else is read as a date: a missing key clears as well.
-QDateTime optionalDate(const QJsonObject &attributes, const QString &key)
+QDateTime optionalDate(const knvt::JSONView &attributes, std::string_view key)
 {
     return KNVTCDTaskStoreObject::dateFromJSON(attributes.value(key));
 }
@@ -142,41 +142,40 @@ QJsonObject KNVTCDTaskListCollaborator::attributesForKeys(const QStringList &key
     return attributes;
 }
 
-void KNVTCDTaskListCollaborator::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaskListCollaborator::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
 
-    if (KNVTCDUser *member = relatedUserWithAttributes(attributes, QStringLiteral("user")))
+    if (KNVTCDUser *member = relatedUserWithAttributes(attributes, "user"))
         setUser(member);
 
     if (const std::optional<qint64> listIdentifier =
-            numericIdentifierFromJSON(attributes.value(QLatin1String("task_list_id")))) {
+            numericIdentifierFromJSON(attributes.value("task_list_id"))) {
         if (KNVTCDTaskList *list = taskListForNumericIdentifier(listIdentifier))
             setTaskList(list);
     }
 
-    const QJsonValue roleValue = attributes.value(QLatin1String("role"));
+    const knvt::JSONView roleValue = attributes.value("role");
     if (roleValue.isString())
         setRole(taskListCollaboratorRoleForTaskListCollaboratorRoleString(roleValue.toString()));
 
-    const QJsonValue statusValue = attributes.value(QLatin1String("status"));
+    const knvt::JSONView statusValue = attributes.value("status");
     if (statusValue.isString())
         setStatus(taskListCollaboratorStatusForTaskListCollaboratorStatusString(statusValue.toString()));
 
-    const QJsonValue indexValue = attributes.value(QLatin1String("task_list_type_order_index"));
-    if (indexValue.isDouble())
+    const knvt::JSONView indexValue = attributes.value("task_list_type_order_index");
+    if (indexValue.isNumber())
         setTaskListTypeOrderIndex(indexValue.toInteger());
 
-    setReviewedDate(optionalDate(attributes, QStringLiteral("reviewed_at")));
-    setReviewDate(optionalDate(attributes, QStringLiteral("review_at")));
+    setReviewedDate(optionalDate(attributes, "reviewed_at"));
+    setReviewDate(optionalDate(attributes, "review_at"));
 
-    const QJsonValue recurrenceValue = attributes.value(QLatin1String("review_recurrence"));
+    const knvt::JSONView recurrenceValue = attributes.value("review_recurrence");
     if (recurrenceValue.isArray()) {
         QStringList rules;
-        const QJsonArray elements = recurrenceValue.toArray();
-        for (const QJsonValue &rule : elements)
+        for (const knvt::JSONView &rule : recurrenceValue)
             rules.append(rule.toString());
         // An empty array is an empty text, not none (joining no words gives a null string).
         const QString joined = rules.join(QLatin1Char(' '));

@@ -55,7 +55,7 @@ public:
     // The wire attributes for the given keys, in the service's names. A schedule that was removed is sent as an
     // empty array, which the service reads as "no schedule".
     QJsonObject attributesForKeys(const QStringList &keys) const;
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 
     void didChangeValue(std::string_view key) override;
 

@@ -22,6 +22,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace ostore::where;
 
@@ -126,7 +127,7 @@ bool KNVTCDTaskStoreObject::wasFilledFromService() const
     return dateForKey(kCreatedDate).isValid();
 }
 
-bool KNVTCDTaskStoreObject::mergeAttributes(const QJsonObject &attributes)
+bool KNVTCDTaskStoreObject::mergeAttributes(const knvt::JSONView &attributes)
 {
     bool apply = !wasFilledFromService() || mergesRegardlessOfDate();
     if (!apply) {
@@ -137,7 +138,7 @@ bool KNVTCDTaskStoreObject::mergeAttributes(const QJsonObject &attributes)
         } else {
             // Without a readable date the reply cannot be shown to be newer, and applying it could throw away
             // local changes that have not been pushed yet.
-            const QDateTime remote = dateFromJSON(attributes.value(QLatin1String("updated_at")));
+            const QDateTime remote = dateFromJSON(attributes.value("updated_at"));
             apply = remote.isValid() && local < remote;
         }
     }
@@ -148,7 +149,7 @@ bool KNVTCDTaskStoreObject::mergeAttributes(const QJsonObject &attributes)
     return apply;
 }
 
-void KNVTCDTaskStoreObject::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaskStoreObject::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
@@ -157,75 +158,74 @@ void KNVTCDTaskStoreObject::updateWithAttributes(const QJsonObject &attributes)
 }
 
 // Each key is looked up once: these run for every object of a pull.
-void KNVTCDTaskStoreObject::updateIdentityWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaskStoreObject::updateIdentityWithAttributes(const knvt::JSONView &attributes)
 {
     if (const int p = entity().numericIdentifierProperty; p >= 0) {
-        const std::optional<qint64> id = numericIdentifierFromJSON(attributes.value(QLatin1String("id")));
+        const std::optional<qint64> id = numericIdentifierFromJSON(attributes.value("id"));
         setPropertyValue(p, id ? ostore::Value(*id) : ostore::Value());
     }
     if (const int p = entity().property(kCreatedDate); p >= 0)
-        setPropertyValue(p, dateFromJSON(attributes.value(QLatin1String("created_at"))));
+        setPropertyValue(p, dateFromJSON(attributes.value("created_at")));
     if (const int p = entity().property(kModifiedDate); p >= 0)
-        setPropertyValue(p, dateFromJSON(attributes.value(QLatin1String("updated_at"))));
+        setPropertyValue(p, dateFromJSON(attributes.value("updated_at")));
 }
 
-void KNVTCDTaskStoreObject::updateDeletedDateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaskStoreObject::updateDeletedDateWithAttributes(const knvt::JSONView &attributes)
 {
-    const QJsonValue deletedAt = attributes.value(QLatin1String("deleted_at"));
+    const knvt::JSONView deletedAt = attributes.value("deleted_at");
     if (!deletedAt.isString())
         return;
     if (const int p = entity().property(kDeletedDate); p >= 0)
         setPropertyValue(p, dateFromJSON(deletedAt));
 }
 
-KNVTCDUser *KNVTCDTaskStoreObject::relatedUserWithAttributes(const QJsonObject &attributes, const QString &name)
+KNVTCDUser *KNVTCDTaskStoreObject::relatedUserWithAttributes(const knvt::JSONView &attributes, std::string_view name)
 {
-    const std::optional<qint64> id = numericIdentifierFromJSON(attributes.value(name + QLatin1String("_id")));
+    // "<name>_id": the names are short, so the key is built on the stack.
+    char identifierKey[32];
+    if (name.size() + 3 > sizeof identifierKey)
+        return nullptr;
+    std::memcpy(identifierKey, name.data(), name.size());
+    std::memcpy(identifierKey + name.size(), "_id", 3);
+    const std::optional<qint64> id =
+        numericIdentifierFromJSON(attributes.value(std::string_view(identifierKey, name.size() + 3)));
     if (!id)
         return nullptr;
     if (KNVTCDUser *user = userForNumericIdentifier(id))
         return user;
-    const QJsonValue embedded = attributes.value(name);
+    const knvt::JSONView embedded = attributes.value(name);
     ostore::Context *ctx = context();
     if (!embedded.isObject() || !ctx)
         return nullptr;
-    auto *user = static_cast<KNVTCDUser *>(knvt::insertNewObjectForEntityForName(*ctx, QStringLiteral("KNVTCDUser")));
-    user->updateWithAttributes(embedded.toObject());
+    auto *user = ctx->insert<KNVTCDUser>();
+    user->updateWithAttributes(embedded);
     return user;
 }
 
-std::optional<qint64> KNVTCDTaskStoreObject::numericIdentifierFromJSON(const QJsonValue &value)
+std::optional<qint64> KNVTCDTaskStoreObject::numericIdentifierFromJSON(const knvt::JSONView &value)
 {
-    if (!value.isDouble())
-        return std::nullopt;
-    const qint64 id = value.toInteger();
-    // toInteger() gives 0 for a number with a fraction.
-    if (id == 0 && value.toDouble() != 0.0)
-        return std::nullopt;
-    return id;
+    return value.wholeNumber();
 }
 
-std::optional<QJsonObject> KNVTCDTaskStoreObject::readableNestedElement(const QString &arrayKey,
-                                                                        const QJsonValue &element)
+std::optional<knvt::JSONView> KNVTCDTaskStoreObject::readableNestedElement(std::string_view arrayKey,
+                                                                           const knvt::JSONView &element)
 {
     if (!element.isObject())
         return std::nullopt;
-    QJsonObject object = element.toObject();
-    if (!numericIdentifierFromJSON(object.value(QLatin1String("id"))))
+    if (!numericIdentifierFromJSON(element.value("id")))
         return std::nullopt;
-    if (arrayKey == QLatin1String("task_list_collaborators")
-        && !numericIdentifierFromJSON(object.value(QLatin1String("user_id"))))
+    if (arrayKey == "task_list_collaborators" && !numericIdentifierFromJSON(element.value("user_id")))
         return std::nullopt;
-    if (arrayKey == QLatin1String("tagged_items") && !object.value(QLatin1String("taggable_type")).isString())
+    if (arrayKey == "tagged_items" && !element.value("taggable_type").isString())
         return std::nullopt;
-    return object;
+    return element;
 }
 
-QDateTime KNVTCDTaskStoreObject::dateFromJSON(const QJsonValue &value)
+QDateTime KNVTCDTaskStoreObject::dateFromJSON(const knvt::JSONView &value)
 {
     if (!value.isString())
         return QDateTime();
-    return KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime).dateFromString(value.toString());
+    return KNVTRailsDateFormatter(KNVTRailsDateFormatterTypeDateTime).dateFromUTF8(value.utf8());
 }
 
 QJsonValue KNVTCDTaskStoreObject::JSONValueFromDate(const QDateTime &date)

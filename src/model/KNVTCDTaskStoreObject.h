@@ -2,7 +2,8 @@
 
 #include "objectstore/Object.h"
 
-#include <QJsonObject>
+#include "foundation/JSONView.h"
+
 #include <QJsonValue>
 #include <QStringList>
 #include <QUrl>
@@ -60,22 +61,22 @@ public:
     // applied to an object that has one. A reply that is not applied still inserts the members of the object's
     // nested arrays that are missing here (insertMissingNestedObjectsWithAttributes()). Returns whether it applied
     // the reply.
-    bool mergeAttributes(const QJsonObject &attributes);
+    bool mergeAttributes(const knvt::JSONView &attributes);
     // Fills the object from the service's JSON and clears changedKeysString. This default fills the synced fields
     // every entity shares; entities with keys of their own override it and call the pieces below in their order.
-    virtual void updateWithAttributes(const QJsonObject &attributes);
+    virtual void updateWithAttributes(const knvt::JSONView &attributes);
 
     // Pieces of updateWithAttributes(), each touching only the attributes the entity has:
     // "id", "created_at" and "updated_at" into numericIdentifier, createdDate and modifiedDate (a missing or
     // unreadable value gives none).
-    void updateIdentityWithAttributes(const QJsonObject &attributes);
+    void updateIdentityWithAttributes(const knvt::JSONView &attributes);
     // "deleted_at" into deletedDate, only when it is a string; null or missing leaves the tombstone alone.
-    void updateDeletedDateWithAttributes(const QJsonObject &attributes);
+    void updateDeletedDateWithAttributes(const knvt::JSONView &attributes);
     // The user a relationship named `name` should point to after a fill, from "<name>_id" and "<name>": the user
     // with that identifier; failing that a new user, inserted into this object's context and filled from the
     // "<name>" dictionary; nullptr when the relationship is to stay as it is (no number under "<name>_id", or an
     // unknown user without a dictionary).
-    KNVTCDUser *relatedUserWithAttributes(const QJsonObject &attributes, const QString &name);
+    KNVTCDUser *relatedUserWithAttributes(const knvt::JSONView &attributes, std::string_view name);
     // Discards every key recorded so far, the last step of a fill.
     void clearChangedKeys();
     // While the service's data is being applied to this object: from the start of its updateWithAttributes() to the
@@ -83,13 +84,13 @@ public:
     bool isUpdatingWithAttributes() const { return m_updatingWithAttributes; }
 
     // The service's identifier in a JSON value: none unless it is a whole number.
-    static std::optional<qint64> numericIdentifierFromJSON(const QJsonValue &value);
+    static std::optional<qint64> numericIdentifierFromJSON(const knvt::JSONView &value);
     // An element of the nested array `arrayKey` of a reply ("tasks", "task_list_collaborators", "comments",
     // "task_watchers", "tagged_items") as an object, when it can be matched with what is here: it carries the
     // service's identifier, and a collaborator row its "user_id", a tagged item its "taggable_type" (a string).
     // An array with an element that cannot be read is no account of what the service holds, so nothing is deleted
     // for lacking from it.
-    static std::optional<QJsonObject> readableNestedElement(const QString &arrayKey, const QJsonValue &element);
+    static std::optional<knvt::JSONView> readableNestedElement(std::string_view arrayKey, const knvt::JSONView &element);
     // How a nested array of a reply meets the object's rows.
     enum class NestedMerge {
         // The array is the whole collection: named rows are merged or inserted, synced rows it lacks are deleted.
@@ -98,7 +99,7 @@ public:
         InsertMissing,
     };
     // A service date-time in a JSON value: invalid unless it is a string in the service's format.
-    static QDateTime dateFromJSON(const QJsonValue &value);
+    static QDateTime dateFromJSON(const knvt::JSONView &value);
     // A date as the service reads it: its date-time text, or JSON null for no date (which clears it there).
     static QJsonValue JSONValueFromDate(const QDateTime &date);
 
@@ -199,7 +200,7 @@ protected:
     // while their parent stays unchanged at the service (the links of the tasks of a list the user left, when the
     // user is let in again), and no newer copy of the parent would ever bring them back; so the members that are
     // missing here are inserted, and those that are here keep deciding by their own dates. Nothing is deleted.
-    virtual void insertMissingNestedObjectsWithAttributes(const QJsonObject &attributes) { Q_UNUSED(attributes); }
+    virtual void insertMissingNestedObjectsWithAttributes(const knvt::JSONView &attributes) { Q_UNUSED(attributes); }
 
     // Generic reads of attributes the concrete entity may or may not have; none when it lacks them.
     bool hasProperty(const QString &key) const;

@@ -23,15 +23,15 @@ QJsonObject KNVTCDTaskWatcher::attributesForKeys(const QStringList &keys) const
     return attributes;
 }
 
-void KNVTCDTaskWatcher::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDTaskWatcher::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
-    if (KNVTCDUser *watching = relatedUserWithAttributes(attributes, QStringLiteral("user")))
+    if (KNVTCDUser *watching = relatedUserWithAttributes(attributes, "user"))
         setUser(watching);
     if (KNVTCDTask *watched =
-            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value(QLatin1String("task_id")))))
+            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("task_id"))))
         setTask(watched);
     clearChangedKeys();
 }

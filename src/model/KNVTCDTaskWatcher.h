@@ -22,7 +22,7 @@ public:
     QJsonObject attributesForKeys(const QStringList &keys) const;
     // Fills the row from the service's JSON. A user the store does not know is created from the embedded "user"
     // object; a known one is only linked. The task is linked when it is here.
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 
 protected:
     bool wasFilledFromService() const override { return numericIdentifier().has_value(); }

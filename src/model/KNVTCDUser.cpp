@@ -58,9 +58,9 @@ QString initialsOfName(const QString &name)
 
 // Applies a JSON string to a text field: null empties it, a string replaces it, anything else leaves it.
 template <class Setter>
-void updateString(const QJsonObject &attributes, const char *wireKey, Setter &&setter)
+void updateString(const knvt::JSONView &attributes, const char *wireKey, Setter &&setter)
 {
-    const QJsonValue value = attributes.value(QLatin1String(wireKey));
+    const knvt::JSONView value = attributes.value(wireKey);
     if (value.isNull())
         setter(QString());
     else if (value.isString())
@@ -153,7 +153,7 @@ void KNVTCDUser::updateFriendshipStatus()
         setFriendshipStatus(status);
 }
 
-void KNVTCDUser::updateWithAttributes(const QJsonObject &attributes)
+void KNVTCDUser::updateWithAttributes(const knvt::JSONView &attributes)
 {
     updateIdentityWithAttributes(attributes);
     updateString(attributes, "first_name", [this](const QString &v) { setFirstName(v); });
@@ -164,10 +164,10 @@ void KNVTCDUser::updateWithAttributes(const QJsonObject &attributes)
     updateAvatarWithAttributes(attributes);
 }
 
-void KNVTCDUser::updateAvatarWithAttributes(const QJsonObject &attributes)
+void KNVTCDUser::updateAvatarWithAttributes(const knvt::JSONView &attributes)
 {
-    const QJsonValue contentType = attributes.value(QLatin1String("avatar_content_type"));
-    const QJsonValue updatedAt = attributes.value(QLatin1String("avatar_updated_at"));
+    const knvt::JSONView contentType = attributes.value("avatar_content_type");
+    const knvt::JSONView updatedAt = attributes.value("avatar_updated_at");
     if (contentType.isUndefined() || updatedAt.isUndefined())
         return;
     insertAvatarIfNeeded();

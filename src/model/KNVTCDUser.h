@@ -67,7 +67,7 @@ public:
     // The identity, the names, the e-mail address and the country code (JSON null empties a field, a missing key
     // leaves it) and, when both "avatar_content_type" and "avatar_updated_at" are present, the avatar's metadata.
     // The service sends users no "deleted_at".
-    void updateWithAttributes(const QJsonObject &attributes) override;
+    void updateWithAttributes(const knvt::JSONView &attributes) override;
 
     void awakeFromInsert() override;
     void awakeFromFetch() override;
@@ -78,5 +78,5 @@ public:
 
 private:
     void insertAvatarIfNeeded();
-    void updateAvatarWithAttributes(const QJsonObject &attributes);
+    void updateAvatarWithAttributes(const knvt::JSONView &attributes);
 };

@@ -1,6 +1,7 @@
 #include "service/KNVTRequest.h"
 
 #include "foundation/DataAdditions.h"
+#include "foundation/JSONDocument.h"
 #include "foundation/Timing.h"
 #include "service/HttpTransport.h"
 #include "service/KNVTRESTFulAsyncBodyDataFetchPushRequest.h"
@@ -10,8 +11,6 @@
 
 #include <QDataStream>
 #include <QIODevice>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLocale>
 #include <QTimeZone>
 
@@ -204,9 +203,9 @@ knvt::Error KNVTRequest::requestErrorForStatusCode(int statusCode, const QByteAr
     QVariantMap userInfo;
     // The body of an image is never parsed: it is no error object whatever it holds.
     if (requestFormat == KNVTRequestFormatJSON && !responseData.isEmpty()) {
-        const QJsonDocument document = QJsonDocument::fromJson(responseData);
-        if (document.isObject())
-            userInfo = document.object().toVariantMap();
+        const knvt::JSONDocument document = knvt::JSONDocument::fromJson(responseData);
+        if (document.root().isObject())
+            userInfo = document.root().toVariant().toMap();
     }
     return knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), statusCode, userInfo);
 }

@@ -13,11 +13,11 @@
 #include "service/URLRequest.h"
 
 #include "foundation/Error.h"
+#include "foundation/JSONView.h"
 #include "foundation/SystemEvents.h"
 #include "foundation/WallClockAlarm.h"
 
 #include <QDateTime>
-#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -254,9 +254,9 @@ public:
     // Signs in: the identity, the local user "Me" and a new account record from the service's account JSON, saved;
     // then the owner's avatar download, a new sync coordinator and the did-configure notification. Identifiers are
     // read as numbers or numeric strings; anything else leaves the store unconfigured. Null texts become empty.
-    void configureWithAccountAttributes(const QJsonObject &attributes);
+    void configureWithAccountAttributes(const knvt::JSONView &attributes);
     // Sets the local user's names, e-mail address and country from the keys present; does not save.
-    void updateWithUserAttributes(const QJsonObject &attributes);
+    void updateWithUserAttributes(const knvt::JSONView &attributes);
 
     // ---- The coordinator's delegate ---------------------------------------------------------------------------------
     void taskStoreSyncCoordinatorWillStartSyncSession(KNVTTaskStoreSyncCoordinating &coordinator,

@@ -14,18 +14,17 @@
 #include "foundation/Clock.h"
 #include "foundation/KNVTGenericKeychainItem.h"
 
-#include <QJsonValue>
 
 namespace {
 
 const QString kKeychainService = QStringLiteral("Hollowpine");
 
 // The service's JSON at the boundary: null and absent become an empty text, numbers and other values their text.
-QString stringValue(const QJsonValue &value)
+QString stringValue(const knvt::JSONView &value)
 {
     if (value.isString())
         return value.toString();
-    if (value.isDouble())
+    if (value.isNumber())
         return QString::number(value.toInteger());
     if (value.isBool())
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
@@ -33,14 +32,10 @@ QString stringValue(const QJsonValue &value)
 }
 
 // Identifiers arrive as numbers or numeric strings; anything else counts as missing.
-std::optional<qint64> identifierValue(const QJsonValue &value)
+std::optional<qint64> identifierValue(const knvt::JSONView &value)
 {
-    if (value.isDouble()) {
-        const double number = value.toDouble();
-        if (number == double(qint64(number)))
-            return qint64(number);
-        return std::nullopt;
-    }
+    if (value.isNumber())
+        return value.wholeNumber();
     if (value.isString()) {
         bool ok = false;
         const qint64 number = value.toString().trimmed().toLongLong(&ok);
@@ -147,7 +142,7 @@ knvt::HeaderFields KNVTTaskStore::HTTPHeaderFieldsIncludingETagForResource(const
     return fields;
 }
 
-void KNVTTaskStore::configureWithAccountAttributes(const QJsonObject &attributes)
+void KNVTTaskStore::configureWithAccountAttributes(const knvt::JSONView &attributes)
 {
     dropSyncCoordinator();
     // A sign-in is a fresh attempt: a library that failed to build earlier may build now, and may say so again.
@@ -156,16 +151,16 @@ void KNVTTaskStore::configureWithAccountAttributes(const QJsonObject &attributes
     if (!context)
         return;
 
-    const QJsonObject owner = attributes.value(QStringLiteral("owner")).toObject();
-    const std::optional<qint64> ownerIdentifier = identifierValue(owner.value(QStringLiteral("id")));
+    const knvt::JSONView owner = attributes.value("owner");
+    const std::optional<qint64> ownerIdentifier = identifierValue(owner.value("id"));
     const QDateTime now = knvt::Clock::shared().now();
 
     KNVTCDTaskStoreInformation *information = taskStoreInformation();
     if (!information)
         information = context->insert<KNVTCDTaskStoreInformation>();
-    information->setUsername(stringValue(owner.value(QStringLiteral("username"))));
+    information->setUsername(stringValue(owner.value("username")));
     information->setUserNumericIdentifier(ownerIdentifier);
-    information->setAccountNumericIdentifier(identifierValue(attributes.value(QStringLiteral("id"))));
+    information->setAccountNumericIdentifier(identifierValue(attributes.value("id")));
     information->setEnvironmentType(environmentType());
     information->setCreatedDate(now);
     information->setModifiedDate(now);
@@ -176,11 +171,11 @@ void KNVTTaskStore::configureWithAccountAttributes(const QJsonObject &attributes
     if (!user)
         user = context->insert<KNVTCDUser>();
     user->setNumericIdentifier(ownerIdentifier);
-    user->setUsername(stringValue(owner.value(QStringLiteral("username"))));
-    user->setEmailAddress(stringValue(owner.value(QStringLiteral("email"))));
-    user->setFirstName(stringValue(owner.value(QStringLiteral("first_name"))));
-    user->setLastName(stringValue(owner.value(QStringLiteral("last_name"))));
-    user->setIsoCountryCode(stringValue(owner.value(QStringLiteral("country_code"))));
+    user->setUsername(stringValue(owner.value("username")));
+    user->setEmailAddress(stringValue(owner.value("email")));
+    user->setFirstName(stringValue(owner.value("first_name")));
+    user->setLastName(stringValue(owner.value("last_name")));
+    user->setIsoCountryCode(stringValue(owner.value("country_code")));
     user->setFriendshipStatus(6);
 
     auto *account = context->insert<KNVTCDAccount>();
@@ -193,17 +188,17 @@ void KNVTTaskStore::configureWithAccountAttributes(const QJsonObject &attributes
     postNotification(KNVTTaskStoreDidConfigureAccountNotification);
 }
 
-void KNVTTaskStore::updateWithUserAttributes(const QJsonObject &attributes)
+void KNVTTaskStore::updateWithUserAttributes(const knvt::JSONView &attributes)
 {
     KNVTCDUser *user = me();
     if (!user)
         return;
-    if (attributes.contains(QStringLiteral("first_name")))
-        user->setFirstName(stringValue(attributes.value(QStringLiteral("first_name"))));
-    if (attributes.contains(QStringLiteral("last_name")))
-        user->setLastName(stringValue(attributes.value(QStringLiteral("last_name"))));
-    if (attributes.contains(QStringLiteral("email")))
-        user->setEmailAddress(stringValue(attributes.value(QStringLiteral("email"))));
-    if (attributes.contains(QStringLiteral("country_code")))
-        user->setIsoCountryCode(stringValue(attributes.value(QStringLiteral("country_code"))));
+    if (attributes.contains("first_name"))
+        user->setFirstName(stringValue(attributes.value("first_name")));
+    if (attributes.contains("last_name"))
+        user->setLastName(stringValue(attributes.value("last_name")));
+    if (attributes.contains("email"))
+        user->setEmailAddress(stringValue(attributes.value("email")));
+    if (attributes.contains("country_code"))
+        user->setIsoCountryCode(stringValue(attributes.value("country_code")));
 }

@@ -13,6 +13,8 @@
 
 #include "foundation/Clock.h"
 
+#include "foundation/JSONDocument.h"
+
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,11 +23,6 @@
 
 namespace {
 
-QJsonObject jsonObject(const QByteArray &data)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(data);
-    return document.isObject() ? document.object() : QJsonObject();
-}
 
 void callHandler(const KNVTTaskStore::RequestCompletionHandler &handler, bool success,
                  const knvt::Error &requestError = {}, const knvt::Error &error = {})
@@ -86,13 +83,13 @@ void KNVTTaskStore::createFriendshipWithUsername(const QString &username, Reques
                 callHandler(completionHandler, false, requestError, error);
                 return;
             }
-            const QJsonValue friendshipValue = jsonObject(data).value(QStringLiteral("friendship"));
+            const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(data);
+            const knvt::JSONView attributes = reply.value("friendship");
             ostore::Context *context = managedObjectContext();
-            if (friendshipValue.isObject() && context) {
-                const QJsonObject attributes = friendshipValue.toObject();
+            if (attributes.isObject() && context) {
                 const auto identifier = [&attributes](const char *key) -> std::optional<qint64> {
-                    const QJsonValue value = attributes.value(QLatin1String(key));
-                    return value.isDouble() ? std::optional<qint64>(value.toInteger()) : std::nullopt;
+                    const knvt::JSONView value = attributes.value(key);
+                    return value.isNumber() ? std::optional<qint64>(value.toInteger()) : std::nullopt;
                 };
                 KNVTCDFriendship *friendship =
                     friendshipForInviterNumericIdentifier(identifier("inviter_id"), identifier("invitee_id"));
@@ -161,10 +158,11 @@ void KNVTTaskStore::syncAccountWithCompletionHandler(RequestCompletionHandler co
                                   callHandler(completionHandler, false, requestError, error);
                                   return;
                               }
-                              const QJsonValue accountValue = jsonObject(data).value(QStringLiteral("account"));
+                              const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(data);
+                              const knvt::JSONView accountValue = reply.value("account");
                               if (accountValue.isObject()) {
                                   if (KNVTCDAccount *record = account()) {
-                                      record->updateWithAttributes(accountValue.toObject());
+                                      record->updateWithAttributes(accountValue);
                                       saveWithCompletionHandler();
                                   }
                               }

@@ -7,10 +7,9 @@
 
 #include "service/URLRequest.h"
 
+#include "foundation/JSONView.h"
+
 #include <QDateTime>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QJsonValue>
 #include <QVariantMap>
 
 #include <memory>
@@ -83,13 +82,13 @@ public:
     // Keeps the entity tag of a list pull.
     void processMetaDataForRequest(const KNVTRESTFulRequest &request);
 
-    void processJSONObject(const QJsonValue &value, const KNVTRESTFulRequest &request);
-    void processJSONObject(const QJsonValue &value);
-    void processJSONArray(const QJsonArray &array);
-    void processJSONDictionary(const QJsonObject &object);
+    void processJSONObject(const knvt::JSONView &value, const KNVTRESTFulRequest &request);
+    void processJSONObject(const knvt::JSONView &value);
+    void processJSONArray(const knvt::JSONView &array);
+    void processJSONDictionary(const knvt::JSONView &object);
     // The upsert of one entity by its "id": the local object of that identifier, or a new one, merged with `inner`.
     // nullptr for an inner object without an identifier, which cannot be matched.
-    ostore::Object *processJSONEntityObject(const QString &entityName, const QJsonObject &inner);
+    ostore::Object *processJSONEntityObject(const QString &entityName, const knvt::JSONView &inner);
     // Stores an avatar's bytes when they decode as an image; returns whether it did.
     bool processPNGData(const QByteArray &data, const KNVTRESTFulRequest &request);
 
@@ -122,16 +121,16 @@ private:
     // Merges a reply into `object` without overwriting what is still waiting locally to be pushed: a key recorded
     // in its change list keeps its local value and stays recorded, unless `sent` shows that the value the reply
     // answers is the one still held (then the reply delivers it).
-    bool mergeReply(ostore::Object &object, const QJsonObject &inner, const QVariantMap &sent = {});
+    bool mergeReply(ostore::Object &object, const knvt::JSONView &inner, const QVariantMap &sent = {});
     void setChangedKeys(ostore::Object &object, QStringList keys);
-    void applyListRule(const QString &resource, const QJsonArray &array);
+    void applyListRule(const QString &resource, const knvt::JSONView &array);
     void removeTaskListWithTasks(ostore::Object *taskList);
-    void insertTombstone(const QString &entityName, const QJsonObject &inner);
+    void insertTombstone(const QString &entityName, const knvt::JSONView &inner);
     // Logs a pull reply that holds elements (or nested elements) that cannot be read, or is not what the resource
     // answers, and keeps no entity tag for that collection.
-    void checkReadabilityOfPullReply(const QJsonValue &value, const KNVTRESTFulRequest &request);
+    void checkReadabilityOfPullReply(const knvt::JSONView &value, const KNVTRESTFulRequest &request);
     // Whether a tags reply links a task that is not here, a link that could not be stored.
-    bool linksTasksThatAreNotHere(const QJsonArray &tags) const;
+    bool linksTasksThatAreNotHere(const knvt::JSONView &tags) const;
     void invalidateResourceETag(const QString &resource);
     // Looks at what the context is about to delete for links that go with their task.
     void invalidateResourceETagsOfCascadedDeletions();

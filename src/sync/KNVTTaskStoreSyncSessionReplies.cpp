@@ -22,6 +22,7 @@
 #include "objectstore/Where.h"
 
 #include "foundation/Clock.h"
+#include "foundation/JSONDocument.h"
 
 #include <QImage>
 #include <QJsonDocument>
@@ -118,21 +119,23 @@ const QHash<QString, QString> &rootKeysByTaggedResource()
 
 // The inner object of a wrapped entity when it can be matched with what is here: an object under `rootKey` that
 // carries the service's identifier.
-std::optional<QJsonObject> readableEntity(const QJsonValue &element, const QString &rootKey)
+std::optional<knvt::JSONView> readableEntity(const knvt::JSONView &element, std::string_view rootKey)
 {
-    const QJsonValue inner = element.toObject().value(rootKey);
-    if (!inner.isObject())
+    const knvt::JSONView inner = element.value(rootKey);
+    if (!inner.isObject() || !KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id")))
         return std::nullopt;
-    QJsonObject object = inner.toObject();
-    if (!KNVTCDTaskStoreObject::numericIdentifierFromJSON(object.value(QLatin1String("id"))))
-        return std::nullopt;
-    return object;
+    return inner;
+}
+
+std::string rootKeyText(const QString &rootKey)
+{
+    return rootKey.toStdString();
 }
 
 // The elements of the nested arrays of an entity that cannot be read, at every level the entities read: the rows and
 // tasks of a list, the comments and watchers of those tasks or of a task, the links of a tag. A nested key that holds
 // something other than an array counts as one.
-int unreadableNestedElements(const QJsonObject &inner, const QString &rootKey)
+int unreadableNestedElements(const knvt::JSONView &inner, std::string_view rootKey)
 {
     struct Nested
     {
@@ -147,38 +150,26 @@ int unreadableNestedElements(const QJsonObject &inner, const QString &rootKey)
                                          {"tag", "tagged_items", nullptr}};
     int count = 0;
     for (const Nested &nested : kNested) {
-        if (rootKey != QLatin1String(nested.rootKey))
+        if (rootKey != nested.rootKey)
             continue;
-        const QString arrayKey = QLatin1String(nested.arrayKey);
-        const QJsonValue value = inner.value(arrayKey);
+        const std::string_view arrayKey = nested.arrayKey;
+        const knvt::JSONView value = inner.value(arrayKey);
         if (value.isUndefined() || value.isNull())
             continue;
         if (!value.isArray()) {
             ++count;
             continue;
         }
-        const QJsonArray elements = value.toArray();
-        for (const QJsonValue &element : elements) {
-            const std::optional<QJsonObject> readable = KNVTCDTaskStoreObject::readableNestedElement(arrayKey, element);
+        for (const knvt::JSONView &element : value) {
+            const std::optional<knvt::JSONView> readable =
+                KNVTCDTaskStoreObject::readableNestedElement(arrayKey, element);
             if (!readable)
                 ++count;
             else if (nested.elementRootKey)
-                count += unreadableNestedElements(*readable, QLatin1String(nested.elementRootKey));
+                count += unreadableNestedElements(*readable, nested.elementRootKey);
         }
     }
     return count;
-}
-
-QJsonValue parseJSON(const QByteArray &data)
-{
-    if (data.isEmpty())
-        return QJsonValue(QJsonValue::Undefined);
-    const QJsonDocument document = QJsonDocument::fromJson(data);
-    if (document.isArray())
-        return document.array();
-    if (document.isObject())
-        return document.object();
-    return QJsonValue(QJsonValue::Undefined);
 }
 
 QString describeErrorBody(const knvt::Error &error)
@@ -247,7 +238,7 @@ void KNVTTaskStoreSyncSession::setChangedKeys(ostore::Object &object, QStringLis
     object.setValue(kChangedKeysString, keys.isEmpty() ? ostore::Value() : ostore::Value(keys.join(QLatin1Char(' '))));
 }
 
-bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const QJsonObject &inner, const QVariantMap &sent)
+bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const knvt::JSONView &inner, const QVariantMap &sent)
 {
     KNVTCDTaskStoreObject *storeObj = storeObject(&object);
     // An object inserted for this reply records only its own defaults, nothing that waits for a push.
@@ -259,31 +250,32 @@ bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const QJsonObj
         if (it == sent.constEnd() || !knvt::syncWireAttributesUnchanged(object, changedKey, *it))
             waiting.append(changedKey);
     }
-    QJsonObject attributes = inner;
-    if (!waiting.isEmpty()) {
-        // The local values of the waiting keys take the place of the reply's, so the fill keeps them.
-        const QJsonObject local = knvt::syncWireAttributesForKeys(object, waiting);
-        for (auto it = local.begin(); it != local.end(); ++it)
-            attributes.insert(it.key(), it.value());
-    }
-    const bool applied = storeObj->mergeAttributes(attributes);
+    if (waiting.isEmpty())
+        return storeObj->mergeAttributes(inner);
+    // The local values of the waiting keys take the place of the reply's, so the fill keeps them. They are read back
+    // the way every reply is, from the text they would be pushed as.
+    const knvt::JSONDocument local = knvt::JSONDocument::fromJson(
+        QJsonDocument(knvt::syncWireAttributesForKeys(object, waiting)).toJson(QJsonDocument::Compact));
+    const knvt::JSONDocument attributes = knvt::JSONDocument::merged(inner, local);
+    const bool applied = storeObj->mergeAttributes(attributes.isUndefined() ? inner : attributes.root());
     if (applied && !waiting.isEmpty())
         setChangedKeys(object, waiting);
     return applied;
 }
 
-ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString &entityName, const QJsonObject &inner)
+ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString &entityName,
+                                                                  const knvt::JSONView &inner)
 {
     if (!m_context)
         return nullptr;
-    const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("id")));
+    const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id"));
     if (!id)
         return nullptr;
     ostore::Object *object = objectForNumericIdentifier(entityName, id);
     if (!object && entityName == kFriendshipEntity)
         object = friendshipForInviterNumericIdentifier(
-            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("inviter_id"))),
-            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("invitee_id"))));
+            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("inviter_id")),
+            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("invitee_id")));
     if (!object)
         object = knvt::insertNewObjectForEntityForName(*m_context, entityName);
     mergeReply(*object, inner);
@@ -295,11 +287,12 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
 void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
 {
     if (request.requestFormat() == KNVTRequestFormatJSON) {
-        const QJsonValue value = parseJSON(request.responseData());
+        const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(request.responseData());
+        const knvt::JSONView &value = reply.root();
         checkReadabilityOfPullReply(value, request);
         processJSONObject(value, request);
         if (value.isArray() && request.resource() == QLatin1String("tags")
-            && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value.toArray()))
+            && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value))
             invalidateResourceETag(request.resource());
     } else if (request.requestFormat() == KNVTRequestFormatPNG) {
         processPNGData(request.responseData(), request);
@@ -307,7 +300,8 @@ void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &reque
     processMetaDataForRequest(request);
 }
 
-void KNVTTaskStoreSyncSession::checkReadabilityOfPullReply(const QJsonValue &value, const KNVTRESTFulRequest &request)
+void KNVTTaskStoreSyncSession::checkReadabilityOfPullReply(const knvt::JSONView &value,
+                                                           const KNVTRESTFulRequest &request)
 {
     const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
     const std::optional<knvt::HttpResponse> response = request.HTTPURLResponse();
@@ -315,25 +309,24 @@ void KNVTTaskStoreSyncSession::checkReadabilityOfPullReply(const QJsonValue &val
     if (!pull || (response && response->statusCode() == 304))
         return;
     const bool collection = KNVTRESTFulRequest::isNoIdentifier(pull->identifier());
-    const QString rootKey = collection                    ? rootKeysByTaggedResource().value(pull->resource())
-        : pull->resource() == QLatin1String("task_lists") ? QStringLiteral("task_list")
-                                                          : QString();
-    if (rootKey.isEmpty())
+    const std::string rootKey = rootKeyText(collection           ? rootKeysByTaggedResource().value(pull->resource())
+                                            : pull->resource() == QLatin1String("task_lists") ? QStringLiteral("task_list")
+                                                                                              : QString());
+    if (rootKey.empty())
         return;
     int unreadable = 0;
     int elements = 1;
     const bool expectsArray = collection && pull->resource() != QLatin1String("account");
     if (expectsArray && value.isArray()) {
-        const QJsonArray array = value.toArray();
-        elements = int(array.size());
-        for (const QJsonValue &element : array) {
-            if (const std::optional<QJsonObject> inner = readableEntity(element, rootKey))
+        elements = int(value.size());
+        for (const knvt::JSONView &element : value) {
+            if (const std::optional<knvt::JSONView> inner = readableEntity(element, rootKey))
                 unreadable += unreadableNestedElements(*inner, rootKey);
             else
                 ++unreadable;
         }
     } else if (!expectsArray && value.isObject()) {
-        if (const std::optional<QJsonObject> inner = readableEntity(value, rootKey))
+        if (const std::optional<knvt::JSONView> inner = readableEntity(value, rootKey))
             unreadable += unreadableNestedElements(*inner, rootKey);
         else
             unreadable = 1;
@@ -358,20 +351,17 @@ void KNVTTaskStoreSyncSession::checkReadabilityOfPullReply(const QJsonValue &val
         invalidateResourceETag(pull->resource());
 }
 
-bool KNVTTaskStoreSyncSession::linksTasksThatAreNotHere(const QJsonArray &tags) const
+bool KNVTTaskStoreSyncSession::linksTasksThatAreNotHere(const knvt::JSONView &tags) const
 {
-    for (const QJsonValue &element : tags) {
-        const std::optional<QJsonObject> tag = readableEntity(element, QStringLiteral("tag"));
+    for (const knvt::JSONView &element : tags) {
+        const std::optional<knvt::JSONView> tag = readableEntity(element, "tag");
         if (!tag)
             continue;
-        const QJsonArray items = tag->value(QLatin1String("tagged_items")).toArray();
-        for (const QJsonValue &item : items) {
-            const QJsonObject link = item.toObject();
-            if (link.value(QLatin1String("taggable_type")).toString() != QLatin1String("Task"))
+        for (const knvt::JSONView &link : tag->value("tagged_items")) {
+            if (link.value("taggable_type").utf8() != "Task")
                 continue;
-            if (!objectForNumericIdentifier(
-                    kTaskEntity,
-                    KNVTCDTaskStoreObject::numericIdentifierFromJSON(link.value(QLatin1String("taggable_id")))))
+            if (!objectForNumericIdentifier(kTaskEntity,
+                                            KNVTCDTaskStoreObject::numericIdentifierFromJSON(link.value("taggable_id"))))
                 return true;
         }
     }
@@ -407,10 +397,11 @@ void KNVTTaskStoreSyncSession::invalidateResourceETagsOfCascadedDeletions()
 
 void KNVTTaskStoreSyncSession::processPOSTRequest(const KNVTRESTFulRequest &request)
 {
-    processJSONObject(parseJSON(request.responseData()), request);
+    const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(request.responseData());
+    processJSONObject(reply.root(), request);
 }
 
-void KNVTTaskStoreSyncSession::processJSONObject(const QJsonValue &value, const KNVTRESTFulRequest &request)
+void KNVTTaskStoreSyncSession::processJSONObject(const knvt::JSONView &value, const KNVTRESTFulRequest &request)
 {
     if (request.requestMethod() == KNVTRequestMethodPOST) {
         if (!dynamic_cast<const KNVTRESTFulPushRequest *>(&request))
@@ -418,12 +409,10 @@ void KNVTTaskStoreSyncSession::processJSONObject(const QJsonValue &value, const 
         const QString rootKey = rootKeysByPushResource().value(request.resource());
         if (rootKey.isEmpty())
             return;
-        const QJsonValue innerValue = value.toObject().value(rootKey);
-        const QJsonObject inner = innerValue.toObject();
-        const bool hasIdentifier =
-            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("id"))).has_value();
+        const knvt::JSONView inner = value.value(rootKeyText(rootKey));
+        const bool hasIdentifier = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id")).has_value();
         ostore::Object *object = pushedObject(request);
-        if (!innerValue.isObject() || !hasIdentifier) {
+        if (!inner.isObject() || !hasIdentifier) {
             // Without an identifier the object stays as it is and is posted again by the next push.
             qCInfo(lcSync).noquote() << "a create of" << request.resource()
                                      << "was answered without the created object; it will be posted again";
@@ -446,19 +435,19 @@ void KNVTTaskStoreSyncSession::processJSONObject(const QJsonValue &value, const 
         return;
     }
     if (pull->requestAction() == KNVTRESTFulRequestActionIndex && value.isArray()) {
-        applyListRule(pull->resource(), value.toArray());
+        applyListRule(pull->resource(), value);
         return;
     }
     if (pull->resource() == QLatin1String("account") && value.isObject()) {
-        const QJsonValue account = value.toObject().value(QLatin1String("account"));
+        const knvt::JSONView account = value.value("account");
         if (account.isObject())
-            processJSONEntityObject(QStringLiteral("KNVTCDAccount"), account.toObject());
+            processJSONEntityObject(QStringLiteral("KNVTCDAccount"), account);
         return;
     }
     processJSONObject(value);
 }
 
-void KNVTTaskStoreSyncSession::insertTombstone(const QString &entityName, const QJsonObject &inner)
+void KNVTTaskStoreSyncSession::insertTombstone(const QString &entityName, const knvt::JSONView &inner)
 {
     if (!m_context || entityName.isEmpty())
         return;
@@ -467,39 +456,39 @@ void KNVTTaskStoreSyncSession::insertTombstone(const QString &entityName, const 
     tombstone->setValue(QStringLiteral("deletedDate"), knvt::Clock::shared().now());
 }
 
-void KNVTTaskStoreSyncSession::processJSONObject(const QJsonValue &value)
+void KNVTTaskStoreSyncSession::processJSONObject(const knvt::JSONView &value)
 {
     if (value.isArray())
-        processJSONArray(value.toArray());
+        processJSONArray(value);
     else if (value.isObject())
-        processJSONDictionary(value.toObject());
+        processJSONDictionary(value);
 }
 
-void KNVTTaskStoreSyncSession::processJSONArray(const QJsonArray &array)
+void KNVTTaskStoreSyncSession::processJSONArray(const knvt::JSONView &array)
 {
-    for (const QJsonValue &element : array) {
+    for (const knvt::JSONView &element : array) {
         if (element.isObject())
-            processJSONDictionary(element.toObject());
+            processJSONDictionary(element);
     }
 }
 
-void KNVTTaskStoreSyncSession::processJSONDictionary(const QJsonObject &object)
+void KNVTTaskStoreSyncSession::processJSONDictionary(const knvt::JSONView &object)
 {
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        const QString entityName = entityNamesByRootKey().value(it.key());
-        if (entityName.isEmpty() || !it.value().isObject())
+    for (const knvt::JSONView::Member &member : object.members()) {
+        const std::string_view key = member.key();
+        const knvt::JSONView &inner = member.value();
+        const QString entityName = entityNamesByRootKey().value(member.keyString());
+        if (entityName.isEmpty() || !inner.isObject())
             continue;
-        const QJsonObject inner = it.value().toObject();
         // A comment or tagged item is stored only with a task it can hang on.
-        if (it.key() == QLatin1String("comment") || it.key() == QLatin1String("tagged_item")) {
-            const QString prefix =
-                it.key() == QLatin1String("comment") ? QStringLiteral("commentable") : QStringLiteral("taggable");
-            if (inner.value(prefix + QLatin1String("_type")).toString() != QLatin1String("Task"))
+        if (key == "comment" || key == "tagged_item") {
+            const bool comment = key == "comment";
+            if (inner.value(comment ? "commentable_type" : "taggable_type").utf8() != "Task")
                 continue;
             const bool known = objectForNumericIdentifier(
                 kTaskEntity,
-                KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(prefix + QLatin1String("_id"))));
-            if (!known && !inner.value(prefix).isObject())
+                KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(comment ? "commentable_id" : "taggable_id")));
+            if (!known && !inner.value(comment ? "commentable" : "taggable").isObject())
                 continue;
         }
         processJSONEntityObject(entityName, inner);
@@ -516,7 +505,7 @@ void KNVTTaskStoreSyncSession::removeTaskListWithTasks(ostore::Object *taskList)
     m_context->remove(taskList);
 }
 
-void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const QJsonArray &array)
+void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt::JSONView &array)
 {
     if (!m_context)
         return;
@@ -562,15 +551,15 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const QJso
     };
 
     bool complete = true;
-    for (const QJsonValue &element : array) {
-        const std::optional<QJsonObject> readable = readableEntity(element, rootKey);
+    const std::string rootKeyUTF8 = rootKeyText(rootKey);
+    for (const knvt::JSONView &element : array) {
+        const std::optional<knvt::JSONView> readable = readableEntity(element, rootKeyUTF8);
         if (!readable) {
             complete = false;
             continue;
         }
-        const QJsonObject &inner = *readable;
-        const std::optional<qint64> id =
-            KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(QLatin1String("id")));
+        const knvt::JSONView &inner = *readable;
+        const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id"));
         ostore::Object *object = objectForNumericIdentifier(entityName, id);
         if (declined) {
             // A list the user declined leaves this device with its tasks, and is never created here.

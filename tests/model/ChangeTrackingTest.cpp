@@ -80,7 +80,7 @@ TEST_F(ModelChangeTrackingTest, FillDiscardsWhatWasRecordedAndLeavesLaterEditsTr
     knvt::test::FakeClock clock(QDateTime(QDate(2016, 1, 2), QTime(9, 0), QTimeZone::utc()));
     auto *task = insert<KNVTCDTask>();
     // A fill with a nested comment: fills nest, and each must hand change tracking back when it ends.
-    task->mergeAttributes(QJsonObject{
+    task->mergeAttributes(wire(QJsonObject{
         {"id", 70},
         {"created_at", wireDate()},
         {"updated_at", wireDate(1)},
@@ -94,7 +94,7 @@ TEST_F(ModelChangeTrackingTest, FillDiscardsWhatWasRecordedAndLeavesLaterEditsTr
                                 {"text", "pulled text"},
                                 {"commentable_id", 70},
                                 {"commentable_type", "Task"}}}},
-    });
+    }));
     ASSERT_EQ(task->comments().size(), 1u);
     KNVTCDTaskComment *comment = task->comments().front();
     // The service's dates stand, not stamps of the fill's own writes.
@@ -114,7 +114,7 @@ TEST_F(ModelChangeTrackingTest, FillDiscardsWhatWasRecordedAndLeavesLaterEditsTr
     // A fill discards everything recorded before it.
     KNVTCDTaskComment *local = insert<KNVTCDTaskComment>();
     local->setText(QStringLiteral("local"));
-    local->updateWithAttributes(QJsonObject{{"id", 40}, {"updated_at", wireDate(1)}});
+    local->updateWithAttributes(wire(QJsonObject{{"id", 40}, {"updated_at", wireDate(1)}}));
     EXPECT_TRUE(local->changedKeysString().isNull());
 }
 

@@ -46,7 +46,7 @@ TEST_F(KNVTCDFriendshipTest, PullReadsTheTwoServiceStatusesAndKeepsAnyOther)
 {
     KNVTCDUser *x = user(43);
     auto *record = insert<KNVTCDFriendship>();
-    record->updateWithAttributes(reply("pending", 42, 43));
+    record->updateWithAttributes(wire(reply("pending", 42, 43)));
     EXPECT_EQ(record->numericIdentifier(), 7);
     EXPECT_EQ(record->status(), KNVTFriendshipStatusPending);
     EXPECT_EQ(record->inviter(), m_me);
@@ -54,9 +54,9 @@ TEST_F(KNVTCDFriendshipTest, PullReadsTheTwoServiceStatusesAndKeepsAnyOther)
     EXPECT_EQ(x->friendshipStatus(), KNVTUserFriendshipStatusInvited);
     EXPECT_TRUE(record->changedKeysString().isNull());
 
-    record->updateWithAttributes(reply("declined", 42, 43));
+    record->updateWithAttributes(wire(reply("declined", 42, 43)));
     EXPECT_EQ(record->status(), KNVTFriendshipStatusPending);
-    record->updateWithAttributes(reply("accepted", 42, 43));
+    record->updateWithAttributes(wire(reply("accepted", 42, 43)));
     EXPECT_EQ(record->status(), KNVTFriendshipStatusAccepted);
     EXPECT_EQ(x->friendshipStatus(), KNVTUserFriendshipStatusFriend) << "the other end is derived again";
     EXPECT_EQ(m_me->friendshipStatus(), KNVTUserFriendshipStatusMe);
@@ -96,8 +96,8 @@ protected:
 TEST_F(KNVTCDAccountTest, OwnerObjectUpdatesTheKnownLocalUser)
 {
     auto *account = insert<KNVTCDAccount>();
-    account->updateWithAttributes(
-        accountReply(42, QJsonObject{{"id", 42}, {"first_name", "Daz"}, {"last_name", "Dorod"}, {"username", "daz"}}));
+    account->updateWithAttributes(wire(
+        accountReply(42, QJsonObject{{"id", 42}, {"first_name", "Daz"}, {"last_name", "Dorod"}, {"username", "daz"}})));
     EXPECT_EQ(account->numericIdentifier(), 9);
     EXPECT_EQ(account->owner(), m_me);
     EXPECT_EQ(m_me->extendedDisplayName(), QStringLiteral("Daz Dorod (daz)"));
@@ -109,11 +109,11 @@ TEST_F(KNVTCDAccountTest, UnknownOwnerIsCreatedOnlyFromItsObject)
     auto *account = insert<KNVTCDAccount>();
     account->setOwner(m_me);
     const qsizetype users = context().count<KNVTCDUser>();
-    account->updateWithAttributes(accountReply(50, QJsonValue::Undefined));
+    account->updateWithAttributes(wire(accountReply(50, QJsonValue::Undefined)));
     EXPECT_EQ(account->owner(), m_me);
     EXPECT_EQ(context().count<KNVTCDUser>(), users);
 
-    account->updateWithAttributes(accountReply(50, QJsonObject{{"id", 50}, {"first_name", "New"}}));
+    account->updateWithAttributes(wire(accountReply(50, QJsonObject{{"id", 50}, {"first_name", "New"}})));
     ASSERT_NE(account->owner(), nullptr);
     EXPECT_NE(account->owner(), m_me);
     EXPECT_EQ(account->owner()->fullName(), QStringLiteral("New"));

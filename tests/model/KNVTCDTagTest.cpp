@@ -141,13 +141,13 @@ TEST_F(KNVTCDTagTest, PullFillsFieldsAndLinksOnlyAKnownCreator)
     KNVTCDTag *t = tag(QStringLiteral("local"), 9);
     const qsizetype users = context().count<KNVTCDUser>();
 
-    t->updateWithAttributes(QJsonObject{{"id", 1},
+    t->updateWithAttributes(wire(QJsonObject{{"id", 1},
                                         {"created_at", wireDate()},
                                         {"updated_at", wireDate(5)},
                                         {"deleted_at", wireDate(6)},
                                         {"title", "home"},
                                         {"creator_id", 42},
-                                        {"creator_order_index", 3}});
+                                        {"creator_order_index", 3}}));
     EXPECT_EQ(t->modifiedDate(), date(5));
     EXPECT_EQ(t->deletedDate(), date(6));
     EXPECT_EQ(t->title(), QStringLiteral("home"));
@@ -156,12 +156,12 @@ TEST_F(KNVTCDTagTest, PullFillsFieldsAndLinksOnlyAKnownCreator)
     EXPECT_TRUE(t->changedKeysString().isNull());
 
     // An unknown creator is neither created nor linked; a missing key leaves its field, null clears it.
-    t->updateWithAttributes(QJsonObject{{"id", 1}, {"creator_id", 43}, {"creator", QJsonObject{{"id", 43}}}});
+    t->updateWithAttributes(wire(QJsonObject{{"id", 1}, {"creator_id", 43}, {"creator", QJsonObject{{"id", 43}}}}));
     EXPECT_EQ(t->creator(), creator);
     EXPECT_EQ(context().count<KNVTCDUser>(), users);
     EXPECT_EQ(t->deletedDate(), date(6));
 
-    t->updateWithAttributes(QJsonObject{{"id", 1}, {"creator_order_index", QJsonValue::Null}});
+    t->updateWithAttributes(wire(QJsonObject{{"id", 1}, {"creator_order_index", QJsonValue::Null}}));
     EXPECT_EQ(t->creatorOrderIndex(), std::nullopt);
 }
 
@@ -173,8 +173,8 @@ TEST_F(KNVTCDTagTest, TaggedItemsAcceptOnlyTasksThatAreHereOrEmbedded)
 
     QJsonObject embedded = item(203, 99);
     embedded.insert(QStringLiteral("taggable"), QJsonObject{{"id", 99}, {"title", "elsewhere"}});
-    t->updateWithAttributes(
-        tagReply({item(200, 10), item(201, 10, QStringLiteral("Project")), item(202, 98), embedded}));
+    t->updateWithAttributes(wire(
+        tagReply({item(200, 10), item(201, 10, QStringLiteral("Project")), item(202, 98), embedded})));
 
     const std::vector<KNVTCDTaggedTask *> rows = t->taggedTasks();
     ASSERT_EQ(rows.size(), 2u);
@@ -201,7 +201,7 @@ TEST_F(KNVTCDTagTest, TaggedItemsReplaceSyncedLinksAndKeepUnpushedOnes)
 
     QJsonObject tombstone = item(200, 10);
     tombstone.insert(QStringLiteral("deleted_at"), wireDate());
-    t->updateWithAttributes(tagReply({tombstone}));
+    t->updateWithAttributes(wire(tagReply({tombstone})));
     EXPECT_FALSE(kept->isDeleted());
     EXPECT_EQ(kept->deletedDate(), date()) << "the named link is merged";
     EXPECT_TRUE(dropped->isDeleted()) << "a synced link the tag no longer names is deleted outright";
@@ -214,7 +214,7 @@ TEST_F(KNVTCDTagTest, LinkThatArrivedBeforeItsTaskIsLinkedWhenTheTaskComes)
     QJsonObject early = item(203, 99);
     early.insert(QStringLiteral("taggable"), QJsonObject{{"id", 99}});
     const QJsonObject reply = tagReply({early});
-    ASSERT_TRUE(t->mergeAttributes(reply));
+    ASSERT_TRUE(t->mergeAttributes(wire(reply)));
     save();
     ASSERT_EQ(t->taggedTasks().size(), 1u);
     KNVTCDTaggedTask *row = t->taggedTasks().front();
@@ -223,13 +223,13 @@ TEST_F(KNVTCDTagTest, LinkThatArrivedBeforeItsTaskIsLinkedWhenTheTaskComes)
     // The task arrives with a later pull; the tag and its item come again unchanged.
     KNVTCDTask *late = task(QStringLiteral("late"), 99);
     save();
-    EXPECT_TRUE(t->mergeAttributes(reply));
+    EXPECT_TRUE(t->mergeAttributes(wire(reply)));
     EXPECT_EQ(t->tasks(), std::vector<KNVTCDTask *>{late});
     EXPECT_TRUE(row->changedKeysString().isNull());
 
     // Once linked, the unchanged copy is not applied again.
     t->setTitle(QStringLiteral("renamed here"));
-    EXPECT_FALSE(t->mergeAttributes(reply));
+    EXPECT_FALSE(t->mergeAttributes(wire(reply)));
     EXPECT_EQ(t->title(), QStringLiteral("renamed here"));
 }
 
@@ -260,12 +260,12 @@ TEST_F(KNVTCDTagTest, LinkPullLinksEndsThatAreHereAndCreatesNone)
     KNVTCDTask *a = task(QStringLiteral("A"), 10);
     auto *link = insert<KNVTCDTaggedTask>();
     link->setTask(a);
-    link->updateWithAttributes(QJsonObject{{"id", 200},
+    link->updateWithAttributes(wire(QJsonObject{{"id", 200},
                                            {"created_at", wireDate()},
                                            {"updated_at", wireDate(1)},
                                            {"tag_id", 1},
                                            {"taggable_id", 77},
-                                           {"taggable", QJsonObject{{"id", 77}}}});
+                                           {"taggable", QJsonObject{{"id", 77}}}}));
     EXPECT_EQ(link->numericIdentifier(), 200);
     EXPECT_EQ(link->tag(), t);
     EXPECT_EQ(link->task(), a) << "an unknown task leaves the link as it was";

@@ -54,13 +54,13 @@ TEST_F(KNVTCDTaskCommentTest, PullFillsTextDatesAuthorAndTask)
 {
     KNVTCDTask *commented = task(10);
     KNVTCDTaskComment *comment = syncedComment(date(), date());
-    comment->updateWithAttributes(QJsonObject{{"id", 40},
+    comment->updateWithAttributes(wire(QJsonObject{{"id", 40},
                                               {"text", "from the service"},
                                               {"created_at", wireDate()},
                                               {"updated_at", wireDate(30)},
                                               {"commentable_id", 10},
                                               {"user_id", 43},
-                                              {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}});
+                                              {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}}));
     EXPECT_EQ(comment->text(), QStringLiteral("from the service"));
     EXPECT_EQ(comment->modifiedDate(), date(30)) << "the service's date, not the time of the text change";
     EXPECT_EQ(comment->task(), commented);
@@ -70,11 +70,11 @@ TEST_F(KNVTCDTaskCommentTest, PullFillsTextDatesAuthorAndTask)
 
     // A missing text stays, null empties it; an unknown author without object and an unknown task change nothing.
     KNVTCDUser *author = comment->user();
-    comment->updateWithAttributes(QJsonObject{{"id", 40}, {"user_id", 44}, {"commentable_id", 11}});
+    comment->updateWithAttributes(wire(QJsonObject{{"id", 40}, {"user_id", 44}, {"commentable_id", 11}}));
     EXPECT_EQ(comment->text(), QStringLiteral("from the service"));
     EXPECT_EQ(comment->user(), author);
     EXPECT_EQ(comment->task(), commented);
-    comment->updateWithAttributes(QJsonObject{{"id", 40}, {"text", QJsonValue::Null}});
+    comment->updateWithAttributes(wire(QJsonObject{{"id", 40}, {"text", QJsonValue::Null}}));
     EXPECT_TRUE(comment->text().isNull());
 }
 
@@ -83,12 +83,12 @@ TEST_F(KNVTCDTaskCommentTest, CommentWrittenHereTakesTheServicesCopyWhateverItsD
     auto *comment = insert<KNVTCDTaskComment>();
     comment->setCreatedDate(date(100));
     comment->setText(QStringLiteral("mine"));
-    EXPECT_TRUE(comment->mergeAttributes(
-        QJsonObject{{"id", 40}, {"text", "mine"}, {"created_at", wireDate()}, {"updated_at", wireDate()}}));
+    EXPECT_TRUE(comment->mergeAttributes(wire(
+        QJsonObject{{"id", 40}, {"text", "mine"}, {"created_at", wireDate()}, {"updated_at", wireDate()}})));
     EXPECT_EQ(comment->numericIdentifier(), 40);
 
     comment->setText(QStringLiteral("edited here"));
-    EXPECT_FALSE(comment->mergeAttributes(QJsonObject{{"id", 40}, {"text", "old"}, {"updated_at", wireDate(1)}}))
+    EXPECT_FALSE(comment->mergeAttributes(wire(QJsonObject{{"id", 40}, {"text", "old"}, {"updated_at", wireDate(1)}})))
         << "the local edit is newer than the service's copy";
     EXPECT_EQ(comment->text(), QStringLiteral("edited here"));
 }
@@ -117,15 +117,15 @@ TEST_F(KNVTCDTaskWatcherTest, PullCreatesAnUnknownUserOnlyFromItsObject)
     KNVTCDTask *watched = task(10);
     auto *watcher = insert<KNVTCDTaskWatcher>();
     const qsizetype users = context().count<KNVTCDUser>();
-    watcher->updateWithAttributes(QJsonObject{{"id", 60}, {"task_id", 10}, {"user_id", 43}});
+    watcher->updateWithAttributes(wire(QJsonObject{{"id", 60}, {"task_id", 10}, {"user_id", 43}}));
     EXPECT_EQ(watcher->user(), nullptr);
     EXPECT_EQ(watcher->task(), watched);
     EXPECT_EQ(context().count<KNVTCDUser>(), users);
 
-    watcher->updateWithAttributes(QJsonObject{{"id", 60},
+    watcher->updateWithAttributes(wire(QJsonObject{{"id", 60},
                                               {"deleted_at", wireDate(2)},
                                               {"user_id", 43},
-                                              {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}});
+                                              {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}}));
     ASSERT_NE(watcher->user(), nullptr);
     EXPECT_EQ(watcher->user()->fullName(), QStringLiteral("Daz"));
     EXPECT_EQ(watcher->deletedDate(), date(2));

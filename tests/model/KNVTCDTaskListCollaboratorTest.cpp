@@ -16,11 +16,11 @@ protected:
     KNVTCDTaskListCollaborator *pulledRow(KNVTCDTaskList *taskList, KNVTCDUser *member, qint64 id = 70)
     {
         auto *r = insert<KNVTCDTaskListCollaborator>();
-        r->updateWithAttributes(rowObject({{"id", id},
+        r->updateWithAttributes(wire(rowObject({{"id", id},
                                            {"task_list_id", taskList->numericIdentifier().value_or(0)},
                                            {"user_id", member->numericIdentifier().value_or(0)},
                                            {"role", "editor"},
-                                           {"status", "accepted"}}));
+                                           {"status", "accepted"}})));
         return r;
     }
 };
@@ -88,7 +88,7 @@ TEST_F(KNVTCDTaskListCollaboratorTest, FillAppliesEveryKey)
     KNVTCDTaskList *l = synced(list(), 7);
     KNVTCDUser *ann = user(QStringLiteral("Ann"), 2);
     auto *r = insert<Row>();
-    r->mergeAttributes(rowObject({{"task_list_id", 7},
+    r->mergeAttributes(wire(rowObject({{"task_list_id", 7},
                                   {"user_id", 2},
                                   {"role", "owner"},
                                   {"status", "pending"},
@@ -96,7 +96,7 @@ TEST_F(KNVTCDTaskListCollaboratorTest, FillAppliesEveryKey)
                                   {"reviewed_at", wireDate(-86400)},
                                   {"review_at", wireDate(86400)},
                                   {"deleted_at", wireDate(5)},
-                                  {"review_recurrence", QJsonArray{"RRULE:FREQ=WEEKLY", "RRULE:FREQ=DAILY"}}}));
+                                  {"review_recurrence", QJsonArray{"RRULE:FREQ=WEEKLY", "RRULE:FREQ=DAILY"}}})));
     EXPECT_EQ(r->taskList(), l);
     EXPECT_EQ(r->user(), ann);
     EXPECT_EQ(r->role(), 1);
@@ -120,12 +120,12 @@ TEST_F(KNVTCDTaskListCollaboratorTest, MissingNullAndWrongTypedKeys)
     r->setReviewRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
     r->setDeletedDate(date(1));
 
-    r->updateWithAttributes(rowObject({{"task_list_id", 99},
+    r->updateWithAttributes(wire(rowObject({{"task_list_id", 99},
                                        {"user_id", 98},
                                        {"status", QJsonValue::Null},
                                        {"review_at", QJsonValue::Null},
                                        {"review_recurrence", QJsonArray()},
-                                       {"deleted_at", QJsonValue::Null}}));
+                                       {"deleted_at", QJsonValue::Null}})));
     EXPECT_EQ(r->taskList(), l) << "an unknown list leaves the row's list";
     EXPECT_EQ(r->user(), ann) << "an unknown user without its object leaves the row's user";
     EXPECT_EQ(r->status(), 2);
@@ -144,11 +144,11 @@ TEST_F(KNVTCDTaskListCollaboratorTest, LocalUsersRowIsMirroredOnTheList)
     KNVTCDTaskListCollaborator *theirs = pulledRow(l, user(QStringLiteral("Ann"), 2), 71);
     ASSERT_EQ(l->taskListCollaboratorStatus(), 2);
 
-    theirs->mergeAttributes(rowObject({{"id", 71}, {"updated_at", wireDate(1)}, {"status", "declined"}}));
+    theirs->mergeAttributes(wire(rowObject({{"id", 71}, {"updated_at", wireDate(1)}, {"status", "declined"}})));
     EXPECT_EQ(theirs->status(), 3);
     EXPECT_EQ(l->taskListCollaboratorStatus(), 2) << "another member's row never touches the list";
 
-    mine->mergeAttributes(rowObject({{"updated_at", wireDate(1)}, {"status", "declined"}}));
+    mine->mergeAttributes(wire(rowObject({{"updated_at", wireDate(1)}, {"status", "declined"}})));
     EXPECT_EQ(l->taskListCollaboratorStatus(), 3);
     EXPECT_TRUE(l->changedKeysString().isNull());
     EXPECT_TRUE(mine->changedKeysString().isNull());

@@ -32,9 +32,9 @@ protected:
     KNVTCDTaskList *pulledList(qint64 id, qint64 updatedAt = 0)
     {
         auto *l = insert<KNVTCDTaskList>();
-        l->updateWithAttributes(listObject(
+        l->updateWithAttributes(wire(listObject(
             id, updatedAt,
-            {{"title", "Garden"}, {"task_list_type", "project"}, {"status", "actionable"}, {"tasks", QJsonArray()}}));
+            {{"title", "Garden"}, {"task_list_type", "project"}, {"status", "actionable"}, {"tasks", QJsonArray()}})));
         return l;
     }
 };
@@ -126,11 +126,11 @@ TEST_F(KNVTCDTaskListWireTest, NewerWinsUnlessTheListWaitsForItsFullFetch)
 {
     KNVTCDTaskList *l = pulledList(7, 0);
     l->setTitle(QStringLiteral("local"));
-    EXPECT_FALSE(l->mergeAttributes(listObject(7, 0, {{"title", "service"}})));
+    EXPECT_FALSE(l->mergeAttributes(wire(listObject(7, 0, {{"title", "service"}}))));
     EXPECT_EQ(l->title(), "local");
 
     l->setNeedsUpdating(true);
-    EXPECT_TRUE(l->mergeAttributes(listObject(7, 0, {{"title", "service"}})));
+    EXPECT_TRUE(l->mergeAttributes(wire(listObject(7, 0, {{"title", "service"}}))));
     EXPECT_EQ(l->title(), "service");
 }
 
@@ -141,7 +141,7 @@ TEST_F(KNVTCDTaskListWireTest, FillAppliesEveryKey)
     KNVTCDUser *creator = user(QStringLiteral("Ann"), 2);
     auto *l = insert<KNVTCDTaskList>();
     l->setTitle(QStringLiteral("local"));
-    l->mergeAttributes(listObject(7, 0,
+    l->mergeAttributes(wire(listObject(7, 0,
                                   {{"title", "Garden"},
                                    {"description", "front and back"},
                                    {"status", "completed"},
@@ -152,7 +152,7 @@ TEST_F(KNVTCDTaskListWireTest, FillAppliesEveryKey)
                                    {"archived_at", wireDate(-40)},
                                    {"deleted_at", wireDate(-30)},
                                    {"creator_id", 2},
-                                   {"priority", 1}}));
+                                   {"priority", 1}})));
     EXPECT_EQ(l->title(), "Garden");
     EXPECT_EQ(l->notes(), "front and back");
     EXPECT_EQ(l->status(), 4);
@@ -177,7 +177,7 @@ TEST_F(KNVTCDTaskListWireTest, MissingAndNullKeys)
     l->setStartDate(date(2));
     l->setStatus(4);
     l->setDeletedDate(date(3));
-    l->updateWithAttributes(listObject(7, 1));
+    l->updateWithAttributes(wire(listObject(7, 1)));
     // A missing title, status, deletion or creator keeps the local one; a missing description or date clears it.
     EXPECT_EQ(l->title(), "Garden");
     EXPECT_EQ(l->status(), 4);
@@ -188,11 +188,11 @@ TEST_F(KNVTCDTaskListWireTest, MissingAndNullKeys)
     EXPECT_FALSE(l->startDate().isValid());
 
     l->setNotes(QStringLiteral("notes"));
-    l->updateWithAttributes(listObject(7, 2,
+    l->updateWithAttributes(wire(listObject(7, 2,
                                        {{"title", QJsonValue::Null},
                                         {"status", QJsonValue::Null},
                                         {"deleted_at", QJsonValue::Null},
-                                        {"description", QJsonValue::Null}}));
+                                        {"description", QJsonValue::Null}})));
     EXPECT_EQ(l->title(), "Garden");
     EXPECT_EQ(l->status(), 4);
     EXPECT_EQ(l->deletedDate(), date(3));
@@ -211,7 +211,7 @@ TEST_F(KNVTCDTaskListWireTest, NestedMemberRowsAreMatchedByUser)
     QJsonObject annObject = rowObject(70, 7, 2, "editor", "accepted");
     QJsonObject newObject = rowObject(72, 7, 5, "editor", "pending");
     newObject.insert("user", QJsonObject{{"id", 5}, {"first_name", "Dee"}});
-    l->updateWithAttributes(listObject(7, 1, {{"task_list_collaborators", QJsonArray{annObject, newObject}}}));
+    l->updateWithAttributes(wire(listObject(7, 1, {{"task_list_collaborators", QJsonArray{annObject, newObject}}})));
 
     EXPECT_EQ(annRow->status(), 2);
     EXPECT_TRUE(bobRow->isDeleted()) << "a synced row the service no longer lists is deleted";
@@ -235,11 +235,11 @@ TEST_F(KNVTCDTaskListWireTest, NestedTasksAreMergedInsertedAndReconciledWithNoth
     KNVTCDTask *elsewhere = synced(task(nullptr, QStringLiteral("moved by the service")), 203);
     const qsizetype unpushed = context().count<KNVTCDTask>(ostore::where::notNull(QStringLiteral("changedKeysString")));
 
-    l->updateWithAttributes(
+    l->updateWithAttributes(wire(
         listObject(7, 1,
                    {{"tasks",
                      QJsonArray{taskObject(200, 7, "kept, renamed", "completed"), taskObject(202, 7, "new", "someday"),
-                                taskObject(203, 7, "moved", "actionable")}}}));
+                                taskObject(203, 7, "moved", "actionable")}}})));
     EXPECT_EQ(kept->title(), "kept, renamed");
     EXPECT_TRUE(dropped->isDeleted());
     EXPECT_FALSE(local->isDeleted());
@@ -269,7 +269,7 @@ TEST_F(KNVTCDTaskListWireTest, UnpushedMoveIntoTheListSurvivesItsReply)
     ASSERT_TRUE(moved->changedKeys().contains("taskList"));
     KNVTCDTask *stale = synced(task(l, QStringLiteral("gone on the service")), 301);
 
-    l->updateWithAttributes(listObject(7, 1, {{"tasks", QJsonArray()}}));
+    l->updateWithAttributes(wire(listObject(7, 1, {{"tasks", QJsonArray()}})));
     EXPECT_FALSE(moved->isDeleted());
     EXPECT_EQ(moved->taskList(), l);
     EXPECT_EQ(moved->attributesForKeys(moved->changedKeys()), (QJsonObject{{"task_list_id", 7}}));
@@ -280,12 +280,12 @@ TEST_F(KNVTCDTaskListWireTest, UnpushedMoveIntoTheListSurvivesItsReply)
 TEST_F(KNVTCDTaskListWireTest, CompletedListStaysCompletedThroughPulledOpenTasks)
 {
     auto *pulled = insert<KNVTCDTaskList>();
-    pulled->mergeAttributes(listObject(7, 0,
+    pulled->mergeAttributes(wire(listObject(7, 0,
                                        {{"title", "Done"},
                                         {"status", "completed"},
                                         {"status_updated_at", wireDate(-60)},
                                         {"archived_at", wireDate(-30)},
-                                        {"tasks", QJsonArray{taskObject(200, 7, "repeats", "actionable")}}}));
+                                        {"tasks", QJsonArray{taskObject(200, 7, "repeats", "actionable")}}})));
     EXPECT_TRUE(pulled->isCompleted());
     EXPECT_TRUE(pulled->isArchived());
     EXPECT_EQ(pulled->statusModifiedDate(), date(-60));
@@ -296,15 +296,15 @@ TEST_F(KNVTCDTaskListWireTest, CompletedListStaysCompletedThroughPulledOpenTasks
     KNVTCDTaskList *reconciled = pulledList(8);
     synced(task(reconciled, QStringLiteral("repeats")), 210);
     KNVTCDTask *gone = synced(task(reconciled, QStringLiteral("gone"), 4), 211);
-    reconciled->updateWithAttributes(listObject(
-        8, 1, {{"status", "completed"}, {"tasks", QJsonArray{taskObject(210, 8, "repeats", "actionable")}}}));
+    reconciled->updateWithAttributes(wire(listObject(
+        8, 1, {{"status", "completed"}, {"tasks", QJsonArray{taskObject(210, 8, "repeats", "actionable")}}})));
     EXPECT_TRUE(gone->isDeleted());
     EXPECT_TRUE(reconciled->isCompleted()) << "removing a task while applying the reply leaves the service's status";
 
     KNVTCDTaskList *joined = pulledList(9);
-    joined->updateWithAttributes(listObject(9, 1, {{"status", "completed"}, {"archived_at", wireDate()}}));
+    joined->updateWithAttributes(wire(listObject(9, 1, {{"status", "completed"}, {"archived_at", wireDate()}})));
     KNVTCDTask *t = synced(task(nullptr, QStringLiteral("moved by another device")), 220);
-    t->mergeAttributes(taskObject(220, 9, "moved by another device", "actionable"));
+    t->mergeAttributes(wire(taskObject(220, 9, "moved by another device", "actionable")));
     ASSERT_EQ(t->taskList(), joined);
     EXPECT_TRUE(joined->isCompleted());
     EXPECT_TRUE(joined->isArchived());
@@ -320,7 +320,7 @@ TEST_F(KNVTCDTaskListWireTest, PulledOwnRowOrderIndexReachesTheMirror)
     QJsonObject other = rowObject(71, 7, 2, "editor", "accepted");
     other.insert("task_list_type_order_index", 9);
     other.insert("user", QJsonObject{{"id", 2}});
-    l->mergeAttributes(listObject(7, 0, {{"task_list_collaborators", QJsonArray{own, other}}}));
+    l->mergeAttributes(wire(listObject(7, 0, {{"task_list_collaborators", QJsonArray{own, other}}})));
 
     EXPECT_EQ(l->taskListCollaboratorTaskListTypeOrderIndex(), 3);
     EXPECT_EQ(l->taskListCollaboratorStatus(), 2);

@@ -6,6 +6,7 @@
 
 #include "model/KNVTRecurrence.h"
 
+#include "foundation/JSONDocument.h"
 #include "foundation/KNVTAlertHandler.h"
 
 #include <QJsonDocument>
@@ -127,7 +128,7 @@ protected:
             s.insert(QString::fromUtf8(name));
         return s;
     }
-    static QJsonObject json(const char *text) { return QJsonDocument::fromJson(QByteArray(text)).object(); }
+    static knvt::JSONDocument json(const char *text) { return knvt::JSONDocument::fromJson(QByteArray(text)); }
 
     knvt::test::FakeClock m_clock{now()};
     std::vector<KNVTTaskAlertQuestion> m_questions;

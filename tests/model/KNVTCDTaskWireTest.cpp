@@ -117,7 +117,7 @@ TEST_F(KNVTCDTaskWireTest, RelationshipsTheServiceKeepsAreNeitherRecordedNorSent
 TEST_F(KNVTCDTaskWireTest, PulledStatusAndItsDate)
 {
     KNVTCDTask *t = insert<KNVTCDTask>();
-    t->updateWithAttributes(json(R"({"id":1,"status":"completed","status_updated_at":"2015-03-04T10:20:30+0000"})"));
+    t->updateWithAttributes(wire(json(R"({"id":1,"status":"completed","status_updated_at":"2015-03-04T10:20:30+0000"})")));
     EXPECT_EQ(t->status(), 4);
     EXPECT_EQ(t->statusModifiedDate(), date());
     EXPECT_TRUE(t->changedKeysString().isNull());
@@ -131,21 +131,21 @@ TEST_F(KNVTCDTaskWireTest, PulledListNeverMovesATaskIntoTheInbox)
     t->setTaskList(home);
 
     for (const char *leavesIt : {R"({"id":1,"task_list_id":null})", R"({"id":1})"}) {
-        t->updateWithAttributes(json(leavesIt));
+        t->updateWithAttributes(wire(json(leavesIt)));
         EXPECT_EQ(t->taskList(), home) << leavesIt;
     }
-    t->updateWithAttributes(json(R"({"id":1,"task_list_id":6})"));
+    t->updateWithAttributes(wire(json(R"({"id":1,"task_list_id":6})")));
     EXPECT_EQ(t->taskList(), work);
 }
 
 TEST_F(KNVTCDTaskWireTest, PulledFieldsMissingAndNull)
 {
     KNVTCDTask *t = insert<KNVTCDTask>();
-    t->updateWithAttributes(json(R"({
+    t->updateWithAttributes(wire(json(R"({
         "id": 12, "created_at": "2015-03-04T10:20:30+0000", "updated_at": "2015-03-04T10:21:30+0000",
         "title": "Call", "description": "about the roof", "priority": 5, "start_at": "2015-03-04T10:20:30+0000",
         "due_at": "2015-03-04T10:21:30+0000", "task_list_order_index": 3,
-        "recurrence": ["RRULE:FREQ=DAILY", "RRULE:FREQ=WEEKLY"]})"));
+        "recurrence": ["RRULE:FREQ=DAILY", "RRULE:FREQ=WEEKLY"]})")));
     EXPECT_EQ(t->title(), QStringLiteral("Call"));
     EXPECT_EQ(t->notes(), QStringLiteral("about the roof"));
     EXPECT_EQ(t->priority(), 5);
@@ -155,7 +155,7 @@ TEST_F(KNVTCDTaskWireTest, PulledFieldsMissingAndNull)
     EXPECT_EQ(t->recurrenceString(), QStringLiteral("RRULE:FREQ=DAILY RRULE:FREQ=WEEKLY"));
 
     // A missing key is a cleared field, like null.
-    t->updateWithAttributes(json(R"({"id": 12, "description": null})"));
+    t->updateWithAttributes(wire(json(R"({"id": 12, "description": null})")));
     EXPECT_TRUE(t->title().isNull());
     EXPECT_TRUE(t->notes().isNull());
     EXPECT_FALSE(t->isRecurrening());
@@ -166,16 +166,16 @@ TEST_F(KNVTCDTaskWireTest, PulledPeople)
 {
     KNVTCDUser *ann = user(QStringLiteral("Ann"), 7);
     KNVTCDTask *t = insert<KNVTCDTask>();
-    const QJsonObject attributes = json(R"({"id":1,"assignee_id":7,"creator_id":8,"creator":{"id":8,
+    const knvt::JSONDocument attributes = json(R"({"id":1,"assignee_id":7,"creator_id":8,"creator":{"id":8,
         "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:21:30+0000"}})");
-    t->updateWithAttributes(attributes);
+    t->updateWithAttributes(wire(attributes));
     EXPECT_EQ(t->assignee(), ann);
     ASSERT_NE(t->creator(), nullptr);
     EXPECT_EQ(t->creator()->numericIdentifier(), 8);
     EXPECT_EQ(t->creator()->modifiedDate(), date(60));
     // The next reference to the same person finds the user made by the first.
     KNVTCDUser *creator = t->creator();
-    t->updateWithAttributes(attributes);
+    t->updateWithAttributes(wire(attributes));
     EXPECT_EQ(t->creator(), creator);
     EXPECT_EQ(context().count<KNVTCDUser>(), 2);
 }
@@ -189,11 +189,11 @@ TEST_F(KNVTCDTaskWireTest, NestedCommentsFollowTheService)
     KNVTCDTaskComment *unpushed = comment(t, QStringLiteral("not pushed yet"), date());
     save();
 
-    t->updateWithAttributes(json(R"({"id":40,"comments":[
+    t->updateWithAttributes(wire(json(R"({"id":40,"comments":[
         {"id":1,"text":"kept and edited","commentable_id":40,"user_id":7,
          "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:25:30+0000"},
         {"id":3,"text":"new","commentable_id":40,"user_id":7,
-         "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:20:30+0000"}]})"));
+         "created_at":"2015-03-04T10:20:30+0000","updated_at":"2015-03-04T10:20:30+0000"}]})")));
 
     EXPECT_TRUE(dropped->isDeleted());
     EXPECT_FALSE(unpushed->isDeleted());
@@ -205,7 +205,7 @@ TEST_F(KNVTCDTaskWireTest, NestedCommentsFollowTheService)
     EXPECT_EQ(context().count<KNVTCDTaskComment>(), 3);
 
     // Without the array nothing of the comments changes.
-    t->updateWithAttributes(json(R"({"id":40})"));
+    t->updateWithAttributes(wire(json(R"({"id":40})")));
     EXPECT_FALSE(kept->isDeleted());
 }
 
@@ -219,9 +219,9 @@ TEST_F(KNVTCDTaskWireTest, NestedWatchersFollowTheService)
     t->addWatcher(bob); // not pushed yet
     save();
 
-    t->updateWithAttributes(json(R"({"id":40,"task_watchers":[
+    t->updateWithAttributes(wire(json(R"({"id":40,"task_watchers":[
         {"id":2,"task_id":40,"user_id":8,"created_at":"2015-03-04T10:20:30+0000",
-         "updated_at":"2015-03-04T10:20:30+0000"}]})"));
+         "updated_at":"2015-03-04T10:20:30+0000"}]})")));
     EXPECT_FALSE(t->isWatchedByUser(ann));
     EXPECT_EQ(context().count<KNVTCDTaskWatcher>(), 2);
     ASSERT_NE(t->taskWatcherForNumericIdentifier(2), nullptr);
@@ -234,7 +234,7 @@ TEST_F(KNVTCDTaskWireTest, PulledTaskJoiningACompletedListLeavesItCompleted)
     l->setStatus(4);
     l->setArchived(true);
     KNVTCDTask *t = insert<KNVTCDTask>();
-    t->updateWithAttributes(json(R"({"id":1,"status":"actionable","task_list_id":5})"));
+    t->updateWithAttributes(wire(json(R"({"id":1,"status":"actionable","task_list_id":5})")));
     EXPECT_EQ(t->taskList(), l);
     EXPECT_EQ(l->status(), 4);
     EXPECT_TRUE(l->isArchived());

@@ -54,7 +54,7 @@ TEST_F(ModelMergeTest, NewerWins)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         auto *task = syncedTask(row.modified);
-        EXPECT_EQ(task->mergeAttributes(reply(row.updatedAt)), row.merges);
+        EXPECT_EQ(task->mergeAttributes(wire(reply(row.updatedAt))), row.merges);
         if (!row.merges) {
             EXPECT_TRUE(untouched(task));
             continue;
@@ -79,9 +79,9 @@ TEST_F(ModelMergeTest, IdentifierMarksFilledTagsLinksCommentsWatchersAndFriendsh
     for (KNVTCDTaskStoreObject *o : objects) {
         o->setValue(QStringLiteral("numericIdentifier"), qint64(5));
         o->setValue(QStringLiteral("modifiedDate"), date());
-        EXPECT_FALSE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate()}}))
+        EXPECT_FALSE(o->mergeAttributes(wire(QJsonObject{{"id", 6}, {"updated_at", wireDate()}})))
             << o->entity().name.toStdString();
-        EXPECT_TRUE(o->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate(1)}}))
+        EXPECT_TRUE(o->mergeAttributes(wire(QJsonObject{{"id", 6}, {"updated_at", wireDate(1)}})))
             << o->entity().name.toStdString();
     }
 
@@ -89,7 +89,7 @@ TEST_F(ModelMergeTest, IdentifierMarksFilledTagsLinksCommentsWatchersAndFriendsh
     auto *task = insert<KNVTCDTask>();
     task->setNumericIdentifier(5);
     task->setModifiedDate(date(100));
-    EXPECT_TRUE(task->mergeAttributes(QJsonObject{{"id", 6}, {"updated_at", wireDate()}}));
+    EXPECT_TRUE(task->mergeAttributes(wire(QJsonObject{{"id", 6}, {"updated_at", wireDate()}})));
 }
 
 TEST_F(ModelMergeTest, EntityMayMergeWhateverTheDate)
@@ -99,9 +99,9 @@ TEST_F(ModelMergeTest, EntityMayMergeWhateverTheDate)
     auto *note = insert<KNVTTestNote>();
     note->setCreatedDate(date());
     note->setModifiedDate(date(10));
-    EXPECT_FALSE(note->mergeAttributes(QJsonObject{{"id", 1}}));
+    EXPECT_FALSE(note->mergeAttributes(wire(QJsonObject{{"id", 1}})));
     KNVTTestNote::mergesWhateverTheDate() = true;
-    EXPECT_TRUE(note->mergeAttributes(QJsonObject{{"id", 1}}));
+    EXPECT_TRUE(note->mergeAttributes(wire(QJsonObject{{"id", 1}})));
     EXPECT_EQ(note->numericIdentifier(), 1);
 }
 
@@ -110,21 +110,21 @@ TEST_F(ModelMergeTest, FillTakesIdentityAndDates)
     auto *list = insert<KNVTCDTaskList>();
     list->setNumericIdentifier(1);
     list->setCreatedDate(date(-9));
-    list->updateWithAttributes(QJsonObject{{"id", 12}, {"updated_at", wireDate(3)}});
+    list->updateWithAttributes(wire(QJsonObject{{"id", 12}, {"updated_at", wireDate(3)}}));
     EXPECT_EQ(list->numericIdentifier(), 12);
     EXPECT_FALSE(list->createdDate().isValid()) << "a missing created_at gives none";
     EXPECT_EQ(list->modifiedDate(), date(3));
 
-    list->updateWithAttributes(QJsonObject{{"id", "12"}});
+    list->updateWithAttributes(wire(QJsonObject{{"id", "12"}}));
     EXPECT_FALSE(list->numericIdentifier().has_value()) << "an identifier that is not a number gives none";
 }
 
 TEST_F(ModelMergeTest, FillSetsTombstoneButNullLeavesIt)
 {
     auto *tag = insert<KNVTCDTag>();
-    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", wireDate()}});
+    tag->updateWithAttributes(wire(QJsonObject{{"id", 1}, {"deleted_at", wireDate()}}));
     EXPECT_EQ(tag->deletedDate(), date());
-    tag->updateWithAttributes(QJsonObject{{"id", 1}, {"deleted_at", QJsonValue::Null}});
+    tag->updateWithAttributes(wire(QJsonObject{{"id", 1}, {"deleted_at", QJsonValue::Null}}));
     EXPECT_EQ(tag->deletedDate(), date());
 }
 

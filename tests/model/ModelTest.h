@@ -20,6 +20,7 @@
 #include "objectstore/Where.h"
 
 #include "support/TaskStoreBuilder.h"
+#include "support/Wire.h"
 
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -28,6 +29,8 @@
 
 #include <functional>
 #include <memory>
+
+using knvt::test::wire;
 
 // An entity outside the task store's model, for the hooks that the real entities only fill in with their own
 // behaviour: a key that is never tracked, a merge that ignores dates, and text of its own.

@@ -70,7 +70,7 @@ TEST_F(TaskStoreAccountTest, IsConfiguredNeedsAUserNameAPositiveUserAndANonZeroA
 TEST_F(TaskStoreAccountTest, ConfiguringTakesTheIdentityMakesMeTheOwnerAndAnnounces)
 {
     knvt::test::NotificationRecorder recorder({QString::fromLatin1(KNVTTaskStoreDidConfigureAccountNotification)});
-    store().configureWithAccountAttributes(annAccount({{"country_code", QJsonValue()}}));
+    store().configureWithAccountAttributes(knvt::test::wire(annAccount({{"country_code", QJsonValue()}})));
 
     EXPECT_TRUE(store().isConfigured());
     EXPECT_EQ(store().username(), QStringLiteral("ann"));
@@ -97,11 +97,11 @@ TEST_F(TaskStoreAccountTest, IdentifiersAreReadAsNumbersOrNumericTextsAndAnythin
     QJsonObject owner = account.value(QStringLiteral("owner")).toObject();
     owner.insert(QStringLiteral("id"), QStringLiteral("42"));
     account.insert(QStringLiteral("owner"), owner);
-    store().configureWithAccountAttributes(account);
+    store().configureWithAccountAttributes(knvt::test::wire(account));
     EXPECT_TRUE(store().isConfigured());
     EXPECT_EQ(store().accountNumericIdentifier(), 7);
 
-    store().configureWithAccountAttributes(annAccount({}, QStringLiteral("seven")));
+    store().configureWithAccountAttributes(knvt::test::wire(annAccount({}, QStringLiteral("seven"))));
     EXPECT_FALSE(store().isConfigured());
     EXPECT_EQ(store().accountNumericIdentifier(), std::nullopt);
 }
@@ -113,7 +113,7 @@ TEST_F(TaskStoreAccountTest, AnOwnerKnownAsAUserBecomesMeAndTheSeededMeStays)
     known->setNumericIdentifier(42);
     save();
 
-    store().configureWithAccountAttributes(annAccount());
+    store().configureWithAccountAttributes(knvt::test::wire(annAccount()));
     EXPECT_EQ(known->friendshipStatus(), 6);
     EXPECT_EQ(known->username(), QStringLiteral("ann"));
     EXPECT_EQ(seeded->numericIdentifier(), std::nullopt);
@@ -122,8 +122,8 @@ TEST_F(TaskStoreAccountTest, AnOwnerKnownAsAUserBecomesMeAndTheSeededMeStays)
 
 TEST_F(TaskStoreAccountTest, ConfiguringTwiceKeepsBothAccountsAndAnswersTheOneOfTheStoredIdentifier)
 {
-    store().configureWithAccountAttributes(annAccount({}, 7));
-    store().configureWithAccountAttributes(annAccount({}, 8));
+    store().configureWithAccountAttributes(knvt::test::wire(annAccount({}, 7)));
+    store().configureWithAccountAttributes(knvt::test::wire(annAccount({}, 8)));
     EXPECT_EQ(context().count<KNVTCDAccount>(), 2);
     ASSERT_NE(store().account(), nullptr);
     EXPECT_EQ(store().account()->numericIdentifier(), 8);
@@ -171,9 +171,9 @@ TEST_F(TaskStoreAccountTest, UserAttributesChangeOnlyTheKeysGiven)
 {
     KNVTCDUser *me = store().me();
     me->setFirstName(QStringLiteral("Ann"));
-    store().updateWithUserAttributes({{"email", "new@example.com"}});
+    store().updateWithUserAttributes(knvt::test::wire({{"email", "new@example.com"}}));
     EXPECT_EQ(me->emailAddress(), QStringLiteral("new@example.com"));
     EXPECT_EQ(me->firstName(), QStringLiteral("Ann"));
-    store().updateWithUserAttributes({{"first_name", QJsonValue()}});
+    store().updateWithUserAttributes(knvt::test::wire({{"first_name", QJsonValue()}}));
     EXPECT_TRUE(me->firstName().isEmpty());
 }

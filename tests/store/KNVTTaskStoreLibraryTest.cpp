@@ -193,8 +193,8 @@ TEST_F(TaskStoreLibraryTest, SigningOutTwiceRemovesTheLibraryEachTimeAndKeepsThe
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(QFileInfo::exists(storeFilePath()));
-        s.configureWithAccountAttributes(
-            knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, QStringLiteral("ann")), 1)));
+        s.configureWithAccountAttributes(knvt::test::wire(
+            knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, QStringLiteral("ann")), 1))));
         ASSERT_TRUE(s.isConfigured());
         knvt::test::NotificationRecorder recorder(kChangeNames);
         s.unconfigureAccount();

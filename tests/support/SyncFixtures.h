@@ -4,6 +4,8 @@
 // created_at and updated_at; object dates are 2015-03-04T10:20:30+00:00 plus n seconds, written as the service
 // writes them. The builders fill every key a client reads, so that a reply built here never clears a field by
 // leaving it out; `fields` overrides or adds keys.
+#include "support/Wire.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>

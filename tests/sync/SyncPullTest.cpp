@@ -120,11 +120,11 @@ TEST_F(SyncPullTest, ServerDeletionsRemoveSyncedObjectsOnly)
 {
     scriptEmptyService();
     auto *project = m_main->insert<KNVTCDTaskList>();
-    project->updateWithAttributes(unwrap(
-        nest(taskList(5, "P", 1), "task_list_collaborators", {collaborator(50, 5, 42, "accepted", "owner", 1)})));
+    project->updateWithAttributes(knvt::test::wire(unwrap(
+        nest(taskList(5, "P", 1), "task_list_collaborators", {collaborator(50, 5, 42, "accepted", "owner", 1)}))));
     auto *gone = m_main->insert<KNVTCDTaskList>();
-    gone->updateWithAttributes(unwrap(
-        nest(taskList(6, "Gone", 1), "task_list_collaborators", {collaborator(51, 6, 42, "accepted", "owner", 1)})));
+    gone->updateWithAttributes(knvt::test::wire(unwrap(
+        nest(taskList(6, "Gone", 1), "task_list_collaborators", {collaborator(51, 6, 42, "accepted", "owner", 1)}))));
     syncedTask(20, "In P", project);
     syncedTask(21, "In Gone", gone);
     syncedTask(13, "Dropped by the service");
@@ -158,7 +158,7 @@ TEST_F(SyncPullTest, FailedListPullsDeleteNothing)
     scriptEmptyService();
     syncedTask(12, "Kept");
     auto *project = m_main->insert<KNVTCDTaskList>();
-    project->updateWithAttributes(unwrap(taskList(5, "P", 1)));
+    project->updateWithAttributes(knvt::test::wire(unwrap(taskList(5, "P", 1))));
     project->setNeedsUpdating(true);
     save();
     m_fake.on("GET", "/tasks/inbox.json").clear().reply(500);
@@ -192,7 +192,7 @@ TEST_F(SyncPullTest, AnInboxTaskMovedLocallyOutlivesAnInboxReplyThatLacksIt)
 {
     scriptEmptyService();
     auto *list = m_main->insert<KNVTCDTaskList>();
-    list->updateWithAttributes(unwrap(taskList(5, "L", 1)));
+    list->updateWithAttributes(knvt::test::wire(unwrap(taskList(5, "L", 1))));
     list->setNeedsUpdating(std::nullopt);
     KNVTCDTask *task = syncedTask(12, "Moved", list);
     save();

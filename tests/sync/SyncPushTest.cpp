@@ -189,9 +189,9 @@ TEST_F(SyncPushTest, ATaskWaitsForItsListToBeCreatedFirst)
 TEST_F(SyncPushTest, DeclinedFriendshipsAreNeverPushed)
 {
     auto *them = m_main->insert<KNVTCDUser>();
-    them->updateWithAttributes(user(44, "cid"));
+    them->updateWithAttributes(knvt::test::wire(user(44, "cid")));
     auto *invitation = m_main->insert<KNVTCDFriendship>();
-    invitation->updateWithAttributes(unwrap(friendship(2, 44, 42, "pending", 1)));
+    invitation->updateWithAttributes(knvt::test::wire(unwrap(friendship(2, 44, 42, "pending", 1))));
     save();
     // Declining keeps a local record from me to them with status 3.
     auto *decline = m_main->insert<KNVTCDFriendship>();

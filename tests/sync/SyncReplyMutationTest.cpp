@@ -147,12 +147,12 @@ protected:
         // A list the user declined here: the service names it among the declined ones.
         ostore::Context declined(m_coordinator.get());
         auto *list = declined.insert<KNVTCDTaskList>();
-        list->updateWithAttributes(unwrap(sharedList(8, "Declined", "declined")));
+        list->updateWithAttributes(knvt::test::wire(unwrap(sharedList(8, "Declined", "declined"))));
         list->setChangedKeysString(QString());
         for (KNVTCDTaskListCollaborator *row : list->taskListCollaborators())
             row->setChangedKeysString(QString());
         auto *declinedTask = declined.insert<KNVTCDTask>();
-        declinedTask->updateWithAttributes(unwrap(task(800, "In the declined list", 1)));
+        declinedTask->updateWithAttributes(knvt::test::wire(unwrap(task(800, "In the declined list", 1))));
         declinedTask->setTaskList(list);
         declinedTask->setChangedKeysString(QString());
         ASSERT_TRUE(declined.save(&error)) << qPrintable(error.description());

@@ -155,7 +155,7 @@ protected:
                                const QJsonObject &fields = {})
     {
         auto *list = m_main->insert<KNVTCDTaskList>();
-        list->updateWithAttributes(knvt::test::unwrap(sharedList(id, title, 1, status, fields)));
+        list->updateWithAttributes(knvt::test::wire(knvt::test::unwrap(sharedList(id, title, 1, status, fields))));
         list->setNeedsUpdating(std::nullopt);
         list->setChangedKeysString(QString());
         for (KNVTCDTaskListCollaborator *row : list->taskListCollaborators())
@@ -185,7 +185,7 @@ protected:
         QJsonObject attributes = knvt::test::unwrap(knvt::test::task(id, title, 1));
         if (taskList)
             attributes.insert(QStringLiteral("task_list_id"), *taskList->numericIdentifier());
-        task->updateWithAttributes(attributes);
+        task->updateWithAttributes(knvt::test::wire(attributes));
         task->setAssignee(me());
         task->setChangedKeysString(QString());
         return task;

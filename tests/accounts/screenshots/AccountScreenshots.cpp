@@ -92,8 +92,8 @@ struct Scene
         fake.on("GET", "/users/42/avatar/medium.png").reply(404);
         sandbox = std::make_unique<knvt::test::TaskStoreSandbox>();
         store = &sandbox->store();
-        store->configureWithAccountAttributes(knvt::test::unwrap(knvt::test::account(
-            7, knvt::test::user(42, "annlind", {{"first_name", "Ann"}, {"last_name", "Lindqvist"}}), 1)));
+        store->configureWithAccountAttributes(knvt::test::wire(knvt::test::unwrap(knvt::test::account(
+            7, knvt::test::user(42, "annlind", {{"first_name", "Ann"}, {"last_name", "Lindqvist"}}), 1))));
         knvt::test::TaskStoreBuilder make(store->managedObjectContext());
         ann = store->me();
         ann->avatar()->setImage(portrait(QColor(240, 170, 60), QColor(180, 60, 120)));
