@@ -3,6 +3,11 @@
 // The budget of every benchmark, checked against the median of `make bench` (5 repetitions). A row names a
 // benchmark (as Google Benchmark reports it, without the aggregate suffix) and either its wall time or one of its
 // counters. Add rows when adding benchmarks.
+//
+// Where a natural reference exists, the budget is a ratio to it: the benchmark times the machine's bare counterpart
+// of its work (SQLite alone, a plain scan) in the same process and the same run, reports it as reference_ms (or
+// bare_ms) and the ratio as a counter (x_reference, x_bare), so that a busy machine slows both sides alike. Absolute
+// budgets remain where nothing bare compares, at a figure a user would notice.
 namespace knvt::bench {
 
 enum class Measure { RealTimeNs, Counter };
@@ -28,13 +33,15 @@ inline constexpr Budget kBudgets[] = {
     {"BM_ExternalReloadOneRow", Measure::RealTimeNs, nullptr, 2e6},
     {"BM_SessionSave1000", Measure::RealTimeNs, nullptr, 80e6},
     {"BM_SessionInsert10000", Measure::RealTimeNs, nullptr, 500e6},
-    // A first pull of 10,000 tasks with comments, watchers and tags: at least 50,000 tasks per second.
-    {"BM_FillTasksFromJSON", Measure::RealTimeNs, nullptr, 200e6},
+    // A first pull of 10,000 tasks with comments, watchers and tags filled into a context: within twice what the
+    // machine takes, in the same run, to parse the same reply and to insert the rows the fill made with SQLite alone.
+    {"BM_FillTasksFromJSON", Measure::Counter, "x_reference", 2.0},
     // Every badge count of the dock and the home list together, after a one-task save, at 100,000 tasks.
     {"BM_FocusCountsAfterSave", Measure::RealTimeNs, nullptr, 5e6},
     // A first pull of 10,000 tasks with comments and watchers through a sync session's reply processing, saved:
-    // at least 50,000 tasks per second.
-    {"BM_PullTasks10000", Measure::RealTimeNs, nullptr, 200e6},
+    // within twice what the machine takes, in the same run, to parse the same replies and to insert the rows the pull
+    // wrote with SQLite alone in one transaction.
+    {"BM_PullTasks10000", Measure::Counter, "x_reference", 2.0},
     // The main window over a 100,000-task library, from its construction to the first rows of the centre list.
     {"BM_MainWindowFirstList", Measure::RealTimeNs, nullptr, 300e6},
     // A save under a 10,000-row focus list: the rebuild and the selection put back.

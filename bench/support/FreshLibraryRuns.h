@@ -37,18 +37,30 @@ struct FreshLibrary
     }
 };
 
+// The bare counterpart of a benchmark's work, timed beside it in every iteration: `prepare` runs once, after the
+// first run was checked, with its library (to capture the rows it wrote, say); `run` then does the bare work in an
+// empty folder of its own and answers its seconds, or a negative number when it failed.
+struct SameRunReference
+{
+    std::function<bool(ostore::Coordinator &)> prepare;
+    std::function<double(const QString &folder)> run;
+};
+
 // Times `work` once per iteration on a library of its own, opened and seeded (untimed) just before; `finish`, when
 // given, then runs untimed. `work`, `finish` and `check` answer the reason they fell short, or an empty string;
 // `check` runs once, after the first run, because a figure for a run that lost objects means nothing. Reports
-// tasks_per_second for `tasks` tasks per run.
+// tasks_per_second for `tasks` tasks per run, and with a reference its mean time (reference_ms) and the ratio of
+// the work to it (x_reference).
 inline void runOnFreshLibraries(benchmark::State &state, int tasks,
                                 const std::function<bool(ostore::Context &seed)> &seed,
                                 const std::function<QString(ostore::Coordinator &)> &work,
                                 const std::function<QString(ostore::Coordinator &)> &check,
-                                const std::function<QString(ostore::Coordinator &)> &finish = {})
+                                const std::function<QString(ostore::Coordinator &)> &finish = {},
+                                const SameRunReference &reference = {})
 {
     bool checked = false;
     double workSeconds = 0;
+    double referenceSeconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto library = std::make_unique<FreshLibrary>();
@@ -73,6 +85,15 @@ inline void runOnFreshLibraries(benchmark::State &state, int tasks,
         if (reason.isEmpty() && !checked) {
             checked = true;
             reason = check(*library->coordinator);
+            if (reason.isEmpty() && reference.prepare && !reference.prepare(*library->coordinator))
+                reason = QStringLiteral("cannot prepare the reference");
+        }
+        if (reason.isEmpty() && reference.run) {
+            QTemporaryDir folder;
+            const double seconds = folder.isValid() ? reference.run(folder.path()) : -1;
+            if (seconds < 0)
+                reason = QStringLiteral("the reference failed");
+            referenceSeconds += seconds;
         }
         if (!reason.isEmpty()) {
             state.SkipWithError(qPrintable(reason));
@@ -83,6 +104,10 @@ inline void runOnFreshLibraries(benchmark::State &state, int tasks,
     }
     if (workSeconds > 0)
         state.counters["tasks_per_second"] = double(tasks) * double(state.iterations()) / workSeconds;
+    if (referenceSeconds > 0 && state.iterations() > 0) {
+        state.counters["reference_ms"] = referenceSeconds / double(state.iterations()) * 1000;
+        state.counters["x_reference"] = workSeconds / referenceSeconds;
+    }
 }
 
 } // namespace knvt::bench

@@ -114,9 +114,8 @@ QString rejectionMessage(int status, const QByteArray &body, const QString &user
     QString message = messageForErrors(errors.value("username"), {QStringLiteral("taken")}, texts.usernameTaken,
                                        texts.usernameInvalid, username);
     if (message.isNull())
-        message = messageForErrors(errors.value("email"),
-                                   {QStringLiteral("taken"), QStringLiteral("associated")}, texts.emailTaken,
-                                   texts.emailInvalid, email);
+        message = messageForErrors(errors.value("email"), {QStringLiteral("taken"), QStringLiteral("associated")},
+                                   texts.emailTaken, texts.emailInvalid, email);
     return message.isNull() ? texts.generic : message;
 }
 

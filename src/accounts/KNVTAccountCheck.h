@@ -28,8 +28,8 @@ public:
     {
         Outcome outcome = Outcome::ConnectionFailed;
         knvt::JSONDocument account; // when accepted
-        QString username;    // as sent
-        QString password;    // as sent
+        QString username;           // as sent
+        QString password;           // as sent
     };
     using Handler = std::function<void(const Result &result)>;
 

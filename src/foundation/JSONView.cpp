@@ -86,13 +86,26 @@ JSONView JSONView::value(std::string_view key) const
 {
     if (m_type != Type::Object)
         return JSONView();
-    // The last member of that name, as Qt's reader kept it when a key is repeated; the service never repeats one.
+    if (m_index) {
+        if (const KeyIndex::Entry *entry = m_index->find(key)) {
+            JSONView found;
+            std::memcpy(found.m_element, entry->element, sizeof found.m_element);
+            found.m_type = entry->type;
+            return found;
+        }
+        if (m_index->m_complete)
+            return JSONView();
+    }
+    return scanFor(key);
+}
+
+JSONView JSONView::scanFor(std::string_view key) const
+{
     const dom::object object = objectOf(m_element);
     const dom::object::iterator end = object.end();
-    dom::object::iterator match = end;
-    for (dom::object::iterator it = object.begin(); it != end; ++it)
-        if (it.key_equals(key))
-            match = it;
+    dom::object::iterator match = object.begin();
+    while (match != end && !match.key_equals(key))
+        ++match;
     if (match == end)
         return JSONView();
     const dom::element found = match.value();
@@ -242,6 +255,53 @@ QByteArray JSONView::toJson() const
         return QByteArray();
     const std::string text = simdjson::minify(load<dom::element>(m_element));
     return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+// ---- Key index ----
+
+quint64 JSONView::KeyIndex::tagOf(std::string_view key)
+{
+    if (key.empty())
+        return 0;
+    return quint64(key.size()) | quint64(static_cast<unsigned char>(key.front())) << 32
+        | quint64(static_cast<unsigned char>(key.back())) << 40;
+}
+
+JSONView::KeyIndex::KeyIndex(const JSONView &object) : m_view(object)
+{
+    if (object.m_type != Type::Object)
+        return;
+    if (object.m_index) { // already indexed
+        m_complete = false;
+        return;
+    }
+    const dom::object members = objectOf(object.m_element);
+    const dom::object::iterator end = members.end();
+    for (dom::object::iterator it = members.begin(); it != end; ++it) {
+        if (m_count == kCapacity) {
+            m_complete = false;
+            break;
+        }
+        Entry &entry = m_entries[m_count++];
+        const std::string_view key = it.key();
+        entry.tag = tagOf(key);
+        entry.key = key.data();
+        const dom::element value = it.value();
+        store(entry.element, value);
+        entry.type = typeOf(value);
+    }
+    m_view.m_index = this;
+}
+
+const JSONView::KeyIndex::Entry *JSONView::KeyIndex::find(std::string_view key) const
+{
+    const quint64 tag = tagOf(key);
+    for (int i = 0; i < m_count; ++i) {
+        const Entry &entry = m_entries[i];
+        if (entry.tag == tag && std::memcmp(entry.key, key.data(), key.size()) == 0)
+            return &entry;
+    }
+    return nullptr;
 }
 
 // ---- Iterators ----

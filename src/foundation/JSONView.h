@@ -34,7 +34,8 @@ public:
     bool isObject() const { return m_type == Type::Object; }
 
     // -- Objects -------------------------------------------------------------------------------------------------
-    // The value of `key` (the last member of that name), undefined when missing or when this is no object.
+    // The value of `key`, undefined when missing or when this is no object. Of a key written twice, which the service
+    // never does, the first counts.
     JSONView value(std::string_view key) const;
     JSONView value(QLatin1String key) const { return value(std::string_view(key.data(), size_t(key.size()))); }
     JSONView value(const char *key) const { return value(std::string_view(key)); }
@@ -47,6 +48,10 @@ public:
     class MemberIterator;
     class Members;
     Members members() const;
+
+    // Lookups by key read an object's members one after the other. Code that reads many keys of one object (an
+    // entity's fill reads a few dozen) indexes its keys once and reads through the index's view.
+    class KeyIndex;
 
     // -- Arrays ---------------------------------------------------------------------------------------------------
     // The elements of an array in order (`for (const JSONView &element : view)`); nothing for any other value.
@@ -81,10 +86,45 @@ private:
     static JSONView fromElement(const void *element);
     const void *element() const { return m_element; }
 
+    JSONView scanFor(std::string_view key) const;
+
     // The simdjson element this view stands for: a document pointer and a tape index, kept as opaque words so that
     // including this header does not pull in the parser's.
     alignas(8) unsigned char m_element[16] = {};
     Type m_type = Type::Undefined;
+    const KeyIndex *m_index = nullptr;
+};
+
+class JSONView::KeyIndex
+{
+public:
+    // Indexes the members of `object` (nothing for any other value).
+    explicit KeyIndex(const JSONView &object);
+    KeyIndex(const KeyIndex &) = delete;
+    KeyIndex &operator=(const KeyIndex &) = delete;
+
+    // The object, its lookups by key answered by this index; valid while the index lives.
+    const JSONView &view() const { return m_view; }
+
+private:
+    friend class JSONView;
+    // Enough for every entity of the service; the members past it are found by reading the object.
+    static constexpr int kCapacity = 48;
+    struct Entry
+    {
+        quint64 tag; // length, first and last byte of the key
+        const char *key;
+        alignas(8) unsigned char element[16];
+        Type type;
+    };
+    static quint64 tagOf(std::string_view key);
+    // The entry of `key`, or nullptr.
+    const Entry *find(std::string_view key) const;
+
+    Entry m_entries[kCapacity];
+    int m_count = 0;
+    bool m_complete = true;
+    JSONView m_view;
 };
 
 class JSONView::Member

@@ -3,6 +3,7 @@
 #include <QVarLengthArray>
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace {
@@ -44,25 +45,52 @@ bool readDate(DateText text, size_t &at, int &year, int &month, int &day)
         && readSeparator(text, at, '-') && readDigits(text, at, 2, day);
 }
 
+// Days since 1970-01-01 of a day of the proleptic Gregorian calendar (years 1 to 9999 here), by whole eras of 400
+// years; a pull reads several dates per object, and this is a few multiplications where a QDate is a table walk.
+qint64 daysSinceEpoch(int year, int month, int day)
+{
+    const int y = month <= 2 ? year - 1 : year;
+    const int era = y / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return qint64(era) * 146097 + dayOfEra - 719468;
+}
+
+bool isValidDay(int year, int month, int day)
+{
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    // The calendar has no year 0: the year before 1 is -1, which four digits cannot write.
+    if (year < 1 || month < 1 || month > 12 || day < 1)
+        return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
 // Milliseconds since the epoch of the given UTC calendar fields, or nothing when a field is out of range.
 std::optional<qint64> utcMSecs(int year, int month, int day, int hour, int minute, int second, int msec)
 {
-    if (!QDate::isValid(year, month, day) || hour > 23 || minute > 59 || second > 59)
+    if (!isValidDay(year, month, day) || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
-    const qint64 days = QDate(year, month, day).toJulianDay() - unixEpochJulianDay;
-    return days * msecsPerDay + ((hour * 60 + minute) * 60 + second) * 1000LL + msec;
+    return daysSinceEpoch(year, month, day) * msecsPerDay + ((hour * 60 + minute) * 60 + second) * 1000LL + msec;
 }
 
 std::optional<qint64> dateTimeFromText(DateText original)
 {
     // The offset may be written with a colon (+02:00); dropping every ":" among the last five characters turns it
     // into +0200. A text ending in "Z" has no offset there, and its last five characters belong to the seconds.
-    QVarLengthArray<char, 64> buffer;
     const size_t windowStart = original.size() >= 6 && original.back() != 'Z' ? original.size() - 5 : original.size();
-    for (size_t i = 0; i < original.size(); ++i)
-        if (i < windowStart || original[i] != ':')
-            buffer.append(original[i]);
-    const DateText text(buffer.data(), size_t(buffer.size()));
+    QVarLengthArray<char, 64> buffer;
+    DateText text = original;
+    if (original.substr(windowStart).find(':') != std::string_view::npos) {
+        buffer.resize(qsizetype(original.size()));
+        std::memcpy(buffer.data(), original.data(), windowStart);
+        size_t length = windowStart;
+        for (size_t i = windowStart; i < original.size(); ++i)
+            if (original[i] != ':')
+                buffer[qsizetype(length++)] = original[i];
+        text = DateText(buffer.data(), length);
+    }
 
     // The grammar: yyyy-MM-ddTHH:mm:ss, optionally "." and one or more digits, then "Z" or a sign and four digits,
     // and nothing after. Read by hand: a pull reads several dates per object, and a regular expression match cost

@@ -1,6 +1,7 @@
 #include "model/KNVTCDAccount.h"
 
 #include "model/ContextAdditions.h"
+#include "model/FillInsertion.h"
 #include "model/KNVTCDUser.h"
 
 KNVTCD_DEFINE_TO_ONE(KNVTCDAccount, KNVTCDUser, owner, setOwner)
@@ -10,8 +11,7 @@ void KNVTCDAccount::updateWithAttributes(const knvt::JSONView &attributes)
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
 
-    const std::optional<qint64> ownerIdentifier =
-        numericIdentifierFromJSON(attributes.value("owner_id"));
+    const std::optional<qint64> ownerIdentifier = numericIdentifierFromJSON(attributes.value("owner_id"));
     if (!ownerIdentifier)
         return;
     const knvt::JSONView embedded = attributes.value("owner");
@@ -20,7 +20,7 @@ void KNVTCDAccount::updateWithAttributes(const knvt::JSONView &attributes)
         ostore::Context *ctx = context();
         if (!embedded.isObject() || !ctx)
             return;
-        user = ctx->insert<KNVTCDUser>();
+        user = knvt::insertObjectForFill<KNVTCDUser>(*ctx);
     }
     setOwner(user);
     if (embedded.isObject())

@@ -1,6 +1,7 @@
 #include "model/KNVTCDTag.h"
 
 #include "model/ContextAdditions.h"
+#include "model/FillInsertion.h"
 #include "model/KNVTCDTaggedTask.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDUser.h"
@@ -161,8 +162,7 @@ void KNVTCDTag::updateWithAttributes(const knvt::JSONView &attributes)
     if (titleValue.isString())
         setTitle(titleValue.toString());
 
-    if (KNVTCDUser *user =
-            userForNumericIdentifier(numericIdentifierFromJSON(attributes.value("creator_id"))))
+    if (KNVTCDUser *user = userForNumericIdentifier(numericIdentifierFromJSON(attributes.value("creator_id"))))
         setCreator(user);
 
     const knvt::JSONView index = attributes.value("creator_order_index");
@@ -203,7 +203,8 @@ void KNVTCDTag::updateTaggedTasksWithItems(const knvt::JSONView &items, NestedMe
         const knvt::JSONView &item = *readable;
         if (item.value("taggable_type").utf8() != "Task")
             continue;
-        const bool taskIsHere = taskForNumericIdentifier(numericIdentifierFromJSON(item.value("taggable_id"))) != nullptr;
+        const bool taskIsHere =
+            taskForNumericIdentifier(numericIdentifierFromJSON(item.value("taggable_id"))) != nullptr;
         if (!taskIsHere && !item.value("taggable").isObject())
             continue;
         const std::optional<qint64> identifier = numericIdentifierFromJSON(item.value("id"));
@@ -211,7 +212,7 @@ void KNVTCDTag::updateTaggedTasksWithItems(const knvt::JSONView &items, NestedMe
             row->mergeAttributes(item);
             unnamed.erase(std::remove(unnamed.begin(), unnamed.end(), row), unnamed.end());
         } else {
-            auto *inserted = ctx->insert<KNVTCDTaggedTask>();
+            auto *inserted = knvt::insertObjectForFill<KNVTCDTaggedTask>(*ctx);
             inserted->mergeAttributes(item);
         }
     }

@@ -31,11 +31,9 @@ void KNVTCDTaggedTask::updateWithAttributes(const knvt::JSONView &attributes)
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
-    if (KNVTCDTag *linked =
-            tagForNumericIdentifier(numericIdentifierFromJSON(attributes.value("tag_id"))))
+    if (KNVTCDTag *linked = tagForNumericIdentifier(numericIdentifierFromJSON(attributes.value("tag_id"))))
         setTag(linked);
-    if (KNVTCDTask *linked =
-            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("taggable_id"))))
+    if (KNVTCDTask *linked = taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("taggable_id"))))
         setTask(linked);
     clearChangedKeys();
 }

@@ -1,5 +1,6 @@
 #include "model/KNVTCDTask.h"
 
+#include "model/FillInsertion.h"
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTaggedTask.h"
 #include "model/KNVTCDTaskComment.h"
@@ -815,7 +816,7 @@ void fillNested(KNVTCDTask *task, const knvt::JSONView &attributes, std::string_
         if (row)
             remembered.erase(std::remove(remembered.begin(), remembered.end(), row), remembered.end());
         else
-            row = ctx->insert<T>();
+            row = knvt::insertObjectForFill<T>(*ctx);
         row->mergeAttributes(*readable);
     }
     if (merge == KNVTCDTaskStoreObject::NestedMerge::InsertMissing || !complete)

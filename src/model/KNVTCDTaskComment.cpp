@@ -56,8 +56,7 @@ void KNVTCDTaskComment::updateWithAttributes(const knvt::JSONView &attributes)
     updateDeletedDateWithAttributes(attributes);
     if (KNVTCDUser *author = relatedUserWithAttributes(attributes, "user"))
         setUser(author);
-    if (KNVTCDTask *commented =
-            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("commentable_id"))))
+    if (KNVTCDTask *commented = taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("commentable_id"))))
         setTask(commented);
     clearChangedKeys();
 }

@@ -1,6 +1,7 @@
 #include "model/KNVTCDTaskList.h"
 
 #include "model/ContextAdditions.h"
+#include "model/FillInsertion.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskListCollaborator.h"
 #include "model/KNVTCDUser.h"
@@ -884,7 +885,7 @@ void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const knvt::JSONV
             remaining.erase(match);
             row->mergeAttributes(element);
         } else {
-            auto *row = ctx->insert<KNVTCDTaskListCollaborator>();
+            auto *row = knvt::insertObjectForFill<KNVTCDTaskListCollaborator>(*ctx);
             row->mergeAttributes(element);
         }
     }
@@ -914,7 +915,7 @@ void KNVTCDTaskList::updateTasksWithAttributes(const knvt::JSONView &elements, N
         if (task) {
             remaining.erase(std::remove(remaining.begin(), remaining.end(), task), remaining.end());
         } else {
-            task = ctx->insert<KNVTCDTask>();
+            task = knvt::insertObjectForFill<KNVTCDTask>(*ctx);
         }
         task->mergeAttributes(element);
     }

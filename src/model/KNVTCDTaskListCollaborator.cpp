@@ -151,8 +151,7 @@ void KNVTCDTaskListCollaborator::updateWithAttributes(const knvt::JSONView &attr
     if (KNVTCDUser *member = relatedUserWithAttributes(attributes, "user"))
         setUser(member);
 
-    if (const std::optional<qint64> listIdentifier =
-            numericIdentifierFromJSON(attributes.value("task_list_id"))) {
+    if (const std::optional<qint64> listIdentifier = numericIdentifierFromJSON(attributes.value("task_list_id"))) {
         if (KNVTCDTaskList *list = taskListForNumericIdentifier(listIdentifier))
             setTaskList(list);
     }

@@ -1,6 +1,7 @@
 #include "model/KNVTCDTaskStoreObject.h"
 
 #include "model/ContextAdditions.h"
+#include "model/FillInsertion.h"
 #include "model/KNVTCDAccount.h"
 #include "model/KNVTCDFriendship.h"
 #include "model/KNVTCDTag.h"
@@ -61,6 +62,16 @@ T *objectWithNumericIdentifier(const KNVTCDTaskStoreObject *receiver, std::optio
 }
 
 } // namespace
+
+// ---- Insertion ----
+
+void KNVTCDTaskStoreObject::awakeFromInsert()
+{
+    ostore::Object::awakeFromInsert();
+    // Taken by this object alone: objects its own awakening inserts (a user's avatar) are ordinary insertions.
+    if (std::exchange(s_nextInsertionIsFilled, false))
+        m_updatingWithAttributes = true;
+}
 
 // ---- Change tracking ----
 
@@ -127,8 +138,11 @@ bool KNVTCDTaskStoreObject::wasFilledFromService() const
     return dateForKey(kCreatedDate).isValid();
 }
 
-bool KNVTCDTaskStoreObject::mergeAttributes(const knvt::JSONView &attributes)
+bool KNVTCDTaskStoreObject::mergeAttributes(const knvt::JSONView &reply)
 {
+    // A fill reads a few dozen keys of this one object: they are found through an index of its keys.
+    const knvt::JSONView::KeyIndex keys(reply);
+    const knvt::JSONView &attributes = keys.view();
     bool apply = !wasFilledFromService() || mergesRegardlessOfDate();
     if (!apply) {
         const QDateTime local = dateForKey(kModifiedDate);
@@ -197,7 +211,7 @@ KNVTCDUser *KNVTCDTaskStoreObject::relatedUserWithAttributes(const knvt::JSONVie
     ostore::Context *ctx = context();
     if (!embedded.isObject() || !ctx)
         return nullptr;
-    auto *user = ctx->insert<KNVTCDUser>();
+    auto *user = knvt::insertObjectForFill<KNVTCDUser>(*ctx);
     user->updateWithAttributes(embedded);
     return user;
 }

@@ -83,6 +83,23 @@ public:
     // last step. Lets related objects tell a pulled change from a local edit.
     bool isUpdatingWithAttributes() const { return m_updatingWithAttributes; }
 
+    // While one lives, the next store object inserted is one that a fill from the service writes whole right after
+    // (knvt::insertObjectForFill): what its insertion would record as local changes, and the local stamps that go
+    // with them (a new task's status and its date), the fill replaces, so they are neither recorded nor stamped.
+    class FillInsertion
+    {
+    public:
+        FillInsertion() { s_nextInsertionIsFilled = true; }
+        ~FillInsertion() { s_nextInsertionIsFilled = false; }
+        FillInsertion(const FillInsertion &) = delete;
+        FillInsertion &operator=(const FillInsertion &) = delete;
+    };
+    // Reads the mark of a FillInsertion, for the insertion it was made for; entities that override this call it
+    // first.
+    void awakeFromInsert() override;
+    // Ends what a FillInsertion began on this object, once it is inserted.
+    void endFillInsertion() { m_updatingWithAttributes = false; }
+
     // The service's identifier in a JSON value: none unless it is a whole number.
     static std::optional<qint64> numericIdentifierFromJSON(const knvt::JSONView &value);
     // An element of the nested array `arrayKey` of a reply ("tasks", "task_list_collaborators", "comments",
@@ -90,7 +107,8 @@ public:
     // service's identifier, and a collaborator row its "user_id", a tagged item its "taggable_type" (a string).
     // An array with an element that cannot be read is no account of what the service holds, so nothing is deleted
     // for lacking from it.
-    static std::optional<knvt::JSONView> readableNestedElement(std::string_view arrayKey, const knvt::JSONView &element);
+    static std::optional<knvt::JSONView> readableNestedElement(std::string_view arrayKey,
+                                                               const knvt::JSONView &element);
     // How a nested array of a reply meets the object's rows.
     enum class NestedMerge {
         // The array is the whole collection: named rows are merged or inserted, synced rows it lacks are deleted.
@@ -212,5 +230,7 @@ private:
     // Reads titles for the comparators' sort keys.
     friend class knvt::TitleSortKeys;
 
+    // Main thread only, as every model object.
+    static inline bool s_nextInsertionIsFilled = false;
     bool m_updatingWithAttributes = false;
 };

@@ -30,8 +30,7 @@ void KNVTCDTaskWatcher::updateWithAttributes(const knvt::JSONView &attributes)
     updateDeletedDateWithAttributes(attributes);
     if (KNVTCDUser *watching = relatedUserWithAttributes(attributes, "user"))
         setUser(watching);
-    if (KNVTCDTask *watched =
-            taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("task_id"))))
+    if (KNVTCDTask *watched = taskForNumericIdentifier(numericIdentifierFromJSON(attributes.value("task_id"))))
         setTask(watched);
     clearChangedKeys();
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <vector>
 
 namespace ostore {
@@ -21,7 +22,9 @@ public:
         Type type;
     };
 
-    explicit AccessorRegistry(const char *className) : m_className(QString::fromLatin1(className)) {}
+    explicit AccessorRegistry(const char *className)
+        : m_className(QString::fromLatin1(className)), m_typeNumber(nextTypeNumber()++)
+    {}
 
     int add(const char *name, Kind kind, Type type = Type::Int64)
     {
@@ -30,9 +33,19 @@ public:
     }
     const std::vector<Accessor> &accessors() const { return m_accessors; }
     const QString &className() const { return m_className; }
+    // A small number of the class, unique in the process: models map it to their entity with one array read, where
+    // a typed insert or lookup asked a hash of type_info for every object of a pull.
+    int typeNumber() const { return m_typeNumber; }
 
 private:
+    static std::atomic<int> &nextTypeNumber()
+    {
+        static std::atomic<int> next{0};
+        return next;
+    }
+
     QString m_className;
+    int m_typeNumber;
     std::vector<Accessor> m_accessors;
 };
 

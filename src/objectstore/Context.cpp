@@ -578,7 +578,7 @@ QByteArray Context::blob(const Object *object, int property) const
 
 // ---- writes ----
 
-Value Context::normalized(const PropertyDescription &p, const Value &value) const
+Value Context::normalized(const PropertyDescription &p, Value value) const
 {
     switch (value.index()) {
     case 0: return Value();
@@ -604,7 +604,7 @@ Value Context::normalized(const PropertyDescription &p, const Value &value) cons
         break;
     case 4: // QString
         if (p.type == Type::String)
-            return std::get<QString>(value).isNull() ? Value() : value;
+            return std::get<QString>(value).isNull() ? Value() : std::move(value);
         break;
     case 5: { // QDateTime
         if (p.type != Type::Date)
@@ -619,11 +619,11 @@ Value Context::normalized(const PropertyDescription &p, const Value &value) cons
     }
     case 6: // QByteArray
         if (p.type == Type::Blob)
-            return std::get<QByteArray>(value).isNull() ? Value() : value;
+            return std::get<QByteArray>(value).isNull() ? Value() : std::move(value);
         break;
     case 7: // ObjectID
         if (p.type == Type::ToOne)
-            return std::get<ObjectID>(value).isNull() ? Value() : value;
+            return std::get<ObjectID>(value).isNull() ? Value() : std::move(value);
         break;
     }
     valueError(p);
@@ -676,7 +676,7 @@ void Context::markOverlay(EntityState &state, Object *object, bool overlaid)
     }
 }
 
-bool Context::storeValue(Object *object, int property, const Value &value)
+bool Context::storeValue(Object *object, int property, Value value)
 {
     const Value committed = object->isInserted() ? Value() : object->committedValue(property);
     auto &dirty = object->overlay().dirty;
@@ -692,9 +692,9 @@ bool Context::storeValue(Object *object, int property, const Value &value)
         if (it != dirty.end())
             dirty.erase(it);
     } else if (it != dirty.end()) {
-        it->second = value;
+        it->second = std::move(value);
     } else {
-        dirty.emplace_back(property, value);
+        dirty.emplace_back(property, std::move(value));
     }
     updateOverlaid(object);
     return isDirty;
@@ -800,14 +800,14 @@ void Context::clearDirty(Object *object)
     updateOverlaid(object);
 }
 
-void Context::setProperty(Object *object, int property, const Value &value)
+void Context::setProperty(Object *object, int property, Value value)
 {
     assertThread("setValue");
     if (!writableOrWarn(object))
         return;
     const PropertyDescription &p = object->m_entity->properties[property];
     if (p.isToOne()) {
-        const Value v = normalized(p, value);
+        const Value v = normalized(p, std::move(value));
         Object *target = nullptr;
         if (const ObjectID *id = std::get_if<ObjectID>(&v)) {
             target = resolve(*id);
@@ -816,7 +816,7 @@ void Context::setProperty(Object *object, int property, const Value &value)
         setToOne(object, property, target);
         return;
     }
-    storeValue(object, property, normalized(p, value));
+    storeValue(object, property, normalized(p, std::move(value)));
     object->didChangeValue(keyView(p.key));
 }
 

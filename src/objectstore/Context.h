@@ -155,10 +155,12 @@ private:
     Object *registerRow(EntityId entity, qint64 zid, quint32 pos);
 
     // Property writes, the four steps of a setter.
-    void setProperty(Object *object, int property, const Value &value);
+    // Values are taken by value and moved along: a pull writes hundreds of thousands of them, and every copy of a
+    // text is a reference-count round trip.
+    void setProperty(Object *object, int property, Value value);
     void setToOne(Object *object, int property, Object *target);
-    bool storeValue(Object *object, int property, const Value &value);
-    Value normalized(const PropertyDescription &p, const Value &value) const;
+    bool storeValue(Object *object, int property, Value value);
+    Value normalized(const PropertyDescription &p, Value value) const;
     void addPending(Object *object, int property, qint64 target);
     void removePending(Object *object, int property, qint64 target);
     // The objects whose unsaved value of `property` (the numericIdentifier or a to-one) equals `key`; nullptr for none.
@@ -202,5 +204,5 @@ private:
 template <class T>
 ostore::EntityId ostore::Context::entityFor() const
 {
-    return entityForType(typeid(T));
+    return m_coordinator->model().entityId(T::ostoreAccessors(), typeid(T));
 }

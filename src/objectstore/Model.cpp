@@ -48,7 +48,13 @@ Model::EntityBuilder Model::addEntity(const QString &name, std::type_index type,
     e->type = type;
     e->factory = std::move(factory);
     e->accessors = accessors;
-    m_entityByType.emplace(type, e->id); // a class declared twice resolves to its first entity
+    // A class declared twice resolves to its first entity.
+    if (m_entityByType.emplace(type, e->id).second && accessors) {
+        const size_t number = size_t(accessors->typeNumber());
+        if (m_entityByTypeNumber.size() <= number)
+            m_entityByTypeNumber.resize(number + 1, kNoEntity);
+        m_entityByTypeNumber[number] = e->id;
+    }
     m_entities.push_back(std::move(e));
     return EntityBuilder(this, m_entities.back().get());
 }

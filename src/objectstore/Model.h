@@ -65,6 +65,15 @@ public:
     const EntityDescription &entity(EntityId id) const { return *m_entities[id]; }
     EntityId entityId(const QString &name) const;  // kNoEntity when unknown
     EntityId entityId(std::type_index type) const; // aborts when the class is not part of the model
+    // The same for the class that owns `accessors`.
+    EntityId entityId(const AccessorRegistry &accessors, std::type_index type) const
+    {
+        const size_t number = size_t(accessors.typeNumber());
+        if (number < m_entityByTypeNumber.size() && m_entityByTypeNumber[number] != kNoEntity
+            && m_entities[m_entityByTypeNumber[number]]->type == type)
+            return m_entityByTypeNumber[number];
+        return entityId(type);
+    }
 
 private:
     EntityBuilder addEntity(const QString &name, std::type_index type, std::function<Object *()> factory,
@@ -75,6 +84,7 @@ private:
     std::vector<std::unique_ptr<EntityDescription>> m_entities;
     // Typed calls (insert<T>, fetch<T>) resolve their entity on every call.
     std::unordered_map<std::type_index, EntityId> m_entityByType;
+    std::vector<EntityId> m_entityByTypeNumber;
     std::map<int, QStringList> m_migrations;
 };
 

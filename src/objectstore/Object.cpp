@@ -240,9 +240,9 @@ std::vector<Object *> Object::toManyValue(int inverse) const
     return m_context->members(this, inverse);
 }
 
-void Object::setPropertyValue(int property, const Value &value)
+void Object::setPropertyValue(int property, Value value)
 {
-    m_context->setProperty(this, property, value);
+    m_context->setProperty(this, property, std::move(value));
 }
 
 void Object::setToOneValue(int property, Object *target)

@@ -66,7 +66,7 @@ protected:
     Object *toOneValue(int property) const;
     Object *inverseToOneValue(int inverse) const;
     std::vector<Object *> toManyValue(int inverse) const;
-    void setPropertyValue(int property, const Value &value);
+    void setPropertyValue(int property, Value value);
     void setToOneValue(int property, Object *target);
 
 private:

@@ -14,7 +14,6 @@
 #include "foundation/Clock.h"
 #include "foundation/KNVTGenericKeychainItem.h"
 
-
 namespace {
 
 const QString kKeychainService = QStringLiteral("Hollowpine");

@@ -23,7 +23,6 @@
 
 namespace {
 
-
 void callHandler(const KNVTTaskStore::RequestCompletionHandler &handler, bool success,
                  const knvt::Error &requestError = {}, const knvt::Error &error = {})
 {

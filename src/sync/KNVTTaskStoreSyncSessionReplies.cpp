@@ -7,6 +7,7 @@
 #include "sync/SyncWireAttributes.h"
 
 #include "model/ContextAdditions.h"
+#include "model/FillInsertion.h"
 #include "model/KNVTCDAvatar.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -277,7 +278,7 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
             KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("inviter_id")),
             KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("invitee_id")));
     if (!object)
-        object = knvt::insertNewObjectForEntityForName(*m_context, entityName);
+        object = knvt::insertNewObjectForFillForEntityForName(*m_context, entityName);
     mergeReply(*object, inner);
     return object;
 }
@@ -309,9 +310,10 @@ void KNVTTaskStoreSyncSession::checkReadabilityOfPullReply(const knvt::JSONView 
     if (!pull || (response && response->statusCode() == 304))
         return;
     const bool collection = KNVTRESTFulRequest::isNoIdentifier(pull->identifier());
-    const std::string rootKey = rootKeyText(collection           ? rootKeysByTaggedResource().value(pull->resource())
-                                            : pull->resource() == QLatin1String("task_lists") ? QStringLiteral("task_list")
-                                                                                              : QString());
+    const std::string rootKey =
+        rootKeyText(collection ? rootKeysByTaggedResource().value(pull->resource())
+                        : pull->resource() == QLatin1String("task_lists") ? QStringLiteral("task_list")
+                                                                          : QString());
     if (rootKey.empty())
         return;
     int unreadable = 0;
@@ -360,8 +362,8 @@ bool KNVTTaskStoreSyncSession::linksTasksThatAreNotHere(const knvt::JSONView &ta
         for (const knvt::JSONView &link : tag->value("tagged_items")) {
             if (link.value("taggable_type").utf8() != "Task")
                 continue;
-            if (!objectForNumericIdentifier(kTaskEntity,
-                                            KNVTCDTaskStoreObject::numericIdentifierFromJSON(link.value("taggable_id"))))
+            if (!objectForNumericIdentifier(
+                    kTaskEntity, KNVTCDTaskStoreObject::numericIdentifierFromJSON(link.value("taggable_id"))))
                 return true;
         }
     }
@@ -451,7 +453,7 @@ void KNVTTaskStoreSyncSession::insertTombstone(const QString &entityName, const 
 {
     if (!m_context || entityName.isEmpty())
         return;
-    ostore::Object *tombstone = knvt::insertNewObjectForEntityForName(*m_context, entityName);
+    ostore::Object *tombstone = knvt::insertNewObjectForFillForEntityForName(*m_context, entityName);
     storeObject(tombstone)->updateWithAttributes(inner);
     tombstone->setValue(QStringLiteral("deletedDate"), knvt::Clock::shared().now());
 }
@@ -485,9 +487,9 @@ void KNVTTaskStoreSyncSession::processJSONDictionary(const knvt::JSONView &objec
             const bool comment = key == "comment";
             if (inner.value(comment ? "commentable_type" : "taggable_type").utf8() != "Task")
                 continue;
-            const bool known = objectForNumericIdentifier(
-                kTaskEntity,
-                KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value(comment ? "commentable_id" : "taggable_id")));
+            const bool known = objectForNumericIdentifier(kTaskEntity,
+                                                          KNVTCDTaskStoreObject::numericIdentifierFromJSON(
+                                                              inner.value(comment ? "commentable_id" : "taggable_id")));
             if (!known && !inner.value(comment ? "commentable" : "taggable").isObject())
                 continue;
         }
@@ -572,7 +574,7 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
         if (object)
             forget(object);
         else
-            object = knvt::insertNewObjectForEntityForName(*m_context, entityName);
+            object = knvt::insertNewObjectForFillForEntityForName(*m_context, entityName);
         mergeReply(*object, inner);
     }
 

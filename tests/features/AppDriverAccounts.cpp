@@ -102,8 +102,8 @@ void AppDriver::givenSignedIn(const QString &username, const QString &password, 
     service();
     KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
     KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), username, {}, password);
-    store().configureWithAccountAttributes(knvt::test::wire(
-        knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, username), 1))));
+    store().configureWithAccountAttributes(
+        knvt::test::wire(knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, username), 1))));
     if (autoSync)
         store().setAutoSyncEnabled(true);
 }

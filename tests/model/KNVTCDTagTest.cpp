@@ -142,12 +142,12 @@ TEST_F(KNVTCDTagTest, PullFillsFieldsAndLinksOnlyAKnownCreator)
     const qsizetype users = context().count<KNVTCDUser>();
 
     t->updateWithAttributes(wire(QJsonObject{{"id", 1},
-                                        {"created_at", wireDate()},
-                                        {"updated_at", wireDate(5)},
-                                        {"deleted_at", wireDate(6)},
-                                        {"title", "home"},
-                                        {"creator_id", 42},
-                                        {"creator_order_index", 3}}));
+                                             {"created_at", wireDate()},
+                                             {"updated_at", wireDate(5)},
+                                             {"deleted_at", wireDate(6)},
+                                             {"title", "home"},
+                                             {"creator_id", 42},
+                                             {"creator_order_index", 3}}));
     EXPECT_EQ(t->modifiedDate(), date(5));
     EXPECT_EQ(t->deletedDate(), date(6));
     EXPECT_EQ(t->title(), QStringLiteral("home"));
@@ -173,8 +173,8 @@ TEST_F(KNVTCDTagTest, TaggedItemsAcceptOnlyTasksThatAreHereOrEmbedded)
 
     QJsonObject embedded = item(203, 99);
     embedded.insert(QStringLiteral("taggable"), QJsonObject{{"id", 99}, {"title", "elsewhere"}});
-    t->updateWithAttributes(wire(
-        tagReply({item(200, 10), item(201, 10, QStringLiteral("Project")), item(202, 98), embedded})));
+    t->updateWithAttributes(
+        wire(tagReply({item(200, 10), item(201, 10, QStringLiteral("Project")), item(202, 98), embedded})));
 
     const std::vector<KNVTCDTaggedTask *> rows = t->taggedTasks();
     ASSERT_EQ(rows.size(), 2u);
@@ -261,11 +261,11 @@ TEST_F(KNVTCDTagTest, LinkPullLinksEndsThatAreHereAndCreatesNone)
     auto *link = insert<KNVTCDTaggedTask>();
     link->setTask(a);
     link->updateWithAttributes(wire(QJsonObject{{"id", 200},
-                                           {"created_at", wireDate()},
-                                           {"updated_at", wireDate(1)},
-                                           {"tag_id", 1},
-                                           {"taggable_id", 77},
-                                           {"taggable", QJsonObject{{"id", 77}}}}));
+                                                {"created_at", wireDate()},
+                                                {"updated_at", wireDate(1)},
+                                                {"tag_id", 1},
+                                                {"taggable_id", 77},
+                                                {"taggable", QJsonObject{{"id", 77}}}}));
     EXPECT_EQ(link->numericIdentifier(), 200);
     EXPECT_EQ(link->tag(), t);
     EXPECT_EQ(link->task(), a) << "an unknown task leaves the link as it was";

@@ -55,12 +55,12 @@ TEST_F(KNVTCDTaskCommentTest, PullFillsTextDatesAuthorAndTask)
     KNVTCDTask *commented = task(10);
     KNVTCDTaskComment *comment = syncedComment(date(), date());
     comment->updateWithAttributes(wire(QJsonObject{{"id", 40},
-                                              {"text", "from the service"},
-                                              {"created_at", wireDate()},
-                                              {"updated_at", wireDate(30)},
-                                              {"commentable_id", 10},
-                                              {"user_id", 43},
-                                              {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}}));
+                                                   {"text", "from the service"},
+                                                   {"created_at", wireDate()},
+                                                   {"updated_at", wireDate(30)},
+                                                   {"commentable_id", 10},
+                                                   {"user_id", 43},
+                                                   {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}}));
     EXPECT_EQ(comment->text(), QStringLiteral("from the service"));
     EXPECT_EQ(comment->modifiedDate(), date(30)) << "the service's date, not the time of the text change";
     EXPECT_EQ(comment->task(), commented);
@@ -83,8 +83,8 @@ TEST_F(KNVTCDTaskCommentTest, CommentWrittenHereTakesTheServicesCopyWhateverItsD
     auto *comment = insert<KNVTCDTaskComment>();
     comment->setCreatedDate(date(100));
     comment->setText(QStringLiteral("mine"));
-    EXPECT_TRUE(comment->mergeAttributes(wire(
-        QJsonObject{{"id", 40}, {"text", "mine"}, {"created_at", wireDate()}, {"updated_at", wireDate()}})));
+    EXPECT_TRUE(comment->mergeAttributes(
+        wire(QJsonObject{{"id", 40}, {"text", "mine"}, {"created_at", wireDate()}, {"updated_at", wireDate()}})));
     EXPECT_EQ(comment->numericIdentifier(), 40);
 
     comment->setText(QStringLiteral("edited here"));
@@ -123,9 +123,9 @@ TEST_F(KNVTCDTaskWatcherTest, PullCreatesAnUnknownUserOnlyFromItsObject)
     EXPECT_EQ(context().count<KNVTCDUser>(), users);
 
     watcher->updateWithAttributes(wire(QJsonObject{{"id", 60},
-                                              {"deleted_at", wireDate(2)},
-                                              {"user_id", 43},
-                                              {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}}));
+                                                   {"deleted_at", wireDate(2)},
+                                                   {"user_id", 43},
+                                                   {"user", QJsonObject{{"id", 43}, {"first_name", "Daz"}}}}));
     ASSERT_NE(watcher->user(), nullptr);
     EXPECT_EQ(watcher->user()->fullName(), QStringLiteral("Daz"));
     EXPECT_EQ(watcher->deletedDate(), date(2));

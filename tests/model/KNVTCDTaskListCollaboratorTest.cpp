@@ -17,10 +17,10 @@ protected:
     {
         auto *r = insert<KNVTCDTaskListCollaborator>();
         r->updateWithAttributes(wire(rowObject({{"id", id},
-                                           {"task_list_id", taskList->numericIdentifier().value_or(0)},
-                                           {"user_id", member->numericIdentifier().value_or(0)},
-                                           {"role", "editor"},
-                                           {"status", "accepted"}})));
+                                                {"task_list_id", taskList->numericIdentifier().value_or(0)},
+                                                {"user_id", member->numericIdentifier().value_or(0)},
+                                                {"role", "editor"},
+                                                {"status", "accepted"}})));
         return r;
     }
 };
@@ -89,14 +89,14 @@ TEST_F(KNVTCDTaskListCollaboratorTest, FillAppliesEveryKey)
     KNVTCDUser *ann = user(QStringLiteral("Ann"), 2);
     auto *r = insert<Row>();
     r->mergeAttributes(wire(rowObject({{"task_list_id", 7},
-                                  {"user_id", 2},
-                                  {"role", "owner"},
-                                  {"status", "pending"},
-                                  {"task_list_type_order_index", 6},
-                                  {"reviewed_at", wireDate(-86400)},
-                                  {"review_at", wireDate(86400)},
-                                  {"deleted_at", wireDate(5)},
-                                  {"review_recurrence", QJsonArray{"RRULE:FREQ=WEEKLY", "RRULE:FREQ=DAILY"}}})));
+                                       {"user_id", 2},
+                                       {"role", "owner"},
+                                       {"status", "pending"},
+                                       {"task_list_type_order_index", 6},
+                                       {"reviewed_at", wireDate(-86400)},
+                                       {"review_at", wireDate(86400)},
+                                       {"deleted_at", wireDate(5)},
+                                       {"review_recurrence", QJsonArray{"RRULE:FREQ=WEEKLY", "RRULE:FREQ=DAILY"}}})));
     EXPECT_EQ(r->taskList(), l);
     EXPECT_EQ(r->user(), ann);
     EXPECT_EQ(r->role(), 1);
@@ -121,11 +121,11 @@ TEST_F(KNVTCDTaskListCollaboratorTest, MissingNullAndWrongTypedKeys)
     r->setDeletedDate(date(1));
 
     r->updateWithAttributes(wire(rowObject({{"task_list_id", 99},
-                                       {"user_id", 98},
-                                       {"status", QJsonValue::Null},
-                                       {"review_at", QJsonValue::Null},
-                                       {"review_recurrence", QJsonArray()},
-                                       {"deleted_at", QJsonValue::Null}})));
+                                            {"user_id", 98},
+                                            {"status", QJsonValue::Null},
+                                            {"review_at", QJsonValue::Null},
+                                            {"review_recurrence", QJsonArray()},
+                                            {"deleted_at", QJsonValue::Null}})));
     EXPECT_EQ(r->taskList(), l) << "an unknown list leaves the row's list";
     EXPECT_EQ(r->user(), ann) << "an unknown user without its object leaves the row's user";
     EXPECT_EQ(r->status(), 2);

@@ -142,17 +142,17 @@ TEST_F(KNVTCDTaskListWireTest, FillAppliesEveryKey)
     auto *l = insert<KNVTCDTaskList>();
     l->setTitle(QStringLiteral("local"));
     l->mergeAttributes(wire(listObject(7, 0,
-                                  {{"title", "Garden"},
-                                   {"description", "front and back"},
-                                   {"status", "completed"},
-                                   {"status_updated_at", wireDate(-50)},
-                                   {"task_list_type", "project"},
-                                   {"start_at", wireDate(10)},
-                                   {"due_at", wireDate(20)},
-                                   {"archived_at", wireDate(-40)},
-                                   {"deleted_at", wireDate(-30)},
-                                   {"creator_id", 2},
-                                   {"priority", 1}})));
+                                       {{"title", "Garden"},
+                                        {"description", "front and back"},
+                                        {"status", "completed"},
+                                        {"status_updated_at", wireDate(-50)},
+                                        {"task_list_type", "project"},
+                                        {"start_at", wireDate(10)},
+                                        {"due_at", wireDate(20)},
+                                        {"archived_at", wireDate(-40)},
+                                        {"deleted_at", wireDate(-30)},
+                                        {"creator_id", 2},
+                                        {"priority", 1}})));
     EXPECT_EQ(l->title(), "Garden");
     EXPECT_EQ(l->notes(), "front and back");
     EXPECT_EQ(l->status(), 4);
@@ -189,10 +189,10 @@ TEST_F(KNVTCDTaskListWireTest, MissingAndNullKeys)
 
     l->setNotes(QStringLiteral("notes"));
     l->updateWithAttributes(wire(listObject(7, 2,
-                                       {{"title", QJsonValue::Null},
-                                        {"status", QJsonValue::Null},
-                                        {"deleted_at", QJsonValue::Null},
-                                        {"description", QJsonValue::Null}})));
+                                            {{"title", QJsonValue::Null},
+                                             {"status", QJsonValue::Null},
+                                             {"deleted_at", QJsonValue::Null},
+                                             {"description", QJsonValue::Null}})));
     EXPECT_EQ(l->title(), "Garden");
     EXPECT_EQ(l->status(), 4);
     EXPECT_EQ(l->deletedDate(), date(3));
@@ -281,11 +281,11 @@ TEST_F(KNVTCDTaskListWireTest, CompletedListStaysCompletedThroughPulledOpenTasks
 {
     auto *pulled = insert<KNVTCDTaskList>();
     pulled->mergeAttributes(wire(listObject(7, 0,
-                                       {{"title", "Done"},
-                                        {"status", "completed"},
-                                        {"status_updated_at", wireDate(-60)},
-                                        {"archived_at", wireDate(-30)},
-                                        {"tasks", QJsonArray{taskObject(200, 7, "repeats", "actionable")}}})));
+                                            {{"title", "Done"},
+                                             {"status", "completed"},
+                                             {"status_updated_at", wireDate(-60)},
+                                             {"archived_at", wireDate(-30)},
+                                             {"tasks", QJsonArray{taskObject(200, 7, "repeats", "actionable")}}})));
     EXPECT_TRUE(pulled->isCompleted());
     EXPECT_TRUE(pulled->isArchived());
     EXPECT_EQ(pulled->statusModifiedDate(), date(-60));

@@ -117,7 +117,8 @@ TEST_F(KNVTCDTaskWireTest, RelationshipsTheServiceKeepsAreNeitherRecordedNorSent
 TEST_F(KNVTCDTaskWireTest, PulledStatusAndItsDate)
 {
     KNVTCDTask *t = insert<KNVTCDTask>();
-    t->updateWithAttributes(wire(json(R"({"id":1,"status":"completed","status_updated_at":"2015-03-04T10:20:30+0000"})")));
+    t->updateWithAttributes(
+        wire(json(R"({"id":1,"status":"completed","status_updated_at":"2015-03-04T10:20:30+0000"})")));
     EXPECT_EQ(t->status(), 4);
     EXPECT_EQ(t->statusModifiedDate(), date());
     EXPECT_TRUE(t->changedKeysString().isNull());

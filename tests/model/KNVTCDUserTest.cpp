@@ -142,23 +142,23 @@ TEST_F(KNVTCDUserTest, PullReadsNullAsEmptyAndMissingAsUnchanged)
 {
     auto *u = insert<KNVTCDUser>();
     u->updateWithAttributes(wire(QJsonObject{{"id", 43},
-                                        {"created_at", wireDate()},
-                                        {"updated_at", wireDate(1)},
-                                        {"first_name", "Daz"},
-                                        {"last_name", "Dorod"},
-                                        {"email", "daz@example.com"},
-                                        {"username", "daz"},
-                                        {"country_code", "NZ"}}));
+                                             {"created_at", wireDate()},
+                                             {"updated_at", wireDate(1)},
+                                             {"first_name", "Daz"},
+                                             {"last_name", "Dorod"},
+                                             {"email", "daz@example.com"},
+                                             {"username", "daz"},
+                                             {"country_code", "NZ"}}));
     EXPECT_EQ(u->numericIdentifier(), 43);
     EXPECT_EQ(u->modifiedDate(), date(1));
     EXPECT_EQ(u->isoCountryCode(), QStringLiteral("NZ"));
     EXPECT_EQ(u->initials(), QStringLiteral("DD"));
 
     u->updateWithAttributes(wire(QJsonObject{{"id", 43},
-                                        {"last_name", QJsonValue::Null},
-                                        {"email", QJsonValue::Null},
-                                        {"username", QJsonValue::Null},
-                                        {"country_code", QJsonValue::Null}}));
+                                             {"last_name", QJsonValue::Null},
+                                             {"email", QJsonValue::Null},
+                                             {"username", QJsonValue::Null},
+                                             {"country_code", QJsonValue::Null}}));
     EXPECT_EQ(u->firstName(), QStringLiteral("Daz")) << "a missing key leaves its field";
     EXPECT_TRUE(u->lastName().isNull());
     EXPECT_TRUE(u->emailAddress().isNull());
@@ -217,8 +217,8 @@ TEST_F(KNVTCDUserTest, AvatarPullMarksNewerPicturesOfAKnownTypeForDownload)
             avatar->setNeedsUpdating(false);
         }
         for (const Pull &pull : c.pulls)
-            u->updateWithAttributes(wire(
-                QJsonObject{{"id", 43}, {"avatar_content_type", pull.first}, {"avatar_updated_at", pull.second}}));
+            u->updateWithAttributes(
+                wire(QJsonObject{{"id", 43}, {"avatar_content_type", pull.first}, {"avatar_updated_at", pull.second}}));
         EXPECT_EQ(avatar->fileExtension(), c.extension);
         EXPECT_EQ(avatar->fileExtension().isNull(), c.extension.isNull());
         EXPECT_EQ(avatar->modifiedDate(), c.modified);

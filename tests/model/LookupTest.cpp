@@ -41,7 +41,10 @@ TEST_F(ModelLookupTest, MissingIdentifierNeverMatchesUnpushedObjects)
         pushed->setValue(QStringLiteral("numericIdentifier"), qint64(5));
 
         EXPECT_EQ(lookup.find(receiver, std::nullopt), nullptr);
-        EXPECT_EQ(lookup.find(receiver, KNVTCDTaskStoreObject::numericIdentifierFromJSON(wire(QJsonObject{{"id", QJsonValue::Null}}).value("id"))), nullptr);
+        EXPECT_EQ(lookup.find(receiver,
+                              KNVTCDTaskStoreObject::numericIdentifierFromJSON(
+                                  wire(QJsonObject{{"id", QJsonValue::Null}}).value("id"))),
+                  nullptr);
         EXPECT_EQ(lookup.find(receiver, 5), pushed);
         EXPECT_NE(unpushed, nullptr);
     }

@@ -169,7 +169,8 @@ TEST_F(SyncListRulesTest, ServerSideDeletionsOfTasksAndTaggedItems)
     syncedTask(14, "Deleted on the service");
     KNVTCDTask *tagged = syncedTask(15, "Tagged");
     auto *tag = m_main->insert<KNVTCDTag>();
-    tag->updateWithAttributes(knvt::test::wire(unwrap(nest(knvt::test::tag(3, "home", 1), "tagged_items", {taggedItem(30, 3, 15, 1)}))));
+    tag->updateWithAttributes(
+        knvt::test::wire(unwrap(nest(knvt::test::tag(3, "home", 1), "tagged_items", {taggedItem(30, 3, 15, 1)}))));
     tag->setChangedKeysString(QString());
     for (KNVTCDTaggedTask *item : tag->taggedTasks())
         item->setChangedKeysString(QString());

@@ -82,8 +82,8 @@ protected:
     void configureAccount(const QString &username = QStringLiteral("ann"))
     {
         storePassword(username, QStringLiteral("secret1"));
-        m_store->configureWithAccountAttributes(knvt::test::wire(
-            knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, username), 1))));
+        m_store->configureWithAccountAttributes(
+            knvt::test::wire(knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, username), 1))));
         ASSERT_TRUE(m_store->isConfigured());
     }
 
