@@ -105,18 +105,17 @@ QMimeData *KNVTTaskListSharingSettingsModel::mimeData(const QModelIndexList &ind
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    QList<QUrl> uris;
-    QString text;
+    std::vector<const KNVTCDTaskStoreObject *> users;
     for (int row : rows) {
-        if (const KNVTCDUser *user = userAtRow(row)) {
-            uris.append(knvt::managedObjectIDURIRepresentation(*user));
-            text += knvt::shownNameOfUser(user) + QLatin1Char('\n');
-        }
+        if (const KNVTCDUser *user = userAtRow(row))
+            users.push_back(user);
     }
-    if (uris.isEmpty())
+    if (users.empty())
         return nullptr;
     auto *mime = new QMimeData;
-    knvt::ObjectReferencePayload::write(*mime, uris, text);
+    knvt::ObjectReferencePayload::writeObjects(*mime, users, [](const KNVTCDTaskStoreObject &object) {
+        return knvt::shownNameOfUser(static_cast<const KNVTCDUser *>(&object));
+    });
     return mime;
 }
 

@@ -2,6 +2,9 @@
 
 #include "store/KNVTTaskStore.h"
 
+#include "model/KNVTCDTag.h"
+#include "model/KNVTCDUser.h"
+
 #include <QList>
 #include <QUrl>
 
@@ -43,6 +46,16 @@ std::vector<T *> liveObjects(const QList<QUrl> &uris)
             objects.push_back(object);
     }
     return objects;
+}
+
+// The name a token or row of the editors shows for a person or a tag, which is also what a drag of it reads as.
+inline QString shownName(const KNVTCDTaskStoreObject &object)
+{
+    if (const auto *user = dynamic_cast<const KNVTCDUser *>(&object))
+        return user->extendedDisplayName();
+    if (const auto *tag = dynamic_cast<const KNVTCDTag *>(&object))
+        return tag->title();
+    return {};
 }
 
 template <class T>

@@ -796,25 +796,20 @@ QMenu *KNVTTaskFormViewController::menuForRepresentedObject(KNVTTokenField *fiel
 bool KNVTTaskFormViewController::writeRepresentedObjects(KNVTTokenField *field, const QVariantList &objects,
                                                          QMimeData &mime)
 {
-    QList<QUrl> uris;
-    QStringList names;
+    std::vector<const KNVTCDTaskStoreObject *> dragged;
     for (const QUrl &uri : urlTokens(objects)) {
         if (field == m_watchersTokenField) {
-            if (const KNVTCDUser *user = liveObject<KNVTCDUser>(uri)) {
-                uris.append(uri);
-                names.append(user->extendedDisplayName());
-            }
+            if (const KNVTCDUser *user = liveObject<KNVTCDUser>(uri))
+                dragged.push_back(user);
         } else if (field == m_tagsTokenField) {
-            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(uri)) {
-                uris.append(uri);
-                names.append(tag->title());
-            }
+            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(uri))
+                dragged.push_back(tag);
         }
     }
-    if (uris.isEmpty())
+    if (dragged.empty())
         return false;
     // Other programs get the names one per line; the references are for this program's own drop targets.
-    knvt::ObjectReferencePayload::write(mime, uris, names.join(QLatin1Char('\n')));
+    knvt::ObjectReferencePayload::writeObjects(mime, dragged, knvt::shownName);
     return true;
 }
 

@@ -138,20 +138,17 @@ void TaskListInfoSheet::fill(const KNVTCDTaskList *list)
 
 QMimeData *TaskListInfoSheet::mimeDataForRows(const QList<int> &rows) const
 {
-    QList<QUrl> uris;
-    QStringList names;
+    std::vector<const KNVTCDTaskStoreObject *> users;
     for (int row : rows) {
         if (row < 0 || row >= m_users.size())
             continue;
-        if (const KNVTCDUser *user = liveObject<KNVTCDUser>(m_users.at(row))) {
-            uris.append(user->uri());
-            names.append(user->extendedDisplayName());
-        }
+        if (const KNVTCDUser *user = liveObject<KNVTCDUser>(m_users.at(row)))
+            users.push_back(user);
     }
-    if (uris.isEmpty())
+    if (users.empty())
         return nullptr;
     auto *mime = new QMimeData;
-    ObjectReferencePayload::write(*mime, uris, names.join(QLatin1Char('\n')));
+    ObjectReferencePayload::writeObjects(*mime, users, shownName);
     return mime;
 }
 

@@ -32,36 +32,37 @@ const QString kDragSourceType = QStringLiteral("application/x-quillvane-item-lis
 
 QMimeData *KNVTTaskStoreItemsOutlineViewController::writeItems(const QModelIndexList &items) const
 {
-    QList<QUrl> uris;
-    QString text;
+    std::vector<const KNVTCDTaskStoreObject *> objects;
+    bool fromItems = false;
     if (itemKind() == ItemKind::Tasks) {
         Tasks tasks = objectsAt<KNVTCDTask>(items);
-        const bool fromItems = !tasks.empty();
+        fromItems = !tasks.empty();
         if (!fromItems)
             tasks = selectedTasks();
         for (KNVTCDTask *task : tasks) {
             // A drop would change the task, which is not mine to change.
-            if (!task->canEdit())
-                continue;
-            uris << task->uri();
-            if (fromItems)
-                text += task->pasteboardString();
+            if (task->canEdit())
+                objects.push_back(task);
         }
     } else {
         TaskLists lists = objectsAt<KNVTCDTaskList>(items);
-        const bool fromItems = !lists.empty();
+        fromItems = !lists.empty();
         if (!fromItems)
             lists = selectedTaskLists();
-        for (KNVTCDTaskList *list : lists) {
-            uris << list->uri();
-            if (fromItems)
-                text += list->pasteboardString();
-        }
+        objects.assign(lists.begin(), lists.end());
     }
-    if (uris.isEmpty())
+    if (objects.empty())
         return nullptr;
     auto *mime = new QMimeData;
-    knvt::ObjectReferencePayload::write(*mime, uris, text);
+    if (fromItems) {
+        knvt::ObjectReferencePayload::writeObjects(*mime, objects);
+    } else {
+        // Rows that are no objects of the list drag the selection: its references, without text.
+        QList<QUrl> uris;
+        for (const KNVTCDTaskStoreObject *object : objects)
+            uris << object->uri();
+        knvt::ObjectReferencePayload::write(*mime, uris, QString());
+    }
     mime->setData(kDragSourceType, QByteArray::number(m_dragSource));
     return mime;
 }

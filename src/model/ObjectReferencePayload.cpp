@@ -75,12 +75,15 @@ void ObjectReferencePayload::writeObjects(QMimeData &mime, const std::vector<con
     QString text;
     for (const KNVTCDTaskStoreObject *object : objects) {
         uris.append(object->uri());
-        if (object->hasPasteboardString()) {
-            text += object->pasteboardString();
-        } else if (shownName) {
-            if (const QString name = shownName(*object); !name.isEmpty())
-                text += name + QLatin1Char('\n');
-        }
+        QString line = object->pasteboardString();
+        if (line.isEmpty() && shownName)
+            line = shownName(*object);
+        if (line.isEmpty())
+            continue;
+        // Every object ends its own line, so that two objects never run together.
+        text += line;
+        if (!line.endsWith(QLatin1Char('\n')))
+            text += QLatin1Char('\n');
     }
     mime.setData(dragType(), encode(uris));
     if (!text.isEmpty())

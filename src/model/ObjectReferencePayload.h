@@ -35,8 +35,8 @@ public:
     static void write(QMimeData &mime, const QList<QUrl> &uris, const QString &text);
     // The one plain-text rule of every object drag, so that a drag of the same objects reads the same wherever it
     // starts: each object adds its pasteboard string where the model gives one (a task's line, a list's title), else
-    // the name its row or token shows (`shownName`) and a line break. Writes the payload of the objects' URIs, and the
-    // text when there is any.
+    // the name its row or token shows (`shownName`), each ending with a line break. Writes the payload of the objects'
+    // URIs, and the text when there is any.
     using ShownName = std::function<QString(const KNVTCDTaskStoreObject &object)>;
     static void writeObjects(QMimeData &mime, const std::vector<const KNVTCDTaskStoreObject *> &objects,
                              const ShownName &shownName = {});

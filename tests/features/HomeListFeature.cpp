@@ -295,7 +295,7 @@ TEST_F(HomeListFeature, AHomeDragOfAProjectCarriesItsReferenceAndItsText)
     std::unique_ptr<QMimeData> mime(home().writeItems({homeIndex(QStringLiteral("Garden"))}));
     ASSERT_TRUE(mime);
     EXPECT_EQ(*knvt::ObjectReferencePayload::read(*mime), QList<QUrl>{garden->uri()});
-    EXPECT_EQ(mime->text(), QStringLiteral("Garden"));
+    EXPECT_EQ(mime->text(), QStringLiteral("Garden\n"));
     EXPECT_EQ(home().writeItems({homeIndex(QStringLiteral("Inbox"))}), nullptr);
 }
 

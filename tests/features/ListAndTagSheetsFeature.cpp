@@ -121,7 +121,7 @@ TEST_F(ListAndTagSheetsFeature, TheInformationWindowShowsTheOwnerApartAndTheOthe
     const QString shared = app.openEditors().join('\n');
     std::shared_ptr<QMimeData> dragged = app.dragInfoRows({0, 1});
     ASSERT_TRUE(dragged);
-    EXPECT_EQ(dragged->text(), QStringLiteral("Ann (ann)\nBob (bob)"));
+    EXPECT_EQ(dragged->text(), QStringLiteral("Ann (ann)\nBob (bob)\n"));
     const std::optional<QList<QUrl>> uris = knvt::ObjectReferencePayload::read(*dragged);
     ASSERT_TRUE(uris);
     EXPECT_EQ(uris->size(), 2);

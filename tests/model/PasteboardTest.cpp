@@ -57,7 +57,7 @@ TEST_F(ModelPasteboardTest, ADragOfObjectsReadsAsTheirPasteboardStringsOrTheName
     knvt::ObjectReferencePayload::writeObjects(mime, {task, list, tag, unnamed}, shown);
     EXPECT_EQ(knvt::ObjectReferencePayload::read(mime),
               (QList<QUrl>{task->uri(), list->uri(), tag->uri(), unnamed->uri()}));
-    EXPECT_EQ(mime.text(), QStringLiteral("- Pay rent (to Ann)\nGardenerrand\n"));
+    EXPECT_EQ(mime.text(), QStringLiteral("- Pay rent (to Ann)\nGarden\nerrand\n"));
 
     // No readable text at all: no text, rather than the payload or an empty string.
     QMimeData tagsOnly;

@@ -259,10 +259,15 @@ TEST_F(KNVTTaskNewViewControllerTest, TokenFieldsCompleteAddShowAndCarryPeopleAn
 
     QMimeData dragged;
     EXPECT_TRUE(form->writeRepresentedObjects(watchers, {ann->uri(), zed->uri()}, dragged));
-    EXPECT_EQ(dragged.text(), QStringLiteral("Ann Lee (ann)\nZed Young (zed)"));
+    EXPECT_EQ(dragged.text(), QStringLiteral("Ann Lee (ann)\nZed Young (zed)\n"));
     EXPECT_EQ(knvt::ObjectReferencePayload::read(dragged), (QList<QUrl>{ann->uri(), zed->uri()}));
     QMimeData typed;
     EXPECT_FALSE(form->writeRepresentedObjects(tags, {QStringLiteral("garage")}, typed));
+    // A typed tag that does not exist yet is no object to drag; the existing one reads as its name.
+    QMimeData tagged;
+    EXPECT_TRUE(form->writeRepresentedObjects(tags, {errand->uri(), QStringLiteral("garage")}, tagged));
+    EXPECT_EQ(tagged.text(), QStringLiteral("Errand\n"));
+    EXPECT_EQ(knvt::ObjectReferencePayload::read(tagged), QList<QUrl>{errand->uri()});
 
     QMimeData mixed;
     knvt::ObjectReferencePayload::write(mixed, {zed->uri(), errand->uri()}, QStringLiteral("ignored"));

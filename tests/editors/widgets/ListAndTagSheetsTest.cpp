@@ -231,7 +231,7 @@ TEST_F(ListAndTagSheetsTest, TheInformationWindowShowsTheOwnerApartAndTheOthersW
     std::unique_ptr<QMimeData> dragged(info.mimeDataForRows({0, 1}));
     ASSERT_TRUE(dragged);
     EXPECT_EQ(knvt::ObjectReferencePayload::read(*dragged), (QList<QUrl>{ann->uri(), bob->uri()}));
-    EXPECT_EQ(dragged->text(), QStringLiteral("Ann Lee (ann)\nBob Kahn (bob)"));
+    EXPECT_EQ(dragged->text(), QStringLiteral("Ann Lee (ann)\nBob Kahn (bob)\n"));
     EXPECT_TRUE(info.tableView()->mimeTypes().contains(QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI)));
     EXPECT_EQ(info.mimeDataForRows({7}), nullptr);
 

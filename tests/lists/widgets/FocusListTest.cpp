@@ -215,7 +215,7 @@ TEST_F(FocusListTest, DraggedRowsCarryTheirReferencesAndTextTasksFirst)
     std::unique_ptr<QMimeData> mime(list->writeRows({0, 1, 2, 3, 4}));
     ASSERT_TRUE(mime);
     EXPECT_EQ(*knvt::ObjectReferencePayload::read(*mime), (QList<QUrl>{plain->uri(), noted->uri(), shelf->uri()}));
-    EXPECT_EQ(mime->text(), QStringLiteral("- A\n- B (n)\nShelf"));
+    EXPECT_EQ(mime->text(), QStringLiteral("- A\n- B (n)\nShelf\n"));
     EXPECT_EQ(list->writeRows({0, 3}), nullptr) << "headers alone start no drag";
 }
 
