@@ -33,6 +33,11 @@ inline constexpr Budget kBudgets[] = {
     {"BM_ExternalReloadOneRow", Measure::RealTimeNs, nullptr, 2e6},
     {"BM_SessionSave1000", Measure::RealTimeNs, nullptr, 80e6},
     {"BM_SessionInsert10000", Measure::RealTimeNs, nullptr, 500e6},
+    // Whole processes, timed from outside by bench/whole-process-times: the Today count of a 10,000-task library
+    // against the sqlite3 shell reading the same task table in the same run, and the resident memory a task costs,
+    // (max RSS at 100,000 tasks - max RSS of an empty library) / 100,000.
+    {"TodayCountProcess10000", Measure::Counter, "x_bare", 1.2},
+    {"TodayCountProcessBytesPerTask", Measure::Counter, "bytes_per_task", 400},
     // A first pull of 10,000 tasks with comments, watchers and tags filled into a context: within twice what the
     // machine takes, in the same run, to parse the same reply and to insert the rows the fill made with SQLite alone.
     {"BM_FillTasksFromJSON", Measure::Counter, "x_reference", 2.0},

@@ -1,9 +1,10 @@
 // knvt_today_count: opens a library the way the application does and prints its Today count, so that the whole
 // path from process start to a first badge can be timed as a command:
 //
-//   knvt_today_count [--create] <library folder>
+//   knvt_today_count [--create [--tasks N]] <library folder>
 //
-// With --create an empty or missing folder first receives a generated library of 100,000 tasks (seed 42).
+// With --create an empty or missing folder first receives a generated library of N tasks (100,000 unless given;
+// seed 42).
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTask.h"
@@ -22,18 +23,18 @@
 
 namespace {
 
-constexpr int kTasks = 100000;
+constexpr int kDefaultTasks = 100000;
 constexpr int kLists = 200;
 
 int usage()
 {
-    std::fprintf(stderr, "usage: knvt_today_count [--create] <library folder>\n");
+    std::fprintf(stderr, "usage: knvt_today_count [--create [--tasks N]] <library folder>\n");
     return 2;
 }
 
 // Roughly the engine benchmark's mix: 60 % in a list, status 2/1/4/5 = 25/5/60/10 %, a due date on 40 %, a start
 // date on 20 %, 40 % archived, 90 % assigned to the local user and 95 % known to the service.
-bool createLibrary(KNVTTaskStore &store)
+bool createLibrary(KNVTTaskStore &store, int tasks)
 {
     ostore::Context *context = store.managedObjectContext();
     if (!context)
@@ -54,7 +55,7 @@ bool createLibrary(KNVTTaskStore &store)
         list->setNumericIdentifier(1000000 + i);
         lists.push_back(list);
     }
-    for (int i = 0; i < kTasks; ++i) {
+    for (int i = 0; i < tasks; ++i) {
         auto *task = context->insert<KNVTCDTask>();
         task->setTitle(QStringLiteral("Task %1").arg(i));
         task->setCreator(me);
@@ -87,6 +88,14 @@ int main(int argc, char **argv)
     QCoreApplication application(argc, argv);
     QStringList arguments = application.arguments().mid(1);
     const bool create = arguments.removeAll(QStringLiteral("--create")) > 0;
+    int tasks = kDefaultTasks;
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--tasks")); at >= 0) {
+        bool ok = false;
+        tasks = arguments.value(at + 1).toInt(&ok);
+        if (!ok || tasks < 0 || !create)
+            return usage();
+        arguments.remove(at, 2);
+    }
     if (arguments.size() != 1)
         return usage();
     const QString folder = QFileInfo(arguments.front()).absoluteFilePath();
@@ -104,7 +113,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s holds no library; pass --create to make one\n", qPrintable(folder));
             return 1;
         }
-        if (!createLibrary(store))
+        if (!createLibrary(store, tasks))
             return 1;
     } else if (!store.managedObjectContext()) {
         return 1;

@@ -3,6 +3,8 @@
 
 #include "sync/KNVTTaskStoreSyncCoordinator.h"
 
+#include "store/KNVTTaskStore.h"
+
 #include "foundation/Defaults.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
 #include "hotkeys/X11HotKeyBackend.h"
@@ -39,8 +41,10 @@ int main(int argc, char *argv[])
     knvt::X11HotKeyBackend hotKeys(keyboard.get());
     KNVTHotKeyCenter::sharedCenter().setBackend(&hotKeys);
 
-    // The store syncs through the coordinator of the sync library.
+    // The store syncs through the coordinator of the sync library, and refreshes the account when it opens a
+    // signed-in library with automatic sync off.
     KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
+    KNVTTaskStore::setConfiguredLibraryOpenedHandler(&KNVTTaskStore::refreshAccountAfterOpening);
     KNVTTasksAppDelegate appDelegate;
     delegate = &appDelegate;
     // Another environment's library, or one that cannot be opened: the user was told; nothing else happens.

@@ -25,3 +25,5 @@ QValidator::State CharacterSetValidator::validate(QString &input, int &) const
 }
 
 } // namespace knvt
+
+#include "moc_CharacterSetValidator.cpp"

@@ -8,3 +8,5 @@ QString KNVTEmailAddressFormatter::emailAddressFormattedStringWithString(const Q
 {
     return filteredString(string, allowedCharacters);
 }
+
+#include "moc_KNVTEmailAddressFormatter.cpp"

@@ -8,3 +8,5 @@ QString KNVTPasswordFormatter::passwordFormattedStringWithString(const QString &
 {
     return filteredString(string, allowedCharacters);
 }
+
+#include "moc_KNVTPasswordFormatter.cpp"

@@ -8,3 +8,5 @@ QString KNVTUsernameFormatter::usernameFormattedStringWithString(const QString &
 {
     return filteredString(string, allowedCharacters);
 }
+
+#include "moc_KNVTUsernameFormatter.cpp"

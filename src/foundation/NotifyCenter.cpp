@@ -182,3 +182,5 @@ void NotifyCenter::deliver()
 }
 
 } // namespace knvt
+
+#include "moc_NotifyCenter.cpp"

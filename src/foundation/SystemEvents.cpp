@@ -164,3 +164,5 @@ std::unique_ptr<SystemEvents> SystemEvents::create(const QString &zoneFile, QObj
 } // namespace knvt
 
 #include "SystemEvents.moc"
+
+#include "moc_SystemEvents.cpp"

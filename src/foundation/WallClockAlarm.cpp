@@ -99,3 +99,5 @@ std::unique_ptr<WallClockAlarm> WallClockAlarm::create(QObject *parent)
 }
 
 } // namespace knvt
+
+#include "moc_WallClockAlarm.cpp"

@@ -1073,3 +1073,5 @@ ValueMap Context::committedValues(const Object *object, const QStringList &keys)
 }
 
 } // namespace ostore
+
+#include "moc_Context.cpp"

@@ -25,6 +25,10 @@ namespace ostore {
 
 namespace {
 
+// SQLite's page cache for the writes and the few rows read on demand, and for the scan of a full load.
+constexpr char kCacheSize[] = "PRAGMA cache_size=-8192";
+constexpr char kScanCacheSize[] = "PRAGMA cache_size=-256";
+
 constexpr int kPrunedKeep = 10000;
 constexpr int kPruneAbove = 20000;
 constexpr int kInsertRowsPerStatement = 32;
@@ -238,7 +242,7 @@ bool Coordinator::readCounter(const char *key, qint64 *value, knvt::Error *error
 bool Coordinator::configureConnection(knvt::Error *error)
 {
     exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA cache_size=-8192");
+    exec(kCacheSize);
     exec("PRAGMA temp_store=MEMORY");
     exec("PRAGMA foreign_keys=OFF");
     {
@@ -464,6 +468,10 @@ std::unique_ptr<Table> Coordinator::loadTable(EntityId entity, const char *where
             table->reserve(size_t(std::max<qint64>(0, sequence.intAt(0))));
         sequence.reset();
     }
+    // A full load reads each page once, and the table then holds every row: pages kept in SQLite's cache would only
+    // be a second copy, 80 bytes a task. The scan runs with a small cache, and the pages it read are given back.
+    if (!where)
+        exec(kScanCacheSize);
     ++m_statistics.selects;
     int r;
     while ((r = s->step()) == SQLITE_ROW) {
@@ -471,6 +479,8 @@ std::unique_ptr<Table> Coordinator::loadTable(EntityId entity, const char *where
         ++m_statistics.rowsRead;
     }
     s->reset();
+    if (!where)
+        exec(kCacheSize);
     if (r != SQLITE_DONE) {
         *rc = r;
         return nullptr;
@@ -1082,3 +1092,5 @@ void Coordinator::applyCommit(Context &context, std::vector<RowWrite> &writes, C
 }
 
 } // namespace ostore
+
+#include "moc_Coordinator.cpp"

@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace {
 
@@ -27,6 +28,8 @@ KNVTTaskStore::ErrorPresenter &defaultErrorPresenter()
     static KNVTTaskStore::ErrorPresenter presenter;
     return presenter;
 }
+
+KNVTTaskStore::OpenedLibraryHandler configuredLibraryOpenedHandler = nullptr;
 
 // Contexts and coordinators of libraries closed at sign-out. Windows and sync sessions may still hold objects of
 // them for a moment; a closed coordinator keeps those readable (and inert) instead of leaving them dangling.
@@ -65,15 +68,22 @@ KNVTTaskStore::KNVTTaskStore(Environment environment, QObject *parent)
             &KNVTTaskStore::systemInformationTimerDidFire);
     instantiateSystemInformationTimer();
 
-    if (!m_environment.systemEvents)
-        m_environment.systemEvents = knvt::SystemEvents::create();
-    connect(m_environment.systemEvents.get(), &knvt::SystemEvents::clockChanged, this,
-            &KNVTTaskStore::systemClockDidChangeNotification);
-    connect(m_environment.systemEvents.get(), &knvt::SystemEvents::timeZoneChanged, this,
-            &KNVTTaskStore::systemTimeZoneDidChangeNotification);
-    connect(m_environment.systemEvents.get(), &knvt::SystemEvents::didWake, this,
-            &KNVTTaskStore::workspaceDidWakeNotification);
+    // The system's own watchers start on the first pass of the event loop: a process that only answers a question
+    // (a count, a badge) and ends never sets them up, and one that runs shows its first answer without waiting for
+    // them.
+    if (m_environment.systemEvents)
+        observeSystemEvents();
+    QTimer::singleShot(0, this, &KNVTTaskStore::startWatching);
+}
 
+void KNVTTaskStore::startWatching()
+{
+    if (!m_environment.systemEvents) {
+        m_environment.systemEvents = knvt::SystemEvents::create();
+        observeSystemEvents();
+    }
+    if (m_notifyCenter)
+        return;
     m_notifyCenter = std::make_unique<knvt::NotifyCenter>();
     knvt::Error error;
     m_notifyToken = m_notifyCenter->addObserver(
@@ -85,12 +95,25 @@ KNVTTaskStore::KNVTTaskStore(Environment environment, QObject *parent)
         &error);
     if (!m_notifyToken)
         qCWarning(lcStore) << "Other processes' saves will go unnoticed:" << error.description();
+    // A save another process announced before the watch began would otherwise go unnoticed until the next one.
+    if (m_context && hasChangedExternally())
+        changedExternally();
+}
+
+void KNVTTaskStore::observeSystemEvents()
+{
+    connect(m_environment.systemEvents.get(), &knvt::SystemEvents::clockChanged, this,
+            &KNVTTaskStore::systemClockDidChangeNotification);
+    connect(m_environment.systemEvents.get(), &knvt::SystemEvents::timeZoneChanged, this,
+            &KNVTTaskStore::systemTimeZoneDidChangeNotification);
+    connect(m_environment.systemEvents.get(), &knvt::SystemEvents::didWake, this,
+            &KNVTTaskStore::workspaceDidWakeNotification);
 }
 
 KNVTTaskStore::~KNVTTaskStore()
 {
     dropSyncCoordinator();
-    if (m_notifyToken)
+    if (m_notifyCenter && m_notifyToken)
         m_notifyCenter->removeObserver(m_notifyToken);
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
     invalidateSystemInformationTimer();
@@ -143,6 +166,11 @@ bool KNVTTaskStore::exists()
 QUrl KNVTTaskStore::taskStoreMetaDataURL()
 {
     return QUrl::fromLocalFile(QDir(taskStoreLibraryPath()).filePath(kMetaDataFileName));
+}
+
+void KNVTTaskStore::setConfiguredLibraryOpenedHandler(OpenedLibraryHandler handler)
+{
+    configuredLibraryOpenedHandler = handler;
 }
 
 void KNVTTaskStore::setDefaultErrorPresenter(ErrorPresenter presenter)
@@ -263,9 +291,8 @@ ostore::Context *KNVTTaskStore::managedObjectContext()
 
     if (taskStoreInformation() && isConfiguredWithCorrectEnvironmentType()) {
         createSyncCoordinator();
-        // With automatic sync off nothing else refreshes the account (and the owner's avatar) during the session.
-        if (!isAutoSyncEnabled() && isAuthenticated() && !accountAuthorizationHeaderField().isEmpty())
-            syncAccountWithCompletionHandler();
+        if (configuredLibraryOpenedHandler)
+            configuredLibraryOpenedHandler(*this);
         return m_context.get();
     }
     dropSyncCoordinator();
@@ -438,3 +465,5 @@ bool KNVTTaskStore::sync()
 {
     return syncWithCompletionHandler({});
 }
+
+#include "moc_KNVTTaskStore.cpp"

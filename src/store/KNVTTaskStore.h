@@ -290,6 +290,14 @@ public:
     void declineFriendshipInviteFromUser(KNVTCDUser *user);
     // Refreshes the account record and its owner, then the local user's avatar when it is marked.
     void syncAccountWithCompletionHandler(RequestCompletionHandler completionHandler = {});
+    // What a store runs once it has opened a configured library and made its coordinator. Programs that talk to the
+    // service install refreshAccountAfterOpening (the application does at start-up); a program that only reads the
+    // library installs nothing, and so neither loads nor reaches the network and keyring code.
+    using OpenedLibraryHandler = void (*)(KNVTTaskStore &store);
+    static void setConfiguredLibraryOpenedHandler(OpenedLibraryHandler handler);
+    // With automatic sync off nothing else refreshes the account (and the owner's avatar) during the session; a
+    // recorded authentication failure or missing credentials leave it alone.
+    static void refreshAccountAfterOpening(KNVTTaskStore &store);
     // Downloads the user's avatar; bytes that are no picture leave the avatar as it was, still marked.
     void syncAvatarForUser(KNVTCDUser *user, RequestCompletionHandler completionHandler = {});
     // Which library the stack has open; sign-out replaces it. Empty while no library is open.
@@ -333,6 +341,8 @@ private:
     void presentStackFailure();
     void seedStore();
     void applyOldVersionFixUps();
+    void startWatching();
+    void observeSystemEvents();
     void createSyncCoordinator();
     void dropSyncCoordinator();
     void observeContext();

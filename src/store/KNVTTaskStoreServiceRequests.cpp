@@ -172,6 +172,12 @@ void KNVTTaskStore::syncAccountWithCompletionHandler(RequestCompletionHandler co
                           });
 }
 
+void KNVTTaskStore::refreshAccountAfterOpening(KNVTTaskStore &store)
+{
+    if (!store.isAutoSyncEnabled() && store.isAuthenticated() && !store.accountAuthorizationHeaderField().isEmpty())
+        store.syncAccountWithCompletionHandler();
+}
+
 // ---- An avatar download -----------------------------------------------------------------------------------------------
 
 void KNVTTaskStore::syncAvatarForUser(KNVTCDUser *user, RequestCompletionHandler completionHandler)

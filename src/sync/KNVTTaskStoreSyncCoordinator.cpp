@@ -458,3 +458,5 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSession
     KNVTTaskStoreSyncPlan plan(*context, requestHeaders());
     return plan.pullRequestsForResource(resource, session.useETags());
 }
+
+#include "moc_KNVTTaskStoreSyncCoordinator.cpp"

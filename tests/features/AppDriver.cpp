@@ -275,6 +275,7 @@ void AppDriver::stopService()
     m_service->stop();
     m_service.reset();
     KNVTTaskStoreSyncCoordinating::setFactory({});
+    KNVTTaskStore::setConfiguredLibraryOpenedHandler(nullptr);
     KNVTRequest::setDefaultTimeoutInterval(0);
     KNVTSetSyncServiceAPIURLString(QString());
 }

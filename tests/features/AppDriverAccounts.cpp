@@ -101,6 +101,7 @@ void AppDriver::givenSignedIn(const QString &username, const QString &password, 
 {
     service();
     KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
+    KNVTTaskStore::setConfiguredLibraryOpenedHandler(&KNVTTaskStore::refreshAccountAfterOpening);
     KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), username, {}, password);
     store().configureWithAccountAttributes(
         knvt::test::wire(knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, username), 1))));

@@ -233,6 +233,8 @@ TEST_F(TaskStoreServiceRequestsTest, TheAccountRefreshAppliesTheAccountAndFetche
 
 TEST_F(TaskStoreServiceRequestsTest, OpeningAConfiguredLibraryRefreshesTheAccountOnlyWhileAutomaticSyncIsOff)
 {
+    // As the application installs it at start-up.
+    KNVTTaskStore::setConfiguredLibraryOpenedHandler(&KNVTTaskStore::refreshAccountAfterOpening);
     signIn();
     fake.on("GET", "/account.json").json(500, "{}");
 

@@ -96,6 +96,7 @@ protected:
     {
         m_stores.clear();
         KNVTTaskStoreSyncCoordinating::setFactory({});
+        KNVTTaskStore::setConfiguredLibraryOpenedHandler(nullptr);
     }
 
     QString libraryPath() const
