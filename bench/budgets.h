@@ -25,10 +25,15 @@ inline constexpr Budget kBudgets[] = {
     {"BM_TodayBadgeCount/0", Measure::RealTimeNs, nullptr, 5e6},
     {"BM_TodayBadgeCount/20", Measure::RealTimeNs, nullptr, 5e6},
     {"BM_TodayFetch", Measure::RealTimeNs, nullptr, 10e6},
-    {"BM_SaveOneTask", Measure::RealTimeNs, nullptr, 2e6},
+    // One edited task saved: within 1.5 times SQLite alone inserting one row and committing it with the library's
+    // durability (WAL, synchronous=FULL), in the same run.
+    {"BM_SaveOneTask", Measure::Counter, "x_reference", 1.5},
     {"BM_TaskRowBytes", Measure::Counter, "bytes_per_row", 400},
-    {"BM_Search/cold", Measure::RealTimeNs, nullptr, 300e6},
-    {"BM_Search/warm", Measure::RealTimeNs, nullptr, 30e6},
+    // A search of 100,000 tasks' titles and notes against SQLite scanning the same columns of the same file for the
+    // same text, in the same run: the first search after opening (which folds the texts) within twice the scan, a
+    // keystroke's search once they are folded no slower than it.
+    {"BM_Search/cold", Measure::Counter, "x_reference", 2.0},
+    {"BM_Search/warm", Measure::Counter, "x_reference", 1.0},
     {"BM_LookupByNumericIdentifier", Measure::RealTimeNs, nullptr, 5e3},
     {"BM_ExternalReloadOneRow", Measure::RealTimeNs, nullptr, 2e6},
     {"BM_SessionSave1000", Measure::RealTimeNs, nullptr, 80e6},
@@ -47,6 +52,10 @@ inline constexpr Budget kBudgets[] = {
     // within twice what the machine takes, in the same run, to parse the same replies and to insert the rows the pull
     // wrote with SQLite alone in one transaction.
     {"BM_PullTasks10000", Measure::Counter, "x_reference", 2.0},
+    // A first sign-in as a whole process (bench/first-pull-time): start-up, sign-in, the first sync of 10,000 tasks
+    // with their comments and watchers from the fake service, and the exit; a second is what a user signing in on a
+    // new machine would call quick.
+    {"FirstPullProcess10000", Measure::RealTimeNs, nullptr, 1000e6},
     // The main window over a 100,000-task library, from its construction to the first rows of the centre list.
     {"BM_MainWindowFirstList", Measure::RealTimeNs, nullptr, 300e6},
     // A save under a 10,000-row focus list: the rebuild and the selection put back.
@@ -69,10 +78,13 @@ inline constexpr Budget kBudgets[] = {
     {"BM_NotificationsRebuild300", Measure::RealTimeNs, nullptr, 5e6},
     // The people chosen in a selection list of 10,000, 1,000 of them chosen.
     {"BM_UserSelectionSelectedUsers1000", Measure::RealTimeNs, nullptr, 5e6},
-    // An outline list of 10,000 rows after a one-task save: every row rebuilt and the selection put back.
-    {"BM_TagListRebuildAfterSave", Measure::RealTimeNs, nullptr, 30e6},
-    {"BM_SearchListRebuildAfterSave", Measure::RealTimeNs, nullptr, 30e6},
-    {"BM_TaskListOutlineRebuildAfterSave", Measure::RealTimeNs, nullptr, 30e6},
+    // An outline list of 10,000 rows after a one-task save: every row rebuilt and the selection put back. The tag
+    // list and the search list against SQLite scanning the column they select by (the tag links, the titles and
+    // notes) in the same file and the same run; a project's outline, which has no such scan, at 100 ms, the delay a
+    // user notices after a save.
+    {"BM_TagListRebuildAfterSave", Measure::Counter, "x_reference", 40.0},
+    {"BM_SearchListRebuildAfterSave", Measure::Counter, "x_reference", 40.0},
+    {"BM_TaskListOutlineRebuildAfterSave", Measure::RealTimeNs, nullptr, 100e6},
 };
 
 } // namespace knvt::bench

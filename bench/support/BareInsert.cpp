@@ -1,50 +1,13 @@
 #include "support/BareInsert.h"
+#include "support/SqliteStatement.h"
 
 #include <QDir>
 
 #include <sqlite3.h>
 
-#include <chrono>
 #include <cstdio>
-#include <functional>
 
 namespace knvt::bench {
-
-namespace {
-
-// One statement, finalized when it goes.
-class Statement
-{
-public:
-    Statement(sqlite3 *db, const char *sql) { sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr); }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    sqlite3_stmt *get() const { return m_statement; }
-
-private:
-    sqlite3_stmt *m_statement = nullptr;
-};
-
-// The settings every library connection runs with; synchronous=FULL is SQLite's default, named here so that the
-// reference can never drift from the library's durability.
-bool configure(sqlite3 *db)
-{
-    return sqlite3_exec(db,
-                        "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA cache_size=-8192; "
-                        "PRAGMA temp_store=MEMORY; PRAGMA foreign_keys=OFF;",
-                        nullptr, nullptr, nullptr)
-        == SQLITE_OK;
-}
-
-} // namespace
-
-double secondsOf(const std::function<void()> &work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 bool BareInsert::capture(const QString &path)
 {
@@ -58,9 +21,9 @@ bool BareInsert::capture(const QString &path)
     std::vector<QByteArray> tables;
     {
         // Tables before their indexes, as they were made; SQLite's own tables are not ours to make.
-        Statement schema(db,
-                         "SELECT type, name, sql FROM sqlite_master WHERE sql NOT NULL AND name NOT LIKE "
-                         "'sqlite_%' ORDER BY type = 'index', rowid");
+        SqliteStatement schema(db,
+                               "SELECT type, name, sql FROM sqlite_master WHERE sql NOT NULL AND name NOT LIKE "
+                               "'sqlite_%' ORDER BY type = 'index', rowid");
         while (sqlite3_step(schema.get()) == SQLITE_ROW) {
             const auto text = [&](int column) {
                 return QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(schema.get(), column)),
@@ -72,7 +35,7 @@ bool BareInsert::capture(const QString &path)
         }
     }
     for (const QByteArray &name : tables) {
-        Statement rows(db, ("SELECT * FROM \"" + name + "\"").constData());
+        SqliteStatement rows(db, ("SELECT * FROM \"" + name + "\"").constData());
         if (!rows.get())
             continue;
         Table table;
@@ -119,7 +82,7 @@ double BareInsert::insertInto(const QString &folder) const
     sqlite3 *db = nullptr;
     const QByteArray path = QDir(folder).filePath(QStringLiteral("Bare.sqlite3")).toUtf8();
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK
-        || !configure(db)) {
+        || !configureLikeALibrary(db)) {
         sqlite3_close_v2(db);
         return -1;
     }
@@ -131,7 +94,7 @@ double BareInsert::insertInto(const QString &folder) const
         seconds = secondsOf([&] {
             ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
             for (const Table &table : m_tables) {
-                Statement insert(db, table.insert.constData());
+                SqliteStatement insert(db, table.insert.constData());
                 ok = ok && insert.get();
                 for (size_t row = 0; ok && row < table.cells.size(); row += size_t(table.columns)) {
                     sqlite3_stmt *s = insert.get();

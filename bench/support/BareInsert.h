@@ -5,10 +5,11 @@
 // settings. Benchmarks that write a library time this next to their own work, in the same process and the same run,
 // so that a busy machine slows both and their ratio stays put.
 
+#include "support/SameRunRatio.h"
+
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
 #include <variant>
 #include <vector>
 
@@ -38,8 +39,5 @@ private:
     std::vector<QByteArray> m_schema;
     std::vector<Table> m_tables;
 };
-
-// The seconds one call of `work` takes, by the steady clock.
-double secondsOf(const std::function<void()> &work);
 
 } // namespace knvt::bench

@@ -262,6 +262,37 @@ TEST_F(FakeSyncServiceTest, StoreRoundTripOfAnInboxTask)
     EXPECT_EQ(send("POST", "/tasks.json", {{"title", "unwrapped"}}).status, 422);
 }
 
+TEST_F(FakeSyncServiceTest, APullAfterAnotherClientsChangeNestsWhatItAdded)
+{
+    fake->enableState();
+    const qint64 first =
+        fake->seed("tasks", QJsonObject{{"title", "Water the plants"}, {"task_list_id", QJsonValue::Null}});
+    const qint64 second =
+        fake->seed("tasks", QJsonObject{{"title", "Feed the cat"}, {"task_list_id", QJsonValue::Null}});
+    fake->seed("comments", QJsonObject{{"commentable_id", first}, {"user_id", 42}, {"text", "Twice a week"}});
+    const QString inbox = QStringLiteral("/tasks/inbox.json?include=comments%2Cusers%2Ctask_watchers");
+    const auto commentTexts = [](const CurlReply &reply) {
+        QStringList texts;
+        for (const QJsonValue task : unwrappedList(reply))
+            for (const QJsonValue comment : task["comments"].toArray())
+                texts << QStringLiteral("%1:%2").arg(task["id"].toInteger()).arg(comment["text"].toString());
+        return texts;
+    };
+    const CurlReply pulled = get(inbox);
+    ASSERT_EQ(pulled.status, 200);
+    EXPECT_EQ(commentTexts(pulled), QStringList{QStringLiteral("%1:Twice a week").arg(first)});
+    EXPECT_EQ(get(inbox).body, pulled.body);
+
+    fake->seed("comments", QJsonObject{{"commentable_id", second}, {"user_id", 42}, {"text", "Dry food only"}});
+    const CurlReply again = get(inbox, {"If-None-Match: " + pulled.header("ETag")});
+    ASSERT_EQ(again.status, 200);
+    EXPECT_EQ(
+        commentTexts(again),
+        (QStringList{QStringLiteral("%1:Twice a week").arg(first), QStringLiteral("%1:Dry food only").arg(second)}));
+    fake->remove("comments", fake->storedAll("comments").front().value("id").toInteger());
+    EXPECT_EQ(commentTexts(get(inbox)), QStringList{QStringLiteral("%1:Dry food only").arg(second)});
+}
+
 TEST_F(FakeSyncServiceTest, ScriptedRoutesComeBeforeTheStoreAndCanHoldIt)
 {
     fake->enableState();

@@ -194,6 +194,7 @@ qint64 FakeSyncState::seed(const QByteArray &resource, QJsonObject fields)
 
 qint64 FakeSyncState::insert(const QByteArray &resource, QJsonObject fields, bool moveParent)
 {
+    changed();
     Table &objects = table(resource);
     if (resource == "task_list_collaborators") {
         // One row per list and user: seeding the pair again changes the row.
@@ -244,6 +245,7 @@ qint64 FakeSyncState::insert(const QByteArray &resource, QJsonObject fields, boo
 
 bool FakeSyncState::update(const QByteArray &resource, qint64 id, const QJsonObject &fields)
 {
+    changed();
     QJsonObject *object = find(resource, id);
     if (!object)
         return false;
@@ -267,6 +269,7 @@ bool FakeSyncState::update(const QByteArray &resource, qint64 id, const QJsonObj
 
 bool FakeSyncState::remove(const QByteArray &resource, qint64 id)
 {
+    changed();
     const QJsonObject *object = find(resource, id);
     if (!object)
         return false;
@@ -358,13 +361,27 @@ QJsonArray FakeSyncState::renderChildren(const QByteArray &resource, const char 
                                          const Includes &includes) const
 {
     QJsonArray children;
-    if (const Table *objects = findTable(resource)) {
-        for (const auto &[id, object] : *objects) {
-            if (idValue(object.value(QLatin1String(parentKey))) == parentId)
-                children.append(render(resource, object, includes));
-        }
+    const ChildIndex &index = childIndex(resource, parentKey);
+    if (const auto found = index.find(parentId); found != index.end()) {
+        for (const QJsonObject *object : found->second)
+            children.append(render(resource, *object, includes));
     }
     return children;
+}
+
+const FakeSyncState::ChildIndex &FakeSyncState::childIndex(const QByteArray &resource, const char *parentKey) const
+{
+    const auto key = std::make_pair(resource, QByteArray(parentKey));
+    if (const auto built = m_childIndexes.find(key); built != m_childIndexes.end())
+        return built->second;
+    ChildIndex &index = m_childIndexes[key];
+    if (const Table *objects = findTable(resource)) {
+        for (const auto &[id, object] : *objects) {
+            if (const std::optional<qint64> parentId = idValue(object.value(QLatin1String(parentKey))))
+                index[*parentId].push_back(&object);
+        }
+    }
+    return index;
 }
 
 FakeSyncReply FakeSyncState::taggedReply(const FakeSyncService::Request &request, const QByteArray &body) const
@@ -404,17 +421,18 @@ QJsonObject *FakeSyncState::friendshipWith(qint64 otherUserId, qint64 *id)
 FakeSyncReply FakeSyncState::createFriendship(const QJsonObject &fields, const Includes &includes)
 {
     const qint64 owner = ownerId();
-    std::optional<qint64> other = idValue(fields.value("invitee_id"));
+    std::optional<qint64> other;
     if (fields.contains("invitee_username")) {
-        other.reset();
         for (const auto &[userId, user] : table("users")) {
             if (user.value("username") == fields.value("invitee_username"))
                 other = userId;
         }
         if (!other)
             return errorReply(422, QStringLiteral("invitee_username"), QStringLiteral("is not a user"));
+    } else {
+        other = idValue(fields.value("invitee_id"));
     }
-    if (!other || *other == owner)
+    if (!other || other == owner)
         return errorReply(422, QStringLiteral("invitee_id"), QStringLiteral("is invalid"));
 
     qint64 id = 0;
@@ -445,7 +463,30 @@ FakeSyncReply FakeSyncState::create(const QByteArray &resource, const QJsonObjec
     return jsonReply(201, compact(QJsonDocument(wrap(rootOf(resource), object))));
 }
 
+void FakeSyncState::changed()
+{
+    m_childIndexes.clear();
+    m_renderedReplies.clear();
+}
+
 std::optional<FakeSyncReply> FakeSyncState::answer(const FakeSyncService::Request &request)
+{
+    if (request.method != "GET" || request.path.endsWith(".png"))
+        return renderReply(request);
+    if (const auto rendered = m_renderedReplies.find(request.target); rendered != m_renderedReplies.end()) {
+        for (const auto &[name, value] : rendered->second.headers) {
+            if (name == "ETag" && request.header("If-None-Match") == value)
+                return FakeSyncReply{304, {}, {{"ETag", value}}};
+        }
+        return rendered->second;
+    }
+    std::optional<FakeSyncReply> reply = renderReply(request);
+    if (reply && reply->status == 200)
+        m_renderedReplies.emplace(request.target, *reply);
+    return reply;
+}
+
+std::optional<FakeSyncReply> FakeSyncState::renderReply(const FakeSyncService::Request &request)
 {
     Includes includes;
     for (const QByteArray &name : request.queryItem("include").split(','))

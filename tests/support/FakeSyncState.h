@@ -11,6 +11,7 @@
 
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace knvt::test {
@@ -41,6 +42,10 @@ private:
     using Table = std::map<qint64, QJsonObject>;
     using Includes = QSet<QString>;
 
+    std::optional<FakeSyncReply> renderReply(const FakeSyncService::Request &request);
+    // Drops what was built from the stored objects: the child indexes and the rendered replies.
+    void changed();
+
     qint64 insert(const QByteArray &resource, QJsonObject fields, bool moveParent);
     Table &table(const QByteArray &resource);
     const Table *findTable(const QByteArray &resource) const;
@@ -54,6 +59,9 @@ private:
     QJsonObject render(const QByteArray &resource, const QJsonObject &object, const Includes &includes) const;
     QJsonArray renderChildren(const QByteArray &resource, const char *parentKey, qint64 parentId,
                               const Includes &includes) const;
+    // The objects of `resource` by the id under `parentKey`, each list in id order.
+    using ChildIndex = std::unordered_map<qint64, std::vector<const QJsonObject *>>;
+    const ChildIndex &childIndex(const QByteArray &resource, const char *parentKey) const;
 
     FakeSyncReply listReply(const FakeSyncService::Request &request, const QByteArray &resource,
                             const std::vector<const QJsonObject *> &objects, const Includes &includes) const;
@@ -66,6 +74,12 @@ private:
     std::map<qint64, QByteArray> m_avatars;
     qint64 m_nextId = 100;
     qint64 m_clock = 0; // seconds after the fixtures' base date of the latest stamp
+    // Built when a reply first nests children, so that a reply of thousands of tasks does not scan every comment for
+    // each of them; dropped by every change.
+    mutable std::map<std::pair<QByteArray, QByteArray>, ChildIndex> m_childIndexes;
+    // The 200 replies of GET requests by request target, until the next change: a client pulling the same account
+    // again (a benchmark's next run) waits for its own work, not for the fake to render thousands of tasks again.
+    std::map<QByteArray, FakeSyncReply> m_renderedReplies;
 };
 
 } // namespace knvt::test
