@@ -4,6 +4,8 @@
 #include "app/KNVTHomeSectionType.h"
 #include "app/KNVTHomeViewController.h"
 
+#include <algorithm>
+
 #include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -15,7 +17,7 @@ KNVTHomeOutlineView::KNVTHomeOutlineView(QWidget *parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("outlineView"));
     setHeaderHidden(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformRowHeights(true);
@@ -95,15 +97,31 @@ void KNVTHomeOutlineView::drawBranches(QPainter *painter, const QRect &rect, con
 QItemSelectionModel::SelectionFlags KNVTHomeOutlineView::selectionCommand(const QModelIndex &index,
                                                                           const QEvent *event) const
 {
-    // One entry at a time: a click with Shift or Control never adds a second one.
-    if (event && event->isInputEvent()) {
-        const auto *input = static_cast<const QInputEvent *>(event);
-        if (input->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
-            return QItemSelectionModel::NoUpdate;
-    }
     if (index.isValid() && !(model()->flags(index) & Qt::ItemIsSelectable))
         return QItemSelectionModel::NoUpdate;
+    // One entry at a time, except tags: Shift or Control adds a tag to tags already chosen (their common tasks are
+    // shown), and adds nothing to any other choice.
+    if (event && event->isInputEvent()) {
+        const auto *input = static_cast<const QInputEvent *>(event);
+        if (input->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) {
+            const QModelIndexList selected = selectionModel()->selectedRows();
+            const bool tagsOnly = isTagRow(index)
+                && std::all_of(selected.begin(), selected.end(),
+                               [this](const QModelIndex &row) { return isTagRow(row); });
+            if (!tagsOnly)
+                return QItemSelectionModel::NoUpdate;
+        }
+    }
     return QTreeView::selectionCommand(index, event);
+}
+
+bool KNVTHomeOutlineView::isTagRow(const QModelIndex &index) const
+{
+    const auto *home = qobject_cast<const knvt::HomeModel *>(model());
+    if (!home)
+        return false;
+    const std::optional<knvt::HomeEntry> entry = home->entryAt(index);
+    return entry && entry->kind == knvt::HomeEntry::Kind::Tag;
 }
 
 std::pair<QModelIndex, int> KNVTHomeOutlineView::dropTarget(const QPoint &position) const

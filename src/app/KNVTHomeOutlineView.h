@@ -6,7 +6,7 @@
 class KNVTHomeViewController;
 
 // The home list's view: sections as group rows (Focus without a disclosure control), entries painted as source-list
-// rows. One entry at a time is selected; group rows never are. Keys: Tab and Back-tab go to the host, Ctrl+Space does
+// rows. One entry at a time is selected, or several tags; group rows never are. Keys: Tab and Back-tab go to the host, Ctrl+Space does
 // nothing, Ctrl+I shows the selected project or area, Ctrl+Backspace deletes it, Return and Enter edit it. The
 // context menu and drops are the controller's.
 class KNVTHomeOutlineView : public QTreeView
@@ -31,6 +31,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    bool isTagRow(const QModelIndex &index) const;
+
     // Where a drop at `position` goes: the row's index and -1 onto a row, or the section and a child index
     // between two of its rows.
     std::pair<QModelIndex, int> dropTarget(const QPoint &position) const;

@@ -499,27 +499,54 @@ void AppDriver::selectHome(const QString &name)
     ADD_FAILURE() << "no home entry " << name.toStdString();
 }
 
+QModelIndex AppDriver::homeIndex(const QString &name)
+{
+    knvt::HomeModel *model = mainWindow().homeViewController()->model();
+    for (int s = 0; s < model->rowCount(); ++s) {
+        const QModelIndex section = model->index(s, 0);
+        for (int r = 0; r < model->rowCount(section); ++r) {
+            const QModelIndex index = model->index(r, 0, section);
+            if (index.data().toString() == name)
+                return index;
+        }
+    }
+    ADD_FAILURE() << "no home entry " << name.toStdString();
+    return {};
+}
+
 void AppDriver::selectHomeEntries(std::initializer_list<QString> names)
 {
     KNVTHomeViewController *home = mainWindow().homeViewController();
-    knvt::HomeModel *model = home->model();
     QItemSelection selection;
     for (const QString &name : names) {
-        bool found = false;
-        for (int s = 0; s < model->rowCount() && !found; ++s) {
-            const QModelIndex section = model->index(s, 0);
-            for (int r = 0; r < model->rowCount(section) && !found; ++r) {
-                const QModelIndex index = model->index(r, 0, section);
-                if (index.data().toString() == name) {
-                    selection.select(index, index);
-                    found = true;
-                }
-            }
-        }
-        EXPECT_TRUE(found) << "no home entry " << name.toStdString();
+        if (const QModelIndex index = homeIndex(name); index.isValid())
+            selection.select(index, index);
     }
     home->outlineView()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     settle();
+}
+
+void AppDriver::clickHomeEntry(const QString &name, Qt::KeyboardModifiers modifiers)
+{
+    QTreeView *view = mainWindow().homeViewController()->outlineView();
+    const QModelIndex index = homeIndex(name);
+    if (!index.isValid())
+        return;
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(index).center());
+    settle();
+}
+
+QStringList AppDriver::selectedHomeEntries()
+{
+    QModelIndexList rows = mainWindow().homeViewController()->outlineView()->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) {
+        return std::pair(a.parent().row(), a.row()) < std::pair(b.parent().row(), b.row());
+    });
+    QStringList names;
+    for (const QModelIndex &index : rows)
+        names << index.data().toString();
+    return names;
 }
 
 int AppDriver::rowOfTitle(const QString &title)

@@ -177,6 +177,10 @@ public:
     void selectHome(const QString &name);
     // Several entries of the home list at once (tags), in the given order.
     void selectHomeEntries(std::initializer_list<QString> names);
+    // A mouse click on a home entry, with Control or Shift held where given.
+    void clickHomeEntry(const QString &name, Qt::KeyboardModifiers modifiers = {});
+    // The names of the home entries selected, top to bottom.
+    QStringList selectedHomeEntries();
     // Selects the rows as clicks would, and gives the centre list the keyboard focus.
     void selectRows(std::initializer_list<QString> titles);
     // Clicks into the home list, which takes the keyboard focus and keeps its selection.
@@ -413,6 +417,7 @@ private:
     KNVTCDTaskList *listNamed(const QString &title);
     KNVTCDUser *userNamed(const QString &name);
     int rowOfTitle(const QString &title);
+    QModelIndex homeIndex(const QString &name);
 
     knvt::test::FakeClock m_clock;
     knvt::test::FakeSaveScheduler m_saves;

@@ -83,6 +83,37 @@ TEST_F(OutlineListsFeature, ChoosingATagShowsItsTasksInTheirSectionsEachInItsOrd
     EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] quiet errand"}));
 }
 
+TEST_F(OutlineListsFeature, ControlClickingASecondTagShowsTheTasksCarryingBothAndAddsNothingElse)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("bank"), {.tags = {"errand"}});
+    app.givenTask(QStringLiteral("quiet errand"), {.tags = {"errand", "quiet"}});
+    app.givenTask(QStringLiteral("read"), {.tags = {"quiet"}});
+    app.saveGivens();
+    app.mainWindow().show();
+    app.settle();
+
+    app.clickHomeEntry(QStringLiteral("errand"));
+    app.clickHomeEntry(QStringLiteral("quiet"), Qt::ControlModifier);
+    EXPECT_EQ(app.selectedHomeEntries(), (QStringList{"errand", "quiet"}));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] quiet errand"}));
+
+    // A project or a focus list is never added to tags, with either key.
+    app.clickHomeEntry(QStringLiteral("Garden"), Qt::ControlModifier);
+    app.clickHomeEntry(QStringLiteral("Inbox"), Qt::ShiftModifier);
+    EXPECT_EQ(app.selectedHomeEntries(), (QStringList{"errand", "quiet"}));
+
+    // A plain click chooses one entry again; a tag is not added to it.
+    app.clickHomeEntry(QStringLiteral("Garden"));
+    app.clickHomeEntry(QStringLiteral("errand"), Qt::ControlModifier);
+    EXPECT_EQ(app.selectedHomeEntries(), (QStringList{"Garden"}));
+
+    // Shift extends from one tag to another.
+    app.clickHomeEntry(QStringLiteral("errand"));
+    app.clickHomeEntry(QStringLiteral("quiet"), Qt::ShiftModifier);
+    EXPECT_EQ(app.selectedHomeEntries(), (QStringList{"errand", "quiet"}));
+}
+
 TEST_F(OutlineListsFeature, TickingARowOfATagListMovesItUnderCompletedAndKeepsTheSelectionAndScroll)
 {
     for (int i = 0; i < 30; ++i)
