@@ -196,13 +196,14 @@ void KNVTTasksAppDelegate::applicationWillTerminate()
     s.performPendingSaves();
     if (s.hasManagedObjectContext() && s.managedObjectContext()->hasChanges())
         s.save();
+    // One budget for everything the quit waits on: a reply the service holds back must not keep the user waiting.
+    const QDeadlineTimer deadline(2000);
     if (KNVTTaskStoreSyncCoordinating *coordinator = s.syncCoordinator()) {
         coordinator->cancelSyncSessions();
-        QDeadlineTimer deadline(2000);
         while (s.isSyncing() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
-    knvt::RequestPool::waitForDone(1000);
+    knvt::RequestPool::waitForDone(int(deadline.remainingTime()));
 }
 
 void KNVTTasksAppDelegate::quit()

@@ -603,9 +603,14 @@ void AppDriver::clickCheckBox(const QString &title)
 
 void AppDriver::press(const QString &keys)
 {
-    KNVTMainWindowController &main = mainWindow();
-    main.activateWindow();
+    mainWindow().activateWindow();
     QApplication::processEvents();
+    pressAtOnce(keys);
+}
+
+void AppDriver::pressAtOnce(const QString &keys)
+{
+    KNVTMainWindowController &main = mainWindow();
     // Keys go where the focus was in the main window, also when another window had just been in front.
     QWidget *target = QApplication::focusWidget();
     if (!target || target->window() != &main)
@@ -808,7 +813,15 @@ bool AppDriver::Drag::ontoRow(const QString &title)
 
 void AppDriver::answerAlert(const QString &button, const AlertAnswer &answer)
 {
-    m_alerts.answerWithTitle(button, answer.suppress);
+    std::function<void()> whileShown;
+    if (answer.whileShown)
+        whileShown = [this, then = answer.whileShown] {
+            // A real alert's window posts events of its own, which wakes the loop for what was queued before it.
+            QCoreApplication::sendPostedEvents();
+            settle();
+            then();
+        };
+    m_alerts.answerWithTitle(button, answer.suppress, std::move(whileShown));
 }
 
 void AppDriver::closeMainWindow()

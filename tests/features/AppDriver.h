@@ -115,6 +115,9 @@ struct ListGiven
 struct AlertAnswer
 {
     bool suppress = false;
+    // Runs while the alert is up, after the event loop has run under it as it does under a real modal alert (what
+    // the step queued before asking, its own save, has happened); the answer is given afterwards.
+    std::function<void()> whileShown{};
 };
 
 // A tray that is always there and is activated by the test.
@@ -188,6 +191,9 @@ public:
     void clickCheckBox(const QString &title);
     // A key sequence ("Ctrl+T") pressed in the focused widget of the main window.
     void press(const QString &keys);
+    // The same, without a pass of the event loop first: what the previous step left for a later pass (a save) is
+    // still waiting when the keys arrive, as when they follow each other quickly.
+    void pressAtOnce(const QString &keys);
     void typeInSearch(const QString &text);
     void clickToolbar(const QString &name);
     // Builds the centre list's context menu for the row (selecting it first) without showing it.

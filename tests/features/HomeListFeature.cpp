@@ -17,6 +17,7 @@
 #include "model/ObjectReferencePayload.h"
 
 #include "objectstore/Coordinator.h"
+#include "support/NotificationRecorder.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
 #include <QMenu>
@@ -525,4 +526,30 @@ TEST_F(HomeListFeature, TagsAreDraggedReorderedAndPutOnTasksDroppedOnThem)
     app.relaunch();
     app.selectHome(QStringLiteral("home"));
     EXPECT_EQ(app.centreRows().filter(QStringLiteral("[ ]")).size(), 2) << app.centreRows().join(" | ").toStdString();
+}
+
+TEST_F(HomeListFeature, AProjectDroppedOnArchivedAsksAndTheLaterAnswerIsSaved)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.launch();
+    knvt::test::NotificationRecorder changes({QString::fromLatin1(KNVTTaskStoreDidChangeNotification)});
+    bool savedBeforeTheAnswer = false;
+    size_t changesBeforeTheAnswer = 0;
+    app.answerAlert(QStringLiteral("Mark Tasks as Completed"), {.whileShown = [&] {
+                        savedBeforeTheAnswer = !app.store().hasPendingSaves();
+                        changesBeforeTheAnswer = changes.notifications().size();
+                    }});
+    EXPECT_TRUE(app.dragHomeEntries({QStringLiteral("Garden")}).onto(QStringLiteral("Archived")));
+    app.settle();
+    ASSERT_EQ(app.alertsShown().size(), 1);
+    EXPECT_TRUE(app.alertsShown().front().startsWith(QStringLiteral("Archive Project? /")));
+    EXPECT_TRUE(savedBeforeTheAnswer) << "the drop's own save came first";
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "the answer was saved";
+    EXPECT_GT(changes.notifications().size(), changesBeforeTheAnswer) << "and the lists heard of it";
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden")));
+
+    app.relaunch();
+    app.selectHome(QStringLiteral("Archived"));
+    EXPECT_EQ(app.centreRows(), QStringList{"[x] Garden"});
 }

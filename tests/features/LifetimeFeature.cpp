@@ -14,6 +14,7 @@
 
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
+#include "support/NotificationRecorder.h"
 #include "uikit/KNVTDockIconBadgeValueType.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
@@ -161,4 +162,32 @@ TEST_F(LifetimeFeature, MarkingAProjectWithOpenTasksAsksAndTheAnswerSurvivesARel
     EXPECT_TRUE(shelf->isCompleted());
     for (KNVTCDTask *task : shelf->tasks())
         EXPECT_TRUE(task->isCompletedOrCancelled()) << task->title().toStdString();
+}
+
+TEST_F(LifetimeFeature, AnAnswerGivenAfterTheStepsOwnSaveIsSavedAndTheListsHearOfIt)
+{
+    app.givenProject(QStringLiteral("Shelf"), {.status = 1});
+    app.givenTask(QStringLiteral("saw"), {.list = QStringLiteral("Shelf")});
+    app.givenTask(QStringLiteral("sand"), {.list = QStringLiteral("Shelf")});
+    app.selectHome(QStringLiteral("Someday"));
+    knvt::test::NotificationRecorder changes({QString::fromLatin1(KNVTTaskStoreDidChangeNotification)});
+    bool savedBeforeTheAnswer = false;
+    size_t changesBeforeTheAnswer = 0;
+    app.answerAlert(QStringLiteral("Mark As Completed"), {.whileShown = [&] {
+                        savedBeforeTheAnswer =
+                            !app.store().hasPendingSaves() && !app.store().managedObjectContext()->hasChanges();
+                        changesBeforeTheAnswer = changes.notifications().size();
+                    }});
+    app.openContextMenu(QStringLiteral("Shelf"));
+    app.choose({QStringLiteral("Mark"), QStringLiteral("As Completed")});
+    ASSERT_EQ(app.alertsShown().size(), 1);
+    EXPECT_TRUE(savedBeforeTheAnswer) << "the step's own save came first";
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "the answer was saved";
+    EXPECT_GT(changes.notifications().size(), changesBeforeTheAnswer) << "and the lists heard of it";
+    EXPECT_TRUE(app.centreRows().isEmpty()) << "completed, it left Someday at once";
+
+    app.relaunch();
+    ASSERT_EQ(app.store().projects().size(), 1u);
+    for (KNVTCDTask *task : app.store().projects().front()->tasks())
+        EXPECT_TRUE(task->isCompleted()) << task->title().toStdString();
 }

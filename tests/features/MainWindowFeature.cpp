@@ -310,10 +310,28 @@ TEST_F(MainWindowFeature, NothingWaitingToBeSavedIsLostWhenTheApplicationQuits)
 {
     app.givenTask(QStringLiteral("Pay rent"));
     app.selectRows({QStringLiteral("Pay rent")});
-    // Completed through the menu (a save on a later pass), then Quit in the same pass.
-    app.chooseMenu(QStringLiteral("Items"), QStringLiteral("As Completed"));
+    // Completed with its key, which leaves the save to a later pass, and Quit pressed before that pass came.
+    app.press(QStringLiteral("Ctrl+."));
+    ASSERT_TRUE(app.store().hasPendingSaves());
+    app.pressAtOnce(QStringLiteral("Ctrl+Q"));
+    EXPECT_FALSE(app.store().hasPendingSaves());
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "written while quitting";
     app.relaunch();
     EXPECT_EQ(app.centreRows(), (QStringList{"# Completed", "[x] Pay rent"}));
+}
+
+TEST_F(MainWindowFeature, AnEditorsSaveStillWaitingIsWrittenWhenTheApplicationQuits)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.editHomeEntry(QStringLiteral("Garden"));
+    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" Club"));
+    app.clickButton(QStringLiteral("saveButton"));
+    // The editor saves half a second after it closed; Quit comes sooner.
+    ASSERT_EQ(app.saves().pendingCount(), 1);
+    app.press(QStringLiteral("Ctrl+Q"));
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "written while quitting";
+    app.relaunch();
+    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Garden Club")));
 }
 
 TEST_F(MainWindowFeature, PrintingPrintsTheWholeFocusListOrOnlyTheSelectedTasks)

@@ -21,12 +21,13 @@ void ScriptedAlertPresenter::answerWithIndex(qsizetype index, bool suppressed)
     m_answers.append(answer);
 }
 
-void ScriptedAlertPresenter::answerWithTitle(const QString &title, bool suppressed)
+void ScriptedAlertPresenter::answerWithTitle(const QString &title, bool suppressed, std::function<void()> whileShown)
 {
     Answer answer;
     answer.title = title;
     answer.byTitle = true;
     answer.suppressed = suppressed;
+    answer.whileShown = std::move(whileShown);
     m_answers.append(answer);
 }
 
@@ -46,6 +47,8 @@ AlertPresenter::Response ScriptedAlertPresenter::runModal(const Request &request
         return response;
     }
     const Answer answer = m_answers.takeFirst();
+    if (answer.whileShown)
+        answer.whileShown();
     response.suppressed = request.showsSuppressionButton && answer.suppressed;
     if (answer.stopped)
         return response;

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <functional>
+
 namespace knvt {
 
 // Answers alerts from a script instead of showing them, and records what was asked. Installs itself as the shared
@@ -20,7 +22,9 @@ public:
     // Queues an answer: choose the button at `index`.
     void answerWithIndex(qsizetype index, bool suppressed = false);
     // Queues an answer: choose the button titled `title`; an alert without such a button is answered Stopped.
-    void answerWithTitle(const QString &title, bool suppressed = false);
+    // `whileShown` runs while the alert is up, before the answer is given: a person takes a moment to read, and the
+    // event loop runs under a real modal alert meanwhile (work queued before the alert, a save, runs first).
+    void answerWithTitle(const QString &title, bool suppressed = false, std::function<void()> whileShown = {});
     // Queues an answer: close the alert without a button.
     void answerStopped();
 
@@ -38,6 +42,7 @@ private:
         bool byTitle = false;
         bool stopped = false;
         bool suppressed = false;
+        std::function<void()> whileShown;
     };
 
     QList<Answer> m_answers;
