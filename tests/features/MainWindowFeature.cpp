@@ -306,6 +306,27 @@ TEST_F(MainWindowFeature, RemoveFromTodayOfATaskIMayNotEditIsDisabled)
     EXPECT_EQ(app.centreRows(), (QStringList{"# Club", "[ ] Pay dues"}));
 }
 
+TEST_F(MainWindowFeature, ControlTLeavesATaskIMayNotEditInTodayAndTakesOutMyOwn)
+{
+    app.givenUser(QStringLiteral("Ann"));
+    app.givenSharedProject(QStringLiteral("Club"), {.owner = QStringLiteral("Ann"), .myRole = knvt::test::NoRole});
+    app.givenTask(QStringLiteral("Pay dues"), {.start = now().addSecs(-60), .list = QStringLiteral("Club")});
+    app.givenTask(QStringLiteral("Call Ann"), {.start = now().addSecs(-60)});
+    app.selectHome(QStringLiteral("Today"));
+    const QStringList both{"# Inbox", "[ ] Call Ann", "# Club", "[ ] Pay dues"};
+    ASSERT_EQ(app.centreRows(), both);
+    app.selectRows({QStringLiteral("Pay dues")});
+    app.press(QStringLiteral("Ctrl+T"));
+    app.settle();
+    EXPECT_EQ(app.centreRows(), both);
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
+
+    app.selectRows({QStringLiteral("Call Ann")});
+    app.press(QStringLiteral("Ctrl+T"));
+    app.settle();
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Club", "[ ] Pay dues"}));
+}
+
 TEST_F(MainWindowFeature, NothingWaitingToBeSavedIsLostWhenTheApplicationQuits)
 {
     app.givenTask(QStringLiteral("Pay rent"));

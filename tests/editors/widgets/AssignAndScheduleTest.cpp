@@ -207,4 +207,32 @@ TEST_F(AssignAndScheduleTest, ATaskDeletedWhileTheScheduleSheetIsOpenIsLeftOutAn
     EXPECT_FALSE(store->managedObjectContext()->hasChanges());
 }
 
+TEST_F(AssignAndScheduleTest, ATaskDeletedAfterItWasSyncedOrNoLongerMineToEditIsNeitherScheduledNorAssigned)
+{
+    first->setNumericIdentifier(11);
+    second->setNumericIdentifier(12);
+    KNVTCDTaskList *archive = taskList("Archive", {{ann}});
+    KNVTCDTask *frozen = task("Frozen", archive);
+    save();
+    KNVTScheduleTasksWindowController schedule({first, second, frozen}, &host);
+    KNVTTasksAssignWindowController assign({first, second}, &host);
+    assign.assigneePopUpButton()->setCurrentIndex(0); // Ann
+    // A synced task stays behind as a deletion for the service to hear of.
+    second->markAsDeleted();
+    archive->setArchived(true);
+    save();
+    ASSERT_FALSE(second->isDeleted());
+    ASSERT_TRUE(second->deletedDate().isValid());
+
+    schedule.save();
+    assign.save();
+    EXPECT_EQ(first->startDate(), day(5));
+    EXPECT_EQ(first->assignee(), ann);
+    EXPECT_FALSE(second->startDate().isValid());
+    EXPECT_EQ(second->assignee(), me);
+    EXPECT_FALSE(second->isUpdated()) << "nothing is queued for the service about a deleted task";
+    EXPECT_FALSE(frozen->startDate().isValid());
+    EXPECT_FALSE(frozen->isUpdated());
+}
+
 } // namespace

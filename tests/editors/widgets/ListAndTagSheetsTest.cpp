@@ -117,6 +117,37 @@ TEST_F(ListAndTagSheetsTest, ANewProjectTakesItsDatesOnlyWithTheirBoxesAndItsDue
     EXPECT_FALSE(listsTitled("Plain").front()->startDate().isValid());
 }
 
+TEST_F(ListAndTagSheetsTest, EditorsOfAnAreaAProjectAndATagRefuseABlankTitle)
+{
+    KNVTCDTaskList *shed = taskList("Shed", {}, true);
+    KNVTCDTaskList *orchard = taskList("Orchard");
+    KNVTCDTag *cellar = tag("Cellar");
+    save();
+    KNVTAreaEditWindowController area(shed, &host);
+    KNVTProjectEditWindowController project(orchard, &host);
+    KNVTTagEditWindowController rename(cellar, &host);
+    const std::vector<knvt::TitleSheet *> sheets{&area, &project, &rename};
+    int beeps = 0;
+    for (knvt::TitleSheet *sheet : sheets) {
+        const std::string name = sheet->objectName().toStdString();
+        sheet->open();
+        QSignalSpy finished(sheet, &QDialog::finished);
+        for (const char *blank : {"", "   ", " \t "}) {
+            sheet->titleTextField()->setText(QString::fromLatin1(blank));
+            EXPECT_FALSE(sheet->saveButton()->isEnabled()) << name << " '" << blank << "'";
+            QTest::keyClick(sheet->titleTextField(), Qt::Key_Return);
+            EXPECT_EQ(beeper.count(), ++beeps) << name << " '" << blank << "'";
+        }
+        EXPECT_EQ(finished.count(), 0) << name;
+        sheet->cancel();
+    }
+    EXPECT_EQ(shed->title(), QStringLiteral("Shed"));
+    EXPECT_EQ(orchard->title(), QStringLiteral("Orchard"));
+    EXPECT_EQ(cellar->title(), QStringLiteral("Cellar"));
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges());
+    EXPECT_TRUE(saves.requestedDelays().empty());
+}
+
 TEST_F(ListAndTagSheetsTest, ARefusedCancellationKeepsTheEditorOpenAndWritesNotEvenTheTitle)
 {
     KNVTCDTaskList *shed = taskList("Shed", {}, true);

@@ -5,9 +5,11 @@
 
 #include "lists/KNVTFocusTaskListItemsTableViewController.h"
 #include "lists/KNVTTaskListItemsTableViewController.h"
+#include "lists/KNVTTaskStoreItemsTableView.h"
 
 #include "foundation/Defaults.h"
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/TableViewAdditions.h"
 
 #include <QMenu>
 
@@ -215,8 +217,15 @@ TEST_F(ItemActionsTest, TheTaskListTableForgetsADeletedListAndSaysNoTasks)
     list.setTaskList(garden);
     EXPECT_EQ(rowsOf(list),
               (QStringList{"# Uncompleted", "[ ] rake", "# Scheduled", "[ ] later", "# Completed", "[x] done"}));
+    EXPECT_TRUE(knvt::labelText(list.tableView()).isEmpty());
     store().removeTaskList(garden);
     save();
     EXPECT_TRUE(rowsOf(list).isEmpty());
     EXPECT_EQ(list.taskList(), nullptr);
+    EXPECT_EQ(knvt::labelText(list.tableView()), QStringLiteral("No Tasks"));
+    // Later changes leave it so.
+    b.task(QStringLiteral("elsewhere"));
+    save();
+    EXPECT_TRUE(rowsOf(list).isEmpty());
+    EXPECT_EQ(knvt::labelText(list.tableView()), QStringLiteral("No Tasks"));
 }

@@ -7,6 +7,8 @@
 
 #include "uikit/TableViewAdditions.h"
 
+#include <QDropEvent>
+
 namespace {
 
 class TaskListOutlineTest : public OutlineListTest
@@ -163,6 +165,57 @@ TEST_F(TaskListOutlineTest, RefusesOtherListsTasksTaskListsAndDragsOutOfAnArchiv
     list->toggleStatus(rake->uri());
     EXPECT_EQ(m_beeper.count(), 1);
     EXPECT_FALSE(rake->isCompleted());
+}
+
+TEST_F(TaskListOutlineTest, ADropFromAnotherProcessIsRefusedAndChangesNothing)
+{
+    auto &b = build();
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    KNVTCDTask *first = b.task(QStringLiteral("first"), {.list = garden, .orderIndex = 0});
+    KNVTCDTask *second = b.task(QStringLiteral("second"), {.list = garden, .orderIndex = 1});
+    KNVTCDTag *tag = b.tag(QStringLiteral("tag"));
+    save();
+    auto list = show(garden);
+    const auto reorder = dragOf(*list, {second});
+    QMimeData tags;
+    knvt::ObjectReferencePayload::write(tags, {tag->uri()}, QString());
+    const QModelIndex incomplete = sectionIndex(*list, QStringLiteral("Incomplete"));
+    for (const QMimeData *mime :
+         {static_cast<const QMimeData *>(reorder.get()), static_cast<const QMimeData *>(&tags)}) {
+        for (const auto &[target, childIndex] : {std::pair{incomplete, 0}, std::pair{rowIndex(*list, first), -1}}) {
+            EXPECT_EQ(list->validateDrop(*mime, target, childIndex, false).operation, Qt::IgnoreAction);
+            EXPECT_FALSE(list->acceptDrop(*mime, target, childIndex, false));
+        }
+    }
+
+    // Brought over the view, the same drags have no source in this process: the view takes none of them.
+    KNVTTaskStoreItemsOutlineView *view = list->outlineView();
+    view->show();
+    const QPoint onFirst = view->visualRect(rowIndex(*list, first)).center();
+    for (const QMimeData *mime :
+         {static_cast<const QMimeData *>(reorder.get()), static_cast<const QMimeData *>(&tags)}) {
+        QDragEnterEvent enter(onFirst, Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &enter);
+        EXPECT_FALSE(enter.isAccepted());
+        QDragMoveEvent move(onFirst, Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &move);
+        QDropEvent dropped(QPointF(onFirst), Qt::MoveAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &dropped);
+        EXPECT_FALSE(dropped.isAccepted());
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(view->viewport(), &leave);
+    }
+    settle();
+    EXPECT_FALSE(store().managedObjectContext()->hasChanges());
+    EXPECT_EQ(rowsOf(*list), (QStringList{"# Incomplete", "[ ] first", "[ ] second"}));
+    EXPECT_TRUE(first->tags().empty());
+
+    // From this process the same drags are taken.
+    EXPECT_TRUE(drop(*list, *reorder, incomplete, 0));
+    EXPECT_TRUE(drop(*list, tags, rowIndex(*list, first)));
+    settle();
+    EXPECT_EQ(rowsOf(*list), (QStringList{"# Incomplete", "[ ] second", "[ ] first"}));
+    EXPECT_EQ(first->tags().size(), 1u);
 }
 
 TEST_F(TaskListOutlineTest, AListDeletedAfterItWasSyncedLeavesNoRowsBehind)
