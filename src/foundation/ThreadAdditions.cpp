@@ -1,6 +1,7 @@
 #include "foundation/ThreadAdditions.h"
 
 #include "foundation/Assert.h"
+#include "foundation/Logging.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -34,7 +35,12 @@ int delayInMilliseconds(std::chrono::duration<double> delay)
 void performBlockOnMainThread(std::function<void()> block)
 {
     QCoreApplication *application = QCoreApplication::instance();
-    KNVT_ASSERT(application != nullptr, "QThread", "performBlockOnMainThread");
+    // The program is ending: a worker that finishes after the application object has gone (a reply the quit stopped
+    // waiting for) has nowhere to run its block, which is dropped like any block whose receiver is gone.
+    if (!application) {
+        qCDebug(lcFoundation) << "performBlockOnMainThread: no application, the block is dropped";
+        return;
+    }
     performBlock(application, std::move(block));
 }
 

@@ -11,7 +11,8 @@ class QObject;
 // must run an event loop for queued and delayed blocks to run at all.
 namespace knvt {
 
-// Runs the block on the main thread: at once when called there, else queued to the main event loop.
+// Runs the block on the main thread: at once when called there, else queued to the main event loop. Once the
+// application object is gone the block is dropped.
 void performBlockOnMainThread(std::function<void()> block);
 
 // Runs the block once on a new detached thread of its own.

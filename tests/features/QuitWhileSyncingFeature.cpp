@@ -10,6 +10,7 @@
 #include "model/KNVTCDUser.h"
 
 #include "service/KNVTRequest.h"
+#include "service/RequestPool.h"
 
 #include "foundation/KNVTGenericKeychainItem.h"
 #include "foundation/Timing.h"
@@ -47,6 +48,8 @@ protected:
     {
         app.reset();
         fake.releaseAll();
+        // The held request ends before the service and the test go.
+        knvt::RequestPool::waitForDone(5000);
         fake.stop();
         knvt::Timing::setScale(1.0);
         KNVTRequest::setDefaultTimeoutInterval(0);
