@@ -186,11 +186,11 @@ QString describeErrorBody(const knvt::Error &error)
 ostore::Object *KNVTTaskStoreSyncSession::objectForNumericIdentifier(const QString &entityName,
                                                                      std::optional<qint64> identifier) const
 {
-    // A missing identifier must not match the objects that were never pushed.
+    // A missing identifier must not match the objects that were never pushed. Every object of a reply is looked up
+    // here, so the lookup goes straight to the identifier indexes instead of compiling a predicate each time.
     if (!m_context || !identifier)
         return nullptr;
-    return knvt::firstObjectForFetchRequestForEntityName(*m_context, entityName,
-                                                         key(kNumericIdentifier) == *identifier);
+    return m_context->objectWithNumericIdentifier(entityName, *identifier);
 }
 
 ostore::Object *KNVTTaskStoreSyncSession::friendshipForInviterNumericIdentifier(std::optional<qint64> inviter,
