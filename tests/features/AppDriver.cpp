@@ -39,7 +39,10 @@
 #include "hotkeys/X11KeyboardLayout.h"
 #include "support/FakeSystemEvents.h"
 #include "support/FakeWallClockAlarm.h"
+#include "support/ItemRowLines.h"
+#include "support/MenuLines.h"
 #include "support/OtherXClient.h"
+#include "support/RemovedElsewhere.h"
 #include "support/WaitUntil.h"
 #include "uikit/KNVTCheckBox.h"
 #include "uikit/KNVTNavigationController.h"
@@ -414,15 +417,7 @@ KNVTCDTask *AppDriver::givenTask(const QString &title, const TaskGiven &given)
 
 void AppDriver::givenRemovedBySync(KNVTCDTaskStoreObject *object)
 {
-    ostore::Context other(store().persistentStoreCoordinator());
-    ostore::Object *copy = other.existingObject(object->objectID());
-    ASSERT_NE(copy, nullptr);
-    other.remove(copy);
-    QObject::connect(&other, &ostore::Context::didSave, store().managedObjectContext(),
-                     [this](const ostore::ChangeSet &changes) {
-                         store().managedObjectContext()->mergeChanges(changes, ostore::ChangeOrigin::Merge);
-                     });
-    ASSERT_TRUE(other.save());
+    knvt::test::removeElsewhere(store(), object);
     settle();
 }
 
@@ -661,28 +656,6 @@ QAction *findAction(const QList<QAction *> &actions, const QString &text)
     return nullptr;
 }
 
-QStringList menuLines(const QMenu &menu, const QString &indent = QString())
-{
-    QStringList lines;
-    for (QAction *action : menu.actions()) {
-        if (!action->isVisible())
-            continue;
-        if (action->isSeparator()) {
-            lines << indent + QStringLiteral("-");
-            continue;
-        }
-        QString line = indent + action->text();
-        if (!action->shortcut().isEmpty())
-            line += QStringLiteral("\t") + action->shortcut().toString();
-        if (!action->isEnabled())
-            line += QStringLiteral(" (off)");
-        lines << line;
-        if (action->menu())
-            lines << menuLines(*action->menu(), indent + QStringLiteral("  "));
-    }
-    return lines;
-}
-
 } // namespace
 
 void AppDriver::choose(std::initializer_list<QString> path)
@@ -853,22 +826,8 @@ void AppDriver::quit()
 
 QStringList AppDriver::centreRows()
 {
-    QStringList lines;
     KNVTTaskStoreItemsViewController *list = centreItems();
-    if (!list)
-        return lines;
-    for (int i = 0; i < list->numberOfRows(); ++i) {
-        const knvt::ItemRow *row = list->rowAt(i);
-        if (row->isHeader()) {
-            lines << QStringLiteral("# ") + row->title;
-            continue;
-        }
-        const char *box = row->checkBoxState == KNVTCheckBoxStateTick ? "[x] "
-            : row->checkBoxState == KNVTCheckBoxStateCross            ? "[-] "
-                                                                      : "[ ] ";
-        lines << QString::fromLatin1(box) + row->title;
-    }
-    return lines;
+    return list ? knvt::test::itemRowLines(*list) : QStringList();
 }
 
 bool AppDriver::checkBoxEnabled(const QString &title)
@@ -993,14 +952,14 @@ AppDriver::MenuItemState AppDriver::menuItem(const QString &menu, const QString 
 
 QStringList AppDriver::contextMenu()
 {
-    return m_menu ? menuLines(*m_menu) : QStringList();
+    return m_menu ? knvt::test::menuLines(*m_menu) : QStringList();
 }
 
 QStringList AppDriver::toolbarMoveMenu()
 {
     settle();
     QMenu *menu = mainWindow().moveMenu();
-    return menu ? menuLines(*menu) : QStringList();
+    return menu ? knvt::test::menuLines(*menu) : QStringList();
 }
 
 QStringList AppDriver::alertsShown()

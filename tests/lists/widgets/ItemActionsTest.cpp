@@ -3,6 +3,8 @@
 
 #include "ListTest.h"
 
+#include "support/MenuLines.h"
+
 #include "lists/KNVTFocusTaskListItemsTableViewController.h"
 #include "lists/KNVTTaskListItemsTableViewController.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
@@ -14,27 +16,6 @@
 #include <QMenu>
 
 namespace {
-
-// The menu as lines: "Title\tshortcut" with "(off)" for a disabled entry, submenus indented, separators "-".
-QStringList linesOf(const QMenu &menu, const QString &indent = QString())
-{
-    QStringList lines;
-    for (QAction *action : menu.actions()) {
-        if (action->isSeparator()) {
-            lines << indent + QStringLiteral("-");
-            continue;
-        }
-        QString line = indent + action->text();
-        if (!action->shortcut().isEmpty())
-            line += QStringLiteral("\t") + action->shortcut().toString();
-        if (!action->isEnabled())
-            line += QStringLiteral(" (off)");
-        lines << line;
-        if (action->menu())
-            lines << linesOf(*action->menu(), indent + QStringLiteral("  "));
-    }
-    return lines;
-}
 
 class ItemActionsTest : public ListTest
 {
@@ -55,7 +36,7 @@ protected:
     QStringList menuOf(KNVTTaskStoreItemsViewController &list)
     {
         std::unique_ptr<QMenu> menu(list.menuForEvent());
-        return linesOf(*menu);
+        return knvt::test::menuLines(*menu);
     }
 };
 

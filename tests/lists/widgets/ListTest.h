@@ -6,6 +6,7 @@
 
 #include "support/CountingBeeper.h"
 #include "support/FakeClock.h"
+#include "support/ItemRowLines.h"
 #include "support/ScriptedAlertPresenter.h"
 #include "support/TaskStoreSandbox.h"
 
@@ -67,19 +68,7 @@ protected:
     template <class List>
     static QStringList rowsOf(const List &list)
     {
-        QStringList lines;
-        for (int i = 0; i < list.numberOfRows(); ++i) {
-            const knvt::ItemRow *row = list.rowAt(i);
-            if (row->isHeader()) {
-                lines << QStringLiteral("# ") + row->title;
-                continue;
-            }
-            const char *box = row->checkBoxState == KNVTCheckBoxStateTick ? "[x] "
-                : row->checkBoxState == KNVTCheckBoxStateCross            ? "[-] "
-                                                                          : "[ ] ";
-            lines << QString::fromLatin1(box) + row->title;
-        }
-        return lines;
+        return knvt::test::itemRowLines(list);
     }
 
     static QStringList titles(const KNVTTaskStoreItemsViewController::Tasks &tasks)

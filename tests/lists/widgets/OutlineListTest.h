@@ -11,6 +11,7 @@
 #include "objectstore/Context.h"
 
 #include "support/RecordingListServices.h"
+#include "support/RemovedElsewhere.h"
 
 #include <QMimeData>
 #include <QProcess>
@@ -74,20 +75,7 @@ protected:
         return list.acceptDrop(mime, validation.item, validation.childIndex, fromThisProcess);
     }
 
-    // What a sync merge does to an object the service removed: it goes in another context, and the main context
-    // takes the change in.
-    void deleteElsewhere(ostore::Object *object)
-    {
-        ostore::Context other(store().persistentStoreCoordinator());
-        ostore::Object *copy = other.existingObject(object->objectID());
-        ASSERT_NE(copy, nullptr);
-        other.remove(copy);
-        QObject::connect(&other, &ostore::Context::didSave, store().managedObjectContext(),
-                         [this](const ostore::ChangeSet &changes) {
-                             store().managedObjectContext()->mergeChanges(changes, ostore::ChangeOrigin::Merge);
-                         });
-        ASSERT_TRUE(other.save());
-    }
+    void deleteElsewhere(ostore::Object *object) { knvt::test::removeElsewhere(store(), object); }
 
     knvt::test::RecordingMainWindowServices m_mainWindow;
     knvt::test::RecordingApplicationServices m_application;
