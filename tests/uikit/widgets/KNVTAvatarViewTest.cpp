@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PaintCounter.h"
 #include "support/RenderedPixels.h"
 
 namespace {
 
 using knvt::test::filled;
 using knvt::test::near;
+using knvt::test::PaintCounter;
 using knvt::test::rendered;
 
 // The pixels that are (nearly) white: the initials.
@@ -27,22 +29,6 @@ QRect whiteArea(const QImage &image)
         }
     return area;
 }
-
-// Counts the paint events the widget receives.
-class PaintCounter : public QObject
-{
-public:
-    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
 
 class KNVTAvatarViewTest : public ::testing::Test
 {

@@ -5,28 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PaintCounter.h"
 #include "support/RenderedPixels.h"
 
 namespace {
 
 using knvt::test::filled;
 using knvt::test::near;
+using knvt::test::PaintCounter;
 using knvt::test::rendered;
-
-class PaintCounter : public QObject
-{
-public:
-    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++count;
-        return false;
-    }
-};
 
 // A pixel on the antialiased edge of a round clip: the colour, mostly opaque.
 bool edgeOf(const QColor &actual, const QColor &expected)
