@@ -54,14 +54,14 @@ QWidget *keptByItsView(KNVTViewController *controller)
     return view;
 }
 
-// A top-level window of the account windows, kept by the application between its openings: closing hides it and
-// tells the owner once.
-template <class Base>
-class AccountWindow : public QObject, public Base
+// A top-level window kept by the application between its openings: showing it again brings it to the front, and the
+// owner hears once that it closes.
+template <class Base, class Window = QWidget>
+class KeptWindow : public Base
 {
 public:
-    explicit AccountWindow(QWidget *window) : m_window(window) { window->installEventFilter(this); }
-    ~AccountWindow() override { delete m_window.data(); }
+    explicit KeptWindow(Window *window) : m_window(window) {}
+    ~KeptWindow() override { delete m_window.data(); }
     QWidget *window() override { return m_window; }
     void showWindow() override
     {
@@ -75,19 +75,35 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    Window *keptWindow() const { return m_window; }
+    void closing()
     {
-        if (watched == m_window && event->type() == QEvent::Close && !m_closed) {
-            m_closed = true;
-            if (this->willClose)
-                this->willClose(this);
-        }
-        return false;
+        if (m_closed)
+            return;
+        m_closed = true;
+        if (this->willClose)
+            this->willClose(this);
     }
 
 private:
-    QPointer<QWidget> m_window;
+    QPointer<Window> m_window;
     bool m_closed = false;
+};
+
+// One of the account windows: it hears of its closing from the window's close event.
+template <class Base>
+class AccountWindow : public QObject, public KeptWindow<Base>
+{
+public:
+    explicit AccountWindow(QWidget *window) : KeptWindow<Base>(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == this->keptWindow() && event->type() == QEvent::Close)
+            this->closing();
+        return false;
+    }
 };
 
 // The window asking for the password again: its Save and Cancel reach the application through didSave and didCancel.
@@ -159,41 +175,21 @@ private:
     QPointer<KNVTTaskNewViewController> m_controller;
 };
 
-class EditorTaskNewWindow final : public TaskNewWindow, public KNVTTaskNewWindowControllerDelegate
+class EditorTaskNewWindow final : public KeptWindow<TaskNewWindow, KNVTTaskNewWindowController>,
+                                  public KNVTTaskNewWindowControllerDelegate
 {
 public:
     explicit EditorTaskNewWindow(const NewTaskValues &values)
-        : m_window(new KNVTTaskNewWindowController(ApplicationWindowFactory::formValues(values))),
-          m_form(m_window->taskNewViewController())
+        : KeptWindow(new KNVTTaskNewWindowController(ApplicationWindowFactory::formValues(values))),
+          m_form(keptWindow()->taskNewViewController())
     {
-        m_window->setTaskNewWindowControllerDelegate(this);
-    }
-    ~EditorTaskNewWindow() override { delete m_window.data(); }
-    QWidget *window() override { return m_window; }
-    void showWindow() override
-    {
-        m_closed = false;
-        bringToFront(m_window);
-    }
-    void close() override
-    {
-        if (m_window)
-            m_window->close();
+        keptWindow()->setTaskNewWindowControllerDelegate(this);
     }
     TaskNewForm *form() override { return &m_form; }
-    void taskNewWindowControllerWillClose(KNVTTaskNewWindowController *) override
-    {
-        if (m_closed)
-            return;
-        m_closed = true;
-        if (willClose)
-            willClose(this);
-    }
+    void taskNewWindowControllerWillClose(KNVTTaskNewWindowController *) override { closing(); }
 
 private:
-    QPointer<KNVTTaskNewWindowController> m_window;
     EditorTaskNewForm m_form;
-    bool m_closed = false;
 };
 
 class EditorTaskWindow final : public TaskWindow, public KNVTTaskWindowControllerDelegate
