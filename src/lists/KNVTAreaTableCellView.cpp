@@ -16,12 +16,7 @@ KNVTAreaTableCellView::Layout KNVTAreaTableCellView::layoutForArea(const ItemRow
 {
     const qreal F = width;
     Layout layout;
-    layout.title.font = knvt::rowFont(14, true);
-    layout.title.color = Qt::black;
-    layout.title.text = row.title;
-    layout.title.hidden = false;
-    layout.subtitle.font = knvt::rowFont(12);
-    layout.subtitle.text = row.itemCountText();
+    knvt::setTaskListTitleAndCount(layout.title, layout.subtitle, row);
     layout.completedDate.font = knvt::rowFont(12);
     if (row.archived) {
         layout.completedDate.text =

@@ -31,12 +31,7 @@ KNVTProjectTableCellView::Layout KNVTProjectTableCellView::layoutForProject(cons
     layout.checkBoxState = row.checkBoxState;
     layout.checkBoxEnabled = row.checkBoxEnabled;
 
-    layout.title.font = knvt::rowFont(14, true);
-    layout.title.color = Qt::black;
-    layout.title.text = row.title;
-    layout.title.hidden = false;
-    layout.subtitle.font = knvt::rowFont(12);
-    layout.subtitle.text = row.itemCountText();
+    knvt::setTaskListTitleAndCount(layout.title, layout.subtitle, row);
     for (RowTextField *field : {&layout.startDate, &layout.dueDate, &layout.completedDate})
         field->font = knvt::rowFont(12);
     layout.dueDate.alignment = Qt::AlignRight;

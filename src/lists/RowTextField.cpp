@@ -1,5 +1,7 @@
 #include "lists/RowTextField.h"
 
+#include "lists/ItemRow.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -42,6 +44,16 @@ void placeTitleAndSubtitle(RowTextField &title, RowTextField &subtitle, qreal x,
         subtitle.hidden = true;
     }
     title.hidden = false;
+}
+
+void setTaskListTitleAndCount(RowTextField &title, RowTextField &subtitle, const ItemRow &row)
+{
+    title.font = rowFont(14, true);
+    title.color = Qt::black;
+    title.text = row.title;
+    title.hidden = false;
+    subtitle.font = rowFont(12);
+    subtitle.text = row.itemCountText();
 }
 
 } // namespace knvt

@@ -11,6 +11,8 @@ class QPainter;
 
 namespace knvt {
 
+struct ItemRow;
+
 // One text of a painted row, as its layout function placed it: where it stands, what it reads, in which font and
 // colour, and whether it is shown.
 struct RowTextField
@@ -33,5 +35,8 @@ struct RowTextField
 // Places a row's title and the line that goes with it at `x`, `width` wide: both shown on two lines when both have
 // text (the title on the upper line when `titleAbove`), else the title alone on the middle line.
 void placeTitleAndSubtitle(RowTextField &title, RowTextField &subtitle, qreal x, qreal width, bool titleAbove);
+
+// The title of a project or area row in bold black and the count of its items below it in the smaller font.
+void setTaskListTitleAndCount(RowTextField &title, RowTextField &subtitle, const ItemRow &row);
 
 } // namespace knvt
