@@ -3,6 +3,7 @@
 // one-task save.
 
 #include "support/BudgetMain.h"
+#include "support/OffscreenApplication.h"
 
 #include "app/BadgeSink.h"
 #include "app/KNVTHomeViewController.h"
@@ -41,18 +42,7 @@ namespace {
 
 const QDateTime kNow(QDate(2015, 3, 4), QTime(12, 0));
 
-std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Preferences of the benchmark's own, never the user's.
-    static QTemporaryDir config;
-    setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
-    auto app = std::make_unique<QApplication>(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillvane"));
-    return app;
-}
-
-const bool installed = knvt::bench::setApplicationFactory(&makeApplication);
+const bool installed = knvt::bench::setApplicationFactory(&knvt::bench::makeOffscreenApplication);
 
 // The clock stands still; like the system clock it answers the UTC instant without a time-zone lookup, which the
 // lists ask for on every row.
@@ -267,7 +257,9 @@ struct LargeApplication
     KNVTMainWindowController *window = nullptr;
 };
 
-void BM_HomeListRefresh(benchmark::State &state)
+// Times `refresh` on a large library after each save of one task; the save and what it sets off are not timed.
+template <class Refresh>
+void measureAfterOneTaskSaves(benchmark::State &state, Refresh refresh)
 {
     LargeApplication large;
     int iteration = 0;
@@ -276,37 +268,28 @@ void BM_HomeListRefresh(benchmark::State &state)
         saveOneTask(*large.open.store, iteration++);
         settle();
         state.ResumeTiming();
-        large.window->homeViewController()->refreshData();
-        settle();
+        refresh(*large.window);
     }
+}
+
+void BM_HomeListRefresh(benchmark::State &state)
+{
+    measureAfterOneTaskSaves(state, [](KNVTMainWindowController &window) {
+        window.homeViewController()->refreshData();
+        settle();
+    });
 }
 BENCHMARK(BM_HomeListRefresh)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void BM_ToolbarValidation(benchmark::State &state)
 {
-    LargeApplication large;
-    int iteration = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        saveOneTask(*large.open.store, iteration++);
-        settle();
-        state.ResumeTiming();
-        large.window->validateToolbarButtons();
-    }
+    measureAfterOneTaskSaves(state, [](KNVTMainWindowController &window) { window.validateToolbarButtons(); });
 }
 BENCHMARK(BM_ToolbarValidation)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 void BM_MenuBarValidation(benchmark::State &state)
 {
-    LargeApplication large;
-    int iteration = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        saveOneTask(*large.open.store, iteration++);
-        settle();
-        state.ResumeTiming();
-        large.window->validateMenuBarItems();
-    }
+    measureAfterOneTaskSaves(state, [](KNVTMainWindowController &window) { window.validateMenuBarItems(); });
 }
 BENCHMARK(BM_MenuBarValidation)->Unit(benchmark::kMillisecond)->Iterations(20);
 

@@ -1,6 +1,7 @@
 // The task detail of a task with 200 comments: its rows built and laid out, as when the task is selected.
 
 #include "support/BudgetMain.h"
+#include "support/OffscreenApplication.h"
 
 #include "editors/KNVTTaskTableView.h"
 #include "editors/KNVTTaskViewController.h"
@@ -27,17 +28,7 @@
 
 namespace {
 
-std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QTemporaryDir config;
-    setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
-    auto app = std::make_unique<QApplication>(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillvane"));
-    return app;
-}
-
-const bool installed = knvt::bench::setApplicationFactory(&makeApplication);
+const bool installed = knvt::bench::setApplicationFactory(&knvt::bench::makeOffscreenApplication);
 
 // A library of its own with one task that carries notes, a collaborator and 200 comments of varied lengths.
 struct CommentedTask

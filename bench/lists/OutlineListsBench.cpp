@@ -28,6 +28,7 @@
 
 #include "support/BareScan.h"
 #include "support/BudgetMain.h"
+#include "support/OffscreenApplication.h"
 #include "support/SameRunRatio.h"
 #include "support/TaskStoreBuilder.h"
 
@@ -39,16 +40,7 @@
 
 namespace {
 
-std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
-{
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Preferences of the benchmark's own, never the user's.
-    static QTemporaryDir config;
-    setenv("XDG_CONFIG_HOME", qPrintable(config.path()), 1);
-    return std::make_unique<QApplication>(argc, argv);
-}
-
-const bool installed = knvt::bench::setApplicationFactory(&makeApplication);
+const bool installed = knvt::bench::setApplicationFactory(&knvt::bench::makeOffscreenApplication);
 
 constexpr int kRows = 10000;
 constexpr int kSelected = 100;
