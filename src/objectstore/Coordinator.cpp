@@ -20,6 +20,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace ostore {
 
@@ -98,6 +99,55 @@ int Coordinator::exec(const char *sql)
 
 // ---- metadata and open ----
 
+namespace {
+
+// Fills `md` from an open connection: SQLITE_OK, or the engine's error.
+int readMetadata(sqlite3 *db, StoreMetadata &md)
+{
+    int rc;
+    Statement app(db, QStringLiteral("PRAGMA application_id"));
+    if ((rc = app.step()) != SQLITE_ROW)
+        return app.isValid() ? sqlite3_extended_errcode(db) : app.prepareResult();
+    md.applicationId = app.intAt(0);
+    Statement version(db, QStringLiteral("PRAGMA user_version"));
+    if ((rc = version.step()) != SQLITE_ROW)
+        return rc;
+    md.userVersion = int(version.intAt(0));
+    Statement tables(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    bool metadataTable = false;
+    while ((rc = tables.step()) == SQLITE_ROW) {
+        md.hasTables = true;
+        if (tables.textAt(0) == QLatin1String("Z_METADATA"))
+            metadataTable = true;
+    }
+    if (rc != SQLITE_DONE)
+        return rc;
+    if (metadataTable) {
+        Statement values(db, QStringLiteral("SELECT key, value FROM Z_METADATA"));
+        while ((rc = values.step()) == SQLITE_ROW) {
+            const QString key = values.textAt(0);
+            if (key == QLatin1String("storeUUID"))
+                md.storeUUID = values.textAt(1);
+            else if (key == QLatin1String("schemaHash"))
+                md.schemaHash = values.textAt(1);
+            else if (key == QLatin1String("modelVersionIdentifiers")) {
+                for (const QJsonValue &v : QJsonDocument::fromJson(values.textAt(1).toUtf8()).array())
+                    md.modelVersionIdentifiers.append(v.toString());
+            }
+        }
+        if (rc != SQLITE_DONE)
+            return rc;
+    }
+    return SQLITE_OK;
+}
+
+quint32 bigEndian32(const unsigned char *bytes)
+{
+    return quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 | quint32(bytes[3]);
+}
+
+} // namespace
+
 StoreMetadata Coordinator::readStoreMetadata(const QString &file, knvt::Error *error)
 {
     StoreMetadata md;
@@ -117,58 +167,50 @@ StoreMetadata Coordinator::readStoreMetadata(const QString &file, knvt::Error *e
         const QByteArray uri = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toEncoded() + "?immutable=1";
         rc = openDatabase(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, &db);
     }
-    auto fail = [&](int code) {
-        knvt::Error::report(error, ErrorFactory::fromSqlite(code, db, file, true));
-        sqlite3_close_v2(db);
-        return md;
-    };
+    if (rc == SQLITE_OK)
+        rc = readMetadata(db, md);
     if (rc != SQLITE_OK)
-        return fail(rc);
-    {
-        Statement app(db, QStringLiteral("PRAGMA application_id"));
-        if ((rc = app.step()) != SQLITE_ROW)
-            return fail(app.isValid() ? sqlite3_extended_errcode(db) : app.prepareResult());
-        md.applicationId = app.intAt(0);
-        Statement version(db, QStringLiteral("PRAGMA user_version"));
-        if ((rc = version.step()) != SQLITE_ROW)
-            return fail(rc);
-        md.userVersion = int(version.intAt(0));
-        Statement tables(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-        bool metadataTable = false;
-        while ((rc = tables.step()) == SQLITE_ROW) {
-            md.hasTables = true;
-            if (tables.textAt(0) == QLatin1String("Z_METADATA"))
-                metadataTable = true;
-        }
-        if (rc != SQLITE_DONE)
-            return fail(rc);
-        if (metadataTable) {
-            Statement values(db, QStringLiteral("SELECT key, value FROM Z_METADATA"));
-            while ((rc = values.step()) == SQLITE_ROW) {
-                const QString key = values.textAt(0);
-                if (key == QLatin1String("storeUUID"))
-                    md.storeUUID = values.textAt(1);
-                else if (key == QLatin1String("schemaHash"))
-                    md.schemaHash = values.textAt(1);
-                else if (key == QLatin1String("modelVersionIdentifiers")) {
-                    for (const QJsonValue &v : QJsonDocument::fromJson(values.textAt(1).toUtf8()).array())
-                        md.modelVersionIdentifiers.append(v.toString());
-                }
-            }
-            if (rc != SQLITE_DONE)
-                return fail(rc);
-        }
-    }
+        knvt::Error::report(error, ErrorFactory::fromSqlite(rc, db, file, true));
     sqlite3_close_v2(db);
     return md;
 }
 
-bool Coordinator::openConnection(const QString &file, bool create, knvt::Error *error)
+bool Coordinator::connectToCurrentLibrary(const QString &file, StoreMetadata *md)
+{
+    // Only a file whose main part is the whole state and whose header already names this program at the model's
+    // version is read through the connection that will use it: anything else may be refused or migrated, and is
+    // checked untouched through a read-only connection first.
+    if (QFileInfo::exists(file + QStringLiteral("-wal")))
+        return false;
+    const auto current = [this](const FileHeader &header) {
+        return std::memcmp(header, "SQLite format 3", 16) == 0 && bigEndian32(header + 68) == kApplicationId
+            && bigEndian32(header + 60) == quint32(m_model.version());
+    };
+    if (!openConnection(file, false, nullptr, current))
+        return false;
+    StoreMetadata read;
+    read.exists = true;
+    int rc = exec("BEGIN");
+    if (rc == SQLITE_OK)
+        rc = readMetadata(m_db, read);
+    exec("COMMIT");
+    if (rc != SQLITE_OK) { // told again, with its error, by the read-only look
+        m_statements.clear();
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        return false;
+    }
+    *md = read;
+    return true;
+}
+
+bool Coordinator::openConnection(const QString &file, bool create, knvt::Error *error,
+                                 const std::function<bool(const FileHeader &header)> &admit)
 {
     // One thread uses the connection (asserted on every call), so SQLite's per-call mutex is pure cost: a row load
     // takes it for every column read.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    const int rc = openDatabase(QFile::encodeName(file), flags, &m_db);
+    const int rc = openDatabase(QFile::encodeName(file), flags, &m_db, admit);
     if (rc != SQLITE_OK) {
         knvt::Error::report(error, ErrorFactory::fromSqlite(rc, m_db, file, true));
         sqlite3_close_v2(m_db);
@@ -274,13 +316,26 @@ bool Coordinator::open(const QString &file, OpenResult *result, knvt::Error *err
     assertThread("open");
     KNVT_ASSERT(!isOpen(), "ostore::Coordinator", "open: already open");
     m_path = file;
+    auto abandon = [&] {
+        m_statements.clear();
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    };
     for (int attempt = 0; attempt < 5; ++attempt) {
         knvt::Error failure;
-        const StoreMetadata md = readStoreMetadata(file, &failure);
-        if (failure) {
-            knvt::Error::report(error, failure);
+        StoreMetadata md;
+        if (!connectToCurrentLibrary(file, &md))
+            md = readStoreMetadata(file, &failure);
+        if (result)
+            result->sourceMetadata = md;
+        auto refuse = [&](const knvt::Error &e) {
+            if (m_db)
+                abandon();
+            knvt::Error::report(error, e);
             return false;
-        }
+        };
+        if (failure)
+            return refuse(failure);
         OpenResult r;
         r.sourceMetadata = md;
         if (md.exists && md.userVersion > m_model.version()) {
@@ -288,40 +343,31 @@ bool Coordinator::open(const QString &file, OpenResult *result, knvt::Error *err
             QVariantMap info = e.userInfo();
             info.insert(QStringLiteral("storeVersion"), md.userVersion);
             info.insert(QStringLiteral("modelVersion"), m_model.version());
-            knvt::Error::report(error, knvt::Error(e.domain(), e.code(), info));
-            return false;
+            return refuse(knvt::Error(e.domain(), e.code(), info));
         }
         if (md.exists
             && ((md.applicationId != 0 && md.applicationId != kApplicationId)
-                || (md.applicationId == 0 && md.hasTables))) {
-            knvt::Error::report(error, ErrorFactory::make(ErrorCode::ForeignStore, file));
-            return false;
-        }
+                || (md.applicationId == 0 && md.hasTables)))
+            return refuse(ErrorFactory::make(ErrorCode::ForeignStore, file));
         const bool create = !md.exists || (!md.hasTables && md.applicationId == 0 && md.userVersion == 0);
         const bool migrate = !create && md.userVersion < m_model.version();
-        if (!create && !migrate && md.schemaHash != m_model.schemaHash()) {
-            knvt::Error::report(error, ErrorFactory::make(ErrorCode::SchemaMismatch, file));
-            return false;
-        }
+        if (!create && !migrate && md.schemaHash != m_model.schemaHash())
+            return refuse(ErrorFactory::make(ErrorCode::SchemaMismatch, file));
         if (migrate) {
+            // The backup reads the file as it was, through a connection of its own.
+            if (m_db)
+                abandon();
             const Migrator migrator(m_model, file);
-            if (!migrator.hasSteps(md.userVersion)) {
-                knvt::Error::report(error, ErrorFactory::make(ErrorCode::MigrationFailed, file));
-                return false;
-            }
+            if (!migrator.hasSteps(md.userVersion))
+                return refuse(ErrorFactory::make(ErrorCode::MigrationFailed, file));
             bool stillOld = true;
             if (!migrator.backup(md.userVersion, &stillOld, error))
                 return false;
             if (!stillOld)
                 continue; // migrated by another process meanwhile: look again
         }
-        if (!openConnection(file, create, error))
+        if (!m_db && !openConnection(file, create, error))
             return false;
-        auto abandon = [&] {
-            m_statements.clear();
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
-        };
         if (create) {
             bool raced = false;
             if (!createSchema(&failure, &raced)) {

@@ -3,6 +3,7 @@
 #include "objectstore/ChangeSet.h"
 #include "objectstore/ErrorCode.h"
 #include "objectstore/Model.h"
+#include "objectstore/OpenDatabase.h"
 #include "objectstore/OpenResult.h"
 #include "objectstore/Statement.h"
 #include "objectstore/StoreMetadata.h"
@@ -12,6 +13,7 @@
 #include <QSet>
 #include <QUrl>
 
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -96,7 +98,11 @@ private:
     void registerContext(Context *context);
     void unregisterContext(Context *context);
 
-    bool openConnection(const QString &file, bool create, knvt::Error *error);
+    bool openConnection(const QString &file, bool create, knvt::Error *error,
+                        const std::function<bool(const FileHeader &header)> &admit = {});
+    // Opens the connection and reads the file's metadata through it, when that cannot touch a file open() would
+    // refuse or migrate; false leaves no connection.
+    bool connectToCurrentLibrary(const QString &file, StoreMetadata *md);
     bool createSchema(knvt::Error *error, bool *raced);
     bool configureConnection(knvt::Error *error);
     knvt::Error sqliteError(int code) const;

@@ -8,7 +8,7 @@ struct OpenResult
 {
     bool created = false;
     bool migrated = false;
-    StoreMetadata sourceMetadata; // the file as it was before open() touched it
+    StoreMetadata sourceMetadata; // the file as it was before open() touched it, also when open() fails
 };
 
 } // namespace ostore

@@ -221,7 +221,11 @@ ostore::Coordinator *KNVTTaskStore::persistentStoreCoordinator()
     const QString storeFile = QDir(m_libraryPath).filePath(kStoreFileName);
     auto coordinator = std::make_unique<ostore::Coordinator>(KNVTCDModel());
 
-    const ostore::StoreMetadata sourceMetadata = ostore::Coordinator::readStoreMetadata(storeFile);
+    // The coordinator reports what the file said about itself before it touched it, failed open included.
+    ostore::OpenResult result;
+    knvt::Error error;
+    const bool opened = coordinator->open(storeFile, &result, &error);
+    const ostore::StoreMetadata &sourceMetadata = result.sourceMetadata;
     const QStringList modelVersions = {QString::number(coordinator->model().version())};
     const bool compatible = sourceMetadata.exists && sourceMetadata.modelVersionIdentifiers == modelVersions;
     if (!compatible) {
@@ -234,9 +238,7 @@ ostore::Coordinator *KNVTTaskStore::persistentStoreCoordinator()
                                          .arg(described.join(QStringLiteral("; ")));
     }
 
-    ostore::OpenResult result;
-    knvt::Error error;
-    if (!coordinator->open(storeFile, &result, &error)) {
+    if (!opened) {
         qCWarning(lcStore).noquote() << QStringLiteral("KNVTTaskStore:persistentStoreCoordinator %1")
                                             .arg(error.userInfo()
                                                      .value(QStringLiteral("NSLocalizedDescription"),

@@ -207,6 +207,25 @@ TEST_F(OstoreOpenTest, TheSameVersionWithAnotherSchemaIsRefused)
     expectRefusedUntouched(file(), ErrorCode::SchemaMismatch);
 }
 
+TEST_F(OstoreOpenTest, ANewerVersionStillInAnotherConnectionsLogIsRefusedUntouched)
+{
+    testmodel::Library newer(file());
+    ASSERT_TRUE(newer.opened);
+    newer.main->insert<Task>();
+    ASSERT_TRUE(newer.main->save());
+    // The main file's header still names the current version; only the log holds the newer one.
+    ASSERT_EQ(sqlite3_exec(newer.coordinator->handle(), "PRAGMA user_version = 99", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(QFileInfo::exists(file() + QStringLiteral("-wal")));
+    expectRefusedUntouched(file(), ErrorCode::StoreTooNew);
+    Coordinator c(testmodel::makeModel());
+    OpenResult refused;
+    EXPECT_FALSE(c.open(file(), &refused));
+    EXPECT_TRUE(refused.sourceMetadata.exists);
+    EXPECT_EQ(refused.sourceMetadata.userVersion, 99);
+    EXPECT_EQ(newer.main->count<Task>(), 1);
+}
+
 TEST_F(OstoreOpenTest, AMissingFolderCannotBeOpened)
 {
     Coordinator c(testmodel::makeModel());
