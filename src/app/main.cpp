@@ -6,6 +6,8 @@
 #include "store/KNVTTaskStore.h"
 
 #include "foundation/Defaults.h"
+#include "foundation/SystemBusEvents.h"
+#include "foundation/SystemEvents.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
 #include "hotkeys/X11HotKeyBackend.h"
 #include "hotkeys/X11KeyboardLayout.h"
@@ -45,6 +47,8 @@ int main(int argc, char *argv[])
     // signed-in library with automatic sync off.
     KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
     KNVTTaskStore::setConfiguredLibraryOpenedHandler(&KNVTTaskStore::refreshAccountAfterOpening);
+    // The store's watch on the system hears the system bus too: waking from sleep and a change of time zone.
+    knvt::SystemEvents::setBusListener(&knvt::listenToSystemBus);
     KNVTTasksAppDelegate appDelegate;
     delegate = &appDelegate;
     // Another environment's library, or one that cannot be opened: the user was told; nothing else happens.

@@ -2,13 +2,10 @@
 
 #include "foundation/Logging.h"
 
-#include <QDBusConnection>
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
-#include <QStringList>
 #include <QTimer>
-#include <QVariantMap>
 
 #include <cerrno>
 #include <cstdint>
@@ -26,12 +23,12 @@ namespace {
 // several inotify events; they are one change to the receivers.
 constexpr int kZoneSettlingMilliseconds = 100;
 
-class SystemBusEvents final : public SystemEvents
+class SystemWatchers final : public SystemEvents
 {
     Q_OBJECT
 
 public:
-    SystemBusEvents(const QString &zoneFile, QObject *parent)
+    SystemWatchers(const QString &zoneFile, QObject *parent)
         : SystemEvents(parent), m_zoneFileName(QFileInfo(zoneFile).fileName())
     {
         m_zoneSettling.setSingleShot(true);
@@ -42,10 +39,9 @@ public:
         });
         watchClock();
         watchZoneFile(QFileInfo(zoneFile).absolutePath());
-        listenToSystemBus();
     }
 
-    ~SystemBusEvents() override
+    ~SystemWatchers() override
     {
         delete m_clockNotifier;
         delete m_zoneNotifier;
@@ -55,19 +51,7 @@ public:
             ::close(m_zoneWatch);
     }
 
-private slots:
-    void prepareForSleep(bool sleeping)
-    {
-        if (!sleeping)
-            emit didWake();
-    }
-
-    void timedatePropertiesChanged(const QString &, const QVariantMap &changed, const QStringList &invalidated)
-    {
-        const QString zone = QStringLiteral("Timezone");
-        if (changed.contains(zone) || invalidated.contains(zone))
-            m_zoneSettling.start();
-    }
+    void zoneMayHaveChanged() override { m_zoneSettling.start(); }
 
 private:
     // A timer set for the end of time never fires; it only becomes readable, with ECANCELED, when the clock is set.
@@ -129,19 +113,6 @@ private:
         }
     }
 
-    void listenToSystemBus()
-    {
-        QDBusConnection bus = QDBusConnection::systemBus();
-        if (!bus.isConnected())
-            return;
-        bus.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-                    QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
-                    SLOT(prepareForSleep(bool)));
-        bus.connect(QStringLiteral("org.freedesktop.timedate1"), QStringLiteral("/org/freedesktop/timedate1"),
-                    QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"), this,
-                    SLOT(timedatePropertiesChanged(QString, QVariantMap, QStringList)));
-    }
-
     const QString m_zoneFileName;
     QTimer m_zoneSettling;
     int m_clock = -1;
@@ -156,9 +127,27 @@ SystemEvents::SystemEvents(QObject *parent) : QObject(parent) {}
 
 SystemEvents::~SystemEvents() = default;
 
+namespace {
+
+SystemEvents::BusListener &installedBusListener()
+{
+    static SystemEvents::BusListener listener = nullptr;
+    return listener;
+}
+
+} // namespace
+
+void SystemEvents::setBusListener(BusListener listener)
+{
+    installedBusListener() = listener;
+}
+
 std::unique_ptr<SystemEvents> SystemEvents::create(const QString &zoneFile, QObject *parent)
 {
-    return std::make_unique<SystemBusEvents>(zoneFile, parent);
+    auto events = std::make_unique<SystemWatchers>(zoneFile, parent);
+    if (installedBusListener())
+        installedBusListener()(*events);
+    return events;
 }
 
 } // namespace knvt

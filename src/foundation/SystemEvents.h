@@ -15,7 +15,9 @@ namespace knvt {
 //   either of which may come alone; both within a short time give one signal. The C library is told (tzset) before
 //   the signal, so local times read in a receiver are already in the new zone;
 // - waking: logind's PrepareForSleep(false) on the system bus.
-// Without a system bus the bus-borne events never come; that is not an error.
+// The bus-borne events come only in a process that installed a bus listener (the application: see
+// listenToSystemBus), so that one which only reads the library loads no bus library. Without a system bus they never
+// come either; that is not an error.
 //
 // The object belongs to the thread that made it; its signals come from that thread's event loop.
 class SystemEvents : public QObject
@@ -28,6 +30,14 @@ public:
                                                 QObject *parent = nullptr);
 
     ~SystemEvents() override;
+
+    // Called by every later create() with the new object, which it may extend with the system bus's events.
+    using BusListener = void (*)(SystemEvents &events);
+    static void setBusListener(BusListener listener);
+
+    // The zone may have changed by another account than the zone file's own events: the receivers hear one
+    // timeZoneChanged for both.
+    virtual void zoneMayHaveChanged() {}
 
 signals:
     void clockChanged();

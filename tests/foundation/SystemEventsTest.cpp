@@ -1,4 +1,5 @@
 #include "foundation/SystemEvents.h"
+#include "foundation/SystemBusEvents.h"
 #include "support/FakeSystemEvents.h"
 
 #include <QFile>
@@ -64,4 +65,35 @@ TEST(SystemEvents, WithoutASystemBusTheRestStillWorks)
     EXPECT_EQ(zone.count(), 1);
 
     events.reset();
+}
+
+TEST(SystemEvents, AZoneChangeToldByTheBusAndTheFileIsOneChange)
+{
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/quillvane-test-bus");
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString zoneFile = folder.filePath("localtime");
+    ASSERT_TRUE(QFile::link("/usr/share/zoneinfo/Europe/Berlin", zoneFile));
+
+    static int listened = 0;
+    SystemEvents::setBusListener([](SystemEvents &events) {
+        ++listened;
+        knvt::listenToSystemBus(events); // no bus here: adds nothing, and fails nothing
+    });
+    std::unique_ptr<SystemEvents> events = SystemEvents::create(zoneFile);
+    SystemEvents::setBusListener(nullptr);
+    EXPECT_EQ(listened, 1);
+    QSignalSpy zone(events.get(), &SystemEvents::timeZoneChanged);
+
+    events->zoneMayHaveChanged();
+    ASSERT_TRUE(QFile::link("/usr/share/zoneinfo/Asia/Tokyo", folder.filePath("localtime.new")));
+    ASSERT_TRUE(QFile::rename(folder.filePath("localtime.new"), zoneFile)
+                || (QFile::remove(zoneFile) && QFile::rename(folder.filePath("localtime.new"), zoneFile)));
+    EXPECT_TRUE(zone.wait(2000));
+    QTest::qWait(300);
+    EXPECT_EQ(zone.count(), 1);
+
+    // Later objects no longer hear the bus once the listener is gone.
+    const std::unique_ptr<SystemEvents> later = SystemEvents::create(zoneFile);
+    EXPECT_EQ(listened, 1);
 }
