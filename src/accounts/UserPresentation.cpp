@@ -10,7 +10,7 @@ namespace knvt {
 QImage avatarThumbnailOfUser(const KNVTCDUser *user)
 {
     const KNVTCDAvatar *avatar = user ? user->avatar() : nullptr;
-    if (!avatar || avatar->thumbnailData().isEmpty())
+    if (!avatar)
         return QImage();
     return avatar->thumbnailImage();
 }

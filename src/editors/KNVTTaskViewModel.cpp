@@ -81,7 +81,7 @@ KNVTTaskViewModel::Person KNVTTaskViewModel::personForUser(const KNVTCDUser *use
     if (!user)
         return person;
     const KNVTCDAvatar *avatar = user->avatar();
-    if (avatar && !avatar->thumbnailData().isEmpty())
+    if (avatar)
         person.avatar = avatar->thumbnailImage();
     if (person.avatar.isNull())
         person.initials = user->initials();

@@ -122,9 +122,9 @@ ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle, ItemRowCa
         row.avatarHidden = false;
         if (assignee) {
             const KNVTCDAvatar *avatar = assignee->avatar();
-            if (avatar && !avatar->thumbnailData().isEmpty())
+            if (avatar)
                 row.avatarImage = avatar->thumbnailImage();
-            else
+            if (row.avatarImage.isNull())
                 row.avatarInitials = assignee->initials();
             row.avatarToolTip = assignee->extendedDisplayName();
         }

@@ -277,4 +277,26 @@ TEST_F(KNVTCDAvatarTest, ThumbnailFollowsEveryWriteOfTheData)
     EXPECT_TRUE(picture->thumbnailData().isNull());
 }
 
+TEST_F(KNVTCDAvatarTest, ThumbnailClearedByAProgramWithoutPicturesIsRenderedFromThePicture)
+{
+    KNVTCDAvatar *picture = avatar();
+    QImage wide(256, 128, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    picture->setImage(wide);
+    // What a program that never draws pictures leaves after writing one.
+    picture->setThumbnailData(QByteArray());
+    save();
+
+    reopen();
+    const std::vector<KNVTCDAvatar *> avatars = context().fetch<KNVTCDAvatar>();
+    ASSERT_EQ(avatars.size(), 1);
+    const QImage thumbnail = avatars.front()->thumbnailImage();
+    ASSERT_EQ(thumbnail.size(), QSize(128, 128));
+    EXPECT_EQ(thumbnail.pixelColor(64, 64), QColor(Qt::red));
+    EXPECT_FALSE(context().hasChanges()) << "reading changes nothing";
+
+    avatars.front()->setData(QByteArray());
+    EXPECT_TRUE(avatars.front()->thumbnailImage().isNull());
+}
+
 } // namespace

@@ -327,6 +327,7 @@ TEST_F(TaskStoreLibraryTest, ALibraryOfTheOlderModelIsMigratedAndItsDerivedValue
     EXPECT_EQ(reread->initials(), "DD");
     ASSERT_NE(reread->avatar(), nullptr);
     EXPECT_FALSE(reread->avatar()->thumbnailData().isEmpty());
+    EXPECT_EQ(reread->avatar()->thumbnailImage().pixelColor(64, 64), QColor(Qt::red));
     EXPECT_FALSE(context(migrated).hasChanges()) << "the fix-ups are saved";
     EXPECT_EQ(count<KNVTCDTaskStoreInformation>(migrated), 1);
 }
