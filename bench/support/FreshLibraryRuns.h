@@ -6,12 +6,13 @@
 
 #include "foundation/Error.h"
 
+#include "support/SameRunRatio.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -60,7 +61,7 @@ inline void runOnFreshLibraries(benchmark::State &state, int tasks,
 {
     bool checked = false;
     double workSeconds = 0;
-    double referenceSeconds = 0;
+    SameRunRatio ratio;
     for (auto _ : state) {
         state.PauseTiming();
         auto library = std::make_unique<FreshLibrary>();
@@ -74,9 +75,10 @@ inline void runOnFreshLibraries(benchmark::State &state, int tasks,
             break;
         }
         state.ResumeTiming();
-        const auto start = std::chrono::steady_clock::now();
-        const QString failure = work(*library->coordinator);
-        workSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        QString failure;
+        const double workRun = secondsOf([&] { failure = work(*library->coordinator); });
+        workSeconds += workRun;
+        ratio.addWork(workRun);
 
         state.PauseTiming();
         QString reason = failure;
@@ -93,7 +95,7 @@ inline void runOnFreshLibraries(benchmark::State &state, int tasks,
             const double seconds = folder.isValid() ? reference.run(folder.path()) : -1;
             if (seconds < 0)
                 reason = QStringLiteral("the reference failed");
-            referenceSeconds += seconds;
+            ratio.addReference(seconds);
         }
         if (!reason.isEmpty()) {
             state.SkipWithError(qPrintable(reason));
@@ -104,10 +106,7 @@ inline void runOnFreshLibraries(benchmark::State &state, int tasks,
     }
     if (workSeconds > 0)
         state.counters["tasks_per_second"] = double(tasks) * double(state.iterations()) / workSeconds;
-    if (referenceSeconds > 0 && state.iterations() > 0) {
-        state.counters["reference_ms"] = referenceSeconds / double(state.iterations()) * 1000;
-        state.counters["x_reference"] = workSeconds / referenceSeconds;
-    }
+    ratio.report(state);
 }
 
 } // namespace knvt::bench
