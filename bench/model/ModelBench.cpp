@@ -22,7 +22,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include "support/BareInsert.h"
 #include "support/FreshLibraryRuns.h"
 #include "support/TaskStoreBuilder.h"
 
@@ -217,20 +216,6 @@ QString fill(ostore::Context &context, const Reply &pulled)
     return {};
 }
 
-// The machine's own limit for the same data: parsing the reply's bytes, and SQLite inserting the rows the fill
-// made in one transaction of its own.
-knvt::bench::SameRunReference bareParseAndInsert(const Reply &pulled)
-{
-    auto rows = std::make_shared<knvt::bench::BareInsert>();
-    return {[rows](ostore::Coordinator &coordinator) { return rows->capture(coordinator.path()); },
-            [rows, &pulled](const QString &folder) {
-                const double parse = knvt::bench::secondsOf(
-                    [&pulled] { benchmark::DoNotOptimize(knvt::JSONDocument::fromJson(pulled.text).root().type()); });
-                const double insert = rows->insertInto(folder);
-                return insert < 0 ? insert : parse + insert;
-            }};
-}
-
 // A first pull of 10,000 tasks, each with two comments, a watcher and a tag, into an empty library. Every lookup
 // runs against a growing set of unsaved inserts. Only the fill is timed: saving is the store engine's work, timed
 // with the whole pull by the sync benchmark. The save still runs, untimed, so the check can read what was filled.
@@ -261,7 +246,8 @@ void BM_FillTasksFromJSON(benchmark::State &state)
             context.reset();
             return saved ? QString() : error.description();
         },
-        bareParseAndInsert(pulled));
+        knvt::bench::bareParseAndInsert(
+            [&pulled] { benchmark::DoNotOptimize(knvt::JSONDocument::fromJson(pulled.text).root().type()); }));
 }
 // 10,000 tasks in under 200 ms: at least 50,000 tasks per second.
 BENCHMARK(BM_FillTasksFromJSON)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -6,6 +6,7 @@
 
 #include "foundation/Error.h"
 
+#include "support/BareInsert.h"
 #include "support/SameRunRatio.h"
 
 #include <QString>
@@ -46,6 +47,19 @@ struct SameRunReference
     std::function<bool(ostore::Coordinator &)> prepare;
     std::function<double(const QString &folder)> run;
 };
+
+// The machine's own limit for a pull: `parse` reading the same reply bytes, then SQLite alone inserting the rows the
+// work wrote (captured from the first run's library) in one transaction of its own.
+inline SameRunReference bareParseAndInsert(std::function<void()> parse)
+{
+    auto rows = std::make_shared<BareInsert>();
+    return {[rows](ostore::Coordinator &coordinator) { return rows->capture(coordinator.path()); },
+            [rows, parse = std::move(parse)](const QString &folder) {
+                const double parsing = secondsOf(parse);
+                const double insert = rows->insertInto(folder);
+                return insert < 0 ? insert : parsing + insert;
+            }};
+}
 
 // Times `work` once per iteration on a library of its own, opened and seeded (untimed) just before; `finish`, when
 // given, then runs untimed. `work`, `finish` and `check` answer the reason they fell short, or an empty string;
