@@ -18,8 +18,8 @@
 #include "support/TaskStoreBuilder.h"
 
 #include "support/BudgetMain.h"
+#include "support/OffscreenApplication.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
@@ -31,14 +31,7 @@
 
 namespace {
 
-// The windows are measured offscreen, as the widget tests run them.
-std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QApplication>(argc, argv);
-}
-
-const bool installed = knvt::bench::setApplicationFactory(&makeApplication);
+const bool installed = knvt::bench::setApplicationFactory(&knvt::bench::makeOffscreenApplication);
 
 constexpr int kPeople = 10000;
 constexpr int kPending = 300;

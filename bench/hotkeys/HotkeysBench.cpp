@@ -1,29 +1,22 @@
 // The recorder's two costs that grow with the surroundings: rebuilding the map from key texts to key codes after
 // the keyboard layout changes, and checking a chord against the whole main menu while the user records.
 #include "support/BudgetMain.h"
+#include "support/OffscreenApplication.h"
 
 #include "hotkeys/CompiledKeyboardLayout.h"
 #include "hotkeys/KNVTKeyCodeTransformer.h"
 #include "hotkeys/KNVTShortcutValidator.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
-
 namespace {
 
 // Menus need widgets, so the benchmarks run on a QApplication.
-std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QApplication>(argc, argv);
-}
-const bool installed = knvt::bench::setApplicationFactory(&makeApplication);
+const bool installed = knvt::bench::setApplicationFactory(&knvt::bench::makeOffscreenApplication);
 
 void BM_RegenerateReverseKeyMap(benchmark::State &state)
 {
