@@ -2,11 +2,10 @@
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/TitleSortKeys.h"
 
-#include <QCollator>
 #include <QCoreApplication>
 #include <QHash>
-#include <QLocale>
 
 #include <algorithm>
 #include <optional>
@@ -66,17 +65,6 @@ struct SortEntry
     std::optional<QCollatorSortKey> title;
 };
 
-const QCollator &titleCollator()
-{
-    // As the model's title orders compare: the user's locale, case ignored.
-    static const QCollator collator = [] {
-        QCollator c{QLocale()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator;
-}
-
 std::optional<qint64> scheduleKey(const KNVTCDTask &task)
 {
     const QDateTime start = task.startDate();
@@ -134,7 +122,7 @@ std::vector<KNVTCDTask *> TaskSections::sortedGroup(int i) const
     if (i != 3) {
         for (SortEntry &entry : entries)
             if (!entry.key || keyCounts.value(*entry.key) > 1)
-                entry.title = titleCollator().sortKey(entry.task->title());
+                entry.title = TitleSortKeys::sortKey(entry.task->title());
     }
     sortEntries(entries, /*descending=*/i == 3);
     std::vector<KNVTCDTask *> sorted;

@@ -44,6 +44,11 @@ const QCollatorSortKey &TitleSortKeys::keyFor(const KNVTCDTaskStoreObject *objec
     return found->second;
 }
 
+QCollatorSortKey TitleSortKeys::sortKey(const QString &title)
+{
+    return titleCollator().sortKey(title);
+}
+
 int TitleSortKeys::compare(const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b)
 {
     if (current)

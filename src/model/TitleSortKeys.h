@@ -24,6 +24,8 @@ public:
 
     // Below zero when a's title sorts before b's, zero when they sort together, above zero otherwise.
     static int compare(const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b);
+    // The key a title sorts by in that order, for lists that keep their own keys.
+    static QCollatorSortKey sortKey(const QString &title);
 
 private:
     static QString titleOf(const KNVTCDTaskStoreObject *object);
