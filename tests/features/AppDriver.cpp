@@ -478,23 +478,15 @@ void AppDriver::givenNow(const QDateTime &now)
 
 void AppDriver::selectHome(const QString &name)
 {
-    KNVTHomeViewController *home = mainWindow().homeViewController();
-    knvt::HomeModel *model = home->model();
-    for (int s = 0; s < model->rowCount(); ++s) {
-        const QModelIndex section = model->index(s, 0);
-        for (int r = 0; r < model->rowCount(section); ++r) {
-            const QModelIndex index = model->index(r, 0, section);
-            if (index.data().toString() == name) {
-                home->outlineView()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-                settle();
-                return;
-            }
-        }
-    }
-    ADD_FAILURE() << "no home entry " << name.toStdString();
+    const QModelIndex index = homeIndex(name);
+    if (!index.isValid())
+        return;
+    mainWindow().homeViewController()->outlineView()->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect);
+    settle();
 }
 
-QModelIndex AppDriver::homeIndex(const QString &name)
+QModelIndex AppDriver::findHomeIndex(const QString &name)
 {
     knvt::HomeModel *model = mainWindow().homeViewController()->model();
     for (int s = 0; s < model->rowCount(); ++s) {
@@ -505,8 +497,15 @@ QModelIndex AppDriver::homeIndex(const QString &name)
                 return index;
         }
     }
-    ADD_FAILURE() << "no home entry " << name.toStdString();
     return {};
+}
+
+QModelIndex AppDriver::homeIndex(const QString &name)
+{
+    const QModelIndex index = findHomeIndex(name);
+    if (!index.isValid())
+        ADD_FAILURE() << "no home entry " << name.toStdString();
+    return index;
 }
 
 void AppDriver::selectHomeEntries(std::initializer_list<QString> names)
@@ -709,22 +708,11 @@ AppDriver::Drag AppDriver::dragRows(std::initializer_list<QString> titles)
 
 AppDriver::Drag AppDriver::dragHomeEntries(std::initializer_list<QString> names)
 {
-    KNVTHomeViewController *home = mainWindow().homeViewController();
-    knvt::HomeModel *model = home->model();
     QModelIndexList indexes;
-    for (const QString &name : names) {
-        bool found = false;
-        for (int s = 0; s < model->rowCount() && !found; ++s) {
-            const QModelIndex section = model->index(s, 0);
-            for (int r = 0; r < model->rowCount(section) && !found; ++r)
-                if (model->index(r, 0, section).data().toString() == name) {
-                    indexes << model->index(r, 0, section);
-                    found = true;
-                }
-        }
-        EXPECT_TRUE(found) << "no home entry " << name.toStdString();
-    }
-    std::shared_ptr<QMimeData> mime(model->mimeData(indexes));
+    for (const QString &name : names)
+        if (const QModelIndex index = homeIndex(name); index.isValid())
+            indexes << index;
+    std::shared_ptr<QMimeData> mime(mainWindow().homeViewController()->model()->mimeData(indexes));
     return Drag{*this, mime};
 }
 
@@ -870,16 +858,7 @@ QStringList AppDriver::homeRows()
 
 QString AppDriver::homeBadge(const QString &name)
 {
-    knvt::HomeModel *model = mainWindow().homeViewController()->model();
-    for (int s = 0; s < model->rowCount(); ++s) {
-        const QModelIndex section = model->index(s, 0);
-        for (int r = 0; r < model->rowCount(section); ++r) {
-            const QModelIndex index = model->index(r, 0, section);
-            if (index.data().toString() == name)
-                return index.data(KNVTSourceListTableCellView::LabelTextRole).toString();
-        }
-    }
-    return {};
+    return findHomeIndex(name).data(KNVTSourceListTableCellView::LabelTextRole).toString();
 }
 
 QString AppDriver::selectedHome()

@@ -423,6 +423,8 @@ private:
     KNVTCDTaskList *listNamed(const QString &title);
     KNVTCDUser *userNamed(const QString &name);
     int rowOfTitle(const QString &title);
+    // The home entry shown as `name`; homeIndex() also fails the test when there is none.
+    QModelIndex findHomeIndex(const QString &name);
     QModelIndex homeIndex(const QString &name);
 
     knvt::test::FakeClock m_clock;
