@@ -80,11 +80,6 @@ bool Context::failClosed(knvt::Error *error) const
     return false;
 }
 
-EntityId Context::entityForType(std::type_index type) const
-{
-    return m_coordinator->model().entityId(type);
-}
-
 EntityId Context::entityForName(const QString &name) const
 {
     const EntityId e = m_coordinator->model().entityId(name);

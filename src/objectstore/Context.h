@@ -133,7 +133,6 @@ private:
 
     template <class T>
     EntityId entityFor() const;
-    EntityId entityForType(std::type_index type) const;
     EntityId entityForName(const QString &name) const;
     const EntityState &entityState(EntityId entity) const { return m_states[entity]; }
     Object *registered(ObjectID id) const;
