@@ -259,7 +259,7 @@ bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const knvt::JS
         QJsonDocument(knvt::syncWireAttributesForKeys(object, waiting)).toJson(QJsonDocument::Compact));
     const knvt::JSONDocument attributes = knvt::JSONDocument::merged(inner, local);
     const bool applied = storeObj->mergeAttributes(attributes.isUndefined() ? inner : attributes.root());
-    if (applied && !waiting.isEmpty())
+    if (applied)
         setChangedKeys(object, waiting);
     return applied;
 }
