@@ -321,6 +321,21 @@ TEST_F(SyncCoordinatorTest, PulledObjectsReachTheMainContextWithChangeNotificati
     EXPECT_FALSE(coordinator().hasPushSyncSessionTimer());
 }
 
+TEST_F(SyncCoordinatorTest, AnUnreadableCollectionDropsItsStoredEntityTagSoTheNextPullFetchesItWhole)
+{
+    setSyncSettings(true);
+    store().setResourceETags({{QStringLiteral("tags"), QStringLiteral("\"t-0\"")}});
+    // A tag without the service's identifier cannot be matched with anything here; the reply's own tag must not be
+    // kept either.
+    fake.on("GET", "/tags.json").json(200, R"([{"tag": {"title": "errands"}}])").etag("\"t-1\"");
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tags.json"); }));
+    ASSERT_TRUE(waitForIdle());
+
+    EXPECT_TRUE(store().lastSuccessfullSyncDate().isValid());
+    EXPECT_FALSE(store().resourceETags().contains(QStringLiteral("tags")));
+}
+
 TEST_F(SyncCoordinatorTest, OnlyTheProcessHoldingTheLibraryLockGetsACoordinator)
 {
     std::unique_ptr<KNVTTaskStoreSyncCoordinator> first =
