@@ -65,8 +65,7 @@ void CommentViewController::updateSaveButton()
 
 Popover *CommentViewController::popover() const
 {
-    auto *self = const_cast<CommentViewController *>(this);
-    return hostPopover(m_popover, self->isViewLoaded() ? self->view() : nullptr);
+    return hostPopover(m_popover, viewIfLoaded());
 }
 
 void CommentViewController::cancel(QObject *)

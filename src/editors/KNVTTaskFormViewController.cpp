@@ -115,8 +115,7 @@ KNVTTaskFormViewController::~KNVTTaskFormViewController()
 
 knvt::Popover *KNVTTaskFormViewController::popover() const
 {
-    auto *self = const_cast<KNVTTaskFormViewController *>(this);
-    return knvt::hostPopover(m_popover, self->isViewLoaded() ? self->view() : nullptr);
+    return knvt::hostPopover(m_popover, viewIfLoaded());
 }
 
 void KNVTTaskFormViewController::loadView()

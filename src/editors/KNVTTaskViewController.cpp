@@ -87,8 +87,8 @@ void KNVTTaskViewController::viewDidLoad()
 
 int KNVTTaskViewController::rowWidth() const
 {
-    auto *self = const_cast<KNVTTaskViewController *>(this);
-    return self->isViewLoaded() ? std::max(0, self->view()->width() - 2) : 0;
+    const QWidget *shown = viewIfLoaded();
+    return shown ? std::max(0, shown->width() - 2) : 0;
 }
 
 void KNVTTaskViewController::setTask(KNVTCDTask *task)

@@ -29,8 +29,7 @@ void KNVTTasksAssignViewController::setTasks(const std::vector<KNVTCDTask *> &ta
 
 knvt::Popover *KNVTTasksAssignViewController::popover() const
 {
-    auto *self = const_cast<KNVTTasksAssignViewController *>(this);
-    return knvt::hostPopover(m_popover, self->isViewLoaded() ? self->view() : nullptr);
+    return knvt::hostPopover(m_popover, viewIfLoaded());
 }
 
 void KNVTTasksAssignViewController::loadView()

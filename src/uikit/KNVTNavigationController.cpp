@@ -23,7 +23,7 @@ void detachFrom(QWidget *container, QWidget *view)
 
 QWidget *loadedView(const KNVTNavigationController::ViewControllerPointer &viewController)
 {
-    return viewController != nullptr && viewController->isViewLoaded() ? viewController->view() : nullptr;
+    return viewController != nullptr ? viewController->viewIfLoaded() : nullptr;
 }
 
 } // namespace

@@ -16,6 +16,11 @@ KNVTViewController::~KNVTViewController()
     delete view;
 }
 
+QWidget *KNVTViewController::viewIfLoaded() const
+{
+    return m_view.data();
+}
+
 QWidget *KNVTViewController::view()
 {
     if (m_view.isNull() && !m_loading) {

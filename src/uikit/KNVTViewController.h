@@ -21,6 +21,8 @@ public:
     // The view, loading it on first call (loadView(), then viewDidLoad()).
     QWidget *view();
     bool isViewLoaded() const { return !m_view.isNull(); }
+    // The view when it is loaded, else nullptr; never loads it.
+    QWidget *viewIfLoaded() const;
     // Replaces the view; the old one is deleted. The controller owns `view`.
     void setView(QWidget *view);
 

@@ -29,4 +29,15 @@ TEST(KNVTViewController, TheControllerTakesItsViewAlongUnlessTheViewKeepsTheCont
     EXPECT_TRUE(keptPointer.isNull());
 }
 
+TEST(KNVTViewController, AskingForTheViewIfLoadedNeverLoadsIt)
+{
+    KNVTViewController controller;
+    EXPECT_EQ(controller.viewIfLoaded(), nullptr);
+    EXPECT_FALSE(controller.isViewLoaded());
+    QWidget *view = controller.view();
+    EXPECT_EQ(controller.viewIfLoaded(), view);
+    delete view;
+    EXPECT_EQ(controller.viewIfLoaded(), nullptr);
+}
+
 } // namespace
