@@ -2,6 +2,7 @@
 
 #include "accounts/UserRowRoles.h"
 
+#include "uikit/FontAdditions.h"
 #include "uikit/KNVTAvatarView.h"
 
 #include <QApplication>
@@ -16,21 +17,6 @@ constexpr qreal kCheckBoxSide = 18.0;
 constexpr qreal kAvatarSide = 32.0;
 constexpr qreal kMeLabelWidth = 30.0;
 constexpr qreal kMeLabelHeight = 16.0;
-
-QFont nameFont()
-{
-    QFont font = QApplication::font();
-    font.setPixelSize(13);
-    font.setBold(true);
-    return font;
-}
-
-QFont usernameFont()
-{
-    QFont font = QApplication::font();
-    font.setPixelSize(11);
-    return font;
-}
 
 } // namespace
 
@@ -92,14 +78,16 @@ void KNVTUserRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
 
     const QColor textColor = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
     painter->setPen(textColor);
-    painter->setFont(nameFont());
-    const QFontMetricsF nameMetrics(nameFont());
+    const QFont nameFont = knvt::rowFont(13, true);
+    painter->setFont(nameFont);
+    const QFontMetricsF nameMetrics(nameFont);
     painter->drawText(
         layout.fullName, Qt::AlignLeft | Qt::AlignVCenter,
         nameMetrics.elidedText(index.data(knvt::UserFullNameRole).toString(), Qt::ElideRight, layout.fullName.width()));
     painter->setPen(selected ? QColor(Qt::white) : QColor(Qt::darkGray));
-    painter->setFont(usernameFont());
-    const QFontMetricsF usernameMetrics(usernameFont());
+    const QFont usernameFont = knvt::rowFont(11);
+    painter->setFont(usernameFont);
+    const QFontMetricsF usernameMetrics(usernameFont);
     painter->drawText(layout.username, Qt::AlignLeft | Qt::AlignVCenter,
                       usernameMetrics.elidedText(index.data(knvt::UserUsernameRole).toString(), Qt::ElideRight,
                                                  layout.username.width()));
