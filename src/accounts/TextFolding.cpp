@@ -1,5 +1,7 @@
 #include "accounts/TextFolding.h"
 
+#include "objectstore/Folding.h"
+
 namespace knvt {
 
 QString withoutDiacritics(const QString &text)
@@ -16,7 +18,7 @@ QString withoutDiacritics(const QString &text)
 
 QString searchFolded(const QString &text)
 {
-    return withoutDiacritics(text).toCaseFolded();
+    return ostore::Folding::fold(text);
 }
 
 } // namespace knvt

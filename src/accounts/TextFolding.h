@@ -7,7 +7,8 @@ namespace knvt {
 
 // `text` with its accents removed: decomposed (NFD) and every combining mark dropped.
 QString withoutDiacritics(const QString &text);
-// withoutDiacritics() and case-folded, so that "Zoë" and "ZOE" fold alike; searches fold both sides.
+// Accents removed and case-folded, so that "Zoë" and "ZOE" fold alike, as the store's own searches fold text;
+// searches fold both sides.
 QString searchFolded(const QString &text);
 
 } // namespace knvt
