@@ -6,6 +6,7 @@
 #include "app/KNVTMainWindowController.h"
 #include "app/KNVTTasksAppDelegate.h"
 
+#include "editors/DateField.h"
 #include "editors/KNVTTaskTableView.h"
 #include "editors/KNVTTaskViewController.h"
 #include "editors/KNVTTaskViewModel.h"
@@ -31,7 +32,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDateTimeEdit>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -496,6 +496,8 @@ QStringList AppDriver::openEditors()
 QString AppDriver::fieldText(const QString &field)
 {
     QWidget *widget = named<QWidget>(frontEditor(), field);
+    if (auto *date = qobject_cast<knvt::DateField *>(widget))
+        return date->dateValue().toString(Qt::ISODate);
     if (auto *line = qobject_cast<QLineEdit *>(widget))
         return line->text();
     if (auto *text = qobject_cast<QPlainTextEdit *>(widget))
@@ -506,8 +508,6 @@ QString AppDriver::fieldText(const QString &field)
         return tokens->tokenStrings().join(QStringLiteral(", "));
     if (auto *label = qobject_cast<QLabel *>(widget))
         return label->text();
-    if (auto *date = qobject_cast<QDateTimeEdit *>(widget))
-        return date->dateTime().toString(Qt::ISODate);
     return QString();
 }
 
