@@ -6,6 +6,7 @@
 #include "uikit/KNVTTextView.h"
 #include "uikit/Popover.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -55,6 +56,16 @@ void CommentViewController::viewDidLoad()
     m_commentTextView->setReturnAction(QByteArrayLiteral("save"));
     connect(m_commentTextView, &KNVTTextView::textChanged, this, &CommentViewController::updateSaveButton);
     m_commentTextView->setFocus(Qt::OtherFocusReason);
+    // A view made before its host is shown, or moved into a popover afterwards, loses that focus on the way: the
+    // text view takes it again when the form appears.
+    view()->installEventFilter(this);
+}
+
+bool CommentViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == viewIfLoaded() && event->type() == QEvent::Show && m_commentTextView)
+        m_commentTextView->setFocus(Qt::OtherFocusReason);
+    return KNVTViewController::eventFilter(watched, event);
 }
 
 void CommentViewController::updateSaveButton()

@@ -12,7 +12,8 @@ namespace knvt {
 
 // What the comment composer and the comment editor share: a text view where Return breaks the line and Ctrl+Return
 // saves, Save enabled exactly while the text has something besides white space, Cancel that only closes, and the
-// host (a popover or a window) that a finished form closes.
+// host (a popover or a window) that a finished form closes. The text view takes the keyboard focus whenever the
+// form is shown, wherever it was made, so that what the user types goes into it.
 class CommentViewController : public KNVTViewController
 {
     Q_OBJECT
@@ -41,6 +42,7 @@ protected:
 
     void loadView() override;
     void viewDidLoad() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // The text the view starts with when no initial text was given.
     virtual QString currentText() const { return QString(); }
     virtual void deleteComment() {}

@@ -9,8 +9,11 @@
 
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/KNVTTextField.h"
+#include "uikit/KNVTTextView.h"
 
 #include "foundation/Defaults.h"
+
+#include "support/WaitUntil.h"
 
 #include <QAction>
 #include <QSignalSpy>
@@ -154,6 +157,20 @@ TEST_F(KNVTTaskWindowControllerTest, APullThatDeletesTheTaskClosesItsWindow)
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->task(), nullptr);
     EXPECT_EQ(keeper.closed.size(), 1u);
+}
+
+TEST_F(KNVTTaskWindowControllerTest, TheCommentBoxTakesTheKeyboardFocusSoThatTypingGoesIntoIt)
+{
+    window->activateWindow();
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return window->isActiveWindow(); }));
+    QTest::mouseClick(window->commentButton(), Qt::LeftButton);
+    ASSERT_NE(window->taskCommentNewPopover(), nullptr);
+    auto *text = window->taskCommentNewPopover()->findChild<KNVTTextView *>("commentTextView");
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return QApplication::focusWidget() == text; }));
+    if (QWidget *focused = QApplication::focusWidget())
+        QTest::keyClicks(focused, "On my way");
+    EXPECT_EQ(text->toPlainText(), QStringLiteral("On my way"));
 }
 
 TEST_F(KNVTTaskWindowControllerTest, CommentAndAssignToggleTheirPopovers)
