@@ -16,6 +16,7 @@ KNVTTagEditWindowController::KNVTTagEditWindowController(KNVTCDTag *tag, QWidget
     setWindowTitle(tr("Rename Tag"));
     if (tag)
         titleTextField()->setText(tag->title());
+    m_loadedTitle = titleTextField()->text();
     updateSaveButton();
     knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
                                                           &knvt::taskStore(), this, [this](const knvt::Notification &) {
@@ -36,7 +37,9 @@ KNVTCDTag *KNVTTagEditWindowController::tag() const
 
 bool KNVTTagEditWindowController::canSave() const
 {
-    return KNVTTagNewWindowController::isFreeTagTitle(titleTextField()->text());
+    const QString typed = titleTextField()->text();
+    return knvt::trimmedString(typed) != knvt::trimmedString(m_loadedTitle)
+        && KNVTTagNewWindowController::isFreeTagTitle(typed);
 }
 
 bool KNVTTagEditWindowController::performSave()

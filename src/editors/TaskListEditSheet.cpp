@@ -39,6 +39,8 @@ TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay,
         if (item >= 0)
             m_statusPopUpButton->setCurrentIndex(item);
     }
+    m_loadedTitle = titleTextField()->text();
+    m_loadedStatus = m_statusPopUpButton->currentData().toUInt();
     updateSaveButton();
     NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
                                                     &taskStore(), this, [this](const Notification &) {
@@ -65,7 +67,8 @@ bool TaskListEditSheet::performSave()
     bool closes = true;
     const auto completion = [&closes](bool done) { closes = done; };
     const qint64 status = list->status().value_or(0);
-    switch (m_statusPopUpButton->currentData().toUInt()) {
+    const unsigned int chosen = m_statusPopUpButton->currentData().toUInt();
+    switch (chosen == m_loadedStatus ? 0 : chosen) {
     case KNVTTaskListStatusCancelled:
         if (!list->isCancelled())
             list->performMarkAsCancelledWithAlertHandler(synchronousAlertHandler(), completion);
@@ -91,8 +94,9 @@ bool TaskListEditSheet::performSave()
     if (!closes)
         return false;
     // The title only now: a refused status change leaves nothing behind that some later save would write.
-    if (list->title() != titleTextField()->text())
-        list->setTitle(titleTextField()->text());
+    const QString typed = titleTextField()->text();
+    if (typed != m_loadedTitle && list->title() != typed)
+        list->setTitle(typed);
     scheduleTaskStoreSave(m_saveDelay);
     return true;
 }

@@ -10,9 +10,10 @@ class KNVTCDTaskList;
 namespace knvt {
 
 // What the area and project editors share: the list's title and a status pop-up (Someday, Actionable, Completed,
-// Cancelled). Completing or cancelling a list with open tasks asks first whether they go with it; when the user
-// refuses, the sheet stays open and nothing of it is written, the title included. The editor closes by itself when
-// its list is deleted.
+// Cancelled). Save writes the title and the status only where the user changed them from what the sheet loaded, so
+// that a change a sync or another window made meanwhile stays. Completing or cancelling a list with open tasks asks
+// first whether they go with it; when the user refuses, the sheet stays open and nothing of it is written, the title
+// included. The editor closes by itself when its list is deleted.
 class TaskListEditSheet : public TitleSheet
 {
     Q_OBJECT
@@ -31,6 +32,8 @@ protected:
 
 private:
     QUrl m_taskListURI;
+    QString m_loadedTitle;
+    unsigned int m_loadedStatus = 0;
     double m_saveDelay;
     QComboBox *m_statusPopUpButton = nullptr;
 };

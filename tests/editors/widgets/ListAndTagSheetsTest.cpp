@@ -219,6 +219,48 @@ TEST_F(ListAndTagSheetsTest, SomedayReopensAnArchivedProjectAndAnUnchangedSaveSt
     EXPECT_TRUE(alerts.requests().empty());
 }
 
+TEST_F(ListAndTagSheetsTest, EditorsWriteOnlyWhatTheUserChangedSoChangesMadeMeanwhileStay)
+{
+    KNVTCDTaskList *shed = taskList("Shed", {}, true);
+    KNVTCDTaskList *orchard = taskList("Orchard");
+    KNVTCDTag *cellar = tag("Cellar");
+    save();
+    KNVTAreaEditWindowController area(shed, &host);
+    KNVTProjectEditWindowController project(orchard, &host);
+    KNVTTagEditWindowController rename(cellar, &host);
+    rename.open();
+    QSignalSpy renameFinished(&rename, &QDialog::finished);
+
+    // Meanwhile a sync renames all three and puts the area and the project off to Someday.
+    shed->setTitle("Barn");
+    shed->setStatus(KNVTTaskListStatusSomeday);
+    orchard->setTitle("Grove");
+    orchard->setStatus(KNVTTaskListStatusSomeday);
+    cellar->setTitle("Pantry");
+    save();
+
+    QTest::keyClicks(area.titleTextField(), " 2");
+    area.save();
+    EXPECT_EQ(shed->title(), QStringLiteral("Shed 2"));
+    EXPECT_EQ(shed->status(), KNVTTaskListStatusSomeday);
+
+    project.statusPopUpButton()->setCurrentIndex(project.statusPopUpButton()->findText("Completed"));
+    project.save();
+    EXPECT_EQ(orchard->title(), QStringLiteral("Grove"));
+    EXPECT_TRUE(orchard->isCompleted());
+
+    // The title the rename sheet opened with is no rename: Save stays off, and Return beeps.
+    QTest::keyClicks(rename.titleTextField(), "x");
+    EXPECT_TRUE(rename.saveButton()->isEnabled());
+    QTest::keyClick(rename.titleTextField(), Qt::Key_Backspace);
+    EXPECT_EQ(rename.titleTextField()->text(), QStringLiteral("Cellar"));
+    EXPECT_FALSE(rename.saveButton()->isEnabled());
+    QTest::keyClick(rename.titleTextField(), Qt::Key_Return);
+    EXPECT_EQ(beeper.count(), 1);
+    EXPECT_EQ(renameFinished.count(), 0);
+    EXPECT_EQ(cellar->title(), QStringLiteral("Pantry"));
+}
+
 TEST_F(ListAndTagSheetsTest, EditorsAndInformationWindowsCloseWhenTheirListIsDeletedElsewhere)
 {
     KNVTCDTaskList *club = taskList("Club");
