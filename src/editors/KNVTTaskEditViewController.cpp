@@ -6,6 +6,8 @@
 #include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
 
+#include "store/TaskChanges.h"
+
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -22,15 +24,6 @@
 #include "foundation/DateAdditions.h"
 
 #include <algorithm>
-
-namespace {
-
-bool sameDate(const QDateTime &a, const QDateTime &b)
-{
-    return a.isValid() == b.isValid() && (!a.isValid() || a == b);
-}
-
-} // namespace
 
 KNVTTaskEditViewController::KNVTTaskEditViewController(KNVTCDTask *task, QObject *parent)
     : KNVTTaskFormViewController(parent),
@@ -79,16 +72,7 @@ void KNVTTaskEditViewController::viewDidLoad()
     dueDateToggled();
 
     fillFrequencyPopUp();
-    const std::shared_ptr<KNVTRecurrence> repeat = edited->recurrence();
-    const std::shared_ptr<KNVTRecurrenceRule> rule = repeat ? repeat->recurrenceRule() : nullptr;
-    recurrenceRuleCheckBoxButton()->setChecked(repeat != nullptr);
-    if (rule) {
-        const int item = recurrenceRuleFrequencyPopUpButton()->findData(unsigned(rule->frequency()));
-        if (item >= 0)
-            recurrenceRuleFrequencyPopUpButton()->setCurrentIndex(item);
-        recurrenceRuleIntervalTextField()->setText(QString::number(rule->interval()));
-    }
-    recurrenceToggled();
+    showRecurrence(edited->recurrence());
 
     if (!edited->notes().isEmpty())
         notesTextView()->setPlainText(edited->notes());
@@ -106,7 +90,29 @@ void KNVTTaskEditViewController::viewDidLoad()
     updateAssignee();
     const KNVTCDTaskList *list = selectedTaskList();
     expandCollaboratorsSection(list && list->isCollaborative(), false);
+    m_loadedValues = shownValues();
     observeTaskStore();
+}
+
+knvt::TaskEditValues KNVTTaskEditViewController::shownValues() const
+{
+    knvt::TaskEditValues values;
+    values.title = taskTitle();
+    values.notes = notes();
+    values.status = status();
+    values.startDate = startDate();
+    values.dueDate = dueDate();
+    values.recurrence = recurrence();
+    values.taskList = selectedTaskListURI();
+    values.assignee = assignee() ? assignee()->uri() : QUrl();
+    for (const QVariant &token : tagTokens()) {
+        if (token.typeId() == QMetaType::QUrl)
+            values.tags.append(token.toUrl());
+        else
+            values.tagTitles.append(token.toString());
+    }
+    values.watchers = knvt::urisOfObjects(watchers());
+    return values;
 }
 
 void KNVTTaskEditViewController::taskStoreWillChange()
@@ -117,7 +123,8 @@ void KNVTTaskEditViewController::taskStoreWillChange()
         cancel();
         return;
     }
-    if (!m_taskURI.isEmpty() && !selectedTaskList())
+    // Only a chosen list that was deleted falls back; "No Project/Area" is a choice and stays.
+    if (selectedTaskListIsGone())
         setSelectedTaskList(edited->taskList() && !knvt::isGone(edited->taskList()) ? edited->taskList() : nullptr);
 }
 
@@ -142,78 +149,13 @@ void KNVTTaskEditViewController::save(QObject *sender)
         closeHost(sender);
         return;
     }
-    if (taskTitle() != edited->title())
-        edited->setTitle(taskTitle());
-
-    const QString typedNotes = notes();
-    if (typedNotes != edited->notes()) {
-        if (typedNotes.isEmpty())
-            edited->setNotes(QString());
-        else
-            edited->setNotes(typedNotes);
+    const knvt::TaskChanges changes = knvt::TaskChanges::between(m_loadedValues, shownValues());
+    if (!changes.applyTo(*edited, knvt::taskStore())) {
+        qCInfo(lcEditors) << "KNVTTaskEditViewController:save the task became read-only; the form closes unwritten";
+        knvt::Beeper::shared().beep();
+        closeHost(sender);
+        return;
     }
-
-    const qint64 current = edited->status().value_or(0);
-    switch (status()) {
-    case KNVTTaskStatusCancelled:
-        if (!edited->isCancelled())
-            edited->markAsCancelled();
-        break;
-    case KNVTTaskStatusCompleted:
-        if (!edited->isCompleted())
-            edited->markAsCompleted();
-        break;
-    case KNVTTaskStatusSomeday:
-    case KNVTTaskStatusActionable:
-        if (current != qint64(status())) {
-            edited->markAsUncompleted();
-            edited->setStatus(status());
-        }
-        break;
-    default: break;
-    }
-
-    if (!sameDate(startDate(), edited->startDate()))
-        edited->setStartDate(startDate());
-    if (!sameDate(dueDate(), edited->dueDate()))
-        edited->setDueDate(dueDate());
-
-    const std::shared_ptr<KNVTRecurrence> repeat = recurrence();
-    const std::shared_ptr<KNVTRecurrence> existing = edited->recurrence();
-    if (repeat && (!existing || !repeat->isEqual(*existing)))
-        edited->setRecurrence(repeat);
-    else if (!repeat && existing)
-        edited->setRecurrence(nullptr);
-
-    if (taskList() != edited->taskList())
-        edited->setTaskList(taskList());
-
-    // Only a choice the user made moves the task to someone else: a list the pop-up could not offer, or an assignee
-    // it could not show, must not take the task from the person it was given to.
-    if ((assigneeWasChosen() || taskListWasChosen()) && assignee() != edited->assignee())
-        edited->setAssignee(assignee());
-
-    const std::vector<KNVTCDTag *> wantedTags = tagsForTokens();
-    const std::vector<KNVTCDTag *> presentTags = edited->tags();
-    for (KNVTCDTag *tag : presentTags) {
-        if (std::find(wantedTags.begin(), wantedTags.end(), tag) == wantedTags.end())
-            edited->removeTag(tag);
-    }
-    for (KNVTCDTag *tag : wantedTags) {
-        if (std::find(presentTags.begin(), presentTags.end(), tag) == presentTags.end())
-            edited->addTag(tag);
-    }
-    const std::vector<KNVTCDUser *> wantedWatchers = watchers();
-    const std::vector<KNVTCDUser *> presentWatchers = edited->activeTaskWatcherUsers();
-    for (KNVTCDUser *user : presentWatchers) {
-        if (std::find(wantedWatchers.begin(), wantedWatchers.end(), user) == wantedWatchers.end())
-            edited->removeWatcher(user);
-    }
-    for (KNVTCDUser *user : wantedWatchers) {
-        if (std::find(presentWatchers.begin(), presentWatchers.end(), user) == presentWatchers.end())
-            edited->addWatcher(user);
-    }
-
     knvt::scheduleTaskStoreSave(SaveDelay);
     closeHost(sender);
 }

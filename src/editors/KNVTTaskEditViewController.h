@@ -2,14 +2,18 @@
 
 #include "editors/KNVTTaskFormViewController.h"
 
+#include "store/TaskEditValues.h"
+
 #include <QDateTime>
 #include <QUrl>
 
 class KNVTCDTask;
 
-// The form that edits one task, in a popover at an Edit button or in a sheet. It starts from the task, and its save
-// writes only what the user changed (never the priority, which it does not show), and saves 0.5 s later. It closes
-// by itself, writing nothing, when the task is deleted underneath it.
+// The form that edits one task, in a popover at an Edit button or in a sheet. It starts from the task and keeps what
+// it loaded; its save hands the fields whose controls the user changed from their loaded values to the task (never
+// the priority, which it does not show), so that changes made elsewhere while it was open stay, and saves 0.5 s
+// later. It closes by itself, writing nothing, when the task is deleted underneath it; a task that became read-only
+// meanwhile makes its save beep and close without writing.
 class KNVTTaskEditViewController : public KNVTTaskFormViewController
 {
     Q_OBJECT
@@ -27,6 +31,10 @@ public:
     // An empty title (no character at all) beeps; otherwise writes the changes and closes the form.
     Q_INVOKABLE void save(QObject *sender = nullptr) override;
 
+    // The form's values as they stand, and as they were when it was filled from the task.
+    knvt::TaskEditValues shownValues() const;
+    const knvt::TaskEditValues &loadedValues() const { return m_loadedValues; }
+
 protected:
     void viewDidLoad() override;
     void taskStoreWillChange() override;
@@ -43,4 +51,5 @@ protected:
 private:
     QUrl m_taskURI;
     QDateTime m_originalStartDate;
+    knvt::TaskEditValues m_loadedValues;
 };

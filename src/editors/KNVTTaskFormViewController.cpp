@@ -53,6 +53,50 @@ constexpr KNVTTaskStatus Statuses[] = {KNVTTaskStatusSomeday, KNVTTaskStatusActi
                                        KNVTTaskStatusCancelled};
 constexpr KNVTRecurrenceFrequency Frequencies[] = {KNVTRecurrenceFrequencyDaily, KNVTRecurrenceFrequencyWeekly,
                                                    KNVTRecurrenceFrequencyMonthly, KNVTRecurrenceFrequencyYearly};
+// A rule repeats at least every one unit; 999 is far enough.
+constexpr unsigned int MaximumInterval = 999;
+
+// Whether the interval and the frequency pop-up say all that `recurrence` says: one rule, of days, weeks, months or
+// years, an interval the field takes, and no other part. Such a rule is written back as the same text.
+bool controlsCanShow(const KNVTRecurrence &recurrence)
+{
+    const std::optional<KNVTRecurrence::RuleList> &rules = recurrence.recurrenceRules();
+    if (!rules || rules->size() != 1)
+        return false;
+    const KNVTRecurrenceRule &rule = *rules->front();
+    if (std::find(std::begin(Frequencies), std::end(Frequencies), rule.frequency()) == std::end(Frequencies)
+        || rule.interval() > MaximumInterval)
+        return false;
+    return KNVTRecurrenceRule(rule.frequency(), rule.interval()).RRULE() == rule.RRULE();
+}
+
+// "Every 2 Hours", "Every Week (BYDAY=MO,WE;COUNT=10)": the unit of each rule, and the parts besides its frequency
+// and interval as the rule writes them.
+QString recurrenceDescription(const KNVTRecurrence &recurrence)
+{
+    QStringList described;
+    for (const std::shared_ptr<KNVTRecurrenceRule> &rule :
+         recurrence.recurrenceRules().value_or(KNVTRecurrence::RuleList())) {
+        QStringList parts = rule->RRULE().mid(QStringLiteral("RRULE:").size()).split(u';', Qt::SkipEmptyParts);
+        parts.removeIf([](const QString &part) {
+            return part.startsWith(QStringLiteral("FREQ=")) || part.startsWith(QStringLiteral("INTERVAL="));
+        });
+        const QString unit =
+            KNVTRecurrenceRule::localizedRepeatNameForFrequency(rule->frequency(), std::max(rule->interval(), 1u));
+        const QString every = unit.isEmpty()
+            ? QString()
+            : QCoreApplication::translate("KNVTTaskFormViewController", "Every %1").arg(unit);
+        if (parts.isEmpty())
+            described.append(every);
+        else if (every.isEmpty())
+            described.append(parts.join(u';'));
+        else
+            described.append(QStringLiteral("%1 (%2)").arg(every, parts.join(u';')));
+    }
+    if (described.isEmpty())
+        return QCoreApplication::translate("KNVTTaskFormViewController", "A repeat rule without a frequency");
+    return described.join(QStringLiteral("; "));
+}
 
 bool beginsWithIgnoringCaseAndDiacritics(const QString &text, const QString &prefix)
 {
@@ -183,8 +227,8 @@ void KNVTTaskFormViewController::loadView()
     m_recurrenceRuleCheckBoxButton->setObjectName(QStringLiteral("recurrenceRuleCheckBoxButton"));
     m_recurrenceRuleIntervalTextField = new QLineEdit(m_topView);
     m_recurrenceRuleIntervalTextField->setObjectName(QStringLiteral("recurrenceRuleIntervalTextField"));
-    // A rule repeats at least every one unit; 999 is far enough.
-    m_recurrenceRuleIntervalTextField->setValidator(new QIntValidator(1, 999, m_recurrenceRuleIntervalTextField));
+    m_recurrenceRuleIntervalTextField->setValidator(
+        new QIntValidator(1, int(MaximumInterval), m_recurrenceRuleIntervalTextField));
     m_recurrenceRuleIntervalTextField->setPlaceholderText(QStringLiteral("1"));
     m_recurrenceRuleIntervalTextField->setFixedWidth(44);
     m_recurrenceRuleFrequencyPopUpButton = new QComboBox(m_topView);
@@ -194,9 +238,16 @@ void KNVTTaskFormViewController::loadView()
     repeat->addWidget(m_recurrenceRuleEveryLabel);
     repeat->addWidget(m_recurrenceRuleIntervalTextField);
     repeat->addWidget(m_recurrenceRuleFrequencyPopUpButton);
+    m_recurrenceDescriptionLabel = new QLabel(m_topView);
+    m_recurrenceDescriptionLabel->setObjectName(QStringLiteral("recurrenceDescriptionLabel"));
+    // The rule's own words, from the service or another program.
+    m_recurrenceDescriptionLabel->setTextFormat(Qt::PlainText);
+    m_recurrenceDescriptionLabel->setToolTip(tr("This rule stays as it is. Untick Repeat to replace it."));
+    m_recurrenceDescriptionLabel->hide();
+    repeat->addWidget(m_recurrenceDescriptionLabel, 1);
     repeat->addStretch(1);
     grid->addWidget(m_recurrenceRuleCheckBoxButton, 4, 0);
-    grid->addLayout(repeat, 4, 1, 1, 2);
+    grid->addLayout(repeat, 4, 1, 1, 4);
 
     m_taskListItems = new QStandardItemModel(this);
     m_taskListPopUpButton = new QComboBox(m_topView);
@@ -267,7 +318,6 @@ void KNVTTaskFormViewController::loadView()
     connect(m_dueDateCalendarButton, &QToolButton::clicked, this,
             [this] { displayDueDatePickerPopover(m_dueDateCalendarButton); });
     connect(m_taskListPopUpButton, &QComboBox::activated, this, &KNVTTaskFormViewController::taskListChosen);
-    connect(m_assigneePopUpButton, &QComboBox::activated, this, [this] { m_assigneeWasChosen = true; });
     connect(m_watchersButton, &QToolButton::clicked, this, [this] { watchersUserSelection(m_watchersButton); });
     connect(m_watchersTokenField, &KNVTTokenField::objectValueChanged, this,
             &KNVTTaskFormViewController::watcherTokensDidChange);
@@ -342,6 +392,8 @@ std::shared_ptr<KNVTRecurrence> KNVTTaskFormViewController::recurrence() const
 {
     if (!m_recurrenceRuleCheckBoxButton || !m_recurrenceRuleCheckBoxButton->isChecked())
         return nullptr;
+    if (m_keptRecurrence)
+        return m_keptRecurrence;
     const auto frequency = KNVTRecurrenceFrequency(m_recurrenceRuleFrequencyPopUpButton->currentData().toUInt());
     bool number = false;
     const unsigned int typed = m_recurrenceRuleIntervalTextField->text().toUInt(&number);
@@ -359,6 +411,27 @@ KNVTCDTaskList *KNVTTaskFormViewController::selectedTaskList() const
 void KNVTTaskFormViewController::setSelectedTaskList(KNVTCDTaskList *taskList)
 {
     m_selectedTaskListURI = taskList ? taskList->uri() : QUrl();
+}
+
+bool KNVTTaskFormViewController::selectedTaskListIsGone() const
+{
+    return !m_selectedTaskListURI.isEmpty() && !selectedTaskList();
+}
+
+void KNVTTaskFormViewController::showRecurrence(const std::shared_ptr<KNVTRecurrence> &repeat)
+{
+    const std::shared_ptr<KNVTRecurrenceRule> rule = repeat ? repeat->recurrenceRule() : nullptr;
+    if (rule) {
+        const int item = m_recurrenceRuleFrequencyPopUpButton->findData(unsigned(rule->frequency()));
+        if (item >= 0)
+            m_recurrenceRuleFrequencyPopUpButton->setCurrentIndex(item);
+        if (rule->interval() <= MaximumInterval)
+            m_recurrenceRuleIntervalTextField->setText(QString::number(rule->interval()));
+    }
+    m_recurrenceRuleCheckBoxButton->setChecked(repeat != nullptr);
+    m_keptRecurrence = repeat && !controlsCanShow(*repeat) ? repeat : nullptr;
+    m_recurrenceDescriptionLabel->setText(m_keptRecurrence ? recurrenceDescription(*m_keptRecurrence) : QString());
+    recurrenceToggled();
 }
 
 KNVTCDUser *KNVTTaskFormViewController::assignee() const
@@ -468,12 +541,18 @@ void KNVTTaskFormViewController::dueDateToggled()
 void KNVTTaskFormViewController::recurrenceToggled()
 {
     const bool on = m_recurrenceRuleCheckBoxButton->isChecked();
+    // Unticking lets a kept rule go: ticking again shows the interval and frequency, which the user then replaces
+    // it with.
+    if (!on)
+        m_keptRecurrence = nullptr;
+    const bool controls = on && !m_keptRecurrence;
     for (QWidget *control : {static_cast<QWidget *>(m_recurrenceRuleIntervalTextField),
                              static_cast<QWidget *>(m_recurrenceRuleFrequencyPopUpButton),
                              static_cast<QWidget *>(m_recurrenceRuleEveryLabel)}) {
-        control->setEnabled(on);
-        control->setVisible(on);
+        control->setEnabled(controls);
+        control->setVisible(controls);
     }
+    m_recurrenceDescriptionLabel->setVisible(on && m_keptRecurrence != nullptr);
 }
 
 void KNVTTaskFormViewController::displayDatePickerPopover(QPointer<knvt::Popover> &slot, knvt::DateField *picker,
@@ -630,11 +709,8 @@ void KNVTTaskFormViewController::updateAssignee()
 
 void KNVTTaskFormViewController::taskListChosen()
 {
-    KNVTCDTaskList *previous = selectedTaskList();
     const QVariant data = m_taskListPopUpButton->currentData();
     KNVTCDTaskList *chosen = data.typeId() == QMetaType::QUrl ? liveObject<KNVTCDTaskList>(data.toUrl()) : nullptr;
-    if (chosen != previous)
-        m_taskListWasChosen = true;
     setSelectedTaskList(chosen);
     updateAssignee();
     const bool shared = chosen && chosen->isCollaborative();

@@ -75,10 +75,13 @@ public:
     // The picker's date while its box is ticked, else none.
     QDateTime startDate() const;
     QDateTime dueDate() const;
-    // The repeat rule while its box is ticked, else none. An empty interval counts as 1.
+    // The repeat rule while its box is ticked, else none. An empty interval counts as 1. A rule the controls cannot
+    // show is given back as it was loaded until the user unticks the box.
     std::shared_ptr<KNVTRecurrence> recurrence() const;
     KNVTCDTaskList *taskList() const { return selectedTaskList(); }
     KNVTCDTaskList *selectedTaskList() const;
+    // The chosen list's reference, also after the list was deleted; empty for "No Project/Area".
+    QUrl selectedTaskListURI() const { return m_selectedTaskListURI; }
     // The user of the selected assignee item, or none.
     KNVTCDUser *assignee() const;
     // The users of the watcher tokens, in token order.
@@ -102,6 +105,8 @@ public:
     QCheckBox *recurrenceRuleCheckBoxButton() const { return m_recurrenceRuleCheckBoxButton; }
     QLineEdit *recurrenceRuleIntervalTextField() const { return m_recurrenceRuleIntervalTextField; }
     QComboBox *recurrenceRuleFrequencyPopUpButton() const { return m_recurrenceRuleFrequencyPopUpButton; }
+    // What a loaded rule that the interval and frequency cannot show says; hidden otherwise.
+    QLabel *recurrenceDescriptionLabel() const { return m_recurrenceDescriptionLabel; }
     KNVTLevelIndicator *priorityLevelIndicator() const { return m_priorityLevelIndicator; }
     QComboBox *taskListPopUpButton() const { return m_taskListPopUpButton; }
     KNVTTokenField *tagsTokenField() const { return m_tagsTokenField; }
@@ -179,15 +184,17 @@ protected:
     virtual KNVTCDUser *startingAssignee() const = 0;
 
     void setSelectedTaskList(KNVTCDTaskList *taskList);
+    // A list was chosen and has been deleted since; "No Project/Area" is no such list.
+    bool selectedTaskListIsGone() const;
+    // Shows a loaded repeat rule: in the interval and frequency when they can say all of it, else by its description
+    // while the rule itself is kept as it is.
+    void showRecurrence(const std::shared_ptr<KNVTRecurrence> &recurrence);
     // Fills the frequency pop-up with days, weeks, months and years.
     void fillFrequencyPopUp();
     void selectStatus(unsigned int status);
     void setWatcherTokens(const std::vector<KNVTCDUser *> &users);
     // The form's host closes: the popover, a sheet (which ends), or another window.
     void closeHost(QObject *sender);
-    // Whether the user picked an assignee item or another list since the form opened.
-    bool assigneeWasChosen() const { return m_assigneeWasChosen; }
-    bool taskListWasChosen() const { return m_taskListWasChosen; }
     // The tags the tag tokens stand for, each once; typed titles find their tag regardless of case, or make one.
     std::vector<KNVTCDTag *> tagsForTokens() const;
     // Watchers while the watchers popover is open and the watcher field changes.
@@ -204,8 +211,6 @@ private:
     QPointer<QWidget> m_window;
     QUrl m_selectedTaskListURI;
     bool m_collaboratorsSectionExpanded = false;
-    bool m_assigneeWasChosen = false;
-    bool m_taskListWasChosen = false;
 
     QPointer<QWidget> m_topView;
     QPointer<QWidget> m_buttonBar;
@@ -222,6 +227,8 @@ private:
     QPointer<QLineEdit> m_recurrenceRuleIntervalTextField;
     QPointer<QComboBox> m_recurrenceRuleFrequencyPopUpButton;
     QPointer<QLabel> m_recurrenceRuleEveryLabel;
+    QPointer<QLabel> m_recurrenceDescriptionLabel;
+    std::shared_ptr<KNVTRecurrence> m_keptRecurrence;
     QPointer<KNVTLevelIndicator> m_priorityLevelIndicator;
     QPointer<QComboBox> m_taskListPopUpButton;
     QStandardItemModel *m_taskListItems = nullptr;

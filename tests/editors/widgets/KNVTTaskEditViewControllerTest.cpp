@@ -266,4 +266,133 @@ TEST_F(KNVTTaskEditViewControllerTest, TheEditSheetEndsOnSaveAndCancel)
     EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
 }
 
+TEST_F(KNVTTaskEditViewControllerTest, ChangesMadeElsewhereWhileTheFormIsOpenSurviveItsSave)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTaskList *club = taskList("Club", {{ann}});
+    KNVTCDTask *paint = task("Paint", club);
+    paint->setNotes("Two coats");
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    KNVTTaskEditViewController *untouched = editForm(paint);
+
+    // Meanwhile Today is pressed in the main window, the notes change in the task's window and a pull hands the task
+    // to Ann and completes it.
+    paint->setStartDate(day(4));
+    paint->setNotes("One coat");
+    paint->setAssignee(ann);
+    paint->markAsCompleted();
+    save();
+    paint->setChangedKeysString(QString());
+    save();
+
+    untouched->save();
+    EXPECT_FALSE(paint->isUpdated());
+    EXPECT_TRUE(paint->changedKeys().isEmpty());
+
+    form->titleTextField()->setFocus();
+    form->titleTextField()->end(false);
+    QTest::keyClicks(form->titleTextField(), " twice");
+    QTest::mouseClick(form->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(paint->title(), QStringLiteral("Paint twice"));
+    EXPECT_EQ(paint->startDate(), day(4));
+    EXPECT_EQ(paint->notes(), QStringLiteral("One coat"));
+    EXPECT_EQ(paint->assignee(), ann);
+    EXPECT_TRUE(paint->isCompleted());
+    EXPECT_EQ(paint->changedKeys(), QStringList{"title"});
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, ARepeatRuleTheFormCannotShowStaysAsStoredUntilTheUserReplacesIt)
+{
+    KNVTCDTask *weekly = task("Swim");
+    weekly->setRecurrenceString("RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10");
+    KNVTCDTask *hourly = task("Stretch");
+    hourly->setRecurrenceString("RRULE:FREQ=HOURLY;INTERVAL=2");
+    save();
+    hourly->setChangedKeysString(QString());
+    weekly->setChangedKeysString(QString());
+    save();
+
+    KNVTTaskEditViewController *same = editForm(hourly);
+    EXPECT_TRUE(same->recurrenceRuleCheckBoxButton()->isChecked());
+    EXPECT_TRUE(same->recurrenceDescriptionLabel()->isVisible());
+    EXPECT_EQ(same->recurrenceDescriptionLabel()->text(), QStringLiteral("Every 2 Hours"));
+    EXPECT_FALSE(same->recurrenceRuleIntervalTextField()->isVisible());
+    EXPECT_FALSE(same->recurrenceRuleFrequencyPopUpButton()->isVisible());
+    QTest::mouseClick(same->saveButton(), Qt::LeftButton);
+    EXPECT_FALSE(hourly->isUpdated());
+    EXPECT_EQ(hourly->recurrenceString(), QStringLiteral("RRULE:FREQ=HOURLY;INTERVAL=2"));
+
+    KNVTTaskEditViewController *titled = editForm(weekly);
+    EXPECT_EQ(titled->recurrenceDescriptionLabel()->text(), QStringLiteral("Every Week (COUNT=10;BYDAY=MO,WE)"));
+    EXPECT_EQ(titled->recurrenceDescriptionLabel()->textFormat(), Qt::PlainText);
+    QTest::keyClicks(titled->titleTextField(), "!");
+    titled->save();
+    EXPECT_EQ(weekly->recurrenceString(), QStringLiteral("RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10"));
+    EXPECT_EQ(weekly->changedKeys(), QStringList{"title"});
+
+    // Unticking and ticking the box again offers the interval and frequency, which then replace the rule.
+    KNVTTaskEditViewController *replaced = editForm(hourly);
+    QCheckBox *box = replaced->recurrenceRuleCheckBoxButton();
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_FALSE(replaced->recurrenceDescriptionLabel()->isVisible());
+    EXPECT_TRUE(replaced->recurrenceRuleIntervalTextField()->isVisible());
+    EXPECT_EQ(replaced->recurrenceRuleIntervalTextField()->text(), QStringLiteral("2"));
+    ASSERT_TRUE(choose(replaced->recurrenceRuleFrequencyPopUpButton(), "Days"));
+    replaced->save();
+    EXPECT_EQ(hourly->recurrenceString(), QStringLiteral("RRULE:FREQ=DAILY;INTERVAL=2"));
+
+    KNVTTaskEditViewController *cleared = editForm(weekly);
+    QCheckBox *off = cleared->recurrenceRuleCheckBoxButton();
+    QTest::mouseClick(off, Qt::LeftButton, {}, QPoint(6, off->height() / 2));
+    EXPECT_FALSE(cleared->recurrenceDescriptionLabel()->isVisible());
+    cleared->save();
+    EXPECT_FALSE(weekly->recurrence());
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, NoProjectOrAreaChosenSurvivesASaveElsewhereWhileTheFormIsOpen)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTaskList *club = taskList("Club", {{ann}});
+    KNVTCDTask *paint = task("Paint", club);
+    paint->setAssignee(ann);
+    KNVTCDTask *other = task("Other");
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    ASSERT_TRUE(choose(form->taskListPopUpButton(), "No Project/Area"));
+    other->setTitle("Other, changed by a sync");
+    save();
+    EXPECT_EQ(form->taskListPopUpButton()->currentText(), QStringLiteral("No Project/Area"));
+    EXPECT_FALSE(form->isCollaboratorsSectionExpanded());
+    form->save();
+    EXPECT_EQ(paint->taskList(), nullptr);
+    EXPECT_EQ(paint->assignee(), me);
+}
+
+TEST_F(KNVTTaskEditViewControllerTest, ATaskThatBecameReadOnlyWhileTheFormWasOpenBeepsAndClosesUnwritten)
+{
+    KNVTCDUser *olga = user("Olga", "Orr", "olga");
+    KNVTCDTaskList *theirs = make.taskList({.title = "Theirs",
+                                            .type = KNVTTaskListTypeProject,
+                                            .status = KNVTTaskListStatusActionable,
+                                            .members = {{olga, KNVTTaskListCollaboratorRoleOwner}, {me}}});
+    KNVTCDTask *paint = task("Paint", theirs);
+    save();
+    ASSERT_TRUE(paint->canEdit());
+    KNVTTaskEditViewController *form = editForm(paint);
+    QTest::keyClicks(form->titleTextField(), " twice");
+    // A pull: the owner took my role away.
+    theirs->myTaskListCollaborator()->setRole(std::nullopt);
+    save();
+    ASSERT_FALSE(paint->canEdit());
+    QTest::mouseClick(form->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(beeper.count(), 1);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
+    EXPECT_FALSE(paint->isUpdated());
+    EXPECT_TRUE(saves.requestedDelays().empty());
+}
+
 } // namespace
