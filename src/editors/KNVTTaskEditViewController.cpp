@@ -140,7 +140,7 @@ void KNVTTaskEditViewController::watcherTokensDidChange()
 void KNVTTaskEditViewController::save(QObject *sender)
 {
     view();
-    if (taskTitle().isEmpty()) {
+    if (!isAcceptableTitle(taskTitle())) {
         knvt::Beeper::shared().beep();
         return;
     }

@@ -28,7 +28,7 @@ public:
 
     QSize formSize(bool collaboratorsShown) const override;
 
-    // An empty title (no character at all) beeps; otherwise writes the changes and closes the form.
+    // A title that is empty once trimmed beeps; otherwise writes the changes and closes the form.
     Q_INVOKABLE void save(QObject *sender = nullptr) override;
 
     // The form's values as they stand, and as they were when it was filled from the task.

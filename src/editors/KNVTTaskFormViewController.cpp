@@ -749,7 +749,12 @@ void KNVTTaskFormViewController::expandCollaboratorsSection(bool expand, bool)
 void KNVTTaskFormViewController::updateAddButton()
 {
     if (m_saveButton)
-        m_saveButton->setEnabled(!taskTitle().isEmpty());
+        m_saveButton->setEnabled(isAcceptableTitle(taskTitle()));
+}
+
+bool KNVTTaskFormViewController::isAcceptableTitle(const QString &title)
+{
+    return !knvt::trimmedString(title).isEmpty();
 }
 
 // ---- Keyboard ----

@@ -145,8 +145,10 @@ public:
     // -- Operations --------------------------------------------------------------------------------------------------
     void updateTaskList();
     void updateAssignee();
-    // Save is enabled while the title has any character at all.
+    // Save is enabled while the title has something besides white space.
     void updateAddButton();
+    // A title that is empty once trimmed is no title.
+    static bool isAcceptableTitle(const QString &title);
     void expandCollaboratorsSection(bool expand, bool animate);
 
     // -- Roles -------------------------------------------------------------------------------------------------------

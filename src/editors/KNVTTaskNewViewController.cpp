@@ -145,7 +145,7 @@ void KNVTTaskNewViewController::viewDidLoad()
 void KNVTTaskNewViewController::save(QObject *sender)
 {
     view();
-    if (taskTitle().isEmpty()) {
+    if (!isAcceptableTitle(taskTitle())) {
         knvt::Beeper::shared().beep();
         return;
     }

@@ -395,4 +395,19 @@ TEST_F(KNVTTaskEditViewControllerTest, ATaskThatBecameReadOnlyWhileTheFormWasOpe
     EXPECT_TRUE(saves.requestedDelays().empty());
 }
 
+TEST_F(KNVTTaskEditViewControllerTest, ATitleOfSpacesCannotBeSaved)
+{
+    KNVTCDTask *paint = task("Paint");
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    form->titleTextField()->setFocus();
+    form->titleTextField()->selectAll();
+    QTest::keyClicks(form->titleTextField(), "   ");
+    EXPECT_FALSE(form->saveButton()->isEnabled());
+    QTest::keyClick(form->titleTextField(), Qt::Key_Return);
+    EXPECT_EQ(beeper.count(), 1);
+    EXPECT_TRUE(popover->isShown());
+    EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
+}
+
 } // namespace

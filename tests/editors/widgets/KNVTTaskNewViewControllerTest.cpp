@@ -120,7 +120,7 @@ TEST_F(KNVTTaskNewViewControllerTest, AFormFromTodaySavesEveryValueWithTagsAndAW
     EXPECT_EQ(saves.advance(0.01), 1);
 }
 
-TEST_F(KNVTTaskNewViewControllerTest, CancelAndAnEmptyTitleInsertNothingWhileATitleOfSpacesIsSavedAsTyped)
+TEST_F(KNVTTaskNewViewControllerTest, CancelAnEmptyTitleAndATitleOfSpacesInsertNothing)
 {
     const qsizetype before = store->tasks().size();
     KNVTTaskNewViewController *form = newForm();
@@ -134,11 +134,18 @@ TEST_F(KNVTTaskNewViewControllerTest, CancelAndAnEmptyTitleInsertNothingWhileATi
     EXPECT_EQ(store->tasks().size(), before);
     EXPECT_FALSE(store->managedObjectContext()->hasChanges());
 
+    // A title that is empty once trimmed is no title: Save stays disabled and Return beeps.
     KNVTTaskNewViewController *spaces = newForm();
     QTest::keyClicks(spaces->titleTextField(), "   ");
+    EXPECT_FALSE(spaces->saveButton()->isEnabled());
+    QTest::keyClick(spaces->titleTextField(), Qt::Key_Return);
+    EXPECT_EQ(beeper.count(), 2);
+    EXPECT_TRUE(spaces->view()->isVisible());
+    EXPECT_EQ(store->tasks().size(), before);
+    QTest::keyClicks(spaces->titleTextField(), "x");
     EXPECT_TRUE(spaces->saveButton()->isEnabled());
     QTest::mouseClick(spaces->saveButton(), Qt::LeftButton);
-    EXPECT_EQ(tasksTitled("   ").size(), 1u);
+    EXPECT_EQ(tasksTitled("   x").size(), 1u);
 }
 
 TEST_F(KNVTTaskNewViewControllerTest, APrefilledPriorityShowsItsLevelAndACompletedRepeatingTaskGetsNoNextOne)
