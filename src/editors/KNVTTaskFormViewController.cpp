@@ -357,6 +357,11 @@ void KNVTTaskFormViewController::taskStoreWillChange()
 void KNVTTaskFormViewController::taskStoreDidChange()
 {
     updateTaskList();
+    // The chosen list may have gone or changed its members: the assignee and the people follow it.
+    updateAssignee();
+    const KNVTCDTaskList *list = selectedTaskList();
+    if ((list && list->isCollaborative()) != m_collaboratorsSectionExpanded)
+        collaborators();
 }
 
 // ---- Values ----

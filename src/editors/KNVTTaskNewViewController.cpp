@@ -150,6 +150,14 @@ void KNVTTaskNewViewController::save(QObject *sender)
         return;
     }
     KNVTTaskStore &store = knvt::taskStore();
+    // Only the people of the task's list see it: anyone else chosen before that list went is no assignee or watcher.
+    const std::vector<KNVTCDUser *> members = usersForSelectedTaskList();
+    const auto seesTheTask = [&](const KNVTCDUser *user) {
+        return user == store.me() || std::find(members.begin(), members.end(), user) != members.end();
+    };
+    KNVTCDUser *chosenAssignee = assignee();
+    if (chosenAssignee && !seesTheTask(chosenAssignee))
+        chosenAssignee = store.me();
     KNVTCDTask *task = store.taskWithTitle(taskTitle());
     if (!task)
         return;
@@ -169,11 +177,13 @@ void KNVTTaskNewViewController::save(QObject *sender)
         task->setRecurrence(rule);
     task->setTaskList(taskList());
     task->setPriority(priority());
-    task->setAssignee(assignee());
+    task->setAssignee(chosenAssignee);
     for (KNVTCDTag *tag : tagsForTokens())
         task->addTag(tag);
-    for (KNVTCDUser *watcher : watchers())
-        task->addWatcher(watcher);
+    for (KNVTCDUser *watcher : watchers()) {
+        if (std::find(members.begin(), members.end(), watcher) != members.end())
+            task->addWatcher(watcher);
+    }
     m_insertedTaskURI = task->uri();
     knvt::scheduleTaskStoreSave(SaveDelay);
     closeHost(sender);

@@ -204,6 +204,34 @@ TEST_F(KNVTTaskNewViewControllerTest, ASharedProjectGrowsThePopoverAndShowsItsMe
     EXPECT_TRUE(form->completionsForSubstring(form->watchersTokenField(), "a").isEmpty());
 }
 
+TEST_F(KNVTTaskNewViewControllerTest, AChosenProjectDeletedMeanwhileTakesItsPeopleWithIt)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTaskList *club = taskList("Club", {{ann}});
+    club->setNumericIdentifier(12);
+    save();
+    KNVTTaskNewViewController *form = newForm();
+    QTest::keyClicks(form->titleTextField(), "Bring chairs");
+    ASSERT_TRUE(choose(form->taskListPopUpButton(), "Club"));
+    ASSERT_TRUE(choose(form->assigneePopUpButton(), "Ann Lee (ann)"));
+    form->watchersTokenField()->setObjectValue({ann->uri()});
+
+    // A pull: the project was deleted on the service.
+    club->setDeletedDate(now());
+    save();
+    EXPECT_EQ(form->taskListPopUpButton()->currentText(), QStringLiteral("No Project/Area"));
+    EXPECT_EQ(itemTexts(form->assigneePopUpButton()), QStringList{"Maria Mendes (maria)"});
+    EXPECT_FALSE(form->isCollaboratorsSectionExpanded());
+    EXPECT_EQ(form->view()->size(), QSize(480, 283));
+
+    QTest::mouseClick(form->saveButton(), Qt::LeftButton);
+    ASSERT_EQ(tasksTitled("Bring chairs").size(), 1u);
+    KNVTCDTask *chairs = tasksTitled("Bring chairs").front();
+    EXPECT_EQ(chairs->taskList(), nullptr);
+    EXPECT_EQ(chairs->assignee(), me);
+    EXPECT_TRUE(chairs->activeTaskWatchers().empty());
+}
+
 TEST_F(KNVTTaskNewViewControllerTest, AListThePopUpCannotShowIsAddedOrDropped)
 {
     KNVTCDTaskList *yard = taskList("Yard");
