@@ -342,6 +342,11 @@ public:
     void openNewTagSheet();
     // The rename sheet of a tag (the home list has no tags yet, so no click opens it).
     void openRenameTagSheet(const QString &tag);
+    // A sync pull changes the object: `change` edits it in another context of the library, which is saved there, and
+    // the application takes the change in, as a merge of the sync does.
+    void givenChangedBySync(KNVTCDTaskStoreObject *object, const std::function<void(KNVTCDTaskStoreObject &)> &change);
+    // Text typed as keys into whatever widget has the keyboard focus.
+    void typeWhereTheFocusIs(const QString &text);
     // What dragging rows of the open information window's table carries.
     std::shared_ptr<QMimeData> dragInfoRows(const QList<int> &rows);
     // Every open popover, sheet and editor window: "<name> '<title>' <width>x<height>", the popover by its content.

@@ -16,6 +16,8 @@
 
 #include "store/KNVTTaskStore.h"
 
+#include "objectstore/Context.h"
+
 #include "model/KNVTCDTag.h"
 
 #include "lists/ItemRow.h"
@@ -463,6 +465,32 @@ void AppDriver::openRenameTagSheet(const QString &tag)
     QDialog *sheet = WindowFactory::shared().tagEditWindowController(found, &mainWindow());
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->open();
+    settle();
+}
+
+void AppDriver::givenChangedBySync(KNVTCDTaskStoreObject *object,
+                                   const std::function<void(KNVTCDTaskStoreObject &)> &change)
+{
+    ASSERT_NE(object, nullptr);
+    ostore::Context other(store().persistentStoreCoordinator());
+    auto *copy = dynamic_cast<KNVTCDTaskStoreObject *>(other.existingObject(object->objectID()));
+    ASSERT_NE(copy, nullptr) << "the object is not in the library";
+    change(*copy);
+    // The service's values are no local changes: as after a fill, nothing is waiting to be pushed.
+    copy->clearChangedKeys();
+    ostore::Context *mainContext = store().managedObjectContext();
+    QObject::connect(&other, &ostore::Context::didSave, mainContext, [mainContext](const ostore::ChangeSet &changes) {
+        mainContext->mergeChanges(changes, ostore::ChangeOrigin::Merge);
+    });
+    ASSERT_TRUE(other.save());
+    settle();
+}
+
+void AppDriver::typeWhereTheFocusIs(const QString &text)
+{
+    QWidget *focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr) << "no widget has the keyboard focus";
+    QTest::keyClicks(focused, text);
     settle();
 }
 

@@ -108,3 +108,16 @@ TEST_F(CommentsFeature, TheComposerOfATaskDeletedMeanwhileBeepsAndMakesNoComment
     EXPECT_TRUE(app.openEditors().isEmpty());
     EXPECT_TRUE(app.saves().requestedDelays().empty());
 }
+
+TEST_F(CommentsFeature, WhatTheUserTypesIntoTheCommentBoxOfTheTaskWindowBecomesTheComment)
+{
+    KNVTCDTask *ship = app.givenTask("Ship release");
+    app.doubleClickRow("Ship release");
+    app.pressInTaskWindow("Ship release", "Comment");
+    app.typeWhereTheFocusIs("On my way");
+    EXPECT_EQ(app.fieldText("commentTextView"), QStringLiteral("On my way"));
+    app.pressCtrlReturn();
+    app.wait(1);
+    EXPECT_EQ(commentTexts(ship), QStringList{"On my way"});
+    EXPECT_EQ(app.detailRows("Ship release").last(), QStringLiteral("my comment Me: On my way [Edit, Delete]"));
+}

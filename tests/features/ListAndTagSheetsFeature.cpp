@@ -164,3 +164,45 @@ TEST_F(ListAndTagSheetsFeature, TagTitlesStayUniqueAndARenameStoresTheTrimmedTit
     app.typeIn("titleTextField", "Pantry");
     EXPECT_FALSE(app.isEnabled("saveButton"));
 }
+
+TEST_F(ListAndTagSheetsFeature, ARenameAndAStatusPulledWhileTheEditorsAreOpenStayWhenTheUserChangesSomethingElse)
+{
+    KNVTCDTaskList *orchard = app.givenProject("Orchard", {.synced = true});
+    app.build().tag("Cellar");
+    app.saveGivens();
+
+    app.editHomeEntry("Orchard");
+    app.givenChangedBySync(orchard, [](KNVTCDTaskStoreObject &pulled) {
+        auto &list = dynamic_cast<KNVTCDTaskList &>(pulled);
+        list.setTitle("Grove");
+        list.setStatus(1);
+    });
+    EXPECT_EQ(app.fieldText("titleTextField"), QStringLiteral("Orchard"));
+    app.choosePopUp("statusPopUpButton", "Completed");
+    app.clickButton("saveButton");
+    EXPECT_EQ(orchard->title(), QStringLiteral("Grove"));
+    EXPECT_TRUE(orchard->isCompleted());
+    app.wait(0.5);
+
+    app.editHomeEntry("Grove");
+    app.givenChangedBySync(orchard,
+                           [](KNVTCDTaskStoreObject &pulled) { dynamic_cast<KNVTCDTaskList &>(pulled).setStatus(1); });
+    app.typeIn("titleTextField", " Lane");
+    app.pressReturn();
+    EXPECT_EQ(orchard->title(), QStringLiteral("Grove Lane"));
+    EXPECT_EQ(orchard->status(), 1);
+    app.wait(0.5);
+
+    KNVTCDTag *cellar = app.store().tagForTitle("Cellar");
+    app.openRenameTagSheet("Cellar");
+    app.givenChangedBySync(cellar,
+                           [](KNVTCDTaskStoreObject &pulled) { dynamic_cast<KNVTCDTag &>(pulled).setTitle("Pantry"); });
+    app.typeIn("titleTextField", "s");
+    EXPECT_TRUE(app.isEnabled("saveButton"));
+    app.typeWhereTheFocusIs("\b");
+    EXPECT_EQ(app.fieldText("titleTextField"), QStringLiteral("Cellar"));
+    EXPECT_FALSE(app.isEnabled("saveButton"));
+    app.pressReturn();
+    EXPECT_EQ(app.beeps(), 1);
+    EXPECT_EQ(cellar->title(), QStringLiteral("Pantry"));
+}

@@ -9,6 +9,7 @@
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
 #include "model/KNVTCDUser.h"
 #include "model/KNVTRecurrence.h"
 #include "model/KNVTRecurrenceRule.h"
@@ -201,4 +202,141 @@ TEST_F(TaskFormsFeature, ATaskDeletedInAnotherWindowClosesItsOpenFormWithoutWrit
     EXPECT_TRUE(app.openEditors().isEmpty());
     EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
     EXPECT_TRUE(app.saves().requestedDelays().empty());
+}
+
+TEST_F(TaskFormsFeature, TodayPressedAndNotesPulledWhileTheEditSheetIsOpenSurviveATitleChange)
+{
+    KNVTCDTask *paint = app.givenTask("Paint", {.notes = "Two coats", .synced = true});
+    app.doubleClickRow("Paint");
+    // With the task's own window open, Edit in the main window shows the form as a sheet over that window.
+    app.selectRows({"Paint"});
+    app.clickToolbar("Edit");
+    EXPECT_TRUE(app.openEditors().join('\n').contains("KNVTTaskEditWindowController"))
+        << app.openEditors().join('\n').toStdString();
+    EXPECT_FALSE(app.isChecked("startDateCheckBoxButton"));
+
+    app.selectRows({"Paint"});
+    app.clickToolbar("Today");
+    EXPECT_EQ(paint->startDate(), day(4));
+    app.givenChangedBySync(paint, [](KNVTCDTaskStoreObject &pulled) {
+        dynamic_cast<KNVTCDTask &>(pulled).setNotes("One coat, then varnish");
+    });
+    EXPECT_EQ(paint->notes(), QStringLiteral("One coat, then varnish"));
+
+    app.typeIn("titleTextField", " the fence");
+    app.pressReturn();
+    EXPECT_FALSE(app.openEditors().join('\n').contains("KNVTTaskEditWindowController"));
+    EXPECT_EQ(paint->title(), QStringLiteral("Paint the fence"));
+    EXPECT_EQ(paint->startDate(), day(4));
+    EXPECT_EQ(paint->notes(), QStringLiteral("One coat, then varnish"));
+    app.wait(0.5);
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
+}
+
+TEST_F(TaskFormsFeature, ARepeatRuleFromAnotherProgramIsShownInWordsAndKeptThroughEdits)
+{
+    KNVTCDTask *swim = app.givenTask("Swim", {.synced = true});
+    swim->setRecurrenceString("RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10");
+    swim->setChangedKeysString(QString());
+    app.saveGivens();
+    app.selectRows({"Swim"});
+    app.clickToolbar("Edit");
+    EXPECT_TRUE(app.isChecked("recurrenceRuleCheckBoxButton"));
+    EXPECT_EQ(app.fieldText("recurrenceDescriptionLabel"), QStringLiteral("Every Week (COUNT=10;BYDAY=MO,WE)"));
+    app.givenChangedBySync(
+        swim, [](KNVTCDTaskStoreObject &pulled) { dynamic_cast<KNVTCDTask &>(pulled).setNotes("Lane 3"); });
+    app.typeIn("titleTextField", " laps");
+    app.clickButton("saveButton");
+    EXPECT_EQ(swim->title(), QStringLiteral("Swim laps"));
+    EXPECT_EQ(swim->recurrenceString(), QStringLiteral("RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10"));
+    EXPECT_EQ(swim->notes(), QStringLiteral("Lane 3"));
+    EXPECT_EQ(swim->changedKeys(), QStringList{"title"});
+    app.wait(0.5);
+
+    // Unticking Repeat and ticking it again replaces the rule by what the form shows.
+    app.selectRows({"Swim laps"});
+    app.clickToolbar("Edit");
+    app.tick("recurrenceRuleCheckBoxButton", false);
+    app.tick("recurrenceRuleCheckBoxButton", true);
+    app.choosePopUp("recurrenceRuleFrequencyPopUpButton", "Days");
+    app.pressReturn();
+    EXPECT_EQ(swim->recurrenceString(), QStringLiteral("RRULE:FREQ=DAILY"));
+}
+
+TEST_F(TaskFormsFeature, NoProjectOrAreaChosenInTheEditFormStaysChosenThroughASyncPull)
+{
+    app.givenSharedProject("Club", {.members = {"Ann"}});
+    KNVTCDTask *paint = app.givenTask("Paint", {.list = "Club", .assignee = "Ann", .synced = true});
+    KNVTCDTask *other = app.givenTask("Sweep", {.synced = true});
+    app.selectHome("Club");
+    app.selectRows({"Paint"});
+    app.clickToolbar("Edit");
+    app.choosePopUp("taskListPopUpButton", "No Project/Area");
+    app.givenChangedBySync(
+        other, [](KNVTCDTaskStoreObject &pulled) { dynamic_cast<KNVTCDTask &>(pulled).setTitle("Sweep the yard"); });
+    EXPECT_EQ(app.fieldText("taskListPopUpButton"), QStringLiteral("No Project/Area"));
+    app.clickButton("saveButton");
+    EXPECT_EQ(paint->taskList(), nullptr);
+    EXPECT_TRUE(paint->assignee()->isMe());
+}
+
+TEST_F(TaskFormsFeature, AnEditOfATaskWhoseProjectWasTakenAwayMeanwhileBeepsAndWritesNothing)
+{
+    KNVTCDTaskList *theirs = app.givenProject("Theirs", {.owner = "Olga", .myRole = 2, .synced = true});
+    KNVTCDTask *paint = app.givenTask("Paint", {.list = "Theirs", .synced = true});
+    app.selectHome("Theirs");
+    app.selectRows({"Paint"});
+    app.clickToolbar("Edit");
+    app.typeIn("titleTextField", " twice");
+    // A pull: Olga took my role in her project away.
+    app.givenChangedBySync(theirs->myTaskListCollaborator(), [](KNVTCDTaskStoreObject &pulled) {
+        dynamic_cast<KNVTCDTaskListCollaborator &>(pulled).setRole(std::nullopt);
+    });
+    app.clickButton("saveButton");
+    EXPECT_EQ(app.beeps(), 1);
+    EXPECT_TRUE(app.openEditors().isEmpty());
+    EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
+    EXPECT_FALSE(paint->isUpdated());
+}
+
+TEST_F(TaskFormsFeature, ANewTaskWhoseChosenProjectASyncRemovedGoesToNoListAndToMe)
+{
+    KNVTCDTaskList *club = app.givenSharedProject("Club", {.members = {"Ann"}, .synced = true});
+    app.selectHome("Inbox");
+    app.clickToolbar("New Task");
+    app.typeIn("titleTextField", "Bring chairs");
+    app.choosePopUp("taskListPopUpButton", "Club");
+    app.choosePopUp("assigneePopUpButton", "Ann (ann)");
+    app.addToken("watchersTokenField", "Ann (ann)");
+    EXPECT_EQ(app.openEditors(), QStringList{"KNVTTaskNewViewController '' 480x315"});
+
+    app.givenRemovedBySync(club);
+    EXPECT_EQ(app.fieldText("taskListPopUpButton"), QStringLiteral("No Project/Area"));
+    EXPECT_EQ(app.popUpItems("assigneePopUpButton"), QStringList{"Me"});
+    EXPECT_EQ(app.openEditors(), QStringList{"KNVTTaskNewViewController '' 480x283"});
+    app.pressReturn();
+    KNVTCDTask *chairs = taskTitled("Bring chairs");
+    ASSERT_NE(chairs, nullptr);
+    EXPECT_EQ(chairs->taskList(), nullptr);
+    EXPECT_TRUE(chairs->assignee()->isMe());
+    EXPECT_TRUE(chairs->activeTaskWatchers().empty());
+}
+
+TEST_F(TaskFormsFeature, ATitleOfSpacesAndADueDateThatIsNoDayAreRefused)
+{
+    KNVTCDTask *paint = app.givenTask("Paint", {.due = day(20), .synced = true});
+    app.selectHome("Inbox");
+    app.clickToolbar("New Task");
+    app.typeIn("titleTextField", "   ");
+    EXPECT_FALSE(app.isEnabled("saveButton"));
+    app.pressReturn();
+    EXPECT_EQ(app.beeps(), 1);
+    app.clickButton("cancelButton");
+
+    app.selectRows({"Paint"});
+    app.clickToolbar("Edit");
+    app.typeIn("dueDateDatePicker", " or so");
+    app.clickButton("saveButton");
+    EXPECT_EQ(paint->dueDate(), day(20));
+    EXPECT_FALSE(paint->isUpdated());
 }
