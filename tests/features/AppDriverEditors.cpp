@@ -31,6 +31,7 @@
 #include "uikit/Popover.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -347,10 +348,22 @@ void AppDriver::choosePopUp(const QString &popUp, const QString &item)
         return;
     const int index = combo->findText(item);
     ASSERT_GE(index, 0) << "no item " << item.toStdString();
-    if (!(combo->model()->flags(combo->model()->index(index, 0)) & Qt::ItemIsEnabled))
-        return;
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    // As from the keyboard: the pop-up takes the focus, F4 opens its list, the arrows walk to the item and Return
+    // chooses it. An item that cannot be chosen leaves the list with Escape.
+    combo->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(combo, Qt::Key_F4);
+    QAbstractItemView *list = combo->view();
+    ASSERT_TRUE(list && list->isVisible()) << "the list of " << popUp.toStdString() << " did not open";
+    QWidget *keys = QApplication::focusWidget() ? QApplication::focusWidget() : list;
+    for (int steps = 0; list->currentIndex().row() != index && steps < combo->count(); ++steps) {
+        const int before = list->currentIndex().row();
+        QTest::keyClick(keys, list->currentIndex().row() < index ? Qt::Key_Down : Qt::Key_Up);
+        if (list->currentIndex().row() == before)
+            break;
+    }
+    QTest::keyClick(keys, list->currentIndex().row() == index ? Qt::Key_Return : Qt::Key_Escape);
+    if (list->isVisible())
+        QTest::keyClick(keys, Qt::Key_Escape);
     settle();
 }
 
