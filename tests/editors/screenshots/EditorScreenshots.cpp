@@ -1,6 +1,7 @@
 // Every window, sheet and popover of the editors, filled from one small library.
 #include "Screenshots.h"
 
+#include "editors/DateField.h"
 #include "editors/KNVTAreaEditWindowController.h"
 #include "editors/KNVTAreaNewWindowController.h"
 #include "editors/KNVTAreaWindowController.h"
@@ -35,6 +36,7 @@
 #include "support/TaskStoreBuilder.h"
 
 #include <QComboBox>
+#include <QTest>
 #include <QVBoxLayout>
 
 namespace {
@@ -236,6 +238,23 @@ KNVT_SCREENSHOTS(EditorsEditTask)
     QWidget parent;
     KNVTTaskEditWindowController sheet(library.passport, &parent);
     writer.save("sheet", &sheet, true);
+
+    // A rule from another program that the form shows in words, and a due date typed as no day at all.
+    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+    knvt::test::TaskStoreBuilder make(store.managedObjectContext());
+    KNVTCDTask *swim = make.task({.title = QStringLiteral("Swim"),
+                                  .status = 2,
+                                  .assignee = library.me,
+                                  .creator = library.me,
+                                  .due = knvt::todayAtZeroHundredHours().addDays(3)});
+    swim->setRecurrenceString(QStringLiteral("RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10"));
+    store.save();
+    auto *kept = new KNVTTaskEditViewController(swim);
+    InPopover keptShown(kept);
+    kept->dueDateDatePicker()->setFocus();
+    kept->dueDateDatePicker()->selectAll();
+    QTest::keyClicks(kept->dueDateDatePicker(), QStringLiteral("Feb 30, 2026"));
+    writer.save("popover-kept-rule-refused-date", keptShown.popover, true);
 }
 
 KNVT_SCREENSHOTS(EditorsListSheets)
