@@ -31,10 +31,6 @@ public:
     // A title that is empty once trimmed beeps; otherwise writes the changes and closes the form.
     Q_INVOKABLE void save(QObject *sender = nullptr) override;
 
-    // The form's values as they stand, and as they were when it was filled from the task.
-    knvt::TaskEditValues shownValues() const;
-    const knvt::TaskEditValues &loadedValues() const { return m_loadedValues; }
-
 protected:
     void viewDidLoad() override;
     void taskStoreWillChange() override;
@@ -49,6 +45,9 @@ protected:
     void watcherTokensDidChange() override;
 
 private:
+    // The form's values as they stand; what it loaded is kept in m_loadedValues.
+    knvt::TaskEditValues shownValues() const;
+
     QUrl m_taskURI;
     QDateTime m_originalStartDate;
     knvt::TaskEditValues m_loadedValues;

@@ -70,7 +70,7 @@ bool controlsCanShow(const KNVTRecurrence &recurrence)
     return KNVTRecurrenceRule(rule.frequency(), rule.interval()).RRULE() == rule.RRULE();
 }
 
-// "Every 2 Hours", "Every Week (BYDAY=MO,WE;COUNT=10)": the unit of each rule, and the parts besides its frequency
+// "Every 2 Hours", "Every Week (COUNT=10;BYDAY=MO,WE)": the unit of each rule, and the parts besides its frequency
 // and interval as the rule writes them.
 QString recurrenceDescription(const KNVTRecurrence &recurrence)
 {
