@@ -16,6 +16,8 @@
 
 #include "store/KNVTTaskStore.h"
 
+#include "support/AccessibleTreeAudit.h"
+
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskListCollaborator.h"
@@ -45,6 +47,7 @@ void save(QWidget *widget, const QString &name, bool fit = true)
 {
     if (fit)
         widget->adjustSize();
+    knvt::test::auditScreenshot(name, widget);
     const QString path = QDir(g_folder).filePath(name + QStringLiteral(".png"));
     if (!widget->grab().save(path))
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
@@ -305,5 +308,5 @@ int main(int argc, char **argv)
     }
     outlineLists();
     rows();
-    return 0;
+    return knvt::test::screenshotAuditProblems() > 0 ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #include "Screenshots.h"
 
+#include "support/AccessibleTreeAudit.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -39,6 +41,7 @@ void ScreenshotWriter::save(const QString &state, QWidget *widget, bool keepSize
         widget->resize(widget->sizeHint().expandedTo(QSize(16, 16)));
     widget->show();
     QTest::qWait(50);
+    auditScreenshot(m_group + QLatin1Char('-') + state, widget);
     const QString path = QDir(m_folder).filePath(m_group + QLatin1Char('-') + state + QStringLiteral(".png"));
     if (widget->grab().save(path))
         ++m_written;
@@ -69,5 +72,9 @@ int main(int argc, char *argv[])
         total += writer.written();
     }
     QTextStream(stdout) << "screenshots: wrote " << total << " PNG files to " << QDir(folder).absolutePath() << '\n';
+    if (knvt::test::screenshotAuditProblems() > 0) {
+        QTextStream(stderr) << "screenshots: " << knvt::test::screenshotAuditProblems() << " accessibility problems\n";
+        return 1;
+    }
     return total > 0 ? 0 : 1;
 }
