@@ -30,13 +30,18 @@ bench: deps
 	bash bench/run-benchmarks build-bench
 
 # Renders every interface-kit control in each state, the main window with its lists, every window, sheet and popover
-# of the editors and every account window into $(BUILD)/screenshots/ for review; not part of `make test`.
+# of the editors and every account window into $(BUILD)/screenshots/ for review, then all of them again under a dark
+# palette into $(BUILD)/screenshots/dark/; not part of `make test`.
 screenshots: configure
 	cmake --build $(BUILD) -j $(JOBS) --target knvt_screenshots knvt_app_screenshots knvt_editor_screenshots knvt_accounts_screenshots
 	$(BUILD)/tests/uikit/knvt_screenshots $(BUILD)/screenshots
 	$(BUILD)/tests/features/knvt_app_screenshots $(BUILD)/screenshots
 	$(BUILD)/tests/editors/knvt_editor_screenshots $(BUILD)/screenshots
 	$(BUILD)/tests/accounts/knvt_accounts_screenshots $(BUILD)/screenshots
+	KNVT_SCREENSHOT_PALETTE=dark $(BUILD)/tests/uikit/knvt_screenshots $(BUILD)/screenshots/dark
+	KNVT_SCREENSHOT_PALETTE=dark $(BUILD)/tests/features/knvt_app_screenshots $(BUILD)/screenshots/dark
+	KNVT_SCREENSHOT_PALETTE=dark $(BUILD)/tests/editors/knvt_editor_screenshots $(BUILD)/screenshots/dark
+	KNVT_SCREENSHOT_PALETTE=dark $(BUILD)/tests/accounts/knvt_accounts_screenshots $(BUILD)/screenshots/dark
 
 # Applies .clang-format to every C++ file under src/, tests/ and bench/.
 format:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/VisibleTextAudit.h"
+
 #include <QAccessible>
 #include <QMetaEnum>
 #include <QSet>
@@ -133,7 +135,8 @@ inline void auditScreenshot(const QString &name, QWidget *widget)
 {
     if (!screenshotAuditRequested() || !widget)
         return;
-    const QStringList found = AccessibleTreeAudit::problems(widget);
+    QStringList found = AccessibleTreeAudit::problems(widget);
+    found += VisibleTextAudit::problems(widget);
     QTextStream err(stderr);
     for (const QString &problem : found)
         err << name << ": " << problem << '\n';

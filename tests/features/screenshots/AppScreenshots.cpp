@@ -17,6 +17,7 @@
 #include "store/KNVTTaskStore.h"
 
 #include "support/AccessibleTreeAudit.h"
+#include "support/ScreenshotPalette.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -259,6 +260,9 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillvane"));
     QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    if (knvt::test::screenshotAuditRequested())
+        knvt::test::VisibleTextAudit::installMarkingTranslator();
+    knvt::test::applyScreenshotPalette();
     g_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(g_folder);
 

@@ -1,6 +1,7 @@
 #include "Screenshots.h"
 
 #include "support/AccessibleTreeAudit.h"
+#include "support/ScreenshotPalette.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,6 +64,9 @@ int main(int argc, char *argv[])
         qputenv(name, QFile::encodeName(folder));
     }
     QApplication application(argc, argv);
+    if (knvt::test::screenshotAuditRequested())
+        knvt::test::VisibleTextAudit::installMarkingTranslator();
+    knvt::test::applyScreenshotPalette();
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     QDir().mkpath(folder);
     int total = 0;
