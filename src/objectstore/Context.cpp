@@ -1040,6 +1040,35 @@ void Context::refreshAll(bool keepLocalChanges)
         refresh(o.get(), keepLocalChanges);
 }
 
+ChangeSet Context::rollback()
+{
+    assertThread("rollback");
+    ChangeSet changes;
+    // Inserts first: their delete rules touch the committed objects that point at them, which are restored below.
+    for (EntityState &state : m_states) {
+        const std::vector<Object *> inserted = state.inserted;
+        for (Object *object : inserted) {
+            // A cascade from an earlier insert may have taken it already.
+            if (!object->isInserted())
+                continue;
+            changes.deleted.push_back(object->objectID());
+            remove(object);
+        }
+    }
+    for (EntityState &state : m_states) {
+        std::vector<Object *> overlaid;
+        overlaid.reserve(state.overlaid.size());
+        for (const auto &[zid, object] : state.overlaid)
+            overlaid.push_back(object);
+        std::sort(overlaid.begin(), overlaid.end(), [](Object *a, Object *b) { return a->m_zid < b->m_zid; });
+        for (Object *object : overlaid) {
+            changes.updated.push_back(object->objectID());
+            refresh(object, false);
+        }
+    }
+    return changes;
+}
+
 ValueMap Context::committedValues(const Object *object, const QStringList &keys) const
 {
     assertThread("committedValues");

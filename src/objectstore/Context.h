@@ -94,6 +94,10 @@ public:
     // Unsaved inserts are left alone. Emits nothing.
     void refresh(Object *object, bool keepLocalChanges);
     void refreshAll(bool keepLocalChanges);
+    // Drops every unsaved change, so that the context shows what the library holds: unsaved inserts are gone (their
+    // delete rules run), committed objects lose their unsaved values and pending deletions. Emits nothing; answers
+    // the committed objects that showed unsaved changes as updated and the inserts that went as deleted.
+    ChangeSet rollback();
     // The cached committed row (to-ones as ObjectID); BLOBs only when named. Empty for an unsaved insert.
     ValueMap committedValues(const Object *object, const QStringList &keys = {}) const;
 

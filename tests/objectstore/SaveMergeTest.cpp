@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 
 #include <set>
+#include <unordered_set>
 
 #include <sqlite3.h>
 #include <unistd.h>
@@ -124,6 +125,56 @@ TEST_F(OstoreSaveTest, AReadOnlyFileGivesReadOnlyAndKeepsTheChanges)
     EXPECT_EQ(t->title(), QStringLiteral("b"));
     Context session(&coordinator());
     EXPECT_EQ(session.firstObject<Task>()->title(), QStringLiteral("a")); // the cache is untouched
+}
+
+TEST_F(OstoreSaveTest, ARollbackAfterARefusedSaveShowsWhatTheLibraryHolds)
+{
+    auto *list = main().insert<TaskList>();
+    list->setTitle(QStringLiteral("Garden"));
+    auto tasks = saveTasks({QStringLiteral("dig"), QStringLiteral("weed")});
+    for (Task *t : tasks)
+        t->setTaskList(list);
+    ASSERT_TRUE(main().save());
+    Task *dig = tasks[0];
+    Task *weed = tasks[1];
+
+    dig->setTitle(QStringLiteral("dig deeper"));
+    dig->setStatus(4);
+    main().remove(weed);
+    Task *added = main().insert<Task>();
+    added->setTitle(QStringLiteral("plant"));
+    added->setTaskList(list);
+    auto *comment = main().insert<Comment>();
+    comment->setTask(dig);
+    sqlite3_exec(coordinator().handle(), "PRAGMA query_only = ON", nullptr, nullptr, nullptr);
+    ASSERT_FALSE(main().save());
+
+    const ChangeSet changes = main().rollback();
+    EXPECT_FALSE(main().hasChanges());
+    EXPECT_EQ(dig->title(), QStringLiteral("dig"));
+    EXPECT_EQ(dig->status(), 2);
+    EXPECT_FALSE(dig->isUpdated());
+    EXPECT_TRUE(dig->comments().empty());
+    EXPECT_FALSE(weed->isDeleted());
+    EXPECT_EQ(weed->taskList(), list);
+    EXPECT_TRUE(added->isDeleted());
+    EXPECT_TRUE(comment->isDeleted());
+    EXPECT_EQ(titles(list->tasks()), QStringList({QStringLiteral("dig"), QStringLiteral("weed")}));
+    EXPECT_EQ(main().count<Task>(), 2);
+    EXPECT_EQ(main().count<Comment>(), 0);
+    const std::unordered_set<ObjectID> updated(changes.updated.begin(), changes.updated.end());
+    EXPECT_EQ(updated, (std::unordered_set<ObjectID>{dig->objectID(), weed->objectID()}));
+    const std::unordered_set<ObjectID> deleted(changes.deleted.begin(), changes.deleted.end());
+    EXPECT_EQ(deleted, (std::unordered_set<ObjectID>{added->objectID(), comment->objectID()}));
+
+    // Once the library takes writes again, the next save finds nothing of the refused one.
+    sqlite3_exec(coordinator().handle(), "PRAGMA query_only = OFF", nullptr, nullptr, nullptr);
+    QSignalSpy saved(&main(), &Context::didSave);
+    EXPECT_TRUE(main().save());
+    EXPECT_EQ(saved.count(), 0);
+    reopen();
+    EXPECT_EQ(main().count<Task>(key(QStringLiteral("title")) == QStringLiteral("dig")), 1);
+    EXPECT_EQ(main().count<Task>(), 2);
 }
 
 using OstoreMergeTest = StoreTest;
