@@ -197,7 +197,7 @@ void KNVTAccountDetailsWindowController::requestDidFinish(const std::optional<kn
                            {QStringLiteral("email"), m_sentEmailAddress}};
     store.updateWithUserAttributes(
         knvt::JSONDocument::fromJson(QJsonDocument(sent).toJson(QJsonDocument::Compact)).root());
-    store.save();
+    store.saveUserChanges();
     dismiss();
 }
 

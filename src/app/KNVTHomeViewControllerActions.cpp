@@ -172,7 +172,7 @@ void KNVTHomeViewController::archiveSelectedItem()
     if (KNVTCDTaskList *list = selectedTaskList())
         list->performArchiveWithAlertHandler(knvt::savingAlertHandler(), [](bool archived) {
             if (archived)
-                store().save();
+                store().saveUserChanges();
         });
 }
 
@@ -180,7 +180,7 @@ void KNVTHomeViewController::unarchiveSelectedItem()
 {
     if (KNVTCDTaskList *list = selectedTaskList()) {
         list->setArchived(false);
-        store().save();
+        store().saveUserChanges();
     }
 }
 
@@ -196,7 +196,7 @@ void KNVTHomeViewController::stopSharingSelectedItem()
     if (KNVTCDTaskList *list = selectedTaskList())
         list->performStopSharingWithAlertHandler(knvt::savingAlertHandler(), [](bool stopped) {
             if (stopped)
-                store().save();
+                store().saveUserChanges();
         });
 }
 
@@ -204,7 +204,7 @@ void KNVTHomeViewController::resendInvitationsForSelectedItem()
 {
     if (KNVTCDTaskList *list = selectedTaskList()) {
         list->resendInvitations();
-        store().save();
+        store().saveUserChanges();
     }
 }
 
@@ -223,7 +223,7 @@ void KNVTHomeViewController::unsubscribeFromSelectedItem()
         return;
     if (KNVTCDTaskList *current = listForUri(uri)) {
         current->unsubscribe();
-        store().save();
+        store().saveUserChanges();
         store().sync();
     }
 }

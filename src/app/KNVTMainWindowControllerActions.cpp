@@ -309,5 +309,5 @@ void KNVTMainWindowController::toggleTodayForSelectedItems()
     const KNVTFocusType focus = size_t(started) < tasks.size() ? KNVTFocusTypeToday : KNVTFocusTypeNext;
     for (KNVTCDTask *task : tasks)
         task->setFocusType(focus);
-    KNVTTaskStore::defaultTaskStore()->save();
+    KNVTTaskStore::defaultTaskStore()->saveUserChanges();
 }

@@ -192,10 +192,11 @@ void KNVTTasksAppDelegate::applicationWillTerminate()
     m_terminated = true;
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
     KNVTTaskStore &s = store();
-    // What the lists and editors asked to save on a later pass, and what is still unsaved, is written now.
+    // What the lists and editors asked to save on a later pass, and what is still unsaved, is written now; a save
+    // the library refuses is told to the user before the program ends, as any other.
     s.performPendingSaves();
     if (s.hasManagedObjectContext() && s.managedObjectContext()->hasChanges())
-        s.save();
+        s.saveUserChanges();
     // One budget for everything the quit waits on: a reply the service holds back must not keep the user waiting.
     const QDeadlineTimer deadline(2000);
     if (KNVTTaskStoreSyncCoordinating *coordinator = s.syncCoordinator()) {

@@ -146,7 +146,7 @@ void KNVTTaskViewController::toggleStatus()
         m_task->markAsUncompleted();
     else
         m_task->markAsCompleted();
-    store().save();
+    store().saveUserChanges();
 }
 
 void KNVTTaskViewController::toggleToday(bool on)
@@ -154,7 +154,7 @@ void KNVTTaskViewController::toggleToday(bool on)
     if (!m_task || isGone(m_task))
         return;
     m_task->setFocusType(on ? KNVTFocusTypeToday : KNVTFocusTypeNext);
-    store().save();
+    store().saveUserChanges();
 }
 
 knvt::Popover *KNVTTaskViewController::taskCommentEditPopover(const QUrl &commentURI) const

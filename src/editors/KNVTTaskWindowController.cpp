@@ -119,7 +119,7 @@ void KNVTTaskWindowController::toggleToday(QObject *)
     if (!shown)
         return;
     shown->setFocusType(shown->isToday() ? KNVTFocusTypeNext : KNVTFocusTypeToday);
-    knvt::taskStore().save();
+    knvt::taskStore().saveUserChanges();
 }
 
 void KNVTTaskWindowController::comment(QObject *sender)

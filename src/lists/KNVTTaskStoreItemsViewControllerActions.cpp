@@ -357,7 +357,7 @@ void KNVTTaskStoreItemsViewController::toggleStatus(const QUrl &uri)
             task->markAsUncompleted();
         else
             task->markAsCompleted();
-        store.save();
+        store.saveUserChanges();
         return;
     }
     auto *list = dynamic_cast<KNVTCDTaskList *>(object);
@@ -369,7 +369,7 @@ void KNVTTaskStoreItemsViewController::toggleStatus(const QUrl &uri)
     }
     if (list->isCompletedOrCancelled()) {
         list->markAsUncompleted();
-        store.save();
+        store.saveUserChanges();
         return;
     }
     QPointer<KNVTTaskStoreItemsViewController> self(this);
@@ -378,7 +378,7 @@ void KNVTTaskStoreItemsViewController::toggleStatus(const QUrl &uri)
             &taskStore(),
             [self, completed] {
                 if (completed)
-                    taskStore().save();
+                    taskStore().saveUserChanges();
                 else if (self)
                     self->reloadData();
             },
@@ -398,7 +398,7 @@ void KNVTTaskStoreItemsViewController::toggleToday(const QUrl &uri, bool on)
         list->setFocusType(on ? KNVTTaskListFocusTypeToday : KNVTTaskListFocusTypeNext);
     else
         return;
-    store.save();
+    store.saveUserChanges();
 }
 
 void KNVTTaskStoreItemsViewController::toggleArchive(const QUrl &uri)
@@ -408,6 +408,6 @@ void KNVTTaskStoreItemsViewController::toggleArchive(const QUrl &uri)
         return;
     list->performArchiveWithAlertHandler(knvt::savingAlertHandler(), [](bool archived) {
         if (archived)
-            taskStore().save();
+            taskStore().saveUserChanges();
     });
 }

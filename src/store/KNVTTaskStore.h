@@ -168,9 +168,14 @@ public:
     QDateTime lastSaveDate() const { return m_lastSaveDate; }
     // Saves the main context now; on success records the date for other processes and tells them.
     bool save(knvt::Error *error = nullptr);
+    // Saves now what the user changed: the one save of every command, click and editor. A save the library refuses
+    // is logged and presented once through the error presenter, and its changes are discarded, so that every list
+    // and window, told through the change notifications, shows what the library holds instead of a change that was
+    // never stored.
+    bool saveUserChanges();
     // Saves on a later pass of the event loop, then calls the handler with the save's error (null on success). Each
-    // call saves on its own. A failed save is always logged; without a handler nobody else would hear of it, so it is
-    // then presented through the error presenter.
+    // call saves on its own. A failed save is always logged; without a handler it is the user's save and goes the way
+    // of saveUserChanges(); a handler hears of the failure itself and decides.
     void saveWithCompletionHandler(SaveCompletionHandler handler = {});
     void saveWithCompletionHandler(SaveCompletionHandler handler, double delaySeconds);
     // Runs every save still waiting for its pass of the event loop now, in the order they were asked for (before the
@@ -354,6 +359,7 @@ private:
     KNVTCDTaskList *taskListWithTitle(const QString &title, qint64 type);
     void postNotification(const char *name, const QVariantMap &userInfo = {});
     void runPendingSave(quint64 identifier);
+    void discardRefusedChanges();
     void presentError(const knvt::Error &error);
 
     Environment m_environment;

@@ -52,6 +52,39 @@ bool KNVTTaskStore::save(knvt::Error *error)
     return true;
 }
 
+bool KNVTTaskStore::saveUserChanges()
+{
+    knvt::Error error;
+    if (save(&error))
+        return true;
+    // Without an error there was no library to save into, and opening it has been presented already.
+    if (error.isNull())
+        return false;
+    // The lists are told before the alert is up, so that behind it they already show what is stored.
+    discardRefusedChanges();
+    // The library's own words say why; the alert leads with what it means for the user.
+    QVariantMap userInfo = error.userInfo();
+    const QString reason = userInfo.value(QStringLiteral("NSLocalizedDescription")).toString();
+    userInfo.insert(QStringLiteral("NSLocalizedDescription"), tr("Your change could not be saved."));
+    if (!reason.isEmpty())
+        userInfo.insert(QStringLiteral("NSLocalizedFailureReason"), reason);
+    presentError(knvt::Error(error.domain(), error.code(), userInfo));
+    return false;
+}
+
+void KNVTTaskStore::discardRefusedChanges()
+{
+    if (!m_context)
+        return;
+    // Kept, the refused changes would still be shown and would be written by whichever later save succeeds, although
+    // the user was told they were not saved.
+    const ostore::ChangeSet changes = m_context->rollback();
+    if (changes.isEmpty())
+        return;
+    relayWillSave();
+    relayChanges(changes);
+}
+
 void KNVTTaskStore::saveWithCompletionHandler(SaveCompletionHandler handler)
 {
     saveWithCompletionHandler(std::move(handler), 0.0);
@@ -75,13 +108,14 @@ void KNVTTaskStore::runPendingSave(quint64 identifier)
         return;
     SaveCompletionHandler handler = std::move(found->handler);
     m_pendingSaves.erase(found);
+    if (!handler) {
+        // Nobody asked to hear of a failure: the user's own save.
+        saveUserChanges();
+        return;
+    }
     knvt::Error error;
-    const bool saved = save(&error);
-    if (handler)
-        handler(error);
-    else if (!saved && !error.isNull())
-        // Nobody asked to hear of it, and the change the caller made is not on disk: the user must know.
-        presentError(error);
+    save(&error);
+    handler(error);
 }
 
 void KNVTTaskStore::performPendingSaves()

@@ -2,6 +2,7 @@
 
 #include "foundation/Timing.h"
 
+#include "support/RefusedWrites.h"
 #include "support/ScopedTimeZone.h"
 
 #include <QTest>
@@ -301,6 +302,54 @@ TEST_F(TaskStoreSavingTest, AFailedSaveNobodyWaitsForIsLoggedAndPresentedOnceWhi
     ASSERT_EQ(presentedErrors().size(), 1u) << "only the save nobody waited for is presented";
     EXPECT_EQ(presentedErrors()[0].code(), 16);
     EXPECT_EQ(warnings.filter(QStringLiteral("KNVTTaskStore:save couldn't save")).size(), 2);
+}
+
+TEST_F(TaskStoreSavingTest, AUserSaveTheLibraryRefusesIsPresentedOnceAndItsChangesAreDiscardedAndRelayed)
+{
+    KNVTTaskStore &s = store();
+    KNVTCDTask *kept = s.taskWithTitle("Kept");
+    save();
+    const QDateTime before = s.lastSaveDate();
+    ASSERT_TRUE(knvt::test::refuseWrites(s));
+
+    // Saved now, as a click on a row's box does.
+    kept->markAsCompleted();
+    KNVTCDTask *added = s.taskWithTitle("Never written");
+    const QUrl addedUri = added->uri();
+    knvt::test::NotificationRecorder recorder(kWillDid);
+    m_clock.advance(60);
+    EXPECT_FALSE(s.saveUserChanges());
+    ASSERT_EQ(presentedErrors().size(), 1u);
+    EXPECT_EQ(presentedErrors()[0].code(), 13) << "the library is read-only";
+    EXPECT_EQ(presentedErrors()[0].userInfo().value("NSLocalizedDescription"), "Your change could not be saved.");
+    EXPECT_EQ(presentedErrors()[0].userInfo().value("NSLocalizedFailureReason"), "The library file is read-only.");
+    EXPECT_FALSE(context().hasChanges());
+    EXPECT_FALSE(kept->isCompleted()) << "the task shows what the library holds";
+    EXPECT_TRUE(added->isDeleted());
+    // The save's own will-change, then the discarded changes as one change for the lists to show.
+    ASSERT_EQ(recorder.names(), QStringList({kWillDid[0], kWillDid[0], kWillDid[1]}));
+    EXPECT_EQ(urisIn(recorder.notifications()[2], KNVTTaskStoreUpdatedObjectsKey), QList<QUrl>({kept->uri()}));
+    EXPECT_EQ(urisIn(recorder.notifications()[2], KNVTTaskStoreDeletedObjectsKey), QList<QUrl>({addedUri}));
+    EXPECT_EQ(s.lastSaveDate(), before);
+    EXPECT_EQ(sharedDate(suite()), before);
+
+    // A save on a later pass that nobody waits for goes the same way; the saves after it find nothing to refuse.
+    kept->setTitle("Renamed");
+    s.saveWithCompletionHandler();
+    s.saveWithCompletionHandler();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s.hasPendingSaves(); }, 5000));
+    EXPECT_EQ(presentedErrors().size(), 2u);
+    EXPECT_EQ(kept->title(), "Kept");
+    EXPECT_TRUE(s.saveUserChanges());
+    EXPECT_EQ(presentedErrors().size(), 2u);
+
+    // Writes taken again: nothing of the refused saves reaches the library.
+    ASSERT_TRUE(knvt::test::refuseWrites(s, false));
+    EXPECT_TRUE(s.saveUserChanges());
+    destroyStores();
+    KNVTTaskStore &reopened = makeStore();
+    EXPECT_EQ(count<KNVTCDTask>(reopened), 1);
+    EXPECT_EQ(count<KNVTCDTask>(reopened, key("title") == QString("Kept") && key("status") == qint64(2)), 1);
 }
 
 TEST_F(TaskStoreSavingTest, WaitingSavesCanBeRunAtOnceInTheOrderAskedAndRunOnlyOnce)

@@ -41,7 +41,8 @@ public:
             if (due == m_dueTimes.end() || *due > m_now + 0.0005)
                 break;
             m_dueTimes.erase(due);
-            KNVTTaskStore::defaultTaskStore()->save();
+            // The user's save, as the store's own delayed save without a handler makes it.
+            KNVTTaskStore::defaultTaskStore()->saveUserChanges();
             ++ran;
         }
         return ran;
