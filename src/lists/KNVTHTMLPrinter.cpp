@@ -2,6 +2,8 @@
 
 #include "lists/Logging.h"
 
+#include "uikit/AlertAdditions.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -75,13 +77,16 @@ std::optional<QString> KNVTHTMLPrinter::loadPage() const
     return QString::fromUtf8(file.readAll());
 }
 
-bool KNVTHTMLPrinter::printPage(QPrinter &printer, const QString &html, bool toFile) const
+bool KNVTHTMLPrinter::printPage(QPrinter &printer, const QString &html, bool toFile, QString *failure) const
 {
+    const QString path = printer.outputFileName();
     if (toFile) {
         // The printer would fail without a word when it cannot write the file.
-        QFile file(printer.outputFileName());
-        if (!file.open(QIODevice::WriteOnly))
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            *failure = tr("The file \"%1\" could not be written: %2.").arg(path, file.errorString());
             return false;
+        }
     }
     QTextDocument document;
     prepareDocument(document, html, m_URL);
@@ -89,9 +94,27 @@ bool KNVTHTMLPrinter::printPage(QPrinter &printer, const QString &html, bool toF
     // scaled to the paper's width.
     document.setPageSize(printer.pageRect(QPrinter::Point).size());
     document.print(&printer);
-    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
+    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) {
+        *failure = tr("The printer reported an error.");
         return false;
-    return !toFile || QFileInfo(printer.outputFileName()).size() > 0;
+    }
+    // A file the printer could open but not fill (a full disk) is no printout either.
+    if (toFile && QFileInfo(path).size() <= 0) {
+        *failure = tr("Nothing could be written to \"%1\".").arg(path);
+        return false;
+    }
+    return true;
+}
+
+void KNVTHTMLPrinter::presentFailure(const QString &failure)
+{
+    qCWarning(lcLists).noquote() << "KNVTHTMLPrinter:printWithInfo couldn't print:" << failure;
+    knvt::AlertPresenter::Request request;
+    request.title = tr("Printing Failed");
+    request.message = failure;
+    request.buttonTitles = {tr("OK")};
+    request.critical = true;
+    knvt::runModal(request);
 }
 
 void KNVTHTMLPrinter::printWithInfo(const std::optional<QPageLayout> &printInfo, OperationHandler operationHandler,
@@ -103,7 +126,7 @@ void KNVTHTMLPrinter::printWithInfo(const std::optional<QPageLayout> &printInfo,
 
     const std::optional<QString> html = loadPage();
     if (!html) {
-        qCWarning(lcLists).noquote() << "KNVTHTMLPrinter:printWithInfo couldn't read" << m_URL.toString();
+        presentFailure(tr("The page \"%1\" could not be read.").arg(m_URL.toDisplayString(QUrl::PreferLocalFile)));
         complete(false);
         return;
     }
@@ -112,18 +135,22 @@ void KNVTHTMLPrinter::printWithInfo(const std::optional<QPageLayout> &printInfo,
     if (m_operationHandler)
         m_operationHandler(printer);
     bool printed = false;
+    // Stays empty when the user cancelled the dialog: nothing went wrong then.
+    QString failure;
     const QByteArray pdf = qgetenv("KNVT_PRINT_PDF");
     if (!pdf.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromLocal8Bit(pdf));
         printer.setCreator(QStringLiteral("Quillvane"));
-        printed = printPage(printer, *html, true);
+        printed = printPage(printer, *html, true, &failure);
     } else {
         QPrintDialog dialog(&printer);
         if (dialog.exec() == QDialog::Accepted)
-            printed = printPage(printer, *html, printer.outputFormat() == QPrinter::PdfFormat);
+            printed = printPage(printer, *html, printer.outputFormat() == QPrinter::PdfFormat, &failure);
     }
     qCInfo(lcLists).noquote() << "KNVTHTMLPrinter:printWithInfo" << printer.docName() << "printed:" << printed;
+    if (!printed && !failure.isEmpty())
+        presentFailure(failure);
     complete(printed);
 }
 

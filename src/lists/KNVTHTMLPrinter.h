@@ -16,8 +16,9 @@ class QTextDocument;
 // <link> to the print style sheet is answered with the sheet of the program's resources.
 //
 // Printing runs to its end inside printWithInfo(): the completion handler is called exactly once, with false when
-// the page could not be read, the printer or file could not be opened, or the dialog was cancelled. The owner may
-// release the printer once the completion has run.
+// the page could not be read, the printer or file could not be opened or written, or the dialog was cancelled. Every
+// such failure but the cancelled dialog is first shown to the user in an alert through the shared alert presenter.
+// The owner may release the printer once the completion has run.
 class KNVTHTMLPrinter : public QObject
 {
     Q_OBJECT
@@ -60,7 +61,9 @@ public:
 private:
     // The page's text, or nothing when its file cannot be read.
     std::optional<QString> loadPage() const;
-    bool printPage(QPrinter &printer, const QString &html, bool toFile) const;
+    // Whether the page was printed; when not, `failure` says why in the user's words.
+    bool printPage(QPrinter &printer, const QString &html, bool toFile, QString *failure) const;
+    static void presentFailure(const QString &failure);
     void complete(bool printed);
 
     QUrl m_URL;

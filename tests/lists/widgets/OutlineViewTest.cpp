@@ -168,6 +168,68 @@ TEST_F(OutlineViewTest, PrintingToAFileAnswersOnceAndFailsWhereItCannotWrite)
     qunsetenv("KNVT_PRINT_PDF");
 }
 
+TEST_F(OutlineViewTest, PrintingThatFailsIsShownInOneAlertAndAnsweredAsAFailure)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("locked")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString page = QStringLiteral("<p>a page</p>");
+    const QString missingPage = dir.filePath(QStringLiteral("missing.html"));
+    const QString inFile = blocker.fileName() + QStringLiteral("/page.pdf");
+    struct Case
+    {
+        const char *what;
+        QString pdf;
+        QUrl url; // empty: the page text
+        QString message;
+    };
+    const Case cases[] = {
+        {"a place that cannot be written, whoever runs the test: a folder that is a file",
+         inFile,
+         {},
+         QStringLiteral("The file \"%1\" could not be written: Not a directory.").arg(inFile)},
+        {"a printer that takes no bytes: the device of a full disk",
+         QStringLiteral("/dev/full"),
+         {},
+         QStringLiteral("Nothing could be written to \"/dev/full\".")},
+        {"a page that cannot be read", dir.filePath(QStringLiteral("page.pdf")), QUrl::fromLocalFile(missingPage),
+         QStringLiteral("The page \"%1\" could not be read.").arg(missingPage)},
+        {"a page printed", dir.filePath(QStringLiteral("page.pdf")), {}, QString()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const qsizetype alertsBefore = m_alerts.requests().size();
+        qputenv("KNVT_PRINT_PDF", c.pdf.toLocal8Bit());
+        const auto printer =
+            c.url.isEmpty() ? std::make_unique<KNVTHTMLPrinter>(page) : std::make_unique<KNVTHTMLPrinter>(c.url);
+        QList<bool> answers;
+        printer->printWithInfo(std::nullopt, {}, [&](bool printed) { answers << printed; });
+        EXPECT_EQ(answers, QList<bool>{c.message.isEmpty()});
+        const QList<knvt::AlertPresenter::Request> shown = m_alerts.requests().mid(alertsBefore);
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(shown.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].title, QStringLiteral("Printing Failed"));
+        EXPECT_EQ(shown[0].message, c.message);
+        EXPECT_EQ(shown[0].buttonTitles, QStringList{QStringLiteral("OK")});
+        EXPECT_TRUE(shown[0].critical);
+    }
+    qunsetenv("KNVT_PRINT_PDF");
+
+    // The list's Print command, as the user gives it, says so too.
+    auto list = showTagged(1);
+    qputenv("KNVT_PRINT_PDF", inFile.toLocal8Bit());
+    const qsizetype alertsBefore = m_alerts.requests().size();
+    list->print();
+    qunsetenv("KNVT_PRINT_PDF");
+    ASSERT_EQ(m_alerts.requests().size(), alertsBefore + 1);
+    EXPECT_EQ(m_alerts.requests().last().message,
+              QStringLiteral("The file \"%1\" could not be written: Not a directory.").arg(inFile));
+}
+
 TEST_F(OutlineViewTest, APrintedListStartsTwentyPointsFromTheLeftUnderItsTitle)
 {
     auto list = showTagged(2);
