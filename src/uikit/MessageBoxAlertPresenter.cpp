@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -15,6 +16,11 @@ QMessageBox *MessageBoxAlertPresenter::createMessageBox(const Request &request, 
     box->setWindowModality(Qt::ApplicationModal);
     box->setText(request.title);
     box->setInformativeText(request.message);
+    // Alerts quote titles and names the user typed or the service sent: they read as written, never as markup. The
+    // box's own format reaches only the label of the title, so every label of the box is told.
+    box->setTextFormat(Qt::PlainText);
+    for (QLabel *label : box->findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     const QIcon appIcon = QApplication::windowIcon();
     if (request.critical)
         box->setIcon(QMessageBox::Warning);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -78,6 +79,26 @@ TEST(MessageBoxAlertPresenter, BuildsTheBoxFromTheRequest)
     const std::unique_ptr<QMessageBox> criticalBox(
         MessageBoxAlertPresenter::createMessageBox(critical, &criticalButtons));
     EXPECT_EQ(criticalBox->icon(), QMessageBox::Warning);
+}
+
+TEST(MessageBoxAlertPresenter, TitlesAndNamesQuotedInAnAlertReadAsWrittenInBothLines)
+{
+    AlertPresenter::Request quoting = request({QStringLiteral("Stop Sharing"), QStringLiteral("Cancel")});
+    quoting.title = QStringLiteral("Stop sharing \"<b>Garden</b> <img src=\"file:///tmp/x.png\">\"?");
+    quoting.message = QStringLiteral("<a href=\"https://example.com/\">Ann</a> will no longer see it.");
+    MessageBoxAlertPresenter presenter;
+    answerWhenShown([&quoting](QMessageBox *box) {
+        for (const auto &[name, text] :
+             {std::pair{"qt_msgbox_label", quoting.title}, std::pair{"qt_msgbox_informativelabel", quoting.message}}) {
+            SCOPED_TRACE(name);
+            const auto *label = box->findChild<QLabel *>(QLatin1String(name));
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            EXPECT_EQ(label->text(), text);
+        }
+        buttonTitled(box, QStringLiteral("Cancel"))->click();
+    });
+    EXPECT_EQ(presenter.runModal(quoting).modalResponse, 1001);
 }
 
 TEST(MessageBoxAlertPresenter, AReallyRunBoxReportsThePositionOfTheClickedButton)
