@@ -12,6 +12,7 @@
 #include "foundation/KNVTMinimalDateFormatter.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/KNVTCheckBox.h"
+#include "uikit/ToolTipAdditions.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -191,7 +192,7 @@ QVariant ItemRow::data(int role) const
     switch (role) {
     case Qt::DisplayRole: return title;
     case Qt::AccessibleTextRole: return accessibleText(Clock::shared().now());
-    case Qt::ToolTipRole: return avatarToolTip.isEmpty() ? QVariant() : QVariant(avatarToolTip);
+    case Qt::ToolTipRole: return avatarToolTip.isEmpty() ? QVariant() : QVariant(toolTipShowingText(avatarToolTip));
     case ObjectUriRole: return uri.isEmpty() ? QVariant() : QVariant(uri);
     case ItemRowRole: return QVariant::fromValue(this);
     default: return {};
