@@ -78,12 +78,20 @@ TEST_F(RefusedSaveFeature, TickingABoxTheLibraryRefusesShowsOneAlertAndTheBoxSta
     EXPECT_EQ(app.centreRows(), open);
     EXPECT_EQ(app.alertsShown().size(), 1) << "one alert for one refused save";
 
+    // The box of the task's detail beside the list goes the same way.
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.answerAlert(QStringLiteral("OK"));
+    app.clickDetailCheckBox();
+    EXPECT_EQ(app.alertsShown(), (QStringList{kRefused, kRefused}));
+    EXPECT_EQ(app.detailRows().value(0), QStringLiteral("title [ ] Pay rent"));
+    EXPECT_EQ(app.centreRows(), open);
+
     // Once the library takes writes again, the same click ticks the box and stores it.
     ASSERT_TRUE(knvt::test::refuseWrites(app.store(), false));
     app.clickCheckBox(QStringLiteral("Pay rent"));
     EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Call Ann", "# Completed", "[x] Pay rent"}));
     EXPECT_NE(drawnCheckBox(QStringLiteral("Pay rent")), unticked);
-    EXPECT_EQ(app.alertsShown().size(), 1);
+    EXPECT_EQ(app.alertsShown().size(), 2);
     EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
 }
 
