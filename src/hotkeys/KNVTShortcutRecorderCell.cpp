@@ -290,7 +290,9 @@ bool KNVTShortcutRecorderCell::performKeyEquivalent(const knvt::RecorderKeyEvent
                     // The alert must get the keys the recorder holds while recording.
                     if (m_capturing && m_view != nullptr)
                         m_view->setKeyboardCaptured(false);
+                    m_presentingAlert = true;
                     knvt::AlertPresenter::shared().runModal(request);
+                    m_presentingAlert = false;
                     if (m_capturing && m_view != nullptr)
                         m_view->setKeyboardCaptured(true);
                     flagsChanged(m_view != nullptr ? m_view->currentModifierFlags() : 0);

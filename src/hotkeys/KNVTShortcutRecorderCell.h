@@ -85,6 +85,9 @@ public:
     bool hasKeyChars() const { return m_hasKeyChars; }
 
     bool isRecording() const { return m_isRecording; }
+    // True while the cell's own "can't be used" alert is up: the focus it takes from the recorder does not end the
+    // recording.
+    bool isPresentingAlert() const { return m_presentingAlert; }
     bool isEmpty() const;
     bool mouseInsideTrackingArea() const { return m_mouseInsideTrackingArea; }
     bool isMouseDown() const { return m_mouseDown; }
@@ -181,4 +184,5 @@ private:
     QSet<int> m_cancelKeys;
     bool m_globalHotKeys = false;
     bool m_capturing = false;
+    bool m_presentingAlert = false;
 };

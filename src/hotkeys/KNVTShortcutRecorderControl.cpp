@@ -437,11 +437,17 @@ void KNVTShortcutRecorderControl::focusInEvent(QFocusEvent *event)
 
 void KNVTShortcutRecorderControl::focusOutEvent(QFocusEvent *event)
 {
-    // Another window coming forward (the "can't be used" alert, a menu) leaves the recorder its focus in its own
-    // window; only a move of the focus within the window ends a recording.
-    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
-        m_cell->resignFirstResponder();
+    endRecordingOnLostFocus();
     QWidget::focusOutEvent(event);
+}
+
+void KNVTShortcutRecorderControl::endRecordingOnLostFocus()
+{
+    // While recording, the recorder holds the whole keyboard: a recording left running after the user went to
+    // another window or program would swallow what is typed there and store its first chord. Only the cell's own
+    // "can't be used" alert takes the focus without ending the recording.
+    if (!m_cell->isPresentingAlert())
+        m_cell->resignFirstResponder();
 }
 
 void KNVTShortcutRecorderControl::resizeEvent(QResizeEvent *event)
@@ -472,6 +478,9 @@ void KNVTShortcutRecorderControl::changeEvent(QEvent *event)
         m_cell->resetTrackingRects();
         update();
     }
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()
+        && (m_cell->isRecording() || m_cell->isAnimatingNow()))
+        endRecordingOnLostFocus();
     QWidget::changeEvent(event);
 }
 

@@ -107,6 +107,8 @@ protected:
 private:
     void setUp();
     bool handleModifierKey(QKeyEvent *event, bool pressed);
+    // Ends a running recording unless the cell's own alert took the focus.
+    void endRecordingOnLostFocus();
 
     // The cell's view.
     QRectF cellBounds() const override;

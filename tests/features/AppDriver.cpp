@@ -1105,8 +1105,15 @@ void AppDriver::clickShortcutRecorder()
     KNVTShortcutRecorderControl *recorder = shortcutRecorder();
     ASSERT_NE(recorder, nullptr) << "the preferences are not open";
     if (m_otherProgram) {
-        recorder->window()->activateWindow();
-        knvt::test::waitUntil([recorder] { return recorder->isActiveWindow(); });
+        // The window manager may still be carrying out an earlier activation (the main window's at the start); the
+        // click goes to a window that stays active, as a person's does.
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            recorder->window()->activateWindow();
+            knvt::test::waitUntil([recorder] { return recorder->isActiveWindow(); });
+            knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(300));
+            if (recorder->isActiveWindow())
+                break;
+        }
     }
     QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(30, recorder->height() / 2));
     settle();
@@ -1135,6 +1142,30 @@ void AppDriver::clickRecorderRemoveButton()
     ASSERT_FALSE(button.isEmpty()) << "no remove button";
     QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, button.center().toPoint());
     settle();
+}
+
+void AppDriver::focusAnotherProgram()
+{
+    ASSERT_TRUE(m_otherProgram) << "another program runs on the X server";
+    m_otherProgram->showFocusedWindow();
+    ASSERT_TRUE(m_otherProgram->hasFocus());
+    m_otherProgram->takeKeyPresses();
+    // The window system tells the application a moment later that it lost the focus.
+    KNVTShortcutRecorderControl *recorder = shortcutRecorder();
+    knvt::test::waitUntil([recorder] { return recorder == nullptr || !recorder->window()->isActiveWindow(); },
+                          std::chrono::milliseconds(2000));
+    settle();
+}
+
+bool AppDriver::typeInAnotherProgram(const QString &chord)
+{
+    if (!m_otherProgram)
+        return false;
+    m_otherProgram->press(chord);
+    // Keys the recorder swallows arrive here first.
+    knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    settle();
+    return m_otherProgram->takeKeyPresses() > 0;
 }
 
 int AppDriver::newTaskWindows()

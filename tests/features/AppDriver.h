@@ -244,6 +244,10 @@ public:
     // A chord typed while the recorder has the focus: on the X server as keys of the keyboard, else as Qt events.
     void typeInRecorder(const QString &chord);
     void clickRecorderRemoveButton();
+    // Another program takes the focus, as when the user clicks into it; the application sees the change.
+    void focusAnotherProgram();
+    // Types the chord into the program that has the focus; true when that program received the keys.
+    bool typeInAnotherProgram(const QString &chord);
 
     // ---- see -----------------------------------------------------------------------------------------------------
     // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".

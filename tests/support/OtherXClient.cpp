@@ -94,6 +94,19 @@ bool OtherXClient::hasFocus() const
     return focused;
 }
 
+int OtherXClient::takeKeyPresses()
+{
+    sync();
+    int presses = 0;
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & 0x7f) == XCB_KEY_PRESS
+            && reinterpret_cast<xcb_key_press_event_t *>(event)->event == m_window)
+            ++presses;
+        std::free(event);
+    }
+    return presses;
+}
+
 quint8 OtherXClient::keycodeForName(const char *name) const
 {
     xkb_context *context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);

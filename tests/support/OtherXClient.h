@@ -27,6 +27,8 @@ public:
     // Maps a small window and gives it the input focus, standing for the program the user works in.
     void showFocusedWindow();
     bool hasFocus() const;
+    // Key presses the server delivered to that window since the last call: what the user typed there reached it.
+    int takeKeyPresses();
 
     // The X key code at an XKB key name ("AD09" is the O key of a US keyboard) in the server's keymap.
     quint8 keycodeForName(const char *name) const;

@@ -123,3 +123,23 @@ TEST_F(QuickEntryX11Feature, ReRecordingTheCurrentChord)
     app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
     EXPECT_EQ(app.newTaskWindows(), 1);
 }
+
+TEST_F(QuickEntryX11Feature, ClickingIntoAnotherProgramWhileRecordingGivesItsKeyboardBack)
+{
+    app.givenDefault(kHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    app.openPreferences();
+    const QString face = app.recorderFace();
+    app.clickShortcutRecorder();
+    ASSERT_EQ(app.recorderFace(), QStringLiteral("Type shortcut"));
+
+    app.focusAnotherProgram();
+    EXPECT_TRUE(app.typeInAnotherProgram(QStringLiteral("Ctrl+Alt+E"))) << "what the user types there reaches it";
+    EXPECT_EQ(app.recorderFace(), face) << "the recording ended with the old shortcut";
+    EXPECT_EQ(app.defaults(kHotKey).toMap(), (QVariantMap{{"keyCode", 31}, {"modifiers", 768}}))
+        << "nothing was stored";
+    EXPECT_TRUE(app.chordIsFree(QStringLiteral("Ctrl+Alt+E")));
+
+    app.closePreferences();
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    EXPECT_EQ(app.newTaskWindows(), 1) << "the quick-entry key works again";
+}

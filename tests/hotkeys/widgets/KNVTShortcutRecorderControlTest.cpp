@@ -159,6 +159,48 @@ TEST_F(KNVTShortcutRecorderControlTest, RecordingTakesTheKeyboardAndSuspendsTheH
     EXPECT_FALSE(backend.isSuspended());
 }
 
+TEST_F(KNVTShortcutRecorderControlTest, AnotherWindowComingForwardEndsARecordingWithoutStoringAnything)
+{
+    recorder->setCanCaptureGlobalHotKeys(true);
+    recorder->setKeyCombo({kCmd | kOption, 14});
+    owner.changes.clear();
+    QWidget other;
+    other.resize(120, 60);
+
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+    ASSERT_TRUE(recorder->isRecording());
+    ASSERT_EQ(QWidget::keyboardGrabber(), recorder);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr) << "the keyboard goes back to every other window";
+    EXPECT_FALSE(backend.isSuspended()) << "the hot keys are live again";
+    EXPECT_EQ(recorder->keyCombo(), (RecorderKeyCombo{kCmd | kOption, 14}));
+    EXPECT_TRUE(owner.changes.isEmpty()) << "nothing was recorded";
+
+    // The recorder's own alert about a taken chord comes forward too, and the recording goes on behind it.
+    other.hide();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    backend.holdElsewhere(14, 0x900);
+    bool recordingWhileShown = false;
+    alerts.answerWithTitle(QStringLiteral("OK"), false, [&] {
+        other.show();
+        other.activateWindow();
+        recordingWhileShown = QTest::qWaitForWindowActive(&other) && recorder->isRecording();
+        other.hide();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    });
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+    QTest::keyClick(recorder, Qt::Key_E, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(alerts.requests().size(), 1);
+    EXPECT_TRUE(recordingWhileShown);
+    EXPECT_TRUE(recorder->isRecording());
+    EXPECT_EQ(QWidget::keyboardGrabber(), recorder);
+}
+
 TEST_F(KNVTShortcutRecorderControlTest, ObjectValueAndTheValueBinding)
 {
     EXPECT_TRUE(recorder->objectValue().isEmpty());
