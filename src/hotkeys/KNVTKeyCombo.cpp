@@ -76,16 +76,7 @@ QString KNVTKeyCombo::description() const
 {
     if (!isValidHotKeyCombo())
         return QCoreApplication::translate("KNVTKeyCombo", "(None)");
-    QString glyphs;
-    if (m_modifiers & knvt::kCarbonCommand)
-        glyphs += QChar(0x2318);
-    if (m_modifiers & knvt::kCarbonOption)
-        glyphs += QChar(0x2325);
-    if (m_modifiers & knvt::kCarbonControl)
-        glyphs += QChar(0x2303);
-    if (m_modifiers & knvt::kCarbonShift)
-        glyphs += QChar(0x21E7);
-    return glyphs + keyCodeString();
+    return KNVTCarbonShortcutNativeText(quint64(m_modifiers), int(m_keyCode));
 }
 
 QString KNVTKeyCombo::stringForKeyCode(qint16 keyCode, const QVariantMap &keyCodeList)

@@ -37,7 +37,7 @@ public:
     QString keyCodeString() const;
     // The Cocoa form of the modifiers; 0 for the clear combination.
     quint64 modifierMask() const;
-    // The modifier glyphs (⌘⌥⌃⇧ order) and the key's text, or "(None)".
+    // The combination in the desktop's key names ("Ctrl+Shift+K"), or "(None)" when it is no hot key.
     QString description() const;
 
     // The text of a key under a key-code list in either of its two forms.

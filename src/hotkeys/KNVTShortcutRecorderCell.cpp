@@ -195,7 +195,7 @@ QString KNVTShortcutRecorderCell::keyComboString() const
 {
     if (isEmpty())
         return {};
-    return KNVTCocoaModifierGlyphString(m_keyCombo.flags) + KNVTKeyCodeDisplayString(int(m_keyCombo.code));
+    return KNVTCocoaShortcutNativeText(m_keyCombo.flags, int(m_keyCombo.code));
 }
 
 QString KNVTShortcutRecorderCell::keyChars() const
@@ -558,8 +558,8 @@ void KNVTShortcutRecorderCell::loadKeyCombo()
 QString KNVTShortcutRecorderCell::recordingText() const
 {
     if (validModifierFlags(m_recordingFlags)) {
-        const QString glyphs = KNVTCocoaModifierGlyphString(m_recordingFlags);
-        return glyphs.isEmpty() ? tr("Type shortcut") : glyphs;
+        const QString held = KNVTCocoaModifierNativeText(m_recordingFlags);
+        return held.isEmpty() ? tr("Type shortcut") : held;
     }
     return m_mouseInsideTrackingArea ? tr("Use old shortcut") : tr("Type shortcut");
 }

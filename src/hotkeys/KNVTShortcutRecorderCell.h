@@ -78,7 +78,7 @@ public:
     // Neither loads nor saves.
     void setAutosaveName(const QString &name) { m_autosaveName = name; }
 
-    // The glyphs and key text, or a null string when the cell is empty.
+    // The combination in the desktop's key names ("Ctrl+Alt+E"), or a null string when the cell is empty.
     QString keyComboString() const;
     QString keyChars() const;
     QString keyCharsIgnoringModifiers() const;

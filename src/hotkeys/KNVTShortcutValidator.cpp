@@ -29,9 +29,9 @@ void fill(KNVTShortcutError *error, quint64 carbonFlags, qint64 keyCode, const Q
 {
     if (error == nullptr)
         return;
-    error->title = tr("The key combination %1 can't be used!").arg(KNVTCarbonShortcutGlyphString(carbonFlags, keyCode));
+    error->title = tr("The key combination %1 can't be used!").arg(KNVTCarbonShortcutNativeText(carbonFlags, keyCode));
     error->suggestion = suggestion;
-    error->options = {QStringLiteral("OK")};
+    error->options = {tr("OK")};
 }
 
 // What the item's key reads as, in the terms of the key texts: the character for a typing key, the key's own text
@@ -105,10 +105,10 @@ bool KNVTShortcutValidator::isKeyCodeTaken(qint64 keyCode, quint64 carbonFlags, 
         QString reason;
         if (m_delegate->shortcutValidator(this, keyCode, KNVTCocoaFlagsFromCarbonFlags(carbonFlags), &reason)) {
             if (reason.isEmpty())
-                reason = QStringLiteral("it's already used");
+                reason = tr("it's already used");
             fill(error, carbonFlags, keyCode,
                  tr("The key combination \"%1\" can't be used because %2.")
-                     .arg(KNVTCarbonShortcutSpelledString(carbonFlags, keyCode), reason));
+                     .arg(KNVTCarbonShortcutNativeText(carbonFlags, keyCode), reason));
             return true;
         }
     }
@@ -124,7 +124,7 @@ bool KNVTShortcutValidator::isKeyCodeTaken(qint64 keyCode, quint64 carbonFlags, 
                  tr("The key combination \"%1\" can't be used because it's already used by a system-wide keyboard "
                     "shortcut. (If you really want to use this key combination, most shortcuts can be changed in "
                     "the keyboard settings of your desktop.)")
-                     .arg(KNVTCarbonShortcutSpelledString(carbonFlags, keyCode)));
+                     .arg(KNVTCarbonShortcutNativeText(carbonFlags, keyCode)));
             return true;
         }
     }
@@ -160,7 +160,7 @@ bool KNVTShortcutValidator::isKeyCodeTakenInMenu(qint64 keyCode, quint64 carbonF
             continue;
         fill(error, carbonFlags, keyCode,
              tr("The key combination \"%1\" can't be used because it's already used by the menu item \"%2\".")
-                 .arg(KNVTCocoaShortcutSpelledString(itemFlags, int(keyCode)), titleOf(action)));
+                 .arg(KNVTCocoaShortcutNativeText(itemFlags, int(keyCode)), titleOf(action)));
         return true;
     }
     return false;

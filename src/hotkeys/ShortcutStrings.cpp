@@ -5,6 +5,9 @@
 #include "hotkeys/MacKeyCodes.h"
 
 #include <QCoreApplication>
+#include <QKeySequence>
+
+#include <algorithm>
 
 #include <cmath>
 #include <numbers>
@@ -46,7 +49,78 @@ QString spelled(quint64 cocoaFlags)
     return result;
 }
 
+// Keys whose name does not depend on the layout, by the Qt key that QKeySequence names them with. The Help position
+// is the Insert key of a PC keyboard.
+constexpr std::pair<int, Qt::Key> kNamedKeys[] = {
+    {36, Qt::Key_Return},  {48, Qt::Key_Tab},   {49, Qt::Key_Space},     {51, Qt::Key_Backspace}, {53, Qt::Key_Escape},
+    {71, Qt::Key_Clear},   {76, Qt::Key_Enter}, {114, Qt::Key_Insert},   {115, Qt::Key_Home},     {116, Qt::Key_PageUp},
+    {117, Qt::Key_Delete}, {119, Qt::Key_End},  {121, Qt::Key_PageDown}, {123, Qt::Key_Left},     {124, Qt::Key_Right},
+    {125, Qt::Key_Down},   {126, Qt::Key_Up},   {122, Qt::Key_F1},       {120, Qt::Key_F2},       {99, Qt::Key_F3},
+    {118, Qt::Key_F4},     {96, Qt::Key_F5},    {97, Qt::Key_F6},        {98, Qt::Key_F7},        {100, Qt::Key_F8},
+    {101, Qt::Key_F9},     {109, Qt::Key_F10},  {103, Qt::Key_F11},      {111, Qt::Key_F12},      {105, Qt::Key_F13},
+    {107, Qt::Key_F14},    {113, Qt::Key_F15},  {106, Qt::Key_F16},      {64, Qt::Key_F17},       {79, Qt::Key_F18},
+    {80, Qt::Key_F19},     {90, Qt::Key_F20},
+};
+
+constexpr int kKeypadKeys[] = {65, 67, 69, 75, 78, 81, 82, 83, 84, 85, 86, 87, 88, 89, 91, 92};
+
+Qt::KeyboardModifiers qtModifiers(quint64 cocoaFlags)
+{
+    Qt::KeyboardModifiers modifiers;
+    if (cocoaFlags & kCocoaCommand)
+        modifiers |= Qt::ControlModifier;
+    if (cocoaFlags & kCocoaOption)
+        modifiers |= Qt::AltModifier;
+    if (cocoaFlags & kCocoaControl)
+        modifiers |= Qt::MetaModifier;
+    if (cocoaFlags & kCocoaShift)
+        modifiers |= Qt::ShiftModifier;
+    return modifiers;
+}
+
+// The Qt key the desktop names the key by: a fixed key's own, else the upper-cased character the key types on the
+// current layout (keypad keys with the keypad modifier). Nothing for a key that types nothing.
+std::optional<QKeyCombination> qtKeyOf(int keyCode)
+{
+    for (const auto &[code, key] : kNamedKeys) {
+        if (code == keyCode)
+            return QKeyCombination(key);
+    }
+    const QString typed = KeyboardLayoutSource::current().baseCharacters(keyCode);
+    if (typed.isEmpty() || !typed.at(0).isPrint())
+        return std::nullopt;
+    const char32_t character = QChar::toUpper(typed.toUcs4().constFirst());
+    const bool keypad = std::find(std::begin(kKeypadKeys), std::end(kKeypadKeys), keyCode) != std::end(kKeypadKeys);
+    return QKeyCombination(keypad ? Qt::KeypadModifier : Qt::NoModifier, Qt::Key(character));
+}
+
 } // namespace
+
+QString KNVTCarbonShortcutNativeText(quint64 carbonFlags, int keyCode)
+{
+    return KNVTCocoaShortcutNativeText(KNVTCocoaFlagsFromCarbonFlags(carbonFlags), keyCode);
+}
+
+QString KNVTCocoaShortcutNativeText(quint64 cocoaFlags, int keyCode)
+{
+    const std::optional<QKeyCombination> key = qtKeyOf(static_cast<qint16>(keyCode));
+    if (!key) {
+        // A key the layout gives no character: its text as the recorder knows it, after the modifiers' names.
+        const QString text = KNVTKeyCodeDisplayString(keyCode);
+        return text.isEmpty() ? QString() : KNVTCocoaModifierNativeText(cocoaFlags) + text;
+    }
+    const QKeyCombination combination(key->keyboardModifiers() | qtModifiers(cocoaFlags), key->key());
+    return QKeySequence(combination).toString(QKeySequence::NativeText);
+}
+
+QString KNVTCocoaModifierNativeText(quint64 cocoaFlags)
+{
+    const Qt::KeyboardModifiers modifiers = qtModifiers(cocoaFlags);
+    if (modifiers == Qt::NoModifier)
+        return {};
+    // A sequence of modifiers alone ends in the separator: "Ctrl+Alt+".
+    return QKeySequence(QKeyCombination(modifiers, Qt::Key(0))).toString(QKeySequence::NativeText);
+}
 
 QString KNVTKeyCodeDisplayString(int keyCode)
 {

@@ -64,8 +64,8 @@ TEST(KNVTKeyCombo, ValidityAndTheClearCombination)
 TEST(KNVTKeyCombo, DescriptionsInTheCurrentLayout)
 {
     ScopedKeyboardLayout us(QStringLiteral("us"));
-    EXPECT_EQ(KNVTKeyCombo(40, 0x0200 | 0x0100).description(), QStringLiteral("\u2318\u21E7K"));
-    EXPECT_EQ(KNVTKeyCombo(40, 0x1000 | 0x0800).description(), QStringLiteral("\u2325\u2303K"));
+    EXPECT_EQ(KNVTKeyCombo(40, 0x0200 | 0x0100).description(), QStringLiteral("Ctrl+Shift+K"));
+    EXPECT_EQ(KNVTKeyCombo(40, 0x1000 | 0x0800).description(), QStringLiteral("Meta+Alt+K"));
     EXPECT_EQ(KNVTKeyCombo(36, 0x100).keyCodeString(), QStringLiteral("\u21A9"));
     EXPECT_EQ(KNVTKeyCombo(49, 0x100).keyCodeString(), QStringLiteral("Space"));
     EXPECT_EQ(KNVTKeyCombo(83, 0x100).keyCodeString(), QStringLiteral("Pad 1"));
@@ -73,7 +73,7 @@ TEST(KNVTKeyCombo, DescriptionsInTheCurrentLayout)
     EXPECT_EQ(KNVTKeyCombo(31, 0x0100 | 0x0200 | 0x0800 | 0x1000).modifierMask(), 0x1E0000u);
 
     ScopedKeyboardLayout de(QStringLiteral("de"));
-    EXPECT_EQ(KNVTKeyCombo(16, 0x100).description(), QStringLiteral("\u2318Z"));
+    EXPECT_EQ(KNVTKeyCombo(16, 0x100).description(), QStringLiteral("Ctrl+Z"));
 }
 
 TEST(KNVTKeyCombo, BothFormsOfTheKeyCodeList)

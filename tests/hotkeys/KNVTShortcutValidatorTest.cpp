@@ -69,15 +69,15 @@ TEST(KNVTShortcutValidator, MenuItemsAnywhereInTheMenuBarTakeTheirCombination)
     KNVTShortcutError error;
 
     EXPECT_TRUE(validator.isKeyCodeTaken(31, kCmd, &error));
-    EXPECT_EQ(error.title, QStringLiteral("The key combination \u2318O can't be used!"));
+    EXPECT_EQ(error.title, QStringLiteral("The key combination Ctrl+O can't be used!"));
     EXPECT_EQ(error.suggestion,
-              QStringLiteral("The key combination \"Command + O\" can't be used because it's already used by the menu "
+              QStringLiteral("The key combination \"Ctrl+O\" can't be used because it's already used by the menu "
                              "item \"Open\u2026\"."));
     EXPECT_EQ(error.options, QStringList{QStringLiteral("OK")});
 
     EXPECT_TRUE(validator.isKeyCodeTaken(14, kCmd | kShift, &error)) << "in a submenu";
     EXPECT_EQ(error.suggestion,
-              QStringLiteral("The key combination \"Command + Shift + E\" can't be used because it's "
+              QStringLiteral("The key combination \"Ctrl+Shift+E\" can't be used because it's "
                              "already used by the menu item \"As PDF\u2026\"."));
     EXPECT_TRUE(validator.isKeyCodeTaken(5, kCmd, &error));
     EXPECT_TRUE(error.suggestion.endsWith(QStringLiteral("\"Find Next\"."))) << "the first item in menu order is named";
@@ -111,9 +111,9 @@ TEST(KNVTShortcutValidator, ChordsOtherProgramsHoldAreTaken)
     KNVTShortcutError error;
 
     EXPECT_TRUE(validator.isKeyCodeTaken(32, kCmd | kOption, &error));
-    EXPECT_EQ(error.title, QStringLiteral("The key combination \u2325\u2318U can't be used!"));
+    EXPECT_EQ(error.title, QStringLiteral("The key combination Ctrl+Alt+U can't be used!"));
     EXPECT_EQ(error.suggestion,
-              QStringLiteral("The key combination \"Command + Option + U\" can't be used because it's already used by "
+              QStringLiteral("The key combination \"Ctrl+Alt+U\" can't be used because it's already used by "
                              "a system-wide keyboard shortcut. (If you really want to use this key combination, most "
                              "shortcuts can be changed in the keyboard settings of your desktop.)"));
     EXPECT_TRUE(validator.isKeyCodeTaken(32, kCmd | kOption | 0x800000)) << "the Function bit is not compared";
@@ -142,13 +142,13 @@ TEST(KNVTShortcutValidator, TheDelegateIsAskedFirst)
     EXPECT_TRUE(validator.isKeyCodeTaken(11, kCmd | kControl, &error));
     EXPECT_EQ(delegate.asked.constLast(), (std::pair<qint64, quint64>{11, 0x140000}));
     EXPECT_EQ(error.suggestion,
-              QStringLiteral("The key combination \"Command + Control + B\" can't be used because it's already used."));
+              QStringLiteral("The key combination \"Meta+Ctrl+B\" can't be used because it's already used."));
     EXPECT_EQ(backend.probeCount(), 0);
 
     delegate.reason = QStringLiteral("the notes field needs it");
     EXPECT_TRUE(validator.isKeyCodeTaken(11, kCmd, &error));
     EXPECT_EQ(error.suggestion,
-              QStringLiteral("The key combination \"Command + B\" can't be used because the notes "
+              QStringLiteral("The key combination \"Ctrl+B\" can't be used because the notes "
                              "field needs it."));
     EXPECT_FALSE(validator.isKeyCodeTaken(12, kCmd));
     EXPECT_EQ(backend.probeCount(), 1);

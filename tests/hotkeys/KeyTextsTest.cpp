@@ -78,6 +78,35 @@ TEST(KeyTexts, TheReverseMapFollowsLayoutChanges)
     EXPECT_EQ(transformer.reverse(QStringLiteral("A")), 0) << "back to the US fallback";
 }
 
+TEST(KeyTexts, CombinationsShownToTheUserUseTheDesktopsKeyNames)
+{
+    {
+        ScopedKeyboardLayout us(QStringLiteral("us"));
+        const quint64 allCarbon = 0x0100 | 0x0800 | 0x1000 | 0x0200;
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100 | 0x0800, 14), QStringLiteral("Ctrl+Alt+E"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(allCarbon, 40), QStringLiteral("Meta+Ctrl+Alt+Shift+K"));
+        EXPECT_EQ(KNVTCocoaShortcutNativeText(0x100000, 45), QStringLiteral("Ctrl+N"));
+        EXPECT_EQ(KNVTCocoaShortcutNativeText(0x800000, 96), QStringLiteral("F5")) << "the Function bit is no key";
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 36), QStringLiteral("Ctrl+Return"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 49), QStringLiteral("Ctrl+Space"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 51), QStringLiteral("Ctrl+Backspace"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 123), QStringLiteral("Ctrl+Left"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 114), QStringLiteral("Ctrl+Ins")) << "the Insert key of a PC";
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0800, 83), QStringLiteral("Alt+Num+1"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 43), QStringLiteral("Ctrl+,"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 52), QString()) << "no key on a PC keyboard";
+        EXPECT_EQ(KNVTCocoaModifierNativeText(0x100000 | 0x80000), QStringLiteral("Ctrl+Alt+"));
+        EXPECT_EQ(KNVTCocoaModifierNativeText(0x800000), QString());
+    }
+    {
+        ScopedKeyboardLayout de(QStringLiteral("de"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 6), QStringLiteral("Ctrl+Y"))
+            << "the key as the layout labels it";
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 41), QStringLiteral("Ctrl+\u00D6"));
+        EXPECT_EQ(KNVTCarbonShortcutNativeText(0x0100, 24), QString()) << "a dead key has no text";
+    }
+}
+
 TEST(KeyTexts, ModifierGlyphsWordsAndConversions)
 {
     ScopedKeyboardLayout us(QStringLiteral("us"));

@@ -51,7 +51,7 @@ TEST_F(QuickEntryX11Feature, RecordingANewQuickEntryKey)
     app.openPreferences();
     app.clickShortcutRecorder();
     app.typeInRecorder(QStringLiteral("Ctrl+Alt+E"));
-    EXPECT_EQ(app.recorderFace(), QStringLiteral("\u2325\u2318E"));
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("Ctrl+Alt+E"));
     EXPECT_EQ(app.defaults(kHotKey).toMap(), (QVariantMap{{"keyCode", 14}, {"modifiers", 0x900}}));
     app.closePreferences();
 
@@ -92,18 +92,18 @@ TEST_F(QuickEntryX11Feature, TheKeyboardLayoutChanges)
     // Command-Option on the key right of Tab: Q on a US keyboard, A on a French one.
     app.givenDefault(kHotKey, QVariantMap{{"keyCode", 12}, {"modifiers", 0x900}});
     app.openPreferences();
-    EXPECT_EQ(app.recorderFace(), QStringLiteral("\u2325\u2318Q"));
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("Ctrl+Alt+Q"));
     app.closePreferences();
 
     app.switchKeyboardLayout(QStringLiteral("fr"));
     app.openPreferences();
-    EXPECT_EQ(app.recorderFace(), QStringLiteral("\u2325\u2318A"));
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("Ctrl+Alt+A"));
     app.givenAnotherProgramHolds(QStringLiteral("Ctrl+Alt+AD02"));
     app.clickShortcutRecorder();
     app.alerts().answerWithIndex(0);
     app.typeInRecorder(QStringLiteral("Ctrl+Alt+AD02"));
     ASSERT_EQ(app.alertsShown().size(), 1);
-    EXPECT_TRUE(app.alertsShown().constFirst().startsWith(QStringLiteral("The key combination \u2325\u2318Z can't")))
+    EXPECT_TRUE(app.alertsShown().constFirst().startsWith(QStringLiteral("The key combination Ctrl+Alt+Z can't")))
         << "the French label of the key: " << app.alertsShown().constFirst().toStdString();
     app.closePreferences();
 
@@ -117,7 +117,7 @@ TEST_F(QuickEntryX11Feature, ReRecordingTheCurrentChord)
     app.openPreferences();
     app.clickShortcutRecorder();
     app.typeInRecorder(QStringLiteral("Ctrl+Shift+O"));
-    EXPECT_EQ(app.recorderFace(), QStringLiteral("\u21E7\u2318O"));
+    EXPECT_EQ(app.recorderFace(), QStringLiteral("Ctrl+Shift+O"));
     EXPECT_EQ(app.newTaskWindows(), 0) << "recorded instead of opening a window";
     app.closePreferences();
     app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
