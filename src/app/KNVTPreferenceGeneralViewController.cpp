@@ -57,6 +57,7 @@ void KNVTPreferenceGeneralViewController::loadView()
     m_quickTaskEntryRecorderControl = new KNVTShortcutRecorderControl(shortcut);
     m_quickTaskEntryRecorderControl->setObjectName(QStringLiteral("quickTaskEntryRecorderControl"));
     m_quickTaskEntryRecorderControl->setMinimumWidth(180);
+    m_quickTaskEntryRecorderControl->setAccessibleName(tr("Quick Entry shortcut"));
     // Recording takes the keyboard, so the chord that is live now can be recorded again instead of firing.
     m_quickTaskEntryRecorderControl->setCanCaptureGlobalHotKeys(true);
     column->addWidget(m_quickTaskEntryRecorderControl);

@@ -482,19 +482,25 @@ void KNVTShortcutRecorderCell::transitionTick()
 
 void KNVTShortcutRecorderCell::startRecording()
 {
+    const bool changed = !m_isRecording;
     m_isRecording = true;
     m_recordingFlags = filteredCocoaFlags(0);
     setNeedsDisplay();
     if (m_globalHotKeys)
         setCapturing(true);
+    if (changed && m_view != nullptr)
+        m_view->recordingDidChange();
 }
 
 void KNVTShortcutRecorderCell::endRecording()
 {
+    const bool changed = m_isRecording;
     m_isRecording = false;
     m_comboJustChanged = false;
     setNeedsDisplay();
     setCapturing(false);
+    if (changed && m_view != nullptr)
+        m_view->recordingDidChange();
 }
 
 // Taking is idempotent, so a recording started twice (space with invalid modifiers while recording) still ends with

@@ -5,9 +5,11 @@
 #include "hotkeys/KeyboardLayoutSource.h"
 #include "hotkeys/Logging.h"
 #include "hotkeys/MacKeyCodes.h"
+#include "hotkeys/ShortcutRecorderAccessible.h"
 #include "hotkeys/ShortcutStrings.h"
 #include "uikit/Beeper.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -88,6 +90,7 @@ KNVTShortcutRecorderControl::KNVTShortcutRecorderControl(const QVariantMap &arch
 
 void KNVTShortcutRecorderControl::setUp()
 {
+    knvt::ShortcutRecorderAccessible::install();
     m_cell->setView(this);
     m_cell->setDelegate(this);
     setFocusPolicy(Qt::StrongFocus);
@@ -297,6 +300,8 @@ void KNVTShortcutRecorderControl::shortcutRecorderCellKeyComboDidChange(KNVTShor
 {
     if (m_delegate != nullptr)
         m_delegate->shortcutRecorderKeyComboDidChange(this, combo);
+    QAccessibleValueChangeEvent accessibleChange(this, keyComboString());
+    QAccessible::updateAccessibility(&accessibleChange);
     const QVariantMap value = objectValue();
     emit objectValueChanged(value);
     if (!m_bound)
@@ -571,4 +576,12 @@ void KNVTShortcutRecorderControl::scheduleTransitionTick(int milliseconds)
 void KNVTShortcutRecorderControl::cancelTransitionTick()
 {
     m_tickTimer.stop();
+}
+
+void KNVTShortcutRecorderControl::recordingDidChange()
+{
+    QAccessible::State states;
+    states.checked = true;
+    QAccessibleStateChangeEvent changed(this, states);
+    QAccessible::updateAccessibility(&changed);
 }

@@ -122,6 +122,7 @@ private:
     void setKeyboardCaptured(bool captured) override;
     void scheduleTransitionTick(int milliseconds) override;
     void cancelTransitionTick() override;
+    void recordingDidChange() override;
 
     // The cell's delegate.
     bool shortcutRecorderCellIsKeyCodeTaken(KNVTShortcutRecorderCell *cell, qint64 keyCode, quint64 flags,

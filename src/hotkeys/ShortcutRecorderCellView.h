@@ -29,6 +29,8 @@ public:
     // Runs the cell's transitionTick() after `milliseconds`, replacing a pending one; cancel drops it.
     virtual void scheduleTransitionTick(int milliseconds) = 0;
     virtual void cancelTransitionTick() = 0;
+    // The cell started or ended a recording; views that tell assistive technology about it override this.
+    virtual void recordingDidChange() {}
 };
 
 } // namespace knvt

@@ -4,9 +4,11 @@
 #include "AppDriver.h"
 
 #include "foundation/Defaults.h"
+#include "hotkeys/KNVTShortcutRecorderControl.h"
 #include "support/ScopedKeyboardLayout.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -75,6 +77,10 @@ TEST(QuickEntryFeature, OpeningThePreferencesChangesNothing)
     const quint32 number = app.quickEntryHotKeyNumber();
     app.openPreferences();
     EXPECT_EQ(app.recorderFace(), QStringLiteral("Ctrl+Shift+O"));
+    QAccessibleInterface *recorder = QAccessible::queryAccessibleInterface(app.shortcutRecorder());
+    ASSERT_NE(recorder, nullptr);
+    EXPECT_EQ(recorder->text(QAccessible::Name), QStringLiteral("Quick Entry shortcut"));
+    EXPECT_EQ(recorder->text(QAccessible::Value), QStringLiteral("Ctrl+Shift+O"));
     app.closePreferences();
     EXPECT_EQ(app.quickEntryHotKeyNumber(), number) << "the hot key was not registered again";
     EXPECT_FALSE(app.preferencesSayGlobalShortcutsNeedX11());

@@ -5,6 +5,7 @@
 #include "support/ScopedKeyboardLayout.h"
 #include "support/ScriptedAlertPresenter.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -199,6 +200,31 @@ TEST_F(KNVTShortcutRecorderControlTest, AnotherWindowComingForwardEndsARecording
     EXPECT_TRUE(recordingWhileShown);
     EXPECT_TRUE(recorder->isRecording());
     EXPECT_EQ(QWidget::keyboardGrabber(), recorder);
+}
+
+TEST_F(KNVTShortcutRecorderControlTest, AssistiveTechnologyReadsTheShortcutAndWhetherItIsRecording)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(recorder);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Shortcut"));
+    recorder->setAccessibleName(QStringLiteral("Quick Entry shortcut"));
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Quick Entry shortcut"));
+    EXPECT_EQ(accessible->text(QAccessible::Value), QString()) << "nothing recorded yet";
+    EXPECT_TRUE(accessible->state().checkable);
+    EXPECT_FALSE(accessible->state().checked);
+
+    recorder->setKeyCombo({kCmd | kOption, 14});
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Ctrl+Alt+E"));
+
+    QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+    EXPECT_TRUE(accessible->state().checked) << "recording";
+    EXPECT_TRUE(accessible->text(QAccessible::Description).startsWith(QStringLiteral("Recording")));
+
+    QTest::keyClick(recorder, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(accessible->state().checked);
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("Ctrl+Shift+K"));
+    EXPECT_TRUE(accessible->text(QAccessible::Description).startsWith(QStringLiteral("Press Space")));
 }
 
 TEST_F(KNVTShortcutRecorderControlTest, ObjectValueAndTheValueBinding)

@@ -1,0 +1,68 @@
+#include "hotkeys/ShortcutRecorderAccessible.h"
+
+#include "hotkeys/KNVTShortcutRecorderControl.h"
+
+#include <QCoreApplication>
+
+namespace knvt {
+
+namespace {
+
+QAccessibleInterface *createRecorderInterface(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("KNVTShortcutRecorderControl"))
+        return nullptr;
+    auto *recorder = qobject_cast<KNVTShortcutRecorderControl *>(object);
+    return recorder != nullptr ? new ShortcutRecorderAccessible(recorder) : nullptr;
+}
+
+} // namespace
+
+ShortcutRecorderAccessible::ShortcutRecorderAccessible(KNVTShortcutRecorderControl *recorder)
+    : QAccessibleWidget(recorder, QAccessible::Button)
+{}
+
+KNVTShortcutRecorderControl *ShortcutRecorderAccessible::recorder() const
+{
+    return static_cast<KNVTShortcutRecorderControl *>(widget());
+}
+
+QString ShortcutRecorderAccessible::text(QAccessible::Text t) const
+{
+    switch (t) {
+    case QAccessible::Name: {
+        const QString name = widget()->accessibleName();
+        return name.isEmpty() ? QCoreApplication::translate("KNVTShortcuts", "Shortcut") : name;
+    }
+    case QAccessible::Value: return recorder()->keyComboString();
+    case QAccessible::Description: {
+        const QString description = widget()->accessibleDescription();
+        if (!description.isEmpty())
+            return description;
+        return recorder()->isRecording()
+            ? QCoreApplication::translate("KNVTShortcuts", "Recording: type the new shortcut, or Escape to keep the "
+                                                           "old one.")
+            : QCoreApplication::translate("KNVTShortcuts", "Press Space to record a new shortcut.");
+    }
+    default: return QAccessibleWidget::text(t);
+    }
+}
+
+QAccessible::State ShortcutRecorderAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.checkable = true;
+    state.checked = recorder()->isRecording();
+    return state;
+}
+
+void ShortcutRecorderAccessible::install()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(&createRecorderInterface);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace knvt
