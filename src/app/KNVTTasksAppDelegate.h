@@ -101,7 +101,7 @@ public:
 
     // ---- Quick entry ---------------------------------------------------------------------------------------------
     // The quick-entry hot key: a new-task window over every program, its title field focused, kept until it closes.
-    void openQuickEntryWindow(quint32 userTime) override;
+    void openQuickEntryWindow(quint32 userTime, const QString &activationToken) override;
     // The main window's menu bar, whose shortcuts the shortcut recorder refuses.
     QMenuBar *mainMenuBar() const override;
 

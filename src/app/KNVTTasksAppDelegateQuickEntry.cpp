@@ -28,7 +28,7 @@ void KNVTTasksAppDelegate::tearDownQuickEntryHotKey()
         KNVTMainMenuSource::setShared(nullptr);
 }
 
-void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime)
+void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime, const QString &activationToken)
 {
     knvt::NewTaskValues values;
     values.status = 2;
@@ -42,7 +42,7 @@ void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime)
     // A small window of its own kind that floats over every program, as a quick note does.
     window->setWindowFlags(window->windowFlags() | Qt::Tool | Qt::WindowStaysOnTopHint);
     controller->showWindow();
-    knvt::bringWindowForward(window, userTime);
+    knvt::bringWindowForward(window, userTime, activationToken);
     if (knvt::TaskNewForm *form = controller->form()) {
         if (QLineEdit *title = form->titleTextField())
             title->setFocus(Qt::OtherFocusReason);

@@ -2,12 +2,20 @@
 
 namespace knvt {
 
+HotKeyBackend::HotKeyBackend(QObject *parent) : QObject(parent) {}
+
 HotKeyBackend::~HotKeyBackend() = default;
 
-void HotKeyBackend::reportEvent(const GrabRecord &record, bool pressed, quint32 time) const
+QString HotKeyBackend::statusText() const
+{
+    return {};
+}
+
+void HotKeyBackend::reportEvent(const GrabRecord &record, bool pressed, quint32 time,
+                                const QString &activationToken) const
 {
     if (m_eventHandler)
-        m_eventHandler(record, pressed, time);
+        m_eventHandler(record, pressed, time, activationToken);
 }
 
 } // namespace knvt

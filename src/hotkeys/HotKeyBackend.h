@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QObject>
+#include <QString>
 #include <QtGlobal>
 
 #include <functional>
@@ -19,13 +21,17 @@ struct GrabRecord
 
 // How the hot-key centre reaches the window system. Key codes and modifiers arrive in the stored form; only the
 // backend knows the native ones.
-class HotKeyBackend
+class HotKeyBackend : public QObject
 {
-public:
-    // A press (pressed) or release of a registered chord, with the window system's time of the key event.
-    using EventHandler = std::function<void(const GrabRecord &record, bool pressed, quint32 time)>;
+    Q_OBJECT
 
-    virtual ~HotKeyBackend();
+public:
+    // A press (pressed) or release of a registered chord, with the window system's time of the key event and, where
+    // the desktop hands one out, the token that lets a window of this program take the focus in answer to it.
+    using EventHandler =
+        std::function<void(const GrabRecord &record, bool pressed, quint32 time, const QString &activationToken)>;
+
+    ~HotKeyBackend() override;
 
     // False when there is no window system to register with; every registration then fails.
     virtual bool isAvailable() const = 0;
@@ -38,11 +44,19 @@ public:
     // While suspended the registered chords are let go, so that they reach the focused window; resuming takes them
     // again. Both are idempotent.
     virtual void setSuspended(bool suspended) = 0;
+    // One sentence for the preferences about the global key: why there is none, or what the desktop made of it.
+    // Empty when there is nothing to say beyond the recorded shortcut itself.
+    virtual QString statusText() const;
 
     void setEventHandler(EventHandler handler) { m_eventHandler = std::move(handler); }
 
+signals:
+    // statusText() or isAvailable() changed.
+    void statusChanged();
+
 protected:
-    void reportEvent(const GrabRecord &record, bool pressed, quint32 time) const;
+    explicit HotKeyBackend(QObject *parent = nullptr);
+    void reportEvent(const GrabRecord &record, bool pressed, quint32 time, const QString &activationToken = {}) const;
 
 private:
     EventHandler m_eventHandler;

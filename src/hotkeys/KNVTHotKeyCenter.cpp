@@ -32,6 +32,14 @@ void KNVTHotKeyCenter::setBackend(knvt::HotKeyBackend *backend)
     m_backend = backend;
 }
 
+void KNVTHotKeyCenter::moveHotKeysTo(knvt::HotKeyBackend *backend)
+{
+    const QList<std::shared_ptr<KNVTHotKey>> hotKeys = allHotKeys();
+    setBackend(backend);
+    for (const std::shared_ptr<KNVTHotKey> &hotKey : hotKeys)
+        registerHotKey(hotKey);
+}
+
 std::optional<quint64> KNVTHotKeyCenter::serialOf(const KNVTHotKey *hotKey) const
 {
     std::optional<quint64> found;
@@ -109,16 +117,20 @@ void KNVTHotKeyCenter::updateEventHandler()
         return;
     // Installed once and kept, also when the registry becomes empty again.
     m_backend->setEventHandler(
-        [this](const knvt::GrabRecord &record, bool pressed, quint32 time) { backendReported(record, pressed, time); });
+        [this](const knvt::GrabRecord &record, bool pressed, quint32 time, const QString &activationToken) {
+            backendReported(record, pressed, time, activationToken);
+        });
     m_eventHandlerInstalled = true;
 }
 
-void KNVTHotKeyCenter::backendReported(const knvt::GrabRecord &record, bool pressed, quint32 time)
+void KNVTHotKeyCenter::backendReported(const knvt::GrabRecord &record, bool pressed, quint32 time,
+                                       const QString &activationToken)
 {
     const auto registration = m_hotKeys.constFind(record.serial);
     if (registration == m_hotKeys.cend())
         return;
-    sendHotKeyEvent({pressed ? EventKind::Pressed : EventKind::Released, registration->hotKeyID, time});
+    sendHotKeyEvent(
+        {pressed ? EventKind::Pressed : EventKind::Released, registration->hotKeyID, time, activationToken});
 }
 
 int KNVTHotKeyCenter::sendHotKeyEvent(const HotKeyEvent &event)
@@ -135,7 +147,10 @@ int KNVTHotKeyCenter::sendHotKeyEvent(const HotKeyEvent &event)
     }
     if (matching && event.kind == EventKind::Pressed) {
         m_currentEventTime = event.time;
+        m_currentActivationToken = event.activationToken;
         matching->invoke();
+        // A token lets one window take the focus once; a later press brings its own.
+        m_currentActivationToken.clear();
     }
     return 0;
 }

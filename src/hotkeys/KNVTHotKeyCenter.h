@@ -22,7 +22,8 @@ public:
     {
         EventKind kind = EventKind::Pressed;
         KNVTHotKeyID hotKeyID;
-        quint32 time = 0; // the window system's time of the key event
+        quint32 time = 0;        // the window system's time of the key event
+        QString activationToken; // the desktop's token for taking the focus in answer to the press, if any
     };
 
     static KNVTHotKeyCenter &sharedCenter();
@@ -30,6 +31,9 @@ public:
     // Not owned. Hot keys registered with the previous backend are let go and forgotten; nullptr leaves none, and
     // every registration fails until a backend is set.
     void setBackend(knvt::HotKeyBackend *backend);
+    // Lets every hot key go from the current backend and registers each again with `backend` (not owned), under new
+    // numbers; a hot key the new backend refuses is left unregistered.
+    void moveHotKeysTo(knvt::HotKeyBackend *backend);
     knvt::HotKeyBackend *backend() const { return m_backend; }
 
     // Registers the hot key under a new number, after unregistering it when it was registered. A combination that is
@@ -49,6 +53,8 @@ public:
     bool eventHandlerInstalled() const { return m_eventHandlerInstalled; }
     // The time of the key event being dispatched, for windows that must come forward over another program.
     quint32 currentEventTime() const { return m_currentEventTime; }
+    // The desktop's activation token of the press being dispatched; empty when the window system gives none.
+    QString currentActivationToken() const { return m_currentActivationToken; }
 
     // Lets every chord go while the user records a new one, and takes them again afterwards.
     void setSuspended(bool suspended);
@@ -65,11 +71,12 @@ private:
 
     std::optional<quint64> serialOf(const KNVTHotKey *hotKey) const;
     void updateEventHandler();
-    void backendReported(const knvt::GrabRecord &record, bool pressed, quint32 time);
+    void backendReported(const knvt::GrabRecord &record, bool pressed, quint32 time, const QString &activationToken);
 
     knvt::HotKeyBackend *m_backend = nullptr;
     QHash<quint64, Registration> m_hotKeys;
     QHash<quint64, knvt::GrabRecord> m_records;
     bool m_eventHandlerInstalled = false;
     quint32 m_currentEventTime = 0;
+    QString m_currentActivationToken;
 };

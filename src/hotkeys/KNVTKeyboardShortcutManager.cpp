@@ -66,5 +66,6 @@ void KNVTKeyboardShortcutManager::hotKeyPressed(KNVTHotKey *)
         qCInfo(lcHotkeys) << "KNVTKeyboardShortcutManager:hotKeyPressed no quick-entry window to open";
         return;
     }
-    m_host->openQuickEntryWindow(KNVTHotKeyCenter::sharedCenter().currentEventTime());
+    const KNVTHotKeyCenter &center = KNVTHotKeyCenter::sharedCenter();
+    m_host->openQuickEntryWindow(center.currentEventTime(), center.currentActivationToken());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 // What the quick-entry hot key opens, provided by the application shell: a new-task window (status 2, priority 0,
@@ -11,6 +12,7 @@ public:
     virtual ~KNVTQuickEntryHost();
 
     // `userTime` is the window system's time of the key press, so that the window manager lets the window take the
-    // focus from the program the user was in.
-    virtual void openQuickEntryWindow(quint32 userTime) = 0;
+    // focus from the program the user was in; on desktops that hand out activation tokens with the press,
+    // `activationToken` serves the same end (empty otherwise).
+    virtual void openQuickEntryWindow(quint32 userTime, const QString &activationToken) = 0;
 };

@@ -40,8 +40,9 @@ QString ShortcutRecorderAccessible::text(QAccessible::Text t) const
         if (!description.isEmpty())
             return description;
         return recorder()->isRecording()
-            ? QCoreApplication::translate("KNVTShortcuts", "Recording: type the new shortcut, or Escape to keep the "
-                                                           "old one.")
+            ? QCoreApplication::translate("KNVTShortcuts",
+                                          "Recording: type the new shortcut, or Escape to keep the "
+                                          "old one.")
             : QCoreApplication::translate("KNVTShortcuts", "Press Space to record a new shortcut.");
     }
     default: return QAccessibleWidget::text(t);

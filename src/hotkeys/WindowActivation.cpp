@@ -47,12 +47,16 @@ void requestActiveWindow(xcb_connection_t *connection, xcb_window_t window, quin
 
 } // namespace
 
-void bringWindowForward(QWidget *window, quint32 userTime)
+void bringWindowForward(QWidget *window, quint32 userTime, const QString &activationToken)
 {
     if (window == nullptr)
         return;
     window->show();
     window->raise();
+    // Qt 6.4 has no call that hands a token to a window; its xdg-shell integration reads the variable when the
+    // window asks to be activated, and clears it once used.
+    if (!activationToken.isEmpty() && QGuiApplication::platformName() == QLatin1String("wayland"))
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     window->activateWindow();
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 != nullptr && x11->connection() != nullptr && userTime != 0 && window->windowHandle() != nullptr)

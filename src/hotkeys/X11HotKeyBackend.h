@@ -15,7 +15,7 @@ class X11KeyboardLayout;
 // (Caps Lock, Num Lock and, where bound, Scroll Lock), on Qt's own connection. Key codes come from the live keymap
 // by key name, modifiers from the server's modifier mapping (Command is Ctrl, Option is Alt, Control is Super); the
 // Function bit is never grabbed. Grabs follow keymap changes. Holding a chord reports one press until its release.
-class X11HotKeyBackend : public QObject, public HotKeyBackend, public QAbstractNativeEventFilter
+class X11HotKeyBackend : public HotKeyBackend, public QAbstractNativeEventFilter
 {
     Q_OBJECT
 

@@ -105,10 +105,10 @@ TEST(KNVTHotKeyCenter, APressRunsTheActionOfItsHotKeyOnly)
     EXPECT_EQ(pressed.hotKeys.first(), quick.get());
     EXPECT_EQ(center.currentEventTime(), 4242u);
 
-    EXPECT_EQ(center.sendHotKeyEvent({KNVTHotKeyCenter::EventKind::Pressed, {KNVTHotKeySignature, 999999}, 0}), 0);
-    EXPECT_EQ(center.sendHotKeyEvent({KNVTHotKeyCenter::EventKind::Released, other->hotKeyID(), 0}), 0);
+    EXPECT_EQ(center.sendHotKeyEvent({KNVTHotKeyCenter::EventKind::Pressed, {KNVTHotKeySignature, 999999}, 0, {}}), 0);
+    EXPECT_EQ(center.sendHotKeyEvent({KNVTHotKeyCenter::EventKind::Released, other->hotKeyID(), 0, {}}), 0);
     EXPECT_EQ(pressed.hotKeys.size(), 1);
-    EXPECT_EQ(center.sendHotKeyEvent({KNVTHotKeyCenter::EventKind::Pressed, other->hotKeyID(), 0}), 0);
+    EXPECT_EQ(center.sendHotKeyEvent({KNVTHotKeyCenter::EventKind::Pressed, other->hotKeyID(), 0, {}}), 0);
     ASSERT_EQ(pressed.hotKeys.size(), 2);
     EXPECT_EQ(pressed.hotKeys.last(), other.get());
 
@@ -141,4 +141,30 @@ TEST(KNVTHotKeyCenter, WithoutABackendNothingRegisters)
     Pressed pressed;
     EXPECT_FALSE(KNVTHotKeyCenter::sharedCenter().registerHotKey(pressed.make(QStringLiteral("y"), {31, 0x300})));
     EXPECT_TRUE(KNVTHotKeyCenter::sharedCenter().allHotKeys().isEmpty());
+}
+
+TEST(KNVTHotKeyCenter, MovingToAnotherBackendTakesEveryHotKeyAlong)
+{
+    FakeHotKeyBackend first;
+    FakeHotKeyBackend second; // installs itself: the centre goes back to the first below
+    second.refuse(14, 0x900);
+    KNVTHotKeyCenter::sharedCenter().setBackend(&first);
+    Pressed pressed;
+    const std::shared_ptr<KNVTHotKey> quick = pressed.make(QStringLiteral("quick"), {31, 0x300});
+    const std::shared_ptr<KNVTHotKey> other = pressed.make(QStringLiteral("other"), {14, 0x900});
+    KNVTHotKeyCenter &center = KNVTHotKeyCenter::sharedCenter();
+    ASSERT_TRUE(center.registerHotKey(quick));
+    ASSERT_TRUE(center.registerHotKey(other));
+    const quint32 number = quick->hotKeyID().id;
+
+    center.moveHotKeysTo(&second);
+    EXPECT_EQ(center.backend(), &second);
+    EXPECT_TRUE(first.grabs().isEmpty()) << "the first backend holds nothing any more";
+    EXPECT_TRUE(second.isGrabbed(31, 0x300));
+    EXPECT_NE(quick->hotKeyID().id, number) << "registered again under a new number";
+    EXPECT_EQ(center.allHotKeys(), (QList<std::shared_ptr<KNVTHotKey>>{quick})) << "the refused one is dropped";
+    EXPECT_FALSE(first.press(31, 0x300));
+    EXPECT_TRUE(second.press(31, 0x300));
+    EXPECT_EQ(pressed.hotKeys, (QList<KNVTHotKey *>{quick.get()}));
+    center.setBackend(nullptr);
 }

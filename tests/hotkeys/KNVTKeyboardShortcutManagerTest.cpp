@@ -21,8 +21,13 @@ const QString kKey = QString::fromLatin1(KNVTQuickTaskEntryKeyboardShortcutHotKe
 class RecordingHost : public KNVTQuickEntryHost
 {
 public:
-    void openQuickEntryWindow(quint32 userTime) override { times.append(userTime); }
+    void openQuickEntryWindow(quint32 userTime, const QString &activationToken) override
+    {
+        times.append(userTime);
+        tokens.append(activationToken);
+    }
     QList<quint32> times;
+    QStringList tokens;
 };
 
 // What the defaults file on disk holds for the hot-key key.
@@ -76,6 +81,11 @@ TEST_F(KNVTKeyboardShortcutManagerTest, ChangingTheCombinationReplacesTheRegistr
         EXPECT_TRUE(backend.press(31, 768, 77));
         EXPECT_TRUE(backend.press(31, 768, 78));
         EXPECT_EQ(host.times, (QList<quint32>{77, 78})) << "every press opens one more window";
+        EXPECT_TRUE(backend.press(31, 768, 0, QStringLiteral("token-from-the-desktop")));
+        EXPECT_TRUE(backend.press(31, 768, 79));
+        EXPECT_EQ(host.tokens, (QStringList{QString(), QString(), QStringLiteral("token-from-the-desktop"), QString()}))
+            << "the desktop's token reaches the window of its own press only";
+        host.times.resize(2);
 
         const std::shared_ptr<KNVTHotKey> hotKey = manager.quickTaskEntryHotKey();
         hotKey->setKeyCombo({14, 0x900});

@@ -63,14 +63,14 @@ bool FakeHotKeyBackend::isGrabbed(int keyCode, quint32 carbonModifiers) const
     return false;
 }
 
-bool FakeHotKeyBackend::press(int keyCode, quint32 carbonModifiers, quint32 time)
+bool FakeHotKeyBackend::press(int keyCode, quint32 carbonModifiers, quint32 time, const QString &activationToken)
 {
     if (m_suspended)
         return false;
     const quint64 key = chordKey(keyCode, carbonModifiers);
     for (const knvt::GrabRecord &record : std::as_const(m_grabs)) {
         if (chordKey(record.keyCode, record.carbonModifiers) == key) {
-            reportEvent(record, true, time);
+            reportEvent(record, true, time, activationToken);
             reportEvent(record, false, time);
             return true;
         }

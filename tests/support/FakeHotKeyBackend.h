@@ -12,6 +12,8 @@ namespace knvt::test {
 // of every hot key registered before).
 class FakeHotKeyBackend final : public knvt::HotKeyBackend
 {
+    Q_OBJECT
+
 public:
     FakeHotKeyBackend();
     ~FakeHotKeyBackend() override;
@@ -25,8 +27,9 @@ public:
     // Another program holds this chord system-wide: the recorder's check refuses it, and so does registering.
     void holdElsewhere(int keyCode, quint32 carbonModifiers);
 
-    // Presses and releases the chord; true when a registered, unsuspended chord took it.
-    bool press(int keyCode, quint32 carbonModifiers, quint32 time = 0);
+    // Presses and releases the chord; true when a registered, unsuspended chord took it. `activationToken` stands for
+    // the one a desktop hands out with a press.
+    bool press(int keyCode, quint32 carbonModifiers, quint32 time = 0, const QString &activationToken = {});
 
     QList<knvt::GrabRecord> grabs() const { return m_grabs; }
     bool isGrabbed(int keyCode, quint32 carbonModifiers) const;
