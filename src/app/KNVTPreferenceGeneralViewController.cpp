@@ -37,6 +37,12 @@ QLabel *KNVTPreferenceGeneralViewController::globalShortcutsUnavailableLabel()
     return m_globalShortcutsUnavailableLabel;
 }
 
+QLabel *KNVTPreferenceGeneralViewController::desktopShortcutLabel()
+{
+    view();
+    return m_desktopShortcutLabel;
+}
+
 knvt::ApplicationBadgeValuePopUp *KNVTPreferenceGeneralViewController::applicationBadgeValuePopUpButton()
 {
     view();
@@ -61,23 +67,49 @@ void KNVTPreferenceGeneralViewController::loadView()
     // Recording takes the keyboard, so the chord that is live now can be recorded again instead of firing.
     m_quickTaskEntryRecorderControl->setCanCaptureGlobalHotKeys(true);
     column->addWidget(m_quickTaskEntryRecorderControl);
-    m_globalShortcutsUnavailableLabel = new QLabel(tr("Global shortcuts need an X11 display."), shortcut);
-    m_globalShortcutsUnavailableLabel->setObjectName(QStringLiteral("globalShortcutsUnavailableLabel"));
-    QFont small = m_globalShortcutsUnavailableLabel->font();
-    small.setPointSizeF(small.pointSizeF() * 0.9);
-    m_globalShortcutsUnavailableLabel->setFont(small);
-    m_globalShortcutsUnavailableLabel->setForegroundRole(QPalette::PlaceholderText);
-    column->addWidget(m_globalShortcutsUnavailableLabel);
+    // The lines under the recorder quote the desktop's own words: plain text, wrapped.
+    auto makeLine = [shortcut, column](const QString &name) {
+        auto *line = new QLabel(shortcut);
+        line->setObjectName(name);
+        line->setTextFormat(Qt::PlainText);
+        line->setWordWrap(true);
+        QFont small = line->font();
+        small.setPointSizeF(small.pointSizeF() * 0.9);
+        line->setFont(small);
+        line->setForegroundRole(QPalette::PlaceholderText);
+        column->addWidget(line);
+        return line;
+    };
+    m_globalShortcutsUnavailableLabel = makeLine(QStringLiteral("globalShortcutsUnavailableLabel"));
+    m_globalShortcutsUnavailableLabel->setText(tr("Global shortcuts need an X11 display."));
+    m_desktopShortcutLabel = makeLine(QStringLiteral("desktopShortcutLabel"));
+    m_desktopShortcutLabel->hide();
     form->addRow(tr("Quick Entry shortcut:"), shortcut);
     m_applicationBadgeValuePopUpButton = new knvt::ApplicationBadgeValuePopUp(pane);
     form->addRow(tr("Badge counts:"), m_applicationBadgeValuePopUpButton);
     setView(pane);
 }
 
+void KNVTPreferenceGeneralViewController::showGlobalShortcutStatus()
+{
+    if (!m_globalShortcutsUnavailableLabel || !m_desktopShortcutLabel)
+        return;
+    const knvt::HotKeyBackend *backend = KNVTHotKeyCenter::sharedCenter().backend();
+    const QString status = backend != nullptr ? backend->statusText() : QString();
+    const bool available = backend != nullptr && backend->isAvailable();
+    m_globalShortcutsUnavailableLabel->setText(
+        status.isEmpty() || available ? tr("Global shortcuts need an X11 display.") : status);
+    m_globalShortcutsUnavailableLabel->setVisible(!available);
+    m_desktopShortcutLabel->setText(available ? status : QString());
+    m_desktopShortcutLabel->setVisible(available && !status.isEmpty());
+}
+
 void KNVTPreferenceGeneralViewController::viewDidLoad()
 {
-    const knvt::HotKeyBackend *backend = KNVTHotKeyCenter::sharedCenter().backend();
-    m_globalShortcutsUnavailableLabel->setVisible(backend == nullptr || !backend->isAvailable());
+    showGlobalShortcutStatus();
+    // The desktop answers a binding while the pane is open, and may change or drop the shortcut at any time.
+    if (knvt::HotKeyBackend *backend = KNVTHotKeyCenter::sharedCenter().backend())
+        connect(backend, &knvt::HotKeyBackend::statusChanged, this, [this] { showGlobalShortcutStatus(); });
 
     // Showing the stored combination is no change: it is set before the pane listens, and the clear combination
     // shows as an empty recorder, so opening the pane neither registers nor saves anything.

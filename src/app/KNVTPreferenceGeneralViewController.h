@@ -23,8 +23,11 @@ public:
     ~KNVTPreferenceGeneralViewController() override;
 
     KNVTShortcutRecorderControl *quickTaskEntryRecorderControl();
-    // "Global shortcuts need an X11 display.", shown when no hot key can be registered.
+    // Why no hot key can be registered: "Global shortcuts need an X11 display.", or the desktop portal's reason.
     QLabel *globalShortcutsUnavailableLabel();
+    // What the desktop made of the recorded shortcut, where the desktop binds it (the trigger it assigned, a refusal);
+    // hidden when there is nothing to say.
+    QLabel *desktopShortcutLabel();
     knvt::ApplicationBadgeValuePopUp *applicationBadgeValuePopUpButton();
 
     void shortcutRecorderKeyComboDidChange(KNVTShortcutRecorderControl *recorder,
@@ -35,7 +38,10 @@ protected:
     void viewDidLoad() override;
 
 private:
+    void showGlobalShortcutStatus();
+
     QPointer<KNVTShortcutRecorderControl> m_quickTaskEntryRecorderControl;
     QPointer<QLabel> m_globalShortcutsUnavailableLabel;
+    QPointer<QLabel> m_desktopShortcutLabel;
     QPointer<knvt::ApplicationBadgeValuePopUp> m_applicationBadgeValuePopUpButton;
 };

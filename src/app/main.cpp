@@ -8,11 +8,13 @@
 #include "foundation/Defaults.h"
 #include "foundation/SystemBusEvents.h"
 #include "foundation/SystemEvents.h"
+#include "hotkeys/HotKeyBackendSelector.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
 #include "hotkeys/X11HotKeyBackend.h"
 #include "hotkeys/X11KeyboardLayout.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QIcon>
 
 #include <memory>
@@ -35,13 +37,16 @@ int main(int argc, char *argv[])
     if (!instance.registerOrActivate())
         return 0;
 
-    // Global hot keys and key texts come from the X server; without one (another platform) the texts follow a US
-    // keyboard and no hot key can be registered.
+    // Key texts come from the X server; without one the texts follow a US keyboard. Global hot keys go through the
+    // desktop's GlobalShortcuts portal in a Wayland session where it answers, else through the X server, else there
+    // are none and the preferences say why.
     const std::unique_ptr<knvt::X11KeyboardLayout> keyboard = knvt::X11KeyboardLayout::create();
     if (keyboard)
         knvt::KeyboardLayoutSource::setCurrent(keyboard.get());
-    knvt::X11HotKeyBackend hotKeys(keyboard.get());
-    KNVTHotKeyCenter::sharedCenter().setBackend(&hotKeys);
+    knvt::X11HotKeyBackend x11HotKeys(keyboard.get());
+    knvt::HotKeyBackendSelector hotKeys(knvt::HotKeySession::current(keyboard != nullptr), &x11HotKeys,
+                                        QDBusConnection::sessionBus());
+    hotKeys.start();
 
     // The store syncs through the coordinator of the sync library, and refreshes the account when it opens a
     // signed-in library with automatic sync off.

@@ -28,6 +28,7 @@
 #include "objectstore/Context.h"
 
 #include "foundation/Defaults.h"
+#include "hotkeys/HotKeyBackendSelector.h"
 #include "hotkeys/KNVTHotKey.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
 #include "hotkeys/KNVTKeyboardShortcutManager.h"
@@ -37,6 +38,7 @@
 #include "hotkeys/ShortcutStrings.h"
 #include "hotkeys/X11HotKeyBackend.h"
 #include "hotkeys/X11KeyboardLayout.h"
+#include "support/FakeGlobalShortcutsPortal.h"
 #include "support/FakeSystemEvents.h"
 #include "support/FakeWallClockAlarm.h"
 #include "support/ItemRowLines.h"
@@ -51,10 +53,12 @@
 #include "uikit/Popover.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QItemSelection>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -246,6 +250,8 @@ AppDriver::~AppDriver()
     m_shortcutManager.reset();
     KNVTTasksAppDelegate::setKeyboardShortcutManagerHook({});
     KNVTHotKeyCenter::sharedCenter().setBackend(nullptr);
+    m_hotKeySelector.reset();
+    m_desktop.reset();
     m_x11HotKeys.reset();
     m_fakeHotKeys.reset();
     KeyboardLayoutSource::setCurrent(nullptr);
@@ -1039,9 +1045,57 @@ void AppDriver::useTheXServer()
     ASSERT_TRUE(m_otherProgram->isConnected());
 }
 
+void AppDriver::useTheDesktopPortal(bool withPortal)
+{
+    EXPECT_FALSE(m_launched) << "the desktop is chosen before the start";
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run inside scripts/with-keyring";
+    if (withPortal) {
+        m_desktop = std::make_unique<knvt::test::FakeGlobalShortcutsPortal>(2);
+        ASSERT_TRUE(m_desktop->isRegistered());
+    }
+    // No X server in this session: the stand-in for its hot keys has none to give.
+    m_fakeHotKeys->setAvailable(false);
+    m_hotKeySelector = std::make_unique<knvt::HotKeyBackendSelector>(
+        knvt::HotKeySession{QStringLiteral("wayland"), true, false, false, {}}, m_fakeHotKeys.get(),
+        QDBusConnection::sessionBus());
+    m_hotKeySelector->start();
+}
+
+knvt::test::FakeGlobalShortcutsPortal &AppDriver::desktop()
+{
+    EXPECT_TRUE(m_desktop) << "useTheDesktopPortal() first";
+    return *m_desktop;
+}
+
+void AppDriver::waitForTheDesktop()
+{
+    if (!m_hotKeySelector || m_hotKeySelector->portal() == nullptr)
+        return;
+    const knvt::PortalHotKeyBackend *portal = m_hotKeySelector->portal();
+    knvt::test::waitUntil([portal] {
+        const knvt::PortalHotKeyBackend::State state = portal->state();
+        return state != knvt::PortalHotKeyBackend::State::Probing && state != knvt::PortalHotKeyBackend::State::Binding;
+    });
+    settle();
+}
+
 void AppDriver::pressAnywhere(const QString &chord, int holdMilliseconds)
 {
     ensureLaunched();
+    if (m_hotKeySelector) {
+        // The desktop runs the shortcut when the chord is the trigger it bound.
+        waitForTheDesktop();
+        if (m_desktop && m_desktop->isRegistered() && !m_desktop->boundTrigger().isEmpty()
+            && QKeySequence::fromString(m_desktop->boundTrigger()) == QKeySequence::fromString(chord)) {
+            const int before = newTaskWindows();
+            m_desktop->press(QStringLiteral("activation-%1").arg(++m_activations));
+            knvt::test::waitUntil([this, before] { return newTaskWindows() > before; });
+        }
+        // A release or a second window would come now.
+        knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(200));
+        settle();
+        return;
+    }
     if (m_otherProgram) {
         m_otherProgram->showFocusedWindow();
         EXPECT_TRUE(m_otherProgram->hasFocus()) << "another program has the focus";
@@ -1199,6 +1253,20 @@ bool AppDriver::preferencesSayGlobalShortcutsNeedX11()
         recorder ? recorder->window()->findChild<QLabel *>(QStringLiteral("globalShortcutsUnavailableLabel")) : nullptr;
     return label != nullptr && label->isVisible()
         && label->text() == QStringLiteral("Global shortcuts need an X11 display.");
+}
+
+QString AppDriver::preferencesGlobalShortcutLine()
+{
+    waitForTheDesktop();
+    KNVTShortcutRecorderControl *recorder = shortcutRecorder();
+    if (recorder == nullptr)
+        return {};
+    for (const char *name : {"globalShortcutsUnavailableLabel", "desktopShortcutLabel"}) {
+        auto *label = recorder->window()->findChild<QLabel *>(QString::fromLatin1(name));
+        if (label != nullptr && label->isVisible())
+            return label->text();
+    }
+    return {};
 }
 
 bool AppDriver::chordIsFree(const QString &chord)

@@ -42,11 +42,13 @@ class QMimeData;
 class QWidget;
 
 namespace knvt {
+class HotKeyBackendSelector;
 class X11HotKeyBackend;
 class X11KeyboardLayout;
 namespace test {
+class FakeGlobalShortcutsPortal;
 class OtherXClient;
-}
+} // namespace test
 } // namespace knvt
 
 namespace knvt::features {
@@ -232,6 +234,13 @@ public:
     // Before the start: global hot keys on the X server the test runs under, with another program (a plain X
     // client) holding the focus, instead of the recorded stand-in.
     void useTheXServer();
+    // Before the start: a Wayland session, whose desktop binds global shortcuts through its GlobalShortcuts portal.
+    // The fake portal on the private session bus (tests inside scripts/with-keyring) stands for the desktop;
+    // `withPortal` false: a desktop without one.
+    void useTheDesktopPortal(bool withPortal = true);
+    knvt::test::FakeGlobalShortcutsPortal &desktop();
+    // Waits until the desktop has answered what it was asked (the portal's version, a binding).
+    void waitForTheDesktop();
     // A chord ("Ctrl+Shift+O") pressed while another program has the focus; with `holdMilliseconds` held down.
     void pressAnywhere(const QString &chord, int holdMilliseconds = 0);
     // Another program takes the chord for itself.
@@ -293,6 +302,9 @@ public:
     bool newTaskWindowHasTitleFocus();
     QString recorderFace();
     bool preferencesSayGlobalShortcutsNeedX11();
+    // The line under the recorder about the global key, as shown: why there is none, or what the desktop made of the
+    // recorded shortcut; "" when none shows.
+    QString preferencesGlobalShortcutLine();
     // No program holds the chord: nothing of this one is left on the key.
     bool chordIsFree(const QString &chord);
     // The number the quick-entry hot key is registered under now.
@@ -454,6 +466,9 @@ private:
     std::unique_ptr<knvt::X11KeyboardLayout> m_keyboard;
     std::unique_ptr<knvt::X11HotKeyBackend> m_x11HotKeys;
     std::unique_ptr<knvt::test::OtherXClient> m_otherProgram;
+    std::unique_ptr<knvt::test::FakeGlobalShortcutsPortal> m_desktop;
+    std::unique_ptr<knvt::HotKeyBackendSelector> m_hotKeySelector;
+    int m_activations = 0;
     std::unique_ptr<KNVTKeyboardShortcutManager> m_shortcutManager;
     bool m_launched = false;
 };

@@ -26,6 +26,16 @@ private:
     quint64 m_serial = 0;
 };
 
+// A desktop that binds shortcuts itself and gave the recorded one another key.
+class ReassigningDesktop : public AcceptingBackend
+{
+public:
+    QString statusText() const override
+    {
+        return QStringLiteral("The desktop assigned Ctrl+Alt+K instead of the recorded shortcut.");
+    }
+};
+
 } // namespace
 
 KNVT_SCREENSHOTS(PreferenceGeneralPane)
@@ -39,6 +49,17 @@ KNVT_SCREENSHOTS(PreferenceGeneralPane)
         manager.quickTaskEntryHotKey()->setKeyCombo({31, 768});
         KNVTPreferenceGeneralViewController pane;
         writer.save(QStringLiteral("set"), pane.view());
+        KNVTKeyboardShortcutManager::setSharedManager(nullptr);
+        KNVTHotKeyCenter::sharedCenter().setBackend(nullptr);
+    }
+    {
+        ReassigningDesktop backend;
+        KNVTHotKeyCenter::sharedCenter().setBackend(&backend);
+        KNVTKeyboardShortcutManager manager;
+        KNVTKeyboardShortcutManager::setSharedManager(&manager);
+        manager.quickTaskEntryHotKey()->setKeyCombo({31, 768});
+        KNVTPreferenceGeneralViewController pane;
+        writer.save(QStringLiteral("desktop-assigned-another-key"), pane.view());
         KNVTKeyboardShortcutManager::setSharedManager(nullptr);
         KNVTHotKeyCenter::sharedCenter().setBackend(nullptr);
     }
