@@ -40,9 +40,9 @@ void HotKeyBackendSelector::portalProbed(bool answered)
     m_session.portalVersion = answered ? m_portal->version() : std::nullopt;
     m_choice = chooseHotKeyBackend(m_session);
     qCInfo(lcHotkeys) << "HotKeyBackendSelector:portalProbed global hot keys through"
-                      << (m_choice == HotKeyBackendKind::Portal ? "the desktop's portal"
-                          : m_choice == HotKeyBackendKind::X11  ? "the X server"
-                                                                : "nothing");
+                      << (m_choice == HotKeyBackendKind::Portal    ? "the desktop's portal"
+                              : m_choice == HotKeyBackendKind::X11 ? "the X server"
+                                                                   : "nothing");
     if (m_choice == HotKeyBackendKind::X11)
         KNVTHotKeyCenter::sharedCenter().moveHotKeysTo(m_x11);
     emit chosen(m_choice);

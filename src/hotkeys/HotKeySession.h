@@ -9,10 +9,10 @@ namespace knvt {
 // Where global hot keys can come from in this session: what the start-up looks at to choose a backend.
 struct HotKeySession
 {
-    QString platformName;       // Qt's platform plugin: "xcb", "wayland", "offscreen"
-    bool waylandDisplay = false; // WAYLAND_DISPLAY is set
-    bool xDisplay = false;       // DISPLAY is set
-    bool xServer = false;        // Qt is connected to an X server, whose keys can be grabbed
+    QString platformName;              // Qt's platform plugin: "xcb", "wayland", "offscreen"
+    bool waylandDisplay = false;       // WAYLAND_DISPLAY is set
+    bool xDisplay = false;             // DISPLAY is set
+    bool xServer = false;              // Qt is connected to an X server, whose keys can be grabbed
     std::optional<uint> portalVersion; // the GlobalShortcuts portal's version, once it answered
 
     // A Wayland session: Qt runs on Wayland, or a Wayland display is there without an X one.

@@ -36,6 +36,14 @@ bool sameTrigger(const QString &assigned, const QString &nativeText, const QStri
     return false;
 }
 
+// a{sv} as QtDBus hands it over inside a message: not yet demarshalled.
+QVariantMap mapOf(const QVariant &value)
+{
+    if (value.canConvert<QDBusArgument>())
+        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+    return value.toMap();
+}
+
 QString pathOf(const QVariant &value)
 {
     if (value.canConvert<QDBusObjectPath>() && value.typeId() == qMetaTypeId<QDBusObjectPath>())
@@ -77,7 +85,8 @@ void PortalHotKeyBackend::start()
         return;
     }
     const QString service = QString::fromLatin1(portal::Service);
-    m_portal = new OrgFreedesktopPortalGlobalShortcutsInterface(service, QString::fromLatin1(portal::Path), m_bus, this);
+    m_portal =
+        new OrgFreedesktopPortalGlobalShortcutsInterface(service, QString::fromLatin1(portal::Path), m_bus, this);
     m_portal->setTimeout(Timing::ms(m_timeouts.call));
     listenToPortal("Activated", SLOT(activated(QDBusMessage)));
     listenToPortal("Deactivated", SLOT(deactivated(QDBusMessage)));
@@ -86,9 +95,9 @@ void PortalHotKeyBackend::start()
     connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, &PortalHotKeyBackend::vanished);
 
     // The property is read with a call of its own: the proxy's getter would wait for the answer.
-    QDBusMessage get = QDBusMessage::createMethodCall(service, QString::fromLatin1(portal::Path),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(service, QString::fromLatin1(portal::Path),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QString::fromLatin1(portal::GlobalShortcutsInterface) << QStringLiteral("version");
     auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(get, Timing::ms(m_timeouts.call)), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
@@ -113,8 +122,9 @@ void PortalHotKeyBackend::start()
     });
 }
 
-// The portal's signals are taken from the bus by the portal's well-known name, and their arguments read from the
-// message: QtDBus 6.4 does not hand these signals to slots that take their arguments one by one.
+// The portal's signals, like the requests' answers, are taken from the bus by the portal's well-known name and read
+// from the message itself: under Qt 6.4 a slot taking Activated's arguments one by one was never called, while one
+// taking the message is.
 void PortalHotKeyBackend::listenToPortal(const char *signal, const char *slot)
 {
     m_bus.connect(QString::fromLatin1(portal::Service), QString::fromLatin1(portal::Path),
@@ -222,10 +232,9 @@ void PortalHotKeyBackend::bindShortcut()
     const QString token = nextToken();
     const QString path = portal::requestPath(m_bus.baseService(), token);
     listen(path, RequestKind::Bind, m_timeouts.bind);
-    const portal::Shortcuts shortcuts{
-        {QString::fromLatin1(ShortcutId),
-         {{QStringLiteral("description"), tr("Open Quick Entry to add a task")},
-          {QStringLiteral("preferred_trigger"), m_wanted->trigger}}}};
+    const portal::Shortcuts shortcuts{{QString::fromLatin1(ShortcutId),
+                                       {{QStringLiteral("description"), tr("Open Quick Entry to add a task")},
+                                        {QStringLiteral("preferred_trigger"), m_wanted->trigger}}}};
     watchCall(m_portal->BindShortcuts(QDBusObjectPath(m_session), shortcuts, QString(),
                                       {{QStringLiteral("handle_token"), token}}),
               path);
@@ -235,7 +244,7 @@ void PortalHotKeyBackend::listen(const QString &path, RequestKind kind, double s
 {
     // Subscribed before the call, so that an answer sent at once is not missed.
     m_bus.connect(QString::fromLatin1(portal::Service), path, QString::fromLatin1(portal::RequestInterface),
-                  QStringLiteral("Response"), this, SLOT(requestAnswered(uint, QVariantMap, QDBusMessage)));
+                  QStringLiteral("Response"), this, SLOT(requestAnswered(QDBusMessage)));
     auto *timer = new QTimer(this);
     timer->setSingleShot(true);
     connect(timer, &QTimer::timeout, this, [this, path] {
@@ -256,7 +265,7 @@ void PortalHotKeyBackend::forget(const QString &path)
     request.timer->stop();
     request.timer->deleteLater();
     m_bus.disconnect(QString::fromLatin1(portal::Service), path, QString::fromLatin1(portal::RequestInterface),
-                     QStringLiteral("Response"), this, SLOT(requestAnswered(uint, QVariantMap, QDBusMessage)));
+                     QStringLiteral("Response"), this, SLOT(requestAnswered(QDBusMessage)));
 }
 
 void PortalHotKeyBackend::forgetAllRequests()
@@ -285,17 +294,20 @@ void PortalHotKeyBackend::watchCall(const QDBusPendingCall &call, const QString 
             const Request request = m_requests.value(requestPath);
             const int remaining = request.timer->remainingTime();
             forget(requestPath);
-            listen(handle, request.kind, std::max(remaining, 0) / 1000.0 / Timing::scale());
+            listen(handle, request.kind, std::max(remaining, 1) / 1000.0 / Timing::scale());
         }
     });
 }
 
-void PortalHotKeyBackend::requestAnswered(uint response, const QVariantMap &results, const QDBusMessage &message)
+void PortalHotKeyBackend::requestAnswered(const QDBusMessage &message)
 {
     const QString path = message.path();
     const auto found = m_requests.constFind(path);
-    if (found == m_requests.cend())
+    const QVariantList arguments = message.arguments();
+    if (found == m_requests.cend() || arguments.size() < 2)
         return;
+    const uint response = arguments.at(0).toUInt();
+    const QVariantMap results = mapOf(arguments.at(1));
     const RequestKind kind = found->kind;
     forget(path);
     if (kind == RequestKind::Session) {
@@ -304,6 +316,10 @@ void PortalHotKeyBackend::requestAnswered(uint response, const QVariantMap &resu
             return;
         }
         m_session = pathOf(results.value(QStringLiteral("session_handle")));
+        if (m_session.isEmpty()) {
+            fail(tr("the desktop did not open a session"));
+            return;
+        }
         if (m_wanted)
             bindShortcut();
         else
@@ -378,13 +394,6 @@ PortalSignal readSignal(const QDBusMessage &message)
     return read;
 }
 
-QVariantMap mapOf(const QVariant &value)
-{
-    if (value.canConvert<QDBusArgument>())
-        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
-    return value.toMap();
-}
-
 } // namespace
 
 bool PortalHotKeyBackend::concernsTheShortcut(const QString &session, const QString &shortcutId) const
@@ -434,8 +443,7 @@ QString PortalHotKeyBackend::statusText() const
 {
     switch (m_state) {
     case State::Probing:
-    case State::Binding:
-        return m_wanted ? tr("Waiting for the desktop to bind the shortcut\u2026") : QString();
+    case State::Binding: return m_wanted ? tr("Waiting for the desktop to bind the shortcut\u2026") : QString();
     case State::Unavailable:
         return tr("Global shortcuts are unavailable: this desktop offers no global shortcuts portal.");
     case State::Idle: return {};
@@ -448,7 +456,8 @@ QString PortalHotKeyBackend::statusText() const
     case State::Refused:
         return tr("The desktop did not bind the shortcut: it was refused or left without a key. There is no global "
                   "key.");
-    case State::Failed: return tr("The desktop could not bind the shortcut: %1. There is no global key.").arg(m_failure);
+    case State::Failed:
+        return tr("The desktop could not bind the shortcut: %1. There is no global key.").arg(m_failure);
     case State::Vanished:
         return tr("The desktop's global shortcuts portal has stopped. There is no global key until the application "
                   "starts again.");

@@ -79,7 +79,7 @@ signals:
     void probed(bool answered);
 
 private slots:
-    void requestAnswered(uint response, const QVariantMap &results, const QDBusMessage &message);
+    void requestAnswered(const QDBusMessage &message);
     void activated(const QDBusMessage &message);
     void deactivated(const QDBusMessage &message);
     void shortcutsChanged(const QDBusMessage &message);

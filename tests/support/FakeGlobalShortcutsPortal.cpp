@@ -16,7 +16,8 @@ int g_portals = 0;
 
 FakeGlobalShortcutsPortal::FakeGlobalShortcutsPortal(uint version, bool withGlobalShortcuts)
     : m_connectionName(QStringLiteral("knvt-fake-portal-%1").arg(++g_portals)),
-      m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connectionName)), m_version(version)
+      m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connectionName)),
+      m_version(version)
 {
     portal::registerTypes();
     if (!m_connection.isConnected())
@@ -67,8 +68,7 @@ QString FakeGlobalShortcutsPortal::describe(const QString &trigger)
 QDBusObjectPath FakeGlobalShortcutsPortal::CreateSession(const QVariantMap &options)
 {
     const QString sender = message().service();
-    const QString requestPath =
-        portal::requestPath(sender, options.value(QStringLiteral("handle_token")).toString());
+    const QString requestPath = portal::requestPath(sender, options.value(QStringLiteral("handle_token")).toString());
     const QString sessionPath =
         portal::sessionPath(sender, options.value(QStringLiteral("session_handle_token")).toString());
     auto *session = new FakePortalSession([this, sessionPath] { closed(sessionPath); }, this);
@@ -83,8 +83,7 @@ QDBusObjectPath FakeGlobalShortcutsPortal::CreateSession(const QVariantMap &opti
 
 QDBusObjectPath FakeGlobalShortcutsPortal::BindShortcuts(const QDBusObjectPath &session,
                                                          const QList<QPair<QString, QVariantMap>> &shortcuts,
-                                                         const QString &,
-                                                         const QVariantMap &options)
+                                                         const QString &, const QVariantMap &options)
 {
     const QString requestPath =
         portal::requestPath(message().service(), options.value(QStringLiteral("handle_token")).toString());
@@ -106,12 +105,14 @@ QDBusObjectPath FakeGlobalShortcutsPortal::BindShortcuts(const QDBusObjectPath &
     QVariantMap results;
     switch (m_mode) {
     case Mode::Confirm:
-        m_bound = bound.isEmpty() ? QString() : bound.constFirst().second.value(QStringLiteral("trigger_description"))
-                                                    .toString();
+        m_bound = bound.isEmpty() ? QString()
+                                  : bound.constFirst().second.value(QStringLiteral("trigger_description")).toString();
         results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(bound));
         break;
     case Mode::Refuse: response = portal::ResponseCancelled; break;
-    case Mode::LeaveUnbound: results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(portal::Shortcuts())); break;
+    case Mode::LeaveUnbound:
+        results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(portal::Shortcuts()));
+        break;
     case Mode::Error: response = 2; break;
     case Mode::Silent: return QDBusObjectPath(requestPath);
     }
@@ -153,9 +154,9 @@ void FakeGlobalShortcutsPortal::changeTrigger(const QString &description)
         return;
     const Binding &binding = m_bindings.constLast();
     m_bound = description;
-    const portal::Shortcuts shortcuts{{binding.id,
-                                       {{QStringLiteral("description"), binding.description},
-                                        {QStringLiteral("trigger_description"), description}}}};
+    const portal::Shortcuts shortcuts{
+        {binding.id,
+         {{QStringLiteral("description"), binding.description}, {QStringLiteral("trigger_description"), description}}}};
     emitSignal(QStringLiteral("ShortcutsChanged"),
                {QVariant::fromValue(QDBusObjectPath(binding.session)), QVariant::fromValue(shortcuts)});
 }

@@ -1,9 +1,9 @@
 // The portal backend against a fake desktop portal on the private session bus (inside scripts/with-keyring).
 
+#include "hotkeys/PortalHotKeyBackend.h"
 #include "hotkeys/HotKeyBackendSelector.h"
 #include "hotkeys/KNVTHotKey.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
-#include "hotkeys/PortalHotKeyBackend.h"
 #include "support/FakeGlobalShortcutsPortal.h"
 #include "support/FakeHotKeyBackend.h"
 #include "support/ScopedKeyboardLayout.h"
@@ -149,7 +149,8 @@ TEST_F(PortalHotKeyBackendTest, TheTriggerTheDesktopAssignedIsReportedInItsOwnWo
     ASSERT_TRUE(reaches(*backend, State::Bound));
     EXPECT_EQ(backend->assignedTrigger(), QStringLiteral("Ctrl+Alt+K"));
     EXPECT_TRUE(backend->desktopAssignedAnotherTrigger());
-    EXPECT_EQ(backend->statusText(), QStringLiteral("The desktop assigned Ctrl+Alt+K instead of the recorded shortcut."));
+    EXPECT_EQ(backend->statusText(),
+              QStringLiteral("The desktop assigned Ctrl+Alt+K instead of the recorded shortcut."));
 
     // The user changes it in the desktop's settings, back to the recorded keys and to others.
     desktop.changeTrigger(QStringLiteral("Alt+Ctrl+E"));
@@ -222,7 +223,8 @@ TEST_F(PortalHotKeyBackendTest, APortalThatIsMissingOrLeavesTheBusLeavesNoGlobal
         desktop.vanish();
         ASSERT_TRUE(reaches(*backend, State::Vanished));
         EXPECT_FALSE(backend->isAvailable());
-        EXPECT_TRUE(backend->statusText().startsWith(QStringLiteral("The desktop's global shortcuts portal has stopped")));
+        EXPECT_TRUE(
+            backend->statusText().startsWith(QStringLiteral("The desktop's global shortcuts portal has stopped")));
         EXPECT_FALSE(center.registerHotKey(pressed.make({31, 0x300}))) << "nothing to bind with";
     }
     {
