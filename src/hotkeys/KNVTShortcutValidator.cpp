@@ -88,7 +88,7 @@ knvt::AlertPresenter::Request alertWithNonRecoverableError(const KNVTShortcutErr
         request.title =
             error != nullptr && !error->title.isEmpty() ? error->title : tr("The key combination can't be used!");
         request.message = error != nullptr ? error->suggestion : QString();
-        request.buttonTitles = {QStringLiteral("OK")};
+        request.buttonTitles = {tr("OK")};
         return request;
     }
     request.title = error->title;
