@@ -53,6 +53,7 @@ void KNVTPreferenceGeneralViewController::loadView()
 {
     auto *pane = new QWidget;
     pane->setObjectName(QStringLiteral("KNVTPreferenceGeneralViewController"));
+    pane->setAccessibleName(tr("General"));
     auto *form = new QFormLayout(pane);
     form->setContentsMargins(20, 20, 20, 20);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -5,6 +5,7 @@
 #include "hotkeys/KNVTKeyboardShortcutManager.h"
 #include "uikit/screenshots/Screenshots.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 namespace {
@@ -32,7 +33,10 @@ class ReassigningDesktop : public AcceptingBackend
 public:
     QString statusText() const override
     {
-        return QStringLiteral("The desktop assigned Ctrl+Alt+K instead of the recorded shortcut.");
+        // The portal backend's own text, through the translations as it is shown.
+        return QCoreApplication::translate("knvt::PortalHotKeyBackend",
+                                           "The desktop assigned %1 instead of the recorded shortcut.")
+            .arg(QStringLiteral("Ctrl+Alt+K"));
     }
 };
 

@@ -24,6 +24,7 @@ struct Frame
 
     explicit Frame(int style)
     {
+        window.setAccessibleName(QStringLiteral("Shortcut recorder"));
         auto *layout = new QVBoxLayout(&window);
         layout->setContentsMargins(12, 12, 12, 12);
         recorder = new KNVTShortcutRecorderControl(&window);
@@ -110,6 +111,7 @@ KNVT_SCREENSHOTS(ShortcutGlyphs)
         }
         painter.end();
         QLabel label;
+        label.setAccessibleName(QStringLiteral("Recorder glyphs"));
         label.setPixmap(QPixmap::fromImage(sheet));
         writer.save(scale == 1.0 ? QStringLiteral("1x") : QStringLiteral("2x"), &label);
     }
