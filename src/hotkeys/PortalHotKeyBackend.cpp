@@ -176,7 +176,7 @@ void PortalHotKeyBackend::unregisterGrab(const GrabRecord &record)
     if (!m_wanted || m_wanted->record != record)
         return;
     m_wanted.reset();
-    forgetAllRequests();
+    abandonRequests();
     closeSession();
     m_assigned.clear();
     if (isAvailable() && m_state != State::Probing)
@@ -209,7 +209,7 @@ QString PortalHotKeyBackend::nextToken()
 // A binding always starts from a session of its own: the portal binds a session's shortcuts once.
 void PortalHotKeyBackend::beginBinding()
 {
-    forgetAllRequests();
+    abandonRequests();
     closeSession();
     m_assigned.clear();
     m_failure.clear();
@@ -248,8 +248,13 @@ void PortalHotKeyBackend::listen(const QString &path, RequestKind kind, double s
     auto *timer = new QTimer(this);
     timer->setSingleShot(true);
     connect(timer, &QTimer::timeout, this, [this, path] {
-        if (!m_requests.contains(path))
+        const auto found = m_requests.constFind(path);
+        if (found == m_requests.cend())
             return;
+        if (found->abandoned) {
+            forget(path);
+            return;
+        }
         qCWarning(lcHotkeys) << "PortalHotKeyBackend:listen no answer from the desktop at" << path;
         fail(tr("the desktop did not answer"));
     });
@@ -275,6 +280,19 @@ void PortalHotKeyBackend::forgetAllRequests()
         forget(path);
 }
 
+// A session being opened is still waited for, so that it does not stay open at the desktop; answers to anything else
+// are no longer heard.
+void PortalHotKeyBackend::abandonRequests()
+{
+    const QList<QString> paths = m_requests.keys();
+    for (const QString &path : paths) {
+        if (m_requests[path].kind == RequestKind::Session)
+            m_requests[path].abandoned = true;
+        else
+            forget(path);
+    }
+}
+
 void PortalHotKeyBackend::watchCall(const QDBusPendingCall &call, const QString &requestPath)
 {
     auto *watcher = new QDBusPendingCallWatcher(call, this);
@@ -283,18 +301,22 @@ void PortalHotKeyBackend::watchCall(const QDBusPendingCall &call, const QString 
         if (!m_requests.contains(requestPath))
             return;
         const QDBusPendingReply<QDBusObjectPath> reply = *done;
+        const Request request = m_requests.value(requestPath);
         if (reply.isError()) {
             qCWarning(lcHotkeys) << "PortalHotKeyBackend:watchCall" << reply.error().name() << reply.error().message();
-            fail(reply.error().message());
+            if (request.abandoned)
+                forget(requestPath);
+            else
+                fail(reply.error().message());
             return;
         }
         const QString handle = reply.value().path();
         if (handle != requestPath) {
             // A portal that names its requests otherwise answers at the path it returned.
-            const Request request = m_requests.value(requestPath);
             const int remaining = request.timer->remainingTime();
             forget(requestPath);
             listen(handle, request.kind, std::max(remaining, 1) / 1000.0 / Timing::scale());
+            m_requests[handle].abandoned = request.abandoned;
         }
     });
 }
@@ -309,7 +331,13 @@ void PortalHotKeyBackend::requestAnswered(const QDBusMessage &message)
     const uint response = arguments.at(0).toUInt();
     const QVariantMap results = mapOf(arguments.at(1));
     const RequestKind kind = found->kind;
+    const bool abandoned = found->abandoned;
     forget(path);
+    if (abandoned) {
+        if (kind == RequestKind::Session && response == portal::ResponseSuccess)
+            closeSessionAt(pathOf(results.value(QStringLiteral("session_handle"))));
+        return;
+    }
     if (kind == RequestKind::Session) {
         if (response != portal::ResponseSuccess) {
             fail(tr("the desktop did not open a session"));
@@ -354,19 +382,21 @@ void PortalHotKeyBackend::applyShortcuts(const QVariant &shortcuts)
 
 void PortalHotKeyBackend::closeSession()
 {
-    if (m_session.isEmpty())
-        return;
-    if (m_bus.isConnected()) {
-        m_bus.send(QDBusMessage::createMethodCall(QString::fromLatin1(portal::Service), m_session,
-                                                  QString::fromLatin1(portal::SessionInterface),
-                                                  QStringLiteral("Close")));
-    }
+    closeSessionAt(m_session);
     m_session.clear();
+}
+
+void PortalHotKeyBackend::closeSessionAt(const QString &session)
+{
+    if (session.isEmpty() || !m_bus.isConnected())
+        return;
+    m_bus.send(QDBusMessage::createMethodCall(QString::fromLatin1(portal::Service), session,
+                                              QString::fromLatin1(portal::SessionInterface), QStringLiteral("Close")));
 }
 
 void PortalHotKeyBackend::fail(const QString &reason)
 {
-    forgetAllRequests();
+    abandonRequests();
     closeSession();
     m_assigned.clear();
     m_failure = reason;

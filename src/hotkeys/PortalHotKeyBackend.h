@@ -96,6 +96,8 @@ private:
     {
         RequestKind kind = RequestKind::Session;
         QTimer *timer = nullptr;
+        // No longer wanted; a session it opens after all is closed at once.
+        bool abandoned = false;
     };
 
     void setState(State state);
@@ -105,8 +107,10 @@ private:
     void listen(const QString &path, RequestKind kind, double seconds);
     void forget(const QString &path);
     void forgetAllRequests();
+    void abandonRequests();
     void watchCall(const QDBusPendingCall &call, const QString &requestPath);
     void closeSession();
+    void closeSessionAt(const QString &session);
     void fail(const QString &reason);
     void applyShortcuts(const QVariant &shortcuts);
     void listenToPortal(const char *signal, const char *slot);

@@ -75,7 +75,7 @@ QDBusObjectPath FakeGlobalShortcutsPortal::CreateSession(const QVariantMap &opti
     m_connection.registerObject(sessionPath, session, QDBusConnection::ExportAllSlots);
     m_sessions.insert(sessionPath, session);
     m_open << sessionPath;
-    QTimer::singleShot(0, this, [this, requestPath, sessionPath] {
+    QTimer::singleShot(m_delay, this, [this, requestPath, sessionPath] {
         respond(requestPath, portal::ResponseSuccess, {{QStringLiteral("session_handle"), sessionPath}});
     });
     return QDBusObjectPath(requestPath);
@@ -116,7 +116,8 @@ QDBusObjectPath FakeGlobalShortcutsPortal::BindShortcuts(const QDBusObjectPath &
     case Mode::Error: response = 2; break;
     case Mode::Silent: return QDBusObjectPath(requestPath);
     }
-    QTimer::singleShot(0, this, [this, requestPath, response, results] { respond(requestPath, response, results); });
+    QTimer::singleShot(m_delay, this,
+                       [this, requestPath, response, results] { respond(requestPath, response, results); });
     return QDBusObjectPath(requestPath);
 }
 
@@ -127,7 +128,7 @@ QDBusObjectPath FakeGlobalShortcutsPortal::ListShortcuts(const QDBusObjectPath &
     portal::Shortcuts listed;
     if (!m_bindings.isEmpty() && !m_bound.isEmpty())
         listed.append({m_bindings.constLast().id, {{QStringLiteral("trigger_description"), m_bound}}});
-    QTimer::singleShot(0, this, [this, requestPath, listed] {
+    QTimer::singleShot(m_delay, this, [this, requestPath, listed] {
         respond(requestPath, portal::ResponseSuccess, {{QStringLiteral("shortcuts"), QVariant::fromValue(listed)}});
     });
     return QDBusObjectPath(requestPath);

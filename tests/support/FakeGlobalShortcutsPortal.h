@@ -53,6 +53,8 @@ public:
     void setMode(Mode mode) { m_mode = mode; }
     // The desktop binds the next shortcuts to this trigger, whatever was preferred.
     void assignTrigger(const QString &description) { m_assigned = description; }
+    // Requests are answered that long after the call returned, as by a desktop that takes its time.
+    void delayAnswers(int milliseconds) { m_delay = milliseconds; }
 
     QList<Binding> bindings() const { return m_bindings; }
     QStringList openSessions() const { return m_open; }
@@ -88,6 +90,7 @@ private:
     uint m_version = 1;
     bool m_registered = false;
     Mode m_mode = Mode::Confirm;
+    int m_delay = 0;
     QString m_assigned;
     QString m_bound;
     QList<Binding> m_bindings;

@@ -139,6 +139,30 @@ TEST_F(PortalHotKeyBackendTest, AnotherCombinationIsBoundInASessionOfItsOwnAndTh
         << "a cleared shortcut leaves no session";
 }
 
+TEST_F(PortalHotKeyBackendTest, ACombinationChangedBeforeTheDesktopAnsweredLeavesNoSessionBehind)
+{
+    FakeGlobalShortcutsPortal desktop;
+    desktop.delayAnswers(150);
+    const auto backend = makeBackend();
+    backend->start();
+    const std::shared_ptr<KNVTHotKey> hotKey = pressed.make({14, 0x900});
+    ASSERT_TRUE(center.registerHotKey(hotKey));
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return desktop.openSessions().size() == 1; }));
+    ASSERT_EQ(backend->state(), State::Binding) << "the session is open at the desktop, its answer still to come";
+
+    hotKey->setKeyCombo({31, 0x300});
+    ASSERT_TRUE(center.registerHotKey(hotKey));
+    ASSERT_TRUE(reaches(*backend, State::Bound));
+    EXPECT_EQ(backend->assignedTrigger(), QStringLiteral("Ctrl+Shift+O"));
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return desktop.closedSessions().size() == 1; }))
+        << "the session opened for the first combination is closed when its answer comes";
+    EXPECT_EQ(desktop.openSessions().size(), 1);
+    EXPECT_EQ(desktop.bindings().size(), 1) << "only the new combination was bound";
+
+    center.unregisterHotKey(hotKey);
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return desktop.openSessions().isEmpty(); }));
+}
+
 TEST_F(PortalHotKeyBackendTest, TheTriggerTheDesktopAssignedIsReportedInItsOwnWords)
 {
     FakeGlobalShortcutsPortal desktop;
