@@ -46,6 +46,8 @@ void KNVTHomeOutlineView::keyPressEvent(QKeyEvent *event)
         QTreeView::keyPressEvent(event);
         return;
     }
+    // Get Info (Ctrl+I), Edit (Return) and Delete (Ctrl+Backspace) are the window's actions, which act on this list
+    // while it has the focus.
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     switch (event->key()) {
     case Qt::Key_Backtab: m_controller->insertTab(false); return;
@@ -54,21 +56,6 @@ void KNVTHomeOutlineView::keyPressEvent(QKeyEvent *event)
         if (ctrl)
             return;
         break;
-    case Qt::Key_I:
-        if (ctrl) {
-            m_controller->viewSelectedItem();
-            return;
-        }
-        break;
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-        if (ctrl) {
-            m_controller->removeSelectedItem();
-            return;
-        }
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: m_controller->editSelectedItem(); return;
     default: break;
     }
     QTreeView::keyPressEvent(event);

@@ -13,6 +13,7 @@
 #include "model/KNVTFocusType.h"
 
 #include "foundation/NotificationCenter.h"
+#include "uikit/ActionSet.h"
 #include "uikit/KNVTSourceListTableCellView.h"
 #include "uikit/KNVTTableViewGroupRowView.h"
 
@@ -132,18 +133,15 @@ void KNVTHomeViewController::buildView()
     m_addPopUpButton->setFlat(true);
     m_addPopUpButton->setFixedWidth(32);
     auto *addMenu = new QMenu(m_addPopUpButton);
-    addMenu->addAction(tr("New Task"), this, [this] {
-        if (m_delegate)
-            m_delegate->newTaskPopover(m_addPopUpButton);
-    });
-    addMenu->addAction(tr("New Project"), this, [this] {
-        if (m_delegate)
-            m_delegate->newProjectSheet(m_addPopUpButton);
-    });
-    addMenu->addAction(tr("New Area"), this, [this] {
-        if (m_delegate)
-            m_delegate->newAreaSheet(m_addPopUpButton);
-    });
+    addMenu->setObjectName(QStringLiteral("addMenu"));
+    if (knvt::ActionSet *set = m_delegate ? m_delegate->actions() : nullptr) {
+        for (knvt::Command command :
+             {knvt::Command::NewTask, knvt::Command::NewProject, knvt::Command::NewArea, knvt::Command::NewTag})
+            addMenu->addAction(set->action(command));
+        set->validateBeforeShowing(addMenu);
+        // Return in the list edits its entry.
+        set->addPane(m_view);
+    }
     m_addPopUpButton->setMenu(addMenu);
     barLayout->addWidget(m_addPopUpButton);
     m_activityView = new KNVTHomeActivityView(bar);

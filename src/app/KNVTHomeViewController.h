@@ -4,6 +4,8 @@
 #include "app/KNVTHomeActivityView.h"
 #include "app/KNVTHomeSection.h"
 
+#include "uikit/CommandTarget.h"
+
 #include <QAbstractItemModel>
 #include <QObject>
 #include <QPointer>
@@ -28,7 +30,10 @@ class HomeModel;
 // their sections, with badges, the sync status line and the add button below. It tells its host what is selected,
 // rebuilds itself before every store change and puts the selection back afterwards, offers the commands on the
 // selected project, area or tag (menu, keys, double click, sharing button) and takes drops of tasks, lists and tags.
-class KNVTHomeViewController : public QObject
+//
+// The window's commands act on the selected project, area or tag while the list has the keyboard focus (Delete
+// deletes the project, not the tasks of the centre list); the list is then their target.
+class KNVTHomeViewController : public QObject, public knvt::CommandTarget
 {
     Q_OBJECT
 
@@ -77,8 +82,11 @@ public:
     void refreshSelectedItem();
     // The sharing button of the row of `uri`.
     void shareItem(const QUrl &uri);
-    // The context menu for the selection (nullptr: none); owned by the caller.
+    // The context menu for the selection (nullptr: none), made of the window's actions; owned by the caller. The list
+    // takes the keyboard focus first, so that the actions act on it.
     QMenu *menuForEvent(QWidget *parent = nullptr);
+    void validateCommand(knvt::Command command, knvt::CommandState &state) override;
+    void performCommand(knvt::Command command, QWidget *source) override;
 
     // ---- Drag and drop -----------------------------------------------------------------------------------------
     QMimeData *writeItems(const QModelIndexList &indexes) const;

@@ -1,6 +1,7 @@
 #include "app/KNVTHomeViewController.h"
 
 #include "app/HomeModel.h"
+#include "app/KNVTHomeOutlineView.h"
 #include "app/KNVTHomeViewControllerDelegate.h"
 #include "app/WindowFactory.h"
 
@@ -14,6 +15,7 @@
 #include "model/KNVTCDTaskList.h"
 #include "model/ObjectReferencePayload.h"
 
+#include "uikit/ActionSet.h"
 #include "uikit/AlertAdditions.h"
 #include "uikit/Beeper.h"
 #include "uikit/MenuAdditions.h"
@@ -251,70 +253,103 @@ void KNVTHomeViewController::shareItem(const QUrl &uri)
 
 QMenu *KNVTHomeViewController::menuForEvent(QWidget *parent)
 {
-    if (selectedItems().size() != 1)
+    knvt::ActionSet *set = m_delegate ? m_delegate->actions() : nullptr;
+    if (!set || selectedItems().size() != 1)
         return nullptr;
-    if (KNVTCDTag *tag = selectedTag()) {
-        // Only the tag's creator may change it; anyone else gets no menu.
-        if (!tag->canEdit())
-            return nullptr;
-        auto *menu = new QMenu(tr("Contextual Menu"), parent);
-        QAction *edit = menu->addAction(tr("Edit"));
-        edit->setShortcut(QKeySequence(QStringLiteral("Ctrl+Return")));
-        connect(edit, &QAction::triggered, this, &KNVTHomeViewController::editSelectedItem);
-        knvt::addSeperatorItem(menu);
-        QAction *remove = menu->addAction(tr("Delete"));
-        remove->setShortcut(QKeySequence(QStringLiteral("Ctrl+Backspace")));
-        connect(remove, &QAction::triggered, this, &KNVTHomeViewController::removeSelectedItem);
-        return menu;
-    }
+    KNVTCDTag *tag = selectedTag();
     KNVTCDTaskList *list = selectedTaskList();
-    if (!list)
+    // Only the tag's creator may change it; anyone else gets no menu.
+    if ((!tag && !list) || (tag && !tag->canEdit()))
         return nullptr;
+    // The actions act on the list that has the keyboard focus: this one, from now on.
+    outlineView()->setFocus(Qt::OtherFocusReason);
+    set->validate();
     auto *menu = new QMenu(tr("Contextual Menu"), parent);
     menu->setSeparatorsCollapsible(false);
-    auto add = [this, menu](const QString &title, const QKeySequence &key, void (KNVTHomeViewController::*action)()) {
-        QAction *item = menu->addAction(title);
-        item->setShortcut(key);
-        connect(item, &QAction::triggered, this, action);
-    };
+    auto add = [menu, set](knvt::Command command) { menu->addAction(set->action(command)); };
+    if (tag) {
+        add(knvt::Command::Edit);
+        knvt::addSeperatorItem(menu);
+        add(knvt::Command::Delete);
+        return menu;
+    }
     if (list->isCollaborative())
-        add(tr("Get Info"), QKeySequence(QStringLiteral("Ctrl+I")), &KNVTHomeViewController::viewSelectedItem);
+        add(knvt::Command::GetInfo);
     if (list->canEdit()) {
         knvt::addSeperatorItem(menu);
-        add(tr("Edit"), QKeySequence(QStringLiteral("Ctrl+Return")), &KNVTHomeViewController::editSelectedItem);
+        add(knvt::Command::Edit);
     }
     if (list->canShare()) {
         knvt::addSeperatorItem(menu);
+        add(knvt::Command::Share);
         if (list->isShared()) {
-            add(tr("Sharing Setting..."), QKeySequence(), &KNVTHomeViewController::shareSelectedItem);
-            add(tr("Stop Sharing..."), QKeySequence(), &KNVTHomeViewController::stopSharingSelectedItem);
-            add(tr("Resend Invitations"), QKeySequence(), &KNVTHomeViewController::resendInvitationsForSelectedItem);
-        } else {
-            add(list->isProject() ? tr("Share Project...") : tr("Share Area..."), QKeySequence(),
-                &KNVTHomeViewController::shareSelectedItem);
+            add(knvt::Command::StopSharing);
+            add(knvt::Command::ResendInvitations);
         }
     }
     if (list->canEdit() && !list->isArchived()) {
         knvt::addSeperatorItem(menu);
-        add(tr("Archive"), QKeySequence(), &KNVTHomeViewController::archiveSelectedItem);
+        add(knvt::Command::Archive);
     }
     if (list->canEdit() && list->isArchived()) {
         knvt::addSeperatorItem(menu);
-        add(tr("Unarchive"), QKeySequence(), &KNVTHomeViewController::unarchiveSelectedItem);
+        add(knvt::Command::Unarchive);
     }
     if (list->canRemove()) {
         knvt::addSeperatorItem(menu);
-        add(tr("Delete"), QKeySequence(QStringLiteral("Ctrl+Backspace")), &KNVTHomeViewController::removeSelectedItem);
+        add(knvt::Command::Delete);
     }
     if (list->canUnsubscribe()) {
         menu->addSeparator();
-        add(tr("Unsubscribe"), QKeySequence(), &KNVTHomeViewController::unsubscribeFromSelectedItem);
+        add(knvt::Command::Unsubscribe);
     }
     if (menu->isEmpty()) {
         delete menu;
         return nullptr;
     }
     return menu;
+}
+
+void KNVTHomeViewController::validateCommand(knvt::Command command, knvt::CommandState &state)
+{
+    using knvt::Command;
+    KNVTCDTaskList *list = selectedTaskList();
+    KNVTCDTag *tag = selectedTag();
+    switch (command) {
+    // Delete and Edit ask the entry's own rights when they run: a project I may not delete beeps, one I may not
+    // edit shows its information.
+    case Command::Delete:
+    case Command::Edit: state.enabled = list || tag; return;
+    case Command::GetInfo: state.enabled = list && (list->isProject() || list->isArea()); return;
+    case Command::Archive: state.enabled = list && list->canEdit() && !list->isArchived(); return;
+    case Command::Unarchive: state.enabled = list && list->canEdit() && list->isArchived(); return;
+    case Command::Share:
+        state.enabled = list && list->canShare();
+        if (list && !list->isShared())
+            state.title = list->isProject() ? tr("Share Project...") : tr("Share Area...");
+        return;
+    case Command::StopSharing:
+    case Command::ResendInvitations: state.enabled = list && list->canShare() && list->isShared(); return;
+    case Command::Unsubscribe: state.enabled = list && list->canUnsubscribe(); return;
+    default: return;
+    }
+}
+
+void KNVTHomeViewController::performCommand(knvt::Command command, QWidget *)
+{
+    using knvt::Command;
+    switch (command) {
+    case Command::Delete: removeSelectedItem(); return;
+    case Command::Edit: editSelectedItem(); return;
+    case Command::GetInfo: viewSelectedItem(); return;
+    case Command::Archive: archiveSelectedItem(); return;
+    case Command::Unarchive: unarchiveSelectedItem(); return;
+    case Command::Share: shareSelectedItem(); return;
+    case Command::StopSharing: stopSharingSelectedItem(); return;
+    case Command::ResendInvitations: resendInvitationsForSelectedItem(); return;
+    case Command::Unsubscribe: unsubscribeFromSelectedItem(); return;
+    default: return;
+    }
 }
 
 // ---- Drag and drop ----

@@ -9,6 +9,10 @@ class KNVTHomeViewController;
 class QObject;
 class QWidget;
 
+namespace knvt {
+class ActionSet;
+}
+
 // What the home list tells the main window, and the main window's operations it asks for (the new-item commands of
 // its add button, the sheets its drops open). The main window implements it.
 class KNVTHomeViewControllerDelegate
@@ -21,6 +25,9 @@ public:
     virtual bool homeViewControllerShouldInsertTab(KNVTHomeViewController *controller) = 0;
     virtual bool homeViewControllerShouldInsertBacktab(KNVTHomeViewController *controller) = 0;
 
+    // The window's actions: the add button's menu and the list's context menu show them, and they act on the home
+    // list while it has the keyboard focus.
+    virtual knvt::ActionSet *actions() = 0;
     virtual void newTaskPopover(QObject *sender) = 0;
     virtual void newProjectSheet(QObject *sender) = 0;
     virtual void newAreaSheet(QObject *sender) = 0;

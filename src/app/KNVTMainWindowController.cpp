@@ -17,10 +17,12 @@
 #include "model/KNVTCDTaskList.h"
 
 #include "foundation/NotificationCenter.h"
+#include "uikit/ActionSet.h"
 #include "uikit/ImageAdditions.h"
 #include "uikit/Popover.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
@@ -58,23 +60,71 @@ void place(QWidget *child, QWidget *containerView)
 
 } // namespace
 
-KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDelegate *delegate,
-                                                   knvt::MenuBarItems *menuBarItems)
-    : m_delegate(delegate), m_menuBarItems(menuBarItems)
+KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDelegate *delegate) : m_delegate(delegate)
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Quillvane"));
     setAttribute(Qt::WA_DeleteOnClose, false);
+    using knvt::Command;
+    m_actions = new knvt::ActionSet(this,
+                                    {Command::NewTask,
+                                     Command::NewProject,
+                                     Command::NewArea,
+                                     Command::NewTag,
+                                     Command::Print,
+                                     Command::Close,
+                                     Command::Quit,
+                                     Command::ToggleFullScreen,
+                                     Command::People,
+                                     Command::Preferences,
+                                     Command::ContactUs,
+                                     Command::Delete,
+                                     Command::Duplicate,
+                                     Command::SelectNext,
+                                     Command::SelectPrevious,
+                                     Command::MoveToToday,
+                                     Command::RemoveFromToday,
+                                     Command::MoveToSomeday,
+                                     Command::RemoveFromSomeday,
+                                     Command::Schedule,
+                                     Command::Mark,
+                                     Command::MarkAsCompleted,
+                                     Command::MarkAsUncompleted,
+                                     Command::MarkAsCancelled,
+                                     Command::DetachFromTaskList,
+                                     Command::Archive,
+                                     Command::Unarchive,
+                                     Command::Open,
+                                     Command::Edit,
+                                     Command::AssignTo,
+                                     Command::MoveTo,
+                                     Command::GetInfo,
+                                     Command::Share,
+                                     Command::StopSharing,
+                                     Command::ResendInvitations,
+                                     Command::Unsubscribe,
+                                     Command::Notifications,
+                                     Command::Sync,
+                                     Command::Assign,
+                                     Command::Comment,
+                                     Command::ToggleToday});
     m_homeViewController = std::make_unique<KNVTHomeViewController>(this);
     m_itemsNavigationController = std::make_unique<KNVTTaskStoreItemsNavigationController>();
     m_noTaskViewController = new KNVTNoTaskViewController;
     buildWindow();
+    m_actions->setTarget(this);
+    connect(m_actions, &knvt::ActionSet::validated, this, &KNVTMainWindowController::presentNotificationsCount);
+    // The selection's commands follow the pane that takes the keyboard focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && now->window() == this)
+            validateActions();
+    });
 
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
     center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), nullptr, this,
                        [this](const knvt::Notification &) { validateAfterListsReselect(); });
     center.addObserver(QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
-                       [this](const knvt::Notification &) { validateToolbarButtons(); });
+                       [this](const knvt::Notification &) { validateActions(); });
 }
 
 KNVTMainWindowController::~KNVTMainWindowController()
@@ -92,15 +142,7 @@ KNVTMainWindowController::~KNVTMainWindowController()
 void KNVTMainWindowController::buildWindow()
 {
     buildToolbar();
-    if (m_menuBarItems) {
-        auto *bar = new QMenuBar(this);
-        for (QMenu *menu :
-             {m_menuBarItems->fileMenu.data(), m_menuBarItems->editMenu.data(), m_menuBarItems->itemsMenu.data(),
-              m_menuBarItems->viewMenu.data(), m_menuBarItems->windowMenu.data(), m_menuBarItems->helpMenu.data()})
-            if (menu)
-                bar->addMenu(menu);
-        setMenuBar(bar);
-    }
+    buildMenuBar();
 
     m_splitView = new QSplitter(Qt::Horizontal, this);
     m_splitView->setObjectName(QStringLiteral("splitView"));
@@ -124,6 +166,8 @@ void KNVTMainWindowController::buildWindow()
     m_splitView->setSizes({220, 440, 440});
 
     place(m_itemsNavigationController->view(), m_centerContainerView);
+    // Return in the centre list edits its selection.
+    m_actions->addPane(m_centerContainerView);
     place(m_noTaskViewController, m_rightSplitContainerView);
     showPlaceholder(tr("No Task Selected"));
     // Loading the home list selects Inbox, which installs the first centre list.
@@ -145,6 +189,8 @@ bool KNVTMainWindowController::isFullScreen() const
 void KNVTMainWindowController::homeViewControllerDidSelectItems(KNVTHomeViewController *,
                                                                 const std::vector<knvt::HomeEntry> &items)
 {
+    // The commands on the home list's entry follow its selection.
+    validateActions();
     if (!m_searchField->text().isEmpty()) {
         // Clearing the field is not a search of its own.
         const QSignalBlocker blocker(m_searchField);
@@ -259,8 +305,7 @@ void KNVTMainWindowController::taskStoreItemsViewControllerSelectionDidChange(KN
         }
         showPlaceholder(tasks.empty() ? tr("No Task Selected") : tr("Multiple Tasks Selected"));
     }
-    validateToolbarButtons();
-    validateMenuBarItems();
+    validateActions();
 }
 
 void KNVTMainWindowController::showPlaceholder(const QString &text)
@@ -300,8 +345,7 @@ void KNVTMainWindowController::validateAfterListsReselect()
             if (!self)
                 return;
             self->m_validationPending = false;
-            self->validateToolbarButtons();
-            self->validateMenuBarItems();
+            self->validateActions();
         });
     });
 }
@@ -366,11 +410,8 @@ void KNVTMainWindowController::closeEvent(QCloseEvent *event)
 void KNVTMainWindowController::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange) {
-        if (isActiveWindow())
-            validateToolbarButtons();
-        validateMenuBarItems();
-    }
+    if (event->type() == QEvent::ActivationChange)
+        validateActions();
 }
 
 void KNVTMainWindowController::toggleFullScreen()

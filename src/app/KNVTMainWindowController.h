@@ -2,11 +2,11 @@
 
 #include "app/KNVTHomeViewControllerDelegate.h"
 #include "app/KNVTNoTaskViewController.h"
-#include "app/MenuBarItems.h"
 
 #include "lists/KNVTMainWindowServices.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
 
+#include "uikit/CommandTarget.h"
 #include "uikit/Popover.h"
 
 #include <QMainWindow>
@@ -29,6 +29,7 @@ class QToolBar;
 class QToolButton;
 
 namespace knvt {
+class ActionSet;
 class TaskDetail;
 class TaskNewForm;
 class TaskNewWindow;
@@ -38,17 +39,21 @@ struct NewTaskValues;
 // The main window: the home list on the left, the list of the home selection (or of the search) in the centre,
 // the one selected task or a placeholder on the right, a toolbar and the menu bar that follow the selection, and
 // the popovers and sheets opened from them. Closing it keeps the controller (the application holds it).
+//
+// Every command of the window is one action of its action set, shown by the menu bar, the toolbar, the context menus
+// of the home list and of the centre list, and triggered by its keys. The commands on a selection act on the pane
+// with the keyboard focus: the home list's project, area or tag while the home list has it, else the centre list's
+// selection; the menu bar's titles and enabled states follow that pane.
 class KNVTMainWindowController : public QMainWindow,
                                  public KNVTHomeViewControllerDelegate,
                                  public KNVTTaskStoreItemsViewControllerDelegate,
-                                 public KNVTMainWindowServices
+                                 public KNVTMainWindowServices,
+                                 public knvt::CommandTarget
 {
     Q_OBJECT
 
 public:
-    // `menuBarItems` (may be null) are the application's; the window puts their menus into its menu bar.
-    explicit KNVTMainWindowController(KNVTMainWindowControllerDelegate *delegate = nullptr,
-                                      knvt::MenuBarItems *menuBarItems = nullptr);
+    explicit KNVTMainWindowController(KNVTMainWindowControllerDelegate *delegate = nullptr);
     ~KNVTMainWindowController() override;
 
     KNVTMainWindowControllerDelegate *mainWindowControllerDelegate() const { return m_delegate; }
@@ -69,6 +74,13 @@ public:
     QToolButton *toolbarButton(const QString &objectName) const;
     bool isFullScreen() const;
     knvt::Popover *createTaskPopover() const { return m_createTaskPopover; }
+
+    // ---- Commands ----------------------------------------------------------------------------------------------
+    knvt::ActionSet *actions() override { return m_actions; }
+    void validateCommand(knvt::Command command, knvt::CommandState &state) override;
+    void performCommand(knvt::Command command, QWidget *source) override;
+    // The target of the selection's commands: the home list while it has the keyboard focus, else the centre list.
+    knvt::CommandTarget *commandPane() const;
 
     // ---- Home list delegate ------------------------------------------------------------------------------------
     void homeViewControllerDidSelectItems(KNVTHomeViewController *controller,
@@ -109,12 +121,12 @@ public:
     knvt::NewTaskValues newTaskValuesForHomeSelection(bool withDates) const;
 
     // ---- Validation --------------------------------------------------------------------------------------------
-    void validateToolbarButtons();
-    void validateMenuBarItems();
-    // Both validations, once the lists have answered a store change.
+    // Brings the actions, and with them the menu bar and the toolbar, up to date.
+    void validateActions();
+    // The same, once the lists have answered a store change.
     void validateAfterListsReselect();
-    // The Move button's menu as last built.
-    QMenu *moveMenu() const { return m_moveMenu; }
+    // The Move button's menu (the Move To command's).
+    QMenu *moveMenu() const;
 
     // ---- Focus cycle -------------------------------------------------------------------------------------------
     QWidget *currentListView() const;
@@ -135,19 +147,26 @@ private:
     };
 
     void buildWindow();
+    void buildMenuBar();
     void buildToolbar();
+    void presentNotificationsCount();
     void installList(const std::shared_ptr<KNVTTaskStoreItemsViewController> &list, const Route &route);
     void searchTextDidChange(const QString &text);
     void showPlaceholder(const QString &text);
     void openSheet(QPointer<QDialog> &slot, QDialog *sheet);
     bool togglePopover(QPointer<knvt::Popover> &slot);
-    knvt::Popover *openPopover(QPointer<knvt::Popover> &slot, QWidget *content, QWidget *anchor);
+    // Opens `content` in a popover at `rect` of `anchor` (its whole rect when empty).
+    knvt::Popover *openPopover(QPointer<knvt::Popover> &slot, QWidget *content, QWidget *anchor,
+                               const QRect &rect = QRect());
+    // Where the edit popover of the shown task stands: next to `source` (a toolbar button), else at the selected row
+    // of the centre list while it shows, else at the toolbar's Edit button. nullptr: no place for a popover.
+    QWidget *editAnchor(QWidget *source, QRect *rect) const;
     void focus(QWidget *widget);
     // The anchor of a popover opened by `sender`, or nullptr when the sender is no widget.
     static QWidget *anchorFor(QObject *sender);
 
     KNVTMainWindowControllerDelegate *m_delegate;
-    knvt::MenuBarItems *m_menuBarItems;
+    knvt::ActionSet *m_actions = nullptr;
     std::unique_ptr<KNVTHomeViewController> m_homeViewController;
     std::unique_ptr<KNVTTaskStoreItemsNavigationController> m_itemsNavigationController;
     std::unique_ptr<knvt::TaskDetail> m_taskViewController;
@@ -160,7 +179,6 @@ private:
     QWidget *m_rightSplitContainerView = nullptr;
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_searchField = nullptr;
-    QPointer<QMenu> m_moveMenu;
     bool m_validationPending = false;
 
     QPointer<knvt::Popover> m_createTaskPopover;

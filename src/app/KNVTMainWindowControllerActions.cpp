@@ -2,12 +2,15 @@
 
 #include "app/KNVTHomeViewController.h"
 #include "app/KNVTMainWindowControllerDelegate.h"
+#include "app/KNVTTaskStoreItemsNavigationController.h"
 #include "app/WindowFactory.h"
 
+#include "lists/KNVTTaskListItemsOutlineViewController.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
 
 #include "store/KNVTTaskStore.h"
 
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
@@ -16,6 +19,7 @@
 #include "uikit/Beeper.h"
 #include "uikit/Popover.h"
 
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTimer>
@@ -35,7 +39,7 @@ void KNVTMainWindowController::openSheet(QPointer<QDialog> &slot, QDialog *sheet
     sheet->setWindowModality(Qt::WindowModal);
     // Ending a sheet revalidates the toolbar once the sheet is gone.
     connect(sheet, &QDialog::finished, this,
-            [this] { QTimer::singleShot(0, this, &KNVTMainWindowController::validateToolbarButtons); });
+            [this] { QTimer::singleShot(0, this, &KNVTMainWindowController::validateActions); });
     sheet->open();
 }
 
@@ -47,7 +51,8 @@ bool KNVTMainWindowController::togglePopover(QPointer<knvt::Popover> &slot)
     return true;
 }
 
-knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &slot, QWidget *content, QWidget *anchor)
+knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &slot, QWidget *content, QWidget *anchor,
+                                                     const QRect &rect)
 {
     auto *popover = new knvt::Popover(this);
     popover->setAttribute(Qt::WA_DeleteOnClose);
@@ -59,7 +64,7 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
         if (popover == m_createTaskPopover)
             m_createTaskForm.reset();
     });
-    popover->showRelativeTo(QRect(), anchor);
+    popover->showRelativeTo(rect, anchor);
     return popover;
 }
 
@@ -72,6 +77,9 @@ knvt::NewTaskValues KNVTMainWindowController::newTaskValuesForHomeSelection(bool
     for (const knvt::HomeEntry &entry : m_homeViewController->selectedItems()) {
         if (entry.kind == knvt::HomeEntry::Kind::TaskList) {
             values.taskList = dynamic_cast<KNVTCDTaskList *>(store.objectForURI(entry.uri));
+        } else if (entry.kind == knvt::HomeEntry::Kind::Tag) {
+            if (auto *tag = dynamic_cast<KNVTCDTag *>(store.objectForURI(entry.uri)); tag && !tag->isDeleted())
+                values.tags.push_back(tag);
         } else if (entry.kind == knvt::HomeEntry::Kind::FocusList && withDates) {
             if (entry.focusType == KNVTFocusTypeToday)
                 values.startDate = knvt::todayAtZeroHundredHours();
@@ -81,6 +89,11 @@ knvt::NewTaskValues KNVTMainWindowController::newTaskValuesForHomeSelection(bool
                 values.status = KNVTTaskStatusSomeday;
         }
     }
+    // A project or area opened over the home selection is where the user is looking: the new task goes there.
+    if (m_itemsNavigationController->count() > 1)
+        if (auto *pushed = dynamic_cast<KNVTTaskListItemsOutlineViewController *>(currentTasksViewController()))
+            if (KNVTCDTaskList *list = pushed->taskList(); list && list->canAddTasks())
+                values.taskList = list;
     return values;
 }
 
@@ -163,6 +176,11 @@ void KNVTMainWindowController::assignSelectedTasks(QObject *sender)
     const auto tasks = list ? list->selectedTasks() : KNVTTaskStoreItemsViewController::Tasks();
     if (tasks.empty())
         return;
+    // Tasks of several lists share no people to offer: the "Delegate Tasks" sheet takes them together.
+    if (tasks.size() > 1 && !KNVTTaskStoreItemsViewController::canAssignTasks(tasks, nullptr)) {
+        presentAssignTasksSheetForTasks(tasks);
+        return;
+    }
     QWidget *anchor = anchorFor(sender) ? anchorFor(sender) : toolbarButton(QStringLiteral("assignButton"));
     openPopover(m_assignTaskPopover, knvt::WindowFactory::shared().tasksAssignViewController(tasks, nullptr), anchor);
 }
@@ -204,6 +222,27 @@ void KNVTMainWindowController::editTaskList(KNVTCDTaskList *taskList)
 
 // ---- View and edit ----
 
+QWidget *KNVTMainWindowController::editAnchor(QWidget *source, QRect *rect) const
+{
+    *rect = QRect();
+    if (source && source->window() == this)
+        return source;
+    KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    auto *view = list ? qobject_cast<QAbstractItemView *>(list->focusView()) : nullptr;
+    if (shown && view && view->isVisible()) {
+        if (const std::optional<int> row = list->cellIndexForObjectValue(shown->uri())) {
+            const QRect visible = view->visualRect(list->indexForRow(*row)).intersected(view->viewport()->rect());
+            if (!visible.isEmpty()) {
+                *rect = visible;
+                return view->viewport();
+            }
+        }
+    }
+    QToolButton *editButton = toolbarButton(QStringLiteral("editButton"));
+    return editButton && editButton->isVisible() ? editButton : nullptr;
+}
+
 void KNVTMainWindowController::editSelectedItems(QObject *sender)
 {
     KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
@@ -225,10 +264,8 @@ void KNVTMainWindowController::editSelectedItems(QObject *sender)
         knvt::Beeper::shared().beep();
         return;
     }
-    QWidget *anchor = anchorFor(sender);
-    QToolButton *editButton = toolbarButton(QStringLiteral("editButton"));
-    if (!anchor && editButton && editButton->window() == this)
-        anchor = editButton;
+    QRect rect;
+    QWidget *anchor = editAnchor(qobject_cast<QWidget *>(sender), &rect);
     const bool hasWindow = m_delegate && m_delegate->hasTaskWindowControllerForTask(shown);
     if (isFullScreen()) {
         if (hasWindow) {
@@ -237,7 +274,7 @@ void KNVTMainWindowController::editSelectedItems(QObject *sender)
             window->edit(this);
         } else if (anchor) {
             if (!togglePopover(m_taskEditPopover))
-                openPopover(m_taskEditPopover, factory.taskEditViewController(shown, nullptr), anchor);
+                openPopover(m_taskEditPopover, factory.taskEditViewController(shown, nullptr), anchor, rect);
         } else {
             openSheet(m_taskEditWindowController, factory.taskEditWindowController(shown, this));
         }
@@ -247,7 +284,7 @@ void KNVTMainWindowController::editSelectedItems(QObject *sender)
         if (togglePopover(m_taskEditPopover))
             return;
         QWidget *content = factory.taskEditViewController(shown, nullptr);
-        openPopover(m_taskEditPopover, content, anchor);
+        openPopover(m_taskEditPopover, content, anchor, rect);
         if (auto *title = content->findChild<QLineEdit *>(QStringLiteral("titleTextField")))
             title->setFocus();
         return;

@@ -1,28 +1,34 @@
 #include "app/KNVTMainWindowController.h"
 
+#include "app/KNVTHomeViewController.h"
+#include "app/KNVTMainWindowControllerDelegate.h"
 #include "app/WindowFactory.h"
 
 #include "lists/KNVTTaskStoreItemsViewController.h"
-#include "lists/MoveMenu.h"
 
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTask.h"
 
+#include "uikit/ActionSet.h"
 #include "uikit/ImageAdditions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QToolBar>
 #include <QToolButton>
+
+using knvt::Command;
 
 namespace {
 
 struct ButtonSpec
 {
+    Command command;
     const char *name;
-    const char *title;
     const char *image;
 };
 
@@ -40,52 +46,46 @@ void KNVTMainWindowController::buildToolbar()
     m_toolbar->setIconSize(QSize(20, 20));
 
     const ButtonSpec buttons[] = {
-        {"taskButton", QT_TR_NOOP("New Task"), "TB_NewTaskTemplate"},
-        {"notificationsButton", QT_TR_NOOP("Notifications"), "TB_UserTemplate"},
-        {"syncButton", QT_TR_NOOP("Sync"), "TB_SyncTemplate"},
-        {"moveButton", QT_TR_NOOP("Move"), "TB_MoveTemplate"},
-        {"assignButton", QT_TR_NOOP("Assign"), "TB_AssignTemplate"},
-        {"deleteButton", QT_TR_NOOP("Delete"), "TB_DeleteTemplate"},
-        {"commentButton", QT_TR_NOOP("Comment"), "TB_CommentTemplate"},
-        {"todayButton", QT_TR_NOOP("Today"), "TB_StarTemplate"},
-        {"editButton", QT_TR_NOOP("Edit"), "TB_EditTemplate"},
+        {Command::NewTask, "taskButton", "TB_NewTaskTemplate"},
+        {Command::Notifications, "notificationsButton", "TB_UserTemplate"},
+        {Command::Sync, "syncButton", "TB_SyncTemplate"},
+        {Command::MoveTo, "moveButton", "TB_MoveTemplate"},
+        {Command::Assign, "assignButton", "TB_AssignTemplate"},
+        {Command::Delete, "deleteButton", "TB_DeleteTemplate"},
+        {Command::Comment, "commentButton", "TB_CommentTemplate"},
+        {Command::ToggleToday, "todayButton", "TB_StarTemplate"},
+        {Command::Edit, "editButton", "TB_EditTemplate"},
     };
     for (const ButtonSpec &spec : buttons) {
-        auto *button = new QToolButton(m_toolbar);
-        button->setObjectName(QString::fromLatin1(spec.name));
-        const QString title = tr(spec.title);
-        button->setText(title);
-        button->setToolTip(title);
-        button->setAccessibleName(title);
+        QAction *action = m_actions->action(spec.command);
+        // The picture belongs to the button: the menus show the titles alone.
+        action->setIconVisibleInMenu(false);
+        const QIcon icon =
+            knvt::tintedTemplateIcon(knvt::templateImageFromMainBundleWithName(QString::fromLatin1(spec.image)),
+                                     m_toolbar->palette(), m_toolbar->iconSize());
+        QToolButton *button = nullptr;
+        if (spec.command == Command::Notifications) {
+            // The button's face is the number of notifications, not the command's title.
+            button = new QToolButton(m_toolbar);
+            button->setObjectName(QString::fromLatin1(spec.name));
+            button->setIcon(icon);
+            button->setToolTip(action->text());
+            button->setAccessibleName(action->text());
+            button->setEnabled(false);
+            connect(button, &QToolButton::clicked, this,
+                    [this, button] { m_actions->activate(Command::Notifications, button); });
+            connect(action, &QAction::changed, button, [button, action] { button->setEnabled(action->isEnabled()); });
+        } else {
+            action->setIcon(icon);
+            button = m_actions->makeToolButton(spec.command, QString::fromLatin1(spec.name), m_toolbar);
+        }
         button->setAutoRaise(true);
         button->setToolButtonStyle(m_toolbar->toolButtonStyle());
         button->setIconSize(m_toolbar->iconSize());
-        button->setIcon(
-            knvt::tintedTemplateIcon(knvt::templateImageFromMainBundleWithName(QString::fromLatin1(spec.image)),
-                                     button->palette(), m_toolbar->iconSize()));
         m_toolbar->addWidget(button);
-        if (QString::fromLatin1(spec.name) == QStringLiteral("taskButton"))
+        if (spec.command == Command::NewTask)
             m_toolbar->addSeparator();
     }
-    QToolButton *move = toolbarButton(QStringLiteral("moveButton"));
-    move->setPopupMode(QToolButton::InstantPopup);
-    connect(toolbarButton(QStringLiteral("taskButton")), &QToolButton::clicked, this,
-            [this] { newTaskPopover(toolbarButton(QStringLiteral("taskButton"))); });
-    connect(toolbarButton(QStringLiteral("notificationsButton")), &QToolButton::clicked, this,
-            [this] { notificationsSheet(toolbarButton(QStringLiteral("notificationsButton"))); });
-    connect(toolbarButton(QStringLiteral("syncButton")), &QToolButton::clicked, this, [this] { sync(); });
-    connect(toolbarButton(QStringLiteral("assignButton")), &QToolButton::clicked, this,
-            [this] { assignSelectedTasks(toolbarButton(QStringLiteral("assignButton"))); });
-    connect(toolbarButton(QStringLiteral("deleteButton")), &QToolButton::clicked, this, [this] {
-        if (KNVTTaskStoreItemsViewController *list = currentTasksViewController())
-            list->deleteSelectedItems();
-    });
-    connect(toolbarButton(QStringLiteral("commentButton")), &QToolButton::clicked, this,
-            [this] { commentOnSelectedTask(toolbarButton(QStringLiteral("commentButton"))); });
-    connect(toolbarButton(QStringLiteral("todayButton")), &QToolButton::clicked, this,
-            [this] { toggleTodayForSelectedItems(); });
-    connect(toolbarButton(QStringLiteral("editButton")), &QToolButton::clicked, this,
-            [this] { editSelectedItems(toolbarButton(QStringLiteral("editButton"))); });
 
     auto *spacer = new QWidget(m_toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -100,21 +100,63 @@ void KNVTMainWindowController::buildToolbar()
     connect(m_searchField, &QLineEdit::textChanged, this, &KNVTMainWindowController::searchTextDidChange);
 }
 
+void KNVTMainWindowController::buildMenuBar()
+{
+    auto *bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    auto menu = [this, bar](const QString &title, const char *name, std::initializer_list<Command> commands) {
+        QMenu *made = bar->addMenu(title);
+        made->setObjectName(QString::fromLatin1(name));
+        made->setSeparatorsCollapsible(false);
+        for (Command command : commands)
+            made->addAction(m_actions->action(command));
+        m_actions->validateBeforeShowing(made);
+        return made;
+    };
+    QMenu *file =
+        menu(tr("File"), "fileMenu", {Command::NewTask, Command::NewProject, Command::NewArea, Command::NewTag});
+    file->addSeparator();
+    file->addAction(m_actions->action(Command::Print));
+    file->addSeparator();
+    file->addAction(m_actions->action(Command::Close));
+    file->addAction(m_actions->action(Command::Quit));
+    QMenu *edit = menu(tr("Edit"), "editMenu", {Command::Delete, Command::Duplicate});
+    edit->addSeparator();
+    edit->addAction(m_actions->action(Command::SelectNext));
+    edit->addAction(m_actions->action(Command::SelectPrevious));
+    QMenu *items = menu(tr("Items"), "itemsMenu",
+                        {Command::MoveToToday, Command::RemoveFromToday, Command::MoveToSomeday,
+                         Command::RemoveFromSomeday, Command::Schedule, Command::Mark});
+    items->addSeparator();
+    items->addAction(m_actions->action(Command::DetachFromTaskList));
+    menu(tr("View"), "viewMenu", {Command::ToggleFullScreen});
+    menu(tr("Window"), "windowMenu", {Command::People, Command::Preferences});
+    menu(tr("Help"), "helpMenu", {Command::ContactUs});
+    setMenuBar(bar);
+}
+
+QMenu *KNVTMainWindowController::moveMenu() const
+{
+    return m_actions->menu(Command::MoveTo);
+}
+
 QToolButton *KNVTMainWindowController::toolbarButton(const QString &objectName) const
 {
     return m_toolbar ? m_toolbar->findChild<QToolButton *>(objectName) : nullptr;
 }
 
-void KNVTMainWindowController::validateToolbarButtons()
+void KNVTMainWindowController::validateActions()
 {
-    if (!m_toolbar)
-        return;
-    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+    if (m_actions)
+        m_actions->validate();
+}
+
+void KNVTMainWindowController::presentNotificationsCount()
+{
     QToolButton *notifications = toolbarButton(QStringLiteral("notificationsButton"));
-    QToolButton *syncButton = toolbarButton(QStringLiteral("syncButton"));
-    notifications->setVisible(true);
-    syncButton->setVisible(true);
-    const qsizetype count = store.numberOfNotifications();
+    if (!notifications)
+        return;
+    const qsizetype count = KNVTTaskStore::defaultTaskStore()->numberOfNotifications();
     if (count > 0) {
         notifications->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         notifications->setText(QString::number(count));
@@ -126,120 +168,95 @@ void KNVTMainWindowController::validateToolbarButtons()
         notifications->setText(QString());
         notifications->setFixedWidth(40);
     }
-    notifications->setEnabled(count > 0);
-    syncButton->setEnabled(store.isAutoSyncEnabled());
-
-    KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
-    const bool editable = shown && !shown->isArchived();
-    toolbarButton(QStringLiteral("editButton"))->setEnabled(editable);
-    toolbarButton(QStringLiteral("commentButton"))->setEnabled(editable);
-
-    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
-    toolbarButton(QStringLiteral("assignButton"))->setEnabled(list && list->canAssignSelectedItems());
-    QToolButton *move = toolbarButton(QStringLiteral("moveButton"));
-    QToolButton *today = toolbarButton(QStringLiteral("todayButton"));
-    QToolButton *remove = toolbarButton(QStringLiteral("deleteButton"));
-    if (!list || list->selectedItems().empty()) {
-        // The Move menu keeps what it had.
-        move->setEnabled(false);
-        today->setEnabled(false);
-        remove->setEnabled(false);
-        return;
-    }
-    move->setEnabled(true);
-    today->setEnabled(list->canMoveSelectedItemsToToday());
-    remove->setEnabled(list->canDeleteSelectedItems());
-    QMenu *menu = knvt::buildMoveMenu(*list, move);
-    if (m_moveMenu)
-        m_moveMenu->deleteLater();
-    m_moveMenu = menu;
-    move->setMenu(menu);
 }
 
-void KNVTMainWindowController::validateMenuBarItems()
+knvt::CommandTarget *KNVTMainWindowController::commandPane() const
 {
-    knvt::MenuBarItems *items = m_menuBarItems;
-    if (!items)
-        return;
-    auto set = [](QAction *action, const QString &key, bool enabled, bool visible) {
-        if (!action)
-            return;
-        action->setShortcut(key.isEmpty() ? QKeySequence() : QKeySequence(key));
-        action->setEnabled(enabled);
-        action->setVisible(visible);
-    };
-    const QString ctrlT = QStringLiteral("Ctrl+T");
-    const QString ctrlS = QStringLiteral("Ctrl+S");
-    const QString ctrlDot = QStringLiteral("Ctrl+.");
-    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
-    if (!isActiveWindow() || !list) {
-        set(items->moveSelectedItemsToTodayMenuItem, ctrlT, false, true);
-        set(items->removeSelectedItemsFromTodayMenuItem, QString(), false, false);
-        set(items->moveSelectedItemsToSomedayMenuItem, ctrlS, false, true);
-        set(items->removeSelectedItemsFromSomedayMenuItem, QString(), false, false);
-        for (QAction *action :
-             {items->scheduleSelectedItemsMenuItem.data(), items->markSelectedItemsMenuItem.data(),
-              items->duplicateSelectedItemsMenuItem.data(), items->deleteSelectedItemsMenuItem.data(),
-              items->detachSelectedItemsFromTaskListMenuItem.data(), items->selectNextItemMenuItem.data(),
-              items->selectPreviousItemMenuItem.data(), items->markSelectedItemsAsCompletedMenuItem.data(),
-              items->markSelectedItemsAsUncompletedMenuItem.data(), items->markSelectedItemsAsCancelledMenuItem.data()})
-            if (action)
-                action->setEnabled(false);
-        return;
-    }
-    if (!list->shouldDisplayRemoveSelectedItemsFromToday()) {
-        set(items->moveSelectedItemsToTodayMenuItem, ctrlT, list->canMoveSelectedItemsToToday(), true);
-        set(items->removeSelectedItemsFromTodayMenuItem, QString(), false, false);
-    } else {
-        set(items->moveSelectedItemsToTodayMenuItem, QString(), false, false);
-        set(items->removeSelectedItemsFromTodayMenuItem, ctrlT, list->canRemoveSelectedItemsFromToday(), true);
-    }
-    if (!list->shouldDisplayRemoveSelectedTasksFromSomeday()) {
-        set(items->moveSelectedItemsToSomedayMenuItem, ctrlS, list->canMoveSelectedItemsToSomeday(), true);
-        set(items->removeSelectedItemsFromSomedayMenuItem, QString(), false, false);
-    } else {
-        set(items->moveSelectedItemsToSomedayMenuItem, QString(), false, false);
-        set(items->removeSelectedItemsFromSomedayMenuItem, ctrlS, list->canRemoveSelectedItemsFromSomeday(), true);
-    }
-    const bool hasSelection = !list->selectedItems().empty();
-    if (items->scheduleSelectedItemsMenuItem)
-        items->scheduleSelectedItemsMenuItem->setEnabled(list->canScheduleSelectedItems());
-    if (items->markSelectedItemsMenuItem)
-        items->markSelectedItemsMenuItem->setEnabled(list->canMarkSelectedItems());
+    // The pane of the window's keyboard focus, also while a menu of the window is open.
+    QWidget *focused = focusWidget();
+    if (focused && m_homeViewController->view()->isAncestorOf(focused))
+        return m_homeViewController.get();
+    return currentTasksViewController();
+}
 
-    // Each Mark item needs both its display rule and its own rule: a disabled parent menu does not stop the key.
-    const bool c = hasSelection && list->shouldDisplayMarkSelectedItemsAsCompleted();
-    const bool u = hasSelection && list->shouldDisplayMarkSelectedItemsAsUncompleted();
-    const bool canComplete = list->canMarkSelectedItemsAsCompleted();
-    const bool canUncomplete = list->canMarkSelectedItemsAsUncompleted();
-    if (c && !u) {
-        set(items->markSelectedItemsAsCompletedMenuItem, ctrlDot, canComplete, true);
-        set(items->markSelectedItemsAsUncompletedMenuItem, QString(), false, false);
-    } else if (!c && u) {
-        set(items->markSelectedItemsAsCompletedMenuItem, QString(), false, false);
-        set(items->markSelectedItemsAsUncompletedMenuItem, ctrlDot, canUncomplete, true);
-    } else if (c && u) {
-        set(items->markSelectedItemsAsCompletedMenuItem, ctrlDot, canComplete, true);
-        set(items->markSelectedItemsAsUncompletedMenuItem, QString(), canUncomplete, true);
-    } else {
-        if (items->markSelectedItemsAsCompletedMenuItem)
-            items->markSelectedItemsAsCompletedMenuItem->setEnabled(false);
-        if (items->markSelectedItemsAsUncompletedMenuItem)
-            items->markSelectedItemsAsUncompletedMenuItem->setEnabled(false);
+void KNVTMainWindowController::validateCommand(Command command, knvt::CommandState &state)
+{
+    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    switch (command) {
+    case Command::NewTask:
+    case Command::NewProject:
+    case Command::NewArea:
+    case Command::NewTag:
+    case Command::Close:
+    case Command::Quit:
+    case Command::ToggleFullScreen:
+    case Command::People:
+    case Command::Preferences: state.enabled = true; return;
+    case Command::ContactUs:
+        // Without a contact page there is nothing to open.
+        state.visible = m_delegate && m_delegate->canContactUs();
+        state.enabled = state.visible;
+        return;
+    case Command::Notifications: state.enabled = store.numberOfNotifications() > 0; return;
+    case Command::Sync: state.enabled = store.isAutoSyncEnabled(); return;
+    case Command::Comment: {
+        KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
+        state.enabled = shown && !shown->isArchived();
+        return;
     }
-    const bool x = hasSelection && list->shouldDisplayMarkSelectedItemsAsCancelled();
-    if (items->markSelectedItemsAsCancelledMenuItem) {
-        items->markSelectedItemsAsCancelledMenuItem->setEnabled(x && list->canMarkSelectedItemsAsCancelled());
-        items->markSelectedItemsAsCancelledMenuItem->setVisible(x);
+    case Command::Assign: state.enabled = list && list->canAssignSelectedItems(); return;
+    case Command::ToggleToday:
+        state.enabled = list && !list->selectedItems().empty() && list->canMoveSelectedItemsToToday();
+        return;
+    // The centre list's, whichever pane has the focus.
+    case Command::Print:
+    case Command::SelectNext:
+    case Command::SelectPrevious:
+        if (list)
+            list->validateCommand(command, state);
+        return;
+    default:
+        if (knvt::CommandTarget *pane = commandPane())
+            pane->validateCommand(command, state);
+        return;
     }
-    if (items->duplicateSelectedItemsMenuItem)
-        items->duplicateSelectedItemsMenuItem->setEnabled(list->canDuplicateSelectedItems());
-    if (items->deleteSelectedItemsMenuItem)
-        items->deleteSelectedItemsMenuItem->setEnabled(list->canDeleteSelectedItems());
-    if (items->detachSelectedItemsFromTaskListMenuItem)
-        items->detachSelectedItemsFromTaskListMenuItem->setEnabled(list->canDetachSelectedItemsFromTaskList());
-    if (items->selectNextItemMenuItem)
-        items->selectNextItemMenuItem->setEnabled(hasSelection);
-    if (items->selectPreviousItemMenuItem)
-        items->selectPreviousItemMenuItem->setEnabled(hasSelection);
+}
+
+void KNVTMainWindowController::performCommand(Command command, QWidget *source)
+{
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    switch (command) {
+    case Command::NewTask: newTaskPopover(source); return;
+    case Command::NewProject: newProjectSheet(source); return;
+    case Command::NewArea: newAreaSheet(source); return;
+    case Command::NewTag: newTagSheet(source); return;
+    case Command::Close:
+        if (QWidget *window = QApplication::activeWindow())
+            window->close();
+        return;
+    case Command::Quit:
+    case Command::People:
+    case Command::Preferences:
+    case Command::ContactUs:
+        if (m_delegate)
+            m_delegate->performApplicationCommand(command);
+        return;
+    case Command::ToggleFullScreen: toggleFullScreen(); return;
+    case Command::Notifications: notificationsSheet(source); return;
+    case Command::Sync: sync(); return;
+    case Command::Comment: commentOnSelectedTask(source); return;
+    case Command::Assign: assignSelectedTasks(source); return;
+    case Command::ToggleToday: toggleTodayForSelectedItems(); return;
+    case Command::Print:
+    case Command::SelectNext:
+    case Command::SelectPrevious:
+        if (list)
+            list->performCommand(command, source);
+        return;
+    default:
+        if (knvt::CommandTarget *pane = commandPane())
+            pane->performCommand(command, source);
+        return;
+    }
 }

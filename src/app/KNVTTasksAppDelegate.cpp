@@ -9,7 +9,6 @@
 #include "app/TrayIcon.h"
 #include "app/WindowFactory.h"
 
-#include "lists/KNVTTaskStoreItemsViewController.h"
 #include "lists/SavingAlertHandler.h"
 
 #include "store/KNVTTaskStore.h"
@@ -83,8 +82,6 @@ KNVTTasksAppDelegate::~KNVTTasksAppDelegate()
     m_taskWindowControllers.clear();
     m_taskNewWindowControllers.clear();
     m_mainWindowController.reset();
-    for (QMenu *menu : m_menus)
-        delete menu;
     if (KNVTApplicationServices::shared() == this)
         KNVTApplicationServices::setShared(nullptr);
     if (KNVTAccountsShell::shared() == this)
@@ -157,7 +154,6 @@ void KNVTTasksAppDelegate::setupForNormalUse()
     if (keyboardShortcutManagerHook())
         keyboardShortcutManagerHook()();
     setUpQuickEntryHotKey();
-    buildMenuBar();
     newMainWindow();
     updateDockBadge();
     store().setTaskStoreDelegate(this);
@@ -215,17 +211,25 @@ void KNVTTasksAppDelegate::quit()
 
 void KNVTTasksAppDelegate::applicationShouldHandleReopen()
 {
+    bool anyShown = false;
     for (QWidget *window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window->isWindow() && !window->inherits("QMenu"))
-            return;
-    newMainWindow();
+        anyShown = anyShown || (window->isVisible() && window->isWindow() && !window->inherits("QMenu"));
+    KNVTMainWindowController *main = mainWindowController();
+    if (!main || !anyShown) {
+        newMainWindow();
+        return;
+    }
+    // Closed while another window stayed open, minimised, or under other windows: it comes back in front.
+    if (main->isMinimized())
+        main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
+    showMainWindow();
 }
 
 // ---- Windows ----
 
 void KNVTTasksAppDelegate::newMainWindow()
 {
-    m_mainWindowController = std::make_unique<KNVTMainWindowController>(this, &m_menuBarItems);
+    m_mainWindowController = std::make_unique<KNVTMainWindowController>(this);
     m_mainWindowController->show();
     m_mainWindowController->raise();
     m_mainWindowController->activateWindow();
@@ -483,125 +487,20 @@ void KNVTTasksAppDelegate::updateDockBadge()
     knvt::BadgeSink::shared().setBadgeCount(badgeCount());
 }
 
-// ---- Menu bar ----
+// ---- Commands of the menu bar ----
 
-void KNVTTasksAppDelegate::forward(const std::function<void(KNVTMainWindowController &)> &action)
+void KNVTTasksAppDelegate::performApplicationCommand(knvt::Command command)
 {
-    if (KNVTMainWindowController *main = mainWindowController())
-        action(*main);
+    switch (command) {
+    case knvt::Command::Quit: quit(); return;
+    case knvt::Command::People: showUsersWindow(); return;
+    case knvt::Command::Preferences: showPreferenceWindow(); return;
+    case knvt::Command::ContactUs: contactUs(); return;
+    default: return;
+    }
 }
 
-void KNVTTasksAppDelegate::forwardToList(const std::function<void(KNVTTaskStoreItemsViewController &)> &action)
+bool KNVTTasksAppDelegate::canContactUs() const
 {
-    forward([&action](KNVTMainWindowController &main) {
-        if (KNVTTaskStoreItemsViewController *list = main.currentTasksViewController())
-            action(*list);
-    });
-}
-
-void KNVTTasksAppDelegate::buildMenuBar()
-{
-    knvt::MenuBarItems &items = m_menuBarItems;
-    auto menu = [this](const QString &title, const char *name) {
-        auto *created = new QMenu(title);
-        created->setObjectName(QString::fromLatin1(name));
-        created->setSeparatorsCollapsible(false);
-        m_menus.push_back(created);
-        return created;
-    };
-    auto add = [this](QMenu *into, const QString &title, const QString &key, std::function<void()> action) {
-        QAction *item = into->addAction(title);
-        if (!key.isEmpty())
-            item->setShortcut(QKeySequence(key));
-        connect(item, &QAction::triggered, this, std::move(action));
-        return item;
-    };
-
-    items.fileMenu = menu(tr("File"), "fileMenu");
-    add(items.fileMenu, tr("New Task"), QStringLiteral("Ctrl+N"), [this] { newTask(); });
-    add(items.fileMenu, tr("New Project"), QString(), [this] {
-        showMainWindow();
-        forward([](KNVTMainWindowController &main) { main.newProjectSheet(nullptr); });
-    });
-    add(items.fileMenu, tr("New Area"), QString(), [this] {
-        showMainWindow();
-        forward([](KNVTMainWindowController &main) { main.newAreaSheet(nullptr); });
-    });
-    items.fileMenu->addSeparator();
-    add(items.fileMenu, tr("Print"), QStringLiteral("Ctrl+P"),
-        [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.print(); }); });
-    items.fileMenu->addSeparator();
-    add(items.fileMenu, tr("Close"), QStringLiteral("Ctrl+W"), [] {
-        if (QWidget *window = QApplication::activeWindow())
-            window->close();
-    });
-    add(items.fileMenu, tr("Quit"), QStringLiteral("Ctrl+Q"), [this] { quit(); });
-
-    items.editMenu = menu(tr("Edit"), "editMenu");
-    items.deleteSelectedItemsMenuItem = add(items.editMenu, tr("Delete"), QStringLiteral("Ctrl+Backspace"), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.deleteSelectedItems(); });
-    });
-    // The Backspace key is what a Mac keyboard calls Delete; the Delete key itself is taken as well.
-    items.deleteSelectedItemsMenuItem->setShortcuts(
-        {QKeySequence(QStringLiteral("Ctrl+Backspace")), QKeySequence(QStringLiteral("Ctrl+Del"))});
-    items.duplicateSelectedItemsMenuItem = add(items.editMenu, tr("Duplicate"), QStringLiteral("Ctrl+D"), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.duplicateSelectedItems(); });
-    });
-    items.editMenu->addSeparator();
-    items.selectNextItemMenuItem = add(items.editMenu, tr("Select Next"), QString(), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.selectNextItem(); });
-    });
-    items.selectPreviousItemMenuItem = add(items.editMenu, tr("Select Previous"), QString(), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.selectPreviousItem(); });
-    });
-
-    items.itemsMenu = menu(tr("Items"), "itemsMenu");
-    items.moveSelectedItemsToTodayMenuItem =
-        add(items.itemsMenu, tr("Move To Today"), QStringLiteral("Ctrl+T"),
-            [this] { forwardToList([](KNVTTaskStoreItemsViewController &list) { list.moveSelectedItemsToToday(); }); });
-    items.removeSelectedItemsFromTodayMenuItem = add(items.itemsMenu, tr("Remove From Today"), QString(), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.removeSelectedItemsFromToday(); });
-    });
-    items.moveSelectedItemsToSomedayMenuItem =
-        add(items.itemsMenu, tr("Move To Someday"), QStringLiteral("Ctrl+S"), [this] {
-            forwardToList([](KNVTTaskStoreItemsViewController &list) { list.moveSelectedItemsToSomeday(); });
-        });
-    items.removeSelectedItemsFromSomedayMenuItem = add(items.itemsMenu, tr("Remove From Someday"), QString(), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.removeSelectedItemsFromSomeday(); });
-    });
-    items.scheduleSelectedItemsMenuItem = add(items.itemsMenu, tr("Schedule"), QString(), [this] {
-        forward([](KNVTMainWindowController &main) { main.scheduleSelectedItems(); });
-    });
-    QMenu *mark = menu(tr("Mark"), "markMenu");
-    items.markSelectedItemsAsCompletedMenuItem = add(mark, tr("As Completed"), QStringLiteral("Ctrl+."), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.markSelectedItemsAsCompleted(); });
-    });
-    items.markSelectedItemsAsUncompletedMenuItem = add(mark, tr("As Uncompleted"), QString(), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.markSelectedItemsAsUncompleted(); });
-    });
-    items.markSelectedItemsAsCancelledMenuItem = add(mark, tr("As Cancelled"), QStringLiteral("Alt+Backspace"), [this] {
-        forwardToList([](KNVTTaskStoreItemsViewController &list) { list.markSelectedItemsAsCancelled(); });
-    });
-    items.markSelectedItemsAsCancelledMenuItem->setShortcuts(
-        {QKeySequence(QStringLiteral("Alt+Backspace")), QKeySequence(QStringLiteral("Alt+Del"))});
-    items.markSelectedItemsMenuItem = items.itemsMenu->addMenu(mark);
-    items.itemsMenu->addSeparator();
-    items.detachSelectedItemsFromTaskListMenuItem =
-        add(items.itemsMenu, tr("Detach from Task List"), QString(), [this] {
-            forwardToList([](KNVTTaskStoreItemsViewController &list) { list.detachSelectedItemsFromTaskList(); });
-        });
-
-    items.viewMenu = menu(tr("View"), "viewMenu");
-    items.toggleFullScreenMenuItem = add(items.viewMenu, tr("Toggle Full Screen"), QStringLiteral("F11"), [this] {
-        forward([](KNVTMainWindowController &main) { main.toggleFullScreen(); });
-    });
-
-    items.windowMenu = menu(tr("Window"), "windowMenu");
-    items.usersMenuItem = add(items.windowMenu, tr("People"), QString(), [this] { showUsersWindow(); });
-    add(items.windowMenu, tr("Preferences"), QString(), [this] { showPreferenceWindow(); });
-
-    items.helpMenu = menu(tr("Help"), "helpMenu");
-    QAction *contact = add(items.helpMenu, tr("Contact Us"), QString(), [this] { contactUs(); });
-    // Without a contact page there is nothing to open.
-    contact->setVisible(!QStringLiteral(KNVT_CONTACT_URL).isEmpty());
+    return !QStringLiteral(KNVT_CONTACT_URL).isEmpty();
 }

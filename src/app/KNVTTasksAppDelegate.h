@@ -4,7 +4,6 @@
 #include "app/PeopleUserSelectionFactory.h"
 
 #include "accounts/KNVTAccountsShell.h"
-#include "app/MenuBarItems.h"
 #include "app/WindowFactory.h"
 
 #include "hotkeys/KNVTMainMenuSource.h"
@@ -56,7 +55,8 @@ public:
     void applicationWillTerminate();
     // Quit as the menu does: the steps above, then the event loop ends.
     void quit();
-    // The launcher or tray icon was activated: a new main window when none is visible.
+    // The launcher or tray icon was activated, or the program launched again: the main window comes to the front,
+    // also when it was minimised, covered or closed; a new one opens when no window of the program shows.
     void applicationShouldHandleReopen();
 
     // ---- Windows -----------------------------------------------------------------------------------------------
@@ -92,6 +92,8 @@ public:
     }
 
     void mainWindowControllerWillClose(KNVTMainWindowController *controller) override;
+    void performApplicationCommand(knvt::Command command) override;
+    bool canContactUs() const override;
 
     // ---- The account windows' shell ------------------------------------------------------------------------------
     QWidget *mainWindow() override;
@@ -110,18 +112,14 @@ public:
     void taskStoreDidFailToAuthenticate(KNVTTaskStore *taskStore) override;
     void taskStoreRequiresNewerAPIVersion(KNVTTaskStore *taskStore) override;
 
-    // ---- Badge and menu ----------------------------------------------------------------------------------------
+    // ---- Badge ---------------------------------------------------------------------------------------------------
     void updateDockBadge();
     // The count the badge shows for the stored badge type.
     static qint64 badgeCount();
-    knvt::MenuBarItems &menuBarItems() { return m_menuBarItems; }
 
 private:
-    void buildMenuBar();
     void observeStore();
     void taskStoreDidUnconfigureAccountNotification();
-    void forward(const std::function<void(KNVTMainWindowController &)> &action);
-    void forwardToList(const std::function<void(class KNVTTaskStoreItemsViewController &)> &action);
     void releaseLater(std::unique_ptr<knvt::ApplicationWindow> window);
     void setUpQuickEntryHotKey();
     void tearDownQuickEntryHotKey();
@@ -132,9 +130,7 @@ private:
     std::unique_ptr<knvt::AuthenticationFailureWindow> m_authenticationFailureWindowController;
     std::vector<std::unique_ptr<knvt::TaskWindow>> m_taskWindowControllers;
     std::vector<std::unique_ptr<knvt::TaskNewWindow>> m_taskNewWindowControllers;
-    knvt::MenuBarItems m_menuBarItems;
     knvt::PeopleUserSelectionFactory m_userSelectionFactory;
-    std::vector<QMenu *> m_menus;
     bool m_failedToOpenStore = false;
     bool m_terminated = false;
     bool m_setUp = false;

@@ -1,5 +1,7 @@
 #include "app/TrayIcon.h"
 
+#include "uikit/ActionSet.h"
+
 #include <QCoreApplication>
 #include <QIcon>
 #include <QMenu>
@@ -26,10 +28,11 @@ public:
             m_icon->setToolTip(QStringLiteral("Quillvane"));
         }
         m_menu->clear();
-        QObject::connect(m_menu->addAction(QCoreApplication::translate("KNVTTasksAppDelegate", "New Task")),
-                         &QAction::triggered, m_menu.get(), std::move(newTask));
-        QObject::connect(m_menu->addAction(QCoreApplication::translate("KNVTTasksAppDelegate", "Quit")),
-                         &QAction::triggered, m_menu.get(), std::move(quit));
+        // The commands' titles are the windows' own.
+        QObject::connect(m_menu->addAction(ActionSet::title(Command::NewTask)), &QAction::triggered, m_menu.get(),
+                         std::move(newTask));
+        QObject::connect(m_menu->addAction(ActionSet::title(Command::Quit)), &QAction::triggered, m_menu.get(),
+                         std::move(quit));
         QObject::disconnect(m_icon.get(), &QSystemTrayIcon::activated, nullptr, nullptr);
         QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, m_menu.get(),
                          [activated = std::move(activated)](QSystemTrayIcon::ActivationReason reason) {

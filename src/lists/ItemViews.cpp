@@ -4,6 +4,9 @@
 #include "lists/KNVTTaskStoreItemsViewController.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
 
+#include "uikit/ActionSet.h"
+#include "uikit/Beeper.h"
+
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTreeView>
@@ -48,7 +51,7 @@ bool moveFocusOutOfItemView(KNVTTaskStoreItemsViewController *controller, bool n
     return true;
 }
 
-bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *view)
+bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *)
 {
     if (!controller)
         return false;
@@ -69,14 +72,13 @@ bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *
             return true;
         }
         return false;
-    case Qt::Key_O:
-        if (ctrl) {
-            controller->viewSelectedItems(view);
-            return true;
-        }
-        return false;
     case Qt::Key_Return:
-    case Qt::Key_Enter: controller->editSelectedItems(view); return true;
+    case Qt::Key_Enter:
+        // Return and Enter are the Edit command's keys; they arrive here with other modifiers, or when the selection
+        // may not be edited, which beeps.
+        if (!controller->actions()->activate(Command::Edit))
+            Beeper::shared().beep();
+        return true;
     default: return false;
     }
 }

@@ -25,9 +25,10 @@ void connectRowButtons(ItemRowDelegate *delegate, KNVTTaskStoreItemsViewControll
 // itself.
 bool moveFocusOutOfItemView(KNVTTaskStoreItemsViewController *controller, bool next);
 
-// The list commands among the keys: Space does nothing (a view would toggle the current row), Ctrl+A selects every
-// item row, Ctrl+Shift+A none, Ctrl+O opens the selection, Return and Enter with any modifiers edit it. True when
-// `event` was one of them and has been handled; any other key is left to the view.
+// The list's own keys: Space does nothing (a view would toggle the current row), Ctrl+A selects every item row,
+// Ctrl+Shift+A none, and Return or Enter that the Edit action did not take (other modifiers) edit through it, or beep
+// when the selection may not be edited. The commands' keys (Ctrl+O, Ctrl+T, ...) belong to the window's actions.
+// True when `event` was one of them and has been handled; any other key is left to the view.
 bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *view);
 
 // Shows the list's context menu for its current selection at `globalPos`; the menu deletes itself when it closes.

@@ -2,6 +2,7 @@
 
 #include "store/KNVTTaskStoreCapabilities.h"
 
+#include "uikit/CommandTarget.h"
 #include "uikit/KNVTViewController.h"
 
 #include <QList>
@@ -23,17 +24,21 @@ class QMenu;
 class QWidget;
 
 namespace knvt {
+class ActionSet;
 struct ItemRow;
-}
+} // namespace knvt
 
 // The base of every list of tasks, projects and areas. It owns no rows: subclasses say what they show and what is
 // selected through the six array accessors, and get from here the store's change hooks, the commands on the
 // selection, the rules that allow them and the context menu built from both.
 //
+// The commands reach a list through the actions of its window (the main window's, or the list's own where it stands
+// alone): the list is their target while it has the keyboard focus, and its context menu shows those actions.
+//
 // Every command acts on the selection as the accessors give it at the moment of the call and ends with one save of
 // the store on a later pass of the event loop; the list itself redraws from the store's change notifications. The
 // rules ask the store's capability rules about the current selection on every call; nothing is cached.
-class KNVTTaskStoreItemsViewController : public KNVTViewController
+class KNVTTaskStoreItemsViewController : public KNVTViewController, public knvt::CommandTarget
 {
     Q_OBJECT
 
@@ -88,8 +93,15 @@ public:
 
     // Prints the list; the base only beeps.
     virtual void print();
-    // The context menu for the current selection (Part of every list), owned by the caller. `parent` parents it.
+    // The context menu for the current selection, made of the window's actions, owned by the caller. The list takes
+    // the keyboard focus first, so that the actions act on it. `parent` parents the menu.
     QMenu *menuForEvent(QWidget *parent = nullptr);
+
+    // The actions of the list's window: the main window's, or the list's own while it stands alone.
+    knvt::ActionSet *actions();
+    // ---- The commands of the actions: what the selection allows, and carrying them out ----------------------------
+    void validateCommand(knvt::Command command, knvt::CommandState &state) override;
+    void performCommand(knvt::Command command, QWidget *source) override;
 
     // ---- Selection commands (the base: nothing, or a beep) -----------------------------------------------------
     virtual void selectAllItems() {}
@@ -186,6 +198,9 @@ private:
     void deleteSelectedTaskLists(const TaskLists &lists);
     static void save();
 
+    void fillAssignMenu(QMenu &menu);
+
     KNVTTaskStoreItemsViewControllerDelegate *m_delegate = nullptr;
     KNVTMainWindowServices *m_mainWindowServices = nullptr;
+    QPointer<knvt::ActionSet> m_ownActions;
 };

@@ -1,5 +1,6 @@
 #include "lists/KNVTTaskStoreItemsViewController.h"
 
+#include "lists/KNVTMainWindowServices.h"
 #include "lists/MoveMenu.h"
 
 #include "store/KNVTTaskStore.h"
@@ -8,114 +9,233 @@
 #include "model/KNVTCDTaskListCollaborator.h"
 #include "model/KNVTCDUser.h"
 
-#include "uikit/MenuAdditions.h"
+#include "uikit/ActionSet.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QWidget>
+
+using knvt::Command;
+
+knvt::ActionSet *KNVTTaskStoreItemsViewController::actions()
+{
+    if (m_mainWindowServices)
+        if (knvt::ActionSet *set = m_mainWindowServices->actions())
+            return set;
+    if (!m_ownActions) {
+        // A list standing alone is a window of its own, with the list commands and no others.
+        QWidget *window = view();
+        m_ownActions = new knvt::ActionSet(window,
+                                           {Command::MoveToToday,
+                                            Command::RemoveFromToday,
+                                            Command::MoveToSomeday,
+                                            Command::RemoveFromSomeday,
+                                            Command::Schedule,
+                                            Command::Archive,
+                                            Command::Unarchive,
+                                            Command::Mark,
+                                            Command::MarkAsCompleted,
+                                            Command::MarkAsUncompleted,
+                                            Command::MarkAsCancelled,
+                                            Command::Open,
+                                            Command::Edit,
+                                            Command::Duplicate,
+                                            Command::AssignTo,
+                                            Command::Delete,
+                                            Command::MoveTo,
+                                            Command::DetachFromTaskList,
+                                            Command::SelectNext,
+                                            Command::SelectPrevious,
+                                            Command::Print});
+        m_ownActions->addPane(window);
+        m_ownActions->setTarget(this);
+    }
+    return m_ownActions;
+}
 
 QMenu *KNVTTaskStoreItemsViewController::menuForEvent(QWidget *parent)
 {
+    knvt::ActionSet *set = actions();
+    // The actions act on the list that has the keyboard focus: this one, from now on.
+    if (QWidget *view = focusView())
+        view->setFocus(Qt::OtherFocusReason);
+    set->validate();
     auto *menu = new QMenu(tr("Contextual Menu"), parent);
     menu->setSeparatorsCollapsible(false);
-    auto add = [this](QMenu *into, const QString &title, const QKeySequence &key, bool enabled, auto action) {
-        QAction *item = into->addAction(title);
-        item->setShortcut(key);
-        item->setEnabled(enabled);
-        QObject::connect(item, &QAction::triggered, this, action);
-        return item;
-    };
+    auto add = [menu, set](Command command) { menu->addAction(set->action(command)); };
+    auto enabled = [set](Command command) { return set->action(command)->isEnabled(); };
 
-    // Today and Someday.
-    if (shouldDisplayRemoveSelectedItemsFromToday())
-        add(menu, tr("Remove From Today"), QKeySequence(QStringLiteral("Ctrl+T")), canRemoveSelectedItemsFromToday(),
-            [this] { removeSelectedItemsFromToday(); });
-    else
-        add(menu, tr("Move To Today"), QKeySequence(QStringLiteral("Ctrl+T")), canMoveSelectedItemsToToday(),
-            [this] { moveSelectedItemsToToday(); });
-    if (shouldDisplayRemoveSelectedTasksFromSomeday())
-        add(menu, tr("Remove From Someday"), QKeySequence(QStringLiteral("Ctrl+Y")),
-            canRemoveSelectedItemsFromSomeday(), [this] { removeSelectedItemsFromSomeday(); });
-    else
-        add(menu, tr("Move To Someday"), QKeySequence(QStringLiteral("Ctrl+Y")), canMoveSelectedItemsToSomeday(),
-            [this] { moveSelectedItemsToSomeday(); });
-    const Items selection = selectedItems();
-    add(menu, tr("Schedule"), QKeySequence(QStringLiteral("Ctrl+R")), taskStore().shouldDisplayScheduleItems(selection),
-        [this] { scheduleSelectedItems(); });
-
-    if (canArchiveSelectedItems()) {
+    // Of each pair the one shown, with its key.
+    add(set->action(Command::RemoveFromToday)->isVisible() ? Command::RemoveFromToday : Command::MoveToToday);
+    add(set->action(Command::RemoveFromSomeday)->isVisible() ? Command::RemoveFromSomeday : Command::MoveToSomeday);
+    add(Command::Schedule);
+    if (enabled(Command::Archive)) {
         menu->addSeparator();
-        add(menu, tr("Archive"), QKeySequence(), true, [this] { archiveSelectedItems(); });
+        add(Command::Archive);
     }
-    if (canUnarchiveSelectedItems()) {
+    if (enabled(Command::Unarchive)) {
         menu->addSeparator();
-        add(menu, tr("Unarchive"), QKeySequence(), true, [this] { unarchiveSelectedItems(); });
+        add(Command::Unarchive);
     }
-
-    // Mark: each entry also needs its own rule, so a key can never mark what the rules refuse.
-    auto *mark = new QMenu(tr("Mark"), menu);
-    const bool c = shouldDisplayMarkSelectedItemsAsCompleted();
-    const bool u = shouldDisplayMarkSelectedItemsAsUncompleted();
-    const bool x = shouldDisplayMarkSelectedItemsAsCancelled();
-    if (c)
-        add(mark, tr("As Completed"), QKeySequence(QStringLiteral("Ctrl+.")), canMarkSelectedItemsAsCompleted(),
-            [this] { markSelectedItemsAsCompleted(); });
-    if (u)
-        add(mark, tr("As Uncompleted"), c ? QKeySequence() : QKeySequence(QStringLiteral("Ctrl+.")),
-            canMarkSelectedItemsAsUncompleted(), [this] { markSelectedItemsAsUncompleted(); });
-    if (x)
-        add(mark, tr("As Cancelled"), QKeySequence(QStringLiteral("Alt+Backspace")), canMarkSelectedItemsAsCancelled(),
-            [this] { markSelectedItemsAsCancelled(); });
-    if (canMarkSelectedItems()) {
+    if (enabled(Command::Mark)) {
         menu->addSeparator();
-        menu->addMenu(mark);
-    } else {
-        delete mark;
+        add(Command::Mark);
     }
-
     const Tasks tasks = selectedTasks();
     const TaskLists lists = selectedTaskLists();
-    if ((!tasks.empty() && lists.empty()) || (tasks.empty() && lists.size() == 1)) {
+    if (enabled(Command::Open)) {
         menu->addSeparator();
-        add(menu, tr("Open"), QKeySequence(QStringLiteral("Ctrl+O")), true, [this] { viewSelectedItems(); });
+        add(Command::Open);
     }
-    if ((canEditSelectedItems() && lists.empty()) || (tasks.empty() && lists.size() == 1))
-        add(menu, tr("Edit"), QKeySequence(QStringLiteral("Ctrl+Return")), true, [this] { editSelectedItems(); });
-    if (canDuplicateSelectedItems()) {
+    // Several tasks and lists may be edited together, but not from here; one list alone is offered even when it may
+    // not be edited (the command beeps).
+    if ((enabled(Command::Edit) && lists.empty()) || (tasks.empty() && lists.size() == 1))
+        add(Command::Edit);
+    if (enabled(Command::Duplicate)) {
         menu->addSeparator();
-        add(menu, tr("Duplicate"), QKeySequence(QStringLiteral("Ctrl+D")), true, [this] { duplicateSelectedItems(); });
+        add(Command::Duplicate);
     }
-
-    KNVTCDTaskList *common = nullptr;
-    if (canAssignSelectedItems() && canAssignTasks(tasks, &common) && common && common->isCollaborative()) {
-        auto *assign = new QMenu(tr("Assign To"), menu);
-        KNVTCDUser *me = taskStore().me();
-        const QUrl meUri = me ? me->uri() : QUrl();
-        QAction *meItem = add(assign, tr("Me"), QKeySequence(), me != nullptr, [this, meUri] {
-            assignSelectedItemsToUser(dynamic_cast<KNVTCDUser *>(taskStore().objectForURI(meUri)));
-        });
-        meItem->setData(meUri);
-        assign->addSeparator();
-        for (KNVTCDTaskListCollaborator *collaborator : common->activeTaskListCollaborators()) {
-            KNVTCDUser *user = collaborator->user();
-            const QUrl userUri = user->uri();
-            QAction *item = add(assign, user->extendedDisplayName(), QKeySequence(), true, [this, userUri] {
-                assignSelectedItemsToUser(dynamic_cast<KNVTCDUser *>(taskStore().objectForURI(userUri)));
-            });
-            item->setData(userUri);
-        }
+    if (enabled(Command::AssignTo)) {
         menu->addSeparator();
-        menu->addMenu(assign);
+        add(Command::AssignTo);
     }
-
     menu->addSeparator();
-    add(menu, tr("Delete"), QKeySequence(QStringLiteral("Ctrl+Backspace")), canDeleteSelectedItems(),
-        [this] { deleteSelectedItems(); });
-
-    if (!selection.empty()) {
+    add(Command::Delete);
+    if (enabled(Command::MoveTo)) {
         menu->addSeparator();
-        QMenu *move = knvt::buildMoveMenu(*this, menu);
-        move->setTitle(tr("Move To"));
-        menu->addMenu(move);
+        add(Command::MoveTo);
     }
     return menu;
+}
+
+void KNVTTaskStoreItemsViewController::validateCommand(Command command, knvt::CommandState &state)
+{
+    const Items selection = selectedItems();
+    switch (command) {
+    case Command::MoveToToday:
+        state.visible = !shouldDisplayRemoveSelectedItemsFromToday();
+        state.enabled = canMoveSelectedItemsToToday();
+        return;
+    case Command::RemoveFromToday:
+        state.visible = shouldDisplayRemoveSelectedItemsFromToday();
+        state.enabled = canRemoveSelectedItemsFromToday();
+        return;
+    case Command::MoveToSomeday:
+        state.visible = !shouldDisplayRemoveSelectedTasksFromSomeday();
+        state.enabled = canMoveSelectedItemsToSomeday();
+        return;
+    case Command::RemoveFromSomeday:
+        state.visible = shouldDisplayRemoveSelectedTasksFromSomeday();
+        state.enabled = canRemoveSelectedItemsFromSomeday();
+        return;
+    case Command::Schedule: state.enabled = canScheduleSelectedItems(); return;
+    case Command::Archive: state.enabled = canArchiveSelectedItems(); return;
+    case Command::Unarchive: state.enabled = canUnarchiveSelectedItems(); return;
+    case Command::Mark: state.enabled = canMarkSelectedItems(); return;
+    case Command::MarkAsCompleted:
+    case Command::MarkAsUncompleted: {
+        // Each mark also needs its own rule: a disabled Mark menu does not stop a key.
+        const bool c = !selection.empty() && shouldDisplayMarkSelectedItemsAsCompleted();
+        const bool u = !selection.empty() && shouldDisplayMarkSelectedItemsAsUncompleted();
+        if (command == Command::MarkAsCompleted) {
+            state.visible = c;
+            state.enabled = canMarkSelectedItemsAsCompleted();
+        } else {
+            state.visible = u;
+            state.enabled = canMarkSelectedItemsAsUncompleted();
+            // With both shown, the key is Completed's.
+            if (c)
+                state.keys.clear();
+        }
+        return;
+    }
+    case Command::MarkAsCancelled:
+        state.visible = !selection.empty() && shouldDisplayMarkSelectedItemsAsCancelled();
+        state.enabled = canMarkSelectedItemsAsCancelled();
+        return;
+    case Command::Open: {
+        const Tasks tasks = selectedTasks();
+        const TaskLists lists = selectedTaskLists();
+        state.enabled = (!tasks.empty() && lists.empty()) || (tasks.empty() && lists.size() == 1);
+        return;
+    }
+    case Command::Edit:
+        state.enabled = canEditSelectedItems() || (selectedTasks().empty() && selectedTaskLists().size() == 1);
+        return;
+    case Command::Duplicate: state.enabled = canDuplicateSelectedItems(); return;
+    case Command::AssignTo: {
+        KNVTCDTaskList *common = nullptr;
+        state.enabled =
+            canAssignSelectedItems() && canAssignTasks(selectedTasks(), &common) && common && common->isCollaborative();
+        if (state.enabled && state.menu)
+            fillAssignMenu(*state.menu);
+        return;
+    }
+    case Command::Delete: state.enabled = canDeleteSelectedItems(); return;
+    case Command::MoveTo:
+        // With nothing selected the menu keeps what it last offered.
+        state.enabled = !selection.empty();
+        if (state.enabled && state.menu)
+            knvt::fillMoveMenu(*state.menu, *this);
+        return;
+    case Command::DetachFromTaskList: state.enabled = canDetachSelectedItemsFromTaskList(); return;
+    case Command::SelectNext:
+    case Command::SelectPrevious: state.enabled = !selection.empty(); return;
+    case Command::Print: state.enabled = true; return;
+    default: return;
+    }
+}
+
+void KNVTTaskStoreItemsViewController::performCommand(Command command, QWidget *source)
+{
+    switch (command) {
+    case Command::MoveToToday: moveSelectedItemsToToday(); return;
+    case Command::RemoveFromToday: removeSelectedItemsFromToday(); return;
+    case Command::MoveToSomeday: moveSelectedItemsToSomeday(); return;
+    case Command::RemoveFromSomeday: removeSelectedItemsFromSomeday(); return;
+    case Command::Schedule: scheduleSelectedItems(); return;
+    case Command::Archive: archiveSelectedItems(); return;
+    case Command::Unarchive: unarchiveSelectedItems(); return;
+    case Command::MarkAsCompleted: markSelectedItemsAsCompleted(); return;
+    case Command::MarkAsUncompleted: markSelectedItemsAsUncompleted(); return;
+    case Command::MarkAsCancelled: markSelectedItemsAsCancelled(); return;
+    case Command::Open: viewSelectedItems(source); return;
+    case Command::Edit: editSelectedItems(source); return;
+    case Command::Duplicate: duplicateSelectedItems(); return;
+    case Command::Delete: deleteSelectedItems(); return;
+    case Command::DetachFromTaskList: detachSelectedItemsFromTaskList(); return;
+    case Command::SelectNext: selectNextItem(); return;
+    case Command::SelectPrevious: selectPreviousItem(); return;
+    case Command::Print: print(); return;
+    default: return;
+    }
+}
+
+void KNVTTaskStoreItemsViewController::fillAssignMenu(QMenu &menu)
+{
+    for (QAction *action : menu.actions()) {
+        menu.removeAction(action);
+        if (action->parent() == &menu)
+            action->deleteLater();
+    }
+    KNVTCDTaskList *common = nullptr;
+    if (!canAssignTasks(selectedTasks(), &common) || !common)
+        return;
+    QPointer<KNVTTaskStoreItemsViewController> self(this);
+    auto add = [&menu, self](const QString &title, const QUrl &userUri, bool enabled) {
+        QAction *item = menu.addAction(title);
+        item->setData(userUri);
+        item->setEnabled(enabled);
+        QObject::connect(item, &QAction::triggered, &menu, [self, userUri] {
+            if (self)
+                self->assignSelectedItemsToUser(dynamic_cast<KNVTCDUser *>(taskStore().objectForURI(userUri)));
+        });
+    };
+    KNVTCDUser *me = taskStore().me();
+    add(tr("Me"), me ? me->uri() : QUrl(), me != nullptr);
+    menu.addSeparator();
+    for (KNVTCDTaskListCollaborator *collaborator : common->activeTaskListCollaborators())
+        if (KNVTCDUser *user = collaborator->user())
+            add(user->extendedDisplayName(), user->uri(), true);
 }

@@ -56,10 +56,16 @@ void addLists(QMenu *menu, KNVTTaskStoreItemsViewController &list, std::vector<K
 
 } // namespace
 
-QMenu *buildMoveMenu(KNVTTaskStoreItemsViewController &list, QWidget *parent)
+void fillMoveMenu(QMenu &filled, KNVTTaskStoreItemsViewController &list)
 {
-    auto *menu = new QMenu(parent);
-    menu->setSeparatorsCollapsible(false);
+    QMenu *menu = &filled;
+    // The entries of the last selection go, later: one of them may be the entry being chosen. The menu itself stays,
+    // wherever it is shown.
+    for (QAction *action : menu->actions()) {
+        menu->removeAction(action);
+        if (action->parent() == menu)
+            action->deleteLater();
+    }
     addHeader(menu, tr("Focus"));
     struct Entry
     {
@@ -94,7 +100,6 @@ QMenu *buildMoveMenu(KNVTTaskStoreItemsViewController &list, QWidget *parent)
     KNVTTaskStore &store = KNVTTaskStoreItemsViewController::taskStore();
     addLists(menu, list, store.activeProjects(), tr("Projects"), canMove);
     addLists(menu, list, store.activeAreas(), tr("Areas"), canMove);
-    return menu;
 }
 
 } // namespace knvt

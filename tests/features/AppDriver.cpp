@@ -53,6 +53,7 @@
 #include "uikit/Popover.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDBusConnection>
 #include <QDialog>
 #include <QDir>
@@ -69,6 +70,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -245,7 +247,7 @@ AppDriver::AppDriver() : m_clock(defaultNow())
 
 AppDriver::~AppDriver()
 {
-    m_menu.reset();
+    closeMenus();
     m_app.reset();
     m_shortcutManager.reset();
     KNVTTasksAppDelegate::setKeyboardShortcutManagerHook({});
@@ -482,14 +484,21 @@ void AppDriver::givenNow(const QDateTime &now)
 
 // ---- do ----
 
+namespace {
+
+QAction *findAction(const QList<QAction *> &actions, const QString &text)
+{
+    for (QAction *action : actions)
+        if (!action->isSeparator() && action->isVisible() && action->text() == text)
+            return action;
+    return nullptr;
+}
+
+} // namespace
+
 void AppDriver::selectHome(const QString &name)
 {
-    const QModelIndex index = homeIndex(name);
-    if (!index.isValid())
-        return;
-    mainWindow().homeViewController()->outlineView()->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect);
-    settle();
+    clickHomeEntry(name);
 }
 
 QModelIndex AppDriver::findHomeIndex(const QString &name)
@@ -516,14 +525,11 @@ QModelIndex AppDriver::homeIndex(const QString &name)
 
 void AppDriver::selectHomeEntries(std::initializer_list<QString> names)
 {
-    KNVTHomeViewController *home = mainWindow().homeViewController();
-    QItemSelection selection;
+    bool first = true;
     for (const QString &name : names) {
-        if (const QModelIndex index = homeIndex(name); index.isValid())
-            selection.select(index, index);
+        clickHomeEntry(name, first ? Qt::NoModifier : Qt::ControlModifier);
+        first = false;
     }
-    home->outlineView()->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    settle();
 }
 
 void AppDriver::clickHomeEntry(const QString &name, Qt::KeyboardModifiers modifiers)
@@ -535,6 +541,37 @@ void AppDriver::clickHomeEntry(const QString &name, Qt::KeyboardModifiers modifi
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(index).center());
     settle();
+}
+
+void AppDriver::doubleClickHomeEntry(const QString &name)
+{
+    QTreeView *view = mainWindow().homeViewController()->outlineView();
+    const QModelIndex index = homeIndex(name);
+    if (!index.isValid())
+        return;
+    view->scrollTo(index);
+    const QPoint point = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, point);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, point);
+    settle();
+}
+
+void AppDriver::clickHomeDisclosure(const QString &section)
+{
+    QTreeView *view = mainWindow().homeViewController()->outlineView();
+    knvt::HomeModel *model = mainWindow().homeViewController()->model();
+    for (int s = 0; s < model->rowCount(); ++s) {
+        const QModelIndex index = model->index(s, 0);
+        if (index.data().toString() != section)
+            continue;
+        // The control stands left of the header's text, in the indentation of its rows.
+        const QRect rect = view->visualRect(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          QPoint(rect.left() - view->indentation() / 2, rect.center().y()));
+        settle();
+        return;
+    }
+    ADD_FAILURE() << "no section " << section.toStdString();
 }
 
 QStringList AppDriver::selectedHomeEntries()
@@ -560,27 +597,47 @@ int AppDriver::rowOfTitle(const QString &title)
     return -1;
 }
 
+QPoint AppDriver::pointInRow(const QString &title)
+{
+    const int row = rowOfTitle(title);
+    EXPECT_GE(row, 0) << "no row " << title.toStdString();
+    QAbstractItemView *view = centreView();
+    if (row < 0 || !view)
+        return {};
+    const QModelIndex index = centreItems()->indexForRow(row);
+    view->scrollTo(index);
+    const QRect rect = view->visualRect(index);
+    // Midway along the row: clear of the check box at the left and the buttons at the right.
+    return QPoint(rect.left() + rect.width() / 2, rect.center().y());
+}
+
 void AppDriver::selectRows(std::initializer_list<QString> titles)
 {
-    QList<int> rows;
-    for (const QString &title : titles) {
-        const int row = rowOfTitle(title);
-        EXPECT_GE(row, 0) << "no row " << title.toStdString();
-        if (row >= 0)
-            rows << row;
+    QAbstractItemView *view = centreView();
+    if (!view)
+        return;
+    if (titles.size() == 0) {
+        view->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        settle();
+        return;
     }
-    if (KNVTTaskStoreItemsViewController *list = centreItems()) {
-        list->selectRows(rows);
-        if (QAbstractItemView *view = centreView())
-            view->setFocus(Qt::MouseFocusReason);
+    bool first = true;
+    for (const QString &title : titles) {
+        const QPoint point = pointInRow(title);
+        if (point.isNull())
+            continue;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, first ? Qt::NoModifier : Qt::ControlModifier, point);
+        first = false;
     }
     settle();
 }
 
 void AppDriver::clickIntoHomeList()
 {
-    mainWindow().homeViewController()->outlineView()->setFocus(Qt::MouseFocusReason);
-    settle();
+    const QString selected = selectedHome();
+    ASSERT_FALSE(selected.isEmpty()) << "nothing chosen in the home list";
+    clickHomeEntry(selected);
 }
 
 void AppDriver::clickCheckBox(const QString &title)
@@ -603,6 +660,7 @@ void AppDriver::clickCheckBox(const QString &title)
 
 void AppDriver::press(const QString &keys)
 {
+    closeMenus();
     mainWindow().activateWindow();
     QApplication::processEvents();
     pressAtOnce(keys);
@@ -632,7 +690,7 @@ void AppDriver::clickToolbar(const QString &name)
 {
     for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>()) {
         if (button->accessibleName() == name) {
-            button->click();
+            QTest::mouseClick(button, Qt::LeftButton);
             settle();
             return;
         }
@@ -645,59 +703,144 @@ void AppDriver::openContextMenu(const QString &title)
     openContextMenu({title});
 }
 
-void AppDriver::openContextMenu(std::initializer_list<QString> titles)
-{
-    selectRows(titles);
-    m_menu.reset(centreItems()->menuForEvent());
-}
-
 namespace {
 
-QAction *findAction(const QList<QAction *> &actions, const QString &text)
+// A right click at `point` of `viewport`, and the context-menu event the window system sends with it. The menu the
+// application pops up, if any.
+QMenu *rightClick(QWidget *viewport, const QPoint &point)
 {
-    for (QAction *action : actions)
-        if (!action->isSeparator() && action->text() == text)
-            return action;
-    return nullptr;
+    QTest::mouseClick(viewport, Qt::RightButton, {}, point);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, point, viewport->mapToGlobal(point));
+    QCoreApplication::sendEvent(viewport, &event);
+    QCoreApplication::processEvents();
+    return qobject_cast<QMenu *>(QApplication::activePopupWidget());
 }
 
 } // namespace
 
+void AppDriver::openContextMenu(std::initializer_list<QString> titles)
+{
+    closeMenus();
+    selectRows(titles);
+    QAbstractItemView *view = centreView();
+    ASSERT_NE(view, nullptr) << "no centre list";
+    ASSERT_GT(titles.size(), 0u);
+    m_menu = rightClick(view->viewport(), pointInRow(*titles.begin()));
+}
+
+void AppDriver::openHomeContextMenu(const QString &name)
+{
+    closeMenus();
+    QTreeView *view = mainWindow().homeViewController()->outlineView();
+    const QModelIndex index = homeIndex(name);
+    if (!index.isValid())
+        return;
+    view->scrollTo(index);
+    m_menu = rightClick(view->viewport(), view->visualRect(index).center());
+}
+
 void AppDriver::choose(std::initializer_list<QString> path)
 {
-    ASSERT_TRUE(m_menu) << "no menu open";
-    QList<QAction *> actions = m_menu->actions();
-    QAction *found = nullptr;
-    for (const QString &step : path) {
-        found = findAction(actions, step);
-        ASSERT_NE(found, nullptr) << "no entry " << step.toStdString();
-        if (found->menu())
-            actions = found->menu()->actions();
+    QMenu *menu = m_menu ? m_menu.data() : qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu && menu->isVisible()) << "no menu open";
+    qsizetype step = 0;
+    for (const QString &title : path) {
+        ++step;
+        QAction *found = findAction(menu->actions(), title);
+        if (!found) {
+            closeMenus();
+            FAIL() << "no entry " << title.toStdString();
+        }
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(found).center());
+        if (step < qsizetype(path.size())) {
+            QMenu *sub = found->menu();
+            if (!sub) {
+                closeMenus();
+                FAIL() << title.toStdString() << " has no submenu";
+            }
+            // A submenu opens a moment after its entry is pressed.
+            EXPECT_TRUE(knvt::test::waitUntil([sub] { return sub->isVisible(); }))
+                << title.toStdString() << " did not open";
+            menu = sub;
+        }
     }
-    if (found->isEnabled())
-        found->trigger();
     settle();
+    closeMenus();
+}
+
+QMenu *AppDriver::openMenuBarMenu(const QString &title)
+{
+    closeMenus();
+    KNVTMainWindowController &main = mainWindow();
+    main.activateWindow();
+    QMenuBar *bar = main.menuBar();
+    for (QAction *top : bar->actions()) {
+        if (top->text() != title || !top->menu())
+            continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+        QMenu *menu = top->menu();
+        EXPECT_TRUE(knvt::test::waitUntil([menu] { return menu->isVisible(); })) << title.toStdString();
+        return menu;
+    }
+    ADD_FAILURE() << "no menu " << title.toStdString();
+    return nullptr;
 }
 
 void AppDriver::chooseMenu(const QString &menu, const QString &item)
 {
-    KNVTMainWindowController &main = mainWindow();
-    main.validateMenuBarItems();
-    for (QAction *top : main.menuBar()->actions()) {
-        if (top->text() != menu || !top->menu())
-            continue;
-        QList<QAction *> actions = top->menu()->actions();
-        for (QAction *action : top->menu()->actions())
-            if (action->menu())
-                actions << action->menu()->actions();
-        QAction *found = findAction(actions, item);
-        ASSERT_NE(found, nullptr) << "no item " << item.toStdString();
-        if (found->isEnabled() && found->isVisible())
-            found->trigger();
-        settle();
+    QMenu *opened = openMenuBarMenu(menu);
+    if (!opened)
+        return;
+    m_menu = opened;
+    if (findAction(opened->actions(), item)) {
+        choose({item});
         return;
     }
-    ADD_FAILURE() << "no menu " << menu.toStdString();
+    for (QAction *action : opened->actions())
+        if (action->menu() && action->isVisible() && findAction(action->menu()->actions(), item)) {
+            choose({action->text(), item});
+            return;
+        }
+    closeMenus();
+    ADD_FAILURE() << "no item " << item.toStdString();
+}
+
+void AppDriver::closeMenus()
+{
+    for (int guard = 0; guard < 8; ++guard) {
+        QWidget *popup = QApplication::activePopupWidget();
+        if (!popup)
+            break;
+        QTest::keyClick(popup, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+    }
+    // Escape in the last menu leaves the menu bar waiting for keys.
+    if (m_app && m_app->mainWindowController())
+        if (QMenuBar *bar = m_app->mainWindowController()->menuBar(); bar && bar->activeAction())
+            QTest::keyClick(bar, Qt::Key_Escape);
+    m_menu = nullptr;
+}
+
+void AppDriver::dismissSheet()
+{
+    QWidget *sheet = QApplication::activeModalWidget();
+    ASSERT_NE(sheet, nullptr) << "no sheet open";
+    QWidget *target = sheet->focusWidget() ? sheet->focusWidget() : sheet;
+    QTest::keyClick(target, Qt::Key_Escape);
+    settle();
+}
+
+void AppDriver::chooseNewTaskFromTray()
+{
+    ensureLaunched();
+    m_tray.chooseNewTask();
+    settle();
+}
+
+void AppDriver::minimiseMainWindow()
+{
+    mainWindow().showMinimized();
+    settle();
 }
 
 AppDriver::Drag AppDriver::dragRows(std::initializer_list<QString> titles)
@@ -793,6 +936,7 @@ void AppDriver::answerAlert(const QString &button, const AlertAnswer &answer)
 
 void AppDriver::closeMainWindow()
 {
+    // The window manager's close button.
     mainWindow().close();
     settle();
 }
@@ -808,7 +952,7 @@ void AppDriver::quit()
 {
     if (!m_app)
         return;
-    m_menu.reset();
+    closeMenus();
     m_app->quit();
     m_app.reset();
     // The process ends: its hot key goes with it.
@@ -919,25 +1063,31 @@ bool AppDriver::toolbarEnabled(const QString &name)
 
 AppDriver::MenuItemState AppDriver::menuItem(const QString &menu, const QString &item)
 {
-    KNVTMainWindowController &main = mainWindow();
-    main.validateMenuBarItems();
-    for (QAction *top : main.menuBar()->actions()) {
-        if (top->text() != menu || !top->menu())
-            continue;
-        QList<QAction *> actions = top->menu()->actions();
-        for (QAction *action : top->menu()->actions())
+    // What the user reads in the menu as it opens.
+    QMenu *opened = openMenuBarMenu(menu);
+    MenuItemState state;
+    bool found = false;
+    if (opened) {
+        QList<QAction *> actions = opened->actions();
+        for (QAction *action : opened->actions())
             if (action->menu())
                 actions << action->menu()->actions();
-        if (QAction *found = findAction(actions, item))
-            return {found->text(), found->shortcut().toString(), found->isEnabled(), found->isVisible()};
+        for (QAction *action : actions)
+            if (!action->isSeparator() && action->text() == item) {
+                state = {action->text(), action->shortcut().toString(), action->isEnabled(), action->isVisible()};
+                found = true;
+                break;
+            }
     }
-    ADD_FAILURE() << "no menu item " << menu.toStdString() << " > " << item.toStdString();
-    return {};
+    closeMenus();
+    if (!found)
+        ADD_FAILURE() << "no menu item " << menu.toStdString() << " > " << item.toStdString();
+    return state;
 }
 
 QStringList AppDriver::contextMenu()
 {
-    return m_menu ? knvt::test::menuLines(*m_menu) : QStringList();
+    return m_menu && m_menu->isVisible() ? knvt::test::menuLines(*m_menu) : QStringList();
 }
 
 QStringList AppDriver::toolbarMoveMenu()
@@ -987,8 +1137,7 @@ QString AppDriver::printedPdfText()
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
     qputenv("KNVT_PRINT_PDF", pdf.toLocal8Bit());
-    if (KNVTTaskStoreItemsViewController *list = mainWindow().currentTasksViewController())
-        list->print();
+    chooseMenu(QStringLiteral("File"), QStringLiteral("Print"));
     qunsetenv("KNVT_PRINT_PDF");
     settle();
     QProcess pdftotext;
@@ -1129,8 +1278,7 @@ void AppDriver::switchKeyboardLayout(const QString &layout)
 
 void AppDriver::openPreferences()
 {
-    app().showPreferenceWindow();
-    settle();
+    chooseMenu(QStringLiteral("Window"), QStringLiteral("Preferences"));
     if (m_otherProgram)
         knvt::test::waitUntil([this] { return shortcutRecorder() && shortcutRecorder()->isVisible(); });
 }

@@ -16,6 +16,7 @@
 #include "support/ScriptedAlertPresenter.h"
 
 #include <QDateTime>
+#include <QPointer>
 #include <QStringList>
 #include <QVariant>
 
@@ -127,9 +128,10 @@ class FakeTrayIcon : public TrayIcon
 {
 public:
     bool isAvailable() const override { return available; }
-    void show(std::function<void()> activated, std::function<void()>, std::function<void()>) override
+    void show(std::function<void()> activated, std::function<void()> newTask, std::function<void()>) override
     {
         m_activated = std::move(activated);
+        m_newTask = std::move(newTask);
     }
     void hide() override {}
     void activate()
@@ -137,17 +139,27 @@ public:
         if (m_activated)
             m_activated();
     }
+    // The tray menu's New Task.
+    void chooseNewTask()
+    {
+        if (m_newTask)
+            m_newTask();
+    }
     bool available = true;
 
 private:
     std::function<void()> m_activated;
+    std::function<void()> m_newTask;
 };
 
 // The application as its user meets it: the real application delegate and main window over a library in the test
 // process's own data folder, a clock that stands still, alerts answered from the script, and the beeper, badge,
 // browser, tray and the editors' windows recorded. Steps read as the user would say them:
 //   given...  what the library holds and what the defaults say (before or after the start);
-//   do...     what the user does, by the names the user sees (rows by title, home entries by name);
+//   do...     what the user does, by the names the user sees (rows by title, home entries by name), through the
+//             input a user has: clicks at the rows the lists paint, keys sent to the focused widget, menus opened
+//             from the menu bar or by a right click and their entries clicked (the application validates them as
+//             they open), the toolbar's buttons clicked;
 //   see...    what the user sees: rows as text lines, menus as lines, alerts asked, beeps, the badge.
 // The application starts at the first step that needs it.
 class AppDriver
@@ -179,17 +191,23 @@ public:
     void relaunch();
 
     // ---- do ------------------------------------------------------------------------------------------------------
+    // A click on the home entry, which takes the keyboard focus with it.
     void selectHome(const QString &name);
-    // Several entries of the home list at once (tags), in the given order.
+    // Several entries of the home list at once (tags): a click on the first, Control-clicks on the others.
     void selectHomeEntries(std::initializer_list<QString> names);
     // A mouse click on a home entry, with Control or Shift held where given.
     void clickHomeEntry(const QString &name, Qt::KeyboardModifiers modifiers = {});
     // The names of the home entries selected, top to bottom.
     QStringList selectedHomeEntries();
-    // Selects the rows as clicks would, and gives the centre list the keyboard focus.
+    // Clicks the first row and Control-clicks the others; the centre list takes the keyboard focus. No titles:
+    // Ctrl+Shift+A in the list, which selects nothing.
     void selectRows(std::initializer_list<QString> titles);
-    // Clicks into the home list, which takes the keyboard focus and keeps its selection.
+    // Clicks the selected home entry: the home list takes the keyboard focus and keeps its selection.
     void clickIntoHomeList();
+    // Double-clicks the home entry.
+    void doubleClickHomeEntry(const QString &name);
+    // Clicks the disclosure control of a home section ("AREAS"), which collapses or expands it.
+    void clickHomeDisclosure(const QString &section);
     void clickCheckBox(const QString &title);
     // A key sequence ("Ctrl+T") pressed in the focused widget of the main window.
     void press(const QString &keys);
@@ -198,13 +216,25 @@ public:
     void pressAtOnce(const QString &keys);
     void typeInSearch(const QString &text);
     void clickToolbar(const QString &name);
-    // Builds the centre list's context menu for the row (selecting it first) without showing it.
+    // Selects the row (clicking it) and right-clicks it: the centre list's context menu opens.
     void openContextMenu(const QString &title);
-    // The same for a selection of several rows.
+    // The same for a selection of several rows, right-clicking the first.
     void openContextMenu(std::initializer_list<QString> titles);
-    // Chooses an entry of the menu opened last ("Mark", "As Completed").
+    // Right-clicks the home entry: its context menu opens (or none).
+    void openHomeContextMenu(const QString &name);
+    // Clicks an entry of the menu open now ("Mark", "As Completed": a submenu's entry opens it first); the menu closes.
+    // A disabled entry does nothing and the menus are closed with Escape.
     void choose(std::initializer_list<QString> path);
+    // Opens the menu bar's menu and clicks the item (found in the menu or in one of its submenus).
     void chooseMenu(const QString &menu, const QString &item);
+    // Closes every open menu with Escape.
+    void closeMenus();
+    // Escape in the sheet in front of the main window, which closes it without saving.
+    void dismissSheet();
+    // The tray menu's New Task.
+    void chooseNewTaskFromTray();
+    // Minimises the main window.
+    void minimiseMainWindow();
     struct Drag
     {
         AppDriver &driver;
@@ -282,7 +312,9 @@ public:
         bool enabled = false;
         bool visible = false;
     };
+    // The item as the menu bar's menu shows it when opened (and closed again).
     MenuItemState menuItem(const QString &menu, const QString &item);
+    // The context menu open now as lines; empty when none is open.
     QStringList contextMenu();
     // The menu of the toolbar's Move button, as lines like the context menu's.
     QStringList toolbarMoveMenu();
@@ -444,6 +476,10 @@ private:
     KNVTCDTaskList *listNamed(const QString &title);
     KNVTCDUser *userNamed(const QString &name);
     int rowOfTitle(const QString &title);
+    // A point in the row of that title clear of its buttons, in the centre view's viewport.
+    QPoint pointInRow(const QString &title);
+    // Opens the menu bar's menu by clicking its title.
+    QMenu *openMenuBarMenu(const QString &title);
     // The home entry shown as `name`; homeIndex() also fails the test when there is none.
     QModelIndex findHomeIndex(const QString &name);
     QModelIndex homeIndex(const QString &name);
@@ -461,7 +497,7 @@ private:
     std::unique_ptr<knvt::test::FakeSyncService> m_service;
     std::unique_ptr<class AppDriverStore> m_store;
     std::unique_ptr<KNVTTasksAppDelegate> m_app;
-    std::unique_ptr<QMenu> m_menu;
+    QPointer<QMenu> m_menu;
     std::unique_ptr<knvt::test::FakeHotKeyBackend> m_fakeHotKeys;
     std::unique_ptr<knvt::X11KeyboardLayout> m_keyboard;
     std::unique_ptr<knvt::X11HotKeyBackend> m_x11HotKeys;

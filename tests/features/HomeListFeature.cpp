@@ -50,30 +50,21 @@ protected:
         }
         return {};
     }
+    // The titles of the context menu of the home entry, opened with a right click (and closed again).
     QStringList homeMenu(const QString &name)
     {
-        app.selectHome(name);
-        std::unique_ptr<QMenu> menu(home().menuForEvent());
+        app.openHomeContextMenu(name);
         QStringList lines;
-        if (!menu)
-            return lines;
-        for (QAction *action : menu->actions())
-            lines << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        for (const QString &line : app.contextMenu())
+            lines << line.section(QLatin1Char('\t'), 0, 0);
+        app.closeMenus();
         return lines;
     }
     // Chooses an entry of the context menu of the home entry `name`.
     void chooseInHomeMenu(const QString &name, const QString &entry)
     {
-        app.selectHome(name);
-        std::unique_ptr<QMenu> menu(home().menuForEvent());
-        ASSERT_TRUE(menu) << "no menu for " << name.toStdString();
-        for (QAction *action : menu->actions())
-            if (action->text() == entry) {
-                action->trigger();
-                app.settle();
-                return;
-            }
-        ADD_FAILURE() << "no entry " << entry.toStdString();
+        app.openHomeContextMenu(name);
+        app.choose({entry});
     }
     std::unique_ptr<QMimeData> payload(std::initializer_list<KNVTCDTaskStoreObject *> objects)
     {
@@ -134,7 +125,7 @@ TEST_F(HomeListFeature, CollapsingAreasSurvivesARelaunch)
 {
     app.givenArea(QStringLiteral("Home"));
     app.launch();
-    home().outlineView()->collapse(homeIndex(QStringLiteral("AREAS")));
+    app.clickHomeDisclosure(QStringLiteral("AREAS"));
     EXPECT_EQ(app.defaults(QString::fromLatin1(KNVTHomeSectionExpandedHomeSectionTypes)).toList(),
               (QVariantList{0, 1, 3, 4}));
     app.relaunch();
@@ -151,11 +142,9 @@ TEST_F(HomeListFeature, GroupRowsAndASecondEntryCannotBeSelectedAndControlSpaceD
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, section.center());
     app.settle();
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Today"));
-    const QRect garden = view->visualRect(homeIndex(QStringLiteral("Garden")));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, garden.center());
-    app.settle();
+    app.clickHomeEntry(QStringLiteral("Garden"), Qt::ShiftModifier);
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Today"));
-    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+    app.press(QStringLiteral("Ctrl+Space"));
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Today"));
 }
 
@@ -165,12 +154,15 @@ TEST_F(HomeListFeature, ControlIAndReturnOpenTheInformationAndTheEditorOfAProjec
     app.givenUser(QStringLiteral("Ann"));
     app.givenSharedProject(QStringLiteral("Club"), {.owner = QStringLiteral("Ann")});
     app.selectHome(QStringLiteral("Garden"));
-    QTest::keyClick(home().outlineView(), Qt::Key_I, Qt::ControlModifier);
-    QTest::keyClick(home().outlineView(), Qt::Key_Return);
+    app.press(QStringLiteral("Ctrl+I"));
+    app.dismissSheet();
+    app.press(QStringLiteral("Return"));
+    app.dismissSheet();
     app.selectHome(QStringLiteral("Club"));
-    QTest::keyClick(home().outlineView(), Qt::Key_Return);
+    app.press(QStringLiteral("Return"));
+    app.dismissSheet();
     app.selectHome(QStringLiteral("Inbox"));
-    QTest::keyClick(home().outlineView(), Qt::Key_Return);
+    app.press(QStringLiteral("Return"));
     EXPECT_EQ(app.windowsOpened(),
               (QStringList{"KNVTProjectWindowController: Garden", "KNVTProjectEditWindowController: Garden",
                            "KNVTProjectWindowController: Club"}));
@@ -199,17 +191,17 @@ TEST_F(HomeListFeature, DeletingAndUnsubscribingAskFirst)
     app.givenTask(QStringLiteral("rake"), {.list = QStringLiteral("Garden")});
     app.selectHome(QStringLiteral("Garden"));
     app.answerAlert(QStringLiteral("Cancel"));
-    home().removeSelectedItem();
+    app.press(QStringLiteral("Ctrl+Backspace"));
+    app.settle();
     EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Garden")));
     app.answerAlert(QStringLiteral("Delete"));
-    home().removeSelectedItem();
+    chooseInHomeMenu(QStringLiteral("Garden"), QStringLiteral("Delete"));
     app.settle();
     EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden")));
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
 
-    app.selectHome(QStringLiteral("Ann's"));
     app.answerAlert(QStringLiteral("Unsubscribe"));
-    home().unsubscribeFromSelectedItem();
+    chooseInHomeMenu(QStringLiteral("Ann's"), QStringLiteral("Unsubscribe"));
     app.settle();
     EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Ann's")));
     EXPECT_EQ(app.alertsShown(),
@@ -223,7 +215,7 @@ TEST_F(HomeListFeature, AFailedSaveAfterDeletingAProjectIsShownOnce)
     app.givenProject(QStringLiteral("Garden"));
     app.selectHome(QStringLiteral("Garden"));
     app.answerAlert(QStringLiteral("Delete"));
-    home().removeSelectedItem();
+    app.press(QStringLiteral("Ctrl+Backspace"));
     // The library goes away before the save runs.
     app.store().persistentStoreCoordinator()->close();
     app.settle();
@@ -446,13 +438,16 @@ TEST_F(HomeListFeature, MyTagsOfferEditAndDeleteWhereSomeoneElsesTagsOfferNothin
 
     // Return, a double click and the menu's Edit open the tag editor on my tag; on hers Return and Delete beep.
     app.selectHome(QStringLiteral("home"));
-    QTest::keyClick(home().outlineView(), Qt::Key_Return);
-    home().doubleAction(homeIndex(QStringLiteral("home")));
+    app.press(QStringLiteral("Return"));
+    app.dismissSheet();
+    app.doubleClickHomeEntry(QStringLiteral("home"));
+    app.dismissSheet();
     chooseInHomeMenu(QStringLiteral("home"), QStringLiteral("Edit"));
+    app.dismissSheet();
     app.selectHome(QStringLiteral("hers"));
-    QTest::keyClick(home().outlineView(), Qt::Key_Return);
-    home().doubleAction(homeIndex(QStringLiteral("hers")));
-    home().removeSelectedItem();
+    app.press(QStringLiteral("Return"));
+    app.doubleClickHomeEntry(QStringLiteral("hers"));
+    app.press(QStringLiteral("Ctrl+Backspace"));
     EXPECT_EQ(app.windowsOpened(),
               (QStringList{"KNVTTagEditWindowController: home", "KNVTTagEditWindowController: home",
                            "KNVTTagEditWindowController: home"}));
@@ -462,7 +457,7 @@ TEST_F(HomeListFeature, MyTagsOfferEditAndDeleteWhereSomeoneElsesTagsOfferNothin
     // Deleting asks first; a cancelled question keeps the tag.
     app.selectHome(QStringLiteral("home"));
     app.answerAlert(QStringLiteral("Cancel"));
-    QTest::keyClick(home().outlineView(), Qt::Key_Delete, Qt::ControlModifier);
+    app.press(QStringLiteral("Ctrl+Del"));
     app.settle();
     EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  home")));
     app.answerAlert(QStringLiteral("Delete"));

@@ -61,7 +61,7 @@ TEST_F(ItemActionsFeature, MovingToSomedayAndBackUsesOneKeyForBothDirections)
     EXPECT_FALSE(move.visible);
     EXPECT_TRUE(move.shortcut.isEmpty()) << "the hidden twin has no key";
     app.openContextMenu(QStringLiteral("Learn Greek"));
-    EXPECT_EQ(app.contextMenu()[1], QStringLiteral("Remove From Someday\tCtrl+Y"));
+    EXPECT_EQ(app.contextMenu()[1], QStringLiteral("Remove From Someday\tCtrl+S"));
 
     app.press(QStringLiteral("Ctrl+S"));
     app.settle();
@@ -102,7 +102,7 @@ TEST_F(ItemActionsFeature, EditingFromTheMenuReturnAndEnterOpensTheEditorBesideT
 {
     app.givenTask(QStringLiteral("Pay rent"));
     app.openContextMenu(QStringLiteral("Pay rent"));
-    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Edit\tCtrl+Return")));
+    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Edit\tReturn")));
     app.choose({QStringLiteral("Edit")});
     app.closePopover();
     app.selectRows({QStringLiteral("Pay rent")});
@@ -314,7 +314,7 @@ TEST_F(ItemActionsFeature, SomedayTakesTasksOnlySoATaskWithAProjectIsRefusedBoth
 
     app.openContextMenu({QStringLiteral("Learn Greek"), QStringLiteral("Boat")});
     const QStringList menu = app.contextMenu();
-    EXPECT_TRUE(menu.contains(QStringLiteral("Remove From Someday\tCtrl+Y (off)"))) << menu.join('|').toStdString();
+    EXPECT_TRUE(menu.contains(QStringLiteral("Remove From Someday\tCtrl+S (off)"))) << menu.join('|').toStdString();
     EXPECT_TRUE(menu.contains(QStringLiteral("  Someday (off)"))) << "Move To > Someday";
     EXPECT_TRUE(menu.contains(QStringLiteral("  Next"))) << "Next takes tasks and lists together";
     EXPECT_TRUE(app.toolbarMoveMenu().contains(QStringLiteral("Someday (off)")))
@@ -329,11 +329,11 @@ TEST_F(ItemActionsFeature, SomedayTakesTasksOnlySoATaskWithAProjectIsRefusedBoth
 
     // The task alone may go either way.
     app.openContextMenu(QStringLiteral("Learn Greek"));
-    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Remove From Someday\tCtrl+Y")));
+    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Remove From Someday\tCtrl+S")));
     EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("  Someday")));
     app.selectHome(QStringLiteral("Inbox"));
     app.openContextMenu(QStringLiteral("Call Ann"));
-    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Move To Someday\tCtrl+Y")));
+    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Move To Someday\tCtrl+S")));
     app.choose({QStringLiteral("Move To"), QStringLiteral("Someday")});
     app.selectHome(QStringLiteral("Someday"));
     EXPECT_EQ(app.centreRows(),

@@ -17,6 +17,8 @@ namespace knvt::test {
 class RecordingMainWindowServices : public KNVTMainWindowServices
 {
 public:
+    // None: the list keeps actions of its own.
+    knvt::ActionSet *actions() override { return nullptr; }
     void editSelectedItems(QObject *) override { requests << QStringLiteral("edit"); }
     void viewSelectedItems(QObject *) override { requests << QStringLiteral("view"); }
     void presentScheduleTasksSheetForTasks(const std::vector<KNVTCDTask *> &tasks) override

@@ -48,8 +48,8 @@ TEST_F(ItemActionsTest, WithNothingSelectedTheMenuOffersOnlyDisabledMovesAndDele
     save();
     auto list = show(KNVTFocusTypeInbox);
     EXPECT_EQ(menuOf(*list),
-              (QStringList{"Move To Today\tCtrl+T (off)", "Move To Someday\tCtrl+Y (off)", "Schedule\tCtrl+R (off)",
-                           "-", "Delete\tCtrl+Backspace (off)"}));
+              (QStringList{"Move To Today\tCtrl+T (off)", "Move To Someday\tCtrl+S (off)", "Schedule (off)", "-",
+                           "Delete\tCtrl+Backspace (off)"}));
 }
 
 TEST_F(ItemActionsTest, AnOpenInboxTaskGetsTheFullMenuWithOneMarkKey)
@@ -62,9 +62,9 @@ TEST_F(ItemActionsTest, AnOpenInboxTaskGetsTheFullMenuWithOneMarkKey)
     select(*list, {task});
     const QStringList menu = menuOf(*list);
     EXPECT_EQ(menu.mid(0, 12),
-              (QStringList{"Move To Today\tCtrl+T", "Move To Someday\tCtrl+Y", "Schedule\tCtrl+R", "-", "Mark",
+              (QStringList{"Move To Today\tCtrl+T", "Move To Someday\tCtrl+S", "Schedule", "-", "Mark",
                            "  As Completed\tCtrl+.", "  As Cancelled\tAlt+Backspace", "-", "Open\tCtrl+O",
-                           "Edit\tCtrl+Return", "-", "Duplicate\tCtrl+D"}));
+                           "Edit\tReturn", "-", "Duplicate\tCtrl+D"}));
     EXPECT_TRUE(menu.contains(QStringLiteral("Delete\tCtrl+Backspace")));
     const qsizetype move = menu.indexOf(QStringLiteral("Move To"));
     ASSERT_GE(move, 0);
