@@ -406,4 +406,25 @@ QDialog *ApplicationWindowFactory::taskListSharingSettingsWindowController(KNVTC
     return new KNVTTaskListSharingSettingsWindowController(taskList, nullptr, parent);
 }
 
+namespace {
+
+WindowFactory *&installedWindowFactory()
+{
+    static WindowFactory *factory = nullptr;
+    return factory;
+}
+
+} // namespace
+
+WindowFactory &WindowFactory::shared()
+{
+    static ApplicationWindowFactory windows;
+    return installedWindowFactory() ? *installedWindowFactory() : windows;
+}
+
+void WindowFactory::setShared(WindowFactory *factory)
+{
+    installedWindowFactory() = factory;
+}
+
 } // namespace knvt

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/StandInWindowFactory.h"
+#include "app/WindowFactory.h"
 
 #include "editors/KNVTTaskNewViewController.h"
 
@@ -9,7 +9,7 @@ namespace knvt {
 // The windows the application opens: the task detail, task windows, task forms, comments, the assign and schedule
 // sheets and the sheets of projects, areas and tags come from the editors; the preferences, the people window, the
 // authentication-failure window, the notifications and the sharing settings from the account windows.
-class ApplicationWindowFactory : public StandInWindowFactory
+class ApplicationWindowFactory : public WindowFactory
 {
 public:
     // The shell's values of a new task as the form takes them, and back.

@@ -93,6 +93,27 @@ QString title(const KNVTCDTaskList *list)
     return list ? list->title() : QString();
 }
 
+// What a new-task form was opened with: "Status: 2; Start Date: ...; Task List: Garden; Tags: home, errand".
+QStringList describe(const NewTaskValues &values)
+{
+    QStringList lines;
+    lines << QStringLiteral("Status: %1").arg(values.status);
+    if (!values.title.isEmpty())
+        lines << QStringLiteral("Title: %1").arg(values.title);
+    if (values.startDate.isValid())
+        lines << QStringLiteral("Start Date: %1").arg(values.startDate.toString(Qt::ISODate));
+    if (values.dueDate.isValid())
+        lines << QStringLiteral("Due Date: %1").arg(values.dueDate.toString(Qt::ISODate));
+    if (values.taskList)
+        lines << QStringLiteral("Task List: %1").arg(values.taskList->title());
+    QStringList tags;
+    for (const KNVTCDTag *tag : values.tags)
+        tags << tag->title();
+    if (!tags.isEmpty())
+        lines << QStringLiteral("Tags: %1").arg(tags.join(QStringLiteral(", ")));
+    return lines;
+}
+
 } // namespace
 
 std::unique_ptr<TaskNewForm> RecordingWindowFactory::taskNewViewController(const NewTaskValues &values,
