@@ -96,6 +96,10 @@ QRect Popover::placement(const QRect &anchorRect, const QSize &size, const QRect
     const bool roomAbove = anchorRect.y() - size.height() >= available.y();
     if (!roomBelow && roomAbove)
         y = anchorRect.y() - size.height();
+    // Room on neither side (a tall anchor, a row near the bottom of a low screen): the popover stays whole on the
+    // screen and covers part of the anchor.
+    if (!roomBelow && !roomAbove)
+        y = qMax(available.y(), available.y() + available.height() - size.height());
     x = qMin(x, available.x() + available.width() - size.width());
     x = qMax(x, available.x());
     return QRect(QPoint(x, y), size);

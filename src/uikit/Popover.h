@@ -65,7 +65,8 @@ public:
 
     // Where a popover of `size` stands for an anchor at `anchorRect` on a screen area `available` (global
     // coordinates): centred under the anchor, flipped above it when the bottom would leave the area and there is
-    // room above, then moved sideways into the area.
+    // room above, over the anchor's lower part when there is room on neither side, then moved sideways into the
+    // area. A popover no larger than the area is always wholly inside it.
     static QRect placement(const QRect &anchorRect, const QSize &size, const QRect &available);
 
     // Tests switch the fade-in off; a popover with animations off is fully shown at once.

@@ -127,8 +127,13 @@ TEST(PopoverPlacement, FlipsAboveWhenThereIsNoRoomBelow)
     EXPECT_EQ(knvt::Popover::placement(QRect(300, 500, 40, 20), QSize(200, 150), screen), QRect(220, 350, 200, 150));
     // Exactly enough room below: no flip.
     EXPECT_EQ(knvt::Popover::placement(QRect(300, 430, 40, 20), QSize(200, 150), screen).y(), 450);
-    // No room either way: it stays below, where the anchor can still be seen.
-    EXPECT_EQ(knvt::Popover::placement(QRect(300, 100, 40, 20), QSize(200, 550), screen).y(), 120);
+    // No room either way: it stays whole on the screen, over the anchor's lower part, as low as it can.
+    EXPECT_EQ(knvt::Popover::placement(QRect(300, 100, 40, 20), QSize(200, 550), screen).y(), 50);
+    // A row near the bottom of a tall list: the popover rises until its bottom is the screen's.
+    const QRect row(300, 400, 400, 40);
+    const QRect placed = knvt::Popover::placement(row, QSize(200, 450), screen);
+    EXPECT_TRUE(screen.contains(placed)) << placed.y();
+    EXPECT_EQ(placed.bottom(), screen.bottom());
 }
 
 TEST(PopoverPlacement, IsPushedSidewaysIntoTheScreen)
