@@ -8,9 +8,12 @@
 #include "editors/KNVTTasksAssignViewController.h"
 #include "editors/SaveScheduler.h"
 
+#include "store/KNVTTaskStore.h"
+
 #include "model/KNVTCDTask.h"
 #include "model/KNVTFocusType.h"
 
+#include "uikit/ActionSet.h"
 #include "uikit/AlertAdditions.h"
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/KNVTTextField.h"
@@ -20,19 +23,7 @@
 
 #include <QCloseEvent>
 
-namespace {
-
-QToolButton *toolButton(QToolBar *toolbar, const QString &name, const QString &title)
-{
-    auto *button = new QToolButton(toolbar);
-    button->setObjectName(name);
-    button->setText(title);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    toolbar->addWidget(button);
-    return button;
-}
-
-} // namespace
+using knvt::Command;
 
 KNVTTaskWindowController::KNVTTaskWindowController(KNVTCDTask *task, QWidget *parent)
     : QMainWindow(parent), m_taskURI(task ? task->uri() : QUrl())
@@ -47,23 +38,31 @@ KNVTTaskWindowController::KNVTTaskWindowController(KNVTCDTask *task, QWidget *pa
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     setContextMenuPolicy(Qt::NoContextMenu);
     addToolBar(Qt::TopToolBarArea, m_toolbar);
-    m_todayButton = toolButton(m_toolbar, QStringLiteral("todayButton"), tr("Today"));
-    m_assignButton = toolButton(m_toolbar, QStringLiteral("assignButton"), tr("Assign"));
-    m_commentButton = toolButton(m_toolbar, QStringLiteral("commentButton"), tr("Comment"));
-    m_editButton = toolButton(m_toolbar, QStringLiteral("editButton"), tr("Edit"));
+    m_actions = new knvt::ActionSet(this,
+                                    {Command::ToggleToday, Command::Assign, Command::Comment, Command::Edit,
+                                     Command::Mark, Command::MarkAsCompleted, Command::MarkAsUncompleted,
+                                     Command::MarkAsCancelled, Command::Delete, Command::Done});
+    auto button = [this](Command command, const char *name) {
+        QToolButton *made = m_actions->makeToolButton(command, QString::fromLatin1(name), m_toolbar);
+        made->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        m_toolbar->addWidget(made);
+        return made;
+    };
+    m_todayButton = button(Command::ToggleToday, "todayButton");
+    m_assignButton = button(Command::Assign, "assignButton");
+    m_commentButton = button(Command::Comment, "commentButton");
+    m_editButton = button(Command::Edit, "editButton");
+    m_markButton = button(Command::Mark, "markButton");
+    m_deleteButton = button(Command::Delete, "deleteButton");
     auto *spacer = new QWidget(m_toolbar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     m_toolbar->addWidget(spacer);
-    m_doneButton = toolButton(m_toolbar, QStringLiteral("doneButton"), tr("Done"));
-    connect(m_todayButton, &QToolButton::clicked, this, [this] { toggleToday(m_todayButton); });
-    connect(m_assignButton, &QToolButton::clicked, this, [this] { assign(m_assignButton); });
-    connect(m_commentButton, &QToolButton::clicked, this, [this] { comment(m_commentButton); });
-    connect(m_editButton, &QToolButton::clicked, this, [this] { edit(m_editButton); });
-    connect(m_doneButton, &QToolButton::clicked, this, [this] { dismiss(m_doneButton); });
+    m_doneButton = button(Command::Done, "doneButton");
 
     m_taskViewController = new KNVTTaskViewController(task, this);
     setCentralWidget(m_taskViewController->view());
     resize(420, 520);
+    m_actions->setTarget(this);
     updateToolbar();
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(), this,
@@ -87,9 +86,72 @@ void KNVTTaskWindowController::updateToolbar()
     if (!shown)
         return;
     setWindowTitle(shown->title());
+    m_actions->validate();
+}
+
+void KNVTTaskWindowController::validateCommand(Command command, knvt::CommandState &state)
+{
+    KNVTCDTask *shown = task();
+    if (command == Command::Done) {
+        state.enabled = true;
+        return;
+    }
+    if (!shown)
+        return;
     const bool editable = shown->canEdit() && !shown->isArchived();
-    for (QToolButton *button : {m_todayButton, m_assignButton, m_commentButton, m_editButton})
-        button->setEnabled(editable);
+    KNVTTaskStore &store = knvt::taskStore();
+    const KNVTTaskStoreCapabilities::Items items{shown};
+    switch (command) {
+    case Command::ToggleToday:
+    case Command::Assign:
+    case Command::Comment:
+    case Command::Edit: state.enabled = editable; return;
+    case Command::Mark: state.enabled = store.canMarkItems(items); return;
+    case Command::MarkAsCompleted:
+        state.visible = store.shouldDisplayMarkItemsAsCompleted(items);
+        state.enabled = store.canMarkItemsAsCompleted(items);
+        return;
+    case Command::MarkAsUncompleted:
+        state.visible = store.shouldDisplayMarkItemsAsUncompleted(items);
+        state.enabled = store.canMarkItemsAsUncompleted(items);
+        if (store.shouldDisplayMarkItemsAsCompleted(items))
+            state.keys.clear();
+        return;
+    case Command::MarkAsCancelled:
+        state.visible = store.shouldDisplayMarkItemsAsCancelled(items);
+        state.enabled = store.canMarkItemsAsCancelled(items);
+        return;
+    case Command::Delete: state.enabled = store.canDeleteItems(items); return;
+    default: return;
+    }
+}
+
+void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
+{
+    switch (command) {
+    case Command::ToggleToday: toggleToday(source); return;
+    case Command::Assign: assign(source); return;
+    case Command::Comment: comment(source); return;
+    case Command::Edit: edit(source); return;
+    case Command::Delete: deleteTask(source); return;
+    case Command::Done: dismiss(source); return;
+    case Command::MarkAsCompleted:
+    case Command::MarkAsUncompleted:
+    case Command::MarkAsCancelled: {
+        KNVTCDTask *shown = task();
+        if (!shown)
+            return;
+        if (command == Command::MarkAsCompleted)
+            shown->markAsCompleted();
+        else if (command == Command::MarkAsUncompleted)
+            shown->markAsUncompleted();
+        else
+            shown->markAsCancelled();
+        knvt::taskStore().save();
+        return;
+    }
+    default: return;
+    }
 }
 
 void KNVTTaskWindowController::taskStoreWillChange()

@@ -4,6 +4,7 @@
 #include "editors/KNVTTaskViewController.h"
 #include "editors/KNVTTaskWindowControllerDelegate.h"
 
+#include "uikit/CommandTarget.h"
 #include "uikit/Popover.h"
 #include "uikit/WeakDelegate.h"
 
@@ -17,11 +18,16 @@
 
 class KNVTCDTask;
 
-// One task in a window of its own: the task detail fills it, and a toolbar offers Today, Assign, Comment, Edit and
-// Done. The window is titled with the task and follows it; it closes by itself as soon as the task is deleted, here
-// or anywhere else. Today, Assign, Comment and Edit are enabled while the task may be edited and is not archived;
-// Done closes the window.
-class KNVTTaskWindowController : public QMainWindow
+namespace knvt {
+class ActionSet;
+}
+
+// One task in a window of its own: the task detail fills it, and a toolbar offers Today, Assign, Comment, Edit, Mark,
+// Delete and Done. The window is titled with the task and follows it; it closes by itself as soon as the task is
+// deleted, here or anywhere else. Today, Assign, Comment and Edit are enabled while the task may be edited and is not
+// archived; Mark and Delete follow the same rules as in the lists, with the same keys (Ctrl+., Alt+Backspace,
+// Ctrl+Backspace); Done closes the window. Each command is one action of the window's action set.
+class KNVTTaskWindowController : public QMainWindow, public knvt::CommandTarget
 {
     Q_OBJECT
 
@@ -41,7 +47,10 @@ public:
     QToolButton *assignButton() const { return m_assignButton; }
     QToolButton *commentButton() const { return m_commentButton; }
     QToolButton *editButton() const { return m_editButton; }
+    QToolButton *markButton() const { return m_markButton; }
+    QToolButton *deleteButton() const { return m_deleteButton; }
     QToolButton *doneButton() const { return m_doneButton; }
+    knvt::ActionSet *actions() const { return m_actions; }
 
     // The open popovers and the edit sheet, or nullptr.
     knvt::Popover *taskEditPopover() const { return m_taskEditPopover; }
@@ -51,6 +60,9 @@ public:
 
     // Title and enabling from the task.
     void updateToolbar();
+
+    void validateCommand(knvt::Command command, knvt::CommandState &state) override;
+    void performCommand(knvt::Command command, QWidget *source) override;
 
     // Moves the task to Next when it is a Today task, else to Today; saved at once.
     Q_INVOKABLE void toggleToday(QObject *sender = nullptr);
@@ -83,7 +95,10 @@ private:
     QToolButton *m_assignButton = nullptr;
     QToolButton *m_commentButton = nullptr;
     QToolButton *m_editButton = nullptr;
+    QToolButton *m_markButton = nullptr;
+    QToolButton *m_deleteButton = nullptr;
     QToolButton *m_doneButton = nullptr;
+    knvt::ActionSet *m_actions = nullptr;
     QPointer<knvt::Popover> m_taskEditPopover;
     QPointer<knvt::Popover> m_taskCommentNewPopover;
     QPointer<knvt::Popover> m_assignTaskPopover;

@@ -367,9 +367,11 @@ public:
     void doubleClickRow(const QString &title);
     // The toolbar button of the task's window ("Today", "Assign", "Comment", "Edit", "Done").
     void pressInTaskWindow(const QString &task, const QString &button);
-    // The Edit command of the menu bar while the task's window is in front.
-    void editFromMenuInTaskWindow(const QString &task);
-    void deleteFromMenuInTaskWindow(const QString &task);
+    // The Edit command of the main window (Return on the task's row) while the task's window is open: the task's
+    // window comes to the front with its edit sheet.
+    void editFromMainWindowWhileTaskWindowIsOpen(const QString &task);
+    // A key sequence ("Ctrl+Backspace") pressed in the window of the task.
+    void pressKeysInTaskWindow(const QString &task, const QString &keys);
     // In the front editor, by the fields' names ("titleTextField", "statusPopUpButton", "dueDateCheckBoxButton").
     void typeIn(const QString &field, const QString &text);
     void choosePopUp(const QString &popUp, const QString &item);

@@ -261,20 +261,22 @@ void AppDriver::pressInTaskWindow(const QString &task, const QString &button)
     settle();
 }
 
-void AppDriver::editFromMenuInTaskWindow(const QString &task)
+void AppDriver::editFromMainWindowWhileTaskWindowIsOpen(const QString &task)
 {
-    KNVTTaskWindowController *window = taskWindowTitled(task);
-    ASSERT_NE(window, nullptr) << "no window of " << task.toStdString();
-    QAction menuItem(QStringLiteral("Edit"));
-    window->edit(&menuItem);
+    ASSERT_NE(taskWindowTitled(task), nullptr) << "no window of " << task.toStdString();
+    selectRows({task});
+    press(QStringLiteral("Return"));
     settle();
 }
 
-void AppDriver::deleteFromMenuInTaskWindow(const QString &task)
+void AppDriver::pressKeysInTaskWindow(const QString &task, const QString &keys)
 {
     KNVTTaskWindowController *window = taskWindowTitled(task);
     ASSERT_NE(window, nullptr) << "no window of " << task.toStdString();
-    window->deleteTask();
+    window->activateWindow();
+    QApplication::processEvents();
+    QWidget *target = window->focusWidget() ? window->focusWidget() : window;
+    QTest::keySequence(target, QKeySequence(keys));
     settle();
 }
 

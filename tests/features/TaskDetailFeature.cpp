@@ -136,7 +136,7 @@ TEST_F(TaskDetailFeature, DoubleClickingATaskOpensOneWindowForItAndTheToolbarAct
     app.pressInTaskWindow("Renew passport", "Edit");
     EXPECT_FALSE(app.openEditors().join('\n').contains(QStringLiteral("KNVTTaskEditViewController")));
 
-    app.editFromMenuInTaskWindow("Renew passport");
+    app.editFromMainWindowWhileTaskWindowIsOpen("Renew passport");
     EXPECT_TRUE(app.openEditors().join('\n').contains(QStringLiteral("KNVTTaskEditWindowController 'Edit Task'")));
     EXPECT_EQ(app.fieldText("titleTextField"), QStringLiteral("Renew passport"));
     app.typeIn("titleTextField", " now");
@@ -174,7 +174,7 @@ TEST_F(TaskDetailFeature, DeletingFromATaskWindowAsksAndAPullThatDeletesATaskClo
     KNVTCDTask *synced = app.givenTask("Synced", {.synced = true});
     app.doubleClickRow("Old");
     app.answerAlert("Delete");
-    app.deleteFromMenuInTaskWindow("Old");
+    app.pressKeysInTaskWindow("Old", "Ctrl+Backspace");
     EXPECT_EQ(app.alertsShown(), QStringList{"Delete Task / This action cannot be undone. [Delete, Cancel]"});
     EXPECT_TRUE(app.openEditors().isEmpty());
     app.wait(0);

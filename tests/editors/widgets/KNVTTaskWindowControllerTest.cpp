@@ -12,6 +12,7 @@
 #include "uikit/KNVTTextView.h"
 
 #include "foundation/Defaults.h"
+#include "support/MenuLines.h"
 
 #include "support/WaitUntil.h"
 
@@ -116,10 +117,19 @@ TEST_F(KNVTTaskWindowControllerTest, ATaskOfAnArchivedListCanOnlyBeClosed)
     EXPECT_TRUE(window->editButton()->isEnabled());
     trip->setArchived(true);
     save();
-    for (QToolButton *button :
-         {window->todayButton(), window->assignButton(), window->commentButton(), window->editButton()})
+    for (QToolButton *button : {window->todayButton(), window->assignButton(), window->commentButton(),
+                                window->editButton(), window->markButton(), window->deleteButton()})
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
     EXPECT_TRUE(window->doneButton()->isEnabled());
+    // Nor do the keys of the commands.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    for (const char *keys : {"Ctrl+.", "Alt+Backspace", "Ctrl+Backspace"})
+        QTest::keySequence(window->focusWidget() ? window->focusWidget() : window.get(),
+                           QKeySequence(QString::fromLatin1(keys)));
+    settle();
+    EXPECT_FALSE(passport->isCompletedOrCancelled());
+    EXPECT_TRUE(alerts.requests().isEmpty());
     QTest::mouseClick(window->doneButton(), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(keeper.closed, std::vector<KNVTTaskWindowController *>{window.get()});
@@ -146,6 +156,38 @@ TEST_F(KNVTTaskWindowControllerTest, DeleteAsksUnlessToldNotToAndTheBoxCountsEve
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(keeper.closed.size(), 1u);
     EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.0});
+}
+
+TEST_F(KNVTTaskWindowControllerTest, TheMarkMenuAndTheKeysOfTheWindowActOnItsTask)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto press = [this](const char *keys) {
+        QTest::keySequence(window->focusWidget() ? window->focusWidget() : window.get(),
+                           QKeySequence(QString::fromLatin1(keys)));
+        settle();
+    };
+    QMenu *mark = window->markButton()->defaultAction() ? window->markButton()->defaultAction()->menu() : nullptr;
+    ASSERT_NE(mark, nullptr);
+    // The window keeps its commands current with the task.
+    auto markMenu = [mark] { return knvt::test::menuLines(*mark); };
+    EXPECT_EQ(markMenu(), (QStringList{"As Completed\tCtrl+.", "As Cancelled\tAlt+Backspace"}));
+    press("Ctrl+.");
+    EXPECT_TRUE(passport->isCompleted());
+    EXPECT_EQ(markMenu().first(), QStringLiteral("As Uncompleted\tCtrl+."));
+    press("Ctrl+.");
+    EXPECT_FALSE(passport->isCompletedOrCancelled());
+    press("Alt+Backspace");
+    EXPECT_TRUE(passport->isCancelled());
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges()) << "each mark is saved";
+
+    // Delete asks first, as its button does.
+    alerts.answerWithTitle("Delete");
+    press("Ctrl+Backspace");
+    ASSERT_EQ(alerts.requests().size(), 1);
+    EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Delete Task"));
+    EXPECT_TRUE(passport->isDeleted());
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(KNVTTaskWindowControllerTest, APullThatDeletesTheTaskClosesItsWindow)
