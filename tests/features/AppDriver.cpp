@@ -66,8 +66,10 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -828,17 +830,14 @@ void AppDriver::chooseMenu(const QString &menu, const QString &item)
 
 void AppDriver::closeMenus()
 {
+    // A click beside the menu closes it and every menu it came from, and leaves the keyboard where it was.
     for (int guard = 0; guard < 8; ++guard) {
-        QWidget *popup = QApplication::activePopupWidget();
+        auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!popup)
             break;
-        QTest::keyClick(popup, Qt::Key_Escape);
+        QTest::mouseClick(popup, Qt::LeftButton, {}, QPoint(-4, -4));
         QCoreApplication::processEvents();
     }
-    // Escape in the last menu leaves the menu bar waiting for keys.
-    if (m_app && m_app->mainWindowController())
-        if (QMenuBar *bar = m_app->mainWindowController()->menuBar(); bar && bar->activeAction())
-            QTest::keyClick(bar, Qt::Key_Escape);
     m_menu = nullptr;
 }
 
@@ -849,6 +848,28 @@ void AppDriver::dismissSheet()
     QWidget *target = sheet->focusWidget() ? sheet->focusWidget() : sheet;
     QTest::keyClick(target, Qt::Key_Escape);
     settle();
+}
+
+void AppDriver::chooseFromAddButton(const QString &item)
+{
+    QPushButton *add = mainWindow().homeViewController()->addPopUpButton();
+    ASSERT_NE(add, nullptr);
+    bool chosen = false;
+    // The button's menu runs a loop of its own while it is open: the entry is clicked from inside it.
+    QTimer::singleShot(0, add, [this, item, &chosen] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        m_menu = menu;
+        if (findAction(menu->actions(), item)) {
+            chosen = true;
+            choose({item});
+        }
+        closeMenus();
+    });
+    QTest::mouseClick(add, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(chosen) << "no entry " << item.toStdString() << " in the add menu";
 }
 
 void AppDriver::chooseNewTaskFromTray()

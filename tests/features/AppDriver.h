@@ -223,16 +223,18 @@ public:
     // Right-clicks the home entry: its context menu opens (or none).
     void openHomeContextMenu(const QString &name);
     // Clicks an entry of the menu open now ("Mark", "As Completed": a submenu's entry opens it first); the menu closes.
-    // A disabled entry does nothing and the menus are closed with Escape.
+    // A disabled entry does nothing, and the menus are closed by a click beside them.
     void choose(std::initializer_list<QString> path);
     // Opens the menu bar's menu and clicks the item (found in the menu or in one of its submenus).
     void chooseMenu(const QString &menu, const QString &item);
-    // Closes every open menu with Escape.
+    // Closes every open menu with a click beside it.
     void closeMenus();
     // Escape in the sheet in front of the main window, which closes it without saving.
     void dismissSheet();
     // The tray menu's New Task.
     void chooseNewTaskFromTray();
+    // Clicks the home list's add button and the entry of its menu ("New Tag").
+    void chooseFromAddButton(const QString &item);
     // Minimises the main window.
     void minimiseMainWindow();
     struct Drag
