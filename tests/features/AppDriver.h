@@ -388,11 +388,12 @@ public:
     void detachPopover();
     // Closes the front popover, as Escape does.
     void closePopover();
-    // The home list's Edit and Get Info of an entry (its sheet over the main window).
+    // Return (Edit) and Ctrl+I (Get Info) on the home entry chosen with a click: its sheet over the main window.
     void editHomeEntry(const QString &name);
     void viewHomeEntry(const QString &name);
+    // File > New Tag.
     void openNewTagSheet();
-    // The rename sheet of a tag (the home list has no tags yet, so no click opens it).
+    // The rename sheet of a tag: Return on the tag in the home list.
     void openRenameTagSheet(const QString &tag);
     // A sync pull changes the object: `change` edits it in another context of the library, which is saved there, and
     // the application takes the change in, as a merge of the sync does.

@@ -173,7 +173,7 @@ void AppDriver::switchSync(bool on)
 
 void AppDriver::openPeopleWindow()
 {
-    app().showUsersWindow();
+    chooseMenu(QStringLiteral("Window"), QStringLiteral("People"));
     if (auto *window = visible<KNVTUsersWindowController>())
         QApplication::setActiveWindow(window);
     settle();
@@ -316,9 +316,14 @@ void AppDriver::answerNotification(const QString &title, const QString &button)
 
 void AppDriver::shareList(const QString &title)
 {
-    selectHome(title);
-    mainWindow().homeViewController()->shareSelectedItem();
-    settle();
+    openHomeContextMenu(title);
+    for (const QString &entry : contextMenu())
+        if (entry.startsWith(QStringLiteral("Shar"))) {
+            choose({entry.section(QLatin1Char('\t'), 0, 0)});
+            return;
+        }
+    closeMenus();
+    ADD_FAILURE() << "no sharing entry for " << title.toStdString();
 }
 
 QStringList AppDriver::sharingRows()

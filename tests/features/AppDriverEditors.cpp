@@ -456,31 +456,25 @@ void AppDriver::closePopover()
 void AppDriver::editHomeEntry(const QString &name)
 {
     selectHome(name);
-    mainWindow().homeViewController()->editSelectedItem();
+    press(QStringLiteral("Return"));
     settle();
 }
 
 void AppDriver::viewHomeEntry(const QString &name)
 {
     selectHome(name);
-    mainWindow().homeViewController()->viewSelectedItem();
+    press(QStringLiteral("Ctrl+I"));
     settle();
 }
 
 void AppDriver::openNewTagSheet()
 {
-    mainWindow().newTagSheet(nullptr);
-    settle();
+    chooseMenu(QStringLiteral("File"), QStringLiteral("New Tag"));
 }
 
 void AppDriver::openRenameTagSheet(const QString &tag)
 {
-    KNVTCDTag *found = store().tagForTitle(tag);
-    ASSERT_NE(found, nullptr) << "no tag " << tag.toStdString();
-    QDialog *sheet = WindowFactory::shared().tagEditWindowController(found, &mainWindow());
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->open();
-    settle();
+    editHomeEntry(tag);
 }
 
 void AppDriver::givenChangedBySync(KNVTCDTaskStoreObject *object,

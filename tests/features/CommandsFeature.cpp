@@ -144,8 +144,9 @@ void checkEveryKeyOfTheMenu(const Situation &situation, QSet<QString> &checked)
     ASSERT_FALSE(entries.empty()) << situation.name;
 
     for (const KeyedEntry &entry : entries) {
-        const QString name = QStringLiteral("%1: %2 %3")
-                                 .arg(QString::fromLatin1(situation.kind), entry.path.join(QLatin1Char('>')), entry.key);
+        const QString name =
+            QStringLiteral("%1: %2 %3")
+                .arg(QString::fromLatin1(situation.kind), entry.path.join(QLatin1Char('>')), entry.key);
         if (checked.contains(name))
             continue;
         checked.insert(name);
@@ -190,8 +191,8 @@ TEST(ContextMenuKeysFeature, EveryKeyTheCentreListsMenuShowsDoesWhatItsEntryDoes
          },
          QStringLiteral("Today"), QStringLiteral("Call Ann")},
         {"a task of Someday", "task",
-         [](AppDriver &app) { app.givenTask(QStringLiteral("Learn Greek"), {.status = 1}); },
-         QStringLiteral("Someday"), QStringLiteral("Learn Greek")},
+         [](AppDriver &app) { app.givenTask(QStringLiteral("Learn Greek"), {.status = 1}); }, QStringLiteral("Someday"),
+         QStringLiteral("Learn Greek")},
         {"a project of Someday", "project",
          [](AppDriver &app) {
              app.givenProject(QStringLiteral("Shelf"), {.status = 1});
@@ -247,8 +248,9 @@ TEST_F(CommandsFeature, DeleteWithTheHomeListFocusedAsksAboutTheProjectAndNeverT
     app.answerAlert(QStringLiteral("Cancel"));
     app.press(QStringLiteral("Ctrl+Del"));
     app.settle();
-    EXPECT_EQ(app.alertsShown(), (QStringList{"Delete Project / This action cannot be undone. [Delete, Cancel]",
-                                              "Delete Project / This action cannot be undone. [Delete, Cancel]"}));
+    EXPECT_EQ(app.alertsShown(),
+              (QStringList{"Delete Project / This action cannot be undone. [Delete, Cancel]",
+                           "Delete Project / This action cannot be undone. [Delete, Cancel]"}));
     EXPECT_TRUE(taskExists(QStringLiteral("rake")));
     EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Garden")));
 
@@ -316,7 +318,8 @@ TEST_F(CommandsFeature, AssigningTasksOfTwoProjectsOpensTheDelegateTasksSheet)
     app.selectRows({QStringLiteral("Mow lawn"), QStringLiteral("Sort boxes")});
     ASSERT_TRUE(app.toolbarEnabled(QStringLiteral("Assign")));
     app.clickToolbar(QStringLiteral("Assign"));
-    EXPECT_TRUE(app.openEditors().join('\n').contains(QStringLiteral("KNVTTasksAssignWindowController 'Delegate Tasks'")))
+    EXPECT_TRUE(
+        app.openEditors().join('\n').contains(QStringLiteral("KNVTTasksAssignWindowController 'Delegate Tasks'")))
         << app.openEditors().join('\n').toStdString();
     EXPECT_TRUE(app.windowsOpened().last().startsWith(QStringLiteral("KNVTTasksAssignWindowController: ")));
 
@@ -325,8 +328,8 @@ TEST_F(CommandsFeature, AssigningTasksOfTwoProjectsOpensTheDelegateTasksSheet)
     app.selectRows({QStringLiteral("Mow lawn")});
     app.clickToolbar(QStringLiteral("Assign"));
     EXPECT_NE(shownPopover(), nullptr);
-    EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTTasksAssignWindowController: Mow lawn, Sort boxes")) +
-                  app.windowsOpened().count(QStringLiteral("KNVTTasksAssignWindowController: Sort boxes, Mow lawn")),
+    EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTTasksAssignWindowController: Mow lawn, Sort boxes"))
+                  + app.windowsOpened().count(QStringLiteral("KNVTTasksAssignWindowController: Sort boxes, Mow lawn")),
               1);
 }
 

@@ -96,7 +96,9 @@ TEST_F(ListAndTagSheetsFeature, SomedayReopensACompletedArchivedProjectAndDeleti
 {
     KNVTCDTaskList *old = app.givenProject("Old", {.status = 4, .archived = true});
     app.givenProject("Going", {.synced = true});
-    app.mainWindow().editTaskList(old);
+    app.selectHome("Archived");
+    app.selectRows({"Old"});
+    app.press("Return");
     app.settle();
     app.choosePopUp("statusPopUpButton", "Someday");
     app.clickButton("saveButton");

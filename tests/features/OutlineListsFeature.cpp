@@ -233,7 +233,7 @@ TEST_F(OutlineListsFeature, TheProjectsAndAreasItemShowsFourSectionsOpensAListAn
               (QStringList{"# Active Projects", "[x] Finished", "[ ] Garden", "# Active Areas", "[ ] Home",
                            "# Someday Projects", "[ ] Boat", "# Someday Areas", "[ ] Music"}));
     const int beeps = app.beeps();
-    app.centreItems()->print();
+    app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print"));
     EXPECT_EQ(app.beeps(), beeps + 1);
 
     // Notes previewed: the tag list's rows grow, the projects' stay.
@@ -316,31 +316,32 @@ TEST_F(OutlineListsFeature, KeysInAnOutlineListSelectOpenEditAndMoveTheFocus)
     app.selectHome(QStringLiteral("t"));
     QAbstractItemView *view = app.centreView();
 
-    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    app.selectRows({QStringLiteral("mine")});
+    app.press(QStringLiteral("Ctrl+A"));
     EXPECT_EQ(selectedTitles(), (QStringList{"mine", "old", "done"}));
-    QTest::keyClick(view, Qt::Key_Space);
+    app.press(QStringLiteral("Space"));
     EXPECT_EQ(selectedTitles().size(), 3);
-    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    app.press(QStringLiteral("Ctrl+Shift+A"));
     EXPECT_TRUE(selectedTitles().isEmpty());
 
     app.selectRows({QStringLiteral("old")});
     const int beeps = app.beeps();
-    QTest::keyClick(view, Qt::Key_Return);
+    app.press(QStringLiteral("Return"));
     EXPECT_EQ(app.beeps(), beeps + 1) << "a task I may not edit";
-    QTest::keyClick(view, Qt::Key_O, Qt::ControlModifier);
+    app.press(QStringLiteral("Ctrl+O"));
     EXPECT_TRUE(app.windowsOpened().contains(QStringLiteral("KNVTTaskWindowController: old")))
         << app.windowsOpened().join(QStringLiteral(" | ")).toStdString();
 
     app.selectRows({QStringLiteral("done")});
-    app.centreItems()->selectNextItem();
+    app.chooseMenu(QStringLiteral("Edit"), QStringLiteral("Select Next"));
     EXPECT_EQ(app.beeps(), beeps + 2) << "the last row";
     app.selectRows({QStringLiteral("mine")});
-    app.centreItems()->selectPreviousItem();
+    app.chooseMenu(QStringLiteral("Edit"), QStringLiteral("Select Previous"));
     EXPECT_EQ(app.beeps(), beeps + 3) << "the first row";
 
-    view->setFocus();
-    QTest::keyClick(view, Qt::Key_Tab);
+    app.press(QStringLiteral("Tab"));
     EXPECT_EQ(selectedTitles(), QStringList{"mine"}) << "Tab moves the focus, not the selection";
+    EXPECT_NE(QApplication::focusWidget(), view);
 }
 
 TEST_F(OutlineListsFeature, PrintingATagListToAFileNamesTheJobAndHoldsWhatWasChosen)
@@ -380,7 +381,7 @@ TEST_F(OutlineListsFeature, PrintingATagListToAFileNamesTheJobAndHoldsWhatWasCho
         }
     });
     closer.start(20);
-    app.centreItems()->print();
+    app.press(QStringLiteral("Ctrl+P"));
     closer.stop();
     EXPECT_EQ(dialogs, 1);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
