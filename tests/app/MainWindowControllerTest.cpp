@@ -50,11 +50,11 @@ TEST_F(MainWindowControllerTest, TheMenuBarTheToolbarAndTheAddMenuShowTheOneActi
     knvt::ActionSet *set = main.actions();
     ASSERT_NE(set, nullptr);
     const QList<QAction *> menuBar = menuBarActions(main.menuBar());
-    for (Command command : {Command::NewTask, Command::NewProject, Command::NewArea, Command::NewTag, Command::Print,
-                            Command::Delete, Command::Duplicate, Command::MoveToToday, Command::RemoveFromToday,
-                            Command::MoveToSomeday, Command::RemoveFromSomeday, Command::Schedule,
-                            Command::MarkAsCompleted, Command::MarkAsUncompleted, Command::MarkAsCancelled,
-                            Command::DetachFromTaskList, Command::SelectNext, Command::SelectPrevious}) {
+    for (Command command :
+         {Command::NewTask, Command::NewProject, Command::NewArea, Command::NewTag, Command::Print, Command::Delete,
+          Command::Duplicate, Command::MoveToToday, Command::RemoveFromToday, Command::MoveToSomeday,
+          Command::RemoveFromSomeday, Command::Schedule, Command::MarkAsCompleted, Command::MarkAsUncompleted,
+          Command::MarkAsCancelled, Command::DetachFromTaskList, Command::SelectNext, Command::SelectPrevious}) {
         QAction *action = set->action(command);
         ASSERT_NE(action, nullptr);
         EXPECT_EQ(menuBar.count(action), 1) << action->text().toStdString();
@@ -65,8 +65,8 @@ TEST_F(MainWindowControllerTest, TheMenuBarTheToolbarAndTheAddMenuShowTheOneActi
         EXPECT_EQ(sameTitle, 1) << action->text().toStdString();
     }
     const std::pair<const char *, Command> buttons[] = {
-        {"taskButton", Command::NewTask}, {"syncButton", Command::Sync},       {"moveButton", Command::MoveTo},
-        {"assignButton", Command::Assign}, {"deleteButton", Command::Delete}, {"commentButton", Command::Comment},
+        {"taskButton", Command::NewTask},      {"syncButton", Command::Sync},     {"moveButton", Command::MoveTo},
+        {"assignButton", Command::Assign},     {"deleteButton", Command::Delete}, {"commentButton", Command::Comment},
         {"todayButton", Command::ToggleToday}, {"editButton", Command::Edit},
     };
     for (const auto &[name, command] : buttons) {
@@ -76,8 +76,9 @@ TEST_F(MainWindowControllerTest, TheMenuBarTheToolbarAndTheAddMenuShowTheOneActi
     }
     QMenu *add = main.homeViewController()->addPopUpButton()->menu();
     ASSERT_NE(add, nullptr);
-    EXPECT_EQ(add->actions(), (QList<QAction *>{set->action(Command::NewTask), set->action(Command::NewProject),
-                                                set->action(Command::NewArea), set->action(Command::NewTag)}));
+    EXPECT_EQ(add->actions(),
+              (QList<QAction *>{set->action(Command::NewTask), set->action(Command::NewProject),
+                                set->action(Command::NewArea), set->action(Command::NewTag)}));
     EXPECT_EQ(main.moveMenu(), set->menu(Command::MoveTo));
 }
 

@@ -932,6 +932,24 @@ bool AppDriver::Drag::onto(const QString &homeName)
     return taken;
 }
 
+bool AppDriver::Drag::intoHomeSection(const QString &section, int position)
+{
+    if (!mime)
+        return false;
+    KNVTHomeViewController *home = driver.mainWindow().homeViewController();
+    knvt::HomeModel *model = home->model();
+    for (int s = 0; s < model->rowCount(); ++s) {
+        const QModelIndex header = model->index(s, 0);
+        if (header.data().toString() != section)
+            continue;
+        const bool taken = home->acceptDrop(*mime, header, position, fromThisProcess);
+        driver.settle();
+        return taken;
+    }
+    ADD_FAILURE() << "no home section " << section.toStdString();
+    return false;
+}
+
 bool AppDriver::Drag::ontoSection(const QString &section, int position)
 {
     auto *list = dynamic_cast<KNVTTaskStoreItemsOutlineViewController *>(driver.centreItems());

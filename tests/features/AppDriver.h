@@ -237,6 +237,9 @@ public:
     void chooseFromAddButton(const QString &item);
     // Minimises the main window.
     void minimiseMainWindow();
+    // What a drag carries is what the dragged view writes for its rows; the drop is handed to the target view's
+    // drop handling at the row or header it lands on. (Offscreen, Qt cannot run a drag of its own; the x11 scenarios
+    // drag with the real mouse.)
     struct Drag
     {
         AppDriver &driver;
@@ -245,6 +248,8 @@ public:
         // Drops onto the home entry of that name, or the section header of that text ("PROJECTS"); answers whether
         // the drop was taken.
         bool onto(const QString &homeName);
+        // Drops between the rows of the home section of that header ("PROJECTS"), before its row `position`.
+        bool intoHomeSection(const QString &section, int position);
         // Drops into the centre outline list's section at `position` (-1: onto the section itself), as the list
         // validates and retargets it; answers whether the drop was taken.
         bool ontoSection(const QString &section, int position = -1);

@@ -66,9 +66,10 @@ protected:
         app.openHomeContextMenu(name);
         app.choose({entry});
     }
-    std::unique_ptr<QMimeData> payload(std::initializer_list<KNVTCDTaskStoreObject *> objects)
+    // What a drag of the objects carries.
+    std::shared_ptr<QMimeData> payload(std::initializer_list<KNVTCDTaskStoreObject *> objects)
     {
-        auto mime = std::make_unique<QMimeData>();
+        auto mime = std::make_shared<QMimeData>();
         QList<QUrl> uris;
         for (KNVTCDTaskStoreObject *object : objects)
             uris << object->uri();
@@ -230,22 +231,15 @@ TEST_F(HomeListFeature, ReorderingByDropRenumbersOnlyChangedIndexesAndSurvivesAR
     app.givenProject(QStringLiteral("B"));
     KNVTCDTaskList *c = app.givenProject(QStringLiteral("C"));
     app.launch();
-    const QModelIndex projects = homeIndex(QStringLiteral("PROJECTS"));
     // C dropped at the top.
-    EXPECT_TRUE(home().acceptDrop(*payload({c}), projects, 0, true));
-    app.settle();
+    EXPECT_TRUE(app.dragHomeEntries({QStringLiteral("C")}).intoHomeSection(QStringLiteral("PROJECTS"), 0));
     EXPECT_EQ(c->taskListCollaboratorTaskListTypeOrderIndex(), 0);
     EXPECT_EQ(a->taskListCollaboratorTaskListTypeOrderIndex(), 1);
     app.relaunch();
     QStringList rows = app.homeRows();
     EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("PROJECTS")), 4), (QStringList{"PROJECTS", "  C", "  A", "  B"}));
     // Moving B between C and A writes only B and A.
-    KNVTCDTaskList *b = nullptr;
-    for (KNVTCDTaskList *list : app.store().projects())
-        if (list->title() == QStringLiteral("B"))
-            b = list;
-    EXPECT_TRUE(home().acceptDrop(*payload({b}), homeIndex(QStringLiteral("PROJECTS")), 1, true));
-    app.settle();
+    EXPECT_TRUE(app.dragHomeEntries({QStringLiteral("B")}).intoHomeSection(QStringLiteral("PROJECTS"), 1));
     rows = app.homeRows();
     EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("PROJECTS")), 4), (QStringList{"PROJECTS", "  C", "  B", "  A"}));
 }
@@ -253,31 +247,33 @@ TEST_F(HomeListFeature, ReorderingByDropRenumbersOnlyChangedIndexesAndSurvivesAR
 TEST_F(HomeListFeature, DropsOnFocusListsAndProjectsMoveTasksAndForeignOrUnsafeDropsAreRefused)
 {
     KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"));
+    app.givenArea(QStringLiteral("House"));
     KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"));
     app.givenUser(QStringLiteral("Ann"));
     app.givenSharedProject(QStringLiteral("Club"), {.owner = QStringLiteral("Ann"), .myRole = knvt::test::NoRole});
-    KNVTCDTask *dues =
-        app.givenTask(QStringLiteral("Pay dues"), {.start = now().addSecs(-60), .list = QStringLiteral("Club")});
+    app.givenTask(QStringLiteral("Pay dues"), {.start = now().addSecs(-60), .list = QStringLiteral("Club")});
     app.launch();
 
-    EXPECT_FALSE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Today")), -1, false))
-        << "another program";
-    QMimeData garbage;
-    garbage.setData(QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI), QByteArray(40, '\xff'));
-    EXPECT_FALSE(home().acceptDrop(garbage, homeIndex(QStringLiteral("Today")), -1, true));
+    AppDriver::Drag fromAnotherProgram = app.dragRows({QStringLiteral("Pay rent")});
+    fromAnotherProgram.fromThisProcess = false;
+    EXPECT_FALSE(fromAnotherProgram.onto(QStringLiteral("Today"))) << "another program";
+    auto garbage = std::make_shared<QMimeData>();
+    garbage->setData(QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI), QByteArray(40, '\xff'));
+    EXPECT_FALSE((AppDriver::Drag{app, garbage}.onto(QStringLiteral("Today"))));
     // A task whose list does not let me edit it is not taken out of it.
-    EXPECT_EQ(home().validateDrop(*payload({dues}), homeIndex(QStringLiteral("Garden")), -1, true), Qt::IgnoreAction);
-    EXPECT_EQ(home().validateDrop(*payload({garden}), homeIndex(QStringLiteral("Inbox")), -1, true), Qt::IgnoreAction);
-    EXPECT_EQ(home().validateDrop(*payload({garden}), homeIndex(QStringLiteral("AREAS")), -1, true), Qt::IgnoreAction);
+    app.selectHome(QStringLiteral("Today"));
+    EXPECT_FALSE(app.dragRows({QStringLiteral("Pay dues")}).onto(QStringLiteral("Garden")));
+    EXPECT_FALSE(app.dragHomeEntries({QStringLiteral("Garden")}).onto(QStringLiteral("Inbox")));
+    EXPECT_FALSE(app.dragHomeEntries({QStringLiteral("Garden")}).onto(QStringLiteral("AREAS")));
+    EXPECT_EQ(garden->tasks().size(), 0u);
 
-    EXPECT_TRUE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Today")), -1, true));
-    app.settle();
+    app.selectHome(QStringLiteral("Inbox"));
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Pay rent")}).onto(QStringLiteral("Today")));
     EXPECT_TRUE(rent->isToday());
-    EXPECT_TRUE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Garden")), -1, true));
-    app.settle();
+    app.selectHome(QStringLiteral("Today"));
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Pay rent")}).onto(QStringLiteral("Garden")));
     EXPECT_EQ(rent->taskList(), garden);
-    EXPECT_TRUE(home().acceptDrop(*payload({rent}), homeIndex(QStringLiteral("Scheduled")), -1, true));
-    app.settle();
+    EXPECT_TRUE(app.dragRows({QStringLiteral("Pay rent")}).onto(QStringLiteral("Scheduled")));
     EXPECT_EQ(app.windowsOpened().last(), QStringLiteral("KNVTScheduleTasksWindowController: Pay rent"));
 }
 
@@ -285,11 +281,11 @@ TEST_F(HomeListFeature, AHomeDragOfAProjectCarriesItsReferenceAndItsText)
 {
     KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"));
     app.launch();
-    std::unique_ptr<QMimeData> mime(home().writeItems({homeIndex(QStringLiteral("Garden"))}));
+    std::shared_ptr<QMimeData> mime = app.dragHomeEntries({QStringLiteral("Garden")}).mime;
     ASSERT_TRUE(mime);
     EXPECT_EQ(*knvt::ObjectReferencePayload::read(*mime), QList<QUrl>{garden->uri()});
     EXPECT_EQ(mime->text(), QStringLiteral("Garden\n"));
-    EXPECT_EQ(home().writeItems({homeIndex(QStringLiteral("Inbox"))}), nullptr);
+    EXPECT_EQ(app.dragHomeEntries({QStringLiteral("Inbox")}).mime, nullptr) << "a focus list is nothing to drag";
 }
 
 TEST_F(HomeListFeature, AReferenceDeletedDuringADragIsLeftOut)
@@ -297,11 +293,11 @@ TEST_F(HomeListFeature, AReferenceDeletedDuringADragIsLeftOut)
     KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"));
     KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"), {.status = 1});
     app.launch();
-    std::unique_ptr<QMimeData> mime = payload({rent, garden});
+    // A drag of both, and the project goes while it is under way.
+    std::shared_ptr<QMimeData> mime = payload({rent, garden});
     app.store().removeTaskList(garden);
     app.saveGivens();
-    EXPECT_TRUE(home().acceptDrop(*mime, homeIndex(QStringLiteral("Today")), -1, true));
-    app.settle();
+    EXPECT_TRUE((AppDriver::Drag{app, mime}.onto(QStringLiteral("Today"))));
     EXPECT_TRUE(rent->isToday());
 }
 
@@ -486,22 +482,21 @@ TEST_F(HomeListFeature, TagsAreDraggedReorderedAndPutOnTasksDroppedOnThem)
     app.launch();
 
     // A drag of a tag row carries its reference and its name.
-    std::unique_ptr<QMimeData> mime(home().writeItems({homeIndex(QStringLiteral("weekly"))}));
+    std::shared_ptr<QMimeData> mime = app.dragHomeEntries({QStringLiteral("weekly")}).mime;
     ASSERT_TRUE(mime);
     EXPECT_EQ(*knvt::ObjectReferencePayload::read(*mime), QList<QUrl>{weekly->uri()});
     EXPECT_EQ(mime->text(), QStringLiteral("weekly\n"));
 
-    const QModelIndex tags = homeIndex(QStringLiteral("TAGS"));
-    ASSERT_TRUE(tags.isValid());
-    EXPECT_EQ(home().validateDrop(*mime, tags, -1, true), Qt::MoveAction);
-    EXPECT_EQ(home().validateDrop(*mime, homeIndex(QStringLiteral("PROJECTS")), -1, true), Qt::IgnoreAction);
-    EXPECT_EQ(home().validateDrop(*payload({weekly, rent}), tags, 0, true), Qt::IgnoreAction) << "not with a task";
-    EXPECT_EQ(home().validateDrop(*payload({garden}), homeIndex(QStringLiteral("home")), -1, true), Qt::IgnoreAction);
-    EXPECT_EQ(home().validateDrop(*payload({weekly}), homeIndex(QStringLiteral("home")), -1, true), Qt::IgnoreAction);
+    const QStringList before = app.homeRows();
+    EXPECT_FALSE(app.dragHomeEntries({QStringLiteral("weekly")}).onto(QStringLiteral("PROJECTS")));
+    EXPECT_FALSE((AppDriver::Drag{app, payload({weekly, rent})}.intoHomeSection(QStringLiteral("TAGS"), 0)))
+        << "not with a task";
+    EXPECT_FALSE((AppDriver::Drag{app, payload({garden})}.onto(QStringLiteral("home"))));
+    EXPECT_FALSE(app.dragHomeEntries({QStringLiteral("weekly")}).onto(QStringLiteral("home")));
+    EXPECT_EQ(app.homeRows(), before);
 
     // Dropped onto the header, a tag goes first; the others follow in their order.
-    EXPECT_TRUE(home().acceptDrop(*mime, tags, -1, true));
-    app.settle();
+    EXPECT_TRUE(app.dragHomeEntries({QStringLiteral("weekly")}).onto(QStringLiteral("TAGS")));
     QStringList rows = app.homeRows();
     EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("TAGS")), 4),
               (QStringList{"TAGS", "  weekly", "  errand", "  home"}));
@@ -509,15 +504,13 @@ TEST_F(HomeListFeature, TagsAreDraggedReorderedAndPutOnTasksDroppedOnThem)
     EXPECT_EQ(errand->creatorOrderIndex(), 1);
     EXPECT_EQ(home_->creatorOrderIndex(), 2);
     // Between errand and home.
-    EXPECT_TRUE(home().acceptDrop(*payload({weekly}), homeIndex(QStringLiteral("TAGS")), 2, true));
-    app.settle();
+    EXPECT_TRUE(app.dragHomeEntries({QStringLiteral("weekly")}).intoHomeSection(QStringLiteral("TAGS"), 2));
     rows = app.homeRows();
     EXPECT_EQ(rows.mid(rows.indexOf(QStringLiteral("TAGS")), 4),
               (QStringList{"TAGS", "  errand", "  weekly", "  home"}));
 
     // Tasks dropped on a tag carry it from then on, also after a relaunch.
-    EXPECT_TRUE(home().acceptDrop(*payload({rent, ferns}), homeIndex(QStringLiteral("home")), -1, true));
-    app.settle();
+    EXPECT_TRUE((AppDriver::Drag{app, payload({rent, ferns})}.onto(QStringLiteral("home"))));
     app.relaunch();
     app.selectHome(QStringLiteral("home"));
     EXPECT_EQ(app.centreRows().filter(QStringLiteral("[ ]")).size(), 2) << app.centreRows().join(" | ").toStdString();
