@@ -29,7 +29,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -279,10 +281,24 @@ int main(int argc, char **argv)
         app.selectRows({QStringLiteral("Pay rent")});
         saveWindow(app, QStringLiteral("main-window-selected-row"));
         app.openContextMenu(QStringLiteral("Pay rent"));
-        std::unique_ptr<QMenu> menu(app.centreList()->menuForEvent());
-        save(menu.get(), QStringLiteral("context-menu"));
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+            save(menu, QStringLiteral("context-menu"));
+        app.closeMenus();
         if (QMenu *move = app.mainWindow().moveMenu())
             save(move, QStringLiteral("move-menu"));
+        // The menu bar's Items menu for the selected task, as it opens.
+        QMenuBar *bar = app.mainWindow().menuBar();
+        for (QAction *top : bar->actions())
+            if (top->text() == QStringLiteral("Items") && top->menu()) {
+                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+                app.settle();
+                save(top->menu(), QStringLiteral("items-menu"));
+                app.closeMenus();
+            }
+        app.openHomeContextMenu(QStringLiteral("Garden"));
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+            save(menu, QStringLiteral("home-context-menu"));
+        app.closeMenus();
         app.selectHome(QStringLiteral("Today"));
         saveWindow(app, QStringLiteral("main-window-today"));
         app.selectHome(QStringLiteral("Archived"));
