@@ -129,6 +129,10 @@ KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDeleg
 
 KNVTMainWindowController::~KNVTMainWindowController()
 {
+    // The panes go first below; nothing may ask them about the commands while they do.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(m_actions, nullptr, this, nullptr);
+    m_actions->setTarget(nullptr);
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
     for (QPointer<knvt::Popover> *popover : {&m_createTaskPopover, &m_notificationsPopover,
                                              &m_composeTaskCommentPopover, &m_assignTaskPopover, &m_taskEditPopover})

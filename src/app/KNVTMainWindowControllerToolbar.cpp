@@ -154,7 +154,7 @@ void KNVTMainWindowController::validateActions()
 void KNVTMainWindowController::presentNotificationsCount()
 {
     QToolButton *notifications = toolbarButton(QStringLiteral("notificationsButton"));
-    if (!notifications)
+    if (!notifications || !KNVTTaskStore::defaultTaskStore())
         return;
     const qsizetype count = KNVTTaskStore::defaultTaskStore()->numberOfNotifications();
     if (count > 0) {
@@ -174,7 +174,7 @@ knvt::CommandTarget *KNVTMainWindowController::commandPane() const
 {
     // The pane of the window's keyboard focus, also while a menu of the window is open.
     QWidget *focused = focusWidget();
-    if (focused && m_homeViewController->view()->isAncestorOf(focused))
+    if (focused && m_homeViewController && m_homeViewController->view()->isAncestorOf(focused))
         return m_homeViewController.get();
     return currentTasksViewController();
 }

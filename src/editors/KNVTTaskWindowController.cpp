@@ -71,6 +71,7 @@ KNVTTaskWindowController::KNVTTaskWindowController(KNVTCDTask *task, QWidget *pa
 
 KNVTTaskWindowController::~KNVTTaskWindowController()
 {
+    m_actions->setTarget(nullptr);
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
     closePopovers();
 }

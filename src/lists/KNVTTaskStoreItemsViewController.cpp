@@ -11,6 +11,7 @@
 
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
+#include "uikit/ActionSet.h"
 #include "uikit/Beeper.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
@@ -32,6 +33,9 @@ KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStore
 
 KNVTTaskStoreItemsViewController::~KNVTTaskStoreItemsViewController()
 {
+    // The list's own actions outlive it a moment, with its view.
+    if (m_ownActions)
+        m_ownActions->setTarget(nullptr);
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
 }
 

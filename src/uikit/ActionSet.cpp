@@ -33,46 +33,80 @@ const CommandSpec kCommands[] = {
     {Command::Print, "printAction", QT_TRANSLATE_NOOP("ActionSet", "Print"), nullptr, {"Ctrl+P"}},
     {Command::Close, "closeAction", QT_TRANSLATE_NOOP("ActionSet", "Close"), nullptr, {"Ctrl+W"}},
     {Command::Quit, "quitAction", QT_TRANSLATE_NOOP("ActionSet", "Quit"), nullptr, {"Ctrl+Q"}},
-    {Command::ToggleFullScreen, "toggleFullScreenAction", QT_TRANSLATE_NOOP("ActionSet", "Toggle Full Screen"), nullptr,
+    {Command::ToggleFullScreen,
+     "toggleFullScreenAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Toggle Full Screen"),
+     nullptr,
      {"F11"}},
     {Command::People, "peopleAction", QT_TRANSLATE_NOOP("ActionSet", "People"), nullptr, {}},
     {Command::Preferences, "preferencesAction", QT_TRANSLATE_NOOP("ActionSet", "Preferences"), nullptr, {}},
     {Command::ContactUs, "contactUsAction", QT_TRANSLATE_NOOP("ActionSet", "Contact Us"), nullptr, {}},
     // The Backspace key is what a Mac keyboard calls Delete; the Delete key itself is taken as well.
-    {Command::Delete, "deleteAction", QT_TRANSLATE_NOOP("ActionSet", "Delete"), nullptr, {"Ctrl+Backspace", "Ctrl+Del"}},
+    {Command::Delete,
+     "deleteAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Delete"),
+     nullptr,
+     {"Ctrl+Backspace", "Ctrl+Del"}},
     {Command::Duplicate, "duplicateAction", QT_TRANSLATE_NOOP("ActionSet", "Duplicate"), nullptr, {"Ctrl+D"}},
     {Command::SelectNext, "selectNextAction", QT_TRANSLATE_NOOP("ActionSet", "Select Next"), nullptr, {}},
     {Command::SelectPrevious, "selectPreviousAction", QT_TRANSLATE_NOOP("ActionSet", "Select Previous"), nullptr, {}},
     // Each pair shares its key: only the one shown has it.
     {Command::MoveToToday, "moveToTodayAction", QT_TRANSLATE_NOOP("ActionSet", "Move To Today"), nullptr, {"Ctrl+T"}},
-    {Command::RemoveFromToday, "removeFromTodayAction", QT_TRANSLATE_NOOP("ActionSet", "Remove From Today"), nullptr,
+    {Command::RemoveFromToday,
+     "removeFromTodayAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Remove From Today"),
+     nullptr,
      {"Ctrl+T"}},
-    {Command::MoveToSomeday, "moveToSomedayAction", QT_TRANSLATE_NOOP("ActionSet", "Move To Someday"), nullptr,
+    {Command::MoveToSomeday,
+     "moveToSomedayAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Move To Someday"),
+     nullptr,
      {"Ctrl+S"}},
-    {Command::RemoveFromSomeday, "removeFromSomedayAction", QT_TRANSLATE_NOOP("ActionSet", "Remove From Someday"),
-     nullptr, {"Ctrl+S"}},
+    {Command::RemoveFromSomeday,
+     "removeFromSomedayAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Remove From Someday"),
+     nullptr,
+     {"Ctrl+S"}},
     {Command::Schedule, "scheduleAction", QT_TRANSLATE_NOOP("ActionSet", "Schedule"), nullptr, {}},
     {Command::Mark, "markAction", QT_TRANSLATE_NOOP("ActionSet", "Mark"), nullptr, {}},
-    {Command::MarkAsCompleted, "markAsCompletedAction", QT_TRANSLATE_NOOP("ActionSet", "As Completed"), nullptr,
+    {Command::MarkAsCompleted,
+     "markAsCompletedAction",
+     QT_TRANSLATE_NOOP("ActionSet", "As Completed"),
+     nullptr,
      {"Ctrl+."}},
-    {Command::MarkAsUncompleted, "markAsUncompletedAction", QT_TRANSLATE_NOOP("ActionSet", "As Uncompleted"), nullptr,
+    {Command::MarkAsUncompleted,
+     "markAsUncompletedAction",
+     QT_TRANSLATE_NOOP("ActionSet", "As Uncompleted"),
+     nullptr,
      {"Ctrl+."}},
-    {Command::MarkAsCancelled, "markAsCancelledAction", QT_TRANSLATE_NOOP("ActionSet", "As Cancelled"), nullptr,
+    {Command::MarkAsCancelled,
+     "markAsCancelledAction",
+     QT_TRANSLATE_NOOP("ActionSet", "As Cancelled"),
+     nullptr,
      {"Alt+Backspace", "Alt+Del"}},
-    {Command::DetachFromTaskList, "detachFromTaskListAction", QT_TRANSLATE_NOOP("ActionSet", "Detach from Task List"),
-     nullptr, {}},
+    {Command::DetachFromTaskList,
+     "detachFromTaskListAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Detach from Task List"),
+     nullptr,
+     {}},
     {Command::Archive, "archiveAction", QT_TRANSLATE_NOOP("ActionSet", "Archive"), nullptr, {}},
     {Command::Unarchive, "unarchiveAction", QT_TRANSLATE_NOOP("ActionSet", "Unarchive"), nullptr, {}},
     {Command::Open, "openAction", QT_TRANSLATE_NOOP("ActionSet", "Open"), nullptr, {"Ctrl+O"}},
     {Command::Edit, "editAction", QT_TRANSLATE_NOOP("ActionSet", "Edit"), nullptr, {"Return", "Enter"}, Scope::Pane},
     {Command::AssignTo, "assignToAction", QT_TRANSLATE_NOOP("ActionSet", "Assign To"), nullptr, {}},
-    {Command::MoveTo, "moveToAction", QT_TRANSLATE_NOOP("ActionSet", "Move To"), QT_TRANSLATE_NOOP("ActionSet", "Move"),
+    {Command::MoveTo,
+     "moveToAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Move To"),
+     QT_TRANSLATE_NOOP("ActionSet", "Move"),
      {}},
     {Command::GetInfo, "getInfoAction", QT_TRANSLATE_NOOP("ActionSet", "Get Info"), nullptr, {"Ctrl+I"}},
     {Command::Share, "shareAction", QT_TRANSLATE_NOOP("ActionSet", "Sharing Setting..."), nullptr, {}},
     {Command::StopSharing, "stopSharingAction", QT_TRANSLATE_NOOP("ActionSet", "Stop Sharing..."), nullptr, {}},
-    {Command::ResendInvitations, "resendInvitationsAction", QT_TRANSLATE_NOOP("ActionSet", "Resend Invitations"),
-     nullptr, {}},
+    {Command::ResendInvitations,
+     "resendInvitationsAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Resend Invitations"),
+     nullptr,
+     {}},
     {Command::Unsubscribe, "unsubscribeAction", QT_TRANSLATE_NOOP("ActionSet", "Unsubscribe"), nullptr, {}},
     {Command::Notifications, "notificationsAction", QT_TRANSLATE_NOOP("ActionSet", "Notifications"), nullptr, {}},
     {Command::Sync, "syncAction", QT_TRANSLATE_NOOP("ActionSet", "Sync"), nullptr, {}},
@@ -129,8 +163,8 @@ ActionSet::ActionSet(QWidget *window, std::initializer_list<Command> commands) :
         Entry made;
         if (hasMenu(command)) {
             made.menu = new QMenu(translated(entry.title), window);
-            made.menu->setObjectName(QString::fromLatin1(entry.objectName).replace(QStringLiteral("Action"),
-                                                                                  QStringLiteral("Menu")));
+            made.menu->setObjectName(
+                QString::fromLatin1(entry.objectName).replace(QStringLiteral("Action"), QStringLiteral("Menu")));
             made.menu->setSeparatorsCollapsible(false);
             made.action = made.menu->menuAction();
             validateBeforeShowing(made.menu);
@@ -275,9 +309,12 @@ bool ActionSet::eventFilter(QObject *watched, QEvent *event)
 {
     // Before the keys of the window are matched, the actions take the state of the moment: a key pressed right after
     // a change finds the rules of after the change, not of before it.
-    // The event travels up from the focused widget to the window; the first delivery is enough.
-    if (event->type() == QEvent::ShortcutOverride && m_window && watched == QApplication::focusWidget()
-        && static_cast<QWidget *>(watched)->window() == m_window->window())
+    // The event travels up from the focused widget (or goes to the window, when nothing in it has the focus) to the
+    // window; the first delivery is enough.
+    if (event->type() != QEvent::ShortcutOverride || !m_window || !watched->isWidgetType())
+        return false;
+    QWidget *first = QApplication::focusWidget() ? QApplication::focusWidget() : m_window->window();
+    if (watched == first && first->window() == m_window->window())
         validate();
     return false;
 }

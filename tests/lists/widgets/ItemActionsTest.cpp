@@ -4,6 +4,7 @@
 #include "ListTest.h"
 
 #include "support/MenuLines.h"
+#include "support/RecordingListServices.h"
 
 #include "lists/KNVTFocusTaskListItemsTableViewController.h"
 #include "lists/KNVTTaskListItemsTableViewController.h"
@@ -14,6 +15,7 @@
 #include "uikit/TableViewAdditions.h"
 
 #include <QMenu>
+#include <QTest>
 
 namespace {
 
@@ -209,4 +211,40 @@ TEST_F(ItemActionsTest, TheTaskListTableForgetsADeletedListAndSaysNoTasks)
     save();
     EXPECT_TRUE(rowsOf(list).isEmpty());
     EXPECT_EQ(knvt::labelText(list.tableView()), QStringLiteral("No Tasks"));
+}
+
+TEST_F(ItemActionsTest, AListStandingAloneHasActionsOfItsOwnWhoseKeysAreTheOnesItsMenuShows)
+{
+    auto &b = build();
+    KNVTCDTask *rent = b.task(QStringLiteral("Pay rent"));
+    b.task(QStringLiteral("Call Ann"));
+    save();
+    auto list = show(KNVTFocusTypeInbox);
+    QWidget *window = list->view();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    select(*list, {rent});
+    list->tableView()->setFocus();
+    // Each entry of the menu with a key: pressing the key does what the entry does.
+    const QStringList menu = menuOf(*list);
+    EXPECT_TRUE(menu.contains(QStringLiteral("Move To Someday\tCtrl+S"))) << menu.join('|').toStdString();
+    QTest::keyClick(list->tableView(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    EXPECT_TRUE(rent->isSomeday());
+    select(*list, {rent});
+    EXPECT_TRUE(menuOf(*list).contains(QStringLiteral("Remove From Someday\tCtrl+S")));
+    QTest::keyClick(list->tableView(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    EXPECT_FALSE(rent->isSomeday());
+    select(*list, {rent});
+    QTest::keyClick(list->tableView(), Qt::Key_Period, Qt::ControlModifier);
+    settle();
+    EXPECT_TRUE(rent->isCompleted());
+    // Return on a task that may be edited asks its window to edit it; the same key is the menu's Edit.
+    knvt::test::RecordingApplicationServices windows;
+    select(*list, {rent});
+    ASSERT_TRUE(menuOf(*list).contains(QStringLiteral("Edit\tReturn")));
+    QTest::keyClick(list->tableView(), Qt::Key_Return);
+    EXPECT_EQ(windows.requests, (QStringList{"show Pay rent", "edit Pay rent"}));
 }
