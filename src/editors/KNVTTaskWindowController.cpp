@@ -148,7 +148,7 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
             shown->markAsUncompleted();
         else
             shown->markAsCancelled();
-        knvt::taskStore().save();
+        knvt::taskStore().saveUserChanges();
         return;
     }
     default: return;
