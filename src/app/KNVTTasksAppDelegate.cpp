@@ -340,8 +340,11 @@ void KNVTTasksAppDelegate::showDidFailToOpenPersistentStoreAlert()
     knvt::AlertPresenter::Request request;
     request.title = tr("Cannot Load Quillvane Database");
     request.message = QStringLiteral("This is usually because you have opened your Quillvane Database with a newer "
-                                     "version of Quillvane. If you need assistance email %1.")
-                          .arg(QStringLiteral(KNVT_SUPPORT_EMAIL));
+                                     "version of Quillvane.");
+    // A build without a support address names none, rather than ending on an empty one.
+    const QString supportEmail = QStringLiteral(KNVT_SUPPORT_EMAIL).trimmed();
+    if (!supportEmail.isEmpty())
+        request.message += QStringLiteral(" If you need assistance email %1.").arg(supportEmail);
     request.buttonTitles = {tr("Quit")};
     knvt::runModal(request);
     applicationWillTerminate();

@@ -192,3 +192,19 @@ TEST_F(LifetimeFeature, AnAnswerGivenAfterTheStepsOwnSaveIsSavedAndTheListsHearO
     for (KNVTCDTask *task : app.store().projects().front()->tasks())
         EXPECT_TRUE(task->isCompleted()) << task->title().toStdString();
 }
+
+TEST_F(LifetimeFeature, ALibraryThatCannotBeOpenedNamesNoSupportAddressWhenThereIsNone)
+{
+    const QString library = KNVTTaskStore::taskStoreLibraryPath();
+    QDir().mkpath(library);
+    QFile file(QDir(library).filePath(KNVTTaskStore::kStoreFileName));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    app.launch();
+    // The test build is configured without a support address.
+    EXPECT_EQ(
+        app.alertsShown(),
+        QStringList{QStringLiteral("Cannot Load Quillvane Database / This is usually because you have opened your "
+                                   "Quillvane Database with a newer version of Quillvane. [Quit]")});
+}
