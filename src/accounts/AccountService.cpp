@@ -79,7 +79,7 @@ std::optional<JSONDocument> accountWithOwner(const QByteArray &body)
 {
     const JSONDocument document = JSONDocument::fromJson(body);
     const JSONView account = document.value("account");
-    if (!account.isObject() || !account.value("owner").isObject())
+    if (!account.isObject() || !KNVTTaskStore::canConfigureWithAccountAttributes(account))
         return std::nullopt;
     return document.withRoot(account);
 }
@@ -94,13 +94,9 @@ void storeAccountPassword(const QString &account, const QString &password)
     KNVTGenericKeychainItem::genericKeychainItemWithService(service, account, {}, password);
 }
 
-void configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &typedUsername,
-                      const QString &password)
+void configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &password)
 {
-    const JSONView ownerName = account.value("owner").value("username");
-    const QString keychainAccount =
-        ownerName.isString() && !ownerName.toString().isEmpty() ? ownerName.toString() : typedUsername;
-    storeAccountPassword(keychainAccount, password);
+    storeAccountPassword(account.value("owner").value("username").toString(), password);
     store.configureWithAccountAttributes(account);
 }
 

@@ -31,7 +31,8 @@ URLRequest signUpURLRequest(const QJsonObject &owner);
 // PUT of the signed-in user: {"user": user}, with the store's header fields.
 URLRequest accountDetailsURLRequest(KNVTTaskStore &store, const QJsonObject &user);
 
-// The "account" dictionary of a reply body when it holds an "owner" dictionary; nothing otherwise.
+// The "account" dictionary of a reply body when it can sign in: an account identifier and an owner with its
+// identifier and user name. Nothing otherwise, and then nothing may be stored: the store could not be configured.
 std::optional<JSONDocument> accountWithOwner(const QByteArray &body);
 
 // Replaces the password kept for `account` (the old item is removed first); keychain failures are ignored, as the
@@ -39,11 +40,10 @@ std::optional<JSONDocument> accountWithOwner(const QByteArray &body);
 // item of the service.
 void storeAccountPassword(const QString &account, const QString &password);
 
-// Signs in with an account the service accepted: keeps the password under the owner's user name as the service
-// wrote it (the name the store records and later signs its requests with), or under `typedUsername` when the reply
-// has none, then configures the store's account.
-void configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &typedUsername,
-                      const QString &password);
+// Signs in with an account that accountWithOwner() gave: keeps the password under the owner's user name as the
+// service wrote it (the name the store records and later signs its requests with), then configures the store's
+// account.
+void configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &password);
 
 // The texts of a form's rejected request. A null text is never chosen.
 struct RejectionTexts

@@ -20,8 +20,8 @@ public:
     enum class Outcome {
         ConnectionFailed, // no answer in time, or none at all
         Maintenance,      // 503: the service is down
-        Refused,          // any other answer without the account and its owner, a 200 without them included
-        Accepted,         // 200 with the account and its owner
+        Refused,          // any other answer, a 200 without an account that can sign in included
+        Accepted,         // 200 with an account that can sign in (knvt::accountWithOwner)
     };
 
     struct Result

@@ -142,12 +142,12 @@ void KNVTSignInViewController::checkDidFinish(const KNVTAccountCheck::Result &re
                   "down for maintenance. Please try again in a few minutes."));
         return;
     case KNVTAccountCheck::Outcome::Refused:
-        // Also an accepted answer without the account: there is nothing to sign in with.
+        // Also an accepted answer without an account the store can be configured with: nothing to sign in with.
         reject(tr("Unable to verify your username and password."));
         return;
     case KNVTAccountCheck::Outcome::Accepted: break;
     }
-    knvt::configureAccount(knvt::taskStore(m_store), result.account, result.username, result.password);
+    knvt::configureAccount(knvt::taskStore(m_store), result.account, result.password);
     // The host replaces or closes the form; until then it keeps showing the check.
     if (KNVTSignInViewControllerDelegate *delegate = m_delegate.get())
         delegate->signInViewControllerDidSuccessfullySignIn(this);

@@ -246,7 +246,7 @@ void KNVTSignUpViewController::requestDidFinish(const std::optional<knvt::HttpRe
     const int status = response->statusCode();
     if (status == 200 || status == 202) {
         if (const std::optional<knvt::JSONDocument> account = knvt::accountWithOwner(body)) {
-            knvt::configureAccount(knvt::taskStore(m_store), *account, username, password);
+            knvt::configureAccount(knvt::taskStore(m_store), *account, password);
             if (KNVTSignUpViewControllerDelegate *delegate = m_delegate.get())
                 delegate->signUpViewControllerDidSuccessfullySignUp(this);
             return;

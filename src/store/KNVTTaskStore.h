@@ -260,6 +260,9 @@ public:
     // then the owner's avatar download, a new sync coordinator and the did-configure notification. Identifiers are
     // read as numbers or numeric strings; anything else leaves the store unconfigured. Null texts become empty.
     void configureWithAccountAttributes(const knvt::JSONView &attributes);
+    // Whether those attributes configure the store: an account identifier other than 0, and an owner with an
+    // identifier of 1 or more and a user name text, read as configureWithAccountAttributes reads them.
+    static bool canConfigureWithAccountAttributes(const knvt::JSONView &attributes);
     // Sets the local user's names, e-mail address and country from the keys present; does not save.
     void updateWithUserAttributes(const knvt::JSONView &attributes);
 

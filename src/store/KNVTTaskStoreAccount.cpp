@@ -187,6 +187,17 @@ void KNVTTaskStore::configureWithAccountAttributes(const knvt::JSONView &attribu
     postNotification(KNVTTaskStoreDidConfigureAccountNotification);
 }
 
+bool KNVTTaskStore::canConfigureWithAccountAttributes(const knvt::JSONView &attributes)
+{
+    const knvt::JSONView owner = attributes.value("owner");
+    if (!owner.isObject())
+        return false;
+    const std::optional<qint64> account = identifierValue(attributes.value("id"));
+    const std::optional<qint64> user = identifierValue(owner.value("id"));
+    const knvt::JSONView username = owner.value("username");
+    return account && *account != 0 && user && *user >= 1 && username.isString() && !username.toString().isEmpty();
+}
+
 void KNVTTaskStore::updateWithUserAttributes(const knvt::JSONView &attributes)
 {
     KNVTCDUser *user = me();

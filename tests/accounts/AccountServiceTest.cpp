@@ -94,7 +94,17 @@ TEST(AccountService, TheVerificationIsAnAuthenticatedReadOfTheAccountWithAShorte
 
 TEST(AccountService, OnlyAnAccountWithAnOwnerSignsIn)
 {
-    EXPECT_TRUE(knvt::accountWithOwner(R"({"account":{"id":7,"owner":{"id":42}}})"));
+    EXPECT_TRUE(knvt::accountWithOwner(R"({"account":{"id":7,"owner":{"id":42,"username":"ann"}}})"));
+    EXPECT_TRUE(knvt::accountWithOwner(R"({"account":{"id":"7","owner":{"id":"42","username":"ann"}}})"));
+    // What could not configure the store signs nobody in: no account id, no owner id, no user name.
+    EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"owner":{"id":42,"username":"ann"}}})"));
+    EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"id":0,"owner":{"id":42,"username":"ann"}}})"));
+    EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"id":"seven","owner":{"id":42,"username":"ann"}}})"));
+    EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"id":7,"owner":{"username":"ann"}}})"));
+    EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"id":7,"owner":{"id":0,"username":"ann"}}})"));
+    EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"id":7,"owner":{"id":42}}})"));
+    EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"id":7,"owner":{"id":42,"username":""}}})"));
+    EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"id":7,"owner":{"id":42,"username":null}}})"));
     EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"id":7}})"));
     EXPECT_FALSE(knvt::accountWithOwner(R"({"account":{"owner":"ann"}})"));
     EXPECT_FALSE(knvt::accountWithOwner(R"([{"account":{}}])"));

@@ -135,6 +135,36 @@ TEST_F(AccountsFeature, AWrongPasswordIsRefused)
     EXPECT_EQ(app.messageLine(), QStringLiteral("Unable to verify username and password as the connection failed."));
 }
 
+TEST_F(AccountsFeature, AnAcceptedAnswerWithoutTheAccountsIdentityLeavesTheAccountPaneReadyToTryAgain)
+{
+    QJsonObject account = knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, "mika.r"), 1));
+    account.remove(QStringLiteral("id"));
+    QJsonObject nameless = knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, "mika.r"), 1));
+    QJsonObject owner = nameless.value(QStringLiteral("owner")).toObject();
+    owner.remove(QStringLiteral("username"));
+    nameless.insert(QStringLiteral("owner"), owner);
+    app.service()
+        .on("GET", "/account.json")
+        .json(200, QJsonDocument(QJsonObject{{"account", account}}).toJson())
+        .json(200, QJsonDocument(QJsonObject{{"account", nameless}}).toJson());
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.typeIn(QStringLiteral("usernameTextField"), QStringLiteral("mika.r"));
+    for (const char *password : {"pass word 1", "2"}) {
+        app.typeIn(QStringLiteral("passwordSecureTextField"), QString::fromLatin1(password));
+        app.clickButton(QStringLiteral("signInButton"));
+        app.waitForService([this] { return !app.messageLine().startsWith(QLatin1String("Verifying")); });
+        EXPECT_EQ(app.messageLine(), QStringLiteral("Unable to verify your username and password."));
+        EXPECT_EQ(app.accountPane(), QStringLiteral("sign in"));
+        EXPECT_TRUE(app.isEnabled(QStringLiteral("usernameTextField")));
+        EXPECT_TRUE(app.isEnabled(QStringLiteral("passwordSecureTextField")));
+        EXPECT_TRUE(app.storedPassword(QStringLiteral("mika.r")).isNull());
+        EXPECT_FALSE(app.store().isConfigured());
+        EXPECT_TRUE(app.store().username().isEmpty());
+    }
+    EXPECT_EQ(requests("GET", "/account.json"), 2);
+}
+
 TEST_F(AccountsFeature, CreatingAnAccount)
 {
     QTemporaryDir dir;

@@ -9,6 +9,8 @@
 #include "accounts/KNVTPreferenceUnauthenticatedAccountViewController.h"
 #include "accounts/KNVTPreferenceViewingViewController.h"
 #include "accounts/KNVTPreferenceWindowController.h"
+#include "accounts/KNVTSignInViewController.h"
+#include "model/KNVTCDAccount.h"
 
 #include "uikit/KNVTAvatarView.h"
 #include "uikit/KNVTPreferenceKeys.h"
@@ -30,6 +32,9 @@
 using knvt::test::waitUntil;
 
 namespace {
+
+// What the local user "Me" is known by.
+using KNVTUserIdentity = std::pair<QString, std::optional<qint64>>;
 
 // A General pane as the application makes it, with the badge choice only.
 KNVTPreferenceViewController *generalPane()
@@ -161,6 +166,59 @@ TEST_F(PreferenceWindowTest, ThePreviewOfNotesWritesTwoOrNoLines)
     knvt::Defaults::standard().setValue(key, 3);
     KNVTPreferenceViewingViewController again;
     EXPECT_TRUE(child<QCheckBox>(again.view(), "previewTaskNotesCheckboxButton")->isChecked());
+}
+
+TEST_F(PreferenceWindowTest, AnAcceptedAnswerThatCannotConfigureTheAccountIsAFailedSignIn)
+{
+    // Accepted answers whose account the store could not be configured with.
+    const auto withAccount = [](const std::function<void(QJsonObject & account, QJsonObject & owner)> &change) {
+        QJsonObject account =
+            knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, QStringLiteral("ann")), 1));
+        QJsonObject owner = account.value(QStringLiteral("owner")).toObject();
+        change(account, owner);
+        account.insert(QStringLiteral("owner"), owner);
+        return QJsonDocument(QJsonObject{{QStringLiteral("account"), account}}).toJson(QJsonDocument::Compact);
+    };
+    const QList<QByteArray> replies{
+        withAccount([](QJsonObject &account, QJsonObject &) { account.remove(QStringLiteral("id")); }),
+        withAccount([](QJsonObject &account, QJsonObject &) { account.insert(QStringLiteral("id"), 0); }),
+        withAccount([](QJsonObject &, QJsonObject &owner) { owner.remove(QStringLiteral("username")); }),
+        withAccount([](QJsonObject &, QJsonObject &owner) { owner.insert(QStringLiteral("username"), QString()); }),
+        withAccount([](QJsonObject &, QJsonObject &owner) { owner.remove(QStringLiteral("id")); }),
+    };
+    auto route = fake.on("GET", "/account.json");
+    for (const QByteArray &reply : replies)
+        route.json(200, reply);
+    auto window = makeWindow();
+    window->accountToolbarItem()->trigger();
+    KNVTUserIdentity before{store().me()->username(), store().me()->numericIdentifier()};
+
+    for (const QByteArray &reply : replies) {
+        SCOPED_TRACE(reply.toStdString());
+        auto *pane = accountPane<KNVTPreferenceSignInViewController>(*window);
+        ASSERT_NE(pane, nullptr);
+        auto *username = child<QLineEdit>(pane->view(), "usernameTextField");
+        auto *password = child<QLineEdit>(pane->view(), "passwordSecureTextField");
+        username->setText(QStringLiteral("Ann"));
+        password->setText(password->text() + QStringLiteral("1"));
+        child<QPushButton>(pane->view(), "signInButton")->click();
+        ASSERT_TRUE(waitUntil([&] { return !pane->signInViewController()->isRunning(); }));
+
+        EXPECT_EQ(window->viewControllers().at(1), pane) << "still the sign-in pane";
+        auto *line = child<QLabel>(pane->view(), "progressLabel");
+        EXPECT_EQ(line->text(), QStringLiteral("Unable to verify your username and password."));
+        EXPECT_FALSE(line->isHidden());
+        EXPECT_TRUE(username->isEnabled());
+        EXPECT_TRUE(password->isEnabled());
+        EXPECT_TRUE(storedPassword(QStringLiteral("Ann")).isNull());
+        EXPECT_TRUE(storedPassword(QStringLiteral("ann")).isNull());
+        EXPECT_FALSE(store().isConfigured());
+        EXPECT_TRUE(store().username().isEmpty());
+        EXPECT_EQ(context().count<KNVTCDAccount>(), 0);
+        EXPECT_EQ(KNVTUserIdentity(store().me()->username(), store().me()->numericIdentifier()), before);
+        EXPECT_FALSE(context().hasChanges());
+    }
+    EXPECT_EQ(fake.count("GET", "/users/42/avatar/medium.png"), 0);
 }
 
 TEST_F(PreferenceWindowTest, TheSignedInPaneShowsTheAccountAndItsSyncSettings)
