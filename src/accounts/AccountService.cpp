@@ -5,8 +5,9 @@
 #include "service/KNVTRESTFulRequest.h"
 #include "service/KNVTRequest.h"
 
-#include "foundation/KNVTGenericKeychainItem.h"
+#include "foundation/KeychainBackend.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -84,20 +85,18 @@ std::optional<JSONDocument> accountWithOwner(const QByteArray &body)
     return document.withRoot(account);
 }
 
-void storeAccountPassword(const QString &account, const QString &password)
+Error configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &password)
 {
-    if (account.isEmpty())
-        return;
-    const QString service = QString::fromLatin1(AccountKeychainService);
-    if (const auto item = KNVTGenericKeychainItem::genericKeychainItemForService(service, account, {}))
-        item->removeFromKeychain();
-    KNVTGenericKeychainItem::genericKeychainItemWithService(service, account, {}, password);
+    // Kept before the store is configured: configuring asks for the owner's picture with the store's credentials.
+    const Error error = store.setAccountPassword(account.value("owner").value("username").toString(), password);
+    store.configureWithAccountAttributes(account);
+    return error;
 }
 
-void configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &password)
+QString passwordNotStoredMessage(const Error &keychainError)
 {
-    storeAccountPassword(account.value("owner").value("username").toString(), password);
-    store.configureWithAccountAttributes(account);
+    return QCoreApplication::translate("AccountService", "The password could not be stored in the keyring: %1.")
+        .arg(KeychainBackend::statusDescription(knvt::OSStatus(keychainError.code())));
 }
 
 QString rejectionMessage(int status, const QByteArray &body, const QString &username, const QString &email,

@@ -2,6 +2,7 @@
 
 #include "service/URLRequest.h"
 
+#include "foundation/Error.h"
 #include "foundation/JSONDocument.h"
 
 #include <QByteArray>
@@ -15,9 +16,6 @@ class KNVTTaskStore;
 // The account forms' requests to the sync service and what they do with the answers. The forms send the requests
 // themselves (KNVTAccountRequest); nothing here touches a widget.
 namespace knvt {
-
-// The keychain service under which every account's password is kept.
-inline constexpr char AccountKeychainService[] = "Hollowpine";
 
 // "X-Application-Identifier" and "X-Application-Version".
 HeaderFields applicationHeaderFields();
@@ -35,15 +33,14 @@ URLRequest accountDetailsURLRequest(KNVTTaskStore &store, const QJsonObject &use
 // identifier and user name. Nothing otherwise, and then nothing may be stored: the store could not be configured.
 std::optional<JSONDocument> accountWithOwner(const QByteArray &body);
 
-// Replaces the password kept for `account` (the old item is removed first); keychain failures are ignored, as the
-// account goes on without a stored password. Nothing happens for an empty account name, which would match every
-// item of the service.
-void storeAccountPassword(const QString &account, const QString &password);
-
 // Signs in with an account that accountWithOwner() gave: keeps the password under the owner's user name as the
 // service wrote it (the name the store records and later signs its requests with), then configures the store's
-// account.
-void configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &password);
+// account. Answers the keychain's error when the password could only be kept in memory (see
+// KNVTTaskStore::setAccountPassword); the sign-in stands all the same.
+Error configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &password);
+
+// "The password could not be stored in the keyring: <reason>." for a keychain error.
+QString passwordNotStoredMessage(const Error &keychainError);
 
 // The texts of a form's rejected request. A null text is never chosen.
 struct RejectionTexts

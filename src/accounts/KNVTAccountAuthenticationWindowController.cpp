@@ -113,8 +113,10 @@ void KNVTAccountAuthenticationWindowController::checkDidFinish(const KNVTAccount
         m_authenticateButton->setEnabled(false);
         return;
     }
-    knvt::storeAccountPassword(result.username, result.password);
-    knvt::taskStore(m_store).resetAuthenticationFailureDate();
+    // A password the keyring refuses is kept for this run; the Account pane says so.
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    store.setAccountPassword(result.username, result.password);
+    store.resetAuthenticationFailureDate();
     if (KNVTAccountAuthenticationWindowControllerDelegate *delegate = m_delegate.get())
         delegate->accountAuthenticationWindowControllerDidAuthenticate(this);
 }

@@ -26,9 +26,9 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     QFont bold = m_messageLabel->font();
     bold.setBold(true);
     m_messageLabel->setFont(bold);
-    auto *explanation =
+    m_explanationLabel =
         new QLabel(tr("Type the password of your account again to carry on syncing, or cancel to stop syncing."));
-    explanation->setWordWrap(true);
+    m_explanationLabel->setWordWrap(true);
     m_usernameLabel = new QLabel;
     m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
     m_passwordSecureTextField = new QLineEdit;
@@ -46,7 +46,7 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     buttons->addWidget(m_saveButton);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_messageLabel);
-    layout->addWidget(explanation);
+    layout->addWidget(m_explanationLabel);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     setMinimumWidth(420);
@@ -77,26 +77,51 @@ void KNVTAuthenticationFailureWindowController::controlTextDidChange()
 
 void KNVTAuthenticationFailureWindowController::save()
 {
+    if (m_keyringNoticeShown) {
+        finishSave();
+        return;
+    }
     if (m_ending || m_passwordSecureTextField->text().isEmpty())
         return;
-    m_ending = true;
     KNVTTaskStore &store = knvt::taskStore(m_store);
-    knvt::storeAccountPassword(store.username(), m_passwordSecureTextField->text());
+    const knvt::Error keychainError = store.setAccountPassword(store.username(), m_passwordSecureTextField->text());
     m_passwordSecureTextField->clear();
-    if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
-        delegate->authenticationFailureWindowControllerDidSave(this);
-    else
-        QDialog::accept();
+    if (keychainError) {
+        m_keyringNoticeShown = true;
+        m_messageLabel->setText(knvt::passwordNotStoredMessage(keychainError));
+        m_explanationLabel->hide();
+        m_passwordSecureTextField->setEnabled(false);
+        m_cancelButton->hide();
+        m_saveButton->setText(tr("OK"));
+        m_saveButton->setEnabled(true);
+        store.resetAuthenticationFailureDate();
+        store.sync();
+        return;
+    }
+    finishSave();
     // The owner released this window later, so the store is still at hand; a wrong password fails the sync with
     // 401 and shows the window again.
     store.resetAuthenticationFailureDate();
     store.sync();
 }
 
+void KNVTAuthenticationFailureWindowController::finishSave()
+{
+    m_ending = true;
+    if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
+        delegate->authenticationFailureWindowControllerDidSave(this);
+    else
+        QDialog::accept();
+}
+
 void KNVTAuthenticationFailureWindowController::cancel()
 {
     if (m_ending)
         return;
+    if (m_keyringNoticeShown) {
+        finishSave();
+        return;
+    }
     m_ending = true;
     knvt::taskStore(m_store).setAutoSyncEnabled(false);
     if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
@@ -107,9 +132,12 @@ void KNVTAuthenticationFailureWindowController::cancel()
 
 void KNVTAuthenticationFailureWindowController::reject()
 {
-    // The owner closing the window ends it; Escape and the window's close button are a Cancel.
+    // The owner closing the window ends it; Escape and the window's close button are a Cancel, or, once the password
+    // was saved, the end of that save.
     if (m_ending)
         QDialog::reject();
+    else if (m_keyringNoticeShown)
+        finishSave();
     else
         cancel();
 }

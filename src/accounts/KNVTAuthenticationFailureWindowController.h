@@ -16,6 +16,10 @@ class QPushButton;
 // password without checking it and asks for a sync, whose outcome tells whether it was right (a wrong one brings the
 // window back). Cancel switches automatic sync off; the failure stays recorded, so the Account pane keeps offering
 // to type the password again. Closing the window counts as Cancel.
+//
+// When the keyring refuses the password, Save keeps it in memory for this run, so the sync it starts carries it and
+// the window does not come back for want of it; the window stays open saying why, and its Save, now OK, or closing
+// it ends it as a save.
 class KNVTAuthenticationFailureWindowController : public QDialog
 {
     Q_OBJECT
@@ -47,8 +51,12 @@ private:
 
     KNVTTaskStore *m_store;
     knvt::WeakDelegate<KNVTAuthenticationFailureWindowControllerDelegate> m_delegate;
+    void finishSave();
+
     bool m_ending = false;
+    bool m_keyringNoticeShown = false;
     QPointer<QLabel> m_messageLabel;
+    QPointer<QLabel> m_explanationLabel;
     QPointer<QLabel> m_usernameLabel;
     QPointer<QLineEdit> m_passwordSecureTextField;
     QPointer<QPushButton> m_saveButton;

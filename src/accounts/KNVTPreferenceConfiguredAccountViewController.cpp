@@ -1,5 +1,6 @@
 #include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
 
+#include "accounts/AccountService.h"
 #include "accounts/KNVTAccountDetailsWindowController.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserPresentation.h"
@@ -88,6 +89,11 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
     m_syncNowButton->setObjectName(QStringLiteral("syncNowButton"));
     m_lastSyncDateLabel = new QLabel;
     m_lastSyncDateLabel->setObjectName(QStringLiteral("lastSyncDateLabel"));
+    m_messageLabel = new QLabel;
+    m_messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    m_messageLabel->setTextFormat(Qt::PlainText);
+    m_messageLabel->setWordWrap(true);
+    m_messageLabel->hide();
 
     auto *names = new QVBoxLayout;
     names->addWidget(m_fullNameLabel);
@@ -116,6 +122,8 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
     layout->addLayout(who);
     layout->addSpacing(12);
     layout->addLayout(sync);
+    layout->addSpacing(8);
+    layout->addWidget(m_messageLabel);
     layout->addStretch(1);
     view->setMinimumWidth(480);
 
@@ -159,6 +167,12 @@ void KNVTPreferenceConfiguredAccountViewController::update()
         lastSync.isValid()
             ? knvt::DateFormat(knvt::DateFormat::Style::Medium, knvt::DateFormat::Style::Short).stringFromDate(lastSync)
             : tr("Never"));
+
+    QStringList problems;
+    if (const knvt::Error &keychainError = store.accountPasswordKeychainError())
+        problems << knvt::passwordNotStoredMessage(keychainError);
+    m_messageLabel->setText(problems.join(u'\n'));
+    m_messageLabel->setVisible(!problems.isEmpty());
 }
 
 void KNVTPreferenceConfiguredAccountViewController::syncingEnabled()

@@ -14,7 +14,7 @@ class QPushButton;
 
 // The Account pane of a signed-in account: who is signed in, when the last sync ended, automatic sync with its
 // interval, Sync Now, the account details sheet and signing out. It follows every sync and every change of the sync
-// settings.
+// settings, and says when the password is kept only until the program quits because the keyring refused it.
 class KNVTPreferenceConfiguredAccountViewController : public KNVTPreferenceViewController
 {
     Q_OBJECT
@@ -44,6 +44,8 @@ private:
     QPointer<QLabel> m_fullNameLabel;
     QPointer<QLabel> m_usernameLabel;
     QPointer<QLabel> m_lastSyncDateLabel;
+    // What keeps syncing from working as it should, when anything does.
+    QPointer<QLabel> m_messageLabel;
     QPointer<KNVTSwitch> m_syncingEnabledCheckBoxButton;
     QPointer<QComboBox> m_autoSyncTimeIntervalPopUpButton;
     QPointer<QPushButton> m_syncNowButton;

@@ -147,8 +147,12 @@ void KNVTSignInViewController::checkDidFinish(const KNVTAccountCheck::Result &re
         return;
     case KNVTAccountCheck::Outcome::Accepted: break;
     }
-    knvt::configureAccount(knvt::taskStore(m_store), result.account, result.password);
-    // The host replaces or closes the form; until then it keeps showing the check.
+    // The host replaces or closes the form; until then it keeps showing the check, or that the keyring refused the
+    // password, which is then kept for this run only.
+    if (const knvt::Error keychainError =
+            knvt::configureAccount(knvt::taskStore(m_store), result.account, result.password)) {
+        knvt::stopProgress(m_progressIndicator, m_progressLabel, knvt::passwordNotStoredMessage(keychainError));
+    }
     if (KNVTSignInViewControllerDelegate *delegate = m_delegate.get())
         delegate->signInViewControllerDidSuccessfullySignIn(this);
 }

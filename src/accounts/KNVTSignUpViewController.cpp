@@ -246,7 +246,8 @@ void KNVTSignUpViewController::requestDidFinish(const std::optional<knvt::HttpRe
     const int status = response->statusCode();
     if (status == 200 || status == 202) {
         if (const std::optional<knvt::JSONDocument> account = knvt::accountWithOwner(body)) {
-            knvt::configureAccount(knvt::taskStore(m_store), *account, password);
+            if (const knvt::Error keychainError = knvt::configureAccount(knvt::taskStore(m_store), *account, password))
+                knvt::stopProgress(m_progressIndicator, m_progressLabel, knvt::passwordNotStoredMessage(keychainError));
             if (KNVTSignUpViewControllerDelegate *delegate = m_delegate.get())
                 delegate->signUpViewControllerDidSuccessfullySignUp(this);
             return;

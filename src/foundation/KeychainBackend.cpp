@@ -2,6 +2,7 @@
 
 #include "foundation/SecretServiceKeychain.h"
 
+#include <QCoreApplication>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QStringDecoder>
@@ -124,6 +125,23 @@ void KeychainBackend::setShared(std::shared_ptr<KeychainBackend> backend)
 {
     QMutexLocker locker(&sharedMutex);
     sharedBackend = std::move(backend);
+}
+
+QString KeychainBackend::statusDescription(OSStatus status)
+{
+    const auto text = [](const char *english) { return QCoreApplication::translate("KeychainBackend", english); };
+    switch (status) {
+    case errSecSuccess: return text("no error");
+    case errSecNotAvailable: return text("no Secret Service (keyring) is available");
+    case errSecInteractionNotAllowed: return text("the keyring is locked");
+    case errSecNoDefaultKeychain: return text("there is no default keyring");
+    case errSecAuthFailed: return text("the keyring refused access");
+    case errSecUserCanceled: return text("the request was cancelled");
+    case errSecDuplicateItem: return text("the keyring already holds an item for this account");
+    case errSecItemNotFound: return text("the keyring holds no such item");
+    case errSecParam: return text("the item could not be described to the keyring");
+    default: return QCoreApplication::translate("KeychainBackend", "the keyring failed with status %1").arg(status);
+    }
 }
 
 QString KeychainBackend::schemaName(const QString &itemClass)

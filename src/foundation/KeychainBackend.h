@@ -73,6 +73,9 @@ public:
     // May ask the user for the store's password.
     virtual OSStatus unlock() = 0;
 
+    // What a status means, as a short clause that can follow "...: " in a sentence shown to the user.
+    static QString statusDescription(OSStatus status);
+
     // The backend of every keychain item; a SecretServiceKeychain unless one was installed. Installing nullptr goes
     // back to that default.
     static std::shared_ptr<KeychainBackend> shared();

@@ -404,33 +404,6 @@ bool KNVTTaskStore::isConfiguredWithCorrectEnvironmentType()
     return information && information->environmentType().value_or(0) == environmentType();
 }
 
-// ---- Sign-out ----
-
-void KNVTTaskStore::unconfigureAccount()
-{
-    if (isAutoSyncEnabled())
-        setAutoSyncEnabled(false);
-    if (m_syncCoordinator)
-        m_syncCoordinator->cancelSyncSessions();
-    dropSyncCoordinator();
-    dropStack();
-    m_taskStoreMetaData.clear();
-    m_hasTaskStoreMetaData = false;
-    invalidateSystemInformationTimer();
-
-    // The folder the stack opens, every time: removing only libraryURL would leave the library in place after a
-    // second sign-out in the same process, since libraryURL is empty by then.
-    QDir library(m_libraryPath);
-    if (!m_libraryPath.isEmpty() && library.exists() && !library.removeRecursively())
-        qCWarning(lcStore).noquote() << QStringLiteral("The library at %1 could not be removed").arg(m_libraryPath);
-    m_libraryURL.clear();
-    m_stackFailurePresented = false;
-
-    postNotification(KNVTTaskStoreDidUnconfigureAccountNotification);
-    // The next library needs its midnight refresh as much as this one did.
-    instantiateSystemInformationTimer();
-}
-
 // ---- Sync coordinator ----
 
 void KNVTTaskStore::createSyncCoordinator()

@@ -160,8 +160,9 @@ public:
     KNVTTaskStoreDelegate *taskStoreDelegate() const { return m_delegate; }
     void setTaskStoreDelegate(KNVTTaskStoreDelegate *delegate) { m_delegate = delegate; }
 
-    // Sign-out: sync off and cancelled, the stack dropped unsaved, the library folder removed; the midnight refresh
-    // stays armed. The next access builds a fresh library in the same place.
+    // Sign-out: the account's password removed from the keychain and from memory, sync off and cancelled, the stack
+    // dropped unsaved, the library folder removed; the midnight refresh stays armed. The next access builds a fresh
+    // library in the same place.
     void unconfigureAccount();
 
     // ---- Saving and change notifications ----------------------------------------------------------------------------
@@ -250,8 +251,16 @@ public:
     static QUrl termsAndConditionsURL();
     // A user name, a user identifier of 1 or more and an account identifier other than 0.
     bool isConfigured();
-    // "Basic ..." from the user name and its keychain password, built afresh each time; empty without either.
+    // "Basic ..." from the user name and its password, built afresh each time; empty without either. The password is
+    // the one held in memory for that user name (setAccountPassword), else the keychain's.
     QString accountAuthorizationHeaderField();
+    // Keeps `password` as the password of `username`, the name the store signs its requests with: its keychain item
+    // is replaced. When the keychain refuses, the password is held in memory instead, until sign-out or a later
+    // password the keychain takes, so that requests carry it as long as the program runs; the keychain's error is
+    // answered then and kept as accountPasswordKeychainError(). A null error: the keychain holds the password.
+    knvt::Error setAccountPassword(const QString &username, const QString &password);
+    // Why the account's password is held only in memory; null while none is.
+    const knvt::Error &accountPasswordKeychainError() const { return m_accountPasswordKeychainError; }
     // "Authorization" (when there are credentials), "X-Application-Identifier" and "X-Application-Version".
     knvt::HeaderFields HTTPHeaderFields();
     // The same plus the stored entity tag of the resource as both "ETag" and "If-None-Match", when one is stored.
@@ -381,6 +390,10 @@ private:
     std::unique_ptr<ostore::Coordinator> m_coordinator;
     std::unique_ptr<ostore::Context> m_context;
     bool m_stackFailurePresented = false;
+    // The password the keychain refused, for the user name it was given for, and the keychain's error.
+    QString m_memoryPasswordUsername;
+    QString m_memoryPassword;
+    knvt::Error m_accountPasswordKeychainError;
     std::unique_ptr<knvt::NotifyCenter> m_notifyCenter;
     int m_notifyToken = 0;
     std::unique_ptr<KNVTTaskStoreRetiredStacks> m_retired;

@@ -1,6 +1,9 @@
-// The account's identity, the header fields of every request to the sync service and configuration from the
-// account JSON that sign-in and sign-up receive.
+// The account's identity, its password, the header fields of every request to the sync service, configuration from
+// the account JSON that sign-in and sign-up receive, and sign-out. Only programs that sign in or out reach this file,
+// so a program that only reads the library loads no keyring code.
 #include "store/KNVTTaskStore.h"
+#include "store/KNVTTaskStoreSyncCoordinating.h"
+#include "store/Logging.h"
 
 #include "model/ContextAdditions.h"
 #include "model/KNVTCDAccount.h"
@@ -13,6 +16,8 @@
 
 #include "foundation/Clock.h"
 #include "foundation/KNVTGenericKeychainItem.h"
+
+#include <QDir>
 
 namespace {
 
@@ -112,11 +117,41 @@ QString KNVTTaskStore::accountAuthorizationHeaderField()
     const QString name = username();
     if (name.isEmpty())
         return QString();
+    if (!m_memoryPasswordUsername.isEmpty() && m_memoryPasswordUsername == name)
+        return KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(name, m_memoryPassword);
     knvt::Error error;
     const auto item = KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, name, {}, &error);
     if (!item || error)
         return QString();
     return KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(name, item->password());
+}
+
+knvt::Error KNVTTaskStore::setAccountPassword(const QString &username, const QString &password)
+{
+    knvt::Error error;
+    if (username.isEmpty()) {
+        // An empty account would match every item of the service.
+        error = knvt::Error(QString::fromLatin1(knvt::NSOSStatusErrorDomain), knvt::errSecParam);
+    } else {
+        // The old item goes first: the keychain refuses to add a second one for the same account.
+        if (const auto item = KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, username, {}))
+            item->removeFromKeychain(&error);
+        if (!error)
+            KNVTGenericKeychainItem::genericKeychainItemWithService(kKeychainService, username, {}, password, &error);
+    }
+    if (error) {
+        qCWarning(lcStore).noquote() << QStringLiteral(
+                                            "KNVTTaskStore:setAccountPassword the keychain refused the password (%1); "
+                                            "it is kept in memory until the program quits")
+                                            .arg(error.code());
+        m_memoryPasswordUsername = username;
+        m_memoryPassword = password;
+    } else {
+        m_memoryPasswordUsername.clear();
+        m_memoryPassword.clear();
+    }
+    m_accountPasswordKeychainError = error;
+    return error;
 }
 
 knvt::HeaderFields KNVTTaskStore::HTTPHeaderFields()
@@ -211,4 +246,44 @@ void KNVTTaskStore::updateWithUserAttributes(const knvt::JSONView &attributes)
         user->setEmailAddress(stringValue(attributes.value("email")));
     if (attributes.contains("country_code"))
         user->setIsoCountryCode(stringValue(attributes.value("country_code")));
+}
+
+// ---- Sign-out ----
+
+void KNVTTaskStore::unconfigureAccount()
+{
+    // The alert the user confirmed says everything goes: the password too, or it would sign the next person in.
+    if (const QString name = username(); !name.isEmpty()) {
+        knvt::Error error;
+        if (!KNVTGenericKeychainItem(kKeychainService, name, {}, QString()).removeFromKeychain(&error)
+            && error.code() != knvt::errSecItemNotFound) {
+            qCWarning(lcStore) << "KNVTTaskStore:unconfigureAccount couldn't remove the password from the keychain:"
+                               << error.code();
+        }
+    }
+    m_memoryPasswordUsername.clear();
+    m_memoryPassword.clear();
+    m_accountPasswordKeychainError = knvt::Error();
+
+    if (isAutoSyncEnabled())
+        setAutoSyncEnabled(false);
+    if (m_syncCoordinator)
+        m_syncCoordinator->cancelSyncSessions();
+    dropSyncCoordinator();
+    dropStack();
+    m_taskStoreMetaData.clear();
+    m_hasTaskStoreMetaData = false;
+    invalidateSystemInformationTimer();
+
+    // The folder the stack opens, every time: removing only libraryURL would leave the library in place after a
+    // second sign-out in the same process, since libraryURL is empty by then.
+    QDir library(m_libraryPath);
+    if (!m_libraryPath.isEmpty() && library.exists() && !library.removeRecursively())
+        qCWarning(lcStore).noquote() << QStringLiteral("The library at %1 could not be removed").arg(m_libraryPath);
+    m_libraryURL.clear();
+    m_stackFailurePresented = false;
+
+    postNotification(KNVTTaskStoreDidUnconfigureAccountNotification);
+    // The next library needs its midnight refresh as much as this one did.
+    instantiateSystemInformationTimer();
 }

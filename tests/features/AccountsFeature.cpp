@@ -269,6 +269,59 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass3"));
 }
 
+TEST_F(AccountsFeature, WhileTheKeyringRefusesAPasswordIsKeptUntilQuitAndTheApplicationSaysSo)
+{
+    const QString notStored = QStringLiteral("The password could not be stored in the keyring: the keyring is locked.");
+    app.service().on("GET", "/account.json").json(200, accountReply(QStringLiteral("mika.r")));
+    app.givenTheKeyringRefuses();
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.typeIn(QStringLiteral("usernameTextField"), QStringLiteral("mika.r"));
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("pass word 1"));
+    app.clickButton(QStringLiteral("signInButton"));
+    app.waitForService([this] { return app.accountPane() == QLatin1String("signed in"); });
+    EXPECT_EQ(app.fieldText(QStringLiteral("messageLabel")), notStored);
+
+    // Syncing works with it.
+    app.service().enableState();
+    app.switchSync(true);
+    app.waitForService([this] { return requests("GET", "/account.json") >= 2 && !app.store().isSyncing(); });
+    EXPECT_EQ(app.service().requests("GET", "/account.json").at(1).header("Authorization"),
+              basic(QStringLiteral("mika.r"), QStringLiteral("pass word 1")));
+
+    // The service refuses it later: the password typed into the failure window is kept the same way, the window
+    // says so, and the next sync carries it, so the window does not come back.
+    app.service().on("GET", "/account.json").clear().reply(401).pass();
+    app.closePreferences();
+    app.store().sync();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
+    app.clickButton(QStringLiteral("saveButton"));
+    EXPECT_EQ(app.fieldText(QStringLiteral("messageLabel")), notStored);
+    app.clickButton(QStringLiteral("saveButton"));
+    app.settle();
+    EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr);
+    app.waitForService([this] { return requests("GET", "/account.json") >= 4 && !app.store().isSyncing(); });
+    EXPECT_EQ(app.service().requests("GET", "/account.json").at(3).header("Authorization"),
+              basic(QStringLiteral("mika.r"), QStringLiteral("newpass2")));
+    app.store().sync();
+    app.waitForService([this] { return requests("GET", "/account.json") >= 5 && !app.store().isSyncing(); });
+    EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), 1);
+    EXPECT_TRUE(app.store().isAuthenticated());
+}
+
+TEST_F(AccountsFeature, SigningOutForgetsThePassword)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"));
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    ASSERT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+    app.answerAlert(QStringLiteral("Sign Out"));
+    app.clickButton(QStringLiteral("signOutButton"));
+    EXPECT_FALSE(app.store().isConfigured());
+    EXPECT_TRUE(app.storedPassword(QStringLiteral("ann")).isNull());
+}
+
 TEST_F(AccountsFeature, ChangingTheAccountDetails)
 {
     app.givenSignedIn(QStringLiteral("annlee"));

@@ -463,6 +463,11 @@ public:
     void tickInPeoplePopover(const QString &name, bool on);
     // Drags the person of that name out of the people window onto the sharing settings' table.
     bool dropPersonOnSharingTable(const QString &name);
+    // ---- Accounts: the keyring and the service's address (AppDriverAccounts.cpp) ----
+    // From now on the keyring refuses to store passwords or hand them out, as a locked one does.
+    void givenTheKeyringRefuses();
+    // The sync service is configured at `address` (as KNVT_SYNC_API_URL would set it) instead of the fake's.
+    void givenSyncServiceAddress(const QString &address);
 
     // ---- Access for checks the steps do not cover ------------------------------------------------------------------
     KNVTTaskStore &store();

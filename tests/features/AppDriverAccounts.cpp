@@ -88,6 +88,9 @@ QString detailLine(const KNVTUserDetailModel::Row &row, const QString &name)
 knvt::test::FakeSyncService &AppDriver::service()
 {
     if (!m_service) {
+        // Syncing as the application sets it up at its start.
+        KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
+        KNVTTaskStore::setConfiguredLibraryOpenedHandler(&KNVTTaskStore::refreshAccountAfterOpening);
         m_service = std::make_unique<knvt::test::FakeSyncService>();
         KNVTSetSyncServiceAPIURLString(m_service->baseURL());
         KNVTRequest::setDefaultTimeoutInterval(3.0);
@@ -100,13 +103,22 @@ knvt::test::FakeSyncService &AppDriver::service()
 void AppDriver::givenSignedIn(const QString &username, const QString &password, bool autoSync)
 {
     service();
-    KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
-    KNVTTaskStore::setConfiguredLibraryOpenedHandler(&KNVTTaskStore::refreshAccountAfterOpening);
     KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), username, {}, password);
     store().configureWithAccountAttributes(
         knvt::test::wire(knvt::test::unwrap(knvt::test::account(7, knvt::test::user(42, username), 1))));
     if (autoSync)
         store().setAutoSyncEnabled(true);
+}
+
+void AppDriver::givenTheKeyringRefuses()
+{
+    KNVTKeychainItem::lockKeychain();
+}
+
+void AppDriver::givenSyncServiceAddress(const QString &address)
+{
+    service();
+    KNVTSetSyncServiceAPIURLString(address);
 }
 
 KNVTCDUser *AppDriver::givenPerson(const QString &name, qint64 friendshipStatus)

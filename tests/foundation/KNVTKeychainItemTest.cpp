@@ -3,26 +3,17 @@
 #include "foundation/KNVTGenericKeychainItem.h"
 #include "foundation/KNVTInternetKeychainItem.h"
 #include "foundation/SecretServiceKeychain.h"
+#include "support/BusWithoutSecretService.h"
 #include "support/InMemoryKeychain.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QThread>
 
-#pragma push_macro("signals")
-#undef signals
-#include <gio/gio.h>
-#pragma pop_macro("signals")
-
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 using namespace knvt;
 
@@ -402,74 +393,9 @@ TEST(InMemoryKeychain, AnswersLikeTheSecretServiceToMalformedQueries)
     EXPECT_EQ(keychain.copyMatching({{kSecClass, "genp"}, {kSecReturnAttributes, true}}, &result), errSecItemNotFound);
 }
 
-namespace {
-
-// A private session bus on which the Secret Service is only activatable: starting it would run a script that leaves
-// a marker file behind and exits without taking the name.
-class BusWithoutSecretService
-{
-public:
-    BusWithoutSecretService()
-    {
-        const QString services = m_dir.filePath("services");
-        QDir().mkpath(services);
-        const QString script = m_dir.filePath("activate.sh");
-        write(script, QStringLiteral("#!/bin/sh\ntouch '%1'\n").arg(markerPath()));
-        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        write(services + "/org.freedesktop.secrets.service",
-              QStringLiteral("[D-BUS Service]\nName=org.freedesktop.secrets\nExec=%1\n").arg(script));
-        const QString config = m_dir.filePath("bus.conf");
-        write(config,
-              QStringLiteral(
-                  "<busconfig><type>session</type><listen>unix:path=%1</listen><servicedir>%2</servicedir>"
-                  "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
-                  .arg(m_dir.filePath("bus"), services));
-        m_daemon.start("dbus-daemon", {"--config-file=" + config, "--nofork", "--print-address=1"});
-        if (m_daemon.waitForStarted() && m_daemon.waitForReadyRead(10000))
-            m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-        if (const char *previous = std::getenv("DBUS_SESSION_BUS_ADDRESS"))
-            m_previous = previous;
-        setenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8().constData(), 1);
-    }
-
-    ~BusWithoutSecretService()
-    {
-        // GIO ends the process when its session bus goes away, unless told otherwise.
-        if (GDBusConnection *bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
-            g_dbus_connection_set_exit_on_close(bus, FALSE);
-            g_object_unref(bus);
-        }
-        if (m_previous)
-            setenv("DBUS_SESSION_BUS_ADDRESS", m_previous->constData(), 1);
-        else
-            unsetenv("DBUS_SESSION_BUS_ADDRESS");
-        m_daemon.kill();
-        m_daemon.waitForFinished();
-    }
-
-    const QString &address() const { return m_address; }
-    QString markerPath() const { return m_dir.filePath("activated"); }
-
-private:
-    static void write(const QString &path, const QString &text)
-    {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(text.toUtf8());
-    }
-
-    QTemporaryDir m_dir;
-    QProcess m_daemon;
-    QString m_address;
-    std::optional<QByteArray> m_previous;
-};
-
-} // namespace
-
 TEST(SecretServiceKeychain, WithoutARunningServiceEveryCallIsNotAvailableAndNothingIsStarted)
 {
-    BusWithoutSecretService bus;
+    knvt::test::BusWithoutSecretService bus;
     ASSERT_FALSE(bus.address().isEmpty());
 
     SecretServiceKeychain keychain;

@@ -177,3 +177,54 @@ TEST_F(TaskStoreAccountTest, UserAttributesChangeOnlyTheKeysGiven)
     store().updateWithUserAttributes(knvt::test::wire({{"first_name", QJsonValue()}}));
     EXPECT_TRUE(me->firstName().isEmpty());
 }
+
+TEST_F(TaskStoreAccountTest, APasswordTheKeychainRefusesIsKeptForThisRunAndSignsTheRequestsOfItsUser)
+{
+    setIdentity(QStringLiteral("ann"), 42, 7);
+    storePassword(QStringLiteral("ann"), QStringLiteral("old"));
+    KNVTKeychainItem::lockKeychain();
+    const knvt::Error refused = store().setAccountPassword(QStringLiteral("ann"), QStringLiteral("secret2"));
+    EXPECT_EQ(refused.domain(), QString::fromLatin1(knvt::NSOSStatusErrorDomain));
+    EXPECT_EQ(refused.code(), knvt::errSecInteractionNotAllowed);
+    EXPECT_EQ(store().accountPasswordKeychainError(), refused);
+    EXPECT_EQ(store().HTTPHeaderFields().value(QStringLiteral("Authorization")),
+              QStringLiteral("Basic ") + QString::fromLatin1(QByteArray("ann:secret2").toBase64()));
+    setIdentity(QStringLiteral("bob"), 43, 7);
+    EXPECT_TRUE(store().accountAuthorizationHeaderField().isEmpty()) << "kept for ann only";
+
+    // Once the keychain takes a password, it is the keychain's again.
+    setIdentity(QStringLiteral("ann"), 42, 7);
+    KNVTKeychainItem::unlockKeychain();
+    EXPECT_FALSE(store().setAccountPassword(QStringLiteral("ann"), QStringLiteral("secret3")));
+    EXPECT_FALSE(store().accountPasswordKeychainError());
+    const auto item =
+        KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {});
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->password(), QStringLiteral("secret3"));
+    EXPECT_EQ(store().accountAuthorizationHeaderField(),
+              QStringLiteral("Basic ") + QString::fromLatin1(QByteArray("ann:secret3").toBase64()));
+}
+
+TEST_F(TaskStoreAccountTest, SigningOutForgetsTheAccountsPasswordAndOnlyItsOwn)
+{
+    store().configureWithAccountAttributes(knvt::test::wire(annAccount()));
+    storePassword(QStringLiteral("ann"), QStringLiteral("secret1"));
+    storePassword(QStringLiteral("bob"), QStringLiteral("theirs"));
+    store().unconfigureAccount();
+    EXPECT_EQ(
+        KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"), {}),
+        nullptr);
+    EXPECT_NE(
+        KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("bob"), {}),
+        nullptr);
+
+    // A password held only in memory goes too: the next account does not sign with it.
+    store().configureWithAccountAttributes(knvt::test::wire(annAccount()));
+    KNVTKeychainItem::lockKeychain();
+    EXPECT_TRUE(store().setAccountPassword(QStringLiteral("ann"), QStringLiteral("secret2")));
+    store().unconfigureAccount();
+    KNVTKeychainItem::unlockKeychain();
+    EXPECT_FALSE(store().accountPasswordKeychainError());
+    store().configureWithAccountAttributes(knvt::test::wire(annAccount()));
+    EXPECT_TRUE(store().accountAuthorizationHeaderField().isEmpty());
+}

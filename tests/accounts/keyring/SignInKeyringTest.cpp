@@ -2,10 +2,19 @@
 // where other programs find it under the service "Hollowpine" and the account's user name.
 #include "widgets/AccountsTest.h"
 
+#include "accounts/KNVTAuthenticationFailureWindowController.h"
+#include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
+#include "accounts/KNVTPreferenceWindowController.h"
 #include "accounts/KNVTSignInViewController.h"
 
 #include "foundation/KeychainBackend.h"
 
+#include "support/BusWithoutSecretService.h"
+#include "support/ScriptedAlertPresenter.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -58,4 +67,66 @@ TEST_F(SignInKeyringTest, SigningInKeepsThePasswordInTheKeyringUnderTheAccountsU
     EXPECT_EQ(store().HTTPHeaderFields().value(QStringLiteral("Authorization")),
               QStringLiteral("Basic ")
                   + QString::fromLatin1(QByteArray("quillvane-keyring-user:pässwörd 1").toBase64()));
+}
+
+TEST_F(SignInKeyringTest, SigningOutRemovesTheAccountsPasswordFromTheKeyring)
+{
+    configureAccount(QStringLiteral("quillvane-keyring-user"));
+    storePassword(QStringLiteral("quillvane-other-user"), QStringLiteral("theirs"));
+    ASSERT_EQ(QString::fromUtf8(lookUp(QStringLiteral("quillvane-keyring-user"))), QStringLiteral("secret1"));
+    KNVTPreferenceConfiguredAccountViewController pane(&store());
+    knvt::ScriptedAlertPresenter alerts;
+    alerts.answerWithTitle(QStringLiteral("Sign Out"));
+    pane.view()->findChild<QPushButton *>(QStringLiteral("signOutButton"))->click();
+    ASSERT_FALSE(store().isConfigured());
+
+    EXPECT_TRUE(lookUp(QStringLiteral("quillvane-keyring-user")).isNull());
+    EXPECT_EQ(QString::fromUtf8(lookUp(QStringLiteral("quillvane-other-user"))), QStringLiteral("theirs"))
+        << "only the signed-out account's password goes";
+}
+
+// No Secret Service runs on this session bus; the keyring group's own bus is left alone.
+class NoSecretServiceTest : public AccountsTest
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(m_bus.address().isEmpty());
+        AccountsTest::SetUp();
+        knvt::KeychainBackend::setShared(nullptr);
+    }
+
+    knvt::test::BusWithoutSecretService m_bus;
+};
+
+TEST_F(NoSecretServiceTest, SignInAndTheFailureWindowSaySoAndTheRunKeepsThePassword)
+{
+    fake.on("GET", "/account.json").json(200, accountReply());
+    KNVTPreferenceWindowController window({}, &store());
+    window.show();
+    window.accountToolbarItem()->trigger();
+    QWidget *signIn = window.currentViewController()->view();
+    signIn->findChild<QLineEdit *>(QStringLiteral("usernameTextField"))->setText(QStringLiteral("ann"));
+    signIn->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"))->setText(QStringLiteral("secret1"));
+    signIn->findChild<QPushButton *>(QStringLiteral("signInButton"))->click();
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return store().isConfigured(); }));
+    const QString notStored =
+        QStringLiteral("The password could not be stored in the keyring: no Secret Service (keyring) is available.");
+    ASSERT_TRUE(knvt::test::waitUntil([&] {
+        auto *line = window.currentViewController()->view()->findChild<QLabel *>(QStringLiteral("messageLabel"));
+        return line && line->text() == notStored && !line->isHidden();
+    }));
+    EXPECT_EQ(store().HTTPHeaderFields().value(QStringLiteral("Authorization")),
+              QStringLiteral("Basic ") + QString::fromLatin1(QByteArray("ann:secret1").toBase64()));
+
+    // The failure window keeps a new password the same way, says why, and the requests carry it.
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    KNVTAuthenticationFailureWindowController failure(&store());
+    failure.findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"))->setText(QStringLiteral("newpass2"));
+    failure.findChild<QPushButton *>(QStringLiteral("saveButton"))->click();
+    EXPECT_EQ(failure.findChild<QLabel *>(QStringLiteral("messageLabel"))->text(), notStored);
+    EXPECT_TRUE(store().isAuthenticated());
+    EXPECT_EQ(store().HTTPHeaderFields().value(QStringLiteral("Authorization")),
+              QStringLiteral("Basic ") + QString::fromLatin1(QByteArray("ann:newpass2").toBase64()));
+    EXPECT_FALSE(QFile::exists(m_bus.markerPath())) << "nothing asked the bus to start a keyring";
 }

@@ -221,6 +221,38 @@ TEST_F(PreferenceWindowTest, AnAcceptedAnswerThatCannotConfigureTheAccountIsAFai
     EXPECT_EQ(fake.count("GET", "/users/42/avatar/medium.png"), 0);
 }
 
+TEST_F(PreferenceWindowTest, SigningInWhileTheKeyringRefusesSaysSoAndKeepsThePasswordForThisRun)
+{
+    fake.on("GET", "/account.json").json(200, accountReply());
+    KNVTKeychainItem::lockKeychain();
+    auto window = makeWindow();
+    window->accountToolbarItem()->trigger();
+    auto *signIn = accountPane<KNVTPreferenceSignInViewController>(*window);
+    ASSERT_NE(signIn, nullptr);
+    child<QLineEdit>(signIn->view(), "usernameTextField")->setText(QStringLiteral("ann"));
+    child<QLineEdit>(signIn->view(), "passwordSecureTextField")->setText(QStringLiteral("pass word 1"));
+    child<QPushButton>(signIn->view(), "signInButton")->click();
+    ASSERT_TRUE(waitUntil([&] { return accountPane<KNVTPreferenceConfiguredAccountViewController>(*window); }));
+
+    auto *line = child<QLabel>(window->currentViewController()->view(), "messageLabel");
+    EXPECT_EQ(line->text(), QStringLiteral("The password could not be stored in the keyring: the keyring is locked."));
+    EXPECT_FALSE(line->isHidden());
+    EXPECT_TRUE(store().isConfigured());
+    // The requests of this run carry the password all the same: the owner's picture is asked for with it.
+    const QByteArray credentials = "Basic " + QByteArray("ann:pass word 1").toBase64();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/users/42/avatar/medium.png"); }));
+    EXPECT_EQ(fake.lastRequest("GET", "/users/42/avatar/medium.png")->header("Authorization"), credentials);
+    KNVTKeychainItem::unlockKeychain();
+    EXPECT_TRUE(storedPassword(QStringLiteral("ann")).isNull());
+
+    // A pane made later in the run says it as well; a password the keyring takes ends it.
+    KNVTPreferenceConfiguredAccountViewController pane(&store());
+    EXPECT_EQ(child<QLabel>(pane.view(), "messageLabel")->text(), line->text());
+    store().setAccountPassword(QStringLiteral("ann"), QStringLiteral("pass word 1"));
+    pane.update();
+    EXPECT_TRUE(child<QLabel>(pane.view(), "messageLabel")->isHidden());
+}
+
 TEST_F(PreferenceWindowTest, TheSignedInPaneShowsTheAccountAndItsSyncSettings)
 {
     configureAccount();

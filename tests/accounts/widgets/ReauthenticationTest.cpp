@@ -6,6 +6,8 @@
 #include "accounts/KNVTAccountsShell.h"
 #include "accounts/KNVTAuthenticationFailureWindowController.h"
 
+#include "sync/KNVTTaskStoreSyncCoordinator.h"
+
 #include "support/RecordingUrlOpener.h"
 
 #include <QLabel>
@@ -189,4 +191,39 @@ TEST_F(ReauthenticationTest, CancellingTheFailureWindowStopsSyncingAndKeepsTheFa
     EXPECT_FALSE(store().isAutoSyncEnabled());
     EXPECT_FALSE(store().isAuthenticated());
     EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+}
+
+TEST_F(ReauthenticationTest, WhenTheKeyringRefusesTheFailureWindowSaysSoAndTheSyncCarriesThePasswordAnyway)
+{
+    KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
+    fake.enableState();
+    configureAccount();
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    store().setAutoSyncEnabled(true);
+    KNVTKeychainItem::lockKeychain();
+
+    RecordingShell shell;
+    auto *window = new KNVTAuthenticationFailureWindowController(&store());
+    window->setAuthenticationFailureWindowControllerDelegate(&shell);
+    window->show();
+    child<QLineEdit>(window, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
+    auto *save = child<QPushButton>(window, "saveButton");
+    save->click();
+
+    EXPECT_TRUE(shell.messages.isEmpty()) << "the window stays to say why";
+    EXPECT_EQ(child<QLabel>(window, "messageLabel")->text(),
+              QStringLiteral("The password could not be stored in the keyring: the keyring is locked."));
+    EXPECT_TRUE(child<QPushButton>(window, "cancelButton")->isHidden());
+    EXPECT_EQ(save->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(store().isAuthenticated());
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
+    EXPECT_EQ(fake.requests("GET", "/account.json").front().header("Authorization"),
+              QByteArray("Basic ") + QByteArray("ann:newpass2").toBase64());
+    ASSERT_TRUE(waitUntil([this] { return !store().isSyncing(); }));
+
+    // Closing the window now ends the save; it stops nothing.
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_EQ(shell.messages, QStringList{"save"});
+    EXPECT_TRUE(store().isAutoSyncEnabled());
+    store().setAutoSyncEnabled(false);
 }
