@@ -93,6 +93,14 @@ Error configureAccount(KNVTTaskStore &store, const JSONView &account, const QStr
     return error;
 }
 
+QString refusedServiceAddressMessage()
+{
+    const QString refused = KNVTSyncServiceAPIURLRefusedString();
+    if (refused.isEmpty())
+        return QString();
+    return QCoreApplication::translate("AccountService", "The sync service address must use https: %1").arg(refused);
+}
+
 QString passwordNotStoredMessage(const Error &keychainError)
 {
     return QCoreApplication::translate("AccountService", "The password could not be stored in the keyring: %1.")

@@ -39,6 +39,10 @@ std::optional<JSONDocument> accountWithOwner(const QByteArray &body);
 // KNVTTaskStore::setAccountPassword); the sign-in stands all the same.
 Error configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &password);
 
+// "The sync service address must use https: <address>" while the address set for the sync service is refused, when
+// no request can be sent; empty otherwise.
+QString refusedServiceAddressMessage();
+
 // "The password could not be stored in the keyring: <reason>." for a keychain error.
 QString passwordNotStoredMessage(const Error &keychainError);
 

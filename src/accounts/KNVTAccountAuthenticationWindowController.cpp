@@ -91,6 +91,10 @@ void KNVTAccountAuthenticationWindowController::authenticate()
 {
     if (m_check->isRunning() || !m_authenticateButton->isEnabled())
         return;
+    if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
+        knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
+        return;
+    }
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Verifying username and password..."));
     setInputsEnabled(false);
     m_authenticateButton->setEnabled(false);

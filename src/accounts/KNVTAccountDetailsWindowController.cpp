@@ -157,6 +157,10 @@ void KNVTAccountDetailsWindowController::save()
         dismiss();
         return;
     }
+    if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
+        knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
+        return;
+    }
     m_saveButton->setEnabled(false);
     const QJsonObject user = userAttributes();
     m_sentFirstName = m_firstNameTextField->text();

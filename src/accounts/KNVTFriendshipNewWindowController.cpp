@@ -1,5 +1,7 @@
 #include "accounts/KNVTFriendshipNewWindowController.h"
 
+#include "accounts/AccountService.h"
+
 #include "accounts/FormWidgets.h"
 #include "accounts/TaskStoreReference.h"
 
@@ -66,6 +68,10 @@ void KNVTFriendshipNewWindowController::add()
     const QString username = m_usernameTextField->text();
     if (username.isEmpty()) {
         knvt::Beeper::shared().beep();
+        return;
+    }
+    if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
+        knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
         return;
     }
     m_running = true;

@@ -169,6 +169,8 @@ void KNVTPreferenceConfiguredAccountViewController::update()
             : tr("Never"));
 
     QStringList problems;
+    if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty())
+        problems << refused;
     if (const knvt::Error &keychainError = store.accountPasswordKeychainError())
         problems << knvt::passwordNotStoredMessage(keychainError);
     m_messageLabel->setText(problems.join(u'\n'));

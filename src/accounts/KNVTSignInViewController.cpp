@@ -122,6 +122,11 @@ void KNVTSignInViewController::signIn()
     view();
     if (m_check->isRunning())
         return;
+    // The credentials go to the service named by the user or not at all.
+    if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
+        knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
+        return;
+    }
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Verifying username and password..."));
     setInputsEnabled(false);
     m_signInButton->setEnabled(false);

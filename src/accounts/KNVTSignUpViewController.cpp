@@ -223,6 +223,10 @@ void KNVTSignUpViewController::signUp()
     view();
     if (m_request->isRunning())
         return;
+    if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
+        knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
+        return;
+    }
     const QJsonObject owner = ownerAttributes();
     m_sentUsername = m_usernameTextField->text();
     m_sentEmailAddress = m_emailAddressTextField->text();

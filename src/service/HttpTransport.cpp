@@ -124,6 +124,18 @@ HttpResult HttpTransport::perform(const URLRequest &request)
         return result;
     }
 
+    // Only an absolute http(s) address is sent. A request built on a refused service address has no host, and the
+    // library would otherwise guess one, or a scheme, and send the credentials there.
+    const QString scheme = request.url.scheme().toLower();
+    if (request.url.isRelative() || request.url.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        result.error = transportError(
+            CURLE_URL_MALFORMAT,
+            QStringLiteral("The address \"%1\" is no absolute http(s) address").arg(failingURLString(request.url)),
+            request);
+        return result;
+    }
+
     // A line break in a header would let one field smuggle in others (or a second request), so such a request is
     // not sent at all.
     HeaderList headers;

@@ -27,9 +27,14 @@ class QThreadPool;
 //   2. the environment variable KNVT_SYNC_API_URL, read once at first use;
 //   3. the built-in "https://sync.quillvane.example/api/v1".
 // Every request carries Basic credentials, so plain http is accepted only for the loopback hosts 127.0.0.1, ::1 and
-// localhost; any other http value, or a value that is not an absolute http(s) URL, is ignored with a logged warning.
-// A user part is dropped, and so is a trailing "/".
+// localhost. Any other http value, or a value that is not an absolute http(s) URL, is refused with a logged warning,
+// and then the result is empty: the credentials meant for the service named there must not go to another one, so
+// nothing is sent at all (a request on an empty base has no host, and the transport refuses it). A user part is
+// dropped, and so is a trailing "/".
 QString KNVTSyncServiceAPIURLString();
+// The address that was set and refused, without a user part; empty when none was. An accepted override hides a
+// refused environment value, as it hides an accepted one.
+QString KNVTSyncServiceAPIURLRefusedString();
 // Sets the override; an empty string removes it.
 void KNVTSetSyncServiceAPIURLString(const QString &urlString);
 

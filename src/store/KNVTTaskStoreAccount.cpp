@@ -49,7 +49,8 @@ std::optional<qint64> identifierValue(const knvt::JSONView &value)
     return std::nullopt;
 }
 
-// The web site of the service: the interface's base without its "/api/v1".
+// The web site of the service: the interface's base without its "/api/v1". Empty while the service's address is
+// refused, and so are the pages' addresses.
 QString webSiteBaseString()
 {
     QString base = KNVTSyncServiceAPIURLString();
@@ -91,17 +92,23 @@ KNVTCDAccount *KNVTTaskStore::account()
 QUrl KNVTTaskStore::accountURL()
 {
     const std::optional<qint64> identifier = accountNumericIdentifier();
+    if (webSiteBaseString().isEmpty())
+        return QUrl();
     return QUrl(QStringLiteral("%1/accounts/%2")
                     .arg(webSiteBaseString(), identifier ? QString::number(*identifier) : QStringLiteral("null")));
 }
 
 QUrl KNVTTaskStore::forgottenPasswordURL()
 {
+    if (webSiteBaseString().isEmpty())
+        return QUrl();
     return QUrl(QStringLiteral("%1/forgotten_password").arg(webSiteBaseString()));
 }
 
 QUrl KNVTTaskStore::termsAndConditionsURL()
 {
+    if (webSiteBaseString().isEmpty())
+        return QUrl();
     return QUrl(QStringLiteral("%1/terms_and_conditions").arg(webSiteBaseString()));
 }
 

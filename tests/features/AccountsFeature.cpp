@@ -165,6 +165,38 @@ TEST_F(AccountsFeature, AnAcceptedAnswerWithoutTheAccountsIdentityLeavesTheAccou
     EXPECT_EQ(requests("GET", "/account.json"), 2);
 }
 
+TEST_F(AccountsFeature, ASyncServiceAddressWithoutHttpsIsRefusedAndNothingIsSent)
+{
+    const QString refused = QStringLiteral("The sync service address must use https: http://sync.example.org/api/v1");
+    app.givenSyncServiceAddress(QStringLiteral("http://sync.example.org/api/v1"));
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.typeIn(QStringLiteral("usernameTextField"), QStringLiteral("mika.r"));
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("pass word 1"));
+    app.clickButton(QStringLiteral("signInButton"));
+    EXPECT_EQ(app.messageLine(), refused);
+    EXPECT_TRUE(app.isEnabled(QStringLiteral("usernameTextField")));
+    QTest::qWait(200);
+    app.settle();
+    EXPECT_TRUE(app.service().requests().empty());
+    EXPECT_FALSE(app.store().isConfigured());
+}
+
+TEST_F(AccountsFeature, AtTheStartASignedInAccountWithARefusedAddressSendsNothingAndTheAccountPaneSaysWhy)
+{
+    app.givenSyncServiceAddress(QStringLiteral("http://sync.example.org/api/v1"));
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    QTest::qWait(300);
+    app.waitForService([this] { return !app.store().isSyncing(); });
+    EXPECT_TRUE(app.service().requests().empty());
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    EXPECT_EQ(app.accountPane(), QStringLiteral("signed in"));
+    EXPECT_EQ(app.fieldText(QStringLiteral("messageLabel")),
+              QStringLiteral("The sync service address must use https: http://sync.example.org/api/v1"));
+}
+
 TEST_F(AccountsFeature, CreatingAnAccount)
 {
     QTemporaryDir dir;

@@ -264,6 +264,31 @@ TEST_P(ConnectionFailure, NoReplyIsAConnectionErrorWithoutResponse)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ConnectionFailure, ::testing::Values("drop", "reset", "truncate", "refused"));
 
+TEST_F(KNVTRequestTransport, OnlyAnAbsoluteHttpAddressIsSentAndARefusedServiceAddressSendsNothing)
+{
+    fake.on("GET", "/tags.json").json(200, "[]");
+    // The HTTP library would read "localhost:<port>" as a host and port, guess "http://" and reach the service.
+    knvt::URLRequest bare;
+    bare.url = QUrl(QStringLiteral("localhost:%1/api/v1/tags.json").arg(fake.port()));
+    bare.headerFields = kStoreHeaders;
+    bare.timeoutMs = 3000;
+    const knvt::HttpResult result = knvt::HttpTransport::perform(bare);
+    EXPECT_FALSE(result.response);
+    EXPECT_EQ(result.error.domain(), "CURLErrorDomain");
+    EXPECT_EQ(result.error.code(), 3) << "CURLE_URL_MALFORMAT";
+
+    // Requests built on a refused address have no host at all.
+    KNVTSetSyncServiceAPIURLString("http://sync.example.org/api/v1");
+    const Outcome outcome = send(std::make_shared<KNVTRESTFulPullRequest>(
+        KNVTSyncServiceAPIURLString(), "tags", QVariant(), KNVTRequestFormatJSON, kStoreHeaders));
+    KNVTSetSyncServiceAPIURLString(QString());
+    ASSERT_TRUE(outcome.called);
+    EXPECT_FALSE(outcome.response);
+    EXPECT_EQ(outcome.error.code(), 3);
+    EXPECT_FALSE(outcome.error.description().contains("YW5uOnNlY3JldDE"));
+    EXPECT_EQ(fake.count("GET", "/tags.json"), 0);
+}
+
 // The service may have acted on a create whose connection died before any reply byte came back: sending it again
 // could create the object twice, so the transport never does that by itself. One worker thread sends everything,
 // so the create follows other requests on the connection they kept alive, where a silent second attempt would

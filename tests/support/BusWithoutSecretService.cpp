@@ -38,9 +38,9 @@ BusWithoutSecretService::BusWithoutSecretService()
                          "<auth>EXTERNAL</auth><policy context=\"default\"><allow send_destination=\"*\" "
                          "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
               .arg(m_dir.filePath(QStringLiteral("bus")), services));
-    m_daemon.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
-                    QStringLiteral("--print-address=1")});
+    m_daemon.start(
+        QStringLiteral("dbus-daemon"),
+        {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     if (m_daemon.waitForStarted() && m_daemon.waitForReadyRead(10000))
         m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     if (const char *previous = std::getenv("DBUS_SESSION_BUS_ADDRESS"))
