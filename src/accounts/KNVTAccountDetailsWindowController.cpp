@@ -73,10 +73,13 @@ KNVTAccountDetailsWindowController::KNVTAccountDetailsWindowController(KNVTTaskS
     setMinimumWidth(460);
 
     if (KNVTCDUser *me = knvt::taskStore(m_store).me()) {
+        m_loadedEmailAddress = me->emailAddress();
+        m_loadedFirstName = me->firstName();
+        m_loadedLastName = me->lastName();
         m_usernameTextField->setText(me->username());
-        m_emailAddressTextField->setText(me->emailAddress());
-        m_firstNameTextField->setText(me->firstName());
-        m_lastNameTextField->setText(me->lastName());
+        m_emailAddressTextField->setText(m_loadedEmailAddress);
+        m_firstNameTextField->setText(m_loadedFirstName);
+        m_lastNameTextField->setText(m_loadedLastName);
         if (KNVTCDAvatar *avatar = me->avatar())
             m_avatarImageView->setImage(avatar->thumbnailImage());
     }
@@ -129,18 +132,18 @@ void KNVTAccountDetailsWindowController::chooseAvatarImage()
 
 bool KNVTAccountDetailsWindowController::hasChanges() const
 {
-    KNVTCDUser *me = knvt::taskStore(m_store).me();
-    if (!me)
-        return true;
-    return m_updatedAvatar || m_emailAddressTextField->text() != me->emailAddress()
-        || m_firstNameTextField->text() != me->firstName() || m_lastNameTextField->text() != me->lastName();
+    return !userAttributes().isEmpty();
 }
 
 QJsonObject KNVTAccountDetailsWindowController::userAttributes() const
 {
-    QJsonObject user{{QStringLiteral("first_name"), m_firstNameTextField->text()},
-                     {QStringLiteral("last_name"), m_lastNameTextField->text()},
-                     {QStringLiteral("email"), m_emailAddressTextField->text()}};
+    QJsonObject user;
+    if (m_firstNameTextField->text() != m_loadedFirstName)
+        user.insert(QStringLiteral("first_name"), m_firstNameTextField->text());
+    if (m_lastNameTextField->text() != m_loadedLastName)
+        user.insert(QStringLiteral("last_name"), m_lastNameTextField->text());
+    if (m_emailAddressTextField->text() != m_loadedEmailAddress)
+        user.insert(QStringLiteral("email"), m_emailAddressTextField->text());
     if (m_updatedAvatar) {
         const QString avatar = knvt::base64EncodedPNG(m_pickedAvatar);
         if (!avatar.isEmpty())
@@ -162,13 +165,10 @@ void KNVTAccountDetailsWindowController::save()
         return;
     }
     m_saveButton->setEnabled(false);
-    const QJsonObject user = userAttributes();
-    m_sentFirstName = m_firstNameTextField->text();
-    m_sentLastName = m_lastNameTextField->text();
-    m_sentEmailAddress = m_emailAddressTextField->text();
+    m_sentUser = userAttributes();
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Updating account details..."));
     setInputsEnabled(false);
-    m_request->start(knvt::accountDetailsURLRequest(knvt::taskStore(m_store), user));
+    m_request->start(knvt::accountDetailsURLRequest(knvt::taskStore(m_store), m_sentUser));
 }
 
 void KNVTAccountDetailsWindowController::requestDidFinish(const std::optional<knvt::HttpResponse> &response,
@@ -195,10 +195,9 @@ void KNVTAccountDetailsWindowController::requestDidFinish(const std::optional<kn
         if (KNVTCDAvatar *avatar = me->avatar(); avatar && m_updatedAvatar)
             avatar->setImage(m_pickedAvatar);
     }
-    // The texts that were sent, read back the way the service's own replies are.
-    const QJsonObject sent{{QStringLiteral("first_name"), m_sentFirstName},
-                           {QStringLiteral("last_name"), m_sentLastName},
-                           {QStringLiteral("email"), m_sentEmailAddress}};
+    // The texts that were sent, and only those, read back the way the service's own replies are.
+    QJsonObject sent = m_sentUser;
+    sent.remove(QStringLiteral("avatar_data"));
     store.updateWithUserAttributes(
         knvt::JSONDocument::fromJson(QJsonDocument(sent).toJson(QJsonDocument::Compact)).root());
     store.saveUserChanges();

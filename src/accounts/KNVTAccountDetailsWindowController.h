@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QJsonObject>
 #include <QPointer>
 
 #include <optional>
@@ -21,6 +22,10 @@ class QPushButton;
 // service, and on success applies them to the local user at once. Save without a change just closes the sheet. The
 // picture is sent only when one was chosen in this sheet: what the sheet shows is the small thumbnail, which must
 // never replace the full picture, and an avatar not downloaded yet must not read as "no picture".
+//
+// A change is what the user did to a field since the sheet loaded it, not a difference from the local user as it is
+// at Save: a sync may change the user while the sheet is open, and only the fields the user changed are sent and
+// written, so what arrived meanwhile in the others stays, here and at the service.
 class KNVTAccountDetailsWindowController : public QDialog
 {
     Q_OBJECT
@@ -33,7 +38,8 @@ public:
     bool isRunning() const;
     // A picture was chosen in this sheet.
     bool updatedAvatar() const { return m_updatedAvatar; }
-    // The user dictionary the next request would send.
+    // The user dictionary the next request would send: the fields changed since the sheet loaded them, and the
+    // chosen picture.
     QJsonObject userAttributes() const;
 
 public slots:
@@ -56,9 +62,12 @@ private:
     KNVTAccountRequest *m_request;
     bool m_updatedAvatar = false;
     QImage m_pickedAvatar;
-    QString m_sentFirstName;
-    QString m_sentLastName;
-    QString m_sentEmailAddress;
+    // The texts the sheet loaded from the local user.
+    QString m_loadedFirstName;
+    QString m_loadedLastName;
+    QString m_loadedEmailAddress;
+    // The user dictionary of the running request.
+    QJsonObject m_sentUser;
 
     QPointer<KNVTImageView> m_avatarImageView;
     QPointer<QPushButton> m_avatarPickerButton;

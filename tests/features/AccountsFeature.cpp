@@ -370,10 +370,38 @@ TEST_F(AccountsFeature, ChangingTheAccountDetails)
     app.waitForService([this] { return !app.store().me()->emailAddress().contains(QLatin1String("example")); });
 
     EXPECT_EQ(app.service().lastRequest("PUT", "/users/42.json")->json().object()["user"].toObject(),
-              QJsonObject({{"first_name", "annlee"}, {"last_name", "Lindqvist"}, {"email", "ann@elsewhere.com"}}));
+              QJsonObject({{"last_name", "Lindqvist"}, {"email", "ann@elsewhere.com"}}))
+        << "only what was changed in the sheet";
     EXPECT_EQ(app.store().me()->avatar()->data(), picture) << "the picture was not touched";
     app.choosePreferencePane(QStringLiteral("Account"));
     EXPECT_EQ(app.fieldText(QStringLiteral("fullNameLabel")), QStringLiteral("annlee Lindqvist"));
+}
+
+TEST_F(AccountsFeature, ANameASyncBroughtWhileTheDetailsSheetWasOpenSurvivesItsSave)
+{
+    app.givenSignedIn(QStringLiteral("annlee"), QStringLiteral("secret1"), true);
+    app.service().enableState();
+    app.service().update("users", 42, {{"username", "annlee"}, {"first_name", "annlee"}});
+    app.service().on("PUT", "/users/42.json").json(200, "{}");
+    app.launch();
+    app.waitForService([this] { return requests("GET", "/account.json") >= 1 && !app.store().isSyncing(); });
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.clickButton(QStringLiteral("detailsButton"));
+    retype(QStringLiteral("lastNameTextField"), QStringLiteral("Lindqvist"));
+
+    // Meanwhile the name is changed on another device and a sync brings it in.
+    app.service().update("users", 42, {{"first_name", "Annika"}});
+    const qsizetype before = requests("GET", "/account.json");
+    app.store().sync();
+    app.waitForService([&] { return requests("GET", "/account.json") > before && !app.store().isSyncing(); });
+    ASSERT_EQ(app.store().me()->firstName(), QStringLiteral("Annika"));
+
+    app.clickButton(QStringLiteral("saveButton"));
+    app.waitForService([this] { return app.store().me()->lastName() == QLatin1String("Lindqvist"); });
+    EXPECT_EQ(app.service().lastRequest("PUT", "/users/42.json")->json().object()["user"].toObject(),
+              QJsonObject({{"last_name", "Lindqvist"}}));
+    EXPECT_EQ(app.store().me()->firstName(), QStringLiteral("Annika"));
 }
 
 TEST_F(AccountsFeature, InvitingAFriend)
