@@ -26,6 +26,8 @@ QLabel *makeProgressLabel(const char *objectName)
 {
     auto *label = new QLabel;
     label->setObjectName(QString::fromLatin1(objectName));
+    // Messages quote user names, addresses and the service's words as they are.
+    label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->hide();
     return label;

@@ -22,6 +22,7 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
 
     m_messageLabel = new QLabel;
     m_messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    m_messageLabel->setTextFormat(Qt::PlainText);
     m_messageLabel->setWordWrap(true);
     QFont bold = m_messageLabel->font();
     bold.setBold(true);
@@ -31,6 +32,7 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     m_explanationLabel->setWordWrap(true);
     m_usernameLabel = new QLabel;
     m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
+    m_usernameLabel->setTextFormat(Qt::PlainText);
     m_passwordSecureTextField = new QLineEdit;
     m_passwordSecureTextField->setObjectName(QStringLiteral("passwordSecureTextField"));
     m_passwordSecureTextField->setEchoMode(QLineEdit::Password);

@@ -67,12 +67,14 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
     m_avatarImageView->setFixedSize(64, 64);
     m_fullNameLabel = new QLabel;
     m_fullNameLabel->setObjectName(QStringLiteral("fullNameLabel"));
+    m_fullNameLabel->setTextFormat(Qt::PlainText);
     QFont nameFont = m_fullNameLabel->font();
     nameFont.setPixelSize(17);
     nameFont.setBold(true);
     m_fullNameLabel->setFont(nameFont);
     m_usernameLabel = new QLabel;
     m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
+    m_usernameLabel->setTextFormat(Qt::PlainText);
     m_usernameLabel->setStyleSheet(QStringLiteral("color: #6e6e73"));
     m_detailsButton = new QPushButton(tr("Details..."));
     m_detailsButton->setObjectName(QStringLiteral("detailsButton"));
@@ -88,6 +90,7 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
     m_syncNowButton = new QPushButton(tr("Sync Now"));
     m_syncNowButton->setObjectName(QStringLiteral("syncNowButton"));
     m_lastSyncDateLabel = new QLabel;
+    m_lastSyncDateLabel->setTextFormat(Qt::PlainText);
     m_lastSyncDateLabel->setObjectName(QStringLiteral("lastSyncDateLabel"));
     m_messageLabel = new QLabel;
     m_messageLabel->setObjectName(QStringLiteral("messageLabel"));

@@ -25,6 +25,7 @@ void KNVTPreferenceUnauthenticatedAccountViewController::loadView()
                                   "paused until you sign in again.")
                                    .arg(knvt::taskStore(m_store).username()));
     message->setObjectName(QStringLiteral("messageLabel"));
+    message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
     m_authenticateAccountButton = new QPushButton(tr("Sign In Again..."));
     m_authenticateAccountButton->setObjectName(QStringLiteral("authenticateAccountButton"));

@@ -96,12 +96,14 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
 
     m_headingTextField = new QLabel;
     m_headingTextField->setObjectName(QStringLiteral("headingTextField"));
+    m_headingTextField->setTextFormat(Qt::PlainText);
     QFont headingFont = m_headingTextField->font();
     headingFont.setPixelSize(15);
     headingFont.setBold(true);
     m_headingTextField->setFont(headingFont);
     m_sharedByTextField = new QLabel(tr("Unknown"));
     m_sharedByTextField->setObjectName(QStringLiteral("sharedByTextField"));
+    m_sharedByTextField->setTextFormat(Qt::PlainText);
     m_tableView = new SharingTableView(
         [this](const QMimeData &mime, Qt::DropActions actions) { return validateDrop(mime, actions); },
         [this](const QMimeData &mime) { return acceptDrop(mime); });

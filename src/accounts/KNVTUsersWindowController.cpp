@@ -60,6 +60,7 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
     m_addUserButton->setToolTip(tr("Invite a friend by username"));
     m_addUserButton->setFixedWidth(32);
     m_footerTextLabel = new QLabel;
+    m_footerTextLabel->setTextFormat(Qt::PlainText);
     m_footerTextLabel->setObjectName(QStringLiteral("footerTextLabel"));
     m_footerTextLabel->setAlignment(Qt::AlignCenter);
     m_footerTextLabel->setStyleSheet(QStringLiteral("color: #6e6e73"));

@@ -23,6 +23,8 @@
 #include "support/WaitUntil.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -521,6 +523,59 @@ TEST_F(AccountsFeature, SharingAProject)
     app.settle();
     EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
     EXPECT_EQ(garden->taskListCollaborators().size(), 3u);
+}
+
+TEST_F(AccountsFeature, NamesAndTitlesFullOfMarkupFromTheServiceReadAsTyped)
+{
+    const QString first = QStringLiteral("<b>Olga</b>");
+    const QString last = QStringLiteral("<img src=\"file:///tmp/quillvane-test.png\">");
+    const QString username = QStringLiteral("<a href=\"https://example.org\">olga</a>");
+    const QString title = QStringLiteral("<b>Garden</b> <a href=\"https://example.org\">go</a>");
+    const QString fullName = first + u' ' + last;
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.service().enableState();
+    app.service().seed("users", knvt::test::user(43, username, {{"first_name", first}, {"last_name", last}}));
+    app.service().seed("users", knvt::test::user(44, QStringLiteral("bea"), {{"first_name", first}}));
+    app.service().seed("friendships", {{"inviter_id", 42}, {"invitee_id", 43}, {"status", "accepted"}});
+    app.service().seed("friendships", {{"inviter_id", 44}, {"invitee_id", 42}, {"status", "pending"}});
+    app.service().seed("task_lists",
+                       knvt::test::merged(knvt::test::unwrap(knvt::test::taskList(5, title, 1)),
+                                          {{"creator_id", 43}, {"task_list_type", "project"}}));
+    app.service().seed("task_list_collaborators",
+                       knvt::test::unwrap(knvt::test::collaborator(50, 5, 43, "accepted", "owner", 1)));
+    app.service().seed("task_list_collaborators",
+                       knvt::test::unwrap(knvt::test::collaborator(51, 5, 42, "accepted", "editor", 1)));
+    app.launch();
+    app.waitForService([this] { return requests("GET", "/tags.json") >= 1 && !app.store().isSyncing(); });
+
+    // The reading of a label the way it is drawn: markup read as markup unless the label shows plain text.
+    const auto reads = [this](const char *name) {
+        auto *label = app.frontEditor()->findChild<QLabel *>(QString::fromLatin1(name));
+        return label ? QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name) : QString();
+    };
+
+    app.openPeopleWindow();
+    EXPECT_TRUE(app.peopleRows().contains(fullName)) << qPrintable(app.peopleRows().join(u'|'));
+    app.choosePerson(fullName);
+    EXPECT_EQ(app.personDetail().value(0), QStringLiteral("header ") + fullName);
+
+    app.shareList(title);
+    EXPECT_EQ(reads("headingTextField"), QStringLiteral("\"%1\" Sharing settings").arg(title));
+    EXPECT_EQ(reads("sharedByTextField"), QStringLiteral("%1 (%2)").arg(fullName, username));
+    app.clickButton(QStringLiteral("cancelButton"));
+
+    app.openNotifications();
+    EXPECT_TRUE(app.notificationRows().contains(first + QStringLiteral(" Doe")))
+        << qPrintable(app.notificationRows().join(u'|'));
+    app.closePopover();
+
+    app.service().on("POST", "/friendships.json").pass();
+    app.openPeopleWindow();
+    app.clickButton(QStringLiteral("addUserButton"));
+    retype(QStringLiteral("usernameTextField"), username);
+    app.pressReturn(QStringLiteral("usernameTextField"));
+    app.waitForService([this] { return !app.messageLine().startsWith(QLatin1String("Inviting")); });
+    EXPECT_EQ(reads("progressLabel"), QStringLiteral("You Successfully invited %1!").arg(username));
 }
 
 TEST_F(AccountsFeature, Preferences)
