@@ -39,9 +39,9 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     m_saveButton = knvt::makeButton(tr("Save"), "saveButton", true);
     m_cancelButton = knvt::makeButton(tr("Cancel"), "cancelButton");
 
-    auto *fields = new QFormLayout;
-    fields->addRow(tr("Username:"), m_usernameLabel);
-    fields->addRow(tr("Password:"), m_passwordSecureTextField);
+    m_fieldsLayout = new QFormLayout;
+    m_fieldsLayout->addRow(tr("Username:"), m_usernameLabel);
+    m_fieldsLayout->addRow(tr("Password:"), m_passwordSecureTextField);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_cancelButton);
@@ -49,7 +49,7 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_messageLabel);
     layout->addWidget(m_explanationLabel);
-    layout->addLayout(fields);
+    layout->addLayout(m_fieldsLayout);
     layout->addLayout(buttons);
     setMinimumWidth(420);
 
@@ -93,6 +93,7 @@ void KNVTAuthenticationFailureWindowController::save()
         m_messageLabel->setText(knvt::passwordNotStoredMessage(keychainError));
         m_explanationLabel->hide();
         m_passwordSecureTextField->setEnabled(false);
+        m_fieldsLayout->setRowVisible(m_passwordSecureTextField, false);
         m_cancelButton->hide();
         m_saveButton->setText(tr("OK"));
         m_saveButton->setEnabled(true);

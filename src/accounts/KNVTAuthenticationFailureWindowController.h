@@ -8,6 +8,7 @@
 #include <QPointer>
 
 class KNVTTaskStore;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -57,6 +58,7 @@ private:
     bool m_keyringNoticeShown = false;
     QPointer<QLabel> m_messageLabel;
     QPointer<QLabel> m_explanationLabel;
+    QFormLayout *m_fieldsLayout = nullptr; // owned by the window's layout
     QPointer<QLabel> m_usernameLabel;
     QPointer<QLineEdit> m_passwordSecureTextField;
     QPointer<QPushButton> m_saveButton;

@@ -29,6 +29,9 @@
 
 #include "service/KNVTRequest.h"
 
+#include "foundation/KNVTKeychainItem.h"
+#include "foundation/NotificationCenter.h"
+
 #include "uikit/KNVTImageView.h"
 #include "uikit/KNVTSwitch.h"
 #include "uikit/Popover.h"
@@ -199,6 +202,12 @@ KNVT_SCREENSHOTS(Reauthentication)
     KNVTAuthenticationFailureWindowController failure(scene.store);
     failure.setWindowModality(Qt::NonModal);
     writer.save(QStringLiteral("failure-window"), &failure);
+    // Saved while the keyring refuses: the window says the password is kept for this run only.
+    KNVTKeychainItem::lockKeychain();
+    child<QLineEdit>(&failure, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
+    child<QPushButton>(&failure, "saveButton")->click();
+    writer.save(QStringLiteral("failure-window-keyring-refused"), &failure);
+    KNVTKeychainItem::unlockKeychain();
 }
 
 KNVT_SCREENSHOTS(AccountDetails)
@@ -303,6 +312,15 @@ KNVT_SCREENSHOTS(Preferences)
     scene.store->setLastSuccessfullSyncDate(QDateTime(QDate(2015, 3, 4), QTime(9, 5)));
     scene.store->setAutoSyncEnabled(true);
     writer.save(QStringLiteral("account-signed-in"), &window, true);
+    KNVTKeychainItem::lockKeychain();
+    scene.store->setAccountPassword(QStringLiteral("annlind"), QStringLiteral("secret1"));
+    KNVTKeychainItem::unlockKeychain();
+    KNVTSetSyncServiceAPIURLString(QStringLiteral("http://sync.example.org/api/v1"));
+    knvt::NotificationCenter::defaultCenter().post(QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification),
+                                                   scene.store);
+    writer.save(QStringLiteral("account-signed-in-with-problems"), &window, true);
+    KNVTSetSyncServiceAPIURLString(scene.fake.baseURL());
+    scene.store->setAccountPassword(QStringLiteral("annlind"), QStringLiteral("secret1"));
     scene.store->setAuthenticationFailureDate(QDateTime::currentDateTime());
     writer.save(QStringLiteral("account-password-refused"), &window, true);
     scene.store->setAutoSyncEnabled(false);

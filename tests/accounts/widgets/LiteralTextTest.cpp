@@ -72,8 +72,7 @@ TEST_F(LiteralTextTest, TheSharingHeadingShowsTheTitleAndTheOwnerAsTyped)
     KNVTCDTaskList *list = insertTaskList(kTitle, 1, owner, {store().me()});
     save();
     KNVTTaskListSharingSettingsWindowController sheet(list, &store());
-    EXPECT_EQ(reads(child<QLabel>(&sheet, "headingTextField")),
-              QStringLiteral("\"%1\" Sharing settings").arg(kTitle));
+    EXPECT_EQ(reads(child<QLabel>(&sheet, "headingTextField")), QStringLiteral("\"%1\" Sharing settings").arg(kTitle));
     EXPECT_EQ(reads(child<QLabel>(&sheet, "sharedByTextField")), owner->extendedDisplayName());
     EXPECT_TRUE(owner->extendedDisplayName().startsWith(QLatin1String("<b>Olga</b>")));
 }
@@ -82,13 +81,15 @@ TEST_F(LiteralTextTest, MessageLinesQuoteNamesAsTyped)
 {
     const QString invitee = QStringLiteral("<a href=\"https://example.org\">bea</a>");
     fake.on("POST", "/friendships.json")
-        .json(200, QJsonDocument(QJsonObject{{"friendship", knvt::test::unwrap(knvt::test::entity(
-                                                                "friendship", 80, 1,
-                                                                {{"inviter_id", 42},
-                                                                 {"invitee_id", 43},
-                                                                 {"status", "pending"},
-                                                                 {"invitee", knvt::test::user(43, invitee)}}))}})
-                       .toJson());
+        .json(200,
+              QJsonDocument(
+                  QJsonObject{{"friendship",
+                               knvt::test::unwrap(knvt::test::entity("friendship", 80, 1,
+                                                                     {{"inviter_id", 42},
+                                                                      {"invitee_id", 43},
+                                                                      {"status", "pending"},
+                                                                      {"invitee", knvt::test::user(43, invitee)}}))}})
+                  .toJson());
     KNVTFriendshipNewWindowController invitation(&store());
     invitation.open();
     child<QLineEdit>(&invitation, "usernameTextField")->setText(invitee);
@@ -102,6 +103,7 @@ TEST_F(LiteralTextTest, MessageLinesQuoteNamesAsTyped)
     child<QLineEdit>(&details, "firstNameTextField")->setText(QStringLiteral("Anna"));
     child<QPushButton>(&details, "saveButton")->click();
     ASSERT_TRUE(waitUntil([&] { return !details.isRunning(); }));
-    EXPECT_EQ(reads(child<QLabel>(&details, "progressLabel")),
-              QStringLiteral("Unable to update account detais as the username \"%1\" is already taken.").arg(kUsername));
+    EXPECT_EQ(
+        reads(child<QLabel>(&details, "progressLabel")),
+        QStringLiteral("Unable to update account detais as the username \"%1\" is already taken.").arg(kUsername));
 }
