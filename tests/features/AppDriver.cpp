@@ -732,6 +732,9 @@ namespace {
 // application pops up, if any.
 QMenu *rightClick(QWidget *viewport, const QPoint &point)
 {
+    // A click into a window in the background brings it forward first, as the window manager does.
+    viewport->window()->activateWindow();
+    QCoreApplication::processEvents();
     QTest::mouseClick(viewport, Qt::RightButton, {}, point);
     QContextMenuEvent event(QContextMenuEvent::Mouse, point, viewport->mapToGlobal(point));
     QCoreApplication::sendEvent(viewport, &event);
