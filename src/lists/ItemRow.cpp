@@ -31,6 +31,7 @@ int checkBoxStateFor(bool completed, bool cancelled)
 void fillList(ItemRow &row, const KNVTCDTaskList &list, ItemRowKind kind)
 {
     row.kind = kind;
+    row.objectID = list.objectID();
     row.uri = list.uri();
     row.title = list.title();
     row.startDate = list.startDate();
@@ -96,6 +97,7 @@ ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle, ItemRowCa
 {
     ItemRow row;
     row.kind = ItemRowKind::Task;
+    row.objectID = task.objectID();
     row.uri = cache ? cache->uri(task) : task.uri();
     row.title = task.title();
     if (showsTaskListTitle) {

@@ -51,6 +51,8 @@ private:
 struct ItemRow
 {
     ItemRowKind kind = ItemRowKind::Header;
+    // The object's identity, by which a list finds its row again after a change; null for a header.
+    ostore::ObjectID objectID;
     // The object's identifier URI; empty for a header.
     QUrl uri;
     // The header's text, or the object's title.
@@ -87,6 +89,8 @@ struct ItemRow
     static ItemRow area(const KNVTCDTaskList &area);
 
     bool isHeader() const { return kind == ItemRowKind::Header; }
+    // Everything the row shows is the same.
+    bool operator==(const ItemRow &) const = default;
     // "3 items", "1 item", "0 items": the open tasks of an open list, every task of a closed one.
     QString itemCountText() const;
     // What assistive technology reads for the row: its title and what the row shows around it.
@@ -96,7 +100,7 @@ struct ItemRow
     QVariant data(int role) const;
 };
 
-// The model role whose value is a `const knvt::ItemRow *` for the row, valid until the model's next reset. Every
+// The model role whose value is a `const knvt::ItemRow *` for the row, valid until the model's rows next change. Every
 // model whose rows the row delegates paint answers it.
 inline constexpr int ItemRowRole = Qt::UserRole + 2;
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "lists/ItemRow.h"
-
-#include "uikit/KNVTOutlineViewSection.h"
+#include "lists/ListRows.h"
+#include "lists/ListSection.h"
 
 #include <QAbstractItemModel>
 #include <QHash>
@@ -15,42 +15,33 @@ class QMimeData;
 
 namespace knvt {
 
-// One section of an outline list: the section (its identifier, the English title the drop handling tests, and its
-// shown name) and the rows under it, in display order.
-struct OutlineSection
-{
-    KNVTOutlineViewSection::Pointer section;
-    std::vector<ItemRow> rows;
-
-    const QString &identifier() const { return section->identifier(); }
-};
-
 // The model of an outline list: the sections at the top level (group rows: enabled, never selectable) and their item
-// rows below them, replaced as a whole on every rebuild (one model reset). Rows answer what the table lists' rows
-// answer (knvt::ItemRowRole, the object URI, title, accessible text); a section answers a header row of its name.
+// rows below them, changed in place (ListRows) so that the selection and the expanded sections stay with their rows.
+// Rows answer what the table lists' rows answer (knvt::ItemRowRole, the object URI, title, accessible text); a
+// section answers a header row of its name.
 //
 // Rows are also counted as the user sees them with every section expanded, each section's own row first: the row
 // numbers of the selection commands and of cellIndexForObjectValue().
-class ItemsOutlineModel : public QAbstractItemModel
+class ItemsOutlineModel : public QAbstractItemModel, public ListRows
 {
     Q_OBJECT
 
 public:
     explicit ItemsOutlineModel(QObject *parent = nullptr);
 
-    void setSections(std::vector<OutlineSection> sections);
-    const std::vector<OutlineSection> &sections() const { return m_sections; }
+    const std::vector<ListSection> &sections() const override { return m_sections; }
     // Tells the views that every row's height may have changed.
     void relayout();
 
     // ---- Rows as shown (every section expanded) ----------------------------------------------------------------
-    int numberOfRows() const { return m_numberOfRows; }
+    int numberOfRows() const;
     QModelIndex indexForRow(int row) const;
     // The shown row of `index`, or -1 for an invalid index.
     int rowForIndex(const QModelIndex &index) const;
     // The shown row of the object with `uri`, or -1.
     int rowForUri(const QUrl &uri) const;
     QModelIndex indexForUri(const QUrl &uri) const;
+    QModelIndex indexForObject(const ostore::ObjectID &id) const;
 
     // ---- Items -------------------------------------------------------------------------------------------------
     // The header row of a section index, the item row of a row index; nullptr for anything else.
@@ -75,14 +66,41 @@ public:
     QMimeData *mimeData(const QModelIndexList &indexes) const override;
     Qt::DropActions supportedDragActions() const override;
 
+    // ---- ListRows ----------------------------------------------------------------------------------------------
+    void resetSections(std::vector<ListSection> sections) override;
+    void insertSection(int at, ListSection section) override;
+    void removeSection(int at) override;
+    void moveSection(int from, int to) override;
+    void setSectionHeader(int at, const KNVTOutlineViewSection::Pointer &section, bool showsHeader) override;
+    void insertItemRows(int section, int at, std::vector<ItemRow> rows) override;
+    void removeItemRows(int section, int first, int count) override;
+    void moveItemRow(int fromSection, int from, int toSection, int to) override;
+    void setItemRow(int section, int at, ItemRow row) override;
+    void rearrange(std::vector<ListSection> arrangement) override;
+
 private:
-    std::vector<OutlineSection> m_sections;
-    // The header row of each section, made from its name.
-    std::vector<ItemRow> m_headers;
-    // The shown row of each section's own row.
-    std::vector<int> m_firstRows;
-    int m_numberOfRows = 0;
-    QHash<QUrl, int> m_rowForUri;
+    // Each section carries a number of its own for as long as it is shown: the item rows' indexes name their section
+    // by it, so that an index kept by a view still finds its section when sections come and go before it.
+    struct Shown
+    {
+        quintptr serial = 0;
+        ItemRow header;
+    };
+
+    QModelIndex indexOf(int section, int row) const;
+    int sectionOfSerial(quintptr serial) const;
+    Shown makeShown(const ListSection &section);
+    void ensureRowNumbers() const;
+    void rowsChanged() { m_rowNumbersValid = false; }
+
+    std::vector<ListSection> m_sections;
+    std::vector<Shown> m_shown;
+    quintptr m_nextSerial = 1;
+    // Rows as shown, made again on the first question after a change.
+    mutable bool m_rowNumbersValid = false;
+    mutable std::vector<int> m_firstRows;
+    mutable int m_numberOfRows = 0;
+    mutable QHash<QUrl, int> m_rowForUri;
     MimeWriter m_mimeWriter;
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "lists/ItemRow.h"
+#include "lists/ListRows.h"
+#include "lists/ListSection.h"
 
 #include <QAbstractListModel>
 #include <QHash>
@@ -13,18 +15,23 @@ class QMimeData;
 
 namespace knvt {
 
-// The rows of a table list: one flat run of headers and item rows, replaced as a whole on every rebuild (one model
-// reset). Rows answer their title, what assistive technology reads, their object's URI (knvt::ObjectUriRole) and the
-// row itself (knvt::ItemRowRole); headers are not selectable.
-class ItemsTableModel : public QAbstractListModel
+// The rows of a table list: one flat run of header rows and item rows, kept as the list's sections and changed in
+// place (ListRows), each section's header (when it shows one) right before its rows. Rows answer their title, what
+// assistive technology reads, their object's URI (knvt::ObjectUriRole) and the row itself (knvt::ItemRowRole);
+// headers are not selectable.
+class ItemsTableModel : public QAbstractListModel, public ListRows
 {
     Q_OBJECT
 
 public:
     explicit ItemsTableModel(QObject *parent = nullptr);
 
-    void setRows(std::vector<ItemRow> rows);
-    const std::vector<ItemRow> &rows() const { return m_rows; }
+    const std::vector<ListSection> &sections() const override { return m_sections; }
+    // Replaces everything with a flat run of rows: each header row starts a section, rows before the first header
+    // form one section without a header.
+    void setRows(const std::vector<ItemRow> &rows);
+    // Every row, headers included, in shown order.
+    std::vector<ItemRow> rows() const;
     // Tells the views that every row's height may have changed.
     void relayout();
     const ItemRow *rowAt(int row) const;
@@ -44,9 +51,32 @@ public:
     Qt::DropActions supportedDragActions() const override;
     Qt::DropActions supportedDropActions() const override;
 
+    // ---- ListRows ----------------------------------------------------------------------------------------------
+    void resetSections(std::vector<ListSection> sections) override;
+    void insertSection(int at, ListSection section) override;
+    void removeSection(int at) override;
+    void moveSection(int from, int to) override;
+    void setSectionHeader(int at, const KNVTOutlineViewSection::Pointer &section, bool showsHeader) override;
+    void insertItemRows(int section, int at, std::vector<ItemRow> rows) override;
+    void removeItemRows(int section, int first, int count) override;
+    void moveItemRow(int fromSection, int from, int toSection, int to) override;
+    void setItemRow(int section, int at, ItemRow row) override;
+    void rearrange(std::vector<ListSection> arrangement) override;
+
 private:
-    std::vector<ItemRow> m_rows;
-    QHash<QUrl, int> m_rowForUri;
+    // The flat row of the section's header (or of its first row, when it shows no header).
+    int start(int section) const { return m_starts[size_t(section)]; }
+    int headerRows(int section) const { return m_sections[size_t(section)].showsHeader ? 1 : 0; }
+    int length(int section) const { return headerRows(section) + int(m_sections[size_t(section)].rows.size()); }
+    int flatRow(int section, int row) const { return start(section) + headerRows(section) + row; }
+    void recount();
+
+    std::vector<ListSection> m_sections;
+    std::vector<ItemRow> m_headers;
+    std::vector<int> m_starts;
+    int m_rowCount = 0;
+    mutable bool m_rowForUriValid = false;
+    mutable QHash<QUrl, int> m_rowForUri;
     MimeWriter m_mimeWriter;
     bool m_acceptsDrops = false;
 };

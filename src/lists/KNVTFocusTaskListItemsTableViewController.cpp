@@ -4,6 +4,7 @@
 #include "lists/ItemsTableModel.h"
 #include "lists/KNVTHTMLPrinter.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
+#include "lists/ListMembership.h"
 #include "lists/Logging.h"
 #include "lists/PrintedPage.h"
 #include "lists/TaskSections.h"
@@ -29,85 +30,110 @@ using knvt::ItemRow;
 namespace {
 
 using Comparator = KNVTCDTaskStoreObject::Comparator;
+using knvt::ListSection;
+
+// The model's order, then the objects' identities: the same order whichever order the store answered in.
+bool orderedBefore(const Comparator &comparator, const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b)
+{
+    if (comparator(a, b))
+        return true;
+    if (comparator(b, a))
+        return false;
+    return knvt::TaskSections::identityLessThan(*a, *b);
+}
 
 template <class T>
 void sortObjects(std::vector<T *> &objects, const Comparator &comparator)
 {
-    std::stable_sort(objects.begin(), objects.end(),
-                     [&comparator](const T *a, const T *b) { return comparator(a, b); });
+    std::sort(objects.begin(), objects.end(),
+              [&comparator](const T *a, const T *b) { return orderedBefore(comparator, a, b); });
+}
+
+ListSection section(const QString &identifier, const QString &title, bool showsHeader = true)
+{
+    return ListSection{KNVTOutlineViewSection::create(identifier, title), {}, showsHeader};
 }
 
 // A section: its header, then one row per task; nothing when there are none.
-void appendTaskSection(std::vector<ItemRow> &rows, const QString &title, std::vector<KNVTCDTask *> tasks,
-                       const Comparator &comparator, bool showsTaskListTitle = true, bool withHeader = true)
+void appendTaskSection(std::vector<ListSection> &sections, const QString &identifier, const QString &title,
+                       std::vector<KNVTCDTask *> tasks, const Comparator &comparator, bool showsTaskListTitle = true,
+                       bool withHeader = true)
 {
     if (tasks.empty())
         return;
     sortObjects(tasks, comparator);
-    if (withHeader)
-        rows.push_back(ItemRow::header(title));
+    ListSection added = section(identifier, title, withHeader);
+    added.rows.reserve(tasks.size());
     for (KNVTCDTask *task : tasks)
-        rows.push_back(ItemRow::task(*task, showsTaskListTitle));
+        added.rows.push_back(ItemRow::task(*task, showsTaskListTitle));
+    sections.push_back(std::move(added));
+}
+
+// Today and Next: the inbox's tasks, then those of each active project and area, each list a section of its own.
+const QString kInboxSection = QStringLiteral("Inbox");
+
+QString listSection(const KNVTCDTaskList *list)
+{
+    return list ? list->uri().toString() : kInboxSection;
 }
 
 template <class Query>
-void appendPerListSections(std::vector<ItemRow> &rows, KNVTTaskStore &store, Query query, const Comparator &comparator)
+std::vector<ListSection> perListSections(KNVTTaskStore &store, Query query, const Comparator &comparator)
 {
-    appendTaskSection(rows, QStringLiteral("Inbox"), query(nullptr), comparator);
+    std::vector<ListSection> sections;
+    appendTaskSection(sections, kInboxSection, kInboxSection, query(nullptr), comparator);
     for (auto lists : {store.activeProjects(), store.activeAreas()}) {
         sortObjects(lists, KNVTCDTaskList::taskListComparator());
         for (KNVTCDTaskList *list : lists)
-            appendTaskSection(rows, list->title(), query(list), comparator, false);
+            appendTaskSection(sections, listSection(list), list->title(), query(list), comparator, false);
     }
+    return sections;
 }
 
 const QString kStateSectionTitles[4] = {QStringLiteral("Incomplete"), QStringLiteral("Scheduled"),
                                         QStringLiteral("Someday"), QStringLiteral("Completed")};
 
-std::vector<ItemRow> inboxRows(KNVTTaskStore &store)
+std::vector<ListSection> inboxSections(KNVTTaskStore &store)
 {
-    std::vector<ItemRow> rows;
-    knvt::TaskSections::byFocus(store.inboxTasks()).appendRows(rows, kStateSectionTitles);
-    return rows;
+    return knvt::TaskSections::byFocus(store.inboxTasks()).tableSections(kStateSectionTitles);
 }
 
-std::vector<ItemRow> watchedRows(KNVTTaskStore &store)
+std::vector<ListSection> watchedSections(KNVTTaskStore &store)
 {
-    std::vector<ItemRow> rows;
-    knvt::TaskSections::byStatus(store.watchedTasks()).appendRows(rows, kStateSectionTitles);
-    return rows;
+    return knvt::TaskSections::byStatus(store.watchedTasks()).tableSections(kStateSectionTitles);
 }
 
-std::vector<ItemRow> somedayRows(KNVTTaskStore &store)
+std::vector<ListSection> somedaySections(KNVTTaskStore &store)
 {
-    std::vector<ItemRow> rows;
-    appendTaskSection(rows, QStringLiteral("Someday Tasks"), store.somedayTaskWhosTaskListIsntInSomeday(),
-                      KNVTCDTaskStoreObject::somedayObjectComparator());
-    auto appendLists = [&rows](const QString &title, std::vector<KNVTCDTaskList *> lists, bool projects) {
+    std::vector<ListSection> sections;
+    appendTaskSection(sections, QStringLiteral("Someday Tasks"), QStringLiteral("Someday Tasks"),
+                      store.somedayTaskWhosTaskListIsntInSomeday(), KNVTCDTaskStoreObject::somedayObjectComparator());
+    auto appendLists = [&sections](const QString &title, std::vector<KNVTCDTaskList *> lists, bool projects) {
         if (lists.empty())
             return;
         sortObjects(lists, KNVTCDTaskStoreObject::somedayObjectComparator());
-        rows.push_back(ItemRow::header(title));
+        ListSection added = section(title, title);
         for (KNVTCDTaskList *list : lists)
-            rows.push_back(projects ? ItemRow::project(*list) : ItemRow::area(*list));
+            added.rows.push_back(projects ? ItemRow::project(*list) : ItemRow::area(*list));
+        sections.push_back(std::move(added));
     };
     appendLists(QStringLiteral("Someday Projects"), store.suspendedProjects(), true);
     appendLists(QStringLiteral("Someday Areas"), store.suspendedAreas(), false);
-    return rows;
+    return sections;
 }
 
-std::vector<ItemRow> delegatedRows(KNVTTaskStore &store)
+std::vector<ListSection> delegatedSections(KNVTTaskStore &store)
 {
     std::vector<KNVTCDUser *> users = store.sortedUsersExcludingMe();
     sortObjects(users, KNVTCDUser::userComparator());
-    std::vector<ItemRow> rows;
+    std::vector<ListSection> sections;
     for (KNVTCDUser *user : users)
-        appendTaskSection(rows, user->extendedDisplayName(), store.uncompletedTasksDelegatedTo(user),
-                          KNVTCDTask::uncompletedTaskComparator());
-    return rows;
+        appendTaskSection(sections, user->uri().toString(), user->extendedDisplayName(),
+                          store.uncompletedTasksDelegatedTo(user), KNVTCDTask::uncompletedTaskComparator());
+    return sections;
 }
 
-std::vector<ItemRow> archivedRows(KNVTTaskStore &store)
+std::vector<ListSection> archivedSections(KNVTTaskStore &store)
 {
     std::vector<KNVTCDTaskStoreObject *> objects;
     for (KNVTCDTask *task : store.archivedTasksNotInArchivedTaskList())
@@ -116,45 +142,135 @@ std::vector<ItemRow> archivedRows(KNVTTaskStore &store)
         objects.push_back(list);
     for (KNVTCDTaskList *list : store.archivedAreas())
         objects.push_back(list);
+    if (objects.empty())
+        return {};
     sortObjects(objects, KNVTCDTaskStoreObject::archivedObjectComparator());
-    std::vector<ItemRow> rows;
-    rows.reserve(objects.size());
+    ListSection archived = section(QStringLiteral("Archived"), QString(), false);
+    archived.rows.reserve(objects.size());
     for (KNVTCDTaskStoreObject *object : objects) {
         if (auto *task = dynamic_cast<KNVTCDTask *>(object)) {
             ItemRow row = ItemRow::task(*task);
             row.checkBoxEnabled = false;
-            rows.push_back(std::move(row));
+            archived.rows.push_back(std::move(row));
         } else if (auto *list = dynamic_cast<KNVTCDTaskList *>(object)) {
             if (list->isProject()) {
                 ItemRow row = ItemRow::project(*list);
                 row.checkBoxEnabled = false;
-                rows.push_back(std::move(row));
+                archived.rows.push_back(std::move(row));
             } else if (list->isArea()) {
-                rows.push_back(ItemRow::area(*list));
+                archived.rows.push_back(ItemRow::area(*list));
             }
         }
     }
-    return rows;
+    return {std::move(archived)};
 }
 
-std::vector<ItemRow> defaultRows(KNVTTaskStore &store, unsigned int focusType)
+std::vector<ListSection> defaultSections(KNVTTaskStore &store, unsigned int focusType)
 {
     KNVTFocusTaskList focus(KNVTFocusType(focusType), &store);
     std::vector<KNVTCDTask *> incomplete, completed;
     for (KNVTCDTask *task : focus.tasks())
         (task->isCompletedOrCancelled() ? completed : incomplete).push_back(task);
-    std::vector<ItemRow> rows;
-    auto append = [&rows](const QString &title, const std::vector<KNVTCDTask *> &tasks) {
+    std::vector<ListSection> sections;
+    auto append = [&sections](const QString &title, const std::vector<KNVTCDTask *> &tasks) {
         if (tasks.empty())
             return;
-        rows.push_back(ItemRow::header(title));
+        ListSection added = section(title, title);
         for (KNVTCDTask *task : tasks)
-            rows.push_back(ItemRow::task(*task));
+            added.rows.push_back(ItemRow::task(*task));
+        sections.push_back(std::move(added));
     };
     append(QStringLiteral("Incomplete"), incomplete);
     append(QStringLiteral("Completed"), completed);
-    return rows;
+    return sections;
 }
+
+// Where one task stands in the focus lists that show tasks only, decided by the condition of the list's own query.
+class FocusMembership final : public knvt::ListMembership
+{
+public:
+    FocusMembership(KNVTTaskStore &store, KNVTFocusType focusType) : m_store(store), m_focusType(focusType)
+    {
+        switch (focusType) {
+        case KNVTFocusTypeInbox: m_predicate = store.inboxTasksPredicate(); break;
+        case KNVTFocusTypeToday:
+            m_predicate = store.todayTasksPredicate();
+            m_comparator = KNVTCDTask::todayTaskComparator();
+            break;
+        case KNVTFocusTypeNext:
+            m_predicate = store.nextTasksPredicate();
+            m_comparator = KNVTCDTask::uncompletedTaskComparator();
+            break;
+        case KNVTFocusTypeScheduled:
+            m_predicate = store.scheduledTasksPredicate();
+            m_comparator = KNVTCDTask::scheduledTaskComparator();
+            break;
+        default: break;
+        }
+    }
+
+    static bool placesTasks(KNVTFocusType focusType)
+    {
+        return focusType == KNVTFocusTypeInbox || focusType == KNVTFocusTypeToday || focusType == KNVTFocusTypeNext
+            || focusType == KNVTFocusTypeScheduled;
+    }
+
+    std::optional<Placement> placementOfTask(KNVTCDTask &task) override
+    {
+        if (!m_store.evaluate(&task, m_predicate))
+            return std::nullopt;
+        switch (m_focusType) {
+        case KNVTFocusTypeInbox:
+            return Placement{kStateSectionTitles[knvt::TaskSections::focusGroupOf(task)], ItemRow::task(task)};
+        case KNVTFocusTypeScheduled: return Placement{QStringLiteral("Scheduled"), ItemRow::task(task)};
+        default: {
+            // Shown only under the inbox or an active project or area: a section the list does not show yet is left
+            // to the whole rebuild.
+            const KNVTCDTaskList *list = task.taskList();
+            return Placement{listSection(list), ItemRow::task(task, list == nullptr)};
+        }
+        }
+    }
+
+    bool taskLessThan(const QString &section, const KNVTCDTask &a, const KNVTCDTask &b) override
+    {
+        if (m_focusType == KNVTFocusTypeInbox)
+            return knvt::TaskSections::lessThan(rank(section), a, b);
+        return orderedBefore(m_comparator, &a, &b);
+    }
+
+    std::optional<ListSection> sectionToShow(const QString &identifier) override
+    {
+        if (m_focusType == KNVTFocusTypeInbox)
+            return section(identifier, identifier);
+        if (m_focusType == KNVTFocusTypeScheduled)
+            return section(identifier, QString(), false);
+        return std::nullopt;
+    }
+
+    std::optional<int> sectionRank(const QString &identifier) override
+    {
+        if (m_focusType == KNVTFocusTypeInbox)
+            return rank(identifier);
+        if (m_focusType == KNVTFocusTypeScheduled)
+            return 0;
+        return std::nullopt;
+    }
+
+private:
+    static int rank(const QString &identifier)
+    {
+        for (int i = 0; i < 4; ++i)
+            if (kStateSectionTitles[i] == identifier)
+                return i;
+        return 0;
+    }
+
+    KNVTTaskStore &m_store;
+    KNVTFocusType m_focusType;
+    ostore::Predicate m_predicate;
+    Comparator m_comparator;
+};
 
 } // namespace
 
@@ -174,37 +290,32 @@ void KNVTFocusTaskListItemsTableViewController::loadView()
     updateTableViewLabel();
 }
 
-std::vector<ItemRow> KNVTFocusTaskListItemsTableViewController::rowsForFocusType(unsigned int focusType)
+std::vector<ListSection> KNVTFocusTaskListItemsTableViewController::sectionsForFocusType(unsigned int focusType)
 {
     KNVTTaskStore &store = taskStore();
     // Each title of the rebuild is collated once, not in every comparison of the sorts.
     knvt::TitleSortKeys titleKeys;
     switch (focusType) {
-    case KNVTFocusTypeInbox: return inboxRows(store);
-    case KNVTFocusTypeToday: {
-        std::vector<ItemRow> rows;
-        appendPerListSections(
-            rows, store, [&store](const KNVTCDTaskList *list) { return store.todayTasksForTaskList(list); },
+    case KNVTFocusTypeInbox: return inboxSections(store);
+    case KNVTFocusTypeToday:
+        return perListSections(
+            store, [&store](const KNVTCDTaskList *list) { return store.todayTasksForTaskList(list); },
             KNVTCDTask::todayTaskComparator());
-        return rows;
-    }
-    case KNVTFocusTypeNext: {
-        std::vector<ItemRow> rows;
-        appendPerListSections(
-            rows, store, [&store](const KNVTCDTaskList *list) { return store.nextTasksForTaskList(list); },
+    case KNVTFocusTypeNext:
+        return perListSections(
+            store, [&store](const KNVTCDTaskList *list) { return store.nextTasksForTaskList(list); },
             KNVTCDTask::uncompletedTaskComparator());
-        return rows;
-    }
     case KNVTFocusTypeScheduled: {
-        std::vector<ItemRow> rows;
-        appendTaskSection(rows, QString(), store.scheduledTasks(), KNVTCDTask::scheduledTaskComparator(), true, false);
-        return rows;
+        std::vector<ListSection> sections;
+        appendTaskSection(sections, QStringLiteral("Scheduled"), QString(), store.scheduledTasks(),
+                          KNVTCDTask::scheduledTaskComparator(), true, false);
+        return sections;
     }
-    case KNVTFocusTypeSomeday: return somedayRows(store);
-    case KNVTFocusTypeWatched: return watchedRows(store);
-    case KNVTFocusTypeDelegated: return delegatedRows(store);
-    case KNVTFocusTypeArchived: return archivedRows(store);
-    default: return defaultRows(store, focusType);
+    case KNVTFocusTypeSomeday: return somedaySections(store);
+    case KNVTFocusTypeWatched: return watchedSections(store);
+    case KNVTFocusTypeDelegated: return delegatedSections(store);
+    case KNVTFocusTypeArchived: return archivedSections(store);
+    default: return defaultSections(store, focusType);
     }
 }
 
@@ -215,20 +326,12 @@ void KNVTFocusTaskListItemsTableViewController::setFocusTaskList(std::optional<u
     if (type == m_focusType)
         return;
     m_focusType = type;
-    updateCells();
-}
-
-void KNVTFocusTaskListItemsTableViewController::updateCells()
-{
-    setRows(m_focusType ? rowsForFocusType(*m_focusType) : std::vector<ItemRow>());
-    updateTableViewLabel();
+    resetSections(m_focusType ? sectionsForFocusType(*m_focusType) : std::vector<ListSection>());
 }
 
 void KNVTFocusTaskListItemsTableViewController::reloadData()
 {
-    rememberSelection();
-    updateCells();
-    restoreSelection();
+    updateSections(m_focusType ? sectionsForFocusType(*m_focusType) : std::vector<ListSection>());
 }
 
 void KNVTFocusTaskListItemsTableViewController::selectAllItems()
@@ -246,22 +349,19 @@ void KNVTFocusTaskListItemsTableViewController::deselectAllItems()
 
 // ---- Store changes ----
 
-void KNVTFocusTaskListItemsTableViewController::taskStoreWillChangeNotification()
-{
-    if (!m_focusType)
-        return;
-    rememberSelection();
-}
-
-void KNVTFocusTaskListItemsTableViewController::taskStoreDidChangeNotification()
+void KNVTFocusTaskListItemsTableViewController::taskStoreDidChangeNotification(
+    const std::optional<ostore::ChangeSet> &changes)
 {
     if (!m_focusType) {
         updateTableViewLabel();
         return;
     }
-    // Every query of the focus type runs again.
-    updateCells();
-    restoreSelection();
+    const KNVTFocusType focusType = *m_focusType;
+    std::optional<FocusMembership> membership;
+    if (FocusMembership::placesTasks(focusType))
+        membership.emplace(taskStore(), focusType);
+    applyStoreChange(changes, membership ? &*membership : nullptr,
+                     [focusType] { return sectionsForFocusType(focusType); });
 }
 
 // ---- Printing ----

@@ -8,8 +8,9 @@
 #include <optional>
 
 // The centre list of a focus list (Inbox, Today, Next, Scheduled, Someday, Watched, Delegated, Archived): its tasks,
-// projects and areas in the sections of the focus type, rebuilt whole after every store change with the selection
-// kept; it prints the list or the selected tasks, writes drags of its rows and takes tags dropped onto a task.
+// projects and areas in the sections of the focus type, following every store change in place (the lists of tasks
+// alone place each changed task on its own; the others compute their rows again and update the differences); it
+// prints the list or the selected tasks, writes drags of its rows and takes tags dropped onto a task.
 class KNVTFocusTaskListItemsTableViewController : public KNVTTaskStoreItemsTableViewController
 {
     Q_OBJECT
@@ -24,8 +25,8 @@ public:
     // A focus list of the type already shown changes nothing; nullopt shows no rows.
     void setFocusTaskList(std::optional<unsigned int> focusType);
 
-    // The rows of the focus type, as the store has them now.
-    static std::vector<knvt::ItemRow> rowsForFocusType(unsigned int focusType);
+    // The sections of the focus type, as the store has them now.
+    static std::vector<knvt::ListSection> sectionsForFocusType(unsigned int focusType);
 
     void selectAllItems() override;
     void deselectAllItems() override;
@@ -34,8 +35,7 @@ public:
     // The printed page (all of the list, or the selected tasks).
     QString HTMLStringForPrinting();
 
-    void taskStoreWillChangeNotification() override;
-    void taskStoreDidChangeNotification() override;
+    void taskStoreDidChangeNotification(const std::optional<ostore::ChangeSet> &changes) override;
 
     QMimeData *writeRows(const QList<int> &rows) const override;
     Qt::DropAction validateDrop(const QMimeData &mime, int row, bool fromThisProcess) override;
@@ -45,7 +45,5 @@ protected:
     void loadView() override;
 
 private:
-    void updateCells();
-
     std::optional<KNVTFocusType> m_focusType;
 };

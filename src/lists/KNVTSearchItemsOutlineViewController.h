@@ -22,7 +22,8 @@ public:
 
 protected:
     bool hasContent() const override { return !m_searchString.isNull(); }
-    std::vector<knvt::OutlineSection> sectionsForContent() override;
+    std::vector<knvt::ListSection> sectionsForContent() override;
+    std::unique_ptr<knvt::ListMembership> membership() override;
     QString emptyLabelText() const override;
 
 private:

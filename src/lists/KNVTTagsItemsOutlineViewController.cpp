@@ -1,11 +1,13 @@
 #include "lists/KNVTTagsItemsOutlineViewController.h"
 
+#include "lists/StatusMembership.h"
 #include "lists/TaskSections.h"
 
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
+#include "model/TitleSortKeys.h"
 
 KNVTTagsItemsOutlineViewController::KNVTTagsItemsOutlineViewController(
     KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
@@ -31,7 +33,7 @@ void KNVTTagsItemsOutlineViewController::setTags(const std::vector<KNVTCDTag *> 
     if (m_tags == uris)
         return;
     m_tags = uris;
-    reloadData();
+    resetContent();
 }
 
 bool KNVTTagsItemsOutlineViewController::contentStillExists(bool)
@@ -46,14 +48,29 @@ bool KNVTTagsItemsOutlineViewController::contentStillExists(bool)
     return true;
 }
 
-std::vector<knvt::OutlineSection> KNVTTagsItemsOutlineViewController::sectionsForContent()
+std::vector<knvt::ListSection> KNVTTagsItemsOutlineViewController::sectionsForContent()
 {
     const std::optional<std::vector<KNVTCDTag *>> shown = tags();
     if (!shown)
         return {};
+    knvt::TitleSortKeys titleKeys;
     return knvt::TaskSections::byStatus(taskStore().tasksForTags(*shown), knvt::TaskSections::Archived::Kept,
                                         knvt::TaskSections::SomedayInSomedayList::IsSomeday)
         .outlineSections(/*showsTaskListTitle=*/true, rowCache());
+}
+
+std::unique_ptr<knvt::ListMembership> KNVTTagsItemsOutlineViewController::membership()
+{
+    const std::optional<std::vector<KNVTCDTag *>> shown = tags();
+    if (!shown)
+        return nullptr;
+    KNVTTaskStore &store = taskStore();
+    return std::make_unique<knvt::StatusMembership>(
+        [&store, predicate = store.tasksForTagsPredicate(*shown)](KNVTCDTask &task) {
+            return store.evaluate(&task, predicate);
+        },
+        knvt::StatusMembership::outlineSections(), knvt::TaskSections::Archived::Kept,
+        knvt::TaskSections::SomedayInSomedayList::IsSomeday, /*showsTaskListTitle=*/true, rowCache());
 }
 
 QString KNVTTagsItemsOutlineViewController::HTMLStringForPrintingWithoutSelection() const

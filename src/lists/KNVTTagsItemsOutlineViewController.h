@@ -32,7 +32,8 @@ protected:
     bool hasContent() const override { return m_tags.has_value(); }
     bool contentStillExists(bool willChange) override;
     void forgetContent() override { m_tags.reset(); }
-    std::vector<knvt::OutlineSection> sectionsForContent() override;
+    std::vector<knvt::ListSection> sectionsForContent() override;
+    std::unique_ptr<knvt::ListMembership> membership() override;
     QString HTMLStringForPrintingWithoutSelection() const override;
 
 private:

@@ -1,11 +1,13 @@
 #include "lists/KNVTTaskListItemsOutlineViewController.h"
 
+#include "lists/StatusMembership.h"
 #include "lists/TaskSections.h"
 
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/TitleSortKeys.h"
 
 #include <algorithm>
 
@@ -27,7 +29,7 @@ void KNVTTaskListItemsOutlineViewController::setTaskList(KNVTCDTaskList *taskLis
     if (taskList && uri == m_taskListURI)
         return;
     m_taskListURI = uri;
-    reloadData();
+    resetContent();
 }
 
 bool KNVTTaskListItemsOutlineViewController::contentStillExists(bool)
@@ -37,13 +39,25 @@ bool KNVTTaskListItemsOutlineViewController::contentStillExists(bool)
     return list && !list->isDeleted() && !list->deletedDate().isValid();
 }
 
-std::vector<knvt::OutlineSection> KNVTTaskListItemsOutlineViewController::sectionsForContent()
+std::vector<knvt::ListSection> KNVTTaskListItemsOutlineViewController::sectionsForContent()
 {
     const KNVTCDTaskList *list = taskList();
     if (!list)
         return {};
+    knvt::TitleSortKeys titleKeys;
     return knvt::TaskSections::byStatus(list->tasks(), knvt::TaskSections::Archived::Kept)
         .outlineSections(/*showsTaskListTitle=*/false, rowCache());
+}
+
+std::unique_ptr<knvt::ListMembership> KNVTTaskListItemsOutlineViewController::membership()
+{
+    const KNVTCDTaskList *list = taskList();
+    if (!list)
+        return nullptr;
+    return std::make_unique<knvt::StatusMembership>(
+        [list](KNVTCDTask &task) { return task.taskList() == list; }, knvt::StatusMembership::outlineSections(),
+        knvt::TaskSections::Archived::Kept, knvt::TaskSections::SomedayInSomedayList::CountsAsOther,
+        /*showsTaskListTitle=*/false, rowCache());
 }
 
 bool KNVTTaskListItemsOutlineViewController::dropOfTasksQualifies(const Tasks &tasks, const TaskLists &taskLists,

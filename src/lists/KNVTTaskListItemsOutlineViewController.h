@@ -26,7 +26,8 @@ protected:
     bool hasContent() const override { return !m_taskListURI.isEmpty(); }
     bool contentStillExists(bool willChange) override;
     void forgetContent() override { m_taskListURI = QUrl(); }
-    std::vector<knvt::OutlineSection> sectionsForContent() override;
+    std::vector<knvt::ListSection> sectionsForContent() override;
+    std::unique_ptr<knvt::ListMembership> membership() override;
     bool dropOfTasksQualifies(const Tasks &tasks, const TaskLists &taskLists, bool fromThisView) const override;
     void renumberIncompleteTasks(const Tasks &before, const Tasks &after) override;
     QString HTMLStringForPrintingWithoutSelection() const override;

@@ -1,5 +1,6 @@
 #include "lists/KNVTTaskListItemsTableViewController.h"
 
+#include "lists/StatusMembership.h"
 #include "lists/TaskSections.h"
 
 #include "store/KNVTTaskStore.h"
@@ -26,47 +27,46 @@ KNVTCDTaskList *KNVTTaskListItemsTableViewController::taskList() const
     return dynamic_cast<KNVTCDTaskList *>(taskStore().objectForURI(m_taskListURI));
 }
 
+namespace {
+
+const QString (&sectionTitles())[4]
+{
+    auto tr = [](const char *text) {
+        return QCoreApplication::translate("KNVTTaskListItemsTableViewController", text);
+    };
+    static const QString titles[4] = {tr("Uncompleted"), tr("Scheduled"), tr("Someday"), tr("Completed")};
+    return titles;
+}
+
+} // namespace
+
 void KNVTTaskListItemsTableViewController::setTaskList(KNVTCDTaskList *taskList)
 {
     const QUrl uri = taskList ? taskList->uri() : QUrl();
     if (uri == m_taskListURI)
         return;
     m_taskListURI = uri;
-    updateCells();
+    resetSections(taskList ? sectionsForTaskList(*taskList) : std::vector<knvt::ListSection>());
 }
 
-std::vector<ItemRow> KNVTTaskListItemsTableViewController::rowsForTaskList(const KNVTCDTaskList &taskList)
+std::vector<knvt::ListSection> KNVTTaskListItemsTableViewController::sectionsForTaskList(const KNVTCDTaskList &taskList)
 {
-    auto tr = [](const char *text) {
-        return QCoreApplication::translate("KNVTTaskListItemsTableViewController", text);
-    };
-    const QString titles[4] = {tr("Uncompleted"), tr("Scheduled"), tr("Someday"), tr("Completed")};
-    std::vector<ItemRow> rows;
     // Each title of the rebuild is collated once, not in every comparison of the sorts.
     knvt::TitleSortKeys titleKeys;
-    knvt::TaskSections::byStatus(taskList.tasks()).appendRows(rows, titles);
-    return rows;
-}
-
-void KNVTTaskListItemsTableViewController::updateCells()
-{
-    const KNVTCDTaskList *list = taskList();
-    setRows(list ? rowsForTaskList(*list) : std::vector<ItemRow>());
-    updateTableViewLabel();
+    return knvt::TaskSections::byStatus(taskList.tasks()).tableSections(sectionTitles());
 }
 
 void KNVTTaskListItemsTableViewController::reloadData()
 {
-    rememberSelection();
-    updateCells();
-    restoreSelection();
+    const KNVTCDTaskList *list = taskList();
+    updateSections(list ? sectionsForTaskList(*list) : std::vector<knvt::ListSection>());
 }
 
 void KNVTTaskListItemsTableViewController::forgetTaskList()
 {
     // The rows of a list that is gone would still act on its tasks; the list shows nothing from now on.
     m_taskListURI = QUrl();
-    updateCells();
+    updateSections({});
 }
 
 void KNVTTaskListItemsTableViewController::taskStoreWillChangeNotification()
@@ -74,26 +74,25 @@ void KNVTTaskListItemsTableViewController::taskStoreWillChangeNotification()
     if (m_taskListURI.isEmpty())
         return;
     const KNVTCDTaskList *list = taskList();
-    if (!list || list->isDeleted() || list->deletedDate().isValid()) {
+    if (!list || list->isDeleted() || list->deletedDate().isValid())
         forgetTaskList();
-        return;
-    }
-    rememberSelection();
 }
 
-void KNVTTaskListItemsTableViewController::taskStoreDidChangeNotification()
+void KNVTTaskListItemsTableViewController::taskStoreDidChangeNotification(
+    const std::optional<ostore::ChangeSet> &changes)
 {
     if (m_taskListURI.isEmpty()) {
         updateTableViewLabel();
         return;
     }
-    const KNVTCDTaskList *list = taskList();
+    KNVTCDTaskList *list = taskList();
     if (!list || list->deletedDate().isValid()) {
         forgetTaskList();
         return;
     }
-    updateCells();
-    restoreSelection();
+    knvt::StatusMembership membership([list](KNVTCDTask &task) { return task.taskList() == list; },
+                                      knvt::StatusMembership::tableSections(sectionTitles()));
+    applyStoreChange(changes, &membership, [list] { return sectionsForTaskList(*list); });
 }
 
 QMimeData *KNVTTaskListItemsTableViewController::writeRows(const QList<int> &rows) const

@@ -20,15 +20,14 @@ public:
     KNVTCDTaskList *taskList() const;
     void setTaskList(KNVTCDTaskList *taskList);
 
-    static std::vector<knvt::ItemRow> rowsForTaskList(const KNVTCDTaskList &taskList);
+    static std::vector<knvt::ListSection> sectionsForTaskList(const KNVTCDTaskList &taskList);
 
     void reloadData() override;
     void taskStoreWillChangeNotification() override;
-    void taskStoreDidChangeNotification() override;
+    void taskStoreDidChangeNotification(const std::optional<ostore::ChangeSet> &changes) override;
     QMimeData *writeRows(const QList<int> &rows) const override;
 
 private:
-    void updateCells();
     void forgetTaskList();
 
     QUrl m_taskListURI;

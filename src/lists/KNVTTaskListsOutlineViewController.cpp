@@ -23,20 +23,22 @@ void KNVTTaskListsOutlineViewController::print()
     KNVTTaskStoreItemsViewController::print();
 }
 
-std::vector<knvt::OutlineSection> KNVTTaskListsOutlineViewController::sectionsForContent()
+std::vector<knvt::ListSection> KNVTTaskListsOutlineViewController::sectionsForContent()
 {
     KNVTTaskStore &store = taskStore();
-    std::vector<knvt::OutlineSection> sections;
+    std::vector<knvt::ListSection> sections;
     auto append = [&sections](const char *identifier, std::vector<KNVTCDTaskList *> lists, bool projects, bool sorted) {
         if (lists.empty())
             return;
         if (sorted) {
             const KNVTCDTaskStoreObject::Comparator comparator = KNVTCDTaskList::taskListComparator();
-            std::stable_sort(
-                lists.begin(), lists.end(),
-                [&comparator](const KNVTCDTaskList *a, const KNVTCDTaskList *b) { return comparator(a, b); });
+            std::sort(lists.begin(), lists.end(), [&comparator](const KNVTCDTaskList *a, const KNVTCDTaskList *b) {
+                if (comparator(a, b))
+                    return true;
+                return !comparator(b, a) && knvt::TaskSections::identityLessThan(*a, *b);
+            });
         }
-        knvt::OutlineSection section{knvt::TaskSections::outlineSection(identifier), {}};
+        knvt::ListSection section{knvt::TaskSections::outlineSection(identifier), {}, true};
         for (const KNVTCDTaskList *list : lists)
             section.rows.push_back(projects ? knvt::ItemRow::project(*list) : knvt::ItemRow::area(*list));
         sections.push_back(std::move(section));

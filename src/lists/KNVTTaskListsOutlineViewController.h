@@ -20,7 +20,7 @@ public:
 protected:
     ItemKind itemKind() const override { return ItemKind::TaskLists; }
     bool hasContent() const override { return true; }
-    std::vector<knvt::OutlineSection> sectionsForContent() override;
+    std::vector<knvt::ListSection> sectionsForContent() override;
     QString emptyLabelText() const override;
     int itemRowHeightForList() const override { return 50; }
     bool acceptsDrops() const override { return false; }

@@ -4,6 +4,8 @@
 #include "lists/ItemViews.h"
 #include "lists/KNVTTaskStoreItemsOutlineView.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
+#include "lists/ListChanges.h"
+#include "lists/ListMembership.h"
 
 #include "store/KNVTTaskStore.h"
 
@@ -15,8 +17,6 @@
 
 #include <QAtomicInteger>
 #include <QItemSelection>
-#include <QScrollBar>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -114,35 +114,69 @@ QString KNVTTaskStoreItemsOutlineViewController::emptyLabelText() const
 
 // ---- Rows ----
 
-void KNVTTaskStoreItemsOutlineViewController::updateCells()
+void KNVTTaskStoreItemsOutlineViewController::resetContent()
 {
-    m_rowCache.beginRebuild();
-    m_model->setSections(hasContent() ? sectionsForContent() : std::vector<knvt::OutlineSection>());
+    changeRows([this] {
+        m_rowCache.beginRebuild();
+        m_model->resetSections(hasContent() ? sectionsForContent() : std::vector<knvt::ListSection>());
+    });
 }
 
 void KNVTTaskStoreItemsOutlineViewController::reloadData()
 {
-    updateCells();
-    updateTableViewLabel();
-    QTimer::singleShot(0, this, [this] {
-        if (m_outlineView)
-            m_outlineView->expandAll();
+    changeRows([this] {
+        m_rowCache.beginRebuild();
+        m_model->updateSections(hasContent() ? sectionsForContent() : std::vector<knvt::ListSection>());
     });
 }
 
 void KNVTTaskStoreItemsOutlineViewController::showNothing()
 {
-    m_model->setSections({});
-    m_numberOfPreviouslySelectedItems.reset();
-    m_itemsToReselect.clear();
-    m_savedScrollValue.reset();
+    changeRows([this] { m_model->updateSections({}); });
+}
+
+void KNVTTaskStoreItemsOutlineViewController::expandSections()
+{
+    if (!m_outlineView)
+        return;
+    for (int section = 0; section < m_model->rowCount(); ++section) {
+        const QModelIndex index = m_model->indexForSection(section);
+        if (!m_outlineView->isExpanded(index))
+            m_outlineView->expand(index);
+    }
+}
+
+QList<ostore::ObjectID> KNVTTaskStoreItemsOutlineViewController::selectedObjectIDs() const
+{
+    QList<ostore::ObjectID> ids;
+    if (!m_outlineView)
+        return ids;
+    for (const QModelIndex &index : selectedCells())
+        if (const knvt::ItemRow *row = m_model->itemRowAt(index))
+            ids << row->objectID;
+    // Compared as a set: a selected row that moves past another is still the same selection.
+    std::sort(ids.begin(), ids.end(), [](const ostore::ObjectID &a, const ostore::ObjectID &b) {
+        return a.entity != b.entity ? a.entity < b.entity : a.zid < b.zid;
+    });
+    return ids;
+}
+
+void KNVTTaskStoreItemsOutlineViewController::changeRows(const std::function<void()> &change)
+{
+    const QList<ostore::ObjectID> before = selectedObjectIDs();
+    ++m_changingRows;
+    change();
+    --m_changingRows;
+    expandSections();
     updateTableViewLabel();
+    if (m_changingRows == 0 && selectedObjectIDs() != before)
+        selectionDidChange();
 }
 
 QStringList KNVTTaskStoreItemsOutlineViewController::sectionIdentifiers() const
 {
     QStringList identifiers;
-    for (const knvt::OutlineSection &section : m_model->sections())
+    for (const knvt::ListSection &section : m_model->sections())
         identifiers << section.identifier();
     return identifiers;
 }
@@ -316,6 +350,9 @@ void KNVTTaskStoreItemsOutlineViewController::selectPreviousItem()
 
 void KNVTTaskStoreItemsOutlineViewController::selectionDidChange()
 {
+    // A change of the rows reports the selection once, when it is over.
+    if (m_changingRows > 0)
+        return;
     if (m_dontForwardSelectionChangeCount > 0) {
         --m_dontForwardSelectionChangeCount;
         return;
@@ -338,18 +375,11 @@ void KNVTTaskStoreItemsOutlineViewController::taskStoreWillChangeNotification()
     if (!contentStillExists(true)) {
         forgetContent();
         showNothing();
-        return;
     }
-    const std::vector<KNVTCDTaskStoreObject *> selected = selectedObjectsOfKind();
-    m_numberOfPreviouslySelectedItems = qsizetype(selected.size());
-    m_itemsToReselect.clear();
-    for (KNVTCDTaskStoreObject *object : selected)
-        if (!object->isDeleted())
-            m_itemsToReselect << object->uri();
-    m_savedScrollValue = m_outlineView ? std::optional<int>(m_outlineView->verticalScrollBar()->value()) : std::nullopt;
 }
 
-void KNVTTaskStoreItemsOutlineViewController::taskStoreDidChangeNotification()
+void KNVTTaskStoreItemsOutlineViewController::taskStoreDidChangeNotification(
+    const std::optional<ostore::ChangeSet> &changes)
 {
     if (!hasContent()) {
         updateTableViewLabel();
@@ -360,46 +390,15 @@ void KNVTTaskStoreItemsOutlineViewController::taskStoreDidChangeNotification()
         showNothing();
         return;
     }
-    updateCells();
-
-    QList<int> found;
-    for (const QUrl &uri : std::as_const(m_itemsToReselect))
-        if (const std::optional<int> row = cellIndexForObjectValue(uri))
-            found << *row;
-    std::sort(found.begin(), found.end());
-    const qsizetype previous = m_numberOfPreviouslySelectedItems.value_or(0);
-    const std::optional<int> scrollValue = m_savedScrollValue;
-    m_numberOfPreviouslySelectedItems.reset();
-    m_itemsToReselect.clear();
-    m_savedScrollValue.reset();
-
-    // Each step on a later pass, in this order: the views take in the reset first, and a reselection must find the
-    // sections expanded before the scroll position can be put back.
-    QTimer::singleShot(0, this, [this] {
-        if (m_outlineView)
-            m_outlineView->expandAll();
+    ostore::Context *context = taskStore().managedObjectContext();
+    if (changes && context && knvt::ListChanges::touchesNoRows(*changes, *context))
+        return;
+    changeRows([&] {
+        m_rowCache.beginRebuild();
+        if (changes && context)
+            if (const std::unique_ptr<knvt::ListMembership> placing = membership())
+                if (knvt::ListChanges::apply(*m_model, *changes, *context, *placing))
+                    return;
+        m_model->updateSections(sectionsForContent());
     });
-    if (!found.isEmpty()) {
-        QTimer::singleShot(0, this, [this, found] {
-            if (!m_outlineView)
-                return;
-            // The list reports the reselection itself (below), and only when it differs from before.
-            if (selectedRows() != found)
-                ++m_dontForwardSelectionChangeCount;
-            selectRows(found);
-        });
-    }
-    if (scrollValue) {
-        QTimer::singleShot(0, this, [this, value = *scrollValue] {
-            if (m_outlineView)
-                m_outlineView->verticalScrollBar()->setValue(value);
-        });
-    }
-    if (qsizetype(found.size()) != previous) {
-        QTimer::singleShot(0, this, [this] {
-            if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
-                delegate->taskStoreItemsViewControllerSelectionDidChange(this);
-        });
-    }
-    updateTableViewLabel();
 }

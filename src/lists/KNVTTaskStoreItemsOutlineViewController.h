@@ -3,11 +3,14 @@
 #include "lists/ItemsOutlineModel.h"
 #include "lists/KNVTHTMLPrinter.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
+#include "lists/ListMembership.h"
 
 #include <QModelIndex>
 #include <QPointer>
 #include <QUrl>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -17,7 +20,7 @@ class QMimeData;
 
 namespace knvt {
 class ItemRowDelegate;
-}
+} // namespace knvt
 
 // The common part of the lists shown as an outline of titled sections (the tasks of one project or area, of the
 // chosen tags, of a search, and the projects and areas): the view and its model, row heights, the row buttons,
@@ -25,10 +28,10 @@ class ItemRowDelegate;
 // drops and printing. A list says what it shows (its sections), when it shows anything at all, which objects it
 // reselects, and how it takes drops; everything else happens here.
 //
-// A store change rebuilds every row (one model reset) and then, each on a later pass of the event loop and in this
-// order: every section is expanded, the tasks (or projects and areas) that were selected are selected again, the
-// scroll position is put back, and the host is told of a changed selection when fewer or more of them were found
-// than were selected.
+// A store change is applied in place: the rows of the tasks it touched move, appear, change or go (when the list can
+// place a task on its own, knvt::ListMembership), or else every row is computed again and only the differences are
+// applied. The selection, the current row, the scroll position and the expanded sections stay with their rows; the
+// host is told once when a selected row went.
 class KNVTTaskStoreItemsOutlineViewController : public KNVTTaskStoreItemsViewController
 {
     Q_OBJECT
@@ -85,11 +88,11 @@ public:
     void selectNextItem() override;
     void selectPreviousItem() override;
 
-    // Rebuilds the rows from the store now; every section is expanded on the next pass.
+    // Shows the rows as the store has them now, changing only those that differ.
     void reloadData() override;
     void numberOfPreviewLinesForTaskNotesDidChangeNotification() override;
     void taskStoreWillChangeNotification() override;
-    void taskStoreDidChangeNotification() override;
+    void taskStoreDidChangeNotification(const std::optional<ostore::ChangeSet> &changes) override;
 
     // ---- Drag and drop -----------------------------------------------------------------------------------------
     // The drag of `items` (item rows; when none of them gives an object, the selection): the objects' URIs and their
@@ -127,7 +130,12 @@ protected:
     // Forgets what the list shows, so that hasContent() answers false.
     virtual void forgetContent() {}
     // The sections, as the store has them now.
-    virtual std::vector<knvt::OutlineSection> sectionsForContent() = 0;
+    virtual std::vector<knvt::ListSection> sectionsForContent() = 0;
+    // Where one task stands in the list, for a store change that touched only a few tasks; nullptr when the list
+    // cannot tell on its own and computes every row again instead.
+    virtual std::unique_ptr<knvt::ListMembership> membership() { return nullptr; }
+    // Shows what the list has now been given to show: every row replaced (one reset).
+    void resetContent();
     virtual QString emptyLabelText() const;
     // The height of item rows: 90 while notes are previewed, else 50.
     virtual int itemRowHeightForList() const { return itemRowHeight(); }
@@ -156,8 +164,11 @@ protected:
 
 private:
     void ensureView();
-    void updateCells();
     void selectionDidChange();
+    // Runs `change` on the rows, then expands every section; the host hears of a changed selection once, after it.
+    void changeRows(const std::function<void()> &change);
+    QList<ostore::ObjectID> selectedObjectIDs() const;
+    void expandSections();
     // The item rows of `indexes` resolved, in the given order.
     template <class T>
     std::vector<T *> objectsAt(const QModelIndexList &indexes) const;
@@ -172,10 +183,7 @@ private:
     knvt::ItemRowCache m_rowCache;
     int m_rowHeight = 50;
     unsigned int m_dontForwardSelectionChangeCount = 0;
-    // Remembered between the store's will-change and did-change.
-    std::optional<qsizetype> m_numberOfPreviouslySelectedItems;
-    QList<QUrl> m_itemsToReselect;
-    std::optional<int> m_savedScrollValue;
+    int m_changingRows = 0;
     // Marks this list's own drags.
     quint64 m_dragSource;
     QPointer<KNVTHTMLPrinter> m_printer;

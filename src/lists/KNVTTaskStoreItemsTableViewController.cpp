@@ -5,6 +5,7 @@
 #include "lists/ItemsTableModel.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
+#include "lists/ListChanges.h"
 
 #include "store/KNVTTaskStore.h"
 
@@ -16,8 +17,6 @@
 
 #include <QItemSelection>
 #include <QMimeData>
-#include <QScrollBar>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -83,9 +82,52 @@ QWidget *KNVTTaskStoreItemsTableViewController::focusView()
 
 // ---- Rows ----
 
-void KNVTTaskStoreItemsTableViewController::setRows(std::vector<knvt::ItemRow> rows)
+void KNVTTaskStoreItemsTableViewController::resetSections(std::vector<knvt::ListSection> sections)
 {
-    m_model->setRows(std::move(rows));
+    changeRows([this, &sections] { m_model->resetSections(std::move(sections)); });
+}
+
+void KNVTTaskStoreItemsTableViewController::updateSections(std::vector<knvt::ListSection> sections)
+{
+    changeRows([this, &sections] { m_model->updateSections(std::move(sections)); });
+}
+
+void KNVTTaskStoreItemsTableViewController::applyStoreChange(
+    const std::optional<ostore::ChangeSet> &changes, knvt::ListMembership *membership,
+    const std::function<std::vector<knvt::ListSection>()> &sections)
+{
+    ostore::Context *context = taskStore().managedObjectContext();
+    if (changes && context && knvt::ListChanges::touchesNoRows(*changes, *context))
+        return;
+    changeRows([&] {
+        if (changes && context && membership && knvt::ListChanges::apply(*m_model, *changes, *context, *membership))
+            return;
+        m_model->updateSections(sections());
+    });
+}
+
+QList<ostore::ObjectID> KNVTTaskStoreItemsTableViewController::selectedObjectIDs() const
+{
+    QList<ostore::ObjectID> ids;
+    for (int row : selectedRows())
+        if (const knvt::ItemRow *item = rowAt(row))
+            ids << item->objectID;
+    // Compared as a set: a selected row that moves past another is still the same selection.
+    std::sort(ids.begin(), ids.end(), [](const ostore::ObjectID &a, const ostore::ObjectID &b) {
+        return a.entity != b.entity ? a.entity < b.entity : a.zid < b.zid;
+    });
+    return ids;
+}
+
+void KNVTTaskStoreItemsTableViewController::changeRows(const std::function<void()> &change)
+{
+    const QList<ostore::ObjectID> before = selectedObjectIDs();
+    ++m_changingRows;
+    change();
+    --m_changingRows;
+    updateTableViewLabel();
+    if (m_changingRows == 0 && selectedObjectIDs() != before)
+        selectionDidChange();
 }
 
 int KNVTTaskStoreItemsTableViewController::numberOfRows() const
@@ -247,7 +289,8 @@ void KNVTTaskStoreItemsTableViewController::selectPreviousItem()
 
 void KNVTTaskStoreItemsTableViewController::selectionDidChange()
 {
-    if (m_reselecting)
+    // A change of the rows reports the selection once, when it is over.
+    if (m_changingRows > 0)
         return;
     if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
         delegate->taskStoreItemsViewControllerSelectionDidChange(this);
@@ -260,50 +303,6 @@ void KNVTTaskStoreItemsTableViewController::numberOfPreviewLinesForTaskNotesDidC
     m_delegate->setRowHeight(itemRowHeight());
     m_tableView->setProperty("rowHeight", m_delegate->rowHeight());
     m_model->relayout();
-}
-
-// ---- Store changes ----
-
-void KNVTTaskStoreItemsTableViewController::rememberSelection()
-{
-    const Tasks selected = selectedTasks();
-    m_numberOfPreviouslySelectedTasks = qsizetype(selected.size());
-    m_tasksToReselect.clear();
-    for (KNVTCDTask *task : selected)
-        if (!task->isDeleted())
-            m_tasksToReselect << task->uri();
-    m_savedScrollValue = m_tableView ? m_tableView->verticalScrollBar()->value() : 0;
-}
-
-void KNVTTaskStoreItemsTableViewController::restoreSelection()
-{
-    QList<int> found;
-    for (const QUrl &uri : std::as_const(m_tasksToReselect))
-        if (const std::optional<int> row = cellIndexForObjectValue(uri))
-            found << *row;
-    const qsizetype previous = m_numberOfPreviouslySelectedTasks.value_or(0);
-    const int scrollValue = m_savedScrollValue;
-    m_numberOfPreviouslySelectedTasks.reset();
-    m_tasksToReselect.clear();
-
-    QPointer<KNVTTaskStoreItemsTableViewController> self(this);
-    // One pass later, after the views have taken in the reset.
-    QTimer::singleShot(0, this, [self, found, scrollValue] {
-        if (!self)
-            return;
-        self->m_reselecting = true;
-        if (!found.isEmpty())
-            self->selectRows(found);
-        if (self->m_tableView)
-            self->m_tableView->verticalScrollBar()->setValue(scrollValue);
-        self->m_reselecting = false;
-    });
-    if (qsizetype(found.size()) != previous) {
-        QTimer::singleShot(0, this, [self] {
-            if (self && self->taskStoreItemsViewControllerDelegate())
-                self->taskStoreItemsViewControllerDelegate()->taskStoreItemsViewControllerSelectionDidChange(self);
-        });
-    }
 }
 
 void KNVTTaskStoreItemsTableViewController::updateTableViewLabel()

@@ -2,11 +2,13 @@
 
 #include "lists/ItemRow.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
+#include "lists/ListSection.h"
 
 #include <QPointer>
 #include <QSet>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -16,12 +18,14 @@ class QMimeData;
 namespace knvt {
 class ItemRowDelegate;
 class ItemsTableModel;
+class ListMembership;
 } // namespace knvt
 
 // The common part of the lists shown as one table of section headers and item rows: the view, the model, the row
 // heights from the notes preview preference (headers 20, items 50 or 90), double click, the row buttons, the keys,
-// the selection commands, and keeping the selection and the scroll position across a store change. Subclasses
-// build their rows; every rebuild is one reset of the model.
+// the selection commands, and following the store's changes in place. Subclasses say what their sections are and,
+// where they can, where one task stands (knvt::ListMembership); a store change then moves, inserts, updates or
+// removes only the rows concerned, so the selection, the current row and the scroll position stay with their rows.
 class KNVTTaskStoreItemsTableViewController : public KNVTTaskStoreItemsViewController
 {
     Q_OBJECT
@@ -73,28 +77,27 @@ public:
 
 protected:
     void loadView() override;
-    // Replaces the rows (one reset); the selection is gone until reselected.
-    void setRows(std::vector<knvt::ItemRow> rows);
+    // Shows other contents: every row replaced (one reset).
+    void resetSections(std::vector<knvt::ListSection> sections);
+    // Shows `sections` in place of what is shown, changing only the rows that differ.
+    void updateSections(std::vector<knvt::ListSection> sections);
+    // A store change: the change set applied on its own through `membership` (nullptr: the list cannot place a task
+    // on its own) when it can be, else every row computed again by `sections` and updated in place. The host hears
+    // once when the selection lost a row.
+    void applyStoreChange(const std::optional<ostore::ChangeSet> &changes, knvt::ListMembership *membership,
+                          const std::function<std::vector<knvt::ListSection>()> &sections);
     // The empty-list label: "No Tasks" while there is no row.
     void updateTableViewLabel();
-
-    // The selection memory of a store change: at will-change the selected tasks that are not being deleted, their
-    // number, and the scroll position; at did-change the rows are rebuilt (by the subclass) and then
-    // restoreSelection() selects exactly the remembered tasks that are still listed, puts the scroll position back
-    // and, when the number of selected tasks changed, tells the host.
-    void rememberSelection();
-    void restoreSelection();
-    bool hasRememberedSelection() const { return m_numberOfPreviouslySelectedTasks.has_value(); }
 
 private:
     void selectionDidChange();
     void ensureView();
+    // Runs `change` on the rows; the host hears of a changed selection once, after it.
+    void changeRows(const std::function<void()> &change);
+    QList<ostore::ObjectID> selectedObjectIDs() const;
 
     QPointer<KNVTTaskStoreItemsTableView> m_tableView;
     knvt::ItemsTableModel *m_model = nullptr;
     knvt::ItemRowDelegate *m_delegate = nullptr;
-    std::optional<qsizetype> m_numberOfPreviouslySelectedTasks;
-    QList<QUrl> m_tasksToReselect;
-    int m_savedScrollValue = 0;
-    bool m_reselecting = false;
+    int m_changingRows = 0;
 };

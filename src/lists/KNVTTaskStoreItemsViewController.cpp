@@ -5,6 +5,7 @@
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
 
 #include "store/KNVTTaskStore.h"
+#include "store/TaskStoreChanges.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -26,7 +27,9 @@ KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStore
     center.addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification), store, this,
                        [this](const knvt::Notification &) { taskStoreWillChangeNotification(); });
     center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), store, this,
-                       [this](const knvt::Notification &) { taskStoreDidChangeNotification(); });
+                       [this](const knvt::Notification &notification) {
+                           taskStoreDidChangeNotification(knvt::TaskStoreChanges::fromNotification(notification));
+                       });
     center.addObserver(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLinesDidChangeNotification), nullptr, this,
                        [this](const knvt::Notification &) { numberOfPreviewLinesForTaskNotesDidChangeNotification(); });
 }

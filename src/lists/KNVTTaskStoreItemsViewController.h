@@ -2,6 +2,8 @@
 
 #include "store/KNVTTaskStoreCapabilities.h"
 
+#include "objectstore/ChangeSet.h"
+
 #include "uikit/CommandTarget.h"
 #include "uikit/KNVTViewController.h"
 
@@ -86,7 +88,8 @@ public:
 
     // ---- Hooks -------------------------------------------------------------------------------------------------
     virtual void taskStoreWillChangeNotification() {}
-    virtual void taskStoreDidChangeNotification() {}
+    // `changes`: what the store's change touched; nullopt when it cannot tell (the rows must be computed again).
+    virtual void taskStoreDidChangeNotification(const std::optional<ostore::ChangeSet> &changes) { (void)changes; }
     virtual void numberOfPreviewLinesForTaskNotesDidChangeNotification() {}
     // Shows the rows as the store has them now, keeping the selection; the base has none.
     virtual void reloadData() {}

@@ -12,19 +12,48 @@
 
 namespace knvt {
 
+int TaskSections::focusGroupOf(const KNVTCDTask &task)
+{
+    if (task.isScheduled())
+        return 1;
+    if (task.isSomeday())
+        return 2;
+    if (task.isCompletedOrCancelled())
+        return 3;
+    return 0;
+}
+
+std::optional<int> TaskSections::statusGroupOf(const KNVTCDTask &task, Archived archived,
+                                               SomedayInSomedayList somedayInSomedayList)
+{
+    if (task.deletedDate().isValid() || task.isDeleted())
+        return std::nullopt;
+    if (archived == Archived::LeftOut && task.isArchived())
+        return std::nullopt;
+    const KNVTCDTaskList *list = task.taskList();
+    const bool listIsSomeday = list && list->status() == qint64(KNVTTaskListStatusSomeday);
+    const bool someday = task.status() == qint64(KNVTTaskStatusSomeday)
+        && (!listIsSomeday || somedayInSomedayList == SomedayInSomedayList::IsSomeday);
+    if (someday)
+        return 2;
+    if (task.isCompletedOrCancelled())
+        return 3;
+    if (task.isScheduled())
+        return 1;
+    return 0;
+}
+
+std::vector<KNVTCDTask *> &TaskSections::group(int i)
+{
+    std::vector<KNVTCDTask *> *groups[] = {&incomplete, &scheduled, &someday, &completed};
+    return *groups[i];
+}
+
 TaskSections TaskSections::byFocus(const std::vector<KNVTCDTask *> &tasks)
 {
     TaskSections sections;
-    for (KNVTCDTask *task : tasks) {
-        if (task->isScheduled())
-            sections.scheduled.push_back(task);
-        else if (task->isSomeday())
-            sections.someday.push_back(task);
-        else if (task->isCompletedOrCancelled())
-            sections.completed.push_back(task);
-        else
-            sections.incomplete.push_back(task);
-    }
+    for (KNVTCDTask *task : tasks)
+        sections.group(focusGroupOf(*task)).push_back(task);
     return sections;
 }
 
@@ -32,24 +61,9 @@ TaskSections TaskSections::byStatus(const std::vector<KNVTCDTask *> &tasks, Arch
                                     SomedayInSomedayList somedayInSomedayList)
 {
     TaskSections sections;
-    for (KNVTCDTask *task : tasks) {
-        if (task->deletedDate().isValid() || task->isDeleted())
-            continue;
-        if (archived == Archived::LeftOut && task->isArchived())
-            continue;
-        const KNVTCDTaskList *list = task->taskList();
-        const bool listIsSomeday = list && list->status() == qint64(KNVTTaskListStatusSomeday);
-        const bool someday = task->status() == qint64(KNVTTaskStatusSomeday)
-            && (!listIsSomeday || somedayInSomedayList == SomedayInSomedayList::IsSomeday);
-        if (someday)
-            sections.someday.push_back(task);
-        else if (task->isCompletedOrCancelled())
-            sections.completed.push_back(task);
-        else if (task->isScheduled())
-            sections.scheduled.push_back(task);
-        else
-            sections.incomplete.push_back(task);
-    }
+    for (KNVTCDTask *task : tasks)
+        if (const std::optional<int> i = statusGroupOf(*task, archived, somedayInSomedayList))
+            sections.group(*i).push_back(task);
     return sections;
 }
 
@@ -78,21 +92,60 @@ std::optional<qint64> scheduleKey(const KNVTCDTask &task)
     return std::nullopt;
 }
 
-// Orders by the key (missing keys last; `descending` for the newest first), then by title where titles are known.
+std::optional<qint64> groupKey(int group, const KNVTCDTask &task)
+{
+    switch (group) {
+    case 0: return task.taskListOrderIndex();
+    case 1: return scheduleKey(task);
+    case 3: {
+        const QDateTime date = task.statusModifiedDate();
+        if (date.isValid())
+            return date.toMSecsSinceEpoch();
+        return std::nullopt;
+    }
+    default: return std::nullopt;
+    }
+}
+
+// Orders by the key (missing keys last; `descending` for the newest first), then by title where titles are known,
+// then by the objects' identities, so that the order is the same whichever order the tasks came in.
 void sortEntries(std::vector<SortEntry> &entries, bool descending)
 {
-    std::stable_sort(entries.begin(), entries.end(), [descending](const SortEntry &a, const SortEntry &b) {
+    std::sort(entries.begin(), entries.end(), [descending](const SortEntry &a, const SortEntry &b) {
         if (a.key.has_value() != b.key.has_value())
             return a.key.has_value();
         if (a.key && *a.key != *b.key)
             return descending ? *a.key > *b.key : *a.key < *b.key;
         if (a.title && b.title)
-            return a.title->compare(*b.title) < 0;
-        return false;
+            if (const int order = a.title->compare(*b.title); order != 0)
+                return order < 0;
+        return TaskSections::identityLessThan(*a.task, *b.task);
     });
 }
 
 } // namespace
+
+bool TaskSections::identityLessThan(const ostore::Object &a, const ostore::Object &b)
+{
+    const ostore::ObjectID x = a.objectID();
+    const ostore::ObjectID y = b.objectID();
+    return x.entity != y.entity ? x.entity < y.entity : x.zid < y.zid;
+}
+
+bool TaskSections::lessThan(int group, const KNVTCDTask &a, const KNVTCDTask &b)
+{
+    const std::optional<qint64> x = groupKey(group, a);
+    const std::optional<qint64> y = groupKey(group, b);
+    if (x.has_value() != y.has_value())
+        return x.has_value();
+    if (x && *x != *y)
+        return group == 3 ? *x > *y : *x < *y;
+    // Closed tasks have no second order.
+    if (group != 3)
+        if (const int order = TitleSortKeys::sortKey(a.title()).compare(TitleSortKeys::sortKey(b.title())); order != 0)
+            return order < 0;
+    return identityLessThan(a, b);
+}
 
 std::vector<KNVTCDTask *> TaskSections::sortedGroup(int i) const
 {
@@ -102,18 +155,7 @@ std::vector<KNVTCDTask *> TaskSections::sortedGroup(int i) const
     entries.reserve(tasks.size());
     QHash<qint64, int> keyCounts;
     for (KNVTCDTask *task : tasks) {
-        SortEntry entry{task, std::nullopt, std::nullopt};
-        switch (i) {
-        case 0: entry.key = task->taskListOrderIndex(); break;
-        case 1: entry.key = scheduleKey(*task); break;
-        case 3: {
-            const QDateTime date = task->statusModifiedDate();
-            if (date.isValid())
-                entry.key = date.toMSecsSinceEpoch();
-            break;
-        }
-        default: break;
-        }
+        SortEntry entry{task, groupKey(i, *task), std::nullopt};
         if (entry.key)
             ++keyCounts[*entry.key];
         entries.push_back(std::move(entry));
@@ -132,16 +174,20 @@ std::vector<KNVTCDTask *> TaskSections::sortedGroup(int i) const
     return sorted;
 }
 
-void TaskSections::appendRows(std::vector<ItemRow> &rows, const QString (&titles)[4], ItemRowCache *cache) const
+std::vector<ListSection> TaskSections::tableSections(const QString (&titles)[4], ItemRowCache *cache) const
 {
+    std::vector<ListSection> sections;
     for (int i = 0; i < 4; ++i) {
         const std::vector<KNVTCDTask *> tasks = sortedGroup(i);
         if (tasks.empty())
             continue;
-        rows.push_back(ItemRow::header(titles[i]));
+        ListSection section{KNVTOutlineViewSection::create(titles[i], titles[i]), {}, true};
+        section.rows.reserve(tasks.size());
         for (KNVTCDTask *task : tasks)
-            rows.push_back(ItemRow::task(*task, true, cache));
+            section.rows.push_back(ItemRow::task(*task, true, cache));
+        sections.push_back(std::move(section));
     }
+    return sections;
 }
 
 KNVTOutlineViewSection::Pointer TaskSections::outlineSection(const char *identifier)
@@ -151,19 +197,24 @@ KNVTOutlineViewSection::Pointer TaskSections::outlineSection(const char *identif
         QCoreApplication::translate("KNVTTaskStoreItemsOutlineViewController", identifier));
 }
 
-std::vector<OutlineSection> TaskSections::outlineSections(bool showsTaskListTitle, ItemRowCache *cache) const
+const char *TaskSections::outlineIdentifier(int group)
 {
     static const char *const identifiers[4] = {
         QT_TRANSLATE_NOOP("KNVTTaskStoreItemsOutlineViewController", "Incomplete"),
         QT_TRANSLATE_NOOP("KNVTTaskStoreItemsOutlineViewController", "Scheduled"),
         QT_TRANSLATE_NOOP("KNVTTaskStoreItemsOutlineViewController", "Someday"),
         QT_TRANSLATE_NOOP("KNVTTaskStoreItemsOutlineViewController", "Completed")};
-    std::vector<OutlineSection> sections;
+    return identifiers[group];
+}
+
+std::vector<ListSection> TaskSections::outlineSections(bool showsTaskListTitle, ItemRowCache *cache) const
+{
+    std::vector<ListSection> sections;
     for (int i = 0; i < 4; ++i) {
         const std::vector<KNVTCDTask *> tasks = sortedGroup(i);
         if (tasks.empty())
             continue;
-        OutlineSection section{outlineSection(identifiers[i]), {}};
+        ListSection section{outlineSection(outlineIdentifier(i)), {}, true};
         section.rows.reserve(tasks.size());
         for (KNVTCDTask *task : tasks)
             section.rows.push_back(ItemRow::task(*task, showsTaskListTitle, cache));

@@ -1,13 +1,18 @@
 #pragma once
 
 #include "lists/ItemRow.h"
-#include "lists/ItemsOutlineModel.h"
+#include "lists/ListSection.h"
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class KNVTCDTask;
+
+namespace ostore {
+class Object;
+}
 
 namespace knvt {
 
@@ -32,15 +37,30 @@ struct TaskSections
     static TaskSections byStatus(const std::vector<KNVTCDTask *> &tasks, Archived archived = Archived::LeftOut,
                                  SomedayInSomedayList somedayInSomedayList = SomedayInSomedayList::CountsAsOther);
 
+    // The group (0 incomplete to 3 completed) of one task, as byFocus() and byStatus() decide it; nullopt for a task
+    // byStatus() leaves out.
+    static int focusGroupOf(const KNVTCDTask &task);
+    static std::optional<int>
+    statusGroupOf(const KNVTCDTask &task, Archived archived = Archived::LeftOut,
+                  SomedayInSomedayList somedayInSomedayList = SomedayInSomedayList::CountsAsOther);
+
     // The group at `i` (0 incomplete to 3 completed), sorted by its comparator.
     std::vector<KNVTCDTask *> sortedGroup(int i) const;
+    std::vector<KNVTCDTask *> &group(int i);
+    // The order of sortedGroup(): whether `a` comes before `b` in group `group`. Tasks that tie on everything shown
+    // are ordered by their identities, so a task placed on its own lands where a whole sort would put it.
+    static bool lessThan(int group, const KNVTCDTask &a, const KNVTCDTask &b);
+    // The last order of every sort of the lists: by identity.
+    static bool identityLessThan(const ostore::Object &a, const ostore::Object &b);
 
-    // Appends each non-empty group as a header titled `titles[i]` and its rows.
-    void appendRows(std::vector<ItemRow> &rows, const QString (&titles)[4], ItemRowCache *cache = nullptr) const;
+    // Each non-empty group as a section whose identifier and header are `titles[i]`.
+    std::vector<ListSection> tableSections(const QString (&titles)[4], ItemRowCache *cache = nullptr) const;
 
     // The non-empty groups as the sections "Incomplete", "Scheduled", "Someday" and "Completed" of an outline list
     // (names localised). `showsTaskListTitle`: the rows name each task's list.
-    std::vector<OutlineSection> outlineSections(bool showsTaskListTitle, ItemRowCache *cache = nullptr) const;
+    std::vector<ListSection> outlineSections(bool showsTaskListTitle, ItemRowCache *cache = nullptr) const;
+    // The identifiers of the four groups' outline sections.
+    static const char *outlineIdentifier(int group);
     // The section of an outline list with `identifier`, shown as its localised name.
     static KNVTOutlineViewSection::Pointer outlineSection(const char *identifier);
 };

@@ -423,6 +423,19 @@ qsizetype Context::countEntity(EntityId entity, const Predicate &predicate, knvt
     return n;
 }
 
+bool Context::evaluate(const Object *object, const Predicate &predicate)
+{
+    assertThread("evaluate");
+    if (!isOpen() || !object || object->m_context != this)
+        return false;
+    EvalScope scope(*this);
+    Evaluator evaluator(scope, object->entity().id, predicate);
+    if (object->m_pendingDelete || object->m_state == Object::State::Gone || !scope.prepare(nullptr))
+        return false;
+    const RowRef row = scope.rowFor(object);
+    return row.isValid() && evaluator.matches(row);
+}
+
 Object *Context::firstEntity(EntityId entity, const Predicate &predicate)
 {
     assertThread("firstObject");

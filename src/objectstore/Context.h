@@ -67,6 +67,9 @@ public:
     {
         return countEntity(entityFor<T>(), predicate, error);
     }
+    // Whether `object` is among what a fetch of its entity with `predicate` would answer now, decided on the
+    // object alone: a list asks it of the few objects a save changed instead of running its whole query again.
+    bool evaluate(const Object *object, const Predicate &predicate);
     template <class T>
     T *firstObject(const Predicate &predicate = {})
     {

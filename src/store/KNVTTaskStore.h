@@ -365,6 +365,8 @@ private:
     void observeContext();
     void relayWillSave();
     void relayChanges(const ostore::ChangeSet &changes);
+    // Will-change and a did-change that carries no change set.
+    void relayUnknownChanges();
     void postSystemInformationChange();
     void refreshForSystemEvent();
     void writeSyncMetaDataValue(const QString &key, const QVariant &value, bool post);

@@ -332,34 +332,58 @@ qsizetype KNVTTaskStoreQueries::numberOfNotifications()
 
 // -- Focus lists ---------------------------------------------------------------------------------------------------
 
-std::vector<KNVTCDTask *> KNVTTaskStoreQueries::inboxTasks()
+Predicate KNVTTaskStoreQueries::inboxTasksPredicate()
 {
     // "assignee == %@ AND taskList == nil AND archivedDate == nil && deletedDate == nil"
-    return fetch<KNVTCDTask>(Task, key("assignee") == me() && isNull("taskList") && notArchived() && live());
+    return key("assignee") == me() && isNull("taskList") && notArchived() && live();
 }
 
-std::vector<KNVTCDTask *> KNVTTaskStoreQueries::todayTasks()
+Predicate KNVTTaskStoreQueries::todayTasksPredicate()
 {
-    return fetch<KNVTCDTask>(Task, dueAndToday(me(), now()));
+    return dueAndToday(me(), now());
 }
 
-std::vector<KNVTCDTask *> KNVTTaskStoreQueries::nextTasks()
+Predicate KNVTTaskStoreQueries::nextTasksPredicate()
 {
     // "assignee == %@ && dueDate == nil AND startDate == nil AND archivedDate == nil AND status == %@ AND
     // deletedDate == nil"
-    return fetch<KNVTCDTask>(Task,
-                             key("assignee") == me() && isNull("dueDate") && isNull("startDate") && notArchived()
-                                 && key("status") == Actionable && live());
+    return key("assignee") == me() && isNull("dueDate") && isNull("startDate") && notArchived()
+        && key("status") == Actionable && live();
 }
 
-std::vector<KNVTCDTask *> KNVTTaskStoreQueries::scheduledTasks()
+Predicate KNVTTaskStoreQueries::scheduledTasksPredicate()
 {
     // "assignee == %@ AND (dueDate > %@ OR startDate > %@) AND status != %@ AND status != %@ AND archivedDate == nil
     // AND deletedDate == nil"
     const QDateTime date = now();
-    return fetch<KNVTCDTask>(Task,
-                             key("assignee") == me() && (key("dueDate") > date || key("startDate") > date) && open()
-                                 && notArchived() && live());
+    return key("assignee") == me() && (key("dueDate") > date || key("startDate") > date) && open() && notArchived()
+        && live();
+}
+
+bool KNVTTaskStoreQueries::evaluate(const ostore::Object *object, const Predicate &predicate)
+{
+    ostore::Context *context = managedObjectContext();
+    return context && context->evaluate(object, predicate);
+}
+
+std::vector<KNVTCDTask *> KNVTTaskStoreQueries::inboxTasks()
+{
+    return fetch<KNVTCDTask>(Task, inboxTasksPredicate());
+}
+
+std::vector<KNVTCDTask *> KNVTTaskStoreQueries::todayTasks()
+{
+    return fetch<KNVTCDTask>(Task, todayTasksPredicate());
+}
+
+std::vector<KNVTCDTask *> KNVTTaskStoreQueries::nextTasks()
+{
+    return fetch<KNVTCDTask>(Task, nextTasksPredicate());
+}
+
+std::vector<KNVTCDTask *> KNVTTaskStoreQueries::scheduledTasks()
+{
+    return fetch<KNVTCDTask>(Task, scheduledTasksPredicate());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::somedayTasks()
@@ -414,16 +438,14 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::somedayTaskWhosTaskListIsntInSom
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::todayTasksForTaskList(const KNVTCDTaskList *taskList)
 {
-    return fetch<KNVTCDTask>(Task, key("taskList") == taskList && dueAndToday(me(), now()));
+    return fetch<KNVTCDTask>(Task, key("taskList") == taskList && todayTasksPredicate());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::nextTasksForTaskList(const KNVTCDTaskList *taskList)
 {
     // "assignee == %@ AND taskList == %@ && dueDate == nil AND startDate == nil AND archivedDate == nil AND status ==
     // %@ AND deletedDate == nil"
-    return fetch<KNVTCDTask>(Task,
-                             key("assignee") == me() && key("taskList") == taskList && isNull("dueDate")
-                                 && isNull("startDate") && notArchived() && key("status") == Actionable && live());
+    return fetch<KNVTCDTask>(Task, key("taskList") == taskList && nextTasksPredicate());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::scheduledTasksForTaskList(const KNVTCDTaskList *taskList)
@@ -572,23 +594,32 @@ qsizetype KNVTTaskStoreQueries::numberOfWatchedTasks()
 
 // -- Tags and search -----------------------------------------------------------------------------------------------
 
-std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksForTags(const std::vector<KNVTCDTag *> &tags)
+Predicate KNVTTaskStoreQueries::tasksForTagsPredicate(const std::vector<KNVTCDTag *> &tags)
 {
     // "deletedDate == nil", then for each tag one link of this task to it that is itself live: a tag removed from a
     // task leaves a tombstoned link behind until the removal is pushed.
     Predicate predicate = live();
     for (const KNVTCDTag *tag : tags)
         predicate = predicate && any("taggedTasks", key("tag") == tag && isNull("deletedDate"));
-    return fetch<KNVTCDTask>(Task, predicate);
+    return predicate;
+}
+
+Predicate KNVTTaskStoreQueries::tasksForSearchTermPredicate(const QString &term)
+{
+    // "(title contains[cd] %@ OR notes contains[cd] %@) AND deletedDate == nil"
+    return (key("title").contains(term, ostore::Fold::CaseDiacritic)
+            || key("notes").contains(term, ostore::Fold::CaseDiacritic))
+        && live();
+}
+
+std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksForTags(const std::vector<KNVTCDTag *> &tags)
+{
+    return fetch<KNVTCDTask>(Task, tasksForTagsPredicate(tags));
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksForSearchTerm(const QString &term)
 {
-    // "(title contains[cd] %@ OR notes contains[cd] %@) AND deletedDate == nil"
-    return fetch<KNVTCDTask>(Task,
-                             (key("title").contains(term, ostore::Fold::CaseDiacritic)
-                              || key("notes").contains(term, ostore::Fold::CaseDiacritic))
-                                 && live());
+    return fetch<KNVTCDTask>(Task, tasksForSearchTermPredicate(term));
 }
 
 // -- Projects and areas --------------------------------------------------------------------------------------------

@@ -78,6 +78,18 @@ public:
     std::vector<KNVTCDTask *> uncompletedTasksCreatedBy(const KNVTCDUser *creator, const KNVTCDUser *assignee);
     std::vector<KNVTCDTask *> uncompletedTasksDelegatedTo(const KNVTCDUser *user);
 
+    // -- Membership of one object ----------------------------------------------------------------------------------
+    // The conditions of the queries of the same names. A list that shows a query's result decides with them whether
+    // an object a save changed belongs to it, on that object alone, exactly as the query would.
+    ostore::Predicate inboxTasksPredicate();
+    ostore::Predicate todayTasksPredicate();
+    ostore::Predicate nextTasksPredicate();
+    ostore::Predicate scheduledTasksPredicate();
+    ostore::Predicate tasksForTagsPredicate(const std::vector<KNVTCDTag *> &tags);
+    ostore::Predicate tasksForSearchTermPredicate(const QString &term);
+    // Whether `object` meets `predicate` now (false without a library, and for an object being deleted).
+    bool evaluate(const ostore::Object *object, const ostore::Predicate &predicate);
+
     // -- Due dates -----------------------------------------------------------------------------------------------
     std::vector<KNVTCDTask *> dueTasks();
     std::vector<KNVTCDTask *> dueAndTodayTasks();

@@ -1,5 +1,6 @@
 #include "store/KNVTTaskStore.h"
 #include "store/Logging.h"
+#include "store/TaskStoreChanges.h"
 
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
@@ -139,8 +140,15 @@ void KNVTTaskStore::relayChanges(const ostore::ChangeSet &changes)
                         QVariant::fromValue(uris(m_coordinator.get(), changes.updated)));
         userInfo.insert(QString::fromLatin1(KNVTTaskStoreDeletedObjectsKey),
                         QVariant::fromValue(uris(m_coordinator.get(), changes.deleted)));
+        knvt::TaskStoreChanges::insert(userInfo, changes);
     }
     postNotification(KNVTTaskStoreDidChangeNotification, userInfo);
+}
+
+void KNVTTaskStore::relayUnknownChanges()
+{
+    postNotification(KNVTTaskStoreWillChangeNotification);
+    postNotification(KNVTTaskStoreDidChangeNotification);
 }
 
 // ---- Other processes ----
@@ -166,14 +174,16 @@ void KNVTTaskStore::changedExternally()
     if (m_coordinator && m_context) {
         knvt::Error error;
         const ostore::ChangeSet changes = m_coordinator->reloadExternalChanges(&error);
-        if (error)
-            qCWarning(lcStore).noquote() << "Other processes' changes could not be read:" << error.description();
         m_context->refreshAll(true);
-        // The merge is relayed as will-change and did-change even when nothing was found, so every list rebuilds.
-        m_context->mergeChanges(changes, ostore::ChangeOrigin::External);
+        if (error) {
+            qCWarning(lcStore).noquote() << "Other processes' changes could not be read:" << error.description();
+            // What changed is not known: every list computes its rows again.
+            relayUnknownChanges();
+        } else {
+            m_context->mergeChanges(changes, ostore::ChangeOrigin::External);
+        }
     } else {
-        relayWillSave();
-        relayChanges({});
+        relayUnknownChanges();
     }
     m_lastSaveDate = shared;
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "objectstore/ChangeSet.h"
+
+#include <QVariantMap>
+
+#include <optional>
+
+namespace knvt {
+
+struct Notification;
+
+// What a did-change notification of the task store says about the objects that changed. A save, a sync's merge and a
+// reload of another process's writes carry their change set; the midnight, clock, time-zone and wake refreshes and a
+// reload that failed carry none, and then nothing is known: a list must compute its rows again.
+class TaskStoreChanges
+{
+public:
+    // The user-info key of the change set (an ostore::ChangeSet), next to the URI lists of the store's own keys.
+    static constexpr char ChangeSetKey[] = "changeSet";
+
+    // The change set of `userInfo`, or nullopt when the notification does not know what changed.
+    static std::optional<ostore::ChangeSet> fromUserInfo(const QVariantMap &userInfo);
+    static std::optional<ostore::ChangeSet> fromNotification(const Notification &notification);
+    static void insert(QVariantMap &userInfo, const ostore::ChangeSet &changes);
+};
+
+} // namespace knvt

@@ -1,0 +1,259 @@
+// The rows of both item models follow a new set of sections in place: whatever the old and the new rows are, the
+// model ends up showing exactly the new ones, its views hear only well-formed row operations, and every row the view
+// kept an index of (selected, current, expanded) is still found at that index afterwards.
+
+#include "lists/ItemsOutlineModel.h"
+#include "lists/ItemsTableModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QListView>
+#include <QRandomGenerator>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+using knvt::ItemRow;
+using knvt::ListSection;
+
+// Captures what QAbstractItemModelTester reports, so that a broken signal fails the test.
+class ModelWarnings
+{
+public:
+    ModelWarnings() { s_messages.clear(), s_previous = qInstallMessageHandler(&ModelWarnings::handle); }
+    ~ModelWarnings() { qInstallMessageHandler(s_previous); }
+    const QStringList &messages() const { return s_messages; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (type != QtDebugMsg && type != QtInfoMsg)
+            s_messages << message;
+        else if (s_previous)
+            s_previous(type, context, message);
+    }
+    static inline QStringList s_messages;
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+ItemRow taskRow(int id, const QString &title)
+{
+    ItemRow row;
+    row.kind = knvt::ItemRowKind::Task;
+    row.objectID = ostore::ObjectID{1, id};
+    row.uri = QUrl(QStringLiteral("x-test://store/KNVTCDTask/p%1").arg(id));
+    row.title = title;
+    return row;
+}
+
+ListSection section(const QString &identifier, std::vector<ItemRow> rows, bool showsHeader = true)
+{
+    return ListSection{KNVTOutlineViewSection::create(identifier, identifier + QStringLiteral(" header")),
+                       std::move(rows), showsHeader};
+}
+
+// Sections A..F, each present or not, holding rows of ids 1..n in a random order with random titles: the same id
+// may move between sections from one set to the next, and titles change.
+std::vector<ListSection> randomSections(QRandomGenerator &random, int objects)
+{
+    const QStringList identifiers{"A", "B", "C", "D", "E", "F"};
+    QStringList shown;
+    for (const QString &identifier : identifiers)
+        if (random.bounded(3) != 0)
+            shown << identifier;
+    // Sections come in any order.
+    for (int i = int(shown.size()) - 1; i > 0; --i)
+        shown.swapItemsAt(i, int(random.bounded(i + 1)));
+    std::vector<ListSection> sections;
+    for (const QString &identifier : shown)
+        sections.push_back(section(identifier, {}, identifier != QStringLiteral("F")));
+    if (sections.empty())
+        return sections;
+    std::vector<int> ids;
+    for (int id = 1; id <= objects; ++id)
+        if (random.bounded(4) != 0)
+            ids.push_back(id);
+    for (int i = int(ids.size()) - 1; i > 0; --i)
+        std::swap(ids[size_t(i)], ids[size_t(random.bounded(i + 1))]);
+    for (int id : ids)
+        sections[size_t(random.bounded(int(sections.size())))].rows.push_back(
+            taskRow(id, QStringLiteral("task %1 v%2").arg(id).arg(random.bounded(2))));
+    // The lists never show an empty section.
+    std::erase_if(sections, [](const ListSection &s) { return s.rows.empty(); });
+    return sections;
+}
+
+QStringList linesOf(const std::vector<ListSection> &sections)
+{
+    QStringList lines;
+    for (const ListSection &s : sections) {
+        lines << QStringLiteral("# %1 (%2)").arg(s.name()).arg(s.showsHeader);
+        for (const ItemRow &row : s.rows)
+            lines << QStringLiteral("%1 %2 %3").arg(row.objectID.zid).arg(row.title, row.uri.toString());
+    }
+    return lines;
+}
+
+QStringList outlineLines(const knvt::ItemsOutlineModel &model)
+{
+    QStringList lines;
+    for (int s = 0; s < model.rowCount(); ++s) {
+        const QModelIndex parent = model.index(s, 0);
+        lines << QStringLiteral("# %1 (%2)").arg(parent.data().toString()).arg(model.sections()[size_t(s)].showsHeader);
+        for (int r = 0; r < model.rowCount(parent); ++r) {
+            const ItemRow *row = model.itemRowAt(model.index(r, 0, parent));
+            lines << QStringLiteral("%1 %2 %3").arg(row->objectID.zid).arg(row->title, row->uri.toString());
+        }
+    }
+    return lines;
+}
+
+QStringList tableLines(const knvt::ItemsTableModel &model)
+{
+    QStringList lines;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        const ItemRow *row = model.rowAt(r);
+        lines << (row->isHeader() ? QStringLiteral("# ") + row->title
+                                  : QStringLiteral("%1 %2").arg(row->objectID.zid).arg(row->title));
+    }
+    return lines;
+}
+
+QStringList flatLinesOf(const std::vector<ListSection> &sections)
+{
+    QStringList lines;
+    for (const ListSection &s : sections) {
+        if (s.showsHeader)
+            lines << QStringLiteral("# ") + s.name();
+        for (const ItemRow &row : s.rows)
+            lines << QStringLiteral("%1 %2").arg(row.objectID.zid).arg(row.title);
+    }
+    return lines;
+}
+
+// Indexes of every item row with the object each stood for.
+template <class Model>
+std::vector<std::pair<QPersistentModelIndex, qint64>> keptIndexes(Model &model, const QModelIndex &parent = {})
+{
+    std::vector<std::pair<QPersistentModelIndex, qint64>> kept;
+    for (int r = 0; r < model.rowCount(parent); ++r) {
+        const QModelIndex index = model.index(r, 0, parent);
+        const auto *row = index.data(knvt::ItemRowRole).template value<const ItemRow *>();
+        if (row && !row->isHeader())
+            kept.emplace_back(index, row->objectID.zid);
+        if (model.rowCount(index) > 0) {
+            auto children = keptIndexes(model, index);
+            kept.insert(kept.end(), children.begin(), children.end());
+        }
+    }
+    return kept;
+}
+
+bool contains(const std::vector<ListSection> &sections, qint64 zid)
+{
+    return std::any_of(sections.begin(), sections.end(), [zid](const ListSection &s) {
+        return std::any_of(s.rows.begin(), s.rows.end(), [zid](const ItemRow &row) { return row.objectID.zid == zid; });
+    });
+}
+
+template <class Model>
+void expectIndexesFollowTheirRows(const std::vector<std::pair<QPersistentModelIndex, qint64>> &kept,
+                                  const std::vector<ListSection> &target, int round)
+{
+    for (const auto &[index, zid] : kept) {
+        if (!contains(target, zid)) {
+            EXPECT_FALSE(index.isValid()) << "round " << round << ": the index of a removed row " << zid;
+            continue;
+        }
+        ASSERT_TRUE(index.isValid()) << "round " << round << ": the index of row " << zid << " was lost";
+        const auto *row = index.data(knvt::ItemRowRole).template value<const ItemRow *>();
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->objectID.zid, zid) << "round " << round;
+    }
+}
+
+TEST(ListRowsTest, RandomChangesLeaveBothModelsShowingExactlyTheNewRowsWithEveryKeptIndexOnItsRow)
+{
+    ModelWarnings warnings;
+    QRandomGenerator random(20261207);
+    knvt::ItemsOutlineModel outline;
+    knvt::ItemsTableModel table;
+    QAbstractItemModelTester outlineTester(&outline, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tableTester(&table, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QTreeView tree;
+    tree.setModel(&outline);
+    QListView flat;
+    flat.setModel(&table);
+    for (int round = 0; round < 300; ++round) {
+        // Many moves at once arrange by one layout change; few move row by row: both roads are taken.
+        const int objects = round % 5 == 0 ? 400 : 24;
+        std::vector<ListSection> target = randomSections(random, objects);
+        const auto outlineKept = keptIndexes(outline);
+        const auto tableKept = keptIndexes(table);
+        tree.expandAll();
+        outline.updateSections(target);
+        table.updateSections(target);
+        ASSERT_EQ(outlineLines(outline), linesOf(target)) << "round " << round;
+        ASSERT_EQ(tableLines(table), flatLinesOf(target)) << "round " << round;
+        expectIndexesFollowTheirRows<knvt::ItemsOutlineModel>(outlineKept, target, round);
+        expectIndexesFollowTheirRows<knvt::ItemsTableModel>(tableKept, target, round);
+        ASSERT_TRUE(warnings.messages().isEmpty()) << qPrintable(warnings.messages().join(u'\n'));
+    }
+}
+
+TEST(ListRowsTest, ASectionThatOnlyChangesItsRowsKeepsTheViewsExpansionAndSelection)
+{
+    knvt::ItemsOutlineModel model;
+    QTreeView view;
+    view.setModel(&model);
+    model.updateSections({section("A", {taskRow(1, "one"), taskRow(2, "two"), taskRow(3, "three")}),
+                          section("B", {taskRow(4, "four")})});
+    view.expandAll();
+    view.selectionModel()->select(model.index(1, 0, model.index(0, 0)), QItemSelectionModel::Select);
+    view.selectionModel()->setCurrentIndex(model.index(2, 0, model.index(0, 0)), QItemSelectionModel::NoUpdate);
+
+    // "two" moves to B and changes its title, "three" moves up; a section C appears before A.
+    model.updateSections({section("C", {taskRow(5, "five")}), section("A", {taskRow(3, "three"), taskRow(1, "one")}),
+                          section("B", {taskRow(4, "four"), taskRow(2, "two!")})});
+
+    const QModelIndexList selected = view.selectionModel()->selectedIndexes();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.front().data().toString(), QStringLiteral("two!"));
+    EXPECT_EQ(view.selectionModel()->currentIndex().data().toString(), QStringLiteral("three"));
+    EXPECT_TRUE(view.isExpanded(model.indexForSection(1))) << "A stays open";
+    EXPECT_TRUE(view.isExpanded(model.indexForSection(2))) << "B stays open";
+    EXPECT_FALSE(view.isExpanded(model.indexForSection(0))) << "a new section opens only when its list opens it";
+}
+
+TEST(ListRowsTest, OneMovedRowIsOneMoveAndAChangedTitleOneDataChange)
+{
+    knvt::ItemsTableModel model;
+    std::vector<ItemRow> rows;
+    for (int id = 1; id <= 100; ++id)
+        rows.push_back(taskRow(id, QStringLiteral("task %1").arg(id)));
+    model.updateSections({section("A", rows)});
+    int moves = 0, inserts = 0, removes = 0, changes = 0, resets = 0, layouts = 0;
+    QObject::connect(&model, &QAbstractItemModel::rowsMoved, &model, [&] { ++moves; });
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, &model, [&] { ++inserts; });
+    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, &model, [&] { ++removes; });
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, &model, [&] { ++changes; });
+    QObject::connect(&model, &QAbstractItemModel::modelReset, &model, [&] { ++resets; });
+    QObject::connect(&model, &QAbstractItemModel::layoutChanged, &model, [&] { ++layouts; });
+
+    ItemRow moved = rows[10];
+    moved.title = QStringLiteral("renamed");
+    rows.erase(rows.begin() + 10);
+    rows.insert(rows.begin() + 80, moved);
+    model.updateSections({section("A", rows)});
+
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(inserts + removes + resets + layouts, 0);
+    EXPECT_EQ(model.rowAt(81)->title, QStringLiteral("renamed")) << "the header, then 80 rows before it";
+}
+
+} // namespace
