@@ -115,8 +115,8 @@ bool ListChanges::apply(ListRows &rows, const ostore::ChangeSet &changes, ostore
             const KNVTCDTask *other = nullptr;
             while (probe < high) {
                 if (!unplaced.contains(shown[size_t(probe)].objectID))
-                    if ((other = dynamic_cast<const KNVTCDTask *>(
-                             context.existingObject(shown[size_t(probe)].objectID))))
+                    if ((other =
+                             dynamic_cast<const KNVTCDTask *>(context.existingObject(shown[size_t(probe)].objectID))))
                         break;
                 ++probe;
             }

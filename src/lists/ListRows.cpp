@@ -13,7 +13,7 @@ namespace {
 // while everything else moves around them.
 std::vector<bool> longestIncreasing(const std::vector<int> &values)
 {
-    std::vector<int> tails;       // index into values of the smallest tail of each run length
+    std::vector<int> tails; // index into values of the smallest tail of each run length
     std::vector<int> previous(values.size(), -1);
     for (int i = 0; i < int(values.size()); ++i) {
         const auto it = std::lower_bound(tails.begin(), tails.end(), values[size_t(i)],

@@ -24,11 +24,11 @@ public:
         std::array<QString, 4> names;
     };
 
-    StatusMembership(std::function<bool(KNVTCDTask &)> belongs, Sections sections,
-                     TaskSections::Archived archived = TaskSections::Archived::LeftOut,
-                     TaskSections::SomedayInSomedayList somedayInSomedayList =
-                         TaskSections::SomedayInSomedayList::CountsAsOther,
-                     bool showsTaskListTitle = true, ItemRowCache *cache = nullptr);
+    StatusMembership(
+        std::function<bool(KNVTCDTask &)> belongs, Sections sections,
+        TaskSections::Archived archived = TaskSections::Archived::LeftOut,
+        TaskSections::SomedayInSomedayList somedayInSomedayList = TaskSections::SomedayInSomedayList::CountsAsOther,
+        bool showsTaskListTitle = true, ItemRowCache *cache = nullptr);
 
     // The sections of the outline lists and of the table lists with `titles` as identifiers and names.
     static Sections outlineSections();
