@@ -5,10 +5,6 @@
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
-#include "model/KNVTCDTaskListCollaborator.h"
-
-#include "objectstore/Context.h"
-#include "objectstore/Where.h"
 
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
@@ -49,7 +45,7 @@ QIcon cachedIcon(const QString &name)
 
 } // namespace
 
-HomeModel::Row HomeModel::rowFor(const HomeEntry &entry, const QHash<const KNVTCDTaskList *, int> &members)
+HomeModel::Row HomeModel::rowFor(const HomeEntry &entry, const QSet<const KNVTCDTaskList *> &collaborative)
 {
     Row row;
     row.entry = entry;
@@ -57,7 +53,7 @@ HomeModel::Row HomeModel::rowFor(const HomeEntry &entry, const QHash<const KNVTC
     case HomeEntry::Kind::FocusList: {
         // Name, icon and count only: a focus list object would run the list's whole query.
         row.title = KNVTCDTask::localizedDisplayNameForFocusType(entry.focusType);
-        row.icon = cachedIcon(iconNameForFocusType(entry.focusType));
+        row.iconName = iconNameForFocusType(entry.focusType);
         KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
         qsizetype count = 0;
         if (entry.focusType == KNVTFocusTypeInbox)
@@ -71,45 +67,152 @@ HomeModel::Row HomeModel::rowFor(const HomeEntry &entry, const QHash<const KNVTC
     case HomeEntry::Kind::TaskList:
         if (auto *list = dynamic_cast<KNVTCDTaskList *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry.uri))) {
             row.title = list->title();
-            // Collaborative: more than one live membership with a user.
-            row.showsSharedIconButton = members.value(list) > 1;
+            row.showsSharedIconButton = collaborative.contains(list);
         }
-        row.icon = cachedIcon(QStringLiteral("SL_TaskListTemplate"));
+        row.iconName = QStringLiteral("SL_TaskListTemplate");
         break;
     case HomeEntry::Kind::Item:
         row.title = entry.item.localizedDisplayName();
-        row.icon = cachedIcon(QStringLiteral("SL_ListsTemplate"));
+        row.iconName = QStringLiteral("SL_ListsTemplate");
         break;
     case HomeEntry::Kind::Tag:
         if (auto *tag = dynamic_cast<KNVTCDTag *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry.uri)))
             row.title = tag->title();
-        row.icon = cachedIcon(QStringLiteral("SL_TagTemplate"));
+        row.iconName = QStringLiteral("SL_TagTemplate");
         break;
     }
+    row.icon = cachedIcon(row.iconName);
     return row;
+}
+
+bool HomeModel::Row::sameAs(const Row &other) const
+{
+    return entry == other.entry && title == other.title && iconName == other.iconName && badge == other.badge
+        && showsSharedIconButton == other.showsSharedIconButton;
+}
+
+std::vector<std::vector<HomeModel::Row>> HomeModel::rowsFor(const std::vector<KNVTHomeSection> &sections)
+{
+    QSet<const KNVTCDTaskList *> collaborative;
+    for (const KNVTCDTaskList *list : KNVTTaskStore::defaultTaskStore()->collaborativeTaskLists())
+        collaborative.insert(list);
+    std::vector<std::vector<Row>> rows;
+    for (const KNVTHomeSection &section : sections) {
+        std::vector<Row> sectionRows;
+        for (const HomeEntry &entry : section.children())
+            sectionRows.push_back(rowFor(entry, collaborative));
+        rows.push_back(std::move(sectionRows));
+    }
+    return rows;
 }
 
 void HomeModel::setSections(std::vector<KNVTHomeSection> sections)
 {
     beginResetModel();
+    m_rows = rowsFor(sections);
     m_sections = std::move(sections);
-    m_rows.clear();
-    // The members of every list in one fetch, instead of one fetch per row.
-    QHash<const KNVTCDTaskList *, int> members;
-    if (ostore::Context *context = KNVTTaskStore::defaultTaskStore()->managedObjectContext()) {
-        using namespace ostore::where;
-        for (KNVTCDTaskListCollaborator *row : context->fetch<KNVTCDTaskListCollaborator>(
-                 isNull(QStringLiteral("deletedDate")) && notNull(QStringLiteral("user"))))
-            if (const KNVTCDTaskList *list = row->taskList())
-                ++members[list];
-    }
-    for (const KNVTHomeSection &section : m_sections) {
-        std::vector<Row> rows;
-        for (const HomeEntry &entry : section.children())
-            rows.push_back(rowFor(entry, members));
-        m_rows.push_back(std::move(rows));
-    }
+    m_serials.clear();
+    for (size_t s = 0; s < m_sections.size(); ++s)
+        m_serials.push_back(m_nextSerial++);
     endResetModel();
+}
+
+QModelIndex HomeModel::sectionIndex(int section) const
+{
+    return createIndex(section, 0, quintptr(0));
+}
+
+int HomeModel::sectionOfSerial(quintptr serial) const
+{
+    for (size_t s = 0; s < m_serials.size(); ++s)
+        if (m_serials[s] == serial)
+            return int(s);
+    return -1;
+}
+
+void HomeModel::insertSection(int at, KNVTHomeSection section, std::vector<Row> rows)
+{
+    beginInsertRows(QModelIndex(), at, at);
+    m_sections.insert(m_sections.begin() + at, std::move(section));
+    m_serials.insert(m_serials.begin() + at, m_nextSerial++);
+    m_rows.insert(m_rows.begin() + at, std::vector<Row>());
+    endInsertRows();
+    placeRows(at, std::move(rows));
+}
+
+void HomeModel::placeRows(int section, std::vector<Row> rows)
+{
+    const QModelIndex parent = sectionIndex(section);
+    std::vector<Row> &shown = m_rows[size_t(section)];
+    auto find = [&shown](const HomeEntry &entry) {
+        for (size_t r = 0; r < shown.size(); ++r)
+            if (shown[r].entry == entry)
+                return int(r);
+        return -1;
+    };
+    // Entries that went.
+    for (int r = int(shown.size()) - 1; r >= 0; --r) {
+        const bool kept =
+            std::any_of(rows.begin(), rows.end(), [&](const Row &row) { return row.entry == shown[size_t(r)].entry; });
+        if (kept)
+            continue;
+        beginRemoveRows(parent, r, r);
+        shown.erase(shown.begin() + r);
+        endRemoveRows();
+    }
+    // Each entry at its place in turn: moved there, or inserted; then its contents.
+    for (int k = 0; k < int(rows.size()); ++k) {
+        const int current = find(rows[size_t(k)].entry);
+        if (current < 0) {
+            beginInsertRows(parent, k, k);
+            shown.insert(shown.begin() + k, rows[size_t(k)]);
+            endInsertRows();
+            continue;
+        }
+        if (current != k) {
+            beginMoveRows(parent, current, current, parent, k);
+            Row row = std::move(shown[size_t(current)]);
+            shown.erase(shown.begin() + current);
+            shown.insert(shown.begin() + k, std::move(row));
+            endMoveRows();
+        }
+        if (!shown[size_t(k)].sameAs(rows[size_t(k)])) {
+            shown[size_t(k)] = rows[size_t(k)];
+            const QModelIndex changed = createIndex(k, 0, m_serials[size_t(section)]);
+            emit dataChanged(changed, changed);
+        }
+    }
+}
+
+void HomeModel::updateSections(std::vector<KNVTHomeSection> sections)
+{
+    std::vector<std::vector<Row>> rows = rowsFor(sections);
+    // Sections stand in a fixed order of their types; those that went go first, new ones come in at their place.
+    for (int s = int(m_sections.size()) - 1; s >= 0; --s) {
+        const bool kept = std::any_of(sections.begin(), sections.end(), [&](const KNVTHomeSection &section) {
+            return section.homeSectionType() == m_sections[size_t(s)].homeSectionType();
+        });
+        if (kept)
+            continue;
+        beginRemoveRows(QModelIndex(), s, s);
+        m_sections.erase(m_sections.begin() + s);
+        m_serials.erase(m_serials.begin() + s);
+        m_rows.erase(m_rows.begin() + s);
+        endRemoveRows();
+    }
+    for (int t = 0; t < int(sections.size()); ++t) {
+        if (t < int(m_sections.size())
+            && m_sections[size_t(t)].homeSectionType() == sections[size_t(t)].homeSectionType()) {
+            // The section keeps its expansion; its entries are new.
+            const bool expanded = m_sections[size_t(t)].isExpanded();
+            m_sections[size_t(t)] = std::move(sections[size_t(t)]);
+            if (m_sections[size_t(t)].isExpanded() != expanded && m_sections[size_t(t)].isCollapsible())
+                m_sections[size_t(t)].setExpanded(expanded);
+            placeRows(t, std::move(rows[size_t(t)]));
+            continue;
+        }
+        insertSection(t, std::move(sections[size_t(t)]), std::move(rows[size_t(t)]));
+    }
 }
 
 KNVTHomeSection *HomeModel::sectionAt(const QModelIndex &index)
@@ -123,10 +226,10 @@ std::optional<HomeEntry> HomeModel::entryAt(const QModelIndex &index) const
 {
     if (!index.isValid() || index.internalId() == 0)
         return std::nullopt;
-    const size_t section = size_t(index.internalId() - 1);
-    if (section >= m_rows.size() || size_t(index.row()) >= m_rows[section].size())
+    const int section = sectionOfSerial(index.internalId());
+    if (section < 0 || size_t(index.row()) >= m_rows[size_t(section)].size())
         return std::nullopt;
-    return m_rows[section][size_t(index.row())].entry;
+    return m_rows[size_t(section)][size_t(index.row())].entry;
 }
 
 QModelIndex HomeModel::indexForEntry(const HomeEntry &entry) const
@@ -134,7 +237,7 @@ QModelIndex HomeModel::indexForEntry(const HomeEntry &entry) const
     for (size_t s = 0; s < m_rows.size(); ++s)
         for (size_t r = 0; r < m_rows[s].size(); ++r)
             if (m_rows[s][r].entry == entry)
-                return createIndex(int(r), 0, quintptr(s + 1));
+                return createIndex(int(r), 0, m_serials[s]);
     return {};
 }
 
@@ -154,7 +257,7 @@ QModelIndex HomeModel::index(int row, int column, const QModelIndex &parent) con
         return row < int(m_sections.size()) ? createIndex(row, 0, quintptr(0)) : QModelIndex();
     if (parent.internalId() != 0 || parent.row() >= int(m_rows.size()))
         return {};
-    return row < int(m_rows[size_t(parent.row())].size()) ? createIndex(row, 0, quintptr(parent.row() + 1))
+    return row < int(m_rows[size_t(parent.row())].size()) ? createIndex(row, 0, m_serials[size_t(parent.row())])
                                                           : QModelIndex();
 }
 
@@ -162,7 +265,8 @@ QModelIndex HomeModel::parent(const QModelIndex &child) const
 {
     if (!child.isValid() || child.internalId() == 0)
         return {};
-    return createIndex(int(child.internalId() - 1), 0, quintptr(0));
+    const int section = sectionOfSerial(child.internalId());
+    return section < 0 ? QModelIndex() : createIndex(section, 0, quintptr(0));
 }
 
 int HomeModel::rowCount(const QModelIndex &parent) const
@@ -192,7 +296,10 @@ QVariant HomeModel::data(const QModelIndex &index, int role) const
         default: return {};
         }
     }
-    const Row &row = m_rows[size_t(index.internalId() - 1)][size_t(index.row())];
+    const int section = sectionOfSerial(index.internalId());
+    if (section < 0 || size_t(index.row()) >= m_rows[size_t(section)].size())
+        return {};
+    const Row &row = m_rows[size_t(section)][size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole: return row.title;
     case Qt::AccessibleTextRole:

@@ -6,6 +6,7 @@
 #include <QAbstractItemModel>
 #include <QHash>
 #include <QIcon>
+#include <QSet>
 
 #include <functional>
 #include <optional>
@@ -17,7 +18,9 @@ class QMimeData;
 namespace knvt {
 
 // The home list as a two-level model: the sections at the top, their entries below. Titles, icons, badges and the
-// sharing buttons are read from the store once per rebuild, so painting never queries.
+// sharing buttons are read from the store when the sections are given, so painting never queries. New sections are
+// applied in place: entries that went are removed, new ones inserted, moved ones (a renamed project) moved and changed
+// ones updated, so that the selection and the open sections stay with their entries.
 class HomeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -31,6 +34,8 @@ public:
 
     // Replaces every section and row (one reset).
     void setSections(std::vector<KNVTHomeSection> sections);
+    // Shows `sections` in place of those shown, changing only what differs.
+    void updateSections(std::vector<KNVTHomeSection> sections);
     const std::vector<KNVTHomeSection> &sections() const { return m_sections; }
     KNVTHomeSection *sectionAt(const QModelIndex &index);
     // The entry of a row under a section; nullopt for a section or an invalid index.
@@ -60,11 +65,25 @@ private:
         QIcon icon;
         QString badge;
         bool showsSharedIconButton = false;
+
+        // Shown the same (icons are shared per name, so the name stands for the picture).
+        bool sameAs(const Row &other) const;
+        QString iconName;
     };
 
-    static Row rowFor(const HomeEntry &entry, const QHash<const KNVTCDTaskList *, int> &members);
+    static Row rowFor(const HomeEntry &entry, const QSet<const KNVTCDTaskList *> &collaborative);
+    static std::vector<std::vector<Row>> rowsFor(const std::vector<KNVTHomeSection> &sections);
+    // The section whose rows' indexes carry `serial`, or -1.
+    int sectionOfSerial(quintptr serial) const;
+    QModelIndex sectionIndex(int section) const;
+    void insertSection(int at, KNVTHomeSection section, std::vector<Row> rows);
+    void placeRows(int section, std::vector<Row> rows);
 
     std::vector<KNVTHomeSection> m_sections;
+    // Each section keeps its number while it is shown: its rows' indexes name it, so that an index a view keeps still
+    // finds its section when a section before it comes or goes.
+    std::vector<quintptr> m_serials;
+    quintptr m_nextSerial = 1;
     std::vector<std::vector<Row>> m_rows;
     MimeWriter m_mimeWriter;
 };

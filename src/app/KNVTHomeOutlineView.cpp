@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 
 KNVTHomeOutlineView::KNVTHomeOutlineView(QWidget *parent) : QTreeView(parent)
 {
@@ -38,6 +39,15 @@ bool KNVTHomeOutlineView::focusNextPrevChild(bool next)
         return QTreeView::focusNextPrevChild(next);
     m_controller->insertTab(next);
     return true;
+}
+
+void KNVTHomeOutlineView::mousePressEvent(QMouseEvent *event)
+{
+    // Decided before the press changes the selection.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    m_pressedChosenEntry = index.isValid() && selected.size() == 1 && selected.front() == index;
+    QTreeView::mousePressEvent(event);
 }
 
 void KNVTHomeOutlineView::keyPressEvent(QKeyEvent *event)

@@ -19,7 +19,11 @@ public:
     KNVTHomeViewController *homeViewController() const { return m_controller; }
     void setHomeViewController(KNVTHomeViewController *controller) { m_controller = controller; }
 
+    // Whether the press that began the current click landed on the one entry already chosen.
+    bool pressedChosenEntry() const { return m_pressedChosenEntry; }
+
 protected:
+    void mousePressEvent(QMouseEvent *event) override;
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -38,4 +42,5 @@ private:
     std::pair<QModelIndex, int> dropTarget(const QPoint &position) const;
 
     QPointer<KNVTHomeViewController> m_controller;
+    bool m_pressedChosenEntry = false;
 };

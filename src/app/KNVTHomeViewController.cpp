@@ -116,6 +116,12 @@ void KNVTHomeViewController::buildView()
     connect(rows->rowDelegate(), &KNVTSourceListTableCellView::sharedIconButtonClicked, this,
             [this](const QModelIndex &index) { shareItem(index.data(knvt::ObjectUriRole).toUrl()); });
     connect(m_outlineView, &QAbstractItemView::doubleClicked, this, &KNVTHomeViewController::doubleAction);
+    // A click on the entry already chosen chooses it again: the host goes back to its list (from a list opened above
+    // it, or from a search).
+    connect(m_outlineView, &QAbstractItemView::clicked, this, [this](const QModelIndex &) {
+        if (m_outlineView->pressedChosenEntry() && m_delegate)
+            m_delegate->homeViewControllerDidSelectItems(this, selectedItems());
+    });
     connect(m_outlineView, &QTreeView::expanded, this,
             [this](const QModelIndex &index) { expansionDidChange(index, true); });
     connect(m_outlineView, &QTreeView::collapsed, this,
@@ -156,14 +162,15 @@ void KNVTHomeViewController::buildView()
 
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
     KNVTTaskStore *store = KNVTTaskStore::defaultTaskStore();
-    for (const char *name : {KNVTTaskStoreWillChangeNotification, KNVTTaskStoreSystemInformationDidChangeNotification})
+    // After the change: the entries are updated in place from what the store now holds.
+    for (const char *name : {KNVTTaskStoreDidChangeNotification, KNVTTaskStoreSystemInformationDidChangeNotification})
         center.addObserver(QString::fromLatin1(name), store, this,
                            [this](const knvt::Notification &) { refreshData(); });
 }
 
 // ---- Sections ----
 
-void KNVTHomeViewController::reloadSections()
+std::vector<KNVTHomeSection> KNVTHomeViewController::sectionsNow()
 {
     std::vector<KNVTHomeSection> sections;
     sections.emplace_back(KNVTHomeSectionTypeFocus);
@@ -174,7 +181,12 @@ void KNVTHomeViewController::reloadSections()
             sections.push_back(std::move(section));
     }
     sections.emplace_back(KNVTHomeSectionTypeArchived);
-    m_model->setSections(std::move(sections));
+    return sections;
+}
+
+void KNVTHomeViewController::reloadSections()
+{
+    m_model->setSections(sectionsNow());
 }
 
 void KNVTHomeViewController::expandSections()
@@ -209,37 +221,26 @@ void KNVTHomeViewController::expansionDidChange(const QModelIndex &index, bool e
 
 void KNVTHomeViewController::refreshData()
 {
-    std::vector<knvt::HomeEntry> kept = selectedItems();
-    if (kept.empty())
-        kept = m_selectedItemsBeforeReload;
-    // Entries whose object is about to go are not put back.
-    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
-    std::erase_if(kept, [&store](const knvt::HomeEntry &entry) {
-        if (entry.kind != knvt::HomeEntry::Kind::TaskList && entry.kind != knvt::HomeEntry::Kind::Tag)
-            return false;
-        KNVTCDTaskStoreObject *object = store.objectForURI(entry.uri);
-        if (const auto *tag = dynamic_cast<const KNVTCDTag *>(object))
-            return tag->isDeleted() || tag->deletedDate().isValid();
-        const auto *list = dynamic_cast<const KNVTCDTaskList *>(object);
-        return !list || list->isDeleted() || list->deletedDate().isValid();
-    });
-    m_selectedItemsBeforeReload = kept;
-
+    if (!m_outlineView) {
+        reloadSections();
+        return;
+    }
+    // The entries change in place: whatever is still there stays selected, and nobody hears of it.
+    const std::vector<knvt::HomeEntry> before = selectedItems();
+    ++m_changingRows;
     m_restoring = true;
-    reloadSections();
+    m_model->updateSections(sectionsNow());
     m_restoring = false;
     expandSections();
-
-    QPointer<KNVTHomeViewController> self(this);
-    QTimer::singleShot(0, this, [self, kept] {
-        if (!self || !self->m_outlineView)
-            return;
-        for (const knvt::HomeEntry &entry : kept) {
-            if (self->selectItem(entry))
-                return;
-        }
-        self->selectInbox();
-    });
+    --m_changingRows;
+    const std::vector<knvt::HomeEntry> after = selectedItems();
+    if (after == before)
+        return;
+    // The chosen entry went (a project deleted here, by a sync or by another program): Inbox is chosen instead.
+    if (after.empty())
+        selectInbox();
+    else
+        selectionDidChange();
 }
 
 // ---- Selection ----
@@ -298,6 +299,9 @@ void KNVTHomeViewController::selectInbox()
 
 void KNVTHomeViewController::selectionDidChange()
 {
+    // A change of the entries reports the selection once, when it is over.
+    if (m_changingRows > 0)
+        return;
     // One entry at a time (or any number of tags, whose common tasks are shown), never a section: any other
     // selection is refused and the last one put back.
     const QModelIndexList rows = m_outlineView->selectionModel()->selectedRows();

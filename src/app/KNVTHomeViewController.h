@@ -28,7 +28,7 @@ class HomeModel;
 
 // The home source list of the main window: the focus lists, the active projects and areas and the archive under
 // their sections, with badges, the sync status line and the add button below. It tells its host what is selected,
-// rebuilds itself before every store change and puts the selection back afterwards, offers the commands on the
+// follows every store change in place (the chosen entries stay chosen while they exist), offers the commands on the
 // selected project, area or tag (menu, keys, double click, sharing button) and takes drops of tasks, lists and tags.
 //
 // The window's commands act on the selected project, area or tag while the list has the keyboard focus (Delete
@@ -63,8 +63,10 @@ public:
     bool selectItem(KNVTCDTaskList *taskList);
 
     // ---- Rebuilding --------------------------------------------------------------------------------------------
+    // Replaces every section and entry.
     void reloadSections();
-    // Rebuilds sections and rows and puts the selection back on a later pass.
+    // Brings the sections and entries up to the store in place. The host hears only when the selection changed:
+    // when the chosen entry went, Inbox is chosen.
     void refreshData();
 
     // ---- Commands on the selected project, area or tag --------------------------------------------------------------
@@ -103,6 +105,7 @@ public:
     void insertTab(bool next);
 
 private:
+    static std::vector<KNVTHomeSection> sectionsNow();
     void buildView();
     void selectionDidChange();
     void expansionDidChange(const QModelIndex &index, bool expanded);
@@ -119,7 +122,7 @@ private:
     QPointer<QPushButton> m_addPopUpButton;
     QPointer<KNVTHomeActivityView> m_activityView;
     knvt::HomeModel *m_model;
-    std::vector<knvt::HomeEntry> m_selectedItemsBeforeReload;
+    int m_changingRows = 0;
     knvt::HomeEntry m_lastSelection;
     bool m_hasSelection = false;
     bool m_restoring = false;

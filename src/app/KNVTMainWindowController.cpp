@@ -8,6 +8,7 @@
 #include "app/WindowFactory.h"
 
 #include "lists/KNVTItemsListFactory.h"
+#include "lists/KNVTTaskListItemsOutlineViewController.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
 
 #include "store/KNVTTaskStore.h"
@@ -122,7 +123,10 @@ KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDeleg
 
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
     center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), nullptr, this,
-                       [this](const knvt::Notification &) { validateAfterListsReselect(); });
+                       [this](const knvt::Notification &) {
+                           updateListHeading();
+                           validateAfterListsReselect();
+                       });
     center.addObserver(QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
                        [this](const knvt::Notification &) { validateActions(); });
 }
@@ -169,6 +173,16 @@ void KNVTMainWindowController::buildWindow()
     resize(1100, 700);
     m_splitView->setSizes({220, 440, 440});
 
+    m_listHeadingTextField = new QLabel(m_centerContainerView);
+    m_listHeadingTextField->setObjectName(QStringLiteral("listHeadingTextField"));
+    // A project's title as the user or a collaborator typed it.
+    m_listHeadingTextField->setTextFormat(Qt::PlainText);
+    m_listHeadingTextField->setContentsMargins(8, 4, 8, 4);
+    QFont headingFont = m_listHeadingTextField->font();
+    headingFont.setBold(true);
+    m_listHeadingTextField->setFont(headingFont);
+    m_listHeadingTextField->hide();
+    m_centerContainerView->layout()->addWidget(m_listHeadingTextField);
     place(m_itemsNavigationController->view(), m_centerContainerView);
     // Return in the centre list edits its selection.
     m_actions->addPane(m_centerContainerView);
@@ -219,16 +233,20 @@ void KNVTMainWindowController::homeViewControllerDidSelectItems(KNVTHomeViewCont
         return;
     }
     case knvt::HomeEntry::Kind::FocusList:
-        // Whatever was pushed above the list of this focus type stays.
-        if (depth >= 1 && m_route.kind == Route::Kind::FocusList && m_route.focusType == first.focusType)
+        // Choosing the list shown again goes back to it from whatever was opened above it.
+        if (depth >= 1 && m_route.kind == Route::Kind::FocusList && m_route.focusType == first.focusType) {
+            popToRootList();
             return;
+        }
         route.kind = Route::Kind::FocusList;
         route.focusType = first.focusType;
         installList(factory.focusTaskListItems(this, first.focusType), route);
         return;
     case knvt::HomeEntry::Kind::Item:
-        if (depth >= 1 && m_route.kind == Route::Kind::TaskLists)
+        if (depth >= 1 && m_route.kind == Route::Kind::TaskLists) {
+            popToRootList();
             return;
+        }
         route.kind = Route::Kind::TaskLists;
         installList(factory.taskListsItems(this), route);
         return;
@@ -259,7 +277,30 @@ void KNVTMainWindowController::installList(const std::shared_ptr<KNVTTaskStoreIt
     m_route = route;
     list->setMainWindowServices(this);
     m_itemsNavigationController->setRootViewController(list, false);
+    updateListHeading();
     taskStoreItemsViewControllerSelectionDidChange(list.get());
+}
+
+void KNVTMainWindowController::popToRootList()
+{
+    if (m_itemsNavigationController->count() < 2)
+        return;
+    m_itemsNavigationController->popToRootViewControllerAnimated(false);
+    updateListHeading();
+    taskStoreItemsViewControllerSelectionDidChange(currentTasksViewController());
+}
+
+void KNVTMainWindowController::updateListHeading()
+{
+    // A list opened above the home selection's list names what it shows; the home selection names the others.
+    QString title;
+    if (m_itemsNavigationController->count() > 1)
+        if (auto *list = dynamic_cast<KNVTTaskListItemsOutlineViewController *>(currentTasksViewController()))
+            if (const KNVTCDTaskList *taskList = list->taskList())
+                title = taskList->title();
+    m_listHeadingTextField->setText(title);
+    m_listHeadingTextField->setAccessibleName(title);
+    m_listHeadingTextField->setVisible(!title.isEmpty());
 }
 
 void KNVTMainWindowController::searchTextDidChange(const QString &text)
@@ -327,10 +368,11 @@ void KNVTMainWindowController::taskStoreItemsViewControllerItemWasDoubleClicked(
 {
     if (!taskList || m_homeViewController->selectItem(taskList))
         return;
-    // A list the home list does not show (archived, someday) opens above the current one.
+    // A list the home list does not show (archived, someday) opens above the current one, under its heading.
     auto list = KNVTItemsListFactory::shared().taskListItems(this, taskList);
     list->setMainWindowServices(this);
     m_itemsNavigationController->pushViewController(list, true);
+    updateListHeading();
     taskStoreItemsViewControllerSelectionDidChange(list.get());
 }
 

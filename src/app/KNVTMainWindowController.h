@@ -23,6 +23,7 @@ class KNVTMainWindowControllerDelegate;
 class KNVTTaskStoreItemsNavigationController;
 class KNVTTaskStoreItemsViewController;
 class QDialog;
+class QLabel;
 class QLineEdit;
 class QSplitter;
 class QToolBar;
@@ -70,6 +71,9 @@ public:
     KNVTNoTaskViewController *noTaskViewController() const { return m_noTaskViewController; }
     QSplitter *splitView() const { return m_splitView; }
     QLineEdit *searchField() const { return m_searchField; }
+    // The heading above a list opened from another list (a project double-clicked in Projects/Areas); hidden
+    // otherwise.
+    QLabel *listHeadingTextField() const { return m_listHeadingTextField; }
     QToolBar *toolbar() const { return m_toolbar; }
     QToolButton *toolbarButton(const QString &objectName) const;
     bool isFullScreen() const;
@@ -151,6 +155,9 @@ private:
     void buildToolbar();
     void presentNotificationsCount();
     void installList(const std::shared_ptr<KNVTTaskStoreItemsViewController> &list, const Route &route);
+    // Back to the home selection's list from the lists opened above it.
+    void popToRootList();
+    void updateListHeading();
     void searchTextDidChange(const QString &text);
     void showPlaceholder(const QString &text);
     void openSheet(QPointer<QDialog> &slot, QDialog *sheet);
@@ -179,6 +186,7 @@ private:
     QWidget *m_rightSplitContainerView = nullptr;
     QToolBar *m_toolbar = nullptr;
     QLineEdit *m_searchField = nullptr;
+    QLabel *m_listHeadingTextField = nullptr;
     bool m_validationPending = false;
 
     QPointer<knvt::Popover> m_createTaskPopover;

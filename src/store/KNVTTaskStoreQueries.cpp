@@ -22,6 +22,7 @@
 
 #include "store/Logging.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 using namespace ostore::where;
@@ -623,6 +624,19 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksForSearchTerm(const QString
 }
 
 // -- Projects and areas --------------------------------------------------------------------------------------------
+
+std::vector<KNVTCDTaskList *> KNVTTaskStoreQueries::collaborativeTaskLists()
+{
+    // "deletedDate == nil AND user != nil", counted per list
+    std::unordered_map<KNVTCDTaskList *, int> members;
+    std::vector<KNVTCDTaskList *> order;
+    for (KNVTCDTaskListCollaborator *row :
+         fetch<KNVTCDTaskListCollaborator>(Collaborator, isNull("deletedDate") && notNull("user")))
+        if (KNVTCDTaskList *list = row->taskList())
+            if (++members[list] == 2)
+                order.push_back(list);
+    return order;
+}
 
 std::vector<KNVTCDTaskList *> KNVTTaskStoreQueries::projects()
 {

@@ -161,6 +161,10 @@ public:
     std::vector<KNVTCDTaskList *> projectsForSearchTerm(const QString &term);
     std::vector<KNVTCDTaskList *> areasForSearchTerm(const QString &term);
 
+    // Lists shared among more than one user: those with more than one live membership row of a user, all counted in
+    // one fetch.
+    std::vector<KNVTCDTaskList *> collaborativeTaskLists();
+
     // -- Tags ----------------------------------------------------------------------------------------------------
     std::vector<KNVTCDTag *> tags();
     // The live tag whose whole title equals the trimmed text, ignoring case and diacritics; any text is literal.
