@@ -5,6 +5,7 @@
 #include "app/KNVTHomeViewControllerDelegate.h"
 #include "app/WindowFactory.h"
 
+#include "lists/DroppedObjects.h"
 #include "lists/SavingAlertHandler.h"
 
 #include "store/KNVTFocusTaskList.h"
@@ -383,6 +384,7 @@ QMimeData *KNVTHomeViewController::writeItems(const QModelIndexList &indexes) co
 
 namespace {
 
+// What a drop carries that still exists: the lists' own reader, which leaves out what was deleted during the drag.
 struct DraggedObjects
 {
     std::vector<KNVTCDTask *> tasks;
@@ -394,21 +396,9 @@ struct DraggedObjects
 
 DraggedObjects resolve(const QList<QUrl> &uris)
 {
-    DraggedObjects dragged;
-    for (KNVTCDTaskStoreObject *object : store().objectsForURIs(uris)) {
-        if (auto *task = dynamic_cast<KNVTCDTask *>(object)) {
-            dragged.tasks.push_back(task);
-        } else if (auto *list = dynamic_cast<KNVTCDTaskList *>(object)) {
-            dragged.lists.push_back(list);
-            if (list->isProject())
-                dragged.projects.push_back(list);
-            else if (list->isArea())
-                dragged.areas.push_back(list);
-        } else if (auto *tag = dynamic_cast<KNVTCDTag *>(object)) {
-            dragged.tags.push_back(tag);
-        }
-    }
-    return dragged;
+    knvt::DroppedObjects dropped = knvt::DroppedObjects::fromURIs(uris);
+    return DraggedObjects{std::move(dropped.tasks), std::move(dropped.taskLists), std::move(dropped.projects),
+                          std::move(dropped.areas), std::move(dropped.tags)};
 }
 
 // A list may be dropped on its section's header when I may edit it or its tasks, or it is active anyway.

@@ -11,17 +11,31 @@ namespace knvt {
 
 DroppedObjects DroppedObjects::read(const QMimeData &mime)
 {
-    DroppedObjects dropped;
     const std::optional<QList<QUrl>> uris = ObjectReferencePayload::read(mime);
-    if (!uris)
-        return dropped;
-    for (KNVTCDTaskStoreObject *object : KNVTTaskStore::defaultTaskStore()->objectsForURIs(*uris)) {
-        if (auto *task = dynamic_cast<KNVTCDTask *>(object))
-            dropped.tasks.push_back(task);
-        else if (auto *list = dynamic_cast<KNVTCDTaskList *>(object))
+    return uris ? fromURIs(*uris) : DroppedObjects();
+}
+
+DroppedObjects DroppedObjects::fromURIs(const QList<QUrl> &uris)
+{
+    DroppedObjects dropped;
+    for (KNVTCDTaskStoreObject *object : KNVTTaskStore::defaultTaskStore()->objectsForURIs(uris)) {
+        if (object->isDeleted())
+            continue;
+        if (auto *task = dynamic_cast<KNVTCDTask *>(object)) {
+            if (!task->deletedDate().isValid())
+                dropped.tasks.push_back(task);
+        } else if (auto *list = dynamic_cast<KNVTCDTaskList *>(object)) {
+            if (list->deletedDate().isValid())
+                continue;
             dropped.taskLists.push_back(list);
-        else if (auto *tag = dynamic_cast<KNVTCDTag *>(object))
-            dropped.tags.push_back(tag);
+            if (list->isProject())
+                dropped.projects.push_back(list);
+            else if (list->isArea())
+                dropped.areas.push_back(list);
+        } else if (auto *tag = dynamic_cast<KNVTCDTag *>(object)) {
+            if (!tag->deletedDate().isValid())
+                dropped.tags.push_back(tag);
+        }
     }
     return dropped;
 }
