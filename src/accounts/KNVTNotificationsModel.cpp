@@ -1,5 +1,6 @@
 #include "accounts/KNVTNotificationsModel.h"
 
+#include "accounts/FlatRowsUpdate.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRowRoles.h"
 
@@ -41,9 +42,33 @@ void KNVTNotificationsModel::updateCells()
     appendLists(store.pendingProjects(), QStringLiteral("Pending Projects"));
     appendLists(store.pendingAreas(), QStringLiteral("Pending Areas"));
 
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
+    // In place: an invitation that stays keeps its row.
+    knvt::updateFlatRows(
+        m_rows, std::move(rows),
+        [](const Row &a, const Row &b) {
+            if (a.kind != b.kind)
+                return false;
+            switch (a.kind) {
+            case RowKind::Header: return a.title == b.title;
+            case RowKind::Friendship: return a.user.objectID == b.user.objectID;
+            case RowKind::TaskList: return a.uri == b.uri;
+            }
+            return false;
+        },
+        updateSignals());
+}
+
+knvt::FlatRowSignals KNVTNotificationsModel::updateSignals()
+{
+    knvt::FlatRowSignals steps;
+    steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };
+    steps.endRemove = [this] { endRemoveRows(); };
+    steps.beginInsert = [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); };
+    steps.endInsert = [this] { endInsertRows(); };
+    steps.beginMove = [this](int from, int to) { beginMoveRows(QModelIndex(), from, from, QModelIndex(), to); };
+    steps.endMove = [this] { endMoveRows(); };
+    steps.changed = [this](int first, int last) { emit dataChanged(index(first), index(last)); };
+    return steps;
 }
 
 int KNVTNotificationsModel::rowCount(const QModelIndex &parent) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/FlatRowsUpdate.h"
 #include "accounts/UserRow.h"
 
 #include <QAbstractListModel>
@@ -33,7 +34,7 @@ public:
     // `store`: nullptr means the shared store.
     explicit KNVTNotificationsModel(KNVTTaskStore *store = nullptr, QObject *parent = nullptr);
 
-    // Rebuilds every row from the store.
+    // Brings every row up to the store, in place.
     void updateCells();
     const std::vector<Row> &cells() const { return m_rows; }
 
@@ -42,6 +43,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    knvt::FlatRowSignals updateSignals();
+
     KNVTTaskStore *m_store;
     std::vector<Row> m_rows;
 };

@@ -1,5 +1,7 @@
 #include "accounts/KNVTTaskListSharingSettingsModel.h"
 
+#include "accounts/FlatRowsUpdate.h"
+
 #include "accounts/UserPresentation.h"
 
 #include "uikit/ItemDataRole.h"
@@ -18,8 +20,9 @@ KNVTTaskListSharingSettingsModel::KNVTTaskListSharingSettingsModel(QObject *pare
 
 void KNVTTaskListSharingSettingsModel::reload(const std::vector<KNVTCDUser *> &users, KNVTCDTaskList *taskList)
 {
-    beginResetModel();
-    m_users = users;
+    // In place: a person who stays keeps their row and its selection.
+    knvt::updateFlatRows(
+        m_users, users, [](const KNVTCDUser *a, const KNVTCDUser *b) { return a == b; }, updateSteps());
     m_records.clear();
     if (taskList) {
         // A person's first record for the list, whatever its state, as the store's lookup answers it.
@@ -30,7 +33,21 @@ void KNVTTaskListSharingSettingsModel::reload(const std::vector<KNVTCDUser *> &u
                 m_records.insert(record->user(), record);
         }
     }
-    endResetModel();
+    if (!m_users.empty())
+        emit dataChanged(index(0, 0), index(int(m_users.size()) - 1, columnCount() - 1));
+}
+
+knvt::FlatRowSignals KNVTTaskListSharingSettingsModel::updateSteps()
+{
+    knvt::FlatRowSignals steps;
+    steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };
+    steps.endRemove = [this] { endRemoveRows(); };
+    steps.beginInsert = [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); };
+    steps.endInsert = [this] { endInsertRows(); };
+    steps.beginMove = [this](int from, int to) { beginMoveRows(QModelIndex(), from, from, QModelIndex(), to); };
+    steps.endMove = [this] { endMoveRows(); };
+    steps.changed = [this](int first, int last) { (void)first, (void)last; };
+    return steps;
 }
 
 KNVTCDUser *KNVTTaskListSharingSettingsModel::userAtRow(int row) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "accounts/FlatRowsUpdate.h"
+
 #include <QAbstractTableModel>
 #include <QHash>
 
@@ -20,7 +22,7 @@ public:
 
     explicit KNVTTaskListSharingSettingsModel(QObject *parent = nullptr);
 
-    // Replaces the rows; each person's record in `taskList` is looked up once here.
+    // Shows these people, in place; each person's record in `taskList` is looked up once here.
     void reload(const std::vector<KNVTCDUser *> &users, KNVTCDTaskList *taskList);
     KNVTCDUser *userAtRow(int row) const;
 
@@ -35,6 +37,8 @@ public:
     Qt::DropActions supportedDropActions() const override;
 
 private:
+    knvt::FlatRowSignals updateSteps();
+
     std::vector<KNVTCDUser *> m_users;
     QHash<const KNVTCDUser *, const KNVTCDTaskListCollaborator *> m_records;
 };

@@ -1,5 +1,6 @@
 #include "accounts/KNVTUserDetailModel.h"
 
+#include "accounts/FlatRowsUpdate.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRowRoles.h"
 
@@ -25,11 +26,10 @@ bool isLive(const KNVTCDTaskStoreObject *object)
 
 void KNVTUserDetailModel::setUser(KNVTCDUser *user)
 {
-    beginResetModel();
-    m_rows.clear();
-    m_user = user ? knvt::UserRow::fromUser(user) : knvt::UserRow();
+    const knvt::UserRow shown = user ? knvt::UserRow::fromUser(user) : knvt::UserRow();
+    std::vector<Row> rows;
     if (user) {
-        m_rows.push_back({RowKind::Header, QString(), m_user.uri(knvt::taskStore(m_store))});
+        rows.push_back({RowKind::Header, QString(), shown.uri(knvt::taskStore(m_store))});
         std::vector<Row> projects;
         std::vector<Row> areas;
         for (const KNVTCDTaskListCollaborator *record : user->taskListCollaborators()) {
@@ -45,21 +45,49 @@ void KNVTUserDetailModel::setUser(KNVTCDUser *user)
                 areas.push_back(row);
         }
         if (!projects.empty()) {
-            m_rows.push_back({RowKind::Group, tr("Projects"), QUrl()});
-            m_rows.insert(m_rows.end(), projects.begin(), projects.end());
+            rows.push_back({RowKind::Group, tr("Projects"), QUrl()});
+            rows.insert(rows.end(), projects.begin(), projects.end());
         }
         if (!areas.empty()) {
-            m_rows.push_back({RowKind::Group, tr("Areas"), QUrl()});
-            m_rows.insert(m_rows.end(), areas.begin(), areas.end());
+            rows.push_back({RowKind::Group, tr("Areas"), QUrl()});
+            rows.insert(rows.end(), areas.begin(), areas.end());
         }
         switch (user->friendshipStatus().value_or(KNVTUserFriendshipStatusNone)) {
-        case KNVTUserFriendshipStatusNone: m_rows.push_back({RowKind::Invite, QString(), QUrl()}); break;
-        case KNVTUserFriendshipStatusInvited: m_rows.push_back({RowKind::Invited, QString(), QUrl()}); break;
-        case KNVTUserFriendshipStatusPending: m_rows.push_back({RowKind::AcceptOrDecline, QString(), QUrl()}); break;
+        case KNVTUserFriendshipStatusNone: rows.push_back({RowKind::Invite, QString(), QUrl()}); break;
+        case KNVTUserFriendshipStatusInvited: rows.push_back({RowKind::Invited, QString(), QUrl()}); break;
+        case KNVTUserFriendshipStatusPending: rows.push_back({RowKind::AcceptOrDecline, QString(), QUrl()}); break;
         default: break;
         }
     }
-    endResetModel();
+    if (shown.objectID != m_user.objectID) {
+        // Another person: other rows altogether.
+        beginResetModel();
+        m_user = shown;
+        m_rows = std::move(rows);
+        endResetModel();
+        return;
+    }
+    // The same person after a change: rows that stay keep their place in the view.
+    m_user = shown;
+    knvt::updateFlatRows(
+        m_rows, std::move(rows),
+        [](const Row &a, const Row &b) {
+            return a.kind == b.kind && (a.kind == RowKind::TaskList ? a.uri == b.uri : a.text == b.text);
+        },
+        updateSteps());
+}
+
+knvt::FlatRowSignals KNVTUserDetailModel::updateSteps()
+{
+    knvt::FlatRowSignals steps;
+    steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };
+    steps.endRemove = [this] { endRemoveRows(); };
+    steps.beginInsert = [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); };
+    steps.endInsert = [this] { endInsertRows(); };
+    steps.beginMove = [this](int from, int to) { beginMoveRows(QModelIndex(), from, from, QModelIndex(), to); };
+    steps.endMove = [this] { endMoveRows(); };
+    steps.changed = [this](int first, int last) { emit dataChanged(index(first), index(last)); };
+    return steps;
 }
 
 KNVTUserDetailModel::RowKind KNVTUserDetailModel::kindAtRow(int row) const

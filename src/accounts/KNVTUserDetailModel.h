@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/FlatRowsUpdate.h"
 #include "accounts/UserRow.h"
 
 #include <QAbstractListModel>
@@ -32,7 +33,7 @@ public:
     // `store`: nullptr means the shared store.
     explicit KNVTUserDetailModel(KNVTTaskStore *store = nullptr, QObject *parent = nullptr);
 
-    // Rebuilds every row for `user` (none: no rows).
+    // The rows of `user` (none: no rows); for the person already shown, updated in place.
     void setUser(KNVTCDUser *user);
     const std::vector<Row> &detailRows() const { return m_rows; }
     RowKind kindAtRow(int row) const;
@@ -42,6 +43,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    knvt::FlatRowSignals updateSteps();
+
     KNVTTaskStore *m_store;
     std::vector<Row> m_rows;
     knvt::UserRow m_user;

@@ -1,5 +1,6 @@
 #include "accounts/KNVTUsersModel.h"
 
+#include "accounts/FlatRowsUpdate.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRowRoles.h"
 
@@ -24,13 +25,27 @@ void KNVTUsersModel::setUsers(const std::vector<KNVTCDUser *> &users, bool sort)
 
 void KNVTUsersModel::setRows(std::vector<knvt::UserRow> rows)
 {
-    beginResetModel();
-    m_rows = std::move(rows);
+    // In place: a person who stays keeps their selection.
+    knvt::updateFlatRows(
+        m_rows, std::move(rows),
+        [](const knvt::UserRow &a, const knvt::UserRow &b) { return a.objectID == b.objectID; }, updateSignals());
     m_rowOfObjectID.clear();
     m_rowOfObjectID.reserve(qsizetype(m_rows.size()));
     for (size_t row = 0; row < m_rows.size(); ++row)
         m_rowOfObjectID.insert(m_rows[row].objectID, int(row));
-    endResetModel();
+}
+
+knvt::FlatRowSignals KNVTUsersModel::updateSignals()
+{
+    knvt::FlatRowSignals steps;
+    steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };
+    steps.endRemove = [this] { endRemoveRows(); };
+    steps.beginInsert = [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); };
+    steps.endInsert = [this] { endInsertRows(); };
+    steps.beginMove = [this](int from, int to) { beginMoveRows(QModelIndex(), from, from, QModelIndex(), to); };
+    steps.endMove = [this] { endMoveRows(); };
+    steps.changed = [this](int first, int last) { emit dataChanged(index(first), index(last)); };
+    return steps;
 }
 
 int KNVTUsersModel::rowOfUser(const KNVTCDUser *user) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/FlatRowsUpdate.h"
 #include "accounts/UserRow.h"
 
 #include <QAbstractListModel>
@@ -20,7 +21,8 @@ public:
     // `store` resolves the rows' references; nullptr means the shared store.
     explicit KNVTUsersModel(KNVTTaskStore *store = nullptr, QObject *parent = nullptr);
 
-    // Replaces every row: sorted by display name when `sort`, else in the given order.
+    // Shows these people, sorted by display name when `sort`, else in the given order; people already shown keep
+    // their rows (and their selection), the others come and go.
     void setUsers(const std::vector<KNVTCDUser *> &users, bool sort = true);
     void setRows(std::vector<knvt::UserRow> rows);
     const std::vector<knvt::UserRow> &rows() const { return m_rows; }
@@ -42,6 +44,8 @@ protected:
     KNVTTaskStore &taskStore() const;
 
 private:
+    knvt::FlatRowSignals updateSignals();
+
     KNVTTaskStore *m_store;
     std::vector<knvt::UserRow> m_rows;
     QHash<ostore::ObjectID, int> m_rowOfObjectID;
