@@ -372,6 +372,16 @@ public:
     void scrollDetailTo(int position);
     int detailRowHeight(const QString &kind);
     void doubleClickRow(const QString &title);
+    // ---- Lists that keep their place (list models) ----
+    // A click on the centre row of `title`, clear of its box (Ctrl or Shift to add to the selection).
+    void clickRow(const QString &title, Qt::KeyboardModifiers modifiers = {});
+    // The titles of the selected centre rows, in row order.
+    QStringList selectedRowTitles();
+    // The centre list's scroll position, and scrolling it as the wheel or the bar would.
+    int centreScrollPosition();
+    void scrollCentreTo(int position);
+    // The heading shown above a list opened from another list; empty while none shows.
+    QString listHeading();
     // The toolbar button of the task's window ("Today", "Assign", "Comment", "Edit", "Done").
     void pressInTaskWindow(const QString &task, const QString &button);
     // The Edit command of the main window (Return on the task's row) while the task's window is open: the task's

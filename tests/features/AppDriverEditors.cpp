@@ -250,6 +250,50 @@ void AppDriver::doubleClickRow(const QString &title)
     settle();
 }
 
+// ---- Lists that keep their place (list models) ----
+
+void AppDriver::clickRow(const QString &title, Qt::KeyboardModifiers modifiers)
+{
+    const int row = rowOfTitle(title);
+    ASSERT_GE(row, 0) << "no row " << title.toStdString();
+    QAbstractItemView *view = centreView();
+    const QModelIndex index = centreItems()->indexForRow(row);
+    view->scrollTo(index);
+    const QRect rect = view->visualRect(index);
+    // Clear of the check box at the left.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
+                      QPoint(rect.left() + rect.width() / 2, rect.center().y()));
+    settle();
+}
+
+QStringList AppDriver::selectedRowTitles()
+{
+    QStringList titles;
+    if (KNVTTaskStoreItemsViewController *list = centreItems())
+        for (int row : list->selectedRows())
+            titles << list->rowAt(row)->title;
+    return titles;
+}
+
+int AppDriver::centreScrollPosition()
+{
+    QAbstractItemView *view = centreView();
+    return view ? view->verticalScrollBar()->value() : -1;
+}
+
+void AppDriver::scrollCentreTo(int position)
+{
+    if (QAbstractItemView *view = centreView())
+        view->verticalScrollBar()->setValue(position);
+    settle();
+}
+
+QString AppDriver::listHeading()
+{
+    QLabel *heading = mainWindow().listHeadingTextField();
+    return heading && heading->isVisible() ? heading->text() : QString();
+}
+
 void AppDriver::pressInTaskWindow(const QString &task, const QString &button)
 {
     KNVTTaskWindowController *window = taskWindowTitled(task);

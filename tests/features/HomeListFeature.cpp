@@ -20,6 +20,9 @@
 #include "support/NotificationRecorder.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -540,4 +543,42 @@ TEST_F(HomeListFeature, AProjectDroppedOnArchivedAsksAndTheLaterAnswerIsSaved)
     app.relaunch();
     app.selectHome(QStringLiteral("Archived"));
     EXPECT_EQ(app.centreRows(), QStringList{"[x] Garden"});
+}
+
+TEST_F(HomeListFeature, ASearchStaysWhileItsResultIsTickedAndWhileASyncBringsAnotherMatch)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenTask(QStringLiteral("Call Ann"));
+    app.launch();
+    app.waitForService([this] { return !app.store().isSyncing(); });
+    app.typeInSearch(QStringLiteral("pay"));
+    ASSERT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Pay rent"}));
+
+    app.clickCheckBox(QStringLiteral("Pay rent"));
+    EXPECT_EQ(app.mainWindow().searchField()->text(), QStringLiteral("pay"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Completed", "[x] Pay rent"}));
+
+    // The service knows another match; a sync pulls it in.
+    app.service().seed("tasks", QJsonObject{{"title", "Pay the plumber"}, {"task_list_id", QJsonValue::Null}});
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([this] { return !app.store().isSyncing() && app.centreRows().size() == 4; });
+    EXPECT_EQ(app.mainWindow().searchField()->text(), QStringLiteral("pay"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Pay the plumber", "# Completed", "[x] Pay rent"}));
+}
+
+TEST_F(HomeListFeature, TwoChosenTagsStayChosenWhenOneOfTheirTasksIsTicked)
+{
+    app.givenTask(QStringLiteral("Buy nails"), {.tags = {"errand", "hardware"}});
+    app.givenTask(QStringLiteral("Buy screws"), {.tags = {"errand", "hardware"}});
+    app.givenTask(QStringLiteral("Post letter"), {.tags = {"errand"}});
+    app.clickHomeEntry(QStringLiteral("errand"));
+    app.clickHomeEntry(QStringLiteral("hardware"), Qt::ControlModifier);
+    ASSERT_EQ(app.selectedHomeEntries(), (QStringList{"errand", "hardware"}));
+    ASSERT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Buy nails", "[ ] Buy screws"}));
+
+    app.clickCheckBox(QStringLiteral("Buy nails"));
+    EXPECT_EQ(app.selectedHomeEntries(), (QStringList{"errand", "hardware"}));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Buy screws", "# Completed", "[x] Buy nails"}));
 }

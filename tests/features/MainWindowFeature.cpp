@@ -476,3 +476,41 @@ TEST_F(MainWindowFeature, UntickingACompletedTaskMovesItBackAndKeepsItSelected)
     EXPECT_EQ(app.rightPane(), QStringLiteral("Pay rent")) << "still selected";
     EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "saved at once";
 }
+
+TEST_F(MainWindowFeature, WhenTheServiceDeletesTheSelectedTaskTheRightPaneEmptiesAndDeleteHasNothingToActOn)
+{
+    KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"), {.synced = true});
+    app.givenTask(QStringLiteral("Call Ann"));
+    app.clickRow(QStringLiteral("Pay rent"));
+    ASSERT_EQ(app.rightPane(), QStringLiteral("Pay rent"));
+
+    app.givenRemovedBySync(rent);
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Call Ann"}));
+    EXPECT_EQ(app.rightPane(), QStringLiteral("No Task Selected"));
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Delete")));
+}
+
+TEST_F(MainWindowFeature, TheSelectionAndTheScrollStayWhenAnotherWindowSavesOtherTasksTwiceInOneGo)
+{
+    std::vector<KNVTCDTask *> tasks;
+    for (int i = 1; i <= 40; ++i)
+        tasks.push_back(
+            app.givenTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')), {.tags = {"t"}, .orderIndex = i}));
+    app.clickHomeEntry(QStringLiteral("t"));
+    app.clickRow(QStringLiteral("Task 20"));
+    app.scrollCentreTo(300);
+    ASSERT_EQ(app.centreScrollPosition(), 300);
+
+    // Another window ticks a task above the selected one and makes a new one at the top, each saved, before this
+    // window draws again.
+    tasks[4]->markAsCompleted();
+    ASSERT_TRUE(app.store().save());
+    KNVTCDTask *first = app.build().task(QStringLiteral("Task 00"), {.orderIndex = 0});
+    first->addTag(tasks[0]->tags().front());
+    ASSERT_TRUE(app.store().save());
+    app.settle();
+
+    EXPECT_EQ(app.selectedRowTitles(), QStringList{"Task 20"});
+    EXPECT_EQ(app.rightPane(), QStringLiteral("Task 20"));
+    EXPECT_EQ(app.centreScrollPosition(), 300);
+}

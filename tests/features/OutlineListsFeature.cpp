@@ -386,3 +386,26 @@ TEST_F(OutlineListsFeature, PrintingATagListToAFileNamesTheJobAndHoldsWhatWasCho
     EXPECT_EQ(dialogs, 1);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
+
+TEST_F(OutlineListsFeature, AProjectOpenedFromProjectsAndAreasShowsItsTitleAndChoosingProjectsAndAreasAgainGoesBack)
+{
+    app.givenProject(QStringLiteral("Boat"), {.status = 1});
+    app.givenTask(QStringLiteral("Paint hull"), {.list = QStringLiteral("Boat")});
+    app.givenProject(QStringLiteral("Garden"));
+    app.clickHomeEntry(QStringLiteral("Projects/Areas"));
+
+    // Someday projects are not in the home list: the project's list opens above, under its title.
+    app.doubleClickRow(QStringLiteral("Boat"));
+    EXPECT_EQ(app.listHeading(), QStringLiteral("Boat"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Paint hull"}));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Projects/Areas"));
+
+    // A save keeps it where it is.
+    app.clickCheckBox(QStringLiteral("Paint hull"));
+    EXPECT_EQ(app.listHeading(), QStringLiteral("Boat"));
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Completed", "[x] Paint hull"}));
+
+    app.clickHomeEntry(QStringLiteral("Projects/Areas"));
+    EXPECT_EQ(app.listHeading(), QString());
+    EXPECT_EQ(app.centreRows(), (QStringList{"# Active Projects", "[ ] Garden", "# Someday Projects", "[ ] Boat"}));
+}
