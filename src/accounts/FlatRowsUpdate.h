@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QSet>
+
 #include <functional>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace knvt {
@@ -21,39 +25,43 @@ struct FlatRowSignals
 
 // Brings `shown` to `target` in place, so that the selection and the current row of the people lists stay with
 // their person or list: rows no longer listed are removed, the others moved to their new places, new ones inserted,
-// and every row's contents replaced. `sameRow` tells whether two rows stand for the same person, list or header.
-template <class Row, class SameRow>
-void updateFlatRows(std::vector<Row> &shown, std::vector<Row> target, SameRow sameRow, const FlatRowSignals &steps)
+// and every row's contents replaced. `keyOf` gives what a row stands for (a person, a list, a header), which no other
+// row of the list shares.
+template <class Row, class KeyOf>
+void updateFlatRows(std::vector<Row> &shown, std::vector<Row> target, KeyOf keyOf, const FlatRowSignals &steps)
 {
-    auto inTarget = [&](const Row &row) {
-        for (const Row &wanted : target)
-            if (sameRow(row, wanted))
-                return true;
-        return false;
-    };
+    using Key = std::decay_t<decltype(keyOf(std::declval<const Row &>()))>;
+    QSet<Key> wanted;
+    wanted.reserve(qsizetype(target.size()));
+    for (const Row &row : target)
+        wanted.insert(keyOf(row));
     for (int r = int(shown.size()) - 1; r >= 0; --r) {
-        if (inTarget(shown[size_t(r)]))
+        if (wanted.contains(keyOf(shown[size_t(r)])))
             continue;
         const int last = r;
-        while (r > 0 && !inTarget(shown[size_t(r - 1)]))
+        while (r > 0 && !wanted.contains(keyOf(shown[size_t(r - 1)])))
             --r;
         steps.beginRemove(r, last);
         shown.erase(shown.begin() + r, shown.begin() + last + 1);
         steps.endRemove();
     }
+    QSet<Key> present;
+    present.reserve(qsizetype(shown.size()));
+    for (const Row &row : shown)
+        present.insert(keyOf(row));
     for (int k = 0; k < int(target.size()); ++k) {
-        int current = -1;
-        for (int r = k; r < int(shown.size()); ++r) {
-            if (sameRow(shown[size_t(r)], target[size_t(k)])) {
-                current = r;
-                break;
-            }
-        }
-        if (current < 0) {
+        const Key key = keyOf(target[size_t(k)]);
+        if (!present.contains(key)) {
             steps.beginInsert(k, k);
             shown.insert(shown.begin() + k, target[size_t(k)]);
             steps.endInsert();
-        } else if (current != k) {
+            present.insert(key);
+            continue;
+        }
+        int current = k;
+        while (current < int(shown.size()) && !(keyOf(shown[size_t(current)]) == key))
+            ++current;
+        if (current != k && current < int(shown.size())) {
             steps.beginMove(current, k);
             Row row = std::move(shown[size_t(current)]);
             shown.erase(shown.begin() + current);

@@ -45,20 +45,19 @@ void KNVTNotificationsModel::updateCells()
     // In place: an invitation that stays keeps its row.
     knvt::updateFlatRows(
         m_rows, std::move(rows),
-        [](const Row &a, const Row &b) {
-            if (a.kind != b.kind)
-                return false;
-            switch (a.kind) {
-            case RowKind::Header: return a.title == b.title;
-            case RowKind::Friendship: return a.user.objectID == b.user.objectID;
-            case RowKind::TaskList: return a.uri == b.uri;
+        [](const Row &row) {
+            switch (row.kind) {
+            case RowKind::Header: return QStringLiteral("#") + row.title;
+            case RowKind::Friendship:
+                return QStringLiteral("@%1/%2").arg(row.user.objectID.entity).arg(row.user.objectID.zid);
+            case RowKind::TaskList: return row.uri.toString();
             }
-            return false;
+            return QString();
         },
-        updateSignals());
+        updateSteps());
 }
 
-knvt::FlatRowSignals KNVTNotificationsModel::updateSignals()
+knvt::FlatRowSignals KNVTNotificationsModel::updateSteps()
 {
     knvt::FlatRowSignals steps;
     steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };

@@ -43,7 +43,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    knvt::FlatRowSignals updateSignals();
+    knvt::FlatRowSignals updateSteps();
 
     KNVTTaskStore *m_store;
     std::vector<Row> m_rows;

@@ -22,7 +22,7 @@ void KNVTTaskListSharingSettingsModel::reload(const std::vector<KNVTCDUser *> &u
 {
     // In place: a person who stays keeps their row and its selection.
     knvt::updateFlatRows(
-        m_users, users, [](const KNVTCDUser *a, const KNVTCDUser *b) { return a == b; }, updateSteps());
+        m_users, users, [](const KNVTCDUser *user) { return user; }, updateSteps());
     m_records.clear();
     if (taskList) {
         // A person's first record for the list, whatever its state, as the store's lookup answers it.

@@ -71,8 +71,10 @@ void KNVTUserDetailModel::setUser(KNVTCDUser *user)
     m_user = shown;
     knvt::updateFlatRows(
         m_rows, std::move(rows),
-        [](const Row &a, const Row &b) {
-            return a.kind == b.kind && (a.kind == RowKind::TaskList ? a.uri == b.uri : a.text == b.text);
+        [](const Row &row) {
+            return QStringLiteral("%1 %2")
+                .arg(int(row.kind))
+                .arg(row.kind == RowKind::TaskList ? row.uri.toString() : row.text);
         },
         updateSteps());
 }

@@ -27,15 +27,14 @@ void KNVTUsersModel::setRows(std::vector<knvt::UserRow> rows)
 {
     // In place: a person who stays keeps their selection.
     knvt::updateFlatRows(
-        m_rows, std::move(rows),
-        [](const knvt::UserRow &a, const knvt::UserRow &b) { return a.objectID == b.objectID; }, updateSignals());
+        m_rows, std::move(rows), [](const knvt::UserRow &row) { return row.objectID; }, updateSteps());
     m_rowOfObjectID.clear();
     m_rowOfObjectID.reserve(qsizetype(m_rows.size()));
     for (size_t row = 0; row < m_rows.size(); ++row)
         m_rowOfObjectID.insert(m_rows[row].objectID, int(row));
 }
 
-knvt::FlatRowSignals KNVTUsersModel::updateSignals()
+knvt::FlatRowSignals KNVTUsersModel::updateSteps()
 {
     knvt::FlatRowSignals steps;
     steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };

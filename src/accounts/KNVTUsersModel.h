@@ -44,7 +44,7 @@ protected:
     KNVTTaskStore &taskStore() const;
 
 private:
-    knvt::FlatRowSignals updateSignals();
+    knvt::FlatRowSignals updateSteps();
 
     KNVTTaskStore *m_store;
     std::vector<knvt::UserRow> m_rows;
