@@ -1,10 +1,14 @@
 #include "app/HomeModel.h"
 
+#include "lists/DroppedObjects.h"
+
+#include "store/KNVTFocusTaskList.h"
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/ObjectReferencePayload.h"
 
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
@@ -348,6 +352,86 @@ Qt::DropActions HomeModel::supportedDragActions() const
 Qt::DropActions HomeModel::supportedDropActions() const
 {
     return Qt::MoveAction;
+}
+
+namespace {
+
+// A list may be dropped on its section's header when I may edit it or its tasks, or it is active anyway.
+bool passesListTest(const KNVTCDTaskList *list)
+{
+    return list->canEdit() || list->canEditTasks() || list->status() == qint64(KNVTTaskListStatusActionable);
+}
+
+template <class T, class Predicate>
+bool all(const std::vector<T *> &objects, Predicate predicate)
+{
+    return std::all_of(objects.begin(), objects.end(), predicate);
+}
+
+} // namespace
+
+Qt::DropAction HomeModel::dropAction(const QMimeData &mime, const QModelIndex &target, bool fromThisProcess) const
+{
+    // Only this program's own drags, read strictly: another program's data never changes anything here.
+    if (!fromThisProcess)
+        return Qt::IgnoreAction;
+    const std::optional<QList<QUrl>> uris = ObjectReferencePayload::read(mime);
+    if (!uris)
+        return Qt::IgnoreAction;
+    const DroppedObjects dragged = DroppedObjects::fromURIs(*uris);
+    const bool hasTasks = !dragged.tasks.empty();
+    const bool hasLists = !dragged.taskLists.empty();
+
+    if (target.isValid() && !target.parent().isValid()) {
+        const KNVTHomeSection &section = m_sections[size_t(target.row())];
+        if (section.homeSectionType() == KNVTHomeSectionTypeProjects)
+            return hasLists && !hasTasks && !dragged.projects.empty() && dragged.areas.empty()
+                    && all(dragged.taskLists, passesListTest)
+                ? Qt::MoveAction
+                : Qt::IgnoreAction;
+        if (section.homeSectionType() == KNVTHomeSectionTypeAreas)
+            return hasLists && !hasTasks && !dragged.areas.empty() && dragged.projects.empty()
+                    && all(dragged.taskLists, passesListTest)
+                ? Qt::MoveAction
+                : Qt::IgnoreAction;
+        // Tags are reordered among themselves; a drop onto the header puts them first.
+        if (section.homeSectionType() == KNVTHomeSectionTypeTags)
+            return !dragged.tags.empty() && !hasTasks && !hasLists ? Qt::MoveAction : Qt::IgnoreAction;
+        return Qt::IgnoreAction;
+    }
+
+    const std::optional<HomeEntry> entry = entryAt(target);
+    if (!entry)
+        return Qt::IgnoreAction;
+    if (entry->kind == HomeEntry::Kind::FocusList) {
+        const KNVTFocusTaskList focus(entry->focusType);
+        const bool tasksOk =
+            all(dragged.tasks, [](const KNVTCDTask *t) { return t->canEdit(); }) && focus.canHandleTasks(dragged.tasks);
+        const bool listsOk = all(dragged.taskLists, [](const KNVTCDTaskList *l) { return l->canEdit(); })
+            && focus.canHandleTaskLists(dragged.taskLists);
+        if (hasTasks && !hasLists)
+            return tasksOk ? Qt::MoveAction : Qt::IgnoreAction;
+        if (hasLists && !hasTasks)
+            return listsOk ? Qt::MoveAction : Qt::IgnoreAction;
+        if (hasLists && hasTasks)
+            return tasksOk && listsOk ? Qt::MoveAction : Qt::IgnoreAction;
+        return Qt::IgnoreAction;
+    }
+    if (entry->kind == HomeEntry::Kind::Tag)
+        return hasTasks && !hasLists
+                && dynamic_cast<KNVTCDTag *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry->uri))
+            ? Qt::MoveAction
+            : Qt::IgnoreAction;
+    if (entry->kind == HomeEntry::Kind::TaskList) {
+        const auto *list =
+            dynamic_cast<const KNVTCDTaskList *>(KNVTTaskStore::defaultTaskStore()->objectForURI(entry->uri));
+        // Each task must also be movable out of where it is now.
+        return list && hasTasks && !hasLists
+                && all(dragged.tasks, [list](const KNVTCDTask *t) { return list->canAddTask(t) && t->canMove(); })
+            ? Qt::MoveAction
+            : Qt::IgnoreAction;
+    }
+    return Qt::IgnoreAction;
 }
 
 } // namespace knvt

@@ -43,6 +43,11 @@ public:
     QModelIndex indexForEntry(const HomeEntry &entry) const;
     QModelIndex indexForSection(int homeSectionType) const;
 
+    // What a drop of `mime` onto `target` (a section's header or an entry) would do: the rules of the home list's
+    // drops (tasks onto a focus list, project, area or tag; lists onto their section or a focus list; tags among
+    // themselves). Drags of another program never change anything; objects deleted during the drag do not count.
+    Qt::DropAction dropAction(const QMimeData &mime, const QModelIndex &target, bool fromThisProcess) const;
+
     using MimeWriter = std::function<QMimeData *(const QModelIndexList &)>;
     void setMimeWriter(MimeWriter writer) { m_mimeWriter = std::move(writer); }
 

@@ -401,79 +401,12 @@ DraggedObjects resolve(const QList<QUrl> &uris)
                           std::move(dropped.areas), std::move(dropped.tags)};
 }
 
-// A list may be dropped on its section's header when I may edit it or its tasks, or it is active anyway.
-bool passesListTest(const KNVTCDTaskList *list)
-{
-    return list->canEdit() || list->canEditTasks() || list->status() == qint64(KNVTTaskListStatusActionable);
-}
-
-template <class T, class Predicate>
-bool all(const std::vector<T *> &objects, Predicate predicate)
-{
-    return std::all_of(objects.begin(), objects.end(), predicate);
-}
-
 } // namespace
 
 Qt::DropAction KNVTHomeViewController::validateDrop(const QMimeData &mime, const QModelIndex &target, int,
                                                     bool fromThisProcess) const
 {
-    // Only this program's own drags, read strictly: another program's data never changes anything here.
-    if (!fromThisProcess)
-        return Qt::IgnoreAction;
-    const std::optional<QList<QUrl>> uris = knvt::ObjectReferencePayload::read(mime);
-    if (!uris)
-        return Qt::IgnoreAction;
-    const DraggedObjects dragged = resolve(*uris);
-    const bool hasTasks = !dragged.tasks.empty();
-    const bool hasLists = !dragged.lists.empty();
-
-    if (target.isValid() && !target.parent().isValid()) {
-        const KNVTHomeSection &section = m_model->sections()[size_t(target.row())];
-        if (section.homeSectionType() == KNVTHomeSectionTypeProjects)
-            return hasLists && !hasTasks && !dragged.projects.empty() && dragged.areas.empty()
-                    && all(dragged.lists, passesListTest)
-                ? Qt::MoveAction
-                : Qt::IgnoreAction;
-        if (section.homeSectionType() == KNVTHomeSectionTypeAreas)
-            return hasLists && !hasTasks && !dragged.areas.empty() && dragged.projects.empty()
-                    && all(dragged.lists, passesListTest)
-                ? Qt::MoveAction
-                : Qt::IgnoreAction;
-        // Tags are reordered among themselves; a drop onto the header puts them first.
-        if (section.homeSectionType() == KNVTHomeSectionTypeTags)
-            return !dragged.tags.empty() && !hasTasks && !hasLists ? Qt::MoveAction : Qt::IgnoreAction;
-        return Qt::IgnoreAction;
-    }
-
-    const std::optional<knvt::HomeEntry> entry = m_model->entryAt(target);
-    if (!entry)
-        return Qt::IgnoreAction;
-    if (entry->kind == knvt::HomeEntry::Kind::FocusList) {
-        const KNVTFocusTaskList focus(entry->focusType);
-        const bool tasksOk =
-            all(dragged.tasks, [](const KNVTCDTask *t) { return t->canEdit(); }) && focus.canHandleTasks(dragged.tasks);
-        const bool listsOk = all(dragged.lists, [](const KNVTCDTaskList *l) { return l->canEdit(); })
-            && focus.canHandleTaskLists(dragged.lists);
-        if (hasTasks && !hasLists)
-            return tasksOk ? Qt::MoveAction : Qt::IgnoreAction;
-        if (hasLists && !hasTasks)
-            return listsOk ? Qt::MoveAction : Qt::IgnoreAction;
-        if (hasLists && hasTasks)
-            return tasksOk && listsOk ? Qt::MoveAction : Qt::IgnoreAction;
-        return Qt::IgnoreAction;
-    }
-    if (entry->kind == knvt::HomeEntry::Kind::Tag)
-        return hasTasks && !hasLists && tagForUri(entry->uri) ? Qt::MoveAction : Qt::IgnoreAction;
-    if (entry->kind == knvt::HomeEntry::Kind::TaskList) {
-        const KNVTCDTaskList *list = listForUri(entry->uri);
-        // Each task must also be movable out of where it is now.
-        return list && hasTasks && !hasLists
-                && all(dragged.tasks, [list](const KNVTCDTask *t) { return list->canAddTask(t) && t->canMove(); })
-            ? Qt::MoveAction
-            : Qt::IgnoreAction;
-    }
-    return Qt::IgnoreAction;
+    return m_model->dropAction(mime, target, fromThisProcess);
 }
 
 bool KNVTHomeViewController::acceptDrop(const QMimeData &mime, const QModelIndex &target, int childIndex,

@@ -381,10 +381,9 @@ void KNVTMainWindowController::validateAfterListsReselect()
     if (m_validationPending)
         return;
     m_validationPending = true;
-    // A list rebuilds on the change and puts its selection back one pass later; it tells nobody when the same items
-    // are selected again. Validating now would read the empty selection between the two, and leave the buttons and
-    // keys disabled (or keep the state of before the change). Two passes later every list has reselected, whichever
-    // observed the change first.
+    // The window may hear of the change before its lists have applied it (observers are told in the order they came);
+    // validating then would read the selection of before the change. One pass later every list has applied it; the
+    // second pass leaves room for what the home list's new selection sets off.
     QPointer<KNVTMainWindowController> self(this);
     QTimer::singleShot(0, this, [self] {
         QTimer::singleShot(0, self, [self] {
