@@ -1,6 +1,5 @@
-// The main window on large libraries: building it up to the first centre rows, rebuilding a 10,000-row focus list
-// after a save with its selection put back, and refreshing the home list, the toolbar and the menu bar after a
-// one-task save.
+// The main window on large libraries: building it up to the first centre rows, a 10,000-row focus list following a
+// save in place, and refreshing the home list, the toolbar and the menu bar after a one-task save.
 
 #include "support/BudgetMain.h"
 #include "support/OffscreenApplication.h"
@@ -11,6 +10,7 @@
 #include "app/KNVTTasksAppDelegate.h"
 #include "app/TrayIcon.h"
 
+#include "lists/KNVTFocusTaskListItemsTableViewController.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
 #include "store/KNVTTaskStore.h"
@@ -24,6 +24,7 @@
 
 #include "foundation/Clock.h"
 #include "foundation/Defaults.h"
+#include "foundation/NotificationCenter.h"
 #include "foundation/WallClockAlarm.h"
 #include "support/TaskStoreBuilder.h"
 
@@ -34,6 +35,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -195,31 +197,52 @@ void BM_MainWindowFirstList(benchmark::State &state)
 }
 BENCHMARK(BM_MainWindowFirstList)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void BM_FocusListRebuild10000(benchmark::State &state)
+// The Inbox of 10,000 tasks with the middle one selected, following a save of one of its tasks: from the store's
+// did-change notification (the disk's own time for the save is not the list's) until the list has handled it, plus
+// the one pass of the event loop in which the view takes the change in.
+void BM_FocusListUpdate10000(benchmark::State &state)
 {
     FixedClock clock;
     knvt::Clock::setShared(&clock);
     OpenStore open(inboxLibrary());
-    KNVTMainWindowController window;
-    auto *list = dynamic_cast<KNVTTaskStoreItemsTableViewController *>(window.currentTasksViewController());
-    list->selectRows({5000});
-    const QUrl selected = list->rowAt(5000)->uri;
+    knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
+    const QString didChange = QString::fromLatin1(KNVTTaskStoreDidChangeNotification);
+    // Observers hear a notification in the order they were added: this one before the list, the next after it.
+    std::chrono::steady_clock::time_point start;
+    std::chrono::steady_clock::time_point handled;
+    const knvt::NotificationCenter::Token before =
+        center.addObserver(didChange, open.store.get(), nullptr,
+                           [&start](const knvt::Notification &) { start = std::chrono::steady_clock::now(); });
+    KNVTFocusTaskListItemsTableViewController list(nullptr);
+    const knvt::NotificationCenter::Token after =
+        center.addObserver(didChange, open.store.get(), nullptr,
+                           [&handled](const knvt::Notification &) { handled = std::chrono::steady_clock::now(); });
+    list.view()->resize(600, 800);
+    list.view()->show();
+    list.setFocusTaskList(KNVTFocusTypeInbox);
+    settle();
+    list.selectRows({5000});
+    const QUrl selected = list.rowAt(5000)->uri;
+    std::vector<KNVTCDTask *> tasks = open.store->inboxTasks();
     int iteration = 0;
     for (auto _ : state) {
-        std::vector<KNVTCDTask *> tasks = open.store->inboxTasks();
         tasks[size_t(iteration % 100)]->setNotes(QStringLiteral("note %1").arg(iteration));
         ++iteration;
-        // The save's will-change remembers the selection, its did-change rebuilds, the next pass reselects.
         open.store->save();
-        settle();
+        const auto passStart = std::chrono::steady_clock::now();
+        QCoreApplication::processEvents();
+        state.SetIterationTime(std::chrono::duration<double>(handled - start).count()
+                               + std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count());
     }
-    const QList<int> rows = list->selectedRows();
-    if (rows.size() != 1 || list->rowAt(rows.front())->uri != selected)
-        state.SkipWithError("the selection was not put back");
-    state.counters["rows"] = double(list->numberOfRows());
+    center.removeObserver(before);
+    center.removeObserver(after);
+    const QList<int> rows = list.selectedRows();
+    if (rows.size() != 1 || list.rowAt(rows.front())->uri != selected)
+        state.SkipWithError("the selection was lost");
+    state.counters["rows"] = double(list.numberOfRows());
     knvt::Clock::setShared(nullptr);
 }
-BENCHMARK(BM_FocusListRebuild10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FocusListUpdate10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The main window of the application over the large library, with one task selected.
 struct LargeApplication
