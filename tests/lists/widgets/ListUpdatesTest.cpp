@@ -95,9 +95,9 @@ TEST_F(ListUpdatesTest, EveryListAfterEverySaveShowsWhatAListBuiltAfreshShows)
     KNVTCDTag *home = b.tag(QStringLiteral("home"));
     std::vector<KNVTCDTask *> tasks;
     auto makeTask = [&](int n) {
-        KNVTCDTask *task = b.task(QStringLiteral("task %1 %2").arg(n % 7).arg(n % 3 == 0 ? "alpha" : "beta"),
-                                  {.list = lists[size_t(random.bounded(int(lists.size())))],
-                                   .orderIndex = qint64(random.bounded(6))});
+        KNVTCDTask *task =
+            b.task(QStringLiteral("task %1 %2").arg(n % 7).arg(n % 3 == 0 ? "alpha" : "beta"),
+                   {.list = lists[size_t(random.bounded(int(lists.size())))], .orderIndex = qint64(random.bounded(6))});
         if (random.bounded(2) == 0)
             task->addTag(errand);
         if (random.bounded(3) == 0)
@@ -166,8 +166,8 @@ TEST_F(ListUpdatesTest, EveryListAfterEverySaveShowsWhatAListBuiltAfreshShows)
             else if (edit == QLatin1String("cancel"))
                 task->markAsCancelled();
             else if (edit == QLatin1String("title"))
-                task->setTitle(QStringLiteral("task %1 %2").arg(random.bounded(9)).arg(random.bounded(2) ? "alpha"
-                                                                                                           : "gamma"));
+                task->setTitle(
+                    QStringLiteral("task %1 %2").arg(random.bounded(9)).arg(random.bounded(2) ? "alpha" : "gamma"));
             else if (edit == QLatin1String("notes"))
                 task->setNotes(random.bounded(2) ? QStringLiteral("alpha notes") : QStringLiteral("other"));
             else if (edit == QLatin1String("start later"))
