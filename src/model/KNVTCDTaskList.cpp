@@ -716,7 +716,7 @@ void KNVTCDTaskList::stopSharing()
     knvt::comparedToSet(members, QSet<KNVTCDUser *>{listOwner}, added, removed);
 
     const QDateTime now = knvt::Clock::shared().now();
-    for (KNVTCDUser *member : removed) {
+    for (KNVTCDUser *member : std::as_const(removed)) {
         for (KNVTCDTaskListCollaborator *row : activeTaskListCollaborators()) {
             if (row->user() != member)
                 continue;

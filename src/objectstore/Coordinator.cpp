@@ -131,7 +131,8 @@ int readMetadata(sqlite3 *db, StoreMetadata &md)
             else if (key == QLatin1String("schemaHash"))
                 md.schemaHash = values.textAt(1);
             else if (key == QLatin1String("modelVersionIdentifiers")) {
-                for (const QJsonValue &v : QJsonDocument::fromJson(values.textAt(1).toUtf8()).array())
+                for (const QJsonArray ids = QJsonDocument::fromJson(values.textAt(1).toUtf8()).array();
+                     const QJsonValue &v : ids)
                     md.modelVersionIdentifiers.append(v.toString());
             }
         }

@@ -118,7 +118,7 @@ protected:
     static QJsonArray unwrappedList(const CurlReply &reply)
     {
         QJsonArray result;
-        for (const QJsonValue &item : reply.json().array())
+        for (const QJsonArray items = reply.json().array(); const QJsonValue &item : items)
             result.append(unwrap(item.toObject()));
         return result;
     }
@@ -273,8 +273,8 @@ TEST_F(FakeSyncServiceTest, APullAfterAnotherClientsChangeNestsWhatItAdded)
     const QString inbox = QStringLiteral("/tasks/inbox.json?include=comments%2Cusers%2Ctask_watchers");
     const auto commentTexts = [](const CurlReply &reply) {
         QStringList texts;
-        for (const QJsonValue task : unwrappedList(reply))
-            for (const QJsonValue comment : task["comments"].toArray())
+        for (const QJsonArray tasks = unwrappedList(reply); const QJsonValue task : tasks)
+            for (const QJsonArray comments = task["comments"].toArray(); const QJsonValue comment : comments)
                 texts << QStringLiteral("%1:%2").arg(task["id"].toInteger()).arg(comment["text"].toString());
         return texts;
     };

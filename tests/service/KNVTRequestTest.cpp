@@ -142,7 +142,7 @@ TEST(KNVTRequestArchiving, RoundTripKeepsEveryFieldAndTheClass)
     // Neither as UTF-8 nor as the UTF-16 that the stream writes strings in.
     const QByteArray archive = push->archivedData();
     QByteArray utf16;
-    for (char c : QByteArray("YW5uOnNlY3JldDE"))
+    for (const QByteArray encoded("YW5uOnNlY3JldDE"); char c : encoded)
         utf16.append('\0').append(c);
     EXPECT_FALSE(archive.contains("YW5uOnNlY3JldDE"));
     EXPECT_FALSE(archive.contains(utf16));
