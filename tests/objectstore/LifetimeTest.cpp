@@ -106,6 +106,6 @@ TEST_F(OstoreLifetimeDeathTest, AToOneAcrossContextsAborts)
 TEST_F(OstoreLifetimeDeathTest, AReentrantSaveAborts)
 {
     main().insert<Task>();
-    QObject::connect(&main(), &Context::willSave, [&] { main().save(); });
+    QObject::connect(&main(), &Context::willSave, &main(), [&] { main().save(); });
     EXPECT_DEATH(main().save(), "re-entrant");
 }

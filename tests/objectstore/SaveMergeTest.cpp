@@ -201,7 +201,7 @@ TEST_F(OstoreMergeTest, MergeChangesTellsObserversEvenWithNothingToSave)
 {
     Context session(&coordinator());
     QSignalSpy changed(&main(), &Context::objectsDidChange);
-    QObject::connect(&session, &Context::didSave,
+    QObject::connect(&session, &Context::didSave, &main(),
                      [&](const ChangeSet &cs) { main().mergeChanges(cs, ChangeOrigin::Merge); });
     session.insert<Task>()->setTitle(QStringLiteral("pulled"));
     ASSERT_TRUE(session.save());
