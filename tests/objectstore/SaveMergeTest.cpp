@@ -65,7 +65,7 @@ TEST_F(OstoreSaveTest, AnEmptySaveEmitsNothingAndDidSaveListsWhatWasWritten)
 TEST_F(OstoreSaveTest, ChangesMadeInWillSaveAreSavedToo)
 {
     Task *t = saveTasks({QStringLiteral("a")}).front();
-    QObject::connect(&main(), &Context::willSave, [&] { t->setNotes(QStringLiteral("stamped")); });
+    QObject::connect(&main(), &Context::willSave, [t] { t->setNotes(QStringLiteral("stamped")); });
     t->setTitle(QStringLiteral("b"));
     ASSERT_TRUE(main().save());
     EXPECT_FALSE(main().hasChanges());
