@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/WaitUntil.h"
+
 namespace {
 
 class EmptyStateLabelTest : public ::testing::Test
@@ -97,7 +99,8 @@ TEST_F(EmptyStateLabelTest, TheLabelStaysCentredWhenTheViewIsResized)
     knvt::setLabelText(&view, QStringLiteral("No Tasks"));
     QLabel *label = knvt::label(&view);
     view.resize(600, 300);
-    QTRY_COMPARE(label->geometry(), expectedFrame(label));
+    knvt::test::waitUntil([&] { return label->geometry() == expectedFrame(label); });
+    EXPECT_EQ(label->geometry(), expectedFrame(label));
     EXPECT_NEAR(label->geometry().center().x(), view.viewport()->width() / 2, 1);
 }
 

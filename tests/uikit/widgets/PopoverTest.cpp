@@ -1,4 +1,5 @@
 #include "uikit/Popover.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -76,7 +77,7 @@ TEST_F(PopoverTest, ATransientPopoverClosesOnAPressOutside)
 
     // Through the window system, so the press is routed the way a real one is while a popup is open.
     QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, elsewhere->geometry().center());
-    QTRY_VERIFY(!popover->isShown());
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return !popover->isShown(); }));
     ASSERT_EQ(closed.count(), 1);
     EXPECT_EQ(closed.at(0).at(0).value<Popover::CloseReason>(), Popover::CloseReason::Standard);
 }
@@ -188,7 +189,8 @@ TEST_F(PopoverTest, TheFadeEndsFullyShown)
     Popover::animationsEnabled = true;
     popover->setAnimates(true);
     show(Popover::Behavior::SemiTransient);
-    QTRY_COMPARE(popover->windowOpacity(), 1.0);
+    knvt::test::waitUntil([&] { return popover->windowOpacity() == 1.0; });
+    EXPECT_EQ(popover->windowOpacity(), 1.0);
 }
 
 } // namespace
