@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench screenshots format clean
+.PHONY: all deps configure build run test lint bench screenshots format clean
 
 all: build
 
@@ -23,6 +23,11 @@ run: build
 # The whole suite: the normal build with every test group, then the sanitizer builds (see scripts/run-tests).
 test: configure
 	bash scripts/run-tests $(BUILD)
+
+# clazy's checks of connections, strings, containers and moc types over every source file the build compiles, and no
+# Qt Test macro in tests/ (see scripts/lint); also a stage of `make test`.
+lint: configure
+	python3 scripts/lint $(BUILD) -j $(JOBS)
 
 bench: deps
 	cmake -S . -B build-bench -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DKNVT_BUILD_BENCH=ON -DKNVT_BUILD_TESTS=OFF
