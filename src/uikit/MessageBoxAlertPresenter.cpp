@@ -5,10 +5,33 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 #include <memory>
 
 namespace knvt {
+
+namespace {
+
+// The box sizes itself to the width of its main text and wraps the explanation into that: a short title would leave
+// a long explanation in a narrow column of many lines. The explanation asks for the width of its text, up to a
+// comfortable line of about sixty characters, and never more than the screen has room for.
+void widenExplanation(QMessageBox *box)
+{
+    auto *explanation = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+    if (explanation == nullptr || explanation->text().isEmpty())
+        return;
+    const QFontMetrics metrics(explanation->font());
+    const QScreen *screen = box->screen() != nullptr ? box->screen() : QGuiApplication::primaryScreen();
+    const int room = screen != nullptr ? screen->availableGeometry().width() / 2 : 400;
+    const int measure =
+        std::min({metrics.horizontalAdvance(explanation->text()), 60 * metrics.averageCharWidth(), room});
+    explanation->setMinimumWidth(measure);
+}
+
+} // namespace
 
 QMessageBox *MessageBoxAlertPresenter::createMessageBox(const Request &request, QList<QAbstractButton *> *buttons)
 {
@@ -39,6 +62,7 @@ QMessageBox *MessageBoxAlertPresenter::createMessageBox(const Request &request, 
         box->setDefaultButton(static_cast<QPushButton *>(buttons->first()));
     if (request.showsSuppressionButton)
         box->setCheckBox(new QCheckBox(QApplication::translate("MessageBoxAlertPresenter", "Do not ask again")));
+    widenExplanation(box);
     return box;
 }
 

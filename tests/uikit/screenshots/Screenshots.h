@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <initializer_list>
 
 class QWidget;
 
@@ -25,6 +26,10 @@ private:
 };
 
 using ScreenshotFunction = std::function<void(ScreenshotWriter &)>;
+
+// Texts a screenshot shows that are the fixture's own data (titles, people's names, the texts an alert fixture was
+// given), not the program's: the audit of KNVT_SCREENSHOT_AUDIT does not ask them to come from tr().
+void addFixtureTexts(std::initializer_list<QString> texts);
 
 struct ScreenshotRegistration
 {

@@ -32,6 +32,12 @@ ScreenshotRegistration::ScreenshotRegistration(const char *group, ScreenshotFunc
     registry().emplace(group, std::move(function));
 }
 
+void addFixtureTexts(std::initializer_list<QString> texts)
+{
+    for (const QString &text : texts)
+        VisibleTextAudit::dataTexts().insert(text);
+}
+
 ScreenshotWriter::ScreenshotWriter(QString folder, QString group)
     : m_folder(std::move(folder)), m_group(std::move(group))
 {}
