@@ -38,9 +38,8 @@ KNVTActivityView::KNVTActivityView(QWidget *parent) : QWidget(parent)
     QFont font = QApplication::font();
     font.setPixelSize(10);
     m_textLabel->setFont(font);
-    QPalette palette = m_textLabel->palette();
-    palette.setColor(QPalette::WindowText, QColor(128, 128, 128));
-    m_textLabel->setPalette(palette);
+    // The palette's secondary grey, for a light and a dark theme alike.
+    m_textLabel->setForegroundRole(QPalette::PlaceholderText);
     m_textLabel->setAutoFillBackground(false);
     m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setTextInteractionFlags(Qt::NoTextInteraction);

@@ -1,10 +1,14 @@
 #include "uikit/KNVTCheckBox.h"
 
 #include "uikit/BezierPathAdditions.h"
+#include "uikit/CheckBoxAccessible.h"
 #include "uikit/ColorAdditions.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QTransform>
 
 #include <algorithm>
@@ -45,6 +49,7 @@ QPainterPath capsule(const QRectF &rect, qreal radius)
 
 KNVTCheckBox::KNVTCheckBox(QWidget *parent) : QAbstractButton(parent), m_tintColor(knvt::defaultTintColor())
 {
+    knvt::CheckBoxAccessible::install();
     setText(QString());
     resize(sizeHint());
     updateView();
@@ -57,8 +62,16 @@ QColor KNVTCheckBox::lightGrayColor()
 
 void KNVTCheckBox::setCheckBoxState(int state)
 {
+    const int before = m_state;
     m_state = state;
     updateView();
+    if (before != state) {
+        QAccessible::State changed;
+        changed.checked = true;
+        changed.checkStateMixed = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void KNVTCheckBox::setTintColor(const QColor &color)
@@ -181,6 +194,13 @@ void KNVTCheckBox::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     drawLayers(painter, QRectF(rect()), m_layers);
+    // The circle fills the box, so the focus is drawn the desktop's way around it.
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }
 
 void KNVTCheckBox::resizeEvent(QResizeEvent *event)

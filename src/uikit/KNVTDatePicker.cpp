@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QToolButton>
 
 namespace {
 
@@ -26,6 +27,13 @@ KNVTDatePicker::KNVTDatePicker(QWidget *parent) : QCalendarWidget(parent)
     m_calendarView = findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
     if (m_calendarView)
         m_calendarView->installEventFilter(this);
+
+    // The month buttons show only arrows; screen readers read them by these names.
+    if (auto *previous = findChild<QToolButton *>(QStringLiteral("qt_calendar_prevmonth")))
+        previous->setAccessibleName(tr("Previous Month"));
+    if (auto *next = findChild<QToolButton *>(QStringLiteral("qt_calendar_nextmonth")))
+        next->setAccessibleName(tr("Next Month"));
+    setAccessibleName(tr("Calendar"));
 
     connect(this, &QCalendarWidget::selectionChanged, this, &KNVTDatePicker::calendarSelectionChanged);
     storeDateValue(knvt::Clock::shared().now());
@@ -151,6 +159,15 @@ bool KNVTDatePicker::eventFilter(QObject *watched, QEvent *event)
             return true;
     }
     return QCalendarWidget::eventFilter(watched, event);
+}
+
+void KNVTDatePicker::showEvent(QShowEvent *event)
+{
+    // The grid of days has the keyboard focus while the calendar has it; it goes by the calendar's name, which the
+    // owner may have changed.
+    if (m_calendarView)
+        m_calendarView->setAccessibleName(accessibleName());
+    QCalendarWidget::showEvent(event);
 }
 
 void KNVTDatePicker::keyPressEvent(QKeyEvent *event)

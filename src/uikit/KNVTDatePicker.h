@@ -44,6 +44,7 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     // Days outside the bounds are drawn greyed out, so the user sees which ones cannot be chosen.
     void paintCell(QPainter *painter, const QRect &rect, QDate date) const override;
 

@@ -14,7 +14,14 @@ constexpr int ContentMargin = 0;
 
 KNVTDatePickerViewController::KNVTDatePickerViewController(QObject *parent)
     : KNVTViewController(parent), m_date(knvt::Clock::shared().now())
-{}
+{
+    connect(this, &KNVTViewController::titleChanged, this, [this] {
+        if (m_datePickerView)
+            m_datePickerView->setAccessibleName(calendarName());
+        if (m_datePicker)
+            m_datePicker->setAccessibleName(calendarName());
+    });
+}
 
 void KNVTDatePickerViewController::loadView()
 {
@@ -29,7 +36,14 @@ void KNVTDatePickerViewController::loadView()
             [this, picker](const QDateTime &proposed) { datePickerCell(picker, proposed); });
     m_datePickerView = view;
     m_datePicker = picker;
+    view->setAccessibleName(calendarName());
+    picker->setAccessibleName(calendarName());
     setView(view);
+}
+
+QString KNVTDatePickerViewController::calendarName() const
+{
+    return title().isEmpty() ? tr("Calendar") : title();
 }
 
 void KNVTDatePickerViewController::viewDidLoad()

@@ -43,6 +43,10 @@ public:
     knvt::Popover *popover() const { return m_popover; }
     void setPopover(knvt::Popover *popover);
 
+    // The name screen readers give the popover and the calendar: the controller's title, what the calendar is for
+    // ("Due Date"), or "Calendar" while it has none.
+    QString calendarName() const;
+
     QDateTime date() const { return m_date; }
     // Also shows the date in a loaded picker; reports nothing.
     void setDate(const QDateTime &date);

@@ -1,7 +1,9 @@
 #include "uikit/KNVTLevelIndicator.h"
 
 #include "uikit/ColorAdditions.h"
+#include "uikit/LevelIndicatorAccessible.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,6 +20,7 @@ constexpr qreal CornerRadius = 2.5;
 
 KNVTLevelIndicator::KNVTLevelIndicator(QWidget *parent) : QWidget(parent)
 {
+    knvt::LevelIndicatorAccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -29,6 +32,8 @@ void KNVTLevelIndicator::setValue(int value)
         return;
     m_value = value;
     update();
+    QAccessibleValueChangeEvent changed(this, m_value);
+    QAccessible::updateAccessibility(&changed);
     emit valueChanged(m_value);
 }
 
@@ -73,9 +78,11 @@ QColor KNVTLevelIndicator::litColor()
     return knvt::defaultTintColor();
 }
 
-QColor KNVTLevelIndicator::unlitColor()
+QColor KNVTLevelIndicator::unlitColor(const QColor &text)
 {
-    return QColor(0, 0, 0, 30);
+    QColor unlit = text;
+    unlit.setAlpha(text.lightnessF() < 0.5 ? 30 : 60);
+    return unlit;
 }
 
 QSize KNVTLevelIndicator::sizeHint() const
@@ -92,12 +99,13 @@ void KNVTLevelIndicator::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QColor lit = isEnabled() ? litColor() : QColor(170, 170, 170);
+    const QColor lit = isEnabled() ? litColor() : palette().color(QPalette::Disabled, QPalette::WindowText);
+    const QColor unlit = unlitColor(palette().color(QPalette::WindowText));
     for (int index = 0; index < m_maximumValue; ++index) {
         QPainterPath path;
         path.addRoundedRect(segmentRect(size(), m_maximumValue, index).adjusted(0.5, 0.5, -0.5, -0.5), CornerRadius,
                             CornerRadius);
-        painter.fillPath(path, index < m_value ? lit : unlitColor());
+        painter.fillPath(path, index < m_value ? lit : unlit);
     }
     if (hasFocus()) {
         painter.setPen(QPen(palette().color(QPalette::Highlight), 1.0));

@@ -37,7 +37,13 @@ public:
     static int valueForPosition(const QSize &size, int count, qreal x);
 
     static QColor litColor();
-    static QColor unlitColor();
+    // The unlit segments: a faint wash of `text`, the text colour of the palette the indicator is drawn with, so that
+    // they show on a light and on a dark window alike.
+    static QColor unlitColor(const QColor &text = QColor(Qt::black));
+
+    // A change the user asked for (a click, a key, assistive technology): sets the value and, when it changed,
+    // reports the action.
+    void userSetValue(int value);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -53,8 +59,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void userSetValue(int value);
-
     int m_value = 0;
     int m_maximumValue = DefaultMaximumValue;
 };

@@ -52,11 +52,13 @@ void KNVTProgressIndicator::paintEvent(QPaintEvent *)
     painter.translate(width() / 2.0, height() / 2.0);
     const qreal outer = side / 2.0;
     const qreal inner = outer * 0.45;
-    QPen pen(QColor(Qt::black), std::max(1.0, side / 10.0), Qt::SolidLine, Qt::RoundCap);
+    // Spokes in the text colour, so that they show on a light and on a dark window alike.
+    const QColor ink = palette().color(QPalette::WindowText);
+    QPen pen(ink, std::max(1.0, side / 10.0), Qt::SolidLine, Qt::RoundCap);
     for (int i = 0; i < kSpokes; ++i) {
-        // The spoke at the phase is the darkest; the ones behind it fade out.
+        // The spoke at the phase is the strongest; the ones behind it fade out.
         const int age = (m_phase - i + kSpokes) % kSpokes;
-        QColor color(Qt::black);
+        QColor color = ink;
         color.setAlphaF(isAnimating() ? float(0.85 - 0.06 * age) : 0.35f);
         pen.setColor(color);
         painter.setPen(pen);

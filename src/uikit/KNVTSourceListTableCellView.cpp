@@ -58,7 +58,10 @@ QColor KNVTSourceListTableCellView::labelTextColor(bool selected, const QPalette
 {
     if (selected)
         return palette.color(QPalette::Active, QPalette::HighlightedText);
-    return QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.26f);
+    // The text colour, faint: light text on a dark palette needs more of it to read.
+    QColor faint = palette.color(QPalette::Active, QPalette::Text);
+    faint.setAlphaF(faint.lightnessF() < 0.5f ? 0.26f : 0.5f);
+    return faint;
 }
 
 QColor KNVTSourceListTableCellView::badgeBlueColor()

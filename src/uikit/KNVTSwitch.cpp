@@ -1,10 +1,15 @@
 #include "uikit/KNVTSwitch.h"
 
+#include "uikit/SwitchAccessible.h"
+
+#include <QAccessible>
 #include <QEasingCurve>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QVariantAnimation>
 
 #include <algorithm>
@@ -72,7 +77,16 @@ void drawShadow(QPainter &painter, const QRectF &shape, const QPointF &offset, q
 
 KNVTSwitch::KNVTSwitch(QWidget *parent) : QAbstractButton(parent)
 {
+    knvt::SwitchAccessible::install();
     setFocusPolicy(Qt::StrongFocus);
+    // The mouse is handled below without the button's own press and release; a click reaches here from Space and
+    // from assistive technology, and turns the switch over as a click with the mouse does.
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (!isEnabled())
+            return;
+        setOn(!m_on);
+        emit action(this);
+    });
     m_animation = new QVariantAnimation(this);
     m_animation->setStartValue(0.0);
     m_animation->setEndValue(1.0);
@@ -107,6 +121,10 @@ void KNVTSwitch::setOn(bool on)
     if (m_on != on) {
         m_on = on;
         emit onChanged(on);
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
     }
     reloadLayer();
 }
@@ -151,7 +169,9 @@ KNVTSwitch::Look KNVTSwitch::targetLook() const
         look.trackBorder = tintColor();
         look.trackFill = tintColor();
     } else {
-        look.trackBorder = QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.2f);
+        // A faint line in the text colour, so that the empty track shows on a light and on a dark window alike.
+        look.trackBorder = palette().color(QPalette::WindowText);
+        look.trackBorder.setAlphaF(0.25f);
         look.trackFill = QColor(Qt::transparent);
     }
     look.opacity = isEnabled() ? 1.0 : 0.5;
@@ -202,19 +222,26 @@ void KNVTSwitch::paintEvent(QPaintEvent *)
     QPainter painter(this);
     if (m_shown.opacity >= 1.0) {
         drawContents(painter);
-        return;
+    } else {
+        // Faded as one picture, so that the knob's shadow does not show through its face.
+        const qreal ratio = devicePixelRatioF();
+        QImage picture(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        picture.setDevicePixelRatio(ratio);
+        picture.fill(Qt::transparent);
+        {
+            QPainter picturePainter(&picture);
+            drawContents(picturePainter);
+        }
+        painter.setOpacity(m_shown.opacity);
+        painter.drawImage(QPointF(0, 0), picture);
+        painter.setOpacity(1.0);
     }
-    // Faded as one picture, so that the knob's shadow does not show through its face.
-    const qreal ratio = devicePixelRatioF();
-    QImage picture(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-    picture.setDevicePixelRatio(ratio);
-    picture.fill(Qt::transparent);
-    {
-        QPainter picturePainter(&picture);
-        drawContents(picturePainter);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.backgroundColor = palette().color(QPalette::Window);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
-    painter.setOpacity(m_shown.opacity);
-    painter.drawImage(QPointF(0, 0), picture);
 }
 
 void KNVTSwitch::drawContents(QPainter &painter) const
@@ -283,6 +310,6 @@ void KNVTSwitch::resizeEvent(QResizeEvent *event)
 void KNVTSwitch::changeEvent(QEvent *event)
 {
     QAbstractButton::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange)
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
         reloadLayer();
 }

@@ -29,9 +29,8 @@ KNVTTabBarItemView::KNVTTabBarItemView(int style, QWidget *parent) : QWidget(par
     font.setPixelSize(11);
     font.setBold(true);
     m_textLabel->setFont(font);
-    QPalette palette = m_textLabel->palette();
-    palette.setColor(QPalette::WindowText, QColor(128, 128, 128));
-    m_textLabel->setPalette(palette);
+    // The palette's secondary grey, for a light and a dark theme alike.
+    m_textLabel->setForegroundRole(QPalette::PlaceholderText);
     m_textLabel->setGeometry(0, 0, 0, 0);
 }
 

@@ -27,14 +27,28 @@ QFont KNVTTableViewGroupRowView::font()
     return font;
 }
 
+QColor KNVTTableViewGroupRowView::textColor(const QPalette &palette)
+{
+    QColor color = palette.color(QPalette::Text);
+    color.setAlphaF(0.5f);
+    return color;
+}
+
+QColor KNVTTableViewGroupRowView::backgroundColor(const QPalette &palette)
+{
+    QColor color = palette.color(QPalette::Base);
+    color.setAlphaF(0.8f);
+    return color;
+}
+
 QColor KNVTTableViewGroupRowView::textColor()
 {
-    return QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.5f);
+    return textColor(QApplication::palette());
 }
 
 QColor KNVTTableViewGroupRowView::backgroundColor()
 {
-    return QColor::fromRgbF(0.99f, 0.99f, 0.99f, 0.8f);
+    return backgroundColor(QApplication::palette());
 }
 
 QString KNVTTableViewGroupRowView::displayedText(const QString &text, qreal width)
@@ -46,10 +60,16 @@ QString KNVTTableViewGroupRowView::displayedText(const QString &text, qreal widt
 
 void KNVTTableViewGroupRowView::drawRow(QPainter &painter, const QRectF &rect, const QString &text)
 {
+    drawRow(painter, rect, text, QApplication::palette());
+}
+
+void KNVTTableViewGroupRowView::drawRow(QPainter &painter, const QRectF &rect, const QString &text,
+                                        const QPalette &palette)
+{
     painter.save();
-    painter.fillRect(rect, backgroundColor());
+    painter.fillRect(rect, backgroundColor(palette));
     painter.setFont(font());
-    painter.setPen(textColor());
+    painter.setPen(textColor(palette));
     painter.drawText(rect.adjusted(kTextInset, 0, -kTextInset, 0), Qt::AlignCenter | Qt::TextSingleLine,
                      displayedText(text, rect.width()));
     painter.restore();
@@ -58,7 +78,7 @@ void KNVTTableViewGroupRowView::drawRow(QPainter &painter, const QRectF &rect, c
 void KNVTTableViewGroupRowView::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                       const QModelIndex &index) const
 {
-    drawRow(*painter, QRectF(option.rect), index.data(Qt::DisplayRole).toString());
+    drawRow(*painter, QRectF(option.rect), index.data(Qt::DisplayRole).toString(), option.palette);
 }
 
 QSize KNVTTableViewGroupRowView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const

@@ -4,8 +4,9 @@
 #include <QFont>
 #include <QStyledItemDelegate>
 
-// The header of a section or group in the item lists: the section's name, centred in small grey type on an almost
-// white band. A delegate, so that a list of thousands of rows paints its headers without a widget each; it paints the
+// The header of a section or group in the item lists: the section's name, centred in small type of the palette's
+// text colour at half strength on a band of the list's background colour, which reads under a light and a dark
+// palette alike. A delegate, so that a list of thousands of rows paints its headers without a widget each; it paints the
 // row's display text.
 class KNVTTableViewGroupRowView : public QStyledItemDelegate
 {
@@ -20,11 +21,15 @@ public:
     static constexpr int rowHeight = 20;
 
     static QFont font();
+    // The colours under `palette`; the application's palette when none is given.
+    static QColor textColor(const QPalette &palette);
+    static QColor backgroundColor(const QPalette &palette);
     static QColor textColor();
     static QColor backgroundColor();
 
     // One header with `text` into `rect`: the band, then the text centred on one line, cut at the tail when too
-    // long.
+    // long. The colours come from `palette`, the application's when none is given.
+    static void drawRow(QPainter &painter, const QRectF &rect, const QString &text, const QPalette &palette);
     static void drawRow(QPainter &painter, const QRectF &rect, const QString &text);
     // The text as it fits into a header `width` wide.
     static QString displayedText(const QString &text, qreal width);

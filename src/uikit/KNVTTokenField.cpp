@@ -1,5 +1,7 @@
 #include "uikit/KNVTTokenField.h"
 
+#include "uikit/TokenFieldAccessible.h"
+
 #include "foundation/StringAdditions.h"
 
 #include <QAbstractItemView>
@@ -26,15 +28,21 @@ constexpr int TokenPadding = 7;
 constexpr int TokenGap = 3;
 constexpr int LineGap = 1;
 
-const QColor TokenFill(221, 231, 248);
-const QColor TokenStroke(151, 180, 230);
-const QColor TokenText(32, 32, 32);
-const QColor FrameColor(180, 180, 180);
+// `share` of the way from `from` to `to`.
+QColor blend(const QColor &from, const QColor &to, qreal share)
+{
+    const QColor a = from.toRgb();
+    const QColor b = to.toRgb();
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * share),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * share),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * share));
+}
 
 } // namespace
 
 KNVTTokenField::KNVTTokenField(QWidget *parent) : QWidget(parent)
 {
+    knvt::TokenFieldAccessible::install();
     QFont font = this->font();
     font.setPixelSize(FontPixelSize);
     setFont(font);
@@ -139,6 +147,14 @@ int KNVTTokenField::tokenIndexAt(const QPoint &position) const
             return int(i);
     }
     return -1;
+}
+
+QRect KNVTTokenField::tokenRect(int index) const
+{
+    const Layout layout = currentLayout();
+    if (index < 0 || index >= layout.tokenRects.size())
+        return {};
+    return layout.tokenRects.at(index).adjusted(0, LineGap, -TokenGap, -LineGap);
 }
 
 QMimeData *KNVTTokenField::mimeDataForTokens(const QList<int> &indexes) const
@@ -281,8 +297,21 @@ KNVTTokenField::Layout KNVTTokenField::currentLayout() const
 void KNVTTokenField::relayout()
 {
     m_editor->setGeometry(currentLayout().editorRect);
+    updateEditorAccessibility();
     updateGeometry();
     update();
+}
+
+void KNVTTokenField::updateEditorAccessibility()
+{
+    m_editor->setAccessibleName(knvt::TokenFieldAccessible::fieldName(this));
+    m_editor->setAccessibleDescription(tokenStrings().join(QStringLiteral(", ")));
+}
+
+void KNVTTokenField::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    updateEditorAccessibility();
 }
 
 void KNVTTokenField::sizeToFit()
@@ -322,7 +351,10 @@ bool KNVTTokenField::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
-    case QEvent::FocusIn: update(); break;
+    case QEvent::FocusIn:
+        updateEditorAccessibility();
+        update();
+        break;
     case QEvent::FocusOut:
         update();
         if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
@@ -420,7 +452,7 @@ void KNVTTokenField::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    painter.setPen(m_editor->hasFocus() ? palette().color(QPalette::Highlight) : FrameColor);
+    painter.setPen(m_editor->hasFocus() ? palette().color(QPalette::Highlight) : palette().color(QPalette::Mid));
     painter.setBrush(isEnabled() ? palette().color(QPalette::Base) : palette().color(QPalette::Window));
     painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 
@@ -430,15 +462,22 @@ void KNVTTokenField::paintEvent(QPaintEvent *)
         sizes.append(tokenCellSize(string));
     const Layout layout = layoutTokens(width(), cellHeight(), sizes);
     painter.setFont(font());
+    // Chips tinted with the selection colour over the field's background, lettered in its text colour, so that they
+    // read under a light and a dark palette alike.
+    const QColor base = palette().color(QPalette::Base);
+    const QColor highlight = palette().color(QPalette::Highlight);
+    const QColor tokenFill = blend(base, highlight, 0.22);
+    const QColor tokenStroke = blend(base, highlight, 0.6);
+    const QColor tokenText = palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Text);
     for (qsizetype i = 0; i < strings.size(); ++i) {
         const QRectF chip =
             QRectF(layout.tokenRects.at(i)).adjusted(0.5, LineGap + 0.5, -TokenGap - 0.5, -LineGap - 0.5);
         QPainterPath path;
         path.addRoundedRect(chip, chip.height() / 2, chip.height() / 2);
-        painter.setPen(TokenStroke);
-        painter.setBrush(TokenFill);
+        painter.setPen(tokenStroke);
+        painter.setBrush(tokenFill);
         painter.drawPath(path);
-        painter.setPen(TokenText);
+        painter.setPen(tokenText);
         painter.drawText(chip, Qt::AlignCenter, strings.at(i));
     }
 }

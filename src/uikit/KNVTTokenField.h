@@ -68,6 +68,8 @@ public:
 
     // The token under `position` (field coordinates), or -1.
     int tokenIndexAt(const QPoint &position) const;
+    // Where the chip of token `index` stands (field coordinates); empty for no such token.
+    QRect tokenRect(int index) const;
     // What a drag of the tokens at `indexes` carries; nullptr when the delegate refuses it.
     QMimeData *mimeDataForTokens(const QList<int> &indexes) const;
     // Adds what dropped `mime` stands for, as if each of its texts had been typed; returns whether anything was
@@ -109,12 +111,16 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QString displayString(const QVariant &representedObject) const;
     QList<QSize> tokenSizes() const;
     Layout currentLayout() const;
     void relayout();
+    // The line edit goes by the field's name and describes the tokens, for screen readers that read the focused
+    // element only.
+    void updateEditorAccessibility();
     // Returns whether the delegate let anything be added.
     bool appendToken(const QString &text);
     void removeLastToken();

@@ -1,5 +1,7 @@
 #include "uikit/Popover.h"
 
+#include "uikit/PopoverAccessible.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -21,12 +23,11 @@ constexpr int FadeDuration = 150; // milliseconds
 
 Popover::Popover(QWidget *parent) : QFrame(parent)
 {
+    PopoverAccessible::install();
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setAutoFillBackground(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, QColor(0, 0, 0, 60)); // the frame line
-    setPalette(colours);
+    applyFrameColour();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(ContentMargin, ContentMargin, ContentMargin, ContentMargin);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -37,6 +38,27 @@ Popover::~Popover()
 {
     if (m_filtering)
         qApp->removeEventFilter(this);
+}
+
+void Popover::applyFrameColour()
+{
+    // The frame line is the palette's mid tone, which stands out from the window colour under a light and a dark
+    // palette alike.
+    const QPalette application = QApplication::palette(this);
+    QPalette colours = palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        colours.setColor(group, QPalette::WindowText, application.color(group, QPalette::Mid));
+    m_applyingFrameColour = true;
+    setPalette(colours);
+    m_applyingFrameColour = false;
+}
+
+void Popover::changeEvent(QEvent *event)
+{
+    QFrame::changeEvent(event);
+    // A palette the application changes at run time (a dark theme switched on) brings a new frame colour.
+    if (event->type() == QEvent::ApplicationPaletteChange && !m_applyingFrameColour)
+        applyFrameColour();
 }
 
 void Popover::setContentWidget(QWidget *content)

@@ -80,6 +80,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -89,6 +90,7 @@ protected:
 
 private:
     void applyWindowFlags();
+    void applyFrameColour();
     void finishClose(CloseReason reason);
     bool ownsWidget(const QWidget *widget) const;
 
@@ -101,6 +103,7 @@ private:
     bool m_open = false;
     bool m_filtering = false;
     bool m_dragging = false;
+    bool m_applyingFrameColour = false;
     QPoint m_pressGlobal;
 };
 

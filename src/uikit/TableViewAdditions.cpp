@@ -74,12 +74,8 @@ QLabel *makeLabel(QAbstractItemView *view)
     QFont font = QApplication::font();
     font.setPixelSize(22);
     newLabel->setFont(font);
-    QPalette palette = newLabel->palette();
-    // The secondary label grey: black at half opacity, so it reads on any light background.
-    palette.setColor(QPalette::WindowText, QColor(0, 0, 0, 128));
-    newLabel->setPalette(palette);
-    // Inside an item view's viewport a label would otherwise draw in the view's text colour.
-    newLabel->setForegroundRole(QPalette::WindowText);
+    // The secondary grey of placeholder texts, which the palette gives for a light and a dark background alike.
+    newLabel->setForegroundRole(QPalette::PlaceholderText);
     newLabel->setFrameShape(QFrame::NoFrame);
     newLabel->setAutoFillBackground(false);
     newLabel->setAttribute(Qt::WA_TranslucentBackground);
@@ -117,11 +113,21 @@ void setLabelVisible(QAbstractItemView *view, bool visible)
     QLabel *current = label(view);
     if (current == nullptr)
         return;
+    // The painted text is no element of its own for a screen reader: while it shows it is the list's description,
+    // read with the list's name when the focus arrives. A description the list had of its own stays.
+    const QString shownDescription = current->property("describedAs").toString();
+    if (!shownDescription.isEmpty() && view->accessibleDescription() == shownDescription)
+        view->setAccessibleDescription(QString());
+    current->setProperty("describedAs", QVariant());
     current->hide();
     if (!visible)
         return;
     LabelCentering::place(view, current);
     current->show();
+    if (view->accessibleDescription().isEmpty() && !current->text().isEmpty()) {
+        view->setAccessibleDescription(current->text());
+        current->setProperty("describedAs", current->text());
+    }
 }
 
 int tableRowHeight(const QAbstractItemView *view)

@@ -19,7 +19,7 @@ void setLabelText(QAbstractItemView *view, const QString &text);
 // The label's text; a null QString before the first label was made.
 QString labelText(const QAbstractItemView *view);
 
-// Makes a new label (zero geometry, 22 px system font, secondary-label grey, no frame, transparent background),
+// Makes a new label (zero geometry, 22 px system font, the palette's placeholder grey, no frame, transparent background),
 // stores it as the view's label and returns it.
 QLabel *makeLabel(QAbstractItemView *view);
 
@@ -32,7 +32,8 @@ void setLabel(QAbstractItemView *view, QLabel *label);
 bool isLabelVisible(const QAbstractItemView *view);
 
 // Shows the label sized to its text in the band of the third row (see emptyStateLabelFrame), keeping it centred
-// while the view is resized, or hides it.
+// while the view is resized, or hides it. While it shows, its text is also the view's accessible description (unless
+// the view has a description of its own), so that a screen reader says why the list is empty.
 void setLabelVisible(QAbstractItemView *view, bool visible);
 
 // Row height the label is placed by: the view's "rowHeight" property when it holds a positive number (the lists

@@ -52,6 +52,7 @@ KNVT_SCREENSHOTS(PreferenceGeneralPane)
         KNVTKeyboardShortcutManager::setSharedManager(&manager);
         manager.quickTaskEntryHotKey()->setKeyCombo({31, 768});
         KNVTPreferenceGeneralViewController pane;
+        pane.view()->setAccessibleName(QStringLiteral("General"));
         writer.save(QStringLiteral("set"), pane.view());
         KNVTKeyboardShortcutManager::setSharedManager(nullptr);
         KNVTHotKeyCenter::sharedCenter().setBackend(nullptr);
@@ -72,6 +73,7 @@ KNVT_SCREENSHOTS(PreferenceGeneralPane)
         KNVTKeyboardShortcutManager::setSharedManager(&manager);
         manager.quickTaskEntryHotKey()->setKeyCombo({31, 768});
         KNVTPreferenceGeneralViewController pane;
+        pane.view()->setAccessibleName(QStringLiteral("General"));
         writer.save(QStringLiteral("without-x11"), pane.view());
         KNVTKeyboardShortcutManager::setSharedManager(nullptr);
     }

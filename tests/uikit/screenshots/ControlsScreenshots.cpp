@@ -114,6 +114,7 @@ KNVT_SCREENSHOTS(AvatarView)
 {
     {
         KNVTAvatarView avatar;
+        avatar.setAccessibleName(QStringLiteral("Avatar"));
         avatar.resize(40, 40);
         writer.save("empty", &avatar, true);
         avatar.setText(QStringLiteral("AB"));
@@ -128,12 +129,14 @@ KNVT_SCREENSHOTS(AvatarView)
     }
     {
         KNVTAvatarView avatar;
+        avatar.setAccessibleName(QStringLiteral("Avatar"));
         avatar.resize(40, 30);
         avatar.setText(QStringLiteral("QV"));
         writer.save("initials-capsule", &avatar, true);
     }
     {
         KNVTAvatarView avatar;
+        avatar.setAccessibleName(QStringLiteral("Avatar"));
         avatar.setText(QStringLiteral("M"));
         writer.save("initials-row-size", &avatar);
     }
@@ -143,6 +146,7 @@ KNVT_SCREENSHOTS(ImageView)
 {
     {
         KNVTImageView view;
+        view.setAccessibleName(QStringLiteral("Picture"));
         view.resize(60, 60);
         view.setImage(picture(QSize(100, 50)));
         writer.save("stretched", &view, true);
@@ -156,6 +160,7 @@ KNVT_SCREENSHOTS(ImageView)
     }
     {
         KNVTImageView view;
+        view.setAccessibleName(QStringLiteral("Picture"));
         view.resize(60, 60);
         view.setBackgroundColor(QColor(210, 230, 210));
         view.setCornerRadius(12);
@@ -166,7 +171,9 @@ KNVT_SCREENSHOTS(ImageView)
 
 KNVT_SCREENSHOTS(ActivityView)
 {
+    knvt::test::addFixtureTexts({QStringLiteral("Syncing"), QStringLiteral("Synced"), QStringLiteral("Synced 5/3/24")});
     KNVTActivityView view;
+    view.setAccessibleName(QStringLiteral("Activity"));
     view.resize(200, 20);
     writer.save("inactive", &view, true);
     view.setActiveText(QStringLiteral("Syncing"));
@@ -205,6 +212,7 @@ KNVT_SCREENSHOTS(SourceListRows)
 
     // The home list is a tree whose one column spans the view.
     QTreeView list;
+    list.setAccessibleName(QStringLiteral("Home"));
     list.setHeaderHidden(true);
     list.setRootIsDecorated(false);
     KNVTSourceListTableCellView rows;

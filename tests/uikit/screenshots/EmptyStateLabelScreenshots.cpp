@@ -8,7 +8,9 @@
 KNVT_SCREENSHOTS(EmptyStateLabel)
 {
     QStandardItemModel model;
+    knvt::test::addFixtureTexts({QStringLiteral("No Tasks")});
     QTreeView view;
+    view.setAccessibleName(QStringLiteral("Tasks"));
     view.setModel(&model);
     view.setHeaderHidden(true);
     view.setProperty("rowHeight", 50);

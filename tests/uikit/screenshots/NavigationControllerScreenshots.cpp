@@ -36,7 +36,9 @@ void runEventsFor(
 
 KNVT_SCREENSHOTS(NavigationController)
 {
+    knvt::test::addFixtureTexts({QStringLiteral("Today"), QStringLiteral("Garden project")});
     KNVTNavigationController navigation;
+    navigation.view()->setAccessibleName(QStringLiteral("Lists"));
     navigation.view()->resize(320, 200);
     navigation.setRootViewController(list(QStringLiteral("Today"), QColor(240, 240, 240)));
     writer.save(QStringLiteral("root"), navigation.view(), true);

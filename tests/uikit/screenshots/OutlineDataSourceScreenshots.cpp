@@ -14,6 +14,7 @@ KNVT_SCREENSHOTS(OutlineDataSource)
     completed->setChildren({QStringLiteral("Book flights")});
 
     QTreeView view;
+    view.setAccessibleName(QStringLiteral("Tasks"));
     view.setHeaderHidden(true);
     view.setRootIsDecorated(false);
     view.setItemsExpandable(false);

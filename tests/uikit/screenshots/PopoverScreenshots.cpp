@@ -15,8 +15,10 @@ KNVT_SCREENSHOTS(Popover)
     anchor->setGeometry(100, 20, 100, 28);
     window.show();
 
+    knvt::test::addFixtureTexts({QStringLiteral("Title"), QStringLiteral("Notes")});
     auto *popover = new knvt::Popover(&window);
     auto *content = new QWidget;
+    content->setAccessibleName(QStringLiteral("New Task"));
     auto *form = new QFormLayout(content);
     form->addRow(QStringLiteral("Title"), new QLineEdit(QStringLiteral("Water the garden")));
     form->addRow(QStringLiteral("Notes"), new QLineEdit);

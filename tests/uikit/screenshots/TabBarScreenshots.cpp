@@ -49,8 +49,10 @@ std::shared_ptr<KNVTViewController> page(const QString &title)
 
 KNVT_SCREENSHOTS(TabBarItemView)
 {
+    knvt::test::addFixtureTexts({QStringLiteral("Inbox"), QStringLiteral("Today")});
     for (const bool selected : {false, true}) {
         KNVTTabBarItemView view(1);
+        view.setAccessibleName(QStringLiteral("Tab"));
         view.setTitle(QStringLiteral("Inbox"));
         view.setImage(dot(Qt::gray), dot(QColor(0, 122, 255)));
         view.setBackgroundView(roundedBackground(QColor(235, 235, 235)));
@@ -60,6 +62,7 @@ KNVT_SCREENSHOTS(TabBarItemView)
         writer.save(selected ? QStringLiteral("selected") : QStringLiteral("normal"), &view, true);
     }
     KNVTTabBarItemView titleOnly(1);
+    titleOnly.setAccessibleName(QStringLiteral("Tab"));
     titleOnly.setTitle(QStringLiteral("Today"));
     titleOnly.resize(90, 44);
     writer.save(QStringLiteral("title-only"), &titleOnly, true);
@@ -67,7 +70,11 @@ KNVT_SCREENSHOTS(TabBarItemView)
 
 KNVT_SCREENSHOTS(TabBarController)
 {
+    knvt::test::addFixtureTexts({QStringLiteral("Inbox"), QStringLiteral("Today"), QStringLiteral("Someday"),
+                                 QStringLiteral("Inbox page"), QStringLiteral("Today page"),
+                                 QStringLiteral("Someday page")});
     KNVTTabBarController controller;
+    controller.view()->setAccessibleName(QStringLiteral("Pages"));
     controller.setViewControllers(
         {page(QStringLiteral("Inbox")), page(QStringLiteral("Today")), page(QStringLiteral("Someday"))});
     controller.view()->resize(360, 200);

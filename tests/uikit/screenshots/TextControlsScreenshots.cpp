@@ -22,12 +22,15 @@ public:
 
 KNVT_SCREENSHOTS(TextField)
 {
+    knvt::test::addFixtureTexts({QStringLiteral("New Task")});
     KNVTTextField empty;
+    empty.setAccessibleName(QStringLiteral("Title"));
     empty.setPlaceholderText(QStringLiteral("New Task"));
     empty.resize(240, empty.sizeHint().height());
     writer.save("placeholder", &empty, true);
 
     KNVTTextField filled(QStringLiteral("Buy milk on the way home"));
+    filled.setAccessibleName(QStringLiteral("Title"));
     filled.setReturnBehaviour(1);
     filled.resize(240, filled.sizeHint().height());
     writer.save("text", &filled, true);
@@ -36,6 +39,7 @@ KNVT_SCREENSHOTS(TextField)
 KNVT_SCREENSHOTS(TextView)
 {
     KNVTTextView comment;
+    comment.setAccessibleName(QStringLiteral("Comment"));
     comment.setReturnBehaviour(1);
     comment.resize(260, 90);
     writer.save("empty", &comment, true);
@@ -48,6 +52,7 @@ KNVT_SCREENSHOTS(TokenField)
 {
     TagNames names;
     KNVTTokenField field;
+    field.setAccessibleName(QStringLiteral("Tags"));
     field.setDelegate(&names);
     field.resize(260, field.cellHeight());
     writer.save("empty", &field, true);

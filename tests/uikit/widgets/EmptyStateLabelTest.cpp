@@ -5,6 +5,7 @@
 #include "uikit/TextFieldAdditions.h"
 #include "uikit/ViewAdditions.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -234,6 +235,27 @@ TEST(TextFieldAdditions, EditableTurnsAFieldIntoALabelAndBack)
     EXPECT_FALSE(field.isReadOnly());
     EXPECT_TRUE(field.hasFrame());
     EXPECT_EQ(field.palette().color(QPalette::Base), QApplication::palette(&field).color(QPalette::Base));
+}
+
+TEST_F(EmptyStateLabelTest, TheShownTextIsTheListsDescriptionForAScreenReader)
+{
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(list, nullptr);
+    knvt::setLabelText(&view, QStringLiteral("No Tasks"));
+    EXPECT_EQ(list->text(QAccessible::Description), QStringLiteral("No Tasks"));
+    knvt::setLabelText(&view, QStringLiteral("No Results"));
+    EXPECT_EQ(list->text(QAccessible::Description), QStringLiteral("No Results"));
+    knvt::setLabelVisible(&view, false);
+    EXPECT_TRUE(list->text(QAccessible::Description).isEmpty()) << "a list with rows is not described as empty";
+    knvt::setLabelVisible(&view, true);
+    EXPECT_EQ(list->text(QAccessible::Description), QStringLiteral("No Results"));
+    knvt::setLabelText(&view, QString());
+    EXPECT_TRUE(list->text(QAccessible::Description).isEmpty());
+
+    view.setAccessibleDescription(QStringLiteral("Tasks due today"));
+    knvt::setLabelText(&view, QStringLiteral("No Tasks"));
+    knvt::setLabelText(&view, QString());
+    EXPECT_EQ(list->text(QAccessible::Description), QStringLiteral("Tasks due today")) << "the list's own stays";
 }
 
 } // namespace

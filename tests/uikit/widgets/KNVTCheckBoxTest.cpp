@@ -2,6 +2,7 @@
 
 #include "uikit/ColorAdditions.h"
 
+#include <QAccessible>
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
@@ -180,6 +181,48 @@ TEST(KNVTCheckBoxIcons, IconsSitInsideTheCircle)
         EXPECT_NEAR(bounds.center().x(), 20.0, 1.5);
         EXPECT_NEAR(bounds.center().y(), 20.4, 1.0);
     }
+}
+
+TEST_F(KNVTCheckBoxTest, AScreenReaderReadsACheckBoxThatIsCheckedForATickAndMixedForACross)
+{
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(&box);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->role(), QAccessible::CheckBox);
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Completed")) << "the box's meaning when nothing names it";
+    EXPECT_TRUE(read->state().checkable);
+    EXPECT_FALSE(read->state().checked);
+    EXPECT_FALSE(read->state().checkStateMixed);
+
+    box.setCheckBoxState(KNVTCheckBoxStateTick);
+    EXPECT_TRUE(read->state().checked);
+    EXPECT_FALSE(read->state().checkStateMixed);
+    EXPECT_EQ(read->text(QAccessible::Description), QStringLiteral("Completed"));
+
+    box.setCheckBoxState(KNVTCheckBoxStateCross);
+    EXPECT_FALSE(read->state().checked);
+    EXPECT_TRUE(read->state().checkStateMixed) << "a cancelled item reads as mixed";
+    EXPECT_EQ(read->text(QAccessible::Description), QStringLiteral("Cancelled"));
+
+    box.setToolTip(QStringLiteral("Complete \"Rent\""));
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Complete \"Rent\""));
+    box.setAccessibleName(QStringLiteral("Rent"));
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Rent"));
+}
+
+TEST_F(KNVTCheckBoxTest, ItsToggleActionClicksItAndLeavesTheStateToTheOwner)
+{
+    QSignalSpy clicked(&box, &QAbstractButton::clicked);
+    QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(&box)->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    EXPECT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(box.checkBoxState(), KNVTCheckBoxStateNone);
+
+    box.setEnabled(false);
+    EXPECT_TRUE(actions->actionNames().isEmpty());
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(clicked.count(), 1) << "a disabled box does nothing";
 }
 
 } // namespace

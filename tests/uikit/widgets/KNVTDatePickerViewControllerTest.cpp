@@ -4,6 +4,7 @@
 #include "support/ScopedTimeZone.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -251,6 +252,42 @@ TEST(KNVTDatePickerView, ReturnWithoutAControllerDoesNothing)
     QApplication::sendEvent(&view, &event);
     EXPECT_TRUE(event.isAccepted());
     EXPECT_EQ(view.datePickerViewController(), nullptr);
+}
+
+TEST_F(KNVTDatePickerViewControllerTest, AScreenReaderReadsTheCalendarByWhatItIsForAndItsMonthButtons)
+{
+    present(local(2025, 3, 1, 12));
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(popover);
+    EXPECT_EQ(read->role(), QAccessible::Dialog);
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Calendar"));
+
+    controller->setTitle(QStringLiteral("Due Date"));
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Due Date"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(controller->datePicker())->text(QAccessible::Name),
+              QStringLiteral("Due Date"));
+    popover->performClose();
+    popover->showRelativeTo(QRect(), anchor);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popover));
+    // The grid of days has the focus while the calendar has it.
+    auto *grid = controller->datePicker()->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(grid)->text(QAccessible::Name), QStringLiteral("Due Date"));
+    for (const char *button : {"qt_calendar_prevmonth", "qt_calendar_nextmonth"}) {
+        auto *arrow = controller->datePicker()->findChild<QWidget *>(QLatin1String(button));
+        ASSERT_NE(arrow, nullptr);
+        EXPECT_FALSE(QAccessible::queryAccessibleInterface(arrow)->text(QAccessible::Name).isEmpty()) << button;
+    }
+}
+
+TEST_F(KNVTDatePickerViewControllerTest, EscapeClosesThePopoverAndKeepsTheDate)
+{
+    present(local(2025, 3, 1, 12));
+    QSignalSpy closed(popover, &knvt::Popover::closed);
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_TRUE(form.dates.isEmpty());
+    EXPECT_EQ(controller->date(), local(2025, 3, 1, 12));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "uikit/KNVTLevelIndicator.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -95,6 +96,33 @@ TEST(KNVTLevelIndicatorGeometry, PositionsMapToTheNearestSegmentAndLeftOfTheFirs
     EXPECT_EQ(KNVTLevelIndicator::valueForPosition(size, 3, 17.5), 2);
     EXPECT_EQ(KNVTLevelIndicator::valueForPosition(size, 3, 47), 3);
     EXPECT_EQ(KNVTLevelIndicator::segmentRect(size, 3, 1), QRectF(17, 2, 14, 12));
+}
+
+TEST_F(KNVTLevelIndicatorTest, AScreenReaderReadsASliderWithTheValueAndCanSetIt)
+{
+    indicator.setToolTip(QStringLiteral("Priority"));
+    indicator.setValue(2);
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(&indicator);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->role(), QAccessible::Slider);
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Priority"));
+    EXPECT_EQ(read->text(QAccessible::Value), QStringLiteral("2 of 3"));
+    QAccessibleValueInterface *value = read->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->currentValue().toInt(), 2);
+    EXPECT_EQ(value->minimumValue().toInt(), 0);
+    EXPECT_EQ(value->maximumValue().toInt(), 3);
+    EXPECT_EQ(value->minimumStepSize().toInt(), 1);
+
+    QSignalSpy action(&indicator, &KNVTLevelIndicator::action);
+    value->setCurrentValue(1);
+    EXPECT_EQ(indicator.value(), 1);
+    EXPECT_EQ(action.count(), 1) << "a change made through the screen reader is the user's";
+    value->setCurrentValue(7);
+    EXPECT_EQ(indicator.value(), 3);
+    read->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
+    EXPECT_EQ(indicator.value(), 2);
+    EXPECT_EQ(action.count(), 3);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "uikit/KNVTSwitch.h"
 
+#include <QAccessible>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
@@ -189,6 +190,46 @@ TEST_F(KNVTSwitchTest, KnobSlidesWhenAnimatedButJumpsOnResize)
 
     control.setOn(false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return control.knobFrame() == QRectF(1, 1, 28, 28); }, 2000));
+}
+
+TEST_F(KNVTSwitchTest, AScreenReaderReadsACheckableElementWithItsState)
+{
+    control.setAccessibleName(QStringLiteral("Sync"));
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(&control);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->role(), QAccessible::CheckBox);
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Sync"));
+    EXPECT_TRUE(read->state().checkable);
+    EXPECT_FALSE(read->state().checked);
+    EXPECT_EQ(read->text(QAccessible::Value), QStringLiteral("Off"));
+    control.setOn(true);
+    EXPECT_TRUE(read->state().checked);
+    EXPECT_EQ(read->text(QAccessible::Value), QStringLiteral("On"));
+}
+
+TEST_F(KNVTSwitchTest, SpaceAndTheToggleActionTurnItOverAndSendTheAction)
+{
+    QSignalSpy action(&control, &KNVTSwitch::action);
+    control.setFocus();
+    QTest::keyClick(&control, Qt::Key_Space);
+    EXPECT_TRUE(control.isOn());
+    EXPECT_EQ(action.count(), 1);
+
+    QAccessibleActionInterface *actions = QAccessible::queryAccessibleInterface(&control)->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_FALSE(control.isOn());
+    EXPECT_EQ(action.count(), 2);
+
+    click();
+    EXPECT_TRUE(control.isOn());
+    EXPECT_EQ(action.count(), 3) << "a click with the mouse is still one action";
+
+    control.setEnabled(false);
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+    QTest::keyClick(&control, Qt::Key_Space);
+    EXPECT_TRUE(control.isOn());
+    EXPECT_EQ(action.count(), 3);
 }
 
 } // namespace

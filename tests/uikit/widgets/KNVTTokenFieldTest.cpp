@@ -1,9 +1,11 @@
 #include "uikit/KNVTTokenField.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QCompleter>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -316,6 +318,38 @@ TEST_F(KNVTTokenFieldDelegateTest, OnlyTokensTheDelegateNamesHaveAMenu)
     EXPECT_EQ(menu->actions().first()->text(), QStringLiteral("home"));
     EXPECT_EQ(field->menuForToken(1), nullptr);
     EXPECT_EQ(field->menuForToken(7), nullptr);
+}
+
+TEST_F(KNVTTokenFieldTest, AScreenReaderReadsTheFieldByItsLabelAndEachToken)
+{
+    auto *label = new QLabel(QStringLiteral("&Tags"), &host);
+    label->setBuddy(field);
+    field->setObjectValue({TagDelegate::tag(QStringLiteral("home")), TagDelegate::tag(QStringLiteral("calls"))});
+    other->setFocus();
+    field->setFocus();
+
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(field);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Tags"));
+    ASSERT_EQ(read->childCount(), 3);
+    EXPECT_EQ(read->child(0)->text(QAccessible::Name), QStringLiteral("home"));
+    EXPECT_EQ(read->child(1)->text(QAccessible::Name), QStringLiteral("calls"));
+    EXPECT_EQ(read->indexOfChild(read->child(1)), 1);
+    EXPECT_EQ(read->child(2)->object(), editor());
+    EXPECT_FALSE(read->child(0)->rect().isEmpty());
+
+    // The focus is on the line edit: it says the field's name and the tokens it holds.
+    QAccessibleInterface *typing = QAccessible::queryAccessibleInterface(editor());
+    EXPECT_EQ(typing->text(QAccessible::Name), QStringLiteral("Tags"));
+    EXPECT_EQ(typing->text(QAccessible::Description), QStringLiteral("home, calls"));
+
+    QTest::keyClicks(editor(), QStringLiteral("work"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_EQ(typing->text(QAccessible::Description), QStringLiteral("home, calls, work"));
+    ASSERT_EQ(read->childCount(), 4);
+    EXPECT_EQ(read->child(2)->text(QAccessible::Name), QStringLiteral("work"));
+    QTest::keyClick(editor(), Qt::Key_Backspace);
+    EXPECT_EQ(read->childCount(), 3);
 }
 
 } // namespace

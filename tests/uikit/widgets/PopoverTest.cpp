@@ -1,9 +1,11 @@
 #include "uikit/Popover.h"
 #include "support/WaitUntil.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -206,6 +208,34 @@ TEST(PopoverContent, TextInsideAPopoverKeepsTheStandardColourNotTheFramesFaintOn
     const QColor standard = QApplication::palette().color(QPalette::Active, QPalette::WindowText);
     EXPECT_EQ(label->palette().color(QPalette::Active, QPalette::WindowText), standard);
     EXPECT_NE(popover.palette().color(QPalette::Active, QPalette::WindowText), standard);
+}
+
+TEST_F(PopoverTest, ItsWindowIsReadAsWhatItHolds)
+{
+    popover->contentWidget()->setAccessibleName(QStringLiteral("New Task"));
+    show(Popover::Behavior::Transient);
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(popover);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->role(), QAccessible::Dialog) << "a group of controls reads as a dialog";
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("New Task"));
+
+    auto *list = new QListWidget;
+    list->addItems({QStringLiteral("Ann"), QStringLiteral("Bob")});
+    list->setWindowTitle(QStringLiteral("Watchers"));
+    popover->setContentWidget(list);
+    EXPECT_EQ(read->role(), QAccessible::List) << "a popover of one list reads as that list";
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Watchers"));
+}
+
+TEST_F(PopoverTest, EscapeInAFieldClosesItAndLeavesTheTextAsItWas)
+{
+    show(Popover::Behavior::SemiTransient);
+    QSignalSpy closed(popover, &Popover::closed);
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("Rent"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(closed.count(), 1);
 }
 
 } // namespace

@@ -1,0 +1,105 @@
+#include "uikit/LevelIndicatorAccessible.h"
+
+#include "uikit/KNVTLevelIndicator.h"
+
+#include <QCoreApplication>
+
+namespace knvt {
+
+namespace {
+
+QAccessibleInterface *createLevelIndicatorInterface(const QString &className, QObject *object)
+{
+    if (className != QLatin1String("KNVTLevelIndicator"))
+        return nullptr;
+    auto *indicator = qobject_cast<KNVTLevelIndicator *>(object);
+    return indicator != nullptr ? new LevelIndicatorAccessible(indicator) : nullptr;
+}
+
+} // namespace
+
+LevelIndicatorAccessible::LevelIndicatorAccessible(KNVTLevelIndicator *indicator)
+    : QAccessibleWidget(indicator, QAccessible::Slider)
+{}
+
+KNVTLevelIndicator *LevelIndicatorAccessible::indicator() const
+{
+    return static_cast<KNVTLevelIndicator *>(widget());
+}
+
+void *LevelIndicatorAccessible::interface_cast(QAccessible::InterfaceType t)
+{
+    if (t == QAccessible::ValueInterface)
+        return static_cast<QAccessibleValueInterface *>(this);
+    return QAccessibleWidget::interface_cast(t);
+}
+
+QString LevelIndicatorAccessible::text(QAccessible::Text t) const
+{
+    switch (t) {
+    case QAccessible::Name: {
+        const QString name = QAccessibleWidget::text(t);
+        return name.isEmpty() ? widget()->toolTip() : name;
+    }
+    case QAccessible::Value:
+        //: The value of a level control such as the priority: "2 of 3".
+        return QCoreApplication::translate("KNVTLevelIndicator", "%1 of %2")
+            .arg(QString::number(indicator()->value()), QString::number(indicator()->maximumValue()));
+    default: return QAccessibleWidget::text(t);
+    }
+}
+
+QStringList LevelIndicatorAccessible::actionNames() const
+{
+    QStringList names = QAccessibleWidget::actionNames();
+    if (widget()->isEnabled())
+        names << QAccessibleActionInterface::increaseAction() << QAccessibleActionInterface::decreaseAction();
+    return names;
+}
+
+void LevelIndicatorAccessible::doAction(const QString &actionName)
+{
+    if (actionName == QAccessibleActionInterface::increaseAction())
+        setCurrentValue(indicator()->value() + 1);
+    else if (actionName == QAccessibleActionInterface::decreaseAction())
+        setCurrentValue(indicator()->value() - 1);
+    else
+        QAccessibleWidget::doAction(actionName);
+}
+
+QVariant LevelIndicatorAccessible::currentValue() const
+{
+    return indicator()->value();
+}
+
+void LevelIndicatorAccessible::setCurrentValue(const QVariant &value)
+{
+    if (widget()->isEnabled())
+        indicator()->userSetValue(value.toInt());
+}
+
+QVariant LevelIndicatorAccessible::maximumValue() const
+{
+    return indicator()->maximumValue();
+}
+
+QVariant LevelIndicatorAccessible::minimumValue() const
+{
+    return 0;
+}
+
+QVariant LevelIndicatorAccessible::minimumStepSize() const
+{
+    return 1;
+}
+
+void LevelIndicatorAccessible::install()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(&createLevelIndicatorInterface);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace knvt
