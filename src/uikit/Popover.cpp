@@ -158,6 +158,7 @@ void Popover::showRelativeTo(const QRect &rect, QWidget *anchor)
         show();
         raise();
         activateWindow();
+        giveFocusToContent();
         if (fade) {
             auto *animation = new QPropertyAnimation(this, "windowOpacity", this);
             animation->setDuration(FadeDuration);
@@ -166,6 +167,27 @@ void Popover::showRelativeTo(const QRect &rect, QWidget *anchor)
             animation->start(QAbstractAnimation::DeleteWhenStopped);
         }
     }
+}
+
+void Popover::giveFocusToContent()
+{
+    // A popup takes no keyboard focus from the window system: without this the keys would still go to the window
+    // under it. The content's own choice stands (a field it focused before it was shown); else its first control.
+    if (m_content == nullptr || m_content->isAncestorOf(QApplication::focusWidget()))
+        return;
+    QWidget *target = focusWidget();
+    if (target == nullptr || !isAncestorOf(target) || !target->isVisible() || !target->isEnabled()) {
+        target = nullptr;
+        for (QWidget *next = nextInFocusChain(); next != nullptr && next != this; next = next->nextInFocusChain()) {
+            if (m_content->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isVisible()
+                && next->isEnabled()) {
+                target = next;
+                break;
+            }
+        }
+    }
+    if (target != nullptr)
+        target->setFocus(Qt::PopupFocusReason);
 }
 
 void Popover::performClose()

@@ -11,7 +11,8 @@ namespace knvt {
 // A small floating panel shown next to a control: below the anchor rectangle, centred on it, and above it when
 // there is no room below. A transient popover closes on any press outside it; a semi-transient one stays open
 // while the user works in other windows of its own (menus, nested popovers) and closes on a press anywhere else.
-// Escape closes either kind. A detachable popover can be dragged off by its background: the window made by the
+// Escape closes either kind. A popover that opens gives the keyboard focus to its content: to the control the content
+// focused, else to its first control. A detachable popover can be dragged off by its background: the window made by the
 // detach factory takes its place and the popover closes with reason Detached.
 class Popover : public QFrame
 {
@@ -91,6 +92,7 @@ protected:
 private:
     void applyWindowFlags();
     void applyFrameColour();
+    void giveFocusToContent();
     void finishClose(CloseReason reason);
     bool ownsWidget(const QWidget *widget) const;
 

@@ -238,4 +238,23 @@ TEST_F(PopoverTest, EscapeInAFieldClosesItAndLeavesTheTextAsItWas)
     EXPECT_EQ(closed.count(), 1);
 }
 
+TEST_F(PopoverTest, OpeningGivesTheKeyboardFocusToItsContent)
+{
+    // A popup takes no focus from the window system: without it the keys would go to the window under it.
+    elsewhere->setFocus();
+    show(Popover::Behavior::Transient);
+    EXPECT_TRUE(field->hasFocus()) << "the first control of the content";
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Rent"));
+    EXPECT_EQ(field->text(), QStringLiteral("Rent"));
+    popover->performClose();
+
+    // A content that chose its control keeps its choice.
+    auto *second = new QLineEdit(popover->contentWidget());
+    popover->contentWidget()->layout()->addWidget(second);
+    second->setFocus();
+    elsewhere->setFocus();
+    show(Popover::Behavior::SemiTransient);
+    EXPECT_TRUE(second->hasFocus() || QApplication::focusWidget() == second);
+}
+
 } // namespace
