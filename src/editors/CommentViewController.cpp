@@ -21,6 +21,7 @@ void CommentViewController::loadView()
 {
     auto *view = new QWidget;
     view->setObjectName(QString::fromLatin1(metaObject()->className()));
+    view->setAccessibleName(formTitle());
     view->setFixedWidth(340);
     auto *layout = new QVBoxLayout(view);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -30,6 +31,7 @@ void CommentViewController::loadView()
     m_commentTextView->setObjectName(QStringLiteral("commentTextView"));
     m_commentTextView->setMinimumHeight(96);
     m_commentTextView->setTabChangesFocus(true);
+    m_commentTextView->setAccessibleName(tr("Comment"));
     layout->addWidget(m_commentTextView);
 
     if (m_hasDeleteButton) {

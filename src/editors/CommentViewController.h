@@ -45,6 +45,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The text the view starts with when no initial text was given.
     virtual QString currentText() const { return QString(); }
+    // The form's name, which screen readers give the popover or window that shows it.
+    virtual QString formTitle() const = 0;
     virtual void deleteComment() {}
     // Closes the window when there is one and the popover when there is one.
     void closeHost();

@@ -6,8 +6,8 @@
 
 namespace knvt {
 
-Popover *showDatePickerPopover(QWidget *anchor, const QString &name, const QDateTime &date, const QDateTime &minimum,
-                               KNVTDatePickerViewControllerDelegate *delegate, bool focus)
+Popover *showDatePickerPopover(QWidget *anchor, const QString &name, const QString &title, const QDateTime &date,
+                               const QDateTime &minimum, KNVTDatePickerViewControllerDelegate *delegate, bool focus)
 {
     if (!anchor)
         return nullptr;
@@ -16,6 +16,7 @@ Popover *showDatePickerPopover(QWidget *anchor, const QString &name, const QDate
     popover->setBehavior(Popover::Behavior::Transient);
     popover->setAnimates(true);
     auto *controller = new KNVTDatePickerViewController(popover);
+    controller->setTitle(title);
     controller->setDate(date);
     controller->setMinDate(minimum);
     controller->setDatePickerViewControllerDelegate(delegate);

@@ -20,25 +20,28 @@ KNVTProjectNewWindowController::KNVTProjectNewWindowController(QWidget *parent)
     titleTextField()->setPlaceholderText(tr("New Project"));
 
     auto *grid = new QGridLayout;
-    const auto addRow = [&](int row, const QString &name, const QString &title, QCheckBox *&box,
-                            knvt::DateField *&picker, QToolButton *&calendar) {
+    const auto addRow = [&](int row, const QString &name, const QString &title, const QString &dateName,
+                            const QString &command, QCheckBox *&box, knvt::DateField *&picker, QToolButton *&calendar) {
         box = new QCheckBox(title, this);
         box->setObjectName(name + QStringLiteral("CheckBoxButton"));
         picker = new knvt::DateField(this);
         picker->setObjectName(name + QStringLiteral("DatePicker"));
+        picker->setAccessibleName(dateName);
         calendar = new QToolButton(this);
         calendar->setObjectName(name + QStringLiteral("CalendarButton"));
         calendar->setText(QStringLiteral("\u25BE"));
         calendar->setToolTip(tr("Choose a day in a calendar"));
+        // The button shows only an arrow: screen readers say what it does.
+        calendar->setAccessibleName(command);
         calendar->setAutoRaise(true);
         grid->addWidget(box, row, 0);
         grid->addWidget(picker, row, 1);
         grid->addWidget(calendar, row, 2);
     };
-    addRow(0, QStringLiteral("startDate"), tr("Start"), m_startDateCheckBoxButton, m_startDateDatePicker,
-           m_startDateCalendarButton);
-    addRow(1, QStringLiteral("dueDate"), tr("Due"), m_dueDateCheckBoxButton, m_dueDateDatePicker,
-           m_dueDateCalendarButton);
+    addRow(0, QStringLiteral("startDate"), tr("Start"), tr("Start Date"), tr("Choose Start Date"),
+           m_startDateCheckBoxButton, m_startDateDatePicker, m_startDateCalendarButton);
+    addRow(1, QStringLiteral("dueDate"), tr("Due"), tr("Due Date"), tr("Choose Due Date"), m_dueDateCheckBoxButton,
+           m_dueDateDatePicker, m_dueDateCalendarButton);
     grid->setColumnStretch(1, 1);
     contentLayout()->addLayout(grid);
 
@@ -89,7 +92,7 @@ void KNVTProjectNewWindowController::displayStartDatePickerPopover(QWidget *send
     }
     // The calendar refuses what the picker below it would refuse: days before today.
     m_startDatePickerPopover =
-        knvt::showDatePickerPopover(sender, QStringLiteral("startDatePickerPopover"),
+        knvt::showDatePickerPopover(sender, QStringLiteral("startDatePickerPopover"), tr("Start Date"),
                                     m_startDateDatePicker->dateValue(), knvt::todayAtZeroHundredHours(), this, true);
 }
 
@@ -99,7 +102,7 @@ void KNVTProjectNewWindowController::displayDueDatePickerPopover(QWidget *sender
         m_dueDatePickerPopover->performClose();
         return;
     }
-    m_dueDatePickerPopover = knvt::showDatePickerPopover(sender, QStringLiteral("dueDatePickerPopover"),
+    m_dueDatePickerPopover = knvt::showDatePickerPopover(sender, QStringLiteral("dueDatePickerPopover"), tr("Due Date"),
                                                          m_dueDateDatePicker->dateValue(), QDateTime(), this, true);
 }
 

@@ -34,6 +34,7 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
 
     m_datePicker = new KNVTDatePicker(this);
     m_datePicker->setObjectName(QStringLiteral("datePicker"));
+    m_datePicker->setAccessibleName(tr("Start Date"));
     layout->addWidget(m_datePicker);
     m_startDateTextField = new QLabel(this);
     m_startDateTextField->setObjectName(QStringLiteral("startDateTextField"));
@@ -51,12 +52,12 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
         const KNVTCDTask *task = tasks.front();
         if (task->startDate().isValid()) {
             day = task->startDate();
-            m_titleTextField->setText(QStringLiteral("Reschedule \"%1\"").arg(task->title()));
+            m_titleTextField->setText(tr("Reschedule \"%1\"").arg(task->title()));
         } else {
-            m_titleTextField->setText(QStringLiteral("Schedule \"%1\"").arg(task->title()));
+            m_titleTextField->setText(tr("Schedule \"%1\"").arg(task->title()));
         }
     } else {
-        m_titleTextField->setText(QStringLiteral("Schedule %1 Tasks").arg(tasks.size()));
+        m_titleTextField->setText(tr("Schedule %1 Tasks").arg(tasks.size()));
     }
     setWindowTitle(m_titleTextField->text());
     // A start before today shows today, the earliest day the picker offers.

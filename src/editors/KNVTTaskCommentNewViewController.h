@@ -24,6 +24,9 @@ public:
     // comment of the local user and the form closes.
     Q_INVOKABLE void save(QObject *sender = nullptr) override;
 
+protected:
+    QString formTitle() const override { return tr("New Comment"); }
+
 private:
     QUrl m_taskURI;
 };

@@ -36,6 +36,11 @@ KNVTCDTask *KNVTTaskEditViewController::task() const
     return knvt::liveObject<KNVTCDTask>(m_taskURI);
 }
 
+QString KNVTTaskEditViewController::formTitle() const
+{
+    return tr("Edit Task");
+}
+
 QSize KNVTTaskEditViewController::formSize(bool collaboratorsShown) const
 {
     return collaboratorsShown ? QSize(480, 327) : QSize(480, 279);

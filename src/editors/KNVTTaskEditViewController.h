@@ -34,6 +34,7 @@ public:
 protected:
     void viewDidLoad() override;
     void taskStoreWillChange() override;
+    QString formTitle() const override;
     bool hasPriority() const override { return false; }
     bool hasCreator() const override { return true; }
     bool sortsTaskLists() const override { return false; }

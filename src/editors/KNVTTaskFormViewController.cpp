@@ -31,6 +31,7 @@
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringAdditions.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -38,7 +39,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -129,14 +129,24 @@ QStandardItem *separatorItem()
     return item;
 }
 
-QToolButton *calendarButton(const QString &name, QWidget *parent)
+QToolButton *calendarButton(const QString &name, const QString &command, QWidget *parent)
 {
     auto *button = new QToolButton(parent);
     button->setObjectName(name);
     button->setText(QStringLiteral("\u25BE"));
     button->setToolTip(QCoreApplication::translate("KNVTTaskFormViewController", "Choose a day in a calendar"));
+    // The button shows only an arrow: screen readers say what it does.
+    button->setAccessibleName(command);
     button->setAutoRaise(true);
     return button;
+}
+
+// A label standing next to `field`: it names the field for screen readers.
+QLabel *labelFor(const QString &text, QWidget *field, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setBuddy(field);
+    return label;
 }
 
 } // namespace
@@ -166,6 +176,7 @@ void KNVTTaskFormViewController::loadView()
 {
     auto *view = new QWidget;
     view->setObjectName(QString::fromLatin1(metaObject()->className()));
+    view->setAccessibleName(formTitle());
     view->setFixedSize(formSize(false));
 
     m_topView = new QWidget(view);
@@ -177,6 +188,8 @@ void KNVTTaskFormViewController::loadView()
     m_titleTextField = new KNVTTextField(m_topView);
     m_titleTextField->setObjectName(QStringLiteral("titleTextField"));
     m_titleTextField->setPlaceholderText(tr("New Task"));
+    // No label stands next to the title; its placeholder is a prompt, not its name.
+    m_titleTextField->setAccessibleName(tr("Title"));
     m_titleTextField->setReturnBehaviour(1);
     m_titleTextField->setReturnTarget(this);
     m_titleTextField->setReturnAction(QByteArrayLiteral("save"));
@@ -185,7 +198,9 @@ void KNVTTaskFormViewController::loadView()
     m_notesTextView = new KNVTTextView(m_topView);
     m_notesTextView->setObjectName(QStringLiteral("notesTextView"));
     m_notesTextView->setPlaceholderText(tr("Notes"));
-    m_notesTextView->setDelegate(this);
+    m_notesTextView->setAccessibleName(tr("Notes"));
+    // Tab goes on to the next field, as in every other field of the form; notes never hold a tab character.
+    m_notesTextView->setTabChangesFocus(true);
     grid->addWidget(m_notesTextView, 1, 0, 1, 5);
     grid->setRowStretch(1, 1);
 
@@ -193,7 +208,9 @@ void KNVTTaskFormViewController::loadView()
     m_startDateCheckBoxButton->setObjectName(QStringLiteral("startDateCheckBoxButton"));
     m_startDateDatePicker = new knvt::DateField(m_topView);
     m_startDateDatePicker->setObjectName(QStringLiteral("startDateDatePicker"));
-    m_startDateCalendarButton = calendarButton(QStringLiteral("startDateCalendarButton"), m_topView);
+    m_startDateDatePicker->setAccessibleName(tr("Start Date"));
+    m_startDateCalendarButton =
+        calendarButton(QStringLiteral("startDateCalendarButton"), tr("Choose Start Date"), m_topView);
     grid->addWidget(m_startDateCheckBoxButton, 2, 0);
     grid->addWidget(m_startDateDatePicker, 2, 1);
     grid->addWidget(m_startDateCalendarButton, 2, 2);
@@ -202,7 +219,8 @@ void KNVTTaskFormViewController::loadView()
     m_dueDateCheckBoxButton->setObjectName(QStringLiteral("dueDateCheckBoxButton"));
     m_dueDateDatePicker = new knvt::DateField(m_topView);
     m_dueDateDatePicker->setObjectName(QStringLiteral("dueDateDatePicker"));
-    m_dueDateCalendarButton = calendarButton(QStringLiteral("dueDateCalendarButton"), m_topView);
+    m_dueDateDatePicker->setAccessibleName(tr("Due Date"));
+    m_dueDateCalendarButton = calendarButton(QStringLiteral("dueDateCalendarButton"), tr("Choose Due Date"), m_topView);
     grid->addWidget(m_dueDateCheckBoxButton, 3, 0);
     grid->addWidget(m_dueDateDatePicker, 3, 1);
     grid->addWidget(m_dueDateCalendarButton, 3, 2);
@@ -212,14 +230,14 @@ void KNVTTaskFormViewController::loadView()
     for (KNVTTaskStatus status : Statuses)
         m_statusPopUpButton->addItem(KNVTCDTask::localizedDisplayNameForStatus(status), uint(status));
     m_statusPopUpButton->setCurrentIndex(1); // Actionable
-    grid->addWidget(new QLabel(tr("Status"), m_topView), 2, 3, Qt::AlignRight);
+    grid->addWidget(labelFor(tr("Status"), m_statusPopUpButton, m_topView), 2, 3, Qt::AlignRight);
     grid->addWidget(m_statusPopUpButton, 2, 4);
 
     if (hasPriority()) {
         m_priorityLevelIndicator = new KNVTLevelIndicator(m_topView);
         m_priorityLevelIndicator->setObjectName(QStringLiteral("priorityLevelIndicator"));
         m_priorityLevelIndicator->setToolTip(tr("Priority"));
-        grid->addWidget(new QLabel(tr("Priority"), m_topView), 3, 3, Qt::AlignRight);
+        grid->addWidget(labelFor(tr("Priority"), m_priorityLevelIndicator, m_topView), 3, 3, Qt::AlignRight);
         grid->addWidget(m_priorityLevelIndicator, 3, 4, Qt::AlignLeft);
     }
 
@@ -230,9 +248,11 @@ void KNVTTaskFormViewController::loadView()
     m_recurrenceRuleIntervalTextField->setValidator(
         new QIntValidator(1, int(MaximumInterval), m_recurrenceRuleIntervalTextField));
     m_recurrenceRuleIntervalTextField->setPlaceholderText(QStringLiteral("1"));
+    m_recurrenceRuleIntervalTextField->setAccessibleName(tr("Repeat Every"));
     m_recurrenceRuleIntervalTextField->setFixedWidth(44);
     m_recurrenceRuleFrequencyPopUpButton = new QComboBox(m_topView);
     m_recurrenceRuleFrequencyPopUpButton->setObjectName(QStringLiteral("recurrenceRuleFrequencyPopUpButton"));
+    m_recurrenceRuleFrequencyPopUpButton->setAccessibleName(tr("Repeat Unit"));
     auto *repeat = new QHBoxLayout;
     m_recurrenceRuleEveryLabel = new QLabel(tr("every"), m_topView);
     repeat->addWidget(m_recurrenceRuleEveryLabel);
@@ -260,9 +280,9 @@ void KNVTTaskFormViewController::loadView()
     m_tagsTokenField->setToolTip(tr("Tags"));
     // The new form lists the list before the tags, the edit form the other way round.
     const int listRow = hasCreator() ? 6 : 5;
-    grid->addWidget(new QLabel(tr("List"), m_topView), listRow, 0);
+    grid->addWidget(labelFor(tr("List"), m_taskListPopUpButton, m_topView), listRow, 0);
     grid->addWidget(m_taskListPopUpButton, listRow, 1, 1, 4);
-    grid->addWidget(new QLabel(tr("Tags"), m_topView), 11 - listRow, 0);
+    grid->addWidget(labelFor(tr("Tags"), m_tagsTokenField, m_topView), 11 - listRow, 0);
     grid->addWidget(m_tagsTokenField, 11 - listRow, 1, 1, 4);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(4, 1);
@@ -275,21 +295,23 @@ void KNVTTaskFormViewController::loadView()
     section->setSpacing(2);
     if (hasCreator()) {
         auto *creator = new QHBoxLayout;
-        creator->addWidget(new QLabel(tr("Created by"), m_collaboratorsView));
+        auto *createdBy = new QLabel(tr("Created by"), m_collaboratorsView);
+        creator->addWidget(createdBy);
         m_creatorTextField = new QLabel(m_collaboratorsView);
+        createdBy->setBuddy(m_creatorTextField);
         m_creatorTextField->setObjectName(QStringLiteral("creatorTextField"));
         m_creatorTextField->setTextFormat(Qt::PlainText);
         creator->addWidget(m_creatorTextField, 1);
         section->addLayout(creator);
     }
     auto *people = new QHBoxLayout;
-    people->addWidget(new QLabel(tr("Assignee"), m_collaboratorsView));
     m_assigneePopUpButton = new QComboBox(m_collaboratorsView);
+    people->addWidget(labelFor(tr("Assignee"), m_assigneePopUpButton, m_collaboratorsView));
     m_assigneePopUpButton->setObjectName(QStringLiteral("assigneePopUpButton"));
     m_assigneePopUpButton->setMinimumWidth(130);
     people->addWidget(m_assigneePopUpButton);
-    people->addWidget(new QLabel(tr("Watchers"), m_collaboratorsView));
     m_watchersTokenField = new KNVTTokenField(m_collaboratorsView);
+    people->addWidget(labelFor(tr("Watchers"), m_watchersTokenField, m_collaboratorsView));
     m_watchersTokenField->setObjectName(QStringLiteral("watchersTokenField"));
     m_watchersTokenField->setDelegate(this);
     people->addWidget(m_watchersTokenField, 1);
@@ -297,6 +319,7 @@ void KNVTTaskFormViewController::loadView()
     m_watchersButton->setObjectName(QStringLiteral("watchersButton"));
     m_watchersButton->setText(QStringLiteral("\u2026"));
     m_watchersButton->setToolTip(tr("Choose the watchers"));
+    m_watchersButton->setAccessibleName(tr("Choose Watchers"));
     m_watchersButton->setAutoRaise(true);
     people->addWidget(m_watchersButton);
     section->addLayout(people);
@@ -327,7 +350,40 @@ void KNVTTaskFormViewController::loadView()
     connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
 
     layoutSections(view->size());
+    orderTabs();
+    view->installEventFilter(this);
     setView(view);
+}
+
+bool KNVTTaskFormViewController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched == viewIfLoaded() && m_titleTextField) {
+        QWidget *focused = QApplication::focusWidget();
+        if (!focused || !viewIfLoaded()->isAncestorOf(focused))
+            m_titleTextField->setFocus(Qt::OtherFocusReason);
+    }
+    return KNVTViewController::eventFilter(watched, event);
+}
+
+void KNVTTaskFormViewController::orderTabs()
+{
+    std::vector<QWidget *> chain = {m_titleTextField,        m_notesTextView,           m_startDateCheckBoxButton,
+                                    m_startDateDatePicker,   m_startDateCalendarButton, m_statusPopUpButton,
+                                    m_dueDateCheckBoxButton, m_dueDateDatePicker,       m_dueDateCalendarButton};
+    if (m_priorityLevelIndicator)
+        chain.push_back(m_priorityLevelIndicator);
+    chain.insert(
+        chain.end(),
+        {m_recurrenceRuleCheckBoxButton, m_recurrenceRuleIntervalTextField, m_recurrenceRuleFrequencyPopUpButton});
+    // The new form lists the list before the tags, the edit form the other way round.
+    if (hasCreator())
+        chain.insert(chain.end(), {m_tagsTokenField, m_taskListPopUpButton});
+    else
+        chain.insert(chain.end(), {m_taskListPopUpButton, m_tagsTokenField});
+    chain.insert(chain.end(),
+                 {m_assigneePopUpButton, m_watchersTokenField, m_watchersButton, m_cancelButton, m_saveButton});
+    for (size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 void KNVTTaskFormViewController::layoutSections(const QSize &size)
@@ -567,10 +623,10 @@ void KNVTTaskFormViewController::displayDatePickerPopover(QPointer<knvt::Popover
         slot->performClose();
         return;
     }
-    slot = knvt::showDatePickerPopover(sender,
-                                       picker == m_startDateDatePicker ? QStringLiteral("startDatePickerPopover")
-                                                                       : QStringLiteral("dueDatePickerPopover"),
-                                       picker->dateValue(), minimum, this, focus);
+    const bool start = picker == m_startDateDatePicker;
+    slot = knvt::showDatePickerPopover(
+        sender, start ? QStringLiteral("startDatePickerPopover") : QStringLiteral("dueDatePickerPopover"),
+        picker->accessibleName(), picker->dateValue(), minimum, this, focus);
 }
 
 void KNVTTaskFormViewController::displayStartDatePickerPopover(QWidget *sender)
@@ -607,6 +663,8 @@ void KNVTTaskFormViewController::watchersUserSelection(QWidget *sender)
     popover->setObjectName(QStringLiteral("userSelectionPopover"));
     popover->setBehavior(knvt::Popover::Behavior::Transient);
     popover->setAnimates(true);
+    // Screen readers read the popover and its list by what the list chooses.
+    selection->view()->setAccessibleName(tr("Watchers"));
     popover->setContentWidget(selection->view());
     m_userSelection = selection;
     m_userSelectionView = selection->view();
@@ -760,32 +818,6 @@ void KNVTTaskFormViewController::updateAddButton()
 bool KNVTTaskFormViewController::isAcceptableTitle(const QString &title)
 {
     return !knvt::trimmedString(title).isEmpty();
-}
-
-// ---- Keyboard ----
-
-bool KNVTTaskFormViewController::shouldTextViewInsertTab(KNVTTextView *textView)
-{
-    if (textView == m_notesTextView) {
-        QTimer::singleShot(0, this, [this] {
-            QWidget *next = m_collaboratorsSectionExpanded ? static_cast<QWidget *>(m_assigneePopUpButton)
-                                                           : static_cast<QWidget *>(m_cancelButton);
-            if (next)
-                next->setFocus(Qt::TabFocusReason);
-        });
-    }
-    return false;
-}
-
-bool KNVTTaskFormViewController::shouldTextViewInsertBacktab(KNVTTextView *textView)
-{
-    if (textView == m_notesTextView) {
-        QTimer::singleShot(0, this, [this] {
-            if (m_titleTextField)
-                m_titleTextField->setFocus(Qt::BacktabFocusReason);
-        });
-    }
-    return false;
 }
 
 // ---- Tokens ----

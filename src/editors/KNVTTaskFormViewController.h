@@ -7,7 +7,6 @@
 #include "uikit/KNVTLevelIndicator.h"
 #include "uikit/KNVTTextField.h"
 #include "uikit/KNVTTextView.h"
-#include "uikit/KNVTTextViewDelegate.h"
 #include "uikit/KNVTTokenField.h"
 #include "uikit/KNVTTokenFieldDelegate.h"
 #include "uikit/KNVTViewController.h"
@@ -44,7 +43,6 @@ class KNVTUserSelection;
 // the list pop-up is rebuilt after every save, and a chosen list that is deleted is dropped.
 class KNVTTaskFormViewController : public KNVTViewController,
                                    public KNVTDatePickerViewControllerDelegate,
-                                   public KNVTTextViewDelegate,
                                    public KNVTTokenFieldDelegate,
                                    public KNVTUserSelectionDelegate
 {
@@ -153,8 +151,6 @@ public:
 
     // -- Roles -------------------------------------------------------------------------------------------------------
     void datePickerViewController(KNVTDatePickerViewController *controller, const QDateTime &date) override;
-    bool shouldTextViewInsertTab(KNVTTextView *textView) override;
-    bool shouldTextViewInsertBacktab(KNVTTextView *textView) override;
     QString tokenField(KNVTTokenField *tokenField, const QVariant &representedObject) override;
     QStringList completionsForSubstring(KNVTTokenField *tokenField, const QString &substring) override;
     QVariantList shouldAddObjects(KNVTTokenField *tokenField, const QVariantList &objects, qsizetype index) override;
@@ -169,12 +165,17 @@ protected:
     explicit KNVTTaskFormViewController(QObject *parent = nullptr);
 
     void loadView() override;
+    // A form that appears with the focus nowhere inside it gives it to the title, so that the keyboard works in the
+    // form from the start: a popover does not take the focus by itself.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // Starts following the task store; the forms call it last when they have filled themselves.
     void observeTaskStore();
     virtual void taskStoreWillChange();
     virtual void taskStoreDidChange();
 
     // What differs between the two forms.
+    // The form's name, which screen readers give the popover or window that shows it.
+    virtual QString formTitle() const = 0;
     virtual bool hasPriority() const = 0;
     virtual bool hasCreator() const = 0;
     // The new form sorts the active lists; the edit form keeps the store's order.
@@ -204,6 +205,8 @@ protected:
 
 private:
     void layoutSections(const QSize &size);
+    // Tab and Shift+Tab go through the fields in reading order, row by row, and end at Cancel and Save.
+    void orderTabs();
     void showOrHideDateControls(QCheckBox *box, QWidget *picker, QWidget *calendar);
     void displayDatePickerPopover(QPointer<knvt::Popover> &popover, knvt::DateField *picker, QWidget *sender,
                                   const QDateTime &minimum, bool focus);

@@ -49,6 +49,11 @@ int KNVTTaskNewViewController::levelForPriority(unsigned int priority)
     }
 }
 
+QString KNVTTaskNewViewController::formTitle() const
+{
+    return tr("New Task");
+}
+
 QSize KNVTTaskNewViewController::formSize(bool collaboratorsShown) const
 {
     return collaboratorsShown ? QSize(480, 315) : QSize(480, 283);

@@ -62,6 +62,7 @@ public:
 
 protected:
     void viewDidLoad() override;
+    QString formTitle() const override;
     bool hasPriority() const override { return true; }
     bool hasCreator() const override { return false; }
     bool sortsTaskLists() const override { return true; }

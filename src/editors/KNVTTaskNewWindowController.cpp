@@ -1,6 +1,7 @@
 #include "editors/KNVTTaskNewWindowController.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 KNVTTaskNewWindowController::KNVTTaskNewWindowController(QWidget *parent)
@@ -39,6 +40,16 @@ void KNVTTaskNewWindowController::setFloatingPanel(bool floating)
 bool KNVTTaskNewWindowController::isFloatingPanel() const
 {
     return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void KNVTTaskNewWindowController::keyPressEvent(QKeyEvent *event)
+{
+    // Only an Escape that no field of the form took for itself (an open pop-up list, a completion) reaches here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_taskNewViewController) {
+        m_taskNewViewController->cancel();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void KNVTTaskNewWindowController::closeEvent(QCloseEvent *event)

@@ -10,7 +10,8 @@
 
 // A window holding a new-task form, sized to the form (its top edge stays where it is when the collaborators section
 // changes the form's height). The application menu, the quick-entry hot key and a detached new-task popover open
-// one; for the hot key it is a floating panel over every other window.
+// one; for the hot key it is a floating panel over every other window. Escape closes it without saving, as it closes
+// the form's popover.
 class KNVTTaskNewWindowController : public QWidget
 {
     Q_OBJECT
@@ -30,6 +31,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void install();

@@ -2,11 +2,16 @@
 
 #include "editors/KNVTTaskViewController.h"
 #include "editors/KNVTTaskViewControllerDelegate.h"
+#include "editors/TaskRowDelegate.h"
+
+#include "uikit/RowListAccessible.h"
 
 #include <QResizeEvent>
 
 KNVTTaskTableView::KNVTTaskTableView(QWidget *parent) : QListView(parent)
 {
+    knvt::RowListAccessible::install();
+    setAccessibleName(tr("Task"));
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFlow(QListView::TopToBottom);
@@ -20,16 +25,39 @@ KNVTTaskTableView::KNVTTaskTableView(QWidget *parent) : QListView(parent)
 
 bool KNVTTaskTableView::focusNextPrevChild(bool next)
 {
-    // Without a delegate (the task window) Tab and Back-Tab do nothing here.
-    if (m_taskViewController) {
-        if (KNVTTaskViewControllerDelegate *delegate = m_taskViewController->taskViewControllerDelegate()) {
-            if (next)
-                delegate->taskViewControllerShouldInsertTab(m_taskViewController);
-            else
-                delegate->taskViewControllerShouldInsertBacktab(m_taskViewController);
+    KNVTTaskViewControllerDelegate *delegate =
+        m_taskViewController ? m_taskViewController->taskViewControllerDelegate() : nullptr;
+    // Without a delegate (the task window) the focus moves on through the window, to its toolbar.
+    if (!delegate)
+        return QListView::focusNextPrevChild(next);
+    if (next)
+        delegate->taskViewControllerShouldInsertTab(m_taskViewController);
+    else
+        delegate->taskViewControllerShouldInsertBacktab(m_taskViewController);
+    return true;
+}
+
+QStringList KNVTTaskTableView::accessibleActionNames(const QModelIndex &row) const
+{
+    QStringList names;
+    if (const auto *rows = qobject_cast<const knvt::TaskRowDelegate *>(itemDelegate())) {
+        for (const knvt::TaskRowDelegate::RowAction &action : rows->rowActions(row, visualRect(row).topLeft()))
+            names.append(action.name);
+    }
+    return names;
+}
+
+void KNVTTaskTableView::performAccessibleAction(const QModelIndex &row, const QString &name)
+{
+    const auto *rows = qobject_cast<const knvt::TaskRowDelegate *>(itemDelegate());
+    if (!rows)
+        return;
+    for (const knvt::TaskRowDelegate::RowAction &action : rows->rowActions(row, visualRect(row).topLeft())) {
+        if (action.name == name && action.perform) {
+            QMetaObject::invokeMethod(this, action.perform, Qt::QueuedConnection);
+            return;
         }
     }
-    return true;
 }
 
 void KNVTTaskTableView::resizeEvent(QResizeEvent *event)

@@ -193,9 +193,9 @@ void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect
 void KNVTTaskViewController::deleteTaskComment(const QUrl &commentURI)
 {
     knvt::AlertPresenter::Request request;
-    request.title = QStringLiteral("Delete Comment?");
-    request.message = QStringLiteral("This action cannot be undone.");
-    request.buttonTitles = {QStringLiteral("Delete"), QStringLiteral("Cancel")};
+    request.title = tr("Delete Comment?");
+    request.message = tr("This action cannot be undone.");
+    request.buttonTitles = {tr("Delete"), tr("Cancel")};
     if (knvt::runModal(request) != 0)
         return;
     KNVTCDTaskComment *comment = liveObject<KNVTCDTaskComment>(commentURI);

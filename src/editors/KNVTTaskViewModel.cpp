@@ -149,7 +149,7 @@ std::vector<KNVTTaskViewModel::Row> KNVTTaskViewModel::rowsForTask(const KNVTCDT
             const QString name = rule
                 ? KNVTRecurrenceRule::localizedRepeatNameForFrequency(rule->frequency(), rule->interval())
                 : QString();
-            rows.push_back(makeRow(Kind::Recurrence, QStringLiteral("Every %1").arg(name)));
+            rows.push_back(makeRow(Kind::Recurrence, tr("Every %1").arg(name)));
         }
     }
 
@@ -213,6 +213,11 @@ QVariant KNVTTaskViewModel::data(const QModelIndex &index, int role) const
             parts.append(tr("cancelled"));
         return parts.join(QStringLiteral(", "));
     }
+    case Qt::CheckStateRole:
+        // The title row's box as a check state for screen readers: a cancelled task is partly checked.
+        if (row.kind != Kind::Title)
+            return QVariant();
+        return row.checkBoxState == 1 ? Qt::Checked : row.checkBoxState == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
     case KindRole: return int(row.kind);
     case CheckBoxStateRole: return row.checkBoxState;
     case TintColorRole: return row.tintColor;

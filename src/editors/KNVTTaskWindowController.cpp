@@ -263,9 +263,9 @@ void KNVTTaskWindowController::deleteTask(QObject *)
     const QString suppressionKey = QString::fromLatin1(KNVTApplicationWillDeleteTasksAlertSuppressionKey);
     if (!defaults.value(suppressionKey).toBool()) {
         knvt::AlertPresenter::Request request;
-        request.title = QStringLiteral("Delete Task");
-        request.message = QStringLiteral("This action cannot be undone.");
-        request.buttonTitles = {QStringLiteral("Delete"), QStringLiteral("Cancel")};
+        request.title = tr("Delete Task");
+        request.message = tr("This action cannot be undone.");
+        request.buttonTitles = {tr("Delete"), tr("Cancel")};
         request.showsSuppressionButton = true;
         bool suppressed = false;
         const qsizetype answer = knvt::runModal(request, &suppressed);

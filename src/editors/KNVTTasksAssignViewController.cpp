@@ -36,10 +36,13 @@ void KNVTTasksAssignViewController::loadView()
 {
     auto *view = new QWidget;
     view->setObjectName(QStringLiteral("KNVTTasksAssignViewController"));
+    view->setAccessibleName(tr("Assign"));
     auto *layout = new QVBoxLayout(view);
     auto *row = new QHBoxLayout;
-    row->addWidget(new QLabel(tr("Assign to:"), view));
+    auto *label = new QLabel(tr("Assign to:"), view);
+    row->addWidget(label);
     m_assigneePopUpButton = new QComboBox(view);
+    label->setBuddy(m_assigneePopUpButton);
     m_assigneePopUpButton->setObjectName(QStringLiteral("assigneePopUpButton"));
     m_assigneePopUpButton->setMinimumWidth(200);
     row->addWidget(m_assigneePopUpButton, 1);

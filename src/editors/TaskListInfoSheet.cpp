@@ -57,6 +57,7 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
     m_tableView = new CollaboratorsTableWidget([this](const QList<int> &rows) { return mimeDataForRows(rows); },
                                                m_collaboratorsView);
     m_tableView->setObjectName(QStringLiteral("tableView"));
+    m_tableView->setAccessibleName(tr("Shared With"));
     m_tableView->setColumnCount(3);
     m_tableView->setHorizontalHeaderLabels({tr("User"), tr("Status"), tr("Role")});
     m_tableView->setColumnWidth(0, 180);
@@ -97,7 +98,7 @@ KNVTCDTaskList *TaskListInfoSheet::taskList() const
 
 void TaskListInfoSheet::fill(const KNVTCDTaskList *list)
 {
-    m_headingTextField->setText(QStringLiteral("\"%1\" Info").arg(list->title()));
+    m_headingTextField->setText(tr("\"%1\" Info").arg(list->title()));
     setWindowTitle(m_headingTextField->text());
     m_titleTextField->setText(list->title());
     m_statusTextField->setText(

@@ -6,10 +6,14 @@
 #include "uikit/KNVTCheckBox.h"
 #include "uikit/KNVTTableViewGroupRowView.h"
 
+#include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace knvt {
 
@@ -17,8 +21,14 @@ namespace {
 
 using Kind = KNVTTaskViewModel::Kind;
 
-const QColor SecondaryText(0, 0, 0, 128);
-const QColor ButtonBorder(0, 0, 0, 60);
+// The grey of captions, user names and dates: the text colour at half strength, which reads on a light and on a
+// dark background alike.
+QColor secondaryText(const QPalette &palette)
+{
+    QColor color = palette.color(QPalette::Text);
+    color.setAlphaF(0.55f);
+    return color;
+}
 
 QString tr(const char *text)
 {
@@ -35,28 +45,29 @@ QString captionForKind(Kind kind)
     }
 }
 
-void drawButton(QPainter &painter, const QRect &rect, const QString &title)
+void drawButton(QPainter &painter, const QRect &rect, const QString &title, const QPalette &palette)
 {
     painter.save();
     QPainterPath path;
     path.addRoundedRect(QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
-    painter.setPen(ButtonBorder);
-    painter.setBrush(QColor(250, 250, 250));
+    painter.setPen(palette.color(QPalette::Mid));
+    painter.setBrush(palette.color(QPalette::Button));
     painter.drawPath(path);
     painter.setFont(KNVTTaskRowLayout::smallFont());
-    painter.setPen(Qt::black);
+    painter.setPen(palette.color(QPalette::ButtonText));
     painter.drawText(rect, Qt::AlignCenter, title);
     painter.restore();
 }
 
 // Full name in bold, "Me" after it when shown, the user name under it.
-void drawName(QPainter &painter, const QRect &rect, const KNVTTaskViewModel::Person &person, bool showMe, bool oneLine)
+void drawName(QPainter &painter, const QRect &rect, const KNVTTaskViewModel::Person &person, bool showMe, bool oneLine,
+              const QPalette &palette)
 {
     painter.save();
     QFont bold = KNVTTaskRowLayout::commentFont();
     bold.setBold(true);
     painter.setFont(bold);
-    painter.setPen(Qt::black);
+    painter.setPen(palette.color(QPalette::Text));
     const QFontMetrics boldMetrics(bold);
     const int lineHeight = boldMetrics.height();
     const QRect nameLine(rect.left(), rect.top(), rect.width(), lineHeight);
@@ -64,7 +75,7 @@ void drawName(QPainter &painter, const QRect &rect, const KNVTTaskViewModel::Per
     painter.drawText(nameLine, Qt::AlignLeft | Qt::AlignVCenter, name);
     int x = rect.left() + boldMetrics.horizontalAdvance(name) + 6;
     painter.setFont(KNVTTaskRowLayout::smallFont());
-    painter.setPen(SecondaryText);
+    painter.setPen(secondaryText(palette));
     if (showMe) {
         const QString me = tr("Me");
         painter.drawText(QRect(x, rect.top(), rect.right() - x, lineHeight), Qt::AlignLeft | Qt::AlignVCenter, me);
@@ -112,14 +123,31 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::TextAntialiasing);
     const QRect rowRect(option.rect.topLeft(), QSize(option.rect.width(), layout.height));
+    const QPalette &palette = option.palette;
+    // The row under the keyboard focus is framed the desktop's way, so that the arrow keys show where they are.
+    const auto drawFocus = [&] {
+        if (!(option.state & QStyle::State_HasFocus))
+            return;
+        QStyleOptionFocusRect focus;
+        focus.rect = rowRect.adjusted(1, 1, -1, -1);
+        focus.palette = palette;
+        focus.state = option.state;
+        focus.backgroundColor = palette.color(QPalette::Base);
+        const QWidget *widget = option.widget;
+        (widget ? widget->style() : QApplication::style())
+            ->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+    };
     if (row.kind == Kind::Header) {
-        KNVTTableViewGroupRowView::drawRow(*painter, QRectF(rowRect), row.text);
+        KNVTTableViewGroupRowView::drawRow(*painter, QRectF(rowRect), row.text, palette);
+        drawFocus();
         painter->restore();
         return;
     }
-    painter->fillRect(rowRect, Qt::white);
+    painter->fillRect(rowRect, palette.color(QPalette::Base));
+    drawFocus();
     painter->translate(option.rect.topLeft());
-    const QColor textColor = row.textColor.isValid() ? row.textColor : QColor(Qt::black);
+    const QColor secondary = secondaryText(palette);
+    const QColor textColor = row.textColor.isValid() ? row.textColor : palette.color(QPalette::Text);
     const auto wrapped = [&](const QFont &font, const QRect &rect, const QColor &color) {
         painter->setFont(font);
         painter->setPen(color);
@@ -133,7 +161,7 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         break;
     case Kind::TaskList:
         painter->setFont(KNVTTaskRowLayout::notesFont());
-        painter->setPen(SecondaryText);
+        painter->setPen(secondary);
         painter->drawText(
             layout.textRect, Qt::AlignLeft | Qt::AlignVCenter,
             QFontMetrics(KNVTTaskRowLayout::notesFont()).elidedText(row.text, Qt::ElideRight, layout.textRect.width()));
@@ -142,7 +170,7 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     case Kind::DueDate:
     case Kind::Recurrence:
         painter->setFont(KNVTTaskRowLayout::smallFont());
-        painter->setPen(SecondaryText);
+        painter->setPen(secondary);
         painter->drawText(layout.captionRect, Qt::AlignRight | Qt::AlignVCenter, captionForKind(row.kind));
         painter->setFont(KNVTTaskRowLayout::notesFont());
         painter->setPen(textColor);
@@ -151,7 +179,7 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     case Kind::Notes: wrapped(KNVTTaskRowLayout::notesFont(), layout.textRect, textColor); break;
     case Kind::People:
         painter->setFont(KNVTTaskRowLayout::smallFont());
-        painter->setPen(SecondaryText);
+        painter->setPen(secondary);
         for (size_t i = 0; i < row.people.size() && i < 2; ++i) {
             const QRect caption(layout.avatarRects[i].left(), layout.captionRect.top(), layout.nameRects[i].right(),
                                 layout.captionRect.height());
@@ -159,7 +187,7 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         }
         for (size_t i = 0; i < row.people.size() && i < 2; ++i) {
             drawAvatar(*painter, layout.avatarRects[i], row.people[i]);
-            drawName(*painter, layout.nameRects[i], row.people[i], row.people[i].isMe, false);
+            drawName(*painter, layout.nameRects[i], row.people[i], row.people[i].isMe, false, palette);
         }
         break;
     case Kind::Comment:
@@ -168,20 +196,50 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
             drawAvatar(*painter, layout.avatarRects[0], row.people.front());
             // The own row always says "Me"; another person's row only when that person is the local user.
             drawName(*painter, layout.nameRects[0], row.people.front(),
-                     row.kind == Kind::MyComment || row.people.front().isMe, true);
+                     row.kind == Kind::MyComment || row.people.front().isMe, true, palette);
         }
         painter->setFont(KNVTTaskRowLayout::smallFont());
-        painter->setPen(SecondaryText);
+        painter->setPen(secondary);
         painter->drawText(layout.dateRect, Qt::AlignRight | Qt::AlignVCenter, row.dateText);
         wrapped(KNVTTaskRowLayout::commentFont(), layout.textRect, textColor);
         if (row.kind == Kind::MyComment) {
-            drawButton(*painter, layout.editButton, tr("Edit"));
-            drawButton(*painter, layout.deleteButton, tr("Delete"));
+            drawButton(*painter, layout.editButton, editTitle(), palette);
+            drawButton(*painter, layout.deleteButton, deleteTitle(), palette);
         }
         break;
     case Kind::Header: break;
     }
     painter->restore();
+}
+
+QString TaskRowDelegate::editTitle()
+{
+    return QCoreApplication::translate("KNVTTaskViewController", "Edit");
+}
+
+QString TaskRowDelegate::deleteTitle()
+{
+    return QCoreApplication::translate("KNVTTaskViewController", "Delete");
+}
+
+std::vector<TaskRowDelegate::RowAction> TaskRowDelegate::rowActions(const QModelIndex &index,
+                                                                    const QPoint &rowOrigin) const
+{
+    const auto *model = qobject_cast<const KNVTTaskViewModel *>(index.model());
+    if (!model || index.row() >= model->rowCount())
+        return {};
+    const KNVTTaskViewModel::Row &row = model->row(index.row());
+    const KNVTTaskRowLayout layout = layoutForIndex(index);
+    // The painted controls of the row, each as the click on it would act.
+    std::vector<RowAction> actions;
+    if (row.kind == Kind::Title && row.checkBoxEnabled) {
+        actions.push_back({QAccessibleActionInterface::toggleAction(),
+                           actionForClick(index, layout.completedCheckBoxButton.center(), rowOrigin)});
+    } else if (row.kind == Kind::MyComment) {
+        actions.push_back({editTitle(), actionForClick(index, layout.editButton.center(), rowOrigin)});
+        actions.push_back({deleteTitle(), actionForClick(index, layout.deleteButton.center(), rowOrigin)});
+    }
+    return actions;
 }
 
 std::function<void()> TaskRowDelegate::actionForClick(const QModelIndex &index, const QPoint &point,

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <vector>
 
 namespace knvt {
 
@@ -34,6 +35,20 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                      const QModelIndex &index) override;
+
+    // The titles of an own comment's buttons.
+    static QString editTitle();
+    static QString deleteTitle();
+
+    // What the row at `index`, whose top left is `rowOrigin` in the viewport, lets the user do with its painted
+    // controls, each with the name assistive technology offers it by: the title row's enabled check box (the toggle
+    // action), an own comment's Edit and Delete.
+    struct RowAction
+    {
+        QString name;
+        std::function<void()> perform;
+    };
+    std::vector<RowAction> rowActions(const QModelIndex &index, const QPoint &rowOrigin) const;
 
     // What a click at `point` (row coordinates) on the row at `index`, whose top left is `rowOrigin` in the
     // viewport, does; empty when it hits no control. A disabled check box swallows the click and does nothing.

@@ -10,14 +10,34 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace knvt {
+
+namespace {
+
+// The widgets of `layout` that Tab can reach, in the order they were added, nested layouts included.
+void collectTabStops(const QLayout *layout, std::vector<QWidget *> &stops)
+{
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem *item = layout->itemAt(i);
+        if (QWidget *widget = item->widget(); widget && (widget->focusPolicy() & Qt::TabFocus))
+            stops.push_back(widget);
+        else if (const QLayout *inner = item->layout())
+            collectTabStops(inner, stops);
+    }
+}
+
+} // namespace
 
 TitleSheet::TitleSheet(QWidget *parent) : Sheet(parent)
 {
     auto *layout = new QVBoxLayout(this);
     auto *titleRow = new QHBoxLayout;
-    titleRow->addWidget(new QLabel(tr("Title"), this));
+    auto *titleLabel = new QLabel(tr("Title"), this);
+    titleRow->addWidget(titleLabel);
     m_titleTextField = new KNVTTextField(this);
+    titleLabel->setBuddy(m_titleTextField);
     m_titleTextField->setObjectName(QStringLiteral("titleTextField"));
     m_titleTextField->setMinimumWidth(260);
     m_titleTextField->setReturnBehaviour(1);
@@ -36,6 +56,16 @@ TitleSheet::TitleSheet(QWidget *parent) : Sheet(parent)
     connect(m_titleTextField, &QLineEdit::textChanged, this, &TitleSheet::updateSaveButton);
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });
     connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
+}
+
+void TitleSheet::showEvent(QShowEvent *event)
+{
+    std::vector<QWidget *> chain = {m_titleTextField};
+    collectTabStops(m_contentLayout, chain);
+    chain.insert(chain.end(), {m_cancelButton, m_saveButton});
+    for (size_t i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+    Sheet::showEvent(event);
 }
 
 bool TitleSheet::hasVisibleCharacter(const QString &title)

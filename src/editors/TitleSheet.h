@@ -39,6 +39,9 @@ protected:
     virtual bool performSave() = 0;
     // The column the subclass adds its own controls to, between the title and the buttons.
     QBoxLayout *contentLayout() const { return m_contentLayout; }
+    // Tab and Shift+Tab go from the title through the subclass's controls, in the order they stand in the column,
+    // to Cancel and Save; the controls come after the buttons were made, so the order is set when the sheet shows.
+    void showEvent(QShowEvent *event) override;
 
 private:
     KNVTTextField *m_titleTextField = nullptr;

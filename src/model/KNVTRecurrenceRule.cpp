@@ -1,5 +1,6 @@
 #include "model/KNVTRecurrenceRule.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QHash>
 #include <QStringList>
@@ -11,24 +12,34 @@
 
 namespace {
 
+// The word of the rule text, and the names the user reads, translated when they are shown.
 struct FrequencyNames
 {
     const char16_t *word;
-    const char16_t *singular;
-    const char16_t *plural;
-    const char16_t *adverb;
+    const char *singular;
+    const char *plural;
+    const char *adverb;
 };
+
+#define KNVT_FREQUENCY_NAME(text) QT_TRANSLATE_NOOP("KNVTRecurrenceRule", text)
 
 // Indexed by KNVTRecurrenceFrequency - 1.
 constexpr std::array<FrequencyNames, 7> frequencyNames{{
-    {u"SECONDLY", u"Second", u"Seconds", u"Secondly"},
-    {u"MINUTELY", u"Minute", u"Minutes", u"Minutely"},
-    {u"HOURLY", u"Hour", u"Hours", u"Hourly"},
-    {u"DAILY", u"Day", u"Days", u"Daily"},
-    {u"WEEKLY", u"Week", u"Weeks", u"Weekly"},
-    {u"MONTHLY", u"Month", u"Months", u"Monthly"},
-    {u"YEARLY", u"Year", u"Years", u"Yearly"},
+    {u"SECONDLY", KNVT_FREQUENCY_NAME("Second"), KNVT_FREQUENCY_NAME("Seconds"), KNVT_FREQUENCY_NAME("Secondly")},
+    {u"MINUTELY", KNVT_FREQUENCY_NAME("Minute"), KNVT_FREQUENCY_NAME("Minutes"), KNVT_FREQUENCY_NAME("Minutely")},
+    {u"HOURLY", KNVT_FREQUENCY_NAME("Hour"), KNVT_FREQUENCY_NAME("Hours"), KNVT_FREQUENCY_NAME("Hourly")},
+    {u"DAILY", KNVT_FREQUENCY_NAME("Day"), KNVT_FREQUENCY_NAME("Days"), KNVT_FREQUENCY_NAME("Daily")},
+    {u"WEEKLY", KNVT_FREQUENCY_NAME("Week"), KNVT_FREQUENCY_NAME("Weeks"), KNVT_FREQUENCY_NAME("Weekly")},
+    {u"MONTHLY", KNVT_FREQUENCY_NAME("Month"), KNVT_FREQUENCY_NAME("Months"), KNVT_FREQUENCY_NAME("Monthly")},
+    {u"YEARLY", KNVT_FREQUENCY_NAME("Year"), KNVT_FREQUENCY_NAME("Years"), KNVT_FREQUENCY_NAME("Yearly")},
 }};
+
+#undef KNVT_FREQUENCY_NAME
+
+QString shownName(const char *name)
+{
+    return QCoreApplication::translate("KNVTRecurrenceRule", name);
+}
 
 // Indexed by KNVTRecurrenceDay - 1.
 constexpr std::array<const char16_t *, 7> dayCodes{u"SU", u"MO", u"TU", u"WE", u"TH", u"FR", u"SA"};
@@ -299,19 +310,19 @@ QString KNVTRecurrenceRule::RRULEDayForDay(KNVTRecurrenceDay day)
 QString KNVTRecurrenceRule::localizedSingularNameForFrequency(KNVTRecurrenceFrequency frequency)
 {
     const FrequencyNames *names = namesForFrequency(frequency);
-    return names ? QString::fromUtf16(names->singular) : QString();
+    return names ? shownName(names->singular) : QString();
 }
 
 QString KNVTRecurrenceRule::localizedPluralNameForFrequency(KNVTRecurrenceFrequency frequency)
 {
     const FrequencyNames *names = namesForFrequency(frequency);
-    return names ? QString::fromUtf16(names->plural) : QString();
+    return names ? shownName(names->plural) : QString();
 }
 
 QString KNVTRecurrenceRule::localizedNameForFrequency(KNVTRecurrenceFrequency frequency)
 {
     const FrequencyNames *names = namesForFrequency(frequency);
-    return names ? QString::fromUtf16(names->adverb) : QString();
+    return names ? shownName(names->adverb) : QString();
 }
 
 QString KNVTRecurrenceRule::localizedNameForFrequency(KNVTRecurrenceFrequency frequency, unsigned int interval)

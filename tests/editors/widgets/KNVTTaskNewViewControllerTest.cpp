@@ -363,7 +363,7 @@ TEST_F(KNVTTaskNewViewControllerTest, CalendarsToggleAndOnlyTheStartCalendarStop
     EXPECT_EQ(form->startDateDatePicker()->dateValue(), day(4));
 }
 
-TEST_F(KNVTTaskNewViewControllerTest, TabInTheNotesGoesToTheAssigneeOrCancelAndBacktabToTheTitle)
+TEST_F(KNVTTaskNewViewControllerTest, TabInTheNotesGoesOnToTheStartBoxAndBacktabToTheTitle)
 {
     KNVTCDUser *ann = user("Ann", "Lee", "ann");
     KNVTCDTaskList *club = taskList("Club", {{ann}});
@@ -373,7 +373,7 @@ TEST_F(KNVTTaskNewViewControllerTest, TabInTheNotesGoesToTheAssigneeOrCancelAndB
     form->notesTextView()->setFocus();
     QTest::keyClick(form->notesTextView(), Qt::Key_Tab);
     settle();
-    EXPECT_TRUE(form->cancelButton()->hasFocus());
+    EXPECT_TRUE(form->startDateCheckBoxButton()->hasFocus());
     EXPECT_TRUE(form->notes().isEmpty());
 
     form->notesTextView()->setFocus();
@@ -381,11 +381,13 @@ TEST_F(KNVTTaskNewViewControllerTest, TabInTheNotesGoesToTheAssigneeOrCancelAndB
     settle();
     EXPECT_TRUE(form->titleTextField()->hasFocus());
 
+    // With the collaborators section shown the notes still lead to the next field below them, not past the form.
     ASSERT_TRUE(choose(form->taskListPopUpButton(), club->title()));
     form->notesTextView()->setFocus();
     QTest::keyClick(form->notesTextView(), Qt::Key_Tab);
     settle();
-    EXPECT_TRUE(form->assigneePopUpButton()->hasFocus());
+    EXPECT_TRUE(form->startDateCheckBoxButton()->hasFocus());
+    EXPECT_TRUE(form->notes().isEmpty());
 }
 
 TEST_F(KNVTTaskNewViewControllerTest, AWindowGrowsDownwardsWithTheSectionAndReturnSavesAndClosesIt)

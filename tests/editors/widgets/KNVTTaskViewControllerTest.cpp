@@ -13,6 +13,8 @@
 #include "uikit/ItemDataRole.h"
 #include "uikit/KNVTTextView.h"
 
+#include <QAccessible>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -399,6 +401,109 @@ TEST_F(KNVTTaskViewControllerTest, TheRowsDeleteAsksFirstAndRemovesTheCommentOnT
     EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.0});
     saves.advance(0);
     EXPECT_EQ(rowOf(Kind::MyComment), -1);
+}
+
+TEST_F(KNVTTaskViewControllerTest, AScreenReaderReadsTheDetailAsTheListTaskWhoseTitleRowIsItsCheckBox)
+{
+    KNVTCDTask *t = task("Call the bank");
+    save();
+    show(t);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(controller->tableView());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Task"));
+    ASSERT_EQ(list->childCount(), model().rowCount());
+
+    const auto titleRow = [&] { return list->child(rowOf(Kind::Title)); };
+    ASSERT_NE(titleRow(), nullptr);
+    EXPECT_EQ(titleRow()->role(), QAccessible::ListItem);
+    EXPECT_EQ(titleRow()->text(QAccessible::Name), QStringLiteral("Call the bank"));
+    EXPECT_TRUE(titleRow()->state().checkable);
+    EXPECT_FALSE(titleRow()->state().checked);
+    EXPECT_EQ(list->indexOfChild(titleRow()), rowOf(Kind::Title));
+
+    t->markAsCompleted();
+    save();
+    EXPECT_TRUE(titleRow()->state().checked);
+    EXPECT_EQ(titleRow()->text(QAccessible::Name), QStringLiteral("Call the bank, completed"));
+    t->markAsCancelled();
+    save();
+    EXPECT_FALSE(titleRow()->state().checked);
+    EXPECT_TRUE(titleRow()->state().checkStateMixed) << "a cancelled task reads as mixed";
+    EXPECT_EQ(titleRow()->text(QAccessible::Name), QStringLiteral("Call the bank, cancelled"));
+
+    // The toggle action is the box's click: it opens the task again, and completes it after that.
+    QAccessibleActionInterface *box = titleRow()->actionInterface();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
+    box->doAction(QAccessibleActionInterface::toggleAction());
+    settle();
+    EXPECT_FALSE(t->isCompletedOrCancelled());
+    titleRow()->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    settle();
+    EXPECT_TRUE(t->isCompleted());
+
+    t->setArchived(true);
+    save();
+    EXPECT_TRUE(titleRow()->actionInterface()->actionNames().isEmpty()) << "a box that cannot be ticked offers nothing";
+}
+
+TEST_F(KNVTTaskViewControllerTest, AnOwnCommentRowOffersEditAndDeleteAsItsActionsAndTheyDoWhatTheButtonsDo)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTask *t = task("Chat");
+    comment(t, "Theirs", ann);
+    KNVTCDTaskComment *mine = comment(t, "Mine", me);
+    save();
+    show(t);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(controller->tableView());
+    ASSERT_NE(list, nullptr);
+    const auto rowActions = [&](Kind kind) { return list->child(rowOf(kind))->actionInterface(); };
+
+    EXPECT_TRUE(rowActions(Kind::Comment)->actionNames().isEmpty()) << "someone else's comment offers nothing";
+    EXPECT_EQ(rowActions(Kind::MyComment)->actionNames(), (QStringList{"Edit", "Delete"}));
+    EXPECT_TRUE(list->child(rowOf(Kind::MyComment))->text(QAccessible::Name).contains(QStringLiteral("Mine")));
+
+    rowActions(Kind::MyComment)->doAction(QStringLiteral("Edit"));
+    settle();
+    knvt::Popover *editor = controller->taskCommentEditPopover(mine->uri());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isShown());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(editor)->text(QAccessible::Name), QStringLiteral("Edit Comment"));
+    editor->performClose();
+    settle();
+
+    alerts.answerWithTitle("Delete");
+    rowActions(Kind::MyComment)->doAction(QStringLiteral("Delete"));
+    settle();
+    ASSERT_EQ(alerts.requests().size(), 1);
+    EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Delete Comment?"));
+    EXPECT_TRUE(mine->isDeleted());
+}
+
+TEST_F(KNVTTaskViewControllerTest, TheRowWithTheKeyboardFocusIsFramedAndReadAsFocused)
+{
+    KNVTCDTask *t = task("Focus");
+    t->setNotes("Some notes");
+    save();
+    show(t);
+    auto *before = new QLineEdit(window.get());
+    window->layout()->addWidget(before);
+    before->show();
+    QWidget::setTabOrder(before, controller->tableView());
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    before->setFocus();
+    const QImage unfocused = controller->tableView()->viewport()->grab().toImage();
+    QTest::keyClick(before, Qt::Key_Tab);
+    settle();
+    ASSERT_TRUE(controller->tableView()->hasFocus());
+    const QModelIndex current = controller->tableView()->currentIndex();
+    ASSERT_TRUE(current.isValid()) << "the focus lands on the first row";
+    QAccessibleInterface *row = QAccessible::queryAccessibleInterface(controller->tableView())->child(current.row());
+    EXPECT_TRUE(row->state().focused);
+    const QImage after = controller->tableView()->viewport()->grab().toImage();
+    EXPECT_NE(unfocused, after) << "the focused row is drawn framed";
 }
 
 } // namespace
