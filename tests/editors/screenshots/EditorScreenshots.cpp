@@ -116,13 +116,18 @@ private:
                             .list = garden});
         kitchen = make.tag({.title = QStringLiteral("Kitchen"), .creator = me});
         store.save();
+        // What the pictures show of this library is the user's data, not the program's words.
+        knvt::test::addFixtureTexts({QStringLiteral("Travel"), QStringLiteral("Home"), QStringLiteral("Garden"),
+                                     QStringLiteral("Renew passport"), QStringLiteral("Maria Mendes (maria)"),
+                                     QStringLiteral("Ann Lee (ann)"), QStringLiteral("Bob Kahn (bob)")});
     }
 };
 
-// A window holding a view controller's view at a given size.
+// A window holding a view controller's view at a given size; it stands for the main window that shows the view.
 std::unique_ptr<QWidget> host(KNVTViewController *controller, QSize size)
 {
     auto window = std::make_unique<QWidget>();
+    window->setAccessibleName(QStringLiteral("Quillvane"));
     auto *layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(controller->view());
@@ -221,6 +226,15 @@ KNVT_SCREENSHOTS(EditorsNewTask)
     choose(form->taskListPopUpButton(), QStringLiteral("Travel"));
     form->watchersTokenField()->setObjectValue({library.bob->uri()});
     writer.save("popover-shared", shown.popover, true);
+
+    // The popovers the form opens: the due date's calendar and the list of people who may watch.
+    form->dueDateCheckBoxButton()->setChecked(true);
+    form->displayDueDatePickerPopover(form->dueDateCalendarButton());
+    writer.save("due-date-calendar", form->dueDatePickerPopover(), true);
+    form->dueDatePickerPopover()->performClose();
+    form->watchersUserSelection(form->watchersButton());
+    writer.save("watchers", form->userSelectionPopover(), true);
+    form->userSelectionPopover()->performClose();
 
     KNVTTaskNewWindowController window(KNVTTaskNewViewController::Values{.status = 2, .taskList = library.garden});
     writer.save("window", &window, true);

@@ -73,7 +73,11 @@ int main(int argc, char *argv[])
     if (knvt::test::screenshotAuditRequested())
         knvt::test::VisibleTextAudit::installMarkingTranslator();
     knvt::test::applyScreenshotPalette();
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    // An audit without a folder to write to is the test suite's: its pictures go into a folder that goes with the run.
+    QTemporaryDir pictures;
+    const QString folder = argc > 1              ? QString::fromLocal8Bit(argv[1])
+        : knvt::test::screenshotAuditRequested() ? pictures.path()
+                                                 : QStringLiteral("screenshots");
     QDir().mkpath(folder);
     int total = 0;
     for (auto &[group, function] : knvt::test::registry()) {
