@@ -429,6 +429,20 @@ public:
     QWidget *frontEditor();
     knvt::test::FakeSaveScheduler &saves() { return m_saves; }
 
+    // ---- Editors by keyboard and screen reader -------------------------------------------------------------------
+    // Keys ("Tab", "Shift+Tab", "Space", "Escape") pressed where the keyboard focus is, in whatever window has it.
+    void pressWhereTheFocusIs(const QString &keys);
+    // The object name of the control with the keyboard focus (a token field's and a calendar's own name for their
+    // inner parts), "" when nothing has it.
+    QString focusedControl();
+    // What a screen reader reads of the front editor's window and of the control with the focus: "<role> <name>".
+    QString focusAsRead();
+    // The detail of the right pane as a screen reader reads it, a line a row: its name, then "(checked)",
+    // "(not checked)" or "(mixed)" for a check box, then its actions in brackets.
+    QStringList detailAsRead();
+    // Does the action of that name of the detail row whose name begins with `row`, as a screen reader does.
+    void doDetailRowAction(const QString &row, const QString &action);
+
     // ---- Accounts, people, sharing and preferences --------------------------------------------------------------------
     // The sync service, a fake started on first use; the application talks to it from then on. Passwords live in an
     // in-memory keychain throughout.

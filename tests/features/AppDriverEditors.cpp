@@ -32,6 +32,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -541,6 +542,8 @@ void AppDriver::givenChangedBySync(KNVTCDTaskStoreObject *object,
 
 void AppDriver::typeWhereTheFocusIs(const QString &text)
 {
+    // What the previous step opened takes the focus on a later pass of the event loop.
+    settle();
     QWidget *focused = QApplication::focusWidget();
     ASSERT_NE(focused, nullptr) << "no widget has the keyboard focus";
     QTest::keyClicks(focused, text);
@@ -621,6 +624,120 @@ bool AppDriver::hasFocus(const QString &control)
 {
     QWidget *widget = named<QWidget>(frontEditor(), control);
     return widget && widget->hasFocus();
+}
+
+// ---- By keyboard and screen reader ----
+
+void AppDriver::pressWhereTheFocusIs(const QString &keys)
+{
+    settle();
+    QWidget *focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr) << "no widget has the keyboard focus";
+    QTest::keySequence(focused, QKeySequence(keys));
+    settle();
+}
+
+QString AppDriver::focusedControl()
+{
+    settle();
+    for (QWidget *widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (qobject_cast<KNVTTokenField *>(widget) || qobject_cast<KNVTDatePicker *>(widget))
+            return widget->objectName();
+    }
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+}
+
+namespace {
+
+QString roleWord(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::Dialog: return QStringLiteral("dialog");
+    case QAccessible::List: return QStringLiteral("list");
+    case QAccessible::ListItem: return QStringLiteral("row");
+    case QAccessible::CheckBox: return QStringLiteral("check box");
+    case QAccessible::PushButton: return QStringLiteral("button");
+    case QAccessible::ComboBox: return QStringLiteral("pop-up");
+    case QAccessible::EditableText: return QStringLiteral("text");
+    case QAccessible::Slider: return QStringLiteral("slider");
+    case QAccessible::Table: return QStringLiteral("table");
+    default: return QStringLiteral("element");
+    }
+}
+
+// A pop-up goes by the label it is labelled by; everything else by its name.
+QString readName(QAccessibleInterface *read)
+{
+    if (read->role() == QAccessible::ComboBox) {
+        const auto labels = read->relations(QAccessible::Label);
+        if (!labels.isEmpty())
+            return labels.first().first->text(QAccessible::Name);
+    }
+    return read->text(QAccessible::Name);
+}
+
+QString checkWord(const QAccessible::State &state)
+{
+    if (!state.checkable)
+        return QString();
+    return state.checkStateMixed ? QStringLiteral(" (mixed)")
+        : state.checked          ? QStringLiteral(" (checked)")
+                                 : QStringLiteral(" (not checked)");
+}
+
+} // namespace
+
+QString AppDriver::focusAsRead()
+{
+    settle();
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(frontEditor());
+    QWidget *focused = QApplication::focusWidget();
+    QAccessibleInterface *control = focused ? QAccessible::queryAccessibleInterface(focused) : nullptr;
+    if (!window || !control)
+        return QString();
+    return QStringLiteral("%1 %2: %3 %4%5")
+        .arg(roleWord(window->role()), readName(window), roleWord(control->role()), readName(control),
+             checkWord(control->state()));
+}
+
+QStringList AppDriver::detailAsRead()
+{
+    QStringList lines;
+    KNVTTaskViewController *controller = detailController(*this, QString());
+    QAccessibleInterface *list = controller && controller->tableView()
+        ? QAccessible::queryAccessibleInterface(controller->tableView())
+        : nullptr;
+    if (!list)
+        return lines;
+    for (int i = 0; i < list->childCount(); ++i) {
+        QAccessibleInterface *row = list->child(i);
+        QString text = row->text(QAccessible::Name) + checkWord(row->state());
+        if (QAccessibleActionInterface *actions = row->actionInterface(); actions && !actions->actionNames().isEmpty())
+            text += QStringLiteral(" [%1]").arg(actions->actionNames().join(QStringLiteral(", ")));
+        lines << text;
+    }
+    return lines;
+}
+
+void AppDriver::doDetailRowAction(const QString &rowName, const QString &action)
+{
+    KNVTTaskViewController *controller = detailController(*this, QString());
+    QAccessibleInterface *list = controller && controller->tableView()
+        ? QAccessible::queryAccessibleInterface(controller->tableView())
+        : nullptr;
+    ASSERT_NE(list, nullptr) << "no detail";
+    for (int i = 0; i < list->childCount(); ++i) {
+        QAccessibleInterface *row = list->child(i);
+        if (!row->text(QAccessible::Name).startsWith(rowName))
+            continue;
+        QAccessibleActionInterface *actions = row->actionInterface();
+        ASSERT_TRUE(actions && actions->actionNames().contains(action))
+            << "the row " << rowName.toStdString() << " offers no " << action.toStdString();
+        actions->doAction(action);
+        settle();
+        return;
+    }
+    ADD_FAILURE() << "no detail row " << rowName.toStdString();
 }
 
 } // namespace knvt::features

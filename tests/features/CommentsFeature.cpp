@@ -121,3 +121,28 @@ TEST_F(CommentsFeature, WhatTheUserTypesIntoTheCommentBoxOfTheTaskWindowBecomesT
     EXPECT_EQ(commentTexts(ship), QStringList{"On my way"});
     EXPECT_EQ(app.detailRows("Ship release").last(), QStringLiteral("my comment Me: On my way [Edit, Delete]"));
 }
+
+TEST_F(CommentsFeature, AScreenReaderUserEditsAndDeletesTheirCommentThroughTheRowsActions)
+{
+    KNVTCDTask *ship = app.givenTask("Ship release");
+    app.store().commentWithText("Tag it first", ship);
+    app.saveGivens();
+    app.selectRows({"Ship release"});
+    // The row reads the author, the text and when it was written, and offers what its buttons do.
+    const QString mine = app.detailAsRead().last();
+    EXPECT_TRUE(mine.startsWith(QStringLiteral("Me, Tag it first, "))) << mine.toStdString();
+    EXPECT_TRUE(mine.endsWith(QStringLiteral(" [Edit, Delete]"))) << mine.toStdString();
+
+    app.doDetailRowAction("Me, Tag it first", "Edit");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog Edit Comment: text Comment"));
+    app.typeWhereTheFocusIs(", then ship");
+    app.pressCtrlReturn();
+    app.wait(1);
+    EXPECT_EQ(commentTexts(ship), QStringList{"Tag it first, then ship"});
+
+    app.answerAlert("Delete");
+    app.doDetailRowAction("Me, Tag it first, then ship", "Delete");
+    EXPECT_EQ(app.alertsShown(), QStringList{"Delete Comment? / This action cannot be undone. [Delete, Cancel]"});
+    app.wait(0);
+    EXPECT_TRUE(commentTexts(ship).isEmpty());
+}

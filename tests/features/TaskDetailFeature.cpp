@@ -187,3 +187,23 @@ TEST_F(TaskDetailFeature, DeletingFromATaskWindowAsksAndAPullThatDeletesATaskClo
     EXPECT_TRUE(app.openEditors().isEmpty());
     EXPECT_TRUE(app.app().taskWindowControllers().empty() || app.app().taskWindowControllers().size() == 0);
 }
+
+TEST_F(TaskDetailFeature, AScreenReaderReadsTheDetailRowByRowAndTicksTheTaskThroughItsBox)
+{
+    KNVTCDTask *rent = app.givenTask("Pay rent", {.due = now().addDays(-1), .notes = "Transfer before noon"});
+    app.selectRows({"Pay rent"});
+    QStringList read = app.detailAsRead();
+    ASSERT_FALSE(read.isEmpty());
+    EXPECT_EQ(read.first(), QStringLiteral("Pay rent (not checked) [Toggle]"));
+    EXPECT_TRUE(read.contains(QStringLiteral("Transfer before noon"))) << read.join(" | ").toStdString();
+    EXPECT_TRUE(read.contains(QStringLiteral("Dates"))) << read.join(" | ").toStdString();
+
+    app.doDetailRowAction("Pay rent", "Toggle");
+    EXPECT_TRUE(rent->isCompleted());
+    EXPECT_EQ(app.detailAsRead().first(), QStringLiteral("Pay rent, completed (checked) [Toggle]"));
+    EXPECT_EQ(app.detailRows().first(), QStringLiteral("title [x] Pay rent"));
+
+    rent->markAsCancelled();
+    app.saveGivens();
+    EXPECT_EQ(app.detailAsRead().first(), QStringLiteral("Pay rent, cancelled (mixed) [Toggle]"));
+}

@@ -340,3 +340,76 @@ TEST_F(TaskFormsFeature, ATitleOfSpacesAndADueDateThatIsNoDayAreRefused)
     EXPECT_EQ(paint->dueDate(), day(20));
     EXPECT_FALSE(paint->isUpdated());
 }
+
+TEST_F(TaskFormsFeature, ANewTaskIsFilledInAndSavedWithTheKeyboardAlone)
+{
+    app.selectHome("Today");
+    app.press("Ctrl+N");
+    EXPECT_EQ(app.focusedControl(), QStringLiteral("titleTextField"));
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: text Title"));
+    app.typeWhereTheFocusIs("Buy paint");
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: text Notes"));
+    app.typeWhereTheFocusIs("White, two litres");
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: check box Start (checked)"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: text Start Date"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: button Choose Start Date"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: pop-up Status"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: check box Due (not checked)"));
+    app.pressWhereTheFocusIs("Space");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: check box Due (checked)"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusedControl(), QStringLiteral("dueDateDatePicker"));
+    app.pressWhereTheFocusIs("Ctrl+A");
+    app.typeWhereTheFocusIs("3/6/15");
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusedControl(), QStringLiteral("dueDateCalendarButton"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: slider Priority"));
+    app.pressWhereTheFocusIs("Right");
+    app.pressWhereTheFocusIs("Right");
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: check box Repeat (not checked)"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: pop-up List"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: text Tags"));
+    app.typeWhereTheFocusIs("garage");
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: button Cancel"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: button Save"));
+    app.pressWhereTheFocusIs("Space");
+    EXPECT_TRUE(app.openEditors().isEmpty());
+
+    KNVTCDTask *paint = taskTitled("Buy paint");
+    ASSERT_NE(paint, nullptr);
+    EXPECT_EQ(paint->notes(), QStringLiteral("White, two litres"));
+    EXPECT_EQ(paint->startDate(), day(4));
+    EXPECT_EQ(paint->dueDate(), day(6));
+    EXPECT_EQ(paint->priority(), 5);
+    EXPECT_EQ(tagTitles(paint), QStringList{"garage"});
+}
+
+TEST_F(TaskFormsFeature, EscapeClosesTheNewTaskFormAndItsCalendarWithoutSaving)
+{
+    const qsizetype before = app.store().tasks().size();
+    app.selectHome("Inbox");
+    app.press("Ctrl+N");
+    app.typeWhereTheFocusIs("Never mind");
+    app.tick("dueDateCheckBoxButton");
+    app.clickButton("dueDateCalendarButton");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog Due Date: table Due Date"));
+    app.pressWhereTheFocusIs("Escape");
+    EXPECT_EQ(app.openEditors().size(), 1) << "the calendar closes, the form stays";
+    app.typeIn("titleTextField", " at all");
+    app.pressWhereTheFocusIs("Escape");
+    EXPECT_TRUE(app.openEditors().isEmpty());
+    app.wait(1);
+    EXPECT_EQ(app.store().tasks().size(), before);
+}
