@@ -34,7 +34,7 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
 
     m_datePicker = new KNVTDatePicker(this);
     m_datePicker->setObjectName(QStringLiteral("datePicker"));
-    m_datePicker->setAccessibleName(tr("Start Date"));
+    m_datePicker->setCalendarName(tr("Start Date"));
     layout->addWidget(m_datePicker);
     m_startDateTextField = new QLabel(this);
     m_startDateTextField->setObjectName(QStringLiteral("startDateTextField"));

@@ -33,7 +33,7 @@ KNVTDatePicker::KNVTDatePicker(QWidget *parent) : QCalendarWidget(parent)
         previous->setAccessibleName(tr("Previous Month"));
     if (auto *next = findChild<QToolButton *>(QStringLiteral("qt_calendar_nextmonth")))
         next->setAccessibleName(tr("Next Month"));
-    setAccessibleName(tr("Calendar"));
+    setCalendarName(tr("Calendar"));
 
     connect(this, &QCalendarWidget::selectionChanged, this, &KNVTDatePicker::calendarSelectionChanged);
     storeDateValue(knvt::Clock::shared().now());
@@ -159,6 +159,13 @@ bool KNVTDatePicker::eventFilter(QObject *watched, QEvent *event)
             return true;
     }
     return QCalendarWidget::eventFilter(watched, event);
+}
+
+void KNVTDatePicker::setCalendarName(const QString &name)
+{
+    setAccessibleName(name);
+    if (m_calendarView)
+        m_calendarView->setAccessibleName(name);
 }
 
 void KNVTDatePicker::showEvent(QShowEvent *event)

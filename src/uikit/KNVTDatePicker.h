@@ -30,6 +30,10 @@ public:
     QDateTime maxDate() const { return m_maxDate; }
     void setMaxDate(const QDateTime &maxDate);
 
+    // Names the calendar for screen readers ("Due Date"), and with it its grid of days, which has the keyboard focus
+    // while the calendar has it. A name set with setAccessibleName() reaches the grid when the calendar is shown.
+    void setCalendarName(const QString &name);
+
     // `day` at the local time `timeOfDay`; when that time does not exist on that day (it falls into a daylight-saving
     // gap) the result is moved forward by the gap.
     static QDateTime dateOnDay(const QDate &day, const QTime &timeOfDay);

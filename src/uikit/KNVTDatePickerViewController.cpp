@@ -19,7 +19,7 @@ KNVTDatePickerViewController::KNVTDatePickerViewController(QObject *parent)
         if (m_datePickerView)
             m_datePickerView->setAccessibleName(calendarName());
         if (m_datePicker)
-            m_datePicker->setAccessibleName(calendarName());
+            m_datePicker->setCalendarName(calendarName());
     });
 }
 
@@ -37,7 +37,7 @@ void KNVTDatePickerViewController::loadView()
     m_datePickerView = view;
     m_datePicker = picker;
     view->setAccessibleName(calendarName());
-    picker->setAccessibleName(calendarName());
+    picker->setCalendarName(calendarName());
     setView(view);
 }
 
