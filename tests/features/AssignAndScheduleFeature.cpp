@@ -85,3 +85,39 @@ TEST_F(AssignAndScheduleFeature, DroppingTwoTasksOnScheduledStartsThemOnThePicke
     app.wait(0.5);
     EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
 }
+
+TEST_F(AssignAndScheduleFeature, TheAssignPopoverAndTheScheduleSheetAreWorkedWithTheKeyboardAlone)
+{
+    app.givenSharedProject("Club", {.members = {"Ann"}});
+    KNVTCDTask *paint = app.givenTask("Paint fence", {.list = "Club"});
+    app.selectHome("Club");
+    app.selectRows({"Paint fence"});
+    app.clickToolbar("Assign");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog Assign: pop-up Assign to:"));
+    app.pressWhereTheFocusIs("Up");
+    app.pressWhereTheFocusIs("Escape");
+    EXPECT_TRUE(app.openEditors().isEmpty()) << "Escape leaves the task with whom it had";
+    EXPECT_EQ(paint->assignee(), app.store().me());
+
+    app.clickToolbar("Assign");
+    app.pressWhereTheFocusIs("Up");
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog Assign: button Cancel"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog Assign: button Save"));
+    app.pressWhereTheFocusIs("Space");
+    ASSERT_NE(paint->assignee(), nullptr);
+    EXPECT_EQ(paint->assignee()->firstName(), QStringLiteral("Ann"));
+
+    app.selectHome("Inbox");
+    KNVTCDTask *mow = app.givenTask("Mow lawn");
+    app.selectRows({"Mow lawn"});
+    EXPECT_TRUE(app.dragRows({"Mow lawn"}).onto("Scheduled"));
+    app.pressWhereTheFocusIs("Right");
+    EXPECT_EQ(app.fieldText("startDateTextField"), QStringLiteral("Fri, Mar 06, 2015"));
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog Schedule \"Mow lawn\": table Start Date"));
+    app.pressWhereTheFocusIs("Escape");
+    EXPECT_TRUE(app.openEditors().isEmpty());
+    app.wait(1);
+    EXPECT_FALSE(mow->startDate().isValid()) << "Escape schedules nothing";
+}

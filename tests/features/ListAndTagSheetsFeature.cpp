@@ -208,3 +208,40 @@ TEST_F(ListAndTagSheetsFeature, ARenameAndAStatusPulledWhileTheEditorsAreOpenSta
     EXPECT_EQ(app.beeps(), 1);
     EXPECT_EQ(cellar->title(), QStringLiteral("Pantry"));
 }
+
+TEST_F(ListAndTagSheetsFeature, ANewProjectIsMadeWithTheKeyboardAloneAndEscapeLeavesTheNextOneUnmade)
+{
+    app.chooseMenu("File", "New Project");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Project: text Title"));
+    app.typeWhereTheFocusIs("Orchard");
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Project: check box Start (not checked)"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Project: check box Due (not checked)"));
+    app.pressWhereTheFocusIs("Space");
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Project: text Due Date"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Project: button Choose Due Date"));
+    app.pressWhereTheFocusIs("Space");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog Due Date: table Due Date"));
+    app.pressWhereTheFocusIs("Right");
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Project: button Choose Due Date"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Project: button Cancel"));
+    app.pressWhereTheFocusIs("Tab");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog New Project: button Save"));
+    app.pressWhereTheFocusIs("Space");
+    app.wait(1);
+    KNVTCDTaskList *orchard = listTitled("Orchard");
+    ASSERT_NE(orchard, nullptr);
+    EXPECT_EQ(orchard->dueDate(), QDateTime(QDate(2015, 3, 5), QTime(0, 0)));
+
+    app.chooseMenu("File", "New Project");
+    app.typeWhereTheFocusIs("Vineyard");
+    app.pressWhereTheFocusIs("Escape");
+    app.wait(1);
+    EXPECT_TRUE(app.openEditors().isEmpty());
+    EXPECT_EQ(listTitled("Vineyard"), nullptr);
+}
