@@ -3,10 +3,14 @@
 #include "uikit/KNVTImageView.h"
 #include "uikit/KNVTProgressIndicator.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace knvt {
@@ -48,8 +52,11 @@ AvatarPicker makeAvatarPicker()
     picker.imageView->setObjectName(QStringLiteral("avatarImageView"));
     picker.imageView->setFixedSize(72, 72);
     picker.imageView->setCornerRadius(36);
-    picker.imageView->setBackgroundColor(QColor(225, 225, 230));
-    picker.imageView->setBorderColor(QColor(190, 190, 196));
+    // The well takes the theme's colours: a button face ringed by the mid grey, on a light or a dark desktop.
+    const QPalette palette = QApplication::palette();
+    picker.imageView->setBackgroundColor(palette.color(QPalette::Button));
+    picker.imageView->setBorderColor(palette.color(QPalette::Mid));
+    picker.imageView->setAccessibleName(QCoreApplication::translate("AvatarPicker", "Picture"));
     picker.imageView->setBorderWidth(2);
     picker.button = makeButton(QCoreApplication::translate("AvatarPicker", "Choose Picture..."), "avatarPickerButton");
     picker.layout = new QVBoxLayout;
@@ -66,6 +73,21 @@ QPushButton *makeButton(const QString &title, const char *objectName, bool isDef
     button->setAutoDefault(isDefault);
     button->setDefault(isDefault);
     return button;
+}
+
+void enableClearButton(QLineEdit *field)
+{
+    field->setClearButtonEnabled(true);
+    const QString title = QCoreApplication::translate("FormWidgets", "Clear");
+    // The field shows the button through an action of its own, and the button reads its name from nowhere else.
+    const QList<QAction *> actions = field->actions();
+    for (QAction *action : actions) {
+        if (action->objectName() == QLatin1String("_q_qlineeditclearaction"))
+            action->setText(title);
+    }
+    const QList<QToolButton *> buttons = field->findChildren<QToolButton *>();
+    for (QToolButton *button : buttons)
+        button->setAccessibleName(title);
 }
 
 void startProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text)

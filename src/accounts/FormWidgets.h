@@ -6,6 +6,7 @@ class KNVTImageView;
 class KNVTProgressIndicator;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
 
@@ -32,6 +33,9 @@ AvatarPicker makeAvatarPicker();
 
 // A push button named for the tests; only the form's default button answers Return.
 QPushButton *makeButton(const QString &title, const char *objectName, bool isDefault = false);
+
+// Gives a search field its button that empties it, named for assistive technology.
+void enableClearButton(QLineEdit *field);
 
 // Spins and shows `text`.
 void startProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text);

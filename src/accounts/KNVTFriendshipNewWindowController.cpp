@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-// The texts of this sheet are shown as they stand, in every language.
 KNVTFriendshipNewWindowController::KNVTFriendshipNewWindowController(KNVTTaskStore *store, QWidget *parent)
     : QDialog(parent), m_store(store)
 {
@@ -27,6 +26,7 @@ KNVTFriendshipNewWindowController::KNVTFriendshipNewWindowController(KNVTTaskSto
     m_usernameTextField = new KNVTTextField;
     m_usernameTextField->setObjectName(QStringLiteral("usernameTextField"));
     m_usernameTextField->setPlaceholderText(tr("Username"));
+    m_usernameTextField->setAccessibleName(tr("Username"));
     m_progressIndicator = knvt::makeProgressIndicator();
     m_progressLabel = knvt::makeProgressLabel();
     m_addButton = knvt::makeButton(tr("Add"), "addButton");
@@ -75,7 +75,7 @@ void KNVTFriendshipNewWindowController::add()
         return;
     }
     m_running = true;
-    knvt::startProgress(m_progressIndicator, m_progressLabel, QStringLiteral("Inviting..."));
+    knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Inviting..."));
     m_usernameTextField->setEnabled(false);
     m_addButton->setEnabled(false);
     m_cancelButton->setEnabled(false);
@@ -95,19 +95,18 @@ void KNVTFriendshipNewWindowController::invitationDidFinish(const QString &usern
     m_progressIndicator->hide();
     m_usernameTextField->setEnabled(true);
     if (error) {
-        m_progressLabel->setText(QStringLiteral("Unable to invite as the connection failed."));
+        m_progressLabel->setText(tr("Unable to invite as the connection failed."));
         m_addButton->setEnabled(true);
     } else if (!requestError) {
-        m_progressLabel->setText(QStringLiteral("You Successfully invited %1!").arg(username));
+        m_progressLabel->setText(tr("You Successfully invited %1!").arg(username));
         m_usernameTextField->clear();
         m_addButton->setEnabled(false);
     } else if (requestError.code() == 401) {
-        m_progressLabel->setText(QStringLiteral("Unable to authenticate."));
+        m_progressLabel->setText(tr("Unable to authenticate."));
         m_addButton->setEnabled(true);
     } else {
         // The same name would be refused again; the button comes back with the next edit.
-        m_progressLabel->setText(
-            QStringLiteral("Unable invite, please check that the username you have entered is correct."));
+        m_progressLabel->setText(tr("Unable invite, please check that the username you have entered is correct."));
         m_addButton->setEnabled(false);
     }
     m_progressLabel->show();

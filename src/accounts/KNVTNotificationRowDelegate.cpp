@@ -1,5 +1,6 @@
 #include "accounts/KNVTNotificationRowDelegate.h"
 
+#include "accounts/PaintedRowList.h"
 #include "accounts/UserRowRoles.h"
 
 #include "uikit/KNVTAvatarView.h"
@@ -45,6 +46,7 @@ void KNVTNotificationRowDelegate::paint(QPainter *painter, const QStyleOptionVie
         return;
     }
     painter->save();
+    knvt::drawRowFocus(*painter, option);
     painter->setRenderHint(QPainter::Antialiasing);
     const std::vector<QRectF> buttons = buttonRectsForRow(rect);
     qreal textLeft = rect.left() + kMargin;
@@ -66,11 +68,11 @@ void KNVTNotificationRowDelegate::paint(QPainter *painter, const QStyleOptionVie
     painter->drawText(first, Qt::AlignLeft | Qt::AlignVCenter,
                       QFontMetricsF(painter->font()).elidedText(firstText, Qt::ElideRight, first.width()));
     painter->setFont(knvt::rowFont(11));
-    painter->setPen(QColor(Qt::darkGray));
+    painter->setPen(knvt::secondaryTextColor(option.palette));
     painter->drawText(second, Qt::AlignLeft | Qt::AlignVCenter,
                       QFontMetricsF(painter->font()).elidedText(secondText, Qt::ElideRight, second.width()));
-    const QStringList titles{tr("Accept"), tr("Decline")};
-    for (size_t i = 0; i < buttons.size(); ++i)
+    const QStringList titles = knvt::PaintedRowList::rowActions(index);
+    for (size_t i = 0; i < buttons.size() && qsizetype(i) < titles.size(); ++i)
         knvt::drawRowButton(*painter, buttons[i], titles[qsizetype(i)], m_tracker.isPressed(index, int(i)),
                             option.widget);
     painter->restore();

@@ -1,6 +1,7 @@
 #include "accounts/KNVTNotificationsModel.h"
 
 #include "accounts/FlatRowsUpdate.h"
+#include "accounts/PaintedRowList.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRowRoles.h"
 
@@ -18,14 +19,13 @@ void KNVTNotificationsModel::updateCells()
 {
     KNVTTaskStore &store = knvt::taskStore(m_store);
     std::vector<Row> rows;
-    // The headers are shown as they stand, in every language.
     const std::vector<knvt::UserRow> friends = knvt::sortedUserRows(store.pendingFriends());
     if (!friends.empty()) {
-        rows.push_back({RowKind::Header, QStringLiteral("Friendship Invites"), QString(), {}, QUrl()});
+        rows.push_back({RowKind::Header, tr("Friendship Invites"), QString(), {}, QUrl()});
         for (const knvt::UserRow &user : friends)
             rows.push_back({RowKind::Friendship, QString(), QString(), user, user.uri(store)});
     }
-    const auto appendLists = [&rows](std::vector<KNVTCDTaskList *> lists, const QString &header) {
+    const auto appendLists = [&rows](std::vector<KNVTCDTaskList *> lists, const QString &header, bool isArea) {
         if (lists.empty())
             return;
         std::stable_sort(lists.begin(), lists.end(), KNVTCDTaskList::taskListComparator());
@@ -36,11 +36,12 @@ void KNVTNotificationsModel::updateCells()
                             list->title(),
                             owner ? owner->extendedDisplayName() : QString(),
                             {},
-                            knvt::managedObjectIDURIRepresentation(*list)});
+                            knvt::managedObjectIDURIRepresentation(*list),
+                            isArea});
         }
     };
-    appendLists(store.pendingProjects(), QStringLiteral("Pending Projects"));
-    appendLists(store.pendingAreas(), QStringLiteral("Pending Areas"));
+    appendLists(store.pendingProjects(), tr("Pending Projects"), false);
+    appendLists(store.pendingAreas(), tr("Pending Areas"), true);
 
     // In place: an invitation that stays keeps its row.
     knvt::updateFlatRows(
@@ -84,8 +85,18 @@ QVariant KNVTNotificationsModel::data(const QModelIndex &index, int role) const
     case RowKindRole: return int(row.kind);
     case OwnerNameRole: return row.ownerName;
     case knvt::ObjectUriRole: return row.uri.isEmpty() ? QVariant() : QVariant(row.uri);
-    case Qt::DisplayRole:
-    case Qt::AccessibleTextRole: return row.kind == RowKind::Friendship ? row.user.shownName() : row.title;
+    case Qt::DisplayRole: return row.kind == RowKind::Friendship ? row.user.shownName() : row.title;
+    case Qt::AccessibleTextRole: return accessibleText(row);
+    case Qt::AccessibleDescriptionRole:
+        switch (row.kind) {
+        case RowKind::Header: return QVariant();
+        case RowKind::Friendship: return tr("Invitation to become friends");
+        case RowKind::TaskList:
+            return row.isArea ? tr("Invitation to a shared area") : tr("Invitation to a shared project");
+        }
+        return QVariant();
+    case knvt::PaintedRowList::RowActionsRole:
+        return row.kind == RowKind::Header ? QVariant() : QVariant(QStringList{tr("Accept"), tr("Decline")});
     case knvt::UserFullNameRole: return row.user.fullName;
     case knvt::UserUsernameRole: return row.user.username;
     case knvt::UserInitialsRole: return row.user.initials;
@@ -93,6 +104,21 @@ QVariant KNVTNotificationsModel::data(const QModelIndex &index, int role) const
         return row.kind == RowKind::Friendship ? QVariant(row.user.avatarImage(knvt::taskStore(m_store))) : QVariant();
     default: return QVariant();
     }
+}
+
+QString KNVTNotificationsModel::accessibleText(const Row &row)
+{
+    switch (row.kind) {
+    case RowKind::Header: return row.title;
+    case RowKind::Friendship:
+        // What the row shows: the full name over the user name.
+        return row.user.username.isEmpty() || row.user.fullName.isEmpty()
+            ? row.user.shownName()
+            : tr("%1, %2").arg(row.user.fullName, row.user.username);
+    case RowKind::TaskList:
+        return row.ownerName.isEmpty() ? row.title : tr("%1, from %2").arg(row.title, row.ownerName);
+    }
+    return QString();
 }
 
 Qt::ItemFlags KNVTNotificationsModel::flags(const QModelIndex &index) const

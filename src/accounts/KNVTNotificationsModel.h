@@ -11,7 +11,7 @@ class KNVTTaskStore;
 
 // What waits for the user's answer, as rows: the friendship invitations, the pending projects and the pending areas,
 // each section under its header and left out when it is empty. Item rows carry the object reference of the person
-// or list they show.
+// or list they show, and their accept and decline buttons under knvt::PaintedRowList::RowActionsRole.
 class KNVTNotificationsModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -29,6 +29,7 @@ public:
         QString ownerName;
         knvt::UserRow user; // friendship rows
         QUrl uri;
+        bool isArea = false; // list rows
     };
 
     // `store`: nullptr means the shared store.
@@ -43,6 +44,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
+    // What a screen reader reads of a row: what the row shows, in one line.
+    static QString accessibleText(const Row &row);
     knvt::FlatRowSignals updateSteps();
 
     KNVTTaskStore *m_store;

@@ -2,6 +2,7 @@
 
 #include "accounts/KNVTNotificationRowDelegate.h"
 #include "accounts/KNVTNotificationsModel.h"
+#include "accounts/PaintedRowList.h"
 #include "accounts/RowPainting.h"
 #include "accounts/TaskStoreReference.h"
 
@@ -14,7 +15,6 @@
 
 #include "foundation/NotificationCenter.h"
 
-#include <QTreeView>
 #include <QVBoxLayout>
 
 KNVTNotificationsViewController::KNVTNotificationsViewController(KNVTTaskStore *store, QObject *parent)
@@ -26,7 +26,7 @@ KNVTNotificationsViewController::~KNVTNotificationsViewController()
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
 }
 
-QTreeView *KNVTNotificationsViewController::tableView()
+knvt::PaintedRowList *KNVTNotificationsViewController::tableView()
 {
     view();
     return m_tableView;
@@ -36,10 +36,14 @@ void KNVTNotificationsViewController::loadView()
 {
     auto *view = new QWidget;
     view->setObjectName(QStringLiteral("KNVTNotificationsViewController"));
+    view->setAccessibleName(tr("Notifications"));
     auto *delegate = new KNVTNotificationRowDelegate;
-    m_tableView = knvt::makeRowTreeView(m_model, delegate);
+    m_tableView = knvt::makeRowList(m_model, delegate);
+    m_tableView->setAccessibleName(tr("Notifications"));
     m_tableView->setProperty("rowHeight", KNVTNotificationRowDelegate::itemRowHeight);
-    connect(delegate, &KNVTNotificationRowDelegate::buttonClicked, this, [this](const QModelIndex &index, int button) {
+    connect(delegate, &KNVTNotificationRowDelegate::buttonClicked, m_tableView.data(),
+            &knvt::PaintedRowList::triggerRowAction);
+    connect(m_tableView, &knvt::PaintedRowList::rowActionTriggered, this, [this](const QModelIndex &index, int button) {
         const QUrl uri = index.data(knvt::ObjectUriRole).toUrl();
         const auto kind = KNVTNotificationsModel::RowKind(index.data(KNVTNotificationsModel::RowKindRole).toInt());
         const bool accept = button == KNVTNotificationRowDelegate::AcceptButton;

@@ -7,11 +7,14 @@
 
 class KNVTNotificationsModel;
 class KNVTTaskStore;
-class QTreeView;
+namespace knvt {
+class PaintedRowList;
+}
 
 // The content of the notifications popover: friendship invitations and invitations to projects and areas, each with
 // accept and decline. An answer changes the store at once, and the row goes with the store's next change, which the
-// list follows while it is open. With nothing pending the list says so.
+// list follows while it is open. With nothing pending the list says so. The answers are also the rows' actions for
+// assistive technology and the keyboard (see knvt::PaintedRowList).
 class KNVTNotificationsViewController : public KNVTViewController
 {
     Q_OBJECT
@@ -22,7 +25,7 @@ public:
     ~KNVTNotificationsViewController() override;
 
     KNVTNotificationsModel *model() const { return m_model; }
-    QTreeView *tableView();
+    knvt::PaintedRowList *tableView();
 
     void updateCells();
     void reloadData();
@@ -41,5 +44,5 @@ private:
 
     KNVTTaskStore *m_store;
     KNVTNotificationsModel *m_model;
-    QPointer<QTreeView> m_tableView;
+    QPointer<knvt::PaintedRowList> m_tableView;
 };

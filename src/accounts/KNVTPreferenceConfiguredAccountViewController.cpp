@@ -75,7 +75,7 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
     m_usernameLabel = new QLabel;
     m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
     m_usernameLabel->setTextFormat(Qt::PlainText);
-    m_usernameLabel->setStyleSheet(QStringLiteral("color: #6e6e73"));
+    m_usernameLabel->setForegroundRole(QPalette::PlaceholderText);
     m_detailsButton = new QPushButton(tr("Details..."));
     m_detailsButton->setObjectName(QStringLiteral("detailsButton"));
     m_signOutButton = new QPushButton(tr("Sign Out"));
@@ -83,8 +83,10 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
 
     m_syncingEnabledCheckBoxButton = new KNVTSwitch;
     m_syncingEnabledCheckBoxButton->setObjectName(QStringLiteral("syncingEnabledCheckBoxButton"));
+    m_syncingEnabledCheckBoxButton->setAccessibleName(tr("Sync automatically"));
     m_autoSyncTimeIntervalPopUpButton = new QComboBox;
     m_autoSyncTimeIntervalPopUpButton->setObjectName(QStringLiteral("autoSyncTimeIntervalPopUpButton"));
+    m_autoSyncTimeIntervalPopUpButton->setAccessibleName(tr("Sync interval"));
     for (const Interval &interval : kIntervals)
         m_autoSyncTimeIntervalPopUpButton->addItem(tr(interval.title), interval.seconds);
     m_syncNowButton = new QPushButton(tr("Sync Now"));
@@ -222,9 +224,9 @@ void KNVTPreferenceConfiguredAccountViewController::details()
 void KNVTPreferenceConfiguredAccountViewController::signOut()
 {
     knvt::AlertPresenter::Request request;
-    request.title = QStringLiteral("Sign Out?");
-    request.message = QStringLiteral("Signing Out will remove all of you data, any unsynced changes will be lost.");
-    request.buttonTitles = {QStringLiteral("Cancel"), QStringLiteral("Sign Out")};
+    request.title = tr("Sign Out?");
+    request.message = tr("Signing Out will remove all of you data, any unsynced changes will be lost.");
+    request.buttonTitles = {tr("Cancel"), tr("Sign Out")};
     request.critical = true;
     const qsizetype signOutButton = 1;
     if (knvt::runModal(request) == signOutButton)

@@ -44,6 +44,7 @@ void KNVTSignInViewController::loadView()
 {
     auto *view = new QWidget;
     view->setObjectName(QStringLiteral("KNVTSignInViewController"));
+    view->setAccessibleName(tr("Sign In"));
 
     m_usernameTextField = new QLineEdit;
     m_usernameTextField->setObjectName(QStringLiteral("usernameTextField"));

@@ -67,6 +67,7 @@ void KNVTSignUpViewController::loadView()
 {
     auto *view = new QWidget;
     view->setObjectName(QStringLiteral("KNVTSignUpViewController"));
+    view->setAccessibleName(tr("Create Account"));
 
     const knvt::AvatarPicker picker = knvt::makeAvatarPicker();
     m_avatarImageView = picker.imageView;

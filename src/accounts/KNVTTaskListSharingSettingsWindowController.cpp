@@ -108,6 +108,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
         [this](const QMimeData &mime, Qt::DropActions actions) { return validateDrop(mime, actions); },
         [this](const QMimeData &mime) { return acceptDrop(mime); });
     m_tableView->setObjectName(QStringLiteral("tableView"));
+    m_tableView->setAccessibleName(tr("Shared With"));
     m_tableView->setModel(m_model);
     m_tableView->setRootIsDecorated(false);
     m_tableView->setItemsExpandable(false);
@@ -131,7 +132,8 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
     auto *owner = new QFormLayout;
     owner->addRow(tr("Owner:"), m_sharedByTextField);
     auto *hint = new QLabel(tr("Choose people, or drag them here from the People window."));
-    hint->setStyleSheet(QStringLiteral("color: #6e6e73"));
+    hint->setForegroundRole(QPalette::PlaceholderText);
+    hint->setWordWrap(true);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_collaboratingUsersButton);
     buttons->addStretch(1);
@@ -145,9 +147,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
     layout->addLayout(buttons);
     resize(480, 380);
 
-    // Shown as it stands, in every language.
-    m_headingTextField->setText(
-        QStringLiteral("\"%1\" Sharing settings").arg(taskList ? taskList->title() : QString()));
+    m_headingTextField->setText(tr("\"%1\" Sharing settings").arg(taskList ? taskList->title() : QString()));
     if (taskList) {
         for (KNVTCDUser *user : taskList->activeTaskListCollaboratorUsers()) {
             if (user != m_owner)

@@ -1,6 +1,7 @@
 #include "accounts/KNVTUserDetailModel.h"
 
 #include "accounts/FlatRowsUpdate.h"
+#include "accounts/PaintedRowList.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRowRoles.h"
 
@@ -111,10 +112,17 @@ QVariant KNVTUserDetailModel::data(const QModelIndex &index, int role) const
         return int(row.kind);
     if (role == knvt::ObjectUriRole)
         return row.uri.isEmpty() ? QVariant() : QVariant(row.uri);
+    if (role == knvt::PaintedRowList::RowActionsRole) {
+        switch (row.kind) {
+        case RowKind::Invite: return QStringList{tr("Invite")};
+        case RowKind::AcceptOrDecline: return QStringList{tr("Accept"), tr("Decline")};
+        default: return QVariant();
+        }
+    }
     if (row.kind == RowKind::Header) {
         switch (role) {
-        case Qt::DisplayRole:
-        case Qt::AccessibleTextRole: return m_user.shownName();
+        case Qt::DisplayRole: return m_user.shownName();
+        case Qt::AccessibleTextRole: return knvt::accessibleTextOfUserRow(m_user);
         case knvt::UserFullNameRole: return m_user.fullName;
         case knvt::UserUsernameRole: return m_user.username;
         case knvt::UserInitialsRole: return m_user.initials;

@@ -1,5 +1,7 @@
 #include "accounts/KNVTUserDetailRowDelegate.h"
 
+#include "accounts/PaintedRowList.h"
+#include "accounts/RowPainting.h"
 #include "accounts/UserRowRoles.h"
 
 #include "uikit/KNVTAvatarView.h"
@@ -59,6 +61,7 @@ void KNVTUserDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewI
     const Kind kind = kindOf(index);
     const QRectF rect(option.rect);
     painter->save();
+    knvt::drawRowFocus(*painter, option);
     painter->setRenderHint(QPainter::Antialiasing);
     switch (kind) {
     case Kind::Header: {
@@ -79,13 +82,13 @@ void KNVTUserDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewI
             const QRectF pill(name.left() + nameWidth + 8.0, name.center().y() - 8.0, 30.0, 16.0);
             QPainterPath path;
             path.addRoundedRect(pill, 8.0, 8.0);
-            painter->fillPath(path, QColor(0, 0, 0, 28));
+            painter->fillPath(path, knvt::meLabelFill(option.palette));
             painter->setFont(knvt::rowFont(11));
-            painter->setPen(QColor(Qt::darkGray));
+            painter->setPen(knvt::secondaryTextColor(option.palette));
             painter->drawText(pill, Qt::AlignCenter, tr("me"));
         }
         painter->setFont(knvt::rowFont(12));
-        painter->setPen(QColor(Qt::darkGray));
+        painter->setPen(knvt::secondaryTextColor(option.palette));
         painter->drawText(username, Qt::AlignLeft | Qt::AlignVCenter, index.data(knvt::UserUsernameRole).toString());
         break;
     }
@@ -99,15 +102,14 @@ void KNVTUserDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewI
         break;
     case Kind::Invited:
         painter->setFont(knvt::rowFont(12));
-        painter->setPen(QColor(Qt::darkGray));
+        painter->setPen(knvt::secondaryTextColor(option.palette));
         painter->drawText(rect, Qt::AlignCenter, index.data(Qt::DisplayRole).toString());
         break;
     case Kind::Invite:
     case Kind::AcceptOrDecline: {
         const std::vector<QRectF> buttons = buttonRectsForRow(kind, rect);
-        const QStringList titles =
-            kind == Kind::Invite ? QStringList{tr("Invite")} : QStringList{tr("Accept"), tr("Decline")};
-        for (size_t i = 0; i < buttons.size(); ++i) {
+        const QStringList titles = knvt::PaintedRowList::rowActions(index);
+        for (size_t i = 0; i < buttons.size() && qsizetype(i) < titles.size(); ++i) {
             knvt::drawRowButton(*painter, buttons[i], titles.value(qsizetype(i)), m_tracker.isPressed(index, int(i)),
                                 option.widget);
         }
@@ -132,6 +134,6 @@ bool KNVTUserDetailRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *,
     if (consumed && option.widget)
         const_cast<QWidget *>(option.widget)->update();
     if (clicked)
-        emit buttonClicked(kind, *clicked);
+        emit buttonClicked(index, *clicked);
     return consumed;
 }

@@ -27,7 +27,7 @@ public:
 
 signals:
     // `button`: the position in buttonRectsForRow().
-    void buttonClicked(KNVTUserDetailModel::RowKind kind, int button);
+    void buttonClicked(const QModelIndex &index, int button);
 
 protected:
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,

@@ -34,12 +34,14 @@ void KNVTUserGroupsViewController::loadView()
     view->setObjectName(QStringLiteral("KNVTUserGroupsViewController"));
     m_tableView = new QListView;
     m_tableView->setObjectName(QStringLiteral("tableView"));
+    m_tableView->setAccessibleName(tr("Groups"));
     m_tableView->setModel(m_model);
     m_tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tableView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tableView->setFrameShape(QFrame::NoFrame);
-    m_tableView->setStyleSheet(
-        QStringLiteral("QListView { background: #eef0f3; } QListView::item { padding: 4px 10px; }"));
+    // A side bar: the window's colour rather than the lists' base, whatever the theme.
+    m_tableView->viewport()->setBackgroundRole(QPalette::Window);
+    m_tableView->setStyleSheet(QStringLiteral("QListView::item { padding: 4px 10px; }"));
     auto *layout = new QVBoxLayout(view);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tableView);

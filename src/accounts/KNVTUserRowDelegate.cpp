@@ -1,11 +1,13 @@
 #include "accounts/KNVTUserRowDelegate.h"
 
+#include "accounts/RowPainting.h"
 #include "accounts/UserRowRoles.h"
 
 #include "uikit/FontAdditions.h"
 #include "uikit/KNVTAvatarView.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -84,7 +86,7 @@ void KNVTUserRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     painter->drawText(
         layout.fullName, Qt::AlignLeft | Qt::AlignVCenter,
         nameMetrics.elidedText(index.data(knvt::UserFullNameRole).toString(), Qt::ElideRight, layout.fullName.width()));
-    painter->setPen(selected ? QColor(Qt::white) : QColor(Qt::darkGray));
+    painter->setPen(knvt::secondaryTextColor(option.palette, selected));
     const QFont usernameFont = knvt::rowFont(11);
     painter->setFont(usernameFont);
     const QFontMetricsF usernameMetrics(usernameFont);
@@ -96,8 +98,8 @@ void KNVTUserRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
         painter->setRenderHint(QPainter::Antialiasing);
         QPainterPath pill;
         pill.addRoundedRect(layout.meLabel, kMeLabelHeight / 2.0, kMeLabelHeight / 2.0);
-        painter->fillPath(pill, selected ? QColor(255, 255, 255, 70) : QColor(0, 0, 0, 28));
-        painter->setPen(selected ? QColor(Qt::white) : QColor(Qt::darkGray));
+        painter->fillPath(pill, knvt::meLabelFill(option.palette, selected));
+        painter->setPen(knvt::secondaryTextColor(option.palette, selected));
         painter->drawText(layout.meLabel, Qt::AlignCenter, tr("me"));
     }
     painter->restore();
@@ -113,6 +115,15 @@ bool KNVTUserRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, 
 {
     if (!m_hasCheckBox || !index.flags().testFlag(Qt::ItemIsUserCheckable))
         return false;
+    if (event->type() == QEvent::KeyPress) {
+        // Space ticks the row the keyboard is on, as it would a check box.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Space && key != Qt::Key_Select)
+            return false;
+        const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        model->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        return true;
+    }
     if (event->type() != QEvent::MouseButtonRelease && event->type() != QEvent::MouseButtonPress
         && event->type() != QEvent::MouseButtonDblClick) {
         return false;

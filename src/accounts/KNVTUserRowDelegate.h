@@ -4,8 +4,9 @@
 #include <QStyledItemDelegate>
 
 // A person's row in the people lists, painted: an optional check box, the avatar (picture or initials), the full
-// name, the user name below it in grey (white on a selected row) and a "me" label on the local user's row. Clicking
-// the check box of a row that may be ticked toggles the row's check state in the model.
+// name, the user name below it in the palette's quiet grey (the highlighted text on a selected row) and a "me" label
+// on the local user's row. Clicking the check box of a row that may be ticked, or Space on it, toggles the row's check
+// state in the model.
 class KNVTUserRowDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -1,6 +1,8 @@
 #include "accounts/KNVTUserSelectionViewController.h"
 
+#include "accounts/FormWidgets.h"
 #include "accounts/KNVTUserSelectionModel.h"
+#include "accounts/PaintedRowList.h"
 #include "accounts/RowPainting.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRow.h"
@@ -53,11 +55,15 @@ void KNVTUserSelectionViewController::loadView()
 {
     auto *view = new QWidget;
     view->setObjectName(QStringLiteral("KNVTUserSelectionViewController"));
+    view->setAccessibleName(tr("Choose People"));
     m_searchField = new QLineEdit;
     m_searchField->setObjectName(QStringLiteral("searchField"));
     m_searchField->setPlaceholderText(tr("Search"));
-    m_searchField->setClearButtonEnabled(true);
+    m_searchField->setAccessibleName(tr("Search People"));
+    knvt::enableClearButton(m_searchField);
     m_tableView = knvt::makePeopleListView(m_model, true);
+    m_tableView->setAccessibleName(tr("People"));
+    m_tableView->setAccessibleDescription(tr("Tick the people to choose them."));
     auto *layout = new QVBoxLayout(view);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(m_searchField);

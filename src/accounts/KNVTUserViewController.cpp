@@ -2,9 +2,9 @@
 
 #include "accounts/KNVTUserDetailModel.h"
 #include "accounts/KNVTUserDetailRowDelegate.h"
+#include "accounts/PaintedRowList.h"
 #include "accounts/RowPainting.h"
 
-#include <QTreeView>
 #include <QVBoxLayout>
 
 KNVTUserViewController::KNVTUserViewController(KNVTTaskStore *store, QObject *parent)
@@ -13,7 +13,7 @@ KNVTUserViewController::KNVTUserViewController(KNVTTaskStore *store, QObject *pa
 
 KNVTUserViewController::~KNVTUserViewController() = default;
 
-QTreeView *KNVTUserViewController::tableView()
+knvt::PaintedRowList *KNVTUserViewController::tableView()
 {
     view();
     return m_tableView;
@@ -24,17 +24,19 @@ void KNVTUserViewController::loadView()
     auto *view = new QWidget;
     view->setObjectName(QStringLiteral("KNVTUserViewController"));
     auto *delegate = new KNVTUserDetailRowDelegate;
-    m_tableView = knvt::makeRowTreeView(m_model, delegate);
-    // Nothing in the detail is chosen: its rows are read and its buttons pressed.
+    m_tableView = knvt::makeRowList(m_model, delegate);
+    m_tableView->setAccessibleName(tr("Person"));
+    // Nothing in the detail is chosen: its rows are read and its buttons pressed, with the mouse or the keyboard.
     m_tableView->setSelectionMode(QAbstractItemView::NoSelection);
-    m_tableView->setFocusPolicy(Qt::NoFocus);
-    connect(delegate, &KNVTUserDetailRowDelegate::buttonClicked, this,
-            [this](KNVTUserDetailModel::RowKind kind, int button) {
-                if (kind == KNVTUserDetailModel::RowKind::Invite)
-                    invite();
-                else if (kind == KNVTUserDetailModel::RowKind::AcceptOrDecline)
-                    button == KNVTUserDetailRowDelegate::DeclineButton ? declineInvite() : acceptInvite();
-            });
+    connect(delegate, &KNVTUserDetailRowDelegate::buttonClicked, m_tableView.data(),
+            &knvt::PaintedRowList::triggerRowAction);
+    connect(m_tableView, &knvt::PaintedRowList::rowActionTriggered, this, [this](const QModelIndex &index, int button) {
+        const KNVTUserDetailModel::RowKind kind = m_model->kindAtRow(index.row());
+        if (kind == KNVTUserDetailModel::RowKind::Invite)
+            invite();
+        else if (kind == KNVTUserDetailModel::RowKind::AcceptOrDecline)
+            button == KNVTUserDetailRowDelegate::DeclineButton ? declineInvite() : acceptInvite();
+    });
     auto *layout = new QVBoxLayout(view);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tableView);

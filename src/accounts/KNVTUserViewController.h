@@ -10,10 +10,12 @@
 class KNVTCDUser;
 class KNVTTaskStore;
 class KNVTUserDetailModel;
-class QTreeView;
+namespace knvt {
+class PaintedRowList;
+}
 
 // The people window's right pane: the detail of one person (see KNVTUserDetailModel). Its buttons go to the
-// delegate, which changes the friendship.
+// delegate, which changes the friendship; the keyboard reaches them through the list's rows (knvt::PaintedRowList).
 class KNVTUserViewController : public KNVTViewController
 {
     Q_OBJECT
@@ -28,7 +30,7 @@ public:
     void setUser(KNVTCDUser *user);
     KNVTUserDetailModel *model() const { return m_model; }
 
-    QTreeView *tableView();
+    knvt::PaintedRowList *tableView();
 
     KNVTUserViewControllerDelegate *userViewControllerDelegate() const { return m_delegate.get(); }
     void setUserViewControllerDelegate(KNVTUserViewControllerDelegate *delegate) { m_delegate.set(delegate); }
@@ -45,5 +47,5 @@ private:
     KNVTUserDetailModel *m_model;
     KNVTCDUser *m_user = nullptr;
     knvt::WeakDelegate<KNVTUserViewControllerDelegate> m_delegate;
-    QPointer<QTreeView> m_tableView;
+    QPointer<knvt::PaintedRowList> m_tableView;
 };

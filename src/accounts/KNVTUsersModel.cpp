@@ -77,8 +77,8 @@ QVariant KNVTUsersModel::data(const QModelIndex &index, int role) const
         return QVariant();
     const knvt::UserRow &row = m_rows[size_t(index.row())];
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::AccessibleTextRole: return row.shownName();
+    case Qt::DisplayRole: return row.shownName();
+    case Qt::AccessibleTextRole: return knvt::accessibleTextOfUserRow(row);
     case knvt::ObjectUriRole: return row.uri(taskStore());
     case knvt::UserFullNameRole: return row.fullName;
     case knvt::UserUsernameRole: return row.username;

@@ -1,6 +1,7 @@
 #include "accounts/KNVTUsersViewController.h"
 
 #include "accounts/KNVTUsersModel.h"
+#include "accounts/PaintedRowList.h"
 #include "accounts/RowPainting.h"
 
 #include "model/ContextAdditions.h"
@@ -28,6 +29,7 @@ void KNVTUsersViewController::loadView()
     auto *view = new QWidget;
     view->setObjectName(QStringLiteral("KNVTUsersViewController"));
     m_tableView = knvt::makePeopleListView(m_model, false);
+    m_tableView->setAccessibleName(tr("People"));
     m_tableView->setFrameShape(QFrame::NoFrame);
     auto *layout = new QVBoxLayout(view);
     layout->setContentsMargins(0, 0, 0, 0);

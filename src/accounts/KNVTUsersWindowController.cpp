@@ -1,5 +1,6 @@
 #include "accounts/KNVTUsersWindowController.h"
 
+#include "accounts/FormWidgets.h"
 #include "accounts/KNVTFriendshipNewWindowController.h"
 #include "accounts/KNVTUserGroupsViewController.h"
 #include "accounts/KNVTUserViewController.h"
@@ -54,16 +55,18 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
     m_searchField = new QLineEdit;
     m_searchField->setObjectName(QStringLiteral("searchField"));
     m_searchField->setPlaceholderText(tr("Search"));
-    m_searchField->setClearButtonEnabled(true);
+    m_searchField->setAccessibleName(tr("Search People"));
+    knvt::enableClearButton(m_searchField);
     m_addUserButton = new QPushButton(QStringLiteral("+"));
     m_addUserButton->setObjectName(QStringLiteral("addUserButton"));
+    m_addUserButton->setAccessibleName(tr("Add Friend"));
     m_addUserButton->setToolTip(tr("Invite a friend by username"));
     m_addUserButton->setFixedWidth(32);
     m_footerTextLabel = new QLabel;
     m_footerTextLabel->setTextFormat(Qt::PlainText);
     m_footerTextLabel->setObjectName(QStringLiteral("footerTextLabel"));
     m_footerTextLabel->setAlignment(Qt::AlignCenter);
-    m_footerTextLabel->setStyleSheet(QStringLiteral("color: #6e6e73"));
+    m_footerTextLabel->setForegroundRole(QPalette::PlaceholderText);
 
     auto *footer = new QHBoxLayout;
     footer->setContentsMargins(6, 4, 6, 4);
@@ -130,9 +133,7 @@ void KNVTUsersWindowController::setUsers(const std::vector<KNVTCDUser *> &users)
     const bool reloading = std::exchange(m_reloading, true);
     m_usersViewController->setUsers(users);
     m_reloading = reloading;
-    // Shown as they stand, in every language.
-    m_footerTextLabel->setText(users.size() == 1 ? QStringLiteral("1 Contact")
-                                                 : QStringLiteral("%1 Contacts").arg(users.size()));
+    m_footerTextLabel->setText(users.size() == 1 ? tr("1 Contact") : tr("%1 Contacts").arg(users.size()));
 }
 
 void KNVTUsersWindowController::userGroupsViewControllerSelectionDidChange(KNVTUserGroupsViewController *)

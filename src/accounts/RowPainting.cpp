@@ -1,47 +1,66 @@
 #include "accounts/RowPainting.h"
 
 #include "accounts/KNVTUserRowDelegate.h"
+#include "accounts/PaintedRowList.h"
 
 #include <QApplication>
-#include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTreeView>
+#include <QStyleOptionFocusRect>
+#include <QStyleOptionViewItem>
 #include <QWidget>
 
 namespace knvt {
 
-QTreeView *makeRowTreeView(QAbstractItemModel *model, QStyledItemDelegate *delegate)
+PaintedRowList *makeRowList(QAbstractItemModel *model, QStyledItemDelegate *delegate)
 {
-    auto *view = new QTreeView;
-    view->setObjectName(QStringLiteral("tableView"));
+    auto *view = new PaintedRowList;
     view->setModel(model);
-    view->setHeaderHidden(true);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    view->setUniformRowHeights(false);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setFrameShape(QFrame::NoFrame);
     delegate->setParent(view);
     view->setItemDelegate(delegate);
     return view;
 }
 
-QListView *makePeopleListView(QAbstractItemModel *model, bool hasCheckBox)
+PaintedRowList *makePeopleListView(QAbstractItemModel *model, bool hasCheckBox)
 {
-    auto *view = new QListView;
-    view->setObjectName(QStringLiteral("tableView"));
+    auto *view = new PaintedRowList;
     view->setModel(model);
     view->setItemDelegate(new KNVTUserRowDelegate(hasCheckBox, view));
     view->setUniformItemSizes(true);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setDragEnabled(true);
     view->setDragDropMode(QAbstractItemView::DragOnly);
     view->setDefaultDropAction(Qt::CopyAction);
     return view;
+}
+
+QColor secondaryTextColor(const QPalette &palette, bool selected)
+{
+    return palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText);
+}
+
+QColor meLabelFill(const QPalette &palette, bool selected)
+{
+    QColor fill = palette.color(selected ? QPalette::HighlightedText : QPalette::Mid);
+    fill.setAlpha(selected ? 70 : 90);
+    return fill;
+}
+
+void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option)
+{
+    if (!option.state.testFlag(QStyle::State_HasFocus))
+        return;
+    QStyleOptionFocusRect focus;
+    focus.QStyleOption::operator=(option);
+    focus.rect = option.rect.adjusted(1, 1, -1, -1);
+    focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+    focus.backgroundColor = option.palette.color(QPalette::Base);
+    QStyle *style = option.widget ? option.widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, option.widget);
 }
 
 void drawRowButton(QPainter &painter, const QRectF &rect, const QString &title, bool pressed, const QWidget *widget)

@@ -12,10 +12,10 @@
 class QAbstractItemModel;
 class QEvent;
 class QFont;
-class QListView;
 class QPainter;
+class QPalette;
+class QStyleOptionViewItem;
 class QStyledItemDelegate;
-class QTreeView;
 class QWidget;
 
 // Push buttons painted inside list rows (accept, decline, invite), so that a list of any length needs no widget per
@@ -23,13 +23,25 @@ class QWidget;
 // shows the press and reports a click: a press and a release on the same button of the same row.
 namespace knvt {
 
-// A list of painted rows over `model`, named "tableView" for the tests: one column without header or expansion
-// marks, rows as high as `delegate` says.
-QTreeView *makeRowTreeView(QAbstractItemModel *model, QStyledItemDelegate *delegate);
+class PaintedRowList;
+
+// A list of painted rows over `model`, named "tableView" for the tests, rows as high as `delegate` says.
+PaintedRowList *makeRowList(QAbstractItemModel *model, QStyledItemDelegate *delegate);
 
 // A list of people over `model`, painted by KNVTUserRowDelegate (with check boxes when `hasCheckBox`); several
 // people can be chosen and dragged out.
-QListView *makePeopleListView(QAbstractItemModel *model, bool hasCheckBox);
+PaintedRowList *makePeopleListView(QAbstractItemModel *model, bool hasCheckBox);
+
+// The colour of the second line of a row (a user name, an owner) and of other quiet text: the palette's placeholder
+// grey, or the highlighted text on a selected row, so that it reads on a light and a dark theme alike.
+QColor secondaryTextColor(const QPalette &palette, bool selected = false);
+
+// The pill behind the "me" label: the palette's mid grey, faint, or the highlighted text's colour on a selected row.
+QColor meLabelFill(const QPalette &palette, bool selected = false);
+
+// The focus frame of the row the keyboard is on, where the style draws it, for delegates that paint their rows
+// whole.
+void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option);
 
 void drawRowButton(QPainter &painter, const QRectF &rect, const QString &title, bool pressed, const QWidget *widget);
 

@@ -11,6 +11,7 @@
 #include "objectstore/Coordinator.h"
 
 #include <QCollator>
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <algorithm>
@@ -48,6 +49,18 @@ const QImage &UserRow::avatarImage(KNVTTaskStore &store) const
     if (!thumbnail)
         thumbnail = avatarThumbnailOfUser(dynamic_cast<const KNVTCDUser *>(store.objectForURI(uri(store))));
     return *thumbnail;
+}
+
+QString accessibleTextOfUserRow(const UserRow &row)
+{
+    QStringList parts;
+    if (!row.fullName.isEmpty())
+        parts << row.fullName;
+    if (!row.username.isEmpty())
+        parts << row.username;
+    if (row.isMe)
+        parts << QCoreApplication::translate("KNVTUserRowDelegate", "me");
+    return parts.join(QCoreApplication::translate("UserRow", ", "));
 }
 
 bool userMatchesSearch(const KNVTCDUser *user, const QString &foldedTerm)

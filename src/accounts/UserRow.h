@@ -36,6 +36,10 @@ struct UserRow
     const QImage &avatarImage(KNVTTaskStore &store) const;
 };
 
+// What a screen reader reads of a person's row: what the row shows, in one line (the full name, the user name, and
+// "me" on the local user's row).
+QString accessibleTextOfUserRow(const UserRow &row);
+
 // The people lists' search: the term is in the user name or in the full name, ignoring case and accents.
 // `foldedTerm` is the term as searchFolded() gives it; an empty term matches everybody.
 bool userMatchesSearch(const KNVTCDUser *user, const QString &foldedTerm);

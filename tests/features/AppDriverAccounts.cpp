@@ -22,6 +22,7 @@
 #include "accounts/KNVTUsersModel.h"
 #include "accounts/KNVTUsersViewController.h"
 #include "accounts/KNVTUsersWindowController.h"
+#include "accounts/PaintedRowList.h"
 
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
@@ -256,7 +257,7 @@ void AppDriver::clickPersonButton(const QString &button)
     auto *window = visible<KNVTUsersWindowController>();
     ASSERT_NE(window, nullptr) << "the people window is not open";
     KNVTUserDetailModel *model = window->userViewController()->model();
-    QTreeView *tree = window->userViewController()->tableView();
+    QListView *tree = window->userViewController()->tableView();
     using Kind = KNVTUserDetailModel::RowKind;
     const Kind kind = button == QLatin1String("Invite") ? Kind::Invite : Kind::AcceptOrDecline;
     const int position = button == QLatin1String("Decline") ? 1 : 0;
@@ -284,7 +285,7 @@ QStringList AppDriver::notificationRows()
         auto *popover = qobject_cast<knvt::Popover *>(widget);
         if (!popover || !popover->isShown() || !popover->contentWidget())
             continue;
-        auto *tree = popover->contentWidget()->findChild<QTreeView *>(QStringLiteral("tableView"));
+        auto *tree = popover->contentWidget()->findChild<QListView *>(QStringLiteral("tableView"));
         auto *model = tree ? qobject_cast<KNVTNotificationsModel *>(tree->model()) : nullptr;
         if (!model)
             continue;
@@ -303,7 +304,7 @@ void AppDriver::answerNotification(const QString &title, const QString &button)
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         auto *popover = qobject_cast<knvt::Popover *>(widget);
         auto *tree = popover && popover->isShown() && popover->contentWidget()
-            ? popover->contentWidget()->findChild<QTreeView *>(QStringLiteral("tableView"))
+            ? popover->contentWidget()->findChild<QListView *>(QStringLiteral("tableView"))
             : nullptr;
         auto *model = tree ? qobject_cast<KNVTNotificationsModel *>(tree->model()) : nullptr;
         if (!model)

@@ -2,6 +2,7 @@
 #include "Screenshots.h"
 
 #include "accounts/ApplicationBadgeValuePopUp.h"
+#include "accounts/CountryList.h"
 #include "accounts/KNVTAccountAuthenticationWindowController.h"
 #include "accounts/KNVTAccountDetailsWindowController.h"
 #include "accounts/KNVTAuthenticationFailureWindowController.h"
@@ -36,6 +37,7 @@
 #include "uikit/KNVTSwitch.h"
 #include "uikit/Popover.h"
 
+#include "support/AccessibleTreeAudit.h"
 #include "support/FakeSyncService.h"
 #include "support/ScopedInMemoryKeychain.h"
 #include "support/SyncFixtures.h"
@@ -87,6 +89,8 @@ struct Scene
     KNVTCDUser *erik = nullptr;
     KNVTCDTaskList *garden = nullptr;
 
+    void registerDataTexts() const;
+
     Scene()
     {
         knvt::Popover::animationsEnabled = false;
@@ -122,6 +126,7 @@ struct Scene
         list("Book Club", 1, bob, {{ann, KNVTTaskListCollaboratorRoleEditor, KNVTTaskListCollaboratorStatusPending}});
         list("Choir", 2, dora, {{ann, KNVTTaskListCollaboratorRoleEditor, KNVTTaskListCollaboratorStatusPending}});
         store->save();
+        registerDataTexts();
     }
     ~Scene()
     {
@@ -129,6 +134,20 @@ struct Scene
         KNVTSetSyncServiceAPIURLString(QString());
     }
 };
+
+// What the windows show of the made-up account and of the platform's data (the country names come from ICU, not
+// from the translations): not texts the audit expects translated.
+void Scene::registerDataTexts() const
+{
+    QSet<QString> &texts = knvt::test::VisibleTextAudit::dataTexts();
+    for (const KNVTCDUser *user : store->sortedUsers()) {
+        texts << user->fullName() << user->username() << user->extendedDisplayName();
+    }
+    for (const char *title : {"Garden Makeover", "Kitchen", "Household", "Book Club", "Choir"})
+        texts << QString::fromUtf8(title);
+    for (const knvt::Country &country : knvt::countries())
+        texts << country.name;
+}
 
 template <class T = QWidget>
 T *child(QObject *parent, const char *name)
@@ -290,14 +309,18 @@ KNVT_SCREENSHOTS(Preferences)
 {
     Scene scene;
     const auto general = [] {
+        // The application's pane is rendered with the application's windows; this one stands in for its size.
         auto *pane = new KNVTPreferenceViewController;
-        pane->setTitle(QStringLiteral("General"));
+        pane->setTitle(QCoreApplication::translate("KNVTPreferenceGeneralViewController", "General"));
         auto *view = new QWidget;
         auto *layout = new QVBoxLayout(view);
         layout->setContentsMargins(20, 20, 20, 20);
         auto *row = new QHBoxLayout;
-        row->addWidget(new QLabel(QStringLiteral("Badge counts:")));
-        row->addWidget(new knvt::ApplicationBadgeValuePopUp, 1);
+        auto *label = new QLabel(QCoreApplication::translate("KNVTPreferenceGeneralViewController", "Badge counts:"));
+        auto *popUp = new knvt::ApplicationBadgeValuePopUp;
+        label->setBuddy(popUp);
+        row->addWidget(label);
+        row->addWidget(popUp, 1);
         layout->addLayout(row);
         layout->addStretch(1);
         view->setMinimumWidth(480);

@@ -4,10 +4,11 @@
 #include "accounts/KNVTNotificationRowDelegate.h"
 #include "accounts/KNVTNotificationsModel.h"
 #include "accounts/KNVTNotificationsViewController.h"
+#include "accounts/PaintedRowList.h"
 
 #include "uikit/TableViewAdditions.h"
 
-#include <QTreeView>
+#include <QListView>
 
 using knvt::test::waitUntil;
 using Kind = KNVTNotificationsModel::RowKind;
@@ -37,7 +38,7 @@ protected:
     }
     void click(KNVTNotificationsViewController &controller, const QString &text, int button)
     {
-        QTreeView *tree = controller.tableView();
+        QListView *tree = controller.tableView();
         const QStringList texts = rows(controller);
         const QModelIndex index = controller.model()->index(int(texts.indexOf(text)));
         ASSERT_TRUE(index.isValid()) << qPrintable(text);

@@ -9,6 +9,7 @@
 #include "accounts/KNVTUsersModel.h"
 #include "accounts/KNVTUsersViewController.h"
 #include "accounts/KNVTUsersWindowController.h"
+#include "accounts/PaintedRowList.h"
 
 #include "model/KNVTCDFriendship.h"
 #include "model/ObjectReferencePayload.h"
@@ -19,7 +20,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTreeView>
 
 using knvt::test::waitUntil;
 using Kind = KNVTUserDetailModel::RowKind;
@@ -66,7 +66,7 @@ protected:
     // Clicks the painted button of the detail row of `kind`.
     static void clickDetailButton(KNVTUsersWindowController &window, Kind kind, int button)
     {
-        QTreeView *tree = window.userViewController()->tableView();
+        QListView *tree = window.userViewController()->tableView();
         const auto &rows = window.userViewController()->model()->detailRows();
         const auto row = std::find_if(rows.cbegin(), rows.cend(), [kind](const auto &r) { return r.kind == kind; });
         ASSERT_NE(row, rows.cend());
