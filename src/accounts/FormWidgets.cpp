@@ -75,6 +75,18 @@ QPushButton *makeButton(const QString &title, const char *objectName, bool isDef
     return button;
 }
 
+void setTabOrder(std::initializer_list<QWidget *> widgets)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *widget : widgets) {
+        if (!widget)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
 void enableClearButton(QLineEdit *field)
 {
     field->setClearButtonEnabled(true);

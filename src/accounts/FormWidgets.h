@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QShortcut>
 #include <QString>
+#include <QWidget>
+
+#include <initializer_list>
 
 class KNVTImageView;
 class KNVTProgressIndicator;
@@ -9,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
+class QWidget;
 
 // Pieces every account form is built of: the busy line (a spinner, shown only while it spins, and one line of text
 // under the fields), the picture well and the buttons.
@@ -34,6 +40,14 @@ AvatarPicker makeAvatarPicker();
 // A push button named for the tests; only the form's default button answers Return.
 QPushButton *makeButton(const QString &title, const char *objectName, bool isDefault = false);
 
+// Tab and Shift+Tab go through `widgets` in this order, the order in which the form reads: fields top to bottom,
+// then the buttons left to right, so that the last stops are Cancel and the form's default button.
+void setTabOrder(std::initializer_list<QWidget *> widgets);
+
+// Escape anywhere in `form` does what `cancel` does, as in a sheet; for forms shown in a window of their own.
+template <class Receiver, class Slot>
+void cancelOnEscape(QWidget *form, Receiver *receiver, Slot cancel);
+
 // Gives a search field its button that empties it, named for assistive technology.
 void enableClearButton(QLineEdit *field);
 
@@ -41,5 +55,13 @@ void enableClearButton(QLineEdit *field);
 void startProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text);
 // Stops spinning; shows `text`, or empties and hides the line when `text` is empty.
 void stopProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text);
+
+template <class Receiver, class Slot>
+void cancelOnEscape(QWidget *form, Receiver *receiver, Slot cancel)
+{
+    auto *shortcut = new QShortcut(QKeySequence(Qt::Key_Escape), form);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, receiver, cancel);
+}
 
 } // namespace knvt

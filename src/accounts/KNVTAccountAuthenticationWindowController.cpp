@@ -66,6 +66,8 @@ KNVTAccountAuthenticationWindowController::KNVTAccountAuthenticationWindowContro
     connect(m_forgottenPasswordButton, &QPushButton::clicked, this,
             &KNVTAccountAuthenticationWindowController::forgottenPassword);
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTAccountAuthenticationWindowController::cancel);
+    knvt::setTabOrder({m_usernameTextField, m_passwordSecureTextField, m_forgottenPasswordButton, m_cancelButton,
+                       m_authenticateButton});
 }
 
 KNVTAccountAuthenticationWindowController::~KNVTAccountAuthenticationWindowController() = default;

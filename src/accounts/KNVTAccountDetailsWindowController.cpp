@@ -92,6 +92,8 @@ KNVTAccountDetailsWindowController::KNVTAccountDetailsWindowController(KNVTTaskS
     connect(m_avatarPickerButton, &QPushButton::clicked, this, &KNVTAccountDetailsWindowController::chooseAvatarImage);
     connect(m_saveButton, &QPushButton::clicked, this, &KNVTAccountDetailsWindowController::save);
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTAccountDetailsWindowController::cancel);
+    knvt::setTabOrder({m_avatarPickerButton, m_usernameTextField, m_emailAddressTextField, m_firstNameTextField,
+                       m_lastNameTextField, m_cancelButton, m_saveButton});
 }
 
 KNVTAccountDetailsWindowController::~KNVTAccountDetailsWindowController() = default;

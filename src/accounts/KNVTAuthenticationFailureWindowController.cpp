@@ -62,6 +62,7 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
             &KNVTAuthenticationFailureWindowController::controlTextDidChange);
     connect(m_saveButton, &QPushButton::clicked, this, &KNVTAuthenticationFailureWindowController::save);
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTAuthenticationFailureWindowController::cancel);
+    knvt::setTabOrder({m_passwordSecureTextField, m_cancelButton, m_saveButton});
 }
 
 KNVTAuthenticationFailureWindowController::~KNVTAuthenticationFailureWindowController() = default;

@@ -52,6 +52,7 @@ KNVTFriendshipNewWindowController::KNVTFriendshipNewWindowController(KNVTTaskSto
     connect(m_usernameTextField, &QLineEdit::returnPressed, this, &KNVTFriendshipNewWindowController::add);
     connect(m_addButton, &QPushButton::clicked, this, &KNVTFriendshipNewWindowController::add);
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTFriendshipNewWindowController::cancel);
+    knvt::setTabOrder({m_usernameTextField, m_cancelButton, m_addButton});
 }
 
 KNVTFriendshipNewWindowController::~KNVTFriendshipNewWindowController() = default;

@@ -120,6 +120,8 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
     syncRow->addWidget(m_syncNowButton);
     auto *sync = new QFormLayout;
     sync->addRow(tr("Sync automatically:"), syncRow);
+    if (auto *label = qobject_cast<QLabel *>(sync->labelForField(syncRow)))
+        label->setBuddy(m_syncingEnabledCheckBoxButton);
     sync->addRow(tr("Last synced:"), m_lastSyncDateLabel);
 
     auto *layout = new QVBoxLayout(view);

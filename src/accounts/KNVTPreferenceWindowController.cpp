@@ -14,10 +14,14 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QEvent>
 #include <QPropertyAnimation>
+#include <QScreen>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -48,6 +52,10 @@ KNVTPreferenceWindowController::KNVTPreferenceWindowController(GeneralPaneFactor
         item->setCheckable(true);
         m_toolbarItems->addAction(item);
         connect(item, &QAction::triggered, this, action);
+        // A toolbar's buttons take no focus of their own; these are the only way to the other panes, so Tab
+        // reaches them and Space chooses one.
+        if (QWidget *button = m_toolbar->widgetForAction(item))
+            button->setFocusPolicy(Qt::StrongFocus);
         return item;
     };
     m_generalToolbarItem = addItem(tr("General"), QStyle::SP_ComputerIcon, "generalToolbarItem",
@@ -170,7 +178,7 @@ void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewCon
     if (m_animation)
         m_animation->stop();
     layout()->activate();
-    const QRect target(geometry().topLeft(), sizeHint().expandedTo(minimumSizeHint()));
+    const QRect target = onScreen(QRect(geometry().topLeft(), sizeHint().expandedTo(minimumSizeHint())));
     if (knvt::Popover::animationsEnabled && isVisible()) {
         m_animation = new QPropertyAnimation(this, "geometry", this);
         m_animation->setDuration(kResizeDuration);
@@ -180,6 +188,45 @@ void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewCon
     } else {
         setGeometry(target);
     }
+}
+
+bool KNVTPreferenceWindowController::event(QEvent *event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::LayoutRequest)
+        fitToShownPane();
+    return handled;
+}
+
+QRect KNVTPreferenceWindowController::onScreen(const QRect &geometry) const
+{
+    const QScreen *shownOn = screen();
+    if (!shownOn)
+        return geometry;
+    // The frame around the client area stays whole on the screen too.
+    const QRect client = this->geometry();
+    const QRect outer = frameGeometry();
+    const QMargins frame(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
+                         outer.bottom() - client.bottom());
+    const QRect available = shownOn->availableGeometry().marginsRemoved(frame);
+    QRect fitted = geometry;
+    fitted.setSize(geometry.size().boundedTo(available.size()));
+    fitted.moveLeft(std::clamp(fitted.left(), available.left(), available.right() - fitted.width() + 1));
+    fitted.moveTop(std::clamp(fitted.top(), available.top(), available.bottom() - fitted.height() + 1));
+    return fitted;
+}
+
+void KNVTPreferenceWindowController::fitToShownPane()
+{
+    if (!m_currentViewController || (m_animation && m_animation->state() == QAbstractAnimation::Running))
+        return;
+    // A wrapped message line is as tall as its lines at the width it has; the window grows downwards to show them.
+    const int needed = m_container->hasHeightForWidth() ? m_container->heightForWidth(m_container->width())
+                                                        : m_container->minimumSizeHint().height();
+    const int missing = needed - m_container->height();
+    if (missing <= 0)
+        return;
+    setGeometry(onScreen(QRect(geometry().topLeft(), QSize(width(), height() + missing))));
 }
 
 void KNVTPreferenceWindowController::updateAccountViewController()

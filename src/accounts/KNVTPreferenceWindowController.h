@@ -19,7 +19,8 @@ class QToolBar;
 // The preferences: a toolbar of three panes, General, Account and Viewing, one shown at a time. The window resizes
 // around the pane it shows, keeping its top-left corner, and takes the pane's title. The Account pane follows the
 // account: sign-in while none is configured, the signed-in account while the service accepts its password, and an
-// offer to type the password again while it does not; it is swapped whenever the sync settings change.
+// offer to type the password again while it does not; it is swapped whenever the sync settings change. The window
+// grows when a pane's message needs more lines than it has room for, and stays whole on its screen.
 class KNVTPreferenceWindowController : public QMainWindow, public KNVTAccountAuthenticationWindowControllerDelegate
 {
     Q_OBJECT
@@ -60,7 +61,15 @@ public slots:
     void showAccountView();
     void showViewingView();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    // Grows the window when the shown pane needs more room than it has (a long message appeared in it), and keeps
+    // the window on its screen.
+    void fitToShownPane();
+    QRect onScreen(const QRect &frame) const;
+
     enum class AccountPane { SignIn, Unauthenticated, Configured };
     AccountPane wantedAccountPane() const;
     KNVTPreferenceViewController *makeAccountPane(AccountPane pane);

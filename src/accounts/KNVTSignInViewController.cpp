@@ -93,6 +93,9 @@ void KNVTSignInViewController::loadView()
     connect(m_usernameTextField, &QLineEdit::textChanged, this, &KNVTSignInViewController::controlTextDidChange);
     connect(m_passwordSecureTextField, &QLineEdit::textChanged, this, &KNVTSignInViewController::controlTextDidChange);
     connect(m_signInButton, &QPushButton::clicked, this, &KNVTSignInViewController::signIn);
+    knvt::setTabOrder({m_usernameTextField, m_passwordSecureTextField, m_createAccountButton, m_forgottenPasswordButton,
+                       m_cancelButton, m_signInButton});
+    knvt::cancelOnEscape(view, this, &KNVTSignInViewController::cancel);
     // Return in either field signs in whenever the button could be clicked.
     for (QLineEdit *field : {m_usernameTextField.data(), m_passwordSecureTextField.data()}) {
         connect(field, &QLineEdit::returnPressed, this, [this] {

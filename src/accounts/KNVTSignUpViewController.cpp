@@ -149,6 +149,11 @@ void KNVTSignUpViewController::loadView()
     connect(m_avatarPickerButton, &QPushButton::clicked, this, &KNVTSignUpViewController::chooseAvatarImage);
     connect(m_signUpButton, &QPushButton::clicked, this, &KNVTSignUpViewController::signUp);
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTSignUpViewController::cancel);
+    knvt::setTabOrder({m_avatarPickerButton, m_firstNameTextField, m_lastNameTextField, m_usernameTextField,
+                       m_emailAddressTextField, m_passwordSecureTextField, m_passwordConfirmationSecureTextField,
+                       m_locationPopUpButton, m_termsAndConditionsCheckBoxButton, m_viewTermsAndConditionsButton,
+                       m_marketingCheckBoxButton, m_cancelButton, m_signUpButton});
+    knvt::cancelOnEscape(view, this, &KNVTSignUpViewController::cancel);
     setView(view);
 }
 

@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTreeView>
@@ -164,6 +165,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
             [this] { collaboratingUsersSelection(m_collaboratingUsersButton); });
     connect(m_saveButton, &QPushButton::clicked, this, &KNVTTaskListSharingSettingsWindowController::save);
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTTaskListSharingSettingsWindowController::cancel);
+    knvt::setTabOrder({m_tableView, m_collaboratingUsersButton, m_cancelButton, m_saveButton});
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(m_store), this,
         [this](const knvt::Notification &) { taskStoreWillChangeNotification(); });
@@ -231,6 +233,10 @@ void KNVTTaskListSharingSettingsWindowController::collaboratingUsersSelection(QW
     selection->setUnselectableUsers(ownerAlone());
     selection->setUserSelectionViewControllerDelegate(this);
     popover->setContentWidget(selection->view());
+    // The popover reads as the list it holds, and the keyboard starts in its search field, from where Tab reaches
+    // the people and Space ticks them.
+    popover->setAccessibleName(selection->view()->accessibleName());
+    selection->searchField()->setFocus(Qt::PopupFocusReason);
     m_userSelectionPopover = popover;
     m_userSelectionViewController = selection;
     connect(popover, &knvt::Popover::closed, this, [this, popover] {

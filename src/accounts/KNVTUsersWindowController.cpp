@@ -5,6 +5,7 @@
 #include "accounts/KNVTUserGroupsViewController.h"
 #include "accounts/KNVTUserViewController.h"
 #include "accounts/KNVTUsersViewController.h"
+#include "accounts/PaintedRowList.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRow.h"
 
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -99,6 +101,8 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
 
     connect(m_searchField, &QLineEdit::textChanged, this, &KNVTUsersWindowController::controlTextDidChange);
     connect(m_addUserButton, &QPushButton::clicked, this, &KNVTUsersWindowController::addUser);
+    knvt::setTabOrder({m_searchField, m_userGroupsViewController->tableView(), m_usersViewController->tableView(),
+                       m_addUserButton, m_userViewController->tableView()});
     connect(m_splitView, &QSplitter::splitterMoved, this, &KNVTUsersWindowController::splitterMoved);
 
     setUsers(usersOfSelectedGroup());
