@@ -284,6 +284,9 @@ KNVT_SCREENSHOTS(SharingSettings)
     writer.save(QStringLiteral("sheet"), &sheet, true);
     sheet.userSelectionViewControllerDidSelectUser(nullptr, scene.dora);
     writer.save(QStringLiteral("sheet-edited"), &sheet, true);
+    child<QPushButton>(&sheet, "collaboratingUsersButton")->click();
+    if (knvt::Popover *popover = sheet.userSelectionPopover())
+        writer.save(QStringLiteral("choose-people"), popover, true);
 }
 
 KNVT_SCREENSHOTS(Notifications)
@@ -350,4 +353,18 @@ KNVT_SCREENSHOTS(Preferences)
     scene.store->unconfigureAccount();
     window.updateAccountViewController();
     writer.save(QStringLiteral("account-sign-in"), &window, true);
+    // The longest message of the pane: the window grows to show all its lines.
+    scene.fake.on("GET", "/account.json").json(503, "{}");
+    QWidget *pane = window.currentViewController()->view();
+    child<QLineEdit>(pane, "usernameTextField")->setText(QStringLiteral("annlind"));
+    child<QLineEdit>(pane, "passwordSecureTextField")->setText(QStringLiteral("secret1"));
+    child<QPushButton>(pane, "signInButton")->click();
+    knvt::test::waitUntil([pane] {
+        return child<QPushButton>(pane, "signInButton")->isEnabled() == false
+            && !child<QLabel>(pane, "progressLabel")
+                    ->text()
+                    .startsWith(
+                        QCoreApplication::translate("KNVTSignInViewController", "Verifying username and password..."));
+    });
+    writer.save(QStringLiteral("account-sign-in-maintenance"), &window, true);
 }
