@@ -66,13 +66,10 @@ void KNVTUserRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
 
     painter->save();
     if (m_hasCheckBox) {
-        QStyleOptionViewItem check = option;
-        check.rect = layout.checkBox.toRect();
-        check.state = QStyle::State_None;
-        if (index.flags().testFlag(Qt::ItemIsUserCheckable) && option.state.testFlag(QStyle::State_Enabled))
-            check.state |= QStyle::State_Enabled;
-        check.state |= index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
-        style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, widget);
+        const bool enabled =
+            index.flags().testFlag(Qt::ItemIsUserCheckable) && option.state.testFlag(QStyle::State_Enabled);
+        knvt::drawRowCheckBox(*painter, layout.checkBox, index.data(Qt::CheckStateRole).toInt() == Qt::Checked, enabled,
+                              option.palette);
     }
 
     KNVTAvatarView::draw(*painter, layout.avatar, index.data(knvt::UserAvatarImageRole).value<QImage>(),

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QPen>
+#include <QPolygonF>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
@@ -48,6 +50,34 @@ QColor meLabelFill(const QPalette &palette, bool selected)
     QColor fill = palette.color(selected ? QPalette::HighlightedText : QPalette::Mid);
     fill.setAlpha(selected ? 70 : 90);
     return fill;
+}
+
+void drawRowCheckBox(QPainter &painter, const QRectF &rect, bool checked, bool enabled, const QPalette &palette)
+{
+    const QPalette::ColorGroup group = enabled ? QPalette::Active : QPalette::Disabled;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box = rect.adjusted(1.5, 1.5, -1.5, -1.5);
+    if (checked) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(palette.color(group, enabled ? QPalette::Highlight : QPalette::Mid));
+    } else {
+        painter.setPen(QPen(palette.color(group, enabled ? QPalette::Mid : QPalette::Text), 1.5));
+        painter.setBrush(palette.color(group, QPalette::Base));
+    }
+    painter.drawRoundedRect(box, 3.0, 3.0);
+    if (checked) {
+        QPen mark(palette.color(group, enabled ? QPalette::HighlightedText : QPalette::Base), 2.0);
+        mark.setCapStyle(Qt::RoundCap);
+        mark.setJoinStyle(Qt::RoundJoin);
+        painter.setPen(mark);
+        painter.setBrush(Qt::NoBrush);
+        const QPolygonF tick{QPointF(box.left() + box.width() * 0.25, box.top() + box.height() * 0.52),
+                             QPointF(box.left() + box.width() * 0.43, box.top() + box.height() * 0.72),
+                             QPointF(box.left() + box.width() * 0.76, box.top() + box.height() * 0.30)};
+        painter.drawPolyline(tick);
+    }
+    painter.restore();
 }
 
 void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option)

@@ -39,6 +39,11 @@ QColor secondaryTextColor(const QPalette &palette, bool selected = false);
 // The pill behind the "me" label: the palette's mid grey, faint, or the highlighted text's colour on a selected row.
 QColor meLabelFill(const QPalette &palette, bool selected = false);
 
+// A check box painted in a row, in the palette's colours so that it shows on the list's base in a light and a dark
+// theme alike: a box ringed in mid grey (the disabled group's for a box that cannot change), filled with the
+// highlight and marked in the highlighted text when ticked.
+void drawRowCheckBox(QPainter &painter, const QRectF &rect, bool checked, bool enabled, const QPalette &palette);
+
 // The focus frame of the row the keyboard is on, where the style draws it, for delegates that paint their rows
 // whole.
 void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option);
