@@ -525,6 +525,37 @@ TEST_F(AccountsFeature, SharingAProject)
     EXPECT_EQ(garden->taskListCollaborators().size(), 3u);
 }
 
+TEST_F(AccountsFeature, SharingAProjectWithTheKeyboardAlone)
+{
+    app.givenSignedIn();
+    app.givenPerson(QStringLiteral("Ben"), 3);
+    app.givenPerson(QStringLiteral("Cat"), 3);
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"), {.members = {QStringLiteral("Ben")}});
+    app.saveGivens();
+    app.shareList(QStringLiteral("Garden"));
+    EXPECT_EQ(app.focusedInSharingSettings(), QStringLiteral("Shared With"));
+    app.pressInSharingSettings(QStringLiteral("Tab"));
+    EXPECT_EQ(app.focusedInSharingSettings(), QStringLiteral("Choose People..."));
+    app.pressInSharingSettings(QStringLiteral("Space"));
+    EXPECT_EQ(app.focusedInSharingSettings(), QStringLiteral("Search People"));
+    app.typeInSharingSettings(QStringLiteral("cat"));
+    app.pressInSharingSettings(QStringLiteral("Tab"));
+    EXPECT_EQ(app.focusedInSharingSettings(), QStringLiteral("People"));
+    app.pressInSharingSettings(QStringLiteral("Space"));
+    EXPECT_EQ(app.sharingRows(), QStringList({"Ben (ben)|Accepted|Editor", "Cat (cat)|-|-"}));
+    app.pressInSharingSettings(QStringLiteral("Escape"));
+    EXPECT_EQ(app.focusedInSharingSettings(), QStringLiteral("Choose People..."));
+    app.pressInSharingSettings(QStringLiteral("Tab"));
+    app.pressInSharingSettings(QStringLiteral("Tab"));
+    EXPECT_EQ(app.focusedInSharingSettings(), QStringLiteral("Update"));
+    app.pressInSharingSettings(QStringLiteral("Space"));
+    EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
+    qsizetype pending = 0;
+    for (const KNVTCDTaskListCollaborator *record : garden->taskListCollaborators())
+        pending += record->status() == 1 && record->role() == 2 && !record->deletedDate().isValid();
+    EXPECT_EQ(pending, 1);
+}
+
 TEST_F(AccountsFeature, NamesAndTitlesFullOfMarkupFromTheServiceReadAsTyped)
 {
     const QString first = QStringLiteral("<b>Olga</b>");

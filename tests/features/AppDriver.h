@@ -483,10 +483,16 @@ public:
     void shareList(const QString &title);
     // "Ben Berg (ben)|Accepted|Editor" per row of the open sharing settings.
     QStringList sharingRows();
-    // Ticks or unticks a person in the sharing settings' popover of people, opening it first when needed.
+    // Ticks or unticks a person in the sharing settings' popover of people with a click on the box of their row,
+    // opening the popover first with Choose People... when needed.
     void tickInPeoplePopover(const QString &name, bool on);
     // Drags the person of that name out of the people window onto the sharing settings' table.
     bool dropPersonOnSharingTable(const QString &name);
+    // Keys ("Tab", "Space", "Escape") and text typed where the focus is in the sharing settings or their popover of
+    // people; the accessible name of the control the focus is on.
+    void pressInSharingSettings(const QString &keys);
+    void typeInSharingSettings(const QString &text);
+    QString focusedInSharingSettings();
     // ---- Accounts: the keyring and the service's address (AppDriverAccounts.cpp) ----
     // From now on the keyring refuses to store passwords or hand them out, as a locked one does.
     void givenTheKeyringRefuses();

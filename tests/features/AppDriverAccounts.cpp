@@ -16,6 +16,7 @@
 #include "accounts/KNVTUserDetailModel.h"
 #include "accounts/KNVTUserDetailRowDelegate.h"
 #include "accounts/KNVTUserGroupsViewController.h"
+#include "accounts/KNVTUserRowDelegate.h"
 #include "accounts/KNVTUserSelectionModel.h"
 #include "accounts/KNVTUserSelectionViewController.h"
 #include "accounts/KNVTUserViewController.h"
@@ -44,11 +45,13 @@
 #include "support/SyncFixtures.h"
 #include "support/WaitUntil.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeView>
@@ -358,17 +361,68 @@ void AppDriver::tickInPeoplePopover(const QString &name, bool on)
 {
     auto *sheet = visible<KNVTTaskListSharingSettingsWindowController>();
     ASSERT_NE(sheet, nullptr) << "no sharing settings are open";
-    if (!sheet->userSelectionViewController())
-        sheet->collaboratingUsersSelection();
-    KNVTUserSelectionModel *model = sheet->userSelectionViewController()->model();
+    if (!sheet->userSelectionPopover()) {
+        QTest::mouseClick(sheet->findChild<QPushButton *>(QStringLiteral("collaboratingUsersButton")), Qt::LeftButton);
+        settle();
+    }
+    KNVTUserSelectionViewController *selection = sheet->userSelectionViewController();
+    ASSERT_NE(selection, nullptr) << "Choose People... opened no popover";
+    QListView *list = selection->tableView();
+    KNVTUserSelectionModel *model = selection->model();
     for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->rows()[size_t(row)].fullName == name) {
-            model->setData(model->index(row), on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
-            settle();
+        const knvt::UserRow &person = model->rows()[size_t(row)];
+        if (person.fullName != name)
+            continue;
+        const QModelIndex index = model->index(row);
+        if ((index.data(Qt::CheckStateRole).toInt() == Qt::Checked) == on)
             return;
-        }
+        // A click on the check box the row paints.
+        const QRectF box = KNVTUserRowDelegate::layoutForRow(list->visualRect(index), true, person.isMe).checkBox;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center().toPoint());
+        settle();
+        return;
     }
     ADD_FAILURE() << "nobody called " << name.toStdString() << " in the popover";
+}
+
+namespace {
+
+// Where keys go in the sharing settings: the popover of people while it is open, else the sheet.
+QWidget *sharingKeyTarget(QWidget *sheet)
+{
+    auto *settings = qobject_cast<KNVTTaskListSharingSettingsWindowController *>(sheet);
+    QWidget *front = settings && settings->userSelectionPopover() ? settings->userSelectionPopover() : sheet;
+    QWidget *focused = QApplication::focusWidget();
+    if (focused && focused->window() == front)
+        return focused;
+    return front->focusWidget() ? front->focusWidget() : front;
+}
+
+} // namespace
+
+void AppDriver::pressInSharingSettings(const QString &keys)
+{
+    auto *sheet = visible<KNVTTaskListSharingSettingsWindowController>();
+    ASSERT_NE(sheet, nullptr) << "no sharing settings are open";
+    QTest::keySequence(sharingKeyTarget(sheet), QKeySequence(keys));
+    settle();
+}
+
+void AppDriver::typeInSharingSettings(const QString &text)
+{
+    auto *sheet = visible<KNVTTaskListSharingSettingsWindowController>();
+    ASSERT_NE(sheet, nullptr) << "no sharing settings are open";
+    QTest::keyClicks(sharingKeyTarget(sheet), text);
+    settle();
+}
+
+QString AppDriver::focusedInSharingSettings()
+{
+    auto *sheet = visible<KNVTTaskListSharingSettingsWindowController>();
+    if (!sheet)
+        return QString();
+    QAccessibleInterface *focused = QAccessible::queryAccessibleInterface(sharingKeyTarget(sheet));
+    return focused ? focused->text(QAccessible::Name) : QString();
 }
 
 bool AppDriver::dropPersonOnSharingTable(const QString &name)
