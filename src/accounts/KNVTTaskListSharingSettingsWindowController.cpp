@@ -233,9 +233,7 @@ void KNVTTaskListSharingSettingsWindowController::collaboratingUsersSelection(QW
     selection->setUnselectableUsers(ownerAlone());
     selection->setUserSelectionViewControllerDelegate(this);
     popover->setContentWidget(selection->view());
-    // The popover reads as the list it holds, and the keyboard starts in its search field, from where Tab reaches
-    // the people and Space ticks them.
-    popover->setAccessibleName(selection->view()->accessibleName());
+    // The keyboard starts in the search field, from where Tab reaches the people and Space ticks them.
     selection->searchField()->setFocus(Qt::PopupFocusReason);
     m_userSelectionPopover = popover;
     m_userSelectionViewController = selection;

@@ -1,13 +1,11 @@
 #include "accounts/PaintedRowList.h"
 
-#include "uikit/TableViewAdditions.h"
+#include "uikit/RowListAccessible.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPointer>
 
 namespace knvt {
 
@@ -29,227 +27,45 @@ bool canTick(const QModelIndex &index)
         && index.flags().testFlag(Qt::ItemIsEnabled);
 }
 
-// One row of the list as assistive technology reads it: what the row says, whether it is chosen or ticked, and its
-// buttons (and ticking, where it has a check box) as actions.
-class RowAccessible final : public QAccessibleInterface, public QAccessibleActionInterface
-{
-public:
-    RowAccessible(PaintedRowList *view, const QModelIndex &index) : m_view(view), m_index(index) {}
-
-    bool isValid() const override { return m_view && m_index.isValid() && m_view->model() == m_index.model(); }
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override { return m_view && m_view->window() ? m_view->window()->windowHandle() : nullptr; }
-
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_view.data()); }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (!isValid())
-            return QString();
-        switch (t) {
-        case QAccessible::Name: {
-            const QString name = m_index.data(Qt::AccessibleTextRole).toString();
-            return name.isEmpty() ? m_index.data(Qt::DisplayRole).toString() : name;
-        }
-        case QAccessible::Description: return m_index.data(Qt::AccessibleDescriptionRole).toString();
-        default: return QString();
-        }
-    }
-    void setText(QAccessible::Text, const QString &) override {}
-
-    QRect rect() const override
-    {
-        if (!isValid())
-            return QRect();
-        const QRect local = m_view->visualRect(m_index);
-        if (local.isNull())
-            return QRect();
-        return QRect(m_view->viewport()->mapToGlobal(local.topLeft()), local.size());
-    }
-
-    QAccessible::Role role() const override { return QAccessible::ListItem; }
-
-    QAccessible::State state() const override
-    {
-        QAccessible::State state;
-        if (!isValid()) {
-            state.invalid = true;
-            return state;
-        }
-        const QRect shown(m_view->viewport()->mapToGlobal(QPoint(0, 0)), m_view->viewport()->size());
-        if (!m_view->isVisible() || !shown.intersects(rect()))
-            state.invisible = true;
-        const Qt::ItemFlags flags = m_index.flags();
-        if (!flags.testFlag(Qt::ItemIsEnabled))
-            state.disabled = true;
-        const bool selectable =
-            flags.testFlag(Qt::ItemIsSelectable) && m_view->selectionMode() != QAbstractItemView::NoSelection;
-        if (selectable) {
-            state.selectable = true;
-            if (m_view->selectionMode() == QAbstractItemView::ExtendedSelection)
-                state.extSelectable = true;
-            if (m_view->selectionMode() == QAbstractItemView::MultiSelection)
-                state.multiSelectable = true;
-        }
-        if (m_view->selectionModel() && m_view->selectionModel()->isSelected(m_index))
-            state.selected = true;
-        if (selectable || canTick(m_index) || !PaintedRowList::rowActions(m_index).isEmpty())
-            state.focusable = m_view->focusPolicy() != Qt::NoFocus;
-        if (m_view->currentIndex() == m_index && m_view->hasFocus())
-            state.focused = true;
-        if (showsCheckBox(m_index)) {
-            state.checkable = true;
-            state.checked = isChecked(m_index);
-            // A ticked box the user may not change still says whether the person is chosen.
-            state.readOnly = !canTick(m_index);
-        }
-        return state;
-    }
-
-    void *interface_cast(QAccessible::InterfaceType type) override
-    {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
-    }
-
-    QStringList actionNames() const override
-    {
-        if (!isValid())
-            return {};
-        QStringList names;
-        if (canTick(m_index))
-            names << toggleAction();
-        names << PaintedRowList::rowActions(m_index);
-        return names;
-    }
-
-    QString localizedActionName(const QString &name) const override
-    {
-        return name == toggleAction() ? QAccessibleActionInterface::localizedActionName(name) : name;
-    }
-
-    QString localizedActionDescription(const QString &name) const override
-    {
-        return name == toggleAction() ? QAccessibleActionInterface::localizedActionDescription(name) : name;
-    }
-
-    void doAction(const QString &name) override
-    {
-        if (!isValid())
-            return;
-        if (name == toggleAction()) {
-            if (canTick(m_index)) {
-                m_view->model()->setData(m_index, isChecked(m_index) ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
-            }
-            return;
-        }
-        const qsizetype action = PaintedRowList::rowActions(m_index).indexOf(name);
-        if (action >= 0)
-            m_view->triggerRowAction(m_index, int(action));
-    }
-
-    QStringList keyBindingsForAction(const QString &name) const override
-    {
-        if (name == toggleAction())
-            return {QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText)};
-        return {};
-    }
-
-private:
-    QPointer<PaintedRowList> m_view;
-    QPersistentModelIndex m_index;
-};
-
-// The list as assistive technology reads it: its rows as its children, and while it is empty the text it shows
-// instead ("No Notifications") as its description.
-class PaintedRowListAccessible final : public QAccessibleWidget
-{
-public:
-    explicit PaintedRowListAccessible(PaintedRowList *view) : QAccessibleWidget(view, QAccessible::List) {}
-
-    PaintedRowList *view() const { return static_cast<PaintedRowList *>(widget()); }
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Description && view()->accessibleDescription().isEmpty() && rows() == 0
-            && isLabelVisible(view())) {
-            return labelText(view());
-        }
-        return QAccessibleWidget::text(t);
-    }
-
-    int childCount() const override { return rows(); }
-
-    QAccessibleInterface *child(int index) const override
-    {
-        return index >= 0 && index < rows() ? view()->accessibleRow(index) : nullptr;
-    }
-
-    int indexOfChild(const QAccessibleInterface *child) const override
-    {
-        for (int row = 0; row < rows(); ++row) {
-            if (view()->accessibleRow(row) == child)
-                return row;
-        }
-        return -1;
-    }
-
-    QAccessibleInterface *childAt(int x, int y) const override
-    {
-        const QModelIndex index = view()->indexAt(view()->viewport()->mapFromGlobal(QPoint(x, y)));
-        return index.isValid() ? view()->accessibleRow(index.row()) : nullptr;
-    }
-
-private:
-    int rows() const { return view()->model() ? view()->model()->rowCount(view()->rootIndex()) : 0; }
-};
-
-QAccessibleInterface *createListInterface(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("knvt::PaintedRowList"))
-        return nullptr;
-    auto *view = qobject_cast<PaintedRowList *>(object);
-    return view != nullptr ? new PaintedRowListAccessible(view) : nullptr;
-}
-
 } // namespace
 
 PaintedRowList::PaintedRowList(QWidget *parent) : QListView(parent)
 {
-    installAccessibility();
+    RowListAccessible::install();
     setObjectName(QStringLiteral("tableView"));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-PaintedRowList::~PaintedRowList()
-{
-    forgetAllRows();
-}
-
-void PaintedRowList::installAccessibility()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(&createListInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
-}
+PaintedRowList::~PaintedRowList() = default;
 
 void PaintedRowList::setModel(QAbstractItemModel *model)
 {
-    forgetAllRows();
     if (QAbstractItemModel *old = this->model())
-        disconnect(old, nullptr, this, nullptr);
+        disconnect(old, &QAbstractItemModel::dataChanged, this, &PaintedRowList::announceCheckStates);
     QListView::setModel(model);
-    if (!model)
+    if (model)
+        connect(model, &QAbstractItemModel::dataChanged, this, &PaintedRowList::announceCheckStates);
+}
+
+QStringList PaintedRowList::accessibleActionNames(const QModelIndex &row) const
+{
+    QStringList names;
+    if (canTick(row))
+        names << QAccessibleActionInterface::toggleAction();
+    names << rowActions(row);
+    return names;
+}
+
+void PaintedRowList::performAccessibleAction(const QModelIndex &row, const QString &name)
+{
+    if (name == QAccessibleActionInterface::toggleAction()) {
+        if (canTick(row))
+            model()->setData(row, isChecked(row) ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
         return;
-    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &PaintedRowList::forgetRows);
-    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &PaintedRowList::forgetAllRows);
-    connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, &PaintedRowList::forgetAllRows);
-    connect(model, &QAbstractItemModel::dataChanged, this, &PaintedRowList::announceCheckStates);
+    }
+    const qsizetype action = rowActions(row).indexOf(name);
+    if (action >= 0)
+        triggerRowAction(row, int(action));
 }
 
 QStringList PaintedRowList::rowActions(const QModelIndex &index)
@@ -322,49 +138,14 @@ void PaintedRowList::contextMenuEvent(QContextMenuEvent *event)
     event->accept();
 }
 
-QAccessibleInterface *PaintedRowList::accessibleRow(int row)
-{
-    if (!model() || row < 0 || row >= model()->rowCount(rootIndex()))
-        return nullptr;
-    const QPersistentModelIndex index(model()->index(row, 0, rootIndex()));
-    if (const auto found = m_rowInterfaces.constFind(index); found != m_rowInterfaces.constEnd()) {
-        if (QAccessibleInterface *interface = QAccessible::accessibleInterface(found.value()))
-            return interface;
-    }
-    auto *interface = new RowAccessible(this, index);
-    m_rowInterfaces.insert(index, QAccessible::registerAccessibleInterface(interface));
-    return interface;
-}
-
-void PaintedRowList::forgetRows(const QModelIndex &parent, int first, int last)
-{
-    if (parent != rootIndex())
-        return;
-    for (auto it = m_rowInterfaces.begin(); it != m_rowInterfaces.end();) {
-        const int row = it.key().row();
-        if (!it.key().isValid() || (row >= first && row <= last)) {
-            QAccessible::deleteAccessibleInterface(it.value());
-            it = m_rowInterfaces.erase(it);
-        } else {
-            ++it;
-        }
-    }
-}
-
-void PaintedRowList::forgetAllRows()
-{
-    for (const unsigned int id : std::as_const(m_rowInterfaces))
-        QAccessible::deleteAccessibleInterface(id);
-    m_rowInterfaces.clear();
-}
-
 void PaintedRowList::announceCheckStates(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                                          const QList<int> &roles)
 {
     if (!QAccessible::isActive() || (!roles.isEmpty() && !roles.contains(Qt::CheckStateRole)))
         return;
-    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
-        QAccessibleInterface *interface = accessibleRow(row);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    for (int row = topLeft.row(); list && row <= bottomRight.row(); ++row) {
+        QAccessibleInterface *interface = list->child(row);
         if (!interface || !showsCheckBox(model()->index(row, 0, rootIndex())))
             continue;
         QAccessible::State changed;

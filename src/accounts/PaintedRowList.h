@@ -1,25 +1,24 @@
 #pragma once
 
-#include <QHash>
+#include "uikit/AccessibleRowActions.h"
+
 #include <QListView>
-#include <QPersistentModelIndex>
 #include <QStringList>
 
-class QAccessibleInterface;
 class QMenu;
 
 namespace knvt {
 
 // A list whose rows are painted by a delegate, buttons and check boxes included, made readable and workable without
-// a mouse. Each row reads as one element to assistive technology: its text as its name, its description, whether it
-// is chosen and, where it shows a check box, whether it is ticked; the buttons painted in it (accept, decline,
-// invite) are actions of that element. The model lists a row's buttons under RowActionsRole, in the order they are
-// painted, with the titles they show.
+// a mouse. Assistive technology reads it through the kit's RowListAccessible: each row as one element with its text,
+// its description and, where it shows a check box, whether it is ticked; the buttons painted in a row (accept,
+// decline, invite) and ticking a box the user may change are that element's actions. The model lists a row's buttons
+// under RowActionsRole, in the order they are painted, with the titles they show.
 //
 // From the keyboard, Return, Enter or Space on a row with one button presses it; on a row with several they open the
 // row's menu of its buttons, which the menu key, Shift+F10 and a right click also open. A press of a button by any of
 // these ways, or by a click the delegate reports through triggerRowAction(), is announced by rowActionTriggered().
-class PaintedRowList : public QListView
+class PaintedRowList : public QListView, public AccessibleRowActions
 {
     Q_OBJECT
 
@@ -38,13 +37,10 @@ public:
     // The menu of the row's buttons, or nullptr for a row without any; the caller owns it.
     QMenu *makeRowActionMenu(const QModelIndex &index);
 
-    // The element of the row at `row` (one of the view's accessible children), kept while the row lasts.
-    QAccessibleInterface *accessibleRow(int row);
-
     void setModel(QAbstractItemModel *model) override;
 
-    // Makes Qt's accessibility read every PaintedRowList this way; idempotent.
-    static void installAccessibility();
+    QStringList accessibleActionNames(const QModelIndex &row) const override;
+    void performAccessibleAction(const QModelIndex &row, const QString &name) override;
 
 signals:
     void rowActionTriggered(const QModelIndex &index, int action);
@@ -54,12 +50,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void forgetRows(const QModelIndex &parent, int first, int last);
-    void forgetAllRows();
     void announceCheckStates(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
     void openRowActionMenu(const QModelIndex &index, const QPoint &globalPosition);
-
-    QHash<QPersistentModelIndex, unsigned int> m_rowInterfaces;
 };
 
 } // namespace knvt

@@ -113,11 +113,11 @@ private:
             return;
         static const QRegularExpression word(QStringLiteral("\\p{L}{2,}"));
         // Dates and times as the locale writes them, narrow and no-break spaces included (en_US puts one before AM).
-        static const QRegularExpression dateWords(QStringLiteral(
-            "^([0-9 "
-            "\\x{00A0}\\x{202F},:/.\\-]|AM|PM|Today|Tomorrow|Yesterday|Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|"
-            "Dec|January|February|March|April|June|July|August|September|October|November|December|"
-            "Mon|Tue|Wed|Thu|Fri|Sat|Sun|Monday|Tuesday|Wednesday|Thursday|Friday|Saturday|Sunday)+$"));
+        static const QRegularExpression dateWords(
+            QStringLiteral("^([0-9 \\x{00A0}\\x{202F},:/.\\-]|AM|PM|Today|Tomorrow|Yesterday|"
+                           "Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec|January|February|March|April|June|July|"
+                           "August|September|October|November|December|"
+                           "Mon|Tue|Wed|Thu|Fri|Sat|Sun|Monday|Tuesday|Wednesday|Thursday|Friday|Saturday|Sunday)+$"));
         const QString trimmed = text.trimmed();
         if (!trimmed.contains(word) || dataTexts().contains(trimmed) || dateWords.match(trimmed).hasMatch())
             return;

@@ -171,16 +171,15 @@ TEST_F(ScreenReaderTest, TheChoosePeopleListIsReachedFromTheSharingSheetAndItsBo
     ASSERT_NE(list, nullptr) << "the list of people is in the popover's tree";
     EXPECT_EQ(childNames(list), QStringList({"Ann Lee, annlee, me", "Bob Berg, bobb", "Dora Diaz, dorad"}));
 
-    // Every row has a check box: the owner's is ticked and cannot change, a chosen person's is ticked.
+    // Every row has a check box: the owner's is ticked and offers no toggling, a chosen person's is ticked.
     QAccessibleInterface *owner = row(list, QStringLiteral("Ann Lee, annlee, me"));
     EXPECT_TRUE(owner->state().checkable);
     EXPECT_TRUE(owner->state().checked);
-    EXPECT_TRUE(owner->state().readOnly);
     EXPECT_FALSE(actions(owner).contains(QAccessibleActionInterface::toggleAction()));
     QAccessibleInterface *friendRow = row(list, QStringLiteral("Bob Berg, bobb"));
     EXPECT_TRUE(friendRow->state().checkable);
     EXPECT_TRUE(friendRow->state().checked);
-    EXPECT_FALSE(friendRow->state().readOnly);
+    EXPECT_TRUE(actions(friendRow).contains(QAccessibleActionInterface::toggleAction()));
     QAccessibleInterface *doraRow = row(list, QStringLiteral("Dora Diaz, dorad"));
     EXPECT_TRUE(doraRow->state().checkable);
     EXPECT_FALSE(doraRow->state().checked);
@@ -204,12 +203,25 @@ TEST_F(ScreenReaderTest, TheChoosePeopleListIsReachedFromTheSharingSheetAndItsBo
     EXPECT_EQ(garden->activeTaskListCollaboratorUsers().size(), 2u);
 }
 
-TEST_F(ScreenReaderTest, TheAccountPanesControlsAreNamed)
+TEST_F(ScreenReaderTest, TheSyncSwitchIsANamedCheckableElementThatFollowsTheAccountAndTurnsSyncingOver)
 {
     KNVTPreferenceConfiguredAccountViewController pane(&store());
     pane.view()->show();
-    EXPECT_EQ(accessible(child<QWidget>(pane.view(), "syncingEnabledCheckBoxButton"))->text(QAccessible::Name),
-              QStringLiteral("Sync automatically"));
+    QAccessibleInterface *syncSwitch = accessible(child<QWidget>(pane.view(), "syncingEnabledCheckBoxButton"));
+    EXPECT_EQ(syncSwitch->text(QAccessible::Name), QStringLiteral("Sync automatically"));
+    EXPECT_TRUE(syncSwitch->state().checkable);
+    EXPECT_FALSE(syncSwitch->state().checked);
+
+    // Turned on through the element, syncing goes on as with a click, and the switch reads so.
+    ASSERT_NE(syncSwitch->actionInterface(), nullptr);
+    syncSwitch->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(store().isAutoSyncEnabled());
+    EXPECT_TRUE(syncSwitch->state().checked);
+    EXPECT_TRUE(child<QPushButton>(pane.view(), "syncNowButton")->isEnabled());
+    // Turned off elsewhere, the switch follows.
+    store().setAutoSyncEnabled(false);
+    EXPECT_FALSE(syncSwitch->state().checked);
+
     // A pop-up reads as the item it shows on this desktop.
     EXPECT_EQ(accessible(child<QComboBox>(pane.view(), "autoSyncTimeIntervalPopUpButton"))->text(QAccessible::Name),
               QStringLiteral("Every 15 minutes"));
