@@ -1,6 +1,5 @@
 #include "accounts/KNVTNotificationsModel.h"
 
-#include "accounts/FlatRowsUpdate.h"
 #include "accounts/PaintedRowList.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRowRoles.h"
@@ -12,7 +11,7 @@
 #include <algorithm>
 
 KNVTNotificationsModel::KNVTNotificationsModel(KNVTTaskStore *store, QObject *parent)
-    : QAbstractListModel(parent), m_store(store)
+    : FlatRowsModel(parent), m_store(store)
 {}
 
 void KNVTNotificationsModel::updateCells()
@@ -44,31 +43,15 @@ void KNVTNotificationsModel::updateCells()
     appendLists(store.pendingAreas(), tr("Pending Areas"), true);
 
     // In place: an invitation that stays keeps its row.
-    knvt::updateFlatRows(
-        m_rows, std::move(rows),
-        [](const Row &row) {
-            switch (row.kind) {
-            case RowKind::Header: return QStringLiteral("#") + row.title;
-            case RowKind::Friendship:
-                return QStringLiteral("@%1/%2").arg(row.user.objectID.entity).arg(row.user.objectID.zid);
-            case RowKind::TaskList: return row.uri.toString();
-            }
-            return QString();
-        },
-        updateSteps());
-}
-
-knvt::FlatRowSignals KNVTNotificationsModel::updateSteps()
-{
-    knvt::FlatRowSignals steps;
-    steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };
-    steps.endRemove = [this] { endRemoveRows(); };
-    steps.beginInsert = [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); };
-    steps.endInsert = [this] { endInsertRows(); };
-    steps.beginMove = [this](int from, int to) { beginMoveRows(QModelIndex(), from, from, QModelIndex(), to); };
-    steps.endMove = [this] { endMoveRows(); };
-    steps.changed = [this](int first, int last) { emit dataChanged(index(first), index(last)); };
-    return steps;
+    updateRows(m_rows, std::move(rows), [](const Row &row) {
+        switch (row.kind) {
+        case RowKind::Header: return QStringLiteral("#") + row.title;
+        case RowKind::Friendship:
+            return QStringLiteral("@%1/%2").arg(row.user.objectID.entity).arg(row.user.objectID.zid);
+        case RowKind::TaskList: return row.uri.toString();
+        }
+        return QString();
+    });
 }
 
 int KNVTNotificationsModel::rowCount(const QModelIndex &parent) const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "accounts/FlatRowsUpdate.h"
+#include "accounts/FlatRowsModel.h"
 #include "accounts/UserRow.h"
 
 #include <QAbstractListModel>
@@ -12,7 +12,7 @@ class KNVTTaskStore;
 // What waits for the user's answer, as rows: the friendship invitations, the pending projects and the pending areas,
 // each section under its header and left out when it is empty. Item rows carry the object reference of the person
 // or list they show, and their accept and decline buttons under knvt::PaintedRowList::RowActionsRole.
-class KNVTNotificationsModel : public QAbstractListModel
+class KNVTNotificationsModel : public knvt::FlatRowsModel<QAbstractListModel>
 {
     Q_OBJECT
 
@@ -46,7 +46,6 @@ public:
 private:
     // What a screen reader reads of a row: what the row shows, in one line.
     static QString accessibleText(const Row &row);
-    knvt::FlatRowSignals updateSteps();
 
     KNVTTaskStore *m_store;
     std::vector<Row> m_rows;

@@ -1,7 +1,5 @@
 #include "accounts/KNVTTaskListSharingSettingsModel.h"
 
-#include "accounts/FlatRowsUpdate.h"
-
 #include "accounts/UserPresentation.h"
 
 #include "uikit/ItemDataRole.h"
@@ -16,13 +14,10 @@
 
 #include <algorithm>
 
-KNVTTaskListSharingSettingsModel::KNVTTaskListSharingSettingsModel(QObject *parent) : QAbstractTableModel(parent) {}
+KNVTTaskListSharingSettingsModel::KNVTTaskListSharingSettingsModel(QObject *parent) : FlatRowsModel(parent) {}
 
 void KNVTTaskListSharingSettingsModel::reload(const std::vector<KNVTCDUser *> &users, KNVTCDTaskList *taskList)
 {
-    // In place: a person who stays keeps their row and its selection.
-    knvt::updateFlatRows(
-        m_users, users, [](const KNVTCDUser *user) { return user; }, updateSteps());
     m_records.clear();
     if (taskList) {
         // A person's first record for the list, whatever its state, as the store's lookup answers it.
@@ -33,21 +28,8 @@ void KNVTTaskListSharingSettingsModel::reload(const std::vector<KNVTCDUser *> &u
                 m_records.insert(record->user(), record);
         }
     }
-    if (!m_users.empty())
-        emit dataChanged(index(0, 0), index(int(m_users.size()) - 1, columnCount() - 1));
-}
-
-knvt::FlatRowSignals KNVTTaskListSharingSettingsModel::updateSteps()
-{
-    knvt::FlatRowSignals steps;
-    steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };
-    steps.endRemove = [this] { endRemoveRows(); };
-    steps.beginInsert = [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); };
-    steps.endInsert = [this] { endInsertRows(); };
-    steps.beginMove = [this](int from, int to) { beginMoveRows(QModelIndex(), from, from, QModelIndex(), to); };
-    steps.endMove = [this] { endMoveRows(); };
-    steps.changed = [this](int first, int last) { (void)first, (void)last; };
-    return steps;
+    // In place: a person who stays keeps their row and its selection.
+    updateRows(m_users, users, [](const KNVTCDUser *user) { return user; });
 }
 
 KNVTCDUser *KNVTTaskListSharingSettingsModel::userAtRow(int row) const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "accounts/FlatRowsUpdate.h"
+#include "accounts/FlatRowsModel.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -13,7 +13,7 @@ class KNVTCDUser;
 
 // The table of the sharing settings: one row per person the list is to be shared with, the person's name, the
 // status of their invitation and their role, "-" for a person added and not saved yet.
-class KNVTTaskListSharingSettingsModel : public QAbstractTableModel
+class KNVTTaskListSharingSettingsModel : public knvt::FlatRowsModel<QAbstractTableModel>
 {
     Q_OBJECT
 
@@ -37,8 +37,6 @@ public:
     Qt::DropActions supportedDropActions() const override;
 
 private:
-    knvt::FlatRowSignals updateSteps();
-
     std::vector<KNVTCDUser *> m_users;
     QHash<const KNVTCDUser *, const KNVTCDTaskListCollaborator *> m_records;
 };

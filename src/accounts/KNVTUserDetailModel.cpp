@@ -1,6 +1,5 @@
 #include "accounts/KNVTUserDetailModel.h"
 
-#include "accounts/FlatRowsUpdate.h"
 #include "accounts/PaintedRowList.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRowRoles.h"
@@ -12,8 +11,7 @@
 #include "model/KNVTTaskListType.h"
 #include "model/KNVTUserFriendshipStatus.h"
 
-KNVTUserDetailModel::KNVTUserDetailModel(KNVTTaskStore *store, QObject *parent)
-    : QAbstractListModel(parent), m_store(store)
+KNVTUserDetailModel::KNVTUserDetailModel(KNVTTaskStore *store, QObject *parent) : FlatRowsModel(parent), m_store(store)
 {}
 
 namespace {
@@ -70,27 +68,11 @@ void KNVTUserDetailModel::setUser(KNVTCDUser *user)
     }
     // The same person after a change: rows that stay keep their place in the view.
     m_user = shown;
-    knvt::updateFlatRows(
-        m_rows, std::move(rows),
-        [](const Row &row) {
-            return QStringLiteral("%1 %2")
-                .arg(int(row.kind))
-                .arg(row.kind == RowKind::TaskList ? row.uri.toString() : row.text);
-        },
-        updateSteps());
-}
-
-knvt::FlatRowSignals KNVTUserDetailModel::updateSteps()
-{
-    knvt::FlatRowSignals steps;
-    steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };
-    steps.endRemove = [this] { endRemoveRows(); };
-    steps.beginInsert = [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); };
-    steps.endInsert = [this] { endInsertRows(); };
-    steps.beginMove = [this](int from, int to) { beginMoveRows(QModelIndex(), from, from, QModelIndex(), to); };
-    steps.endMove = [this] { endMoveRows(); };
-    steps.changed = [this](int first, int last) { emit dataChanged(index(first), index(last)); };
-    return steps;
+    updateRows(m_rows, std::move(rows), [](const Row &row) {
+        return QStringLiteral("%1 %2")
+            .arg(int(row.kind))
+            .arg(row.kind == RowKind::TaskList ? row.uri.toString() : row.text);
+    });
 }
 
 KNVTUserDetailModel::RowKind KNVTUserDetailModel::kindAtRow(int row) const

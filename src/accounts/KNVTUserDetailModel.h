@@ -1,6 +1,6 @@
 #pragma once
 
-#include "accounts/FlatRowsUpdate.h"
+#include "accounts/FlatRowsModel.h"
 #include "accounts/UserRow.h"
 
 #include <QAbstractListModel>
@@ -14,7 +14,7 @@ class KNVTTaskStore;
 // the areas they are a member of, each group under a title row, and one row of what can be done about the
 // friendship: invite, "invited", or accept and decline. Memberships that have ended (a removed member, a deleted
 // list) are not listed; pending and declined ones are.
-class KNVTUserDetailModel : public QAbstractListModel
+class KNVTUserDetailModel : public knvt::FlatRowsModel<QAbstractListModel>
 {
     Q_OBJECT
 
@@ -43,8 +43,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    knvt::FlatRowSignals updateSteps();
-
     KNVTTaskStore *m_store;
     std::vector<Row> m_rows;
     knvt::UserRow m_user;

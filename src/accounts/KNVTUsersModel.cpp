@@ -1,6 +1,5 @@
 #include "accounts/KNVTUsersModel.h"
 
-#include "accounts/FlatRowsUpdate.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRowRoles.h"
 
@@ -11,7 +10,7 @@
 
 #include <algorithm>
 
-KNVTUsersModel::KNVTUsersModel(KNVTTaskStore *store, QObject *parent) : QAbstractListModel(parent), m_store(store) {}
+KNVTUsersModel::KNVTUsersModel(KNVTTaskStore *store, QObject *parent) : FlatRowsModel(parent), m_store(store) {}
 
 KNVTTaskStore &KNVTUsersModel::taskStore() const
 {
@@ -26,25 +25,11 @@ void KNVTUsersModel::setUsers(const std::vector<KNVTCDUser *> &users, bool sort)
 void KNVTUsersModel::setRows(std::vector<knvt::UserRow> rows)
 {
     // In place: a person who stays keeps their selection.
-    knvt::updateFlatRows(
-        m_rows, std::move(rows), [](const knvt::UserRow &row) { return row.objectID; }, updateSteps());
+    updateRows(m_rows, std::move(rows), [](const knvt::UserRow &row) { return row.objectID; });
     m_rowOfObjectID.clear();
     m_rowOfObjectID.reserve(qsizetype(m_rows.size()));
     for (size_t row = 0; row < m_rows.size(); ++row)
         m_rowOfObjectID.insert(m_rows[row].objectID, int(row));
-}
-
-knvt::FlatRowSignals KNVTUsersModel::updateSteps()
-{
-    knvt::FlatRowSignals steps;
-    steps.beginRemove = [this](int first, int last) { beginRemoveRows(QModelIndex(), first, last); };
-    steps.endRemove = [this] { endRemoveRows(); };
-    steps.beginInsert = [this](int first, int last) { beginInsertRows(QModelIndex(), first, last); };
-    steps.endInsert = [this] { endInsertRows(); };
-    steps.beginMove = [this](int from, int to) { beginMoveRows(QModelIndex(), from, from, QModelIndex(), to); };
-    steps.endMove = [this] { endMoveRows(); };
-    steps.changed = [this](int first, int last) { emit dataChanged(index(first), index(last)); };
-    return steps;
 }
 
 int KNVTUsersModel::rowOfUser(const KNVTCDUser *user) const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "accounts/FlatRowsUpdate.h"
+#include "accounts/FlatRowsModel.h"
 #include "accounts/UserRow.h"
 
 #include <QAbstractListModel>
@@ -13,7 +13,7 @@ class KNVTTaskStore;
 
 // People as rows, for the people lists: the roles of UserRowRoles, the object reference under
 // knvt::ObjectUriRole, and drags that carry the people's references with their names as text.
-class KNVTUsersModel : public QAbstractListModel
+class KNVTUsersModel : public knvt::FlatRowsModel<QAbstractListModel>
 {
     Q_OBJECT
 
@@ -44,8 +44,6 @@ protected:
     KNVTTaskStore &taskStore() const;
 
 private:
-    knvt::FlatRowSignals updateSteps();
-
     KNVTTaskStore *m_store;
     std::vector<knvt::UserRow> m_rows;
     QHash<ostore::ObjectID, int> m_rowOfObjectID;
