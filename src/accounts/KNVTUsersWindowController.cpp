@@ -9,6 +9,9 @@
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRow.h"
 
+#include "store/KNVTTaskStore.h"
+#include "store/TaskStoreChanges.h"
+
 #include "model/KNVTCDUser.h"
 
 #include "foundation/NotificationCenter.h"
@@ -109,7 +112,19 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
     m_userViewController->setUser(nullptr);
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreDidChangeNotification), nullptr, this,
-        [this](const knvt::Notification &) { taskStoreDidChangeNotification(); });
+        [this](const knvt::Notification &notification) {
+            // Most saves change tasks and what hangs on them, none of which the people window shows.
+            const std::optional<ostore::ChangeSet> changes = knvt::TaskStoreChanges::fromNotification(notification);
+            KNVTTaskStore &shown = knvt::taskStore(m_store);
+            if (changes && shown.hasManagedObjectContext()
+                && knvt::TaskStoreChanges::touchesOnly(
+                    *changes, *shown.managedObjectContext(),
+                    {QLatin1String("KNVTCDTask"), QLatin1String("KNVTCDTag"), QLatin1String("KNVTCDTaggedTask"),
+                     QLatin1String("KNVTCDTaskComment"), QLatin1String("KNVTCDTaskWatcher"),
+                     QLatin1String("KNVTCDTaskStoreInformation")}))
+                return;
+            taskStoreDidChangeNotification();
+        });
 }
 
 KNVTUsersWindowController::~KNVTUsersWindowController()

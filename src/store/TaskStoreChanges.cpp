@@ -1,6 +1,12 @@
 #include "store/TaskStoreChanges.h"
 
+#include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
+#include "objectstore/Model.h"
+
 #include "foundation/Notification.h"
+
+#include <algorithm>
 
 namespace knvt {
 
@@ -20,6 +26,20 @@ std::optional<ostore::ChangeSet> TaskStoreChanges::fromNotification(const Notifi
 void TaskStoreChanges::insert(QVariantMap &userInfo, const ostore::ChangeSet &changes)
 {
     userInfo.insert(QString::fromLatin1(ChangeSetKey), QVariant::fromValue(changes));
+}
+
+bool TaskStoreChanges::touchesOnly(const ostore::ChangeSet &changes, const ostore::Context &context,
+                                   std::initializer_list<QLatin1String> entities)
+{
+    const ostore::Model &model = context.coordinator()->model();
+    for (const std::vector<ostore::ObjectID> *ids : {&changes.inserted, &changes.updated, &changes.deleted})
+        for (const ostore::ObjectID &id : *ids) {
+            const QString &name = model.entity(id.entity).name;
+            if (std::none_of(entities.begin(), entities.end(),
+                             [&name](QLatin1String entity) { return name == entity; }))
+                return false;
+        }
+    return true;
 }
 
 } // namespace knvt

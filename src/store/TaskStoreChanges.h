@@ -2,9 +2,15 @@
 
 #include "objectstore/ChangeSet.h"
 
+#include <QLatin1String>
 #include <QVariantMap>
 
+#include <initializer_list>
 #include <optional>
+
+namespace ostore {
+class Context;
+}
 
 namespace knvt {
 
@@ -23,6 +29,10 @@ public:
     static std::optional<ostore::ChangeSet> fromUserInfo(const QVariantMap &userInfo);
     static std::optional<ostore::ChangeSet> fromNotification(const Notification &notification);
     static void insert(QVariantMap &userInfo, const ostore::ChangeSet &changes);
+    // Every object the change set names is of one of the entities named (as the model names them), so a view that
+    // shows none of them has nothing to update.
+    static bool touchesOnly(const ostore::ChangeSet &changes, const ostore::Context &context,
+                            std::initializer_list<QLatin1String> entities);
 };
 
 } // namespace knvt

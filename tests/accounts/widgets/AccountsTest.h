@@ -127,6 +127,8 @@ protected:
         return m_make.collaborator(list, user, role, status);
     }
 
+    KNVTCDTask *insertTask(const QString &title) { return m_make.task({.title = title}); }
+
     static QImage picture(QSize size, QColor color)
     {
         QImage image(size, QImage::Format_ARGB32);

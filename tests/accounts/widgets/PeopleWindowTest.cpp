@@ -19,6 +19,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSplitter>
 
 using knvt::test::waitUntil;
@@ -119,10 +120,10 @@ TEST_F(PeopleWindowTest, SearchIgnoresCaseAndAccentsAndAnotherGroupClearsIt)
     EXPECT_TRUE(search->text().isEmpty());
     EXPECT_EQ(shownNames(*window), QStringList({"Zoë Ångström"}));
 
-    // A change of the store shows the whole group again and leaves the text.
+    // A change of the people shows the whole group again and leaves the text.
     window->userGroupsViewController()->selectUserGroupAtIndex(0);
     search->setText(QStringLiteral("zo"));
-    store().taskWithTitle(QStringLiteral("Anything"));
+    carl->setLastName(QStringLiteral("Collier"));
     save();
     EXPECT_EQ(search->text(), QStringLiteral("zo"));
     EXPECT_EQ(shownNames(*window).size(), 4);
@@ -189,6 +190,26 @@ TEST_F(PeopleWindowTest, AnsweringAnInvitationMakesAFriendAndTheButtonsGo)
     record->setInviter(store().me());
     save();
     EXPECT_EQ(window->userViewController()->user(), nullptr);
+}
+
+TEST_F(PeopleWindowTest, SavesOfTasksLeaveThePeopleAsTheyAreWhileAChangedPersonIsShownAtOnce)
+{
+    auto window = openWindow();
+    select(*window, zoe);
+    QSignalSpy changed(window->usersViewController()->model(), &QAbstractItemModel::dataChanged);
+
+    KNVTCDTask *task = insertTask(QStringLiteral("Water the plants"));
+    save();
+    task->setTitle(QStringLiteral("Water the ferns"));
+    save();
+    EXPECT_EQ(changed.count(), 0) << "a task's saves touch no person";
+
+    carl->setFirstName(QStringLiteral("Karl"));
+    save();
+    EXPECT_GT(changed.count(), 0);
+    EXPECT_TRUE(shownNames(*window).contains(QStringLiteral("Karl Collins")))
+        << qPrintable(shownNames(*window).join(u'|'));
+    EXPECT_EQ(window->usersViewController()->selectedUser(), zoe);
 }
 
 TEST_F(PeopleWindowTest, DraggingPeopleCarriesTheirReferencesAndTheirNamesAsText)
