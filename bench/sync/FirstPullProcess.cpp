@@ -75,7 +75,7 @@ int main(int argc, char **argv)
             QCoreApplication::exit(1);
             return;
         }
-        knvt::configureAccount(store, result.account.root(), result.username, result.password);
+        knvt::configureAccount(store, result.account.root(), result.password);
         store.setAutoSyncEnabled(true);
     });
     check.start(QStringLiteral("ann"), QStringLiteral("secret1"));
