@@ -151,13 +151,10 @@ ItemRow ItemRow::area(const KNVTCDTaskList &area)
 
 QString ItemRow::itemCountText() const
 {
-    // Fixed English texts, as the rows have always shown them.
     const qsizetype n = closed ? numberOfTasks : numberOfUncompletedTasks;
-    if (n >= 2)
-        return QStringLiteral("%1 items").arg(n);
     if (n == 1)
-        return QStringLiteral("%1 item").arg(1);
-    return QStringLiteral("0 items");
+        return QCoreApplication::translate("ItemRow", "%1 item").arg(1);
+    return QCoreApplication::translate("ItemRow", "%1 items").arg(n);
 }
 
 QString ItemRow::accessibleText(const QDateTime &now) const
@@ -189,11 +186,35 @@ QString ItemRow::accessibleText(const QDateTime &now) const
     return parts.join(QStringLiteral(", "));
 }
 
+QString ItemRow::accessibleDescription(const QDateTime &now) const
+{
+    QStringList parts;
+    // As the box's tint says it: an overdue task's box is red instead, and its text says "overdue".
+    const bool overdue = dueDate.isValid() && dueDate <= now;
+    if (kind == ItemRowKind::Task && today && !closed && !overdue)
+        parts << QCoreApplication::translate("ItemRow", "Today");
+    if (kind == ItemRowKind::Task && !notes.isEmpty())
+        parts << notes;
+    return parts.join(QStringLiteral(". "));
+}
+
+QVariant ItemRow::checkState() const
+{
+    if (kind != ItemRowKind::Task && kind != ItemRowKind::Project)
+        return {};
+    if (completed)
+        return int(Qt::Checked);
+    return int(closed ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
 QVariant ItemRow::data(int role) const
 {
     switch (role) {
     case Qt::DisplayRole: return title;
     case Qt::AccessibleTextRole: return accessibleText(Clock::shared().now());
+    case Qt::AccessibleDescriptionRole:
+        return isHeader() ? QVariant() : QVariant(accessibleDescription(Clock::shared().now()));
+    case Qt::CheckStateRole: return checkState();
     case Qt::ToolTipRole: return avatarToolTip.isEmpty() ? QVariant() : QVariant(toolTipShowingText(avatarToolTip));
     case ObjectUriRole: return uri.isEmpty() ? QVariant() : QVariant(uri);
     case ItemRowRole: return QVariant::fromValue(this);

@@ -95,8 +95,14 @@ struct ItemRow
     QString itemCountText() const;
     // What assistive technology reads for the row: its title and what the row shows around it.
     QString accessibleText(const QDateTime &now) const;
-    // The row's value for a model role of the item lists (display, accessible text, tool tip, object URI and
-    // knvt::ItemRowRole); nothing for any other role.
+    // What it reads after a pause: that an open task is in Today (the yellow tint of its box), then the task's notes
+    // (what tall rows preview).
+    QString accessibleDescription(const QDateTime &now) const;
+    // The completion box as a check state: checked when completed, partly checked when cancelled; none for a row
+    // without a box (a header or an area).
+    QVariant checkState() const;
+    // The row's value for a model role of the item lists (display, accessible text and description, check state, tool
+    // tip, object URI and knvt::ItemRowRole); nothing for any other role.
     QVariant data(int role) const;
 };
 

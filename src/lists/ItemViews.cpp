@@ -4,8 +4,13 @@
 #include "lists/KNVTTaskStoreItemsViewController.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
 
+#include "lists/ItemRow.h"
+#include "lists/KNVTProjectTableCellView.h"
+
 #include "uikit/ActionSet.h"
 #include "uikit/Beeper.h"
+
+#include <QAccessibleActionInterface>
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -81,6 +86,60 @@ bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *
         return true;
     default: return false;
     }
+}
+
+QStringList rowActionNames(const QModelIndex &index)
+{
+    const auto *row = index.data(ItemRowRole).value<const ItemRow *>();
+    QStringList names;
+    if (row == nullptr)
+        return names;
+    if ((row->kind == ItemRowKind::Task || row->kind == ItemRowKind::Project) && row->checkBoxEnabled)
+        names << QAccessibleActionInterface::toggleAction();
+    if (KNVTProjectTableCellView::showsArchiveButton(*row))
+        names << ActionSet::title(Command::Archive);
+    return names;
+}
+
+void performRowAction(KNVTTaskStoreItemsViewController *controller, const QModelIndex &index, const QString &name)
+{
+    const auto *row = index.data(ItemRowRole).value<const ItemRow *>();
+    if (controller == nullptr || row == nullptr || !rowActionNames(index).contains(name))
+        return;
+    // The row's URI, not the row: the action may change the rows.
+    const QUrl uri = row->uri;
+    if (name == QAccessibleActionInterface::toggleAction())
+        controller->toggleStatus(uri);
+    else
+        controller->toggleArchive(uri);
+}
+
+namespace {
+
+bool isItemRow(const QModelIndex &index)
+{
+    return index.isValid() && index.flags().testFlag(Qt::ItemIsSelectable);
+}
+
+} // namespace
+
+QModelIndex itemRowForCursor(QTreeView *view, bool downwards, const QModelIndex &proposed)
+{
+    if (!proposed.isValid() || isItemRow(proposed))
+        return proposed;
+    for (QModelIndex index = proposed; index.isValid();
+         index = downwards ? view->indexBelow(index) : view->indexAbove(index))
+        if (isItemRow(index))
+            return index;
+    // Nothing beyond the header in that direction (the first section's header above the first row): stay.
+    const QModelIndex current = view->currentIndex();
+    if (isItemRow(current))
+        return current;
+    for (QModelIndex index = proposed; index.isValid();
+         index = downwards ? view->indexAbove(index) : view->indexBelow(index))
+        if (isItemRow(index))
+            return index;
+    return {};
 }
 
 void showItemViewContextMenu(KNVTTaskStoreItemsViewController *controller, QWidget *view, const QPoint &globalPos)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QModelIndex>
+#include <QStringList>
+
 class KNVTTaskStoreItemsViewController;
 class QKeyEvent;
 class QPoint;
@@ -30,6 +33,17 @@ bool moveFocusOutOfItemView(KNVTTaskStoreItemsViewController *controller, bool n
 // when the selection may not be edited. The commands' keys (Ctrl+O, Ctrl+T, ...) belong to the window's actions.
 // True when `event` was one of them and has been handled; any other key is left to the view.
 bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *view);
+
+// The row's painted buttons as a screen reader offers them: the completion box (when the user may use it) as the
+// toggle action, a closed project's archive button as "Archive".
+QStringList rowActionNames(const QModelIndex &index);
+// Does what a click on the button does.
+void performRowAction(KNVTTaskStoreItemsViewController *controller, const QModelIndex &index, const QString &name);
+
+// Where the cursor keys go in an item list: the row `proposed` by the view when it is an item, else the nearest item
+// beyond it in the direction of the key (`downwards` for Down, Page Down and Home; section headers are passed over),
+// else where the cursor is now.
+QModelIndex itemRowForCursor(QTreeView *view, bool downwards, const QModelIndex &proposed);
 
 // Shows the list's context menu for its current selection at `globalPos`; the menu deletes itself when it closes.
 void showItemViewContextMenu(KNVTTaskStoreItemsViewController *controller, QWidget *view, const QPoint &globalPos);

@@ -334,6 +334,11 @@ void KNVTFocusTaskListItemsTableViewController::reloadData()
     updateSections(m_focusType ? sectionsForFocusType(*m_focusType) : std::vector<ListSection>());
 }
 
+QString KNVTFocusTaskListItemsTableViewController::listTitle() const
+{
+    return m_focusType ? KNVTCDTask::localizedDisplayNameForFocusType(*m_focusType) : QString();
+}
+
 void KNVTFocusTaskListItemsTableViewController::selectAllItems()
 {
     QList<int> rows;

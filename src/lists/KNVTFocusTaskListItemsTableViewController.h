@@ -28,6 +28,7 @@ public:
     // The sections of the focus type, as the store has them now.
     static std::vector<knvt::ListSection> sectionsForFocusType(unsigned int focusType);
 
+    QString listTitle() const override;
     void selectAllItems() override;
     void deselectAllItems() override;
     void reloadData() override;

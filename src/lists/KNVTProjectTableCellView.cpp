@@ -22,6 +22,11 @@ QString KNVTProjectTableCellView::mediumDateString(const QDateTime &date)
     return QLocale().toString(date.date(), QLocale::ShortFormat);
 }
 
+bool KNVTProjectTableCellView::showsArchiveButton(const ItemRow &row)
+{
+    return row.kind == knvt::ItemRowKind::Project && row.closed && !row.archived && row.canEdit;
+}
+
 KNVTProjectTableCellView::Layout KNVTProjectTableCellView::layoutForProject(const ItemRow &row, qreal width,
                                                                             const QDateTime &now, bool emphasized)
 {
@@ -41,7 +46,7 @@ KNVTProjectTableCellView::Layout KNVTProjectTableCellView::layoutForProject(cons
     layout.completedDate.text =
         row.closed ? KNVTMinimalDateFormatter::mainThreadFormatter().stringFromDate(row.statusModifiedDate) : QString();
 
-    layout.archiveButtonHidden = true;
+    layout.archiveButtonHidden = !showsArchiveButton(row);
     const bool started = row.startDate.isValid() && row.startDate <= now;
     const bool due = row.dueDate.isValid() && row.dueDate <= now;
     if (open && (started || due)) {
@@ -50,8 +55,6 @@ KNVTProjectTableCellView::Layout KNVTProjectTableCellView::layoutForProject(cons
         layout.startDate.text = mediumDateString(row.startDate);
     } else {
         layout.startDate.text = QString();
-        if (row.closed && !row.archived && row.canEdit)
-            layout.archiveButtonHidden = false;
     }
 
     const qreal sw = KNVTTaskTableCellView::widthForString(layout.startDate.text, layout.startDate.font);

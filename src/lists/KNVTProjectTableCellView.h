@@ -32,6 +32,8 @@ public:
 
     static Layout layoutForProject(const knvt::ItemRow &row, qreal width, const QDateTime &now,
                                    bool emphasized = false);
+    // Whether the row shows the archive button: a closed project I may edit that is not archived yet.
+    static bool showsArchiveButton(const knvt::ItemRow &row);
     // The short date of a project's start and due date.
     static QString mediumDateString(const QDateTime &date);
 

@@ -48,6 +48,11 @@ std::unique_ptr<knvt::ListMembership> KNVTSearchItemsOutlineViewController::memb
         knvt::TaskSections::SomedayInSomedayList::CountsAsOther, /*showsTaskListTitle=*/true, rowCache());
 }
 
+QString KNVTSearchItemsOutlineViewController::listTitle() const
+{
+    return tr("Search Results");
+}
+
 QString KNVTSearchItemsOutlineViewController::emptyLabelText() const
 {
     return QCoreApplication::translate("KNVTSearchItemsOutlineViewController", "No Results");

@@ -19,6 +19,7 @@ public:
     const QString &searchString() const { return m_searchString; }
     // The same text again changes nothing. The empty text finds no task.
     void setSearchString(const QString &searchString);
+    QString listTitle() const override;
 
 protected:
     bool hasContent() const override { return !m_searchString.isNull(); }

@@ -9,10 +9,21 @@
 #include "model/KNVTCDTask.h"
 #include "model/TitleSortKeys.h"
 
+#include <QStringList>
+
 KNVTTagsItemsOutlineViewController::KNVTTagsItemsOutlineViewController(
     KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
     : KNVTTaskStoreItemsOutlineViewController(delegate, parent)
 {}
+
+QString KNVTTagsItemsOutlineViewController::listTitle() const
+{
+    QStringList titles;
+    if (const std::optional<std::vector<KNVTCDTag *>> chosen = tags())
+        for (const KNVTCDTag *tag : *chosen)
+            titles << tag->title();
+    return titles.join(QStringLiteral(", "));
+}
 
 std::optional<std::vector<KNVTCDTag *>> KNVTTagsItemsOutlineViewController::tags() const
 {

@@ -25,6 +25,8 @@ public:
 
     // The shown tags that still exist; nothing while the list has no tags.
     std::optional<std::vector<KNVTCDTag *>> tags() const;
+    // The tags' titles, in the order they were chosen.
+    QString listTitle() const override;
     // The same tags again change nothing; others rebuild the rows.
     void setTags(const std::vector<KNVTCDTag *> &tags);
 

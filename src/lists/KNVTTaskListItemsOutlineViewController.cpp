@@ -23,6 +23,12 @@ KNVTCDTaskList *KNVTTaskListItemsOutlineViewController::taskList() const
     return dynamic_cast<KNVTCDTaskList *>(taskStore().objectForURI(m_taskListURI));
 }
 
+QString KNVTTaskListItemsOutlineViewController::listTitle() const
+{
+    const KNVTCDTaskList *list = taskList();
+    return list ? list->title() : QString();
+}
+
 void KNVTTaskListItemsOutlineViewController::setTaskList(KNVTCDTaskList *taskList)
 {
     const QUrl uri = taskList ? taskList->uri() : QUrl();

@@ -19,6 +19,7 @@ public:
                                                     QObject *parent = nullptr);
 
     KNVTCDTaskList *taskList() const;
+    QString listTitle() const override;
     // The list already shown changes nothing; another (or none) rebuilds the rows.
     void setTaskList(KNVTCDTaskList *taskList);
 

@@ -40,6 +40,12 @@ const QString (&sectionTitles())[4]
 
 } // namespace
 
+QString KNVTTaskListItemsTableViewController::listTitle() const
+{
+    const KNVTCDTaskList *list = taskList();
+    return list ? list->title() : QString();
+}
+
 void KNVTTaskListItemsTableViewController::setTaskList(KNVTCDTaskList *taskList)
 {
     const QUrl uri = taskList ? taskList->uri() : QUrl();

@@ -18,6 +18,7 @@ public:
                                                   QObject *parent = nullptr);
 
     KNVTCDTaskList *taskList() const;
+    QString listTitle() const override;
     void setTaskList(KNVTCDTaskList *taskList);
 
     static std::vector<knvt::ListSection> sectionsForTaskList(const KNVTCDTaskList &taskList);

@@ -55,6 +55,11 @@ std::vector<knvt::ListSection> KNVTTaskListsOutlineViewController::sectionsForCo
     return sections;
 }
 
+QString KNVTTaskListsOutlineViewController::listTitle() const
+{
+    return tr("Projects and Areas");
+}
+
 QString KNVTTaskListsOutlineViewController::emptyLabelText() const
 {
     return QCoreApplication::translate("KNVTTaskListsOutlineViewController", "No Projects/Areas");

@@ -16,6 +16,7 @@ public:
 
     void numberOfPreviewLinesForTaskNotesDidChangeNotification() override {}
     void print() override;
+    QString listTitle() const override;
 
 protected:
     ItemKind itemKind() const override { return ItemKind::TaskLists; }

@@ -1,5 +1,6 @@
 #include "lists/KNVTTaskStoreItemsOutlineView.h"
 
+#include "lists/ItemViewAccessible.h"
 #include "lists/ItemViews.h"
 #include "lists/KNVTTaskStoreItemsOutlineViewController.h"
 
@@ -15,6 +16,7 @@ KNVTTaskStoreItemsOutlineView::KNVTTaskStoreItemsOutlineView(QWidget *parent) : 
 {
     setObjectName(QStringLiteral("outlineView"));
     knvt::setUpItemView(this);
+    knvt::ItemViewAccessible::install();
     setExpandsOnDoubleClick(false);
     setIndentation(0);
     setAcceptDrops(true);
@@ -26,6 +28,28 @@ void KNVTTaskStoreItemsOutlineView::setTaskStoreItemsOutlineViewController(
     KNVTTaskStoreItemsOutlineViewController *controller)
 {
     m_controller = controller;
+}
+
+QString KNVTTaskStoreItemsOutlineView::accessibleListName() const
+{
+    return m_controller ? m_controller->listTitle() : QString();
+}
+
+QStringList KNVTTaskStoreItemsOutlineView::accessibleActionNames(const QModelIndex &row) const
+{
+    return knvt::rowActionNames(row);
+}
+
+void KNVTTaskStoreItemsOutlineView::performAccessibleAction(const QModelIndex &row, const QString &name)
+{
+    knvt::performRowAction(m_controller, row, name);
+}
+
+QModelIndex KNVTTaskStoreItemsOutlineView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const bool downwards = cursorAction == MoveDown || cursorAction == MovePageDown || cursorAction == MoveHome
+        || cursorAction == MoveNext;
+    return knvt::itemRowForCursor(this, downwards, QTreeView::moveCursor(cursorAction, modifiers));
 }
 
 bool KNVTTaskStoreItemsOutlineView::focusNextPrevChild(bool next)

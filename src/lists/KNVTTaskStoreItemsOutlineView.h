@@ -1,7 +1,9 @@
 #pragma once
 
+#include "lists/AccessibleItemView.h"
 #include <QModelIndex>
 #include <QPersistentModelIndex>
+
 #include <QPointer>
 #include <QTreeView>
 
@@ -13,7 +15,7 @@ class QMimeData;
 // Ctrl+Shift+A select every row and none, Ctrl+O opens, Return and Enter edit), the context menu is the controller's,
 // and drags over it are validated by the controller, which may retarget them onto a section or into it at a
 // position; the view draws where the drop would land.
-class KNVTTaskStoreItemsOutlineView : public QTreeView
+class KNVTTaskStoreItemsOutlineView : public QTreeView, public knvt::AccessibleItemView
 {
     Q_OBJECT
 
@@ -34,8 +36,14 @@ public:
     QModelIndex dropIndicatorItem() const { return m_dropItem; }
     int dropIndicatorChildIndex() const { return m_dropChildIndex; }
 
+    // ---- knvt::AccessibleItemView ------------------------------------------------------------------------------
+    QString accessibleListName() const override;
+    QStringList accessibleActionNames(const QModelIndex &row) const override;
+    void performAccessibleAction(const QModelIndex &row, const QString &name) override;
+
 protected:
     bool focusNextPrevChild(bool next) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;

@@ -1,5 +1,6 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 
+#include "lists/ItemViewAccessible.h"
 #include "lists/ItemViews.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
@@ -12,12 +13,35 @@ KNVTTaskStoreItemsTableView::KNVTTaskStoreItemsTableView(QWidget *parent) : QTre
 {
     setObjectName(QStringLiteral("tableView"));
     knvt::setUpItemView(this);
+    knvt::ItemViewAccessible::install();
 }
 
 void KNVTTaskStoreItemsTableView::setTaskStoreItemsTableViewController(
     KNVTTaskStoreItemsTableViewController *controller)
 {
     m_controller = controller;
+}
+
+QString KNVTTaskStoreItemsTableView::accessibleListName() const
+{
+    return m_controller ? m_controller->listTitle() : QString();
+}
+
+QStringList KNVTTaskStoreItemsTableView::accessibleActionNames(const QModelIndex &row) const
+{
+    return knvt::rowActionNames(row);
+}
+
+void KNVTTaskStoreItemsTableView::performAccessibleAction(const QModelIndex &row, const QString &name)
+{
+    knvt::performRowAction(m_controller, row, name);
+}
+
+QModelIndex KNVTTaskStoreItemsTableView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const bool downwards = cursorAction == MoveDown || cursorAction == MovePageDown || cursorAction == MoveHome
+        || cursorAction == MoveNext;
+    return knvt::itemRowForCursor(this, downwards, QTreeView::moveCursor(cursorAction, modifiers));
 }
 
 bool KNVTTaskStoreItemsTableView::focusNextPrevChild(bool next)

@@ -83,6 +83,8 @@ public:
 
     // The view that takes the keyboard focus when the host tabs into the list; nullptr when the list has none.
     virtual QWidget *focusView() { return nullptr; }
+    // What the list shows, as a screen reader names the list: the focus list's, project's or tags' name.
+    virtual QString listTitle() const { return title(); }
     // Item rows are this high: 90 while notes are previewed, else 50.
     static int itemRowHeight();
 

@@ -1,0 +1,354 @@
+#include "lists/ItemViewAccessible.h"
+
+#include "lists/AccessibleItemView.h"
+
+#include "uikit/TableViewAdditions.h"
+
+#include <QTreeView>
+#include <QWindow>
+
+namespace knvt {
+
+namespace {
+
+QAccessibleInterface *createItemViewInterface(const QString &, QObject *object)
+{
+    auto *view = qobject_cast<QTreeView *>(object);
+    if (view == nullptr || dynamic_cast<AccessibleItemView *>(view) == nullptr)
+        return nullptr;
+    return new ItemViewAccessible(view);
+}
+
+QWindow *windowOf(const QWidget *widget)
+{
+    return widget != nullptr ? widget->window()->windowHandle() : nullptr;
+}
+
+// The column header Qt's tree views count first in their events; the lists hide it, so it is never shown.
+class HiddenHeaderElement : public QAccessibleInterface
+{
+public:
+    explicit HiddenHeaderElement(QTreeView *view) : m_view(view) {}
+
+    bool isValid() const override { return !m_view.isNull(); }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return windowOf(m_view); }
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_view.data()); }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QString text(QAccessible::Text) const override { return {}; }
+    void setText(QAccessible::Text, const QString &) override {}
+    QRect rect() const override { return {}; }
+    QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        state.invisible = true;
+        return state;
+    }
+
+private:
+    QPointer<QTreeView> m_view;
+};
+
+// One painted row. It has no widget of its own; it stands for its row while the row exists.
+class RowElement : public QAccessibleInterface, public QAccessibleActionInterface
+{
+public:
+    RowElement(QTreeView *view, const QModelIndex &index, QAccessible::Role role)
+        : m_view(view), m_index(index), m_role(role)
+    {}
+
+    const QPersistentModelIndex &index() const { return m_index; }
+
+    bool isValid() const override { return !m_view.isNull() && m_index.isValid(); }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return windowOf(m_view); }
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_view.data()); }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    void setText(QAccessible::Text, const QString &) override {}
+    QAccessible::Role role() const override { return m_role; }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (!isValid())
+            return {};
+        switch (t) {
+        case QAccessible::Name: {
+            const QString accessible = m_index.data(Qt::AccessibleTextRole).toString();
+            return accessible.isEmpty() ? m_index.data(Qt::DisplayRole).toString() : accessible;
+        }
+        case QAccessible::Description: return m_index.data(Qt::AccessibleDescriptionRole).toString();
+        default: return {};
+        }
+    }
+
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const QRect local = m_view->visualRect(m_index);
+        return QRect(m_view->viewport()->mapToGlobal(local.topLeft()), local.size());
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
+        const Qt::ItemFlags flags = m_index.flags();
+        state.invisible = !m_view->isVisible() || !m_view->viewport()->rect().intersects(m_view->visualRect(m_index));
+        state.disabled = !flags.testFlag(Qt::ItemIsEnabled);
+        if (flags.testFlag(Qt::ItemIsSelectable)) {
+            state.selectable = true;
+            state.focusable = true;
+            state.selected = m_view->selectionModel() != nullptr && m_view->selectionModel()->isSelected(m_index);
+            state.focused = m_view->hasFocus() && m_view->currentIndex() == m_index;
+        }
+        const QVariant check = m_index.data(Qt::CheckStateRole);
+        if (check.isValid()) {
+            state.checkable = true;
+            state.checked = check.toInt() == Qt::Checked;
+            state.checkStateMixed = check.toInt() == Qt::PartiallyChecked;
+        }
+        if (m_index.model()->hasChildren(m_index)) {
+            state.expandable = true;
+            state.expanded = m_view->isExpanded(m_index);
+            state.collapsed = !state.expanded;
+        }
+        return state;
+    }
+
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
+    }
+
+    QStringList actionNames() const override
+    {
+        const auto *view = dynamic_cast<const AccessibleItemView *>(m_view.data());
+        return isValid() && view != nullptr ? view->accessibleActionNames(m_index) : QStringList();
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        auto *view = dynamic_cast<AccessibleItemView *>(m_view.data());
+        if (isValid() && view != nullptr && actionNames().contains(actionName))
+            view->performAccessibleAction(m_index, actionName);
+    }
+
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
+
+private:
+    QPointer<QTreeView> m_view;
+    QPersistentModelIndex m_index;
+    QAccessible::Role m_role;
+};
+
+} // namespace
+
+ItemViewAccessible::ItemViewAccessible(QTreeView *view) : QAccessibleWidget(view) {}
+
+ItemViewAccessible::~ItemViewAccessible()
+{
+    m_watcher.reset();
+    for (QAccessible::Id id : m_elements)
+        if (id != 0)
+            QAccessible::deleteAccessibleInterface(id);
+    if (m_header != 0)
+        QAccessible::deleteAccessibleInterface(m_header);
+}
+
+void ItemViewAccessible::install()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(&createItemViewInterface);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+QTreeView *ItemViewAccessible::view() const
+{
+    return static_cast<QTreeView *>(widget());
+}
+
+AccessibleItemView *ItemViewAccessible::itemView() const
+{
+    return dynamic_cast<AccessibleItemView *>(view());
+}
+
+QAccessible::Role ItemViewAccessible::role() const
+{
+    const AccessibleItemView *rows = itemView();
+    return rows != nullptr ? rows->accessibleListRole() : QAccessible::List;
+}
+
+QString ItemViewAccessible::text(QAccessible::Text t) const
+{
+    QTreeView *tree = view();
+    switch (t) {
+    case QAccessible::Name: {
+        if (!tree->accessibleName().isEmpty())
+            return tree->accessibleName();
+        const AccessibleItemView *rows = itemView();
+        return rows != nullptr ? rows->accessibleListName() : QString();
+    }
+    case QAccessible::Description:
+        // The painted empty-list text is no element of its own: while it shows, it says why the list is empty.
+        if (!tree->accessibleDescription().isEmpty())
+            return tree->accessibleDescription();
+        return isLabelVisible(tree) ? labelText(tree) : QString();
+    default: return QAccessibleWidget::text(t);
+    }
+}
+
+QAccessible::State ItemViewAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    switch (view()->selectionMode()) {
+    case QAbstractItemView::MultiSelection: state.multiSelectable = true; break;
+    case QAbstractItemView::ExtendedSelection: state.extSelectable = true; break;
+    default: break;
+    }
+    return state;
+}
+
+void ItemViewAccessible::watch(QAbstractItemModel *model) const
+{
+    m_model = model;
+    // A new watcher drops the connections of the old one.
+    auto *watcher = new QObject;
+    m_watcher.reset(watcher);
+    auto stale = [this] { m_stale = true; };
+    QObject::connect(view(), &QTreeView::expanded, watcher, stale);
+    QObject::connect(view(), &QTreeView::collapsed, watcher, stale);
+    if (model == nullptr)
+        return;
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, watcher, stale);
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, watcher, stale);
+    QObject::connect(model, &QAbstractItemModel::rowsMoved, watcher, stale);
+    QObject::connect(model, &QAbstractItemModel::modelReset, watcher, stale);
+    QObject::connect(model, &QAbstractItemModel::layoutChanged, watcher, stale);
+}
+
+void ItemViewAccessible::update() const
+{
+    QTreeView *tree = view();
+    QAbstractItemModel *model = tree->model();
+    if (model != m_model.data() || !m_watcher) {
+        watch(model);
+        m_stale = true;
+    }
+    if (!m_stale)
+        return;
+    m_stale = false;
+    const std::vector<QAccessible::Id> previous = std::move(m_elements);
+    m_elements.clear();
+    m_rows.clear();
+    m_positions.clear();
+    if (model != nullptr) {
+        // Depth first through the open rows, as the view lays them out.
+        std::vector<QModelIndex> pending;
+        auto pushChildren = [&pending, model, tree](const QModelIndex &parent) {
+            for (int row = model->rowCount(parent) - 1; row >= 0; --row)
+                if (!tree->isRowHidden(row, parent))
+                    pending.push_back(model->index(row, 0, parent));
+        };
+        pushChildren(tree->rootIndex());
+        while (!pending.empty()) {
+            const QModelIndex index = pending.back();
+            pending.pop_back();
+            m_positions.insert(index, int(m_rows.size()));
+            m_rows.emplace_back(index);
+            if (tree->isExpanded(index))
+                pushChildren(index);
+        }
+    }
+    m_elements.assign(m_rows.size(), 0);
+    // A row that is still shown keeps its element; the elements of rows that went are dropped.
+    for (QAccessible::Id id : previous) {
+        if (id == 0)
+            continue;
+        auto *element = static_cast<RowElement *>(QAccessible::accessibleInterface(id));
+        const int at = element != nullptr && element->index().isValid()
+            ? m_positions.value(QModelIndex(element->index()), -1)
+            : -1;
+        if (at >= 0 && m_elements[size_t(at)] == 0)
+            m_elements[size_t(at)] = id;
+        else
+            QAccessible::deleteAccessibleInterface(id);
+    }
+}
+
+int ItemViewAccessible::childCount() const
+{
+    update();
+    return int(m_rows.size()) + 1;
+}
+
+QAccessibleInterface *ItemViewAccessible::child(int index) const
+{
+    update();
+    if (index == 0) {
+        if (m_header == 0 || QAccessible::accessibleInterface(m_header) == nullptr)
+            m_header = QAccessible::registerAccessibleInterface(new HiddenHeaderElement(view()));
+        return QAccessible::accessibleInterface(m_header);
+    }
+    const int row = index - 1;
+    if (row < 0 || row >= int(m_rows.size()) || !m_rows[size_t(row)].isValid())
+        return nullptr;
+    QAccessible::Id &id = m_elements[size_t(row)];
+    if (id != 0)
+        if (QAccessibleInterface *known = QAccessible::accessibleInterface(id))
+            return known;
+    const QAccessible::Role rowRole = role() == QAccessible::Tree ? QAccessible::TreeItem : QAccessible::ListItem;
+    auto *element = new RowElement(view(), m_rows[size_t(row)], rowRole);
+    id = QAccessible::registerAccessibleInterface(element);
+    return element;
+}
+
+int ItemViewAccessible::indexOfChild(const QAccessibleInterface *child) const
+{
+    if (child == nullptr)
+        return -1;
+    if (m_header != 0 && QAccessible::accessibleInterface(m_header) == child)
+        return 0;
+    update();
+    for (size_t row = 0; row < m_elements.size(); ++row)
+        if (m_elements[row] != 0 && QAccessible::accessibleInterface(m_elements[row]) == child)
+            return int(row) + 1;
+    return -1;
+}
+
+QAccessibleInterface *ItemViewAccessible::rowInterface(const QModelIndex &index) const
+{
+    update();
+    const int row = m_positions.value(index, -1);
+    return row < 0 ? nullptr : child(row + 1);
+}
+
+QAccessibleInterface *ItemViewAccessible::childAt(int x, int y) const
+{
+    QTreeView *tree = view();
+    const QPoint local = tree->viewport()->mapFromGlobal(QPoint(x, y));
+    const QModelIndex index = tree->indexAt(local);
+    return index.isValid() ? rowInterface(index) : nullptr;
+}
+
+QAccessibleInterface *ItemViewAccessible::focusChild() const
+{
+    QTreeView *tree = view();
+    if (!tree->hasFocus() || !tree->currentIndex().isValid())
+        return nullptr;
+    return rowInterface(tree->currentIndex());
+}
+
+} // namespace knvt

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QAccessibleWidget>
+#include <QHash>
+#include <QPersistentModelIndex>
+#include <QPointer>
+
+#include <memory>
+#include <vector>
+
+class QAbstractItemModel;
+class QTreeView;
+
+namespace knvt {
+
+class AccessibleItemView;
+
+// What assistive technology reads of a tree view of painted rows that implements knvt::AccessibleItemView: a list (or
+// tree) named by the view's accessible name, else by the list's name, and described by the view's accessible
+// description, else by the empty-list text while it shows ("No Tasks"). Its elements are the rows as the view shows
+// them, top to bottom: each is named by the model's accessible text, described by its accessible description,
+// checkable with its state where the model gives one (a cancelled item is "mixed"), selected and focused as in the
+// view, and offers the view's actions for the row's painted buttons.
+//
+// The elements are numbered as Qt's own tree views number them in the focus and selection events they send (the
+// hidden column header first, then the shown rows), so that an event names the row it is about.
+class ItemViewAccessible : public QAccessibleWidget
+{
+public:
+    explicit ItemViewAccessible(QTreeView *view);
+    ~ItemViewAccessible() override;
+
+    QAccessible::Role role() const override;
+    QString text(QAccessible::Text t) const override;
+    QAccessible::State state() const override;
+    int childCount() const override;
+    QAccessibleInterface *child(int index) const override;
+    int indexOfChild(const QAccessibleInterface *child) const override;
+    QAccessibleInterface *childAt(int x, int y) const override;
+    QAccessibleInterface *focusChild() const override;
+
+    // The element of the row at `index`, or nullptr when the view does not show it.
+    QAccessibleInterface *rowInterface(const QModelIndex &index) const;
+
+    // Makes every tree view that implements AccessibleItemView answer with this interface; such a view calls it when it
+    // is made.
+    static void install();
+
+private:
+    QTreeView *view() const;
+    AccessibleItemView *itemView() const;
+    // The shown rows, top to bottom, computed again after the model or the open sections changed.
+    void update() const;
+    void watch(QAbstractItemModel *model) const;
+
+    mutable bool m_stale = true;
+    mutable QPointer<QAbstractItemModel> m_model;
+    mutable std::vector<QPersistentModelIndex> m_rows;
+    mutable QHash<QModelIndex, int> m_positions;
+    // The element made for each shown row, 0 where none was asked for yet.
+    mutable std::vector<QAccessible::Id> m_elements;
+    mutable QAccessible::Id m_header = 0;
+    // The context of the connections that mark the rows stale; it goes with this interface.
+    mutable std::unique_ptr<QObject> m_watcher;
+};
+
+} // namespace knvt
