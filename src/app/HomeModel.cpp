@@ -308,6 +308,9 @@ QVariant HomeModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole: return row.title;
     case Qt::AccessibleTextRole:
         return row.badge.isEmpty() ? row.title : QStringLiteral("%1, %2").arg(row.title, row.badge);
+    case Qt::AccessibleDescriptionRole:
+        // What the sharing picture beside a shared project or area says.
+        return row.showsSharedIconButton ? tr("Shared") : QString();
     case Qt::DecorationRole: return row.icon;
     case KNVTSourceListTableCellView::LabelTextRole: return row.badge;
     case KNVTSourceListTableCellView::ShowsSharedIconButtonRole: return row.showsSharedIconButton;

@@ -3,10 +3,15 @@
 #include "store/KNVTTaskStore.h"
 
 #include "foundation/NotificationCenter.h"
+#include "uikit/KNVTProgressIndicator.h"
+
+#include <QLabel>
 
 KNVTHomeActivityView::KNVTHomeActivityView(QWidget *parent) : KNVTActivityView(parent)
 {
     setObjectName(QStringLiteral("activityView"));
+    setAccessibleName(tr("Sync Status"));
+    progressIndicator()->setAccessibleName(tr("Syncing"));
     reloadData();
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
     for (const char *name :
@@ -36,4 +41,6 @@ void KNVTHomeActivityView::reloadData()
     } else {
         setState(KNVTActivityViewStateInactive);
     }
+    // What the line shows, for a screen reader that reads the status.
+    setAccessibleDescription(state() == KNVTActivityViewStateInactive ? QString() : textLabel()->text());
 }

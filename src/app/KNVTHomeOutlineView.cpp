@@ -4,6 +4,12 @@
 #include "app/KNVTHomeSectionType.h"
 #include "app/KNVTHomeViewController.h"
 
+#include "lists/ItemViewAccessible.h"
+
+#include "uikit/ActionSet.h"
+#include "uikit/ItemDataRole.h"
+#include "uikit/KNVTSourceListTableCellView.h"
+
 #include <algorithm>
 
 #include <QContextMenuEvent>
@@ -31,6 +37,25 @@ KNVTHomeOutlineView::KNVTHomeOutlineView(QWidget *parent) : QTreeView(parent)
     setFrameShape(QFrame::NoFrame);
     setExpandsOnDoubleClick(false);
     setMouseTracking(true);
+    knvt::ItemViewAccessible::install();
+}
+
+QString KNVTHomeOutlineView::accessibleListName() const
+{
+    return tr("Home");
+}
+
+QStringList KNVTHomeOutlineView::accessibleActionNames(const QModelIndex &row) const
+{
+    if (!row.data(KNVTSourceListTableCellView::ShowsSharedIconButtonRole).toBool())
+        return {};
+    return {knvt::ActionSet::title(knvt::Command::Share)};
+}
+
+void KNVTHomeOutlineView::performAccessibleAction(const QModelIndex &row, const QString &name)
+{
+    if (m_controller && accessibleActionNames(row).contains(name))
+        m_controller->shareItem(row.data(knvt::ObjectUriRole).toUrl());
 }
 
 bool KNVTHomeOutlineView::focusNextPrevChild(bool next)

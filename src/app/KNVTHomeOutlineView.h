@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lists/AccessibleItemView.h"
+
 #include <QPointer>
 #include <QTreeView>
 
@@ -9,7 +11,7 @@ class KNVTHomeViewController;
 // rows. One entry at a time is selected, or several tags; group rows never are. Keys: Tab and Back-tab go to the host, Ctrl+Space does
 // nothing, Ctrl+I shows the selected project or area, Ctrl+Backspace deletes it, Return and Enter edit it. The
 // context menu and drops are the controller's.
-class KNVTHomeOutlineView : public QTreeView
+class KNVTHomeOutlineView : public QTreeView, public knvt::AccessibleItemView
 {
     Q_OBJECT
 
@@ -21,6 +23,13 @@ public:
 
     // Whether the press that began the current click landed on the one entry already chosen.
     bool pressedChosenEntry() const { return m_pressedChosenEntry; }
+
+    // ---- knvt::AccessibleItemView: the list "Home", a tree whose sections open and close; a shared entry's sharing
+    // button is the entry's Sharing Settings action ------------------------------------------------------------
+    QString accessibleListName() const override;
+    QAccessible::Role accessibleListRole() const override { return QAccessible::Tree; }
+    QStringList accessibleActionNames(const QModelIndex &row) const override;
+    void performAccessibleAction(const QModelIndex &row, const QString &name) override;
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

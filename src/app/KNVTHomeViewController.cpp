@@ -6,6 +6,8 @@
 #include "app/KNVTHomeViewControllerDelegate.h"
 #include "app/WindowFactory.h"
 
+#include "lists/RowPainting.h"
+
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTag.h"
@@ -39,10 +41,13 @@ public:
     KNVTSourceListTableCellView *rowDelegate() const { return m_row; }
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        if (index.data(knvt::HomeModel::IsSectionRole).toBool())
+        if (index.data(knvt::HomeModel::IsSectionRole).toBool()) {
             m_section->paint(painter, option, index);
-        else
+            // An entry's background is the style's, with its focus frame; a section header paints its own band.
+            knvt::drawRowFocus(*painter, option);
+        } else {
             m_row->paint(painter, option, index);
+        }
     }
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {

@@ -272,6 +272,7 @@ QMenu *KNVTHomeViewController::menuForEvent(QWidget *parent)
         add(knvt::Command::Edit);
         knvt::addSeperatorItem(menu);
         add(knvt::Command::Delete);
+        menu->setAccessibleName(tag->title());
         return menu;
     }
     if (list->isCollaborative())
@@ -308,6 +309,8 @@ QMenu *KNVTHomeViewController::menuForEvent(QWidget *parent)
         delete menu;
         return nullptr;
     }
+    // A screen reader names the menu after the entry it acts on.
+    menu->setAccessibleName(list->title());
     return menu;
 }
 

@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -64,7 +65,7 @@ void place(QWidget *child, QWidget *containerView)
 KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDelegate *delegate) : m_delegate(delegate)
 {
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(QStringLiteral("Quillvane"));
+    setWindowTitle(tr("Quillvane"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     using knvt::Command;
     m_actions = new knvt::ActionSet(this,
@@ -332,9 +333,7 @@ void KNVTMainWindowController::taskStoreItemsViewControllerSelectionDidChange(KN
                 m_taskViewController->setTask(task);
             } else {
                 m_taskViewController = knvt::WindowFactory::shared().taskViewController(task);
-                m_taskViewController->tabHandler = [this](bool next) {
-                    focus(next ? static_cast<QWidget *>(m_homeViewController->outlineView()) : currentListView());
-                };
+                m_taskViewController->tabHandler = [this](bool next) { moveFocus(taskTableView(), next); };
                 place(m_taskViewController->view(), m_rightSplitContainerView);
             }
         }
@@ -408,35 +407,144 @@ QWidget *KNVTMainWindowController::taskTableView() const
     return m_taskViewController && m_taskViewController->task() ? m_taskViewController->tableView() : nullptr;
 }
 
-void KNVTMainWindowController::focus(QWidget *widget)
+void KNVTMainWindowController::focus(QWidget *widget, Qt::FocusReason reason)
 {
     if (widget)
-        widget->setFocus(Qt::TabFocusReason);
+        widget->setFocus(reason);
+}
+
+namespace {
+
+bool takesTabFocus(const QWidget *widget)
+{
+    return widget && widget->isVisible() && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus);
+}
+
+// The member of `widgets` that is `widget` or holds it, or -1.
+qsizetype indexHolding(const QList<QWidget *> &widgets, const QWidget *widget)
+{
+    for (qsizetype i = 0; i < widgets.size(); ++i)
+        if (widget && (widgets[i] == widget || widgets[i]->isAncestorOf(widget)))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+QList<QWidget *> KNVTMainWindowController::focusChain() const
+{
+    QList<QWidget *> chain;
+    if (m_toolbar) {
+        const QList<QAction *> items = m_toolbar->actions();
+        for (QAction *item : items)
+            if (QWidget *widget = m_toolbar->widgetForAction(item); takesTabFocus(widget))
+                chain << widget;
+    }
+    if (m_homeViewController) {
+        chain << m_homeViewController->outlineView();
+        if (QWidget *add = m_homeViewController->addPopUpButton(); takesTabFocus(add))
+            chain << add;
+    }
+    if (QWidget *list = currentListView())
+        chain << list;
+    if (QWidget *task = taskTableView(); task && task->isVisible())
+        chain << task;
+    return chain;
+}
+
+QList<QWidget *> KNVTMainWindowController::focusPanes() const
+{
+    QList<QWidget *> panes;
+    panes << m_searchField;
+    if (m_homeViewController)
+        panes << m_homeViewController->outlineView();
+    if (QWidget *list = currentListView())
+        panes << list;
+    if (QWidget *task = taskTableView(); task && task->isVisible())
+        panes << task;
+    return panes;
+}
+
+void KNVTMainWindowController::moveFocus(QWidget *from, bool next)
+{
+    const QList<QWidget *> chain = focusChain();
+    if (chain.isEmpty())
+        return;
+    const qsizetype at = indexHolding(chain, from);
+    const qsizetype count = chain.size();
+    const qsizetype to = at < 0 ? (next ? 0 : count - 1) : (at + (next ? 1 : count - 1)) % count;
+    focus(chain[to], next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
+void KNVTMainWindowController::moveFocusToPane(bool next)
+{
+    const QList<QWidget *> panes = focusPanes();
+    if (panes.isEmpty())
+        return;
+    QWidget *focused = focusWidget();
+    // A toolbar button belongs to the search field's pane, the button under the home list to the home list's.
+    qsizetype at = -1;
+    if (focused && m_toolbar && m_toolbar->isAncestorOf(focused))
+        at = 0;
+    else if (focused && m_homeViewController && m_homeViewController->view()->isAncestorOf(focused))
+        at = panes.indexOf(m_homeViewController->outlineView());
+    else
+        at = indexHolding(panes, focused);
+    const qsizetype count = panes.size();
+    const qsizetype to = at < 0 ? (next ? 0 : count - 1) : (at + (next ? 1 : count - 1)) % count;
+    focus(panes[to], Qt::OtherFocusReason);
+}
+
+bool KNVTMainWindowController::focusNextPrevChild(bool next)
+{
+    // Tab in a control that leaves it to its window: the toolbar's buttons, the search field, the home list's button.
+    moveFocus(focusWidget(), next);
+    return true;
+}
+
+void KNVTMainWindowController::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F6 && !(event->modifiers() & ~Qt::ShiftModifier & ~Qt::KeypadModifier)) {
+        moveFocusToPane(!event->modifiers().testFlag(Qt::ShiftModifier));
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool KNVTMainWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    // Escape in the search field ends the search: the field empties, which brings back the list shown before it,
+    // and the keyboard goes to that list.
+    if (watched == m_searchField && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_searchField->text().isEmpty()) {
+        m_searchField->clear();
+        focus(currentListView(), Qt::OtherFocusReason);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 bool KNVTMainWindowController::homeViewControllerShouldInsertTab(KNVTHomeViewController *)
 {
-    focus(currentListView());
+    moveFocus(m_homeViewController->outlineView(), true);
     return false;
 }
 
 bool KNVTMainWindowController::homeViewControllerShouldInsertBacktab(KNVTHomeViewController *)
 {
-    QWidget *table = taskTableView();
-    focus(table ? table : currentListView());
+    moveFocus(m_homeViewController->outlineView(), false);
     return false;
 }
 
 bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertTab(KNVTTaskStoreItemsViewController *)
 {
-    QWidget *table = taskTableView();
-    focus(table ? table : static_cast<QWidget *>(m_homeViewController->outlineView()));
+    moveFocus(currentListView(), true);
     return false;
 }
 
 bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertBacktab(KNVTTaskStoreItemsViewController *)
 {
-    focus(m_homeViewController->outlineView());
+    moveFocus(currentListView(), false);
     return false;
 }
 

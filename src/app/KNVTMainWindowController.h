@@ -135,10 +135,20 @@ public:
     // ---- Focus cycle -------------------------------------------------------------------------------------------
     QWidget *currentListView() const;
     QWidget *taskTableView() const;
+    // The controls Tab visits, in the order they stand in the window: the toolbar's buttons that can be used now and
+    // its search field, the home list and the button under it, the centre list, and the shown task. Back-tab visits
+    // them the other way round; both wrap around.
+    QList<QWidget *> focusChain() const;
+    // The panes F6 visits (Shift+F6 the other way round), each by the control that takes the focus: the search field,
+    // the home list, the centre list and the shown task.
+    QList<QWidget *> focusPanes() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Route
@@ -168,7 +178,11 @@ private:
     // Where the edit popover of the shown task stands: next to `source` (a toolbar button), else at the selected row
     // of the centre list while it shows, else at the toolbar's Edit button. nullptr: no place for a popover.
     QWidget *editAnchor(QWidget *source, QRect *rect) const;
-    void focus(QWidget *widget);
+    void focus(QWidget *widget, Qt::FocusReason reason = Qt::TabFocusReason);
+    // Tab (`next`) or Back-tab from `from`: the neighbour in the focus chain.
+    void moveFocus(QWidget *from, bool next);
+    // F6 or Shift+F6: the first control of the neighbouring pane.
+    void moveFocusToPane(bool next);
     // The anchor of a popover opened by `sender`, or nullptr when the sender is no widget.
     static QWidget *anchorFor(QObject *sender);
 

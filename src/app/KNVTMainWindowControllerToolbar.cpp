@@ -95,6 +95,10 @@ void KNVTMainWindowController::buildToolbar()
     m_searchField->setPlaceholderText(tr("Search"));
     m_searchField->setAccessibleName(tr("Search"));
     m_searchField->setClearButtonEnabled(true);
+    // The field's own button that empties it.
+    for (QToolButton *clear : m_searchField->findChildren<QToolButton *>())
+        clear->setAccessibleName(tr("Clear Search"));
+    m_searchField->installEventFilter(this);
     m_searchField->setFixedWidth(220);
     m_toolbar->addWidget(m_searchField);
     connect(m_searchField, &QLineEdit::textChanged, this, &KNVTMainWindowController::searchTextDidChange);
@@ -107,6 +111,8 @@ void KNVTMainWindowController::buildMenuBar()
     auto menu = [this, bar](const QString &title, const char *name, std::initializer_list<Command> commands) {
         QMenu *made = bar->addMenu(title);
         made->setObjectName(QString::fromLatin1(name));
+        // What a screen reader calls the menu when it opens.
+        made->setAccessibleName(title);
         made->setSeparatorsCollapsible(false);
         for (Command command : commands)
             made->addAction(m_actions->action(command));

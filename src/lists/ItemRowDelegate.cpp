@@ -4,6 +4,7 @@
 #include "lists/KNVTAreaTableCellView.h"
 #include "lists/KNVTProjectTableCellView.h"
 #include "lists/KNVTTaskTableCellView.h"
+#include "lists/RowPainting.h"
 
 #include "uikit/KNVTTableViewGroupRowView.h"
 
@@ -38,6 +39,7 @@ QStyledItemDelegate *ItemRowDelegate::delegateFor(const QModelIndex &index) cons
 void ItemRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     delegateFor(index)->paint(painter, option, index);
+    drawRowFocus(*painter, option);
 }
 
 QSize ItemRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const

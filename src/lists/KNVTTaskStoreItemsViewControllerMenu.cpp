@@ -1,10 +1,12 @@
 #include "lists/KNVTTaskStoreItemsViewController.h"
 
 #include "lists/KNVTMainWindowServices.h"
+#include "lists/MenuItemText.h"
 #include "lists/MoveMenu.h"
 
 #include "store/KNVTTaskStore.h"
 
+#include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskListCollaborator.h"
 #include "model/KNVTCDUser.h"
@@ -106,6 +108,12 @@ QMenu *KNVTTaskStoreItemsViewController::menuForEvent(QWidget *parent)
         menu->addSeparator();
         add(Command::MoveTo);
     }
+    // A screen reader names the menu after what it acts on.
+    const qsizetype count = qsizetype(tasks.size() + lists.size());
+    if (count == 1)
+        menu->setAccessibleName(tasks.empty() ? lists.front()->title() : tasks.front()->title());
+    else
+        menu->setAccessibleName(tr("%1 Selected Items").arg(count));
     return menu;
 }
 
@@ -237,5 +245,5 @@ void KNVTTaskStoreItemsViewController::fillAssignMenu(QMenu &menu)
     menu.addSeparator();
     for (KNVTCDTaskListCollaborator *collaborator : common->activeTaskListCollaborators())
         if (KNVTCDUser *user = collaborator->user())
-            add(user->extendedDisplayName(), user->uri(), true);
+            add(knvt::menuItemText(user->extendedDisplayName()), user->uri(), true);
 }

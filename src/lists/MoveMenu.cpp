@@ -1,6 +1,7 @@
 #include "lists/MoveMenu.h"
 
 #include "lists/KNVTTaskStoreItemsViewController.h"
+#include "lists/MenuItemText.h"
 
 #include "store/KNVTTaskStore.h"
 
@@ -41,7 +42,7 @@ void addLists(QMenu *menu, KNVTTaskStoreItemsViewController &list, std::vector<K
     const QIcon icon = templateImageFromMainBundleWithName(QStringLiteral("SL_TaskListTemplate"));
     QPointer<KNVTTaskStoreItemsViewController> target(&list);
     for (KNVTCDTaskList *taskList : lists) {
-        QAction *item = menu->addAction(icon, taskList->title());
+        QAction *item = menu->addAction(icon, menuItemText(taskList->title()));
         const QUrl uri = taskList->uri();
         item->setData(uri);
         // The list is not asked when the selection cannot move at all.

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace knvt {
 
@@ -22,6 +24,22 @@ void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, co
     } else if (backgroundColor.isValid()) {
         painter.fillRect(option.rect, backgroundColor);
     }
+}
+
+void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option)
+{
+    if (!option.state.testFlag(QStyle::State_HasFocus))
+        return;
+    QStyleOptionFocusRect focus;
+    focus.QStyleOption::operator=(option);
+    focus.state |= QStyle::State_KeyboardFocusChange;
+    const QPalette::ColorGroup group =
+        option.state.testFlag(QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    focus.backgroundColor = option.palette.color(
+        group, option.state.testFlag(QStyle::State_Selected) ? QPalette::Highlight : QPalette::Base);
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, widget);
 }
 
 void drawRowCheckBox(QPainter &painter, const QStyleOptionViewItem &option, const QRectF &frame, int state,

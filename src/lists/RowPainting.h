@@ -17,6 +17,10 @@ bool isEmphasized(const QStyleOptionViewItem &option);
 // The highlight of a selected row, else the row's own background colour.
 void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, const QColor &backgroundColor);
 
+// The keyboard's place in a focused list, drawn the style's way around the row (with the style's own colours), so
+// that a painted row shows where the arrow keys stand as any other list does.
+void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option);
+
 // The completion box of a task or project row at `frame` (row coordinates). On the emphasized highlight the box is
 // white, its tick or cross in the highlight's colour, so that neither the tint nor the grey of a box I may not use
 // disappears into the highlight; a box I may not use is then a fainter white.

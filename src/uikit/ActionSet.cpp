@@ -1,5 +1,7 @@
 #include "uikit/ActionSet.h"
 
+#include "uikit/MenuItemAccessible.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -41,12 +43,13 @@ const CommandSpec kCommands[] = {
     {Command::People, "peopleAction", QT_TRANSLATE_NOOP("ActionSet", "People"), nullptr, {}},
     {Command::Preferences, "preferencesAction", QT_TRANSLATE_NOOP("ActionSet", "Preferences"), nullptr, {}},
     {Command::ContactUs, "contactUsAction", QT_TRANSLATE_NOOP("ActionSet", "Contact Us"), nullptr, {}},
-    // The Backspace key is what a Mac keyboard calls Delete; the Delete key itself is taken as well.
+    // The Backspace key is what a Mac keyboard calls Delete; the Delete key itself is taken as well, also alone (a
+    // text field keeps its own Delete).
     {Command::Delete,
      "deleteAction",
      QT_TRANSLATE_NOOP("ActionSet", "Delete"),
      nullptr,
-     {"Ctrl+Backspace", "Ctrl+Del"}},
+     {"Ctrl+Backspace", "Ctrl+Del", "Del"}},
     {Command::Duplicate, "duplicateAction", QT_TRANSLATE_NOOP("ActionSet", "Duplicate"), nullptr, {"Ctrl+D"}},
     {Command::SelectNext, "selectNextAction", QT_TRANSLATE_NOOP("ActionSet", "Select Next"), nullptr, {}},
     {Command::SelectPrevious, "selectPreviousAction", QT_TRANSLATE_NOOP("ActionSet", "Select Previous"), nullptr, {}},
@@ -158,6 +161,8 @@ private:
 
 ActionSet::ActionSet(QWidget *window, std::initializer_list<Command> commands) : QObject(window), m_window(window)
 {
+    // The actions stand in several menus at once; each is read in the menu that shows it.
+    MenuItemAccessible::install();
     for (Command command : commands) {
         const CommandSpec &entry = spec(command);
         Entry made;
@@ -166,6 +171,8 @@ ActionSet::ActionSet(QWidget *window, std::initializer_list<Command> commands) :
             made.menu->setObjectName(
                 QString::fromLatin1(entry.objectName).replace(QStringLiteral("Action"), QStringLiteral("Menu")));
             made.menu->setSeparatorsCollapsible(false);
+            // What a screen reader calls the menu when it opens.
+            made.menu->setAccessibleName(translated(entry.title));
             made.action = made.menu->menuAction();
             validateBeforeShowing(made.menu);
         } else {

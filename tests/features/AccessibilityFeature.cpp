@@ -1,4 +1,5 @@
-// Painted rows and toolbar buttons stay readable by assistive technology.
+// The main window as a screen reader reads it: the lists by their names and empty texts, the painted rows by their
+// texts, boxes and buttons, every control by its name, and menus that stay whole however often they are rebuilt.
 
 #include "AppDriver.h"
 
@@ -17,6 +18,22 @@ using knvt::features::AppDriver;
 
 namespace {
 
+class AccessibilityFeature : public ::testing::Test
+{
+protected:
+    AppDriver app;
+    QDateTime now() const { return AppDriver::defaultNow(); }
+};
+
+const QStringList kMenuBar{
+    "File: New Task, New Project, New Area, New Tag, Print, Close, Quit",
+    "Edit: Delete, Duplicate, Select Next, Select Previous",
+    "Items: Move To Today, Remove From Today, Move To Someday, Remove From Someday, Schedule, Mark, Detach from Task "
+    "List",
+    "View: Toggle Full Screen",
+    "Window: People, Preferences",
+    "Help: Contact Us"};
+
 QStringList names(QAccessibleInterface *interface)
 {
     QStringList out;
@@ -30,9 +47,8 @@ QStringList names(QAccessibleInterface *interface)
 
 } // namespace
 
-TEST(AccessibilityFeature, RowsReadWhatTheyShowAndToolbarButtonsHaveNames)
+TEST_F(AccessibilityFeature, RowsReadWhatTheyShowAndToolbarButtonsHaveNames)
 {
-    AppDriver app;
     app.givenTask(QStringLiteral("Pay rent"), {.due = AppDriver::defaultNow().addDays(-1)});
     app.givenTask(QStringLiteral("Call Ann"), {.completed = true});
     app.launch();
@@ -49,4 +65,89 @@ TEST(AccessibilityFeature, RowsReadWhatTheyShowAndToolbarButtonsHaveNames)
         ASSERT_NE(interface, nullptr);
         EXPECT_FALSE(interface->text(QAccessible::Name).isEmpty()) << name;
     }
+}
+
+TEST_F(AccessibilityFeature, TheCentreListReadsItsNameItsRowsWithTheirBoxesAndWhyItIsEmpty)
+{
+    app.givenTask(QStringLiteral("Pay rent"), {.due = now().addDays(-1), .notes = QStringLiteral("Before Friday")});
+    app.givenTask(QStringLiteral("Water the ferns"), {.start = now().addSecs(-3600)});
+    app.givenTask(QStringLiteral("Call Ann"), {.completed = true});
+    app.givenTask(QStringLiteral("Skip the party"))->markAsCancelled();
+    app.saveGivens();
+    app.launch();
+    EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Inbox"));
+    EXPECT_EQ(app.centreAsRead(),
+              (QStringList{"Incomplete", "Pay rent, due Mar 3, overdue (not checked) - Before Friday [Toggle]",
+                           "Water the ferns (not checked) - Today [Toggle]", "Completed",
+                           "Call Ann, completed (checked) [Toggle]", "Skip the party, cancelled (mixed) [Toggle]"}));
+
+    // The box read as the toggle action does what a click on it does.
+    app.doCentreRowAction(QStringLiteral("Pay rent"), QStringLiteral("Toggle"));
+    EXPECT_TRUE(app.centreAsRead().contains(QStringLiteral("Pay rent, completed (checked) - Before Friday [Toggle]")))
+        << app.centreAsRead().join('\n').toStdString();
+
+    app.selectHome(QStringLiteral("Someday"));
+    EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Someday: No Tasks"));
+    EXPECT_TRUE(app.centreAsRead().isEmpty());
+    app.typeInSearch(QStringLiteral("qqq"));
+    EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Search Results: No Results"));
+    app.typeInSearch(QString());
+    app.typeInSearch(QStringLiteral("ferns"));
+    EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Search Results"));
+}
+
+TEST_F(AccessibilityFeature, TheHomeListReadsItsEntriesWithTheirCountsAndAProjectsListByItsTitle)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenSharedProject(QStringLiteral("Club"), {.members = {QStringLiteral("Ann")}});
+    app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.givenTask(QStringLiteral("Pay rent"));
+    const QStringList home = app.homeAsRead();
+    ASSERT_FALSE(home.isEmpty());
+    EXPECT_EQ(home.first(), QStringLiteral("Home"));
+    EXPECT_TRUE(home.contains(QStringLiteral("Inbox, 1"))) << home.join('\n').toStdString();
+    EXPECT_TRUE(home.contains(QStringLiteral("Club - Shared [Sharing Setting...]"))) << home.join('\n').toStdString();
+    app.selectHome(QStringLiteral("Garden"));
+    EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Garden"));
+}
+
+TEST_F(AccessibilityFeature, EveryControlOfTheMainWindowIsNamedAndTheMenuBarStaysWholeAcrossSigningOut)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"));
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    EXPECT_EQ(app.mainWindowUnreadable(), QStringList());
+    EXPECT_EQ(app.menuBarAsRead(), kMenuBar);
+
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    app.answerAlert(QStringLiteral("Sign Out"));
+    app.clickButton(QStringLiteral("signOutButton"));
+    ASSERT_FALSE(app.store().isConfigured());
+    EXPECT_EQ(app.menuBarAsRead(), kMenuBar);
+    EXPECT_EQ(app.mainWindowUnreadable(), QStringList());
+    app.givenTask(QStringLiteral("Buy stamps"));
+    app.selectRows({QStringLiteral("Buy stamps")});
+    EXPECT_EQ(app.mainWindowUnreadable(), QStringList());
+}
+
+TEST_F(AccessibilityFeature, AContextMenuReadAndClosedLeavesTheMenuBarReadableAndReadsItselfWhereItStands)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.openContextMenu(QStringLiteral("Pay rent"));
+    EXPECT_EQ(app.openMenuAsRead(),
+              QStringLiteral("Pay rent: Move To Today, Move To Someday, Schedule, Mark, Open, "
+                             "Edit, Duplicate, Delete, Move To"));
+    app.closeMenus();
+    EXPECT_EQ(app.menuBarAsRead(), kMenuBar) << "the entries the context menu showed are still the menu bar's";
+
+    // Read in the menu bar first, the same entries read as shown in the next context menu.
+    app.openContextMenu(QStringLiteral("Pay rent"));
+    EXPECT_EQ(app.openMenuAsRead(),
+              QStringLiteral("Pay rent: Move To Today, Move To Someday, Schedule, Mark, Open, "
+                             "Edit, Duplicate, Delete, Move To"));
+    app.closeMenus();
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.openHomeContextMenu(QStringLiteral("Inbox"));
+    EXPECT_EQ(app.openMenuAsRead(), QString()) << "a focus list has no menu";
 }

@@ -38,6 +38,7 @@
 #include "hotkeys/ShortcutStrings.h"
 #include "hotkeys/X11HotKeyBackend.h"
 #include "hotkeys/X11KeyboardLayout.h"
+#include "support/AccessibleTreeAudit.h"
 #include "support/FakeGlobalShortcutsPortal.h"
 #include "support/FakeSystemEvents.h"
 #include "support/FakeWallClockAlarm.h"
@@ -52,6 +53,8 @@
 #include "uikit/KNVTSourceListTableCellView.h"
 #include "uikit/Popover.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDBusConnection>
@@ -509,10 +512,25 @@ void AppDriver::givenNow(const QDateTime &now)
 
 namespace {
 
+// A text as the user sees it: nothing of the invisible characters a text may carry (the screenshot audit marks every
+// translated text with one).
+QString seenText(const QString &text)
+{
+    QString shown = text;
+    shown.remove(QChar(0x2060));
+    return shown;
+}
+
+// A menu item's text as the user sees it: "&&" as one "&", its mnemonic mark left out.
+QString seen(const QString &text)
+{
+    return seenText(knvt::test::shownMenuText(text));
+}
+
 QAction *findAction(const QList<QAction *> &actions, const QString &text)
 {
     for (QAction *action : actions)
-        if (!action->isSeparator() && action->isVisible() && action->text() == text)
+        if (!action->isSeparator() && action->isVisible() && seen(action->text()) == text)
             return action;
     return nullptr;
 }
@@ -531,7 +549,7 @@ QModelIndex AppDriver::findHomeIndex(const QString &name)
         const QModelIndex section = model->index(s, 0);
         for (int r = 0; r < model->rowCount(section); ++r) {
             const QModelIndex index = model->index(r, 0, section);
-            if (index.data().toString() == name)
+            if (seenText(index.data().toString()) == name)
                 return index;
         }
     }
@@ -702,10 +720,15 @@ void AppDriver::pressAtOnce(const QString &keys)
 void AppDriver::typeInSearch(const QString &text)
 {
     QLineEdit *field = mainWindow().searchField();
-    if (text.isEmpty())
-        field->clear();
-    else
+    // A click into the field gives it the keyboard; an empty text is typed by selecting all and deleting it.
+    mainWindow().activateWindow();
+    QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(field->width() / 3, field->height() / 2));
+    if (text.isEmpty()) {
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Backspace);
+    } else {
         QTest::keyClicks(field, text);
+    }
     settle();
 }
 
@@ -801,7 +824,7 @@ QMenu *AppDriver::openMenuBarMenu(const QString &title)
     main.activateWindow();
     QMenuBar *bar = main.menuBar();
     for (QAction *top : bar->actions()) {
-        if (top->text() != title || !top->menu())
+        if (seen(top->text()) != title || !top->menu())
             continue;
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
         QMenu *menu = top->menu();
@@ -824,7 +847,7 @@ void AppDriver::chooseMenu(const QString &menu, const QString &item)
     }
     for (QAction *action : opened->actions())
         if (action->menu() && action->isVisible() && findAction(action->menu()->actions(), item)) {
-            choose({action->text(), item});
+            choose({seen(action->text()), item});
             return;
         }
     closeMenus();
@@ -1104,6 +1127,12 @@ QString AppDriver::focusedPane()
         return QStringLiteral("list");
     if (focused == main.taskTableView())
         return QStringLiteral("task");
+    if (focused == main.searchField())
+        return QStringLiteral("search");
+    if (focused == main.homeViewController()->addPopUpButton())
+        return QStringLiteral("add");
+    if (auto *button = qobject_cast<QToolButton *>(focused); button && main.toolbar()->isAncestorOf(button))
+        return QStringLiteral("toolbar ") + seenText(button->accessibleName());
     return {};
 }
 
@@ -1136,8 +1165,8 @@ AppDriver::MenuItemState AppDriver::menuItem(const QString &menu, const QString 
             if (action->menu())
                 actions << action->menu()->actions();
         for (QAction *action : actions)
-            if (!action->isSeparator() && action->text() == item) {
-                state = {action->text(), action->shortcut().toString(), action->isEnabled(), action->isVisible()};
+            if (!action->isSeparator() && seen(action->text()) == item) {
+                state = {seen(action->text()), action->shortcut().toString(), action->isEnabled(), action->isVisible()};
                 found = true;
                 break;
             }
@@ -1158,6 +1187,140 @@ QStringList AppDriver::toolbarMoveMenu()
     settle();
     QMenu *menu = mainWindow().moveMenu();
     return menu ? knvt::test::menuLines(*menu) : QStringList();
+}
+
+namespace {
+
+QString boxWord(const QAccessible::State &state)
+{
+    if (!state.checkable)
+        return QString();
+    return state.checkStateMixed ? QStringLiteral(" (mixed)")
+        : state.checked          ? QStringLiteral(" (checked)")
+                                 : QStringLiteral(" (not checked)");
+}
+
+// The rows of a list as a screen reader reads them (the hidden column header left out).
+QStringList rowsAsRead(QAccessibleInterface *list)
+{
+    QStringList lines;
+    if (!list)
+        return lines;
+    for (int i = 0; i < list->childCount(); ++i) {
+        QAccessibleInterface *row = list->child(i);
+        if (!row || !row->isValid() || row->state().invisible || row->role() == QAccessible::ColumnHeader)
+            continue;
+        QString line = row->text(QAccessible::Name) + boxWord(row->state());
+        if (const QString description = row->text(QAccessible::Description); !description.isEmpty())
+            line += QStringLiteral(" - ") + description;
+        if (QAccessibleActionInterface *actions = row->actionInterface(); actions && !actions->actionNames().isEmpty())
+            line += QStringLiteral(" [%1]").arg(actions->actionNames().join(QStringLiteral(", ")));
+        lines << line;
+    }
+    return lines;
+}
+
+// The entries of a menu that a screen reader can read: valid, named, separators left out.
+QStringList entriesAsRead(QAccessibleInterface *menu, bool markHidden)
+{
+    QStringList entries;
+    if (!menu)
+        return entries;
+    for (int i = 0; i < menu->childCount(); ++i) {
+        QAccessibleInterface *entry = menu->child(i);
+        if (!entry || !entry->isValid() || entry->role() == QAccessible::Separator
+            || entry->text(QAccessible::Name).isEmpty())
+            continue;
+        QString line = entry->text(QAccessible::Name);
+        if (markHidden && entry->state().invisible)
+            line += QStringLiteral(" (hidden)");
+        entries << line;
+    }
+    return entries;
+}
+
+} // namespace
+
+QString AppDriver::centreListAsRead()
+{
+    settle();
+    QAbstractItemView *view = centreView();
+    QAccessibleInterface *list = view ? QAccessible::queryAccessibleInterface(view) : nullptr;
+    if (!list)
+        return {};
+    const QString description = list->text(QAccessible::Description);
+    return description.isEmpty() ? list->text(QAccessible::Name)
+                                 : QStringLiteral("%1: %2").arg(list->text(QAccessible::Name), description);
+}
+
+QStringList AppDriver::centreAsRead()
+{
+    settle();
+    QAbstractItemView *view = centreView();
+    return rowsAsRead(view ? QAccessible::queryAccessibleInterface(view) : nullptr);
+}
+
+void AppDriver::doCentreRowAction(const QString &rowName, const QString &action)
+{
+    QAbstractItemView *view = centreView();
+    QAccessibleInterface *list = view ? QAccessible::queryAccessibleInterface(view) : nullptr;
+    ASSERT_NE(list, nullptr) << "no centre list";
+    for (int i = 0; i < list->childCount(); ++i) {
+        QAccessibleInterface *row = list->child(i);
+        if (!row || !row->text(QAccessible::Name).startsWith(rowName))
+            continue;
+        QAccessibleActionInterface *actions = row->actionInterface();
+        ASSERT_TRUE(actions && actions->actionNames().contains(action))
+            << "the row " << rowName.toStdString() << " offers no " << action.toStdString();
+        actions->doAction(action);
+        settle();
+        return;
+    }
+    ADD_FAILURE() << "no row " << rowName.toStdString();
+}
+
+QStringList AppDriver::homeAsRead()
+{
+    settle();
+    QAccessibleInterface *list =
+        QAccessible::queryAccessibleInterface(mainWindow().homeViewController()->outlineView());
+    if (!list)
+        return {};
+    return QStringList{list->text(QAccessible::Name)} + rowsAsRead(list);
+}
+
+QStringList AppDriver::menuBarAsRead()
+{
+    settle();
+    QStringList lines;
+    QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(mainWindow().menuBar());
+    if (!bar)
+        return lines;
+    for (int i = 0; i < bar->childCount(); ++i) {
+        QAccessibleInterface *item = bar->child(i);
+        if (!item || !item->isValid())
+            continue;
+        lines << QStringLiteral("%1: %2").arg(
+            item->text(QAccessible::Name),
+            entriesAsRead(item->childCount() > 0 ? item->child(0) : nullptr, false).join(QStringLiteral(", ")));
+    }
+    return lines;
+}
+
+QString AppDriver::openMenuAsRead()
+{
+    auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QAccessibleInterface *menu = popup ? QAccessible::queryAccessibleInterface(popup) : nullptr;
+    if (!menu)
+        return {};
+    return QStringLiteral("%1: %2").arg(menu->text(QAccessible::Name),
+                                        entriesAsRead(menu, true).join(QStringLiteral(", ")));
+}
+
+QStringList AppDriver::mainWindowUnreadable()
+{
+    settle();
+    return knvt::test::AccessibleTreeAudit::problems(&mainWindow());
 }
 
 QStringList AppDriver::alertsShown()

@@ -307,7 +307,8 @@ public:
     QString selectedHome();
     // The shown task's title, or the placeholder's text.
     QString rightPane();
-    // Where the keyboard focus is: "home", "list", "task" or "" for anywhere else.
+    // Where the keyboard focus is: "home", "add" (the button under the home list), "list", "task", "search", "toolbar
+    // <button>" ("toolbar New Task"), or "" for anywhere else.
     QString focusedPane();
     // The sync status line under the home list: "Syncing", "Synced <date>" or "" when it shows nothing.
     QString syncStatus();
@@ -325,6 +326,24 @@ public:
     QStringList contextMenu();
     // The menu of the toolbar's Move button, as lines like the context menu's.
     QStringList toolbarMoveMenu();
+    // ---- What a screen reader reads (QAccessible) ----
+    // The centre list: "<name>" and, when it has one, ": <description>" ("Today: No Tasks").
+    QString centreListAsRead();
+    // Its rows top to bottom, a line a row: the row's name, "(checked)", "(not checked)" or "(mixed)" for its box,
+    // " - <description>" when it has one, its actions in brackets.
+    QStringList centreAsRead();
+    // Does the action of that name of the centre row whose name begins with `row`, as a screen reader does.
+    void doCentreRowAction(const QString &row, const QString &action);
+    // The home list: "<name>" and its entries a line each, as the centre list's rows.
+    QStringList homeAsRead();
+    // The menu bar's menus as a screen reader finds them, a line a menu: "File: New Task, New Project, ..." (the
+    // entries it can read: valid and named).
+    QStringList menuBarAsRead();
+    // The menu open now as a screen reader finds it: "<menu name>: <entry>, <entry>" with "(hidden)" after entries
+    // it is told are not shown; empty when none is open.
+    QString openMenuAsRead();
+    // What a screen reader cannot read in the main window (knvt::test::AccessibleTreeAudit), a line a problem.
+    QStringList mainWindowUnreadable();
     // "<title> / <message> [<buttons>]" of every alert asked so far.
     QStringList alertsShown();
     int beeps() const;

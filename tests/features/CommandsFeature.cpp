@@ -17,6 +17,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QLineEdit>
 #include <QScreen>
 #include <QSet>
 #include <QToolButton>
@@ -261,6 +262,39 @@ TEST_F(CommandsFeature, DeleteWithTheHomeListFocusedAsksAboutTheProjectAndNeverT
     EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden")));
 }
 
+TEST_F(CommandsFeature, TheDeleteKeyAloneDeletesTheFocusedListsSelectionWithTheSameQuestionAndTypesInTheSearchField)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenTask(QStringLiteral("Buy stamps"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.answerAlert(QStringLiteral("Cancel"));
+    app.press(QStringLiteral("Ctrl+Backspace"));
+    app.answerAlert(QStringLiteral("Delete"));
+    app.press(QStringLiteral("Del"));
+    app.settle();
+    ASSERT_EQ(app.alertsShown().size(), 2);
+    EXPECT_EQ(app.alertsShown()[1], app.alertsShown()[0]) << "the same question as Ctrl+Backspace";
+    EXPECT_FALSE(taskExists(QStringLiteral("Pay rent")));
+    EXPECT_TRUE(taskExists(QStringLiteral("Buy stamps")));
+
+    // In the home list, the project.
+    app.selectHome(QStringLiteral("Garden"));
+    app.clickIntoHomeList();
+    app.answerAlert(QStringLiteral("Cancel"));
+    app.press(QStringLiteral("Del"));
+    EXPECT_EQ(app.alertsShown().last(),
+              QStringLiteral("Delete Project / This action cannot be undone. [Delete, Cancel]"));
+
+    // In the search field the key deletes a letter, nothing else.
+    app.typeInSearch(QStringLiteral("stampsx"));
+    app.press(QStringLiteral("Left"));
+    app.press(QStringLiteral("Del"));
+    EXPECT_EQ(app.mainWindow().searchField()->text(), QStringLiteral("stamps"));
+    EXPECT_EQ(app.alertsShown().size(), 3);
+    EXPECT_TRUE(taskExists(QStringLiteral("Buy stamps")));
+}
+
 TEST_F(CommandsFeature, WithAFocusListFocusedTheMenuBarOffersNothingToDeleteAndTheKeysLeaveTheCentreAlone)
 {
     app.givenDefault(suppressionKey(), true);
@@ -274,7 +308,7 @@ TEST_F(CommandsFeature, WithAFocusListFocusedTheMenuBarOffersNothingToDeleteAndT
     EXPECT_FALSE(app.menuItem(QStringLiteral("Edit"), QStringLiteral("Duplicate")).enabled);
     EXPECT_FALSE(app.menuItem(QStringLiteral("Items"), QStringLiteral("Move To Today")).enabled);
     EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Delete")));
-    for (const char *keys : {"Ctrl+Backspace", "Ctrl+Del", "Ctrl+T", "Ctrl+D", "Ctrl+."})
+    for (const char *keys : {"Ctrl+Backspace", "Ctrl+Del", "Del", "Ctrl+T", "Ctrl+D", "Ctrl+."})
         app.press(QString::fromLatin1(keys));
     app.settle();
     EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Pay rent"}));

@@ -101,7 +101,7 @@ TEST_F(MainWindowFeature, TypingInTheSearchFieldBuildsASearchListPerChangeAndCle
     EXPECT_EQ(app.centreRows().filter(QStringLiteral("Pay rent")).size(), 1);
 }
 
-TEST_F(MainWindowFeature, TabAndBacktabCycleThroughTheThreePanes)
+TEST_F(MainWindowFeature, TabAndBacktabCycleThroughTheToolbarTheSearchFieldAndThePanes)
 {
     app.givenTask(QStringLiteral("Pay rent"));
     app.selectRows({QStringLiteral("Pay rent")});
@@ -112,14 +112,22 @@ TEST_F(MainWindowFeature, TabAndBacktabCycleThroughTheThreePanes)
     ASSERT_NE(task, nullptr);
     app.clickIntoHomeList();
     app.press(QStringLiteral("Tab"));
+    EXPECT_EQ(QApplication::focusWidget(), main.homeViewController()->addPopUpButton()) << "the button under the list";
+    app.press(QStringLiteral("Tab"));
     EXPECT_EQ(QApplication::focusWidget(), list);
     app.press(QStringLiteral("Tab"));
     EXPECT_EQ(QApplication::focusWidget(), task);
+    app.press(QStringLiteral("Tab"));
+    EXPECT_EQ(QApplication::focusWidget(), main.toolbarButton(QStringLiteral("taskButton"))) << "round to the top";
+    app.press(QStringLiteral("Shift+Tab"));
+    EXPECT_EQ(QApplication::focusWidget(), task);
     app.selectRows({QStringLiteral("Pay rent")});
+    app.press(QStringLiteral("Shift+Tab"));
+    EXPECT_EQ(QApplication::focusWidget(), main.homeViewController()->addPopUpButton());
     app.press(QStringLiteral("Shift+Tab"));
     EXPECT_EQ(QApplication::focusWidget(), home);
     app.press(QStringLiteral("Shift+Tab"));
-    EXPECT_EQ(QApplication::focusWidget(), task);
+    EXPECT_EQ(QApplication::focusWidget(), main.searchField());
 }
 
 TEST_F(MainWindowFeature, ANarrowWindowKeepsEveryPaneAtItsMinimum)
@@ -373,36 +381,92 @@ TEST_F(MainWindowFeature, PrintingPrintsTheWholeFocusListOrOnlyTheSelectedTasks)
     EXPECT_FALSE(text.contains(QStringLiteral("Pay rent")));
 }
 
-TEST_F(MainWindowFeature, TabAndShiftTabMoveTheKeyboardFocusRoundTheThreePanes)
+TEST_F(MainWindowFeature, TabAndShiftTabMoveTheKeyboardFocusRoundEveryControlInTheOrderTheyStand)
 {
     app.givenTask(QStringLiteral("Pay rent"));
     app.selectRows({QStringLiteral("Pay rent")});
     app.clickIntoHomeList();
     EXPECT_EQ(app.focusedPane(), QStringLiteral("home"));
+    // The toolbar's buttons that can be used now, left to right; the disabled ones (Notifications, Sync) take no
+    // focus.
+    const QStringList round{"add",           "list",           "task",           "toolbar New Task",
+                            "toolbar Move",  "toolbar Assign", "toolbar Delete", "toolbar Comment",
+                            "toolbar Today", "toolbar Edit",   "search",         "home"};
     QStringList forward;
-    for (int i = 0; i < 3; ++i) {
+    for (qsizetype i = 0; i < round.size(); ++i) {
         app.press(QStringLiteral("Tab"));
         forward << app.focusedPane();
     }
-    EXPECT_EQ(forward, (QStringList{"list", "task", "home"}));
+    EXPECT_EQ(forward, round);
     QStringList backward;
-    for (int i = 0; i < 3; ++i) {
+    for (qsizetype i = 0; i < round.size(); ++i) {
         app.press(QStringLiteral("Shift+Tab"));
         backward << app.focusedPane();
     }
-    EXPECT_EQ(backward, (QStringList{"task", "list", "home"}));
+    QStringList reversed(round.rbegin() + 1, round.rend());
+    reversed << QStringLiteral("home");
+    EXPECT_EQ(backward, reversed);
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox")) << "moving the focus changes no selection";
     EXPECT_EQ(app.rightPane(), QStringLiteral("Pay rent"));
 
-    // With no task on the right, the cycle has two stops.
+    // With no task on the right, the cycle goes from the list to the toolbar.
     app.selectRows({});
     app.clickIntoHomeList();
     app.press(QStringLiteral("Tab"));
+    app.press(QStringLiteral("Tab"));
     EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
     app.press(QStringLiteral("Tab"));
-    EXPECT_EQ(app.focusedPane(), QStringLiteral("home"));
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("toolbar New Task"));
     app.press(QStringLiteral("Shift+Tab"));
     EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
+}
+
+TEST_F(MainWindowFeature, F6AndShiftF6GoFromPaneToPane)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    QStringList forward;
+    for (int i = 0; i < 4; ++i) {
+        app.press(QStringLiteral("F6"));
+        forward << app.focusedPane();
+    }
+    EXPECT_EQ(forward, (QStringList{"task", "search", "home", "list"}));
+    QStringList backward;
+    for (int i = 0; i < 4; ++i) {
+        app.press(QStringLiteral("Shift+F6"));
+        backward << app.focusedPane();
+    }
+    EXPECT_EQ(backward, (QStringList{"home", "search", "task", "list"}));
+    // From the toolbar, the next pane is the home list; from the button under the home list, the centre list.
+    app.clickIntoHomeList();
+    app.press(QStringLiteral("Tab"));
+    ASSERT_EQ(app.focusedPane(), QStringLiteral("add"));
+    app.press(QStringLiteral("F6"));
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
+    for (int i = 0; i < 3; ++i)
+        app.press(QStringLiteral("Shift+Tab"));
+    ASSERT_EQ(app.focusedPane(), QStringLiteral("search"));
+    app.press(QStringLiteral("Shift+Tab"));
+    ASSERT_EQ(app.focusedPane(), QStringLiteral("toolbar Edit"));
+    app.press(QStringLiteral("F6"));
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("home"));
+}
+
+TEST_F(MainWindowFeature, EscapeInTheSearchFieldEndsTheSearchAndReturnsToTheListShownBefore)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectHome(QStringLiteral("Garden"));
+    const QStringList garden = app.centreRows();
+    app.typeInSearch(QStringLiteral("rent"));
+    ASSERT_NE(app.centreRows(), garden);
+    ASSERT_EQ(app.focusedPane(), QStringLiteral("search"));
+    app.press(QStringLiteral("Escape"));
+    EXPECT_EQ(app.mainWindow().searchField()->text(), QString());
+    EXPECT_EQ(app.centreRows(), garden);
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Garden"));
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("list")) << "the keyboard goes back to the list";
 }
 
 TEST_F(MainWindowFeature, AnArchivedTaskIsShownButCannotBeEditedOrCommented)

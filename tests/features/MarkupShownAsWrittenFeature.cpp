@@ -349,3 +349,31 @@ TEST_F(MarkupShownAsWrittenFeature, SyncedTitlesNamesAndCommentsFullOfMarkupRead
     EXPECT_TRUE(app.detailRows().contains(QStringLiteral("comment %1: %2").arg(ann->fullName(), kComment)))
         << app.detailRows().join(QStringLiteral(" | ")).toStdString();
 }
+
+TEST_F(MarkupShownAsWrittenFeature, AnAmpersandInAListsTitleOrAPersonsNameShowsInTheMenusAsTyped)
+{
+    app.givenProject(QStringLiteral("R&D"));
+    app.givenUser(QStringLiteral("Bo & Co"));
+    app.givenSharedProject(QStringLiteral("Club & Bar"), {.members = {QStringLiteral("Bo & Co")}});
+    app.givenTask(QStringLiteral("Pay rent"), {.list = QStringLiteral("Club & Bar")});
+    app.givenTask(QStringLiteral("Buy stamps"));
+    app.selectRows({QStringLiteral("Buy stamps")});
+    const QStringList move = app.toolbarMoveMenu();
+    EXPECT_TRUE(move.contains(QStringLiteral("R&D"))) << move.join('|').toStdString();
+    EXPECT_TRUE(move.contains(QStringLiteral("Club & Bar"))) << move.join('|').toStdString();
+
+    // What a screen reader reads of the entry is what the menu shows, and choosing it moves the task there.
+    app.openContextMenu(QStringLiteral("Buy stamps"));
+    app.choose({QStringLiteral("Move To"), QStringLiteral("R&D")});
+    app.selectHome(QStringLiteral("R&D"));
+    EXPECT_TRUE(app.centreRows().contains(QStringLiteral("[ ] Buy stamps")))
+        << app.centreRows().join('|').toStdString();
+
+    app.selectHome(QStringLiteral("Club & Bar"));
+    app.openContextMenu(QStringLiteral("Pay rent"));
+    const QStringList menu = app.contextMenu();
+    const qsizetype assign = menu.indexOf(QStringLiteral("Assign To"));
+    ASSERT_GE(assign, 0) << menu.join('|').toStdString();
+    EXPECT_TRUE(menu.filter(QStringLiteral("Bo & Co")).size() == 1) << menu.join('|').toStdString();
+    app.closeMenus();
+}

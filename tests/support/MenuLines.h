@@ -8,6 +8,21 @@
 
 namespace knvt::test {
 
+// The text of a menu item as the menu shows it: "&&" is one "&", a single "&" only marks the mnemonic's letter.
+inline QString shownMenuText(const QString &text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        else if (text[i] == QLatin1Char('&'))
+            continue;
+        shown += text[i];
+    }
+    return shown;
+}
+
 // The menu as the user reads it: "Title\tshortcut" with "(off)" for a disabled entry, submenus indented,
 // separators "-"; hidden entries are left out.
 inline QStringList menuLines(const QMenu &menu, const QString &indent = QString())
@@ -20,7 +35,7 @@ inline QStringList menuLines(const QMenu &menu, const QString &indent = QString(
             lines << indent + QStringLiteral("-");
             continue;
         }
-        QString line = indent + action->text();
+        QString line = indent + shownMenuText(action->text());
         if (!action->shortcut().isEmpty())
             line += QStringLiteral("\t") + action->shortcut().toString();
         if (!action->isEnabled())
