@@ -43,10 +43,12 @@ public:
     {
         if (index.data(knvt::HomeModel::IsSectionRole).toBool()) {
             m_section->paint(painter, option, index);
-            // An entry's background is the style's, with its focus frame; a section header paints its own band.
+            // A section header paints its own band; an entry's background is the style's, with the style's focus frame
+            // where it shows.
             knvt::drawRowFocus(*painter, option);
         } else {
             m_row->paint(painter, option, index);
+            knvt::drawRowFocus(*painter, option, true);
         }
     }
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
@@ -108,6 +110,8 @@ void KNVTHomeViewController::buildView()
 {
     m_view = new QWidget;
     m_view->setObjectName(QStringLiteral("homeView"));
+    // The pane of the home list, its button and the sync status.
+    m_view->setAccessibleName(tr("Home"));
     auto *layout = new QVBoxLayout(m_view);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

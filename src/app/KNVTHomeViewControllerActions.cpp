@@ -137,9 +137,9 @@ void KNVTHomeViewController::removeSelectedItem()
         return;
     }
     knvt::AlertPresenter::Request request;
-    request.title = list->isProject() ? QStringLiteral("Delete Project") : QStringLiteral("Delete Area");
-    request.message = QStringLiteral("This action cannot be undone.");
-    request.buttonTitles = {QStringLiteral("Delete"), QStringLiteral("Cancel")};
+    request.title = list->isProject() ? tr("Delete Project") : tr("Delete Area");
+    request.message = tr("This action cannot be undone.");
+    request.buttonTitles = {tr("Delete"), tr("Cancel")};
     const QUrl uri = list->uri();
     if (knvt::runModal(request) != 0)
         return;
@@ -157,9 +157,9 @@ void KNVTHomeViewController::removeTag(KNVTCDTag *tag)
         return;
     }
     knvt::AlertPresenter::Request request;
-    request.title = QStringLiteral("Delete Tag?");
-    request.message = QStringLiteral("This action cannot be undone.");
-    request.buttonTitles = {QStringLiteral("Delete"), QStringLiteral("Cancel")};
+    request.title = tr("Delete Tag?");
+    request.message = tr("This action cannot be undone.");
+    request.buttonTitles = {tr("Delete"), tr("Cancel")};
     const QUrl uri = tag->uri();
     if (knvt::runModal(request) != 0)
         return;
@@ -217,10 +217,9 @@ void KNVTHomeViewController::unsubscribeFromSelectedItem()
     if (!list)
         return;
     knvt::AlertPresenter::Request request;
-    request.title =
-        list->isProject() ? QStringLiteral("Unsubscribe from Project?") : QStringLiteral("Unsubscribe from Area?");
-    request.message = QStringLiteral("This action cannot be undone.");
-    request.buttonTitles = {QStringLiteral("Unsubscribe"), QStringLiteral("Cancel")};
+    request.title = list->isProject() ? tr("Unsubscribe from Project?") : tr("Unsubscribe from Area?");
+    request.message = tr("This action cannot be undone.");
+    request.buttonTitles = {tr("Unsubscribe"), tr("Cancel")};
     const QUrl uri = list->uri();
     if (knvt::runModal(request) != 0)
         return;

@@ -12,7 +12,8 @@ KNVTNoTaskViewController::KNVTNoTaskViewController(QWidget *parent)
     QFont font = m_titleTextField->font();
     font.setPixelSize(18);
     m_titleTextField->setFont(font);
-    m_titleTextField->setStyleSheet(QStringLiteral("color: #8a8a8a;"));
+    // The palette's secondary grey, for a light and a dark theme alike.
+    m_titleTextField->setForegroundRole(QPalette::PlaceholderText);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_titleTextField);
 }

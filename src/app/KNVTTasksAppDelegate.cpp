@@ -328,10 +328,10 @@ void KNVTTasksAppDelegate::authenticationFailureWindowControllerDidCancel(KNVTAu
 void KNVTTasksAppDelegate::showNewerAPIVersionAlert()
 {
     knvt::AlertPresenter::Request request;
-    request.title = QStringLiteral("You need to update your version of Quillvane");
-    request.message = QStringLiteral("You need to update your version of Quillvane to continue syncing with our Cloud "
-                                     "Sync Service. You can do this from with your system's package manager");
-    request.buttonTitles = {QStringLiteral("OK")};
+    request.title = tr("You need to update your version of Quillvane");
+    request.message = tr("You need to update your version of Quillvane to continue syncing with our Cloud Sync "
+                         "Service. You can do this from with your system's package manager");
+    request.buttonTitles = {tr("OK")};
     knvt::runModal(request);
 }
 
@@ -339,12 +339,12 @@ void KNVTTasksAppDelegate::showDidFailToOpenPersistentStoreAlert()
 {
     knvt::AlertPresenter::Request request;
     request.title = tr("Cannot Load Quillvane Database");
-    request.message = QStringLiteral("This is usually because you have opened your Quillvane Database with a newer "
-                                     "version of Quillvane.");
+    request.message = tr("This is usually because you have opened your Quillvane Database with a newer version of "
+                         "Quillvane.");
     // A build without a support address names none, rather than ending on an empty one.
     const QString supportEmail = QStringLiteral(KNVT_SUPPORT_EMAIL).trimmed();
     if (!supportEmail.isEmpty())
-        request.message += QStringLiteral(" If you need assistance email %1.").arg(supportEmail);
+        request.message += QLatin1Char(' ') + tr("If you need assistance email %1.").arg(supportEmail);
     request.buttonTitles = {tr("Quit")};
     knvt::runModal(request);
     applicationWillTerminate();

@@ -25,7 +25,7 @@ public:
             m_icon = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/quillvane.svg")));
             m_menu = std::make_unique<QMenu>();
             m_icon->setContextMenu(m_menu.get());
-            m_icon->setToolTip(QStringLiteral("Quillvane"));
+            m_icon->setToolTip(QCoreApplication::translate("TrayIcon", "Quillvane"));
         }
         m_menu->clear();
         // The commands' titles are the windows' own.

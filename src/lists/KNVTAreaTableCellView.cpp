@@ -12,7 +12,8 @@ using knvt::RowTextField;
 
 KNVTAreaTableCellView::KNVTAreaTableCellView(QObject *parent) : QStyledItemDelegate(parent) {}
 
-KNVTAreaTableCellView::Layout KNVTAreaTableCellView::layoutForArea(const ItemRow &row, qreal width, bool emphasized)
+KNVTAreaTableCellView::Layout KNVTAreaTableCellView::layoutForArea(const ItemRow &row, qreal width, bool emphasized,
+                                                                   const QPalette &palette)
 {
     const qreal F = width;
     Layout layout;
@@ -28,14 +29,16 @@ KNVTAreaTableCellView::Layout KNVTAreaTableCellView::layoutForArea(const ItemRow
     const qreal x = cw + 8.0;
     const qreal titleWidth = F - 16.0;
     knvt::placeTitleAndSubtitle(layout.title, layout.subtitle, x, titleWidth, true);
+    layout.title.color = knvt::rowTextColor(palette, emphasized);
     if (!emphasized) {
-        layout.subtitle.color = Qt::gray;
-        layout.completedDate.color = Qt::darkGray;
-        layout.backgroundColor = row.archived ? KNVTTaskTableCellView::closedBackgroundColor() : QColor(Qt::white);
+        layout.subtitle.color = knvt::secondaryRowTextColor(palette);
+        layout.completedDate.color = knvt::dimRowTextColor(palette);
+        layout.backgroundColor =
+            row.archived ? KNVTTaskTableCellView::closedBackgroundColor(palette) : palette.color(QPalette::Base);
     } else {
-        layout.subtitle.color = Qt::white;
-        layout.completedDate.color = Qt::white;
-        layout.backgroundColor = Qt::white;
+        layout.subtitle.color = knvt::rowTextColor(palette, true);
+        layout.completedDate.color = knvt::rowTextColor(palette, true);
+        layout.backgroundColor = palette.color(QPalette::Base);
     }
     return layout;
 }
@@ -45,7 +48,7 @@ void KNVTAreaTableCellView::paint(QPainter *painter, const QStyleOptionViewItem 
     const auto *row = index.data(knvt::ItemRowRole).value<const ItemRow *>();
     if (!row)
         return;
-    const Layout layout = layoutForArea(*row, option.rect.width(), knvt::isEmphasized(option));
+    const Layout layout = layoutForArea(*row, option.rect.width(), knvt::isEmphasized(option), option.palette);
     painter->save();
     knvt::drawRowBackground(*painter, option, layout.backgroundColor);
     painter->translate(option.rect.topLeft());

@@ -3,6 +3,8 @@
 #include "lists/ItemRow.h"
 #include "lists/RowTextField.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <QStyledItemDelegate>
 
 // The row of an area: its title over the item count and, once archived, the day it was archived before them on a
@@ -22,7 +24,9 @@ public:
 
     explicit KNVTAreaTableCellView(QObject *parent = nullptr);
 
-    static Layout layoutForArea(const knvt::ItemRow &row, qreal width, bool emphasized = false);
+    // The colours come from `palette` (the list's).
+    static Layout layoutForArea(const knvt::ItemRow &row, qreal width, bool emphasized = false,
+                                const QPalette &palette = QGuiApplication::palette());
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;

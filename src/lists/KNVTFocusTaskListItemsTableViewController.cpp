@@ -54,6 +54,38 @@ ListSection section(const QString &identifier, const QString &title, bool showsH
     return ListSection{KNVTOutlineViewSection::create(identifier, title), {}, showsHeader};
 }
 
+// The fixed sections of the focus lists: their English titles are their identifiers, which the list's changes find
+// them by; the headers read them in the user's language.
+[[maybe_unused]] const char *const kFixedSectionTitles[] = {
+    QT_TRANSLATE_NOOP("KNVTFocusTaskListItemsTableViewController", "Incomplete"),
+    QT_TRANSLATE_NOOP("KNVTFocusTaskListItemsTableViewController", "Scheduled"),
+    QT_TRANSLATE_NOOP("KNVTFocusTaskListItemsTableViewController", "Someday"),
+    QT_TRANSLATE_NOOP("KNVTFocusTaskListItemsTableViewController", "Completed"),
+    QT_TRANSLATE_NOOP("KNVTFocusTaskListItemsTableViewController", "Inbox"),
+    QT_TRANSLATE_NOOP("KNVTFocusTaskListItemsTableViewController", "Someday Tasks"),
+    QT_TRANSLATE_NOOP("KNVTFocusTaskListItemsTableViewController", "Someday Projects"),
+    QT_TRANSLATE_NOOP("KNVTFocusTaskListItemsTableViewController", "Someday Areas"),
+};
+
+QString sectionName(const QString &identifier)
+{
+    return QCoreApplication::translate("KNVTFocusTaskListItemsTableViewController", identifier.toUtf8().constData());
+}
+
+// A fixed section under its translated header.
+ListSection fixedSection(const QString &identifier, bool showsHeader = true)
+{
+    return section(identifier, sectionName(identifier), showsHeader);
+}
+
+// The sections of the four states with their headers translated.
+std::vector<ListSection> named(std::vector<ListSection> sections)
+{
+    for (ListSection &made : sections)
+        made.section = KNVTOutlineViewSection::create(made.identifier(), sectionName(made.identifier()));
+    return sections;
+}
+
 // A section: its header, then one row per task; nothing when there are none.
 void appendTaskSection(std::vector<ListSection> &sections, const QString &identifier, const QString &title,
                        std::vector<KNVTCDTask *> tasks, const Comparator &comparator, bool showsTaskListTitle = true,
@@ -81,7 +113,7 @@ template <class Query>
 std::vector<ListSection> perListSections(KNVTTaskStore &store, Query query, const Comparator &comparator)
 {
     std::vector<ListSection> sections;
-    appendTaskSection(sections, kInboxSection, kInboxSection, query(nullptr), comparator);
+    appendTaskSection(sections, kInboxSection, sectionName(kInboxSection), query(nullptr), comparator);
     for (auto lists : {store.activeProjects(), store.activeAreas()}) {
         sortObjects(lists, KNVTCDTaskList::taskListComparator());
         for (KNVTCDTaskList *list : lists)
@@ -95,24 +127,24 @@ const QString kStateSectionTitles[4] = {QStringLiteral("Incomplete"), QStringLit
 
 std::vector<ListSection> inboxSections(KNVTTaskStore &store)
 {
-    return knvt::TaskSections::byFocus(store.inboxTasks()).tableSections(kStateSectionTitles);
+    return named(knvt::TaskSections::byFocus(store.inboxTasks()).tableSections(kStateSectionTitles));
 }
 
 std::vector<ListSection> watchedSections(KNVTTaskStore &store)
 {
-    return knvt::TaskSections::byStatus(store.watchedTasks()).tableSections(kStateSectionTitles);
+    return named(knvt::TaskSections::byStatus(store.watchedTasks()).tableSections(kStateSectionTitles));
 }
 
 std::vector<ListSection> somedaySections(KNVTTaskStore &store)
 {
     std::vector<ListSection> sections;
-    appendTaskSection(sections, QStringLiteral("Someday Tasks"), QStringLiteral("Someday Tasks"),
+    appendTaskSection(sections, QStringLiteral("Someday Tasks"), sectionName(QStringLiteral("Someday Tasks")),
                       store.somedayTaskWhosTaskListIsntInSomeday(), KNVTCDTaskStoreObject::somedayObjectComparator());
     auto appendLists = [&sections](const QString &title, std::vector<KNVTCDTaskList *> lists, bool projects) {
         if (lists.empty())
             return;
         sortObjects(lists, KNVTCDTaskStoreObject::somedayObjectComparator());
-        ListSection added = section(title, title);
+        ListSection added = fixedSection(title);
         for (KNVTCDTaskList *list : lists)
             added.rows.push_back(projects ? ItemRow::project(*list) : ItemRow::area(*list));
         sections.push_back(std::move(added));
@@ -175,7 +207,7 @@ std::vector<ListSection> defaultSections(KNVTTaskStore &store, unsigned int focu
     auto append = [&sections](const QString &title, const std::vector<KNVTCDTask *> &tasks) {
         if (tasks.empty())
             return;
-        ListSection added = section(title, title);
+        ListSection added = fixedSection(title);
         for (KNVTCDTask *task : tasks)
             added.rows.push_back(ItemRow::task(*task));
         sections.push_back(std::move(added));
@@ -242,7 +274,7 @@ public:
     std::optional<ListSection> sectionToShow(const QString &identifier) override
     {
         if (m_focusType == KNVTFocusTypeInbox)
-            return section(identifier, identifier);
+            return fixedSection(identifier);
         if (m_focusType == KNVTFocusTypeScheduled)
             return section(identifier, QString(), false);
         return std::nullopt;

@@ -28,7 +28,8 @@ bool KNVTProjectTableCellView::showsArchiveButton(const ItemRow &row)
 }
 
 KNVTProjectTableCellView::Layout KNVTProjectTableCellView::layoutForProject(const ItemRow &row, qreal width,
-                                                                            const QDateTime &now, bool emphasized)
+                                                                            const QDateTime &now, bool emphasized,
+                                                                            const QPalette &palette)
 {
     const qreal F = width;
     const bool open = !row.closed;
@@ -87,17 +88,18 @@ KNVTProjectTableCellView::Layout KNVTProjectTableCellView::layoutForProject(cons
     }
     layout.archiveButtonFrame = QRectF(F - 26.0, 14.0, 16.0, 16.0);
 
-    layout.startDate.color = KNVTTaskTableCellView::startDateColor();
+    layout.startDate.color = KNVTTaskTableCellView::startDateColor(palette);
+    layout.title.color = knvt::rowTextColor(palette, emphasized);
     if (!emphasized) {
-        layout.subtitle.color = Qt::gray;
-        layout.dueDate.color = Qt::black;
-        layout.completedDate.color = Qt::darkGray;
-        layout.backgroundColor = row.closed ? KNVTTaskTableCellView::closedBackgroundColor() : QColor(Qt::white);
+        layout.subtitle.color = knvt::secondaryRowTextColor(palette);
+        layout.dueDate.color = knvt::rowTextColor(palette, false);
+        layout.completedDate.color = knvt::dimRowTextColor(palette);
+        layout.backgroundColor =
+            row.closed ? KNVTTaskTableCellView::closedBackgroundColor(palette) : palette.color(QPalette::Base);
     } else {
-        layout.subtitle.color = Qt::white;
-        layout.dueDate.color = Qt::white;
-        layout.completedDate.color = Qt::white;
-        layout.backgroundColor = Qt::white;
+        for (RowTextField *field : {&layout.subtitle, &layout.dueDate, &layout.completedDate})
+            field->color = knvt::rowTextColor(palette, true);
+        layout.backgroundColor = palette.color(QPalette::Base);
     }
     return layout;
 }
@@ -109,7 +111,8 @@ void KNVTProjectTableCellView::paint(QPainter *painter, const QStyleOptionViewIt
     if (!row)
         return;
     const bool emphasized = knvt::isEmphasized(option);
-    const Layout layout = layoutForProject(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized);
+    const Layout layout =
+        layoutForProject(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized, option.palette);
     painter->save();
     knvt::drawRowBackground(*painter, option, layout.backgroundColor);
     painter->translate(option.rect.topLeft());
@@ -121,7 +124,7 @@ void KNVTProjectTableCellView::paint(QPainter *painter, const QStyleOptionViewIt
     layout.dueDate.drawLevelWith(*painter, layout.title);
     if (!layout.archiveButtonHidden) {
         const QIcon icon = knvt::templateImageFromMainBundleWithName(QStringLiteral("SL_ArchiveTemplate"));
-        knvt::drawIcon(*painter, icon, layout.archiveButtonFrame, emphasized ? QColor(Qt::white) : QColor(Qt::black),
+        knvt::drawIcon(*painter, icon, layout.archiveButtonFrame, knvt::rowTextColor(option.palette, emphasized),
                        emphasized ? QIcon::Selected : QIcon::Normal);
     }
     painter->restore();

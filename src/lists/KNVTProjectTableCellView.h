@@ -3,6 +3,8 @@
 #include "lists/ItemRow.h"
 #include "lists/RowTextField.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <QStyledItemDelegate>
 
 // The row of a project: the completion box (after a start date that has not come yet), the title over the item
@@ -30,8 +32,9 @@ public:
 
     explicit KNVTProjectTableCellView(QObject *parent = nullptr);
 
-    static Layout layoutForProject(const knvt::ItemRow &row, qreal width, const QDateTime &now,
-                                   bool emphasized = false);
+    // The colours come from `palette` (the list's).
+    static Layout layoutForProject(const knvt::ItemRow &row, qreal width, const QDateTime &now, bool emphasized = false,
+                                   const QPalette &palette = QGuiApplication::palette());
     // Whether the row shows the archive button: a closed project I may edit that is not archived yet.
     static bool showsArchiveButton(const knvt::ItemRow &row);
     // The short date of a project's start and due date.

@@ -279,7 +279,7 @@ void KNVTTaskStoreItemsOutlineViewController::askToCompleteOrCancel(const QList<
 
 QString KNVTTaskStoreItemsOutlineViewController::printJobTitle() const
 {
-    return QStringLiteral("Tasks");
+    return tr("Tasks");
 }
 
 QString KNVTTaskStoreItemsOutlineViewController::HTMLStringForPrinting() const

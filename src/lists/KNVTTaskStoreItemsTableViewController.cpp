@@ -309,7 +309,7 @@ void KNVTTaskStoreItemsTableViewController::updateTableViewLabel()
 {
     if (!m_tableView)
         return;
-    knvt::setLabelText(m_tableView, numberOfRows() > 0 ? QString() : QStringLiteral("No Tasks"));
+    knvt::setLabelText(m_tableView, numberOfRows() > 0 ? QString() : tr("No Tasks"));
 }
 
 // ---- Drag and drop ----

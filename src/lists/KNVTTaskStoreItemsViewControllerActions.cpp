@@ -260,7 +260,7 @@ void KNVTTaskStoreItemsViewController::deleteSelectedItems()
     }
     if (tasks.empty() && lists.empty())
         return;
-    if (knvt::runModal(deleteRequest(QStringLiteral("Delete Items"), false)) != 0)
+    if (knvt::runModal(deleteRequest(tr("Delete Items"), false)) != 0)
         return;
     // A list goes with its tasks, as it does wherever a list is removed; then the selected tasks.
     KNVTTaskStore &store = taskStore();
@@ -279,8 +279,7 @@ void KNVTTaskStoreItemsViewController::deleteSelectedTasks(const Tasks &tasks)
     if (!defaults.value(suppressionKey).toBool()) {
         bool suppressed = false;
         const qsizetype answer = knvt::runModal(
-            deleteRequest(tasks.size() == 1 ? QStringLiteral("Delete Task?") : QStringLiteral("Delete Tasks?"), true),
-            &suppressed);
+            deleteRequest(tasks.size() == 1 ? tr("Delete Task?") : tr("Delete Tasks?"), true), &suppressed);
         // The box counts whichever button closed the alert.
         if (suppressed) {
             defaults.setValue(suppressionKey, true);
@@ -296,7 +295,7 @@ void KNVTTaskStoreItemsViewController::deleteSelectedTasks(const Tasks &tasks)
 
 void KNVTTaskStoreItemsViewController::deleteSelectedTaskLists(const TaskLists &lists)
 {
-    if (knvt::runModal(deleteRequest(QStringLiteral("Delete Items"), false)) != 0)
+    if (knvt::runModal(deleteRequest(tr("Delete Items"), false)) != 0)
         return;
     // Through the store, so that a synced list's tasks go with it instead of staying listed without their list.
     KNVTTaskStore &store = taskStore();

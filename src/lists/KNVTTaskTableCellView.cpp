@@ -29,18 +29,19 @@ QColor KNVTTaskTableCellView::todayTintColor()
     return QColor::fromRgbF(0.91f, 0.74f, 0.19f, 1.0f);
 }
 
-QColor KNVTTaskTableCellView::startDateColor()
+QColor KNVTTaskTableCellView::startDateColor(const QPalette &palette)
 {
-    return QColor::fromRgbF(0.7f, 0.75f, 0.85f, 1.0f);
+    return knvt::blendedColor(palette.color(QPalette::Link), palette.color(QPalette::Base), 0.4);
 }
 
-QColor KNVTTaskTableCellView::closedBackgroundColor()
+QColor KNVTTaskTableCellView::closedBackgroundColor(const QPalette &palette)
 {
-    return QColor::fromRgbF(0.93f, 0.93f, 0.93f, 1.0f);
+    return palette.color(QPalette::AlternateBase);
 }
 
 KNVTTaskTableCellView::Layout KNVTTaskTableCellView::layoutForTask(const ItemRow &row, qreal width,
-                                                                   const QDateTime &now, bool emphasized)
+                                                                   const QDateTime &now, bool emphasized,
+                                                                   const QPalette &palette)
 {
     const KNVTMinimalDateFormatter &formatter = KNVTMinimalDateFormatter::mainThreadFormatter();
     const qreal F = width;
@@ -52,7 +53,7 @@ KNVTTaskTableCellView::Layout KNVTTaskTableCellView::layoutForTask(const ItemRow
     layout.checkBoxEnabled = row.checkBoxEnabled;
     if (row.checkBoxState == KNVTCheckBoxStateNone) {
         if (overdue)
-            layout.checkBoxTintColor = Qt::red;
+            layout.checkBoxTintColor = knvt::overdueColor(palette);
         else if (row.today)
             layout.checkBoxTintColor = todayTintColor();
         else
@@ -65,7 +66,7 @@ KNVTTaskTableCellView::Layout KNVTTaskTableCellView::layoutForTask(const ItemRow
     layout.avatarFrame = QRectF(F - 50.0, 5.0, 40.0, 40.0);
 
     layout.title.font = knvt::rowFont(14, true);
-    layout.title.color = Qt::black;
+    layout.title.color = knvt::rowTextColor(palette, emphasized);
     layout.title.text = row.title;
     layout.subtitle.font = knvt::rowFont(12);
     layout.subtitle.text = row.subtitle;
@@ -134,25 +135,25 @@ KNVTTaskTableCellView::Layout KNVTTaskTableCellView::layoutForTask(const ItemRow
     layout.notes.frame = QRectF(4.0, 48.0, F - 8.0, 34.0);
     layout.notes.hidden = false;
 
-    // Colours of the moment of drawing.
+    // Colours of the moment of drawing, from the list's palette.
+    const QColor text = knvt::rowTextColor(palette, false);
     if (!emphasized) {
-        layout.startDate.color = startDateColor();
-        layout.subtitle.color = Qt::gray;
+        layout.startDate.color = startDateColor(palette);
+        layout.subtitle.color = knvt::secondaryRowTextColor(palette);
+        layout.completedDate.color = knvt::dimRowTextColor(palette);
         if (row.closed) {
-            layout.dueDate.color = Qt::black;
-            layout.completedDate.color = Qt::darkGray;
-            layout.backgroundColor = closedBackgroundColor();
+            layout.dueDate.color = text;
+            layout.backgroundColor = closedBackgroundColor(palette);
         } else {
-            layout.dueDate.color = overdue ? QColor(Qt::red) : QColor(Qt::black);
-            layout.completedDate.color = Qt::darkGray;
-            layout.backgroundColor = Qt::white;
+            layout.dueDate.color = overdue ? knvt::overdueColor(palette) : text;
+            layout.backgroundColor = palette.color(QPalette::Base);
         }
-        layout.notes.color = Qt::gray;
+        layout.notes.color = knvt::secondaryRowTextColor(palette);
     } else {
         for (RowTextField *field :
              {&layout.subtitle, &layout.dueDate, &layout.completedDate, &layout.notes, &layout.startDate})
-            field->color = Qt::white;
-        layout.backgroundColor = Qt::white;
+            field->color = knvt::rowTextColor(palette, true);
+        layout.backgroundColor = palette.color(QPalette::Base);
     }
     return layout;
 }
@@ -163,7 +164,8 @@ void KNVTTaskTableCellView::paint(QPainter *painter, const QStyleOptionViewItem 
     if (!row)
         return;
     const bool emphasized = knvt::isEmphasized(option);
-    const Layout layout = layoutForTask(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized);
+    const Layout layout =
+        layoutForTask(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized, option.palette);
 
     painter->save();
     knvt::drawRowBackground(*painter, option, layout.backgroundColor);

@@ -3,6 +3,8 @@
 #include "lists/ItemRow.h"
 #include "lists/RowTextField.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <QStyledItemDelegate>
 
 // The row of a task in every list: the round completion box at the left, the title with the task's list above it, a
@@ -35,13 +37,17 @@ public:
     explicit KNVTTaskTableCellView(QObject *parent = nullptr);
 
     // The whole row `width` wide for a task as `row` holds it, at `now`; `emphasized` is the look of a selected row.
-    static Layout layoutForTask(const knvt::ItemRow &row, qreal width, const QDateTime &now, bool emphasized = false);
+    // The colours come from `palette` (the list's).
+    static Layout layoutForTask(const knvt::ItemRow &row, qreal width, const QDateTime &now, bool emphasized = false,
+                                const QPalette &palette = QGuiApplication::palette());
     // The width a date text takes in the row: its advance plus 10, and 0 for no text.
     static qreal widthForString(const QString &string, const QFont &font);
 
     static QColor todayTintColor();
-    static QColor startDateColor();
-    static QColor closedBackgroundColor();
+    // The link colour, faded towards the background.
+    static QColor startDateColor(const QPalette &palette = QGuiApplication::palette());
+    // The alternate background of the palette, which sets closed items apart.
+    static QColor closedBackgroundColor(const QPalette &palette = QGuiApplication::palette());
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;

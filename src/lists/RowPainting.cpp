@@ -15,6 +15,33 @@ bool isEmphasized(const QStyleOptionViewItem &option)
     return option.state.testFlag(QStyle::State_Selected) && option.state.testFlag(QStyle::State_Active);
 }
 
+QColor blendedColor(const QColor &from, const QColor &to, qreal amount)
+{
+    auto mix = [amount](int a, int b) { return qRound(a + (b - a) * amount); };
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()),
+                  mix(from.alpha(), to.alpha()));
+}
+
+QColor rowTextColor(const QPalette &palette, bool emphasized)
+{
+    return palette.color(emphasized ? QPalette::HighlightedText : QPalette::Text);
+}
+
+QColor secondaryRowTextColor(const QPalette &palette)
+{
+    return blendedColor(palette.color(QPalette::Text), palette.color(QPalette::Base), 0.55);
+}
+
+QColor dimRowTextColor(const QPalette &palette)
+{
+    return blendedColor(palette.color(QPalette::Text), palette.color(QPalette::Base), 0.5);
+}
+
+QColor overdueColor(const QPalette &palette)
+{
+    return palette.color(QPalette::Base).lightnessF() < 0.5f ? QColor(255, 105, 97) : QColor(Qt::red);
+}
+
 void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, const QColor &backgroundColor)
 {
     if (option.state.testFlag(QStyle::State_Selected)) {
@@ -26,9 +53,22 @@ void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, co
     }
 }
 
-void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option)
+void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option, bool selectedOnly)
 {
     if (!option.state.testFlag(QStyle::State_HasFocus))
+        return;
+    if (option.state.testFlag(QStyle::State_Selected)) {
+        QColor frame = option.palette.color(QPalette::HighlightedText);
+        frame.setAlphaF(0.8f);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(frame, 1.0, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(option.rect).adjusted(2.5, 2.5, -2.5, -2.5), 2.0, 2.0);
+        painter.restore();
+        return;
+    }
+    if (selectedOnly)
         return;
     QStyleOptionFocusRect focus;
     focus.QStyleOption::operator=(option);
@@ -49,10 +89,10 @@ void drawRowCheckBox(QPainter &painter, const QStyleOptionViewItem &option, cons
         KNVTCheckBox::draw(painter, frame, state, tintColor, !enabled);
         return;
     }
-    QColor white(Qt::white);
+    QColor onHighlight = option.palette.color(QPalette::Active, QPalette::HighlightedText);
     if (!enabled)
-        white.setAlphaF(0.55f);
-    KNVTCheckBox::draw(painter, frame, state, white, false,
+        onHighlight.setAlphaF(0.55f);
+    KNVTCheckBox::draw(painter, frame, state, onHighlight, false,
                        option.palette.color(QPalette::Active, QPalette::Highlight));
 }
 

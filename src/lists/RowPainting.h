@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 #include <QRectF>
 #include <QStyleOptionViewItem>
 
@@ -11,19 +12,32 @@ class QPainter;
 
 namespace knvt {
 
-// A selected row in a focused list shows the emphasized look: its secondary texts in white on the highlight.
+// A selected row in a focused list shows the emphasized look: its texts in the highlighted text's colour on the
+// highlight.
 bool isEmphasized(const QStyleOptionViewItem &option);
+
+// The colours of the painted rows, all taken from `palette` so that a light and a dark theme read alike: the main
+// text (the highlighted text's colour on an emphasized row), and two fainter ones made of the text colour faded
+// towards the background: the secondary texts (a task's list, a count, the notes) and the dates of closed items.
+QColor rowTextColor(const QPalette &palette, bool emphasized);
+QColor secondaryRowTextColor(const QPalette &palette);
+QColor dimRowTextColor(const QPalette &palette);
+// An overdue date and ring: red, lighter on a dark background, where plain red is hard to read.
+QColor overdueColor(const QPalette &palette);
+// `from` moved `amount` (0 to 1) of the way towards `to`.
+QColor blendedColor(const QColor &from, const QColor &to, qreal amount);
 
 // The highlight of a selected row, else the row's own background colour.
 void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, const QColor &backgroundColor);
 
-// The keyboard's place in a focused list, drawn the style's way around the row (with the style's own colours), so
-// that a painted row shows where the arrow keys stand as any other list does.
-void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option);
+// The keyboard's place in a focused list, so that a painted row shows where the arrow keys stand as any other list
+// does: the style's focus frame around an unselected row; on the highlight of a selected one, where the style's frame
+// would vanish, a frame in the highlighted text's colour. `selectedOnly`: the style has drawn the unselected case.
+void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option, bool selectedOnly = false);
 
-// The completion box of a task or project row at `frame` (row coordinates). On the emphasized highlight the box is
-// white, its tick or cross in the highlight's colour, so that neither the tint nor the grey of a box I may not use
-// disappears into the highlight; a box I may not use is then a fainter white.
+// The completion box of a task or project row at `frame` (row coordinates). On the emphasized highlight the box is in
+// the highlighted text's colour, its tick or cross in the highlight's, so that neither the tint nor the grey of a box I
+// may not use disappears into the highlight; a box I may not use is then fainter.
 void drawRowCheckBox(QPainter &painter, const QStyleOptionViewItem &option, const QRectF &frame, int state,
                      const QColor &tintColor, bool enabled);
 

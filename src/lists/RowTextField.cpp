@@ -49,7 +49,6 @@ void placeTitleAndSubtitle(RowTextField &title, RowTextField &subtitle, qreal x,
 void setTaskListTitleAndCount(RowTextField &title, RowTextField &subtitle, const ItemRow &row)
 {
     title.font = rowFont(14, true);
-    title.color = Qt::black;
     title.text = row.title;
     title.hidden = false;
     subtitle.font = rowFont(12);

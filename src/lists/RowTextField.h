@@ -36,7 +36,8 @@ struct RowTextField
 // text (the title on the upper line when `titleAbove`), else the title alone on the middle line.
 void placeTitleAndSubtitle(RowTextField &title, RowTextField &subtitle, qreal x, qreal width, bool titleAbove);
 
-// The title of a project or area row in bold black and the count of its items below it in the smaller font.
+// The title of a project or area row in bold and the count of its items below it in the smaller font; the colours
+// are the caller's.
 void setTaskListTitleAndCount(RowTextField &title, RowTextField &subtitle, const ItemRow &row);
 
 } // namespace knvt

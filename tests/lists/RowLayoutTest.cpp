@@ -154,7 +154,7 @@ TEST(TaskRowLayout, ASelectedRowPaintsEverySecondaryTextWhiteAndABoxIMayNotUseIs
     EXPECT_EQ(layout.dueDate.color, QColor(Qt::white));
     EXPECT_EQ(layout.subtitle.color, QColor(Qt::white));
     EXPECT_EQ(layout.notes.color, QColor(Qt::white));
-    EXPECT_EQ(layout.title.color, QColor(Qt::black));
+    EXPECT_EQ(layout.title.color, QColor(Qt::white)) << "the highlighted text's colour, as every text of the row";
     EXPECT_FALSE(layout.checkBoxEnabled);
 }
 
@@ -245,4 +245,57 @@ TEST(AreaRowLayout, AnArchivedAreaShowsTheDayItWasArchivedOnAGreyBand)
     EXPECT_EQ(layout.completedDate.frame, QRectF(8, 15, cw, 20));
     EXPECT_EQ(layout.title.frame.x(), cw + 8.0);
     EXPECT_EQ(layout.backgroundColor, KNVTTaskTableCellView::closedBackgroundColor());
+}
+
+TEST(RowLayoutColours, UnderADarkPaletteEveryRowTakesItsTextsAndBackgroundsFromThePalette)
+{
+    QPalette dark;
+    const QColor base(35, 35, 35), alternate(53, 53, 53), text(230, 230, 230), highlighted(250, 250, 250);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, alternate);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::HighlightedText, highlighted);
+    dark.setColor(QPalette::Link, QColor(96, 160, 255));
+    auto between = [&](const QColor &color) {
+        return color.lightness() < text.lightness() && color.lightness() > base.lightness();
+    };
+
+    ItemRow task = taskRow(QStringLiteral("Pay rent"));
+    task.subtitle = QStringLiteral("Club");
+    task.dueDate = kNow.addDays(-1);
+    task.startDate = kNow.addDays(2);
+    auto layout = KNVTTaskTableCellView::layoutForTask(task, kWidth, kNow, false, dark);
+    EXPECT_EQ(layout.backgroundColor, base);
+    EXPECT_EQ(layout.title.color, text);
+    EXPECT_TRUE(between(layout.subtitle.color)) << "the list's title is fainter than the task's";
+    EXPECT_TRUE(between(layout.notes.color));
+    EXPECT_GT(layout.dueDate.color.lightness(), QColor(Qt::red).lightness()) << "a red that reads on the dark band";
+    EXPECT_EQ(layout.dueDate.color, layout.checkBoxTintColor);
+    EXPECT_NE(layout.startDate.color, QColor::fromRgbF(0.7f, 0.75f, 0.85f, 1.0f));
+    layout = KNVTTaskTableCellView::layoutForTask(task, kWidth, kNow, true, dark);
+    EXPECT_EQ(layout.title.color, highlighted);
+    EXPECT_EQ(layout.dueDate.color, highlighted);
+
+    task.closed = task.completed = true;
+    task.checkBoxState = KNVTCheckBoxStateTick;
+    task.statusModifiedDate = kNow;
+    layout = KNVTTaskTableCellView::layoutForTask(task, kWidth, kNow, false, dark);
+    EXPECT_EQ(layout.backgroundColor, alternate);
+    EXPECT_TRUE(between(layout.completedDate.color));
+
+    ItemRow project;
+    project.kind = ItemRowKind::Project;
+    project.title = QStringLiteral("Garden");
+    project.closed = project.completed = true;
+    const auto projectLayout = KNVTProjectTableCellView::layoutForProject(project, kWidth, kNow, false, dark);
+    EXPECT_EQ(projectLayout.title.color, text);
+    EXPECT_EQ(projectLayout.backgroundColor, alternate);
+    EXPECT_TRUE(between(projectLayout.subtitle.color));
+
+    ItemRow area;
+    area.kind = ItemRowKind::Area;
+    area.title = QStringLiteral("Home");
+    const auto areaLayout = KNVTAreaTableCellView::layoutForArea(area, kWidth, false, dark);
+    EXPECT_EQ(areaLayout.title.color, text);
+    EXPECT_EQ(areaLayout.backgroundColor, base);
 }
