@@ -5,6 +5,7 @@
 #include "app/KNVTHomeViewController.h"
 
 #include "lists/ItemViewAccessible.h"
+#include "lists/ItemViews.h"
 
 #include "uikit/ActionSet.h"
 #include "uikit/ItemDataRole.h"
@@ -56,6 +57,20 @@ void KNVTHomeOutlineView::performAccessibleAction(const QModelIndex &row, const 
 {
     if (m_controller && accessibleActionNames(row).contains(name))
         m_controller->shareItem(row.data(knvt::ObjectUriRole).toUrl());
+}
+
+QModelIndex KNVTHomeOutlineView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex proposed = QTreeView::moveCursor(cursorAction, modifiers);
+    switch (cursorAction) {
+    case MoveUp:
+    case MovePageUp:
+    case MoveEnd: return knvt::itemRowForCursor(this, false, proposed);
+    case MoveDown:
+    case MovePageDown:
+    case MoveHome: return knvt::itemRowForCursor(this, true, proposed);
+    default: return proposed;
+    }
 }
 
 bool KNVTHomeOutlineView::focusNextPrevChild(bool next)

@@ -8,7 +8,8 @@
 class KNVTHomeViewController;
 
 // The home list's view: sections as group rows (Focus without a disclosure control), entries painted as source-list
-// rows. One entry at a time is selected, or several tags; group rows never are. Keys: Tab and Back-tab go to the host, Ctrl+Space does
+// rows. One entry at a time is selected, or several tags; group rows never are. Keys: Tab and Back-tab go to the host,
+// the arrows pass over the group rows, Ctrl+Space does
 // nothing, Ctrl+I shows the selected project or area, Ctrl+Backspace deletes it, Return and Enter edit it. The
 // context menu and drops are the controller's.
 class KNVTHomeOutlineView : public QTreeView, public knvt::AccessibleItemView
@@ -34,6 +35,9 @@ public:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    // Up, Down, Home, End and the page keys pass over the section headers; Left from an entry goes to its section's
+    // header, where Left and Right close and open the section.
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;

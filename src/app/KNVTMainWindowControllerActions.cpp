@@ -60,9 +60,13 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
     popover->setAnimates(true);
     popover->setContentWidget(content);
     slot = popover;
-    connect(popover, &knvt::Popover::closed, this, [this, popover](knvt::Popover::CloseReason) {
+    connect(popover, &knvt::Popover::closed, this, [this, popover](knvt::Popover::CloseReason reason) {
         if (popover == m_createTaskPopover)
             m_createTaskForm.reset();
+        // The keyboard goes back to where it was in this window, so that the user carries on from there; a popover
+        // torn off into a window of its own keeps it.
+        if (reason != knvt::Popover::CloseReason::Detached && isVisible())
+            activateWindow();
     });
     popover->showRelativeTo(rect, anchor);
     return popover;

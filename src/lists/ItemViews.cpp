@@ -18,6 +18,40 @@
 
 namespace knvt {
 
+namespace {
+
+bool isItemRow(const QModelIndex &index)
+{
+    return index.isValid() && index.flags().testFlag(Qt::ItemIsSelectable);
+}
+
+// Selects the keyboard's row when nothing is selected; false when there was a selection or no such row.
+bool selectKeyboardRow(QAbstractItemView *view)
+{
+    QItemSelectionModel *selection = view->selectionModel();
+    if (!selection || selection->hasSelection() || !isItemRow(view->currentIndex()))
+        return false;
+    selection->select(view->currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    return true;
+}
+
+} // namespace
+
+void selectRowAfterJump(QAbstractItemView *view, QKeyEvent *event)
+{
+    // Home, End and the page keys may land on the row the keyboard was already on, which the view does not select.
+    switch (event->key()) {
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        if (!(event->modifiers() & ~Qt::KeypadModifier))
+            selectKeyboardRow(view);
+        return;
+    default: return;
+    }
+}
+
 void setUpItemView(QTreeView *view)
 {
     view->setHeaderHidden(true);
@@ -56,7 +90,7 @@ bool moveFocusOutOfItemView(KNVTTaskStoreItemsViewController *controller, bool n
     return true;
 }
 
-bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *)
+bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *view)
 {
     if (!controller)
         return false;
@@ -64,6 +98,14 @@ bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     const bool shift = modifiers.testFlag(Qt::ShiftModifier);
     switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        // A list that takes the keyboard with nothing selected marks its first row as the keyboard's; the first arrow
+        // selects that row instead of leaving it behind (a list of one row could not be chosen otherwise).
+        if (auto *items = qobject_cast<QAbstractItemView *>(view);
+            items && !(modifiers & ~Qt::KeypadModifier) && selectKeyboardRow(items))
+            return true;
+        return false;
     case Qt::Key_Backtab: return moveFocusOutOfItemView(controller, false);
     case Qt::Key_Tab: return moveFocusOutOfItemView(controller, !shift);
     case Qt::Key_Space: event->accept(); return true;
@@ -113,15 +155,6 @@ void performRowAction(KNVTTaskStoreItemsViewController *controller, const QModel
     else
         controller->toggleArchive(uri);
 }
-
-namespace {
-
-bool isItemRow(const QModelIndex &index)
-{
-    return index.isValid() && index.flags().testFlag(Qt::ItemIsSelectable);
-}
-
-} // namespace
 
 QModelIndex itemRowForCursor(QTreeView *view, bool downwards, const QModelIndex &proposed)
 {

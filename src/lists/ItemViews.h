@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class KNVTTaskStoreItemsViewController;
+class QAbstractItemView;
 class QKeyEvent;
 class QPoint;
 class QTreeView;
@@ -30,7 +31,8 @@ bool moveFocusOutOfItemView(KNVTTaskStoreItemsViewController *controller, bool n
 
 // The list's own keys: Space does nothing (a view would toggle the current row), Ctrl+A selects every item row,
 // Ctrl+Shift+A none, and Return or Enter that the Edit action did not take (other modifiers) edit through it, or beep
-// when the selection may not be edited. The commands' keys (Ctrl+O, Ctrl+T, ...) belong to the window's actions.
+// when the selection may not be edited. With nothing selected, the first arrow, Home, End or page key selects the row
+// the keyboard is on. The commands' keys (Ctrl+O, Ctrl+T, ...) belong to the window's actions.
 // True when `event` was one of them and has been handled; any other key is left to the view.
 bool handleItemViewKey(KNVTTaskStoreItemsViewController *controller, QKeyEvent *event, QWidget *view);
 
@@ -44,6 +46,10 @@ void performRowAction(KNVTTaskStoreItemsViewController *controller, const QModel
 // beyond it in the direction of the key (`downwards` for Down, Page Down and Home; section headers are passed over),
 // else where the cursor is now.
 QModelIndex itemRowForCursor(QTreeView *view, bool downwards, const QModelIndex &proposed);
+
+// After the view handled `event`: Home, End, Page Up or Page Down that left nothing selected select the row the
+// keyboard is on.
+void selectRowAfterJump(QAbstractItemView *view, QKeyEvent *event);
 
 // Shows the list's context menu for its current selection at `globalPos`; the menu deletes itself when it closes.
 void showItemViewContextMenu(KNVTTaskStoreItemsViewController *controller, QWidget *view, const QPoint &globalPos);

@@ -60,8 +60,10 @@ bool KNVTTaskStoreItemsOutlineView::focusNextPrevChild(bool next)
 
 void KNVTTaskStoreItemsOutlineView::keyPressEvent(QKeyEvent *event)
 {
-    if (!knvt::handleItemViewKey(m_controller, event, this))
-        QTreeView::keyPressEvent(event);
+    if (knvt::handleItemViewKey(m_controller, event, this))
+        return;
+    QTreeView::keyPressEvent(event);
+    knvt::selectRowAfterJump(this, event);
 }
 
 void KNVTTaskStoreItemsOutlineView::contextMenuEvent(QContextMenuEvent *event)

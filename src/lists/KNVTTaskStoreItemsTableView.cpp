@@ -52,8 +52,10 @@ bool KNVTTaskStoreItemsTableView::focusNextPrevChild(bool next)
 
 void KNVTTaskStoreItemsTableView::keyPressEvent(QKeyEvent *event)
 {
-    if (!knvt::handleItemViewKey(m_controller, event, this))
-        QTreeView::keyPressEvent(event);
+    if (knvt::handleItemViewKey(m_controller, event, this))
+        return;
+    QTreeView::keyPressEvent(event);
+    knvt::selectRowAfterJump(this, event);
 }
 
 void KNVTTaskStoreItemsTableView::contextMenuEvent(QContextMenuEvent *event)

@@ -582,3 +582,27 @@ TEST_F(HomeListFeature, TwoChosenTagsStayChosenWhenOneOfTheirTasksIsTicked)
     EXPECT_EQ(app.selectedHomeEntries(), (QStringList{"errand", "hardware"}));
     EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Buy screws", "# Completed", "[x] Buy nails"}));
 }
+
+TEST_F(HomeListFeature, TheArrowKeysGoFromEntryToEntryOverTheSectionHeadersAndLeftClosesASection)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.clickIntoHomeList();
+    ASSERT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
+    app.press(QStringLiteral("Up"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox")) << "nothing but the Focus header above";
+    app.press(QStringLiteral("End"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Archived"));
+    app.press(QStringLiteral("Up"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Garden")) << "over the Archived and Areas headers";
+    app.press(QStringLiteral("Up"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Projects/Areas")) << "over the Projects header";
+    app.press(QStringLiteral("Home"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
+
+    // Left on an entry goes to its section's header, and Left there closes the section.
+    app.selectHome(QStringLiteral("Garden"));
+    app.press(QStringLiteral("Left"));
+    app.press(QStringLiteral("Left"));
+    EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden"))) << app.homeRows().join('|').toStdString();
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Garden")) << "the entry stays chosen";
+}

@@ -239,6 +239,9 @@ TEST_F(ItemViewAccessibilityTest, ArrowKeysPassOverSectionHeadersAndHomeAndEndGo
     view->activateWindow();
     view->setFocus();
     auto current = [&list]() { return titles(list->selectedTasks()).join(QStringLiteral(",")); };
+    ASSERT_EQ(current(), QString()) << "taking the keyboard selects nothing";
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(current(), QStringLiteral("a open")) << "the first arrow selects the row the keyboard is on";
     QTest::keyClick(view, Qt::Key_End);
     EXPECT_EQ(current(), QStringLiteral("done"));
     QTest::keyClick(view, Qt::Key_Up);
@@ -252,4 +255,19 @@ TEST_F(ItemViewAccessibilityTest, ArrowKeysPassOverSectionHeadersAndHomeAndEndGo
     QTest::keyClick(view, Qt::Key_Down);
     QTest::keyClick(view, Qt::Key_Down);
     EXPECT_EQ(current(), QStringLiteral("later"));
+}
+
+TEST_F(ItemViewAccessibilityTest, TheOnlyRowOfAListIsChosenWithTheKeysTheListTookTheKeyboardWith)
+{
+    build().task(QStringLiteral("Pay rent"));
+    save();
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End}) {
+        auto list = focusList(KNVTFocusTypeInbox);
+        QWidget *view = list->focusView();
+        view->activateWindow();
+        view->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(list->selectedTasks().empty());
+        QTest::keyClick(view, key);
+        EXPECT_EQ(titles(list->selectedTasks()), QStringList{"Pay rent"}) << QKeySequence(key).toString().toStdString();
+    }
 }
