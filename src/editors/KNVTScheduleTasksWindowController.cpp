@@ -8,6 +8,7 @@
 #include "model/KNVTTaskStatus.h"
 
 #include "uikit/KNVTDatePicker.h"
+#include "uikit/ShownAsTyped.h"
 
 #include "foundation/DateAdditions.h"
 
@@ -59,7 +60,7 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
     } else {
         m_titleTextField->setText(tr("Schedule %1 Tasks").arg(tasks.size()));
     }
-    setWindowTitle(m_titleTextField->text());
+    setWindowTitle(knvt::windowTitleText(m_titleTextField->text()));
     // A start before today shows today, the earliest day the picker offers.
     m_datePicker->setMinDate(knvt::todayAtZeroHundredHours());
     m_datePicker->setDateValue(day);

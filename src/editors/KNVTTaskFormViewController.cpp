@@ -27,6 +27,7 @@
 #include "uikit/KNVTTextField.h"
 #include "uikit/KNVTTextView.h"
 #include "uikit/KNVTTokenField.h"
+#include "uikit/ShownAsTyped.h"
 
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringAdditions.h"
@@ -905,8 +906,8 @@ QMenu *KNVTTaskFormViewController::menuForRepresentedObject(KNVTTokenField *fiel
     if (!user)
         return nullptr;
     auto *menu = new QMenu;
-    menu->addAction(user->fullName());
-    menu->addAction(user->username());
+    menu->addAction(knvt::menuItemText(user->fullName()));
+    menu->addAction(knvt::menuItemText(user->username()));
     return menu;
 }
 

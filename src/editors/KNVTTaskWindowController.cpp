@@ -17,6 +17,7 @@
 #include "uikit/AlertAdditions.h"
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/KNVTTextField.h"
+#include "uikit/ShownAsTyped.h"
 
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
@@ -86,7 +87,7 @@ void KNVTTaskWindowController::updateToolbar()
     const KNVTCDTask *shown = task();
     if (!shown)
         return;
-    setWindowTitle(shown->title());
+    setWindowTitle(knvt::windowTitleText(shown->title()));
     m_actions->validate();
 }
 

@@ -10,6 +10,8 @@
 
 #include "foundation/NotificationCenter.h"
 
+#include "uikit/ShownAsTyped.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -99,7 +101,7 @@ KNVTCDTaskList *TaskListInfoSheet::taskList() const
 void TaskListInfoSheet::fill(const KNVTCDTaskList *list)
 {
     m_headingTextField->setText(tr("\"%1\" Info").arg(list->title()));
-    setWindowTitle(m_headingTextField->text());
+    setWindowTitle(knvt::windowTitleText(m_headingTextField->text()));
     m_titleTextField->setText(list->title());
     m_statusTextField->setText(
         KNVTCDTaskList::localizedDisplayNameForStatus(KNVTTaskListStatus(list->status().value_or(0))));

@@ -12,7 +12,7 @@
 #include "foundation/KNVTMinimalDateFormatter.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/KNVTCheckBox.h"
-#include "uikit/ToolTipAdditions.h"
+#include "uikit/ShownAsTyped.h"
 
 #include <QCoreApplication>
 #include <QStringList>

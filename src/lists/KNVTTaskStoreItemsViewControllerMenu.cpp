@@ -1,7 +1,6 @@
 #include "lists/KNVTTaskStoreItemsViewController.h"
 
 #include "lists/KNVTMainWindowServices.h"
-#include "lists/MenuItemText.h"
 #include "lists/MoveMenu.h"
 
 #include "store/KNVTTaskStore.h"
@@ -12,6 +11,7 @@
 #include "model/KNVTCDUser.h"
 
 #include "uikit/ActionSet.h"
+#include "uikit/ShownAsTyped.h"
 
 #include <QAction>
 #include <QCoreApplication>

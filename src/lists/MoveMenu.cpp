@@ -1,13 +1,13 @@
 #include "lists/MoveMenu.h"
 
 #include "lists/KNVTTaskStoreItemsViewController.h"
-#include "lists/MenuItemText.h"
 
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTaskList.h"
 
 #include "uikit/ImageAdditions.h"
+#include "uikit/ShownAsTyped.h"
 
 #include <QCoreApplication>
 #include <QMenu>

@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTextDocument>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -42,9 +43,9 @@ namespace {
 
 // As a peer or the service may send them.
 const QString kTask =
-    QStringLiteral("<b>Mend</b> the <img src=\"file:///tmp/x.png\"> <a href=\"https://example.com/\">fence</a>");
+    QStringLiteral("<b>Mend</b> the [*] <img src=\"file:///tmp/x.png\"> <a href=\"https://example.com/\">fence</a>");
 const QString kTheirs = QStringLiteral("<i>Yard</i> <a href=\"https://example.com/\">work</a>");
-const QString kMine = QStringLiteral("<b>Garden</b> <img src=x>");
+const QString kMine = QStringLiteral("<b>Garden</b> [*] <img src=x>");
 const QString kComment = QStringLiteral("<b>Soon</b>, see <a href=\"https://example.com/\">here</a>");
 const QString kTag = QStringLiteral("<b>errand</b>");
 const QString kFirstName = QStringLiteral("<b>Ann</b>");
@@ -87,10 +88,16 @@ void addModelTexts(const QAbstractItemModel *model, const QModelIndex &parent, Q
         }
 }
 
+// The title a window's frame shows.
+QString shownTitle(const QWidget *window)
+{
+    return window->windowHandle() ? window->windowHandle()->title() : window->windowTitle();
+}
+
 // Everything a window shows in words: its title, labels as they are drawn, fields, pop-ups, buttons and rows.
 QStringList textsShown(QWidget *root)
 {
-    QStringList texts{root->windowTitle()};
+    QStringList texts{shownTitle(root)};
     for (const QLabel *label : widgetsIn<QLabel>(root))
         texts << displayedText(*label);
     for (const QLineEdit *field : widgetsIn<QLineEdit>(root))
@@ -128,7 +135,7 @@ protected:
     QWidget *taskWindowTitled(const QString &title)
     {
         for (QWidget *window : QApplication::topLevelWidgets())
-            if (window->isVisible() && window->windowTitle() == title)
+            if (window->isVisible() && shownTitle(window) == title)
                 return window;
         return nullptr;
     }

@@ -1,6 +1,11 @@
-#include "uikit/ToolTipAdditions.h"
+#include "uikit/ShownAsTyped.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
 #include <QTextDocument>
+#include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +35,26 @@ TEST(ToolTipShowingText, ATipReadsAsTheTextWasWrittenWhateverItHolds)
         EXPECT_EQ(shownBy(knvt::toolTipShowingText(text)), text);
     }
     EXPECT_TRUE(knvt::toolTipShowingText(QString()).isEmpty()) << "no text, no tip";
+}
+
+TEST(ShownAsTyped, MenuItemsAndWindowTitlesShowTitlesWithTheirMarksAsTyped)
+{
+    const QString titles[] = {QStringLiteral("R&D"), QStringLiteral("Tom && Jerry"), QStringLiteral("Fix [*] the gate"),
+                              QStringLiteral("[*][*]"), QStringLiteral("Plain")};
+    for (const QString &title : titles) {
+        SCOPED_TRACE(title.toStdString());
+        QMenu menu;
+        QAction *item = menu.addAction(knvt::menuItemText(title));
+        // What the menu draws: the text without the mnemonic marks it reads in it.
+        EXPECT_EQ(QAction(item->text()).iconText(), title);
+
+        QWidget window;
+        window.setWindowTitle(knvt::windowTitleText(title));
+        window.setWindowModified(true);
+        window.show();
+        ASSERT_NE(window.windowHandle(), nullptr);
+        EXPECT_EQ(window.windowHandle()->title(), title);
+    }
 }
 
 } // namespace
