@@ -2,6 +2,7 @@
 
 #include "editors/KNVTTaskViewModel.h"
 
+#include "uikit/ColorAdditions.h"
 #include "uikit/KNVTAvatarView.h"
 #include "uikit/KNVTCheckBox.h"
 #include "uikit/KNVTTableViewGroupRowView.h"
@@ -147,7 +148,11 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     drawFocus();
     painter->translate(option.rect.topLeft());
     const QColor secondary = secondaryText(palette);
-    const QColor textColor = row.textColor.isValid() ? row.textColor : palette.color(QPalette::Text);
+    // The model says red for overdue; on a dark background the lighter red of the lists reads better.
+    const auto readable = [&](const QColor &color) {
+        return color == QColor(Qt::red) ? knvt::overdueColor(palette) : color;
+    };
+    const QColor textColor = row.textColor.isValid() ? readable(row.textColor) : palette.color(QPalette::Text);
     const auto wrapped = [&](const QFont &font, const QRect &rect, const QColor &color) {
         painter->setFont(font);
         painter->setPen(color);
@@ -155,7 +160,7 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     };
     switch (row.kind) {
     case Kind::Title:
-        KNVTCheckBox::draw(*painter, QRectF(layout.completedCheckBoxButton), row.checkBoxState, row.tintColor,
+        KNVTCheckBox::draw(*painter, QRectF(layout.completedCheckBoxButton), row.checkBoxState, readable(row.tintColor),
                            !row.checkBoxEnabled);
         wrapped(KNVTTaskRowLayout::titleFont(), layout.textRect, textColor);
         break;

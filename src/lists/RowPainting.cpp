@@ -37,11 +37,6 @@ QColor dimRowTextColor(const QPalette &palette)
     return blendedColor(palette.color(QPalette::Text), palette.color(QPalette::Base), 0.5);
 }
 
-QColor overdueColor(const QPalette &palette)
-{
-    return palette.color(QPalette::Base).lightnessF() < 0.5f ? QColor(255, 105, 97) : QColor(Qt::red);
-}
-
 void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, const QColor &backgroundColor)
 {
     if (option.state.testFlag(QStyle::State_Selected)) {

@@ -22,8 +22,6 @@ bool isEmphasized(const QStyleOptionViewItem &option);
 QColor rowTextColor(const QPalette &palette, bool emphasized);
 QColor secondaryRowTextColor(const QPalette &palette);
 QColor dimRowTextColor(const QPalette &palette);
-// An overdue date and ring: red, lighter on a dark background, where plain red is hard to read.
-QColor overdueColor(const QPalette &palette);
 // `from` moved `amount` (0 to 1) of the way towards `to`.
 QColor blendedColor(const QColor &from, const QColor &to, qreal amount);
 

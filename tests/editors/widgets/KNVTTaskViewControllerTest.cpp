@@ -14,10 +14,13 @@
 #include "uikit/KNVTTextView.h"
 
 #include <QAccessible>
+#include <QPalette>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -479,6 +482,46 @@ TEST_F(KNVTTaskViewControllerTest, AnOwnCommentRowOffersEditAndDeleteAsItsAction
     ASSERT_EQ(alerts.requests().size(), 1);
     EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Delete Comment?"));
     EXPECT_TRUE(mine->isDeleted());
+}
+
+TEST_F(KNVTTaskViewControllerTest, AnOverdueDateAndRingAreDrawnInARedThatReadsOnADarkBackground)
+{
+    KNVTCDTask *late = task("Pay rent");
+    late->setDueDate(day(1));
+    save();
+    show(late);
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(35, 35, 35));
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    window->setPalette(dark);
+    settle();
+
+    // Every strongly red pixel of the due date and of the check box's ring.
+    const auto reds = [&](int row, QRect KNVTTaskRowLayout::*member) {
+        const QRect visual = controller->tableView()->visualRect(model().index(row));
+        const QRect area = layoutOf(row, member).translated(visual.topLeft());
+        const QImage image = controller->tableView()->viewport()->grab(area).toImage();
+        QList<QColor> found;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.red() > 200 && c.green() < c.red() / 2 + 10 && c.blue() < c.red() / 2 + 10)
+                    found.append(c);
+            }
+        }
+        return found;
+    };
+    for (const auto &[row, member] : {std::pair{rowOf(Kind::DueDate), &KNVTTaskRowLayout::textRect},
+                                      std::pair{rowOf(Kind::Title), &KNVTTaskRowLayout::completedCheckBoxButton}}) {
+        const QList<QColor> painted = reds(row, member);
+        ASSERT_FALSE(painted.isEmpty()) << "row " << row << " is drawn red";
+        EXPECT_TRUE(std::any_of(painted.begin(), painted.end(),
+                                [&](const QColor &c) { return c == knvt::overdueColor(dark); }))
+            << "row " << row << " takes the lighter red of the lists";
+        EXPECT_TRUE(std::none_of(painted.begin(), painted.end(), [](const QColor &c) { return c == QColor(Qt::red); }))
+            << "row " << row << " draws no plain red, hard to read on the dark band";
+    }
 }
 
 TEST_F(KNVTTaskViewControllerTest, TheRowWithTheKeyboardFocusIsFramedAndReadAsFocused)
