@@ -3,6 +3,8 @@
 #include <QModelIndex>
 #include <QSet>
 
+#include <algorithm>
+
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -20,11 +22,20 @@ public:
 protected:
     // Brings `shown` to `target`: rows no longer listed are removed, the others moved to their new places, new ones
     // inserted, and every row's contents replaced (each still shown is reported changed, in every column). `keyOf`
-    // gives what a row stands for (a person, a list, a header), which no other row of the list shares.
+    // gives what a row stands for (a person, a list, a header), which no other row of the list shares. Returns whether
+    // any row came, went or moved.
     template <class Row, class KeyOf>
-    void updateRows(std::vector<Row> &shown, std::vector<Row> target, KeyOf keyOf)
+    bool updateRows(std::vector<Row> &shown, std::vector<Row> target, KeyOf keyOf)
     {
         using Key = std::decay_t<decltype(keyOf(std::declval<const Row &>()))>;
+        // The usual rebuild after a save lists the same rows in the same order: no sets of keys to build then.
+        const bool sameRows = shown.size() == target.size()
+            && std::equal(shown.cbegin(), shown.cend(), target.cbegin(),
+                          [&keyOf](const Row &a, const Row &b) { return keyOf(a) == keyOf(b); });
+        if (sameRows) {
+            replaceContents(shown, std::move(target));
+            return false;
+        }
         QSet<Key> wanted;
         wanted.reserve(qsizetype(target.size()));
         for (const Row &row : target)
@@ -63,6 +74,14 @@ protected:
                 this->endMoveRows();
             }
         }
+        replaceContents(shown, std::move(target));
+        return true;
+    }
+
+private:
+    template <class Row>
+    void replaceContents(std::vector<Row> &shown, std::vector<Row> target)
+    {
         for (size_t k = 0; k < target.size(); ++k)
             shown[k] = std::move(target[k]);
         // A list model keeps its one column's count to itself; through the base every model answers it.

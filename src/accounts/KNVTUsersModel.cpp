@@ -25,7 +25,9 @@ void KNVTUsersModel::setUsers(const std::vector<KNVTCDUser *> &users, bool sort)
 void KNVTUsersModel::setRows(std::vector<knvt::UserRow> rows)
 {
     // In place: a person who stays keeps their selection.
-    updateRows(m_rows, std::move(rows), [](const knvt::UserRow &row) { return row.objectID; });
+    if (!updateRows(m_rows, std::move(rows), [](const knvt::UserRow &row) { return row.objectID; })
+        && m_rowOfObjectID.size() == qsizetype(m_rows.size()))
+        return;
     m_rowOfObjectID.clear();
     m_rowOfObjectID.reserve(qsizetype(m_rows.size()));
     for (size_t row = 0; row < m_rows.size(); ++row)

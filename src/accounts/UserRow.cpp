@@ -95,17 +95,23 @@ std::vector<UserRow> sortedUserRows(const std::vector<KNVTCDUser *> &users)
 {
     QCollator collator{QLocale()};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Each person is read once, in the order the users come: reading them in sorted order jumps about the store's
+    // memory and costs more than the sort.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(users.size());
-    for (const KNVTCDUser *user : users)
+    std::vector<UserRow> read;
+    read.reserve(users.size());
+    for (const KNVTCDUser *user : users) {
         keys.push_back(collator.sortKey(user->extendedDisplayName()));
+        read.push_back(UserRow::fromUser(user));
+    }
     std::vector<size_t> order(users.size());
     std::iota(order.begin(), order.end(), size_t(0));
     std::stable_sort(order.begin(), order.end(), [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
     std::vector<UserRow> rows;
     rows.reserve(users.size());
     for (size_t index : order)
-        rows.push_back(UserRow::fromUser(users[index]));
+        rows.push_back(std::move(read[index]));
     return rows;
 }
 

@@ -38,7 +38,7 @@ Shortcuts shortcutsFrom(const QVariant &value);
 QString requestPath(const QString &uniqueName, const QString &token);
 QString sessionPath(const QString &uniqueName, const QString &token);
 
-// A stored combination in the form of the XDG shortcuts specification: CTRL, ALT, SHIFT, LOGO joined with "+", then
+// A stored combination in the XDG shortcuts format: CTRL, ALT, SHIFT, LOGO joined with "+", then
 // the key's keysym name on the current layout ("CTRL+ALT+j"). Nothing for a key without a keysym.
 std::optional<QString> triggerFor(int keyCode, quint32 carbonModifiers);
 

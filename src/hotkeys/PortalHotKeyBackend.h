@@ -89,7 +89,7 @@ private:
     struct Wanted
     {
         GrabRecord record;
-        QString trigger;    // the shortcuts specification's form
+        QString trigger;    // the XDG shortcuts format
         QString nativeText; // the desktop's key names of the recorded combination
     };
     struct Request

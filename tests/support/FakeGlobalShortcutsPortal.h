@@ -70,7 +70,7 @@ public:
     // The desktop's portal ends: its name leaves the bus.
     void vanish();
 
-    // The desktop's words for a trigger of the shortcuts specification: "CTRL+ALT+j" reads "Ctrl+Alt+J".
+    // The desktop's words for a trigger in the XDG shortcuts format: "CTRL+ALT+j" reads "Ctrl+Alt+J".
     static QString describe(const QString &trigger);
 
 public slots:

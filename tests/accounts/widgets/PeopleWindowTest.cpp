@@ -210,6 +210,17 @@ TEST_F(PeopleWindowTest, SavesOfTasksLeaveThePeopleAsTheyAreWhileAChangedPersonI
     EXPECT_TRUE(shownNames(*window).contains(QStringLiteral("Karl Collins")))
         << qPrintable(shownNames(*window).join(u'|'));
     EXPECT_EQ(window->usersViewController()->selectedUser(), zoe);
+
+    // A new name that sorts elsewhere moves the row; the chosen person stays chosen and each row is found again.
+    carl->setFirstName(QStringLiteral("Abe"));
+    save();
+    EXPECT_EQ(shownNames(*window), QStringList({"Abe Collins", "ann Doe", "bob Brown", "Zoë Ångström"}));
+    EXPECT_EQ(window->usersViewController()->selectedUser(), zoe);
+    window->usersViewController()->setSelectedUser(carl);
+    EXPECT_EQ(window->usersViewController()->selectedUser(), carl);
+    window->usersViewController()->tableView()->clearSelection();
+    window->usersViewController()->setSelectedUser(bob);
+    EXPECT_EQ(window->usersViewController()->selectedUser(), bob);
 }
 
 TEST_F(PeopleWindowTest, DraggingPeopleCarriesTheirReferencesAndTheirNamesAsText)
