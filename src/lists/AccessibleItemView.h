@@ -1,29 +1,24 @@
 #pragma once
 
+#include "uikit/AccessibleRowActions.h"
+
 #include <QAccessible>
-#include <QModelIndex>
 #include <QString>
-#include <QStringList>
 
 namespace knvt {
 
 // A tree or list view whose rows are painted, read by assistive technology through knvt::ItemViewAccessible: the view
 // says what the list is called and what its painted buttons do, the model says what each row reads (its accessible
-// text, description and check state).
-class AccessibleItemView
+// text, description and check state). Its row actions are the row's painted buttons, in the order the row shows them:
+// QAccessibleActionInterface::toggleAction() for a completion box the user may use, the button's name ("Archive") for
+// the others.
+class AccessibleItemView : public AccessibleRowActions
 {
 public:
-    virtual ~AccessibleItemView() = default;
-
     // The list's name when the view has no accessible name of its own ("Today", the project's title).
     virtual QString accessibleListName() const = 0;
     // What the list is (List for the item lists, Tree for a list whose sections open and close).
     virtual QAccessible::Role accessibleListRole() const { return QAccessible::List; }
-    // The row's buttons as actions, in the order the row shows them: QAccessibleActionInterface::toggleAction() for a
-    // completion box the user may use, the button's name ("Archive") for the others.
-    virtual QStringList accessibleActionNames(const QModelIndex &row) const = 0;
-    // Does what a click on the row's button named `name` does; nothing for a name the row does not offer.
-    virtual void performAccessibleAction(const QModelIndex &row, const QString &name) = 0;
 };
 
 } // namespace knvt

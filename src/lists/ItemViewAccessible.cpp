@@ -2,6 +2,7 @@
 
 #include "lists/AccessibleItemView.h"
 
+#include "uikit/PaintedRowAccessible.h"
 #include "uikit/TableViewAdditions.h"
 
 #include <QTreeView>
@@ -53,103 +54,34 @@ private:
     QPointer<QTreeView> m_view;
 };
 
-// One painted row. It has no widget of its own; it stands for its row while the row exists.
-class RowElement : public QAccessibleInterface, public QAccessibleActionInterface
+// A row as the tree shows it: selectable and focusable where the model lets it be chosen, and open or closed where it
+// has rows of its own.
+class RowElement : public PaintedRowAccessible
 {
 public:
     RowElement(QTreeView *view, const QModelIndex &index, QAccessible::Role role)
-        : m_view(view), m_index(index), m_role(role)
+        : PaintedRowAccessible(view, index, role)
     {}
-
-    const QPersistentModelIndex &index() const { return m_index; }
-
-    bool isValid() const override { return !m_view.isNull() && m_index.isValid(); }
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override { return windowOf(m_view); }
-    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_view.data()); }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-    void setText(QAccessible::Text, const QString &) override {}
-    QAccessible::Role role() const override { return m_role; }
-
-    QString text(QAccessible::Text t) const override
-    {
-        if (!isValid())
-            return {};
-        switch (t) {
-        case QAccessible::Name: {
-            const QString accessible = m_index.data(Qt::AccessibleTextRole).toString();
-            return accessible.isEmpty() ? m_index.data(Qt::DisplayRole).toString() : accessible;
-        }
-        case QAccessible::Description: return m_index.data(Qt::AccessibleDescriptionRole).toString();
-        default: return {};
-        }
-    }
-
-    QRect rect() const override
-    {
-        if (!isValid())
-            return {};
-        const QRect local = m_view->visualRect(m_index);
-        return QRect(m_view->viewport()->mapToGlobal(local.topLeft()), local.size());
-    }
 
     QAccessible::State state() const override
     {
-        QAccessible::State state;
-        if (!isValid()) {
-            state.invalid = true;
+        QAccessible::State state = PaintedRowAccessible::state();
+        if (!isValid())
             return state;
-        }
-        const Qt::ItemFlags flags = m_index.flags();
-        state.invisible = !m_view->isVisible() || !m_view->viewport()->rect().intersects(m_view->visualRect(m_index));
-        state.disabled = !flags.testFlag(Qt::ItemIsEnabled);
-        if (flags.testFlag(Qt::ItemIsSelectable)) {
+        auto *tree = static_cast<QTreeView *>(view());
+        if (index().flags().testFlag(Qt::ItemIsSelectable)) {
             state.selectable = true;
             state.focusable = true;
-            state.selected = m_view->selectionModel() != nullptr && m_view->selectionModel()->isSelected(m_index);
-            state.focused = m_view->hasFocus() && m_view->currentIndex() == m_index;
+            state.selected = tree->selectionModel() != nullptr && tree->selectionModel()->isSelected(index());
+            state.focused = tree->hasFocus() && tree->currentIndex() == index();
         }
-        const QVariant check = m_index.data(Qt::CheckStateRole);
-        if (check.isValid()) {
-            state.checkable = true;
-            state.checked = check.toInt() == Qt::Checked;
-            state.checkStateMixed = check.toInt() == Qt::PartiallyChecked;
-        }
-        if (m_index.model()->hasChildren(m_index)) {
+        if (index().model()->hasChildren(index())) {
             state.expandable = true;
-            state.expanded = m_view->isExpanded(m_index);
+            state.expanded = tree->isExpanded(index());
             state.collapsed = !state.expanded;
         }
         return state;
     }
-
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface *>(this) : nullptr;
-    }
-
-    QStringList actionNames() const override
-    {
-        const auto *view = dynamic_cast<const AccessibleItemView *>(m_view.data());
-        return isValid() && view != nullptr ? view->accessibleActionNames(m_index) : QStringList();
-    }
-
-    void doAction(const QString &actionName) override
-    {
-        auto *view = dynamic_cast<AccessibleItemView *>(m_view.data());
-        if (isValid() && view != nullptr && actionNames().contains(actionName))
-            view->performAccessibleAction(m_index, actionName);
-    }
-
-    QStringList keyBindingsForAction(const QString &) const override { return {}; }
-
-private:
-    QPointer<QTreeView> m_view;
-    QPersistentModelIndex m_index;
-    QAccessible::Role m_role;
 };
 
 } // namespace

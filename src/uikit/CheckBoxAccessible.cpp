@@ -23,7 +23,7 @@ QString translate(const char *text)
 
 } // namespace
 
-CheckBoxAccessible::CheckBoxAccessible(KNVTCheckBox *box) : QAccessibleWidget(box, QAccessible::CheckBox) {}
+CheckBoxAccessible::CheckBoxAccessible(KNVTCheckBox *box) : ToggleButtonAccessible(box) {}
 
 KNVTCheckBox *CheckBoxAccessible::box() const
 {
@@ -32,52 +32,27 @@ KNVTCheckBox *CheckBoxAccessible::box() const
 
 QString CheckBoxAccessible::text(QAccessible::Text t) const
 {
-    switch (t) {
-    case QAccessible::Name: {
-        QString name = QAccessibleWidget::text(t);
-        if (name.isEmpty())
-            name = widget()->toolTip();
-        return name.isEmpty() ? translate("Completed") : name;
+    if (t != QAccessible::Description || !widget()->accessibleDescription().isEmpty())
+        return ToggleButtonAccessible::text(t);
+    switch (box()->checkBoxState()) {
+    case KNVTCheckBoxStateTick: return translate("Completed");
+    case KNVTCheckBoxStateCross: return translate("Cancelled");
+    default: return translate("Not completed");
     }
-    case QAccessible::Description: {
-        const QString description = widget()->accessibleDescription();
-        if (!description.isEmpty())
-            return description;
-        switch (box()->checkBoxState()) {
-        case KNVTCheckBoxStateTick: return translate("Completed");
-        case KNVTCheckBoxStateCross: return translate("Cancelled");
-        default: return translate("Not completed");
-        }
-    }
-    default: return QAccessibleWidget::text(t);
-    }
+}
+
+QString CheckBoxAccessible::fallbackName() const
+{
+    return translate("Completed");
 }
 
 QAccessible::State CheckBoxAccessible::state() const
 {
-    QAccessible::State state = QAccessibleWidget::state();
-    state.checkable = true;
+    QAccessible::State state = ToggleButtonAccessible::state();
     state.checked = box()->checkBoxState() == KNVTCheckBoxStateTick;
     state.checkStateMixed = box()->checkBoxState() == KNVTCheckBoxStateCross;
     state.pressed = box()->isDown();
     return state;
-}
-
-QStringList CheckBoxAccessible::actionNames() const
-{
-    if (!widget()->isEnabled())
-        return {};
-    return {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()};
-}
-
-void CheckBoxAccessible::doAction(const QString &actionName)
-{
-    if (!widget()->isEnabled())
-        return;
-    // The owner hears the click and sets the new state from its item, as after a click with the mouse.
-    if (actionName == QAccessibleActionInterface::toggleAction()
-        || actionName == QAccessibleActionInterface::pressAction())
-        box()->click();
 }
 
 void CheckBoxAccessible::install()

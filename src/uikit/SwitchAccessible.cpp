@@ -18,7 +18,7 @@ QAccessibleInterface *createSwitchInterface(const QString &className, QObject *o
 
 } // namespace
 
-SwitchAccessible::SwitchAccessible(KNVTSwitch *control) : QAccessibleWidget(control, QAccessible::CheckBox) {}
+SwitchAccessible::SwitchAccessible(KNVTSwitch *control) : ToggleButtonAccessible(control) {}
 
 KNVTSwitch *SwitchAccessible::control() const
 {
@@ -27,41 +27,22 @@ KNVTSwitch *SwitchAccessible::control() const
 
 QString SwitchAccessible::text(QAccessible::Text t) const
 {
-    switch (t) {
-    case QAccessible::Name: {
-        QString name = QAccessibleWidget::text(t);
-        if (name.isEmpty())
-            name = widget()->toolTip();
-        return name.isEmpty() ? QCoreApplication::translate("KNVTSwitch", "Switch") : name;
-    }
-    case QAccessible::Value:
-        return control()->isOn() ? QCoreApplication::translate("KNVTSwitch", "On")
-                                 : QCoreApplication::translate("KNVTSwitch", "Off");
-    default: return QAccessibleWidget::text(t);
-    }
+    if (t != QAccessible::Value)
+        return ToggleButtonAccessible::text(t);
+    return control()->isOn() ? QCoreApplication::translate("KNVTSwitch", "On")
+                             : QCoreApplication::translate("KNVTSwitch", "Off");
+}
+
+QString SwitchAccessible::fallbackName() const
+{
+    return QCoreApplication::translate("KNVTSwitch", "Switch");
 }
 
 QAccessible::State SwitchAccessible::state() const
 {
-    QAccessible::State state = QAccessibleWidget::state();
-    state.checkable = true;
+    QAccessible::State state = ToggleButtonAccessible::state();
     state.checked = control()->isOn();
     return state;
-}
-
-QStringList SwitchAccessible::actionNames() const
-{
-    if (!widget()->isEnabled())
-        return {};
-    return {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()};
-}
-
-void SwitchAccessible::doAction(const QString &actionName)
-{
-    if (widget()->isEnabled()
-        && (actionName == QAccessibleActionInterface::toggleAction()
-            || actionName == QAccessibleActionInterface::pressAction()))
-        control()->click();
 }
 
 void SwitchAccessible::install()
