@@ -108,11 +108,23 @@ std::vector<UserRow> sortedUserRows(const std::vector<KNVTCDUser *> &users)
     std::vector<size_t> order(users.size());
     std::iota(order.begin(), order.end(), size_t(0));
     std::stable_sort(order.begin(), order.end(), [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
-    std::vector<UserRow> rows;
-    rows.reserve(users.size());
-    for (size_t index : order)
-        rows.push_back(std::move(read[index]));
-    return rows;
+    // The rows take their places in the one vector, cycle by cycle of the order, so that no second copy of every row
+    // is made and freed.
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start)
+            continue;
+        UserRow held = std::move(read[start]);
+        size_t at = start;
+        while (order[at] != start) {
+            const size_t from = order[at];
+            read[at] = std::move(read[from]);
+            order[at] = at;
+            at = from;
+        }
+        read[at] = std::move(held);
+        order[at] = at;
+    }
+    return read;
 }
 
 } // namespace knvt
