@@ -104,6 +104,30 @@ TEST_F(PeopleWindowTest, GroupsListPeopleSortedAndCounted)
     EXPECT_EQ(footer->text(), QStringLiteral("0 Contacts"));
 }
 
+TEST_F(PeopleWindowTest, ManyPeopleAddedInAnyOrderAreListedByNameEachWithTheirOwnUserName)
+{
+    // Names added out of order in several interleaved runs, so that putting them in order moves rows in long chains.
+    QStringList names;
+    for (int i = 0; i < 60; ++i)
+        names << QStringLiteral("Person %1").arg((i * 37) % 60, 2, 10, QChar(u'0'));
+    for (const QString &name : std::as_const(names))
+        insertUser(name, name.toLower().remove(u' '));
+    save();
+
+    auto window = openWindow();
+    const std::vector<knvt::UserRow> &rows = window->usersViewController()->model()->rows();
+    QStringList people;
+    for (const knvt::UserRow &row : rows) {
+        if (!row.fullName.startsWith(QStringLiteral("Person")))
+            continue;
+        people << row.fullName;
+        EXPECT_EQ(row.username, row.fullName.toLower().remove(u' ')) << "each row keeps its own person's fields";
+    }
+    QStringList expected = names;
+    expected.sort();
+    EXPECT_EQ(people, expected);
+}
+
 TEST_F(PeopleWindowTest, SearchIgnoresCaseAndAccentsAndAnotherGroupClearsIt)
 {
     auto window = openWindow();
