@@ -76,7 +76,8 @@ TEST_F(WindowFitTest, ThePreferencesGrowForTheMaintenanceMessageAndStayOnTheScre
     child<QPushButton>(pane, "signInButton")->click();
     auto *message = child<QLabel>(pane, "progressLabel");
     ASSERT_TRUE(waitUntil([&] { return message->text().contains(QLatin1String("maintenance")); }));
-    QCoreApplication::processEvents();
+    // The window grows through the layout's posted requests, which a slow run may not have handled yet.
+    waitUntil([&] { return bool(showsAllItsLines(message)); });
     EXPECT_TRUE(showsAllItsLines(message));
     EXPECT_TRUE(isWhollyShown(message));
     EXPECT_TRUE(isWhollyShown(child<QPushButton>(pane, "signInButton")));
