@@ -412,14 +412,8 @@ TEST_F(AccountsFeature, InvitingAFriend)
     app.service()
         .on("POST", "/friendships.json")
         .json(200,
-              QJsonDocument(
-                  QJsonObject{{"friendship",
-                               knvt::test::unwrap(knvt::test::entity("friendship", 80, 1,
-                                                                     {{"inviter_id", 42},
-                                                                      {"invitee_id", 43},
-                                                                      {"status", "pending"},
-                                                                      {"invitee", knvt::test::user(43, "bea")}}))}})
-                  .toJson())
+              knvt::test::body(knvt::test::friendship(80, 42, 43, QStringLiteral("pending"), 1,
+                                                      {{"invitee", knvt::test::user(43, "bea")}})))
         .json(401, "{}")
         .json(422, R"({"invitee":["not found"]})");
     app.openPeopleWindow();

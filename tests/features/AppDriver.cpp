@@ -38,6 +38,7 @@
 #include "hotkeys/ShortcutStrings.h"
 #include "hotkeys/X11HotKeyBackend.h"
 #include "hotkeys/X11KeyboardLayout.h"
+#include "support/AccessibleRows.h"
 #include "support/AccessibleTreeAudit.h"
 #include "support/FakeGlobalShortcutsPortal.h"
 #include "support/FakeSystemEvents.h"
@@ -1191,15 +1192,6 @@ QStringList AppDriver::toolbarMoveMenu()
 
 namespace {
 
-QString boxWord(const QAccessible::State &state)
-{
-    if (!state.checkable)
-        return QString();
-    return state.checkStateMixed ? QStringLiteral(" (mixed)")
-        : state.checked          ? QStringLiteral(" (checked)")
-                                 : QStringLiteral(" (not checked)");
-}
-
 // The rows of a list as a screen reader reads them (the hidden column header left out).
 QStringList rowsAsRead(QAccessibleInterface *list)
 {
@@ -1210,7 +1202,7 @@ QStringList rowsAsRead(QAccessibleInterface *list)
         QAccessibleInterface *row = list->child(i);
         if (!row || !row->isValid() || row->state().invisible || row->role() == QAccessible::ColumnHeader)
             continue;
-        QString line = row->text(QAccessible::Name) + boxWord(row->state());
+        QString line = row->text(QAccessible::Name) + knvt::test::checkWords(row->state());
         if (const QString description = row->text(QAccessible::Description); !description.isEmpty())
             line += QStringLiteral(" - ") + description;
         if (QAccessibleActionInterface *actions = row->actionInterface(); actions && !actions->actionNames().isEmpty())
@@ -1263,20 +1255,8 @@ QStringList AppDriver::centreAsRead()
 void AppDriver::doCentreRowAction(const QString &rowName, const QString &action)
 {
     QAbstractItemView *view = centreView();
-    QAccessibleInterface *list = view ? QAccessible::queryAccessibleInterface(view) : nullptr;
-    ASSERT_NE(list, nullptr) << "no centre list";
-    for (int i = 0; i < list->childCount(); ++i) {
-        QAccessibleInterface *row = list->child(i);
-        if (!row || !row->text(QAccessible::Name).startsWith(rowName))
-            continue;
-        QAccessibleActionInterface *actions = row->actionInterface();
-        ASSERT_TRUE(actions && actions->actionNames().contains(action))
-            << "the row " << rowName.toStdString() << " offers no " << action.toStdString();
-        actions->doAction(action);
-        settle();
-        return;
-    }
-    ADD_FAILURE() << "no row " << rowName.toStdString();
+    knvt::test::doRowAction(view ? QAccessible::queryAccessibleInterface(view) : nullptr, rowName, action);
+    settle();
 }
 
 QStringList AppDriver::homeAsRead()

@@ -30,6 +30,8 @@
 #include "uikit/KNVTTokenField.h"
 #include "uikit/Popover.h"
 
+#include "support/AccessibleRows.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -676,15 +678,6 @@ QString readName(QAccessibleInterface *read)
     return read->text(QAccessible::Name);
 }
 
-QString checkWord(const QAccessible::State &state)
-{
-    if (!state.checkable)
-        return QString();
-    return state.checkStateMixed ? QStringLiteral(" (mixed)")
-        : state.checked          ? QStringLiteral(" (checked)")
-                                 : QStringLiteral(" (not checked)");
-}
-
 } // namespace
 
 QString AppDriver::focusAsRead()
@@ -697,7 +690,7 @@ QString AppDriver::focusAsRead()
         return QString();
     return QStringLiteral("%1 %2: %3 %4%5")
         .arg(roleWord(window->role()), readName(window), roleWord(control->role()), readName(control),
-             checkWord(control->state()));
+             knvt::test::checkWords(control->state()));
 }
 
 QStringList AppDriver::detailAsRead()
@@ -711,7 +704,7 @@ QStringList AppDriver::detailAsRead()
         return lines;
     for (int i = 0; i < list->childCount(); ++i) {
         QAccessibleInterface *row = list->child(i);
-        QString text = row->text(QAccessible::Name) + checkWord(row->state());
+        QString text = row->text(QAccessible::Name) + knvt::test::checkWords(row->state());
         if (QAccessibleActionInterface *actions = row->actionInterface(); actions && !actions->actionNames().isEmpty())
             text += QStringLiteral(" [%1]").arg(actions->actionNames().join(QStringLiteral(", ")));
         lines << text;
@@ -722,22 +715,11 @@ QStringList AppDriver::detailAsRead()
 void AppDriver::doDetailRowAction(const QString &rowName, const QString &action)
 {
     KNVTTaskViewController *controller = detailController(*this, QString());
-    QAccessibleInterface *list = controller && controller->tableView()
-        ? QAccessible::queryAccessibleInterface(controller->tableView())
-        : nullptr;
-    ASSERT_NE(list, nullptr) << "no detail";
-    for (int i = 0; i < list->childCount(); ++i) {
-        QAccessibleInterface *row = list->child(i);
-        if (!row->text(QAccessible::Name).startsWith(rowName))
-            continue;
-        QAccessibleActionInterface *actions = row->actionInterface();
-        ASSERT_TRUE(actions && actions->actionNames().contains(action))
-            << "the row " << rowName.toStdString() << " offers no " << action.toStdString();
-        actions->doAction(action);
-        settle();
-        return;
-    }
-    ADD_FAILURE() << "no detail row " << rowName.toStdString();
+    knvt::test::doRowAction(controller && controller->tableView()
+                                ? QAccessible::queryAccessibleInterface(controller->tableView())
+                                : nullptr,
+                            rowName, action);
+    settle();
 }
 
 } // namespace knvt::features

@@ -47,14 +47,8 @@ TEST_F(FriendshipNewTest, AnInvitationShowsItsOutcomeAndTheSheetStaysOpen)
 
     fake.on("POST", "/friendships.json")
         .json(200,
-              QJsonDocument(
-                  QJsonObject{{"friendship",
-                               knvt::test::unwrap(knvt::test::entity("friendship", 80, 1,
-                                                                     {{"inviter_id", 42},
-                                                                      {"invitee_id", 43},
-                                                                      {"status", "pending"},
-                                                                      {"invitee", knvt::test::user(43, "bea")}}))}})
-                  .toJson())
+              knvt::test::body(knvt::test::friendship(80, 42, 43, QStringLiteral("pending"), 1,
+                                                      {{"invitee", knvt::test::user(43, "bea")}})))
         .hold();
     field()->setText(QStringLiteral("bea"));
     addButton()->click();

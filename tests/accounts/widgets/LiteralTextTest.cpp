@@ -82,14 +82,8 @@ TEST_F(LiteralTextTest, MessageLinesQuoteNamesAsTyped)
     const QString invitee = QStringLiteral("<a href=\"https://example.org\">bea</a>");
     fake.on("POST", "/friendships.json")
         .json(200,
-              QJsonDocument(
-                  QJsonObject{{"friendship",
-                               knvt::test::unwrap(knvt::test::entity("friendship", 80, 1,
-                                                                     {{"inviter_id", 42},
-                                                                      {"invitee_id", 43},
-                                                                      {"status", "pending"},
-                                                                      {"invitee", knvt::test::user(43, invitee)}}))}})
-                  .toJson());
+              knvt::test::body(knvt::test::friendship(80, 42, 43, QStringLiteral("pending"), 1,
+                                                      {{"invitee", knvt::test::user(43, invitee)}})));
     KNVTFriendshipNewWindowController invitation(&store());
     invitation.open();
     child<QLineEdit>(&invitation, "usernameTextField")->setText(invitee);
