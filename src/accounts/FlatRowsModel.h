@@ -4,7 +4,6 @@
 #include <QSet>
 
 #include <algorithm>
-
 #include <type_traits>
 #include <utility>
 #include <vector>
