@@ -9,7 +9,6 @@
 #include "model/KNVTCDUser.h"
 #include "model/ObjectReferencePayload.h"
 
-#include "uikit/AlertAdditions.h"
 #include "uikit/Popover.h"
 
 #include "foundation/NotificationCenter.h"
@@ -29,7 +28,7 @@
 
 #include <algorithm>
 #include <functional>
-#include <set>
+#include <iterator>
 
 namespace {
 
@@ -149,12 +148,8 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
     resize(480, 380);
 
     m_headingTextField->setText(tr("\"%1\" Sharing settings").arg(taskList ? taskList->title() : QString()));
-    if (taskList) {
-        for (KNVTCDUser *user : taskList->activeTaskListCollaboratorUsers()) {
-            if (user != m_owner)
-                m_users.push_back(user);
-        }
-    }
+    m_users = currentUsers();
+    m_loaded = m_users;
     if (m_owner && !m_owner->extendedDisplayName().isEmpty())
         m_sharedByTextField->setText(m_owner->extendedDisplayName());
     m_saveButton->setText(taskList && taskList->isShared() ? tr("Update") : tr("Share"));
@@ -169,6 +164,9 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(m_store), this,
         [this](const knvt::Notification &) { taskStoreWillChangeNotification(); });
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreDidChangeNotification), &knvt::taskStore(m_store), this,
+        [this](const knvt::Notification &) { taskStoreDidChangeNotification(); });
 }
 
 KNVTTaskListSharingSettingsWindowController::~KNVTTaskListSharingSettingsWindowController()
@@ -202,6 +200,34 @@ std::vector<KNVTCDUser *> KNVTTaskListSharingSettingsWindowController::ownerAlon
     return m_owner ? std::vector<KNVTCDUser *>{m_owner} : std::vector<KNVTCDUser *>();
 }
 
+std::vector<KNVTCDUser *> KNVTTaskListSharingSettingsWindowController::currentUsers() const
+{
+    std::vector<KNVTCDUser *> users;
+    if (!m_taskList || m_taskList->isDeleted())
+        return users;
+    for (KNVTCDUser *user : m_taskList->activeTaskListCollaboratorUsers()) {
+        if (user != m_owner)
+            users.push_back(user);
+    }
+    return users;
+}
+
+std::vector<KNVTCDUser *> KNVTTaskListSharingSettingsWindowController::addedUsers() const
+{
+    std::vector<KNVTCDUser *> added;
+    std::copy_if(m_users.cbegin(), m_users.cend(), std::back_inserter(added),
+                 [this](KNVTCDUser *user) { return !contains(m_loaded, user); });
+    return added;
+}
+
+std::vector<KNVTCDUser *> KNVTTaskListSharingSettingsWindowController::removedUsers() const
+{
+    std::vector<KNVTCDUser *> removed;
+    std::copy_if(m_loaded.cbegin(), m_loaded.cend(), std::back_inserter(removed),
+                 [this](KNVTCDUser *user) { return !contains(m_users, user); });
+    return removed;
+}
+
 void KNVTTaskListSharingSettingsWindowController::reloadTable()
 {
     m_model->reload(m_users, m_taskList);
@@ -209,12 +235,7 @@ void KNVTTaskListSharingSettingsWindowController::reloadTable()
 
 void KNVTTaskListSharingSettingsWindowController::updateSaveButton()
 {
-    const std::vector<KNVTCDUser *> wanted = wantedUsers();
-    const std::vector<KNVTCDUser *> current =
-        m_taskList ? m_taskList->activeTaskListCollaboratorUsers() : std::vector<KNVTCDUser *>();
-    const std::set<KNVTCDUser *> wantedSet(wanted.cbegin(), wanted.cend());
-    const std::set<KNVTCDUser *> currentSet(current.cbegin(), current.cend());
-    m_saveButton->setEnabled(m_saveFailed || wantedSet != currentSet);
+    m_saveButton->setEnabled(!addedUsers().empty() || !removedUsers().empty());
 }
 
 void KNVTTaskListSharingSettingsWindowController::collaboratingUsersSelection(QWidget *sender)
@@ -322,29 +343,21 @@ void KNVTTaskListSharingSettingsWindowController::save()
     if (!m_taskList)
         return;
     KNVTTaskStore &store = knvt::taskStore(m_store);
-    const std::vector<KNVTCDUser *> wanted = wantedUsers();
+    // Only the user's own ticks and unticks are written, each where the list still needs it: a member that a sync
+    // brought or took away meanwhile is none of this save's business.
     const std::vector<KNVTCDUser *> current = m_taskList->activeTaskListCollaboratorUsers();
-    for (KNVTCDUser *user : wanted) {
-        if (!contains(current, user))
+    for (KNVTCDUser *user : addedUsers()) {
+        if (!contains(current, user) && !user->isDeleted())
             store.taskListCollaboratorWithUser(user, m_taskList, 2);
     }
-    for (KNVTCDUser *user : current) {
-        if (!contains(wanted, user))
+    for (KNVTCDUser *user : removedUsers()) {
+        if (contains(current, user))
             store.removeTaskListCollaboratorForUser(user, m_taskList);
     }
-    knvt::Error error;
-    if (!store.save(&error)) {
-        // The records stay in the store's context, to be saved with the next save; the user may try again now.
-        m_saveFailed = true;
-        updateSaveButton();
-        knvt::AlertPresenter::Request request;
-        request.title = tr("Unable to save the sharing settings.");
-        const QString description = error.userInfo().value(QStringLiteral("NSLocalizedDescription")).toString();
-        request.message = description.isEmpty() ? error.description() : description;
-        request.buttonTitles = {tr("OK")};
-        knvt::runModal(request);
+    // A refused save is shown by the store and its records are discarded there; the sheet keeps the user's choices so
+    // that Update can try again, and Cancel leaves nothing behind.
+    if (!store.saveUserChanges())
         return;
-    }
     dismiss();
 }
 
@@ -371,4 +384,31 @@ void KNVTTaskListSharingSettingsWindowController::taskStoreWillChangeNotificatio
         return;
     if (!m_taskList || m_taskList->isDeleted() || m_taskList->deletedDate().isValid())
         cancel();
+}
+
+void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification()
+{
+    if (m_ended || !m_taskList)
+        return;
+    if (m_taskList->isDeleted() || m_taskList->deletedDate().isValid()) {
+        cancel();
+        return;
+    }
+    const std::vector<KNVTCDUser *> added = addedUsers();
+    const std::vector<KNVTCDUser *> removed = removedUsers();
+    const std::vector<KNVTCDUser *> current = currentUsers();
+    std::vector<KNVTCDUser *> users;
+    for (KNVTCDUser *user : current) {
+        if (!contains(removed, user))
+            users.push_back(user);
+    }
+    for (KNVTCDUser *user : added) {
+        if (!contains(users, user) && !user->isDeleted())
+            users.push_back(user);
+    }
+    m_loaded = current;
+    m_users = std::move(users);
+    reloadUserSelectionPopover();
+    reloadTable();
+    updateSaveButton();
 }

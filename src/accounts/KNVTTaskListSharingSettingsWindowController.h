@@ -23,9 +23,11 @@ class Popover;
 
 // The sheet that decides with whom a project or area is shared. It lists the people the list is shared with (all but
 // its owner) with the state of their invitation and their role; people are added and removed with a list of check
-// boxes in a popover, or added by dropping them on the table. Nothing is written until Save, which turns the
-// difference between the edited people and the list's members into new invitations and removed memberships in one
-// save. The sheet closes by itself when the list is deleted meanwhile (by a sync, say).
+// boxes in a popover, or added by dropping them on the table. Nothing is written until Save, which writes only what the
+// user ticked and unticked here (new invitations, removed memberships) in one save: members that a sync adds or removes
+// while the sheet is open are taken in for every person the user left alone, and are never undone by the save. A
+// refused save leaves nothing behind in the store. The sheet closes by itself when the list is deleted meanwhile (by a
+// sync, say).
 class KNVTTaskListSharingSettingsWindowController : public QDialog, public KNVTUserSelectionViewControllerDelegate
 {
     Q_OBJECT
@@ -69,16 +71,23 @@ private:
     // The people of `m_users` and the owner, when the list has one.
     std::vector<KNVTCDUser *> wantedUsers() const;
     std::vector<KNVTCDUser *> ownerAlone() const;
+    // The list's members now, its owner left out.
+    std::vector<KNVTCDUser *> currentUsers() const;
+    // The people the user added here and those the user removed, against what the sheet last took in.
+    std::vector<KNVTCDUser *> addedUsers() const;
+    std::vector<KNVTCDUser *> removedUsers() const;
     void reloadTable();
     void closePopover();
     void taskStoreWillChangeNotification();
+    // Takes in the members as the store has them now, keeping the user's own additions and removals on top.
+    void taskStoreDidChangeNotification();
 
     KNVTCDTaskList *m_taskList;
     KNVTTaskStore *m_store;
     KNVTCDUser *m_owner;
     std::vector<KNVTCDUser *> m_users;
-    // A save failed: what it inserted waits in the store, so Save stays available to try again.
-    bool m_saveFailed = false;
+    // The members (owner left out) as the sheet last took them in: `m_users` against these are the user's changes.
+    std::vector<KNVTCDUser *> m_loaded;
     bool m_ended = false;
     KNVTTaskListSharingSettingsModel *m_model;
     QPointer<knvt::Popover> m_userSelectionPopover;

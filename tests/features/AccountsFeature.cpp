@@ -519,6 +519,59 @@ TEST_F(AccountsFeature, SharingAProject)
     EXPECT_EQ(garden->taskListCollaborators().size(), 3u);
 }
 
+TEST_F(AccountsFeature, UpdatingTheSharingWritesOnlyTheUsersOwnChoicesAfterASyncChangedTheMembers)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.service().enableState();
+    const std::tuple<qint64, const char *, const char *> people[] = {
+        {43, "Ben", "ben"}, {44, "Cat", "cat"}, {45, "Dan", "dan"}};
+    for (const auto &[id, name, username] : people) {
+        app.service().seed(
+            "users", knvt::test::user(id, QString::fromLatin1(username), {{"first_name", name}, {"last_name", "Doe"}}));
+        app.service().seed("friendships", {{"inviter_id", 42}, {"invitee_id", id}, {"status", "accepted"}});
+    }
+    app.service().seed(
+        "task_lists",
+        knvt::test::merged(knvt::test::unwrap(knvt::test::taskList(5, "Garden", 1)), {{"creator_id", 42}}));
+    app.service().seed("task_list_collaborators",
+                       knvt::test::unwrap(knvt::test::collaborator(51, 5, 43, "accepted", "editor", 1)));
+    app.launch();
+    app.waitForService([this] { return requests("GET", "/tags.json") >= 1 && !app.store().isSyncing(); });
+
+    app.shareList(QStringLiteral("Garden"));
+    EXPECT_EQ(app.sharingRows(), QStringList({"Ben Doe (ben)|Accepted|Editor"}));
+    app.tickInPeoplePopover(QStringLiteral("Dan Doe"), true);
+    app.closePopover();
+
+    // Meanwhile Ben leaves on another device and Cat is invited there; a sync brings both in.
+    app.service().remove("task_list_collaborators", 51);
+    app.service().seed("task_list_collaborators",
+                       knvt::test::unwrap(knvt::test::collaborator(52, 5, 44, "accepted", "editor", 2)));
+    const qsizetype pulls = requests("GET", "/tags.json");
+    app.store().sync();
+    app.waitForService([&] { return requests("GET", "/tags.json") > pulls && !app.store().isSyncing(); });
+    EXPECT_EQ(app.sharingRows(), QStringList({"Cat Doe (cat)|Accepted|Editor", "Dan Doe (dan)|-|-"}));
+
+    app.service().clearRequests();
+    app.clickButton(QStringLiteral("saveButton"));
+    EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
+    app.store().sync();
+    app.waitForService([this] { return requests("GET", "/tags.json") >= 1 && !app.store().isSyncing(); });
+    QStringList writes;
+    for (const knvt::test::FakeSyncService::Request &request : app.service().requests()) {
+        if (request.method != "GET")
+            writes << QString::fromLatin1(request.method + ' ' + request.path);
+    }
+    EXPECT_EQ(writes, QStringList({"POST /task_list_collaborators.json"})) << "no other write than Dan's invitation";
+    QList<qint64> members;
+    for (const QJsonObject &record : app.service().storedAll("task_list_collaborators")) {
+        if (record["task_list_id"].toInteger() == 5 && record["deleted_at"].isNull())
+            members << record["user_id"].toInteger();
+    }
+    std::sort(members.begin(), members.end());
+    EXPECT_EQ(members, QList<qint64>({42, 44, 45}));
+}
+
 TEST_F(AccountsFeature, SharingAProjectWithTheKeyboardAlone)
 {
     app.givenSignedIn();

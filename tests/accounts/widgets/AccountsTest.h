@@ -66,6 +66,8 @@ protected:
 
     KNVTTaskStore &store() { return *m_store; }
     ostore::Context &context() { return *m_store->managedObjectContext(); }
+    // The errors the store presented to the user, oldest first.
+    const std::vector<knvt::Error> &presentedErrors() const { return m_sandbox->presentedErrors(); }
     void save()
     {
         knvt::Error error;
