@@ -1,9 +1,13 @@
 #include "editors/DateField.h"
 
 #include "foundation/Clock.h"
+#include "foundation/DateAdditions.h"
 
 #include <QEvent>
 #include <QLocale>
+#include <QRegularExpression>
+
+#include <optional>
 
 namespace knvt {
 
@@ -27,6 +31,115 @@ QPalette refusedPalette(QPalette palette)
     return palette;
 }
 
+// The short format of a locale as a pattern of what people type: its fields in its order, with the padding and the
+// year's length left free. Formats with other fields than a numeric day, month and year have none.
+class TypedDayPattern
+{
+public:
+    static std::optional<TypedDayPattern> forFormat(const QString &format);
+    QDate dayFor(const QString &typed, const QDate &today) const;
+
+private:
+    QRegularExpression m_expression;
+    // The capture group of each field.
+    int m_day = 0;
+    int m_month = 0;
+    int m_year = 0;
+};
+
+// Spaces and the direction marks that right-to-left locales put around their separators: nobody types those.
+const QString Blank = QStringLiteral("[\\s\\p{Cf}]");
+
+// What stands between (or around) the fields: its visible characters, with blanks on either side or none. Between two
+// fields a separator that is only blanks needs one at least, or "1 12 27" could be read as "11 2 27".
+QString separatorPattern(const QString &literal, bool between)
+{
+    QString visible;
+    for (const QChar c : literal) {
+        if (!c.isSpace() && c.category() != QChar::Other_Format)
+            visible.append(c);
+    }
+    if (visible.isEmpty())
+        return Blank + (between ? u'+' : u'*');
+    const QString pattern = Blank + u'*' + QRegularExpression::escape(visible) + Blank + u'*';
+    return between ? pattern : QStringLiteral("(?:%1)?").arg(pattern);
+}
+
+int numberFor(const QString &digits)
+{
+    // By code point: some scripts' digits lie beyond the first plane (Adlam, Chakma).
+    int value = 0;
+    for (const char32_t c : digits.toUcs4())
+        value = value * 10 + QChar::digitValue(c);
+    return value;
+}
+
+std::optional<TypedDayPattern> TypedDayPattern::forFormat(const QString &format)
+{
+    TypedDayPattern pattern;
+    QString expression = QStringLiteral("^");
+    QString literal;
+    int fields = 0;
+    bool leading = true;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        if (c == u'\'') {
+            // Quoted text is literal; two quotes stand for one.
+            qsizetype end = i + 1;
+            while (end < format.size() && format.at(end) != u'\'')
+                ++end;
+            literal += end == i + 1 ? QStringLiteral("'") : format.mid(i + 1, end - i - 1);
+            i = end + 1;
+            continue;
+        }
+        if (c.unicode() >= 128 || !c.isLetter()) {
+            literal.append(c);
+            ++i;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == c)
+            ++run;
+        i += run;
+        const bool dayOrMonth = (c == u'd' || c == u'M') && run <= 2;
+        const bool year = c == u'y' && (run == 2 || run == 4);
+        if (!dayOrMonth && !year)
+            return std::nullopt;
+        int &group = c == u'd' ? pattern.m_day : c == u'M' ? pattern.m_month : pattern.m_year;
+        if (group != 0)
+            return std::nullopt;
+        group = ++fields;
+        expression += separatorPattern(literal, !leading);
+        expression += year ? QStringLiteral("(\\d{4}|\\d{2})") : QStringLiteral("(\\d{1,2})");
+        literal.clear();
+        leading = false;
+    }
+    if (pattern.m_day == 0 || pattern.m_month == 0 || pattern.m_year == 0)
+        return std::nullopt;
+    expression += separatorPattern(literal, false) + u'$';
+    // Unicode digits and spaces: a locale that writes its own digits gets them back.
+    pattern.m_expression = QRegularExpression(expression, QRegularExpression::UseUnicodePropertiesOption);
+    return pattern;
+}
+
+QDate TypedDayPattern::dayFor(const QString &typed, const QDate &today) const
+{
+    const QRegularExpressionMatch match = m_expression.match(typed);
+    if (!match.hasMatch())
+        return QDate();
+    const QString yearDigits = match.captured(m_year);
+    int year = numberFor(yearDigits);
+    if (yearDigits.toUcs4().size() == 2) {
+        // The century that puts the year nearest today.
+        year += today.year() - today.year() % 100;
+        if (year > today.year() + 49)
+            year -= 100;
+        else if (year < today.year() - 50)
+            year += 100;
+    }
+    return QDate(year, numberFor(match.captured(m_month)), numberFor(match.captured(m_day)));
+}
+
 } // namespace
 
 DateField::DateField(QWidget *parent) : QLineEdit(parent)
@@ -47,18 +160,11 @@ QDate DateField::dayForText(const QString &text, const QLocale &locale, const QD
     if (typed.isEmpty())
         return QDate();
     const QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (const std::optional<TypedDayPattern> pattern = TypedDayPattern::forFormat(format))
+        return pattern->dayFor(typed, today);
+    // A short format that writes names (the C locale's "d MMM yyyy") is read as it stands.
     QDate day = locale.toDate(typed, format);
-    if (day.isValid()) {
-        if (!format.contains(QStringLiteral("yyyy")) && format.contains(QStringLiteral("yy"))) {
-            // Two digits read as a year of the 1900s: move it by whole centuries to the one nearest today.
-            while (day.year() < today.year() - 50)
-                day = day.addYears(100);
-            while (day.year() > today.year() + 49)
-                day = day.addYears(-100);
-        }
-        return day;
-    }
-    if (!format.contains(QStringLiteral("yyyy")) && format.contains(QStringLiteral("yy"))) {
+    if (!day.isValid() && !format.contains(QStringLiteral("yyyy")) && format.contains(QStringLiteral("yy"))) {
         QString fourDigits = format;
         fourDigits.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
         day = locale.toDate(typed, fourDigits);
@@ -81,43 +187,66 @@ void DateField::setDateValue(const QDateTime &value)
     emit dateValueChanged(m_dateValue);
 }
 
-void DateField::setMinimumDateValue(const QDateTime &minimum)
+void DateField::chooseDay(const QDate &day)
+{
+    if (!day.isValid())
+        return;
+    takeDay(day);
+    showText();
+}
+
+void DateField::setMinimumDateValue(const QDateTime &minimum, const QString &reason)
 {
     m_minimumDateValue = minimum;
+    m_minimumReason = reason;
     if (m_dateValue.isValid() && minimum.isValid() && m_dateValue < minimum)
         setDateValue(minimum);
 }
 
 void DateField::showText()
 {
-    setText(textForDay(m_dateValue.date(), locale()));
-    setRefused(false);
+    setText(textForDay(dayForDate(m_dateValue), locale()));
+    setRefusal(QString());
 }
 
 void DateField::edited(const QString &text)
 {
-    const QDate day = dayForText(text, locale(), Clock::shared().now().date());
-    const bool early = day.isValid() && m_minimumDateValue.isValid() && day < m_minimumDateValue.date();
-    if (!day.isValid() || early) {
-        setRefused(true);
+    const QDate day = dayForText(text, locale(), dayForDate(Clock::shared().now()));
+    if (!day.isValid()) {
+        const QString example = textForDay(dayForDate(Clock::shared().now()), locale());
+        setRefusal(tr("Not a day"), tr("Not a day. Type one like %1.").arg(example));
         return;
     }
-    setRefused(false);
-    // The same day typed again keeps the value as it was, time of day included.
-    if (m_dateValue.isValid() && m_dateValue.date() == day)
+    if (m_minimumDateValue.isValid() && day < dayForDate(m_minimumDateValue)) {
+        setRefusal(m_minimumReason.isEmpty()
+                       ? tr("Cannot be before %1").arg(textForDay(dayForDate(m_minimumDateValue), locale()))
+                       : m_minimumReason);
         return;
-    m_dateValue = QDateTime(day, QTime(0, 0));
+    }
+    setRefusal(QString());
+    takeDay(day);
+}
+
+void DateField::takeDay(const QDate &day)
+{
+    // The same day named again keeps the value as it was, time of day included.
+    if (m_dateValue.isValid() && dayForDate(m_dateValue) == day)
+        return;
+    m_dateValue = zeroHundredHoursDateForDay(day);
     emit dateValueChanged(m_dateValue);
 }
 
-void DateField::setRefused(bool refused)
+void DateField::setRefusal(const QString &reason, const QString &toolTip)
 {
+    const bool refused = !reason.isEmpty();
+    // The reason is what a screen reader says of the field.
+    setAccessibleDescription(reason);
+    setToolTip(toolTip.isEmpty() ? reason : toolTip);
     if (refused == m_refused)
         return;
     m_refused = refused;
-    setToolTip(refused ? tr("Not a day. Type one like %1.").arg(textForDay(Clock::shared().now().date(), locale()))
-                       : QString());
     applyPalette();
+    emit refusedChanged(m_refused);
 }
 
 void DateField::applyPalette()

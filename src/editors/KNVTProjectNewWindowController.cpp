@@ -47,10 +47,14 @@ KNVTProjectNewWindowController::KNVTProjectNewWindowController(QWidget *parent)
 
     const QDateTime today = knvt::todayAtZeroHundredHours();
     m_startDateDatePicker->setDateValue(today);
-    m_startDateDatePicker->setMinimumDateValue(today);
+    m_startDateDatePicker->setMinimumDateValue(today, tr("Start cannot be before today"));
     m_dueDateDatePicker->setDateValue(today);
     connect(m_startDateCheckBoxButton, &QCheckBox::toggled, this, &KNVTProjectNewWindowController::startDateToggled);
     connect(m_dueDateCheckBoxButton, &QCheckBox::toggled, this, &KNVTProjectNewWindowController::dueDateToggled);
+    for (QCheckBox *box : {m_startDateCheckBoxButton, m_dueDateCheckBoxButton})
+        connect(box, &QCheckBox::toggled, this, &KNVTProjectNewWindowController::updateSaveButton);
+    for (knvt::DateField *field : {m_startDateDatePicker, m_dueDateDatePicker})
+        connect(field, &knvt::DateField::refusedChanged, this, &KNVTProjectNewWindowController::updateSaveButton);
     connect(m_startDateCalendarButton, &QToolButton::clicked, this,
             [this] { displayStartDatePickerPopover(m_startDateCalendarButton); });
     connect(m_dueDateCalendarButton, &QToolButton::clicked, this,
@@ -110,9 +114,16 @@ void KNVTProjectNewWindowController::datePickerViewController(KNVTDatePickerView
                                                               const QDateTime &date)
 {
     if (controller->popover() && controller->popover() == m_startDatePickerPopover)
-        m_startDateDatePicker->setDateValue(date);
+        m_startDateDatePicker->chooseDay(knvt::dayForDate(date));
     else if (controller->popover() && controller->popover() == m_dueDatePickerPopover)
-        m_dueDateDatePicker->setDateValue(date);
+        m_dueDateDatePicker->chooseDay(knvt::dayForDate(date));
+}
+
+bool KNVTProjectNewWindowController::canSave() const
+{
+    return KNVTTaskListNewWindowController::canSave()
+        && knvt::DateField::allowsSave(m_startDateCheckBoxButton->isChecked(), m_startDateDatePicker)
+        && knvt::DateField::allowsSave(m_dueDateCheckBoxButton->isChecked(), m_dueDateDatePicker);
 }
 
 bool KNVTProjectNewWindowController::performSave()

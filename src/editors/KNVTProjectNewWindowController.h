@@ -41,6 +41,8 @@ public:
     void datePickerViewController(KNVTDatePickerViewController *controller, const QDateTime &date) override;
 
 protected:
+    // Besides a title, each ticked date names a day.
+    bool canSave() const override;
     bool performSave() override;
 
 private:

@@ -145,7 +145,7 @@ void KNVTTaskEditViewController::watcherTokensDidChange()
 void KNVTTaskEditViewController::save(QObject *sender)
 {
     view();
-    if (!isAcceptableTitle(taskTitle())) {
+    if (!canSave()) {
         knvt::Beeper::shared().beep();
         return;
     }

@@ -29,6 +29,7 @@
 #include "uikit/KNVTTokenField.h"
 #include "uikit/ShownAsTyped.h"
 
+#include "foundation/DateAdditions.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringAdditions.h"
 
@@ -336,6 +337,10 @@ void KNVTTaskFormViewController::loadView()
     connect(m_titleTextField, &QLineEdit::textChanged, this, &KNVTTaskFormViewController::updateAddButton);
     connect(m_startDateCheckBoxButton, &QCheckBox::toggled, this, &KNVTTaskFormViewController::startDateToggled);
     connect(m_dueDateCheckBoxButton, &QCheckBox::toggled, this, &KNVTTaskFormViewController::dueDateToggled);
+    for (QCheckBox *box : {m_startDateCheckBoxButton.data(), m_dueDateCheckBoxButton.data()})
+        connect(box, &QCheckBox::toggled, this, &KNVTTaskFormViewController::updateAddButton);
+    for (knvt::DateField *field : {m_startDateDatePicker.data(), m_dueDateDatePicker.data()})
+        connect(field, &knvt::DateField::refusedChanged, this, &KNVTTaskFormViewController::updateAddButton);
     connect(m_recurrenceRuleCheckBoxButton, &QCheckBox::toggled, this, &KNVTTaskFormViewController::recurrenceToggled);
     connect(m_startDateCalendarButton, &QToolButton::clicked, this,
             [this] { displayStartDatePickerPopover(m_startDateCalendarButton); });
@@ -645,9 +650,9 @@ void KNVTTaskFormViewController::datePickerViewController(KNVTDatePickerViewCont
                                                           const QDateTime &date)
 {
     if (controller->popover() && controller->popover() == m_startDatePickerPopover)
-        m_startDateDatePicker->setDateValue(date);
+        m_startDateDatePicker->chooseDay(knvt::dayForDate(date));
     else if (controller->popover() && controller->popover() == m_dueDatePickerPopover)
-        m_dueDateDatePicker->setDateValue(date);
+        m_dueDateDatePicker->chooseDay(knvt::dayForDate(date));
 }
 
 void KNVTTaskFormViewController::watchersUserSelection(QWidget *sender)
@@ -813,7 +818,16 @@ void KNVTTaskFormViewController::expandCollaboratorsSection(bool expand, bool)
 void KNVTTaskFormViewController::updateAddButton()
 {
     if (m_saveButton)
-        m_saveButton->setEnabled(isAcceptableTitle(taskTitle()));
+        m_saveButton->setEnabled(canSave());
+}
+
+bool KNVTTaskFormViewController::canSave() const
+{
+    return isAcceptableTitle(taskTitle())
+        && knvt::DateField::allowsSave(m_startDateCheckBoxButton && m_startDateCheckBoxButton->isChecked(),
+                                       m_startDateDatePicker)
+        && knvt::DateField::allowsSave(m_dueDateCheckBoxButton && m_dueDateCheckBoxButton->isChecked(),
+                                       m_dueDateDatePicker);
 }
 
 bool KNVTTaskFormViewController::isAcceptableTitle(const QString &title)

@@ -143,8 +143,11 @@ public:
     // -- Operations --------------------------------------------------------------------------------------------------
     void updateTaskList();
     void updateAssignee();
-    // Save is enabled while the title has something besides white space.
+    // Save is enabled while the form may be saved (canSave).
     void updateAddButton();
+    // The title has something besides white space, and each ticked date field names a day. The saves judge it again,
+    // so that Return in the title and the button obey the same rule.
+    bool canSave() const;
     // A title that is empty once trimmed is no title.
     static bool isAcceptableTitle(const QString &title);
     void expandCollaboratorsSection(bool expand, bool animate);

@@ -113,7 +113,7 @@ void KNVTTaskNewViewController::viewDidLoad()
     const QDateTime today = knvt::todayAtZeroHundredHours();
     startDateCheckBoxButton()->setChecked(values.startDate.isValid());
     startDateDatePicker()->setDateValue(values.startDate.isValid() ? values.startDate : today);
-    startDateDatePicker()->setMinimumDateValue(today);
+    startDateDatePicker()->setMinimumDateValue(today, tr("Start cannot be before today"));
     startDateToggled();
     dueDateCheckBoxButton()->setChecked(values.dueDate.isValid());
     dueDateDatePicker()->setDateValue(values.dueDate.isValid() ? values.dueDate : today);
@@ -150,7 +150,7 @@ void KNVTTaskNewViewController::viewDidLoad()
 void KNVTTaskNewViewController::save(QObject *sender)
 {
     view();
-    if (!isAcceptableTitle(taskTitle())) {
+    if (!canSave()) {
         knvt::Beeper::shared().beep();
         return;
     }

@@ -23,11 +23,6 @@ QDateTime now()
     return Clock::shared().now().toLocalTime();
 }
 
-QDate localDay(const QDateTime &date)
-{
-    return date.toLocalTime().date();
-}
-
 // ICU keeps its own default zone from the first time it is asked, so a later change of TZ would go unnoticed. The
 // zone is therefore named afresh on every call. A zone ICU cannot name (a POSIX rule string in TZ, say) is replaced
 // by the fixed offset Qt's local time has at the instant in question, which gives the same calendar fields.
@@ -77,15 +72,26 @@ CalendarFields calendarFields(const QDateTime &instant)
 
 } // namespace
 
+QDate dayForDate(const QDateTime &date)
+{
+    // A stored date comes back from the library as a UTC value, whose own date() is the day in Greenwich.
+    return date.isValid() ? date.toLocalTime().date() : QDate();
+}
+
+QDateTime zeroHundredHoursDateForDay(const QDate &day)
+{
+    return day.isValid() ? day.startOfDay(Qt::LocalTime) : QDateTime();
+}
+
 QDateTime todayAtZeroHundredHours()
 {
-    return localDay(now()).startOfDay();
+    return zeroHundredHoursDateForDay(dayForDate(now()));
 }
 
 QDateTime tomorrowAtZeroHundredHours()
 {
     // Stepping the calendar day rather than adding 86400 s keeps this right on the two daylight-saving days.
-    return localDay(now()).addDays(1).startOfDay();
+    return zeroHundredHoursDateForDay(dayForDate(now()).addDays(1));
 }
 
 QDateTime endOfToday()
@@ -95,16 +101,14 @@ QDateTime endOfToday()
 
 QDateTime zeroHundredHoursDateForDate(const QDateTime &date)
 {
-    if (!date.isValid())
-        return {};
-    return localDay(date).startOfDay();
+    return zeroHundredHoursDateForDay(dayForDate(date));
 }
 
 QDateTime endOfDateForDate(const QDateTime &date)
 {
     if (!date.isValid())
         return {};
-    return localDay(date).addDays(1).startOfDay().addSecs(-1);
+    return zeroHundredHoursDateForDay(dayForDate(date).addDays(1)).addSecs(-1);
 }
 
 int weekdayForToday()

@@ -7,6 +7,12 @@
 // time-zone change sees the new day. Results are local-time QDateTime values.
 namespace knvt {
 
+// The one conversion between a stored date and the day a user sees. A stored date is an instant; the day it shows as
+// is its calendar day in the zone as it is now, wherever it is shown (lists, detail, calendar, date fields). A day
+// the user names is stored as its start there: 00:00, or the first instant of a day that begins in a gap.
+QDate dayForDate(const QDateTime &date);
+QDateTime zeroHundredHoursDateForDay(const QDate &day);
+
 QDateTime todayAtZeroHundredHours();
 QDateTime tomorrowAtZeroHundredHours();
 QDateTime endOfToday();

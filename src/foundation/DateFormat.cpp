@@ -2,6 +2,7 @@
 
 #include "foundation/Assert.h"
 #include "foundation/Clock.h"
+#include "foundation/DateAdditions.h"
 
 #include <QLocale>
 #include <QTimeZone>
@@ -164,8 +165,7 @@ void DateFormat::Private::followSystemTimeZone(const QDateTime &date)
 
 QString DateFormat::Private::relativeWord(const QDateTime &date) const
 {
-    const QDate today = Clock::shared().now().toLocalTime().date();
-    const qint64 offset = today.daysTo(date.toLocalTime().date());
+    const qint64 offset = dayForDate(Clock::shared().now()).daysTo(dayForDate(date));
     if (offset < kFirstNamedDay || offset > kLastNamedDay)
         return QString();
     return words[size_t(offset - kFirstNamedDay)];

@@ -4,6 +4,7 @@
 #include "lists/RowPainting.h"
 
 #include "foundation/Clock.h"
+#include "foundation/DateAdditions.h"
 #include "foundation/KNVTMinimalDateFormatter.h"
 #include "uikit/ColorAdditions.h"
 #include "uikit/ImageAdditions.h"
@@ -19,7 +20,7 @@ KNVTProjectTableCellView::KNVTProjectTableCellView(QObject *parent) : QStyledIte
 
 QString KNVTProjectTableCellView::mediumDateString(const QDateTime &date)
 {
-    return QLocale().toString(date.date(), QLocale::ShortFormat);
+    return QLocale().toString(knvt::dayForDate(date), QLocale::ShortFormat);
 }
 
 bool KNVTProjectTableCellView::showsArchiveButton(const ItemRow &row)

@@ -1,5 +1,7 @@
 #include "model/KNVTRecurrence.h"
 
+#include "foundation/DateAdditions.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -49,7 +51,7 @@ bool isBeyondCalendar(const Step &step)
 
 bool isWithinCalendar(const QDateTime &date)
 {
-    return !date.isValid() || date.toLocalTime().date().year() <= lastYear;
+    return !date.isValid() || knvt::dayForDate(date).year() <= lastYear;
 }
 
 // Calendar units are added to the wall-clock fields in the zone as it is now, on Qt::LocalTime values: a result in a

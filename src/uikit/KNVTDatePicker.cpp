@@ -1,6 +1,7 @@
 #include "uikit/KNVTDatePicker.h"
 
 #include "foundation/Clock.h"
+#include "foundation/DateAdditions.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
@@ -51,8 +52,7 @@ QDateTime KNVTDatePicker::dateOnDay(const QDate &day, const QTime &timeOfDay)
 
 QDateTime KNVTDatePicker::dateByAddingDays(const QDateTime &value, qint64 days)
 {
-    const QDateTime local = value.toLocalTime();
-    return dateOnDay(local.date().addDays(days), local.time());
+    return dateOnDay(knvt::dayForDate(value).addDays(days), value.toLocalTime().time());
 }
 
 QDateTime KNVTDatePicker::bounded(const QDateTime &value) const
@@ -77,7 +77,7 @@ void KNVTDatePicker::storeDateValue(const QDateTime &dateValue)
     m_dateValue = dateValue;
     if (m_dateValue.isValid()) {
         m_showingDateValue = true;
-        setSelectedDate(m_dateValue.toLocalTime().date());
+        setSelectedDate(knvt::dayForDate(m_dateValue));
         m_showingDateValue = false;
     }
     if (changed)
@@ -88,7 +88,7 @@ void KNVTDatePicker::setMinDate(const QDateTime &minDate)
 {
     m_minDate = minDate;
     m_showingDateValue = true;
-    setMinimumDate(minDate.isValid() ? minDate.toLocalTime().date() : EarliestDay);
+    setMinimumDate(minDate.isValid() ? knvt::dayForDate(minDate) : EarliestDay);
     m_showingDateValue = false;
     setDateValue(m_dateValue);
 }
@@ -97,7 +97,7 @@ void KNVTDatePicker::setMaxDate(const QDateTime &maxDate)
 {
     m_maxDate = maxDate;
     m_showingDateValue = true;
-    setMaximumDate(maxDate.isValid() ? maxDate.toLocalTime().date() : LatestDay);
+    setMaximumDate(maxDate.isValid() ? knvt::dayForDate(maxDate) : LatestDay);
     m_showingDateValue = false;
     setDateValue(m_dateValue);
 }
@@ -113,10 +113,12 @@ void KNVTDatePicker::calendarSelectionChanged()
     if (m_showingDateValue)
         return;
     const QDate day = selectedDate();
-    const QDateTime current = m_dateValue.toLocalTime();
-    if (m_dateValue.isValid() && day == current.date())
+    if (!m_dateValue.isValid()) {
+        propose(bounded(knvt::zeroHundredHoursDateForDay(day)));
         return;
-    propose(bounded(dateOnDay(day, m_dateValue.isValid() ? current.time() : QTime(0, 0))));
+    }
+    if (day != knvt::dayForDate(m_dateValue))
+        propose(bounded(dateOnDay(day, m_dateValue.toLocalTime().time())));
 }
 
 bool KNVTDatePicker::stepForKey(const QKeyEvent *event)

@@ -410,6 +410,8 @@ public:
     void pressKeysInTaskWindow(const QString &task, const QString &keys);
     // In the front editor, by the fields' names ("titleTextField", "statusPopUpButton", "dueDateCheckBoxButton").
     void typeIn(const QString &field, const QString &text);
+    // Replaces what the field holds: a click into it, Ctrl+A and the text typed (nothing: the field emptied).
+    void typeOver(const QString &field, const QString &text);
     void choosePopUp(const QString &popUp, const QString &item);
     void tick(const QString &checkBox, bool on = true);
     void setPriority(int level);
@@ -442,6 +444,10 @@ public:
     // of a pop-up of the front editor.
     QString fieldText(const QString &field);
     QStringList popUpItems(const QString &popUp);
+    // The text a field shows, as typed or as the field wrote it (a date field's day in the locale's short format).
+    QString shownText(const QString &field);
+    // What a screen reader says of a control besides its name (a refused date's reason), "" when nothing.
+    QString descriptionAsRead(const QString &control);
     bool isEnabled(const QString &control);
     bool isChecked(const QString &checkBox);
     bool hasFocus(const QString &control);

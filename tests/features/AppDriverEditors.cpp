@@ -390,6 +390,17 @@ void AppDriver::typeIn(const QString &field, const QString &text)
     settle();
 }
 
+void AppDriver::typeOver(const QString &field, const QString &text)
+{
+    auto *line = named<QLineEdit>(frontEditor(), field);
+    if (!line)
+        return;
+    QTest::mouseClick(line, Qt::LeftButton, {}, line->rect().center());
+    QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(line, Qt::Key_Backspace);
+    typeIn(field, text);
+}
+
 void AppDriver::choosePopUp(const QString &popUp, const QString &item)
 {
     auto *combo = named<QComboBox>(frontEditor(), popUp);
@@ -595,6 +606,21 @@ QString AppDriver::fieldText(const QString &field)
     if (auto *label = qobject_cast<QLabel *>(widget))
         return label->text();
     return QString();
+}
+
+QString AppDriver::shownText(const QString &field)
+{
+    settle();
+    auto *line = named<QLineEdit>(frontEditor(), field);
+    return line ? line->text() : QString();
+}
+
+QString AppDriver::descriptionAsRead(const QString &control)
+{
+    settle();
+    QWidget *widget = named<QWidget>(frontEditor(), control);
+    QAccessibleInterface *read = widget ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+    return read ? read->text(QAccessible::Description) : QString();
 }
 
 QStringList AppDriver::popUpItems(const QString &popUp)

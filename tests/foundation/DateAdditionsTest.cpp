@@ -1,5 +1,6 @@
 #include "foundation/DateAdditions.h"
 #include "support/FakeClock.h"
+#include "support/ScopedLocale.h"
 #include "support/ScopedTimeZone.h"
 
 #include <QLocale>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using knvt::test::FakeClock;
+using knvt::test::ScopedLocale;
 using knvt::test::ScopedTimeZone;
 
 namespace {
@@ -21,21 +23,6 @@ QDateTime utc(int year, int month, int day, int hour = 0, int minute = 0, int se
 {
     return QDateTime(QDate(year, month, day), QTime(hour, minute, second), Qt::UTC);
 }
-
-class ScopedLocale
-{
-public:
-    explicit ScopedLocale(const char *name) : m_previous(QLocale())
-    {
-        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
-    }
-    ~ScopedLocale() { QLocale::setDefault(m_previous); }
-    ScopedLocale(const ScopedLocale &) = delete;
-    ScopedLocale &operator=(const ScopedLocale &) = delete;
-
-private:
-    QLocale m_previous;
-};
 
 } // namespace
 

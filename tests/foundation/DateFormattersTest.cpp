@@ -2,6 +2,7 @@
 #include "foundation/KNVTDateOrTimeFormatter.h"
 #include "foundation/KNVTMinimalDateFormatter.h"
 #include "support/FakeClock.h"
+#include "support/ScopedLocale.h"
 #include "support/ScopedTimeZone.h"
 
 #include <QLocale>
@@ -11,26 +12,12 @@
 #include <optional>
 
 using knvt::DateFormat;
+using knvt::test::ScopedLocale;
 
 namespace {
 
 // ICU puts a narrow no-break space before the day period in English short times.
 const QString nnbsp(QChar(0x202F));
-
-class ScopedLocale
-{
-public:
-    explicit ScopedLocale(const char *name) : m_previous(QLocale())
-    {
-        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
-    }
-    ~ScopedLocale() { QLocale::setDefault(m_previous); }
-    ScopedLocale(const ScopedLocale &) = delete;
-    ScopedLocale &operator=(const ScopedLocale &) = delete;
-
-private:
-    QLocale m_previous;
-};
 
 QDateTime local(int year, int month, int day, int hour = 12, int minute = 0, int second = 0)
 {
