@@ -88,6 +88,29 @@ TEST(DayBoundaries, EveryInstantOfADayGivesThatDaysStartAndEnd)
     }
 }
 
+TEST(DayBoundaries, AStoredInstantShowsAsItsLocalDayAndADayIsStoredAsItsLocalStart)
+{
+    // Midnight of Christmas Day in Greenwich, as the library gives a date back, is Christmas Eve west of it.
+    struct Place
+    {
+        const char *zone;
+        QDate shown;
+        QDateTime christmasStart;
+    };
+    const QDateTime greenwich = utc(2026, 12, 25);
+    for (const Place &place : {Place{"Europe/Berlin", QDate(2026, 12, 25), utc(2026, 12, 24, 23)},
+                               Place{"Pacific/Auckland", QDate(2026, 12, 25), utc(2026, 12, 24, 11)},
+                               Place{"America/Los_Angeles", QDate(2026, 12, 24), utc(2026, 12, 25, 8)}}) {
+        SCOPED_TRACE(place.zone);
+        ScopedTimeZone zone(place.zone);
+        EXPECT_EQ(knvt::dayForDate(greenwich), place.shown);
+        EXPECT_EQ(knvt::zeroHundredHoursDateForDay(QDate(2026, 12, 25)), place.christmasStart);
+        EXPECT_EQ(knvt::dayForDate(knvt::zeroHundredHoursDateForDay(QDate(2026, 12, 25)).toUTC()), QDate(2026, 12, 25));
+    }
+    EXPECT_FALSE(knvt::dayForDate(QDateTime()).isValid());
+    EXPECT_FALSE(knvt::zeroHundredHoursDateForDay(QDate()).isValid());
+}
+
 TEST(DayBoundaries, FollowAChangeOfTimeZoneAtTheNextCall)
 {
     FakeClock clock(utc(2025, 3, 30, 1, 30)); // Sunday 03:30 in Berlin, Saturday 22:30 in Sao Paulo
