@@ -115,13 +115,17 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
 
     auto *syncRow = new QHBoxLayout;
     syncRow->addWidget(m_syncingEnabledCheckBoxButton);
-    syncRow->addWidget(m_autoSyncTimeIntervalPopUpButton);
     syncRow->addStretch(1);
     syncRow->addWidget(m_syncNowButton);
     auto *sync = new QFormLayout;
     sync->addRow(tr("Sync automatically:"), syncRow);
     if (auto *label = qobject_cast<QLabel *>(sync->labelForField(syncRow)))
         label->setBuddy(m_syncingEnabledCheckBoxButton);
+    // A label of its own, which a screen reader reads as the pop-up's.
+    auto *intervalLabel = new QLabel(tr("Sync interval:"));
+    intervalLabel->setObjectName(QStringLiteral("autoSyncTimeIntervalLabel"));
+    intervalLabel->setBuddy(m_autoSyncTimeIntervalPopUpButton);
+    sync->addRow(intervalLabel, m_autoSyncTimeIntervalPopUpButton);
     sync->addRow(tr("Last synced:"), m_lastSyncDateLabel);
 
     auto *layout = new QVBoxLayout(view);

@@ -14,6 +14,8 @@
 
 #include "model/KNVTCDUser.h"
 
+#include "uikit/WindowAccessible.h"
+
 #include "foundation/NotificationCenter.h"
 
 #include <QHBoxLayout>
@@ -53,6 +55,7 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
 {
     setObjectName(QStringLiteral("KNVTUsersWindowController"));
     setWindowTitle(tr("People"));
+    knvt::WindowAccessible::install(this);
     m_userGroupsViewController->setUserGroupsViewControllerDelegate(this);
     m_usersViewController->setUsersViewControllerDelegate(this);
     m_userViewController->setUserViewControllerDelegate(this);

@@ -3,6 +3,7 @@
 #include "uikit/AccessibleRowActions.h"
 #include "uikit/PaintedRowAccessible.h"
 
+#include <QItemSelectionModel>
 #include <QListView>
 
 namespace knvt {
@@ -17,7 +18,8 @@ QAccessibleInterface *createRowListInterface(const QString &, QObject *object)
     return new RowListAccessible(view);
 }
 
-// A row of a list that takes the keyboard row by row: focusable while enabled, focused while it is the current row.
+// A row of a list that takes the keyboard row by row: focusable while enabled, focused while it is the current row,
+// selectable where the list lets rows be chosen and selected while chosen.
 class RowAccessible : public PaintedRowAccessible
 {
 public:
@@ -32,6 +34,10 @@ public:
         state.focusable = !state.disabled;
         state.focused = view()->hasFocus() && view()->currentIndex() == index();
         state.readOnly = true;
+        const QItemSelectionModel *selection = view()->selectionModel();
+        state.selectable = selection != nullptr && view()->selectionMode() != QAbstractItemView::NoSelection
+            && index().flags().testFlag(Qt::ItemIsSelectable);
+        state.selected = state.selectable && selection->isSelected(index());
         return state;
     }
 };
@@ -39,6 +45,16 @@ public:
 } // namespace
 
 RowListAccessible::RowListAccessible(QListView *view) : QAccessibleWidget(view, QAccessible::List) {}
+
+QAccessible::State RowListAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    const QAbstractItemView::SelectionMode mode = view()->selectionMode();
+    state.multiSelectable = mode == QAbstractItemView::MultiSelection;
+    state.extSelectable =
+        mode == QAbstractItemView::ExtendedSelection || mode == QAbstractItemView::ContiguousSelection;
+    return state;
+}
 
 RowListAccessible::~RowListAccessible()
 {

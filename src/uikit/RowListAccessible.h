@@ -13,13 +13,15 @@ class AccessibleRowActions;
 // by the view's accessible name and described by its accessible description, with one element for each row of the
 // model. A row is named by the model's accessible text (its display text when there is none), described by its
 // accessible description, checkable with its state when the model gives it a check state (a partly checked row is
-// "mixed"), focused while it is the view's current row, and offers the view's actions for it.
+// "mixed"), focused while it is the view's current row, selected while it is chosen, and offers the view's actions for
+// it.
 class RowListAccessible : public QAccessibleWidget
 {
 public:
     explicit RowListAccessible(QListView *view);
     ~RowListAccessible() override;
 
+    QAccessible::State state() const override;
     int childCount() const override;
     QAccessibleInterface *child(int index) const override;
     int indexOfChild(const QAccessibleInterface *child) const override;

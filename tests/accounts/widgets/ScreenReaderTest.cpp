@@ -125,6 +125,8 @@ TEST_F(ScreenReaderTest, PeopleAndThePersonsDetailReadWhatTheyShowWithTheAnswers
 {
     KNVTUsersWindowController window(&store());
     window.show();
+    EXPECT_EQ(accessible(&window)->role(), QAccessible::Window);
+    EXPECT_EQ(accessible(&window)->text(QAccessible::Name), QStringLiteral("People"));
     QAccessibleInterface *people = accessible(window.usersViewController()->tableView());
     EXPECT_EQ(people->text(QAccessible::Name), QStringLiteral("People"));
     EXPECT_EQ(childNames(people), QStringList({"Ann Lee, annlee, me", "Bob Berg, bobb", "Dora Diaz, dorad"}));
@@ -134,6 +136,14 @@ TEST_F(ScreenReaderTest, PeopleAndThePersonsDetailReadWhatTheyShowWithTheAnswers
     }
 
     window.usersViewController()->setSelectedUser(dora);
+    EXPECT_TRUE(people->state().extSelectable);
+    for (QAccessibleInterface *element :
+         {row(people, QStringLiteral("Dora Diaz, dorad")), row(people, QStringLiteral("Bob Berg, bobb"))}) {
+        ASSERT_NE(element, nullptr);
+        EXPECT_TRUE(element->state().selectable);
+        EXPECT_EQ(element->state().selected, element->text(QAccessible::Name).startsWith(u'D'))
+            << qPrintable(element->text(QAccessible::Name));
+    }
     QAccessibleInterface *detail = accessible(window.userViewController()->tableView());
     EXPECT_EQ(detail->text(QAccessible::Name), QStringLiteral("Person"));
     const QStringList rows = childNames(detail);
@@ -222,9 +232,12 @@ TEST_F(ScreenReaderTest, TheSyncSwitchIsANamedCheckableElementThatFollowsTheAcco
     store().setAutoSyncEnabled(false);
     EXPECT_FALSE(syncSwitch->state().checked);
 
-    // A pop-up reads as the item it shows on this desktop.
-    EXPECT_EQ(accessible(child<QComboBox>(pane.view(), "autoSyncTimeIntervalPopUpButton"))->text(QAccessible::Name),
-              QStringLiteral("Every 15 minutes"));
+    // A pop-up reads as the item it shows on this desktop, labelled by the label beside it.
+    QAccessibleInterface *interval = accessible(child<QComboBox>(pane.view(), "autoSyncTimeIntervalPopUpButton"));
+    EXPECT_EQ(interval->text(QAccessible::Name), QStringLiteral("Every 15 minutes"));
+    const auto labels = interval->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels.front().first->text(QAccessible::Name), QStringLiteral("Sync interval:"));
     for (const char *name : {"detailsButton", "signOutButton", "syncNowButton"})
         EXPECT_FALSE(accessible(child<QWidget>(pane.view(), name))->text(QAccessible::Name).isEmpty()) << name;
 }
