@@ -44,9 +44,10 @@ QPushButton *makeButton(const QString &title, const char *objectName, bool isDef
 // then the buttons left to right, so that the last stops are Cancel and the form's default button.
 void setTabOrder(std::initializer_list<QWidget *> widgets);
 
-// Escape anywhere in `form` does what `cancel` does, as in a sheet; for forms shown in a window of their own.
+// Escape anywhere in `form` does what `cancel` does, as in a sheet; for forms shown in a window of their own. The
+// shortcut is answered, for a form that takes Escape only at times.
 template <class Receiver, class Slot>
-void cancelOnEscape(QWidget *form, Receiver *receiver, Slot cancel);
+QShortcut *cancelOnEscape(QWidget *form, Receiver *receiver, Slot cancel);
 
 // Gives a search field its button that empties it, named for assistive technology.
 void enableClearButton(QLineEdit *field);
@@ -57,11 +58,12 @@ void startProgress(KNVTProgressIndicator *indicator, QLabel *label, const QStrin
 void stopProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text);
 
 template <class Receiver, class Slot>
-void cancelOnEscape(QWidget *form, Receiver *receiver, Slot cancel)
+QShortcut *cancelOnEscape(QWidget *form, Receiver *receiver, Slot cancel)
 {
     auto *shortcut = new QShortcut(QKeySequence(Qt::Key_Escape), form);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(shortcut, &QShortcut::activated, receiver, cancel);
+    return shortcut;
 }
 
 } // namespace knvt

@@ -1,6 +1,7 @@
 #include "accounts/KNVTPreferenceWindowController.h"
 
 #include "accounts/KNVTAccountAuthenticationWindowController.h"
+#include "accounts/KNVTAccountsShell.h"
 #include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
 #include "accounts/KNVTPreferenceSignInViewController.h"
 #include "accounts/KNVTPreferenceUnauthenticatedAccountViewController.h"
@@ -8,6 +9,7 @@
 #include "accounts/KNVTPreferenceViewingViewController.h"
 #include "accounts/TaskStoreReference.h"
 
+#include "uikit/ActionSet.h"
 #include "uikit/Popover.h"
 
 #include "foundation/NotificationCenter.h"
@@ -15,6 +17,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPropertyAnimation>
 #include <QScreen>
 #include <QStyle>
@@ -82,6 +86,8 @@ KNVTPreferenceWindowController::KNVTPreferenceWindowController(GeneralPaneFactor
 
     displayViewControllerAtIndex(0);
     m_generalToolbarItem->setChecked(true);
+    m_actions = new knvt::ActionSet(this, {knvt::Command::Close});
+    m_actions->setTarget(this);
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
         [this](const knvt::Notification &) { updateAccountViewController(); });
@@ -214,6 +220,62 @@ QRect KNVTPreferenceWindowController::onScreen(const QRect &geometry) const
     fitted.moveLeft(std::clamp(fitted.left(), available.left(), available.right() - fitted.width() + 1));
     fitted.moveTop(std::clamp(fitted.top(), available.top(), available.bottom() - fitted.height() + 1));
     return fitted;
+}
+
+void KNVTPreferenceWindowController::showEvent(QShowEvent *event)
+{
+    // Placed once, before the window first reaches the screen; later openings find it where the user left it.
+    if (!m_placed) {
+        m_placed = true;
+        placeOverMainWindow();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void KNVTPreferenceWindowController::placeOverMainWindow()
+{
+    KNVTAccountsShell *shell = KNVTAccountsShell::shared();
+    const QWidget *main = shell ? shell->mainWindow() : nullptr;
+    if (main && !main->isVisible())
+        main = nullptr;
+    const QScreen *target = main ? main->screen() : QGuiApplication::primaryScreen();
+    if (!target)
+        return;
+    const QRect available = target->availableGeometry();
+    // Until the window manager framed the window its frame is not known: the frame's size is the window's then.
+    const QRect client = geometry();
+    const QRect outer = frameGeometry();
+    const QSize frameSize = size()
+        + QSize(client.left() - outer.left() + outer.right() - client.right(),
+                client.top() - outer.top() + outer.bottom() - client.bottom());
+    const QPoint centre = main ? main->frameGeometry().center() : available.center();
+    QRect frame(QPoint(0, 0), frameSize.boundedTo(available.size()));
+    frame.moveCenter(centre);
+    frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() - frame.width() + 1));
+    frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() - frame.height() + 1));
+    // A move places the frame, title bar included, wherever the window manager draws it.
+    move(frame.topLeft());
+}
+
+void KNVTPreferenceWindowController::keyPressEvent(QKeyEvent *event)
+{
+    // Escape reaches the window when no control of the shown pane took it: as in any preference window, it closes.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void KNVTPreferenceWindowController::validateCommand(knvt::Command command, knvt::CommandState &state)
+{
+    state.enabled = command == knvt::Command::Close;
+}
+
+void KNVTPreferenceWindowController::performCommand(knvt::Command command, QWidget *)
+{
+    if (command == knvt::Command::Close)
+        close();
 }
 
 void KNVTPreferenceWindowController::fitToShownPane()

@@ -2,6 +2,8 @@
 
 #include "accounts/KNVTAccountAuthenticationWindowControllerDelegate.h"
 
+#include "uikit/CommandTarget.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -16,12 +18,19 @@ class QActionGroup;
 class QPropertyAnimation;
 class QToolBar;
 
+namespace knvt {
+class ActionSet;
+}
+
 // The preferences: a toolbar of three panes, General, Account and Viewing, one shown at a time. The window resizes
 // around the pane it shows, keeping its top-left corner, and takes the pane's title. The Account pane follows the
 // account: sign-in while none is configured, the signed-in account while the service accepts its password, and an
 // offer to type the password again while it does not; it is swapped whenever the sync settings change. The window
-// grows when a pane's message needs more lines than it has room for, and stays whole on its screen.
-class KNVTPreferenceWindowController : public QMainWindow, public KNVTAccountAuthenticationWindowControllerDelegate
+// grows when a pane's message needs more lines than it has room for, and stays whole on its screen. It first opens
+// centred on the main window, its title bar on the screen, and Escape and Close (Ctrl+W) close it.
+class KNVTPreferenceWindowController : public QMainWindow,
+                                       public KNVTAccountAuthenticationWindowControllerDelegate,
+                                       public knvt::CommandTarget
 {
     Q_OBJECT
 
@@ -56,6 +65,9 @@ public:
         KNVTAccountAuthenticationWindowController *controller) override;
     void accountAuthenticationWindowControllerDidCancel(KNVTAccountAuthenticationWindowController *controller) override;
 
+    void validateCommand(knvt::Command command, knvt::CommandState &state) override;
+    void performCommand(knvt::Command command, QWidget *source) override;
+
 public slots:
     void showGeneralView();
     void showAccountView();
@@ -63,12 +75,16 @@ public slots:
 
 protected:
     bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // Grows the window when the shown pane needs more room than it has (a long message appeared in it), and keeps
     // the window on its screen.
     void fitToShownPane();
     QRect onScreen(const QRect &frame) const;
+    // Centres the window on the main window (on its screen when there is none), its frame whole on that screen.
+    void placeOverMainWindow();
 
     enum class AccountPane { SignIn, Unauthenticated, Configured };
     AccountPane wantedAccountPane() const;
@@ -87,4 +103,6 @@ private:
     QAction *m_viewingToolbarItem = nullptr;
     QPointer<KNVTAccountAuthenticationWindowController> m_accountAuthenticationWindowController;
     QPointer<QPropertyAnimation> m_animation;
+    knvt::ActionSet *m_actions = nullptr;
+    bool m_placed = false;
 };

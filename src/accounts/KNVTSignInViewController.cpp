@@ -95,7 +95,7 @@ void KNVTSignInViewController::loadView()
     connect(m_signInButton, &QPushButton::clicked, this, &KNVTSignInViewController::signIn);
     knvt::setTabOrder({m_usernameTextField, m_passwordSecureTextField, m_createAccountButton, m_forgottenPasswordButton,
                        m_cancelButton, m_signInButton});
-    knvt::cancelOnEscape(view, this, &KNVTSignInViewController::cancel);
+    m_escapeShortcut = knvt::cancelOnEscape(view, this, &KNVTSignInViewController::cancel);
     // Return in either field signs in whenever the button could be clicked.
     for (QLineEdit *field : {m_usernameTextField.data(), m_passwordSecureTextField.data()}) {
         connect(field, &QLineEdit::returnPressed, this, [this] {
@@ -104,6 +104,7 @@ void KNVTSignInViewController::loadView()
         });
     }
     setView(view);
+    setInputsEnabled(true);
 }
 
 void KNVTSignInViewController::controlTextDidChange()
@@ -119,6 +120,9 @@ void KNVTSignInViewController::setInputsEnabled(bool enabled)
         m_createAccountButton->setEnabled(enabled);
     if (m_forgottenPasswordButton)
         m_forgottenPasswordButton->setEnabled(enabled);
+    // In a pane Escape stops a running check and otherwise belongs to the window around the pane, which closes.
+    if (m_style == Style::Pane)
+        m_escapeShortcut->setEnabled(!enabled);
 }
 
 void KNVTSignInViewController::signIn()

@@ -13,6 +13,7 @@ class KNVTTaskStore;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShortcut;
 
 // The sign-in form: a user name and a password checked with the sync service. When the service accepts them the
 // password goes into the keychain, the store's account is configured from the service's account record, and the
@@ -73,4 +74,5 @@ private:
     QPointer<QPushButton> m_createAccountButton;
     QPointer<QPushButton> m_forgottenPasswordButton;
     QPointer<QPushButton> m_cancelButton;
+    QPointer<QShortcut> m_escapeShortcut;
 };

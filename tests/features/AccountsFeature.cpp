@@ -31,6 +31,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -703,4 +704,31 @@ TEST_F(AccountsFeature, Preferences)
     EXPECT_FALSE(windows.contains(QStringLiteral("KNVTPreferenceWindowController")));
     EXPECT_FALSE(windows.contains(QStringLiteral("KNVTUsersWindowController")));
     EXPECT_EQ(app.app().preferenceWindowController(), nullptr);
+}
+
+TEST_F(AccountsFeature, PreferencesOpenWhollyOnScreenOverTheMainWindowAndCloseWithEscapeOrCtrlW)
+{
+    QWidget *main = app.app().mainWindow();
+    ASSERT_NE(main, nullptr);
+    const QRect screen = main->screen()->availableGeometry();
+    // The main window moved off the middle of the screen, so that only centring on it puts the preferences there.
+    QRect moved = main->frameGeometry();
+    moved.moveCenter(screen.center() - QPoint(screen.width() / 8, screen.height() / 10));
+    main->move(moved.topLeft());
+    const std::pair<const char *, const char *> closings[] = {
+        {"General", "Escape"}, {"Account", "Escape"}, {"Viewing", "Ctrl+W"}, {"Account", "Ctrl+W"}};
+    for (const auto &[pane, keys] : closings) {
+        app.openPreferences();
+        QWidget *preferences = app.frontEditor();
+        ASSERT_TRUE(preferences && preferences->objectName() == QLatin1String("KNVTPreferenceWindowController"));
+        // First opened over the middle of the main window (give or take the pane settling its layout once shown);
+        // later where the user left it.
+        if (pane == closings[0].first)
+            EXPECT_LE((preferences->frameGeometry().center() - main->frameGeometry().center()).manhattanLength(), 10);
+        app.choosePreferencePane(QString::fromLatin1(pane));
+        EXPECT_TRUE(screen.contains(preferences->frameGeometry())) << pane;
+        EXPECT_TRUE(preferences->isActiveWindow()) << pane;
+        app.pressWhereTheFocusIs(QString::fromLatin1(keys));
+        EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTPreferenceWindowController"))) << pane << keys;
+    }
 }
