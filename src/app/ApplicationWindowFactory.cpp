@@ -170,6 +170,12 @@ public:
         return m_controller ? ApplicationWindowFactory::newTaskValues(m_controller->currentValues()) : NewTaskValues();
     }
     QLineEdit *titleTextField() override { return m_controller ? m_controller->titleTextField() : nullptr; }
+    void setInsertedHandler(std::function<void(const QUrl &)> handler) override
+    {
+        if (m_controller)
+            QObject::connect(m_controller, &KNVTTaskNewViewController::taskInserted, m_controller,
+                             [handler = std::move(handler)](const QUrl &uri) { handler(uri); });
+    }
 
 private:
     QPointer<KNVTTaskNewViewController> m_controller;

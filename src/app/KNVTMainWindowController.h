@@ -101,6 +101,9 @@ public:
 
     // ---- Popovers, sheets and actions --------------------------------------------------------------------------
     void newTaskPopover(QObject *sender) override;
+    // A task made in a new-task form: the centre list selects it, and the right pane shows it, once the save placed it
+    // there; a list that does not show it keeps its selection.
+    void selectNewTask(const QUrl &uri);
     void newProjectSheet(QObject *sender) override;
     void newAreaSheet(QObject *sender) override;
     void newTagSheet(QObject *sender) override;

@@ -120,6 +120,7 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
         return;
     }
     m_createTaskForm = factory.taskNewViewController(newTaskValuesForHomeSelection(true), nullptr);
+    m_createTaskForm->setInsertedHandler([this](const QUrl &uri) { selectNewTask(uri); });
     knvt::Popover *popover = openPopover(m_createTaskPopover, m_createTaskForm->view(), anchor);
     popover->setDetachFactory([this](knvt::Popover *) -> QWidget * {
         if (!m_createTaskForm)
@@ -133,6 +134,12 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
             m_delegate->takeOwnershipOfTaskNewWindowController(std::move(window));
         return widget;
     });
+}
+
+void KNVTMainWindowController::selectNewTask(const QUrl &uri)
+{
+    if (KNVTTaskStoreItemsViewController *list = currentTasksViewController())
+        list->selectObjectOnceShown(uri);
 }
 
 void KNVTMainWindowController::newProjectSheet(QObject *)

@@ -403,6 +403,11 @@ void KNVTTasksAppDelegate::takeOwnershipOfTaskNewWindowController(std::unique_pt
 {
     if (!controller)
         return;
+    if (knvt::TaskNewForm *form = controller->form())
+        form->setInsertedHandler([this](const QUrl &uri) {
+            if (KNVTMainWindowController *main = mainWindowController())
+                main->selectNewTask(uri);
+        });
     controller->willClose = [this](knvt::ApplicationWindow *closing) {
         auto found = std::find_if(m_taskNewWindowControllers.begin(), m_taskNewWindowControllers.end(),
                                   [closing](const auto &c) { return c.get() == closing; });

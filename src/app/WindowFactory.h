@@ -6,6 +6,9 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
+
+#include <functional>
 
 #include <memory>
 #include <vector>
@@ -63,6 +66,8 @@ public:
     virtual QWidget *view() = 0;
     virtual NewTaskValues values() const = 0;
     virtual QLineEdit *titleTextField() = 0;
+    // Called with the task a save of the form inserted, before the form closes.
+    virtual void setInsertedHandler(std::function<void(const QUrl &)> handler) = 0;
 };
 
 // A window of the application that closes itself; the registries hear of it through `willClose`.

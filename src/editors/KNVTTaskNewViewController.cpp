@@ -191,5 +191,6 @@ void KNVTTaskNewViewController::save(QObject *sender)
     }
     m_insertedTaskURI = task->uri();
     knvt::scheduleTaskStoreSave(SaveDelay);
+    emit taskInserted(m_insertedTaskURI);
     closeHost(sender);
 }

@@ -60,6 +60,10 @@ public:
     // The task the last save inserted, until the form goes; nullptr before.
     KNVTCDTask *insertedTask() const;
 
+signals:
+    // A save inserted the task with `uri`; the library saves it a moment later.
+    void taskInserted(const QUrl &uri);
+
 protected:
     void viewDidLoad() override;
     QString formTitle() const override;

@@ -1,8 +1,10 @@
 #include "lists/ItemViews.h"
 
 #include "lists/ItemRowDelegate.h"
+
 #include "lists/KNVTTaskStoreItemsViewController.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
+#include "uikit/SecondClickGuard.h"
 
 #include "lists/ItemRow.h"
 #include "lists/KNVTProjectTableCellView.h"
@@ -67,6 +69,8 @@ void setUpItemView(QTreeView *view)
     view->setDefaultDropAction(Qt::MoveAction);
     view->setMouseTracking(true);
     view->setFrameShape(QFrame::NoFrame);
+    // A completed task leaves its place at the first click; the second must not tick the row that slid under it.
+    SecondClickGuard::install(view);
 }
 
 void connectRowButtons(ItemRowDelegate *delegate, KNVTTaskStoreItemsViewController *controller)

@@ -18,7 +18,8 @@ class ItemRowDelegate;
 // the context menu.
 
 // One column without a header, nothing to expand by hand, rows of their own heights scrolled by the pixel, several
-// rows selected at once, rows dragged out, no frame.
+// rows selected at once, rows dragged out, no frame; the second click of a double click never reaches the buttons of
+// a row other than the first click's.
 void setUpItemView(QTreeView *view);
 
 // The completion box and the archive button of a row act on the object of the row through the controller.

@@ -16,7 +16,10 @@
 #include "uikit/Beeper.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
+#include <QAbstractItemView>
 #include <QWidget>
+
+#include <utility>
 
 KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStoreItemsViewControllerDelegate *delegate,
                                                                    QObject *parent)
@@ -29,6 +32,7 @@ KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStore
     center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), store, this,
                        [this](const knvt::Notification &notification) {
                            taskStoreDidChangeNotification(knvt::TaskStoreChanges::fromNotification(notification));
+                           didApplyStoreChange();
                        });
     center.addObserver(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLinesDidChangeNotification), nullptr, this,
                        [this](const knvt::Notification &) { numberOfPreviewLinesForTaskNotesDidChangeNotification(); });
@@ -51,6 +55,41 @@ void KNVTTaskStoreItemsViewController::setTaskStoreItemsViewControllerDelegate(
 KNVTTaskStore &KNVTTaskStoreItemsViewController::taskStore()
 {
     return *KNVTTaskStore::defaultTaskStore();
+}
+
+void KNVTTaskStoreItemsViewController::selectObjectOnceShown(const QUrl &uri)
+{
+    m_objectToSelect = uri;
+}
+
+void KNVTTaskStoreItemsViewController::keepCurrentRowInViewAfterCommand()
+{
+    auto *view = qobject_cast<QAbstractItemView *>(focusView());
+    const QModelIndex current = view ? view->currentIndex() : QModelIndex();
+    m_keepCurrentRowInView = current.isValid() && view->viewport()->rect().intersects(view->visualRect(current));
+}
+
+void KNVTTaskStoreItemsViewController::didApplyStoreChange()
+{
+    auto *view = qobject_cast<QAbstractItemView *>(focusView());
+    if (!view)
+        return;
+    if (!m_objectToSelect.isEmpty()) {
+        const QUrl uri = m_objectToSelect;
+        if (const std::optional<int> row = cellIndexForObjectValue(uri)) {
+            m_objectToSelect.clear();
+            selectRows({*row});
+            view->scrollTo(indexForRow(*row));
+        } else {
+            const ostore::Object *object = taskStore().objectForURI(uri);
+            if (!object || object->isDeleted() || !object->isInserted())
+                m_objectToSelect.clear();
+        }
+    }
+    // The command moved the row it acted on (a completed task goes under Completed): the view follows it, so that the
+    // keyboard carries on from where the user sees the selection.
+    if (std::exchange(m_keepCurrentRowInView, false) && view->currentIndex().isValid())
+        view->scrollTo(view->currentIndex());
 }
 
 int KNVTTaskStoreItemsViewController::itemRowHeight()

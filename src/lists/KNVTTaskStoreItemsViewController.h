@@ -88,6 +88,11 @@ public:
     // Item rows are this high: 90 while notes are previewed, else 50.
     static int itemRowHeight();
 
+    // Selects the row of the object with `uri`, scrolled into view, once a change of the store has placed it in the
+    // list (a new task is shown after its save). Forgotten at the first change after the object was saved, whether
+    // the list shows it or not.
+    void selectObjectOnceShown(const QUrl &uri);
+
     // ---- Hooks -------------------------------------------------------------------------------------------------
     virtual void taskStoreWillChangeNotification() {}
     // `changes`: what the store's change touched; nullopt when it cannot tell (the rows must be computed again).
@@ -205,7 +210,15 @@ private:
 
     void fillAssignMenu(QMenu &menu);
 
+    // After the subclass applied a change of the store: the new object to select, the selection kept in view.
+    void didApplyStoreChange();
+    // Before a command: remembers whether the current row is in view.
+    void keepCurrentRowInViewAfterCommand();
+
     KNVTTaskStoreItemsViewControllerDelegate *m_delegate = nullptr;
+    QUrl m_objectToSelect;
+    // A command on the selection began with its current row in view: the change it makes keeps that row in view.
+    bool m_keepCurrentRowInView = false;
     KNVTMainWindowServices *m_mainWindowServices = nullptr;
     QPointer<knvt::ActionSet> m_ownActions;
 };

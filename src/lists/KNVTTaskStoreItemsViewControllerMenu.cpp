@@ -197,6 +197,7 @@ void KNVTTaskStoreItemsViewController::validateCommand(Command command, knvt::Co
 
 void KNVTTaskStoreItemsViewController::performCommand(Command command, QWidget *source)
 {
+    keepCurrentRowInViewAfterCommand();
     switch (command) {
     case Command::MoveToToday: moveSelectedItemsToToday(); return;
     case Command::RemoveFromToday: removeSelectedItemsFromToday(); return;

@@ -682,10 +682,12 @@ void AppDriver::clickIntoHomeList()
     clickHomeEntry(selected);
 }
 
-void AppDriver::clickCheckBox(const QString &title)
+QPoint AppDriver::checkBoxPoint(const QString &title)
 {
     const int row = rowOfTitle(title);
-    ASSERT_GE(row, 0) << "no row " << title.toStdString();
+    EXPECT_GE(row, 0) << "no row " << title.toStdString();
+    if (row < 0)
+        return {};
     QAbstractItemView *view = centreView();
     const QModelIndex index = centreItems()->indexForRow(row);
     view->scrollTo(index);
@@ -696,8 +698,41 @@ void AppDriver::clickCheckBox(const QString &title)
     if (item->kind == knvt::ItemRowKind::Project && item->startDate.isValid() && !item->closed)
         box.rx() += KNVTTaskTableCellView::widthForString(
             QLocale().toString(item->startDate.date(), QLocale::ShortFormat), knvt::rowFont(12));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.topLeft() + box.toPoint());
+    return rect.topLeft() + box.toPoint();
+}
+
+void AppDriver::clickCheckBox(const QString &title)
+{
+    const QPoint point = checkBoxPoint(title);
+    if (point.isNull())
+        return;
+    QTest::mouseClick(centreView()->viewport(), Qt::LeftButton, {}, point);
     settle();
+}
+
+void AppDriver::doubleClickCheckBox(const QString &title)
+{
+    const QPoint point = checkBoxPoint(title);
+    if (point.isNull())
+        return;
+    // Through the window system, as the mouse does, which tells the double click from two clicks by their times. What
+    // the first click set off is done before the second comes down, as between a person's two clicks.
+    KNVTMainWindowController &window = mainWindow();
+    const QPoint inWindow = centreView()->viewport()->mapTo(&window, point);
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, inWindow);
+    QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
+    settle();
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, inWindow, 100);
+    settle();
+}
+
+bool AppDriver::selectedRowIsInView()
+{
+    QAbstractItemView *view = centreView();
+    const QModelIndex current = view->currentIndex();
+    const QRect row = view->visualRect(current);
+    return current.isValid() && view->selectionModel()->isSelected(current)
+        && view->viewport()->rect().intersected(row).height() >= row.height() - 2;
 }
 
 void AppDriver::press(const QString &keys)

@@ -209,6 +209,8 @@ public:
     // Clicks the disclosure control of a home section ("AREAS"), which collapses or expands it.
     void clickHomeDisclosure(const QString &section);
     void clickCheckBox(const QString &title);
+    // Two clicks on the row's box in quick succession, which the application takes as a double click.
+    void doubleClickCheckBox(const QString &title);
     // A key sequence ("Ctrl+T") pressed in the focused widget of the main window.
     void press(const QString &keys);
     // The same, without a pass of the event loop first: what the previous step left for a later pass (a save) is
@@ -396,6 +398,8 @@ public:
     void clickRow(const QString &title, Qt::KeyboardModifiers modifiers = {});
     // The titles of the selected centre rows, in row order.
     QStringList selectedRowTitles();
+    // The selected row the keyboard is on lies wholly inside the centre list's visible part.
+    bool selectedRowIsInView();
     // The centre list's scroll position, and scrolling it as the wheel or the bar would.
     int centreScrollPosition();
     void scrollCentreTo(int position);
@@ -416,6 +420,8 @@ public:
     void tick(const QString &checkBox, bool on = true);
     void setPriority(int level);
     void addToken(const QString &field, const QString &text);
+    // The names a screen reader reads for the tokens of the field, in order.
+    QStringList tokensAsRead(const QString &field);
     void pressReturn(const QString &field = QStringLiteral("titleTextField"));
     void pressCtrlReturn(const QString &field = QStringLiteral("commentTextView"));
     void clickButton(const QString &name);
@@ -546,6 +552,8 @@ private:
     KNVTCDTaskList *listNamed(const QString &title);
     KNVTCDUser *userNamed(const QString &name);
     int rowOfTitle(const QString &title);
+    // The middle of the completion box of the centre row of that title, in the view's viewport, scrolled into view.
+    QPoint checkBoxPoint(const QString &title);
     // A point in the row of that title clear of its buttons, in the centre view's viewport.
     QPoint pointInRow(const QString &title);
     // Opens the menu bar's menu by clicking its title.

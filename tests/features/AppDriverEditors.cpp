@@ -461,6 +461,19 @@ void AppDriver::addToken(const QString &field, const QString &text)
     settle();
 }
 
+QStringList AppDriver::tokensAsRead(const QString &field)
+{
+    QStringList names;
+    auto *tokens = named<KNVTTokenField>(frontEditor(), field);
+    QAccessibleInterface *read = tokens ? QAccessible::queryAccessibleInterface(tokens) : nullptr;
+    if (!read)
+        return names;
+    for (int i = 0; i < read->childCount(); ++i)
+        if (QAccessibleInterface *child = read->child(i); child && child->role() == QAccessible::StaticText)
+            names << child->text(QAccessible::Name);
+    return names;
+}
+
 void AppDriver::pressReturn(const QString &field)
 {
     if (QWidget *widget = named<QWidget>(frontEditor(), field))
