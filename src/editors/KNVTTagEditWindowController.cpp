@@ -1,6 +1,7 @@
 #include "editors/KNVTTagEditWindowController.h"
 
 #include "editors/EditorObjects.h"
+#include "editors/GoneElsewhere.h"
 #include "editors/KNVTTagNewWindowController.h"
 #include "editors/SaveScheduler.h"
 
@@ -20,8 +21,10 @@ KNVTTagEditWindowController::KNVTTagEditWindowController(KNVTCDTag *tag, QWidget
     updateSaveButton();
     knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
                                                           &knvt::taskStore(), this, [this](const knvt::Notification &) {
-                                                              if (!this->tag())
-                                                                  cancel();
+                                                              if (this->tag())
+                                                                  return;
+                                                              knvt::tellObjectWentAway(knvt::EditedObject::Tag, true);
+                                                              cancel();
                                                           });
 }
 

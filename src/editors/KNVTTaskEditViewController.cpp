@@ -2,6 +2,7 @@
 
 #include "editors/DateField.h"
 #include "editors/EditorObjects.h"
+#include "editors/GoneElsewhere.h"
 #include "editors/KNVTUserSelection.h"
 #include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
@@ -125,6 +126,7 @@ void KNVTTaskEditViewController::taskStoreWillChange()
     KNVTCDTask *edited = task();
     if (!edited) {
         qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, true);
         cancel();
         return;
     }

@@ -405,9 +405,22 @@ void KNVTTaskFormViewController::observeTaskStore()
 {
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
     center.addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(), this,
-                       [this](const knvt::Notification &) { taskStoreWillChange(); });
+                       [this](const knvt::Notification &) {
+                           rememberTagTitles();
+                           taskStoreWillChange();
+                       });
     center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), &knvt::taskStore(), this,
                        [this](const knvt::Notification &) { taskStoreDidChange(); });
+}
+
+void KNVTTaskFormViewController::rememberTagTitles()
+{
+    if (!m_tagsTokenField)
+        return;
+    for (const QVariant &token : m_tagsTokenField->objectValue())
+        if (token.typeId() == QMetaType::QUrl)
+            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(token.toUrl()))
+                m_tagTitles.insert(tag->uri(), tag->title());
 }
 
 void KNVTTaskFormViewController::taskStoreWillChange()
@@ -524,6 +537,8 @@ QVariantList KNVTTaskFormViewController::tagTokens() const
         if (token.typeId() == QMetaType::QUrl) {
             if (liveObject<KNVTCDTag>(token.toUrl()))
                 tags.append(token);
+            else if (const QString title = m_tagTitles.value(token.toUrl()); !title.isEmpty())
+                tags.append(title);
         } else if (token.typeId() == QMetaType::QString) {
             tags.append(token);
         }
@@ -844,10 +859,14 @@ QString KNVTTaskFormViewController::tokenField(KNVTTokenField *field, const QVar
             if (const KNVTCDUser *user = liveObject<KNVTCDUser>(object.toUrl()))
                 return user->fullName();
         } else if (field == m_tagsTokenField) {
-            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(object.toUrl()))
+            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(object.toUrl())) {
+                m_tagTitles.insert(tag->uri(), tag->title());
                 return tag->title();
+            }
+            // A tag deleted meanwhile keeps the title it showed; its address is nothing a user can read.
+            return m_tagTitles.value(object.toUrl());
         }
-        return object.toUrl().toString();
+        return QString();
     }
     return object.toString();
 }

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -84,7 +85,8 @@ public:
     KNVTCDUser *assignee() const;
     // The users of the watcher tokens, in token order.
     std::vector<KNVTCDUser *> watchers() const;
-    // The tag tokens: references to existing tags (as tags) and typed titles (as strings), in token order.
+    // The tag tokens: references to existing tags (as tags) and typed titles (as strings), in token order. A token
+    // whose tag was deleted while the form was open counts as its title typed, so that a save makes the tag again.
     QVariantList tagTokens() const;
     // The members of the chosen list, in the order the watcher completions and the watchers popover offer them.
     virtual std::vector<KNVTCDUser *> usersForSelectedTaskList() const;
@@ -175,6 +177,8 @@ protected:
     void observeTaskStore();
     virtual void taskStoreWillChange();
     virtual void taskStoreDidChange();
+    // Notes the titles of the tags of the tag tokens, while they still exist.
+    void rememberTagTitles();
 
     // What differs between the two forms.
     // The form's name, which screen readers give the popover or window that shows it.
@@ -241,6 +245,8 @@ private:
     QPointer<QComboBox> m_taskListPopUpButton;
     QStandardItemModel *m_taskListItems = nullptr;
     QPointer<KNVTTokenField> m_tagsTokenField;
+    // The titles of the tags the tag tokens referred to, kept for a tag deleted while it is a token.
+    QHash<QUrl, QString> m_tagTitles;
     QPointer<QPushButton> m_cancelButton;
     QPointer<QPushButton> m_saveButton;
     QPointer<QWidget> m_collaboratorsView;

@@ -1,6 +1,7 @@
 #include "editors/TaskListEditSheet.h"
 
 #include "editors/EditorObjects.h"
+#include "editors/GoneElsewhere.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTaskList.h"
@@ -22,7 +23,10 @@ constexpr KNVTTaskListStatus Statuses[] = {KNVTTaskListStatusSomeday, KNVTTaskLi
 } // namespace
 
 TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay, QWidget *parent)
-    : TitleSheet(parent), m_taskListURI(taskList ? taskList->uri() : QUrl()), m_saveDelay(saveDelay)
+    : TitleSheet(parent),
+      m_taskListURI(taskList ? taskList->uri() : QUrl()),
+      m_object(taskList && taskList->isArea() ? EditedObject::Area : EditedObject::Project),
+      m_saveDelay(saveDelay)
 {
     auto *form = new QFormLayout;
     m_statusPopUpButton = new QComboBox(this);
@@ -44,8 +48,10 @@ TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay,
     updateSaveButton();
     NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
                                                     &taskStore(), this, [this](const Notification &) {
-                                                        if (!this->taskList())
-                                                            cancel();
+                                                        if (this->taskList())
+                                                            return;
+                                                        tellObjectWentAway(m_object, true);
+                                                        cancel();
                                                     });
 }
 

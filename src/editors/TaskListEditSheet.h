@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/GoneElsewhere.h"
 #include "editors/TitleSheet.h"
 
 #include <QComboBox>
@@ -13,7 +14,7 @@ namespace knvt {
 // Cancelled). Save writes the title and the status only where the user changed them from what the sheet loaded, so
 // that a change a sync or another window made meanwhile stays. Completing or cancelling a list with open tasks asks
 // first whether they go with it; when the user refuses, the sheet stays open and nothing of it is written, the title
-// included. The editor closes by itself when its list is deleted.
+// included. The editor closes by itself when its list is deleted, and says so.
 class TaskListEditSheet : public TitleSheet
 {
     Q_OBJECT
@@ -32,6 +33,7 @@ protected:
 
 private:
     QUrl m_taskListURI;
+    EditedObject m_object;
     QString m_loadedTitle;
     unsigned int m_loadedStatus = 0;
     double m_saveDelay;

@@ -1,6 +1,7 @@
 #include "editors/TaskListInfoSheet.h"
 
 #include "editors/EditorObjects.h"
+#include "editors/GoneElsewhere.h"
 
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskListCollaborator.h"
@@ -33,7 +34,9 @@ QLabel *label(const QString &name, QWidget *parent)
 } // namespace
 
 TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
-    : Sheet(parent), m_taskListURI(taskList ? taskList->uri() : QUrl())
+    : Sheet(parent),
+      m_taskListURI(taskList ? taskList->uri() : QUrl()),
+      m_object(taskList && taskList->isArea() ? EditedObject::Area : EditedObject::Project)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -83,8 +86,10 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
         fill(taskList);
     NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
                                                     &taskStore(), this, [this](const Notification &) {
-                                                        if (!this->taskList())
-                                                            dismiss();
+                                                        if (this->taskList())
+                                                            return;
+                                                        tellObjectWentAway(m_object, false);
+                                                        dismiss();
                                                     });
 }
 

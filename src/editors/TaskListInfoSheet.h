@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/CollaboratorsTableWidget.h"
+#include "editors/GoneElsewhere.h"
 #include "editors/Sheet.h"
 
 #include <QLabel>
@@ -47,6 +48,7 @@ private:
     void fill(const KNVTCDTaskList *list);
 
     QUrl m_taskListURI;
+    EditedObject m_object;
     QList<QUrl> m_users;
     QLabel *m_headingTextField = nullptr;
     QLabel *m_titleTextField = nullptr;
