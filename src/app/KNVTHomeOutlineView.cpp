@@ -13,7 +13,10 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
+#include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -87,7 +90,41 @@ void KNVTHomeOutlineView::mousePressEvent(QMouseEvent *event)
     const QModelIndex index = indexAt(event->position().toPoint());
     const QModelIndexList selected = selectionModel()->selectedRows();
     m_pressedChosenEntry = index.isValid() && selected.size() == 1 && selected.front() == index;
+    m_pressedUnchosenEntry = QPersistentModelIndex();
+    m_pressPosition = event->position().toPoint();
     QTreeView::mousePressEvent(event);
+}
+
+void KNVTHomeOutlineView::mouseMoveEvent(QMouseEvent *event)
+{
+    // The view would start a drag only of what is chosen, and otherwise choose the rows the pointer sweeps over.
+    if (!m_pressedUnchosenEntry.isValid() || !(event->buttons() & Qt::LeftButton)) {
+        QTreeView::mouseMoveEvent(event);
+        return;
+    }
+    if ((event->position().toPoint() - m_pressPosition).manhattanLength() < QApplication::startDragDistance())
+        return;
+    startDrag(model()->supportedDragActions());
+    setState(NoState);
+}
+
+void KNVTHomeOutlineView::startDrag(Qt::DropActions supportedActions)
+{
+    const QModelIndex pressed = m_pressedUnchosenEntry;
+    m_pressedUnchosenEntry = QPersistentModelIndex();
+    if (!pressed.isValid()) {
+        QTreeView::startDrag(supportedActions);
+        return;
+    }
+    QMimeData *written = model()->mimeData({pressed});
+    if (!written)
+        return;
+    auto *drag = new QDrag(this);
+    drag->setMimeData(written);
+    const QRect rect = visualRect(pressed);
+    drag->setPixmap(viewport()->grab(rect));
+    drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rect.topLeft());
+    drag->exec(supportedActions, defaultDropAction());
 }
 
 void KNVTHomeOutlineView::keyPressEvent(QKeyEvent *event)
@@ -147,6 +184,22 @@ QItemSelectionModel::SelectionFlags KNVTHomeOutlineView::selectionCommand(const 
                                [this](const QModelIndex &row) { return isTagRow(row); });
             if (!tagsOnly)
                 return QItemSelectionModel::NoUpdate;
+        }
+    }
+    if (event && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        const auto *mouse = static_cast<const QMouseEvent *>(event);
+        const bool plainLeft =
+            mouse->button() == Qt::LeftButton && !(mouse->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+        if (event->type() == QEvent::MouseButtonPress && plainLeft && index.isValid()
+            && (model()->flags(index) & Qt::ItemIsDragEnabled) && !selectionModel()->isSelected(index)) {
+            m_pressedUnchosenEntry = index;
+            return QItemSelectionModel::NoUpdate;
+        }
+        if (event->type() == QEvent::MouseButtonRelease && m_pressedUnchosenEntry.isValid()) {
+            const bool sameEntry = plainLeft && index == QModelIndex(m_pressedUnchosenEntry);
+            m_pressedUnchosenEntry = QPersistentModelIndex();
+            return sameEntry ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                             : QItemSelectionModel::NoUpdate;
         }
     }
     return QTreeView::selectionCommand(index, event);

@@ -9,7 +9,8 @@ class KNVTHomeViewController;
 
 // The home list's view: sections as group rows (Focus without a disclosure control), entries painted as source-list
 // rows. One entry at a time is selected, or several tags; group rows never are. Keys: Tab and Back-tab go to the host,
-// the arrows pass over the group rows, Ctrl+Space does
+// the arrows pass over the group rows, a plain click chooses a project, area or tag when the button comes up (a press
+// that moves on drags it instead), Ctrl+Space does
 // nothing, Ctrl+I shows the selected project or area, Ctrl+Backspace deletes it, Return and Enter edit it. The
 // context menu and drops are the controller's.
 class KNVTHomeOutlineView : public QTreeView, public knvt::AccessibleItemView
@@ -34,6 +35,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     bool focusNextPrevChild(bool next) override;
     // Up, Down, Home, End and the page keys pass over the section headers; Left from an entry goes to its section's
     // header, where Left and Right close and open the section.
@@ -46,6 +48,8 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // A press on an entry not chosen yet drags that entry alone.
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     bool isTagRow(const QModelIndex &index) const;
@@ -56,4 +60,8 @@ private:
 
     QPointer<KNVTHomeViewController> m_controller;
     bool m_pressedChosenEntry = false;
+    // A plain press on a draggable entry that is not chosen chooses it only when the button comes up without a drag,
+    // so that dragging a tag or list onto the centre list leaves the centre list where it is.
+    mutable QPersistentModelIndex m_pressedUnchosenEntry;
+    QPoint m_pressPosition;
 };

@@ -1,5 +1,5 @@
-// On a real X server: the main window is shown and drawn, and a task dragged with the mouse from the centre list
-// onto Today in the home list moves there.
+// On a real X server: the main window is shown and drawn, a task dragged with the mouse from the centre list onto
+// Today in the home list moves there, and a tag dragged from the home list onto a task of the centre list tags it.
 
 #include "../AppDriver.h"
 
@@ -11,6 +11,7 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 
 #include "support/WaitUntil.h"
@@ -29,6 +30,42 @@ namespace {
 bool onX11()
 {
     return QGuiApplication::platformName() == QStringLiteral("xcb");
+}
+
+// Presses the left button at `from`, moves past the drag distance and on to `to`, and lets go there, through the X
+// server's own pointer.
+void dragWithTheMouse(QProcess &xdotool, const QPoint &from, const QPoint &to)
+{
+    xdotool.start(QStringLiteral("xdotool"),
+                  {QStringLiteral("mousemove"),   QString::number(from.x()),   QString::number(from.y()),
+                   QStringLiteral("sleep"),       QStringLiteral("0.3"),       QStringLiteral("mousedown"),
+                   QStringLiteral("1"),           QStringLiteral("mousemove"), QString::number(from.x() + 20),
+                   QString::number(from.y() + 5), QStringLiteral("sleep"),     QStringLiteral("0.3"),
+                   QStringLiteral("mousemove"),   QString::number(to.x()),     QString::number(to.y()),
+                   QStringLiteral("sleep"),       QStringLiteral("0.3"),       QStringLiteral("mousemove"),
+                   QString::number(to.x() + 2),   QString::number(to.y()),     QStringLiteral("sleep"),
+                   QStringLiteral("0.3"),         QStringLiteral("mouseup"),   QStringLiteral("1")});
+}
+
+KNVTMainWindowController &showMainWindow(AppDriver &app)
+{
+    app.launch();
+    KNVTMainWindowController &main = app.mainWindow();
+    main.move(0, 0);
+    main.resize(1100, 700);
+    main.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&main));
+    app.settle();
+    return main;
+}
+
+QModelIndex homeRowNamed(knvt::HomeModel &model, const QString &name)
+{
+    for (int s = 0; s < model.rowCount(); ++s)
+        for (int r = 0; r < model.rowCount(model.index(s, 0)); ++r)
+            if (const QModelIndex index = model.index(r, 0, model.index(s, 0)); index.data().toString() == name)
+                return index;
+    return {};
 }
 
 } // namespace
@@ -61,16 +98,46 @@ TEST(RealDragFeature, ATaskDraggedOntoTodayWithTheMouseMovesThere)
     const QPoint to = home->viewport()->mapToGlobal(home->visualRect(today).center());
 
     QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"),
-                  {QStringLiteral("mousemove"),   QString::number(from.x()),   QString::number(from.y()),
-                   QStringLiteral("sleep"),       QStringLiteral("0.3"),       QStringLiteral("mousedown"),
-                   QStringLiteral("1"),           QStringLiteral("mousemove"), QString::number(from.x() + 20),
-                   QString::number(from.y() + 5), QStringLiteral("sleep"),     QStringLiteral("0.3"),
-                   QStringLiteral("mousemove"),   QString::number(to.x()),     QString::number(to.y()),
-                   QStringLiteral("sleep"),       QStringLiteral("0.3"),       QStringLiteral("mousemove"),
-                   QString::number(to.x() + 2),   QString::number(to.y()),     QStringLiteral("sleep"),
-                   QStringLiteral("0.3"),         QStringLiteral("mouseup"),   QStringLiteral("1")});
+    dragWithTheMouse(xdotool, from, to);
     ASSERT_TRUE(xdotool.waitForStarted());
     EXPECT_TRUE(knvt::test::waitUntil([&] { return rent->isToday(); }, std::chrono::seconds(15)));
     xdotool.waitForFinished(5000);
+}
+
+TEST(RealDragFeature, ATagDraggedOntoATaskWithTheMouseTagsItWhileTheCentreListStaysAndAClickStillChoosesTheTag)
+{
+    if (!onX11())
+        GTEST_SKIP() << "needs the X server of scripts/with-x11";
+    AppDriver app;
+    app.givenTask(QStringLiteral("Water the ferns"), {.tags = {QStringLiteral("errand")}});
+    KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"));
+    KNVTMainWindowController &main = showMainWindow(app);
+    ASSERT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
+
+    KNVTHomeOutlineView *home = main.homeViewController()->outlineView();
+    const QModelIndex errand = homeRowNamed(*main.homeViewController()->model(), QStringLiteral("errand"));
+    ASSERT_TRUE(errand.isValid());
+    const QPoint from = home->viewport()->mapToGlobal(home->visualRect(errand).center());
+    KNVTTaskStoreItemsTableView *list = app.centreList()->tableView();
+    const int row = *app.centreList()->cellIndexForObjectValue(rent->uri());
+    const QPoint to = list->viewport()->mapToGlobal(list->visualRect(list->model()->index(row, 0)).center());
+
+    QProcess xdotool;
+    dragWithTheMouse(xdotool, from, to);
+    ASSERT_TRUE(xdotool.waitForStarted());
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return rent->tags().size() == 1; }, std::chrono::seconds(15)));
+    xdotool.waitForFinished(5000);
+    ASSERT_EQ(rent->tags().size(), 1u);
+    EXPECT_EQ(rent->tags().front()->title(), QStringLiteral("errand"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox")) << "the drag chose no entry";
+
+    // A click without a drag chooses the tag as before.
+    QProcess click;
+    click.start(QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
+                 QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(click.waitForStarted());
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return app.selectedHome() == QStringLiteral("errand"); },
+                                      std::chrono::seconds(15)));
+    click.waitForFinished(5000);
 }
