@@ -7,7 +7,7 @@
 namespace knvt {
 
 // One instance per user: the first launch owns the session-bus name com.hollowpine.quillvane and answers Reopen; a
-// later launch asks it to reopen and ends. Without a session bus every launch runs on its own.
+// later launch asks it to reopen and ends. Launches that share no bus meet at the library's lock (LibraryLock).
 class SingleInstance : public QObject
 {
     Q_OBJECT

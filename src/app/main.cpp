@@ -1,4 +1,5 @@
 #include "app/KNVTTasksAppDelegate.h"
+#include "app/LibraryLock.h"
 #include "app/SingleInstance.h"
 
 #include "sync/KNVTTaskStoreSyncCoordinator.h"
@@ -36,6 +37,13 @@ int main(int argc, char *argv[])
     });
     if (!instance.registerOrActivate())
         return 0;
+    // A launch that reached no first instance on the bus may still find one at the library: then it says so and ends
+    // without opening the library.
+    knvt::LibraryLock libraryLock(KNVTTaskStore::taskStoreLibraryPath());
+    if (!libraryLock.tryLock()) {
+        libraryLock.tellTheUserItIsHeld();
+        return 1;
+    }
 
     // Key texts come from the X server; without one the texts follow a US keyboard. Global hot keys go through the
     // desktop's GlobalShortcuts portal in a Wayland session where it answers, else through the X server, else there
