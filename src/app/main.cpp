@@ -9,6 +9,7 @@
 #include "foundation/Defaults.h"
 #include "foundation/SystemBusEvents.h"
 #include "foundation/SystemEvents.h"
+#include "hotkeys/CompiledKeyboardLayout.h"
 #include "hotkeys/HotKeyBackendSelector.h"
 #include "hotkeys/KNVTHotKeyCenter.h"
 #include "hotkeys/X11HotKeyBackend.h"
@@ -45,12 +46,14 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    // Key texts come from the X server; without one the texts follow a US keyboard. Global hot keys go through the
-    // desktop's GlobalShortcuts portal in a Wayland session where it answers, else through the X server, else there
-    // are none and the preferences say why.
+    // Key texts and the triggers asked of the desktop come from the X server's keymap; without one from the layout the
+    // session or the system names. Global hot keys go through the desktop's GlobalShortcuts portal in a Wayland
+    // session where it answers, else through the X server, else there are none and the preferences say why.
     const std::unique_ptr<knvt::X11KeyboardLayout> keyboard = knvt::X11KeyboardLayout::create();
-    if (keyboard)
-        knvt::KeyboardLayoutSource::setCurrent(keyboard.get());
+    const std::unique_ptr<knvt::CompiledKeyboardLayout> sessionKeyboard =
+        keyboard ? nullptr : knvt::CompiledKeyboardLayout::ofSession(QDBusConnection::systemBus());
+    knvt::KeyboardLayoutSource::setCurrent(keyboard ? static_cast<knvt::KeyboardLayoutSource *>(keyboard.get())
+                                                    : sessionKeyboard.get());
     knvt::X11HotKeyBackend x11HotKeys(keyboard.get());
     knvt::HotKeyBackendSelector hotKeys(knvt::HotKeySession::current(keyboard != nullptr), &x11HotKeys,
                                         QDBusConnection::sessionBus());

@@ -37,6 +37,8 @@ void HotKeyBackendSelector::start()
 
 void HotKeyBackendSelector::portalProbed(bool answered)
 {
+    // The choice is made once; a portal asked again after a restart keeps the hot keys it has.
+    disconnect(m_portal.get(), &PortalHotKeyBackend::probed, this, &HotKeyBackendSelector::portalProbed);
     m_session.portalVersion = answered ? m_portal->version() : std::nullopt;
     m_choice = chooseHotKeyBackend(m_session);
     qCInfo(lcHotkeys) << "HotKeyBackendSelector:portalProbed global hot keys through"

@@ -8,7 +8,8 @@ namespace knvt {
 
 bool HotKeySession::isWayland() const
 {
-    return platformName == QLatin1String("wayland") || (waylandDisplay && !xDisplay);
+    return platformName == QLatin1String("wayland")
+        || sessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0 || waylandDisplay;
 }
 
 HotKeySession HotKeySession::current(bool xServer)
@@ -18,6 +19,7 @@ HotKeySession HotKeySession::current(bool xServer)
     session.waylandDisplay = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     session.xDisplay = !qEnvironmentVariableIsEmpty("DISPLAY");
     session.xServer = xServer;
+    session.sessionType = qEnvironmentVariable("XDG_SESSION_TYPE");
     return session;
 }
 

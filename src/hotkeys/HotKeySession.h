@@ -14,8 +14,10 @@ struct HotKeySession
     bool xDisplay = false;             // DISPLAY is set
     bool xServer = false;              // Qt is connected to an X server, whose keys can be grabbed
     std::optional<uint> portalVersion; // the GlobalShortcuts portal's version, once it answered
+    QString sessionType;               // XDG_SESSION_TYPE: "wayland", "x11", "tty" or empty
 
-    // A Wayland session: Qt runs on Wayland, or a Wayland display is there without an X one.
+    // A Wayland session: the login session says so, a Wayland display is there, or Qt runs on Wayland. An X server
+    // next to it is XWayland, whose grabs see only the keys typed into X programs.
     bool isWayland() const;
 
     // This process's session; the portal's version is not asked here.

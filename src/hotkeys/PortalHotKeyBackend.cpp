@@ -91,23 +91,38 @@ void PortalHotKeyBackend::start()
     listenToPortal("Activated", SLOT(activated(QDBusMessage)));
     listenToPortal("Deactivated", SLOT(deactivated(QDBusMessage)));
     listenToPortal("ShortcutsChanged", SLOT(shortcutsChanged(QDBusMessage)));
-    auto *watcher = new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForUnregistration, this);
-    connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, &PortalHotKeyBackend::vanished);
+    // A portal that ends (an upgrade restarts it) loses its sessions; the shortcut is bound again once the name has an
+    // owner again, whether it came back after a gap or was taken over directly.
+    auto *watcher = new QDBusServiceWatcher(service, m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &oldOwner, const QString &newOwner) {
+                if (!oldOwner.isEmpty())
+                    vanished();
+                if (!newOwner.isEmpty() && (m_state == State::Vanished || m_state == State::Unavailable))
+                    returned();
+            });
+    probe();
+}
 
+void PortalHotKeyBackend::probe()
+{
+    const QString service = QString::fromLatin1(portal::Service);
+    const quint64 generation = ++m_probeGeneration;
     // The property is read with a call of its own: the proxy's getter would wait for the answer.
     QDBusMessage get =
         QDBusMessage::createMethodCall(service, QString::fromLatin1(portal::Path),
                                        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << QString::fromLatin1(portal::GlobalShortcutsInterface) << QStringLiteral("version");
     auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(get, Timing::ms(m_timeouts.call)), this);
-    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *finished) {
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this, generation](QDBusPendingCallWatcher *finished) {
         finished->deleteLater();
         const QDBusPendingReply<QDBusVariant> reply = *finished;
-        if (m_state != State::Probing)
+        // An answer of a portal that has ended since, or to an earlier question, says nothing about this one.
+        if (m_state != State::Probing || generation != m_probeGeneration)
             return;
         const uint version = reply.isError() ? 0 : reply.value().variant().toUInt();
         if (version < portal::RequiredVersion) {
-            qCInfo(lcHotkeys) << "PortalHotKeyBackend:start no GlobalShortcuts portal:"
+            qCInfo(lcHotkeys) << "PortalHotKeyBackend:probe no GlobalShortcuts portal:"
                               << (reply.isError() ? reply.error().message() : QStringLiteral("version 0"));
             setState(State::Unavailable);
             emit probed(false);
@@ -149,7 +164,8 @@ bool PortalHotKeyBackend::isAvailable() const
 
 std::optional<GrabRecord> PortalHotKeyBackend::registerGrab(int keyCode, quint32 carbonModifiers)
 {
-    if (!isAvailable())
+    // A portal that has stopped is expected back: the shortcut waits for it, as it waits for the first answer.
+    if (m_state == State::Unavailable)
         return std::nullopt;
     if (m_wanted) {
         // The program has one global shortcut; the centre lets it go before it registers it again.
@@ -164,7 +180,7 @@ std::optional<GrabRecord> PortalHotKeyBackend::registerGrab(int keyCode, quint32
     }
     const GrabRecord record{m_nextSerial++, keyCode, carbonModifiers};
     m_wanted = Wanted{record, *trigger, KNVTCarbonShortcutNativeText(carbonModifiers, keyCode)};
-    if (m_state == State::Probing)
+    if (m_state == State::Probing || m_state == State::Vanished)
         emit statusChanged(); // bound once the portal has answered
     else
         beginBinding();
@@ -469,6 +485,18 @@ void PortalHotKeyBackend::vanished()
         emit probed(false);
 }
 
+// The sessions of the portal that ended went with it: the wanted shortcut is bound afresh once the new one answers.
+void PortalHotKeyBackend::returned()
+{
+    qCInfo(lcHotkeys) << "PortalHotKeyBackend:returned the desktop's portal is on the bus again";
+    forgetAllRequests();
+    m_session.clear();
+    m_assigned.clear();
+    m_failure.clear();
+    setState(State::Probing);
+    probe();
+}
+
 QString PortalHotKeyBackend::statusText() const
 {
     switch (m_state) {
@@ -489,8 +517,7 @@ QString PortalHotKeyBackend::statusText() const
     case State::Failed:
         return tr("The desktop could not bind the shortcut: %1. There is no global key.").arg(m_failure);
     case State::Vanished:
-        return tr("The desktop's global shortcuts portal has stopped. There is no global key until the application "
-                  "starts again.");
+        return tr("The desktop's global shortcuts portal has stopped. There is no global key until it starts again.");
     }
     return {};
 }

@@ -20,7 +20,8 @@ namespace knvt {
 // shortcut, the quick entry, with the recorded combination as preferred trigger; the desktop may confirm it with the
 // user, assign another trigger or refuse, and reports presses in any program (with an activation token for the window
 // that answers them). Every call is asynchronous and bounded by a time-out; a refusal, an error or a portal that
-// leaves the bus leaves the program without a global key, and statusText() says why.
+// leaves the bus leaves the program without a global key, and statusText() says why. A portal that comes back on the
+// bus (restarted by an upgrade) is asked again, and the wanted shortcut is bound with it.
 class PortalHotKeyBackend : public HotKeyBackend
 {
     Q_OBJECT
@@ -34,7 +35,7 @@ public:
         Bound,       // the desktop bound the shortcut to assignedTrigger()
         Refused,     // the user refused the shortcut or left it without a trigger
         Failed,      // the portal answered with an error, or not in time
-        Vanished,    // the portal left the bus
+        Vanished,    // the portal left the bus; its name owned again, it is asked again
     };
 
     // Seconds, scaled by knvt::Timing: a method call's reply, a session's answer, and the answer to a binding, which
@@ -115,7 +116,9 @@ private:
     void applyShortcuts(const QVariant &shortcuts);
     void listenToPortal(const char *signal, const char *slot);
     bool concernsTheShortcut(const QString &session, const QString &shortcutId) const;
+    void probe();
     void vanished();
+    void returned();
     QString nextToken();
 
     QDBusConnection m_bus;
@@ -132,6 +135,7 @@ private:
     QHash<QString, Request> m_requests;
     quint64 m_nextSerial = 1;
     quint64 m_nextToken = 1;
+    quint64 m_probeGeneration = 0;
 };
 
 } // namespace knvt

@@ -1446,7 +1446,7 @@ void AppDriver::useTheDesktopPortal(bool withPortal)
     // No X server in this session: the stand-in for its hot keys has none to give.
     m_fakeHotKeys->setAvailable(false);
     m_hotKeySelector = std::make_unique<knvt::HotKeyBackendSelector>(
-        knvt::HotKeySession{QStringLiteral("wayland"), true, false, false, {}}, m_fakeHotKeys.get(),
+        knvt::HotKeySession{QStringLiteral("wayland"), true, false, false, {}, {}}, m_fakeHotKeys.get(),
         QDBusConnection::sessionBus());
     m_hotKeySelector->start();
 }

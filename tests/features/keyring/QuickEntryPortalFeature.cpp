@@ -130,8 +130,8 @@ TEST_F(QuickEntryPortalFeature, ADesktopPortalThatStopsLeavesTheApplicationWorki
     app.openPreferences();
     EXPECT_TRUE(knvt::test::waitUntil([this] {
         return app.preferencesGlobalShortcutLine()
-            == QStringLiteral("The desktop's global shortcuts portal has stopped. There is no global key until the "
-                              "application starts again.");
+            == QStringLiteral("The desktop's global shortcuts portal has stopped. There is no global key until it "
+                              "starts again.");
     })) << app.preferencesGlobalShortcutLine().toStdString();
     app.closePreferences();
     app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));

@@ -247,9 +247,12 @@ TEST_F(PortalHotKeyBackendTest, APortalThatIsMissingOrLeavesTheBusLeavesNoGlobal
         desktop.vanish();
         ASSERT_TRUE(reaches(*backend, State::Vanished));
         EXPECT_FALSE(backend->isAvailable());
-        EXPECT_TRUE(
-            backend->statusText().startsWith(QStringLiteral("The desktop's global shortcuts portal has stopped")));
-        EXPECT_FALSE(center.registerHotKey(pressed.make({31, 0x300}))) << "nothing to bind with";
+        EXPECT_EQ(backend->statusText(),
+                  QStringLiteral("The desktop's global shortcuts portal has stopped. There is "
+                                 "no global key until it starts again."));
+        desktop.press();
+        letTheBusDeliver();
+        EXPECT_TRUE(pressed.tokens.isEmpty());
     }
     {
         FakeGlobalShortcutsPortal desktop;
@@ -263,6 +266,42 @@ TEST_F(PortalHotKeyBackendTest, APortalThatIsMissingOrLeavesTheBusLeavesNoGlobal
     }
 }
 
+// An upgrade restarts the portal: its sessions are gone, and the one that owns the name next binds the shortcut again,
+// also one recorded while there was none.
+TEST_F(PortalHotKeyBackendTest, APortalThatComesBackOnTheBusBindsTheShortcutAgain)
+{
+    auto desktop = std::make_unique<FakeGlobalShortcutsPortal>(2);
+    const auto backend = makeBackend();
+    QSignalSpy probed(backend.get(), &PortalHotKeyBackend::probed);
+    backend->start();
+    const std::shared_ptr<KNVTHotKey> first = pressed.make({14, 0x900});
+    ASSERT_TRUE(center.registerHotKey(first));
+    ASSERT_TRUE(reaches(*backend, State::Bound));
+
+    desktop->vanish();
+    ASSERT_TRUE(reaches(*backend, State::Vanished));
+    desktop = std::make_unique<FakeGlobalShortcutsPortal>(2);
+    ASSERT_TRUE(desktop->isRegistered());
+    ASSERT_TRUE(reaches(*backend, State::Bound)) << "bound with the portal that came back";
+    ASSERT_EQ(desktop->bindings().size(), 1);
+    EXPECT_EQ(desktop->bindings()[0].preferredTrigger, QStringLiteral("CTRL+ALT+e"));
+    EXPECT_EQ(desktop->openSessions(), QStringList{desktop->bindings()[0].session});
+    EXPECT_EQ(backend->statusText(), QStringLiteral("The desktop bound the shortcut to Ctrl+Alt+E."));
+    desktop->press(QStringLiteral("after-the-restart"));
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return pressed.tokens.size() == 1; }));
+    EXPECT_EQ(pressed.tokens.constFirst(), QStringLiteral("after-the-restart"));
+
+    desktop->vanish();
+    ASSERT_TRUE(reaches(*backend, State::Vanished));
+    center.unregisterHotKey(first);
+    ASSERT_TRUE(center.registerHotKey(pressed.make({31, 0x300}))) << "recorded while the portal is away";
+    desktop = std::make_unique<FakeGlobalShortcutsPortal>(1);
+    ASSERT_TRUE(reaches(*backend, State::Bound));
+    ASSERT_EQ(desktop->bindings().size(), 1);
+    EXPECT_EQ(desktop->bindings()[0].preferredTrigger, QStringLiteral("CTRL+SHIFT+o"));
+    EXPECT_EQ(probed.count(), 3) << "asked at the start and after each return";
+}
+
 TEST_F(PortalHotKeyBackendTest, TheSessionChoosesThePortalOnWaylandAndFallsBackWhenItDoesNotAnswer)
 {
     knvt::test::FakeHotKeyBackend x11;
@@ -270,7 +309,8 @@ TEST_F(PortalHotKeyBackendTest, TheSessionChoosesThePortalOnWaylandAndFallsBackW
     const PortalHotKeyBackend::Timeouts quick{2, 2, 2};
     {
         FakeGlobalShortcutsPortal desktop;
-        knvt::HotKeyBackendSelector selector({QStringLiteral("wayland"), true, false, false, {}}, &x11, bus(), quick);
+        knvt::HotKeyBackendSelector selector({QStringLiteral("wayland"), true, false, false, {}, {}}, &x11, bus(),
+                                             quick);
         QSignalSpy chosen(&selector, &knvt::HotKeyBackendSelector::chosen);
         selector.start();
         ASSERT_NE(selector.portal(), nullptr);
@@ -284,7 +324,7 @@ TEST_F(PortalHotKeyBackendTest, TheSessionChoosesThePortalOnWaylandAndFallsBackW
     }
     {
         // No portal, and an X server Qt talks to.
-        knvt::HotKeyBackendSelector selector({QStringLiteral("wayland"), true, true, true, {}}, &x11, bus(), quick);
+        knvt::HotKeyBackendSelector selector({QStringLiteral("wayland"), true, true, true, {}, {}}, &x11, bus(), quick);
         QSignalSpy chosen(&selector, &knvt::HotKeyBackendSelector::chosen);
         selector.start();
         ASSERT_TRUE(center.registerHotKey(pressed.make({14, 0x900})));
@@ -295,7 +335,8 @@ TEST_F(PortalHotKeyBackendTest, TheSessionChoosesThePortalOnWaylandAndFallsBackW
     }
     {
         // No portal and no X server: the portal's status says why there is no global key.
-        knvt::HotKeyBackendSelector selector({QStringLiteral("wayland"), true, false, false, {}}, &x11, bus(), quick);
+        knvt::HotKeyBackendSelector selector({QStringLiteral("wayland"), true, false, false, {}, {}}, &x11, bus(),
+                                             quick);
         QSignalSpy chosen(&selector, &knvt::HotKeyBackendSelector::chosen);
         selector.start();
         ASSERT_TRUE(knvt::test::waitUntil([&] { return chosen.count() == 1; }));
@@ -307,7 +348,7 @@ TEST_F(PortalHotKeyBackendTest, TheSessionChoosesThePortalOnWaylandAndFallsBackW
     {
         // An X session never asks the portal.
         FakeGlobalShortcutsPortal desktop;
-        knvt::HotKeyBackendSelector selector({QStringLiteral("xcb"), false, true, true, {}}, &x11, bus(), quick);
+        knvt::HotKeyBackendSelector selector({QStringLiteral("xcb"), false, true, true, {}, {}}, &x11, bus(), quick);
         selector.start();
         EXPECT_EQ(selector.choice(), HotKeyBackendKind::X11);
         EXPECT_EQ(selector.portal(), nullptr);
