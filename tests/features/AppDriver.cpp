@@ -1611,6 +1611,16 @@ bool AppDriver::typeInAnotherProgram(const QString &chord)
     return m_otherProgram->takeKeyPresses() > 0;
 }
 
+void AppDriver::typeOnTheKeyboard(const QStringList &keys)
+{
+    ASSERT_TRUE(m_otherProgram) << "keys are typed on the X server";
+    for (const QString &key : keys)
+        m_otherProgram->press(key);
+    // The server has delivered them; the application takes them in once its events are handled.
+    knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    settle();
+}
+
 int AppDriver::newTaskWindows()
 {
     settle();

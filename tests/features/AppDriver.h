@@ -296,6 +296,9 @@ public:
     void focusAnotherProgram();
     // Types the chord into the program that has the focus; true when that program received the keys.
     bool typeInAnotherProgram(const QString &chord);
+    // Keys typed on the keyboard one after another ("Shift+B", "U", "SPCE"), reaching whichever window the X server
+    // gives them to.
+    void typeOnTheKeyboard(const QStringList &keys);
 
     // ---- see -----------------------------------------------------------------------------------------------------
     // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".

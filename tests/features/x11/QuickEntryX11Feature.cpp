@@ -3,6 +3,9 @@
 
 #include "AppDriver.h"
 
+#include "app/KNVTTasksAppDelegate.h"
+#include "support/FakeSyncService.h"
+#include "support/WaitUntil.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
 #include <QProcess>
@@ -142,4 +145,33 @@ TEST_F(QuickEntryX11Feature, ClickingIntoAnotherProgramWhileRecordingGivesItsKey
     app.closePreferences();
     app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
     EXPECT_EQ(app.newTaskWindows(), 1) << "the quick-entry key works again";
+}
+
+// The service refused the stored password and its window waits, application-modal, for a new one. The quick-entry key
+// opens quick entry with the keyboard: the title typed after the key is the task's, never the password.
+TEST_F(QuickEntryX11Feature, TheQuickEntryKeyOverThePasswordWindowTakesTheKeyboardForTheTitle)
+{
+    app.givenDefault(kHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    app.service().enableState();
+    app.service().on("GET", "/account.json").reply(401).pass();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    ASSERT_EQ(app.newTaskWindows(), 1);
+    EXPECT_TRUE(app.newTaskWindowHasTitleFocus()) << "quick entry has the keyboard";
+    app.typeOnTheKeyboard({QStringLiteral("Shift+B"), QStringLiteral("U"), QStringLiteral("Y"), QStringLiteral("SPCE"),
+                           QStringLiteral("M"), QStringLiteral("I"), QStringLiteral("L"), QStringLiteral("K")});
+    EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Buy milk"));
+    app.typeOnTheKeyboard({QStringLiteral("RTRN")});
+    EXPECT_TRUE(knvt::test::waitUntil([this] { return app.newTaskWindows() == 0; })) << "Return saved the task";
+
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1")) << "nothing was saved as password";
+    ASSERT_NE(app.app().authenticationFailureWindowController(), nullptr) << "the password is still asked for";
+    EXPECT_EQ(app.fieldText(QStringLiteral("passwordSecureTextField")), QString());
+
+    app.clickButton(QStringLiteral("cancelButton"));
+    app.selectHome(QStringLiteral("Next"));
+    EXPECT_TRUE(app.centreRows().contains(QStringLiteral("[ ] Buy milk"))) << "the task quick entry saved";
 }
