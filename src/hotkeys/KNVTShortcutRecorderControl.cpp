@@ -302,6 +302,8 @@ void KNVTShortcutRecorderControl::shortcutRecorderCellKeyComboDidChange(KNVTShor
         m_delegate->shortcutRecorderKeyComboDidChange(this, combo);
     QAccessibleValueChangeEvent accessibleChange(this, keyComboString());
     QAccessible::updateAccessibility(&accessibleChange);
+    QAccessibleEvent describedAnew(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&describedAnew);
     const QVariantMap value = objectValue();
     emit objectValueChanged(value);
     if (!m_bound)
@@ -584,4 +586,6 @@ void KNVTShortcutRecorderControl::recordingDidChange()
     states.checked = true;
     QAccessibleStateChangeEvent changed(this, states);
     QAccessible::updateAccessibility(&changed);
+    QAccessibleEvent describedAnew(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&describedAnew);
 }

@@ -36,14 +36,19 @@ QString ShortcutRecorderAccessible::text(QAccessible::Text t) const
     }
     case QAccessible::Value: return recorder()->keyComboString();
     case QAccessible::Description: {
-        const QString description = widget()->accessibleDescription();
-        if (!description.isEmpty())
-            return description;
-        return recorder()->isRecording()
-            ? QCoreApplication::translate("KNVTShortcuts",
-                                          "Recording: type the new shortcut, or Escape to keep the "
-                                          "old one.")
-            : QCoreApplication::translate("KNVTShortcuts", "Press Space to record a new shortcut.");
+        // Qt 6.4's bridge to AT-SPI carries no value for a button: the shortcut is said in the description, first.
+        const QString shortcut = recorder()->keyComboString();
+        const QString current = shortcut.isEmpty()
+            ? QCoreApplication::translate("KNVTShortcuts", "No shortcut.")
+            : QCoreApplication::translate("KNVTShortcuts", "Shortcut %1.").arg(shortcut);
+        QString description = widget()->accessibleDescription();
+        if (description.isEmpty())
+            description = recorder()->isRecording()
+                ? QCoreApplication::translate("KNVTShortcuts",
+                                              "Recording: type the new shortcut, or Escape to keep the "
+                                              "old one.")
+                : QCoreApplication::translate("KNVTShortcuts", "Press Space to record a new shortcut.");
+        return current + QLatin1Char(' ') + description;
     }
     default: return QAccessibleWidget::text(t);
     }

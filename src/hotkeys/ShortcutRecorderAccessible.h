@@ -7,8 +7,9 @@ class KNVTShortcutRecorderControl;
 namespace knvt {
 
 // What assistive technology reads of the shortcut recorder: its name (the control's accessible name, else
-// "Shortcut"), the recorded shortcut in the desktop's key names as its value, and whether it is recording as the
-// checked state of a toggle button, described in words.
+// "Shortcut"), the recorded shortcut in the desktop's key names as its value and at the start of its description
+// (Qt 6.4's AT-SPI bridge carries no value for a button), and whether it is recording as the checked state of a
+// toggle button, described in words.
 class ShortcutRecorderAccessible : public QAccessibleWidget
 {
 public:
