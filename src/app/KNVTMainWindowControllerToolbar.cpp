@@ -111,33 +111,34 @@ void KNVTMainWindowController::buildMenuBar()
     auto menu = [this, bar](const QString &title, const char *name, std::initializer_list<Command> commands) {
         QMenu *made = bar->addMenu(title);
         made->setObjectName(QString::fromLatin1(name));
-        // What a screen reader calls the menu when it opens.
-        made->setAccessibleName(title);
+        // What a screen reader calls the menu when it opens: the title as shown, without the mark of its Alt letter.
+        made->setAccessibleName(QString(title).remove(QLatin1Char('&')));
         made->setSeparatorsCollapsible(false);
         for (Command command : commands)
             made->addAction(m_actions->action(command));
         m_actions->validateBeforeShowing(made);
         return made;
     };
+    // Each menu opens with Alt and the letter its title marks; no two share a letter.
     QMenu *file =
-        menu(tr("File"), "fileMenu", {Command::NewTask, Command::NewProject, Command::NewArea, Command::NewTag});
+        menu(tr("&File"), "fileMenu", {Command::NewTask, Command::NewProject, Command::NewArea, Command::NewTag});
     file->addSeparator();
     file->addAction(m_actions->action(Command::Print));
     file->addSeparator();
     file->addAction(m_actions->action(Command::Close));
     file->addAction(m_actions->action(Command::Quit));
-    QMenu *edit = menu(tr("Edit"), "editMenu", {Command::Delete, Command::Duplicate});
+    QMenu *edit = menu(tr("&Edit"), "editMenu", {Command::Delete, Command::Duplicate});
     edit->addSeparator();
     edit->addAction(m_actions->action(Command::SelectNext));
     edit->addAction(m_actions->action(Command::SelectPrevious));
-    QMenu *items = menu(tr("Items"), "itemsMenu",
+    QMenu *items = menu(tr("&Items"), "itemsMenu",
                         {Command::MoveToToday, Command::RemoveFromToday, Command::MoveToSomeday,
                          Command::RemoveFromSomeday, Command::Schedule, Command::Mark});
     items->addSeparator();
     items->addAction(m_actions->action(Command::DetachFromTaskList));
-    menu(tr("View"), "viewMenu", {Command::ToggleFullScreen});
-    menu(tr("Window"), "windowMenu", {Command::People, Command::Preferences});
-    menu(tr("Help"), "helpMenu", {Command::ContactUs});
+    menu(tr("&View"), "viewMenu", {Command::ToggleFullScreen});
+    menu(tr("&Window"), "windowMenu", {Command::People, Command::Preferences});
+    menu(tr("&Help"), "helpMenu", {Command::ContactUs});
     setMenuBar(bar);
 }
 

@@ -106,3 +106,23 @@ TEST_F(KeyboardOnlyFeature, AFirstSessionAddsATaskWithADueDateAndATagFindsItComp
     EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Inbox: No Tasks"));
     EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
 }
+
+TEST_F(KeyboardOnlyFeature, EachMenuOfTheMenuBarOpensWithAltAndTheLetterItsTitleMarks)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectRows({QStringLiteral("Pay rent")});
+    const QStringList rows = app.centreRows();
+    const std::pair<const char *, const char *> menus[] = {
+        {"Alt+F", "File: "}, {"Alt+E", "Edit: "},   {"Alt+I", "Items: "},
+        {"Alt+V", "View: "}, {"Alt+W", "Window: "}, {"Alt+H", "Help: "},
+    };
+    for (const auto &[keys, menu] : menus) {
+        app.press(QString::fromLatin1(keys));
+        const QString read = app.openMenuAsRead();
+        EXPECT_TRUE(read.startsWith(QString::fromLatin1(menu))) << keys << " opened " << read.toStdString();
+        app.pressWhereTheFocusIs(QStringLiteral("Escape"));
+    }
+    app.closeMenus();
+    EXPECT_EQ(app.centreRows(), rows) << "opening menus changed nothing";
+    EXPECT_EQ(app.selectedRowTitles(), QStringList{QStringLiteral("Pay rent")});
+}
