@@ -1,5 +1,7 @@
 #include "editors/KNVTTaskNewWindowController.h"
 
+#include "uikit/WindowAccessible.h"
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -21,6 +23,8 @@ void KNVTTaskNewWindowController::install()
 {
     setObjectName(QStringLiteral("KNVTTaskNewWindowController"));
     setWindowTitle(tr("New Task"));
+    // Also as the quick-entry panel over another program, a screen reader announces the window that came up.
+    knvt::WindowAccessible::install(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     // The window is exactly as large as the form, whatever size the form takes.

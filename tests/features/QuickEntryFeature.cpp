@@ -3,6 +3,8 @@
 
 #include "AppDriver.h"
 
+#include "app/KNVTTasksAppDelegate.h"
+
 #include "foundation/Defaults.h"
 #include "hotkeys/KNVTShortcutRecorderControl.h"
 #include "support/ScopedKeyboardLayout.h"
@@ -42,6 +44,11 @@ TEST(QuickEntryFeature, TheStoredQuickEntryKeyOpensATaskWindowOnEveryPress)
     EXPECT_EQ(app.newTaskWindows(), 1);
     EXPECT_TRUE(app.windowsOpened().constLast().startsWith(QStringLiteral("KNVTTaskNewWindowController")));
     EXPECT_TRUE(app.newTaskWindowHasTitleFocus());
+    QAccessibleInterface *read =
+        QAccessible::queryAccessibleInterface(app.app().taskNewWindowControllers()[0]->window());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->role(), QAccessible::Window) << "a screen reader announces a window, not a filler";
+    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("New Task"));
     app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
     EXPECT_EQ(app.newTaskWindows(), 2);
     app.pressAnywhere(QStringLiteral("Ctrl+O"));
