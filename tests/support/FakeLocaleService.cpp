@@ -1,0 +1,42 @@
+#include "support/FakeLocaleService.h"
+
+#include <QDBusConnection>
+
+namespace knvt::test {
+
+namespace {
+
+const QString kConnection = QStringLiteral("knvt-fake-locale1");
+
+} // namespace
+
+FakeLocaleService::FakeLocaleService(const QString &layout, const QString &variant) : m_settings(new LocaleSettings)
+{
+    m_settings->layout = layout;
+    m_settings->variant = variant;
+    m_thread.start();
+    m_settings->moveToThread(&m_thread);
+    // Calls to an object are delivered in its thread; the connection is made and the name owned there too.
+    QMetaObject::invokeMethod(
+        m_settings,
+        [this] {
+            QDBusConnection connection = QDBusConnection::connectToBus(QDBusConnection::SessionBus, kConnection);
+            m_registered = connection.isConnected()
+                && connection.registerObject(QStringLiteral("/org/freedesktop/locale1"), m_settings,
+                                             QDBusConnection::ExportAllProperties)
+                && connection.registerService(QStringLiteral("org.freedesktop.locale1"));
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+FakeLocaleService::~FakeLocaleService()
+{
+    QMetaObject::invokeMethod(
+        m_settings, [] { QDBusConnection::disconnectFromBus(kConnection); }, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+    // Its thread has ended: nothing can reach it any more.
+    delete m_settings;
+}
+
+} // namespace knvt::test
