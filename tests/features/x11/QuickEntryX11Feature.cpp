@@ -170,6 +170,10 @@ TEST_F(QuickEntryX11Feature, TheQuickEntryKeyOverThePasswordWindowTakesTheKeyboa
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1")) << "nothing was saved as password";
     ASSERT_NE(app.app().authenticationFailureWindowController(), nullptr) << "the password is still asked for";
     EXPECT_EQ(app.fieldText(QStringLiteral("passwordSecureTextField")), QString());
+    app.typeOnTheKeyboard({QStringLiteral("P"), QStringLiteral("W")});
+    EXPECT_TRUE(knvt::test::waitUntil([this] {
+        return app.fieldText(QStringLiteral("passwordSecureTextField")) == QLatin1String("pw");
+    })) << "the password window has the keyboard back";
 
     app.clickButton(QStringLiteral("cancelButton"));
     app.selectHome(QStringLiteral("Next"));
