@@ -2,6 +2,7 @@
 
 #include "lists/AccessibleItemView.h"
 
+#include "uikit/AccessibilityEvents.h"
 #include "uikit/PaintedRowAccessible.h"
 #include "uikit/TableViewAdditions.h"
 
@@ -83,6 +84,12 @@ public:
         return state;
     }
 };
+
+int checkStateOf(const QModelIndex &index)
+{
+    const QVariant state = index.data(Qt::CheckStateRole);
+    return state.isValid() ? state.toInt() : -1;
+}
 
 } // namespace
 
@@ -169,6 +176,39 @@ void ItemViewAccessible::watch(QAbstractItemModel *model) const
     QObject::connect(model, &QAbstractItemModel::rowsMoved, watcher, stale);
     QObject::connect(model, &QAbstractItemModel::modelReset, watcher, stale);
     QObject::connect(model, &QAbstractItemModel::layoutChanged, watcher, stale);
+    QObject::connect(model, &QAbstractItemModel::dataChanged, watcher,
+                     [this](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                         announceCheckChanges(topLeft.parent(), topLeft.row(), bottomRight.row());
+                     });
+}
+
+void ItemViewAccessible::announceCheckChanges(const QModelIndex &parent, int first, int last) const
+{
+    update();
+    QAbstractItemModel *model = view()->model();
+    if (model == nullptr)
+        return;
+    for (int row = first; row <= last; ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        const int at = m_positions.value(index, -1);
+        if (at < 0)
+            continue;
+        const int now = checkStateOf(index);
+        int &seen = m_checks[size_t(at)];
+        if (now == seen)
+            continue;
+        QAccessible::State changed;
+        changed.checked = true;
+        changed.checkStateMixed = now == Qt::PartiallyChecked || seen == Qt::PartiallyChecked;
+        seen = now;
+        AccessibilityEvents &events = AccessibilityEvents::shared();
+        if (now < 0 || !events.isListening())
+            continue;
+        if (QAccessibleInterface *element = child(at + 1)) {
+            QAccessibleStateChangeEvent event(element, changed);
+            events.post(&event);
+        }
+    }
 }
 
 void ItemViewAccessible::update() const
@@ -183,8 +223,11 @@ void ItemViewAccessible::update() const
         return;
     m_stale = false;
     const std::vector<QAccessible::Id> previous = std::move(m_elements);
+    const std::vector<QPersistentModelIndex> previousRows = std::move(m_rows);
+    const std::vector<int> previousChecks = std::move(m_checks);
     m_elements.clear();
     m_rows.clear();
+    m_checks.clear();
     m_positions.clear();
     if (model != nullptr) {
         // Depth first through the open rows, as the view lays them out.
@@ -205,6 +248,15 @@ void ItemViewAccessible::update() const
         }
     }
     m_elements.assign(m_rows.size(), 0);
+    m_checks.reserve(m_rows.size());
+    for (const QPersistentModelIndex &row : m_rows)
+        m_checks.push_back(checkStateOf(row));
+    // A row that stays keeps the box it was last seen with, so that a change that came with a move is still told.
+    for (size_t old = 0; old < previousRows.size() && old < previousChecks.size(); ++old) {
+        const int at = previousRows[old].isValid() ? m_positions.value(QModelIndex(previousRows[old]), -1) : -1;
+        if (at >= 0)
+            m_checks[size_t(at)] = previousChecks[old];
+    }
     // A row that is still shown keeps its element; the elements of rows that went are dropped.
     for (QAccessible::Id id : previous) {
         if (id == 0)

@@ -20,7 +20,8 @@ class AccessibleItemView;
 // description, else by the empty-list text while it shows ("No Tasks"). Its elements are the rows as the view shows
 // them, top to bottom: each is named by the model's accessible text, described by its accessible description,
 // checkable with its state where the model gives one (a cancelled item is "mixed"), selected and focused as in the
-// view, and offers the view's actions for the row's painted buttons.
+// view, and offers the view's actions for the row's painted buttons. A shown row whose box changes, however it was
+// changed, tells assistive technology of its new state.
 //
 // The elements are numbered as Qt's own tree views number them in the focus and selection events they send (the
 // hidden column header first, then the shown rows), so that an event names the row it is about.
@@ -52,11 +53,16 @@ private:
     // The shown rows, top to bottom, computed again after the model or the open sections changed.
     void update() const;
     void watch(QAbstractItemModel *model) const;
+    // Tells assistive technology of each shown row in [first, last] under `parent` whose box changed since it was
+    // last seen: ticking a task reads "checked" whichever way it was ticked (its box, a key, a menu, a sync).
+    void announceCheckChanges(const QModelIndex &parent, int first, int last) const;
 
     mutable bool m_stale = true;
     mutable QPointer<QAbstractItemModel> m_model;
     mutable std::vector<QPersistentModelIndex> m_rows;
     mutable QHash<QModelIndex, int> m_positions;
+    // The box each shown row had when last seen (Qt::CheckState, -1 for none), kept with the row when rows move.
+    mutable std::vector<int> m_checks;
     // The element made for each shown row, 0 where none was asked for yet.
     mutable std::vector<QAccessible::Id> m_elements;
     mutable QAccessible::Id m_header = 0;

@@ -8,6 +8,8 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
+#include "support/RecordedAccessibilityEvents.h"
+
 #include <QAccessible>
 #include <QToolBar>
 #include <QToolButton>
@@ -46,6 +48,30 @@ QStringList names(QAccessibleInterface *interface)
 }
 
 } // namespace
+
+TEST_F(AccessibilityFeature, TickingATaskByItsBoxAKeyOrTheMenuTellsAScreenReaderTheRowsNewState)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenTask(QStringLiteral("Water plants"));
+    app.launch();
+    knvt::test::RecordedAccessibilityEvents heard;
+    // The reader has met the list, as it does when the list takes the focus.
+    ASSERT_FALSE(app.centreAsRead().isEmpty());
+
+    app.clickCheckBox(QStringLiteral("Pay rent"));
+    app.settle();
+    EXPECT_EQ(heard.takeBoxes(), QStringList{"Pay rent: checked"});
+
+    app.selectRows({QStringLiteral("Pay rent")});
+    app.press(QStringLiteral("Ctrl+."));
+    app.settle();
+    EXPECT_EQ(heard.takeBoxes(), QStringList{"Pay rent: not checked"});
+
+    app.openContextMenu(QStringLiteral("Water plants"));
+    app.choose({QStringLiteral("Mark"), QStringLiteral("As Completed")});
+    app.settle();
+    EXPECT_EQ(heard.takeBoxes(), QStringList{"Water plants: checked"});
+}
 
 TEST_F(AccessibilityFeature, RowsReadWhatTheyShowAndToolbarButtonsHaveNames)
 {
