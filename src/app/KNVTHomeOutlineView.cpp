@@ -49,6 +49,14 @@ QString KNVTHomeOutlineView::accessibleListName() const
     return tr("Home");
 }
 
+bool KNVTHomeOutlineView::isRowCollapsible(const QModelIndex &index) const
+{
+    if (index.parent().isValid() || !m_controller)
+        return true;
+    const auto *section = m_controller->model()->sectionAt(index);
+    return section == nullptr || section->isCollapsible();
+}
+
 QStringList KNVTHomeOutlineView::accessibleActionNames(const QModelIndex &row) const
 {
     if (!row.data(KNVTSourceListTableCellView::ShowsSharedIconButtonRole).toBool())
@@ -162,8 +170,7 @@ void KNVTHomeOutlineView::contextMenuEvent(QContextMenuEvent *event)
 void KNVTHomeOutlineView::drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const
 {
     // The Focus section cannot be collapsed, so it shows no disclosure control.
-    if (!index.parent().isValid() && m_controller && m_controller->model()->sectionAt(index)
-        && !m_controller->model()->sectionAt(index)->isCollapsible())
+    if (!isRowCollapsible(index))
         return;
     QTreeView::drawBranches(painter, rect, index);
 }

@@ -30,6 +30,8 @@ public:
     // button is the entry's Sharing Settings action ------------------------------------------------------------
     QString accessibleListName() const override;
     QAccessible::Role accessibleListRole() const override { return QAccessible::Tree; }
+    // False for the Focus section, which always stays open.
+    bool isRowCollapsible(const QModelIndex &index) const override;
     QStringList accessibleActionNames(const QModelIndex &row) const override;
     void performAccessibleAction(const QModelIndex &row, const QString &name) override;
 

@@ -3,6 +3,7 @@
 #include "uikit/AccessibleRowActions.h"
 
 #include <QAccessible>
+#include <QModelIndex>
 #include <QString>
 
 namespace knvt {
@@ -19,6 +20,13 @@ public:
     virtual QString accessibleListName() const = 0;
     // What the list is (List for the item lists, Tree for a list whose sections open and close).
     virtual QAccessible::Role accessibleListRole() const { return QAccessible::List; }
+    // Whether the user may close the row that has rows of its own at `index`; one that always stays open (a fixed
+    // section) is read as neither expandable nor expanded. Asked only of a view whose items the user may open.
+    virtual bool isRowCollapsible(const QModelIndex &index) const
+    {
+        Q_UNUSED(index);
+        return true;
+    }
 };
 
 } // namespace knvt

@@ -76,7 +76,11 @@ public:
             state.selected = tree->selectionModel() != nullptr && tree->selectionModel()->isSelected(index());
             state.focused = tree->hasFocus() && tree->currentIndex() == index();
         }
-        if (index().model()->hasChildren(index())) {
+        // A section the user cannot close (the lists' own sections, a fixed section of the home list) says nothing of
+        // opening and closing.
+        const auto *rows = dynamic_cast<const AccessibleItemView *>(tree);
+        if (tree->itemsExpandable() && index().model()->hasChildren(index())
+            && (rows == nullptr || rows->isRowCollapsible(index()))) {
             state.expandable = true;
             state.expanded = tree->isExpanded(index());
             state.collapsed = !state.expanded;

@@ -3,6 +3,8 @@
 
 #include "AppDriver.h"
 
+#include "app/KNVTHomeOutlineView.h"
+#include "app/KNVTHomeViewController.h"
 #include "app/KNVTMainWindowController.h"
 
 #include "lists/KNVTTaskStoreItemsTableView.h"
@@ -44,6 +46,22 @@ QStringList names(QAccessibleInterface *interface)
     for (int i = 0; i < interface->childCount(); ++i)
         if (QAccessibleInterface *child = interface->child(i))
             out << child->text(QAccessible::Name);
+    return out;
+}
+
+// The rows of `list` that say they open and close: "<name>: expanded" or "<name>: collapsed".
+QStringList openableRows(QAccessibleInterface *list)
+{
+    QStringList out;
+    for (int i = 0; list != nullptr && i < list->childCount(); ++i) {
+        QAccessibleInterface *row = list->child(i);
+        if (row == nullptr)
+            continue;
+        const QAccessible::State state = row->state();
+        if (state.expandable || state.expanded || state.collapsed)
+            out << row->text(QAccessible::Name)
+                    + (state.expanded ? QStringLiteral(": expanded") : QStringLiteral(": collapsed"));
+    }
     return out;
 }
 
@@ -135,6 +153,25 @@ TEST_F(AccessibilityFeature, TheHomeListReadsItsEntriesWithTheirCountsAndAProjec
     EXPECT_TRUE(home.contains(QStringLiteral("Club - Shared [Sharing Setting...]"))) << home.join('\n').toStdString();
     app.selectHome(QStringLiteral("Garden"));
     EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Garden"));
+}
+
+TEST_F(AccessibilityFeature, OnlySectionsTheUserCanCloseSayTheyOpenAndClose)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.launch();
+    QAccessibleInterface *home =
+        QAccessible::queryAccessibleInterface(app.mainWindow().homeViewController()->outlineView());
+    const QStringList homeSections = openableRows(home);
+    EXPECT_FALSE(homeSections.isEmpty()) << "the home list's other sections open and close";
+    for (const QString &section : homeSections)
+        EXPECT_FALSE(section.startsWith(QStringLiteral("Focus"), Qt::CaseInsensitive)) << section.toStdString();
+
+    // The search results' sections always stay open.
+    app.typeInSearch(QStringLiteral("e"));
+    ASSERT_GE(app.centreAsRead().size(), 2);
+    EXPECT_EQ(openableRows(QAccessible::queryAccessibleInterface(app.centreView())), QStringList());
 }
 
 TEST_F(AccessibilityFeature, EveryControlOfTheMainWindowIsNamedAndTheMenuBarStaysWholeAcrossSigningOut)
