@@ -287,9 +287,14 @@ QToolButton *ActionSet::makeToolButton(Command command, const QString &objectNam
     button->setObjectName(objectName);
     // The button shows the short title; so do its tooltip and what screen readers say.
     commandAction->setToolTip(commandAction->iconText());
+    // The button's own menu, not only its action's, is what makes a screen reader say that it opens a menu. It is set
+    // first: setting it after the action would take the action, which is the menu's own, off the button again.
+    QMenu *commandMenu = menu(command);
+    if (commandMenu)
+        button->setMenu(commandMenu);
     button->setDefaultAction(commandAction);
     button->setAccessibleName(commandAction->iconText());
-    if (menu(command))
+    if (commandMenu)
         button->setPopupMode(QToolButton::InstantPopup);
     return button;
 }

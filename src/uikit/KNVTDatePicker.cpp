@@ -1,5 +1,7 @@
 #include "uikit/KNVTDatePicker.h"
 
+#include "uikit/CalendarGridAccessible.h"
+
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
 
@@ -18,6 +20,7 @@ const QDate LatestDay(9999, 12, 31);
 
 KNVTDatePicker::KNVTDatePicker(QWidget *parent) : QCalendarWidget(parent)
 {
+    knvt::CalendarGridAccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);

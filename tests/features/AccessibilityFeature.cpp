@@ -111,6 +111,26 @@ TEST_F(AccessibilityFeature, RowsReadWhatTheyShowAndToolbarButtonsHaveNames)
     }
 }
 
+TEST_F(AccessibilityFeature, ButtonsThatOpenAMenuSaySo)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.launch();
+    app.selectRows({QStringLiteral("Pay rent")});
+    const std::pair<QWidget *, bool> buttons[] = {
+        {app.mainWindow().toolbarButton(QStringLiteral("moveButton")), true},
+        {app.mainWindow().homeViewController()->addPopUpButton(), true},
+        {app.mainWindow().toolbarButton(QStringLiteral("deleteButton")), false},
+    };
+    for (const auto &[button, opensMenu] : buttons) {
+        ASSERT_NE(button, nullptr);
+        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(read, nullptr);
+        const std::string name = read->text(QAccessible::Name).toStdString();
+        EXPECT_EQ(read->role() == QAccessible::ButtonMenu, opensMenu) << name;
+        EXPECT_EQ(bool(read->state().hasPopup), opensMenu) << name;
+    }
+}
+
 TEST_F(AccessibilityFeature, TheCentreListReadsItsNameItsRowsWithTheirBoxesAndWhyItIsEmpty)
 {
     app.givenTask(QStringLiteral("Pay rent"), {.due = now().addDays(-1), .notes = QStringLiteral("Before Friday")});

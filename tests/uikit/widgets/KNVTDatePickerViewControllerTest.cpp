@@ -276,6 +276,49 @@ TEST_F(KNVTDatePickerViewControllerTest, AScreenReaderReadsTheCalendarByWhatItIs
     }
 }
 
+TEST_F(KNVTDatePickerViewControllerTest, AScreenReaderReadsEachDayByItsFullDateTheChosenOneSelectedAndSkipsTheWeekdays)
+{
+    present(local(2025, 3, 1, 12));
+    auto *grid = controller->datePicker()->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_NE(grid, nullptr);
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(grid);
+    ASSERT_NE(read, nullptr);
+    QStringList headers;
+    QStringList days;
+    QStringList selected;
+    for (int i = 0; i < read->childCount(); ++i) {
+        QAccessibleInterface *cell = read->child(i);
+        ASSERT_NE(cell, nullptr);
+        const QAccessible::State state = cell->state();
+        if (state.invisible)
+            continue;
+        if (cell->role() == QAccessible::ColumnHeader) {
+            EXPECT_FALSE(state.focusable) << cell->text(QAccessible::Name).toStdString();
+            headers << cell->text(QAccessible::Name);
+            continue;
+        }
+        EXPECT_TRUE(state.focusable) << cell->text(QAccessible::Name).toStdString();
+        EXPECT_EQ(read->indexOfChild(cell), i);
+        days << cell->text(QAccessible::Name);
+        if (state.selected)
+            selected << cell->text(QAccessible::Name);
+    }
+    EXPECT_EQ(headers, (QStringList{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}));
+    ASSERT_EQ(days.size(), 42);
+    EXPECT_EQ(days.first(), QStringLiteral("Sunday, February 23, 2025"));
+    EXPECT_EQ(days.at(6), QStringLiteral("Saturday, March 1, 2025"));
+    EXPECT_EQ(days.last(), QStringLiteral("Saturday, April 5, 2025"));
+    EXPECT_EQ(selected, QStringList{"Saturday, March 1, 2025"});
+
+    // The day the keyboard moves to is the grid's focused element, named by its date.
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Right);
+    QAccessibleInterface *focused = read->focusChild();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(focused->text(QAccessible::Name), QStringLiteral("Sunday, March 2, 2025"));
+    EXPECT_TRUE(focused->state().selected);
+}
+
 TEST_F(KNVTDatePickerViewControllerTest, EscapeClosesThePopoverAndKeepsTheDate)
 {
     present(local(2025, 3, 1, 12));

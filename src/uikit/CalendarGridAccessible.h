@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QAccessibleWidget>
+
+#include <vector>
+
+class KNVTDatePicker;
+class QAbstractItemView;
+
+namespace knvt {
+
+// What assistive technology reads of a date picker's grid of days: a table named as the picker, whose weekday row
+// reads the full day names as column headers the keyboard never stops on, and whose days read their full dates in the
+// locale's long form ("Tuesday, December 8, 2026"), the chosen one selected, days outside the picker's bounds
+// unavailable.
+//
+// The elements are numbered as Qt's table views number them in the focus and selection events they send (a row and a
+// column for the hidden headers first), so that an event names the day it is about.
+class CalendarGridAccessible : public QAccessibleWidget
+{
+public:
+    CalendarGridAccessible(QAbstractItemView *grid, KNVTDatePicker *picker);
+    ~CalendarGridAccessible() override;
+
+    int childCount() const override;
+    QAccessibleInterface *child(int index) const override;
+    int indexOfChild(const QAccessibleInterface *child) const override;
+    QAccessibleInterface *childAt(int x, int y) const override;
+    QAccessibleInterface *focusChild() const override;
+
+    // Makes the grid of every KNVTDatePicker answer with this interface; the picker calls it when it is made.
+    static void install();
+
+private:
+    QAbstractItemView *grid() const;
+    int indexOfCell(int row, int column) const;
+
+    mutable std::vector<QAccessible::Id> m_elements;
+};
+
+} // namespace knvt
