@@ -75,6 +75,26 @@ QString KNVTTaskViewModel::commentsHeader()
     return tr("Comments");
 }
 
+QString KNVTTaskViewModel::captionForKind(Kind kind)
+{
+    switch (kind) {
+    case Kind::StartDate: return tr("Starts");
+    case Kind::DueDate: return tr("Due");
+    case Kind::Recurrence: return tr("Repeats");
+    default: return QString();
+    }
+}
+
+QString KNVTTaskViewModel::creatorCaption()
+{
+    return tr("Creator");
+}
+
+QString KNVTTaskViewModel::assigneeCaption()
+{
+    return tr("Assignee");
+}
+
 KNVTTaskViewModel::Person KNVTTaskViewModel::personForUser(const KNVTCDUser *user)
 {
     Person person;
@@ -136,12 +156,20 @@ std::vector<KNVTTaskViewModel::Row> KNVTTaskViewModel::rowsForTask(const KNVTCDT
     const bool futureStart = start.isValid() && knvt::isInTheFuture(start);
     if (futureStart || due.isValid() || recurrence) {
         rows.push_back(makeRow(Kind::Header, datesHeader()));
-        if (futureStart)
-            rows.push_back(makeRow(Kind::StartDate, dateFormatter().stringFromDate(start)));
+        if (futureStart) {
+            Row row = makeRow(Kind::StartDate, dateFormatter().stringFromDate(start));
+            row.spokenText = tr("Starts %1").arg(row.text);
+            rows.push_back(std::move(row));
+        }
         if (due.isValid()) {
             Row row = makeRow(Kind::DueDate, dateFormatter().stringFromDate(due));
-            if (task->isOverdue())
+            // The red says "overdue" to the eye; a screen reader says it in words.
+            if (task->isOverdue()) {
                 row.textColor = QColor(Qt::red);
+                row.spokenText = tr("Due %1, overdue").arg(row.text);
+            } else {
+                row.spokenText = tr("Due %1").arg(row.text);
+            }
             rows.push_back(std::move(row));
         }
         if (recurrence) {
@@ -149,7 +177,9 @@ std::vector<KNVTTaskViewModel::Row> KNVTTaskViewModel::rowsForTask(const KNVTCDT
             const QString name = rule
                 ? KNVTRecurrenceRule::localizedRepeatNameForFrequency(rule->frequency(), rule->interval())
                 : QString();
-            rows.push_back(makeRow(Kind::Recurrence, tr("Every %1").arg(name)));
+            Row row = makeRow(Kind::Recurrence, tr("Every %1").arg(name));
+            row.spokenText = tr("Repeats every %1").arg(name);
+            rows.push_back(std::move(row));
         }
     }
 
@@ -200,6 +230,16 @@ QVariant KNVTTaskViewModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole: return row.text;
     case Qt::ForegroundRole: return row.textColor.isValid() ? QVariant(row.textColor) : QVariant();
     case Qt::AccessibleTextRole: {
+        if (!row.spokenText.isEmpty())
+            return row.spokenText;
+        if (row.kind == Kind::People) {
+            // Each person after the caption the row shows over them.
+            QStringList people;
+            for (size_t i = 0; i < row.people.size() && i < 2; ++i)
+                people << QStringLiteral("%1 %2").arg(i == 0 ? creatorCaption() : assigneeCaption(),
+                                                      row.people[i].fullName);
+            return people.join(QStringLiteral(", "));
+        }
         QStringList parts;
         for (const Person &person : row.people)
             parts.append(person.fullName);

@@ -61,6 +61,9 @@ public:
         std::vector<Person> people;
         // Comment rows: when the comment was written or last changed.
         QString dateText;
+        // Date and repeat rows: the row as a screen reader reads it, its caption before its value ("Due Sun, Dec 06,
+        // 2026, overdue", "Repeats every 2 weeks").
+        QString spokenText;
         // Title row: the task; comment rows: the comment.
         QUrl uri;
     };
@@ -81,6 +84,11 @@ public:
     static QString notesHeader();
     static QString peopleHeader();
     static QString commentsHeader();
+    // The caption a date or repeat row shows before its value ("Starts", "Due", "Repeats"); empty for other rows.
+    static QString captionForKind(Kind kind);
+    // The captions over the People row's two people.
+    static QString creatorCaption();
+    static QString assigneeCaption();
 
     // The rows for `task` in their fixed order; none for no task. `me` is the local user.
     static std::vector<Row> rowsForTask(const KNVTCDTask *task, const KNVTCDUser *me);

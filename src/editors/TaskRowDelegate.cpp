@@ -36,16 +36,6 @@ QString tr(const char *text)
     return QCoreApplication::translate("KNVTTaskViewController", text);
 }
 
-QString captionForKind(Kind kind)
-{
-    switch (kind) {
-    case Kind::StartDate: return tr("Starts");
-    case Kind::DueDate: return tr("Due");
-    case Kind::Recurrence: return tr("Repeats");
-    default: return QString();
-    }
-}
-
 void drawButton(QPainter &painter, const QRect &rect, const QString &title, const QPalette &palette)
 {
     painter.save();
@@ -176,7 +166,8 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     case Kind::Recurrence:
         painter->setFont(KNVTTaskRowLayout::smallFont());
         painter->setPen(secondary);
-        painter->drawText(layout.captionRect, Qt::AlignRight | Qt::AlignVCenter, captionForKind(row.kind));
+        painter->drawText(layout.captionRect, Qt::AlignRight | Qt::AlignVCenter,
+                          KNVTTaskViewModel::captionForKind(row.kind));
         painter->setFont(KNVTTaskRowLayout::notesFont());
         painter->setPen(textColor);
         painter->drawText(layout.textRect, Qt::AlignLeft | Qt::AlignVCenter, row.text);
@@ -188,7 +179,8 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         for (size_t i = 0; i < row.people.size() && i < 2; ++i) {
             const QRect caption(layout.avatarRects[i].left(), layout.captionRect.top(), layout.nameRects[i].right(),
                                 layout.captionRect.height());
-            painter->drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, i == 0 ? tr("Creator") : tr("Assignee"));
+            painter->drawText(caption, Qt::AlignLeft | Qt::AlignVCenter,
+                              i == 0 ? KNVTTaskViewModel::creatorCaption() : KNVTTaskViewModel::assigneeCaption());
         }
         for (size_t i = 0; i < row.people.size() && i < 2; ++i) {
             drawAvatar(*painter, layout.avatarRects[i], row.people[i]);

@@ -14,8 +14,8 @@
 #include "uikit/KNVTTextView.h"
 
 #include <QAccessible>
-#include <QPalette>
 #include <QLineEdit>
+#include <QPalette>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -451,6 +451,34 @@ TEST_F(KNVTTaskViewControllerTest, AScreenReaderReadsTheDetailAsTheListTaskWhose
     EXPECT_TRUE(titleRow()->actionInterface()->actionNames().isEmpty()) << "a box that cannot be ticked offers nothing";
 }
 
+TEST_F(KNVTTaskViewControllerTest, AScreenReaderReadsEachDateRepeatAndPersonAfterItsCaption)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTaskList *travel = taskList("Travel", {{ann}});
+    KNVTCDTask *passport = task("Renew passport", travel);
+    passport->setDueDate(day(3, 9));
+    passport->setAssignee(ann);
+    passport->setRecurrence(KNVTRecurrence::recurrenceWithRecurrenceRule(
+        KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyWeekly, 2)));
+    save();
+    show(passport);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(controller->tableView());
+    ASSERT_NE(list, nullptr);
+    const auto read = [&](Kind kind) {
+        QAccessibleInterface *row = list->child(rowOf(kind));
+        return row != nullptr ? row->text(QAccessible::Name) : QStringLiteral("(no row)");
+    };
+    EXPECT_EQ(read(Kind::DueDate), QStringLiteral("Due Tue, Mar 03, 2015, overdue"));
+    EXPECT_EQ(read(Kind::Recurrence), QStringLiteral("Repeats every 2 Weeks"));
+    EXPECT_EQ(read(Kind::People), QStringLiteral("Creator Maria Mendes, Assignee Ann Lee"));
+
+    passport->setDueDate(day(20));
+    passport->setStartDate(day(9, 8));
+    save();
+    EXPECT_EQ(read(Kind::StartDate), QStringLiteral("Starts Mon, Mar 09, 2015"));
+    EXPECT_EQ(read(Kind::DueDate), QStringLiteral("Due Fri, Mar 20, 2015"));
+}
+
 TEST_F(KNVTTaskViewControllerTest, AnOwnCommentRowOffersEditAndDeleteAsItsActionsAndTheyDoWhatTheButtonsDo)
 {
     KNVTCDUser *ann = user("Ann", "Lee", "ann");
@@ -516,8 +544,8 @@ TEST_F(KNVTTaskViewControllerTest, AnOverdueDateAndRingAreDrawnInARedThatReadsOn
                                       std::pair{rowOf(Kind::Title), &KNVTTaskRowLayout::completedCheckBoxButton}}) {
         const QList<QColor> painted = reds(row, member);
         ASSERT_FALSE(painted.isEmpty()) << "row " << row << " is drawn red";
-        EXPECT_TRUE(std::any_of(painted.begin(), painted.end(),
-                                [&](const QColor &c) { return c == knvt::overdueColor(dark); }))
+        EXPECT_TRUE(
+            std::any_of(painted.begin(), painted.end(), [&](const QColor &c) { return c == knvt::overdueColor(dark); }))
             << "row " << row << " takes the lighter red of the lists";
         EXPECT_TRUE(std::none_of(painted.begin(), painted.end(), [](const QColor &c) { return c == QColor(Qt::red); }))
             << "row " << row << " draws no plain red, hard to read on the dark band";
