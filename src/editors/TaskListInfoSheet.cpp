@@ -23,6 +23,9 @@ namespace knvt {
 
 namespace {
 
+// The width of the list of people, which the texts above it wrap to.
+constexpr int InfoWidth = 380;
+
 QLabel *label(const QString &name, QWidget *parent)
 {
     auto *field = new QLabel(parent);
@@ -45,14 +48,25 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
     heading.setBold(true);
     heading.setPixelSize(15);
     m_headingTextField->setFont(heading);
+    // A long title wraps within the window's width instead of widening the window past the screen, where it was cut.
+    m_headingTextField->setWordWrap(true);
+    m_headingTextField->setMaximumWidth(InfoWidth);
     layout->addWidget(m_headingTextField);
     auto *form = new QFormLayout;
-    m_titleTextField = label(QStringLiteral("titleTextField"), this);
-    m_statusTextField = label(QStringLiteral("statusTextField"), this);
-    m_ownerTextField = label(QStringLiteral("ownerTextField"), this);
-    form->addRow(tr("Title:"), m_titleTextField);
-    form->addRow(tr("Status:"), m_statusTextField);
-    form->addRow(tr("Owner:"), m_ownerTextField);
+    // Each caption is made before its value, so that a screen reader, which reads the window's elements in the order
+    // they were made, reads "Title:" before the title; the caption also names its value.
+    const auto addRow = [this, form](const QString &caption, const QString &name) {
+        auto *captionLabel = new QLabel(caption, this);
+        QLabel *value = label(name, this);
+        value->setWordWrap(true);
+        value->setMaximumWidth(InfoWidth);
+        captionLabel->setBuddy(value);
+        form->addRow(captionLabel, value);
+        return value;
+    };
+    m_titleTextField = addRow(tr("Title:"), QStringLiteral("titleTextField"));
+    m_statusTextField = addRow(tr("Status:"), QStringLiteral("statusTextField"));
+    m_ownerTextField = addRow(tr("Owner:"), QStringLiteral("ownerTextField"));
     layout->addLayout(form);
 
     m_collaboratorsView = new QWidget(this);
@@ -69,7 +83,7 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
     m_tableView->setColumnWidth(1, 90);
     m_tableView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     collaborators->addWidget(m_tableView);
-    m_collaboratorsView->setFixedSize(380, 140);
+    m_collaboratorsView->setFixedSize(InfoWidth, 140);
     m_collaboratorsView->hide();
     layout->addWidget(m_collaboratorsView);
 

@@ -12,10 +12,14 @@
 #include "model/KNVTCDUser.h"
 #include "model/ObjectReferencePayload.h"
 
+#include <QAccessible>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using knvt::features::AppDriver;
 
@@ -135,6 +139,42 @@ TEST_F(ListAndTagSheetsFeature, TheInformationWindowShowsTheOwnerApartAndTheOthe
     EXPECT_TRUE(shared.contains("KNVTProjectWindowController '\"Orchard\" Info'")) << shared.toStdString();
     const auto height = [](const QString &line) { return line.section('x', -1).toInt(); };
     EXPECT_GT(height(shared), height(alone) + 100);
+}
+
+TEST_F(ListAndTagSheetsFeature, TheInformationWindowShowsALongTitleWholeAndReadsEachCaptionBeforeItsValue)
+{
+    const QString title = QStringLiteral("Clear the orchard, mend the fence and plant the new apple trees before the "
+                                         "first frost of the autumn");
+    app.givenProject(title);
+    app.viewHomeEntry(title);
+    QWidget *sheet = app.frontEditor();
+    ASSERT_NE(sheet, nullptr);
+    auto *heading = sheet->findChild<QLabel *>(QStringLiteral("headingTextField"));
+    ASSERT_NE(heading, nullptr);
+    EXPECT_EQ(heading->text(), QStringLiteral("\"%1\" Info").arg(title));
+    // Whole: the window stays narrow enough for any screen and the heading is as tall as its wrapped lines.
+    EXPECT_LE(sheet->window()->width(), 520);
+    EXPECT_GE(heading->height(), heading->heightForWidth(heading->width()));
+    EXPECT_GE(heading->x(), 0);
+    EXPECT_LE(heading->geometry().right(), heading->parentWidget()->width());
+
+    // What a screen reader reads, element by element, in the window's order.
+    QStringList read;
+    const std::function<void(QAccessibleInterface *)> readTexts = [&](QAccessibleInterface *element) {
+        for (int i = 0; element != nullptr && i < element->childCount(); ++i) {
+            QAccessibleInterface *child = element->child(i);
+            if (child && child->role() == QAccessible::StaticText)
+                read << child->text(QAccessible::Name);
+            else if (child)
+                readTexts(child);
+        }
+    };
+    readTexts(QAccessible::queryAccessibleInterface(sheet->window()));
+    const qsizetype caption = read.indexOf(QStringLiteral("Title:"));
+    ASSERT_GE(caption, 0) << read.join(" | ").toStdString();
+    EXPECT_EQ(read.value(caption + 1), title) << read.join(" | ").toStdString();
+    EXPECT_EQ(read.value(caption + 2), QStringLiteral("Status:")) << read.join(" | ").toStdString();
+    EXPECT_EQ(read.value(caption + 4), QStringLiteral("Owner:")) << read.join(" | ").toStdString();
 }
 
 TEST_F(ListAndTagSheetsFeature, TagTitlesStayUniqueAndARenameStoresTheTrimmedTitle)
