@@ -182,6 +182,8 @@ void KNVTMainWindowController::buildWindow()
     QFont headingFont = m_listHeadingTextField->font();
     headingFont.setBold(true);
     m_listHeadingTextField->setFont(headingFont);
+    // One line over the list, however much room the pane has: the list takes the rest.
+    m_listHeadingTextField->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_listHeadingTextField->hide();
     m_centerContainerView->layout()->addWidget(m_listHeadingTextField);
     place(m_itemsNavigationController->view(), m_centerContainerView);

@@ -20,6 +20,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -397,6 +398,10 @@ TEST_F(OutlineListsFeature, AProjectOpenedFromProjectsAndAreasShowsItsTitleAndCh
     // Someday projects are not in the home list: the project's list opens above, under its title.
     app.doubleClickRow(QStringLiteral("Boat"));
     EXPECT_EQ(app.listHeading(), QStringLiteral("Boat"));
+    // A line over the list, not a block taking half the pane.
+    const QLabel *heading = app.mainWindow().listHeadingTextField();
+    EXPECT_EQ(heading->height(), heading->sizeHint().height());
+    EXPECT_GT(app.centreView()->height(), 4 * heading->height());
     EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Paint hull"}));
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Projects/Areas"));
 
