@@ -15,11 +15,10 @@
 
 #include "uikit/ActionSet.h"
 #include "uikit/AlertAdditions.h"
-#include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/DeleteQuestion.h"
 #include "uikit/KNVTTextField.h"
 #include "uikit/ShownAsTyped.h"
 
-#include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
 
 #include <QCloseEvent>
@@ -260,25 +259,12 @@ void KNVTTaskWindowController::deleteTask(QObject *)
     KNVTCDTask *shown = task();
     if (!shown)
         return;
-    knvt::Defaults &defaults = knvt::Defaults::standard();
-    const QString suppressionKey = QString::fromLatin1(KNVTApplicationWillDeleteTasksAlertSuppressionKey);
-    if (!defaults.value(suppressionKey).toBool()) {
-        knvt::AlertPresenter::Request request;
-        request.title = tr("Delete Task");
-        request.message = tr("This action cannot be undone.");
-        request.buttonTitles = {tr("Delete"), tr("Cancel")};
-        request.showsSuppressionButton = true;
-        bool suppressed = false;
-        const qsizetype answer = knvt::runModal(request, &suppressed);
-        // The box counts whichever button was chosen.
-        if (suppressed)
-            defaults.setValue(suppressionKey, true);
-        if (answer != 0)
-            return;
-        shown = task();
-        if (!shown)
-            return;
-    }
+    if (!knvt::confirmDeletingTasks(1))
+        return;
+    // The task may have gone while the question was open.
+    shown = task();
+    if (!shown)
+        return;
     shown->markAsDeleted();
     knvt::scheduleTaskStoreSave(0.0);
     m_taskDropped = true;

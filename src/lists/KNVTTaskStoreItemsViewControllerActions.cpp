@@ -11,31 +11,9 @@
 #include "model/KNVTCDTaskWatcher.h"
 #include "model/KNVTCDUser.h"
 
-#include "foundation/Defaults.h"
 #include "uikit/AlertAdditions.h"
 #include "uikit/Beeper.h"
-#include "uikit/KNVTPreferenceKeys.h"
-
-#include <QCoreApplication>
-
-namespace {
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("KNVTTaskStoreItemsViewController", text);
-}
-
-knvt::AlertPresenter::Request deleteRequest(const QString &title, bool suppressible)
-{
-    knvt::AlertPresenter::Request request;
-    request.title = title;
-    request.message = tr("This action cannot be undone.");
-    request.buttonTitles = {tr("Delete"), tr("Cancel")};
-    request.showsSuppressionButton = suppressible;
-    return request;
-}
-
-} // namespace
+#include "uikit/DeleteQuestion.h"
 
 void KNVTTaskStoreItemsViewController::save()
 {
@@ -260,7 +238,7 @@ void KNVTTaskStoreItemsViewController::deleteSelectedItems()
     }
     if (tasks.empty() && lists.empty())
         return;
-    if (knvt::runModal(deleteRequest(tr("Delete Items"), false)) != 0)
+    if (knvt::runModal(knvt::deleteRequest(tr("Delete Items"), false)) != 0)
         return;
     // A list goes with its tasks, as it does wherever a list is removed; then the selected tasks.
     KNVTTaskStore &store = taskStore();
@@ -274,20 +252,8 @@ void KNVTTaskStoreItemsViewController::deleteSelectedItems()
 
 void KNVTTaskStoreItemsViewController::deleteSelectedTasks(const Tasks &tasks)
 {
-    knvt::Defaults &defaults = knvt::Defaults::standard();
-    const QString suppressionKey = QString::fromLatin1(KNVTApplicationWillDeleteTasksAlertSuppressionKey);
-    if (!defaults.value(suppressionKey).toBool()) {
-        bool suppressed = false;
-        const qsizetype answer = knvt::runModal(
-            deleteRequest(tasks.size() == 1 ? tr("Delete Task?") : tr("Delete Tasks?"), true), &suppressed);
-        // The box counts whichever button closed the alert.
-        if (suppressed) {
-            defaults.setValue(suppressionKey, true);
-            defaults.synchronize();
-        }
-        if (answer != 0)
-            return;
-    }
+    if (!knvt::confirmDeletingTasks(qsizetype(tasks.size())))
+        return;
     for (KNVTCDTask *task : tasks)
         task->markAsDeleted();
     save();
@@ -295,7 +261,7 @@ void KNVTTaskStoreItemsViewController::deleteSelectedTasks(const Tasks &tasks)
 
 void KNVTTaskStoreItemsViewController::deleteSelectedTaskLists(const TaskLists &lists)
 {
-    if (knvt::runModal(deleteRequest(tr("Delete Items"), false)) != 0)
+    if (knvt::runModal(knvt::deleteRequest(tr("Delete Items"), false)) != 0)
         return;
     // Through the store, so that a synced list's tasks go with it instead of staying listed without their list.
     KNVTTaskStore &store = taskStore();

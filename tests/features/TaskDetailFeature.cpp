@@ -175,7 +175,7 @@ TEST_F(TaskDetailFeature, DeletingFromATaskWindowAsksAndAPullThatDeletesATaskClo
     app.doubleClickRow("Old");
     app.answerAlert("Delete");
     app.pressKeysInTaskWindow("Old", "Ctrl+Backspace");
-    EXPECT_EQ(app.alertsShown(), QStringList{"Delete Task / This action cannot be undone. [Delete, Cancel]"});
+    EXPECT_EQ(app.alertsShown(), QStringList{"Delete Task? / This action cannot be undone. [Delete, Cancel]"});
     EXPECT_TRUE(app.openEditors().isEmpty());
     app.wait(0);
     EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Synced"}));

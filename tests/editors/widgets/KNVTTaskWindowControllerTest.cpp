@@ -140,7 +140,7 @@ TEST_F(KNVTTaskWindowControllerTest, DeleteAsksUnlessToldNotToAndTheBoxCountsEve
     alerts.answerWithTitle("Cancel", true);
     window->deleteTask();
     ASSERT_EQ(alerts.requests().size(), 1);
-    EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Delete Task"));
+    EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Delete Task?"));
     EXPECT_EQ(alerts.requests()[0].message, QStringLiteral("This action cannot be undone."));
     EXPECT_EQ(alerts.requests()[0].buttonTitles, (QStringList{"Delete", "Cancel"}));
     EXPECT_TRUE(alerts.requests()[0].showsSuppressionButton);
@@ -185,7 +185,7 @@ TEST_F(KNVTTaskWindowControllerTest, TheMarkMenuAndTheKeysOfTheWindowActOnItsTas
     alerts.answerWithTitle("Delete");
     press("Ctrl+Backspace");
     ASSERT_EQ(alerts.requests().size(), 1);
-    EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Delete Task"));
+    EXPECT_EQ(alerts.requests()[0].title, QStringLiteral("Delete Task?"));
     EXPECT_TRUE(passport->isDeleted());
     EXPECT_FALSE(window->isVisible());
 }
