@@ -87,8 +87,12 @@ void KNVTTaskViewController::viewDidLoad()
 
 int KNVTTaskViewController::rowWidth() const
 {
+    // The rows' own width: the viewport is narrower than the view by the scroll bar while one shows, and the dates
+    // right-aligned in the rows would be cut by it.
     const QWidget *shown = viewIfLoaded();
-    return shown ? std::max(0, shown->width() - 2) : 0;
+    if (!shown)
+        return 0;
+    return m_tableView ? m_tableView->viewport()->width() : std::max(0, shown->width() - 2);
 }
 
 void KNVTTaskViewController::setTask(KNVTCDTask *task)

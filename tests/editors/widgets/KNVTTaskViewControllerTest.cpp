@@ -283,6 +283,26 @@ TEST_F(KNVTTaskViewControllerTest, NarrowingRelaysTheRowsOutWithoutRebuildingThe
     EXPECT_EQ(model().row(0).text, QStringLiteral("Longer notes"));
 }
 
+TEST_F(KNVTTaskViewControllerTest, ACommentsDateStaysClearOfTheScrollBar)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTask *t = task("Chat");
+    for (int i = 0; i < 12; ++i)
+        comment(t, "A word", i % 2 == 0 ? ann : me);
+    save();
+    show(t, QSize(360, 240));
+    ASSERT_TRUE(controller->tableView()->verticalScrollBar()->isVisible()) << "the comments overflow the detail";
+    const int viewport = controller->tableView()->viewport()->width();
+    for (const Kind kind : {Kind::Comment, Kind::MyComment}) {
+        const QRect date = layoutOf(rowOf(kind), &KNVTTaskRowLayout::dateRect);
+        const QFontMetrics metrics(KNVTTaskRowLayout::smallFont());
+        const QString text = model().row(rowOf(kind)).dateText;
+        ASSERT_FALSE(text.isEmpty());
+        EXPECT_LE(date.right(), viewport) << "the date is cut by the scroll bar";
+        EXPECT_GE(date.width(), metrics.horizontalAdvance(text)) << text.toStdString();
+    }
+}
+
 TEST_F(KNVTTaskViewControllerTest, TabAndBacktabGoToTheDelegate)
 {
     KNVTCDTask *t = task("Focus");
