@@ -42,7 +42,17 @@ void KNVTNotificationsModel::updateCells()
     appendLists(store.pendingProjects(), tr("Pending Projects"), false);
     appendLists(store.pendingAreas(), tr("Pending Areas"), true);
 
-    // In place: an invitation that stays keeps its row.
+    // In place: an invitation that stays keeps its row, and only a row that shows something else is reported.
+    std::vector<knvt::UserRow> shownUsers;
+    for (const Row &row : m_rows)
+        if (row.kind == RowKind::Friendship)
+            shownUsers.push_back(row.user);
+    for (Row &row : rows)
+        if (row.kind == RowKind::Friendship) {
+            std::vector<knvt::UserRow> one{row.user};
+            knvt::readShownPictures(one, shownUsers, store);
+            row.user = std::move(one.front());
+        }
     updateRows(m_rows, std::move(rows), [](const Row &row) {
         switch (row.kind) {
         case RowKind::Header: return QStringLiteral("#") + row.title;

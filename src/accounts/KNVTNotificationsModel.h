@@ -1,7 +1,7 @@
 #pragma once
 
-#include "accounts/FlatRowsModel.h"
 #include "accounts/UserRow.h"
+#include "uikit/FlatRowsModel.h"
 
 #include <QAbstractListModel>
 
@@ -30,6 +30,8 @@ public:
         knvt::UserRow user; // friendship rows
         QUrl uri;
         bool isArea = false; // list rows
+
+        bool operator==(const Row &other) const = default;
     };
 
     // `store`: nullptr means the shared store.

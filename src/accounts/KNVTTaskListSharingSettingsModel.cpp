@@ -10,6 +10,7 @@
 #include "model/KNVTCDUser.h"
 #include "model/ObjectReferencePayload.h"
 
+#include <QHash>
 #include <QMimeData>
 
 #include <algorithm>
@@ -18,28 +19,40 @@ KNVTTaskListSharingSettingsModel::KNVTTaskListSharingSettingsModel(QObject *pare
 
 void KNVTTaskListSharingSettingsModel::reload(const std::vector<KNVTCDUser *> &users, KNVTCDTaskList *taskList)
 {
-    m_records.clear();
+    QHash<const KNVTCDUser *, const KNVTCDTaskListCollaborator *> records;
     if (taskList) {
         // A person's first record for the list, whatever its state, as the store's lookup answers it.
         for (const KNVTCDTaskListCollaborator *record : taskList->taskListCollaborators()) {
             if (record->isDeleted() || !record->user())
                 continue;
-            if (!m_records.contains(record->user()))
-                m_records.insert(record->user(), record);
+            if (!records.contains(record->user()))
+                records.insert(record->user(), record);
         }
     }
+    std::vector<Row> rows;
+    rows.reserve(users.size());
+    for (KNVTCDUser *user : users) {
+        Row row{user, user->extendedDisplayName(), QStringLiteral("-"), QStringLiteral("-")};
+        if (const KNVTCDTaskListCollaborator *record = records.value(user)) {
+            row.status = KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(
+                KNVTTaskListCollaboratorStatus(record->status().value_or(0)));
+            row.role = KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorRole(
+                KNVTTaskListCollaboratorRole(record->role().value_or(0)));
+        }
+        rows.push_back(std::move(row));
+    }
     // In place: a person who stays keeps their row and its selection.
-    updateRows(m_users, users, [](const KNVTCDUser *user) { return user; });
+    updateRows(m_rows, std::move(rows), [](const Row &row) { return row.user; });
 }
 
 KNVTCDUser *KNVTTaskListSharingSettingsModel::userAtRow(int row) const
 {
-    return row >= 0 && size_t(row) < m_users.size() ? m_users[size_t(row)] : nullptr;
+    return row >= 0 && size_t(row) < m_rows.size() ? m_rows[size_t(row)].user : nullptr;
 }
 
 int KNVTTaskListSharingSettingsModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_users.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 int KNVTTaskListSharingSettingsModel::columnCount(const QModelIndex &parent) const
@@ -49,24 +62,17 @@ int KNVTTaskListSharingSettingsModel::columnCount(const QModelIndex &parent) con
 
 QVariant KNVTTaskListSharingSettingsModel::data(const QModelIndex &index, int role) const
 {
-    const KNVTCDUser *user = userAtRow(index.row());
-    if (!index.isValid() || !user)
+    if (!index.isValid() || index.row() < 0 || size_t(index.row()) >= m_rows.size())
         return QVariant();
+    const Row &row = m_rows[size_t(index.row())];
     if (role == knvt::ObjectUriRole)
-        return knvt::managedObjectIDURIRepresentation(*user);
+        return knvt::managedObjectIDURIRepresentation(*row.user);
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return QVariant();
-    const KNVTCDTaskListCollaborator *record = m_records.value(user);
     switch (index.column()) {
-    case UserColumn: return user->extendedDisplayName();
-    case StatusColumn:
-        return record ? KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(
-                   KNVTTaskListCollaboratorStatus(record->status().value_or(0)))
-                      : QStringLiteral("-");
-    case RoleColumn:
-        return record ? KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorRole(
-                   KNVTTaskListCollaboratorRole(record->role().value_or(0)))
-                      : QStringLiteral("-");
+    case UserColumn: return row.name;
+    case StatusColumn: return row.status;
+    case RoleColumn: return row.role;
     default: return QVariant();
     }
 }

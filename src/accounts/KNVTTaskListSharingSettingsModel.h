@@ -1,9 +1,8 @@
 #pragma once
 
-#include "accounts/FlatRowsModel.h"
+#include "uikit/FlatRowsModel.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 
 #include <vector>
 
@@ -37,6 +36,16 @@ public:
     Qt::DropActions supportedDropActions() const override;
 
 private:
-    std::vector<KNVTCDUser *> m_users;
-    QHash<const KNVTCDUser *, const KNVTCDTaskListCollaborator *> m_records;
+    // What a row shows, read once per reload, so that a reload reports only the rows that show something else.
+    struct Row
+    {
+        KNVTCDUser *user = nullptr;
+        QString name;
+        QString status;
+        QString role;
+
+        bool operator==(const Row &other) const = default;
+    };
+
+    std::vector<Row> m_rows;
 };

@@ -25,10 +25,16 @@ bool isLive(const KNVTCDTaskStoreObject *object)
 
 void KNVTUserDetailModel::setUser(KNVTCDUser *user)
 {
-    const knvt::UserRow shown = user ? knvt::UserRow::fromUser(user) : knvt::UserRow();
+    knvt::UserRow shown = user ? knvt::UserRow::fromUser(user) : knvt::UserRow();
     std::vector<Row> rows;
     if (user) {
-        rows.push_back({RowKind::Header, QString(), shown.uri(knvt::taskStore(m_store))});
+        // A new picture of the person shown is a change of the header.
+        if (!m_rows.empty() && m_rows.front().kind == RowKind::Header) {
+            std::vector<knvt::UserRow> one{shown};
+            knvt::readShownPictures(one, {m_rows.front().user}, knvt::taskStore(m_store));
+            shown = std::move(one.front());
+        }
+        rows.push_back({RowKind::Header, QString(), shown.uri(knvt::taskStore(m_store)), shown});
         std::vector<Row> projects;
         std::vector<Row> areas;
         for (const KNVTCDTaskListCollaborator *record : user->taskListCollaborators()) {
@@ -37,24 +43,24 @@ void KNVTUserDetailModel::setUser(KNVTCDUser *user)
                 || taskList->deletedDate().isValid()) {
                 continue;
             }
-            const Row row{RowKind::TaskList, taskList->title(), knvt::managedObjectIDURIRepresentation(*taskList)};
+            const Row row{RowKind::TaskList, taskList->title(), knvt::managedObjectIDURIRepresentation(*taskList), {}};
             if (taskList->type() == KNVTTaskListTypeProject)
                 projects.push_back(row);
             else if (taskList->type() == KNVTTaskListTypeArea)
                 areas.push_back(row);
         }
         if (!projects.empty()) {
-            rows.push_back({RowKind::Group, tr("Projects"), QUrl()});
+            rows.push_back({RowKind::Group, tr("Projects"), QUrl(), {}});
             rows.insert(rows.end(), projects.begin(), projects.end());
         }
         if (!areas.empty()) {
-            rows.push_back({RowKind::Group, tr("Areas"), QUrl()});
+            rows.push_back({RowKind::Group, tr("Areas"), QUrl(), {}});
             rows.insert(rows.end(), areas.begin(), areas.end());
         }
         switch (user->friendshipStatus().value_or(KNVTUserFriendshipStatusNone)) {
-        case KNVTUserFriendshipStatusNone: rows.push_back({RowKind::Invite, QString(), QUrl()}); break;
-        case KNVTUserFriendshipStatusInvited: rows.push_back({RowKind::Invited, QString(), QUrl()}); break;
-        case KNVTUserFriendshipStatusPending: rows.push_back({RowKind::AcceptOrDecline, QString(), QUrl()}); break;
+        case KNVTUserFriendshipStatusNone: rows.push_back({RowKind::Invite, QString(), QUrl(), {}}); break;
+        case KNVTUserFriendshipStatusInvited: rows.push_back({RowKind::Invited, QString(), QUrl(), {}}); break;
+        case KNVTUserFriendshipStatusPending: rows.push_back({RowKind::AcceptOrDecline, QString(), QUrl(), {}}); break;
         default: break;
         }
     }
@@ -103,13 +109,13 @@ QVariant KNVTUserDetailModel::data(const QModelIndex &index, int role) const
     }
     if (row.kind == RowKind::Header) {
         switch (role) {
-        case Qt::DisplayRole: return m_user.shownName();
-        case Qt::AccessibleTextRole: return knvt::accessibleTextOfUserRow(m_user);
-        case knvt::UserFullNameRole: return m_user.fullName;
-        case knvt::UserUsernameRole: return m_user.username;
-        case knvt::UserInitialsRole: return m_user.initials;
-        case knvt::UserIsMeRole: return m_user.isMe;
-        case knvt::UserAvatarImageRole: return m_user.avatarImage(knvt::taskStore(m_store));
+        case Qt::DisplayRole: return row.user.shownName();
+        case Qt::AccessibleTextRole: return knvt::accessibleTextOfUserRow(row.user);
+        case knvt::UserFullNameRole: return row.user.fullName;
+        case knvt::UserUsernameRole: return row.user.username;
+        case knvt::UserInitialsRole: return row.user.initials;
+        case knvt::UserIsMeRole: return row.user.isMe;
+        case knvt::UserAvatarImageRole: return row.user.avatarImage(knvt::taskStore(m_store));
         default: return QVariant();
         }
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "accounts/FlatRowsModel.h"
 #include "accounts/UserRow.h"
+#include "uikit/FlatRowsModel.h"
 
 #include <QAbstractListModel>
 
@@ -26,8 +26,11 @@ public:
     struct Row
     {
         RowKind kind = RowKind::Header;
-        QString text; // the group's title or the list's title
-        QUrl uri;     // the list's reference on list rows
+        QString text;       // the group's title or the list's title
+        QUrl uri;           // the list's reference on list rows
+        knvt::UserRow user; // the header's person
+
+        bool operator==(const Row &other) const = default;
     };
 
     // `store`: nullptr means the shared store.

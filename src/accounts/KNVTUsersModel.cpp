@@ -24,7 +24,8 @@ void KNVTUsersModel::setUsers(const std::vector<KNVTCDUser *> &users, bool sort)
 
 void KNVTUsersModel::setRows(std::vector<knvt::UserRow> rows)
 {
-    // In place: a person who stays keeps their selection.
+    // In place: a person who stays keeps their selection, and only a row that shows something else is reported.
+    knvt::readShownPictures(rows, m_rows, taskStore());
     if (!updateRows(m_rows, std::move(rows), [](const knvt::UserRow &row) { return row.objectID; })
         && m_rowOfObjectID.size() == qsizetype(m_rows.size()))
         return;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "accounts/FlatRowsModel.h"
 #include "accounts/UserRow.h"
+#include "uikit/FlatRowsModel.h"
 
 #include <QAbstractListModel>
 #include <QHash>

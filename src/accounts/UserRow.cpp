@@ -12,6 +12,7 @@
 
 #include <QCollator>
 #include <QCoreApplication>
+#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
@@ -49,6 +50,29 @@ const QImage &UserRow::avatarImage(KNVTTaskStore &store) const
     if (!thumbnail)
         thumbnail = avatarThumbnailOfUser(dynamic_cast<const KNVTCDUser *>(store.objectForURI(uri(store))));
     return *thumbnail;
+}
+
+bool UserRow::operator==(const UserRow &other) const
+{
+    return objectID == other.objectID && fullName == other.fullName && username == other.username
+        && initials == other.initials && isMe == other.isMe
+        && (!thumbnail || !other.thumbnail || thumbnail->cacheKey() == other.thumbnail->cacheKey()
+            || *thumbnail == *other.thumbnail);
+}
+
+void readShownPictures(std::vector<UserRow> &rows, const std::vector<UserRow> &shown, KNVTTaskStore &store)
+{
+    QHash<ostore::ObjectID, const UserRow *> painted;
+    for (const UserRow &row : shown)
+        if (row.thumbnail)
+            painted.insert(row.objectID, &row);
+    if (painted.isEmpty())
+        return;
+    for (UserRow &row : rows)
+        if (const UserRow *before = painted.value(row.objectID)) {
+            row.cachedURI = before->cachedURI;
+            row.avatarImage(store);
+        }
 }
 
 QString accessibleTextOfUserRow(const UserRow &row)

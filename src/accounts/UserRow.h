@@ -34,7 +34,14 @@ struct UserRow
     QString shownName() const;
     // The thumbnail, read through `store` on first use.
     const QImage &avatarImage(KNVTTaskStore &store) const;
+
+    // Shown the same: the same person, names and mark, and the same picture where both rows have read theirs.
+    bool operator==(const UserRow &other) const;
 };
+
+// Reads the picture of each row of `rows` whose person's row in `shown` has read theirs (a row that was painted), so
+// that a new picture counts as a change of the row while rows never painted read none.
+void readShownPictures(std::vector<UserRow> &rows, const std::vector<UserRow> &shown, KNVTTaskStore &store);
 
 // What a screen reader reads of a person's row: what the row shows, in one line (the full name, the user name, and
 // "me" on the local user's row).

@@ -22,10 +22,9 @@ public:
 
     virtual const std::vector<ListSection> &sections() const = 0;
 
-    // Turns the rows into `target` with the fewest row operations it finds: rows no longer listed are removed, new
-    // rows inserted, rows that changed place moved (one by one while they are few, else all in one layout change),
-    // rows whose contents changed updated, and sections that appear or go inserted or removed. Rows or sections
-    // that repeat in `target` replace everything at once.
+    // Turns the rows into `target` through the lists' one diff (KeyedRowDiff): rows no longer listed are removed, new
+    // rows inserted, rows that changed place moved, rows whose contents changed updated, and sections that appear or
+    // go inserted or removed. Rows or sections that repeat in `target` replace everything at once.
     void updateSections(std::vector<ListSection> target);
 
     struct Location
@@ -56,14 +55,6 @@ public:
     virtual void setItemRow(int section, int at, ItemRow row) = 0;
     // The same sections and rows in another arrangement (rows may change sections): one layout change.
     virtual void rearrange(std::vector<ListSection> arrangement) = 0;
-
-    // How many rows may move one by one before one layout change arranges them all at once.
-    static constexpr int MaximumSingleMoves = 64;
-
-private:
-    void arrangeSections(const std::vector<ListSection> &target, const std::vector<QString> &order);
-    void arrangeRows(const std::vector<ListSection> &target);
-    void arrangeRowsByLayout(const std::vector<ListSection> &target);
 };
 
 } // namespace knvt
