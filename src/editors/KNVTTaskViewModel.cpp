@@ -53,7 +53,7 @@ bool isSameUser(const KNVTCDUser *a, const KNVTCDUser *b)
 
 } // namespace
 
-KNVTTaskViewModel::KNVTTaskViewModel(QObject *parent) : QAbstractListModel(parent) {}
+KNVTTaskViewModel::KNVTTaskViewModel(QObject *parent) : FlatRowsModel(parent) {}
 
 QString KNVTTaskViewModel::datesHeader()
 {
@@ -211,9 +211,25 @@ std::vector<KNVTTaskViewModel::Row> KNVTTaskViewModel::rowsForTask(const KNVTCDT
 
 void KNVTTaskViewModel::setRows(std::vector<Row> rows)
 {
-    beginResetModel();
-    m_rows = std::move(rows);
-    endResetModel();
+    const auto taskOf = [](const std::vector<Row> &all) {
+        return all.empty() || all.front().kind != Kind::Title ? QUrl() : all.front().uri;
+    };
+    if (taskOf(rows) != taskOf(m_rows)) {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+        return;
+    }
+    // A row is what it stands for: a header by its text, a comment by its comment, any other by its kind (each kind
+    // of those stands once).
+    updateRows(m_rows, std::move(rows), [](const Row &row) {
+        switch (row.kind) {
+        case Kind::Header: return QStringLiteral("#") + row.text;
+        case Kind::Comment:
+        case Kind::MyComment: return QStringLiteral("@") + row.uri.toString();
+        default: return QString::number(int(row.kind));
+        }
+    });
 }
 
 int KNVTTaskViewModel::rowCount(const QModelIndex &parent) const

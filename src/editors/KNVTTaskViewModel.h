@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uikit/FlatRowsModel.h"
+
 #include <QAbstractListModel>
 #include <QColor>
 #include <QImage>
@@ -13,11 +15,13 @@ class KNVTCDTaskComment;
 class KNVTCDUser;
 class KNVTTaskStore;
 
-// The rows of the task detail, built afresh from the task on every change: the title with its completion check box,
+// The rows of the task detail, built afresh from the task on every change and shown in place (only the rows that come,
+// go or show something else are announced, so the keyboard's row and a reader's place stay): the title with its
+// completion check box,
 // the task's list, the "Dates" group (start, due, recurrence), the "Notes" group, the "People" group (creator and
 // assignee) and the "Comments" group. Every row carries what it shows as plain values, so painting and tests never
 // reach back into the store; comment rows keep their comment's object reference.
-class KNVTTaskViewModel : public QAbstractListModel
+class KNVTTaskViewModel : public knvt::FlatRowsModel<QAbstractListModel>
 {
     Q_OBJECT
 
@@ -44,6 +48,8 @@ public:
         bool isMe = false;
         QString fullName;
         QString username;
+
+        bool operator==(const Person &other) const = default;
     };
 
     struct Row
@@ -66,6 +72,8 @@ public:
         QString spokenText;
         // Title row: the task; comment rows: the comment.
         QUrl uri;
+
+        bool operator==(const Row &other) const = default;
     };
 
     enum Role : int {
@@ -95,7 +103,8 @@ public:
     static Person personForUser(const KNVTCDUser *user);
     static Row rowForComment(const KNVTCDTaskComment *comment);
 
-    // Replaces every row at once.
+    // Shows `rows`: rows that stay keep their place, and only what changed is announced. Another task's rows replace
+    // everything at once.
     void setRows(std::vector<Row> rows);
     const std::vector<Row> &rows() const { return m_rows; }
     const Row &row(int index) const { return m_rows.at(size_t(index)); }

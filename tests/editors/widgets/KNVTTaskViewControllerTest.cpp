@@ -13,6 +13,8 @@
 #include "uikit/ItemDataRole.h"
 #include "uikit/KNVTTextView.h"
 
+#include "support/CheckedModel.h"
+
 #include <QAccessible>
 #include <QLineEdit>
 #include <QPalette>
@@ -21,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -277,7 +280,7 @@ TEST_F(KNVTTaskViewControllerTest, NarrowingRelaysTheRowsOutWithoutRebuildingThe
     ASSERT_GT(position, 0);
     t->setTitle("Longer notes");
     save();
-    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(resets.count(), 0) << "the title's row changes in place";
     settle();
     EXPECT_EQ(bar->value(), position);
     EXPECT_EQ(model().row(0).text, QStringLiteral("Longer notes"));
@@ -595,6 +598,55 @@ TEST_F(KNVTTaskViewControllerTest, TheRowWithTheKeyboardFocusIsFramedAndReadAsFo
     EXPECT_TRUE(row->state().focused);
     const QImage after = controller->tableView()->viewport()->grab().toImage();
     EXPECT_NE(unfocused, after) << "the focused row is drawn framed";
+}
+
+TEST_F(KNVTTaskViewControllerTest, TheKeyboardsRowStaysOnItsRowAcrossSavesWhichAnnounceOnlyTheRowsTheyChange)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    KNVTCDTask *t = task("Tidy the shed");
+    t->setNotes("Rakes first");
+    save();
+    comment(t, "Booked the skip", ann);
+    save();
+    show(t);
+    knvt::test::CheckedModel checked(&model());
+    controller->tableView()->setCurrentIndex(model().index(rowOf(Kind::Comment)));
+    checked.keepEveryRow();
+    const auto current = [this] { return controller->tableView()->currentIndex().data().toString(); };
+
+    struct Step
+    {
+        const char *what;
+        std::function<void()> change;
+        QStringList changedRows;
+        int inserts;
+        int removes;
+    };
+    const std::vector<Step> steps{
+        {"a new title", [&] { t->setTitle("Tidy the barn"); }, {"0-0"}, 0, 0},
+        {"other notes", [&] { t->setNotes("Brooms first"); }, {"2-2"}, 0, 0},
+        {"a later comment",
+         [&] {
+             clock.advance(60);
+             comment(t, "Skip comes Monday", ann);
+         },
+         {},
+         1,
+         0},
+        {"no notes", [&] { t->setNotes(""); }, {}, 0, 1},
+    };
+    for (const Step &step : steps) {
+        checked.forget();
+        step.change();
+        save();
+        EXPECT_EQ(current(), QStringLiteral("Booked the skip")) << step.what;
+        EXPECT_EQ(checked.heard().changedRows, step.changedRows) << step.what;
+        EXPECT_EQ(checked.heard().inserts, step.inserts) << step.what;
+        EXPECT_EQ(checked.heard().removes, step.removes) << step.what;
+        EXPECT_EQ(checked.heard().resets, 0) << step.what;
+    }
+    EXPECT_EQ(texts(), (QStringList{"Tidy the barn", "Comments", "Booked the skip", "Skip comes Monday"}));
+    EXPECT_EQ(checked.complaints(), QStringList());
 }
 
 } // namespace
