@@ -13,6 +13,7 @@
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/KNVTSourceListTableCellView.h"
+#include "uikit/KeyedRowDiff.h"
 
 #include <QHash>
 #include <QMimeData>
@@ -89,7 +90,7 @@ HomeModel::Row HomeModel::rowFor(const HomeEntry &entry, const QSet<const KNVTCD
     return row;
 }
 
-bool HomeModel::Row::sameAs(const Row &other) const
+bool HomeModel::Row::operator==(const Row &other) const
 {
     return entry == other.entry && title == other.title && iconName == other.iconName && badge == other.badge
         && showsSharedIconButton == other.showsSharedIconButton;
@@ -134,89 +135,153 @@ int HomeModel::sectionOfSerial(quintptr serial) const
     return -1;
 }
 
-void HomeModel::insertSection(int at, KNVTHomeSection section, std::vector<Row> rows)
+// The home list's sections and entries as the one diff reads and changes them.
+struct HomeModel::DiffHost
 {
-    beginInsertRows(QModelIndex(), at, at);
-    m_sections.insert(m_sections.begin() + at, std::move(section));
-    m_serials.insert(m_serials.begin() + at, m_nextSerial++);
-    m_rows.insert(m_rows.begin() + at, std::vector<Row>());
-    endInsertRows();
-    placeRows(at, std::move(rows));
-}
-
-void HomeModel::placeRows(int section, std::vector<Row> rows)
-{
-    const QModelIndex parent = sectionIndex(section);
-    std::vector<Row> &shown = m_rows[size_t(section)];
-    auto find = [&shown](const HomeEntry &entry) {
-        for (size_t r = 0; r < shown.size(); ++r)
-            if (shown[r].entry == entry)
-                return int(r);
-        return -1;
+    struct Section
+    {
+        KNVTHomeSection section;
+        std::vector<HomeModel::Row> rows;
     };
-    // Entries that went.
-    for (int r = int(shown.size()) - 1; r >= 0; --r) {
-        const bool kept =
-            std::any_of(rows.begin(), rows.end(), [&](const Row &row) { return row.entry == shown[size_t(r)].entry; });
-        if (kept)
-            continue;
-        beginRemoveRows(parent, r, r);
-        shown.erase(shown.begin() + r);
-        endRemoveRows();
+    using Row = HomeModel::Row;
+    using SectionKey = int;
+    using RowKey = HomeEntry;
+    static constexpr bool foldsRepeatedRows = true;
+
+    HomeModel &model;
+
+    static SectionKey sectionKey(const Section &section) { return section.section.homeSectionType(); }
+    static RowKey rowKey(const Row &row) { return row.entry; }
+    static std::vector<Row> &rowsOf(Section &section) { return section.rows; }
+    static const std::vector<Row> &rowsOf(const Section &section) { return section.rows; }
+
+    int shownSectionCount() const { return int(model.m_sections.size()); }
+    SectionKey shownSectionKey(int s) const { return model.m_sections[size_t(s)].homeSectionType(); }
+    const std::vector<Row> &shownRows(int s) const { return model.m_rows[size_t(s)]; }
+    // A section's entries are a snapshot of the store: it is always taken again, and shown again only when its name
+    // differs.
+    bool sectionDiffers(int, const Section &) const { return true; }
+
+    void resetSections(std::vector<Section> sections)
+    {
+        model.beginResetModel();
+        model.m_sections.clear();
+        model.m_rows.clear();
+        model.m_serials.clear();
+        for (Section &section : sections) {
+            model.m_sections.push_back(std::move(section.section));
+            model.m_rows.push_back(std::move(section.rows));
+            model.m_serials.push_back(model.m_nextSerial++);
+        }
+        model.endResetModel();
     }
-    // Each entry at its place in turn: moved there, or inserted; then its contents.
-    for (int k = 0; k < int(rows.size()); ++k) {
-        const int current = find(rows[size_t(k)].entry);
-        if (current < 0) {
-            beginInsertRows(parent, k, k);
-            shown.insert(shown.begin() + k, rows[size_t(k)]);
-            endInsertRows();
-            continue;
-        }
-        if (current != k) {
-            beginMoveRows(parent, current, current, parent, k);
-            Row row = std::move(shown[size_t(current)]);
-            shown.erase(shown.begin() + current);
-            shown.insert(shown.begin() + k, std::move(row));
-            endMoveRows();
-        }
-        if (!shown[size_t(k)].sameAs(rows[size_t(k)])) {
-            shown[size_t(k)] = rows[size_t(k)];
-            const QModelIndex changed = createIndex(k, 0, m_serials[size_t(section)]);
-            emit dataChanged(changed, changed);
-        }
+    void insertSection(int at, const Section &section)
+    {
+        model.beginInsertRows(QModelIndex(), at, at);
+        model.m_sections.insert(model.m_sections.begin() + at, section.section);
+        model.m_serials.insert(model.m_serials.begin() + at, model.m_nextSerial++);
+        model.m_rows.insert(model.m_rows.begin() + at, std::vector<Row>());
+        model.endInsertRows();
     }
-}
+    void removeSection(int at)
+    {
+        model.beginRemoveRows(QModelIndex(), at, at);
+        model.m_sections.erase(model.m_sections.begin() + at);
+        model.m_serials.erase(model.m_serials.begin() + at);
+        model.m_rows.erase(model.m_rows.begin() + at);
+        model.endRemoveRows();
+    }
+    void moveSection(int from, int to)
+    {
+        model.beginMoveRows(QModelIndex(), from, from, QModelIndex(), to > from ? to + 1 : to);
+        moveElement(model.m_sections, from, to);
+        moveElement(model.m_serials, from, to);
+        moveElement(model.m_rows, from, to);
+        model.endMoveRows();
+    }
+    void setSection(int at, const Section &wanted)
+    {
+        KNVTHomeSection &shown = model.m_sections[size_t(at)];
+        // The section keeps its expansion.
+        const bool expanded = shown.isExpanded();
+        const bool renamed = shown.localizedDisplayName() != wanted.section.localizedDisplayName();
+        shown = wanted.section;
+        if (shown.isExpanded() != expanded && shown.isCollapsible())
+            shown.setExpanded(expanded);
+        if (renamed)
+            emit model.dataChanged(model.sectionIndex(at), model.sectionIndex(at));
+    }
+    void insertRows(int section, int at, std::vector<Row> rows)
+    {
+        if (rows.empty())
+            return;
+        model.beginInsertRows(model.sectionIndex(section), at, at + int(rows.size()) - 1);
+        std::vector<Row> &shown = model.m_rows[size_t(section)];
+        shown.insert(shown.begin() + at, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+        model.endInsertRows();
+    }
+    void removeRows(int section, int first, int count)
+    {
+        model.beginRemoveRows(model.sectionIndex(section), first, first + count - 1);
+        std::vector<Row> &shown = model.m_rows[size_t(section)];
+        shown.erase(shown.begin() + first, shown.begin() + first + count);
+        model.endRemoveRows();
+    }
+    void moveRow(int fromSection, int from, int toSection, int to)
+    {
+        if (fromSection == toSection && from == to)
+            return;
+        const int destination = fromSection == toSection && to > from ? to + 1 : to;
+        model.beginMoveRows(model.sectionIndex(fromSection), from, from, model.sectionIndex(toSection), destination);
+        std::vector<Row> &source = model.m_rows[size_t(fromSection)];
+        Row row = std::move(source[size_t(from)]);
+        source.erase(source.begin() + from);
+        std::vector<Row> &target = model.m_rows[size_t(toSection)];
+        target.insert(target.begin() + to, std::move(row));
+        model.endMoveRows();
+    }
+    void setRow(int section, int at, Row row)
+    {
+        model.m_rows[size_t(section)][size_t(at)] = std::move(row);
+        const QModelIndex changed = model.createIndex(at, 0, model.m_serials[size_t(section)]);
+        emit model.dataChanged(changed, changed);
+    }
+    void rearrangeRows(std::vector<std::vector<Row>> arrangement)
+    {
+        emit model.layoutAboutToBeChanged();
+        // Where each kept index stands: a section by its place (sections do not move here), an entry by itself.
+        const QModelIndexList before = model.persistentIndexList();
+        std::vector<std::optional<HomeEntry>> entries;
+        entries.reserve(size_t(before.size()));
+        for (const QModelIndex &index : before)
+            entries.push_back(model.entryAt(index));
+        model.m_rows = std::move(arrangement);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (qsizetype i = 0; i < before.size(); ++i)
+            after << (entries[size_t(i)] ? model.indexForEntry(*entries[size_t(i)]) : before[i]);
+        model.changePersistentIndexList(before, after);
+        emit model.layoutChanged();
+    }
+
+    template <class T>
+    static void moveElement(std::vector<T> &all, int from, int to)
+    {
+        T element = std::move(all[size_t(from)]);
+        all.erase(all.begin() + from);
+        all.insert(all.begin() + to, std::move(element));
+    }
+};
 
 void HomeModel::updateSections(std::vector<KNVTHomeSection> sections)
 {
     std::vector<std::vector<Row>> rows = rowsFor(sections);
-    // Sections stand in a fixed order of their types; those that went go first, new ones come in at their place.
-    for (int s = int(m_sections.size()) - 1; s >= 0; --s) {
-        const bool kept = std::any_of(sections.begin(), sections.end(), [&](const KNVTHomeSection &section) {
-            return section.homeSectionType() == m_sections[size_t(s)].homeSectionType();
-        });
-        if (kept)
-            continue;
-        beginRemoveRows(QModelIndex(), s, s);
-        m_sections.erase(m_sections.begin() + s);
-        m_serials.erase(m_serials.begin() + s);
-        m_rows.erase(m_rows.begin() + s);
-        endRemoveRows();
-    }
-    for (int t = 0; t < int(sections.size()); ++t) {
-        if (t < int(m_sections.size())
-            && m_sections[size_t(t)].homeSectionType() == sections[size_t(t)].homeSectionType()) {
-            // The section keeps its expansion; its entries are new.
-            const bool expanded = m_sections[size_t(t)].isExpanded();
-            m_sections[size_t(t)] = std::move(sections[size_t(t)]);
-            if (m_sections[size_t(t)].isExpanded() != expanded && m_sections[size_t(t)].isCollapsible())
-                m_sections[size_t(t)].setExpanded(expanded);
-            placeRows(t, std::move(rows[size_t(t)]));
-            continue;
-        }
-        insertSection(t, std::move(sections[size_t(t)]), std::move(rows[size_t(t)]));
-    }
+    std::vector<DiffHost::Section> target;
+    target.reserve(sections.size());
+    for (size_t s = 0; s < sections.size(); ++s)
+        target.push_back(DiffHost::Section{std::move(sections[s]), std::move(rows[s])});
+    DiffHost host{*this};
+    KeyedRowDiff<DiffHost>::apply(host, std::move(target));
 }
 
 KNVTHomeSection *HomeModel::sectionAt(const QModelIndex &index)

@@ -19,8 +19,9 @@ namespace knvt {
 
 // The home list as a two-level model: the sections at the top, their entries below. Titles, icons, badges and the
 // sharing buttons are read from the store when the sections are given, so painting never queries. New sections are
-// applied in place: entries that went are removed, new ones inserted, moved ones (a renamed project) moved and changed
-// ones updated, so that the selection and the open sections stay with their entries.
+// applied in place by the lists' one diff (KeyedRowDiff): entries that went are removed, new ones inserted, moved ones
+// (a renamed project) moved and changed ones updated, so that the selection and the open sections stay with their
+// entries.
 class HomeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -72,17 +73,17 @@ private:
         bool showsSharedIconButton = false;
 
         // Shown the same (icons are shared per name, so the name stands for the picture).
-        bool sameAs(const Row &other) const;
+        bool operator==(const Row &other) const;
         QString iconName;
     };
+    struct DiffHost;
+    friend struct DiffHost;
 
     static Row rowFor(const HomeEntry &entry, const QSet<const KNVTCDTaskList *> &collaborative);
     static std::vector<std::vector<Row>> rowsFor(const std::vector<KNVTHomeSection> &sections);
     // The section whose rows' indexes carry `serial`, or -1.
     int sectionOfSerial(quintptr serial) const;
     QModelIndex sectionIndex(int section) const;
-    void insertSection(int at, KNVTHomeSection section, std::vector<Row> rows);
-    void placeRows(int section, std::vector<Row> rows);
 
     std::vector<KNVTHomeSection> m_sections;
     // Each section keeps its number while it is shown: its rows' indexes name it, so that an index a view keeps still
