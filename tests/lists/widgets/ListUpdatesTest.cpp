@@ -12,9 +12,36 @@
 #include "lists/KNVTTaskListItemsTableViewController.h"
 #include "lists/KNVTTaskListsOutlineViewController.h"
 
+#include "app/HomeModel.h"
+#include "app/KNVTHomeViewController.h"
+
+#include "accounts/KNVTNotificationsViewController.h"
+#include "accounts/KNVTUserDetailModel.h"
+#include "accounts/KNVTUserViewController.h"
+#include "accounts/KNVTUsersModel.h"
+#include "accounts/KNVTUsersViewController.h"
+#include "accounts/KNVTUsersWindowController.h"
+
+#include "editors/KNVTTaskViewController.h"
+#include "editors/KNVTTaskViewModel.h"
+
+#include "lists/ItemsOutlineModel.h"
+#include "lists/ItemsTableModel.h"
+
+#include "support/CheckedModel.h"
+#include "support/RefusedWrites.h"
+
+#include "uikit/ItemDataRole.h"
+
+#include "model/KNVTCDModel.h"
+
+#include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
+
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
 
 #include <QRandomGenerator>
 
@@ -79,7 +106,64 @@ protected:
         }
     }
 
+    // Every model the test follows, checked as its views would check it.
+    struct Checked
+    {
+        QString name;
+        QAbstractItemModel *model;
+        // The rows of the same model built afresh now; empty for the item lists, which are compared above.
+        std::function<QStringList()> fresh;
+        std::unique_ptr<knvt::test::CheckedModel> checked;
+    };
+
+    void check(const QString &name, QAbstractItemModel *model, std::function<QStringList()> fresh,
+               const QList<int> &identity)
+    {
+        Checked checked{name, model, std::move(fresh), std::make_unique<knvt::test::CheckedModel>(model)};
+        checked.checked->keepEveryRow(identity);
+        m_checked.push_back(std::move(checked));
+    }
+
+    // Every row of a model, depth first, with what it shows and what a screen reader reads.
+    static QStringList linesOf(const QAbstractItemModel &model, const QModelIndex &parent = QModelIndex(),
+                               const QString &indent = QString())
+    {
+        QStringList lines;
+        for (int row = 0; row < model.rowCount(parent); ++row) {
+            const QModelIndex index = model.index(row, 0, parent);
+            lines << indent
+                    + QStringList{index.data().toString(), index.data(Qt::AccessibleTextRole).toString(),
+                                  index.data(Qt::AccessibleDescriptionRole).toString(),
+                                  index.data(knvt::ObjectUriRole).toString(), index.data(Qt::CheckStateRole).toString()}
+                          .join(u'|');
+            lines << linesOf(model, index, indent + QStringLiteral("  "));
+        }
+        return lines;
+    }
+
+    // The item lists as built afresh, then every other followed model: the same rows as a new one, no complaint of
+    // the model tester, and every kept index on its row; then the indexes are taken again for the next step.
+    void expectEveryModelAsBuiltAfresh(const QString &step)
+    {
+        expectEveryListAsBuiltAfresh(step);
+        if (HasFatalFailure())
+            return;
+        for (Checked &followed : m_checked) {
+            if (followed.fresh) {
+                ASSERT_EQ(linesOf(*followed.model), followed.fresh())
+                    << qPrintable(followed.name) << " after " << qPrintable(step);
+            }
+            ASSERT_EQ(followed.checked->complaints(), QStringList())
+                << qPrintable(followed.name) << " after " << qPrintable(step);
+            ASSERT_EQ(followed.checked->rowsThatLeftTheirIndex(), QStringList())
+                << qPrintable(followed.name) << " after " << qPrintable(step);
+            followed.checked->keepEveryRow(m_identity.value(followed.name));
+        }
+    }
+
     std::vector<Followed> m_lists;
+    std::vector<Checked> m_checked;
+    QHash<QString, QList<int>> m_identity;
 };
 
 TEST_F(ListUpdatesTest, EveryListAfterEverySaveShowsWhatAListBuiltAfreshShows)
@@ -223,6 +307,165 @@ TEST_F(ListUpdatesTest, EveryListAfterEverySaveShowsWhatAListBuiltAfreshShows)
             if (HasFatalFailure())
                 return;
         }
+    }
+}
+
+TEST_F(ListUpdatesTest, ChangesThatComeAnyWayLeaveEveryFollowedModelAsBuiltAfreshWithItsIndexesOnTheirRows)
+{
+    auto &b = build();
+    QRandomGenerator random(3301);
+    KNVTCDUser *ann = b.user(QStringLiteral("Ann"));
+    KNVTCDUser *bea = b.user(QStringLiteral("Bea"));
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"), {.members = {ann, bea}});
+    KNVTCDTaskList *house = b.area(QStringLiteral("House"));
+    std::vector<KNVTCDTaskList *> lists{nullptr, garden, house};
+    KNVTCDTag *errand = b.tag(QStringLiteral("errand"));
+    std::vector<KNVTCDTask *> tasks;
+    for (int n = 0; n < 90; ++n) {
+        KNVTCDTask *task = b.task(QStringLiteral("task %1").arg(n % 13),
+                                  {.list = lists[size_t(n % 3)], .orderIndex = qint64(random.bounded(9))});
+        if (n % 4 == 0)
+            task->addTag(errand);
+        tasks.push_back(task);
+    }
+    save();
+    KNVTCDTask *shown = tasks[1];
+
+    // Item lists, each model also checked.
+    const auto followItems = [this](const QString &name, auto make) {
+        follow(name, make);
+        KNVTTaskStoreItemsViewController *list = m_lists.back().list.get();
+        QAbstractItemModel *model = nullptr;
+        if (auto *table = dynamic_cast<KNVTTaskStoreItemsTableViewController *>(list))
+            model = table->tableModel();
+        else if (auto *outline = dynamic_cast<KNVTTaskStoreItemsOutlineViewController *>(list))
+            model = outline->outlineModel();
+        m_identity.insert(name, {knvt::ObjectUriRole});
+        check(name, model, {}, {knvt::ObjectUriRole});
+    };
+    followItems(QStringLiteral("Inbox"), [] {
+        auto list = std::make_unique<KNVTFocusTaskListItemsTableViewController>(nullptr);
+        list->setFocusTaskList(KNVTFocusTypeInbox);
+        return list;
+    });
+    followItems(QStringLiteral("table of Garden"), [garden] {
+        auto list = std::make_unique<KNVTTaskListItemsTableViewController>(nullptr);
+        list->setTaskList(garden);
+        return list;
+    });
+    followItems(QStringLiteral("tag errand"), [errand] {
+        auto list = std::make_unique<KNVTTagsItemsOutlineViewController>(nullptr);
+        list->setTags({errand});
+        return list;
+    });
+
+    // The home list.
+    const auto homeLines = [] {
+        KNVTHomeViewController fresh(nullptr);
+        fresh.view();
+        return linesOf(*fresh.model());
+    };
+    KNVTHomeViewController home(nullptr);
+    home.view();
+    m_identity.insert(QStringLiteral("home"), {knvt::ObjectUriRole});
+    check(QStringLiteral("home"), home.model(), homeLines, {knvt::ObjectUriRole});
+
+    // The people window with Ann chosen: everybody and Ann's memberships.
+    const auto openPeople = [ann] {
+        auto window = std::make_unique<KNVTUsersWindowController>();
+        window->usersViewController()->setSelectedUser(ann);
+        return window;
+    };
+    const std::unique_ptr<KNVTUsersWindowController> people = openPeople();
+    m_identity.insert(QStringLiteral("people"), {knvt::ObjectUriRole});
+    check(QStringLiteral("people"), people->usersViewController()->model(),
+          [&] { return linesOf(*openPeople()->usersViewController()->model()); }, {knvt::ObjectUriRole});
+    m_identity.insert(QStringLiteral("Ann's memberships"), {knvt::ObjectUriRole});
+    check(QStringLiteral("Ann's memberships"), people->userViewController()->model(),
+          [&] { return linesOf(*openPeople()->userViewController()->model()); }, {knvt::ObjectUriRole});
+
+    // The detail of one task.
+    KNVTTaskViewController detail(shown);
+    detail.view();
+    const auto detailLines = [shown] {
+        KNVTTaskViewController fresh(shown);
+        fresh.view();
+        return linesOf(*fresh.model());
+    };
+    m_identity.insert(QStringLiteral("task detail"), {KNVTTaskViewModel::KindRole, knvt::ObjectUriRole});
+    check(QStringLiteral("task detail"), detail.model(), detailLines,
+          {KNVTTaskViewModel::KindRole, knvt::ObjectUriRole});
+    expectEveryModelAsBuiltAfresh(QStringLiteral("the start"));
+    ASSERT_FALSE(HasFatalFailure());
+
+    // Edits of the task, its list, a person and a few other tasks, made through `context`.
+    int round = 0;
+    const auto edit = [&](ostore::Context &context) {
+        const auto own = [&context](ostore::Object *object) { return context.existingObject(object->objectID()); };
+        auto *task = static_cast<KNVTCDTask *>(own(shown));
+        task->setTitle(QStringLiteral("shown %1").arg(++round));
+        task->setNotes(round % 2 ? QStringLiteral("notes") : QString());
+        static_cast<KNVTCDTaskList *>(own(garden))
+            ->setTitle(round % 2 ? QStringLiteral("Yard") : QStringLiteral("Garden"));
+        static_cast<KNVTCDUser *>(own(bea))->setFirstName(round % 2 ? QStringLiteral("Abby") : QStringLiteral("Bea"));
+        for (int i = 0; i < 3; ++i) {
+            auto *other = static_cast<KNVTCDTask *>(own(tasks[size_t(2 + random.bounded(int(tasks.size()) - 2))]));
+            if (random.bounded(2))
+                other->setTaskList(static_cast<KNVTCDTaskList *>(own(garden)));
+            else
+                other->markAsCompleted();
+        }
+    };
+
+    // A sync session's merge.
+    {
+        ostore::Context session(store().persistentStoreCoordinator());
+        edit(session);
+        ostore::ChangeSet saved;
+        QObject::connect(&session, &ostore::Context::didSave, &session,
+                         [&saved](const ostore::ChangeSet &changes) { saved = changes; });
+        ASSERT_TRUE(session.save());
+        store().managedObjectContext()->mergeChanges(saved, ostore::ChangeOrigin::Merge);
+    }
+    expectEveryModelAsBuiltAfresh(QStringLiteral("a sync merge"));
+    ASSERT_FALSE(HasFatalFailure());
+
+    // Another process's writes, read again.
+    {
+        ostore::Coordinator other(KNVTCDModel());
+        ASSERT_TRUE(other.open(store().persistentStoreCoordinator()->path()));
+        ostore::Context writer(&other);
+        edit(writer);
+        ASSERT_TRUE(writer.save());
+    }
+    store().changedExternally();
+    expectEveryModelAsBuiltAfresh(QStringLiteral("another process's save"));
+    ASSERT_FALSE(HasFatalFailure());
+
+    // A save the library refuses: its changes are rolled back, and every model shows what the library holds.
+    ASSERT_TRUE(knvt::test::refuseWrites(store()));
+    edit(*store().managedObjectContext());
+    EXPECT_FALSE(store().saveUserChanges());
+    ASSERT_TRUE(knvt::test::refuseWrites(store(), false));
+    expectEveryModelAsBuiltAfresh(QStringLiteral("a refused save"));
+    ASSERT_FALSE(HasFatalFailure());
+
+    // Saves of more tasks than are placed one by one: new orders and titles, ticks, moves.
+    for (int big = 0; big < 3; ++big) {
+        edit(*store().managedObjectContext());
+        for (KNVTCDTask *task : tasks) {
+            if (task == shown || random.bounded(10) < 2)
+                continue;
+            switch (random.bounded(4)) {
+            case 0: task->setTaskListOrderIndex(random.bounded(9)); break;
+            case 1: task->setTitle(QStringLiteral("task %1").arg(random.bounded(13))); break;
+            case 2: task->isCompleted() ? task->markAsUncompleted() : task->markAsCompleted(); break;
+            default: task->setTaskList(lists[size_t(random.bounded(int(lists.size())))]); break;
+            }
+        }
+        save();
+        expectEveryModelAsBuiltAfresh(QStringLiteral("a save of many tasks %1").arg(big));
+        ASSERT_FALSE(HasFatalFailure());
     }
 }
 
