@@ -104,7 +104,7 @@ TEST_F(TaskDetailFeature, NarrowingTheWindowMakesTheNotesTallerWithoutRebuilding
     ASSERT_GT(position, 0);
     essay->setTitle("Essay, revised");
     app.saveGivens();
-    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(resets.count(), 0) << "the title's row changes in place";
     EXPECT_EQ(app.detailScrollPosition(), position);
     EXPECT_EQ(app.detailRows().first(), QStringLiteral("title [ ] Essay, revised"));
 }
