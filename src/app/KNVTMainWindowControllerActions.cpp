@@ -68,7 +68,15 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
         if (reason != knvt::Popover::CloseReason::Detached && isVisible())
             activateWindow();
     });
-    popover->showRelativeTo(rect, anchor);
+    // A popover at a control near the window's edge (the New Task button) stays over the window, as one at a row of
+    // the centre list does, rather than reaching past the window towards the screen's edge.
+    QRect at = rect.isEmpty() ? anchor->rect() : rect;
+    const int half = popover->sizeHint().width() / 2 + 1;
+    if (isAncestorOf(anchor) && width() >= 2 * half) {
+        const int centre = anchor->mapTo(this, at.center()).x();
+        at.translate(qBound(half, centre, width() - half) - centre, 0);
+    }
+    popover->showRelativeTo(at, anchor);
     return popover;
 }
 

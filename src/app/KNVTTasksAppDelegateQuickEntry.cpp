@@ -6,8 +6,11 @@
 #include "hotkeys/WindowActivation.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -44,6 +47,26 @@ void KNVTTasksAppDelegate::tearDownQuickEntryHotKey()
         KNVTMainMenuSource::setShared(nullptr);
 }
 
+namespace {
+
+// Where the user is looking when the hot key is pressed: across the middle of the screen under the pointer, in its
+// upper third, as a quick entry is met elsewhere; never in a corner.
+void placeQuickEntryWindow(QWidget *window)
+{
+    QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    window->adjustSize();
+    const QRect available = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size().boundedTo(available.size());
+    window->move(available.x() + (available.width() - size.width()) / 2,
+                 available.y() + (available.height() - size.height()) / 3);
+}
+
+} // namespace
+
 void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime, const QString &activationToken)
 {
     knvt::NewTaskValues values;
@@ -63,6 +86,7 @@ void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime, const QString 
     // so that it takes the keyboard; the other gets it back when quick entry closes.
     if (applicationModalWindowIsOpen())
         window->setWindowModality(Qt::ApplicationModal);
+    placeQuickEntryWindow(window);
     controller->showWindow();
     knvt::bringWindowForward(window, userTime, activationToken);
     if (knvt::TaskNewForm *form = controller->form()) {

@@ -3,17 +3,23 @@
 
 #include "AppDriver.h"
 
+#include "app/KNVTMainWindowController.h"
 #include "app/KNVTTasksAppDelegate.h"
 
 #include "foundation/Defaults.h"
 #include "hotkeys/KNVTShortcutRecorderControl.h"
 #include "support/ScopedKeyboardLayout.h"
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/Popover.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScreen>
+
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +59,37 @@ TEST(QuickEntryFeature, TheStoredQuickEntryKeyOpensATaskWindowOnEveryPress)
     EXPECT_EQ(app.newTaskWindows(), 2);
     app.pressAnywhere(QStringLiteral("Ctrl+O"));
     EXPECT_EQ(app.newTaskWindows(), 2);
+}
+
+TEST(QuickEntryFeature, TheQuickEntryWindowOpensAcrossTheUpperMiddleOfTheScreenAndTheNewTaskPopoverOverTheWindow)
+{
+    knvt::test::ScopedKeyboardLayout us(QStringLiteral("us"));
+    AppDriver app;
+    app.givenDefault(kHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    app.launch();
+    // The window manager put the main window away from the screen's left edge.
+    KNVTMainWindowController &main = app.mainWindow();
+    main.move(150, 40);
+    app.clickToolbar(QStringLiteral("New Task"));
+    knvt::Popover *popover = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *open = qobject_cast<knvt::Popover *>(widget); open && open->isVisible())
+            popover = open;
+    ASSERT_NE(popover, nullptr);
+    const QRect window = main.geometry();
+    EXPECT_GE(popover->geometry().left(), window.left());
+    EXPECT_LE(popover->geometry().right(), window.right());
+    EXPECT_GE(popover->geometry().top(), window.top());
+    popover->performClose();
+
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    ASSERT_EQ(app.newTaskWindows(), 1);
+    const QWidget *entry = app.app().taskNewWindowControllers().back()->window();
+    const QRect screen = entry->screen()->availableGeometry();
+    const QRect frame = entry->frameGeometry();
+    EXPECT_LE(std::abs((frame.left() - screen.left()) - (screen.right() - frame.right())), 4) << "across the middle";
+    EXPECT_GT(frame.top(), screen.top()) << "not in a corner";
+    EXPECT_LT(frame.center().y(), screen.center().y()) << "in the upper part";
 }
 
 TEST(QuickEntryFeature, AQuickEntryKeyOnTheAKeySurvivesARestart)
