@@ -7,6 +7,7 @@
 #include "app/KNVTTaskStoreItemsNavigationController.h"
 #include "app/WindowFactory.h"
 
+#include "lists/ItemRow.h"
 #include "lists/KNVTItemsListFactory.h"
 #include "lists/KNVTTaskListItemsOutlineViewController.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
@@ -30,7 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QSignalBlocker>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -212,11 +213,25 @@ void KNVTMainWindowController::homeViewControllerDidSelectItems(KNVTHomeViewCont
 {
     // The commands on the home list's entry follow its selection.
     validateActions();
-    if (!m_searchField->text().isEmpty()) {
-        // Clearing the field is not a search of its own.
-        const QSignalBlocker blocker(m_searchField);
-        m_searchField->clear();
-    }
+    // Another list chosen during a search: the search ends with the list it chose, not the one shown before it.
+    clearSearchFieldQuietly();
+    m_selectionBeforeSearch.clear();
+    m_topRowBeforeSearch.clear();
+    showHomeSelection(items);
+}
+
+void KNVTMainWindowController::clearSearchFieldQuietly()
+{
+    if (m_searchField->text().isEmpty())
+        return;
+    // Not under a signal blocker: the field's clear button follows the same signal and would stay shown.
+    m_clearingSearchField = true;
+    m_searchField->clear();
+    m_clearingSearchField = false;
+}
+
+void KNVTMainWindowController::showHomeSelection(const std::vector<knvt::HomeEntry> &items)
+{
     if (items.empty())
         return;
     const knvt::HomeEntry &first = items.front();
@@ -280,6 +295,8 @@ void KNVTMainWindowController::installList(const std::shared_ptr<KNVTTaskStoreIt
     m_route = route;
     list->setMainWindowServices(this);
     m_itemsNavigationController->setRootViewController(list, false);
+    if (QWidget *view = list->focusView())
+        view->installEventFilter(this);
     updateListHeading();
     taskStoreItemsViewControllerSelectionDidChange(list.get());
 }
@@ -308,16 +325,79 @@ void KNVTMainWindowController::updateListHeading()
 
 void KNVTMainWindowController::searchTextDidChange(const QString &text)
 {
-    if (!text.isEmpty()) {
+    if (m_clearingSearchField)
+        return;
+    // Spaces alone search for nothing: the list stays as it was.
+    if (!text.trimmed().isEmpty()) {
+        if (m_route.kind != Route::Kind::Search)
+            rememberListBeforeSearch();
         Route route;
         route.kind = Route::Kind::Search;
         route.searchString = text;
         installList(KNVTItemsListFactory::shared().searchItems(this, text), route);
         return;
     }
-    // Back to the list of the home selection.
+    if (m_route.kind != Route::Kind::Search)
+        return;
+    // Back to the list of the home selection, as it was before the search.
     m_route = Route();
-    homeViewControllerDidSelectItems(m_homeViewController.get(), m_homeViewController->selectedItems());
+    validateActions();
+    showHomeSelection(m_homeViewController->selectedItems());
+    restoreListAfterSearch();
+}
+
+void KNVTMainWindowController::rememberListBeforeSearch()
+{
+    m_selectionBeforeSearch.clear();
+    m_topRowBeforeSearch.clear();
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    if (!list)
+        return;
+    for (const int row : list->selectedRows())
+        if (const knvt::ItemRow *item = list->rowAt(row))
+            m_selectionBeforeSearch << item->uri;
+    // The list is made again after the search: its scroll is kept as the object at its top, not as a row number.
+    auto *view = qobject_cast<QAbstractItemView *>(list->focusView());
+    if (!view)
+        return;
+    const QModelIndex top = view->indexAt(QPoint(0, 0));
+    for (int row = 0, count = list->numberOfRows(); top.isValid() && row < count; ++row) {
+        if (list->indexForRow(row) == top) {
+            if (const knvt::ItemRow *item = list->rowAt(row)) {
+                m_topRowBeforeSearch = item->uri;
+                m_topRowOffsetBeforeSearch = view->visualRect(top).top();
+            }
+            break;
+        }
+    }
+}
+
+void KNVTMainWindowController::restoreListAfterSearch()
+{
+    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+    const QList<QUrl> selection = std::exchange(m_selectionBeforeSearch, {});
+    const QUrl top = std::exchange(m_topRowBeforeSearch, {});
+    if (!list)
+        return;
+    QList<int> rows;
+    for (const QUrl &uri : selection)
+        if (const std::optional<int> row = list->cellIndexForObjectValue(uri))
+            rows << *row;
+    if (!rows.isEmpty())
+        list->selectRows(rows);
+    auto *view = qobject_cast<QAbstractItemView *>(list->focusView());
+    if (!view || top.isEmpty())
+        return;
+    const std::optional<int> row = list->cellIndexForObjectValue(top);
+    if (!row)
+        return;
+    const QModelIndex index = list->indexForRow(*row);
+    view->scrollTo(index, QAbstractItemView::PositionAtTop);
+    // The row stood partly above the top, as it does at the end of the list.
+    if (view->verticalScrollMode() == QAbstractItemView::ScrollPerPixel) {
+        QScrollBar *bar = view->verticalScrollBar();
+        bar->setValue(bar->value() + view->visualRect(index).top() - m_topRowOffsetBeforeSearch);
+    }
 }
 
 // ---- Right pane ----
@@ -517,10 +597,31 @@ bool KNVTMainWindowController::eventFilter(QObject *watched, QEvent *event)
 {
     // Escape in the search field ends the search: the field empties, which brings back the list shown before it,
     // and the keyboard goes to that list.
-    if (watched == m_searchField && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_searchField->text().isEmpty()) {
+    // Escape in the results ends it the same way.
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool plain = !(key->modifiers() & ~Qt::KeypadModifier);
+    const bool inResults = m_route.kind == Route::Kind::Search && watched && watched == currentListView();
+    if ((watched == m_searchField || inResults) && key->key() == Qt::Key_Escape && plain
+        && !m_searchField->text().isEmpty()) {
         m_searchField->clear();
         focus(currentListView(), Qt::OtherFocusReason);
+        return true;
+    }
+    // Down or Return in the search field goes to the first result.
+    if (watched == m_searchField && m_route.kind == Route::Kind::Search && plain
+        && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        if (KNVTTaskStoreItemsViewController *list = currentTasksViewController()) {
+            for (int row = 0, count = list->numberOfRows(); row < count; ++row) {
+                const knvt::ItemRow *item = list->rowAt(row);
+                if (item && !item->isHeader()) {
+                    list->selectRows({row});
+                    break;
+                }
+            }
+            focus(currentListView(), Qt::OtherFocusReason);
+        }
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -172,6 +172,13 @@ private:
     void popToRootList();
     void updateListHeading();
     void searchTextDidChange(const QString &text);
+    // Shows the list of the home list's selection (`items`).
+    void showHomeSelection(const std::vector<knvt::HomeEntry> &items);
+    // Empties the search field without starting or ending a search.
+    void clearSearchFieldQuietly();
+    // What the list showed before a search: its selected objects and the object of its top row.
+    void rememberListBeforeSearch();
+    void restoreListAfterSearch();
     void showPlaceholder(const QString &text);
     void openSheet(QPointer<QDialog> &slot, QDialog *sheet);
     bool togglePopover(QPointer<knvt::Popover> &slot);
@@ -196,6 +203,10 @@ private:
     std::unique_ptr<knvt::TaskDetail> m_taskViewController;
     QPointer<KNVTNoTaskViewController> m_noTaskViewController;
     Route m_route;
+    bool m_clearingSearchField = false;
+    QList<QUrl> m_selectionBeforeSearch;
+    QUrl m_topRowBeforeSearch;
+    int m_topRowOffsetBeforeSearch = 0;
 
     QSplitter *m_splitView = nullptr;
     QWidget *m_leftSplitContainerView = nullptr;

@@ -18,9 +18,13 @@
 
 #include "uikit/KNVTPreferenceKeys.h"
 
+#include "support/WaitUntil.h"
+
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
 #include <QToolButton>
@@ -467,6 +471,46 @@ TEST_F(MainWindowFeature, EscapeInTheSearchFieldEndsTheSearchAndReturnsToTheList
     EXPECT_EQ(app.centreRows(), garden);
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Garden"));
     EXPECT_EQ(app.focusedPane(), QStringLiteral("list")) << "the keyboard goes back to the list";
+}
+
+TEST_F(MainWindowFeature, EndingASearchBringsBackTheListAsItWasAndBlankSearchesShowTheListItself)
+{
+    for (int i = 0; i < 40; ++i)
+        app.givenTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')));
+    app.selectRows({QStringLiteral("Task 00")});
+    app.press(QStringLiteral("End"));
+    const QStringList selected = app.selectedRowTitles();
+    ASSERT_EQ(selected.size(), 1);
+    auto *list = qobject_cast<QAbstractItemView *>(app.mainWindow().currentListView());
+    ASSERT_NE(list, nullptr);
+    const int scrolled = list->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0) << "the list scrolled to its last task";
+    const QStringList rows = app.centreRows();
+
+    // Spaces alone search for nothing: the list stays.
+    app.typeInSearch(QStringLiteral("   "));
+    EXPECT_EQ(app.centreRows(), rows);
+    EXPECT_EQ(app.selectedRowTitles(), selected);
+    app.press(QStringLiteral("Escape"));
+
+    // After a search, its selection and scroll come back with the list, by object.
+    app.typeInSearch(QStringLiteral("Task 1"));
+    ASSERT_NE(app.centreRows(), rows);
+    app.press(QStringLiteral("Escape"));
+    EXPECT_EQ(app.centreRows(), rows);
+    EXPECT_EQ(app.selectedRowTitles(), selected);
+    list = qobject_cast<QAbstractItemView *>(app.mainWindow().currentListView());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+
+    // Switching lists empties the field, its clear button with it.
+    app.typeInSearch(QStringLiteral("x"));
+    app.selectHome(QStringLiteral("Today"));
+    QLineEdit *field = app.mainWindow().searchField();
+    EXPECT_TRUE(field->text().isEmpty());
+    const QList<QToolButton *> clear = field->findChildren<QToolButton *>();
+    ASSERT_FALSE(clear.isEmpty());
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return !clear.first()->isVisible(); })) << "clear button shown";
 }
 
 TEST_F(MainWindowFeature, AnArchivedTaskIsShownButCannotBeEditedOrCommented)
