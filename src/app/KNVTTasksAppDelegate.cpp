@@ -22,6 +22,7 @@
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
 #include "uikit/AlertAdditions.h"
+#include "uikit/ContextMenuKey.h"
 #include "uikit/KNVTDockIconBadgeValueType.h"
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/UrlOpener.h"
@@ -154,6 +155,8 @@ void KNVTTasksAppDelegate::setupForNormalUse()
     if (keyboardShortcutManagerHook())
         keyboardShortcutManagerHook()();
     setUpQuickEntryHotKey();
+    if (!m_contextMenuKey)
+        m_contextMenuKey = new knvt::ContextMenuKey(this);
     newMainWindow();
     updateDockBadge();
     store().setTaskStoreDelegate(this);

@@ -22,6 +22,10 @@
 class KNVTMainWindowController;
 class QMenu;
 
+namespace knvt {
+class ContextMenuKey;
+}
+
 // The application: it registers the defaults, checks that the library belongs to this build, sets up the main
 // window, the window registries and the menu bar, keeps the launcher badge, answers the store's failures, closes
 // everything when the account goes and makes sure nothing waiting to be saved is lost when the program ends.
@@ -134,4 +138,5 @@ private:
     bool m_failedToOpenStore = false;
     bool m_terminated = false;
     bool m_setUp = false;
+    QPointer<knvt::ContextMenuKey> m_contextMenuKey;
 };

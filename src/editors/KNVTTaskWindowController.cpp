@@ -22,6 +22,7 @@
 #include "foundation/NotificationCenter.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 using knvt::Command;
 
@@ -41,7 +42,7 @@ KNVTTaskWindowController::KNVTTaskWindowController(KNVTCDTask *task, QWidget *pa
     m_actions = new knvt::ActionSet(this,
                                     {Command::ToggleToday, Command::Assign, Command::Comment, Command::Edit,
                                      Command::Mark, Command::MarkAsCompleted, Command::MarkAsUncompleted,
-                                     Command::MarkAsCancelled, Command::Delete, Command::Done});
+                                     Command::MarkAsCancelled, Command::Delete, Command::Done, Command::Close});
     auto button = [this](Command command, const char *name) {
         QToolButton *made = m_actions->makeToolButton(command, QString::fromLatin1(name), m_toolbar);
         made->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -93,7 +94,7 @@ void KNVTTaskWindowController::updateToolbar()
 void KNVTTaskWindowController::validateCommand(Command command, knvt::CommandState &state)
 {
     KNVTCDTask *shown = task();
-    if (command == Command::Done) {
+    if (command == Command::Done || command == Command::Close) {
         state.enabled = true;
         return;
     }
@@ -135,7 +136,8 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
     case Command::Comment: comment(source); return;
     case Command::Edit: edit(source); return;
     case Command::Delete: deleteTask(source); return;
-    case Command::Done: dismiss(source); return;
+    case Command::Done:
+    case Command::Close: dismiss(source); return;
     case Command::MarkAsCompleted:
     case Command::MarkAsUncompleted:
     case Command::MarkAsCancelled: {
@@ -291,6 +293,16 @@ void KNVTTaskWindowController::closePopovers()
     }
     if (m_taskEditWindowController)
         m_taskEditWindowController->dismiss();
+}
+
+void KNVTTaskWindowController::keyPressEvent(QKeyEvent *event)
+{
+    // Escape that no control of the window took closes it, as it closes a dialog.
+    if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier)) {
+        dismiss();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void KNVTTaskWindowController::closeEvent(QCloseEvent *event)

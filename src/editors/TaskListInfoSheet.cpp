@@ -11,6 +11,7 @@
 
 #include "foundation/NotificationCenter.h"
 
+#include "uikit/ActionSet.h"
 #include "uikit/ShownAsTyped.h"
 
 #include <QFormLayout>
@@ -96,6 +97,9 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
     buttons->addWidget(m_closeButton);
     layout->addLayout(buttons);
 
+    m_actions = new ActionSet(this, {Command::Close});
+    m_actions->setTarget(this);
+
     if (taskList)
         fill(taskList);
     NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
@@ -109,7 +113,19 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
 
 TaskListInfoSheet::~TaskListInfoSheet()
 {
+    m_actions->setTarget(nullptr);
     NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+void TaskListInfoSheet::validateCommand(Command command, CommandState &state)
+{
+    state.enabled = command == Command::Close;
+}
+
+void TaskListInfoSheet::performCommand(Command command, QWidget *)
+{
+    if (command == Command::Close)
+        dismiss(m_closeButton);
 }
 
 KNVTCDTaskList *TaskListInfoSheet::taskList() const

@@ -4,6 +4,8 @@
 #include "editors/GoneElsewhere.h"
 #include "editors/Sheet.h"
 
+#include "uikit/CommandTarget.h"
+
 #include <QLabel>
 #include <QList>
 #include <QPushButton>
@@ -14,10 +16,12 @@ class QMimeData;
 
 namespace knvt {
 
+class ActionSet;
+
 // What the area and project information windows share: the list's heading, title, status and owner, and, for a
 // list shared with others, a table of the other members with their invitation status and role, from which they can
 // be dragged. Filled once when it opens; it closes when its list is deleted.
-class TaskListInfoSheet : public Sheet
+class TaskListInfoSheet : public Sheet, public CommandTarget
 {
     Q_OBJECT
 
@@ -41,6 +45,10 @@ public:
     // as text for other programs. nullptr when no row names a user.
     QMimeData *mimeDataForRows(const QList<int> &rows) const;
 
+    // Close (Ctrl+W) closes the window, as its Close button does.
+    void validateCommand(Command command, CommandState &state) override;
+    void performCommand(Command command, QWidget *source) override;
+
 protected:
     TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent);
 
@@ -57,6 +65,7 @@ private:
     QWidget *m_collaboratorsView = nullptr;
     CollaboratorsTableWidget *m_tableView = nullptr;
     QPushButton *m_closeButton = nullptr;
+    ActionSet *m_actions = nullptr;
 };
 
 } // namespace knvt

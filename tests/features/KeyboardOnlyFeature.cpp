@@ -3,10 +3,22 @@
 
 #include "AppDriver.h"
 
+#include "app/KNVTMainWindowController.h"
+
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
+
+#include "support/MenuLines.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -125,4 +137,77 @@ TEST_F(KeyboardOnlyFeature, EachMenuOfTheMenuBarOpensWithAltAndTheLetterItsTitle
     app.closeMenus();
     EXPECT_EQ(app.centreRows(), rows) << "opening menus changed nothing";
     EXPECT_EQ(app.selectedRowTitles(), QStringList{QStringLiteral("Pay rent")});
+}
+
+TEST_F(KeyboardOnlyFeature, SearchResultsFormsContextMenusAndInformationWindowsAnswerTheKeysAUserTries)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenArea(QStringLiteral("Home"));
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.givenTask(QStringLiteral("Water plants"));
+    app.launch();
+
+    // Down or Return in the search field goes to the first result; Escape there ends the search as in the field.
+    for (const QString &key : {QStringLiteral("Down"), QStringLiteral("Return")}) {
+        ASSERT_TRUE(paneTo(QStringLiteral("search")));
+        app.typeWhereTheFocusIs(QStringLiteral("rent"));
+        app.pressWhereTheFocusIs(key);
+        EXPECT_EQ(app.focusedPane(), QStringLiteral("list")) << key.toStdString();
+        EXPECT_EQ(app.selectedRowTitles(), QStringList{"Pay rent"}) << key.toStdString();
+        app.pressWhereTheFocusIs(QStringLiteral("Escape"));
+        EXPECT_TRUE(app.mainWindow().searchField()->text().isEmpty()) << key.toStdString();
+        EXPECT_TRUE(app.centreListAsRead().startsWith(QStringLiteral("Inbox"))) << key.toStdString();
+        EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
+    }
+
+    // Shift+F10 opens the menu a right click on the row opens.
+    app.openContextMenu(QStringLiteral("Water plants"));
+    const QStringList rowMenu = app.contextMenu();
+    ASSERT_FALSE(rowMenu.isEmpty());
+    app.closeMenus();
+    app.selectRows({QStringLiteral("Water plants")});
+    app.pressWhereTheFocusIs(QStringLiteral("Shift+F10"));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(knvt::test::menuLines(*menu), rowMenu);
+    QTest::keyClick(menu, Qt::Key_Escape);
+
+    // Return in the New Task form's Tags field presses Save, which is drawn as the default button.
+    app.press(QStringLiteral("Ctrl+N"));
+    app.typeWhereTheFocusIs(QStringLiteral("Buy stamps"));
+    ASSERT_TRUE(tabTo(QStringLiteral("text Tags")));
+    auto *save = app.frontEditor()->findChild<QPushButton *>(QStringLiteral("saveButton"));
+    ASSERT_NE(save, nullptr);
+    EXPECT_TRUE(save->isDefault());
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    EXPECT_TRUE(app.openEditors().isEmpty());
+    EXPECT_NE(taskTitled(QStringLiteral("Buy stamps")), nullptr);
+
+    // The task window and the information windows close with Escape and Ctrl+W, and Tab reaches their Close.
+    const struct
+    {
+        const char *window;
+        std::function<void()> open;
+        QString close;
+    } windows[] = {
+        {"task", [&] { app.doubleClickRow(QStringLiteral("Pay rent")); }, QStringLiteral("button Done")},
+        {"project", [&] { app.viewHomeEntry(QStringLiteral("Garden")); }, QStringLiteral("button Close")},
+        {"area", [&] { app.viewHomeEntry(QStringLiteral("Home")); }, QStringLiteral("button Close")},
+    };
+    for (const auto &window : windows) {
+        for (const QString &key : {QStringLiteral("Escape"), QStringLiteral("Ctrl+W"), QStringLiteral("Tab")}) {
+            window.open();
+            ASSERT_EQ(app.openEditors().size(), 1) << window.window;
+            if (key == QStringLiteral("Tab")) {
+                EXPECT_TRUE(tabTo(window.close)) << window.window;
+                app.pressWhereTheFocusIs(QStringLiteral("Space"));
+            } else {
+                app.pressWhereTheFocusIs(key);
+            }
+            EXPECT_TRUE(app.openEditors().isEmpty()) << window.window << " " << key.toStdString();
+            if (!app.openEditors().isEmpty())
+                return;
+            app.selectHome(QStringLiteral("Inbox"));
+        }
+    }
 }
