@@ -723,8 +723,9 @@ TEST_F(AccountsFeature, PreferencesOpenWhollyOnScreenOverTheMainWindowAndCloseWi
         ASSERT_TRUE(preferences && preferences->objectName() == QLatin1String("KNVTPreferenceWindowController"));
         // First opened over the middle of the main window (give or take the pane settling its layout once shown);
         // later where the user left it.
-        if (pane == closings[0].first)
+        if (pane == closings[0].first) {
             EXPECT_LE((preferences->frameGeometry().center() - main->frameGeometry().center()).manhattanLength(), 10);
+        }
         app.choosePreferencePane(QString::fromLatin1(pane));
         EXPECT_TRUE(screen.contains(preferences->frameGeometry())) << pane;
         EXPECT_TRUE(preferences->isActiveWindow()) << pane;
