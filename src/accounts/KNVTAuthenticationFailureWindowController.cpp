@@ -5,6 +5,8 @@
 #include "accounts/KNVTAccountsShell.h"
 #include "accounts/TaskStoreReference.h"
 
+#include "foundation/KeychainBackend.h"
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,8 +29,8 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     QFont bold = m_messageLabel->font();
     bold.setBold(true);
     m_messageLabel->setFont(bold);
-    m_explanationLabel =
-        new QLabel(tr("Type the password of your account again to carry on syncing, or cancel to stop syncing."));
+    m_explanationLabel = new QLabel;
+    m_explanationLabel->setObjectName(QStringLiteral("explanationLabel"));
     m_explanationLabel->setWordWrap(true);
     m_usernameLabel = new QLabel;
     m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
@@ -54,8 +56,9 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     setMinimumWidth(420);
 
     m_saveButton->setEnabled(false);
-    const QString username = knvt::taskStore(m_store).username();
-    m_messageLabel->setText(tr("The password supplied for the account %1 is incorrect.").arg(username));
+    KNVTTaskStore &taskStore = knvt::taskStore(m_store);
+    const QString username = taskStore.username();
+    showWhyThePasswordIsAskedFor(username, taskStore.accountPasswordLookupError());
     m_usernameLabel->setText(username);
 
     connect(m_passwordSecureTextField, &QLineEdit::textChanged, this,
@@ -66,6 +69,36 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
 }
 
 KNVTAuthenticationFailureWindowController::~KNVTAuthenticationFailureWindowController() = default;
+
+void KNVTAuthenticationFailureWindowController::showWhyThePasswordIsAskedFor(const QString &username,
+                                                                             const knvt::Error &lookupError)
+{
+    // "Incorrect" only when the service refused a password it was given; without one the keyring is the cause.
+    QString message;
+    QString explanation;
+    const knvt::OSStatus status = lookupError ? knvt::OSStatus(lookupError.code()) : knvt::errSecSuccess;
+    switch (status) {
+    case knvt::errSecSuccess:
+        message = tr("The password supplied for the account %1 is incorrect.").arg(username);
+        explanation = tr("Type the password of your account again to carry on syncing, or cancel to stop syncing.");
+        break;
+    case knvt::errSecItemNotFound:
+        message = tr("No password is stored for the account %1.").arg(username);
+        explanation = tr("Type the password of your account to carry on syncing, or cancel to stop syncing.");
+        break;
+    case knvt::errSecInteractionNotAllowed:
+        message = tr("The keyring is locked, so the password of the account %1 could not be read.").arg(username);
+        explanation = tr("Unlock the keyring, or type your password; it will be kept until you quit.");
+        break;
+    default:
+        message = tr("No password is stored for the account %1: %2.")
+                      .arg(username, knvt::KeychainBackend::statusDescription(status));
+        explanation = tr("Type your password; it will be kept until you quit.");
+        break;
+    }
+    m_messageLabel->setText(message);
+    m_explanationLabel->setText(explanation);
+}
 
 void KNVTAuthenticationFailureWindowController::showAuthenticationFailureWindow()
 {
@@ -92,6 +125,8 @@ void KNVTAuthenticationFailureWindowController::save()
     if (keychainError) {
         m_keyringNoticeShown = true;
         m_messageLabel->setText(knvt::passwordNotStoredMessage(keychainError));
+        // Before the field goes, so that the keyboard is not left to fall on a button and the sentence is read.
+        knvt::focusMessage(m_messageLabel);
         m_explanationLabel->hide();
         m_passwordSecureTextField->setEnabled(false);
         m_fieldsLayout->setRowVisible(m_passwordSecureTextField, false);

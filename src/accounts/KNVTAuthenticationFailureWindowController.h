@@ -4,6 +4,8 @@
 
 #include "uikit/WeakDelegate.h"
 
+#include "foundation/Error.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -16,7 +18,8 @@ class QPushButton;
 // The application-modal window shown when the sync service refused the stored password. Save keeps the typed
 // password without checking it and asks for a sync, whose outcome tells whether it was right (a wrong one brings the
 // window back). Cancel switches automatic sync off; the failure stays recorded, so the Account pane keeps offering
-// to type the password again. Closing the window counts as Cancel.
+// to type the password again. Closing the window counts as Cancel. The window says why it asks: the password it was
+// given was refused, or there was none to give because the keyring holds none, is locked, absent or refused it.
 //
 // When the keyring refuses the password, Save keeps it in memory for this run, so the sync it starts carries it and
 // the window does not come back for want of it; the window stays open saying why, and its Save, now OK, or closing
@@ -48,6 +51,9 @@ public slots:
     void reject() override;
 
 private:
+    // The message and its explanation for why the password is asked for: `lookupError` is the store's reason for
+    // having none at hand, null when the service refused the one it was given.
+    void showWhyThePasswordIsAskedFor(const QString &username, const knvt::Error &lookupError);
     void controlTextDidChange();
 
     KNVTTaskStore *m_store;

@@ -261,6 +261,10 @@ public:
     knvt::Error setAccountPassword(const QString &username, const QString &password);
     // Why the account's password is held only in memory; null while none is.
     const knvt::Error &accountPasswordKeychainError() const { return m_accountPasswordKeychainError; }
+    // Why no password is at hand for the account's requests: the keychain's error reading it, errSecItemNotFound when
+    // the keychain holds none. Null while a password is at hand (in memory or in the keychain), so that a refusal of
+    // the service then means the password itself is wrong.
+    knvt::Error accountPasswordLookupError();
     // "Authorization" (when there are credentials), "X-Application-Identifier" and "X-Application-Version".
     knvt::HeaderFields HTTPHeaderFields();
     // The same plus the stored entity tag of the resource as both "ETag" and "If-None-Match", when one is stored.
@@ -346,6 +350,9 @@ public:
     void removeTaskListCollaboratorForUser(KNVTCDUser *user, KNVTCDTaskList *taskList);
 
 private:
+    // The account's password: the one held in memory for its user name, else the keychain's; nothing without a user
+    // name or when the keychain has none to give, and then `error` says why (null without a user name).
+    std::optional<QString> accountPassword(knvt::Error *error);
     // `current` is false for a reply to a request made for a library that has since been replaced.
     using ServiceReplyHandler = std::function<void(bool current, const QByteArray &data,
                                                    const knvt::Error &requestError, const knvt::Error &error)>;

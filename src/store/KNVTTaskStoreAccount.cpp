@@ -121,16 +121,34 @@ bool KNVTTaskStore::isConfigured()
 
 QString KNVTTaskStore::accountAuthorizationHeaderField()
 {
+    const std::optional<QString> password = accountPassword(nullptr);
+    if (!password)
+        return QString();
+    return KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(username(), *password);
+}
+
+std::optional<QString> KNVTTaskStore::accountPassword(knvt::Error *error)
+{
     const QString name = username();
     if (name.isEmpty())
-        return QString();
+        return std::nullopt;
     if (!m_memoryPasswordUsername.isEmpty() && m_memoryPasswordUsername == name)
-        return KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(name, m_memoryPassword);
+        return m_memoryPassword;
+    knvt::Error lookupError;
+    const auto item = KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, name, {}, &lookupError);
+    if (!item || lookupError) {
+        knvt::Error::report(error, lookupError);
+        return std::nullopt;
+    }
+    return item->password();
+}
+
+knvt::Error KNVTTaskStore::accountPasswordLookupError()
+{
     knvt::Error error;
-    const auto item = KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, name, {}, &error);
-    if (!item || error)
-        return QString();
-    return KNVTRequest::basicAuthenticationAuthorizationHeaderFieldForUsername(name, item->password());
+    if (!accountPassword(&error) && !error && !username().isEmpty())
+        error = knvt::Error(QString::fromLatin1(knvt::NSOSStatusErrorDomain), knvt::errSecItemNotFound);
+    return error;
 }
 
 knvt::Error KNVTTaskStore::setAccountPassword(const QString &username, const QString &password)
@@ -140,9 +158,14 @@ knvt::Error KNVTTaskStore::setAccountPassword(const QString &username, const QSt
         // An empty account would match every item of the service.
         error = knvt::Error(QString::fromLatin1(knvt::NSOSStatusErrorDomain), knvt::errSecParam);
     } else {
-        // The old item goes first: the keychain refuses to add a second one for the same account.
-        if (const auto item = KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, username, {}))
+        // The old item goes first: the keychain refuses to add a second one for the same account. A keychain that
+        // cannot even be read (locked, say) says so here; the add would only find the old item in the way.
+        knvt::Error lookupError;
+        if (const auto item =
+                KNVTGenericKeychainItem::genericKeychainItemForService(kKeychainService, username, {}, &lookupError))
             item->removeFromKeychain(&error);
+        else if (lookupError.code() != knvt::errSecItemNotFound)
+            error = lookupError;
         if (!error)
             KNVTGenericKeychainItem::genericKeychainItemWithService(kKeychainService, username, {}, password, &error);
     }

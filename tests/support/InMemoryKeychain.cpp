@@ -18,14 +18,16 @@ OSStatus InMemoryKeychain::add(const QVariantMap &dictionary)
         return status;
 
     QMutexLocker locker(&m_mutex);
-    if (m_locked)
-        return errSecInteractionNotAllowed;
+    // As the Secret Service one: the attributes of a locked keyring are still searched, so an item in the way is
+    // found before the lock is.
     Query identity = query;
     identity.attributes = identifyingAttributes(query);
     identity.label.reset();
     if (std::any_of(m_entries.cbegin(), m_entries.cend(),
                     [&](const Entry &entry) { return entryMatches(identity, entry); }))
         return errSecDuplicateItem;
+    if (m_locked)
+        return errSecInteractionNotAllowed;
     m_entries.append({query.schema, storedAttributes(query), query.label.value_or(defaultLabel(query)), query.data});
     return errSecSuccess;
 }

@@ -130,3 +130,13 @@ TEST_F(NoSecretServiceTest, SignInAndTheFailureWindowSaySoAndTheRunKeepsThePassw
               QStringLiteral("Basic ") + QString::fromLatin1(QByteArray("ann:newpass2").toBase64()));
     EXPECT_FALSE(QFile::exists(m_bus.markerPath())) << "nothing asked the bus to start a keyring";
 }
+
+TEST_F(NoSecretServiceTest, AtTheStartTheFailureWindowSaysNoPasswordIsStoredAndOneTypedIsKeptUntilQuit)
+{
+    configureAccount();
+    KNVTAuthenticationFailureWindowController failure(&store());
+    EXPECT_EQ(failure.findChild<QLabel *>(QStringLiteral("messageLabel"))->text(),
+              QStringLiteral("No password is stored for the account ann: no Secret Service (keyring) is available."));
+    EXPECT_EQ(failure.findChild<QLabel *>(QStringLiteral("explanationLabel"))->text(),
+              QStringLiteral("Type your password; it will be kept until you quit."));
+}

@@ -8,7 +8,10 @@
 
 #include "sync/KNVTTaskStoreSyncCoordinator.h"
 
+#include "foundation/KNVTKeychainItem.h"
+
 #include "support/RecordingUrlOpener.h"
+#include "support/RefusingKeychain.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -226,4 +229,69 @@ TEST_F(ReauthenticationTest, WhenTheKeyringRefusesTheFailureWindowSaysSoAndTheSy
     EXPECT_EQ(shell.messages, QStringList{"save"});
     EXPECT_TRUE(store().isAutoSyncEnabled());
     store().setAutoSyncEnabled(false);
+}
+
+TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyItCouldNotKeepIt)
+{
+    struct Case
+    {
+        const char *keyring;
+        std::function<void()> given;
+        QString message;
+        QString explanation;
+        QString notKept; // after Save; empty when the password was kept and the window ended
+    };
+    const QString keptUntilQuit = QStringLiteral("Type your password; it will be kept until you quit.");
+    const std::shared_ptr<knvt::KeychainBackend> inMemory = knvt::KeychainBackend::shared();
+    const Case cases[] = {
+        {"holds the password the service refused",
+         [] {},
+         QStringLiteral("The password supplied for the account ann is incorrect."),
+         QStringLiteral("Type the password of your account again to carry on syncing, or cancel to stop syncing."),
+         {}},
+        {"holds none",
+         [] {
+             KNVTGenericKeychainItem::genericKeychainItemForService(QStringLiteral("Hollowpine"), QStringLiteral("ann"),
+                                                                    {})
+                 ->removeFromKeychain();
+         },
+         QStringLiteral("No password is stored for the account ann."),
+         QStringLiteral("Type the password of your account to carry on syncing, or cancel to stop syncing."),
+         {}},
+        {"is locked", [] { KNVTKeychainItem::lockKeychain(); },
+         QStringLiteral("The keyring is locked, so the password of the account ann could not be read."),
+         QStringLiteral("Unlock the keyring, or type your password; it will be kept until you quit."),
+         QStringLiteral("The password could not be stored in the keyring: the keyring is locked.")},
+        {"refuses", [] { knvt::KeychainBackend::setShared(std::make_shared<knvt::test::RefusingKeychain>()); },
+         QStringLiteral("No password is stored for the account ann: the keyring refused access."), keptUntilQuit,
+         QStringLiteral("The password could not be stored in the keyring: the keyring refused access.")},
+    };
+    for (const Case &given : cases) {
+        SCOPED_TRACE(given.keyring);
+        ASSERT_FALSE(store().setAccountPassword(QStringLiteral("ann"), QStringLiteral("secret1")));
+        given.given();
+        RecordingShell shell;
+        auto *window = new KNVTAuthenticationFailureWindowController(&store());
+        window->setAuthenticationFailureWindowControllerDelegate(&shell);
+        window->show();
+        auto *message = child<QLabel>(window, "messageLabel");
+        EXPECT_EQ(message->text(), given.message);
+        EXPECT_EQ(child<QLabel>(window, "explanationLabel")->text(), given.explanation);
+
+        child<QLineEdit>(window, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
+        child<QPushButton>(window, "saveButton")->click();
+        if (given.notKept.isEmpty()) {
+            EXPECT_EQ(shell.messages, QStringList{"save"});
+            EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
+        } else {
+            EXPECT_EQ(message->text(), given.notKept);
+            EXPECT_EQ(window->focusWidget(), message) << "the keyboard waits on the sentence";
+            EXPECT_EQ(store().HTTPHeaderFields().value(QStringLiteral("Authorization")),
+                      QStringLiteral("Basic ") + QString::fromLatin1(QByteArray("ann:newpass2").toBase64()));
+            delete window;
+        }
+        KNVTKeychainItem::unlockKeychain();
+        knvt::KeychainBackend::setShared(inMemory);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
