@@ -3,6 +3,7 @@
 #include "uikit/KNVTImageView.h"
 #include "uikit/KNVTProgressIndicator.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -116,6 +117,20 @@ void stopProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString
     indicator->hide();
     label->setText(text.isNull() ? QStringLiteral("") : text);
     label->setVisible(!text.isEmpty());
+}
+
+void announceMessage(QLabel *message)
+{
+    if (message->text().isEmpty() || message->isHidden())
+        return;
+    QAccessibleEvent alert(message, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
+void focusMessage(QLabel *message)
+{
+    message->setFocus(Qt::OtherFocusReason);
+    announceMessage(message);
 }
 
 } // namespace knvt

@@ -57,6 +57,12 @@ void startProgress(KNVTProgressIndicator *indicator, QLabel *label, const QStrin
 // Stops spinning; shows `text`, or empties and hides the line when `text` is empty.
 void stopProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text);
 
+// Has assistive technology read `message` now, as an alert, wherever the keyboard focus is.
+void announceMessage(QLabel *message);
+// Takes the keyboard focus to `message` and announces it: where an outcome that leaves nothing to type takes the user,
+// so that a screen reader reads it instead of whatever control the focus would fall to.
+void focusMessage(QLabel *message);
+
 template <class Receiver, class Slot>
 QShortcut *cancelOnEscape(QWidget *form, Receiver *receiver, Slot cancel)
 {

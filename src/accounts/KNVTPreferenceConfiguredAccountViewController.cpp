@@ -1,6 +1,7 @@
 #include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
 
 #include "accounts/AccountService.h"
+#include "accounts/FormWidgets.h"
 #include "accounts/KNVTAccountDetailsWindowController.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserPresentation.h"
@@ -186,6 +187,16 @@ void KNVTPreferenceConfiguredAccountViewController::update()
         problems << knvt::passwordNotStoredMessage(keychainError);
     m_messageLabel->setText(problems.join(u'\n'));
     m_messageLabel->setVisible(!problems.isEmpty());
+}
+
+void KNVTPreferenceConfiguredAccountViewController::takeFocusAfterSignIn()
+{
+    view();
+    update();
+    if (!m_messageLabel->isHidden())
+        knvt::focusMessage(m_messageLabel);
+    else
+        m_fullNameLabel->setFocus(Qt::OtherFocusReason);
 }
 
 void KNVTPreferenceConfiguredAccountViewController::syncingEnabled()

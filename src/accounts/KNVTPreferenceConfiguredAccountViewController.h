@@ -29,6 +29,9 @@ public:
 
 public slots:
     void update();
+    // Just signed in: the keyboard goes to the pane's message, read out, when it has one (the keyring could not keep
+    // the password, say), else to the name of the account now signed in.
+    void takeFocusAfterSignIn();
     void syncingEnabled();
     void changeAutoSyncTimeInterval();
     void syncNow();

@@ -1,5 +1,6 @@
 #include "accounts/KNVTPreferenceSignInViewController.h"
 
+#include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
 #include "accounts/KNVTPreferenceWindowController.h"
 #include "accounts/KNVTSignInViewController.h"
 
@@ -33,6 +34,11 @@ void KNVTPreferenceSignInViewController::loadView()
 
 void KNVTPreferenceSignInViewController::signInViewControllerDidSuccessfullySignIn(KNVTSignInViewController *)
 {
-    if (KNVTPreferenceWindowController *window = preferenceWindowController())
-        window->updateAccountViewController();
+    KNVTPreferenceWindowController *window = preferenceWindowController();
+    if (!window)
+        return;
+    window->updateAccountViewController();
+    // The form that had the keyboard is gone; the pane that took its place says how the sign-in went.
+    if (auto *signedIn = qobject_cast<KNVTPreferenceConfiguredAccountViewController *>(window->viewControllers()[1]))
+        signedIn->takeFocusAfterSignIn();
 }

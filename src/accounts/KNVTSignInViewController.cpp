@@ -133,9 +133,13 @@ void KNVTSignInViewController::signIn()
     // The credentials go to the service named by the user or not at all.
     if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
         knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
+        knvt::announceMessage(m_progressLabel);
         return;
     }
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Verifying username and password..."));
+    // The fields are disabled next; the focus waits on the message instead of falling to some other control of the
+    // window.
+    m_progressLabel->setFocus(Qt::OtherFocusReason);
     setInputsEnabled(false);
     m_signInButton->setEnabled(false);
     m_check->start(m_usernameTextField->text(), m_passwordSecureTextField->text());
@@ -149,6 +153,7 @@ void KNVTSignInViewController::checkDidFinish(const KNVTAccountCheck::Result &re
                            tr("Unable to verify username and password as the connection failed."));
         setInputsEnabled(true);
         m_signInButton->setEnabled(true);
+        returnToPassword();
         return;
     case KNVTAccountCheck::Outcome::Maintenance:
         reject(tr("We are unable to verify your username and password at the moment, as the service is currently "
@@ -165,6 +170,7 @@ void KNVTSignInViewController::checkDidFinish(const KNVTAccountCheck::Result &re
     if (const knvt::Error keychainError =
             knvt::configureAccount(knvt::taskStore(m_store), result.account, result.password)) {
         knvt::stopProgress(m_progressIndicator, m_progressLabel, knvt::passwordNotStoredMessage(keychainError));
+        knvt::focusMessage(m_progressLabel);
     }
     if (KNVTSignInViewControllerDelegate *delegate = m_delegate.get())
         delegate->signInViewControllerDidSuccessfullySignIn(this);
@@ -177,6 +183,14 @@ void KNVTSignInViewController::reject(const QString &message)
     knvt::stopProgress(m_progressIndicator, m_progressLabel, message);
     setInputsEnabled(true);
     m_signInButton->setEnabled(false);
+    returnToPassword();
+}
+
+void KNVTSignInViewController::returnToPassword()
+{
+    m_passwordSecureTextField->setFocus(Qt::OtherFocusReason);
+    m_passwordSecureTextField->selectAll();
+    knvt::announceMessage(m_progressLabel);
 }
 
 void KNVTSignInViewController::cancel()
@@ -187,6 +201,7 @@ void KNVTSignInViewController::cancel()
         knvt::stopProgress(m_progressIndicator, m_progressLabel, QString());
         setInputsEnabled(true);
         m_signInButton->setEnabled(true);
+        returnToPassword();
         return;
     }
     if (m_style == Style::Window) {

@@ -56,6 +56,8 @@ protected:
     void loadView() override;
 
 private:
+    // After a failed check: the keyboard back in the password field, the message read out.
+    void returnToPassword();
     void controlTextDidChange();
     void setInputsEnabled(bool enabled);
     void checkDidFinish(const KNVTAccountCheck::Result &result);

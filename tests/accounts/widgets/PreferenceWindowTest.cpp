@@ -12,6 +12,8 @@
 #include "accounts/KNVTSignInViewController.h"
 #include "model/KNVTCDAccount.h"
 
+#include "foundation/KNVTKeychainItem.h"
+
 #include "uikit/KNVTAvatarView.h"
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/KNVTSwitch.h"
@@ -200,7 +202,7 @@ TEST_F(PreferenceWindowTest, AnAcceptedAnswerThatCannotConfigureTheAccountIsAFai
         auto *username = child<QLineEdit>(pane->view(), "usernameTextField");
         auto *password = child<QLineEdit>(pane->view(), "passwordSecureTextField");
         username->setText(QStringLiteral("Ann"));
-        password->setText(password->text() + QStringLiteral("1"));
+        password->setText(QStringLiteral("secret1"));
         child<QPushButton>(pane->view(), "signInButton")->click();
         ASSERT_TRUE(waitUntil([&] { return !pane->signInViewController()->isRunning(); }));
 
@@ -251,6 +253,46 @@ TEST_F(PreferenceWindowTest, SigningInWhileTheKeyringRefusesSaysSoAndKeepsThePas
     store().setAccountPassword(QStringLiteral("ann"), QStringLiteral("pass word 1"));
     pane.update();
     EXPECT_TRUE(child<QLabel>(pane.view(), "messageLabel")->isHidden());
+}
+
+TEST_F(PreferenceWindowTest, AfterSignInTheKeyboardIsOnTheMessageOrBackInThePasswordField)
+{
+    struct Case
+    {
+        const char *outcome;
+        int status;
+        bool keyringLocked;
+        const char *focused; // the control with the keyboard afterwards
+    };
+    const Case cases[] = {
+        {"refused", 401, false, "passwordSecureTextField"},
+        {"down for maintenance", 503, false, "passwordSecureTextField"},
+        {"accepted, the keyring locked", 200, true, "messageLabel"},
+        {"accepted", 200, false, "fullNameLabel"},
+    };
+    for (const Case &given : cases) {
+        SCOPED_TRACE(given.outcome);
+        if (store().isConfigured())
+            store().unconfigureAccount();
+        auto window = makeWindow();
+        window->accountToolbarItem()->trigger();
+        fake.on("GET", "/account.json").clear().json(given.status, given.status == 200 ? accountReply() : "{}");
+        if (given.keyringLocked)
+            KNVTKeychainItem::lockKeychain();
+        auto *pane = accountPane<KNVTPreferenceSignInViewController>(*window);
+        ASSERT_NE(pane, nullptr);
+        child<QLineEdit>(pane->view(), "usernameTextField")->setText(QStringLiteral("ann"));
+        auto *password = child<QLineEdit>(pane->view(), "passwordSecureTextField");
+        password->setText(QStringLiteral("secret1"));
+        password->setFocus();
+        child<QPushButton>(pane->view(), "signInButton")->click();
+        ASSERT_TRUE(waitUntil([&] { return !pane->signInViewController()->isRunning(); }));
+        QWidget *focused = window->focusWidget();
+        ASSERT_NE(focused, nullptr);
+        EXPECT_EQ(focused->objectName(), QString::fromLatin1(given.focused));
+        EXPECT_TRUE(focused->isVisible());
+        KNVTKeychainItem::unlockKeychain();
+    }
 }
 
 TEST_F(PreferenceWindowTest, TheSignedInPaneShowsTheAccountAndItsSyncSettings)
