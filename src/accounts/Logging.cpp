@@ -1,3 +1,3 @@
 #include "accounts/Logging.h"
 
-Q_LOGGING_CATEGORY(lcAccounts, "knvt.accounts")
+Q_LOGGING_CATEGORY(lcAccounts, "knvt.accounts", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "app/Logging.h"
 
-Q_LOGGING_CATEGORY(lcApp, "knvt.app")
+Q_LOGGING_CATEGORY(lcApp, "knvt.app", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "editors/Logging.h"
 
-Q_LOGGING_CATEGORY(lcEditors, "knvt.editors")
+Q_LOGGING_CATEGORY(lcEditors, "knvt.editors", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "foundation/Logging.h"
 
-Q_LOGGING_CATEGORY(lcFoundation, "knvt.foundation")
+Q_LOGGING_CATEGORY(lcFoundation, "knvt.foundation", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "hotkeys/Logging.h"
 
-Q_LOGGING_CATEGORY(lcHotkeys, "knvt.hotkeys")
+Q_LOGGING_CATEGORY(lcHotkeys, "knvt.hotkeys", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "lists/Logging.h"
 
-Q_LOGGING_CATEGORY(lcLists, "knvt.lists")
+Q_LOGGING_CATEGORY(lcLists, "knvt.lists", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "model/Logging.h"
 
-Q_LOGGING_CATEGORY(lcModel, "knvt.model")
+Q_LOGGING_CATEGORY(lcModel, "knvt.model", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "objectstore/Logging.h"
 
-Q_LOGGING_CATEGORY(lcObjectStore, "knvt.objectstore")
+Q_LOGGING_CATEGORY(lcObjectStore, "knvt.objectstore", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "service/Logging.h"
 
-Q_LOGGING_CATEGORY(lcService, "knvt.service")
+Q_LOGGING_CATEGORY(lcService, "knvt.service", QtWarningMsg)

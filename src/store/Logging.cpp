@@ -1,3 +1,3 @@
 #include "store/Logging.h"
 
-Q_LOGGING_CATEGORY(lcStore, "knvt.store")
+Q_LOGGING_CATEGORY(lcStore, "knvt.store", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "sync/Logging.h"
 
-Q_LOGGING_CATEGORY(lcSync, "knvt.sync")
+Q_LOGGING_CATEGORY(lcSync, "knvt.sync", QtWarningMsg)

@@ -1,3 +1,3 @@
 #include "uikit/Logging.h"
 
-Q_LOGGING_CATEGORY(lcUikit, "knvt.uikit")
+Q_LOGGING_CATEGORY(lcUikit, "knvt.uikit", QtWarningMsg)

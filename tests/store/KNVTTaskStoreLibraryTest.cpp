@@ -28,6 +28,14 @@ bool exec(const QString &file, const QStringList &statements)
     return ok;
 }
 
+QStringList *printed = nullptr;
+
+void recordPrinted(QtMsgType, const QMessageLogContext &context, const QString &message)
+{
+    if (printed)
+        printed->append(QStringLiteral("%1: %2").arg(QString::fromLatin1(context.category), message));
+}
+
 } // namespace
 
 using TaskStoreLibraryTest = TaskStoreTest;
@@ -94,6 +102,19 @@ TEST_F(TaskStoreLibraryTest, ReopeningAStoreSeedsNothingAndPostsNothing)
     EXPECT_EQ(count<KNVTCDTaskStoreInformation>(reopened), 1);
     EXPECT_EQ(count<KNVTCDUser>(reopened), 1);
     EXPECT_TRUE(reopened.isSetup());
+}
+
+TEST_F(TaskStoreLibraryTest, ANormalFirstStartAndReopeningPrintNothing)
+{
+    QStringList lines;
+    printed = &lines;
+    const QtMessageHandler previous = qInstallMessageHandler(recordPrinted);
+    context();
+    destroyStores();
+    ASSERT_NE(makeStore().managedObjectContext(), nullptr);
+    qInstallMessageHandler(previous);
+    printed = nullptr;
+    EXPECT_TRUE(lines.isEmpty()) << qPrintable(lines.join('\n'));
 }
 
 TEST_F(TaskStoreLibraryTest, ARecordOfAnotherEnvironmentGetsANewestRecordBesideIt)
