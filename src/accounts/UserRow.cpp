@@ -10,6 +10,8 @@
 
 #include "objectstore/Coordinator.h"
 
+#include "foundation/StringAdditions.h"
+
 #include <QCollator>
 #include <QCoreApplication>
 #include <QHash>
@@ -117,8 +119,7 @@ std::vector<UserRow> userRows(const std::vector<KNVTCDUser *> &users)
 
 std::vector<UserRow> sortedUserRows(const std::vector<KNVTCDUser *> &users)
 {
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator &collator = knvt::titleCollator();
     // Each person is read once, in the order the users come: reading them in sorted order jumps about the store's
     // memory and costs more than the sort.
     std::vector<QCollatorSortKey> keys;

@@ -50,4 +50,20 @@ bool isEmailFormat(const QString &string)
     return expression.match(string).hasMatch();
 }
 
+QCollator titleCollator(const QLocale &locale)
+{
+    // English collates by the root order, which is also what a locale without a collation of its own should get.
+    const bool neutral = locale.language() == QLocale::C;
+    QCollator collator{neutral ? QLocale(QLocale::English) : locale};
+    // Case-insensitive also makes accents a secondary difference: "Éclair" sorts among the e's, not after "z".
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+const QCollator &titleCollator()
+{
+    static const QCollator collator = titleCollator(QLocale());
+    return collator;
+}
+
 } // namespace knvt

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCollator>
+#include <QLocale>
 #include <QSet>
 #include <QString>
 
@@ -24,5 +26,13 @@ bool isIPAddress(const QString &string);
 // True when `string` contains an e-mail address anywhere in it ("Anna <anna@example.com>" passes); letters match
 // regardless of case.
 bool isEmailFormat(const QString &string);
+
+// The collation of every name and title shown in order: case- and accent-insensitive in `locale`. The C and POSIX
+// locales (a terminal or a service started without LANG) have no collation of their own and would compare code units,
+// capitals first and accented letters last; they take the neutral root collation instead.
+QCollator titleCollator(const QLocale &locale);
+
+// titleCollator() for the user's locale, built once: building one per comparison would dominate a sort.
+const QCollator &titleCollator();
 
 } // namespace knvt

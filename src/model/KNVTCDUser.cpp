@@ -15,6 +15,8 @@
 
 #include "objectstore/Where.h"
 
+#include "foundation/StringAdditions.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -72,14 +74,8 @@ void updateString(const knvt::JSONView &attributes, const char *wireKey, Setter 
 KNVTCDTaskStoreObject::Comparator KNVTCDUser::userComparator()
 {
     return [](const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b) {
-        // One collator for every comparison: building one per comparison would dominate the sort.
-        static QCollator collator = [] {
-            QCollator c{QLocale()};
-            c.setCaseSensitivity(Qt::CaseInsensitive);
-            return c;
-        }();
-        return collator.compare(static_cast<const KNVTCDUser *>(a)->extendedDisplayName(),
-                                static_cast<const KNVTCDUser *>(b)->extendedDisplayName())
+        return knvt::titleCollator().compare(static_cast<const KNVTCDUser *>(a)->extendedDisplayName(),
+                                             static_cast<const KNVTCDUser *>(b)->extendedDisplayName())
             < 0;
     };
 }

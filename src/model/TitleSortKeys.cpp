@@ -2,20 +2,13 @@
 
 #include "model/KNVTCDTaskStoreObject.h"
 
+#include "foundation/StringAdditions.h"
+
 namespace knvt {
 
 namespace {
 
-// One collator for every title comparison: building one per comparison would dominate a sort.
-const QCollator &titleCollator()
-{
-    static const QCollator collator = [] {
-        QCollator c{QLocale()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator;
-}
+using knvt::titleCollator;
 
 TitleSortKeys *current = nullptr;
 

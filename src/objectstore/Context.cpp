@@ -8,6 +8,7 @@
 #include "objectstore/RowWrite.h"
 
 #include "foundation/Assert.h"
+#include "foundation/StringAdditions.h"
 
 #include <QCollator>
 #include <QRandomGenerator>
@@ -35,14 +36,9 @@ std::string_view keyView(const QByteArray &key)
     return std::string_view(key.constData(), size_t(key.size()));
 }
 
-QCollator &localizedCollator()
+const QCollator &localizedCollator()
 {
-    static QCollator collator = [] {
-        QCollator c{QLocale()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator;
+    return knvt::titleCollator();
 }
 
 } // namespace

@@ -33,3 +33,17 @@ TEST(StringAdditions, FindsAnEmailAddressAnywhereInTheText)
     for (const char *no : {"anna@", "", "anna@localhost", "anna@-example.com", "\"anna smith\"@example.com"})
         EXPECT_FALSE(isEmailFormat(no)) << no;
 }
+
+TEST(StringAdditions, TitlesSortWithoutRegardToCaseAndAccentsAlsoInTheCLocale)
+{
+    const QStringList expected = {"apple", "Banana", "Éclair", "egg", "Zebra", "zoo"};
+    for (const QLocale &locale :
+         {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany)}) {
+        const QCollator collator = titleCollator(locale);
+        QStringList titles = {"zoo", "Zebra", "egg", "Éclair", "Banana", "apple"};
+        std::sort(titles.begin(), titles.end(),
+                  [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+        EXPECT_EQ(titles, expected) << qPrintable(locale.name());
+        EXPECT_EQ(collator.compare("ÉCLAIR", "éclair"), 0) << qPrintable(locale.name());
+    }
+}

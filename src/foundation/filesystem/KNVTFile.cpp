@@ -2,6 +2,7 @@
 
 #include "foundation/Assert.h"
 #include "foundation/DateFormat.h"
+#include "foundation/StringAdditions.h"
 #include "foundation/filesystem/FileAttributeKeys.h"
 #include "foundation/filesystem/FileOperations.h"
 #include "foundation/filesystem/FileSystemErrors.h"
@@ -239,8 +240,7 @@ QString KNVTFile::displayNameAtURL(const QUrl &url)
 
 KNVTFile::Comparator KNVTFile::fileDisplayNameComparator()
 {
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const QCollator collator = knvt::titleCollator(QLocale());
     return
         [collator](const KNVTFile &a, const KNVTFile &b) { return collator.compare(a.displayName(), b.displayName()); };
 }
