@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QUrl>
 
 namespace knvt {
 
@@ -98,7 +99,13 @@ QString refusedServiceAddressMessage()
     const QString refused = KNVTSyncServiceAPIURLRefusedString();
     if (refused.isEmpty())
         return QString();
-    return QCoreApplication::translate("AccountService", "The sync service address must use https: %1").arg(refused);
+    // Plain http to another machine is one letter away from right; anything else (ftp://, no scheme at all) is not a
+    // web address of the service, and "must use https" would send the user looking for the wrong mistake.
+    if (QUrl(refused).scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0)
+        return QCoreApplication::translate("AccountService", "The sync service address must use https: %1")
+            .arg(refused);
+    return QCoreApplication::translate("AccountService", "The sync service address is not an https address: %1")
+        .arg(refused);
 }
 
 QString passwordNotStoredMessage(const Error &keychainError)

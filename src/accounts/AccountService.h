@@ -39,8 +39,8 @@ std::optional<JSONDocument> accountWithOwner(const QByteArray &body);
 // KNVTTaskStore::setAccountPassword); the sign-in stands all the same.
 Error configureAccount(KNVTTaskStore &store, const JSONView &account, const QString &password);
 
-// "The sync service address must use https: <address>" while the address set for the sync service is refused, when
-// no request can be sent; empty otherwise.
+// "The sync service address must use https: <address>" (plain http) or "... is not an https address: <address>"
+// (anything else) while the address set for the sync service is refused, when no request can be sent; empty otherwise.
 QString refusedServiceAddressMessage();
 
 // "The password could not be stored in the keyring: <reason>." for a keychain error.

@@ -1,7 +1,9 @@
 #include "accounts/ImagePicker.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPointer>
 #include <QStandardPaths>
@@ -17,9 +19,13 @@ class FileDialogImagePicker final : public ImagePicker
 public:
     void pickImage(QWidget *parent, Completion completion) override
     {
+        // The chooser takes the last part of a folder that does not exist for a file name ("Pictures"), so a
+        // missing picture folder gives way to the home folder.
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        if (!QFileInfo(folder).isDir())
+            folder = QDir::homePath();
         auto *dialog = new QFileDialog(
-            parent ? parent->window() : nullptr, QCoreApplication::translate("ImagePicker", "Choose a Picture"),
-            QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+            parent ? parent->window() : nullptr, QCoreApplication::translate("ImagePicker", "Choose a Picture"), folder,
             QCoreApplication::translate("ImagePicker", "Images (*.png *.jpg *.jpeg *.gif *.bmp *.webp)"));
         dialog->setFileMode(QFileDialog::ExistingFile);
         dialog->setAttribute(Qt::WA_DeleteOnClose);

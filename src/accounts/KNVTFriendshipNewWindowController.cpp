@@ -9,6 +9,8 @@
 #include "uikit/KNVTProgressIndicator.h"
 #include "uikit/KNVTTextField.h"
 
+#include "foundation/StringAdditions.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -59,14 +61,14 @@ KNVTFriendshipNewWindowController::~KNVTFriendshipNewWindowController() = defaul
 
 void KNVTFriendshipNewWindowController::controlTextDidChange()
 {
-    m_addButton->setEnabled(!m_usernameTextField->text().isEmpty());
+    m_addButton->setEnabled(!knvt::trimmedString(m_usernameTextField->text()).isEmpty());
 }
 
 void KNVTFriendshipNewWindowController::add()
 {
     if (m_running)
         return;
-    const QString username = m_usernameTextField->text();
+    const QString username = knvt::trimmedString(m_usernameTextField->text());
     if (username.isEmpty()) {
         knvt::Beeper::shared().beep();
         return;

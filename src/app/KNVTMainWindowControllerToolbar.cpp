@@ -138,7 +138,9 @@ void KNVTMainWindowController::buildMenuBar()
     items->addAction(m_actions->action(Command::DetachFromTaskList));
     menu(tr("&View"), "viewMenu", {Command::ToggleFullScreen});
     menu(tr("&Window"), "windowMenu", {Command::People, Command::Preferences});
-    menu(tr("&Help"), "helpMenu", {Command::ContactUs});
+    // Contact Us is the Help menu's one entry: without a contact page built in, the menu would open empty.
+    if (m_delegate && m_delegate->canContactUs())
+        menu(tr("&Help"), "helpMenu", {Command::ContactUs});
     setMenuBar(bar);
 }
 
@@ -170,10 +172,11 @@ void KNVTMainWindowController::presentNotificationsCount()
         notifications->setMinimumWidth(0);
         notifications->setMaximumWidth(QWIDGETSIZE_MAX);
     } else {
-        // The picture alone, at the height of the other buttons' pictures: their names sit under them.
+        // With nothing to count, the button reads as the others do: its picture with its name under it.
         notifications->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        notifications->setText(QString());
-        notifications->setFixedWidth(40);
+        notifications->setText(m_actions->action(Command::Notifications)->text());
+        notifications->setMinimumWidth(0);
+        notifications->setMaximumWidth(QWIDGETSIZE_MAX);
     }
 }
 

@@ -138,8 +138,9 @@ void TaskListInfoSheet::fill(const KNVTCDTaskList *list)
     m_headingTextField->setText(tr("\"%1\" Info").arg(list->title()));
     setWindowTitle(knvt::windowTitleText(m_headingTextField->text()));
     m_titleTextField->setText(list->title());
-    m_statusTextField->setText(
-        KNVTCDTaskList::localizedDisplayNameForStatus(KNVTTaskListStatus(list->status().value_or(0))));
+    // A list that never had a status set (one made here and never moved) is active, and reads so.
+    m_statusTextField->setText(KNVTCDTaskList::localizedDisplayNameForStatus(
+        KNVTTaskListStatus(list->status().value_or(KNVTTaskListStatusActionable))));
 
     const KNVTCDUser *owner = nullptr;
     for (const KNVTCDTaskListCollaborator *collaborator : list->activeTaskListCollaborators()) {

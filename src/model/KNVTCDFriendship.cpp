@@ -22,16 +22,34 @@ QJsonObject KNVTCDFriendship::attributesForKeys(const QStringList &keys) const
     return attributes;
 }
 
+namespace {
+
+// The status a reply's "status" names; none for any other value, which keeps the local one.
+std::optional<qint64> statusFromWire(const knvt::JSONView &attributes)
+{
+    const QString wireStatus = attributes.value("status").toString();
+    if (wireStatus == QLatin1String("pending"))
+        return KNVTFriendshipStatusPending;
+    if (wireStatus == QLatin1String("accepted"))
+        return KNVTFriendshipStatusAccepted;
+    return std::nullopt;
+}
+
+} // namespace
+
+QStringList KNVTCDFriendship::keysSettledByReply(const knvt::JSONView &attributes) const
+{
+    const std::optional<qint64> answered = statusFromWire(attributes);
+    return answered && *answered == status() ? QStringList{QStringLiteral("status")} : QStringList();
+}
+
 void KNVTCDFriendship::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);
     updateIdentityWithAttributes(attributes);
     updateDeletedDateWithAttributes(attributes);
-    const QString wireStatus = attributes.value("status").toString();
-    if (wireStatus == QLatin1String("pending"))
-        setStatus(KNVTFriendshipStatusPending);
-    else if (wireStatus == QLatin1String("accepted"))
-        setStatus(KNVTFriendshipStatusAccepted);
+    if (const std::optional<qint64> answered = statusFromWire(attributes))
+        setStatus(*answered);
     if (KNVTCDUser *user = relatedUserWithAttributes(attributes, "inviter"))
         setInviter(user);
     if (KNVTCDUser *user = relatedUserWithAttributes(attributes, "invitee"))

@@ -28,6 +28,9 @@ public:
     // Fills the record from the service's JSON: "pending" and "accepted" set the status, any other value keeps it.
     // A user the store does not know is created from the embedded "inviter" or "invitee" object.
     void updateWithAttributes(const knvt::JSONView &attributes) override;
+    // The status, when the reply carries the one this record holds: the invitation or acceptance was delivered by the
+    // request that carried the two ends.
+    QStringList keysSettledByReply(const knvt::JSONView &attributes) const override;
 
     void didChangeValue(std::string_view key) override;
 

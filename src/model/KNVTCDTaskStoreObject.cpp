@@ -163,6 +163,12 @@ bool KNVTCDTaskStoreObject::mergeAttributes(const knvt::JSONView &reply)
     return apply;
 }
 
+QStringList KNVTCDTaskStoreObject::keysSettledByReply(const knvt::JSONView &attributes) const
+{
+    Q_UNUSED(attributes);
+    return {};
+}
+
 void KNVTCDTaskStoreObject::updateWithAttributes(const knvt::JSONView &attributes)
 {
     UpdatingScope updating(*this);

@@ -65,6 +65,9 @@ public:
     // Fills the object from the service's JSON and clears changedKeysString. This default fills the synced fields
     // every entity shares; entities with keys of their own override it and call the pieces below in their order.
     virtual void updateWithAttributes(const knvt::JSONView &attributes);
+    // Changed keys without a wire form of their own that a reply of the service settles, because it answers with
+    // what this object holds for them: they wait for no push, which could never carry them. None by default.
+    virtual QStringList keysSettledByReply(const knvt::JSONView &attributes) const;
 
     // Pieces of updateWithAttributes(), each touching only the attributes the entity has:
     // "id", "created_at" and "updated_at" into numericIdentifier, createdDate and modifiedDate (a missing or

@@ -251,6 +251,8 @@ bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const knvt::JS
         if (it == sent.constEnd() || !knvt::syncWireAttributesUnchanged(object, changedKey, *it))
             waiting.append(changedKey);
     }
+    for (const QString &settled : storeObj->keysSettledByReply(inner))
+        waiting.removeAll(settled);
     if (waiting.isEmpty())
         return storeObj->mergeAttributes(inner);
     // The local values of the waiting keys take the place of the reply's, so the fill keeps them. They are read back

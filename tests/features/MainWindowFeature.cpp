@@ -233,10 +233,10 @@ TEST_F(MainWindowFeature, EveryToolbarButtonShowsItsPictureWithItsNameUnderIt)
         pictures << picture;
     }
 
-    // With nothing to answer, the notifications button shows its picture alone, its picture level with the others'.
+    // With nothing to answer, the notifications button shows its picture and name as the others do.
     QToolButton *notifications = main.toolbarButton(QStringLiteral("notificationsButton"));
     EXPECT_FALSE(notifications->icon().isNull());
-    EXPECT_TRUE(notifications->text().isEmpty());
+    EXPECT_EQ(notifications->text(), QStringLiteral("Notifications"));
     EXPECT_EQ(notifications->toolTip(), QStringLiteral("Notifications"));
     EXPECT_EQ(notifications->height(), main.toolbarButton(QStringLiteral("taskButton"))->height());
 

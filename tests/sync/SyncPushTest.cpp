@@ -205,6 +205,31 @@ TEST_F(SyncPushTest, DeclinedFriendshipsAreNeverPushed)
     EXPECT_TRUE(m_fake.requests().empty());
 }
 
+TEST_F(SyncPushTest, AnAcceptanceTheServiceAnsweredWaitsForNoFurtherPush)
+{
+    auto *them = m_main->insert<KNVTCDUser>();
+    them->updateWithAttributes(knvt::test::wire(user(44, "cid")));
+    auto *invitation = m_main->insert<KNVTCDFriendship>();
+    invitation->updateWithAttributes(knvt::test::wire(unwrap(friendship(2, 44, 42, "pending", 1))));
+    save();
+    auto *acceptance = m_main->insert<KNVTCDFriendship>();
+    acceptance->setInviter(me());
+    acceptance->setInvitee(them);
+    acceptance->setStatus(2);
+    save();
+    ASSERT_TRUE(acceptance->changedKeys().contains("status"));
+    m_fake.on("POST", "/friendships.json").json(201, body(friendship(7, 42, 44, "accepted", 2)));
+
+    ASSERT_EQ(run(pushSession()), Outcome::Finished) << qPrintable(m_error.description());
+    EXPECT_EQ(m_fake.count("POST", "/friendships.json"), 1);
+    EXPECT_EQ(acceptance->numericIdentifier(), 7);
+    EXPECT_EQ(acceptance->changedKeys(), QStringList());
+
+    m_fake.clearRequests();
+    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    EXPECT_TRUE(m_fake.requests().empty());
+}
+
 TEST_F(SyncPushTest, ADroppedConnectionLosesNothingAndTheNextSessionCompletes)
 {
     for (int i = 0; i < 3; ++i) {

@@ -43,6 +43,10 @@ TEST_F(FriendshipNewTest, AnInvitationShowsItsOutcomeAndTheSheetStaysOpen)
     EXPECT_FALSE(addButton()->isEnabled());
     QTest::keyClick(field(), Qt::Key_Return);
     EXPECT_EQ(beeper.count(), 1);
+    field()->setText(QStringLiteral("   "));
+    EXPECT_FALSE(addButton()->isEnabled());
+    QTest::keyClick(field(), Qt::Key_Return);
+    EXPECT_EQ(beeper.count(), 2);
     EXPECT_FALSE(fake.hasRequest("POST", "/friendships.json"));
 
     fake.on("POST", "/friendships.json")
@@ -50,7 +54,8 @@ TEST_F(FriendshipNewTest, AnInvitationShowsItsOutcomeAndTheSheetStaysOpen)
               knvt::test::body(knvt::test::friendship(80, 42, 43, QStringLiteral("pending"), 1,
                                                       {{"invitee", knvt::test::user(43, "bea")}})))
         .hold();
-    field()->setText(QStringLiteral("bea"));
+    // A name pasted with the spaces around it is the person's name without them.
+    field()->setText(QStringLiteral(" bea\t"));
     addButton()->click();
     EXPECT_EQ(line()->text(), QStringLiteral("Inviting..."));
     EXPECT_FALSE(field()->isEnabled());

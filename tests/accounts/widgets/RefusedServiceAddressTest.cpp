@@ -71,6 +71,33 @@ TEST_F(RefusedServiceAddressTest, SigningInOrUpSaysTheAddressMustUseHttpsAndSend
     EXPECT_TRUE(storedPassword(QStringLiteral("ann")).isNull());
 }
 
+TEST_F(RefusedServiceAddressTest, AnAddressThatIsNoWebAddressAtAllIsNotToldToUseHttps)
+{
+    const struct
+    {
+        const char *address;
+        const char *said;
+    } cases[] = {
+        {"http://sync.example.org/api/v1", "The sync service address must use https: http://sync.example.org/api/v1"},
+        {"ftp://sync.example.org/api/v1",
+         "The sync service address is not an https address: ftp://sync.example.org/api/v1"},
+        {"sync.example.org/api/v1", "The sync service address is not an https address: sync.example.org/api/v1"},
+    };
+    KNVTPreferenceWindowController window({}, &store());
+    window.show();
+    window.accountToolbarItem()->trigger();
+    auto *pane = qobject_cast<KNVTPreferenceSignInViewController *>(window.currentViewController());
+    ASSERT_NE(pane, nullptr);
+    child<QLineEdit>(pane->view(), "usernameTextField")->setText(QStringLiteral("ann"));
+    child<QLineEdit>(pane->view(), "passwordSecureTextField")->setText(QStringLiteral("secret1"));
+    for (const auto &c : cases) {
+        KNVTSetSyncServiceAPIURLString(QString::fromUtf8(c.address));
+        child<QPushButton>(pane->view(), "signInButton")->click();
+        EXPECT_EQ(line(pane->view()), QString::fromUtf8(c.said));
+    }
+    EXPECT_TRUE(fake.requests().empty());
+}
+
 TEST_F(RefusedServiceAddressTest, TheSignedInAccountsWindowsSayItAndNeitherTheyNorSyncingSendAnything)
 {
     KNVTTaskStoreSyncCoordinator::registerWithTaskStore();

@@ -308,7 +308,10 @@ TEST_F(ListAndTagSheetsTest, TheInformationWindowShowsTheOwnerApartAndTheOthersW
     EXPECT_TRUE(info.tableView()->mimeTypes().contains(QString::fromLatin1(KNVTTastStoreManagedObjectDragAndDropUTI)));
     EXPECT_EQ(info.mimeDataForRows({7}), nullptr);
 
+    alone->setStatus(std::nullopt);
     KNVTAreaWindowController lonely(alone, &host);
+    EXPECT_EQ(lonely.statusTextField()->text(), QStringLiteral("Actionable"))
+        << "a list never given a status is active";
     EXPECT_TRUE(lonely.collaboratorsView()->isHidden());
     EXPECT_EQ(lonely.tableView()->rowCount(), 0);
     info.show();
