@@ -124,9 +124,9 @@ TEST_F(KeyboardOnlyFeature, EachMenuOfTheMenuBarOpensWithAltAndTheLetterItsTitle
     app.givenTask(QStringLiteral("Pay rent"));
     app.selectRows({QStringLiteral("Pay rent")});
     const QStringList rows = app.centreRows();
+    // This build has no contact page, the Help menu's one entry, and so no Help menu.
     const std::pair<const char *, const char *> menus[] = {
-        {"Alt+F", "File: "}, {"Alt+E", "Edit: "},   {"Alt+I", "Items: "},
-        {"Alt+V", "View: "}, {"Alt+W", "Window: "}, {"Alt+H", "Help: "},
+        {"Alt+F", "File: "}, {"Alt+E", "Edit: "}, {"Alt+I", "Items: "}, {"Alt+V", "View: "}, {"Alt+W", "Window: "},
     };
     for (const auto &[keys, menu] : menus) {
         app.press(QString::fromLatin1(keys));
