@@ -10,7 +10,7 @@
 namespace knvt {
 
 SecondClickGuard::SecondClickGuard(QAbstractItemView *view, ButtonHitTest onButton)
-    : QObject(view), m_view(view), m_onButton(std::move(onButton))
+    : QObject(view), m_view(view), m_viewport(view->viewport()), m_onButton(std::move(onButton))
 {
     view->viewport()->installEventFilter(this);
 }
@@ -33,10 +33,10 @@ bool SecondClickGuard::isSecondClick(const QMouseEvent &press) const
 
 bool SecondClickGuard::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_view->viewport())
-        return false;
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
+        return false;
+    if (watched != m_viewport)
         return false;
     const auto *mouse = static_cast<const QMouseEvent *>(event);
     if (mouse->button() != Qt::LeftButton)

@@ -45,6 +45,9 @@ private:
     bool isSecondClick(const QMouseEvent &press) const;
 
     QAbstractItemView *m_view;
+    // Kept apart from the view: the viewport's last events come while the view is being destroyed, when the view may
+    // no longer be asked for it.
+    QObject *m_viewport;
     ButtonHitTest m_onButton;
     // The row under the first click, followed wherever that click moved it.
     QPersistentModelIndex m_firstClickRow;
