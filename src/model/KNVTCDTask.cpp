@@ -340,7 +340,9 @@ KNVTFocusType KNVTCDTask::focusType() const
     const QDateTime current = now();
     const QDateTime start = startDate();
     const QDateTime due = dueDate();
-    if ((start.isValid() && start < current) || (due.isValid() && due < current))
+    // At the instant itself, as the Today list and its badge count it: a task starting at 00:00 is Today from that
+    // midnight on, not a moment later.
+    if ((start.isValid() && start <= current) || (due.isValid() && due <= current))
         return KNVTFocusTypeToday;
     return start.isValid() ? KNVTFocusTypeScheduled : KNVTFocusTypeNext;
 }

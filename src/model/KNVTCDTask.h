@@ -123,7 +123,7 @@ public:
     void setRecurrence(const std::shared_ptr<KNVTRecurrence> &recurrence);
 
     // Derived from the status and dates against the current time: Archived, Someday, Next (also for closed
-    // tasks), Today (start or due date passed), Scheduled (a future start) or Next. Never Inbox, Watched or
+    // tasks), Today (start or due date at or before now), Scheduled (a future start) or Next. Never Inbox, Watched or
     // Delegated.
     KNVTFocusType focusType() const;
     // Moves the task into a focus: Inbox (out of its list, with the standard alert handler when watchers would be

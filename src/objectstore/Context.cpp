@@ -455,6 +455,31 @@ Object *Context::firstEntity(EntityId entity, const Predicate &predicate)
     return o;
 }
 
+QDateTime Context::nextDate(const QString &entityName, const QString &key, const QDateTime &after,
+                            const Predicate &predicate)
+{
+    assertThread("nextDate");
+    if (!isOpen() || !after.isValid())
+        return {};
+    const EntityId entity = entityForName(entityName);
+    const EntityDescription &description = m_coordinator->model().entity(entity);
+    const int property = description.property(key);
+    if (property < 0 || description.properties[size_t(property)].type != Type::Date)
+        return {};
+    const int column = description.properties[size_t(property)].column;
+    EvalScope scope(*this);
+    scope.require(entity);
+    Evaluator evaluator(scope, entity, predicate);
+    if (!scope.prepare(nullptr))
+        return {};
+    Table *table = scope.table(entity);
+    const Table::OrderedIndex &index = table->orderedIndex(column);
+    for (auto it = index.upper_bound({after.toMSecsSinceEpoch(), Table::kNoPosition}); it != index.end(); ++it)
+        if (evaluator.matches(RowRef{table, it->second, nullptr}))
+            return QDateTime::fromMSecsSinceEpoch(it->first);
+    return {};
+}
+
 Object *Context::objectWithNumericIdentifier(const QString &entityName, qint64 numericIdentifier)
 {
     return objectWithNumericIdentifier(entityForName(entityName), numericIdentifier);

@@ -75,6 +75,12 @@ public:
     {
         return static_cast<T *>(firstEntity(entityFor<T>(), predicate));
     }
+    // The earliest value later than `after` that the date attribute `key` holds among the committed rows of `entity`
+    // for which `predicate` holds; invalid when there is none. Unsaved values are not looked at. Answered from an
+    // ordered index of the attribute, built on first use and kept current by every commit, so that a call costs the
+    // rows it passes over rather than a scan of the entity.
+    QDateTime nextDate(const QString &entityName, const QString &key, const QDateTime &after,
+                       const Predicate &predicate = {});
     // What firstObject() finds for "numericIdentifier == n" (the newest match, tombstones included), straight from
     // the identifier indexes without compiling a predicate: a pull looks up every object it receives this way.
     // The entity must have a numericIdentifier.

@@ -15,6 +15,7 @@ Table::Table(const EntityDescription &entity, quint32 generation) : m_entity(ent
     m_nulls.resize(columns);
     m_isString.resize(columns);
     m_inverse.resize(columns);
+    m_ordered.resize(columns);
     m_folded.resize(columns);
     for (int c = 0; c < columns; ++c)
         m_isString[c] = columnType(c) == Type::String;
@@ -138,6 +139,8 @@ void Table::indexRemove(int column, quint32 pos)
     const qint64 key = m_columns[column][pos].i;
     if (column == m_numericColumn && m_numericIndex)
         m_numericIndex->erase(key, pos);
+    if (m_ordered[column])
+        m_ordered[column]->erase({key, pos});
     if (m_inverse[column]) {
         auto it = m_inverse[column]->find(key);
         if (it != m_inverse[column]->end()) {
@@ -164,6 +167,8 @@ void Table::indexAdd(int column, quint32 pos)
     const Cell &cell = m_columns[column][pos];
     if (column == m_numericColumn && m_numericIndex)
         m_numericIndex->insert(cell.i, pos);
+    if (m_ordered[column])
+        m_ordered[column]->emplace(cell.i, pos);
     if (m_inverse[column]) {
         Bucket &b = (*m_inverse[column])[cell.i];
         if (b.empty() || b.back() < pos)
@@ -277,6 +282,8 @@ void Table::dropIndexes()
     m_numericIndex.reset();
     for (auto &i : m_inverse)
         i.reset();
+    for (auto &o : m_ordered)
+        o.reset();
     for (auto &f : m_folded) {
         if (!f)
             continue;
@@ -311,6 +318,21 @@ const std::vector<quint32> *Table::inverseBucket(int column, qint64 target)
     }
     auto it = m_inverse[column]->find(target);
     return it == m_inverse[column]->end() ? nullptr : &it->second;
+}
+
+const Table::OrderedIndex &Table::orderedIndex(int column)
+{
+    static const OrderedIndex none;
+    const Type type = columnType(column);
+    if (type != Type::Int64 && type != Type::Date)
+        return none;
+    if (!m_ordered[column]) {
+        m_ordered[column] = std::make_unique<OrderedIndex>();
+        for (quint32 p = 0; p < slotCount(); ++p)
+            if (isLive(p) && !isNull(column, p))
+                m_ordered[column]->emplace(m_columns[column][p].i, p);
+    }
+    return *m_ordered[column];
 }
 
 void Table::ensureFolded(int column)

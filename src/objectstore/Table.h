@@ -6,6 +6,7 @@
 #include "objectstore/Str.h"
 
 #include <memory>
+#include <set>
 #include <unordered_map>
 #include <vector>
 
@@ -62,6 +63,10 @@ public:
     const PositionIndex &numericIdentifierIndex();
     // Positions (ascending) whose to-one column names `target`; nullptr when none.
     const std::vector<quint32> *inverseBucket(int column, qint64 target);
+    // The non-null cells of an integer or date column as (value, position), in ascending order: what the first
+    // value after another is found in without a scan.
+    using OrderedIndex = std::set<std::pair<qint64, quint32>>;
+    const OrderedIndex &orderedIndex(int column);
     void ensureFolded(int column);
     bool hasFolded(int column) const { return m_folded[column] != nullptr; }
     QStringView folded(int column, quint32 pos) const
@@ -97,6 +102,7 @@ private:
 
     std::unique_ptr<PositionIndex> m_numericIndex;
     std::vector<std::unique_ptr<InverseIndex>> m_inverse;      // per column, to-ones only
+    std::vector<std::unique_ptr<OrderedIndex>> m_ordered;      // per column, integers and dates only
     std::vector<std::unique_ptr<std::vector<Str *>>> m_folded; // per column, strings only
 };
 

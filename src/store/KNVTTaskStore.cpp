@@ -290,6 +290,10 @@ ostore::Context *KNVTTaskStore::managedObjectContext()
         applyOldVersionFixUps();
     }
     observeContext();
+    // The lists built from here on place the tasks by the clock as it is now; the alarm learns the next task date on
+    // the first pass of the event loop, so that a process that only answers a question never looks.
+    m_taskDatesPlacedAt = knvt::Clock::shared().now();
+    QTimer::singleShot(0, this, &KNVTTaskStore::armSystemInformationTimer);
 
     if (taskStoreInformation() && isConfiguredWithCorrectEnvironmentType()) {
         createSyncCoordinator();

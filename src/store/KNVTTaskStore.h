@@ -189,6 +189,8 @@ public:
     // Takes in what other processes saved, keeping this process's unsaved edits, and tells the observers.
     void changedExternally();
 
+    // The alarm rings at the next midnight, and before it at each instant at which a task's start or due date passes,
+    // so that the lists move the tasks whose place the clock changed.
     bool hasSystemInformationTimer() const;
     void instantiateSystemInformationTimer();
     void invalidateSystemInformationTimer();
@@ -376,6 +378,10 @@ private:
     void relayUnknownChanges();
     void postSystemInformationChange();
     void refreshForSystemEvent();
+    // Sets the alarm for the earlier of the next midnight and the next task date after the lists' placing.
+    void armSystemInformationTimer();
+    // Tells the lists, as a change of those tasks, which tasks the clock moved since they were last placed.
+    void relayPassedTaskDates(const QDateTime &now);
     void writeSyncMetaDataValue(const QString &key, const QVariant &value, bool post);
     KNVTCDTaskList *taskListWithTitle(const QString &title, qint64 type);
     void postNotification(const char *name, const QVariantMap &userInfo = {});
@@ -413,4 +419,11 @@ private:
     };
     std::vector<PendingSave> m_pendingSaves;
     quint64 m_nextPendingSave = 1;
+    // The midnight the alarm is for (invalid while it is off), and whether it rings for that midnight rather than
+    // for a task date before it.
+    QDateTime m_nextMidnight;
+    bool m_alarmIsForMidnight = false;
+    // Every list placed every task by the clock as it was at this instant or later: the task dates after it have
+    // still to be told.
+    QDateTime m_taskDatesPlacedAt;
 };

@@ -22,6 +22,7 @@
 
 #include "store/Logging.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -370,6 +371,28 @@ bool KNVTTaskStoreQueries::evaluate(const ostore::Object *object, const Predicat
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::inboxTasks()
 {
     return fetch<KNVTCDTask>(Task, inboxTasksPredicate());
+}
+
+QDateTime KNVTTaskStoreQueries::nextTaskDateAfter(const QDateTime &after)
+{
+    ostore::Context *context = managedObjectContext();
+    if (!context)
+        return {};
+    // A task's place depends on the clock only while it is neither gone nor archived.
+    const Predicate placed = live() && notArchived();
+    const QDateTime start = context->nextDate(QString::fromLatin1(Task), QStringLiteral("startDate"), after, placed);
+    const QDateTime due = context->nextDate(QString::fromLatin1(Task), QStringLiteral("dueDate"), after, placed);
+    if (!start.isValid() || !due.isValid())
+        return start.isValid() ? start : due;
+    return std::min(start, due);
+}
+
+std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksWithDatesPassingBetween(const QDateTime &from, const QDateTime &to)
+{
+    return fetch<KNVTCDTask>(
+        Task,
+        ((key("startDate") > from && key("startDate") <= to) || (key("dueDate") > from && key("dueDate") <= to))
+            && notArchived() && live());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::todayTasks()

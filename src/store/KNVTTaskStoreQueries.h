@@ -90,6 +90,14 @@ public:
     // Whether `object` meets `predicate` now (false without a library, and for an object being deleted).
     bool evaluate(const ostore::Object *object, const ostore::Predicate &predicate);
 
+    // -- Time ----------------------------------------------------------------------------------------------------
+    // The first instant after `after` at which the start or due date of a saved task, neither tombstoned nor archived,
+    // passes; invalid when there is none. Costs the dates it passes over, not a scan of the tasks.
+    QDateTime nextTaskDateAfter(const QDateTime &after);
+    // The tasks, neither tombstoned nor archived, whose start or due date lies after `from` and at or before `to`:
+    // those whose place in the lists changed as the clock went from one to the other.
+    std::vector<KNVTCDTask *> tasksWithDatesPassingBetween(const QDateTime &from, const QDateTime &to);
+
     // -- Due dates -----------------------------------------------------------------------------------------------
     std::vector<KNVTCDTask *> dueTasks();
     std::vector<KNVTCDTask *> dueAndTodayTasks();

@@ -2,6 +2,8 @@
 #include "store/Logging.h"
 #include "store/TaskStoreChanges.h"
 
+#include "model/KNVTCDTask.h"
+
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
 #include "foundation/Defaults.h"
@@ -143,6 +145,8 @@ void KNVTTaskStore::relayChanges(const ostore::ChangeSet &changes)
         knvt::TaskStoreChanges::insert(userInfo, changes);
     }
     postNotification(KNVTTaskStoreDidChangeNotification, userInfo);
+    // The change may have brought a task date nearer, or taken away the one the alarm waits for.
+    armSystemInformationTimer();
 }
 
 void KNVTTaskStore::relayUnknownChanges()
@@ -197,25 +201,68 @@ bool KNVTTaskStore::hasSystemInformationTimer() const
 
 void KNVTTaskStore::instantiateSystemInformationTimer()
 {
-    m_environment.systemInformationAlarm->arm(knvt::tomorrowAtZeroHundredHours());
+    m_nextMidnight = knvt::tomorrowAtZeroHundredHours();
+    armSystemInformationTimer();
+}
+
+void KNVTTaskStore::armSystemInformationTimer()
+{
+    if (!m_nextMidnight.isValid())
+        return;
+    QDateTime date = m_nextMidnight;
+    // Only an open library has task dates; a process that only reads a count never gets here with one.
+    if (m_context && m_taskDatesPlacedAt.isValid()) {
+        const QDateTime next = nextTaskDateAfter(m_taskDatesPlacedAt);
+        if (next.isValid() && next < date)
+            date = next;
+    }
+    m_alarmIsForMidnight = date == m_nextMidnight;
+    // A date already past rings at once: a task date the lists have not yet been told of is never skipped.
+    m_environment.systemInformationAlarm->arm(date);
 }
 
 void KNVTTaskStore::invalidateSystemInformationTimer()
 {
+    m_nextMidnight = QDateTime();
     m_environment.systemInformationAlarm->disarm();
 }
 
 void KNVTTaskStore::postSystemInformationChange()
 {
+    // Every list computes its rows again, by the clock as it is now.
+    m_taskDatesPlacedAt = knvt::Clock::shared().now();
     postNotification(KNVTTaskStoreWillChangeNotification);
     postNotification(KNVTTaskStoreSystemInformationDidChangeNotification);
     postNotification(KNVTTaskStoreDidChangeNotification);
 }
 
+void KNVTTaskStore::relayPassedTaskDates(const QDateTime &now)
+{
+    const QDateTime placedAt = m_taskDatesPlacedAt;
+    m_taskDatesPlacedAt = now;
+    if (!m_context || !placedAt.isValid() || now <= placedAt)
+        return;
+    // The lists take these tasks in as they take a save of them: each placed again, its section and tint included,
+    // and the badges counted again, all by the same clock.
+    ostore::ChangeSet changes;
+    for (const KNVTCDTask *task : tasksWithDatesPassingBetween(placedAt, now))
+        changes.updated.push_back(task->objectID());
+    if (changes.isEmpty())
+        return;
+    relayWillSave();
+    relayChanges(changes);
+}
+
 void KNVTTaskStore::systemInformationTimerDidFire()
 {
-    postSystemInformationChange();
-    instantiateSystemInformationTimer();
+    const QDateTime now = knvt::Clock::shared().now();
+    if (m_alarmIsForMidnight || !m_nextMidnight.isValid() || now >= m_nextMidnight) {
+        postSystemInformationChange();
+        instantiateSystemInformationTimer();
+        return;
+    }
+    relayPassedTaskDates(now);
+    armSystemInformationTimer();
 }
 
 void KNVTTaskStore::refreshForSystemEvent()

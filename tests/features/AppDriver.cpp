@@ -229,7 +229,9 @@ public:
         KNVTTaskStore::Environment environment;
         environment.libraryPath = KNVTTaskStore::taskStoreLibraryPath();
         environment.containerUserDefaults = &knvt::Defaults::suite(QString::fromLatin1(KNVTSharedDefaultsSuiteName));
-        environment.systemInformationAlarm = std::make_unique<knvt::FakeWallClockAlarm>();
+        auto midnightAlarm = std::make_unique<knvt::FakeWallClockAlarm>();
+        alarm = midnightAlarm.get();
+        environment.systemInformationAlarm = std::move(midnightAlarm);
         environment.systemEvents = std::make_unique<knvt::FakeSystemEvents>();
         store = std::make_unique<KNVTTaskStore>(std::move(environment));
         KNVTTaskStore::setDefaultTaskStore(store.get());
@@ -243,6 +245,7 @@ public:
     }
     std::unique_ptr<KNVTTaskStore> store;
     std::unique_ptr<knvt::test::LibraryBuilder> builder;
+    knvt::FakeWallClockAlarm *alarm = nullptr; // the store's
 };
 
 // ---- Driver ----
@@ -507,6 +510,18 @@ void AppDriver::givenDefault(const QString &key, const QVariant &value)
 void AppDriver::givenNow(const QDateTime &now)
 {
     m_clock.setNow(now);
+}
+
+void AppDriver::givenTheClockReaches(const QDateTime &time)
+{
+    ensureLaunched();
+    settle();
+    m_clock.setNow(time);
+    // Each ring sets the alarm again, for a later date or for one already past that it then rings for at once.
+    for (int rings = 0; rings < 100 && m_store->alarm->isArmed() && m_store->alarm->fireDate() <= time; ++rings) {
+        m_store->alarm->fire();
+        settle();
+    }
 }
 
 // ---- do ----

@@ -183,6 +183,9 @@ public:
     KNVTCDUser *givenUser(const QString &name);
     void givenDefault(const QString &key, const QVariant &value);
     void givenNow(const QDateTime &now);
+    // The running application's clock moves on to `time`: the store's alarm rings when it was set for then or before,
+    // as the real one does.
+    void givenTheClockReaches(const QDateTime &time);
     // A sync removes the object: it goes in another context of the library, and the application takes the change in.
     void givenRemovedBySync(KNVTCDTaskStoreObject *object);
     // Starts the application (the first do or see step does it too).

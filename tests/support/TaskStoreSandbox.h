@@ -28,7 +28,9 @@ public:
             ? m_dir.filePath(QStringLiteral("Library/") + KNVTTaskStore::kLibraryFolderName)
             : libraryPath;
         environment.containerUserDefaults = m_suite.get();
-        environment.systemInformationAlarm = std::make_unique<knvt::FakeWallClockAlarm>();
+        auto alarm = std::make_unique<knvt::FakeWallClockAlarm>();
+        m_alarm = alarm.get();
+        environment.systemInformationAlarm = std::move(alarm);
         environment.systemEvents = std::make_unique<knvt::FakeSystemEvents>();
         environment.errorPresenter = [this](const knvt::Error &error) { m_presentedErrors.push_back(error); };
         m_store = std::make_unique<KNVTTaskStore>(std::move(environment));
@@ -46,10 +48,13 @@ public:
     KNVTTaskStore &store() { return *m_store; }
     LibraryBuilder &build() { return *m_builder; }
     const std::vector<knvt::Error> &presentedErrors() const { return m_presentedErrors; }
+    // The store's midnight alarm, which a test rings.
+    knvt::FakeWallClockAlarm &alarm() { return *m_alarm; }
 
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<knvt::Defaults> m_suite;
+    knvt::FakeWallClockAlarm *m_alarm = nullptr; // owned by the store
     std::unique_ptr<KNVTTaskStore> m_store;
     std::unique_ptr<LibraryBuilder> m_builder;
     std::vector<knvt::Error> m_presentedErrors;

@@ -43,6 +43,8 @@
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDUser.h"
 
+#include "foundation/DateAdditions.h"
+
 #include <QRandomGenerator>
 
 #include <functional>
@@ -159,6 +161,55 @@ protected:
                 << qPrintable(followed.name) << " after " << qPrintable(step);
             followed.checked->keepEveryRow(m_identity.value(followed.name));
         }
+    }
+
+    // Every kind of item list, each model also checked.
+    void followEveryKindOfList(KNVTCDTaskList *project, KNVTCDTag *tag, KNVTCDTag *otherTag, const QString &search)
+    {
+        for (unsigned int type = 0; type <= 7; ++type)
+            follow(QStringLiteral("focus list %1").arg(type), [type] {
+                auto list = std::make_unique<KNVTFocusTaskListItemsTableViewController>(nullptr);
+                list->setFocusTaskList(type);
+                return list;
+            });
+        follow(QStringLiteral("table of the project"), [project] {
+            auto list = std::make_unique<KNVTTaskListItemsTableViewController>(nullptr);
+            list->setTaskList(project);
+            return list;
+        });
+        follow(QStringLiteral("outline of the project"), [project] {
+            auto list = std::make_unique<KNVTTaskListItemsOutlineViewController>(nullptr);
+            list->setTaskList(project);
+            return list;
+        });
+        follow(QStringLiteral("tag list"), [tag] {
+            auto list = std::make_unique<KNVTTagsItemsOutlineViewController>(nullptr);
+            list->setTags({tag});
+            return list;
+        });
+        follow(QStringLiteral("list of two tags"), [tag, otherTag] {
+            auto list = std::make_unique<KNVTTagsItemsOutlineViewController>(nullptr);
+            list->setTags({tag, otherTag});
+            return list;
+        });
+        follow(QStringLiteral("search"), [search] {
+            auto list = std::make_unique<KNVTSearchItemsOutlineViewController>(nullptr);
+            list->setSearchString(search);
+            return list;
+        });
+        for (Followed &followed : m_lists) {
+            m_identity.insert(followed.name, {knvt::ObjectUriRole});
+            check(followed.name, model(*followed.list), {}, {knvt::ObjectUriRole});
+        }
+    }
+
+    static QAbstractItemModel *model(KNVTTaskStoreItemsViewController &list)
+    {
+        if (auto *table = dynamic_cast<KNVTTaskStoreItemsTableViewController *>(&list))
+            return table->tableModel();
+        if (auto *outline = dynamic_cast<KNVTTaskStoreItemsOutlineViewController *>(&list))
+            return outline->outlineModel();
+        return nullptr;
     }
 
     std::vector<Followed> m_lists;
@@ -467,6 +518,105 @@ TEST_F(ListUpdatesTest, ChangesThatComeAnyWayLeaveEveryFollowedModelAsBuiltAfres
         expectEveryModelAsBuiltAfresh(QStringLiteral("a save of many tasks %1").arg(big));
         ASSERT_FALSE(HasFatalFailure());
     }
+}
+
+TEST_F(ListUpdatesTest, EveryListFollowsTheClockAcrossStartAndDueTimesAndMidnightAsAListBuiltAfreshShows)
+{
+    auto &b = build();
+    QRandomGenerator random(3317);
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    KNVTCDTaskList *house = b.area(QStringLiteral("House"));
+    std::vector<KNVTCDTaskList *> lists{nullptr, garden, house};
+    KNVTCDTag *errand = b.tag(QStringLiteral("errand"));
+    KNVTCDTag *home = b.tag(QStringLiteral("home"));
+    // Times of day over yesterday, today and the next two days, on the minute, some on midnight itself, as the
+    // service and peers in other zones set them.
+    const QDateTime yesterday = knvt::zeroHundredHoursDateForDate(now()).addDays(-1);
+    auto someTime = [&]() -> QDateTime {
+        switch (random.bounded(6)) {
+        case 0: return {};
+        case 1: return yesterday.addDays(1 + random.bounded(3));
+        default: return yesterday.addSecs(60 * qint64(random.bounded(4 * 24 * 60)));
+        }
+    };
+    std::vector<KNVTCDTask *> tasks;
+    for (int n = 0; n < 60; ++n) {
+        KNVTCDTask *task =
+            b.task(QStringLiteral("task %1 %2").arg(n % 9).arg(n % 4 == 0 ? "alpha" : "beta"),
+                   {.list = lists[size_t(random.bounded(int(lists.size())))], .orderIndex = qint64(random.bounded(6))});
+        task->setStartDate(someTime());
+        task->setDueDate(someTime());
+        if (random.bounded(8) == 0)
+            task->setStatus(KNVTTaskStatusSomeday);
+        else if (random.bounded(8) == 0)
+            task->markAsCompleted();
+        if (random.bounded(2) == 0)
+            task->addTag(errand);
+        if (random.bounded(3) == 0)
+            task->addTag(home);
+        tasks.push_back(task);
+    }
+    save();
+    settle();
+    followEveryKindOfList(garden, errand, home, QStringLiteral("alpha"));
+    expectEveryModelAsBuiltAfresh(QStringLiteral("the start"));
+    ASSERT_FALSE(HasFatalFailure());
+
+    // What the alarm must wait for: the next midnight, or the first date of a task the clock can still move before it.
+    auto nextInstant = [&] {
+        QDateTime next = knvt::tomorrowAtZeroHundredHours();
+        const QDateTime current = m_clock.now();
+        for (KNVTCDTask *task : tasks) {
+            if (task->isDeleted() || task->deletedDate().isValid() || task->isArchived())
+                continue;
+            for (const QDateTime &date : {task->startDate(), task->dueDate()})
+                if (date.isValid() && date > current && date < next)
+                    next = date;
+        }
+        return next;
+    };
+    const QDateTime end = yesterday.addDays(4);
+    int steps = 0;
+    for (int round = 0; m_clock.now() < end && round < 400; ++round) {
+        QString step;
+        // Now and then a save gives a task a time later today or tomorrow, which the alarm must then wait for, or
+        // takes a task's dates away with the task.
+        if (round % 3 == 0) {
+            std::vector<KNVTCDTask *> live;
+            for (KNVTCDTask *task : tasks)
+                if (!task->isDeleted() && !task->deletedDate().isValid())
+                    live.push_back(task);
+            KNVTCDTask *task = live[size_t(random.bounded(int(live.size())))];
+            const QDateTime date = m_clock.now().addSecs(60 * qint64(1 + random.bounded(36 * 60)));
+            const int edit = random.bounded(6);
+            step = QStringLiteral("\"%1\" %2 %3; ").arg(task->title()).arg(edit).arg(date.toString(Qt::ISODate));
+            if (edit <= 1)
+                task->setStartDate(date);
+            else if (edit <= 3)
+                task->setDueDate(date);
+            else if (edit == 4)
+                task->setArchived(!task->isArchived());
+            else
+                task->markAsDeleted();
+            save();
+            settle();
+            expectEveryModelAsBuiltAfresh(step);
+            ASSERT_FALSE(HasFatalFailure());
+        }
+        ASSERT_TRUE(m_sandbox.alarm().isArmed()) << qPrintable(step);
+        ASSERT_EQ(m_sandbox.alarm().fireDate(), nextInstant()) << qPrintable(step);
+        // The clock reaches the alarm's date itself, where "at or before now" first holds.
+        const QDateTime date = m_sandbox.alarm().fireDate();
+        step += QStringLiteral("the clock reached %1").arg(date.toString(Qt::ISODate));
+        m_clock.setNow(date);
+        ASSERT_TRUE(m_sandbox.alarm().fire());
+        settle();
+        expectEveryModelAsBuiltAfresh(step);
+        ASSERT_FALSE(HasFatalFailure());
+        ++steps;
+    }
+    // The clock went through every date of the tasks and three midnights.
+    EXPECT_GT(steps, 60);
 }
 
 } // namespace
