@@ -2,21 +2,11 @@
 
 #include "hotkeys/KNVTShortcutRecorderControl.h"
 
+#include "uikit/AccessibleFactory.h"
+
 #include <QCoreApplication>
 
 namespace knvt {
-
-namespace {
-
-QAccessibleInterface *createRecorderInterface(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("KNVTShortcutRecorderControl"))
-        return nullptr;
-    auto *recorder = qobject_cast<KNVTShortcutRecorderControl *>(object);
-    return recorder != nullptr ? new ShortcutRecorderAccessible(recorder) : nullptr;
-}
-
-} // namespace
 
 ShortcutRecorderAccessible::ShortcutRecorderAccessible(KNVTShortcutRecorderControl *recorder)
     : QAccessibleWidget(recorder, QAccessible::Button)
@@ -64,11 +54,7 @@ QAccessible::State ShortcutRecorderAccessible::state() const
 
 void ShortcutRecorderAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createRecorderInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<ShortcutRecorderAccessible, KNVTShortcutRecorderControl>();
 }
 
 } // namespace knvt

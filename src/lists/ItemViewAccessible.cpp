@@ -3,6 +3,7 @@
 #include "lists/AccessibleItemView.h"
 
 #include "uikit/AccessibilityEvents.h"
+#include "uikit/AccessibleFactory.h"
 #include "uikit/PaintedRowAccessible.h"
 #include "uikit/TableViewAdditions.h"
 
@@ -12,14 +13,6 @@
 namespace knvt {
 
 namespace {
-
-QAccessibleInterface *createItemViewInterface(const QString &, QObject *object)
-{
-    auto *view = qobject_cast<QTreeView *>(object);
-    if (view == nullptr || dynamic_cast<AccessibleItemView *>(view) == nullptr)
-        return nullptr;
-    return new ItemViewAccessible(view);
-}
 
 QWindow *windowOf(const QWidget *widget)
 {
@@ -111,11 +104,7 @@ ItemViewAccessible::~ItemViewAccessible()
 
 void ItemViewAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createItemViewInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<ItemViewAccessible, QTreeView, AccessibleItemView>();
 }
 
 QTreeView *ItemViewAccessible::view() const

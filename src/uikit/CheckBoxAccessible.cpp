@@ -1,5 +1,6 @@
 #include "uikit/CheckBoxAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
 #include "uikit/KNVTCheckBox.h"
 
 #include <QCoreApplication>
@@ -7,14 +8,6 @@
 namespace knvt {
 
 namespace {
-
-QAccessibleInterface *createCheckBoxInterface(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("KNVTCheckBox"))
-        return nullptr;
-    auto *box = qobject_cast<KNVTCheckBox *>(object);
-    return box != nullptr ? new CheckBoxAccessible(box) : nullptr;
-}
 
 QString translate(const char *text)
 {
@@ -57,11 +50,7 @@ QAccessible::State CheckBoxAccessible::state() const
 
 void CheckBoxAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createCheckBoxInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<CheckBoxAccessible, KNVTCheckBox>();
 }
 
 } // namespace knvt

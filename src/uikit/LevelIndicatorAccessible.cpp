@@ -1,22 +1,11 @@
 #include "uikit/LevelIndicatorAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
 #include "uikit/KNVTLevelIndicator.h"
 
 #include <QCoreApplication>
 
 namespace knvt {
-
-namespace {
-
-QAccessibleInterface *createLevelIndicatorInterface(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("KNVTLevelIndicator"))
-        return nullptr;
-    auto *indicator = qobject_cast<KNVTLevelIndicator *>(object);
-    return indicator != nullptr ? new LevelIndicatorAccessible(indicator) : nullptr;
-}
-
-} // namespace
 
 LevelIndicatorAccessible::LevelIndicatorAccessible(KNVTLevelIndicator *indicator)
     : QAccessibleWidget(indicator, QAccessible::Slider)
@@ -95,11 +84,7 @@ QVariant LevelIndicatorAccessible::minimumStepSize() const
 
 void LevelIndicatorAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createLevelIndicatorInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<LevelIndicatorAccessible, KNVTLevelIndicator>();
 }
 
 } // namespace knvt

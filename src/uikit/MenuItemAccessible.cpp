@@ -1,5 +1,7 @@
 #include "uikit/MenuItemAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -10,14 +12,6 @@
 namespace knvt {
 
 namespace {
-
-QAccessibleInterface *createMenuItemInterface(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("QAction"))
-        return nullptr;
-    auto *action = qobject_cast<QAction *>(object);
-    return action != nullptr ? new MenuItemAccessible(action) : nullptr;
-}
 
 bool isMenu(const QObject *object)
 {
@@ -46,11 +40,7 @@ MenuItemAccessible::MenuItemAccessible(QAction *action) : m_action(action) {}
 
 void MenuItemAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createMenuItemInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<MenuItemAccessible, QAction>();
 }
 
 QWidget *MenuItemAccessible::owner() const

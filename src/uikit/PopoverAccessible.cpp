@@ -1,18 +1,11 @@
 #include "uikit/PopoverAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
 #include "uikit/Popover.h"
 
 namespace knvt {
 
 namespace {
-
-QAccessibleInterface *createPopoverInterface(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("knvt::Popover"))
-        return nullptr;
-    auto *popover = qobject_cast<Popover *>(object);
-    return popover != nullptr ? new PopoverAccessible(popover) : nullptr;
-}
 
 bool isContainer(QAccessible::Role role)
 {
@@ -64,11 +57,7 @@ QString PopoverAccessible::text(QAccessible::Text t) const
 
 void PopoverAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createPopoverInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<PopoverAccessible, Popover>();
 }
 
 } // namespace knvt

@@ -1,5 +1,6 @@
 #include "uikit/RowListAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
 #include "uikit/AccessibleRowActions.h"
 #include "uikit/PaintedRowAccessible.h"
 
@@ -9,14 +10,6 @@
 namespace knvt {
 
 namespace {
-
-QAccessibleInterface *createRowListInterface(const QString &, QObject *object)
-{
-    auto *view = qobject_cast<QListView *>(object);
-    if (view == nullptr || dynamic_cast<AccessibleRowActions *>(view) == nullptr)
-        return nullptr;
-    return new RowListAccessible(view);
-}
 
 // A row of a list that takes the keyboard row by row: focusable while enabled, focused while it is the current row,
 // selectable where the list lets rows be chosen and selected while chosen.
@@ -108,11 +101,7 @@ QAccessibleInterface *RowListAccessible::focusChild() const
 
 void RowListAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createRowListInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<RowListAccessible, QListView, AccessibleRowActions>();
 }
 
 } // namespace knvt

@@ -1,22 +1,11 @@
 #include "uikit/SwitchAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
 #include "uikit/KNVTSwitch.h"
 
 #include <QCoreApplication>
 
 namespace knvt {
-
-namespace {
-
-QAccessibleInterface *createSwitchInterface(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("KNVTSwitch"))
-        return nullptr;
-    auto *control = qobject_cast<KNVTSwitch *>(object);
-    return control != nullptr ? new SwitchAccessible(control) : nullptr;
-}
-
-} // namespace
 
 SwitchAccessible::SwitchAccessible(KNVTSwitch *control) : ToggleButtonAccessible(control) {}
 
@@ -47,11 +36,7 @@ QAccessible::State SwitchAccessible::state() const
 
 void SwitchAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createSwitchInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<SwitchAccessible, KNVTSwitch>();
 }
 
 } // namespace knvt

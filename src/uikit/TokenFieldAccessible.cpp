@@ -1,5 +1,6 @@
 #include "uikit/TokenFieldAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
 #include "uikit/KNVTTokenField.h"
 
 #include <QLabel>
@@ -9,14 +10,6 @@
 namespace knvt {
 
 namespace {
-
-QAccessibleInterface *createTokenFieldInterface(const QString &className, QObject *object)
-{
-    if (className != QLatin1String("KNVTTokenField"))
-        return nullptr;
-    auto *field = qobject_cast<KNVTTokenField *>(object);
-    return field != nullptr ? new TokenFieldAccessible(field) : nullptr;
-}
 
 // One token as a piece of text inside the field; it stays valid while the field shows the same text at its place.
 class TokenAccessible : public QAccessibleInterface
@@ -144,11 +137,7 @@ int TokenFieldAccessible::indexOfChild(const QAccessibleInterface *child) const
 
 void TokenFieldAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createTokenFieldInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<TokenFieldAccessible, KNVTTokenField>();
 }
 
 } // namespace knvt
