@@ -1,7 +1,6 @@
 // The launcher badge for each badge type, and the sync status line's three states.
 
 #include "app/BadgeSink.h"
-#include "app/KNVTAction.h"
 #include "app/KNVTHomeActivityView.h"
 #include "app/KNVTTasksAppDelegate.h"
 
@@ -85,17 +84,4 @@ TEST(SyncStatusLine, ShowsNothingWhileSyncIsOffSyncingWhileASessionRunsAndTheLas
 
     store.setAutoSyncEnabled(false);
     EXPECT_EQ(view.state(), KNVTActivityViewStateInactive) << "switching sync off hides the line at once";
-}
-
-TEST(ActionValue, ANewActionIsEnabledAndKeepsItsOwnCopyOfTheTitle)
-{
-    QString title = QStringLiteral("Delete");
-    int called = 0;
-    KNVTAction action = KNVTAction::actionWithTitle(title, 2, [&called] { ++called; });
-    title = QStringLiteral("Changed");
-    EXPECT_TRUE(action.enabled);
-    EXPECT_EQ(action.title, QStringLiteral("Delete"));
-    EXPECT_EQ(action.style, 2);
-    action.handler();
-    EXPECT_EQ(called, 1);
 }

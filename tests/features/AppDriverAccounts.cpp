@@ -140,14 +140,16 @@ void AppDriver::choosePreferencePane(const QString &name)
 {
     auto *window = visible<KNVTPreferenceWindowController>();
     ASSERT_NE(window, nullptr) << "the preferences are not open";
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
     for (QAction *item : window->toolbar()->actions()) {
-        if (item->text() == name) {
-            item->trigger();
-            window->activateWindow();
-            QApplication::setActiveWindow(window);
-            settle();
-            return;
-        }
+        if (item->text() != name)
+            continue;
+        QWidget *button = window->toolbar()->widgetForAction(item);
+        ASSERT_NE(button, nullptr) << "the pane " << name.toStdString() << " has no button";
+        QTest::mouseClick(button, Qt::LeftButton);
+        settle();
+        return;
     }
     ADD_FAILURE() << "no pane " << name.toStdString();
 }
@@ -182,8 +184,9 @@ void AppDriver::switchSync(bool on)
 {
     auto *syncSwitch = frontEditor()->findChild<KNVTSwitch *>(QStringLiteral("syncingEnabledCheckBoxButton"));
     ASSERT_NE(syncSwitch, nullptr) << "the signed-in Account pane is not in front";
-    syncSwitch->setOn(on);
-    emit syncSwitch->action(syncSwitch);
+    // A click turns the switch over; one already where it should be is left alone, as a user would.
+    if (syncSwitch->isOn() != on)
+        QTest::mouseClick(syncSwitch, Qt::LeftButton);
     settle();
 }
 
@@ -200,9 +203,12 @@ void AppDriver::choosePeopleGroup(const QString &name)
     auto *window = visible<KNVTUsersWindowController>();
     ASSERT_NE(window, nullptr) << "the people window is not open";
     const auto &groups = window->userGroupsViewController()->userGroups();
+    QListView *view = window->userGroupsViewController()->tableView();
     for (size_t i = 0; i < groups.size(); ++i) {
         if (groups[i].localizedDisplayName() == name) {
-            window->userGroupsViewController()->selectUserGroupAtIndex(int(i));
+            const QModelIndex index = view->model()->index(int(i), 0);
+            view->scrollTo(index);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
             settle();
             return;
         }
@@ -231,11 +237,13 @@ void AppDriver::choosePerson(const QString &name)
     auto *window = visible<KNVTUsersWindowController>();
     ASSERT_NE(window, nullptr) << "the people window is not open";
     KNVTUsersModel *model = window->usersViewController()->model();
+    QListView *view = window->usersViewController()->tableView();
     for (int row = 0; row < model->rowCount(); ++row) {
         if (model->rows()[size_t(row)].fullName == name) {
-            window->usersViewController()->tableView()->clearSelection();
-            window->usersViewController()->tableView()->selectionModel()->select(
-                model->index(row), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            const QModelIndex index = model->index(row);
+            view->scrollTo(index);
+            // A plain click chooses the person alone.
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
             settle();
             return;
         }

@@ -42,6 +42,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -513,14 +514,24 @@ void AppDriver::detachPopover()
 {
     auto *popover = qobject_cast<knvt::Popover *>(frontEditor());
     ASSERT_NE(popover, nullptr) << "no popover open";
-    popover->detach();
+    // The popover's background, inside its margin where no control lies, dragged further than the tear-off distance.
+    const QPoint from(2, popover->height() / 2);
+    const QPoint to = from + QPoint(knvt::Popover::DetachDistance + 8, 0);
+    QTest::mousePress(popover, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(popover->mapToGlobal(to)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(popover, &move);
+    QTest::mouseRelease(popover, Qt::LeftButton, {}, to);
     settle();
 }
 
 void AppDriver::closePopover()
 {
-    if (auto *popover = qobject_cast<knvt::Popover *>(frontEditor()))
-        popover->performClose();
+    if (auto *popover = qobject_cast<knvt::Popover *>(frontEditor())) {
+        // Escape reaches the popover from whichever of its controls has the keyboard.
+        QWidget *focused = QApplication::focusWidget();
+        QTest::keyClick(focused && popover->isAncestorOf(focused) ? focused : popover, Qt::Key_Escape);
+    }
     settle();
 }
 

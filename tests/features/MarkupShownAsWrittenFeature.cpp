@@ -3,7 +3,6 @@
 
 #include "AppDriver.h"
 
-#include "app/KNVTHomeViewController.h"
 #include "app/KNVTMainWindowController.h"
 
 #include "lists/ItemRow.h"
@@ -27,7 +26,6 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QTextDocument>
 #include <QWindow>
@@ -142,16 +140,8 @@ protected:
 
     void chooseInHomeMenu(const QString &name, const QString &entry)
     {
-        app.selectHome(name);
-        std::unique_ptr<QMenu> menu(app.mainWindow().homeViewController()->menuForEvent());
-        ASSERT_TRUE(menu) << "no menu";
-        for (QAction *action : menu->actions())
-            if (action->text() == entry) {
-                action->trigger();
-                app.settle();
-                return;
-            }
-        ADD_FAILURE() << "no entry " << entry.toStdString();
+        app.openHomeContextMenu(name);
+        app.choose({entry});
     }
 
     // The tool tip the centre list shows when the mouse rests on the row of that title.
