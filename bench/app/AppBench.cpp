@@ -3,6 +3,7 @@
 
 #include "support/BudgetMain.h"
 #include "support/OffscreenApplication.h"
+#include "support/SameRunRatio.h"
 
 #include "app/BadgeSink.h"
 #include "app/KNVTHomeViewController.h"
@@ -31,6 +32,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -244,10 +246,10 @@ void BM_FocusListUpdate10000(benchmark::State &state)
 }
 BENCHMARK(BM_FocusListUpdate10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// The main window of the application over the large library, with one task selected.
+// The main window of the application over a library (the large one unless named), with one task selected.
 struct LargeApplication
 {
-    LargeApplication() : open(bigLibrary())
+    explicit LargeApplication(const QString &path = bigLibrary()) : open(path)
     {
         knvt::Clock::setShared(&clock);
         knvt::BadgeSink::setShared(&badge);
@@ -311,5 +313,90 @@ void BM_ActionValidation(benchmark::State &state)
     measureAfterOneTaskSaves(state, [](KNVTMainWindowController &window) { window.validateActions(); });
 }
 BENCHMARK(BM_ActionValidation)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The centre list of the main window over an Inbox of 10,000 tasks, holding the keyboard focus, with its first row
+// selected.
+struct InboxWindow
+{
+    InboxWindow()
+    {
+        list = dynamic_cast<KNVTTaskStoreItemsTableViewController *>(large.window->currentTasksViewController());
+        if (!list)
+            return;
+        for (int row = 0; row < list->numberOfRows(); ++row)
+            if (!list->rowAt(row)->isHeader())
+                items << row;
+        if (QWidget *view = list->focusView())
+            view->setFocus(Qt::OtherFocusReason);
+        settle();
+    }
+    bool ready(benchmark::State &state) const
+    {
+        if (list && items.size() >= 10000)
+            return true;
+        state.SkipWithError("the Inbox does not show 10,000 tasks");
+        return false;
+    }
+    void select(const QList<int> &rows)
+    {
+        list->selectRows(rows);
+        settle();
+    }
+    LargeApplication large{inboxLibrary()};
+    KNVTTaskStoreItemsTableViewController *list = nullptr;
+    QList<int> items;
+};
+
+// Ctrl+A pressed in the list, as the window takes the key: its shortcuts matched first, then the list selecting every
+// row, the right pane following the new selection and the window's actions validated for it.
+void BM_SelectAll10000(benchmark::State &state)
+{
+    InboxWindow inbox;
+    if (!inbox.ready(state))
+        return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        inbox.select({inbox.items.front()});
+        state.ResumeTiming();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+        QApplication::sendEvent(inbox.list->focusView(), &press);
+    }
+    if (inbox.list->selectedRows().size() != inbox.items.size())
+        state.SkipWithError("Ctrl+A did not select every row");
+}
+BENCHMARK(BM_SelectAll10000)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// A validation pass of the window's actions with the 10,000 rows selected.
+void BM_ActionValidationAllSelected10000(benchmark::State &state)
+{
+    InboxWindow inbox;
+    if (!inbox.ready(state))
+        return;
+    inbox.select(inbox.items);
+    for (auto _ : state)
+        inbox.large.window->validateActions();
+}
+BENCHMARK(BM_ActionValidationAllSelected10000)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// A validation pass with 5,000 rows selected against one with one row selected, in the same run: the selection is read
+// once for the pass, so its size must barely count.
+void BM_ActionValidation5000Selected(benchmark::State &state)
+{
+    InboxWindow inbox;
+    if (!inbox.ready(state))
+        return;
+    const QList<int> many = inbox.items.mid(0, 5000);
+    knvt::bench::SameRunRatio ratio;
+    for (auto _ : state) {
+        state.PauseTiming();
+        inbox.select({inbox.items.front()});
+        ratio.addReference(knvt::bench::secondsOf([&inbox] { inbox.large.window->validateActions(); }));
+        inbox.select(many);
+        state.ResumeTiming();
+        ratio.addWork(knvt::bench::secondsOf([&inbox] { inbox.large.window->validateActions(); }));
+    }
+    ratio.report(state);
+}
+BENCHMARK(BM_ActionValidation5000Selected)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace

@@ -81,6 +81,9 @@ public:
 
     // ---- Commands ----------------------------------------------------------------------------------------------
     knvt::ActionSet *actions() override { return m_actions; }
+    // A pass reads the centre list's selection once, for the list's commands and the window's own alike.
+    void beginValidation() override;
+    void endValidation() override;
     void validateCommand(knvt::Command command, knvt::CommandState &state) override;
     void performCommand(knvt::Command command, QWidget *source) override;
     // The target of the selection's commands: the home list while it has the keyboard focus, else the centre list.
@@ -216,6 +219,8 @@ private:
     QLineEdit *m_searchField = nullptr;
     QLabel *m_listHeadingTextField = nullptr;
     bool m_validationPending = false;
+    // The centre list of the validation pass under way, told of the pass's end.
+    QPointer<KNVTTaskStoreItemsViewController> m_validatingList;
 
     QPointer<knvt::Popover> m_createTaskPopover;
     QPointer<knvt::Popover> m_notificationsPopover;

@@ -189,6 +189,20 @@ knvt::CommandTarget *KNVTMainWindowController::commandPane() const
     return currentTasksViewController();
 }
 
+void KNVTMainWindowController::beginValidation()
+{
+    m_validatingList = currentTasksViewController();
+    if (m_validatingList)
+        m_validatingList->beginValidation();
+}
+
+void KNVTMainWindowController::endValidation()
+{
+    if (m_validatingList)
+        m_validatingList->endValidation();
+    m_validatingList = nullptr;
+}
+
 void KNVTMainWindowController::validateCommand(Command command, knvt::CommandState &state)
 {
     KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
@@ -216,9 +230,8 @@ void KNVTMainWindowController::validateCommand(Command command, knvt::CommandSta
         return;
     }
     case Command::Assign: state.enabled = list && list->canAssignSelectedItems(); return;
-    case Command::ToggleToday:
-        state.enabled = list && !list->selectedItems().empty() && list->canMoveSelectedItemsToToday();
-        return;
+    // An empty selection may not be moved.
+    case Command::ToggleToday: state.enabled = list && list->canMoveSelectedItemsToToday(); return;
     // The centre list's, whichever pane has the focus.
     case Command::Print:
     case Command::SelectNext:

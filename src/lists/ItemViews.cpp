@@ -14,9 +14,12 @@
 
 #include <QAccessibleActionInterface>
 
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace knvt {
 
@@ -38,6 +41,43 @@ bool selectKeyboardRow(QAbstractItemView *view)
 }
 
 } // namespace
+
+QItemSelection rowSelection(const QModelIndexList &indexes)
+{
+    QItemSelection selection;
+    QModelIndex top;
+    QModelIndex bottom;
+    for (const QModelIndex &index : indexes) {
+        if (bottom.isValid() && index.parent() == bottom.parent() && index.row() == bottom.row() + 1) {
+            bottom = index;
+            continue;
+        }
+        if (top.isValid())
+            selection.append(QItemSelectionRange(top, bottom));
+        top = bottom = index;
+    }
+    if (top.isValid())
+        selection.append(QItemSelectionRange(top, bottom));
+    return selection;
+}
+
+QList<int> selectedRowNumbers(const QItemSelectionModel &selection,
+                              const std::function<int(const QModelIndex &)> &rowOf)
+{
+    QList<int> rows;
+    const QItemSelection ranges = selection.selection();
+    for (const QItemSelectionRange &range : ranges) {
+        const QModelIndex parent = range.parent();
+        const QAbstractItemModel *model = range.model();
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            if (const int number = rowOf(model->index(row, 0, parent)); number >= 0)
+                rows << number;
+    }
+    // Two ranges may hold one row (a row added to a selection that had it).
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
 
 void selectRowAfterJump(QAbstractItemView *view, QKeyEvent *event)
 {

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QItemSelection>
+#include <QList>
 #include <QModelIndex>
 #include <QStringList>
 
+#include <functional>
+
 class KNVTTaskStoreItemsViewController;
 class QAbstractItemView;
+class QItemSelectionModel;
 class QKeyEvent;
 class QPoint;
 class QTreeView;
@@ -51,6 +56,15 @@ QModelIndex itemRowForCursor(QTreeView *view, bool downwards, const QModelIndex 
 // After the view handled `event`: Home, End, Page Up or Page Down that left nothing selected select the row the
 // keyboard is on.
 void selectRowAfterJump(QAbstractItemView *view, QKeyEvent *event);
+
+// The rows of `indexes` (in the order shown) as one selection of whole rows: neighbouring rows of one parent make one
+// range, so that a list selected whole holds one range per section and reading it back stays linear in its rows (Qt
+// asks every range about every row it reports).
+QItemSelection rowSelection(const QModelIndexList &indexes);
+// The flat row number of each selected row of `selection`, read off its ranges, ascending and each once; `rowOf` maps
+// a first-column index to its row number, or to -1 for a row that does not count (a section header).
+QList<int> selectedRowNumbers(const QItemSelectionModel &selection,
+                              const std::function<int(const QModelIndex &)> &rowOf);
 
 // Shows the list's context menu for its current selection at `globalPos`; the menu deletes itself when it closes.
 void showItemViewContextMenu(KNVTTaskStoreItemsViewController *controller, QWidget *view, const QPoint &globalPos);

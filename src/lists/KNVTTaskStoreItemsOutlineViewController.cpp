@@ -12,6 +12,8 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
+#include "objectstore/Context.h"
+
 #include "uikit/Beeper.h"
 #include "uikit/TableViewAdditions.h"
 
@@ -202,40 +204,50 @@ QModelIndexList KNVTTaskStoreItemsOutlineViewController::selectedCells() const
 
 QList<int> KNVTTaskStoreItemsOutlineViewController::selectedRows() const
 {
-    QList<int> rows;
     if (!m_outlineView)
-        return rows;
-    for (const QModelIndex &index : m_outlineView->selectionModel()->selectedRows())
-        if (!m_model->isSection(index))
-            rows << m_model->rowForIndex(index);
-    std::sort(rows.begin(), rows.end());
-    return rows;
+        return {};
+    const knvt::ItemsOutlineModel &model = *m_model;
+    return knvt::selectedRowNumbers(*m_outlineView->selectionModel(), [&model](const QModelIndex &index) {
+        return model.isSection(index) ? -1 : model.rowForIndex(index);
+    });
 }
 
 void KNVTTaskStoreItemsOutlineViewController::selectRows(const QList<int> &rows)
 {
     KNVTTaskStoreItemsOutlineView *view = outlineView();
-    QItemSelection selection;
-    for (int row : rows) {
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QModelIndexList items;
+    for (int row : std::as_const(sorted)) {
         const QModelIndex index = m_model->indexForRow(row);
         if (index.isValid() && !m_model->isSection(index))
-            selection.select(index, index);
+            items << index;
     }
-    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    if (!selection.isEmpty())
-        view->selectionModel()->setCurrentIndex(selection.indexes().first(), QItemSelectionModel::NoUpdate);
+    view->selectionModel()->select(knvt::rowSelection(items),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The first of the rows asked for becomes the keyboard's.
+    for (int row : rows)
+        if (const QModelIndex index = m_model->indexForRow(row); index.isValid() && !m_model->isSection(index)) {
+            view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+            break;
+        }
 }
 
 template <class T>
 std::vector<T *> KNVTTaskStoreItemsOutlineViewController::objectsAt(const QModelIndexList &indexes) const
 {
     std::vector<T *> result;
-    KNVTTaskStore &store = taskStore();
+    ostore::Context *context = taskStore().managedObjectContext();
+    if (!context)
+        return result;
+    result.reserve(size_t(indexes.size()));
+    // By the identity the row keeps: reading the URI again would cost a parse for every selected row.
     for (const QModelIndex &index : indexes) {
         const knvt::ItemRow *row = m_model->itemRowAt(index);
-        if (!row || row->uri.isEmpty())
+        if (!row || row->isHeader())
             continue;
-        if (auto *object = dynamic_cast<T *>(store.objectForURI(row->uri)))
+        if (auto *object = dynamic_cast<T *>(context->existingObject(row->objectID)))
             result.push_back(object);
     }
     return result;
@@ -353,10 +365,6 @@ void KNVTTaskStoreItemsOutlineViewController::selectionDidChange()
     // A change of the rows reports the selection once, when it is over.
     if (m_changingRows > 0)
         return;
-    if (m_dontForwardSelectionChangeCount > 0) {
-        --m_dontForwardSelectionChangeCount;
-        return;
-    }
     if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
         delegate->taskStoreItemsViewControllerSelectionDidChange(this);
 }

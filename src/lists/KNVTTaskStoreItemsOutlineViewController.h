@@ -56,10 +56,6 @@ public:
     // The height of item rows; section rows are 20 high.
     int rowHeight() const { return m_rowHeight; }
 
-    // Selection changes the list made itself and reports on its own: each one counted here passes unreported.
-    unsigned int dontForwardSelectionChangeCount() const { return m_dontForwardSelectionChangeCount; }
-    void setDontForwardSelectionChangeCount(unsigned int count) { m_dontForwardSelectionChangeCount = count; }
-
     // ---- Content -----------------------------------------------------------------------------------------------
     Items items() const override;
     Items selectedItems() const override;
@@ -182,7 +178,6 @@ private:
     knvt::ItemRowDelegate *m_delegate = nullptr;
     knvt::ItemRowCache m_rowCache;
     int m_rowHeight = 50;
-    unsigned int m_dontForwardSelectionChangeCount = 0;
     int m_changingRows = 0;
     // Marks this list's own drags.
     quint64 m_dragSource;

@@ -12,6 +12,8 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
+#include "objectstore/Context.h"
+
 #include "uikit/Beeper.h"
 #include "uikit/TableViewAdditions.h"
 
@@ -153,29 +155,32 @@ QModelIndex KNVTTaskStoreItemsTableViewController::indexForRow(int row) const
 
 QList<int> KNVTTaskStoreItemsTableViewController::selectedRows() const
 {
-    QList<int> rows;
     if (!m_tableView)
-        return rows;
-    for (const QModelIndex &index : m_tableView->selectionModel()->selectedRows())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    return rows;
+        return {};
+    return knvt::selectedRowNumbers(*m_tableView->selectionModel(),
+                                    [](const QModelIndex &index) { return index.row(); });
 }
 
 void KNVTTaskStoreItemsTableViewController::selectRows(const QList<int> &rows)
 {
     KNVTTaskStoreItemsTableView *view = tableView();
-    QItemSelection selection;
-    for (int row : rows) {
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QModelIndexList items;
+    for (int row : std::as_const(sorted)) {
         const knvt::ItemRow *item = rowAt(row);
-        if (!item || item->isHeader())
-            continue;
-        const QModelIndex index = m_model->index(row);
-        selection.select(index, index);
+        if (item && !item->isHeader())
+            items << m_model->index(row);
     }
+    const QItemSelection selection = knvt::rowSelection(items);
     view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    if (!rows.isEmpty() && !selection.isEmpty())
-        view->selectionModel()->setCurrentIndex(selection.indexes().first(), QItemSelectionModel::NoUpdate);
+    // The first of the rows asked for becomes the keyboard's.
+    for (int row : rows)
+        if (const knvt::ItemRow *item = rowAt(row); item && !item->isHeader()) {
+            view->selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
+            break;
+        }
 }
 
 namespace {
@@ -184,12 +189,16 @@ template <class T>
 std::vector<T *> objectsOfRows(const knvt::ItemsTableModel &model, const QList<int> &rows)
 {
     std::vector<T *> result;
-    KNVTTaskStore &store = KNVTTaskStoreItemsViewController::taskStore();
+    ostore::Context *context = KNVTTaskStoreItemsViewController::taskStore().managedObjectContext();
+    if (!context)
+        return result;
+    result.reserve(size_t(rows.size()));
+    // By the identity the row keeps: reading the URI again would cost a parse for every selected row.
     for (int row : rows) {
         const knvt::ItemRow *item = model.rowAt(row);
-        if (!item || item->uri.isEmpty())
+        if (!item || item->isHeader())
             continue;
-        if (auto *object = dynamic_cast<T *>(store.objectForURI(item->uri)))
+        if (auto *object = dynamic_cast<T *>(context->existingObject(item->objectID)))
             result.push_back(object);
     }
     return result;

@@ -143,7 +143,7 @@ bool KNVTTaskStoreItemsViewController::canAssignTasks(const Tasks &tasks, KNVTCD
 #define KNVT_ITEM_RULE(name, storeRule)                                                                                \
     bool KNVTTaskStoreItemsViewController::name()                                                                      \
     {                                                                                                                  \
-        return taskStore().storeRule(selectionForRules());                                                             \
+        return askAboutSelection([](Selection &selection) { return taskStore().storeRule(selection); });               \
     }
 
 KNVT_ITEM_RULE(canEditSelectedItems, canEditItems)
@@ -179,9 +179,10 @@ KNVT_ITEM_RULE(shouldDisplayMarkSelectedItemsAsCancelled, shouldDisplayMarkItems
 // store's item rule would move a mixed selection. Each selected task must pass the store's task rule.
 bool KNVTTaskStoreItemsViewController::canMoveSelectedItemsToSomeday()
 {
-    const Items items = selectionForRules();
-    return KNVTTaskStore::taskListsInItems(items).empty()
-        && taskStore().canMoveTasksToSomeday(KNVTTaskStore::tasksInItems(items));
+    return askAboutSelection([](Selection &selection) {
+        return selection.taskLists().empty()
+            && selection.answer(taskStore(), &KNVTTaskStoreCapabilities::canMoveTasksToSomeday);
+    });
 }
 
 bool KNVTTaskStoreItemsViewController::canRemoveSelectedItemsFromSomeday()
@@ -191,5 +192,17 @@ bool KNVTTaskStoreItemsViewController::canRemoveSelectedItemsFromSomeday()
 
 bool KNVTTaskStoreItemsViewController::shouldDisplayRemoveSelectedTasksFromSomeday()
 {
-    return taskStore().shouldDisplayRemoveTasksFromSomeday(selectedTasks());
+    return askAboutSelection([](Selection &selection) {
+        return selection.answer(taskStore(), &KNVTTaskStoreCapabilities::shouldDisplayRemoveTasksFromSomeday);
+    });
+}
+
+void KNVTTaskStoreItemsViewController::beginValidation()
+{
+    m_validationSelection.emplace(selectedItems());
+}
+
+void KNVTTaskStoreItemsViewController::endValidation()
+{
+    m_validationSelection.reset();
 }

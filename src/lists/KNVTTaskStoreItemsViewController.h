@@ -39,7 +39,8 @@ struct ItemRow;
 //
 // Every command acts on the selection as the accessors give it at the moment of the call and ends with one save of
 // the store on a later pass of the event loop; the list itself redraws from the store's change notifications. The
-// rules ask the store's capability rules about the current selection on every call; nothing is cached.
+// rules ask the store's capability rules about the current selection on every call, except within a validation pass
+// of the actions, which reads the selection once for all its questions.
 class KNVTTaskStoreItemsViewController : public KNVTViewController, public knvt::CommandTarget
 {
     Q_OBJECT
@@ -48,6 +49,7 @@ public:
     using Items = KNVTTaskStoreCapabilities::Items;
     using Tasks = KNVTTaskStoreCapabilities::Tasks;
     using TaskLists = KNVTTaskStoreCapabilities::TaskLists;
+    using Selection = KNVTTaskStoreCapabilities::Selection;
 
     explicit KNVTTaskStoreItemsViewController(KNVTTaskStoreItemsViewControllerDelegate *delegate,
                                               QObject *parent = nullptr);
@@ -110,6 +112,10 @@ public:
     // The actions of the list's window: the main window's, or the list's own while it stands alone.
     knvt::ActionSet *actions();
     // ---- The commands of the actions: what the selection allows, and carrying them out ----------------------------
+    // A validation pass reads the selection once, when it begins; every rule asked until it ends answers for that
+    // reading.
+    void beginValidation() override;
+    void endValidation() override;
     void validateCommand(knvt::Command command, knvt::CommandState &state) override;
     void performCommand(knvt::Command command, QWidget *source) override;
 
@@ -194,8 +200,16 @@ public:
     static KNVTTaskStore &taskStore();
 
 protected:
-    // The selection as the rules see it.
-    Items selectionForRules() const { return selectedItems(); }
+    // The selection as the rules see it: the validation pass's reading while one is under way, else read now and handed
+    // to `rule`.
+    template <class Rule>
+    bool askAboutSelection(Rule rule)
+    {
+        if (m_validationSelection)
+            return rule(*m_validationSelection);
+        Selection selection(selectedItems());
+        return rule(selection);
+    }
     bool isInMainWindow() const { return m_mainWindowServices != nullptr; }
 
 private:
@@ -221,4 +235,6 @@ private:
     bool m_keepCurrentRowInView = false;
     KNVTMainWindowServices *m_mainWindowServices = nullptr;
     QPointer<knvt::ActionSet> m_ownActions;
+    // The selection of the validation pass under way.
+    std::optional<Selection> m_validationSelection;
 };

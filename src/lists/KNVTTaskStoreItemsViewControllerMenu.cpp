@@ -119,7 +119,15 @@ QMenu *KNVTTaskStoreItemsViewController::menuForEvent(QWidget *parent)
 
 void KNVTTaskStoreItemsViewController::validateCommand(Command command, knvt::CommandState &state)
 {
-    const Items selection = selectedItems();
+    // Asked on its own, a command makes a pass of its own.
+    if (!m_validationSelection) {
+        beginValidation();
+        validateCommand(command, state);
+        endValidation();
+        return;
+    }
+    Selection &selection = *m_validationSelection;
+    const bool empty = selection.items().empty();
     switch (command) {
     case Command::MoveToToday:
         state.visible = !shouldDisplayRemoveSelectedItemsFromToday();
@@ -144,8 +152,8 @@ void KNVTTaskStoreItemsViewController::validateCommand(Command command, knvt::Co
     case Command::MarkAsCompleted:
     case Command::MarkAsUncompleted: {
         // Each mark also needs its own rule: a disabled Mark menu does not stop a key.
-        const bool c = !selection.empty() && shouldDisplayMarkSelectedItemsAsCompleted();
-        const bool u = !selection.empty() && shouldDisplayMarkSelectedItemsAsUncompleted();
+        const bool c = !empty && shouldDisplayMarkSelectedItemsAsCompleted();
+        const bool u = !empty && shouldDisplayMarkSelectedItemsAsUncompleted();
         if (command == Command::MarkAsCompleted) {
             state.visible = c;
             state.enabled = canMarkSelectedItemsAsCompleted();
@@ -159,37 +167,36 @@ void KNVTTaskStoreItemsViewController::validateCommand(Command command, knvt::Co
         return;
     }
     case Command::MarkAsCancelled:
-        state.visible = !selection.empty() && shouldDisplayMarkSelectedItemsAsCancelled();
+        state.visible = !empty && shouldDisplayMarkSelectedItemsAsCancelled();
         state.enabled = canMarkSelectedItemsAsCancelled();
         return;
     case Command::Open: {
-        const Tasks tasks = selectedTasks();
-        const TaskLists lists = selectedTaskLists();
+        const Tasks &tasks = selection.tasks();
+        const TaskLists &lists = selection.taskLists();
         state.enabled = (!tasks.empty() && lists.empty()) || (tasks.empty() && lists.size() == 1);
         return;
     }
     case Command::Edit:
-        state.enabled = canEditSelectedItems() || (selectedTasks().empty() && selectedTaskLists().size() == 1);
+        state.enabled = canEditSelectedItems() || (selection.tasks().empty() && selection.taskLists().size() == 1);
         return;
     case Command::Duplicate: state.enabled = canDuplicateSelectedItems(); return;
     case Command::AssignTo: {
         KNVTCDTaskList *common = nullptr;
-        state.enabled =
-            canAssignSelectedItems() && canAssignTasks(selectedTasks(), &common) && common && common->isCollaborative();
+        state.enabled = canAssignSelectedItems() && canAssignTasks(selection.tasks(), &common) && common
+            && common->isCollaborative();
         if (state.enabled && state.menu)
             fillAssignMenu(*state.menu);
         return;
     }
     case Command::Delete: state.enabled = canDeleteSelectedItems(); return;
     case Command::MoveTo:
-        // With nothing selected the menu keeps what it last offered.
-        state.enabled = !selection.empty();
+        state.enabled = !empty;
         if (state.enabled && state.menu)
             knvt::fillMoveMenu(*state.menu, *this);
         return;
     case Command::DetachFromTaskList: state.enabled = canDetachSelectedItemsFromTaskList(); return;
     case Command::SelectNext:
-    case Command::SelectPrevious: state.enabled = !selection.empty(); return;
+    case Command::SelectPrevious: state.enabled = !empty; return;
     case Command::Print: state.enabled = true; return;
     default: return;
     }

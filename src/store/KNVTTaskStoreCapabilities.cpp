@@ -6,14 +6,16 @@
 #include "model/KNVTTaskListType.h"
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace {
 
 using Tasks = KNVTTaskStoreCapabilities::Tasks;
 using TaskLists = KNVTTaskStoreCapabilities::TaskLists;
 using Items = KNVTTaskStoreCapabilities::Items;
-using TaskRule = bool (KNVTTaskStoreCapabilities::*)(const Tasks &);
-using TaskListRule = bool (KNVTTaskStoreCapabilities::*)(const TaskLists &);
+using TaskRule = KNVTTaskStoreCapabilities::TaskRule;
+using TaskListRule = KNVTTaskStoreCapabilities::TaskListRule;
 
 // "Every member" and "some member" over a non-empty list; both stop at the first member that decides.
 template <class List, class Test>
@@ -43,234 +45,440 @@ bool markableList(const KNVTCDTaskList *list)
     return !isArea(list) && list->canEdit();
 }
 
-struct Selection
-{
-    Tasks tasks;
-    TaskLists taskLists;
-};
-
-Selection split(const Items &items)
-{
-    Selection selection;
-    for (ostore::Object *item : items) {
-        if (auto *task = dynamic_cast<KNVTCDTask *>(item))
-            selection.tasks.push_back(task);
-        else if (auto *list = dynamic_cast<KNVTCDTaskList *>(item))
-            selection.taskLists.push_back(list);
-    }
-    return selection;
-}
-
 } // namespace
 
 Tasks KNVTTaskStoreCapabilities::tasksInItems(const Items &items)
 {
-    return split(items).tasks;
+    return Selection(items).tasks();
 }
 
 TaskLists KNVTTaskStoreCapabilities::taskListsInItems(const Items &items)
 {
-    return split(items).taskLists;
+    return Selection(items).taskLists();
+}
+
+// -- A selection asked many rules ------------------------------------------------------------------------------------
+
+KNVTTaskStoreCapabilities::Selection::Selection(Items items) : m_items(std::move(items))
+{
+    for (ostore::Object *item : m_items) {
+        if (auto *task = dynamic_cast<KNVTCDTask *>(item))
+            m_tasks.push_back(task);
+        else if (auto *list = dynamic_cast<KNVTCDTaskList *>(item))
+            m_taskLists.push_back(list);
+    }
+}
+
+namespace {
+
+template <class Rule>
+bool remembered(std::vector<std::pair<Rule, bool>> &answers, Rule rule, const std::function<bool()> &ask)
+{
+    for (const auto &[asked, answer] : answers)
+        if (asked == rule)
+            return answer;
+    const bool answer = ask();
+    answers.emplace_back(rule, answer);
+    return answer;
+}
+
+} // namespace
+
+bool KNVTTaskStoreCapabilities::Selection::answer(KNVTTaskStoreCapabilities &store, TaskRule rule)
+{
+    return remembered(m_taskAnswers, rule, [&] { return (store.*rule)(m_tasks); });
+}
+
+bool KNVTTaskStoreCapabilities::Selection::answer(KNVTTaskStoreCapabilities &store, TaskListRule rule)
+{
+    return remembered(m_taskListAnswers, rule, [&] { return (store.*rule)(m_taskLists); });
 }
 
 // -- Combining the layers --------------------------------------------------------------------------------------------
 
 namespace {
 
+using Selection = KNVTTaskStoreCapabilities::Selection;
+
 // A selection of tasks only is judged by the task rule, of lists only by the list rule, a mixed one by both.
-bool both(KNVTTaskStoreCapabilities &store, const Items &items, TaskRule taskRule, TaskListRule listRule)
+bool both(KNVTTaskStoreCapabilities &store, Selection &s, TaskRule taskRule, TaskListRule listRule)
 {
-    const Selection s = split(items);
-    const bool t = (store.*taskRule)(s.tasks);
-    const bool l = (store.*listRule)(s.taskLists);
-    return (t && l) || (t && s.taskLists.empty()) || (l && s.tasks.empty());
+    const bool t = s.answer(store, taskRule);
+    const bool l = s.answer(store, listRule);
+    return (t && l) || (t && s.taskLists().empty()) || (l && s.tasks().empty());
 }
 
-bool tasksOnly(KNVTTaskStoreCapabilities &store, const Items &items, TaskRule taskRule)
+bool tasksOnly(KNVTTaskStoreCapabilities &store, Selection &s, TaskRule taskRule)
 {
-    const Selection s = split(items);
-    return s.taskLists.empty() && (store.*taskRule)(s.tasks);
+    return s.taskLists().empty() && s.answer(store, taskRule);
 }
 
-bool listsOnly(KNVTTaskStoreCapabilities &store, const Items &items, TaskListRule listRule)
+bool listsOnly(KNVTTaskStoreCapabilities &store, Selection &s, TaskListRule listRule)
 {
-    const Selection s = split(items);
-    return s.tasks.empty() && (store.*listRule)(s.taskLists);
+    return s.tasks().empty() && s.answer(store, listRule);
 }
 
 } // namespace
 
-// -- Item rules ------------------------------------------------------------------------------------------------------
-
 using C = KNVTTaskStoreCapabilities;
+
+// -- Item rules ------------------------------------------------------------------------------------------------------
 
 bool C::canEditItems(const Items &items)
 {
-    return both(*this, items, &C::canEditTasks, &C::canEditTaskLists);
+    Selection selection(items);
+    return canEditItems(selection);
+}
+
+bool C::canEditItems(Selection &selection)
+{
+    return both(*this, selection, &C::canEditTasks, &C::canEditTaskLists);
 }
 
 bool C::canDeleteItems(const Items &items)
 {
-    return canEditItems(items);
+    Selection selection(items);
+    return canDeleteItems(selection);
+}
+
+bool C::canDeleteItems(Selection &selection)
+{
+    return canEditItems(selection);
 }
 
 bool C::canMoveItemsToInbox(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canMoveTasksToInbox);
+    Selection selection(items);
+    return canMoveItemsToInbox(selection);
+}
+
+bool C::canMoveItemsToInbox(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canMoveTasksToInbox);
 }
 
 bool C::canMoveItemsToToday(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canMoveTasksToToday);
+    Selection selection(items);
+    return canMoveItemsToToday(selection);
+}
+
+bool C::canMoveItemsToToday(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canMoveTasksToToday);
 }
 
 bool C::canRemoveItemsFromToday(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canEditTasks);
+    Selection selection(items);
+    return canRemoveItemsFromToday(selection);
+}
+
+bool C::canRemoveItemsFromToday(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canEditTasks);
 }
 
 bool C::canMoveItemsToNext(const Items &items)
 {
-    return both(*this, items, &C::canMoveTasksToNext, &C::canMoveTaskListsToNext);
+    Selection selection(items);
+    return canMoveItemsToNext(selection);
+}
+
+bool C::canMoveItemsToNext(Selection &selection)
+{
+    return both(*this, selection, &C::canMoveTasksToNext, &C::canMoveTaskListsToNext);
 }
 
 bool C::canRemoveItemsFromNext(const Items &items)
 {
-    return both(*this, items, &C::canRemoveTasksFromNext, &C::canRemoveTaskListsFromNext);
+    Selection selection(items);
+    return canRemoveItemsFromNext(selection);
+}
+
+bool C::canRemoveItemsFromNext(Selection &selection)
+{
+    return both(*this, selection, &C::canRemoveTasksFromNext, &C::canRemoveTaskListsFromNext);
 }
 
 bool C::canMoveItemsToSomeday(const Items &items)
 {
-    return both(*this, items, &C::canMoveTasksToSomeday, &C::canMoveTaskListsToSomeday);
+    Selection selection(items);
+    return canMoveItemsToSomeday(selection);
+}
+
+bool C::canMoveItemsToSomeday(Selection &selection)
+{
+    return both(*this, selection, &C::canMoveTasksToSomeday, &C::canMoveTaskListsToSomeday);
 }
 
 bool C::canRemoveItemsFromSomeday(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canEditTasks);
+    Selection selection(items);
+    return canRemoveItemsFromSomeday(selection);
+}
+
+bool C::canRemoveItemsFromSomeday(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canEditTasks);
 }
 
 bool C::canScheduleItems(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canScheduleTasks);
+    Selection selection(items);
+    return canScheduleItems(selection);
 }
 
-bool C::canUnscheduledItems(const Items &)
+bool C::canScheduleItems(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canScheduleTasks);
+}
+
+bool C::canUnscheduledItems(const Items &items)
+{
+    Selection selection(items);
+    return canUnscheduledItems(selection);
+}
+
+bool C::canUnscheduledItems(Selection &)
 {
     return true;
 }
 
 bool C::canMarkItems(const Items &items)
 {
-    const Selection s = split(items);
-    if (s.taskLists.empty() && s.tasks.size() == items.size()) {
-        const Items tasks(s.tasks.begin(), s.tasks.end());
-        return canMarkItemsAsUncompleted(tasks) || canMarkItemsAsCancelled(tasks) || canMarkItemsAsCompleted(tasks);
-    }
-    if (s.tasks.empty() && s.taskLists.size() == items.size()) {
-        const Items lists(s.taskLists.begin(), s.taskLists.end());
-        return canMarkItemsAsUncompleted(lists) || canMarkItemsAsCancelled(lists) || canMarkItemsAsCompleted(lists);
-    }
-    return false;
+    Selection selection(items);
+    return canMarkItems(selection);
+}
+
+bool C::canMarkItems(Selection &selection)
+{
+    const std::size_t count = selection.items().size();
+    const bool oneKind = (selection.taskLists().empty() && selection.tasks().size() == count)
+        || (selection.tasks().empty() && selection.taskLists().size() == count);
+    return oneKind
+        && (canMarkItemsAsUncompleted(selection) || canMarkItemsAsCancelled(selection)
+            || canMarkItemsAsCompleted(selection));
 }
 
 bool C::canMarkItemsAsCompleted(const Items &items)
 {
-    return both(*this, items, &C::canMarkTasks, &C::canMarkTaskLists);
+    Selection selection(items);
+    return canMarkItemsAsCompleted(selection);
+}
+
+bool C::canMarkItemsAsCompleted(Selection &selection)
+{
+    return both(*this, selection, &C::canMarkTasks, &C::canMarkTaskLists);
 }
 
 bool C::canMarkItemsAsUncompleted(const Items &items)
 {
-    return both(*this, items, &C::canMarkTasks, &C::canMarkTaskLists);
+    Selection selection(items);
+    return canMarkItemsAsUncompleted(selection);
+}
+
+bool C::canMarkItemsAsUncompleted(Selection &selection)
+{
+    return both(*this, selection, &C::canMarkTasks, &C::canMarkTaskLists);
 }
 
 bool C::canMarkItemsAsCancelled(const Items &items)
 {
-    return both(*this, items, &C::canMarkTasks, &C::canMarkTaskLists);
+    Selection selection(items);
+    return canMarkItemsAsCancelled(selection);
+}
+
+bool C::canMarkItemsAsCancelled(Selection &selection)
+{
+    return both(*this, selection, &C::canMarkTasks, &C::canMarkTaskLists);
 }
 
 bool C::canAssignItems(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canAssignTasks);
+    Selection selection(items);
+    return canAssignItems(selection);
+}
+
+bool C::canAssignItems(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canAssignTasks);
 }
 
 bool C::canStartWatchingItems(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canStartWatchingTasks);
+    Selection selection(items);
+    return canStartWatchingItems(selection);
+}
+
+bool C::canStartWatchingItems(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canStartWatchingTasks);
 }
 
 bool C::canStopWatchingItems(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canStopWatchingTasks);
+    Selection selection(items);
+    return canStopWatchingItems(selection);
+}
+
+bool C::canStopWatchingItems(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canStopWatchingTasks);
 }
 
 bool C::canArchiveItems(const Items &items)
 {
-    return both(*this, items, &C::canArchiveTasks, &C::canArchiveTaskLists);
+    Selection selection(items);
+    return canArchiveItems(selection);
+}
+
+bool C::canArchiveItems(Selection &selection)
+{
+    return both(*this, selection, &C::canArchiveTasks, &C::canArchiveTaskLists);
 }
 
 bool C::canUnarchiveSelectedItems(const Items &items)
 {
-    return both(*this, items, &C::canUnarchiveTasks, &C::canUnarchiveTaskLists);
+    Selection selection(items);
+    return canUnarchiveSelectedItems(selection);
+}
+
+bool C::canUnarchiveSelectedItems(Selection &selection)
+{
+    return both(*this, selection, &C::canUnarchiveTasks, &C::canUnarchiveTaskLists);
 }
 
 bool C::canDuplicateItems(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canDuplicateTasks);
+    Selection selection(items);
+    return canDuplicateItems(selection);
+}
+
+bool C::canDuplicateItems(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canDuplicateTasks);
 }
 
 bool C::canMoveItemsToTaskList(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canMoveTasksToTaskList);
+    Selection selection(items);
+    return canMoveItemsToTaskList(selection);
+}
+
+bool C::canMoveItemsToTaskList(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canMoveTasksToTaskList);
 }
 
 bool C::canDetachItemsFromTaskList(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canDetachTasksFromTaskList);
+    Selection selection(items);
+    return canDetachItemsFromTaskList(selection);
+}
+
+bool C::canDetachItemsFromTaskList(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canDetachTasksFromTaskList);
 }
 
 bool C::canMoveItemsToContext(const Items &items)
 {
-    return tasksOnly(*this, items, &C::canMoveTasksToContext);
+    Selection selection(items);
+    return canMoveItemsToContext(selection);
+}
+
+bool C::canMoveItemsToContext(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::canMoveTasksToContext);
 }
 
 bool C::shouldDisplayMoveItemsToToday(const Items &items)
 {
-    return tasksOnly(*this, items, &C::shouldDisplayMoveTasksToToday);
+    Selection selection(items);
+    return shouldDisplayMoveItemsToToday(selection);
+}
+
+bool C::shouldDisplayMoveItemsToToday(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::shouldDisplayMoveTasksToToday);
 }
 
 bool C::shouldDisplayRemoveItemsFromToday(const Items &items)
 {
-    return tasksOnly(*this, items, &C::shouldDisplayRemoveTasksFromToday);
+    Selection selection(items);
+    return shouldDisplayRemoveItemsFromToday(selection);
+}
+
+bool C::shouldDisplayRemoveItemsFromToday(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::shouldDisplayRemoveTasksFromToday);
 }
 
 bool C::shouldDisplayRemoveItemsFromSomeday(const Items &items)
 {
-    return both(*this, items, &C::shouldDisplayRemoveTasksFromSomeday, &C::shouldDisplayRemoveTaskListsFromSomeday);
+    Selection selection(items);
+    return shouldDisplayRemoveItemsFromSomeday(selection);
+}
+
+bool C::shouldDisplayRemoveItemsFromSomeday(Selection &selection)
+{
+    return both(*this, selection, &C::shouldDisplayRemoveTasksFromSomeday, &C::shouldDisplayRemoveTaskListsFromSomeday);
 }
 
 bool C::shouldDisplayScheduleItems(const Items &items)
 {
-    return tasksOnly(*this, items, &C::shouldDisplayScheduleTasks);
+    Selection selection(items);
+    return shouldDisplayScheduleItems(selection);
+}
+
+bool C::shouldDisplayScheduleItems(Selection &selection)
+{
+    return tasksOnly(*this, selection, &C::shouldDisplayScheduleTasks);
 }
 
 bool C::shouldDisplayMarkItemsAsCompleted(const Items &items)
 {
-    return both(*this, items, &C::shouldDisplayMarkTasksAsCompleted, &C::shouldDisplayMarkTaskListsAsCompleted);
+    Selection selection(items);
+    return shouldDisplayMarkItemsAsCompleted(selection);
+}
+
+bool C::shouldDisplayMarkItemsAsCompleted(Selection &selection)
+{
+    return both(*this, selection, &C::shouldDisplayMarkTasksAsCompleted, &C::shouldDisplayMarkTaskListsAsCompleted);
 }
 
 bool C::shouldDisplayMarkItemsAsUncompleted(const Items &items)
 {
-    return both(*this, items, &C::shouldDisplayMarkTasksAsUncompleted, &C::shouldDisplayMarkTaskListsAsUncompleted);
+    Selection selection(items);
+    return shouldDisplayMarkItemsAsUncompleted(selection);
+}
+
+bool C::shouldDisplayMarkItemsAsUncompleted(Selection &selection)
+{
+    return both(*this, selection, &C::shouldDisplayMarkTasksAsUncompleted, &C::shouldDisplayMarkTaskListsAsUncompleted);
 }
 
 bool C::shouldDisplayMarkItemsAsCancelled(const Items &items)
 {
-    return both(*this, items, &C::shouldDisplayMarkTasksAsCancelled, &C::shouldDisplayMarkTaskListsAsCancelled);
+    Selection selection(items);
+    return shouldDisplayMarkItemsAsCancelled(selection);
+}
+
+bool C::shouldDisplayMarkItemsAsCancelled(Selection &selection)
+{
+    return both(*this, selection, &C::shouldDisplayMarkTasksAsCancelled, &C::shouldDisplayMarkTaskListsAsCancelled);
 }
 
 bool C::shouldDisplayReviewItems(const Items &items)
 {
-    return listsOnly(*this, items, &C::shouldDisplayReviewTaskLists);
+    Selection selection(items);
+    return shouldDisplayReviewItems(selection);
+}
+
+bool C::shouldDisplayReviewItems(Selection &selection)
+{
+    return listsOnly(*this, selection, &C::shouldDisplayReviewTaskLists);
 }
 
 // -- Task rules ------------------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "store/KNVTTaskStoreQueries.h"
 
+#include <utility>
 #include <vector>
 
 class KNVTCDTask;
@@ -24,45 +25,103 @@ public:
     using Tasks = std::vector<KNVTCDTask *>;
     using TaskLists = std::vector<KNVTCDTaskList *>;
 
+    using TaskRule = bool (KNVTTaskStoreCapabilities::*)(const Tasks &);
+    using TaskListRule = bool (KNVTTaskStoreCapabilities::*)(const TaskLists &);
+
+    // A selection split once into its tasks and its lists, for a pass that asks many rules about it (the validation of
+    // a window's actions): each item rule takes it as well as a list of items, and each task and task-list rule is
+    // worked out on its first question and its answer kept, so that forty commands read each selected object a few
+    // times, not forty. It holds the objects and the answers of one moment: it lives no longer than the pass.
+    class Selection
+    {
+    public:
+        explicit Selection(Items items = {});
+        const Items &items() const { return m_items; }
+        const Tasks &tasks() const { return m_tasks; }
+        const TaskLists &taskLists() const { return m_taskLists; }
+        // The rule's answer for the selection's tasks (or lists), asked of `store` the first time only.
+        bool answer(KNVTTaskStoreCapabilities &store, TaskRule rule);
+        bool answer(KNVTTaskStoreCapabilities &store, TaskListRule rule);
+
+    private:
+        Items m_items;
+        Tasks m_tasks;
+        TaskLists m_taskLists;
+        std::vector<std::pair<TaskRule, bool>> m_taskAnswers;
+        std::vector<std::pair<TaskListRule, bool>> m_taskListAnswers;
+    };
+
     // The items that are tasks (or task lists), in selection order.
     static Tasks tasksInItems(const Items &items);
     static TaskLists taskListsInItems(const Items &items);
 
     // -- Item rules ----------------------------------------------------------------------------------------------
     bool canEditItems(const Items &items);
+    bool canEditItems(Selection &selection);
     bool canDeleteItems(const Items &items);
+    bool canDeleteItems(Selection &selection);
     bool canMoveItemsToInbox(const Items &items);
+    bool canMoveItemsToInbox(Selection &selection);
     bool canMoveItemsToToday(const Items &items);
+    bool canMoveItemsToToday(Selection &selection);
     bool canRemoveItemsFromToday(const Items &items);
+    bool canRemoveItemsFromToday(Selection &selection);
     bool canMoveItemsToNext(const Items &items);
+    bool canMoveItemsToNext(Selection &selection);
     bool canRemoveItemsFromNext(const Items &items);
+    bool canRemoveItemsFromNext(Selection &selection);
     bool canMoveItemsToSomeday(const Items &items);
+    bool canMoveItemsToSomeday(Selection &selection);
     bool canRemoveItemsFromSomeday(const Items &items);
+    bool canRemoveItemsFromSomeday(Selection &selection);
     bool canScheduleItems(const Items &items);
+    bool canScheduleItems(Selection &selection);
     // Always YES, whatever the selection.
     bool canUnscheduledItems(const Items &items);
+    bool canUnscheduledItems(Selection &selection);
     // Tasks only, or lists only: YES when any of the three mark rules holds. Mixed kinds give NO.
     bool canMarkItems(const Items &items);
+    bool canMarkItems(Selection &selection);
     bool canMarkItemsAsCompleted(const Items &items);
+    bool canMarkItemsAsCompleted(Selection &selection);
     bool canMarkItemsAsUncompleted(const Items &items);
+    bool canMarkItemsAsUncompleted(Selection &selection);
     bool canMarkItemsAsCancelled(const Items &items);
+    bool canMarkItemsAsCancelled(Selection &selection);
     bool canAssignItems(const Items &items);
+    bool canAssignItems(Selection &selection);
     bool canStartWatchingItems(const Items &items);
+    bool canStartWatchingItems(Selection &selection);
     bool canStopWatchingItems(const Items &items);
+    bool canStopWatchingItems(Selection &selection);
     bool canArchiveItems(const Items &items);
+    bool canArchiveItems(Selection &selection);
     bool canUnarchiveSelectedItems(const Items &items);
+    bool canUnarchiveSelectedItems(Selection &selection);
     bool canDuplicateItems(const Items &items);
+    bool canDuplicateItems(Selection &selection);
     bool canMoveItemsToTaskList(const Items &items);
+    bool canMoveItemsToTaskList(Selection &selection);
     bool canDetachItemsFromTaskList(const Items &items);
+    bool canDetachItemsFromTaskList(Selection &selection);
     bool canMoveItemsToContext(const Items &items);
+    bool canMoveItemsToContext(Selection &selection);
     bool shouldDisplayMoveItemsToToday(const Items &items);
+    bool shouldDisplayMoveItemsToToday(Selection &selection);
     bool shouldDisplayRemoveItemsFromToday(const Items &items);
+    bool shouldDisplayRemoveItemsFromToday(Selection &selection);
     bool shouldDisplayRemoveItemsFromSomeday(const Items &items);
+    bool shouldDisplayRemoveItemsFromSomeday(Selection &selection);
     bool shouldDisplayScheduleItems(const Items &items);
+    bool shouldDisplayScheduleItems(Selection &selection);
     bool shouldDisplayMarkItemsAsCompleted(const Items &items);
+    bool shouldDisplayMarkItemsAsCompleted(Selection &selection);
     bool shouldDisplayMarkItemsAsUncompleted(const Items &items);
+    bool shouldDisplayMarkItemsAsUncompleted(Selection &selection);
     bool shouldDisplayMarkItemsAsCancelled(const Items &items);
+    bool shouldDisplayMarkItemsAsCancelled(Selection &selection);
     bool shouldDisplayReviewItems(const Items &items);
+    bool shouldDisplayReviewItems(Selection &selection);
 
     // -- Task rules ----------------------------------------------------------------------------------------------
     bool canEditTasks(const Tasks &tasks);

@@ -174,7 +174,8 @@ ActionSet::ActionSet(QWidget *window, std::initializer_list<Command> commands) :
             // What a screen reader calls the menu when it opens.
             made.menu->setAccessibleName(translated(entry.title));
             made.action = made.menu->menuAction();
-            validateBeforeShowing(made.menu);
+            QMenu *opening = made.menu;
+            connect(made.menu, &QMenu::aboutToShow, this, [this, opening] { validateFilling(opening); });
         } else {
             made.action = new QAction(translated(entry.title), window);
         }
@@ -224,17 +225,26 @@ void ActionSet::setTarget(CommandTarget *target)
 
 void ActionSet::validate()
 {
+    validateFilling(nullptr);
+}
+
+void ActionSet::validateFilling(QMenu *opening)
+{
     // A target may open a menu or show an alert while it answers; the answers of that pass stand.
     if (m_validating)
         return;
     m_validating = true;
+    CommandTarget *target = m_target;
+    if (target)
+        target->beginValidation();
     for (const auto &[command, entry] : m_entries) {
         CommandState state;
         state.title = title(command);
         state.keys = keys(command);
-        state.menu = command == Command::Mark ? nullptr : entry.menu;
-        if (m_target)
-            m_target->validateCommand(command, state);
+        // The Mark menu holds the set's own actions, which the pass validates anyway.
+        state.menu = command != Command::Mark && entry.menu == opening ? opening : nullptr;
+        if (target)
+            target->validateCommand(command, state);
         // A hidden twin leaves the key to the one shown.
         if (!state.visible)
             state.keys.clear();
@@ -246,6 +256,8 @@ void ActionSet::validate()
         action->setVisible(state.visible);
         action->setEnabled(state.enabled && state.visible);
     }
+    if (target)
+        target->endValidation();
     m_validating = false;
     emit validated();
 }

@@ -46,7 +46,8 @@ public:
     // Not owned; the set validates at once.
     void setTarget(CommandTarget *target);
 
-    // Brings every action up to date with the target.
+    // Brings every action up to date with the target. The Move To and Assign To menus are filled only when they are
+    // about to show, by the pass their opening sets off.
     void validate();
     // Validates, then runs the command when it is enabled; false (nothing done) when it is disabled or missing.
     bool activate(Command command, QWidget *source = nullptr);
@@ -77,6 +78,8 @@ private:
     };
 
     void trigger(Command command);
+    // A validation pass that also fills the menu of `opening` (Move To, Assign To), or none when it is nullptr.
+    void validateFilling(QMenu *opening);
 
     QPointer<QWidget> m_window;
     std::map<Command, Entry> m_entries;

@@ -20,8 +20,8 @@ struct CommandState
     bool visible = true;
     QList<QKeySequence> keys;
     QString title;
-    // The command's menu (Mark, Move To, Assign To); the target fills it with what the selection allows. nullptr for a
-    // command without one.
+    // The command's menu (Move To, Assign To) while it is about to show; the target fills it with what the selection
+    // allows. nullptr for a command without one and in every other pass: a menu is filled only when it opens.
     QMenu *menu = nullptr;
 };
 
@@ -31,6 +31,11 @@ class CommandTarget
 public:
     virtual ~CommandTarget() = default;
 
+    // A validation pass asks validateCommand() about every command of a window in a row, between these two calls. A
+    // target whose answers all read one costly state (a list's selection) reads it once when the pass begins and hands
+    // it to every rule, instead of reading it again for each command.
+    virtual void beginValidation() {}
+    virtual void endValidation() {}
     virtual void validateCommand(Command command, CommandState &state) = 0;
     // Runs an enabled command. `source` is the control it came through when that is a button of the window's toolbar
     // (popovers open next to it), else nullptr (a menu or a key).

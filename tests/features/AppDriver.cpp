@@ -1228,16 +1228,71 @@ AppDriver::MenuItemState AppDriver::menuItem(const QString &menu, const QString 
     return state;
 }
 
-QStringList AppDriver::contextMenu()
+namespace {
+
+// An open menu as the user reads it (the lines of knvt::test::menuLines), each enabled submenu opened by a click on its
+// entry, which is when the application fills it, read, and closed again with Escape.
+QStringList readOpenMenu(QMenu &menu, const QString &indent = QString())
 {
-    return m_menu && m_menu->isVisible() ? knvt::test::menuLines(*m_menu) : QStringList();
+    QStringList lines;
+    for (QAction *action : menu.actions()) {
+        if (!action->isVisible())
+            continue;
+        if (action->isSeparator()) {
+            lines << indent + QStringLiteral("-");
+            continue;
+        }
+        QString line = indent + knvt::test::shownMenuText(action->text());
+        if (!action->shortcut().isEmpty())
+            line += QStringLiteral("\t") + action->shortcut().toString();
+        if (!action->isEnabled())
+            line += QStringLiteral(" (off)");
+        lines << line;
+        QMenu *sub = action->menu();
+        if (!sub || !action->isEnabled())
+            continue;
+        QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(action).center());
+        if (!knvt::test::waitUntil([sub] { return sub->isVisible(); })) {
+            ADD_FAILURE() << line.toStdString() << " did not open";
+            continue;
+        }
+        lines << readOpenMenu(*sub, indent + QStringLiteral("  "));
+        QTest::keyClick(sub, Qt::Key_Escape);
+        EXPECT_TRUE(knvt::test::waitUntil([sub] { return !sub->isVisible(); }));
+    }
+    return lines;
 }
 
-QStringList AppDriver::toolbarMoveMenu()
+} // namespace
+
+QStringList AppDriver::contextMenu()
+{
+    return m_menu && m_menu->isVisible() ? readOpenMenu(*m_menu) : QStringList();
+}
+
+QStringList AppDriver::toolbarMoveMenu(const std::function<void(QMenu &)> &whileOpen)
 {
     settle();
+    QStringList lines;
     QMenu *menu = mainWindow().moveMenu();
-    return menu ? knvt::test::menuLines(*menu) : QStringList();
+    QToolButton *button = mainWindow().toolbarButton(QStringLiteral("moveButton"));
+    if (!menu || !button || !button->isEnabled())
+        return lines;
+    // The button's menu runs its own event loop from the press until it closes: it is read from inside that loop.
+    QStringList *read = &lines;
+    QTimer::singleShot(0, menu, [menu, read, whileOpen] {
+        if (!knvt::test::waitUntil([menu] { return menu->isVisible(); }))
+            return;
+        *read = readOpenMenu(*menu);
+        if (whileOpen)
+            whileOpen(*menu);
+        menu->close();
+    });
+    mainWindow().activateWindow();
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(lines.isEmpty()) << "the Move menu did not open";
+    settle();
+    return lines;
 }
 
 namespace {

@@ -330,10 +330,11 @@ public:
     };
     // The item as the menu bar's menu shows it when opened (and closed again).
     MenuItemState menuItem(const QString &menu, const QString &item);
-    // The context menu open now as lines; empty when none is open.
+    // The context menu open now as lines, each submenu opened to be read; empty when none is open.
     QStringList contextMenu();
-    // The menu of the toolbar's Move button, as lines like the context menu's.
-    QStringList toolbarMoveMenu();
+    // The menu of the toolbar's Move button, opened with a click on the button, as lines like the context menu's;
+    // `whileOpen` sees the menu before it closes again. Empty when the button is disabled.
+    QStringList toolbarMoveMenu(const std::function<void(QMenu &)> &whileOpen = {});
     // ---- What a screen reader reads (QAccessible) ----
     // The centre list: "<name>" and, when it has one, ": <description>" ("Today: No Tasks").
     QString centreListAsRead();

@@ -47,4 +47,17 @@ inline QStringList menuLines(const QMenu &menu, const QString &indent = QString(
     return lines;
 }
 
+// menuLines() of a menu whose enabled submenus are told first that they are about to show, which is when the
+// application fills a submenu such as Move To; nothing is shown, so the keyboard stays where it is.
+inline QStringList openedMenuLines(QMenu &menu)
+{
+    for (QAction *action : menu.actions()) {
+        QMenu *sub = action->menu();
+        if (!sub || !action->isVisible() || !action->isEnabled())
+            continue;
+        emit sub->aboutToShow();
+    }
+    return menuLines(menu);
+}
+
 } // namespace knvt::test

@@ -302,8 +302,7 @@ int main(int argc, char **argv)
         if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
             save(menu, QStringLiteral("context-menu"));
         app.closeMenus();
-        if (QMenu *move = app.mainWindow().moveMenu())
-            save(move, QStringLiteral("move-menu"));
+        app.toolbarMoveMenu([](QMenu &move) { save(&move, QStringLiteral("move-menu")); });
         // The menu bar's Items menu for the selected task, as it opens.
         QMenuBar *bar = app.mainWindow().menuBar();
         for (QAction *top : bar->actions())

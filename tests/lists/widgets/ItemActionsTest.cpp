@@ -11,6 +11,7 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 
 #include "foundation/Defaults.h"
+#include "uikit/ActionSet.h"
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/TableViewAdditions.h"
 
@@ -38,7 +39,7 @@ protected:
     QStringList menuOf(KNVTTaskStoreItemsViewController &list)
     {
         std::unique_ptr<QMenu> menu(list.menuForEvent());
-        return knvt::test::menuLines(*menu);
+        return knvt::test::openedMenuLines(*menu);
     }
 };
 
@@ -247,4 +248,59 @@ TEST_F(ItemActionsTest, AListStandingAloneHasActionsOfItsOwnWhoseKeysAreTheOnesI
     ASSERT_TRUE(menuOf(*list).contains(QStringLiteral("Edit\tReturn")));
     QTest::keyClick(list->tableView(), Qt::Key_Return);
     EXPECT_EQ(windows.requests, (QStringList{"show Pay rent", "edit Pay rent"}));
+}
+
+namespace {
+
+// A focus list that counts how often its selection is read.
+class CountingFocusList : public KNVTFocusTaskListItemsTableViewController
+{
+public:
+    using KNVTFocusTaskListItemsTableViewController::KNVTFocusTaskListItemsTableViewController;
+    Items selectedItems() const override
+    {
+        ++reads;
+        return KNVTFocusTaskListItemsTableViewController::selectedItems();
+    }
+    mutable int reads = 0;
+};
+
+} // namespace
+
+TEST_F(ItemActionsTest, CtrlASelectsEachSectionAsOneRangeAndAValidationReadsItOnceAndFillsNoMenu)
+{
+    auto &b = build();
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    for (int i = 0; i < 40; ++i)
+        b.task(QStringLiteral("task %1").arg(i), {.list = i % 2 == 0 ? garden : nullptr});
+    save();
+    CountingFocusList list(&m_host);
+    list.setFocusTaskList(KNVTFocusTypeNext);
+    int sections = 0;
+    for (int row = 0; row < list.numberOfRows(); ++row)
+        sections += list.rowAt(row)->isHeader() ? 1 : 0;
+    ASSERT_EQ(sections, 2) << "the tasks of no list and the project's";
+
+    QTest::keyClick(list.focusView(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(list.selectedRows().size(), 40);
+    EXPECT_EQ(list.tableView()->selectionModel()->selection().size(), sections);
+    EXPECT_EQ(list.selectedTasks().size(), 40u);
+
+    knvt::ActionSet *actions = list.actions();
+    QMenu *move = actions->menu(knvt::Command::MoveTo);
+    ASSERT_NE(move, nullptr);
+    list.reads = 0;
+    actions->validate();
+    EXPECT_EQ(list.reads, 1) << "one reading of the selection for every command of the pass";
+    EXPECT_TRUE(actions->action(knvt::Command::MoveToToday)->isEnabled());
+    EXPECT_TRUE(move->isEmpty()) << "the Move To menu is filled when it opens, not by every validation";
+    move->popup(QPoint());
+    EXPECT_EQ(knvt::test::menuLines(*move).mid(0, 3), (QStringList{"Focus (off)", "Inbox", "Today"}));
+    move->hide();
+
+    // Ctrl+Shift+A leaves nothing selected, and the actions follow.
+    QTest::keyClick(list.focusView(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    actions->validate();
+    EXPECT_TRUE(list.selectedRows().isEmpty());
+    EXPECT_FALSE(actions->action(knvt::Command::MoveToToday)->isEnabled());
 }
