@@ -104,7 +104,7 @@ ItemViewAccessible::~ItemViewAccessible()
 
 void ItemViewAccessible::install()
 {
-    installAccessibleFactory<ItemViewAccessible, QTreeView, AccessibleItemView>();
+    installAccessibleFactory<ItemViewAccessible, QTreeView, &declares<AccessibleItemView, QTreeView>>();
 }
 
 QTreeView *ItemViewAccessible::view() const

@@ -101,7 +101,7 @@ QAccessibleInterface *RowListAccessible::focusChild() const
 
 void RowListAccessible::install()
 {
-    installAccessibleFactory<RowListAccessible, QListView, AccessibleRowActions>();
+    installAccessibleFactory<RowListAccessible, QListView, &declares<AccessibleRowActions, QListView>>();
 }
 
 } // namespace knvt

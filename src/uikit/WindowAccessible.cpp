@@ -1,5 +1,7 @@
 #include "uikit/WindowAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
+
 #include <QWidget>
 
 namespace knvt {
@@ -8,14 +10,10 @@ namespace {
 
 constexpr char kReadAsWindow[] = "knvtReadAsWindow";
 
-QAccessibleInterface *createWindowInterface(const QString &className, QObject *object)
+bool readAsWindow(const QString &className, QWidget *widget)
 {
-    auto *widget = qobject_cast<QWidget *>(object);
     // Asked for its most derived class first, before any interface of a base class answers for it.
-    if (widget == nullptr || !widget->property(kReadAsWindow).toBool()
-        || className != QLatin1String(widget->metaObject()->className()))
-        return nullptr;
-    return new WindowAccessible(widget);
+    return widget->property(kReadAsWindow).toBool() && className == QLatin1String(widget->metaObject()->className());
 }
 
 } // namespace
@@ -24,11 +22,7 @@ WindowAccessible::WindowAccessible(QWidget *window) : QAccessibleWidget(window, 
 
 void WindowAccessible::install(QWidget *window)
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createWindowInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<WindowAccessible, QWidget, &readAsWindow>();
     if (!window->isWindow())
         window->setWindowFlag(Qt::Window);
     window->setProperty(kReadAsWindow, true);
