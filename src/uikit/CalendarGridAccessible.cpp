@@ -1,5 +1,6 @@
 #include "uikit/CalendarGridAccessible.h"
 
+#include "uikit/AccessibleFactory.h"
 #include "uikit/KNVTDatePicker.h"
 
 #include <QAbstractItemView>
@@ -13,13 +14,10 @@ namespace {
 // Qt's own name for the grid inside a calendar.
 constexpr char GridName[] = "qt_calendar_calendarview";
 
-QAccessibleInterface *createCalendarGridInterface(const QString &, QObject *object)
+// The grid of days of a date picker, whatever view class shows it.
+bool isPickersGrid(const QString &, QAbstractItemView *grid)
 {
-    auto *grid = qobject_cast<QAbstractItemView *>(object);
-    if (grid == nullptr || grid->objectName() != QLatin1String(GridName))
-        return nullptr;
-    auto *picker = qobject_cast<KNVTDatePicker *>(grid->parent());
-    return picker != nullptr ? new CalendarGridAccessible(grid, picker) : nullptr;
+    return grid->objectName() == QLatin1String(GridName) && qobject_cast<KNVTDatePicker *>(grid->parent()) != nullptr;
 }
 
 // One place of the grid: `row` and `column` of the calendar's model, -1 for the places Qt counts for the table's
@@ -114,9 +112,7 @@ private:
 
 } // namespace
 
-CalendarGridAccessible::CalendarGridAccessible(QAbstractItemView *grid, KNVTDatePicker *)
-    : QAccessibleWidget(grid, QAccessible::Table)
-{}
+CalendarGridAccessible::CalendarGridAccessible(QAbstractItemView *grid) : QAccessibleWidget(grid, QAccessible::Table) {}
 
 CalendarGridAccessible::~CalendarGridAccessible()
 {
@@ -127,11 +123,7 @@ CalendarGridAccessible::~CalendarGridAccessible()
 
 void CalendarGridAccessible::install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(&createCalendarGridInterface);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<CalendarGridAccessible, QAbstractItemView, &isPickersGrid>();
 }
 
 QAbstractItemView *CalendarGridAccessible::grid() const

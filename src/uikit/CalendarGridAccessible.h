@@ -19,7 +19,7 @@ namespace knvt {
 class CalendarGridAccessible : public QAccessibleWidget
 {
 public:
-    CalendarGridAccessible(QAbstractItemView *grid, KNVTDatePicker *picker);
+    explicit CalendarGridAccessible(QAbstractItemView *grid);
     ~CalendarGridAccessible() override;
 
     int childCount() const override;
