@@ -78,7 +78,7 @@ void KNVTTaskEditViewController::viewDidLoad()
     dueDateToggled();
 
     fillFrequencyPopUp();
-    showRecurrence(edited->recurrence());
+    showRecurrence(edited->recurrenceString());
 
     if (!edited->notes().isEmpty())
         notesTextView()->setPlainText(edited->notes());

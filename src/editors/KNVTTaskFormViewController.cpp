@@ -17,6 +17,7 @@
 #include "model/KNVTRecurrence.h"
 #include "model/KNVTRecurrenceRule.h"
 #include "model/ObjectReferencePayload.h"
+#include "model/RecurrenceInWords.h"
 
 #include "objectstore/Folding.h"
 
@@ -71,34 +72,6 @@ bool controlsCanShow(const KNVTRecurrence &recurrence)
         || rule.interval() > MaximumInterval)
         return false;
     return KNVTRecurrenceRule(rule.frequency(), rule.interval()).RRULE() == rule.RRULE();
-}
-
-// "Every 2 Hours", "Every Week (COUNT=10;BYDAY=MO,WE)": the unit of each rule, and the parts besides its frequency
-// and interval as the rule writes them.
-QString recurrenceDescription(const KNVTRecurrence &recurrence)
-{
-    QStringList described;
-    for (const std::shared_ptr<KNVTRecurrenceRule> &rule :
-         recurrence.recurrenceRules().value_or(KNVTRecurrence::RuleList())) {
-        QStringList parts = rule->RRULE().mid(QStringLiteral("RRULE:").size()).split(u';', Qt::SkipEmptyParts);
-        parts.removeIf([](const QString &part) {
-            return part.startsWith(QStringLiteral("FREQ=")) || part.startsWith(QStringLiteral("INTERVAL="));
-        });
-        const QString unit =
-            KNVTRecurrenceRule::localizedRepeatNameForFrequency(rule->frequency(), std::max(rule->interval(), 1u));
-        const QString every = unit.isEmpty()
-            ? QString()
-            : QCoreApplication::translate("KNVTTaskFormViewController", "Every %1").arg(unit);
-        if (parts.isEmpty())
-            described.append(every);
-        else if (every.isEmpty())
-            described.append(parts.join(u';'));
-        else
-            described.append(QStringLiteral("%1 (%2)").arg(every, parts.join(u';')));
-    }
-    if (described.isEmpty())
-        return QCoreApplication::translate("KNVTTaskFormViewController", "A repeat rule without a frequency");
-    return described.join(QStringLiteral("; "));
 }
 
 bool beginsWithIgnoringCaseAndDiacritics(const QString &text, const QString &prefix)
@@ -510,8 +483,11 @@ bool KNVTTaskFormViewController::selectedTaskListIsGone() const
     return !m_selectedTaskListURI.isEmpty() && !selectedTaskList();
 }
 
-void KNVTTaskFormViewController::showRecurrence(const std::shared_ptr<KNVTRecurrence> &repeat)
+void KNVTTaskFormViewController::showRecurrence(const QString &recurrenceString)
 {
+    const std::shared_ptr<KNVTRecurrence> repeat = recurrenceString.isEmpty()
+        ? nullptr
+        : KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(recurrenceString.split(u' '));
     const std::shared_ptr<KNVTRecurrenceRule> rule = repeat ? repeat->recurrenceRule() : nullptr;
     if (rule) {
         const int item = m_recurrenceRuleFrequencyPopUpButton->findData(unsigned(rule->frequency()));
@@ -522,7 +498,7 @@ void KNVTTaskFormViewController::showRecurrence(const std::shared_ptr<KNVTRecurr
     }
     m_recurrenceRuleCheckBoxButton->setChecked(repeat != nullptr);
     m_keptRecurrence = repeat && !controlsCanShow(*repeat) ? repeat : nullptr;
-    m_recurrenceDescriptionLabel->setText(m_keptRecurrence ? recurrenceDescription(*m_keptRecurrence) : QString());
+    m_recurrenceDescriptionLabel->setText(m_keptRecurrence ? knvt::recurrenceInWords(recurrenceString) : QString());
     recurrenceToggled();
 }
 

@@ -196,9 +196,9 @@ protected:
     void setSelectedTaskList(KNVTCDTaskList *taskList);
     // A list was chosen and has been deleted since; "No Project/Area" is no such list.
     bool selectedTaskListIsGone() const;
-    // Shows a loaded repeat rule: in the interval and frequency when they can say all of it, else by its description
-    // while the rule itself is kept as it is.
-    void showRecurrence(const std::shared_ptr<KNVTRecurrence> &recurrence);
+    // Shows a stored repeat rule: in the interval and frequency when they can say all of it, else in words while the
+    // rule itself is kept as it is.
+    void showRecurrence(const QString &recurrenceString);
     // Fills the frequency pop-up with days, weeks, months and years.
     void fillFrequencyPopUp();
     void selectStatus(unsigned int status);

@@ -6,7 +6,7 @@
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDUser.h"
 #include "model/KNVTRecurrence.h"
-#include "model/KNVTRecurrenceRule.h"
+#include "model/RecurrenceInWords.h"
 
 #include "uikit/ColorAdditions.h"
 #include "uikit/ItemDataRole.h"
@@ -173,12 +173,9 @@ std::vector<KNVTTaskViewModel::Row> KNVTTaskViewModel::rowsForTask(const KNVTCDT
             rows.push_back(std::move(row));
         }
         if (recurrence) {
-            const std::shared_ptr<KNVTRecurrenceRule> rule = recurrence->recurrenceRule();
-            const QString name = rule
-                ? KNVTRecurrenceRule::localizedRepeatNameForFrequency(rule->frequency(), rule->interval())
-                : QString();
-            Row row = makeRow(Kind::Recurrence, tr("Every %1").arg(name));
-            row.spokenText = tr("Repeats every %1").arg(name);
+            const QString words = knvt::recurrenceInWords(task->recurrenceString());
+            Row row = makeRow(Kind::Recurrence, words);
+            row.spokenText = tr("Repeats: %1").arg(words);
             rows.push_back(std::move(row));
         }
     }

@@ -68,7 +68,7 @@ public:
         // Comment rows: when the comment was written or last changed.
         QString dateText;
         // Date and repeat rows: the row as a screen reader reads it, its caption before its value ("Due Sun, Dec 06,
-        // 2026, overdue", "Repeats every 2 weeks").
+        // 2026, overdue", "Repeats: Every 2 weeks").
         QString spokenText;
         // Title row: the task; comment rows: the comment.
         QUrl uri;

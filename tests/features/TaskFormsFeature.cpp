@@ -242,7 +242,8 @@ TEST_F(TaskFormsFeature, ARepeatRuleFromAnotherProgramIsShownInWordsAndKeptThrou
     app.selectRows({"Swim"});
     app.clickToolbar("Edit");
     EXPECT_TRUE(app.isChecked("recurrenceRuleCheckBoxButton"));
-    EXPECT_EQ(app.fieldText("recurrenceDescriptionLabel"), QStringLiteral("Every Week (COUNT=10;BYDAY=MO,WE)"));
+    EXPECT_EQ(app.fieldText("recurrenceDescriptionLabel"),
+              QStringLiteral("Every week on Monday and Wednesday, 10 times"));
     app.givenChangedBySync(
         swim, [](KNVTCDTaskStoreObject &pulled) { dynamic_cast<KNVTCDTask &>(pulled).setNotes("Lane 3"); });
     app.typeIn("titleTextField", " laps");

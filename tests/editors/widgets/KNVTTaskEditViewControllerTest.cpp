@@ -184,7 +184,7 @@ TEST_F(KNVTTaskEditViewControllerTest, AnEmptyIntervalRepeatsEveryWeekAndTheDeta
     EXPECT_EQ(paint->recurrence()->recurrenceRule()->frequency(), KNVTRecurrenceFrequencyWeekly);
     EXPECT_EQ(paint->recurrence()->recurrenceRule()->interval(), 1u);
     const std::vector<KNVTTaskViewModel::Row> rows = KNVTTaskViewModel::rowsForTask(paint, me);
-    EXPECT_EQ(rows.back().text, QStringLiteral("Every Week"));
+    EXPECT_EQ(rows.back().text, QStringLiteral("Every week"));
     saves.runAll();
 
     KNVTTaskEditViewController *zero = editForm(paint);
@@ -316,7 +316,7 @@ TEST_F(KNVTTaskEditViewControllerTest, ARepeatRuleTheFormCannotShowStaysAsStored
     KNVTTaskEditViewController *same = editForm(hourly);
     EXPECT_TRUE(same->recurrenceRuleCheckBoxButton()->isChecked());
     EXPECT_TRUE(same->recurrenceDescriptionLabel()->isVisible());
-    EXPECT_EQ(same->recurrenceDescriptionLabel()->text(), QStringLiteral("Every 2 Hours"));
+    EXPECT_EQ(same->recurrenceDescriptionLabel()->text(), QStringLiteral("Every 2 hours"));
     EXPECT_FALSE(same->recurrenceRuleIntervalTextField()->isVisible());
     EXPECT_FALSE(same->recurrenceRuleFrequencyPopUpButton()->isVisible());
     QTest::mouseClick(same->saveButton(), Qt::LeftButton);
@@ -324,7 +324,8 @@ TEST_F(KNVTTaskEditViewControllerTest, ARepeatRuleTheFormCannotShowStaysAsStored
     EXPECT_EQ(hourly->recurrenceString(), QStringLiteral("RRULE:FREQ=HOURLY;INTERVAL=2"));
 
     KNVTTaskEditViewController *titled = editForm(weekly);
-    EXPECT_EQ(titled->recurrenceDescriptionLabel()->text(), QStringLiteral("Every Week (COUNT=10;BYDAY=MO,WE)"));
+    EXPECT_EQ(titled->recurrenceDescriptionLabel()->text(),
+              QStringLiteral("Every week on Monday and Wednesday, 10 times"));
     EXPECT_EQ(titled->recurrenceDescriptionLabel()->textFormat(), Qt::PlainText);
     QTest::keyClicks(titled->titleTextField(), "!");
     titled->save();

@@ -160,14 +160,19 @@ TEST_F(KNVTTaskViewControllerTest, DatesShowOnlyAFutureStartADueDateAndTheRepeat
     plain->setRecurrence(KNVTRecurrence::recurrenceWithRecurrenceRule(
         KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyWeekly, 2)));
     save();
-    EXPECT_EQ(texts(), (QStringList{"Plain", "Dates", "Mon, Mar 09, 2015", "Every 2 Weeks"}));
+    EXPECT_EQ(texts(), (QStringList{"Plain", "Dates", "Mon, Mar 09, 2015", "Every 2 weeks"}));
 
     plain->setRecurrence(KNVTRecurrence::recurrenceWithRecurrenceRule(
         KNVTRecurrenceRule::recurrenceRuleWithFrequency(KNVTRecurrenceFrequencyWeekly, 1)));
     plain->setDueDate(day(20));
     save();
-    EXPECT_EQ(texts(), (QStringList{"Plain", "Dates", "Mon, Mar 09, 2015", "Fri, Mar 20, 2015", "Every Week"}));
+    EXPECT_EQ(texts(), (QStringList{"Plain", "Dates", "Mon, Mar 09, 2015", "Fri, Mar 20, 2015", "Every week"}));
     EXPECT_FALSE(model().row(rowOf(Kind::DueDate)).textColor.isValid());
+
+    // A rule written elsewhere reads with its days and its end.
+    plain->setRecurrenceString("RRULE:FREQ=MONTHLY;BYMONTHDAY=15;UNTIL=20271231T170000Z");
+    save();
+    EXPECT_EQ(model().row(rowOf(Kind::Recurrence)).text, QStringLiteral("Every month on the 15th, until Dec 31, 2027"));
 }
 
 TEST_F(KNVTTaskViewControllerTest, TheCheckBoxShowsTheStateTheUrgencyAndWhetherItMayBeTicked)
@@ -492,7 +497,7 @@ TEST_F(KNVTTaskViewControllerTest, AScreenReaderReadsEachDateRepeatAndPersonAfte
         return row != nullptr ? row->text(QAccessible::Name) : QStringLiteral("(no row)");
     };
     EXPECT_EQ(read(Kind::DueDate), QStringLiteral("Due Tue, Mar 03, 2015, overdue"));
-    EXPECT_EQ(read(Kind::Recurrence), QStringLiteral("Repeats every 2 Weeks"));
+    EXPECT_EQ(read(Kind::Recurrence), QStringLiteral("Repeats: Every 2 weeks"));
     EXPECT_EQ(read(Kind::People), QStringLiteral("Creator Maria Mendes, Assignee Ann Lee"));
 
     passport->setDueDate(day(20));
