@@ -3,6 +3,8 @@
 #include "accounts/KNVTUserRowDelegate.h"
 #include "accounts/PaintedRowList.h"
 
+#include "uikit/SecondClickGuard.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,6 +26,8 @@ PaintedRowList *makeRowList(QAbstractItemModel *model, QStyledItemDelegate *dele
     view->setFrameShape(QFrame::NoFrame);
     delegate->setParent(view);
     view->setItemDelegate(delegate);
+    // An answered invitation's row goes at once; the next row must not take the second click of a double click.
+    SecondClickGuard::install(view);
     return view;
 }
 

@@ -100,6 +100,35 @@ TEST_F(NotificationsTest, AnAnswerChangesTheStoreAndTheRowGoes)
     EXPECT_TRUE(knvt::isLabelVisible(controller.tableView()));
 }
 
+TEST_F(NotificationsTest, ADoubleClickOnAcceptAnswersOnlyTheInvitationUnderTheFirstClick)
+{
+    KNVTCDUser *amy = insertUser(QStringLiteral("Amy Ames"), QStringLiteral("amy"), 2);
+    KNVTCDUser *bea = insertUser(QStringLiteral("Bea Bell"), QStringLiteral("bea"), 2);
+    save();
+    KNVTNotificationsViewController controller(&store());
+    controller.view()->resize(340, 320);
+    controller.view()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller.view()));
+    QListView *list = controller.tableView();
+    const QModelIndex first = controller.model()->index(int(rows(controller).indexOf(QStringLiteral("Amy Ames"))));
+    const QPoint accept = KNVTNotificationRowDelegate::buttonRectsForRow(list->visualRect(first))
+                              .at(size_t(KNVTNotificationRowDelegate::AcceptButton))
+                              .center()
+                              .toPoint();
+    // Through the window system, which tells a double click from two clicks by their times; Amy's row goes after the
+    // first click and Bea's slides under the pointer before the second.
+    QWidget *window = controller.view()->window();
+    const QPoint inWindow = list->viewport()->mapTo(window, accept);
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, inWindow);
+    QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
+    ASSERT_TRUE(waitUntil([&] { return !rows(controller).contains(QStringLiteral("Amy Ames")); }));
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, inWindow, 100);
+    QTest::qWait(50);
+    EXPECT_EQ(amy->friendshipStatus(), KNVTUserFriendshipStatusFriend);
+    EXPECT_EQ(bea->friendshipStatus(), KNVTUserFriendshipStatusPending);
+    EXPECT_TRUE(rows(controller).contains(QStringLiteral("Bea Bell")));
+}
+
 TEST_F(NotificationsTest, TheEmptyListSaysSoOnlyAfterAChange)
 {
     KNVTNotificationsViewController controller(&store());
