@@ -143,6 +143,10 @@ public:
         m_controller->view();
         return m_controller->tableView();
     }
+    CommandTarget *commandTargetFor(Command command) override
+    {
+        return m_controller->takesCommand(command) ? m_controller.get() : nullptr;
+    }
     bool taskViewControllerShouldInsertTab(KNVTTaskViewController *) override
     {
         if (tabHandler)

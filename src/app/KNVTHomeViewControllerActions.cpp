@@ -474,46 +474,21 @@ void KNVTHomeViewController::performDrop(const std::vector<QUrl> &uriVector, con
     }
     if (entry && entry->kind == knvt::HomeEntry::Kind::FocusList) {
         switch (entry->focusType) {
-        case KNVTFocusTypeInbox:
-            for (KNVTCDTask *task : dragged.tasks)
-                task->setFocusType(KNVTFocusTypeInbox);
-            break;
-        case KNVTFocusTypeToday:
-            for (KNVTCDTask *task : dragged.tasks)
-                task->setFocusType(KNVTFocusTypeToday);
-            for (KNVTCDTaskList *list : dragged.lists)
-                list->setFocusType(KNVTTaskListFocusTypeToday);
-            break;
-        case KNVTFocusTypeNext:
-            for (KNVTCDTask *task : dragged.tasks)
-                task->setFocusType(KNVTFocusTypeNext);
-            for (KNVTCDTaskList *list : dragged.lists)
-                list->setFocusType(KNVTTaskListFocusTypeNext);
-            break;
         case KNVTFocusTypeScheduled:
             if (!dragged.tasks.empty() && m_delegate)
                 m_delegate->presentScheduleTasksSheetForTasks(dragged.tasks);
             return;
-        case KNVTFocusTypeSomeday:
-            for (KNVTCDTask *task : dragged.tasks)
-                task->setFocusType(KNVTFocusTypeSomeday);
-            for (KNVTCDTaskList *list : dragged.lists)
-                list->setFocusType(KNVTTaskListFocusTypeSomeday);
-            break;
         case KNVTFocusTypeDelegated:
             if (!dragged.tasks.empty() && m_delegate)
                 m_delegate->presentAssignTasksSheetForTasks(dragged.tasks);
             return;
-        case KNVTFocusTypeArchived:
-            for (KNVTCDTask *task : dragged.tasks)
-                task->setFocusType(KNVTFocusTypeArchived);
-            for (KNVTCDTaskList *list : dragged.lists)
-                list->setFocusType(KNVTTaskListFocusTypeArchived);
-            break;
-        default: return;
+        default: {
+            KNVTTaskStore::Items items(dragged.lists.begin(), dragged.lists.end());
+            items.insert(items.end(), dragged.tasks.begin(), dragged.tasks.end());
+            s.moveItemsToFocus(items, entry->focusType);
+            return;
         }
-        s.saveWithCompletionHandler();
-        return;
+        }
     }
     if (sectionType == KNVTHomeSectionTypeTags) {
         std::vector<QUrl> order;

@@ -85,7 +85,9 @@ KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDeleg
                                      Command::Duplicate,
                                      Command::SelectNext,
                                      Command::SelectPrevious,
+                                     Command::MoveToInbox,
                                      Command::MoveToToday,
+                                     Command::MoveToNext,
                                      Command::RemoveFromToday,
                                      Command::MoveToSomeday,
                                      Command::RemoveFromSomeday,
@@ -417,6 +419,8 @@ void KNVTMainWindowController::taskStoreItemsViewControllerSelectionDidChange(KN
                 m_taskViewController = knvt::WindowFactory::shared().taskViewController(task);
                 m_taskViewController->tabHandler = [this](bool next) { moveFocus(taskTableView(), next); };
                 place(m_taskViewController->view(), m_rightSplitContainerView);
+                // Return on a comment row edits the comment.
+                m_actions->addPane(m_taskViewController->view());
             }
         }
         m_taskViewController->view()->show();

@@ -121,9 +121,6 @@ public:
     void viewSelectedItems(QObject *sender) override;
     void sync();
     void toggleTodayForSelectedItems();
-    void scheduleSelectedItems();
-    // Unschedule is not offered; the command does nothing.
-    void unscheduleSelectedItems() {}
     void toggleFullScreen();
 
     // The presets of a new task from the home selection: a project or area, Today's and Scheduled's start dates,

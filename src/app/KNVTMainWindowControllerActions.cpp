@@ -345,25 +345,8 @@ void KNVTMainWindowController::sync()
     store.sync();
 }
 
-void KNVTMainWindowController::scheduleSelectedItems()
-{
-    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
-    if (list && !list->selectedTasks().empty())
-        presentScheduleTasksSheetForTasks(list->selectedTasks());
-}
-
 void KNVTMainWindowController::toggleTodayForSelectedItems()
 {
-    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
-    const auto tasks = list ? list->selectedTasks() : KNVTTaskStoreItemsViewController::Tasks();
-    const QDateTime now = knvt::Clock::shared().now();
-    // Only a start date counts: a task in Today because it is overdue goes to Today when pressed, and pressed again
-    // goes to Next, which clears its start date only, so it still shows in Today through its due date.
-    const auto started = std::count_if(tasks.begin(), tasks.end(), [&now](const KNVTCDTask *task) {
-        return task->startDate().isValid() && task->startDate() <= now;
-    });
-    const KNVTFocusType focus = size_t(started) < tasks.size() ? KNVTFocusTypeToday : KNVTFocusTypeNext;
-    for (KNVTCDTask *task : tasks)
-        task->setFocusType(focus);
-    KNVTTaskStore::defaultTaskStore()->saveUserChanges();
+    if (KNVTTaskStoreItemsViewController *list = currentTasksViewController())
+        KNVTTaskStore::defaultTaskStore()->toggleToday(list->selectedItems());
 }

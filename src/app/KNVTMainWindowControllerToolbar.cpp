@@ -205,6 +205,11 @@ void KNVTMainWindowController::endValidation()
 
 void KNVTMainWindowController::validateCommand(Command command, knvt::CommandState &state)
 {
+    if (knvt::CommandTarget *detail =
+            m_taskViewController ? m_taskViewController->commandTargetFor(command) : nullptr) {
+        detail->validateCommand(command, state);
+        return;
+    }
     KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
     KNVTTaskStoreItemsViewController *list = currentTasksViewController();
     switch (command) {
@@ -248,6 +253,11 @@ void KNVTMainWindowController::validateCommand(Command command, knvt::CommandSta
 
 void KNVTMainWindowController::performCommand(Command command, QWidget *source)
 {
+    if (knvt::CommandTarget *detail =
+            m_taskViewController ? m_taskViewController->commandTargetFor(command) : nullptr) {
+        detail->performCommand(command, source);
+        return;
+    }
     KNVTTaskStoreItemsViewController *list = currentTasksViewController();
     switch (command) {
     case Command::NewTask: newTaskPopover(source); return;

@@ -2,6 +2,8 @@
 
 #include "lists/KNVTApplicationServices.h"
 
+#include "uikit/Command.h"
+
 #include <QDateTime>
 #include <QPointer>
 #include <QString>
@@ -24,6 +26,7 @@ class QWidget;
 
 namespace knvt {
 
+class CommandTarget;
 class Popover;
 
 // What a new task is made with: the form's values, as the new-task popover and window are prefilled and read back.
@@ -54,6 +57,9 @@ public:
     virtual void setTask(KNVTCDTask *task) = 0;
     // The table the focus cycle of the main window enters.
     virtual QAbstractItemView *tableView() = 0;
+    // What carries out `command` when the detail takes it (Delete and Edit while the keyboard is on a comment row),
+    // else nullptr: the window's own target then decides.
+    virtual CommandTarget *commandTargetFor(Command command) = 0;
     // Called with true for Tab and false for Back-tab in the detail; the shell moves the focus.
     std::function<void(bool next)> tabHandler;
 };

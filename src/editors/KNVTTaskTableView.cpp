@@ -6,6 +6,7 @@
 
 #include "uikit/RowListAccessible.h"
 
+#include <QMouseEvent>
 #include <QResizeEvent>
 
 KNVTTaskTableView::KNVTTaskTableView(QWidget *parent) : QListView(parent)
@@ -66,4 +67,16 @@ void KNVTTaskTableView::resizeEvent(QResizeEvent *event)
     // A list flowing top to bottom lays out again only when its height changes; the rows' heights follow the width.
     if (event->size().width() != event->oldSize().width())
         doItemsLayout();
+}
+
+void KNVTTaskTableView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QPoint point = event->position().toPoint();
+    const QModelIndex row = indexAt(point);
+    const auto *rows = qobject_cast<const knvt::TaskRowDelegate *>(itemDelegate());
+    if (rows && row.isValid() && rows->controlAt(row, point - visualRect(row).topLeft()) != 0) {
+        event->accept();
+        return;
+    }
+    QListView::mouseDoubleClickEvent(event);
 }

@@ -12,7 +12,6 @@
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskComment.h"
-#include "model/KNVTFocusType.h"
 
 #include "uikit/AlertAdditions.h"
 #include "uikit/Beeper.h"
@@ -153,12 +152,11 @@ void KNVTTaskViewController::toggleStatus()
     store().saveUserChanges();
 }
 
-void KNVTTaskViewController::toggleToday(bool on)
+void KNVTTaskViewController::toggleToday()
 {
     if (!m_task || isGone(m_task))
         return;
-    m_task->setFocusType(on ? KNVTFocusTypeToday : KNVTFocusTypeNext);
-    store().saveUserChanges();
+    store().toggleToday({m_task});
 }
 
 knvt::Popover *KNVTTaskViewController::taskCommentEditPopover(const QUrl &commentURI) const
@@ -207,4 +205,39 @@ void KNVTTaskViewController::deleteTaskComment(const QUrl &commentURI)
         return;
     store().removeTaskComment(comment);
     knvt::scheduleTaskStoreSave(0.0);
+}
+
+bool KNVTTaskViewController::takesCommand(knvt::Command command) const
+{
+    if ((command != knvt::Command::Delete && command != knvt::Command::Edit) || !m_tableView || !m_model
+        || m_tableView->window()->focusWidget() != m_tableView)
+        return false;
+    const QModelIndex current = m_tableView->currentIndex();
+    if (!current.isValid())
+        return false;
+    const auto kind = KNVTTaskViewModel::Kind(current.data(KNVTTaskViewModel::KindRole).toInt());
+    return kind == KNVTTaskViewModel::Kind::Comment || kind == KNVTTaskViewModel::Kind::MyComment;
+}
+
+void KNVTTaskViewController::validateCommand(knvt::Command command, knvt::CommandState &state)
+{
+    state.enabled = takesCommand(command);
+}
+
+void KNVTTaskViewController::performCommand(knvt::Command command, QWidget *)
+{
+    if (!takesCommand(command))
+        return;
+    const QModelIndex current = m_tableView->currentIndex();
+    // The row's own buttons, as a click on them acts; another person's comment has none.
+    const QString name =
+        command == knvt::Command::Delete ? knvt::TaskRowDelegate::deleteTitle() : knvt::TaskRowDelegate::editTitle();
+    for (const knvt::TaskRowDelegate::RowAction &action :
+         m_rowDelegate->rowActions(current, m_tableView->visualRect(current).topLeft())) {
+        if (action.name == name && action.perform) {
+            action.perform();
+            return;
+        }
+    }
+    knvt::Beeper::shared().beep();
 }

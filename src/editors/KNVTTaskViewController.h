@@ -4,6 +4,7 @@
 #include "editors/KNVTTaskTableView.h"
 #include "editors/KNVTTaskViewControllerDelegate.h"
 
+#include "uikit/CommandTarget.h"
 #include "uikit/KNVTViewController.h"
 #include "uikit/WeakDelegate.h"
 
@@ -23,7 +24,10 @@ class TaskRowDelegate;
 // rebuilds the rows and keeps the scroll position, and a change of width lays them out again without rebuilding
 // them. The only changes made from here are the completion check box, the Today toggle and the local user's own
 // comments (Edit and Delete on their rows). The main window's right pane and the task window show it.
-class KNVTTaskViewController : public KNVTViewController
+//
+// While the keyboard is on a comment row, the window's Delete and Edit (Return) act on that comment rather than on
+// the task: the hosts hand those commands here when takesCommand() says so.
+class KNVTTaskViewController : public KNVTViewController, public knvt::CommandTarget
 {
     Q_OBJECT
 
@@ -53,8 +57,8 @@ public:
     // The title row's check box: an open task is completed (a repeating one also gets its next occurrence), a
     // closed one opened again; saved at once.
     void toggleStatus();
-    // Moves the task to Today (on) or Next (off); saved at once.
-    void toggleToday(bool on);
+    // Today's toggle of every window (KNVTTaskStore::toggleToday); saved at once.
+    void toggleToday();
 
     // An own comment row's Edit: opens the comment's editor in a popover next to `button` (viewport coordinates),
     // or closes it when it is open. A comment that is gone beeps.
@@ -63,6 +67,14 @@ public:
     void deleteTaskComment(const QUrl &commentURI);
     // The open editor popover of a comment, kept here rather than by the row so that it outlives every rebuild.
     knvt::Popover *taskCommentEditPopover(const QUrl &commentURI) const;
+
+    // Whether `command` acts on the comment of the row with the keyboard: Delete and Edit while the detail has the
+    // keyboard focus on a comment row.
+    bool takesCommand(knvt::Command command) const;
+    // Delete and Edit of that comment: enabled on any comment row, so that another person's comment beeps instead of
+    // passing the key on to the task; on the own comment they do what the row's buttons do.
+    void validateCommand(knvt::Command command, knvt::CommandState &state) override;
+    void performCommand(knvt::Command command, QWidget *source) override;
 
 protected:
     void loadView() override;

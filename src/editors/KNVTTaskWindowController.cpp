@@ -62,6 +62,8 @@ KNVTTaskWindowController::KNVTTaskWindowController(KNVTCDTask *task, QWidget *pa
 
     m_taskViewController = new KNVTTaskViewController(task, this);
     setCentralWidget(m_taskViewController->view());
+    // Return on a comment row edits the comment.
+    m_actions->addPane(m_taskViewController->view());
     resize(420, 520);
     m_actions->setTarget(this);
     updateToolbar();
@@ -93,6 +95,10 @@ void KNVTTaskWindowController::updateToolbar()
 
 void KNVTTaskWindowController::validateCommand(Command command, knvt::CommandState &state)
 {
+    if (m_taskViewController && m_taskViewController->takesCommand(command)) {
+        m_taskViewController->validateCommand(command, state);
+        return;
+    }
     KNVTCDTask *shown = task();
     if (command == Command::Done || command == Command::Close) {
         state.enabled = true;
@@ -130,6 +136,10 @@ void KNVTTaskWindowController::validateCommand(Command command, knvt::CommandSta
 
 void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
 {
+    if (m_taskViewController && m_taskViewController->takesCommand(command)) {
+        m_taskViewController->performCommand(command, source);
+        return;
+    }
     switch (command) {
     case Command::ToggleToday: toggleToday(source); return;
     case Command::Assign: assign(source); return;
@@ -183,8 +193,7 @@ void KNVTTaskWindowController::toggleToday(QObject *)
     KNVTCDTask *shown = task();
     if (!shown)
         return;
-    shown->setFocusType(shown->isToday() ? KNVTFocusTypeNext : KNVTFocusTypeToday);
-    knvt::taskStore().saveUserChanges();
+    knvt::taskStore().toggleToday({shown});
 }
 
 void KNVTTaskWindowController::comment(QObject *sender)

@@ -64,7 +64,7 @@ public:
     void validateCommand(knvt::Command command, knvt::CommandState &state) override;
     void performCommand(knvt::Command command, QWidget *source) override;
 
-    // Moves the task to Next when it is a Today task, else to Today; saved at once.
+    // Today's toggle of every window (KNVTTaskStore::toggleToday); saved at once.
     Q_INVOKABLE void toggleToday(QObject *sender = nullptr);
     // Open (or, when open, close) the assign form and the comment composer next to `sender`.
     Q_INVOKABLE void assign(QObject *sender = nullptr);

@@ -267,16 +267,47 @@ std::function<void()> TaskRowDelegate::actionForClick(const QModelIndex &index, 
     return {};
 }
 
+int TaskRowDelegate::controlAt(const QModelIndex &index, const QPoint &point) const
+{
+    const auto *model = qobject_cast<const KNVTTaskViewModel *>(index.model());
+    if (!model || index.row() >= model->rowCount())
+        return 0;
+    const KNVTTaskViewModel::Row &row = model->row(index.row());
+    const KNVTTaskRowLayout layout = layoutForIndex(index);
+    if (row.kind == Kind::Title && layout.completedCheckBoxButton.contains(point))
+        return 1;
+    if (row.kind == Kind::MyComment && layout.editButton.contains(point))
+        return 2;
+    if (row.kind == Kind::MyComment && layout.deleteButton.contains(point))
+        return 3;
+    return 0;
+}
+
 bool TaskRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
                                   const QModelIndex &index)
 {
-    if (event->type() != QEvent::MouseButtonRelease)
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
         return false;
     auto *mouse = static_cast<QMouseEvent *>(event);
     if (mouse->button() != Qt::LeftButton)
         return false;
-    std::function<void()> action =
-        actionForClick(index, mouse->position().toPoint() - option.rect.topLeft(), option.rect.topLeft());
+    const QPoint point = mouse->position().toPoint() - option.rect.topLeft();
+    const int control = controlAt(index, point);
+    if (type == QEvent::MouseButtonPress) {
+        m_pressedRow = control ? QPersistentModelIndex(index) : QPersistentModelIndex();
+        m_pressedControl = control;
+        return control != 0;
+    }
+    if (type == QEvent::MouseButtonDblClick)
+        return control != 0;
+    const bool armed = control != 0 && m_pressedControl == control && m_pressedRow.isValid()
+        && m_pressedRow == QPersistentModelIndex(index);
+    m_pressedRow = QPersistentModelIndex();
+    m_pressedControl = 0;
+    if (!armed)
+        return control != 0;
+    std::function<void()> action = actionForClick(index, point, option.rect.topLeft());
     if (!action)
         return false;
     // Run once the view has finished with the click: the action saves, and the save rebuilds every row.

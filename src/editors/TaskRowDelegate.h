@@ -2,6 +2,7 @@
 
 #include "editors/KNVTTaskRowLayout.h"
 
+#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 #include <QUrl>
 
@@ -54,9 +55,16 @@ public:
     // viewport, does; empty when it hits no control. A disabled check box swallows the click and does nothing.
     std::function<void()> actionForClick(const QModelIndex &index, const QPoint &point, const QPoint &rowOrigin) const;
 
+    // The painted control at `point` (row coordinates) of the row: 0 none, 1 the check box, 2 Edit, 3 Delete.
+    int controlAt(const QModelIndex &index, const QPoint &point) const;
+
 private:
     Actions m_actions;
     KNVTTaskRowLayout::TextHeightCache *m_cache;
+    // The control the left button went down on; a release acts only on it. The second press of a double click arms
+    // nothing (the view keeps it from the rows), so a double click acts once, on what was under the first click.
+    QPersistentModelIndex m_pressedRow;
+    int m_pressedControl = 0;
 };
 
 } // namespace knvt

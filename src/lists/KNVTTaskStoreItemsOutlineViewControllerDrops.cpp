@@ -169,9 +169,7 @@ bool KNVTTaskStoreItemsOutlineViewController::acceptDrop(const QMimeData &mime, 
         return true;
     }
     if (identifier == kSomeday) {
-        for (KNVTCDTask *task : tasks)
-            task->setFocusType(KNVTFocusTypeSomeday);
-        store.saveWithCompletionHandler();
+        store.moveItemsToFocus(KNVTTaskStore::Items(tasks.begin(), tasks.end()), KNVTFocusTypeSomeday);
         return true;
     }
     if (identifier == kCompleted) {

@@ -157,8 +157,8 @@ public:
     // is completed after the model's question, a closed one reopened. Beeps, changing nothing, when the object may
     // not be marked.
     void toggleStatus(const QUrl &uri);
-    // On: the object goes to Today; off: to Next.
-    void toggleToday(const QUrl &uri, bool on);
+    // Today's toggle of every window (KNVTTaskStore::toggleToday) for the row's task or list.
+    void toggleToday(const QUrl &uri);
     // Archives a project or area, after the model's question when it has open tasks.
     void toggleArchive(const QUrl &uri);
 

@@ -86,50 +86,27 @@ void KNVTTaskStoreItemsViewController::editSelectedTaskLists()
 
 void KNVTTaskStoreItemsViewController::moveSelectedItemsToInbox()
 {
-    KNVTCDUser *me = taskStore().me();
-    for (KNVTCDTask *task : selectedTasks()) {
-        task->setFocusType(KNVTFocusTypeInbox);
-        if (me && task->assignee() != me)
-            task->setAssignee(me);
-    }
-    save();
+    taskStore().moveItemsToFocus(selectedItems(), KNVTFocusTypeInbox);
 }
 
 void KNVTTaskStoreItemsViewController::moveSelectedItemsToToday()
 {
-    for (KNVTCDTaskList *list : selectedTaskLists())
-        list->setFocusType(KNVTTaskListFocusTypeToday);
-    for (KNVTCDTask *task : selectedTasks())
-        task->setFocusType(KNVTFocusTypeToday);
-    save();
+    taskStore().moveItemsToFocus(selectedItems(), KNVTFocusTypeToday);
 }
 
 void KNVTTaskStoreItemsViewController::removeSelectedItemsFromToday()
 {
-    for (KNVTCDTaskList *list : selectedTaskLists())
-        list->setFocusType(KNVTTaskListFocusTypeNext);
-    for (KNVTCDTask *task : selectedTasks())
-        task->setFocusType(KNVTFocusTypeNext);
-    save();
+    taskStore().moveItemsToFocus(selectedItems(), KNVTFocusTypeNext);
 }
 
 void KNVTTaskStoreItemsViewController::moveSelectedItemsToNext()
 {
-    // Tasks first: a selected list's own move then carries its remaining open tasks along.
-    for (KNVTCDTask *task : selectedTasks())
-        task->setFocusType(KNVTFocusTypeNext);
-    for (KNVTCDTaskList *list : selectedTaskLists())
-        list->setFocusType(KNVTTaskListFocusTypeNext);
-    save();
+    taskStore().moveItemsToFocus(selectedItems(), KNVTFocusTypeNext);
 }
 
 void KNVTTaskStoreItemsViewController::moveSelectedItemsToSomeday()
 {
-    for (KNVTCDTaskList *list : selectedTaskLists())
-        list->setFocusType(KNVTTaskListFocusTypeSomeday);
-    for (KNVTCDTask *task : selectedTasks())
-        task->setFocusType(KNVTFocusTypeSomeday);
-    save();
+    taskStore().moveItemsToFocus(selectedItems(), KNVTFocusTypeSomeday);
 }
 
 void KNVTTaskStoreItemsViewController::removeSelectedItemsFromSomeday()
@@ -147,9 +124,8 @@ void KNVTTaskStoreItemsViewController::scheduleSelectedItems()
 
 void KNVTTaskStoreItemsViewController::unscheduleSelectedItems()
 {
-    for (KNVTCDTask *task : selectedTasks())
-        task->setFocusType(KNVTFocusTypeNext);
-    save();
+    const Tasks tasks = selectedTasks();
+    taskStore().moveItemsToFocus(Items(tasks.begin(), tasks.end()), KNVTFocusTypeNext);
 }
 
 // ---- Marks ----
@@ -353,17 +329,11 @@ void KNVTTaskStoreItemsViewController::toggleStatus(const QUrl &uri)
     reloadData();
 }
 
-void KNVTTaskStoreItemsViewController::toggleToday(const QUrl &uri, bool on)
+void KNVTTaskStoreItemsViewController::toggleToday(const QUrl &uri)
 {
     KNVTTaskStore &store = taskStore();
-    KNVTCDTaskStoreObject *object = store.objectForURI(uri);
-    if (auto *task = dynamic_cast<KNVTCDTask *>(object))
-        task->setFocusType(on ? KNVTFocusTypeToday : KNVTFocusTypeNext);
-    else if (auto *list = dynamic_cast<KNVTCDTaskList *>(object))
-        list->setFocusType(on ? KNVTTaskListFocusTypeToday : KNVTTaskListFocusTypeNext);
-    else
-        return;
-    store.saveUserChanges();
+    if (KNVTCDTaskStoreObject *object = store.objectForURI(uri))
+        store.toggleToday({object});
 }
 
 void KNVTTaskStoreItemsViewController::toggleArchive(const QUrl &uri)

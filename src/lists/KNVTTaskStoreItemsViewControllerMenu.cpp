@@ -29,8 +29,10 @@ knvt::ActionSet *KNVTTaskStoreItemsViewController::actions()
         // A list standing alone is a window of its own, with the list commands and no others.
         QWidget *window = view();
         m_ownActions = new knvt::ActionSet(window,
-                                           {Command::MoveToToday,
+                                           {Command::MoveToInbox,
+                                            Command::MoveToToday,
                                             Command::RemoveFromToday,
+                                            Command::MoveToNext,
                                             Command::MoveToSomeday,
                                             Command::RemoveFromSomeday,
                                             Command::Schedule,
@@ -129,6 +131,8 @@ void KNVTTaskStoreItemsViewController::validateCommand(Command command, knvt::Co
     Selection &selection = *m_validationSelection;
     const bool empty = selection.items().empty();
     switch (command) {
+    case Command::MoveToInbox: state.enabled = canMoveSelectedItemsToInbox(); return;
+    case Command::MoveToNext: state.enabled = canMoveSelectedItemsToNext(); return;
     case Command::MoveToToday:
         state.visible = !shouldDisplayRemoveSelectedItemsFromToday();
         state.enabled = canMoveSelectedItemsToToday();
@@ -206,6 +210,8 @@ void KNVTTaskStoreItemsViewController::performCommand(Command command, QWidget *
 {
     keepCurrentRowInViewAfterCommand();
     switch (command) {
+    case Command::MoveToInbox: moveSelectedItemsToInbox(); return;
+    case Command::MoveToNext: moveSelectedItemsToNext(); return;
     case Command::MoveToToday: moveSelectedItemsToToday(); return;
     case Command::RemoveFromToday: removeSelectedItemsFromToday(); return;
     case Command::MoveToSomeday: moveSelectedItemsToSomeday(); return;

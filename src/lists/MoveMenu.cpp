@@ -6,6 +6,7 @@
 
 #include "model/KNVTCDTaskList.h"
 
+#include "uikit/ActionSet.h"
 #include "uikit/ImageAdditions.h"
 #include "uikit/ShownAsTyped.h"
 
@@ -68,35 +69,13 @@ void fillMoveMenu(QMenu &filled, KNVTTaskStoreItemsViewController &list)
             action->deleteLater();
     }
     addHeader(menu, tr("Focus"));
-    struct Entry
-    {
-        const char *title;
-        const char *image;
-        bool enabled;
-        void (KNVTTaskStoreItemsViewController::*action)();
-    };
-    const Entry entries[] = {
-        {QT_TRANSLATE_NOOP("KNVTTaskStoreItemsViewController", "Inbox"), "SL_InboxTemplate",
-         list.canMoveSelectedItemsToInbox(), &KNVTTaskStoreItemsViewController::moveSelectedItemsToInbox},
-        {QT_TRANSLATE_NOOP("KNVTTaskStoreItemsViewController", "Today"), "TB_StarTemplate",
-         list.canMoveSelectedItemsToToday(), &KNVTTaskStoreItemsViewController::moveSelectedItemsToToday},
-        {QT_TRANSLATE_NOOP("KNVTTaskStoreItemsViewController", "Next"), "SL_NextTemplate",
-         list.canMoveSelectedItemsToNext(), &KNVTTaskStoreItemsViewController::moveSelectedItemsToNext},
-        {QT_TRANSLATE_NOOP("KNVTTaskStoreItemsViewController", "Scheduled"), "SL_ScheduledTemplate",
-         list.canScheduleSelectedItems(), &KNVTTaskStoreItemsViewController::scheduleSelectedItems},
-        {QT_TRANSLATE_NOOP("KNVTTaskStoreItemsViewController", "Someday"), "SL_SomedayTemplate",
-         list.canMoveSelectedItemsToSomeday(), &KNVTTaskStoreItemsViewController::moveSelectedItemsToSomeday},
-    };
-    QPointer<KNVTTaskStoreItemsViewController> target(&list);
-    for (const Entry &entry : entries) {
-        QAction *item =
-            menu->addAction(templateImageFromMainBundleWithName(QString::fromLatin1(entry.image)), tr(entry.title));
-        item->setEnabled(entry.enabled);
-        QObject::connect(item, &QAction::triggered, &list, [target, action = entry.action] {
-            if (target)
-                ((*target).*action)();
-        });
-    }
+    // The window's own actions, with their keys and enabling; of each pair that shares a key the menu shows only the
+    // one the window shows.
+    ActionSet *set = list.actions();
+    for (Command command : {Command::MoveToInbox, Command::MoveToToday, Command::RemoveFromToday, Command::MoveToNext,
+                            Command::Schedule, Command::MoveToSomeday, Command::RemoveFromSomeday})
+        if (QAction *action = set->action(command))
+            menu->addAction(action);
     const bool canMove = list.canMoveSelectedItemsToTaskList();
     KNVTTaskStore &store = KNVTTaskStoreItemsViewController::taskStore();
     addLists(menu, list, store.activeProjects(), tr("Projects"), canMove);

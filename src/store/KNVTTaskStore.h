@@ -5,6 +5,8 @@
 #include "store/KNVTTaskStoreSyncCoordinating.h"
 #include "store/KNVTTaskStoreSyncCoordinatorDelegate.h"
 
+#include "model/KNVTFocusType.h"
+
 #include "objectstore/ChangeSet.h"
 #include "objectstore/Context.h"
 #include "objectstore/Coordinator.h"
@@ -333,6 +335,16 @@ public:
     KNVTCDTaskList *areaWithTitle(const QString &title);
     // nullptr, inserting nothing, for a title that is empty once trimmed.
     KNVTCDTag *tagWithTitle(const QString &title);
+    // ---- Focus lists: the one move of every window, list, menu and drop ----------------------------------------------
+    // Moves the items to a focus list and saves: Inbox (tasks only; each becomes mine), Today, Next, Someday or
+    // Archived. Lists go before tasks to Today and Someday, after them to Next and Archived (a list's own move takes
+    // its open tasks along). Scheduled and Delegated are sheets, not moves: nothing happens.
+    void moveItemsToFocus(const Items &items, KNVTFocusType focus);
+    // Today's one toggle: to Next when the items are in Today by their start dates (shouldDisplayRemoveItemsFromToday;
+    // for a list, every open task), else to Today. A task in Today only because it is overdue goes to Today first,
+    // where a move to Next would change nothing the user sees.
+    void toggleToday(const Items &items);
+
     KNVTCDTaskComment *commentWithText(const QString &text, KNVTCDTask *task);
     KNVTCDTaskListCollaborator *taskListCollaboratorWithUser(KNVTCDUser *user, KNVTCDTaskList *taskList, qint64 role);
     // The user's watcher row of the task, revived when its removal was made here and not yet pushed, else new.

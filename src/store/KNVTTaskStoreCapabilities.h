@@ -147,6 +147,7 @@ public:
     bool canDetachTasksFromTaskList(const Tasks &tasks);
     bool canMoveTasksToContext(const Tasks &tasks);
     bool shouldDisplayMoveTasksToToday(const Tasks &tasks);
+    // Every task is in Today by its start date (the one rule of Today's toggle).
     bool shouldDisplayRemoveTasksFromToday(const Tasks &tasks);
     bool shouldDisplayRemoveTasksFromSomeday(const Tasks &tasks);
     bool shouldDisplayScheduleTasks(const Tasks &tasks);

@@ -53,6 +53,8 @@ const CommandSpec kCommands[] = {
     {Command::Duplicate, "duplicateAction", QT_TRANSLATE_NOOP("ActionSet", "Duplicate"), nullptr, {"Ctrl+D"}},
     {Command::SelectNext, "selectNextAction", QT_TRANSLATE_NOOP("ActionSet", "Select Next"), nullptr, {}},
     {Command::SelectPrevious, "selectPreviousAction", QT_TRANSLATE_NOOP("ActionSet", "Select Previous"), nullptr, {}},
+    {Command::MoveToInbox, "moveToInboxAction", QT_TRANSLATE_NOOP("ActionSet", "Move To Inbox"), nullptr, {}},
+    {Command::MoveToNext, "moveToNextAction", QT_TRANSLATE_NOOP("ActionSet", "Move To Next"), nullptr, {}},
     // Each pair shares its key: only the one shown has it.
     {Command::MoveToToday, "moveToTodayAction", QT_TRANSLATE_NOOP("ActionSet", "Move To Today"), nullptr, {"Ctrl+T"}},
     {Command::RemoveFromToday,

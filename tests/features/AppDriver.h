@@ -392,6 +392,8 @@ public:
     void clickDetailCheckBox(const QString &inTaskWindow = QString());
     // The Edit or Delete button of my comment with that text in the detail of the right pane.
     void clickDetailCommentButton(const QString &comment, const QString &button);
+    // The same button double-clicked: a click, then the second click of a double click at the same place.
+    void doubleClickDetailCommentButton(const QString &comment, const QString &button);
     // The rows' model of the detail in the right pane: a rebuild resets it.
     QAbstractItemModel *detailModel();
     // Narrows or widens the main window, so that the detail lays its rows out again.

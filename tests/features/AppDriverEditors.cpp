@@ -50,6 +50,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace knvt::features {
 
@@ -182,10 +183,12 @@ void AppDriver::clickDetailCheckBox(const QString &inTaskWindow)
     settle();
 }
 
-void AppDriver::clickDetailCommentButton(const QString &comment, const QString &button)
+namespace {
+
+// Where my comment's button paints in the detail's viewport, scrolled into view; nullopt when no such comment shows.
+std::optional<QPoint> commentButtonPoint(KNVTTaskViewController *controller, const QString &comment,
+                                         const QString &button)
 {
-    KNVTTaskViewController *controller = detailController(*this, QString());
-    ASSERT_TRUE(controller && controller->model()) << "no detail";
     for (int i = 0; i < controller->model()->rowCount(); ++i) {
         const KNVTTaskViewModel::Row &row = controller->model()->row(i);
         if (row.kind != Kind::MyComment || row.text != comment)
@@ -195,11 +198,36 @@ void AppDriver::clickDetailCommentButton(const QString &comment, const QString &
         const QRect rect = controller->tableView()->visualRect(index);
         const KNVTTaskRowLayout layout = controller->rowDelegate()->layoutForIndex(index);
         const QRect hit = button == QStringLiteral("Edit") ? layout.editButton : layout.deleteButton;
-        QTest::mouseClick(controller->tableView()->viewport(), Qt::LeftButton, {}, rect.topLeft() + hit.center());
-        settle();
-        return;
+        return rect.topLeft() + hit.center();
     }
-    ADD_FAILURE() << "no comment of mine " << comment.toStdString();
+    return std::nullopt;
+}
+
+} // namespace
+
+void AppDriver::clickDetailCommentButton(const QString &comment, const QString &button)
+{
+    KNVTTaskViewController *controller = detailController(*this, QString());
+    ASSERT_TRUE(controller && controller->model()) << "no detail";
+    const std::optional<QPoint> point = commentButtonPoint(controller, comment, button);
+    ASSERT_TRUE(point) << "no comment of mine " << comment.toStdString();
+    QTest::mouseClick(controller->tableView()->viewport(), Qt::LeftButton, {}, *point);
+    settle();
+}
+
+void AppDriver::doubleClickDetailCommentButton(const QString &comment, const QString &button)
+{
+    KNVTTaskViewController *controller = detailController(*this, QString());
+    ASSERT_TRUE(controller && controller->model()) << "no detail";
+    const std::optional<QPoint> point = commentButtonPoint(controller, comment, button);
+    ASSERT_TRUE(point) << "no comment of mine " << comment.toStdString();
+    QWidget *viewport = controller->tableView()->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, *point);
+    // What the first click started runs before the second arrives, as between the clicks of a person.
+    settle();
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, *point);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, *point);
+    settle();
 }
 
 QAbstractItemModel *AppDriver::detailModel()

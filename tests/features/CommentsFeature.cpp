@@ -6,6 +6,9 @@
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskComment.h"
+#include "model/KNVTCDUser.h"
+
+#include "uikit/KNVTPreferenceKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -145,4 +148,65 @@ TEST_F(CommentsFeature, AScreenReaderUserEditsAndDeletesTheirCommentThroughTheRo
     EXPECT_EQ(app.alertsShown(), QStringList{"Delete Comment? / This action cannot be undone. [Delete, Cancel]"});
     app.wait(0);
     EXPECT_TRUE(commentTexts(ship).isEmpty());
+}
+
+TEST_F(CommentsFeature, OnACommentRowDeleteAsksAboutTheCommentAndReturnEditsItWhileAnotherPersonsRowBeeps)
+{
+    // Deleting tasks asks no more: a Delete that reached the task would remove it at once.
+    app.givenDefault(QString::fromLatin1(KNVTApplicationWillDeleteTasksAlertSuppressionKey), true);
+    KNVTCDTask *ship = app.givenTask("Ship release");
+    KNVTCDTaskComment *theirs = app.store().commentWithText("Looks good", ship);
+    theirs->setUser(app.givenUser("Ann"));
+    theirs->setCreatedDate(AppDriver::defaultNow().addSecs(-600));
+    app.store().commentWithText("Tag it first", ship);
+    app.saveGivens();
+    app.selectRows({"Ship release"});
+    for (int i = 0; i < 5 && app.focusedPane() != QStringLiteral("task"); ++i)
+        app.pressWhereTheFocusIs("F6");
+    ASSERT_EQ(app.focusedPane(), QStringLiteral("task"));
+
+    // The last row is my comment, the one above it Ann's.
+    app.pressWhereTheFocusIs("End");
+    app.pressWhereTheFocusIs("Up");
+    app.pressWhereTheFocusIs("Delete");
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_EQ(app.beeps(), 2);
+    EXPECT_TRUE(app.alertsShown().isEmpty());
+    EXPECT_TRUE(app.openEditors().isEmpty());
+
+    app.pressWhereTheFocusIs("Down");
+    app.answerAlert("Cancel");
+    app.pressWhereTheFocusIs("Delete");
+    EXPECT_EQ(app.alertsShown(), QStringList{"Delete Comment? / This action cannot be undone. [Delete, Cancel]"});
+    app.wait(1);
+    EXPECT_FALSE(ship->isDeleted());
+    EXPECT_EQ(commentTexts(ship), (QStringList{"Looks good", "Tag it first"}));
+
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_EQ(app.focusAsRead(), QStringLiteral("dialog Edit Comment: text Comment"));
+    app.typeWhereTheFocusIs(", then ship");
+    app.pressCtrlReturn();
+    app.wait(1);
+    EXPECT_EQ(commentTexts(ship), (QStringList{"Looks good", "Tag it first, then ship"}));
+    EXPECT_FALSE(ship->isDeleted());
+    EXPECT_EQ(app.beeps(), 2);
+}
+
+TEST_F(CommentsFeature, ADoubleClickOnACommentsButtonActsOnceOnTheCommentUnderTheFirstClick)
+{
+    KNVTCDTask *ship = app.givenTask("Ship release");
+    app.store().commentWithText("First", ship);
+    app.store().commentWithText("Second", ship);
+    app.saveGivens();
+    app.selectRows({"Ship release"});
+
+    app.answerAlert("Delete");
+    app.doubleClickDetailCommentButton("First", "Delete");
+    EXPECT_EQ(app.alertsShown(), QStringList{"Delete Comment? / This action cannot be undone. [Delete, Cancel]"});
+    app.wait(1);
+    EXPECT_EQ(commentTexts(ship), QStringList{"Second"});
+
+    app.doubleClickDetailCommentButton("Second", "Edit");
+    EXPECT_TRUE(app.openEditors().join('\n').contains("KNVTTaskCommentEditViewController"));
+    EXPECT_EQ(app.fieldText("commentTextView"), QStringLiteral("Second"));
 }

@@ -211,20 +211,20 @@ TEST_F(ItemActionsFeature, TheMoveToMenuTakesATaskIntoAProjectAndBackToTheInboxO
 
     app.selectHome(QStringLiteral("Next"));
     app.openContextMenu(QStringLiteral("Buy seeds"));
-    app.choose({QStringLiteral("Move To"), QStringLiteral("Inbox")});
+    app.choose({QStringLiteral("Move To"), QStringLiteral("Move To Inbox")});
     app.selectHome(QStringLiteral("Inbox"));
     EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Buy seeds"}));
 
     app.openContextMenu(QStringLiteral("Buy seeds"));
-    app.choose({QStringLiteral("Move To"), QStringLiteral("Someday")});
+    app.choose({QStringLiteral("Move To"), QStringLiteral("Move To Someday")});
     app.selectHome(QStringLiteral("Someday"));
     app.openContextMenu(QStringLiteral("Buy seeds"));
-    app.choose({QStringLiteral("Move To"), QStringLiteral("Next")});
+    app.choose({QStringLiteral("Move To"), QStringLiteral("Move To Next")});
     app.selectHome(QStringLiteral("Next"));
     EXPECT_EQ(app.centreRows(), (QStringList{"# Inbox", "[ ] Buy seeds"}));
 
     app.openContextMenu(QStringLiteral("Buy seeds"));
-    app.choose({QStringLiteral("Move To"), QStringLiteral("Scheduled")});
+    app.choose({QStringLiteral("Move To"), QStringLiteral("Schedule")});
     app.openContextMenu(QStringLiteral("Buy seeds"));
     app.choose({QStringLiteral("Schedule")});
     EXPECT_EQ(
@@ -315,9 +315,9 @@ TEST_F(ItemActionsFeature, SomedayTakesTasksOnlySoATaskWithAProjectIsRefusedBoth
     app.openContextMenu({QStringLiteral("Learn Greek"), QStringLiteral("Boat")});
     const QStringList menu = app.contextMenu();
     EXPECT_TRUE(menu.contains(QStringLiteral("Remove From Someday\tCtrl+S (off)"))) << menu.join('|').toStdString();
-    EXPECT_TRUE(menu.contains(QStringLiteral("  Someday (off)"))) << "Move To > Someday";
-    EXPECT_TRUE(menu.contains(QStringLiteral("  Next"))) << "Next takes tasks and lists together";
-    EXPECT_TRUE(app.toolbarMoveMenu().contains(QStringLiteral("Someday (off)")))
+    EXPECT_TRUE(menu.contains(QStringLiteral("  Remove From Someday\tCtrl+S (off)"))) << "Move To > Someday";
+    EXPECT_TRUE(menu.contains(QStringLiteral("  Move To Next"))) << "Next takes tasks and lists together";
+    EXPECT_TRUE(app.toolbarMoveMenu().contains(QStringLiteral("Remove From Someday\tCtrl+S (off)")))
         << app.toolbarMoveMenu().join('|').toStdString();
     const AppDriver::MenuItemState remove =
         app.menuItem(QStringLiteral("Items"), QStringLiteral("Remove From Someday"));
@@ -330,11 +330,11 @@ TEST_F(ItemActionsFeature, SomedayTakesTasksOnlySoATaskWithAProjectIsRefusedBoth
     // The task alone may go either way.
     app.openContextMenu(QStringLiteral("Learn Greek"));
     EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Remove From Someday\tCtrl+S")));
-    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("  Someday")));
+    EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("  Remove From Someday\tCtrl+S")));
     app.selectHome(QStringLiteral("Inbox"));
     app.openContextMenu(QStringLiteral("Call Ann"));
     EXPECT_TRUE(app.contextMenu().contains(QStringLiteral("Move To Someday\tCtrl+S")));
-    app.choose({QStringLiteral("Move To"), QStringLiteral("Someday")});
+    app.choose({QStringLiteral("Move To"), QStringLiteral("Move To Someday")});
     app.selectHome(QStringLiteral("Someday"));
     EXPECT_EQ(app.centreRows(),
               (QStringList{"# Someday Tasks", "[ ] Call Ann", "[ ] Learn Greek", "# Someday Projects", "[ ] Boat"}));

@@ -13,6 +13,8 @@
 
 #include "store/KNVTTaskStore.h"
 
+#include "uikit/ActionSet.h"
+
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
@@ -265,11 +267,17 @@ TEST_F(MainWindowFeature, TheToolbarFollowsTheSelection)
     EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Edit")));
     EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Comment")));
     EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Assign"))) << "an Inbox task I may edit can be assigned";
-    QStringList move = app.toolbarMoveMenu();
-    move.removeAll(QStringLiteral("-"));
-    EXPECT_EQ(
-        move,
-        (QStringList{"Focus (off)", "Inbox", "Today", "Next", "Scheduled", "Someday", "Projects (off)", "Garden"}));
+    ASSERT_NE(app.mainWindow().moveMenu(), nullptr);
+    QStringList move;
+    for (QAction *action : app.mainWindow().moveMenu()->actions())
+        if (!action->isSeparator() && action->isVisible())
+            move << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+    // The window's own actions, the very ones of the menu bar and the keys.
+    EXPECT_EQ(move,
+              (QStringList{"Focus (off)", "Move To Inbox", "Move To Today", "Move To Next", "Schedule",
+                           "Move To Someday", "Projects (off)", "Garden"}));
+    EXPECT_TRUE(app.mainWindow().moveMenu()->actions().contains(
+        app.mainWindow().actions()->action(knvt::Command::MoveToToday)));
 }
 
 TEST_F(MainWindowFeature, TheTodayAndSomedayPairsShareTheirKeysAndTheMarkItemsFollowTheirRules)
@@ -538,9 +546,13 @@ TEST_F(MainWindowFeature, ATaskAndAProjectTogetherAllowOnlyWhatBothAllow)
     EXPECT_FALSE(app.menuItem(QStringLiteral("Edit"), QStringLiteral("Duplicate")).enabled);
     EXPECT_FALSE(app.menuItem(QStringLiteral("Items"), QStringLiteral("Schedule")).enabled);
     EXPECT_TRUE(app.menuItem(QStringLiteral("Items"), QStringLiteral("Remove From Someday")).visible);
-    QStringList move = app.toolbarMoveMenu();
-    move.removeAll(QStringLiteral("-"));
-    EXPECT_EQ(move.mid(0, 5), (QStringList{"Focus (off)", "Inbox (off)", "Today (off)", "Next", "Scheduled (off)"}));
+    QStringList move;
+    for (QAction *action : app.mainWindow().moveMenu()->actions())
+        if (!action->isSeparator() && action->isVisible())
+            move << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+    EXPECT_EQ(move,
+              (QStringList{"Focus (off)", "Move To Inbox (off)", "Move To Today (off)", "Move To Next",
+                           "Schedule (off)", "Remove From Someday (off)"}));
 }
 
 TEST_F(MainWindowFeature, TheSyncLineSaysSyncingWhileASessionRunsAndWhenItLastSynced)

@@ -152,6 +152,29 @@ TEST_F(TaskDetailFeature, DoubleClickingATaskOpensOneWindowForItAndTheToolbarAct
     EXPECT_EQ(task->focusType(), KNVTFocusTypeNext);
 }
 
+TEST_F(TaskDetailFeature, TodayInTheTaskWindowMovesAnOverdueTaskToTodayAsTheMainWindowDoes)
+{
+    KNVTCDTask *pay = app.givenTask("Pay rent", {.due = now().addDays(-1)});
+    app.selectHome("Today");
+    app.doubleClickRow("Pay rent");
+    app.pressInTaskWindow("Pay rent", "Today");
+    EXPECT_EQ(pay->startDate(), QDateTime(now().date(), QTime(0, 0)));
+    EXPECT_TRUE(pay->isToday());
+    // In Today by its start now, it goes to Next; its due date keeps it in Today's list.
+    app.pressInTaskWindow("Pay rent", "Today");
+    EXPECT_FALSE(pay->startDate().isValid());
+    EXPECT_EQ(pay->dueDate(), now().addDays(-1));
+
+    // The main window's toolbar and the list's keys do the same.
+    app.selectRows({"Pay rent"});
+    app.clickToolbar("Today");
+    EXPECT_EQ(pay->startDate(), QDateTime(now().date(), QTime(0, 0)));
+    app.press("Ctrl+T");
+    EXPECT_FALSE(pay->startDate().isValid());
+    app.press("Ctrl+T");
+    EXPECT_EQ(pay->startDate(), QDateTime(now().date(), QTime(0, 0)));
+}
+
 TEST_F(TaskDetailFeature, ATaskOfAnArchivedProjectCanOnlyBeClosedFromItsWindow)
 {
     KNVTCDTaskList *trip = app.givenProject("Trip");

@@ -203,7 +203,11 @@ TEST_F(Capabilities, AssigningNeedsOneEditableListForEveryTask)
 TEST_F(Capabilities, TodayDisplayRules)
 {
     KNVTCDTask *today = task({.title = "today", .due = noon().addSecs(-60)});
-    EXPECT_TRUE(store().shouldDisplayRemoveTasksFromToday({today}));
+    KNVTCDTask *started = task({.title = "started", .start = noon().addSecs(-60)});
+    // Only a start that has come is taken away by Remove From Today; an overdue task is offered Today instead.
+    EXPECT_TRUE(store().shouldDisplayRemoveTasksFromToday({started}));
+    EXPECT_FALSE(store().shouldDisplayRemoveTasksFromToday({today}));
+    EXPECT_FALSE(store().shouldDisplayRemoveTasksFromToday({started, today}));
     EXPECT_FALSE(store().shouldDisplayMoveTasksToToday({today, open1}));
     EXPECT_TRUE(store().shouldDisplayMoveTasksToToday({open1}));
     EXPECT_TRUE(store().shouldDisplayScheduleItems(items(open1, today)));

@@ -72,8 +72,8 @@ TEST_F(ItemActionsTest, AnOpenInboxTaskGetsTheFullMenuWithOneMarkKey)
     const qsizetype move = menu.indexOf(QStringLiteral("Move To"));
     ASSERT_GE(move, 0);
     EXPECT_EQ(menu.mid(move + 1),
-              (QStringList{"  Focus (off)", "  Inbox", "  Today", "  Next", "  Scheduled", "  Someday", "  -",
-                           "  Projects (off)", "  Garden"}));
+              (QStringList{"  Focus (off)", "  Move To Inbox", "  Move To Today\tCtrl+T", "  Move To Next",
+                           "  Schedule", "  Move To Someday\tCtrl+S", "  -", "  Projects (off)", "  Garden"}));
 }
 
 TEST_F(ItemActionsTest, ATaskInTodayOfAListIMayNotEditOffersRemoveFromTodayDisabled)

@@ -273,14 +273,14 @@ TEST_F(TaskListOutlineTest, TheTodayToggleMovesATaskOrAListToTodayAndBackToNext)
     KNVTCDTask *rake = b.task(QStringLiteral("rake"), {.list = garden});
     save();
     auto list = show(garden);
-    list->toggleToday(rake->uri(), true);
+    list->toggleToday(rake->uri());
     EXPECT_EQ(rake->focusType(), KNVTFocusTypeToday);
-    list->toggleToday(rake->uri(), false);
+    list->toggleToday(rake->uri());
     EXPECT_EQ(rake->focusType(), KNVTFocusTypeNext);
     // A list moves with its open tasks.
-    list->toggleToday(garden->uri(), true);
+    list->toggleToday(garden->uri());
     EXPECT_EQ(rake->focusType(), KNVTFocusTypeToday);
-    list->toggleToday(garden->uri(), false);
+    list->toggleToday(garden->uri());
     EXPECT_EQ(rake->focusType(), KNVTFocusTypeNext);
     EXPECT_EQ(garden->focusType(), KNVTTaskListFocusTypeNext);
     EXPECT_FALSE(store().managedObjectContext()->hasChanges()) << "each toggle saves at once";
