@@ -295,7 +295,8 @@ TEST_F(ItemActionsTest, CtrlASelectsEachSectionAsOneRangeAndAValidationReadsItOn
     EXPECT_TRUE(actions->action(knvt::Command::MoveToToday)->isEnabled());
     EXPECT_TRUE(move->isEmpty()) << "the Move To menu is filled when it opens, not by every validation";
     move->popup(QPoint());
-    EXPECT_EQ(knvt::test::menuLines(*move).mid(0, 3), (QStringList{"Focus (off)", "Inbox", "Today"}));
+    EXPECT_EQ(knvt::test::menuLines(*move).mid(0, 3),
+              (QStringList{"Focus (off)", "Move To Inbox", "Move To Today\tCtrl+T"}));
     move->hide();
 
     // Ctrl+Shift+A leaves nothing selected, and the actions follow.
