@@ -1238,15 +1238,7 @@ QStringList readOpenMenu(QMenu &menu, const QString &indent = QString())
     for (QAction *action : menu.actions()) {
         if (!action->isVisible())
             continue;
-        if (action->isSeparator()) {
-            lines << indent + QStringLiteral("-");
-            continue;
-        }
-        QString line = indent + knvt::test::shownMenuText(action->text());
-        if (!action->shortcut().isEmpty())
-            line += QStringLiteral("\t") + action->shortcut().toString();
-        if (!action->isEnabled())
-            line += QStringLiteral(" (off)");
+        const QString line = knvt::test::menuEntryLine(*action, indent);
         lines << line;
         QMenu *sub = action->menu();
         if (!sub || !action->isEnabled())

@@ -23,24 +23,27 @@ inline QString shownMenuText(const QString &text)
     return shown;
 }
 
-// The menu as the user reads it: "Title\tshortcut" with "(off)" for a disabled entry, submenus indented,
-// separators "-"; hidden entries are left out.
+// One entry of a menu as the user reads it: "Title\tshortcut" with "(off)" when it is disabled, "-" for a separator.
+inline QString menuEntryLine(const QAction &action, const QString &indent = QString())
+{
+    if (action.isSeparator())
+        return indent + QStringLiteral("-");
+    QString line = indent + shownMenuText(action.text());
+    if (!action.shortcut().isEmpty())
+        line += QStringLiteral("\t") + action.shortcut().toString();
+    if (!action.isEnabled())
+        line += QStringLiteral(" (off)");
+    return line;
+}
+
+// The menu as the user reads it (menuEntryLine() a line), submenus indented; hidden entries are left out.
 inline QStringList menuLines(const QMenu &menu, const QString &indent = QString())
 {
     QStringList lines;
     for (QAction *action : menu.actions()) {
         if (!action->isVisible())
             continue;
-        if (action->isSeparator()) {
-            lines << indent + QStringLiteral("-");
-            continue;
-        }
-        QString line = indent + shownMenuText(action->text());
-        if (!action->shortcut().isEmpty())
-            line += QStringLiteral("\t") + action->shortcut().toString();
-        if (!action->isEnabled())
-            line += QStringLiteral(" (off)");
-        lines << line;
+        lines << menuEntryLine(*action, indent);
         if (action->menu())
             lines << menuLines(*action->menu(), indent + QStringLiteral("  "));
     }
