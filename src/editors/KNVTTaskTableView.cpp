@@ -5,8 +5,8 @@
 #include "editors/TaskRowDelegate.h"
 
 #include "uikit/RowListAccessible.h"
+#include "uikit/SecondClickGuard.h"
 
-#include <QMouseEvent>
 #include <QResizeEvent>
 
 KNVTTaskTableView::KNVTTaskTableView(QWidget *parent) : QListView(parent)
@@ -22,6 +22,11 @@ KNVTTaskTableView::KNVTTaskTableView(QWidget *parent) : QListView(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
     setMouseTracking(true);
+    // A comment's Edit or Delete may act and save at once, which can put another row under the pointer.
+    knvt::SecondClickGuard::install(this, [this](const QModelIndex &row, const QPoint &position) {
+        const auto *rows = qobject_cast<const knvt::TaskRowDelegate *>(itemDelegate());
+        return rows && rows->controlAt(row, position - visualRect(row).topLeft()) != 0;
+    });
 }
 
 bool KNVTTaskTableView::focusNextPrevChild(bool next)
@@ -67,16 +72,4 @@ void KNVTTaskTableView::resizeEvent(QResizeEvent *event)
     // A list flowing top to bottom lays out again only when its height changes; the rows' heights follow the width.
     if (event->size().width() != event->oldSize().width())
         doItemsLayout();
-}
-
-void KNVTTaskTableView::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    const QPoint point = event->position().toPoint();
-    const QModelIndex row = indexAt(point);
-    const auto *rows = qobject_cast<const knvt::TaskRowDelegate *>(itemDelegate());
-    if (rows && row.isValid() && rows->controlAt(row, point - visualRect(row).topLeft()) != 0) {
-        event->accept();
-        return;
-    }
-    QListView::mouseDoubleClickEvent(event);
 }

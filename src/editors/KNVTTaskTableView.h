@@ -29,9 +29,6 @@ public:
 
 protected:
     bool focusNextPrevChild(bool next) override;
-    // The second click of a double click on a painted control does nothing: the first one acted, and its save may
-    // have put another row under the pointer. (Qt would hand it on as a press of its own.)
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
