@@ -169,6 +169,7 @@ void KNVTTaskStoreItemsOutlineViewController::changeRows(const std::function<voi
     ++m_changingRows;
     change();
     --m_changingRows;
+    forgetSelectionReading();
     expandSections();
     updateTableViewLabel();
     if (m_changingRows == 0 && selectedObjectIDs() != before)
@@ -362,6 +363,7 @@ void KNVTTaskStoreItemsOutlineViewController::selectPreviousItem()
 
 void KNVTTaskStoreItemsOutlineViewController::selectionDidChange()
 {
+    forgetSelectionReading();
     // A change of the rows reports the selection once, when it is over.
     if (m_changingRows > 0)
         return;

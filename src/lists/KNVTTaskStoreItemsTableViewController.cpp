@@ -127,6 +127,7 @@ void KNVTTaskStoreItemsTableViewController::changeRows(const std::function<void(
     ++m_changingRows;
     change();
     --m_changingRows;
+    forgetSelectionReading();
     updateTableViewLabel();
     if (m_changingRows == 0 && selectedObjectIDs() != before)
         selectionDidChange();
@@ -298,6 +299,7 @@ void KNVTTaskStoreItemsTableViewController::selectPreviousItem()
 
 void KNVTTaskStoreItemsTableViewController::selectionDidChange()
 {
+    forgetSelectionReading();
     // A change of the rows reports the selection once, when it is over.
     if (m_changingRows > 0)
         return;

@@ -31,6 +31,8 @@ KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStore
                        [this](const knvt::Notification &) { taskStoreWillChangeNotification(); });
     center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), store, this,
                        [this](const knvt::Notification &notification) {
+                           // Also the clock's changes: Today's rules ask what day it is.
+                           forgetSelectionReading();
                            taskStoreDidChangeNotification(knvt::TaskStoreChanges::fromNotification(notification));
                            didApplyStoreChange();
                        });
@@ -199,10 +201,16 @@ bool KNVTTaskStoreItemsViewController::shouldDisplayRemoveSelectedTasksFromSomed
 
 void KNVTTaskStoreItemsViewController::beginValidation()
 {
-    m_validationSelection.emplace(selectedItems());
+    const ostore::Context *context = taskStore().managedObjectContext();
+    const quint64 changeCount = context ? context->changeCount() : 0;
+    if (!m_selectionReading || !context || changeCount != m_selectionReadingChangeCount) {
+        m_selectionReading.emplace(selectedItems());
+        m_selectionReadingChangeCount = changeCount;
+    }
+    m_validating = true;
 }
 
 void KNVTTaskStoreItemsViewController::endValidation()
 {
-    m_validationSelection.reset();
+    m_validating = false;
 }

@@ -205,11 +205,13 @@ protected:
     template <class Rule>
     bool askAboutSelection(Rule rule)
     {
-        if (m_validationSelection)
-            return rule(*m_validationSelection);
+        if (m_validating && m_selectionReading)
+            return rule(*m_selectionReading);
         Selection selection(selectedItems());
         return rule(selection);
     }
+    // The selected rows or the rows themselves changed: the next validation pass reads the selection again.
+    void forgetSelectionReading() { m_selectionReading.reset(); }
     bool isInMainWindow() const { return m_mainWindowServices != nullptr; }
 
 private:
@@ -235,6 +237,10 @@ private:
     bool m_keepCurrentRowInView = false;
     KNVTMainWindowServices *m_mainWindowServices = nullptr;
     QPointer<knvt::ActionSet> m_ownActions;
-    // The selection of the validation pass under way.
-    std::optional<Selection> m_validationSelection;
+    // The selection as the last validation pass read it, with the rules' answers, kept for the next pass until the
+    // selection, the rows or any object may have changed (the context's change count): the window validates again on
+    // every key press, and reading thousands of selected objects each time is what the user would wait for.
+    std::optional<Selection> m_selectionReading;
+    quint64 m_selectionReadingChangeCount = 0;
+    bool m_validating = false;
 };

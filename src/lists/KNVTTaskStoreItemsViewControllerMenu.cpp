@@ -122,13 +122,13 @@ QMenu *KNVTTaskStoreItemsViewController::menuForEvent(QWidget *parent)
 void KNVTTaskStoreItemsViewController::validateCommand(Command command, knvt::CommandState &state)
 {
     // Asked on its own, a command makes a pass of its own.
-    if (!m_validationSelection) {
+    if (!m_validating) {
         beginValidation();
         validateCommand(command, state);
         endValidation();
         return;
     }
-    Selection &selection = *m_validationSelection;
+    Selection &selection = *m_selectionReading;
     const bool empty = selection.items().empty();
     switch (command) {
     case Command::MoveToInbox: state.enabled = canMoveSelectedItemsToInbox(); return;

@@ -117,6 +117,7 @@ Object *Context::insertObject(EntityId entity)
         m_nextZid = 0;
     } while (true);
     object->m_zid = zid;
+    ++m_changeCount;
     Object::Overlay &overlay = object->overlay();
     overlay.insertSequence = ++m_insertSequence;
     // A new row is written whole, most often by a pull that sets nearly every property: one allocation instead of
@@ -137,6 +138,7 @@ Object *Context::insertObject(EntityId entity)
 void Context::remove(Object *object)
 {
     assertThread("remove");
+    ++m_changeCount;
     if (!object)
         return;
     KNVT_ASSERT(object->m_context == this, "ostore::Context", "remove: object of another context");
@@ -707,6 +709,7 @@ void Context::markOverlay(EntityState &state, Object *object, bool overlaid)
 
 bool Context::storeValue(Object *object, int property, Value value)
 {
+    ++m_changeCount;
     const Value committed = object->isInserted() ? Value() : object->committedValue(property);
     auto &dirty = object->overlay().dirty;
     auto it = std::find_if(dirty.begin(), dirty.end(), [&](const auto &e) { return e.first == property; });
@@ -889,6 +892,11 @@ void Context::setToOne(Object *object, int property, Object *target)
 
 // ---- save ----
 
+quint64 Context::changeCount() const
+{
+    return m_changeCount + (m_coordinator ? m_coordinator->m_cacheChangeCount : 0);
+}
+
 bool Context::hasChanges() const
 {
     for (const EntityState &s : m_states)
@@ -1033,11 +1041,13 @@ void Context::rowVanished(ObjectID id)
     clearDirty(o);
     m_states[id.entity].overlaid.erase(id.zid);
     m_states[id.entity].overlayTable = nullptr;
+    ++m_changeCount;
     o->freeze(Object::State::Gone);
 }
 
 void Context::detach()
 {
+    ++m_changeCount;
     for (const std::unique_ptr<Object> &o : m_objects.objects()) {
         if (o->m_state == Object::State::Committed || o->m_state == Object::State::Inserted)
             o->freeze(Object::State::Detached);
@@ -1051,6 +1061,7 @@ void Context::detach()
 void Context::mergeChanges(const ChangeSet &changes, ChangeOrigin origin)
 {
     assertThread("mergeChanges");
+    ++m_changeCount;
     emit objectsDidChange(changes, origin);
 }
 
@@ -1063,6 +1074,7 @@ void Context::refresh(Object *object, bool keepLocalChanges)
         object->m_overlay->blobs.clear();
     if (keepLocalChanges)
         return;
+    ++m_changeCount;
     object->m_pendingDelete = false;
     clearDirty(object);
 }

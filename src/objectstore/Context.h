@@ -92,6 +92,10 @@ public:
     }
 
     bool hasChanges() const;
+    // Moves whenever an object of this context may show another value: an unsaved change, an insert or deletion, a
+    // save of any context, a merge, a refresh or a rollback. A reader that works something out from many objects
+    // keeps its answer while the count stands.
+    quint64 changeCount() const;
     bool save(knvt::Error *error = nullptr);
     std::vector<Object *> insertedObjects() const;
     std::vector<Object *> updatedObjects() const;
@@ -204,6 +208,7 @@ private:
     std::pmr::unsynchronized_pool_resource m_pendingMemory;
     std::vector<EntityState> m_states;
     quint64 m_insertSequence = 0;
+    quint64 m_changeCount = 0;
     qint64 m_nextZid = 0;
     bool m_saving = false;
     bool m_sweepPending = false;

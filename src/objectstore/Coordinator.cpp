@@ -583,6 +583,7 @@ void Coordinator::vanish(EntityId entity, quint32 pos)
 
 void Coordinator::applyCatchUp(CatchUp &catchUp, ChangeSet &changes)
 {
+    ++m_cacheChangeCount;
     auto dropBlobs = [&](ObjectID id) {
         for (Context *c : m_contexts)
             if (Object *o = c->registered(id); o && o->m_overlay)
@@ -1079,6 +1080,7 @@ bool Coordinator::pruneDeletionLog(knvt::Error *error)
 void Coordinator::applyCommit(Context &context, std::vector<RowWrite> &writes, CatchUp *catchUp, StagedTables &staged,
                               qint64 txn, ChangeSet &changes)
 {
+    ++m_cacheChangeCount;
     ChangeSet foreign;
     if (catchUp)
         applyCatchUp(*catchUp, foreign);

@@ -154,6 +154,8 @@ private:
     std::vector<std::unique_ptr<Table>> m_tables;
     std::vector<Context *> m_contexts;
     std::map<QString, Statement> m_statements;
+    // Moves with every change of the shared cache: a commit of any context, another process's rows read in.
+    quint64 m_cacheChangeCount = 0;
     std::list<std::pair<std::pair<EntityId, quint64>, Statement>> m_updates; // most recently used first
     Statistics m_statistics;
     ChangeSet m_queuedExternal;

@@ -281,6 +281,7 @@ TEST_F(ItemActionsTest, CtrlASelectsEachSectionAsOneRangeAndAValidationReadsItOn
         sections += list.rowAt(row)->isHeader() ? 1 : 0;
     ASSERT_EQ(sections, 2) << "the tasks of no list and the project's";
 
+    list.reads = 0;
     QTest::keyClick(list.focusView(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(list.selectedRows().size(), 40);
     EXPECT_EQ(list.tableView()->selectionModel()->selection().size(), sections);
@@ -289,9 +290,8 @@ TEST_F(ItemActionsTest, CtrlASelectsEachSectionAsOneRangeAndAValidationReadsItOn
     knvt::ActionSet *actions = list.actions();
     QMenu *move = actions->menu(knvt::Command::MoveTo);
     ASSERT_NE(move, nullptr);
-    list.reads = 0;
     actions->validate();
-    EXPECT_EQ(list.reads, 1) << "one reading of the selection for every command of the pass";
+    EXPECT_EQ(list.reads, 1) << "one reading of the selection for every command of the passes";
     EXPECT_TRUE(actions->action(knvt::Command::MoveToToday)->isEnabled());
     EXPECT_TRUE(move->isEmpty()) << "the Move To menu is filled when it opens, not by every validation";
     move->popup(QPoint());
@@ -304,4 +304,88 @@ TEST_F(ItemActionsTest, CtrlASelectsEachSectionAsOneRangeAndAValidationReadsItOn
     actions->validate();
     EXPECT_TRUE(list.selectedRows().isEmpty());
     EXPECT_FALSE(actions->action(knvt::Command::MoveToToday)->isEnabled());
+}
+
+namespace {
+
+// The window's actions as a user sees them: each command of the selection shown or not, and available or not.
+QStringList actionStates(knvt::ActionSet &actions)
+{
+    using knvt::Command;
+    QStringList states;
+    for (Command command : {Command::Delete, Command::Duplicate, Command::MoveToInbox, Command::MoveToToday,
+                            Command::RemoveFromToday, Command::MoveToNext, Command::MoveToSomeday,
+                            Command::RemoveFromSomeday, Command::Schedule, Command::MarkAsCompleted,
+                            Command::MarkAsUncompleted, Command::MarkAsCancelled, Command::Archive, Command::Unarchive,
+                            Command::Open, Command::Edit, Command::AssignTo, Command::MoveTo}) {
+        const QAction *action = actions.action(command);
+        if (action)
+            states << QStringLiteral("%1%2%3")
+                          .arg(action->text(), action->isVisible() ? QString() : QStringLiteral(" (hidden)"),
+                               action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+    }
+    return states;
+}
+
+} // namespace
+
+// A key press validates the window again with nothing changed: the pass keeps the last reading of the selection. Any
+// change of the selection, the rows, an object (saved or not) or the clock makes the next pass read it afresh, and its
+// answers are those of a list that has never validated.
+TEST_F(ItemActionsTest, AValidationKeepsItsReadingOfTheSelectionUntilTheSelectionAnObjectOrTheClockChanges)
+{
+    auto &b = build();
+    const QDateTime threePm(now().date(), QTime(15, 0));
+    KNVTCDTask *ann = b.task(QStringLiteral("Call Ann"), {.start = threePm});
+    KNVTCDTask *rent = b.task(QStringLiteral("Pay rent"));
+    save();
+    CountingFocusList list(&m_host);
+    list.setFocusTaskList(KNVTFocusTypeInbox);
+    ostore::Context &context = *store().managedObjectContext();
+
+    struct Step
+    {
+        const char *what;
+        std::function<void()> change;
+        int reads;
+        bool moveToTodayShown;
+    };
+    const std::vector<Step> steps = {
+        {"Call Ann selected", [&] { select(list, {ann}); }, 1, true},
+        {"nothing changed", [] {}, 0, true},
+        {"the clock reaches its start",
+         [&] {
+             m_clock.setNow(threePm.addSecs(60));
+             ASSERT_TRUE(m_sandbox.alarm().fire());
+         },
+         1, false},
+        {"an unsaved start tomorrow", [&] { ann->setStartDate(threePm.addDays(1)); }, 1, true},
+        {"the change rolled back", [&] { context.rollback(); }, 1, false},
+        {"both tasks selected", [&] { select(list, {ann, rent}); }, 1, true},
+        {"nothing changed again", [] {}, 0, true},
+        {"a save starts Pay rent this morning",
+         [&] {
+             rent->setStartDate(QDateTime(now().date(), QTime(9, 0)));
+             save();
+             settle();
+         },
+         1, false},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        list.reads = 0;
+        list.actions()->validate();
+        EXPECT_EQ(list.reads, step.reads);
+        EXPECT_EQ(list.actions()->action(knvt::Command::MoveToToday)->isVisible(), step.moveToTodayShown);
+
+        CountingFocusList fresh(&m_host);
+        fresh.setFocusTaskList(KNVTFocusTypeInbox);
+        QList<int> rows;
+        for (int row : list.selectedRows())
+            rows << *fresh.cellIndexForObjectValue(list.rowAt(row)->uri);
+        fresh.selectRows(rows);
+        fresh.actions()->validate();
+        EXPECT_EQ(actionStates(*list.actions()), actionStates(*fresh.actions()));
+    }
 }
