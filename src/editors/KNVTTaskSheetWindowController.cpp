@@ -5,6 +5,7 @@
 KNVTTaskSheetWindowController::KNVTTaskSheetWindowController(KNVTCDTask *task, QWidget *parent)
     : knvt::Sheet(parent), m_taskWindowController(new KNVTTaskWindowController(task, this))
 {
+    setResizable(true);
     setObjectName(QStringLiteral("KNVTTaskSheetWindowController"));
     setWindowTitle(m_taskWindowController->windowTitle());
     m_taskWindowController->setWindowFlags(Qt::Widget);

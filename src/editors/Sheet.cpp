@@ -1,5 +1,7 @@
 #include "editors/Sheet.h"
 
+#include <QLayout>
+
 namespace knvt {
 
 Sheet::Sheet(QWidget *parent) : QDialog(parent)
@@ -12,6 +14,14 @@ Sheet::Sheet(QWidget *parent) : QDialog(parent)
 void Sheet::dismiss(QObject *)
 {
     done(0);
+}
+
+void Sheet::setVisible(bool visible)
+{
+    // The layout is the subclass's, set after this constructor: fixed when the sheet shows.
+    if (visible && !m_resizable && layout())
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
+    QDialog::setVisible(visible);
 }
 
 } // namespace knvt

@@ -1,5 +1,6 @@
 #include "EditorsFixture.h"
 
+#include "editors/KNVTProjectNewWindowController.h"
 #include "editors/KNVTScheduleTasksWindowController.h"
 #include "editors/KNVTTasksAssignViewController.h"
 #include "editors/KNVTTasksAssignWindowController.h"
@@ -236,3 +237,19 @@ TEST_F(AssignAndScheduleTest, ATaskDeletedAfterItWasSyncedOrNoLongerMineToEditIs
 }
 
 } // namespace
+
+// A sheet is as large as what it asks: its window says so to the window manager (its least size is its largest), which
+// then offers no resizing and draws no grip under the buttons.
+TEST_F(AssignAndScheduleTest, TheNewProjectDelegateAndScheduleSheetsKeepTheSizeOfWhatTheyAsk)
+{
+    KNVTProjectNewWindowController project(&host);
+    KNVTTasksAssignWindowController delegate({first, second}, &host);
+    KNVTScheduleTasksWindowController schedule({first, second}, &host);
+    for (knvt::Sheet *sheet : std::initializer_list<knvt::Sheet *>{&project, &delegate, &schedule}) {
+        SCOPED_TRACE(sheet->windowTitle().toStdString());
+        sheet->open();
+        EXPECT_EQ(sheet->minimumSize(), sheet->maximumSize());
+        EXPECT_EQ(sheet->size(), sheet->sizeHint());
+        sheet->reject();
+    }
+}
