@@ -1,5 +1,6 @@
 #include "accounts/PaintedRowList.h"
 
+#include "uikit/AccessibilityEvents.h"
 #include "uikit/RowListAccessible.h"
 
 #include <QAccessible>
@@ -141,7 +142,8 @@ void PaintedRowList::contextMenuEvent(QContextMenuEvent *event)
 void PaintedRowList::announceCheckStates(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                                          const QList<int> &roles)
 {
-    if (!QAccessible::isActive() || (!roles.isEmpty() && !roles.contains(Qt::CheckStateRole)))
+    AccessibilityEvents &events = AccessibilityEvents::shared();
+    if (!events.isListening() || (!roles.isEmpty() && !roles.contains(Qt::CheckStateRole)))
         return;
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
     for (int row = topLeft.row(); list && row <= bottomRight.row(); ++row) {
@@ -151,7 +153,7 @@ void PaintedRowList::announceCheckStates(const QModelIndex &topLeft, const QMode
         QAccessible::State changed;
         changed.checked = true;
         QAccessibleStateChangeEvent event(interface, changed);
-        QAccessible::updateAccessibility(&event);
+        events.post(&event);
     }
 }
 

@@ -19,6 +19,7 @@
 #include "uikit/ActionSet.h"
 #include "uikit/AlertAdditions.h"
 #include "uikit/Beeper.h"
+#include "uikit/DeleteQuestion.h"
 #include "uikit/MenuAdditions.h"
 
 #include <QDialog>
@@ -136,12 +137,8 @@ void KNVTHomeViewController::removeSelectedItem()
         knvt::Beeper::shared().beep();
         return;
     }
-    knvt::AlertPresenter::Request request;
-    request.title = list->isProject() ? tr("Delete Project") : tr("Delete Area");
-    request.message = tr("This action cannot be undone.");
-    request.buttonTitles = {tr("Delete"), tr("Cancel")};
     const QUrl uri = list->uri();
-    if (knvt::runModal(request) != 0)
+    if (knvt::runModal(knvt::deleteRequest(list->isProject() ? tr("Delete Project") : tr("Delete Area"), false)) != 0)
         return;
     if (KNVTCDTaskList *current = listForUri(uri)) {
         store().removeTaskList(current);
@@ -156,12 +153,8 @@ void KNVTHomeViewController::removeTag(KNVTCDTag *tag)
         knvt::Beeper::shared().beep();
         return;
     }
-    knvt::AlertPresenter::Request request;
-    request.title = tr("Delete Tag?");
-    request.message = tr("This action cannot be undone.");
-    request.buttonTitles = {tr("Delete"), tr("Cancel")};
     const QUrl uri = tag->uri();
-    if (knvt::runModal(request) != 0)
+    if (knvt::runModal(knvt::deleteRequest(tr("Delete Tag?"), false)) != 0)
         return;
     // The alert runs its own loop: the tag may be gone by the time it is answered.
     if (KNVTCDTag *current = tagForUri(uri); current && !current->isDeleted()) {

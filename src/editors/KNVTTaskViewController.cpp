@@ -15,6 +15,7 @@
 
 #include "uikit/AlertAdditions.h"
 #include "uikit/Beeper.h"
+#include "uikit/DeleteQuestion.h"
 #include "uikit/Popover.h"
 
 #include "foundation/NotificationCenter.h"
@@ -194,11 +195,7 @@ void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect
 
 void KNVTTaskViewController::deleteTaskComment(const QUrl &commentURI)
 {
-    knvt::AlertPresenter::Request request;
-    request.title = tr("Delete Comment?");
-    request.message = tr("This action cannot be undone.");
-    request.buttonTitles = {tr("Delete"), tr("Cancel")};
-    if (knvt::runModal(request) != 0)
+    if (knvt::runModal(knvt::deleteRequest(tr("Delete Comment?"), false)) != 0)
         return;
     KNVTCDTaskComment *comment = liveObject<KNVTCDTaskComment>(commentURI);
     if (!comment)

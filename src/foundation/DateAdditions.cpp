@@ -106,8 +106,6 @@ QDateTime zeroHundredHoursDateForDate(const QDateTime &date)
 
 QDateTime endOfDateForDate(const QDateTime &date)
 {
-    if (!date.isValid())
-        return {};
     return zeroHundredHoursDateForDay(dayForDate(date).addDays(1)).addSecs(-1);
 }
 

@@ -17,8 +17,6 @@
 
 #include "foundation/StringAdditions.h"
 
-#include <QCollator>
-#include <QLocale>
 
 using namespace ostore::where;
 

@@ -8,8 +8,6 @@ namespace knvt {
 
 namespace {
 
-using knvt::titleCollator;
-
 TitleSortKeys *current = nullptr;
 
 } // namespace

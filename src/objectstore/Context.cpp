@@ -36,11 +36,6 @@ std::string_view keyView(const QByteArray &key)
     return std::string_view(key.constData(), size_t(key.size()));
 }
 
-const QCollator &localizedCollator()
-{
-    return knvt::titleCollator();
-}
-
 } // namespace
 
 Context::Context(Coordinator *coordinator, QObject *parent) : QObject(parent), m_coordinator(coordinator)
@@ -138,12 +133,12 @@ Object *Context::insertObject(EntityId entity)
 void Context::remove(Object *object)
 {
     assertThread("remove");
-    ++m_changeCount;
     if (!object)
         return;
     KNVT_ASSERT(object->m_context == this, "ostore::Context", "remove: object of another context");
     if (object->m_state == Object::State::Gone || object->m_state == Object::State::Detached || object->m_pendingDelete)
         return;
+    ++m_changeCount;
     // Marked first, so that cascades reaching it again stop and member lists leave it out.
     object->m_pendingDelete = true;
     if (object->isInserted()) {
@@ -358,7 +353,7 @@ std::vector<Object *> Context::fetchEntity(EntityId entity, const Predicate &pre
                 CellView &v = keys[i * k + j];
                 v = sortPaths[j].read(scope, rows[i]);
                 if (!v.null && sort[j].collation == Collation::Localized && sortPaths[j].type == Type::String)
-                    collated[i * k + j] = localizedCollator().sortKey(v.string.toString());
+                    collated[i * k + j] = knvt::titleCollator().sortKey(v.string.toString());
             }
         }
         std::vector<quint32> order(n);
@@ -1041,7 +1036,6 @@ void Context::rowVanished(ObjectID id)
     clearDirty(o);
     m_states[id.entity].overlaid.erase(id.zid);
     m_states[id.entity].overlayTable = nullptr;
-    ++m_changeCount;
     o->freeze(Object::State::Gone);
 }
 

@@ -176,7 +176,8 @@ ActionSet::ActionSet(QWidget *window, std::initializer_list<Command> commands) :
             // What a screen reader calls the menu when it opens.
             made.menu->setAccessibleName(translated(entry.title));
             made.action = made.menu->menuAction();
-            QMenu *opening = made.menu;
+            // The Mark menu holds the set's own actions, which any pass validates: it has nothing to fill.
+            QMenu *opening = command == Command::Mark ? nullptr : made.menu;
             connect(made.menu, &QMenu::aboutToShow, this, [this, opening] { validateFilling(opening); });
         } else {
             made.action = new QAction(translated(entry.title), window);
@@ -243,8 +244,7 @@ void ActionSet::validateFilling(QMenu *opening)
         CommandState state;
         state.title = title(command);
         state.keys = keys(command);
-        // The Mark menu holds the set's own actions, which the pass validates anyway.
-        state.menu = command != Command::Mark && entry.menu == opening ? opening : nullptr;
+        state.menu = opening && entry.menu == opening ? opening : nullptr;
         if (target)
             target->validateCommand(command, state);
         // A hidden twin leaves the key to the one shown.

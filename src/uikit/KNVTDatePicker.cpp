@@ -48,9 +48,9 @@ QDateTime KNVTDatePicker::dateOnDay(const QDate &day, const QTime &timeOfDay)
     const QDateTime direct(day, timeOfDay, Qt::LocalTime);
     if (direct.isValid())
         return direct;
-    // startOfDay() is the first moment of the day that exists; adding the time-of-day as an interval moves a time
+    // A day starts at its first moment that exists; adding the time-of-day as an interval moves a time
     // lost to the gap forward by the gap's length.
-    return day.startOfDay(Qt::LocalTime).addMSecs(timeOfDay.msecsSinceStartOfDay());
+    return knvt::zeroHundredHoursDateForDay(day).addMSecs(timeOfDay.msecsSinceStartOfDay());
 }
 
 QDateTime KNVTDatePicker::dateByAddingDays(const QDateTime &value, qint64 days)

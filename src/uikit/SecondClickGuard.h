@@ -29,13 +29,13 @@ public:
 
     // Without `onButton`, the second click is kept only from a row other than the first click's; the row's own
     // delegate then must not act on a double click on its buttons.
-    explicit SecondClickGuard(QAbstractItemView *view, ButtonHitTest onButton = {});
     static SecondClickGuard *install(QAbstractItemView *view, ButtonHitTest onButton = {});
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    SecondClickGuard(QAbstractItemView *view, ButtonHitTest onButton);
     struct Release
     {
         quint64 timestamp = 0;
