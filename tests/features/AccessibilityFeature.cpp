@@ -188,7 +188,7 @@ TEST_F(AccessibilityFeature, OnlySectionsTheUserCanCloseSayTheyOpenAndClose)
     for (const QString &section : homeSections)
         EXPECT_FALSE(section.startsWith(QStringLiteral("Focus"), Qt::CaseInsensitive)) << section.toStdString();
 
-    // The search results' sections always stay open.
+    // Item lists never fold their sections, so the search results' sections, like every item list's, stay open.
     app.typeInSearch(QStringLiteral("e"));
     ASSERT_GE(app.centreAsRead().size(), 2);
     EXPECT_EQ(openableRows(QAccessible::queryAccessibleInterface(app.centreView())), QStringList());

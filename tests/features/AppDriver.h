@@ -472,6 +472,11 @@ public:
     // ---- Editors by keyboard and screen reader -------------------------------------------------------------------
     // Keys ("Tab", "Shift+Tab", "Space", "Escape") pressed where the keyboard focus is, in whatever window has it.
     void pressWhereTheFocusIs(const QString &keys);
+    // Tab until the screen reader reads `control` in the front editor, as a user listens for it; false after a round
+    // without it.
+    bool tabTo(const QString &control);
+    // F6 until the keyboard is in the pane (as focusedPane() names it); false after a round without it.
+    bool paneTo(const QString &pane);
     // The object name of the control with the keyboard focus (a token field's and a calendar's own name for their
     // inner parts), "" when nothing has it.
     QString focusedControl();
@@ -541,6 +546,8 @@ public:
 
     // ---- Access for checks the steps do not cover ------------------------------------------------------------------
     KNVTTaskStore &store();
+    // The task of that title the user still has (neither removed nor marked deleted), or null.
+    KNVTCDTask *taskTitled(const QString &title);
     knvt::test::LibraryBuilder &build();
     KNVTTasksAppDelegate &app();
     KNVTMainWindowController &mainWindow();

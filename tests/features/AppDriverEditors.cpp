@@ -717,6 +717,26 @@ void AppDriver::pressWhereTheFocusIs(const QString &keys)
     settle();
 }
 
+bool AppDriver::tabTo(const QString &control)
+{
+    for (int i = 0; i < 30; ++i) {
+        if (focusAsRead().endsWith(control))
+            return true;
+        pressWhereTheFocusIs(QStringLiteral("Tab"));
+    }
+    return false;
+}
+
+bool AppDriver::paneTo(const QString &pane)
+{
+    for (int i = 0; i < 5; ++i) {
+        if (focusedPane() == pane)
+            return true;
+        pressWhereTheFocusIs(QStringLiteral("F6"));
+    }
+    return false;
+}
+
 QString AppDriver::focusedControl()
 {
     settle();

@@ -42,13 +42,6 @@ protected:
     AppDriver app;
     QDateTime now() const { return AppDriver::defaultNow(); }
 
-    bool taskExists(const QString &title)
-    {
-        for (KNVTCDTask *task : app.store().tasks())
-            if (task->title() == title && !task->isDeleted() && !task->deletedDate().isValid())
-                return true;
-        return false;
-    }
     knvt::Popover *shownPopover()
     {
         for (QWidget *widget : QApplication::topLevelWidgets())
@@ -252,7 +245,7 @@ TEST_F(CommandsFeature, DeleteWithTheHomeListFocusedAsksAboutTheProjectAndNeverT
     EXPECT_EQ(app.alertsShown(),
               (QStringList{"Delete Project / This action cannot be undone. [Delete, Cancel]",
                            "Delete Project / This action cannot be undone. [Delete, Cancel]"}));
-    EXPECT_TRUE(taskExists(QStringLiteral("rake")));
+    EXPECT_NE(app.taskTitled(QStringLiteral("rake")), nullptr);
     EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Garden")));
 
     // The project goes, with its task, when the question is answered Delete.
@@ -275,8 +268,8 @@ TEST_F(CommandsFeature, TheDeleteKeyAloneDeletesTheFocusedListsSelectionWithTheS
     app.settle();
     ASSERT_EQ(app.alertsShown().size(), 2);
     EXPECT_EQ(app.alertsShown()[1], app.alertsShown()[0]) << "the same question as Ctrl+Backspace";
-    EXPECT_FALSE(taskExists(QStringLiteral("Pay rent")));
-    EXPECT_TRUE(taskExists(QStringLiteral("Buy stamps")));
+    EXPECT_EQ(app.taskTitled(QStringLiteral("Pay rent")), nullptr);
+    EXPECT_NE(app.taskTitled(QStringLiteral("Buy stamps")), nullptr);
 
     // In the home list, the project.
     app.selectHome(QStringLiteral("Garden"));
@@ -292,7 +285,7 @@ TEST_F(CommandsFeature, TheDeleteKeyAloneDeletesTheFocusedListsSelectionWithTheS
     app.press(QStringLiteral("Del"));
     EXPECT_EQ(app.mainWindow().searchField()->text(), QStringLiteral("stamps"));
     EXPECT_EQ(app.alertsShown().size(), 3);
-    EXPECT_TRUE(taskExists(QStringLiteral("Buy stamps")));
+    EXPECT_NE(app.taskTitled(QStringLiteral("Buy stamps")), nullptr);
 }
 
 TEST_F(CommandsFeature, WithAFocusListFocusedTheMenuBarOffersNothingToDeleteAndTheKeysLeaveTheCentreAlone)

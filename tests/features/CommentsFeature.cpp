@@ -161,9 +161,7 @@ TEST_F(CommentsFeature, OnACommentRowDeleteAsksAboutTheCommentAndReturnEditsItWh
     app.store().commentWithText("Tag it first", ship);
     app.saveGivens();
     app.selectRows({"Ship release"});
-    for (int i = 0; i < 5 && app.focusedPane() != QStringLiteral("task"); ++i)
-        app.pressWhereTheFocusIs("F6");
-    ASSERT_EQ(app.focusedPane(), QStringLiteral("task"));
+    ASSERT_TRUE(app.paneTo(QStringLiteral("task")));
 
     // The last row is my comment, the one above it Ann's.
     app.pressWhereTheFocusIs("End");

@@ -23,14 +23,6 @@ QDateTime local(int year, int month, int day, int hour = 0)
     return QDateTime(QDate(year, month, day), QTime(hour, 0));
 }
 
-KNVTCDTask *taskTitled(AppDriver &app, const QString &title)
-{
-    for (KNVTCDTask *task : app.store().tasks())
-        if (task->title() == title && !task->isDeleted())
-            return task;
-    return nullptr;
-}
-
 struct UserPlace
 {
     const char *zone;
@@ -129,7 +121,7 @@ TEST(DatesFeature, ADateFieldThatNamesNoDayKeepsSaveOffUntilItNamesOneOrIsUntick
     EXPECT_EQ(app.beeps(), 2);
     app.typeOver("startDateDatePicker", "3/5/15");
     app.pressReturn();
-    KNVTCDTask *bought = taskTitled(app, "Buy paint");
+    KNVTCDTask *bought = app.taskTitled("Buy paint");
     ASSERT_NE(bought, nullptr);
     EXPECT_EQ(bought->startDate(), QDateTime(QDate(2015, 3, 5), QTime(0, 0)));
     EXPECT_EQ(bought->dueDate(), QDateTime(QDate(2015, 3, 6), QTime(0, 0)));

@@ -96,10 +96,7 @@ TEST_F(FormsThatVanishFeature, ATagDeletedWhileItIsATokenOfTheNewTaskFormKeepsIt
 
     app.pressReturn();
     app.wait(1);
-    KNVTCDTask *letters = nullptr;
-    for (KNVTCDTask *task : app.store().tasks())
-        if (task->title() == QStringLiteral("Post letters"))
-            letters = task;
+    KNVTCDTask *letters = app.taskTitled(QStringLiteral("Post letters"));
     ASSERT_NE(letters, nullptr);
     ASSERT_EQ(letters->tags().size(), 1u);
     EXPECT_EQ(letters->tags().front()->title(), QStringLiteral("errand"));

@@ -10,11 +10,8 @@
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 
-#include "support/MenuLines.h"
-
 #include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -29,37 +26,6 @@ namespace {
 class KeyboardOnlyFeature : public ::testing::Test
 {
 protected:
-    // Tab until the screen reader reads `control` in the front editor, as a user listens for it; false after a round
-    // without it.
-    bool tabTo(const QString &control)
-    {
-        for (int i = 0; i < 30; ++i) {
-            if (app.focusAsRead().endsWith(control))
-                return true;
-            app.pressWhereTheFocusIs(QStringLiteral("Tab"));
-        }
-        return false;
-    }
-
-    // F6 until the keyboard is in the pane.
-    bool paneTo(const QString &pane)
-    {
-        for (int i = 0; i < 5; ++i) {
-            if (app.focusedPane() == pane)
-                return true;
-            app.pressWhereTheFocusIs(QStringLiteral("F6"));
-        }
-        return false;
-    }
-
-    KNVTCDTask *taskTitled(const QString &title)
-    {
-        for (KNVTCDTask *task : app.store().tasks())
-            if (task->title() == title && !task->isDeleted())
-                return task;
-        return nullptr;
-    }
-
     AppDriver app;
 };
 
@@ -73,27 +39,27 @@ TEST_F(KeyboardOnlyFeature, AFirstSessionAddsATaskWithADueDateAndATagFindsItComp
     app.press(QStringLiteral("Ctrl+N"));
     ASSERT_EQ(app.focusAsRead(), QStringLiteral("dialog New Task: text Title"));
     app.typeWhereTheFocusIs(QStringLiteral("Buy stamps"));
-    ASSERT_TRUE(tabTo(QStringLiteral("check box Due (not checked)")));
+    ASSERT_TRUE(app.tabTo(QStringLiteral("check box Due (not checked)")));
     app.pressWhereTheFocusIs(QStringLiteral("Space"));
     app.pressWhereTheFocusIs(QStringLiteral("Tab"));
     app.pressWhereTheFocusIs(QStringLiteral("Ctrl+A"));
     app.typeWhereTheFocusIs(QStringLiteral("3/6/15"));
-    ASSERT_TRUE(tabTo(QStringLiteral("text Tags")));
+    ASSERT_TRUE(app.tabTo(QStringLiteral("text Tags")));
     app.typeWhereTheFocusIs(QStringLiteral("errand"));
-    ASSERT_TRUE(tabTo(QStringLiteral("button Save")));
+    ASSERT_TRUE(app.tabTo(QStringLiteral("button Save")));
     app.pressWhereTheFocusIs(QStringLiteral("Space"));
     EXPECT_TRUE(app.openEditors().isEmpty());
-    KNVTCDTask *stamps = taskTitled(QStringLiteral("Buy stamps"));
+    KNVTCDTask *stamps = app.taskTitled(QStringLiteral("Buy stamps"));
     ASSERT_NE(stamps, nullptr);
     EXPECT_EQ(stamps->dueDate().date(), QDate(2015, 3, 6));
     ASSERT_EQ(stamps->tags().size(), 1u);
     EXPECT_EQ(stamps->tags().front()->title(), QStringLiteral("errand"));
 
     // Find: F6 to the search field, type; F6 on to the list and down onto its first task.
-    ASSERT_TRUE(paneTo(QStringLiteral("search")));
+    ASSERT_TRUE(app.paneTo(QStringLiteral("search")));
     app.typeWhereTheFocusIs(QStringLiteral("stamps"));
     EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Search Results"));
-    ASSERT_TRUE(paneTo(QStringLiteral("list")));
+    ASSERT_TRUE(app.paneTo(QStringLiteral("list")));
     app.pressWhereTheFocusIs(QStringLiteral("Down"));
     EXPECT_EQ(app.selectedRowTitles(), QStringList{"Buy stamps"}) << "the section header is passed over";
     EXPECT_EQ(app.rightPane(), QStringLiteral("Buy stamps"));
@@ -109,11 +75,11 @@ TEST_F(KeyboardOnlyFeature, AFirstSessionAddsATaskWithADueDateAndATagFindsItComp
     app.pressWhereTheFocusIs(QStringLiteral("Del"));
     ASSERT_EQ(app.alertsShown().size(), 1);
     EXPECT_TRUE(app.alertsShown().first().startsWith(QStringLiteral("Delete Task?")));
-    EXPECT_EQ(taskTitled(QStringLiteral("Buy stamps")), nullptr);
+    EXPECT_EQ(app.taskTitled(QStringLiteral("Buy stamps")), nullptr);
     EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Search Results: No Results"));
 
     // Escape in the search field brings back the list shown before the search.
-    ASSERT_TRUE(paneTo(QStringLiteral("search")));
+    ASSERT_TRUE(app.paneTo(QStringLiteral("search")));
     app.pressWhereTheFocusIs(QStringLiteral("Escape"));
     EXPECT_EQ(app.centreListAsRead(), QStringLiteral("Inbox: No Tasks"));
     EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
@@ -149,7 +115,7 @@ TEST_F(KeyboardOnlyFeature, SearchResultsFormsContextMenusAndInformationWindowsA
 
     // Down or Return in the search field goes to the first result; Escape there ends the search as in the field.
     for (const QString &key : {QStringLiteral("Down"), QStringLiteral("Return")}) {
-        ASSERT_TRUE(paneTo(QStringLiteral("search")));
+        ASSERT_TRUE(app.paneTo(QStringLiteral("search")));
         app.typeWhereTheFocusIs(QStringLiteral("rent"));
         app.pressWhereTheFocusIs(key);
         EXPECT_EQ(app.focusedPane(), QStringLiteral("list")) << key.toStdString();
@@ -167,21 +133,19 @@ TEST_F(KeyboardOnlyFeature, SearchResultsFormsContextMenusAndInformationWindowsA
     app.closeMenus();
     app.selectRows({QStringLiteral("Water plants")});
     app.pressWhereTheFocusIs(QStringLiteral("Shift+F10"));
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(knvt::test::menuLines(*menu), rowMenu);
-    QTest::keyClick(menu, Qt::Key_Escape);
+    EXPECT_EQ(app.contextMenu(), rowMenu);
+    app.closeMenus();
 
     // Return in the New Task form's Tags field presses Save, which is drawn as the default button.
     app.press(QStringLiteral("Ctrl+N"));
     app.typeWhereTheFocusIs(QStringLiteral("Buy stamps"));
-    ASSERT_TRUE(tabTo(QStringLiteral("text Tags")));
+    ASSERT_TRUE(app.tabTo(QStringLiteral("text Tags")));
     auto *save = app.frontEditor()->findChild<QPushButton *>(QStringLiteral("saveButton"));
     ASSERT_NE(save, nullptr);
     EXPECT_TRUE(save->isDefault());
     app.pressWhereTheFocusIs(QStringLiteral("Return"));
     EXPECT_TRUE(app.openEditors().isEmpty());
-    EXPECT_NE(taskTitled(QStringLiteral("Buy stamps")), nullptr);
+    EXPECT_NE(app.taskTitled(QStringLiteral("Buy stamps")), nullptr);
 
     // The task window and the information windows close with Escape and Ctrl+W, and Tab reaches their Close.
     const struct
@@ -199,7 +163,7 @@ TEST_F(KeyboardOnlyFeature, SearchResultsFormsContextMenusAndInformationWindowsA
             window.open();
             ASSERT_EQ(app.openEditors().size(), 1) << window.window;
             if (key == QStringLiteral("Tab")) {
-                EXPECT_TRUE(tabTo(window.close)) << window.window;
+                EXPECT_TRUE(app.tabTo(window.close)) << window.window;
                 app.pressWhereTheFocusIs(QStringLiteral("Space"));
             } else {
                 app.pressWhereTheFocusIs(key);

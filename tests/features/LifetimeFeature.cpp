@@ -18,10 +18,8 @@
 #include "uikit/KNVTDockIconBadgeValueType.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
-#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
-#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -79,12 +77,7 @@ TEST_F(LifetimeFeature, TwoAuthenticationFailuresOpenOneWindowAndALaterOneOpensA
     app.app().taskStoreDidFailToAuthenticate(&app.store());
     EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), 1);
     ASSERT_NE(app.app().authenticationFailureWindowController(), nullptr);
-    QWidget *window = app.app().authenticationFailureWindowController()->window();
-    auto *cancel = window->findChild<QAbstractButton *>(QStringLiteral("cancelButton"));
-    ASSERT_NE(cancel, nullptr);
-    window->activateWindow();
-    QTest::mouseClick(cancel, Qt::LeftButton);
-    app.settle();
+    app.clickButton(QStringLiteral("cancelButton"));
     EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr);
     app.app().taskStoreDidFailToAuthenticate(&app.store());
     EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), 2);

@@ -13,7 +13,6 @@
 #include "uikit/Popover.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,16 +70,13 @@ TEST(QuickEntryFeature, TheQuickEntryWindowOpensAcrossTheUpperMiddleOfTheScreenA
     KNVTMainWindowController &main = app.mainWindow();
     main.move(150, 40);
     app.clickToolbar(QStringLiteral("New Task"));
-    knvt::Popover *popover = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *open = qobject_cast<knvt::Popover *>(widget); open && open->isVisible())
-            popover = open;
+    const auto *popover = qobject_cast<knvt::Popover *>(app.frontEditor());
     ASSERT_NE(popover, nullptr);
     const QRect window = main.geometry();
     EXPECT_GE(popover->geometry().left(), window.left());
     EXPECT_LE(popover->geometry().right(), window.right());
     EXPECT_GE(popover->geometry().top(), window.top());
-    popover->performClose();
+    app.closePopover();
 
     app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
     ASSERT_EQ(app.newTaskWindows(), 1);

@@ -43,14 +43,6 @@ protected:
         return {};
     }
 
-    KNVTCDTask *taskTitled(const QString &title)
-    {
-        for (KNVTCDTask *task : app.store().tasks())
-            if (task->title() == title && !task->isDeleted())
-                return task;
-        return nullptr;
-    }
-
     AppDriver app;
 };
 
@@ -111,8 +103,8 @@ TEST_F(RefusedSaveFeature, QuittingWhileTheLibraryRefusesAnEditTellsTheUserAndTh
     EXPECT_EQ(app.alertsShown(), QStringList{kRefused});
 
     app.relaunch();
-    EXPECT_NE(taskTitled(QStringLiteral("Paint")), nullptr);
-    EXPECT_EQ(taskTitled(QStringLiteral("Paint the fence")), nullptr);
+    EXPECT_NE(app.taskTitled(QStringLiteral("Paint")), nullptr);
+    EXPECT_EQ(app.taskTitled(QStringLiteral("Paint the fence")), nullptr);
     EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Paint"}));
     EXPECT_EQ(app.alertsShown().size(), 1);
 }

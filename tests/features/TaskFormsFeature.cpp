@@ -26,14 +26,6 @@ protected:
     QDateTime now() const { return AppDriver::defaultNow(); }
     QDateTime day(int dayOfMarch) const { return QDateTime(QDate(2015, 3, dayOfMarch), QTime(0, 0)); }
 
-    KNVTCDTask *taskTitled(const QString &title)
-    {
-        for (KNVTCDTask *task : app.store().tasks())
-            if (task->title() == title && !task->isDeleted())
-                return task;
-        return nullptr;
-    }
-
     QStringList tagTitles(const KNVTCDTask *task)
     {
         QStringList titles;
@@ -71,7 +63,7 @@ TEST_F(TaskFormsFeature, ANewTaskFromTodaySavesItsPriorityTagsAndAWeeklyRule)
     app.pressReturn();
     EXPECT_TRUE(app.openEditors().isEmpty());
 
-    KNVTCDTask *paint = taskTitled("Buy paint");
+    KNVTCDTask *paint = app.taskTitled("Buy paint");
     ASSERT_NE(paint, nullptr);
     EXPECT_EQ(paint->priority(), 5);
     EXPECT_EQ(tagTitles(paint), (QStringList{"errand", "garage"}));
@@ -127,7 +119,7 @@ TEST_F(TaskFormsFeature, CancelInsertsNothingAndADetachedFormCarriesEverythingIn
 
     app.pressReturn();
     EXPECT_TRUE(app.app().taskNewWindowControllers().empty());
-    KNVTCDTask *carried = taskTitled("Carry over");
+    KNVTCDTask *carried = app.taskTitled("Carry over");
     ASSERT_NE(carried, nullptr);
     EXPECT_EQ(carried->status(), 1);
     EXPECT_EQ(carried->priority(), 1);
@@ -316,7 +308,7 @@ TEST_F(TaskFormsFeature, ANewTaskWhoseChosenProjectASyncRemovedGoesToNoListAndTo
     EXPECT_EQ(app.popUpItems("assigneePopUpButton"), QStringList{"Me"});
     EXPECT_EQ(app.openEditors(), QStringList{"KNVTTaskNewViewController '' 480x283"});
     app.pressReturn();
-    KNVTCDTask *chairs = taskTitled("Bring chairs");
+    KNVTCDTask *chairs = app.taskTitled("Bring chairs");
     ASSERT_NE(chairs, nullptr);
     EXPECT_EQ(chairs->taskList(), nullptr);
     EXPECT_TRUE(chairs->assignee()->isMe());
@@ -388,7 +380,7 @@ TEST_F(TaskFormsFeature, ANewTaskIsFilledInAndSavedWithTheKeyboardAlone)
     app.pressWhereTheFocusIs("Space");
     EXPECT_TRUE(app.openEditors().isEmpty());
 
-    KNVTCDTask *paint = taskTitled("Buy paint");
+    KNVTCDTask *paint = app.taskTitled("Buy paint");
     ASSERT_NE(paint, nullptr);
     EXPECT_EQ(paint->notes(), QStringLiteral("White, two litres"));
     EXPECT_EQ(paint->startDate(), day(4));

@@ -1,6 +1,7 @@
 #include "hotkeys/CompiledKeyboardLayout.h"
 #include "hotkeys/GlobalShortcutsPortal.h"
 #include "hotkeys/MacKeyCodes.h"
+#include "support/ScopedEnvironmentVariable.h"
 
 #include <gtest/gtest.h>
 
@@ -30,22 +31,22 @@ TEST(CompiledKeyboardLayout, TheTriggerNamesTheRecordedKeyOnTheLayoutTheSessionN
         {"us", "dvorak", 12, cmd, "CTRL+apostrophe"},
         {"ru", "", 12, cmd, "CTRL+Cyrillic_shorti"},
     };
-    const QByteArray savedLayout = qgetenv("XKB_DEFAULT_LAYOUT");
-    const QByteArray savedVariant = qgetenv("XKB_DEFAULT_VARIANT");
-    for (const Case &c : cases) {
-        qputenv("XKB_DEFAULT_LAYOUT", c.layout);
-        qputenv("XKB_DEFAULT_VARIANT", c.variant);
-        const std::unique_ptr<CompiledKeyboardLayout> session =
-            CompiledKeyboardLayout::ofSession(QDBusConnection(QString()));
-        ASSERT_NE(session->keymap(), nullptr) << c.layout;
-        EXPECT_EQ(session->names().layouts, QString::fromLatin1(c.layout));
-        knvt::KeyboardLayoutSource::setCurrent(session.get());
-        EXPECT_EQ(knvt::portal::triggerFor(c.keyCode, c.modifiers), QString::fromLatin1(c.trigger))
-            << c.layout << " " << c.variant << " key " << c.keyCode;
-        knvt::KeyboardLayoutSource::setCurrent(nullptr);
+    {
+        knvt::test::ScopedEnvironmentVariable layout("XKB_DEFAULT_LAYOUT");
+        knvt::test::ScopedEnvironmentVariable variant("XKB_DEFAULT_VARIANT");
+        for (const Case &c : cases) {
+            layout.set(c.layout);
+            variant.set(c.variant);
+            const std::unique_ptr<CompiledKeyboardLayout> session =
+                CompiledKeyboardLayout::ofSession(QDBusConnection(QString()));
+            ASSERT_NE(session->keymap(), nullptr) << c.layout;
+            EXPECT_EQ(session->names().layouts, QString::fromLatin1(c.layout));
+            knvt::KeyboardLayoutSource::setCurrent(session.get());
+            EXPECT_EQ(knvt::portal::triggerFor(c.keyCode, c.modifiers), QString::fromLatin1(c.trigger))
+                << c.layout << " " << c.variant << " key " << c.keyCode;
+            knvt::KeyboardLayoutSource::setCurrent(nullptr);
+        }
     }
-    qputenv("XKB_DEFAULT_LAYOUT", savedLayout);
-    qputenv("XKB_DEFAULT_VARIANT", savedVariant);
 
     const CompiledKeyboardLayout unknown(
         CompiledKeyboardLayout::Names{{}, {}, QStringLiteral("no-such-layout"), {}, {}});

@@ -1,4 +1,5 @@
 #include "hotkeys/HotKeySession.h"
+#include "support/ScopedEnvironmentVariable.h"
 
 #include <gtest/gtest.h>
 
@@ -64,17 +65,15 @@ TEST(HotKeySession, AWaylandSessionIsKnownFromItsEnvironmentAndTriesThePortalFir
         {"", "", true, true, HotKeyBackendKind::X11},
         {"tty", "", false, true, HotKeyBackendKind::None},
     };
-    const QByteArray savedType = qgetenv("XDG_SESSION_TYPE");
-    const QByteArray savedDisplay = qgetenv("WAYLAND_DISPLAY");
+    knvt::test::ScopedEnvironmentVariable sessionType("XDG_SESSION_TYPE");
+    knvt::test::ScopedEnvironmentVariable waylandDisplay("WAYLAND_DISPLAY");
     for (const Case &c : cases) {
-        qputenv("XDG_SESSION_TYPE", c.sessionType);
-        qputenv("WAYLAND_DISPLAY", c.waylandDisplay);
+        sessionType.set(c.sessionType);
+        waylandDisplay.set(c.waylandDisplay);
         HotKeySession session = HotKeySession::current(c.xServer);
         if (c.portalAnswers)
             session.portalVersion = 1;
         EXPECT_EQ(knvt::chooseHotKeyBackend(session), c.expected)
             << c.sessionType << " / " << c.waylandDisplay << (c.xServer ? " with" : " without") << " an X server";
     }
-    qputenv("XDG_SESSION_TYPE", savedType);
-    qputenv("WAYLAND_DISPLAY", savedDisplay);
 }

@@ -1,12 +1,12 @@
 #include "model/KNVTRecurrenceRule.h"
 
+#include "support/ScopedLocale.h"
 #include "support/ScopedTimeZone.h"
-
-#include <QLocale>
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -103,17 +103,19 @@ TEST(KNVTRecurrenceRuleReading, CountMustBePositive)
 TEST(KNVTRecurrenceRuleUntil, IsIndependentOfZoneAndLocale)
 {
     const knvt::test::ScopedTimeZone zone("Asia/Kolkata");
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QStringLiteral("ar_EG")));
-    const KNVTRecurrenceRule read(QStringLiteral("RRULE:FREQ=DAILY;UNTIL=20150310T013000Z"));
-    const auto written = KNVTRecurrenceRule::recurrenceRuleWithFrequency(
-        KNVTRecurrenceFrequencyDaily, 1, KNVTRecurrenceDay(0), {}, {}, {}, {}, {}, {},
-        KNVTRecurrenceEnd::recurrenceEndWithEndDate(QDateTime(QDate(2015, 3, 10), QTime(7, 0))));
-    QLocale::setDefault(previous);
+    std::shared_ptr<KNVTRecurrenceRule> read;
+    std::shared_ptr<KNVTRecurrenceRule> written;
+    {
+        const knvt::test::ScopedLocale arabic("ar_EG");
+        read = std::make_shared<KNVTRecurrenceRule>(QStringLiteral("RRULE:FREQ=DAILY;UNTIL=20150310T013000Z"));
+        written = KNVTRecurrenceRule::recurrenceRuleWithFrequency(
+            KNVTRecurrenceFrequencyDaily, 1, KNVTRecurrenceDay(0), {}, {}, {}, {}, {}, {},
+            KNVTRecurrenceEnd::recurrenceEndWithEndDate(QDateTime(QDate(2015, 3, 10), QTime(7, 0))));
+    }
 
-    ASSERT_NE(read.recurrenceEnd(), nullptr);
-    EXPECT_EQ(read.recurrenceEnd()->endDate(), utc(2015, 3, 10, 1, 30, 0));
-    EXPECT_EQ(read.RRULE(), QStringLiteral("RRULE:FREQ=DAILY;UNTIL=20150310T013000Z"));
+    ASSERT_NE(read->recurrenceEnd(), nullptr);
+    EXPECT_EQ(read->recurrenceEnd()->endDate(), utc(2015, 3, 10, 1, 30, 0));
+    EXPECT_EQ(read->RRULE(), QStringLiteral("RRULE:FREQ=DAILY;UNTIL=20150310T013000Z"));
     // 07:00 in Kolkata is 01:30 UTC.
     EXPECT_EQ(written->RRULE(), QStringLiteral("RRULE:FREQ=DAILY;UNTIL=20150310T013000Z"));
 }
@@ -182,16 +184,16 @@ TEST(KNVTRecurrenceRuleIdentity, EqualityAndHashFollowTheText)
 
 TEST(KNVTRecurrenceRuleNames, FixedEnglishWordsWhateverTheLocale)
 {
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QStringLiteral("de_DE")));
-    const KNVTRecurrenceFrequency monthly = KNVTRecurrenceFrequencyMonthly;
-    EXPECT_EQ(KNVTRecurrenceRule::localizedSingularNameForFrequency(monthly), QStringLiteral("Month"));
-    EXPECT_EQ(KNVTRecurrenceRule::localizedPluralNameForFrequency(monthly), QStringLiteral("Months"));
-    EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(monthly), QStringLiteral("Monthly"));
-    EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(monthly, 1), QStringLiteral("1 Month"));
-    EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(monthly, 1), QStringLiteral("Month"));
-    EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(monthly, 1500), QStringLiteral("1500 Months"));
-    QLocale::setDefault(previous);
+    {
+        const knvt::test::ScopedLocale german("de_DE");
+        const KNVTRecurrenceFrequency monthly = KNVTRecurrenceFrequencyMonthly;
+        EXPECT_EQ(KNVTRecurrenceRule::localizedSingularNameForFrequency(monthly), QStringLiteral("Month"));
+        EXPECT_EQ(KNVTRecurrenceRule::localizedPluralNameForFrequency(monthly), QStringLiteral("Months"));
+        EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(monthly), QStringLiteral("Monthly"));
+        EXPECT_EQ(KNVTRecurrenceRule::localizedNameForFrequency(monthly, 1), QStringLiteral("1 Month"));
+        EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(monthly, 1), QStringLiteral("Month"));
+        EXPECT_EQ(KNVTRecurrenceRule::localizedRepeatNameForFrequency(monthly, 1500), QStringLiteral("1500 Months"));
+    }
 
     // No half-made texts such as "2 " for a frequency outside the table.
     EXPECT_TRUE(KNVTRecurrenceRule::localizedNameForFrequency(KNVTRecurrenceFrequency(8), 2).isNull());

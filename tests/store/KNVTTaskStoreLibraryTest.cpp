@@ -1,5 +1,6 @@
 #include "TaskStoreTest.h"
 
+#include "support/LogCapture.h"
 #include "support/SyncFixtures.h"
 #include "support/TestImages.h"
 
@@ -26,14 +27,6 @@ bool exec(const QString &file, const QStringList &statements)
         ok = ok && sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
-}
-
-QStringList *printed = nullptr;
-
-void recordPrinted(QtMsgType, const QMessageLogContext &context, const QString &message)
-{
-    if (printed)
-        printed->append(QStringLiteral("%1: %2").arg(QString::fromLatin1(context.category), message));
 }
 
 } // namespace
@@ -106,15 +99,11 @@ TEST_F(TaskStoreLibraryTest, ReopeningAStoreSeedsNothingAndPostsNothing)
 
 TEST_F(TaskStoreLibraryTest, ANormalFirstStartAndReopeningPrintNothing)
 {
-    QStringList lines;
-    printed = &lines;
-    const QtMessageHandler previous = qInstallMessageHandler(recordPrinted);
+    const knvt::test::LogCapture log;
     context();
     destroyStores();
     ASSERT_NE(makeStore().managedObjectContext(), nullptr);
-    qInstallMessageHandler(previous);
-    printed = nullptr;
-    EXPECT_TRUE(lines.isEmpty()) << qPrintable(lines.join('\n'));
+    EXPECT_TRUE(log.lines().isEmpty()) << qPrintable(log.lines().join('\n'));
 }
 
 TEST_F(TaskStoreLibraryTest, ARecordOfAnotherEnvironmentGetsANewestRecordBesideIt)

@@ -22,7 +22,8 @@ public:
     CheckedModel(const CheckedModel &) = delete;
     CheckedModel &operator=(const CheckedModel &) = delete;
 
-    // What the tester found wrong since this began following the model.
+    // What any model tester of the process found wrong since this began following the model: the testers report
+    // through one log category, which does not say the model.
     QStringList complaints() const;
 
     // The announcements heard since the last forget().

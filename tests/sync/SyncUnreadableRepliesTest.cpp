@@ -4,43 +4,11 @@
 #include "SyncSessionTest.h"
 
 #include "model/KNVTTaskListCollaboratorStatus.h"
-
-#include <QMutex>
+#include "support/LogCapture.h"
 
 using namespace knvt::test;
 
 namespace {
-
-// The lines logged while it lives.
-class LogCapture
-{
-public:
-    LogCapture()
-    {
-        s_lines.clear();
-        m_previous = qInstallMessageHandler(&LogCapture::record);
-    }
-    ~LogCapture() { qInstallMessageHandler(m_previous); }
-    LogCapture(const LogCapture &) = delete;
-    LogCapture &operator=(const LogCapture &) = delete;
-
-    static QStringList lines()
-    {
-        QMutexLocker locker(&s_mutex);
-        return s_lines;
-    }
-
-private:
-    static void record(QtMsgType, const QMessageLogContext &context, const QString &message)
-    {
-        QMutexLocker locker(&s_mutex);
-        s_lines.append(QString::fromLatin1(context.category ? context.category : "") + QLatin1Char(' ') + message);
-    }
-
-    static inline QMutex s_mutex;
-    static inline QStringList s_lines;
-    QtMessageHandler m_previous = nullptr;
-};
 
 QByteArray listOf(const QList<QJsonValue> &elements)
 {

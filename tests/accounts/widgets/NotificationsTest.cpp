@@ -8,6 +8,8 @@
 
 #include "uikit/TableViewAdditions.h"
 
+#include "support/DoubleClick.h"
+
 #include <QListView>
 
 using knvt::test::waitUntil;
@@ -115,14 +117,10 @@ TEST_F(NotificationsTest, ADoubleClickOnAcceptAnswersOnlyTheInvitationUnderTheFi
                               .at(size_t(KNVTNotificationRowDelegate::AcceptButton))
                               .center()
                               .toPoint();
-    // Through the window system, which tells a double click from two clicks by their times; Amy's row goes after the
-    // first click and Bea's slides under the pointer before the second.
-    QWidget *window = controller.view()->window();
-    const QPoint inWindow = list->viewport()->mapTo(window, accept);
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, inWindow);
-    QTest::lastMouseTimestamp -= QTest::mouseDoubleClickInterval;
-    ASSERT_TRUE(waitUntil([&] { return !rows(controller).contains(QStringLiteral("Amy Ames")); }));
-    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, inWindow, 100);
+    // Amy's row goes after the first click and Bea's slides under the pointer before the second.
+    ASSERT_TRUE(knvt::test::doubleClick(list->viewport(), accept, [&] {
+        return waitUntil([&] { return !rows(controller).contains(QStringLiteral("Amy Ames")); });
+    }));
     QTest::qWait(50);
     EXPECT_EQ(amy->friendshipStatus(), KNVTUserFriendshipStatusFriend);
     EXPECT_EQ(bea->friendshipStatus(), KNVTUserFriendshipStatusPending);

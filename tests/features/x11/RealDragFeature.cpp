@@ -11,6 +11,8 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
+#include "store/KNVTTaskStore.h"
+
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 
@@ -47,25 +49,17 @@ void dragWithTheMouse(QProcess &xdotool, const QPoint &from, const QPoint &to)
                    QStringLiteral("0.3"),         QStringLiteral("mouseup"),   QStringLiteral("1")});
 }
 
-KNVTMainWindowController &showMainWindow(AppDriver &app)
+// Launches the application with its main window at the screen's top left; false when the window was never drawn.
+bool showMainWindow(AppDriver &app)
 {
     app.launch();
     KNVTMainWindowController &main = app.mainWindow();
     main.move(0, 0);
     main.resize(1100, 700);
     main.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const bool exposed = QTest::qWaitForWindowExposed(&main);
     app.settle();
-    return main;
-}
-
-QModelIndex homeRowNamed(knvt::HomeModel &model, const QString &name)
-{
-    for (int s = 0; s < model.rowCount(); ++s)
-        for (int r = 0; r < model.rowCount(model.index(s, 0)); ++r)
-            if (const QModelIndex index = model.index(r, 0, model.index(s, 0)); index.data().toString() == name)
-                return index;
-    return {};
+    return exposed;
 }
 
 } // namespace
@@ -76,13 +70,8 @@ TEST(RealDragFeature, ATaskDraggedOntoTodayWithTheMouseMovesThere)
         GTEST_SKIP() << "needs the X server of scripts/with-x11";
     AppDriver app;
     KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"));
-    app.launch();
+    ASSERT_TRUE(showMainWindow(app));
     KNVTMainWindowController &main = app.mainWindow();
-    main.move(0, 0);
-    main.resize(1100, 700);
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-    app.settle();
 
     // The window is drawn on the screen, not only offscreen.
     const QPixmap shot = main.screen()->grabWindow(main.winId());
@@ -111,11 +100,14 @@ TEST(RealDragFeature, ATagDraggedOntoATaskWithTheMouseTagsItWhileTheCentreListSt
     AppDriver app;
     app.givenTask(QStringLiteral("Water the ferns"), {.tags = {QStringLiteral("errand")}});
     KNVTCDTask *rent = app.givenTask(QStringLiteral("Pay rent"));
-    KNVTMainWindowController &main = showMainWindow(app);
+    ASSERT_TRUE(showMainWindow(app));
+    KNVTMainWindowController &main = app.mainWindow();
     ASSERT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
 
     KNVTHomeOutlineView *home = main.homeViewController()->outlineView();
-    const QModelIndex errand = homeRowNamed(*main.homeViewController()->model(), QStringLiteral("errand"));
+    const KNVTCDTag *errandTag = app.store().tagForTitle(QStringLiteral("errand"));
+    ASSERT_NE(errandTag, nullptr);
+    const QModelIndex errand = main.homeViewController()->model()->indexForEntry(knvt::HomeEntry::tag(*errandTag));
     ASSERT_TRUE(errand.isValid());
     const QPoint from = home->viewport()->mapToGlobal(home->visualRect(errand).center());
     KNVTTaskStoreItemsTableView *list = app.centreList()->tableView();

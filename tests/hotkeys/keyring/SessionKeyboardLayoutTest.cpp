@@ -5,6 +5,7 @@
 #include "hotkeys/GlobalShortcutsPortal.h"
 #include "hotkeys/MacKeyCodes.h"
 #include "support/FakeLocaleService.h"
+#include "support/ScopedEnvironmentVariable.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,8 @@ using knvt::CompiledKeyboardLayout;
 
 TEST(SessionKeyboardLayout, WithoutNamesFromTheSessionTheSystemsKeyboardSettingsNameTheKeys)
 {
-    const QByteArray savedLayout = qgetenv("XKB_DEFAULT_LAYOUT");
-    qunsetenv("XKB_DEFAULT_LAYOUT");
+    knvt::test::ScopedEnvironmentVariable layout("XKB_DEFAULT_LAYOUT");
+    layout.unset();
     const QDBusConnection bus = QDBusConnection::sessionBus();
     ASSERT_TRUE(bus.isConnected()) << "run inside scripts/with-keyring";
     {
@@ -30,11 +31,10 @@ TEST(SessionKeyboardLayout, WithoutNamesFromTheSessionTheSystemsKeyboardSettings
             << "the variant without dead keys";
         knvt::KeyboardLayoutSource::setCurrent(nullptr);
 
-        qputenv("XKB_DEFAULT_LAYOUT", "fr");
+        layout.set("fr");
         EXPECT_EQ(CompiledKeyboardLayout::sessionNames(bus).layouts, QStringLiteral("fr"))
             << "the session's own names come first";
-        qunsetenv("XKB_DEFAULT_LAYOUT");
+        layout.unset();
     }
     EXPECT_EQ(CompiledKeyboardLayout::sessionNames(bus).layouts, QString()) << "no settings: xkbcommon's default";
-    qputenv("XKB_DEFAULT_LAYOUT", savedLayout);
 }

@@ -115,13 +115,15 @@ protected:
         QAbstractItemModel *model;
         // The rows of the same model built afresh now; empty for the item lists, which are compared above.
         std::function<QStringList()> fresh;
+        // The roles that tell its rows apart.
+        QList<int> identity;
         std::unique_ptr<knvt::test::CheckedModel> checked;
     };
 
     void check(const QString &name, QAbstractItemModel *model, std::function<QStringList()> fresh,
                const QList<int> &identity)
     {
-        Checked checked{name, model, std::move(fresh), std::make_unique<knvt::test::CheckedModel>(model)};
+        Checked checked{name, model, std::move(fresh), identity, std::make_unique<knvt::test::CheckedModel>(model)};
         checked.checked->keepEveryRow(identity);
         m_checked.push_back(std::move(checked));
     }
@@ -159,12 +161,12 @@ protected:
                 << qPrintable(followed.name) << " after " << qPrintable(step);
             ASSERT_EQ(followed.checked->rowsThatLeftTheirIndex(), QStringList())
                 << qPrintable(followed.name) << " after " << qPrintable(step);
-            followed.checked->keepEveryRow(m_identity.value(followed.name));
+            followed.checked->keepEveryRow(followed.identity);
         }
     }
 
-    // Every kind of item list, each model also checked.
-    void followEveryKindOfList(KNVTCDTaskList *project, KNVTCDTag *tag, KNVTCDTag *otherTag, const QString &search)
+    // Every kind of item list, each named by what it shows.
+    void followEveryItemList(KNVTCDTaskList *project, KNVTCDTag *tag, KNVTCDTag *otherTag, const QString &search)
     {
         for (unsigned int type = 0; type <= 7; ++type)
             follow(QStringLiteral("focus list %1").arg(type), [type] {
@@ -172,35 +174,31 @@ protected:
                 list->setFocusTaskList(type);
                 return list;
             });
-        follow(QStringLiteral("table of the project"), [project] {
+        follow(QStringLiteral("table of %1").arg(project->title()), [project] {
             auto list = std::make_unique<KNVTTaskListItemsTableViewController>(nullptr);
             list->setTaskList(project);
             return list;
         });
-        follow(QStringLiteral("outline of the project"), [project] {
+        follow(QStringLiteral("outline of %1").arg(project->title()), [project] {
             auto list = std::make_unique<KNVTTaskListItemsOutlineViewController>(nullptr);
             list->setTaskList(project);
             return list;
         });
-        follow(QStringLiteral("tag list"), [tag] {
+        follow(QStringLiteral("tag %1").arg(tag->title()), [tag] {
             auto list = std::make_unique<KNVTTagsItemsOutlineViewController>(nullptr);
             list->setTags({tag});
             return list;
         });
-        follow(QStringLiteral("list of two tags"), [tag, otherTag] {
+        follow(QStringLiteral("tags %1 and %2").arg(tag->title(), otherTag->title()), [tag, otherTag] {
             auto list = std::make_unique<KNVTTagsItemsOutlineViewController>(nullptr);
             list->setTags({tag, otherTag});
             return list;
         });
-        follow(QStringLiteral("search"), [search] {
+        follow(QStringLiteral("search %1").arg(search), [search] {
             auto list = std::make_unique<KNVTSearchItemsOutlineViewController>(nullptr);
             list->setSearchString(search);
             return list;
         });
-        for (Followed &followed : m_lists) {
-            m_identity.insert(followed.name, {knvt::ObjectUriRole});
-            check(followed.name, model(*followed.list), {}, {knvt::ObjectUriRole});
-        }
     }
 
     static QAbstractItemModel *model(KNVTTaskStoreItemsViewController &list)
@@ -214,7 +212,6 @@ protected:
 
     std::vector<Followed> m_lists;
     std::vector<Checked> m_checked;
-    QHash<QString, QList<int>> m_identity;
 };
 
 TEST_F(ListUpdatesTest, EveryListAfterEverySaveShowsWhatAListBuiltAfreshShows)
@@ -243,37 +240,7 @@ TEST_F(ListUpdatesTest, EveryListAfterEverySaveShowsWhatAListBuiltAfreshShows)
         makeTask(n);
     save();
 
-    for (unsigned int type = 0; type <= 7; ++type)
-        follow(QStringLiteral("focus list %1").arg(type), [type] {
-            auto list = std::make_unique<KNVTFocusTaskListItemsTableViewController>(nullptr);
-            list->setFocusTaskList(type);
-            return list;
-        });
-    follow(QStringLiteral("table of Garden"), [garden] {
-        auto list = std::make_unique<KNVTTaskListItemsTableViewController>(nullptr);
-        list->setTaskList(garden);
-        return list;
-    });
-    follow(QStringLiteral("outline of Garden"), [garden] {
-        auto list = std::make_unique<KNVTTaskListItemsOutlineViewController>(nullptr);
-        list->setTaskList(garden);
-        return list;
-    });
-    follow(QStringLiteral("tag errand"), [errand] {
-        auto list = std::make_unique<KNVTTagsItemsOutlineViewController>(nullptr);
-        list->setTags({errand});
-        return list;
-    });
-    follow(QStringLiteral("tags errand and home"), [errand, home] {
-        auto list = std::make_unique<KNVTTagsItemsOutlineViewController>(nullptr);
-        list->setTags({errand, home});
-        return list;
-    });
-    follow(QStringLiteral("search alpha"), [] {
-        auto list = std::make_unique<KNVTSearchItemsOutlineViewController>(nullptr);
-        list->setSearchString(QStringLiteral("alpha"));
-        return list;
-    });
+    followEveryItemList(garden, errand, home, QStringLiteral("alpha"));
     follow(QStringLiteral("projects and areas"),
            [] { return std::make_unique<KNVTTaskListsOutlineViewController>(nullptr); });
     expectEveryListAsBuiltAfresh(QStringLiteral("the start"));
@@ -391,7 +358,6 @@ TEST_F(ListUpdatesTest, ChangesThatComeAnyWayLeaveEveryFollowedModelAsBuiltAfres
             model = table->tableModel();
         else if (auto *outline = dynamic_cast<KNVTTaskStoreItemsOutlineViewController *>(list))
             model = outline->outlineModel();
-        m_identity.insert(name, {knvt::ObjectUriRole});
         check(name, model, {}, {knvt::ObjectUriRole});
     };
     followItems(QStringLiteral("Inbox"), [] {
@@ -418,7 +384,6 @@ TEST_F(ListUpdatesTest, ChangesThatComeAnyWayLeaveEveryFollowedModelAsBuiltAfres
     };
     KNVTHomeViewController home(nullptr);
     home.view();
-    m_identity.insert(QStringLiteral("home"), {knvt::ObjectUriRole});
     check(QStringLiteral("home"), home.model(), homeLines, {knvt::ObjectUriRole});
 
     // The people window with Ann chosen: everybody and Ann's memberships.
@@ -428,10 +393,8 @@ TEST_F(ListUpdatesTest, ChangesThatComeAnyWayLeaveEveryFollowedModelAsBuiltAfres
         return window;
     };
     const std::unique_ptr<KNVTUsersWindowController> people = openPeople();
-    m_identity.insert(QStringLiteral("people"), {knvt::ObjectUriRole});
     check(QStringLiteral("people"), people->usersViewController()->model(),
           [&] { return linesOf(*openPeople()->usersViewController()->model()); }, {knvt::ObjectUriRole});
-    m_identity.insert(QStringLiteral("Ann's memberships"), {knvt::ObjectUriRole});
     check(QStringLiteral("Ann's memberships"), people->userViewController()->model(),
           [&] { return linesOf(*openPeople()->userViewController()->model()); }, {knvt::ObjectUriRole});
 
@@ -443,7 +406,6 @@ TEST_F(ListUpdatesTest, ChangesThatComeAnyWayLeaveEveryFollowedModelAsBuiltAfres
         fresh.view();
         return linesOf(*fresh.model());
     };
-    m_identity.insert(QStringLiteral("task detail"), {KNVTTaskViewModel::KindRole, knvt::ObjectUriRole});
     check(QStringLiteral("task detail"), detail.model(), detailLines,
           {KNVTTaskViewModel::KindRole, knvt::ObjectUriRole});
     expectEveryModelAsBuiltAfresh(QStringLiteral("the start"));
@@ -558,7 +520,10 @@ TEST_F(ListUpdatesTest, EveryListFollowsTheClockAcrossStartAndDueTimesAndMidnigh
     }
     save();
     settle();
-    followEveryKindOfList(garden, errand, home, QStringLiteral("alpha"));
+    // Every kind of item list, each model also checked.
+    followEveryItemList(garden, errand, home, QStringLiteral("alpha"));
+    for (Followed &followed : m_lists)
+        check(followed.name, model(*followed.list), {}, {knvt::ObjectUriRole});
     expectEveryModelAsBuiltAfresh(QStringLiteral("the start"));
     ASSERT_FALSE(HasFatalFailure());
 
