@@ -1,5 +1,7 @@
 // The main window on large libraries: building it up to the first centre rows, a 10,000-row focus list following a
-// save in place, and refreshing the home list, the toolbar and the menu bar after a one-task save.
+// save in place, refreshing the home list, the toolbar and the menu bar after a one-task save, Ctrl+A over an Inbox of
+// 10,000 tasks, and the validation passes of the window's actions with those 10,000 rows selected and, against one
+// with a single row, with 5,000.
 
 #include "support/BudgetMain.h"
 #include "support/OffscreenApplication.h"

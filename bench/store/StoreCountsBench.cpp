@@ -17,11 +17,11 @@
 #include "objectstore/Where.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <benchmark/benchmark.h>
 
+#include "support/SameRunRatio.h"
 #include "support/TaskStoreBuilder.h"
 
 #include <cstdio>
@@ -157,20 +157,14 @@ void BM_NextTaskDateAfterSave(benchmark::State &state)
         l.edited->setStartDate(kNow.addSecs(60 * (1 + (minutes++ % 600))));
         if (!l.context->save())
             state.SkipWithError("save failed");
-        QElapsedTimer scan;
-        scan.start();
-        const std::vector<KNVTCDTask *> scanned =
-            l.context->fetch<KNVTCDTask>(key("startDate") > kNow && isNull("deletedDate") && isNull("archivedDate"),
-                                         {{QStringLiteral("startDate")}}, 1);
-        benchmark::DoNotOptimize(scanned);
-        scanSeconds += double(scan.nsecsElapsed()) / 1e9;
-        QElapsedTimer indexed;
-        indexed.start();
+        scanSeconds += knvt::bench::secondsOf([&l] {
+            const std::vector<KNVTCDTask *> scanned =
+                l.context->fetch<KNVTCDTask>(key("startDate") > kNow && isNull("deletedDate") && isNull("archivedDate"),
+                                             {{QStringLiteral("startDate")}}, 1);
+            benchmark::DoNotOptimize(scanned);
+        });
         state.ResumeTiming();
-        benchmark::DoNotOptimize(l.store->nextTaskDateAfter(kNow));
-        state.PauseTiming();
-        indexedSeconds += double(indexed.nsecsElapsed()) / 1e9;
-        state.ResumeTiming();
+        indexedSeconds += knvt::bench::secondsOf([&l] { benchmark::DoNotOptimize(l.store->nextTaskDateAfter(kNow)); });
     }
     l.edited->setStartDate(originalStart);
     l.context->save();

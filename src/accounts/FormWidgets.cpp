@@ -1,5 +1,6 @@
 #include "accounts/FormWidgets.h"
 
+#include "uikit/AccessibilityEvents.h"
 #include "uikit/KNVTImageView.h"
 #include "uikit/KNVTProgressIndicator.h"
 
@@ -121,10 +122,11 @@ void stopProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString
 
 void announceMessage(QLabel *message)
 {
-    if (message->text().isEmpty() || message->isHidden())
+    AccessibilityEvents &events = AccessibilityEvents::shared();
+    if (message->text().isEmpty() || message->isHidden() || !events.isListening())
         return;
     QAccessibleEvent alert(message, QAccessible::Alert);
-    QAccessible::updateAccessibility(&alert);
+    events.post(&alert);
 }
 
 void focusMessage(QLabel *message)

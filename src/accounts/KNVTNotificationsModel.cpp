@@ -8,6 +8,8 @@
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDUser.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 KNVTNotificationsModel::KNVTNotificationsModel(KNVTTaskStore *store, QObject *parent)
@@ -43,16 +45,14 @@ void KNVTNotificationsModel::updateCells()
     appendLists(store.pendingAreas(), tr("Pending Areas"), true);
 
     // In place: an invitation that stays keeps its row, and only a row that shows something else is reported.
-    std::vector<knvt::UserRow> shownUsers;
+    QHash<ostore::ObjectID, const knvt::UserRow *> shownUsers;
     for (const Row &row : m_rows)
         if (row.kind == RowKind::Friendship)
-            shownUsers.push_back(row.user);
+            shownUsers.insert(row.user.objectID, &row.user);
     for (Row &row : rows)
-        if (row.kind == RowKind::Friendship) {
-            std::vector<knvt::UserRow> one{row.user};
-            knvt::readShownPictures(one, shownUsers, store);
-            row.user = std::move(one.front());
-        }
+        if (const knvt::UserRow *shown =
+                row.kind == RowKind::Friendship ? shownUsers.value(row.user.objectID) : nullptr)
+            knvt::readShownPicture(row.user, *shown, store);
     updateRows(m_rows, std::move(rows), [](const Row &row) {
         switch (row.kind) {
         case RowKind::Header: return QStringLiteral("#") + row.title;

@@ -95,6 +95,7 @@ KNVTPreferenceWindowController::KNVTPreferenceWindowController(GeneralPaneFactor
 
 KNVTPreferenceWindowController::~KNVTPreferenceWindowController()
 {
+    m_actions->setTarget(nullptr);
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
 }
 
@@ -184,7 +185,7 @@ void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewCon
     if (m_animation)
         m_animation->stop();
     layout()->activate();
-    const QRect target = onScreen(QRect(geometry().topLeft(), sizeHint().expandedTo(minimumSizeHint())));
+    const QRect target = onScreen(QRect(geometry().topLeft(), sizeHint().expandedTo(minimumSizeHint())), screen());
     if (knvt::Popover::animationsEnabled && isVisible()) {
         m_animation = new QPropertyAnimation(this, "geometry", this);
         m_animation->setDuration(kResizeDuration);
@@ -204,9 +205,8 @@ bool KNVTPreferenceWindowController::event(QEvent *event)
     return handled;
 }
 
-QRect KNVTPreferenceWindowController::onScreen(const QRect &geometry) const
+QRect KNVTPreferenceWindowController::onScreen(const QRect &geometry, const QScreen *shownOn) const
 {
-    const QScreen *shownOn = screen();
     if (!shownOn)
         return geometry;
     // The frame around the client area stays whole on the screen too.
@@ -241,20 +241,13 @@ void KNVTPreferenceWindowController::placeOverMainWindow()
     const QScreen *target = main ? main->screen() : QGuiApplication::primaryScreen();
     if (!target)
         return;
-    const QRect available = target->availableGeometry();
-    // Until the window manager framed the window its frame is not known: the frame's size is the window's then.
-    const QRect client = geometry();
-    const QRect outer = frameGeometry();
-    const QSize frameSize = size()
-        + QSize(client.left() - outer.left() + outer.right() - client.right(),
-                client.top() - outer.top() + outer.bottom() - client.bottom());
-    const QPoint centre = main ? main->frameGeometry().center() : available.center();
-    QRect frame(QPoint(0, 0), frameSize.boundedTo(available.size()));
-    frame.moveCenter(centre);
-    frame.moveLeft(std::clamp(frame.left(), available.left(), available.right() - frame.width() + 1));
-    frame.moveTop(std::clamp(frame.top(), available.top(), available.bottom() - frame.height() + 1));
+    // Until the window manager framed the window its frame is not known: the frame is the window then.
+    QRect frame = frameGeometry();
+    const QPoint clientInFrame = geometry().topLeft() - frame.topLeft();
+    frame.moveCenter(main ? main->frameGeometry().center() : target->availableGeometry().center());
+    const QRect placed = onScreen(QRect(frame.topLeft() + clientInFrame, size()), target);
     // A move places the frame, title bar included, wherever the window manager draws it.
-    move(frame.topLeft());
+    move(placed.topLeft() - clientInFrame);
 }
 
 void KNVTPreferenceWindowController::keyPressEvent(QKeyEvent *event)
@@ -288,7 +281,7 @@ void KNVTPreferenceWindowController::fitToShownPane()
     const int missing = needed - m_container->height();
     if (missing <= 0)
         return;
-    setGeometry(onScreen(QRect(geometry().topLeft(), QSize(width(), height() + missing))));
+    setGeometry(onScreen(QRect(geometry().topLeft(), QSize(width(), height() + missing)), screen()));
 }
 
 void KNVTPreferenceWindowController::updateAccountViewController()

@@ -149,19 +149,16 @@ void KNVTSignInViewController::checkDidFinish(const KNVTAccountCheck::Result &re
 {
     switch (result.outcome) {
     case KNVTAccountCheck::Outcome::ConnectionFailed:
-        knvt::stopProgress(m_progressIndicator, m_progressLabel,
-                           tr("Unable to verify username and password as the connection failed."));
-        setInputsEnabled(true);
-        m_signInButton->setEnabled(true);
-        returnToPassword();
+        returnToPassword(tr("Unable to verify username and password as the connection failed."), true);
         return;
     case KNVTAccountCheck::Outcome::Maintenance:
-        reject(tr("We are unable to verify your username and password at the moment, as the service is currently "
-                  "down for maintenance. Please try again in a few minutes."));
+        returnToPassword(tr("We are unable to verify your username and password at the moment, as the service is "
+                            "currently down for maintenance. Please try again in a few minutes."),
+                         false);
         return;
     case KNVTAccountCheck::Outcome::Refused:
         // Also an accepted answer without an account the store can be configured with: nothing to sign in with.
-        reject(tr("Unable to verify your username and password."));
+        returnToPassword(tr("Unable to verify your username and password."), false);
         return;
     case KNVTAccountCheck::Outcome::Accepted: break;
     }
@@ -176,18 +173,11 @@ void KNVTSignInViewController::checkDidFinish(const KNVTAccountCheck::Result &re
         delegate->signInViewControllerDidSuccessfullySignIn(this);
 }
 
-// The credentials were refused: the fields can be edited again, and Sign In waits for an edit before the same
-// credentials can be sent again.
-void KNVTSignInViewController::reject(const QString &message)
+void KNVTSignInViewController::returnToPassword(const QString &message, bool canSendAgain)
 {
     knvt::stopProgress(m_progressIndicator, m_progressLabel, message);
     setInputsEnabled(true);
-    m_signInButton->setEnabled(false);
-    returnToPassword();
-}
-
-void KNVTSignInViewController::returnToPassword()
-{
+    m_signInButton->setEnabled(canSendAgain);
     m_passwordSecureTextField->setFocus(Qt::OtherFocusReason);
     m_passwordSecureTextField->selectAll();
     knvt::announceMessage(m_progressLabel);
@@ -198,10 +188,7 @@ void KNVTSignInViewController::cancel()
     view();
     if (m_check->isRunning()) {
         m_check->cancel();
-        knvt::stopProgress(m_progressIndicator, m_progressLabel, QString());
-        setInputsEnabled(true);
-        m_signInButton->setEnabled(true);
-        returnToPassword();
+        returnToPassword(QString(), true);
         return;
     }
     if (m_style == Style::Window) {

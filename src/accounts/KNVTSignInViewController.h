@@ -56,12 +56,13 @@ protected:
     void loadView() override;
 
 private:
-    // After a failed check: the keyboard back in the password field, the message read out.
-    void returnToPassword();
+    // After a check that ended without signing in: the fields editable again, the keyboard back in the password field
+    // and `message` read out. Credentials the service refused wait for an edit before Sign In sends them again
+    // (`canSendAgain` false).
+    void returnToPassword(const QString &message, bool canSendAgain);
     void controlTextDidChange();
     void setInputsEnabled(bool enabled);
     void checkDidFinish(const KNVTAccountCheck::Result &result);
-    void reject(const QString &message);
 
     Style m_style;
     KNVTTaskStore *m_store;

@@ -29,11 +29,8 @@ void KNVTUserDetailModel::setUser(KNVTCDUser *user)
     std::vector<Row> rows;
     if (user) {
         // A new picture of the person shown is a change of the header.
-        if (!m_rows.empty() && m_rows.front().kind == RowKind::Header) {
-            std::vector<knvt::UserRow> one{shown};
-            knvt::readShownPictures(one, {m_rows.front().user}, knvt::taskStore(m_store));
-            shown = std::move(one.front());
-        }
+        if (!m_rows.empty() && m_rows.front().kind == RowKind::Header)
+            knvt::readShownPicture(shown, m_rows.front().user, knvt::taskStore(m_store));
         rows.push_back({RowKind::Header, QString(), shown.uri(knvt::taskStore(m_store)), shown});
         std::vector<Row> projects;
         std::vector<Row> areas;
@@ -64,16 +61,16 @@ void KNVTUserDetailModel::setUser(KNVTCDUser *user)
         default: break;
         }
     }
-    if (shown.objectID != m_user.objectID) {
+    // The header, first of every person's rows, names who is shown.
+    const ostore::ObjectID shownBefore = m_rows.empty() ? ostore::ObjectID() : m_rows.front().user.objectID;
+    if (shown.objectID != shownBefore) {
         // Another person: other rows altogether.
         beginResetModel();
-        m_user = shown;
         m_rows = std::move(rows);
         endResetModel();
         return;
     }
     // The same person after a change: rows that stay keep their place in the view.
-    m_user = shown;
     updateRows(m_rows, std::move(rows), [](const Row &row) {
         return QStringLiteral("%1 %2")
             .arg(int(row.kind))

@@ -48,5 +48,4 @@ public:
 private:
     KNVTTaskStore *m_store;
     std::vector<Row> m_rows;
-    knvt::UserRow m_user;
 };

@@ -4,6 +4,7 @@
 #include "accounts/UserPresentation.h"
 
 #include "model/ContextAdditions.h"
+#include "model/KNVTCDAvatar.h"
 #include "model/KNVTCDUser.h"
 
 #include "store/KNVTTaskStore.h"
@@ -47,10 +48,35 @@ const QUrl &UserRow::uri(KNVTTaskStore &store) const
     return cachedURI;
 }
 
+namespace {
+
+const KNVTCDUser *userOfRow(const UserRow &row, KNVTTaskStore &store)
+{
+    return dynamic_cast<const KNVTCDUser *>(store.objectForURI(row.uri(store)));
+}
+
+UserRow::PictureKey pictureKeyOfUser(const KNVTCDUser *user)
+{
+    const KNVTCDAvatar *avatar = user ? user->avatar() : nullptr;
+    if (!avatar)
+        return {};
+    // Without a thumbnail (written by a program that draws no pictures) the picture is what the thumbnail shows.
+    QByteArray bytes = avatar->thumbnailData();
+    if (bytes.isEmpty())
+        bytes = avatar->data();
+    return {avatar->objectID(), qHash(bytes), bytes.size()};
+}
+
+} // namespace
+
 const QImage &UserRow::avatarImage(KNVTTaskStore &store) const
 {
-    if (!thumbnail)
-        thumbnail = avatarThumbnailOfUser(dynamic_cast<const KNVTCDUser *>(store.objectForURI(uri(store))));
+    if (!thumbnail) {
+        const KNVTCDUser *user = userOfRow(*this, store);
+        if (!pictureKey)
+            pictureKey = pictureKeyOfUser(user);
+        thumbnail = avatarThumbnailOfUser(user);
+    }
     return *thumbnail;
 }
 
@@ -58,23 +84,30 @@ bool UserRow::operator==(const UserRow &other) const
 {
     return objectID == other.objectID && fullName == other.fullName && username == other.username
         && initials == other.initials && isMe == other.isMe
-        && (!thumbnail || !other.thumbnail || thumbnail->cacheKey() == other.thumbnail->cacheKey()
-            || *thumbnail == *other.thumbnail);
+        && (!pictureKey || !other.pictureKey || *pictureKey == *other.pictureKey);
+}
+
+void readShownPicture(UserRow &row, const UserRow &shown, KNVTTaskStore &store)
+{
+    if (!shown.pictureKey || shown.objectID != row.objectID)
+        return;
+    row.cachedURI = shown.cachedURI;
+    row.pictureKey = pictureKeyOfUser(userOfRow(row, store));
+    if (row.pictureKey == shown.pictureKey)
+        row.thumbnail = shown.thumbnail;
 }
 
 void readShownPictures(std::vector<UserRow> &rows, const std::vector<UserRow> &shown, KNVTTaskStore &store)
 {
-    QHash<ostore::ObjectID, const UserRow *> painted;
+    QHash<ostore::ObjectID, const UserRow *> drawn;
     for (const UserRow &row : shown)
-        if (row.thumbnail)
-            painted.insert(row.objectID, &row);
-    if (painted.isEmpty())
+        if (row.pictureKey)
+            drawn.insert(row.objectID, &row);
+    if (drawn.isEmpty())
         return;
     for (UserRow &row : rows)
-        if (const UserRow *before = painted.value(row.objectID)) {
-            row.cachedURI = before->cachedURI;
-            row.avatarImage(store);
-        }
+        if (const UserRow *before = drawn.value(row.objectID))
+            readShownPicture(row, *before, store);
 }
 
 QString accessibleTextOfUserRow(const UserRow &row)

@@ -23,7 +23,18 @@ struct UserRow
     QString username; // empty when the user has none
     QString initials;
     bool isMe = false;
-    // The avatar thumbnail once read; a null image when the user has none.
+    // What the picture is made of: the avatar and its thumbnail's bytes, compared instead of the pictures' pixels.
+    struct PictureKey
+    {
+        ostore::ObjectID avatar; // null when the user has no avatar
+        size_t bytesHash = 0;
+        qsizetype byteCount = 0;
+
+        bool operator==(const PictureKey &) const = default;
+    };
+    // The picture's key, once the row was drawn (or the row before it of the same person was).
+    mutable std::optional<PictureKey> pictureKey;
+    // The avatar thumbnail once decoded; a null image when the user has none.
     mutable std::optional<QImage> thumbnail;
     mutable QUrl cachedURI;
 
@@ -35,12 +46,15 @@ struct UserRow
     // The thumbnail, read through `store` on first use.
     const QImage &avatarImage(KNVTTaskStore &store) const;
 
-    // Shown the same: the same person, names and mark, and the same picture where both rows have read theirs.
+    // Shown the same: the same person, names and mark, and the same picture where both rows have its key.
     bool operator==(const UserRow &other) const;
 };
 
-// Reads the picture of each row of `rows` whose person's row in `shown` has read theirs (a row that was painted), so
-// that a new picture counts as a change of the row while rows never painted read none.
+// Reads the picture's key of `row` when `shown`, the row it replaces, is of the same person and has its key (a row
+// that was drawn), so that a new picture counts as a change of the row while rows never drawn read nothing. The
+// picture already decoded goes over to `row` when the key stayed.
+void readShownPicture(UserRow &row, const UserRow &shown, KNVTTaskStore &store);
+// The same for each row of `rows`, each with the row of its person in `shown`.
 void readShownPictures(std::vector<UserRow> &rows, const std::vector<UserRow> &shown, KNVTTaskStore &store);
 
 // What a screen reader reads of a person's row: what the row shows, in one line (the full name, the user name, and

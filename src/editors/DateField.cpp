@@ -4,6 +4,7 @@
 #include "foundation/DateAdditions.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -40,6 +41,8 @@ public:
     QDate dayFor(const QString &typed, const QDate &today) const;
 
 private:
+    static std::optional<TypedDayPattern> compiled(const QString &format);
+
     QRegularExpression m_expression;
     // The capture group of each field.
     int m_day = 0;
@@ -74,7 +77,17 @@ int numberFor(const QString &digits)
     return value;
 }
 
+// Every key press reads the typed text: each format's expression is compiled once, and its copies share it.
 std::optional<TypedDayPattern> TypedDayPattern::forFormat(const QString &format)
+{
+    static QHash<QString, std::optional<TypedDayPattern>> patterns;
+    auto known = patterns.constFind(format);
+    if (known == patterns.cend())
+        known = patterns.insert(format, compiled(format));
+    return *known;
+}
+
+std::optional<TypedDayPattern> TypedDayPattern::compiled(const QString &format)
 {
     TypedDayPattern pattern;
     QString expression = QStringLiteral("^");

@@ -11,7 +11,6 @@ KNVTTaskEditWindowController::KNVTTaskEditWindowController(KNVTCDTask *task, QWi
     setWindowTitle(tr("Edit Task"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_taskEditViewController->view());
     m_taskEditViewController->setWindow(this);
     if (KNVTTextField *title = m_taskEditViewController->titleTextField())

@@ -485,9 +485,7 @@ bool KNVTTaskFormViewController::selectedTaskListIsGone() const
 
 void KNVTTaskFormViewController::showRecurrence(const QString &recurrenceString)
 {
-    const std::shared_ptr<KNVTRecurrence> repeat = recurrenceString.isEmpty()
-        ? nullptr
-        : KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(recurrenceString.split(u' '));
+    const std::shared_ptr<KNVTRecurrence> repeat = KNVTRecurrence::recurrenceWithStoredString(recurrenceString);
     const std::shared_ptr<KNVTRecurrenceRule> rule = repeat ? repeat->recurrenceRule() : nullptr;
     if (rule) {
         const int item = m_recurrenceRuleFrequencyPopUpButton->findData(unsigned(rule->frequency()));
@@ -847,12 +845,16 @@ QString KNVTTaskFormViewController::tokenField(KNVTTokenField *field, const QVar
             if (const KNVTCDUser *user = liveObject<KNVTCDUser>(object.toUrl()))
                 return user->fullName();
         } else if (field == m_tagsTokenField) {
-            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(object.toUrl())) {
-                m_tagTitles.insert(tag->uri(), tag->title());
-                return tag->title();
+            const QUrl uri = object.toUrl();
+            if (const KNVTCDTag *tag = liveObject<KNVTCDTag>(uri)) {
+                // Asked on every paint and layout: the title is written only when it is new.
+                QString title = tag->title();
+                if (const auto known = m_tagTitles.constFind(uri); known == m_tagTitles.cend() || *known != title)
+                    m_tagTitles.insert(uri, title);
+                return title;
             }
             // A tag deleted meanwhile keeps the title it showed; its address is nothing a user can read.
-            return m_tagTitles.value(object.toUrl());
+            return m_tagTitles.value(uri);
         }
         return QString();
     }

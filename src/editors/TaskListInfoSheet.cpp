@@ -43,7 +43,6 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
       m_object(taskList && taskList->isArea() ? EditedObject::Area : EditedObject::Project)
 {
     auto *layout = new QVBoxLayout(this);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     m_headingTextField = label(QStringLiteral("headingTextField"), this);
     QFont heading = m_headingTextField->font();
     heading.setBold(true);

@@ -242,23 +242,22 @@ std::vector<TaskRowDelegate::RowAction> TaskRowDelegate::rowActions(const QModel
 std::function<void()> TaskRowDelegate::actionForClick(const QModelIndex &index, const QPoint &point,
                                                       const QPoint &rowOrigin) const
 {
-    const auto *model = qobject_cast<const KNVTTaskViewModel *>(index.model());
-    if (!model)
+    const int control = controlAt(index, point);
+    if (control == 0)
         return {};
-    const KNVTTaskViewModel::Row &row = model->row(index.row());
-    const KNVTTaskRowLayout layout = layoutForIndex(index);
-    if (row.kind == Kind::Title && layout.completedCheckBoxButton.contains(point)) {
+    const KNVTTaskViewModel::Row &row = static_cast<const KNVTTaskViewModel *>(index.model())->row(index.row());
+    switch (control) {
+    case 1:
         if (!row.checkBoxEnabled)
             return [] {};
         return m_actions.toggleStatus ? m_actions.toggleStatus : [] {};
-    }
-    if (row.kind == Kind::MyComment && layout.editButton.contains(point)) {
-        return [edit = m_actions.editComment, uri = row.uri, button = layout.editButton.translated(rowOrigin)] {
+    case 2:
+        return [edit = m_actions.editComment, uri = row.uri,
+                button = layoutForIndex(index).editButton.translated(rowOrigin)] {
             if (edit)
                 edit(uri, button);
         };
-    }
-    if (row.kind == Kind::MyComment && layout.deleteButton.contains(point)) {
+    case 3:
         return [remove = m_actions.deleteComment, uri = row.uri] {
             if (remove)
                 remove(uri);
@@ -287,7 +286,7 @@ bool TaskRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QSt
                                   const QModelIndex &index)
 {
     const QEvent::Type type = event->type();
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick && type != QEvent::MouseButtonRelease)
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease)
         return false;
     auto *mouse = static_cast<QMouseEvent *>(event);
     if (mouse->button() != Qt::LeftButton)
@@ -299,8 +298,6 @@ bool TaskRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QSt
         m_pressedControl = control;
         return control != 0;
     }
-    if (type == QEvent::MouseButtonDblClick)
-        return control != 0;
     const bool armed = control != 0 && m_pressedControl == control && m_pressedRow.isValid()
         && m_pressedRow == QPersistentModelIndex(index);
     m_pressedRow = QPersistentModelIndex();

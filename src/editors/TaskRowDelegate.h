@@ -61,8 +61,9 @@ public:
 private:
     Actions m_actions;
     KNVTTaskRowLayout::TextHeightCache *m_cache;
-    // The control the left button went down on; a release acts only on it. The second press of a double click arms
-    // nothing (the view keeps it from the rows), so a double click acts once, on what was under the first click.
+    // The control the left button went down on; a release acts only on it. The view's SecondClickGuard keeps the
+    // second click of a double click from the controls, so a double click acts once, on what was under the first
+    // click.
     QPersistentModelIndex m_pressedRow;
     int m_pressedControl = 0;
 };

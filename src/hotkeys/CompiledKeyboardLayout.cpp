@@ -9,11 +9,6 @@ namespace knvt {
 
 namespace {
 
-QByteArray orNothing(const QString &name)
-{
-    return name.isEmpty() ? QByteArray() : name.toUtf8();
-}
-
 const char *pointer(const QByteArray &name)
 {
     return name.isEmpty() ? nullptr : name.constData();
@@ -46,11 +41,11 @@ CompiledKeyboardLayout::CompiledKeyboardLayout(const Names &names)
         qCWarning(lcHotkeys) << "CompiledKeyboardLayout: no XKB context";
         return;
     }
-    const QByteArray rules = orNothing(names.rules);
-    const QByteArray model = orNothing(names.model);
-    const QByteArray layout = orNothing(names.layouts);
-    const QByteArray variant = orNothing(names.variants);
-    const QByteArray options = orNothing(names.options);
+    const QByteArray rules = names.rules.toUtf8();
+    const QByteArray model = names.model.toUtf8();
+    const QByteArray layout = names.layouts.toUtf8();
+    const QByteArray variant = names.variants.toUtf8();
+    const QByteArray options = names.options.toUtf8();
     // A variant belongs to its layout: without a layout it would be given to the default one.
     const xkb_rule_names rmlvo{pointer(rules), pointer(model), pointer(layout),
                                layout.isEmpty() ? nullptr : pointer(variant), pointer(options)};

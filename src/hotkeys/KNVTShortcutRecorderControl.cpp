@@ -7,6 +7,7 @@
 #include "hotkeys/MacKeyCodes.h"
 #include "hotkeys/ShortcutRecorderAccessible.h"
 #include "hotkeys/ShortcutStrings.h"
+#include "uikit/AccessibilityEvents.h"
 #include "uikit/Beeper.h"
 
 #include <QAccessible>
@@ -300,10 +301,12 @@ void KNVTShortcutRecorderControl::shortcutRecorderCellKeyComboDidChange(KNVTShor
 {
     if (m_delegate != nullptr)
         m_delegate->shortcutRecorderKeyComboDidChange(this, combo);
-    QAccessibleValueChangeEvent accessibleChange(this, keyComboString());
-    QAccessible::updateAccessibility(&accessibleChange);
-    QAccessibleEvent describedAnew(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&describedAnew);
+    if (knvt::AccessibilityEvents &events = knvt::AccessibilityEvents::shared(); events.isListening()) {
+        QAccessibleValueChangeEvent accessibleChange(this, keyComboString());
+        events.post(&accessibleChange);
+        QAccessibleEvent describedAnew(this, QAccessible::DescriptionChanged);
+        events.post(&describedAnew);
+    }
     const QVariantMap value = objectValue();
     emit objectValueChanged(value);
     if (!m_bound)
@@ -582,10 +585,13 @@ void KNVTShortcutRecorderControl::cancelTransitionTick()
 
 void KNVTShortcutRecorderControl::recordingDidChange()
 {
+    knvt::AccessibilityEvents &events = knvt::AccessibilityEvents::shared();
+    if (!events.isListening())
+        return;
     QAccessible::State states;
     states.checked = true;
     QAccessibleStateChangeEvent changed(this, states);
-    QAccessible::updateAccessibility(&changed);
+    events.post(&changed);
     QAccessibleEvent describedAnew(this, QAccessible::DescriptionChanged);
-    QAccessible::updateAccessibility(&describedAnew);
+    events.post(&describedAnew);
 }

@@ -486,12 +486,11 @@ void PortalHotKeyBackend::vanished()
 }
 
 // The sessions of the portal that ended went with it: the wanted shortcut is bound afresh once the new one answers.
+// Nothing of the old portal is left to forget: vanished() forgot it, and a portal found unavailable was only asked
+// for its version.
 void PortalHotKeyBackend::returned()
 {
     qCInfo(lcHotkeys) << "PortalHotKeyBackend:returned the desktop's portal is on the bus again";
-    forgetAllRequests();
-    m_session.clear();
-    m_assigned.clear();
     m_failure.clear();
     setState(State::Probing);
     probe();

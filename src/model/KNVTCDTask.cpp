@@ -315,10 +315,7 @@ bool KNVTCDTask::canMove() const
 
 std::shared_ptr<KNVTRecurrence> KNVTCDTask::recurrence() const
 {
-    const QString string = recurrenceString();
-    if (string.isEmpty())
-        return nullptr;
-    return KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(string.split(QLatin1Char(' ')));
+    return KNVTRecurrence::recurrenceWithStoredString(recurrenceString());
 }
 
 void KNVTCDTask::setRecurrence(const std::shared_ptr<KNVTRecurrence> &recurrence)

@@ -85,10 +85,7 @@ KNVTCDTaskListCollaborator::localizedDisplayNameForTaskListCollaboratorStatus(KN
 
 std::shared_ptr<KNVTRecurrence> KNVTCDTaskListCollaborator::reviewRecurrence() const
 {
-    const QString string = reviewRecurrenceString();
-    if (string.isEmpty())
-        return nullptr;
-    return KNVTRecurrence::recurrenceWithRecurrenceComponentStrings(string.split(QLatin1Char(' ')));
+    return KNVTRecurrence::recurrenceWithStoredString(reviewRecurrenceString());
 }
 
 void KNVTCDTaskListCollaborator::setReviewRecurrence(const std::shared_ptr<KNVTRecurrence> &recurrence)

@@ -114,6 +114,13 @@ std::shared_ptr<KNVTRecurrence> KNVTRecurrence::recurrenceWithRecurrenceComponen
     return std::make_shared<KNVTRecurrence>(strings);
 }
 
+std::shared_ptr<KNVTRecurrence> KNVTRecurrence::recurrenceWithStoredString(const QString &string)
+{
+    if (string.isEmpty())
+        return nullptr;
+    return recurrenceWithRecurrenceComponentStrings(string.split(QLatin1Char(' ')));
+}
+
 std::shared_ptr<KNVTRecurrenceRule> KNVTRecurrence::recurrenceRule() const
 {
     if (!m_recurrenceRules || m_recurrenceRules->isEmpty())

@@ -39,6 +39,8 @@ public:
     static std::shared_ptr<KNVTRecurrence> recurrenceWithRecurrenceRules(RuleList recurrenceRules);
     static std::shared_ptr<KNVTRecurrence> recurrenceWithRecurrenceRule(std::shared_ptr<KNVTRecurrenceRule> rule);
     static std::shared_ptr<KNVTRecurrence> recurrenceWithRecurrenceComponentStrings(const QStringList &strings);
+    // The recurrence of its stored form (the rules' texts joined by single spaces); nullptr for an empty text.
+    static std::shared_ptr<KNVTRecurrence> recurrenceWithStoredString(const QString &string);
 
     // Empty optional when built from texts none of which is a rule text.
     const std::optional<RuleList> &recurrenceRules() const { return m_recurrenceRules; }

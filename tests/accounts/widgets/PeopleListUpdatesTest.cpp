@@ -11,6 +11,7 @@
 #include "accounts/KNVTUserSelectionModel.h"
 #include "accounts/KNVTUserViewController.h"
 #include "accounts/KNVTUsersModel.h"
+#include "accounts/UserRowRoles.h"
 
 #include "support/CheckedModel.h"
 
@@ -136,6 +137,62 @@ TEST_F(PeopleListUpdatesTest, AChangeOfOnePersonOrListIsAnnouncedForItsRowAlone)
             << c.list;
         EXPECT_EQ(model->index(c.changedRow, 0).data(Qt::AccessibleTextRole).toString(), c.reads) << c.list;
         EXPECT_EQ(checked.rowsThatLeftTheirIndex().size(), 1) << c.list << ": only the changed row";
+        EXPECT_EQ(checked.complaints(), QStringList()) << c.list;
+    }
+}
+
+TEST_F(PeopleListUpdatesTest, ANewPictureChangesTheRowOfADrawnPersonAloneAndTheSamePictureWrittenAgainNone)
+{
+    // Each list, how it follows the store, the row it drew and that row's person, and a person shown but never drawn.
+    struct Case
+    {
+        const char *list;
+        QAbstractItemModel *model;
+        std::function<void()> follow;
+        int drawnRow;
+        KNVTCDUser *drawn;
+        KNVTCDUser *neverDrawn;
+        Qt::GlobalColor newPicture;
+    };
+    KNVTUserSelectionModel people(&store());
+    KNVTNotificationsViewController notifications(&store());
+    notifications.view();
+    KNVTUserViewController detail(&store());
+    detail.view();
+    const std::vector<KNVTCDUser *> everybody{ann, ben, cat};
+    const std::vector<Case> cases{
+        {"people", &people, [&] { people.setUsers(everybody, false); }, 0, ann, cat, Qt::red},
+        {"friendship invitations", notifications.model(), [&] { notifications.model()->updateCells(); }, 2, cat, ben,
+         Qt::green},
+        {"a person's memberships", detail.model(), [&] { detail.setUser(ann); }, 0, ann, nullptr, Qt::magenta},
+    };
+    const auto showPicture = [this](KNVTCDUser *user, Qt::GlobalColor colour) {
+        QImage picture(40, 40, QImage::Format_RGB32);
+        picture.fill(colour);
+        user->avatar()->setImage(picture);
+    };
+    for (const Case &c : cases) {
+        c.follow();
+        const auto drawnColour = [&c] {
+            const QImage shown = c.model->index(c.drawnRow, 0).data(knvt::UserAvatarImageRole).value<QImage>();
+            return shown.isNull() ? QColor() : shown.pixelColor(shown.rect().center());
+        };
+        drawnColour(); // as the row's first paint reads it
+        CheckedModel checked(c.model);
+        showPicture(c.drawn, c.newPicture);
+        if (c.neverDrawn)
+            showPicture(c.neverDrawn, Qt::blue);
+        save();
+        c.follow();
+        EXPECT_EQ(checked.heard().changedRows, QStringList(QStringLiteral("%1-%1").arg(c.drawnRow))) << c.list;
+        EXPECT_EQ(drawnColour(), QColor(c.newPicture)) << c.list;
+
+        checked.forget();
+        showPicture(c.drawn, c.newPicture);
+        save();
+        c.follow();
+        EXPECT_EQ(checked.heard().changedRows, QStringList()) << c.list << ": the same picture";
+        EXPECT_EQ(drawnColour(), QColor(c.newPicture)) << c.list;
         EXPECT_EQ(checked.complaints(), QStringList()) << c.list;
     }
 }
