@@ -113,9 +113,15 @@ std::vector<std::vector<HomeModel::Row>> HomeModel::rowsFor(const std::vector<KN
 
 void HomeModel::setSections(std::vector<KNVTHomeSection> sections)
 {
+    std::vector<std::vector<Row>> rows = rowsFor(sections);
+    reset(std::move(sections), std::move(rows));
+}
+
+void HomeModel::reset(std::vector<KNVTHomeSection> sections, std::vector<std::vector<Row>> rows)
+{
     beginResetModel();
-    m_rows = rowsFor(sections);
     m_sections = std::move(sections);
+    m_rows = std::move(rows);
     m_serials.clear();
     for (size_t s = 0; s < m_sections.size(); ++s)
         m_serials.push_back(m_nextSerial++);
@@ -164,16 +170,13 @@ struct HomeModel::DiffHost
 
     void resetSections(std::vector<Section> sections)
     {
-        model.beginResetModel();
-        model.m_sections.clear();
-        model.m_rows.clear();
-        model.m_serials.clear();
+        std::vector<KNVTHomeSection> shown;
+        std::vector<std::vector<Row>> rows;
         for (Section &section : sections) {
-            model.m_sections.push_back(std::move(section.section));
-            model.m_rows.push_back(std::move(section.rows));
-            model.m_serials.push_back(model.m_nextSerial++);
+            shown.push_back(std::move(section.section));
+            rows.push_back(std::move(section.rows));
         }
-        model.endResetModel();
+        model.reset(std::move(shown), std::move(rows));
     }
     void insertSection(int at, const Section &section)
     {

@@ -81,6 +81,8 @@ private:
 
     static Row rowFor(const HomeEntry &entry, const QSet<const KNVTCDTaskList *> &collaborative);
     static std::vector<std::vector<Row>> rowsFor(const std::vector<KNVTHomeSection> &sections);
+    // Shows `sections` with `rows` (one list of rows a section) in place of everything shown (one reset).
+    void reset(std::vector<KNVTHomeSection> sections, std::vector<std::vector<Row>> rows);
     // The section whose rows' indexes carry `serial`, or -1.
     int sectionOfSerial(quintptr serial) const;
     QModelIndex sectionIndex(int section) const;

@@ -21,6 +21,7 @@
 #include "foundation/NotificationCenter.h"
 #include "uikit/ActionSet.h"
 #include "uikit/ImageAdditions.h"
+#include "uikit/ItemDataRole.h"
 #include "uikit/Popover.h"
 
 #include <QAbstractItemView>
@@ -363,15 +364,11 @@ void KNVTMainWindowController::rememberListBeforeSearch()
     if (!view)
         return;
     const QModelIndex top = view->indexAt(QPoint(0, 0));
-    for (int row = 0, count = list->numberOfRows(); top.isValid() && row < count; ++row) {
-        if (list->indexForRow(row) == top) {
-            if (const knvt::ItemRow *item = list->rowAt(row)) {
-                m_topRowBeforeSearch = item->uri;
-                m_topRowOffsetBeforeSearch = view->visualRect(top).top();
-            }
-            break;
-        }
-    }
+    if (!top.isValid())
+        return;
+    // A section header has no object: then nothing is scrolled back.
+    m_topRowBeforeSearch = top.data(knvt::ObjectUriRole).toUrl();
+    m_topRowOffsetBeforeSearch = view->visualRect(top).top();
 }
 
 void KNVTMainWindowController::restoreListAfterSearch()

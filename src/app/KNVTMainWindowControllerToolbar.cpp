@@ -169,14 +169,10 @@ void KNVTMainWindowController::presentNotificationsCount()
     if (count > 0) {
         notifications->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         notifications->setText(QString::number(count));
-        notifications->setMinimumWidth(0);
-        notifications->setMaximumWidth(QWIDGETSIZE_MAX);
     } else {
         // With nothing to count, the button reads as the others do: its picture with its name under it.
         notifications->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         notifications->setText(m_actions->action(Command::Notifications)->text());
-        notifications->setMinimumWidth(0);
-        notifications->setMaximumWidth(QWIDGETSIZE_MAX);
     }
 }
 

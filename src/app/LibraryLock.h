@@ -16,16 +16,15 @@ public:
     // True when this process holds the lock now. A lock left by a process that ended is taken over; one held by a
     // live process, however old, is not.
     bool tryLock();
-    // The lock file's path.
-    QString path() const { return m_path; }
-    // "process 123 on host", of the holder that tryLock() found; empty when it could not be read.
-    QString holder() const;
 
     // The second process's refusal, on stderr and in an alert: the library is open in another process this one
     // cannot reach.
     void tellTheUserItIsHeld() const;
 
 private:
+    // "process 123 on host", of the holder that tryLock() found; empty when it could not be read.
+    QString holder() const;
+
     QString m_path;
     QLockFile m_lock;
 };

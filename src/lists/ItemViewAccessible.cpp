@@ -241,15 +241,20 @@ void ItemViewAccessible::update() const
         }
     }
     m_elements.assign(m_rows.size(), 0);
-    m_checks.reserve(m_rows.size());
-    for (const QPersistentModelIndex &row : m_rows)
-        m_checks.push_back(checkStateOf(row));
-    // A row that stays keeps the box it was last seen with, so that a change that came with a move is still told.
+    // A row that stays keeps the box it was last seen with, so that a change that came with a move is still told; only
+    // a new row's box is read.
+    m_checks.assign(m_rows.size(), 0);
+    std::vector<bool> seen(m_rows.size(), false);
     for (size_t old = 0; old < previousRows.size() && old < previousChecks.size(); ++old) {
         const int at = previousRows[old].isValid() ? m_positions.value(QModelIndex(previousRows[old]), -1) : -1;
-        if (at >= 0)
+        if (at >= 0) {
             m_checks[size_t(at)] = previousChecks[old];
+            seen[size_t(at)] = true;
+        }
     }
+    for (size_t at = 0; at < m_rows.size(); ++at)
+        if (!seen[at])
+            m_checks[at] = checkStateOf(m_rows[at]);
     // A row that is still shown keeps its element; the elements of rows that went are dropped.
     for (QAccessible::Id id : previous) {
         if (id == 0)

@@ -9,6 +9,10 @@
 #include "lists/ItemRow.h"
 #include "lists/KNVTProjectTableCellView.h"
 
+#include "store/KNVTTaskStore.h"
+
+#include "objectstore/Context.h"
+
 #include "uikit/ActionSet.h"
 #include "uikit/Beeper.h"
 
@@ -77,6 +81,33 @@ QList<int> selectedRowNumbers(const QItemSelectionModel &selection,
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+void selectRowNumbers(QItemSelectionModel &selection, const QList<int> &rows,
+                      const std::function<QModelIndex(int)> &itemIndex)
+{
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    QModelIndexList items;
+    for (int row : std::as_const(sorted))
+        if (const QModelIndex index = itemIndex(row); index.isValid())
+            items << index;
+    selection.select(rowSelection(items), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // The first of the rows asked for becomes the keyboard's.
+    for (int row : rows)
+        if (const QModelIndex index = itemIndex(row); index.isValid()) {
+            selection.setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+            break;
+        }
+}
+
+ostore::Object *objectOfItemRow(const ItemRow *row)
+{
+    if (!row || row->isHeader())
+        return nullptr;
+    ostore::Context *context = KNVTTaskStoreItemsViewController::taskStore().managedObjectContext();
+    return context ? context->existingObject(row->objectID) : nullptr;
 }
 
 void selectRowAfterJump(QAbstractItemView *view, QKeyEvent *event)

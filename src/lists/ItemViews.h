@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class KNVTTaskStoreItemsViewController;
 class QAbstractItemView;
@@ -15,9 +16,14 @@ class QPoint;
 class QTreeView;
 class QWidget;
 
+namespace ostore {
+class Object;
+}
+
 namespace knvt {
 
 class ItemRowDelegate;
+struct ItemRow;
 
 // What the view of any item list, table or outline alike, is and does: its set-up, its row buttons, the keys, Tab and
 // the context menu.
@@ -65,6 +71,26 @@ QItemSelection rowSelection(const QModelIndexList &indexes);
 // a first-column index to its row number, or to -1 for a row that does not count (a section header).
 QList<int> selectedRowNumbers(const QItemSelectionModel &selection,
                               const std::function<int(const QModelIndex &)> &rowOf);
+// Selects exactly the item rows among `rows` (flat row numbers, in any order, repeats allowed), the first of them as
+// the keyboard's row; `itemIndex` maps a row number to its first-column index, or to an invalid one for a section
+// header or a row past the end.
+void selectRowNumbers(QItemSelectionModel &selection, const QList<int> &rows,
+                      const std::function<QModelIndex(int)> &itemIndex);
+
+// The object an item row shows, found by the identity the row keeps (reading its URI again would cost a parse for
+// every selected row); nullptr for no row, a section header or an object the library no longer holds.
+ostore::Object *objectOfItemRow(const ItemRow *row);
+// The objects of type T that `rows` show, in their order; `itemRowOf` maps each of `rows` to its ItemRow.
+template <class T, class Rows, class ItemRowOf>
+std::vector<T *> objectsOfItemRows(const Rows &rows, const ItemRowOf &itemRowOf)
+{
+    std::vector<T *> result;
+    result.reserve(size_t(rows.size()));
+    for (const auto &row : rows)
+        if (auto *object = dynamic_cast<T *>(objectOfItemRow(itemRowOf(row))))
+            result.push_back(object);
+    return result;
+}
 
 // Shows the list's context menu for its current selection at `globalPos`; the menu deletes itself when it closes.
 void showItemViewContextMenu(KNVTTaskStoreItemsViewController *controller, QWidget *view, const QPoint &globalPos);

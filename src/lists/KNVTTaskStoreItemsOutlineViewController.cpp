@@ -215,44 +215,24 @@ QList<int> KNVTTaskStoreItemsOutlineViewController::selectedRows() const
 
 void KNVTTaskStoreItemsOutlineViewController::selectRows(const QList<int> &rows)
 {
-    KNVTTaskStoreItemsOutlineView *view = outlineView();
-    QList<int> sorted = rows;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    QModelIndexList items;
-    for (int row : std::as_const(sorted)) {
-        const QModelIndex index = m_model->indexForRow(row);
-        if (index.isValid() && !m_model->isSection(index))
-            items << index;
-    }
-    view->selectionModel()->select(knvt::rowSelection(items),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    // The first of the rows asked for becomes the keyboard's.
-    for (int row : rows)
-        if (const QModelIndex index = m_model->indexForRow(row); index.isValid() && !m_model->isSection(index)) {
-            view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-            break;
-        }
+    const knvt::ItemsOutlineModel &model = *m_model;
+    knvt::selectRowNumbers(*outlineView()->selectionModel(), rows, [&model](int row) {
+        const QModelIndex index = model.indexForRow(row);
+        return index.isValid() && !model.isSection(index) ? index : QModelIndex();
+    });
 }
 
 template <class T>
 std::vector<T *> KNVTTaskStoreItemsOutlineViewController::objectsAt(const QModelIndexList &indexes) const
 {
-    std::vector<T *> result;
-    ostore::Context *context = taskStore().managedObjectContext();
-    if (!context)
-        return result;
-    result.reserve(size_t(indexes.size()));
-    // By the identity the row keeps: reading the URI again would cost a parse for every selected row.
-    for (const QModelIndex &index : indexes) {
-        const knvt::ItemRow *row = m_model->itemRowAt(index);
-        if (!row || row->isHeader())
-            continue;
-        if (auto *object = dynamic_cast<T *>(context->existingObject(row->objectID)))
-            result.push_back(object);
-    }
-    return result;
+    const knvt::ItemsOutlineModel &model = *m_model;
+    return knvt::objectsOfItemRows<T>(indexes, [&model](const QModelIndex &index) { return model.itemRowAt(index); });
 }
+
+// The drags and drops, in a file of their own, read tasks and lists too.
+template std::vector<KNVTCDTask *> KNVTTaskStoreItemsOutlineViewController::objectsAt(const QModelIndexList &) const;
+template std::vector<KNVTCDTaskList *>
+KNVTTaskStoreItemsOutlineViewController::objectsAt(const QModelIndexList &) const;
 
 QModelIndexList KNVTTaskStoreItemsOutlineViewController::allItemIndexes() const
 {

@@ -164,24 +164,10 @@ QList<int> KNVTTaskStoreItemsTableViewController::selectedRows() const
 
 void KNVTTaskStoreItemsTableViewController::selectRows(const QList<int> &rows)
 {
-    KNVTTaskStoreItemsTableView *view = tableView();
-    QList<int> sorted = rows;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    QModelIndexList items;
-    for (int row : std::as_const(sorted)) {
+    knvt::selectRowNumbers(*tableView()->selectionModel(), rows, [this](int row) {
         const knvt::ItemRow *item = rowAt(row);
-        if (item && !item->isHeader())
-            items << m_model->index(row);
-    }
-    const QItemSelection selection = knvt::rowSelection(items);
-    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    // The first of the rows asked for becomes the keyboard's.
-    for (int row : rows)
-        if (const knvt::ItemRow *item = rowAt(row); item && !item->isHeader()) {
-            view->selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
-            break;
-        }
+        return item && !item->isHeader() ? m_model->index(row) : QModelIndex();
+    });
 }
 
 namespace {
@@ -189,20 +175,7 @@ namespace {
 template <class T>
 std::vector<T *> objectsOfRows(const knvt::ItemsTableModel &model, const QList<int> &rows)
 {
-    std::vector<T *> result;
-    ostore::Context *context = KNVTTaskStoreItemsViewController::taskStore().managedObjectContext();
-    if (!context)
-        return result;
-    result.reserve(size_t(rows.size()));
-    // By the identity the row keeps: reading the URI again would cost a parse for every selected row.
-    for (int row : rows) {
-        const knvt::ItemRow *item = model.rowAt(row);
-        if (!item || item->isHeader())
-            continue;
-        if (auto *object = dynamic_cast<T *>(context->existingObject(item->objectID)))
-            result.push_back(object);
-    }
-    return result;
+    return knvt::objectsOfItemRows<T>(rows, [&model](int row) { return model.rowAt(row); });
 }
 
 QList<int> allRows(const knvt::ItemsTableModel &model)

@@ -145,7 +145,7 @@ bool KNVTTaskStoreItemsViewController::canAssignTasks(const Tasks &tasks, KNVTCD
 #define KNVT_ITEM_RULE(name, storeRule)                                                                                \
     bool KNVTTaskStoreItemsViewController::name()                                                                      \
     {                                                                                                                  \
-        return askAboutSelection([](Selection &selection) { return taskStore().storeRule(selection); });               \
+        return askAboutSelection([](const Selection &selection) { return taskStore().storeRule(selection); });         \
     }
 
 KNVT_ITEM_RULE(canEditSelectedItems, canEditItems)
@@ -156,7 +156,6 @@ KNVT_ITEM_RULE(canRemoveSelectedItemsFromToday, canRemoveItemsFromToday)
 KNVT_ITEM_RULE(canMoveSelectedItemsToNext, canMoveItemsToNext)
 KNVT_ITEM_RULE(canRemoveSelectedItemsFromNext, canRemoveItemsFromNext)
 KNVT_ITEM_RULE(canScheduleSelectedItems, canScheduleItems)
-KNVT_ITEM_RULE(canUnscheduleSelectedItems, canUnscheduledItems)
 KNVT_ITEM_RULE(canMarkSelectedItems, canMarkItems)
 KNVT_ITEM_RULE(canMarkSelectedItemsAsCompleted, canMarkItemsAsCompleted)
 KNVT_ITEM_RULE(canMarkSelectedItemsAsUncompleted, canMarkItemsAsUncompleted)
@@ -181,7 +180,7 @@ KNVT_ITEM_RULE(shouldDisplayMarkSelectedItemsAsCancelled, shouldDisplayMarkItems
 // store's item rule would move a mixed selection. Each selected task must pass the store's task rule.
 bool KNVTTaskStoreItemsViewController::canMoveSelectedItemsToSomeday()
 {
-    return askAboutSelection([](Selection &selection) {
+    return askAboutSelection([](const Selection &selection) {
         return selection.taskLists().empty()
             && selection.answer(taskStore(), &KNVTTaskStoreCapabilities::canMoveTasksToSomeday);
     });
@@ -194,7 +193,7 @@ bool KNVTTaskStoreItemsViewController::canRemoveSelectedItemsFromSomeday()
 
 bool KNVTTaskStoreItemsViewController::shouldDisplayRemoveSelectedTasksFromSomeday()
 {
-    return askAboutSelection([](Selection &selection) {
+    return askAboutSelection([](const Selection &selection) {
         return selection.answer(taskStore(), &KNVTTaskStoreCapabilities::shouldDisplayRemoveTasksFromSomeday);
     });
 }

@@ -40,7 +40,8 @@ struct ItemRow;
 // Every command acts on the selection as the accessors give it at the moment of the call and ends with one save of
 // the store on a later pass of the event loop; the list itself redraws from the store's change notifications. The
 // rules ask the store's capability rules about the current selection on every call, except within a validation pass
-// of the actions, which reads the selection once for all its questions.
+// of the actions, which answers from one reading of the selection. The list keeps that reading from pass to pass
+// until the selection, the rows, the store (a change it posts) or any object (the context's change count) changes.
 class KNVTTaskStoreItemsViewController : public KNVTViewController, public knvt::CommandTarget
 {
     Q_OBJECT
@@ -112,8 +113,8 @@ public:
     // The actions of the list's window: the main window's, or the list's own while it stands alone.
     knvt::ActionSet *actions();
     // ---- The commands of the actions: what the selection allows, and carrying them out ----------------------------
-    // A validation pass reads the selection once, when it begins; every rule asked until it ends answers for that
-    // reading.
+    // Every rule asked within a validation pass answers for one reading of the selection: the last pass's while nothing
+    // has changed since, else one made when the pass begins.
     void beginValidation() override;
     void endValidation() override;
     void validateCommand(knvt::Command command, knvt::CommandState &state) override;
@@ -138,7 +139,6 @@ public:
     void moveSelectedItemsToSomeday();
     void removeSelectedItemsFromSomeday();
     void scheduleSelectedItems();
-    void unscheduleSelectedItems();
     void markSelectedItemsAsCompleted();
     void markSelectedItemsAsUncompleted();
     void markSelectedItemsAsCancelled();
@@ -173,7 +173,6 @@ public:
     bool canMoveSelectedItemsToSomeday();
     bool canRemoveSelectedItemsFromSomeday();
     bool canScheduleSelectedItems();
-    bool canUnscheduleSelectedItems();
     bool canMarkSelectedItems();
     bool canMarkSelectedItemsAsCompleted();
     bool canMarkSelectedItemsAsUncompleted();
@@ -207,7 +206,7 @@ protected:
     {
         if (m_validating && m_selectionReading)
             return rule(*m_selectionReading);
-        Selection selection(selectedItems());
+        const Selection selection(selectedItems());
         return rule(selection);
     }
     // The selected rows or the rows themselves changed: the next validation pass reads the selection again.
@@ -238,8 +237,9 @@ private:
     KNVTMainWindowServices *m_mainWindowServices = nullptr;
     QPointer<knvt::ActionSet> m_ownActions;
     // The selection as the last validation pass read it, with the rules' answers, kept for the next pass until the
-    // selection, the rows or any object may have changed (the context's change count): the window validates again on
-    // every key press, and reading thousands of selected objects each time is what the user would wait for.
+    // selection, the rows, the store (a change it posts, the clock's included) or any object (the context's change
+    // count) may have changed: the window validates again on every key press, and reading thousands of selected
+    // objects each time is what the user would wait for.
     std::optional<Selection> m_selectionReading;
     quint64 m_selectionReadingChangeCount = 0;
     bool m_validating = false;

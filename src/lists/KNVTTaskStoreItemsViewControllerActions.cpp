@@ -122,12 +122,6 @@ void KNVTTaskStoreItemsViewController::scheduleSelectedItems()
     save();
 }
 
-void KNVTTaskStoreItemsViewController::unscheduleSelectedItems()
-{
-    const Tasks tasks = selectedTasks();
-    taskStore().moveItemsToFocus(Items(tasks.begin(), tasks.end()), KNVTFocusTypeNext);
-}
-
 // ---- Marks ----
 
 void KNVTTaskStoreItemsViewController::markSelectedItemsAsCompleted()

@@ -128,7 +128,7 @@ void KNVTTaskStoreItemsViewController::validateCommand(Command command, knvt::Co
         endValidation();
         return;
     }
-    Selection &selection = *m_selectionReading;
+    const Selection &selection = *m_selectionReading;
     const bool empty = selection.items().empty();
     switch (command) {
     case Command::MoveToInbox: state.enabled = canMoveSelectedItemsToInbox(); return;

@@ -392,8 +392,9 @@ private:
     void refreshForSystemEvent();
     // Sets the alarm for the earlier of the next midnight and the next task date after the lists' placing.
     void armSystemInformationTimer();
-    // Tells the lists, as a change of those tasks, which tasks the clock moved since they were last placed.
-    void relayPassedTaskDates(const QDateTime &now);
+    // Tells the lists, as a change of those tasks, which tasks the clock moved since they were last placed. True when
+    // it relayed such a change, which has set the alarm again.
+    bool relayPassedTaskDates(const QDateTime &now);
     void writeSyncMetaDataValue(const QString &key, const QVariant &value, bool post);
     KNVTCDTaskList *taskListWithTitle(const QString &title, qint64 type);
     void postNotification(const char *name, const QVariantMap &userInfo = {});

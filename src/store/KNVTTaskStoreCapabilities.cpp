@@ -8,7 +8,6 @@
 #include "foundation/Clock.h"
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 
 namespace {
@@ -73,8 +72,8 @@ KNVTTaskStoreCapabilities::Selection::Selection(Items items) : m_items(std::move
 
 namespace {
 
-template <class Rule>
-bool remembered(std::vector<std::pair<Rule, bool>> &answers, Rule rule, const std::function<bool()> &ask)
+template <class Rule, class Ask>
+bool remembered(std::vector<std::pair<Rule, bool>> &answers, Rule rule, const Ask &ask)
 {
     for (const auto &[asked, answer] : answers)
         if (asked == rule)
@@ -86,12 +85,12 @@ bool remembered(std::vector<std::pair<Rule, bool>> &answers, Rule rule, const st
 
 } // namespace
 
-bool KNVTTaskStoreCapabilities::Selection::answer(KNVTTaskStoreCapabilities &store, TaskRule rule)
+bool KNVTTaskStoreCapabilities::Selection::answer(KNVTTaskStoreCapabilities &store, TaskRule rule) const
 {
     return remembered(m_taskAnswers, rule, [&] { return (store.*rule)(m_tasks); });
 }
 
-bool KNVTTaskStoreCapabilities::Selection::answer(KNVTTaskStoreCapabilities &store, TaskListRule rule)
+bool KNVTTaskStoreCapabilities::Selection::answer(KNVTTaskStoreCapabilities &store, TaskListRule rule) const
 {
     return remembered(m_taskListAnswers, rule, [&] { return (store.*rule)(m_taskLists); });
 }
@@ -103,19 +102,19 @@ namespace {
 using Selection = KNVTTaskStoreCapabilities::Selection;
 
 // A selection of tasks only is judged by the task rule, of lists only by the list rule, a mixed one by both.
-bool both(KNVTTaskStoreCapabilities &store, Selection &s, TaskRule taskRule, TaskListRule listRule)
+bool both(KNVTTaskStoreCapabilities &store, const Selection &s, TaskRule taskRule, TaskListRule listRule)
 {
     const bool t = s.answer(store, taskRule);
     const bool l = s.answer(store, listRule);
     return (t && l) || (t && s.taskLists().empty()) || (l && s.tasks().empty());
 }
 
-bool tasksOnly(KNVTTaskStoreCapabilities &store, Selection &s, TaskRule taskRule)
+bool tasksOnly(KNVTTaskStoreCapabilities &store, const Selection &s, TaskRule taskRule)
 {
     return s.taskLists().empty() && s.answer(store, taskRule);
 }
 
-bool listsOnly(KNVTTaskStoreCapabilities &store, Selection &s, TaskListRule listRule)
+bool listsOnly(KNVTTaskStoreCapabilities &store, const Selection &s, TaskListRule listRule)
 {
     return s.tasks().empty() && s.answer(store, listRule);
 }
@@ -126,134 +125,62 @@ using C = KNVTTaskStoreCapabilities;
 
 // -- Item rules ------------------------------------------------------------------------------------------------------
 
-bool C::canEditItems(const Items &items)
-{
-    Selection selection(items);
-    return canEditItems(selection);
-}
-
-bool C::canEditItems(Selection &selection)
+bool C::canEditItems(const Selection &selection)
 {
     return both(*this, selection, &C::canEditTasks, &C::canEditTaskLists);
 }
 
-bool C::canDeleteItems(const Items &items)
-{
-    Selection selection(items);
-    return canDeleteItems(selection);
-}
-
-bool C::canDeleteItems(Selection &selection)
+bool C::canDeleteItems(const Selection &selection)
 {
     return canEditItems(selection);
 }
 
-bool C::canMoveItemsToInbox(const Items &items)
-{
-    Selection selection(items);
-    return canMoveItemsToInbox(selection);
-}
-
-bool C::canMoveItemsToInbox(Selection &selection)
+bool C::canMoveItemsToInbox(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canMoveTasksToInbox);
 }
 
-bool C::canMoveItemsToToday(const Items &items)
-{
-    Selection selection(items);
-    return canMoveItemsToToday(selection);
-}
-
-bool C::canMoveItemsToToday(Selection &selection)
+bool C::canMoveItemsToToday(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canMoveTasksToToday);
 }
 
-bool C::canRemoveItemsFromToday(const Items &items)
-{
-    Selection selection(items);
-    return canRemoveItemsFromToday(selection);
-}
-
-bool C::canRemoveItemsFromToday(Selection &selection)
+bool C::canRemoveItemsFromToday(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canEditTasks);
 }
 
-bool C::canMoveItemsToNext(const Items &items)
-{
-    Selection selection(items);
-    return canMoveItemsToNext(selection);
-}
-
-bool C::canMoveItemsToNext(Selection &selection)
+bool C::canMoveItemsToNext(const Selection &selection)
 {
     return both(*this, selection, &C::canMoveTasksToNext, &C::canMoveTaskListsToNext);
 }
 
-bool C::canRemoveItemsFromNext(const Items &items)
-{
-    Selection selection(items);
-    return canRemoveItemsFromNext(selection);
-}
-
-bool C::canRemoveItemsFromNext(Selection &selection)
+bool C::canRemoveItemsFromNext(const Selection &selection)
 {
     return both(*this, selection, &C::canRemoveTasksFromNext, &C::canRemoveTaskListsFromNext);
 }
 
-bool C::canMoveItemsToSomeday(const Items &items)
-{
-    Selection selection(items);
-    return canMoveItemsToSomeday(selection);
-}
-
-bool C::canMoveItemsToSomeday(Selection &selection)
+bool C::canMoveItemsToSomeday(const Selection &selection)
 {
     return both(*this, selection, &C::canMoveTasksToSomeday, &C::canMoveTaskListsToSomeday);
 }
 
-bool C::canRemoveItemsFromSomeday(const Items &items)
-{
-    Selection selection(items);
-    return canRemoveItemsFromSomeday(selection);
-}
-
-bool C::canRemoveItemsFromSomeday(Selection &selection)
+bool C::canRemoveItemsFromSomeday(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canEditTasks);
 }
 
-bool C::canScheduleItems(const Items &items)
-{
-    Selection selection(items);
-    return canScheduleItems(selection);
-}
-
-bool C::canScheduleItems(Selection &selection)
+bool C::canScheduleItems(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canScheduleTasks);
 }
 
-bool C::canUnscheduledItems(const Items &items)
-{
-    Selection selection(items);
-    return canUnscheduledItems(selection);
-}
-
-bool C::canUnscheduledItems(Selection &)
+bool C::canUnscheduledItems(const Selection &)
 {
     return true;
 }
 
-bool C::canMarkItems(const Items &items)
-{
-    Selection selection(items);
-    return canMarkItems(selection);
-}
-
-bool C::canMarkItems(Selection &selection)
+bool C::canMarkItems(const Selection &selection)
 {
     const std::size_t count = selection.items().size();
     const bool oneKind = (selection.taskLists().empty() && selection.tasks().size() == count)
@@ -263,222 +190,102 @@ bool C::canMarkItems(Selection &selection)
             || canMarkItemsAsCompleted(selection));
 }
 
-bool C::canMarkItemsAsCompleted(const Items &items)
-{
-    Selection selection(items);
-    return canMarkItemsAsCompleted(selection);
-}
-
-bool C::canMarkItemsAsCompleted(Selection &selection)
+bool C::canMarkItemsAsCompleted(const Selection &selection)
 {
     return both(*this, selection, &C::canMarkTasks, &C::canMarkTaskLists);
 }
 
-bool C::canMarkItemsAsUncompleted(const Items &items)
-{
-    Selection selection(items);
-    return canMarkItemsAsUncompleted(selection);
-}
-
-bool C::canMarkItemsAsUncompleted(Selection &selection)
+bool C::canMarkItemsAsUncompleted(const Selection &selection)
 {
     return both(*this, selection, &C::canMarkTasks, &C::canMarkTaskLists);
 }
 
-bool C::canMarkItemsAsCancelled(const Items &items)
-{
-    Selection selection(items);
-    return canMarkItemsAsCancelled(selection);
-}
-
-bool C::canMarkItemsAsCancelled(Selection &selection)
+bool C::canMarkItemsAsCancelled(const Selection &selection)
 {
     return both(*this, selection, &C::canMarkTasks, &C::canMarkTaskLists);
 }
 
-bool C::canAssignItems(const Items &items)
-{
-    Selection selection(items);
-    return canAssignItems(selection);
-}
-
-bool C::canAssignItems(Selection &selection)
+bool C::canAssignItems(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canAssignTasks);
 }
 
-bool C::canStartWatchingItems(const Items &items)
-{
-    Selection selection(items);
-    return canStartWatchingItems(selection);
-}
-
-bool C::canStartWatchingItems(Selection &selection)
+bool C::canStartWatchingItems(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canStartWatchingTasks);
 }
 
-bool C::canStopWatchingItems(const Items &items)
-{
-    Selection selection(items);
-    return canStopWatchingItems(selection);
-}
-
-bool C::canStopWatchingItems(Selection &selection)
+bool C::canStopWatchingItems(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canStopWatchingTasks);
 }
 
-bool C::canArchiveItems(const Items &items)
-{
-    Selection selection(items);
-    return canArchiveItems(selection);
-}
-
-bool C::canArchiveItems(Selection &selection)
+bool C::canArchiveItems(const Selection &selection)
 {
     return both(*this, selection, &C::canArchiveTasks, &C::canArchiveTaskLists);
 }
 
-bool C::canUnarchiveSelectedItems(const Items &items)
-{
-    Selection selection(items);
-    return canUnarchiveSelectedItems(selection);
-}
-
-bool C::canUnarchiveSelectedItems(Selection &selection)
+bool C::canUnarchiveSelectedItems(const Selection &selection)
 {
     return both(*this, selection, &C::canUnarchiveTasks, &C::canUnarchiveTaskLists);
 }
 
-bool C::canDuplicateItems(const Items &items)
-{
-    Selection selection(items);
-    return canDuplicateItems(selection);
-}
-
-bool C::canDuplicateItems(Selection &selection)
+bool C::canDuplicateItems(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canDuplicateTasks);
 }
 
-bool C::canMoveItemsToTaskList(const Items &items)
-{
-    Selection selection(items);
-    return canMoveItemsToTaskList(selection);
-}
-
-bool C::canMoveItemsToTaskList(Selection &selection)
+bool C::canMoveItemsToTaskList(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canMoveTasksToTaskList);
 }
 
-bool C::canDetachItemsFromTaskList(const Items &items)
-{
-    Selection selection(items);
-    return canDetachItemsFromTaskList(selection);
-}
-
-bool C::canDetachItemsFromTaskList(Selection &selection)
+bool C::canDetachItemsFromTaskList(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canDetachTasksFromTaskList);
 }
 
-bool C::canMoveItemsToContext(const Items &items)
-{
-    Selection selection(items);
-    return canMoveItemsToContext(selection);
-}
-
-bool C::canMoveItemsToContext(Selection &selection)
+bool C::canMoveItemsToContext(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::canMoveTasksToContext);
 }
 
-bool C::shouldDisplayMoveItemsToToday(const Items &items)
-{
-    Selection selection(items);
-    return shouldDisplayMoveItemsToToday(selection);
-}
-
-bool C::shouldDisplayMoveItemsToToday(Selection &selection)
+bool C::shouldDisplayMoveItemsToToday(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::shouldDisplayMoveTasksToToday);
 }
 
-bool C::shouldDisplayRemoveItemsFromToday(const Items &items)
-{
-    Selection selection(items);
-    return shouldDisplayRemoveItemsFromToday(selection);
-}
-
-bool C::shouldDisplayRemoveItemsFromToday(Selection &selection)
+bool C::shouldDisplayRemoveItemsFromToday(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::shouldDisplayRemoveTasksFromToday);
 }
 
-bool C::shouldDisplayRemoveItemsFromSomeday(const Items &items)
-{
-    Selection selection(items);
-    return shouldDisplayRemoveItemsFromSomeday(selection);
-}
-
-bool C::shouldDisplayRemoveItemsFromSomeday(Selection &selection)
+bool C::shouldDisplayRemoveItemsFromSomeday(const Selection &selection)
 {
     return both(*this, selection, &C::shouldDisplayRemoveTasksFromSomeday, &C::shouldDisplayRemoveTaskListsFromSomeday);
 }
 
-bool C::shouldDisplayScheduleItems(const Items &items)
-{
-    Selection selection(items);
-    return shouldDisplayScheduleItems(selection);
-}
-
-bool C::shouldDisplayScheduleItems(Selection &selection)
+bool C::shouldDisplayScheduleItems(const Selection &selection)
 {
     return tasksOnly(*this, selection, &C::shouldDisplayScheduleTasks);
 }
 
-bool C::shouldDisplayMarkItemsAsCompleted(const Items &items)
-{
-    Selection selection(items);
-    return shouldDisplayMarkItemsAsCompleted(selection);
-}
-
-bool C::shouldDisplayMarkItemsAsCompleted(Selection &selection)
+bool C::shouldDisplayMarkItemsAsCompleted(const Selection &selection)
 {
     return both(*this, selection, &C::shouldDisplayMarkTasksAsCompleted, &C::shouldDisplayMarkTaskListsAsCompleted);
 }
 
-bool C::shouldDisplayMarkItemsAsUncompleted(const Items &items)
-{
-    Selection selection(items);
-    return shouldDisplayMarkItemsAsUncompleted(selection);
-}
-
-bool C::shouldDisplayMarkItemsAsUncompleted(Selection &selection)
+bool C::shouldDisplayMarkItemsAsUncompleted(const Selection &selection)
 {
     return both(*this, selection, &C::shouldDisplayMarkTasksAsUncompleted, &C::shouldDisplayMarkTaskListsAsUncompleted);
 }
 
-bool C::shouldDisplayMarkItemsAsCancelled(const Items &items)
-{
-    Selection selection(items);
-    return shouldDisplayMarkItemsAsCancelled(selection);
-}
-
-bool C::shouldDisplayMarkItemsAsCancelled(Selection &selection)
+bool C::shouldDisplayMarkItemsAsCancelled(const Selection &selection)
 {
     return both(*this, selection, &C::shouldDisplayMarkTasksAsCancelled, &C::shouldDisplayMarkTaskListsAsCancelled);
 }
 
-bool C::shouldDisplayReviewItems(const Items &items)
-{
-    Selection selection(items);
-    return shouldDisplayReviewItems(selection);
-}
-
-bool C::shouldDisplayReviewItems(Selection &selection)
+bool C::shouldDisplayReviewItems(const Selection &selection)
 {
     return listsOnly(*this, selection, &C::shouldDisplayReviewTaskLists);
 }

@@ -29,26 +29,28 @@ public:
     using TaskListRule = bool (KNVTTaskStoreCapabilities::*)(const TaskLists &);
 
     // A selection split once into its tasks and its lists, for a pass that asks many rules about it (the validation of
-    // a window's actions): each item rule takes it as well as a list of items, and each task and task-list rule is
-    // worked out on its first question and its answer kept, so that forty commands read each selected object a few
-    // times, not forty. It holds the objects and the answers of one moment: it lives no longer than the pass.
+    // a window's actions): each task and task-list rule is worked out on its first question and its answer kept, so
+    // that forty commands read each selected object a few times, not forty. A list of items becomes one on the spot
+    // wherever an item rule is asked about it. It holds the objects and the answers of one moment: whoever keeps it
+    // past that moment must drop it once the selection or any of its objects may have changed.
     class Selection
     {
     public:
-        explicit Selection(Items items = {});
+        Selection(Items items = {});
         const Items &items() const { return m_items; }
         const Tasks &tasks() const { return m_tasks; }
         const TaskLists &taskLists() const { return m_taskLists; }
         // The rule's answer for the selection's tasks (or lists), asked of `store` the first time only.
-        bool answer(KNVTTaskStoreCapabilities &store, TaskRule rule);
-        bool answer(KNVTTaskStoreCapabilities &store, TaskListRule rule);
+        bool answer(KNVTTaskStoreCapabilities &store, TaskRule rule) const;
+        bool answer(KNVTTaskStoreCapabilities &store, TaskListRule rule) const;
 
     private:
         Items m_items;
         Tasks m_tasks;
         TaskLists m_taskLists;
-        std::vector<std::pair<TaskRule, bool>> m_taskAnswers;
-        std::vector<std::pair<TaskListRule, bool>> m_taskListAnswers;
+        // What was asked and answered so far; remembering an answer leaves the selection itself as it was.
+        mutable std::vector<std::pair<TaskRule, bool>> m_taskAnswers;
+        mutable std::vector<std::pair<TaskListRule, bool>> m_taskListAnswers;
     };
 
     // The items that are tasks (or task lists), in selection order.
@@ -56,72 +58,40 @@ public:
     static TaskLists taskListsInItems(const Items &items);
 
     // -- Item rules ----------------------------------------------------------------------------------------------
-    bool canEditItems(const Items &items);
-    bool canEditItems(Selection &selection);
-    bool canDeleteItems(const Items &items);
-    bool canDeleteItems(Selection &selection);
-    bool canMoveItemsToInbox(const Items &items);
-    bool canMoveItemsToInbox(Selection &selection);
-    bool canMoveItemsToToday(const Items &items);
-    bool canMoveItemsToToday(Selection &selection);
-    bool canRemoveItemsFromToday(const Items &items);
-    bool canRemoveItemsFromToday(Selection &selection);
-    bool canMoveItemsToNext(const Items &items);
-    bool canMoveItemsToNext(Selection &selection);
-    bool canRemoveItemsFromNext(const Items &items);
-    bool canRemoveItemsFromNext(Selection &selection);
-    bool canMoveItemsToSomeday(const Items &items);
-    bool canMoveItemsToSomeday(Selection &selection);
-    bool canRemoveItemsFromSomeday(const Items &items);
-    bool canRemoveItemsFromSomeday(Selection &selection);
-    bool canScheduleItems(const Items &items);
-    bool canScheduleItems(Selection &selection);
+    bool canEditItems(const Selection &selection);
+    bool canDeleteItems(const Selection &selection);
+    bool canMoveItemsToInbox(const Selection &selection);
+    bool canMoveItemsToToday(const Selection &selection);
+    bool canRemoveItemsFromToday(const Selection &selection);
+    bool canMoveItemsToNext(const Selection &selection);
+    bool canRemoveItemsFromNext(const Selection &selection);
+    bool canMoveItemsToSomeday(const Selection &selection);
+    bool canRemoveItemsFromSomeday(const Selection &selection);
+    bool canScheduleItems(const Selection &selection);
     // Always YES, whatever the selection.
-    bool canUnscheduledItems(const Items &items);
-    bool canUnscheduledItems(Selection &selection);
+    bool canUnscheduledItems(const Selection &selection);
     // Tasks only, or lists only: YES when any of the three mark rules holds. Mixed kinds give NO.
-    bool canMarkItems(const Items &items);
-    bool canMarkItems(Selection &selection);
-    bool canMarkItemsAsCompleted(const Items &items);
-    bool canMarkItemsAsCompleted(Selection &selection);
-    bool canMarkItemsAsUncompleted(const Items &items);
-    bool canMarkItemsAsUncompleted(Selection &selection);
-    bool canMarkItemsAsCancelled(const Items &items);
-    bool canMarkItemsAsCancelled(Selection &selection);
-    bool canAssignItems(const Items &items);
-    bool canAssignItems(Selection &selection);
-    bool canStartWatchingItems(const Items &items);
-    bool canStartWatchingItems(Selection &selection);
-    bool canStopWatchingItems(const Items &items);
-    bool canStopWatchingItems(Selection &selection);
-    bool canArchiveItems(const Items &items);
-    bool canArchiveItems(Selection &selection);
-    bool canUnarchiveSelectedItems(const Items &items);
-    bool canUnarchiveSelectedItems(Selection &selection);
-    bool canDuplicateItems(const Items &items);
-    bool canDuplicateItems(Selection &selection);
-    bool canMoveItemsToTaskList(const Items &items);
-    bool canMoveItemsToTaskList(Selection &selection);
-    bool canDetachItemsFromTaskList(const Items &items);
-    bool canDetachItemsFromTaskList(Selection &selection);
-    bool canMoveItemsToContext(const Items &items);
-    bool canMoveItemsToContext(Selection &selection);
-    bool shouldDisplayMoveItemsToToday(const Items &items);
-    bool shouldDisplayMoveItemsToToday(Selection &selection);
-    bool shouldDisplayRemoveItemsFromToday(const Items &items);
-    bool shouldDisplayRemoveItemsFromToday(Selection &selection);
-    bool shouldDisplayRemoveItemsFromSomeday(const Items &items);
-    bool shouldDisplayRemoveItemsFromSomeday(Selection &selection);
-    bool shouldDisplayScheduleItems(const Items &items);
-    bool shouldDisplayScheduleItems(Selection &selection);
-    bool shouldDisplayMarkItemsAsCompleted(const Items &items);
-    bool shouldDisplayMarkItemsAsCompleted(Selection &selection);
-    bool shouldDisplayMarkItemsAsUncompleted(const Items &items);
-    bool shouldDisplayMarkItemsAsUncompleted(Selection &selection);
-    bool shouldDisplayMarkItemsAsCancelled(const Items &items);
-    bool shouldDisplayMarkItemsAsCancelled(Selection &selection);
-    bool shouldDisplayReviewItems(const Items &items);
-    bool shouldDisplayReviewItems(Selection &selection);
+    bool canMarkItems(const Selection &selection);
+    bool canMarkItemsAsCompleted(const Selection &selection);
+    bool canMarkItemsAsUncompleted(const Selection &selection);
+    bool canMarkItemsAsCancelled(const Selection &selection);
+    bool canAssignItems(const Selection &selection);
+    bool canStartWatchingItems(const Selection &selection);
+    bool canStopWatchingItems(const Selection &selection);
+    bool canArchiveItems(const Selection &selection);
+    bool canUnarchiveSelectedItems(const Selection &selection);
+    bool canDuplicateItems(const Selection &selection);
+    bool canMoveItemsToTaskList(const Selection &selection);
+    bool canDetachItemsFromTaskList(const Selection &selection);
+    bool canMoveItemsToContext(const Selection &selection);
+    bool shouldDisplayMoveItemsToToday(const Selection &selection);
+    bool shouldDisplayRemoveItemsFromToday(const Selection &selection);
+    bool shouldDisplayRemoveItemsFromSomeday(const Selection &selection);
+    bool shouldDisplayScheduleItems(const Selection &selection);
+    bool shouldDisplayMarkItemsAsCompleted(const Selection &selection);
+    bool shouldDisplayMarkItemsAsUncompleted(const Selection &selection);
+    bool shouldDisplayMarkItemsAsCancelled(const Selection &selection);
+    bool shouldDisplayReviewItems(const Selection &selection);
 
     // -- Task rules ----------------------------------------------------------------------------------------------
     bool canEditTasks(const Tasks &tasks);

@@ -24,8 +24,9 @@ std::optional<KNVTTaskListFocusType> listFocus(KNVTFocusType focus)
 
 void KNVTTaskStore::moveItemsToFocus(const Items &items, KNVTFocusType focus)
 {
-    const Tasks tasks = tasksInItems(items);
-    const TaskLists lists = taskListsInItems(items);
+    const Selection selection(items);
+    const Tasks &tasks = selection.tasks();
+    const TaskLists &lists = selection.taskLists();
     if (focus == KNVTFocusTypeInbox) {
         KNVTCDUser *mine = me();
         for (KNVTCDTask *task : tasks) {
@@ -53,8 +54,9 @@ void KNVTTaskStore::moveItemsToFocus(const Items &items, KNVTFocusType focus)
 
 void KNVTTaskStore::toggleToday(const Items &items)
 {
-    const Tasks tasks = tasksInItems(items);
-    const TaskLists lists = taskListsInItems(items);
+    const Selection selection(items);
+    const Tasks &tasks = selection.tasks();
+    const TaskLists &lists = selection.taskLists();
     if (tasks.empty() && lists.empty())
         return;
     const bool listsInToday = std::all_of(lists.begin(), lists.end(), [this](const KNVTCDTaskList *list) {

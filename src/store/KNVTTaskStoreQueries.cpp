@@ -77,6 +77,12 @@ Predicate notArchived()
     return isNull("archivedDate");
 }
 
+// The tasks whose place the clock can move: neither gone nor archived.
+Predicate movedByClock()
+{
+    return notArchived() && live();
+}
+
 // "status != 5 AND status != 4": an absent status is open.
 Predicate open()
 {
@@ -378,8 +384,7 @@ QDateTime KNVTTaskStoreQueries::nextTaskDateAfter(const QDateTime &after)
     ostore::Context *context = managedObjectContext();
     if (!context)
         return {};
-    // A task's place depends on the clock only while it is neither gone nor archived.
-    const Predicate placed = live() && notArchived();
+    const Predicate placed = movedByClock();
     const QDateTime start = context->nextDate(QString::fromLatin1(Task), QStringLiteral("startDate"), after, placed);
     const QDateTime due = context->nextDate(QString::fromLatin1(Task), QStringLiteral("dueDate"), after, placed);
     if (!start.isValid() || !due.isValid())
@@ -392,7 +397,7 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksWithDatesPassingBetween(con
     return fetch<KNVTCDTask>(
         Task,
         ((key("startDate") > from && key("startDate") <= to) || (key("dueDate") > from && key("dueDate") <= to))
-            && notArchived() && live());
+            && movedByClock());
 }
 
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::todayTasks()

@@ -236,21 +236,22 @@ void KNVTTaskStore::postSystemInformationChange()
     postNotification(KNVTTaskStoreDidChangeNotification);
 }
 
-void KNVTTaskStore::relayPassedTaskDates(const QDateTime &now)
+bool KNVTTaskStore::relayPassedTaskDates(const QDateTime &now)
 {
     const QDateTime placedAt = m_taskDatesPlacedAt;
     m_taskDatesPlacedAt = now;
     if (!m_context || !placedAt.isValid() || now <= placedAt)
-        return;
+        return false;
     // The lists take these tasks in as they take a save of them: each placed again, its section and tint included,
     // and the badges counted again, all by the same clock.
     ostore::ChangeSet changes;
     for (const KNVTCDTask *task : tasksWithDatesPassingBetween(placedAt, now))
         changes.updated.push_back(task->objectID());
     if (changes.isEmpty())
-        return;
+        return false;
     relayWillSave();
     relayChanges(changes);
+    return true;
 }
 
 void KNVTTaskStore::systemInformationTimerDidFire()
@@ -261,8 +262,9 @@ void KNVTTaskStore::systemInformationTimerDidFire()
         instantiateSystemInformationTimer();
         return;
     }
-    relayPassedTaskDates(now);
-    armSystemInformationTimer();
+    // A relayed change sets the alarm again itself.
+    if (!relayPassedTaskDates(now))
+        armSystemInformationTimer();
 }
 
 void KNVTTaskStore::refreshForSystemEvent()

@@ -3,6 +3,7 @@
 namespace {
 
 using Items = KNVTTaskStoreCapabilities::Items;
+using Selection = KNVTTaskStoreCapabilities::Selection;
 
 class Capabilities : public QueryFixture
 {
@@ -36,7 +37,7 @@ protected:
 };
 
 // Every item rule, for the selections that must say NO to all of them.
-std::vector<bool (KNVTTaskStoreCapabilities::*)(const Items &)> allItemRules()
+std::vector<bool (KNVTTaskStoreCapabilities::*)(const Selection &)> allItemRules()
 {
     using C = KNVTTaskStoreCapabilities;
     return {&C::canEditItems,
