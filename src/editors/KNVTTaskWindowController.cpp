@@ -34,6 +34,8 @@ KNVTTaskWindowController::KNVTTaskWindowController(KNVTCDTask *task, QWidget *pa
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    // What a screen reader calls the bar, as the main window's.
+    m_toolbar->setWindowTitle(tr("Toolbar"));
     // The toolbar is fixed: it cannot be moved, floated, hidden or customised.
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);

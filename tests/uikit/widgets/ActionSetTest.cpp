@@ -3,6 +3,7 @@
 
 #include "uikit/ActionSet.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
@@ -87,6 +88,32 @@ TEST_F(ActionSetTest, OfTwoCommandsSharingAKeyOnlyTheOneShownHasItAndTheKeyRunsI
     EXPECT_TRUE(remove->isVisible());
     EXPECT_EQ(remove->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
     EXPECT_FALSE(move->isVisible());
+}
+
+TEST_F(ActionSetTest, AMenuItemTellsAScreenReaderTheKeysItShows)
+{
+    QMenu menu(&window);
+    menu.addActions(
+        {set->action(Command::MoveToToday), set->action(Command::RemoveFromToday), set->action(Command::Delete)});
+    set->validate();
+    const struct
+    {
+        Command command;
+        QStringList keys;
+    } items[] = {
+        {Command::MoveToToday, {"Ctrl+T"}},
+        {Command::RemoveFromToday, {}}, // hidden: it gave up the key it shares
+        {Command::Delete, {"Ctrl+Backspace", "Ctrl+Del", "Del"}},
+    };
+    for (const auto &item : items) {
+        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(set->action(item.command));
+        ASSERT_NE(read, nullptr);
+        ASSERT_NE(read->actionInterface(), nullptr);
+        const QString press = QAccessibleActionInterface::pressAction();
+        EXPECT_EQ(read->actionInterface()->keyBindingsForAction(press), item.keys)
+            << read->text(QAccessible::Name).toStdString();
+        EXPECT_EQ(read->text(QAccessible::Accelerator), item.keys.value(0));
+    }
 }
 
 TEST_F(ActionSetTest, ARefusedCommandRunsFromNoKeyNoButtonAndNoActivation)
