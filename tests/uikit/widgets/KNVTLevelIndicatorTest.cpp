@@ -12,6 +12,16 @@
 
 namespace {
 
+// Listens as a screen reader does and counts the descriptions it is told changed.
+struct DescriptionChanges final : knvt::AccessibilityEvents
+{
+    DescriptionChanges() { knvt::AccessibilityEvents::setShared(this); }
+    ~DescriptionChanges() override { knvt::AccessibilityEvents::setShared(nullptr); }
+    bool isListening() const override { return true; }
+    void post(QAccessibleEvent *event) override { count += event->type() == QAccessible::DescriptionChanged ? 1 : 0; }
+    int count = 0;
+};
+
 class KNVTLevelIndicatorTest : public ::testing::Test
 {
 protected:
@@ -125,33 +135,15 @@ TEST_F(KNVTLevelIndicatorTest, AScreenReaderReadsASliderWithTheValueAndCanSetIt)
     read->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
     EXPECT_EQ(indicator.value(), 2);
     EXPECT_EQ(action.count(), 3);
-}
 
-// Listens as a screen reader does and counts the descriptions it is told changed.
-struct DescriptionChanges final : knvt::AccessibilityEvents
-{
-    DescriptionChanges() { knvt::AccessibilityEvents::setShared(this); }
-    ~DescriptionChanges() override { knvt::AccessibilityEvents::setShared(nullptr); }
-    bool isListening() const override { return true; }
-    void post(QAccessibleEvent *event) override { count += event->type() == QAccessible::DescriptionChanged ? 1 : 0; }
-    int count = 0;
-};
-
-TEST_F(KNVTLevelIndicatorTest, WithWordsForItsLevelsAScreenReaderReadsTheWordAsTheValueAndTheDescription)
-{
-    indicator.setToolTip(QStringLiteral("Priority"));
+    // With words for its levels, the word is the value and the description, and a change of it is told.
     indicator.setLevelNames({"None", "Low", "Medium", "High"});
-    DescriptionChanges told;
-    indicator.setValue(2);
-    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(&indicator);
-    EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("Priority"));
     EXPECT_EQ(read->text(QAccessible::Value), QStringLiteral("Medium"));
     EXPECT_EQ(read->text(QAccessible::Description), QStringLiteral("Medium")) << "not the tool tip that names it";
-    EXPECT_EQ(read->valueInterface()->currentValue().toInt(), 2);
-    EXPECT_EQ(told.count, 1);
+    DescriptionChanges told;
     QTest::keyClick(&indicator, Qt::Key_Home);
     EXPECT_EQ(read->text(QAccessible::Value), QStringLiteral("None"));
-    EXPECT_EQ(told.count, 2);
+    EXPECT_EQ(told.count, 1);
 }
 
 } // namespace
