@@ -18,19 +18,14 @@ TEST(TypedNumber, DigitsOfAnyScriptAreReadAsTheirNumberAndAnythingElseIsRefused)
 {
     const Case cases[] = {
         {QStringLiteral("3"), 3u, QValidator::Acceptable},
-        {QString::fromUtf8("\u0663"), 3u, QValidator::Acceptable},        // Arabic-Indic
-        {QString::fromUtf8("\u0661\u0662"), 12u, QValidator::Acceptable}, // Arabic-Indic 12
-        {QString::fromUtf8("\u06F7"), 7u, QValidator::Acceptable},        // Persian
-        {QString::fromUtf8("\u0969\u0966"), 30u, QValidator::Acceptable}, // Devanagari 30
+        {QString::fromUtf8("\u0663\u0660"), 30u, QValidator::Acceptable}, // Arabic-Indic
         {QString::fromUcs4(U"\U0001E953"), 3u, QValidator::Acceptable},   // Adlam, beyond the first plane
         {QStringLiteral(" 42 "), 42u, QValidator::Acceptable},
-        {QStringLiteral("999"), 999u, QValidator::Acceptable},
         {QStringLiteral("1000"), std::nullopt, QValidator::Invalid},
         {QStringLiteral("0"), 0u, QValidator::Intermediate},
         {QString(), std::nullopt, QValidator::Intermediate},
         {QStringLiteral("-2"), std::nullopt, QValidator::Invalid},
         {QStringLiteral("2a"), std::nullopt, QValidator::Invalid},
-        {QStringLiteral("1 2"), std::nullopt, QValidator::Invalid},
         {QString::fromUtf8("\u00B2"), std::nullopt, QValidator::Invalid}, // a superscript is no digit to type
         {QString::fromUtf8("\u2165"), std::nullopt, QValidator::Invalid}, // nor a Roman numeral
     };

@@ -68,31 +68,6 @@ TEST_F(AccountDetailsTest, TheSheetShowsTheSignedInUserAndSavesNothingUnchanged)
     EXPECT_TRUE(widget<QPushButton>("saveButton")->isEnabled()) << "the user name is not the user's to edit";
 }
 
-// Signed in under a user name of the service shorter than a new one may be: the field the user cannot edit.
-class AccountDetailsOfAShortUserNameTest : public AccountsTest
-{
-protected:
-    void SetUp() override
-    {
-        AccountsTest::SetUp();
-        configureAccount(QStringLiteral("ann"));
-    }
-};
-
-TEST_F(AccountDetailsOfAShortUserNameTest, TheDetailsTheUserCanEditAreSaved)
-{
-    fake.on("PUT", "/users/42.json").json(200, "{}");
-    KNVTAccountDetailsWindowController sheet(&store());
-    sheet.open();
-    child<QLineEdit>(&sheet, "lastNameTextField")->setText(QStringLiteral("Lindqvist"));
-    auto *saveButton = child<QPushButton>(&sheet, "saveButton");
-    EXPECT_TRUE(saveButton->isEnabled());
-    saveButton->click();
-    ASSERT_TRUE(waitUntil([&sheet] { return !sheet.isRunning(); }));
-    EXPECT_TRUE(fake.hasRequest("PUT", "/users/42.json"));
-    EXPECT_EQ(store().me()->lastName(), QStringLiteral("Lindqvist"));
-}
-
 TEST_F(AccountDetailsTest, ANameChangeSendsTheTextsAloneAndLeavesThePictureAlone)
 {
     fake.on("PUT", "/users/42.json").json(200, "{}");
