@@ -544,6 +544,8 @@ KNVTCDTask *AppDriver::givenTask(const QString &title, const TaskGiven &given)
         KNVTCDTag *tag = store().tagForTitle(tagTitle);
         task->addTag(tag ? tag : build().tag(tagTitle));
     }
+    if (!given.repeats.isEmpty())
+        task->setRecurrenceString(given.repeats);
     if (given.completed)
         task->markAsCompleted();
     saveGivens();

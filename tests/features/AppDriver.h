@@ -104,6 +104,8 @@ struct TaskGiven
     // Tags by title, made when the library has none of that title yet.
     QStringList tags{};
     std::optional<qint64> orderIndex{};
+    // A recurrence rule ("RRULE:FREQ=DAILY"); empty: the task does not repeat.
+    QString repeats{};
 };
 struct ListGiven
 {
