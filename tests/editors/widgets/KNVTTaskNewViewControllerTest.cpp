@@ -171,7 +171,10 @@ TEST_F(KNVTTaskNewViewControllerTest, AnIntervalTypedInTheLocalesDigitsIsStoredA
     const knvt::test::ScopedLocale arabic("ar_EG");
     KNVTTaskNewViewController *form = newForm({.title = "Water the plants"});
     form->recurrenceRuleCheckBoxButton()->setChecked(true);
-    // Typed as a key of an Arabic keyboard gives it: a key event carrying the digit as its text.
+    // The field holds one unit in the locale's digits; the user selects it and types over it, with a key of an
+    // Arabic keyboard: a key event carrying the digit as its text.
+    EXPECT_EQ(form->recurrenceRuleIntervalTextField()->text(), QString::fromUtf8("\u0661"));
+    form->recurrenceRuleIntervalTextField()->selectAll();
     QTest::sendKeyEvent(QTest::Click, form->recurrenceRuleIntervalTextField(), Qt::Key_unknown,
                         QString::fromUtf8("\u0663"), Qt::NoModifier);
     EXPECT_EQ(form->recurrenceRuleIntervalTextField()->text(), QString::fromUtf8("\u0663")) << "the field takes it";
