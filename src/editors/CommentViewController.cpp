@@ -50,7 +50,8 @@ void CommentViewController::loadView()
 
 void CommentViewController::viewDidLoad()
 {
-    m_commentTextView->setPlainText(m_commentText.isEmpty() ? currentText() : m_commentText);
+    m_loadedText = m_commentText.isEmpty() ? currentText() : m_commentText;
+    m_commentTextView->setPlainText(m_loadedText);
     m_commentTextView->moveCursor(QTextCursor::End);
     updateSaveButton();
     m_commentTextView->setReturnBehaviour(1);
@@ -83,6 +84,21 @@ Popover *CommentViewController::popover() const
 
 void CommentViewController::cancel(QObject *)
 {
+    closeHost();
+}
+
+QString CommentViewController::unsavedText() const
+{
+    return m_commentTextView ? m_commentTextView->trimmedString() : QString();
+}
+
+void CommentViewController::closeBecauseGone(EditedObject object)
+{
+    if (m_gone)
+        return;
+    m_gone = true;
+    const QString typed = unsavedText();
+    tellObjectWentAway(object, true, typed.isEmpty() ? QStringList() : QStringList{typed});
     closeHost();
 }
 

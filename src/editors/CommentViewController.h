@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextView.h"
 #include "uikit/KNVTViewController.h"
 #include "uikit/Popover.h"
@@ -50,9 +51,17 @@ protected:
     virtual void deleteComment() {}
     // Closes the window when there is one and the popover when there is one.
     void closeHost();
+    // The comment or task went away: the user is told, with the text typed here, and the form closes. Once only.
+    void closeBecauseGone(EditedObject object);
+    // The text typed here that a close would lose: the composer's whole text, the editor's when changed.
+    virtual QString unsavedText() const;
+    // The text the view was loaded with.
+    const QString &loadedText() const { return m_loadedText; }
 
 private:
     QString m_commentText;
+    QString m_loadedText;
+    bool m_gone = false;
     bool m_hasDeleteButton;
     QPointer<Popover> m_popover;
     QPointer<QWidget> m_window;

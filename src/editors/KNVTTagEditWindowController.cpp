@@ -1,9 +1,9 @@
 #include "editors/KNVTTagEditWindowController.h"
 
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
 #include "editors/KNVTTagNewWindowController.h"
 #include "editors/SaveScheduler.h"
+#include "uikit/GoneElsewhere.h"
 
 #include "model/KNVTCDTag.h"
 
@@ -23,7 +23,8 @@ KNVTTagEditWindowController::KNVTTagEditWindowController(KNVTCDTag *tag, QWidget
                                                           &knvt::taskStore(), this, [this](const knvt::Notification &) {
                                                               if (this->tag())
                                                                   return;
-                                                              knvt::tellObjectWentAway(knvt::EditedObject::Tag, true);
+                                                              knvt::tellObjectWentAway(knvt::EditedObject::Tag, true,
+                                                                                       typedTitle(m_loadedTitle));
                                                               cancel();
                                                           });
 }

@@ -2,10 +2,10 @@
 
 #include "editors/DateField.h"
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
 #include "editors/KNVTUserSelection.h"
 #include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
+#include "uikit/GoneElsewhere.h"
 
 #include "store/TaskChanges.h"
 
@@ -126,7 +126,12 @@ void KNVTTaskEditViewController::taskStoreWillChange()
     KNVTCDTask *edited = task();
     if (!edited) {
         qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, true);
+        QStringList typed;
+        if (taskTitle() != m_loadedValues.title)
+            typed << taskTitle();
+        if (notes() != m_loadedValues.notes)
+            typed << notes();
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, typed);
         cancel();
         return;
     }

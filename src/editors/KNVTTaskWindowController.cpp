@@ -16,6 +16,7 @@
 #include "uikit/ActionSet.h"
 #include "uikit/AlertAdditions.h"
 #include "uikit/DeleteQuestion.h"
+#include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextField.h"
 #include "uikit/ShownAsTyped.h"
 
@@ -170,6 +171,8 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
 void KNVTTaskWindowController::taskStoreWillChange()
 {
     if (!task()) {
+        // The window itself holds nothing typed; a form open in it tells of its own text, in the same alert.
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, false);
         m_taskDropped = true;
         dismiss();
         return;

@@ -1,8 +1,8 @@
 #include "editors/TaskListEditSheet.h"
 
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
 #include "editors/SaveScheduler.h"
+#include "uikit/GoneElsewhere.h"
 
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTTaskListStatus.h"
@@ -50,7 +50,7 @@ TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay,
                                                     &taskStore(), this, [this](const Notification &) {
                                                         if (this->taskList())
                                                             return;
-                                                        tellObjectWentAway(m_object, true);
+                                                        tellObjectWentAway(m_object, true, typedTitle(m_loadedTitle));
                                                         cancel();
                                                     });
 }

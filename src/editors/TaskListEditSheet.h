@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editors/GoneElsewhere.h"
 #include "editors/TitleSheet.h"
+#include "uikit/GoneElsewhere.h"
 
 #include <QComboBox>
 #include <QUrl>

@@ -1,7 +1,7 @@
 #include "editors/TaskListInfoSheet.h"
 
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
+#include "uikit/GoneElsewhere.h"
 
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskListCollaborator.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "editors/CollaboratorsTableWidget.h"
-#include "editors/GoneElsewhere.h"
 #include "editors/Sheet.h"
+#include "uikit/GoneElsewhere.h"
 
 #include "uikit/CommandTarget.h"
 
