@@ -23,6 +23,7 @@
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -656,6 +657,11 @@ bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertBacktab(K
 
 void KNVTMainWindowController::closeEvent(QCloseEvent *event)
 {
+    // The window's popovers and sheets go with it; what the user typed into one is not dropped without asking.
+    if (!knvt::UnsavedTyping::mayDiscard(this)) {
+        event->ignore();
+        return;
+    }
     for (QDialog *sheet : findChildren<QDialog *>())
         if (sheet->isVisible())
             sheet->reject();

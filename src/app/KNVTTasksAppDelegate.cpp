@@ -27,6 +27,7 @@
 #include "uikit/ContextMenuKey.h"
 #include "uikit/KNVTDockIconBadgeValueType.h"
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/UnsavedTyping.h"
 #include "uikit/UrlOpener.h"
 
 #include <QApplication>
@@ -212,6 +213,8 @@ void KNVTTasksAppDelegate::applicationWillTerminate()
 
 void KNVTTasksAppDelegate::quit()
 {
+    if (!knvt::UnsavedTyping::mayDiscard())
+        return;
     applicationWillTerminate();
     QCoreApplication::quit();
 }

@@ -92,6 +92,11 @@ QString CommentViewController::unsavedText() const
     return m_commentTextView ? m_commentTextView->trimmedString() : QString();
 }
 
+QStringList CommentViewController::unsavedTyping() const
+{
+    return {unsavedText()};
+}
+
 void CommentViewController::closeBecauseGone(EditedObject object)
 {
     if (m_gone)

@@ -4,6 +4,7 @@
 #include "uikit/KNVTTextView.h"
 #include "uikit/KNVTViewController.h"
 #include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -15,7 +16,7 @@ namespace knvt {
 // saves, Save enabled exactly while the text has something besides white space, Cancel that only closes, and the
 // host (a popover or a window) that a finished form closes. The text view takes the keyboard focus whenever the
 // form is shown, wherever it was made, so that what the user types goes into it.
-class CommentViewController : public KNVTViewController
+class CommentViewController : public KNVTViewController, public UnsavedTyping
 {
     Q_OBJECT
 
@@ -34,6 +35,9 @@ public:
     QPushButton *deleteButton() const { return m_deleteButton; }
 
     void updateSaveButton();
+
+    QStringList unsavedTyping() const override;
+    QWidget *typingView() const override { return viewIfLoaded(); }
 
     Q_INVOKABLE virtual void save(QObject *sender = nullptr) = 0;
     Q_INVOKABLE void cancel(QObject *sender = nullptr);

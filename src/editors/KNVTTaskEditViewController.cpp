@@ -121,17 +121,24 @@ knvt::TaskEditValues KNVTTaskEditViewController::shownValues() const
     return values;
 }
 
+QStringList KNVTTaskEditViewController::unsavedTyping() const
+{
+    QStringList typed;
+    if (!viewIfLoaded())
+        return typed;
+    if (taskTitle() != m_loadedValues.title)
+        typed << taskTitle();
+    if (notes() != m_loadedValues.notes)
+        typed << notes();
+    return typed;
+}
+
 void KNVTTaskEditViewController::taskStoreWillChange()
 {
     KNVTCDTask *edited = task();
     if (!edited) {
         qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
-        QStringList typed;
-        if (taskTitle() != m_loadedValues.title)
-            typed << taskTitle();
-        if (notes() != m_loadedValues.notes)
-            typed << notes();
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, typed);
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, unsavedTyping());
         cancel();
         return;
     }
