@@ -18,7 +18,7 @@ ProcessLock::ProcessLock(const QString &path) : m_path(path), m_lock(path)
 QString ProcessLock::folder() const
 {
     QFileInfo info(QFileInfo(m_path).absolutePath());
-    while (!info.exists() && !info.isRoot())
+    while (!info.isDir() && !info.isRoot())
         info.setFile(info.absolutePath());
     return info.absoluteFilePath();
 }

@@ -27,7 +27,8 @@ public:
     Outcome tryLock();
 
     const QString &path() const { return m_path; }
-    // The folder whose disk or permission refused the file: the file's own folder, or the nearest one that exists.
+    // The folder whose disk or permission refused the file: the file's own folder, or the nearest folder above it that
+    // exists.
     QString folder() const;
     // "process 123 on host" of the holder; empty when that could not be read.
     QString holder() const;
