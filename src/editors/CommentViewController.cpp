@@ -87,14 +87,10 @@ void CommentViewController::cancel(QObject *)
     closeHost();
 }
 
-QString CommentViewController::unsavedText() const
-{
-    return m_commentTextView ? m_commentTextView->trimmedString() : QString();
-}
-
 QStringList CommentViewController::unsavedTyping() const
 {
-    return {unsavedText()};
+    const QString typed = m_commentTextView ? m_commentTextView->trimmedString() : QString();
+    return typed.isEmpty() ? QStringList() : QStringList{typed};
 }
 
 void CommentViewController::closeBecauseGone(EditedObject object)
@@ -102,8 +98,7 @@ void CommentViewController::closeBecauseGone(EditedObject object)
     if (m_gone)
         return;
     m_gone = true;
-    const QString typed = unsavedText();
-    tellObjectWentAway(object, true, typed.isEmpty() ? QStringList() : QStringList{typed});
+    tellObjectWentAway(object, true, unsavedTyping());
     closeHost();
 }
 

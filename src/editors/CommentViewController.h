@@ -36,6 +36,7 @@ public:
 
     void updateSaveButton();
 
+    // The text typed here that a close would lose: the composer's whole text (the editor's when changed).
     QStringList unsavedTyping() const override;
     QWidget *typingView() const override { return viewIfLoaded(); }
 
@@ -57,8 +58,6 @@ protected:
     void closeHost();
     // The comment or task went away: the user is told, with the text typed here, and the form closes. Once only.
     void closeBecauseGone(EditedObject object);
-    // The text typed here that a close would lose: the composer's whole text, the editor's when changed.
-    virtual QString unsavedText() const;
     // The text the view was loaded with.
     const QString &loadedText() const { return m_loadedText; }
 

@@ -3,9 +3,10 @@
 #include "editors/EditorObjects.h"
 #include "editors/KNVTTagNewWindowController.h"
 #include "editors/SaveScheduler.h"
-#include "uikit/GoneElsewhere.h"
 
 #include "model/KNVTCDTag.h"
+
+#include "uikit/GoneElsewhere.h"
 
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringAdditions.h"

@@ -32,10 +32,10 @@ KNVTCDTaskComment *KNVTTaskCommentEditViewController::taskComment() const
     return knvt::liveObject<KNVTCDTaskComment>(m_taskCommentURI);
 }
 
-QString KNVTTaskCommentEditViewController::unsavedText() const
+QStringList KNVTTaskCommentEditViewController::unsavedTyping() const
 {
-    const QString typed = CommentViewController::unsavedText();
-    return typed != loadedText().trimmed() ? typed : QString();
+    const QStringList typed = CommentViewController::unsavedTyping();
+    return typed != QStringList{loadedText().trimmed()} ? typed : QStringList();
 }
 
 QString KNVTTaskCommentEditViewController::currentText() const

@@ -5,7 +5,6 @@
 #include "editors/KNVTUserSelection.h"
 #include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
-#include "uikit/GoneElsewhere.h"
 
 #include "store/TaskChanges.h"
 
@@ -18,6 +17,7 @@
 #include "model/KNVTRecurrenceRule.h"
 
 #include "uikit/Beeper.h"
+#include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextField.h"
 #include "uikit/KNVTTextView.h"
 #include "uikit/KNVTTokenField.h"

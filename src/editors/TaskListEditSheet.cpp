@@ -2,12 +2,12 @@
 
 #include "editors/EditorObjects.h"
 #include "editors/SaveScheduler.h"
-#include "uikit/GoneElsewhere.h"
 
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTTaskListStatus.h"
 
 #include "uikit/AlertAdditions.h"
+#include "uikit/GoneElsewhere.h"
 
 #include "foundation/NotificationCenter.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/TitleSheet.h"
+
 #include "uikit/GoneElsewhere.h"
 
 #include <QComboBox>

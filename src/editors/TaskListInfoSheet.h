@@ -2,9 +2,9 @@
 
 #include "editors/CollaboratorsTableWidget.h"
 #include "editors/Sheet.h"
-#include "uikit/GoneElsewhere.h"
 
 #include "uikit/CommandTarget.h"
+#include "uikit/GoneElsewhere.h"
 
 #include <QLabel>
 #include <QList>
