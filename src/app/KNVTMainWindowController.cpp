@@ -655,10 +655,16 @@ bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertBacktab(K
 
 // ---- Window events ----
 
+void KNVTMainWindowController::closeAfterSignOut()
+{
+    m_signedOut = true;
+    close();
+}
+
 void KNVTMainWindowController::closeEvent(QCloseEvent *event)
 {
     // The window's popovers and sheets go with it; what the user typed into one is not dropped without asking.
-    if (!knvt::UnsavedTyping::mayDiscard(this)) {
+    if (!m_signedOut && !knvt::UnsavedTyping::mayDiscard(this)) {
         event->ignore();
         return;
     }

@@ -465,7 +465,7 @@ void KNVTTasksAppDelegate::taskStoreRequiresNewerAPIVersion(KNVTTaskStore *)
 void KNVTTasksAppDelegate::taskStoreDidUnconfigureAccountNotification()
 {
     if (m_mainWindowController) {
-        m_mainWindowController->close();
+        m_mainWindowController->closeAfterSignOut();
         m_mainWindowController.reset();
     }
     for (std::unique_ptr<knvt::ApplicationWindow> *window : {&m_preferenceWindowController, &m_usersWindowController})

@@ -170,6 +170,9 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
 
 void KNVTTaskWindowController::taskStoreWillChange()
 {
+    // A window already closed waits only for its release: its task is no longer looked up.
+    if (m_taskDropped)
+        return;
     if (!task()) {
         // The window itself holds nothing typed; a form open in it tells of its own text, in the same alert.
         knvt::tellObjectWentAway(knvt::EditedObject::Task, false);

@@ -63,8 +63,12 @@ TEST_F(LifetimeFeature, SigningOutClosesEveryOtherWindowAndLeavesOneMainWindow)
     EXPECT_EQ(app.openWindows(),
               (QStringList{"KNVTPreferenceWindowController", "KNVTTaskNewWindowController", "KNVTTaskWindowController",
                            "KNVTUsersWindowController", "mainWindow"}));
+    // A half-typed task goes with the library the user chose to sign out of, without another question.
+    app.clickToolbar(QStringLiteral("New Task"));
+    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral("Buy mi"));
     app.store().unconfigureAccount();
     app.settle();
+    EXPECT_TRUE(app.alertsShown().isEmpty()) << app.alertsShown().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(app.openWindows(), QStringList{"mainWindow"});
     EXPECT_TRUE(app.app().taskWindowControllers().empty());
     EXPECT_TRUE(app.app().taskNewWindowControllers().empty());
