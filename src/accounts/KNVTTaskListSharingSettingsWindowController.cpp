@@ -9,6 +9,7 @@
 #include "model/KNVTCDUser.h"
 #include "model/ObjectReferencePayload.h"
 
+#include "uikit/GoneElsewhere.h"
 #include "uikit/Popover.h"
 
 #include "foundation/NotificationCenter.h"
@@ -86,6 +87,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
                                                                                          QWidget *parent)
     : QDialog(parent),
       m_taskList(taskList),
+      m_object(taskList && taskList->isArea() ? knvt::EditedObject::Area : knvt::EditedObject::Project),
       m_store(store),
       m_owner(taskList ? taskList->owner() : nullptr),
       m_model(new KNVTTaskListSharingSettingsModel(this))
@@ -383,7 +385,14 @@ void KNVTTaskListSharingSettingsWindowController::taskStoreWillChangeNotificatio
     if (m_ended)
         return;
     if (!m_taskList || m_taskList->isDeleted() || m_taskList->deletedDate().isValid())
-        cancel();
+        closeBecauseGone();
+}
+
+void KNVTTaskListSharingSettingsWindowController::closeBecauseGone()
+{
+    // The people ticked here are the sheet's changes; nothing of them was written.
+    knvt::tellObjectWentAway(m_object, true);
+    cancel();
 }
 
 void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification()
@@ -391,7 +400,7 @@ void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification
     if (m_ended || !m_taskList)
         return;
     if (m_taskList->isDeleted() || m_taskList->deletedDate().isValid()) {
-        cancel();
+        closeBecauseGone();
         return;
     }
     const std::vector<KNVTCDUser *> added = addedUsers();

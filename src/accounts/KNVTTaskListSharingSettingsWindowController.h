@@ -2,6 +2,8 @@
 
 #include "accounts/KNVTUserSelectionViewControllerDelegate.h"
 
+#include "uikit/GoneElsewhere.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -26,8 +28,8 @@ class Popover;
 // boxes in a popover, or added by dropping them on the table. Nothing is written until Save, which writes only what the
 // user ticked and unticked here (new invitations, removed memberships) in one save: members that a sync adds or removes
 // while the sheet is open are taken in for every person the user left alone, and are never undone by the save. A
-// refused save leaves nothing behind in the store. The sheet closes by itself when the list is deleted meanwhile (by a
-// sync, say).
+// refused save leaves nothing behind in the store. The sheet closes by itself, and says why, when the list is deleted
+// meanwhile (by a sync, say).
 class KNVTTaskListSharingSettingsWindowController : public QDialog, public KNVTUserSelectionViewControllerDelegate
 {
     Q_OBJECT
@@ -78,11 +80,14 @@ private:
     std::vector<KNVTCDUser *> removedUsers() const;
     void reloadTable();
     void closePopover();
+    // The list went away: the user is told, and the sheet ends without writing.
+    void closeBecauseGone();
     void taskStoreWillChangeNotification();
     // Takes in the members as the store has them now, keeping the user's own additions and removals on top.
     void taskStoreDidChangeNotification();
 
     KNVTCDTaskList *m_taskList;
+    knvt::EditedObject m_object;
     KNVTTaskStore *m_store;
     KNVTCDUser *m_owner;
     std::vector<KNVTCDUser *> m_users;

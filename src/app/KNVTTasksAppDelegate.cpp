@@ -17,6 +17,8 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
+#include "objectstore/ErrorCode.h"
+
 #include "service/RequestPool.h"
 
 #include "foundation/Defaults.h"
@@ -25,11 +27,14 @@
 #include "uikit/ContextMenuKey.h"
 #include "uikit/KNVTDockIconBadgeValueType.h"
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/UnsavedTyping.h"
 #include "uikit/UrlOpener.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QMenu>
+#include <QStorageInfo>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -211,6 +216,8 @@ void KNVTTasksAppDelegate::applicationWillTerminate()
 
 void KNVTTasksAppDelegate::quit()
 {
+    if (!knvt::UnsavedTyping::mayDiscard())
+        return;
     applicationWillTerminate();
     QCoreApplication::quit();
 }
@@ -341,17 +348,28 @@ void KNVTTasksAppDelegate::showNewerAPIVersionAlert()
     knvt::runModal(request);
 }
 
-void KNVTTasksAppDelegate::showDidFailToOpenPersistentStoreAlert()
+void KNVTTasksAppDelegate::showDidFailToOpenPersistentStoreAlert(const knvt::Error &error)
 {
     knvt::AlertPresenter::Request request;
     request.title = tr("Cannot Load Quillvane Database");
-    request.message = tr("This is usually because you have opened your Quillvane Database with a newer version of "
-                         "Quillvane.");
+    // A library on a read-only or full disk is no newer version: telling so would send the user looking for the wrong
+    // cause. Every other failure keeps the usual explanation.
+    const QString library = QDir::toNativeSeparators(KNVTTaskStore::taskStoreLibraryPath());
+    const QStorageInfo disk(KNVTTaskStore::taskStoreLibraryPath());
+    const bool ofObjectStore = error.domain() == QLatin1String(ostore::kErrorDomain);
+    if ((ofObjectStore && error.code() == qint64(ostore::ErrorCode::ReadOnly)) || (disk.isValid() && disk.isReadOnly()))
+        request.message = tr("Your Quillvane Database in %1 is read-only: Quillvane cannot write in it.").arg(library);
+    else if (ofObjectStore && error.code() == qint64(ostore::ErrorCode::DiskFull))
+        request.message = tr("The disk that holds your Quillvane Database in %1 is full.").arg(library);
+    else
+        request.message = tr("This is usually because you have opened your Quillvane Database with a newer version "
+                             "of Quillvane.");
     // A build without a support address names none, rather than ending on an empty one.
     const QString supportEmail = QStringLiteral(KNVT_SUPPORT_EMAIL).trimmed();
     if (!supportEmail.isEmpty())
         request.message += QLatin1Char(' ') + tr("If you need assistance email %1.").arg(supportEmail);
     request.buttonTitles = {tr("Quit")};
+    qCInfo(lcApp).noquote() << "KNVTTasksAppDelegate:showDidFailToOpenPersistentStoreAlert" << request.message;
     knvt::runModal(request);
     applicationWillTerminate();
     QCoreApplication::quit();
@@ -434,7 +452,7 @@ void KNVTTasksAppDelegate::taskStoreDidFailToOpenPersistentStoreWithError(KNVTTa
                                << error.description();
     m_failedToOpenStore = true;
     // The first failure is told at once; the program then ends.
-    showDidFailToOpenPersistentStoreAlert();
+    showDidFailToOpenPersistentStoreAlert(error);
 }
 
 void KNVTTasksAppDelegate::taskStoreDidFailToAuthenticate(KNVTTaskStore *)
@@ -450,7 +468,7 @@ void KNVTTasksAppDelegate::taskStoreRequiresNewerAPIVersion(KNVTTaskStore *)
 void KNVTTasksAppDelegate::taskStoreDidUnconfigureAccountNotification()
 {
     if (m_mainWindowController) {
-        m_mainWindowController->close();
+        m_mainWindowController->closeAfterSignOut();
         m_mainWindowController.reset();
     }
     for (std::unique_ptr<knvt::ApplicationWindow> *window : {&m_preferenceWindowController, &m_usersWindowController})

@@ -75,7 +75,7 @@ public:
     void contactUs();
     void showAuthenticationFailureWindow() override;
     void showNewerAPIVersionAlert();
-    void showDidFailToOpenPersistentStoreAlert();
+    void showDidFailToOpenPersistentStoreAlert(const knvt::Error &error);
     void newTask();
     void newTaskWindow();
 

@@ -6,45 +6,62 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 #include <cstdio>
 
 namespace knvt {
 
-LibraryLock::LibraryLock(const QString &libraryPath) : m_path(libraryPath + QStringLiteral(".lock")), m_lock(m_path)
-{
-    // A running program keeps its library for days: age alone never makes its lock stale.
-    m_lock.setStaleLockTime(0);
-}
+LibraryLock::LibraryLock(const QString &libraryPath) : m_lock(libraryPath + QStringLiteral(".lock")) {}
 
 bool LibraryLock::tryLock()
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    if (m_lock.tryLock(0))
+    m_outcome = m_lock.tryLock();
+    if (m_outcome == ProcessLock::Outcome::Locked)
         return true;
-    qCWarning(lcApp).noquote() << "LibraryLock:tryLock" << m_path << "is held by" << holder();
+    if (m_outcome == ProcessLock::Outcome::Held)
+        qCWarning(lcApp).noquote() << "LibraryLock:tryLock" << m_lock.path() << "is held by" << m_lock.holder();
     return false;
 }
 
-QString LibraryLock::holder() const
+void LibraryLock::tellTheUserWhyNot() const
 {
-    qint64 pid = 0;
-    QString host;
-    QString application;
-    if (!m_lock.getLockInfo(&pid, &host, &application))
-        return {};
-    return QStringLiteral("process %1 on %2").arg(QString::number(pid), host);
-}
-
-void LibraryLock::tellTheUserItIsHeld() const
-{
-    const QString title = QCoreApplication::translate("LibraryLock", "Quillvane Is Already Open");
-    const QString message = QCoreApplication::translate(
-        "LibraryLock",
-        "Another Quillvane is working on this library, and this one cannot reach it to bring it to "
-        "the front. Quit that one first, or switch to it.");
-    std::fprintf(stderr, "%s: %s (%s)\n", qPrintable(title), qPrintable(message), qPrintable(m_path));
+    const QString folder = QDir::toNativeSeparators(m_lock.folder());
+    QString title = QCoreApplication::translate("LibraryLock", "Quillvane Cannot Open Its Library");
+    QString message;
+    switch (m_outcome) {
+    case ProcessLock::Outcome::Locked:
+    case ProcessLock::Outcome::Held:
+        title = QCoreApplication::translate("LibraryLock", "Quillvane Is Already Open");
+        message = QCoreApplication::translate(
+            "LibraryLock",
+            "Another Quillvane is working on this library, and this one cannot reach it to bring it to "
+            "the front. Quit that one first, or switch to it.");
+        break;
+    case ProcessLock::Outcome::DiskFull:
+        message = QCoreApplication::translate("LibraryLock",
+                                              "The disk is full: nothing can be written in %1. Make room on the disk, "
+                                              "then open Quillvane again.")
+                      .arg(folder);
+        break;
+    case ProcessLock::Outcome::ReadOnly:
+        message = QCoreApplication::translate("LibraryLock",
+                                              "The folder %1 is on a disk that is read-only. Quillvane needs to write "
+                                              "its library there.")
+                      .arg(folder);
+        break;
+    case ProcessLock::Outcome::NoPermission:
+        message = QCoreApplication::translate("LibraryLock",
+                                              "You do not have permission to write in the folder %1, where Quillvane "
+                                              "keeps its library.")
+                      .arg(folder);
+        break;
+    case ProcessLock::Outcome::CannotCreate:
+        message = QCoreApplication::translate("LibraryLock",
+                                              "Quillvane could not write in the folder %1, where it keeps its library.")
+                      .arg(folder);
+        break;
+    }
+    std::fprintf(stderr, "%s: %s (%s)\n", qPrintable(title), qPrintable(message), qPrintable(m_lock.path()));
     std::fflush(stderr);
     AlertPresenter::Request request;
     request.title = title;

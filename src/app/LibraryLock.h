@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QLockFile>
+#include "foundation/ProcessLock.h"
+
 #include <QString>
 
 namespace knvt {
@@ -17,16 +18,14 @@ public:
     // live process, however old, is not.
     bool tryLock();
 
-    // The second process's refusal, on stderr and in an alert: the library is open in another process this one
-    // cannot reach.
-    void tellTheUserItIsHeld() const;
+    // Why tryLock() failed, on stderr and in an alert: the library is open in another process this one cannot reach,
+    // or the lock cannot be made where the library lives (a full or read-only disk, a folder the user may not write
+    // in), which no other process can mend.
+    void tellTheUserWhyNot() const;
 
 private:
-    // "process 123 on host", of the holder that tryLock() found; empty when it could not be read.
-    QString holder() const;
-
-    QString m_path;
-    QLockFile m_lock;
+    ProcessLock m_lock;
+    ProcessLock::Outcome m_outcome = ProcessLock::Outcome::Held;
 };
 
 } // namespace knvt

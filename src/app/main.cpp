@@ -38,11 +38,11 @@ int main(int argc, char *argv[])
     });
     if (!instance.registerOrActivate())
         return 0;
-    // A launch that reached no first instance on the bus may still find one at the library: then it says so and ends
-    // without opening the library.
+    // A launch that reached no first instance on the bus may still find one at the library, or find no room to lock
+    // it: then it says which and ends without opening the library.
     knvt::LibraryLock libraryLock(KNVTTaskStore::taskStoreLibraryPath());
     if (!libraryLock.tryLock()) {
-        libraryLock.tellTheUserItIsHeld();
+        libraryLock.tellTheUserWhyNot();
         return 1;
     }
 

@@ -50,7 +50,8 @@ void CommentViewController::loadView()
 
 void CommentViewController::viewDidLoad()
 {
-    m_commentTextView->setPlainText(m_commentText.isEmpty() ? currentText() : m_commentText);
+    m_loadedText = m_commentText.isEmpty() ? currentText() : m_commentText;
+    m_commentTextView->setPlainText(m_loadedText);
     m_commentTextView->moveCursor(QTextCursor::End);
     updateSaveButton();
     m_commentTextView->setReturnBehaviour(1);
@@ -83,6 +84,21 @@ Popover *CommentViewController::popover() const
 
 void CommentViewController::cancel(QObject *)
 {
+    closeHost();
+}
+
+QStringList CommentViewController::unsavedTyping() const
+{
+    const QString typed = m_commentTextView ? m_commentTextView->trimmedString() : QString();
+    return typed.isEmpty() ? QStringList() : QStringList{typed};
+}
+
+void CommentViewController::closeBecauseGone(EditedObject object)
+{
+    if (m_gone)
+        return;
+    m_gone = true;
+    tellObjectWentAway(object, true, unsavedTyping());
     closeHost();
 }
 

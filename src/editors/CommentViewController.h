@@ -1,8 +1,10 @@
 #pragma once
 
+#include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextView.h"
 #include "uikit/KNVTViewController.h"
 #include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -14,7 +16,7 @@ namespace knvt {
 // saves, Save enabled exactly while the text has something besides white space, Cancel that only closes, and the
 // host (a popover or a window) that a finished form closes. The text view takes the keyboard focus whenever the
 // form is shown, wherever it was made, so that what the user types goes into it.
-class CommentViewController : public KNVTViewController
+class CommentViewController : public KNVTViewController, public UnsavedTyping
 {
     Q_OBJECT
 
@@ -34,6 +36,10 @@ public:
 
     void updateSaveButton();
 
+    // The text typed here that a close would lose: the composer's whole text (the editor's when changed).
+    QStringList unsavedTyping() const override;
+    QWidget *typingView() const override { return viewIfLoaded(); }
+
     Q_INVOKABLE virtual void save(QObject *sender = nullptr) = 0;
     Q_INVOKABLE void cancel(QObject *sender = nullptr);
 
@@ -50,9 +56,15 @@ protected:
     virtual void deleteComment() {}
     // Closes the window when there is one and the popover when there is one.
     void closeHost();
+    // The comment or task went away: the user is told, with the text typed here, and the form closes. Once only.
+    void closeBecauseGone(EditedObject object);
+    // The text the view was loaded with.
+    const QString &loadedText() const { return m_loadedText; }
 
 private:
     QString m_commentText;
+    QString m_loadedText;
+    bool m_gone = false;
     bool m_hasDeleteButton;
     QPointer<Popover> m_popover;
     QPointer<QWidget> m_window;

@@ -1,11 +1,12 @@
 #include "editors/KNVTTagEditWindowController.h"
 
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
 #include "editors/KNVTTagNewWindowController.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTag.h"
+
+#include "uikit/GoneElsewhere.h"
 
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringAdditions.h"
@@ -23,7 +24,8 @@ KNVTTagEditWindowController::KNVTTagEditWindowController(KNVTCDTag *tag, QWidget
                                                           &knvt::taskStore(), this, [this](const knvt::Notification &) {
                                                               if (this->tag())
                                                                   return;
-                                                              knvt::tellObjectWentAway(knvt::EditedObject::Tag, true);
+                                                              knvt::tellObjectWentAway(knvt::EditedObject::Tag, true,
+                                                                                       typedTitle(m_loadedTitle));
                                                               cancel();
                                                           });
 }

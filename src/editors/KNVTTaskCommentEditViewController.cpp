@@ -1,7 +1,6 @@
 #include "editors/KNVTTaskCommentEditViewController.h"
 
 #include "editors/EditorObjects.h"
-#include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTaskComment.h"
@@ -18,12 +17,8 @@ KNVTTaskCommentEditViewController::KNVTTaskCommentEditViewController(KNVTCDTaskC
 {
     knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
                                                           &knvt::taskStore(), this, [this](const knvt::Notification &) {
-                                                              if (!this->taskComment()) {
-                                                                  qCInfo(lcEditors)
-                                                                      << "KNVTTaskCommentEditViewController: the "
-                                                                         "comment is gone; the editor closes";
-                                                                  closeHost();
-                                                              }
+                                                              if (!this->taskComment())
+                                                                  closeBecauseGone(knvt::EditedObject::Comment);
                                                           });
 }
 
@@ -35,6 +30,12 @@ KNVTTaskCommentEditViewController::~KNVTTaskCommentEditViewController()
 KNVTCDTaskComment *KNVTTaskCommentEditViewController::taskComment() const
 {
     return knvt::liveObject<KNVTCDTaskComment>(m_taskCommentURI);
+}
+
+QStringList KNVTTaskCommentEditViewController::unsavedTyping() const
+{
+    const QStringList typed = CommentViewController::unsavedTyping();
+    return typed != QStringList{loadedText().trimmed()} ? typed : QStringList();
 }
 
 QString KNVTTaskCommentEditViewController::currentText() const
@@ -50,7 +51,12 @@ void KNVTTaskCommentEditViewController::save(QObject *)
         knvt::Beeper::shared().beep();
         return;
     }
-    if (KNVTCDTaskComment *comment = taskComment(); comment && comment->text() != text) {
+    KNVTCDTaskComment *comment = taskComment();
+    if (!comment) {
+        closeBecauseGone(knvt::EditedObject::Comment);
+        return;
+    }
+    if (comment->text() != text) {
         comment->setText(text);
         knvt::scheduleTaskStoreSave(SaveDelay);
     }
@@ -59,9 +65,12 @@ void KNVTTaskCommentEditViewController::save(QObject *)
 
 void KNVTTaskCommentEditViewController::remove(QObject *)
 {
-    if (KNVTCDTaskComment *comment = taskComment()) {
-        knvt::taskStore().removeTaskComment(comment);
-        knvt::scheduleTaskStoreSave(SaveDelay);
+    KNVTCDTaskComment *comment = taskComment();
+    if (!comment) {
+        closeBecauseGone(knvt::EditedObject::Comment);
+        return;
     }
+    knvt::taskStore().removeTaskComment(comment);
+    knvt::scheduleTaskStoreSave(SaveDelay);
     closeHost();
 }

@@ -1,7 +1,6 @@
 #include "editors/KNVTTaskCommentNewViewController.h"
 
 #include "editors/EditorObjects.h"
-#include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTask.h"
@@ -9,10 +8,23 @@
 #include "uikit/Beeper.h"
 #include "uikit/KNVTTextView.h"
 
+#include "foundation/NotificationCenter.h"
+
 KNVTTaskCommentNewViewController::KNVTTaskCommentNewViewController(KNVTCDTask *task, const QString &commentText,
                                                                    QObject *parent)
     : knvt::CommentViewController(commentText, false, parent), m_taskURI(task ? task->uri() : QUrl())
-{}
+{
+    knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
+                                                          &knvt::taskStore(), this, [this](const knvt::Notification &) {
+                                                              if (!this->task())
+                                                                  closeBecauseGone(knvt::EditedObject::Task);
+                                                          });
+}
+
+KNVTTaskCommentNewViewController::~KNVTTaskCommentNewViewController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
 
 KNVTCDTask *KNVTTaskCommentNewViewController::task() const
 {
@@ -28,9 +40,7 @@ void KNVTTaskCommentNewViewController::save(QObject *)
     }
     KNVTCDTask *task = this->task();
     if (!task) {
-        qCInfo(lcEditors) << "KNVTTaskCommentNewViewController:save the task is gone; no comment is made";
-        knvt::Beeper::shared().beep();
-        closeHost();
+        closeBecauseGone(knvt::EditedObject::Task);
         return;
     }
     knvt::taskStore().commentWithText(text, task);

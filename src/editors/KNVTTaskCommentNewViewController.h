@@ -7,7 +7,8 @@
 class KNVTCDTask;
 
 // The comment composer: a new comment on a task, saved 0.4 s after Save (or Ctrl+Return). The task is kept by its
-// reference and looked up again at Save, so that a task deleted meanwhile gets no comment.
+// reference and looked up again at Save and at every store change, so that a task deleted meanwhile gets no comment:
+// the composer closes and tells the user so, with the text typed.
 class KNVTTaskCommentNewViewController : public knvt::CommentViewController
 {
     Q_OBJECT
@@ -16,11 +17,12 @@ public:
     static constexpr double SaveDelay = 0.4;
 
     KNVTTaskCommentNewViewController(KNVTCDTask *task, const QString &commentText, QObject *parent = nullptr);
+    ~KNVTTaskCommentNewViewController() override;
 
     // nullptr once the task is gone.
     KNVTCDTask *task() const;
 
-    // Blank text beeps; a task that is gone beeps and closes without a comment; otherwise the trimmed text becomes a
+    // Blank text beeps; a task that is gone closes without a comment and says so; otherwise the trimmed text becomes a
     // comment of the local user and the form closes.
     Q_INVOKABLE void save(QObject *sender = nullptr) override;
 

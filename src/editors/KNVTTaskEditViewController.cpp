@@ -2,7 +2,6 @@
 
 #include "editors/DateField.h"
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
 #include "editors/KNVTUserSelection.h"
 #include "editors/Logging.h"
 #include "editors/SaveScheduler.h"
@@ -18,6 +17,7 @@
 #include "model/KNVTRecurrenceRule.h"
 
 #include "uikit/Beeper.h"
+#include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextField.h"
 #include "uikit/KNVTTextView.h"
 #include "uikit/KNVTTokenField.h"
@@ -121,12 +121,24 @@ knvt::TaskEditValues KNVTTaskEditViewController::shownValues() const
     return values;
 }
 
+QStringList KNVTTaskEditViewController::unsavedTyping() const
+{
+    QStringList typed;
+    if (!viewIfLoaded())
+        return typed;
+    if (taskTitle() != m_loadedValues.title)
+        typed << taskTitle();
+    if (notes() != m_loadedValues.notes)
+        typed << notes();
+    return typed;
+}
+
 void KNVTTaskEditViewController::taskStoreWillChange()
 {
     KNVTCDTask *edited = task();
     if (!edited) {
         qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, true);
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, unsavedTyping());
         cancel();
         return;
     }

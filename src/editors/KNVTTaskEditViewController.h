@@ -19,6 +19,8 @@ class KNVTTaskEditViewController : public KNVTTaskFormViewController
     Q_OBJECT
 
 public:
+    // The title and notes where they differ from the task's.
+    QStringList unsavedTyping() const override;
     static constexpr double SaveDelay = 0.5;
 
     explicit KNVTTaskEditViewController(KNVTCDTask *task, QObject *parent = nullptr);

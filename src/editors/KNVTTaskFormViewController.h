@@ -11,6 +11,7 @@
 #include "uikit/KNVTTokenFieldDelegate.h"
 #include "uikit/KNVTViewController.h"
 #include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,7 +48,8 @@ class PopUpRowsModel;
 class KNVTTaskFormViewController : public KNVTViewController,
                                    public KNVTDatePickerViewControllerDelegate,
                                    public KNVTTokenFieldDelegate,
-                                   public KNVTUserSelectionDelegate
+                                   public KNVTUserSelectionDelegate,
+                                   public knvt::UnsavedTyping
 {
     Q_OBJECT
 
@@ -63,6 +65,8 @@ public:
     void setPopover(knvt::Popover *popover) { m_popover = popover; }
     QWidget *window() const { return m_window; }
     void setWindow(QWidget *window) { m_window = window; }
+
+    QWidget *typingView() const override { return viewIfLoaded(); }
 
     // The form's size with the collaborators section hidden or shown.
     virtual QSize formSize(bool collaboratorsShown) const = 0;

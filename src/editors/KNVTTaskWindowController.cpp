@@ -17,6 +17,7 @@
 #include "uikit/AlertAdditions.h"
 #include "uikit/ApplicationCommands.h"
 #include "uikit/DeleteQuestion.h"
+#include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextField.h"
 #include "uikit/ShownAsTyped.h"
 
@@ -182,7 +183,12 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
 
 void KNVTTaskWindowController::taskStoreWillChange()
 {
+    // A window already closed waits only for its release: its task is no longer looked up.
+    if (m_taskDropped)
+        return;
     if (!task()) {
+        // The window itself holds nothing typed; a form open in it tells of its own text, in the same alert.
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, false);
         m_taskDropped = true;
         dismiss();
         return;

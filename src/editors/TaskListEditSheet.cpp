@@ -1,13 +1,13 @@
 #include "editors/TaskListEditSheet.h"
 
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTTaskListStatus.h"
 
 #include "uikit/AlertAdditions.h"
+#include "uikit/GoneElsewhere.h"
 
 #include "foundation/NotificationCenter.h"
 
@@ -50,7 +50,7 @@ TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay,
                                                     &taskStore(), this, [this](const Notification &) {
                                                         if (this->taskList())
                                                             return;
-                                                        tellObjectWentAway(m_object, true);
+                                                        tellObjectWentAway(m_object, true, typedTitle(m_loadedTitle));
                                                         cancel();
                                                     });
 }

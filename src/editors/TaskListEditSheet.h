@@ -1,7 +1,8 @@
 #pragma once
 
-#include "editors/GoneElsewhere.h"
 #include "editors/TitleSheet.h"
+
+#include "uikit/GoneElsewhere.h"
 
 #include <QComboBox>
 #include <QUrl>

@@ -1,7 +1,6 @@
 #include "editors/TaskListInfoSheet.h"
 
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
 
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskListCollaborator.h"
@@ -12,6 +11,7 @@
 #include "foundation/NotificationCenter.h"
 
 #include "uikit/ActionSet.h"
+#include "uikit/GoneElsewhere.h"
 #include "uikit/ShownAsTyped.h"
 
 #include <QFormLayout>

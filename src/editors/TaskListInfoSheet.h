@@ -1,10 +1,10 @@
 #pragma once
 
 #include "editors/CollaboratorsTableWidget.h"
-#include "editors/GoneElsewhere.h"
 #include "editors/Sheet.h"
 
 #include "uikit/CommandTarget.h"
+#include "uikit/GoneElsewhere.h"
 
 #include <QLabel>
 #include <QList>

@@ -93,4 +93,10 @@ void TitleSheet::cancel(QObject *)
     dismiss();
 }
 
+QStringList TitleSheet::typedTitle(const QString &loadedTitle) const
+{
+    const QString typed = m_titleTextField->text();
+    return typed != loadedTitle ? QStringList{typed} : QStringList();
+}
+
 } // namespace knvt

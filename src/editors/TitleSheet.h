@@ -37,6 +37,8 @@ protected:
     virtual bool canSave() const { return hasVisibleCharacter(m_titleTextField->text()); }
     // Creates or changes the object; the sheet ends afterwards unless this answers false.
     virtual bool performSave() = 0;
+    // The title as typed, when it is not `loadedTitle`: what a close without saving loses.
+    QStringList typedTitle(const QString &loadedTitle) const;
     // The column the subclass adds its own controls to, between the title and the buttons.
     QBoxLayout *contentLayout() const { return m_contentLayout; }
     // Tab and Shift+Tab go from the title through the subclass's controls, in the order they stand in the column,

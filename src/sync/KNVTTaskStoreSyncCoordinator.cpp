@@ -17,7 +17,6 @@
 #include "foundation/Timing.h"
 
 #include <QDir>
-#include <QLockFile>
 
 #include <algorithm>
 
@@ -50,20 +49,18 @@ void KNVTTaskStoreSyncCoordinator::registerWithTaskStore()
 std::unique_ptr<KNVTTaskStoreSyncCoordinator>
 KNVTTaskStoreSyncCoordinator::coordinatorForTaskStore(KNVTTaskStore &taskStore)
 {
-    std::unique_ptr<QLockFile> lock;
+    std::unique_ptr<knvt::ProcessLock> lock;
     const QString libraryPath = taskStore.libraryPath();
     if (!libraryPath.isEmpty() && QDir(libraryPath).exists()) {
-        lock = std::make_unique<QLockFile>(QDir(libraryPath).filePath(kSyncLockFileName));
-        // A lock left by a process that died is taken over by its pid; a live holder is never timed out.
-        lock->setStaleLockTime(0);
-        if (!lock->tryLock(0))
+        lock = std::make_unique<knvt::ProcessLock>(QDir(libraryPath).filePath(kSyncLockFileName));
+        if (lock->tryLock() != knvt::ProcessLock::Outcome::Locked)
             return nullptr;
     }
     return std::make_unique<KNVTTaskStoreSyncCoordinator>(taskStore, std::move(lock));
 }
 
 KNVTTaskStoreSyncCoordinator::KNVTTaskStoreSyncCoordinator(KNVTTaskStore &taskStore,
-                                                           std::unique_ptr<QLockFile> syncLock)
+                                                           std::unique_ptr<knvt::ProcessLock> syncLock)
     : m_taskStore(&taskStore), m_syncLock(std::move(syncLock))
 {
     m_automaticallyPushChanges = taskStore.isPushSyncingEnabled();

@@ -7,6 +7,7 @@
 #include "store/KNVTTaskStoreSyncCoordinating.h"
 
 #include "foundation/KNVTNetworkReachability.h"
+#include "foundation/ProcessLock.h"
 
 #include <QObject>
 #include <QTimer>
@@ -17,7 +18,6 @@
 
 class KNVTTaskStore;
 class KNVTTaskStoreSyncCoordinatorDelegate;
-class QLockFile;
 
 namespace ostore {
 class Context;
@@ -52,7 +52,8 @@ public:
     // Copies the store's sync settings, listens for reachability, observes the main context's saves and the sync
     // settings, and with automatic sync on starts a full session 0.1 s later. `syncLock`, when given, is held for
     // the coordinator's lifetime.
-    explicit KNVTTaskStoreSyncCoordinator(KNVTTaskStore &taskStore, std::unique_ptr<QLockFile> syncLock = nullptr);
+    explicit KNVTTaskStoreSyncCoordinator(KNVTTaskStore &taskStore,
+                                          std::unique_ptr<knvt::ProcessLock> syncLock = nullptr);
     ~KNVTTaskStoreSyncCoordinator() override;
 
     KNVTTaskStore &taskStore() const { return *m_taskStore; }
@@ -140,7 +141,7 @@ private:
 
     KNVTTaskStore *m_taskStore;
     KNVTTaskStoreSyncCoordinatorDelegate *m_delegate = nullptr;
-    std::unique_ptr<QLockFile> m_syncLock;
+    std::unique_ptr<knvt::ProcessLock> m_syncLock;
     bool m_enabled = false;
     double m_autoSyncTimeInterval = 0.0;
     bool m_automaticallyPushChanges = false;

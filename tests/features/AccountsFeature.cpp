@@ -510,13 +510,16 @@ TEST_F(AccountsFeature, SharingAProject)
         pending += record->status() == 1 && record->role() == 2 && !record->deletedDate().isValid();
     EXPECT_EQ(pending, 1);
 
-    // A sync that deletes the project closes its sharing settings without writing.
+    // A sync that deletes the project closes its sharing settings without writing, and says so.
     app.shareList(QStringLiteral("Garden"));
     app.tickInPeoplePopover(QStringLiteral("Cat"), true);
+    app.answerAlert(QStringLiteral("OK"));
     garden->setDeletedDate(AppDriver::defaultNow());
     EXPECT_TRUE(app.store().save());
     app.settle();
     EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
+    EXPECT_EQ(app.alertsShown().last(),
+              QStringLiteral("The project was deleted elsewhere. / Your changes were not saved. [OK]"));
     EXPECT_EQ(garden->taskListCollaborators().size(), 3u);
 }
 

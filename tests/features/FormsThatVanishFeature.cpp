@@ -1,5 +1,5 @@
-// Forms and sheets whose object goes away underneath them (another window, a sync): they close and say why, and a
-// tag deleted while it is a token of the form keeps its title.
+// Forms, sheets and windows whose object goes away underneath them (another window, a sync): they close and say why,
+// giving back what the user typed, and a tag deleted while it is a token of the form keeps its title.
 
 #include "AppDriver.h"
 
@@ -7,6 +7,7 @@
 
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskComment.h"
 #include "model/KNVTCDTaskList.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +32,11 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
     KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"), {.synced = true});
     KNVTCDTaskList *house = app.givenArea(QStringLiteral("House"), {.synced = true});
     KNVTCDTaskList *shed = app.givenProject(QStringLiteral("Shed"), {.synced = true});
+    KNVTCDTask *mow = app.givenTask(QStringLiteral("Mow"), {.synced = true});
+    KNVTCDTask *weed = app.givenTask(QStringLiteral("Weed"), {.synced = true});
+    KNVTCDTask *rake = app.givenTask(QStringLiteral("Rake"), {.synced = true});
+    KNVTCDTask *sow = app.givenTask(QStringLiteral("Sow"), {.synced = true});
+    KNVTCDTaskComment *mine = app.store().commentWithText(QStringLiteral("Mine"), sow);
     app.givenTask(QStringLiteral("Buy stamps"), {.tags = {QStringLiteral("errand")}});
     KNVTCDTag *errand = app.store().tagForTitle(QStringLiteral("errand"));
     ASSERT_NE(errand, nullptr);
@@ -42,6 +48,10 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
         QString said;
     };
     const QString lost = QStringLiteral(" / Your changes were not saved. [OK]");
+    // What the user typed comes back in the alert, to be copied from there.
+    const auto typed = [](const char *text) {
+        return QStringLiteral(" What you typed:\n\n%1 [OK]").arg(QString::fromUtf8(text));
+    };
     const std::vector<Case> cases = {
         {QStringLiteral("task edit form"),
          [&] {
@@ -50,19 +60,45 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
              app.clickToolbar(QStringLiteral("Edit"));
              app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" twice"));
          },
-         paint, QStringLiteral("The task was deleted elsewhere.") + lost},
+         paint, QStringLiteral("The task was deleted elsewhere.") + lost.chopped(5) + typed("Paint twice")},
         {QStringLiteral("project editor"),
          [&] {
              app.editHomeEntry(QStringLiteral("Garden"));
              app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" beds"));
          },
-         garden, QStringLiteral("The project was deleted elsewhere.") + lost},
+         garden, QStringLiteral("The project was deleted elsewhere.") + lost.chopped(5) + typed("Garden beds")},
         {QStringLiteral("area editor"), [&] { app.editHomeEntry(QStringLiteral("House")); }, house,
          QStringLiteral("The area was deleted elsewhere.") + lost},
         {QStringLiteral("tag editor"), [&] { app.openRenameTagSheet(QStringLiteral("errand")); }, errand,
          QStringLiteral("The tag was deleted elsewhere.") + lost},
         {QStringLiteral("project information"), [&] { app.viewHomeEntry(QStringLiteral("Shed")); }, shed,
          QStringLiteral("The project was deleted elsewhere. /  [OK]")},
+        {QStringLiteral("task window"), [&] { app.doubleClickRow(QStringLiteral("Mow")); }, mow,
+         QStringLiteral("The task was deleted elsewhere. /  [OK]")},
+        {QStringLiteral("comment composer in a task window"),
+         [&] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.doubleClickRow(QStringLiteral("Weed"));
+             app.pressInTaskWindow(QStringLiteral("Weed"), QStringLiteral("Comment"));
+             app.typeWhereTheFocusIs(QStringLiteral("Roots first"));
+         },
+         weed, QStringLiteral("The task was deleted elsewhere.") + lost.chopped(5) + typed("Roots first")},
+        {QStringLiteral("comment composer"),
+         [&] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.selectRows({QStringLiteral("Rake")});
+             app.clickToolbar(QStringLiteral("Comment"));
+             app.typeIn(QStringLiteral("commentTextView"), QStringLiteral("Leaves"));
+         },
+         rake, QStringLiteral("The task was deleted elsewhere.") + lost.chopped(5) + typed("Leaves")},
+        {QStringLiteral("comment editor"),
+         [&] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.selectRows({QStringLiteral("Sow")});
+             app.clickDetailCommentButton(QStringLiteral("Mine"), QStringLiteral("Edit"));
+             app.typeIn(QStringLiteral("commentTextView"), QStringLiteral(" too"));
+         },
+         mine, QStringLiteral("The comment was deleted elsewhere.") + lost.chopped(5) + typed("Mine too")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.form.toStdString());

@@ -63,8 +63,12 @@ TEST_F(LifetimeFeature, SigningOutClosesEveryOtherWindowAndLeavesOneMainWindow)
     EXPECT_EQ(app.openWindows(),
               (QStringList{"KNVTPreferenceWindowController", "KNVTTaskNewWindowController", "KNVTTaskWindowController",
                            "KNVTUsersWindowController", "mainWindow"}));
+    // A half-typed task goes with the library the user chose to sign out of, without another question.
+    app.clickToolbar(QStringLiteral("New Task"));
+    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral("Buy mi"));
     app.store().unconfigureAccount();
     app.settle();
+    EXPECT_TRUE(app.alertsShown().isEmpty()) << app.alertsShown().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(app.openWindows(), QStringList{"mainWindow"});
     EXPECT_TRUE(app.app().taskWindowControllers().empty());
     EXPECT_TRUE(app.app().taskNewWindowControllers().empty());
@@ -205,4 +209,43 @@ TEST_F(LifetimeFeature, ALibraryThatCannotBeOpenedNamesNoSupportAddressWhenThere
         app.alertsShown(),
         QStringList{QStringLiteral("Cannot Load Quillvane Database / This is usually because you have opened your "
                                    "Quillvane Database with a newer version of Quillvane. [Quit]")});
+}
+
+TEST_F(LifetimeFeature, QuittingOrClosingTheWindowAsksBeforeDroppingWhatIsTypedInAForm)
+{
+    app.givenTask(QStringLiteral("Paint"));
+    app.saveGivens();
+    const auto asked = [](const QString &typed) {
+        return QStringLiteral("Discard What You Typed? / What you typed has not been saved:\n\n%1 [Cancel, Discard]")
+            .arg(typed);
+    };
+
+    // A half-typed new task in the popover: Cancel keeps it as it was, on closing the window and on Ctrl+Q alike.
+    app.clickToolbar(QStringLiteral("New Task"));
+    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral("Buy mi"));
+    app.answerAlert(QStringLiteral("Cancel"));
+    app.closeMainWindow();
+    app.answerAlert(QStringLiteral("Cancel"));
+    app.press(QStringLiteral("Ctrl+Q"));
+    EXPECT_EQ(app.alertsShown(), QStringList(2, asked(QStringLiteral("Buy mi"))));
+    EXPECT_EQ(app.openWindows(), QStringList{"mainWindow"});
+    EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Buy mi"));
+    app.closePopover();
+
+    // A new task in a window of its own (the tray's New Task while the main window is closed) and an edit in the edit
+    // popover: Discard lets the quit go on, and nothing typed was written.
+    app.closeMainWindow();
+    app.chooseNewTaskFromTray();
+    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral("Call Ann"));
+    app.activateTray();
+    app.selectRows({QStringLiteral("Paint")});
+    app.clickToolbar(QStringLiteral("Edit"));
+    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" twice"));
+    app.answerAlert(QStringLiteral("Discard"));
+    app.quit();
+    EXPECT_EQ(app.alertsShown().size(), 3);
+    EXPECT_EQ(app.alertsShown().last(), asked(QStringLiteral("Call Ann\n\nPaint twice")));
+    app.launch();
+    ASSERT_EQ(app.store().tasks().size(), 1u);
+    EXPECT_EQ(app.store().tasks().front()->title(), QStringLiteral("Paint"));
 }

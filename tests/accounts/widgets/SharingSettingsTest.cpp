@@ -9,6 +9,8 @@
 #include "model/KNVTCDTask.h"
 #include "model/ObjectReferencePayload.h"
 
+#include "support/ScriptedAlertPresenter.h"
+
 #include <sqlite3.h>
 
 #include <QDir>
@@ -227,8 +229,9 @@ TEST_F(SharingSettingsTest, AListWithoutAnOwnerRecordCanStillBeShared)
     EXPECT_EQ(pulled->activeTaskListCollaboratorUsers().size(), 2u);
 }
 
-TEST_F(SharingSettingsTest, DeletingTheListMeanwhileClosesTheSheetWithoutWriting)
+TEST_F(SharingSettingsTest, DeletingTheListMeanwhileClosesTheSheetWithoutWritingAndSaysWhy)
 {
+    knvt::ScriptedAlertPresenter alerts;
     KNVTCDTaskList *list = insertTaskList(QStringLiteral("Garden"), 1, store().me(), {ben});
     save();
     auto sheet = openSheet(list);
@@ -240,4 +243,8 @@ TEST_F(SharingSettingsTest, DeletingTheListMeanwhileClosesTheSheetWithoutWriting
     save();
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(pendingEditorRecords(list), 0);
+    QApplication::processEvents();
+    ASSERT_EQ(alerts.requests().size(), 1);
+    EXPECT_EQ(alerts.requests().front().title, QStringLiteral("The project was deleted elsewhere."));
+    EXPECT_EQ(alerts.requests().front().message, QStringLiteral("Your changes were not saved."));
 }

@@ -1,5 +1,6 @@
 // Two launches on one library that share no session bus: the second finds the library held, says so on stderr and in
-// an alert on the X server, and ends without opening the library; the first goes on.
+// an alert on the X server, and ends without opening the library; the first goes on. A launch on a full or read-only
+// disk says that instead, never that another Quillvane is open.
 
 #include "support/WaitUntil.h"
 
@@ -23,7 +24,90 @@ QStringList windowsOf(qint64 pid)
     return QString::fromUtf8(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+// The user reads the one alert the launch shows and presses Return on its button; false when it showed another number
+// of windows.
+bool answerTheOneAlert(QProcess &launch)
+{
+    QStringList shown;
+    knvt::test::waitUntil(
+        [&] {
+            shown = windowsOf(launch.processId());
+            return !shown.isEmpty() || launch.state() == QProcess::NotRunning;
+        },
+        std::chrono::seconds(20));
+    if (shown.size() != 1)
+        return false;
+    QProcess answer;
+    answer.start(QStringLiteral("xdotool"),
+                 {QStringLiteral("windowactivate"), QStringLiteral("--sync"), shown.front(), QStringLiteral("key"),
+                  QStringLiteral("Return")});
+    answer.waitForFinished(10000);
+    return true;
+}
+
 } // namespace
+
+TEST(LibraryLock, ALaunchOnAFullOrReadOnlyDiskSaysSoAndOpensNothing)
+{
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") != QStringLiteral("xcb") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs the X server of scripts/with-x11";
+    QTemporaryDir probe;
+    QProcess mountable;
+    mountable.start(QStringLiteral("unshare"),
+                    {QStringLiteral("--mount"), QStringLiteral("mount"), QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                     QStringLiteral("tmpfs"), probe.path()});
+    if (!mountable.waitForFinished(10000) || mountable.exitCode() != 0)
+        GTEST_SKIP() << "a private mount namespace is refused here (unshare --mount needs CAP_SYS_ADMIN)";
+
+    struct Case
+    {
+        const char *disk;
+        // Run in the launch's own mount namespace with $1 the data folder, before the program starts.
+        QString prepare;
+        QByteArray said;
+        int status;
+    };
+    const QString library = QStringLiteral("$1/Quillvane/Quillvane Library.quillvaneLibrary");
+    const std::vector<Case> cases = {
+        {"a full disk",
+         QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && { dd if=/dev/zero of=\"$1/filler\" bs=4k "
+                        "2>/dev/null; true; }"),
+         "The disk is full: nothing can be written in", 1},
+        {"a read-only disk", QStringLiteral("mount -t tmpfs -o ro tmpfs \"$1\""), "is on a disk that is read-only", 1},
+        {"a read-only library folder",
+         QStringLiteral("mkdir -p \"%1\" && mount --bind \"%1\" \"%1\" && mount -o remount,bind,ro \"%1\"")
+             .arg(library),
+         "Quillvane Library.quillvaneLibrary is read-only", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.disk);
+        QTemporaryDir home;
+        const QString data = home.filePath(QStringLiteral("data"));
+        ASSERT_TRUE(QDir().mkpath(data));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("knvt.*.info=true"));
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
+        QProcess launch;
+        launch.setProcessEnvironment(environment);
+        launch.start(QStringLiteral("unshare"),
+                     {QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
+                      c.prepare + QStringLiteral(" && exec \"$0\""), QStringLiteral(KNVT_QUILLVANE_BINARY), data});
+        ASSERT_TRUE(launch.waitForStarted());
+        EXPECT_TRUE(answerTheOneAlert(launch)) << "only the alert shows";
+        ASSERT_TRUE(launch.waitForFinished(20000)) << "the launch ended";
+        EXPECT_EQ(launch.exitCode(), c.status);
+        const QByteArray said = launch.readAllStandardError();
+        EXPECT_TRUE(said.contains(c.said)) << said.toStdString();
+        EXPECT_FALSE(said.contains("Already Open")) << said.toStdString();
+        EXPECT_FALSE(said.contains("newer version")) << said.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("/Quillvane/Quillvane Library.quillvaneLibrary/")
+                                       + QStringLiteral("TaskStoreData.sqlite3")))
+            << "nothing was opened";
+    }
+}
 
 TEST(LibraryLock, ASecondLaunchThatCannotReachTheFirstSaysTheLibraryIsOpenAndEndsWithoutOpeningIt)
 {
@@ -54,20 +138,7 @@ TEST(LibraryLock, ASecondLaunchThatCannotReachTheFirstSaysTheLibraryIsOpenAndEnd
     second.setProcessEnvironment(environment);
     second.start(QStringLiteral(KNVT_QUILLVANE_BINARY), {});
     ASSERT_TRUE(second.waitForStarted());
-    QStringList shown;
-    EXPECT_TRUE(knvt::test::waitUntil(
-        [&] {
-            shown = windowsOf(second.processId());
-            return !shown.isEmpty() || second.state() == QProcess::NotRunning;
-        },
-        std::chrono::seconds(20)));
-    ASSERT_EQ(shown.size(), 1) << "only the alert shows";
-    // The user reads the alert and presses Return on its one button.
-    QProcess answer;
-    answer.start(QStringLiteral("xdotool"),
-                 {QStringLiteral("windowactivate"), QStringLiteral("--sync"), shown.front(), QStringLiteral("key"),
-                  QStringLiteral("Return")});
-    answer.waitForFinished(10000);
+    ASSERT_TRUE(answerTheOneAlert(second)) << "only the alert shows";
     ASSERT_TRUE(second.waitForFinished(20000)) << "the second launch ended";
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 1);

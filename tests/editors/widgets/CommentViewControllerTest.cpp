@@ -64,7 +64,7 @@ TEST_F(CommentViewControllerTest, TheComposerSavesTheTrimmedTextAfterFourTenthsO
     EXPECT_FALSE(store->managedObjectContext()->hasChanges());
 }
 
-TEST_F(CommentViewControllerTest, TheComposerOfATaskDeletedMeanwhileBeepsAndClosesWithoutAComment)
+TEST_F(CommentViewControllerTest, TheComposerOfATaskDeletedMeanwhileClosesWithoutACommentAndGivesTheTextBack)
 {
     KNVTCDTask *t = task("Short-lived");
     save();
@@ -75,10 +75,14 @@ TEST_F(CommentViewControllerTest, TheComposerOfATaskDeletedMeanwhileBeepsAndClos
     t->markAsDeleted(); // never synced: gone from the library at once
     save();
     composer->save();
-    EXPECT_EQ(beeper.count(), 1);
+    settle();
+    EXPECT_EQ(beeper.count(), 0);
     EXPECT_FALSE(popover->isShown());
     EXPECT_TRUE(saves.requestedDelays().empty());
     EXPECT_TRUE(store->managedObjectContext()->fetch<KNVTCDTaskComment>().empty());
+    ASSERT_EQ(alerts.requests().size(), 1) << "told once, though the store's change and the save both found it gone";
+    EXPECT_EQ(alerts.requests().front().title, QStringLiteral("The task was deleted elsewhere."));
+    EXPECT_TRUE(alerts.requests().front().message.endsWith(QStringLiteral("\n\nToo late")));
 }
 
 TEST_F(CommentViewControllerTest, CancelClosesAndWritesNothing)

@@ -1,0 +1,83 @@
+#include "uikit/GoneElsewhere.h"
+
+#include "uikit/AlertAdditions.h"
+#include "uikit/Logging.h"
+
+#include <QCoreApplication>
+
+#include <utility>
+#include <vector>
+
+namespace knvt {
+
+namespace {
+
+QString wentAway(EditedObject object)
+{
+    switch (object) {
+    case EditedObject::Task: return QCoreApplication::translate("GoneElsewhere", "The task was deleted elsewhere.");
+    case EditedObject::Project:
+        return QCoreApplication::translate("GoneElsewhere", "The project was deleted elsewhere.");
+    case EditedObject::Area: return QCoreApplication::translate("GoneElsewhere", "The area was deleted elsewhere.");
+    case EditedObject::Tag: return QCoreApplication::translate("GoneElsewhere", "The tag was deleted elsewhere.");
+    case EditedObject::Comment:
+        return QCoreApplication::translate("GoneElsewhere", "The comment was deleted elsewhere.");
+    }
+    return {};
+}
+
+struct Telling
+{
+    EditedObject object;
+    bool changesLost;
+    QStringList typed;
+};
+
+// The tellings not shown yet: one change closes a window and the forms in it, each of which tells.
+std::vector<Telling> &pending()
+{
+    static std::vector<Telling> tellings;
+    return tellings;
+}
+
+void tell(const Telling &telling)
+{
+    QString message;
+    if (telling.changesLost)
+        message = QCoreApplication::translate("GoneElsewhere", "Your changes were not saved.");
+    if (!telling.typed.isEmpty())
+        message += QLatin1Char(' ') + QCoreApplication::translate("GoneElsewhere", "What you typed:")
+            + QStringLiteral("\n\n") + telling.typed.join(QStringLiteral("\n\n"));
+    // Synchronously: this already runs after the store's change, on a later pass.
+    synchronouslyRunModalWithTitle(wentAway(telling.object), message,
+                                   {QCoreApplication::translate("GoneElsewhere", "OK")}, [](qsizetype) {});
+}
+
+} // namespace
+
+void tellObjectWentAway(EditedObject object, bool changesLost, const QStringList &typed)
+{
+    qCInfo(lcUikit).noquote() << "tellObjectWentAway" << wentAway(object);
+    std::vector<Telling> &tellings = pending();
+    for (Telling &telling : tellings) {
+        if (telling.object == object) {
+            telling.changesLost = telling.changesLost || changesLost;
+            telling.typed += typed;
+            return;
+        }
+    }
+    tellings.push_back({object, changesLost, typed});
+    if (tellings.size() > 1)
+        return;
+    // Later: the form closes from inside the store's change, where a modal alert must not run.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            const std::vector<Telling> told = std::exchange(pending(), {});
+            for (const Telling &telling : told)
+                tell(telling);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace knvt
