@@ -927,7 +927,10 @@ void KNVTCDTaskList::updateTasksWithAttributes(const knvt::JSONView &elements, N
         if (!task->numericIdentifier() || task->taskList() != this
             || task->changedKeys().contains(QLatin1String("taskList")))
             continue;
-        ctx->remove(task);
+        if (s_missingTaskHandler)
+            s_missingTaskHandler(*this, *task);
+        else
+            ctx->remove(task);
     }
 }
 

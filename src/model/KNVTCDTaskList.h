@@ -188,6 +188,17 @@ public:
     // Whether the local user's acceptance or decline of this list still waits for its push. A list reply that
     // leaves such a list out must not delete it: the service does not know yet that the list belongs there.
     bool hasUnpushedMembershipChange() const;
+    // While one lives, a list's reply hands the synced tasks it no longer holds to `handler` instead of removing
+    // them: a pull that reads other lists later may find them there, moved, and the task must stay the same object.
+    class MissingTasksDeferral
+    {
+    public:
+        using Handler = std::function<void(KNVTCDTaskList &list, KNVTCDTask &task)>;
+        explicit MissingTasksDeferral(Handler handler) { s_missingTaskHandler = std::move(handler); }
+        ~MissingTasksDeferral() { s_missingTaskHandler = {}; }
+        MissingTasksDeferral(const MissingTasksDeferral &) = delete;
+        MissingTasksDeferral &operator=(const MissingTasksDeferral &) = delete;
+    };
 
     // A status write stamps statusModifiedDate and, for an open status, un-archives the list; a mirror write is
     // copied into the local user's row, where it is recorded. The mirrors, the creator and the tasks are never
@@ -221,4 +232,6 @@ private:
     void updateTasksWithAttributes(const knvt::JSONView &elements, NestedMerge merge);
     // The next review date of `recurrence` counted from today, written into `row`.
     static void scheduleNextReview(KNVTCDTaskListCollaborator *row, const KNVTRecurrence &recurrence);
+
+    static inline MissingTasksDeferral::Handler s_missingTaskHandler;
 };

@@ -289,6 +289,8 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
 
 void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
 {
+    const KNVTCDTaskList::MissingTasksDeferral deferral(
+        [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
     if (request.requestFormat() == KNVTRequestFormatJSON) {
         const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(request.responseData());
         const knvt::JSONView &value = reply.root();
@@ -596,9 +598,59 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
             // The service does not know yet of the user's answer that put the list in this collection.
             if (static_cast<KNVTCDTaskList *>(object)->hasUnpushedMembershipChange())
                 continue;
-            removeTaskListWithTasks(object);
+            deferRemovalOfMissingTaskList(*object, resource, localSet);
         } else {
             m_context->remove(object);
+        }
+    }
+}
+
+void KNVTTaskStoreSyncSession::deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task)
+{
+    m_missingObjects.push_back({task.objectID(), list.objectID(), {}, {}});
+}
+
+void KNVTTaskStoreSyncSession::deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource,
+                                                             const ostore::Predicate &set)
+{
+    m_missingObjects.push_back({taskList.objectID(), {}, resource, set});
+}
+
+void KNVTTaskStoreSyncSession::removeObjectsStillMissing(bool tasksToo)
+{
+    std::vector<MissingObject> missing;
+    missing.swap(m_missingObjects);
+    if (!m_context)
+        return;
+    for (const MissingObject &entry : missing) {
+        ostore::Object *object = m_context->existingObject(entry.object);
+        if (!object || object->isDeleted())
+            continue;
+        if (!entry.taskList.isNull()) {
+            if (!tasksToo) {
+                m_missingObjects.push_back(entry);
+                continue;
+            }
+            const KNVTCDTaskList *list = static_cast<KNVTCDTask *>(object)->taskList();
+            if (list && list->objectID() == entry.taskList)
+                m_context->remove(object);
+        } else if (m_context->evaluate(object, entry.collection)) {
+            removeTaskListWithTasks(object);
+        }
+    }
+}
+
+void KNVTTaskStoreSyncSession::fetchAgainWhatWentMissing()
+{
+    std::vector<MissingObject> missing;
+    missing.swap(m_missingObjects);
+    if (!m_context)
+        return;
+    for (const MissingObject &entry : missing) {
+        if (entry.taskList.isNull()) {
+            invalidateResourceETag(entry.resource);
+        } else if (ostore::Object *list = m_context->existingObject(entry.taskList); list && !list->isDeleted()) {
+            static_cast<KNVTCDTaskList *>(list)->setNeedsUpdating(true);
         }
     }
 }
