@@ -8,7 +8,6 @@
 #include "service/URLRequest.h"
 
 #include "objectstore/ObjectID.h"
-#include "objectstore/Predicate.h"
 
 #include "foundation/JSONView.h"
 
@@ -142,7 +141,7 @@ private:
     // collection that the pull reads later; it is removed when the pulls end and it is still where it went missing
     // from, so that an object the service still has keeps its identity, its tags and the windows open on it.
     void deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task);
-    void deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource, const ostore::Predicate &set);
+    void deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource);
     // A failed session removes nothing it deferred: what it read is fetched whole again by a later pull instead.
     void fetchAgainWhatWentMissing();
     // Looks at what the context is about to delete for links that go with their task.
@@ -163,9 +162,11 @@ private:
         ostore::ObjectID object;
         // The list a task went missing from; none for a list.
         ostore::ObjectID taskList;
-        // The collection a list went missing from: its resource and what it holds here.
+        // The collection a list went missing from, and the list's place then: a list that another collection of the
+        // same pull holds has another status or archive state by the time the collections are read.
         QString resource;
-        ostore::Predicate collection;
+        std::optional<qint64> collaboratorStatus;
+        bool archived = false;
     };
     std::vector<MissingObject> m_missingObjects;
     std::unique_ptr<ostore::Context> m_context;

@@ -260,10 +260,11 @@ bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const knvt::JS
     const knvt::JSONDocument local = knvt::JSONDocument::fromJson(
         QJsonDocument(knvt::syncWireAttributesForKeys(object, waiting)).toJson(QJsonDocument::Compact));
     const knvt::JSONDocument attributes = knvt::JSONDocument::merged(inner, local);
-    const bool applied = storeObj->mergeAttributes(attributes.isUndefined() ? inner : attributes.root());
-    if (applied)
-        setChangedKeys(object, waiting);
-    return applied;
+    // The reply is the service's copy of every field the user has not changed here, whatever the dates say: the
+    // modified date here is that of the user's own change, whose fields keep their local values and wait for the push.
+    storeObj->updateWithAttributes(attributes.isUndefined() ? inner : attributes.root());
+    setChangedKeys(object, waiting);
+    return true;
 }
 
 ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString &entityName,
@@ -289,7 +290,8 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
 
 void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
 {
-    const KNVTCDTaskList::MissingTasksDeferral deferral(
+    const KNVTCDTaskList::PulledTasksHandling handling(
+        [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
         [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
     if (request.requestFormat() == KNVTRequestFormatJSON) {
         const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(request.responseData());
@@ -580,6 +582,9 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
         else
             object = knvt::insertNewObjectForFillForEntityForName(*m_context, entityName);
         mergeReply(*object, inner);
+        // A task's own reply never moves it into the Inbox; this one says it is there.
+        if (entityName == kTaskEntity)
+            static_cast<KNVTCDTask *>(object)->takeInboxPlaceFromService();
     }
 
     // An element that cannot be read may stand for any of the local objects, so none of them counts as gone.
@@ -598,7 +603,7 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
             // The service does not know yet of the user's answer that put the list in this collection.
             if (static_cast<KNVTCDTaskList *>(object)->hasUnpushedMembershipChange())
                 continue;
-            deferRemovalOfMissingTaskList(*object, resource, localSet);
+            deferRemovalOfMissingTaskList(*object, resource);
         } else {
             m_context->remove(object);
         }
@@ -610,10 +615,11 @@ void KNVTTaskStoreSyncSession::deferRemovalOfMissingTask(KNVTCDTaskList &list, o
     m_missingObjects.push_back({task.objectID(), list.objectID(), {}, {}});
 }
 
-void KNVTTaskStoreSyncSession::deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource,
-                                                             const ostore::Predicate &set)
+void KNVTTaskStoreSyncSession::deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource)
 {
-    m_missingObjects.push_back({taskList.objectID(), {}, resource, set});
+    const auto &list = static_cast<const KNVTCDTaskList &>(taskList);
+    m_missingObjects.push_back(
+        {list.objectID(), {}, resource, list.taskListCollaboratorStatus(), list.archivedDate().isValid()});
 }
 
 void KNVTTaskStoreSyncSession::removeObjectsStillMissing(bool tasksToo)
@@ -634,8 +640,11 @@ void KNVTTaskStoreSyncSession::removeObjectsStillMissing(bool tasksToo)
             const KNVTCDTaskList *list = static_cast<KNVTCDTask *>(object)->taskList();
             if (list && list->objectID() == entry.taskList)
                 m_context->remove(object);
-        } else if (m_context->evaluate(object, entry.collection)) {
-            removeTaskListWithTasks(object);
+        } else {
+            const auto *list = static_cast<const KNVTCDTaskList *>(object);
+            if (list->taskListCollaboratorStatus() == entry.collaboratorStatus
+                && list->archivedDate().isValid() == entry.archived)
+                removeTaskListWithTasks(object);
         }
     }
 }
