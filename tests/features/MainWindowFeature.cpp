@@ -561,8 +561,7 @@ TEST_F(MainWindowFeature, TheSyncLineSaysSyncingWhileASessionRunsAndWhenItLastSy
 
     // The first session fails (the reply is cut short): the line says so, not when a sync last succeeded.
     app.store().setAutoSyncEnabled(true);
-    app.waitForService(
-        [this] { return app.service().count("GET", "/account.json") == 1 && !app.store().isSyncing(); });
+    app.waitForService([this] { return app.service().count("GET", "/account.json") == 1 && !app.store().isSyncing(); });
     EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Sync failed 12:00"))
                 && app.syncStatus().endsWith(QStringLiteral("(service failed)")))
         << app.syncStatus().toStdString();

@@ -127,8 +127,8 @@ TEST_F(SyncFeature, ATaskMovedOrArchivedElsewhereStaysUnderItsOpenFormAndItsUnpu
             "task_lists", {{"title", "Garden"}, {"task_list_type", "project"}, {"status", "actionable"}});
         const qint64 shed = app.service().seed(
             "task_lists", {{"title", "Shed"}, {"task_list_type", "project"}, {"status", "actionable"}});
-        const qint64 paint = app.service().seed(
-            "tasks", {{"title", "Paint"}, {"task_list_id", garden}, {"status", "actionable"}});
+        const qint64 paint =
+            app.service().seed("tasks", {{"title", "Paint"}, {"task_list_id", garden}, {"status", "actionable"}});
         app.clickToolbar(QStringLiteral("Sync"));
         app.waitForService([this] { return app.taskTitled(QStringLiteral("Paint")) && !app.store().isSyncing(); });
         KNVTCDTask *task = app.taskTitled(QStringLiteral("Paint"));
@@ -162,7 +162,8 @@ TEST_F(SyncFeature, ATaskMovedOrArchivedElsewhereStaysUnderItsOpenFormAndItsUnpu
 
         app.service().clearRequests();
         app.clickToolbar(QStringLiteral("Sync"));
-        app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+        app.waitForService(
+            [this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
         EXPECT_EQ(app.service().stored("tasks", paint)->value("status").toString(), QStringLiteral("completed"))
             << "the tick was pushed";
         app.service().remove("tasks", paint);
