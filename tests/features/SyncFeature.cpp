@@ -174,7 +174,7 @@ TEST_F(SyncFeature, ATaskMovedOrArchivedElsewhereStaysUnderItsOpenFormAndItsUnpu
     }
 }
 
-// The pull brings new notes of a task; the user ticks it after the reply arrived and before the sync ended.
+// Another device changes the notes of a task; the user ticks it while the sync that brings those notes is pulling.
 TEST_F(SyncFeature, ATickMadeWhileAPullBringsNewNotesOfTheTaskSurvivesAndIsPushed)
 {
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
@@ -188,14 +188,14 @@ TEST_F(SyncFeature, ATickMadeWhileAPullBringsNewNotesOfTheTaskSurvivesAndIsPushe
 
     app.service().update("tasks", call, {{"description", "Her new number"}});
     app.service().clearRequests();
-    app.service().on("GET", "/tags.json").hold();
+    app.service().on("GET", "/account.json").hold();
     app.clickToolbar(QStringLiteral("Sync"));
-    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json"); });
+    app.waitForService([this] { return app.service().hasRequest("GET", "/account.json"); });
     app.selectHome(QStringLiteral("Calls"));
     app.clickCheckBox(QStringLiteral("Call Ann"));
-    app.service().on("GET", "/tags.json").clear().pass();
+    app.service().on("GET", "/account.json").clear().pass();
     app.service().releaseAll();
-    app.waitForService([this] { return !app.store().isSyncing(); });
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
 
     KNVTCDTask *task = app.taskTitled(QStringLiteral("Call Ann"));
     ASSERT_NE(task, nullptr);
