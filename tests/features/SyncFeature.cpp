@@ -210,3 +210,44 @@ TEST_F(SyncFeature, ATickMadeWhileAPullBringsNewNotesOfTheTaskSurvivesAndIsPushe
     EXPECT_EQ(stored->value("status").toString(), QStringLiteral("completed")) << "the tick was pushed";
     EXPECT_EQ(stored->value("description").toString(), QStringLiteral("Her new number"));
 }
+
+// The sync has applied the service's new notes of a task and waits for its last pull when the user writes notes of
+// their own and saves them: the user's notes are what the library keeps, and they go out with the next sync.
+TEST_F(SyncFeature, NotesTheUserSavesWhileASyncRunsOutliveTheNotesItPulledBefore)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    const qint64 calls =
+        app.service().seed("task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
+    const qint64 call =
+        app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
+    app.launch();
+    app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
+
+    app.service().update("tasks", call, {{"description", "Her new number"}});
+    app.service().clearRequests();
+    app.service().on("GET", "/tags.json").hold();
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json"); });
+    app.selectHome(QStringLiteral("Calls"));
+    app.selectRows({QStringLiteral("Call Ann")});
+    app.clickToolbar(QStringLiteral("Edit"));
+    app.typeIn(QStringLiteral("notesTextView"), QStringLiteral("Ask about Sunday"));
+    app.clickButton(QStringLiteral("saveButton"));
+    // The form's save comes due while the sync still waits.
+    ASSERT_GE(app.saves().advance(1.0), 1);
+    app.service().on("GET", "/tags.json").clear().pass();
+    app.service().releaseAll();
+    app.waitForService([this] { return !app.store().isSyncing(); });
+
+    KNVTCDTask *task = app.taskTitled(QStringLiteral("Call Ann"));
+    ASSERT_NE(task, nullptr);
+    EXPECT_EQ(task->notes(), QStringLiteral("Ask about Sunday"));
+
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([&] {
+        return app.service().hasRequest("PUT", "/tasks/" + QByteArray::number(call) + ".json")
+            && !app.store().isSyncing();
+    });
+    EXPECT_EQ(app.service().stored("tasks", call)->value("description").toString(), QStringLiteral("Ask about Sunday"));
+}
