@@ -138,8 +138,9 @@ private:
     bool linksTasksThatAreNotHere(const knvt::JSONView &tags) const;
     void invalidateResourceETag(const QString &resource);
     // A list a collection reply left out, or a task a list's reply left out, may only have moved to a list or a
-    // collection that the pull reads later; it is removed when the pulls end and it is still where it went missing
-    // from, so that an object the service still has keeps its identity, its tags and the windows open on it.
+    // collection that the pull reads later; it is removed only when it is still where it went missing from once the
+    // later replies are in (for a list, the other collections; for a task, every pull), so that an object the
+    // service still has keeps its identity, its tags and the windows open on it.
     void deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task);
     void deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource);
     // A failed session removes nothing it deferred: what it read is fetched whole again by a later pull instead.
