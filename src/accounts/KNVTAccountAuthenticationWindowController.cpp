@@ -123,6 +123,8 @@ void KNVTAccountAuthenticationWindowController::checkDidFinish(const KNVTAccount
     KNVTTaskStore &store = knvt::taskStore(m_store);
     store.setAccountPassword(result.username, result.password);
     store.resetAuthenticationFailureDate();
+    // Syncing goes on now, not at the next timer: sessions left waiting by the refusal resume.
+    store.sync();
     if (KNVTAccountAuthenticationWindowControllerDelegate *delegate = m_delegate.get())
         delegate->accountAuthenticationWindowControllerDidAuthenticate(this);
 }

@@ -800,6 +800,14 @@ void KNVTCDTask::updateWithAttributes(const knvt::JSONView &attributes)
     clearChangedKeys();
 }
 
+void KNVTCDTask::takeInboxPlaceFromService()
+{
+    if (!taskList() || changedKeys().contains(QLatin1String("taskList")))
+        return;
+    UpdatingScope updating(*this);
+    setTaskList(nullptr);
+}
+
 namespace {
 
 // Merges the service's array of `T` under `arrayKey` into this task's rows: each element updates the row with its

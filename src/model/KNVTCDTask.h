@@ -185,6 +185,9 @@ public:
     bool hasAttributesForKeys(const QStringList &keys) const;
     // Fills the task, its comments and its watchers from the service's JSON and discards every recorded change.
     void updateWithAttributes(const knvt::JSONView &attributes) override;
+    // A pull's Inbox reply holds this task: it left its list elsewhere. The move is the service's own data and
+    // records no change; a move of the user's that waits for its push stays.
+    void takeInboxPlaceFromService();
 
     void didChangeValue(std::string_view key) override;
     void awakeFromInsert() override;

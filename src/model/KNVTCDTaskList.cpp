@@ -914,6 +914,10 @@ void KNVTCDTaskList::updateTasksWithAttributes(const knvt::JSONView &elements, N
         KNVTCDTask *task = taskForNumericIdentifier(numericIdentifierFromJSON(element.value("id")));
         if (task) {
             remaining.erase(std::remove(remaining.begin(), remaining.end(), task), remaining.end());
+            if (s_mergePulledTask) {
+                s_mergePulledTask(*task, element);
+                continue;
+            }
         } else {
             task = knvt::insertObjectForFill<KNVTCDTask>(*ctx);
         }
@@ -927,7 +931,10 @@ void KNVTCDTaskList::updateTasksWithAttributes(const knvt::JSONView &elements, N
         if (!task->numericIdentifier() || task->taskList() != this
             || task->changedKeys().contains(QLatin1String("taskList")))
             continue;
-        ctx->remove(task);
+        if (s_missingPulledTask)
+            s_missingPulledTask(*this, *task);
+        else
+            ctx->remove(task);
     }
 }
 

@@ -188,6 +188,28 @@ public:
     // Whether the local user's acceptance or decline of this list still waits for its push. A list reply that
     // leaves such a list out must not delete it: the service does not know yet that the list belongs there.
     bool hasUnpushedMembershipChange() const;
+    // While one lives, a list's reply hands its tasks to the sync instead of settling them itself: `merge` takes each
+    // task of the reply that is here already (so that the fields the user changed and has not pushed keep their
+    // values), `missing` each synced task the reply no longer holds (a pull that reads other lists later may find it
+    // there, moved, and it must stay the same object).
+    class PulledTasksHandling
+    {
+    public:
+        using Merge = std::function<void(KNVTCDTask &task, const knvt::JSONView &attributes)>;
+        using Missing = std::function<void(KNVTCDTaskList &list, KNVTCDTask &task)>;
+        PulledTasksHandling(Merge merge, Missing missing)
+        {
+            s_mergePulledTask = std::move(merge);
+            s_missingPulledTask = std::move(missing);
+        }
+        ~PulledTasksHandling()
+        {
+            s_mergePulledTask = {};
+            s_missingPulledTask = {};
+        }
+        PulledTasksHandling(const PulledTasksHandling &) = delete;
+        PulledTasksHandling &operator=(const PulledTasksHandling &) = delete;
+    };
 
     // A status write stamps statusModifiedDate and, for an open status, un-archives the list; a mirror write is
     // copied into the local user's row, where it is recorded. The mirrors, the creator and the tasks are never
@@ -221,4 +243,7 @@ private:
     void updateTasksWithAttributes(const knvt::JSONView &elements, NestedMerge merge);
     // The next review date of `recurrence` counted from today, written into `row`.
     static void scheduleNextReview(KNVTCDTaskListCollaborator *row, const KNVTRecurrence &recurrence);
+
+    static inline PulledTasksHandling::Merge s_mergePulledTask;
+    static inline PulledTasksHandling::Missing s_missingPulledTask;
 };

@@ -413,6 +413,9 @@ bool KNVTTaskStore::isConfiguredWithCorrectEnvironmentType()
 void KNVTTaskStore::createSyncCoordinator()
 {
     dropSyncCoordinator();
+    // A failure of another account's sessions says nothing about this one.
+    m_lastSyncFailureDate = {};
+    m_lastSyncError = {};
     if (const KNVTTaskStoreSyncCoordinating::Factory &factory = KNVTTaskStoreSyncCoordinating::factory())
         m_syncCoordinator = factory(*this);
     if (m_syncCoordinator)

@@ -218,6 +218,10 @@ public:
     void setAutoSyncTimeInterval(double seconds);
     QDateTime lastSuccessfullSyncDate();
     void setLastSuccessfullSyncDate(const QDateTime &date);
+    // When the last session failed and with what error, until a session finishes: an invalid date when the last
+    // session did not fail. Kept for this run only.
+    QDateTime lastSyncFailureDate() const { return m_lastSyncFailureDate; }
+    const knvt::Error &lastSyncError() const { return m_lastSyncError; }
     QDateTime lastCleanSyncDate();
     void setLastCleanUpSyncDate(const QDateTime &date);
     QDateTime authenticationFailureDate();
@@ -412,6 +416,8 @@ private:
     ostore::OpenResult m_openResult;
     bool m_needsOldVersionFixUps = false;
     std::vector<SyncCompletionHandler> m_syncCompletionHandlers;
+    QDateTime m_lastSyncFailureDate;
+    knvt::Error m_lastSyncError;
     KNVTTaskStoreDelegate *m_delegate = nullptr;
     QUrl m_libraryURL;
     bool m_hasModel = false;

@@ -37,6 +37,9 @@ bool KNVTTaskStore::save(knvt::Error *error)
     ostore::Context *context = managedObjectContext();
     if (!context)
         return false;
+    // The user's changes are saved after what a sync applied meanwhile, so that they are what the library keeps.
+    if (m_syncCoordinator)
+        m_syncCoordinator->saveSyncSessionChanges();
     knvt::Error saveError;
     if (!context->save(&saveError)) {
         qCWarning(lcStore).noquote() << QStringLiteral(

@@ -20,8 +20,12 @@ public:
 
     // Whether a session is running now.
     virtual bool isSyncing() const = 0;
-    // Queues a regular session (push, then pull with the stored entity tags) unless more than one already waits.
+    // Makes a regular session (push, then pull with the stored entity tags) run: a new one unless one queued or
+    // running answers the request already; a session left by a failure resumes first.
     virtual void startSyncSessionIfRequired() = 0;
+    // Saves what the running session applied so far. The store calls it before every save of its main context: a
+    // session's later save would otherwise write the values it merged over the columns the user changed meanwhile.
+    virtual void saveSyncSessionChanges() {}
     // Empties the queue and cancels the running session; the cancellation is reported later through the delegate.
     virtual void cancelSyncSessions() = 0;
     // The number of sessions waiting in the queue.

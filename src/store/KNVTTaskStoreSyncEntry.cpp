@@ -41,6 +41,8 @@ void KNVTTaskStore::taskStoreSyncCoordinatorSyncSessionDidFailWithError(KNVTTask
                                                                         const KNVTTaskStoreSyncSessionInfo &,
                                                                         const knvt::Error &error)
 {
+    m_lastSyncFailureDate = knvt::Clock::shared().now();
+    m_lastSyncError = error;
     if (coordinator.pendingSyncSessionsCount() == 0)
         callSyncCompletionHandlers(error);
     postNotification(KNVTTaskStoreDidFinishSyncingNotification);
@@ -58,6 +60,8 @@ void KNVTTaskStore::taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSy
     for (auto it = session.resourceETags.begin(); it != session.resourceETags.end(); ++it)
         tags.insert(it.key(), it.value());
     setResourceETags(tags);
+    m_lastSyncFailureDate = {};
+    m_lastSyncError = {};
 
     if (coordinator.pendingSyncSessionsCount() == 0)
         callSyncCompletionHandlers({});

@@ -2,6 +2,7 @@
 
 #include "sync/KNVTTaskStoreSyncPlan.h"
 #include "sync/KNVTTaskStoreSyncResources.h"
+#include "sync/Logging.h"
 
 #include "store/KNVTTaskStore.h"
 #include "store/KNVTTaskStoreSyncCoordinatorDelegate.h"
@@ -182,9 +183,24 @@ void KNVTTaskStoreSyncCoordinator::startPushSyncSession()
 
 void KNVTTaskStoreSyncCoordinator::startSyncSessionIfRequired()
 {
-    if (m_syncSessions.size() > 1)
+    // A regular session that has not started yet sends and fetches all there is when it runs, and so does the running
+    // one while nothing was saved since it started: a second request, such as a double click, adds no second sync.
+    const bool answered =
+        std::any_of(m_syncSessions.begin(), m_syncSessions.end(), [this](const SessionPointer &queued) {
+            if (queued->type() != KNVTTaskStoreSyncSessionTypeSync)
+                return false;
+            if (queued == m_currentSyncSession)
+                return !m_savedSinceCurrentSessionStarted;
+            return !queued->startDate().isValid();
+        });
+    if (!answered) {
+        startSyncSession();
         return;
-    startSyncSession();
+    }
+    // A session that failed waits at the head of the queue until something starts the queue again: the user's request
+    // does, whatever waits behind it, or nothing would be sent until the next save or timer.
+    if (!m_currentSyncSession)
+        scheduleProcessNextSyncSession();
 }
 
 void KNVTTaskStoreSyncCoordinator::addSyncSession(SessionPointer session)
@@ -217,6 +233,7 @@ void KNVTTaskStoreSyncCoordinator::processNextSyncSession()
 
     const SessionPointer session = m_syncSessions.front();
     m_currentSyncSession = session;
+    m_savedSinceCurrentSessionStarted = false;
     // A session resumed after a failure has handed its context back with everything it applied saved, so it goes on
     // from a fresh view of the store that includes the edits made while it waited.
     if (!session->managedObjectContext())
@@ -231,6 +248,16 @@ void KNVTTaskStoreSyncCoordinator::processNextSyncSession()
     session->start();
     if (m_delegate)
         m_delegate->taskStoreSyncCoordinatorDidStartSyncSession(*this, infoForSession(*session));
+}
+
+void KNVTTaskStoreSyncCoordinator::saveSyncSessionChanges()
+{
+    if (!m_currentSyncSession)
+        return;
+    knvt::Error error;
+    if (!m_currentSyncSession->saveManagedObjectContext(&error))
+        qCWarning(lcSync).noquote() << "KNVTTaskStoreSyncCoordinator:saveSyncSessionChanges couldn't save:"
+                                    << error.description();
 }
 
 void KNVTTaskStoreSyncCoordinator::cancelSyncSessions()
@@ -310,6 +337,7 @@ void KNVTTaskStoreSyncCoordinator::pushSyncSessionTimerDidFire()
 
 void KNVTTaskStoreSyncCoordinator::managedObjectContextDidSave(const ostore::ChangeSet &changes)
 {
+    m_savedSinceCurrentSessionStarted = true;
     // A save that only deletes schedules nothing.
     if (changes.inserted.empty() && changes.updated.empty())
         return;

@@ -84,12 +84,14 @@ public:
     void startFullSyncSession();
     // Push only; stops the push timer.
     void startPushSyncSession();
-    // A regular session unless more than one session is queued already (the running one counts).
+    // A regular session unless one that will run or is running answers the request already, and the queue going
+    // again when none runs, so that a session left by a failure resumes.
     void startSyncSessionIfRequired() override;
     // Appends; when none runs, the head of the queue starts 0.1 s later.
     void addSyncSession(SessionPointer session);
     void addSyncSessions(const std::vector<SessionPointer> &sessions);
     void processNextSyncSession();
+    void saveSyncSessionChanges() override;
     // Empties the queue and cancels the running session, which stays current until it reports its cancel.
     void cancelSyncSessions() override;
 
@@ -149,6 +151,8 @@ private:
     std::deque<SessionPointer> m_syncSessions;
     SessionPointer m_currentSyncSession;
     QMetaObject::Connection m_currentContextConnection;
+    // Whether the main context saved since the running session started: its pushes may have missed that change.
+    bool m_savedSinceCurrentSessionStarted = false;
 
     QTimer m_fullSyncSessionTimer;
     QTimer m_pushSyncSessionTimer;

@@ -83,11 +83,13 @@ void KNVTTaskStoreSyncSession::startPullingState()
 
 void KNVTTaskStoreSyncSession::startFinishedState()
 {
+    removeObjectsStillMissing(true);
     runState(std::make_shared<KNVTTaskStoreSyncSessionStateFinished>());
 }
 
 void KNVTTaskStoreSyncSession::startCancelledState()
 {
+    fetchAgainWhatWentMissing();
     runState(std::make_shared<KNVTTaskStoreSyncSessionStateCancelled>());
 }
 
@@ -142,6 +144,7 @@ void KNVTTaskStoreSyncSession::syncSessionState(KNVTSyncSessionState &state, con
     const auto self = shared_from_this();
     const bool finalSave = dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state) != nullptr;
     m_resumable = !finalSave;
+    fetchAgainWhatWentMissing();
     if (!finalSave) {
         // What the replies so far applied (server identifiers of created objects above all) exists only in this
         // context; kept unsaved it would be lost at quit, and a late resume would overwrite newer edits with it.

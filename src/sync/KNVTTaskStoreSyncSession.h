@@ -7,6 +7,8 @@
 
 #include "service/URLRequest.h"
 
+#include "objectstore/ObjectID.h"
+
 #include "foundation/JSONView.h"
 
 #include <QDateTime>
@@ -104,6 +106,9 @@ public:
     void syncSessionState(KNVTSyncSessionState &state, const knvt::Error &error) override;
 
 protected:
+    // With `tasksToo` false only the lists: once every collection of lists is read, a list none of them holds is gone
+    // and need not be fetched.
+    void removeObjectsStillMissing(bool tasksToo);
     // Replaces the current state by `state`, owned by this session, and starts it.
     void runState(std::shared_ptr<KNVTSyncSessionState> state);
     void setStartDate(const QDateTime &date) { m_startDate = date; }
@@ -132,6 +137,14 @@ private:
     // Whether a tags reply links a task that is not here, a link that could not be stored.
     bool linksTasksThatAreNotHere(const knvt::JSONView &tags) const;
     void invalidateResourceETag(const QString &resource);
+    // A list a collection reply left out, or a task a list's reply left out, may only have moved to a list or a
+    // collection that the pull reads later; it is removed only when it is still where it went missing from once the
+    // later replies are in (for a list, the other collections; for a task, every pull), so that an object the
+    // service still has keeps its identity, its tags and the windows open on it.
+    void deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task);
+    void deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource);
+    // A failed session removes nothing it deferred: what it read is fetched whole again by a later pull instead.
+    void fetchAgainWhatWentMissing();
     // Looks at what the context is about to delete for links that go with their task.
     void invalidateResourceETagsOfCascadedDeletions();
 
@@ -145,5 +158,17 @@ private:
     QStringList m_staleResourceETags;
     bool m_hasChanges = false;
     bool m_resumable = true;
+    struct MissingObject
+    {
+        ostore::ObjectID object;
+        // The list a task went missing from; none for a list.
+        ostore::ObjectID taskList;
+        // The collection a list went missing from, and the list's place then: a list that another collection of the
+        // same pull holds has another status or archive state by the time the collections are read.
+        QString resource;
+        std::optional<qint64> collaboratorStatus;
+        bool archived = false;
+    };
+    std::vector<MissingObject> m_missingObjects;
     std::unique_ptr<ostore::Context> m_context;
 };

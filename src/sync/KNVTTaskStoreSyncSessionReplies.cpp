@@ -260,10 +260,11 @@ bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const knvt::JS
     const knvt::JSONDocument local = knvt::JSONDocument::fromJson(
         QJsonDocument(knvt::syncWireAttributesForKeys(object, waiting)).toJson(QJsonDocument::Compact));
     const knvt::JSONDocument attributes = knvt::JSONDocument::merged(inner, local);
-    const bool applied = storeObj->mergeAttributes(attributes.isUndefined() ? inner : attributes.root());
-    if (applied)
-        setChangedKeys(object, waiting);
-    return applied;
+    // The reply is the service's copy of every field the user has not changed here, whatever the dates say: the
+    // modified date here is that of the user's own change, whose fields keep their local values and wait for the push.
+    storeObj->updateWithAttributes(attributes.isUndefined() ? inner : attributes.root());
+    setChangedKeys(object, waiting);
+    return true;
 }
 
 ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString &entityName,
@@ -289,6 +290,9 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
 
 void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
 {
+    const KNVTCDTaskList::PulledTasksHandling handling(
+        [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
+        [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
     if (request.requestFormat() == KNVTRequestFormatJSON) {
         const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(request.responseData());
         const knvt::JSONView &value = reply.root();
@@ -578,6 +582,9 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
         else
             object = knvt::insertNewObjectForFillForEntityForName(*m_context, entityName);
         mergeReply(*object, inner);
+        // A task's own reply never moves it into the Inbox; this one says it is there.
+        if (entityName == kTaskEntity)
+            static_cast<KNVTCDTask *>(object)->takeInboxPlaceFromService();
     }
 
     // An element that cannot be read may stand for any of the local objects, so none of them counts as gone.
@@ -596,9 +603,63 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
             // The service does not know yet of the user's answer that put the list in this collection.
             if (static_cast<KNVTCDTaskList *>(object)->hasUnpushedMembershipChange())
                 continue;
-            removeTaskListWithTasks(object);
+            deferRemovalOfMissingTaskList(*object, resource);
         } else {
             m_context->remove(object);
+        }
+    }
+}
+
+void KNVTTaskStoreSyncSession::deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task)
+{
+    m_missingObjects.push_back({task.objectID(), list.objectID(), {}, {}});
+}
+
+void KNVTTaskStoreSyncSession::deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource)
+{
+    const auto &list = static_cast<const KNVTCDTaskList &>(taskList);
+    m_missingObjects.push_back(
+        {list.objectID(), {}, resource, list.taskListCollaboratorStatus(), list.archivedDate().isValid()});
+}
+
+void KNVTTaskStoreSyncSession::removeObjectsStillMissing(bool tasksToo)
+{
+    std::vector<MissingObject> missing;
+    missing.swap(m_missingObjects);
+    if (!m_context)
+        return;
+    for (const MissingObject &entry : missing) {
+        ostore::Object *object = m_context->existingObject(entry.object);
+        if (!object || object->isDeleted())
+            continue;
+        if (!entry.taskList.isNull()) {
+            if (!tasksToo) {
+                m_missingObjects.push_back(entry);
+                continue;
+            }
+            const KNVTCDTaskList *list = static_cast<KNVTCDTask *>(object)->taskList();
+            if (list && list->objectID() == entry.taskList)
+                m_context->remove(object);
+        } else {
+            const auto *list = static_cast<const KNVTCDTaskList *>(object);
+            if (list->taskListCollaboratorStatus() == entry.collaboratorStatus
+                && list->archivedDate().isValid() == entry.archived)
+                removeTaskListWithTasks(object);
+        }
+    }
+}
+
+void KNVTTaskStoreSyncSession::fetchAgainWhatWentMissing()
+{
+    std::vector<MissingObject> missing;
+    missing.swap(m_missingObjects);
+    if (!m_context)
+        return;
+    for (const MissingObject &entry : missing) {
+        if (entry.taskList.isNull()) {
+            invalidateResourceETag(entry.resource);
+        } else if (ostore::Object *list = m_context->existingObject(entry.taskList); list && !list->isDeleted()) {
+            static_cast<KNVTCDTaskList *>(list)->setNeedsUpdating(true);
         }
     }
 }

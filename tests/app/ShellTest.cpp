@@ -13,6 +13,8 @@
 
 #include <QDateTime>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,4 +86,59 @@ TEST(SyncStatusLine, ShowsNothingWhileSyncIsOffSyncingWhileASessionRunsAndTheLas
 
     store.setAutoSyncEnabled(false);
     EXPECT_EQ(view.state(), KNVTActivityViewStateInactive) << "switching sync off hides the line at once";
+}
+
+namespace {
+
+// Stands for the coordinator in the reports the store hears from it.
+class IdleCoordinator final : public KNVTTaskStoreSyncCoordinating
+{
+public:
+    bool isSyncing() const override { return false; }
+    void startSyncSessionIfRequired() override {}
+    void cancelSyncSessions() override {}
+    qsizetype pendingSyncSessionsCount() const override { return 0; }
+    void setTaskStoreSyncCoordinatorDelegate(KNVTTaskStoreSyncCoordinatorDelegate *) override {}
+};
+
+} // namespace
+
+TEST(SyncStatusLine, AFailureSaysWhyUntilASessionFinishes)
+{
+    knvt::test::TaskStoreSandbox sandbox;
+    KNVTTaskStore &store = sandbox.store();
+    store.managedObjectContext();
+    store.setLastSuccessfullSyncDate(kNow.addDays(-1));
+    store.setAutoSyncEnabled(true);
+    KNVTHomeActivityView view;
+    IdleCoordinator coordinator;
+    struct Case
+    {
+        knvt::Error error;
+        QString reason;
+    };
+    const QString transport = QString::fromLatin1(knvt::CURLErrorDomain);
+    const std::vector<Case> cases = {
+        {knvt::Error(transport, 7), QStringLiteral("(offline)")},
+        {knvt::Error(transport, 6), QStringLiteral("(offline)")},
+        {knvt::Error(transport, 28), QStringLiteral("(offline)")},
+        {knvt::Error(transport, 18), QStringLiteral("(service failed)")},
+        {knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 401), QStringLiteral("(password refused)")},
+        {knvt::Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), 401), QStringLiteral("(service failed)")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.error.description().toStdString());
+        store.taskStoreSyncCoordinatorSyncSessionDidFailWithError(coordinator, {}, c.error);
+        EXPECT_EQ(view.state(), KNVTActivityViewStateCompleted);
+        EXPECT_TRUE(view.completedText().startsWith(QStringLiteral("Sync failed ")))
+            << view.completedText().toStdString();
+        EXPECT_TRUE(view.completedText().endsWith(c.reason)) << view.completedText().toStdString();
+        EXPECT_FALSE(view.completedDate().isValid()) << "no day of a last success";
+    }
+
+    KNVTTaskStoreSyncSessionInfo finished;
+    finished.startDate = kNow;
+    store.taskStoreSyncCoordinatorDidFinishSyncSession(coordinator, finished);
+    EXPECT_EQ(view.completedText(), QStringLiteral("Synced"));
+    EXPECT_EQ(view.completedDate(), kNow);
 }

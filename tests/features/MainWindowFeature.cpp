@@ -555,18 +555,22 @@ TEST_F(MainWindowFeature, TheSyncLineSaysSyncingWhileASessionRunsAndWhenItLastSy
 {
     app.givenSignedIn();
     app.service().enableState();
-    app.service().on("GET", "/account.json").json(503, "{}").pass().hold();
+    app.service().on("GET", "/account.json").truncate().pass().hold();
     app.launch();
     EXPECT_EQ(app.syncStatus(), QString()) << "automatic sync is off";
 
-    // The first session fails: nothing was ever synced, so the line shows nothing again.
+    // The first session fails (the reply is cut short): the line says so, not when a sync last succeeded.
     app.store().setAutoSyncEnabled(true);
-    app.waitForService([this] { return !app.store().isSyncing(); });
-    EXPECT_EQ(app.syncStatus(), QString());
+    app.waitForService([this] { return app.service().count("GET", "/account.json") == 1 && !app.store().isSyncing(); });
+    EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Sync failed 12:00"))
+                && app.syncStatus().endsWith(QStringLiteral("(service failed)")))
+        << app.syncStatus().toStdString();
 
     app.clickToolbar(QStringLiteral("Sync"));
     app.waitForService([this] { return app.service().count("GET", "/account.json") == 2; });
     EXPECT_EQ(app.syncStatus(), QStringLiteral("Syncing"));
+    // The failed session resumes; the session asked for follows it unheld.
+    app.service().on("GET", "/account.json").clear().pass();
     app.service().releaseAll();
     app.waitForService([this] { return !app.store().isSyncing(); });
     // The time of the last sync, as the clock says it.

@@ -47,7 +47,10 @@ TEST_F(SyncCoordinatorTest, SessionsRunOneAtATimeInTheOrderTheyWereAsked)
     startCoordinator();
     ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
 
-    // The full start-up session runs; two requests add one regular session, a third adds nothing.
+    // The full start-up session runs and the user changes something it may have pushed before: two requests add one
+    // regular session, a third adds nothing.
+    store().taskWithTitle(QStringLiteral("Written while it runs"));
+    save();
     coordinator().startSyncSessionIfRequired();
     coordinator().startSyncSessionIfRequired();
     coordinator().startSyncSessionIfRequired();
@@ -91,6 +94,50 @@ TEST_F(SyncCoordinatorTest, CancellingEndsTheRunningSessionAndDropsTheWaitingOne
     EXPECT_EQ(m_recorder.names(),
               QStringList({QString::fromLatin1(KNVTTaskStoreWillStartSyncingNotification),
                            QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification)}));
+}
+
+// A failed session waits at the head of the queue with a regular session behind it; every later request must still
+// make one of them run. A request that a session about to run, or running with nothing saved since it started,
+// already answers (a double click) runs no second sync.
+TEST_F(SyncCoordinatorTest, AfterTwoFailuresARequestStillReachesTheServiceAndARepeatedRequestRunsOneSession)
+{
+    setSyncSettings(false);
+    fake.on("GET", "/tags.json").drop();
+    startCoordinator();
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const int failures = m_recorder.names().count(QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification));
+        coordinator().startSyncSessionIfRequired();
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return m_recorder.names().count(QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification))
+                    > failures;
+            },
+            std::chrono::seconds(10)));
+    }
+    ASSERT_EQ(coordinator().numberOfPendingSyncSessions(), 2);
+
+    fake.on("GET", "/tags.json").clear().pass();
+    fake.clearRequests();
+    coordinator().startSyncSessionIfRequired();
+    ASSERT_TRUE(waitUntil([this] { return fake.count("GET", "/tags.json") == 2 && idle(); }, std::chrono::seconds(10)))
+        << "the failed session resumes and the one behind it runs";
+    EXPECT_EQ(fake.calls().first(), "GET /tags.json");
+    EXPECT_TRUE(store().lastSuccessfullSyncDate().isValid());
+
+    // Two requests before the session starts, and two while it runs.
+    const int starts = sessionStarts();
+    fake.clearRequests();
+    fake.on("GET", "/account.json").hold();
+    coordinator().startSyncSessionIfRequired();
+    coordinator().startSyncSessionIfRequired();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
+    coordinator().startSyncSessionIfRequired();
+    EXPECT_EQ(coordinator().numberOfPendingSyncSessions(), 0);
+    fake.on("GET", "/account.json").clear().pass();
+    fake.release("GET", "/account.json");
+    ASSERT_TRUE(waitForIdle());
+    spin(std::chrono::milliseconds(knvt::Timing::ms(1)));
+    EXPECT_EQ(sessionStarts(), starts + 1);
 }
 
 // ---- Timers -------------------------------------------------------------------------------------------------------

@@ -116,6 +116,25 @@ TEST_F(ReauthenticationTest, TheSheetChecksTheStoredNameWithTheCredentialsAloneA
     EXPECT_EQ(sheet.result(), QDialog::Rejected) << "the host dismissed it";
 }
 
+TEST_F(ReauthenticationTest, ThePasswordTheSheetVerifiedStartsOneSync)
+{
+    int syncs = 0;
+    KNVTTaskStoreSyncCoordinating::setFactory(
+        [&syncs](KNVTTaskStore &) { return std::make_unique<CountingCoordinator>(syncs); });
+    configureAccount();
+    store().setAutoSyncEnabled(true);
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    syncs = 0;
+    fake.on("GET", "/account.json").json(200, accountReply());
+    RecordingSheetDelegate delegate;
+    KNVTAccountAuthenticationWindowController sheet(&store());
+    sheet.setAccountAuthenticationWindowControllerDelegate(&delegate);
+    child<QLineEdit>(&sheet, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
+    child<QPushButton>(&sheet, "authenticateButton")->click();
+    ASSERT_TRUE(waitUntil([&] { return delegate.authenticated == 1; }));
+    EXPECT_EQ(syncs, 1);
+}
+
 TEST_F(ReauthenticationTest, TheSheetTreatsAnAnswerWithoutTheAccountAsARefusalAndCancelReturnsToEditing)
 {
     fake.on("GET", "/account.json").json(200, R"({"account":{"id":7}})");

@@ -1,0 +1,253 @@
+// Syncing against the fake sync service while things go wrong: failed syncs do not stop the next one, the line under
+// the home list says that the last one failed, and a pull leaves what the user is doing alone.
+
+#include "AppDriver.h"
+
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+
+#include "support/SyncFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+class SyncFeature : public ::testing::Test
+{
+protected:
+    qsizetype requests(const char *method, const char *path) { return app.service().count(method, path); }
+    // The sync ended and the line under the home list says how.
+    void waitForTheEndOfTheSync()
+    {
+        app.waitForService([this] { return !app.store().isSyncing() && app.syncStatus() != QLatin1String("Syncing"); });
+    }
+
+    // The line's time is the locale's, with whatever space it puts before "PM".
+    bool failedAtNoonBecause(const QString &reason)
+    {
+        const QString line = app.syncStatus();
+        return line.startsWith(QLatin1String("Sync failed 12:00")) && line.endsWith(u'(' + reason + u')');
+    }
+
+    AppDriver app;
+};
+
+} // namespace
+
+TEST_F(SyncFeature, AfterTwoFailedSyncsTheSyncButtonStillReachesTheServiceAndTheLineSaysTheLastOneFailed)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    // The connection is cut at the tags, twice: the start-up sync and the first press of Sync.
+    app.service().on("GET", "/tags.json").drop();
+    app.launch();
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json"); });
+    waitForTheEndOfTheSync();
+    EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("service failed"))) << app.syncStatus().toStdString();
+
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([this] { return app.store().isSyncing(); });
+    waitForTheEndOfTheSync();
+    EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("service failed"))) << app.syncStatus().toStdString();
+
+    app.service().on("GET", "/tags.json").clear().pass();
+    app.service().clearRequests();
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([this] { return requests("GET", "/tags.json") == 2; });
+    waitForTheEndOfTheSync();
+    EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+}
+
+TEST_F(SyncFeature, AfterAWrongPasswordTheRightOneTypedInTheIncorrectPasswordWindowSyncs)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    // The stored password and the first one typed are refused.
+    app.service().on("GET", "/account.json").reply(401).reply(401).pass();
+    app.launch();
+    for (const QString &password : {QStringLiteral("wrong1"), QStringLiteral("right2")}) {
+        SCOPED_TRACE(password.toStdString());
+        app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+        if (password == QLatin1String("right2"))
+            EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("password refused"))) << app.syncStatus().toStdString();
+        app.typeIn(QStringLiteral("passwordSecureTextField"), password);
+        app.clickButton(QStringLiteral("saveButton"));
+        app.waitForService([&] { return requests("GET", "/account.json") >= (password == "wrong1" ? 2 : 3); });
+    }
+    waitForTheEndOfTheSync();
+    EXPECT_EQ(app.service().lastRequest("GET", "/account.json")->header("Authorization"),
+              "Basic " + QByteArray("ann:right2").toBase64());
+    EXPECT_TRUE(app.service().hasRequest("GET", "/tags.json"));
+    EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+}
+
+// Another device moves a task the user is editing, or archives its project, while the user's tick of it waits for its
+// push: the task stays the one object it was, the form stays open with what was typed, and the tick goes out next.
+TEST_F(SyncFeature, ATaskMovedOrArchivedElsewhereStaysUnderItsOpenFormAndItsUnpushedTickIsPushed)
+{
+    struct Case
+    {
+        const char *elsewhere;
+        std::function<void(qint64 garden, qint64 shed, qint64 paint)> change;
+        QString listAfter;
+        bool archived;
+    };
+    const std::vector<Case> cases = {
+        {"moved to a project read later",
+         [this](qint64, qint64 shed, qint64 paint) {
+             app.service().update("tasks", paint, {{"task_list_id", shed}});
+         },
+         QStringLiteral("Shed"), false},
+        {"moved to the Inbox",
+         [this](qint64, qint64, qint64 paint) {
+             app.service().update("tasks", paint, {{"task_list_id", QJsonValue::Null}});
+         },
+         QString(), false},
+        {"its project archived",
+         [this](qint64 garden, qint64, qint64) {
+             app.service().update("task_lists", garden,
+                                  {{"archived_at", knvt::test::fixtureDate(1)}, {"status", "completed"}});
+         },
+         QStringLiteral("Garden"), true},
+    };
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    app.launch();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.elsewhere);
+        const qint64 garden = app.service().seed(
+            "task_lists", {{"title", "Garden"}, {"task_list_type", "project"}, {"status", "actionable"}});
+        const qint64 shed = app.service().seed(
+            "task_lists", {{"title", "Shed"}, {"task_list_type", "project"}, {"status", "actionable"}});
+        const qint64 paint =
+            app.service().seed("tasks", {{"title", "Paint"}, {"task_list_id", garden}, {"status", "actionable"}});
+        app.clickToolbar(QStringLiteral("Sync"));
+        app.waitForService([this] { return app.taskTitled(QStringLiteral("Paint")) && !app.store().isSyncing(); });
+        KNVTCDTask *task = app.taskTitled(QStringLiteral("Paint"));
+        ASSERT_NE(task, nullptr);
+
+        // The next sync has pushed and waits for its pulls when the user ticks the task and starts to edit it.
+        app.service().clearRequests();
+        app.service().on("GET", "/account.json").hold();
+        app.clickToolbar(QStringLiteral("Sync"));
+        app.waitForService([this] { return app.service().hasRequest("GET", "/account.json"); });
+        app.selectHome(QStringLiteral("Garden"));
+        app.clickCheckBox(QStringLiteral("Paint"));
+        app.selectRows({QStringLiteral("Paint")});
+        app.clickToolbar(QStringLiteral("Edit"));
+        app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" the fence"));
+        const qsizetype alerts = app.alertsShown().size();
+        c.change(garden, shed, paint);
+        app.service().on("GET", "/account.json").clear().pass();
+        app.service().release("GET", "/account.json");
+        app.waitForService([this] { return !app.store().isSyncing(); });
+
+        EXPECT_EQ(app.alertsShown().size(), alerts) << "nothing went away";
+        ASSERT_EQ(app.taskTitled(QStringLiteral("Paint")), task) << "the same object";
+        EXPECT_EQ(task->taskList() ? task->taskList()->title() : QString(), c.listAfter);
+        EXPECT_EQ(task->taskList() && task->taskList()->archivedDate().isValid(), c.archived);
+        EXPECT_TRUE(task->isCompleted());
+        ASSERT_FALSE(app.openEditors().isEmpty()) << "the form stays open";
+        EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Paint the fence"));
+        app.press(QStringLiteral("Escape"));
+        app.settle();
+
+        app.service().clearRequests();
+        app.clickToolbar(QStringLiteral("Sync"));
+        app.waitForService(
+            [this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+        EXPECT_EQ(app.service().stored("tasks", paint)->value("status").toString(), QStringLiteral("completed"))
+            << "the tick was pushed";
+        app.service().remove("tasks", paint);
+        app.service().remove("task_lists", garden);
+        app.service().remove("task_lists", shed);
+        app.clickToolbar(QStringLiteral("Sync"));
+        app.waitForService([this] { return !app.taskTitled(QStringLiteral("Paint")) && !app.store().isSyncing(); });
+    }
+}
+
+// Another device changes the notes of a task; the user ticks it while the sync that brings those notes is pulling.
+TEST_F(SyncFeature, ATickMadeWhileAPullBringsNewNotesOfTheTaskSurvivesAndIsPushed)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    const qint64 calls =
+        app.service().seed("task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
+    const qint64 call =
+        app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
+    app.launch();
+    app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
+
+    app.service().update("tasks", call, {{"description", "Her new number"}});
+    app.service().clearRequests();
+    app.service().on("GET", "/account.json").hold();
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([this] { return app.service().hasRequest("GET", "/account.json"); });
+    app.selectHome(QStringLiteral("Calls"));
+    app.clickCheckBox(QStringLiteral("Call Ann"));
+    app.service().on("GET", "/account.json").clear().pass();
+    app.service().releaseAll();
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+
+    KNVTCDTask *task = app.taskTitled(QStringLiteral("Call Ann"));
+    ASSERT_NE(task, nullptr);
+    EXPECT_TRUE(task->isCompleted()) << "the tick survives the pull";
+    EXPECT_EQ(task->notes(), QStringLiteral("Her new number")) << "and the pull's notes stay";
+
+    app.service().clearRequests();
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+    const std::optional<QJsonObject> stored = app.service().stored("tasks", call);
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->value("status").toString(), QStringLiteral("completed")) << "the tick was pushed";
+    EXPECT_EQ(stored->value("description").toString(), QStringLiteral("Her new number"));
+}
+
+// The sync has applied the service's new notes of a task and waits for its last pull when the user writes notes of
+// their own and saves them: the user's notes are what the library keeps, and they go out with the next sync.
+TEST_F(SyncFeature, NotesTheUserSavesWhileASyncRunsOutliveTheNotesItPulledBefore)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    const qint64 calls =
+        app.service().seed("task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
+    const qint64 call =
+        app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
+    app.launch();
+    app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
+
+    app.service().update("tasks", call, {{"description", "Her new number"}});
+    app.service().clearRequests();
+    app.service().on("GET", "/tags.json").hold();
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json"); });
+    app.selectHome(QStringLiteral("Calls"));
+    app.selectRows({QStringLiteral("Call Ann")});
+    app.clickToolbar(QStringLiteral("Edit"));
+    app.typeIn(QStringLiteral("notesTextView"), QStringLiteral("Ask about Sunday"));
+    app.clickButton(QStringLiteral("saveButton"));
+    // The form's save comes due while the sync still waits.
+    ASSERT_GE(app.saves().advance(1.0), 1);
+    app.service().on("GET", "/tags.json").clear().pass();
+    app.service().releaseAll();
+    app.waitForService([this] { return !app.store().isSyncing(); });
+
+    KNVTCDTask *task = app.taskTitled(QStringLiteral("Call Ann"));
+    ASSERT_NE(task, nullptr);
+    EXPECT_EQ(task->notes(), QStringLiteral("Ask about Sunday"));
+
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([&] {
+        return app.service().hasRequest("PUT", "/tasks/" + QByteArray::number(call) + ".json")
+            && !app.store().isSyncing();
+    });
+    EXPECT_EQ(app.service().stored("tasks", call)->value("description").toString(), QStringLiteral("Ask about Sunday"));
+}
