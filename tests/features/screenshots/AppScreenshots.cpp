@@ -271,7 +271,9 @@ int main(int argc, char **argv)
     setenv("TZ", "America/New_York", 1);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillvane"));
-    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    // A locale given in LC_ALL is the user's (fr_CA, he_IL, ar_EG for review); otherwise en_US, the fixtures' own.
+    if (qEnvironmentVariableIsEmpty("LC_ALL"))
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
     if (knvt::test::screenshotAuditRequested())
         knvt::test::VisibleTextAudit::installMarkingTranslator();
     knvt::test::applyScreenshotPalette();
