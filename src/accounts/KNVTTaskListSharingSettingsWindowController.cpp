@@ -10,6 +10,7 @@
 #include "model/ObjectReferencePayload.h"
 
 #include "uikit/Popover.h"
+#include "uikit/ViewAdditions.h"
 
 #include "foundation/NotificationCenter.h"
 
@@ -90,6 +91,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
       m_owner(taskList ? taskList->owner() : nullptr),
       m_model(new KNVTTaskListSharingSettingsModel(this))
 {
+    knvt::frameAsSheet(this);
     setObjectName(QStringLiteral("KNVTTaskListSharingSettingsWindowController"));
     setWindowTitle(tr("Sharing Settings"));
     setWindowModality(Qt::WindowModal);
@@ -147,7 +149,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
     layout->addLayout(buttons);
     resize(480, 380);
 
-    m_headingTextField->setText(tr("\"%1\" Sharing settings").arg(taskList ? taskList->title() : QString()));
+    showHeading();
     m_users = currentUsers();
     m_loaded = m_users;
     if (m_owner && !m_owner->extendedDisplayName().isEmpty())
@@ -386,6 +388,11 @@ void KNVTTaskListSharingSettingsWindowController::taskStoreWillChangeNotificatio
         cancel();
 }
 
+void KNVTTaskListSharingSettingsWindowController::showHeading()
+{
+    m_headingTextField->setText(tr("\"%1\" Sharing settings").arg(m_taskList ? m_taskList->title() : QString()));
+}
+
 void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification()
 {
     if (m_ended || !m_taskList)
@@ -408,6 +415,8 @@ void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification
     }
     m_loaded = current;
     m_users = std::move(users);
+    // A rename here or in a sync shows at once.
+    showHeading();
     reloadUserSelectionPopover();
     reloadTable();
     updateSaveButton();

@@ -79,6 +79,8 @@ private:
     void reloadTable();
     void closePopover();
     void taskStoreWillChangeNotification();
+    // "\"Garden\" Sharing settings", with the list's title of the moment.
+    void showHeading();
     // Takes in the members as the store has them now, keeping the user's own additions and removals on top.
     void taskStoreDidChangeNotification();
 
