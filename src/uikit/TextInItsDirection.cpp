@@ -1,7 +1,10 @@
 #include "uikit/TextInItsDirection.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QTextOption>
 
@@ -45,6 +48,13 @@ Qt::Alignment startingAlignment(Qt::Alignment alignment)
     return alignment & (Qt::AlignRight | Qt::AlignHCenter) ? alignment | Qt::AlignAbsolute : alignment;
 }
 
+void layOutFieldFor(QWidget *field, const QString &text)
+{
+    const Qt::LayoutDirection direction = text.isEmpty() ? QGuiApplication::layoutDirection() : directionOfText(text);
+    if (field->layoutDirection() != direction)
+        field->setLayoutDirection(direction);
+}
+
 } // namespace
 
 Qt::LayoutDirection directionOfText(const QString &text)
@@ -77,6 +87,26 @@ void drawWrappedText(QPainter &painter, const QRectF &rect, const QString &text,
     QTextLayout layout(shown, painter.font());
     layOutLines(layout, shown, rect.width(), startingAlignment(alignment & Qt::AlignHorizontal_Mask));
     layout.draw(&painter, rect.topLeft());
+}
+
+void followDirectionOfTypedText(QPlainTextEdit *field)
+{
+    // The text's lines follow the document's own option, which the widget's direction leaves as it is.
+    const auto layOut = [field] {
+        const QString text = field->toPlainText();
+        layOutFieldFor(field, text);
+        const Qt::LayoutDirection direction = field->layoutDirection();
+        QTextOption option = field->document()->defaultTextOption();
+        const Qt::Alignment alignment =
+            direction == Qt::RightToLeft ? Qt::AlignRight | Qt::AlignAbsolute : Qt::Alignment(Qt::AlignLeft);
+        if (option.textDirection() == direction && option.alignment() == alignment)
+            return;
+        option.setTextDirection(direction);
+        option.setAlignment(alignment);
+        field->document()->setDefaultTextOption(option);
+    };
+    layOut();
+    QObject::connect(field, &QPlainTextEdit::textChanged, field, layOut);
 }
 
 } // namespace knvt

@@ -6,6 +6,7 @@
 
 class QFont;
 class QPainter;
+class QPlainTextEdit;
 
 // Texts that people wrote (titles, notes, comments) are painted in their own writing direction, whatever the
 // interface's: a Hebrew or Arabic title starts at the right and keeps its punctuation where its reader expects it,
@@ -26,5 +27,9 @@ qreal wrappedTextHeight(const QFont &font, const QString &text, qreal width);
 // Draws those lines from the top of `rect`, in the painter's pen and font and the text's own direction.
 void drawWrappedText(QPainter &painter, const QRectF &rect, const QString &text,
                      Qt::Alignment alignment = Qt::AlignLeft);
+
+// Keeps a text view laid out in the direction of the text typed in it, as the rows show that text: Hebrew notes start
+// at the right. An empty view takes the interface's direction. (A line edit does so by itself.)
+void followDirectionOfTypedText(QPlainTextEdit *field);
 
 } // namespace knvt

@@ -1,5 +1,7 @@
 // Painted texts take their own writing direction and break inside a word only when it is wider than a line.
 #include "uikit/TextInItsDirection.h"
+#include "uikit/KNVTTextField.h"
+#include "uikit/KNVTTextView.h"
 
 #include <QFontMetricsF>
 #include <QImage>
@@ -96,6 +98,30 @@ TEST(TextInItsDirection, OnlyAWordWiderThanTheLineIsBrokenInside)
     });
     EXPECT_LT(left, 10);
     EXPECT_LT(right, 200) << "nothing runs past the edge";
+}
+
+// The fields where titles and notes are typed lay a right-to-left text out from the right, as the rows do.
+TEST(TextInItsDirection, TheTitleAndNotesFieldsStartARightToLeftTextAtTheRight)
+{
+    KNVTTextField title;
+    KNVTTextView notes;
+    for (QWidget *field : std::initializer_list<QWidget *>{&title, &notes}) {
+        field->resize(300, 60);
+        field->show();
+    }
+    for (const char *text : {"לחדש דרכון!", "Renew passport!"}) {
+        const bool rightToLeft = QString::fromUtf8(text).isRightToLeft();
+        title.setText(QString::fromUtf8(text));
+        title.setCursorPosition(0);
+        notes.setPlainText(QString::fromUtf8(text));
+        notes.moveCursor(QTextCursor::Start);
+        // Where the text stands is worked out as the fields paint.
+        title.grab();
+        notes.grab();
+        EXPECT_EQ(title.inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x() > title.width() / 2, rightToLeft)
+            << text;
+        EXPECT_EQ(notes.cursorRect().center().x() > notes.viewport()->width() / 2, rightToLeft) << text;
+    }
 }
 
 } // namespace
