@@ -115,8 +115,9 @@ void KNVTProjectTableCellView::paint(QPainter *painter, const QStyleOptionViewIt
     if (!row)
         return;
     const bool emphasized = knvt::isEmphasized(option);
-    const Layout layout =
+    Layout layout =
         layoutForProject(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized, option.palette);
+    layout.startDate.color = knvt::ownColourOnRow(option, layout.startDate.color, layout.title.color);
     painter->save();
     knvt::drawRowBackground(*painter, option, layout.backgroundColor);
     painter->translate(option.rect.topLeft());
