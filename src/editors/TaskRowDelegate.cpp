@@ -171,7 +171,9 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
                           KNVTTaskViewModel::captionForKind(row.kind));
         painter->setFont(KNVTTaskRowLayout::notesFont());
         painter->setPen(textColor);
-        painter->drawText(layout.textRect, Qt::AlignLeft | Qt::AlignVCenter, row.text);
+        // A date of a right-to-left locale keeps its own order at the start of the column.
+        knvt::drawTextInItsDirection(*painter, layout.textRect, Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter,
+                                     row.text);
         break;
     case Kind::Notes: wrapped(KNVTTaskRowLayout::notesFont(), layout.textRect, textColor); break;
     case Kind::People:
