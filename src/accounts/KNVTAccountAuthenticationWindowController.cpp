@@ -6,6 +6,7 @@
 
 #include "uikit/KNVTProgressIndicator.h"
 #include "uikit/UrlOpener.h"
+#include "uikit/ViewAdditions.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -21,6 +22,7 @@ KNVTAccountAuthenticationWindowController::KNVTAccountAuthenticationWindowContro
       m_check(
           new KNVTAccountCheck(this, false, [this](const KNVTAccountCheck::Result &result) { checkDidFinish(result); }))
 {
+    knvt::frameAsSheet(this);
     setObjectName(QStringLiteral("KNVTAccountAuthenticationWindowController"));
     setWindowTitle(tr("Sign In"));
     setWindowModality(Qt::WindowModal);

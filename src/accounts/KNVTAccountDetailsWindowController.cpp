@@ -12,6 +12,7 @@
 #include "uikit/ImageAdditions.h"
 #include "uikit/KNVTImageView.h"
 #include "uikit/KNVTProgressIndicator.h"
+#include "uikit/ViewAdditions.h"
 
 #include "foundation/KNVTEmailAddressFormatter.h"
 
@@ -31,6 +32,7 @@ KNVTAccountDetailsWindowController::KNVTAccountDetailsWindowController(KNVTTaskS
                                        [this](const std::optional<knvt::HttpResponse> &response, const QByteArray &body,
                                               const knvt::Error &error) { requestDidFinish(response, body, error); }))
 {
+    knvt::frameAsSheet(this);
     setObjectName(QStringLiteral("KNVTAccountDetailsWindowController"));
     setWindowTitle(tr("Account Details"));
     setWindowModality(Qt::WindowModal);

@@ -8,6 +8,7 @@
 #include "uikit/Beeper.h"
 #include "uikit/KNVTProgressIndicator.h"
 #include "uikit/KNVTTextField.h"
+#include "uikit/ViewAdditions.h"
 
 #include "foundation/StringAdditions.h"
 
@@ -19,6 +20,7 @@
 KNVTFriendshipNewWindowController::KNVTFriendshipNewWindowController(KNVTTaskStore *store, QWidget *parent)
     : QDialog(parent), m_store(store)
 {
+    knvt::frameAsSheet(this);
     setObjectName(QStringLiteral("KNVTFriendshipNewWindowController"));
     setWindowTitle(tr("Add Friend"));
     setWindowModality(Qt::WindowModal);

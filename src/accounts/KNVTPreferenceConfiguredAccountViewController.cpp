@@ -9,6 +9,7 @@
 #include "model/KNVTCDUser.h"
 
 #include "uikit/AlertAdditions.h"
+#include "uikit/ElidingLabel.h"
 #include "uikit/KNVTAvatarView.h"
 #include "uikit/KNVTSwitch.h"
 
@@ -66,9 +67,9 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
     m_avatarImageView = new KNVTAvatarView;
     m_avatarImageView->setObjectName(QStringLiteral("avatarImageView"));
     m_avatarImageView->setFixedSize(64, 64);
-    m_fullNameLabel = new QLabel;
+    // A long name ends in an ellipsis rather than pushing the buttons beside it away or being cut mid-letter.
+    m_fullNameLabel = new knvt::ElidingLabel;
     m_fullNameLabel->setObjectName(QStringLiteral("fullNameLabel"));
-    m_fullNameLabel->setTextFormat(Qt::PlainText);
     QFont nameFont = m_fullNameLabel->font();
     nameFont.setPixelSize(17);
     nameFont.setBold(true);

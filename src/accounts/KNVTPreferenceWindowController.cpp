@@ -8,6 +8,7 @@
 #include "accounts/KNVTPreferenceViewController.h"
 #include "accounts/KNVTPreferenceViewingViewController.h"
 #include "accounts/TaskStoreReference.h"
+#include "accounts/WindowPlacement.h"
 
 #include "uikit/ActionSet.h"
 #include "uikit/Popover.h"
@@ -185,7 +186,8 @@ void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewCon
     if (m_animation)
         m_animation->stop();
     layout()->activate();
-    const QRect target = onScreen(QRect(geometry().topLeft(), sizeHint().expandedTo(minimumSizeHint())), screen());
+    const QRect target =
+        knvt::onScreen(this, QRect(geometry().topLeft(), sizeHint().expandedTo(minimumSizeHint())), screen());
     if (knvt::Popover::animationsEnabled && isVisible()) {
         m_animation = new QPropertyAnimation(this, "geometry", this);
         m_animation->setDuration(kResizeDuration);
@@ -205,49 +207,14 @@ bool KNVTPreferenceWindowController::event(QEvent *event)
     return handled;
 }
 
-QRect KNVTPreferenceWindowController::onScreen(const QRect &geometry, const QScreen *shownOn) const
-{
-    if (!shownOn)
-        return geometry;
-    // The frame around the client area stays whole on the screen too.
-    const QRect client = this->geometry();
-    const QRect outer = frameGeometry();
-    const QMargins frame(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
-                         outer.bottom() - client.bottom());
-    const QRect available = shownOn->availableGeometry().marginsRemoved(frame);
-    QRect fitted = geometry;
-    fitted.setSize(geometry.size().boundedTo(available.size()));
-    fitted.moveLeft(std::clamp(fitted.left(), available.left(), available.right() - fitted.width() + 1));
-    fitted.moveTop(std::clamp(fitted.top(), available.top(), available.bottom() - fitted.height() + 1));
-    return fitted;
-}
-
 void KNVTPreferenceWindowController::showEvent(QShowEvent *event)
 {
     // Placed once, before the window first reaches the screen; later openings find it where the user left it.
     if (!m_placed) {
         m_placed = true;
-        placeOverMainWindow();
+        knvt::placeOverMainWindow(this);
     }
     QMainWindow::showEvent(event);
-}
-
-void KNVTPreferenceWindowController::placeOverMainWindow()
-{
-    KNVTAccountsShell *shell = KNVTAccountsShell::shared();
-    const QWidget *main = shell ? shell->mainWindow() : nullptr;
-    if (main && !main->isVisible())
-        main = nullptr;
-    const QScreen *target = main ? main->screen() : QGuiApplication::primaryScreen();
-    if (!target)
-        return;
-    // Until the window manager framed the window its frame is not known: the frame is the window then.
-    QRect frame = frameGeometry();
-    const QPoint clientInFrame = geometry().topLeft() - frame.topLeft();
-    frame.moveCenter(main ? main->frameGeometry().center() : target->availableGeometry().center());
-    const QRect placed = onScreen(QRect(frame.topLeft() + clientInFrame, size()), target);
-    // A move places the frame, title bar included, wherever the window manager draws it.
-    move(placed.topLeft() - clientInFrame);
 }
 
 void KNVTPreferenceWindowController::keyPressEvent(QKeyEvent *event)
@@ -281,7 +248,7 @@ void KNVTPreferenceWindowController::fitToShownPane()
     const int missing = needed - m_container->height();
     if (missing <= 0)
         return;
-    setGeometry(onScreen(QRect(geometry().topLeft(), QSize(width(), height() + missing)), screen()));
+    setGeometry(knvt::onScreen(this, QRect(geometry().topLeft(), QSize(width(), height() + missing)), screen()));
 }
 
 void KNVTPreferenceWindowController::updateAccountViewController()

@@ -82,11 +82,6 @@ private:
     // Grows the window when the shown pane needs more room than it has (a long message appeared in it), and keeps
     // the window on its screen.
     void fitToShownPane();
-    // `geometry` (the window's, without its frame) moved, and shrunk only where it is larger, so that it lies whole on
-    // `screen` with its frame around it.
-    QRect onScreen(const QRect &geometry, const QScreen *screen) const;
-    // Centres the window on the main window (on its screen when there is none), its frame whole on that screen.
-    void placeOverMainWindow();
 
     enum class AccountPane { SignIn, Unauthenticated, Configured };
     AccountPane wantedAccountPane() const;

@@ -11,6 +11,7 @@
 
 #include "uikit/GoneElsewhere.h"
 #include "uikit/Popover.h"
+#include "uikit/ViewAdditions.h"
 
 #include "foundation/NotificationCenter.h"
 
@@ -92,6 +93,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
       m_owner(taskList ? taskList->owner() : nullptr),
       m_model(new KNVTTaskListSharingSettingsModel(this))
 {
+    knvt::frameAsSheet(this);
     setObjectName(QStringLiteral("KNVTTaskListSharingSettingsWindowController"));
     setWindowTitle(tr("Sharing Settings"));
     setWindowModality(Qt::WindowModal);
@@ -149,7 +151,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
     layout->addLayout(buttons);
     resize(480, 380);
 
-    m_headingTextField->setText(tr("\"%1\" Sharing settings").arg(taskList ? taskList->title() : QString()));
+    showHeading();
     m_users = currentUsers();
     m_loaded = m_users;
     if (m_owner && !m_owner->extendedDisplayName().isEmpty())
@@ -395,6 +397,11 @@ void KNVTTaskListSharingSettingsWindowController::closeBecauseGone()
     cancel();
 }
 
+void KNVTTaskListSharingSettingsWindowController::showHeading()
+{
+    m_headingTextField->setText(tr("\"%1\" Sharing settings").arg(m_taskList ? m_taskList->title() : QString()));
+}
+
 void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification()
 {
     if (m_ended || !m_taskList)
@@ -417,6 +424,8 @@ void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification
     }
     m_loaded = current;
     m_users = std::move(users);
+    // A rename here or in a sync shows at once.
+    showHeading();
     reloadUserSelectionPopover();
     reloadTable();
     updateSaveButton();

@@ -83,6 +83,8 @@ private:
     // The list went away: the user is told, and the sheet ends without writing.
     void closeBecauseGone();
     void taskStoreWillChangeNotification();
+    // "\"Garden\" Sharing settings", with the list's title of the moment.
+    void showHeading();
     // Takes in the members as the store has them now, keeping the user's own additions and removals on top.
     void taskStoreDidChangeNotification();
 

@@ -102,9 +102,11 @@ void KNVTUserRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     painter->restore();
 }
 
-QSize KNVTUserRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+QSize KNVTUserRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    return QSize(std::max(option.rect.width(), 200), rowHeight);
+    // Only the least width: the list stretches its rows to its width, which a vertical scroll bar narrows after the
+    // rows were measured; a row as wide as the list was would then scroll sideways and cut the "me" badge.
+    return QSize(200, rowHeight);
 }
 
 bool KNVTUserRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,

@@ -9,6 +9,7 @@
 #include "accounts/PaintedRowList.h"
 #include "accounts/TaskStoreReference.h"
 #include "accounts/UserRow.h"
+#include "accounts/WindowPlacement.h"
 
 #include "store/KNVTTaskStore.h"
 #include "store/TaskStoreChanges.h"
@@ -135,6 +136,16 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
                 return;
             taskStoreDidChangeNotification();
         });
+}
+
+void KNVTUsersWindowController::showEvent(QShowEvent *event)
+{
+    // Placed once, before the window first reaches the screen; later openings find it where the user left it.
+    if (!m_placed) {
+        m_placed = true;
+        knvt::placeOverMainWindow(this);
+    }
+    QWidget::showEvent(event);
 }
 
 KNVTUsersWindowController::~KNVTUsersWindowController()

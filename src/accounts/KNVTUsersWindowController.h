@@ -71,6 +71,9 @@ public:
 public slots:
     void addUser();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     std::vector<KNVTCDUser *> usersOfSelectedGroup();
     void controlTextDidChange();
@@ -90,4 +93,5 @@ private:
     QPushButton *m_addUserButton = nullptr;
     QLabel *m_footerTextLabel = nullptr;
     bool m_reloading = false;
+    bool m_placed = false;
 };

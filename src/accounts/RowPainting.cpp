@@ -37,6 +37,7 @@ PaintedRowList *makePeopleListView(QAbstractItemModel *model, bool hasCheckBox)
     view->setModel(model);
     view->setItemDelegate(new KNVTUserRowDelegate(hasCheckBox, view));
     view->setUniformItemSizes(true);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view->setDragEnabled(true);
     view->setDragDropMode(QAbstractItemView::DragOnly);

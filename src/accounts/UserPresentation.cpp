@@ -21,7 +21,7 @@ void showAvatarOfUser(KNVTAvatarView *view, const KNVTCDUser *user)
     if (!thumbnail.isNull())
         view->setImage(thumbnail);
     else
-        view->setText(user ? user->initials() : QString());
+        view->setText(user ? user->avatarInitials() : QString());
 }
 
 QString shownNameOfUser(const KNVTCDUser *user)

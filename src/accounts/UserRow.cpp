@@ -29,7 +29,7 @@ UserRow UserRow::fromUser(const KNVTCDUser *user)
     row.objectID = user->objectID();
     row.fullName = user->fullName();
     row.username = user->username();
-    row.initials = user->initials();
+    row.initials = user->avatarInitials();
     row.isMe = user->isMe();
     return row;
 }

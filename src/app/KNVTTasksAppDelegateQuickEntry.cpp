@@ -50,8 +50,9 @@ void KNVTTasksAppDelegate::tearDownQuickEntryHotKey()
 namespace {
 
 // Where the user is looking when the hot key is pressed: across the middle of the screen under the pointer, in its
-// upper third, as a quick entry is met elsewhere; never in a corner.
-void placeQuickEntryWindow(QWidget *window)
+// upper third, as a quick entry is met elsewhere; never in a corner. A window of an earlier press still open there
+// moves the new one down and to the right of it, as windows cascade, so that each shows it is there.
+void placeQuickEntryWindow(QWidget *window, const std::vector<std::unique_ptr<knvt::TaskNewWindow>> &open)
 {
     QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
     if (!screen)
@@ -61,8 +62,19 @@ void placeQuickEntryWindow(QWidget *window)
     window->adjustSize();
     const QRect available = screen->availableGeometry();
     const QSize size = window->frameGeometry().size().boundedTo(available.size());
-    window->move(available.x() + (available.width() - size.width()) / 2,
+    QPoint place(available.x() + (available.width() - size.width()) / 2,
                  available.y() + (available.height() - size.height()) / 3);
+    constexpr int kCascade = 24;
+    const auto taken = [&open, window](const QPoint &point) {
+        return std::any_of(open.cbegin(), open.cend(), [&point, window](const auto &other) {
+            const QWidget *shown = other ? other->window() : nullptr;
+            return shown && shown != window && shown->isVisible() && shown->pos() == point;
+        });
+    };
+    while (taken(place) && place.y() + kCascade + size.height() <= available.bottom() + 1
+           && place.x() + kCascade + size.width() <= available.right() + 1)
+        place += QPoint(kCascade, kCascade);
+    window->move(place);
 }
 
 } // namespace
@@ -86,7 +98,7 @@ void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime, const QString 
     // so that it takes the keyboard; the other gets it back when quick entry closes.
     if (applicationModalWindowIsOpen())
         window->setWindowModality(Qt::ApplicationModal);
-    placeQuickEntryWindow(window);
+    placeQuickEntryWindow(window, m_taskNewWindowControllers);
     controller->showWindow();
     knvt::bringWindowForward(window, userTime, activationToken);
     if (knvt::TaskNewForm *form = controller->form()) {

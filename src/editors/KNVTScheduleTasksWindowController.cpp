@@ -2,6 +2,7 @@
 
 #include "editors/CancelAndSaveButtons.h"
 #include "editors/EditorObjects.h"
+#include "editors/GoneElsewhere.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTask.h"
@@ -11,6 +12,7 @@
 #include "uikit/ShownAsTyped.h"
 
 #include "foundation/DateAdditions.h"
+#include "foundation/NotificationCenter.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -49,23 +51,43 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
     connect(m_saveButton, &QPushButton::clicked, this, [this] { save(m_saveButton); });
 
     QDateTime day = knvt::tomorrowAtZeroHundredHours();
-    if (tasks.size() == 1) {
-        const KNVTCDTask *task = tasks.front();
-        if (task->startDate().isValid()) {
-            day = task->startDate();
-            m_titleTextField->setText(tr("Reschedule \"%1\"").arg(task->title()));
-        } else {
-            m_titleTextField->setText(tr("Schedule \"%1\"").arg(task->title()));
-        }
-    } else {
-        m_titleTextField->setText(tr("Schedule %1 Tasks").arg(tasks.size()));
-    }
-    setWindowTitle(knvt::windowTitleText(m_titleTextField->text()));
+    if (tasks.size() == 1 && tasks.front()->startDate().isValid())
+        day = tasks.front()->startDate();
+    showTitle(tasks);
+    // A sync or another window may delete some of the tasks meanwhile: the title counts those that are left, and a
+    // sheet with none left closes as any form whose object went away.
+    knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification),
+                                                          &knvt::taskStore(), this, [this](const knvt::Notification &) {
+                                                              const std::vector<KNVTCDTask *> left = this->tasks();
+                                                              if (!left.empty()) {
+                                                                  showTitle(left);
+                                                                  return;
+                                                              }
+                                                              knvt::tellObjectWentAway(knvt::EditedObject::Task, true);
+                                                              dismiss();
+                                                          });
     // A start before today shows today, the earliest day the picker offers.
     m_datePicker->setMinDate(knvt::todayAtZeroHundredHours());
     m_datePicker->setDateValue(day);
     m_startDateTextField->setText(m_startDateFormatter.stringFromDate(m_datePicker->dateValue()));
     connect(m_datePicker, &KNVTDatePicker::dateValueProposed, this, &KNVTScheduleTasksWindowController::datePickerCell);
+}
+
+KNVTScheduleTasksWindowController::~KNVTScheduleTasksWindowController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
+
+void KNVTScheduleTasksWindowController::showTitle(const std::vector<KNVTCDTask *> &tasks)
+{
+    if (tasks.size() == 1) {
+        const KNVTCDTask *task = tasks.front();
+        m_titleTextField->setText(task->startDate().isValid() ? tr("Reschedule \"%1\"").arg(task->title())
+                                                              : tr("Schedule \"%1\"").arg(task->title()));
+    } else {
+        m_titleTextField->setText(tr("Schedule %1 Tasks").arg(tasks.size()));
+    }
+    setWindowTitle(knvt::windowTitleText(m_titleTextField->text()));
 }
 
 std::vector<KNVTCDTask *> KNVTScheduleTasksWindowController::tasks() const

@@ -26,6 +26,7 @@ public:
     static constexpr double SaveDelay = 0.5;
 
     explicit KNVTScheduleTasksWindowController(const std::vector<KNVTCDTask *> &tasks, QWidget *parent = nullptr);
+    ~KNVTScheduleTasksWindowController() override;
 
     // The tasks that still exist.
     std::vector<KNVTCDTask *> tasks() const;
@@ -42,6 +43,8 @@ public:
     Q_INVOKABLE void cancel(QObject *sender = nullptr);
 
 private:
+    // "Schedule 2 Tasks", or the one task's title.
+    void showTitle(const std::vector<KNVTCDTask *> &tasks);
     // Shows each date the user moves to.
     void datePickerCell(const QDateTime &proposedDateValue);
 

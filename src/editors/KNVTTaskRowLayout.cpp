@@ -1,5 +1,7 @@
 #include "editors/KNVTTaskRowLayout.h"
 
+#include "uikit/TextInItsDirection.h"
+
 #include <QApplication>
 #include <QFontMetricsF>
 
@@ -63,9 +65,7 @@ qreal KNVTTaskRowLayout::textHeight(const QFont &font, const QString &text, qrea
         return 0.0;
     if (cache)
         return cache->height(font, text, width);
-    const QRectF bounds =
-        QFontMetricsF(font).boundingRect(QRectF(0, 0, std::max<qreal>(width, 1.0), INT_MAX), Qt::TextWordWrap, text);
-    return bounds.height();
+    return knvt::wrappedTextHeight(font, text, width);
 }
 
 qreal KNVTTaskRowLayout::heightForTitleString(const QString &title, qreal width, TextHeightCache *cache)

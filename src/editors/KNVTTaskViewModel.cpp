@@ -104,7 +104,7 @@ KNVTTaskViewModel::Person KNVTTaskViewModel::personForUser(const KNVTCDUser *use
     if (avatar)
         person.avatar = avatar->thumbnailImage();
     if (person.avatar.isNull())
-        person.initials = user->initials();
+        person.initials = user->avatarInitials();
     person.isMe = user->isMe();
     person.fullName = user->fullName();
     person.username = user->username();

@@ -1,11 +1,14 @@
 #include "editors/Sheet.h"
 
+#include "uikit/ViewAdditions.h"
+
 #include <QLayout>
 
 namespace knvt {
 
 Sheet::Sheet(QWidget *parent) : QDialog(parent)
 {
+    frameAsSheet(this);
     setWindowModality(Qt::WindowModal);
     // The presenter keeps the sheet until its did-end callback, which lets it go.
     setAttribute(Qt::WA_DeleteOnClose, false);

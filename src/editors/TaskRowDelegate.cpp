@@ -6,6 +6,7 @@
 #include "uikit/KNVTAvatarView.h"
 #include "uikit/KNVTCheckBox.h"
 #include "uikit/KNVTTableViewGroupRowView.h"
+#include "uikit/TextInItsDirection.h"
 
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -146,7 +147,7 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     const auto wrapped = [&](const QFont &font, const QRect &rect, const QColor &color) {
         painter->setFont(font);
         painter->setPen(color);
-        painter->drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, row.text);
+        knvt::drawWrappedText(*painter, rect, row.text);
     };
     switch (row.kind) {
     case Kind::Title:
@@ -157,8 +158,8 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     case Kind::TaskList:
         painter->setFont(KNVTTaskRowLayout::notesFont());
         painter->setPen(secondary);
-        painter->drawText(
-            layout.textRect, Qt::AlignLeft | Qt::AlignVCenter,
+        knvt::drawTextInItsDirection(
+            *painter, layout.textRect, Qt::AlignLeft | Qt::AlignVCenter,
             QFontMetrics(KNVTTaskRowLayout::notesFont()).elidedText(row.text, Qt::ElideRight, layout.textRect.width()));
         break;
     case Kind::StartDate:
@@ -170,7 +171,9 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
                           KNVTTaskViewModel::captionForKind(row.kind));
         painter->setFont(KNVTTaskRowLayout::notesFont());
         painter->setPen(textColor);
-        painter->drawText(layout.textRect, Qt::AlignLeft | Qt::AlignVCenter, row.text);
+        // A date of a right-to-left locale keeps its own order at the start of the column.
+        knvt::drawTextInItsDirection(*painter, layout.textRect, Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter,
+                                     row.text);
         break;
     case Kind::Notes: wrapped(KNVTTaskRowLayout::notesFont(), layout.textRect, textColor); break;
     case Kind::People:

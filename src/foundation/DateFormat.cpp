@@ -4,6 +4,7 @@
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
 #include "foundation/IcuTimeZone.h"
+#include "foundation/InterfaceLanguage.h"
 
 #include <QLocale>
 #include <QTimeZone>
@@ -175,8 +176,9 @@ DateFormat::DateFormat(Style dateStyle, Style timeStyle, bool relative, const QS
         KNVT_ASSERT(d->format != nullptr, "DateFormat", "init");
     }
     d->relative = relative && dateStyle != Style::None;
+    // The word stands in the interface's sentences ("due today"), so it is in the interface's language.
     if (d->relative)
-        d->words = relativeWords(locale);
+        d->words = relativeWords(icuLocale(wordsLocale(QLocale(d->localeName)).name()));
 }
 
 DateFormat::DateFormat(std::unique_ptr<Private> private_) : d(std::move(private_)) {}

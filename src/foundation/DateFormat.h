@@ -16,9 +16,10 @@ class DateFormat
 public:
     enum class Style { None, Short, Medium, Long, Full };
 
-    // The locale's standard format for the two styles. When `relative`, a day that has a word of its own in the
-    // locale (today, yesterday and tomorrow; in some locales also the day before yesterday and the day after
-    // tomorrow) is written as that word, judged against the shared clock's today. The word stands for the whole text,
+    // The locale's standard format for the two styles. When `relative`, a day that has a word of its own (today,
+    // yesterday and tomorrow; in some languages also the day before yesterday and the day after tomorrow) is written
+    // as that word, judged against the shared clock's today. The word is in the language the interface speaks to a
+    // user of the locale (knvt::wordsLocale), the other dates in the locale's format. The word stands for the whole text,
     // so a relative format may not have both a date and a time style; with no date style it writes no word at all.
     explicit DateFormat(Style dateStyle = Style::None, Style timeStyle = Style::None, bool relative = false,
                         const QString &localeName = QString());

@@ -128,7 +128,7 @@ ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle, ItemRowCa
             if (avatar)
                 row.avatarImage = avatar->thumbnailImage();
             if (row.avatarImage.isNull())
-                row.avatarInitials = assignee->initials();
+                row.avatarInitials = assignee->avatarInitials();
             row.avatarToolTip = assignee->extendedDisplayName();
         }
     }

@@ -25,9 +25,11 @@ KNVTAreaTableCellView::Layout KNVTAreaTableCellView::layoutForArea(const ItemRow
         layout.completedDate.hidden = false;
     }
     const qreal cw = KNVTTaskTableCellView::widthForString(layout.completedDate.text, layout.completedDate.font);
-    layout.completedDate.frame = QRectF(8.0, 15.0, cw, 20.0);
-    const qreal x = cw + 8.0;
-    const qreal titleWidth = F - 16.0;
+    // Archived, the area stands in the Archived list among closed projects and tasks: its day and title take the
+    // columns theirs take after the box, so that the titles line up.
+    const qreal x = row.archived ? 30.0 + cw + 8.0 : 8.0;
+    layout.completedDate.frame = QRectF(row.archived ? 34.0 : 8.0, 15.0, cw, 20.0);
+    const qreal titleWidth = F - x - 8.0;
     knvt::placeTitleAndSubtitle(layout.title, layout.subtitle, x, titleWidth, true);
     layout.title.color = knvt::rowTextColor(palette, emphasized);
     if (!emphasized) {

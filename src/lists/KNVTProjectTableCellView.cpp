@@ -89,8 +89,11 @@ KNVTProjectTableCellView::Layout KNVTProjectTableCellView::layoutForProject(cons
     }
     layout.archiveButtonFrame = QRectF(F - 26.0, 14.0, 16.0, 16.0);
 
-    layout.startDate.color = KNVTTaskTableCellView::startDateColor(palette);
     layout.title.color = knvt::rowTextColor(palette, emphasized);
+    // On the highlight the start date takes the highlighted text's colour as the other texts do: its own blue would
+    // not read on a blue highlight.
+    layout.startDate.color =
+        emphasized ? knvt::rowTextColor(palette, true) : KNVTTaskTableCellView::startDateColor(palette);
     if (!emphasized) {
         layout.subtitle.color = knvt::secondaryRowTextColor(palette);
         layout.dueDate.color = knvt::rowTextColor(palette, false);
@@ -112,8 +115,9 @@ void KNVTProjectTableCellView::paint(QPainter *painter, const QStyleOptionViewIt
     if (!row)
         return;
     const bool emphasized = knvt::isEmphasized(option);
-    const Layout layout =
+    Layout layout =
         layoutForProject(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized, option.palette);
+    layout.startDate.color = knvt::ownColourOnRow(option, layout.startDate.color, layout.title.color);
     painter->save();
     knvt::drawRowBackground(*painter, option, layout.backgroundColor);
     painter->translate(option.rect.topLeft());

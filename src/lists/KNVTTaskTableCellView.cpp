@@ -164,9 +164,9 @@ void KNVTTaskTableCellView::paint(QPainter *painter, const QStyleOptionViewItem 
     if (!row)
         return;
     const bool emphasized = knvt::isEmphasized(option);
-    const Layout layout =
-        layoutForTask(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized, option.palette);
+    Layout layout = layoutForTask(*row, option.rect.width(), knvt::Clock::shared().now(), emphasized, option.palette);
 
+    layout.startDate.color = knvt::ownColourOnRow(option, layout.startDate.color, layout.title.color);
     painter->save();
     knvt::drawRowBackground(*painter, option, layout.backgroundColor);
     painter->translate(option.rect.topLeft());

@@ -37,6 +37,11 @@ QColor dimRowTextColor(const QPalette &palette)
     return blendedColor(palette.color(QPalette::Text), palette.color(QPalette::Base), 0.5);
 }
 
+QColor ownColourOnRow(const QStyleOptionViewItem &option, const QColor &own, const QColor &onHighlight)
+{
+    return option.state.testFlag(QStyle::State_Selected) ? onHighlight : own;
+}
+
 void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, const QColor &backgroundColor)
 {
     if (option.state.testFlag(QStyle::State_Selected)) {

@@ -25,6 +25,10 @@ QColor dimRowTextColor(const QPalette &palette);
 // `from` moved `amount` (0 to 1) of the way towards `to`.
 QColor blendedColor(const QColor &from, const QColor &to, qreal amount);
 
+// A text of its own colour (a start date's blue) as painted on `option`'s row: on the highlight of a selected row, of a
+// window in front or behind, where the blue would not read, the colour `onHighlight` of the row's title there.
+QColor ownColourOnRow(const QStyleOptionViewItem &option, const QColor &own, const QColor &onHighlight);
+
 // The highlight of a selected row, else the row's own background colour.
 void drawRowBackground(QPainter &painter, const QStyleOptionViewItem &option, const QColor &backgroundColor);
 

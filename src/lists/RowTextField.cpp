@@ -2,6 +2,8 @@
 
 #include "lists/ItemRow.h"
 
+#include "uikit/TextInItsDirection.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -14,12 +16,13 @@ void RowTextField::draw(QPainter &painter) const
     painter.save();
     painter.setFont(font);
     painter.setPen(color);
+    // A title or note in a right-to-left script reads from the right, as its writer wrote it.
     if (truncates) {
         const QString shown = QFontMetricsF(font).elidedText(text, Qt::ElideRight, frame.width());
-        painter.drawText(frame, int(alignment | Qt::AlignVCenter | Qt::TextSingleLine), shown);
+        drawTextInItsDirection(painter, frame, alignment | Qt::AlignVCenter, shown);
     } else {
         painter.setClipRect(frame, Qt::IntersectClip);
-        painter.drawText(frame, int(alignment | Qt::AlignTop | Qt::TextWordWrap), text);
+        drawWrappedText(painter, frame, text, alignment);
     }
     painter.restore();
 }

@@ -17,7 +17,6 @@
 
 #include "foundation/StringAdditions.h"
 
-
 using namespace ostore::where;
 
 KNVTCD_DEFINE_TO_ONE_INVERSE(KNVTCDUser, KNVTCDAvatar, avatar)
@@ -76,6 +75,15 @@ KNVTCDTaskStoreObject::Comparator KNVTCDUser::userComparator()
                                              static_cast<const KNVTCDUser *>(b)->extendedDisplayName())
             < 0;
     };
+}
+
+QString KNVTCDUser::avatarInitials() const
+{
+    const auto firstWord = [](const QString &name) {
+        return name.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    };
+    const QString letters = initialsOfName(QStringList{firstWord(firstName()), firstWord(lastName())}.join(u' '));
+    return letters.isEmpty() ? initials() : letters;
 }
 
 bool KNVTCDUser::isMe() const

@@ -52,6 +52,11 @@ public:
 
     bool isMe() const;
 
+    // What an avatar without a picture shows: the first letters of the first and the last name, however many words
+    // each has (the stored initials take a letter of every word of the full name); the stored initials when the user
+    // has neither name.
+    QString avatarInitials() const;
+
     // The lists of the user's accepted, live memberships, unless the list is archived or deleted; unsorted, one
     // entry per membership.
     std::vector<KNVTCDTaskList *> activeTaskLists() const;

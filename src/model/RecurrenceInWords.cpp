@@ -3,6 +3,7 @@
 #include "model/KNVTRecurrenceRule.h"
 
 #include "foundation/DateFormat.h"
+#include "foundation/InterfaceLanguage.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -98,8 +99,9 @@ QString dayInWords(const KNVTRecurrenceDayOfWeek &day, const QLocale &locale)
     }
 }
 
-// The words of one rule text, or a null string when they cannot say all of it.
-QString ruleInWords(const QString &text, const QLocale &locale)
+// The words of one rule text, or a null string when they cannot say all of it. Names, lists and ordinals come from
+// `words`, the end date is written as the user's `locale` writes dates.
+QString ruleInWords(const QString &text, const QLocale &locale, const QLocale &words)
 {
     const KNVTRecurrenceRule rule(text);
     const std::optional<QHash<QString, QString>> written = partsOfText(text);
@@ -107,15 +109,15 @@ QString ruleInWords(const QString &text, const QLocale &locale)
     // two ends would otherwise be said as something else.
     if (!written || written != partsOfText(rule.RRULE()))
         return QString();
-    static const QStringList said = {QStringLiteral("FREQ"),       QStringLiteral("INTERVAL"), QStringLiteral("UNTIL"),
-                                     QStringLiteral("COUNT"),      QStringLiteral("WKST"),     QStringLiteral("BYDAY"),
-                                     QStringLiteral("BYMONTHDAY"), QStringLiteral("BYMONTH")};
+    static const QStringList known = {QStringLiteral("FREQ"),       QStringLiteral("INTERVAL"), QStringLiteral("UNTIL"),
+                                      QStringLiteral("COUNT"),      QStringLiteral("WKST"),     QStringLiteral("BYDAY"),
+                                      QStringLiteral("BYMONTHDAY"), QStringLiteral("BYMONTH")};
     for (auto part = written->cbegin(); part != written->cend(); ++part)
-        if (!said.contains(part.key()))
+        if (!known.contains(part.key()))
             return QString();
     const KNVTRecurrenceFrequency frequency = rule.frequency();
-    QString words = everyUnit(frequency, rule.interval());
-    if (words.isEmpty())
+    QString said = everyUnit(frequency, rule.interval());
+    if (said.isEmpty())
         return QString();
 
     if (rule.monthsOfTheYear()) {
@@ -123,9 +125,9 @@ QString ruleInWords(const QString &text, const QLocale &locale)
         for (int month : *rule.monthsOfTheYear()) {
             if (month < 1 || month > 12)
                 return QString();
-            months.append(locale.monthName(month, QLocale::LongFormat));
+            months.append(words.monthName(month, QLocale::LongFormat));
         }
-        words = tr("%1 in %2").arg(words, locale.createSeparatedList(months));
+        said = tr("%1 in %2").arg(said, words.createSeparatedList(months));
     }
     QStringList days;
     if (rule.daysOfTheMonth()) {
@@ -134,7 +136,7 @@ QString ruleInWords(const QString &text, const QLocale &locale)
             return QString();
         for (int day : *rule.daysOfTheMonth()) {
             if (day >= 1 && day <= 31)
-                days.append(tr("the %1").arg(ordinal(day, locale)));
+                days.append(tr("the %1").arg(ordinal(day, words)));
             else if (day == -1)
                 days.append(tr("the last day"));
             else
@@ -147,39 +149,40 @@ QString ruleInWords(const QString &text, const QLocale &locale)
             if (day.weekNumber() != 0 && frequency != KNVTRecurrenceFrequencyMonthly
                 && frequency != KNVTRecurrenceFrequencyYearly)
                 return QString();
-            const QString name = dayInWords(day, locale);
+            const QString name = dayInWords(day, words);
             if (name.isEmpty())
                 return QString();
             days.append(name);
         }
     }
     if (!days.isEmpty())
-        words = tr("%1 on %2").arg(words, locale.createSeparatedList(days));
+        said = tr("%1 on %2").arg(said, words.createSeparatedList(days));
 
     if (const std::shared_ptr<KNVTRecurrenceEnd> end = rule.recurrenceEnd()) {
         if (end->endDate().isValid()) {
             const DateFormat format = DateFormat::withTemplate(QStringLiteral("yMMMd"), locale.name());
-            words = tr("%1, until %2").arg(words, format.stringFromDate(end->endDate()));
+            said = tr("%1, until %2").arg(said, format.stringFromDate(end->endDate()));
         } else if (end->occurrenceCount() == 1) {
-            words = tr("%1, once").arg(words);
+            said = tr("%1, once").arg(said);
         } else if (end->occurrenceCount() > 1) {
-            words = tr("%1, %n times", int(end->occurrenceCount())).arg(words);
+            said = tr("%1, %n times", int(end->occurrenceCount())).arg(said);
         }
     }
-    return words;
+    return said;
 }
 
 } // namespace
 
 QString recurrenceInWords(const QString &recurrenceString, const QLocale &locale)
 {
+    const QLocale words = wordsLocale(locale);
     QStringList rules;
     for (const QString &text : recurrenceString.split(u' ', Qt::SkipEmptyParts)) {
         // Only rule texts make up a recurrence; anything else beside them is not one of its rules.
         if (!KNVTRecurrenceRule::isValidRRULE(text))
             continue;
-        const QString words = ruleInWords(text, locale);
-        rules.append(words.isNull() ? text : words);
+        const QString said = ruleInWords(text, locale, words);
+        rules.append(said.isNull() ? text : said);
     }
     if (rules.isEmpty())
         return recurrenceString;

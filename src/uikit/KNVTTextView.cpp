@@ -1,12 +1,17 @@
 #include "uikit/KNVTTextView.h"
 
+#include "uikit/TextInItsDirection.h"
+
 #include "foundation/StringAdditions.h"
 #include "uikit/ReturnAction.h"
 
 #include <QKeyEvent>
 #include <QTextCursor>
 
-KNVTTextView::KNVTTextView(QWidget *parent) : QPlainTextEdit(parent) {}
+KNVTTextView::KNVTTextView(QWidget *parent) : QPlainTextEdit(parent)
+{
+    knvt::followDirectionOfTypedText(this);
+}
 
 QString KNVTTextView::trimmedString() const
 {

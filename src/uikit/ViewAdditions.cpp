@@ -60,4 +60,10 @@ void insertSubview(QWidget *view, QWidget *subview, int index)
         subview->stackUnder(others.at(index));
 }
 
+void frameAsSheet(QWidget *sheet)
+{
+    // Without CustomizeWindowHint the window manager is left to choose the buttons, and it offers all of them.
+    sheet->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
 } // namespace knvt

@@ -18,4 +18,8 @@ void sendSubviewToBack(QWidget *view, QWidget *subview);
 // index - 1 (counted without `subview`), or below all children for index 0. An index past the end puts it on top.
 void insertSubview(QWidget *view, QWidget *subview, int index);
 
+// Gives a sheet (a dialog over a window that asks one thing and ends) the frame the window manager draws for it: a
+// title and a close button, which cancels it, and no maximise or minimise button, which a sheet has no use for.
+void frameAsSheet(QWidget *sheet);
+
 } // namespace knvt

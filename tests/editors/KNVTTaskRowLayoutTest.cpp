@@ -59,6 +59,9 @@ TEST(KNVTTaskRowLayout, TextRowsAreTheirWrappedTextPlusTheirMarginsAtEachWidth)
         EXPECT_EQ(narrow, int(std::ceil(narrowWrapped)));
         EXPECT_GT(narrow, wide);
         EXPECT_GE(narrow, 2 * line);
+        // A long unbroken address is broken inside itself rather than running past the row's edge.
+        const QString address = QStringLiteral("https://example.com/") + QString(300, u'a');
+        EXPECT_GE(KNVTTaskRowLayout::layoutForRow(row(c.kind, address), 260).height - c.extra, 5 * line);
     }
 }
 

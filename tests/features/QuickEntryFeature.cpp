@@ -55,7 +55,12 @@ TEST(QuickEntryFeature, TheStoredQuickEntryKeyOpensATaskWindowOnEveryPress)
     EXPECT_EQ(read->role(), QAccessible::Window) << "a screen reader announces a window, not a filler";
     EXPECT_EQ(read->text(QAccessible::Name), QStringLiteral("New Task"));
     app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
-    EXPECT_EQ(app.newTaskWindows(), 2);
+    ASSERT_EQ(app.newTaskWindows(), 2);
+    // The second window cascades from the first rather than hiding it.
+    const QPoint first = app.app().taskNewWindowControllers()[0]->window()->pos();
+    const QPoint second = app.app().taskNewWindowControllers()[1]->window()->pos();
+    EXPECT_GT(second.x(), first.x());
+    EXPECT_GT(second.y(), first.y());
     app.pressAnywhere(QStringLiteral("Ctrl+O"));
     EXPECT_EQ(app.newTaskWindows(), 2);
 }

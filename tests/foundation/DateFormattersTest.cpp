@@ -2,6 +2,7 @@
 #include "foundation/KNVTDateOrTimeFormatter.h"
 #include "foundation/KNVTMinimalDateFormatter.h"
 #include "support/FakeClock.h"
+#include "support/ScopedInterfaceLanguage.h"
 #include "support/ScopedLocale.h"
 #include "support/ScopedTimeZone.h"
 
@@ -143,6 +144,7 @@ TEST(DateFormattersInOtherLocales, GermanNamesTwoDaysEitherSideAndStartsTheWeekO
 {
     knvt::test::ScopedTimeZone zone("Europe/Berlin");
     ScopedLocale locale("de_DE");
+    const knvt::test::ScopedInterfaceLanguage german("de");
     knvt::test::FakeClock clock(local(2025, 3, 12, 14, 0)); // Wednesday
     const KNVTMinimalDateFormatter minimal;
     const KNVTDateOrTimeFormatter dateOrTime;
@@ -157,6 +159,33 @@ TEST(DateFormattersInOtherLocales, GermanNamesTwoDaysEitherSideAndStartsTheWeekO
     EXPECT_EQ(dateOrTime.stringFromDate(local(2025, 3, 9)), "09.03.25");
     clock.setNow(local(2025, 3, 16, 14, 0)); // Sunday, the last day of the German week
     EXPECT_EQ(dateOrTime.stringFromDate(local(2025, 3, 11)), "Tuesday");
+}
+
+// Without a translation into the user's language the words are the interface's English; the dates stay the user's.
+TEST(DateFormattersInOtherLocales, AnUntranslatedLanguageHasEnglishWordsAndItsOwnDates)
+{
+    knvt::test::ScopedTimeZone zone("America/Montreal");
+    knvt::test::FakeClock clock(local(2025, 3, 12, 14, 0)); // Wednesday
+    const struct
+    {
+        const char *locale;
+        QDateTime date;
+        const char *minimal, *dateOrTime;
+    } rows[] = {
+        {"fr_CA", local(2025, 3, 12, 9, 0), "Today", "09 h 00"},
+        {"fr_CA", local(2025, 3, 13), "Tomorrow", "Tomorrow"},
+        {"fr_CA", local(2025, 3, 11), "11 mars", "Yesterday"},
+        {"fr_CA", local(2025, 3, 14), "Fri", "2025-03-14"},
+        {"fr_CA", local(2025, 3, 10), "10 mars", "Monday"},
+        {"de_DE", local(2025, 3, 14), "Fri", "14.03.25"},
+        {"he_IL", local(2025, 3, 13), "Tomorrow", "Tomorrow"},
+        {"ar_EG", local(2025, 3, 20), "٢٠ مارس", "٢٠‏/٣‏/٢٠٢٥"},
+    };
+    for (const auto &row : rows) {
+        ScopedLocale locale(row.locale);
+        EXPECT_EQ(KNVTMinimalDateFormatter().stringFromDate(row.date), QString::fromUtf8(row.minimal)) << row.locale;
+        EXPECT_EQ(KNVTDateOrTimeFormatter().stringFromDate(row.date), QString::fromUtf8(row.dateOrTime)) << row.locale;
+    }
 }
 
 TEST(DateFormattersInOtherZones, TodayFollowsTheZoneOfTheMoment)
@@ -223,14 +252,20 @@ TEST(DateFormat, RelativeWordsStandAloneAsTheLocaleCapitalisesThem)
     EXPECT_EQ(english.stringFromDate(local(2025, 3, 13, 23, 59, 59)), "Tomorrow");
     EXPECT_EQ(english.stringFromDate(local(2025, 3, 14, 0, 0)), "Mar 14, 2025");
 
-    const DateFormat russian(DateFormat::Style::Medium, DateFormat::Style::None, true, QStringLiteral("ru_RU"));
-    EXPECT_EQ(russian.stringFromDate(local(2025, 3, 13)), "Завтра");
+    // The words are those of the interface's language, here each locale's own.
+    const auto relativeIn = [](const char *language, const char *locale, const QDateTime &date) {
+        const knvt::test::ScopedInterfaceLanguage translation(language);
+        return DateFormat(DateFormat::Style::Medium, DateFormat::Style::None, true, QString::fromLatin1(locale))
+            .stringFromDate(date);
+    };
+    EXPECT_EQ(relativeIn("ru", "ru_RU", local(2025, 3, 13)), "Завтра");
     // pt_PT's context transforms leave relative words out; the capitalisation comes from pt.
-    const DateFormat portuguese(DateFormat::Style::Medium, DateFormat::Style::None, true, QStringLiteral("pt_PT"));
-    EXPECT_EQ(portuguese.stringFromDate(local(2025, 3, 13)), "Amanhã");
-    const DateFormat german(DateFormat::Style::Medium, DateFormat::Style::None, true, QStringLiteral("de_DE"));
-    EXPECT_EQ(german.stringFromDate(local(2025, 3, 10)), "vorgestern");
-    EXPECT_EQ(german.stringFromDate(local(2025, 3, 9)), "09.03.2025");
+    EXPECT_EQ(relativeIn("pt", "pt_PT", local(2025, 3, 13)), "Amanhã");
+    EXPECT_EQ(relativeIn("de", "de_DE", local(2025, 3, 10)), "vorgestern");
+    EXPECT_EQ(relativeIn("de", "de_DE", local(2025, 3, 9)), "09.03.2025");
+    // An interface in English leaves the German user its dates, and the day before yesterday without a word.
+    EXPECT_EQ(relativeIn("en", "de_DE", local(2025, 3, 10)), "10.03.2025");
+    EXPECT_EQ(relativeIn("en", "de_DE", local(2025, 3, 11)), "Yesterday");
 
     // With no date style there is no day to name.
     const DateFormat time(DateFormat::Style::None, DateFormat::Style::Short, true, QStringLiteral("en_US"));

@@ -242,9 +242,42 @@ TEST(AreaRowLayout, AnArchivedAreaShowsTheDayItWasArchivedOnAGreyBand)
     layout = KNVTAreaTableCellView::layoutForArea(row, kWidth);
     const qreal cw = width(minimal(row.statusModifiedDate));
     EXPECT_FALSE(layout.completedDate.hidden);
-    EXPECT_EQ(layout.completedDate.frame, QRectF(8, 15, cw, 20));
-    EXPECT_EQ(layout.title.frame.x(), cw + 8.0);
+    // In the Archived list the day and the title line up with those of closed projects and tasks.
+    ItemRow project;
+    project.kind = ItemRowKind::Project;
+    project.title = QStringLiteral("Garden");
+    project.closed = true;
+    project.completed = true;
+    project.checkBoxState = KNVTCheckBoxStateTick;
+    project.statusModifiedDate = row.statusModifiedDate;
+    ItemRow task = taskRow(QStringLiteral("Dig"));
+    task.closed = true;
+    task.checkBoxState = KNVTCheckBoxStateTick;
+    task.statusModifiedDate = row.statusModifiedDate;
+    const auto projectLayout = KNVTProjectTableCellView::layoutForProject(project, kWidth, kNow);
+    const auto taskLayout = KNVTTaskTableCellView::layoutForTask(task, kWidth, kNow);
+    EXPECT_EQ(layout.completedDate.frame, QRectF(34, 15, cw, 20));
+    EXPECT_EQ(layout.completedDate.frame, projectLayout.completedDate.frame);
+    EXPECT_EQ(layout.completedDate.frame, taskLayout.completedDate.frame);
+    EXPECT_EQ(layout.title.frame.x(), 30.0 + cw + 8.0);
+    EXPECT_EQ(layout.title.frame.x(), projectLayout.title.frame.x());
+    EXPECT_EQ(layout.title.frame.x(), taskLayout.title.frame.x());
+    EXPECT_LE(layout.title.frame.right(), kWidth);
     EXPECT_EQ(layout.backgroundColor, KNVTTaskTableCellView::closedBackgroundColor());
+}
+
+TEST(ProjectRowLayout, ASelectedProjectDrawsItsStartInTheHighlightedTextColour)
+{
+    ItemRow row;
+    row.kind = ItemRowKind::Project;
+    row.title = QStringLiteral("Garden");
+    row.startDate = kNow.addDays(7);
+    EXPECT_EQ(KNVTProjectTableCellView::layoutForProject(row, kWidth, kNow).startDate.color,
+              KNVTTaskTableCellView::startDateColor());
+    const auto selected = KNVTProjectTableCellView::layoutForProject(row, kWidth, kNow, true);
+    EXPECT_FALSE(selected.startDate.hidden);
+    EXPECT_EQ(selected.startDate.color, QColor(Qt::white));
+    EXPECT_EQ(KNVTTaskTableCellView::layoutForTask(row, kWidth, kNow, true).startDate.color, QColor(Qt::white));
 }
 
 TEST(RowLayoutColours, UnderADarkPaletteEveryRowTakesItsTextsAndBackgroundsFromThePalette)

@@ -1,5 +1,6 @@
 #include "model/RecurrenceInWords.h"
 
+#include "support/ScopedInterfaceLanguage.h"
 #include "support/ScopedTimeZone.h"
 
 #include <QLocale>
@@ -29,9 +30,12 @@ TEST(RecurrenceInWords, RulesReadAsSentencesWithTheirDaysAndEndOrAsTheirStoredTe
          "Every 3 months on the first Monday and the last Friday"},
         {"en_US", "RRULE:FREQ=YEARLY;BYMONTH=3,6;BYMONTHDAY=2", "Every year in March and June on the 2nd"},
         {"en_US", "RRULE:FREQ=WEEKLY;WKST=SU;BYDAY=TU,TH,SA", "Every week on Tuesday, Thursday, and Saturday"},
-        {"de_DE", "RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10", "Every week on Montag und Mittwoch, 10 times"},
+        // With no translation for the user's language the sentence is English throughout; its date is the user's.
+        {"de_DE", "RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10", "Every week on Monday and Wednesday, 10 times"},
         {"de_DE", "RRULE:FREQ=MONTHLY;BYMONTHDAY=15;UNTIL=20271231T170000Z",
-         "Every month on the 15., until 31. Dez. 2027"},
+         "Every month on the 15th, until 31. Dez. 2027"},
+        {"fr_CA", "RRULE:FREQ=YEARLY;BYMONTH=3,6;BYDAY=-1FR;UNTIL=20271231T170000Z",
+         "Every year in March and June on the last Friday, until 31 déc. 2027"},
         // Two rules, each said.
         {"en_US", "RRULE:FREQ=DAILY;COUNT=3 RRULE:FREQ=YEARLY", "Every day, 3 times; Every year"},
         // What the words cannot say, or what would be read otherwise than written, stays as it is stored.
@@ -50,6 +54,21 @@ TEST(RecurrenceInWords, RulesReadAsSentencesWithTheirDaysAndEndOrAsTheirStoredTe
         EXPECT_EQ(knvt::recurrenceInWords(QString::fromLatin1(row.stored), QLocale(QString::fromLatin1(row.locale))),
                   QString::fromUtf8(row.words))
             << row.locale << " " << row.stored;
+}
+
+// A translated interface takes the names of its own language, and leaves a user of another language with its words.
+TEST(RecurrenceInWords, NamesAreInTheLanguageOfTheInterface)
+{
+    const knvt::test::ScopedTimeZone zone("America/New_York");
+    const knvt::test::ScopedInterfaceLanguage german("de");
+    const QString weekly = QStringLiteral("RRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=10");
+    EXPECT_EQ(knvt::recurrenceInWords(weekly, QLocale(QStringLiteral("de_AT"))),
+              "Every week on Montag und Mittwoch, 10 times");
+    EXPECT_EQ(knvt::recurrenceInWords(weekly, QLocale(QStringLiteral("fr_CA"))),
+              "Every week on Montag und Mittwoch, 10 times");
+    EXPECT_EQ(knvt::recurrenceInWords(QStringLiteral("RRULE:FREQ=MONTHLY;BYMONTHDAY=15;UNTIL=20271231T170000Z"),
+                                      QLocale(QStringLiteral("fr_CA"))),
+              "Every month on the 15., until 31 déc. 2027");
 }
 
 } // namespace

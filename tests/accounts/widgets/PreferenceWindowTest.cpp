@@ -305,7 +305,7 @@ TEST_F(PreferenceWindowTest, TheSignedInPaneShowsTheAccountAndItsSyncSettings)
     QWidget *view = pane.view();
     EXPECT_EQ(child<QLabel>(view, "fullNameLabel")->text(), QStringLiteral("ann Doe"));
     EXPECT_EQ(child<QLabel>(view, "usernameLabel")->text(), QStringLiteral("ann"));
-    EXPECT_EQ(child<KNVTAvatarView>(view, "avatarImageView")->text(), store().me()->initials());
+    EXPECT_EQ(child<KNVTAvatarView>(view, "avatarImageView")->text(), store().me()->avatarInitials());
     EXPECT_EQ(child<QLabel>(view, "lastSyncDateLabel")->text(), QStringLiteral("Never"));
     auto *interval = child<QComboBox>(view, "autoSyncTimeIntervalPopUpButton");
     EXPECT_EQ(interval->currentData().toInt(), 900) << "an interval under 300 s reads as 900 s";

@@ -1,6 +1,9 @@
 // The sharing settings of a project or area.
 #include "AccountsTest.h"
 
+#include "accounts/KNVTAccountAuthenticationWindowController.h"
+#include "accounts/KNVTAccountDetailsWindowController.h"
+#include "accounts/KNVTFriendshipNewWindowController.h"
 #include "accounts/KNVTTaskListSharingSettingsModel.h"
 #include "accounts/KNVTTaskListSharingSettingsWindowController.h"
 #include "accounts/KNVTUserSelectionModel.h"
@@ -108,10 +111,31 @@ TEST_F(SharingSettingsTest, TheSheetListsThePeopleSharedWithButTheOwner)
     EXPECT_EQ(rows(*sheet), QStringList({"Ben Berg (ben)|Accepted|Editor", "Cat Cole (cat)|Accepted|Editor"}));
     EXPECT_EQ(saveButton(*sheet)->text(), QStringLiteral("Update"));
     EXPECT_FALSE(saveButton(*sheet)->isEnabled());
+    // A rename elsewhere shows in the heading.
+    shared->setTitle(QStringLiteral("Allotment"));
+    save();
+    EXPECT_EQ(sheet->findChild<QLabel *>(QStringLiteral("headingTextField"))->text(),
+              QStringLiteral("\"Allotment\" Sharing settings"));
 
     auto other = openSheet(alone);
     EXPECT_TRUE(rows(*other).isEmpty());
     EXPECT_EQ(saveButton(*other)->text(), QStringLiteral("Share"));
+}
+
+// Every sheet of the account windows has a close button and no maximise button in its frame.
+TEST_F(SharingSettingsTest, TheAccountSheetsOfferNoMaximiseButton)
+{
+    KNVTCDTaskList *list = insertTaskList(QStringLiteral("Garden"), 1, store().me());
+    save();
+    KNVTTaskListSharingSettingsWindowController sharing(list, &store());
+    KNVTAccountDetailsWindowController details(&store());
+    KNVTFriendshipNewWindowController friendship(&store());
+    KNVTAccountAuthenticationWindowController signInAgain(&store());
+    for (const QWidget *sheet : std::initializer_list<const QWidget *>{&sharing, &details, &friendship, &signInAgain}) {
+        EXPECT_TRUE(sheet->windowFlags().testFlag(Qt::CustomizeWindowHint)) << sheet->objectName().toStdString();
+        EXPECT_FALSE(sheet->windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << sheet->objectName().toStdString();
+        EXPECT_TRUE(sheet->windowFlags().testFlag(Qt::WindowCloseButtonHint)) << sheet->objectName().toStdString();
+    }
 }
 
 TEST_F(SharingSettingsTest, ThePopoverAddsAndRemovesPeopleAndTheOwnerStays)

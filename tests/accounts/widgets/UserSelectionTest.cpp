@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
+#include <QScrollBar>
 
 namespace {
 
@@ -122,6 +123,29 @@ TEST_F(UserSelectionTest, PeopleDeletedMeanwhileAreNotChosen)
     context().remove(users[2]);
     save();
     EXPECT_EQ(selectedNames(), QStringList({"ann", "cleo"}));
+}
+
+// More people than the list shows at once bring a vertical scroll bar; the rows then narrow with the list, so no row
+// scrolls sideways and the "me" badge at the end of a row stays whole.
+TEST_F(UserSelectionTest, ManyPeopleNarrowTheRowsToTheListWithTheBadgeWhole)
+{
+    for (const char *name : {"Dora", "Erik", "Fay", "Gus", "Hal", "Ida"})
+        users.push_back(insertUser(QString::fromLatin1(name) + QStringLiteral(" Jones"), QString::fromLatin1(name)));
+    save();
+    list->setUsers(users);
+    QListView *view = list->tableView();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(view->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        const QRect rect = view->visualRect(view->model()->index(row, 0));
+        EXPECT_LE(rect.right(), view->viewport()->width()) << row;
+        EXPECT_TRUE(
+            QRectF(view->viewport()->rect())
+                .contains(
+                    KNVTUserRowDelegate::layoutForRow(QRectF(0, 0, rect.width(), rect.height()), true, true).meLabel))
+            << row;
+    }
 }
 
 TEST_F(UserSelectionTest, DraggingRowsCarriesOnePayloadOfTheirReferences)

@@ -1,8 +1,14 @@
-// The preference window opens whole on the screen, as wide as its texts, and grows for its longest message.
+// The preference window opens whole on the screen, as wide as its texts, and grows for its longest message; the people
+// window opens in the middle of the screen; a long name in the account pane ends in an ellipsis.
 #include "AccountsTest.h"
 
+#include "accounts/KNVTPreferenceConfiguredAccountViewController.h"
 #include "accounts/KNVTPreferenceSignInViewController.h"
 #include "accounts/KNVTPreferenceWindowController.h"
+#include "accounts/KNVTUsersWindowController.h"
+
+#include "uikit/ElidingLabel.h"
+#include "uikit/KNVTAvatarView.h"
 
 #include <QAction>
 #include <QLabel>
@@ -81,4 +87,33 @@ TEST_F(WindowFitTest, ThePreferencesGrowForTheMaintenanceMessageAndStayOnTheScre
     EXPECT_TRUE(showsAllItsLines(message));
     EXPECT_TRUE(isWhollyShown(message));
     EXPECT_TRUE(isWhollyShown(child<QPushButton>(pane, "signInButton")));
+}
+
+TEST_F(WindowFitTest, ThePeopleWindowOpensInTheMiddleOfTheScreen)
+{
+    KNVTUsersWindowController window(&store());
+    // Narrower than the test's small screen, so that it can stand in the middle.
+    window.resize(600, 400);
+    window.show();
+    const QRect available = window.screen()->availableGeometry();
+    EXPECT_LE((window.frameGeometry().center() - available.center()).manhattanLength(), 2)
+        << text(window.frameGeometry()) << " on " << text(available);
+}
+
+TEST_F(WindowFitTest, ALongNameInTheAccountPaneEndsInAnEllipsisAndTheAvatarTakesTwoInitials)
+{
+    configureAccount();
+    store().me()->setFirstName(QStringLiteral("Maximiliana Josefina Carlota Wilhelmina Theresia"));
+    store().me()->setLastName(QStringLiteral("van der Berg-Oosterhout"));
+    save();
+    KNVTPreferenceConfiguredAccountViewController pane(&store());
+    QWidget *view = pane.view();
+    view->resize(480, 300);
+    view->show();
+    auto *name = child<knvt::ElidingLabel>(view, "fullNameLabel");
+    EXPECT_EQ(name->text(), store().me()->fullName());
+    EXPECT_TRUE(name->shownText().endsWith(QChar(0x2026))) << name->shownText().toStdString();
+    EXPECT_LE(name->fontMetrics().horizontalAdvance(name->shownText()), name->contentsRect().width());
+    EXPECT_TRUE(isWhollyShown(child<QPushButton>(view, "signOutButton")));
+    EXPECT_EQ(child<KNVTAvatarView>(view, "avatarImageView")->text(), QStringLiteral("MV"));
 }

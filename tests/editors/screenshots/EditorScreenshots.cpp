@@ -53,6 +53,8 @@ struct Library
     KNVTCDTaskList *garden = nullptr;
     KNVTCDTask *passport = nullptr;
     KNVTCDTask *plants = nullptr;
+    // A Hebrew title and notes with a long unbroken address, on a weekly rule.
+    KNVTCDTask *hebrew = nullptr;
     KNVTCDTag *kitchen = nullptr;
 
     static Library &shared()
@@ -114,12 +116,22 @@ private:
                             .creator = me,
                             .start = today.addDays(2),
                             .list = garden});
+        hebrew = make.task({.title = QStringLiteral("לחדש דרכון לפני הטיסה!"),
+                            .status = 2,
+                            .creator = me,
+                            .due = today.addDays(3),
+                            .list = travel,
+                            .notes = QStringLiteral("שתי תמונות והטופס. https://www.example.gov.il/service/"
+                                                    "passport_renewal_appointment_scheduling_for_adults")});
+        hebrew->setRecurrence(
+            KNVTRecurrence::recurrenceWithStoredString(QStringLiteral("RRULE:FREQ=WEEKLY;BYDAY=MO,WE")));
         kitchen = make.tag({.title = QStringLiteral("Kitchen"), .creator = me});
         store.save();
         // What the pictures show of this library is the user's data, not the program's words.
         knvt::test::addFixtureTexts({QStringLiteral("Travel"), QStringLiteral("Home"), QStringLiteral("Garden"),
                                      QStringLiteral("Renew passport"), QStringLiteral("Maria Mendes (maria)"),
-                                     QStringLiteral("Ann Lee (ann)"), QStringLiteral("Bob Kahn (bob)")});
+                                     QStringLiteral("Ann Lee (ann)"), QStringLiteral("Bob Kahn (bob)"), hebrew->title(),
+                                     hebrew->notes()});
     }
 };
 
@@ -171,6 +183,9 @@ KNVT_SCREENSHOTS(EditorsTaskDetail)
     auto *plain = new KNVTTaskViewController(library.plants);
     std::unique_ptr<QWidget> other = host(plain, QSize(420, 200));
     writer.save("scheduled-task", other.get(), true);
+    auto *rightToLeft = new KNVTTaskViewController(library.hebrew);
+    std::unique_ptr<QWidget> third = host(rightToLeft, QSize(420, 300));
+    writer.save("right-to-left", third.get(), true);
 }
 
 KNVT_SCREENSHOTS(EditorsTaskWindow)

@@ -148,6 +148,10 @@ TEST_F(AssignAndScheduleTest, TheScheduleSheetNamesItsTasksAndStartsOnTomorrowOr
 {
     KNVTScheduleTasksWindowController two({first, second}, &host);
     EXPECT_EQ(two.titleTextField()->text(), QStringLiteral("Schedule 2 Tasks"));
+    // A sheet's frame has a close button and no maximise button.
+    EXPECT_TRUE(two.windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_FALSE(two.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(two.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     EXPECT_EQ(two.datePicker()->dateValue(), day(5));
     EXPECT_EQ(two.datePicker()->minDate(), day(4));
     EXPECT_EQ(two.startDateTextField()->text(), QStringLiteral("Thu, Mar 05, 2015"));
@@ -196,6 +200,8 @@ TEST_F(AssignAndScheduleTest, ATaskDeletedWhileTheScheduleSheetIsOpenIsLeftOutAn
     KNVTScheduleTasksWindowController sheet({first, second}, &host);
     second->markAsDeleted();
     save();
+    EXPECT_EQ(sheet.titleTextField()->text(), QStringLiteral("Schedule \"Paint fence\"")) << "the title follows";
+    EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Schedule \"Paint fence\""));
     sheet.save();
     EXPECT_EQ(first->startDate(), day(5));
     EXPECT_TRUE(second->isDeleted());
@@ -206,6 +212,14 @@ TEST_F(AssignAndScheduleTest, ATaskDeletedWhileTheScheduleSheetIsOpenIsLeftOutAn
     cancelled.cancel();
     EXPECT_EQ(first->startDate(), day(5));
     EXPECT_FALSE(store->managedObjectContext()->hasChanges());
+
+    // With none of its tasks left the sheet closes.
+    KNVTScheduleTasksWindowController emptied({first}, &host);
+    emptied.open();
+    QSignalSpy finished(&emptied, &QDialog::finished);
+    first->markAsDeleted();
+    save();
+    EXPECT_EQ(finished.count(), 1);
 }
 
 TEST_F(AssignAndScheduleTest, ATaskDeletedAfterItWasSyncedOrNoLongerMineToEditIsNeitherScheduledNorAssigned)

@@ -78,7 +78,7 @@ QDateTime now()
 void registerFixtureTexts()
 {
     for (const char *text : {"Ann", "Garden", "Home", "Club", "Choir", "Book club", "Old", "Boat", "Music", "Empty",
-                             "errand", "unused", "weekly", "home"})
+                             "errand", "unused", "weekly", "home", "לשלם שכר דירה!", "לפני יום שישי."})
         knvt::test::VisibleTextAudit::dataTexts().insert(QString::fromUtf8(text));
 }
 
@@ -127,6 +127,11 @@ void rows()
     today.today = true;
     today.dueDate = now().addDays(2);
     rows.push_back(today);
+    // A title in a right-to-left script, with its notes, reads from the right.
+    ItemRow hebrew = task(QStringLiteral("לשלם שכר דירה!"));
+    hebrew.notes = QStringLiteral("לפני יום שישי.");
+    hebrew.dueDate = now().addDays(1);
+    rows.push_back(hebrew);
     ItemRow future = task(QStringLiteral("Starts later"));
     future.startDate = now().addDays(3);
     rows.push_back(future);
@@ -271,7 +276,9 @@ int main(int argc, char **argv)
     setenv("TZ", "America/New_York", 1);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillvane"));
-    QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+    // A locale given in LC_ALL is the user's (fr_CA, he_IL, ar_EG for review); otherwise en_US, the fixtures' own.
+    if (qEnvironmentVariableIsEmpty("LC_ALL"))
+        QLocale::setDefault(QLocale(QStringLiteral("en_US")));
     if (knvt::test::screenshotAuditRequested())
         knvt::test::VisibleTextAudit::installMarkingTranslator();
     knvt::test::applyScreenshotPalette();

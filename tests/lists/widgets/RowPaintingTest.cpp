@@ -3,6 +3,7 @@
 
 #include "lists/ItemRow.h"
 #include "lists/ItemRowDelegate.h"
+#include "lists/KNVTTaskTableCellView.h"
 
 #include "support/RenderedPixels.h"
 
@@ -32,16 +33,20 @@ const QPoint CircleOnly(15, 32);
 class RowPaintingTest : public ::testing::Test
 {
 protected:
-    QImage paint(const ItemRow &row, bool selected)
+    // `windowActive`: false paints the row as a window behind another shows it.
+    QImage paint(const ItemRow &row, bool selected, bool windowActive = true)
     {
         QStandardItemModel model(1, 1);
         model.setData(model.index(0, 0), QVariant::fromValue(&row), knvt::ItemRowRole);
         QStyleOptionViewItem option;
         option.rect = QRect(0, 0, 400, 50);
-        option.state = QStyle::State_Enabled | QStyle::State_Active;
+        option.state = QStyle::State_Enabled;
+        if (windowActive)
+            option.state |= QStyle::State_Active;
         if (selected)
             option.state |= QStyle::State_Selected;
         option.palette.setColor(QPalette::Active, QPalette::Highlight, kHighlight);
+        option.palette.setColor(QPalette::Inactive, QPalette::Highlight, kHighlight);
         QImage image(400, 50, QImage::Format_ARGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
@@ -115,4 +120,26 @@ TEST_F(RowPaintingTest, TheArchiveButtonOfASelectedProjectIsWhiteLikeItsTexts)
     EXPECT_TRUE(near(image.pixelColor(lid), Qt::black, 24)) << describe(image.pixelColor(lid));
     image = paint(project, true);
     EXPECT_TRUE(near(image.pixelColor(lid), Qt::white, 24)) << describe(image.pixelColor(lid));
+}
+
+// A start date's blue would vanish into the blue highlight: on a selected row it takes the colour of the row's title,
+// in a window in front or behind.
+TEST_F(RowPaintingTest, ASelectedRowDrawsItsStartDateInTheColourOfItsTitle)
+{
+    const QColor blue = KNVTTaskTableCellView::startDateColor(QPalette());
+    for (const ItemRowKind kind : {ItemRowKind::Task, ItemRowKind::Project}) {
+        ItemRow row = task(KNVTCheckBoxStateNone);
+        row.kind = kind;
+        row.startDate = QDateTime::currentDateTime().addDays(30);
+        const auto bluePixels = [&blue](const QImage &image) {
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < 120; ++x)
+                    count += near(image.pixelColor(x, y), blue, 12);
+            return count;
+        };
+        EXPECT_GT(bluePixels(paint(row, false)), 10) << "unselected, the start is blue";
+        for (const bool windowActive : {true, false})
+            EXPECT_EQ(bluePixels(paint(row, true, windowActive)), 0) << int(kind) << " active " << windowActive;
+    }
 }

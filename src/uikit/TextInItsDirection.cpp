@@ -1,0 +1,112 @@
+#include "uikit/TextInItsDirection.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTextOption>
+
+namespace knvt {
+
+namespace {
+
+// QTextLayout takes line separators; a typed text carries newlines.
+QString withLineSeparators(QString text)
+{
+    text.replace(u'\n', QChar::LineSeparator);
+    return text;
+}
+
+// Lays `layout` out in lines `width` wide from the top; answers the height they take.
+qreal layOutLines(QTextLayout &layout, const QString &text, qreal width, Qt::Alignment alignment)
+{
+    const Qt::LayoutDirection direction = directionOfText(text);
+    // The layout would keep a left alignment at the left whatever the direction: the start of a right-to-left text
+    // is its right.
+    if (direction == Qt::RightToLeft && (alignment & Qt::AlignLeft) && !(alignment & Qt::AlignAbsolute))
+        alignment = (alignment & ~Qt::AlignLeft) | Qt::AlignRight | Qt::AlignAbsolute;
+    QTextOption option(alignment);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTextDirection(direction);
+    layout.setTextOption(option);
+    qreal height = 0.0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max<qreal>(width, 1.0));
+        line.setPosition(QPointF(0.0, height));
+        height += line.height();
+    }
+    layout.endLayout();
+    return height;
+}
+
+// Only a left alignment follows the text's direction.
+Qt::Alignment startingAlignment(Qt::Alignment alignment)
+{
+    return alignment & (Qt::AlignRight | Qt::AlignHCenter) ? alignment | Qt::AlignAbsolute : alignment;
+}
+
+void layOutFieldFor(QWidget *field, const QString &text)
+{
+    const Qt::LayoutDirection direction = text.isEmpty() ? QGuiApplication::layoutDirection() : directionOfText(text);
+    if (field->layoutDirection() != direction)
+        field->setLayoutDirection(direction);
+}
+
+} // namespace
+
+Qt::LayoutDirection directionOfText(const QString &text)
+{
+    return text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+}
+
+void drawTextInItsDirection(QPainter &painter, const QRectF &rect, Qt::Alignment alignment, const QString &text)
+{
+    const Qt::LayoutDirection before = painter.layoutDirection();
+    painter.setLayoutDirection(directionOfText(text));
+    painter.drawText(rect, int(startingAlignment(alignment) | Qt::TextSingleLine), text);
+    painter.setLayoutDirection(before);
+}
+
+qreal wrappedTextHeight(const QFont &font, const QString &text, qreal width)
+{
+    if (text.isEmpty())
+        return 0.0;
+    const QString shown = withLineSeparators(text);
+    QTextLayout layout(shown, font);
+    return layOutLines(layout, shown, width, Qt::AlignLeft);
+}
+
+void drawWrappedText(QPainter &painter, const QRectF &rect, const QString &text, Qt::Alignment alignment)
+{
+    if (text.isEmpty())
+        return;
+    const QString shown = withLineSeparators(text);
+    QTextLayout layout(shown, painter.font());
+    layOutLines(layout, shown, rect.width(), startingAlignment(alignment & Qt::AlignHorizontal_Mask));
+    layout.draw(&painter, rect.topLeft());
+}
+
+void followDirectionOfTypedText(QPlainTextEdit *field)
+{
+    // The text's lines follow the document's own option, which the widget's direction leaves as it is.
+    const auto layOut = [field] {
+        const QString text = field->toPlainText();
+        layOutFieldFor(field, text);
+        const Qt::LayoutDirection direction = field->layoutDirection();
+        QTextOption option = field->document()->defaultTextOption();
+        const Qt::Alignment alignment =
+            direction == Qt::RightToLeft ? Qt::AlignRight | Qt::AlignAbsolute : Qt::Alignment(Qt::AlignLeft);
+        if (option.textDirection() == direction && option.alignment() == alignment)
+            return;
+        option.setTextDirection(direction);
+        option.setAlignment(alignment);
+        field->document()->setDefaultTextOption(option);
+    };
+    layOut();
+    QObject::connect(field, &QPlainTextEdit::textChanged, field, layOut);
+}
+
+} // namespace knvt
