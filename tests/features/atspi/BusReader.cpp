@@ -1,0 +1,84 @@
+#include "BusReader.h"
+
+#include "support/WaitUntil.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace knvt::test {
+
+namespace {
+
+BusElement element(const QJsonObject &object)
+{
+    BusElement read;
+    read.window = object.value(QLatin1String("window")).toString();
+    read.role = object.value(QLatin1String("role")).toString();
+    read.name = object.value(QLatin1String("name")).toString();
+    read.description = object.value(QLatin1String("description")).toString();
+    for (const QJsonValue state : object.value(QLatin1String("states")).toArray())
+        read.states.append(state.toString());
+    return read;
+}
+
+} // namespace
+
+BusReader::BusReader()
+{
+    m_reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_reader.start(QStringLiteral(KNVT_ATSPI_READER), {QString::number(QCoreApplication::applicationPid())});
+    m_ready = request({}).toObject().value(QLatin1String("ready")).toBool();
+}
+
+BusReader::~BusReader()
+{
+    m_reader.closeWriteChannel();
+    if (!waitUntil([this] { return m_reader.state() == QProcess::NotRunning; }, std::chrono::seconds(5)))
+        m_reader.kill();
+    m_reader.waitForFinished(1000);
+}
+
+QJsonValue BusReader::request(const QByteArray &line)
+{
+    if (!line.isEmpty())
+        m_reader.write(line + '\n');
+    // The application must go on answering the reader meanwhile: wait in its event loop, never blocked.
+    if (!waitUntil([this] { return m_reader.canReadLine() || m_reader.state() == QProcess::NotRunning; },
+                   std::chrono::seconds(30)))
+        return {};
+    return QJsonDocument::fromJson(QByteArray("[") + m_reader.readLine() + "]").array().at(0);
+}
+
+std::vector<BusElement> BusReader::controls()
+{
+    std::vector<BusElement> read;
+    for (const QJsonValue object : request("controls").toArray())
+        read.push_back(element(object.toObject()));
+    return read;
+}
+
+std::optional<BusElement> BusReader::focus()
+{
+    const QJsonValue answer = request("focus");
+    if (!answer.isObject())
+        return std::nullopt;
+    return element(answer.toObject());
+}
+
+QString BusReader::focusOnceItReads(const QString &expected)
+{
+    QString read;
+    // Focus events reach the bus after the key that caused them; ask again until the reader hears the same.
+    waitUntil(
+        [&] {
+            const std::optional<BusElement> focused = focus();
+            read = focused ? focused->asRead() : QString();
+            return read == expected;
+        },
+        std::chrono::seconds(3));
+    return read;
+}
+
+} // namespace knvt::test
