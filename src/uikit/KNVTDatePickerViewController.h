@@ -60,6 +60,10 @@ public:
     // passed to the delegate. The picker takes the proposed value as it is in every case.
     void datePickerCell(KNVTDatePicker *datePicker, const QDateTime &proposedDateValue);
 
+    // The user settled on the day shown (Return, or a click on a day): the popover closes unless the delegate keeps
+    // it open. A calendar shown in a sheet of its own stays.
+    void dayChosen();
+
 protected:
     void loadView() override;
     // Passes the date and the bounds to the picker and gives it the keyboard focus.

@@ -67,7 +67,7 @@ std::optional<BusElement> BusReader::focus()
     return element(answer.toObject());
 }
 
-QString BusReader::focusOnceItReads(const QString &expected)
+QString BusReader::focusOnceItReads(const QString &expected, std::chrono::milliseconds timeout)
 {
     QString read;
     // Focus events reach the bus after the key that caused them; ask again until the reader hears the same.
@@ -77,7 +77,7 @@ QString BusReader::focusOnceItReads(const QString &expected)
             read = focused ? focused->asRead() : QString();
             return read == expected;
         },
-        std::chrono::seconds(3));
+        timeout);
     return read;
 }
 

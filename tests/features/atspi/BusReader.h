@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -42,8 +43,9 @@ public:
     std::vector<BusElement> controls();
     // The element with the keyboard focus, if any.
     std::optional<BusElement> focus();
-    // The focus as read ("push button Close"), once it reads `expected` or after a few seconds.
-    QString focusOnceItReads(const QString &expected);
+    // The focus as read ("push button Close"), once it reads `expected` or after `timeout`.
+    QString focusOnceItReads(const QString &expected,
+                             std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
 
 private:
     QJsonValue request(const QByteArray &line);

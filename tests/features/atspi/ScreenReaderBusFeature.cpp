@@ -6,7 +6,12 @@
 #include "BusReader.h"
 
 #include "support/ScopedLocale.h"
+#include "support/WaitUntil.h"
 
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDUser.h"
+
+#include <QApplication>
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
@@ -71,4 +76,95 @@ TEST_F(ScreenReaderBusFeature, CalendarDaysReadAsFullDatesInTheLocalesDigitsAndW
         }
         EXPECT_TRUE(names.contains(place.sixthOfMarch)) << names.join(QStringLiteral(" | ")).toStdString();
     }
+}
+
+namespace {
+
+// Presses Tab until the reader hears the focus on `expected` (a role, or a role and a name); what it heard on the way
+// when it never does.
+QStringList tabUntilHeard(AppDriver &app, BusReader &reader, const QString &expected)
+{
+    QStringList heard;
+    for (int i = 0; i < 10; ++i) {
+        heard << reader.focusOnceItReads(expected, std::chrono::milliseconds(500));
+        if (heard.last() == expected || heard.last().startsWith(expected + QLatin1Char(' ')))
+            return {};
+        app.pressWhereTheFocusIs(QStringLiteral("Tab"));
+    }
+    return heard;
+}
+
+// Whether every form closed. The bridge hands each key to the accessibility registry, which may take it for a screen
+// reader's own command, and the window gets it only once the registry answered: what a key does, is done a moment
+// later.
+bool closed(AppDriver &app)
+{
+    return knvt::test::waitUntil([&] { return app.openEditors().isEmpty(); });
+}
+
+// The states of the control of `window` read as `asRead`.
+QStringList statesOf(BusReader &reader, const QString &asRead)
+{
+    for (const BusElement &control : reader.controls())
+        if (control.asRead() == asRead)
+            return control.states;
+    return {QStringLiteral("(not found)")};
+}
+
+} // namespace
+
+TEST_F(ScreenReaderBusFeature, TheKeysUsersTryDoWhatTheySay)
+{
+    AppDriver app;
+    app.givenSharedProject("Club", {.members = {"Ann"}});
+    KNVTCDTask *paint = app.givenTask("Paint fence", {.list = "Club"});
+    app.givenProject("Garden");
+    app.givenArea("Home");
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+
+    // Tab leaves the list of people the project is shared with for Close.
+    app.viewHomeEntry("Club");
+    EXPECT_EQ(tabUntilHeard(app, reader, "push button Close"), QStringList());
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_TRUE(closed(app)) << "Return presses Close";
+
+    // Return on the pop-up presses Save, the popover's default button.
+    app.selectHome("Club");
+    app.selectRows({"Paint fence"});
+    app.clickToolbar("Assign");
+    EXPECT_EQ(tabUntilHeard(app, reader, "combo box"), QStringList());
+    EXPECT_TRUE(statesOf(reader, "push button Save").contains("is-default"));
+    app.pressWhereTheFocusIs("Up");
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_TRUE(closed(app)) << "Return presses Save";
+    app.wait(1);
+    ASSERT_NE(paint->assignee(), nullptr);
+    EXPECT_EQ(paint->assignee()->firstName(), QStringLiteral("Ann"));
+
+    // And so in the sheets that edit an area or a project.
+    for (const QString list : {"Home", "Garden"}) {
+        SCOPED_TRACE(list.toStdString());
+        app.editHomeEntry(list);
+        app.typeOver("titleTextField", list + " Renamed");
+        EXPECT_EQ(tabUntilHeard(app, reader, "combo box"), QStringList());
+        EXPECT_TRUE(statesOf(reader, "push button Save").contains("is-default"));
+        app.pressWhereTheFocusIs("Return");
+        EXPECT_TRUE(closed(app)) << "Return presses Save";
+        app.wait(1);
+        EXPECT_TRUE(app.homeRows().contains("  " + list + " Renamed")) << app.homeRows().join('|').toStdString();
+    }
+
+    // A double click on New Task opens its popover once; a click on a day of the calendar takes it and closes.
+    app.selectHome("Inbox");
+    app.doubleClickToolbar("New Task");
+    EXPECT_EQ(reader.focusOnceItReads("text Title"), QStringLiteral("text Title"));
+    app.tick("dueDateCheckBoxButton");
+    app.clickButton("dueDateCalendarButton");
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return app.openEditors().size() == 2; }));
+    app.clickDay(QDate(2015, 3, 20));
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return app.openEditors().size() == 1; }))
+        << "the calendar closed, the form stays";
+    EXPECT_EQ(app.fieldText("dueDateDatePicker"), QStringLiteral("2015-03-20T00:00:00"));
 }
