@@ -12,7 +12,9 @@
 #include "model/KNVTCDUser.h"
 
 #include <QApplication>
+
 #include <QGuiApplication>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -167,4 +169,80 @@ TEST_F(ScreenReaderBusFeature, TheKeysUsersTryDoWhatTheySay)
     EXPECT_TRUE(knvt::test::waitUntil([&] { return app.openEditors().size() == 1; }))
         << "the calendar closed, the form stays";
     EXPECT_EQ(app.fieldText("dueDateDatePicker"), QStringLiteral("2015-03-20T00:00:00"));
+}
+
+namespace {
+
+// Reads every focusable control of `window` once the reader finds it on the bus: each has a role, a name, and no bare
+// number for a description. The controls read, as "role name (description)".
+QStringList checkControlsOf(BusReader &reader, const QString &window)
+{
+    static const QStringList Unreadable = {QStringLiteral("unknown"), QStringLiteral("invalid"),
+                                           QStringLiteral("filler"), QStringLiteral("redundant object")};
+    std::vector<BusElement> controls;
+    knvt::test::waitUntil([&] {
+        controls = reader.controls();
+        return std::any_of(controls.begin(), controls.end(),
+                           [&](const BusElement &control) { return control.window == window; });
+    });
+    QStringList read;
+    for (const BusElement &control : controls) {
+        if (control.window != window)
+            continue;
+        const QString line = control.asRead() + QStringLiteral(" (") + control.description + QLatin1Char(')');
+        read << line;
+        EXPECT_FALSE(Unreadable.contains(control.role)) << line.toStdString();
+        EXPECT_FALSE(control.name.trimmed().isEmpty()) << line.toStdString();
+        bool number = false;
+        control.description.toDouble(&number);
+        EXPECT_FALSE(number) << line.toStdString();
+    }
+    return read;
+}
+
+} // namespace
+
+TEST_F(ScreenReaderBusFeature, EveryFocusableControlOfEveryWindowReadsWithARoleAndAName)
+{
+    AppDriver app;
+    app.givenSignedIn();
+    app.givenSharedProject("Club", {.members = {"Ann"}});
+    app.givenTask("Paint fence", {.list = "Club"});
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+
+    EXPECT_GT(checkControlsOf(reader, "Quillvane").size(), 10);
+    app.selectHome("Club");
+    app.clickToolbar("New Task");
+    EXPECT_GT(checkControlsOf(reader, "New Task").size(), 8);
+    app.tick("dueDateCheckBoxButton");
+    app.clickButton("dueDateCalendarButton");
+    EXPECT_GT(checkControlsOf(reader, "Due Date").size(), 28);
+    app.closePopover();
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return app.openEditors().size() == 1; }));
+    app.closePopover();
+    ASSERT_TRUE(closed(app));
+
+    app.selectRows({"Paint fence"});
+    app.clickToolbar("Edit");
+    EXPECT_GT(checkControlsOf(reader, "Edit Task").size(), 8);
+    app.closePopover();
+    ASSERT_TRUE(closed(app));
+
+    app.doubleClickRow("Paint fence");
+    EXPECT_GT(checkControlsOf(reader, "Paint fence").size(), 3);
+    app.pressWhereTheFocusIs("Ctrl+W");
+    ASSERT_TRUE(closed(app));
+
+    app.viewHomeEntry("Club");
+    EXPECT_GT(checkControlsOf(reader, "\"Club\" Info").size(), 1);
+    app.pressWhereTheFocusIs("Escape");
+    ASSERT_TRUE(closed(app));
+
+    app.openPreferences();
+    EXPECT_GT(checkControlsOf(reader, "General").size(), 3);
+    app.closePreferences();
+    app.openPeopleWindow();
+    EXPECT_GT(checkControlsOf(reader, "People").size(), 3);
 }
