@@ -67,6 +67,14 @@ std::optional<BusElement> BusReader::focus()
     return element(answer.toObject());
 }
 
+QStringList BusReader::focusHeard()
+{
+    QStringList heard;
+    for (const QJsonValue line : request("heard").toArray())
+        heard << line.toString();
+    return heard;
+}
+
 QString BusReader::focusOnceItReads(const QString &expected, std::chrono::milliseconds timeout)
 {
     QString read;

@@ -43,6 +43,8 @@ public:
     std::vector<BusElement> controls();
     // The element with the keyboard focus, if any.
     std::optional<BusElement> focus();
+    // What the focus went to since the last call, as the reader heard it ("push button General").
+    QStringList focusHeard();
     // The focus as read ("push button Close"), once it reads `expected` or after `timeout`.
     QString focusOnceItReads(const QString &expected,
                              std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));

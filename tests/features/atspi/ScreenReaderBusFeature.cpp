@@ -6,12 +6,14 @@
 #include "BusReader.h"
 
 #include "support/ScopedLocale.h"
+#include "support/SyncFixtures.h"
 #include "support/WaitUntil.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDUser.h"
 
 #include <QApplication>
+#include <QJsonDocument>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -23,6 +25,12 @@ using knvt::test::BusElement;
 using knvt::test::BusReader;
 
 namespace {
+
+QByteArray accountReply()
+{
+    return QJsonDocument(knvt::test::account(7, knvt::test::user(42, QStringLiteral("mika.r")), 1))
+        .toJson(QJsonDocument::Compact);
+}
 
 class ScreenReaderBusFeature : public ::testing::Test
 {
@@ -245,4 +253,39 @@ TEST_F(ScreenReaderBusFeature, EveryFocusableControlOfEveryWindowReadsWithARoleA
     app.closePreferences();
     app.openPeopleWindow();
     EXPECT_GT(checkControlsOf(reader, "People").size(), 3);
+}
+
+TEST_F(ScreenReaderBusFeature, TheFocusGoesWhereTheUserCarriesOnAndTheReaderHearsNothingOnTheWay)
+{
+    AppDriver app;
+    app.service().on("GET", "/account.json").json(200, accountReply());
+    app.givenTask("Paint fence");
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+
+    // The Notifications popover opened with the mouse gives the keyboard back to the list it came from.
+    app.selectHome("Inbox");
+    app.selectRows({"Paint fence"});
+    const QString before = reader.focusOnceItReads("");
+    app.openNotifications();
+    app.closePopover();
+    ASSERT_TRUE(closed(app));
+    EXPECT_EQ(reader.focusOnceItReads(before), before);
+
+    // After signing in, the keyboard goes from the sign-in form straight into the account.
+    app.openPreferences();
+    app.choosePreferencePane("Account");
+    app.typeIn("usernameTextField", "mika.r");
+    app.typeIn("passwordSecureTextField", "pass word 1");
+    reader.focusOnceItReads("password text Password:");
+    reader.focusHeard();
+    app.clickButton("signInButton");
+    app.waitForService([&] { return app.accountPane() == QLatin1String("signed in"); });
+    QStringList heard;
+    knvt::test::waitUntil([&] {
+        heard << reader.focusHeard();
+        return !heard.isEmpty() && !heard.last().contains("Sign In");
+    });
+    EXPECT_FALSE(heard.join('|').contains("General")) << heard.join('|').toStdString();
 }
