@@ -289,3 +289,28 @@ TEST_F(ScreenReaderBusFeature, TheFocusGoesWhereTheUserCarriesOnAndTheReaderHear
     });
     EXPECT_FALSE(heard.join('|').contains("General")) << heard.join('|').toStdString();
 }
+
+TEST_F(ScreenReaderBusFeature, TabFromTheSearchOfChoosePeopleGoesToAPersonTheReaderCanTick)
+{
+    AppDriver app;
+    app.givenSignedIn();
+    app.givenPerson("Ben", 3);
+    app.givenPerson("Cat", 3);
+    app.givenProject("Garden", {.members = {"Ben"}});
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+    app.openPeopleWindow();
+    app.shareList("Garden");
+    app.clickButton("collaboratingUsersButton");
+    EXPECT_EQ(reader.focusOnceItReads("text Search People"), QStringLiteral("text Search People"));
+    reader.focusHeard();
+    app.pressWhereTheFocusIs("Tab");
+    // The reader is told of the list, then of the person the keys act on.
+    QStringList heard;
+    knvt::test::waitUntil([&] {
+        heard << reader.focusHeard();
+        return !heard.isEmpty() && heard.last().startsWith("list item ");
+    });
+    EXPECT_TRUE(!heard.isEmpty() && heard.last().startsWith("list item ")) << heard.join('|').toStdString();
+}
