@@ -18,7 +18,7 @@ BusElement element(const QJsonObject &object)
     read.role = object.value(QLatin1String("role")).toString();
     read.name = object.value(QLatin1String("name")).toString();
     read.description = object.value(QLatin1String("description")).toString();
-    for (const QJsonValue state : object.value(QLatin1String("states")).toArray())
+    for (const QJsonArray states = object.value(QLatin1String("states")).toArray(); const QJsonValue state : states)
         read.states.append(state.toString());
     return read;
 }
@@ -54,7 +54,7 @@ QJsonValue BusReader::request(const QByteArray &line)
 std::vector<BusElement> BusReader::controls()
 {
     std::vector<BusElement> read;
-    for (const QJsonValue object : request("controls").toArray())
+    for (const QJsonArray objects = request("controls").toArray(); const QJsonValue object : objects)
         read.push_back(element(object.toObject()));
     return read;
 }
@@ -70,7 +70,7 @@ std::optional<BusElement> BusReader::focus()
 QStringList BusReader::focusHeard()
 {
     QStringList heard;
-    for (const QJsonValue line : request("heard").toArray())
+    for (const QJsonArray lines = request("heard").toArray(); const QJsonValue line : lines)
         heard << line.toString();
     return heard;
 }
