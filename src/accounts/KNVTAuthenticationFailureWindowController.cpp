@@ -19,7 +19,6 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     : QDialog(parent), m_store(store)
 {
     setObjectName(QStringLiteral("KNVTAuthenticationFailureWindowController"));
-    setWindowTitle(tr("Incorrect Password"));
     setWindowModality(Qt::ApplicationModal);
 
     m_messageLabel = new QLabel;
@@ -74,28 +73,35 @@ void KNVTAuthenticationFailureWindowController::showWhyThePasswordIsAskedFor(con
                                                                              const knvt::Error &lookupError)
 {
     // "Incorrect" only when the service refused a password it was given; without one the keyring is the cause.
+    // The title names the cause as the message does: a reader hears the title first.
+    QString title;
     QString message;
     QString explanation;
     const knvt::OSStatus status = lookupError ? knvt::OSStatus(lookupError.code()) : knvt::errSecSuccess;
     switch (status) {
     case knvt::errSecSuccess:
+        title = tr("Incorrect Password");
         message = tr("The password supplied for the account %1 is incorrect.").arg(username);
         explanation = tr("Type the password of your account again to carry on syncing, or cancel to stop syncing.");
         break;
     case knvt::errSecItemNotFound:
+        title = tr("Password Needed");
         message = tr("No password is stored for the account %1.").arg(username);
         explanation = tr("Type the password of your account to carry on syncing, or cancel to stop syncing.");
         break;
     case knvt::errSecInteractionNotAllowed:
+        title = tr("Keyring Locked");
         message = tr("The keyring is locked, so the password of the account %1 could not be read.").arg(username);
         explanation = tr("Unlock the keyring, or type your password; it will be kept until you quit.");
         break;
     default:
+        title = tr("Password Needed");
         message = tr("No password is stored for the account %1: %2.")
                       .arg(username, knvt::KeychainBackend::statusDescription(status));
         explanation = tr("Type your password; it will be kept until you quit.");
         break;
     }
+    setWindowTitle(title);
     m_messageLabel->setText(message);
     m_explanationLabel->setText(explanation);
 }
@@ -124,6 +130,7 @@ void KNVTAuthenticationFailureWindowController::save()
     m_passwordSecureTextField->clear();
     if (keychainError) {
         m_keyringNoticeShown = true;
+        setWindowTitle(tr("Password Not Kept"));
         m_messageLabel->setText(knvt::passwordNotStoredMessage(keychainError));
         // Before the field goes, so that the keyboard is not left to fall on a button and the sentence is read.
         knvt::focusMessage(m_messageLabel);

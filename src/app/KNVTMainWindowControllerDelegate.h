@@ -23,7 +23,7 @@ public:
     virtual knvt::TaskWindow *taskWindowControllerForTask(KNVTCDTask *task) = 0;
     virtual bool hasTaskWindowControllerForTask(KNVTCDTask *task) const = 0;
     virtual void takeOwnershipOfTaskNewWindowController(std::unique_ptr<knvt::TaskNewWindow> controller) = 0;
-    // Quit, People, Preferences and Contact Us.
+    // Quit, People, Preferences and Contact Us (and New Task, for the application's other windows).
     virtual void performApplicationCommand(knvt::Command command) = 0;
     // Whether there is a contact page to open.
     virtual bool canContactUs() const = 0;

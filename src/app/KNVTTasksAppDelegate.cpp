@@ -67,6 +67,7 @@ KNVTTasksAppDelegate::KNVTTasksAppDelegate(QObject *parent) : QObject(parent)
     registerDefaults();
     sharedDelegate() = this;
     KNVTApplicationServices::setShared(this);
+    knvt::ApplicationCommands::setShared(this);
     KNVTAccountsShell::setShared(this);
     KNVTUserSelectionFactory::setShared(&m_userSelectionFactory);
 }
@@ -85,6 +86,8 @@ KNVTTasksAppDelegate::~KNVTTasksAppDelegate()
     m_mainWindowController.reset();
     if (KNVTApplicationServices::shared() == this)
         KNVTApplicationServices::setShared(nullptr);
+    if (knvt::ApplicationCommands::shared() == this)
+        knvt::ApplicationCommands::setShared(nullptr);
     if (KNVTAccountsShell::shared() == this)
         KNVTAccountsShell::setShared(nullptr);
     if (&KNVTUserSelectionFactory::shared() == &m_userSelectionFactory)
@@ -503,6 +506,7 @@ void KNVTTasksAppDelegate::updateDockBadge()
 void KNVTTasksAppDelegate::performApplicationCommand(knvt::Command command)
 {
     switch (command) {
+    case knvt::Command::NewTask: newTask(); return;
     case knvt::Command::Quit: quit(); return;
     case knvt::Command::People: showUsersWindow(); return;
     case knvt::Command::Preferences: showPreferenceWindow(); return;

@@ -10,6 +10,8 @@
 #include "hotkeys/KNVTQuickEntryHost.h"
 #include "lists/KNVTApplicationServices.h"
 
+#include "uikit/ApplicationCommands.h"
+
 #include "store/KNVTTaskStoreDelegate.h"
 
 #include <QObject>
@@ -33,6 +35,7 @@ class KNVTTasksAppDelegate : public QObject,
                              public KNVTMainWindowControllerDelegate,
                              public KNVTTaskStoreDelegate,
                              public KNVTApplicationServices,
+                             public knvt::ApplicationCommands,
                              public KNVTQuickEntryHost,
                              public KNVTMainMenuSource,
                              public KNVTAccountsShell

@@ -162,8 +162,8 @@ void KNVTTaskFormViewController::loadView()
 
     m_titleTextField = new KNVTTextField(m_topView);
     m_titleTextField->setObjectName(QStringLiteral("titleTextField"));
-    m_titleTextField->setPlaceholderText(tr("New Task"));
-    // No label stands next to the title; its placeholder is a prompt, not its name.
+    // A prompt, neither its name nor its description: no label stands next to the title.
+    m_titleTextField->setPrompt(tr("New Task"));
     m_titleTextField->setAccessibleName(tr("Title"));
     m_titleTextField->setReturnBehaviour(1);
     m_titleTextField->setReturnTarget(this);
@@ -212,6 +212,11 @@ void KNVTTaskFormViewController::loadView()
         m_priorityLevelIndicator = new KNVTLevelIndicator(m_topView);
         m_priorityLevelIndicator->setObjectName(QStringLiteral("priorityLevelIndicator"));
         m_priorityLevelIndicator->setToolTip(tr("Priority"));
+        // Read as words, not as the number of lit segments.
+        m_priorityLevelIndicator->setLevelNames(
+            {tr("None"), KNVTCDTask::localizedDisplayNameForPriorityLevel(KNVTTaskPriorityLevelLow),
+             KNVTCDTask::localizedDisplayNameForPriorityLevel(KNVTTaskPriorityLevelMedium),
+             KNVTCDTask::localizedDisplayNameForPriorityLevel(KNVTTaskPriorityLevelHigh)});
         grid->addWidget(labelFor(tr("Priority"), m_priorityLevelIndicator, m_topView), 3, 3, Qt::AlignRight);
         grid->addWidget(m_priorityLevelIndicator, 3, 4, Qt::AlignLeft);
     }
@@ -222,12 +227,16 @@ void KNVTTaskFormViewController::loadView()
     m_recurrenceRuleIntervalTextField->setObjectName(QStringLiteral("recurrenceRuleIntervalTextField"));
     m_recurrenceRuleIntervalTextField->setValidator(
         new QIntValidator(1, int(MaximumInterval), m_recurrenceRuleIntervalTextField));
-    m_recurrenceRuleIntervalTextField->setPlaceholderText(QStringLiteral("1"));
+    // Every single unit unless the user types another number: the field holds it as its value.
+    m_recurrenceRuleIntervalTextField->setText(QString::number(1));
     m_recurrenceRuleIntervalTextField->setAccessibleName(tr("Repeat Every"));
     m_recurrenceRuleIntervalTextField->setFixedWidth(44);
     m_recurrenceRuleFrequencyPopUpButton = new QComboBox(m_topView);
     m_recurrenceRuleFrequencyPopUpButton->setObjectName(QStringLiteral("recurrenceRuleFrequencyPopUpButton"));
     m_recurrenceRuleFrequencyPopUpButton->setAccessibleName(tr("Repeat Unit"));
+    // A pop-up is read by its chosen item; what it chooses is said by a label it is labelled by. None shows beside it:
+    // "every" and the number before it say it to the eye.
+    labelFor(tr("Repeat Unit"), m_recurrenceRuleFrequencyPopUpButton, m_topView)->hide();
     auto *repeat = new QHBoxLayout;
     m_recurrenceRuleEveryLabel = new QLabel(tr("every"), m_topView);
     repeat->addWidget(m_recurrenceRuleEveryLabel);
@@ -609,6 +618,9 @@ void KNVTTaskFormViewController::recurrenceToggled()
         control->setVisible(controls);
     }
     m_recurrenceDescriptionLabel->setVisible(on && m_keptRecurrence != nullptr);
+    // The kept rule's words stand where the controls would: the box they belong to says them too.
+    m_recurrenceRuleCheckBoxButton->setAccessibleDescription(
+        on && m_keptRecurrence ? m_recurrenceDescriptionLabel->text() : QString());
 }
 
 void KNVTTaskFormViewController::displayDatePickerPopover(QPointer<knvt::Popover> &slot, knvt::DateField *picker,

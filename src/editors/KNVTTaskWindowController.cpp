@@ -15,6 +15,7 @@
 
 #include "uikit/ActionSet.h"
 #include "uikit/AlertAdditions.h"
+#include "uikit/ApplicationCommands.h"
 #include "uikit/DeleteQuestion.h"
 #include "uikit/KNVTTextField.h"
 #include "uikit/ShownAsTyped.h"
@@ -33,16 +34,19 @@ KNVTTaskWindowController::KNVTTaskWindowController(KNVTCDTask *task, QWidget *pa
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    // What a screen reader calls the bar, as the main window's.
+    m_toolbar->setWindowTitle(tr("Toolbar"));
     // The toolbar is fixed: it cannot be moved, floated, hidden or customised.
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
     setContextMenuPolicy(Qt::NoContextMenu);
     addToolBar(Qt::TopToolBarArea, m_toolbar);
-    m_actions = new knvt::ActionSet(this,
-                                    {Command::ToggleToday, Command::Assign, Command::Comment, Command::Edit,
-                                     Command::Mark, Command::MarkAsCompleted, Command::MarkAsUncompleted,
-                                     Command::MarkAsCancelled, Command::Delete, Command::Done, Command::Close});
+    m_actions =
+        new knvt::ActionSet(this,
+                            {Command::ToggleToday, Command::Assign, Command::Comment, Command::Edit, Command::Mark,
+                             Command::MarkAsCompleted, Command::MarkAsUncompleted, Command::MarkAsCancelled,
+                             Command::Delete, Command::Done, Command::Close, Command::NewTask, Command::Quit});
     auto button = [this](Command command, const char *name) {
         QToolButton *made = m_actions->makeToolButton(command, QString::fromLatin1(name), m_toolbar);
         made->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -104,6 +108,10 @@ void KNVTTaskWindowController::validateCommand(Command command, knvt::CommandSta
         state.enabled = true;
         return;
     }
+    if (command == Command::NewTask || command == Command::Quit) {
+        state.enabled = knvt::ApplicationCommands::shared() != nullptr;
+        return;
+    }
     if (!shown)
         return;
     const bool editable = shown->canEdit() && !shown->isArchived();
@@ -148,6 +156,11 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
     case Command::Delete: deleteTask(source); return;
     case Command::Done:
     case Command::Close: dismiss(source); return;
+    case Command::NewTask:
+    case Command::Quit:
+        if (knvt::ApplicationCommands *application = knvt::ApplicationCommands::shared())
+            application->performApplicationCommand(command);
+        return;
     case Command::MarkAsCompleted:
     case Command::MarkAsUncompleted:
     case Command::MarkAsCancelled: {

@@ -26,7 +26,8 @@ class ActionSet;
 // Delete and Done. The window is titled with the task and follows it; it closes by itself as soon as the task is
 // deleted, here or anywhere else. Today, Assign, Comment and Edit are enabled while the task may be edited and is not
 // archived; Mark and Delete follow the same rules as in the lists, with the same keys (Ctrl+., Alt+Backspace,
-// Ctrl+Backspace); Done closes the window. Each command is one action of the window's action set.
+// Ctrl+Backspace); Done closes the window. New Task and Quit (Ctrl+N, Ctrl+Q) work here as in the main window, carried
+// out by the application (knvt::ApplicationCommands). Each command is one action of the window's action set.
 class KNVTTaskWindowController : public QMainWindow, public knvt::CommandTarget
 {
     Q_OBJECT

@@ -10,6 +10,8 @@
 #include <QTreeView>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace knvt {
 
 namespace {
@@ -160,7 +162,12 @@ void ItemViewAccessible::watch(QAbstractItemModel *model) const
     auto *watcher = new QObject;
     m_watcher.reset(watcher);
     auto stale = [this] { m_stale = true; };
-    QObject::connect(view(), &QTreeView::expanded, watcher, stale);
+    // A row that moved into a section the view opens only after the change (a task ticked into a new Completed
+    // section) is told of when the section opens.
+    QObject::connect(view(), &QTreeView::expanded, watcher, [this](const QModelIndex &section) {
+        m_stale = true;
+        announceCheckChanges(section, 0, section.model()->rowCount(section) - 1);
+    });
     QObject::connect(view(), &QTreeView::collapsed, watcher, stale);
     if (model == nullptr)
         return;
@@ -252,9 +259,25 @@ void ItemViewAccessible::update() const
             seen[size_t(at)] = true;
         }
     }
-    for (size_t at = 0; at < m_rows.size(); ++at)
-        if (!seen[at])
+    // Rows with a box that the view no longer shows, though the model still has them, keep the box they were last
+    // seen with until they show again. (Their indexes move with the rows, so they are looked up by equality, not hash.)
+    for (size_t old = 0; old < previousRows.size() && old < previousChecks.size(); ++old)
+        if (previousRows[old].isValid() && previousChecks[old] >= 0
+            && !m_positions.contains(QModelIndex(previousRows[old])))
+            m_unshownChecks.emplace_back(previousRows[old], previousChecks[old]);
+    std::erase_if(m_unshownChecks, [](const auto &entry) { return !entry.first.isValid(); });
+    for (size_t at = 0; at < m_rows.size(); ++at) {
+        if (seen[at])
+            continue;
+        const auto kept = std::find_if(m_unshownChecks.begin(), m_unshownChecks.end(),
+                                       [&row = m_rows[at]](const auto &entry) { return entry.first == row; });
+        if (kept == m_unshownChecks.end()) {
             m_checks[at] = checkStateOf(m_rows[at]);
+        } else {
+            m_checks[at] = kept->second;
+            m_unshownChecks.erase(kept);
+        }
+    }
     // A row that is still shown keeps its element; the elements of rows that went are dropped.
     for (QAccessible::Id id : previous) {
         if (id == 0)

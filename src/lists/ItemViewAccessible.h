@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QAbstractItemModel;
@@ -21,7 +22,8 @@ class AccessibleItemView;
 // them, top to bottom: each is named by the model's accessible text, described by its accessible description,
 // checkable with its state where the model gives one (a cancelled item is "mixed"), selected and focused as in the
 // view, and offers the view's actions for the row's painted buttons. A shown row whose box changes, however it was
-// changed, tells assistive technology of its new state.
+// changed, tells assistive technology of its new state, also when the change moved it into a section the view opens
+// only afterwards (a task ticked into a new Completed section of a project, a tag list or the search results).
 //
 // The elements are numbered as Qt's own tree views number them in the focus and selection events they send (the
 // hidden column header first, then the shown rows), so that an event names the row it is about.
@@ -63,6 +65,8 @@ private:
     mutable QHash<QModelIndex, int> m_positions;
     // The box each shown row had when last seen (Qt::CheckState, -1 for none), kept with the row when rows move.
     mutable std::vector<int> m_checks;
+    // The boxes of rows last seen shown that the view hides now (in a section not open yet), kept until they show.
+    mutable std::vector<std::pair<QPersistentModelIndex, int>> m_unshownChecks;
     // The element made for each shown row, 0 where none was asked for yet.
     mutable std::vector<QAccessible::Id> m_elements;
     mutable QAccessible::Id m_header = 0;

@@ -94,7 +94,10 @@ void selectRowNumbers(QItemSelectionModel &selection, const QList<int> &rows,
         if (const QModelIndex index = itemIndex(row); index.isValid())
             items << index;
     selection.select(rowSelection(items), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    // The first of the rows asked for becomes the keyboard's.
+    // The keyboard's row stays where it is when it is selected (Ctrl+A neither moves it nor scrolls the view to the
+    // top, and a screen reader hears of no other row); else the first of the rows asked for becomes the keyboard's.
+    if (const QModelIndex current = selection.currentIndex(); current.isValid() && items.contains(current))
+        return;
     for (int row : rows)
         if (const QModelIndex index = itemIndex(row); index.isValid()) {
             selection.setCurrentIndex(index, QItemSelectionModel::NoUpdate);

@@ -72,7 +72,7 @@ QItemSelection rowSelection(const QModelIndexList &indexes);
 QList<int> selectedRowNumbers(const QItemSelectionModel &selection,
                               const std::function<int(const QModelIndex &)> &rowOf);
 // Selects exactly the item rows among `rows` (flat row numbers, in any order, repeats allowed), the first of them as
-// the keyboard's row; `itemIndex` maps a row number to its first-column index, or to an invalid one for a section
+// the keyboard's row unless the keyboard's row is one of them; `itemIndex` maps a row number to its first-column index, or to an invalid one for a section
 // header or a row past the end.
 void selectRowNumbers(QItemSelectionModel &selection, const QList<int> &rows,
                       const std::function<QModelIndex(int)> &itemIndex);

@@ -82,6 +82,9 @@ void KNVTTaskStoreItemsViewController::didApplyStoreChange()
             m_objectToSelect.clear();
             selectRows({*row});
             view->scrollTo(indexForRow(*row));
+            // The keyboard goes to the new task (from the home list too), so that Delete and Edit act on it; in a
+            // window that is not active (a new-task window is), it is there when the window comes back.
+            view->setFocus(Qt::OtherFocusReason);
         } else {
             const ostore::Object *object = taskStore().objectForURI(uri);
             if (!object || object->isDeleted() || !object->isInserted())

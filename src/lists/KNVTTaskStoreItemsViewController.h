@@ -91,8 +91,8 @@ public:
     // Item rows are this high: 90 while notes are previewed, else 50.
     static int itemRowHeight();
 
-    // Selects the row of the object with `uri`, scrolled into view, once a change of the store has placed it in the
-    // list (a new task is shown after its save). Forgotten at the first change after the object was saved, whether
+    // Selects the row of the object with `uri`, scrolled into view, and gives the list the keyboard once a change of the
+    // store has placed it in the list (a new task is shown after its save). Forgotten at the first change after the object was saved, whether
     // the list shows it or not.
     void selectObjectOnceShown(const QUrl &uri);
 

@@ -1,5 +1,6 @@
 #include "uikit/KNVTLevelIndicator.h"
 
+#include "uikit/AccessibilityEvents.h"
 #include "uikit/ColorAdditions.h"
 #include "uikit/LevelIndicatorAccessible.h"
 
@@ -34,6 +35,12 @@ void KNVTLevelIndicator::setValue(int value)
     update();
     QAccessibleValueChangeEvent changed(this, m_value);
     QAccessible::updateAccessibility(&changed);
+    // The level's word is also the description, which a reader keeps until it is told that it changed.
+    if (knvt::AccessibilityEvents &events = knvt::AccessibilityEvents::shared();
+        !m_levelNames.isEmpty() && events.isListening()) {
+        QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+        events.post(&described);
+    }
     emit valueChanged(m_value);
 }
 

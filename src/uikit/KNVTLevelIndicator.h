@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QRectF>
+#include <QStringList>
 #include <QWidget>
 
 // A row of equal segments showing a whole value from 0 (none lit) to maximumValue (all lit), set by the user with a
@@ -28,6 +29,13 @@ public:
     int maximumValue() const { return m_maximumValue; }
     // At least 1; a value above the new maximum comes down to it.
     void setMaximumValue(int maximumValue);
+
+    // The words for the values 0 to maximumValue (the priority's "None" to "High"), which assistive technology reads
+    // instead of the number; empty: the number is read.
+    QStringList levelNames() const { return m_levelNames; }
+    void setLevelNames(const QStringList &names) { m_levelNames = names; }
+    // The word for the value now, or an empty string.
+    QString levelName() const { return m_levelNames.value(m_value); }
 
     // Where segment `index` (0 for the first) stands in an indicator of `size` with `count` segments: equal widths
     // filling the width, separated by SegmentGap, vertically centred and at most 12 high.
@@ -61,4 +69,5 @@ protected:
 private:
     int m_value = 0;
     int m_maximumValue = DefaultMaximumValue;
+    QStringList m_levelNames;
 };

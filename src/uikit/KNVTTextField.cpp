@@ -4,6 +4,9 @@
 #include "uikit/ReturnAction.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 KNVTTextField::KNVTTextField(QWidget *parent) : QLineEdit(parent) {}
 
@@ -12,6 +15,33 @@ KNVTTextField::KNVTTextField(const QString &text, QWidget *parent) : QLineEdit(t
 QString KNVTTextField::trimmedString() const
 {
     return knvt::trimmedString(text());
+}
+
+void KNVTTextField::setPrompt(const QString &prompt)
+{
+    m_prompt = prompt;
+    update();
+}
+
+void KNVTTextField::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    if (m_prompt.isEmpty() || !text().isEmpty())
+        return;
+    // Where and how the field draws a placeholder: its contents less the text margins and the field's own 2 pixels at
+    // either side, in the placeholder colour, laid out in the prompt's own direction.
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &panel, this).marginsRemoved(textMargins());
+    const QRect line = contents.adjusted(2, 0, -2, 0);
+    const Qt::LayoutDirection direction = m_prompt.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+    QPainter painter(this);
+    painter.setClipRect(contents);
+    painter.setPen(palette().placeholderText().color());
+    painter.setLayoutDirection(direction);
+    painter.drawText(line, int(QStyle::visualAlignment(direction, alignment())),
+                     fontMetrics().elidedText(m_prompt, Qt::ElideRight, line.width()));
 }
 
 bool KNVTTextField::handlesReturn(const QKeyEvent *event) const

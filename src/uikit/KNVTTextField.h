@@ -20,6 +20,7 @@ class KNVTTextField : public QLineEdit
     Q_PROPERTY(QObject *returnTarget READ returnTarget WRITE setReturnTarget)
     Q_PROPERTY(QByteArray returnAction READ returnAction WRITE setReturnAction)
     Q_PROPERTY(QString trimmedString READ trimmedString)
+    Q_PROPERTY(QString prompt READ prompt WRITE setPrompt)
 
 public:
     explicit KNVTTextField(QWidget *parent = nullptr);
@@ -39,9 +40,15 @@ public:
     // The text without white space and line breaks at either end.
     QString trimmedString() const;
 
+    // Shown faintly while the field is empty, as a placeholder is, but never read out: a screen reader reads a
+    // placeholder as the field's description, which a prompt such as "New Task" is not.
+    QString prompt() const { return m_prompt; }
+    void setPrompt(const QString &prompt);
+
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     bool handlesReturn(const QKeyEvent *event) const;
@@ -49,4 +56,5 @@ private:
     uint m_returnBehaviour = 0;
     QPointer<QObject> m_returnTarget;
     QByteArray m_returnAction;
+    QString m_prompt;
 };

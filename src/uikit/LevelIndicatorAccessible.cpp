@@ -31,9 +31,16 @@ QString LevelIndicatorAccessible::text(QAccessible::Text t) const
         return name.isEmpty() ? widget()->toolTip() : name;
     }
     case QAccessible::Value:
+        if (!indicator()->levelName().isEmpty())
+            return indicator()->levelName();
         //: The value of a level control such as the priority: "2 of 3".
         return QCoreApplication::translate("KNVTLevelIndicator", "%1 of %2")
             .arg(QString::number(indicator()->value()), QString::number(indicator()->maximumValue()));
+    case QAccessible::Description: {
+        // The bus carries a slider's value as a number only: the word goes with the description too.
+        const QString description = QAccessibleWidget::text(t);
+        return description.isEmpty() || description == widget()->toolTip() ? indicator()->levelName() : description;
+    }
     default: return QAccessibleWidget::text(t);
     }
 }

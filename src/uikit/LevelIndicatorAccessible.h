@@ -7,7 +7,8 @@ class KNVTLevelIndicator;
 namespace knvt {
 
 // What assistive technology reads of a level indicator (the task form's priority): a slider named by its accessible
-// name, its label or its tool tip, whose value is the number of lit segments from 0 to the maximum. Setting the value,
+// name, its label or its tool tip, whose value is the number of lit segments from 0 to the maximum, read as the
+// level's word where the indicator has words ("Medium", also its description), else as "2 of 3". Setting the value,
 // or the increase and decrease actions, change it as the arrow keys do, and the owner hears the action.
 class LevelIndicatorAccessible : public QAccessibleWidget, public QAccessibleValueInterface
 {

@@ -197,9 +197,16 @@ void MenuItemAccessible::doAction(const QString &actionName)
         menu->setActiveAction(m_action.data());
 }
 
-QStringList MenuItemAccessible::keyBindingsForAction(const QString &) const
+QStringList MenuItemAccessible::keyBindingsForAction(const QString &actionName) const
 {
-    return {};
+    // The keys the item shows, each of them (Delete has three); a command that gave up its shared key has none.
+    QStringList keys;
+    if (m_action.isNull() || !actionNames().contains(actionName))
+        return keys;
+    const QList<QKeySequence> shortcuts = m_action->shortcuts();
+    for (const QKeySequence &shortcut : shortcuts)
+        keys << shortcut.toString(QKeySequence::NativeText);
+    return keys;
 }
 
 } // namespace knvt

@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using knvt::features::AppDriver;
@@ -89,6 +91,39 @@ TEST_F(AccessibilityFeature, TickingATaskByItsBoxAKeyOrTheMenuTellsAScreenReader
     app.choose({QStringLiteral("Mark"), QStringLiteral("As Completed")});
     app.settle();
     EXPECT_EQ(heard.takeBoxes(), QStringList{"Water plants: checked"});
+}
+
+TEST_F(AccessibilityFeature, TickingATaskInAProjectATagListOrSearchResultsTellsAScreenReaderToo)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Rake leaves"), {.list = QStringLiteral("Garden")});
+    app.givenTask(QStringLiteral("Buy seeds"), {.tags = {QStringLiteral("shop")}});
+    app.givenTask(QStringLiteral("Water ferns"));
+    app.launch();
+    knvt::test::RecordedAccessibilityEvents heard;
+    const struct
+    {
+        const char *where;
+        std::function<void()> show;
+        QString task;
+    } lists[] = {
+        {"project", [this] { app.selectHome(QStringLiteral("Garden")); }, QStringLiteral("Rake leaves")},
+        {"tag list", [this] { app.selectHome(QStringLiteral("shop")); }, QStringLiteral("Buy seeds")},
+        {"search results", [this] { app.typeInSearch(QStringLiteral("ferns")); }, QStringLiteral("Water ferns")},
+    };
+    for (const auto &list : lists) {
+        list.show();
+        // The reader has met the list, as it does when the list takes the focus.
+        ASSERT_FALSE(app.centreAsRead().isEmpty()) << list.where;
+        heard.takeBoxes();
+        app.clickCheckBox(list.task);
+        app.settle();
+        EXPECT_EQ(heard.takeBoxes(), QStringList{list.task + QStringLiteral(": checked")}) << list.where;
+        app.selectRows({list.task});
+        app.press(QStringLiteral("Ctrl+."));
+        app.settle();
+        EXPECT_EQ(heard.takeBoxes(), QStringList{list.task + QStringLiteral(": not checked")}) << list.where;
+    }
 }
 
 TEST_F(AccessibilityFeature, RowsReadWhatTheyShowAndToolbarButtonsHaveNames)

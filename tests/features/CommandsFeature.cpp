@@ -433,3 +433,41 @@ TEST_F(CommandsFeature, ReopeningBringsBackAMinimisedMainWindowAndOneClosedWhile
     EXPECT_EQ(&app.mainWindow(), main);
     EXPECT_EQ(QApplication::activeWindow(), main) << "in front of the task window";
 }
+
+// ---- The keyboard stays with what the user acts on ----
+
+TEST_F(CommandsFeature, ATaskMadeWithCtrlNFromTheHomeListTakesTheKeyboardSoThatDeleteActsOnIt)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.selectHome(QStringLiteral("Inbox"));
+    ASSERT_EQ(app.focusedPane(), QStringLiteral("home"));
+    app.press(QStringLiteral("Ctrl+N"));
+    app.typeWhereTheFocusIs(QStringLiteral("Buy stamps"));
+    app.pressReturn();
+    app.wait(1);
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
+    EXPECT_EQ(app.selectedRowTitles(), QStringList{"Buy stamps"});
+
+    app.answerAlert(QStringLiteral("Delete"));
+    app.pressWhereTheFocusIs(QStringLiteral("Del"));
+    EXPECT_EQ(app.taskTitled(QStringLiteral("Buy stamps")), nullptr);
+    EXPECT_NE(app.taskTitled(QStringLiteral("Pay rent")), nullptr);
+}
+
+TEST_F(CommandsFeature, CtrlASelectsEveryRowAndLeavesTheKeyboardsRowAndTheViewWhereTheyWere)
+{
+    for (int i = 1; i <= 30; ++i)
+        app.givenTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')));
+    app.selectRows({QStringLiteral("Task 01")});
+    app.press(QStringLiteral("End"));
+    const QStringList last = app.selectedRowTitles();
+    ASSERT_EQ(last.size(), 1);
+    const int scrolled = app.centreScrollPosition();
+    ASSERT_GT(scrolled, 0) << "the list is longer than the window";
+
+    app.press(QStringLiteral("Ctrl+A"));
+    EXPECT_EQ(app.selectedRowTitles().size(), 30);
+    EXPECT_EQ(app.centreScrollPosition(), scrolled);
+    const QModelIndex current = app.centreView()->currentIndex();
+    EXPECT_EQ(current.data(Qt::DisplayRole).toString(), last.first());
+}

@@ -230,3 +230,17 @@ TEST_F(TaskDetailFeature, AScreenReaderReadsTheDetailRowByRowAndTicksTheTaskThro
     app.saveGivens();
     EXPECT_EQ(app.detailAsRead().first(), QStringLiteral("Pay rent, cancelled (mixed) [Toggle]"));
 }
+
+TEST_F(TaskDetailFeature, NewTaskAndQuitWorkInATaskWindowAsInTheMainWindow)
+{
+    KNVTCDTask *pack = app.givenTask("Pack");
+    app.doubleClickRow("Pack");
+    app.pressKeysInTaskWindow("Pack", "Ctrl+N");
+    EXPECT_EQ(app.newTaskWindows(), 1);
+    EXPECT_TRUE(app.newTaskWindowHasTitleFocus());
+
+    // A change another part of the program has not saved yet is written as the program quits.
+    pack->setTitle("Pack bags");
+    app.pressKeysInTaskWindow("Pack", "Ctrl+Q");
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "written while quitting";
+}

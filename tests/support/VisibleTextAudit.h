@@ -67,7 +67,10 @@ public:
             else if (auto *button = qobject_cast<QAbstractButton *>(widget))
                 check(button->text(), where, out);
             else if (auto *field = qobject_cast<QLineEdit *>(widget))
-                check(field->placeholderText(), where + QStringLiteral(" placeholder"), out);
+                // A field may draw its prompt itself (KNVTTextField), so that it is not read as a description.
+                check(field->placeholderText().isEmpty() ? field->property("prompt").toString()
+                                                         : field->placeholderText(),
+                      where + QStringLiteral(" placeholder"), out);
             else if (auto *box = qobject_cast<QGroupBox *>(widget))
                 check(box->title(), where, out);
             else if (auto *combo = qobject_cast<QComboBox *>(widget)) {

@@ -237,6 +237,7 @@ TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyIt
     {
         const char *keyring;
         std::function<void()> given;
+        QString title;
         QString message;
         QString explanation;
         QString notKept; // after Save; empty when the password was kept and the window ended
@@ -246,6 +247,7 @@ TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyIt
     const Case cases[] = {
         {"holds the password the service refused",
          [] {},
+         QStringLiteral("Incorrect Password"),
          QStringLiteral("The password supplied for the account ann is incorrect."),
          QStringLiteral("Type the password of your account again to carry on syncing, or cancel to stop syncing."),
          {}},
@@ -255,14 +257,16 @@ TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyIt
                                                                     {})
                  ->removeFromKeychain();
          },
+         QStringLiteral("Password Needed"),
          QStringLiteral("No password is stored for the account ann."),
          QStringLiteral("Type the password of your account to carry on syncing, or cancel to stop syncing."),
          {}},
-        {"is locked", [] { KNVTKeychainItem::lockKeychain(); },
+        {"is locked", [] { KNVTKeychainItem::lockKeychain(); }, QStringLiteral("Keyring Locked"),
          QStringLiteral("The keyring is locked, so the password of the account ann could not be read."),
          QStringLiteral("Unlock the keyring, or type your password; it will be kept until you quit."),
          QStringLiteral("The password could not be stored in the keyring: the keyring is locked.")},
         {"refuses", [] { knvt::KeychainBackend::setShared(std::make_shared<knvt::test::RefusingKeychain>()); },
+         QStringLiteral("Password Needed"),
          QStringLiteral("No password is stored for the account ann: the keyring refused access."), keptUntilQuit,
          QStringLiteral("The password could not be stored in the keyring: the keyring refused access.")},
     };
@@ -275,6 +279,7 @@ TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyIt
         window->setAuthenticationFailureWindowControllerDelegate(&shell);
         window->show();
         auto *message = child<QLabel>(window, "messageLabel");
+        EXPECT_EQ(window->windowTitle(), given.title) << "the title follows the message";
         EXPECT_EQ(message->text(), given.message);
         EXPECT_EQ(child<QLabel>(window, "explanationLabel")->text(), given.explanation);
 
@@ -285,6 +290,7 @@ TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyIt
             EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
         } else {
             EXPECT_EQ(message->text(), given.notKept);
+            EXPECT_EQ(window->windowTitle(), QStringLiteral("Password Not Kept"));
             EXPECT_EQ(window->focusWidget(), message) << "the keyboard waits on the sentence";
             EXPECT_EQ(store().HTTPHeaderFields().value(QStringLiteral("Authorization")),
                       QStringLiteral("Basic ") + QString::fromLatin1(QByteArray("ann:newpass2").toBase64()));

@@ -177,6 +177,9 @@ TEST_F(KNVTTaskEditViewControllerTest, AnEmptyIntervalRepeatsEveryWeekAndTheDeta
     KNVTTaskEditViewController *form = editForm(paint);
     form->recurrenceRuleCheckBoxButton()->setChecked(true);
     ASSERT_TRUE(choose(form->recurrenceRuleFrequencyPopUpButton(), "Weeks"));
+    EXPECT_EQ(form->recurrenceRuleIntervalTextField()->text(), QStringLiteral("1"));
+    // The user empties the field and types what is no number.
+    form->recurrenceRuleIntervalTextField()->clear();
     QTest::keyClicks(form->recurrenceRuleIntervalTextField(), "x-");
     EXPECT_TRUE(form->recurrenceRuleIntervalTextField()->text().isEmpty());
     form->save();

@@ -68,7 +68,7 @@ TEST_F(KNVTTaskNewViewControllerTest, AFormFromTodaySavesEveryValueWithTagsAndAW
     EXPECT_EQ(form->startDate(), day(4));
     EXPECT_FALSE(form->dueDateCheckBoxButton()->isChecked());
     EXPECT_EQ(form->statusPopUpButton()->currentText(), QStringLiteral("Actionable"));
-    EXPECT_EQ(form->titleTextField()->placeholderText(), QStringLiteral("New Task"));
+    EXPECT_EQ(form->titleTextField()->prompt(), QStringLiteral("New Task"));
 
     QTest::keyClicks(form->titleTextField(), "Buy paint");
     QTest::mouseClick(form->dueDateCalendarButton(), Qt::LeftButton);
@@ -92,7 +92,7 @@ TEST_F(KNVTTaskNewViewControllerTest, AFormFromTodaySavesEveryValueWithTagsAndAW
     form->recurrenceRuleCheckBoxButton()->setChecked(true);
     EXPECT_TRUE(form->recurrenceRuleIntervalTextField()->isEnabled());
     ASSERT_TRUE(choose(form->recurrenceRuleFrequencyPopUpButton(), "Weeks"));
-    EXPECT_TRUE(form->recurrenceRuleIntervalTextField()->text().isEmpty());
+    EXPECT_EQ(form->recurrenceRuleIntervalTextField()->text(), QStringLiteral("1"));
 
     QTest::keyClick(form->titleTextField(), Qt::Key_Return);
     EXPECT_FALSE(popover->isShown());

@@ -12,6 +12,7 @@
 #include "editors/KNVTTaskEditWindowController.h"
 #include "editors/KNVTTaskNewViewController.h"
 #include "editors/KNVTTaskNewWindowController.h"
+#include "editors/KNVTTaskWindowController.h"
 #include "editors/KNVTTasksAssignViewController.h"
 #include "editors/KNVTTasksAssignWindowController.h"
 
@@ -301,6 +302,7 @@ TEST_F(KeyboardAccessTest, EveryFieldGoesByTheLabelBesideItAndEveryPopoverByWhat
         {form->statusPopUpButton(), "Status"},
         {form->priorityLevelIndicator(), "Priority"},
         {form->recurrenceRuleIntervalTextField(), "Repeat Every"},
+        {form->recurrenceRuleFrequencyPopUpButton(), "Repeat Unit"},
         {form->taskListPopUpButton(), "List"},
         {form->tagsTokenField(), "Tags"},
         {form->tagsTokenField()->editor(), "Tags"},
@@ -312,6 +314,24 @@ TEST_F(KeyboardAccessTest, EveryFieldGoesByTheLabelBesideItAndEveryPopoverByWhat
     };
     for (const auto &[field, name] : fields)
         EXPECT_EQ(accessibleName(field), QLatin1String(name)) << field->objectName().toStdString();
+    // A prompt or a value is no description, and the priority is read in words: the description and the value.
+    QTest::keyClick(form->priorityLevelIndicator(), Qt::Key_Right);
+    const struct
+    {
+        QWidget *field;
+        const char *description;
+        const char *value;
+    } read[] = {
+        {form->titleTextField(), "", ""},
+        {form->recurrenceRuleIntervalTextField(), "", "1"},
+        {form->priorityLevelIndicator(), "Low", "Low"},
+    };
+    for (const auto &[field, description, value] : read) {
+        QAccessibleInterface *element = QAccessible::queryAccessibleInterface(field);
+        EXPECT_EQ(element->text(QAccessible::Description), QLatin1String(description))
+            << field->objectName().toStdString();
+        EXPECT_EQ(element->text(QAccessible::Value), QLatin1String(value)) << field->objectName().toStdString();
+    }
 
     form->dueDateCheckBoxButton()->setChecked(true);
     form->displayDueDatePickerPopover(form->dueDateCalendarButton());
@@ -323,10 +343,24 @@ TEST_F(KeyboardAccessTest, EveryFieldGoesByTheLabelBesideItAndEveryPopoverByWhat
     EXPECT_EQ(QAccessible::queryAccessibleInterface(form->userSelectionPopover())->role(), QAccessible::List);
     popover->performClose();
 
+    // A rule the form keeps as it is goes with the Repeat box as its description; the title has none.
+    paint->setRecurrenceString(QStringLiteral("RRULE:FREQ=HOURLY;INTERVAL=2"));
+    save();
     auto *edit = new KNVTTaskEditViewController(paint);
     knvt::Popover *editPopover = present(edit);
     EXPECT_EQ(accessibleName(editPopover), QStringLiteral("Edit Task"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(edit->titleTextField())->text(QAccessible::Description), QString());
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(edit->recurrenceRuleCheckBoxButton())->text(QAccessible::Description),
+        QStringLiteral("Every 2 hours"));
+    edit->recurrenceRuleCheckBoxButton()->setChecked(false);
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(edit->recurrenceRuleCheckBoxButton())->text(QAccessible::Description),
+        QString());
     editPopover->performClose();
+
+    KNVTTaskWindowController taskWindow(paint);
+    EXPECT_EQ(accessibleName(taskWindow.toolbar()), QStringLiteral("Toolbar"));
 
     auto *composer = new KNVTTaskCommentNewViewController(paint, QString());
     auto *commentPopover = new knvt::Popover(&anchor);

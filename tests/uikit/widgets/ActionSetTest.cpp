@@ -3,6 +3,7 @@
 
 #include "uikit/ActionSet.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
@@ -87,6 +88,24 @@ TEST_F(ActionSetTest, OfTwoCommandsSharingAKeyOnlyTheOneShownHasItAndTheKeyRunsI
     EXPECT_TRUE(remove->isVisible());
     EXPECT_EQ(remove->shortcut(), QKeySequence(QStringLiteral("Ctrl+T")));
     EXPECT_FALSE(move->isVisible());
+}
+
+TEST_F(ActionSetTest, AMenuItemTellsAScreenReaderTheKeysItShows)
+{
+    QMenu menu(&window);
+    menu.addActions(
+        {set->action(Command::MoveToToday), set->action(Command::RemoveFromToday), set->action(Command::Delete)});
+    set->validate();
+    // Remove From Today is hidden: it gave up the key it shares.
+    const std::pair<Command, QStringList> items[] = {{Command::MoveToToday, {"Ctrl+T"}},
+                                                     {Command::RemoveFromToday, {}},
+                                                     {Command::Delete, {"Ctrl+Backspace", "Ctrl+Del", "Del"}}};
+    for (const auto &[command, keys] : items) {
+        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(set->action(command));
+        ASSERT_NE(read->actionInterface(), nullptr);
+        EXPECT_EQ(read->actionInterface()->keyBindingsForAction(QAccessibleActionInterface::pressAction()), keys);
+        EXPECT_EQ(read->text(QAccessible::Accelerator), keys.value(0));
+    }
 }
 
 TEST_F(ActionSetTest, ARefusedCommandRunsFromNoKeyNoButtonAndNoActivation)

@@ -1,5 +1,7 @@
 #include "uikit/KNVTLevelIndicator.h"
 
+#include "uikit/AccessibilityEvents.h"
+
 #include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
@@ -9,6 +11,16 @@
 #include "support/RenderedPixels.h"
 
 namespace {
+
+// Listens as a screen reader does and counts the descriptions it is told changed.
+struct DescriptionChanges final : knvt::AccessibilityEvents
+{
+    DescriptionChanges() { knvt::AccessibilityEvents::setShared(this); }
+    ~DescriptionChanges() override { knvt::AccessibilityEvents::setShared(nullptr); }
+    bool isListening() const override { return true; }
+    void post(QAccessibleEvent *event) override { count += event->type() == QAccessible::DescriptionChanged ? 1 : 0; }
+    int count = 0;
+};
 
 class KNVTLevelIndicatorTest : public ::testing::Test
 {
@@ -123,6 +135,15 @@ TEST_F(KNVTLevelIndicatorTest, AScreenReaderReadsASliderWithTheValueAndCanSetIt)
     read->actionInterface()->doAction(QAccessibleActionInterface::decreaseAction());
     EXPECT_EQ(indicator.value(), 2);
     EXPECT_EQ(action.count(), 3);
+
+    // With words for its levels, the word is the value and the description, and a change of it is told.
+    indicator.setLevelNames({"None", "Low", "Medium", "High"});
+    EXPECT_EQ(read->text(QAccessible::Value), QStringLiteral("Medium"));
+    EXPECT_EQ(read->text(QAccessible::Description), QStringLiteral("Medium")) << "not the tool tip that names it";
+    DescriptionChanges told;
+    QTest::keyClick(&indicator, Qt::Key_Home);
+    EXPECT_EQ(read->text(QAccessible::Value), QStringLiteral("None"));
+    EXPECT_EQ(told.count, 1);
 }
 
 } // namespace
