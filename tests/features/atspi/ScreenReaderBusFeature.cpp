@@ -76,8 +76,12 @@ TEST_F(ScreenReaderBusFeature, CalendarDaysReadAsFullDatesInTheLocalesDigitsAndW
         app.clickToolbar("New Task");
         app.tick("dueDateCheckBoxButton");
         app.clickButton("dueDateCalendarButton");
-        const std::vector<BusElement> all = reader.controls();
-        const std::vector<BusElement> cells = calendarCells(all);
+        // The reader finds the pop-up once it heard of its focus.
+        std::vector<BusElement> cells;
+        knvt::test::waitUntil([&] {
+            cells = calendarCells(reader.controls());
+            return cells.size() >= 28;
+        });
         ASSERT_GE(cells.size(), 28u);
         QStringList names;
         for (const BusElement &cell : cells) {
@@ -223,6 +227,7 @@ TEST_F(ScreenReaderBusFeature, EveryFocusableControlOfEveryWindowReadsWithARoleA
     EXPECT_GT(checkControlsOf(reader, "Quillvane").size(), 10);
     app.selectHome("Club");
     app.clickToolbar("New Task");
+    app.tick("recurrenceRuleCheckBoxButton");
     EXPECT_GT(checkControlsOf(reader, "New Task").size(), 8);
     app.tick("dueDateCheckBoxButton");
     app.clickButton("dueDateCalendarButton");
