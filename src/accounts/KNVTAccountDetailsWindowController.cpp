@@ -105,10 +105,10 @@ bool KNVTAccountDetailsWindowController::isRunning() const
 
 void KNVTAccountDetailsWindowController::controlTextDidChange()
 {
-    const qsizetype usernameLength = m_usernameTextField->text().size();
+    // Only what the user can edit is checked: the user name is the service's, shown read-only, and one the service
+    // gave shorter or longer than a new one may be must not keep the other details from being saved.
     m_saveButton->setEnabled(!m_request->isRunning() && !m_firstNameTextField->text().isEmpty()
-                             && !m_lastNameTextField->text().isEmpty() && usernameLength >= 6 && usernameLength <= 32
-                             && !m_emailAddressTextField->text().isEmpty());
+                             && !m_lastNameTextField->text().isEmpty() && !m_emailAddressTextField->text().isEmpty());
 }
 
 void KNVTAccountDetailsWindowController::setInputsEnabled(bool enabled)

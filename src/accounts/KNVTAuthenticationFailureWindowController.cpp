@@ -6,6 +6,9 @@
 #include "accounts/TaskStoreReference.h"
 
 #include "foundation/KeychainBackend.h"
+#include "foundation/NotificationCenter.h"
+
+#include "store/KNVTTaskStore.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -65,9 +68,15 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     connect(m_saveButton, &QPushButton::clicked, this, &KNVTAuthenticationFailureWindowController::save);
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTAuthenticationFailureWindowController::cancel);
     knvt::setTabOrder({m_passwordSecureTextField, m_cancelButton, m_saveButton});
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification), nullptr, this,
+        [this](const knvt::Notification &) { syncDidFinish(); });
 }
 
-KNVTAuthenticationFailureWindowController::~KNVTAuthenticationFailureWindowController() = default;
+KNVTAuthenticationFailureWindowController::~KNVTAuthenticationFailureWindowController()
+{
+    knvt::NotificationCenter::defaultCenter().removeObservers(this);
+}
 
 void KNVTAuthenticationFailureWindowController::showWhyThePasswordIsAskedFor(const QString &username,
                                                                              const knvt::Error &lookupError)
@@ -132,9 +141,9 @@ void KNVTAuthenticationFailureWindowController::save()
         m_keyringNoticeShown = true;
         setWindowTitle(tr("Password Not Kept"));
         m_messageLabel->setText(knvt::passwordNotStoredMessage(keychainError));
+        m_explanationLabel->setText(tr("It will be kept until you quit."));
         // Before the field goes, so that the keyboard is not left to fall on a button and the sentence is read.
         knvt::focusMessage(m_messageLabel);
-        m_explanationLabel->hide();
         m_passwordSecureTextField->setEnabled(false);
         m_fieldsLayout->setRowVisible(m_passwordSecureTextField, false);
         m_cancelButton->hide();
@@ -149,6 +158,27 @@ void KNVTAuthenticationFailureWindowController::save()
     // 401 and shows the window again.
     store.resetAuthenticationFailureDate();
     store.sync();
+}
+
+void KNVTAuthenticationFailureWindowController::syncDidFinish()
+{
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    if (!m_keyringNoticeShown || m_ending || store.isAuthenticated())
+        return;
+    // The service refused the password the keyring could not keep. The application opens one such window at a time,
+    // so this one says it, or the user would read only of the keyring and syncing would stop without a word.
+    m_keyringNoticeShown = false;
+    m_messageLabel->setText(tr("The password supplied for the account %1 is incorrect.").arg(store.username()));
+    m_explanationLabel->setText(
+        tr("Type the password of your account again to carry on syncing, or cancel to stop syncing; without the "
+           "keyring it will be kept until you quit."));
+    m_passwordSecureTextField->setEnabled(true);
+    m_fieldsLayout->setRowVisible(m_passwordSecureTextField, true);
+    m_cancelButton->show();
+    m_saveButton->setText(tr("Save"));
+    m_saveButton->setEnabled(false);
+    m_passwordSecureTextField->setFocus(Qt::OtherFocusReason);
+    knvt::announceMessage(m_messageLabel);
 }
 
 void KNVTAuthenticationFailureWindowController::finishSave()

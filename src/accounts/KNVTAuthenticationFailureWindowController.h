@@ -51,6 +51,8 @@ public slots:
     void reject() override;
 
 private:
+    // A sync ended: when the service refused the password that the keyring could not keep, the window asks again.
+    void syncDidFinish();
     // The message and its explanation for why the password is asked for: `lookupError` is the store's reason for
     // having none at hand, null when the service refused the one it was given.
     void showWhyThePasswordIsAskedFor(const QString &username, const knvt::Error &lookupError);

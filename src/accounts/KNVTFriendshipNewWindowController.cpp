@@ -69,7 +69,8 @@ void KNVTFriendshipNewWindowController::add()
     if (m_running)
         return;
     const QString username = knvt::trimmedString(m_usernameTextField->text());
-    if (username.isEmpty()) {
+    // Signed out while the sheet was open: there is nobody to send the invitation as.
+    if (username.isEmpty() || !knvt::taskStore(m_store).isConfigured()) {
         knvt::Beeper::shared().beep();
         return;
     }

@@ -131,6 +131,19 @@ Qt::ItemFlags KNVTUserDetailModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
+    const RowKind kind = m_rows[size_t(index.row())].kind;
+    if (!m_invitationsAvailable && (kind == RowKind::Invite || kind == RowKind::AcceptOrDecline))
+        return Qt::NoItemFlags;
     // Nothing in the detail is selected: its rows are read and its buttons pressed.
     return Qt::ItemIsEnabled;
+}
+
+void KNVTUserDetailModel::setInvitationsAvailable(bool available)
+{
+    if (available == m_invitationsAvailable)
+        return;
+    m_invitationsAvailable = available;
+    for (int r = 0; r < int(m_rows.size()); ++r)
+        if (m_rows[size_t(r)].kind == RowKind::Invite || m_rows[size_t(r)].kind == RowKind::AcceptOrDecline)
+            emit dataChanged(index(r), index(r));
 }

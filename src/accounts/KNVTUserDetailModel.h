@@ -40,6 +40,9 @@ public:
     void setUser(KNVTCDUser *user);
     const std::vector<Row> &detailRows() const { return m_rows; }
     RowKind kindAtRow(int row) const;
+    // Without an account no invitation can be sent or answered: the Invite, Accept and Decline rows are disabled.
+    void setInvitationsAvailable(bool available);
+    bool invitationsAvailable() const { return m_invitationsAvailable; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -48,4 +51,5 @@ public:
 private:
     KNVTTaskStore *m_store;
     std::vector<Row> m_rows;
+    bool m_invitationsAvailable = true;
 };

@@ -111,7 +111,7 @@ void KNVTUserDetailRowDelegate::paint(QPainter *painter, const QStyleOptionViewI
         const QStringList titles = knvt::PaintedRowList::rowActions(index);
         for (size_t i = 0; i < buttons.size() && qsizetype(i) < titles.size(); ++i) {
             knvt::drawRowButton(*painter, buttons[i], titles.value(qsizetype(i)), m_tracker.isPressed(index, int(i)),
-                                option.widget);
+                                option.widget, index.flags().testFlag(Qt::ItemIsEnabled));
         }
         break;
     }
@@ -128,6 +128,8 @@ bool KNVTUserDetailRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *,
                                             const QModelIndex &index)
 {
     const Kind kind = kindOf(index);
+    if (!index.flags().testFlag(Qt::ItemIsEnabled))
+        return false;
     bool consumed = false;
     const std::optional<int> clicked =
         m_tracker.handle(event, index, buttonRectsForRow(kind, QRectF(option.rect)), &consumed);

@@ -2,6 +2,7 @@
 
 #include "accounts/FormWidgets.h"
 #include "accounts/KNVTFriendshipNewWindowController.h"
+#include "accounts/KNVTUserDetailModel.h"
 #include "accounts/KNVTUserGroupsViewController.h"
 #include "accounts/KNVTUserViewController.h"
 #include "accounts/KNVTUsersViewController.h"
@@ -113,6 +114,12 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
 
     setUsers(usersOfSelectedGroup());
     m_userViewController->setUser(nullptr);
+    updateInvitationControls();
+    for (const char *name :
+         {KNVTTaskStoreDidConfigureAccountNotification, KNVTTaskStoreDidUnconfigureAccountNotification})
+        knvt::NotificationCenter::defaultCenter().addObserver(
+            QString::fromLatin1(name), nullptr, this,
+            [this](const knvt::Notification &) { updateInvitationControls(); });
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreDidChangeNotification), nullptr, this,
         [this](const knvt::Notification &notification) {
@@ -197,8 +204,23 @@ void KNVTUsersWindowController::taskStoreDidChangeNotification()
     }
 }
 
+bool KNVTUsersWindowController::invitationsAvailable() const
+{
+    // An invitation goes out, or is answered, as the signed-in user; without one there is nobody to send it.
+    return knvt::taskStore(m_store).isConfigured();
+}
+
+void KNVTUsersWindowController::updateInvitationControls()
+{
+    const bool available = invitationsAvailable();
+    m_addUserButton->setEnabled(available);
+    m_userViewController->model()->setInvitationsAvailable(available);
+}
+
 void KNVTUsersWindowController::inviteUser(KNVTCDUser *user)
 {
+    if (!invitationsAvailable())
+        return;
     KNVTTaskStore &store = knvt::taskStore(m_store);
     store.createFriendshipInviteFromUser(user);
     store.saveWithCompletionHandler();
@@ -206,6 +228,8 @@ void KNVTUsersWindowController::inviteUser(KNVTCDUser *user)
 
 void KNVTUsersWindowController::acceptInviteFromUser(KNVTCDUser *user)
 {
+    if (!invitationsAvailable())
+        return;
     KNVTTaskStore &store = knvt::taskStore(m_store);
     store.acceptFriendshipInviteFromUser(user);
     store.saveWithCompletionHandler();
@@ -213,6 +237,8 @@ void KNVTUsersWindowController::acceptInviteFromUser(KNVTCDUser *user)
 
 void KNVTUsersWindowController::declineInviteFromUser(KNVTCDUser *user)
 {
+    if (!invitationsAvailable())
+        return;
     KNVTTaskStore &store = knvt::taskStore(m_store);
     store.declineFriendshipInviteFromUser(user);
     store.saveWithCompletionHandler();
@@ -238,7 +264,7 @@ void KNVTUsersWindowController::userViewControllerDidSelectDeclineInvite(KNVTUse
 
 void KNVTUsersWindowController::addUser()
 {
-    if (m_friendshipNewWindowController)
+    if (m_friendshipNewWindowController || !invitationsAvailable())
         return;
     auto *sheet = new KNVTFriendshipNewWindowController(m_store, this);
     connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);

@@ -74,6 +74,9 @@ public slots:
 private:
     std::vector<KNVTCDUser *> usersOfSelectedGroup();
     void controlTextDidChange();
+    // Without an account Add Friend and the detail's Invite, Accept and Decline are disabled and send nothing.
+    bool invitationsAvailable() const;
+    void updateInvitationControls();
     void taskStoreDidChangeNotification();
     void splitterMoved();
 

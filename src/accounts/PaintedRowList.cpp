@@ -77,7 +77,7 @@ QStringList PaintedRowList::rowActions(const QModelIndex &index)
 
 void PaintedRowList::triggerRowAction(const QModelIndex &index, int action)
 {
-    if (action < 0 || action >= rowActions(index).size())
+    if (action < 0 || action >= rowActions(index).size() || !index.flags().testFlag(Qt::ItemIsEnabled))
         return;
     emit rowActionTriggered(index, action);
 }

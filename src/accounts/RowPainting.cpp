@@ -97,16 +97,20 @@ void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option)
     style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, option.widget);
 }
 
-void drawRowButton(QPainter &painter, const QRectF &rect, const QString &title, bool pressed, const QWidget *widget)
+void drawRowButton(QPainter &painter, const QRectF &rect, const QString &title, bool pressed, const QWidget *widget,
+                   bool enabled)
 {
     QStyleOptionButton option;
     option.rect = rect.toRect();
     option.text = title;
-    option.state = QStyle::State_Enabled | (pressed ? QStyle::State_Sunken : QStyle::State_Raised);
+    option.state = (enabled ? QStyle::State_Enabled : QStyle::State_None)
+        | (pressed && enabled ? QStyle::State_Sunken : QStyle::State_Raised);
     if (widget) {
         option.palette = widget->palette();
         option.fontMetrics = widget->fontMetrics();
     }
+    if (!enabled)
+        option.palette.setCurrentColorGroup(QPalette::Disabled);
     QStyle *style = widget ? widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_PushButton, &option, &painter, widget);
 }

@@ -48,7 +48,9 @@ void drawRowCheckBox(QPainter &painter, const QRectF &rect, bool checked, bool e
 // whole.
 void drawRowFocus(QPainter &painter, const QStyleOptionViewItem &option);
 
-void drawRowButton(QPainter &painter, const QRectF &rect, const QString &title, bool pressed, const QWidget *widget);
+// A push button painted in a row; a disabled one is drawn greyed and takes no click (see the delegate's tracker).
+void drawRowButton(QPainter &painter, const QRectF &rect, const QString &title, bool pressed, const QWidget *widget,
+                   bool enabled = true);
 
 class RowButtonTracker
 {

@@ -1,5 +1,7 @@
 #include "editors/DateField.h"
 
+#include "editors/TypedNumber.h"
+
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
 
@@ -70,11 +72,7 @@ QString separatorPattern(const QString &literal, bool between)
 
 int numberFor(const QString &digits)
 {
-    // By code point: some scripts' digits lie beyond the first plane (Adlam, Chakma).
-    int value = 0;
-    for (const char32_t c : digits.toUcs4())
-        value = value * 10 + QChar::digitValue(c);
-    return value;
+    return int(typedNumber(digits, 9999).value_or(0));
 }
 
 // Every key press reads the typed text: each format's expression is compiled once, and its copies share it.

@@ -7,7 +7,9 @@
 #include "editors/HostPopover.h"
 #include "editors/KNVTUserSelection.h"
 #include "editors/KNVTUserSelectionFactory.h"
+#include "editors/PopUpRowsModel.h"
 #include "editors/Sheet.h"
+#include "editors/TypedNumber.h"
 
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
@@ -38,7 +40,6 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalBlocker>
@@ -86,22 +87,6 @@ QList<QUrl> urlTokens(const QVariantList &tokens)
             uris.append(token.toUrl());
     }
     return uris;
-}
-
-QStandardItem *headerItem(const QString &title)
-{
-    auto *item = new QStandardItem(title);
-    item->setFlags(Qt::NoItemFlags);
-    return item;
-}
-
-QStandardItem *separatorItem()
-{
-    auto *item = new QStandardItem;
-    // What a combo box draws as a separator line.
-    item->setData(QStringLiteral("separator"), Qt::AccessibleDescriptionRole);
-    item->setFlags(Qt::NoItemFlags);
-    return item;
 }
 
 QToolButton *calendarButton(const QString &name, const QString &command, QWidget *parent)
@@ -226,9 +211,9 @@ void KNVTTaskFormViewController::loadView()
     m_recurrenceRuleIntervalTextField = new QLineEdit(m_topView);
     m_recurrenceRuleIntervalTextField->setObjectName(QStringLiteral("recurrenceRuleIntervalTextField"));
     m_recurrenceRuleIntervalTextField->setValidator(
-        new QIntValidator(1, int(MaximumInterval), m_recurrenceRuleIntervalTextField));
+        new knvt::TypedNumberValidator(1, MaximumInterval, m_recurrenceRuleIntervalTextField));
     // Every single unit unless the user types another number: the field holds it as its value.
-    m_recurrenceRuleIntervalTextField->setText(QString::number(1));
+    m_recurrenceRuleIntervalTextField->setText(m_recurrenceRuleIntervalTextField->locale().toString(1));
     m_recurrenceRuleIntervalTextField->setAccessibleName(tr("Repeat Every"));
     m_recurrenceRuleIntervalTextField->setFixedWidth(44);
     m_recurrenceRuleFrequencyPopUpButton = new QComboBox(m_topView);
@@ -253,7 +238,7 @@ void KNVTTaskFormViewController::loadView()
     grid->addWidget(m_recurrenceRuleCheckBoxButton, 4, 0);
     grid->addLayout(repeat, 4, 1, 1, 4);
 
-    m_taskListItems = new QStandardItemModel(this);
+    m_taskListItems = new knvt::PopUpRowsModel(this);
     m_taskListPopUpButton = new QComboBox(m_topView);
     m_taskListPopUpButton->setObjectName(QStringLiteral("taskListPopUpButton"));
     m_taskListPopUpButton->setModel(m_taskListItems);
@@ -292,6 +277,8 @@ void KNVTTaskFormViewController::loadView()
     m_assigneePopUpButton = new QComboBox(m_collaboratorsView);
     people->addWidget(labelFor(tr("Assignee"), m_assigneePopUpButton, m_collaboratorsView));
     m_assigneePopUpButton->setObjectName(QStringLiteral("assigneePopUpButton"));
+    m_assigneeItems = new knvt::PopUpRowsModel(this);
+    m_assigneePopUpButton->setModel(m_assigneeItems);
     m_assigneePopUpButton->setMinimumWidth(130);
     people->addWidget(m_assigneePopUpButton);
     m_watchersTokenField = new KNVTTokenField(m_collaboratorsView);
@@ -457,10 +444,10 @@ std::shared_ptr<KNVTRecurrence> KNVTTaskFormViewController::recurrence() const
     if (m_keptRecurrence)
         return m_keptRecurrence;
     const auto frequency = KNVTRecurrenceFrequency(m_recurrenceRuleFrequencyPopUpButton->currentData().toUInt());
-    bool number = false;
-    const unsigned int typed = m_recurrenceRuleIntervalTextField->text().toUInt(&number);
+    const unsigned int typed =
+        knvt::typedNumber(m_recurrenceRuleIntervalTextField->text(), MaximumInterval).value_or(0);
     // An empty interval means every single unit: a rule never repeats every 0 units.
-    const unsigned int interval = number && typed > 0 ? typed : 1;
+    const unsigned int interval = typed > 0 ? typed : 1;
     return KNVTRecurrence::recurrenceWithRecurrenceRule(
         KNVTRecurrenceRule::recurrenceRuleWithFrequency(frequency, interval));
 }
@@ -489,7 +476,8 @@ void KNVTTaskFormViewController::showRecurrence(const QString &recurrenceString)
         if (item >= 0)
             m_recurrenceRuleFrequencyPopUpButton->setCurrentIndex(item);
         if (rule->interval() <= MaximumInterval)
-            m_recurrenceRuleIntervalTextField->setText(QString::number(rule->interval()));
+            m_recurrenceRuleIntervalTextField->setText(
+                m_recurrenceRuleIntervalTextField->locale().toString(rule->interval()));
     }
     m_recurrenceRuleCheckBoxButton->setChecked(repeat != nullptr);
     m_keptRecurrence = repeat && !controlsCanShow(*repeat) ? repeat : nullptr;
@@ -727,29 +715,28 @@ void KNVTTaskFormViewController::updateTaskList()
         && std::find(areas.begin(), areas.end(), selected) == areas.end())
         (selected->isProject() ? projects : areas).push_back(selected);
 
-    const QSignalBlocker blocker(m_taskListPopUpButton);
-    m_taskListItems->clear();
-    m_taskListItems->appendRow(new QStandardItem(tr("No Project/Area")));
-    int selectedRow = 0;
+    using PopUpRow = knvt::PopUpRowsModel::Row;
+    using Kind = knvt::PopUpRowsModel::Kind;
+    std::vector<PopUpRow> rows{{.text = tr("No Project/Area")}};
     const QIcon icon = knvt::templateImageNamed(QStringLiteral("SL_TaskListTemplate"), TaskListIconSize);
     const auto addSection = [&](const QString &heading, const std::vector<KNVTCDTaskList *> &lists) {
         if (lists.empty())
             return;
-        m_taskListItems->appendRow(separatorItem());
-        m_taskListItems->appendRow(headerItem(heading));
-        for (KNVTCDTaskList *list : lists) {
-            auto *item = new QStandardItem(icon, list->title());
-            item->setData(list->uri(), Qt::UserRole);
-            item->setEnabled(list->canAddTasks());
-            if (list == selected)
-                selectedRow = m_taskListItems->rowCount();
-            m_taskListItems->appendRow(item);
-        }
+        rows.push_back({.kind = Kind::Separator});
+        rows.push_back({.kind = Kind::Header, .text = heading});
+        for (KNVTCDTaskList *list : lists)
+            rows.push_back({.text = list->title(), .value = list->uri(), .icon = icon, .enabled = list->canAddTasks()});
     };
     addSection(tr("Projects"), projects);
     addSection(tr("Areas"), areas);
+
+    // In place: the chosen row and an open pop-up stay as they are while the rows around them change.
+    const QSignalBlocker blocker(m_taskListPopUpButton);
+    m_taskListItems->setRows(std::move(rows));
     m_taskListPopUpButton->setEnabled(m_taskListItems->rowCount() > 0);
-    m_taskListPopUpButton->setCurrentIndex(selectedRow);
+    const int selectedRow = selected ? m_taskListItems->rowOf(selected->uri()) : 0;
+    if (m_taskListPopUpButton->currentIndex() != std::max(selectedRow, 0))
+        m_taskListPopUpButton->setCurrentIndex(std::max(selectedRow, 0));
 }
 
 void KNVTTaskFormViewController::updateAssignee()
@@ -766,15 +753,19 @@ void KNVTTaskFormViewController::updateAssignee()
     else if (me)
         users.push_back(me);
 
-    const QSignalBlocker blocker(m_assigneePopUpButton);
-    m_assigneePopUpButton->clear();
+    std::vector<knvt::PopUpRowsModel::Row> rows;
     for (const KNVTCDUser *user : users)
-        m_assigneePopUpButton->addItem(user->extendedDisplayName(), user->uri());
+        rows.push_back({.text = user->extendedDisplayName(), .value = user->uri()});
     auto found = std::find(users.begin(), users.end(), current);
     if (found == users.end())
         found = std::find(users.begin(), users.end(), me);
-    if (found != users.end())
-        m_assigneePopUpButton->setCurrentIndex(int(found - users.begin()));
+
+    // In place, as the list's pop-up.
+    const QSignalBlocker blocker(m_assigneePopUpButton);
+    m_assigneeItems->setRows(std::move(rows));
+    const int chosen = found != users.end() ? int(found - users.begin()) : -1;
+    if (chosen >= 0 && m_assigneePopUpButton->currentIndex() != chosen)
+        m_assigneePopUpButton->setCurrentIndex(chosen);
 }
 
 void KNVTTaskFormViewController::taskListChosen()

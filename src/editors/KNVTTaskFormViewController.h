@@ -21,7 +21,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSize>
-#include <QStandardItemModel>
 #include <QToolButton>
 #include <QUrl>
 
@@ -33,6 +32,9 @@ class KNVTCDTaskList;
 class KNVTCDUser;
 class KNVTRecurrence;
 class KNVTUserSelection;
+namespace knvt {
+class PopUpRowsModel;
+}
 
 // What the new-task and the edit-task forms share: the title, status and notes; a start and a due date, each behind
 // a check box, with a calendar popover beside it; a repeat rule; the task's project or area with a pop-up that offers
@@ -243,7 +245,8 @@ private:
     std::shared_ptr<KNVTRecurrence> m_keptRecurrence;
     QPointer<KNVTLevelIndicator> m_priorityLevelIndicator;
     QPointer<QComboBox> m_taskListPopUpButton;
-    QStandardItemModel *m_taskListItems = nullptr;
+    knvt::PopUpRowsModel *m_taskListItems = nullptr;
+    knvt::PopUpRowsModel *m_assigneeItems = nullptr;
     QPointer<KNVTTokenField> m_tagsTokenField;
     // The titles of the tags the tag tokens referred to, kept for a tag deleted while it is a token.
     QHash<QUrl, QString> m_tagTitles;

@@ -19,12 +19,8 @@
 #include "uikit/Popover.h"
 
 #include "foundation/NotificationCenter.h"
-#include "foundation/ThreadAdditions.h"
 
-#include <QScrollBar>
 #include <QVBoxLayout>
-
-#include <chrono>
 
 namespace {
 
@@ -117,29 +113,15 @@ void KNVTTaskViewController::taskStoreWillChange()
     if (isGone(m_task)) {
         // The rows stay as they are: the hosts replace the view or close the window.
         m_task = nullptr;
-        return;
     }
-    m_hasRememberedScroll = m_tableView != nullptr;
-    if (m_tableView)
-        m_rememberedScroll = m_tableView->verticalScrollBar()->value();
 }
 
 void KNVTTaskViewController::taskStoreDidChange()
 {
     if (!m_task)
         return;
+    // The rows change in place (KNVTTaskViewModel::setRows), so the view keeps its scroll position by itself.
     setTask(dynamic_cast<KNVTCDTask *>(store().objectForURI(m_taskURI)));
-    if (m_hasRememberedScroll) {
-        m_hasRememberedScroll = false;
-        const int value = m_rememberedScroll;
-        knvt::performBlock(
-            this,
-            [this, value] {
-                if (m_tableView)
-                    m_tableView->verticalScrollBar()->setValue(value);
-            },
-            std::chrono::duration<double>(0));
-    }
 }
 
 void KNVTTaskViewController::toggleStatus()

@@ -21,7 +21,7 @@ class TaskRowDelegate;
 } // namespace knvt
 
 // One task shown read-only, as a column of painted rows (see KNVTTaskViewModel), live: every save of the task store
-// rebuilds the rows and keeps the scroll position, and a change of width lays them out again without rebuilding
+// changes the rows that differ in place, so that the scroll position and the keyboard's row stay, and a change of width lays them out again without rebuilding
 // them. The only changes made from here are the completion check box, the Today toggle and the local user's own
 // comments (Edit and Delete on their rows). The main window's right pane and the task window show it.
 //
@@ -87,8 +87,6 @@ private:
     KNVTCDTask *m_task = nullptr;
     QUrl m_taskURI;
     bool m_loaded = false;
-    bool m_hasRememberedScroll = false;
-    int m_rememberedScroll = 0;
     knvt::WeakDelegate<KNVTTaskViewControllerDelegate> m_delegate;
     QPointer<KNVTTaskTableView> m_tableView;
     KNVTTaskViewModel *m_model = nullptr;

@@ -1,14 +1,12 @@
 #include "foundation/DateAdditions.h"
 
 #include "foundation/Clock.h"
+#include "foundation/IcuTimeZone.h"
 
 #include <QLocale>
-#include <QTimeZone>
 
 #include <unicode/calendar.h>
 #include <unicode/locid.h>
-#include <unicode/simpletz.h>
-#include <unicode/timezone.h>
 
 #include <memory>
 
@@ -21,20 +19,6 @@ constexpr qint64 secondsPerDay = 86400;
 QDateTime now()
 {
     return Clock::shared().now().toLocalTime();
-}
-
-// ICU keeps its own default zone from the first time it is asked, so a later change of TZ would go unnoticed. The
-// zone is therefore named afresh on every call. A zone ICU cannot name (a POSIX rule string in TZ, say) is replaced
-// by the fixed offset Qt's local time has at the instant in question, which gives the same calendar fields.
-icu::TimeZone *createCurrentTimeZone(const QDateTime &instant)
-{
-    const QByteArray id = QTimeZone::systemTimeZoneId();
-    icu::TimeZone *zone = icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(id.constData()));
-    if (zone && *zone != icu::TimeZone::getUnknown())
-        return zone;
-    delete zone;
-    const int offsetMilliseconds = instant.toLocalTime().offsetFromUtc() * 1000;
-    return new icu::SimpleTimeZone(offsetMilliseconds, icu::UnicodeString::fromUTF8(id.constData()));
 }
 
 // The calendar fields of one instant in the user's calendar as it is at the call: the calendar of the current
@@ -57,7 +41,7 @@ CalendarFields calendarFields(const QDateTime &instant)
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale locale(QLocale().name().toLatin1().constData());
     std::unique_ptr<icu::Calendar> calendar(
-        icu::Calendar::createInstance(createCurrentTimeZone(instant), locale, status));
+        icu::Calendar::createInstance(createCurrentIcuTimeZone(instant), locale, status));
     if (U_FAILURE(status) || !calendar)
         return fields;
     calendar->setTime(static_cast<UDate>(instant.toMSecsSinceEpoch()), status);
@@ -112,16 +96,6 @@ QDateTime endOfDateForDate(const QDateTime &date)
 int weekdayForToday()
 {
     return calendarFields(now()).weekday;
-}
-
-QDateTime dateForStartOfThisWeek()
-{
-    return todayAtZeroHundredHours().addSecs(-(weekdayForToday() - 1) * secondsPerDay);
-}
-
-QDateTime dateForEndOfThisWeek()
-{
-    return todayAtZeroHundredHours().addSecs((7 - weekdayForToday()) * secondsPerDay + secondsPerDay - 1);
 }
 
 double timeIntervalSinceTodayAtZeroHundredHours(const QDateTime &date)

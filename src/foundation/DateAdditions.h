@@ -19,8 +19,6 @@ QDateTime endOfToday();
 QDateTime zeroHundredHoursDateForDate(const QDateTime &date);
 QDateTime endOfDateForDate(const QDateTime &date);
 int weekdayForToday(); // 1 = Sunday ... 7 = Saturday
-QDateTime dateForStartOfThisWeek();
-QDateTime dateForEndOfThisWeek();
 
 double timeIntervalSinceTodayAtZeroHundredHours(const QDateTime &date);
 bool isToday(const QDateTime &date);

@@ -3,6 +3,7 @@
 #include "foundation/Assert.h"
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
+#include "foundation/IcuTimeZone.h"
 
 #include <QLocale>
 #include <QTimeZone>
@@ -10,9 +11,7 @@
 #include <unicode/datefmt.h>
 #include <unicode/dtptngen.h>
 #include <unicode/reldatefmt.h>
-#include <unicode/simpletz.h>
 #include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
 #include <unicode/uloc.h>
 #include <unicode/ures.h>
 
@@ -150,17 +149,11 @@ void DateFormat::Private::followSystemTimeZone(const QDateTime &date)
     const QByteArray id = QTimeZone::systemTimeZoneId();
     if (!id.isEmpty() && id == zoneId)
         return;
-    icu::TimeZone *zone = icu::TimeZone::createTimeZone(icu::UnicodeString(id.constData(), int32_t(id.size()), US_INV));
-    if (*zone == icu::TimeZone::getUnknown()) {
-        // A zone that ICU does not know (such as a POSIX rule in TZ): at least the offset Qt's local time uses for
-        // this date is right. It is not remembered, since the next date may fall on another offset.
-        delete zone;
-        zone = new icu::SimpleTimeZone(date.toLocalTime().offsetFromUtc() * 1000, icu::UnicodeString(u"Local"));
-        zoneId.clear();
-    } else {
-        zoneId = id;
-    }
-    format->adoptTimeZone(zone);
+    // A fixed offset stands for the zone at this date only: it is not remembered, since the next date may fall on
+    // another offset.
+    bool fixedOffset = false;
+    format->adoptTimeZone(createCurrentIcuTimeZone(date, &fixedOffset));
+    zoneId = fixedOffset ? QByteArray() : id;
 }
 
 QString DateFormat::Private::relativeWord(const QDateTime &date) const

@@ -34,12 +34,13 @@ public:
     void relayout();
 
     // ---- Rows as shown (every section expanded) ----------------------------------------------------------------
-    int numberOfRows() const;
-    QModelIndex indexForRow(int row) const;
-    // The shown row of `index`, or -1 for an invalid index.
+    int numberOfRows() const override;
+    const ItemRow *rowAt(int row) const override { return itemRowAt(indexForRow(row)); }
+    QModelIndex indexForRow(int row) const override;
+    // The shown row of `index` (a section's own row included), or -1 for an invalid index.
     int rowForIndex(const QModelIndex &index) const;
-    // The shown row of the object with `uri`, or -1.
-    int rowForUri(const QUrl &uri) const;
+    int itemRowForIndex(const QModelIndex &index) const override { return isSection(index) ? -1 : rowForIndex(index); }
+    int rowForUri(const QUrl &uri) const override;
     QModelIndex indexForUri(const QUrl &uri) const;
     QModelIndex indexForObject(const ostore::ObjectID &id) const;
 

@@ -73,6 +73,12 @@ const ItemRow *ItemsTableModel::rowAt(int row) const
     return &m_sections[size_t(section)].rows[size_t(offset)];
 }
 
+int ItemsTableModel::itemRowForIndex(const QModelIndex &index) const
+{
+    const ItemRow *row = index.isValid() && index.model() == this ? rowAt(index.row()) : nullptr;
+    return row && !row->isHeader() ? index.row() : -1;
+}
+
 int ItemsTableModel::rowForUri(const QUrl &uri) const
 {
     if (!m_rowForUriValid) {

@@ -34,9 +34,11 @@ public:
     std::vector<ItemRow> rows() const;
     // Tells the views that every row's height may have changed.
     void relayout();
-    const ItemRow *rowAt(int row) const;
-    // The row of the object with `uri`, or -1.
-    int rowForUri(const QUrl &uri) const;
+    int numberOfRows() const override { return m_rowCount; }
+    const ItemRow *rowAt(int row) const override;
+    QModelIndex indexForRow(int row) const override { return index(row); }
+    int itemRowForIndex(const QModelIndex &index) const override;
+    int rowForUri(const QUrl &uri) const override;
 
     // The drag writer: the MIME data for the rows being dragged (ascending), or nullptr for no drag.
     using MimeWriter = std::function<QMimeData *(const QList<int> &rows)>;

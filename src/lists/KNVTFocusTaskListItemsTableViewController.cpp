@@ -394,11 +394,14 @@ void KNVTFocusTaskListItemsTableViewController::taskStoreDidChangeNotification(
         return;
     }
     const KNVTFocusType focusType = *m_focusType;
-    std::optional<FocusMembership> membership;
-    if (FocusMembership::placesTasks(focusType))
-        membership.emplace(taskStore(), focusType);
-    applyStoreChange(changes, membership ? &*membership : nullptr,
-                     [focusType] { return sectionsForFocusType(focusType); });
+    applyStoreChange(
+        changes,
+        [focusType]() -> std::unique_ptr<knvt::ListMembership> {
+            if (!FocusMembership::placesTasks(focusType))
+                return nullptr;
+            return std::make_unique<FocusMembership>(taskStore(), focusType);
+        },
+        [focusType] { return sectionsForFocusType(focusType); });
 }
 
 // ---- Printing ----

@@ -96,9 +96,14 @@ void KNVTTaskListItemsTableViewController::taskStoreDidChangeNotification(
         forgetTaskList();
         return;
     }
-    knvt::StatusMembership membership([list](KNVTCDTask &task) { return task.taskList() == list; },
-                                      knvt::StatusMembership::tableSections(sectionTitles()));
-    applyStoreChange(changes, &membership, [list] { return sectionsForTaskList(*list); });
+    applyStoreChange(
+        changes,
+        [list] {
+            return std::make_unique<knvt::StatusMembership>(
+                [list](KNVTCDTask &task) { return task.taskList() == list; },
+                knvt::StatusMembership::tableSections(sectionTitles()));
+        },
+        [list] { return sectionsForTaskList(*list); });
 }
 
 QMimeData *KNVTTaskListItemsTableViewController::writeRows(const QList<int> &rows) const

@@ -3,8 +3,6 @@
 #include "lists/ItemRowDelegate.h"
 #include "lists/ItemViews.h"
 #include "lists/KNVTTaskStoreItemsOutlineView.h"
-#include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
-#include "lists/ListChanges.h"
 #include "lists/ListMembership.h"
 
 #include "store/KNVTTaskStore.h"
@@ -12,15 +10,9 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
-#include "objectstore/Context.h"
-
-#include "uikit/Beeper.h"
 #include "uikit/TableViewAdditions.h"
 
 #include <QAtomicInteger>
-#include <QItemSelection>
-
-#include <algorithm>
 
 namespace {
 
@@ -36,6 +28,14 @@ KNVTTaskStoreItemsOutlineViewController::KNVTTaskStoreItemsOutlineViewController
     KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
     : KNVTTaskStoreItemsViewController(delegate, parent),
       m_model(new knvt::ItemsOutlineModel(this)),
+      m_rows(
+          *m_model,
+          [this] {
+              forgetSelectionReading();
+              expandSections();
+              updateTableViewLabel();
+          },
+          [this] { selectionDidChange(); }),
       m_dragSource(nextDragSource())
 {
     m_model->setMimeWriter([this](const QModelIndexList &items) { return writeItems(items); });
@@ -64,8 +64,7 @@ void KNVTTaskStoreItemsOutlineViewController::loadView()
     outlineView->setItemDelegate(m_delegate);
     outlineView->setModel(m_model);
     outlineView->setTaskStoreItemsOutlineViewController(this);
-    connect(outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &KNVTTaskStoreItemsOutlineViewController::selectionDidChange);
+    m_rows.setView(outlineView, this);
     connect(outlineView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         if (!m_model->isSection(index))
             doubleAction();
@@ -118,7 +117,7 @@ QString KNVTTaskStoreItemsOutlineViewController::emptyLabelText() const
 
 void KNVTTaskStoreItemsOutlineViewController::resetContent()
 {
-    changeRows([this] {
+    m_rows.change([this] {
         m_rowCache.beginRebuild();
         m_model->resetSections(hasContent() ? sectionsForContent() : std::vector<knvt::ListSection>());
     });
@@ -126,7 +125,7 @@ void KNVTTaskStoreItemsOutlineViewController::resetContent()
 
 void KNVTTaskStoreItemsOutlineViewController::reloadData()
 {
-    changeRows([this] {
+    m_rows.change([this] {
         m_rowCache.beginRebuild();
         m_model->updateSections(hasContent() ? sectionsForContent() : std::vector<knvt::ListSection>());
     });
@@ -134,7 +133,7 @@ void KNVTTaskStoreItemsOutlineViewController::reloadData()
 
 void KNVTTaskStoreItemsOutlineViewController::showNothing()
 {
-    changeRows([this] { m_model->updateSections({}); });
+    m_rows.change([this] { m_model->updateSections({}); });
 }
 
 void KNVTTaskStoreItemsOutlineViewController::expandSections()
@@ -148,51 +147,12 @@ void KNVTTaskStoreItemsOutlineViewController::expandSections()
     }
 }
 
-QList<ostore::ObjectID> KNVTTaskStoreItemsOutlineViewController::selectedObjectIDs() const
-{
-    QList<ostore::ObjectID> ids;
-    if (!m_outlineView)
-        return ids;
-    for (const QModelIndex &index : selectedCells())
-        if (const knvt::ItemRow *row = m_model->itemRowAt(index))
-            ids << row->objectID;
-    // Compared as a set: a selected row that moves past another is still the same selection.
-    std::sort(ids.begin(), ids.end(), [](const ostore::ObjectID &a, const ostore::ObjectID &b) {
-        return a.entity != b.entity ? a.entity < b.entity : a.zid < b.zid;
-    });
-    return ids;
-}
-
-void KNVTTaskStoreItemsOutlineViewController::changeRows(const std::function<void()> &change)
-{
-    const QList<ostore::ObjectID> before = selectedObjectIDs();
-    ++m_changingRows;
-    change();
-    --m_changingRows;
-    forgetSelectionReading();
-    expandSections();
-    updateTableViewLabel();
-    if (m_changingRows == 0 && selectedObjectIDs() != before)
-        selectionDidChange();
-}
-
 QStringList KNVTTaskStoreItemsOutlineViewController::sectionIdentifiers() const
 {
     QStringList identifiers;
     for (const knvt::ListSection &section : m_model->sections())
         identifiers << section.identifier();
     return identifiers;
-}
-
-const knvt::ItemRow *KNVTTaskStoreItemsOutlineViewController::rowAt(int row) const
-{
-    return m_model->itemRowAt(m_model->indexForRow(row));
-}
-
-std::optional<int> KNVTTaskStoreItemsOutlineViewController::cellIndexForObjectValue(const QUrl &uri) const
-{
-    const int row = m_model->rowForUri(uri);
-    return row < 0 ? std::nullopt : std::optional<int>(row);
 }
 
 QModelIndexList KNVTTaskStoreItemsOutlineViewController::selectedCells() const
@@ -203,23 +163,10 @@ QModelIndexList KNVTTaskStoreItemsOutlineViewController::selectedCells() const
     return cells;
 }
 
-QList<int> KNVTTaskStoreItemsOutlineViewController::selectedRows() const
-{
-    if (!m_outlineView)
-        return {};
-    const knvt::ItemsOutlineModel &model = *m_model;
-    return knvt::selectedRowNumbers(*m_outlineView->selectionModel(), [&model](const QModelIndex &index) {
-        return model.isSection(index) ? -1 : model.rowForIndex(index);
-    });
-}
-
 void KNVTTaskStoreItemsOutlineViewController::selectRows(const QList<int> &rows)
 {
-    const knvt::ItemsOutlineModel &model = *m_model;
-    knvt::selectRowNumbers(*outlineView()->selectionModel(), rows, [&model](int row) {
-        const QModelIndex index = model.indexForRow(row);
-        return index.isValid() && !model.isSection(index) ? index : QModelIndex();
-    });
+    ensureView();
+    m_rows.selectRows(rows);
 }
 
 template <class T>
@@ -311,46 +258,6 @@ void KNVTTaskStoreItemsOutlineViewController::deselectAllItems()
     selectRows({});
 }
 
-void KNVTTaskStoreItemsOutlineViewController::selectNextItem()
-{
-    const QList<int> rows = selectedRows();
-    if (!rows.isEmpty()) {
-        for (int row = rows.first() + 1; row < numberOfRows(); ++row) {
-            if (!rowAt(row)->isHeader()) {
-                selectRows({row});
-                outlineView()->scrollTo(m_model->indexForRow(row));
-                return;
-            }
-        }
-    }
-    knvt::Beeper::shared().beep();
-}
-
-void KNVTTaskStoreItemsOutlineViewController::selectPreviousItem()
-{
-    const QList<int> rows = selectedRows();
-    if (!rows.isEmpty()) {
-        for (int row = rows.first() - 1; row > 0; --row) {
-            if (!rowAt(row)->isHeader()) {
-                selectRows({row});
-                outlineView()->scrollTo(m_model->indexForRow(row));
-                return;
-            }
-        }
-    }
-    knvt::Beeper::shared().beep();
-}
-
-void KNVTTaskStoreItemsOutlineViewController::selectionDidChange()
-{
-    forgetSelectionReading();
-    // A change of the rows reports the selection once, when it is over.
-    if (m_changingRows > 0)
-        return;
-    if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
-        delegate->taskStoreItemsViewControllerSelectionDidChange(this);
-}
-
 // ---- Store changes ----
 
 bool KNVTTaskStoreItemsOutlineViewController::contentStillExists(bool)
@@ -380,15 +287,7 @@ void KNVTTaskStoreItemsOutlineViewController::taskStoreDidChangeNotification(
         showNothing();
         return;
     }
-    ostore::Context *context = taskStore().managedObjectContext();
-    if (changes && context && knvt::ListChanges::touchesNoRows(*changes, *context))
-        return;
-    changeRows([&] {
-        m_rowCache.beginRebuild();
-        if (changes && context)
-            if (const std::unique_ptr<knvt::ListMembership> placing = membership())
-                if (knvt::ListChanges::apply(*m_model, *changes, *context, *placing))
-                    return;
-        m_model->updateSections(sectionsForContent());
-    });
+    m_rowCache.beginRebuild();
+    m_rows.applyStoreChange(
+        changes, [this] { return membership(); }, [this] { return sectionsForContent(); });
 }

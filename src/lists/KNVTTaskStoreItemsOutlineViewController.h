@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/ItemListRows.h"
 #include "lists/ItemsOutlineModel.h"
 #include "lists/KNVTHTMLPrinter.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
@@ -67,22 +68,22 @@ public:
     // The identifiers of the sections shown, in order.
     QStringList sectionIdentifiers() const;
     // Rows are counted as shown with every section expanded, each section's own row included.
-    int numberOfRows() const override { return m_model->numberOfRows(); }
+    int numberOfRows() const override { return m_rows.numberOfRows(); }
     // The section's header row or the item row at `row`; nullptr past the end.
-    const knvt::ItemRow *rowAt(int row) const override;
-    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const override;
-    QModelIndex indexForRow(int row) const override { return m_model->indexForRow(row); }
+    const knvt::ItemRow *rowAt(int row) const override { return m_rows.rowAt(row); }
+    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const override { return m_rows.rowForUri(uri); }
+    QModelIndex indexForRow(int row) const override { return m_rows.indexForRow(row); }
     // The selected item rows, in row order.
     QModelIndexList selectedCells() const;
-    QList<int> selectedRows() const override;
+    QList<int> selectedRows() const override { return m_rows.selectedRows(); }
     // Selects exactly the item rows among `rows` (section rows are skipped).
     void selectRows(const QList<int> &rows) override;
 
     // ---- Selection commands ------------------------------------------------------------------------------------
     void selectAllItems() override;
     void deselectAllItems() override;
-    void selectNextItem() override;
-    void selectPreviousItem() override;
+    void selectNextItem() override { m_rows.selectNeighbour(true); }
+    void selectPreviousItem() override { m_rows.selectNeighbour(false); }
 
     // Shows the rows as the store has them now, changing only those that differ.
     void reloadData() override;
@@ -160,10 +161,6 @@ protected:
 
 private:
     void ensureView();
-    void selectionDidChange();
-    // Runs `change` on the rows, then expands every section; the host hears of a changed selection once, after it.
-    void changeRows(const std::function<void()> &change);
-    QList<ostore::ObjectID> selectedObjectIDs() const;
     void expandSections();
     // The item rows of `indexes` resolved, in the given order.
     template <class T>
@@ -177,8 +174,9 @@ private:
     knvt::ItemsOutlineModel *m_model;
     knvt::ItemRowDelegate *m_delegate = nullptr;
     knvt::ItemRowCache m_rowCache;
+    // Every change of the rows expands every section.
+    knvt::ItemListRows m_rows;
     int m_rowHeight = 50;
-    int m_changingRows = 0;
     // Marks this list's own drags.
     quint64 m_dragSource;
     QPointer<KNVTHTMLPrinter> m_printer;

@@ -4,27 +4,25 @@
 #include "lists/ItemViews.h"
 #include "lists/ItemsTableModel.h"
 #include "lists/KNVTTaskStoreItemsTableView.h"
-#include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
-#include "lists/ListChanges.h"
-
-#include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
-#include "objectstore/Context.h"
-
-#include "uikit/Beeper.h"
 #include "uikit/TableViewAdditions.h"
 
-#include <QItemSelection>
 #include <QMimeData>
-
-#include <algorithm>
 
 KNVTTaskStoreItemsTableViewController::KNVTTaskStoreItemsTableViewController(
     KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
-    : KNVTTaskStoreItemsViewController(delegate, parent), m_model(new knvt::ItemsTableModel(this))
+    : KNVTTaskStoreItemsViewController(delegate, parent),
+      m_model(new knvt::ItemsTableModel(this)),
+      m_rows(
+          *m_model,
+          [this] {
+              forgetSelectionReading();
+              updateTableViewLabel();
+          },
+          [this] { selectionDidChange(); })
 {
     m_model->setMimeWriter([this](const QList<int> &rows) { return writeRows(rows); });
 }
@@ -54,8 +52,7 @@ void KNVTTaskStoreItemsTableViewController::loadView()
     tableView->setItemDelegate(m_delegate);
     tableView->setModel(m_model);
     tableView->setTaskStoreItemsTableViewController(this);
-    connect(tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &KNVTTaskStoreItemsTableViewController::selectionDidChange);
+    m_rows.setView(tableView, this);
     connect(tableView, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         const knvt::ItemRow *row = rowAt(index.row());
         if (row && !row->isHeader())
@@ -86,88 +83,18 @@ QWidget *KNVTTaskStoreItemsTableViewController::focusView()
 
 void KNVTTaskStoreItemsTableViewController::resetSections(std::vector<knvt::ListSection> sections)
 {
-    changeRows([this, &sections] { m_model->resetSections(std::move(sections)); });
+    m_rows.change([this, &sections] { m_model->resetSections(std::move(sections)); });
 }
 
 void KNVTTaskStoreItemsTableViewController::updateSections(std::vector<knvt::ListSection> sections)
 {
-    changeRows([this, &sections] { m_model->updateSections(std::move(sections)); });
-}
-
-void KNVTTaskStoreItemsTableViewController::applyStoreChange(
-    const std::optional<ostore::ChangeSet> &changes, knvt::ListMembership *membership,
-    const std::function<std::vector<knvt::ListSection>()> &sections)
-{
-    ostore::Context *context = taskStore().managedObjectContext();
-    if (changes && context && knvt::ListChanges::touchesNoRows(*changes, *context))
-        return;
-    changeRows([&] {
-        if (changes && context && membership && knvt::ListChanges::apply(*m_model, *changes, *context, *membership))
-            return;
-        m_model->updateSections(sections());
-    });
-}
-
-QList<ostore::ObjectID> KNVTTaskStoreItemsTableViewController::selectedObjectIDs() const
-{
-    QList<ostore::ObjectID> ids;
-    for (int row : selectedRows())
-        if (const knvt::ItemRow *item = rowAt(row))
-            ids << item->objectID;
-    // Compared as a set: a selected row that moves past another is still the same selection.
-    std::sort(ids.begin(), ids.end(), [](const ostore::ObjectID &a, const ostore::ObjectID &b) {
-        return a.entity != b.entity ? a.entity < b.entity : a.zid < b.zid;
-    });
-    return ids;
-}
-
-void KNVTTaskStoreItemsTableViewController::changeRows(const std::function<void()> &change)
-{
-    const QList<ostore::ObjectID> before = selectedObjectIDs();
-    ++m_changingRows;
-    change();
-    --m_changingRows;
-    forgetSelectionReading();
-    updateTableViewLabel();
-    if (m_changingRows == 0 && selectedObjectIDs() != before)
-        selectionDidChange();
-}
-
-int KNVTTaskStoreItemsTableViewController::numberOfRows() const
-{
-    return m_model->rowCount();
-}
-
-const knvt::ItemRow *KNVTTaskStoreItemsTableViewController::rowAt(int row) const
-{
-    return m_model->rowAt(row);
-}
-
-std::optional<int> KNVTTaskStoreItemsTableViewController::cellIndexForObjectValue(const QUrl &uri) const
-{
-    const int row = m_model->rowForUri(uri);
-    return row < 0 ? std::nullopt : std::optional<int>(row);
-}
-
-QModelIndex KNVTTaskStoreItemsTableViewController::indexForRow(int row) const
-{
-    return m_model->index(row);
-}
-
-QList<int> KNVTTaskStoreItemsTableViewController::selectedRows() const
-{
-    if (!m_tableView)
-        return {};
-    return knvt::selectedRowNumbers(*m_tableView->selectionModel(),
-                                    [](const QModelIndex &index) { return index.row(); });
+    m_rows.change([this, &sections] { m_model->updateSections(std::move(sections)); });
 }
 
 void KNVTTaskStoreItemsTableViewController::selectRows(const QList<int> &rows)
 {
-    knvt::selectRowNumbers(*tableView()->selectionModel(), rows, [this](int row) {
-        const knvt::ItemRow *item = rowAt(row);
-        return item && !item->isHeader() ? m_model->index(row) : QModelIndex();
-    });
+    ensureView();
+    m_rows.selectRows(rows);
 }
 
 namespace {
@@ -232,52 +159,6 @@ KNVTTaskStoreItemsTableViewController::TaskLists KNVTTaskStoreItemsTableViewCont
 KNVTTaskStoreItemsTableViewController::TaskLists KNVTTaskStoreItemsTableViewController::selectedTaskLists() const
 {
     return taskListsForRowIndexes(selectedRows());
-}
-
-// ---- Selection commands ----
-
-void KNVTTaskStoreItemsTableViewController::selectNextItem()
-{
-    const QList<int> rows = selectedRows();
-    if (rows.isEmpty()) {
-        knvt::Beeper::shared().beep();
-        return;
-    }
-    for (int row = rows.first() + 1; row < numberOfRows(); ++row) {
-        if (!rowAt(row)->isHeader()) {
-            selectRows({row});
-            tableView()->scrollTo(m_model->index(row));
-            return;
-        }
-    }
-    knvt::Beeper::shared().beep();
-}
-
-void KNVTTaskStoreItemsTableViewController::selectPreviousItem()
-{
-    const QList<int> rows = selectedRows();
-    if (rows.isEmpty()) {
-        knvt::Beeper::shared().beep();
-        return;
-    }
-    for (int row = rows.first() - 1; row >= 0; --row) {
-        if (!rowAt(row)->isHeader()) {
-            selectRows({row});
-            tableView()->scrollTo(m_model->index(row));
-            return;
-        }
-    }
-    knvt::Beeper::shared().beep();
-}
-
-void KNVTTaskStoreItemsTableViewController::selectionDidChange()
-{
-    forgetSelectionReading();
-    // A change of the rows reports the selection once, when it is over.
-    if (m_changingRows > 0)
-        return;
-    if (KNVTTaskStoreItemsViewControllerDelegate *delegate = taskStoreItemsViewControllerDelegate())
-        delegate->taskStoreItemsViewControllerSelectionDidChange(this);
 }
 
 void KNVTTaskStoreItemsTableViewController::numberOfPreviewLinesForTaskNotesDidChangeNotification()

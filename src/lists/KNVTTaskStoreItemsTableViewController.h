@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/ItemListRows.h"
 #include "lists/ItemRow.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
 #include "lists/ListSection.h"
@@ -9,6 +10,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -49,11 +51,11 @@ public:
     TaskLists taskLists() const override;
     TaskLists selectedTaskLists() const override;
 
-    int numberOfRows() const override;
-    const knvt::ItemRow *rowAt(int row) const override;
-    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const override;
-    QModelIndex indexForRow(int row) const override;
-    QList<int> selectedRows() const override;
+    int numberOfRows() const override { return m_rows.numberOfRows(); }
+    const knvt::ItemRow *rowAt(int row) const override { return m_rows.rowAt(row); }
+    std::optional<int> cellIndexForObjectValue(const QUrl &uri) const override { return m_rows.rowForUri(uri); }
+    QModelIndex indexForRow(int row) const override { return m_rows.indexForRow(row); }
+    QList<int> selectedRows() const override { return m_rows.selectedRows(); }
     // The objects of `rows` that resolve, in row order.
     Tasks tasksForRowIndexes(const QList<int> &rows) const;
     TaskLists taskListsForRowIndexes(const QList<int> &rows) const;
@@ -63,8 +65,8 @@ public:
     // ---- Selection commands ------------------------------------------------------------------------------------
     // Select all and deselect all do nothing in the base; next and previous move to the neighbouring item row, or
     // beep.
-    void selectNextItem() override;
-    void selectPreviousItem() override;
+    void selectNextItem() override { m_rows.selectNeighbour(true); }
+    void selectPreviousItem() override { m_rows.selectNeighbour(false); }
 
     // ---- Events ------------------------------------------------------------------------------------------------
     void numberOfPreviewLinesForTaskNotesDidChangeNotification() override;
@@ -81,23 +83,21 @@ protected:
     void resetSections(std::vector<knvt::ListSection> sections);
     // Shows `sections` in place of what is shown, changing only the rows that differ.
     void updateSections(std::vector<knvt::ListSection> sections);
-    // A store change: the change set applied on its own through `membership` (nullptr: the list cannot place a task
-    // on its own) when it can be, else every row computed again by `sections` and updated in place. The host hears
-    // once when the selection lost a row.
-    void applyStoreChange(const std::optional<ostore::ChangeSet> &changes, knvt::ListMembership *membership,
-                          const std::function<std::vector<knvt::ListSection>()> &sections);
+    // A store change (knvt::ItemListRows::applyStoreChange): the host hears once when the selection lost a row.
+    void applyStoreChange(const std::optional<ostore::ChangeSet> &changes,
+                          const std::function<std::unique_ptr<knvt::ListMembership>()> &membership,
+                          const std::function<std::vector<knvt::ListSection>()> &sections)
+    {
+        m_rows.applyStoreChange(changes, membership, sections);
+    }
     // The empty-list label: "No Tasks" while there is no row.
     void updateTableViewLabel();
 
 private:
-    void selectionDidChange();
     void ensureView();
-    // Runs `change` on the rows; the host hears of a changed selection once, after it.
-    void changeRows(const std::function<void()> &change);
-    QList<ostore::ObjectID> selectedObjectIDs() const;
 
     QPointer<KNVTTaskStoreItemsTableView> m_tableView;
     knvt::ItemsTableModel *m_model = nullptr;
     knvt::ItemRowDelegate *m_delegate = nullptr;
-    int m_changingRows = 0;
+    knvt::ItemListRows m_rows;
 };

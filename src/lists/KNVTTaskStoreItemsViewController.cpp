@@ -59,6 +59,13 @@ KNVTTaskStore &KNVTTaskStoreItemsViewController::taskStore()
     return *KNVTTaskStore::defaultTaskStore();
 }
 
+void KNVTTaskStoreItemsViewController::selectionDidChange()
+{
+    forgetSelectionReading();
+    if (m_delegate)
+        m_delegate->taskStoreItemsViewControllerSelectionDidChange(this);
+}
+
 void KNVTTaskStoreItemsViewController::selectObjectOnceShown(const QUrl &uri)
 {
     m_objectToSelect = uri;

@@ -211,6 +211,8 @@ protected:
     }
     // The selected rows or the rows themselves changed: the next validation pass reads the selection again.
     void forgetSelectionReading() { m_selectionReading.reset(); }
+    // The selected rows changed: the next validation pass reads the selection again, and the host hears of it.
+    void selectionDidChange();
     bool isInMainWindow() const { return m_mainWindowServices != nullptr; }
 
 private:

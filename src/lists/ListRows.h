@@ -4,6 +4,9 @@
 
 #include "objectstore/ObjectID.h"
 
+#include <QModelIndex>
+#include <QUrl>
+
 #include <optional>
 #include <vector>
 
@@ -21,6 +24,17 @@ public:
     virtual ~ListRows() = default;
 
     virtual const std::vector<ListSection> &sections() const = 0;
+
+    // ---- Rows as shown: header and item rows counted from the top, every section open ---------------------------
+    virtual int numberOfRows() const = 0;
+    // The header or item row at `row`; nullptr past the end.
+    virtual const ItemRow *rowAt(int row) const = 0;
+    // The views' index of `row`; invalid past the end.
+    virtual QModelIndex indexForRow(int row) const = 0;
+    // The shown row of an item row's index; -1 for a header's or an invalid index.
+    virtual int itemRowForIndex(const QModelIndex &index) const = 0;
+    // The shown row of the object with `uri`, or -1.
+    virtual int rowForUri(const QUrl &uri) const = 0;
 
     // Turns the rows into `target` through the lists' one diff (KeyedRowDiff): rows no longer listed are removed, new
     // rows inserted, rows that changed place moved, rows whose contents changed updated, and sections that appear or

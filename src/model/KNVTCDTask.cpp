@@ -280,6 +280,16 @@ bool KNVTCDTask::isToday() const
     return focusType() == KNVTFocusTypeToday;
 }
 
+bool KNVTCDTask::dateHasCome(const QDateTime &date, const QDateTime &now)
+{
+    return date.isValid() && date <= now;
+}
+
+bool KNVTCDTask::hasStarted() const
+{
+    return dateHasCome(startDate(), now());
+}
+
 bool KNVTCDTask::isScheduled() const
 {
     return focusType() == KNVTFocusTypeScheduled;
@@ -337,9 +347,7 @@ KNVTFocusType KNVTCDTask::focusType() const
     const QDateTime current = now();
     const QDateTime start = startDate();
     const QDateTime due = dueDate();
-    // At the instant itself, as the Today list and its badge count it: a task starting at 00:00 is Today from that
-    // midnight on, not a moment later.
-    if ((start.isValid() && start <= current) || (due.isValid() && due <= current))
+    if (dateHasCome(start, current) || dateHasCome(due, current))
         return KNVTFocusTypeToday;
     return start.isValid() ? KNVTFocusTypeScheduled : KNVTFocusTypeNext;
 }
@@ -388,6 +396,10 @@ void KNVTCDTask::setFocusType(KNVTFocusType focusType)
 
 void KNVTCDTask::markAsCompleted()
 {
+    // A completed task made its next occurrence when it was completed; marking it again (a selection that holds
+    // completed tasks) leaves it as it is rather than making a copy out of nothing.
+    if (isCompleted())
+        return;
     setStatus(KNVTTaskStatusCompleted);
     const std::shared_ptr<KNVTRecurrence> taskRecurrence = recurrence();
     if (!taskRecurrence)

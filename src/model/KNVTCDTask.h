@@ -107,6 +107,11 @@ public:
     bool isArchivableWithTaskList() const;
     bool isRecurrening() const;
     bool isToday() const;
+    // Whether a start or due date has come by `now`: from its instant itself, so that a task starting at 00:00 is
+    // Today from that midnight on. The one answer to "has started" for the focus, the rows and the focus commands;
+    // the store's queries compare alike (startDate <= now).
+    static bool dateHasCome(const QDateTime &date, const QDateTime &now);
+    bool hasStarted() const;
     bool isScheduled() const;
     bool isSomeday() const;
     // Due at or before now.

@@ -5,8 +5,6 @@
 #include "model/KNVTCDUser.h"
 #include "model/KNVTTaskListType.h"
 
-#include "foundation/Clock.h"
-
 #include <algorithm>
 #include <utility>
 
@@ -420,10 +418,7 @@ bool C::shouldDisplayRemoveTasksFromToday(const Tasks &tasks)
 {
     // In Today by a start date that has come, which a move to Next takes away. A task in Today only through its
     // passed due date would stay there: it is offered Today, which gives it today's start.
-    const QDateTime now = knvt::Clock::shared().now();
-    return every(tasks, [&now](const KNVTCDTask *task) {
-        return task->isToday() && task->startDate().isValid() && task->startDate() < now;
-    });
+    return every(tasks, [](const KNVTCDTask *task) { return task->isToday() && task->hasStarted(); });
 }
 
 bool C::shouldDisplayRemoveTasksFromSomeday(const Tasks &tasks)

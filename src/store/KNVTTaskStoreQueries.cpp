@@ -89,7 +89,7 @@ Predicate open()
     return key("status") != Cancelled && key("status") != Completed;
 }
 
-// "(dueDate <= now || startDate <= now)"
+// "(dueDate <= now || startDate <= now)": a date counts from its instant, as KNVTCDTask::dateHasCome has it.
 Predicate dueOrStartedBy(const QDateTime &date)
 {
     return key("dueDate") <= date || key("startDate") <= date;

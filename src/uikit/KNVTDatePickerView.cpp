@@ -11,6 +11,11 @@ KNVTDatePickerView::KNVTDatePickerView(QWidget *parent) : QWidget(parent)
 
 void KNVTDatePickerView::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && m_datePickerViewController) {
+        event->accept();
+        m_datePickerViewController->cancel();
+        return;
+    }
     if (event->key() != Qt::Key_Return) {
         QWidget::keyPressEvent(event);
         return;

@@ -5,8 +5,8 @@
 
 class KNVTDatePickerViewController;
 
-// The content of a date popover. Return closes the popover unless the controller's delegate keeps it open; keypad
-// Enter and every other key are handled as by any widget.
+// The content of a date popover. Return closes the popover unless the controller's delegate keeps it open; Escape
+// closes it with the date it opened with; keypad Enter and every other key are handled as by any widget.
 class KNVTDatePickerView : public QWidget
 {
     Q_OBJECT

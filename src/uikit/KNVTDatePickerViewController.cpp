@@ -54,6 +54,7 @@ void KNVTDatePickerViewController::viewDidLoad()
     m_datePicker->setMinDate(m_minDate);
     m_datePicker->setMaxDate(m_maxDate);
     m_datePicker->setDateValue(m_date);
+    m_openingDate = m_date;
     // Takes effect when the popover's window is shown and active.
     m_datePicker->setFocus(Qt::OtherFocusReason);
 }
@@ -100,4 +101,12 @@ void KNVTDatePickerViewController::datePickerCell(KNVTDatePicker *, const QDateT
     setDate(proposedDateValue);
     if (KNVTDatePickerViewControllerDelegate *delegate = m_delegate.get())
         delegate->datePickerViewController(this, m_date);
+}
+
+void KNVTDatePickerViewController::cancel()
+{
+    if (m_datePicker && m_openingDate.isValid())
+        datePickerCell(m_datePicker, m_openingDate);
+    if (m_popover)
+        m_popover->performClose();
 }

@@ -59,6 +59,9 @@ public:
     // The picker's report of a date the user chose: a date other than the current one becomes the date and is
     // passed to the delegate. The picker takes the proposed value as it is in every case.
     void datePickerCell(KNVTDatePicker *datePicker, const QDateTime &proposedDateValue);
+    // Escape: the date the calendar opened with comes back (reported to the delegate when the user had moved away
+    // from it, as every pick is reported at once), and the popover closes.
+    void cancel();
 
     // The user settled on the day shown (Return, or a click on a day): the popover closes unless the delegate keeps
     // it open. A calendar shown in a sheet of its own stays.
@@ -75,6 +78,8 @@ private:
     QPointer<KNVTDatePicker> m_datePicker;
     QPointer<knvt::Popover> m_popover;
     QDateTime m_date;
+    // The date when the view was loaded, which Escape puts back.
+    QDateTime m_openingDate;
     QDateTime m_minDate;
     QDateTime m_maxDate;
 };

@@ -72,12 +72,14 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -351,6 +353,92 @@ void AppDriver::saveGivens()
     settle();
 }
 
+// ---- The ways a user reaches a place ----
+
+namespace {
+
+// One notch of the mouse wheel over the middle of `area`, down (`down`) or up; false when the view did not move.
+bool turnWheel(QAbstractScrollArea *area, bool down)
+{
+    QWidget *viewport = area->viewport();
+    const int before = area->verticalScrollBar()->value();
+    const QPointF at = QRectF(viewport->rect()).center();
+    QWheelEvent wheel(at, QPointF(viewport->mapToGlobal(at.toPoint())), QPoint(), QPoint(0, down ? -120 : 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    return area->verticalScrollBar()->value() != before;
+}
+
+} // namespace
+
+void AppDriver::wheelIntoView(QAbstractItemView *view, const QModelIndex &index)
+{
+    if (!view || !index.isValid())
+        return;
+    // The wheel turns one way: a row it would pass over and back is as far in view as it gets.
+    std::optional<bool> turning;
+    for (int notch = 0; notch < 1000; ++notch) {
+        const QRect row = view->visualRect(index);
+        const QRect shown = view->viewport()->rect();
+        const bool down = row.top() >= shown.top();
+        if (row.top() >= shown.top() && (row.bottom() <= shown.bottom() || row.top() < shown.center().y()))
+            return;
+        if ((turning && *turning != down) || !turnWheel(view, down))
+            return;
+        turning = down;
+    }
+}
+
+void AppDriver::wheelTo(QAbstractScrollArea *area, int position)
+{
+    if (!area)
+        return;
+    const bool down = area->verticalScrollBar()->value() < position;
+    for (int notch = 0; notch < 1000; ++notch) {
+        const int value = area->verticalScrollBar()->value();
+        if ((down && value >= position) || (!down && value <= position) || !turnWheel(area, down))
+            return;
+    }
+}
+
+void AppDriver::tabInto(QWidget *widget)
+{
+    ASSERT_TRUE(widget && widget->isVisible() && widget->isEnabled()) << "nothing to give the keyboard to";
+    const auto hasKeyboard = [widget] {
+        QWidget *focused = QApplication::focusWidget();
+        return focused && (focused == widget || widget->isAncestorOf(focused));
+    };
+    // The keys go to the window the user looks at.
+    if (QApplication::activeWindow() != widget->window()) {
+        widget->window()->activateWindow();
+        QApplication::setActiveWindow(widget->window());
+    }
+    settle();
+    QWidget *start = QApplication::focusWidget();
+    for (int step = 0; step < 60 && !hasKeyboard(); ++step) {
+        QWidget *focused = QApplication::focusWidget();
+        if (!focused || focused->window() != widget->window())
+            focused = widget->window()->focusWidget() ? widget->window()->focusWidget() : widget->window();
+        QTest::keyClick(focused, Qt::Key_Tab);
+        settle();
+        if (step > 0 && QApplication::focusWidget() == start)
+            break;
+    }
+    ASSERT_TRUE(hasKeyboard()) << "Tab does not reach " << widget->objectName().toStdString();
+}
+
+void AppDriver::clickWhereItShows(QWidget *widget, const QPoint &point)
+{
+    ASSERT_TRUE(widget && widget->isVisible()) << "nothing to click";
+    QWidget *window = widget->window();
+    QWidget *hit = window->childAt(widget->mapTo(window, point));
+    ASSERT_TRUE(hit == widget || widget->isAncestorOf(hit))
+        << widget->objectName().toStdString()
+        << " does not show where it is clicked: " << (hit ? hit->metaObject()->className() : "nothing") << " "
+        << (hit ? hit->objectName().toStdString() : "");
+    QTest::mouseClick(widget, Qt::LeftButton, {}, point);
+}
+
 void AppDriver::ensureLaunched()
 {
     if (!m_launched)
@@ -456,6 +544,8 @@ KNVTCDTask *AppDriver::givenTask(const QString &title, const TaskGiven &given)
         KNVTCDTag *tag = store().tagForTitle(tagTitle);
         task->addTag(tag ? tag : build().tag(tagTitle));
     }
+    if (!given.repeats.isEmpty())
+        task->setRecurrenceString(given.repeats);
     if (given.completed)
         task->markAsCompleted();
     saveGivens();
@@ -608,7 +698,7 @@ void AppDriver::clickHomeEntry(const QString &name, Qt::KeyboardModifiers modifi
     const QModelIndex index = homeIndex(name);
     if (!index.isValid())
         return;
-    view->scrollTo(index);
+    wheelIntoView(view, index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers, view->visualRect(index).center());
     settle();
 }
@@ -619,7 +709,7 @@ void AppDriver::doubleClickHomeEntry(const QString &name)
     const QModelIndex index = homeIndex(name);
     if (!index.isValid())
         return;
-    view->scrollTo(index);
+    wheelIntoView(view, index);
     const QPoint point = view->visualRect(index).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, point);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, point);
@@ -675,7 +765,7 @@ QPoint AppDriver::pointInRow(const QString &title)
     if (row < 0 || !view)
         return {};
     const QModelIndex index = centreItems()->indexForRow(row);
-    view->scrollTo(index);
+    wheelIntoView(view, index);
     const QRect rect = view->visualRect(index);
     // Midway along the row: clear of the check box at the left and the buttons at the right.
     return QPoint(rect.left() + rect.width() / 2, rect.center().y());
@@ -687,7 +777,7 @@ void AppDriver::selectRows(std::initializer_list<QString> titles)
     if (!view)
         return;
     if (titles.size() == 0) {
-        view->setFocus(Qt::MouseFocusReason);
+        tabInto(view);
         QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
         settle();
         return;
@@ -718,7 +808,7 @@ QPoint AppDriver::checkBoxPoint(const QString &title)
         return {};
     QAbstractItemView *view = centreView();
     const QModelIndex index = centreItems()->indexForRow(row);
-    view->scrollTo(index);
+    wheelIntoView(view, index);
     const QRect rect = view->visualRect(index);
     const knvt::ItemRow *item = centreItems()->rowAt(row);
     // The box stands at (4, 14) of a task row, after the start date in a project row.
@@ -860,7 +950,7 @@ void AppDriver::openHomeContextMenu(const QString &name)
     const QModelIndex index = homeIndex(name);
     if (!index.isValid())
         return;
-    view->scrollTo(index);
+    wheelIntoView(view, index);
     m_menu = rightClick(view->viewport(), view->visualRect(index).center());
 }
 

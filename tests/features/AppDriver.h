@@ -38,6 +38,7 @@ class KNVTTaskStoreItemsViewController;
 class KNVTTasksAppDelegate;
 class QAbstractItemModel;
 class QAbstractItemView;
+class QAbstractScrollArea;
 class QMenu;
 class QMimeData;
 class QWidget;
@@ -103,6 +104,8 @@ struct TaskGiven
     // Tags by title, made when the library has none of that title yet.
     QStringList tags{};
     std::optional<qint64> orderIndex{};
+    // A recurrence rule ("RRULE:FREQ=DAILY"); empty: the task does not repeat.
+    QString repeats{};
 };
 struct ListGiven
 {
@@ -202,8 +205,8 @@ public:
     void clickHomeEntry(const QString &name, Qt::KeyboardModifiers modifiers = {});
     // The names of the home entries selected, top to bottom.
     QStringList selectedHomeEntries();
-    // Clicks the first row and Control-clicks the others; the centre list takes the keyboard focus. No titles:
-    // Ctrl+Shift+A in the list, which selects nothing.
+    // Clicks the first row and Control-clicks the others, each wheeled into view first; the centre list takes the
+    // keyboard focus. No titles: Tab to the list, then Ctrl+Shift+A, which selects nothing.
     void selectRows(std::initializer_list<QString> titles);
     // Clicks the selected home entry: the home list takes the keyboard focus and keeps its selection.
     void clickIntoHomeList();
@@ -399,6 +402,7 @@ public:
     QAbstractItemModel *detailModel();
     // Narrows or widens the main window, so that the detail lays its rows out again.
     void resizeMainWindow(int width, int height);
+    // The detail's scroll position, and scrolling it by the wheel to `position` or the first notch past it.
     int detailScrollPosition();
     void scrollDetailTo(int position);
     int detailRowHeight(const QString &kind);
@@ -410,7 +414,7 @@ public:
     QStringList selectedRowTitles();
     // The selected row the keyboard is on lies wholly inside the centre list's visible part.
     bool selectedRowIsInView();
-    // The centre list's scroll position, and scrolling it as the wheel or the bar would.
+    // The centre list's scroll position, and scrolling it by the wheel to `position` or the first notch past it.
     int centreScrollPosition();
     void scrollCentreTo(int position);
     // The heading shown above a list opened from another list; empty while none shows.
@@ -423,6 +427,8 @@ public:
     // A key sequence ("Ctrl+Backspace") pressed in the window of the task.
     void pressKeysInTaskWindow(const QString &task, const QString &keys);
     // In the front editor, by the fields' names ("titleTextField", "statusPopUpButton", "dueDateCheckBoxButton").
+    // Text goes into a field after a click into it (unless it has the keyboard) and End, after what it holds; a
+    // pop-up and a calendar take the keyboard by Tab.
     void typeIn(const QString &field, const QString &text);
     // Replaces what the field holds: a click into it, Ctrl+A and the text typed (nothing: the field emptied).
     void typeOver(const QString &field, const QString &text);
@@ -435,7 +441,7 @@ public:
     void pressReturn(const QString &field = QStringLiteral("titleTextField"));
     void pressCtrlReturn(const QString &field = QStringLiteral("commentTextView"));
     void clickButton(const QString &name);
-    // Picks a day in the open calendar popover, as the arrow keys do.
+    // Picks a day in the open calendar popover: Tab to the calendar, then the arrow keys.
     void pickDay(const QDate &day);
     // A click with the mouse on `day` in the front calendar, which shows its month.
     void clickDay(const QDate &day);
@@ -563,6 +569,18 @@ public:
     RecordingBadgeSink &badgeSink() { return m_badge; }
     // Saves what the givens made.
     void saveGivens();
+
+    // ---- The ways a user reaches a place, which the steps take rather than putting the place within reach ---------
+    // The mouse wheel over `view` until the row of `index` shows, whole where it fits.
+    static void wheelIntoView(QAbstractItemView *view, const QModelIndex &index);
+    // The wheel over `area` until its scroll position reaches `position`, or the first notch past it.
+    static void wheelTo(QAbstractScrollArea *area, int position);
+    // Tab in the widget's window until `widget` (or a part of it) has the keyboard; the step fails when a round of
+    // Tab does not reach it.
+    void tabInto(QWidget *widget);
+    // A click at `point` of `widget`; the step fails when the widget does not show there (hidden, or covered by
+    // another widget of its window).
+    static void clickWhereItShows(QWidget *widget, const QPoint &point);
 
 private:
     void makeStore();

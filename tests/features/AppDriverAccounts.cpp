@@ -207,7 +207,7 @@ void AppDriver::choosePeopleGroup(const QString &name)
     for (size_t i = 0; i < groups.size(); ++i) {
         if (groups[i].localizedDisplayName() == name) {
             const QModelIndex index = view->model()->index(int(i), 0);
-            view->scrollTo(index);
+            wheelIntoView(view, index);
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
             settle();
             return;
@@ -241,7 +241,7 @@ void AppDriver::choosePerson(const QString &name)
     for (int row = 0; row < model->rowCount(); ++row) {
         if (model->rows()[size_t(row)].fullName == name) {
             const QModelIndex index = model->index(row);
-            view->scrollTo(index);
+            wheelIntoView(view, index);
             // A plain click chooses the person alone.
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
             settle();

@@ -194,7 +194,7 @@ std::optional<QPoint> commentButtonPoint(KNVTTaskViewController *controller, con
         if (row.kind != Kind::MyComment || row.text != comment)
             continue;
         const QModelIndex index = controller->model()->index(i);
-        controller->tableView()->scrollTo(index);
+        AppDriver::wheelIntoView(controller->tableView(), index);
         const QRect rect = controller->tableView()->visualRect(index);
         const KNVTTaskRowLayout layout = controller->rowDelegate()->layoutForIndex(index);
         const QRect hit = button == QStringLiteral("Edit") ? layout.editButton : layout.deleteButton;
@@ -251,7 +251,7 @@ int AppDriver::detailScrollPosition()
 void AppDriver::scrollDetailTo(int position)
 {
     if (KNVTTaskViewController *controller = detailController(*this, QString()))
-        controller->tableView()->verticalScrollBar()->setValue(position);
+        wheelTo(controller->tableView(), position);
     settle();
 }
 
@@ -290,7 +290,7 @@ void AppDriver::clickRow(const QString &title, Qt::KeyboardModifiers modifiers)
     ASSERT_GE(row, 0) << "no row " << title.toStdString();
     QAbstractItemView *view = centreView();
     const QModelIndex index = centreItems()->indexForRow(row);
-    view->scrollTo(index);
+    wheelIntoView(view, index);
     const QRect rect = view->visualRect(index);
     // Clear of the check box at the left.
     QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
@@ -316,7 +316,7 @@ int AppDriver::centreScrollPosition()
 void AppDriver::scrollCentreTo(int position)
 {
     if (QAbstractItemView *view = centreView())
-        view->verticalScrollBar()->setValue(position);
+        wheelTo(view, position);
     settle();
 }
 
@@ -403,12 +403,13 @@ void AppDriver::typeIn(const QString &field, const QString &text)
         return;
     if (auto *tokens = qobject_cast<KNVTTokenField *>(widget))
         widget = tokens->editor();
-    widget->setFocus();
-    // Typing goes after what the field holds, as after a click at its end.
-    if (auto *line = qobject_cast<QLineEdit *>(widget))
-        line->end(false);
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
-        plain->moveCursor(QTextCursor::End);
+    // A click into the field gives it the keyboard, and End puts the typing after what the field holds.
+    if (!widget->hasFocus())
+        clickWhereItShows(widget, QPoint(widget->width() - 4, widget->height() / 2));
+    if (qobject_cast<QPlainTextEdit *>(widget))
+        QTest::keyClick(widget, Qt::Key_End, Qt::ControlModifier);
+    else
+        QTest::keyClick(widget, Qt::Key_End);
     for (const QChar character : text) {
         // Letters beyond ASCII have no key of their own here; they arrive as the text of a key press.
         if (character.unicode() < 128)
@@ -439,7 +440,7 @@ void AppDriver::choosePopUp(const QString &popUp, const QString &item)
     ASSERT_GE(index, 0) << "no item " << item.toStdString();
     // As from the keyboard: the pop-up takes the focus, F4 opens its list, the arrows walk to the item and Return
     // chooses it. An item that cannot be chosen leaves the list with Escape.
-    combo->setFocus(Qt::TabFocusReason);
+    tabInto(combo);
     QTest::keyClick(combo, Qt::Key_F4);
     QAbstractItemView *list = combo->view();
     ASSERT_TRUE(list && list->isVisible()) << "the list of " << popUp.toStdString() << " did not open";
@@ -484,7 +485,8 @@ void AppDriver::addToken(const QString &field, const QString &text)
     auto *tokens = named<KNVTTokenField>(frontEditor(), field);
     if (!tokens)
         return;
-    tokens->editor()->setFocus();
+    if (!tokens->editor()->hasFocus())
+        clickWhereItShows(tokens->editor(), QPoint(tokens->editor()->width() - 4, tokens->editor()->height() / 2));
     QTest::keyClicks(tokens->editor(), text);
     QTest::keyClick(tokens->editor(), Qt::Key_Return);
     settle();
@@ -529,7 +531,7 @@ void AppDriver::pickDay(const QDate &day)
     auto *calendar = named<KNVTDatePicker>(frontEditor(), QStringLiteral("datePicker"));
     if (!calendar)
         return;
-    calendar->setFocus();
+    tabInto(calendar);
     qint64 steps = calendar->dateValue().date().daysTo(day);
     for (; steps > 0; --steps)
         QTest::keyClick(calendar, Qt::Key_Right);

@@ -339,3 +339,23 @@ TEST_F(ItemActionsFeature, SomedayTakesTasksOnlySoATaskWithAProjectIsRefusedBoth
     EXPECT_EQ(app.centreRows(),
               (QStringList{"# Someday Tasks", "[ ] Call Ann", "[ ] Learn Greek", "# Someday Projects", "[ ] Boat"}));
 }
+
+TEST_F(ItemActionsFeature, MarkingEveryRowCompletedMakesOnlyTheOpenRepeatingTaskRepeat)
+{
+    const QString daily = QStringLiteral("RRULE:FREQ=DAILY");
+    app.givenProject(QStringLiteral("Chores"));
+    app.givenTask(QStringLiteral("Water plants"), {.list = QStringLiteral("Chores"), .status = 4, .repeats = daily});
+    app.givenTask(QStringLiteral("Feed cat"), {.list = QStringLiteral("Chores"), .status = 4, .repeats = daily});
+    app.givenTask(QStringLiteral("Take out bins"), {.list = QStringLiteral("Chores"), .repeats = daily});
+    app.selectHome(QStringLiteral("Chores"));
+
+    // Each round completes the one open task, whose next occurrence appears; the completed ones stay as they were.
+    for (int round = 1; round <= 2; ++round) {
+        app.selectRows({QStringLiteral("Take out bins")});
+        app.press(QStringLiteral("Ctrl+A"));
+        app.press(QStringLiteral("Ctrl+."));
+        app.settle();
+        EXPECT_EQ(app.store().managedObjectContext()->count<KNVTCDTask>(), 3 + round) << "round " << round;
+        EXPECT_EQ(app.centreRows().count(QStringLiteral("[ ] Take out bins")), 1) << "round " << round;
+    }
+}

@@ -610,7 +610,8 @@ TEST_F(MainWindowFeature, TheSelectionAndTheScrollStayWhenAnotherWindowSavesOthe
     app.clickHomeEntry(QStringLiteral("t"));
     app.clickRow(QStringLiteral("Task 20"));
     app.scrollCentreTo(300);
-    ASSERT_EQ(app.centreScrollPosition(), 300);
+    const int position = app.centreScrollPosition();
+    ASSERT_GT(position, 0) << "the list scrolled";
 
     // Another window ticks a task above the selected one and makes a new one at the top, each saved, before this
     // window draws again.
@@ -623,5 +624,5 @@ TEST_F(MainWindowFeature, TheSelectionAndTheScrollStayWhenAnotherWindowSavesOthe
 
     EXPECT_EQ(app.selectedRowTitles(), QStringList{"Task 20"});
     EXPECT_EQ(app.rightPane(), QStringLiteral("Task 20"));
-    EXPECT_EQ(app.centreScrollPosition(), 300);
+    EXPECT_EQ(app.centreScrollPosition(), position);
 }

@@ -50,9 +50,15 @@ TEST_F(TaskFormsFeature, ANewTaskFromTodaySavesItsPriorityTagsAndAWeeklyRule)
     EXPECT_EQ(app.fieldText("startDateDatePicker"), QStringLiteral("2015-03-04T00:00:00"));
     app.typeIn("titleTextField", "Buy paint");
     app.tick("dueDateCheckBoxButton");
+    const QString openedWith = app.fieldText("dueDateDatePicker");
+    app.clickButton("dueDateCalendarButton");
+    app.pickDay(QDate(2015, 3, 9));
+    app.closePopover();
+    EXPECT_EQ(app.fieldText("dueDateDatePicker"), openedWith) << "Escape puts back the day the calendar opened with";
     app.clickButton("dueDateCalendarButton");
     app.pickDay(QDate(2015, 3, 6));
-    app.closePopover();
+    // Return takes the day the arrows reached; Escape would put back the day the calendar opened with.
+    app.pressReturn("datePicker");
     EXPECT_TRUE(app.isChecked("dueDateCheckBoxButton"));
     app.addToken("tagsTokenField", "errand");
     app.addToken("tagsTokenField", "garage");

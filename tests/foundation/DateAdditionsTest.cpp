@@ -141,20 +141,6 @@ TEST(DayBoundaries, WeekdayCountsFromSundayWhateverTheFirstDayOfTheWeek)
     EXPECT_EQ(knvt::weekdayForToday(), 1);
 }
 
-TEST(DayBoundaries, ThisWeeksBoundsCountFixedDaysFromTheStartOfToday)
-{
-    ScopedTimeZone zone("Europe/Berlin");
-    FakeClock clock(local(2025, 3, 12, 15)); // a Wednesday
-    EXPECT_EQ(knvt::dateForStartOfThisWeek(), local(2025, 3, 9));
-    EXPECT_EQ(knvt::dateForEndOfThisWeek(), local(2025, 3, 15, 23, 59, 59));
-
-    // Across the spring change the fixed days land an hour off the calendar's midnight.
-    clock.setNow(local(2025, 4, 2, 15));
-    EXPECT_EQ(knvt::dateForStartOfThisWeek(), local(2025, 3, 29, 23));
-    clock.setNow(local(2025, 3, 30, 15));
-    EXPECT_EQ(knvt::dateForEndOfThisWeek(), local(2025, 4, 6, 0, 59, 59));
-}
-
 TEST(DateTests, IsTodayEndsAtMidnight)
 {
     ScopedTimeZone zone("America/Sao_Paulo");

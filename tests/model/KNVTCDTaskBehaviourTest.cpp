@@ -41,12 +41,14 @@ TEST_F(KNVTCDTaskBehaviourTest, CompletingARecurringTaskCreatesTheNextOccurrence
     save();
 }
 
-TEST_F(KNVTCDTaskBehaviourTest, CompletingAgainMakesAnotherCopy)
+TEST_F(KNVTCDTaskBehaviourTest, CompletingAgainAfterUncompletingMakesAnotherCopyButMarkingACompletedTaskMakesNone)
 {
     me();
     KNVTCDTask *t = task(QStringLiteral("Daily"));
     t->setRecurrenceString(QStringLiteral("RRULE:FREQ=DAILY"));
     t->markAsCompleted();
+    t->markAsCompleted();
+    EXPECT_EQ(context().count<KNVTCDTask>(), 2);
     t->markAsUncompleted();
     t->markAsCompleted();
     EXPECT_EQ(context().count<KNVTCDTask>(), 3);

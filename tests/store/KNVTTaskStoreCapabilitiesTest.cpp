@@ -209,6 +209,11 @@ TEST_F(Capabilities, TodayDisplayRules)
     EXPECT_TRUE(store().shouldDisplayRemoveTasksFromToday({started}));
     EXPECT_FALSE(store().shouldDisplayRemoveTasksFromToday({today}));
     EXPECT_FALSE(store().shouldDisplayRemoveTasksFromToday({started, today}));
+    // A start at this very instant has come: the task is in Today, and only Remove From Today is offered for it.
+    KNVTCDTask *startsNow = task({.title = "starts now", .start = noon()});
+    ASSERT_TRUE(startsNow->isToday());
+    EXPECT_TRUE(store().shouldDisplayRemoveTasksFromToday({startsNow}));
+    EXPECT_FALSE(store().shouldDisplayMoveTasksToToday({startsNow}));
     EXPECT_FALSE(store().shouldDisplayMoveTasksToToday({today, open1}));
     EXPECT_TRUE(store().shouldDisplayMoveTasksToToday({open1}));
     EXPECT_TRUE(store().shouldDisplayScheduleItems(items(open1, today)));

@@ -68,6 +68,8 @@ TEST(FlatRowsModel, EachUpdateIsAnnouncedInPlaceAndEveryKeptIndexStaysOnItsRow)
         QStringList expected; // the lines after, when they are not the target's own
         int inserts, removes, moves, layouts;
         QStringList changedRows;
+        // How many times the change is made, each shown as it is made.
+        int times = 1;
     };
     const std::vector<Case> cases{
         {"one row moved",
@@ -94,6 +96,21 @@ TEST(FlatRowsModel, EachUpdateIsAnnouncedInPlaceAndEveryKeptIndexStaysOnItsRow)
          0,
          1,
          {}},
+        {"two large reorderings in a row: one layout change each",
+         rows(100),
+         [](std::vector<Row> r) {
+             std::vector<Row> dealt(r.size());
+             for (size_t n = 0; n < r.size(); ++n)
+                 dealt[(n * 37) % r.size()] = r[n];
+             return dealt;
+         },
+         {},
+         0,
+         0,
+         0,
+         2,
+         {},
+         2},
         {"a row that reads otherwise, and no other",
          rows(4),
          [](std::vector<Row> r) {
@@ -140,8 +157,11 @@ TEST(FlatRowsModel, EachUpdateIsAnnouncedInPlaceAndEveryKeptIndexStaysOnItsRow)
         knvt::test::CheckedModel checked(&model);
         checked.keepEveryRow({Qt::UserRole});
         checked.forget();
-        const std::vector<Row> target = c.change(c.before);
-        model.show(target);
+        std::vector<Row> target = c.before;
+        for (int time = 0; time < c.times; ++time) {
+            target = c.change(target);
+            model.show(target);
+        }
 
         QStringList expected = c.expected;
         if (expected.isEmpty())

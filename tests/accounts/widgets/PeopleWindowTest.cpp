@@ -281,3 +281,47 @@ TEST_F(PeopleWindowTest, TheDividersStayWithinTheirBoundsAndAddOpensTheInvitatio
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(window->friendshipNewWindowController(), nullptr);
 }
+
+class PeopleSignedOutTest : public PeopleWindowTest
+{
+protected:
+    // The same people, in a library without an account.
+    void SetUp() override
+    {
+        AccountsTest::SetUp();
+        carl = insertUser(QStringLiteral("Carl Collins"), QStringLiteral("carl"), 0);
+        bob = insertUser(QStringLiteral("bob Brown"), QStringLiteral("bobby"), 2);
+        save();
+    }
+};
+
+TEST_F(PeopleSignedOutTest, WithoutAnAccountTheInvitationControlsAreDisabledAndSendNothing)
+{
+    auto window = openWindow();
+    auto *addFriend = window->findChild<QPushButton *>(QStringLiteral("addUserButton"));
+    ASSERT_NE(addFriend, nullptr);
+    EXPECT_FALSE(addFriend->isEnabled());
+    QTest::mouseClick(addFriend, Qt::LeftButton);
+    window->addUser();
+    EXPECT_EQ(window->friendshipNewWindowController(), nullptr) << "no sheet to type a name into";
+
+    KNVTUserDetailModel *detail = window->userViewController()->model();
+    for (KNVTCDUser *person : {carl, bob}) {
+        select(*window, person);
+        const Kind answer = person == carl ? Kind::Invite : Kind::AcceptOrDecline;
+        ASSERT_EQ(detailKinds(*window).back(), answer);
+        EXPECT_FALSE(detail->flags(detail->index(detail->rowCount() - 1)).testFlag(Qt::ItemIsEnabled));
+        clickDetailButton(*window, answer, 0);
+        window->userViewController()->tableView()->triggerRowAction(detail->index(detail->rowCount() - 1), 0);
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(carl->friendshipStatus(), 0);
+    EXPECT_EQ(bob->friendshipStatus(), 2);
+    EXPECT_EQ(context().count<KNVTCDFriendship>(), 0);
+    EXPECT_FALSE(fake.hasRequest("POST", "/friendships.json"));
+
+    // Signing in makes them available.
+    configureAccount();
+    EXPECT_TRUE(addFriend->isEnabled());
+    EXPECT_TRUE(detail->flags(detail->index(detail->rowCount() - 1)).testFlag(Qt::ItemIsEnabled));
+}

@@ -231,6 +231,42 @@ TEST_F(ReauthenticationTest, WhenTheKeyringRefusesTheFailureWindowSaysSoAndTheSy
     store().setAutoSyncEnabled(false);
 }
 
+TEST_F(ReauthenticationTest, APasswordTheKeyringCouldNotKeepAndTheServiceRefusesIsToldAsRefused)
+{
+    KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
+    fake.enableState();
+    fake.on("GET", "/account.json").clear().json(401, "{}");
+    configureAccount();
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    store().setAutoSyncEnabled(true);
+    KNVTKeychainItem::lockKeychain();
+
+    RecordingShell shell;
+    auto *window = new KNVTAuthenticationFailureWindowController(&store());
+    window->setAuthenticationFailureWindowControllerDelegate(&shell);
+    window->show();
+    auto *field = child<QLineEdit>(window, "passwordSecureTextField");
+    field->setText(QStringLiteral("wrongpass"));
+    child<QPushButton>(window, "saveButton")->click();
+    auto *message = child<QLabel>(window, "messageLabel");
+    auto *explanation = child<QLabel>(window, "explanationLabel");
+    EXPECT_EQ(message->text(),
+              QStringLiteral("The password could not be stored in the keyring: the keyring is locked."));
+    EXPECT_EQ(explanation->text(), QStringLiteral("It will be kept until you quit.")) << "said apart";
+
+    // The sync the save started is refused: the window says so and asks again, rather than only of the keyring.
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json") && !store().isSyncing(); }));
+    ASSERT_TRUE(waitUntil([message] { return message->text().contains(QStringLiteral("incorrect")); }));
+    EXPECT_EQ(message->text(), QStringLiteral("The password supplied for the account ann is incorrect."));
+    EXPECT_TRUE(explanation->text().endsWith(QStringLiteral("it will be kept until you quit.")));
+    EXPECT_TRUE(field->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(window, "cancelButton")->isHidden());
+    EXPECT_TRUE(shell.messages.isEmpty());
+    KNVTKeychainItem::unlockKeychain();
+    store().setAutoSyncEnabled(false);
+    delete window;
+}
+
 TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyItCouldNotKeepIt)
 {
     struct Case

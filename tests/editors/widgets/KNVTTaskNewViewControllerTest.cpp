@@ -1,5 +1,7 @@
 #include "TaskFormTest.h"
 
+#include "support/ScopedLocale.h"
+
 #include "editors/CheckableUserSelection.h"
 #include "editors/KNVTTaskNewViewController.h"
 #include "editors/KNVTTaskNewWindowController.h"
@@ -14,6 +16,7 @@
 
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 
 namespace {
 
@@ -163,6 +166,22 @@ TEST_F(KNVTTaskNewViewControllerTest, APrefilledPriorityShowsItsLevelAndAComplet
     EXPECT_EQ(done->recurrence()->recurrenceRule()->interval(), 3u);
 }
 
+TEST_F(KNVTTaskNewViewControllerTest, AnIntervalTypedInTheLocalesDigitsIsStoredAsThatNumber)
+{
+    const knvt::test::ScopedLocale arabic("ar_EG");
+    KNVTTaskNewViewController *form = newForm({.title = "Water the plants"});
+    form->recurrenceRuleCheckBoxButton()->setChecked(true);
+    // Typed as a key of an Arabic keyboard gives it: a key event carrying the digit as its text.
+    QTest::sendKeyEvent(QTest::Click, form->recurrenceRuleIntervalTextField(), Qt::Key_unknown,
+                        QString::fromUtf8("\u0663"), Qt::NoModifier);
+    EXPECT_EQ(form->recurrenceRuleIntervalTextField()->text(), QString::fromUtf8("\u0663")) << "the field takes it";
+    form->save();
+    const std::vector<KNVTCDTask *> saved = tasksTitled("Water the plants");
+    ASSERT_EQ(saved.size(), 1u);
+    ASSERT_TRUE(saved.front()->recurrence());
+    EXPECT_EQ(saved.front()->recurrence()->recurrenceRule()->interval(), 3u);
+}
+
 TEST_F(KNVTTaskNewViewControllerTest, ASharedProjectGrowsThePopoverAndShowsItsMembersUntilNoListShrinksItBack)
 {
     KNVTCDUser *ann = user("Ann", "Lee", "ann");
@@ -230,6 +249,39 @@ TEST_F(KNVTTaskNewViewControllerTest, AChosenProjectDeletedMeanwhileTakesItsPeop
     EXPECT_EQ(chairs->taskList(), nullptr);
     EXPECT_EQ(chairs->assignee(), me);
     EXPECT_TRUE(chairs->activeTaskWatchers().empty());
+}
+
+TEST_F(KNVTTaskNewViewControllerTest, TheListAndAssigneePopUpsChangeInPlaceKeepingTheChoiceAndStayingOpen)
+{
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    taskList("Club", {{ann}});
+    KNVTCDTaskList *garden = taskList("Garden");
+    save();
+    KNVTTaskNewViewController *form = newForm();
+    QComboBox *lists = form->taskListPopUpButton();
+    QComboBox *people = form->assigneePopUpButton();
+    ASSERT_TRUE(choose(lists, "Club"));
+    ASSERT_TRUE(choose(people, "Ann Lee (ann)"));
+    lists->showPopup();
+    ASSERT_TRUE(lists->view()->isVisible());
+    QSignalSpy listResets(lists->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy listRemovals(lists->model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy peopleResets(people->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy peopleRemovals(people->model(), &QAbstractItemModel::rowsRemoved);
+
+    // A sync brings a new project, renames another and Ann's first name.
+    taskList("Attic");
+    garden->setTitle(QStringLiteral("Yard"));
+    ann->setFirstName(QStringLiteral("Anna"));
+    save();
+    EXPECT_EQ(itemTexts(lists), (QStringList{"No Project/Area", "", "Projects", "Attic", "Club", "Yard"}));
+    EXPECT_EQ(lists->currentText(), QStringLiteral("Club"));
+    EXPECT_TRUE(lists->view()->isVisible()) << "the open pop-up stays open";
+    EXPECT_EQ(itemTexts(people), (QStringList{"Anna Lee (ann)", "Maria Mendes (maria)"})) << "moved, not refilled";
+    EXPECT_EQ(people->currentText(), QStringLiteral("Anna Lee (ann)"));
+    EXPECT_EQ(listResets.count() + listRemovals.count() + peopleResets.count() + peopleRemovals.count(), 0)
+        << "no row went away";
+    lists->hidePopup();
 }
 
 TEST_F(KNVTTaskNewViewControllerTest, AListThePopUpCannotShowIsAddedOrDropped)

@@ -328,6 +328,72 @@ TEST_F(ListUpdatesTest, EveryListAfterEverySaveShowsWhatAListBuiltAfreshShows)
     }
 }
 
+// More than 64 rows changing place in one update take the diff's other road: one layout change instead of a move a
+// row. Two such updates in a row, so that the second starts from what the first arranged.
+TEST_F(ListUpdatesTest, TwoLargeReorderingsInARowRearrangeTheItemAndHomeModelsByOneLayoutChangeEach)
+{
+    auto &b = build();
+    KNVTCDTaskList *garden = b.project(QStringLiteral("Garden"));
+    constexpr int count = 100;
+    std::vector<KNVTCDTask *> tasks;
+    std::vector<KNVTCDTaskList *> projects;
+    for (int n = 0; n < count; ++n) {
+        tasks.push_back(b.task(QStringLiteral("task %1").arg(n), {.list = garden, .orderIndex = n}));
+        projects.push_back(b.project(QStringLiteral("project %1").arg(n, 3, 10, QLatin1Char('0'))));
+    }
+    save();
+
+    const auto followItems = [this](const QString &name, auto make) {
+        follow(name, make);
+        check(name, model(*m_lists.back().list), {}, {knvt::ObjectUriRole});
+    };
+    followItems(QStringLiteral("table of Garden"), [garden] {
+        auto list = std::make_unique<KNVTTaskListItemsTableViewController>(nullptr);
+        list->setTaskList(garden);
+        return list;
+    });
+    followItems(QStringLiteral("outline of Garden"), [garden] {
+        auto list = std::make_unique<KNVTTaskListItemsOutlineViewController>(nullptr);
+        list->setTaskList(garden);
+        return list;
+    });
+    followItems(QStringLiteral("projects and areas"),
+                [] { return std::make_unique<KNVTTaskListsOutlineViewController>(nullptr); });
+    KNVTHomeViewController home(nullptr);
+    home.view();
+    check(QStringLiteral("home"), home.model(),
+          [] {
+              KNVTHomeViewController fresh(nullptr);
+              fresh.view();
+              return linesOf(*fresh.model());
+          },
+          {knvt::ObjectUriRole});
+    expectEveryModelAsBuiltAfresh(QStringLiteral("the start"));
+    ASSERT_FALSE(HasFatalFailure());
+
+    // The tasks' order and the projects' titles reversed, then dealt out anew: hardly a row keeps its place.
+    const std::vector<std::function<int(int)>> places{[](int n) { return count - 1 - n; },
+                                                      [](int n) { return (n * 37) % count; }};
+    for (size_t round = 0; round < places.size(); ++round) {
+        for (int n = 0; n < count; ++n) {
+            const int place = places[round](n);
+            tasks[size_t(n)]->setTaskListOrderIndex(place);
+            projects[size_t(n)]->setTitle(QStringLiteral("project %1").arg(place, 3, 10, QLatin1Char('0')));
+        }
+        for (Checked &followed : m_checked)
+            followed.checked->forget();
+        save();
+        const QString step = QStringLiteral("large reordering %1").arg(round + 1);
+        expectEveryModelAsBuiltAfresh(step);
+        ASSERT_FALSE(HasFatalFailure());
+        for (const Checked &followed : m_checked) {
+            const knvt::test::CheckedModel::Heard &heard = followed.checked->heard();
+            EXPECT_EQ(heard.layouts, 1) << qPrintable(followed.name) << " after " << qPrintable(step);
+            EXPECT_EQ(heard.moves + heard.resets, 0) << qPrintable(followed.name) << " after " << qPrintable(step);
+        }
+    }
+}
+
 TEST_F(ListUpdatesTest, ChangesThatComeAnyWayLeaveEveryFollowedModelAsBuiltAfreshWithItsIndexesOnTheirRows)
 {
     auto &b = build();

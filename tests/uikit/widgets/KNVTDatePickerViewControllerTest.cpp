@@ -319,14 +319,25 @@ TEST_F(KNVTDatePickerViewControllerTest, AScreenReaderReadsEachDayByItsFullDateT
     EXPECT_TRUE(focused->state().selected);
 }
 
-TEST_F(KNVTDatePickerViewControllerTest, EscapeClosesThePopoverAndKeepsTheDate)
+TEST_F(KNVTDatePickerViewControllerTest, EscapeClosesThePopoverAndPutsBackTheDateItOpenedWith)
 {
     present(local(2025, 3, 1, 12));
     QSignalSpy closed(popover, &knvt::Popover::closed);
     press(Qt::Key_Escape);
     EXPECT_FALSE(popover->isShown());
     EXPECT_EQ(closed.count(), 1);
-    EXPECT_TRUE(form.dates.isEmpty());
+    EXPECT_TRUE(form.dates.isEmpty()) << "nothing moved, nothing to put back";
+    EXPECT_EQ(controller->date(), local(2025, 3, 1, 12));
+
+    // The arrows report each day they reach; Escape undoes the walk.
+    present(local(2025, 3, 1, 12));
+    press(Qt::Key_Right);
+    press(Qt::Key_Down);
+    ASSERT_EQ(form.dates.size(), 2);
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(form.dates.size(), 3);
+    EXPECT_EQ(form.dates.last(), local(2025, 3, 1, 12));
     EXPECT_EQ(controller->date(), local(2025, 3, 1, 12));
 }
 
