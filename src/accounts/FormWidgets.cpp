@@ -135,4 +135,16 @@ void focusMessage(QLabel *message)
     announceMessage(message);
 }
 
+void holdFocusOnMessage(QLabel *message)
+{
+    message->setFocus(Qt::OtherFocusReason);
+}
+
+void returnToPassword(QLineEdit *password, QLabel *message)
+{
+    password->setFocus(Qt::OtherFocusReason);
+    password->selectAll();
+    announceMessage(message);
+}
+
 } // namespace knvt

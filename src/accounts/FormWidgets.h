@@ -62,6 +62,12 @@ void announceMessage(QLabel *message);
 // Takes the keyboard focus to `message` and announces it: where an outcome that leaves nothing to type takes the user,
 // so that a screen reader reads it instead of whatever control the focus would fall to.
 void focusMessage(QLabel *message);
+// A check of what the user typed starts: the keyboard waits on `message` while the form's fields are disabled, instead
+// of falling to the next control that takes it (Cancel), where it would stay once the fields come back.
+void holdFocusOnMessage(QLabel *message);
+// The check ended without an account: the keyboard goes back to `password`, selected to be typed over, and `message`
+// is read. The fields are enabled again first.
+void returnToPassword(QLineEdit *password, QLabel *message);
 
 template <class Receiver, class Slot>
 QShortcut *cancelOnEscape(QWidget *form, Receiver *receiver, Slot cancel)

@@ -70,6 +70,8 @@ KNVTAccountAuthenticationWindowController::KNVTAccountAuthenticationWindowContro
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTAccountAuthenticationWindowController::cancel);
     knvt::setTabOrder({m_usernameTextField, m_passwordSecureTextField, m_forgottenPasswordButton, m_cancelButton,
                        m_authenticateButton});
+    // The username is there to be read, not typed: the sheet opens on the password.
+    m_passwordSecureTextField->setFocus(Qt::OtherFocusReason);
 }
 
 KNVTAccountAuthenticationWindowController::~KNVTAccountAuthenticationWindowController() = default;
@@ -100,6 +102,7 @@ void KNVTAccountAuthenticationWindowController::authenticate()
         return;
     }
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Verifying username and password..."));
+    knvt::holdFocusOnMessage(m_progressLabel);
     setInputsEnabled(false);
     m_authenticateButton->setEnabled(false);
     m_check->start(m_usernameTextField->text(), m_passwordSecureTextField->text());
@@ -112,6 +115,7 @@ void KNVTAccountAuthenticationWindowController::checkDidFinish(const KNVTAccount
                            tr("Unable to verify username and password as the connection failed."));
         setInputsEnabled(true);
         m_authenticateButton->setEnabled(true);
+        knvt::returnToPassword(m_passwordSecureTextField, m_progressLabel);
         return;
     }
     if (result.outcome != KNVTAccountCheck::Outcome::Accepted) {
@@ -119,6 +123,7 @@ void KNVTAccountAuthenticationWindowController::checkDidFinish(const KNVTAccount
         knvt::stopProgress(m_progressIndicator, m_progressLabel, tr("Unable to verify username and password."));
         setInputsEnabled(true);
         m_authenticateButton->setEnabled(false);
+        knvt::returnToPassword(m_passwordSecureTextField, m_progressLabel);
         return;
     }
     // A password the keyring refuses is kept for this run; the Account pane says so.
@@ -143,6 +148,7 @@ void KNVTAccountAuthenticationWindowController::cancel()
         knvt::stopProgress(m_progressIndicator, m_progressLabel, QString());
         setInputsEnabled(true);
         m_authenticateButton->setEnabled(true);
+        knvt::returnToPassword(m_passwordSecureTextField, m_progressLabel);
         return;
     }
     dismiss();

@@ -11,6 +11,7 @@
 #include "accounts/WindowPlacement.h"
 
 #include "uikit/ActionSet.h"
+#include "uikit/FirstTabStop.h"
 #include "uikit/Popover.h"
 
 #include "foundation/NotificationCenter.h"
@@ -170,16 +171,24 @@ void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewCon
 {
     if (controller == m_currentViewController)
         return;
-    if (m_currentViewController && m_currentViewController->isViewLoaded()) {
-        QWidget *shown = m_currentViewController->view();
-        m_container->layout()->removeWidget(shown);
-        shown->hide();
-        shown->setParent(nullptr);
-    }
+    QWidget *old =
+        m_currentViewController && m_currentViewController->isViewLoaded() ? m_currentViewController->view() : nullptr;
+    if (old)
+        m_container->layout()->removeWidget(old);
     m_currentViewController = controller;
     QWidget *pane = controller->view();
     m_container->layout()->addWidget(pane);
     pane->show();
+    if (old) {
+        // The keyboard in the pane that goes (a sign-in that succeeded) moves straight into the new one: hidden
+        // first, the old pane would hand it to the toolbar's General on the way, and a screen reader would say so.
+        // The window's own focus counts, for a pane that changes under a sheet.
+        if (old->isAncestorOf(focusWidget()))
+            if (QWidget *first = knvt::firstTabStop(pane))
+                first->setFocus(Qt::OtherFocusReason);
+        old->hide();
+        old->setParent(nullptr);
+    }
     setWindowTitle(controller->title().isEmpty() ? tr("Preferences") : controller->title());
 
     // The window grows or shrinks around the pane; its top-left corner stays where the user left it.

@@ -137,9 +137,7 @@ void KNVTSignInViewController::signIn()
         return;
     }
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Verifying username and password..."));
-    // The fields are disabled next; the focus waits on the message instead of falling to some other control of the
-    // window.
-    m_progressLabel->setFocus(Qt::OtherFocusReason);
+    knvt::holdFocusOnMessage(m_progressLabel);
     setInputsEnabled(false);
     m_signInButton->setEnabled(false);
     m_check->start(m_usernameTextField->text(), m_passwordSecureTextField->text());
@@ -178,9 +176,7 @@ void KNVTSignInViewController::returnToPassword(const QString &message, bool can
     knvt::stopProgress(m_progressIndicator, m_progressLabel, message);
     setInputsEnabled(true);
     m_signInButton->setEnabled(canSendAgain);
-    m_passwordSecureTextField->setFocus(Qt::OtherFocusReason);
-    m_passwordSecureTextField->selectAll();
-    knvt::announceMessage(m_progressLabel);
+    knvt::returnToPassword(m_passwordSecureTextField, m_progressLabel);
 }
 
 void KNVTSignInViewController::cancel()

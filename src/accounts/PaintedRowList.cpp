@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -106,6 +107,25 @@ void PaintedRowList::openRowActionMenu(const QModelIndex &index, const QPoint &g
         return;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(globalPosition);
+}
+
+void PaintedRowList::focusInEvent(QFocusEvent *event)
+{
+    // Marks the first row when none is, unless a click chose another.
+    QListView::focusInEvent(event);
+    // After the list's own focus event, which Qt sends once this returns.
+    QMetaObject::invokeMethod(this, &PaintedRowList::announceCurrentRow, Qt::QueuedConnection);
+}
+
+void PaintedRowList::announceCurrentRow()
+{
+    AccessibilityEvents &events = AccessibilityEvents::shared();
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid() || !events.isListening())
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(current.row());
+    events.post(&focus);
 }
 
 void PaintedRowList::keyPressEvent(QKeyEvent *event)

@@ -46,10 +46,14 @@ signals:
     void rowActionTriggered(const QModelIndex &index, int action);
 
 protected:
+    // A screen reader is told of the row the keys act on after the list that took the keyboard, so that it names the
+    // person, not only the list; Qt tells of a row only when the keys move to another.
+    void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void announceCurrentRow();
     void announceCheckStates(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
     void openRowActionMenu(const QModelIndex &index, const QPoint &globalPosition);
 };

@@ -10,6 +10,8 @@ CollaboratorsTableWidget::CollaboratorsTableWidget(RowsMimeData rowsMimeData, QW
     : QTableWidget(parent), m_rowsMimeData(std::move(rowsMimeData))
 {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the table for the window's buttons; the arrows move between its rows.
+    setTabKeyNavigation(false);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);

@@ -40,7 +40,7 @@ void CommentViewController::loadView()
         m_deleteButton->setAutoDefault(false);
         connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteComment(); });
     }
-    const CancelAndSaveButtons buttons = CancelAndSaveButtons::add(layout, view, false, m_deleteButton);
+    const CancelAndSaveButtons buttons = CancelAndSaveButtons::add(layout, view, nullptr, m_deleteButton);
     m_cancelButton = buttons.cancel;
     m_saveButton = buttons.save;
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });

@@ -44,7 +44,7 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
     m_startDateTextField->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_startDateTextField);
 
-    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, this, true);
+    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, this, this);
     m_cancelButton = buttons.cancel;
     m_saveButton = buttons.save;
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });

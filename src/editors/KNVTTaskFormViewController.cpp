@@ -40,7 +40,6 @@
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalBlocker>
@@ -300,7 +299,7 @@ void KNVTTaskFormViewController::loadView()
     m_buttonBar = new QWidget(view);
     auto *buttonColumn = new QVBoxLayout(m_buttonBar);
     buttonColumn->setContentsMargins(Margin, 6, Margin, 8);
-    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(buttonColumn, m_buttonBar, true);
+    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(buttonColumn, m_buttonBar, view);
     m_cancelButton = buttons.cancel;
     m_saveButton = buttons.save;
 
@@ -337,17 +336,6 @@ bool KNVTTaskFormViewController::eventFilter(QObject *watched, QEvent *event)
         QWidget *focused = QApplication::focusWidget();
         if (!focused || !viewIfLoaded()->isAncestorOf(focused))
             m_titleTextField->setFocus(Qt::OtherFocusReason);
-    }
-    // A Return that no field took (a line field passes it on, the tags field once its text is a token) presses Save,
-    // as the default button of a dialog; the form is no dialog in a popover or a window of its own.
-    if (event->type() == QEvent::KeyPress && watched == viewIfLoaded() && m_saveButton) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-            && !(key->modifiers() & ~Qt::KeypadModifier)) {
-            if (m_saveButton->isEnabled())
-                m_saveButton->click();
-            return true;
-        }
     }
     return KNVTViewController::eventFilter(watched, event);
 }

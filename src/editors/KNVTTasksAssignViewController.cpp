@@ -47,7 +47,7 @@ void KNVTTasksAssignViewController::loadView()
     m_assigneePopUpButton->setMinimumWidth(200);
     row->addWidget(m_assigneePopUpButton, 1);
     layout->addLayout(row);
-    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, view, false);
+    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, view, view);
     m_cancelButton = buttons.cancel;
     m_saveButton = buttons.save;
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });

@@ -33,7 +33,7 @@ KNVTTasksAssignWindowController::KNVTTasksAssignWindowController(const std::vect
     form->addRow(tr("Assign to:"), m_assigneePopUpButton);
     layout->addLayout(form);
 
-    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, this, true);
+    const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, this, this);
     m_cancelButton = buttons.cancel;
     m_saveButton = buttons.save;
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancel(m_cancelButton); });

@@ -48,7 +48,7 @@ TitleSheet::TitleSheet(QWidget *parent) : Sheet(parent)
     m_contentLayout = new QVBoxLayout;
     layout->addLayout(m_contentLayout);
 
-    const CancelAndSaveButtons buttons = CancelAndSaveButtons::add(layout, this, false);
+    const CancelAndSaveButtons buttons = CancelAndSaveButtons::add(layout, this, this);
     m_cancelButton = buttons.cancel;
     m_saveButton = buttons.save;
     m_saveButton->setEnabled(false);

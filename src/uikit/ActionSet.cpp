@@ -7,7 +7,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QToolButton>
+
+#include <optional>
 
 namespace knvt {
 
@@ -154,9 +157,35 @@ protected:
             m_set->activate(m_command, this);
     }
 
+    // The second click of a double click presses nothing: a button that opens a popover would close it again.
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        if (m_lastRelease && event->timestamp() - *m_lastRelease < ulong(QApplication::doubleClickInterval())) {
+            m_swallowingRelease = true;
+            event->accept();
+            return;
+        }
+        QToolButton::mousePressEvent(event);
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent *event) override { event->accept(); }
+
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        if (m_swallowingRelease) {
+            m_swallowingRelease = false;
+            event->accept();
+            return;
+        }
+        m_lastRelease = event->timestamp();
+        QToolButton::mouseReleaseEvent(event);
+    }
+
 private:
     QPointer<ActionSet> m_set;
     Command m_command;
+    std::optional<quint64> m_lastRelease;
+    bool m_swallowingRelease = false;
 };
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "uikit/CalendarGridAccessible.h"
 
 #include "uikit/AccessibleFactory.h"
-#include "uikit/KNVTDatePicker.h"
 
 #include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QPointer>
 #include <QWindow>
 
@@ -14,10 +14,12 @@ namespace {
 // Qt's own name for the grid inside a calendar.
 constexpr char GridName[] = "qt_calendar_calendarview";
 
-// The grid of days of a date picker, whatever view class shows it.
-bool isPickersGrid(const QString &, QAbstractItemView *grid)
+// The grid of days of a calendar, whatever view class shows it. The calendar makes its grid in its own constructor,
+// before a date picker made on it is one: asking for the picker there would leave the grid with Qt's table, cached
+// for good, whose weekday letters are stops and whose days read as bare numbers.
+bool isCalendarsGrid(const QString &, QAbstractItemView *grid)
 {
-    return grid->objectName() == QLatin1String(GridName) && qobject_cast<KNVTDatePicker *>(grid->parent()) != nullptr;
+    return grid->objectName() == QLatin1String(GridName) && qobject_cast<QCalendarWidget *>(grid->parent()) != nullptr;
 }
 
 // One place of the grid: `row` and `column` of the calendar's model, -1 for the places Qt counts for the table's
@@ -25,7 +27,7 @@ bool isPickersGrid(const QString &, QAbstractItemView *grid)
 class CalendarCellElement : public QAccessibleInterface
 {
 public:
-    CalendarCellElement(QAbstractItemView *grid, KNVTDatePicker *picker, int row, int column)
+    CalendarCellElement(QAbstractItemView *grid, QCalendarWidget *picker, int row, int column)
         : m_grid(grid), m_picker(picker), m_row(row), m_column(column)
     {}
 
@@ -105,7 +107,7 @@ private:
     }
 
     QPointer<QAbstractItemView> m_grid;
-    QPointer<KNVTDatePicker> m_picker;
+    QPointer<QCalendarWidget> m_picker;
     int m_row;
     int m_column;
 };
@@ -121,9 +123,14 @@ CalendarGridAccessible::~CalendarGridAccessible()
             QAccessible::deleteAccessibleInterface(id);
 }
 
-void CalendarGridAccessible::install()
+void CalendarGridAccessible::install(QAbstractItemView *grid)
 {
-    installAccessibleFactory<CalendarGridAccessible, QAbstractItemView, &isPickersGrid>();
+    installAccessibleFactory<CalendarGridAccessible, QAbstractItemView, &isCalendarsGrid>();
+    // The first calendar made its grid before the factory was there; with a screen reader listening, Qt's table may
+    // already stand for it.
+    QAccessibleInterface *made = grid != nullptr ? QAccessible::queryAccessibleInterface(grid) : nullptr;
+    if (made != nullptr && dynamic_cast<CalendarGridAccessible *>(made) == nullptr)
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 QAbstractItemView *CalendarGridAccessible::grid() const
@@ -153,7 +160,7 @@ QAccessibleInterface *CalendarGridAccessible::child(int index) const
         if (QAccessibleInterface *known = QAccessible::accessibleInterface(id))
             return known;
     const int columns = grid()->model()->columnCount() + 1;
-    auto *picker = static_cast<KNVTDatePicker *>(grid()->parent());
+    auto *picker = static_cast<QCalendarWidget *>(grid()->parent());
     auto *element = new CalendarCellElement(grid(), picker, index / columns - 1, index % columns - 1);
     id = QAccessible::registerAccessibleInterface(element);
     return element;

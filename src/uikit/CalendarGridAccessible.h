@@ -4,7 +4,6 @@
 
 #include <vector>
 
-class KNVTDatePicker;
 class QAbstractItemView;
 
 namespace knvt {
@@ -28,8 +27,9 @@ public:
     QAccessibleInterface *childAt(int x, int y) const override;
     QAccessibleInterface *focusChild() const override;
 
-    // Makes the grid of every KNVTDatePicker answer with this interface; the picker calls it when it is made.
-    static void install();
+    // Makes the grid of every calendar answer with this interface, `grid` (made before the call) included; a date
+    // picker calls it when it is made.
+    static void install(QAbstractItemView *grid);
 
 private:
     QAbstractItemView *grid() const;

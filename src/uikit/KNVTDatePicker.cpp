@@ -20,7 +20,6 @@ const QDate LatestDay(9999, 12, 31);
 
 KNVTDatePicker::KNVTDatePicker(QWidget *parent) : QCalendarWidget(parent)
 {
-    knvt::CalendarGridAccessible::install();
     setFocusPolicy(Qt::StrongFocus);
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
@@ -29,6 +28,7 @@ KNVTDatePicker::KNVTDatePicker(QWidget *parent) : QCalendarWidget(parent)
 
     // Keys reach the calendar's inner view (the focus proxy), which would step the selection by itself.
     m_calendarView = findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+    knvt::CalendarGridAccessible::install(qobject_cast<QAbstractItemView *>(m_calendarView.data()));
     if (m_calendarView)
         m_calendarView->installEventFilter(this);
 

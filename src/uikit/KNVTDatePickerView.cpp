@@ -1,7 +1,6 @@
 #include "uikit/KNVTDatePickerView.h"
 
 #include "uikit/KNVTDatePickerViewController.h"
-#include "uikit/Popover.h"
 
 #include <QKeyEvent>
 
@@ -22,12 +21,6 @@ void KNVTDatePickerView::keyPressEvent(QKeyEvent *event)
         return;
     }
     event->accept();
-    KNVTDatePickerViewController *controller = m_datePickerViewController;
-    if (!controller)
-        return;
-    bool close = true;
-    if (KNVTDatePickerViewControllerDelegate *delegate = controller->datePickerViewControllerDelegate())
-        close = delegate->datePickerViewControllerShouldClose(controller);
-    if (close && controller->popover())
-        controller->popover()->performClose();
+    if (KNVTDatePickerViewController *controller = m_datePickerViewController)
+        controller->dayChosen();
 }

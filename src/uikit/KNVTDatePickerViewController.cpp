@@ -34,6 +34,9 @@ void KNVTDatePickerViewController::loadView()
     layout->addWidget(picker);
     connect(picker, &KNVTDatePicker::dateValueProposed, this,
             [this, picker](const QDateTime &proposed) { datePickerCell(picker, proposed); });
+    // A click takes the day it lands on, after the picker proposed it; left open, the calendar would take the next
+    // click meant for the form (its Save) only to close.
+    connect(picker, &QCalendarWidget::clicked, this, &KNVTDatePickerViewController::dayChosen);
     m_datePickerView = view;
     m_datePicker = picker;
     view->setAccessibleName(calendarName());
@@ -80,6 +83,15 @@ void KNVTDatePickerViewController::setMaxDate(const QDateTime &maxDate)
     m_maxDate = maxDate;
     if (m_datePicker)
         m_datePicker->setMaxDate(maxDate);
+}
+
+void KNVTDatePickerViewController::dayChosen()
+{
+    bool close = true;
+    if (KNVTDatePickerViewControllerDelegate *delegate = m_delegate.get())
+        close = delegate->datePickerViewControllerShouldClose(this);
+    if (close && m_popover)
+        m_popover->performClose();
 }
 
 void KNVTDatePickerViewController::datePickerCell(KNVTDatePicker *, const QDateTime &proposedDateValue)

@@ -63,6 +63,10 @@ public:
     // from it, as every pick is reported at once), and the popover closes.
     void cancel();
 
+    // The user settled on the day shown (Return, or a click on a day): the popover closes unless the delegate keeps
+    // it open. A calendar shown in a sheet of its own stays.
+    void dayChosen();
+
 protected:
     void loadView() override;
     // Passes the date and the bounds to the picker and gives it the keyboard focus.

@@ -1,5 +1,6 @@
 #include "uikit/Popover.h"
 
+#include "uikit/FirstTabStop.h"
 #include "uikit/PopoverAccessible.h"
 
 #include <QApplication>
@@ -176,16 +177,8 @@ void Popover::giveFocusToContent()
     if (m_content == nullptr || m_content->isAncestorOf(QApplication::focusWidget()))
         return;
     QWidget *target = focusWidget();
-    if (target == nullptr || !isAncestorOf(target) || !target->isVisible() || !target->isEnabled()) {
-        target = nullptr;
-        for (QWidget *next = nextInFocusChain(); next != nullptr && next != this; next = next->nextInFocusChain()) {
-            if (m_content->isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isVisible()
-                && next->isEnabled()) {
-                target = next;
-                break;
-            }
-        }
-    }
+    if (target == nullptr || !isAncestorOf(target) || !target->isVisible() || !target->isEnabled())
+        target = firstTabStop(m_content);
     if (target != nullptr)
         target->setFocus(Qt::PopupFocusReason);
 }

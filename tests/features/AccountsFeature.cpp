@@ -62,6 +62,18 @@ protected:
         app.typeIn(field, text);
     }
     qsizetype requests(const char *method, const char *path) { return app.service().count(method, path); }
+    // From now on, the names of the controls the keyboard goes to, in focusedOnTheWay.
+    void followTheFocus()
+    {
+        QObject::connect(qApp, &QApplication::focusChanged, &m_focusWatch,
+                         [seen = &focusedOnTheWay](QWidget *, QWidget *now) {
+                             if (now)
+                                 seen->append(now->objectName());
+                         });
+    }
+
+    QStringList focusedOnTheWay;
+    QObject m_focusWatch;
 
     AppDriver app;
 };
@@ -302,6 +314,40 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     EXPECT_EQ(check.header("Authorization"), basic(QStringLiteral("ann"), QStringLiteral("newpass3")));
     EXPECT_FALSE(check.hasHeader("X-Application-Identifier"));
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass3"));
+}
+
+TEST_F(AccountsFeature, SigningInAgainKeepsTheKeyboardOnThePassword)
+{
+    app.service().enableState();
+    app.service()
+        .on("GET", "/account.json")
+        .reply(401)
+        .reply(401)
+        .json(200, accountReply(QStringLiteral("ann")))
+        .pass();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.clickButton(QStringLiteral("cancelButton"));
+    app.openPreferences();
+    app.choosePreferencePane(QStringLiteral("Account"));
+    ASSERT_EQ(app.accountPane(), QStringLiteral("password refused"));
+
+    app.clickButton(QStringLiteral("authenticateAccountButton"));
+    EXPECT_EQ(app.focusedControl(), QStringLiteral("passwordSecureTextField")) << "the username is only read";
+    app.typeWhereTheFocusIs(QStringLiteral("wrong"));
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    app.waitForService(
+        [this] { return requests("GET", "/account.json") == 2 && app.isEnabled("passwordSecureTextField"); });
+    EXPECT_EQ(app.focusedControl(), QStringLiteral("passwordSecureTextField")) << "a refused password is typed again";
+
+    followTheFocus();
+    app.typeWhereTheFocusIs(QStringLiteral("newpass3"));
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    app.waitForService([this] { return app.accountPane() == QLatin1String("signed in"); });
+    app.settle();
+    EXPECT_FALSE(focusedOnTheWay.contains(QStringLiteral("generalToolbarItem")))
+        << focusedOnTheWay.join(' ').toStdString();
 }
 
 TEST_F(AccountsFeature, WhileTheKeyringRefusesAPasswordIsKeptUntilQuitAndTheApplicationSaysSo)

@@ -895,6 +895,21 @@ void AppDriver::clickToolbar(const QString &name)
     ADD_FAILURE() << "no toolbar button " << name.toStdString();
 }
 
+void AppDriver::doubleClickToolbar(const QString &name)
+{
+    for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>()) {
+        if (button->accessibleName() == name) {
+            knvt::test::doubleClick(button, button->rect().center(), [this] {
+                settle();
+                return true;
+            });
+            settle();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no toolbar button " << name.toStdString();
+}
+
 void AppDriver::openContextMenu(const QString &title)
 {
     openContextMenu({title});

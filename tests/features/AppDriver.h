@@ -224,6 +224,7 @@ public:
     void pressAtOnce(const QString &keys);
     void typeInSearch(const QString &text);
     void clickToolbar(const QString &name);
+    void doubleClickToolbar(const QString &name);
     // Selects the row (clicking it) and right-clicks it: the centre list's context menu opens.
     void openContextMenu(const QString &title);
     // The same for a selection of several rows, right-clicking the first.
@@ -442,6 +443,8 @@ public:
     void clickButton(const QString &name);
     // Picks a day in the open calendar popover: Tab to the calendar, then the arrow keys.
     void pickDay(const QDate &day);
+    // A click with the mouse on `day` in the front calendar, which shows its month.
+    void clickDay(const QDate &day);
     void detachPopover();
     // Closes the front popover, as Escape does.
     void closePopover();

@@ -540,6 +540,28 @@ void AppDriver::pickDay(const QDate &day)
     settle();
 }
 
+void AppDriver::clickDay(const QDate &day)
+{
+    auto *calendar = named<KNVTDatePicker>(frontEditor(), QStringLiteral("datePicker"));
+    ASSERT_NE(calendar, nullptr) << "no calendar open";
+    ASSERT_EQ(calendar->monthShown(), day.month());
+    auto *grid = calendar->findChild<QAbstractItemView *>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_NE(grid, nullptr);
+    // The days of the month shown, the weekday row and the neighbouring months' days aside.
+    for (int row = 1; row < grid->model()->rowCount(); ++row) {
+        for (int column = 0; column < grid->model()->columnCount(); ++column) {
+            const QModelIndex index = grid->model()->index(row, column);
+            const bool otherMonth = (row == 1 && index.data().toInt() > 7) || (row >= 5 && index.data().toInt() < 15);
+            if (otherMonth || index.data().toInt() != day.day())
+                continue;
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+            settle();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no day " << day.toString(Qt::ISODate).toStdString();
+}
+
 void AppDriver::detachPopover()
 {
     auto *popover = qobject_cast<knvt::Popover *>(frontEditor());

@@ -1,0 +1,92 @@
+#include "BusReader.h"
+
+#include "support/WaitUntil.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace knvt::test {
+
+namespace {
+
+BusElement element(const QJsonObject &object)
+{
+    BusElement read;
+    read.window = object.value(QLatin1String("window")).toString();
+    read.role = object.value(QLatin1String("role")).toString();
+    read.name = object.value(QLatin1String("name")).toString();
+    read.description = object.value(QLatin1String("description")).toString();
+    for (const QJsonArray states = object.value(QLatin1String("states")).toArray(); const QJsonValue state : states)
+        read.states.append(state.toString());
+    return read;
+}
+
+} // namespace
+
+BusReader::BusReader()
+{
+    m_reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_reader.start(QStringLiteral(KNVT_ATSPI_READER), {QString::number(QCoreApplication::applicationPid())});
+    m_ready = request({}).toObject().value(QLatin1String("ready")).toBool();
+}
+
+BusReader::~BusReader()
+{
+    m_reader.closeWriteChannel();
+    if (!waitUntil([this] { return m_reader.state() == QProcess::NotRunning; }, std::chrono::seconds(5)))
+        m_reader.kill();
+    m_reader.waitForFinished(1000);
+}
+
+QJsonValue BusReader::request(const QByteArray &line)
+{
+    if (!line.isEmpty())
+        m_reader.write(line + '\n');
+    // The application must go on answering the reader meanwhile: wait in its event loop, never blocked.
+    if (!waitUntil([this] { return m_reader.canReadLine() || m_reader.state() == QProcess::NotRunning; },
+                   std::chrono::seconds(30)))
+        return {};
+    return QJsonDocument::fromJson(QByteArray("[") + m_reader.readLine() + "]").array().at(0);
+}
+
+std::vector<BusElement> BusReader::controls()
+{
+    std::vector<BusElement> read;
+    for (const QJsonArray objects = request("controls").toArray(); const QJsonValue object : objects)
+        read.push_back(element(object.toObject()));
+    return read;
+}
+
+std::optional<BusElement> BusReader::focus()
+{
+    const QJsonValue answer = request("focus");
+    if (!answer.isObject())
+        return std::nullopt;
+    return element(answer.toObject());
+}
+
+QStringList BusReader::focusHeard()
+{
+    QStringList heard;
+    for (const QJsonArray lines = request("heard").toArray(); const QJsonValue line : lines)
+        heard << line.toString();
+    return heard;
+}
+
+QString BusReader::focusOnceItReads(const QString &expected, std::chrono::milliseconds timeout)
+{
+    QString read;
+    // Focus events reach the bus after the key that caused them; ask again until the reader hears the same.
+    waitUntil(
+        [&] {
+            const std::optional<BusElement> focused = focus();
+            read = focused ? focused->asRead() : QString();
+            return read == expected;
+        },
+        timeout);
+    return read;
+}
+
+} // namespace knvt::test

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
+class QJsonValue;
+
+namespace knvt::test {
+
+// One element of the application as a screen reader gets it over the accessibility bus.
+struct BusElement
+{
+    QString window;
+    QString role;
+    QString name;
+    QString description;
+    QStringList states;
+
+    // "push button Save", as a reader announces it.
+    QString asRead() const { return role + QLatin1Char(' ') + name; }
+};
+
+// Reads this test process's own windows over the accessibility bus through scripts/atspi-reader, the way a screen
+// reader reads them (inside scripts/with-x11 and scripts/with-atspi). The application answers the reader from its
+// event loop, which every request spins while it waits.
+class BusReader
+{
+public:
+    BusReader();
+    ~BusReader();
+    BusReader(const BusReader &) = delete;
+    BusReader &operator=(const BusReader &) = delete;
+
+    // False when the reader could not find the application on the bus.
+    bool isReady() const { return m_ready; }
+
+    // Every focusable element of the shown windows, in the order the reader walks them.
+    std::vector<BusElement> controls();
+    // The element with the keyboard focus, if any.
+    std::optional<BusElement> focus();
+    // What the focus went to since the last call, as the reader heard it ("push button General").
+    QStringList focusHeard();
+    // The focus as read ("push button Close"), once it reads `expected` or after `timeout`.
+    QString focusOnceItReads(const QString &expected,
+                             std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));
+
+private:
+    QJsonValue request(const QByteArray &line);
+
+    QProcess m_reader;
+    bool m_ready = false;
+};
+
+} // namespace knvt::test

@@ -1,0 +1,321 @@
+// The running application read over the real accessibility bus, as a screen reader reads it (inside
+// scripts/with-x11 and scripts/with-atspi): the controls of every window with their roles, names and descriptions,
+// the calendar's days, and where the focus goes after the keys users try.
+
+#include "../AppDriver.h"
+#include "BusReader.h"
+
+#include "support/ScopedLocale.h"
+#include "support/SyncFixtures.h"
+#include "support/WaitUntil.h"
+
+#include "model/KNVTCDTask.h"
+#include "model/KNVTCDUser.h"
+
+#include <QApplication>
+#include <QJsonDocument>
+
+#include <QGuiApplication>
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+using knvt::test::BusElement;
+using knvt::test::BusReader;
+
+namespace {
+
+QByteArray accountReply()
+{
+    return QJsonDocument(knvt::test::account(7, knvt::test::user(42, QStringLiteral("mika.r")), 1))
+        .toJson(QJsonDocument::Compact);
+}
+
+class ScreenReaderBusFeature : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb")
+            || !qEnvironmentVariableIsSet("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"))
+            GTEST_SKIP() << "needs the X server and the accessibility bus of scripts/with-x11 and scripts/with-atspi";
+    }
+
+    // The days of the open calendar, as a reader gets them.
+    static std::vector<BusElement> calendarCells(const std::vector<BusElement> &controls)
+    {
+        std::vector<BusElement> cells;
+        for (const BusElement &control : controls)
+            if (control.role == QStringLiteral("table cell") || control.role == QStringLiteral("column header"))
+                cells.push_back(control);
+        return cells;
+    }
+};
+
+} // namespace
+
+TEST_F(ScreenReaderBusFeature, CalendarDaysReadAsFullDatesInTheLocalesDigitsAndWeekdaysAreNoStops)
+{
+    struct Place
+    {
+        const char *locale;
+        QString sixthOfMarch;
+    };
+    const Place places[] = {
+        {"en_US", QStringLiteral("Friday, March 6, 2015")},
+        {"ar_EG", QLocale(QStringLiteral("ar_EG")).toString(QDate(2015, 3, 6), QLocale::LongFormat)},
+    };
+    for (const Place &place : places) {
+        SCOPED_TRACE(place.locale);
+        knvt::test::ScopedLocale locale(place.locale);
+        AppDriver app;
+        app.launch();
+        BusReader reader;
+        ASSERT_TRUE(reader.isReady());
+        app.clickToolbar("New Task");
+        app.tick("dueDateCheckBoxButton");
+        app.clickButton("dueDateCalendarButton");
+        // The reader finds the pop-up once it heard of its focus.
+        std::vector<BusElement> cells;
+        knvt::test::waitUntil([&] {
+            cells = calendarCells(reader.controls());
+            return cells.size() >= 28;
+        });
+        ASSERT_GE(cells.size(), 28u);
+        QStringList names;
+        for (const BusElement &cell : cells) {
+            EXPECT_EQ(cell.role, QStringLiteral("table cell")) << cell.name.toStdString() << " is a stop";
+            names << cell.name;
+        }
+        EXPECT_TRUE(names.contains(place.sixthOfMarch)) << names.join(QStringLiteral(" | ")).toStdString();
+    }
+}
+
+namespace {
+
+// Presses Tab until the reader hears the focus on `expected` (a role, or a role and a name); what it heard on the way
+// when it never does.
+QStringList tabUntilHeard(AppDriver &app, BusReader &reader, const QString &expected)
+{
+    QStringList heard;
+    for (int i = 0; i < 10; ++i) {
+        heard << reader.focusOnceItReads(expected, std::chrono::milliseconds(500));
+        if (heard.last() == expected || heard.last().startsWith(expected + QLatin1Char(' ')))
+            return {};
+        app.pressWhereTheFocusIs(QStringLiteral("Tab"));
+    }
+    return heard;
+}
+
+// Whether every form closed. The bridge hands each key to the accessibility registry, which may take it for a screen
+// reader's own command, and the window gets it only once the registry answered: what a key does, is done a moment
+// later.
+bool closed(AppDriver &app)
+{
+    return knvt::test::waitUntil([&] { return app.openEditors().isEmpty(); });
+}
+
+// The states of the control of `window` read as `asRead`.
+QStringList statesOf(BusReader &reader, const QString &asRead)
+{
+    for (const BusElement &control : reader.controls())
+        if (control.asRead() == asRead)
+            return control.states;
+    return {QStringLiteral("(not found)")};
+}
+
+} // namespace
+
+TEST_F(ScreenReaderBusFeature, TheKeysUsersTryDoWhatTheySay)
+{
+    AppDriver app;
+    app.givenSharedProject("Club", {.members = {"Ann"}});
+    KNVTCDTask *paint = app.givenTask("Paint fence", {.list = "Club"});
+    app.givenProject("Garden");
+    app.givenArea("Home");
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+
+    // Tab leaves the list of people the project is shared with for Close.
+    app.viewHomeEntry("Club");
+    EXPECT_EQ(tabUntilHeard(app, reader, "push button Close"), QStringList());
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_TRUE(closed(app)) << "Return presses Close";
+
+    // Return on the pop-up presses Save, the popover's default button.
+    app.selectHome("Club");
+    app.selectRows({"Paint fence"});
+    app.clickToolbar("Assign");
+    EXPECT_EQ(tabUntilHeard(app, reader, "combo box"), QStringList());
+    EXPECT_TRUE(statesOf(reader, "push button Save").contains("is-default"));
+    app.pressWhereTheFocusIs("Up");
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_TRUE(closed(app)) << "Return presses Save";
+    app.wait(1);
+    ASSERT_NE(paint->assignee(), nullptr);
+    EXPECT_EQ(paint->assignee()->firstName(), QStringLiteral("Ann"));
+
+    // And so in the sheets that edit an area or a project.
+    for (const QString list : {"Home", "Garden"}) {
+        SCOPED_TRACE(list.toStdString());
+        app.editHomeEntry(list);
+        app.typeOver("titleTextField", list + " Renamed");
+        EXPECT_EQ(tabUntilHeard(app, reader, "combo box"), QStringList());
+        EXPECT_TRUE(statesOf(reader, "push button Save").contains("is-default"));
+        app.pressWhereTheFocusIs("Return");
+        EXPECT_TRUE(closed(app)) << "Return presses Save";
+        app.wait(1);
+        EXPECT_TRUE(app.homeRows().contains("  " + list + " Renamed")) << app.homeRows().join('|').toStdString();
+    }
+
+    // A double click on New Task opens its popover once; a click on a day of the calendar takes it and closes.
+    app.selectHome("Inbox");
+    app.doubleClickToolbar("New Task");
+    EXPECT_EQ(reader.focusOnceItReads("text Title"), QStringLiteral("text Title"));
+    app.tick("dueDateCheckBoxButton");
+    app.clickButton("dueDateCalendarButton");
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return app.openEditors().size() == 2; }));
+    app.clickDay(QDate(2015, 3, 20));
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return app.openEditors().size() == 1; }))
+        << "the calendar closed, the form stays";
+    EXPECT_EQ(app.fieldText("dueDateDatePicker"), QStringLiteral("2015-03-20T00:00:00"));
+}
+
+namespace {
+
+// Reads every focusable control of `window` once the reader finds it on the bus: each has a role, a name, and no bare
+// number for a description. The controls read, as "role name (description)".
+QStringList checkControlsOf(BusReader &reader, const QString &window)
+{
+    static const QStringList Unreadable = {QStringLiteral("unknown"), QStringLiteral("invalid"),
+                                           QStringLiteral("filler"), QStringLiteral("redundant object")};
+    std::vector<BusElement> controls;
+    knvt::test::waitUntil([&] {
+        controls = reader.controls();
+        return std::any_of(controls.begin(), controls.end(),
+                           [&](const BusElement &control) { return control.window == window; });
+    });
+    QStringList read;
+    for (const BusElement &control : controls) {
+        if (control.window != window)
+            continue;
+        const QString line = control.asRead() + QStringLiteral(" (") + control.description + QLatin1Char(')');
+        read << line;
+        EXPECT_FALSE(Unreadable.contains(control.role)) << line.toStdString();
+        EXPECT_FALSE(control.name.trimmed().isEmpty()) << line.toStdString();
+        bool number = false;
+        control.description.toDouble(&number);
+        EXPECT_FALSE(number) << line.toStdString();
+    }
+    return read;
+}
+
+} // namespace
+
+TEST_F(ScreenReaderBusFeature, EveryFocusableControlOfEveryWindowReadsWithARoleAndAName)
+{
+    AppDriver app;
+    app.givenSignedIn();
+    app.givenSharedProject("Club", {.members = {"Ann"}});
+    app.givenTask("Paint fence", {.list = "Club"});
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+
+    EXPECT_GT(checkControlsOf(reader, "Quillvane").size(), 10);
+    app.selectHome("Club");
+    app.clickToolbar("New Task");
+    app.tick("recurrenceRuleCheckBoxButton");
+    EXPECT_GT(checkControlsOf(reader, "New Task").size(), 8);
+    app.tick("dueDateCheckBoxButton");
+    app.clickButton("dueDateCalendarButton");
+    EXPECT_GT(checkControlsOf(reader, "Due Date").size(), 28);
+    app.closePopover();
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return app.openEditors().size() == 1; }));
+    app.closePopover();
+    ASSERT_TRUE(closed(app));
+
+    app.selectRows({"Paint fence"});
+    app.clickToolbar("Edit");
+    EXPECT_GT(checkControlsOf(reader, "Edit Task").size(), 8);
+    app.closePopover();
+    ASSERT_TRUE(closed(app));
+
+    app.doubleClickRow("Paint fence");
+    EXPECT_GT(checkControlsOf(reader, "Paint fence").size(), 3);
+    app.pressWhereTheFocusIs("Ctrl+W");
+    ASSERT_TRUE(closed(app));
+
+    app.viewHomeEntry("Club");
+    EXPECT_GT(checkControlsOf(reader, "\"Club\" Info").size(), 1);
+    app.pressWhereTheFocusIs("Escape");
+    ASSERT_TRUE(closed(app));
+
+    app.openPreferences();
+    EXPECT_GT(checkControlsOf(reader, "General").size(), 3);
+    app.closePreferences();
+    app.openPeopleWindow();
+    EXPECT_GT(checkControlsOf(reader, "People").size(), 3);
+}
+
+TEST_F(ScreenReaderBusFeature, TheFocusGoesWhereTheUserCarriesOnAndTheReaderHearsNothingOnTheWay)
+{
+    AppDriver app;
+    app.service().on("GET", "/account.json").json(200, accountReply());
+    app.givenTask("Paint fence");
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+
+    // The Notifications popover opened with the mouse gives the keyboard back to the list it came from.
+    app.selectHome("Inbox");
+    app.selectRows({"Paint fence"});
+    const QString before = reader.focusOnceItReads("");
+    app.openNotifications();
+    app.closePopover();
+    ASSERT_TRUE(closed(app));
+    EXPECT_EQ(reader.focusOnceItReads(before), before);
+
+    // After signing in, the keyboard goes from the sign-in form straight into the account.
+    app.openPreferences();
+    app.choosePreferencePane("Account");
+    app.typeIn("usernameTextField", "mika.r");
+    app.typeIn("passwordSecureTextField", "pass word 1");
+    reader.focusOnceItReads("password text Password:");
+    reader.focusHeard();
+    app.clickButton("signInButton");
+    app.waitForService([&] { return app.accountPane() == QLatin1String("signed in"); });
+    QStringList heard;
+    knvt::test::waitUntil([&] {
+        heard << reader.focusHeard();
+        return !heard.isEmpty() && !heard.last().contains("Sign In");
+    });
+    EXPECT_FALSE(heard.join('|').contains("General")) << heard.join('|').toStdString();
+}
+
+TEST_F(ScreenReaderBusFeature, TabFromTheSearchOfChoosePeopleGoesToAPersonTheReaderCanTick)
+{
+    AppDriver app;
+    app.givenSignedIn();
+    app.givenPerson("Ben", 3);
+    app.givenPerson("Cat", 3);
+    app.givenProject("Garden", {.members = {"Ben"}});
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+    app.openPeopleWindow();
+    app.shareList("Garden");
+    app.clickButton("collaboratingUsersButton");
+    EXPECT_EQ(reader.focusOnceItReads("text Search People"), QStringLiteral("text Search People"));
+    reader.focusHeard();
+    app.pressWhereTheFocusIs("Tab");
+    // The reader is told of the list, then of the person the keys act on.
+    QStringList heard;
+    knvt::test::waitUntil([&] {
+        heard << reader.focusHeard();
+        return !heard.isEmpty() && heard.last().startsWith("list item ");
+    });
+    EXPECT_TRUE(!heard.isEmpty() && heard.last().startsWith("list item ")) << heard.join('|').toStdString();
+}
