@@ -2,7 +2,7 @@
 
 #include "editors/CancelAndSaveButtons.h"
 #include "editors/EditorObjects.h"
-#include "editors/GoneElsewhere.h"
+#include "uikit/GoneElsewhere.h"
 #include "editors/SaveScheduler.h"
 
 #include "model/KNVTCDTask.h"

@@ -76,8 +76,9 @@ TEST_F(SyncFeature, AfterAWrongPasswordTheRightOneTypedInTheIncorrectPasswordWin
     for (const QString &password : {QStringLiteral("wrong1"), QStringLiteral("right2")}) {
         SCOPED_TRACE(password.toStdString());
         app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
-        if (password == QLatin1String("right2"))
+        if (password == QLatin1String("right2")) {
             EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("password refused"))) << app.syncStatus().toStdString();
+        }
         app.typeIn(QStringLiteral("passwordSecureTextField"), password);
         app.clickButton(QStringLiteral("saveButton"));
         app.waitForService([&] { return requests("GET", "/account.json") >= (password == "wrong1" ? 2 : 3); });
