@@ -4,6 +4,7 @@
 // with a single row, with 5,000.
 
 #include "support/BudgetMain.h"
+#include "support/LongestBlock.h"
 #include "support/OffscreenApplication.h"
 #include "support/SameRunRatio.h"
 
@@ -14,9 +15,18 @@
 #include "app/TrayIcon.h"
 
 #include "lists/KNVTFocusTaskListItemsTableViewController.h"
+#include "lists/KNVTSearchItemsOutlineViewController.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
+#include "lists/TaskSections.h"
+
+#include "accounts/AccountService.h"
+#include "accounts/KNVTAccountCheck.h"
+
+#include "sync/KNVTTaskStoreSyncCoordinator.h"
 
 #include "store/KNVTTaskStore.h"
+
+#include "service/KNVTRequest.h"
 
 #include "model/KNVTCDModel.h"
 #include "model/KNVTCDTag.h"
@@ -30,12 +40,18 @@
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/WallClockAlarm.h"
+#include "support/FakeSyncService.h"
+#include "support/InMemoryKeychain.h"
+#include "support/SyncFixtures.h"
 #include "support/TaskStoreBuilder.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -44,6 +60,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <thread>
+
+#include <unistd.h>
 
 namespace {
 
@@ -409,5 +428,256 @@ void BM_ActionValidation5000Selected(benchmark::State &state)
     ratio.report(state);
 }
 BENCHMARK(BM_ActionValidation5000Selected)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The resident memory of this process, in megabytes.
+double residentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? double(fields[1].toLongLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
+}
+
+// A key typed into the focused search field of the main window, as a user types it.
+void typeIntoSearchField(KNVTMainWindowController &window, Qt::Key key, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(window.searchField(), &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(window.searchField(), &release);
+}
+
+// The search list of the window once it shows `rows` rows, else nullptr.
+KNVTSearchItemsOutlineViewController *searchListShowing(KNVTMainWindowController &window, int rows)
+{
+    auto *list = dynamic_cast<KNVTSearchItemsOutlineViewController *>(window.currentTasksViewController());
+    return list && list->numberOfRows() == rows ? list : nullptr;
+}
+
+// Counts the paints of the result list's rows: the first one that shows a result row ends the wait for first rows.
+class FirstResultPaint : public QObject
+{
+public:
+    explicit FirstResultPaint(KNVTMainWindowController &window) : m_window(window) {}
+    void watch()
+    {
+        auto *list = dynamic_cast<KNVTSearchItemsOutlineViewController *>(m_window.currentTasksViewController());
+        auto *view = list ? qobject_cast<QAbstractItemView *>(list->focusView()) : nullptr;
+        if (view && view->viewport() != m_viewport) {
+            m_viewport = view->viewport();
+            m_viewport->installEventFilter(this);
+            m_list = list;
+        }
+    }
+    bool painted() const { return m_painted; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_viewport && event->type() == QEvent::Paint && m_list && m_list->numberOfRows() > 1)
+            m_painted = true;
+        return false;
+    }
+
+private:
+    KNVTMainWindowController &m_window;
+    QWidget *m_viewport = nullptr;
+    KNVTSearchItemsOutlineViewController *m_list = nullptr;
+    bool m_painted = false;
+};
+
+// "T" typed into the search field of the main window over 100,000 tasks, every one of which it matches: the longest
+// time the window answers nothing from the key until the whole result list is there, the time until its first result
+// rows are painted, and the resident memory after Escape has cleared the search against before the key. A search for
+// a single task pasted into the field (the texts folded once, as the index keeps them) comes first, so that what the
+// key adds is the list.
+void BM_SearchKeystrokeMatchingAll(benchmark::State &state)
+{
+    LargeApplication large;
+    KNVTMainWindowController &window = *large.window;
+    window.show();
+    QLineEdit *field = window.searchField();
+    field->setFocus(Qt::OtherFocusReason);
+    KNVTTaskStore &store = *large.open.store;
+    const knvt::TaskSections matches =
+        knvt::TaskSections::byStatus(store.tasksForSearchTerm(QStringLiteral("T")), knvt::TaskSections::Archived::Kept);
+    int rows = 0;
+    for (int group = 0; group < 4; ++group)
+        if (const size_t size = matches.sortedGroup(group).size())
+            rows += 1 + int(size);
+    double longest = 0;
+    double firstRows = 0;
+    double memoryAfterClear = 0;
+    for (auto _ : state) {
+        // Pasted, so that no prefix of it matches every task.
+        field->setText(QStringLiteral("Task 4242 "));
+        settle();
+        typeIntoSearchField(window, Qt::Key_Escape, {});
+        field->setFocus(Qt::OtherFocusReason);
+        settle();
+        const double before = residentMegabytes();
+        firstRows = 0;
+        FirstResultPaint paint(window);
+        QElapsedTimer clock;
+        knvt::bench::LongestBlock block;
+        const bool shown = block.run(
+            [&] {
+                clock.start();
+                typeIntoSearchField(window, Qt::Key_T, QStringLiteral("T"));
+                paint.watch();
+            },
+            [&] {
+                paint.watch();
+                if (paint.painted() && firstRows == 0)
+                    firstRows = double(clock.nsecsElapsed()) / 1e6;
+                return paint.painted() && searchListShowing(window, rows);
+            },
+            60000);
+        if (!shown) {
+            state.SkipWithError("the results were not shown");
+            return;
+        }
+        longest = block.longestMs();
+        typeIntoSearchField(window, Qt::Key_Escape, {});
+        field->setFocus(Qt::OtherFocusReason);
+        for (int i = 0; i < 20; ++i)
+            settle();
+        memoryAfterClear = residentMegabytes() - before;
+    }
+    state.counters["rows"] = double(rows);
+    state.counters["longest_block_ms"] = longest;
+    state.counters["first_rows_ms"] = firstRows;
+    state.counters["memory_after_clear_mb"] = memoryAfterClear;
+}
+BENCHMARK(BM_SearchKeystrokeMatchingAll)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The application's keychain answers over the session bus: every lookup of the password waits for a round trip to
+// the Secret Service, which costs a few milliseconds. This one waits two before answering from memory.
+class SessionBusKeychain final : public knvt::InMemoryKeychain
+{
+public:
+    knvt::OSStatus copyMatching(const QVariantMap &query, QVariant *result) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return InMemoryKeychain::copyMatching(query, result);
+    }
+};
+
+// Runs the event loop until `done` answers true; false after `seconds`.
+bool turnUntil(const std::function<bool()> &done, int seconds)
+{
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsed() > qint64(seconds) * 1000)
+            loop.quit();
+    });
+    poll.start(10);
+    loop.exec();
+    return done();
+}
+
+// The main window of a user signed in to the fake service, whose first sync pulled 6,000 Inbox tasks.
+struct SignedInApplication
+{
+    static constexpr int kTasks = 6000;
+
+    SignedInApplication()
+    {
+        service.enableState();
+        for (int i = 0; i < kTasks; ++i) {
+            QJsonObject task = knvt::test::unwrap(knvt::test::task(
+                0, QStringLiteral("Task %1").arg(i), 2,
+                {{"assignee_id", service.ownerId()}, {"creator_id", service.ownerId()}, {"task_list_order_index", i}}));
+            task.remove("id");
+            service.seed("tasks", task);
+        }
+        KNVTSetSyncServiceAPIURLString(service.baseURL());
+        knvt::KeychainBackend::setShared(keychain);
+        KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
+        KNVTTaskStore::setConfiguredLibraryOpenedHandler(&KNVTTaskStore::refreshAccountAfterOpening);
+        large = std::make_unique<LargeApplication>(dir.filePath(KNVTTaskStore::kLibraryFolderName));
+        // The service stamps its objects with the real time.
+        knvt::Clock::setShared(nullptr);
+        KNVTTaskStore &store = *large->open.store;
+        QObject form;
+        bool accepted = false;
+        KNVTAccountCheck check(&form, true, [&store, &accepted](const KNVTAccountCheck::Result &result) {
+            if (result.outcome != KNVTAccountCheck::Outcome::Accepted)
+                return;
+            knvt::configureAccount(store, result.account.root(), result.password);
+            accepted = true;
+            store.setAutoSyncEnabled(true);
+        });
+        check.start(QStringLiteral("ann"), QStringLiteral("secret1"));
+        ready = turnUntil(
+            [&] {
+                return accepted && !store.isSyncing() && store.lastSuccessfullSyncDate().isValid()
+                    && store.managedObjectContext()->count<KNVTCDTask>() >= kTasks;
+            },
+            300);
+        settle();
+    }
+    ~SignedInApplication()
+    {
+        large.reset();
+        service.stop();
+        KNVTSetSyncServiceAPIURLString(QString());
+        knvt::KeychainBackend::setShared(nullptr);
+    }
+
+    knvt::test::FakeSyncService service;
+    std::shared_ptr<SessionBusKeychain> keychain = std::make_shared<SessionBusKeychain>();
+    QTemporaryDir dir;
+    std::unique_ptr<LargeApplication> large;
+    bool ready = false;
+};
+
+// The 6,000 tasks of the Inbox changed and saved, then synced: the longest time the window answers nothing from the
+// start of the push until its end, when every change has been pushed and the sync's first pull request goes out.
+void BM_PushSixThousandChanges(benchmark::State &state)
+{
+    SignedInApplication signedIn;
+    if (!signedIn.ready) {
+        state.SkipWithError("the first sync did not pull the tasks");
+        return;
+    }
+    KNVTTaskStore &store = *signedIn.large->open.store;
+    knvt::test::FakeSyncService &service = signedIn.service;
+    double longest = 0;
+    double seconds = 0;
+    int pushes = 0;
+    int iteration = 0;
+    for (auto _ : state) {
+        for (KNVTCDTask *task : store.managedObjectContext()->fetch<KNVTCDTask>())
+            task->setNotes(QStringLiteral("Changed %1").arg(iteration));
+        ++iteration;
+        store.saveUserChanges();
+        settle();
+        service.clearRequests();
+        bool finished = false;
+        knvt::bench::LongestBlock block;
+        const bool pushed =
+            block.run([&] { store.syncWithCompletionHandler([&finished](const knvt::Error &) { finished = true; }); },
+                      [&] { return finished || service.hasRequest("GET", "/friendships.json"); }, 900000);
+        longest = block.longestMs();
+        seconds = block.totalMs() / 1000;
+        pushes = 0;
+        for (const knvt::test::FakeSyncService::Request &request : service.requests())
+            pushes += request.method == "PUT" ? 1 : 0;
+        turnUntil([&] { return finished && !store.isSyncing(); }, 900);
+        if (!pushed || pushes < SignedInApplication::kTasks) {
+            state.SkipWithError("the changes were not all pushed");
+            return;
+        }
+    }
+    state.counters["pushes"] = pushes;
+    state.counters["seconds"] = seconds;
+    state.counters["longest_block_ms"] = longest;
+}
+BENCHMARK(BM_PushSixThousandChanges)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

@@ -93,6 +93,15 @@ QUrl ItemRowCache::uri(const ostore::Object &object)
     return *it;
 }
 
+ItemRow ItemRow::unfilledTask(const ostore::ObjectID &id)
+{
+    ItemRow row;
+    row.kind = ItemRowKind::Task;
+    row.objectID = id;
+    row.unfilled = true;
+    return row;
+}
+
 ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle, ItemRowCache *cache)
 {
     ItemRow row;

@@ -80,6 +80,9 @@ struct ItemRow
     // Project and area: the live tasks and the open ones among them.
     qsizetype numberOfTasks = 0;
     qsizetype numberOfUncompletedTasks = 0;
+    // Only the object is known yet: a list of many rows makes its rows so, and its model fills a row the first time
+    // anything reads it (knvt::ItemsOutlineModel::setRowSource), so that the rows no one looks at cost next to nothing.
+    bool unfilled = false;
 
     static ItemRow header(const QString &title);
     // `showsTaskListTitle`: the row names the task's list above its title (lists that group by list do not).
@@ -87,6 +90,8 @@ struct ItemRow
     static ItemRow task(const KNVTCDTask &task, bool showsTaskListTitle = true, ItemRowCache *cache = nullptr);
     static ItemRow project(const KNVTCDTaskList &project);
     static ItemRow area(const KNVTCDTaskList &area);
+    // The row of a task that is filled when first read.
+    static ItemRow unfilledTask(const ostore::ObjectID &id);
 
     bool isHeader() const { return kind == ItemRowKind::Header; }
     // Everything the row shows is the same.
@@ -109,6 +114,9 @@ struct ItemRow
 // The model role whose value is a `const knvt::ItemRow *` for the row, valid until the model's rows next change. Every
 // model whose rows the row delegates paint answers it.
 inline constexpr int ItemRowRole = Qt::UserRole + 2;
+// The model role whose value is the row's knvt::ItemRowKind as an int: what a row's height depends on, answered without
+// filling an unfilled row. A model that does not answer it is asked for the row itself.
+inline constexpr int ItemRowKindRole = Qt::UserRole + 3;
 
 } // namespace knvt
 

@@ -44,7 +44,12 @@ void ItemRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
 QSize ItemRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    if (delegateFor(index) == m_header)
+    // A view without uniform row heights asks every row for its height whenever it lays its rows out: the kind alone
+    // answers, where the model gives it, without filling a row that no one looks at.
+    const QVariant kind = index.data(ItemRowKindRole);
+    const bool header =
+        kind.isValid() ? ItemRowKind(kind.toInt()) == ItemRowKind::Header : delegateFor(index) == m_header;
+    if (header)
         return QSize(option.rect.width(), KNVTTableViewGroupRowView::rowHeight);
     return QSize(option.rect.width(), m_rowHeight);
 }

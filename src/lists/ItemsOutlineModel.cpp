@@ -83,7 +83,13 @@ int ItemsOutlineModel::rowForIndex(const QModelIndex &index) const
 int ItemsOutlineModel::rowForUri(const QUrl &uri) const
 {
     ensureRowNumbers();
-    return m_rowForUri.value(uri, -1);
+    if (const auto found = m_rowForUri.constFind(uri); found != m_rowForUri.cend())
+        return *found;
+    // An unfilled row has no URI yet; its object finds it.
+    if (!m_rowSource.objectID || uri.isEmpty())
+        return -1;
+    const std::optional<Location> location = locate(m_rowSource.objectID(uri));
+    return location ? m_firstRows[size_t(location->section)] + 1 + location->row : -1;
 }
 
 QModelIndex ItemsOutlineModel::indexForUri(const QUrl &uri) const
@@ -119,7 +125,14 @@ const ItemRow *ItemsOutlineModel::itemRowAt(const QModelIndex &index) const
     const int section = sectionOfSerial(index.internalId());
     if (section < 0 || index.row() >= int(m_sections[size_t(section)].rows.size()))
         return nullptr;
-    return &m_sections[size_t(section)].rows[size_t(index.row())];
+    // Filling a row changes what it shows, not which row it is: the row numbers and the views stay as they are. The
+    // model owns its rows, so the const of the question does not bind them.
+    auto &row = const_cast<ItemRow &>(m_sections[size_t(section)].rows[size_t(index.row())]);
+    if (row.unfilled && m_rowSource.row) {
+        row = m_rowSource.row(row.objectID);
+        row.unfilled = false;
+    }
+    return &row;
 }
 
 bool ItemsOutlineModel::isSection(const QModelIndex &index) const
@@ -182,6 +195,14 @@ bool ItemsOutlineModel::hasChildren(const QModelIndex &parent) const
 
 QVariant ItemsOutlineModel::data(const QModelIndex &index, int role) const
 {
+    if (role == ItemRowKindRole) {
+        if (isSection(index))
+            return int(ItemRowKind::Header);
+        const int section = sectionNumber(index);
+        if (section < 0 || index.row() >= int(m_sections[size_t(section)].rows.size()))
+            return {};
+        return int(m_sections[size_t(section)].rows[size_t(index.row())].kind);
+    }
     const ItemRow *row = itemRowAt(index);
     return row ? row->data(role) : QVariant();
 }

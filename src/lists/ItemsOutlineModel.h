@@ -52,6 +52,15 @@ public:
     int sectionNumber(const QModelIndex &index) const;
     QModelIndex indexForSection(int section) const;
 
+    // How a list of many rows makes them when they are read: `row` fills an unfilled row (ItemRow::unfilledTask) from
+    // its object, and `objectID` finds the object of a URI, by which rowForUri() finds unfilled rows.
+    struct RowSource
+    {
+        std::function<ItemRow(const ostore::ObjectID &id)> row;
+        std::function<ostore::ObjectID(const QUrl &uri)> objectID;
+    };
+    void setRowSource(RowSource source) { m_rowSource = std::move(source); }
+
     // The drag writer: the MIME data for the item rows being dragged (in shown order), or nullptr for no drag.
     using MimeWriter = std::function<QMimeData *(const QModelIndexList &rows)>;
     void setMimeWriter(MimeWriter writer) { m_mimeWriter = std::move(writer); }
@@ -103,6 +112,7 @@ private:
     mutable int m_numberOfRows = 0;
     mutable QHash<QUrl, int> m_rowForUri;
     MimeWriter m_mimeWriter;
+    RowSource m_rowSource;
 };
 
 } // namespace knvt

@@ -1,19 +1,87 @@
 #include "lists/KNVTSearchItemsOutlineViewController.h"
 
+#include "lists/KNVTTaskStoreItemsOutlineView.h"
 #include "lists/StatusMembership.h"
-#include "lists/TaskSections.h"
 
 #include "store/KNVTTaskStore.h"
 
+#include "model/ContextAdditions.h"
 #include "model/KNVTCDTask.h"
 #include "model/TitleSortKeys.h"
 
+#include "objectstore/Context.h"
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <utility>
+
+namespace {
+
+// The share of a frame one slice of a search may take, leaving the rest to the events, the painting and the layout
+// of the rows it brings, which the view may do on the same pass.
+constexpr qint64 kSliceNanoseconds = 4'000'000;
+// The tasks one step of the grouping reads.
+constexpr size_t kTasksPerStep = 256;
+// How long the last search took to match the tasks, which is what the size of the library costs a search at once.
+qint64 lastMatchNanoseconds = 0;
+
+} // namespace
+
+// The results of one search text on their way: the matching tasks, then their groups, then each group sorted and
+// made into a section of unfilled rows.
+struct KNVTSearchItemsOutlineViewController::Search
+{
+    enum class Stage { Match, Group, Sort, Rows };
+    Stage stage = Stage::Match;
+    std::vector<KNVTCDTask *> matches;
+    size_t next = 0;
+    knvt::TaskSections groups;
+    int group = 0;
+    std::optional<knvt::TaskSections::GroupSort> sort;
+    std::vector<KNVTCDTask *> sorted;
+    std::vector<knvt::ListSection> sections;
+    // The sections the list shows already.
+    size_t shown = 0;
+    bool done = false;
+};
 
 KNVTSearchItemsOutlineViewController::KNVTSearchItemsOutlineViewController(
     KNVTTaskStoreItemsViewControllerDelegate *delegate, QObject *parent)
     : KNVTTaskStoreItemsOutlineViewController(delegate, parent)
-{}
+{
+    m_nextSlice.setSingleShot(true);
+    m_nextSlice.setInterval(0);
+    connect(&m_nextSlice, &QTimer::timeout, this, &KNVTSearchItemsOutlineViewController::continueSearch);
+    knvt::ItemsOutlineModel::RowSource source;
+    source.row = [this](const ostore::ObjectID &id) {
+        ostore::Context *context = taskStore().managedObjectContext();
+        if (const auto *task = context ? dynamic_cast<const KNVTCDTask *>(context->existingObject(id)) : nullptr)
+            return knvt::ItemRow::task(*task, /*showsTaskListTitle=*/true, rowCache());
+        knvt::ItemRow gone = knvt::ItemRow::unfilledTask(id);
+        gone.unfilled = false;
+        return gone;
+    };
+    source.objectID = [](const QUrl &uri) {
+        ostore::ObjectID found;
+        if (ostore::Context *context = taskStore().managedObjectContext())
+            knvt::enumerateManagedObjectIDURIRepresentations(
+                *context, {uri}, [&found](const QUrl &, std::optional<ostore::ObjectID> id, ostore::Object *, bool *) {
+                    if (id)
+                        found = *id;
+                });
+        return found;
+    };
+    outlineModel()->setRowSource(std::move(source));
+}
+
+void KNVTSearchItemsOutlineViewController::loadView()
+{
+    KNVTTaskStoreItemsOutlineViewController::loadView();
+    outlineView()->setSectionRowsShareHeight(true);
+}
+
+KNVTSearchItemsOutlineViewController::~KNVTSearchItemsOutlineViewController() = default;
 
 void KNVTSearchItemsOutlineViewController::setSearchString(const QString &searchString)
 {
@@ -21,18 +89,162 @@ void KNVTSearchItemsOutlineViewController::setSearchString(const QString &search
     if (!m_searchString.isNull() && string == m_searchString)
         return;
     m_searchString = string;
-    resetContent();
+    startSearch();
+}
+
+void KNVTSearchItemsOutlineViewController::startSearch()
+{
+    m_nextSlice.stop();
+    m_search.reset();
+    // Every text contains the empty one; a search for nothing finds nothing.
+    if (m_searchString.isEmpty()) {
+        resetContent();
+        return;
+    }
+    m_search = std::make_unique<Search>();
+    if (!outlineModel()->sections().empty())
+        showNothing();
+    // Where matching takes a small share of a frame the search starts at once, and a small library's results are
+    // shown before the call returns; a library that takes longer is searched from the next pass of the event loop on,
+    // so that the key, and the list the results replace, are answered first.
+    if (lastMatchNanoseconds < kSliceNanoseconds / 2)
+        continueSearch();
+    else
+        m_nextSlice.start();
+}
+
+void KNVTSearchItemsOutlineViewController::continueSearch()
+{
+    QElapsedTimer slice;
+    slice.start();
+    // Sections are shown at the start of a slice, or at its end when the search ended early in it: the view lays out
+    // the rows they bring on the next pass.
+    bool shown = showCompleteSections();
+    while (!shown && m_search && !m_search->done && slice.nsecsElapsed() < kSliceNanoseconds)
+        m_search->done = advance(*m_search);
+    if (!shown && m_search && m_search->done && slice.nsecsElapsed() < kSliceNanoseconds / 2)
+        showCompleteSections();
+    if (m_search && m_search->done && m_search->shown == m_search->sections.size()) {
+        m_search.reset();
+        // No section at all: "No Results".
+        if (outlineModel()->sections().empty()) {
+            m_found = std::vector<knvt::ListSection>();
+            resetContent();
+        }
+        return;
+    }
+    if (m_search)
+        m_nextSlice.start();
+}
+
+bool KNVTSearchItemsOutlineViewController::showCompleteSections()
+{
+    if (!m_search)
+        return false;
+    Search &search = *m_search;
+    // The section whose rows are being made is not complete yet.
+    const bool making = !search.done && search.stage == Search::Stage::Rows && !search.sorted.empty();
+    const size_t complete = search.sections.size() - (making ? 1 : 0);
+    if (search.shown >= complete)
+        return false;
+    // The first sections replace what the list showed; those that follow are added below them, so that the top of
+    // the list is shown before the rest is sorted.
+    if (search.shown == 0) {
+        std::vector<knvt::ListSection> first;
+        for (; search.shown < complete; ++search.shown)
+            first.push_back(std::move(search.sections[search.shown]));
+        m_found = std::move(first);
+        resetContent();
+        return true;
+    }
+    knvt::ItemsOutlineModel &model = *outlineModel();
+    for (; search.shown < complete; ++search.shown) {
+        knvt::ListSection &section = search.sections[search.shown];
+        const int at = int(model.sections().size());
+        std::vector<knvt::ItemRow> rows = std::move(section.rows);
+        model.insertSection(at, section);
+        model.insertItemRows(at, 0, std::move(rows));
+        outlineView()->expand(model.indexForSection(at));
+    }
+    return true;
+}
+
+bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
+{
+    switch (search.stage) {
+    case Search::Stage::Match: {
+        // The store answers the whole query at once, as fast as SQLite scans the texts.
+        QElapsedTimer match;
+        match.start();
+        search.matches = taskStore().tasksForSearchTerm(m_searchString);
+        lastMatchNanoseconds = match.nsecsElapsed();
+        search.stage = Search::Stage::Group;
+        return false;
+    }
+    case Search::Stage::Group:
+        for (const size_t end = std::min(search.matches.size(), search.next + kTasksPerStep); search.next < end;
+             ++search.next) {
+            KNVTCDTask *task = search.matches[search.next];
+            if (const std::optional<int> group =
+                    knvt::TaskSections::statusGroupOf(*task, knvt::TaskSections::Archived::Kept))
+                search.groups.group(*group).push_back(task);
+        }
+        if (search.next == search.matches.size()) {
+            search.matches = {};
+            search.stage = Search::Stage::Sort;
+        }
+        return false;
+    case Search::Stage::Sort:
+        if (!search.sort)
+            search.sort.emplace(search.group, search.groups.group(search.group));
+        if (!search.sort->step())
+            return false;
+        search.sorted = search.sort->sorted();
+        search.sort.reset();
+        search.groups.group(search.group) = {};
+        search.next = 0;
+        if (!search.sorted.empty()) {
+            search.sections.push_back(
+                {knvt::TaskSections::outlineSection(knvt::TaskSections::outlineIdentifier(search.group)), {}, true});
+            search.sections.back().rows.reserve(search.sorted.size());
+        }
+        search.stage = Search::Stage::Rows;
+        return false;
+    case Search::Stage::Rows:
+        // Every row unfilled: the view fills those it shows.
+        for (const size_t end = std::min(search.sorted.size(), search.next + kTasksPerStep); search.next < end;
+             ++search.next)
+            search.sections.back().rows.push_back(knvt::ItemRow::unfilledTask(search.sorted[search.next]->objectID()));
+        if (search.next < search.sorted.size())
+            return false;
+        search.sorted = {};
+        search.stage = Search::Stage::Sort;
+        return ++search.group == 4;
+    }
+    return true;
 }
 
 std::vector<knvt::ListSection> KNVTSearchItemsOutlineViewController::sectionsForContent()
 {
-    // Every text contains the empty one; a search for nothing finds nothing.
-    if (m_searchString.isEmpty())
+    if (m_found)
+        return *std::exchange(m_found, std::nullopt);
+    if (m_searchString.isEmpty() || m_search)
         return {};
-    knvt::TitleSortKeys titleKeys;
-    return knvt::TaskSections::byStatus(taskStore().tasksForSearchTerm(m_searchString),
-                                        knvt::TaskSections::Archived::Kept)
-        .outlineSections(/*showsTaskListTitle=*/true, rowCache());
+    // A store change the list cannot place row by row: the whole search again, at once.
+    Search search;
+    while (!advance(search)) {}
+    return std::move(search.sections);
+}
+
+void KNVTSearchItemsOutlineViewController::taskStoreDidChangeNotification(
+    const std::optional<ostore::ChangeSet> &changes)
+{
+    // The search under way holds tasks the change may have removed: it starts again on the store as it is now.
+    if (m_search) {
+        startSearch();
+        return;
+    }
+    KNVTTaskStoreItemsOutlineViewController::taskStoreDidChangeNotification(changes);
 }
 
 std::unique_ptr<knvt::ListMembership> KNVTSearchItemsOutlineViewController::membership()
@@ -55,5 +267,8 @@ QString KNVTSearchItemsOutlineViewController::listTitle() const
 
 QString KNVTSearchItemsOutlineViewController::emptyLabelText() const
 {
+    // Nothing is known yet while the results are being found.
+    if (m_search)
+        return QString();
     return QCoreApplication::translate("KNVTSearchItemsOutlineViewController", "No Results");
 }

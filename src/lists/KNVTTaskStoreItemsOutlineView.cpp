@@ -9,8 +9,10 @@
 #include <QContextMenuEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QPainter>
+#include <QScrollBar>
 
 KNVTTaskStoreItemsOutlineView::KNVTTaskStoreItemsOutlineView(QWidget *parent) : QTreeView(parent)
 {
@@ -22,6 +24,64 @@ KNVTTaskStoreItemsOutlineView::KNVTTaskStoreItemsOutlineView(QWidget *parent) : 
     setAcceptDrops(true);
     // The view draws the retargeted drop itself.
     setDropIndicatorShown(false);
+}
+
+void KNVTTaskStoreItemsOutlineView::updateGeometries()
+{
+    if (!m_sectionRowsShareHeight || !model() || !itemDelegate()) {
+        QTreeView::updateGeometries();
+        return;
+    }
+    // What QTreeView does, with the heights of the rows read once per section. Its header is hidden, yet its width
+    // is the column's, so it still follows the viewport.
+    if (m_updatingGeometries)
+        return;
+    m_updatingGeometries = true;
+    setViewportMargins(0, 0, 0, 0);
+    const QRect area = viewport()->geometry();
+    header()->setGeometry(area.left(), area.top(), area.width(), 0);
+    QMetaObject::invokeMethod(header(), "updateGeometries");
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect.setWidth(-1);
+    const auto heightOf = [this, &option](const QModelIndex &index) {
+        return std::max(itemDelegateForIndex(index)->sizeHint(option, index).height(), 0);
+    };
+    struct Run
+    {
+        int height;
+        qint64 count;
+    };
+    std::vector<Run> runs;
+    qint64 contentsHeight = 0;
+    const QModelIndex root = rootIndex();
+    for (int section = 0, sections = model()->rowCount(root); section < sections; ++section) {
+        const QModelIndex index = model()->index(section, 0, root);
+        runs.push_back({heightOf(index), 1});
+        const int rows = isExpanded(index) ? model()->rowCount(index) : 0;
+        if (rows > 0)
+            runs.push_back({heightOf(model()->index(0, 0, index)), rows});
+    }
+    for (const Run &run : runs)
+        contentsHeight += run.height * run.count;
+    // The rows that fit at the end of the list set the scroll step, as they do in QTreeView.
+    const int viewportHeight = viewport()->height();
+    qint64 filled = 0;
+    qint64 itemsInViewport = 0;
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        const qint64 fit = run->height > 0 ? std::min(run->count, (viewportHeight - filled) / run->height) : run->count;
+        filled += fit * run->height;
+        itemsInViewport += fit;
+        if (fit < run->count)
+            break;
+    }
+    verticalScrollBar()->setRange(0, int(std::max<qint64>(0, contentsHeight - viewportHeight)));
+    verticalScrollBar()->setPageStep(viewportHeight);
+    verticalScrollBar()->setSingleStep(std::max(viewportHeight / int(itemsInViewport + 1), 2));
+    horizontalScrollBar()->setRange(0, std::max(0, header()->length() - area.width()));
+    horizontalScrollBar()->setPageStep(area.width());
+    m_updatingGeometries = false;
+    QAbstractItemView::updateGeometries();
 }
 
 void KNVTTaskStoreItemsOutlineView::setTaskStoreItemsOutlineViewController(

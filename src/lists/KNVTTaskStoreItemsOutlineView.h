@@ -36,6 +36,11 @@ public:
     QModelIndex dropIndicatorItem() const { return m_dropItem; }
     int dropIndicatorChildIndex() const { return m_dropChildIndex; }
 
+    // Every item row of a section is as high as its first: the view then sizes its scroll bar from each section's
+    // header and first row, where QTreeView asks every row of the list for its height each time it lays them out,
+    // which a list of 100,000 rows cannot afford between two events.
+    void setSectionRowsShareHeight(bool share) { m_sectionRowsShareHeight = share; }
+
     // ---- knvt::AccessibleItemView ------------------------------------------------------------------------------
     QString accessibleListName() const override;
     QStringList accessibleActionNames(const QModelIndex &row) const override;
@@ -51,6 +56,7 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void updateGeometries() override;
 
 private:
     // The validated target of a drag at `position`; answers whether it may be dropped there.
@@ -61,4 +67,6 @@ private:
     QPointer<KNVTTaskStoreItemsOutlineViewController> m_controller;
     QPersistentModelIndex m_dropItem;
     int m_dropChildIndex = -1;
+    bool m_sectionRowsShareHeight = false;
+    bool m_updatingGeometries = false;
 };

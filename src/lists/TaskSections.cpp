@@ -71,14 +71,6 @@ namespace {
 
 // The model's orders of the four groups (open, scheduled, someday, closed), on keys read once per task rather than
 // once per comparison, and titles compared through collation keys made only where the first key ties.
-struct SortEntry
-{
-    KNVTCDTask *task = nullptr;
-    // Incomplete: the order index; Scheduled: the earlier of start and due date; Completed: the status date.
-    std::optional<qint64> key;
-    std::optional<QCollatorSortKey> title;
-};
-
 std::optional<qint64> scheduleKey(const KNVTCDTask &task)
 {
     const QDateTime start = task.startDate();
@@ -107,23 +99,116 @@ std::optional<qint64> groupKey(int group, const KNVTCDTask &task)
     }
 }
 
-// Orders by the key (missing keys last; `descending` for the newest first), then by title where titles are known,
-// then by the objects' identities, so that the order is the same whichever order the tasks came in.
-void sortEntries(std::vector<SortEntry> &entries, bool descending)
-{
-    std::sort(entries.begin(), entries.end(), [descending](const SortEntry &a, const SortEntry &b) {
-        if (a.key.has_value() != b.key.has_value())
-            return a.key.has_value();
-        if (a.key && *a.key != *b.key)
-            return descending ? *a.key > *b.key : *a.key < *b.key;
-        if (a.title && b.title)
-            if (const int order = a.title->compare(*b.title); order != 0)
-                return order < 0;
-        return TaskSections::identityLessThan(*a.task, *b.task);
-    });
-}
+// What one step of a GroupSort does: the keys or titles of this many tasks, or a run of this many sorted.
+constexpr size_t kKeysPerStep = 512;
+constexpr size_t kRunLength = 2048;
 
 } // namespace
+
+TaskSections::GroupSort::GroupSort(int group, const std::vector<KNVTCDTask *> &tasks) : m_group(group)
+{
+    m_entries.reserve(tasks.size());
+    for (KNVTCDTask *task : tasks)
+        m_entries.push_back(Entry{task, std::nullopt, std::nullopt});
+}
+
+// Orders by the key (missing keys last; the newest first for closed tasks), then by title where titles are known,
+// then by the objects' identities, so that the order is the same whichever order the tasks came in.
+bool TaskSections::GroupSort::lessThan(const Entry &a, const Entry &b) const
+{
+    if (a.key.has_value() != b.key.has_value())
+        return a.key.has_value();
+    if (a.key && *a.key != *b.key)
+        return m_group == 3 ? *a.key > *b.key : *a.key < *b.key;
+    if (a.title && b.title)
+        if (const int order = a.title->compare(*b.title); order != 0)
+            return order < 0;
+    return TaskSections::identityLessThan(*a.task, *b.task);
+}
+
+bool TaskSections::GroupSort::step()
+{
+    const size_t count = m_entries.size();
+    const auto less = [this](const Entry &a, const Entry &b) { return lessThan(a, b); };
+    switch (m_stage) {
+    case Stage::Keys:
+        for (const size_t end = std::min(count, m_next + kKeysPerStep); m_next < end; ++m_next) {
+            Entry &entry = m_entries[m_next];
+            entry.key = groupKey(m_group, *entry.task);
+            if (entry.key)
+                ++m_keyCounts[*entry.key];
+        }
+        if (m_next == count) {
+            // Closed tasks have no second order; the others fall back on their titles where the first key does not
+            // decide.
+            m_stage = m_group == 3 ? Stage::Runs : Stage::Titles;
+            m_next = 0;
+        }
+        return false;
+    case Stage::Titles:
+        for (const size_t end = std::min(count, m_next + kKeysPerStep); m_next < end; ++m_next) {
+            Entry &entry = m_entries[m_next];
+            if (!entry.key || m_keyCounts.value(*entry.key) > 1)
+                entry.title = TitleSortKeys::sortKey(entry.task->title());
+        }
+        if (m_next == count) {
+            m_stage = Stage::Runs;
+            m_next = 0;
+        }
+        return false;
+    case Stage::Runs: {
+        const size_t end = std::min(count, m_next + kRunLength);
+        std::sort(m_entries.begin() + qsizetype(m_next), m_entries.begin() + qsizetype(end), less);
+        m_next = end;
+        if (m_next == count) {
+            m_stage = Stage::Merges;
+            m_next = 0;
+            m_width = kRunLength;
+        }
+        return false;
+    }
+    case Stage::Merges: {
+        // Runs of m_width are merged pairwise from m_entries into m_merged, a bounded share per step; each pass ends
+        // with the two swapped and the runs twice as long.
+        if (m_width >= count) {
+            m_stage = Stage::Done;
+            return true;
+        }
+        if (m_merged.size() != count)
+            m_merged.resize(count);
+        for (size_t budget = kRunLength; budget > 0 && m_next < count; --budget) {
+            const size_t start = m_next / (2 * m_width) * (2 * m_width);
+            const size_t middle = std::min(count, start + m_width);
+            const size_t end = std::min(count, start + 2 * m_width);
+            // m_next counts the entries written; m_left those of them taken from the left run.
+            const size_t left = start + m_left;
+            const size_t right = middle + (m_next - start - m_left);
+            const bool takeLeft = left < middle && (right >= end || !lessThan(m_entries[right], m_entries[left]));
+            m_merged[m_next++] = std::move(m_entries[takeLeft ? left : right]);
+            m_left += takeLeft ? 1 : 0;
+            if (m_next == end)
+                m_left = 0;
+        }
+        if (m_next == count) {
+            m_entries.swap(m_merged);
+            m_next = 0;
+            m_width *= 2;
+        }
+        return false;
+    }
+    case Stage::Done: return true;
+    }
+    return true;
+}
+
+std::vector<KNVTCDTask *> TaskSections::GroupSort::sorted() const
+{
+    std::vector<KNVTCDTask *> tasks;
+    tasks.reserve(m_entries.size());
+    for (const Entry &entry : m_entries)
+        tasks.push_back(entry.task);
+    return tasks;
+}
 
 bool TaskSections::identityLessThan(const ostore::Object &a, const ostore::Object &b)
 {
@@ -150,28 +235,9 @@ bool TaskSections::lessThan(int group, const KNVTCDTask &a, const KNVTCDTask &b)
 std::vector<KNVTCDTask *> TaskSections::sortedGroup(int i) const
 {
     const std::vector<KNVTCDTask *> *groups[] = {&incomplete, &scheduled, &someday, &completed};
-    const std::vector<KNVTCDTask *> &tasks = *groups[i];
-    std::vector<SortEntry> entries;
-    entries.reserve(tasks.size());
-    QHash<qint64, int> keyCounts;
-    for (KNVTCDTask *task : tasks) {
-        SortEntry entry{task, groupKey(i, *task), std::nullopt};
-        if (entry.key)
-            ++keyCounts[*entry.key];
-        entries.push_back(std::move(entry));
-    }
-    // Closed tasks have no second order; the others fall back on their titles where the first key does not decide.
-    if (i != 3) {
-        for (SortEntry &entry : entries)
-            if (!entry.key || keyCounts.value(*entry.key) > 1)
-                entry.title = TitleSortKeys::sortKey(entry.task->title());
-    }
-    sortEntries(entries, /*descending=*/i == 3);
-    std::vector<KNVTCDTask *> sorted;
-    sorted.reserve(entries.size());
-    for (const SortEntry &entry : entries)
-        sorted.push_back(entry.task);
-    return sorted;
+    GroupSort sort(i, *groups[i]);
+    while (!sort.step()) {}
+    return sort.sorted();
 }
 
 std::vector<ListSection> TaskSections::tableSections(const QString (&titles)[4], ItemRowCache *cache) const

@@ -3,7 +3,10 @@
 #include "lists/ItemRow.h"
 #include "lists/ListSection.h"
 
+#include <QHash>
 #include <QString>
+
+#include <QCollatorSortKey>
 
 #include <optional>
 #include <vector>
@@ -46,6 +49,37 @@ struct TaskSections
 
     // The group at `i` (0 incomplete to 3 completed), sorted by its comparator.
     std::vector<KNVTCDTask *> sortedGroup(int i) const;
+
+    // The sort of sortedGroup() cut into steps of bounded work, for a list of very many tasks that sorts between
+    // events: each step() reads the keys of a few hundred tasks, sorts one run of a few thousand or merges as many
+    // into longer runs, and answers true once the group is sorted. The tasks must stay as they are until then.
+    class GroupSort
+    {
+    public:
+        GroupSort(int group, const std::vector<KNVTCDTask *> &tasks);
+        bool step();
+        // The group in its order, once step() answered true.
+        std::vector<KNVTCDTask *> sorted() const;
+
+    private:
+        struct Entry
+        {
+            KNVTCDTask *task = nullptr;
+            // Incomplete: the order index; Scheduled: the earlier of start and due date; Completed: the status date.
+            std::optional<qint64> key;
+            std::optional<QCollatorSortKey> title;
+        };
+        bool lessThan(const Entry &a, const Entry &b) const;
+
+        int m_group;
+        std::vector<Entry> m_entries;
+        std::vector<Entry> m_merged;
+        enum class Stage { Keys, Titles, Runs, Merges, Done } m_stage = Stage::Keys;
+        size_t m_next = 0;
+        size_t m_width = 0;
+        size_t m_left = 0;
+        QHash<qint64, int> m_keyCounts;
+    };
     std::vector<KNVTCDTask *> &group(int i);
     // The order of sortedGroup(): whether `a` comes before `b` in group `group`. Tasks that tie on everything shown
     // are ordered by their identities, so a task placed on its own lands where a whole sort would put it.

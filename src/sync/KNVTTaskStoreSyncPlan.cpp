@@ -117,6 +117,13 @@ std::vector<KNVTCDFriendship *> KNVTTaskStoreSyncPlan::pendingFriendships()
     return out;
 }
 
+const knvt::HeaderFields &KNVTTaskStoreSyncPlan::plainHeaders()
+{
+    if (!m_plainHeaders)
+        m_plainHeaders = m_headers.plain();
+    return *m_plainHeaders;
+}
+
 QStringList KNVTTaskStoreSyncPlan::committedKeys(const ostore::Object &object) const
 {
     return m_context.committedValues(&object).keys();
@@ -131,7 +138,7 @@ KNVTTaskStoreSyncPlan::pushRequest(const ostore::Object &object, const QString &
         return nullptr;
     auto request =
         std::make_shared<KNVTRESTFulPushRequest>(KNVTSyncServiceAPIURLString(), resource, identifier, bodyEntityName,
-                                                 attributes, KNVTRequestFormatJSON, action, m_headers.plain());
+                                                 attributes, KNVTRequestFormatJSON, action, plainHeaders());
     QVariantMap userInfo{{QString::fromLatin1(KNVTTaskStoreManagedObjectURIStringRepresentation),
                           knvt::managedObjectIDURIStringRepresentation(object)}};
     // What the reply may count as delivered: only the keys sent, and only while their values stay the ones sent.
@@ -215,7 +222,7 @@ std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::listPullRequest(const
     return std::make_shared<KNVTRESTFulPullRequest>(KNVTSyncServiceAPIURLString(), resource, QVariant(),
                                                     KNVTRequestFormatJSON, knvt::QueryParameters{{kInclude, include}},
                                                     useETags ? m_headers.includingETagForResource(eTagKey)
-                                                             : m_headers.plain());
+                                                             : plainHeaders());
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pullRequestsForResource(const QString &resource, bool useETags)
@@ -273,7 +280,7 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::taskListsNeedingUpdateRequests()
             KNVTRequestFormatJSON,
             knvt::QueryParameters{
                 {kInclude, QStringLiteral("task_list_collaborators,tasks,comments,task_watchers,users")}},
-            m_headers.plain());
+            plainHeaders());
         request->setUserInfo({{QString::fromLatin1(KNVTTaskStoreManagedObjectURIStringRepresentation),
                                knvt::managedObjectIDURIStringRepresentation(*taskList)}});
         requests.push_back(std::move(request));
@@ -289,8 +296,7 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::usersNeedingAvatarUpdateRequests()
             continue;
         auto request = std::make_shared<KNVTRESTFulPullRequest>(
             KNVTSyncServiceAPIURLString(), QStringList{QStringLiteral("users"), QStringLiteral("avatar")},
-            QVariantList{*user->numericIdentifier(), QStringLiteral("medium")}, KNVTRequestFormatPNG,
-            m_headers.plain());
+            QVariantList{*user->numericIdentifier(), QStringLiteral("medium")}, KNVTRequestFormatPNG, plainHeaders());
         request->setUserInfo({{QString::fromLatin1(KNVTTaskStoreManagedObjectURIStringRepresentation),
                                knvt::managedObjectIDURIStringRepresentation(*user)}});
         requests.push_back(std::move(request));

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace ostore {
@@ -64,7 +65,11 @@ private:
     std::shared_ptr<KNVTRESTFulRequest> listPullRequest(const QString &resource, const QString &include,
                                                         const QString &eTagKey, bool useETags);
     QStringList committedKeys(const ostore::Object &object) const;
+    // The plain header fields, read once per plan: they carry the password, which the keychain answers over the
+    // session bus, and a push of thousands of objects would wait for one round trip per request.
+    const knvt::HeaderFields &plainHeaders();
 
     ostore::Context &m_context;
     KNVTTaskStoreSyncRequestHeaders m_headers;
+    std::optional<knvt::HeaderFields> m_plainHeaders;
 };

@@ -330,3 +330,25 @@ TEST_F(SyncPushTest, AFailedFinalSaveFailsTheSession)
     EXPECT_FALSE(session->isResumable());
     EXPECT_TRUE(session->resourceETags().isEmpty());
 }
+
+// The header fields carry the password, which the keychain answers over the session bus: a push of many objects reads
+// them once, not once per request.
+TEST_F(SyncPushTest, APlanReadsTheHeaderFieldsOnceForAllItsRequests)
+{
+    for (int i = 0; i < 3; ++i)
+        m_main->insert<KNVTCDTask>()->setTitle(QStringLiteral("Task %1").arg(i));
+    save();
+    KNVTTaskStoreSyncRequestHeaders counted = headers();
+    int reads = 0;
+    counted.HTTPHeaderFields = [&reads, plain = counted.HTTPHeaderFields] {
+        ++reads;
+        return plain();
+    };
+    const KNVTRESTFulRequestList requests =
+        KNVTTaskStoreSyncPlan(*m_main, counted).pushRequestsForResource(QStringLiteral("tasks"));
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(reads, 1);
+    for (const auto &request : requests)
+        EXPECT_EQ(request->HTTPHeaderFields().value(QStringLiteral("Authorization")),
+                  headers().plain().value(QStringLiteral("Authorization")));
+}

@@ -6,6 +6,10 @@
 #include "lists/KNVTTagsItemsOutlineViewController.h"
 #include "lists/KNVTTaskListsOutlineViewController.h"
 
+#include "model/KNVTCDTask.h"
+
+#include "support/WaitUntil.h"
+
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
 #include "uikit/KNVTPreferenceKeys.h"
@@ -68,6 +72,45 @@ TEST_F(SearchAndProjectsListTest, SearchFindsTitlesAndNotesAndSortsSomedayByTheT
     b.task(QStringLiteral("invoice new"));
     save();
     EXPECT_EQ(list->tasks().size(), 5u);
+}
+
+// A search of many tasks: a newer text replaces one still being found, the rows are made unfilled and filled when
+// read, a row no one has read is found by its object, and the scroll bar the view sizes from each section's first row
+// is the one QTreeView sizes by asking every row.
+TEST_F(SearchAndProjectsListTest, ASearchOfManyTasksFillsItsRowsWhenTheyAreRead)
+{
+    auto &b = build();
+    std::vector<KNVTCDTask *> tasks;
+    for (int i = 0; i < 3000; ++i)
+        tasks.push_back(b.task(QStringLiteral("Match %1").arg(i), {.status = i % 7 == 0 ? 4 : 1, .orderIndex = i}));
+    b.task(QStringLiteral("other"));
+    save();
+
+    auto list = make<KNVTSearchItemsOutlineViewController>();
+    list->setSearchString(QStringLiteral("match"));
+    list->setSearchString(QStringLiteral("match 1"));
+    ASSERT_TRUE(knvt::test::waitUntil([&list] { return !list->isSearching(); }));
+    // "Match 1", "Match 10" to "Match 19", "Match 100" to "Match 199", "Match 1000" to "Match 1999", and two headers.
+    ASSERT_EQ(list->numberOfRows(), 1 + 10 + 100 + 1000 + 2);
+    EXPECT_EQ(list->sectionIdentifiers(), (QStringList{"Someday", "Completed"}));
+    const knvt::ItemRow &last = list->outlineModel()->sections().back().rows.back();
+    EXPECT_TRUE(last.unfilled) << "a row below the visible ones was made";
+    const std::optional<int> row = list->cellIndexForObjectValue(tasks[1995]->uri());
+    ASSERT_TRUE(row);
+    EXPECT_EQ(list->rowAt(*row)->title, QStringLiteral("Match 1995"));
+    EXPECT_FALSE(list->rowAt(*row)->unfilled);
+
+    auto *view = list->outlineView();
+    for (const int height : {600, 130, 45}) {
+        const auto scrollBar = [view, height](bool shareHeight) {
+            view->setSectionRowsShareHeight(shareHeight);
+            view->resize(400, height + 1);
+            view->resize(400, height);
+            const QScrollBar *bar = view->verticalScrollBar();
+            return QList<int>{bar->maximum(), bar->pageStep(), bar->singleStep()};
+        };
+        EXPECT_EQ(scrollBar(true), scrollBar(false)) << height;
+    }
 }
 
 TEST_F(SearchAndProjectsListTest, ProjectsAndAreasStandInTheirFourSections)
