@@ -37,6 +37,23 @@ protected:
         return line.startsWith(QLatin1String("Sync failed 12:00")) && line.endsWith(u'(' + reason + u')');
     }
 
+    // Signed in with one task, "Call Ann" in the project Calls, pulled by the start-up sync; then another device
+    // gives it new notes. Returns the task's identifier on the service.
+    qint64 givenCallAnnPulledThenGivenNewNotesElsewhere()
+    {
+        app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+        app.service().enableState();
+        const qint64 calls = app.service().seed(
+            "task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
+        const qint64 call =
+            app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
+        app.launch();
+        app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
+
+        app.service().update("tasks", call, {{"description", "Her new number"}});
+        return call;
+    }
+
     AppDriver app;
 };
 
@@ -178,16 +195,7 @@ TEST_F(SyncFeature, ATaskMovedOrArchivedElsewhereStaysUnderItsOpenFormAndItsUnpu
 // Another device changes the notes of a task; the user ticks it while the sync that brings those notes is pulling.
 TEST_F(SyncFeature, ATickMadeWhileAPullBringsNewNotesOfTheTaskSurvivesAndIsPushed)
 {
-    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
-    app.service().enableState();
-    const qint64 calls =
-        app.service().seed("task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
-    const qint64 call =
-        app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
-    app.launch();
-    app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
-
-    app.service().update("tasks", call, {{"description", "Her new number"}});
+    const qint64 call = givenCallAnnPulledThenGivenNewNotesElsewhere();
     app.service().clearRequests();
     app.service().on("GET", "/account.json").hold();
     app.clickToolbar(QStringLiteral("Sync"));
@@ -216,16 +224,7 @@ TEST_F(SyncFeature, ATickMadeWhileAPullBringsNewNotesOfTheTaskSurvivesAndIsPushe
 // their own and saves them: the user's notes are what the library keeps, and they go out with the next sync.
 TEST_F(SyncFeature, NotesTheUserSavesWhileASyncRunsOutliveTheNotesItPulledBefore)
 {
-    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
-    app.service().enableState();
-    const qint64 calls =
-        app.service().seed("task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
-    const qint64 call =
-        app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
-    app.launch();
-    app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
-
-    app.service().update("tasks", call, {{"description", "Her new number"}});
+    const qint64 call = givenCallAnnPulledThenGivenNewNotesElsewhere();
     app.service().clearRequests();
     app.service().on("GET", "/tags.json").hold();
     app.clickToolbar(QStringLiteral("Sync"));
