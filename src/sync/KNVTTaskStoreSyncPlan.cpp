@@ -172,7 +172,8 @@ KNVTRESTFulRequestSource KNVTTaskStoreSyncPlan::pendingPushRequestSource(const Q
     const auto entity = entities.constFind(resource);
     if (entity == entities.cend())
         return requestSource({});
-    // Identifiers rather than objects: the context may let go of an object before its turn comes.
+    // Identifiers rather than objects: an object can be gone from the library by the time its turn comes, and then
+    // sends nothing.
     std::vector<ostore::ObjectID> pending;
     for (const ostore::Object *object : pendingObjectsForEntityName(entity->first))
         pending.push_back(object->objectID());
