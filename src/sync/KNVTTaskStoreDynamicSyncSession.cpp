@@ -40,9 +40,9 @@ void KNVTTaskStoreDynamicSyncSession::processNextPushResource()
     if (m_pendingPushResources.isEmpty())
         return;
     KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate();
-    KNVTRESTFulRequestList requests = delegate
-        ? delegate->taskStoreDynamicSyncSessionPushRequestsForResource(*this, m_pendingPushResources.first())
-        : KNVTRESTFulRequestList();
+    KNVTRESTFulRequestSource requests = delegate
+        ? delegate->taskStoreDynamicSyncSessionPushRequestSourceForResource(*this, m_pendingPushResources.first())
+        : KNVTRESTFulRequestSource();
     runState(std::make_shared<KNVTTaskStoreSyncSessionStatePushing>(std::move(requests)));
 }
 

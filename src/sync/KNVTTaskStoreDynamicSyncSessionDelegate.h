@@ -7,13 +7,14 @@
 
 class KNVTTaskStoreDynamicSyncSession;
 
-// What a dynamic session asks of the coordinator: the requests of one resource, built just before they are sent.
+// What a dynamic session asks of the coordinator: the requests of one resource, built just before they are sent (a
+// push request just before it is sent).
 class KNVTTaskStoreDynamicSyncSessionDelegate : public KNVTSyncSessionDelegate
 {
 public:
-    virtual KNVTRESTFulRequestList
-    taskStoreDynamicSyncSessionPushRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
-                                                       const QString &resource) = 0;
+    virtual KNVTRESTFulRequestSource
+    taskStoreDynamicSyncSessionPushRequestSourceForResource(KNVTTaskStoreDynamicSyncSession &session,
+                                                            const QString &resource) = 0;
     virtual KNVTRESTFulRequestList
     taskStoreDynamicSyncSessionPullRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
                                                        const QString &resource) = 0;

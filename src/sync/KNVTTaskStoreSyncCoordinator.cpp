@@ -464,14 +464,14 @@ KNVTTaskStoreSyncRequestHeaders KNVTTaskStoreSyncCoordinator::requestHeaders() c
     return headers;
 }
 
-KNVTRESTFulRequestList KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSessionPushRequestsForResource(
+KNVTRESTFulRequestSource KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSessionPushRequestSourceForResource(
     KNVTTaskStoreDynamicSyncSession &session, const QString &resource)
 {
     ostore::Context *context = session.managedObjectContext();
     if (!context)
         return {};
-    KNVTTaskStoreSyncPlan plan(*context, requestHeaders());
-    return plan.pushRequestsForResource(resource);
+    return KNVTTaskStoreSyncPlan::pushRequestSourceForResource(
+        std::make_shared<KNVTTaskStoreSyncPlan>(*context, requestHeaders()), resource);
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSessionPullRequestsForResource(

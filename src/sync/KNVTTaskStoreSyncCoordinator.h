@@ -120,8 +120,9 @@ public:
     void syncSessionDidFinish(KNVTSyncSession &session) override;
     void syncSession(KNVTSyncSession &session, const knvt::Error &error) override;
     void syncSessionDidCancel(KNVTSyncSession &session) override;
-    KNVTRESTFulRequestList taskStoreDynamicSyncSessionPushRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
-                                                                              const QString &resource) override;
+    KNVTRESTFulRequestSource
+    taskStoreDynamicSyncSessionPushRequestSourceForResource(KNVTTaskStoreDynamicSyncSession &session,
+                                                            const QString &resource) override;
     KNVTRESTFulRequestList taskStoreDynamicSyncSessionPullRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
                                                                               const QString &resource) override;
 

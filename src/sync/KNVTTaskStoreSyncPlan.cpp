@@ -37,61 +37,59 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pushRequestsForResource(const QStr
 {
     if (resource == QLatin1String("friendships"))
         return pendingFriendshipPushRequests();
-    if (resource == QLatin1String("task_lists"))
-        return pendingTaskListPushRequests();
-    if (resource == QLatin1String("task_list_collaborators"))
-        return pendingTaskListCollaboratorPushRequests();
-    if (resource == QLatin1String("tasks"))
-        return pendingTaskPushRequests();
-    if (resource == QLatin1String("task_watchers"))
-        return pendingTaskWatcherPushRequests();
-    if (resource == QLatin1String("comments"))
-        return pendingTaskCommentPushRequests();
-    if (resource == QLatin1String("tags"))
-        return pendingTagPushRequests();
-    if (resource == QLatin1String("tagged_items"))
-        return pendingTaggedTaskPushRequests();
-    return {};
+    return pendingPushRequests(resource);
+}
+
+KNVTRESTFulRequestSource
+KNVTTaskStoreSyncPlan::pushRequestSourceForResource(const std::shared_ptr<KNVTTaskStoreSyncPlan> &plan,
+                                                    const QString &resource)
+{
+    // Few enough to build at once; building them may remove a friendship that can never be pushed.
+    if (resource == QLatin1String("friendships"))
+        return requestSource(plan->pendingFriendshipPushRequests());
+    return plan->pendingPushRequestSource(resource, plan);
+}
+
+KNVTRESTFulRequestSource KNVTTaskStoreSyncPlan::requestSource(KNVTRESTFulRequestList requests)
+{
+    return [requests = std::move(requests), next = size_t(0)]() mutable -> std::shared_ptr<KNVTRESTFulRequest> {
+        return next < requests.size() ? requests[next++] : nullptr;
+    };
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingTaskListPushRequests()
 {
-    return pendingPushRequests(QStringLiteral("KNVTCDTaskList"), QStringLiteral("task_lists"),
-                               QStringLiteral("task_list"));
+    return pendingPushRequests(QStringLiteral("task_lists"));
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingTaskListCollaboratorPushRequests()
 {
-    return pendingPushRequests(QStringLiteral("KNVTCDTaskListCollaborator"), QStringLiteral("task_list_collaborators"),
-                               QStringLiteral("task_list_collaborator"));
+    return pendingPushRequests(QStringLiteral("task_list_collaborators"));
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingTaskPushRequests()
 {
-    return pendingPushRequests(QStringLiteral("KNVTCDTask"), QStringLiteral("tasks"), QStringLiteral("task"));
+    return pendingPushRequests(QStringLiteral("tasks"));
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingTaskWatcherPushRequests()
 {
-    return pendingPushRequests(QStringLiteral("KNVTCDTaskWatcher"), QStringLiteral("task_watchers"),
-                               QStringLiteral("task_watcher"));
+    return pendingPushRequests(QStringLiteral("task_watchers"));
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingTaskCommentPushRequests()
 {
-    return pendingPushRequests(QStringLiteral("KNVTCDTaskComment"), QStringLiteral("comments"),
-                               QStringLiteral("comment"));
+    return pendingPushRequests(QStringLiteral("comments"));
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingTagPushRequests()
 {
-    return pendingPushRequests(QStringLiteral("KNVTCDTag"), QStringLiteral("tags"), QStringLiteral("tag"));
+    return pendingPushRequests(QStringLiteral("tags"));
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingTaggedTaskPushRequests()
 {
-    return pendingPushRequests(QStringLiteral("KNVTCDTaggedTask"), QStringLiteral("tagged_items"),
-                               QStringLiteral("tagged_item"));
+    return pendingPushRequests(QStringLiteral("tagged_items"));
 }
 
 std::vector<ostore::Object *> KNVTTaskStoreSyncPlan::pendingObjectsForEntityName(const QString &entityName)
@@ -149,37 +147,72 @@ KNVTTaskStoreSyncPlan::pushRequest(const ostore::Object &object, const QString &
     return request;
 }
 
-KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingPushRequests(const QString &entityName, const QString &resource,
-                                                                  const QString &bodyEntityName)
+KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingPushRequests(const QString &resource)
 {
     KNVTRESTFulRequestList requests;
-    for (ostore::Object *object : pendingObjectsForEntityName(entityName)) {
-        const ostore::Value identifierValue = object->value(QStringLiteral("numericIdentifier"));
-        const bool hasIdentifier = std::holds_alternative<qint64>(identifierValue);
-        const bool deleted = std::holds_alternative<QDateTime>(object->value(QStringLiteral("deletedDate")));
-        std::shared_ptr<KNVTRESTFulRequest> request;
-        if (hasIdentifier && deleted) {
-            request = pushRequest(*object, resource, bodyEntityName, std::get<qint64>(identifierValue), {},
-                                  KNVTRESTFulRequestActionDestroy);
-        } else {
-            const QStringList keys =
-                hasIdentifier ? static_cast<KNVTCDTaskStoreObject *>(object)->changedKeys() : committedKeys(*object);
-            // A task whose list has no server identifier yet would reach the service without its list; it waits,
-            // keeping its changes, until the list has been pushed.
-            if (entityName == QLatin1String("KNVTCDTask")
-                && !static_cast<KNVTCDTask *>(object)->hasAttributesForKeys(keys))
-                continue;
-            if (hasIdentifier)
-                request = pushRequest(*object, resource, bodyEntityName, std::get<qint64>(identifierValue), keys,
-                                      KNVTRESTFulRequestActionUpdate);
-            else
-                request =
-                    pushRequest(*object, resource, bodyEntityName, QVariant(), keys, KNVTRESTFulRequestActionCreate);
-        }
-        if (request)
-            requests.push_back(std::move(request));
-    }
+    const KNVTRESTFulRequestSource source = pendingPushRequestSource(resource, nullptr);
+    while (std::shared_ptr<KNVTRESTFulRequest> request = source())
+        requests.push_back(std::move(request));
     return requests;
+}
+
+KNVTRESTFulRequestSource KNVTTaskStoreSyncPlan::pendingPushRequestSource(const QString &resource,
+                                                                         std::shared_ptr<KNVTTaskStoreSyncPlan> keep)
+{
+    // Resource -> the entity pushed there and its name in a request body.
+    static const QHash<QString, std::pair<QString, QString>> entities{
+        {QStringLiteral("task_lists"), {QStringLiteral("KNVTCDTaskList"), QStringLiteral("task_list")}},
+        {QStringLiteral("task_list_collaborators"),
+         {QStringLiteral("KNVTCDTaskListCollaborator"), QStringLiteral("task_list_collaborator")}},
+        {QStringLiteral("tasks"), {QStringLiteral("KNVTCDTask"), QStringLiteral("task")}},
+        {QStringLiteral("task_watchers"), {QStringLiteral("KNVTCDTaskWatcher"), QStringLiteral("task_watcher")}},
+        {QStringLiteral("comments"), {QStringLiteral("KNVTCDTaskComment"), QStringLiteral("comment")}},
+        {QStringLiteral("tags"), {QStringLiteral("KNVTCDTag"), QStringLiteral("tag")}},
+        {QStringLiteral("tagged_items"), {QStringLiteral("KNVTCDTaggedTask"), QStringLiteral("tagged_item")}}};
+    const auto entity = entities.constFind(resource);
+    if (entity == entities.cend())
+        return requestSource({});
+    // Identifiers rather than objects: an object can be gone from the library by the time its turn comes, and then
+    // sends nothing.
+    std::vector<ostore::ObjectID> pending;
+    for (const ostore::Object *object : pendingObjectsForEntityName(entity->first))
+        pending.push_back(object->objectID());
+    return
+        [this, keep = std::move(keep), pending = std::move(pending), next = size_t(0), resource,
+         entityName = entity->first, bodyEntityName = entity->second]() mutable -> std::shared_ptr<KNVTRESTFulRequest> {
+            while (next < pending.size()) {
+                ostore::Object *object = m_context.existingObject(pending[next++]);
+                if (!object)
+                    continue;
+                if (std::shared_ptr<KNVTRESTFulRequest> request =
+                        pendingPushRequest(*object, entityName, resource, bodyEntityName))
+                    return request;
+            }
+            return nullptr;
+        };
+}
+
+std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::pendingPushRequest(ostore::Object &object,
+                                                                              const QString &entityName,
+                                                                              const QString &resource,
+                                                                              const QString &bodyEntityName)
+{
+    const ostore::Value identifierValue = object.value(QStringLiteral("numericIdentifier"));
+    const bool hasIdentifier = std::holds_alternative<qint64>(identifierValue);
+    const bool deleted = std::holds_alternative<QDateTime>(object.value(QStringLiteral("deletedDate")));
+    if (hasIdentifier && deleted)
+        return pushRequest(object, resource, bodyEntityName, std::get<qint64>(identifierValue), {},
+                           KNVTRESTFulRequestActionDestroy);
+    const QStringList keys =
+        hasIdentifier ? static_cast<KNVTCDTaskStoreObject *>(&object)->changedKeys() : committedKeys(object);
+    // A task whose list has no server identifier yet would reach the service without its list; it waits, keeping its
+    // changes, until the list has been pushed.
+    if (entityName == QLatin1String("KNVTCDTask") && !static_cast<KNVTCDTask *>(&object)->hasAttributesForKeys(keys))
+        return nullptr;
+    if (hasIdentifier)
+        return pushRequest(object, resource, bodyEntityName, std::get<qint64>(identifierValue), keys,
+                           KNVTRESTFulRequestActionUpdate);
+    return pushRequest(object, resource, bodyEntityName, QVariant(), keys, KNVTRESTFulRequestActionCreate);
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingFriendshipPushRequests()

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -21,6 +22,8 @@ class KNVTCDTaskList;
 class KNVTCDUser;
 
 using KNVTRESTFulRequestList = std::vector<std::shared_ptr<KNVTRESTFulRequest>>;
+// Hands out requests one at a time, as a session is about to send them; nullptr once there are none left.
+using KNVTRESTFulRequestSource = std::function<std::shared_ptr<KNVTRESTFulRequest>()>;
 
 // The push and pull requests of one resource name, built from a context as it stands at that moment (during a
 // session, the session's own context, so that each resource sees what the earlier ones applied) and with the header
@@ -32,6 +35,12 @@ public:
 
     // A name outside the push resources gives no requests.
     KNVTRESTFulRequestList pushRequestsForResource(const QString &resource);
+    // The same requests, each built from the objects as they stand when the session is about to send it, so that a
+    // push of thousands of objects never holds the main thread up building them all at once. The source keeps `plan`.
+    static KNVTRESTFulRequestSource pushRequestSourceForResource(const std::shared_ptr<KNVTTaskStoreSyncPlan> &plan,
+                                                                 const QString &resource);
+    // Hands out `requests` in their order.
+    static KNVTRESTFulRequestSource requestSource(KNVTRESTFulRequestList requests);
     // List pulls carry the stored entity tag of their resource when `useETags` is set. A name outside the pull
     // resources gives no requests.
     KNVTRESTFulRequestList pullRequestsForResource(const QString &resource, bool useETags);
@@ -57,8 +66,13 @@ public:
     KNVTRESTFulRequestList usersNeedingAvatarUpdateRequests();
 
 private:
-    KNVTRESTFulRequestList pendingPushRequests(const QString &entityName, const QString &resource,
-                                               const QString &bodyEntityName);
+    KNVTRESTFulRequestList pendingPushRequests(const QString &resource);
+    // Over the objects pending when it is made; `keep` is held by the source for as long as it lives.
+    KNVTRESTFulRequestSource pendingPushRequestSource(const QString &resource,
+                                                      std::shared_ptr<KNVTTaskStoreSyncPlan> keep);
+    // nullptr for an object that sends nothing now.
+    std::shared_ptr<KNVTRESTFulRequest> pendingPushRequest(ostore::Object &object, const QString &entityName,
+                                                           const QString &resource, const QString &bodyEntityName);
     std::shared_ptr<KNVTRESTFulRequest> pushRequest(const ostore::Object &object, const QString &resource,
                                                     const QString &bodyEntityName, const QVariant &identifier,
                                                     const QStringList &keys, KNVTRESTFulRequestAction action);

@@ -12,12 +12,27 @@ KNVTTaskStoreSyncSessionState::KNVTTaskStoreSyncSessionState(Phase phase, KNVTRE
     : m_phase(phase), m_pending(std::move(requests))
 {}
 
+KNVTTaskStoreSyncSessionState::KNVTTaskStoreSyncSessionState(Phase phase, KNVTRESTFulRequestSource source)
+    : m_phase(phase), m_source(std::move(source))
+{}
+
+bool KNVTTaskStoreSyncSessionState::hasNextRequest()
+{
+    if (m_pending.empty() && m_source) {
+        if (std::shared_ptr<KNVTRESTFulRequest> request = m_source())
+            m_pending.push_back(std::move(request));
+        else
+            m_source = nullptr;
+    }
+    return !m_pending.empty();
+}
+
 void KNVTTaskStoreSyncSessionState::startSending()
 {
-    if (m_pending.empty())
-        finish();
-    else
+    if (hasNextRequest())
         processNextRequest();
+    else
+        finish();
 }
 
 void KNVTTaskStoreSyncSessionState::processNextRequest()
@@ -80,7 +95,7 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
         }
         settle(request, m_successful);
     }
-    if (!m_pending.empty())
+    if (hasNextRequest())
         processNextRequest();
     else
         finish();

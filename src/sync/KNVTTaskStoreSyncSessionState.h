@@ -12,6 +12,8 @@ protected:
 
     KNVTTaskStoreSyncSessionState() = default;
     KNVTTaskStoreSyncSessionState(Phase phase, KNVTRESTFulRequestList requests);
+    // Takes each request from `source` only once the one before it has been answered.
+    KNVTTaskStoreSyncSessionState(Phase phase, KNVTRESTFulRequestSource source);
 
     // Sends the first pending request, which stays pending until its reply has been handled. Cancelling stops here.
     void processNextRequest();
@@ -27,9 +29,12 @@ private:
     void handleReply(const std::shared_ptr<KNVTRESTFulRequest> &request, const knvt::Error &requestError,
                      const knvt::Error &error);
     void settle(const std::shared_ptr<KNVTRESTFulRequest> &request, KNVTRESTFulRequestList &into);
+    // Takes the next request from the source when none is pending; false when none is left.
+    bool hasNextRequest();
 
     Phase m_phase = Phase::Push;
     KNVTRESTFulRequestList m_pending;
+    KNVTRESTFulRequestSource m_source;
     KNVTRESTFulRequestList m_successful;
     KNVTRESTFulRequestList m_failed;
 };

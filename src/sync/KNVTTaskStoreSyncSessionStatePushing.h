@@ -9,6 +9,9 @@ public:
     explicit KNVTTaskStoreSyncSessionStatePushing(KNVTRESTFulRequestList requests)
         : KNVTTaskStoreSyncSessionState(Phase::Push, std::move(requests))
     {}
+    explicit KNVTTaskStoreSyncSessionStatePushing(KNVTRESTFulRequestSource source)
+        : KNVTTaskStoreSyncSessionState(Phase::Push, std::move(source))
+    {}
 
     void start() override { startSending(); }
     void processNextPushRequest() { processNextRequest(); }

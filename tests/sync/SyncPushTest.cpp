@@ -352,3 +352,37 @@ TEST_F(SyncPushTest, APlanReadsTheHeaderFieldsOnceForAllItsRequests)
         EXPECT_EQ(request->HTTPHeaderFields().value(QStringLiteral("Authorization")),
                   headers().plain().value(QStringLiteral("Authorization")));
 }
+
+// Each request is built only when the one before it has been answered: still one at a time on the wire, every changed
+// object pushed once, in the order the plan lists them.
+TEST_F(SyncPushTest, ChangedTasksArePushedOneAtATimeInThePlansOrder)
+{
+    for (qint64 id = 10; id < 15; ++id)
+        syncedTask(id, QStringLiteral("A"));
+    save();
+    for (KNVTCDTask *task : all<KNVTCDTask>())
+        task->setTitle(QStringLiteral("B"));
+    save();
+    QList<QByteArray> planned;
+    for (ostore::Object *task :
+         KNVTTaskStoreSyncPlan(*m_main, headers()).pendingObjectsForEntityName(QStringLiteral("KNVTCDTask")))
+        planned.append("/tasks/" + QByteArray::number(*static_cast<KNVTCDTask *>(task)->numericIdentifier()) + ".json");
+    ASSERT_EQ(planned.size(), 5);
+    for (const QByteArray &path : planned) {
+        FakeSyncService::Route route = m_fake.on("PUT", path).json(200, "{}");
+        if (path == planned.first())
+            route.hold();
+    }
+    start(pushSession());
+    ASSERT_TRUE(waitUntil([this, &planned] { return m_fake.hasRequest("PUT", planned.first()); }));
+    EXPECT_EQ(m_fake.requests().size(), 1u);
+
+    m_fake.release("PUT", planned.first());
+    ASSERT_EQ(waitForOutcome(), Outcome::Finished);
+    QList<QByteArray> pushed;
+    for (const FakeSyncService::Request &request : m_fake.requests())
+        pushed.append(request.path);
+    EXPECT_EQ(pushed, planned);
+    for (KNVTCDTask *task : all<KNVTCDTask>())
+        EXPECT_TRUE(task->changedKeys().isEmpty());
+}

@@ -194,10 +194,12 @@ protected:
     static QJsonObject json(const knvt::test::FakeSyncService::Request &request) { return request.json().object(); }
 
     // KNVTTaskStoreDynamicSyncSessionDelegate
-    KNVTRESTFulRequestList taskStoreDynamicSyncSessionPushRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
-                                                                              const QString &resource) override
+    KNVTRESTFulRequestSource
+    taskStoreDynamicSyncSessionPushRequestSourceForResource(KNVTTaskStoreDynamicSyncSession &session,
+                                                            const QString &resource) override
     {
-        return KNVTTaskStoreSyncPlan(*session.managedObjectContext(), headers()).pushRequestsForResource(resource);
+        return KNVTTaskStoreSyncPlan::pushRequestSourceForResource(
+            std::make_shared<KNVTTaskStoreSyncPlan>(*session.managedObjectContext(), headers()), resource);
     }
     KNVTRESTFulRequestList taskStoreDynamicSyncSessionPullRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
                                                                               const QString &resource) override
