@@ -23,8 +23,11 @@ namespace {
 constexpr qint64 kSliceNanoseconds = 4'000'000;
 // The tasks one step of the grouping reads.
 constexpr size_t kTasksPerStep = 256;
-// How long the last search took to match the tasks, which is what the size of the library costs a search at once.
-qint64 lastMatchNanoseconds = 0;
+// A search of at most this many matches is finished in one go, whatever the clock says: it costs well under a frame,
+// and its results are there when the key press returns, on a slow or busy machine alike.
+constexpr size_t kMatchesFoundAtOnce = 1000;
+// How many tasks the last search matched, which tells what the next one is likely to cost.
+size_t lastMatchCount = 0;
 
 } // namespace
 
@@ -35,6 +38,7 @@ struct KNVTSearchItemsOutlineViewController::Search
     enum class Stage { Match, Group, Sort, Rows };
     Stage stage = Stage::Match;
     std::vector<KNVTCDTask *> matches;
+    size_t total = 0;
     size_t next = 0;
     knvt::TaskSections groups;
     int group = 0;
@@ -104,10 +108,10 @@ void KNVTSearchItemsOutlineViewController::startSearch()
     m_search = std::make_unique<Search>();
     if (!outlineModel()->sections().empty())
         showNothing();
-    // Where matching takes a small share of a frame the search starts at once, and a small library's results are
-    // shown before the call returns; a library that takes longer is searched from the next pass of the event loop on,
-    // so that the key, and the list the results replace, are answered first.
-    if (lastMatchNanoseconds < kSliceNanoseconds / 2)
+    // Where the last search matched few tasks this one starts at once, and a few matches are shown before the call
+    // returns; after a search of many the next is started from the next pass of the event loop, so that the key, and
+    // the list the results replace, are answered first.
+    if (lastMatchCount <= kMatchesFoundAtOnce)
         continueSearch();
     else
         m_nextSlice.start();
@@ -120,9 +124,12 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
     // Sections are shown at the start of a slice, or at its end when the search ended early in it: the view lays out
     // the rows they bring on the next pass.
     bool shown = showCompleteSections();
-    while (!shown && m_search && !m_search->done && slice.nsecsElapsed() < kSliceNanoseconds)
+    const auto few = [this] {
+        return m_search->stage != Search::Stage::Match && m_search->total <= kMatchesFoundAtOnce;
+    };
+    while (!shown && m_search && !m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds || few()))
         m_search->done = advance(*m_search);
-    if (!shown && m_search && m_search->done && slice.nsecsElapsed() < kSliceNanoseconds / 2)
+    if (!shown && m_search && m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds / 2 || few()))
         showCompleteSections();
     if (m_search && m_search->done && m_search->shown == m_search->sections.size()) {
         m_search.reset();
@@ -174,10 +181,9 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
     switch (search.stage) {
     case Search::Stage::Match: {
         // The store answers the whole query at once, as fast as SQLite scans the texts.
-        QElapsedTimer match;
-        match.start();
         search.matches = taskStore().tasksForSearchTerm(m_searchString);
-        lastMatchNanoseconds = match.nsecsElapsed();
+        search.total = search.matches.size();
+        lastMatchCount = search.total;
         search.stage = Search::Stage::Group;
         return false;
     }
