@@ -29,6 +29,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <unordered_set>
 
 using namespace ostore::where;
 
@@ -552,11 +553,13 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
         return;
     }
     const QString entityName = entityNamesByRootKey().value(rootKey);
-    std::vector<ostore::Object *> remaining =
+    const std::vector<ostore::Object *> local =
         knvt::executeFetchRequestForEntityName(*m_context, entityName, localSet, {});
-    const auto forget = [&remaining](ostore::Object *object) {
-        remaining.erase(std::remove(remaining.begin(), remaining.end(), object), remaining.end());
-    };
+    // The local objects the reply names are marked in a set: erasing each from the list instead made a reply of
+    // thousands of tasks cost the square of their number on the main thread.
+    std::unordered_set<const ostore::Object *> seen;
+    seen.reserve(local.size());
+    const auto forget = [&seen](const ostore::Object *object) { seen.insert(object); };
 
     bool complete = true;
     const std::string rootKeyUTF8 = rootKeyText(rootKey);
@@ -590,8 +593,8 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
     // An element that cannot be read may stand for any of the local objects, so none of them counts as gone.
     if (!complete)
         return;
-    for (ostore::Object *object : remaining) {
-        if (object->isDeleted() || !identifierOf(*object))
+    for (ostore::Object *object : local) {
+        if (seen.contains(object) || object->isDeleted() || !identifierOf(*object))
             continue;
         if (entityName == kTaskEntity) {
             auto *task = static_cast<KNVTCDTask *>(object);
