@@ -74,6 +74,22 @@ protected:
         store().setAuthenticationFailureDate(QDateTime::currentDateTime());
         ASSERT_FALSE(store().isAuthenticated());
     }
+
+    // The failure window shown with syncing on and the keyring locked, so that a password typed into it can be kept
+    // for this run only; the shell records what the window tells it.
+    KNVTAuthenticationFailureWindowController *showWindowWithTheKeyringLocked(RecordingShell &shell)
+    {
+        KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
+        fake.enableState();
+        configureAccount();
+        store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+        store().setAutoSyncEnabled(true);
+        KNVTKeychainItem::lockKeychain();
+        auto *window = new KNVTAuthenticationFailureWindowController(&store());
+        window->setAuthenticationFailureWindowControllerDelegate(&shell);
+        window->show();
+        return window;
+    }
 };
 
 TEST_F(ReauthenticationTest, TheSheetChecksTheStoredNameWithTheCredentialsAloneAndKeepsACorrectPassword)
@@ -217,17 +233,8 @@ TEST_F(ReauthenticationTest, CancellingTheFailureWindowStopsSyncingAndKeepsTheFa
 
 TEST_F(ReauthenticationTest, WhenTheKeyringRefusesTheFailureWindowSaysSoAndTheSyncCarriesThePasswordAnyway)
 {
-    KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
-    fake.enableState();
-    configureAccount();
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
-    store().setAutoSyncEnabled(true);
-    KNVTKeychainItem::lockKeychain();
-
     RecordingShell shell;
-    auto *window = new KNVTAuthenticationFailureWindowController(&store());
-    window->setAuthenticationFailureWindowControllerDelegate(&shell);
-    window->show();
+    auto *window = showWindowWithTheKeyringLocked(shell);
     child<QLineEdit>(window, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
     auto *save = child<QPushButton>(window, "saveButton");
     save->click();
@@ -252,18 +259,9 @@ TEST_F(ReauthenticationTest, WhenTheKeyringRefusesTheFailureWindowSaysSoAndTheSy
 
 TEST_F(ReauthenticationTest, APasswordTheKeyringCouldNotKeepAndTheServiceRefusesIsToldAsRefused)
 {
-    KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
-    fake.enableState();
-    fake.on("GET", "/account.json").clear().json(401, "{}");
-    configureAccount();
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
-    store().setAutoSyncEnabled(true);
-    KNVTKeychainItem::lockKeychain();
-
     RecordingShell shell;
-    auto *window = new KNVTAuthenticationFailureWindowController(&store());
-    window->setAuthenticationFailureWindowControllerDelegate(&shell);
-    window->show();
+    auto *window = showWindowWithTheKeyringLocked(shell);
+    fake.on("GET", "/account.json").clear().json(401, "{}");
     auto *field = child<QLineEdit>(window, "passwordSecureTextField");
     field->setText(QStringLiteral("wrongpass"));
     child<QPushButton>(window, "saveButton")->click();
