@@ -350,8 +350,12 @@ void ItemsOutlineModel::setItemRow(int section, int at, ItemRow row)
     shown = std::move(row);
     if (uriChanged)
         rowsChanged();
-    const QModelIndex index = indexOf(section, at);
-    emit dataChanged(index, index);
+    itemRowChanged(section, at);
+}
+
+void ItemsOutlineModel::announceItemRowsChanged(int section, int first, int last)
+{
+    emit dataChanged(indexOf(section, first), indexOf(section, last));
 }
 
 void ItemsOutlineModel::rearrange(std::vector<ListSection> arrangement)

@@ -88,6 +88,9 @@ public:
     void setItemRow(int section, int at, ItemRow row) override;
     void rearrange(std::vector<ListSection> arrangement) override;
 
+protected:
+    void announceItemRowsChanged(int section, int first, int last) override;
+
 private:
     // Each section carries a number of its own for as long as it is shown: the item rows' indexes name their section
     // by it, so that an index kept by a view still finds its section when sections come and go before it.

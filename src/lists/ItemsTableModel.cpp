@@ -296,8 +296,12 @@ void ItemsTableModel::setItemRow(int section, int at, ItemRow row)
     if (shown.uri != row.uri)
         m_rowForUriValid = false;
     shown = std::move(row);
-    const QModelIndex changed = index(flatRow(section, at));
-    emit dataChanged(changed, changed);
+    itemRowChanged(section, at);
+}
+
+void ItemsTableModel::announceItemRowsChanged(int section, int first, int last)
+{
+    emit dataChanged(index(flatRow(section, first)), index(flatRow(section, last)));
 }
 
 void ItemsTableModel::rearrange(std::vector<ListSection> arrangement)

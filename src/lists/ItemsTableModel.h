@@ -65,6 +65,9 @@ public:
     void setItemRow(int section, int at, ItemRow row) override;
     void rearrange(std::vector<ListSection> arrangement) override;
 
+protected:
+    void announceItemRowsChanged(int section, int first, int last) override;
+
 private:
     // The flat row of the section's header (or of its first row, when it shows no header).
     int start(int section) const { return m_starts[size_t(section)]; }

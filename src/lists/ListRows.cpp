@@ -17,8 +17,11 @@ int rowIndex(const ListSection &section, const ostore::ObjectID &id)
     return -1;
 }
 
-// The list's rows as the one diff reads and changes them.
-struct Host
+} // namespace
+
+// The list's rows as the one diff reads and changes them. Every operation but a row's new contents first tells the
+// views of the rows changed so far, whose places it may move.
+struct ListRowsDiffHost
 {
     using Section = ListSection;
     using Row = ItemRow;
@@ -43,26 +46,50 @@ struct Host
         return shown.name() != wanted.name() || shown.showsHeader != wanted.showsHeader;
     }
 
-    void resetSections(std::vector<Section> sections) { rows.resetSections(std::move(sections)); }
+    void resetSections(std::vector<Section> sections)
+    {
+        rows.announcePendingRun();
+        rows.resetSections(std::move(sections));
+    }
     void insertSection(int at, const Section &section)
     {
+        rows.announcePendingRun();
         rows.insertSection(at, ListSection{section.section, {}, section.showsHeader});
     }
-    void removeSection(int at) { rows.removeSection(at); }
-    void moveSection(int from, int to) { rows.moveSection(from, to); }
-    void setSection(int at, const Section &section) { rows.setSectionHeader(at, section.section, section.showsHeader); }
+    void removeSection(int at)
+    {
+        rows.announcePendingRun();
+        rows.removeSection(at);
+    }
+    void moveSection(int from, int to)
+    {
+        rows.announcePendingRun();
+        rows.moveSection(from, to);
+    }
+    void setSection(int at, const Section &section)
+    {
+        rows.announcePendingRun();
+        rows.setSectionHeader(at, section.section, section.showsHeader);
+    }
     void insertRows(int section, int at, std::vector<Row> inserted)
     {
+        rows.announcePendingRun();
         rows.insertItemRows(section, at, std::move(inserted));
     }
-    void removeRows(int section, int first, int count) { rows.removeItemRows(section, first, count); }
+    void removeRows(int section, int first, int count)
+    {
+        rows.announcePendingRun();
+        rows.removeItemRows(section, first, count);
+    }
     void moveRow(int fromSection, int from, int toSection, int to)
     {
+        rows.announcePendingRun();
         rows.moveItemRow(fromSection, from, toSection, to);
     }
     void setRow(int section, int at, Row row) { rows.setItemRow(section, at, std::move(row)); }
     void rearrangeRows(std::vector<std::vector<Row>> arrangement)
     {
+        rows.announcePendingRun();
         std::vector<ListSection> sections;
         sections.reserve(arrangement.size());
         for (size_t s = 0; s < arrangement.size(); ++s) {
@@ -72,8 +99,6 @@ struct Host
         rows.rearrange(std::move(sections));
     }
 };
-
-} // namespace
 
 std::optional<ListRows::Location> ListRows::locate(const ostore::ObjectID &id) const
 {
@@ -104,8 +129,33 @@ void ListRows::updateSections(std::vector<ListSection> target)
                 resetSections(std::move(target));
                 return;
             }
-    Host host{*this};
-    KeyedRowDiff<Host>::apply(host, std::move(target));
+    ListRowsDiffHost host{*this};
+    const bool outer = std::exchange(m_collectingRuns, true);
+    KeyedRowDiff<ListRowsDiffHost>::apply(host, std::move(target));
+    m_collectingRuns = outer;
+    if (!outer)
+        announcePendingRun();
+}
+
+void ListRows::itemRowChanged(int section, int at)
+{
+    if (!m_collectingRuns) {
+        announceItemRowsChanged(section, at, at);
+        return;
+    }
+    if (m_pendingRun.section == section && m_pendingRun.last + 1 == at) {
+        m_pendingRun.last = at;
+        return;
+    }
+    announcePendingRun();
+    m_pendingRun = {section, at, at};
+}
+
+void ListRows::announcePendingRun()
+{
+    const Run run = std::exchange(m_pendingRun, Run{});
+    if (run.section >= 0)
+        announceItemRowsChanged(run.section, run.first, run.last);
 }
 
 } // namespace knvt

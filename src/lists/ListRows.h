@@ -69,6 +69,28 @@ public:
     virtual void setItemRow(int section, int at, ItemRow row) = 0;
     // The same sections and rows in another arrangement (rows may change sections): one layout change.
     virtual void rearrange(std::vector<ListSection> arrangement) = 0;
+
+protected:
+    // A model's setItemRow reports each row whose contents it changed here. Outside a diff the views hear of it at
+    // once; while the diff updates rows, neighbouring rows of a section are told as one run when the run ends. A view
+    // works out where a single changed row stands by walking its rows, so a sync that changes thousands of rows told
+    // one by one froze the window for the sum of those walks.
+    void itemRowChanged(int section, int at);
+    // Tells the views that rows `first` to `last` of `section` show something else.
+    virtual void announceItemRowsChanged(int section, int first, int last) = 0;
+
+private:
+    friend struct ListRowsDiffHost;
+    void announcePendingRun();
+
+    bool m_collectingRuns = false;
+    struct Run
+    {
+        int section = -1;
+        int first = 0;
+        int last = -1;
+    };
+    Run m_pendingRun;
 };
 
 } // namespace knvt

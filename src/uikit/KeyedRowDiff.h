@@ -13,9 +13,10 @@ namespace knvt {
 // The one diff of every list model: turns the sections and rows a model shows into new ones with the fewest row
 // operations it finds, each carried out by the model and announced to its views. Rows no longer listed are removed,
 // new rows inserted, rows that changed place moved (also into another section; one by one while they are few, else
-// all in one layout change), rows that show something else updated (one data change a row, for that row only), and
-// sections that appear or go inserted or removed. So the selection, the current row, the scroll position, the open
-// sections and a screen reader's place stay with their rows, and a reader hears only of what changed.
+// all in one layout change), rows that show something else updated (only those rows; a host may tell its views of
+// neighbouring updated rows at once), and sections that appear or go inserted or removed. So the selection, the
+// current row, the scroll position, the open sections and a screen reader's place stay with their rows, and a reader
+// hears only of what changed.
 //
 // Rows are told apart by their key, sections by theirs. A key must not repeat: when the new rows repeat a row's key,
 // the host's `foldsRepeatedRows` says whether the later rows are dropped (a list of people, where a person is one row

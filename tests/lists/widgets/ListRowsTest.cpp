@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <type_traits>
 
 namespace {
 
@@ -249,6 +250,67 @@ TEST(ListRowsTest, OneMovedRowIsOneMoveAndAChangedTitleOneDataChange)
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(inserts + removes + resets + layouts, 0);
     EXPECT_EQ(model.rowAt(81)->title, QStringLiteral("renamed")) << "the header, then 80 rows before it";
+}
+
+// A sync that changes thousands of rows must not tell the views of them one by one (a tree view walks its rows to
+// place each one): neighbouring changed rows of a section reach the views as one data change, and no unchanged row
+// is among them, whatever else the same update moves or re-heads.
+template <class Model>
+void expectChangedRowsToldInRuns(const char *modelName)
+{
+    struct Case
+    {
+        const char *name;
+        std::vector<int> changedInA; // ids of A's rows 1..10 that get a new title
+        std::vector<int> changedInB; // ids of B's rows 11..15
+        bool hideHeaderOfB;
+        std::vector<std::pair<int, int>> runs; // (section, first..last as "first*100+last")
+    };
+    const Case cases[] = {
+        {"one row", {4}, {}, false, {{0, 303}}},
+        {"a run and a lone row", {2, 3, 4, 7}, {}, false, {{0, 103}, {0, 606}}},
+        {"runs in two sections", {9, 10}, {11, 12}, false, {{0, 809}, {1, 1}}},
+        {"B loses its header between the runs", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {15}, true, {{0, 9}, {1, 404}}},
+    };
+    for (const Case &c : cases) {
+        Model model;
+        std::vector<ItemRow> a, b;
+        for (int id = 1; id <= 10; ++id)
+            a.push_back(taskRow(id, QStringLiteral("task %1").arg(id)));
+        for (int id = 11; id <= 15; ++id)
+            b.push_back(taskRow(id, QStringLiteral("task %1").arg(id)));
+        model.updateSections({section("A", a), section("B", b)});
+        for (int id : c.changedInA)
+            a[size_t(id - 1)].title += QStringLiteral("!");
+        for (int id : c.changedInB)
+            b[size_t(id - 11)].title += QStringLiteral("!");
+        std::vector<std::pair<int, int>> told;
+        QObject::connect(&model, &QAbstractItemModel::dataChanged, &model,
+                         [&model, &told](const QModelIndex &top, const QModelIndex &bottom) {
+                             EXPECT_EQ(top.parent(), bottom.parent());
+                             // The outline's sections are its top rows: a new header is no row's change.
+                             if (std::is_same_v<Model, knvt::ItemsOutlineModel> && !top.parent().isValid())
+                                 return;
+                             int sectionOf = top.parent().isValid() ? top.parent().row() : 0;
+                             int first = top.row(), last = bottom.row();
+                             if (!top.parent().isValid()) {
+                                 // The table's rows are flat: A's header, its ten rows, then B's header when shown.
+                                 const int startOfB = model.rowCount() == 17 ? 12 : 11;
+                                 sectionOf = first > 10 ? 1 : 0;
+                                 first -= sectionOf == 0 ? 1 : startOfB;
+                                 last -= sectionOf == 0 ? 1 : startOfB;
+                             }
+                             told.emplace_back(sectionOf, first * 100 + last);
+                         });
+        model.updateSections({section("A", a), section("B", b, !c.hideHeaderOfB)});
+        EXPECT_EQ(told, c.runs) << modelName << ": " << c.name;
+    }
+}
+
+TEST(ListRowsTest, NeighbouringChangedRowsReachTheViewsAsOneDataChange)
+{
+    expectChangedRowsToldInRuns<knvt::ItemsTableModel>("table");
+    expectChangedRowsToldInRuns<knvt::ItemsOutlineModel>("outline");
 }
 
 } // namespace
