@@ -16,6 +16,7 @@
 #include "uikit/ActionSet.h"
 #include "uikit/Beeper.h"
 
+#include <QAccessible>
 #include <QAccessibleActionInterface>
 
 #include <QItemSelectionModel>
@@ -145,6 +146,46 @@ void setUpItemView(QTreeView *view)
     view->setFrameShape(QFrame::NoFrame);
     // A completed task leaves its place at the first click; the second must not tick the row that slid under it.
     SecondClickGuard::install(view);
+}
+
+void tellChangedRowsOnScreen(QTreeView *view, const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                             const std::function<void(const QModelIndex &, const QModelIndex &)> &tell)
+{
+    const int rows = bottomRight.row() - topLeft.row() + 1;
+    if (rows <= 1 || !view->isVisible() || topLeft.parent() != bottomRight.parent()) {
+        tell(topLeft, bottomRight);
+        return;
+    }
+    const QRect first = view->visualRect(topLeft);
+    const QRect last = view->visualRect(bottomRight);
+    const int height = first.height();
+    // Rows of one height one under another, as the rows of a section are: where each stands follows from the first.
+    if (height <= 0 || last.top() != first.top() + (rows - 1) * height) {
+        tell(topLeft, bottomRight);
+        return;
+    }
+    const int top = first.top();
+    const int bottom = view->viewport()->height();
+    const int shownFrom = std::max(0, top < 0 ? -top / height : 0);
+    const int shownTo = bottom > top ? std::min(rows - 1, (bottom - top - 1) / height) : -1;
+    const auto row = [&topLeft](int offset) { return topLeft.siblingAtRow(topLeft.row() + offset); };
+    const auto announce = [view, &row, &bottomRight](int from, int to) {
+        if (from > to || !QAccessible::isActive())
+            return;
+        QAccessibleTableModelChangeEvent event(view, QAccessibleTableModelChangeEvent::DataChanged);
+        event.setFirstRow(row(from).row());
+        event.setLastRow(row(to).row());
+        event.setFirstColumn(0);
+        event.setLastColumn(bottomRight.column());
+        QAccessible::updateAccessibility(&event);
+    };
+    if (shownFrom > shownTo) {
+        announce(0, rows - 1);
+        return;
+    }
+    announce(0, shownFrom - 1);
+    tell(row(shownFrom), row(shownTo).siblingAtColumn(bottomRight.column()));
+    announce(shownTo + 1, rows - 1);
 }
 
 void connectRowButtons(ItemRowDelegate *delegate, KNVTTaskStoreItemsViewController *controller)

@@ -63,6 +63,13 @@ QModelIndex itemRowForCursor(QTreeView *view, bool downwards, const QModelIndex 
 // keyboard is on.
 void selectRowAfterJump(QAbstractItemView *view, QKeyEvent *event);
 
+// A change of rows `topLeft` to `bottomRight` (one parent) as an item view hears of it: `tell` (the view's own
+// dataChanged) gets only the rows on screen, and a screen reader still hears of all of them. A view places each
+// changed row by walking the rows above it, so a sync that changes thousands of rows told whole would cost the
+// square of their number; no other row needs telling, because a row's height follows from its kind alone.
+void tellChangedRowsOnScreen(QTreeView *view, const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                             const std::function<void(const QModelIndex &, const QModelIndex &)> &tell);
+
 // The rows of `indexes` (in the order shown) as one selection of whole rows: neighbouring rows of one parent make one
 // range, so that a list selected whole holds one range per section and reading it back stays linear in its rows (Qt
 // asks every range about every row it reports).

@@ -112,6 +112,15 @@ QModelIndex KNVTTaskStoreItemsOutlineView::moveCursor(CursorAction cursorAction,
     return knvt::itemRowForCursor(this, downwards, QTreeView::moveCursor(cursorAction, modifiers));
 }
 
+void KNVTTaskStoreItemsOutlineView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                                const QList<int> &roles)
+{
+    knvt::tellChangedRowsOnScreen(this, topLeft, bottomRight,
+                                  [this, &roles](const QModelIndex &first, const QModelIndex &last) {
+                                      QTreeView::dataChanged(first, last, roles);
+                                  });
+}
+
 bool KNVTTaskStoreItemsOutlineView::focusNextPrevChild(bool next)
 {
     // Tab never reaches keyPressEvent of an item view; the host decides where the focus goes.

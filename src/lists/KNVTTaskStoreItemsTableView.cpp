@@ -44,6 +44,15 @@ QModelIndex KNVTTaskStoreItemsTableView::moveCursor(CursorAction cursorAction, Q
     return knvt::itemRowForCursor(this, downwards, QTreeView::moveCursor(cursorAction, modifiers));
 }
 
+void KNVTTaskStoreItemsTableView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                                              const QList<int> &roles)
+{
+    knvt::tellChangedRowsOnScreen(this, topLeft, bottomRight,
+                                  [this, &roles](const QModelIndex &first, const QModelIndex &last) {
+                                      QTreeView::dataChanged(first, last, roles);
+                                  });
+}
+
 bool KNVTTaskStoreItemsTableView::focusNextPrevChild(bool next)
 {
     // Tab never reaches keyPressEvent of an item view; the host decides where the focus goes.

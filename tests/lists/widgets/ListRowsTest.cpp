@@ -3,6 +3,7 @@
 // hear only well-formed row operations (QAbstractItemModelTester), and every row the view kept an index of
 // (selected, current, expanded) is still found at that index afterwards.
 
+#include "lists/ItemViews.h"
 #include "lists/ItemsOutlineModel.h"
 #include "lists/ItemsTableModel.h"
 
@@ -10,6 +11,8 @@
 
 #include <QListView>
 #include <QRandomGenerator>
+#include <QScrollBar>
+#include <QStringListModel>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -311,6 +314,52 @@ TEST(ListRowsTest, NeighbouringChangedRowsReachTheViewsAsOneDataChange)
 {
     expectChangedRowsToldInRuns<knvt::ItemsTableModel>("table");
     expectChangedRowsToldInRuns<knvt::ItemsOutlineModel>("outline");
+}
+
+// A view places each changed row it is told of by walking the rows above it: of a change of many rows it is told only
+// those on screen, at any scroll position, and nothing when none of them is.
+TEST(ListRowsTest, AViewIsToldOnlyOfTheChangedRowsOnScreen)
+{
+    QStringList titles;
+    for (int i = 0; i < 300; ++i)
+        titles << QStringLiteral("task %1").arg(i);
+    QStringListModel model(titles);
+    QTreeView view;
+    knvt::setUpItemView(&view);
+    view.setModel(&model);
+    view.resize(240, 200);
+    view.show();
+    const int height = view.visualRect(model.index(0, 0)).height();
+    ASSERT_GT(height, 0);
+    struct Case
+    {
+        const char *name;
+        int scrolledBy; // pixels
+        int first, last;
+    };
+    const Case cases[] = {
+        {"at the top, a change of every row", 0, 0, 299},
+        {"half a row down, a change from the middle of the screen on", height * 5 / 2, 4, 299},
+        {"far down, a change above the screen", height * 200, 0, 150},
+        {"far down, a change that ends on screen", height * 200, 100, 203},
+        {"far down, a change below the screen", height * 200, 250, 299},
+    };
+    for (const Case &c : cases) {
+        view.verticalScrollBar()->setValue(c.scrolledBy);
+        int shownFirst = -1, shownLast = -1;
+        for (int r = c.first; r <= c.last; ++r)
+            if (view.visualRect(model.index(r, 0)).intersects(view.viewport()->rect())) {
+                shownFirst = shownFirst < 0 ? r : shownFirst;
+                shownLast = r;
+            }
+        std::vector<std::pair<int, int>> told;
+        knvt::tellChangedRowsOnScreen(
+            &view, model.index(c.first, 0), model.index(c.last, 0),
+            [&told](const QModelIndex &first, const QModelIndex &last) { told.emplace_back(first.row(), last.row()); });
+        const std::vector<std::pair<int, int>> expected =
+            shownFirst < 0 ? std::vector<std::pair<int, int>>{} : std::vector{std::pair{shownFirst, shownLast}};
+        EXPECT_EQ(told, expected) << c.name;
+    }
 }
 
 } // namespace
