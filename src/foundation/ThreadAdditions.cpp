@@ -83,4 +83,19 @@ void performBlock(QObject *receiver, std::function<void()> block, std::chrono::d
     QTimer::singleShot(delayInMilliseconds(afterDelay), receiver, [block = std::move(block)] { runBlock(block); });
 }
 
+void performBlockAfterWaitingEvents(QObject *receiver, std::function<void()> block)
+{
+    KNVT_ASSERT(receiver != nullptr, "QThread", "performBlockAfterWaitingEvents");
+    // A timer of its own, not a posted call (nor a single shot of no delay, which Qt turns into one): the loop handles
+    // every posted call before it looks at input or timers again, and fires due timers in the order they were started.
+    auto *timer = new QTimer(receiver);
+    timer->setSingleShot(true);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, receiver, [timer, block = std::move(block)] {
+        timer->deleteLater();
+        runBlock(block);
+    });
+    timer->start();
+}
+
 } // namespace knvt

@@ -33,6 +33,12 @@ void performBlock(QObject *receiver, std::function<void()> block, bool waitUntil
 // next pass of the event loop; zero-delay blocks run in the order they were asked for.
 void performBlock(QObject *receiver, std::function<void()> block, std::chrono::duration<double> afterDelay);
 
+// Runs the block on the receiver's thread once the events waiting now (input, paints, due timers) have been handled.
+// A block queued with no delay runs before them, in the same pass as whatever queued it, so two long steps of work
+// queued one after the other hold the window as one; a step queued this way lets the window answer in between.
+// Such blocks run in the order they were asked for.
+void performBlockAfterWaitingEvents(QObject *receiver, std::function<void()> block);
+
 // A plain number of seconds would silently convert to waitUntilDone; say std::chrono::duration instead.
 void performBlock(QObject *receiver, std::function<void()> block, double afterDelay) = delete;
 

@@ -15,9 +15,11 @@
 #include "foundation/Assert.h"
 #include "foundation/Error.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/ThreadAdditions.h"
 #include "foundation/Timing.h"
 
 #include <QDir>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -352,10 +354,17 @@ void KNVTTaskStoreSyncCoordinator::managedObjectContextDidSave(const ostore::Cha
 void KNVTTaskStoreSyncCoordinator::currentSyncSessionManagedObjectContextDidSave(const ostore::ChangeSet &changes)
 {
     // Contexts share the committed rows, so the merge only tells the main context's observers; the store relays it
-    // as its will-change and did-change, and the lists reload. It is no local save: the push timer stays as it is.
+    // as its will-change and did-change, and the lists update. It is no local save: the push timer stays as it is.
+    // It runs in a later pass than the write, which alone takes tens of milliseconds for thousands of rows; the
+    // session's end comes after it.
     if (!m_taskStore->hasManagedObjectContext())
         return;
-    m_taskStore->managedObjectContext()->mergeChanges(changes, ostore::ChangeOrigin::Merge);
+    const QPointer<ostore::Context> mainContext = m_taskStore->managedObjectContext();
+    knvt::performBlockAfterWaitingEvents(this, [this, mainContext, changes] {
+        if (mainContext && m_taskStore->hasManagedObjectContext()
+            && m_taskStore->managedObjectContext() == mainContext.data())
+            mainContext->mergeChanges(changes, ostore::ChangeOrigin::Merge);
+    });
 }
 
 void KNVTTaskStoreSyncCoordinator::taskStoreSyncSettingsDidChange()

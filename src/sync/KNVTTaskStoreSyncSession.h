@@ -9,9 +9,12 @@
 
 #include "objectstore/ObjectID.h"
 
+#include "foundation/JSONDocument.h"
 #include "foundation/JSONView.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
+#include <QSet>
 #include <QVariantMap>
 
 #include <memory>
@@ -75,7 +78,13 @@ public:
     bool isResumable() const { return m_resumable; }
 
     // ---- Replies, called by the states on the main thread --------------------------------------------------------
+    // Applies a pull's reply at once.
     void processGETRequest(const KNVTRESTFulRequest &request);
+    // Applies a pull's reply a slice at a time, so that the window answers between the slices of a reply of thousands
+    // of objects: begin, then continue in later passes until it answers true. An array is applied element by element;
+    // any other reply whole by beginGETRequest. No other reply is applied while one is under way.
+    void beginGETRequest(std::shared_ptr<const KNVTRESTFulRequest> request);
+    bool continueGETRequest(const QDeadlineTimer &deadline);
     void processPOSTRequest(const KNVTRESTFulRequest &request);
     void processPUTRequest(const KNVTRESTFulRequest &request);
     void processDELETERequest(const KNVTRESTFulRequest &request);
@@ -128,7 +137,35 @@ private:
     // answers is the one still held (then the reply delivers it).
     bool mergeReply(ostore::Object &object, const knvt::JSONView &inner, const QVariantMap &sent = {});
     void setChangedKeys(ostore::Object &object, QStringList keys);
+    // A collection's reply names every object of a local set; what it leaves out is gone (or, for lists, deferred).
+    struct ListRule
+    {
+        QString resource;
+        QString entityName;
+        std::string rootKey;
+        bool declined = false;
+        // False once an element could not be read: it may stand for any local object, so none counts as gone.
+        bool complete = true;
+        // The local set when the reply arrived, and those of it the reply named. Held by identity, so that a row
+        // removed by the user while the reply is applied in slices is simply no longer found.
+        std::vector<ostore::ObjectID> local;
+        QSet<ostore::ObjectID> seen;
+    };
+    // False for a resource that has no such rule: its elements are applied one by one and nothing is removed.
+    bool beginListRule(const QString &resource, ListRule &rule);
+    void applyListRuleElement(ListRule &rule, const knvt::JSONView &element);
+    void endListRule(const ListRule &rule);
     void applyListRule(const QString &resource, const knvt::JSONView &array);
+    // The pull reply being applied in slices.
+    struct PullReply
+    {
+        std::shared_ptr<const KNVTRESTFulRequest> request;
+        knvt::JSONDocument document;
+        std::optional<ListRule> listRule;
+        knvt::JSONView::ElementIterator next;
+        knvt::JSONView::ElementIterator end;
+    };
+    void endGETRequest(const PullReply &reply);
     void removeTaskListWithTasks(ostore::Object *taskList);
     void insertTombstone(const QString &entityName, const knvt::JSONView &inner);
     // Logs a pull reply that holds elements (or nested elements) that cannot be read, or is not what the resource
@@ -170,5 +207,6 @@ private:
         bool archived = false;
     };
     std::vector<MissingObject> m_missingObjects;
+    std::unique_ptr<PullReply> m_pullReply;
     std::unique_ptr<ostore::Context> m_context;
 };

@@ -29,7 +29,6 @@
 #include <QJsonDocument>
 
 #include <algorithm>
-#include <unordered_set>
 
 using namespace ostore::where;
 
@@ -291,20 +290,78 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
 
 void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
 {
-    const KNVTCDTaskList::PulledTasksHandling handling(
-        [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
-        [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
-    if (request.requestFormat() == KNVTRequestFormatJSON) {
-        const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(request.responseData());
-        const knvt::JSONView &value = reply.root();
-        checkReadabilityOfPullReply(value, request);
-        processJSONObject(value, request);
-        if (value.isArray() && request.resource() == QLatin1String("tags")
-            && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value))
-            invalidateResourceETag(request.resource());
-    } else if (request.requestFormat() == KNVTRequestFormatPNG) {
-        processPNGData(request.responseData(), request);
+    // The caller keeps the request for the length of the call.
+    beginGETRequest(std::shared_ptr<const KNVTRESTFulRequest>(std::shared_ptr<void>(), &request));
+    continueGETRequest(QDeadlineTimer::Forever);
+}
+
+void KNVTTaskStoreSyncSession::beginGETRequest(std::shared_ptr<const KNVTRESTFulRequest> request)
+{
+    m_pullReply = std::make_unique<PullReply>();
+    PullReply &reply = *m_pullReply;
+    reply.request = std::move(request);
+    const KNVTRESTFulRequest &pulled = *reply.request;
+    if (pulled.requestFormat() == KNVTRequestFormatPNG) {
+        processPNGData(pulled.responseData(), pulled);
+        return;
     }
+    if (pulled.requestFormat() != KNVTRequestFormatJSON)
+        return;
+    reply.document = knvt::JSONDocument::fromJson(pulled.responseData());
+    const knvt::JSONView &value = reply.document.root();
+    checkReadabilityOfPullReply(value, pulled);
+    if (!value.isArray()) {
+        const KNVTCDTaskList::PulledTasksHandling handling(
+            [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
+            [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
+        processJSONObject(value, pulled);
+        return;
+    }
+    // Every array a pull receives is applied element by element, under its collection's rule when it has one.
+    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&pulled);
+    if (pull && pull->requestAction() == KNVTRESTFulRequestActionIndex) {
+        ListRule rule;
+        if (beginListRule(pull->resource(), rule))
+            reply.listRule = std::move(rule);
+    }
+    reply.next = value.begin();
+    reply.end = value.end();
+}
+
+bool KNVTTaskStoreSyncSession::continueGETRequest(const QDeadlineTimer &deadline)
+{
+    if (!m_pullReply)
+        return true;
+    PullReply &reply = *m_pullReply;
+    {
+        const KNVTCDTaskList::PulledTasksHandling handling(
+            [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
+            [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
+        while (reply.next != reply.end) {
+            const knvt::JSONView element = *reply.next;
+            ++reply.next;
+            if (reply.listRule)
+                applyListRuleElement(*reply.listRule, element);
+            else if (element.isObject())
+                processJSONDictionary(element);
+            if (reply.next != reply.end && deadline.hasExpired())
+                return false;
+        }
+    }
+    const std::unique_ptr<PullReply> done = std::move(m_pullReply);
+    endGETRequest(*done);
+    return true;
+}
+
+void KNVTTaskStoreSyncSession::endGETRequest(const PullReply &reply)
+{
+    if (reply.listRule)
+        endListRule(*reply.listRule);
+    const KNVTRESTFulRequest &request = *reply.request;
+    const knvt::JSONView &value = reply.document.root();
+    if (value.isArray() && request.resource() == QLatin1String("tags")
+        && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value))
+        invalidateResourceETag(request.resource());
     processMetaDataForRequest(request);
 }
 
@@ -514,13 +571,12 @@ void KNVTTaskStoreSyncSession::removeTaskListWithTasks(ostore::Object *taskList)
     m_context->remove(taskList);
 }
 
-void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt::JSONView &array)
+bool KNVTTaskStoreSyncSession::beginListRule(const QString &resource, ListRule &rule)
 {
     if (!m_context)
-        return;
+        return false;
     QString rootKey;
     ostore::Predicate localSet;
-    bool declined = false;
     if (resource == QLatin1String("tasks/inbox")) {
         rootKey = QStringLiteral("task");
         localSet = isNull(QStringLiteral("taskList"));
@@ -539,7 +595,7 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
     } else if (resource == QLatin1String("task_lists/declined")) {
         rootKey = QStringLiteral("task_list");
         localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusDeclined);
-        declined = true;
+        rule.declined = true;
     } else if (resource == QLatin1String("tags")) {
         rootKey = QStringLiteral("tag");
     } else if (resource == QLatin1String("friendships")) {
@@ -549,68 +605,88 @@ void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt
         rootKey = QStringLiteral("friendship");
         localSet = key(QStringLiteral("invitee.friendshipStatus")) == qint64(KNVTUserFriendshipStatusMe);
     } else {
-        processJSONArray(array);
-        return;
+        return false;
     }
-    const QString entityName = entityNamesByRootKey().value(rootKey);
+    rule.resource = resource;
+    rule.entityName = entityNamesByRootKey().value(rootKey);
+    rule.rootKey = rootKeyText(rootKey);
     const std::vector<ostore::Object *> local =
-        knvt::executeFetchRequestForEntityName(*m_context, entityName, localSet, {});
+        knvt::executeFetchRequestForEntityName(*m_context, rule.entityName, localSet, {});
+    rule.local.reserve(local.size());
+    for (const ostore::Object *object : local)
+        rule.local.push_back(object->objectID());
     // The local objects the reply names are marked in a set: erasing each from the list instead made a reply of
     // thousands of tasks cost the square of their number on the main thread.
-    std::unordered_set<const ostore::Object *> seen;
-    seen.reserve(local.size());
-    const auto forget = [&seen](const ostore::Object *object) { seen.insert(object); };
+    rule.seen.reserve(qsizetype(local.size()));
+    return true;
+}
 
-    bool complete = true;
-    const std::string rootKeyUTF8 = rootKeyText(rootKey);
-    for (const knvt::JSONView &element : array) {
-        const std::optional<knvt::JSONView> readable = readableEntity(element, rootKeyUTF8);
-        if (!readable) {
-            complete = false;
-            continue;
-        }
-        const knvt::JSONView &inner = *readable;
-        const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id"));
-        ostore::Object *object = objectForNumericIdentifier(entityName, id);
-        if (declined) {
-            // A list the user declined leaves this device with its tasks, and is never created here.
-            if (object) {
-                forget(object);
-                removeTaskListWithTasks(object);
-            }
-            continue;
-        }
-        if (object)
-            forget(object);
-        else
-            object = knvt::insertNewObjectForFillForEntityForName(*m_context, entityName);
-        mergeReply(*object, inner);
-        // A task's own reply never moves it into the Inbox; this one says it is there.
-        if (entityName == kTaskEntity)
-            static_cast<KNVTCDTask *>(object)->takeInboxPlaceFromService();
-    }
-
-    // An element that cannot be read may stand for any of the local objects, so none of them counts as gone.
-    if (!complete)
+void KNVTTaskStoreSyncSession::applyListRuleElement(ListRule &rule, const knvt::JSONView &element)
+{
+    if (!m_context)
         return;
-    for (ostore::Object *object : local) {
-        if (seen.contains(object) || object->isDeleted() || !identifierOf(*object))
+    const std::optional<knvt::JSONView> readable = readableEntity(element, rule.rootKey);
+    if (!readable) {
+        rule.complete = false;
+        return;
+    }
+    const knvt::JSONView &inner = *readable;
+    const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id"));
+    ostore::Object *object = objectForNumericIdentifier(rule.entityName, id);
+    if (rule.declined) {
+        // A list the user declined leaves this device with its tasks, and is never created here.
+        if (object) {
+            rule.seen.insert(object->objectID());
+            removeTaskListWithTasks(object);
+        }
+        return;
+    }
+    if (object)
+        rule.seen.insert(object->objectID());
+    else
+        object = knvt::insertNewObjectForFillForEntityForName(*m_context, rule.entityName);
+    mergeReply(*object, inner);
+    // A task's own reply never moves it into the Inbox; this one says it is there.
+    if (rule.entityName == kTaskEntity)
+        static_cast<KNVTCDTask *>(object)->takeInboxPlaceFromService();
+}
+
+void KNVTTaskStoreSyncSession::endListRule(const ListRule &rule)
+{
+    // An element that cannot be read may stand for any of the local objects, so none of them counts as gone.
+    if (!m_context || !rule.complete)
+        return;
+    for (const ostore::ObjectID &id : rule.local) {
+        ostore::Object *object = rule.seen.contains(id) ? nullptr : m_context->existingObject(id);
+        if (!object || object->isDeleted() || !identifierOf(*object))
             continue;
-        if (entityName == kTaskEntity) {
+        if (rule.entityName == kTaskEntity) {
             auto *task = static_cast<KNVTCDTask *>(object);
             // Still in the Inbox, and not moved there by a change that waits for its push.
             if (task->taskList() || task->changedKeys().contains(QLatin1String("taskList")))
                 continue;
             m_context->remove(task);
-        } else if (entityName == kTaskListEntity) {
+        } else if (rule.entityName == kTaskListEntity) {
             // The service does not know yet of the user's answer that put the list in this collection.
             if (static_cast<KNVTCDTaskList *>(object)->hasUnpushedMembershipChange())
                 continue;
-            deferRemovalOfMissingTaskList(*object, resource);
+            deferRemovalOfMissingTaskList(*object, rule.resource);
         } else {
             m_context->remove(object);
         }
     }
+}
+
+void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt::JSONView &array)
+{
+    ListRule rule;
+    if (!beginListRule(resource, rule)) {
+        processJSONArray(array);
+        return;
+    }
+    for (const knvt::JSONView &element : array)
+        applyListRuleElement(rule, element);
+    endListRule(rule);
 }
 
 void KNVTTaskStoreSyncSession::deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task)

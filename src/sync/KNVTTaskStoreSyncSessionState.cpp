@@ -4,9 +4,19 @@
 
 #include "service/ServiceRefusal.h"
 
+#include "objectstore/Context.h"
+
 #include "foundation/ThreadAdditions.h"
 
 #include <algorithm>
+#include <chrono>
+
+namespace {
+
+// How long one slice of a pulled reply may hold the main thread: a few milliseconds, well inside a frame.
+constexpr std::chrono::milliseconds kReplySlice{4};
+
+} // namespace
 
 KNVTTaskStoreSyncSessionState::KNVTTaskStoreSyncSessionState(Phase phase, KNVTRESTFulRequestList requests)
     : m_phase(phase), m_pending(std::move(requests))
@@ -84,7 +94,9 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
         return;
     } else {
         if (m_phase == Phase::Pull) {
-            session->processGETRequest(*request);
+            session->beginGETRequest(request);
+            applyPulledReply(request);
+            return;
         } else {
             switch (request->requestMethod()) {
             case KNVTRequestMethodPOST: session->processPOSTRequest(*request); break;
@@ -95,8 +107,31 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
         }
         settle(request, m_successful);
     }
+    sendNextRequestOrFinish();
+}
+
+void KNVTTaskStoreSyncSessionState::sendNextRequestOrFinish()
+{
     if (hasNextRequest())
         processNextRequest();
     else
         finish();
+}
+
+void KNVTTaskStoreSyncSessionState::applyPulledReply(const std::shared_ptr<KNVTRESTFulRequest> &request)
+{
+    const auto self = shared_from_this();
+    const auto session = syncSession();
+    if (!session || !isExecuting())
+        return;
+    if (!session->continueGETRequest(QDeadlineTimer(kReplySlice))) {
+        const std::weak_ptr<KNVTSyncSessionState> weakState = weak_from_this();
+        knvt::performBlockAfterWaitingEvents(session->managedObjectContext(), [weakState, request] {
+            if (const auto state = std::static_pointer_cast<KNVTTaskStoreSyncSessionState>(weakState.lock()))
+                state->applyPulledReply(request);
+        });
+        return;
+    }
+    settle(request, m_successful);
+    sendNextRequestOrFinish();
 }

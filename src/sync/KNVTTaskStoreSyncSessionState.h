@@ -31,6 +31,10 @@ private:
     void settle(const std::shared_ptr<KNVTRESTFulRequest> &request, KNVTRESTFulRequestList &into);
     // Takes the next request from the source when none is pending; false when none is left.
     bool hasNextRequest();
+    void sendNextRequestOrFinish();
+    // Applies a pulled reply a slice at a time, each in its own pass of the event loop, and then sends the next
+    // request. The request stays pending meanwhile, so one request at a time is under way from its send to its end.
+    void applyPulledReply(const std::shared_ptr<KNVTRESTFulRequest> &request);
 
     Phase m_phase = Phase::Push;
     KNVTRESTFulRequestList m_pending;

@@ -3,6 +3,9 @@
 // Timers run scaled down; the network is a fake one.
 #include "SyncCoordinatorTest.h"
 
+#include <QSet>
+#include <QTimer>
+
 // ---- Start-up -----------------------------------------------------------------------------------------------------
 
 TEST_F(SyncCoordinatorTest, StartUpWithAutomaticSyncRunsOneFullSessionWithoutEntityTags)
@@ -405,4 +408,75 @@ TEST_F(SyncCoordinatorTest, TheRegisteredFactoryGivesTheStoreItsCoordinator)
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(&made->taskStore(), &other);
     EXPECT_EQ(made->taskStoreSyncCoordinatorDelegate(), static_cast<KNVTTaskStoreSyncCoordinatorDelegate *>(&other));
+}
+
+// ---- Large pulls --------------------------------------------------------------------------------------------------
+
+// A pull of thousands of tasks is applied a slice at a time with the window answering in between: titles the user
+// saves meanwhile outlive the pulled copies and wait for their push, every pulled note arrives, and the lists have
+// heard of all of it by the time the sync reports its end.
+TEST_F(SyncCoordinatorTest, TitlesSavedWhileALargePullIsAppliedOutliveItAndTheListsHearOfItBeforeItsEnd)
+{
+    constexpr int kTasks = 2000;
+    setSyncSettings(true, true);
+    for (int i = 0; i < kTasks; ++i)
+        fake.seed("tasks",
+                  QJsonObject{{"title", QStringLiteral("Task %1").arg(i)},
+                              {"status", "actionable"},
+                              {"task_list_id", QJsonValue()}});
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tasks/inbox.json"); }));
+    ASSERT_TRUE(waitForIdle());
+    ASSERT_EQ(context().count<KNVTCDTask>(), kTasks);
+    for (const QJsonObject &task : fake.storedAll("tasks"))
+        fake.update("tasks", task.value("id").toInteger(), {{"description", "Changed elsewhere"}});
+
+    NotificationRecorder heard({QString::fromLatin1(KNVTTaskStoreDidChangeNotification),
+                                QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification)});
+    std::vector<KNVTCDTask *> tasks = context().fetch<KNVTCDTask>();
+    std::vector<KNVTCDTask *> edited;
+    // The user renames one task after another for as long as the sync runs, each saved at once.
+    QTimer typing;
+    typing.setInterval(0);
+    QObject::connect(&typing, &QTimer::timeout, &typing, [&] {
+        if (!coordinator().isSyncing() || edited.size() == tasks.size())
+            return;
+        KNVTCDTask *task = tasks[edited.size() * 37 % tasks.size()];
+        task->setTitle(QStringLiteral("Renamed %1").arg(edited.size()));
+        edited.push_back(task);
+        store().saveUserChanges();
+    });
+    coordinator().startSyncSession();
+    typing.start();
+    ASSERT_TRUE(waitForIdle());
+    typing.stop();
+    ASSERT_FALSE(edited.empty());
+
+    EXPECT_EQ(context().count<KNVTCDTask>(), kTasks) << "nothing pulled twice";
+    for (size_t i = 0; i < edited.size(); ++i) {
+        EXPECT_EQ(edited[i]->title(), QStringLiteral("Renamed %1").arg(i));
+        EXPECT_TRUE(edited[i]->changedKeys().contains(QStringLiteral("title"))) << "waits for its push";
+    }
+    int pulled = 0;
+    for (KNVTCDTask *task : tasks)
+        pulled += task->notes() == QStringLiteral("Changed elsewhere") ? 1 : 0;
+    EXPECT_EQ(pulled, kTasks);
+
+    QSet<QUrl> updatedBeforeTheEnd;
+    bool ended = false;
+    for (const knvt::Notification &notification : heard.notifications()) {
+        if (notification.name == QLatin1String(KNVTTaskStoreDidFinishSyncingNotification)) {
+            ended = true;
+            break;
+        }
+        const QList<QUrl> updated =
+            notification.userInfo.value(QString::fromLatin1(KNVTTaskStoreUpdatedObjectsKey)).value<QList<QUrl>>();
+        for (const QUrl &uri : updated)
+            updatedBeforeTheEnd.insert(uri);
+    }
+    EXPECT_TRUE(ended);
+    int told = 0;
+    for (KNVTCDTask *task : tasks)
+        told += updatedBeforeTheEnd.contains(task->uri()) ? 1 : 0;
+    EXPECT_EQ(told, kTasks);
 }
