@@ -838,8 +838,6 @@ void KNVTCDTaskList::updateWithAttributes(const knvt::JSONView &attributes)
     const knvt::JSONView taskElements = attributes.value("tasks");
     if (taskElements.isArray()) {
         updateTasksWithAttributes(taskElements, NestedMerge::Reconcile);
-        if (needsUpdating().has_value())
-            setNeedsUpdating(std::nullopt);
     } else if (newer) {
         setNeedsUpdating(true);
     }
@@ -899,43 +897,73 @@ void KNVTCDTaskList::updateTaskListCollaboratorsWithAttributes(const knvt::JSONV
 
 void KNVTCDTaskList::updateTasksWithAttributes(const knvt::JSONView &elements, NestedMerge merge)
 {
-    ostore::Context *ctx = context();
+    PulledTasks pulled(*this, merge);
+    for (const knvt::JSONView &value : elements)
+        pulled.apply(*this, value);
+    pulled.finish(*this);
+}
+
+KNVTCDTaskList::PulledTasks::PulledTasks(const KNVTCDTaskList &list, NestedMerge merge) : m_merge(merge)
+{
+    const std::vector<KNVTCDTask *> tasks = list.tasks();
+    m_before.reserve(tasks.size());
+    for (const KNVTCDTask *task : tasks)
+        m_before.push_back(task->objectID());
+    m_named.reserve(qsizetype(tasks.size()));
+}
+
+void KNVTCDTaskList::PulledTasks::apply(KNVTCDTaskList &list, const knvt::JSONView &value)
+{
+    ostore::Context *ctx = list.context();
     if (!ctx)
         return;
-    std::vector<KNVTCDTask *> remaining = tasks();
-    bool complete = true;
-    for (const knvt::JSONView &value : elements) {
-        const std::optional<knvt::JSONView> readable = readableNestedElement("tasks", value);
-        if (!readable) {
-            complete = false;
-            continue;
-        }
-        const knvt::JSONView &element = *readable;
-        KNVTCDTask *task = taskForNumericIdentifier(numericIdentifierFromJSON(element.value("id")));
-        if (task) {
-            remaining.erase(std::remove(remaining.begin(), remaining.end(), task), remaining.end());
-            if (s_mergePulledTask) {
-                s_mergePulledTask(*task, element);
-                continue;
-            }
-        } else {
-            task = knvt::insertObjectForFill<KNVTCDTask>(*ctx);
-        }
-        task->mergeAttributes(element);
-    }
-    if (merge == NestedMerge::InsertMissing || !complete)
+    // Applied as part of the list's own fill, whenever it runs: a task joining a completed list does not reopen it.
+    UpdatingScope updating(list);
+    const std::optional<knvt::JSONView> readable = readableNestedElement("tasks", value);
+    if (!readable) {
+        m_complete = false;
         return;
-    for (KNVTCDTask *task : remaining) {
-        // A task moved into this list on this device is missing from the service's array only because its move has
-        // not been pushed yet; deleting it would lose the move and every other unpushed edit with it.
-        if (!task->numericIdentifier() || task->taskList() != this
-            || task->changedKeys().contains(QLatin1String("taskList")))
-            continue;
-        if (s_missingPulledTask)
-            s_missingPulledTask(*this, *task);
-        else
-            ctx->remove(task);
     }
+    const knvt::JSONView &element = *readable;
+    KNVTCDTask *task = list.taskForNumericIdentifier(numericIdentifierFromJSON(element.value("id")));
+    if (task) {
+        // Marked in a set: erasing each from the list of the tasks before made a list of thousands of tasks cost the
+        // square of their number.
+        m_named.insert(task->objectID());
+        if (s_mergePulledTask) {
+            s_mergePulledTask(*task, element);
+            return;
+        }
+    } else {
+        task = knvt::insertObjectForFill<KNVTCDTask>(*ctx);
+    }
+    task->mergeAttributes(element);
+}
+
+void KNVTCDTaskList::PulledTasks::finish(KNVTCDTaskList &list)
+{
+    ostore::Context *ctx = list.context();
+    if (!ctx || m_merge == NestedMerge::InsertMissing)
+        return;
+    UpdatingScope updating(list);
+    if (m_complete) {
+        for (const ostore::ObjectID &id : m_before) {
+            if (m_named.contains(id))
+                continue;
+            auto *task = static_cast<KNVTCDTask *>(ctx->existingObject(id));
+            // A task moved into this list on this device is missing from the service's array only because its move
+            // has not been pushed yet; deleting it would lose the move and every other unpushed edit with it.
+            if (!task || task->isDeleted() || !task->numericIdentifier() || task->taskList() != &list
+                || task->changedKeys().contains(QLatin1String("taskList")))
+                continue;
+            if (s_missingPulledTask)
+                s_missingPulledTask(list, *task);
+            else
+                ctx->remove(task);
+        }
+    }
+    if (list.needsUpdating().has_value())
+        list.setNeedsUpdating(std::nullopt);
 }
 
 bool KNVTCDTaskList::hasUnpushedMembershipChange() const

@@ -9,6 +9,7 @@
 #include "foundation/KNVTAlertHandler.h"
 
 #include <QJsonObject>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -188,6 +189,24 @@ public:
     // Whether the local user's acceptance or decline of this list still waits for its push. A list reply that
     // leaves such a list out must not delete it: the service does not know yet that the list belongs there.
     bool hasUnpushedMembershipChange() const;
+    // The tasks of a list's reply, applied one at a time as updateWithAttributes applies them all at once, so that a
+    // pull of a list of thousands of tasks can apply them in slices between events. The list's tasks are held by
+    // identity, so that one removed in between is passed over.
+    class PulledTasks
+    {
+    public:
+        PulledTasks(const KNVTCDTaskList &list, NestedMerge merge);
+        void apply(KNVTCDTaskList &list, const knvt::JSONView &element);
+        // After the whole array: the synced tasks it did not name go (Reconcile), and the list no longer waits for
+        // its full fetch.
+        void finish(KNVTCDTaskList &list);
+
+    private:
+        NestedMerge m_merge;
+        bool m_complete = true;
+        std::vector<ostore::ObjectID> m_before;
+        QSet<ostore::ObjectID> m_named;
+    };
     // While one lives, a list's reply hands its tasks to the sync instead of settling them itself: `merge` takes each
     // task of the reply that is here already (so that the fields the user changed and has not pushed keep their
     // values), `missing` each synced task the reply no longer holds (a pull that reads other lists later may find it

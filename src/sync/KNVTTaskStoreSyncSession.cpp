@@ -35,6 +35,7 @@ std::unique_ptr<ostore::Context> KNVTTaskStoreSyncSession::takeManagedObjectCont
 
 bool KNVTTaskStoreSyncSession::saveManagedObjectContext(knvt::Error *error)
 {
+    m_appliedSinceSave = 0;
     if (!m_context || !m_context->hasChanges())
         return true;
     invalidateResourceETagsOfCascadedDeletions();

@@ -5,6 +5,8 @@
 #include "sync/KNVTTaskStoreSyncPlan.h"
 #include "sync/KNVTTaskStoreSyncSessionType.h"
 
+#include "model/KNVTCDTaskList.h"
+
 #include "service/URLRequest.h"
 
 #include "objectstore/ObjectID.h"
@@ -24,7 +26,6 @@ class Context;
 class Object;
 } // namespace ostore
 
-class KNVTCDTaskList;
 class KNVTRESTFulPullRequest;
 
 // A session over the task store: it sends its push requests and then its pull requests, applies every reply to its
@@ -99,7 +100,9 @@ public:
     void processJSONDictionary(const knvt::JSONView &object);
     // The upsert of one entity by its "id": the local object of that identifier, or a new one, merged with `inner`.
     // nullptr for an inner object without an identifier, which cannot be matched.
-    ostore::Object *processJSONEntityObject(const QString &entityName, const knvt::JSONView &inner);
+    // `applied` tells whether the reply was applied whole rather than only its missing nested rows.
+    ostore::Object *processJSONEntityObject(const QString &entityName, const knvt::JSONView &inner,
+                                            bool *applied = nullptr);
     // Stores an avatar's bytes when they decode as an image; returns whether it did.
     bool processPNGData(const QByteArray &data, const KNVTRESTFulRequest &request);
 
@@ -162,10 +165,21 @@ private:
         std::shared_ptr<const KNVTRESTFulRequest> request;
         knvt::JSONDocument document;
         std::optional<ListRule> listRule;
+        // The reply of one list: its own fields are applied at once, its tasks one by one.
+        std::optional<KNVTCDTaskList::PulledTasks> listTasks;
+        ostore::ObjectID list;
         knvt::JSONView::ElementIterator next;
         knvt::JSONView::ElementIterator end;
     };
-    void endGETRequest(const PullReply &reply);
+    // While it lives, the tasks of a list's reply are merged keeping the user's unpushed fields, and those the reply
+    // left out are removed only if they are still in that list once every pull is in.
+    KNVTCDTaskList::PulledTasksHandling pulledTasksHandling();
+    // Starts the reply of one list, whose tasks are applied one by one; false for any other reply.
+    bool beginListReply(PullReply &reply, const knvt::JSONView &value);
+    KNVTCDTaskList *listOfReply(const PullReply &reply) const;
+    // Saves between the slices of a large reply, once many elements wait in the context.
+    void saveInPassing();
+    void endGETRequest(PullReply &reply);
     void removeTaskListWithTasks(ostore::Object *taskList);
     void insertTombstone(const QString &entityName, const knvt::JSONView &inner);
     // Logs a pull reply that holds elements (or nested elements) that cannot be read, or is not what the resource
@@ -208,5 +222,7 @@ private:
     };
     std::vector<MissingObject> m_missingObjects;
     std::unique_ptr<PullReply> m_pullReply;
+    // Elements of pulled replies applied since the context was last saved.
+    int m_appliedSinceSave = 0;
     std::unique_ptr<ostore::Context> m_context;
 };

@@ -268,7 +268,7 @@ bool KNVTTaskStoreSyncSession::mergeReply(ostore::Object &object, const knvt::JS
 }
 
 ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString &entityName,
-                                                                  const knvt::JSONView &inner)
+                                                                  const knvt::JSONView &inner, bool *applied)
 {
     if (!m_context)
         return nullptr;
@@ -282,11 +282,20 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
             KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("invitee_id")));
     if (!object)
         object = knvt::insertNewObjectForFillForEntityForName(*m_context, entityName);
-    mergeReply(*object, inner);
+    const bool merged = mergeReply(*object, inner);
+    if (applied)
+        *applied = merged;
     return object;
 }
 
 // ---- Entry points ----
+
+KNVTCDTaskList::PulledTasksHandling KNVTTaskStoreSyncSession::pulledTasksHandling()
+{
+    return KNVTCDTaskList::PulledTasksHandling(
+        [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
+        [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
+}
 
 void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
 {
@@ -311,10 +320,9 @@ void KNVTTaskStoreSyncSession::beginGETRequest(std::shared_ptr<const KNVTRESTFul
     const knvt::JSONView &value = reply.document.root();
     checkReadabilityOfPullReply(value, pulled);
     if (!value.isArray()) {
-        const KNVTCDTaskList::PulledTasksHandling handling(
-            [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
-            [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
-        processJSONObject(value, pulled);
+        const KNVTCDTaskList::PulledTasksHandling handling = pulledTasksHandling();
+        if (!beginListReply(reply, value))
+            processJSONObject(value, pulled);
         return;
     }
     // Every array a pull receives is applied element by element, under its collection's rule when it has one.
@@ -333,19 +341,23 @@ bool KNVTTaskStoreSyncSession::continueGETRequest(const QDeadlineTimer &deadline
     if (!m_pullReply)
         return true;
     PullReply &reply = *m_pullReply;
-    {
-        const KNVTCDTaskList::PulledTasksHandling handling(
-            [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
-            [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
-        while (reply.next != reply.end) {
-            const knvt::JSONView element = *reply.next;
-            ++reply.next;
-            if (reply.listRule)
-                applyListRuleElement(*reply.listRule, element);
-            else if (element.isObject())
-                processJSONDictionary(element);
-            if (reply.next != reply.end && deadline.hasExpired())
-                return false;
+    // Also over the end of the reply, where a list's tasks that the reply left out are handed over.
+    const KNVTCDTaskList::PulledTasksHandling handling = pulledTasksHandling();
+    while (reply.next != reply.end) {
+        const knvt::JSONView element = *reply.next;
+        ++reply.next;
+        if (reply.listTasks) {
+            if (KNVTCDTaskList *list = listOfReply(reply))
+                reply.listTasks->apply(*list, element);
+        } else if (reply.listRule) {
+            applyListRuleElement(*reply.listRule, element);
+        } else if (element.isObject()) {
+            processJSONDictionary(element);
+        }
+        ++m_appliedSinceSave;
+        if (reply.next != reply.end && deadline.hasExpired()) {
+            saveInPassing();
+            return false;
         }
     }
     const std::unique_ptr<PullReply> done = std::move(m_pullReply);
@@ -353,8 +365,57 @@ bool KNVTTaskStoreSyncSession::continueGETRequest(const QDeadlineTimer &deadline
     return true;
 }
 
-void KNVTTaskStoreSyncSession::endGETRequest(const PullReply &reply)
+void KNVTTaskStoreSyncSession::saveInPassing()
 {
+    // Writing thousands of rows in one save, and the lists' update that follows it, would hold the window for tens
+    // of milliseconds; a few hundred at a time between slices do not. The pulled rows are the service's own, so a
+    // sync that stops after such a save loses nothing: its resume or the next pull fetches the rest. A save that
+    // fails leaves everything to the session's last save, which reports it.
+    constexpr int kAppliedPerSave = 1000;
+    if (m_appliedSinceSave < kAppliedPerSave)
+        return;
+    knvt::Error error;
+    if (!saveManagedObjectContext(&error))
+        qCInfo(lcSync).noquote() << "KNVTTaskStoreSyncSession:saveInPassing couldn't save:" << error.description();
+}
+
+bool KNVTTaskStoreSyncSession::beginListReply(PullReply &reply, const knvt::JSONView &value)
+{
+    // The reply of a list's own pull holds that list alone, with its tasks.
+    const knvt::JSONView inner = value.value("task_list");
+    const knvt::JSONView tasks = inner.value("tasks");
+    if (!m_context || !tasks.isArray() || value.size() != 1)
+        return false;
+    // Without its tasks the list's fill marks it as still to be fetched whole; applying the last task clears that,
+    // so a pull cut short by the end of the program leaves the list to be fetched again.
+    const knvt::JSONDocument withoutTasks =
+        knvt::JSONDocument::merged(inner, knvt::JSONDocument::fromJson(R"({"tasks":null})").root());
+    bool applied = false;
+    ostore::Object *list = processJSONEntityObject(kTaskListEntity, withoutTasks.root(), &applied);
+    if (!list)
+        return true;
+    const auto &taskList = static_cast<const KNVTCDTaskList &>(*list);
+    reply.listTasks.emplace(taskList,
+                            applied ? KNVTCDTaskStoreObject::NestedMerge::Reconcile
+                                    : KNVTCDTaskStoreObject::NestedMerge::InsertMissing);
+    reply.list = list->objectID();
+    reply.next = tasks.begin();
+    reply.end = tasks.end();
+    return true;
+}
+
+KNVTCDTaskList *KNVTTaskStoreSyncSession::listOfReply(const PullReply &reply) const
+{
+    ostore::Object *list = m_context ? m_context->existingObject(reply.list) : nullptr;
+    return list && !list->isDeleted() ? static_cast<KNVTCDTaskList *>(list) : nullptr;
+}
+
+void KNVTTaskStoreSyncSession::endGETRequest(PullReply &reply)
+{
+    if (reply.listTasks) {
+        if (KNVTCDTaskList *list = listOfReply(reply))
+            reply.listTasks->finish(*list);
+    }
     if (reply.listRule)
         endListRule(*reply.listRule);
     const KNVTRESTFulRequest &request = *reply.request;

@@ -412,22 +412,29 @@ TEST_F(SyncCoordinatorTest, TheRegisteredFactoryGivesTheStoreItsCoordinator)
 
 // ---- Large pulls --------------------------------------------------------------------------------------------------
 
-// A pull of thousands of tasks is applied a slice at a time with the window answering in between: titles the user
-// saves meanwhile outlive the pulled copies and wait for their push, every pulled note arrives, and the lists have
-// heard of all of it by the time the sync reports its end.
-TEST_F(SyncCoordinatorTest, TitlesSavedWhileALargePullIsAppliedOutliveItAndTheListsHearOfItBeforeItsEnd)
+// A pull of thousands of tasks (of the Inbox, or of one project) is applied a slice at a time with the window
+// answering in between, and saved a part at a time: titles the user saves meanwhile outlive the pulled copies and wait
+// for their push, every pulled note arrives, and the lists have heard of all of it by the time the sync reports its
+// end.
+class SyncLargePullTest : public SyncCoordinatorTest, public ::testing::WithParamInterface<bool>
+{};
+
+TEST_P(SyncLargePullTest, TitlesSavedWhileItIsAppliedOutliveItAndTheListsHearOfItBeforeItsEnd)
 {
     constexpr int kTasks = 2000;
     setSyncSettings(true, true);
+    const QJsonValue project =
+        GetParam() ? QJsonValue(fake.seed("task_lists", QJsonObject{{"title", "Big"}})) : QJsonValue(QJsonValue::Null);
     for (int i = 0; i < kTasks; ++i)
         fake.seed("tasks",
                   QJsonObject{{"title", QStringLiteral("Task %1").arg(i)},
                               {"status", "actionable"},
-                              {"task_list_id", QJsonValue()}});
+                              {"task_list_id", project}});
     startCoordinator();
     ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/tasks/inbox.json"); }));
     ASSERT_TRUE(waitForIdle());
     ASSERT_EQ(context().count<KNVTCDTask>(), kTasks);
+    fake.clearRequests();
     for (const QJsonObject &task : fake.storedAll("tasks"))
         fake.update("tasks", task.value("id").toInteger(), {{"description", "Changed elsewhere"}});
 
@@ -453,6 +460,9 @@ TEST_F(SyncCoordinatorTest, TitlesSavedWhileALargePullIsAppliedOutliveItAndTheLi
     ASSERT_FALSE(edited.empty());
 
     EXPECT_EQ(context().count<KNVTCDTask>(), kTasks) << "nothing pulled twice";
+    if (GetParam()) {
+        EXPECT_TRUE(fake.hasRequest("GET", "/task_lists/" + QByteArray::number(project.toInteger()) + ".json"));
+    }
     for (size_t i = 0; i < edited.size(); ++i) {
         EXPECT_EQ(edited[i]->title(), QStringLiteral("Renamed %1").arg(i));
         EXPECT_TRUE(edited[i]->changedKeys().contains(QStringLiteral("title"))) << "waits for its push";
@@ -480,3 +490,8 @@ TEST_F(SyncCoordinatorTest, TitlesSavedWhileALargePullIsAppliedOutliveItAndTheLi
         told += updatedBeforeTheEnd.contains(task->uri()) ? 1 : 0;
     EXPECT_EQ(told, kTasks);
 }
+
+INSTANTIATE_TEST_SUITE_P(Places, SyncLargePullTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &place) {
+                             return std::string(place.param ? "OfAProject" : "OfTheInbox");
+                         });
