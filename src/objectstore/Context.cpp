@@ -245,7 +245,8 @@ Object *Context::objectFor(const RowRef &row, EntityId entity, std::vector<Objec
 // ---- fetch, count, first object ----
 
 template <class F>
-void Context::scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity, bool backwards, F &&f)
+void Context::scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity, bool backwards,
+                   const ScanRange &range, F &&f)
 {
     Table *table = scope.table(entity);
     const std::vector<Object *> &inserted = m_states[entity].inserted;
@@ -268,13 +269,17 @@ void Context::scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity
     std::vector<quint64> rows;
     if (!candidates) {
         rows = table->liveWords();
+        // Words outside the range are left empty, so that the narrowing passes them over.
+        for (size_t w = 0; w < rows.size(); ++w)
+            if (w < range.firstWord || w >= range.endWord)
+                rows[w] = 0;
         const auto &state = m_states[entity];
         evaluator.prefilter(rows, state.overlaid.empty() ? nullptr : &state.overlayBits);
     }
     if (!backwards) {
         if (candidates) {
             for (quint32 pos : *candidates)
-                if (!visitPosition(pos))
+                if ((pos >> 6) >= range.firstWord && (pos >> 6) < range.endWord && !visitPosition(pos))
                     return;
         } else {
             for (size_t w = 0; w < rows.size(); ++w) {
@@ -283,9 +288,10 @@ void Context::scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity
                         return;
             }
         }
-        for (Object *o : inserts)
-            if (!visitInsert(o))
-                return;
+        if (range.inserts)
+            for (Object *o : inserts)
+                if (!visitInsert(o))
+                    return;
         return;
     }
     for (auto it = inserts.rbegin(); it != inserts.rend(); ++it)
@@ -310,6 +316,40 @@ void Context::scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity
 std::vector<Object *> Context::fetch(const FetchRequest &request, knvt::Error *error)
 {
     return fetchEntity(entityForName(request.entity), request.predicate, request.sort, request.limit, error);
+}
+
+Context::FetchSlice Context::fetchSlice(const FetchRequest &request, qint64 from, qint64 rows, knvt::Error *error)
+{
+    assertThread("fetch");
+    FetchSlice slice;
+    if (!isOpen()) {
+        failClosed(error);
+        return slice;
+    }
+    const EntityId entity = entityForName(request.entity);
+    EvalScope scope(*this);
+    Evaluator evaluator(scope, entity, request.predicate);
+    if (!scope.prepare(error))
+        return slice;
+    // Whole words of 64 positions, as the scan narrows them.
+    const size_t words = (size_t(scope.table(entity)->slotCount()) + 63) / 64;
+    ScanRange range;
+    range.firstWord = size_t(std::max<qint64>(from, 0)) / 64;
+    range.endWord = std::min(words, range.firstWord + (size_t(std::max<qint64>(rows, 1)) + 63) / 64);
+    range.inserts = range.endWord >= words;
+    std::vector<RowRef> found;
+    scan(scope, evaluator, entity, false, range, [&](const RowRef &r) {
+        found.push_back(r);
+        return true;
+    });
+    std::vector<Object *> awakened;
+    slice.objects.reserve(found.size());
+    for (const RowRef &r : found)
+        slice.objects.push_back(objectFor(r, entity, awakened));
+    for (Object *o : awakened)
+        o->awakeFromFetch();
+    slice.next = range.inserts ? -1 : qint64(range.endWord) * 64;
+    return slice;
 }
 
 qsizetype Context::count(const FetchRequest &request, knvt::Error *error)
@@ -340,7 +380,7 @@ std::vector<Object *> Context::fetchEntity(EntityId entity, const Predicate &pre
     if (!scope.prepare(error))
         return {};
     std::vector<RowRef> rows;
-    scan(scope, evaluator, entity, false, [&](const RowRef &r) {
+    scan(scope, evaluator, entity, false, ScanRange(), [&](const RowRef &r) {
         rows.push_back(r);
         return true;
     });
@@ -409,7 +449,7 @@ qsizetype Context::countEntity(EntityId entity, const Predicate &predicate, knvt
     if (!scope.prepare(error))
         return 0;
     qsizetype n = 0;
-    scan(scope, evaluator, entity, false, [&](const RowRef &) {
+    scan(scope, evaluator, entity, false, ScanRange(), [&](const RowRef &) {
         ++n;
         return true;
     });
@@ -439,7 +479,7 @@ Object *Context::firstEntity(EntityId entity, const Predicate &predicate)
     if (!scope.prepare(nullptr))
         return nullptr;
     RowRef found;
-    scan(scope, evaluator, entity, true, [&](const RowRef &r) {
+    scan(scope, evaluator, entity, true, ScanRange(), [&](const RowRef &r) {
         found = r;
         return false;
     });

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QThread>
 
+#include <cstdint>
 #include <memory_resource>
 #include <unordered_map>
 #include <vector>
@@ -48,6 +49,16 @@ public:
     Object *existingObject(ObjectID id);
 
     std::vector<Object *> fetch(const FetchRequest &request, knvt::Error *error = nullptr);
+    // A fetch without sort or limit cut into slices, so that a query over a large library can run between events:
+    // each slice reads the rows from `from` (0 to begin) on, about `rows` of them, and the last slice the unsaved
+    // inserts too. `next` is where the following slice begins, or -1 after the last. Together the slices answer
+    // what one fetch would, in its order, while nothing is saved between them.
+    struct FetchSlice
+    {
+        std::vector<Object *> objects;
+        qint64 next = -1;
+    };
+    FetchSlice fetchSlice(const FetchRequest &request, qint64 from, qint64 rows, knvt::Error *error = nullptr);
     // Registers nothing and runs no hook; 0 on failure.
     qsizetype count(const FetchRequest &request, knvt::Error *error = nullptr);
     // The LAST element of the unsorted result: the newest match.
@@ -163,8 +174,17 @@ private:
     Object *firstEntity(EntityId entity, const Predicate &predicate);
     Object *objectWithNumericIdentifier(EntityId entity, qint64 numericIdentifier);
     bool failClosed(knvt::Error *error) const;
+    // The committed rows of a forward scan, in words of 64 positions [firstWord, endWord), and whether the unsaved
+    // inserts follow them.
+    struct ScanRange
+    {
+        size_t firstWord = 0;
+        size_t endWord = SIZE_MAX;
+        bool inserts = true;
+    };
     template <class F>
-    void scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity, bool backwards, F &&f);
+    void scan(EvalScope &scope, const Evaluator &evaluator, EntityId entity, bool backwards, const ScanRange &range,
+              F &&f);
     void sortRows(EvalScope &scope, EntityId entity, std::vector<RowRef> &rows,
                   const std::vector<SortDescriptor> &sort);
     Object *objectFor(const RowRef &row, EntityId entity, std::vector<Object *> &awakened);

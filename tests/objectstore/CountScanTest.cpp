@@ -1,5 +1,5 @@
-// Counts and fetches over several hundred rows, so whole 64-row words, a partial last word, clean rows and rows read
-// through unsaved values all meet in one scan. Each predicate is checked against the same test written over the
+// Counts and fetches (whole, and cut into slices) over several hundred rows, so whole 64-row words, a partial last
+// word, clean rows and rows read through unsaved values all meet in one scan. Each predicate is checked against the same test written over the
 // objects' getters.
 
 #include "StoreTest.h"
@@ -78,6 +78,7 @@ protected:
             && key(QStringLiteral("status")) != 5 && key(QStringLiteral("status")) != 4 && acceptedList
             && isNull(QStringLiteral("archivedDate")) && isNull(QStringLiteral("deletedDate"));
         User *const meUser = me;
+        User *const otherUser = other;
         return {
             {"today", today,
              [=](Task *t) {
@@ -93,6 +94,9 @@ protected:
             {"list type in {1}", key(QStringLiteral("taskList.type")).in({1}),
              [](Task *t) { return t->taskList() && t->taskList()->type() == 1; }},
             {"not in an accepted list", !acceptedList, [](Task *t) { return t->taskList() && listStatus(t) != 2; }},
+            // Few enough to be read from the assignees' index rather than by a scan.
+            {"assigned to the other", key(QStringLiteral("assignee")) == other,
+             [=](Task *t) { return t->assignee() == otherUser; }},
             {"delegated", key(QStringLiteral("assignee")) != me && notNull(QStringLiteral("assignee")),
              [=](Task *t) { return t->assignee() && t->assignee() != meUser; }},
             {"title or status",
@@ -118,6 +122,19 @@ protected:
             EXPECT_EQ(titles(got), titles(want)) << when << ": " << c.name;
             Task *last = main().firstObject<Task>(c.predicate);
             EXPECT_EQ(last, want.empty() ? nullptr : want.back()) << when << ": " << c.name;
+            // The same fetch cut into slices of any size, within a word of 64 rows or across several.
+            for (const qint64 rows : {1, 64, 100, 1000}) {
+                std::vector<Task *> sliced;
+                qint64 from = 0;
+                for (int slices = 0; from >= 0 && slices < 1000; ++slices) {
+                    const Context::FetchSlice slice =
+                        main().fetchSlice({QStringLiteral("Task"), c.predicate, {}, 0}, from, rows);
+                    for (Object *object : slice.objects)
+                        sliced.push_back(static_cast<Task *>(object));
+                    from = slice.next;
+                }
+                EXPECT_EQ(titles(sliced), titles(want)) << when << ": " << c.name << " in slices of " << rows;
+            }
         }
     }
 
