@@ -692,8 +692,8 @@ void BM_PushSixThousandChanges(benchmark::State &state)
 }
 BENCHMARK(BM_PushSixThousandChanges)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// The 6,000 tasks of the Inbox (or of one project) changed by another client, then synced: the longest time the window answers nothing
-// from the start of the sync until its end, when the pulled changes are applied and saved.
+// The 6,000 tasks of the Inbox (or of one project) changed by another client, then synced: the longest time the window
+// answers nothing from the start of the sync until its end, when the pulled changes are applied and saved.
 void pullSixThousandChanges(benchmark::State &state, bool inAProject)
 {
     SignedInApplication signedIn(inAProject);

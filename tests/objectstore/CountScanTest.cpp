@@ -1,6 +1,6 @@
 // Counts and fetches (whole, and cut into slices) over several hundred rows, so whole 64-row words, a partial last
-// word, clean rows and rows read through unsaved values all meet in one scan. Each predicate is checked against the same test written over the
-// objects' getters.
+// word, clean rows and rows read through unsaved values all meet in one scan. Each predicate is checked against the
+// same test written over the objects' getters.
 
 #include "StoreTest.h"
 
