@@ -94,6 +94,7 @@ public:
     // Keeps the entity tag of a list pull.
     void processMetaDataForRequest(const KNVTRESTFulRequest &request);
 
+    // A reply other than a pull's array, which beginGETRequest applies under its collection's rule.
     void processJSONObject(const knvt::JSONView &value, const KNVTRESTFulRequest &request);
     void processJSONObject(const knvt::JSONView &value);
     void processJSONArray(const knvt::JSONView &array);
@@ -158,7 +159,6 @@ private:
     bool beginListRule(const QString &resource, ListRule &rule);
     void applyListRuleElement(ListRule &rule, const knvt::JSONView &element);
     void endListRule(const ListRule &rule);
-    void applyListRule(const QString &resource, const knvt::JSONView &array);
     // The pull reply being applied in slices.
     struct PullReply
     {

@@ -561,10 +561,6 @@ void KNVTTaskStoreSyncSession::processJSONObject(const knvt::JSONView &value, co
         processJSONObject(value);
         return;
     }
-    if (pull->requestAction() == KNVTRESTFulRequestActionIndex && value.isArray()) {
-        applyListRule(pull->resource(), value);
-        return;
-    }
     if (pull->resource() == QLatin1String("account") && value.isObject()) {
         const knvt::JSONView account = value.value("account");
         if (account.isObject())
@@ -736,18 +732,6 @@ void KNVTTaskStoreSyncSession::endListRule(const ListRule &rule)
             m_context->remove(object);
         }
     }
-}
-
-void KNVTTaskStoreSyncSession::applyListRule(const QString &resource, const knvt::JSONView &array)
-{
-    ListRule rule;
-    if (!beginListRule(resource, rule)) {
-        processJSONArray(array);
-        return;
-    }
-    for (const knvt::JSONView &element : array)
-        applyListRuleElement(rule, element);
-    endListRule(rule);
 }
 
 void KNVTTaskStoreSyncSession::deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task)
