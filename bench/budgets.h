@@ -93,8 +93,8 @@ inline constexpr Budget kBudgets[] = {
     {"BM_ValidateChordAgainstMenuBar300", Measure::RealTimeNs, nullptr, 1e6},
     // The task detail of a task with 200 comments: its rows built and laid out for the pane's width.
     {"BM_TaskDetail200Comments", Measure::RealTimeNs, nullptr, 20e6},
-    // The people window showing 10,000 people: rebuilt after a save with the chosen person chosen again, and
-    // filtered for one keystroke of a search.
+    // The people window showing 10,000 people: following a save that renamed one of them (from the store's
+    // notification on), with the chosen person chosen again, and filtered for one keystroke of a search.
     {"BM_PeopleWindowRebuildAfterSave", Measure::RealTimeNs, nullptr, 30e6},
     {"BM_PeopleSearchKeystroke", Measure::RealTimeNs, nullptr, 30e6},
     // The notifications popover with 300 invitations waiting, rebuilt.

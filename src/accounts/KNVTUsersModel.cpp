@@ -7,8 +7,10 @@
 #include "model/ObjectReferencePayload.h"
 
 #include <QMimeData>
+#include <QSet>
 
 #include <algorithm>
+#include <iterator>
 
 KNVTUsersModel::KNVTUsersModel(KNVTTaskStore *store, QObject *parent) : FlatRowsModel(parent), m_store(store) {}
 
@@ -20,6 +22,37 @@ KNVTTaskStore &KNVTUsersModel::taskStore() const
 void KNVTUsersModel::setUsers(const std::vector<KNVTCDUser *> &users, bool sort)
 {
     setRows(sort ? knvt::sortedUserRows(users) : knvt::userRows(users));
+}
+
+void KNVTUsersModel::updateUsers(const std::vector<KNVTCDUser *> &users, const ostore::ChangeSet &changes)
+{
+    QSet<ostore::ObjectID> changed;
+    changed.reserve(qsizetype(changes.inserted.size() + changes.updated.size()));
+    for (const std::vector<ostore::ObjectID> *ids : {&changes.inserted, &changes.updated})
+        for (const ostore::ObjectID &id : *ids)
+            changed.insert(id);
+    std::vector<bool> kept(m_rows.size(), false);
+    std::vector<KNVTCDUser *> read;
+    for (KNVTCDUser *user : users) {
+        const int row = changed.contains(user->objectID()) ? -1 : m_rowOfObjectID.value(user->objectID(), -1);
+        if (row < 0 || !m_rows[size_t(row)].sortKey) {
+            read.push_back(user);
+            continue;
+        }
+        kept[size_t(row)] = true;
+    }
+    // The rows kept are still in order among themselves; the few read again are sorted and merged in.
+    std::vector<knvt::UserRow> keptRows;
+    keptRows.reserve(users.size());
+    for (size_t row = 0; row < m_rows.size(); ++row)
+        if (kept[row])
+            keptRows.push_back(m_rows[row]);
+    const std::vector<knvt::UserRow> readRows = knvt::sortedUserRows(read);
+    std::vector<knvt::UserRow> rows;
+    rows.reserve(keptRows.size() + readRows.size());
+    std::merge(std::make_move_iterator(keptRows.begin()), std::make_move_iterator(keptRows.end()), readRows.begin(),
+               readRows.end(), std::back_inserter(rows), knvt::sortsBefore);
+    setRows(std::move(rows));
 }
 
 void KNVTUsersModel::setRows(std::vector<knvt::UserRow> rows)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "accounts/UserRow.h"
+#include "objectstore/ChangeSet.h"
 #include "uikit/FlatRowsModel.h"
 
 #include <QAbstractListModel>
@@ -24,6 +25,10 @@ public:
     // Shows these people, sorted by display name when `sort`, else in the given order; people already shown keep
     // their rows (and their selection), the others come and go.
     void setUsers(const std::vector<KNVTCDUser *> &users, bool sort = true);
+    // Shows these people sorted by display name, as setUsers does, reading again only the people `changes` inserted
+    // or updated and those not listed yet: everybody else keeps their row, its sort key and its place. The rows shown
+    // must have come from a sorted setUsers.
+    void updateUsers(const std::vector<KNVTCDUser *> &users, const ostore::ChangeSet &changes);
     void setRows(std::vector<knvt::UserRow> rows);
     const std::vector<knvt::UserRow> &rows() const { return m_rows; }
     // The row of the person; -1 when they are not listed.

@@ -46,6 +46,11 @@ void KNVTUsersViewController::setUsers(const std::vector<KNVTCDUser *> &users)
     m_model->setUsers(users);
 }
 
+void KNVTUsersViewController::updateUsers(const std::vector<KNVTCDUser *> &users, const ostore::ChangeSet &changes)
+{
+    m_model->updateUsers(users, changes);
+}
+
 KNVTCDUser *KNVTUsersViewController::selectedUser()
 {
     QModelIndexList selected = tableView()->selectionModel()->selectedRows();

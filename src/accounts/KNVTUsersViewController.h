@@ -9,6 +9,10 @@
 
 #include <vector>
 
+namespace ostore {
+struct ChangeSet;
+}
+
 class KNVTCDUser;
 class KNVTTaskStore;
 class KNVTUsersModel;
@@ -27,6 +31,8 @@ public:
 
     // Keeps a sorted copy and reloads.
     void setUsers(const std::vector<KNVTCDUser *> &users);
+    // The same after a change of the store, reading again only the people `changes` names (KNVTUsersModel::updateUsers).
+    void updateUsers(const std::vector<KNVTCDUser *> &users, const ostore::ChangeSet &changes);
     KNVTUsersModel *model() const { return m_model; }
     // The person of the first selected row; nullptr when no row is selected.
     KNVTCDUser *selectedUser();

@@ -134,7 +134,7 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
                      QLatin1String("KNVTCDTaskComment"), QLatin1String("KNVTCDTaskWatcher"),
                      QLatin1String("KNVTCDTaskStoreInformation")}))
                 return;
-            taskStoreDidChangeNotification();
+            taskStoreDidChangeNotification(changes);
         });
 }
 
@@ -170,8 +170,16 @@ std::vector<KNVTCDUser *> KNVTUsersWindowController::usersOfSelectedGroup()
 
 void KNVTUsersWindowController::setUsers(const std::vector<KNVTCDUser *> &users)
 {
+    showUsers(users, nullptr);
+}
+
+void KNVTUsersWindowController::showUsers(const std::vector<KNVTCDUser *> &users, const ostore::ChangeSet *changes)
+{
     const bool reloading = std::exchange(m_reloading, true);
-    m_usersViewController->setUsers(users);
+    if (changes)
+        m_usersViewController->updateUsers(users, *changes);
+    else
+        m_usersViewController->setUsers(users);
     m_reloading = reloading;
     m_footerTextLabel->setText(users.size() == 1 ? tr("1 Contact") : tr("%1 Contacts").arg(users.size()));
 }
@@ -198,12 +206,13 @@ void KNVTUsersWindowController::usersViewControllerSelectionDidChange(KNVTUsersV
     m_userViewController->setUser(controller->selectedUser());
 }
 
-void KNVTUsersWindowController::taskStoreDidChangeNotification()
+void KNVTUsersWindowController::taskStoreDidChangeNotification(const std::optional<ostore::ChangeSet> &changes)
 {
-    // The whole group comes back even while a search is typed; the next keystroke filters again.
+    // The whole group comes back even while a search is typed; the next keystroke filters again. Only the people the
+    // change names are read again, unless nothing is known about what changed.
     const std::vector<KNVTCDUser *> users = usersOfSelectedGroup();
     KNVTCDUser *selected = m_usersViewController->selectedUser();
-    setUsers(users);
+    showUsers(users, changes ? &*changes : nullptr);
     if (selected && std::find(users.cbegin(), users.cend(), selected) != users.cend()) {
         const bool reloading = std::exchange(m_reloading, true);
         m_usersViewController->setSelectedUser(selected);

@@ -8,7 +8,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
 #include <vector>
+
+namespace ostore {
+struct ChangeSet;
+}
 
 class KNVTCDUser;
 class KNVTFriendshipNewWindowController;
@@ -80,7 +85,9 @@ private:
     // Without an account Add Friend and the detail's Invite, Accept and Decline are disabled and send nothing.
     bool invitationsAvailable() const;
     void updateInvitationControls();
-    void taskStoreDidChangeNotification();
+    // `changes` is what the store says changed; without it every person is read again.
+    void taskStoreDidChangeNotification(const std::optional<ostore::ChangeSet> &changes);
+    void showUsers(const std::vector<KNVTCDUser *> &users, const ostore::ChangeSet *changes);
     void splitterMoved();
 
     KNVTTaskStore *m_store;

@@ -83,7 +83,7 @@ const QImage &UserRow::avatarImage(KNVTTaskStore &store) const
 bool UserRow::operator==(const UserRow &other) const
 {
     return objectID == other.objectID && fullName == other.fullName && username == other.username
-        && initials == other.initials && isMe == other.isMe
+        && initials == other.initials && isMe == other.isMe && sortName == other.sortName
         && (!pictureKey || !other.pictureKey || *pictureKey == *other.pictureKey);
 }
 
@@ -150,22 +150,30 @@ std::vector<UserRow> userRows(const std::vector<KNVTCDUser *> &users)
     return rows;
 }
 
+bool sortsBefore(const UserRow &a, const UserRow &b)
+{
+    if (const int order = a.sortKey->compare(*b.sortKey))
+        return order < 0;
+    // Names that collate alike keep one order however the people were read, so that a person placed on their own
+    // lands where a whole sort puts them, whatever order the store read them in.
+    return a.objectID.zid < b.objectID.zid;
+}
+
 std::vector<UserRow> sortedUserRows(const std::vector<KNVTCDUser *> &users)
 {
     const QCollator &collator = knvt::titleCollator();
     // Each person is read once, in the order the users come: reading them in sorted order jumps about the store's
     // memory and costs more than the sort.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(users.size());
     std::vector<UserRow> read;
     read.reserve(users.size());
     for (const KNVTCDUser *user : users) {
-        keys.push_back(collator.sortKey(user->extendedDisplayName()));
-        read.push_back(UserRow::fromUser(user));
+        UserRow &row = read.emplace_back(UserRow::fromUser(user));
+        row.sortName = user->extendedDisplayName();
+        row.sortKey = collator.sortKey(row.sortName);
     }
     std::vector<size_t> order(users.size());
     std::iota(order.begin(), order.end(), size_t(0));
-    std::stable_sort(order.begin(), order.end(), [&keys](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
+    std::stable_sort(order.begin(), order.end(), [&read](size_t a, size_t b) { return sortsBefore(read[a], read[b]); });
     // The rows take their places in the one vector, cycle by cycle of the order, so that no second copy of every row
     // is made and freed.
     for (size_t start = 0; start < order.size(); ++start) {

@@ -2,6 +2,7 @@
 
 #include "objectstore/ObjectID.h"
 
+#include <QCollatorSortKey>
 #include <QImage>
 #include <QString>
 #include <QUrl>
@@ -23,6 +24,10 @@ struct UserRow
     QString username; // empty when the user has none
     QString initials;
     bool isMe = false;
+    // What a sorted list puts the row in order by (sortedUserRows): the person's display name and its collation key,
+    // kept so that a list that reads a few people again places them among the others without keys made anew.
+    QString sortName;
+    std::optional<QCollatorSortKey> sortKey;
     // What the picture is made of: the avatar and its thumbnail's bytes, compared instead of the pictures' pixels.
     struct PictureKey
     {
@@ -46,7 +51,8 @@ struct UserRow
     // The thumbnail, read through `store` on first use.
     const QImage &avatarImage(KNVTTaskStore &store) const;
 
-    // Shown the same: the same person, names and mark, and the same picture where both rows have its key.
+    // Shown the same: the same person, names, mark and place in the order, and the same picture where both rows have
+    // its key.
     bool operator==(const UserRow &other) const;
 };
 
@@ -67,9 +73,12 @@ bool userMatchesSearch(const KNVTCDUser *user, const QString &foldedTerm);
 // The users that match, in their order.
 std::vector<KNVTCDUser *> usersMatchingSearch(const std::vector<KNVTCDUser *> &users, const QString &term);
 
-// The rows of `users`, in the order of the users' display names (localized, ignoring case). Each name's collation
-// key is made once, so that a sort of thousands of people compares keys, not strings.
+// The rows of `users`, in the order of the users' display names (localized, ignoring case; people whose names collate
+// alike in the one fixed order of their identities). Each name's collation key is made once and kept in its row, so that a
+// sort of thousands of people compares keys, not strings.
 std::vector<UserRow> sortedUserRows(const std::vector<KNVTCDUser *> &users);
+// Whether `a` comes before `b` in the order of sortedUserRows; both rows have their sort keys.
+bool sortsBefore(const UserRow &a, const UserRow &b);
 // The rows of `users` in the given order.
 std::vector<UserRow> userRows(const std::vector<KNVTCDUser *> &users);
 

@@ -14,6 +14,10 @@
 #include "model/KNVTCDFriendship.h"
 #include "model/ObjectReferencePayload.h"
 
+#include "foundation/NotificationCenter.h"
+
+#include "support/CheckedModel.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -22,6 +26,9 @@
 #include <QSignalSpy>
 #include <QSplitter>
 
+#include <functional>
+
+using knvt::test::CheckedModel;
 using knvt::test::waitUntil;
 using Kind = KNVTUserDetailModel::RowKind;
 
@@ -245,6 +252,55 @@ TEST_F(PeopleWindowTest, SavesOfTasksLeaveThePeopleAsTheyAreWhileAChangedPersonI
     window->usersViewController()->tableView()->clearSelection();
     window->usersViewController()->setSelectedUser(bob);
     EXPECT_EQ(window->usersViewController()->selectedUser(), bob);
+}
+
+TEST_F(PeopleWindowTest, ThePeopleFollowEachChangeInPlaceAndListAsAWindowOpenedAfresh)
+{
+    // People without user names whose names collate alike: a person placed on their own lands among them where a
+    // whole sort puts them.
+    KNVTCDUser *sam = insertUser(QStringLiteral("Sam Lee"), QString());
+    insertUser(QStringLiteral("sam lee"), QString());
+    insertUser(QStringLiteral("Sám Lée"), QString());
+    save();
+    auto window = openWindow();
+    select(*window, zoe);
+    CheckedModel checked(window->usersViewController()->model());
+    const auto people = [](KNVTUsersWindowController &shown) {
+        QStringList rows;
+        for (const knvt::UserRow &row : shown.usersViewController()->model()->rows())
+            rows << row.fullName + u'/' + row.username;
+        return rows;
+    };
+    struct Step
+    {
+        const char *what;
+        std::function<void()> change;
+        int changedRows;
+    };
+    const std::vector<Step> steps{
+        {"renamed to sort elsewhere", [&] { bob->setFirstName(QStringLiteral("Aaron")); }, 1},
+        {"one more alike", [&] { insertUser(QStringLiteral("SAM LEE"), QString()); }, 0},
+        {"one of the alike renamed alike", [&] { sam->setLastName(QStringLiteral("LEE")); }, 1},
+        {"gone", [&] { context().remove(carl); }, 0},
+        {"a task saved", [&] { insertTask(QStringLiteral("Water the ferns")); }, 0},
+    };
+    for (const Step &step : steps) {
+        checked.forget();
+        step.change();
+        save();
+        EXPECT_EQ(people(*window), people(*openWindow())) << step.what;
+        EXPECT_EQ(checked.heard().changedRows.size(), step.changedRows) << step.what;
+        EXPECT_EQ(checked.heard().resets + checked.heard().layouts, 0) << step.what;
+        EXPECT_EQ(window->usersViewController()->selectedUser(), zoe) << step.what;
+    }
+
+    // A change the store cannot name (a refresh after a failed reload) reads everybody again.
+    zoe->setFirstName(QStringLiteral("Zora"));
+    knvt::NotificationCenter::defaultCenter().post(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), &store());
+    EXPECT_TRUE(people(*window).contains(QStringLiteral("Zora Ångström/zoe")))
+        << qPrintable(people(*window).join(u'|'));
+    EXPECT_EQ(window->usersViewController()->selectedUser(), zoe);
+    EXPECT_EQ(checked.complaints(), QStringList());
 }
 
 TEST_F(PeopleWindowTest, DraggingPeopleCarriesTheirReferencesAndTheirNamesAsText)
