@@ -29,6 +29,7 @@
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/UnsavedTyping.h"
 #include "uikit/UrlOpener.h"
+#include "uikit/WindowBesideTyping.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -316,9 +317,8 @@ void KNVTTasksAppDelegate::showAuthenticationFailureWindow()
     m_authenticationFailureWindowController->didSave = end;
     m_authenticationFailureWindowController->didCancel = end;
     m_authenticationFailureWindowController->willClose = [end](knvt::ApplicationWindow *) { end(); };
-    if (QWidget *window = m_authenticationFailureWindowController->window())
-        window->setWindowModality(Qt::ApplicationModal);
-    m_authenticationFailureWindowController->showWindow();
+    // A sync opens it, not the user: the keys the user is typing into a form meanwhile stay there.
+    knvt::WindowBesideTyping::show(m_authenticationFailureWindowController->window(), Qt::ApplicationModal);
 }
 
 QWidget *KNVTTasksAppDelegate::mainWindow()

@@ -2,7 +2,7 @@
 
 #include "uikit/AlertAdditions.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QWidget>
 
 #include <algorithm>
@@ -59,6 +59,22 @@ bool UnsavedTyping::mayDiscard(const QWidget *window)
                   .buttonTitles = {QCoreApplication::translate("UnsavedTyping", "Cancel"),
                                    QCoreApplication::translate("UnsavedTyping", "Discard")}});
     return answer == 1;
+}
+
+bool UnsavedTyping::isTypingUnderWay()
+{
+    const QWidget *focused = QApplication::focusWidget();
+    for (const UnsavedTyping *form : forms()) {
+        const QWidget *view = form->typingView();
+        if (!isShownIn(view, nullptr))
+            continue;
+        if (view->isAncestorOf(focused) || view == focused)
+            return true;
+        const QStringList typed = form->unsavedTyping();
+        if (std::any_of(typed.begin(), typed.end(), [](const QString &text) { return !text.isEmpty(); }))
+            return true;
+    }
+    return false;
 }
 
 } // namespace knvt

@@ -24,6 +24,9 @@ public:
     // True when nothing typed would be dropped, or the user chose to drop it; false when the user wants to go on
     // typing. Only the forms shown inside `window` count (a popover of it included), every shown form when nullptr.
     static bool mayDiscard(const QWidget *window = nullptr);
+    // True while a shown form holds typing or has the keyboard focus: the user may be typing there, so a window that
+    // opens by itself meanwhile must not take the keys.
+    static bool isTypingUnderWay();
 };
 
 } // namespace knvt
