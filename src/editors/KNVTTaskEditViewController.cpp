@@ -97,6 +97,7 @@ void KNVTTaskEditViewController::viewDidLoad()
     const KNVTCDTaskList *list = selectedTaskList();
     expandCollaboratorsSection(list && list->isCollaborative(), false);
     m_loadedValues = shownValues();
+    m_loadedEditable = edited->canEdit();
     observeTaskStore();
 }
 
@@ -137,14 +138,43 @@ void KNVTTaskEditViewController::taskStoreWillChange()
 {
     KNVTCDTask *edited = task();
     if (!edited) {
+        if (m_closed)
+            return;
+        m_closed = true;
         qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
         knvt::tellObjectWentAway(knvt::EditedObject::Task, true, unsavedTyping());
         cancel();
         return;
     }
-    // Only a chosen list that was deleted falls back; "No Project/Area" is a choice and stays.
-    if (selectedTaskListIsGone())
-        setSelectedTaskList(edited->taskList() && !knvt::isGone(edited->taskList()) ? edited->taskList() : nullptr);
+    followTheTaskWhenItsListWent(*edited);
+}
+
+void KNVTTaskEditViewController::taskStoreDidChange()
+{
+    const KNVTCDTask *edited = task();
+    if (edited && m_loadedEditable && !edited->canEdit() && !m_closed) {
+        closeAsReadOnly(nullptr);
+        return;
+    }
+    if (edited)
+        followTheTaskWhenItsListWent(*edited);
+    KNVTTaskFormViewController::taskStoreDidChange();
+}
+
+void KNVTTaskEditViewController::followTheTaskWhenItsListWent(const KNVTCDTask &edited)
+{
+    // A list the user chose stays chosen, marked as deleted, so that the form never shows one list while the task
+    // goes to another.
+    if (selectedTaskListIsGone() && selectedTaskListURI() == m_loadedValues.taskList)
+        setSelectedTaskList(edited.taskList() && !knvt::isGone(edited.taskList()) ? edited.taskList() : nullptr);
+}
+
+void KNVTTaskEditViewController::closeAsReadOnly(QObject *sender)
+{
+    m_closed = true;
+    qCInfo(lcEditors) << "KNVTTaskEditViewController: the task may no longer be changed; the form closes unwritten";
+    knvt::tellTaskBecameReadOnly(unsavedTyping());
+    closeHost(sender);
 }
 
 void KNVTTaskEditViewController::watcherTokensDidChange()
@@ -165,14 +195,16 @@ void KNVTTaskEditViewController::save(QObject *sender)
     }
     KNVTCDTask *edited = task();
     if (!edited) {
+        m_closed = true;
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, unsavedTyping());
         closeHost(sender);
         return;
     }
+    if (tellChosenTaskListIsGone())
+        return;
     const knvt::TaskChanges changes = knvt::TaskChanges::between(m_loadedValues, shownValues());
     if (!changes.applyTo(*edited, knvt::taskStore())) {
-        qCInfo(lcEditors) << "KNVTTaskEditViewController:save the task became read-only; the form closes unwritten";
-        knvt::Beeper::shared().beep();
-        closeHost(sender);
+        closeAsReadOnly(sender);
         return;
     }
     knvt::scheduleTaskStoreSave(SaveDelay);

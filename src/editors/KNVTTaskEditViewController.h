@@ -12,8 +12,9 @@ class KNVTCDTask;
 // The form that edits one task, in a popover at an Edit button or in a sheet. It starts from the task and keeps what
 // it loaded; its save hands the fields whose controls the user changed from their loaded values to the task (never
 // the priority, which it does not show), so that changes made elsewhere while it was open stay, and saves 0.5 s
-// later. It closes by itself, writing nothing, when the task is deleted underneath it; a task that became read-only
-// meanwhile makes its save beep and close without writing.
+// later. It closes by itself, writing nothing, when the task is deleted underneath it or may no longer be changed
+// (its list archived or made read-only elsewhere), and says so with what the user typed. A list the user chose that
+// is deleted meanwhile stays chosen, marked as deleted, and Save says so rather than moving the task elsewhere.
 class KNVTTaskEditViewController : public KNVTTaskFormViewController
 {
     Q_OBJECT
@@ -36,6 +37,7 @@ public:
 protected:
     void viewDidLoad() override;
     void taskStoreWillChange() override;
+    void taskStoreDidChange() override;
     QString formTitle() const override;
     bool hasPriority() const override { return false; }
     bool hasCreator() const override { return true; }
@@ -50,8 +52,16 @@ protected:
 private:
     // The form's values as they stand; what it loaded is kept in m_loadedValues.
     knvt::TaskEditValues shownValues() const;
+    // The list the task had when the form opened was deleted: the form shows the task's list now, which the user did
+    // not choose otherwise.
+    void followTheTaskWhenItsListWent(const KNVTCDTask &edited);
+    // Closes the form unwritten and tells the user, with what was typed, that the task may no longer be changed.
+    void closeAsReadOnly(QObject *sender);
 
     QUrl m_taskURI;
     QDateTime m_originalStartDate;
     knvt::TaskEditValues m_loadedValues;
+    // The task could be changed when the form opened: only a change since then closes it.
+    bool m_loadedEditable = false;
+    bool m_closed = false;
 };

@@ -7,6 +7,7 @@
 #include "editors/HostPopover.h"
 #include "editors/KNVTUserSelection.h"
 #include "editors/KNVTUserSelectionFactory.h"
+#include "editors/Logging.h"
 #include "editors/PopUpRowsModel.h"
 #include "editors/Sheet.h"
 #include "editors/TypedNumber.h"
@@ -23,6 +24,7 @@
 
 #include "objectstore/Folding.h"
 
+#include "uikit/AlertAdditions.h"
 #include "uikit/ImageAdditions.h"
 #include "uikit/KNVTDatePicker.h"
 #include "uikit/KNVTDatePickerViewController.h"
@@ -394,8 +396,9 @@ void KNVTTaskFormViewController::rememberTagTitles()
 
 void KNVTTaskFormViewController::taskStoreWillChange()
 {
-    if (!m_selectedTaskListURI.isEmpty() && !selectedTaskList())
-        setSelectedTaskList(nullptr);
+    // A sync may rename the chosen list before it deletes it: the deleted entry shows the last title.
+    if (const KNVTCDTaskList *list = selectedTaskList())
+        m_selectedTaskListTitle = list->title();
 }
 
 void KNVTTaskFormViewController::taskStoreDidChange()
@@ -460,11 +463,29 @@ KNVTCDTaskList *KNVTTaskFormViewController::selectedTaskList() const
 void KNVTTaskFormViewController::setSelectedTaskList(KNVTCDTaskList *taskList)
 {
     m_selectedTaskListURI = taskList ? taskList->uri() : QUrl();
+    m_selectedTaskListTitle = taskList ? taskList->title() : QString();
+    m_selectedTaskListIsProject = !taskList || taskList->isProject();
 }
 
 bool KNVTTaskFormViewController::selectedTaskListIsGone() const
 {
     return !m_selectedTaskListURI.isEmpty() && !selectedTaskList();
+}
+
+bool KNVTTaskFormViewController::tellChosenTaskListIsGone()
+{
+    if (!selectedTaskListIsGone())
+        return false;
+    qCInfo(lcEditors) << "KNVTTaskFormViewController:save the chosen list was deleted; the form stays open";
+    const QString title = m_selectedTaskListIsProject
+        ? tr("The project %1 was deleted elsewhere.").arg(m_selectedTaskListTitle)
+        : tr("The area %1 was deleted elsewhere.").arg(m_selectedTaskListTitle);
+    knvt::runModal({.title = title,
+                    .message = tr("Choose another project or area for the task, or No Project/Area."),
+                    .buttonTitles = {tr("OK")}});
+    if (m_taskListPopUpButton)
+        m_taskListPopUpButton->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 void KNVTTaskFormViewController::showRecurrence(const QString &recurrenceString)
@@ -727,14 +748,30 @@ void KNVTTaskFormViewController::updateTaskList()
         for (KNVTCDTaskList *list : lists)
             rows.push_back({.text = list->title(), .value = list->uri(), .icon = icon, .enabled = list->canAddTasks()});
     };
+    // A chosen list that was deleted keeps its entry, marked, at the end of its section: it cannot be chosen again.
+    const bool gone = selectedTaskListIsGone();
+    const auto addGoneEntry = [&](bool projectSection) {
+        if (!gone || m_selectedTaskListIsProject != projectSection)
+            return;
+        if ((projectSection ? projects : areas).empty()) {
+            rows.push_back({.kind = Kind::Separator});
+            rows.push_back({.kind = Kind::Header, .text = projectSection ? tr("Projects") : tr("Areas")});
+        }
+        rows.push_back({.text = tr("%1 (deleted)").arg(m_selectedTaskListTitle),
+                        .value = m_selectedTaskListURI,
+                        .icon = icon,
+                        .enabled = false});
+    };
     addSection(tr("Projects"), projects);
+    addGoneEntry(true);
     addSection(tr("Areas"), areas);
+    addGoneEntry(false);
 
     // In place: the chosen row and an open pop-up stay as they are while the rows around them change.
     const QSignalBlocker blocker(m_taskListPopUpButton);
     m_taskListItems->setRows(std::move(rows));
     m_taskListPopUpButton->setEnabled(m_taskListItems->rowCount() > 0);
-    const int selectedRow = selected ? m_taskListItems->rowOf(selected->uri()) : 0;
+    const int selectedRow = selected || gone ? m_taskListItems->rowOf(m_selectedTaskListURI) : 0;
     if (m_taskListPopUpButton->currentIndex() != std::max(selectedRow, 0))
         m_taskListPopUpButton->setCurrentIndex(std::max(selectedRow, 0));
 }

@@ -44,7 +44,8 @@ class PopUpRowsModel;
 //
 // A form lives in a popover (the host calls setPopover() before the view is loaded) or in a window (setWindow()
 // afterwards), and changes its own size when the collaborators section comes or goes. It follows the task store:
-// the list pop-up is rebuilt after every save, and a chosen list that is deleted is dropped.
+// the list pop-up is rebuilt after every save, and a chosen list that is deleted stays chosen, marked as deleted,
+// until the user chooses another: the form never files the task somewhere the user did not choose.
 class KNVTTaskFormViewController : public KNVTViewController,
                                    public KNVTDatePickerViewControllerDelegate,
                                    public KNVTTokenFieldDelegate,
@@ -202,6 +203,9 @@ protected:
     void setSelectedTaskList(KNVTCDTaskList *taskList);
     // A list was chosen and has been deleted since; "No Project/Area" is no such list.
     bool selectedTaskListIsGone() const;
+    // When the chosen list has been deleted, says so in an alert, gives the keyboard to the list pop-up and answers
+    // true: the save stops there and the form stays as it was.
+    bool tellChosenTaskListIsGone();
     // Shows a stored repeat rule: in the interval and frequency when they can say all of it, else in words while the
     // rule itself is kept as it is.
     void showRecurrence(const QString &recurrenceString);
@@ -228,6 +232,9 @@ private:
     QPointer<knvt::Popover> m_popover;
     QPointer<QWidget> m_window;
     QUrl m_selectedTaskListURI;
+    // What the chosen list was called, and whether it was a project, kept for when it has been deleted.
+    QString m_selectedTaskListTitle;
+    bool m_selectedTaskListIsProject = true;
     bool m_collaboratorsSectionExpanded = false;
 
     QPointer<QWidget> m_topView;

@@ -161,6 +161,8 @@ void KNVTTaskNewViewController::save(QObject *sender)
         knvt::Beeper::shared().beep();
         return;
     }
+    if (tellChosenTaskListIsGone())
+        return;
     KNVTTaskStore &store = knvt::taskStore();
     // Only the people of the task's list see it: anyone else chosen before that list went is no assignee or watcher.
     const std::vector<KNVTCDUser *> members = usersForSelectedTaskList();

@@ -26,11 +26,18 @@ QString wentAway(EditedObject object)
     return {};
 }
 
+QString becameReadOnly()
+{
+    return QCoreApplication::translate("GoneElsewhere", "The task can no longer be changed.");
+}
+
 struct Telling
 {
     EditedObject object;
     bool changesLost;
     QStringList typed;
+    // The object is still there but may no longer be changed.
+    bool readOnly = false;
 };
 
 // The tellings not shown yet: one change closes a window and the forms in it, each of which tells.
@@ -43,14 +50,42 @@ std::vector<Telling> &pending()
 void tell(const Telling &telling)
 {
     QString message;
+    if (telling.readOnly)
+        message = QCoreApplication::translate("GoneElsewhere",
+                                              "Its project or area was archived or made read-only elsewhere.")
+            + QLatin1Char(' ');
     if (telling.changesLost)
-        message = QCoreApplication::translate("GoneElsewhere", "Your changes were not saved.");
+        message += QCoreApplication::translate("GoneElsewhere", "Your changes were not saved.");
     if (!telling.typed.isEmpty())
         message += QLatin1Char(' ') + QCoreApplication::translate("GoneElsewhere", "What you typed:")
             + QStringLiteral("\n\n") + telling.typed.join(QStringLiteral("\n\n"));
     // Synchronously: this already runs after the store's change, on a later pass.
-    synchronouslyRunModalWithTitle(wentAway(telling.object), message,
+    synchronouslyRunModalWithTitle(telling.readOnly ? becameReadOnly() : wentAway(telling.object), message,
                                    {QCoreApplication::translate("GoneElsewhere", "OK")}, [](qsizetype) {});
+}
+
+void tellLater(const Telling &told)
+{
+    std::vector<Telling> &tellings = pending();
+    for (Telling &telling : tellings) {
+        if (telling.object == told.object && telling.readOnly == told.readOnly) {
+            telling.changesLost = telling.changesLost || told.changesLost;
+            telling.typed += told.typed;
+            return;
+        }
+    }
+    tellings.push_back(told);
+    if (tellings.size() > 1)
+        return;
+    // Later: the form closes from inside the store's change, where a modal alert must not run.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            const std::vector<Telling> shown = std::exchange(pending(), {});
+            for (const Telling &telling : shown)
+                tell(telling);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace
@@ -58,26 +93,13 @@ void tell(const Telling &telling)
 void tellObjectWentAway(EditedObject object, bool changesLost, const QStringList &typed)
 {
     qCInfo(lcUikit).noquote() << "tellObjectWentAway" << wentAway(object);
-    std::vector<Telling> &tellings = pending();
-    for (Telling &telling : tellings) {
-        if (telling.object == object) {
-            telling.changesLost = telling.changesLost || changesLost;
-            telling.typed += typed;
-            return;
-        }
-    }
-    tellings.push_back({object, changesLost, typed});
-    if (tellings.size() > 1)
-        return;
-    // Later: the form closes from inside the store's change, where a modal alert must not run.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [] {
-            const std::vector<Telling> told = std::exchange(pending(), {});
-            for (const Telling &telling : told)
-                tell(telling);
-        },
-        Qt::QueuedConnection);
+    tellLater({object, changesLost, typed});
+}
+
+void tellTaskBecameReadOnly(const QStringList &typed)
+{
+    qCInfo(lcUikit).noquote() << "tellTaskBecameReadOnly" << becameReadOnly();
+    tellLater({EditedObject::Task, true, typed, true});
 }
 
 } // namespace knvt

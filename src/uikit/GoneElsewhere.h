@@ -14,4 +14,8 @@ enum class EditedObject { Task, Project, Area, Tag, Comment };
 // close for one change (a task window and the comment form in it) are told of in one alert for each kind of object.
 void tellObjectWentAway(EditedObject object, bool changesLost, const QStringList &typed = {});
 
+// The same for a task form whose task may no longer be changed (its list was archived or made read-only elsewhere):
+// it closes unwritten and says why, giving back what the user typed.
+void tellTaskBecameReadOnly(const QStringList &typed);
+
 } // namespace knvt

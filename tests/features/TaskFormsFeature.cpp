@@ -279,7 +279,7 @@ TEST_F(TaskFormsFeature, NoProjectOrAreaChosenInTheEditFormStaysChosenThroughASy
     EXPECT_TRUE(paint->assignee()->isMe());
 }
 
-TEST_F(TaskFormsFeature, AnEditOfATaskWhoseProjectWasTakenAwayMeanwhileBeepsAndWritesNothing)
+TEST_F(TaskFormsFeature, AnEditOfATaskWhoseProjectWasTakenAwayMeanwhileSaysSoAndWritesNothing)
 {
     KNVTCDTaskList *theirs = app.givenProject("Theirs", {.owner = "Olga", .myRole = 2, .synced = true});
     KNVTCDTask *paint = app.givenTask("Paint", {.list = "Theirs", .synced = true});
@@ -287,18 +287,22 @@ TEST_F(TaskFormsFeature, AnEditOfATaskWhoseProjectWasTakenAwayMeanwhileBeepsAndW
     app.selectRows({"Paint"});
     app.clickToolbar("Edit");
     app.typeIn("titleTextField", " twice");
-    // A pull: Olga took my role in her project away.
+    // A pull: Olga took my role in her project away. The form closes, giving back what was typed.
+    app.answerAlert("OK");
     app.givenChangedBySync(theirs->myTaskListCollaborator(), [](KNVTCDTaskStoreObject &pulled) {
         dynamic_cast<KNVTCDTaskListCollaborator &>(pulled).setRole(std::nullopt);
     });
-    app.clickButton("saveButton");
-    EXPECT_EQ(app.beeps(), 1);
+    app.settle();
     EXPECT_TRUE(app.openEditors().isEmpty());
+    EXPECT_EQ(app.alertsShown(),
+              QStringList{"The task can no longer be changed. / Its project or area was archived or made read-only "
+                          "elsewhere. Your changes were not saved. What you typed:\n\nPaint twice [OK]"});
+    EXPECT_EQ(app.beeps(), 0);
     EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
     EXPECT_FALSE(paint->isUpdated());
 }
 
-TEST_F(TaskFormsFeature, ANewTaskWhoseChosenProjectASyncRemovedGoesToNoListAndToMe)
+TEST_F(TaskFormsFeature, ANewTaskWhoseChosenProjectASyncRemovedSaysSoAndGoesToNoListAndToMeOnceChosen)
 {
     KNVTCDTaskList *club = app.givenSharedProject("Club", {.members = {"Ann"}, .synced = true});
     app.selectHome("Inbox");
@@ -310,9 +314,16 @@ TEST_F(TaskFormsFeature, ANewTaskWhoseChosenProjectASyncRemovedGoesToNoListAndTo
     EXPECT_EQ(app.openEditors(), QStringList{"KNVTTaskNewViewController '' 480x315"});
 
     app.givenRemovedBySync(club);
-    EXPECT_EQ(app.fieldText("taskListPopUpButton"), QStringLiteral("No Project/Area"));
+    EXPECT_EQ(app.fieldText("taskListPopUpButton"), QStringLiteral("Club (deleted)"));
     EXPECT_EQ(app.popUpItems("assigneePopUpButton"), QStringList{"Me"});
     EXPECT_EQ(app.openEditors(), QStringList{"KNVTTaskNewViewController '' 480x283"});
+    app.answerAlert("OK");
+    app.pressReturn();
+    EXPECT_EQ(app.alertsShown(),
+              QStringList{"The project Club was deleted elsewhere. / Choose another project or area "
+                          "for the task, or No Project/Area. [OK]"});
+    EXPECT_EQ(app.taskTitled("Bring chairs"), nullptr);
+    app.choosePopUp("taskListPopUpButton", "No Project/Area");
     app.pressReturn();
     KNVTCDTask *chairs = app.taskTitled("Bring chairs");
     ASSERT_NE(chairs, nullptr);

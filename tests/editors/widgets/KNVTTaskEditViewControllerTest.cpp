@@ -375,7 +375,7 @@ TEST_F(KNVTTaskEditViewControllerTest, NoProjectOrAreaChosenSurvivesASaveElsewhe
     EXPECT_EQ(paint->assignee(), me);
 }
 
-TEST_F(KNVTTaskEditViewControllerTest, ATaskThatBecameReadOnlyWhileTheFormWasOpenBeepsAndClosesUnwritten)
+TEST_F(KNVTTaskEditViewControllerTest, ATaskThatBecameReadOnlyWhileTheFormWasOpenClosesItUnwrittenSayingSo)
 {
     KNVTCDUser *olga = user("Olga", "Orr", "olga");
     KNVTCDTaskList *theirs = make.taskList({.title = "Theirs",
@@ -388,12 +388,16 @@ TEST_F(KNVTTaskEditViewControllerTest, ATaskThatBecameReadOnlyWhileTheFormWasOpe
     KNVTTaskEditViewController *form = editForm(paint);
     QTest::keyClicks(form->titleTextField(), " twice");
     // A pull: the owner took my role away.
+    alerts.answerWithTitle("OK");
     theirs->myTaskListCollaborator()->setRole(std::nullopt);
     save();
     ASSERT_FALSE(paint->canEdit());
-    QTest::mouseClick(form->saveButton(), Qt::LeftButton);
-    EXPECT_EQ(beeper.count(), 1);
     EXPECT_FALSE(popover->isShown());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(alerts.requests().size(), 1);
+    EXPECT_EQ(alerts.requests().last().title, QStringLiteral("The task can no longer be changed."));
+    EXPECT_TRUE(alerts.requests().last().message.endsWith(QStringLiteral("What you typed:\n\nPaint twice")));
+    EXPECT_EQ(beeper.count(), 0);
     EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
     EXPECT_FALSE(paint->isUpdated());
     EXPECT_TRUE(saves.requestedDelays().empty());

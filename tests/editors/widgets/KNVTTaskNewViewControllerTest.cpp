@@ -238,14 +238,24 @@ TEST_F(KNVTTaskNewViewControllerTest, AChosenProjectDeletedMeanwhileTakesItsPeop
     ASSERT_TRUE(choose(form->assigneePopUpButton(), "Ann Lee (ann)"));
     form->watchersTokenField()->setObjectValue({ann->uri()});
 
-    // A pull: the project was deleted on the service.
+    // A pull: the project was deleted on the service. It stays chosen, marked, and Save says so rather than filing
+    // the task in the Inbox.
     club->setDeletedDate(now());
     save();
-    EXPECT_EQ(form->taskListPopUpButton()->currentText(), QStringLiteral("No Project/Area"));
+    EXPECT_EQ(form->taskListPopUpButton()->currentText(), QStringLiteral("Club (deleted)"));
     EXPECT_EQ(itemTexts(form->assigneePopUpButton()), QStringList{"Maria Mendes (maria)"});
     EXPECT_FALSE(form->isCollaboratorsSectionExpanded());
     EXPECT_EQ(form->view()->size(), QSize(480, 283));
+    alerts.answerWithTitle("OK");
+    QTest::mouseClick(form->saveButton(), Qt::LeftButton);
+    ASSERT_EQ(alerts.requests().size(), 1);
+    EXPECT_EQ(alerts.requests().last().title, QStringLiteral("The project Club was deleted elsewhere."));
+    EXPECT_TRUE(tasksTitled("Bring chairs").empty());
+    EXPECT_TRUE(popover->isShown());
+    EXPECT_EQ(form->taskListPopUpButton()->window()->focusWidget(), form->taskListPopUpButton())
+        << "the keyboard waits where another list is chosen";
 
+    ASSERT_TRUE(choose(form->taskListPopUpButton(), "No Project/Area"));
     QTest::mouseClick(form->saveButton(), Qt::LeftButton);
     ASSERT_EQ(tasksTitled("Bring chairs").size(), 1u);
     KNVTCDTask *chairs = tasksTitled("Bring chairs").front();
