@@ -179,3 +179,33 @@ TEST_F(QuickEntryX11Feature, TheQuickEntryKeyOverThePasswordWindowTakesTheKeyboa
     app.selectHome(QStringLiteral("Next"));
     EXPECT_TRUE(app.centreRows().contains(QStringLiteral("[ ] Buy milk"))) << "the task quick entry saved";
 }
+
+// The service refuses the password while the user types a title into quick entry: the password window opens beside it
+// without the keyboard, the rest of the title and its Return stay in the form, and the window takes the keyboard once
+// the task is saved.
+TEST_F(QuickEntryX11Feature, APasswordRefusedWhileATitleIsTypedLeavesTheKeysToTheTitle)
+{
+    app.givenDefault(kHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    app.service().enableState();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+    app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+    ASSERT_EQ(app.newTaskWindows(), 1);
+    app.typeOnTheKeyboard({QStringLiteral("Shift+B"), QStringLiteral("U")});
+
+    app.service().on("GET", "/account.json").reply(401).pass();
+    app.store().sync();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.typeOnTheKeyboard({QStringLiteral("Y"), QStringLiteral("SPCE"), QStringLiteral("M"), QStringLiteral("I"),
+                           QStringLiteral("L"), QStringLiteral("K"), QStringLiteral("RTRN")});
+    EXPECT_TRUE(knvt::test::waitUntil([this] { return app.newTaskWindows() == 0; })) << "Return saved the task";
+    EXPECT_NE(app.taskTitled(QStringLiteral("Buy milk")), nullptr);
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+
+    app.typeOnTheKeyboard({QStringLiteral("P"), QStringLiteral("W")});
+    EXPECT_TRUE(knvt::test::waitUntil([this] {
+        return app.fieldText(QStringLiteral("passwordSecureTextField")) == QLatin1String("pw");
+    })) << "the password window has the keyboard once the title is saved";
+    app.clickButton(QStringLiteral("cancelButton"));
+}
