@@ -1,8 +1,8 @@
 #include "app/KNVTHomeActivityView.h"
 
-#include "store/KNVTTaskStore.h"
+#include "sync/SyncFailure.h"
 
-#include "service/ServiceRefusal.h"
+#include "store/KNVTTaskStore.h"
 
 #include "foundation/KNVTDateOrTimeFormatter.h"
 #include "foundation/NotificationCenter.h"
@@ -12,28 +12,16 @@
 
 namespace {
 
-// Transfers that never reached the service: its name could not be looked up, nothing answered, or it took too long.
-bool isOffline(const knvt::Error &error)
-{
-    if (error.domain() != QLatin1String(knvt::CURLErrorDomain))
-        return false;
-    enum : int { CouldNotResolveProxy = 5, CouldNotResolveHost = 6, CouldNotConnect = 7, TimedOut = 28 };
-    switch (error.code()) {
-    case CouldNotResolveProxy:
-    case CouldNotResolveHost:
-    case CouldNotConnect:
-    case TimedOut: return true;
-    default: return false;
-    }
-}
-
 // Why a sync failed, in the few words the line has room for.
 QString failureReason(const knvt::Error &error)
 {
-    if (knvt::serviceRefusal(error) == knvt::ServiceRefusal::Credentials)
-        return KNVTHomeActivityView::tr("password refused");
-    if (isOffline(error))
-        return KNVTHomeActivityView::tr("offline");
+    switch (knvt::syncFailureCause(error)) {
+    case knvt::SyncFailureCause::Offline: return KNVTHomeActivityView::tr("offline");
+    case knvt::SyncFailureCause::PasswordRefused: return KNVTHomeActivityView::tr("password refused");
+    case knvt::SyncFailureCause::ServiceFailed: return KNVTHomeActivityView::tr("service failed");
+    case knvt::SyncFailureCause::CouldNotSaveLocally: return KNVTHomeActivityView::tr("could not save locally");
+    case knvt::SyncFailureCause::NewerVersionNeeded: return KNVTHomeActivityView::tr("newer version needed");
+    }
     return KNVTHomeActivityView::tr("service failed");
 }
 
@@ -61,12 +49,16 @@ KNVTHomeActivityView::~KNVTHomeActivityView()
 void KNVTHomeActivityView::reloadData()
 {
     KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
-    if (!store.isAutoSyncEnabled()) {
+    const QDateTime failed = store.lastSyncFailureDate();
+    // The refusal of this version switches automatic sync off itself; the line says why rather than go blank.
+    const bool versionRefused =
+        failed.isValid() && knvt::syncFailureCause(store.lastSyncError()) == knvt::SyncFailureCause::NewerVersionNeeded;
+    if (!store.isAutoSyncEnabled() && !versionRefused) {
         setState(KNVTActivityViewStateInactive);
     } else if (store.isSyncing()) {
         setActiveText(tr("Syncing"));
         setState(KNVTActivityViewStateActive);
-    } else if (const QDateTime failed = store.lastSyncFailureDate(); failed.isValid()) {
+    } else if (failed.isValid()) {
         // Until a sync succeeds the line says that nothing is being sent, not when it last was.
         setCompletedText(tr("Sync failed %1 (%2)")
                              .arg(KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(failed),

@@ -50,8 +50,9 @@ void KNVTTaskStoreDynamicSyncSession::processNextPullResource()
 {
     if (m_pendingPullResources.isEmpty())
         return;
-    // The collections of lists are read one after another; past them, a list that none of them held is gone.
-    if (!m_pendingPullResources.first().startsWith(QLatin1String("task_lists/")))
+    // The collections of lists are read one after another; past them, a list that none of them held is gone, unless
+    // a reply failed that might have held it.
+    if (!m_pendingPullResources.first().startsWith(QLatin1String("task_lists/")) && !hasFailedPull())
         removeObjectsStillMissing(false);
     KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate();
     KNVTRESTFulRequestList requests = delegate

@@ -84,7 +84,11 @@ void KNVTTaskStoreSyncSession::startPullingState()
 
 void KNVTTaskStoreSyncSession::startFinishedState()
 {
-    removeObjectsStillMissing(true);
+    // An object a reply left out may be in a reply that failed; a later pull reads that again and judges.
+    if (m_hasFailedPull)
+        fetchAgainWhatWentMissing();
+    else
+        removeObjectsStillMissing(true);
     runState(std::make_shared<KNVTTaskStoreSyncSessionStateFinished>());
 }
 
@@ -117,7 +121,11 @@ bool KNVTTaskStoreSyncSession::endSessionWithState(KNVTSyncSessionState &state)
     if (dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state)) {
         takeHasChangesOf(state);
         setState(nullptr);
-        if (syncSessionDelegate())
+        // A session finishes only when every request it made went through; what one that failed was to send or read
+        // is left to the next session, and until then the user is told that syncing failed.
+        if (m_failedRequestError)
+            endAsFailed(false, m_failedRequestError);
+        else if (syncSessionDelegate())
             syncSessionDelegate()->syncSessionDidFinish(*this);
         return true;
     }
@@ -142,11 +150,16 @@ void KNVTTaskStoreSyncSession::syncSessionStateDidCancel(KNVTSyncSessionState &)
 
 void KNVTTaskStoreSyncSession::syncSessionState(KNVTSyncSessionState &state, const knvt::Error &error)
 {
-    const auto self = shared_from_this();
     const bool finalSave = dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state) != nullptr;
-    m_resumable = !finalSave;
+    endAsFailed(!finalSave, error);
+}
+
+void KNVTTaskStoreSyncSession::endAsFailed(bool resumable, const knvt::Error &error)
+{
+    const auto self = shared_from_this();
+    m_resumable = resumable;
     fetchAgainWhatWentMissing();
-    if (!finalSave) {
+    if (resumable) {
         // What the replies so far applied (server identifiers of created objects above all) exists only in this
         // context; kept unsaved it would be lost at quit, and a late resume would overwrite newer edits with it.
         knvt::Error saveError;

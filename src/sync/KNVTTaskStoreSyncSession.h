@@ -89,8 +89,15 @@ public:
     void processPOSTRequest(const KNVTRESTFulRequest &request);
     void processPUTRequest(const KNVTRESTFulRequest &request);
     void processDELETERequest(const KNVTRESTFulRequest &request);
-    // A reply with an HTTP error status that does not end the session.
+    // A reply with an HTTP error status that does not end the session. Unless the answer settles what was asked (the
+    // service has no such object, or refuses a new one for good), what the request was to send or read is still to
+    // do, and the session ends failed once its other requests are done.
     void processFailedRequest(const KNVTRESTFulRequest &request);
+    // The error of the first request of this session that failed and left its work to a later session; null while
+    // none did. It outlives a resume: the work of that request is still not done.
+    const knvt::Error &failedRequestError() const { return m_failedRequestError; }
+    // Whether a pull failed so: what its reply would have held is not known, so nothing its siblings left out is gone.
+    bool hasFailedPull() const { return m_hasFailedPull; }
     // Keeps the entity tag of a list pull.
     void processMetaDataForRequest(const KNVTRESTFulRequest &request);
 
@@ -135,6 +142,10 @@ protected:
     std::shared_ptr<KNVTTaskStoreSyncSession> sharedSession();
 
 private:
+    // Whether the failure of `request` is the service's answer to it, acted on here.
+    bool settleFailedRequest(const KNVTRESTFulRequest &request);
+    // Reports the end of the run as a failure; a session whose requests are all done has nothing to resume.
+    void endAsFailed(bool resumable, const knvt::Error &error);
     ostore::Object *pushedObject(const KNVTRESTFulRequest &request) const;
     // Merges a reply into `object` without overwriting what is still waiting locally to be pushed: a key recorded
     // in its change list keeps its local value and stays recorded, unless `sent` shows that the value the reply
@@ -209,6 +220,8 @@ private:
     QStringList m_staleResourceETags;
     bool m_hasChanges = false;
     bool m_resumable = true;
+    knvt::Error m_failedRequestError;
+    bool m_hasFailedPull = false;
     struct MissingObject
     {
         ostore::ObjectID object;

@@ -834,15 +834,25 @@ void KNVTTaskStoreSyncSession::processDELETERequest(const KNVTRESTFulRequest &re
 
 void KNVTTaskStoreSyncSession::processFailedRequest(const KNVTRESTFulRequest &request)
 {
-    if (!m_context)
+    if (settleFailedRequest(request))
         return;
+    if (!m_failedRequestError)
+        m_failedRequestError = request.requestError();
+    if (request.requestMethod() == KNVTRequestMethodGET)
+        m_hasFailedPull = true;
+}
+
+bool KNVTTaskStoreSyncSession::settleFailedRequest(const KNVTRESTFulRequest &request)
+{
+    if (!m_context)
+        return false;
     const knvt::Error requestError = request.requestError();
     const qint64 code = requestError.code();
     if (dynamic_cast<const KNVTRESTFulPushRequest *>(&request)) {
         const KNVTRequestMethod method = request.requestMethod();
         const bool friendship = request.resource() == QLatin1String("friendships");
         if (!friendship && !isObjectPushResource(request.resource()))
-            return;
+            return false;
         bool remove = false;
         if (method == KNVTRequestMethodPOST && code == 422)
             remove = true;
@@ -851,36 +861,43 @@ void KNVTTaskStoreSyncSession::processFailedRequest(const KNVTRESTFulRequest &re
         else if (method == KNVTRequestMethodPUT && code == 404)
             remove = !friendship;
         if (!remove)
-            return;
+            return false;
+        // Gone or refused for good either way: there is nothing left to send.
         ostore::Object *object = pushedObject(request);
         if (!object)
-            return;
+            return true;
         if (method == KNVTRequestMethodPOST)
             // The service refuses the object as it is; posting it again would be refused for ever.
             qCInfo(lcSync).noquote() << "deleting" << object->entity().name
                                      << "that the service refused:" << describeErrorBody(requestError);
         m_context->remove(object);
-        return;
+        return true;
     }
     const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
-    if (!pull || KNVTRESTFulRequest::isNoIdentifier(pull->identifier()))
-        return;
+    if (!pull)
+        return false;
     const std::optional<knvt::HttpResponse> response = request.HTTPURLResponse();
     const int status = response ? response->statusCode() : int(code);
     if (status != 404 && status != 403)
-        return;
+        return false;
+    // A picture the service does not have, or does not show this user, is its answer: the avatar stays as it is.
+    if (request.resources() == QStringList{QStringLiteral("users"), QStringLiteral("avatar")})
+        return true;
+    if (KNVTRESTFulRequest::isNoIdentifier(pull->identifier()))
+        return false;
     const QString entityName = entityNamesByItemResource().value(pull->resource());
     if (entityName.isEmpty())
-        return;
+        return false;
     bool ok = false;
     const qint64 id = pull->identifier().toLongLong(&ok);
     ostore::Object *object = ok ? objectForNumericIdentifier(entityName, id) : nullptr;
     if (!object)
-        return;
+        return true;
     if (entityName == kTaskListEntity)
         removeTaskListWithTasks(object);
     else
         m_context->remove(object);
+    return true;
 }
 
 // ---- Entity tags ----

@@ -2,6 +2,7 @@
 
 #include "sync/KNVTTaskStoreSyncSession.h"
 #include "sync/Logging.h"
+#include "sync/SyncFailure.h"
 
 #include "objectstore/Context.h"
 
@@ -19,7 +20,7 @@ void KNVTTaskStoreSyncSessionStateFinished::start()
                                                "%1:%2 couldn't save ManagedObjectContext because of error:%3")
                                                .arg(QStringLiteral("KNVTTaskStoreSyncSessionStateFinished"),
                                                     QStringLiteral("start"), error.description());
-            finishWithError(error);
+            finishWithError(knvt::syncLocalSaveError(error));
             return;
         }
         // The windows hear of the save in a pass of their own (the coordinator posts its merge), and the session ends

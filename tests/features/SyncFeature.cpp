@@ -14,9 +14,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
+#include <vector>
 
 using knvt::features::AppDriver;
+using knvt::test::FakeSyncService;
 
 namespace {
 
@@ -81,6 +85,106 @@ TEST_F(SyncFeature, AfterTwoFailedSyncsTheSyncButtonStillReachesTheServiceAndThe
     app.waitForService([this] { return requests("GET", "/tags.json") == 2; });
     waitForTheEndOfTheSync();
     EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+}
+
+// A sync succeeds only when every request it made went through. One whose push the service refused, or whose reads it
+// answered with a failure, leaves the line at "Sync failed" and what it did not send or read to the next sync.
+TEST_F(SyncFeature, ASyncWithARefusedPushOrAFailedReadSaysItFailedAndTheNextOneDoesWhatItLeft)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    const qint64 calls =
+        app.service().seed("task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
+    const qint64 callAnn =
+        app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
+    app.launch();
+    app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
+    waitForTheEndOfTheSync();
+    ASSERT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+
+    using Route = std::pair<QByteArray, QByteArray>;
+    struct Case
+    {
+        const char *what;
+        std::vector<Route> failing;
+        int status;
+        // The failing routes are all the sync asks for.
+        bool everyRequest;
+        // What the user or another device does before the failing sync.
+        std::function<void()> meanwhile;
+        // The next sync did what the failed one left.
+        std::function<bool()> done;
+    };
+    const QByteArray callsPath = "/task_lists/" + QByteArray::number(calls) + ".json";
+    const std::vector<Case> cases = {
+        {"a refused push",
+         {{"PUT", "/tasks/" + QByteArray::number(callAnn) + ".json"}},
+         503,
+         false,
+         [this] {
+             app.selectHome(QStringLiteral("Calls"));
+             app.clickCheckBox(QStringLiteral("Call Ann"));
+         },
+         [this, callAnn] {
+             return app.service().stored("tasks", callAnn)->value("status").toString() == QLatin1String("completed");
+         }},
+        {"every request answered 503",
+         {{"GET", "/account.json"},
+          {"GET", "/friendships.json"},
+          {"GET", "/friendships/invites.json"},
+          {"GET", "/task_lists.json"},
+          {"GET", "/task_lists/pending.json"},
+          {"GET", "/task_lists/archived.json"},
+          {"GET", "/task_lists/declined.json"},
+          {"GET", "/tasks/inbox.json"},
+          {"GET", "/tags.json"}},
+         503,
+         true,
+         [this] {
+             app.service().seed("tasks", {{"title", "Call Bob"}, {"status", "actionable"}});
+         },
+         [this] { return app.taskTitled(QStringLiteral("Call Bob")) != nullptr; }},
+        {"the Inbox's read answered 500",
+         {{"GET", "/tasks/inbox.json"}},
+         500,
+         false,
+         [this] {
+             app.service().seed("tasks", {{"title", "Call Cy"}, {"status", "actionable"}});
+         },
+         [this] { return app.taskTitled(QStringLiteral("Call Cy")) != nullptr; }},
+        {"a project's read answered 503",
+         {{"GET", callsPath}},
+         503,
+         false,
+         [this, calls] {
+             app.service().seed("tasks", {{"title", "Call Di"}, {"task_list_id", calls}, {"status", "actionable"}});
+         },
+         [this] { return app.taskTitled(QStringLiteral("Call Di")) != nullptr; }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto &[method, path] : c.failing)
+            app.service().on(method, path).reply(c.status);
+        c.meanwhile();
+        app.service().clearRequests();
+        app.clickToolbar(QStringLiteral("Sync"));
+        app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json"); });
+        waitForTheEndOfTheSync();
+        EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("service failed"))) << app.syncStatus().toStdString();
+        EXPECT_FALSE(c.done());
+        for (const FakeSyncService::Request &request : app.service().requests())
+            EXPECT_TRUE(!c.everyRequest
+                        || std::find(c.failing.begin(), c.failing.end(), Route(request.method, request.path))
+                            != c.failing.end())
+                << request.method.toStdString() << ' ' << request.path.toStdString() << " did not fail";
+
+        for (const auto &[method, path] : c.failing)
+            app.service().on(method, path).clear();
+        app.clickToolbar(QStringLiteral("Sync"));
+        app.waitForService([&c, this] { return c.done() && !app.store().isSyncing(); });
+        waitForTheEndOfTheSync();
+        EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+    }
 }
 
 TEST_F(SyncFeature, AfterAWrongPasswordTheRightOneTypedInTheIncorrectPasswordWindowSyncs)

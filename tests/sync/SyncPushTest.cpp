@@ -139,7 +139,9 @@ TEST_F(SyncPushTest, RefusedAndFailedPushesDoNotStopTheSession)
     m_fake.on("POST", "/tags.json").json(422, R"({"title":["is invalid"]})");
     m_fake.on("PUT", "/tasks/12.json").reply(500);
 
-    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    // The refused create is settled; the failed update is left to the next session, which makes this one a failure.
+    ASSERT_EQ(run(pushSession()), Outcome::Failed);
+    EXPECT_EQ(m_error.code(), 500);
 
     EXPECT_TRUE(all<KNVTCDTag>().empty()) << "a refused create is dropped";
     EXPECT_EQ(task->title(), "B");
@@ -175,7 +177,7 @@ TEST_F(SyncPushTest, ATaskWaitsForItsListToBeCreatedFirst)
     m_fake.on("POST", "/task_lists.json").reply(500).json(201, body(taskList(5, "New project", 1)));
     m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "First step", 1, {{"task_list_id", 5}})));
 
-    ASSERT_EQ(run(pushSession()), Outcome::Finished);
+    ASSERT_EQ(run(pushSession()), Outcome::Failed);
     EXPECT_FALSE(m_fake.hasRequest("POST", "/tasks.json"));
     EXPECT_FALSE(task->changedKeys().isEmpty());
 
