@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QLabel>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr int kSpinnerGap = 8;
+// Above and below a text of several lines.
+constexpr int kWrappedMargin = 4;
 
 // Rounds half away from zero, so that a centred control lands on the same pixel on either side of the middle.
 int roundedOrigin(double value)
@@ -43,6 +46,7 @@ KNVTActivityView::KNVTActivityView(QWidget *parent) : QWidget(parent)
     m_textLabel->setAutoFillBackground(false);
     m_textLabel->setTextFormat(Qt::PlainText);
     m_textLabel->setTextInteractionFlags(Qt::NoTextInteraction);
+    m_textLabel->setAlignment(Qt::AlignCenter);
 
     layOutSubviews();
 }
@@ -56,12 +60,30 @@ void KNVTActivityView::setState(KNVTActivityViewState state)
     if (changed)
         emit stateChanged(state);
     layOutSubviews();
+    // The lines a text takes set the view's height: its layout asks again.
+    updateGeometry();
     update();
 }
 
 QSize KNVTActivityView::sizeHint() const
 {
     return QSize(200, 20);
+}
+
+bool KNVTActivityView::hasHeightForWidth() const
+{
+    return true;
+}
+
+int KNVTActivityView::heightForWidth(int width) const
+{
+    if (m_state != KNVTActivityViewStateCompleted || m_textLabel->text().isEmpty())
+        return sizeHint().height();
+    QLabel measure(m_textLabel->text());
+    measure.setFont(m_textLabel->font());
+    measure.setTextFormat(Qt::PlainText);
+    measure.setWordWrap(measure.sizeHint().width() > width);
+    return std::max(sizeHint().height(), measure.heightForWidth(width) + kWrappedMargin);
 }
 
 void KNVTActivityView::resizeEvent(QResizeEvent *event)
@@ -103,12 +125,18 @@ void KNVTActivityView::layOutSubviews()
         if (m_completedDate.isValid())
             text = QStringLiteral("%1 %2").arg(m_completedText, m_formatter.stringFromDate(m_completedDate));
         m_textLabel->setText(text);
+        m_textLabel->setWordWrap(false);
         m_textLabel->adjustSize();
-        const QSize label = m_textLabel->size();
-        m_textLabel->move(roundedOrigin((viewWidth - label.width()) / 2.0), centredTop(viewHeight, label.height()));
-        // A clipped date would read as a different date; better none.
-        if (label.width() > viewWidth)
-            m_textLabel->hide();
+        if (m_textLabel->width() <= viewWidth) {
+            const QSize label = m_textLabel->size();
+            m_textLabel->move(roundedOrigin((viewWidth - label.width()) / 2.0), centredTop(viewHeight, label.height()));
+        } else {
+            // A text wider than the line, in a language or at a width that gives it less room, takes more lines: a
+            // clipped date would read as another date, and a hidden one tells nothing.
+            m_textLabel->setWordWrap(true);
+            const int height = m_textLabel->heightForWidth(viewWidth);
+            m_textLabel->setGeometry(0, centredTop(viewHeight, height), viewWidth, height);
+        }
         break;
     }
     default:

@@ -47,6 +47,9 @@ public:
     void setCompletedDate(const QDateTime &date) { m_completedDate = date; }
 
     QSize sizeHint() const override;
+    // A completion text wider than the view wraps, and the view grows to show all of its lines.
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
 
 signals:
     void stateChanged(KNVTActivityViewState state);

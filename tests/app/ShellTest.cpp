@@ -2,16 +2,26 @@
 
 #include "app/BadgeSink.h"
 #include "app/KNVTHomeActivityView.h"
+#include "app/KNVTMainWindowController.h"
 #include "app/KNVTTasksAppDelegate.h"
 
+#include "sync/SyncFailure.h"
+
+#include "support/FakeClock.h"
 #include "support/TaskStoreSandbox.h"
+#include "support/WaitUntil.h"
 
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
 #include "uikit/KNVTDockIconBadgeValueType.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QDateTime>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QTest>
 
 #include <vector>
 
@@ -125,9 +135,15 @@ TEST(SyncStatusLine, AFailureSaysWhyUntilASessionFinishes)
         {knvt::Error(transport, 18), QStringLiteral("(service failed)")},
         {knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 401), QStringLiteral("(password refused)")},
         {knvt::Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), 401), QStringLiteral("(service failed)")},
+        {knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 503), QStringLiteral("(service failed)")},
+        {knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 410), QStringLiteral("(newer version needed)")},
+        {knvt::syncLocalSaveError(knvt::Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), 11)),
+         QStringLiteral("(could not save locally)")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.error.description().toStdString());
+        // The refusal of this version switches automatic sync off, and the line still says why.
+        store.setAutoSyncEnabled(c.reason != QLatin1String("(newer version needed)"));
         store.taskStoreSyncCoordinatorSyncSessionDidFailWithError(coordinator, {}, c.error);
         EXPECT_EQ(view.state(), KNVTActivityViewStateCompleted);
         EXPECT_TRUE(view.completedText().startsWith(QStringLiteral("Sync failed ")))
@@ -136,9 +152,55 @@ TEST(SyncStatusLine, AFailureSaysWhyUntilASessionFinishes)
         EXPECT_FALSE(view.completedDate().isValid()) << "no day of a last success";
     }
 
+    store.setAutoSyncEnabled(true);
     KNVTTaskStoreSyncSessionInfo finished;
     finished.startDate = kNow;
     store.taskStoreSyncCoordinatorDidFinishSyncSession(coordinator, finished);
     EXPECT_EQ(view.completedText(), QStringLiteral("Synced"));
     EXPECT_EQ(view.completedDate(), kNow);
+}
+
+// The line shows all of its text, where the home list leaves it room at the window's default width and at its
+// smallest: a text wider than the line takes more lines, and a screen reader hears what is shown.
+TEST(SyncStatusLine, AFailureShowsWhollyAtTheDefaultAndTheSmallestWindowWidths)
+{
+    knvt::test::FakeClock clock(QDateTime(kNow.date(), QTime(22, 12)));
+    knvt::test::TaskStoreSandbox sandbox;
+    KNVTTaskStore &store = sandbox.store();
+    store.managedObjectContext();
+    store.setAutoSyncEnabled(true);
+    KNVTMainWindowController main;
+    const int defaultWidth = main.width();
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    IdleCoordinator coordinator;
+    store.taskStoreSyncCoordinatorSyncSessionDidFailWithError(
+        coordinator, {}, knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 503));
+    auto *line = main.findChild<KNVTHomeActivityView *>(QStringLiteral("activityView"));
+    ASSERT_NE(line, nullptr);
+    QLabel *label = line->textLabel();
+
+    for (const int width : {defaultWidth, main.minimumWidth()}) {
+        SCOPED_TRACE(width);
+        main.resize(width, main.height());
+        // Nothing of the label lies outside the line, nor the line outside the window, once the layout has settled.
+        EXPECT_TRUE(knvt::test::waitUntil([&] {
+            return main.width() == width && label->isVisible() && line->rect().contains(label->geometry())
+                && main.rect().contains(QRect(line->mapTo(&main, QPoint()), line->size()));
+        })) << label->y()
+            << "+" << label->height() << " in a line of " << line->height();
+        const QString text = label->text();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Sync failed 10:12"))
+                    && text.endsWith(QStringLiteral("PM (service failed)")))
+            << text.toStdString();
+        const QRect needed =
+            QFontMetrics(label->font())
+                .boundingRect(QRect(0, 0, label->width(), 1000), Qt::AlignCenter | Qt::TextWordWrap, text);
+        EXPECT_LE(needed.width(), label->width());
+        EXPECT_LE(needed.height(), label->height());
+        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(label);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->text(QAccessible::Name), text);
+        EXPECT_EQ(line->accessibleDescription(), text);
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "support/FakeClock.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -111,13 +112,24 @@ TEST_F(KNVTActivityViewTest, CompletedWithDateAppendsTheFormattedDate)
     EXPECT_EQ(label()->text(), QStringLiteral("Synced ") + date);
 }
 
-TEST_F(KNVTActivityViewTest, CompletedTextWiderThanTheViewIsHiddenNotClipped)
+TEST_F(KNVTActivityViewTest, CompletedTextWiderThanTheViewWrapsAndTheViewGrowsToShowItAll)
 {
-    view.resize(40, 20);
+    view.resize(60, 20);
+    EXPECT_EQ(view.heightForWidth(60), 20);
     view.setCompletedText(QStringLiteral("Synced a very long time ago"));
     view.setState(KNVTActivityViewStateCompleted);
-    EXPECT_FALSE(label()->isVisible());
+    EXPECT_TRUE(label()->isVisible()) << "neither hidden nor clipped";
     EXPECT_FALSE(spinner()->isVisible());
+    EXPECT_EQ(label()->width(), 60);
+    const int lines = label()->heightForWidth(60);
+    EXPECT_GE(label()->height(), lines);
+    EXPECT_GT(lines, QFontMetrics(label()->font()).height()) << "more than one line";
+
+    const int grown = view.heightForWidth(60);
+    EXPECT_GT(grown, lines);
+    view.resize(60, grown);
+    EXPECT_TRUE(view.rect().contains(label()->geometry()));
+    EXPECT_EQ(view.heightForWidth(200), 20) << "one line again where it fits";
 }
 
 TEST_F(KNVTActivityViewTest, TextsShowOnlyWhenTheStateIsSetAgain)
