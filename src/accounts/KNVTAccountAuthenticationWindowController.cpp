@@ -129,9 +129,8 @@ void KNVTAccountAuthenticationWindowController::checkDidFinish(const KNVTAccount
     // A password the keyring refuses is kept for this run; the Account pane says so.
     KNVTTaskStore &store = knvt::taskStore(m_store);
     store.setAccountPassword(result.username, result.password);
-    store.resetAuthenticationFailureDate();
-    // Syncing goes on now, not at the next timer: sessions left waiting by the refusal resume.
-    store.sync();
+    // Syncing goes on now, not at the next timer, as it was before the refusal.
+    store.resumeSyncAfterSigningInAgain();
     if (KNVTAccountAuthenticationWindowControllerDelegate *delegate = m_delegate.get())
         delegate->accountAuthenticationWindowControllerDidAuthenticate(this);
 }

@@ -199,7 +199,7 @@ void KNVTAuthenticationFailureWindowController::cancel()
         return;
     }
     m_ending = true;
-    knvt::taskStore(m_store).setAutoSyncEnabled(false);
+    knvt::taskStore(m_store).pauseSyncUntilSignedInAgain();
     if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
         delegate->authenticationFailureWindowControllerDidCancel(this);
     else

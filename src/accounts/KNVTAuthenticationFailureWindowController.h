@@ -17,9 +17,10 @@ class QPushButton;
 
 // The application-modal window shown when the sync service refused the stored password. Save keeps the typed
 // password without checking it and asks for a sync, whose outcome tells whether it was right (a wrong one brings the
-// window back). Cancel switches automatic sync off; the failure stays recorded, so the Account pane keeps offering
-// to type the password again. Closing the window counts as Cancel. The window says why it asks: the password it was
-// given was refused, or there was none to give because the keyring holds none, is locked, absent or refused it.
+// window back). Cancel pauses automatic sync until the password is typed again; the failure stays recorded, so the
+// Account pane keeps offering to type the password again. Closing the window counts as Cancel. The window says why it
+// asks: the password it was given was refused, or there was none to give because the keyring holds none, is locked,
+// absent or refused it.
 //
 // When the keyring refuses the password, Save keeps it in memory for this run, so the sync it starts carries it and
 // the window does not come back for want of it; the window stays open saying why, and its Save, now OK, or closing

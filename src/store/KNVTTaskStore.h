@@ -230,6 +230,11 @@ public:
     void resetAuthenticationFailureDate();
     // No authentication failure is recorded.
     bool isAuthenticated();
+    // The user turned down typing a refused password again: automatic sync stops until the password is verified.
+    void pauseSyncUntilSignedInAgain();
+    // A password typed again was verified: the refusal is forgotten, automatic sync is as it was before the pause,
+    // and one sync runs.
+    void resumeSyncAfterSigningInAgain();
     QVariant resourcesLastModifiedDates();
     void setResourcesLastModifiedDates(const QVariant &dates);
     // Resource name -> entity tag; never null.

@@ -13,6 +13,7 @@ const QString kAutoSyncTimeInterval = QStringLiteral("AutoSyncTimeInterval");
 const QString kLastSuccessfullSyncDate = QStringLiteral("LastSuccessfullSyncDate");
 const QString kLastSuccessfullFullSyncDate = QStringLiteral("LastSuccessfullFullSyncDate");
 const QString kLastSyncAuthenticationFailureDate = QStringLiteral("LastSyncAuthenticationFailureDate");
+const QString kAutoSyncPausedForPassword = QStringLiteral("AutoSyncPausedForPassword");
 const QString kResourceLastModifiedDates = QStringLiteral("ResourceLastModifiedDates");
 const QString kResourceETags = QStringLiteral("ResourceETags");
 
@@ -167,6 +168,27 @@ void KNVTTaskStore::resetAuthenticationFailureDate()
 bool KNVTTaskStore::isAuthenticated()
 {
     return !authenticationFailureDate().isValid();
+}
+
+void KNVTTaskStore::pauseSyncUntilSignedInAgain()
+{
+    // Kept with the library, so that signing in again after a restart still brings automatic sync back.
+    if (isAutoSyncEnabled()) {
+        writeSyncMetaDataValue(kAutoSyncPausedForPassword, true, false);
+        setAutoSyncEnabled(false);
+    }
+}
+
+void KNVTTaskStore::resumeSyncAfterSigningInAgain()
+{
+    const bool paused = syncMetaData().value(kAutoSyncPausedForPassword).toBool();
+    writeSyncMetaDataValue(kAutoSyncPausedForPassword, QVariant(), false);
+    resetAuthenticationFailureDate();
+    // Switching on asks for the sync itself; asking again would find it queued and add nothing.
+    if (paused && !isAutoSyncEnabled())
+        setAutoSyncEnabled(true);
+    else
+        sync();
 }
 
 QVariant KNVTTaskStore::resourcesLastModifiedDates()

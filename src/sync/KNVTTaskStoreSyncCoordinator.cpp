@@ -426,7 +426,8 @@ void KNVTTaskStoreSyncCoordinator::syncSession(KNVTSyncSession &session, const k
     auto &storeSession = static_cast<KNVTTaskStoreSyncSession &>(session);
     // What the session applied before it failed is saved, and so must be what it learned of the stored tags.
     forgetStaleResourceETags(storeSession);
-    switch (knvt::serviceRefusal(error)) {
+    const knvt::ServiceRefusal refusal = knvt::serviceRefusal(error);
+    switch (refusal) {
     case knvt::ServiceRefusal::Credentials:
         if (m_delegate)
             m_delegate->taskStoreSyncCoordinatorDidFailAuthentication(*this);
@@ -438,9 +439,10 @@ void KNVTTaskStoreSyncCoordinator::syncSession(KNVTSyncSession &session, const k
     case knvt::ServiceRefusal::None: instantiateFullSyncSessionTimer(); break;
     }
     const SessionPointer failed = releaseCurrentSyncSession(session);
-    // A failed session waits at the head of the queue to resume where it stopped; one whose final save failed has
-    // nothing left to resume.
-    if (!storeSession.isResumable())
+    // A failed session waits at the head of the queue to resume where it stopped; one that ran through has nothing
+    // left to resume. Nor has one whose password was refused: nothing goes until the password is typed again, and
+    // that asks for a sync of everything, which a resume in front of it would only repeat in part.
+    if (!storeSession.isResumable() || refusal == knvt::ServiceRefusal::Credentials)
         removeFromQueue(session);
     if (m_delegate)
         m_delegate->taskStoreSyncCoordinatorSyncSessionDidFailWithError(*this, infoForSession(storeSession), error);

@@ -37,6 +37,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 using knvt::features::AppDriver;
 
 namespace {
@@ -314,6 +317,58 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     EXPECT_EQ(check.header("Authorization"), basic(QStringLiteral("ann"), QStringLiteral("newpass3")));
     EXPECT_FALSE(check.hasHeader("X-Application-Identifier"));
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass3"));
+}
+
+// However the password window was put away, the Account pane's Sign In Again brings syncing back as it was before the
+// refusal, with one sync.
+TEST_F(AccountsFeature, SigningInAgainAfterThePasswordWindowWasPutAwaySwitchesSyncBackOnAndSyncsOnce)
+{
+    struct Way
+    {
+        const char *name;
+        std::function<void()> putAway;
+    };
+    const std::vector<Way> ways = {
+        {"Cancel", [this] { app.clickButton(QStringLiteral("cancelButton")); }},
+        {"Escape", [this] { app.pressWhereTheFocusIs(QStringLiteral("Escape")); }},
+        {"Alt+F4", [this] { app.closeFrontWindow(); }},
+    };
+    app.service().enableState();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+    for (const Way &way : ways) {
+        SCOPED_TRACE(way.name);
+        // The password is changed elsewhere: the next sync is refused.
+        app.service().on("GET", "/account.json").clear().reply(401).pass();
+        app.clickToolbar(QStringLiteral("Sync"));
+        app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+        way.putAway();
+        ASSERT_EQ(app.app().authenticationFailureWindowController(), nullptr);
+        EXPECT_FALSE(app.store().isAutoSyncEnabled()) << "syncing pauses";
+
+        app.openPreferences();
+        app.choosePreferencePane(QStringLiteral("Account"));
+        ASSERT_EQ(app.accountPane(), QStringLiteral("password refused"));
+        app.service().clearRequests();
+        app.clickButton(QStringLiteral("authenticateAccountButton"));
+        app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
+        app.clickButton(QStringLiteral("authenticateButton"));
+        app.waitForService([this] {
+            return app.accountPane() == QLatin1String("signed in") && app.service().hasRequest("GET", "/tags.json")
+                && !app.store().isSyncing();
+        });
+        app.settle();
+
+        EXPECT_EQ(requests("GET", "/tags.json"), 1) << "one sync";
+        EXPECT_FALSE(app.store().isSyncing());
+        EXPECT_TRUE(app.syncSwitchIsOn());
+        EXPECT_TRUE(app.syncNowIsEnabled());
+        const auto tags = app.service().lastRequest("GET", "/tags.json");
+        EXPECT_EQ(tags ? tags->header("Authorization") : QByteArray(),
+                  basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
+        app.closePreferences();
+    }
 }
 
 TEST_F(AccountsFeature, SigningInAgainKeepsTheKeyboardOnThePassword)

@@ -1193,6 +1193,16 @@ void AppDriver::closeMainWindow()
     settle();
 }
 
+void AppDriver::closeFrontWindow()
+{
+    // The window manager asks the window to close, as the close button of the title bar does.
+    QWidget *front =
+        QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    ASSERT_NE(front, nullptr) << "no window in front";
+    front->close();
+    settle();
+}
+
 void AppDriver::activateTray()
 {
     ensureLaunched();

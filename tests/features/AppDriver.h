@@ -271,6 +271,8 @@ public:
     using AlertAnswer = knvt::features::AlertAnswer;
     void answerAlert(const QString &button, const AlertAnswer &answer = {});
     void closeMainWindow();
+    // Alt+F4, or the close button of the title bar: the window manager closes the window in front.
+    void closeFrontWindow();
     void activateTray();
     void quit();
     // Lets deferred work (saves, reselection) run.
@@ -518,6 +520,9 @@ public:
     QString storedPassword(const QString &username);
     // The sync switch of the Account pane, moved as with the mouse.
     void switchSync(bool on);
+    // The sync switch and the Sync Now button of the Account pane shown.
+    bool syncSwitchIsOn();
+    bool syncNowIsEnabled();
     void openPeopleWindow();
     void choosePeopleGroup(const QString &name);
     // The people shown, by full name.

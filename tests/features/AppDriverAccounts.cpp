@@ -190,6 +190,23 @@ void AppDriver::switchSync(bool on)
     settle();
 }
 
+bool AppDriver::syncSwitchIsOn()
+{
+    auto *window = visible<KNVTPreferenceWindowController>();
+    auto *syncSwitch =
+        window ? window->findChild<KNVTSwitch *>(QStringLiteral("syncingEnabledCheckBoxButton")) : nullptr;
+    EXPECT_NE(syncSwitch, nullptr) << "the signed-in Account pane is not shown";
+    return syncSwitch && syncSwitch->isOn();
+}
+
+bool AppDriver::syncNowIsEnabled()
+{
+    auto *window = visible<KNVTPreferenceWindowController>();
+    auto *button = window ? window->findChild<QPushButton *>(QStringLiteral("syncNowButton")) : nullptr;
+    EXPECT_NE(button, nullptr) << "the signed-in Account pane is not shown";
+    return button && button->isEnabled();
+}
+
 void AppDriver::openPeopleWindow()
 {
     chooseMenu(QStringLiteral("Window"), QStringLiteral("People"));

@@ -92,6 +92,30 @@ TEST_F(TaskStoreMetaDataTest, EachSettingRoundTripsThroughTheFile)
     EXPECT_FALSE(other.isAuthenticated());
 }
 
+// Turning down the password window pauses automatic sync, also across a restart; the password verified again puts it
+// back as it was before the refusal.
+TEST_F(TaskStoreMetaDataTest, SigningInAgainPutsAutomaticSyncBackAsItWasBeforeThePause)
+{
+    for (const bool wasOn : {true, false}) {
+        SCOPED_TRACE(wasOn);
+        destroyStores();
+        KNVTTaskStore &s = store();
+        s.setAutoSyncEnabled(wasOn);
+        s.setAuthenticationFailureDate(startDate());
+        s.pauseSyncUntilSignedInAgain();
+        EXPECT_FALSE(s.isAutoSyncEnabled());
+
+        KNVTTaskStore &restarted = makeStore();
+        EXPECT_FALSE(restarted.isAutoSyncEnabled());
+        restarted.resumeSyncAfterSigningInAgain();
+        EXPECT_TRUE(restarted.isAuthenticated());
+        EXPECT_EQ(restarted.isAutoSyncEnabled(), wasOn);
+        restarted.setAutoSyncEnabled(false);
+        restarted.resumeSyncAfterSigningInAgain();
+        EXPECT_FALSE(restarted.isAutoSyncEnabled()) << "the pause is over once signed in again";
+    }
+}
+
 TEST_F(TaskStoreMetaDataTest, SettingsPostTheSyncSettingsNotificationAndBookkeepingDoesNot)
 {
     KNVTTaskStore &s = store();
