@@ -172,6 +172,30 @@ TEST_F(SyncPullTest, FailedListPullsDeleteNothing)
     EXPECT_TRUE(m_fake.hasRequest("GET", "/tags.json")) << "the session went on";
 }
 
+// Another device moved a task from one project to another: the first project's reply lacks it, and the read of the
+// second fails. The task stays the one object it was until a pull that reads both judges it.
+TEST_F(SyncPullTest, ATaskOneProjectLeftOutOutlivesAFailedReadOfTheOther)
+{
+    scriptEmptyService();
+    KNVTCDTaskList *from = syncedList(5, "From");
+    syncedList(6, "To");
+    KNVTCDTask *moved = syncedTask(12, "Moved", from);
+    save();
+    m_fake.on("GET", "/task_lists.json")
+        .clear()
+        .json(200, listBody({sharedList(5, "From", 2, "accepted"), sharedList(6, "To", 2, "accepted")}));
+    m_fake.on("GET", "/task_lists/5.json").json(200, body(nest(sharedList(5, "From", 2, "accepted"), "tasks", {})));
+    m_fake.on("GET", "/task_lists/6.json").reply(503);
+
+    ASSERT_EQ(run(makeSession()), Outcome::Failed);
+
+    EXPECT_TRUE(m_fake.hasRequest("GET", "/task_lists/5.json"));
+    ASSERT_EQ(withIdentifier<KNVTCDTask>(12), moved) << "the same object";
+    EXPECT_FALSE(moved->isDeleted());
+    EXPECT_EQ(from->needsUpdating(), true) << "the list that left it out is read again";
+    EXPECT_EQ(withIdentifier<KNVTCDTaskList>(6)->needsUpdating(), true);
+}
+
 TEST_F(SyncPullTest, AnAvatarReplyThatIsNoImageLeavesTheAvatarFlagged)
 {
     scriptEmptyService();
