@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <QSysInfo>
+
+#include <cerrno>
+#include <csignal>
 #include <unistd.h>
 
 namespace knvt {
@@ -28,21 +32,41 @@ ProcessLock::Outcome ProcessLock::tryLock()
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     if (m_lock.tryLock(0))
         return Outcome::Locked;
-    if (m_lock.error() == QLockFile::LockFailedError)
+    // QLockFile takes over a lock of an ended process only by writing a lock of its own beside it first; a full or
+    // read-only disk refuses that one too, and the dead holder would be reported as a live one.
+    if (m_lock.error() == QLockFile::LockFailedError && !holderEnded())
         return Outcome::Held;
-    // QLockFile tells only "permission" or "unknown"; the folder's disk says which of the user's cases it is.
-    const QString where = folder();
-    const QStorageInfo disk(where);
-    Outcome outcome = Outcome::CannotCreate;
-    if (disk.isValid() && disk.isReadOnly())
-        outcome = Outcome::ReadOnly;
-    else if (::access(QFile::encodeName(where).constData(), W_OK | X_OK) != 0)
-        outcome = Outcome::NoPermission;
-    else if (disk.isValid() && disk.bytesAvailable() < 4096)
-        outcome = Outcome::DiskFull;
+    const Outcome outcome = whyTheFolderRefuses();
     qCWarning(lcFoundation).noquote() << "ProcessLock:tryLock" << m_path << "could not be made, QLockFile error"
                                       << int(m_lock.error()) << "outcome" << int(outcome);
     return outcome;
+}
+
+bool ProcessLock::holderEnded() const
+{
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!m_lock.getLockInfo(&pid, &host, &application) || pid <= 0)
+        return false;
+    if (!host.isEmpty() && host != QSysInfo::machineHostName())
+        return false;
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+ProcessLock::Outcome ProcessLock::whyTheFolderRefuses() const
+{
+    // QLockFile tells only "permission" or "unknown"; the folder's disk says which of the user's cases it is.
+    const QString where = folder();
+    const QStorageInfo disk(where);
+    if (disk.isValid() && disk.isReadOnly())
+        return Outcome::ReadOnly;
+    if (::access(QFile::encodeName(where).constData(), W_OK | X_OK) != 0)
+        return Outcome::NoPermission;
+    if (disk.isValid() && disk.bytesAvailable() < 4096)
+        return Outcome::DiskFull;
+    // A dead holder's lock on a disk that takes writes is one another launch is taking over at this moment.
+    return m_lock.error() == QLockFile::LockFailedError ? Outcome::Held : Outcome::CannotCreate;
 }
 
 QString ProcessLock::holder() const

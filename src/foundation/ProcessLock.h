@@ -34,6 +34,10 @@ public:
     QString holder() const;
 
 private:
+    // The holder named in the file is a process of this machine that no longer runs.
+    bool holderEnded() const;
+    Outcome whyTheFolderRefuses() const;
+
     QString m_path;
     QLockFile m_lock;
 };

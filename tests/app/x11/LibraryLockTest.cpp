@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -68,12 +69,25 @@ TEST(LibraryLock, ALaunchOnAFullOrReadOnlyDiskSaysSoAndOpensNothing)
         int status;
     };
     const QString library = QStringLiteral("$1/Quillvane/Quillvane Library.quillvaneLibrary");
+    // The lock of a process that has ended: a pid no process has, on this machine.
+    const QString staleLock = QStringLiteral("mkdir -p \"%1\" && printf '2147483646\\nquillvane\\n%2\\n' > \"%1.lock\"")
+                                  .arg(library, QSysInfo::machineHostName());
     const std::vector<Case> cases = {
         {"a full disk",
          QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && { dd if=/dev/zero of=\"$1/filler\" bs=4k "
                         "2>/dev/null; true; }"),
          "The disk is full: nothing can be written in", 1},
         {"a read-only disk", QStringLiteral("mount -t tmpfs -o ro tmpfs \"$1\""), "is on a disk that is read-only", 1},
+        // A lock file that a killed process left on a disk that is now full or read-only: nothing can take it over,
+        // and its dead holder is no reason to call the library open.
+        {"a stale lock on a full disk",
+         QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$1\" && %1 && { dd if=/dev/zero of=\"$1/filler\" bs=4k "
+                        "2>/dev/null; true; }")
+             .arg(staleLock),
+         "The disk is full: nothing can be written in", 1},
+        {"a stale lock on a read-only disk",
+         QStringLiteral("mount -t tmpfs tmpfs \"$1\" && %1 && mount -o remount,ro \"$1\"").arg(staleLock),
+         "is on a disk that is read-only", 1},
         {"a read-only library folder",
          QStringLiteral("mkdir -p \"%1\" && mount --bind \"%1\" \"%1\" && mount -o remount,bind,ro \"%1\"")
              .arg(library),
