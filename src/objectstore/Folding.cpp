@@ -1,5 +1,8 @@
 #include "objectstore/Folding.h"
 
+#include <unicode/stringoptions.h>
+#include <unicode/ustring.h>
+
 namespace ostore {
 
 namespace {
@@ -10,6 +13,27 @@ bool isAscii(QStringView text)
         if (c.unicode() >= 0x80)
             return false;
     return true;
+}
+
+// Full case folding, where one letter may fold to several: "Straße" and "STRASSE" both fold to "strasse". Qt's own
+// folding maps a letter to one letter only, so that "ß" stayed itself and a search typed in capitals missed it.
+QString fullCaseFolded(const QString &text)
+{
+    QString out(text.size() + 8, Qt::Uninitialized);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t length = u_strFoldCase(reinterpret_cast<UChar *>(out.data()), int32_t(out.size()),
+                                             reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()),
+                                             U_FOLD_CASE_DEFAULT, &status);
+        if (U_SUCCESS(status)) {
+            out.truncate(length);
+            return out;
+        }
+        if (status != U_BUFFER_OVERFLOW_ERROR)
+            break;
+        out.resize(length);
+    }
+    return text.toCaseFolded();
 }
 
 } // namespace
@@ -46,7 +70,7 @@ QString Folding::fold(QStringView text)
             continue;
         stripped.append(c);
     }
-    return stripped.toCaseFolded();
+    return fullCaseFolded(stripped);
 }
 
 bool Folding::isFolded(QStringView text)

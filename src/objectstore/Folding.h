@@ -5,7 +5,7 @@
 
 namespace ostore {
 
-// The folded form used by contains[cd] and ==[cd]: NFKD, combining marks dropped, then case folded.
+// The folded form used by contains[cd] and ==[cd]: NFKD, combining marks dropped, then fully case folded.
 class Folding
 {
 public:

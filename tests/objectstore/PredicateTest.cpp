@@ -99,6 +99,30 @@ TEST_F(OstorePredicateTest, StringMatchingFoldsCaseAndDiacriticsOnlyWhenAsked)
     EXPECT_EQ(names(key(QStringLiteral("notes")).contains(QStringLiteral("a"), Fold::CaseDiacritic)), QStringList());
 }
 
+// A letter may fold to several ("ß" to "ss"), in the saved rows' folded cache and in an unsaved row alike.
+TEST_F(OstorePredicateTest, FoldingIsFullSoOneLetterMatchesTheLettersItStandsFor)
+{
+    saveTasks({QStringLiteral("Hauptstraße 5"), QStringLiteral("GROẞE Pläne")});
+    main().insert<Task>()->setTitle(QStringLiteral("Unsaved STRASSE"));
+    const struct
+    {
+        const char *typed;
+        QStringList found;
+    } rows[] = {
+        {"STRASSE", {QStringLiteral("Hauptstraße 5"), QStringLiteral("Unsaved STRASSE")}},
+        {"straße", {QStringLiteral("Hauptstraße 5"), QStringLiteral("Unsaved STRASSE")}},
+        {"grosse", {QStringLiteral("GROẞE Pläne")}},
+        {"Große", {QStringLiteral("GROẞE Pläne")}},
+        {"strasse 5", {QStringLiteral("Hauptstraße 5")}},
+    };
+    for (const auto &row : rows) {
+        const QString typed = QString::fromUtf8(row.typed);
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(titles(main().fetch<Task>(key(QStringLiteral("title")).contains(typed, Fold::CaseDiacritic))),
+                  row.found);
+    }
+}
+
 TEST_F(OstorePredicateTest, IntegersAndDoublesCompareNumerically)
 {
     auto tasks = saveTasks({QStringLiteral("a"), QStringLiteral("b")});
