@@ -4,6 +4,7 @@
 #include "accounts/FormWidgets.h"
 #include "accounts/TaskStoreReference.h"
 
+#include "foundation/StringAdditions.h"
 #include "uikit/KNVTProgressIndicator.h"
 
 #include <QFormLayout>
@@ -140,7 +141,8 @@ void KNVTSignInViewController::signIn()
     knvt::holdFocusOnMessage(m_progressLabel);
     setInputsEnabled(false);
     m_signInButton->setEnabled(false);
-    m_check->start(m_usernameTextField->text(), m_passwordSecureTextField->text());
+    // A user name is never spaced; spaces around it come from a paste. The password is sent exactly as typed.
+    m_check->start(knvt::trimmedString(m_usernameTextField->text()), m_passwordSecureTextField->text());
 }
 
 void KNVTSignInViewController::checkDidFinish(const KNVTAccountCheck::Result &result)

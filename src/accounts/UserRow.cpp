@@ -130,7 +130,8 @@ bool userMatchesSearch(const KNVTCDUser *user, const QString &foldedTerm)
 
 std::vector<KNVTCDUser *> usersMatchingSearch(const std::vector<KNVTCDUser *> &users, const QString &term)
 {
-    const QString foldedTerm = searchFolded(term);
+    // Spaces around a search come from a paste or a slip of the thumb, never from a name.
+    const QString foldedTerm = searchFolded(trimmedString(term));
     if (foldedTerm.isEmpty())
         return users;
     std::vector<KNVTCDUser *> matching;

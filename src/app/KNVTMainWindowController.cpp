@@ -19,6 +19,7 @@
 #include "model/KNVTCDTaskList.h"
 
 #include "foundation/NotificationCenter.h"
+#include "foundation/StringAdditions.h"
 #include "uikit/ActionSet.h"
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
@@ -331,14 +332,18 @@ void KNVTMainWindowController::searchTextDidChange(const QString &text)
 {
     if (m_clearingSearchField)
         return;
-    // Spaces alone search for nothing: the list stays as it was.
-    if (!text.trimmed().isEmpty()) {
+    // Spaces around the words are no part of the search, and spaces alone search for nothing: the list stays as it
+    // was.
+    const QString searched = knvt::trimmedString(text);
+    if (!searched.isEmpty()) {
+        if (m_route.kind == Route::Kind::Search && m_route.searchString == searched)
+            return;
         if (m_route.kind != Route::Kind::Search)
             rememberListBeforeSearch();
         Route route;
         route.kind = Route::Kind::Search;
-        route.searchString = text;
-        installList(KNVTItemsListFactory::shared().searchItems(this, text), route);
+        route.searchString = searched;
+        installList(KNVTItemsListFactory::shared().searchItems(this, searched), route);
         return;
     }
     if (m_route.kind != Route::Kind::Search)

@@ -143,6 +143,8 @@ TEST_F(PeopleWindowTest, SearchIgnoresCaseAndAccentsAndAnotherGroupClearsIt)
     EXPECT_EQ(shownNames(*window), QStringList({"Zoë Ångström"}));
     search->setText(QStringLiteral("bob"));
     EXPECT_EQ(shownNames(*window), QStringList({"bob Brown"})) << "user name or full name";
+    search->setText(QStringLiteral(" bob "));
+    EXPECT_EQ(shownNames(*window), QStringList({"bob Brown"})) << "the spaces around a search are no part of it";
     search->clear();
     EXPECT_EQ(shownNames(*window).size(), 4);
 

@@ -101,6 +101,19 @@ TEST_F(SignInTest, AcceptedCredentialsAreKeptAndConfigureTheAccountWhileTheFormS
     EXPECT_FALSE(fieldsEnabled());
 }
 
+// A user name pasted with spaces around it signs in as the name; the password keeps its spaces.
+TEST_F(SignInTest, TheUserNameIsSentAndKeptWithoutTheSpacesAroundIt)
+{
+    fake.on("GET", "/account.json").json(200, accountReply());
+    signIn(QStringLiteral(" ann\t"), QStringLiteral(" pass 1 "));
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_EQ(fake.count("GET", "/account.json"), 1);
+    EXPECT_EQ(fake.lastRequest("GET", "/account.json")->header("Authorization"),
+              QByteArray("Basic ") + QByteArray("ann: pass 1 ").toBase64());
+    EXPECT_EQ(delegate.messages, QStringList{"signedIn"});
+    EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral(" pass 1 "));
+}
+
 TEST_F(SignInTest, RefusalsShowTheirTextStoreNothingAndWaitForAnEdit)
 {
     fake.on("GET", "/account.json").json(401, R"({"error":"unauthorized"})").json(503, "{}");
