@@ -2,8 +2,9 @@
 
 #include "editors/CancelAndSaveButtons.h"
 #include "editors/EditorObjects.h"
-#include "uikit/GoneElsewhere.h"
 #include "editors/SaveScheduler.h"
+#include "uikit/GoneElsewhere.h"
+#include "uikit/TextInItsDirection.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTTaskStatus.h"
@@ -23,7 +24,8 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
                                                                      QWidget *parent)
     : knvt::Sheet(parent),
       m_taskURIs(knvt::urisOfObjects(tasks)),
-      m_startDateFormatter(knvt::DateFormat::withTemplate(QStringLiteral("EEEddMMMyyyy")))
+      m_startDateFormatter(knvt::DateFormat::withTemplate(QStringLiteral("EEEddMMMyyyy"), QString(),
+                                                          knvt::DateFormat::Weekdays::English))
 {
     setObjectName(QStringLiteral("KNVTScheduleTasksWindowController"));
     auto *layout = new QVBoxLayout(this);
@@ -82,8 +84,9 @@ void KNVTScheduleTasksWindowController::showTitle(const std::vector<KNVTCDTask *
 {
     if (tasks.size() == 1) {
         const KNVTCDTask *task = tasks.front();
-        m_titleTextField->setText(task->startDate().isValid() ? tr("Reschedule \"%1\"").arg(task->title())
-                                                              : tr("Schedule \"%1\"").arg(task->title()));
+        m_titleTextField->setText(task->startDate().isValid()
+                                      ? tr("Reschedule \"%1\"").arg(knvt::isolatedText(task->title()))
+                                      : tr("Schedule \"%1\"").arg(knvt::isolatedText(task->title())));
     } else {
         m_titleTextField->setText(tr("Schedule %1 Tasks").arg(tasks.size()));
     }

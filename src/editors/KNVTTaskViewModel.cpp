@@ -23,7 +23,8 @@ namespace {
 // Weekday, day, abbreviated month and year in the locale's order ("Tue, Jan 07, 2025" in en_US).
 const knvt::DateFormat &dateFormatter()
 {
-    static const knvt::DateFormat formatter = knvt::DateFormat::withTemplate(QStringLiteral("EEEddMMMyyyy"));
+    static const knvt::DateFormat formatter =
+        knvt::DateFormat::withTemplate(QStringLiteral("EEEddMMMyyyy"), QString(), knvt::DateFormat::Weekdays::English);
     return formatter;
 }
 
@@ -163,8 +164,9 @@ std::vector<KNVTTaskViewModel::Row> KNVTTaskViewModel::rowsForTask(const KNVTCDT
         }
         if (due.isValid()) {
             Row row = makeRow(Kind::DueDate, dateFormatter().stringFromDate(due));
-            // The red says "overdue" to the eye; a screen reader says it in words.
-            if (task->isOverdue()) {
+            // The red says "overdue" to the eye; a screen reader says it in words. A closed task is done with its
+            // date, as its list row says by drawing it plain.
+            if (task->isOverdue() && !task->isCompletedOrCancelled()) {
                 row.textColor = QColor(Qt::red);
                 row.spokenText = tr("Due %1, overdue").arg(row.text);
             } else {

@@ -10,6 +10,7 @@
 #include <QTimeZone>
 
 #include <unicode/datefmt.h>
+#include <unicode/dtfmtsym.h>
 #include <unicode/dtptngen.h>
 #include <unicode/reldatefmt.h>
 #include <unicode/smpdtfmt.h>
@@ -120,6 +121,27 @@ RelativeWords relativeWords(const icu::Locale &locale)
     return words;
 }
 
+// Only the weekday names change: the pattern, and so the order, the month names and the digits, stay the locale's.
+void useEnglishWeekdays(icu::SimpleDateFormat &format)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::DateFormatSymbols english(icu::Locale("en_US_POSIX"), status);
+    if (U_FAILURE(status))
+        return;
+    icu::DateFormatSymbols symbols(*format.getDateFormatSymbols());
+    using Symbols = icu::DateFormatSymbols;
+    for (const Symbols::DtContextType context : {Symbols::FORMAT, Symbols::STANDALONE}) {
+        for (const Symbols::DtWidthType width :
+             {Symbols::WIDE, Symbols::ABBREVIATED, Symbols::SHORT, Symbols::NARROW}) {
+            int32_t count = 0;
+            const icu::UnicodeString *names = english.getWeekdays(count, context, width);
+            if (names && count > 0)
+                symbols.setWeekdays(names, count, context, width);
+        }
+    }
+    format.setDateFormatSymbols(symbols);
+}
+
 } // namespace
 
 struct DateFormat::Private
@@ -183,17 +205,20 @@ DateFormat::DateFormat(Style dateStyle, Style timeStyle, bool relative, const QS
 
 DateFormat::DateFormat(std::unique_ptr<Private> private_) : d(std::move(private_)) {}
 
-DateFormat DateFormat::withPattern(const QString &pattern, const QString &localeName)
+DateFormat DateFormat::withPattern(const QString &pattern, const QString &localeName, Weekdays weekdays)
 {
     auto d = std::make_unique<Private>();
     d->localeName = localeName.isEmpty() ? QLocale().name() : localeName;
     UErrorCode status = U_ZERO_ERROR;
-    d->format = std::make_unique<icu::SimpleDateFormat>(toUnicode(pattern), icuLocale(d->localeName), status);
+    auto format = std::make_unique<icu::SimpleDateFormat>(toUnicode(pattern), icuLocale(d->localeName), status);
     KNVT_ASSERT(U_SUCCESS(status), "DateFormat", "withPattern");
+    if (weekdays == Weekdays::English)
+        useEnglishWeekdays(*format);
+    d->format = std::move(format);
     return DateFormat(std::move(d));
 }
 
-DateFormat DateFormat::withTemplate(const QString &skeleton, const QString &localeName)
+DateFormat DateFormat::withTemplate(const QString &skeleton, const QString &localeName, Weekdays weekdays)
 {
     const QString name = localeName.isEmpty() ? QLocale().name() : localeName;
     UErrorCode status = U_ZERO_ERROR;
@@ -202,7 +227,7 @@ DateFormat DateFormat::withTemplate(const QString &skeleton, const QString &loca
     KNVT_ASSERT(U_SUCCESS(status), "DateFormat", "withTemplate");
     const icu::UnicodeString pattern = generator->getBestPattern(toUnicode(skeleton), status);
     KNVT_ASSERT(U_SUCCESS(status), "DateFormat", "withTemplate");
-    return withPattern(fromUnicode(pattern), name);
+    return withPattern(fromUnicode(pattern), name, weekdays);
 }
 
 DateFormat::DateFormat(const DateFormat &other) : d(std::make_unique<Private>(*other.d)) {}

@@ -15,6 +15,9 @@ class DateFormat
 {
 public:
     enum class Style { None, Short, Medium, Long, Full };
+    // The lists write a weekday that stands for a date in English whatever the user's locale ("Fri"); a date that
+    // names its weekday among the locale's fields names it the same way, so one day reads one way everywhere.
+    enum class Weekdays { OfTheLocale, English };
 
     // The locale's standard format for the two styles. When `relative`, a day that has a word of its own (today,
     // yesterday and tomorrow; in some languages also the day before yesterday and the day after tomorrow) is written
@@ -24,9 +27,11 @@ public:
     explicit DateFormat(Style dateStyle = Style::None, Style timeStyle = Style::None, bool relative = false,
                         const QString &localeName = QString());
     // An ICU date pattern such as "EEEE".
-    static DateFormat withPattern(const QString &pattern, const QString &localeName = QString());
+    static DateFormat withPattern(const QString &pattern, const QString &localeName = QString(),
+                                  Weekdays weekdays = Weekdays::OfTheLocale);
     // The locale's best pattern for a template of fields in any order, such as "MMMd"; the pattern is chosen now.
-    static DateFormat withTemplate(const QString &skeleton, const QString &localeName = QString());
+    static DateFormat withTemplate(const QString &skeleton, const QString &localeName = QString(),
+                                   Weekdays weekdays = Weekdays::OfTheLocale);
 
     DateFormat(const DateFormat &other);
     DateFormat &operator=(const DateFormat &other);

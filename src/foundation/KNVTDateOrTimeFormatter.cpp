@@ -9,7 +9,7 @@ KNVTDateOrTimeFormatter::KNVTDateOrTimeFormatter()
       m_relativeDateFormatter(DateFormat::Style::Medium, DateFormat::Style::None, true),
       m_nonRelativeDateFormatter(DateFormat::Style::Medium, DateFormat::Style::None, false),
       // The weekday is English whatever the user's locale.
-      m_dayFormatter(DateFormat::withPattern(QStringLiteral("EEEE"), QStringLiteral("en_US_POSIX"))),
+      m_dayFormatter(DateFormat::withPattern(QStringLiteral("EEEE"), QString(), DateFormat::Weekdays::English)),
       m_dateFormatter(DateFormat::Style::Short, DateFormat::Style::None)
 {}
 

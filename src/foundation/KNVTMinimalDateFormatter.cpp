@@ -8,7 +8,7 @@ KNVTMinimalDateFormatter::KNVTMinimalDateFormatter()
     : m_relativeDateFormatter(DateFormat::Style::Medium, DateFormat::Style::None, true),
       m_nonRelativeDateFormatter(DateFormat::Style::Medium, DateFormat::Style::None, false),
       // The weekday is English whatever the user's locale.
-      m_dayFormatter(DateFormat::withPattern(QStringLiteral("EEE"), QStringLiteral("en_US_POSIX"))),
+      m_dayFormatter(DateFormat::withPattern(QStringLiteral("EEE"), QString(), DateFormat::Weekdays::English)),
       m_thisYearDateFormatter(DateFormat::withTemplate(QStringLiteral("MMMd"))),
       m_dateFormatter(DateFormat::withTemplate(QStringLiteral("MMMdyyyy")))
 {}

@@ -980,7 +980,8 @@ QString KNVTCDTask::shareActivityText() const
     text += QStringLiteral("%1\n").arg(title());
 
     if (isCompletedOrCancelled()) {
-        const knvt::DateFormat formatter = knvt::DateFormat::withTemplate(QStringLiteral("EEEddMMMyyyy"));
+        const knvt::DateFormat formatter = knvt::DateFormat::withTemplate(QStringLiteral("EEEddMMMyyyy"), QString(),
+                                                                          knvt::DateFormat::Weekdays::English);
         if (startDate().isValid() && knvt::isInTheFuture(startDate()))
             text += QStringLiteral("Start Date: %1\n").arg(formatter.stringFromDate(startDate()));
         if (dueDate().isValid())

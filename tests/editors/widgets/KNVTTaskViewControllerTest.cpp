@@ -6,14 +6,18 @@
 #include "editors/KNVTTaskViewModel.h"
 #include "editors/TaskRowDelegate.h"
 
+#include "foundation/KNVTMinimalDateFormatter.h"
+
 #include "model/KNVTRecurrence.h"
 #include "model/KNVTRecurrenceRule.h"
+#include "model/KNVTTaskStatus.h"
 
 #include "uikit/ColorAdditions.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/KNVTTextView.h"
 
 #include "support/CheckedModel.h"
+#include "support/ScopedLocale.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -505,6 +509,41 @@ TEST_F(KNVTTaskViewControllerTest, AScreenReaderReadsEachDateRepeatAndPersonAfte
     save();
     EXPECT_EQ(read(Kind::StartDate), QStringLiteral("Starts Mon, Mar 09, 2015"));
     EXPECT_EQ(read(Kind::DueDate), QStringLiteral("Due Fri, Mar 20, 2015"));
+}
+
+// Under fr_CA the detail writes the date in the locale's order and month names, and its weekday as the lists write a
+// weekday (the detail's format is made once a process, so one locale a test). A closed task is no longer overdue:
+// neither drawn red nor read so.
+TEST_F(KNVTTaskViewControllerTest, ADueDateNamesItsWeekdayAsTheListDoesAndIsOverdueOnlyWhileTheTaskIsOpen)
+{
+    const knvt::test::ScopedLocale french("fr_CA");
+    KNVTCDTask *t = task("Call");
+    t->setDueDate(day(6, 9)); // the Friday of this week
+    save();
+    show(t);
+    const QString listed = KNVTMinimalDateFormatter().stringFromDate(day(6, 9));
+    EXPECT_EQ(listed, QStringLiteral("Fri"));
+    EXPECT_TRUE(model().row(rowOf(Kind::DueDate)).text.contains(listed))
+        << model().row(rowOf(Kind::DueDate)).text.toStdString();
+    EXPECT_TRUE(model().row(rowOf(Kind::DueDate)).text.contains(QStringLiteral("mars")));
+
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(controller->tableView());
+    ASSERT_NE(list, nullptr);
+    const struct
+    {
+        int status;
+        bool overdue;
+    } rows[] = {{KNVTTaskStatusActionable, true}, {KNVTTaskStatusCompleted, false}, {KNVTTaskStatusCancelled, false}};
+    t->setDueDate(day(3, 9));
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.status);
+        t->setStatus(row.status);
+        save();
+        const KNVTTaskViewModel::Row &due = model().row(rowOf(Kind::DueDate));
+        EXPECT_EQ(due.textColor == QColor(Qt::red), row.overdue);
+        EXPECT_EQ(list->child(rowOf(Kind::DueDate))->text(QAccessible::Name).endsWith(QStringLiteral(", overdue")),
+                  row.overdue);
+    }
 }
 
 TEST_F(KNVTTaskViewControllerTest, AnOwnCommentRowOffersEditAndDeleteAsItsActionsAndTheyDoWhatTheButtonsDo)
