@@ -11,6 +11,7 @@
 
 #include "uikit/GoneElsewhere.h"
 #include "uikit/Popover.h"
+#include "uikit/TextInItsDirection.h"
 #include "uikit/ViewAdditions.h"
 
 #include "foundation/NotificationCenter.h"
@@ -399,7 +400,8 @@ void KNVTTaskListSharingSettingsWindowController::closeBecauseGone()
 
 void KNVTTaskListSharingSettingsWindowController::showHeading()
 {
-    m_headingTextField->setText(tr("\"%1\" Sharing settings").arg(m_taskList ? m_taskList->title() : QString()));
+    m_headingTextField->setText(
+        tr("\"%1\" Sharing settings").arg(knvt::isolatedText(m_taskList ? m_taskList->title() : QString())));
 }
 
 void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification()

@@ -13,6 +13,7 @@
 #include "uikit/ActionSet.h"
 #include "uikit/GoneElsewhere.h"
 #include "uikit/ShownAsTyped.h"
+#include "uikit/TextInItsDirection.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -134,7 +135,7 @@ KNVTCDTaskList *TaskListInfoSheet::taskList() const
 
 void TaskListInfoSheet::fill(const KNVTCDTaskList *list)
 {
-    m_headingTextField->setText(tr("\"%1\" Info").arg(list->title()));
+    m_headingTextField->setText(tr("\"%1\" Info").arg(knvt::isolatedText(list->title())));
     setWindowTitle(knvt::windowTitleText(m_headingTextField->text()));
     m_titleTextField->setText(list->title());
     // A list that never had a status set (one made here and never moved) is active, and reads so.

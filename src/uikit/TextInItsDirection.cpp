@@ -1,5 +1,7 @@
 #include "uikit/TextInItsDirection.h"
 
+#include <algorithm>
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
@@ -107,6 +109,32 @@ void followDirectionOfTypedText(QPlainTextEdit *field)
     };
     layOut();
     QObject::connect(field, &QPlainTextEdit::textChanged, field, layOut);
+}
+
+QString isolatedText(const QString &text)
+{
+    // Only a text with something of right-to-left (letters, Arabic digits, marks of direction) can reorder what stands
+    // around it in a left-to-right sentence; any other is left as it is, so that window titles and readers that show
+    // the marks see none.
+    const bool reorders = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        switch (c.direction()) {
+        case QChar::DirR:
+        case QChar::DirAL:
+        case QChar::DirAN:
+        case QChar::DirRLE:
+        case QChar::DirRLO:
+        case QChar::DirRLI:
+        case QChar::DirLRE:
+        case QChar::DirLRO:
+        case QChar::DirLRI:
+        case QChar::DirFSI:
+        case QChar::DirPDF:
+        case QChar::DirPDI: return true;
+        default: return false;
+        }
+    });
+    // FIRST STRONG ISOLATE ... POP DIRECTIONAL ISOLATE: the isolate takes the direction of its own first letter.
+    return reorders ? QChar(0x2068) + text + QChar(0x2069) : text;
 }
 
 } // namespace knvt

@@ -17,6 +17,10 @@ namespace knvt {
 // Right to left when the text's first letter with a direction is of a right-to-left script.
 Qt::LayoutDirection directionOfText(const QString &text);
 
+// `text` set apart from the interface's sentence it stands in (a heading such as "Schedule "%1""): its own direction
+// then orders its letters and punctuation, and never the words and marks around it.
+QString isolatedText(const QString &text);
+
 // Draws `text` on one line in `rect` in the painter's pen and font, in its own direction.
 void drawTextInItsDirection(QPainter &painter, const QRectF &rect, Qt::Alignment alignment, const QString &text);
 

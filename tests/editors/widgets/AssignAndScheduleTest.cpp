@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextLayout>
 
 namespace {
 
@@ -169,6 +170,37 @@ TEST_F(AssignAndScheduleTest, TheScheduleSheetNamesItsTasksAndStartsOnTomorrowOr
     EXPECT_EQ(past.titleTextField()->text(), QStringLiteral("Reschedule \"Mow lawn\""));
     EXPECT_EQ(past.datePicker()->dateValue(), day(4));
     EXPECT_EQ(past.startDateTextField()->text(), QStringLiteral("Wed, Mar 04, 2015"));
+}
+
+// A Hebrew title ending in "!" inside the English heading: the "!" ends the Hebrew, so it stands at the Hebrew's left,
+// and the heading's own quote marks stay outside the title's run. An English title is shown as it is.
+TEST_F(AssignAndScheduleTest, TheScheduleHeadingKeepsATitleInItsOwnDirection)
+{
+    const QString hebrew = QStringLiteral("\u05E9\u05DC\u05D5\u05DD");
+    first->setTitle(hebrew + QLatin1Char('!'));
+    save();
+    KNVTScheduleTasksWindowController sheet({first}, &host);
+    const QString heading = sheet.titleTextField()->text();
+    QTextLayout layout(heading, sheet.titleTextField()->font());
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(10000);
+    layout.endLayout();
+    const auto x = [&](qsizetype at) { return line.cursorToX(int(at)); };
+    const qsizetype mark = heading.indexOf(QLatin1Char('!'));
+    const qsizetype word = heading.indexOf(hebrew);
+    ASSERT_GE(mark, 0);
+    ASSERT_GE(word, 0);
+    for (qsizetype between = word + 1; between < word + hebrew.size(); ++between)
+        EXPECT_LT(x(mark), x(between)) << "the ! stands at the left of the Hebrew letters";
+    EXPECT_GT(x(heading.lastIndexOf(QLatin1Char('"'))), x(heading.indexOf(QLatin1Char('"'))));
+    EXPECT_LT(x(heading.indexOf(QLatin1Char('"'))), x(word + 1));
+
+    KNVTScheduleTasksWindowController english({second}, &host);
+    EXPECT_EQ(english.titleTextField()->text(), QStringLiteral("Schedule \"Mow lawn\""));
 }
 
 TEST_F(AssignAndScheduleTest, SavingStartsEveryTaskOnThePickedDayAtMidnight)
