@@ -168,6 +168,7 @@ void KNVTAuthenticationFailureWindowController::syncDidFinish()
     // The service refused the password the keyring could not keep. The application opens one such window at a time,
     // so this one says it, or the user would read only of the keyring and syncing would stop without a word.
     m_keyringNoticeShown = false;
+    setWindowTitle(tr("Incorrect Password"));
     m_messageLabel->setText(tr("The password supplied for the account %1 is incorrect.").arg(store.username()));
     m_explanationLabel->setText(
         tr("Type the password of your account again to carry on syncing, or cancel to stop syncing; without the "

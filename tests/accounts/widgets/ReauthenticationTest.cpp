@@ -275,6 +275,7 @@ TEST_F(ReauthenticationTest, APasswordTheKeyringCouldNotKeepAndTheServiceRefuses
     ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json") && !store().isSyncing(); }));
     ASSERT_TRUE(waitUntil([message] { return message->text().contains(QStringLiteral("incorrect")); }));
     EXPECT_EQ(message->text(), QStringLiteral("The password supplied for the account ann is incorrect."));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Incorrect Password")) << "the title says what the message says";
     EXPECT_TRUE(explanation->text().endsWith(QStringLiteral("it will be kept until you quit.")));
     EXPECT_TRUE(field->isEnabled());
     EXPECT_FALSE(child<QPushButton>(window, "cancelButton")->isHidden());
