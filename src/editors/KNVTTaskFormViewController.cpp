@@ -32,6 +32,7 @@
 #include "uikit/KNVTTextField.h"
 #include "uikit/KNVTTextView.h"
 #include "uikit/KNVTTokenField.h"
+#include "uikit/PopUpFit.h"
 #include "uikit/ShownAsTyped.h"
 
 #include "foundation/DateAdditions.h"
@@ -244,6 +245,7 @@ void KNVTTaskFormViewController::loadView()
     m_taskListPopUpButton = new QComboBox(m_topView);
     m_taskListPopUpButton->setObjectName(QStringLiteral("taskListPopUpButton"));
     m_taskListPopUpButton->setModel(m_taskListItems);
+    knvt::keepPopUpFittingItsRows(m_taskListPopUpButton);
     m_taskListPopUpButton->setIconSize(TaskListIconSize);
     m_tagsTokenField = new KNVTTokenField(m_topView);
     m_tagsTokenField->setObjectName(QStringLiteral("tagsTokenField"));
@@ -281,6 +283,7 @@ void KNVTTaskFormViewController::loadView()
     m_assigneePopUpButton->setObjectName(QStringLiteral("assigneePopUpButton"));
     m_assigneeItems = new knvt::PopUpRowsModel(this);
     m_assigneePopUpButton->setModel(m_assigneeItems);
+    knvt::keepPopUpFittingItsRows(m_assigneePopUpButton);
     m_assigneePopUpButton->setMinimumWidth(130);
     people->addWidget(m_assigneePopUpButton);
     m_watchersTokenField = new KNVTTokenField(m_collaboratorsView);

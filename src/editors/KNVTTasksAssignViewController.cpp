@@ -7,6 +7,8 @@
 
 #include "model/KNVTCDTask.h"
 
+#include "uikit/PopUpFit.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -45,6 +47,7 @@ void KNVTTasksAssignViewController::loadView()
     label->setBuddy(m_assigneePopUpButton);
     m_assigneePopUpButton->setObjectName(QStringLiteral("assigneePopUpButton"));
     m_assigneePopUpButton->setMinimumWidth(200);
+    knvt::keepPopUpFittingItsRows(m_assigneePopUpButton);
     row->addWidget(m_assigneePopUpButton, 1);
     layout->addLayout(row);
     const knvt::CancelAndSaveButtons buttons = knvt::CancelAndSaveButtons::add(layout, view, view);

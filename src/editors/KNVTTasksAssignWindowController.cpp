@@ -6,6 +6,8 @@
 
 #include "model/KNVTCDTask.h"
 
+#include "uikit/PopUpFit.h"
+
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -30,6 +32,7 @@ KNVTTasksAssignWindowController::KNVTTasksAssignWindowController(const std::vect
     m_assigneePopUpButton = new QComboBox(this);
     m_assigneePopUpButton->setObjectName(QStringLiteral("assigneePopUpButton"));
     m_assigneePopUpButton->setMinimumWidth(220);
+    knvt::keepPopUpFittingItsRows(m_assigneePopUpButton);
     form->addRow(tr("Assign to:"), m_assigneePopUpButton);
     layout->addLayout(form);
 
