@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QHash>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -30,6 +31,18 @@ QString resourcePath(const QString &name)
     return {};
 }
 
+// The picture of a resource file as one icon for the program's life. An icon caches what it renders under its own
+// key, so a fresh QIcon for every form or row would render the file again and leave each rendering in the pixmap
+// cache; there are as many of these as picture files.
+const QIcon &fileIcon(const QString &path)
+{
+    static QHash<QString, QIcon> icons;
+    auto found = icons.constFind(path);
+    if (found == icons.cend())
+        found = icons.insert(path, QIcon(path));
+    return *found;
+}
+
 } // namespace
 
 QImage imageFromMainBundleWithName(const QString &name)
@@ -54,7 +67,7 @@ QImage imageNamed(const QString &name, const QSize &size)
     if (path.isEmpty())
         return {};
     // Through QIcon so that vector pictures are rendered at the size, not scaled from a bitmap.
-    return QIcon(path).pixmap(size).toImage();
+    return fileIcon(path).pixmap(size).toImage();
 }
 
 QIcon templateImageNamed(const QString &name)
@@ -68,7 +81,7 @@ QIcon templateImageNamed(const QString &name, const QSize &size)
     if (path.isEmpty())
         return {};
     QIcon icon;
-    icon.addPixmap(QIcon(path).pixmap(size));
+    icon.addPixmap(fileIcon(path).pixmap(size));
     icon.setIsMask(true);
     return icon;
 }

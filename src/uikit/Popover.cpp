@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPropertyAnimation>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -18,6 +19,7 @@ bool Popover::animationsEnabled = true;
 namespace {
 
 constexpr int ContentMargin = 8;
+constexpr int FrameLineWidth = 1;
 constexpr int FadeDuration = 150; // milliseconds
 
 } // namespace
@@ -25,10 +27,12 @@ constexpr int FadeDuration = 150; // milliseconds
 Popover::Popover(QWidget *parent) : QFrame(parent)
 {
     PopoverAccessible::install();
-    setFrameStyle(QFrame::Box | QFrame::Plain);
-    setLineWidth(1);
+    // The frame line is painted rather than drawn by QFrame in a palette of its own: a palette set on the popover (or
+    // on its content to undo it) is resolved anew for every widget inside, and the style caches the pixmaps of
+    // buttons and pop-ups under the palette's key, so every popover opened would leave its own in that cache.
+    setFrameStyle(QFrame::NoFrame);
+    setContentsMargins(FrameLineWidth, FrameLineWidth, FrameLineWidth, FrameLineWidth);
     setAutoFillBackground(true);
-    applyFrameColour();
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(ContentMargin, ContentMargin, ContentMargin, ContentMargin);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -41,25 +45,13 @@ Popover::~Popover()
         qApp->removeEventFilter(this);
 }
 
-void Popover::applyFrameColour()
+void Popover::paintEvent(QPaintEvent *event)
 {
-    // The frame line is the palette's mid tone, which stands out from the window colour under a light and a dark
-    // palette alike.
-    const QPalette application = QApplication::palette(this);
-    QPalette colours = palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        colours.setColor(group, QPalette::WindowText, application.color(group, QPalette::Mid));
-    m_applyingFrameColour = true;
-    setPalette(colours);
-    m_applyingFrameColour = false;
-}
-
-void Popover::changeEvent(QEvent *event)
-{
-    QFrame::changeEvent(event);
-    // A palette the application changes at run time (a dark theme switched on) brings a new frame colour.
-    if (event->type() == QEvent::ApplicationPaletteChange && !m_applyingFrameColour)
-        applyFrameColour();
+    QFrame::paintEvent(event);
+    // The palette's mid tone stands out from the window colour under a light and a dark palette alike.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Mid), FrameLineWidth));
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 }
 
 void Popover::setContentWidget(QWidget *content)
@@ -68,16 +60,8 @@ void Popover::setContentWidget(QWidget *content)
         return;
     delete m_content;
     m_content = content;
-    if (content != nullptr) {
+    if (content != nullptr)
         layout()->addWidget(content);
-        // The popover's own palette draws its frame line in a faint colour; the content keeps the standard one,
-        // or its labels would look disabled.
-        QPalette standard = content->palette();
-        const QPalette application = QApplication::palette(content);
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            standard.setColor(group, QPalette::WindowText, application.color(group, QPalette::WindowText));
-        content->setPalette(standard);
-    }
 }
 
 QWidget *Popover::contentWidget() const

@@ -81,17 +81,16 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void applyWindowFlags();
-    void applyFrameColour();
     void giveFocusToContent();
     void finishClose(CloseReason reason);
     bool ownsWidget(const QWidget *widget) const;
@@ -105,7 +104,6 @@ private:
     bool m_open = false;
     bool m_filtering = false;
     bool m_dragging = false;
-    bool m_applyingFrameColour = false;
     QPoint m_pressGlobal;
 };
 
