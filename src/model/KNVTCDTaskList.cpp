@@ -966,6 +966,15 @@ void KNVTCDTaskList::PulledTasks::finish(KNVTCDTaskList &list)
         list.setNeedsUpdating(std::nullopt);
 }
 
+void KNVTCDTaskList::setToBeFetchedAgain(bool again)
+{
+    UpdatingScope updating(*this);
+    if (again)
+        setNeedsUpdating(true);
+    else if (needsUpdating().has_value())
+        setNeedsUpdating(std::nullopt);
+}
+
 bool KNVTCDTaskList::hasUnpushedMembershipChange() const
 {
     const KNVTCDTaskListCollaborator *row = myTaskListCollaborator();

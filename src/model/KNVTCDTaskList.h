@@ -189,6 +189,9 @@ public:
     // Whether the local user's acceptance or decline of this list still waits for its push. A list reply that
     // leaves such a list out must not delete it: the service does not know yet that the list belongs there.
     bool hasUnpushedMembershipChange() const;
+    // Sets or clears needsUpdating, the mark of a list to be fetched again with its tasks, as a fill does: the mark is
+    // the sync's own bookkeeping, never a change of the user's that waits for a push.
+    void setToBeFetchedAgain(bool again);
     // The tasks of a list's reply, applied one at a time as updateWithAttributes applies them all at once, so that a
     // pull of a list of thousands of tasks can apply them in slices between events. The list's tasks are held by
     // identity, so that one removed in between is passed over.

@@ -6,6 +6,7 @@
 #include "sync/KNVTTaskStoreSyncSessionStatePulling.h"
 #include "sync/KNVTTaskStoreSyncSessionStatePushing.h"
 #include "sync/Logging.h"
+#include "sync/SessionPull.h"
 
 #include "objectstore/Context.h"
 
@@ -13,7 +14,9 @@
 
 KNVTTaskStoreSyncSession::KNVTTaskStoreSyncSession(KNVTRESTFulRequestList pushRequests,
                                                    KNVTRESTFulRequestList pullRequests)
-    : m_pushRequests(std::move(pushRequests)), m_pullRequests(std::move(pullRequests))
+    : m_pushRequests(std::move(pushRequests)),
+      m_pullRequests(std::move(pullRequests)),
+      m_pull(std::make_unique<knvt::SessionPull>(*this))
 {}
 
 KNVTTaskStoreSyncSession::~KNVTTaskStoreSyncSession() = default;
@@ -35,7 +38,7 @@ std::unique_ptr<ostore::Context> KNVTTaskStoreSyncSession::takeManagedObjectCont
 
 bool KNVTTaskStoreSyncSession::saveManagedObjectContext(knvt::Error *error)
 {
-    m_appliedSinceSave = 0;
+    m_pull->didSave();
     if (!m_context || !m_context->hasChanges())
         return true;
     invalidateResourceETagsOfCascadedDeletions();
@@ -90,6 +93,16 @@ void KNVTTaskStoreSyncSession::startFinishedState()
     else
         removeObjectsStillMissing(true);
     runState(std::make_shared<KNVTTaskStoreSyncSessionStateFinished>());
+}
+
+void KNVTTaskStoreSyncSession::removeObjectsStillMissing(bool tasksToo)
+{
+    m_pull->removeObjectsStillMissing(tasksToo);
+}
+
+void KNVTTaskStoreSyncSession::fetchAgainWhatWentMissing()
+{
+    m_pull->fetchAgainWhatWentMissing();
 }
 
 void KNVTTaskStoreSyncSession::startCancelledState()

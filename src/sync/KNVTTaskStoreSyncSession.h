@@ -5,18 +5,14 @@
 #include "sync/KNVTTaskStoreSyncPlan.h"
 #include "sync/KNVTTaskStoreSyncSessionType.h"
 
-#include "model/KNVTCDTaskList.h"
-
 #include "service/URLRequest.h"
 
 #include "objectstore/ObjectID.h"
 
-#include "foundation/JSONDocument.h"
 #include "foundation/JSONView.h"
 
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QSet>
 #include <QVariantMap>
 
 #include <memory>
@@ -27,6 +23,10 @@ class Object;
 } // namespace ostore
 
 class KNVTRESTFulPullRequest;
+
+namespace knvt {
+class SessionPull;
+}
 
 // A session over the task store: it sends its push requests and then its pull requests, applies every reply to its
 // own object context, and saves that context at the end. The replies are applied here, on the main thread.
@@ -81,9 +81,9 @@ public:
     // ---- Replies, called by the states on the main thread --------------------------------------------------------
     // Applies a pull's reply at once.
     void processGETRequest(const KNVTRESTFulRequest &request);
-    // Applies a pull's reply a slice at a time, so that the window answers between the slices of a reply of thousands
-    // of objects: begin, then continue in later passes until it answers true. An array is applied element by element;
-    // any other reply whole by beginGETRequest. No other reply is applied while one is under way.
+    // Applies a pull's reply a slice at a time through the session's pull (knvt::SessionPull), so that the window
+    // answers between the slices of a reply of thousands of objects: begin, then continue in later passes until it
+    // answers true.
     void beginGETRequest(std::shared_ptr<const KNVTRESTFulRequest> request);
     bool continueGETRequest(const QDeadlineTimer &deadline);
     void processPOSTRequest(const KNVTRESTFulRequest &request);
@@ -114,6 +114,22 @@ public:
     // Stores an avatar's bytes when they decode as an image; returns whether it did.
     bool processPNGData(const QByteArray &data, const KNVTRESTFulRequest &request);
 
+    // ---- Steps the pull applies its replies with ----------------------------------------------------------------
+    // The inner object of a wrapped entity when it can be matched with what is here: an object under `rootKey` that
+    // carries the service's identifier.
+    static std::optional<knvt::JSONView> readableEntity(const knvt::JSONView &element, std::string_view rootKey);
+    // Merges a reply into `object` without overwriting what is still waiting locally to be pushed: a key recorded
+    // in its change list keeps its local value and stays recorded, unless `sent` shows that the value the reply
+    // answers is the one still held (then the reply delivers it).
+    bool mergeReply(ostore::Object &object, const knvt::JSONView &inner, const QVariantMap &sent = {});
+    void removeTaskListWithTasks(ostore::Object *taskList);
+    // Logs a pull reply that holds elements (or nested elements) that cannot be read, or is not what the resource
+    // answers, and keeps no entity tag for that collection.
+    void checkReadabilityOfPullReply(const knvt::JSONView &value, const KNVTRESTFulRequest &request);
+    // Whether a tags reply links a task that is not here, a link that could not be stored.
+    bool linksTasksThatAreNotHere(const knvt::JSONView &tags) const;
+    void invalidateResourceETag(const QString &resource);
+
     // ---- Lookups in the session's context ------------------------------------------------------------------------
     ostore::Object *objectForNumericIdentifier(const QString &entityName, std::optional<qint64> identifier) const;
     ostore::Object *friendshipForInviterNumericIdentifier(std::optional<qint64> inviter,
@@ -129,6 +145,8 @@ protected:
     // With `tasksToo` false only the lists: once every collection of lists is read, a list none of them holds is gone
     // and need not be fetched.
     void removeObjectsStillMissing(bool tasksToo);
+    // A failed or cancelled session removes nothing the pull put off: what it read is fetched whole again instead.
+    void fetchAgainWhatWentMissing();
     // Replaces the current state by `state`, owned by this session, and starts it.
     void runState(std::shared_ptr<KNVTSyncSessionState> state);
     void setStartDate(const QDateTime &date) { m_startDate = date; }
@@ -147,66 +165,8 @@ private:
     // Reports the end of the run as a failure; a session whose requests are all done has nothing to resume.
     void endAsFailed(bool resumable, const knvt::Error &error);
     ostore::Object *pushedObject(const KNVTRESTFulRequest &request) const;
-    // Merges a reply into `object` without overwriting what is still waiting locally to be pushed: a key recorded
-    // in its change list keeps its local value and stays recorded, unless `sent` shows that the value the reply
-    // answers is the one still held (then the reply delivers it).
-    bool mergeReply(ostore::Object &object, const knvt::JSONView &inner, const QVariantMap &sent = {});
     void setChangedKeys(ostore::Object &object, QStringList keys);
-    // A collection's reply names every object of a local set; what it leaves out is gone (or, for lists, deferred).
-    struct ListRule
-    {
-        QString resource;
-        QString entityName;
-        std::string rootKey;
-        bool declined = false;
-        // False once an element could not be read: it may stand for any local object, so none counts as gone.
-        bool complete = true;
-        // The local set when the reply arrived, and those of it the reply named. Held by identity, so that a row
-        // removed by the user while the reply is applied in slices is simply no longer found.
-        std::vector<ostore::ObjectID> local;
-        QSet<ostore::ObjectID> seen;
-    };
-    // False for a resource that has no such rule: its elements are applied one by one and nothing is removed.
-    bool beginListRule(const QString &resource, ListRule &rule);
-    void applyListRuleElement(ListRule &rule, const knvt::JSONView &element);
-    void endListRule(const ListRule &rule);
-    // The pull reply being applied in slices.
-    struct PullReply
-    {
-        std::shared_ptr<const KNVTRESTFulRequest> request;
-        knvt::JSONDocument document;
-        std::optional<ListRule> listRule;
-        // The reply of one list: its own fields are applied at once, its tasks one by one.
-        std::optional<KNVTCDTaskList::PulledTasks> listTasks;
-        ostore::ObjectID list;
-        knvt::JSONView::ElementIterator next;
-        knvt::JSONView::ElementIterator end;
-    };
-    // While it lives, the tasks of a list's reply are merged keeping the user's unpushed fields, and those the reply
-    // left out are removed only if they are still in that list once every pull is in.
-    KNVTCDTaskList::PulledTasksHandling pulledTasksHandling();
-    // Starts the reply of one list, whose tasks are applied one by one; false for any other reply.
-    bool beginListReply(PullReply &reply, const knvt::JSONView &value);
-    KNVTCDTaskList *listOfReply(const PullReply &reply) const;
-    // Saves between the slices of a large reply, once many elements wait in the context.
-    void saveInPassing();
-    void endGETRequest(PullReply &reply);
-    void removeTaskListWithTasks(ostore::Object *taskList);
     void insertTombstone(const QString &entityName, const knvt::JSONView &inner);
-    // Logs a pull reply that holds elements (or nested elements) that cannot be read, or is not what the resource
-    // answers, and keeps no entity tag for that collection.
-    void checkReadabilityOfPullReply(const knvt::JSONView &value, const KNVTRESTFulRequest &request);
-    // Whether a tags reply links a task that is not here, a link that could not be stored.
-    bool linksTasksThatAreNotHere(const knvt::JSONView &tags) const;
-    void invalidateResourceETag(const QString &resource);
-    // A list a collection reply left out, or a task a list's reply left out, may only have moved to a list or a
-    // collection that the pull reads later; it is removed only when it is still where it went missing from once the
-    // later replies are in (for a list, the other collections; for a task, every pull), so that an object the
-    // service still has keeps its identity, its tags and the windows open on it.
-    void deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task);
-    void deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource);
-    // A failed session removes nothing it deferred: what it read is fetched whole again by a later pull instead.
-    void fetchAgainWhatWentMissing();
     // Looks at what the context is about to delete for links that go with their task.
     void invalidateResourceETagsOfCascadedDeletions();
 
@@ -222,20 +182,7 @@ private:
     bool m_resumable = true;
     knvt::Error m_failedRequestError;
     bool m_hasFailedPull = false;
-    struct MissingObject
-    {
-        ostore::ObjectID object;
-        // The list a task went missing from; none for a list.
-        ostore::ObjectID taskList;
-        // The collection a list went missing from, and the list's place then: a list that another collection of the
-        // same pull holds has another status or archive state by the time the collections are read.
-        QString resource;
-        std::optional<qint64> collaboratorStatus;
-        bool archived = false;
-    };
-    std::vector<MissingObject> m_missingObjects;
-    std::unique_ptr<PullReply> m_pullReply;
-    // Elements of pulled replies applied since the context was last saved.
-    int m_appliedSinceSave = 0;
     std::unique_ptr<ostore::Context> m_context;
+    // Declared after the context, which it works in, so that it goes first.
+    std::unique_ptr<knvt::SessionPull> m_pull;
 };

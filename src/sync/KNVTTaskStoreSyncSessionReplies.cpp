@@ -2,6 +2,7 @@
 // context. Nothing here saves; the session's end state does.
 #include "sync/KNVTTaskStoreSyncSession.h"
 #include "sync/Logging.h"
+#include "sync/SessionPull.h"
 
 #include "sync/KNVTTaskStoreSyncResources.h"
 #include "sync/SyncWireAttributes.h"
@@ -13,8 +14,6 @@
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskStoreObject.h"
 #include "model/KNVTCDUser.h"
-#include "model/KNVTTaskListCollaboratorStatus.h"
-#include "model/KNVTUserFriendshipStatus.h"
 
 #include "service/KNVTRESTFulPullRequest.h"
 #include "service/KNVTRESTFulPushRequest.h"
@@ -118,16 +117,6 @@ const QHash<QString, QString> &rootKeysByTaggedResource()
     return keys;
 }
 
-// The inner object of a wrapped entity when it can be matched with what is here: an object under `rootKey` that
-// carries the service's identifier.
-std::optional<knvt::JSONView> readableEntity(const knvt::JSONView &element, std::string_view rootKey)
-{
-    const knvt::JSONView inner = element.value(rootKey);
-    if (!inner.isObject() || !KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id")))
-        return std::nullopt;
-    return inner;
-}
-
 std::string rootKeyText(const QString &rootKey)
 {
     return rootKey.toStdString();
@@ -182,6 +171,15 @@ QString describeErrorBody(const knvt::Error &error)
 } // namespace
 
 // ---- Lookups ----
+
+std::optional<knvt::JSONView> KNVTTaskStoreSyncSession::readableEntity(const knvt::JSONView &element,
+                                                                       std::string_view rootKey)
+{
+    const knvt::JSONView inner = element.value(rootKey);
+    if (!inner.isObject() || !KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id")))
+        return std::nullopt;
+    return inner;
+}
 
 ostore::Object *KNVTTaskStoreSyncSession::objectForNumericIdentifier(const QString &entityName,
                                                                      std::optional<qint64> identifier) const
@@ -290,13 +288,6 @@ ostore::Object *KNVTTaskStoreSyncSession::processJSONEntityObject(const QString 
 
 // ---- Entry points ----
 
-KNVTCDTaskList::PulledTasksHandling KNVTTaskStoreSyncSession::pulledTasksHandling()
-{
-    return KNVTCDTaskList::PulledTasksHandling(
-        [this](KNVTCDTask &task, const knvt::JSONView &attributes) { mergeReply(task, attributes); },
-        [this](KNVTCDTaskList &list, KNVTCDTask &task) { deferRemovalOfMissingTask(list, task); });
-}
-
 void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &request)
 {
     // The caller keeps the request for the length of the call.
@@ -306,124 +297,12 @@ void KNVTTaskStoreSyncSession::processGETRequest(const KNVTRESTFulRequest &reque
 
 void KNVTTaskStoreSyncSession::beginGETRequest(std::shared_ptr<const KNVTRESTFulRequest> request)
 {
-    m_pullReply = std::make_unique<PullReply>();
-    PullReply &reply = *m_pullReply;
-    reply.request = std::move(request);
-    const KNVTRESTFulRequest &pulled = *reply.request;
-    if (pulled.requestFormat() == KNVTRequestFormatPNG) {
-        processPNGData(pulled.responseData(), pulled);
-        return;
-    }
-    if (pulled.requestFormat() != KNVTRequestFormatJSON)
-        return;
-    reply.document = knvt::JSONDocument::fromJson(pulled.responseData());
-    const knvt::JSONView &value = reply.document.root();
-    checkReadabilityOfPullReply(value, pulled);
-    if (!value.isArray()) {
-        const KNVTCDTaskList::PulledTasksHandling handling = pulledTasksHandling();
-        if (!beginListReply(reply, value))
-            processJSONObject(value, pulled);
-        return;
-    }
-    // Every array a pull receives is applied element by element, under its collection's rule when it has one.
-    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&pulled);
-    if (pull && pull->requestAction() == KNVTRESTFulRequestActionIndex) {
-        ListRule rule;
-        if (beginListRule(pull->resource(), rule))
-            reply.listRule = std::move(rule);
-    }
-    reply.next = value.begin();
-    reply.end = value.end();
+    m_pull->begin(std::move(request));
 }
 
 bool KNVTTaskStoreSyncSession::continueGETRequest(const QDeadlineTimer &deadline)
 {
-    if (!m_pullReply)
-        return true;
-    PullReply &reply = *m_pullReply;
-    // Also over the end of the reply, where a list's tasks that the reply left out are handed over.
-    const KNVTCDTaskList::PulledTasksHandling handling = pulledTasksHandling();
-    while (reply.next != reply.end) {
-        const knvt::JSONView element = *reply.next;
-        ++reply.next;
-        if (reply.listTasks) {
-            if (KNVTCDTaskList *list = listOfReply(reply))
-                reply.listTasks->apply(*list, element);
-        } else if (reply.listRule) {
-            applyListRuleElement(*reply.listRule, element);
-        } else if (element.isObject()) {
-            processJSONDictionary(element);
-        }
-        ++m_appliedSinceSave;
-        if (reply.next != reply.end && deadline.hasExpired()) {
-            saveInPassing();
-            return false;
-        }
-    }
-    const std::unique_ptr<PullReply> done = std::move(m_pullReply);
-    endGETRequest(*done);
-    return true;
-}
-
-void KNVTTaskStoreSyncSession::saveInPassing()
-{
-    // Writing thousands of rows in one save, and the lists' update that follows it, would hold the window for tens
-    // of milliseconds; a few hundred at a time between slices do not. The pulled rows are the service's own, so a
-    // sync that stops after such a save loses nothing: its resume or the next pull fetches the rest. A save that
-    // fails leaves everything to the session's last save, which reports it.
-    constexpr int kAppliedPerSave = 1000;
-    if (m_appliedSinceSave < kAppliedPerSave)
-        return;
-    knvt::Error error;
-    if (!saveManagedObjectContext(&error))
-        qCInfo(lcSync).noquote() << "KNVTTaskStoreSyncSession:saveInPassing couldn't save:" << error.description();
-}
-
-bool KNVTTaskStoreSyncSession::beginListReply(PullReply &reply, const knvt::JSONView &value)
-{
-    // The reply of a list's own pull holds that list alone, with its tasks.
-    const knvt::JSONView inner = value.value("task_list");
-    const knvt::JSONView tasks = inner.value("tasks");
-    if (!m_context || !tasks.isArray() || value.size() != 1)
-        return false;
-    // Without its tasks the list's fill marks it as still to be fetched whole; applying the last task clears that,
-    // so a pull cut short by the end of the program leaves the list to be fetched again.
-    const knvt::JSONDocument withoutTasks =
-        knvt::JSONDocument::merged(inner, knvt::JSONDocument::fromJson(R"({"tasks":null})").root());
-    bool applied = false;
-    ostore::Object *list = processJSONEntityObject(kTaskListEntity, withoutTasks.root(), &applied);
-    if (!list)
-        return true;
-    const auto &taskList = static_cast<const KNVTCDTaskList &>(*list);
-    reply.listTasks.emplace(taskList,
-                            applied ? KNVTCDTaskStoreObject::NestedMerge::Reconcile
-                                    : KNVTCDTaskStoreObject::NestedMerge::InsertMissing);
-    reply.list = list->objectID();
-    reply.next = tasks.begin();
-    reply.end = tasks.end();
-    return true;
-}
-
-KNVTCDTaskList *KNVTTaskStoreSyncSession::listOfReply(const PullReply &reply) const
-{
-    ostore::Object *list = m_context ? m_context->existingObject(reply.list) : nullptr;
-    return list && !list->isDeleted() ? static_cast<KNVTCDTaskList *>(list) : nullptr;
-}
-
-void KNVTTaskStoreSyncSession::endGETRequest(PullReply &reply)
-{
-    if (reply.listTasks) {
-        if (KNVTCDTaskList *list = listOfReply(reply))
-            reply.listTasks->finish(*list);
-    }
-    if (reply.listRule)
-        endListRule(*reply.listRule);
-    const KNVTRESTFulRequest &request = *reply.request;
-    const knvt::JSONView &value = reply.document.root();
-    if (value.isArray() && request.resource() == QLatin1String("tags")
-        && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value))
-        invalidateResourceETag(request.resource());
-    processMetaDataForRequest(request);
+    return m_pull->proceed(deadline);
 }
 
 void KNVTTaskStoreSyncSession::checkReadabilityOfPullReply(const knvt::JSONView &value,
@@ -618,7 +497,7 @@ void KNVTTaskStoreSyncSession::processJSONDictionary(const knvt::JSONView &objec
     }
 }
 
-// ---- List rules ----
+// ---- Removal ----
 
 void KNVTTaskStoreSyncSession::removeTaskListWithTasks(ostore::Object *taskList)
 {
@@ -626,166 +505,6 @@ void KNVTTaskStoreSyncSession::removeTaskListWithTasks(ostore::Object *taskList)
     for (KNVTCDTask *task : static_cast<KNVTCDTaskList *>(taskList)->tasks())
         m_context->remove(task);
     m_context->remove(taskList);
-}
-
-bool KNVTTaskStoreSyncSession::beginListRule(const QString &resource, ListRule &rule)
-{
-    if (!m_context)
-        return false;
-    QString rootKey;
-    ostore::Predicate localSet;
-    if (resource == QLatin1String("tasks/inbox")) {
-        rootKey = QStringLiteral("task");
-        localSet = isNull(QStringLiteral("taskList"));
-    } else if (resource == QLatin1String("task_lists")) {
-        rootKey = QStringLiteral("task_list");
-        localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusAccepted)
-            && isNull(QStringLiteral("archivedDate"));
-    } else if (resource == QLatin1String("task_lists/pending")) {
-        rootKey = QStringLiteral("task_list");
-        localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusPending)
-            && isNull(QStringLiteral("archivedDate"));
-    } else if (resource == QLatin1String("task_lists/archived")) {
-        rootKey = QStringLiteral("task_list");
-        localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusAccepted)
-            && notNull(QStringLiteral("archivedDate"));
-    } else if (resource == QLatin1String("task_lists/declined")) {
-        rootKey = QStringLiteral("task_list");
-        localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusDeclined);
-        rule.declined = true;
-    } else if (resource == QLatin1String("tags")) {
-        rootKey = QStringLiteral("tag");
-    } else if (resource == QLatin1String("friendships")) {
-        rootKey = QStringLiteral("friendship");
-        localSet = key(QStringLiteral("inviter.friendshipStatus")) == qint64(KNVTUserFriendshipStatusMe);
-    } else if (resource == QLatin1String("friendships/invites")) {
-        rootKey = QStringLiteral("friendship");
-        localSet = key(QStringLiteral("invitee.friendshipStatus")) == qint64(KNVTUserFriendshipStatusMe);
-    } else {
-        return false;
-    }
-    rule.resource = resource;
-    rule.entityName = entityNamesByRootKey().value(rootKey);
-    rule.rootKey = rootKeyText(rootKey);
-    const std::vector<ostore::Object *> local =
-        knvt::executeFetchRequestForEntityName(*m_context, rule.entityName, localSet, {});
-    rule.local.reserve(local.size());
-    for (const ostore::Object *object : local)
-        rule.local.push_back(object->objectID());
-    // The local objects the reply names are marked in a set: erasing each from the list instead made a reply of
-    // thousands of tasks cost the square of their number on the main thread.
-    rule.seen.reserve(qsizetype(local.size()));
-    return true;
-}
-
-void KNVTTaskStoreSyncSession::applyListRuleElement(ListRule &rule, const knvt::JSONView &element)
-{
-    if (!m_context)
-        return;
-    const std::optional<knvt::JSONView> readable = readableEntity(element, rule.rootKey);
-    if (!readable) {
-        rule.complete = false;
-        return;
-    }
-    const knvt::JSONView &inner = *readable;
-    const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id"));
-    ostore::Object *object = objectForNumericIdentifier(rule.entityName, id);
-    if (rule.declined) {
-        // A list the user declined leaves this device with its tasks, and is never created here.
-        if (object) {
-            rule.seen.insert(object->objectID());
-            removeTaskListWithTasks(object);
-        }
-        return;
-    }
-    if (object)
-        rule.seen.insert(object->objectID());
-    else
-        object = knvt::insertNewObjectForFillForEntityForName(*m_context, rule.entityName);
-    mergeReply(*object, inner);
-    // A task's own reply never moves it into the Inbox; this one says it is there.
-    if (rule.entityName == kTaskEntity)
-        static_cast<KNVTCDTask *>(object)->takeInboxPlaceFromService();
-}
-
-void KNVTTaskStoreSyncSession::endListRule(const ListRule &rule)
-{
-    // An element that cannot be read may stand for any of the local objects, so none of them counts as gone.
-    if (!m_context || !rule.complete)
-        return;
-    for (const ostore::ObjectID &id : rule.local) {
-        ostore::Object *object = rule.seen.contains(id) ? nullptr : m_context->existingObject(id);
-        if (!object || object->isDeleted() || !identifierOf(*object))
-            continue;
-        if (rule.entityName == kTaskEntity) {
-            auto *task = static_cast<KNVTCDTask *>(object);
-            // Still in the Inbox, and not moved there by a change that waits for its push.
-            if (task->taskList() || task->changedKeys().contains(QLatin1String("taskList")))
-                continue;
-            m_context->remove(task);
-        } else if (rule.entityName == kTaskListEntity) {
-            // The service does not know yet of the user's answer that put the list in this collection.
-            if (static_cast<KNVTCDTaskList *>(object)->hasUnpushedMembershipChange())
-                continue;
-            deferRemovalOfMissingTaskList(*object, rule.resource);
-        } else {
-            m_context->remove(object);
-        }
-    }
-}
-
-void KNVTTaskStoreSyncSession::deferRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task)
-{
-    m_missingObjects.push_back({task.objectID(), list.objectID(), {}, {}});
-}
-
-void KNVTTaskStoreSyncSession::deferRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource)
-{
-    const auto &list = static_cast<const KNVTCDTaskList &>(taskList);
-    m_missingObjects.push_back(
-        {list.objectID(), {}, resource, list.taskListCollaboratorStatus(), list.archivedDate().isValid()});
-}
-
-void KNVTTaskStoreSyncSession::removeObjectsStillMissing(bool tasksToo)
-{
-    std::vector<MissingObject> missing;
-    missing.swap(m_missingObjects);
-    if (!m_context)
-        return;
-    for (const MissingObject &entry : missing) {
-        ostore::Object *object = m_context->existingObject(entry.object);
-        if (!object || object->isDeleted())
-            continue;
-        if (!entry.taskList.isNull()) {
-            if (!tasksToo) {
-                m_missingObjects.push_back(entry);
-                continue;
-            }
-            const KNVTCDTaskList *list = static_cast<KNVTCDTask *>(object)->taskList();
-            if (list && list->objectID() == entry.taskList)
-                m_context->remove(object);
-        } else {
-            const auto *list = static_cast<const KNVTCDTaskList *>(object);
-            if (list->taskListCollaboratorStatus() == entry.collaboratorStatus
-                && list->archivedDate().isValid() == entry.archived)
-                removeTaskListWithTasks(object);
-        }
-    }
-}
-
-void KNVTTaskStoreSyncSession::fetchAgainWhatWentMissing()
-{
-    std::vector<MissingObject> missing;
-    missing.swap(m_missingObjects);
-    if (!m_context)
-        return;
-    for (const MissingObject &entry : missing) {
-        if (entry.taskList.isNull()) {
-            invalidateResourceETag(entry.resource);
-        } else if (ostore::Object *list = m_context->existingObject(entry.taskList); list && !list->isDeleted()) {
-            static_cast<KNVTCDTaskList *>(list)->setNeedsUpdating(true);
-        }
-    }
 }
 
 // ---- Pushes that need no body ----

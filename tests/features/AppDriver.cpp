@@ -331,6 +331,8 @@ void AppDriver::makeStore()
 
 KNVTTaskStore &AppDriver::store()
 {
+    if (!m_store)
+        makeStore();
     return *m_store->store;
 }
 
@@ -465,11 +467,15 @@ void AppDriver::launch()
 
 void AppDriver::relaunch()
 {
+    endProcess();
+    launch();
+}
+
+void AppDriver::endProcess()
+{
     quit();
     m_store.reset();
-    makeStore();
     m_launched = false;
-    launch();
 }
 
 KNVTTasksAppDelegate &AppDriver::app()

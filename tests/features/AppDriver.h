@@ -195,6 +195,9 @@ public:
     void launch();
     // Quits through the normal path and starts again on the same library.
     void relaunch();
+    // Quits through the normal path and lets the library go, as the end of the process does; another process may open
+    // it meanwhile. The next step that needs the application starts it again on the same library.
+    void endProcess();
 
     // ---- do ------------------------------------------------------------------------------------------------------
     // A click on the home entry, which takes the keyboard focus with it.
