@@ -53,6 +53,14 @@ struct KNVTSearchItemsOutlineViewController::Search
     // The sections the list shows already.
     size_t shown = 0;
     bool done = false;
+    // A search that brings the results the list shows up to date: it shows nothing until it ends, and then changes
+    // the rows in place, so that what is shown, selected and scrolled to stays meanwhile.
+    bool refresh = false;
+    bool applied = false;
+    // The store changed while this search read it: what it found may be short of what came since.
+    bool storeChanged = false;
+
+    bool isShownWhole() const { return done && (refresh ? applied : shown == sections.size()); }
 };
 
 KNVTSearchItemsOutlineViewController::KNVTSearchItemsOutlineViewController(
@@ -136,17 +144,27 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
         m_search->done = advance(*m_search);
     if (!shown && m_search && m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds / 2 || few()))
         showCompleteSections();
-    if (m_search && m_search->done && m_search->shown == m_search->sections.size()) {
-        m_search.reset();
+    if (m_search && m_search->isShownWhole()) {
+        const std::unique_ptr<Search> ended = std::move(m_search);
         // No section at all: "No Results".
         if (outlineModel()->sections().empty()) {
             m_found = std::vector<knvt::ListSection>();
             resetContent();
         }
+        // Found again on the store as it is now, while the list keeps showing what this search found.
+        if (ended->storeChanged)
+            refreshSearch();
         return;
     }
     if (m_search)
         m_nextSlice.start();
+}
+
+void KNVTSearchItemsOutlineViewController::refreshSearch()
+{
+    m_search = std::make_unique<Search>();
+    m_search->refresh = true;
+    m_nextSlice.start();
 }
 
 bool KNVTSearchItemsOutlineViewController::showCompleteSections()
@@ -154,6 +172,15 @@ bool KNVTSearchItemsOutlineViewController::showCompleteSections()
     if (!m_search)
         return false;
     Search &search = *m_search;
+    if (search.refresh) {
+        if (!search.done || search.applied)
+            return false;
+        // The rows change in place: a row that stays keeps its selection and its place on screen.
+        search.applied = true;
+        m_found = std::exchange(search.sections, {});
+        reloadData();
+        return true;
+    }
     // The section whose rows are being made is not complete yet.
     const bool making = !search.done && search.stage == Search::Stage::Rows && !search.sorted.empty();
     const size_t complete = search.sections.size() - (making ? 1 : 0);
@@ -250,6 +277,9 @@ std::vector<knvt::ListSection> KNVTSearchItemsOutlineViewController::sectionsFor
 {
     if (m_found)
         return *std::exchange(m_found, std::nullopt);
+    // While a search brings them up to date, the rows shown stay as they are.
+    if (m_search && m_search->refresh)
+        return outlineModel()->sections();
     if (m_searchString.isEmpty() || m_search)
         return {};
     // A store change the list cannot place row by row: the whole search again, at once.
@@ -261,9 +291,12 @@ std::vector<knvt::ListSection> KNVTSearchItemsOutlineViewController::sectionsFor
 void KNVTSearchItemsOutlineViewController::taskStoreDidChangeNotification(
     const std::optional<ostore::ChangeSet> &changes)
 {
-    // The search under way holds tasks the change may have removed: it starts again on the store as it is now.
+    // The search under way goes on, and the list keeps what it shows: starting again at every change would show
+    // nothing for as long as the changes come, as they do every thousand tasks of a large pull. The tasks it holds
+    // stay readable (a context frees no object), a removed one shows as a blank row until the search ends, and then a
+    // search of the store as it is then brings the rows up to date in place.
     if (m_search) {
-        startSearch();
+        m_search->storeChanged = true;
         return;
     }
     KNVTTaskStoreItemsOutlineViewController::taskStoreDidChangeNotification(changes);
@@ -290,7 +323,7 @@ QString KNVTSearchItemsOutlineViewController::listTitle() const
 QString KNVTSearchItemsOutlineViewController::emptyLabelText() const
 {
     // Nothing is known yet while the results are being found.
-    if (m_search)
+    if (m_search && !m_search->refresh)
         return QString();
     return QCoreApplication::translate("KNVTSearchItemsOutlineViewController", "No Results");
 }

@@ -19,6 +19,9 @@
 // before the call returns), and the rows are made unfilled and filled only when something reads them, such as the
 // view painting them. Until the
 // results are there the list shows nothing, and no "No Results"; a new search text drops a search still under way.
+// A store change never drops the rows shown nor the selection: a search under way goes on, and once it ends, another,
+// which shows nothing of its own until it ends, brings the rows up to date in place, as often as the store changed
+// meanwhile, so that the list ends with every match of the store as it is.
 class KNVTSearchItemsOutlineViewController : public KNVTTaskStoreItemsOutlineViewController
 {
     Q_OBJECT
@@ -50,6 +53,8 @@ private:
 
     // Starts finding the results of the search text afresh, dropping a search under way.
     void startSearch();
+    // Finds the results again after a store change, changing the rows in place when done.
+    void refreshSearch();
     // One slice of the search: runs its steps until the slice's time is up or the results are shown.
     void continueSearch();
     // Shows the sections of the search under way whose rows are all made; false when there were none to show.

@@ -213,3 +213,58 @@ TEST_F(SearchAndProjectsListTest, ThePreviewLinesSetTheRowHeightExceptForProject
     setPreviewLines(0);
     EXPECT_EQ(heightOf(*tagged), 50);
 }
+
+// A search of many matches under way while the library is saved a thousand tasks at a time, as a large pull saves in
+// passing: from its first rows on, the list never goes empty and keeps its selection, and it ends with the matches
+// of the library as it is then, the new ones in, the removed and the renamed out.
+TEST_F(SearchAndProjectsListTest, ASearchUnderWayKeepsItsRowsWhileAPullSavesInPassingAndEndsWithCurrentResults)
+{
+    auto &b = build();
+    std::vector<KNVTCDTask *> tasks;
+    for (int i = 0; i < 20000; ++i)
+        tasks.push_back(b.task(QStringLiteral("Invoice %1").arg(i), {.status = i % 100 ? 4 : 1, .orderIndex = i}));
+    save();
+    ostore::Context pull(store().persistentStoreCoordinator());
+    ostore::Context *mainContext = store().managedObjectContext();
+    QObject::connect(&pull, &ostore::Context::didSave, mainContext, [mainContext](const ostore::ChangeSet &changes) {
+        mainContext->mergeChanges(changes, ostore::ChangeOrigin::Merge);
+    });
+    int saves = 0;
+    const auto saveAPart = [&] {
+        if (saves == 0) {
+            pull.remove(pull.existingObject(tasks[2]->objectID()));
+            static_cast<KNVTCDTask *>(pull.existingObject(tasks[4]->objectID()))->setTitle(QStringLiteral("Receipt"));
+        }
+        for (int i = 0; i < 1000; ++i) {
+            auto *task = pull.insert<KNVTCDTask>();
+            task->setTitle(QStringLiteral("Invoice pulled %1-%2").arg(saves).arg(i));
+            task->setStatus(i % 2 ? KNVTTaskStatusCompleted : KNVTTaskStatusSomeday);
+        }
+        ASSERT_TRUE(pull.save());
+        ++saves;
+    };
+
+    // One pass of the event loop at a time: one slice of the search each. The few of Someday are shown while the many
+    // of Completed are sorted.
+    auto list = make<KNVTSearchItemsOutlineViewController>();
+    list->setSearchString(QStringLiteral("invoice"));
+    while (list->numberOfRows() == 0 && list->isSearching())
+        QCoreApplication::processEvents();
+    ASSERT_TRUE(list->isSearching()) << "the first rows show before the search ends";
+    select(*list, {tasks[0]});
+    int emptied = 0;
+    for (int pass = 0; pass < 100000 && (saves < 3 || list->isSearching()); ++pass) {
+        if (saves < 3 && list->isSearching())
+            saveAPart();
+        emptied += list->numberOfRows() == 0;
+        QCoreApplication::processEvents();
+    }
+    ASSERT_FALSE(list->isSearching());
+    EXPECT_EQ(emptied, 0) << "the list went empty while the search went on";
+    EXPECT_EQ(titles(list->selectedTasks()), QStringList{QStringLiteral("Invoice 0")});
+    auto fresh = make<KNVTSearchItemsOutlineViewController>();
+    fresh->setSearchString(QStringLiteral("invoice"));
+    ASSERT_TRUE(knvt::test::waitUntil([&fresh] { return !fresh->isSearching(); }));
+    EXPECT_EQ(rowsOf(*list), rowsOf(*fresh));
+    EXPECT_EQ(list->numberOfRows(), 20000 - 2 + 3000 + 2);
+}
