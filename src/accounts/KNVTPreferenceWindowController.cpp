@@ -11,6 +11,7 @@
 #include "accounts/WindowPlacement.h"
 
 #include "uikit/ActionSet.h"
+#include "uikit/ApplicationCommands.h"
 #include "uikit/FirstTabStop.h"
 #include "uikit/Popover.h"
 
@@ -88,7 +89,7 @@ KNVTPreferenceWindowController::KNVTPreferenceWindowController(GeneralPaneFactor
 
     displayViewControllerAtIndex(0);
     m_generalToolbarItem->setChecked(true);
-    m_actions = new knvt::ActionSet(this, {knvt::Command::Close});
+    m_actions = new knvt::ActionSet(this, {knvt::Command::NewTask, knvt::Command::Close, knvt::Command::Quit});
     m_actions->setTarget(this);
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
@@ -238,11 +239,14 @@ void KNVTPreferenceWindowController::keyPressEvent(QKeyEvent *event)
 
 void KNVTPreferenceWindowController::validateCommand(knvt::Command command, knvt::CommandState &state)
 {
-    state.enabled = command == knvt::Command::Close;
+    if (!knvt::ApplicationCommands::validateCommand(command, state))
+        state.enabled = command == knvt::Command::Close;
 }
 
 void KNVTPreferenceWindowController::performCommand(knvt::Command command, QWidget *)
 {
+    if (knvt::ApplicationCommands::performCommand(command))
+        return;
     if (command == knvt::Command::Close)
         close();
 }

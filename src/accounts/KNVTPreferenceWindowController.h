@@ -27,7 +27,8 @@ class ActionSet;
 // account: sign-in while none is configured, the signed-in account while the service accepts its password, and an
 // offer to type the password again while it does not; it is swapped whenever the sync settings change. The window
 // grows when a pane's message needs more lines than it has room for, and stays whole on its screen. It first opens
-// centred on the main window, its title bar on the screen, and Escape and Close (Ctrl+W) close it.
+// centred on the main window, its title bar on the screen, and Escape and Close (Ctrl+W) close it; New Task and Quit
+// (Ctrl+N, Ctrl+Q) work here as in every window, carried out by the application (knvt::ApplicationCommands).
 class KNVTPreferenceWindowController : public QMainWindow,
                                        public KNVTAccountAuthenticationWindowControllerDelegate,
                                        public knvt::CommandTarget

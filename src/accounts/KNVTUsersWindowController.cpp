@@ -17,6 +17,7 @@
 #include "model/KNVTCDUser.h"
 
 #include "uikit/WindowAccessible.h"
+#include "uikit/WindowCommands.h"
 
 #include "foundation/NotificationCenter.h"
 
@@ -105,6 +106,7 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
     layout->addWidget(m_splitView, 1);
 
     resize(960, 560);
+    new knvt::WindowCommands(this, {knvt::Command::NewTask, knvt::Command::Close, knvt::Command::Quit});
     m_splitView->setSizes({220, 360, 380});
 
     connect(m_searchField, &QLineEdit::textChanged, this, &KNVTUsersWindowController::controlTextDidChange);

@@ -29,7 +29,8 @@ class QSplitter;
 // The people window: the groups of people on the left, the people of the chosen group in the middle (with a search
 // field above and the count below), the chosen person's detail on the right. It invites people, answers their
 // invitations and opens the sheet that invites somebody by user name; every answer is saved at once, and the window
-// follows every change of the store, keeping the chosen person when they are still in the group.
+// follows every change of the store, keeping the chosen person when they are still in the group. New Task, Close and
+// Quit (Ctrl+N, Ctrl+W, Ctrl+Q) work here as in every window.
 class KNVTUsersWindowController : public QWidget,
                                   public KNVTUserGroupsViewControllerDelegate,
                                   public KNVTUsersViewControllerDelegate,

@@ -1,5 +1,8 @@
 #include "editors/KNVTTaskNewWindowController.h"
 
+#include "uikit/ActionSet.h"
+#include "uikit/ApplicationCommands.h"
+#include "uikit/UnsavedTyping.h"
 #include "uikit/WindowAccessible.h"
 
 #include <QCloseEvent>
@@ -32,6 +35,22 @@ void KNVTTaskNewWindowController::install()
     layout->addWidget(m_taskNewViewController->view());
     m_taskNewViewController->setWindow(this);
     adjustSize();
+    m_actions = new knvt::ActionSet(this, {knvt::Command::NewTask, knvt::Command::Close, knvt::Command::Quit});
+    m_actions->setTarget(this);
+}
+
+void KNVTTaskNewWindowController::validateCommand(knvt::Command command, knvt::CommandState &state)
+{
+    if (!knvt::ApplicationCommands::validateCommand(command, state))
+        state.enabled = command == knvt::Command::Close;
+}
+
+void KNVTTaskNewWindowController::performCommand(knvt::Command command, QWidget *)
+{
+    if (knvt::ApplicationCommands::performCommand(command))
+        return;
+    if (command == knvt::Command::Close && knvt::UnsavedTyping::mayDiscard(this))
+        close();
 }
 
 void KNVTTaskNewWindowController::setFloatingPanel(bool floating)
@@ -58,6 +77,11 @@ void KNVTTaskNewWindowController::keyPressEvent(QKeyEvent *event)
 
 void KNVTTaskNewWindowController::closeEvent(QCloseEvent *event)
 {
+    // The window's close button asks as Close does; the form's Save and Cancel close it having written or been told.
+    if (event->spontaneous() && !knvt::UnsavedTyping::mayDiscard(this)) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
     if (event->isAccepted()) {
         if (KNVTTaskNewWindowControllerDelegate *delegate = m_delegate.get())

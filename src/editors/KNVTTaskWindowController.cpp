@@ -20,6 +20,7 @@
 #include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextField.h"
 #include "uikit/ShownAsTyped.h"
+#include "uikit/UnsavedTyping.h"
 
 #include "foundation/NotificationCenter.h"
 
@@ -109,10 +110,8 @@ void KNVTTaskWindowController::validateCommand(Command command, knvt::CommandSta
         state.enabled = true;
         return;
     }
-    if (command == Command::NewTask || command == Command::Quit) {
-        state.enabled = knvt::ApplicationCommands::shared() != nullptr;
+    if (knvt::ApplicationCommands::validateCommand(command, state))
         return;
-    }
     if (!shown)
         return;
     const bool editable = shown->canEdit() && !shown->isArchived();
@@ -156,12 +155,13 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
     case Command::Edit: edit(source); return;
     case Command::Delete: deleteTask(source); return;
     case Command::Done:
-    case Command::Close: dismiss(source); return;
-    case Command::NewTask:
-    case Command::Quit:
-        if (knvt::ApplicationCommands *application = knvt::ApplicationCommands::shared())
-            application->performApplicationCommand(command);
+    case Command::Close:
+        // What is typed in a form of this window is not dropped without asking, as the main window's.
+        if (knvt::UnsavedTyping::mayDiscard(this))
+            dismiss(source);
         return;
+    case Command::NewTask:
+    case Command::Quit: knvt::ApplicationCommands::performCommand(command); return;
     case Command::MarkAsCompleted:
     case Command::MarkAsUncompleted:
     case Command::MarkAsCancelled: {
@@ -196,11 +196,12 @@ void KNVTTaskWindowController::taskStoreWillChange()
     updateToolbar();
 }
 
-knvt::Popover *KNVTTaskWindowController::makePopover(QWidget *content, const QString &name)
+knvt::Popover *KNVTTaskWindowController::makePopover(QWidget *content, const QString &name,
+                                                     knvt::Popover::Behavior behavior)
 {
     auto *popover = new knvt::Popover(this);
     popover->setObjectName(name);
-    popover->setBehavior(knvt::Popover::Behavior::Transient);
+    popover->setBehavior(behavior);
     popover->setAnimates(true);
     popover->setContentWidget(content);
     connect(popover, &knvt::Popover::closed, this, [popover] { popover->deleteLater(); });
@@ -226,7 +227,9 @@ void KNVTTaskWindowController::comment(QObject *sender)
     if (!shown || !anchor)
         return;
     auto *composer = new KNVTTaskCommentNewViewController(shown, QString());
-    knvt::Popover *popover = makePopover(composer->view(), QStringLiteral("taskCommentNewPopover"));
+    // A comment being typed stays open under an alert, as the forms of the main window do.
+    knvt::Popover *popover =
+        makePopover(composer->view(), QStringLiteral("taskCommentNewPopover"), knvt::Popover::Behavior::SemiTransient);
     composer->setParent(popover);
     composer->setPopover(popover);
     m_taskCommentNewPopover = popover;
@@ -244,7 +247,8 @@ void KNVTTaskWindowController::assign(QObject *sender)
     if (!shown || !anchor)
         return;
     auto *form = new KNVTTasksAssignViewController({shown});
-    knvt::Popover *popover = makePopover(form->view(), QStringLiteral("assignTaskPopover"));
+    knvt::Popover *popover =
+        makePopover(form->view(), QStringLiteral("assignTaskPopover"), knvt::Popover::Behavior::Transient);
     form->setParent(popover);
     form->setPopover(popover);
     m_assignTaskPopover = popover;
@@ -263,9 +267,11 @@ void KNVTTaskWindowController::edit(QObject *sender)
     auto *anchor = qobject_cast<QWidget *>(sender);
     if (anchor && anchor->window() == this) {
         auto *form = new KNVTTaskEditViewController(shown);
+        // The edit form stays open under an alert (one about this window or raised from another), as the main
+        // window's does; a pop-up would close with everything typed in it.
         auto *popover = new knvt::Popover(this);
         popover->setObjectName(QStringLiteral("taskEditPopover"));
-        popover->setBehavior(knvt::Popover::Behavior::Transient);
+        popover->setBehavior(knvt::Popover::Behavior::SemiTransient);
         popover->setAnimates(true);
         form->setParent(popover);
         form->setPopover(popover);
@@ -335,6 +341,11 @@ void KNVTTaskWindowController::keyPressEvent(QKeyEvent *event)
 
 void KNVTTaskWindowController::closeEvent(QCloseEvent *event)
 {
+    // The window's close button; the window's own closes (Done, a deleted task) have asked or have nothing to ask.
+    if (event->spontaneous() && !m_taskDropped && !knvt::UnsavedTyping::mayDiscard(this)) {
+        event->ignore();
+        return;
+    }
     QMainWindow::closeEvent(event);
     if (!event->isAccepted())
         return;

@@ -85,7 +85,7 @@ protected:
 
 private:
     void taskStoreWillChange();
-    knvt::Popover *makePopover(QWidget *content, const QString &name);
+    knvt::Popover *makePopover(QWidget *content, const QString &name, knvt::Popover::Behavior behavior);
     void closePopovers();
 
     QUrl m_taskURI;

@@ -1,6 +1,7 @@
 #include "editors/Sheet.h"
 
 #include "uikit/ViewAdditions.h"
+#include "uikit/WindowCommands.h"
 
 #include <QLayout>
 
@@ -12,6 +13,8 @@ Sheet::Sheet(QWidget *parent) : QDialog(parent)
     setWindowModality(Qt::WindowModal);
     // The presenter keeps the sheet until its did-end callback, which lets it go.
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // A sheet holds the keyboard while it is open: Quit works from it, asking first about anything typed elsewhere.
+    new WindowCommands(this, {Command::Quit});
 }
 
 void Sheet::dismiss(QObject *)

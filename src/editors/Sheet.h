@@ -7,7 +7,7 @@ class QObject;
 namespace knvt {
 
 // A sheet over a window: a window-modal dialog that the presenter shows with open() and that ends with
-// finished(int), the presenter's did-end callback. dismiss() ends it.
+// finished(int), the presenter's did-end callback. dismiss() ends it. Quit (Ctrl+Q) works from it as from its window.
 class Sheet : public QDialog
 {
     Q_OBJECT

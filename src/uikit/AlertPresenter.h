@@ -12,8 +12,12 @@ class AlertPresenter
 public:
     struct Request
     {
-        QString title;                       // the alert's main text
-        QString message;                     // the smaller explanation below it
+        QString title;   // the alert's main text
+        QString message; // the smaller explanation below it
+        // Text the user typed that the alert gives back (a form that went away, a question before it is dropped):
+        // shown under the explanation in a scrolling area of a few lines that can be selected and copied, so that
+        // however much was typed the alert fits its screen with its buttons.
+        QString typed;
         QStringList buttonTitles;            // in display order; the first is the default button
         bool showsSuppressionButton = false; // adds a "Do not ask again" check box
         bool critical = false;               // a warning badge: the alert says something cannot be done

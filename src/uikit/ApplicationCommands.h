@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uikit/Command.h"
+#include "uikit/CommandTarget.h"
 
 namespace knvt {
 
@@ -15,6 +16,11 @@ public:
     // Carries out the command as the application would from its menu bar: New Task opens a new-task window when the
     // main window is not the active one.
     virtual void performApplicationCommand(Command command) = 0;
+
+    // The answers of such a window for New Task and Quit: enabled while the application is there, and carried out by
+    // it. Both return false for any other command, which the window answers itself.
+    static bool validateCommand(Command command, CommandState &state);
+    static bool performCommand(Command command);
 
     static ApplicationCommands *shared();
     // Not owned; nullptr removes it.

@@ -57,11 +57,12 @@ void tell(const Telling &telling)
     if (telling.changesLost)
         message += QCoreApplication::translate("GoneElsewhere", "Your changes were not saved.");
     if (!telling.typed.isEmpty())
-        message += QLatin1Char(' ') + QCoreApplication::translate("GoneElsewhere", "What you typed:")
-            + QStringLiteral("\n\n") + telling.typed.join(QStringLiteral("\n\n"));
+        message += QLatin1Char(' ') + QCoreApplication::translate("GoneElsewhere", "What you typed:");
     // Synchronously: this already runs after the store's change, on a later pass.
-    synchronouslyRunModalWithTitle(telling.readOnly ? becameReadOnly() : wentAway(telling.object), message,
-                                   {QCoreApplication::translate("GoneElsewhere", "OK")}, [](qsizetype) {});
+    runModal({.title = telling.readOnly ? becameReadOnly() : wentAway(telling.object),
+              .message = message,
+              .typed = telling.typed.join(QStringLiteral("\n\n")),
+              .buttonTitles = {QCoreApplication::translate("GoneElsewhere", "OK")}});
 }
 
 void tellLater(const Telling &told)

@@ -2,14 +2,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
-
-#include <memory>
 
 namespace knvt {
 
@@ -29,6 +32,79 @@ void widenExplanation(QMessageBox *box)
     const int measure =
         std::min({metrics.horizontalAdvance(explanation->text()), 60 * metrics.averageCharWidth(), room});
     explanation->setMinimumWidth(measure);
+}
+
+// What the user typed, under the explanation and above the buttons: a read-only area as wide as the explanation and
+// at most a dozen lines high (less on a low screen), which scrolls for more and lets the text be selected and copied.
+// The box grows with it only that far, so its buttons stay on the screen whatever was typed. QMessageBox lays its
+// parts out in a grid of its own, rebuilt by its setters; this runs after them, moving the buttons one row down.
+void addTypedText(QMessageBox *box, const QString &typed)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box->layout());
+    auto *buttonBox = box->findChild<QDialogButtonBox *>();
+    auto *explanation = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"));
+    if (grid == nullptr || buttonBox == nullptr || typed.isEmpty())
+        return;
+    auto *area = new QPlainTextEdit(box);
+    area->setObjectName(QStringLiteral("typedTextView"));
+    area->setPlainText(typed);
+    area->setReadOnly(true);
+    area->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    area->setAccessibleName(QApplication::translate("MessageBoxAlertPresenter", "What you typed"));
+    area->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    const QFontMetrics metrics(area->font());
+    const QScreen *screen = box->screen() != nullptr ? box->screen() : QGuiApplication::primaryScreen();
+    const int room = screen != nullptr ? screen->availableGeometry().height() / 4 : 200;
+    const int lines = std::clamp(int(typed.count(QLatin1Char('\n'))) + 1, 3, 12);
+    const int frame = 2 * (area->frameWidth() + int(area->document()->documentMargin())) + 2;
+    area->setFixedHeight(std::min(lines * metrics.lineSpacing() + frame, room));
+    area->setMinimumWidth(std::min(40 * metrics.averageCharWidth(), 2 * room));
+    int row = 0;
+    int column = 0;
+    int rowSpan = 0;
+    int columnSpan = 0;
+    grid->getItemPosition(grid->indexOf(buttonBox), &row, &column, &rowSpan, &columnSpan);
+    int textColumn = column;
+    if (explanation != nullptr && grid->indexOf(explanation) >= 0) {
+        int explanationRow = 0;
+        int explanationRowSpan = 0;
+        int explanationColumnSpan = 0;
+        grid->getItemPosition(grid->indexOf(explanation), &explanationRow, &textColumn, &explanationRowSpan,
+                              &explanationColumnSpan);
+    }
+    grid->removeWidget(buttonBox);
+    grid->addWidget(area, row, textColumn, 1, column + columnSpan - textColumn);
+    grid->addWidget(buttonBox, row + 1, column, rowSpan, columnSpan);
+}
+
+// The window the alert is about: the one that has the keyboard, a pop-up list or menu's own window aside, which the
+// alert closes when it opens.
+QWidget *concernedWindow()
+{
+    QWidget *window =
+        QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->window() : QApplication::activeWindow();
+    while (window != nullptr && window->windowType() == Qt::Popup)
+        window = window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
+    return window != nullptr && window->isVisible() ? window : nullptr;
+}
+
+// The alert stands in front of the window it concerns: it is that window's transient. It blocks every window of the
+// application until it is answered, so none of them may cover it either: while one floats over every other (quick
+// entry, whose typing the alert may be asking about), the alert floats as well.
+void placeInFrontOf(QMessageBox *box, QWidget *window)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool floats = std::any_of(windows.cbegin(), windows.cend(), [box](const QWidget *shown) {
+        return shown != box && shown->isVisible() && shown->windowType() != Qt::Popup
+            && shown->windowType() != Qt::ToolTip && shown->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    if (floats)
+        box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (window == nullptr)
+        return;
+    box->winId();
+    if (box->windowHandle() != nullptr && window->windowHandle() != nullptr)
+        box->windowHandle()->setTransientParent(window->windowHandle());
 }
 
 } // namespace
@@ -63,6 +139,7 @@ QMessageBox *MessageBoxAlertPresenter::createMessageBox(const Request &request, 
     if (request.showsSuppressionButton)
         box->setCheckBox(new QCheckBox(QApplication::translate("MessageBoxAlertPresenter", "Do not ask again")));
     widenExplanation(box);
+    addTypedText(box, request.typed);
     return box;
 }
 
@@ -75,15 +152,26 @@ qsizetype MessageBoxAlertPresenter::modalResponse(const QList<QAbstractButton *>
 
 AlertPresenter::Response MessageBoxAlertPresenter::runModal(const Request &request)
 {
+    // The keyboard goes back to the control it left when the alert ends, in whichever window: the alert's window
+    // system hands it to the window behind, where it would act on whatever that window had selected.
+    const QPointer<QWidget> left = QApplication::focusWidget();
     QList<QAbstractButton *> buttons;
-    const std::unique_ptr<QMessageBox> box(createMessageBox(request, &buttons));
+    const QPointer<QMessageBox> box(createMessageBox(request, &buttons));
     // Without any button QMessageBox would add an OK button of its own, which is not one of ours.
     if (buttons.isEmpty())
         buttons.append(box->addButton(QMessageBox::Ok));
+    placeInFrontOf(box, concernedWindow());
     box->exec();
     Response response;
-    response.modalResponse = modalResponse(buttons, box->clickedButton());
-    response.suppressed = box->checkBox() != nullptr && box->checkBox()->isChecked();
+    if (box != nullptr) {
+        response.modalResponse = modalResponse(buttons, box->clickedButton());
+        response.suppressed = box->checkBox() != nullptr && box->checkBox()->isChecked();
+        delete box.data();
+    }
+    if (left != nullptr && left->isVisible() && left->isEnabled()) {
+        left->window()->activateWindow();
+        left->setFocus(Qt::ActiveWindowFocusReason);
+    }
     return response;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,6 +22,14 @@ namespace {
 constexpr int ContentMargin = 8;
 constexpr int FrameLineWidth = 1;
 constexpr int FadeDuration = 150; // milliseconds
+
+// The application's own alerts, sheets and dialogs stand over the form to ask about it or about another window: a
+// press in one (Cancel in the question before typing is dropped) is an answer to it, never a press outside the form.
+bool isDialogOfTheApplication(const QWidget *widget)
+{
+    const QWidget *window = widget->window();
+    return qobject_cast<const QDialog *>(window) != nullptr || window->windowModality() != Qt::NonModal;
+}
 
 } // namespace
 
@@ -219,7 +228,7 @@ bool Popover::eventFilter(QObject *watched, QEvent *event)
         // would make that action open it again.
         const bool onAnchor =
             widget != nullptr && m_anchor != nullptr && (widget == m_anchor || m_anchor->isAncestorOf(widget));
-        if (widget != nullptr && !ownsWidget(widget) && !onAnchor)
+        if (widget != nullptr && !ownsWidget(widget) && !onAnchor && !isDialogOfTheApplication(widget))
             performClose();
     }
     return QFrame::eventFilter(watched, event);

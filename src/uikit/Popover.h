@@ -9,8 +9,10 @@
 namespace knvt {
 
 // A small floating panel shown next to a control: below the anchor rectangle, centred on it, and above it when
-// there is no room below. A transient popover closes on any press outside it; a semi-transient one stays open
-// while the user works in other windows of its own (menus, nested popovers) and closes on a press anywhere else.
+// there is no room below. A transient popover is a pop-up: it closes on any press outside it, and whenever an alert or
+// another modal window opens. A semi-transient one stays open while the user works in other windows of its own (menus,
+// nested popovers) and in the application's alerts, sheets and dialogs, and closes on a press anywhere else: a popover
+// holding a form the user types into is semi-transient, so that a question about it never drops it.
 // Escape closes either kind. A popover that opens gives the keyboard focus to its content: to the control the content
 // focused, else to its first control. A detachable popover can be dragged off by its background: the window made by the
 // detach factory takes its place and the popover closes with reason Detached.

@@ -54,8 +54,8 @@ bool UnsavedTyping::mayDiscard(const QWidget *window)
         return true;
     const qsizetype answer =
         runModal({.title = QCoreApplication::translate("UnsavedTyping", "Discard What You Typed?"),
-                  .message = QCoreApplication::translate("UnsavedTyping", "What you typed has not been saved:")
-                      + QStringLiteral("\n\n") + typed.join(QStringLiteral("\n\n")),
+                  .message = QCoreApplication::translate("UnsavedTyping", "What you typed has not been saved:"),
+                  .typed = typed.join(QStringLiteral("\n\n")),
                   .buttonTitles = {QCoreApplication::translate("UnsavedTyping", "Cancel"),
                                    QCoreApplication::translate("UnsavedTyping", "Discard")}});
     return answer == 1;

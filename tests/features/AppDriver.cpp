@@ -58,6 +58,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDBusConnection>
 #include <QDialog>
@@ -80,6 +81,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -1189,7 +1191,7 @@ void AppDriver::answerAlert(const QString &button, const AlertAnswer &answer)
             settle();
             then();
         };
-    m_alerts.answerWithTitle(button, answer.suppress, std::move(whileShown));
+    m_alerts.answerWithTitle(button, answer.suppress, std::move(whileShown), answer.input);
 }
 
 void AppDriver::closeMainWindow()
@@ -1207,6 +1209,29 @@ void AppDriver::closeFrontWindow()
     ASSERT_NE(front, nullptr) << "no window in front";
     front->close();
     settle();
+}
+
+void AppDriver::bringToFront(QWidget *window)
+{
+    ASSERT_TRUE(window != nullptr && window->isVisible()) << "no window to bring to the front";
+    window->raise();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    settle();
+}
+
+void AppDriver::closeByTheWindowButton(const QString &title)
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->windowTitle() == title && window->windowHandle() != nullptr) {
+            // As the window system asks, through the window's handle: a close the window did not start itself.
+            QCloseEvent close;
+            QCoreApplication::sendEvent(window->windowHandle(), &close);
+            settle();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no window " << title.toStdString();
 }
 
 void AppDriver::activateTray()
@@ -1537,8 +1562,10 @@ QStringList AppDriver::alertsShown()
 {
     QStringList lines;
     for (const knvt::AlertPresenter::Request &request : m_alerts.requests())
-        lines << QStringLiteral("%1 / %2 [%3]")
-                     .arg(request.title, request.message, request.buttonTitles.join(QStringLiteral(", ")));
+        lines << QStringLiteral("%1 / %2%3 [%4]")
+                     .arg(request.title, request.message,
+                          request.typed.isEmpty() ? QString() : QStringLiteral("\n\n") + request.typed,
+                          request.buttonTitles.join(QStringLiteral(", ")));
     return lines;
 }
 

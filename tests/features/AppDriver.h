@@ -124,6 +124,9 @@ struct AlertAnswer
     // Runs while the alert is up, after the event loop has run under it as it does under a real modal alert (what
     // the step queued before asking, its own save, has happened); the answer is given afterwards.
     std::function<void()> whileShown{};
+    // Script: answered without an alert on screen; Pointer, Return, Escape: the real alert opens, modal, and the
+    // user answers it with a click on the button, with Return or with Escape.
+    knvt::ScriptedAlertPresenter::Input input = knvt::ScriptedAlertPresenter::Input::Script;
 };
 
 // A tray that is always there and is activated by the test.
@@ -276,6 +279,10 @@ public:
     void closeMainWindow();
     // Alt+F4, or the close button of the title bar: the window manager closes the window in front.
     void closeFrontWindow();
+    // A click on the window's title bar: it comes to the front, the keyboard where it was in it.
+    void bringToFront(QWidget *window);
+    // The window manager's close button of the shown window of that title ("New Task", a task's title).
+    void closeByTheWindowButton(const QString &title);
     void activateTray();
     void quit();
     // Lets deferred work (saves, reselection) run.

@@ -411,8 +411,11 @@ void AppDriver::typeIn(const QString &field, const QString &text)
     else
         QTest::keyClick(widget, Qt::Key_End);
     for (const QChar character : text) {
-        // Letters beyond ASCII have no key of their own here; they arrive as the text of a key press.
-        if (character.unicode() < 128)
+        // Letters beyond ASCII have no key of their own here; they arrive as the text of a key press. A line break
+        // is the Return key.
+        if (character == QLatin1Char('\n'))
+            QTest::keyClick(widget, Qt::Key_Return);
+        else if (character.unicode() < 128)
             QTest::keyClick(widget, char(character.unicode()));
         else
             QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character), Qt::NoModifier);

@@ -1,5 +1,15 @@
 #include "support/ScriptedAlertPresenter.h"
 
+#include "uikit/MessageBoxAlertPresenter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
 namespace knvt {
 
 ScriptedAlertPresenter::ScriptedAlertPresenter()
@@ -21,9 +31,11 @@ void ScriptedAlertPresenter::answerWithIndex(qsizetype index, bool suppressed)
     m_answers.append(answer);
 }
 
-void ScriptedAlertPresenter::answerWithTitle(const QString &title, bool suppressed, std::function<void()> whileShown)
+void ScriptedAlertPresenter::answerWithTitle(const QString &title, bool suppressed, std::function<void()> whileShown,
+                                             Input input)
 {
     Answer answer;
+    answer.input = input;
     answer.title = title;
     answer.byTitle = true;
     answer.suppressed = suppressed;
@@ -47,6 +59,8 @@ AlertPresenter::Response ScriptedAlertPresenter::runModal(const Request &request
         return response;
     }
     const Answer answer = m_answers.takeFirst();
+    if (answer.input != Input::Script)
+        return answerOnScreen(request, answer);
     if (answer.whileShown)
         answer.whileShown();
     response.suppressed = request.showsSuppressionButton && answer.suppressed;
@@ -56,6 +70,41 @@ AlertPresenter::Response ScriptedAlertPresenter::runModal(const Request &request
     if (index >= 0 && index < request.buttonTitles.size())
         response.modalResponse = FirstButtonResponse + index;
     return response;
+}
+
+AlertPresenter::Response ScriptedAlertPresenter::answerOnScreen(const Request &request, const Answer &answer)
+{
+    auto *watch = new QTimer;
+    watch->setInterval(10);
+    QObject::connect(watch, &QTimer::timeout, watch, [watch, answer] {
+        QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible() || box->windowHandle() == nullptr)
+            return;
+        watch->stop();
+        watch->deleteLater();
+        if (answer.whileShown)
+            answer.whileShown();
+        if (box == nullptr)
+            return;
+        QWindow *window = box->windowHandle();
+        switch (answer.input) {
+        case Input::Pointer:
+            for (QAbstractButton *button : box->buttons()) {
+                if (button->text() == answer.title) {
+                    QTest::mouseClick(window, Qt::LeftButton, {}, button->mapTo(box, button->rect().center()));
+                    return;
+                }
+            }
+            box->close();
+            return;
+        case Input::Return: QTest::keyClick(window, Qt::Key_Return); return;
+        case Input::Escape: QTest::keyClick(window, Qt::Key_Escape); return;
+        case Input::Script: return;
+        }
+    });
+    watch->start();
+    MessageBoxAlertPresenter onScreen;
+    return onScreen.runModal(request);
 }
 
 } // namespace knvt

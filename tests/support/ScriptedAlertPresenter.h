@@ -19,12 +19,18 @@ public:
     ScriptedAlertPresenter(const ScriptedAlertPresenter &) = delete;
     ScriptedAlertPresenter &operator=(const ScriptedAlertPresenter &) = delete;
 
+    // How a scripted answer is given: from the script, with nothing shown; or on the real alert shown on screen (the
+    // application's own presenter, modal as it runs it), by a click of the pointer on the button, by Return (the
+    // default button) or by Escape (Cancel), each through the window system as the user's input arrives.
+    enum class Input { Script, Pointer, Return, Escape };
+
     // Queues an answer: choose the button at `index`.
     void answerWithIndex(qsizetype index, bool suppressed = false);
     // Queues an answer: choose the button titled `title`; an alert without such a button is answered Stopped.
     // `whileShown` runs while the alert is up, before the answer is given: a person takes a moment to read, and the
     // event loop runs under a real modal alert meanwhile (work queued before the alert, a save, runs first).
-    void answerWithTitle(const QString &title, bool suppressed = false, std::function<void()> whileShown = {});
+    void answerWithTitle(const QString &title, bool suppressed = false, std::function<void()> whileShown = {},
+                         Input input = Input::Script);
     // Queues an answer: close the alert without a button.
     void answerStopped();
 
@@ -43,7 +49,11 @@ private:
         bool stopped = false;
         bool suppressed = false;
         std::function<void()> whileShown;
+        Input input = Input::Script;
     };
+
+    // Shows the alert with the application's presenter and gives the answer on it as the user would.
+    Response answerOnScreen(const Request &request, const Answer &answer);
 
     QList<Answer> m_answers;
     QList<Request> m_requests;

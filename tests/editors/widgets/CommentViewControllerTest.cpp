@@ -82,7 +82,7 @@ TEST_F(CommentViewControllerTest, TheComposerOfATaskDeletedMeanwhileClosesWithou
     EXPECT_TRUE(store->managedObjectContext()->fetch<KNVTCDTaskComment>().empty());
     ASSERT_EQ(alerts.requests().size(), 1) << "told once, though the store's change and the save both found it gone";
     EXPECT_EQ(alerts.requests().front().title, QStringLiteral("The task was deleted elsewhere."));
-    EXPECT_TRUE(alerts.requests().front().message.endsWith(QStringLiteral("\n\nToo late")));
+    EXPECT_EQ(alerts.requests().front().typed, QStringLiteral("Too late"));
 }
 
 TEST_F(CommentViewControllerTest, CancelClosesAndWritesNothing)

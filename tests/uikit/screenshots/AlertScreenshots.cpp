@@ -55,4 +55,21 @@ KNVT_SCREENSHOTS(Alert)
     const std::unique_ptr<QMessageBox> longMessage(knvt::MessageBoxAlertPresenter::createMessageBox(request, &buttons));
     longMessage->setWindowModality(Qt::NonModal);
     writer.save(QStringLiteral("maintenance-message"), longMessage.get(), true);
+
+    // A form that went away with 120 lines of notes typed: the text scrolls in a bounded area above the buttons.
+    QStringList lines;
+    for (int line = 1; line <= 120; ++line)
+        lines << QStringLiteral("Coat %1 of the fence, the north side first").arg(line);
+    knvt::test::addFixtureTexts({QStringLiteral("The task was deleted elsewhere."),
+                                 QStringLiteral("Your changes were not saved. What you typed:"), QStringLiteral("OK"),
+                                 lines.join(QLatin1Char('\n'))});
+    request = {};
+    request.title = QStringLiteral("The task was deleted elsewhere.");
+    request.message = QStringLiteral("Your changes were not saved. What you typed:");
+    request.typed = lines.join(QLatin1Char('\n'));
+    request.buttonTitles = {QStringLiteral("OK")};
+    buttons.clear();
+    const std::unique_ptr<QMessageBox> typed(knvt::MessageBoxAlertPresenter::createMessageBox(request, &buttons));
+    typed->setWindowModality(Qt::NonModal);
+    writer.save(QStringLiteral("typed-text"), typed.get(), true);
 }
