@@ -7,14 +7,15 @@
 
 namespace knvt {
 
-Sheet::Sheet(QWidget *parent) : QDialog(parent)
+Sheet::Sheet(QWidget *parent, bool offersQuit) : QDialog(parent)
 {
     frameAsSheet(this);
     setWindowModality(Qt::WindowModal);
     // The presenter keeps the sheet until its did-end callback, which lets it go.
     setAttribute(Qt::WA_DeleteOnClose, false);
     // A sheet holds the keyboard while it is open: Quit works from it, asking first about anything typed elsewhere.
-    new WindowCommands(this, {Command::Quit});
+    if (offersQuit)
+        new WindowCommands(this, {Command::Quit});
 }
 
 void Sheet::dismiss(QObject *)

@@ -13,7 +13,9 @@ class Sheet : public QDialog
     Q_OBJECT
 
 public:
-    explicit Sheet(QWidget *parent = nullptr);
+    // `offersQuit` false: the sheet's content offers Quit itself (a task window shown as a sheet), and one key must
+    // not stand for two actions of one window.
+    explicit Sheet(QWidget *parent = nullptr, bool offersQuit = true);
 
     Q_INVOKABLE void dismiss(QObject *sender = nullptr);
 

@@ -330,8 +330,12 @@ TEST_F(AlertsOverFormsFeature, EveryWindowAnswersTheApplicationsKeys)
         {"People", [this] { app.openPeopleWindow(); }, QStringLiteral("KNVTUsersWindowController"), true},
         {"quick entry", [this] { app.pressAnywhere(QStringLiteral("Ctrl+Shift+O")); },
          QStringLiteral("KNVTTaskNewWindowController"), true},
-        {"new-task window", [this] { app.chooseNewTaskFromTray(); }, QStringLiteral("KNVTTaskNewWindowController"),
-         true},
+        {"new-task window",
+         [this] {
+             app.clickToolbar(QStringLiteral("New Task"));
+             app.detachPopover();
+         },
+         QStringLiteral("KNVTTaskNewWindowController"), true},
         {"new project sheet", [this] { app.chooseMenu(QStringLiteral("File"), QStringLiteral("New Project")); },
          QString(), false},
         {"new tag sheet", [this] { app.openNewTagSheet(); }, QString(), false},
