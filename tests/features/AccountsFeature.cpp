@@ -789,10 +789,11 @@ TEST_F(AccountsFeature, Preferences)
     app.service().enableState();
     app.choosePreferencePane(QStringLiteral("Account"));
     EXPECT_FALSE(app.isEnabled(QStringLiteral("syncNowButton")));
+    const int ended = app.syncsEnded();
     app.switchSync(true);
     EXPECT_TRUE(app.isEnabled(QStringLiteral("syncNowButton")));
     EXPECT_TRUE(app.isEnabled(QStringLiteral("autoSyncTimeIntervalPopUpButton")));
-    app.waitForService([this] { return !app.store().isSyncing(); });
+    app.waitForService([&] { return app.syncsEnded() > ended && !app.store().isSyncing(); });
     app.switchSync(false);
 
     app.openPeopleWindow();

@@ -46,6 +46,7 @@
 #include "support/FakeWallClockAlarm.h"
 #include "support/ItemRowLines.h"
 #include "support/MenuLines.h"
+#include "support/NotificationRecorder.h"
 #include "support/OtherXClient.h"
 #include "support/RemovedElsewhere.h"
 #include "support/WaitUntil.h"
@@ -278,6 +279,12 @@ AppDriver::AppDriver() : m_clock(defaultNow())
         defaults.remove(QString::fromLatin1(key));
     defaults.synchronize();
     makeStore();
+    m_syncEnds = std::make_unique<knvt::test::NotificationRecorder>(
+        QStringList{QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification)});
+    QObject::connect(qApp, &QApplication::focusChanged, &m_focusWatch, [this](QWidget *, QWidget *now) {
+        if (now && now->window()->isVisible() && now->window()->windowType() != Qt::Popup)
+            m_keyboardWindow = now->window();
+    });
 }
 
 AppDriver::~AppDriver()
@@ -413,10 +420,8 @@ void AppDriver::tabInto(QWidget *widget)
         return focused && (focused == widget || widget->isAncestorOf(focused));
     };
     // The keys go to the window the user looks at.
-    if (QApplication::activeWindow() != widget->window()) {
-        widget->window()->activateWindow();
+    if (!giveKeyboardTo(widget->window()))
         QApplication::setActiveWindow(widget->window());
-    }
     settle();
     QWidget *start = QApplication::focusWidget();
     for (int step = 0; step < 60 && !hasKeyboard(); ++step) {
@@ -513,6 +518,42 @@ void AppDriver::settle()
 {
     for (int i = 0; i < 6; ++i)
         QCoreApplication::processEvents();
+}
+
+int AppDriver::syncsEnded() const
+{
+    return int(m_syncEnds->notifications().size());
+}
+
+bool AppDriver::giveKeyboardTo(QWidget *window)
+{
+    if (!window)
+        return false;
+    window = window->window();
+    // A menu or transient popover that is open holds the keyboard; asking for another window would close it.
+    if (QApplication::activePopupWidget())
+        return window == QApplication::activePopupWidget();
+    const auto hasKeyboard = [window] {
+        return window->isVisible() && QApplication::activeWindow() == window
+            && QGuiApplication::focusWindow() == window->windowHandle();
+    };
+    QCoreApplication::processEvents();
+    if (hasKeyboard())
+        return true;
+    window->activateWindow();
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != window) {
+        QCoreApplication::processEvents();
+        return false;
+    }
+    return knvt::test::waitUntil(hasKeyboard);
+}
+
+QWidget *AppDriver::focusedWidget()
+{
+    settle();
+    giveKeyboardTo(frontEditor());
+    return QApplication::focusWidget();
 }
 
 // ---- given ----
@@ -861,8 +902,7 @@ bool AppDriver::selectedRowIsInView()
 void AppDriver::press(const QString &keys)
 {
     closeMenus();
-    mainWindow().activateWindow();
-    QApplication::processEvents();
+    giveKeyboardTo(&mainWindow());
     pressAtOnce(keys);
 }
 
@@ -880,7 +920,7 @@ void AppDriver::typeInSearch(const QString &text)
 {
     QLineEdit *field = mainWindow().searchField();
     // A click into the field gives it the keyboard; an empty text is typed by selecting all and deleting it.
-    mainWindow().activateWindow();
+    giveKeyboardTo(&mainWindow());
     QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(field->width() / 3, field->height() / 2));
     if (text.isEmpty()) {
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
@@ -948,6 +988,7 @@ void AppDriver::openContextMenu(std::initializer_list<QString> titles)
     QAbstractItemView *view = centreView();
     ASSERT_NE(view, nullptr) << "no centre list";
     ASSERT_GT(titles.size(), 0u);
+    giveKeyboardTo(view->window());
     m_menu = rightClick(view->viewport(), pointInRow(*titles.begin()));
 }
 
@@ -959,6 +1000,7 @@ void AppDriver::openHomeContextMenu(const QString &name)
     if (!index.isValid())
         return;
     wheelIntoView(view, index);
+    giveKeyboardTo(view->window());
     m_menu = rightClick(view->viewport(), view->visualRect(index).center());
 }
 
@@ -995,7 +1037,7 @@ QMenu *AppDriver::openMenuBarMenu(const QString &title)
 {
     closeMenus();
     KNVTMainWindowController &main = mainWindow();
-    main.activateWindow();
+    giveKeyboardTo(&main);
     QMenuBar *bar = main.menuBar();
     for (QAction *top : bar->actions()) {
         if (seen(top->text()) != title || !top->menu())
@@ -1325,7 +1367,7 @@ QString AppDriver::rightPane()
 QString AppDriver::focusedPane()
 {
     KNVTMainWindowController &main = mainWindow();
-    QWidget *focused = QApplication::focusWidget();
+    QWidget *focused = focusedWidget();
     if (!focused)
         return {};
     if (focused == main.homeViewController()->outlineView())

@@ -49,6 +49,7 @@ class X11HotKeyBackend;
 class X11KeyboardLayout;
 namespace test {
 class FakeGlobalShortcutsPortal;
+class NotificationRecorder;
 class OtherXClient;
 } // namespace test
 } // namespace knvt
@@ -287,6 +288,10 @@ public:
     void quit();
     // Lets deferred work (saves, reselection) run.
     void settle();
+    // The sync sessions that ended (finished, failed or cancelled) since the driver was made. A step that starts a
+    // sync waits for this count to pass what it was before, an outcome that lasts, and never for isSyncing(): the
+    // session turns it on and off again, possibly between two looks, and only after a moment's delay.
+    int syncsEnded() const;
 
     // ---- hot keys and the shortcut recorder ---------------------------------------------------------------------
     // Before the start: global hot keys on the X server the test runs under, with another program (a plain X
@@ -603,6 +608,13 @@ private:
     void ensureLaunched();
     KNVTCDTaskList *listNamed(const QString &title);
     KNVTCDUser *userNamed(const QString &name);
+    // Makes `window` the active one, as a click into it does, and waits until the application has taken that in (the
+    // window system's events still due, such as the activation of a menu that has closed since, come first). An open
+    // menu or transient popover keeps the keyboard, and a window behind a sheet cannot take it: then the window is
+    // only asked once and false returned.
+    bool giveKeyboardTo(QWidget *window);
+    // The widget with the keyboard focus, once the window that should have it (frontEditor()'s) has the keyboard.
+    QWidget *focusedWidget();
     int rowOfTitle(const QString &title);
     // The middle of the completion box of the centre row of that title, in the view's viewport, scrolled into view.
     QPoint checkBoxPoint(const QString &title);
@@ -637,6 +649,11 @@ private:
     int m_activations = 0;
     std::unique_ptr<KNVTKeyboardShortcutManager> m_shortcutManager;
     bool m_launched = false;
+    // The last window of the application that had the keyboard: the one keys are meant for when a closed menu or
+    // popover left no active window behind.
+    QObject m_focusWatch;
+    QPointer<QWidget> m_keyboardWindow;
+    std::unique_ptr<knvt::test::NotificationRecorder> m_syncEnds;
 };
 
 } // namespace knvt::features

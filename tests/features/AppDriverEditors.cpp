@@ -349,8 +349,7 @@ void AppDriver::pressKeysInTaskWindow(const QString &task, const QString &keys)
 {
     KNVTTaskWindowController *window = taskWindowTitled(task);
     ASSERT_NE(window, nullptr) << "no window of " << task.toStdString();
-    window->activateWindow();
-    QApplication::processEvents();
+    giveKeyboardTo(window);
     QWidget *target = window->focusWidget() ? window->focusWidget() : window;
     QTest::keySequence(target, QKeySequence(keys));
     settle();
@@ -378,8 +377,13 @@ QWidget *AppDriver::frontEditor()
         return deepest;
     if (QWidget *modal = QApplication::activeModalWidget())
         return modal;
-    if (QWidget *active = QApplication::activeWindow())
+    // A menu that closed may leave the application without an active window, or with the hidden menu as one, until
+    // the window system's events catch up: the window the user was in stays the front one.
+    if (QWidget *active = QApplication::activeWindow();
+        active && active->isVisible() && active->windowType() != Qt::Popup)
         return active;
+    if (m_keyboardWindow && m_keyboardWindow->isVisible())
+        return m_keyboardWindow;
     return &mainWindow();
 }
 
@@ -635,8 +639,7 @@ void AppDriver::givenChangedBySync(KNVTCDTaskStoreObject *object,
 void AppDriver::typeWhereTheFocusIs(const QString &text)
 {
     // What the previous step opened takes the focus on a later pass of the event loop.
-    settle();
-    QWidget *focused = QApplication::focusWidget();
+    QWidget *focused = focusedWidget();
     ASSERT_NE(focused, nullptr) << "no widget has the keyboard focus";
     QTest::keyClicks(focused, text);
     settle();
@@ -737,8 +740,7 @@ bool AppDriver::hasFocus(const QString &control)
 
 void AppDriver::pressWhereTheFocusIs(const QString &keys)
 {
-    settle();
-    QWidget *focused = QApplication::focusWidget();
+    QWidget *focused = focusedWidget();
     ASSERT_NE(focused, nullptr) << "no widget has the keyboard focus";
     QTest::keySequence(focused, QKeySequence(keys));
     settle();
@@ -766,12 +768,12 @@ bool AppDriver::paneTo(const QString &pane)
 
 QString AppDriver::focusedControl()
 {
-    settle();
-    for (QWidget *widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+    QWidget *focused = focusedWidget();
+    for (QWidget *widget = focused; widget; widget = widget->parentWidget()) {
         if (qobject_cast<KNVTTokenField *>(widget) || qobject_cast<KNVTDatePicker *>(widget))
             return widget->objectName();
     }
-    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    return focused ? focused->objectName() : QString();
 }
 
 namespace {
@@ -807,9 +809,8 @@ QString readName(QAccessibleInterface *read)
 
 QString AppDriver::focusAsRead()
 {
-    settle();
+    QWidget *focused = focusedWidget();
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(frontEditor());
-    QWidget *focused = QApplication::focusWidget();
     QAccessibleInterface *control = focused ? QAccessible::queryAccessibleInterface(focused) : nullptr;
     if (!window || !control)
         return QString();

@@ -552,7 +552,7 @@ TEST_F(HomeListFeature, ASearchStaysWhileItsResultIsTickedAndWhileASyncBringsAno
     app.givenTask(QStringLiteral("Pay rent"));
     app.givenTask(QStringLiteral("Call Ann"));
     app.launch();
-    app.waitForService([this] { return !app.store().isSyncing(); });
+    app.waitForService([this] { return app.syncsEnded() >= 1 && !app.store().isSyncing(); });
     app.typeInSearch(QStringLiteral("pay"));
     ASSERT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Pay rent"}));
 

@@ -572,7 +572,7 @@ TEST_F(MainWindowFeature, TheSyncLineSaysSyncingWhileASessionRunsAndWhenItLastSy
     // The failed session resumes; the session asked for follows it unheld.
     app.service().on("GET", "/account.json").clear().pass();
     app.service().releaseAll();
-    app.waitForService([this] { return !app.store().isSyncing(); });
+    app.waitForService([this] { return app.service().count("GET", "/account.json") >= 3 && !app.store().isSyncing(); });
     // The time of the last sync, as the clock says it.
     EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
 
