@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test lint bench screenshots format clean
+.PHONY: all deps configure build run test soak lint bench screenshots format clean
 
 all: build
 
@@ -23,6 +23,15 @@ run: build
 # The whole suite: the normal build with every test group, then the sanitizer builds (see scripts/run-tests).
 test: configure
 	bash scripts/run-tests $(BUILD)
+
+# The unit and widget groups run again and again, four tests at a time, beside busy loops that load the cores; every
+# test that failed is reported with its runs and failures (see scripts/soak). Bounded by SOAK_RUNS (times each test
+# runs) and SOAK_MINUTES; SOAK_JOBS, SOAK_LOAD (busy loops), SOAK_LABELS and SOAK_TESTS (a CTest name expression)
+# choose what runs and how. Not part of `make test`.
+export SOAK_RUNS SOAK_MINUTES SOAK_JOBS SOAK_LOAD SOAK_LABELS SOAK_TESTS
+soak: configure
+	cmake --build $(BUILD) -j $(JOBS)
+	python3 scripts/soak $(BUILD)
 
 # clazy's checks of connections, strings, containers and moc types over every source file the build compiles, and no
 # Qt Test macro in tests/ (see scripts/lint); also a stage of `make test`.
