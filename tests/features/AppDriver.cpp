@@ -549,6 +549,36 @@ bool AppDriver::giveKeyboardTo(QWidget *window)
     return knvt::test::waitUntil(hasKeyboard);
 }
 
+QWidget *AppDriver::frontEditor()
+{
+    knvt::Popover *deepest = nullptr;
+    int deepestLevel = -1;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *popover = qobject_cast<knvt::Popover *>(widget);
+        if (!popover || !popover->isShown())
+            continue;
+        int level = 0;
+        for (QWidget *owner = popover->parentWidget(); owner; owner = owner->parentWidget())
+            ++level;
+        if (level > deepestLevel) {
+            deepest = popover;
+            deepestLevel = level;
+        }
+    }
+    if (deepest)
+        return deepest;
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    // A menu that closed may leave the application without an active window, or with the hidden menu as one, until
+    // the window system's events catch up: the window the user was in stays the front one.
+    if (QWidget *active = QApplication::activeWindow();
+        active && active->isVisible() && active->windowType() != Qt::Popup)
+        return active;
+    if (m_keyboardWindow && m_keyboardWindow->isVisible())
+        return m_keyboardWindow;
+    return &mainWindow();
+}
+
 QWidget *AppDriver::focusedWidget()
 {
     settle();

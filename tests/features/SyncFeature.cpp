@@ -248,6 +248,9 @@ TEST_F(SyncFeature, ATaskMovedOrArchivedElsewhereStaysUnderItsOpenFormAndItsUnpu
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
     app.service().enableState();
     app.launch();
+    // A press of Sync while the start-up sync still runs adds no sync of its own, and that one may have read the
+    // tasks before the service had Paint.
+    app.waitForService([this] { return app.syncsEnded() >= 1 && !app.store().isSyncing(); });
     for (const Case &c : cases) {
         SCOPED_TRACE(c.elsewhere);
         const qint64 garden = app.service().seed(
