@@ -582,7 +582,12 @@ QWidget *AppDriver::frontEditor()
 QWidget *AppDriver::focusedWidget()
 {
     settle();
-    giveKeyboardTo(frontEditor());
+    // The application's choice of the active window stands (a window it opens beside a form without the keyboard
+    // leaves the keys in the form). Only when none shows, the keys go back to the window the user was in, as the
+    // window manager gives them back when a menu closes.
+    QWidget *active = QApplication::activeWindow();
+    if (!QApplication::activePopupWidget() && (!active || !active->isVisible()))
+        giveKeyboardTo(m_keyboardWindow && m_keyboardWindow->isVisible() ? m_keyboardWindow.data() : frontEditor());
     return QApplication::focusWidget();
 }
 

@@ -613,7 +613,8 @@ private:
     // menu or transient popover keeps the keyboard, and a window behind a sheet cannot take it: then the window is
     // only asked once and false returned.
     bool giveKeyboardTo(QWidget *window);
-    // The widget with the keyboard focus, once the window that should have it (frontEditor()'s) has the keyboard.
+    // The widget with the keyboard focus, once the application has an active window that shows: when a closed menu
+    // left none, the last window that had the keyboard (else frontEditor()'s) is given it first.
     QWidget *focusedWidget();
     int rowOfTitle(const QString &title);
     // The middle of the completion box of the centre row of that title, in the view's viewport, scrolled into view.
