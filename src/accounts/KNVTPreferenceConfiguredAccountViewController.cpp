@@ -192,12 +192,17 @@ void KNVTPreferenceConfiguredAccountViewController::update()
 
 void KNVTPreferenceConfiguredAccountViewController::takeFocusAfterSignIn()
 {
+    QWidget *first = firstFocus();
+    first->setFocus(Qt::OtherFocusReason);
+    if (first == m_messageLabel)
+        knvt::announceMessage(m_messageLabel);
+}
+
+QWidget *KNVTPreferenceConfiguredAccountViewController::firstFocus()
+{
     view();
     update();
-    if (!m_messageLabel->isHidden())
-        knvt::focusMessage(m_messageLabel);
-    else
-        m_fullNameLabel->setFocus(Qt::OtherFocusReason);
+    return m_messageLabel->isHidden() ? static_cast<QWidget *>(m_fullNameLabel) : m_messageLabel;
 }
 
 void KNVTPreferenceConfiguredAccountViewController::syncingEnabled()

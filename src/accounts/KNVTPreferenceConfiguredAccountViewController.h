@@ -32,6 +32,8 @@ public slots:
     // Just signed in: the keyboard goes to the pane's message, read out, when it has one (the keyring could not keep
     // the password, say), else to the name of the account now signed in.
     void takeFocusAfterSignIn();
+    // The message when the pane has one, else the name of the account: what the user signed in to see.
+    QWidget *firstFocus() override;
     void syncingEnabled();
     void changeAutoSyncTimeInterval();
     void syncNow();

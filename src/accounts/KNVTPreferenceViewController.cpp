@@ -2,6 +2,8 @@
 
 #include "accounts/KNVTPreferenceWindowController.h"
 
+#include "uikit/FirstTabStop.h"
+
 KNVTPreferenceViewController::KNVTPreferenceViewController(QObject *parent) : KNVTViewController(parent) {}
 
 KNVTPreferenceViewController::~KNVTPreferenceViewController() = default;
@@ -14,4 +16,9 @@ KNVTPreferenceWindowController *KNVTPreferenceViewController::preferenceWindowCo
 void KNVTPreferenceViewController::setPreferenceWindowController(KNVTPreferenceWindowController *controller)
 {
     m_preferenceWindowController = controller;
+}
+
+QWidget *KNVTPreferenceViewController::firstFocus()
+{
+    return knvt::firstTabStop(view());
 }

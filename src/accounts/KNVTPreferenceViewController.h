@@ -18,6 +18,10 @@ public:
     KNVTPreferenceWindowController *preferenceWindowController() const;
     void setPreferenceWindowController(KNVTPreferenceWindowController *controller);
 
+    // Where the keyboard goes when this pane takes the place of the pane that had it: its first tab stop, unless the
+    // pane has a better place to start from. nullptr when it has none.
+    virtual QWidget *firstFocus();
+
 private:
     QPointer<KNVTPreferenceWindowController> m_preferenceWindowController;
 };

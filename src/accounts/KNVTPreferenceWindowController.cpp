@@ -12,7 +12,6 @@
 
 #include "uikit/ActionSet.h"
 #include "uikit/ApplicationCommands.h"
-#include "uikit/FirstTabStop.h"
 #include "uikit/Popover.h"
 
 #include "foundation/NotificationCenter.h"
@@ -185,7 +184,7 @@ void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewCon
         // first, the old pane would hand it to the toolbar's General on the way, and a screen reader would say so.
         // The window's own focus counts, for a pane that changes under a sheet.
         if (old->isAncestorOf(focusWidget()))
-            if (QWidget *first = knvt::firstTabStop(pane))
+            if (QWidget *first = controller->firstFocus())
                 first->setFocus(Qt::OtherFocusReason);
         old->hide();
         old->setParent(nullptr);

@@ -72,6 +72,7 @@ public:
     // The section's header row or the item row at `row`; nullptr past the end.
     const knvt::ItemRow *rowAt(int row) const override { return m_rows.rowAt(row); }
     std::optional<int> cellIndexForObjectValue(const QUrl &uri) const override { return m_rows.rowForUri(uri); }
+    const knvt::ListRows *listRows() const override { return &m_rows.model(); }
     QModelIndex indexForRow(int row) const override { return m_rows.indexForRow(row); }
     // The selected item rows, in row order.
     QModelIndexList selectedCells() const;

@@ -54,6 +54,7 @@ public:
     int numberOfRows() const override { return m_rows.numberOfRows(); }
     const knvt::ItemRow *rowAt(int row) const override { return m_rows.rowAt(row); }
     std::optional<int> cellIndexForObjectValue(const QUrl &uri) const override { return m_rows.rowForUri(uri); }
+    const knvt::ListRows *listRows() const override { return &m_rows.model(); }
     QModelIndex indexForRow(int row) const override { return m_rows.indexForRow(row); }
     QList<int> selectedRows() const override { return m_rows.selectedRows(); }
     // The objects of `rows` that resolve, in row order.

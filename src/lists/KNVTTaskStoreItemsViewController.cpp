@@ -3,6 +3,7 @@
 #include "lists/KNVTApplicationServices.h"
 #include "lists/KNVTMainWindowServices.h"
 #include "lists/KNVTTaskStoreItemsViewControllerDelegate.h"
+#include "lists/RowChangeAnnouncement.h"
 
 #include "store/KNVTTaskStore.h"
 #include "store/TaskStoreChanges.h"
@@ -12,7 +13,9 @@
 
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
+#include "uikit/AccessibilityEvents.h"
 #include "uikit/ActionSet.h"
+#include "uikit/Announcement.h"
 #include "uikit/Beeper.h"
 #include "uikit/KNVTPreferenceKeys.h"
 
@@ -33,7 +36,19 @@ KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStore
                        [this](const knvt::Notification &notification) {
                            // Also the clock's changes: Today's rules ask what day it is.
                            forgetSelectionReading();
-                           taskStoreDidChangeNotification(knvt::TaskStoreChanges::fromNotification(notification));
+                           const std::optional<ostore::ChangeSet> changes =
+                               knvt::TaskStoreChanges::fromNotification(notification);
+                           const knvt::ListRows *rows = listRows();
+                           QWidget *view = focusView();
+                           // Only the list the user is on speaks, and only to a listening reader.
+                           const bool told = rows != nullptr && view != nullptr && view->isVisible()
+                               && knvt::AccessibilityEvents::shared().isListening();
+                           const knvt::RowChangeAnnouncement announcement(
+                               told ? rows : nullptr, changes, knvt::TaskStoreChanges::madeElsewhere(notification));
+                           taskStoreDidChangeNotification(changes);
+                           if (told)
+                               knvt::Announcement::announce(view,
+                                                            announcement.text(*taskStore().managedObjectContext()));
                            didApplyStoreChange();
                        });
     center.addObserver(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLinesDidChangeNotification), nullptr, this,

@@ -27,6 +27,7 @@ class QWidget;
 
 namespace knvt {
 class ActionSet;
+class ListRows;
 struct ItemRow;
 } // namespace knvt
 
@@ -77,6 +78,8 @@ public:
     virtual const knvt::ItemRow *rowAt(int) const { return nullptr; }
     // The row of the object with `uri`; nullopt when no row shows it.
     virtual std::optional<int> cellIndexForObjectValue(const QUrl &) const { return std::nullopt; }
+    // The rows the list shows, as its model holds them; nullptr in the base.
+    virtual const knvt::ListRows *listRows() const { return nullptr; }
     // The view's model index of the row; invalid past the end.
     virtual QModelIndex indexForRow(int) const { return {}; }
     // The selected item rows, ascending.

@@ -366,7 +366,7 @@ void KNVTTaskStore::observeContext()
     connect(m_context.get(), &ostore::Context::objectsDidChange, this,
             [this](const ostore::ChangeSet &changes, ostore::ChangeOrigin) {
                 relayWillSave();
-                relayChanges(changes);
+                relayChangesMadeElsewhere(changes);
             });
 }
 

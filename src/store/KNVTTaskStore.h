@@ -395,6 +395,9 @@ private:
     void observeContext();
     void relayWillSave();
     void relayChanges(const ostore::ChangeSet &changes);
+    // A sync's merge or another process's writes, taken in.
+    void relayChangesMadeElsewhere(const ostore::ChangeSet &changes);
+    void postDidChange(const ostore::ChangeSet &changes, bool madeElsewhere);
     // Will-change and a did-change that carries no change set.
     void relayUnknownChanges();
     void postSystemInformationChange();

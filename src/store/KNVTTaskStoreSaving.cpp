@@ -137,6 +137,16 @@ void KNVTTaskStore::relayWillSave()
 
 void KNVTTaskStore::relayChanges(const ostore::ChangeSet &changes)
 {
+    postDidChange(changes, false);
+}
+
+void KNVTTaskStore::relayChangesMadeElsewhere(const ostore::ChangeSet &changes)
+{
+    postDidChange(changes, true);
+}
+
+void KNVTTaskStore::postDidChange(const ostore::ChangeSet &changes, bool madeElsewhere)
+{
     QVariantMap userInfo;
     if (m_coordinator) {
         userInfo.insert(QString::fromLatin1(KNVTTaskStoreInsertedObjectsKey),
@@ -145,7 +155,7 @@ void KNVTTaskStore::relayChanges(const ostore::ChangeSet &changes)
                         QVariant::fromValue(uris(m_coordinator.get(), changes.updated)));
         userInfo.insert(QString::fromLatin1(KNVTTaskStoreDeletedObjectsKey),
                         QVariant::fromValue(uris(m_coordinator.get(), changes.deleted)));
-        knvt::TaskStoreChanges::insert(userInfo, changes);
+        knvt::TaskStoreChanges::insert(userInfo, changes, madeElsewhere);
     }
     postNotification(KNVTTaskStoreDidChangeNotification, userInfo);
     // The change may have brought a task date nearer, or taken away the one the alarm waits for.

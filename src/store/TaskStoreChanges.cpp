@@ -23,9 +23,16 @@ std::optional<ostore::ChangeSet> TaskStoreChanges::fromNotification(const Notifi
     return fromUserInfo(notification.userInfo);
 }
 
-void TaskStoreChanges::insert(QVariantMap &userInfo, const ostore::ChangeSet &changes)
+bool TaskStoreChanges::madeElsewhere(const Notification &notification)
+{
+    return notification.userInfo.value(QString::fromLatin1(MadeElsewhereKey)).toBool();
+}
+
+void TaskStoreChanges::insert(QVariantMap &userInfo, const ostore::ChangeSet &changes, bool madeElsewhere)
 {
     userInfo.insert(QString::fromLatin1(ChangeSetKey), QVariant::fromValue(changes));
+    if (madeElsewhere)
+        userInfo.insert(QString::fromLatin1(MadeElsewhereKey), true);
 }
 
 bool TaskStoreChanges::touchesOnly(const ostore::ChangeSet &changes, const ostore::Context &context,

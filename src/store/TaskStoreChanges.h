@@ -24,11 +24,15 @@ class TaskStoreChanges
 public:
     // The user-info key of the change set (an ostore::ChangeSet), next to the URI lists of the store's own keys.
     static constexpr char ChangeSetKey[] = "changeSet";
+    static constexpr char MadeElsewhereKey[] = "madeElsewhere";
 
     // The change set of `userInfo`, or nullopt when the notification does not know what changed.
     static std::optional<ostore::ChangeSet> fromUserInfo(const QVariantMap &userInfo);
     static std::optional<ostore::ChangeSet> fromNotification(const Notification &notification);
-    static void insert(QVariantMap &userInfo, const ostore::ChangeSet &changes);
+    // Whether the change was made elsewhere and taken in (a sync's merge, another process's writes), rather than
+    // saved here.
+    static bool madeElsewhere(const Notification &notification);
+    static void insert(QVariantMap &userInfo, const ostore::ChangeSet &changes, bool madeElsewhere = false);
     // Every object the change set names is of one of the entities named (as the model names them), so a view that
     // shows none of them has nothing to update.
     static bool touchesOnly(const ostore::ChangeSet &changes, const ostore::Context &context,

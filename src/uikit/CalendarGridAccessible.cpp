@@ -1,5 +1,6 @@
 #include "uikit/CalendarGridAccessible.h"
 
+#include "uikit/AccessibilityEvents.h"
 #include "uikit/AccessibleFactory.h"
 
 #include <QAbstractItemView>
@@ -22,12 +23,36 @@ bool isCalendarsGrid(const QString &, QAbstractItemView *grid)
     return grid->objectName() == QLatin1String(GridName) && qobject_cast<QCalendarWidget *>(grid->parent()) != nullptr;
 }
 
-// One place of the grid: `row` and `column` of the calendar's model, -1 for the places Qt counts for the table's
-// hidden headers. Row 0 is the weekday row; the others are days.
-class CalendarCellElement : public QAccessibleInterface
+// The grid shows the day numbers of the month shown, with the end of the month before it in the first week and the
+// start of the month after it in the last two: the date at `row` (1 to 6) and `column` of the calendar's model.
+QDate dateAt(const QAbstractItemView *grid, const QCalendarWidget *picker, int row, int column)
+{
+    const int day = grid->model()->index(row, column).data(Qt::DisplayRole).toInt();
+    const QDate month(picker->yearShown(), picker->monthShown(), 1);
+    if (row == 1 && day > 7)
+        return month.addMonths(-1).addDays(day - 1);
+    if (row >= 5 && day < 15)
+        return month.addMonths(1).addDays(day - 1);
+    return month.addDays(day - 1);
+}
+
+// The place of `day` in the grid as it shows now; invalid when the page shown does not hold it.
+QModelIndex indexOfDay(const QAbstractItemView *grid, const QCalendarWidget *picker, QDate day)
+{
+    const QAbstractItemModel *model = grid->model();
+    for (int row = 1; row < model->rowCount(); ++row)
+        for (int column = 0; column < model->columnCount(); ++column)
+            if (dateAt(grid, picker, row, column) == day)
+                return model->index(row, column);
+    return {};
+}
+
+// One place of the grid that is no day: `row` and `column` of the calendar's model, -1 for the places Qt counts for
+// the table's hidden headers. Row 0 is the weekday row.
+class CalendarHeaderElement : public QAccessibleInterface
 {
 public:
-    CalendarCellElement(QAbstractItemView *grid, QCalendarWidget *picker, int row, int column)
+    CalendarHeaderElement(QAbstractItemView *grid, QCalendarWidget *picker, int row, int column)
         : m_grid(grid), m_picker(picker), m_row(row), m_column(column)
     {}
 
@@ -43,73 +68,102 @@ public:
 
     QAccessible::Role role() const override
     {
-        if (m_row < 0)
-            return QAccessible::ColumnHeader;
-        if (m_column < 0)
-            return QAccessible::RowHeader;
-        return m_row == 0 ? QAccessible::ColumnHeader : QAccessible::Cell;
+        return m_row >= 0 && m_column < 0 ? QAccessible::RowHeader : QAccessible::ColumnHeader;
     }
 
     QString text(QAccessible::Text t) const override
     {
         if (t != QAccessible::Name || !isValid() || m_row < 0 || m_column < 0)
             return {};
-        if (m_row == 0)
-            return m_picker->locale().dayName(dayOfWeek(), QLocale::LongFormat);
-        return m_picker->locale().toString(date(), QLocale::LongFormat);
+        const auto dayOfWeek = Qt::DayOfWeek((int(m_picker->firstDayOfWeek()) - 1 + m_column) % 7 + 1);
+        return m_picker->locale().dayName(dayOfWeek, QLocale::LongFormat);
     }
 
     QRect rect() const override
     {
         if (!isValid() || m_row < 0 || m_column < 0)
             return {};
-        const QRect local = m_grid->visualRect(index());
+        const QRect local = m_grid->visualRect(m_grid->model()->index(m_row, m_column));
         return QRect(m_grid->viewport()->mapToGlobal(local.topLeft()), local.size());
     }
 
     QAccessible::State state() const override
     {
         QAccessible::State state;
-        if (!isValid() || m_row < 0 || m_column < 0) {
+        state.invisible = !isValid() || m_row < 0 || m_column < 0;
+        return state;
+    }
+
+private:
+    QPointer<QAbstractItemView> m_grid;
+    QPointer<QCalendarWidget> m_picker;
+    int m_row;
+    int m_column;
+};
+
+// One day of the calendar, wherever the page shown puts it. A day is an element of its own rather than a place of the
+// grid: the grid tells of the focus on a place while it turns to another month, and a reader that reads the place
+// afterwards would hear the day the new month shows there.
+class CalendarDayElement : public QAccessibleInterface
+{
+public:
+    CalendarDayElement(QAbstractItemView *grid, QCalendarWidget *picker, QDate day)
+        : m_grid(grid), m_picker(picker), m_day(day)
+    {}
+
+    bool isValid() const override { return !m_grid.isNull() && !m_picker.isNull(); }
+    QObject *object() const override { return nullptr; }
+    QWindow *window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_grid.data()); }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    void setText(QAccessible::Text, const QString &) override {}
+    QAccessible::Role role() const override { return QAccessible::Cell; }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name || !isValid())
+            return {};
+        return m_picker->locale().toString(m_day, QLocale::LongFormat);
+    }
+
+    QRect rect() const override
+    {
+        const QModelIndex cell = index();
+        if (!cell.isValid())
+            return {};
+        const QRect local = m_grid->visualRect(cell);
+        return QRect(m_grid->viewport()->mapToGlobal(local.topLeft()), local.size());
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state;
+        const QModelIndex cell = index();
+        if (!cell.isValid()) {
             state.invisible = true;
             return state;
         }
-        if (m_row == 0)
-            return state;
-        const QDate day = date();
-        if (day < m_picker->minimumDate() || day > m_picker->maximumDate()) {
+        if (m_day < m_picker->minimumDate() || m_day > m_picker->maximumDate()) {
             state.disabled = true;
             return state;
         }
         state.selectable = true;
         state.focusable = true;
-        state.selected = day == m_picker->selectedDate();
-        state.focused = m_grid->hasFocus() && m_grid->currentIndex() == index();
+        state.selected = m_day == m_picker->selectedDate();
+        state.focused = m_grid->hasFocus() && m_grid->currentIndex() == cell;
         return state;
     }
 
+    // The day's place in the grid as it shows now; invalid when the page shown does not hold the day.
+    QModelIndex index() const { return isValid() ? indexOfDay(m_grid, m_picker, m_day) : QModelIndex(); }
+
 private:
-    QModelIndex index() const { return m_grid->model()->index(m_row, m_column); }
-
-    Qt::DayOfWeek dayOfWeek() const { return Qt::DayOfWeek((int(m_picker->firstDayOfWeek()) - 1 + m_column) % 7 + 1); }
-
-    // The grid shows the day numbers of the month shown, with the end of the month before it in the first week and
-    // the start of the month after it in the last two.
-    QDate date() const
-    {
-        const int day = index().data(Qt::DisplayRole).toInt();
-        const QDate month(m_picker->yearShown(), m_picker->monthShown(), 1);
-        if (m_row == 1 && day > 7)
-            return month.addMonths(-1).addDays(day - 1);
-        if (m_row >= 5 && day < 15)
-            return month.addMonths(1).addDays(day - 1);
-        return month.addDays(day - 1);
-    }
-
     QPointer<QAbstractItemView> m_grid;
     QPointer<QCalendarWidget> m_picker;
-    int m_row;
-    int m_column;
+    QDate m_day;
 };
 
 } // namespace
@@ -118,9 +172,11 @@ CalendarGridAccessible::CalendarGridAccessible(QAbstractItemView *grid) : QAcces
 
 CalendarGridAccessible::~CalendarGridAccessible()
 {
-    for (QAccessible::Id id : m_elements)
+    for (QAccessible::Id id : m_headers)
         if (id != 0)
             QAccessible::deleteAccessibleInterface(id);
+    for (QAccessible::Id id : std::as_const(m_days))
+        QAccessible::deleteAccessibleInterface(id);
 }
 
 void CalendarGridAccessible::install(QAbstractItemView *grid)
@@ -131,6 +187,19 @@ void CalendarGridAccessible::install(QAbstractItemView *grid)
     QAccessibleInterface *made = grid != nullptr ? QAccessible::queryAccessibleInterface(grid) : nullptr;
     if (made != nullptr && dynamic_cast<CalendarGridAccessible *>(made) == nullptr)
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void CalendarGridAccessible::tellFocusedDay(QAbstractItemView *grid)
+{
+    AccessibilityEvents &events = AccessibilityEvents::shared();
+    if (grid == nullptr || !grid->hasFocus() || !grid->currentIndex().isValid() || !events.isListening())
+        return;
+    auto *calendar = dynamic_cast<CalendarGridAccessible *>(QAccessible::queryAccessibleInterface(grid));
+    if (calendar == nullptr)
+        return;
+    QAccessibleEvent event(grid, QAccessible::Focus);
+    event.setChild(calendar->indexOfCell(grid->currentIndex().row(), grid->currentIndex().column()));
+    events.post(&event);
 }
 
 QAbstractItemView *CalendarGridAccessible::grid() const
@@ -154,22 +223,37 @@ QAccessibleInterface *CalendarGridAccessible::child(int index) const
     const int count = childCount();
     if (index < 0 || index >= count)
         return nullptr;
-    m_elements.resize(size_t(count), 0);
-    QAccessible::Id &id = m_elements[size_t(index)];
+    const int columns = grid()->model()->columnCount() + 1;
+    const int row = index / columns - 1;
+    const int column = index % columns - 1;
+    auto *picker = static_cast<QCalendarWidget *>(grid()->parent());
+    if (row >= 1 && column >= 0) {
+        const QDate day = dateAt(grid(), picker, row, column);
+        if (const auto known = m_days.constFind(day); known != m_days.constEnd())
+            if (QAccessibleInterface *element = QAccessible::accessibleInterface(*known))
+                return element;
+        auto *element = new CalendarDayElement(grid(), picker, day);
+        m_days.insert(day, QAccessible::registerAccessibleInterface(element));
+        return element;
+    }
+    m_headers.resize(size_t(count), 0);
+    QAccessible::Id &id = m_headers[size_t(index)];
     if (id != 0)
         if (QAccessibleInterface *known = QAccessible::accessibleInterface(id))
             return known;
-    const int columns = grid()->model()->columnCount() + 1;
-    auto *picker = static_cast<QCalendarWidget *>(grid()->parent());
-    auto *element = new CalendarCellElement(grid(), picker, index / columns - 1, index % columns - 1);
+    auto *element = new CalendarHeaderElement(grid(), picker, row, column);
     id = QAccessible::registerAccessibleInterface(element);
     return element;
 }
 
 int CalendarGridAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
-    for (size_t at = 0; child != nullptr && at < m_elements.size(); ++at)
-        if (m_elements[at] != 0 && QAccessible::accessibleInterface(m_elements[at]) == child)
+    if (const auto *day = dynamic_cast<const CalendarDayElement *>(child)) {
+        const QModelIndex cell = day->index();
+        return cell.isValid() ? indexOfCell(cell.row(), cell.column()) : -1;
+    }
+    for (size_t at = 0; child != nullptr && at < m_headers.size(); ++at)
+        if (m_headers[at] != 0 && QAccessible::accessibleInterface(m_headers[at]) == child)
             return int(at);
     return -1;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAccessibleWidget>
+#include <QDate>
+#include <QHash>
 
 #include <vector>
 
@@ -30,12 +32,17 @@ public:
     // Makes the grid of every calendar answer with this interface, `grid` (made before the call) included; a date
     // picker calls it when it is made.
     static void install(QAbstractItemView *grid);
+    // Tells assistive technology of the day that has the keyboard focus in `grid`, as the grid does when the focus
+    // moves between days but not when the grid itself takes the focus: a calendar that opens reads its day.
+    static void tellFocusedDay(QAbstractItemView *grid);
 
 private:
     QAbstractItemView *grid() const;
     int indexOfCell(int row, int column) const;
 
-    mutable std::vector<QAccessible::Id> m_elements;
+    // The elements of the places that are no day (headers, weekdays) by their number, the days' by their date.
+    mutable std::vector<QAccessible::Id> m_headers;
+    mutable QHash<QDate, QAccessible::Id> m_days;
 };
 
 } // namespace knvt

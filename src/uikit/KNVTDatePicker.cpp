@@ -152,6 +152,15 @@ bool KNVTDatePicker::passOnReturn(QKeyEvent *event)
 
 bool KNVTDatePicker::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_calendarView && event->type() == QEvent::FocusIn) {
+        // The grid tells only of the grid as it takes the focus; the reader hears the day once that is told.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                knvt::CalendarGridAccessible::tellFocusedDay(qobject_cast<QAbstractItemView *>(m_calendarView.data()));
+            },
+            Qt::QueuedConnection);
+    }
     if (watched == m_calendarView && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (stepForKey(key)) {

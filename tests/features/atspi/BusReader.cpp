@@ -75,6 +75,14 @@ QStringList BusReader::focusHeard()
     return heard;
 }
 
+QStringList BusReader::announced()
+{
+    QStringList texts;
+    for (const QJsonArray lines = request("announced").toArray(); const QJsonValue line : lines)
+        texts << line.toString();
+    return texts;
+}
+
 QString BusReader::focusOnceItReads(const QString &expected, std::chrono::milliseconds timeout)
 {
     QString read;

@@ -45,6 +45,9 @@ public:
     std::optional<BusElement> focus();
     // What the focus went to since the last call, as the reader heard it ("push button General").
     QStringList focusHeard();
+    // What the application announced since the last call, wherever the focus was: the texts of the notifications
+    // that showed.
+    QStringList announced();
     // The focus as read ("push button Close"), once it reads `expected` or after `timeout`.
     QString focusOnceItReads(const QString &expected,
                              std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));

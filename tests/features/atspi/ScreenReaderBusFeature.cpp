@@ -9,6 +9,10 @@
 #include "support/SyncFixtures.h"
 #include "support/WaitUntil.h"
 
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDUser.h"
 
@@ -318,4 +322,164 @@ TEST_F(ScreenReaderBusFeature, TabFromTheSearchOfChoosePeopleGoesToAPersonTheRea
         return !heard.isEmpty() && heard.last().startsWith("list item ");
     });
     EXPECT_TRUE(!heard.isEmpty() && heard.last().startsWith("list item ")) << heard.join('|').toStdString();
+}
+
+TEST_F(ScreenReaderBusFeature, RowsAPullAddsOrRemovesAndACompletionThatTakesARowAwayAreAnnounced)
+{
+    AppDriver app;
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    const qint64 home = app.service().seed(
+        "task_lists", {{"title", "House"}, {"task_list_type", "project"}, {"status", "actionable"}});
+    const qint64 paint =
+        app.service().seed("tasks", {{"title", "Paint fence"}, {"task_list_id", home}, {"status", "actionable"}});
+    app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", home}, {"status", "actionable"}});
+    app.givenTask("Pay rent", {.due = AppDriver::defaultNow()});
+    app.launch();
+    app.waitForService([&] { return app.taskTitled("Paint fence") != nullptr && !app.store().isSyncing(); });
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+
+    const struct
+    {
+        const char *what;
+        const char *list;
+        std::function<void()> act;
+        QString announced;
+    } changes[] = {
+        {"a pull",
+         "House",
+         [&] {
+             app.service().seed("tasks", {{"title", "Buy milk"}, {"task_list_id", home}, {"status", "actionable"}});
+             app.service().remove("tasks", paint);
+             app.clickToolbar("Sync");
+             app.waitForService([&] { return app.taskTitled("Buy milk") != nullptr && !app.store().isSyncing(); });
+         },
+         "Buy milk added. Paint fence removed."},
+        {"completion in Today",
+         "Today",
+         [&] {
+             app.selectRows({"Pay rent"});
+             app.press("Ctrl+.");
+         },
+         "Pay rent completed."},
+    };
+    for (const auto &change : changes) {
+        SCOPED_TRACE(change.what);
+        app.selectHome(change.list);
+        app.settle();
+        reader.announced();
+        change.act();
+        QStringList announced;
+        knvt::test::waitUntil([&] {
+            announced << reader.announced();
+            return !announced.isEmpty();
+        });
+        EXPECT_EQ(announced, QStringList{change.announced});
+    }
+}
+
+TEST_F(ScreenReaderBusFeature, TheCalendarReadsTheDayItSelectsOnOpeningAndAfterEveryKeyAcrossMonthEdges)
+{
+    AppDriver app;
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+    app.clickToolbar("New Task");
+    app.tick("dueDateCheckBoxButton");
+    reader.focusHeard();
+    const struct
+    {
+        const char *key;
+        QDate day;
+    } steps[] = {
+        {nullptr, QDate(2015, 3, 4)}, // the calendar opens on the due day
+        {"Up", QDate(2015, 2, 25)},   {"Right", QDate(2015, 2, 26)}, {"Right", QDate(2015, 2, 27)},
+        {"Right", QDate(2015, 2, 28)}, {"Right", QDate(2015, 3, 1)}, {"Left", QDate(2015, 2, 28)},
+        {"Down", QDate(2015, 3, 7)},  {"Up", QDate(2015, 2, 28)},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.key ? step.key : "opening");
+        if (step.key)
+            app.pressWhereTheFocusIs(step.key);
+        else
+            app.clickButton("dueDateCalendarButton");
+        // The grid itself may be heard as it takes the focus; the only day heard is the one selected, and last.
+        const QString expected = "table cell " + QLocale().toString(step.day, QLocale::LongFormat);
+        QStringList heard;
+        knvt::test::waitUntil([&] {
+            heard << reader.focusHeard();
+            return !heard.isEmpty() && heard.last() == expected;
+        });
+        ASSERT_FALSE(heard.isEmpty());
+        EXPECT_EQ(heard.last(), expected);
+        const QStringList days = heard.filter(QStringLiteral("table cell "));
+        EXPECT_EQ(QStringList(days).removeDuplicates(), days.size() - 1) << days.join('|').toStdString();
+    }
+}
+
+namespace {
+
+// What the reader heard of the focus until it rests on `destination`; stops at a message that holds the keyboard
+// while a check runs are no stops on the way.
+QStringList heardUntil(BusReader &reader, const QString &destination, const QString &message = {})
+{
+    QStringList heard;
+    knvt::test::waitUntil([&] {
+        heard << reader.focusHeard();
+        return !heard.isEmpty() && heard.last().startsWith(destination);
+    });
+    // Heard once the focus stopped there.
+    knvt::test::waitUntil([&] { return false; }, std::chrono::milliseconds(300));
+    heard << reader.focusHeard();
+    QStringList stops;
+    for (const QString &stop : std::as_const(heard))
+        if ((message.isEmpty() || !stop.startsWith(message)) && (stops.isEmpty() || stops.last() != stop))
+            stops << stop;
+    return stops;
+}
+
+} // namespace
+
+TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHearsOnlyWhereTheUserCarriesOn)
+{
+    AppDriver app;
+    app.service().enableState();
+    // The stored password is refused at the start, and so is the first one typed in the Incorrect Password window.
+    app.service().on("GET", "/account.json").reply(401).reply(401).json(200, accountReply()).pass();
+    app.givenSignedIn(QStringLiteral("mika.r"), QStringLiteral("secret1"), true);
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+
+    app.waitForService([&] { return app.app().authenticationFailureWindowController() != nullptr; });
+    EXPECT_EQ(reader.focusOnceItReads("password text Password:"), QStringLiteral("password text Password:"));
+    app.typeWhereTheFocusIs("wrong1");
+    reader.focusHeard();
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_EQ(heardUntil(reader, "password text", "label"), QStringList{"password text Password:"})
+        << "a refused Save";
+    app.pressWhereTheFocusIs("Escape");
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return app.app().authenticationFailureWindowController() == nullptr; }));
+
+    app.openPreferences();
+    app.choosePreferencePane("Account");
+    app.clickButton("authenticateAccountButton");
+    EXPECT_EQ(reader.focusOnceItReads("password text Password:"), QStringLiteral("password text Password:"));
+    app.typeWhereTheFocusIs("newpass3");
+    reader.focusHeard();
+    app.pressWhereTheFocusIs("Return");
+    app.waitForService([&] { return app.accountPane() == QLatin1String("signed in"); });
+    const QStringList signedInAgain = heardUntil(reader, "", "label");
+    EXPECT_EQ(signedInAgain.size(), 1) << "Sign In Again: " << signedInAgain.join('|').toStdString();
+    app.closePreferences();
+
+    app.selectHome("Inbox");
+    reader.focusHeard();
+    app.press("Ctrl+N");
+    EXPECT_EQ(reader.focusOnceItReads("text Title"), QStringLiteral("text Title"));
+    app.typeWhereTheFocusIs("Buy milk");
+    reader.focusHeard();
+    app.pressWhereTheFocusIs("Return");
+    EXPECT_EQ(heardUntil(reader, "list item Buy milk"), QStringList{"list item Buy milk"}) << "a new task";
 }
