@@ -61,8 +61,15 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
     popover->setContentWidget(content);
     slot = popover;
     connect(popover, &knvt::Popover::closed, this, [this, popover](knvt::Popover::CloseReason reason) {
-        if (popover == m_createTaskPopover)
+        if (popover == m_createTaskPopover) {
             m_createTaskForm.reset();
+            // The task made there is selected in the list once its save places it: the keyboard goes to that list at
+            // once, rather than back to where it was on the way.
+            KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+            if (list != nullptr && list->waitsToSelectObject() && reason != knvt::Popover::CloseReason::Detached)
+                if (QWidget *view = list->focusView(); view != nullptr && view->isVisible())
+                    view->setFocus(Qt::OtherFocusReason);
+        }
         // The keyboard goes back to where it was in this window, so that the user carries on from there; a popover
         // torn off into a window of its own keeps it.
         if (reason != knvt::Popover::CloseReason::Detached && isVisible())

@@ -98,6 +98,8 @@ public:
     // store has placed it in the list (a new task is shown after its save). Forgotten at the first change after the object was saved, whether
     // the list shows it or not.
     void selectObjectOnceShown(const QUrl &uri);
+    // Whether the list waits to select an object a save is to place in it.
+    bool waitsToSelectObject() const { return !m_objectToSelect.isEmpty(); }
 
     // ---- Hooks -------------------------------------------------------------------------------------------------
     virtual void taskStoreWillChangeNotification() {}
