@@ -70,7 +70,14 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     knvt::setTabOrder({m_passwordSecureTextField, m_cancelButton, m_saveButton});
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification), nullptr, this,
-        [this](const knvt::Notification &) { syncDidFinish(); });
+        [this](const knvt::Notification &) {
+            passwordTried(true);
+            syncDidFinish();
+        });
+    // A refusal of the password saved marks the account as not authenticated, while the sync waits.
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
+        [this](const knvt::Notification &) { passwordTried(false); });
 }
 
 KNVTAuthenticationFailureWindowController::~KNVTAuthenticationFailureWindowController()
@@ -153,11 +160,37 @@ void KNVTAuthenticationFailureWindowController::save()
         store.sync();
         return;
     }
-    finishSave();
-    // The owner released this window later, so the store is still at hand; a wrong password fails the sync with
-    // 401 and shows the window again.
+    // The window stays while the sync tries the password: refused, it asks again here, with the keyboard back on the
+    // field, rather than closing onto the window under it and opening again. The keyboard waits on the message
+    // meanwhile, so that it does not fall to Cancel.
+    knvt::holdFocusOnMessage(m_messageLabel);
+    m_passwordSecureTextField->setEnabled(false);
+    m_saveButton->setEnabled(false);
     store.resetAuthenticationFailureDate();
-    store.sync();
+    QPointer<KNVTAuthenticationFailureWindowController> window(this);
+    m_tryingPassword = store.syncWithCompletionHandler([window](const knvt::Error &) {
+        if (window)
+            window->passwordTried(true);
+    });
+    if (!m_tryingPassword)
+        finishSave();
+}
+
+void KNVTAuthenticationFailureWindowController::passwordTried(bool syncEnded)
+{
+    if (!m_tryingPassword || m_ending)
+        return;
+    if (!knvt::taskStore(m_store).isAuthenticated()) {
+        // Refused: the sync waits for another password, which this window asks for.
+        m_tryingPassword = false;
+        m_passwordSecureTextField->setEnabled(true);
+        knvt::returnToPassword(m_passwordSecureTextField, m_messageLabel);
+        return;
+    }
+    if (syncEnded) {
+        m_tryingPassword = false;
+        finishSave();
+    }
 }
 
 void KNVTAuthenticationFailureWindowController::syncDidFinish()

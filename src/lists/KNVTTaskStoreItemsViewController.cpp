@@ -32,25 +32,24 @@ KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStore
     KNVTTaskStore *store = &taskStore();
     center.addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification), store, this,
                        [this](const knvt::Notification &) { taskStoreWillChangeNotification(); });
-    center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), store, this,
-                       [this](const knvt::Notification &notification) {
-                           // Also the clock's changes: Today's rules ask what day it is.
-                           forgetSelectionReading();
-                           const std::optional<ostore::ChangeSet> changes =
-                               knvt::TaskStoreChanges::fromNotification(notification);
-                           const knvt::ListRows *rows = listRows();
-                           QWidget *view = focusView();
-                           // Only the list the user is on speaks, and only to a listening reader.
-                           const bool told = rows != nullptr && view != nullptr && view->isVisible()
-                               && knvt::AccessibilityEvents::shared().isListening();
-                           const knvt::RowChangeAnnouncement announcement(
-                               told ? rows : nullptr, changes, knvt::TaskStoreChanges::madeElsewhere(notification));
-                           taskStoreDidChangeNotification(changes);
-                           if (told)
-                               knvt::Announcement::announce(view,
-                                                            announcement.text(*taskStore().managedObjectContext()));
-                           didApplyStoreChange();
-                       });
+    center.addObserver(
+        QString::fromLatin1(KNVTTaskStoreDidChangeNotification), store, this,
+        [this](const knvt::Notification &notification) {
+            // Also the clock's changes: Today's rules ask what day it is.
+            forgetSelectionReading();
+            const std::optional<ostore::ChangeSet> changes = knvt::TaskStoreChanges::fromNotification(notification);
+            const knvt::ListRows *rows = listRows();
+            QWidget *view = focusView();
+            // Only the list the user is on speaks, and only to a listening reader.
+            const bool told = rows != nullptr && view != nullptr && view->isVisible()
+                && knvt::AccessibilityEvents::shared().isListening();
+            const knvt::RowChangeAnnouncement announcement(told ? rows : nullptr, changes,
+                                                           knvt::TaskStoreChanges::madeElsewhere(notification));
+            taskStoreDidChangeNotification(changes);
+            if (told)
+                knvt::Announcement::announce(view, announcement.text(*taskStore().managedObjectContext()));
+            didApplyStoreChange();
+        });
     center.addObserver(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLinesDidChangeNotification), nullptr, this,
                        [this](const knvt::Notification &) { numberOfPreviewLinesForTaskNotesDidChangeNotification(); });
 }

@@ -23,7 +23,8 @@ QString sentence(const char *named, const char *counted, const QStringList &titl
     if (count == 0)
         return {};
     if (titles.size() == count && count <= MostNamed)
-        return QCoreApplication::translate("RowChangeAnnouncement", named).arg(wordsLocale().createSeparatedList(titles));
+        return QCoreApplication::translate("RowChangeAnnouncement", named)
+            .arg(wordsLocale().createSeparatedList(titles));
     return QCoreApplication::translate("RowChangeAnnouncement", counted, nullptr, int(count));
 }
 

@@ -200,7 +200,11 @@ TEST_F(SyncFeature, AfterAWrongPasswordTheRightOneTypedInTheIncorrectPasswordWin
     app.launch();
     for (const QString &password : {QStringLiteral("wrong1"), QStringLiteral("right2")}) {
         SCOPED_TRACE(password.toStdString());
-        app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+        // The window asks, at the start and again once the service refused the password typed into it.
+        app.waitForService([this] {
+            return app.app().authenticationFailureWindowController() != nullptr
+                && app.isEnabled(QStringLiteral("passwordSecureTextField"));
+        });
         if (password == QLatin1String("right2")) {
             EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("password refused"))) << app.syncStatus().toStdString();
         }

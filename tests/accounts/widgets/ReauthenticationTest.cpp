@@ -201,13 +201,20 @@ TEST_F(ReauthenticationTest, TheFailureWindowKeepsThePasswordUncheckedClearsTheF
     EXPECT_TRUE(save->isEnabled());
 
     int syncs = 0;
-    KNVTTaskStoreSyncCoordinating::setFactory(
-        [&syncs](KNVTTaskStore &) { return std::make_unique<CountingCoordinator>(syncs); });
+    KNVTTaskStoreSyncCoordinating *coordinator = nullptr;
+    KNVTTaskStoreSyncCoordinating::setFactory([&syncs, &coordinator](KNVTTaskStore &) {
+        auto made = std::make_unique<CountingCoordinator>(syncs);
+        coordinator = made.get();
+        return made;
+    });
     configureAccount();
     store().setAutoSyncEnabled(true);
     store().setAuthenticationFailureDate(QDateTime::currentDateTime());
     syncs = 0;
     save->click();
+    EXPECT_TRUE(shell.messages.isEmpty()) << "the window stays while the sync tries the password";
+    ASSERT_NE(coordinator, nullptr);
+    store().taskStoreSyncCoordinatorDidFinishSyncSession(*coordinator, {});
     EXPECT_EQ(shell.messages, QStringList{"save"});
     EXPECT_EQ(syncs, 1);
     EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
