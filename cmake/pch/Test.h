@@ -1,5 +1,9 @@
-// What every test translation unit parses: the library set, GoogleTest and the printers of Qt values.
+// What every test translation unit parses: the library set, GoogleTest, Qt's test helpers and the printers of Qt values.
 #include "Library.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
