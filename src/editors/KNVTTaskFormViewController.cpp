@@ -485,6 +485,7 @@ bool KNVTTaskFormViewController::tellChosenTaskListIsGone()
         : tr("The area %1 was deleted elsewhere.").arg(m_selectedTaskListTitle);
     knvt::runModal({.title = title,
                     .message = tr("Choose another project or area for the task, or No Project/Area."),
+                    .typed = {},
                     .buttonTitles = {tr("OK")}});
     if (m_taskListPopUpButton)
         m_taskListPopUpButton->setFocus(Qt::OtherFocusReason);
