@@ -156,7 +156,10 @@ struct FakeSyncService::Route::Impl
     quint16 port = 0;
     bool stopping = false;
     std::thread acceptThread;
-    std::vector<std::thread> connectionThreads;
+    std::map<int, std::thread> connectionThreads;
+    // Connections whose thread has served its last reply: joined by the accept thread at its next connection, so a
+    // long run of syncs does not keep a stack per connection it ever took.
+    std::vector<int> endedConnections;
     std::set<int> openFds;
     int connections = 0;
     std::map<RouteKey, RouteScript> routes;
@@ -205,14 +208,24 @@ void FakeSyncService::Route::Impl::acceptLoop()
         }
         const int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        std::lock_guard lock(mutex);
-        if (stopping) {
-            ::close(fd);
-            return;
+        std::vector<std::thread> ended;
+        {
+            std::lock_guard lock(mutex);
+            if (stopping) {
+                ::close(fd);
+                return;
+            }
+            for (int number : endedConnections) {
+                ended.push_back(std::move(connectionThreads[number]));
+                connectionThreads.erase(number);
+            }
+            endedConnections.clear();
+            openFds.insert(fd);
+            const int number = ++connections;
+            connectionThreads.emplace(number, std::thread([this, fd, number] { serve(fd, number); }));
         }
-        openFds.insert(fd);
-        const int number = ++connections;
-        connectionThreads.emplace_back([this, fd, number] { serve(fd, number); });
+        for (std::thread &thread : ended)
+            thread.join();
     }
 }
 
@@ -429,6 +442,7 @@ void FakeSyncService::Route::Impl::serve(int fd, int number)
     {
         std::lock_guard lock(mutex);
         openFds.erase(fd);
+        endedConnections.push_back(number);
     }
     if (resetConnection) {
         const linger abort{1, 0};
@@ -600,12 +614,12 @@ void FakeSyncService::stop()
     }
     impl.acceptThread.join();
     ::close(impl.listenFd);
-    std::vector<std::thread> threads;
+    std::map<int, std::thread> threads;
     {
         std::lock_guard lock(impl.mutex);
         threads.swap(impl.connectionThreads);
     }
-    for (std::thread &thread : threads)
+    for (auto &[number, thread] : threads)
         thread.join();
 }
 
