@@ -36,27 +36,27 @@ RowChangeAnnouncement::RowChangeAnnouncement(const ListRows *rows, const std::op
 {
     if (rows == nullptr || !changes)
         return;
-    QHash<ostore::ObjectID, std::optional<Seen>> ids;
+    QHash<ostore::ObjectID, Seen> ids;
     for (const std::vector<ostore::ObjectID> *named : {&changes->inserted, &changes->updated, &changes->deleted})
         for (const ostore::ObjectID &id : *named)
-            ids.insert(id, std::nullopt);
+            ids.insert(id, Seen{});
     m_before = rowsOf(*rows, ids);
 }
 
-QHash<ostore::ObjectID, std::optional<RowChangeAnnouncement::Seen>>
-RowChangeAnnouncement::rowsOf(const ListRows &rows, const QHash<ostore::ObjectID, std::optional<Seen>> &ids)
+QHash<ostore::ObjectID, RowChangeAnnouncement::Seen>
+RowChangeAnnouncement::rowsOf(const ListRows &rows, const QHash<ostore::ObjectID, Seen> &ids)
 {
-    QHash<ostore::ObjectID, std::optional<Seen>> seen;
+    QHash<ostore::ObjectID, Seen> seen;
     seen.reserve(ids.size());
     for (auto id = ids.cbegin(); id != ids.cend(); ++id)
-        seen.insert(id.key(), std::nullopt);
+        seen.insert(id.key(), Seen{});
     if (ids.isEmpty())
         return seen;
     // One walk over the rows, however many objects changed: a sync changes thousands at once.
     for (const ListSection &section : rows.sections())
         for (const ItemRow &row : section.rows)
             if (const auto found = seen.find(row.objectID); found != seen.end())
-                *found = Seen{row.unfilled ? QString() : row.title, row.completed};
+                *found = Seen{true, row.unfilled ? QString() : row.title, row.completed};
     return seen;
 }
 
@@ -64,7 +64,7 @@ QString RowChangeAnnouncement::text(ostore::Context &context) const
 {
     if (m_rows == nullptr || m_before.isEmpty())
         return {};
-    const QHash<ostore::ObjectID, std::optional<Seen>> after = rowsOf(*m_rows, m_before);
+    const QHash<ostore::ObjectID, Seen> after = rowsOf(*m_rows, m_before);
     QStringList added, removed, completed;
     qsizetype addedCount = 0, removedCount = 0, completedCount = 0;
     auto count = [](QStringList &titles, qsizetype &counted, const QString &title) {
@@ -73,23 +73,23 @@ QString RowChangeAnnouncement::text(ostore::Context &context) const
             titles << title;
     };
     for (auto before = m_before.cbegin(); before != m_before.cend(); ++before) {
-        const std::optional<Seen> &now = after.value(before.key());
-        if (!before.value()) {
-            if (now && m_madeElsewhere)
-                count(added, addedCount, now->title);
+        const Seen now = after.value(before.key());
+        if (!before.value().shown) {
+            if (now.shown && m_madeElsewhere)
+                count(added, addedCount, now.title);
             continue;
         }
-        if (now) {
-            if (now->completed && !before.value()->completed)
-                count(completed, completedCount, now->title);
+        if (now.shown) {
+            if (now.completed && !before.value().completed)
+                count(completed, completedCount, now.title);
             continue;
         }
         // The row went: the task left the list by its completion (Today and Next show none), or elsewhere.
         const auto *task = dynamic_cast<const KNVTCDTask *>(context.existingObject(before.key()));
-        if (task != nullptr && !task->isDeleted() && task->isCompleted() && !before.value()->completed)
-            count(completed, completedCount, before.value()->title);
+        if (task != nullptr && !task->isDeleted() && task->isCompleted() && !before.value().completed)
+            count(completed, completedCount, before.value().title);
         else if (m_madeElsewhere)
-            count(removed, removedCount, before.value()->title);
+            count(removed, removedCount, before.value().title);
     }
     QStringList sentences;
     for (const QString &said :

@@ -32,18 +32,18 @@ public:
     QString text(ostore::Context &context) const;
 
 private:
+    // A changed object's row; an object without a row is kept as not shown, so that its row appearing is told.
     struct Seen
     {
+        bool shown = false;
         QString title;
         bool completed = false;
     };
-    // The changed objects' rows; an object without a row is kept as absent, so that its row appearing is told.
-    static QHash<ostore::ObjectID, std::optional<Seen>> rowsOf(const ListRows &rows,
-                                                               const QHash<ostore::ObjectID, std::optional<Seen>> &ids);
+    static QHash<ostore::ObjectID, Seen> rowsOf(const ListRows &rows, const QHash<ostore::ObjectID, Seen> &ids);
 
     const ListRows *m_rows = nullptr;
     bool m_madeElsewhere = false;
-    QHash<ostore::ObjectID, std::optional<Seen>> m_before;
+    QHash<ostore::ObjectID, Seen> m_before;
 };
 
 } // namespace knvt

@@ -47,14 +47,11 @@ QModelIndex indexOfDay(const QAbstractItemView *grid, const QCalendarWidget *pic
     return {};
 }
 
-// One place of the grid that is no day: `row` and `column` of the calendar's model, -1 for the places Qt counts for
-// the table's hidden headers. Row 0 is the weekday row.
-class CalendarHeaderElement : public QAccessibleInterface
+// An element of the grid that has no object of its own and no children: a header place or a day.
+class CalendarGridElement : public QAccessibleInterface
 {
 public:
-    CalendarHeaderElement(QAbstractItemView *grid, QCalendarWidget *picker, int row, int column)
-        : m_grid(grid), m_picker(picker), m_row(row), m_column(column)
-    {}
+    CalendarGridElement(QAbstractItemView *grid, QCalendarWidget *picker) : m_grid(grid), m_picker(picker) {}
 
     bool isValid() const override { return !m_grid.isNull() && !m_picker.isNull(); }
     QObject *object() const override { return nullptr; }
@@ -65,6 +62,20 @@ public:
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     void setText(QAccessible::Text, const QString &) override {}
+
+protected:
+    QPointer<QAbstractItemView> m_grid;
+    QPointer<QCalendarWidget> m_picker;
+};
+
+// One place of the grid that is no day: `row` and `column` of the calendar's model, -1 for the places Qt counts for
+// the table's hidden headers. Row 0 is the weekday row.
+class CalendarHeaderElement : public CalendarGridElement
+{
+public:
+    CalendarHeaderElement(QAbstractItemView *grid, QCalendarWidget *picker, int row, int column)
+        : CalendarGridElement(grid, picker), m_row(row), m_column(column)
+    {}
 
     QAccessible::Role role() const override
     {
@@ -95,8 +106,6 @@ public:
     }
 
 private:
-    QPointer<QAbstractItemView> m_grid;
-    QPointer<QCalendarWidget> m_picker;
     int m_row;
     int m_column;
 };
@@ -104,22 +113,13 @@ private:
 // One day of the calendar, wherever the page shown puts it. A day is an element of its own rather than a place of the
 // grid: the grid tells of the focus on a place while it turns to another month, and a reader that reads the place
 // afterwards would hear the day the new month shows there.
-class CalendarDayElement : public QAccessibleInterface
+class CalendarDayElement : public CalendarGridElement
 {
 public:
     CalendarDayElement(QAbstractItemView *grid, QCalendarWidget *picker, QDate day)
-        : m_grid(grid), m_picker(picker), m_day(day)
+        : CalendarGridElement(grid, picker), m_day(day)
     {}
 
-    bool isValid() const override { return !m_grid.isNull() && !m_picker.isNull(); }
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
-    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_grid.data()); }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-    void setText(QAccessible::Text, const QString &) override {}
     QAccessible::Role role() const override { return QAccessible::Cell; }
 
     QString text(QAccessible::Text t) const override
@@ -161,8 +161,6 @@ public:
     QModelIndex index() const { return isValid() ? indexOfDay(m_grid, m_picker, m_day) : QModelIndex(); }
 
 private:
-    QPointer<QAbstractItemView> m_grid;
-    QPointer<QCalendarWidget> m_picker;
     QDate m_day;
 };
 
