@@ -51,10 +51,11 @@ QJsonValue BusReader::request(const QByteArray &line)
     return QJsonDocument::fromJson(QByteArray("[") + m_reader.readLine() + "]").array().at(0);
 }
 
-std::vector<BusElement> BusReader::controls()
+std::vector<BusElement> BusReader::controls(const QString &window)
 {
     std::vector<BusElement> read;
-    for (const QJsonArray objects = request("controls").toArray(); const QJsonValue object : objects)
+    const QByteArray line = window.isNull() ? QByteArray("controls") : "controls " + window.toUtf8();
+    for (const QJsonArray objects = request(line).toArray(); const QJsonValue object : objects)
         read.push_back(element(object.toObject()));
     return read;
 }

@@ -39,8 +39,9 @@ public:
     // False when the reader could not find the application on the bus.
     bool isReady() const { return m_ready; }
 
-    // Every focusable element of the shown windows, in the order the reader walks them.
-    std::vector<BusElement> controls();
+    // Every focusable element of the shown windows, or of those named `window` only, in the order the reader walks
+    // them.
+    std::vector<BusElement> controls(const QString &window = QString());
     // The element with the keyboard focus, if any.
     std::optional<BusElement> focus();
     // What the focus went to since the last call, as the reader heard it ("push button General").

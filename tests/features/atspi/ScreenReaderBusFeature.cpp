@@ -5,6 +5,7 @@
 #include "../AppDriver.h"
 #include "BusReader.h"
 
+#include "support/ScopedKeyboardLayout.h"
 #include "support/ScopedLocale.h"
 #include "support/SyncFixtures.h"
 #include "support/WaitUntil.h"
@@ -16,8 +17,12 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDUser.h"
 
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QAccessible>
 #include <QApplication>
 #include <QJsonDocument>
+#include <QPointer>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -516,5 +521,138 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
         if (closed(app))
             app.wait(1);
         EXPECT_EQ(heardUntil(reader, journey.heard.last()), journey.heard);
+    }
+}
+
+namespace {
+
+// The controls the reader finds in the windows named `window`, as read.
+QStringList controlsIn(BusReader &reader, const QString &window)
+{
+    QStringList read;
+    for (const BusElement &control : reader.controls(window))
+        read << control.asRead();
+    return read;
+}
+
+// How many task forms the reader finds in windows of their own.
+qsizetype taskForms(BusReader &reader)
+{
+    return controlsIn(reader, QStringLiteral("New Task")).count(QStringLiteral("text Title"));
+}
+
+// The window that opened since `before` was taken.
+QWidget *windowOpenedSince(const QWidgetList &before)
+{
+    QWidget *opened = nullptr;
+    knvt::test::waitUntil([&] {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible() && !before.contains(window) && window->windowType() != Qt::Popup
+                && window->windowType() != Qt::ToolTip)
+                opened = window;
+        return opened != nullptr;
+    });
+    return opened;
+}
+
+// Presses `keys` in `window`, as a user does who has gone to it. The window manager may hand the keyboard to another
+// window a moment after (keys sent by the test give it no time of input to go by), so they are pressed once the window
+// has kept it for a while.
+void pressIn(AppDriver &app, QWidget *window, const QString &keys)
+{
+    ASSERT_NE(window, nullptr);
+    app.bringToFront(window);
+    auto since = std::chrono::steady_clock::now();
+    ASSERT_TRUE(knvt::test::waitUntil([&] {
+        if (QApplication::activeWindow() != window) {
+            app.bringToFront(window);
+            since = std::chrono::steady_clock::now();
+        }
+        return std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(300);
+    })) << "the window never kept the keyboard";
+    app.pressWhereTheFocusIs(keys);
+}
+
+} // namespace
+
+TEST_F(ScreenReaderBusFeature, EveryWindowAnswersTheKeysItsMenusShow)
+{
+    using Input = knvt::ScriptedAlertPresenter::Input;
+    knvt::test::ScopedKeyboardLayout us(QStringLiteral("us"));
+    AppDriver app;
+    app.givenDefault(QString::fromLatin1(KNVTQuickTaskEntryKeyboardShortcutHotKey),
+                     QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+    // Typing in a window of its own, which Ctrl+Q asks about wherever it is pressed.
+    app.selectHome("Inbox");
+    app.clickToolbar("New Task");
+    app.typeIn("titleTextField", "Call Ann");
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return app.fieldText("titleTextField") == "Call Ann"; }));
+    app.detachPopover();
+    const struct
+    {
+        const char *name;
+        std::function<void()> open;
+        // Ctrl+N opens a new task and Ctrl+W closes the window; a sheet only quits.
+        bool newTaskAndClose;
+    } windows[] = {
+        {"Preferences", [&] { app.openPreferences(); }, true},
+        {"People", [&] { app.openPeopleWindow(); }, true},
+        {"quick entry", [&] { app.pressAnywhere("Ctrl+Shift+O"); }, true},
+        {"new-task window",
+         [&] {
+             app.clickToolbar("New Task");
+             app.detachPopover();
+         },
+         true},
+        {"new project sheet", [&] { app.chooseMenu("File", "New Project"); }, false},
+        {"new tag sheet", [&] { app.openNewTagSheet(); }, false},
+    };
+    // Each key reaches the application through the accessibility bridge, which hands it to the bus first: what it
+    // does is waited for.
+    for (const auto &window : windows) {
+        SCOPED_TRACE(window.name);
+        const QWidgetList before = QApplication::topLevelWidgets();
+        window.open();
+        QWidget *const shown = windowOpenedSince(before);
+        ASSERT_NE(shown, nullptr);
+        const QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(shown);
+        const QString in = accessible ? accessible->text(QAccessible::Name) : QString();
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return !controlsIn(reader, in).isEmpty(); }))
+            << "the reader never found " << in.toStdString();
+
+        // Ctrl+Q asks about the typing elsewhere; Escape keeps everything.
+        QStringList asked;
+        app.answerAlert("Cancel", {.whileShown =
+                                       [&] {
+                                           knvt::test::waitUntil([&] {
+                                               asked = controlsIn(reader, "Discard What You Typed?");
+                                               return asked.contains("push button Discard");
+                                           });
+                                       },
+                                   .input = Input::Escape});
+        pressIn(app, shown, "Ctrl+Q");
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return app.alerts().pendingAnswerCount() == 0; }))
+            << "Ctrl+Q asked nothing";
+        EXPECT_TRUE(asked.contains("push button Discard") && asked.contains("push button Cancel"))
+            << asked.join(" | ").toStdString();
+        if (!window.newTaskAndClose) {
+            app.bringToFront(shown);
+            app.dismissSheet();
+            continue;
+        }
+
+        const qsizetype forms = taskForms(reader);
+        const QWidgetList beforeNew = QApplication::topLevelWidgets();
+        pressIn(app, shown, "Ctrl+N");
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return taskForms(reader) > forms; })) << "Ctrl+N opens a new task";
+        pressIn(app, windowOpenedSince(beforeNew), "Escape");
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return taskForms(reader) == forms; }));
+        const qsizetype controls = controlsIn(reader, in).size();
+        pressIn(app, shown, "Ctrl+W");
+        EXPECT_TRUE(knvt::test::waitUntil([&] { return controlsIn(reader, in).size() < controls; }))
+            << "Ctrl+W closes it";
     }
 }
