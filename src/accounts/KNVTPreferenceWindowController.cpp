@@ -10,9 +10,8 @@
 #include "accounts/TaskStoreReference.h"
 #include "accounts/WindowPlacement.h"
 
-#include "uikit/ActionSet.h"
-#include "uikit/ApplicationCommands.h"
 #include "uikit/Popover.h"
+#include "uikit/WindowCommands.h"
 
 #include "foundation/NotificationCenter.h"
 
@@ -88,8 +87,7 @@ KNVTPreferenceWindowController::KNVTPreferenceWindowController(GeneralPaneFactor
 
     displayViewControllerAtIndex(0);
     m_generalToolbarItem->setChecked(true);
-    m_actions = new knvt::ActionSet(this, {knvt::Command::NewTask, knvt::Command::Close, knvt::Command::Quit});
-    m_actions->setTarget(this);
+    new knvt::WindowCommands(this, {knvt::Command::NewTask, knvt::Command::Close, knvt::Command::Quit});
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
         [this](const knvt::Notification &) { updateAccountViewController(); });
@@ -97,7 +95,6 @@ KNVTPreferenceWindowController::KNVTPreferenceWindowController(GeneralPaneFactor
 
 KNVTPreferenceWindowController::~KNVTPreferenceWindowController()
 {
-    m_actions->setTarget(nullptr);
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
 }
 
@@ -234,20 +231,6 @@ void KNVTPreferenceWindowController::keyPressEvent(QKeyEvent *event)
         return;
     }
     QMainWindow::keyPressEvent(event);
-}
-
-void KNVTPreferenceWindowController::validateCommand(knvt::Command command, knvt::CommandState &state)
-{
-    if (!knvt::ApplicationCommands::validateCommand(command, state))
-        state.enabled = command == knvt::Command::Close;
-}
-
-void KNVTPreferenceWindowController::performCommand(knvt::Command command, QWidget *)
-{
-    if (knvt::ApplicationCommands::performCommand(command))
-        return;
-    if (command == knvt::Command::Close)
-        close();
 }
 
 void KNVTPreferenceWindowController::fitToShownPane()

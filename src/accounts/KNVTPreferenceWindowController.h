@@ -2,8 +2,6 @@
 
 #include "accounts/KNVTAccountAuthenticationWindowControllerDelegate.h"
 
-#include "uikit/CommandTarget.h"
-
 #include <QMainWindow>
 #include <QPointer>
 
@@ -18,10 +16,6 @@ class QActionGroup;
 class QPropertyAnimation;
 class QToolBar;
 
-namespace knvt {
-class ActionSet;
-}
-
 // The preferences: a toolbar of three panes, General, Account and Viewing, one shown at a time. The window resizes
 // around the pane it shows, keeping its top-left corner, and takes the pane's title. The Account pane follows the
 // account: sign-in while none is configured, the signed-in account while the service accepts its password, and an
@@ -29,9 +23,7 @@ class ActionSet;
 // grows when a pane's message needs more lines than it has room for, and stays whole on its screen. It first opens
 // centred on the main window, its title bar on the screen, and Escape and Close (Ctrl+W) close it; New Task and Quit
 // (Ctrl+N, Ctrl+Q) work here as in every window, carried out by the application (knvt::ApplicationCommands).
-class KNVTPreferenceWindowController : public QMainWindow,
-                                       public KNVTAccountAuthenticationWindowControllerDelegate,
-                                       public knvt::CommandTarget
+class KNVTPreferenceWindowController : public QMainWindow, public KNVTAccountAuthenticationWindowControllerDelegate
 {
     Q_OBJECT
 
@@ -66,9 +58,6 @@ public:
         KNVTAccountAuthenticationWindowController *controller) override;
     void accountAuthenticationWindowControllerDidCancel(KNVTAccountAuthenticationWindowController *controller) override;
 
-    void validateCommand(knvt::Command command, knvt::CommandState &state) override;
-    void performCommand(knvt::Command command, QWidget *source) override;
-
 public slots:
     void showGeneralView();
     void showAccountView();
@@ -101,6 +90,5 @@ private:
     QAction *m_viewingToolbarItem = nullptr;
     QPointer<KNVTAccountAuthenticationWindowController> m_accountAuthenticationWindowController;
     QPointer<QPropertyAnimation> m_animation;
-    knvt::ActionSet *m_actions = nullptr;
     bool m_placed = false;
 };

@@ -1,9 +1,8 @@
 #include "editors/KNVTTaskNewWindowController.h"
 
-#include "uikit/ActionSet.h"
-#include "uikit/ApplicationCommands.h"
 #include "uikit/UnsavedTyping.h"
 #include "uikit/WindowAccessible.h"
+#include "uikit/WindowCommands.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -35,22 +34,7 @@ void KNVTTaskNewWindowController::install()
     layout->addWidget(m_taskNewViewController->view());
     m_taskNewViewController->setWindow(this);
     adjustSize();
-    m_actions = new knvt::ActionSet(this, {knvt::Command::NewTask, knvt::Command::Close, knvt::Command::Quit});
-    m_actions->setTarget(this);
-}
-
-void KNVTTaskNewWindowController::validateCommand(knvt::Command command, knvt::CommandState &state)
-{
-    if (!knvt::ApplicationCommands::validateCommand(command, state))
-        state.enabled = command == knvt::Command::Close;
-}
-
-void KNVTTaskNewWindowController::performCommand(knvt::Command command, QWidget *)
-{
-    if (knvt::ApplicationCommands::performCommand(command))
-        return;
-    if (command == knvt::Command::Close && knvt::UnsavedTyping::mayDiscard(this))
-        close();
+    new knvt::WindowCommands(this, {knvt::Command::NewTask, knvt::Command::Close, knvt::Command::Quit});
 }
 
 void KNVTTaskNewWindowController::setFloatingPanel(bool floating)

@@ -3,22 +3,17 @@
 #include "editors/KNVTTaskNewViewController.h"
 #include "editors/KNVTTaskNewWindowControllerDelegate.h"
 
-#include "uikit/CommandTarget.h"
 #include "uikit/WeakDelegate.h"
 
 #include <QPointer>
 #include <QWidget>
-
-namespace knvt {
-class ActionSet;
-}
 
 // A window holding a new-task form, sized to the form (its top edge stays where it is when the collaborators section
 // changes the form's height). The application menu, the quick-entry hot key and a detached new-task popover open
 // one; for the hot key it is a floating panel over every other window. Escape closes it without saving, as it closes
 // the form's popover. Its close button and Close (Ctrl+W) ask before what is typed in it is dropped; New Task and Quit
 // (Ctrl+N, Ctrl+Q) work here as in every window, carried out by the application (knvt::ApplicationCommands).
-class KNVTTaskNewWindowController : public QWidget, public knvt::CommandTarget
+class KNVTTaskNewWindowController : public QWidget
 {
     Q_OBJECT
 
@@ -35,10 +30,6 @@ public:
     void setFloatingPanel(bool floating);
     bool isFloatingPanel() const;
 
-    knvt::ActionSet *actions() const { return m_actions; }
-    void validateCommand(knvt::Command command, knvt::CommandState &state) override;
-    void performCommand(knvt::Command command, QWidget *source) override;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -47,6 +38,5 @@ private:
     void install();
 
     QPointer<KNVTTaskNewViewController> m_taskNewViewController;
-    knvt::ActionSet *m_actions = nullptr;
     knvt::WeakDelegate<KNVTTaskNewWindowControllerDelegate> m_delegate;
 };

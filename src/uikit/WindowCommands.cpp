@@ -2,6 +2,7 @@
 
 #include "uikit/ActionSet.h"
 #include "uikit/ApplicationCommands.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QWidget>
 
@@ -26,7 +27,8 @@ void WindowCommands::validateCommand(Command command, CommandState &state)
 
 void WindowCommands::performCommand(Command command, QWidget *)
 {
-    if (!ApplicationCommands::performCommand(command) && command == Command::Close)
+    if (!ApplicationCommands::performCommand(command) && command == Command::Close
+        && UnsavedTyping::mayDiscard(m_window))
         m_window->close();
 }
 

@@ -14,7 +14,8 @@ namespace knvt {
 class ActionSet;
 
 // The commands of a window that has none of its own beyond the application's: New Task and Quit, carried out by the
-// application (ApplicationCommands), and Close, which closes the window. The window makes one with the commands its
+// application (ApplicationCommands), and Close, which closes the window once the user agrees to drop what is typed
+// in it (UnsavedTyping). The window makes one with the commands its
 // menus advertise and owns it; the keys work wherever the keyboard is in the window.
 class WindowCommands : public QObject, public CommandTarget
 {
