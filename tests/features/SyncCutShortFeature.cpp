@@ -64,17 +64,15 @@ TEST(SyncCutShortFeature, ATaskDeletedElsewhereGoesWithTheNextSyncAfterOneCutSho
         knvt::test::FakeSyncService &service = app.service();
         app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
         service.enableState();
-        const qint64 garden =
-            service.seed("task_lists", {{"title", "Garden"}, {"task_list_type", "project"}, {"status", "actionable"}});
-        service.seed("tasks", {{"title", "Dig"}, {"task_list_id", garden}, {"status", "actionable"}});
-        const qint64 weed =
-            service.seed("tasks", {{"title", "Weed"}, {"task_list_id", garden}, {"status", "actionable"}});
+        const qint64 garden = service.seedProject(QStringLiteral("Garden"));
+        service.seedTask(QStringLiteral("Dig"), garden);
+        const qint64 weed = service.seedTask(QStringLiteral("Weed"), garden);
         app.launch();
         app.waitForService([&] { return app.taskTitled(QStringLiteral("Weed")) && !app.store().isSyncing(); });
 
         service.remove("tasks", weed);
         for (int i = 0; i < 3000; ++i)
-            service.seed("tasks", {{"title", QStringLiteral("Inbox %1").arg(i)}, {"status", "actionable"}});
+            service.seedTask(QStringLiteral("Inbox %1").arg(i));
         service.on("GET", "/tags.json").hold();
         service.clearRequests();
         test.cutShort(app);

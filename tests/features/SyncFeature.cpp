@@ -47,10 +47,8 @@ protected:
     {
         app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
         app.service().enableState();
-        const qint64 calls = app.service().seed(
-            "task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
-        const qint64 call =
-            app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
+        const qint64 calls = app.service().seedProject(QStringLiteral("Calls"));
+        const qint64 call = app.service().seedTask(QStringLiteral("Call Ann"), calls);
         app.launch();
         app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
 
@@ -97,10 +95,8 @@ TEST_F(SyncFeature, ASyncWithARefusedPushOrAFailedReadSaysItFailedAndTheNextOneD
 {
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
     app.service().enableState();
-    const qint64 calls =
-        app.service().seed("task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
-    const qint64 callAnn =
-        app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
+    const qint64 calls = app.service().seedProject(QStringLiteral("Calls"));
+    const qint64 callAnn = app.service().seedTask(QStringLiteral("Call Ann"), calls);
     app.launch();
     app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
     waitForTheEndOfTheSync();
@@ -144,25 +140,19 @@ TEST_F(SyncFeature, ASyncWithARefusedPushOrAFailedReadSaysItFailedAndTheNextOneD
           {"GET", "/tags.json"}},
          503,
          true,
-         [this] {
-             app.service().seed("tasks", {{"title", "Call Bob"}, {"status", "actionable"}});
-         },
+         [this] { app.service().seedTask(QStringLiteral("Call Bob")); },
          [this] { return app.taskTitled(QStringLiteral("Call Bob")) != nullptr; }},
         {"the Inbox's read answered 500",
          {{"GET", "/tasks/inbox.json"}},
          500,
          false,
-         [this] {
-             app.service().seed("tasks", {{"title", "Call Cy"}, {"status", "actionable"}});
-         },
+         [this] { app.service().seedTask(QStringLiteral("Call Cy")); },
          [this] { return app.taskTitled(QStringLiteral("Call Cy")) != nullptr; }},
         {"a project's read answered 503",
          {{"GET", callsPath}},
          503,
          false,
-         [this, calls] {
-             app.service().seed("tasks", {{"title", "Call Di"}, {"task_list_id", calls}, {"status", "actionable"}});
-         },
+         [this, calls] { app.service().seedTask(QStringLiteral("Call Di"), calls); },
          [this] { return app.taskTitled(QStringLiteral("Call Di")) != nullptr; }},
     };
     for (const Case &c : cases) {
@@ -257,12 +247,9 @@ TEST_F(SyncFeature, ATaskMovedOrArchivedElsewhereStaysUnderItsOpenFormAndItsUnpu
     app.waitForService([this] { return app.syncsEnded() >= 1 && !app.store().isSyncing(); });
     for (const Case &c : cases) {
         SCOPED_TRACE(c.elsewhere);
-        const qint64 garden = app.service().seed(
-            "task_lists", {{"title", "Garden"}, {"task_list_type", "project"}, {"status", "actionable"}});
-        const qint64 shed = app.service().seed(
-            "task_lists", {{"title", "Shed"}, {"task_list_type", "project"}, {"status", "actionable"}});
-        const qint64 paint =
-            app.service().seed("tasks", {{"title", "Paint"}, {"task_list_id", garden}, {"status", "actionable"}});
+        const qint64 garden = app.service().seedProject(QStringLiteral("Garden"));
+        const qint64 shed = app.service().seedProject(QStringLiteral("Shed"));
+        const qint64 paint = app.service().seedTask(QStringLiteral("Paint"), garden);
         app.clickToolbar(QStringLiteral("Sync"));
         app.waitForService([this] { return app.taskTitled(QStringLiteral("Paint")) && !app.store().isSyncing(); });
         KNVTCDTask *task = app.taskTitled(QStringLiteral("Paint"));

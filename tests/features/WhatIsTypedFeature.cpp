@@ -109,12 +109,9 @@ TEST_F(WhatIsTypedFeature, AListChosenInAFormThatASyncDeletesIsMarkedAndSaveSays
     givenSignedInAndSynced();
     for (const Case &c : cases) {
         SCOPED_TRACE(c.form);
-        const qint64 garden = app.service().seed(
-            "task_lists", {{"title", "Garden"}, {"task_list_type", "project"}, {"status", "actionable"}});
-        const qint64 shed = app.service().seed(
-            "task_lists", {{"title", "Shed"}, {"task_list_type", "project"}, {"status", "actionable"}});
-        const qint64 paint =
-            app.service().seed("tasks", {{"title", "Paint"}, {"task_list_id", garden}, {"status", "actionable"}});
+        const qint64 garden = app.service().seedProject(QStringLiteral("Garden"));
+        const qint64 shed = app.service().seedProject(QStringLiteral("Shed"));
+        const qint64 paint = app.service().seedTask(QStringLiteral("Paint"), garden);
         syncAndWait();
         c.open();
         app.choosePopUp(QStringLiteral("taskListPopUpButton"), QStringLiteral("Shed"));

@@ -732,6 +732,19 @@ qint64 FakeSyncService::seed(QByteArrayView resource, QJsonObject fields)
     return requireState(m_impl->state).seed(resource.toByteArray(), std::move(fields));
 }
 
+qint64 FakeSyncService::seedProject(const QString &title)
+{
+    return seed("task_lists", {{"title", title}, {"task_list_type", "project"}, {"status", "actionable"}});
+}
+
+qint64 FakeSyncService::seedTask(const QString &title, qint64 list)
+{
+    QJsonObject fields{{"title", title}, {"status", "actionable"}};
+    if (list != 0)
+        fields.insert(QStringLiteral("task_list_id"), list);
+    return seed("tasks", std::move(fields));
+}
+
 bool FakeSyncService::update(QByteArrayView resource, qint64 id, const QJsonObject &fields)
 {
     std::lock_guard lock(m_impl->mutex);

@@ -137,6 +137,9 @@ public:
     // the row of a list and user that has one changes that row. For "account" the stored account is replaced.
     // Returns the id.
     qint64 seed(QByteArrayView resource, QJsonObject fields);
+    // An actionable project titled `title`, and an actionable task in the list `list` (0: the Inbox), seeded so.
+    qint64 seedProject(const QString &title);
+    qint64 seedTask(const QString &title, qint64 list = 0);
     // Changes or removes an object as another client would; returns false when there is no such object.
     bool update(QByteArrayView resource, qint64 id, const QJsonObject &fields);
     bool remove(QByteArrayView resource, qint64 id);

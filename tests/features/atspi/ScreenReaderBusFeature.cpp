@@ -334,11 +334,9 @@ TEST_F(ScreenReaderBusFeature, RowsAPullAddsOrRemovesAndACompletionThatTakesARow
     AppDriver app;
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
     app.service().enableState();
-    const qint64 home =
-        app.service().seed("task_lists", {{"title", "House"}, {"task_list_type", "project"}, {"status", "actionable"}});
-    const qint64 paint =
-        app.service().seed("tasks", {{"title", "Paint fence"}, {"task_list_id", home}, {"status", "actionable"}});
-    app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", home}, {"status", "actionable"}});
+    const qint64 home = app.service().seedProject(QStringLiteral("House"));
+    const qint64 paint = app.service().seedTask(QStringLiteral("Paint fence"), home);
+    app.service().seedTask(QStringLiteral("Call Ann"), home);
     app.givenTask("Pay rent", {.due = AppDriver::defaultNow()});
     app.launch();
     app.waitForService([&] { return app.taskTitled("Paint fence") != nullptr && !app.store().isSyncing(); });
@@ -354,7 +352,7 @@ TEST_F(ScreenReaderBusFeature, RowsAPullAddsOrRemovesAndACompletionThatTakesARow
     } changes[] = {
         {"a pull", "House",
          [&] {
-             app.service().seed("tasks", {{"title", "Buy milk"}, {"task_list_id", home}, {"status", "actionable"}});
+             app.service().seedTask(QStringLiteral("Buy milk"), home);
              app.service().remove("tasks", paint);
              app.clickToolbar("Sync");
              app.waitForService([&] { return app.taskTitled("Buy milk") != nullptr && !app.store().isSyncing(); });
@@ -625,14 +623,15 @@ TEST_F(ScreenReaderBusFeature, EveryWindowAnswersTheKeysItsMenusShow)
 
         // Ctrl+Q asks about the typing elsewhere; Escape keeps everything.
         QStringList asked;
-        app.answerAlert("Cancel", {.whileShown =
-                                       [&] {
-                                           knvt::test::waitUntil([&] {
-                                               asked = controlsIn(reader, "Discard What You Typed?");
-                                               return asked.contains("push button Discard");
-                                           });
-                                       },
-                                   .input = Input::Escape});
+        app.answerAlert("Cancel",
+                        {.whileShown =
+                             [&] {
+                                 knvt::test::waitUntil([&] {
+                                     asked = controlsIn(reader, "Discard What You Typed?");
+                                     return asked.contains("push button Discard");
+                                 });
+                             },
+                         .input = Input::Escape});
         pressIn(app, shown, "Ctrl+Q");
         ASSERT_TRUE(knvt::test::waitUntil([&] { return app.alerts().pendingAnswerCount() == 0; }))
             << "Ctrl+Q asked nothing";

@@ -98,10 +98,8 @@ protected:
     {
         app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
         app.service().enableState();
-        const qint64 calls = app.service().seed(
-            "task_lists", {{"title", "Calls"}, {"task_list_type", "project"}, {"status", "actionable"}});
-        m_synced =
-            app.service().seed("tasks", {{"title", "Call Ann"}, {"task_list_id", calls}, {"status", "actionable"}});
+        const qint64 calls = app.service().seedProject(QStringLiteral("Calls"));
+        m_synced = app.service().seedTask(QStringLiteral("Call Ann"), calls);
         app.launch();
         app.waitForService([this] { return app.taskTitled(QStringLiteral("Call Ann")) && !app.store().isSyncing(); });
         app.service().clearRequests();
