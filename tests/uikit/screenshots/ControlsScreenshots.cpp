@@ -171,7 +171,9 @@ KNVT_SCREENSHOTS(ImageView)
 
 KNVT_SCREENSHOTS(ActivityView)
 {
-    knvt::test::addFixtureTexts({QStringLiteral("Syncing"), QStringLiteral("Synced"), QStringLiteral("Synced 5/3/24")});
+    const QString failed = QStringLiteral("Sync failed 10:12 PM (service failed)");
+    knvt::test::addFixtureTexts(
+        {QStringLiteral("Syncing"), QStringLiteral("Synced"), QStringLiteral("Synced 5/3/24"), failed});
     KNVTActivityView view;
     view.setAccessibleName(QStringLiteral("Activity"));
     view.resize(200, 20);
@@ -188,6 +190,12 @@ KNVT_SCREENSHOTS(ActivityView)
     view.setCompletedDate(QDateTime(QDate(2024, 5, 3), QTime(14, 30)));
     view.setState(KNVTActivityViewStateCompleted);
     writer.save("completed-with-date", &view, true);
+    // A failure wider than the sidebar's default width wraps, and the line grows to show it all.
+    view.setCompletedText(failed);
+    view.setCompletedDate({});
+    view.setState(KNVTActivityViewStateCompleted);
+    view.resize(174, view.heightForWidth(174));
+    writer.save("failed-wrapped", &view, true);
 }
 
 KNVT_SCREENSHOTS(SourceListRows)
