@@ -316,7 +316,15 @@ void KNVTTasksAppDelegate::showAuthenticationFailureWindow()
     };
     m_authenticationFailureWindowController->didSave = end;
     m_authenticationFailureWindowController->didCancel = end;
-    m_authenticationFailureWindowController->willClose = [end](knvt::ApplicationWindow *) { end(); };
+    // Closed from outside (its close button, Alt+F4), the window takes the close as its Cancel, which ends it; this
+    // only ends it should it not, once the close is over: closing it here, inside its close, would hide it before it
+    // hears of the close, and nothing would pause.
+    m_authenticationFailureWindowController->willClose = [this, end](knvt::ApplicationWindow *closing) {
+        QTimer::singleShot(0, this, [this, end, closing] {
+            if (m_authenticationFailureWindowController.get() == closing)
+                end();
+        });
+    };
     // A sync opens it, not the user: the keys the user is typing into a form meanwhile stay there.
     knvt::WindowBesideTyping::show(m_authenticationFailureWindowController->window(), Qt::ApplicationModal);
 }

@@ -1280,11 +1280,13 @@ void AppDriver::closeMainWindow()
 
 void AppDriver::closeFrontWindow()
 {
-    // The window manager asks the window to close, as the close button of the title bar does.
+    // The window manager asks the window to close, as the close button of the title bar does: through the window's
+    // handle, a close the window did not start itself.
     QWidget *front =
         QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
-    ASSERT_NE(front, nullptr) << "no window in front";
-    front->close();
+    ASSERT_TRUE(front != nullptr && front->windowHandle() != nullptr) << "no window in front";
+    QCloseEvent close;
+    QCoreApplication::sendEvent(front->windowHandle(), &close);
     settle();
 }
 
