@@ -4,10 +4,13 @@
 
 #include <QPointer>
 
+class KNVTSwitch;
 class KNVTTaskStore;
+class QLabel;
 class QPushButton;
 
-// The Account pane while the sync service refuses the stored password: it offers to type it again.
+// The Account pane while the sync service refuses the stored password: it offers to type it again, and keeps the
+// sync switch, so that the user may switch syncing off meanwhile rather than have it come back with the password.
 class KNVTPreferenceUnauthenticatedAccountViewController : public KNVTPreferenceViewController
 {
     Q_OBJECT
@@ -20,11 +23,16 @@ public:
 
 public slots:
     void authenticate();
+    void syncingEnabled();
 
 protected:
     void loadView() override;
 
 private:
+    void update();
+
     KNVTTaskStore *m_store;
+    QPointer<QLabel> m_messageLabel;
+    QPointer<KNVTSwitch> m_syncingEnabledCheckBoxButton;
     QPointer<QPushButton> m_authenticateAccountButton;
 };

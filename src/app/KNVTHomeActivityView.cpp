@@ -53,7 +53,12 @@ void KNVTHomeActivityView::reloadData()
     // The refusal of this version switches automatic sync off itself; the line says why rather than go blank.
     const bool versionRefused =
         failed.isValid() && knvt::syncFailureCause(store.lastSyncError()) == knvt::SyncFailureCause::NewerVersionNeeded;
-    if (!store.isAutoSyncEnabled() && !versionRefused) {
+    if (store.isSyncPausedForPassword()) {
+        // Paused, not off: nothing is sent until the user signs in again, which only the Account pane offers.
+        setCompletedText(tr("Sync paused (password refused). Sign in again in Preferences > Account."));
+        setCompletedDate({});
+        setState(KNVTActivityViewStateCompleted);
+    } else if (!store.isAutoSyncEnabled() && !versionRefused) {
         setState(KNVTActivityViewStateInactive);
     } else if (store.isSyncing()) {
         setActiveText(tr("Syncing"));

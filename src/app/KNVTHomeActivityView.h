@@ -3,8 +3,9 @@
 #include "uikit/KNVTActivityView.h"
 
 // The sync status line under the home list: "Syncing" with a spinner while a session runs, when the last session
-// failed and why until one succeeds, "Synced" and the day of the last successful sync otherwise, nothing while
-// automatic sync is off. It follows the store's sync notifications.
+// failed and why until one succeeds, "Synced" and the day of the last successful sync otherwise, that sync is paused
+// and where to sign in again while the refused password waits to be typed again, nothing while automatic sync is off.
+// It follows the store's sync notifications.
 class KNVTHomeActivityView : public KNVTActivityView
 {
     Q_OBJECT

@@ -224,7 +224,12 @@ void KNVTMainWindowController::validateCommand(Command command, knvt::CommandSta
         state.enabled = state.visible;
         return;
     case Command::Notifications: state.enabled = store.numberOfNotifications() > 0; return;
-    case Command::Sync: state.enabled = store.isAutoSyncEnabled(); return;
+    case Command::Sync:
+        state.enabled = store.isAutoSyncEnabled();
+        if (store.isSyncPausedForPassword())
+            state.whyDisabled =
+                tr("Sync is paused because the password was refused. Sign in again in Preferences > Account.");
+        return;
     case Command::Comment: {
         KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
         state.enabled = shown && !shown->isArchived();

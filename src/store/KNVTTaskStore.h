@@ -209,7 +209,7 @@ public:
     void setSyncMetaData(const QVariantMap &syncMetaData);
 
     bool isAutoSyncEnabled();
-    // Switching on also asks for a sync.
+    // The user's switch: switching on also asks for a sync; either way a pause for the password is over.
     void setAutoSyncEnabled(bool enabled);
     bool isPushSyncingEnabled();
     void setPushSyncingEnabled(bool enabled);
@@ -230,10 +230,13 @@ public:
     void resetAuthenticationFailureDate();
     // No authentication failure is recorded.
     bool isAuthenticated();
-    // The user turned down typing a refused password again: automatic sync stops until the password is verified.
+    // The user turned down typing a refused password again: automatic sync, when on, stops until the password is
+    // verified, also across a restart.
     void pauseSyncUntilSignedInAgain();
-    // A password typed again was verified: the refusal is forgotten, automatic sync is as it was before the pause,
-    // and one sync runs.
+    // Automatic sync waits for the password to be typed again, and the user has not switched it since.
+    bool isSyncPausedForPassword();
+    // A password typed again was verified: the refusal is forgotten, automatic sync is on again when it was paused,
+    // else as the user left it, and one sync runs.
     void resumeSyncAfterSigningInAgain();
     QVariant resourcesLastModifiedDates();
     void setResourcesLastModifiedDates(const QVariant &dates);

@@ -97,6 +97,9 @@ bool KNVTTaskStore::isAutoSyncEnabled()
 
 void KNVTTaskStore::setAutoSyncEnabled(bool enabled)
 {
+    // The user's switch, either way, ends a pause: signing in again keeps what was chosen since.
+    if (syncMetaData().contains(kAutoSyncPausedForPassword))
+        writeSyncMetaDataValue(kAutoSyncPausedForPassword, QVariant(), false);
     writeSyncMetaDataValue(kAutoSyncEnabled, enabled, true);
     if (enabled)
         sync();
@@ -172,16 +175,22 @@ bool KNVTTaskStore::isAuthenticated()
 
 void KNVTTaskStore::pauseSyncUntilSignedInAgain()
 {
-    // Kept with the library, so that signing in again after a restart still brings automatic sync back.
+    // Kept with the library, so that signing in again after a restart still brings automatic sync back, and written
+    // before the switch, whose notification tells the windows that sync is now paused.
     if (isAutoSyncEnabled()) {
         writeSyncMetaDataValue(kAutoSyncPausedForPassword, true, false);
-        setAutoSyncEnabled(false);
+        writeSyncMetaDataValue(kAutoSyncEnabled, false, true);
     }
+}
+
+bool KNVTTaskStore::isSyncPausedForPassword()
+{
+    return syncMetaData().value(kAutoSyncPausedForPassword).toBool() && !isAuthenticated();
 }
 
 void KNVTTaskStore::resumeSyncAfterSigningInAgain()
 {
-    const bool paused = syncMetaData().value(kAutoSyncPausedForPassword).toBool();
+    const bool paused = isSyncPausedForPassword();
     writeSyncMetaDataValue(kAutoSyncPausedForPassword, QVariant(), false);
     resetAuthenticationFailureDate();
     // Switching on asks for the sync itself; asking again would find it queued and add nothing.

@@ -286,6 +286,11 @@ void ActionSet::validateFilling(QMenu *opening)
             action->setShortcuts(state.keys);
         action->setVisible(state.visible);
         action->setEnabled(state.enabled && state.visible);
+        // Why it may not run takes the place of the tooltip, which else repeats the title; a screen reader reads a
+        // button's tooltip as its description.
+        const QString tip = !state.enabled && !state.whyDisabled.isEmpty() ? state.whyDisabled : action->iconText();
+        if (action->toolTip() != tip)
+            action->setToolTip(tip);
     }
     if (target)
         target->endValidation();

@@ -20,6 +20,9 @@ struct CommandState
     bool visible = true;
     QList<QKeySequence> keys;
     QString title;
+    // Why the command may not run now, where the user cannot tell by looking: while it is disabled, its tooltip, which
+    // a screen reader reads as its button's description. Empty: the tooltip is its title.
+    QString whyDisabled;
     // The command's menu (Move To, Assign To) while it is about to show; the target fills it with what the selection
     // allows. nullptr for a command without one and in every other pass: a menu is filled only when it opens.
     QMenu *menu = nullptr;

@@ -319,19 +319,25 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass3"));
 }
 
-// However the password window was put away, the Account pane's Sign In Again brings syncing back as it was before the
-// refusal, with one sync.
-TEST_F(AccountsFeature, SigningInAgainAfterThePasswordWindowWasPutAwaySwitchesSyncBackOnAndSyncsOnce)
+// However the password window was put away, syncing pauses and the main window says so, also after a restart; the
+// Account pane's Sign In Again brings syncing back as it was before the refusal, with one sync, unless the user
+// switched it off meanwhile.
+TEST_F(AccountsFeature, PuttingThePasswordWindowAwayPausesSyncSaysSoAndSigningInAgainResumesItUnlessSwitchedOff)
 {
+    const QString where = QStringLiteral(" Sign in again in Preferences > Account.");
+    const QString paused = QStringLiteral("Sync paused (password refused).") + where;
+    const QString why = QStringLiteral("Sync is paused because the password was refused.") + where;
     struct Way
     {
         const char *name;
         std::function<void()> putAway;
+        bool switchedOff = false;
     };
     const std::vector<Way> ways = {
         {"Cancel", [this] { app.clickButton(QStringLiteral("cancelButton")); }},
         {"Escape", [this] { app.pressWhereTheFocusIs(QStringLiteral("Escape")); }},
         {"Alt+F4", [this] { app.closeFrontWindow(); }},
+        {"Cancel, then sync switched off", [this] { app.clickButton(QStringLiteral("cancelButton")); }, true},
     };
     app.service().enableState();
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
@@ -346,27 +352,40 @@ TEST_F(AccountsFeature, SigningInAgainAfterThePasswordWindowWasPutAwaySwitchesSy
         way.putAway();
         ASSERT_EQ(app.app().authenticationFailureWindowController(), nullptr);
         EXPECT_FALSE(app.store().isAutoSyncEnabled()) << "syncing pauses";
+        for (const bool restarted : {false, true}) {
+            SCOPED_TRACE(restarted ? "after a restart" : "now");
+            if (restarted)
+                app.relaunch();
+            EXPECT_EQ(app.syncStatus(), paused);
+            EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Sync")));
+            EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")), (QStringList{why, why})) << "tooltip, description";
+        }
 
         app.openPreferences();
         app.choosePreferencePane(QStringLiteral("Account"));
         ASSERT_EQ(app.accountPane(), QStringLiteral("password refused"));
+        if (way.switchedOff)
+            app.switchSync(false);
         app.service().clearRequests();
         app.clickButton(QStringLiteral("authenticateAccountButton"));
         app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
         app.clickButton(QStringLiteral("authenticateButton"));
-        app.waitForService([this] {
-            return app.accountPane() == QLatin1String("signed in") && app.service().hasRequest("GET", "/tags.json")
-                && !app.store().isSyncing();
+        app.waitForService([this, &way] {
+            return app.accountPane() == QLatin1String("signed in")
+                && (way.switchedOff || (app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing()));
         });
         app.settle();
 
-        EXPECT_EQ(requests("GET", "/tags.json"), 1) << "one sync";
+        EXPECT_EQ(requests("GET", "/tags.json"), way.switchedOff ? 0 : 1) << "one sync, none when switched off";
         EXPECT_FALSE(app.store().isSyncing());
-        EXPECT_TRUE(app.syncSwitchIsOn());
-        EXPECT_TRUE(app.syncNowIsEnabled());
+        EXPECT_EQ(app.syncSwitchIsOn(), !way.switchedOff);
+        EXPECT_EQ(app.syncNowIsEnabled(), !way.switchedOff);
+        EXPECT_EQ(app.toolbarEnabled(QStringLiteral("Sync")), !way.switchedOff);
+        EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")).value(0), QStringLiteral("Sync"));
+        EXPECT_EQ(app.syncStatus().section(u' ', 0, 0), way.switchedOff ? QString() : QStringLiteral("Synced"));
         const auto tags = app.service().lastRequest("GET", "/tags.json");
         EXPECT_EQ(tags ? tags->header("Authorization") : QByteArray(),
-                  basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
+                  way.switchedOff ? QByteArray() : basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
         app.closePreferences();
     }
 }

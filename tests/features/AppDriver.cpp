@@ -1439,6 +1439,15 @@ bool AppDriver::toolbarEnabled(const QString &name)
     return false;
 }
 
+QStringList AppDriver::toolbarHelp(const QString &name)
+{
+    for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>())
+        if (button->accessibleName() == name)
+            return {button->toolTip(), QAccessible::queryAccessibleInterface(button)->text(QAccessible::Description)};
+    ADD_FAILURE() << "no toolbar button " << name.toStdString();
+    return {};
+}
+
 AppDriver::MenuItemState AppDriver::menuItem(const QString &menu, const QString &item)
 {
     // What the user reads in the menu as it opens.

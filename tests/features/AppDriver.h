@@ -342,6 +342,8 @@ public:
     // The sync status line under the home list: "Syncing", "Synced <date>" or "" when it shows nothing.
     QString syncStatus();
     bool toolbarEnabled(const QString &name);
+    // The toolbar button's tooltip, then what a screen reader reads as its description.
+    QStringList toolbarHelp(const QString &name);
     struct MenuItemState
     {
         QString title;

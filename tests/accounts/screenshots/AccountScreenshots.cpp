@@ -348,6 +348,7 @@ KNVT_SCREENSHOTS(Preferences)
     KNVTSetSyncServiceAPIURLString(scene.fake.baseURL());
     scene.store->setAccountPassword(QStringLiteral("annlind"), QStringLiteral("secret1"));
     scene.store->setAuthenticationFailureDate(QDateTime::currentDateTime());
+    scene.store->pauseSyncUntilSignedInAgain();
     writer.save(QStringLiteral("account-password-refused"), &window, true);
     scene.store->setAutoSyncEnabled(false);
     scene.store->unconfigureAccount();

@@ -56,9 +56,7 @@ TEST_F(LiteralTextTest, TheAccountPanesAndTheFailureWindowShowTheNamesAsTyped)
 
     KNVTPreferenceUnauthenticatedAccountViewController refused(&store());
     EXPECT_EQ(reads(child<QLabel>(refused.view(), "messageLabel")),
-              QStringLiteral("The sync service did not accept the password of the account %1. Syncing is paused "
-                             "until you sign in again.")
-                  .arg(kUsername));
+              QStringLiteral("The sync service did not accept the password of the account %1.").arg(kUsername));
 
     KNVTAuthenticationFailureWindowController failure(&store());
     EXPECT_EQ(reads(child<QLabel>(&failure, "messageLabel")),

@@ -350,6 +350,16 @@ int main(int argc, char **argv)
         app.launch();
         saveWindow(app, QStringLiteral("main-window-tall-rows"));
     }
+    {
+        // The password window was put away: the line says that sync is paused and where to sign in again.
+        AppDriver app;
+        fill(app);
+        app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+        app.store().setAuthenticationFailureDate(now());
+        app.store().pauseSyncUntilSignedInAgain();
+        app.launch();
+        saveWindow(app, QStringLiteral("main-window-sync-paused"));
+    }
     outlineLists();
     rows();
     // A step of the driver that went wrong (a row or entry not found) is recorded by the test framework.
