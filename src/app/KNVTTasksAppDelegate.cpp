@@ -30,6 +30,7 @@
 #include "uikit/UnsavedTyping.h"
 #include "uikit/UrlOpener.h"
 #include "uikit/WindowBesideTyping.h"
+#include "uikit/WindowCommands.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -166,6 +167,7 @@ void KNVTTasksAppDelegate::setupForNormalUse()
     setUpQuickEntryHotKey();
     if (!m_contextMenuKey)
         m_contextMenuKey = new knvt::ContextMenuKey(this);
+    knvt::WindowCommands::offerInEveryWindow();
     newMainWindow();
     updateDockBadge();
     store().setTaskStoreDelegate(this);
@@ -400,6 +402,7 @@ void KNVTTasksAppDelegate::newTaskWindow()
     if (main && main->isActiveWindow())
         values.taskList = main->homeViewController()->selectedTaskList();
     std::unique_ptr<knvt::TaskNewWindow> window = knvt::WindowFactory::shared().taskNewWindowController(values);
+    openAboveAnyModalWindow(window->window());
     window->showWindow();
     takeOwnershipOfTaskNewWindowController(std::move(window));
 }

@@ -130,6 +130,10 @@ private:
     void releaseLater(std::unique_ptr<knvt::ApplicationWindow> window);
     void setUpQuickEntryHotKey();
     void tearDownQuickEntryHotKey();
+    // While an application-modal window waits for an answer (the password asked again, an alert) every other window
+    // is blocked: a new-task window opened then is modal itself, above that one, so that it takes the keyboard; the
+    // other gets it back when the new task closes.
+    static void openAboveAnyModalWindow(QWidget *window);
 
     std::unique_ptr<KNVTMainWindowController> m_mainWindowController;
     std::unique_ptr<knvt::ApplicationWindow> m_preferenceWindowController;

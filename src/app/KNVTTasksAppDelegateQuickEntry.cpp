@@ -15,18 +15,15 @@
 
 #include <algorithm>
 
-namespace {
-
-// A window-modal sheet blocks only its own window, which quick entry is not.
-bool applicationModalWindowIsOpen()
+void KNVTTasksAppDelegate::openAboveAnyModalWindow(QWidget *window)
 {
+    // A window-modal sheet blocks only its own window, which a new task's is not.
     const QWidgetList windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *window) {
-        return window->isVisible() && window->windowModality() == Qt::ApplicationModal;
-    });
+    if (std::any_of(windows.cbegin(), windows.cend(), [window](const QWidget *shown) {
+            return shown != window && shown->isVisible() && shown->windowModality() == Qt::ApplicationModal;
+        }))
+        window->setWindowModality(Qt::ApplicationModal);
 }
-
-} // namespace
 
 void KNVTTasksAppDelegate::setUpQuickEntryHotKey()
 {
@@ -92,12 +89,9 @@ void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime, const QString 
     QWidget *window = controller->window();
     // A small window of its own kind that floats over every program, as a quick note does.
     window->setWindowFlags(window->windowFlags() | Qt::Tool | Qt::WindowStaysOnTopHint);
-    // While an application-modal window waits for an answer (the password asked again, an alert) every other window
-    // is blocked, and the window system's focus is handed back to that window: the title typed after the key would
-    // land in its fields, a password field among them. The quick-entry window is then modal itself, above that one,
-    // so that it takes the keyboard; the other gets it back when quick entry closes.
-    if (applicationModalWindowIsOpen())
-        window->setWindowModality(Qt::ApplicationModal);
+    // The window system hands the keyboard back to a modal window that blocks quick entry: the title typed after the
+    // key would land in its fields, a password field among them.
+    openAboveAnyModalWindow(window);
     placeQuickEntryWindow(window, m_taskNewWindowControllers);
     controller->showWindow();
     knvt::bringWindowForward(window, userTime, activationToken);

@@ -3,7 +3,7 @@
 #include <QVBoxLayout>
 
 KNVTTaskSheetWindowController::KNVTTaskSheetWindowController(KNVTCDTask *task, QWidget *parent)
-    : knvt::Sheet(parent, false), m_taskWindowController(new KNVTTaskWindowController(task, this))
+    : knvt::Sheet(parent), m_taskWindowController(new KNVTTaskWindowController(task, this))
 {
     setResizable(true);
     setObjectName(QStringLiteral("KNVTTaskSheetWindowController"));

@@ -1,21 +1,17 @@
 #include "editors/Sheet.h"
 
 #include "uikit/ViewAdditions.h"
-#include "uikit/WindowCommands.h"
 
 #include <QLayout>
 
 namespace knvt {
 
-Sheet::Sheet(QWidget *parent, bool offersQuit) : QDialog(parent)
+Sheet::Sheet(QWidget *parent) : QDialog(parent)
 {
     frameAsSheet(this);
     setWindowModality(Qt::WindowModal);
     // The presenter keeps the sheet until its did-end callback, which lets it go.
     setAttribute(Qt::WA_DeleteOnClose, false);
-    // A sheet holds the keyboard while it is open: Quit works from it, asking first about anything typed elsewhere.
-    if (offersQuit)
-        new WindowCommands(this, {Command::Quit});
 }
 
 void Sheet::dismiss(QObject *)

@@ -7,15 +7,14 @@ class QObject;
 namespace knvt {
 
 // A sheet over a window: a window-modal dialog that the presenter shows with open() and that ends with
-// finished(int), the presenter's did-end callback. dismiss() ends it. Quit (Ctrl+Q) works from it as from its window.
+// finished(int), the presenter's did-end callback. dismiss() ends it. New Task, Close and Quit work from it as from
+// every window (WindowCommands::offerInEveryWindow).
 class Sheet : public QDialog
 {
     Q_OBJECT
 
 public:
-    // `offersQuit` false: the sheet's content offers Quit itself (a task window shown as a sheet), and one key must
-    // not stand for two actions of one window.
-    explicit Sheet(QWidget *parent = nullptr, bool offersQuit = true);
+    explicit Sheet(QWidget *parent = nullptr);
 
     Q_INVOKABLE void dismiss(QObject *sender = nullptr);
 

@@ -190,7 +190,7 @@ private:
 
 } // namespace
 
-ActionSet::ActionSet(QWidget *window, std::initializer_list<Command> commands) : QObject(window), m_window(window)
+ActionSet::ActionSet(QWidget *window, const QList<Command> &commands) : QObject(window), m_window(window)
 {
     // The actions stand in several menus at once; each is read in the menu that shows it.
     MenuItemAccessible::install();

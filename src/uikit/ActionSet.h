@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QString>
 
-#include <initializer_list>
 #include <map>
 
 class QAction;
@@ -33,7 +32,7 @@ class ActionSet : public QObject
 
 public:
     // Makes the actions of `commands` in `window`, which owns the set.
-    ActionSet(QWidget *window, std::initializer_list<Command> commands);
+    ActionSet(QWidget *window, const QList<Command> &commands);
     ~ActionSet() override;
 
     QWidget *window() const { return m_window; }

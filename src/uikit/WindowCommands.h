@@ -3,9 +3,8 @@
 #include "uikit/Command.h"
 #include "uikit/CommandTarget.h"
 
+#include <QList>
 #include <QObject>
-
-#include <initializer_list>
 
 class QWidget;
 
@@ -15,13 +14,18 @@ class ActionSet;
 
 // The commands of a window that has none of its own beyond the application's: New Task and Quit, carried out by the
 // application (ApplicationCommands), and Close, which closes the window once the user agrees to drop what is typed
-// in it (UnsavedTyping). The window makes one with the commands its
-// menus advertise and owns it; the keys work wherever the keyboard is in the window.
+// in it (UnsavedTyping). The window owns it; the keys work wherever the keyboard is in the window.
 class WindowCommands : public QObject, public CommandTarget
 {
 public:
-    WindowCommands(QWidget *window, std::initializer_list<Command> commands);
+    WindowCommands(QWidget *window, const QList<Command> &commands);
     ~WindowCommands() override;
+
+    // From now on every window of the application that shows (its sheets, the account windows, the password window)
+    // answers New Task, Close and Quit as the main window's menus show them: those it does not offer through an action
+    // set of its own, it gets through one of these. Alerts, whose keys are their buttons, and popovers, which belong
+    // to their window, are left as they are.
+    static void offerInEveryWindow();
 
     ActionSet *actions() const { return m_actions; }
 
