@@ -327,7 +327,7 @@ void KNVTTasksAppDelegate::showAuthenticationFailureWindow()
                 end();
         });
     };
-    // A sync opens it, not the user: the keys the user is typing into a form meanwhile stay there.
+    // A sync opens it, not the user: while the user types it waits in front, and is modal once the user goes to it.
     knvt::WindowBesideTyping::show(m_authenticationFailureWindowController->window(), Qt::ApplicationModal);
 }
 
@@ -473,7 +473,9 @@ void KNVTTasksAppDelegate::taskStoreDidFailToAuthenticate(KNVTTaskStore *)
 
 void KNVTTasksAppDelegate::taskStoreRequiresNewerAPIVersion(KNVTTaskStore *)
 {
-    showNewerAPIVersionAlert();
+    // On a later pass: the alert waits for the user, maybe beside a field being typed in, while the store switches
+    // automatic sync off and the sync ends.
+    QMetaObject::invokeMethod(this, &KNVTTasksAppDelegate::showNewerAPIVersionAlert, Qt::QueuedConnection);
 }
 
 void KNVTTasksAppDelegate::taskStoreDidUnconfigureAccountNotification()

@@ -1,8 +1,11 @@
 #include "uikit/MessageBoxAlertPresenter.h"
 
+#include "uikit/WindowBesideTyping.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -10,7 +13,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -77,36 +79,6 @@ void addTypedText(QMessageBox *box, const QString &typed)
     grid->addWidget(buttonBox, row + 1, column, rowSpan, columnSpan);
 }
 
-// The window the alert is about: the one that has the keyboard, a pop-up list or menu's own window aside, which the
-// alert closes when it opens.
-QWidget *concernedWindow()
-{
-    QWidget *window =
-        QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->window() : QApplication::activeWindow();
-    while (window != nullptr && window->windowType() == Qt::Popup)
-        window = window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
-    return window != nullptr && window->isVisible() ? window : nullptr;
-}
-
-// The alert stands in front of the window it concerns: it is that window's transient. It blocks every window of the
-// application until it is answered, so none of them may cover it either: while one floats over every other (quick
-// entry, whose typing the alert may be asking about), the alert floats as well.
-void placeInFrontOf(QMessageBox *box, QWidget *window)
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    const bool floats = std::any_of(windows.cbegin(), windows.cend(), [box](const QWidget *shown) {
-        return shown != box && shown->isVisible() && shown->windowType() != Qt::Popup
-            && shown->windowType() != Qt::ToolTip && shown->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    });
-    if (floats)
-        box->setWindowFlag(Qt::WindowStaysOnTopHint);
-    if (window == nullptr)
-        return;
-    box->winId();
-    if (box->windowHandle() != nullptr && window->windowHandle() != nullptr)
-        box->windowHandle()->setTransientParent(window->windowHandle());
-}
-
 } // namespace
 
 QMessageBox *MessageBoxAlertPresenter::createMessageBox(const Request &request, QList<QAbstractButton *> *buttons)
@@ -160,8 +132,13 @@ AlertPresenter::Response MessageBoxAlertPresenter::runModal(const Request &reque
     // Without any button QMessageBox would add an OK button of its own, which is not one of ours.
     if (buttons.isEmpty())
         buttons.append(box->addButton(QMessageBox::Ok));
-    placeInFrontOf(box, concernedWindow());
-    box->exec();
+    // Run as exec() would, but through the one way windows are shown: an alert the user's input did not ask for
+    // waits beside the typing until the user goes to it.
+    QEventLoop answered;
+    QObject::connect(box, &QDialog::finished, &answered, &QEventLoop::quit);
+    QObject::connect(box, &QObject::destroyed, &answered, &QEventLoop::quit);
+    WindowBesideTyping::show(box, Qt::ApplicationModal);
+    answered.exec(QEventLoop::DialogExec);
     Response response;
     if (box != nullptr) {
         response.modalResponse = modalResponse(buttons, box->clickedButton());

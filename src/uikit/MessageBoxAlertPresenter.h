@@ -9,7 +9,8 @@ class QMessageBox;
 
 namespace knvt {
 
-// The real presenter: a QMessageBox run with exec(), application-modal.
+// The real presenter: a QMessageBox, application-modal, shown through WindowBesideTyping: one that does not answer the
+// user's input opens beside the text field the user is typing in, and becomes modal once the user goes to it.
 class MessageBoxAlertPresenter : public AlertPresenter
 {
 public:

@@ -237,7 +237,11 @@ namespace {
 // an area that scrolls and can be selected, a line a problem.
 QStringList alertOffScreenOrTypedLost(const QString &typed)
 {
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    QMessageBox *box = nullptr; // modal, or waiting beside the typing until the user goes to it
+    for (const QWidgetList windows = QApplication::topLevelWidgets(); QWidget * window : windows)
+        box = qobject_cast<QMessageBox *>(window) != nullptr && window->isVisible()
+            ? qobject_cast<QMessageBox *>(window)
+            : box;
     if (box == nullptr)
         return {QStringLiteral("no alert open")};
     QStringList problems;

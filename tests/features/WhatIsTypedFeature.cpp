@@ -1,8 +1,10 @@
-// What the user types goes where it was typed and is never dropped without a word: a window a sync opens meanwhile
-// does not take the keys, and a form whose chosen list a sync deletes says so rather than filing the task elsewhere.
+// What the user types goes where it was typed and is never dropped without a word: a window or alert the application
+// opens by itself meanwhile does not take the keys, and a form whose chosen list a sync deletes says so rather than
+// filing the task elsewhere.
 
 #include "AppDriver.h"
 
+#include "app/KNVTMainWindowController.h"
 #include "app/KNVTTasksAppDelegate.h"
 
 #include "store/KNVTTaskStore.h"
@@ -10,8 +12,13 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
+#include "support/ScopedKeyboardLayout.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
 #include <QApplication>
 #include <QLineEdit>
+#include <QPointer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +54,18 @@ protected:
             : nullptr;
         return window ? window->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField")) : nullptr;
     }
+    // The user clicks into the password window, modal from then on, and saves `password`.
+    void goToThePasswordWindowAndSave(const QString &password)
+    {
+        ASSERT_NE(passwordField(), nullptr);
+        AppDriver::clickWhereItShows(passwordField(), passwordField()->rect().center());
+        app.settle();
+        EXPECT_EQ(QApplication::activeModalWidget(), passwordField()->window());
+        app.typeWhereTheFocusIs(password);
+        app.pressWhereTheFocusIs(QStringLiteral("Return"));
+        // It stays while the sync tries the password, and goes once the service took it.
+        app.waitForService([this] { return app.app().authenticationFailureWindowController() == nullptr; });
+    }
 
     AppDriver app;
 };
@@ -67,20 +86,99 @@ TEST_F(WhatIsTypedFeature, APasswordRefusedWhileATitleIsTypedLeavesTheKeysToTheT
     ASSERT_TRUE(app.openWindows().contains(QStringLiteral("KNVTAuthenticationFailureWindowController")));
 
     app.typeWhereTheFocusIs(QStringLiteral("eet before six"));
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    // The form gone, the window still waits: the next task goes where the first went.
+    app.pressWhereTheFocusIs(QStringLiteral("Ctrl+N"));
+    app.typeWhereTheFocusIs(QStringLiteral("Call Ann"));
     ASSERT_NE(passwordField(), nullptr);
-    EXPECT_TRUE(passwordField()->text().isEmpty()) << "nothing typed in the form reaches the password";
+    EXPECT_TRUE(passwordField()->text().isEmpty()) << "nothing typed in the forms reaches the password";
     app.pressWhereTheFocusIs(QStringLiteral("Return"));
     app.wait(1);
     EXPECT_NE(app.taskTitled(QStringLiteral("Leave the sheet before six")), nullptr) << "the title is saved whole";
+    EXPECT_NE(app.taskTitled(QStringLiteral("Call Ann")), nullptr);
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
 
-    // With the form gone the window asks for the keyboard, and only its Save changes the keyring.
-    EXPECT_EQ(app.focusedControl(), QStringLiteral("passwordSecureTextField"));
-    app.typeWhereTheFocusIs(QStringLiteral("newpass2"));
-    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    // Only the password window's own Save, once the user went to it, changes the keyring.
+    goToThePasswordWindowAndSave(QStringLiteral("newpass2"));
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
-    // It stays while the sync tries the password, and goes once the service took it.
-    app.waitForService([this] { return app.app().authenticationFailureWindowController() == nullptr; });
+}
+
+// In any field of any window, whatever the application opens by itself meanwhile waits in front of it without the
+// keyboard, and every key goes on into the field: the password window of a refused sync, the alerts that a task in a
+// window of its own was deleted elsewhere and that a newer version is needed.
+TEST_F(WhatIsTypedFeature, WhatIsTypedInAnyFieldStaysThereWhateverTheApplicationOpensMeanwhile)
+{
+    knvt::test::ScopedKeyboardLayout us("us");
+    app.givenDefault(KNVTQuickTaskEntryKeyboardShortcutHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    givenSignedInAndSynced();
+    const qint64 house = app.service().seedProject("House");
+    app.service().seedTask("Paint", house);
+    const struct
+    {
+        const char *name;
+        std::function<void()> open;
+        QString field;
+    } fields[] = {
+        {"the main window's search", [] {}, "searchField"},
+        {"a sheet's title", [this] { app.chooseMenu("File", "New Project"); }, "titleTextField"},
+        {"a task form's title", [this] { app.clickToolbar("New Task"); }, "titleTextField"},
+        {"Add Friend", [this] { app.openPeopleWindow(), app.clickButton("addUserButton"); }, "usernameTextField"},
+        {"quick entry, which floats", [this] { app.pressAnywhere("Ctrl+Shift+O"); }, "titleTextField"},
+        {"the comment composer", [this] { app.selectRows({"Paint"}), app.clickToolbar("Comment"); }, "commentTextView"},
+    };
+    for (const auto &row : fields) {
+        SCOPED_TRACE(row.name);
+        const qint64 mow = app.service().seedTask("Mow", house);
+        syncAndWait();
+        app.selectHome("House");
+        app.doubleClickRow("Mow");
+        app.bringToFront(&app.mainWindow());
+        row.open();
+        const QPointer<QWidget> window = app.frontEditor();
+        const auto type = [&](const QString &keys) {
+            ASSERT_NE(window, nullptr);
+            app.bringToFront(window);
+            app.typeIn(row.field, keys);
+        };
+
+        type("pick ");
+        app.service().on("GET", "/account.json").reply(401).pass();
+        app.store().sync();
+        app.waitForService([this] { return passwordField() != nullptr; });
+        ASSERT_NE(passwordField(), nullptr);
+        app.typeWhereTheFocusIs("up ");
+        EXPECT_EQ(app.fieldText(row.field), "pick up ");
+        EXPECT_EQ(passwordField()->text(), "");
+        EXPECT_EQ(app.storedPassword("ann"), "secret1");
+        // In front of the field's window, over quick entry too.
+        QWindow *password = passwordField()->window()->windowHandle();
+        EXPECT_EQ(password->transientParent(), window->windowHandle());
+        EXPECT_EQ(password->flags() & Qt::WindowStaysOnTopHint, window->windowFlags() & Qt::WindowStaysOnTopHint);
+        goToThePasswordWindowAndSave("secret1");
+
+        const auto typeWhileAnAlertComesUp = [&](const QString &keys, const std::function<void()> &cause) {
+            QString seen;
+            const auto typing = [&] { app.typeWhereTheFocusIs(keys), seen = app.fieldText(row.field); };
+            app.answerAlert("OK", {.whileShown = typing, .input = knvt::ScriptedAlertPresenter::Input::Pointer});
+            cause();
+            app.store().sync();
+            app.waitForService([this] { return app.alerts().pendingAnswerCount() == 0; });
+            return seen;
+        };
+        type("the ");
+        EXPECT_EQ(typeWhileAnAlertComesUp("pre", [&] { app.service().remove("tasks", mow); }), "pick up the pre");
+        EXPECT_TRUE(app.alertsShown().last().startsWith("The task was deleted elsewhere."));
+        type("scription ");
+        const auto newerVersionNeeded = [this] { app.service().on("GET", "/account.json").reply(410).pass(); };
+        EXPECT_EQ(typeWhileAnAlertComesUp("today", newerVersionNeeded), "pick up the prescription today");
+        EXPECT_TRUE(app.alertsShown().last().startsWith("You need to update your version"));
+
+        // The user switches sync on again, empties the field and puts away what the row opened.
+        app.store().setAutoSyncEnabled(true);
+        type("");
+        for (const char *keys : {"Ctrl+A", "Backspace", row.field == "searchField" ? "" : "Escape"})
+            app.pressWhereTheFocusIs(keys);
+    }
 }
 
 // Another device deletes the list chosen in a task form: the form keeps it, marked, and Save says so rather than

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <gtest/gtest.h>
+
 namespace knvt {
 
 ScriptedAlertPresenter::ScriptedAlertPresenter()
@@ -77,7 +79,11 @@ AlertPresenter::Response ScriptedAlertPresenter::answerOnScreen(const Request &r
     auto *watch = new QTimer;
     watch->setInterval(10);
     QObject::connect(watch, &QTimer::timeout, watch, [watch, answer] {
+        // Modal, or waiting beside the user's typing for the user to go to it.
         QPointer<QMessageBox> box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        for (const QWidgetList windows = QApplication::topLevelWidgets(); QWidget * window : windows)
+            if (box == nullptr && qobject_cast<QMessageBox *>(window) != nullptr && window->isVisible())
+                box = static_cast<QMessageBox *>(window);
         if (box == nullptr || !box->isVisible() || box->windowHandle() == nullptr)
             return;
         watch->stop();
@@ -97,8 +103,15 @@ AlertPresenter::Response ScriptedAlertPresenter::answerOnScreen(const Request &r
             }
             box->close();
             return;
-        case Input::Return: QTest::keyClick(window, Qt::Key_Return); return;
-        case Input::Escape: QTest::keyClick(window, Qt::Key_Escape); return;
+        case Input::Return:
+        case Input::Escape:
+            if (QApplication::activeModalWidget() != box) {
+                ADD_FAILURE() << "no key reaches an alert waiting beside the typing: " << box->text().toStdString();
+                box->reject();
+            } else {
+                QTest::keyClick(window, answer.input == Input::Return ? Qt::Key_Return : Qt::Key_Escape);
+            }
+            return;
         case Input::Script: return;
         }
     });

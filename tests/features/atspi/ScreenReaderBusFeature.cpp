@@ -22,6 +22,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QJsonDocument>
+#include <QLineEdit>
 #include <QPointer>
 
 #include <QGuiApplication>
@@ -645,4 +646,42 @@ TEST_F(ScreenReaderBusFeature, EveryWindowAnswersTheKeysItsMenusShow)
         EXPECT_TRUE(knvt::test::waitUntil([&] { return controlsIn(reader, in).size() < controls; }))
             << "Ctrl+W closes it";
     }
+}
+
+TEST_F(ScreenReaderBusFeature, APasswordRefusedWhileASheetIsTypedInWaitsBesideItUntilTheUserClicksIt)
+{
+    AppDriver app;
+    app.givenSignedIn("ann", "secret1", /*autoSync=*/true);
+    app.service().enableState();
+    app.launch();
+    app.waitForService([&] { return app.syncsEnded() > 0; });
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+    app.chooseMenu("File", "New Project");
+    app.typeIn("titleTextField", "Garden ");
+    const QPointer<QLineEdit> title = app.frontEditor()->findChild<QLineEdit *>("titleTextField");
+    const QString titleAsRead = reader.focusOnceItReads("text Title");
+
+    // Refused: once the window is up and the window manager had its say, the reader stays on the title being typed.
+    app.service().on("GET", "/account.json").reply(401).pass();
+    app.store().sync();
+    app.waitForService([&] { return app.app().authenticationFailureWindowController() != nullptr; });
+    QWidget *window = app.app().authenticationFailureWindowController()->window();
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return !controlsIn(reader, window->windowTitle()).isEmpty(); }));
+    app.typeWhereTheFocusIs("shed");
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return title->text() == "Garden shed"; }));
+    EXPECT_EQ(reader.focusOnceItReads(titleAsRead), titleAsRead);
+
+    // The user clicks it: modal, with the keyboard; its Save runs one sync, and no other after it.
+    auto *password = window->findChild<QLineEdit *>("passwordSecureTextField");
+    AppDriver::clickWhereItShows(password, password->rect().center());
+    EXPECT_EQ(reader.focusOnceItReads("password text Password:"), "password text Password:");
+    EXPECT_EQ(QApplication::activeModalWidget(), window);
+    const int syncs = app.syncsEnded();
+    app.typeWhereTheFocusIs("secret1");
+    app.pressWhereTheFocusIs("Return");
+    app.waitForService([&] { return app.app().authenticationFailureWindowController() == nullptr; });
+    knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(500));
+    EXPECT_EQ(app.syncsEnded(), syncs + 1);
+    EXPECT_TRUE(title->isVisible() && title->text() == "Garden shed") << "the sheet keeps its title";
 }
