@@ -107,6 +107,9 @@ inline constexpr Budget kBudgets[] = {
     {"BM_TagListUpdateAfterSave", Measure::RealTimeNs, nullptr, 2e6},
     {"BM_SearchListUpdateAfterSave", Measure::RealTimeNs, nullptr, 2e6},
     {"BM_TaskListOutlineUpdateAfterSave", Measure::RealTimeNs, nullptr, 2e6},
+    // An hour of everyday use, compressed (bench/app/DayOfUse.cpp, in a process of its own): the resident memory's
+    // growth an hour once the first ten minutes have filled the caches.
+    {"BM_DayOfUse", Measure::Counter, "growth_mb_per_hour", 2.0},
 };
 
 } // namespace knvt::bench

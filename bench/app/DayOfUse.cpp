@@ -1,0 +1,189 @@
+// Memory over a day of use. bench/day-of-use runs each benchmark in a process of its own, once:
+//
+// - BM_DayOfUse: an hour of everyday use, and how much the process's resident memory grows an hour once the first ten
+//   minutes have filled its caches. A user's hour (160 rounds took forty minutes of scripted use: 240 an hour, half of
+//   them with a sync) is run compressed: the same rounds back to back, the program's own delays ten times as fast
+//   (DayApplication). The resident size is read after every round, the growth a round is the least-squares slope over
+//   the rounds after the first ten minutes' 40, and the growth an hour is that times 240: what a round leaves behind
+//   does not depend on how long the user took over it. KNVT_DAY_ROUNDS (240) and KNVT_DAY_WARMUP (40) change the
+//   counts. Run it under heaptrack to see who holds what grows:
+//     heaptrack build-bench/bench/knvt_day_of_use --benchmark_filter=BM_DayOfUse
+// - BM_MemoryAfterSearchCleared, BM_MemoryAfterLargePull: large transient work, a search matching every one of
+//   100,000 tasks typed and cleared, a pull of 6,000 changed tasks, and how much of what it took the process still
+//   holds after three seconds of idle, against before it.
+#include "support/DayApplication.h"
+
+#include "support/BudgetMain.h"
+#include "support/OffscreenApplication.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using knvt::bench::DayApplication;
+
+const bool installed = knvt::bench::setApplicationFactory(&knvt::bench::makeOffscreenApplication);
+
+int fromEnvironment(const char *name, int fallback)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok && value > 0 ? value : fallback;
+}
+
+constexpr int kRoundsAnHour = 240;
+
+// One round of a user's day: a task made in the Inbox, its notes edited, its window opened and closed, completed,
+// found by a search that is then cleared, the people window and the preferences opened and closed, the lists switched
+// (the two shared ones among them, whose rows paint the sharing picture whatever is chosen), every second round a sync
+// pulling what another device changed in every list, and the task deleted: the library ends as it began.
+bool round(DayApplication &day, int number)
+{
+    const QString title = QStringLiteral("Errand %1").arg(number);
+    return day.clickHome(QStringLiteral("Inbox")) && day.makeTask(title)
+        && day.editNotes(title, QStringLiteral("Bring the receipt")) && day.openAndCloseTaskWindow(title)
+        && day.complete(title) && day.searchAndClear(QStringLiteral("Errand")) && day.openAndClosePeople()
+        && day.openAndClosePreferences() && day.clickHome(QStringLiteral("Garden"))
+        && day.clickHome(QStringLiteral("Book Club")) && day.clickHome(QStringLiteral("Today"))
+        && day.clickHome(QStringLiteral("House"))
+        && (number % 2 != 0 || (day.tellService(QStringLiteral("change %1").arg(number)) && day.sync()))
+        && day.clickHome(QStringLiteral("Inbox")) && day.deleteTask(title);
+}
+
+// The least-squares slope of `values` over their positions.
+double slope(const std::vector<double> &values)
+{
+    const double n = double(values.size());
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const double x = double(i);
+        sx += x;
+        sy += values[i];
+        sxx += x * x;
+        sxy += x * values[i];
+    }
+    const double denominator = n * sxx - sx * sx;
+    return denominator > 0 ? (n * sxy - sx * sy) / denominator : 0;
+}
+
+void BM_DayOfUse(benchmark::State &state)
+{
+    const int warmUp = fromEnvironment("KNVT_DAY_WARMUP", kRoundsAnHour / 6);
+    const int rounds = fromEnvironment("KNVT_DAY_ROUNDS", kRoundsAnHour);
+    for (auto _ : state) {
+        DayApplication day({});
+        if (!day.ready()) {
+            state.SkipWithError(qPrintable(day.why()));
+            return;
+        }
+        std::vector<double> resident;
+        std::vector<double> heap;
+        std::printf("minutes  rounds  heap_MB  resident_MB\n");
+        for (int number = 1; number <= warmUp + rounds; ++number) {
+            if (!round(day, number)) {
+                state.SkipWithError(qPrintable(QStringLiteral("round %1: %2").arg(number).arg(day.why())));
+                return;
+            }
+            if (number <= warmUp)
+                continue;
+            resident.push_back(knvt::bench::residentMegabytes());
+            heap.push_back(knvt::bench::heapMegabytes());
+            if (number % (kRoundsAnHour / 12) == 0) {
+                std::printf("%7d  %6d  %7.2f  %11.2f\n", number * 60 / kRoundsAnHour, number, heap.back(),
+                            resident.back());
+                std::fflush(stdout);
+            }
+        }
+        state.counters["rounds"] = double(rounds);
+        state.counters["resident_mb"] = resident.back();
+        state.counters["growth_mb_per_hour"] = slope(resident) * kRoundsAnHour;
+        state.counters["heap_growth_mb_per_hour"] = slope(heap) * kRoundsAnHour;
+    }
+}
+BENCHMARK(BM_DayOfUse)->Unit(benchmark::kSecond)->Iterations(1);
+
+// ---- Large transient work ----
+
+// The library of 100,000 tasks the main window's benchmarks use, made once, by another process: what making it took
+// would stay in this one's allocator.
+QString largeLibrary()
+{
+    const QString path =
+        QStringLiteral(KNVT_BENCH_DATA_DIR) + QStringLiteral("/day/large/") + KNVTTaskStore::kLibraryFolderName;
+    const QString marker = path + QStringLiteral("/complete");
+    if (QFile::exists(marker))
+        return path;
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    if (QProcess::execute(QCoreApplication::applicationDirPath() + QStringLiteral("/knvt_day_service"),
+                          {QStringLiteral("--library"), path})
+        != 0) {
+        std::fprintf(stderr, "cannot make the library %s\n", qPrintable(path));
+        std::exit(2);
+    }
+    QFile(marker).open(QIODevice::WriteOnly);
+    return path;
+}
+
+constexpr double kIdleSeconds = 3;
+
+// The resident memory before the large work, once `work` is done (`peak_mb`), at the end of `end` (`at_end_mb`), and
+// after kIdleSeconds of idle (`after_idle_mb`): counters in megabytes above before.
+void measureLargeWork(benchmark::State &state, DayApplication &day, const std::function<bool()> &work,
+                      const std::function<bool()> &end)
+{
+    if (!day.ready()) {
+        state.SkipWithError(qPrintable(day.why()));
+        return;
+    }
+    for (auto _ : state) {
+        // What opening and the first sync took is given back as any large work is.
+        knvt::bench::idle(kIdleSeconds);
+        const double before = knvt::bench::residentMegabytes();
+        if (!work()) {
+            state.SkipWithError(qPrintable(day.why()));
+            return;
+        }
+        const double peak = knvt::bench::residentMegabytes();
+        if (!end()) {
+            state.SkipWithError(qPrintable(day.why()));
+            return;
+        }
+        const double done = knvt::bench::residentMegabytes();
+        knvt::bench::idle(kIdleSeconds);
+        state.counters["before_mb"] = before;
+        state.counters["peak_mb"] = peak - before;
+        state.counters["at_end_mb"] = done - before;
+        state.counters["after_idle_mb"] = knvt::bench::residentMegabytes() - before;
+    }
+}
+
+void BM_MemoryAfterSearchCleared(benchmark::State &state)
+{
+    DayApplication day({.library = largeLibrary()});
+    measureLargeWork(
+        state, day, [&day] { return day.search(QStringLiteral("T")); }, [&day] { return day.clearSearch(); });
+}
+BENCHMARK(BM_MemoryAfterSearchCleared)->Unit(benchmark::kSecond)->Iterations(1);
+
+void BM_MemoryAfterLargePull(benchmark::State &state)
+{
+    DayApplication day({.inboxTasks = 6000});
+    measureLargeWork(
+        state, day, [&day] { return day.tellService(QStringLiteral("inbox 1")) && day.sync(); }, [] { return true; });
+}
+BENCHMARK(BM_MemoryAfterLargePull)->Unit(benchmark::kSecond)->Iterations(1);
+
+} // namespace

@@ -1,0 +1,169 @@
+// knvt_day_service: the other process of the day-of-use benchmarks, so that what it holds and allocates never counts
+// in the resident memory of the client measured beside it. With --library <folder> it makes the library of 100,000
+// tasks the large search runs on, and ends. Otherwise it is the fake sync service. It holds the account of "ann"
+// (user 42) with two friends, a project she shares with them ("Garden"), one they share with her ("Book Club"), a
+// project and an area of her own and a few dozen tasks, or, with --inbox N, N tasks in her Inbox besides. It prints
+// its base URL on a line of its own once it answers, then reads commands from its standard input, answering each
+// with a line once done, and serves until its input closes:
+//
+//   change <n>   another device edits a task of each list, the Inbox's included, and the shared lists' notes
+//   inbox <n>    another device edits every task of the Inbox
+//
+//   knvt_day_service [--inbox N]
+//   knvt_day_service --library <folder>
+#include "support/FakeSyncService.h"
+#include "support/SyncFixtures.h"
+#include "support/TaskStoreBuilder.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDModel.h"
+#include "model/KNVTCDTaskStoreInformation.h"
+
+#include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using knvt::test::FakeSyncService;
+
+struct Account
+{
+    std::vector<qint64> lists;
+    // A few tasks of every list and of the Inbox, which the changes of another device edit in turn.
+    std::vector<std::vector<qint64>> tasks;
+    std::vector<qint64> inbox;
+};
+
+QJsonObject unnumbered(const QJsonObject &wrapped)
+{
+    QJsonObject object = knvt::test::unwrap(wrapped);
+    object.remove("id");
+    return object;
+}
+
+Account seedAccount(FakeSyncService &service, int inboxTasks)
+{
+    using namespace knvt::test;
+    Account account;
+    const qint64 me = service.ownerId();
+    const qint64 ben = service.seed("users", user(43, QStringLiteral("ben"), {{"first_name", "Ben"}}));
+    const qint64 cat = service.seed("users", user(44, QStringLiteral("cat"), {{"first_name", "Cat"}}));
+    for (const qint64 friendId : {ben, cat})
+        service.seed("friendships", {{"inviter_id", me}, {"invitee_id", friendId}, {"status", "accepted"}});
+
+    const qint64 garden =
+        service.seed("task_lists", unnumbered(taskList(0, QStringLiteral("Garden"), 1, {{"creator_id", me}})));
+    const qint64 club =
+        service.seed("task_lists", unnumbered(taskList(0, QStringLiteral("Book Club"), 1, {{"creator_id", ben}})));
+    const qint64 house =
+        service.seed("task_lists", unnumbered(taskList(0, QStringLiteral("House"), 1, {{"creator_id", me}})));
+    const qint64 work = service.seed(
+        "task_lists",
+        unnumbered(taskList(0, QStringLiteral("Work"), 1, {{"creator_id", me}, {"task_list_type", "area"}})));
+    for (const qint64 friendId : {ben, cat})
+        service.seed("task_list_collaborators", unnumbered(collaborator(0, garden, friendId, "accepted", "editor", 1)));
+    service.seed("task_list_collaborators", unnumbered(collaborator(0, club, ben, "accepted", "owner", 1)));
+    service.seed("task_list_collaborators", unnumbered(collaborator(0, club, me, "accepted", "editor", 1)));
+    service.seed("task_list_collaborators", unnumbered(collaborator(0, club, cat, "accepted", "editor", 1)));
+    account.lists = {garden, club, house, work};
+
+    for (const qint64 list : account.lists) {
+        std::vector<qint64> tasks;
+        for (int i = 0; i < 12; ++i)
+            tasks.push_back(service.seed(
+                "tasks",
+                unnumbered(
+                    task(0, QStringLiteral("Step %1 of the list").arg(i + 1), 2,
+                         {{"task_list_id", list},
+                          {"task_list_order_index", i},
+                          {"assignee_id", me},
+                          {"creator_id", i % 3 ? me : ben},
+                          {"description", i % 3 ? QJsonValue::Null : QJsonValue(QStringLiteral("Ask first"))}}))));
+        account.tasks.push_back(std::move(tasks));
+    }
+    for (int i = 0; i < std::max(inboxTasks, 10); ++i)
+        account.inbox.push_back(
+            service.seed("tasks",
+                         unnumbered(task(0, QStringLiteral("Loose end %1").arg(i + 1), 2,
+                                         {{"task_list_order_index", i}, {"assignee_id", me}, {"creator_id", me}}))));
+    return account;
+}
+
+// The generated library the main window's benchmarks use, as the store opens its own.
+int makeLibrary(const QString &folder)
+{
+    ostore::Coordinator coordinator(KNVTCDModel());
+    knvt::Error error;
+    if (!coordinator.open(folder + QLatin1Char('/') + KNVTTaskStore::kStoreFileName, nullptr, &error)) {
+        std::fprintf(stderr, "cannot create %s: %s\n", qPrintable(folder), qPrintable(error.description()));
+        return 2;
+    }
+    ostore::Context context(&coordinator);
+    auto *information = context.insert<KNVTCDTaskStoreInformation>();
+    information->setEnvironmentType(KNVTTaskStore::environmentType());
+    knvt::test::TaskStoreBuilder make(&context);
+    make.generateLibrary({.tasks = 100000});
+    if (!context.save(&error)) {
+        std::fprintf(stderr, "cannot save %s: %s\n", qPrintable(folder), qPrintable(error.description()));
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--library")); at > 0 && at + 1 < arguments.size())
+        return makeLibrary(arguments.at(at + 1));
+    int inboxTasks = 0;
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--inbox")); at > 0 && at + 1 < arguments.size())
+        inboxTasks = arguments.at(at + 1).toInt();
+
+    FakeSyncService service;
+    service.enableState();
+    // Signing in downloads the owner's picture; there is none.
+    service.on("GET", "/users/42/avatar/medium.png").reply(404);
+    const Account account = seedAccount(service, inboxTasks);
+    std::printf("%s\n", qPrintable(service.baseURL()));
+    std::fflush(stdout);
+
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const QStringList words = QString::fromStdString(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const int n = words.size() > 1 ? words.at(1).toInt() : 0;
+        if (words.value(0) == QStringLiteral("change")) {
+            for (size_t l = 0; l < account.lists.size(); ++l) {
+                const std::vector<qint64> &tasks = account.tasks[l];
+                service.update("tasks", tasks[size_t(n) % tasks.size()],
+                               {{"description", QStringLiteral("Changed elsewhere, take %1").arg(n)}});
+            }
+            for (size_t l = 0; l < 2; ++l)
+                service.update("task_lists", account.lists[l],
+                               {{"description", QStringLiteral("Agreed on take %1").arg(n)}});
+            service.update("tasks", account.inbox[size_t(n) % account.inbox.size()],
+                           {{"title", QStringLiteral("Loose end, take %1").arg(n)}});
+        } else if (words.value(0) == QStringLiteral("inbox")) {
+            for (const qint64 id : account.inbox)
+                service.update("tasks", id, {{"description", QStringLiteral("Changed elsewhere, take %1").arg(n)}});
+        }
+        // What the client asked is not kept: the service serves for as long as the client runs.
+        service.clearRequests();
+        std::printf("done\n");
+        std::fflush(stdout);
+    }
+    service.stop();
+    return 0;
+}
