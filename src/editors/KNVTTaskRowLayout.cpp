@@ -1,8 +1,8 @@
 #include "editors/KNVTTaskRowLayout.h"
 
+#include "uikit/FontAdditions.h"
 #include "uikit/TextInItsDirection.h"
 
-#include <QApplication>
 #include <QFontMetricsF>
 
 #include <algorithm>
@@ -12,14 +12,6 @@
 namespace {
 
 using Kind = KNVTTaskViewModel::Kind;
-
-QFont sized(int pixels, bool bold = false)
-{
-    QFont font = QApplication::font();
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 int up(qreal value)
 {
@@ -41,22 +33,22 @@ qreal KNVTTaskRowLayout::TextHeightCache::height(const QFont &font, const QStrin
 
 QFont KNVTTaskRowLayout::titleFont()
 {
-    return sized(14, true);
+    return knvt::rowFont(14, true);
 }
 
 QFont KNVTTaskRowLayout::notesFont()
 {
-    return sized(13);
+    return knvt::rowFont(13);
 }
 
 QFont KNVTTaskRowLayout::commentFont()
 {
-    return sized(12);
+    return knvt::rowFont(12);
 }
 
 QFont KNVTTaskRowLayout::smallFont()
 {
-    return sized(11);
+    return knvt::rowFont(11);
 }
 
 qreal KNVTTaskRowLayout::textHeight(const QFont &font, const QString &text, qreal width, TextHeightCache *cache)

@@ -19,28 +19,78 @@ namespace {
 const QString ImagePrefix = QStringLiteral(":/images/");
 const char *const Extensions[] = {"", ".svg", ".png", ".jpg", ".tiff"};
 
+// The resource of the named picture, looked up once: the pictures are part of the program.
 QString resourcePath(const QString &name)
 {
     if (name.isEmpty())
         return {};
+    static QHash<QString, QString> paths;
+    auto found = paths.constFind(name);
+    if (found != paths.cend())
+        return *found;
+    QString path;
     for (const char *extension : Extensions) {
-        const QString path = ImagePrefix + name + QLatin1String(extension);
-        if (QFile::exists(path))
-            return path;
+        if (QFile::exists(ImagePrefix + name + QLatin1String(extension))) {
+            path = ImagePrefix + name + QLatin1String(extension);
+            break;
+        }
     }
-    return {};
+    return *paths.insert(name, path);
 }
 
-// The picture of a resource file as one icon for the program's life. An icon caches what it renders under its own
-// key, so a fresh QIcon for every form or row would render the file again and leave each rendering in the pixmap
-// cache; there are as many of these as picture files.
-const QIcon &fileIcon(const QString &path)
+// The picture of a resource file as one icon for the program's life, as it is or as a template (`mask`). An icon keeps
+// what it renders in the pixmap cache under a key of its own, so a fresh QIcon for every form, menu or painted row
+// would render the file again and leave each rendering there; copies of one icon share its renderings. There are as
+// many of these as picture files.
+const QIcon &fileIcon(const QString &path, bool mask = false)
 {
-    static QHash<QString, QIcon> icons;
-    auto found = icons.constFind(path);
-    if (found == icons.cend())
-        found = icons.insert(path, QIcon(path));
+    static QHash<QString, QIcon> icons[2];
+    QHash<QString, QIcon> &kind = icons[mask ? 1 : 0];
+    auto found = kind.constFind(path);
+    if (found == kind.cend()) {
+        QIcon icon(path);
+        icon.setIsMask(mask);
+        found = kind.insert(path, icon);
+    }
     return *found;
+}
+
+// A template's rendering filled with a colour, made once for each icon, size, mode and colour a row paints it in.
+struct Tint
+{
+    qint64 icon;
+    QSize pixels;
+    qreal ratio;
+    QIcon::Mode mode;
+    QRgb color;
+    bool operator==(const Tint &other) const
+    {
+        return icon == other.icon && pixels == other.pixels && ratio == other.ratio && mode == other.mode
+            && color == other.color;
+    }
+};
+
+size_t qHash(const Tint &tint, size_t seed = 0)
+{
+    return qHashMulti(seed, tint.icon, tint.pixels.width(), tint.pixels.height(), tint.ratio, int(tint.mode),
+                      tint.color);
+}
+
+QPixmap tinted(const QIcon &icon, QPixmap pixmap, QIcon::Mode mode, const QColor &color)
+{
+    // Icons made afresh each time would only fill it: it starts again when it has grown past what the program's
+    // pictures in their colours need.
+    static QHash<Tint, QPixmap> made;
+    const Tint tint{icon.cacheKey(), pixmap.size(), pixmap.devicePixelRatio(), mode, color.rgba()};
+    if (auto found = made.constFind(tint); found != made.cend())
+        return *found;
+    if (made.size() >= 512)
+        made.clear();
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), color);
+    painter.end();
+    return *made.insert(tint, pixmap);
 }
 
 } // namespace
@@ -54,11 +104,7 @@ QImage imageFromMainBundleWithName(const QString &name)
 QIcon templateImageFromMainBundleWithName(const QString &name)
 {
     const QString path = resourcePath(name);
-    if (path.isEmpty())
-        return {};
-    QIcon icon(path);
-    icon.setIsMask(true);
-    return icon;
+    return path.isEmpty() ? QIcon() : fileIcon(path, true);
 }
 
 QImage imageNamed(const QString &name, const QSize &size)
@@ -80,10 +126,18 @@ QIcon templateImageNamed(const QString &name, const QSize &size)
     const QString path = resourcePath(name);
     if (path.isEmpty())
         return {};
-    QIcon icon;
-    icon.addPixmap(fileIcon(path).pixmap(size));
-    icon.setIsMask(true);
-    return icon;
+    // One icon for each size asked, for the same reason as fileIcon's.
+    static QHash<QString, QIcon> sized;
+    const QString key =
+        QStringLiteral("%1@%2x%3").arg(path, QString::number(size.width()), QString::number(size.height()));
+    auto found = sized.constFind(key);
+    if (found == sized.cend()) {
+        QIcon icon;
+        icon.addPixmap(fileIcon(path).pixmap(size));
+        icon.setIsMask(true);
+        found = sized.insert(key, icon);
+    }
+    return *found;
 }
 
 void drawIcon(QPainter &painter, const QIcon &icon, const QRectF &frame, const QColor &color, QIcon::Mode mode)
@@ -94,11 +148,8 @@ void drawIcon(QPainter &painter, const QIcon &icon, const QRectF &frame, const Q
     QPixmap pixmap = icon.pixmap(frame.size().toSize(), ratio, mode);
     if (pixmap.isNull())
         return;
-    if (icon.isMask()) {
-        QPainter tint(&pixmap);
-        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        tint.fillRect(pixmap.rect(), color);
-    }
+    if (icon.isMask())
+        pixmap = tinted(icon, pixmap, mode, color);
     const QSizeF shown = pixmap.deviceIndependentSize();
     const QSizeF fitted = shown.width() > frame.width() || shown.height() > frame.height()
         ? shown.scaled(frame.size(), Qt::KeepAspectRatio)

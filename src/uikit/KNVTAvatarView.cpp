@@ -1,8 +1,8 @@
 #include "uikit/KNVTAvatarView.h"
 
+#include "uikit/FontAdditions.h"
 #include "uikit/KNVTImageView.h"
 
-#include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -19,9 +19,7 @@ QColor KNVTAvatarView::discColor()
 
 QFont KNVTAvatarView::textFont()
 {
-    QFont font = QApplication::font();
-    font.setPixelSize(16);
-    return font;
+    return knvt::rowFont(16);
 }
 
 void KNVTAvatarView::setImage(const QImage &image)

@@ -1,5 +1,6 @@
 #include "uikit/KNVTSourceListTableCellView.h"
 
+#include "uikit/FontAdditions.h"
 #include "uikit/ImageAdditions.h"
 
 #include <QAbstractItemView>
@@ -42,16 +43,12 @@ KNVTSourceListTableCellView::KNVTSourceListTableCellView(QObject *parent) : QSty
 
 QFont KNVTSourceListTableCellView::titleFont()
 {
-    QFont font = QApplication::font();
-    font.setPixelSize(12);
-    return font;
+    return knvt::rowFont(12);
 }
 
 QFont KNVTSourceListTableCellView::labelFont()
 {
-    QFont font = titleFont();
-    font.setBold(true);
-    return font;
+    return knvt::rowFont(12, true);
 }
 
 QColor KNVTSourceListTableCellView::labelTextColor(bool selected, const QPalette &palette)

@@ -1,5 +1,7 @@
 #include "uikit/KNVTTableViewGroupRowView.h"
 
+#include "uikit/FontAdditions.h"
+
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
@@ -22,9 +24,7 @@ KNVTTableViewGroupRowView *KNVTTableViewGroupRowView::tableViewGroupRowView(QObj
 
 QFont KNVTTableViewGroupRowView::font()
 {
-    QFont font = QApplication::font();
-    font.setPixelSize(13);
-    return font;
+    return knvt::rowFont(13);
 }
 
 QColor KNVTTableViewGroupRowView::textColor(const QPalette &palette)

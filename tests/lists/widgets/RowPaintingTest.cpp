@@ -9,6 +9,7 @@
 
 #include "uikit/ColorAdditions.h"
 #include "uikit/KNVTCheckBox.h"
+#include "uikit/KNVTSourceListTableCellView.h"
 
 #include <QImage>
 #include <QPainter>
@@ -141,5 +142,34 @@ TEST_F(RowPaintingTest, ASelectedRowDrawsItsStartDateInTheColourOfItsTitle)
         EXPECT_GT(bluePixels(paint(row, false)), 10) << "unselected, the start is blue";
         for (const bool windowActive : {true, false})
             EXPECT_EQ(bluePixels(paint(row, true, windowActive)), 0) << int(kind) << " active " << windowActive;
+    }
+}
+
+// The sharing picture of a shared list's home row, in the colour of the row's title (black, or white when selected)
+// on a grey ground, paint after paint.
+TEST_F(RowPaintingTest, ASharedListsHomeRowPaintsItsSharingPictureInTheColourOfItsTitle)
+{
+    QStandardItemModel model(1, 1);
+    model.setData(model.index(0, 0), QStringLiteral("Garden"));
+    model.setData(model.index(0, 0), true, KNVTSourceListTableCellView::ShowsSharedIconButtonRole);
+    KNVTSourceListTableCellView delegate;
+    const QRect button = KNVTSourceListTableCellView::layoutForSize(QSizeF(200, 20), false, QString(), true)
+                             .sharedIconButtonFrame.toAlignedRect();
+    for (const bool selected : {false, true, false, true}) {
+        QStyleOptionViewItem option;
+        option.rect = QRect(0, 0, 200, 20);
+        option.state =
+            QStyle::State_Enabled | QStyle::State_Active | (selected ? QStyle::State_Selected : QStyle::State_None);
+        QImage image(200, 20, QImage::Format_ARGB32);
+        image.fill(Qt::gray);
+        QPainter painter(&image);
+        delegate.paint(&painter, option, model.index(0, 0));
+        painter.end();
+        const QColor title = option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+        int pixels = 0;
+        for (int y = button.top(); y <= button.bottom(); ++y)
+            for (int x = button.left(); x <= button.right(); ++x)
+                pixels += near(image.pixelColor(x, y), title, 24);
+        EXPECT_GT(pixels, 6) << "selected " << selected;
     }
 }
