@@ -7,6 +7,7 @@
 #include "store/KNVTTaskStore.h"
 
 #include "foundation/Defaults.h"
+#include "foundation/FreedMemory.h"
 #include "foundation/SystemBusEvents.h"
 #include "foundation/SystemEvents.h"
 #include "hotkeys/CompiledKeyboardLayout.h"
@@ -23,6 +24,7 @@
 
 int main(int argc, char *argv[])
 {
+    knvt::returnLargeBlocksWhenFreed();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillvane"));
     QApplication::setOrganizationName(QStringLiteral("Hollowpine"));

@@ -11,6 +11,8 @@
 
 #include "objectstore/Context.h"
 
+#include "foundation/FreedMemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -98,7 +100,11 @@ void KNVTSearchItemsOutlineViewController::loadView()
     outlineView()->setSectionRowsShareHeight(true);
 }
 
-KNVTSearchItemsOutlineViewController::~KNVTSearchItemsOutlineViewController() = default;
+// The rows of a search that matched very many tasks go with the list: what they took goes back to the system.
+KNVTSearchItemsOutlineViewController::~KNVTSearchItemsOutlineViewController()
+{
+    knvt::returnFreedMemoryWhenIdle();
+}
 
 void KNVTSearchItemsOutlineViewController::setSearchString(const QString &searchString)
 {
@@ -146,6 +152,8 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
         showCompleteSections();
     if (m_search && m_search->isShownWhole()) {
         const std::unique_ptr<Search> ended = std::move(m_search);
+        // What the search matched, grouped and sorted on the way to its rows goes with it.
+        knvt::returnFreedMemoryWhenIdle();
         // No section at all: "No Results".
         if (outlineModel()->sections().empty()) {
             m_found = std::vector<knvt::ListSection>();

@@ -14,6 +14,7 @@
 
 #include "foundation/Assert.h"
 #include "foundation/Error.h"
+#include "foundation/FreedMemory.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/ThreadAdditions.h"
 #include "foundation/Timing.h"
@@ -275,6 +276,8 @@ KNVTTaskStoreSyncCoordinator::SessionPointer
 KNVTTaskStoreSyncCoordinator::releaseCurrentSyncSession(KNVTSyncSession &session)
 {
     SessionPointer released;
+    // The session's replies, its context and what it applied go with it; a pull of thousands of changes took much.
+    knvt::returnFreedMemoryWhenIdle();
     if (m_currentSyncSession.get() == &session) {
         disconnect(m_currentContextConnection);
         m_currentContextConnection = {};
