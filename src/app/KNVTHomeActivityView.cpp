@@ -7,6 +7,7 @@
 #include "foundation/KNVTDateOrTimeFormatter.h"
 #include "foundation/NotificationCenter.h"
 #include "uikit/KNVTProgressIndicator.h"
+#include "uikit/TextInItsDirection.h"
 
 #include <QLabel>
 
@@ -21,8 +22,25 @@ QString failureReason(const knvt::Error &error)
     case knvt::SyncFailureCause::ServiceFailed: return KNVTHomeActivityView::tr("service failed");
     case knvt::SyncFailureCause::CouldNotSaveLocally: return KNVTHomeActivityView::tr("could not save locally");
     case knvt::SyncFailureCause::NewerVersionNeeded: return KNVTHomeActivityView::tr("newer version needed");
+    case knvt::SyncFailureCause::UnreadableReply: return KNVTHomeActivityView::tr("unreadable reply");
+    case knvt::SyncFailureCause::ChangeRefused: break;
     }
     return KNVTHomeActivityView::tr("service failed");
+}
+
+// The line of a sync that failed at `time`: which change the service refused and its own words for why, or the cause.
+QString failureText(const QString &time, const knvt::Error &error)
+{
+    if (knvt::syncFailureCause(error) != knvt::SyncFailureCause::ChangeRefused)
+        return KNVTHomeActivityView::tr("Sync failed %1 (%2)").arg(time, failureReason(error));
+    QString reason = knvt::syncRefusalMessages(error).join(QStringLiteral("; "));
+    if (reason.isEmpty())
+        reason = KNVTHomeActivityView::tr("status %1").arg(knvt::syncRefusalStatus(error));
+    const QString name = knvt::syncRefusedObjectName(error);
+    if (name.isEmpty())
+        return KNVTHomeActivityView::tr("Sync failed %1: the service refused a change (%2)").arg(time, reason);
+    return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” (%3)")
+        .arg(time, knvt::isolatedText(name), reason);
 }
 
 } // namespace
@@ -65,9 +83,8 @@ void KNVTHomeActivityView::reloadData()
         setState(KNVTActivityViewStateActive);
     } else if (failed.isValid()) {
         // Until a sync succeeds the line says that nothing is being sent, not when it last was.
-        setCompletedText(tr("Sync failed %1 (%2)")
-                             .arg(KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(failed),
-                                  failureReason(store.lastSyncError())));
+        setCompletedText(
+            failureText(KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(failed), store.lastSyncError()));
         setCompletedDate({});
         setState(KNVTActivityViewStateCompleted);
     } else if (const QDateTime date = store.lastSuccessfullSyncDate(); date.isValid()) {

@@ -903,7 +903,8 @@ void KNVTCDTaskList::updateTasksWithAttributes(const knvt::JSONView &elements, N
     pulled.finish(*this);
 }
 
-KNVTCDTaskList::PulledTasks::PulledTasks(const KNVTCDTaskList &list, NestedMerge merge) : m_merge(merge)
+KNVTCDTaskList::PulledTasks::PulledTasks(const KNVTCDTaskList &list, NestedMerge merge, PulledTaskHandler *handler)
+    : m_merge(merge), m_handler(handler)
 {
     const std::vector<KNVTCDTask *> tasks = list.tasks();
     m_before.reserve(tasks.size());
@@ -930,8 +931,8 @@ void KNVTCDTaskList::PulledTasks::apply(KNVTCDTaskList &list, const knvt::JSONVi
         // Marked in a set: erasing each from the list of the tasks before made a list of thousands of tasks cost the
         // square of their number.
         m_named.insert(task->objectID());
-        if (s_mergePulledTask) {
-            s_mergePulledTask(*task, element);
+        if (m_handler) {
+            m_handler->mergePulledTask(*task, element);
             return;
         }
     } else {
@@ -951,13 +952,14 @@ void KNVTCDTaskList::PulledTasks::finish(KNVTCDTaskList &list)
             if (m_named.contains(id))
                 continue;
             auto *task = static_cast<KNVTCDTask *>(ctx->existingObject(id));
-            // A task moved into this list on this device is missing from the service's array only because its move
-            // has not been pushed yet; deleting it would lose the move and every other unpushed edit with it.
+            // A task changed on this device (moved into this list, above all) may be missing from the service's array
+            // only because its change has not been pushed yet; deleting it would lose what the user did. Its push
+            // settles it: the service takes the change, or answers that it no longer has the task.
             if (!task || task->isDeleted() || !task->numericIdentifier() || task->taskList() != &list
-                || task->changedKeys().contains(QLatin1String("taskList")))
+                || !task->changedKeys().isEmpty())
                 continue;
-            if (s_missingPulledTask)
-                s_missingPulledTask(list, *task);
+            if (m_handler)
+                m_handler->pulledTaskMissing(list, *task);
             else
                 ctx->remove(task);
         }

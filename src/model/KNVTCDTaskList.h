@@ -192,13 +192,26 @@ public:
     // Sets or clears needsUpdating, the mark of a list to be fetched again with its tasks, as a fill does: the mark is
     // the sync's own bookkeeping, never a change of the user's that waits for a push.
     void setToBeFetchedAgain(bool again);
+    // Takes over what a list's reply does with its tasks, for whoever applies the reply (the sync): the fields the
+    // user changed here and has not pushed keep their values, and a synced task the reply no longer holds may only
+    // have moved to a list read later, where it must stay the same object.
+    class PulledTaskHandler
+    {
+    public:
+        virtual ~PulledTaskHandler() = default;
+        // A task of the reply that is here already.
+        virtual void mergePulledTask(KNVTCDTask &task, const knvt::JSONView &attributes) = 0;
+        // A synced task of the list that the reply no longer holds.
+        virtual void pulledTaskMissing(KNVTCDTaskList &list, KNVTCDTask &task) = 0;
+    };
     // The tasks of a list's reply, applied one at a time as updateWithAttributes applies them all at once, so that a
     // pull of a list of thousands of tasks can apply them in slices between events. The list's tasks are held by
-    // identity, so that one removed in between is passed over.
+    // identity, so that one removed in between is passed over. Without a handler a task that is here takes the reply
+    // by its dates, and a synced task the reply lacks is deleted.
     class PulledTasks
     {
     public:
-        PulledTasks(const KNVTCDTaskList &list, NestedMerge merge);
+        PulledTasks(const KNVTCDTaskList &list, NestedMerge merge, PulledTaskHandler *handler = nullptr);
         void apply(KNVTCDTaskList &list, const knvt::JSONView &element);
         // After the whole array: the synced tasks it did not name go (Reconcile), and the list no longer waits for
         // its full fetch.
@@ -206,31 +219,10 @@ public:
 
     private:
         NestedMerge m_merge;
+        PulledTaskHandler *m_handler;
         bool m_complete = true;
         std::vector<ostore::ObjectID> m_before;
         QSet<ostore::ObjectID> m_named;
-    };
-    // While one lives, a list's reply hands its tasks to the sync instead of settling them itself: `merge` takes each
-    // task of the reply that is here already (so that the fields the user changed and has not pushed keep their
-    // values), `missing` each synced task the reply no longer holds (a pull that reads other lists later may find it
-    // there, moved, and it must stay the same object).
-    class PulledTasksHandling
-    {
-    public:
-        using Merge = std::function<void(KNVTCDTask &task, const knvt::JSONView &attributes)>;
-        using Missing = std::function<void(KNVTCDTaskList &list, KNVTCDTask &task)>;
-        PulledTasksHandling(Merge merge, Missing missing)
-        {
-            s_mergePulledTask = std::move(merge);
-            s_missingPulledTask = std::move(missing);
-        }
-        ~PulledTasksHandling()
-        {
-            s_mergePulledTask = {};
-            s_missingPulledTask = {};
-        }
-        PulledTasksHandling(const PulledTasksHandling &) = delete;
-        PulledTasksHandling &operator=(const PulledTasksHandling &) = delete;
     };
 
     // A status write stamps statusModifiedDate and, for an open status, un-archives the list; a mirror write is
@@ -265,7 +257,4 @@ private:
     void updateTasksWithAttributes(const knvt::JSONView &elements, NestedMerge merge);
     // The next review date of `recurrence` counted from today, written into `row`.
     static void scheduleNextReview(KNVTCDTaskListCollaborator *row, const KNVTRecurrence &recurrence);
-
-    static inline PulledTasksHandling::Merge s_mergePulledTask;
-    static inline PulledTasksHandling::Missing s_missingPulledTask;
 };

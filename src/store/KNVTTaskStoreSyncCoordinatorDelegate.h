@@ -18,6 +18,9 @@ struct KNVTTaskStoreSyncSessionInfo
     bool useETags = false;
     // Resource key -> entity tag (a string) received in this session.
     QVariantMap resourceETags;
+    // The error of a read of this session that failed, or whose answer left the library at odds with what was read:
+    // what it would have brought is still missing here until a session that reads finishes. Null when none did.
+    knvt::Error failedReadError;
 };
 
 // What a sync coordinator tells its task store about its sessions, on the main thread, in this order for one session:

@@ -37,6 +37,7 @@ KNVTTaskStoreSyncSessionInfo infoForSession(const KNVTTaskStoreSyncSession &sess
     info.startDate = session.startDate();
     info.useETags = session.useETags();
     info.resourceETags = session.resourceETags();
+    info.failedReadError = session.failedReadError();
     return info;
 }
 
@@ -495,7 +496,7 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSession
     if (!context)
         return {};
     KNVTTaskStoreSyncPlan plan(*context, requestHeaders());
-    return plan.pullRequestsForResource(resource, session.useETags());
+    return plan.pullRequestsForResource(resource, session.useETags(), session.staleResourceETags());
 }
 
 #include "moc_KNVTTaskStoreSyncCoordinator.cpp"

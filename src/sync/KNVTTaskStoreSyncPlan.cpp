@@ -258,8 +258,10 @@ std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::listPullRequest(const
                                                              : plainHeaders());
 }
 
-KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pullRequestsForResource(const QString &resource, bool useETags)
+KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pullRequestsForResource(const QString &resource, bool useETags,
+                                                                      const QStringList &untrustedETags)
 {
+    const auto tagged = [&](const QString &eTagKey) { return useETags && !untrustedETags.contains(eTagKey); };
     if (resource == QLatin1String("account") || resource == QLatin1String("friendships")
         || resource == QLatin1String("friendships/invites") || resource == QLatin1String("tasks/inbox")
         || resource == QLatin1String("tags")) {
@@ -269,13 +271,14 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pullRequestsForResource(const QStr
             {QStringLiteral("friendships/invites"), QStringLiteral("inviter")},
             {QStringLiteral("tasks/inbox"), QStringLiteral("comments,users,task_watchers")},
             {QStringLiteral("tags"), QStringLiteral("tagged_items")}};
-        return {listPullRequest(resource, includes.value(resource), resource, useETags)};
+        return {listPullRequest(resource, includes.value(resource), resource, tagged(resource))};
     }
     if (resource == QLatin1String("task_lists/active"))
-        return {listPullRequest(QStringLiteral("task_lists"), kListInclude, QStringLiteral("task_lists"), useETags)};
+        return {listPullRequest(QStringLiteral("task_lists"), kListInclude, QStringLiteral("task_lists"),
+                                tagged(QStringLiteral("task_lists")))};
     if (resource == QLatin1String("task_lists/pending") || resource == QLatin1String("task_lists/archived")
         || resource == QLatin1String("task_lists/declined"))
-        return {listPullRequest(resource, kListInclude, resource, useETags)};
+        return {listPullRequest(resource, kListInclude, resource, tagged(resource))};
     if (resource == QLatin1String("task_lists"))
         return taskListsNeedingUpdateRequests();
     if (resource == QLatin1String("user/avatar"))

@@ -41,9 +41,10 @@ public:
                                                                  const QString &resource);
     // Hands out `requests` in their order.
     static KNVTRESTFulRequestSource requestSource(KNVTRESTFulRequestList requests);
-    // List pulls carry the stored entity tag of their resource when `useETags` is set. A name outside the pull
-    // resources gives no requests.
-    KNVTRESTFulRequestList pullRequestsForResource(const QString &resource, bool useETags);
+    // List pulls carry the stored entity tag of their resource when `useETags` is set, except for the tag keys of
+    // `untrustedETags`, whose collections are fetched whole. A name outside the pull resources gives no requests.
+    KNVTRESTFulRequestList pullRequestsForResource(const QString &resource, bool useETags,
+                                                   const QStringList &untrustedETags = {});
 
     KNVTRESTFulRequestList pendingFriendshipPushRequests();
     KNVTRESTFulRequestList pendingTaskListPushRequests();

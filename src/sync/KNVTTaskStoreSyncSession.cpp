@@ -41,8 +41,33 @@ bool KNVTTaskStoreSyncSession::saveManagedObjectContext(knvt::Error *error)
     m_pull->didSave();
     if (!m_context || !m_context->hasChanges())
         return true;
-    invalidateResourceETagsOfCascadedDeletions();
+    m_pull->willSave();
     return m_context->save(error);
+}
+
+const QVariantMap &KNVTTaskStoreSyncSession::resourceETags() const
+{
+    return m_pull->resourceETags();
+}
+
+QStringList KNVTTaskStoreSyncSession::staleResourceETags() const
+{
+    return m_pull->staleResourceETags();
+}
+
+const knvt::Error &KNVTTaskStoreSyncSession::failedReadError() const
+{
+    return m_pull->failedReadError();
+}
+
+bool KNVTTaskStoreSyncSession::hasFailedPull() const
+{
+    return m_pull->hasFailedRead();
+}
+
+knvt::Error KNVTTaskStoreSyncSession::failedRequestError() const
+{
+    return m_refusedChangeError ? m_refusedChangeError : m_failedRequestError;
 }
 
 void KNVTTaskStoreSyncSession::start()
@@ -88,16 +113,16 @@ void KNVTTaskStoreSyncSession::startPullingState()
 void KNVTTaskStoreSyncSession::startFinishedState()
 {
     // An object a reply left out may be in a reply that failed; a later pull reads that again and judges.
-    if (m_hasFailedPull)
+    if (hasFailedPull())
         fetchAgainWhatWentMissing();
     else
-        removeObjectsStillMissing(true);
+        removeObjectsStillMissing(false);
     runState(std::make_shared<KNVTTaskStoreSyncSessionStateFinished>());
 }
 
-void KNVTTaskStoreSyncSession::removeObjectsStillMissing(bool tasksToo)
+void KNVTTaskStoreSyncSession::removeObjectsStillMissing(bool listsOnly)
 {
-    m_pull->removeObjectsStillMissing(tasksToo);
+    m_pull->removeObjectsStillMissing(listsOnly);
 }
 
 void KNVTTaskStoreSyncSession::fetchAgainWhatWentMissing()
@@ -136,8 +161,8 @@ bool KNVTTaskStoreSyncSession::endSessionWithState(KNVTSyncSessionState &state)
         setState(nullptr);
         // A session finishes only when every request it made went through; what one that failed was to send or read
         // is left to the next session, and until then the user is told that syncing failed.
-        if (m_failedRequestError)
-            endAsFailed(false, m_failedRequestError);
+        if (const knvt::Error error = failedRequestError())
+            endAsFailed(false, error);
         else if (syncSessionDelegate())
             syncSessionDelegate()->syncSessionDidFinish(*this);
         return true;

@@ -1,8 +1,7 @@
 #include "sync/KNVTTaskStoreSyncSessionState.h"
 
 #include "sync/KNVTTaskStoreSyncSession.h"
-
-#include "service/ServiceRefusal.h"
+#include "sync/SyncAnswerTable.h"
 
 #include "objectstore/Context.h"
 
@@ -81,29 +80,26 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
     const auto session = syncSession();
     if (!session || !isExecuting())
         return;
-    // A refusal concerns every request alike: the session ends rather than trying the rest.
-    if (knvt::serviceRefusal(requestError) != knvt::ServiceRefusal::None) {
-        finishWithError(requestError);
+    const knvt::SyncAnswerTable::Answer answer = knvt::SyncAnswerTable::answerOf(*request);
+    if (knvt::SyncAnswerTable::stopsSession(answer)) {
+        // A refusal concerns every request alike, and a service that does not answer is not asked again now: the
+        // session ends rather than trying the rest, and this request stays pending for its resume.
+        finishWithError(requestError ? requestError : error);
         return;
     }
-    if (requestError) {
+    if (answer != knvt::SyncAnswerTable::Answer::Success) {
         session->processFailedRequest(*request);
         settle(request, m_failed);
-    } else if (error) {
-        finishWithError(error);
+    } else if (m_phase == Phase::Pull) {
+        session->beginGETRequest(request);
+        applyPulledReply(request);
         return;
     } else {
-        if (m_phase == Phase::Pull) {
-            session->beginGETRequest(request);
-            applyPulledReply(request);
-            return;
-        } else {
-            switch (request->requestMethod()) {
-            case KNVTRequestMethodPOST: session->processPOSTRequest(*request); break;
-            case KNVTRequestMethodPUT: session->processPUTRequest(*request); break;
-            case KNVTRequestMethodDELETE: session->processDELETERequest(*request); break;
-            default: break;
-            }
+        switch (request->requestMethod()) {
+        case KNVTRequestMethodPOST: session->processPOSTRequest(*request); break;
+        case KNVTRequestMethodPUT: session->processPUTRequest(*request); break;
+        case KNVTRequestMethodDELETE: session->processDELETERequest(*request); break;
+        default: break;
         }
         settle(request, m_successful);
     }

@@ -2,11 +2,17 @@
 
 #include "sync/KNVTTaskStoreSyncSession.h"
 #include "sync/Logging.h"
+#include "sync/ReplyMerge.h"
 
 #include "model/ContextAdditions.h"
 #include "model/FillInsertion.h"
+#include "model/KNVTCDAvatar.h"
 #include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskComment.h"
+#include "model/KNVTCDTaskListCollaborator.h"
 #include "model/KNVTCDTaskStoreObject.h"
+#include "model/KNVTCDTaskWatcher.h"
+#include "model/KNVTCDUser.h"
 #include "model/KNVTTaskListCollaboratorStatus.h"
 #include "model/KNVTUserFriendshipStatus.h"
 
@@ -14,6 +20,8 @@
 
 #include "objectstore/Context.h"
 #include "objectstore/Where.h"
+
+#include <QImage>
 
 using namespace ostore::where;
 
@@ -23,10 +31,82 @@ namespace {
 
 const QString kTaskEntity = QStringLiteral("KNVTCDTask");
 const QString kTaskListEntity = QStringLiteral("KNVTCDTaskList");
+const QString kInbox = QStringLiteral("tasks/inbox");
+const QString kTags = QStringLiteral("tags");
 
 bool hasNumericIdentifier(const ostore::Object &object)
 {
     return std::holds_alternative<qint64>(object.value(QStringLiteral("numericIdentifier")));
+}
+
+bool isList(const ostore::Object &object)
+{
+    return object.entity().name == kTaskListEntity;
+}
+
+// The resources whose reads keep an entity tag, with the root key of their entities.
+const QHash<QString, QString> &rootKeysByTaggedResource()
+{
+    static const QHash<QString, QString> keys{{QStringLiteral("account"), QStringLiteral("account")},
+                                              {QStringLiteral("friendships"), QStringLiteral("friendship")},
+                                              {QStringLiteral("friendships/invites"), QStringLiteral("friendship")},
+                                              {QStringLiteral("task_lists"), QStringLiteral("task_list")},
+                                              {QStringLiteral("task_lists/pending"), QStringLiteral("task_list")},
+                                              {QStringLiteral("task_lists/archived"), QStringLiteral("task_list")},
+                                              {QStringLiteral("task_lists/declined"), QStringLiteral("task_list")},
+                                              {kInbox, QStringLiteral("task")},
+                                              {kTags, QStringLiteral("tag")}};
+    return keys;
+}
+
+// The collection that holds `list` by the local user's place in it.
+QString collectionOf(const KNVTCDTaskList &list)
+{
+    switch (list.taskListCollaboratorStatus().value_or(KNVTTaskListCollaboratorStatusAccepted)) {
+    case KNVTTaskListCollaboratorStatusPending: return QStringLiteral("task_lists/pending");
+    case KNVTTaskListCollaboratorStatusDeclined: return QStringLiteral("task_lists/declined");
+    default:
+        return list.archivedDate().isValid() ? QStringLiteral("task_lists/archived") : QStringLiteral("task_lists");
+    }
+}
+
+// The elements of the nested arrays of an entity that cannot be read, at every level the entities read: the rows and
+// tasks of a list, the comments and watchers of those tasks or of a task, the links of a tag. A nested key that holds
+// something other than an array counts as one.
+int unreadableNestedElements(const JSONView &inner, std::string_view rootKey)
+{
+    struct Nested
+    {
+        const char *rootKey;
+        const char *arrayKey;
+        const char *elementRootKey; // nullptr when its elements nest nothing themselves
+    };
+    static constexpr Nested kNested[] = {{"task_list", "task_list_collaborators", nullptr},
+                                         {"task_list", "tasks", "task"},
+                                         {"task", "comments", nullptr},
+                                         {"task", "task_watchers", nullptr},
+                                         {"tag", "tagged_items", nullptr}};
+    int count = 0;
+    for (const Nested &nested : kNested) {
+        if (rootKey != nested.rootKey)
+            continue;
+        const std::string_view arrayKey = nested.arrayKey;
+        const JSONView value = inner.value(arrayKey);
+        if (value.isUndefined() || value.isNull())
+            continue;
+        if (!value.isArray()) {
+            ++count;
+            continue;
+        }
+        for (const JSONView &element : value) {
+            const std::optional<JSONView> readable = KNVTCDTaskStoreObject::readableNestedElement(arrayKey, element);
+            if (!readable)
+                ++count;
+            else if (nested.elementRootKey)
+                count += unreadableNestedElements(*readable, nested.elementRootKey);
+        }
+    }
+    return count;
 }
 
 } // namespace
@@ -40,37 +120,47 @@ ostore::Context *SessionPull::context() const
     return m_session.managedObjectContext();
 }
 
-// ---- Replies ----
-
-KNVTCDTaskList::PulledTasksHandling SessionPull::pulledTasksHandling()
+ReplyMerge SessionPull::merge()
 {
-    return KNVTCDTaskList::PulledTasksHandling(
-        [this](KNVTCDTask &task, const knvt::JSONView &attributes) { m_session.mergeReply(task, attributes); },
-        [this](KNVTCDTaskList &list, KNVTCDTask &task) { putOffRemovalOfMissingTask(list, task); });
+    return ReplyMerge(*context(), this);
 }
+
+QStringList SessionPull::staleResourceETags() const
+{
+    QStringList stale = m_staleResourceETags;
+    for (const QString &resource : m_distrustedResourceETags) {
+        if (!stale.contains(resource))
+            stale.append(resource);
+    }
+    return stale;
+}
+
+// ---- Replies ----
 
 void SessionPull::begin(std::shared_ptr<const KNVTRESTFulRequest> request)
 {
     m_reply = std::make_unique<Reply>();
+    m_lastReplyReadable = true;
     Reply &reply = *m_reply;
     reply.request = std::move(request);
     const KNVTRESTFulRequest &pulled = *reply.request;
+    if (!context())
+        return;
     if (pulled.requestFormat() == KNVTRequestFormatPNG) {
-        m_session.processPNGData(pulled.responseData(), pulled);
+        m_lastReplyReadable = applyPicture(pulled.responseData(), pulled);
         return;
     }
     if (pulled.requestFormat() != KNVTRequestFormatJSON)
         return;
-    reply.document = knvt::JSONDocument::fromJson(pulled.responseData());
-    const knvt::JSONView &value = reply.document.root();
-    m_session.checkReadabilityOfPullReply(value, pulled);
+    reply.document = JSONDocument::fromJson(pulled.responseData());
+    const JSONView &value = reply.document.root();
+    m_lastReplyReadable = checkReadability(value, pulled);
     if (!value.isArray()) {
-        const KNVTCDTaskList::PulledTasksHandling handling = pulledTasksHandling();
         if (!beginListReply(reply, value))
-            m_session.processJSONObject(value, pulled);
+            applyWhole(value, pulled);
         return;
     }
-    // Every array a pull receives is applied element by element, under its collection's rule when it has one.
+    // Every array a read receives is applied element by element, under its collection's rule when it has one.
     const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&pulled);
     if (pull && pull->requestAction() == KNVTRESTFulRequestActionIndex) {
         ListRule rule;
@@ -86,10 +176,8 @@ bool SessionPull::proceed(const QDeadlineTimer &deadline)
     if (!m_reply)
         return true;
     Reply &reply = *m_reply;
-    // Also over the end of the reply, where a list's tasks that the reply left out are handed over.
-    const KNVTCDTaskList::PulledTasksHandling handling = pulledTasksHandling();
-    while (reply.next != reply.end) {
-        const knvt::JSONView element = *reply.next;
+    while (reply.next != reply.end && context()) {
+        const JSONView element = *reply.next;
         ++reply.next;
         if (reply.listTasks) {
             if (KNVTCDTaskList *list = listOfReply(reply))
@@ -97,7 +185,7 @@ bool SessionPull::proceed(const QDeadlineTimer &deadline)
         } else if (reply.listRule) {
             applyListRuleElement(*reply.listRule, element);
         } else if (element.isObject()) {
-            m_session.processJSONDictionary(element);
+            merge().applyWrappedEntities(element);
         }
         ++m_appliedSinceSave;
         if (reply.next != reply.end && deadline.hasExpired()) {
@@ -110,25 +198,36 @@ bool SessionPull::proceed(const QDeadlineTimer &deadline)
     return true;
 }
 
-bool SessionPull::beginListReply(Reply &reply, const knvt::JSONView &value)
+void SessionPull::applyWhole(const JSONView &value, const KNVTRESTFulRequest &request)
 {
-    // The reply of a list's own pull holds that list alone, with its tasks.
-    const knvt::JSONView inner = value.value("task_list");
-    const knvt::JSONView tasks = inner.value("tasks");
-    if (!context() || !tasks.isArray() || value.size() != 1)
+    if (!context())
+        return;
+    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
+    if (pull && pull->resource() == QLatin1String("account") && value.isObject()) {
+        const JSONView account = value.value("account");
+        if (account.isObject())
+            merge().applyEntity(QStringLiteral("KNVTCDAccount"), account);
+        return;
+    }
+    merge().applyWrappedEntities(value);
+}
+
+bool SessionPull::beginListReply(Reply &reply, const JSONView &value)
+{
+    // The reply of a list's own read holds that list alone, with its tasks.
+    const JSONView inner = value.value("task_list");
+    const JSONView tasks = inner.value("tasks");
+    if (!tasks.isArray() || value.size() != 1)
         return false;
-    // Without its tasks the list's fill marks it as still to be fetched whole; applying the last task clears that,
-    // so a pull cut short by the end of the program leaves the list to be fetched again.
-    const knvt::JSONDocument withoutTasks =
-        knvt::JSONDocument::merged(inner, knvt::JSONDocument::fromJson(R"({"tasks":null})").root());
     bool applied = false;
-    ostore::Object *list = m_session.processJSONEntityObject(kTaskListEntity, withoutTasks.root(), &applied);
+    ostore::Object *list = merge().applyEntity(kTaskListEntity, ReplyMerge::withoutTasks(inner).root(), &applied);
     if (!list)
         return true;
     const auto &taskList = static_cast<const KNVTCDTaskList &>(*list);
     reply.listTasks.emplace(taskList,
                             applied ? KNVTCDTaskStoreObject::NestedMerge::Reconcile
-                                    : KNVTCDTaskStoreObject::NestedMerge::InsertMissing);
+                                    : KNVTCDTaskStoreObject::NestedMerge::InsertMissing,
+                            this);
     reply.list = list->objectID();
     reply.next = tasks.begin();
     reply.end = tasks.end();
@@ -156,11 +255,99 @@ void SessionPull::end(Reply &reply)
     if (reply.listRule)
         endListRule(*reply.listRule);
     const KNVTRESTFulRequest &request = *reply.request;
-    const knvt::JSONView &value = reply.document.root();
-    if (value.isArray() && request.resource() == QLatin1String("tags")
-        && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && m_session.linksTasksThatAreNotHere(value))
-        m_session.invalidateResourceETag(request.resource());
-    m_session.processMetaDataForRequest(request);
+    const JSONView &value = reply.document.root();
+    if (context() && value.isArray() && request.resource() == kTags
+        && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value))
+        invalidateResourceETag(request.resource());
+    keepETag(request);
+}
+
+bool SessionPull::checkReadability(const JSONView &value, const KNVTRESTFulRequest &request)
+{
+    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
+    const std::optional<HttpResponse> response = request.HTTPURLResponse();
+    // A 304 has no body by design.
+    if (!pull || (response && response->statusCode() == 304))
+        return true;
+    const bool collection = KNVTRESTFulRequest::isNoIdentifier(pull->identifier());
+    QString rootKeyName = collection ? rootKeysByTaggedResource().value(pull->resource()) : QString();
+    if (!collection && pull->resource() == QLatin1String("task_lists"))
+        rootKeyName = QStringLiteral("task_list");
+    if (rootKeyName.isEmpty())
+        return true;
+    const std::string rootKey = rootKeyName.toStdString();
+    const bool expectsArray = collection && pull->resource() != QLatin1String("account");
+    const std::optional<JSONView> single =
+        expectsArray ? std::optional<JSONView>() : ReplyMerge::readableEntity(value, rootKey);
+    int unreadable = 0;
+    int elements = 1;
+    bool readable = true;
+    if (expectsArray && value.isArray()) {
+        elements = int(value.size());
+        for (const JSONView &element : value) {
+            if (const std::optional<JSONView> inner = ReplyMerge::readableEntity(element, rootKey))
+                unreadable += unreadableNestedElements(*inner, rootKey);
+            else
+                ++unreadable;
+        }
+    } else if (single) {
+        unreadable += unreadableNestedElements(*single, rootKey);
+    } else {
+        // Not JSON, or not the shape of the resource: nothing of it can be taken for the resource's reply.
+        unreadable = 1;
+        readable = false;
+    }
+    if (unreadable == 0)
+        return true;
+    // Nothing was deleted for lacking from this reply, so the entity tag stays unknown and the next read asks for the
+    // whole collection again.
+    qCWarning(lcSync).noquote() << QStringLiteral(
+                                       "KNVTTaskStoreSyncSession:processGETRequest the reply for %1 holds %2 "
+                                       "element(s) that cannot be read (of %3); nothing was deleted for "
+                                       "lacking from it")
+                                       .arg(collection ? pull->resource()
+                                                       : pull->resource() + QLatin1Char('/')
+                                                    + KNVTRESTFulRequest::identifierText(pull->identifier()))
+                                       .arg(unreadable)
+                                       .arg(elements);
+    if (collection)
+        invalidateResourceETag(pull->resource());
+    return readable;
+}
+
+bool SessionPull::applyPicture(const QByteArray &data, const KNVTRESTFulRequest &request)
+{
+    // A 200 can carry anything (a captive portal's page); storing that would replace the picture and stop the download
+    // until the service's avatar date changes.
+    QImage image;
+    if (data.isEmpty() || !image.loadFromData(data)) {
+        qCInfo(lcSync) << "SessionPull:applyPicture the reply of an avatar is no image";
+        return false;
+    }
+    if (request.resources() != QStringList{QStringLiteral("users"), QStringLiteral("avatar")}
+        || request.identifiers().isEmpty())
+        return true;
+    bool ok = false;
+    const qint64 id = request.identifiers().constFirst().toLongLong(&ok);
+    auto *user =
+        static_cast<KNVTCDUser *>(ok ? merge().objectForNumericIdentifier(QStringLiteral("KNVTCDUser"), id) : nullptr);
+    if (KNVTCDAvatar *avatar = user ? user->avatar() : nullptr) {
+        // Emptied first, so the thumbnail is rebuilt even when the bytes are the same.
+        avatar->setData(QByteArray());
+        avatar->setData(data);
+        avatar->setNeedsUpdating(false);
+    }
+    return true;
+}
+
+void SessionPull::mergePulledTask(KNVTCDTask &task, const JSONView &attributes)
+{
+    merge().mergeReply(task, attributes);
+}
+
+void SessionPull::pulledTaskMissing(KNVTCDTaskList &list, KNVTCDTask &task)
+{
+    m_missingObjects.push_back({task.objectID(), QString(), list.objectID(), {}, false});
 }
 
 void SessionPull::saveInPassing()
@@ -172,9 +359,146 @@ void SessionPull::saveInPassing()
     constexpr int kAppliedPerSave = 1000;
     if (m_appliedSinceSave < kAppliedPerSave)
         return;
-    knvt::Error error;
+    Error error;
     if (!m_session.saveManagedObjectContext(&error))
         qCInfo(lcSync).noquote() << "SessionPull:saveInPassing couldn't save:" << error.description();
+}
+
+// ---- Failures and what the service removed ----
+
+void SessionPull::readFailed(const Error &error)
+{
+    m_readFailed = true;
+    if (!m_failedReadError)
+        m_failedReadError = error;
+}
+
+bool SessionPull::listGone(const KNVTRESTFulRequest &request, const Error &error)
+{
+    bool ok = false;
+    const qint64 id = request.identifier().toLongLong(&ok);
+    ostore::Object *list = ok && context() ? merge().objectForNumericIdentifier(kTaskListEntity, id) : nullptr;
+    if (!list || list->isDeleted())
+        return false;
+    distrustReadsThatNamed(*list);
+    merge().removeTaskListWithTasks(*list);
+    if (!m_failedReadError)
+        m_failedReadError = error;
+    return true;
+}
+
+void SessionPull::noPicture(const KNVTRESTFulRequest &request)
+{
+    bool ok = false;
+    const qint64 id = request.identifiers().value(0).toLongLong(&ok);
+    auto *user = static_cast<KNVTCDUser *>(
+        ok && context() ? merge().objectForNumericIdentifier(QStringLiteral("KNVTCDUser"), id) : nullptr);
+    if (KNVTCDAvatar *avatar = user ? user->avatar() : nullptr)
+        avatar->setNeedsUpdating(false);
+}
+
+void SessionPull::distrustReadsThatNamed(const ostore::Object &object)
+{
+    const QString &entity = object.entity().name;
+    const auto distrustTask = [this](const KNVTCDTask *task) {
+        if (!task)
+            return;
+        if (KNVTCDTaskList *list = task->taskList())
+            list->setToBeFetchedAgain(true);
+        else
+            distrust(kInbox);
+    };
+    if (entity == kTaskEntity) {
+        distrustTask(static_cast<const KNVTCDTask *>(&object));
+    } else if (entity == kTaskListEntity) {
+        distrust(collectionOf(static_cast<const KNVTCDTaskList &>(object)));
+    } else if (entity == QLatin1String("KNVTCDTaskListCollaborator")) {
+        if (const KNVTCDTaskList *list = static_cast<const KNVTCDTaskListCollaborator &>(object).taskList())
+            distrust(collectionOf(*list));
+    } else if (entity == QLatin1String("KNVTCDTaskComment")) {
+        distrustTask(static_cast<const KNVTCDTaskComment &>(object).task());
+    } else if (entity == QLatin1String("KNVTCDTaskWatcher")) {
+        distrustTask(static_cast<const KNVTCDTaskWatcher &>(object).task());
+    } else if (entity == QLatin1String("KNVTCDTag") || entity == QLatin1String("KNVTCDTaggedTask")) {
+        distrust(kTags);
+    } else if (entity == QLatin1String("KNVTCDFriendship")) {
+        distrust(QStringLiteral("friendships"));
+        distrust(QStringLiteral("friendships/invites"));
+    }
+}
+
+void SessionPull::distrust(const QString &resource)
+{
+    if (!m_distrustedResourceETags.contains(resource))
+        m_distrustedResourceETags.append(resource);
+    m_resourceETags.remove(resource);
+}
+
+// ---- Entity tags ----
+
+void SessionPull::keepETag(const KNVTRESTFulRequest &request)
+{
+    const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&request);
+    const std::optional<HttpResponse> response = request.HTTPURLResponse();
+    if (!pull || !response || !m_lastReplyReadable || !KNVTRESTFulRequest::isNoIdentifier(pull->identifier())
+        || !rootKeysByTaggedResource().contains(pull->resource()) || m_staleResourceETags.contains(pull->resource()))
+        return;
+    if (m_distrustedResourceETags.contains(pull->resource())) {
+        // Only the whole collection, read again, says what is current.
+        if (response->statusCode() == 304)
+            return;
+        m_distrustedResourceETags.removeAll(pull->resource());
+    }
+    // Header names are matched without regard to case, which covers both "Etag" and "ETag".
+    const QString tag = response->valueForHeaderField(QStringLiteral("ETag"));
+    if (!tag.isEmpty())
+        m_resourceETags.insert(pull->resource(), tag);
+}
+
+void SessionPull::invalidateResourceETag(const QString &resource)
+{
+    if (!m_staleResourceETags.contains(resource))
+        m_staleResourceETags.append(resource);
+    m_resourceETags.remove(resource);
+}
+
+bool SessionPull::linksTasksThatAreNotHere(const JSONView &tags)
+{
+    const ReplyMerge here = merge();
+    for (const JSONView &element : tags) {
+        const std::optional<JSONView> tag = ReplyMerge::readableEntity(element, "tag");
+        if (!tag)
+            continue;
+        for (const JSONView &link : tag->value("tagged_items")) {
+            if (link.value("taggable_type").utf8() != "Task")
+                continue;
+            if (!here.objectForNumericIdentifier(
+                    kTaskEntity, KNVTCDTaskStoreObject::numericIdentifierFromJSON(link.value("taggable_id"))))
+                return true;
+        }
+    }
+    return false;
+}
+
+void SessionPull::willSave()
+{
+    ostore::Context *ctx = context();
+    if (!ctx)
+        return;
+    static const QString taggedTaskEntity = QStringLiteral("KNVTCDTaggedTask");
+    static const QString taskKey = QStringLiteral("task");
+    for (ostore::Object *object : ctx->deletedObjects()) {
+        if (object->entity().name != taggedTaskEntity || !hasNumericIdentifier(*object))
+            continue;
+        const ostore::Value task = ctx->committedValues(object, {taskKey}).value(taskKey);
+        const ostore::ObjectID *taskID = std::get_if<ostore::ObjectID>(&task);
+        const ostore::Object *taskObject = taskID ? ctx->existingObject(*taskID) : nullptr;
+        // Gone with its task, while the tag and the service's list of tags stay as they were.
+        if (!taskObject || taskObject->isDeleted()) {
+            invalidateResourceETag(kTags);
+            return;
+        }
+    }
 }
 
 // ---- List rules ----
@@ -185,7 +509,7 @@ bool SessionPull::beginListRule(const QString &resource, ListRule &rule)
     if (!ctx)
         return false;
     ostore::Predicate localSet;
-    if (resource == QLatin1String("tasks/inbox")) {
+    if (resource == kInbox) {
         rule.rootKey = "task";
         rule.entityName = kTaskEntity;
         localSet = isNull(QStringLiteral("taskList"));
@@ -205,7 +529,7 @@ bool SessionPull::beginListRule(const QString &resource, ListRule &rule)
         rule.rootKey = "task_list";
         localSet = key(QStringLiteral("taskListCollaboratorStatus")) == qint64(KNVTTaskListCollaboratorStatusDeclined);
         rule.declined = true;
-    } else if (resource == QLatin1String("tags")) {
+    } else if (resource == kTags) {
         rule.rootKey = "tag";
         rule.entityName = QStringLiteral("KNVTCDTag");
     } else if (resource == QLatin1String("friendships")) {
@@ -222,8 +546,7 @@ bool SessionPull::beginListRule(const QString &resource, ListRule &rule)
     else if (rule.rootKey == "friendship")
         rule.entityName = QStringLiteral("KNVTCDFriendship");
     rule.resource = resource;
-    const std::vector<ostore::Object *> local =
-        knvt::executeFetchRequestForEntityName(*ctx, rule.entityName, localSet, {});
+    const std::vector<ostore::Object *> local = executeFetchRequestForEntityName(*ctx, rule.entityName, localSet, {});
     rule.local.reserve(local.size());
     for (const ostore::Object *object : local)
         rule.local.push_back(object->objectID());
@@ -233,32 +556,30 @@ bool SessionPull::beginListRule(const QString &resource, ListRule &rule)
     return true;
 }
 
-void SessionPull::applyListRuleElement(ListRule &rule, const knvt::JSONView &element)
+void SessionPull::applyListRuleElement(ListRule &rule, const JSONView &element)
 {
-    ostore::Context *ctx = context();
-    if (!ctx)
-        return;
-    const std::optional<knvt::JSONView> readable = KNVTTaskStoreSyncSession::readableEntity(element, rule.rootKey);
+    const std::optional<JSONView> readable = ReplyMerge::readableEntity(element, rule.rootKey);
     if (!readable) {
         rule.complete = false;
         return;
     }
-    const knvt::JSONView &inner = *readable;
+    ReplyMerge replies = merge();
+    const JSONView &inner = *readable;
     const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id"));
-    ostore::Object *object = m_session.objectForNumericIdentifier(rule.entityName, id);
+    ostore::Object *object = replies.objectForNumericIdentifier(rule.entityName, id);
     if (rule.declined) {
         // A list the user declined leaves this device with its tasks, and is never created here.
         if (object) {
             rule.seen.insert(object->objectID());
-            m_session.removeTaskListWithTasks(object);
+            replies.removeTaskListWithTasks(*object);
         }
         return;
     }
     if (object)
         rule.seen.insert(object->objectID());
     else
-        object = knvt::insertNewObjectForFillForEntityForName(*ctx, rule.entityName);
-    m_session.mergeReply(*object, inner);
+        object = insertNewObjectForFillForEntityForName(*context(), rule.entityName);
+    replies.mergeReply(*object, inner);
     // A task's own reply never moves it into the Inbox; this one says it is there.
     if (rule.entityName == kTaskEntity)
         static_cast<KNVTCDTask *>(object)->takeInboxPlaceFromService();
@@ -275,68 +596,71 @@ void SessionPull::endListRule(const ListRule &rule)
         if (!object || object->isDeleted() || !hasNumericIdentifier(*object))
             continue;
         if (rule.entityName == kTaskEntity) {
-            auto *task = static_cast<KNVTCDTask *>(object);
-            // Still in the Inbox, and not moved there by a change that waits for its push.
-            if (task->taskList() || task->changedKeys().contains(QLatin1String("taskList")))
+            // Moved out of the Inbox since, or changed by the user in a way that waits for its push.
+            if (!mayRemoveMissingTask(*static_cast<KNVTCDTask *>(object), {}))
                 continue;
-            ctx->remove(task);
         } else if (rule.entityName == kTaskListEntity) {
             // The service does not know yet of the user's answer that put the list in this collection.
             if (static_cast<KNVTCDTaskList *>(object)->hasUnpushedMembershipChange())
                 continue;
-            putOffRemovalOfMissingTaskList(*object, rule.resource);
-        } else {
-            ctx->remove(object);
         }
+        putOffRemoval(*object, rule.resource);
     }
 }
 
 // ---- What is put off ----
 
-void SessionPull::putOffRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task)
+bool SessionPull::mayRemoveMissingTask(const KNVTCDTask &task, const ostore::ObjectID &taskList)
 {
-    m_missingObjects.push_back({task.objectID(), list.objectID(), {}, {}});
+    const KNVTCDTaskList *list = task.taskList();
+    return (list ? list->objectID() == taskList : taskList.isNull()) && task.changedKeys().isEmpty();
 }
 
-void SessionPull::putOffRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource)
+void SessionPull::putOffRemoval(ostore::Object &object, const QString &resource)
 {
-    const auto &list = static_cast<const KNVTCDTaskList &>(taskList);
-    m_missingObjects.push_back(
-        {list.objectID(), {}, resource, list.taskListCollaboratorStatus(), list.archivedDate().isValid()});
+    MissingObject entry{object.objectID(), resource, {}, {}, false};
+    if (isList(object)) {
+        const auto &list = static_cast<const KNVTCDTaskList &>(object);
+        entry.collaboratorStatus = list.taskListCollaboratorStatus();
+        entry.archived = list.archivedDate().isValid();
+    }
+    m_missingObjects.push_back(std::move(entry));
 }
 
-void SessionPull::removeObjectsStillMissing(bool tasksToo)
+void SessionPull::removeObjectsStillMissing(bool listsOnly)
 {
     std::vector<MissingObject> missing;
     missing.swap(m_missingObjects);
     ostore::Context *ctx = context();
     if (!ctx)
         return;
+    ReplyMerge replies = merge();
     QSet<ostore::ObjectID> settledLists;
-    for (const MissingObject &entry : missing) {
-        if (!entry.taskList.isNull() && !tasksToo) {
-            m_missingObjects.push_back(entry);
+    for (MissingObject &entry : missing) {
+        ostore::Object *object = ctx->existingObject(entry.object);
+        const bool list = entry.taskList.isNull() && entry.resource.startsWith(QLatin1String("task_lists"));
+        if (listsOnly && !list) {
+            m_missingObjects.push_back(std::move(entry));
             continue;
         }
         if (!entry.taskList.isNull())
             settledLists.insert(entry.taskList);
-        ostore::Object *object = ctx->existingObject(entry.object);
         if (!object || object->isDeleted())
             continue;
-        if (!entry.taskList.isNull()) {
-            const KNVTCDTaskList *list = static_cast<KNVTCDTask *>(object)->taskList();
-            if (list && list->objectID() == entry.taskList)
+        if (list) {
+            const auto *taskList = static_cast<const KNVTCDTaskList *>(object);
+            if (taskList->taskListCollaboratorStatus() == entry.collaboratorStatus
+                && taskList->archivedDate().isValid() == entry.archived)
+                replies.removeTaskListWithTasks(*object);
+        } else if (object->entity().name == kTaskEntity) {
+            if (mayRemoveMissingTask(*static_cast<KNVTCDTask *>(object), entry.taskList))
                 ctx->remove(object);
         } else {
-            const auto *list = static_cast<const KNVTCDTaskList *>(object);
-            if (list->taskListCollaboratorStatus() == entry.collaboratorStatus
-                && list->archivedDate().isValid() == entry.archived)
-                m_session.removeTaskListWithTasks(object);
+            ctx->remove(object);
         }
     }
     for (const ostore::ObjectID &id : std::as_const(settledLists)) {
-        ostore::Object *object = ctx->existingObject(id);
-        auto *list = static_cast<KNVTCDTaskList *>(object);
+        auto *list = static_cast<KNVTCDTaskList *>(ctx->existingObject(id));
         if (list && !list->isDeleted())
             list->setToBeFetchedAgain(false);
     }
@@ -351,7 +675,7 @@ void SessionPull::fetchAgainWhatWentMissing()
         return;
     for (const MissingObject &entry : missing) {
         if (entry.taskList.isNull()) {
-            m_session.invalidateResourceETag(entry.resource);
+            invalidateResourceETag(entry.resource);
         } else if (ostore::Object *list = ctx->existingObject(entry.taskList); list && !list->isDeleted()) {
             static_cast<KNVTCDTaskList *>(list)->setToBeFetchedAgain(true);
         }

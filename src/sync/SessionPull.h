@@ -4,12 +4,15 @@
 
 #include "objectstore/ObjectID.h"
 
+#include "foundation/Error.h"
 #include "foundation/JSONDocument.h"
 #include "foundation/JSONView.h"
 
 #include <QDeadlineTimer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
+#include <QVariantMap>
 
 #include <memory>
 #include <optional>
@@ -26,37 +29,85 @@ class Object;
 
 namespace knvt {
 
+class ReplyMerge;
+
 // The pull of one session, from its first reply to its end: the reply it applies a slice at a time, that reply's list
-// rule, the removals it puts off until every reply is in, and its saves in passing. It keeps its progress in the data
-// it saves: a list whose missing tasks wait for the later replies stays marked to be fetched again until their
-// removal is settled, so that a save made meanwhile (in passing, or the user's), followed by kill -9, a crash or a quit
-// that gives up on a reply, leaves the next pull to fetch that list again rather than to keep what the service deleted.
-class SessionPull
+// rule, the removals it puts off until every reply is in, the entity tags it learns and the reads it no longer
+// trusts. The session hands it every reply of a read, tells it what the service's answers removed, and asks it what to
+// write before each save; of the session it uses only the context and the save.
+//
+// Nothing is removed on the strength of a session in which a read failed: what a collection or a list left out may be
+// in the reply that failed, so it is removed only once every reply is in, and then only when it is still where it went
+// missing from and carries no change of the user's that waits for its push. The pull keeps its progress in the data it
+// saves: a list whose missing tasks wait for the later replies stays marked to be fetched again until their removal is
+// settled, so that a save made meanwhile (in passing, or the user's), followed by kill -9, a crash or a quit that gives
+// up on a reply, leaves the next pull to fetch that list again rather than to keep what the service deleted.
+class SessionPull : public KNVTCDTaskList::PulledTaskHandler
 {
 public:
     explicit SessionPull(KNVTTaskStoreSyncSession &session);
-    ~SessionPull();
+    ~SessionPull() override;
     SessionPull(const SessionPull &) = delete;
     SessionPull &operator=(const SessionPull &) = delete;
 
-    // Applies a pull's reply a slice at a time: begin, then continue in later passes until it answers true. An array
-    // is applied element by element, under its collection's rule when it has one; a list's own reply applies its
-    // fields at once and its tasks one by one; any other reply is applied whole by begin. No other reply is applied
-    // while one is under way.
+    // ---- Replies -------------------------------------------------------------------------------------------------
+    // Applies a read's reply a slice at a time: begin, then proceed in later passes until it answers true. An array is
+    // applied element by element, under its collection's rule when it has one; a list's own reply applies its fields
+    // at once and its tasks one by one; any other reply is applied whole by begin. No other reply is applied while one
+    // is under way.
     void begin(std::shared_ptr<const KNVTRESTFulRequest> request);
     bool proceed(const QDeadlineTimer &deadline);
+    // Whether the last reply read as what its request asks: a collection's array, a list's object, an image (a 304 has
+    // nothing to read and so does). An element of it that cannot be read leaves the reply readable, only not trusted
+    // as the whole collection.
+    bool lastReplyWasReadable() const { return m_lastReplyReadable; }
+    // A reply applied as a whole, outside any collection's rule: the account's, or whatever wrapped entities it holds.
+    void applyWhole(const JSONView &value, const KNVTRESTFulRequest &request);
+    // A read that failed: it is read again by a later session, and meanwhile nothing goes that it might have named.
+    void readFailed(const Error &error);
+    // The service answered the read of one list that the user no longer has it: the list goes with its tasks. The
+    // collection that named it this session said otherwise, so the library no longer agrees with what was read: that
+    // collection is read whole again, and until then the session has not synced.
+    // False when the list was not here.
+    bool listGone(const KNVTRESTFulRequest &request, const Error &error);
+    // The service shows no picture of the user that a read asked for: it is done, and asked for again only once the
+    // user's avatar date says there is a new one.
+    void noPicture(const KNVTRESTFulRequest &request);
+    // `object` goes because the service answered that it no longer has it: the replies that named it are no longer
+    // taken for current, so a later read fetches them whole and brings it back if the service still lists it.
+    void distrustReadsThatNamed(const ostore::Object &object);
 
-    // Removes what went missing and is still missing now that the later replies are in; with `tasksToo` false only the
-    // lists (every collection of lists is read). The lists whose missing tasks are settled here are no longer marked
-    // to be fetched again: the save that follows writes the removals and the mark's end together.
-    void removeObjectsStillMissing(bool tasksToo);
+    // ---- What to write before a save -----------------------------------------------------------------------------
+    // Removes what went missing and is still missing now that the later replies are in; with `listsOnly` only the
+    // lists (once every collection of lists is read). The lists whose missing tasks are settled here are no longer
+    // marked to be fetched again: the save that follows writes the removals and the mark's end together.
+    void removeObjectsStillMissing(bool listsOnly);
     // A session that fails or is cancelled removes nothing it put off: what it read is fetched whole again instead.
     void fetchAgainWhatWentMissing();
-    // Every save of the session's context counts as one here.
+    // Before every save of the session's context: links that go with their tasks leave the service's tags as they
+    // were, so the tags are read whole again.
+    void willSave();
     void didSave() { m_appliedSinceSave = 0; }
 
+    // ---- What the pull learnt ------------------------------------------------------------------------------------
+    // Whether a read failed, so that what it would have named is not known.
+    bool hasFailedRead() const { return m_readFailed; }
+    // The error of the first read that failed or left the library at odds with what was read; it outlives a resume,
+    // as the read is still to do.
+    const Error &failedReadError() const { return m_failedReadError; }
+    // Resource key -> entity tag (a QString) of the collections read whole and trusted.
+    const QVariantMap &resourceETags() const { return m_resourceETags; }
+    // Resource keys whose stored entity tag no longer describes what is here, so that the next read of each must fetch
+    // it whole: a reply held elements that could not be read, a tag links tasks that are not here, an object it named
+    // was removed on the service's word, or what it left out was not settled.
+    QStringList staleResourceETags() const;
+
+    // ---- KNVTCDTaskList::PulledTaskHandler -----------------------------------------------------------------------
+    void mergePulledTask(KNVTCDTask &task, const JSONView &attributes) override;
+    void pulledTaskMissing(KNVTCDTaskList &list, KNVTCDTask &task) override;
+
 private:
-    // A collection's reply names every object of a local set; what it leaves out is gone (or, for lists, put off).
+    // A collection's reply names every object of a local set; what it leaves out is gone, once settled.
     struct ListRule
     {
         QString resource;
@@ -74,50 +125,64 @@ private:
     struct Reply
     {
         std::shared_ptr<const KNVTRESTFulRequest> request;
-        knvt::JSONDocument document;
+        JSONDocument document;
         std::optional<ListRule> listRule;
         // The reply of one list: its own fields are applied at once, its tasks one by one.
         std::optional<KNVTCDTaskList::PulledTasks> listTasks;
         ostore::ObjectID list;
-        knvt::JSONView::ElementIterator next;
-        knvt::JSONView::ElementIterator end;
+        JSONView::ElementIterator next;
+        JSONView::ElementIterator end;
     };
     struct MissingObject
     {
         ostore::ObjectID object;
-        // The list a task went missing from; none for a list.
-        ostore::ObjectID taskList;
-        // The collection a list went missing from, and the list's place then: a list that another collection of the
-        // same pull holds has another status or archive state by the time the collections are read.
+        // The collection it went missing from; empty for a task that a list's reply left out.
         QString resource;
+        // The list a task went missing from; none for any other object.
+        ostore::ObjectID taskList;
+        // A list's place when it went missing: a list that another collection of the same pull holds has another
+        // status or archive state by the time the collections are read.
         std::optional<qint64> collaboratorStatus;
         bool archived = false;
     };
 
     ostore::Context *context() const;
+    ReplyMerge merge();
+    // Whether the reply reads as what its request asks; logs and distrusts a collection whose elements (or nested
+    // elements) cannot all be read.
+    bool checkReadability(const JSONView &value, const KNVTRESTFulRequest &request);
+    // Stores an avatar's bytes when they decode as an image; returns whether they do.
+    bool applyPicture(const QByteArray &data, const KNVTRESTFulRequest &request);
     // False for a resource that has no such rule: its elements are applied one by one and nothing is removed.
     bool beginListRule(const QString &resource, ListRule &rule);
-    void applyListRuleElement(ListRule &rule, const knvt::JSONView &element);
+    void applyListRuleElement(ListRule &rule, const JSONView &element);
     void endListRule(const ListRule &rule);
-    // While it lives, the tasks of a list's reply are merged keeping the user's unpushed fields, and those the reply
-    // left out are put off.
-    KNVTCDTaskList::PulledTasksHandling pulledTasksHandling();
     // Starts the reply of one list, whose tasks are applied one by one; false for any other reply.
-    bool beginListReply(Reply &reply, const knvt::JSONView &value);
+    bool beginListReply(Reply &reply, const JSONView &value);
     KNVTCDTaskList *listOfReply(const Reply &reply) const;
     void end(Reply &reply);
+    // Keeps the entity tag of a collection read whole and trusted.
+    void keepETag(const KNVTRESTFulRequest &request);
+    // Whether a tags reply links a task that is not here, a link that could not be stored.
+    bool linksTasksThatAreNotHere(const JSONView &tags);
+    void invalidateResourceETag(const QString &resource);
+    void distrust(const QString &resource);
     // Saves between the slices of a large reply, once many elements wait in the context.
     void saveInPassing();
-    // A list a collection reply left out, or a task a list's reply left out, may only have moved to a list or a
-    // collection that the pull reads later; it is removed only when it is still where it went missing from once the
-    // later replies are in (for a list, the other collections; for a task, every pull), so that an object the
-    // service still has keeps its identity, its tags and the windows open on it.
-    void putOffRemovalOfMissingTask(KNVTCDTaskList &list, ostore::Object &task);
-    void putOffRemovalOfMissingTaskList(ostore::Object &taskList, const QString &resource);
+    void putOffRemoval(ostore::Object &object, const QString &resource);
+    // Whether a task that went missing may go: still where it went missing from, with nothing of the user's waiting.
+    static bool mayRemoveMissingTask(const KNVTCDTask &task, const ostore::ObjectID &taskList);
 
     KNVTTaskStoreSyncSession &m_session;
     std::unique_ptr<Reply> m_reply;
+    bool m_lastReplyReadable = true;
     std::vector<MissingObject> m_missingObjects;
+    bool m_readFailed = false;
+    Error m_failedReadError;
+    QVariantMap m_resourceETags;
+    QStringList m_staleResourceETags;
+    // Collections not taken for current since an object they named was removed; read whole, they are again.
+    QStringList m_distrustedResourceETags;
     // Elements of pulled replies applied since the context was last saved.
     int m_appliedSinceSave = 0;
 };

@@ -8,6 +8,12 @@ namespace {
 
 // Of KNVTTaskStoreErrorDomain, beside the store's own codes and the storage engine's.
 constexpr qint64 kLocalSaveFailedErrorCode = 134030;
+constexpr qint64 kUnreadableReplyErrorCode = 134031;
+constexpr qint64 kChangeRefusedErrorCode = 134032;
+
+const QString kRefusedObjectNameKey = QStringLiteral("KNVTSyncRefusedObjectName");
+const QString kRefusalStatusKey = QStringLiteral("KNVTSyncRefusalStatus");
+const QString kRefusalBodyKey = QStringLiteral("KNVTSyncRefusalBody");
 
 bool isOffline(const Error &error)
 {
@@ -23,6 +29,24 @@ bool isOffline(const Error &error)
     }
 }
 
+bool isOfStore(const Error &error, qint64 code)
+{
+    return error.domain() == QLatin1String(KNVTTaskStoreErrorDomain) && error.code() == code;
+}
+
+// The words of one value of an error body: a text, or the texts of a list.
+QStringList textsOf(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QString)
+        return {value.toString()};
+    QStringList texts;
+    for (const QVariant &element : value.toList()) {
+        if (element.typeId() == QMetaType::QString)
+            texts.append(element.toString());
+    }
+    return texts;
+}
+
 } // namespace
 
 Error syncLocalSaveError(const Error &saveError)
@@ -30,6 +54,20 @@ Error syncLocalSaveError(const Error &saveError)
     QVariantMap userInfo = saveError.userInfo();
     userInfo.insert(QStringLiteral("NSUnderlyingError"), saveError.description());
     return Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), kLocalSaveFailedErrorCode, userInfo);
+}
+
+Error syncUnreadableReplyError(const QString &what)
+{
+    return Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), kUnreadableReplyErrorCode,
+                 {{QStringLiteral("KNVTSyncUnreadableReplyOf"), what}});
+}
+
+Error syncRefusedChangeError(const Error &requestError, const QString &objectName)
+{
+    return Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), kChangeRefusedErrorCode,
+                 {{kRefusedObjectNameKey, objectName},
+                  {kRefusalStatusKey, requestError.code()},
+                  {kRefusalBodyKey, requestError.userInfo()}});
 }
 
 SyncFailureCause syncFailureCause(const Error &error)
@@ -41,9 +79,43 @@ SyncFailureCause syncFailureCause(const Error &error)
     }
     if (isOffline(error))
         return SyncFailureCause::Offline;
-    if (error.domain() == QLatin1String(KNVTTaskStoreErrorDomain) && error.code() == kLocalSaveFailedErrorCode)
+    if (isOfStore(error, kLocalSaveFailedErrorCode))
         return SyncFailureCause::CouldNotSaveLocally;
+    if (isOfStore(error, kUnreadableReplyErrorCode))
+        return SyncFailureCause::UnreadableReply;
+    if (isOfStore(error, kChangeRefusedErrorCode))
+        return SyncFailureCause::ChangeRefused;
     return SyncFailureCause::ServiceFailed;
+}
+
+QString syncRefusedObjectName(const Error &error)
+{
+    return isOfStore(error, kChangeRefusedErrorCode) ? error.userInfo().value(kRefusedObjectNameKey).toString()
+                                                     : QString();
+}
+
+qint64 syncRefusalStatus(const Error &error)
+{
+    return isOfStore(error, kChangeRefusedErrorCode) ? error.userInfo().value(kRefusalStatusKey).toLongLong() : 0;
+}
+
+QStringList syncRefusalMessages(const Error &error)
+{
+    if (!isOfStore(error, kChangeRefusedErrorCode))
+        return {};
+    // The service words its refusals field by field, {"title": ["is invalid"]}; a refusal of the whole object, or one
+    // of a single text, stands alone.
+    QStringList messages;
+    const QVariantMap body = error.userInfo().value(kRefusalBodyKey).toMap();
+    for (auto it = body.cbegin(); it != body.cend(); ++it) {
+        const bool whole = it.key() == QLatin1String("base") || it.key() == QLatin1String("error")
+            || it.key() == QLatin1String("message");
+        QString field = it.key();
+        field.replace(QLatin1Char('_'), QLatin1Char(' '));
+        for (const QString &text : textsOf(it.value()))
+            messages.append(whole ? text : field + QLatin1Char(' ') + text);
+    }
+    return messages;
 }
 
 } // namespace knvt

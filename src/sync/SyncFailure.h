@@ -2,6 +2,8 @@
 
 #include "foundation/Error.h"
 
+#include <QStringList>
+
 namespace knvt {
 
 // Why a sync session failed, in the terms the user is told.
@@ -16,12 +18,28 @@ enum class SyncFailureCause {
     CouldNotSaveLocally,
     // The service no longer serves this version of the program.
     NewerVersionNeeded,
+    // The service answered a read, or a create, with a body that does not read as what was asked.
+    UnreadableReply,
+    // The service refused a change as it is: the error names the object (syncRefusedObjectName) and carries the
+    // service's reason (syncRefusalMessages, syncRefusalStatus).
+    ChangeRefused,
 };
 
 // The error a session ends with when its last save failed: a failure of this machine, not of the service, however the
 // storage engine words it.
 Error syncLocalSaveError(const Error &saveError);
+// The error of a reply that counts as success but does not read as what `what` (a resource, for the log) answers.
+Error syncUnreadableReplyError(const QString &what);
+// The error of a change the service refused with `requestError`, naming the object that carries it (its title, or
+// whatever names it to the user; empty when nothing does).
+Error syncRefusedChangeError(const Error &requestError, const QString &objectName);
 
 SyncFailureCause syncFailureCause(const Error &error);
+
+// Of an error of syncRefusedChangeError(): the object's name, the status the service answered, and the service's own
+// words for why, as it wrote them ("title is invalid"); no words when its answer had none.
+QString syncRefusedObjectName(const Error &error);
+qint64 syncRefusalStatus(const Error &error);
+QStringList syncRefusalMessages(const Error &error);
 
 } // namespace knvt

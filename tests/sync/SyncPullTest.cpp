@@ -1,5 +1,7 @@
 #include "SyncSessionTest.h"
 
+#include "sync/SyncFailure.h"
+
 using namespace knvt::test;
 
 namespace {
@@ -142,7 +144,10 @@ TEST_F(SyncPullTest, ServerDeletionsRemoveSyncedObjectsOnly)
     m_fake.on("GET", "/task_lists/5.json").reply(403);
     m_fake.on("GET", "/tasks/inbox.json").clear().json(200, listBody({task(14, "Never pushed", 2)}));
 
-    ASSERT_EQ(run(makeSession()), Outcome::Finished);
+    // The collection read in the same session named the forbidden list: until a read of it agrees, the session has
+    // not synced.
+    ASSERT_EQ(run(makeSession()), Outcome::Failed);
+    EXPECT_EQ(m_error.code(), 403);
 
     EXPECT_FALSE(withIdentifier<KNVTCDTaskList>(6));
     EXPECT_FALSE(withIdentifier<KNVTCDTask>(21)) << "a removed list takes its tasks";
@@ -196,7 +201,7 @@ TEST_F(SyncPullTest, ATaskOneProjectLeftOutOutlivesAFailedReadOfTheOther)
     EXPECT_EQ(withIdentifier<KNVTCDTaskList>(6)->needsUpdating(), true);
 }
 
-TEST_F(SyncPullTest, AnAvatarReplyThatIsNoImageLeavesTheAvatarFlagged)
+TEST_F(SyncPullTest, AnAvatarReplyThatIsNoImageLeavesTheAvatarFlaggedAndFailsTheSession)
 {
     scriptEmptyService();
     me()->avatar()->setData(kPNG);
@@ -205,7 +210,8 @@ TEST_F(SyncPullTest, AnAvatarReplyThatIsNoImageLeavesTheAvatarFlagged)
     m_fake.on("GET", "/users/42/avatar/medium.png")
         .reply(200, "<html>Sign in to the hotel Wi-Fi</html>", {{"Content-Type", "text/html"}});
 
-    ASSERT_EQ(run(makeSession()), Outcome::Finished);
+    ASSERT_EQ(run(makeSession()), Outcome::Failed);
+    EXPECT_EQ(knvt::syncFailureCause(m_error), knvt::SyncFailureCause::UnreadableReply);
 
     EXPECT_TRUE(m_fake.hasRequest("GET", "/users/42/avatar/medium.png"));
     EXPECT_EQ(me()->avatar()->data(), kPNG);
@@ -232,4 +238,27 @@ TEST_F(SyncPullTest, AnInboxTaskMovedLocallyOutlivesAnInboxReplyThatLacksIt)
     ASSERT_TRUE(put);
     EXPECT_TRUE(json(*put).value("task").toObject().contains("task_list_id"));
     EXPECT_TRUE(json(*put).value("task").toObject().value("task_list_id").isNull());
+}
+
+// The service's list leaves out a task whose new title waits for its push: the task stays with it, and its push settles
+// it (here the service answers that it no longer has the task).
+TEST_F(SyncPullTest, ATaskWithAnUnpushedTitleOutlivesItsListsReplyThatLacksItUntilItsPushSettlesIt)
+{
+    scriptEmptyService();
+    KNVTCDTaskList *list = syncedList(5, "L");
+    KNVTCDTask *task = syncedTask(12, "Paint", list);
+    save();
+    task->setTitle("Paint the shed");
+    list->setToBeFetchedAgain(true);
+    save();
+    m_fake.on("GET", "/task_lists.json").clear().json(200, listBody({sharedList(5, "L", 1, "accepted")}));
+    m_fake.on("GET", "/task_lists/5.json").json(200, body(nest(sharedList(5, "L", 2, "accepted"), "tasks", {})));
+    m_fake.on("PUT", "/tasks/12.json").reply(500).reply(404);
+
+    ASSERT_EQ(run(makeSession()), Outcome::Failed) << "the title was not sent";
+    ASSERT_EQ(withIdentifier<KNVTCDTask>(12), task);
+    EXPECT_EQ(task->title(), "Paint the shed");
+
+    ASSERT_EQ(run(makeSession(true, false)), Outcome::Finished);
+    EXPECT_FALSE(withIdentifier<KNVTCDTask>(12));
 }

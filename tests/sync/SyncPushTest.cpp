@@ -1,5 +1,7 @@
 #include "SyncSessionTest.h"
 
+#include "sync/SyncFailure.h"
+
 #include "foundation/Error.h"
 
 #include <sqlite3.h>
@@ -136,14 +138,18 @@ TEST_F(SyncPushTest, RefusedAndFailedPushesDoNotStopTheSession)
     save();
     task->setTitle("B");
     save();
-    m_fake.on("POST", "/tags.json").json(422, R"({"title":["is invalid"]})");
+    m_fake.on("POST", "/tags.json")
+        .json(422, R"({"title":["is invalid"]})")
+        .json(201, body(knvt::test::tag(3, "bad", 1)));
     m_fake.on("PUT", "/tasks/12.json").reply(500);
 
-    // The refused create is settled; the failed update is left to the next session, which makes this one a failure.
+    // Both are left to the next session; the refusal, which the user has to see, names the tag.
     ASSERT_EQ(run(pushSession()), Outcome::Failed);
-    EXPECT_EQ(m_error.code(), 500);
+    EXPECT_EQ(knvt::syncRefusedObjectName(m_error), "bad");
+    EXPECT_EQ(knvt::syncRefusalMessages(m_error), QStringList{"title is invalid"});
 
-    EXPECT_TRUE(all<KNVTCDTag>().empty()) << "a refused create is dropped";
+    EXPECT_EQ(all<KNVTCDTag>().size(), 1u) << "a refused create is kept";
+    EXPECT_FALSE(tag->numericIdentifier());
     EXPECT_EQ(task->title(), "B");
     EXPECT_EQ(task->changedKeys(), QStringList{"title"});
 
@@ -152,7 +158,8 @@ TEST_F(SyncPushTest, RefusedAndFailedPushesDoNotStopTheSession)
     EXPECT_EQ(m_fake.count("PUT", "/tasks/12.json"), 2);
     EXPECT_EQ(m_fake.requests("PUT", "/tasks/12.json").front().body,
               m_fake.requests("PUT", "/tasks/12.json").back().body);
-    EXPECT_FALSE(m_fake.hasRequest("POST", "/tags.json") && m_fake.count("POST", "/tags.json") > 1);
+    EXPECT_EQ(m_fake.count("POST", "/tags.json"), 2);
+    EXPECT_EQ(tag->numericIdentifier(), 3);
 }
 
 TEST_F(SyncPushTest, AnUpdateOfAnObjectTheServiceNoLongerHasRemovesIt)

@@ -205,7 +205,7 @@ protected:
                                                                               const QString &resource) override
     {
         return KNVTTaskStoreSyncPlan(*session.managedObjectContext(), headers())
-            .pullRequestsForResource(resource, session.useETags());
+            .pullRequestsForResource(resource, session.useETags(), session.staleResourceETags());
     }
     void syncSessionDidFinish(KNVTSyncSession &session) override
     {

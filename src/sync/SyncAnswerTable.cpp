@@ -1,0 +1,95 @@
+#include "sync/SyncAnswerTable.h"
+
+#include "service/KNVTRESTFulRequest.h"
+
+namespace knvt {
+
+namespace {
+
+using Request = SyncAnswerTable::Request;
+using Answer = SyncAnswerTable::Answer;
+using Outcome = SyncAnswerTable::Outcome;
+
+constexpr Outcome Done = Outcome::Done;
+constexpr Outcome Removed = Outcome::DoneObjectRemoved;
+constexpr Outcome Kept = Outcome::KeptToSendAgain;
+constexpr Outcome Named = Outcome::KeptAndNamed;
+constexpr Outcome Refused = Outcome::SessionRefused;
+
+constexpr int kRequests = int(Request::Delete) + 1;
+constexpr int kAnswers = int(Answer::TimedOut) + 1;
+
+// A row per answer, a column per request, in the order of the enums. A read that failed is read again by the next
+// session, so nothing it would have named is judged gone meanwhile. A refused create, update or delete is named to
+// the user rather than dropped; 404 to a create is no refusal of the object but of the address, so it is only sent
+// again. 403 and 404 to one list mean the user lost it; to a picture, that there is none to show.
+constexpr Outcome kOutcomes[kAnswers][kRequests] = {
+    // collection, list, avatar, create, update, delete
+    {Done, Done, Done, Done, Done, Done},                   // Success
+    {Kept, Kept, Kept, Kept, Done, Done},                   // UnreadableSuccess
+    {Kept, Kept, Kept, Named, Named, Named},                // BadRequest
+    {Refused, Refused, Refused, Refused, Refused, Refused}, // Unauthorized
+    {Kept, Removed, Done, Named, Named, Named},             // Forbidden
+    {Kept, Removed, Done, Kept, Removed, Removed},          // NotFound
+    {Kept, Kept, Kept, Kept, Kept, Kept},                   // RequestTimeout
+    {Kept, Kept, Kept, Named, Named, Named},                // Conflict
+    {Refused, Refused, Refused, Refused, Refused, Refused}, // Gone
+    {Kept, Kept, Kept, Named, Named, Named},                // Unprocessable
+    {Kept, Kept, Kept, Kept, Kept, Kept},                   // TooManyRequests
+    {Kept, Kept, Kept, Kept, Kept, Kept},                   // ServiceError
+    {Kept, Kept, Kept, Kept, Kept, Kept},                   // ConnectionCut
+    {Kept, Kept, Kept, Kept, Kept, Kept},                   // TimedOut
+};
+
+} // namespace
+
+SyncAnswerTable::Request SyncAnswerTable::requestOf(const KNVTRESTFulRequest &request)
+{
+    switch (request.requestMethod()) {
+    case KNVTRequestMethodPOST: return Request::Create;
+    case KNVTRequestMethodPUT: return Request::Update;
+    case KNVTRequestMethodDELETE: return Request::Delete;
+    case KNVTRequestMethodGET: break;
+    }
+    if (request.resources().size() > 1)
+        return Request::AvatarRead;
+    return KNVTRESTFulRequest::isNoIdentifier(request.identifier()) ? Request::CollectionRead : Request::ListRead;
+}
+
+SyncAnswerTable::Answer SyncAnswerTable::answerOf(const KNVTRESTFulRequest &request)
+{
+    if (const Error requestError = request.requestError()) {
+        const qint64 status = requestError.code();
+        switch (status) {
+        case 401: return Answer::Unauthorized;
+        case 403: return Answer::Forbidden;
+        case 404: return Answer::NotFound;
+        case 408: return Answer::RequestTimeout;
+        case 409: return Answer::Conflict;
+        case 410: return Answer::Gone;
+        case 422: return Answer::Unprocessable;
+        case 429: return Answer::TooManyRequests;
+        default: return status >= 500 ? Answer::ServiceError : Answer::BadRequest;
+        }
+    }
+    if (const Error error = request.error()) {
+        constexpr qint64 kOperationTimedOut = 28; // CURLE_OPERATION_TIMEDOUT
+        return error.domain() == QLatin1String(CURLErrorDomain) && error.code() == kOperationTimedOut
+            ? Answer::TimedOut
+            : Answer::ConnectionCut;
+    }
+    return Answer::Success;
+}
+
+SyncAnswerTable::Outcome SyncAnswerTable::outcome(Request request, Answer answer)
+{
+    return kOutcomes[int(answer)][int(request)];
+}
+
+bool SyncAnswerTable::stopsSession(Answer answer)
+{
+    return answer == Answer::Unauthorized || answer == Answer::Gone || answer == Answer::ConnectionCut
+        || answer == Answer::TimedOut;
+}
+
+} // namespace knvt

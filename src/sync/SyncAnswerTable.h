@@ -1,0 +1,75 @@
+#pragma once
+
+class KNVTRESTFulRequest;
+
+namespace knvt {
+
+// What a session does with each answer of the service, by the request it answers: the one place where an answer is
+// judged. The session's rules read it and carry its cells out; nothing else decides what a status means.
+//
+// A reply that counts as success but cannot be read is no success: what it should have brought is still to fetch (a
+// read) or still unknown to this library (a create without its object). A change the service refuses as it is stays
+// here, is sent again, and is named to the user until the service takes it: what the user typed is never dropped.
+class SyncAnswerTable
+{
+public:
+    enum class Request {
+        // A list of every object of one kind: the account, friendships, invitations, the four collections of lists,
+        // the Inbox, the tags.
+        CollectionRead,
+        // One list with its tasks.
+        ListRead,
+        // A user's picture.
+        AvatarRead,
+        Create,
+        Update,
+        Delete,
+    };
+    enum class Answer {
+        // Any status below 400 or above 599 with a body that reads as the request's reply (none needed for an update,
+        // a delete or a 304).
+        Success,
+        // The same with a body that does not.
+        UnreadableSuccess,
+        // 400, and every 4xx not named below: the service will not take the request as it is.
+        BadRequest,
+        Unauthorized,    // 401
+        Forbidden,       // 403
+        NotFound,        // 404
+        RequestTimeout,  // 408
+        Conflict,        // 409
+        Gone,            // 410: this version of the program may no longer sync
+        Unprocessable,   // 422
+        TooManyRequests, // 429
+        ServiceError,    // 5xx
+        // No reply: the connection was refused, reset or cut short.
+        ConnectionCut,
+        // No reply in time.
+        TimedOut,
+    };
+    enum class Outcome {
+        // What was asked is done.
+        Done,
+        // The service no longer has the object, or no longer shows it to this user: it goes here too, and the replies
+        // that named it are no longer taken for current.
+        DoneObjectRemoved,
+        // Nothing changes here; the next session sends (or reads) it again, and until then the sync has failed.
+        KeptToSendAgain,
+        // The service refuses the change as it is: kept and sent again, and the user is told which object it is and
+        // the service's reason until the service takes it.
+        KeptAndNamed,
+        // The service refuses the client itself: the session stops, and the user is asked to act.
+        SessionRefused,
+    };
+
+    static Request requestOf(const KNVTRESTFulRequest &request);
+    // The answer that `request` got by its status or its transport failure. A reply of a success status counts as
+    // Success here: whoever reads its body says when it could not.
+    static Answer answerOf(const KNVTRESTFulRequest &request);
+    static Outcome outcome(Request request, Answer answer);
+    // Whether no further request of the session goes out after this answer: the client was refused, or nothing
+    // answered. A session stopped by a silent service resumes at the same request later.
+    static bool stopsSession(Answer answer);
+};
+
+} // namespace knvt
