@@ -219,7 +219,8 @@ public:
     QDateTime lastSuccessfullSyncDate();
     void setLastSuccessfullSyncDate(const QDateTime &date);
     // When the last session failed and with what error, until a session finishes: an invalid date when the last
-    // session did not fail. Kept for this run only.
+    // session did not fail. A push-only session reads nothing, so its end leaves the failure of a read in place until
+    // a session that reads finishes. Kept for this run only.
     QDateTime lastSyncFailureDate() const { return m_lastSyncFailureDate; }
     const knvt::Error &lastSyncError() const { return m_lastSyncError; }
     QDateTime lastCleanSyncDate();
@@ -429,6 +430,9 @@ private:
     std::vector<SyncCompletionHandler> m_syncCompletionHandlers;
     QDateTime m_lastSyncFailureDate;
     knvt::Error m_lastSyncError;
+    // The failure of a read that no session has read again since.
+    QDateTime m_readFailureDate;
+    knvt::Error m_readFailureError;
     KNVTTaskStoreDelegate *m_delegate = nullptr;
     QUrl m_libraryURL;
     bool m_hasModel = false;

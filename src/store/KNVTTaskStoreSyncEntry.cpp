@@ -38,11 +38,15 @@ void KNVTTaskStore::taskStoreSyncCoordinatorDidCancelSyncSession(KNVTTaskStoreSy
 }
 
 void KNVTTaskStore::taskStoreSyncCoordinatorSyncSessionDidFailWithError(KNVTTaskStoreSyncCoordinating &coordinator,
-                                                                        const KNVTTaskStoreSyncSessionInfo &,
+                                                                        const KNVTTaskStoreSyncSessionInfo &session,
                                                                         const knvt::Error &error)
 {
     m_lastSyncFailureDate = knvt::Clock::shared().now();
     m_lastSyncError = error;
+    if (session.failedReadError) {
+        m_readFailureDate = m_lastSyncFailureDate;
+        m_readFailureError = session.failedReadError;
+    }
     if (coordinator.pendingSyncSessionsCount() == 0)
         callSyncCompletionHandlers(error);
     postNotification(KNVTTaskStoreDidFinishSyncingNotification);
@@ -60,8 +64,14 @@ void KNVTTaskStore::taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSy
     for (auto it = session.resourceETags.begin(); it != session.resourceETags.end(); ++it)
         tags.insert(it.key(), it.value());
     setResourceETags(tags);
-    m_lastSyncFailureDate = {};
-    m_lastSyncError = {};
+    // What a failed read missed is still missing after a session that read nothing: the line keeps saying so rather
+    // than go back to an earlier success.
+    if (session.type == 1) {
+        m_readFailureDate = {};
+        m_readFailureError = {};
+    }
+    m_lastSyncFailureDate = m_readFailureDate;
+    m_lastSyncError = m_readFailureError;
 
     if (coordinator.pendingSyncSessionsCount() == 0)
         callSyncCompletionHandlers({});

@@ -10,6 +10,7 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
+#include "foundation/Timing.h"
 #include "support/SyncFixtures.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,35 @@ protected:
 
         app.service().update("tasks", call, {{"description", "Her new number"}});
         return call;
+    }
+
+    // Presses Sync and waits until the sync it asked for has ended.
+    void pressSync()
+    {
+        const int ended = app.syncsEnded();
+        app.clickToolbar(QStringLiteral("Sync"));
+        app.waitForService([&] { return app.syncsEnded() > ended; });
+        waitForTheEndOfTheSync();
+    }
+    // Signed in, with the tasks of the Inbox that `titles` names pulled by the start-up sync; their identifiers on
+    // the service, in the same order.
+    std::vector<qint64> givenInboxPulled(std::initializer_list<QString> titles)
+    {
+        app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+        app.service().enableState();
+        std::vector<qint64> ids;
+        // Assigned to the user, as the Inbox shows only the user's own tasks.
+        for (const QString &title : titles)
+            ids.push_back(
+                app.service().seed("tasks", {{"title", title}, {"status", "actionable"}, {"assignee_id", 42}}));
+        app.launch();
+        app.waitForService([this] { return app.syncsEnded() >= 1 && !app.store().isSyncing(); });
+        waitForTheEndOfTheSync();
+        return ids;
+    }
+    bool storedCompleted(qint64 task)
+    {
+        return app.service().stored("tasks", task)->value("status").toString() == QLatin1String("completed");
     }
 
     AppDriver app;
@@ -362,4 +392,48 @@ TEST_F(SyncFeature, NotesTheUserSavesWhileASyncRunsOutliveTheNotesItPulledBefore
             && !app.store().isSyncing();
     });
     EXPECT_EQ(app.service().stored("tasks", call)->value("description").toString(), QStringLiteral("Ask about Sunday"));
+}
+
+// A read fails; the push-only sync that an edit starts a moment later reads nothing, so the line keeps the failure
+// instead of going back to the success before it, until a sync reads again.
+TEST_F(SyncFeature, APushOnlySyncAfterAFailedReadKeepsTheFailureOnTheLine)
+{
+    app.store().setPushSyncingEnabled(true);
+    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann")});
+    app.service().seedTask(QStringLiteral("Call Bob"));
+    app.service().on("GET", "/tasks/inbox.json").reply(503);
+    pressSync();
+    ASSERT_TRUE(failedAtNoonBecause(QStringLiteral("service failed"))) << app.syncStatus().toStdString();
+
+    // The push waits ten seconds after the last save; the scenario does not.
+    knvt::Timing::setScale(0.01);
+    const int ended = app.syncsEnded();
+    app.service().clearRequests();
+    app.selectHome(QStringLiteral("Inbox"));
+    app.clickCheckBox(QStringLiteral("Call Ann"));
+    app.waitForService([&] { return app.syncsEnded() > ended && storedCompleted(ids[0]); });
+    knvt::Timing::setScale(1.0);
+    waitForTheEndOfTheSync();
+    EXPECT_FALSE(app.service().hasRequest("GET", "/tasks/inbox.json")) << "the sync read nothing";
+    EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("service failed"))) << app.syncStatus().toStdString();
+
+    app.service().on("GET", "/tasks/inbox.json").clear();
+    pressSync();
+    EXPECT_NE(app.taskTitled(QStringLiteral("Call Bob")), nullptr);
+    EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+}
+
+// The service no longer serves this version: the sync has ended by the time the alert that says so asks, and the line
+// says why rather than "Syncing" until the alert is answered.
+TEST_F(SyncFeature, TheLineSaysANewerVersionIsNeededWhileTheAlertAsks)
+{
+    givenInboxPulled({QStringLiteral("Call Ann")});
+    app.service().on("GET", "/account.json").json(410, "{}");
+    QString lineWhileAsked;
+    app.answerAlert(QStringLiteral("OK"), {.whileShown = [&] { lineWhileAsked = app.syncStatus(); }});
+    pressSync();
+    app.waitForService([&] { return !lineWhileAsked.isEmpty(); });
+    EXPECT_TRUE(lineWhileAsked.startsWith(QStringLiteral("Sync failed 12:00"))
+                && lineWhileAsked.endsWith(QStringLiteral("(newer version needed)")))
+        << lineWhileAsked.toStdString();
 }
