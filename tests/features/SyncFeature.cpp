@@ -81,13 +81,29 @@ protected:
         waitForTheEndOfTheSync();
         return ids;
     }
+    QString storedTitle(qint64 task) { return app.service().stored("tasks", task)->value("title").toString(); }
     bool storedCompleted(qint64 task)
     {
         return app.service().stored("tasks", task)->value("status").toString() == QLatin1String("completed");
     }
+    void renameTask(const QString &title, const QString &newTitle)
+    {
+        app.selectHome(QStringLiteral("Inbox"));
+        app.selectRows({title});
+        app.clickToolbar(QStringLiteral("Edit"));
+        app.typeOver(QStringLiteral("titleTextField"), newTitle);
+        app.clickButton(QStringLiteral("saveButton"));
+        app.saves().advance(1.0);
+        app.settle();
+    }
 
     AppDriver app;
 };
+
+QByteArray taskPath(qint64 task)
+{
+    return "/tasks/" + QByteArray::number(task) + ".json";
+}
 
 } // namespace
 
@@ -392,6 +408,144 @@ TEST_F(SyncFeature, NotesTheUserSavesWhileASyncRunsOutliveTheNotesItPulledBefore
             && !app.store().isSyncing();
     });
     EXPECT_EQ(app.service().stored("tasks", call)->value("description").toString(), QStringLiteral("Ask about Sunday"));
+}
+
+// Another device moves a task of the Inbox into a project whose read then fails: nothing is removed on the strength of
+// that sync, so the task stays the object it was, with the title the user gave it whose push failed too, and the next
+// sync moves it into the project and pushes the title.
+TEST_F(SyncFeature, AnInboxTaskMovedIntoAProjectWhoseReadFailsStaysTheSameObjectAndKeepsItsUnsentTitle)
+{
+    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann"), QStringLiteral("Call Bob")});
+    const qint64 calls = app.service().seedProject(QStringLiteral("Calls"));
+    const QByteArray callsPath = "/task_lists/" + QByteArray::number(calls) + ".json";
+    pressSync();
+    const struct
+    {
+        qint64 task;
+        QString title;
+        QString editedTitle; // empty: not edited
+    } cases[] = {{ids[0], QStringLiteral("Call Ann"), QString()},
+                 {ids[1], QStringLiteral("Call Bob"), QStringLiteral("Call Bob at home")}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        KNVTCDTask *task = app.taskTitled(c.title);
+        ASSERT_NE(task, nullptr);
+        const QString title = c.editedTitle.isEmpty() ? c.title : c.editedTitle;
+        if (!c.editedTitle.isEmpty()) {
+            renameTask(c.title, c.editedTitle);
+            app.service().on("PUT", taskPath(c.task)).reply(503);
+        }
+        app.service().update("tasks", c.task, {{"task_list_id", calls}});
+        app.service().on("GET", callsPath).reply(503);
+        pressSync();
+        EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("service failed"))) << app.syncStatus().toStdString();
+        EXPECT_EQ(app.taskTitled(title), task) << "the same object, with its title";
+
+        app.service().on("GET", callsPath).clear();
+        app.service().on("PUT", taskPath(c.task)).clear();
+        pressSync();
+        ASSERT_EQ(app.taskTitled(title), task);
+        ASSERT_NE(task->taskList(), nullptr);
+        EXPECT_EQ(task->taskList()->title(), QStringLiteral("Calls"));
+        EXPECT_EQ(storedTitle(c.task), title);
+        EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+    }
+}
+
+// The service answers 404 once to what it still holds, the read of a project or the update of a task: the object goes
+// as the service said, and the next sync brings it back, since the service still lists it. A sync whose own reads named
+// what went says so rather than "Synced".
+TEST_F(SyncFeature, AProjectOrATaskAnswered404OnceWhileTheServiceHoldsItIsBackAfterTheNextSync)
+{
+    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann")});
+    const qint64 garden = app.service().seedProject(QStringLiteral("Garden"));
+    app.service().seedTask(QStringLiteral("Dig"), garden);
+    pressSync();
+    ASSERT_NE(app.taskTitled(QStringLiteral("Dig")), nullptr);
+    const struct
+    {
+        const char *what;
+        std::function<void()> change;
+        QByteArray method;
+        QByteArray path;
+        QString lineAfter; // empty: "Synced"
+        QString back;
+    } cases[] = {{"a project's read", [&] { app.service().seedTask(QStringLiteral("Weed"), garden); }, "GET",
+                  "/task_lists/" + QByteArray::number(garden) + ".json", QStringLiteral("service failed"),
+                  QStringLiteral("Weed")},
+                 {"a completion's update",
+                  [this] {
+                      app.selectHome(QStringLiteral("Inbox"));
+                      app.clickCheckBox(QStringLiteral("Call Ann"));
+                  },
+                  "PUT", taskPath(ids[0]), QString(), QStringLiteral("Call Ann")}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        app.service().on(c.method, c.path).json(404, "{}").pass();
+        pressSync();
+        if (c.lineAfter.isEmpty()) {
+            EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+        } else {
+            EXPECT_TRUE(failedAtNoonBecause(c.lineAfter)) << app.syncStatus().toStdString();
+        }
+
+        pressSync();
+        EXPECT_NE(app.taskTitled(c.back), nullptr) << "back after the next sync";
+        EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+    }
+    ASSERT_NE(app.taskTitled(QStringLiteral("Weed")), nullptr);
+    EXPECT_EQ(app.taskTitled(QStringLiteral("Weed"))->taskList()->title(), QStringLiteral("Garden"));
+}
+
+// The service refuses a new task, or a new title, as it is (422): the task stays with what the user typed, the line
+// names it with the service's reason for as long as it is refused, the other changes of the same sync go out, and once
+// the service takes it the line says "Synced".
+TEST_F(SyncFeature, AChangeTheServiceRefusesIsKeptAndNamedWhileTheOtherChangesArePushed)
+{
+    const std::vector<qint64> ids =
+        givenInboxPulled({QStringLiteral("Call Ann"), QStringLiteral("Call Bob"), QStringLiteral("Call Cy")});
+    const struct
+    {
+        const char *what;
+        std::function<void()> change;
+        QByteArray method;
+        QByteArray path;
+        QString title;
+        qint64 other;
+    } cases[] = {{"a new task",
+                  [this] {
+                      app.clickToolbar(QStringLiteral("New Task"));
+                      app.typeIn(QStringLiteral("titleTextField"), QStringLiteral("Buy milk"));
+                      app.pressReturn();
+                      app.settle();
+                  },
+                  "POST", "/tasks.json", QStringLiteral("Buy milk"), ids[1]},
+                 {"a new title",
+                  [this] { renameTask(QStringLiteral("Call Ann"), QStringLiteral("Call Ann about Sunday")); }, "PUT",
+                  taskPath(ids[0]), QStringLiteral("Call Ann about Sunday"), ids[2]}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        app.selectHome(QStringLiteral("Inbox"));
+        app.clickCheckBox(c.other == ids[1] ? QStringLiteral("Call Bob") : QStringLiteral("Call Cy"));
+        app.service().on(c.method, c.path).json(422, R"({"title":["is too long"]})");
+        for (int refused = 0; refused < 2; ++refused) {
+            pressSync();
+            const QString line = app.syncStatus();
+            EXPECT_TRUE(line.startsWith(QStringLiteral("Sync failed 12:00"))
+                        && line.endsWith(QStringLiteral(": the service refused “%1” (title is too long)").arg(c.title)))
+                << line.toStdString();
+            EXPECT_NE(app.taskTitled(c.title), nullptr) << "what the user typed is kept";
+            EXPECT_TRUE(storedCompleted(c.other)) << "the other change went out";
+        }
+
+        app.service().on(c.method, c.path).clear();
+        pressSync();
+        EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+        ASSERT_NE(app.taskTitled(c.title), nullptr);
+        EXPECT_EQ(storedTitle(*app.taskTitled(c.title)->numericIdentifier()), c.title);
+    }
 }
 
 // A read fails; the push-only sync that an edit starts a moment later reads nothing, so the line keeps the failure
