@@ -171,10 +171,9 @@ void KNVTTaskStoreSyncSession::removePushedObject(const KNVTRESTFulRequest &requ
     if (!object)
         return;
     m_pull->distrustReadsThatNamed(*object);
-    if (object->entity().name == QLatin1String("KNVTCDTaskList"))
-        knvt::ReplyMerge(*m_context).removeTaskListWithTasks(*object);
-    else
-        m_context->remove(object);
+    // A list goes alone: its tasks, which may hold changes not yet sent, fall into the Inbox until the list's read
+    // brings them back where they belong, or the Inbox's read settles them.
+    m_context->remove(object);
 }
 
 // ---- Reads ----

@@ -171,6 +171,20 @@ TEST_F(SyncPushTest, AnUpdateOfAnObjectTheServiceNoLongerHasRemovesIt)
     m_fake.on("PUT", "/tasks/15.json").reply(404);
     ASSERT_EQ(run(pushSession()), Outcome::Finished);
     EXPECT_FALSE(withIdentifier<KNVTCDTask>(15));
+
+    // A list goes alone: its task, with a change not yet sent, stays for the reads to place.
+    KNVTCDTaskList *list = syncedList(5, "Garden");
+    KNVTCDTask *inList = syncedTask(16, "Dig", list);
+    save();
+    list->setTitle("Yard");
+    inList->setTitle("Dig deep");
+    save();
+    m_fake.on("PUT", "/task_lists/5.json").reply(404);
+    m_fake.on("PUT", "/tasks/16.json").reply(500);
+    run(pushSession());
+    EXPECT_FALSE(withIdentifier<KNVTCDTaskList>(5));
+    ASSERT_TRUE(withIdentifier<KNVTCDTask>(16));
+    EXPECT_EQ(withIdentifier<KNVTCDTask>(16)->title(), "Dig deep");
 }
 
 TEST_F(SyncPushTest, ATaskWaitsForItsListToBeCreatedFirst)
