@@ -12,6 +12,7 @@
 #include "uikit/ElidingLabel.h"
 #include "uikit/KNVTAvatarView.h"
 #include "uikit/KNVTSwitch.h"
+#include "uikit/UnsavedTyping.h"
 
 #include "foundation/DateFormat.h"
 #include "foundation/NotificationCenter.h"
@@ -249,9 +250,13 @@ void KNVTPreferenceConfiguredAccountViewController::signOut()
     knvt::AlertPresenter::Request request;
     request.title = tr("Sign Out?");
     request.message = tr("Signing Out will remove all of you data, any unsynced changes will be lost.");
+    // Every window closes with the library: what is typed in any of them goes too, and the question shows it.
+    request.typed = knvt::UnsavedTyping::typedIn().join(QStringLiteral("\n\n"));
     request.buttonTitles = {tr("Cancel"), tr("Sign Out")};
     request.critical = true;
     const qsizetype signOutButton = 1;
-    if (knvt::runModal(request) == signOutButton)
-        knvt::taskStore(m_store).unconfigureAccount();
+    if (knvt::runModal(request) != signOutButton)
+        return;
+    knvt::UnsavedTyping::forget();
+    knvt::taskStore(m_store).unconfigureAccount();
 }

@@ -10,6 +10,8 @@
 #include "model/ContextAdditions.h"
 #include "model/KNVTCDUser.h"
 
+#include "uikit/UnsavedTyping.h"
+
 #include <QLineEdit>
 #include <QListView>
 #include <QVBoxLayout>
@@ -57,6 +59,7 @@ void KNVTUserSelectionViewController::loadView()
     view->setObjectName(QStringLiteral("KNVTUserSelectionViewController"));
     view->setAccessibleName(tr("Choose People"));
     m_searchField = new QLineEdit;
+    knvt::UnsavedTyping::markNotKept(m_searchField);
     m_searchField->setObjectName(QStringLiteral("searchField"));
     m_searchField->setPlaceholderText(tr("Search"));
     m_searchField->setAccessibleName(tr("Search People"));

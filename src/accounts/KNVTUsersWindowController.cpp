@@ -16,6 +16,7 @@
 
 #include "model/KNVTCDUser.h"
 
+#include "uikit/UnsavedTyping.h"
 #include "uikit/WindowAccessible.h"
 #include "uikit/WindowCommands.h"
 
@@ -64,6 +65,7 @@ KNVTUsersWindowController::KNVTUsersWindowController(KNVTTaskStore *store, QWidg
     m_userViewController->setUserViewControllerDelegate(this);
 
     m_searchField = new QLineEdit;
+    knvt::UnsavedTyping::markNotKept(m_searchField);
     m_searchField->setObjectName(QStringLiteral("searchField"));
     m_searchField->setPlaceholderText(tr("Search"));
     m_searchField->setAccessibleName(tr("Search People"));

@@ -24,7 +24,6 @@
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/Popover.h"
-#include "uikit/UnsavedTyping.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -660,19 +659,9 @@ bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertBacktab(K
 
 // ---- Window events ----
 
-void KNVTMainWindowController::closeAfterSignOut()
-{
-    m_signedOut = true;
-    close();
-}
-
 void KNVTMainWindowController::closeEvent(QCloseEvent *event)
 {
-    // The window's popovers and sheets go with it; what the user typed into one is not dropped without asking.
-    if (!m_signedOut && !knvt::UnsavedTyping::mayDiscard(this)) {
-        event->ignore();
-        return;
-    }
+    // The window's popovers and sheets go with it: whatever closes the window has asked about the typing in them.
     for (QDialog *sheet : findChildren<QDialog *>())
         if (sheet->isVisible())
             sheet->reject();

@@ -59,9 +59,6 @@ public:
 
     KNVTMainWindowControllerDelegate *mainWindowControllerDelegate() const { return m_delegate; }
     void setMainWindowControllerDelegate(KNVTMainWindowControllerDelegate *delegate) { m_delegate = delegate; }
-    // Closes without asking about what is typed in the window's forms: signing out, which the user confirmed, took
-    // the library it was typed for.
-    void closeAfterSignOut();
 
     KNVTHomeViewController *homeViewController() const { return m_homeViewController.get(); }
     KNVTTaskStoreItemsNavigationController *itemsNavigationController() const
@@ -207,7 +204,6 @@ private:
     QPointer<KNVTNoTaskViewController> m_noTaskViewController;
     Route m_route;
     bool m_clearingSearchField = false;
-    bool m_signedOut = false;
     QList<QUrl> m_selectionBeforeSearch;
     QUrl m_topRowBeforeSearch;
     int m_topRowOffsetBeforeSearch = 0;

@@ -18,6 +18,7 @@
 #include "foundation/DateAdditions.h"
 #include "uikit/Beeper.h"
 #include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QAbstractItemView>
 #include <QDialog>
@@ -45,10 +46,7 @@ void KNVTMainWindowController::openSheet(QPointer<QDialog> &slot, QDialog *sheet
 
 bool KNVTMainWindowController::togglePopover(QPointer<knvt::Popover> &slot)
 {
-    if (!slot)
-        return false;
-    slot->performClose();
-    return true;
+    return slot && slot->closeUnlessTyping();
 }
 
 knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &slot, QWidget *content, QWidget *anchor,
@@ -143,6 +141,7 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
         std::unique_ptr<knvt::TaskNewWindow> window =
             knvt::WindowFactory::shared().taskNewWindowController(m_createTaskForm->values());
         QWidget *widget = window->window();
+        knvt::UnsavedTyping::carryOver(m_createTaskPopover, widget);
         if (QLineEdit *title = window->form() ? window->form()->titleTextField() : nullptr)
             title->setFocus();
         if (m_delegate)

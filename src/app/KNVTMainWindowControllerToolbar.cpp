@@ -12,6 +12,7 @@
 
 #include "uikit/ActionSet.h"
 #include "uikit/ImageAdditions.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QAction>
 #include <QApplication>
@@ -95,6 +96,7 @@ void KNVTMainWindowController::buildToolbar()
     m_searchField->setPlaceholderText(tr("Search"));
     m_searchField->setAccessibleName(tr("Search"));
     m_searchField->setClearButtonEnabled(true);
+    knvt::UnsavedTyping::markNotKept(m_searchField);
     // The field's own button that empties it.
     for (QToolButton *clear : m_searchField->findChildren<QToolButton *>())
         clear->setAccessibleName(tr("Clear Search"));
@@ -265,10 +267,7 @@ void KNVTMainWindowController::performCommand(Command command, QWidget *source)
     case Command::NewProject: newProjectSheet(source); return;
     case Command::NewArea: newAreaSheet(source); return;
     case Command::NewTag: newTagSheet(source); return;
-    case Command::Close:
-        if (QWidget *window = QApplication::activeWindow())
-            window->close();
-        return;
+    case Command::Close: knvt::UnsavedTyping::closeAsking(QApplication::activeWindow()); return;
     case Command::Quit:
     case Command::People:
     case Command::Preferences:

@@ -75,6 +75,8 @@ KNVTTasksAppDelegate::KNVTTasksAppDelegate(QObject *parent) : QObject(parent)
     sharedDelegate() = this;
     KNVTApplicationServices::setShared(this);
     knvt::ApplicationCommands::setShared(this);
+    // Every window asks before typing in it is dropped.
+    knvt::UnsavedTyping::watch();
     KNVTAccountsShell::setShared(this);
     KNVTUserSelectionFactory::setShared(&m_userSelectionFactory);
 }
@@ -481,7 +483,7 @@ void KNVTTasksAppDelegate::taskStoreRequiresNewerAPIVersion(KNVTTaskStore *)
 void KNVTTasksAppDelegate::taskStoreDidUnconfigureAccountNotification()
 {
     if (m_mainWindowController) {
-        m_mainWindowController->closeAfterSignOut();
+        m_mainWindowController->close();
         m_mainWindowController.reset();
     }
     for (std::unique_ptr<knvt::ApplicationWindow> *window : {&m_preferenceWindowController, &m_usersWindowController})

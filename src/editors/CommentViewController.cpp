@@ -87,7 +87,7 @@ void CommentViewController::cancel(QObject *)
     closeHost();
 }
 
-QStringList CommentViewController::unsavedTyping() const
+QStringList CommentViewController::typedText() const
 {
     const QString typed = m_commentTextView ? m_commentTextView->trimmedString() : QString();
     return typed.isEmpty() ? QStringList() : QStringList{typed};
@@ -98,7 +98,7 @@ void CommentViewController::closeBecauseGone(EditedObject object)
     if (m_gone)
         return;
     m_gone = true;
-    tellObjectWentAway(object, true, unsavedTyping());
+    tellObjectWentAway(object, true, typedText());
     closeHost();
 }
 

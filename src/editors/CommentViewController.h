@@ -4,7 +4,6 @@
 #include "uikit/KNVTTextView.h"
 #include "uikit/KNVTViewController.h"
 #include "uikit/Popover.h"
-#include "uikit/UnsavedTyping.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -16,7 +15,7 @@ namespace knvt {
 // saves, Save enabled exactly while the text has something besides white space, Cancel that only closes, and the
 // host (a popover or a window) that a finished form closes. The text view takes the keyboard focus whenever the
 // form is shown, wherever it was made, so that what the user types goes into it.
-class CommentViewController : public KNVTViewController, public UnsavedTyping
+class CommentViewController : public KNVTViewController
 {
     Q_OBJECT
 
@@ -36,9 +35,9 @@ public:
 
     void updateSaveButton();
 
-    // The text typed here that a close would lose: the composer's whole text (the editor's when changed).
-    QStringList unsavedTyping() const override;
-    QWidget *typingView() const override { return viewIfLoaded(); }
+    // The text typed here, which the alert gives back when the form closes by itself: the composer's whole text (the
+    // editor's when changed).
+    virtual QStringList typedText() const;
 
     Q_INVOKABLE virtual void save(QObject *sender = nullptr) = 0;
     Q_INVOKABLE void cancel(QObject *sender = nullptr);

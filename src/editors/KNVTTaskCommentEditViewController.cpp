@@ -32,9 +32,9 @@ KNVTCDTaskComment *KNVTTaskCommentEditViewController::taskComment() const
     return knvt::liveObject<KNVTCDTaskComment>(m_taskCommentURI);
 }
 
-QStringList KNVTTaskCommentEditViewController::unsavedTyping() const
+QStringList KNVTTaskCommentEditViewController::typedText() const
 {
-    const QStringList typed = CommentViewController::unsavedTyping();
+    const QStringList typed = CommentViewController::typedText();
     return typed != QStringList{loadedText().trimmed()} ? typed : QStringList();
 }
 

@@ -30,7 +30,7 @@ public:
 
 protected:
     QString currentText() const override;
-    QStringList unsavedTyping() const override;
+    QStringList typedText() const override;
     QString formTitle() const override { return tr("Edit Comment"); }
     void deleteComment() override { remove(); }
 

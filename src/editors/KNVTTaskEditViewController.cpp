@@ -122,7 +122,7 @@ knvt::TaskEditValues KNVTTaskEditViewController::shownValues() const
     return values;
 }
 
-QStringList KNVTTaskEditViewController::unsavedTyping() const
+QStringList KNVTTaskEditViewController::typedText() const
 {
     QStringList typed;
     if (!viewIfLoaded())
@@ -142,7 +142,7 @@ void KNVTTaskEditViewController::taskStoreWillChange()
             return;
         m_closed = true;
         qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, unsavedTyping());
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, typedText());
         cancel();
         return;
     }
@@ -173,7 +173,7 @@ void KNVTTaskEditViewController::closeAsReadOnly(QObject *sender)
 {
     m_closed = true;
     qCInfo(lcEditors) << "KNVTTaskEditViewController: the task may no longer be changed; the form closes unwritten";
-    knvt::tellTaskBecameReadOnly(unsavedTyping());
+    knvt::tellTaskBecameReadOnly(typedText());
     closeHost(sender);
 }
 
@@ -196,7 +196,7 @@ void KNVTTaskEditViewController::save(QObject *sender)
     KNVTCDTask *edited = task();
     if (!edited) {
         m_closed = true;
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, unsavedTyping());
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, typedText());
         closeHost(sender);
         return;
     }

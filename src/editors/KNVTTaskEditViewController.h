@@ -20,8 +20,9 @@ class KNVTTaskEditViewController : public KNVTTaskFormViewController
     Q_OBJECT
 
 public:
-    // The title and notes where they differ from the task's.
-    QStringList unsavedTyping() const override;
+    // The title and notes where they differ from the task's: what the alert gives back when the form closes by
+    // itself.
+    QStringList typedText() const;
     static constexpr double SaveDelay = 0.5;
 
     explicit KNVTTaskEditViewController(KNVTCDTask *task, QObject *parent = nullptr);

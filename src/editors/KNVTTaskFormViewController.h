@@ -11,7 +11,6 @@
 #include "uikit/KNVTTokenFieldDelegate.h"
 #include "uikit/KNVTViewController.h"
 #include "uikit/Popover.h"
-#include "uikit/UnsavedTyping.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,8 +48,7 @@ class PopUpRowsModel;
 class KNVTTaskFormViewController : public KNVTViewController,
                                    public KNVTDatePickerViewControllerDelegate,
                                    public KNVTTokenFieldDelegate,
-                                   public KNVTUserSelectionDelegate,
-                                   public knvt::UnsavedTyping
+                                   public KNVTUserSelectionDelegate
 {
     Q_OBJECT
 
@@ -66,8 +64,6 @@ public:
     void setPopover(knvt::Popover *popover) { m_popover = popover; }
     QWidget *window() const { return m_window; }
     void setWindow(QWidget *window) { m_window = window; }
-
-    QWidget *typingView() const override { return viewIfLoaded(); }
 
     // The form's size with the collaborators section hidden or shown.
     virtual QSize formSize(bool collaboratorsShown) const = 0;

@@ -102,13 +102,6 @@ KNVTCDTask *KNVTTaskNewViewController::insertedTask() const
     return knvt::liveObject<KNVTCDTask>(m_insertedTaskURI);
 }
 
-QStringList KNVTTaskNewViewController::unsavedTyping() const
-{
-    if (!viewIfLoaded())
-        return {};
-    return {taskTitle().trimmed(), notes().trimmed()};
-}
-
 void KNVTTaskNewViewController::viewDidLoad()
 {
     const Values &values = m_initialValues;

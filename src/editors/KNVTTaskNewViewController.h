@@ -20,8 +20,6 @@ class KNVTTaskNewViewController : public KNVTTaskFormViewController
     Q_OBJECT
 
 public:
-    // The title and notes: nothing of a new task is written before Save.
-    QStringList unsavedTyping() const override;
     static constexpr double SaveDelay = 0.4;
 
     // Every value is optional: an empty string, 0, an invalid date, none or an empty list leaves the form as it

@@ -1,6 +1,5 @@
 #include "editors/KNVTTaskNewWindowController.h"
 
-#include "uikit/UnsavedTyping.h"
 #include "uikit/WindowAccessible.h"
 #include "uikit/WindowCommands.h"
 
@@ -61,11 +60,6 @@ void KNVTTaskNewWindowController::keyPressEvent(QKeyEvent *event)
 
 void KNVTTaskNewWindowController::closeEvent(QCloseEvent *event)
 {
-    // The window's close button asks as Close does; the form's Save and Cancel close it having written or been told.
-    if (event->spontaneous() && !knvt::UnsavedTyping::mayDiscard(this)) {
-        event->ignore();
-        return;
-    }
     QWidget::closeEvent(event);
     if (event->isAccepted()) {
         if (KNVTTaskNewWindowControllerDelegate *delegate = m_delegate.get())

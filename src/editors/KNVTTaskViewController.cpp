@@ -149,10 +149,8 @@ knvt::Popover *KNVTTaskViewController::taskCommentEditPopover(const QUrl &commen
 
 void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect &button)
 {
-    if (knvt::Popover *open = m_commentEditPopovers.value(commentURI)) {
-        open->performClose();
+    if (knvt::Popover *open = m_commentEditPopovers.value(commentURI); open && open->closeUnlessTyping())
         return;
-    }
     KNVTCDTaskComment *comment = liveObject<KNVTCDTaskComment>(commentURI);
     if (!comment || !m_tableView) {
         qCInfo(lcEditors) << "KNVTTaskViewController:editTaskComment the comment is gone";

@@ -156,7 +156,7 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
     case Command::Delete: deleteTask(source); return;
     case Command::Done:
     case Command::Close:
-        // What is typed in a form of this window is not dropped without asking, as the main window's.
+        // What is typed in a form of this window is not dropped without asking, as in every window.
         if (knvt::UnsavedTyping::mayDiscard(this))
             dismiss(source);
         return;
@@ -218,10 +218,8 @@ void KNVTTaskWindowController::toggleToday(QObject *)
 
 void KNVTTaskWindowController::comment(QObject *sender)
 {
-    if (m_taskCommentNewPopover) {
-        m_taskCommentNewPopover->performClose();
+    if (m_taskCommentNewPopover && m_taskCommentNewPopover->closeUnlessTyping())
         return;
-    }
     auto *anchor = qobject_cast<QWidget *>(sender);
     KNVTCDTask *shown = task();
     if (!shown || !anchor)
@@ -238,10 +236,8 @@ void KNVTTaskWindowController::comment(QObject *sender)
 
 void KNVTTaskWindowController::assign(QObject *sender)
 {
-    if (m_assignTaskPopover) {
-        m_assignTaskPopover->performClose();
+    if (m_assignTaskPopover && m_assignTaskPopover->closeUnlessTyping())
         return;
-    }
     auto *anchor = qobject_cast<QWidget *>(sender);
     KNVTCDTask *shown = task();
     if (!shown || !anchor)
@@ -257,10 +253,8 @@ void KNVTTaskWindowController::assign(QObject *sender)
 
 void KNVTTaskWindowController::edit(QObject *sender)
 {
-    if (m_taskEditPopover) {
-        m_taskEditPopover->performClose();
+    if (m_taskEditPopover && m_taskEditPopover->closeUnlessTyping())
         return;
-    }
     KNVTCDTask *shown = task();
     if (!shown)
         return;
@@ -331,9 +325,9 @@ void KNVTTaskWindowController::closePopovers()
 
 void KNVTTaskWindowController::keyPressEvent(QKeyEvent *event)
 {
-    // Escape that no control of the window took closes it, as it closes a dialog.
+    // Escape that no control of the window took closes it, as it closes a dialog, and asks first as Done does.
     if (event->key() == Qt::Key_Escape && !(event->modifiers() & ~Qt::KeypadModifier)) {
-        dismiss();
+        performCommand(Command::Done, nullptr);
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -341,11 +335,6 @@ void KNVTTaskWindowController::keyPressEvent(QKeyEvent *event)
 
 void KNVTTaskWindowController::closeEvent(QCloseEvent *event)
 {
-    // The window's close button; the window's own closes (Done, a deleted task) have asked or have nothing to ask.
-    if (event->spontaneous() && !m_taskDropped && !knvt::UnsavedTyping::mayDiscard(this)) {
-        event->ignore();
-        return;
-    }
     QMainWindow::closeEvent(event);
     if (!event->isAccepted())
         return;

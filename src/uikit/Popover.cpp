@@ -2,6 +2,7 @@
 
 #include "uikit/FirstTabStop.h"
 #include "uikit/PopoverAccessible.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -182,6 +183,20 @@ void Popover::performClose()
         close();
 }
 
+bool Popover::closeUnlessTyping()
+{
+    if (!m_open)
+        return false;
+    if (!UnsavedTyping::holdsTyping(this)) {
+        close();
+        return true;
+    }
+    raise();
+    activateWindow();
+    giveFocusToContent();
+    return true;
+}
+
 QWidget *Popover::detach()
 {
     if (!m_open || !m_detachFactory)
@@ -228,7 +243,8 @@ bool Popover::eventFilter(QObject *watched, QEvent *event)
         // would make that action open it again.
         const bool onAnchor =
             widget != nullptr && m_anchor != nullptr && (widget == m_anchor || m_anchor->isAncestorOf(widget));
-        if (widget != nullptr && !ownsWidget(widget) && !onAnchor && !isDialogOfTheApplication(widget))
+        if (widget != nullptr && !ownsWidget(widget) && !onAnchor && !isDialogOfTheApplication(widget)
+            && !UnsavedTyping::holdsTyping(this))
             performClose();
     }
     return QFrame::eventFilter(watched, event);
@@ -257,6 +273,12 @@ void Popover::keyPressEvent(QKeyEvent *event)
 
 void Popover::mousePressEvent(QMouseEvent *event)
 {
+    // A pop-up sees every press while it is open: one outside it would close it.
+    if (windowType() == Qt::Popup && !rect().contains(event->position().toPoint())
+        && UnsavedTyping::holdsTyping(this)) {
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton && isDetachable() && rect().contains(event->position().toPoint())) {
         m_dragging = true;
         m_pressGlobal = event->globalPosition().toPoint();

@@ -12,7 +12,8 @@ namespace knvt {
 // there is no room below. A transient popover is a pop-up: it closes on any press outside it, and whenever an alert or
 // another modal window opens. A semi-transient one stays open while the user works in other windows of its own (menus,
 // nested popovers) and in the application's alerts, sheets and dialogs, and closes on a press anywhere else: a popover
-// holding a form the user types into is semi-transient, so that a question about it never drops it.
+// holding a form the user types into is semi-transient, so that a question about it never drops it. Neither kind
+// closes on a press outside while it holds typing (UnsavedTyping): a stray click must not drop what was typed.
 // Escape closes either kind. A popover that opens gives the keyboard focus to its content: to the control the content
 // focused, else to its first control. A detachable popover can be dragged off by its background: the window made by the
 // detach factory takes its place and the popover closes with reason Detached.
@@ -61,6 +62,9 @@ public:
 
     // Closes with reason Standard; nothing when not shown.
     void performClose();
+    // A second use of the command that opened the popover: it closes, unless it holds typing, which only Escape or
+    // the form's own Cancel drops; then it stays and the keyboard goes back into it. False when it was not shown.
+    bool closeUnlessTyping();
 
     // Makes the detach window, moves it where the popover stands, shows it and closes the popover with reason
     // Detached. Returns the window, or nullptr (and stays open) when there is no factory or it refuses.

@@ -2,79 +2,244 @@
 
 #include "uikit/AlertAdditions.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
-#include <QWidget>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextEdit>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace knvt {
 
 namespace {
 
-std::vector<UnsavedTyping *> &forms()
+constexpr char NotKeptProperty[] = "knvtTypingNotKept";
+
+// A field the user has given input to: what it held before the first input, and when the user last gave it some.
+struct Touched
 {
-    static std::vector<UnsavedTyping *> live;
-    return live;
+    QPointer<QWidget> field;
+    QString start;
+    quint64 lastInput = 0;
+};
+
+std::vector<Touched> &touched()
+{
+    static std::vector<Touched> fields;
+    return fields;
 }
 
-// A popover or sheet is a window of its own whose parent chain leads to the window it belongs to.
-bool isShownIn(const QWidget *view, const QWidget *window)
+quint64 gInputs = 0;
+bool gAsking = false;
+UnsavedTyping *gWatch = nullptr;
+
+// The text of an editable field; nothing for anything else (a read-only view, a button).
+std::optional<QString> editableText(const QWidget *widget)
 {
-    if (!view || !view->isVisible())
-        return false;
-    for (const QWidget *widget = view; widget; widget = widget->parentWidget()) {
-        if (widget == window)
+    if (const auto *line = qobject_cast<const QLineEdit *>(widget); line && !line->isReadOnly())
+        return line->text();
+    if (const auto *plain = qobject_cast<const QPlainTextEdit *>(widget); plain && !plain->isReadOnly())
+        return plain->toPlainText();
+    if (const auto *rich = qobject_cast<const QTextEdit *>(widget); rich && !rich->isReadOnly())
+        return rich->toPlainText();
+    return std::nullopt;
+}
+
+bool isField(const QWidget *widget)
+{
+    return widget != nullptr && editableText(widget).has_value();
+}
+
+// The field an input event is for: a text view takes its mouse and drops through its viewport.
+QWidget *fieldReceiving(QObject *receiver)
+{
+    if (!receiver->isWidgetType())
+        return nullptr;
+    auto *widget = static_cast<QWidget *>(receiver);
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(widget->parentWidget()); area && area->viewport() == widget)
+        widget = area;
+    return isField(widget) ? widget : nullptr;
+}
+
+// Popovers and sheets are windows of their own whose parent chain leads to the window they belong to.
+bool isInside(const QWidget *widget, const QWidget *window)
+{
+    if (window == nullptr)
+        return true;
+    for (const QWidget *w = widget; w != nullptr; w = w->parentWidget())
+        if (w == window)
             return true;
-    }
-    return window == nullptr;
+    return false;
+}
+
+// What the field holds that its start did not; empty when nothing.
+QString typing(const Touched &entry)
+{
+    const QWidget *field = entry.field;
+    if (field == nullptr || !field->isVisible() || field->property(NotKeptProperty).toBool())
+        return QString();
+    const QString text = editableText(field).value_or(QString()).trimmed();
+    if (text.isEmpty() || text == entry.start.trimmed())
+        return QString();
+    const auto *line = qobject_cast<const QLineEdit *>(field);
+    // A password is not shown, not even to its own user in a question another person may read over a shoulder.
+    return line != nullptr && line->echoMode() != QLineEdit::Normal ? QString(8, QChar(0x2022)) : text;
+}
+
+void noteInput(QWidget *field)
+{
+    std::erase_if(touched(), [](const Touched &entry) { return entry.field.isNull(); });
+    const auto found = std::find_if(touched().begin(), touched().end(),
+                                    [field](const Touched &entry) { return entry.field == field; });
+    if (found != touched().end())
+        found->lastInput = ++gInputs;
+    else
+        touched().push_back({field, editableText(field).value_or(QString()), ++gInputs});
+}
+
+// The field inside `window` that holds typing and that the user gave input to last.
+QWidget *lastTypedIn(const QWidget *window)
+{
+    const Touched *last = nullptr;
+    for (const Touched &entry : touched())
+        if (isInside(entry.field, window) && !typing(entry).isEmpty() && (!last || entry.lastInput > last->lastInput))
+            last = &entry;
+    return last ? last->field.data() : nullptr;
+}
+
+// After Cancel the keys go on where they were. Only a click that brought the window forward (its close button, its
+// Done button) may have taken them out of the popover or sheet that holds the typing: then they go back into it.
+void giveKeyboardBack(const QWidget *window, QWidget *left)
+{
+    QWidget *target = left;
+    QWidget *typed = lastTypedIn(window);
+    if (typed != nullptr
+        && (left == nullptr || !left->isVisible()
+            || (left->window() != typed->window() && isInside(typed, left->window()))))
+        target = typed;
+    if (target == nullptr || !target->isVisible())
+        return;
+    target->window()->activateWindow();
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace
 
-UnsavedTyping::UnsavedTyping()
+UnsavedTyping::UnsavedTyping() : QObject(qApp) {}
+
+void UnsavedTyping::watch()
 {
-    forms().push_back(this);
+    if (gWatch != nullptr || qApp == nullptr)
+        return;
+    gWatch = new UnsavedTyping;
+    qApp->installEventFilter(gWatch);
+    connect(gWatch, &QObject::destroyed, qApp, [] { gWatch = nullptr; });
 }
 
-UnsavedTyping::~UnsavedTyping()
+bool UnsavedTyping::eventFilter(QObject *watched, QEvent *event)
 {
-    std::erase(forms(), this);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::Drop:
+    case QEvent::MouseButtonPress:
+    case QEvent::ContextMenu:
+        // Seen before the field takes the input in: what it holds now is where the user's typing starts.
+        if (QWidget *field = fieldReceiving(watched))
+            noteInput(field);
+        break;
+    case QEvent::Close:
+        // The window manager's close (the title bar's button, Alt+F4, the end of the session) asks, in every window;
+        // the program's own closes have asked or saved first.
+        if (event->spontaneous() && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()
+            && !mayDiscard(static_cast<QWidget *>(watched))) {
+            event->ignore();
+            return true;
+        }
+        break;
+    default: break;
+    }
+    return false;
+}
+
+void UnsavedTyping::markNotKept(QWidget *field)
+{
+    field->setProperty(NotKeptProperty, true);
+}
+
+QStringList UnsavedTyping::typedIn(const QWidget *window)
+{
+    QStringList typed;
+    for (const Touched &entry : touched())
+        if (isInside(entry.field, window))
+            if (const QString text = typing(entry); !text.isEmpty())
+                typed << text;
+    return typed;
 }
 
 bool UnsavedTyping::mayDiscard(const QWidget *window)
 {
-    QStringList typed;
-    for (const UnsavedTyping *form : forms()) {
-        if (isShownIn(form->typingView(), window))
-            typed += form->unsavedTyping();
-    }
-    typed.removeAll(QString());
+    const QStringList typed = typedIn(window);
     if (typed.isEmpty())
         return true;
+    // A second road taken while the question is open (the close button pressed again) waits for its answer.
+    if (gAsking)
+        return false;
+    const QPointer<QWidget> left = QApplication::focusWidget();
+    gAsking = true;
     const qsizetype answer =
         runModal({.title = QCoreApplication::translate("UnsavedTyping", "Discard What You Typed?"),
                   .message = QCoreApplication::translate("UnsavedTyping", "What you typed has not been saved:"),
                   .typed = typed.join(QStringLiteral("\n\n")),
                   .buttonTitles = {QCoreApplication::translate("UnsavedTyping", "Cancel"),
                                    QCoreApplication::translate("UnsavedTyping", "Discard")}});
-    return answer == 1;
+    gAsking = false;
+    if (answer == 1) {
+        forget(window);
+        return true;
+    }
+    giveKeyboardBack(window, left);
+    return false;
+}
+
+void UnsavedTyping::closeAsking(QWidget *window)
+{
+    if (window != nullptr && mayDiscard(window))
+        window->close();
+}
+
+void UnsavedTyping::forget(const QWidget *window)
+{
+    std::erase_if(touched(),
+                  [window](const Touched &entry) { return entry.field.isNull() || isInside(entry.field, window); });
+}
+
+void UnsavedTyping::carryOver(const QWidget *from, const QWidget *to)
+{
+    std::vector<Touched> taken;
+    for (const Touched &entry : touched()) {
+        if (!isInside(entry.field, from) || typing(entry).isEmpty() || entry.field->objectName().isEmpty())
+            continue;
+        const QList<QWidget *> named = to->findChildren<QWidget *>(entry.field->objectName());
+        const auto field = std::find_if(named.cbegin(), named.cend(), isField);
+        if (field != named.cend())
+            taken.push_back({*field, entry.start, entry.lastInput});
+    }
+    touched().insert(touched().end(), taken.begin(), taken.end());
 }
 
 bool UnsavedTyping::isTypingUnderWay()
 {
     const QWidget *focused = QApplication::focusWidget();
-    for (const UnsavedTyping *form : forms()) {
-        const QWidget *view = form->typingView();
-        if (!isShownIn(view, nullptr))
-            continue;
-        if (view->isAncestorOf(focused) || view == focused)
-            return true;
-        const QStringList typed = form->unsavedTyping();
-        if (std::any_of(typed.begin(), typed.end(), [](const QString &text) { return !text.isEmpty(); }))
-            return true;
-    }
-    return false;
+    const bool typingThere = std::any_of(touched().cbegin(), touched().cend(), [focused](const Touched &entry) {
+        return focused != nullptr && entry.field == focused;
+    });
+    return typingThere || !typedIn().isEmpty();
 }
 
 } // namespace knvt

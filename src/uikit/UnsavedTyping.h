@@ -1,32 +1,60 @@
 #pragma once
 
+#include <QObject>
 #include <QStringList>
 
 class QWidget;
 
 namespace knvt {
 
-// A form that may hold text the user typed and has not written (a half-typed new task, an edited title, a comment).
-// Closing the window that shows it, or quitting, asks the user before that text is dropped.
-class UnsavedTyping
+// Text the user typed and has not saved, found by one rule in every window of the application: an editable field (a
+// line, a text view) holds typing when its text differs from what it held before the user's first input into it. A
+// text the program put there (a loaded title, a form's starting values) is no typing; a field marked with
+// markNotKept() (a search field) never holds any. Every road that drops a window's fields asks first: its close
+// button (caught here for every window), Close, Done and Quit (mayDiscard), signing out (typedIn). Forms that save
+// what was typed close or forget() it, so nothing asks about text already written.
+class UnsavedTyping : public QObject
 {
+    Q_OBJECT
+
 public:
-    UnsavedTyping();
-    virtual ~UnsavedTyping();
-    UnsavedTyping(const UnsavedTyping &) = delete;
-    UnsavedTyping &operator=(const UnsavedTyping &) = delete;
+    // Follows the user's input in every window; the application starts it once. Nothing counts as typed before.
+    static void watch();
 
-    // The texts typed here and not written; empty when there are none.
-    virtual QStringList unsavedTyping() const = 0;
-    // The widget that shows the form, nullptr while it shows nothing.
-    virtual QWidget *typingView() const = 0;
+    // The field's text is no typing to keep: what is typed there is asked about nowhere.
+    static void markNotKept(QWidget *field);
 
-    // True when nothing typed would be dropped, or the user chose to drop it; false when the user wants to go on
-    // typing. Only the forms shown inside `window` count (a popover of it included), every shown form when nullptr.
+    // The texts typed and not saved in the fields shown inside `window` (its popovers and sheets included), in every
+    // window when nullptr; in the order the user first typed into them, each trimmed. A password shows as dots.
+    static QStringList typedIn(const QWidget *window = nullptr);
+    static bool holdsTyping(const QWidget *window) { return !typedIn(window).isEmpty(); }
+
+    // True when nothing typed would be dropped, or the user chose Discard in the one question that shows all of it:
+    // then it counts as dropped, and no later road asks about it again. False when the user wants to go on typing:
+    // the keyboard goes back into the field the user typed in last. Only the fields inside `window` count, every
+    // field when nullptr.
     static bool mayDiscard(const QWidget *window = nullptr);
-    // True while a shown form holds typing or has the keyboard focus: the user may be typing there, so a window that
-    // opens by itself meanwhile must not take the keys.
+    // Closes `window` as its Close command does, after asking about the typing in it.
+    static void closeAsking(QWidget *window);
+
+    // What the fields inside `window` (every window when nullptr) hold now is no longer typing: it was dropped with
+    // the user's agreement, or written.
+    static void forget(const QWidget *window = nullptr);
+    // A form that takes the place of another (a popover torn off into a window of its own) takes over its typing: the
+    // fields of `to` named as the typed fields of `from` count as typed from the same start.
+    static void carryOver(const QWidget *from, const QWidget *to);
+
+    // The one rule for "the user is typing now", which keeps a window the application opens by itself from taking
+    // the keyboard (WindowBesideTyping): the keyboard is in a field the user has given input to (a key, a click; a
+    // search field too), or a field of any window holds typing. The keyboard merely resting in a field where the
+    // application put it (the search field at launch) is no typing: such a window then comes up as its own rules say.
     static bool isTypingUnderWay();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    UnsavedTyping();
 };
 
 } // namespace knvt

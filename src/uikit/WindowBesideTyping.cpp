@@ -4,14 +4,9 @@
 #include "uikit/UnsavedTyping.h"
 
 #include <QAbstractEventDispatcher>
-#include <QAbstractSpinBox>
 #include <QApplication>
-#include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -83,24 +78,6 @@ private:
     quint64 m_pass = 1;
     quint64 m_inputPass = 0;
 };
-
-// A field that takes the keys as text: typed there, they would be lost to a window that took the keyboard.
-bool takesText(const QWidget *widget)
-{
-    if (widget == nullptr || !widget->isVisible() || !widget->isEnabled())
-        return false;
-    if (const auto *line = qobject_cast<const QLineEdit *>(widget))
-        return !line->isReadOnly();
-    if (const auto *text = qobject_cast<const QTextEdit *>(widget))
-        return !text->isReadOnly();
-    if (const auto *plain = qobject_cast<const QPlainTextEdit *>(widget))
-        return !plain->isReadOnly();
-    if (const auto *spin = qobject_cast<const QAbstractSpinBox *>(widget))
-        return !spin->isReadOnly();
-    if (const auto *combo = qobject_cast<const QComboBox *>(widget))
-        return combo->isEditable();
-    return false;
-}
 
 bool isPopupLike(const QWidget *window)
 {
@@ -178,11 +155,6 @@ bool WindowBesideTyping::isAnsweringInput()
     return InputPasses::instance() != nullptr && InputPasses::instance()->isAnsweringInput();
 }
 
-bool WindowBesideTyping::isTypingUnderWay()
-{
-    return takesText(QApplication::focusWidget()) || UnsavedTyping::isTypingUnderWay();
-}
-
 void WindowBesideTyping::show(QWidget *window, Qt::WindowModality modality)
 {
     if (window == nullptr)
@@ -190,7 +162,7 @@ void WindowBesideTyping::show(QWidget *window, Qt::WindowModality modality)
     // A window shown again starts afresh.
     qDeleteAll(window->findChildren<WindowBesideTyping *>(Qt::FindDirectChildrenOnly));
     placeInFrontOf(window, concernedWindow(window));
-    if (isAnsweringInput() || !isTypingUnderWay()) {
+    if (isAnsweringInput() || !UnsavedTyping::isTypingUnderWay()) {
         bringToFront(window, modality);
         return;
     }

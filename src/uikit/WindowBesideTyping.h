@@ -11,13 +11,13 @@ namespace knvt {
 // while a window of the application floats, as quick entry does), as that window's transient.
 //
 // One that the application opens by itself (a sync's refused password, a newer version needed, something deleted
-// elsewhere: anything that does not answer the user's latest input) while the user is typing in a text field opens
-// there neither active nor modal, and the keys go on into the field. It takes the keyboard, with the modality it was
-// meant to have, only when the user goes to it: a click in it, or a switch to it that the user makes from a window
-// that is still shown. The window system's own activations are not the user's: of a window it maps, or of the window
-// it picks when the one that had the keyboard closes (a form that ends). Until the user goes to it, no key reaches
-// it: a key the window system hands it meanwhile goes on to where the user was typing, or is dropped once the window
-// the user was in has gone (quick entry over another program).
+// elsewhere: anything that does not answer the user's latest input) while the user is typing
+// (UnsavedTyping::isTypingUnderWay) opens there neither active nor modal, and the keys go on into the field. It takes
+// the keyboard, with the modality it was meant to have, only when the user goes to it: a click in it, or a switch to it
+// that the user makes from a window that is still shown. The window system's own activations are not the user's: of a
+// window it maps, or of the window it picks when the one that had the keyboard closes (a form that ends). Until the
+// user goes to it, no key reaches it: a key the window system hands it meanwhile goes on to where the user was typing,
+// or is dropped once the window the user was in has gone (quick entry over another program).
 //
 // What the user's own input opens, and what opens while nobody types, comes up active with its modality at once.
 class WindowBesideTyping : public QObject
@@ -36,9 +36,6 @@ private:
     // button, in the pass of the event loop that delivered it. Work queued for later passes, a reply of the network
     // and a timer are the application's own.
     static bool isAnsweringInput();
-    // True while the keyboard is in a text field the user can type in (a line, a text area, a spin box or editable
-    // pop-up), or in a form that holds typing (UnsavedTyping), in any window.
-    static bool isTypingUnderWay();
 
     WindowBesideTyping(QWidget *window, Qt::WindowModality modality);
     // The window the keys belong to while the user has not gone to this one.

@@ -74,9 +74,8 @@ void WindowCommands::validateCommand(Command command, CommandState &state)
 
 void WindowCommands::performCommand(Command command, QWidget *)
 {
-    if (!ApplicationCommands::performCommand(command) && command == Command::Close
-        && UnsavedTyping::mayDiscard(m_window))
-        m_window->close();
+    if (!ApplicationCommands::performCommand(command) && command == Command::Close)
+        UnsavedTyping::closeAsking(m_window);
 }
 
 void WindowCommands::offerInEveryWindow()

@@ -1271,22 +1271,34 @@ void AppDriver::answerAlert(const QString &button, const AlertAnswer &answer)
     m_alerts.answerWithTitle(button, answer.suppress, std::move(whileShown), answer.input);
 }
 
+namespace {
+
+// The window system asks, through the window's handle: a close the window did not start itself.
+void closeAsTheWindowSystemAsks(QWidget *window)
+{
+    QCloseEvent close;
+    if (window->windowHandle() != nullptr)
+        QCoreApplication::sendEvent(window->windowHandle(), &close);
+    else
+        window->close();
+}
+
+} // namespace
+
 void AppDriver::closeMainWindow()
 {
     // The window manager's close button.
-    mainWindow().close();
+    closeAsTheWindowSystemAsks(&mainWindow());
     settle();
 }
 
 void AppDriver::closeFrontWindow()
 {
-    // The window manager asks the window to close, as the close button of the title bar does: through the window's
-    // handle, a close the window did not start itself.
+    // The window manager asks the window to close, as the close button of the title bar does.
     QWidget *front =
         QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
     ASSERT_TRUE(front != nullptr && front->windowHandle() != nullptr) << "no window in front";
-    QCloseEvent close;
-    QCoreApplication::sendEvent(front->windowHandle(), &close);
+    closeAsTheWindowSystemAsks(front);
     settle();
 }
 
@@ -1303,9 +1315,9 @@ void AppDriver::closeByTheWindowButton(const QString &title)
 {
     for (QWidget *window : QApplication::topLevelWidgets()) {
         if (window->isVisible() && window->windowTitle() == title && window->windowHandle() != nullptr) {
-            // As the window system asks, through the window's handle: a close the window did not start itself.
-            QCloseEvent close;
-            QCoreApplication::sendEvent(window->windowHandle(), &close);
+            // The press on the frame's button brings the window forward first, as the window manager does.
+            giveKeyboardTo(window);
+            closeAsTheWindowSystemAsks(window);
             settle();
             return;
         }

@@ -282,7 +282,8 @@ public:
     void closeFrontWindow();
     // A click on the window's title bar: it comes to the front, the keyboard where it was in it.
     void bringToFront(QWidget *window);
-    // The window manager's close button of the shown window of that title ("New Task", a task's title).
+    // The window manager's close button of the shown window of that title ("New Task", a task's title), which brings
+    // the window forward as it is pressed.
     void closeByTheWindowButton(const QString &title);
     void activateTray();
     void quit();

@@ -1,5 +1,6 @@
 #include "uikit/Popover.h"
 #include "support/WaitUntil.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -23,6 +24,7 @@ protected:
     void SetUp() override
     {
         Popover::animationsEnabled = false;
+        knvt::UnsavedTyping::watch();
         window.setGeometry(100, 100, 400, 300);
         anchor = new QPushButton(QStringLiteral("New Task"), &window);
         anchor->setGeometry(20, 20, 100, 30);
@@ -69,7 +71,7 @@ TEST_F(PopoverTest, ShowsCentredUnderItsAnchor)
     EXPECT_EQ(popover->findChild<QLineEdit *>(QStringLiteral("titleTextField")), field);
 }
 
-TEST_F(PopoverTest, ATransientPopoverClosesOnAPressOutside)
+TEST_F(PopoverTest, ATransientPopoverClosesOnAPressOutsideUnlessItHoldsTyping)
 {
     QSignalSpy closed(popover, &Popover::closed);
     show(Popover::Behavior::Transient);
@@ -78,6 +80,11 @@ TEST_F(PopoverTest, ATransientPopoverClosesOnAPressOutside)
     EXPECT_TRUE(popover->testAttribute(Qt::WA_NoMouseReplay));
 
     // Through the window system, so the press is routed the way a real one is while a popup is open.
+    QTest::keyClicks(field, QStringLiteral("Buy"));
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, elsewhere->geometry().center());
+    EXPECT_TRUE(popover->isShown()) << "a stray press drops nothing typed";
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Delete);
     QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, elsewhere->geometry().center());
     ASSERT_TRUE(knvt::test::waitUntil([&] { return !popover->isShown(); }));
     ASSERT_EQ(closed.count(), 1);
@@ -97,7 +104,7 @@ TEST_F(PopoverTest, APressInsideKeepsItOpen)
     EXPECT_TRUE(popover->isShown());
 }
 
-TEST_F(PopoverTest, ASemiTransientPopoverClosesOnAPressElsewhereButNotOnItsAnchor)
+TEST_F(PopoverTest, ASemiTransientPopoverClosesOnAPressElsewhereButNotOnItsAnchorNorWhileItHoldsTyping)
 {
     QSignalSpy closed(popover, &Popover::closed);
     QSignalSpy clicked(elsewhere, &QPushButton::clicked);
@@ -108,11 +115,22 @@ TEST_F(PopoverTest, ASemiTransientPopoverClosesOnAPressElsewhereButNotOnItsAncho
     QTest::mouseRelease(anchor, Qt::LeftButton);
     EXPECT_TRUE(popover->isShown()) << "the anchor's own action decides whether it closes";
 
+    // A press elsewhere, and the anchor's action used again, leave what is typed in it open; the action gives the
+    // keyboard back to the form.
+    QTest::keyClicks(field, QStringLiteral("Buy"));
+    QTest::mouseClick(elsewhere, Qt::LeftButton);
+    EXPECT_TRUE(popover->closeUnlessTyping());
+    EXPECT_TRUE(popover->isShown());
+    EXPECT_TRUE(knvt::test::waitUntil([this] { return QApplication::focusWidget() == field; }));
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_Backspace);
+
     QTest::mouseClick(elsewhere, Qt::LeftButton);
     EXPECT_FALSE(popover->isShown());
     ASSERT_EQ(closed.count(), 1);
     EXPECT_EQ(closed.at(0).at(0).value<Popover::CloseReason>(), Popover::CloseReason::Standard);
-    EXPECT_EQ(clicked.count(), 1) << "a semi-transient popover lets the press through";
+    EXPECT_EQ(clicked.count(), 2) << "a semi-transient popover lets the press through";
 }
 
 TEST_F(PopoverTest, EscapeClosesIt)

@@ -1,0 +1,201 @@
+// Whatever would drop what the user typed, in whichever window, asks first: Cancel keeps the typing and the keyboard in
+// the field it left, and one Discard drops all of it. A stray click or the opening command used again leaves a form
+// with typing open. The keyboard comes back where it was when a window or an alert closes, a window opens where Space
+// and Return change nothing, and the row after a deleted one takes its place.
+
+#include "AppDriver.h"
+
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "model/KNVTCDTask.h"
+
+#include "support/ScopedKeyboardLayout.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QApplication>
+
+#include <functional>
+#include <map>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+using Input = knvt::ScriptedAlertPresenter::Input;
+
+namespace {
+
+// A window the user typed into, and the roads that would drop what is typed there: steps as take() reads them, those
+// that only leave a form popover (a stray click, its command used again) marked with "~".
+struct Typed
+{
+    const char *name;
+    QString open;
+    QString field;
+    // What the field holds, and what the question shows of it when that differs (a password).
+    QString holds;
+    QString roads;
+    QString shows{};
+};
+
+class TypingKeptFeature : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        app.givenDefault(QString::fromLatin1(KNVTQuickTaskEntryKeyboardShortcutHotKey),
+                         QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    }
+
+    // Steps a user takes, each a verb and its words: "toolbar|New Task; type|titleTextField|Buy mi".
+    void take(const QString &steps)
+    {
+        using Words = QStringList;
+        const std::map<QString, std::function<void(const Words &)>> verbs = {
+            {"toolbar", [this](const Words &s) { app.clickToolbar(s[1]); }},
+            {"select", [this](const Words &s) { app.selectRows({s[1]}); }},
+            {"home", [this](const Words &s) { app.selectHome(s[1]); }},
+            {"click", [this](const Words &s) { app.clickHomeEntry(s[1]); }},
+            {"type", [this](const Words &s) { app.typeIn(s[1], s[2]); }},
+            {"retype", [this](const Words &s) { app.typeOver(s[1], s[2]); }},
+            {"keys", [this](const Words &s) { app.typeWhereTheFocusIs(s[1]); }},
+            {"press", [this](const Words &s) { app.press(s[1]); }},
+            {"key", [this](const Words &s) { app.pressWhereTheFocusIs(s[1]); }},
+            {"answer", [this](const Words &s) { app.answerAlert(s[1], {.input = Input::Pointer}); }},
+            {"menu", [this](const Words &s) { app.chooseMenu(s[1], s[2]); }},
+            {"edit", [this](const Words &s) { app.editHomeEntry(s[1]); }},
+            {"rename", [this](const Words &s) { app.openRenameTagSheet(s[1]); }},
+            {"detach", [this](const Words &) { app.detachPopover(); }},
+            {"hot key", [this](const Words &) { app.pressAnywhere(QStringLiteral("Ctrl+Shift+O")); }},
+            {"pane", [this](const Words &s) { app.openPreferences(), app.choosePreferencePane(s[1]); }},
+            {"sign out", [this](const Words &) { take("pane|Account; button|signOutButton"); }},
+            {"people", [this](const Words &) { app.openPeopleWindow(); }},
+            {"button", [this](const Words &s) { app.clickButton(s[1]); }},
+            {"open", [this](const Words &s) { app.doubleClickRow(s[1]); }},
+            {"close", [this](const Words &s) { app.closeByTheWindowButton(s[1]); }},
+            {"in Mow", [this](const Words &s) { app.pressInTaskWindow(QStringLiteral("Mow"), s[1]); }},
+            {"keys in Mow", [this](const Words &s) { app.pressKeysInTaskWindow(QStringLiteral("Mow"), s[1]); }},
+            {"comment", [this](const Words &s) { app.clickDetailCommentButton(s[1], QStringLiteral("Edit")); }},
+        };
+        for (const QString &step : steps.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
+            const Words words = step.split(QLatin1Char('|'));
+            ASSERT_TRUE(verbs.contains(words[0])) << "no step " << step.toStdString();
+            verbs.at(words[0])(words);
+        }
+    }
+
+    // Each road that drops the typing asks, and Cancel keeps it with the keyboard in its field; a stray click and the
+    // command used again keep the form without asking.
+    void everyRoadAsksOrKeeps(const std::vector<Typed> &rows)
+    {
+        for (const Typed &row : rows) {
+            take(row.open);
+            QWidget *typedIn = QApplication::activeWindow();
+            for (QString road : row.roads.split(QStringLiteral("; "))) {
+                SCOPED_TRACE(std::string(row.name) + ", " + road.toStdString());
+                const bool asks = !road.startsWith(QLatin1Char('~'));
+                const qsizetype asked = app.alertsShown().size();
+                if (asks)
+                    app.answerAlert(QStringLiteral("Cancel"));
+                take(road.remove(QLatin1Char('~')));
+                ASSERT_EQ(app.alertsShown().size(), asked + (asks ? 1 : 0));
+                EXPECT_TRUE(
+                    !asks || app.alertsShown().last().contains("\n\n" + (row.shows.isEmpty() ? row.holds : row.shows)));
+                // These roads went through another window, which the user leaves again.
+                if (asks && (road.startsWith(QLatin1String("press")) || road == QLatin1String("sign out"))) {
+                    app.bringToFront(typedIn);
+                } else if (!road.startsWith(QLatin1String("click"))) {
+                    EXPECT_EQ(app.focusedControl(), row.field) << "the keys go on in the field the user left";
+                }
+                EXPECT_EQ(app.fieldText(row.field), row.holds);
+            }
+            app.answerAlert(QStringLiteral("Discard"));
+            app.relaunch();
+        }
+    }
+
+    knvt::test::ScopedKeyboardLayout us{QStringLiteral("us")};
+    AppDriver app;
+};
+
+} // namespace
+
+TEST_F(TypingKeptFeature, EveryRoadThatWouldDropTypingAsksAndCancelKeepsItWithTheKeyboardInItsField)
+{
+    KNVTCDTask *paint = app.givenTask(QStringLiteral("Paint"));
+    app.givenTask(QStringLiteral("Mow"));
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Weed"), {.tags = {QStringLiteral("errand")}});
+    app.store().commentWithText(QStringLiteral("First"), paint);
+    app.saveGivens();
+    const QString popover = QStringLiteral("close|Quillvane; key|Ctrl+Q; ~click|Inbox; ~");
+    const QString sheet = QStringLiteral("key|Ctrl+W; key|Ctrl+Q; close|");
+    const QString window = QStringLiteral("key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q; close|");
+    const QString taskWindow = QStringLiteral("close|Mow; key|Ctrl+W; key|Ctrl+Q; in Mow|Done; keys in Mow|Escape; "
+                                              "~click|Inbox; ~in Mow|");
+    everyRoadAsksOrKeeps({
+        {"new task", "toolbar|New Task; type|titleTextField|Buy mi", "titleTextField", "Buy mi",
+         popover + "press|Ctrl+N"},
+        {"edit", "select|Paint; toolbar|Edit; type|titleTextField| twice", "titleTextField", "Paint twice",
+         popover + "toolbar|Edit"},
+        {"comment composer", "select|Paint; toolbar|Comment; type|commentTextView|Soon", "commentTextView", "Soon",
+         popover + "toolbar|Comment"},
+        {"comment editor", "select|Paint; comment|First; type|commentTextView| draft", "commentTextView", "First draft",
+         popover + "comment|First"},
+        {"edit form of a task window", "open|Mow; in Mow|Edit; type|titleTextField| now", "titleTextField", "Mow now",
+         taskWindow + "Edit"},
+        {"composer of a task window", "open|Mow; in Mow|Comment; keys|Later", "commentTextView", "Later",
+         "close|Mow; in Mow|Done; ~click|Inbox; ~in Mow|Comment"},
+        {"new project", "menu|File|New Project; type|titleTextField|Shed", "titleTextField", "Shed",
+         sheet + "New Project"},
+        {"new area", "menu|File|New Area; type|titleTextField|Home", "titleTextField", "Home", sheet + "New Area"},
+        {"new tag", "menu|File|New Tag; type|titleTextField|urgent", "titleTextField", "urgent", sheet + "New Tag"},
+        {"edit project", "edit|Garden; type|titleTextField| plot", "titleTextField", "Garden plot",
+         sheet + "Edit Project"},
+        {"rename tag", "rename|errand; type|titleTextField| run", "titleTextField", "errand run", sheet + "Rename Tag"},
+        // Two windows hold typing: the one question shows both.
+        {"new project beside quick entry", "hot key; type|titleTextField|Call Ben; menu|File|New Project; keys|Shed",
+         "titleTextField", "Shed", "key|Ctrl+Q", "Call Ben\n\nShed"},
+        {"torn-off new task", "toolbar|New Task; type|titleTextField|Call Ann; detach", "titleTextField", "Call Ann",
+         window + "New Task"},
+        {"quick entry", "hot key; type|titleTextField|Call Ben", "titleTextField", "Call Ben", window + "New Task"},
+        // A window no other rule names: the sign-in form of the preferences.
+        {"sign-in form", "pane|Account; type|usernameTextField|ann", "usernameTextField", "ann", window + "Account"},
+    });
+}
+
+TEST_F(TypingKeptFeature, TheAccountWindowsAndSigningOutAskBeforeTheirTypingIsDropped)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    everyRoadAsksOrKeeps({
+        {"account details", "pane|Account; button|detailsButton; retype|firstNameTextField|Annie", "firstNameTextField",
+         "Annie", "close|Account Details; key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q"},
+        {"add friend", "people; button|addUserButton; type|usernameTextField|bea", "usernameTextField", "bea",
+         "close|Add Friend; key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q"},
+        {"quick entry", "hot key; type|titleTextField|Call Ben", "titleTextField", "Call Ben", "sign out"},
+    });
+    // Sign In Again, once the password was refused: the password it holds shows as dots.
+    app.service().on("GET", "/account.json").reply(401).pass();
+    take("pane|Account; button|syncNowButton");
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    everyRoadAsksOrKeeps({{"sign in again",
+                           "button|cancelButton; pane|Account; button|authenticateAccountButton; "
+                           "type|passwordSecureTextField|newpass2",
+                           "passwordSecureTextField", "newpass2", "close|Sign In; key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q",
+                           QString(8, QChar(0x2022))}});
+}
+
+TEST_F(TypingKeptFeature, OneQuestionShowsTheTypingOfEveryWindowAndItsDiscardDropsAllOfIt)
+{
+    app.givenTask(QStringLiteral("Paint"));
+    take("select|Paint; toolbar|Edit; type|titleTextField| twice; hot key; keys|Call Ben");
+    app.answerAlert(QStringLiteral("Discard"));
+    app.pressWhereTheFocusIs(QStringLiteral("Ctrl+Q"));
+    ASSERT_EQ(app.alertsShown().size(), 1);
+    EXPECT_TRUE(app.alertsShown().last().endsWith(":\n\nPaint twice\n\nCall Ben [Cancel, Discard]"));
+    // The quit closes every window as the window system does: nothing is asked twice.
+    take("close|New Task; close|Quillvane");
+    EXPECT_EQ(app.alertsShown().size(), 1);
+}
