@@ -31,6 +31,7 @@
 #include "uikit/UrlOpener.h"
 #include "uikit/WindowBesideTyping.h"
 #include "uikit/WindowCommands.h"
+#include "uikit/WindowFocus.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -75,8 +76,9 @@ KNVTTasksAppDelegate::KNVTTasksAppDelegate(QObject *parent) : QObject(parent)
     sharedDelegate() = this;
     KNVTApplicationServices::setShared(this);
     knvt::ApplicationCommands::setShared(this);
-    // Every window asks before typing in it is dropped.
+    // Every window asks before typing in it is dropped, and gives the keyboard back where it was when it closes.
     knvt::UnsavedTyping::watch();
+    knvt::WindowFocus::watch();
     KNVTAccountsShell::setShared(this);
     KNVTUserSelectionFactory::setShared(&m_userSelectionFactory);
 }

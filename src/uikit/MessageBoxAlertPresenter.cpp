@@ -124,9 +124,7 @@ qsizetype MessageBoxAlertPresenter::modalResponse(const QList<QAbstractButton *>
 
 AlertPresenter::Response MessageBoxAlertPresenter::runModal(const Request &request)
 {
-    // The keyboard goes back to the control it left when the alert ends, in whichever window: the alert's window
-    // system hands it to the window behind, where it would act on whatever that window had selected.
-    const QPointer<QWidget> left = QApplication::focusWidget();
+    // The keyboard goes back to the control it left when the alert ends, as after every window (WindowFocus).
     QList<QAbstractButton *> buttons;
     const QPointer<QMessageBox> box(createMessageBox(request, &buttons));
     // Without any button QMessageBox would add an OK button of its own, which is not one of ours.
@@ -144,10 +142,6 @@ AlertPresenter::Response MessageBoxAlertPresenter::runModal(const Request &reque
         response.modalResponse = modalResponse(buttons, box->clickedButton());
         response.suppressed = box->checkBox() != nullptr && box->checkBox()->isChecked();
         delete box.data();
-    }
-    if (left != nullptr && left->isVisible() && left->isEnabled()) {
-        left->window()->activateWindow();
-        left->setFocus(Qt::ActiveWindowFocusReason);
     }
     return response;
 }

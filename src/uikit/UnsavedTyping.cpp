@@ -1,6 +1,7 @@
 #include "uikit/UnsavedTyping.h"
 
 #include "uikit/AlertAdditions.h"
+#include "uikit/WindowFocus.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -122,10 +123,7 @@ void giveKeyboardBack(const QWidget *window, QWidget *left)
         && (left == nullptr || !left->isVisible()
             || (left->window() != typed->window() && isInside(typed, left->window()))))
         target = typed;
-    if (target == nullptr || !target->isVisible())
-        return;
-    target->window()->activateWindow();
-    target->setFocus(Qt::OtherFocusReason);
+    WindowFocus::giveKeyboardTo(target);
 }
 
 } // namespace

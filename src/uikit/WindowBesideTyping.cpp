@@ -2,6 +2,7 @@
 
 #include "uikit/Logging.h"
 #include "uikit/UnsavedTyping.h"
+#include "uikit/WindowFocus.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -317,7 +318,7 @@ void WindowBesideTyping::takeTheKeyboard()
     qApp->removeEventFilter(this);
     // Modality only takes effect on a window that is shown after it was set.
     if (m_window->windowModality() != m_modality)
-        m_window->hide();
+        WindowFocus::hideToShowAgain(m_window);
     bringToFront(m_window, m_modality);
     // A window system that told nobody the hidden window lost the keyboard does not tell it gets it back either; the
     // window would show without the keyboard the window system gives it.

@@ -199,3 +199,46 @@ TEST_F(TypingKeptFeature, OneQuestionShowsTheTypingOfEveryWindowAndItsDiscardDro
     take("close|New Task; close|Quillvane");
     EXPECT_EQ(app.alertsShown().size(), 1);
 }
+
+TEST_F(TypingKeptFeature, TheKeyboardGoesBackWhereItWasWhenAWindowClosesAndANewWindowTakesItWhereNothingChanges)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    app.givenTask(QStringLiteral("Paint"));
+    app.givenTask(QStringLiteral("Mow"));
+    app.saveGivens();
+    const std::pair<QString, QString> cases[] = {
+        {"select|Paint; answer|Cancel; key|Del", "list"},
+        {"pane|General; key|Ctrl+W", "list"},
+        {"open|Mow; key|Escape", "list"},
+        {"edit|Garden; key|Escape", "home"},
+    };
+    for (const auto &[openAndClose, pane] : cases) {
+        take(openAndClose);
+        EXPECT_EQ(app.focusedPane(), pane) << openAndClose.toStdString();
+    }
+    // A task window opens on its detail, where Space moves nothing to Today.
+    take("home|Inbox; open|Mow; key|Space");
+    EXPECT_FALSE(app.taskTitled(QStringLiteral("Mow"))->isToday());
+}
+
+TEST_F(TypingKeptFeature, ThePasswordWindowAnsweredOverAnEditFormGivesTheKeysBackToTheForm)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    app.givenTask(QStringLiteral("Paint"));
+    app.launch();
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+    take("select|Paint; toolbar|Edit; type|titleTextField| twice");
+    app.service().on("GET", "/account.json").reply(401).pass();
+    app.store().sync();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    // The user goes to the window with a click into its field, and saves the right password.
+    QWidget *password = app.app().authenticationFailureWindowController()->window()->findChild<QWidget *>(
+        QStringLiteral("passwordSecureTextField"));
+    AppDriver::clickWhereItShows(password, password->rect().center());
+    app.bringToFront(password->window());
+    take("keys|newpass2; key|Return");
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() == nullptr; });
+    EXPECT_EQ(app.focusedControl(), QStringLiteral("titleTextField"));
+    EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Paint twice"));
+}

@@ -684,4 +684,5 @@ TEST_F(ScreenReaderBusFeature, APasswordRefusedWhileASheetIsTypedInWaitsBesideIt
     knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(500));
     EXPECT_EQ(app.syncsEnded(), syncs + 1);
     EXPECT_TRUE(title->isVisible() && title->text() == "Garden shed") << "the sheet keeps its title";
+    EXPECT_EQ(reader.focusOnceItReads(titleAsRead), titleAsRead) << "the keyboard goes back to the title";
 }
