@@ -177,4 +177,10 @@ void PaintedRowList::announceCheckStates(const QModelIndex &topLeft, const QMode
     }
 }
 
+void PaintedRowList::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    m_selectionAfterRemoval.rowsAboutToBeRemoved(*this, parent, start, end);
+    QListView::rowsAboutToBeRemoved(parent, start, end);
+}
+
 } // namespace knvt

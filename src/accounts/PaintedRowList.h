@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uikit/AccessibleRowActions.h"
+#include "uikit/SelectionAfterRemoval.h"
 
 #include <QListView>
 #include <QStringList>
@@ -46,6 +47,7 @@ signals:
     void rowActionTriggered(const QModelIndex &index, int action);
 
 protected:
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     // A screen reader is told of the row the keys act on after the list that took the keyboard, so that it names the
     // person, not only the list; Qt tells of a row only when the keys move to another.
     void focusInEvent(QFocusEvent *event) override;
@@ -53,6 +55,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    SelectionAfterRemoval m_selectionAfterRemoval;
     void announceCurrentRow();
     void announceCheckStates(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles);
     void openRowActionMenu(const QModelIndex &index, const QPoint &globalPosition);

@@ -277,3 +277,9 @@ void KNVTHomeOutlineView::dropEvent(QDropEvent *event)
         event->ignore();
     }
 }
+
+void KNVTHomeOutlineView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    m_selectionAfterRemoval.rowsAboutToBeRemoved(*this, parent, start, end);
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lists/AccessibleItemView.h"
+#include "uikit/SelectionAfterRemoval.h"
 
 #include <QPointer>
 #include <QTreeView>
@@ -36,6 +37,7 @@ public:
     void performAccessibleAction(const QModelIndex &row, const QString &name) override;
 
 protected:
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     bool focusNextPrevChild(bool next) override;
@@ -54,6 +56,8 @@ protected:
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
+    // Its sections hold different kinds of places: a deleted project's place goes to another project.
+    knvt::SelectionAfterRemoval m_selectionAfterRemoval{/*amongSiblings=*/true};
     bool isTagRow(const QModelIndex &index) const;
 
     // Where a drop at `position` goes: the row's index and -1 onto a row, or the section and a child index

@@ -9,6 +9,7 @@
 #include "lists/RowPainting.h"
 
 #include "store/KNVTTaskStore.h"
+#include "store/TaskStoreChanges.h"
 
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTaskList.h"
@@ -18,6 +19,7 @@
 #include "uikit/ActionSet.h"
 #include "uikit/KNVTSourceListTableCellView.h"
 #include "uikit/KNVTTableViewGroupRowView.h"
+#include "uikit/SelectionAfterRemoval.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -173,8 +175,11 @@ void KNVTHomeViewController::buildView()
     KNVTTaskStore *store = KNVTTaskStore::defaultTaskStore();
     // After the change: the entries are updated in place from what the store now holds.
     for (const char *name : {KNVTTaskStoreDidChangeNotification, KNVTTaskStoreSystemInformationDidChangeNotification})
-        center.addObserver(QString::fromLatin1(name), store, this,
-                           [this](const knvt::Notification &) { refreshData(); });
+        center.addObserver(QString::fromLatin1(name), store, this, [this](const knvt::Notification &notification) {
+            const knvt::SelectionAfterRemoval::MadeElsewhere entriesGone(
+                knvt::TaskStoreChanges::madeElsewhere(notification));
+            refreshData();
+        });
 }
 
 // ---- Sections ----
@@ -245,7 +250,8 @@ void KNVTHomeViewController::refreshData()
     const std::vector<knvt::HomeEntry> after = selectedItems();
     if (after == before)
         return;
-    // The chosen entry went (a project deleted here, by a sync or by another program): Inbox is chosen instead.
+    // The chosen entry went (a project deleted here, by a sync or by another program): the view chose the entry after
+    // it, or Inbox is chosen when there was none to choose.
     if (after.empty())
         selectInbox();
     else

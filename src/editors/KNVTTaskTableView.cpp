@@ -73,3 +73,9 @@ void KNVTTaskTableView::resizeEvent(QResizeEvent *event)
     if (event->size().width() != event->oldSize().width())
         doItemsLayout();
 }
+
+void KNVTTaskTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    m_selectionAfterRemoval.rowsAboutToBeRemoved(*this, parent, start, end);
+    QListView::rowsAboutToBeRemoved(parent, start, end);
+}

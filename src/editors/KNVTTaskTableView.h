@@ -1,6 +1,7 @@
 #pragma once
 
 #include "uikit/AccessibleRowActions.h"
+#include "uikit/SelectionAfterRemoval.h"
 
 #include <QListView>
 #include <QPointer>
@@ -28,9 +29,11 @@ public:
     void setTaskViewController(KNVTTaskViewController *controller) { m_taskViewController = controller; }
 
 protected:
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    knvt::SelectionAfterRemoval m_selectionAfterRemoval;
     QPointer<KNVTTaskViewController> m_taskViewController;
 };

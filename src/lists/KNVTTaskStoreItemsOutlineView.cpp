@@ -276,3 +276,9 @@ void KNVTTaskStoreItemsOutlineView::paintEvent(QPaintEvent *event)
         painter.drawEllipse(QPointF(rect.left() + 6, rect.center().y() + 0.5), 3.5, 3.5);
     }
 }
+
+void KNVTTaskStoreItemsOutlineView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    m_selectionAfterRemoval.rowsAboutToBeRemoved(*this, parent, start, end);
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lists/AccessibleItemView.h"
+#include "uikit/SelectionAfterRemoval.h"
 #include <QModelIndex>
 #include <QPersistentModelIndex>
 
@@ -47,6 +48,7 @@ public:
     void performAccessibleAction(const QModelIndex &row, const QString &name) override;
 
 protected:
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
     bool focusNextPrevChild(bool next) override;
@@ -61,6 +63,7 @@ protected:
     void updateGeometries() override;
 
 private:
+    knvt::SelectionAfterRemoval m_selectionAfterRemoval;
     // The validated target of a drag at `position`; answers whether it may be dropped there.
     bool validate(const QMimeData &mime, const QPoint &position, bool fromThisProcess, QModelIndex *item,
                   int *childIndex);

@@ -110,3 +110,9 @@ void KNVTTaskStoreItemsTableView::dropEvent(QDropEvent *event)
         event->ignore();
     }
 }
+
+void KNVTTaskStoreItemsTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    m_selectionAfterRemoval.rowsAboutToBeRemoved(*this, parent, start, end);
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lists/AccessibleItemView.h"
+#include "uikit/SelectionAfterRemoval.h"
 
 #include <QPointer>
 #include <QTreeView>
@@ -26,6 +27,7 @@ public:
     void performAccessibleAction(const QModelIndex &row, const QString &name) override;
 
 protected:
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
                      const QList<int> &roles = QList<int>()) override;
     bool focusNextPrevChild(bool next) override;
@@ -37,5 +39,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    knvt::SelectionAfterRemoval m_selectionAfterRemoval;
     QPointer<KNVTTaskStoreItemsTableViewController> m_controller;
 };

@@ -18,6 +18,7 @@
 #include "uikit/Announcement.h"
 #include "uikit/Beeper.h"
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/SelectionAfterRemoval.h"
 
 #include <QAbstractItemView>
 #include <QWidget>
@@ -43,9 +44,12 @@ KNVTTaskStoreItemsViewController::KNVTTaskStoreItemsViewController(KNVTTaskStore
             // Only the list the user is on speaks, and only to a listening reader.
             const bool told = rows != nullptr && view != nullptr && view->isVisible()
                 && knvt::AccessibilityEvents::shared().isListening();
-            const knvt::RowChangeAnnouncement announcement(told ? rows : nullptr, changes,
-                                                           knvt::TaskStoreChanges::madeElsewhere(notification));
-            taskStoreDidChangeNotification(changes);
+            const bool elsewhere = knvt::TaskStoreChanges::madeElsewhere(notification);
+            const knvt::RowChangeAnnouncement announcement(told ? rows : nullptr, changes, elsewhere);
+            {
+                const knvt::SelectionAfterRemoval::MadeElsewhere rowsGone(elsewhere);
+                taskStoreDidChangeNotification(changes);
+            }
             if (told)
                 knvt::Announcement::announce(view, announcement.text(*taskStore().managedObjectContext()));
             didApplyStoreChange();

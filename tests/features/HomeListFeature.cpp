@@ -202,7 +202,8 @@ TEST_F(HomeListFeature, DeletingAndUnsubscribingAskFirst)
     chooseInHomeMenu(QStringLiteral("Garden"), QStringLiteral("Delete"));
     app.settle();
     EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  Garden")));
-    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Ann's"))
+        << "none follows the deleted project: the last one is chosen";
 
     app.answerAlert(QStringLiteral("Unsubscribe"));
     chooseInHomeMenu(QStringLiteral("Ann's"), QStringLiteral("Unsubscribe"));

@@ -242,3 +242,21 @@ TEST_F(TypingKeptFeature, ThePasswordWindowAnsweredOverAnEditFormGivesTheKeysBac
     EXPECT_EQ(app.focusedControl(), QStringLiteral("titleTextField"));
     EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Paint twice"));
 }
+
+TEST_F(TypingKeptFeature, TheRowAfterTheDeletedOnesTakesTheSelectionAndTheKeyboardInEveryList)
+{
+    app.givenProject(QStringLiteral("Garden"));
+    for (const QString title : {"I1", "I2", "I3", "I4", "G1", "G2", "G3", "G4"})
+        app.givenTask(title, {.list = title.startsWith('G') ? QStringLiteral("Garden") : QString()});
+    for (const QString list : {"Inbox", "Garden"}) {
+        // Down goes on from the row that took the place; deleting the last row gives it to the row before.
+        take("home|" + list + "; select|" + list.left(1) + "2; answer|Delete; key|Del");
+        EXPECT_EQ(app.selectedRowTitles(), QStringList{list.left(1) + "3"}) << list.toStdString();
+        take("key|Down; answer|Delete; key|Del");
+        EXPECT_EQ(app.selectedRowTitles(), QStringList{list.left(1) + "3"}) << list.toStdString();
+    }
+    app.givenProject(QStringLiteral("Shed"));
+    app.givenProject(QStringLiteral("Yard"));
+    take("click|Shed; answer|Delete; key|Del");
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Yard"));
+}
