@@ -19,9 +19,9 @@ namespace {
 
 WindowFocus *gWatch = nullptr;
 
-// Long enough for a window system to activate a window of its own choice once the one that had the keyboard went, too
-// short for a user to switch windows on purpose.
-constexpr int WindowSystemAnswersWithin = 250;
+// Long enough for a window system to activate a window of its own choice once the one that had the keyboard went, also
+// on a busy machine; too short for a user to switch windows on purpose.
+constexpr int WindowSystemAnswersWithin = 750;
 
 // The windows the rule follows: pop-ups (menus, completions, transient popovers) and tool tips come and go with the
 // window under them, which keeps the keyboard.

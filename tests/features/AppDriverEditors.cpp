@@ -332,7 +332,8 @@ void AppDriver::pressInTaskWindow(const QString &task, const QString &button)
     ASSERT_NE(window, nullptr) << "no window of " << task.toStdString();
     auto *control = window->findChild<QAbstractButton *>(button.toLower() + QStringLiteral("Button"));
     ASSERT_NE(control, nullptr) << "no button " << button.toStdString();
-    window->activateWindow();
+    // A click in the window gives it the keyboard, the window system knowing of it, before the button acts.
+    giveKeyboardTo(window);
     QTest::mouseClick(control, Qt::LeftButton);
     settle();
 }

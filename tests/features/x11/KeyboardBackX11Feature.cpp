@@ -40,7 +40,10 @@ TEST(KeyboardBackX11Feature, CancelInTheQuestionBeforeTypingIsDroppedLeavesTheKe
     app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" now"));
     app.answerAlert(QStringLiteral("Cancel"), {.input = Input::Pointer});
     app.pressInTaskWindow(QStringLiteral("Mow"), QStringLiteral("Done"));
-    EXPECT_TRUE(knvt::test::waitUntil(inTheTitle)) << "not the window's Today button";
+    EXPECT_TRUE(knvt::test::waitUntil(inTheTitle))
+        << "not the window's Today button but " << app.focusedControl().toStdString() << " in "
+        << (QApplication::activeWindow() ? QApplication::activeWindow()->objectName().toStdString()
+                                         : std::string("none"));
     EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Mow now"));
 }
 
