@@ -172,8 +172,10 @@ KNVT_SCREENSHOTS(ImageView)
 KNVT_SCREENSHOTS(ActivityView)
 {
     const QString failed = QStringLiteral("Sync failed 10:12 PM (service failed)");
+    const QString refused = QStringLiteral(
+        "Sync failed 10:12 PM: the service refused \u201cPick up the dry cleaning\u201d (title is too long)");
     knvt::test::addFixtureTexts(
-        {QStringLiteral("Syncing"), QStringLiteral("Synced"), QStringLiteral("Synced 5/3/24"), failed});
+        {QStringLiteral("Syncing"), QStringLiteral("Synced"), QStringLiteral("Synced 5/3/24"), failed, refused});
     KNVTActivityView view;
     view.setAccessibleName(QStringLiteral("Activity"));
     view.resize(200, 20);
@@ -196,6 +198,11 @@ KNVT_SCREENSHOTS(ActivityView)
     view.setState(KNVTActivityViewStateCompleted);
     view.resize(174, view.heightForWidth(174));
     writer.save("failed-wrapped", &view, true);
+    // A change the service refuses names the object and the service's reason, however long the title.
+    view.setCompletedText(refused);
+    view.setState(KNVTActivityViewStateCompleted);
+    view.resize(174, view.heightForWidth(174));
+    writer.save("refused-wrapped", &view, true);
 }
 
 KNVT_SCREENSHOTS(SourceListRows)
