@@ -2,17 +2,17 @@
 
 #include "objectstore/Cell.h"
 
-#include <QStringView>
+#include <QAnyStringView>
 
 namespace ostore {
 
 // A property value as the evaluator reads it, from the cache or from an object's unsaved values. Strings are a view
-// into storage that outlives the evaluation.
+// into storage that outlives the evaluation: Latin-1 or UTF-16, as the cache keeps them.
 struct CellView
 {
     bool null = true;
     Cell cell{0};
-    QStringView string;
+    QAnyStringView string;
 
     static CellView none() { return {}; }
     static CellView integer(qint64 v)
@@ -29,7 +29,7 @@ struct CellView
         c.cell.d = v;
         return c;
     }
-    static CellView text(QStringView v)
+    static CellView text(QAnyStringView v)
     {
         CellView c;
         c.null = false;

@@ -406,7 +406,7 @@ std::vector<Object *> Context::fetchEntity(EntityId entity, const Predicate &pre
             case Type::String:
                 if (collated[a * k + j])
                     return collated[a * k + j]->compare(*collated[b * k + j]);
-                return x.string.compare(y.string);
+                return QAnyStringView::compare(x.string, y.string);
             case Type::Double: return x.cell.d < y.cell.d ? -1 : x.cell.d > y.cell.d ? 1 : 0;
             default: return x.cell.i < y.cell.i ? -1 : x.cell.i > y.cell.i ? 1 : 0;
             }

@@ -6,6 +6,7 @@
 #include "objectstore/Migrator.h"
 #include "objectstore/Object.h"
 #include "objectstore/OpenDatabase.h"
+#include "objectstore/RepeatedTexts.h"
 #include "objectstore/RowWrite.h"
 
 #include "foundation/Assert.h"
@@ -520,9 +521,10 @@ std::unique_ptr<Table> Coordinator::loadTable(EntityId entity, const char *where
     if (!where)
         exec(kScanCacheSize);
     ++m_statistics.selects;
+    RepeatedTexts texts(d.columnCount());
     int r;
     while ((r = s->step()) == SQLITE_ROW) {
-        table->appendFromStatement(s->handle());
+        table->appendFromStatement(s->handle(), texts);
         ++m_statistics.rowsRead;
     }
     s->reset();
@@ -711,11 +713,6 @@ bool Coordinator::buildIndexes(EntityId entity, knvt::Error *error)
         return false;
     m_tables[entity]->buildAllIndexes();
     return true;
-}
-
-size_t Coordinator::foldedBytes(EntityId entity) const
-{
-    return m_tables[entity] ? m_tables[entity]->foldedBytes() : 0;
 }
 
 void Coordinator::queueExternal(const ChangeSet &changes)

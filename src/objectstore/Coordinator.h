@@ -70,7 +70,6 @@ public:
     sqlite3 *handle() const { return m_db; }
     // Loads the entity if needed and builds every lazy index of its cache (benchmarks measure them).
     bool buildIndexes(EntityId entity, knvt::Error *error = nullptr);
-    size_t foldedBytes(EntityId entity) const;
 
 signals:
     // Other processes' commits found while loading an entity or saving; the caller merges them like

@@ -19,12 +19,6 @@ void EvalScope::require(EntityId entity)
     m_required[entity] = true;
 }
 
-void EvalScope::requireFolded(EntityId entity, int column)
-{
-    require(entity);
-    m_folded.emplace_back(entity, column);
-}
-
 bool EvalScope::prepare(knvt::Error *error)
 {
     std::vector<EntityId> wanted;
@@ -61,8 +55,6 @@ bool EvalScope::prepare(knvt::Error *error)
         o.bits = &state.overlayBits;
         o.objects = &state.overlayByPosition;
     }
-    for (const auto &[entity, column] : m_folded)
-        m_tables[entity]->ensureFolded(column);
     return true;
 }
 

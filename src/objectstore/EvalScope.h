@@ -28,7 +28,6 @@ public:
 
     Context &context() const { return m_context; }
     void require(EntityId entity);
-    void requireFolded(EntityId entity, int column);
     // Loads what was required; false (with the error) when an entity could not be loaded.
     bool prepare(knvt::Error *error);
 
@@ -66,7 +65,6 @@ private:
     Coordinator &m_coordinator;
     std::vector<Table *> m_tables;
     std::vector<bool> m_required;
-    std::vector<std::pair<EntityId, int>> m_folded;
     std::vector<Overlay> m_overlays;
 };
 

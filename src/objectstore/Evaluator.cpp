@@ -5,9 +5,11 @@
 #include "objectstore/EvalScope.h"
 #include "objectstore/Folding.h"
 #include "objectstore/Object.h"
+#include "objectstore/TextSearch.h"
 
 #include <algorithm>
 #include <bit>
+#include <type_traits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -209,8 +211,6 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
         n.path.require(m_scope);
         n.folded = p.fold == Fold::CaseDiacritic;
         n.s = n.folded ? Folding::fold(p.text) : p.text;
-        if (n.folded)
-            m_scope.requireFolded(n.path.entity, model.entity(n.path.entity).properties[n.path.property].column);
         if (p.text.isEmpty())
             n.kind = Kind::False; // an empty term finds nothing
         n.cost = 10 + 4 * n.path.hopCount();
@@ -255,7 +255,7 @@ bool Evaluator::compare(const Node &n, const CellView &v) const
             return ordered(n.op, v.cell.d, double(n.i));
         return ordered(n.op, v.cell.i, n.i);
     case Mode::Double: return ordered(n.op, n.path.type == Type::Double ? v.cell.d : double(v.cell.i), n.d);
-    case Mode::String: return n.op == Op::Eq ? v.string == QStringView(n.s) : v.string != QStringView(n.s);
+    case Mode::String: return n.op == Op::Eq ? v.string == QAnyStringView(n.s) : v.string != QAnyStringView(n.s);
     case Mode::Never: return false;
     }
     return false;
@@ -269,21 +269,23 @@ bool Evaluator::stringMatch(const Node &n, const RowRef &start) const
     const CellView v = m_scope.read(row, n.path.property);
     if (v.null)
         return false;
-    QStringView text = v.string;
-    QString scratch;
+    QStringView text;
     if (n.folded) {
-        const bool fromCache =
-            !(row.object && (row.pos == RowRef::kNoPosition || row.object->dirtyValue(n.path.property)));
-        if (fromCache) {
-            text = row.table->folded(row.table->entity().properties[n.path.property].column, row.pos);
-        } else {
-            scratch = Folding::fold(v.string);
-            text = scratch;
-        }
+        Folding::foldInto(v.string, m_text);
+        text = m_text;
+    } else {
+        text = v.string.visit([this](auto view) {
+            if constexpr (std::is_same_v<decltype(view), QStringView>) {
+                return view;
+            } else {
+                m_text = view.toString();
+                return QStringView(m_text);
+            }
+        });
     }
     if (n.kind == Kind::Equals)
         return text == QStringView(n.s);
-    return text.contains(QStringView(n.s));
+    return containsText(text, n.s);
 }
 
 bool Evaluator::eval(const Node &n, const RowRef &row) const
@@ -320,7 +322,7 @@ bool Evaluator::eval(const Node &n, const RowRef &row) const
         switch (n.mode) {
         case Mode::String:
             return std::any_of(n.strings.begin(), n.strings.end(),
-                               [&](const QString &s) { return v.string == QStringView(s); });
+                               [&](const QString &s) { return v.string == QAnyStringView(s); });
         case Mode::Double: {
             const double x = n.path.type == Type::Double ? v.cell.d : double(v.cell.i);
             return std::find(n.doubles.begin(), n.doubles.end(), x) != n.doubles.end();

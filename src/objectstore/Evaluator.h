@@ -83,6 +83,8 @@ private:
     mutable std::vector<std::vector<quint64>> m_via;
     mutable std::vector<quint64> m_decided;
     mutable std::vector<quint64> m_passed;
+    // The text a match reads, folded (or widened from Latin-1) into the same storage row after row.
+    mutable QString m_text;
 };
 
 } // namespace ostore

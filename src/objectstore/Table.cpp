@@ -1,6 +1,6 @@
 #include "objectstore/Table.h"
 
-#include "objectstore/Folding.h"
+#include "objectstore/RepeatedTexts.h"
 
 #include <sqlite3.h>
 
@@ -16,7 +16,6 @@ Table::Table(const EntityDescription &entity, quint32 generation) : m_entity(ent
     m_isString.resize(columns);
     m_inverse.resize(columns);
     m_ordered.resize(columns);
-    m_folded.resize(columns);
     for (int c = 0; c < columns; ++c)
         m_isString[c] = columnType(c) == Type::String;
     if (entity.numericIdentifierProperty >= 0)
@@ -67,14 +66,11 @@ quint32 Table::appendRow(qint64 rowid, qint64 zid)
     m_live[pos >> 6] |= quint64(1) << (pos & 63);
     for (auto &col : m_columns)
         col.push_back(Cell{0});
-    for (auto &f : m_folded)
-        if (f)
-            f->push_back(nullptr);
     m_byZid.insert(zid, pos);
     return pos;
 }
 
-quint32 Table::appendFromStatement(sqlite3_stmt *stmt)
+quint32 Table::appendFromStatement(sqlite3_stmt *stmt, RepeatedTexts &texts)
 {
     const quint32 pos = appendRow(sqlite3_column_int64(stmt, 0), sqlite3_column_int64(stmt, 1));
     const int columns = int(m_columns.size());
@@ -87,7 +83,7 @@ quint32 Table::appendFromStatement(sqlite3_stmt *stmt)
         switch (columnType(c)) {
         case Type::String: {
             const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, sc));
-            cell.s = Str::fromUtf8(text ? text : "", sqlite3_column_bytes(stmt, sc));
+            cell.s = texts.string(c, text ? text : "", sqlite3_column_bytes(stmt, sc));
             break;
         }
         case Type::Double: cell.d = sqlite3_column_double(stmt, sc); break;
@@ -152,12 +148,6 @@ void Table::indexRemove(int column, quint32 pos)
                 m_inverse[column]->erase(it);
         }
     }
-    if (m_folded[column]) {
-        Str *&f = (*m_folded[column])[pos];
-        if (f)
-            f->deref();
-        f = nullptr;
-    }
 }
 
 void Table::indexAdd(int column, quint32 pos)
@@ -175,17 +165,6 @@ void Table::indexAdd(int column, quint32 pos)
             b.push_back(pos);
         else
             b.insert(std::lower_bound(b.begin(), b.end(), pos), pos);
-    }
-    if (m_folded[column]) {
-        Str *&f = (*m_folded[column])[pos];
-        if (f)
-            f->deref();
-        if (Folding::isFolded(cell.s->view())) {
-            f = cell.s;
-            f->ref();
-        } else {
-            f = Str::make(Folding::fold(cell.s->view()));
-        }
     }
 }
 
@@ -284,14 +263,6 @@ void Table::dropIndexes()
         i.reset();
     for (auto &o : m_ordered)
         o.reset();
-    for (auto &f : m_folded) {
-        if (!f)
-            continue;
-        for (Str *s : *f)
-            if (s)
-                s->deref();
-        f.reset();
-    }
 }
 
 const PositionIndex &Table::numericIdentifierIndex()
@@ -335,42 +306,13 @@ const Table::OrderedIndex &Table::orderedIndex(int column)
     return *m_ordered[column];
 }
 
-void Table::ensureFolded(int column)
-{
-    if (m_folded[column] || !m_isString[column])
-        return;
-    m_folded[column] = std::make_unique<std::vector<Str *>>(slotCount(), nullptr);
-    for (quint32 p = 0; p < slotCount(); ++p)
-        if (isLive(p))
-            indexAdd(column, p);
-    // indexAdd also touched the other indexes of this column; strings have none.
-}
-
 void Table::buildAllIndexes()
 {
     numericIdentifierIndex();
     for (int c = 0; c < int(m_columns.size()); ++c) {
         if (columnType(c) == Type::ToOne)
             inverseBucket(c, 0);
-        if (m_isString[c])
-            ensureFolded(c);
     }
-}
-
-size_t Table::foldedBytes() const
-{
-    size_t bytes = 0;
-    for (int c = 0; c < int(m_folded.size()); ++c) {
-        if (!m_folded[c])
-            continue;
-        bytes += m_folded[c]->capacity() * sizeof(Str *);
-        for (quint32 p = 0; p < m_folded[c]->size(); ++p) {
-            const Str *s = (*m_folded[c])[p];
-            if (s && (isNull(c, p) || s != m_columns[c][p].s))
-                bytes += sizeof(Str) + s->length() * 2;
-        }
-    }
-    return bytes;
 }
 
 } // namespace ostore

@@ -14,6 +14,8 @@ struct sqlite3_stmt;
 
 namespace ostore {
 
+class RepeatedTexts;
+
 // The last committed state of one entity's rows, column by column, in Z_ROWID order. Removed rows leave dead slots
 // until more than a quarter are dead; compaction then renumbers the positions and bumps the generation, which tells
 // objects to look their position up again.
@@ -44,8 +46,9 @@ public:
     const Cell &cell(int column, quint32 pos) const { return m_columns[column][pos]; }
     CellView view(int column, quint32 pos) const;
 
-    // Loading: rows from a statement whose columns are Z_ROWID, Z_ID and then the cache columns in order.
-    quint32 appendFromStatement(sqlite3_stmt *stmt);
+    // Loading: rows from a statement whose columns are Z_ROWID, Z_ID and then the cache columns in order, the texts
+    // that repeat one before shared.
+    quint32 appendFromStatement(sqlite3_stmt *stmt, RepeatedTexts &texts);
     void reserve(size_t rows);
     void shrinkToFit();
 
@@ -67,15 +70,7 @@ public:
     // value after another is found in without a scan.
     using OrderedIndex = std::set<std::pair<qint64, quint32>>;
     const OrderedIndex &orderedIndex(int column);
-    void ensureFolded(int column);
-    bool hasFolded(int column) const { return m_folded[column] != nullptr; }
-    QStringView folded(int column, quint32 pos) const
-    {
-        const Str *s = (*m_folded[column])[pos];
-        return s ? s->view() : QStringView();
-    }
     void buildAllIndexes();
-    size_t foldedBytes() const;
 
 private:
     using Bucket = std::vector<quint32>;
@@ -101,9 +96,8 @@ private:
     PositionIndex m_byZid;
 
     std::unique_ptr<PositionIndex> m_numericIndex;
-    std::vector<std::unique_ptr<InverseIndex>> m_inverse;      // per column, to-ones only
-    std::vector<std::unique_ptr<OrderedIndex>> m_ordered;      // per column, integers and dates only
-    std::vector<std::unique_ptr<std::vector<Str *>>> m_folded; // per column, strings only
+    std::vector<std::unique_ptr<InverseIndex>> m_inverse; // per column, to-ones only
+    std::vector<std::unique_ptr<OrderedIndex>> m_ordered; // per column, integers and dates only
 };
 
 } // namespace ostore

@@ -506,3 +506,40 @@ TEST_F(OstoreSaveTest, AFirstPullSizedSaveKeepsEveryRowItsOrderAndItsLinks)
         EXPECT_EQ(texts, QStringList({QStringLiteral("comment %1.0").arg(i), QStringLiteral("comment %1.1").arg(i)}));
     }
 }
+
+// The cache keeps a text of Latin-1 characters a byte each and shares one text among the rows that hold it; what is
+// read, compared, sorted and matched is the text as written, saved and loaded again alike.
+TEST_F(OstoreSaveTest, TextsReadBackAsWrittenWhateverTheirCharactersAndHowManyRowsShareThem)
+{
+    const QStringList written{QStringLiteral("plain"),  QStringLiteral("Größe ½ café"),     QStringLiteral("Łódź"),
+                              QStringLiteral("Привет"), QStringLiteral("naïve \U0001F382"), QStringLiteral("")};
+    saveTasks(written);
+    for (int i = 0; i < 3000; ++i)
+        main().insert<Task>()->setNotes(i % 3 ? QStringLiteral("title,status,assignee") : QStringLiteral("Grüße"));
+    ASSERT_TRUE(main().save());
+    QStringList sorted = written;
+    std::sort(sorted.begin(), sorted.end());
+    const QString title = QStringLiteral("title");
+    const QString notes = QStringLiteral("notes");
+    int greetings = 1000;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round ? "loaded again" : "as saved");
+        EXPECT_EQ(titles(main().fetch<Task>(notNull(title), {{title}})), sorted);
+        for (const QString &text : written) {
+            EXPECT_EQ(titles(main().fetch<Task>(key(title) == text)), QStringList{text});
+            if (!text.isEmpty()) {
+                EXPECT_EQ(titles(main().fetch<Task>(key(title).contains(text.mid(1)))), QStringList{text});
+            }
+        }
+        EXPECT_EQ(main().count<Task>(key(notes) == QStringLiteral("Grüße")), greetings);
+        EXPECT_EQ(main().count<Task>(key(notes).contains(QStringLiteral("GRUSSE"), Fold::CaseDiacritic)), greetings);
+        // One of the rows that share a text changed, the others not.
+        Task *one = main().firstObject<Task>(key(notes) == QStringLiteral("Grüße"));
+        ASSERT_NE(one, nullptr);
+        one->setNotes(QStringLiteral("Straße"));
+        ASSERT_TRUE(main().save());
+        EXPECT_EQ(main().count<Task>(key(notes) == QStringLiteral("Grüße")), --greetings);
+        EXPECT_EQ(main().count<Task>(key(notes) == QStringLiteral("title,status,assignee")), 2000);
+        reopen();
+    }
+}
