@@ -6,6 +6,7 @@
 #include "support/BudgetMain.h"
 #include "support/LongestBlock.h"
 #include "support/OffscreenApplication.h"
+#include "support/OwnProcess.h"
 #include "support/SameRunRatio.h"
 
 #include "app/BadgeSink.h"
@@ -44,6 +45,7 @@
 #include "support/InMemoryKeychain.h"
 #include "support/SyncFixtures.h"
 #include "support/TaskStoreBuilder.h"
+#include "support/UserText.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -62,6 +64,7 @@
 #include <memory>
 #include <thread>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -110,9 +113,10 @@ public:
     void hide() override {}
 };
 
+// Libraries are made once, and again when the text of the generated ones changes.
 QString libraryPath(const char *name)
 {
-    return QStringLiteral(KNVT_BENCH_DATA_DIR) + QStringLiteral("/app/") + QLatin1String(name)
+    return QStringLiteral(KNVT_BENCH_DATA_DIR "/app-text%1/").arg(knvt::test::UserText::kVersion) + QLatin1String(name)
         + QStringLiteral("/Quillvane Library.quillvaneLibrary");
 }
 
@@ -147,8 +151,9 @@ void buildLibrary(const QString &path, const std::function<void(knvt::test::Task
 QString bigLibrary()
 {
     const QString path = libraryPath("large");
-    buildLibrary(path,
-                 [](knvt::test::TaskStoreBuilder &make) { make.generateLibrary({.tasks = 100000, .now = kNow}); });
+    buildLibrary(path, [](knvt::test::TaskStoreBuilder &make) {
+        make.generateLibrary({.tasks = 100000, .now = kNow, .text = knvt::test::LibraryText::UserWritten});
+    });
     return path;
 }
 
@@ -157,11 +162,13 @@ QString inboxLibrary()
     const QString path = libraryPath("inbox10000");
     buildLibrary(path, [](knvt::test::TaskStoreBuilder &make) {
         KNVTCDUser *me = make.me();
-        for (int i = 0; i < 10000; ++i)
-            make.task({.title = QStringLiteral("Inbox task %1").arg(i, 5, 10, QLatin1Char('0')),
-                       .status = 2,
-                       .assignee = me,
-                       .creator = me});
+        knvt::test::UserText text(10000);
+        for (int i = 0; i < 10000; ++i) {
+            // A title as a user writes it, and notes on a third of the tasks.
+            const QString title = text.taskTitle();
+            const QString notes = i % 3 == 0 ? text.taskNotes() : QString();
+            make.task({.title = title, .status = 2, .assignee = me, .creator = me, .notes = notes});
+        }
     });
     return path;
 }
@@ -487,11 +494,16 @@ private:
     bool m_painted = false;
 };
 
-// "T" typed into the search field of the main window over 100,000 tasks, every one of which it matches: the longest
-// time the window answers nothing from the key until the whole result list is there, the time until its first result
-// rows are painted, and the resident memory after Escape has cleared the search against before the key. A search for
-// a single task pasted into the field (the texts folded once, as the index keeps them) comes first, so that what the
-// key adds is the list.
+// "e" typed into the search field of the main window over 100,000 tasks, nearly every one of which it matches (88 % of
+// the user's text, in its title or notes): the longest time the window answers nothing from the key until the whole
+// result list is there, the time until its first result rows are painted, and, in a process of its own, the resident
+// memory after Escape has cleared the search against before the key. A search for a few tasks pasted into the field
+// comes first, so that what the key adds is the list.
+//
+// The memory is read in a second round, around the same key, each reading once the allocator has given back the free
+// memory it can: what it keeps of its own accord (kept_free_mb) depends on how the slices happened to fall, 2.5 MB in
+// one run and 7 in the next, while what the process holds does not. Given back before the timed key, the same memory
+// would have to be mapped again while the window answers it.
 void BM_SearchKeystrokeMatchingAll(benchmark::State &state)
 {
     LargeApplication large;
@@ -501,22 +513,26 @@ void BM_SearchKeystrokeMatchingAll(benchmark::State &state)
     field->setFocus(Qt::OtherFocusReason);
     KNVTTaskStore &store = *large.open.store;
     const knvt::TaskSections matches =
-        knvt::TaskSections::byStatus(store.tasksForSearchTerm(QStringLiteral("T")), knvt::TaskSections::Archived::Kept);
+        knvt::TaskSections::byStatus(store.tasksForSearchTerm(QStringLiteral("e")), knvt::TaskSections::Archived::Kept);
     int rows = 0;
     for (int group = 0; group < 4; ++group)
         if (const size_t size = matches.sortedGroup(group).size())
             rows += 1 + int(size);
+    const auto clear = [&window, field](int passes) {
+        typeIntoSearchField(window, Qt::Key_Escape, {});
+        field->setFocus(Qt::OtherFocusReason);
+        for (int i = 0; i < passes; ++i)
+            settle();
+    };
     double longest = 0;
     double firstRows = 0;
     double memoryAfterClear = 0;
+    double keptFree = 0;
     for (auto _ : state) {
-        // Pasted, so that no prefix of it matches every task.
-        field->setText(QStringLiteral("Task 4242 "));
+        // Pasted, so that no prefix of it matches most tasks.
+        field->setText(QStringLiteral("quarterly report"));
         settle();
-        typeIntoSearchField(window, Qt::Key_Escape, {});
-        field->setFocus(Qt::OtherFocusReason);
-        settle();
-        const double before = residentMegabytes();
+        clear(1);
         firstRows = 0;
         FirstResultPaint paint(window);
         QElapsedTimer clock;
@@ -524,7 +540,7 @@ void BM_SearchKeystrokeMatchingAll(benchmark::State &state)
         const bool shown = block.run(
             [&] {
                 clock.start();
-                typeIntoSearchField(window, Qt::Key_T, QStringLiteral("T"));
+                typeIntoSearchField(window, Qt::Key_E, QStringLiteral("e"));
                 paint.watch();
             },
             [&] {
@@ -539,18 +555,31 @@ void BM_SearchKeystrokeMatchingAll(benchmark::State &state)
             return;
         }
         longest = block.longestMs();
-        typeIntoSearchField(window, Qt::Key_Escape, {});
-        field->setFocus(Qt::OtherFocusReason);
-        for (int i = 0; i < 20; ++i)
-            settle();
+        clear(20);
+
+        malloc_trim(0);
+        const double before = residentMegabytes();
+        knvt::bench::LongestBlock again;
+        if (!again.run([&] { typeIntoSearchField(window, Qt::Key_E, QStringLiteral("e")); },
+                       [&] { return searchListShowing(window, rows) != nullptr; }, 60000)) {
+            state.SkipWithError("the results were not shown again");
+            return;
+        }
+        clear(20);
+        const double kept = residentMegabytes();
+        malloc_trim(0);
         memoryAfterClear = residentMegabytes() - before;
+        keptFree = kept - before - memoryAfterClear;
     }
     state.counters["rows"] = double(rows);
     state.counters["longest_block_ms"] = longest;
     state.counters["first_rows_ms"] = firstRows;
     state.counters["memory_after_clear_mb"] = memoryAfterClear;
+    state.counters["kept_free_mb"] = keptFree;
 }
-BENCHMARK(BM_SearchKeystrokeMatchingAll)->Unit(benchmark::kMillisecond)->Iterations(1);
+[[maybe_unused]] auto *const searchKeystroke =
+    knvt::bench::registerInOwnProcesses("BM_SearchKeystrokeMatchingAll", &BM_SearchKeystrokeMatchingAll)
+        -> Unit(benchmark::kMillisecond) -> Iterations(1);
 
 // The application's keychain answers over the session bus: every lookup of the password waits for a round trip to
 // the Secret Service, which costs a few milliseconds. This one waits two before answering from memory.

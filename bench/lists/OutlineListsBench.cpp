@@ -31,6 +31,7 @@
 #include "support/OffscreenApplication.h"
 #include "support/SameRunRatio.h"
 #include "support/TaskStoreBuilder.h"
+#include "support/UserText.h"
 
 #include <chrono>
 #include <cstdio>
@@ -45,8 +46,9 @@ const bool installed = knvt::bench::setApplicationFactory(&knvt::bench::makeOffs
 constexpr int kRows = 10000;
 constexpr int kSelected = 100;
 
-// One library for every list: 10,000 tasks of one project, all tagged "errand", all titled "invoice ...", in a mix
-// of open (ordered), scheduled, someday and completed tasks.
+// One library for every list: 10,000 tasks of one project, all tagged "errand", titled as a user writes titles and
+// each followed by the number of its invoice, a third with notes, in a mix of open (ordered), scheduled, someday and
+// completed tasks.
 struct Library
 {
     QTemporaryDir dir;
@@ -69,14 +71,20 @@ struct Library
         project = make.taskList(
             {.title = QStringLiteral("Office"), .type = 1, .status = 2, .members = {{me, 1}}, .collaboratorStatus = 2});
         const QDateTime now = QDateTime::currentDateTime();
+        knvt::test::UserText text(kRows);
         for (int i = 0; i < kRows; ++i) {
             const int kind = i % 10;
-            KNVTCDTask *task = make.task({.title = QStringLiteral("invoice %1").arg(kRows - i, 5, 10, QLatin1Char('0')),
+            const QString title =
+                QStringLiteral("%1 (invoice %2)")
+                    .arg(text.taskTitle(), QStringLiteral("%1").arg(kRows - i, 5, 10, QLatin1Char('0')));
+            const QString notes = i % 3 == 0 ? text.taskNotes() : QString();
+            KNVTCDTask *task = make.task({.title = title,
                                           .status = kind == 8 ? 1 : (kind == 9 ? 4 : 2),
                                           .assignee = me,
                                           .creator = me,
                                           .start = kind == 7 ? now.addDays(1 + i % 30) : QDateTime(),
                                           .list = project,
+                                          .notes = notes,
                                           .tags = {tag}});
             if (kind < 7)
                 task->setTaskListOrderIndex(i);

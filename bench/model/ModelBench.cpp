@@ -24,6 +24,7 @@
 
 #include "support/FreshLibraryRuns.h"
 #include "support/TaskStoreBuilder.h"
+#include "support/UserText.h"
 
 #include <memory>
 #include <random>
@@ -70,18 +71,7 @@ const Reply &reply()
         std::mt19937_64 random(7);
         auto below = [&](qint64 n) { return qint64(random() % quint64(n)); };
         auto chance = [&](int percent) { return int(random() % 100) < percent; };
-        const char *syllables[] = {"ka", "lo", "mi", "re", "po", "sa", "tu", "ne", "vi", "da", "gor", "lin", "mar"};
-        auto text = [&](int words) {
-            QString s;
-            for (int w = 0; w < words; ++w) {
-                if (w)
-                    s += QLatin1Char(' ');
-                const int n = 2 + int(below(2));
-                for (int i = 0; i < n; ++i)
-                    s += QLatin1String(syllables[below(13)]);
-            }
-            return s;
-        };
+        knvt::test::UserText text(7);
         const char *statuses[] = {"actionable", "actionable", "someday", "completed", "cancelled"};
         const int priorities[] = {0, 1, 5, 9};
 
@@ -96,8 +86,8 @@ const Reply &reply()
                 {QStringLiteral("created_at"), wireDate(created)},
                 {QStringLiteral("updated_at"), wireDate(updated)},
                 {QStringLiteral("deleted_at"), QJsonValue::Null},
-                {QStringLiteral("title"), text(2 + int(below(6)))},
-                {QStringLiteral("description"), chance(30) ? QJsonValue(text(10 + int(below(40)))) : QJsonValue::Null},
+                {QStringLiteral("title"), text.taskTitle()},
+                {QStringLiteral("description"), chance(30) ? QJsonValue(text.taskNotes()) : QJsonValue::Null},
                 {QStringLiteral("priority"), priorities[below(4)]},
                 {QStringLiteral("status"), QLatin1String(statuses[below(5)])},
                 {QStringLiteral("status_updated_at"), wireDate(updated)},
@@ -120,7 +110,7 @@ const Reply &reply()
                     {QStringLiteral("id"), kFirstComment + 2 * i + c},
                     {QStringLiteral("created_at"), wireDate(created + 10 + c)},
                     {QStringLiteral("updated_at"), wireDate(created + 10 + c)},
-                    {QStringLiteral("text"), text(3 + int(below(20)))},
+                    {QStringLiteral("text"), text.comment()},
                     {QStringLiteral("user_id"), kFirstUser + below(kUsers)},
                     {QStringLiteral("commentable_id"), id},
                     {QStringLiteral("commentable_type"), QStringLiteral("Task")},
@@ -151,7 +141,7 @@ const Reply &reply()
                 {QStringLiteral("id"), kFirstTag + t},
                 {QStringLiteral("created_at"), wireDate(t)},
                 {QStringLiteral("updated_at"), wireDate(86400 * 400 + t)},
-                {QStringLiteral("title"), text(1)},
+                {QStringLiteral("title"), text.tagTitle()},
                 {QStringLiteral("creator_id"), kFirstUser},
                 {QStringLiteral("creator_order_index"), t},
                 {QStringLiteral("tagged_items"), taggedItems[t]},

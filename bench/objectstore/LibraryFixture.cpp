@@ -4,8 +4,12 @@
 
 #include "objectstore/Coordinator.h"
 
+#include "support/UserText.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <sqlite3.h>
 
@@ -37,11 +41,9 @@ struct Insert
     }
 };
 
-QString build()
+QString build(const QString &file)
 {
-    const QString dir = QStringLiteral(KNVT_BENCH_DATA_DIR);
-    QDir().mkpath(dir);
-    const QString file = dir + QStringLiteral("/TaskStoreData.sqlite3");
+    QDir().mkpath(QFileInfo(file).absolutePath());
     for (const char *suffix : {"", "-wal", "-shm"})
         QFile::remove(file + QLatin1String(suffix));
     {
@@ -56,27 +58,7 @@ QString build()
     auto below = [&](qint64 n) { return qint64(random() % quint64(n)); };
     qint64 nextZid = 1;
     auto zid = [&] { return nextZid++ * 1000003 + below(1000); };
-
-    QStringList words;
-    const char *syllables[] = {"ka", "lo", "mi",  "re",  "po",  "sa",  "tu", "ne",
-                               "vi", "da", "gor", "lin", "mar", "pel", "ton"};
-    while (words.size() < 299) {
-        QString w;
-        const int n = 2 + int(below(2));
-        for (int i = 0; i < n; ++i)
-            w += QLatin1String(syllables[below(15)]);
-        if (!words.contains(w))
-            words.append(w);
-    }
-    words.append(QStringLiteral("report"));
-    auto text = [&](int minimum, int maximum) {
-        const int length = minimum + int(below(maximum - minimum + 1));
-        QString s;
-        while (s.size() < length)
-            s += (s.isEmpty() ? QString() : QStringLiteral(" ")) + words[below(words.size())];
-        s.truncate(length);
-        return s;
-    };
+    knvt::test::UserText text(42);
 
     sqlite3 *db = nullptr;
     check(sqlite3_open(file.toUtf8().constData(), &db), db);
@@ -90,7 +72,7 @@ QString build()
             users.push_back(zid());
             sqlite3_bind_int64(ins.stmt, 1, users.back());
             sqlite3_bind_int64(ins.stmt, 2, 10 + i);
-            const QByteArray name = text(8, 20).toUtf8();
+            const QByteArray name = (text.givenName() + QLatin1Char(' ') + text.familyName()).toUtf8();
             sqlite3_bind_text(ins.stmt, 3, name.constData(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_int64(ins.stmt, 4, i == 0 ? 6 : 2);
             ins.run();
@@ -104,9 +86,10 @@ QString build()
             lists.push_back(zid());
             sqlite3_bind_int64(ins.stmt, 1, lists.back());
             sqlite3_bind_int64(ins.stmt, 2, 1000 + i);
-            const QByteArray title = text(8, 30).toUtf8();
+            const qint64 type = 1 + below(2);
+            const QByteArray title = (type == 1 ? text.projectTitle() : text.areaTitle()).toUtf8();
             sqlite3_bind_text(ins.stmt, 3, title.constData(), -1, SQLITE_TRANSIENT);
-            sqlite3_bind_int64(ins.stmt, 4, below(2));
+            sqlite3_bind_int64(ins.stmt, 4, type);
             sqlite3_bind_int64(ins.stmt, 5, chance(80) ? 2 : 1);
             ins.run();
         }
@@ -122,14 +105,11 @@ QString build()
             sqlite3_bind_int64(ins.stmt, 1, tasks.back());
             if (chance(95))
                 sqlite3_bind_int64(ins.stmt, 2, 100000 + i);
-            QString title = text(12, 60);
-            if (chance(5))
-                title.replace(QLatin1Char('e'), QChar(0xE9));
-            const QByteArray t = title.toUtf8();
+            const QByteArray t = text.taskTitle().toUtf8();
             sqlite3_bind_text(ins.stmt, 3, t.constData(), -1, SQLITE_TRANSIENT);
             QByteArray notes;
             if (chance(30)) {
-                notes = text(100, 400).toUtf8();
+                notes = text.taskNotes().toUtf8();
                 sqlite3_bind_text(ins.stmt, 4, notes.constData(), -1, SQLITE_TRANSIENT);
             }
             const int s = int(below(100));
@@ -168,7 +148,7 @@ QString build()
             tags.push_back(zid());
             sqlite3_bind_int64(ins.stmt, 1, tags.back());
             sqlite3_bind_int64(ins.stmt, 2, 3000 + i);
-            const QByteArray title = text(4, 12).toUtf8();
+            const QByteArray title = text.tagTitle().toUtf8();
             sqlite3_bind_text(ins.stmt, 3, title.constData(), -1, SQLITE_TRANSIENT);
             ins.run();
         }
@@ -201,7 +181,7 @@ QString build()
         for (int i = 0; i < 50000; ++i) {
             sqlite3_bind_int64(ins.stmt, 1, zid());
             sqlite3_bind_int64(ins.stmt, 2, 700000 + i);
-            const QByteArray body = text(20, 200).toUtf8();
+            const QByteArray body = text.comment().toUtf8();
             sqlite3_bind_text(ins.stmt, 3, body.constData(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_int64(ins.stmt, 4, tasks[below(tasks.size())]);
             ins.run();
@@ -219,6 +199,24 @@ QString build()
 
 const QString &LibraryFixture::path()
 {
-    static const QString file = build();
+    // Generated once (and again when the text changes), then copied afresh for every process into a folder of its
+    // own: the benchmarks save into it, and each memory figure runs in a process of its own beside the one that runs
+    // the others, which must find the library as the first did.
+    static QTemporaryDir copies(QStringLiteral(KNVT_BENCH_DATA_DIR "/ostore-run-XXXXXX"));
+    static const QString file = [] {
+        const QString folder = QStringLiteral(KNVT_BENCH_DATA_DIR "/ostore-text%1").arg(knvt::test::UserText::kVersion);
+        const QString generated = folder + QStringLiteral("/generated.sqlite3");
+        const QString marker = folder + QStringLiteral("/complete");
+        if (!QFile::exists(marker)) {
+            build(generated);
+            QFile(marker).open(QIODevice::WriteOnly);
+        }
+        const QString path = copies.filePath(QStringLiteral("TaskStoreData.sqlite3"));
+        if (!copies.isValid() || !QFile::copy(generated, path)) {
+            std::fprintf(stderr, "fixture: cannot copy %s\n", qPrintable(generated));
+            std::exit(2);
+        }
+        return path;
+    }();
     return file;
 }

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// The benchmark library: 100,000 tasks and their surroundings, generated with seed 42 under the build directory,
-// once per run.
+// The benchmark library: 100,000 tasks with text as a user writes it (support/UserText.h) and their surroundings,
+// generated with seed 42 under the build directory.
 class LibraryFixture
 {
 public:

@@ -1,7 +1,7 @@
 // The badges of the dock and of the home list are counts over the whole library, recomputed after every save. This
 // benchmark builds a 100,000-task library with a realistic mix (lists of every state, shared and pending ones,
-// statuses, dates, archived tasks, tombstones, watchers and tag links), then, after a one-task save, runs every count
-// the badges use.
+// statuses, dates, archived tasks, tombstones, watchers and tag links, text as a user writes it), then, after a
+// one-task save, runs every count the badges use.
 
 #include "store/KNVTTaskStoreQueries.h"
 
@@ -23,6 +23,7 @@
 
 #include "support/SameRunRatio.h"
 #include "support/TaskStoreBuilder.h"
+#include "support/UserText.h"
 
 #include <cstdio>
 #include <memory>
@@ -56,7 +57,8 @@ private:
 
 QString libraryPath()
 {
-    return QStringLiteral(KNVT_BENCH_DATA_DIR) + QStringLiteral("/store-counts/TaskStoreData.sqlite3");
+    return QStringLiteral(KNVT_BENCH_DATA_DIR "/store-counts-text%1/TaskStoreData.sqlite3")
+        .arg(knvt::test::UserText::kVersion);
 }
 
 void buildLibrary(const QString &path)
@@ -75,7 +77,8 @@ void buildLibrary(const QString &path)
                                                             .tags = kTags,
                                                             .watchers = kWatchers,
                                                             .seed = 42,
-                                                            .now = kNow});
+                                                            .now = kNow,
+                                                            .text = knvt::test::LibraryText::UserWritten});
     if (!context.save(&error)) {
         std::fprintf(stderr, "cannot save %s: %s\n", qPrintable(path), qPrintable(error.description()));
         std::exit(2);

@@ -1,83 +1,76 @@
 // knvt_today_count: opens a library the way the application does and prints its Today count, so that the whole
 // path from process start to a first badge can be timed as a command:
 //
-//   knvt_today_count [--create [--tasks N]] <library folder>
+//   knvt_today_count [--create [--tasks N]] [--search TEXT] <library folder>
 //
 // With --create an empty or missing folder first receives a generated library of N tasks (100,000 unless given;
-// seed 42).
+// seed 42) with text as a user writes it. With --search the program then searches the library for TEXT as the
+// search field does, and prints how many tasks it found.
 #include "store/KNVTTaskStore.h"
 
-#include "model/KNVTCDTask.h"
-#include "model/KNVTCDTaskList.h"
-#include "model/KNVTCDTaskListCollaborator.h"
-#include "model/KNVTCDUser.h"
+#include "model/KNVTCDModel.h"
+#include "model/KNVTCDTaskStoreInformation.h"
+
+#include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
 
 #include "foundation/Clock.h"
+#include "foundation/Error.h"
+
+#include "support/TaskStoreBuilder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
-#include <random>
 
 namespace {
 
 constexpr int kDefaultTasks = 100000;
-constexpr int kLists = 200;
 
 int usage()
 {
-    std::fprintf(stderr, "usage: knvt_today_count [--create [--tasks N]] <library folder>\n");
+    std::fprintf(stderr, "usage: knvt_today_count [--create [--tasks N]] [--search TEXT] <library folder>\n");
     return 2;
 }
 
-// Roughly the engine benchmark's mix: 60 % in a list, status 2/1/4/5 = 25/5/60/10 %, a due date on 40 %, a start
-// date on 20 %, 40 % archived, 90 % assigned to the local user and 95 % known to the service.
-bool createLibrary(KNVTTaskStore &store, int tasks)
+// The benchmarks' library of a user (tests/support/TaskStoreBuilder.h) with the store's own record, written before
+// the store opens it, as a library that the application made and used would be.
+bool createLibrary(const QString &folder, int tasks)
 {
-    ostore::Context *context = store.managedObjectContext();
-    if (!context)
-        return false;
-    std::mt19937 random(42);
-    auto percent = [&] { return int(random() % 100); };
-    const QDateTime now = knvt::Clock::shared().now();
-
-    KNVTCDUser *me = store.me();
-    auto *other = context->insert<KNVTCDUser>();
-    other->setFullName(QStringLiteral("Another User"));
-    other->setFriendshipStatus(3);
-
-    std::vector<KNVTCDTaskList *> lists;
-    for (int i = 0; i < kLists; ++i) {
-        KNVTCDTaskList *list = i % 2 ? store.areaWithTitle(QStringLiteral("Area %1").arg(i))
-                                     : store.projectWithTitle(QStringLiteral("Project %1").arg(i));
-        list->setNumericIdentifier(1000000 + i);
-        lists.push_back(list);
-    }
-    for (int i = 0; i < tasks; ++i) {
-        auto *task = context->insert<KNVTCDTask>();
-        task->setTitle(QStringLiteral("Task %1").arg(i));
-        task->setCreator(me);
-        task->setAssignee(percent() < 90 ? me : other);
-        if (percent() < 60)
-            task->setTaskList(lists[random() % lists.size()]);
-        const int status = percent();
-        task->setStatus(status < 25 ? 2 : status < 30 ? 1 : status < 90 ? 4 : 5);
-        if (percent() < 40)
-            task->setDueDate(now.addSecs(qint64(random() % (60 * 86400)) - 30 * 86400));
-        if (percent() < 20)
-            task->setStartDate(now.addSecs(qint64(random() % (60 * 86400)) - 30 * 86400));
-        if (percent() < 40)
-            task->setArchivedDate(now.addDays(-1));
-        if (percent() < 95)
-            task->setNumericIdentifier(i + 1);
-    }
+    QDir().mkpath(folder);
+    ostore::Coordinator coordinator(KNVTCDModel());
     knvt::Error error;
-    if (!store.save(&error)) {
+    if (!coordinator.open(QDir(folder).filePath(KNVTTaskStore::kStoreFileName), nullptr, &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error.description()));
         return false;
     }
+    ostore::Context context(&coordinator);
+    const QDateTime now = knvt::Clock::shared().now();
+    auto *information = context.insert<KNVTCDTaskStoreInformation>();
+    information->setEnvironmentType(KNVTTaskStore::environmentType());
+    information->setCreatedDate(now);
+    knvt::test::TaskStoreBuilder(&context).generateLibrary(
+        {.tasks = tasks, .watchers = tasks / 5, .now = now, .text = knvt::test::LibraryText::UserWritten});
+    if (!context.save(&error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.description()));
+        return false;
+    }
+    return true;
+}
+
+// The value following `option` in `arguments`, both removed; a null string when the option is absent, and false
+// when it has no value.
+bool takeOption(QStringList &arguments, const QString &option, QString *value)
+{
+    const qsizetype at = arguments.indexOf(option);
+    if (at < 0)
+        return true;
+    if (at + 1 >= arguments.size())
+        return false;
+    *value = arguments.at(at + 1);
+    arguments.remove(at, 2);
     return true;
 }
 
@@ -88,18 +81,29 @@ int main(int argc, char **argv)
     QCoreApplication application(argc, argv);
     QStringList arguments = application.arguments().mid(1);
     const bool create = arguments.removeAll(QStringLiteral("--create")) > 0;
+    QString taskCount;
+    QString search;
+    if (!takeOption(arguments, QStringLiteral("--tasks"), &taskCount)
+        || !takeOption(arguments, QStringLiteral("--search"), &search))
+        return usage();
     int tasks = kDefaultTasks;
-    if (const qsizetype at = arguments.indexOf(QStringLiteral("--tasks")); at >= 0) {
+    if (!taskCount.isNull()) {
         bool ok = false;
-        tasks = arguments.value(at + 1).toInt(&ok);
+        tasks = taskCount.toInt(&ok);
         if (!ok || tasks < 0 || !create)
             return usage();
-        arguments.remove(at, 2);
     }
     if (arguments.size() != 1)
         return usage();
     const QString folder = QFileInfo(arguments.front()).absoluteFilePath();
-    const bool empty = !QFileInfo::exists(folder) || QDir(folder).isEmpty();
+    if (!QFileInfo::exists(folder) || QDir(folder).isEmpty()) {
+        if (!create) {
+            std::fprintf(stderr, "%s holds no library; pass --create to make one\n", qPrintable(folder));
+            return 1;
+        }
+        if (!createLibrary(folder, tasks))
+            return 1;
+    }
 
     KNVTTaskStore::Environment environment;
     environment.libraryPath = folder;
@@ -107,17 +111,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(error.description()));
     };
     KNVTTaskStore store(std::move(environment));
-
-    if (empty) {
-        if (!create) {
-            std::fprintf(stderr, "%s holds no library; pass --create to make one\n", qPrintable(folder));
-            return 1;
-        }
-        if (!createLibrary(store, tasks))
-            return 1;
-    } else if (!store.managedObjectContext()) {
+    if (!store.managedObjectContext())
         return 1;
-    }
     std::printf("%lld\n", static_cast<long long>(store.numberOfUncompletedDueAndTodayTasks()));
+    if (!search.isNull())
+        std::printf("%zu\n", store.tasksForSearchTerm(search).size());
     return 0;
 }

@@ -23,6 +23,7 @@
 
 #include "support/SyncFixtures.h"
 #include "support/TaskStoreBuilder.h"
+#include "support/UserText.h"
 
 #include <QHash>
 
@@ -53,11 +54,32 @@ QJsonObject friendUser(qint64 n)
     return user(id, QStringLiteral("user%1").arg(id));
 }
 
+// What a user wrote into task i: its title, notes (kept by a third of the tasks) and the two comments on it.
+struct Written
+{
+    QString title;
+    QString notes;
+    QString comments[2];
+};
+
+const Written &written(int i)
+{
+    static const std::vector<Written> all = [] {
+        knvt::test::UserText text(42);
+        std::vector<Written> made(kTasks);
+        for (Written &task : made)
+            task = {text.taskTitle(), text.taskNotes(), {text.comment(), text.comment()}};
+        return made;
+    }();
+    return all[size_t(i)];
+}
+
 // A task as the service nests it: two comments and a watcher, each with its user embedded.
 QJsonObject pulledTask(int i, std::optional<qint64> listId)
 {
     const qint64 id = kFirstTask + i;
-    QJsonObject fields{{"description", i % 3 ? QJsonValue::Null : QJsonValue(QStringLiteral("Notes for %1").arg(i))},
+    const Written &text = written(i);
+    QJsonObject fields{{"description", i % 3 ? QJsonValue::Null : QJsonValue(text.notes)},
                        {"priority", (i % 4) * 3},
                        {"due_at", i % 5 ? QJsonValue::Null : QJsonValue(fixtureDate(86400 + i))},
                        {"task_list_order_index", i},
@@ -65,12 +87,12 @@ QJsonObject pulledTask(int i, std::optional<qint64> listId)
                        {"creator_id", kMe}};
     if (listId)
         fields.insert("task_list_id", *listId);
-    const QJsonObject wrapped = task(id, QStringLiteral("Task number %1").arg(i), 10 + i % 1000, fields);
+    const QJsonObject wrapped = task(id, text.title, 10 + i % 1000, fields);
     const qint64 commenter = i;
     return nest(nest(wrapped, "comments",
-                     {comment(2 * id, id, kMe + 1 + commenter % kFriends, QStringLiteral("First comment"), 5,
+                     {comment(2 * id, id, kMe + 1 + commenter % kFriends, text.comments[0], 5,
                               {{"user", friendUser(commenter)}}),
-                      comment(2 * id + 1, id, kMe, QStringLiteral("A reply to it"), 6)}),
+                      comment(2 * id + 1, id, kMe, text.comments[1], 6)}),
                 "task_watchers", {watcher(3 * id, id, kMe + 1 + (i + 1) % kFriends, 5, {{"user", friendUser(i + 1)}})});
 }
 

@@ -1,5 +1,7 @@
 #include "support/TaskStoreBuilder.h"
 
+#include "support/UserText.h"
+
 #include "objectstore/Context.h"
 
 #include <random>
@@ -176,6 +178,11 @@ GeneratedLibrary TaskStoreBuilder::generateLibrary(const LibraryShape &shape)
     auto chance = [&](int percent) { return int(random() % 100) < percent; };
     auto otherUser = [&] { return made.users[1 + below(shape.users - 1)]; };
     const QDateTime &now = shape.now;
+    // The text has a generator of its own, so that both kinds of text come with the same structure.
+    const bool numbered = shape.text == LibraryText::Numbered;
+    UserText text(shape.seed);
+    // Of n lists or tags, the first few hold most: i*i/n of a uniform i favours the low ones.
+    auto skewed = [numbered](qint64 index, qint64 n) { return numbered ? index : index * index / n; };
     qint64 identifier = 1;
 
     // The first user is the local user; the others are friends, invited, pending or strangers.
@@ -187,7 +194,8 @@ GeneratedLibrary TaskStoreBuilder::generateLibrary(const LibraryShape &shape)
         const qint64 friendship = i == 0 ? qint64(KNVTUserFriendshipStatusMe) : friendshipStatuses[below(6)];
         made.users.push_back(user({.numericIdentifier = id,
                                    .username = QStringLiteral("user%1").arg(i),
-                                   .firstName = QStringLiteral("User %1").arg(i),
+                                   .firstName = numbered ? QStringLiteral("User %1").arg(i) : text.givenName(),
+                                   .lastName = numbered ? QString() : text.familyName(),
                                    .friendshipStatus = friendship}));
     }
     KNVTCDUser *local = made.me();
@@ -205,8 +213,10 @@ GeneratedLibrary TaskStoreBuilder::generateLibrary(const LibraryShape &shape)
         const qint64 myStatus = chance(90)
             ? KNVTTaskListCollaboratorStatusAccepted
             : (chance(50) ? KNVTTaskListCollaboratorStatusPending : KNVTTaskListCollaboratorStatusDeclined);
-        KNVTCDTaskList *list = taskList(
-            {.title = QStringLiteral("List %1").arg(i), .type = type, .status = status, .numericIdentifier = id});
+        const QString title = numbered        ? QStringLiteral("List %1").arg(i)
+            : type == KNVTTaskListTypeProject ? text.projectTitle()
+                                              : text.areaTitle();
+        KNVTCDTaskList *list = taskList({.title = title, .type = type, .status = status, .numericIdentifier = id});
         const qint64 myRole = myStatus == KNVTTaskListCollaboratorStatusAccepted && chance(80)
             ? KNVTTaskListCollaboratorRoleOwner
             : KNVTTaskListCollaboratorRoleEditor;
@@ -224,16 +234,16 @@ GeneratedLibrary TaskStoreBuilder::generateLibrary(const LibraryShape &shape)
     made.tasks.reserve(shape.tasks);
     const qint64 taskStatuses[] = {2, 2, 2, 2, 2, 1, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 5, 5};
     for (int i = 0; i < shape.tasks; ++i) {
-        TaskSpec spec{.title = QStringLiteral("Task %1 of the generated library").arg(i)};
+        TaskSpec spec{.title = numbered ? QStringLiteral("Task %1 of the generated library").arg(i) : text.taskTitle()};
         if (chance(30))
-            spec.notes = QStringLiteral("Notes of task %1, a few words long.").arg(i);
+            spec.notes = numbered ? QStringLiteral("Notes of task %1, a few words long.").arg(i) : text.taskNotes();
         spec.status = taskStatuses[below(20)];
         if (chance(40))
             spec.due = now.addSecs(below(86400 * 120) - 86400 * 60);
         if (chance(20))
             spec.start = now.addSecs(below(86400 * 120) - 86400 * 60);
         if (chance(60) && shape.lists > 0)
-            spec.list = made.lists[below(shape.lists)];
+            spec.list = made.lists[skewed(below(shape.lists), shape.lists)];
         spec.assignee = chance(90) ? local : (chance(90) ? otherUser() : nullptr);
         spec.creator = chance(85) ? local : otherUser();
         const bool closed = *spec.status == KNVTTaskStatusCompleted || *spec.status == KNVTTaskStatusCancelled;
@@ -257,13 +267,14 @@ GeneratedLibrary TaskStoreBuilder::generateLibrary(const LibraryShape &shape)
     }
 
     for (int i = 0; i < shape.tags; ++i)
-        made.tags.push_back(
-            tag({.title = QStringLiteral("tag%1").arg(i), .creator = local, .numericIdentifier = identifier++}));
+        made.tags.push_back(tag({.title = numbered ? QStringLiteral("tag%1").arg(i) : text.tagTitle(),
+                                 .creator = local,
+                                 .numericIdentifier = identifier++}));
     for (KNVTCDTask *t : made.tasks) {
         if (made.tags.empty())
             break;
         const qint64 id = identifier++;
-        KNVTCDTaggedTask *row = tagTask(made.tags[below(shape.tags)], t);
+        KNVTCDTaggedTask *row = tagTask(made.tags[skewed(below(shape.tags), shape.tags)], t);
         row->setNumericIdentifier(id);
         if (chance(3))
             row->setDeletedDate(now.addDays(-1));
@@ -274,7 +285,7 @@ GeneratedLibrary TaskStoreBuilder::generateLibrary(const LibraryShape &shape)
         KNVTCDTask *on = made.tasks[below(shape.tasks)];
         KNVTCDUser *author = chance(50) ? local : otherUser();
         comment({.task = on,
-                 .text = QStringLiteral("Comment %1, a few words about the task.").arg(i),
+                 .text = numbered ? QStringLiteral("Comment %1, a few words about the task.").arg(i) : text.comment(),
                  .created = now.addSecs(-below(86400 * 300)),
                  .author = author,
                  .numericIdentifier = id});

@@ -119,6 +119,11 @@ struct CommentSpec
     std::optional<qint64> numericIdentifier = {};
 };
 
+// The text of a generated library: numbered names ("Task 12 of the generated library"), which tests read back, or
+// text as a user writes it (support/UserText.h), which benchmarks measure; then a few large areas and many small
+// projects hold the tasks in lists, and a few tags most of the links. Both draw the same structure from the seed.
+enum class LibraryText { Numbered, UserWritten };
+
 // How many of each a generated library holds. The default is the large library the badge and engine benchmarks
 // run on; tests ask for a few dozen.
 struct LibraryShape
@@ -132,6 +137,7 @@ struct LibraryShape
     quint64 seed = 42;
     // Dates are spread around this moment.
     QDateTime now = QDateTime(QDate(2015, 3, 4), QTime(12, 0));
+    LibraryText text = LibraryText::Numbered;
 };
 
 // What generateLibrary made, in the order it made it. users.front() is the local user.
