@@ -99,7 +99,7 @@ Account seedAccount(FakeSyncService &service, int inboxTasks)
     return account;
 }
 
-// The generated library the main window's benchmarks use, as the store opens its own.
+// The generated library the main window's benchmarks use, with text as a user writes it, as the store opens its own.
 int makeLibrary(const QString &folder)
 {
     ostore::Coordinator coordinator(KNVTCDModel());
@@ -112,7 +112,7 @@ int makeLibrary(const QString &folder)
     auto *information = context.insert<KNVTCDTaskStoreInformation>();
     information->setEnvironmentType(KNVTTaskStore::environmentType());
     knvt::test::TaskStoreBuilder make(&context);
-    make.generateLibrary({.tasks = 100000});
+    make.generateLibrary({.tasks = 100000, .text = knvt::test::LibraryText::UserWritten});
     if (!context.save(&error)) {
         std::fprintf(stderr, "cannot save %s: %s\n", qPrintable(folder), qPrintable(error.description()));
         return 2;
