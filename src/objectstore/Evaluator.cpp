@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <type_traits>
 #include <cstdio>
 #include <cstdlib>
+#include <type_traits>
 
 namespace ostore {
 
@@ -211,6 +211,8 @@ Evaluator::Node Evaluator::compile(const PredicateNode &p, EntityId entity)
         n.path.require(m_scope);
         n.folded = p.fold == Fold::CaseDiacritic;
         n.s = n.folded ? Folding::fold(p.text) : p.text;
+        if (n.folded && std::all_of(n.s.cbegin(), n.s.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+            n.asciiTerm = n.s.toLatin1();
         if (p.text.isEmpty())
             n.kind = Kind::False; // an empty term finds nothing
         n.cost = 10 + 4 * n.path.hopCount();
@@ -269,6 +271,16 @@ bool Evaluator::stringMatch(const Node &n, const RowRef &start) const
     const CellView v = m_scope.read(row, n.path.property);
     if (v.null)
         return false;
+    if (n.kind == Kind::Contains && !n.asciiTerm.isEmpty()) {
+        const std::optional<bool> found = v.string.visit([&n](auto view) -> std::optional<bool> {
+            if constexpr (std::is_same_v<decltype(view), QLatin1StringView>)
+                return containsAsciiIgnoringCase(view, n.asciiTerm);
+            else
+                return std::nullopt;
+        });
+        if (found)
+            return *found;
+    }
     QStringView text;
     if (n.folded) {
         Folding::foldInto(v.string, m_text);

@@ -47,6 +47,8 @@ private:
         std::vector<QString> strings;
         std::vector<ObjectID> ids;
         bool folded = false;
+        // A folded term of ASCII characters, as bytes: what an ASCII text is searched for without folding it.
+        QByteArray asciiTerm;
         int column = -1; // set when the key is a column of the evaluated entity itself: read straight from the cache
         int cost = 1;
         std::vector<Node> children;
