@@ -310,7 +310,12 @@ void ItemsOutlineModel::insertItemRows(int section, int at, std::vector<ItemRow>
         return;
     beginInsertRows(indexForSection(section), at, at + int(rows.size()) - 1);
     std::vector<ItemRow> &shown = m_sections[size_t(section)].rows;
-    shown.insert(shown.begin() + at, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    // A section's first rows are taken whole: moved a row at a time, a section of many thousand rows would be copied
+    // into memory freshly mapped for it while the window waits.
+    if (shown.empty())
+        shown = std::move(rows);
+    else
+        shown.insert(shown.begin() + at, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     rowsChanged();
     endInsertRows();
 }

@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -23,11 +24,15 @@ namespace {
 // The share of a frame one slice of a search may take, leaving the rest to the events, the painting and the layout
 // of the rows it brings, which the view may do on the same pass.
 constexpr qint64 kSliceNanoseconds = 4'000'000;
-// The tasks one step of the grouping reads.
+// The rows one step makes.
 constexpr size_t kTasksPerStep = 256;
-// The tasks one step of the query reads: the query reads every task of the library, folding its texts as it reads
-// them, about a fifth of a microsecond each.
-constexpr qint64 kTasksMatchedPerStep = 16384;
+// What one step of the query takes, so that a slice ends close to its time. The query reads every task of the
+// library, and what a task costs depends on its texts (a title and notes in another script are folded whole, an
+// English title is left at its first "e"), so each step reads as many tasks as the time the last one took a task says
+// fit, the first a share that takes a fraction of that.
+constexpr qint64 kMatchStepNanoseconds = 1'000'000;
+constexpr qint64 kFirstTasksMatchedPerStep = 1024;
+constexpr qint64 kMostTasksMatchedPerStep = 65536;
 // A search of at most this many matches is finished in one go, whatever the clock says: it costs well under a frame,
 // and its results are there when the key press returns, on a slow or busy machine alike.
 constexpr size_t kMatchesFoundAtOnce = 1000;
@@ -36,15 +41,16 @@ size_t lastMatchCount = 0;
 
 } // namespace
 
-// The results of one search text on their way: the matching tasks, then their groups, then each group sorted and
-// made into a section of unfilled rows.
+// The results of one search text on their way: the matching tasks in their groups, then each group sorted and made
+// into a section of unfilled rows.
 struct KNVTSearchItemsOutlineViewController::Search
 {
-    enum class Stage { Match, Group, Sort, Rows };
+    enum class Stage { Match, Sort, Rows };
     Stage stage = Stage::Match;
-    // Where the query's next step begins in the library.
+    // Where the query's next step begins in the library, and how many tasks it reads.
     qint64 matchedUpTo = 0;
-    std::vector<KNVTCDTask *> matches;
+    qint64 tasksMatchedPerStep = kFirstTasksMatchedPerStep;
+    // How many tasks matched.
     size_t total = 0;
     size_t next = 0;
     knvt::TaskSections groups;
@@ -149,7 +155,7 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
     while (!shown && m_search && !m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds || few()))
         m_search->done = advance(*m_search);
     if (!shown && m_search && m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds / 2 || few()))
-        showCompleteSections();
+        shown = showCompleteSections();
     if (m_search && m_search->isShownWhole()) {
         const std::unique_ptr<Search> ended = std::move(m_search);
         // What the search matched, grouped and sorted on the way to its rows goes with it.
@@ -164,8 +170,11 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
             refreshSearch();
         return;
     }
+    // After a slice that showed rows the next one waits a millisecond: due at once, it would fire in the same pass of
+    // the loop as the view's layout of those rows, before the paint that the layout asks for, and keep them off the
+    // screen for a slice more.
     if (m_search)
-        m_nextSlice.start();
+        m_nextSlice.start(shown ? 1 : 0);
 }
 
 void KNVTSearchItemsOutlineViewController::refreshSearch()
@@ -220,37 +229,35 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
 {
     switch (search.stage) {
     case Search::Stage::Match: {
-        // The store's query, a share of the library at a time, as fast as SQLite scans the texts.
+        // The store's query, a share of the library at a time, as fast as SQLite scans the texts. Each match goes into
+        // its group as it comes, while what the query read of it is at hand.
         ostore::Context *context = taskStore().managedObjectContext();
         if (!context)
             return true;
+        QElapsedTimer step;
+        step.start();
         const ostore::Context::FetchSlice slice = context->fetchSlice(
             {QStringLiteral("KNVTCDTask"), taskStore().tasksForSearchTermPredicate(m_searchString), {}, 0},
-            search.matchedUpTo, kTasksMatchedPerStep);
-        for (ostore::Object *object : slice.objects)
-            search.matches.push_back(static_cast<KNVTCDTask *>(object));
-        if (slice.next >= 0) {
-            search.matchedUpTo = slice.next;
-            return false;
-        }
-        search.total = search.matches.size();
-        lastMatchCount = search.total;
-        search.stage = Search::Stage::Group;
-        return false;
-    }
-    case Search::Stage::Group:
-        for (const size_t end = std::min(search.matches.size(), search.next + kTasksPerStep); search.next < end;
-             ++search.next) {
-            KNVTCDTask *task = search.matches[search.next];
+            search.matchedUpTo, search.tasksMatchedPerStep);
+        for (ostore::Object *object : slice.objects) {
+            auto *task = static_cast<KNVTCDTask *>(object);
             if (const std::optional<int> group =
                     knvt::TaskSections::statusGroupOf(*task, knvt::TaskSections::Archived::Kept))
                 search.groups.group(*group).push_back(task);
         }
-        if (search.next == search.matches.size()) {
-            search.matches = {};
-            search.stage = Search::Stage::Sort;
+        search.total += slice.objects.size();
+        if (slice.next >= 0) {
+            const qint64 read = slice.next - search.matchedUpTo;
+            search.tasksMatchedPerStep =
+                std::clamp(kMatchStepNanoseconds * read / std::max<qint64>(step.nsecsElapsed(), 1),
+                           kFirstTasksMatchedPerStep, kMostTasksMatchedPerStep);
+            search.matchedUpTo = slice.next;
+            return false;
         }
+        lastMatchCount = search.total;
+        search.stage = Search::Stage::Sort;
         return false;
+    }
     case Search::Stage::Sort:
         if (!search.sort)
             search.sort.emplace(search.group, search.groups.group(search.group));

@@ -30,13 +30,15 @@ std::optional<int> TaskSections::statusGroupOf(const KNVTCDTask &task, Archived 
         return std::nullopt;
     if (archived == Archived::LeftOut && task.isArchived())
         return std::nullopt;
-    const KNVTCDTaskList *list = task.taskList();
-    const bool listIsSomeday = list && list->status() == qint64(KNVTTaskListStatusSomeday);
-    const bool someday = task.status() == qint64(KNVTTaskStatusSomeday)
-        && (!listIsSomeday || somedayInSomedayList == SomedayInSomedayList::IsSomeday);
-    if (someday)
-        return 2;
-    if (task.isCompletedOrCancelled())
+    // The status first, and the list only for a someday task: a search groups every task it finds.
+    const std::optional<qint64> status = task.status();
+    if (status == qint64(KNVTTaskStatusSomeday)) {
+        const KNVTCDTaskList *list = task.taskList();
+        const bool listIsSomeday = list && list->status() == qint64(KNVTTaskListStatusSomeday);
+        if (!listIsSomeday || somedayInSomedayList == SomedayInSomedayList::IsSomeday)
+            return 2;
+    }
+    if (status == qint64(KNVTTaskStatusCompleted) || status == qint64(KNVTTaskStatusCancelled))
         return 3;
     if (task.isScheduled())
         return 1;
@@ -109,7 +111,7 @@ TaskSections::GroupSort::GroupSort(int group, const std::vector<KNVTCDTask *> &t
 {
     m_entries.reserve(tasks.size());
     for (KNVTCDTask *task : tasks)
-        m_entries.push_back(Entry{task, std::nullopt, std::nullopt});
+        m_entries.push_back(Entry{task, 0, std::nullopt, std::nullopt});
 }
 
 // Orders by the key (missing keys last; the newest first for closed tasks), then by title where titles are known,
@@ -123,7 +125,8 @@ bool TaskSections::GroupSort::lessThan(const Entry &a, const Entry &b) const
     if (a.title && b.title)
         if (const int order = a.title->compare(*b.title); order != 0)
             return order < 0;
-    return TaskSections::identityLessThan(*a.task, *b.task);
+    // The tasks of a group are all of one entity.
+    return a.zid < b.zid;
 }
 
 bool TaskSections::GroupSort::step()
@@ -134,9 +137,15 @@ bool TaskSections::GroupSort::step()
     case Stage::Keys:
         for (const size_t end = std::min(count, m_next + kKeysPerStep); m_next < end; ++m_next) {
             Entry &entry = m_entries[m_next];
+            entry.zid = entry.task->objectID().zid;
             entry.key = groupKey(m_group, *entry.task);
-            if (entry.key)
+            if (entry.key) {
                 ++m_keyCounts[*entry.key];
+            } else if (m_group != 3) {
+                // Without a key a task sorts by its title whatever the others' keys are: read while the task is at
+                // hand.
+                entry.title = TitleSortKeys::sortKey(entry.task->title());
+            }
         }
         if (m_next == count) {
             // Closed tasks have no second order; the others fall back on their titles where the first key does not
@@ -148,7 +157,7 @@ bool TaskSections::GroupSort::step()
     case Stage::Titles:
         for (const size_t end = std::min(count, m_next + kKeysPerStep); m_next < end; ++m_next) {
             Entry &entry = m_entries[m_next];
-            if (!entry.key || m_keyCounts.value(*entry.key) > 1)
+            if (entry.key && m_keyCounts.value(*entry.key) > 1)
                 entry.title = TitleSortKeys::sortKey(entry.task->title());
         }
         if (m_next == count) {

@@ -65,6 +65,9 @@ struct TaskSections
         struct Entry
         {
             KNVTCDTask *task = nullptr;
+            // The task's identity, the last order, kept here: read through the task, it costs a sort of very many
+            // tasks a wait for memory at every comparison.
+            qint64 zid = 0;
             // Incomplete: the order index; Scheduled: the earlier of start and due date; Completed: the status date.
             std::optional<qint64> key;
             std::optional<QCollatorSortKey> title;
