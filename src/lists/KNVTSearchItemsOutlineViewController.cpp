@@ -68,6 +68,11 @@ struct KNVTSearchItemsOutlineViewController::Search
     // The store changed while this search read it: what it found may be short of what came since.
     bool storeChanged = false;
 
+    // The sections whose rows are all made: all but the one being made.
+    size_t completeSections() const
+    {
+        return sections.size() - (!done && stage == Stage::Rows && !sorted.empty() ? 1 : 0);
+    }
     bool isShownWhole() const { return done && (refresh ? applied : shown == sections.size()); }
 };
 
@@ -152,7 +157,12 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
     const auto few = [this] {
         return m_search->stage != Search::Stage::Match && m_search->total <= kMatchesFoundAtOnce;
     };
-    while (!shown && m_search && !m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds || few()))
+    // A section made complete ends the slice: the next shows it first, rather than after the sort of the next group.
+    const size_t complete = m_search ? m_search->completeSections() : 0;
+    const auto showable = [this, complete, &few] {
+        return !m_search->refresh && !few() && m_search->completeSections() > complete;
+    };
+    while (!shown && m_search && !m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds || few()) && !showable())
         m_search->done = advance(*m_search);
     if (!shown && m_search && m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds / 2 || few()))
         shown = showCompleteSections();
@@ -198,9 +208,7 @@ bool KNVTSearchItemsOutlineViewController::showCompleteSections()
         reloadData();
         return true;
     }
-    // The section whose rows are being made is not complete yet.
-    const bool making = !search.done && search.stage == Search::Stage::Rows && !search.sorted.empty();
-    const size_t complete = search.sections.size() - (making ? 1 : 0);
+    const size_t complete = search.completeSections();
     if (search.shown >= complete)
         return false;
     // The first sections replace what the list showed; those that follow are added below them, so that the top of

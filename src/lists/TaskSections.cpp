@@ -101,8 +101,9 @@ std::optional<qint64> groupKey(int group, const KNVTCDTask &task)
     }
 }
 
-// What one step of a GroupSort does: the keys or titles of this many tasks, or a run of this many sorted.
-constexpr size_t kKeysPerStep = 512;
+// What one step of a GroupSort does: the keys or titles of this many tasks, or a run of this many sorted. The titles'
+// collation keys, a microsecond or two each, are shared with other threads, each of which takes a few hundred.
+constexpr size_t kKeysPerStep = 2048;
 constexpr size_t kRunLength = 2048;
 
 } // namespace
@@ -129,24 +130,36 @@ bool TaskSections::GroupSort::lessThan(const Entry &a, const Entry &b) const
     return a.zid < b.zid;
 }
 
+void TaskSections::GroupSort::makeTitleKeys(const std::vector<size_t> &entries)
+{
+    std::vector<QString> titles;
+    titles.reserve(entries.size());
+    for (const size_t i : entries)
+        titles.push_back(m_entries[i].task->title());
+    std::vector<QCollatorSortKey> keys = TitleSortKeys::sortKeys(std::move(titles));
+    for (size_t k = 0; k < entries.size(); ++k)
+        m_entries[entries[k]].title.emplace(std::move(keys[k]));
+}
+
 bool TaskSections::GroupSort::step()
 {
     const size_t count = m_entries.size();
     const auto less = [this](const Entry &a, const Entry &b) { return lessThan(a, b); };
     switch (m_stage) {
-    case Stage::Keys:
+    case Stage::Keys: {
+        std::vector<size_t> titled;
         for (const size_t end = std::min(count, m_next + kKeysPerStep); m_next < end; ++m_next) {
             Entry &entry = m_entries[m_next];
             entry.zid = entry.task->objectID().zid;
             entry.key = groupKey(m_group, *entry.task);
-            if (entry.key) {
+            if (entry.key)
                 ++m_keyCounts[*entry.key];
-            } else if (m_group != 3) {
+            else if (m_group != 3)
                 // Without a key a task sorts by its title whatever the others' keys are: read while the task is at
                 // hand.
-                entry.title = TitleSortKeys::sortKey(entry.task->title());
-            }
+                titled.push_back(m_next);
         }
+        makeTitleKeys(titled);
         if (m_next == count) {
             // Closed tasks have no second order; the others fall back on their titles where the first key does not
             // decide.
@@ -154,17 +167,21 @@ bool TaskSections::GroupSort::step()
             m_next = 0;
         }
         return false;
-    case Stage::Titles:
+    }
+    case Stage::Titles: {
+        std::vector<size_t> titled;
         for (const size_t end = std::min(count, m_next + kKeysPerStep); m_next < end; ++m_next) {
-            Entry &entry = m_entries[m_next];
+            const Entry &entry = m_entries[m_next];
             if (entry.key && m_keyCounts.value(*entry.key) > 1)
-                entry.title = TitleSortKeys::sortKey(entry.task->title());
+                titled.push_back(m_next);
         }
+        makeTitleKeys(titled);
         if (m_next == count) {
             m_stage = Stage::Runs;
             m_next = 0;
         }
         return false;
+    }
     case Stage::Runs: {
         const size_t end = std::min(count, m_next + kRunLength);
         std::sort(m_entries.begin() + qsizetype(m_next), m_entries.begin() + qsizetype(end), less);

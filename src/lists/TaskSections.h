@@ -73,6 +73,8 @@ struct TaskSections
             std::optional<QCollatorSortKey> title;
         };
         bool lessThan(const Entry &a, const Entry &b) const;
+        // The collation keys of the titles of these entries.
+        void makeTitleKeys(const std::vector<size_t> &entries);
 
         int m_group;
         std::vector<Entry> m_entries;

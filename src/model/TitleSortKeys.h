@@ -3,6 +3,7 @@
 #include <QCollator>
 
 #include <unordered_map>
+#include <vector>
 
 class KNVTCDTaskStoreObject;
 
@@ -26,6 +27,10 @@ public:
     static int compare(const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b);
     // The key a title sorts by in that order, for lists that keep their own keys.
     static QCollatorSortKey sortKey(const QString &title);
+    // The keys of many titles, in their order. A key costs a microsecond or two, so a group of many thousand titles is
+    // shared with the threads of the application's pool, each with a collator of its own; the call returns when every
+    // key is made. The titles are read by the caller, on its thread.
+    static std::vector<QCollatorSortKey> sortKeys(std::vector<QString> titles);
 
 private:
     static QString titleOf(const KNVTCDTaskStoreObject *object);

@@ -96,6 +96,28 @@ TEST_F(ModelComparatorTest, TitleSortKeysGiveTheCollatorsOrderAndEndWithTheirSco
     EXPECT_LT(knvt::TitleSortKeys::compare(zed, objects[0]), 0);
 }
 
+// Keys made many at a time, on several threads, are each the key of the title in their place.
+TEST(TitleSortKeys, KeysMadeManyAtATimeAreEachTheKeyOfTheTitleInTheirPlace)
+{
+    const char *const words[] = {"Émile", "bert", "Zoë", "заказать", "10 apples", "épée", "Anna", "東京", ""};
+    for (const int count : {0, 5, 3001}) {
+        std::vector<QString> titles;
+        for (int i = 0; i < count; ++i)
+            titles.push_back(QString::fromUtf8(words[i % std::size(words)]) + QString::number(i % 97));
+        const std::vector<QCollatorSortKey> keys = knvt::TitleSortKeys::sortKeys(titles);
+        ASSERT_EQ(keys.size(), titles.size());
+        for (size_t i = 0; i < titles.size(); ++i) {
+            const QCollatorSortKey single = knvt::TitleSortKeys::sortKey(titles[i]);
+            ASSERT_EQ(keys[i].compare(single), 0) << i;
+            if (i > 0) {
+                ASSERT_EQ(keys[i].compare(keys[i - 1]) < 0,
+                          single.compare(knvt::TitleSortKeys::sortKey(titles[i - 1])) < 0)
+                    << i;
+            }
+        }
+    }
+}
+
 TEST_F(ModelComparatorTest, CompletedAndArchivedNewestFirstUndatedLast)
 {
     std::vector<KNVTCDTaskStoreObject *> objects{
