@@ -352,12 +352,17 @@ int main(int argc, char **argv)
     }
     {
         // The password window was put away: the line says that sync is paused and where to sign in again.
+        // The sync that signing in starts is answered and over before the password is refused, so that no request of
+        // it is left to meet the service while the window is drawn.
         AppDriver app;
         fill(app);
+        app.service().enableState();
         app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+        app.launch();
+        app.waitForService([&app] { return app.syncsEnded() > 0; });
         app.store().setAuthenticationFailureDate(now());
         app.store().pauseSyncUntilSignedInAgain();
-        app.launch();
+        app.settle();
         saveWindow(app, QStringLiteral("main-window-sync-paused"));
     }
     outlineLists();
