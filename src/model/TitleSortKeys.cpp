@@ -91,13 +91,21 @@ QCollatorSortKey TitleSortKeys::sortKey(const QString &title)
 
 std::vector<QCollatorSortKey> TitleSortKeys::sortKeys(std::vector<QString> titles)
 {
-    auto work = std::make_shared<KeyWork>();
     const size_t count = titles.size();
+    QThreadPool *pool = QThreadPool::globalInstance();
+    const size_t helpers = std::min(size_t(std::max(0, pool->maxThreadCount() - 1)), count / kTitlesPerThread);
+    // Too few for a thread: made here, as the lists' small sorts ask.
+    if (helpers == 0) {
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(count);
+        for (const QString &title : titles)
+            keys.push_back(sortKey(title));
+        return keys;
+    }
+    auto work = std::make_shared<KeyWork>();
     work->titles = std::move(titles);
     work->keys.resize(count);
     work->locale = titleCollator().locale();
-    QThreadPool *pool = QThreadPool::globalInstance();
-    const size_t helpers = std::min(size_t(std::max(0, pool->maxThreadCount() - 1)), count / kTitlesPerThread);
     for (size_t i = 0; i < helpers; ++i)
         pool->start([work] { work->take(collatorOfThisThread(work->locale)); });
     work->take(titleCollator());
