@@ -22,7 +22,7 @@ int up(qreal value)
 
 qreal KNVTTaskRowLayout::TextHeightCache::height(const QFont &font, const QString &text, qreal width)
 {
-    const auto key = std::make_pair(font.key(), std::make_pair(text, width));
+    const auto key = std::make_pair(font, std::make_pair(text, width));
     const auto found = m_heights.constFind(key);
     if (found != m_heights.constEnd())
         return *found;

@@ -29,7 +29,8 @@ public:
         qsizetype size() const { return m_heights.size(); }
 
     private:
-        QHash<std::pair<QString, std::pair<QString, qreal>>, qreal> m_heights;
+        // Keyed by the font itself: its key() is a string built anew on every call, and a detail asks on every row.
+        QHash<std::pair<QFont, std::pair<QString, qreal>>, qreal> m_heights;
     };
 
     static constexpr int HeaderHeight = 20;

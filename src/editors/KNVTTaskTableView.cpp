@@ -8,6 +8,8 @@
 #include "uikit/SecondClickGuard.h"
 
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
 
 KNVTTaskTableView::KNVTTaskTableView(QWidget *parent) : QListView(parent)
 {
@@ -64,6 +66,18 @@ void KNVTTaskTableView::performAccessibleAction(const QModelIndex &row, const QS
             return;
         }
     }
+}
+
+int KNVTTaskTableView::scrollBarWidthToCome() const
+{
+    const QScrollBar *bar = verticalScrollBar();
+    if (verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded || style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, bar))
+        return 0;
+    // The viewport is as wide as the area inside the frame and margins only while the bar is away.
+    const QMargins margins = viewportMargins();
+    if (viewport()->width() < contentsRect().width() - margins.left() - margins.right())
+        return 0;
+    return bar->sizeHint().width();
 }
 
 void KNVTTaskTableView::resizeEvent(QResizeEvent *event)

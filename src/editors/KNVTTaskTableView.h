@@ -25,6 +25,10 @@ public:
     // may ask a question or save, and the save rebuilds every row.
     void performAccessibleAction(const QModelIndex &row, const QString &name) override;
 
+    // The width the vertical scroll bar will take from the rows once it shows: 0 while it shows already, or when it
+    // never takes any (always off, always on, or laid over the rows).
+    int scrollBarWidthToCome() const;
+
     KNVTTaskViewController *taskViewController() const { return m_taskViewController; }
     void setTaskViewController(KNVTTaskViewController *controller) { m_taskViewController = controller; }
 

@@ -2,6 +2,7 @@
 
 #include "editors/EditorObjects.h"
 #include "editors/KNVTTaskCommentEditViewController.h"
+#include "editors/KNVTTaskRowLayout.h"
 #include "editors/KNVTTaskTableView.h"
 #include "editors/KNVTTaskViewModel.h"
 #include "editors/Logging.h"
@@ -88,7 +89,22 @@ int KNVTTaskViewController::rowWidth() const
     const QWidget *shown = viewIfLoaded();
     if (!shown)
         return 0;
-    return m_tableView ? m_tableView->viewport()->width() : std::max(0, shown->width() - 2);
+    if (!m_tableView)
+        return std::max(0, shown->width() - 2);
+    const QWidget *viewport = m_tableView->viewport();
+    const int bar = m_tableView->scrollBarWidthToCome();
+    if (bar == 0)
+        return viewport->width();
+    // Rows measured at the whole width are all measured again as soon as their heights bring the scroll bar in,
+    // which doubles the time a long comment thread takes to open. When even their least heights (no line of text)
+    // overflow the viewport, the bar is sure to come, and they are measured at the width it leaves.
+    int least = 0;
+    for (int i = 0, count = m_model->rowCount(); i < count && least <= viewport->height(); ++i) {
+        KNVTTaskViewModel::Row bare;
+        bare.kind = m_model->row(i).kind;
+        least += KNVTTaskRowLayout::layoutForRow(bare, viewport->width()).height;
+    }
+    return least > viewport->height() ? viewport->width() - bar : viewport->width();
 }
 
 void KNVTTaskViewController::setTask(KNVTCDTask *task)

@@ -315,6 +315,46 @@ TEST_F(KNVTTaskViewControllerTest, ACommentsDateStaysClearOfTheScrollBar)
     }
 }
 
+TEST_F(KNVTTaskViewControllerTest, EveryRowIsMeasuredAtTheWidthItEndsWithAndALongThreadOnlyThere)
+{
+    struct Case
+    {
+        const char *name;
+        int comments;
+        int wordsEach;
+        bool overflows;
+        // Even the rows' least heights overflow, so the scroll bar is known to come before any text is measured.
+        bool measuredOnce;
+    };
+    const Case cases[] = {
+        {"a short thread", 1, 3, false, true},
+        {"a long thread", 30, 3, true, true},
+        {"a few long comments", 2, 120, true, false},
+    };
+    KNVTCDUser *ann = user("Ann", "Lee", "ann");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        KNVTCDTask *t = task(QStringLiteral("Thread: %1").arg(QString::fromUtf8(c.name)));
+        for (int i = 0; i < c.comments; ++i)
+            comment(t, QStringLiteral("Comment %1: ").arg(i) + QStringLiteral("sounds good ").repeated(c.wordsEach),
+                    i % 2 == 0 ? ann : me);
+        save();
+        show(t, QSize(360, 420));
+        settle();
+        const KNVTTaskTableView *view = controller->tableView();
+        ASSERT_EQ(view->verticalScrollBar()->isVisible(), c.overflows);
+        const int width = view->viewport()->width();
+        EXPECT_EQ(controller->rowWidth(), width);
+        for (int i = 0; i < model().rowCount(); ++i)
+            EXPECT_EQ(view->visualRect(model().index(i)).height(),
+                      KNVTTaskRowLayout::layoutForRow(model().row(i), width).height)
+                << "row " << i;
+        // The title and every comment, each once.
+        if (c.measuredOnce)
+            EXPECT_EQ(controller->textHeightCache().size(), 1 + c.comments);
+    }
+}
+
 TEST_F(KNVTTaskViewControllerTest, TabAndBacktabGoToTheDelegate)
 {
     KNVTCDTask *t = task("Focus");
