@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace {
@@ -50,12 +51,22 @@ struct KNVTSearchItemsOutlineViewController::Search
     // Where the query's next step begins in the library, and how many tasks it reads.
     qint64 matchedUpTo = 0;
     qint64 tasksMatchedPerStep = kFirstTasksMatchedPerStep;
+    // The query reads the open tasks first, which make the first three groups, and the closed ones, which make the
+    // last, once those groups are made: most of a library is closed tasks, and the first rows need none of them.
+    bool closedPass = false;
+    // The identities of the tasks the open pass found. A task closed and saved while the search goes on would be
+    // found by the closed pass too; this finds it out, sorted once the store has changed.
+    std::vector<qint64> foundOpen;
+    bool foundOpenSorted = false;
     // How many tasks matched.
     size_t total = 0;
     size_t next = 0;
-    knvt::TaskSections groups;
+    // Each group's order, read as its tasks are found.
+    std::array<knvt::TaskSections::GroupSort, 4> sorts{knvt::TaskSections::GroupSort(0),
+                                                       knvt::TaskSections::GroupSort(1),
+                                                       knvt::TaskSections::GroupSort(2),
+                                                       knvt::TaskSections::GroupSort(3)};
     int group = 0;
-    std::optional<knvt::TaskSections::GroupSort> sort;
     std::vector<KNVTCDTask *> sorted;
     std::vector<knvt::ListSection> sections;
     // The sections the list shows already.
@@ -158,9 +169,12 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
         return m_search->stage != Search::Stage::Match && m_search->total <= kMatchesFoundAtOnce;
     };
     // A section made complete ends the slice: the next shows it first, rather than after the sort of the next group.
+    // Not while the matches are few so far: the closed tasks read after the open ones may leave them few, and a
+    // search of few is shown whole when it ends.
     const size_t complete = m_search ? m_search->completeSections() : 0;
-    const auto showable = [this, complete, &few] {
-        return !m_search->refresh && !few() && m_search->completeSections() > complete;
+    const auto showable = [this, complete] {
+        return !m_search->refresh && m_search->total > kMatchesFoundAtOnce
+            && m_search->completeSections() > complete;
     };
     while (!shown && m_search && !m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds || few()) && !showable())
         m_search->done = advance(*m_search);
@@ -244,14 +258,29 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
             return true;
         QElapsedTimer step;
         step.start();
+        KNVTTaskStore &store = taskStore();
+        const ostore::Predicate open = store.openTasksPredicate();
         const ostore::Context::FetchSlice slice = context->fetchSlice(
-            {QStringLiteral("KNVTCDTask"), taskStore().tasksForSearchTermPredicate(m_searchString), {}, 0},
+            {QStringLiteral("KNVTCDTask"),
+             store.tasksForSearchTermPredicate(m_searchString) && (search.closedPass ? !open : open), {}, 0},
             search.matchedUpTo, search.tasksMatchedPerStep);
+        const bool mayHaveFoundOpen = search.closedPass && search.storeChanged;
+        if (mayHaveFoundOpen && !search.foundOpenSorted) {
+            std::sort(search.foundOpen.begin(), search.foundOpen.end());
+            search.foundOpenSorted = true;
+        }
         for (ostore::Object *object : slice.objects) {
             auto *task = static_cast<KNVTCDTask *>(object);
-            if (const std::optional<int> group =
-                    knvt::TaskSections::statusGroupOf(*task, knvt::TaskSections::Archived::Kept))
-                search.groups.group(*group).push_back(task);
+            const qint64 zid = task->objectID().zid;
+            if (mayHaveFoundOpen && std::binary_search(search.foundOpen.begin(), search.foundOpen.end(), zid))
+                continue;
+            const std::optional<int> group =
+                knvt::TaskSections::statusGroupOf(*task, knvt::TaskSections::Archived::Kept);
+            if (!group)
+                continue;
+            search.sorts[size_t(*group)].add(task);
+            if (!search.closedPass)
+                search.foundOpen.push_back(zid);
         }
         search.total += slice.objects.size();
         if (slice.next >= 0) {
@@ -262,18 +291,18 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
             search.matchedUpTo = slice.next;
             return false;
         }
-        lastMatchCount = search.total;
+        if (search.closedPass) {
+            lastMatchCount = search.total;
+            search.foundOpen = {};
+        }
         search.stage = Search::Stage::Sort;
         return false;
     }
     case Search::Stage::Sort:
-        if (!search.sort)
-            search.sort.emplace(search.group, search.groups.group(search.group));
-        if (!search.sort->step())
+        if (!search.sorts[size_t(search.group)].step())
             return false;
-        search.sorted = search.sort->sorted();
-        search.sort.reset();
-        search.groups.group(search.group) = {};
+        search.sorted = search.sorts[size_t(search.group)].sorted();
+        search.sorts[size_t(search.group)] = knvt::TaskSections::GroupSort(search.group);
         search.next = 0;
         if (!search.sorted.empty()) {
             search.sections.push_back(
@@ -291,7 +320,13 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
             return false;
         search.sorted = {};
         search.stage = Search::Stage::Sort;
-        return ++search.group == 4;
+        if (++search.group == 3 && !search.closedPass) {
+            search.closedPass = true;
+            search.stage = Search::Stage::Match;
+            search.matchedUpTo = 0;
+            search.tasksMatchedPerStep = kFirstTasksMatchedPerStep;
+        }
+        return search.group == 4;
     }
     return true;
 }

@@ -108,11 +108,28 @@ constexpr size_t kRunLength = 2048;
 
 } // namespace
 
+TaskSections::GroupSort::GroupSort(int group) : m_group(group) {}
+
 TaskSections::GroupSort::GroupSort(int group, const std::vector<KNVTCDTask *> &tasks) : m_group(group)
 {
     m_entries.reserve(tasks.size());
     for (KNVTCDTask *task : tasks)
-        m_entries.push_back(Entry{task, 0, std::nullopt, std::nullopt});
+        add(task);
+}
+
+void TaskSections::GroupSort::add(KNVTCDTask *task)
+{
+    Entry entry{task, task->objectID().zid, groupKey(m_group, *task), std::nullopt};
+    if (entry.key) {
+        // Closed tasks have no second order: their ties need no count.
+        if (m_group != 3)
+            ++m_keyCounts[*entry.key];
+    } else if (m_group != 3) {
+        // Without a key a task sorts by its title whatever the others' keys are.
+        m_titled.push_back(m_entries.size());
+        m_titleKeys.add(task->title());
+    }
+    m_entries.push_back(std::move(entry));
 }
 
 // Orders by the key (missing keys last; the newest first for closed tasks), then by title where titles are known,
@@ -147,25 +164,16 @@ bool TaskSections::GroupSort::step()
     const auto less = [this](const Entry &a, const Entry &b) { return lessThan(a, b); };
     switch (m_stage) {
     case Stage::Keys: {
-        std::vector<size_t> titled;
-        for (const size_t end = std::min(count, m_next + kKeysPerStep); m_next < end; ++m_next) {
-            Entry &entry = m_entries[m_next];
-            entry.zid = entry.task->objectID().zid;
-            entry.key = groupKey(m_group, *entry.task);
-            if (entry.key)
-                ++m_keyCounts[*entry.key];
-            else if (m_group != 3)
-                // Without a key a task sorts by its title whatever the others' keys are: read while the task is at
-                // hand.
-                titled.push_back(m_next);
-        }
-        makeTitleKeys(titled);
-        if (m_next == count) {
-            // Closed tasks have no second order; the others fall back on their titles where the first key does not
-            // decide.
-            m_stage = m_group == 3 ? Stage::Runs : Stage::Titles;
-            m_next = 0;
-        }
+        if (!m_titleKeys.collect(kKeysPerStep))
+            return false;
+        std::vector<QCollatorSortKey> keys = m_titleKeys.takeKeys();
+        for (size_t k = 0; k < m_titled.size(); ++k)
+            m_entries[m_titled[k]].title.emplace(std::move(keys[k]));
+        m_titled = {};
+        // Closed tasks have no second order; the others fall back on their titles where the first key does not
+        // decide.
+        m_stage = m_group == 3 ? Stage::Runs : Stage::Titles;
+        m_next = 0;
         return false;
     }
     case Stage::Titles: {

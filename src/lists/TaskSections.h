@@ -3,6 +3,8 @@
 #include "lists/ItemRow.h"
 #include "lists/ListSection.h"
 
+#include "model/TitleKeysUnderWay.h"
+
 #include <QHash>
 #include <QString>
 
@@ -56,7 +58,12 @@ struct TaskSections
     class GroupSort
     {
     public:
+        explicit GroupSort(int group);
         GroupSort(int group, const std::vector<KNVTCDTask *> &tasks);
+        // Reads what the group's order needs of `task` while it is at hand. The collation keys of the titles that
+        // order tasks without a key are made on the pool's threads meanwhile.
+        void add(KNVTCDTask *task);
+        size_t size() const { return m_entries.size(); }
         bool step();
         // The group in its order, once step() answered true.
         std::vector<KNVTCDTask *> sorted() const;
@@ -84,6 +91,9 @@ struct TaskSections
         size_t m_width = 0;
         size_t m_left = 0;
         QHash<qint64, int> m_keyCounts;
+        // The entries without a key, whose titles' keys m_titleKeys makes in this order.
+        std::vector<size_t> m_titled;
+        TitleKeysUnderWay m_titleKeys;
     };
     std::vector<KNVTCDTask *> &group(int i);
     // The order of sortedGroup(): whether `a` comes before `b` in group `group`. Tasks that tie on everything shown

@@ -50,16 +50,15 @@ struct KeyWork
     }
 };
 
-// A collator is not to be shared between threads: each thread of the pool keeps one of its own.
-const QCollator &collatorOfThisThread(const QLocale &locale)
+} // namespace
+
+const QCollator &TitleSortKeys::collatorOfThisThread(const QLocale &locale)
 {
     thread_local std::optional<QCollator> collator;
     if (!collator || collator->locale() != locale)
         collator.emplace(titleCollator(locale));
     return *collator;
 }
-
-} // namespace
 
 QString TitleSortKeys::titleOf(const KNVTCDTaskStoreObject *object)
 {
@@ -107,7 +106,7 @@ std::vector<QCollatorSortKey> TitleSortKeys::sortKeys(std::vector<QString> title
     work->keys.resize(count);
     work->locale = titleCollator().locale();
     for (size_t i = 0; i < helpers; ++i)
-        pool->start([work] { work->take(collatorOfThisThread(work->locale)); });
+        pool->start([work] { work->take(TitleSortKeys::collatorOfThisThread(work->locale)); });
     work->take(titleCollator());
     {
         std::unique_lock<std::mutex> lock(work->mutex);

@@ -31,6 +31,9 @@ public:
     // shared with the threads of the application's pool, each with a collator of its own; the call returns when every
     // key is made. The titles are read by the caller, on its thread.
     static std::vector<QCollatorSortKey> sortKeys(std::vector<QString> titles);
+    // The title collation for `locale` on the calling thread: a collator is not to be shared between threads, so each
+    // thread of the pool keeps one of its own.
+    static const QCollator &collatorOfThisThread(const QLocale &locale);
 
 private:
     static QString titleOf(const KNVTCDTaskStoreObject *object);

@@ -646,6 +646,11 @@ std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksForTags(const std::vector<K
     return fetch<KNVTCDTask>(Task, tasksForTagsPredicate(tags));
 }
 
+Predicate KNVTTaskStoreQueries::openTasksPredicate()
+{
+    return open();
+}
+
 std::vector<KNVTCDTask *> KNVTTaskStoreQueries::tasksForSearchTerm(const QString &term)
 {
     return fetch<KNVTCDTask>(Task, tasksForSearchTermPredicate(term));

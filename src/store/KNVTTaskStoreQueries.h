@@ -87,6 +87,8 @@ public:
     ostore::Predicate scheduledTasksPredicate();
     ostore::Predicate tasksForTagsPredicate(const std::vector<KNVTCDTag *> &tags);
     ostore::Predicate tasksForSearchTermPredicate(const QString &term);
+    // Tasks neither completed nor cancelled (an absent status is open).
+    ostore::Predicate openTasksPredicate();
     // Whether `object` meets `predicate` now (false without a library, and for an object being deleted).
     bool evaluate(const ostore::Object *object, const ostore::Predicate &predicate);
 

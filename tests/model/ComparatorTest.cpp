@@ -1,5 +1,6 @@
 #include "ModelTest.h"
 
+#include "model/TitleKeysUnderWay.h"
 #include "model/TitleSortKeys.h"
 
 #include <algorithm>
@@ -115,6 +116,36 @@ TEST(TitleSortKeys, KeysMadeManyAtATimeAreEachTheKeyOfTheTitleInTheirPlace)
                     << i;
             }
         }
+    }
+}
+
+// Keys made on the pool while titles are still read come back in the titles' order, a bounded share per call, and
+// a reader that stops half-way leaves the pool nothing to trip on.
+TEST(TitleSortKeys, KeysMadeWhileTitlesAreReadComeBackInTheirOrderAShareAtATime)
+{
+    const char *const words[] = {"Émile", "bert", "Zoë", "заказать", "10 apples", "épée", "Anna", "東京", ""};
+    const auto titleAt = [&words](int i) { return QString::fromUtf8(words[i % std::size(words)]) + QString::number(i % 97); };
+    for (const int count : {0, 5, 3001}) {
+        SCOPED_TRACE(count);
+        knvt::TitleKeysUnderWay underWay;
+        for (int i = 0; i < count; ++i)
+            underWay.add(titleAt(i));
+        ASSERT_EQ(underWay.size(), size_t(count));
+        int calls = 1;
+        while (!underWay.collect(512))
+            ++calls;
+        // Each call makes at most one batch beyond its share; a thread of the pool may have made them all.
+        EXPECT_LE(calls, count / 512 + 2);
+        const std::vector<QCollatorSortKey> keys = underWay.takeKeys();
+        ASSERT_EQ(keys.size(), size_t(count));
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(keys[size_t(i)].compare(knvt::TitleSortKeys::sortKey(titleAt(i))), 0) << i;
+    }
+    for (int round = 0; round < 20; ++round) {
+        knvt::TitleKeysUnderWay dropped;
+        for (int i = 0; i < 2000; ++i)
+            dropped.add(titleAt(i));
+        dropped.collect(300);
     }
 }
 

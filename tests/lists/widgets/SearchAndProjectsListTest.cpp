@@ -268,3 +268,50 @@ TEST_F(SearchAndProjectsListTest, ASearchUnderWayKeepsItsRowsWhileAPullSavesInPa
     EXPECT_EQ(rowsOf(*list), rowsOf(*fresh));
     EXPECT_EQ(list->numberOfRows(), 20000 - 2 + 3000 + 2);
 }
+
+// The open tasks are found and shown before the closed ones are read. A task the user closes in between, or while
+// the closed ones are read, would be found twice: it shows once at every pass of the loop, and in its new section
+// once the search ends.
+TEST_F(SearchAndProjectsListTest, ATaskClosedWhileTheSearchReadsTheClosedOnesShowsOnce)
+{
+    auto &b = build();
+    std::vector<KNVTCDTask *> open;
+    for (int i = 0; i < 3000; ++i)
+        open.push_back(
+            b.task(QStringLiteral("Invoice open %1").arg(i), {.status = KNVTTaskStatusActionable, .orderIndex = i}));
+    for (int i = 0; i < 30000; ++i)
+        b.task(QStringLiteral("Invoice closed %1").arg(i),
+               {.status = KNVTTaskStatusCompleted, .statusModified = now().addSecs(-i)});
+    save();
+
+    for (const int closedAt : {0, 1}) {
+        SCOPED_TRACE(closedAt == 0 ? "closed as soon as the open tasks show" : "closed a pass later");
+        KNVTCDTask *task = open[size_t(closedAt)];
+        auto list = make<KNVTSearchItemsOutlineViewController>();
+        list->setSearchString(QStringLiteral("invoice"));
+        while (list->numberOfRows() == 0 && list->isSearching())
+            QCoreApplication::processEvents();
+        ASSERT_TRUE(list->isSearching()) << "the open tasks show before the closed ones are read";
+        ASSERT_TRUE(list->cellIndexForObjectValue(task->uri()));
+        for (int pass = 0; pass < closedAt; ++pass)
+            QCoreApplication::processEvents();
+        task->setStatus(KNVTTaskStatusCompleted);
+        save();
+        int most = 0;
+        for (int pass = 0; pass < 100000 && list->isSearching(); ++pass) {
+            QCoreApplication::processEvents();
+            int shown = 0;
+            for (const knvt::ListSection &section : list->outlineModel()->sections())
+                for (const knvt::ItemRow &row : section.rows)
+                    shown += row.objectID == task->objectID();
+            most = std::max(most, shown);
+        }
+        ASSERT_FALSE(list->isSearching());
+        EXPECT_EQ(most, 1);
+        auto fresh = make<KNVTSearchItemsOutlineViewController>();
+        fresh->setSearchString(QStringLiteral("invoice"));
+        ASSERT_TRUE(knvt::test::waitUntil([&fresh] { return !fresh->isSearching(); }));
+        EXPECT_EQ(rowsOf(*list), rowsOf(*fresh));
+        EXPECT_EQ(list->sectionIdentifiers(), (QStringList{"Incomplete", "Completed"}));
+    }
+}

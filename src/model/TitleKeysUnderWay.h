@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QCollator>
+#include <QLocale>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace knvt {
+
+// The collation keys of titles read one at a time, made on the threads of the application's pool while the reader
+// goes on: every few hundred titles go to the pool as a batch. The reader then collects the keys a bounded share at a
+// time, in the order the titles came, making here any batch no thread has started, so that a busy pool costs time
+// and never a block longer than the share. Only the titles' strings and their keys cross threads.
+// Main thread only; dropping it drops the batches no thread has started.
+class TitleKeysUnderWay
+{
+public:
+    TitleKeysUnderWay();
+    ~TitleKeysUnderWay();
+    TitleKeysUnderWay(const TitleKeysUnderWay &) = delete;
+    TitleKeysUnderWay &operator=(const TitleKeysUnderWay &) = delete;
+    TitleKeysUnderWay(TitleKeysUnderWay &&) noexcept;
+    TitleKeysUnderWay &operator=(TitleKeysUnderWay &&) noexcept;
+
+    void add(QString title);
+    size_t size() const { return m_count; }
+    // Collects keys, making at most about `titles` of them here; true once every title's key is collected.
+    bool collect(size_t titles);
+    // The keys collected, in the order of their titles; once collect() answered true, one for each title.
+    std::vector<QCollatorSortKey> takeKeys() { return std::move(m_keys); }
+
+private:
+    struct Batch;
+    void send();
+    void drop();
+
+    QLocale m_locale;
+    std::vector<std::shared_ptr<Batch>> m_batches;
+    std::vector<QString> m_filling;
+    size_t m_collected = 0;
+    size_t m_count = 0;
+    std::vector<QCollatorSortKey> m_keys;
+};
+
+} // namespace knvt
