@@ -27,6 +27,8 @@ namespace {
 constexpr qint64 kSliceNanoseconds = 4'000'000;
 // The rows one step makes.
 constexpr size_t kTasksPerStep = 256;
+// The first rows of a large first section, shown while the rest of it is sorted: more than the tallest window shows.
+constexpr size_t kFirstRows = 256;
 // What one step of the query takes, so that a slice ends close to its time. The query reads every task of the
 // library, and what a task costs depends on its texts (a title and notes in another script are folded whole, an
 // English title is left at its first "e"), so each step reads as many tasks as the time the last one took a task says
@@ -69,8 +71,11 @@ struct KNVTSearchItemsOutlineViewController::Search
     int group = 0;
     std::vector<KNVTCDTask *> sorted;
     std::vector<knvt::ListSection> sections;
-    // The sections the list shows already.
+    // The sections the list shows already. Their rows here are those made since: a section that shows its first
+    // rows while the rest are sorted gets the rest when they are all made.
     size_t shown = 0;
+    // The section that shows its first rows while the rest are sorted, until they are all made.
+    std::optional<size_t> growing;
     bool done = false;
     // A search that brings the results the list shows up to date: it shows nothing until it ends, and then changes
     // the rows in place, so that what is shown, selected and scrolled to stays meanwhile.
@@ -82,9 +87,19 @@ struct KNVTSearchItemsOutlineViewController::Search
     // The sections whose rows are all made: all but the one being made.
     size_t completeSections() const
     {
-        return sections.size() - (!done && stage == Stage::Rows && !sorted.empty() ? 1 : 0);
+        return sections.size() - ((!done && stage == Stage::Rows && !sorted.empty()) || growing ? 1 : 0);
     }
-    bool isShownWhole() const { return done && (refresh ? applied : shown == sections.size()); }
+    // The sections the list may show: the complete ones, and one whose first rows are made.
+    size_t showableSections() const { return growing ? *growing + 1 : completeSections(); }
+    bool isShownWhole() const
+    {
+        if (!done)
+            return false;
+        if (refresh)
+            return applied;
+        return shown == sections.size()
+            && std::all_of(sections.begin(), sections.end(), [](const auto &s) { return s.rows.empty(); });
+    }
 };
 
 KNVTSearchItemsOutlineViewController::KNVTSearchItemsOutlineViewController(
@@ -172,9 +187,10 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
     // Not while the matches are few so far: the closed tasks read after the open ones may leave them few, and a
     // search of few is shown whole when it ends.
     const size_t complete = m_search ? m_search->completeSections() : 0;
-    const auto showable = [this, complete] {
+    const size_t showableBefore = m_search ? m_search->showableSections() : 0;
+    const auto showable = [this, complete, showableBefore] {
         return !m_search->refresh && m_search->total > kMatchesFoundAtOnce
-            && m_search->completeSections() > complete;
+            && (m_search->completeSections() > complete || m_search->showableSections() > showableBefore);
     };
     while (!shown && m_search && !m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds || few()) && !showable())
         m_search->done = advance(*m_search);
@@ -222,21 +238,30 @@ bool KNVTSearchItemsOutlineViewController::showCompleteSections()
         reloadData();
         return true;
     }
-    const size_t complete = search.completeSections();
-    if (search.shown >= complete)
-        return false;
+    knvt::ItemsOutlineModel &model = *outlineModel();
+    bool shownNow = false;
+    // The rest of the rows of a section that showed its first ones, once they are all made.
+    for (size_t i = 0, complete = std::min(search.shown, search.completeSections()); i < complete; ++i) {
+        std::vector<knvt::ItemRow> rows = std::exchange(search.sections[i].rows, {});
+        if (rows.empty())
+            continue;
+        model.insertItemRows(int(i), model.rowCount(model.indexForSection(int(i))), std::move(rows));
+        shownNow = true;
+    }
+    const size_t showable = search.showableSections();
+    if (search.shown >= showable)
+        return shownNow;
     // The first sections replace what the list showed; those that follow are added below them, so that the top of
     // the list is shown before the rest is sorted.
     if (search.shown == 0) {
         std::vector<knvt::ListSection> first;
-        for (; search.shown < complete; ++search.shown)
-            first.push_back(std::move(search.sections[search.shown]));
+        for (; search.shown < showable; ++search.shown)
+            first.push_back(std::exchange(search.sections[search.shown], {}));
         m_found = std::move(first);
         resetContent();
         return true;
     }
-    knvt::ItemsOutlineModel &model = *outlineModel();
-    for (; search.shown < complete; ++search.shown) {
+    for (; search.shown < showable; ++search.shown) {
         knvt::ListSection &section = search.sections[search.shown];
         const int at = int(model.sections().size());
         std::vector<knvt::ItemRow> rows = std::move(section.rows);
@@ -298,19 +323,35 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
         search.stage = Search::Stage::Sort;
         return false;
     }
-    case Search::Stage::Sort:
-        if (!search.sorts[size_t(search.group)].step())
-            return false;
-        search.sorted = search.sorts[size_t(search.group)].sorted();
-        search.sorts[size_t(search.group)] = knvt::TaskSections::GroupSort(search.group);
-        search.next = 0;
-        if (!search.sorted.empty()) {
+    case Search::Stage::Sort: {
+        knvt::TaskSections::GroupSort &sort = search.sorts[size_t(search.group)];
+        const auto newSection = [&search](size_t rows) {
             search.sections.push_back(
                 {knvt::TaskSections::outlineSection(knvt::TaskSections::outlineIdentifier(search.group)), {}, true});
-            search.sections.back().rows.reserve(search.sorted.size());
+            search.sections.back().rows.reserve(rows);
+        };
+        // The first section of a list that shows its results as they come shows its first rows while the rest of
+        // them are sorted.
+        if (search.sections.empty() && !search.refresh)
+            sort.setHeadRows(kFirstRows);
+        const bool sorted = sort.step();
+        if (sort.hasHead()) {
+            const std::vector<KNVTCDTask *> head = sort.takeHead();
+            newSection(sort.size());
+            for (KNVTCDTask *task : head)
+                search.sections.back().rows.push_back(knvt::ItemRow::unfilledTask(task->objectID()));
+            search.growing = search.sections.size() - 1;
         }
+        if (!sorted)
+            return false;
+        search.sorted = sort.sorted();
+        sort = knvt::TaskSections::GroupSort(search.group);
+        search.next = 0;
+        if (!search.sorted.empty() && !search.growing)
+            newSection(search.sorted.size());
         search.stage = Search::Stage::Rows;
         return false;
+    }
     case Search::Stage::Rows:
         // Every row unfilled: the view fills those it shows.
         for (const size_t end = std::min(search.sorted.size(), search.next + kTasksPerStep); search.next < end;
@@ -319,6 +360,8 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
         if (search.next < search.sorted.size())
             return false;
         search.sorted = {};
+        search.growing.reset();
+        search.next = 0;
         search.stage = Search::Stage::Sort;
         if (++search.group == 3 && !search.closedPass) {
             search.closedPass = true;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace knvt {
 
@@ -172,7 +173,7 @@ bool TaskSections::GroupSort::step()
         m_titled = {};
         // Closed tasks have no second order; the others fall back on their titles where the first key does not
         // decide.
-        m_stage = m_group == 3 ? Stage::Runs : Stage::Titles;
+        m_stage = m_group == 3 ? Stage::Head : Stage::Titles;
         m_next = 0;
         return false;
     }
@@ -185,9 +186,24 @@ bool TaskSections::GroupSort::step()
         }
         makeTitleKeys(titled);
         if (m_next == count) {
-            m_stage = Stage::Runs;
+            m_stage = Stage::Head;
             m_next = 0;
         }
+        return false;
+    }
+    case Stage::Head: {
+        m_stage = Stage::Runs;
+        // Worth it only where the rest is far longer than the head: the head alone is then found in a fraction of
+        // the time of the whole order.
+        if (m_headRows == 0 || count <= 2 * m_headRows)
+            return false;
+        const auto headEnd = m_entries.begin() + qsizetype(m_headRows);
+        std::nth_element(m_entries.begin(), headEnd, m_entries.end(), less);
+        std::sort(m_entries.begin(), headEnd, less);
+        m_head.reserve(m_headRows);
+        for (auto entry = m_entries.begin(); entry != headEnd; ++entry)
+            m_head.push_back(entry->task);
+        m_entries.erase(m_entries.begin(), headEnd);
         return false;
     }
     case Stage::Runs: {
@@ -235,10 +251,16 @@ bool TaskSections::GroupSort::step()
     return true;
 }
 
+std::vector<KNVTCDTask *> TaskSections::GroupSort::takeHead()
+{
+    m_headTaken = true;
+    return std::exchange(m_head, {});
+}
+
 std::vector<KNVTCDTask *> TaskSections::GroupSort::sorted() const
 {
-    std::vector<KNVTCDTask *> tasks;
-    tasks.reserve(m_entries.size());
+    std::vector<KNVTCDTask *> tasks = m_head;
+    tasks.reserve(m_head.size() + m_entries.size());
     for (const Entry &entry : m_entries)
         tasks.push_back(entry.task);
     return tasks;

@@ -63,9 +63,15 @@ struct TaskSections
         // Reads what the group's order needs of `task` while it is at hand. The collation keys of the titles that
         // order tasks without a key are made on the pool's threads meanwhile.
         void add(KNVTCDTask *task);
-        size_t size() const { return m_entries.size(); }
+        size_t size() const { return m_head.size() + m_entries.size(); }
+        // Asks for the first `rows` tasks of a large group in their order before the rest: a list shows them while the
+        // rest is sorted. Before the first step.
+        void setHeadRows(size_t rows) { m_headRows = rows; }
+        // The first tasks are in their order, and not yet taken.
+        bool hasHead() const { return !m_head.empty() && !m_headTaken; }
+        std::vector<KNVTCDTask *> takeHead();
         bool step();
-        // The group in its order, once step() answered true.
+        // The group in its order once step() answered true: after takeHead(), the tasks that follow the head.
         std::vector<KNVTCDTask *> sorted() const;
 
     private:
@@ -86,7 +92,10 @@ struct TaskSections
         int m_group;
         std::vector<Entry> m_entries;
         std::vector<Entry> m_merged;
-        enum class Stage { Keys, Titles, Runs, Merges, Done } m_stage = Stage::Keys;
+        enum class Stage { Keys, Titles, Head, Runs, Merges, Done } m_stage = Stage::Keys;
+        size_t m_headRows = 0;
+        std::vector<KNVTCDTask *> m_head;
+        bool m_headTaken = false;
         size_t m_next = 0;
         size_t m_width = 0;
         size_t m_left = 0;

@@ -315,3 +315,41 @@ TEST_F(SearchAndProjectsListTest, ATaskClosedWhileTheSearchReadsTheClosedOnesSho
         EXPECT_EQ(list->sectionIdentifiers(), (QStringList{"Incomplete", "Completed"}));
     }
 }
+
+// A first section of thousands shows its first rows, in their order, while the rest of it is sorted; the rest comes
+// below them, the row the user selected meanwhile stays selected, and the list ends as the store's order has it.
+TEST_F(SearchAndProjectsListTest, ALargeFirstSectionShowsItsFirstRowsWhileTheRestIsSorted)
+{
+    auto &b = build();
+    std::vector<std::pair<int, QString>> byOrder;
+    for (int i = 0; i < 3000; ++i) {
+        const int orderIndex = i * 7919 % 3000;
+        const QString title = QStringLiteral("Invoice %1").arg(i);
+        b.task(title, {.status = KNVTTaskStatusActionable, .orderIndex = orderIndex});
+        byOrder.emplace_back(orderIndex, QStringLiteral("[ ] ") + title);
+    }
+    for (int i = 0; i < 2000; ++i)
+        b.task(QStringLiteral("Invoice done %1").arg(i), {.status = KNVTTaskStatusCompleted});
+    save();
+    std::sort(byOrder.begin(), byOrder.end());
+    QStringList expected{QStringLiteral("# Incomplete")};
+    for (const auto &[order, line] : byOrder)
+        expected << line;
+
+    auto list = make<KNVTSearchItemsOutlineViewController>();
+    list->setSearchString(QStringLiteral("invoice"));
+    while (list->numberOfRows() == 0 && list->isSearching())
+        QCoreApplication::processEvents();
+    ASSERT_TRUE(list->isSearching());
+    const QStringList first = rowsOf(*list);
+    ASSERT_GT(first.size(), 100) << "more than a window of rows";
+    ASSERT_LT(first.size(), expected.size()) << "the first rows show before the rest of the section is sorted";
+    EXPECT_EQ(first, expected.mid(0, first.size()));
+    list->selectRows({5});
+    ASSERT_TRUE(knvt::test::waitUntil([&list] { return !list->isSearching(); }));
+    const QStringList all = rowsOf(*list);
+    EXPECT_EQ(all.mid(0, expected.size()), expected);
+    EXPECT_EQ(all.size(), expected.size() + 1 + 2000);
+    ASSERT_EQ(list->selectedTasks().size(), 1u);
+    EXPECT_EQ(QStringLiteral("[ ] ") + list->selectedTasks().front()->title(), expected[5]);
+}
