@@ -34,6 +34,10 @@ void returnLargeBlocksWhenFreed()
     // Setting either size keeps both where they are set from then on.
     mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes);
     mallopt(M_TRIM_THRESHOLD, kLargeBlockBytes);
+    // One heap for every thread. A heap of its own would keep the free end of what a thread made (the collation keys
+    // the pool's threads make for a sort, which the main thread frees) below that size for good: trimming returns
+    // the free end of the main heap only.
+    mallopt(M_ARENA_MAX, 1);
 #endif
 }
 

@@ -9,7 +9,8 @@
 namespace knvt {
 
 // Keeps both sizes at a megabyte: a block of that size or more goes back as soon as it is freed, and so does the free
-// end of any heap beyond it. Called once, first thing in the program.
+// end of any heap beyond it; and gives every thread the main heap, the one whose free end goes back when the program is
+// idle. Called once, first thing in the program, before any thread starts.
 void returnLargeBlocksWhenFreed();
 
 // Work that may have freed much calls this when it ends (main thread only): once freedMemoryIdleSeconds have passed
