@@ -56,6 +56,9 @@ struct KNVTSearchItemsOutlineViewController::Search
     // The query reads the open tasks first, which make the first three groups, and the closed ones, which make the
     // last, once those groups are made: most of a library is closed tasks, and the first rows need none of them.
     bool closedPass = false;
+    // The open pass read the whole library in its first step: the closed pass costs no more, and a search of few
+    // matches is finished in one go across both.
+    bool readInOneStep = false;
     // The identities of the tasks the open pass found. A task closed and saved while the search goes on would be
     // found by the closed pass too; this finds it out, sorted once the store has changed.
     std::vector<qint64> foundOpen;
@@ -181,7 +184,8 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
     // the rows they bring on the next pass.
     bool shown = showCompleteSections();
     const auto few = [this] {
-        return m_search->stage != Search::Stage::Match && m_search->total <= kMatchesFoundAtOnce;
+        const bool matched = m_search->stage != Search::Stage::Match || (m_search->closedPass && m_search->readInOneStep);
+        return matched && m_search->total <= kMatchesFoundAtOnce;
     };
     // A section made complete ends the slice: the next shows it first, rather than after the sort of the next group.
     // Not while the matches are few so far: the closed tasks read after the open ones may leave them few, and a
@@ -316,6 +320,8 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
             search.matchedUpTo = slice.next;
             return false;
         }
+        if (!search.closedPass && search.matchedUpTo == 0)
+            search.readInOneStep = true;
         if (search.closedPass) {
             lastMatchCount = search.total;
             search.foundOpen = {};
