@@ -1,7 +1,5 @@
 #include "model/TitleKeysUnderWay.h"
 
-#include "model/TitleSortKeys.h"
-
 #include "foundation/StringAdditions.h"
 
 #include <QThreadPool>
@@ -9,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 namespace knvt {
@@ -18,6 +17,15 @@ namespace {
 // A batch is a few hundred microseconds of keys: long enough to be worth a thread, short enough that waiting for one
 // under way stays well inside a slice.
 constexpr size_t kTitlesPerBatch = 256;
+
+// A collator is not to be shared between threads: each thread of the pool keeps one of its own.
+const QCollator &collatorOfThisThread(const QLocale &locale)
+{
+    thread_local std::optional<QCollator> collator;
+    if (!collator || collator->locale() != locale)
+        collator.emplace(titleCollator(locale));
+    return *collator;
+}
 
 } // namespace
 
@@ -99,7 +107,7 @@ void TitleKeysUnderWay::send()
     if (QThreadPool::globalInstance()->maxThreadCount() > 1)
         QThreadPool::globalInstance()->start([batch, locale = m_locale] {
             if (batch->take())
-                batch->make(TitleSortKeys::collatorOfThisThread(locale));
+                batch->make(collatorOfThisThread(locale));
         });
 }
 

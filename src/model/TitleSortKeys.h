@@ -27,13 +27,10 @@ public:
     static int compare(const KNVTCDTaskStoreObject *a, const KNVTCDTaskStoreObject *b);
     // The key a title sorts by in that order, for lists that keep their own keys.
     static QCollatorSortKey sortKey(const QString &title);
-    // The keys of many titles, in their order. A key costs a microsecond or two, so a group of many thousand titles is
-    // shared with the threads of the application's pool, each with a collator of its own; the call returns when every
-    // key is made. The titles are read by the caller, on its thread.
+    // The keys of many titles, in their order: a knvt::TitleKeysUnderWay given them all at once, so that a group of
+    // many thousand titles is shared with the threads of the application's pool. The call returns when every key is
+    // made. The titles are read by the caller, on its thread.
     static std::vector<QCollatorSortKey> sortKeys(std::vector<QString> titles);
-    // The title collation for `locale` on the calling thread: a collator is not to be shared between threads, so each
-    // thread of the pool keeps one of its own.
-    static const QCollator &collatorOfThisThread(const QLocale &locale);
 
 private:
     static QString titleOf(const KNVTCDTaskStoreObject *object);
