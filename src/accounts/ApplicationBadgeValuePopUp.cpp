@@ -1,6 +1,7 @@
 #include "accounts/ApplicationBadgeValuePopUp.h"
 
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/UnsavedTyping.h"
 
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
@@ -41,6 +42,8 @@ ApplicationBadgeValuePopUp::ApplicationBadgeValuePopUp(QWidget *parent) : QCombo
     for (const BadgeItem &item : kItems)
         addItem(QCoreApplication::translate("ApplicationBadgeValuePopUp", item.title), uint(item.value));
     reload();
+    // A choice takes effect as it is made: closing the preferences drops nothing.
+    UnsavedTyping::markNotKept(this);
     connect(this, &QComboBox::activated, this, &ApplicationBadgeValuePopUp::changeApplicationBadgeValueType);
 }
 

@@ -1,5 +1,7 @@
 #include "accounts/ImagePicker.h"
 
+#include "uikit/UnsavedTyping.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -28,6 +30,9 @@ public:
             parent ? parent->window() : nullptr, QCoreApplication::translate("ImagePicker", "Choose a Picture"), folder,
             QCoreApplication::translate("ImagePicker", "Images (*.png *.jpg *.jpeg *.gif *.bmp *.webp)"));
         dialog->setFileMode(QFileDialog::ExistingFile);
+        // What the user types or chooses in the chooser is its answer, which its own Cancel drops: nothing to ask
+        // about when the window it belongs to closes.
+        UnsavedTyping::markNotKept(dialog);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [completion](const QString &path) {
             const QImage image = accountImageFromFile(path);

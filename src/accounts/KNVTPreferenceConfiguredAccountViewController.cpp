@@ -90,6 +90,8 @@ void KNVTPreferenceConfiguredAccountViewController::loadView()
     m_autoSyncTimeIntervalPopUpButton = new QComboBox;
     m_autoSyncTimeIntervalPopUpButton->setObjectName(QStringLiteral("autoSyncTimeIntervalPopUpButton"));
     m_autoSyncTimeIntervalPopUpButton->setAccessibleName(tr("Sync interval"));
+    // A choice takes effect as it is made: closing the preferences drops nothing.
+    knvt::UnsavedTyping::markNotKept(m_autoSyncTimeIntervalPopUpButton);
     for (const Interval &interval : kIntervals)
         m_autoSyncTimeIntervalPopUpButton->addItem(tr(interval.title), interval.seconds);
     m_syncNowButton = new QPushButton(tr("Sync Now"));

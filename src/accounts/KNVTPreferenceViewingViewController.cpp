@@ -1,6 +1,7 @@
 #include "accounts/KNVTPreferenceViewingViewController.h"
 
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/UnsavedTyping.h"
 
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
@@ -31,6 +32,8 @@ void KNVTPreferenceViewingViewController::loadView()
     m_previewTaskNotesCheckboxButton->setObjectName(QStringLiteral("previewTaskNotesCheckboxButton"));
     m_previewTaskNotesCheckboxButton->setChecked(
         knvt::Defaults::standard().value(QString::fromLatin1(KNVTTaskNotesNumberOfPreviewLines)).toInt() != 0);
+    // A tick takes effect as it is made: closing the preferences drops nothing.
+    knvt::UnsavedTyping::markNotKept(m_previewTaskNotesCheckboxButton);
     connect(m_previewTaskNotesCheckboxButton, &QCheckBox::clicked, this,
             &KNVTPreferenceViewingViewController::previewTaskNotes);
     auto *layout = new QVBoxLayout(view);

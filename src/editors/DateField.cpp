@@ -2,6 +2,8 @@
 
 #include "editors/TypedNumber.h"
 
+#include "uikit/UnsavedTyping.h"
+
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
 
@@ -202,8 +204,16 @@ void DateField::chooseDay(const QDate &day)
 {
     if (!day.isValid())
         return;
+    // The day comes from the user's pick in the calendar: the field holds it as it would a day typed into it.
+    UnsavedTyping::changing(this);
     takeDay(day);
     showText();
+}
+
+QString DateField::holding() const
+{
+    //: A date the user changed, as the question before it is dropped names it: "Due Date: 3/20/26".
+    return tr("%1: %2").arg(accessibleName(), text());
 }
 
 void DateField::setMinimumDateValue(const QDateTime &minimum, const QString &reason)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "uikit/ChangeHolder.h"
+
 #include <QDateTime>
 #include <QLineEdit>
 #include <QPalette>
@@ -16,7 +18,7 @@ namespace knvt {
 // the one it shows). The field keeps the whole date and time it was given and changes it only when the user names
 // another day, so that a form that shows a task's date and saves it back never writes it as changed, and no time of
 // day the user did not see is ever stored.
-class DateField : public QLineEdit
+class DateField : public QLineEdit, public ChangeHolder
 {
     Q_OBJECT
     Q_PROPERTY(QDateTime dateValue READ dateValue WRITE setDateValue NOTIFY dateValueChanged)
@@ -27,12 +29,16 @@ public:
     QDateTime dateValue() const { return m_dateValue; }
     // Shows `value`, or the minimum when it lies before it.
     void setDateValue(const QDateTime &value);
-    // A day chosen elsewhere (in the calendar): held at its local 00:00, or kept as it was when it is the day shown.
+    // A day the user chose elsewhere (in the calendar): held at its local 00:00, or kept as it was when it is the day
+    // shown, and counted as the user's change of the field (UnsavedTyping).
     void chooseDay(const QDate &day);
     // A null date means no minimum. `reason` is what a refused earlier day is told with ("Start cannot be before
     // today"); without one the field names the minimum.
     QDateTime minimumDateValue() const { return m_minimumDateValue; }
     void setMinimumDateValue(const QDateTime &minimum, const QString &reason = QString());
+
+    // Its name and the text it shows ("Due Date: 3/20/26"): a day alone would not say which date the user changed.
+    QString holding() const override;
 
     // Whether the text as it stands was refused.
     bool isRefused() const { return m_refused; }

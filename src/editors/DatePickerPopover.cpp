@@ -3,6 +3,7 @@
 #include "uikit/KNVTDatePicker.h"
 #include "uikit/KNVTDatePickerViewController.h"
 #include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
 
 namespace knvt {
 
@@ -22,6 +23,10 @@ Popover *showDatePickerPopover(QWidget *anchor, const QString &name, const QStri
     controller->setDatePickerViewControllerDelegate(delegate);
     controller->setPopover(popover);
     popover->setContentWidget(controller->view());
+    // The day picked goes into the date control at once, which holds it: the calendar keeps nothing of its own that
+    // a press outside would drop.
+    if (controller->datePicker())
+        UnsavedTyping::markNotKept(controller->datePicker());
     QObject::connect(popover, &Popover::closed, popover, [popover] { popover->deleteLater(); });
     popover->showRelativeTo(QRect(), anchor);
     if (!focus && controller->datePicker())

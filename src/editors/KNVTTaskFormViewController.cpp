@@ -34,6 +34,7 @@
 #include "uikit/KNVTTokenField.h"
 #include "uikit/PopUpFit.h"
 #include "uikit/ShownAsTyped.h"
+#include "uikit/UnsavedTyping.h"
 
 #include "foundation/DateAdditions.h"
 #include "foundation/NotificationCenter.h"
@@ -698,6 +699,8 @@ void KNVTTaskFormViewController::watchersUserSelection(QWidget *sender)
 
 void KNVTTaskFormViewController::setTokenSetContaining(const QUrl &uri, bool contained)
 {
+    // A person ticked in the popover is the user's change of the watchers, as a chip typed into the field is.
+    knvt::UnsavedTyping::changing(m_watchersTokenField);
     QVariantList tokens;
     for (const QUrl &token : urlTokens(m_watchersTokenField->objectValue())) {
         if (token != uri && !tokens.contains(token))

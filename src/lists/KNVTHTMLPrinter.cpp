@@ -3,6 +3,7 @@
 #include "lists/Logging.h"
 
 #include "uikit/AlertAdditions.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -145,6 +146,8 @@ void KNVTHTMLPrinter::printWithInfo(const std::optional<QPageLayout> &printInfo,
         printed = printPage(printer, *html, true, &failure);
     } else {
         QPrintDialog dialog(&printer);
+        // What the user sets in the dialog is its answer, which its own Cancel drops: nothing to ask about.
+        knvt::UnsavedTyping::markNotKept(&dialog);
         if (dialog.exec() == QDialog::Accepted)
             printed = printPage(printer, *html, printer.outputFormat() == QPrinter::PdfFormat, &failure);
     }

@@ -1,27 +1,21 @@
 #include "uikit/UnsavedTyping.h"
 
 #include "uikit/AlertAdditions.h"
+#include "uikit/HeldChange.h"
 #include "uikit/WindowFocus.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QEvent>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextEdit>
 
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 namespace knvt {
 
 namespace {
 
-constexpr char NotKeptProperty[] = "knvtTypingNotKept";
-
-// A field the user has given input to: what it held before the first input, and when the user last gave it some.
+// A control the user has given input to: what it held before the first input, and when the user last gave it some.
 struct Touched
 {
     QPointer<QWidget> field;
@@ -39,32 +33,9 @@ quint64 gInputs = 0;
 bool gAsking = false;
 UnsavedTyping *gWatch = nullptr;
 
-// The text of an editable field; nothing for anything else (a read-only view, a button).
-std::optional<QString> editableText(const QWidget *widget)
-{
-    if (const auto *line = qobject_cast<const QLineEdit *>(widget); line && !line->isReadOnly())
-        return line->text();
-    if (const auto *plain = qobject_cast<const QPlainTextEdit *>(widget); plain && !plain->isReadOnly())
-        return plain->toPlainText();
-    if (const auto *rich = qobject_cast<const QTextEdit *>(widget); rich && !rich->isReadOnly())
-        return rich->toPlainText();
-    return std::nullopt;
-}
-
 bool isField(const QWidget *widget)
 {
-    return widget != nullptr && editableText(widget).has_value();
-}
-
-// The field an input event is for: a text view takes its mouse and drops through its viewport.
-QWidget *fieldReceiving(QObject *receiver)
-{
-    if (!receiver->isWidgetType())
-        return nullptr;
-    auto *widget = static_cast<QWidget *>(receiver);
-    if (auto *area = qobject_cast<QAbstractScrollArea *>(widget->parentWidget()); area && area->viewport() == widget)
-        widget = area;
-    return isField(widget) ? widget : nullptr;
+    return HeldChange::state(widget).has_value();
 }
 
 // Popovers and sheets are windows of their own whose parent chain leads to the window they belong to.
@@ -78,18 +49,10 @@ bool isInside(const QWidget *widget, const QWidget *window)
     return false;
 }
 
-// What the field holds that its start did not; empty when nothing.
+// What the control holds that its start did not, as the question shows it; empty when nothing.
 QString typing(const Touched &entry)
 {
-    const QWidget *field = entry.field;
-    if (field == nullptr || !field->isVisible() || field->property(NotKeptProperty).toBool())
-        return QString();
-    const QString text = editableText(field).value_or(QString()).trimmed();
-    if (text.isEmpty() || text == entry.start.trimmed())
-        return QString();
-    const auto *line = qobject_cast<const QLineEdit *>(field);
-    // A password is not shown, not even to its own user in a question another person may read over a shoulder.
-    return line != nullptr && line->echoMode() != QLineEdit::Normal ? QString(8, QChar(0x2022)) : text;
+    return HeldChange::change(entry.field, entry.start);
 }
 
 void noteInput(QWidget *field)
@@ -100,15 +63,16 @@ void noteInput(QWidget *field)
     if (found != touched().end())
         found->lastInput = ++gInputs;
     else
-        touched().push_back({field, editableText(field).value_or(QString()), ++gInputs});
+        touched().push_back({field, HeldChange::state(field).value_or(QString()), ++gInputs});
 }
 
-// The field inside `window` that holds typing and that the user gave input to last.
+// The shown field inside `window` that holds typing and that the user gave input to last.
 QWidget *lastTypedIn(const QWidget *window)
 {
     const Touched *last = nullptr;
     for (const Touched &entry : touched())
-        if (isInside(entry.field, window) && !typing(entry).isEmpty() && (!last || entry.lastInput > last->lastInput))
+        if (!typing(entry).isEmpty() && isInside(entry.field, window) && entry.field->isVisible()
+            && (!last || entry.lastInput > last->lastInput))
             last = &entry;
     return last ? last->field.data() : nullptr;
 }
@@ -148,7 +112,7 @@ bool UnsavedTyping::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::ContextMenu:
         // Seen before the field takes the input in: what it holds now is where the user's typing starts.
-        if (QWidget *field = fieldReceiving(watched))
+        if (QWidget *field = HeldChange::controlReceiving(watched))
             noteInput(field);
         break;
     case QEvent::Close:
@@ -167,7 +131,13 @@ bool UnsavedTyping::eventFilter(QObject *watched, QEvent *event)
 
 void UnsavedTyping::markNotKept(QWidget *field)
 {
-    field->setProperty(NotKeptProperty, true);
+    HeldChange::markNotKept(field);
+}
+
+void UnsavedTyping::changing(QWidget *field)
+{
+    if (isField(field))
+        noteInput(field);
 }
 
 QStringList UnsavedTyping::typedIn(const QWidget *window)

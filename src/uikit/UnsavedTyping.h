@@ -7,10 +7,11 @@ class QWidget;
 
 namespace knvt {
 
-// Text the user typed and has not saved, found by one rule in every window of the application: an editable field (a
-// line, a text view) holds typing when its text differs from what it held before the user's first input into it. A
-// text the program put there (a loaded title, a form's starting values) is no typing; a field marked with
-// markNotKept() (a search field) never holds any. Every road that drops a window's fields asks first: its close
+// What the user typed or changed and has not saved, found by one rule in every window of the application: a control
+// (a line, a text view, a token field's chips, a check box, a pop-up, a calendar, a recording shortcut: HeldChange)
+// holds typing when what it holds differs from what it held before the user's first input into it. What the program
+// put there (a loaded title, a form's starting values) is no typing; a field marked with markNotKept() (a search
+// field, a preference applied at once) never holds any. Every road that drops a window's fields asks first: its close
 // button (caught here for every window), Close, Done and Quit (mayDiscard), signing out (typedIn). Forms that save
 // what was typed close or forget() it, so nothing asks about text already written.
 class UnsavedTyping : public QObject
@@ -21,11 +22,16 @@ public:
     // Follows the user's input in every window; the application starts it once. Nothing counts as typed before.
     static void watch();
 
-    // The field's text is no typing to keep: what is typed there is asked about nowhere.
+    // The field's text is no typing to keep: what is typed there, or changed in any control inside it, is asked about
+    // nowhere.
     static void markNotKept(QWidget *field);
+    // The user changes `field` through another control (a day picked in a calendar, a person ticked in a list): what
+    // it holds now is where the change starts, as with a key or a click into it.
+    static void changing(QWidget *field);
 
-    // The texts typed and not saved in the fields shown inside `window` (its popovers and sheets included), in every
-    // window when nullptr; in the order the user first typed into them, each trimmed. A password shows as dots.
+    // The texts typed and not saved in the fields shown inside `window` (its popovers and sheets included, and the panes
+    // it shows in turn), in every window when nullptr; in the order the user first typed into them, each trimmed. A
+    // password shows as dots, any other change by its control's name and what it holds ("Tags: garden").
     static QStringList typedIn(const QWidget *window = nullptr);
     static bool holdsTyping(const QWidget *window) { return !typedIn(window).isEmpty(); }
 

@@ -26,14 +26,14 @@ using Input = knvt::ScriptedAlertPresenter::Input;
 
 namespace {
 
-// A window the user typed into, and the roads that would drop what is typed there: steps as take() reads them, those
-// that only leave a form popover (a stray click, its command used again) marked with "~".
+// A window the user typed into or changed, and the roads that would drop what is held there: steps as take() reads
+// them, those that only leave a form popover (a stray click, its command used again) marked with "~".
 struct Typed
 {
     const char *name;
     QString open;
     QString field;
-    // What the field holds, and what the question shows of it when that differs (a password).
+    // What the field holds, and what the question shows of it when that differs (a password, a chip, a date).
     QString holds;
     QString roads;
     QString shows{};
@@ -55,6 +55,7 @@ protected:
         const std::map<QString, std::function<void(const Words &)>> verbs = {
             {"toolbar", [this](const Words &s) { app.clickToolbar(s[1]); }},
             {"select", [this](const Words &s) { app.selectRows({s[1]}); }},
+            {"day", [this](const Words &s) { app.clickDay(QDate::fromString(s[1], Qt::ISODate)); }},
             {"home", [this](const Words &s) { app.selectHome(s[1]); }},
             {"click", [this](const Words &s) { app.clickHomeEntry(s[1]); }},
             {"type", [this](const Words &s) { app.typeIn(s[1], s[2]); }},
@@ -127,22 +128,32 @@ TEST_F(TypingKeptFeature, EveryRoadThatWouldDropTypingAsksAndCancelKeepsItWithTh
     app.givenTask(QStringLiteral("Mow"));
     app.givenProject(QStringLiteral("Garden"));
     app.givenTask(QStringLiteral("Weed"), {.tags = {QStringLiteral("errand")}});
+    app.givenTask(QStringLiteral("Sow"), {.due = AppDriver::defaultNow()});
     app.store().commentWithText(QStringLiteral("First"), paint);
     app.saveGivens();
-    const QString popover = QStringLiteral("close|Quillvane; key|Ctrl+Q; ~click|Inbox; ~");
+    const auto popover = [](const QString &command) {
+        return "close|Quillvane; key|Ctrl+Q; ~click|Inbox; ~" + command;
+    };
     const QString sheet = QStringLiteral("key|Ctrl+W; key|Ctrl+Q; close|");
     const QString window = QStringLiteral("key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q; close|");
     const QString taskWindow = QStringLiteral("close|Mow; key|Ctrl+W; key|Ctrl+Q; in Mow|Done; keys in Mow|Escape; "
                                               "~click|Inbox; ~in Mow|");
     everyRoadAsksOrKeeps({
         {"new task", "toolbar|New Task; type|titleTextField|Buy mi", "titleTextField", "Buy mi",
-         popover + "press|Ctrl+N"},
+         popover("press|Ctrl+N")},
         {"edit", "select|Paint; toolbar|Edit; type|titleTextField| twice", "titleTextField", "Paint twice",
-         popover + "toolbar|Edit"},
+         popover("toolbar|Edit")},
         {"comment composer", "select|Paint; toolbar|Comment; type|commentTextView|Soon", "commentTextView", "Soon",
-         popover + "toolbar|Comment"},
+         popover("toolbar|Comment")},
         {"comment editor", "select|Paint; comment|First; type|commentTextView| draft", "commentTextView", "First draft",
-         popover + "comment|First"},
+         popover("comment|First")},
+        // A tag turns into a chip on a comma; a date picked in the calendar with the pointer.
+        {"chip", "toolbar|New Task; type|tagsTokenField|errand,", "tagsTokenField", "errand", popover("press|Ctrl+N"),
+         "Tags: errand"},
+        {"chip of the edit form", "select|Weed; toolbar|Edit; type|tagsTokenField|garden,", "tagsTokenField",
+         "errand, garden", popover("toolbar|Edit"), "Tags: errand, garden"},
+        {"picked date", "select|Sow; toolbar|Edit; button|dueDateCalendarButton; day|2015-03-09", "dueDateDatePicker",
+         "2015-03-09T00:00:00", popover("toolbar|Edit"), "Due Date: 3/9/15"},
         {"edit form of a task window", "open|Mow; in Mow|Edit; type|titleTextField| now", "titleTextField", "Mow now",
          taskWindow + "Edit"},
         {"composer of a task window", "open|Mow; in Mow|Comment; keys|Later", "commentTextView", "Later",

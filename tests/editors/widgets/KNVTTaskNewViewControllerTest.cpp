@@ -13,6 +13,7 @@
 #include "model/ObjectReferencePayload.h"
 
 #include "uikit/KNVTDatePicker.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QMenu>
 #include <QMimeData>
@@ -395,6 +396,8 @@ TEST_F(KNVTTaskNewViewControllerTest, TheWatchersListTicksTokensWithoutDoublingT
 
     list->setRowChecked(1, true); // Bob
     EXPECT_EQ(form->watchersTokenField()->objectValue(), (QVariantList{ann->uri(), bob->uri()}));
+    EXPECT_EQ(knvt::UnsavedTyping::typedIn(form->view()), QStringList{"Watchers: Ann Lee, Bob Kahn"})
+        << "a tick is the user's change of the watchers, which closing the form asks about";
     form->userSelectionDidSelectUser(list, ann);
     EXPECT_EQ(form->watchersTokenField()->objectValue().size(), 2);
     list->setRowChecked(0, false); // Ann

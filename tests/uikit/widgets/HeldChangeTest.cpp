@@ -1,0 +1,127 @@
+#include "uikit/HeldChange.h"
+#include "uikit/KNVTDatePicker.h"
+#include "uikit/KNVTLevelIndicator.h"
+#include "uikit/KNVTTokenField.h"
+#include "uikit/UnsavedTyping.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+
+#include <functional>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using knvt::UnsavedTyping;
+
+// A control the row puts in a form (its label "Label"), the keys the user types into it, and what the question before
+// dropping the form shows of it.
+struct Row
+{
+    const char *name;
+    std::function<QWidget *(QWidget *form)> make;
+    QList<Qt::Key> keys;
+    QStringList shows;
+};
+
+} // namespace
+
+TEST(HeldChangeTest, EveryControlTheUserChangedHoldsWhatDiffersFromItsStartInItsOwnWords)
+{
+    UnsavedTyping::watch();
+    const auto box = [](QWidget *) { return new QCheckBox(QStringLiteral("Due")); };
+    const Row rows[] = {
+        {"a chip made with a comma and a tag still typed",
+         [](QWidget *) { return new KNVTTokenField; },
+         {Qt::Key_G, Qt::Key_Comma, Qt::Key_E},
+         {"Label: g, e"}},
+        {"the last chip taken off",
+         [](QWidget *) {
+             auto *tags = new KNVTTokenField;
+             tags->setObjectValue({QStringLiteral("errand")});
+             return tags;
+         },
+         {Qt::Key_Backspace},
+         {"Label: none"}},
+        {"a box ticked", box, {Qt::Key_Space}, {"Due: ticked"}},
+        {"a box ticked and unticked", box, {Qt::Key_Space, Qt::Key_Space}, {}},
+        {"a pop-up's item chosen",
+         [](QWidget *) {
+             auto *list = new QComboBox;
+             list->addItems({QStringLiteral("No List"), QStringLiteral("Garden")});
+             return list;
+         },
+         {Qt::Key_Down},
+         {"Label: Garden"}},
+        {"a level raised",
+         [](QWidget *) {
+             auto *level = new KNVTLevelIndicator;
+             level->setLevelNames({"None", "Low", "Medium", "High"});
+             return level;
+         },
+         {Qt::Key_End},
+         {"Label: High"}},
+        {"a day of a calendar",
+         [](QWidget *) {
+             auto *calendar = new KNVTDatePicker;
+             calendar->setDateValue(QDateTime(QDate(2015, 3, 4), QTime(0, 0)));
+             return calendar;
+         },
+         {Qt::Key_Right},
+         {"Calendar: 3/5/15"}},
+        {"a box that takes effect at once",
+         [&box](QWidget *f) {
+             QWidget *preview = box(f);
+             UnsavedTyping::markNotKept(preview);
+             return preview;
+         },
+         {Qt::Key_Space},
+         {}},
+        {"an alert's box",
+         [](QWidget *f) {
+             auto *alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete?"), QString(), {}, f);
+             alert->setCheckBox(new QCheckBox(QStringLiteral("Do not ask again")));
+             alert->show();
+             return alert->checkBox();
+         },
+         {Qt::Key_Space},
+         {}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        QWidget form;
+        QWidget *control = row.make(&form);
+        if (control->parentWidget() == nullptr)
+            (new QFormLayout(&form))->addRow(QStringLiteral("Label:"), control);
+        form.show();
+        auto *tokens = qobject_cast<KNVTTokenField *>(control);
+        for (Qt::Key key : row.keys)
+            QTest::keyClick(tokens ? tokens->editor() : control, key);
+        EXPECT_EQ(UnsavedTyping::typedIn(&form), row.shows);
+        UnsavedTyping::forget();
+    }
+}
+
+TEST(HeldChangeTest, APaneLeftForAnotherKeepsWhatWasTypedThereWhileItsWindowIsOpen)
+{
+    UnsavedTyping::watch();
+    QWidget window;
+    auto *pane = new QWidget(&window);
+    knvt::HeldChange::markPane(pane);
+    auto *name = new QLineEdit(pane);
+    auto *hiddenByThePane = new QLineEdit(pane);
+    window.show();
+    QTest::keyClicks(name, QStringLiteral("ann"));
+    QTest::keyClicks(hiddenByThePane, QStringLiteral("secret"));
+    hiddenByThePane->hide();
+    pane->hide();
+    EXPECT_EQ(UnsavedTyping::typedIn(&window), QStringList{"ann"});
+    window.hide();
+    EXPECT_TRUE(UnsavedTyping::typedIn().isEmpty());
+    UnsavedTyping::forget();
+}
