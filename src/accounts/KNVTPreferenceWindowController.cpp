@@ -10,6 +10,7 @@
 #include "accounts/TaskStoreReference.h"
 #include "accounts/WindowPlacement.h"
 
+#include "uikit/HeldChange.h"
 #include "uikit/Popover.h"
 #include "uikit/WindowCommands.h"
 
@@ -59,8 +60,10 @@ KNVTPreferenceWindowController::KNVTPreferenceWindowController(GeneralPaneFactor
         connect(item, &QAction::triggered, this, action);
         // A toolbar's buttons take no focus of their own; these are the only way to the other panes, so Tab
         // reaches them and Space chooses one.
-        if (QWidget *button = m_toolbar->widgetForAction(item))
+        if (QWidget *button = m_toolbar->widgetForAction(item)) {
             button->setFocusPolicy(Qt::StrongFocus);
+            button->setObjectName(QString::fromLatin1(name));
+        }
         return item;
     };
     m_generalToolbarItem = addItem(tr("General"), QStyle::SP_ComputerIcon, "generalToolbarItem",
@@ -174,6 +177,7 @@ void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewCon
         m_container->layout()->removeWidget(old);
     m_currentViewController = controller;
     QWidget *pane = controller->view();
+    knvt::HeldChange::markPane(pane);
     m_container->layout()->addWidget(pane);
     pane->show();
     if (old) {
@@ -183,8 +187,8 @@ void KNVTPreferenceWindowController::displayViewController(KNVTPreferenceViewCon
         if (old->isAncestorOf(focusWidget()))
             if (QWidget *first = controller->firstFocus())
                 first->setFocus(Qt::OtherFocusReason);
+        // The pane left stays in the window, hidden: what the user typed there is still the window's to ask about.
         old->hide();
-        old->setParent(nullptr);
     }
     setWindowTitle(controller->title().isEmpty() ? tr("Preferences") : controller->title());
 

@@ -16,7 +16,8 @@ class QActionGroup;
 class QPropertyAnimation;
 class QToolBar;
 
-// The preferences: a toolbar of three panes, General, Account and Viewing, one shown at a time. The window resizes
+// The preferences: a toolbar of three panes, General, Account and Viewing, one shown at a time; a pane the user left
+// keeps what was typed in it, which closing the window asks about as about the pane shown. The window resizes
 // around the pane it shows, keeping its top-left corner, and takes the pane's title. The Account pane follows the
 // account: sign-in while none is configured, the signed-in account while the service accepts its password, and an
 // offer to type the password again while it does not; it is swapped whenever the sync settings change. The window
