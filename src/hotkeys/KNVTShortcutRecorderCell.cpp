@@ -252,6 +252,12 @@ bool KNVTShortcutRecorderCell::becomeFirstResponder()
     return true;
 }
 
+void KNVTShortcutRecorderCell::resumeRecording()
+{
+    if (!m_isRecording && isEnabled())
+        startRecordingTransition();
+}
+
 bool KNVTShortcutRecorderCell::resignFirstResponder()
 {
     if (m_isRecording || (m_isAnimatingNow && m_isAnimatingTowardsRecording))

@@ -101,6 +101,9 @@ public:
     bool becomeFirstResponder();
     // Ends a running recording.
     bool resignFirstResponder();
+    // Records again, as a click would start it, when the recording was ended only because a window of the
+    // application took the keyboard for a moment.
+    void resumeRecording();
 
     // A key press while the control has the focus; false when the press was not used (the control passes it on).
     bool performKeyEquivalent(const knvt::RecorderKeyEvent &event);

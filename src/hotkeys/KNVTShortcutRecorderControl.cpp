@@ -11,11 +11,14 @@
 #include "uikit/Beeper.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <utility>
 
 using knvt::RecorderKeyCombo;
 using knvt::RecorderKeyEvent;
@@ -231,6 +234,16 @@ QString KNVTShortcutRecorderControl::faceText() const
     return m_cell->isRecording() ? m_cell->recordingText() : m_cell->idleText();
 }
 
+QString KNVTShortcutRecorderControl::holding() const
+{
+    if (!m_cell->isRecording())
+        return QString();
+    const QString name = accessibleName().isEmpty() ? tr("Shortcut") : accessibleName();
+    //: A recording left unfinished, as the question before it is dropped names it: "Quick Entry shortcut: being
+    //: recorded".
+    return tr("%1: being recorded").arg(name);
+}
+
 quint64 KNVTShortcutRecorderControl::cocoaToCarbonFlags(quint64 cocoaFlags)
 {
     return KNVTCarbonFlagsFromCocoaFlags(cocoaFlags);
@@ -442,6 +455,12 @@ void KNVTShortcutRecorderControl::leaveEvent(QEvent *event)
 void KNVTShortcutRecorderControl::focusInEvent(QFocusEvent *event)
 {
     m_cell->becomeFirstResponder();
+    // The keyboard is given back after the question that took it (Cancel in "Discard What You Typed?"): the recording
+    // goes on as the typing goes on in a field. A Tab or a click that comes back later starts afresh.
+    const bool given = event->reason() != Qt::TabFocusReason && event->reason() != Qt::BacktabFocusReason
+        && event->reason() != Qt::MouseFocusReason;
+    if (std::exchange(m_resumeRecording, false) && given && QApplication::activeModalWidget() == nullptr)
+        m_cell->resumeRecording();
     QWidget::focusInEvent(event);
 }
 
@@ -456,8 +475,11 @@ void KNVTShortcutRecorderControl::endRecordingOnLostFocus()
     // While recording, the recorder holds the whole keyboard: a recording left running after the user went to
     // another window or program would swallow what is typed there and store its first chord. Only the cell's own
     // "can't be used" alert takes the focus without ending the recording.
-    if (!m_cell->isPresentingAlert())
-        m_cell->resignFirstResponder();
+    if (m_cell->isPresentingAlert())
+        return;
+    const QWidget *modal = QApplication::activeModalWidget();
+    m_resumeRecording = m_cell->isRecording() && modal != nullptr && modal != window();
+    m_cell->resignFirstResponder();
 }
 
 void KNVTShortcutRecorderControl::resizeEvent(QResizeEvent *event)
@@ -475,6 +497,7 @@ void KNVTShortcutRecorderControl::showEvent(QShowEvent *event)
 void KNVTShortcutRecorderControl::hideEvent(QHideEvent *event)
 {
     // A recorder that goes out of sight (its window closed) would otherwise keep the keyboard and the hot keys.
+    m_resumeRecording = false;
     if (m_cell->isRecording() || m_cell->isAnimatingNow())
         m_cell->resignFirstResponder();
     QWidget::hideEvent(event);

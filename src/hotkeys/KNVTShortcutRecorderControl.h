@@ -4,6 +4,8 @@
 #include "hotkeys/RecorderKeyCombo.h"
 #include "hotkeys/ShortcutRecorderCellView.h"
 
+#include "uikit/ChangeHolder.h"
+
 #include <QPointer>
 #include <QTimer>
 #include <QVariantMap>
@@ -18,8 +20,11 @@ class QKeyEvent;
 
 // The field the user clicks to record a keyboard shortcut. All state and drawing live in its cell; the control turns
 // Qt's key, mouse and focus events into the cell's terms, keeps a fixed height of 22 and a width of at least 50,
-// and publishes the combination as properties, as an object value and through a "value" binding.
+// and publishes the combination as properties, as an object value and through a "value" binding. A recording under
+// way is a change the window holds, which closing the window asks about first; when a question of the application's
+// (that one or another) takes the keyboard from it, the recording goes on once the keyboard comes back.
 class KNVTShortcutRecorderControl : public QWidget,
+                                    public knvt::ChangeHolder,
                                     private knvt::ShortcutRecorderCellView,
                                     private KNVTShortcutRecorderCellDelegate
 {
@@ -64,6 +69,9 @@ public:
     bool isRecording() const;
     // What the face reads now.
     QString faceText() const;
+    // While recording: the control's name and that a shortcut is being recorded; else nothing, as a combination
+    // recorded is stored at once.
+    QString holding() const override;
 
     static quint64 cocoaToCarbonFlags(quint64 cocoaFlags);
     static quint64 carbonToCocoaFlags(quint64 carbonFlags);
@@ -133,6 +141,8 @@ private:
     KNVTShortcutRecorderDelegate *m_delegate = nullptr;
     QTimer m_tickTimer;
     bool m_keyboardCaptured = false;
+    // A modal window of the application ended the recording by taking the keyboard.
+    bool m_resumeRecording = false;
 
     bool m_bound = false;
     QPointer<QObject> m_observed;

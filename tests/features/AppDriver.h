@@ -484,8 +484,8 @@ public:
     std::shared_ptr<QMimeData> dragInfoRows(const QList<int> &rows);
     // Every open popover, sheet and editor window: "<name> '<title>' <width>x<height>", the popover by its content.
     QStringList openEditors();
-    // The text of a named field (a date field as "2015-03-04T00:00:00"), the selected item of a pop-up, or the items
-    // of a pop-up of the front editor.
+    // The text of a named field (a date field as "2015-03-04T00:00:00"), the selected item of a pop-up, what a
+    // shortcut recorder's face reads, or the items of a pop-up of the front editor.
     QString fieldText(const QString &field);
     QStringList popUpItems(const QString &popUp);
     // The text a field shows, as typed or as the field wrote it (a date field's day in the locale's short format).

@@ -14,6 +14,8 @@
 #include "editors/TaskListInfoSheet.h"
 #include "editors/TaskRowDelegate.h"
 
+#include "hotkeys/KNVTShortcutRecorderControl.h"
+
 #include "store/KNVTTaskStore.h"
 
 #include "objectstore/Context.h"
@@ -658,6 +660,8 @@ QString AppDriver::fieldText(const QString &field)
         return tokens->tokenStrings().join(QStringLiteral(", "));
     if (auto *label = qobject_cast<QLabel *>(widget))
         return label->text();
+    if (auto *recorder = qobject_cast<KNVTShortcutRecorderControl *>(widget))
+        return recorder->faceText();
     return QString();
 }
 

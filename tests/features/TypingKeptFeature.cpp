@@ -39,6 +39,8 @@ struct Typed
     QString shows{};
     // Where the keys go on after Cancel, when not in the field (the button that left the field's pane).
     QString keyboard{};
+    // How the user answers the question: on the real alert where it must take the keyboard from the control.
+    Input answer = Input::Script;
 };
 
 class TypingKeptFeature : public ::testing::Test
@@ -58,6 +60,7 @@ protected:
             {"toolbar", [this](const Words &s) { app.clickToolbar(s[1]); }},
             {"select", [this](const Words &s) { app.selectRows({s[1]}); }},
             {"day", [this](const Words &s) { app.clickDay(QDate::fromString(s[1], Qt::ISODate)); }},
+            {"recorder", [this](const Words &) { app.clickShortcutRecorder(); }},
             {"home", [this](const Words &s) { app.selectHome(s[1]); }},
             {"click", [this](const Words &s) { app.clickHomeEntry(s[1]); }},
             {"type", [this](const Words &s) { app.typeIn(s[1], s[2]); }},
@@ -100,7 +103,7 @@ protected:
                 const bool asks = !road.startsWith(QLatin1Char('~'));
                 const qsizetype asked = app.alertsShown().size();
                 if (asks)
-                    app.answerAlert(QStringLiteral("Cancel"));
+                    app.answerAlert(QStringLiteral("Cancel"), {.input = row.answer});
                 take(road.remove(QLatin1Char('~')));
                 ASSERT_EQ(app.alertsShown().size(), asked + (asks ? 1 : 0));
                 EXPECT_TRUE(
@@ -176,6 +179,10 @@ TEST_F(TypingKeptFeature, EveryRoadThatWouldDropTypingAsksAndCancelKeepsItWithTh
         {"sign-in form", "pane|Account; type|usernameTextField|ann", "usernameTextField", "ann", window + "Account"},
         {"sign-in form left for another pane", "pane|Account; type|usernameTextField|ann; pane|Viewing",
          "usernameTextField", "ann", window + "Viewing", QString(), "viewingToolbarItem"},
+        // A recording takes every key, Ctrl+Q and Ctrl+W too: the window's button is the road, and the real question
+        // takes the keyboard from the recorder for its answer.
+        {"shortcut being recorded", "pane|General; recorder", "quickTaskEntryRecorderControl", "Type shortcut",
+         "close|General", "Quick Entry shortcut: being recorded", QString(), Input::Pointer},
     });
 }
 

@@ -307,3 +307,53 @@ TEST_F(KNVTShortcutRecorderControlTest, ARestoredControlKeepsItsSettings)
 }
 
 #include "KNVTShortcutRecorderControlTest.moc"
+
+TEST_F(KNVTShortcutRecorderControlTest, ARecordingIsAChangeHeldAndGoesOnWhenAQuestionGivesTheKeyboardBack)
+{
+    recorder->setCanCaptureGlobalHotKeys(true);
+    recorder->setAccessibleName(QStringLiteral("Quick Entry shortcut"));
+    EXPECT_EQ(recorder->holding(), QString()) << "a combination recorded is stored at once: nothing is held";
+
+    // A window takes the keyboard from a recording; then the keyboard comes back to the recorder.
+    struct Case
+    {
+        const char *name;
+        // A question of the application (modal), or another window the user went to.
+        bool question;
+        // The keyboard went to the field first, and the user tabs back to the recorder later.
+        bool tabbedBackLater;
+        bool records;
+    };
+    const Case cases[] = {
+        {"a question closes and gives the keyboard back", true, false, true},
+        {"the user tabs back long after a question", true, true, false},
+        {"the user went to another window and back", false, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTest::mouseClick(recorder, Qt::LeftButton, Qt::NoModifier, QPoint(40, 11));
+        ASSERT_TRUE(recorder->isRecording());
+        EXPECT_EQ(recorder->holding(), QStringLiteral("Quick Entry shortcut: being recorded"));
+        QWidget other;
+        other.resize(120, 60);
+        if (c.question)
+            other.setWindowModality(Qt::ApplicationModal);
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        EXPECT_FALSE(recorder->isRecording());
+        EXPECT_EQ(QWidget::keyboardGrabber(), nullptr) << "the window that came forward gets the keys";
+        other.hide();
+        if (c.tabbedBackLater)
+            field->setFocus();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        if (c.tabbedBackLater)
+            recorder->setFocus(Qt::TabFocusReason);
+        EXPECT_TRUE(recorder->hasFocus());
+        EXPECT_EQ(recorder->isRecording(), c.records);
+        EXPECT_EQ(QWidget::keyboardGrabber(), c.records ? recorder : nullptr);
+        if (recorder->isRecording())
+            QTest::keyClick(recorder, Qt::Key_Escape);
+    }
+}
