@@ -18,6 +18,7 @@
 #include "uikit/Beeper.h"
 #include "uikit/DeleteQuestion.h"
 #include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
 
 #include "foundation/NotificationCenter.h"
 
@@ -27,6 +28,9 @@ namespace {
 
 using knvt::isGone;
 using knvt::liveObject;
+
+// The comment an editor popover edits.
+constexpr char CommentProperty[] = "knvtEditedComment";
 
 KNVTTaskStore &store()
 {
@@ -43,7 +47,10 @@ KNVTTaskViewController::~KNVTTaskViewController()
 {
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
     for (const QPointer<knvt::Popover> &popover : std::as_const(m_commentEditPopovers)) {
-        if (popover)
+        // An editor that holds typing is the user's, not the detail's: like the form popovers, it stays open when
+        // the window shows another task or none (a click on another row or on the empty list), and goes when it
+        // closes.
+        if (popover && !knvt::UnsavedTyping::holdsTyping(popover))
             popover->deleteLater();
     }
 }
@@ -160,12 +167,23 @@ void KNVTTaskViewController::toggleToday()
 
 knvt::Popover *KNVTTaskViewController::taskCommentEditPopover(const QUrl &commentURI) const
 {
-    return m_commentEditPopovers.value(commentURI);
+    if (knvt::Popover *own = m_commentEditPopovers.value(commentURI))
+        return own;
+    // One that an earlier detail of the window left open.
+    QWidget *window = m_tableView ? m_tableView->window() : nullptr;
+    if (!window)
+        return nullptr;
+    const QList<knvt::Popover *> popovers =
+        window->findChildren<knvt::Popover *>(QStringLiteral("taskCommentEditPopover"), Qt::FindDirectChildrenOnly);
+    for (knvt::Popover *popover : popovers)
+        if (popover->isShown() && popover->property(CommentProperty).toUrl() == commentURI)
+            return popover;
+    return nullptr;
 }
 
 void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect &button)
 {
-    if (knvt::Popover *open = m_commentEditPopovers.value(commentURI); open && open->closeUnlessTyping())
+    if (knvt::Popover *open = taskCommentEditPopover(commentURI); open && open->closeUnlessTyping())
         return;
     KNVTCDTaskComment *comment = liveObject<KNVTCDTaskComment>(commentURI);
     if (!comment || !m_tableView) {
@@ -175,6 +193,7 @@ void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect
     }
     auto *popover = new knvt::Popover(m_tableView->window());
     popover->setObjectName(QStringLiteral("taskCommentEditPopover"));
+    popover->setProperty(CommentProperty, commentURI);
     popover->setBehavior(knvt::Popover::Behavior::SemiTransient);
     popover->setAnimates(true);
     auto *editor = new KNVTTaskCommentEditViewController(comment, QString(), popover);
@@ -184,8 +203,8 @@ void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect
     connect(popover, &knvt::Popover::closed, this, [this, commentURI, popover] {
         if (m_commentEditPopovers.value(commentURI) == popover)
             m_commentEditPopovers.remove(commentURI);
-        popover->deleteLater();
     });
+    connect(popover, &knvt::Popover::closed, popover, &QObject::deleteLater);
     popover->showRelativeTo(button, m_tableView->viewport());
 }
 

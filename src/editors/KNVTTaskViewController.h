@@ -65,7 +65,8 @@ public:
     void editTaskComment(const QUrl &commentURI, const QRect &button);
     // An own comment row's Delete: asks, then removes the comment and saves on the next pass.
     void deleteTaskComment(const QUrl &commentURI);
-    // The open editor popover of a comment, kept here rather than by the row so that it outlives every rebuild.
+    // The open editor popover of a comment, kept here rather than by the row so that it outlives every rebuild; or the
+    // one a detail of the same window left open, holding typing, when it showed another task.
     knvt::Popover *taskCommentEditPopover(const QUrl &commentURI) const;
 
     // Whether `command` acts on the comment of the row with the keyboard: Delete and Edit while the detail has the

@@ -520,6 +520,12 @@ void AppDriver::settle()
         QCoreApplication::processEvents();
 }
 
+void AppDriver::deleteWhatWasLetGo()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    settle();
+}
+
 int AppDriver::syncsEnded() const
 {
     return int(m_syncEnds->notifications().size());
@@ -874,6 +880,17 @@ void AppDriver::selectRows(std::initializer_list<QString> titles)
         QTest::mouseClick(view->viewport(), Qt::LeftButton, first ? Qt::NoModifier : Qt::ControlModifier, point);
         first = false;
     }
+    settle();
+}
+
+void AppDriver::clickBelowTheRows()
+{
+    QAbstractItemView *view = centreView();
+    ASSERT_NE(view, nullptr) << "no centre list";
+    const QModelIndex last = centreItems()->indexForRow(centreItems()->numberOfRows() - 1);
+    const int below = last.isValid() ? view->visualRect(last).bottom() + 8 : 8;
+    ASSERT_LT(below, view->viewport()->height()) << "the rows fill the list";
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(view->viewport()->width() / 2, below));
     settle();
 }
 

@@ -215,6 +215,8 @@ public:
     // Clicks the first row and Control-clicks the others, each wheeled into view first; the centre list takes the
     // keyboard focus. No titles: Tab to the list, then Ctrl+Shift+A, which selects nothing.
     void selectRows(std::initializer_list<QString> titles);
+    // A click in the centre list below its last row, where no row is painted.
+    void clickBelowTheRows();
     // Clicks the selected home entry: the home list takes the keyboard focus and keeps its selection.
     void clickIntoHomeList();
     // Double-clicks the home entry.
@@ -289,6 +291,9 @@ public:
     void quit();
     // Lets deferred work (saves, reselection) run.
     void settle();
+    // Deletes what the application let go of with deleteLater(), as the running event loop does once an input is
+    // handled: settle() outside a running loop never does.
+    void deleteWhatWasLetGo();
     // The sync sessions that ended (finished, failed or cancelled) since the driver was made. A step that starts a
     // sync waits for this count to pass what it was before, an outcome that lasts, and never for isSyncing(): the
     // session turns it on and off again, possibly between two looks, and only after a moment's delay.

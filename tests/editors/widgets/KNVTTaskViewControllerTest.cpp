@@ -350,8 +350,9 @@ TEST_F(KNVTTaskViewControllerTest, EveryRowIsMeasuredAtTheWidthItEndsWithAndALon
                       KNVTTaskRowLayout::layoutForRow(model().row(i), width).height)
                 << "row " << i;
         // The title and every comment, each once.
-        if (c.measuredOnce)
+        if (c.measuredOnce) {
             EXPECT_EQ(controller->textHeightCache().size(), 1 + c.comments);
+        }
     }
 }
 
