@@ -1000,7 +1000,9 @@ void KNVTCDTaskList::didChangeValue(std::string_view key)
         const std::optional<qint64> current = status();
         const bool open =
             current == KNVTTaskListStatusSomeday || current == KNVTTaskListStatusActionable || current == 3;
-        if (open && isArchived())
+        // Reopening a list here takes it out of the archive. The service's copy says where the list stands by its own
+        // archive date, whatever its status: a list archived on another device without being closed stays archived.
+        if (open && isArchived() && !isUpdatingWithAttributes())
             unarchive();
     } else if (key == "taskListCollaboratorStatus") {
         if (KNVTCDTaskListCollaborator *row = myTaskListCollaborator()) {

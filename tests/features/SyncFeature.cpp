@@ -591,3 +591,52 @@ TEST_F(SyncFeature, TheLineSaysANewerVersionIsNeededWhileTheAlertAsks)
                 && lineWhileAsked.endsWith(QStringLiteral("(newer version needed)")))
         << lineWhileAsked.toStdString();
 }
+
+// Another device archives a project, whether or not it closes it first: the project shows under Archived and stays
+// there through later syncs, and the projects archived before it keep their tasks.
+TEST_F(SyncFeature, AProjectArchivedElsewhereShowsUnderArchivedWhateverItsStatus)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    const qint64 shed = app.service().seedProject(QStringLiteral("Shed"));
+    app.service().seedTask(QStringLiteral("Paint"), shed);
+    app.service().update("task_lists", shed, {{"archived_at", knvt::test::fixtureDate(1)}});
+    app.launch();
+    app.waitForService([this] { return app.syncsEnded() >= 1 && !app.store().isSyncing(); });
+    waitForTheEndOfTheSync();
+    const struct
+    {
+        const char *status;
+        QString project;
+        QString task;
+    } cases[] = {{"actionable", QStringLiteral("Garden"), QStringLiteral("Dig")},
+                 {"someday", QStringLiteral("Attic"), QStringLiteral("Sort")},
+                 {"completed", QStringLiteral("Yard"), QStringLiteral("Rake")}};
+    QStringList archived{QStringLiteral("[ ] Shed")};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.status);
+        const qint64 project = app.service().seedProject(c.project);
+        app.service().update("task_lists", project, {{"status", c.status}});
+        app.service().seedTask(c.task, project);
+        pressSync();
+        ASSERT_NE(app.taskTitled(c.task), nullptr);
+
+        app.service().update("task_lists", project, {{"archived_at", knvt::test::fixtureDate(2)}});
+        pressSync();
+        // Another device then adds to it, and the next sync reads it again.
+        app.service().seedTask(c.task + QStringLiteral(" again"), project);
+        pressSync();
+        EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  ") + c.project))
+            << app.homeRows().join(u'|').toStdString();
+        archived.append((c.status == QLatin1String("completed") ? QStringLiteral("[x] ") : QStringLiteral("[ ] "))
+                        + c.project);
+        archived.sort();
+        app.selectHome(QStringLiteral("Archived"));
+        QStringList shown = app.centreRows();
+        shown.sort();
+        EXPECT_EQ(shown, archived);
+        for (const QString &task : {QStringLiteral("Paint"), c.task, c.task + QStringLiteral(" again")})
+            EXPECT_NE(app.taskTitled(task), nullptr) << task.toStdString();
+        EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+    }
+}
