@@ -5,7 +5,7 @@
 // The sync status line under the home list: "Syncing" with a spinner while a session runs, when the last session
 // failed and why until one succeeds, "Synced" and the day of the last successful sync otherwise, that sync is paused
 // and where to sign in again while the refused password waits to be typed again, nothing while automatic sync is off.
-// It follows the store's sync notifications.
+// A failure names what the service refused or what could not be read. It follows the store's sync notifications.
 class KNVTHomeActivityView : public KNVTActivityView
 {
     Q_OBJECT
