@@ -10,10 +10,15 @@
 #include "uikit/TextInItsDirection.h"
 
 #include <QLabel>
+#include <QResizeEvent>
+#include <QTextLayout>
 
 #include <functional>
 
 namespace {
+
+// The line never takes more than this many lines under the home list, whatever the service or the user wrote.
+constexpr int kMostLines = 3;
 
 // Why a sync failed, in the few words the line has room for.
 QString failureReason(const knvt::Error &error)
@@ -73,6 +78,7 @@ QString failureText(const QString &time, const knvt::Error &error, const Shown &
     const QString object = knvt::syncRefusedObjectName(error);
     if (object.isEmpty())
         return KNVTHomeActivityView::tr("Sync failed %1: the service refused a change (%2)").arg(time, reason);
+    // The other changes are counted before the service's words, which the line gives up first for room.
     switch (const int others = knvt::syncOtherRefusedChanges(error)) {
     case 0:
         return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” (%3)")
@@ -84,6 +90,53 @@ QString failureText(const QString &time, const knvt::Error &error, const Shown &
         return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” and %n more (%3)", nullptr, others)
             .arg(time, name(object), reason);
     }
+}
+
+// Where each line of `text` starts as a label of `width` wraps it at its words.
+std::vector<int> lineStarts(const QString &text, const QFont &font, int width)
+{
+    QTextLayout layout(text, font);
+    QTextOption option(Qt::AlignCenter);
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    std::vector<int> starts;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        starts.push_back(line.textStart());
+    }
+    layout.endLayout();
+    return starts;
+}
+
+// The failure line as a label of `width` shows it in at most kMostLines lines: the names the user wrote are cut with
+// "…" to a line at most, then shorter, then the service's words too, and what still does not fit is cut at the end.
+QString shownFailureText(const QString &time, const knvt::Error &error, const QFont &font, int width)
+{
+    const QFontMetrics metrics(font);
+    const auto cutTo = [&metrics](int room) -> Shown {
+        return [&metrics, room](const QString &text) {
+            return knvt::isolatedText(metrics.elidedText(text, Qt::ElideRight, std::max(room, 1)));
+        };
+    };
+    const Shown whole = [](const QString &text) { return text; };
+    const int line = width - metrics.horizontalAdvance(QStringLiteral("“”"));
+    QString text;
+    const auto fits = [&](const Shown &name, const Shown &words) {
+        text = failureText(time, error, name, words);
+        return lineStarts(text, font, width).size() <= size_t(kMostLines);
+    };
+    for (const int room : {line, line / 2, line / 4}) {
+        if (fits(cutTo(room), whole))
+            return text;
+    }
+    for (const int room : {width, width / 2, width / 4}) {
+        if (fits(cutTo(line / 4), cutTo(room)))
+            return text;
+    }
+    const std::vector<int> starts = lineStarts(text, font, width);
+    const int last = starts[kMostLines - 1];
+    return text.left(last) + metrics.elidedText(text.mid(last), Qt::ElideRight, width);
 }
 
 } // namespace
@@ -111,6 +164,7 @@ void KNVTHomeActivityView::reloadData()
 {
     KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
     const QDateTime failed = store.lastSyncFailureDate();
+    QString whole;
     // The refusal of this version switches automatic sync off itself; the line says why rather than go blank.
     const bool versionRefused =
         failed.isValid() && knvt::syncFailureCause(store.lastSyncError()) == knvt::SyncFailureCause::NewerVersionNeeded;
@@ -125,10 +179,13 @@ void KNVTHomeActivityView::reloadData()
         setActiveText(tr("Syncing"));
         setState(KNVTActivityViewStateActive);
     } else if (failed.isValid()) {
-        // Until a sync succeeds the line says that nothing is being sent, not when it last was.
-        setCompletedText(failureText(
-            KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(failed), store.lastSyncError(),
-            [](const QString &name) { return knvt::isolatedText(name); }, [](const QString &words) { return words; }));
+        // Until a sync succeeds the line says that nothing is being sent, not when it last was. A name the user or the
+        // service wrote takes one line at most, and the whole text is the line's tooltip.
+        const QString time = KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(failed);
+        const auto isolated = [](const QString &text) { return knvt::isolatedText(text); };
+        whole = failureText(time, store.lastSyncError(), isolated, [](const QString &text) { return text; });
+        setCompletedText(width() > 0 ? shownFailureText(time, store.lastSyncError(), textLabel()->font(), width())
+                                     : whole);
         setCompletedDate({});
         setState(KNVTActivityViewStateCompleted);
     } else if (const QDateTime date = store.lastSuccessfullSyncDate(); date.isValid()) {
@@ -138,6 +195,17 @@ void KNVTHomeActivityView::reloadData()
     } else {
         setState(KNVTActivityViewStateInactive);
     }
-    // What the line shows, for a screen reader that reads the status.
-    setAccessibleDescription(state() == KNVTActivityViewStateInactive ? QString() : textLabel()->text());
+    // What the line says, whole, for a screen reader that reads the status.
+    if (whole.isEmpty() && state() != KNVTActivityViewStateInactive)
+        whole = textLabel()->text();
+    setToolTip(whole != textLabel()->text() ? whole : QString());
+    setAccessibleDescription(whole);
+}
+
+void KNVTHomeActivityView::resizeEvent(QResizeEvent *event)
+{
+    KNVTActivityView::resizeEvent(event);
+    // What a name may take of the line depends on its width.
+    if (event->oldSize().width() != width())
+        reloadData();
 }

@@ -795,8 +795,9 @@ TEST_F(SyncFeature, ADeletionTheServiceDoesNotAllowIsUndoneAndNamedOnce)
     EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
 }
 
-// The service refuses two new titles as they are: the line names the first and counts the other.
-TEST_F(SyncFeature, RefusedChangesAreAllCountedOnTheLine)
+// The service refuses two new titles as they are: the line names the first and counts the other; a title of 600
+// characters takes one line of it, cut with "…", the line stays within three lines, and its tooltip says it all.
+TEST_F(SyncFeature, RefusedChangesAreAllCountedOnALineOfAtMostThreeLines)
 {
     const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann"), QStringLiteral("Call Bob")});
     for (const qint64 id : ids)
@@ -804,9 +805,28 @@ TEST_F(SyncFeature, RefusedChangesAreAllCountedOnTheLine)
     renameTask(QStringLiteral("Call Ann"), QStringLiteral("Call Ann about Sunday"));
     renameTask(QStringLiteral("Call Bob"), QStringLiteral("Call Bob about Monday"));
     pressSync();
-    const QString line = app.syncStatus();
+    QString line = app.syncStatus();
     EXPECT_TRUE(line.startsWith(QStringLiteral("Sync failed 12:00"))
                 && line.contains(QStringLiteral("the service refused “Call "))
                 && line.endsWith(QStringLiteral("and 1 more (title is too long)")))
         << line.toStdString();
+
+    app.service().on("PUT", taskPath(ids[1])).clear();
+    QString longTitle;
+    while (longTitle.size() < 600)
+        longTitle += QStringLiteral("Call Ann about the plans for Sunday, ");
+    longTitle.truncate(599);
+    longTitle += u'?';
+    renameTask(QStringLiteral("Call Ann about Sunday"), longTitle);
+    pressSync();
+    line = app.syncStatus();
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Sync failed 12:00")) && line.contains(QStringLiteral("…"))
+                && line.endsWith(QStringLiteral("(title is too long)")))
+        << line.toStdString();
+    EXPECT_LE(app.syncStatusLines(), 3);
+    EXPECT_TRUE(app.syncStatusShowsWhole());
+    EXPECT_TRUE(app.syncStatusToolTip().startsWith(QStringLiteral("Sync failed 12:00"))
+                && app.syncStatusToolTip().contains(longTitle)
+                && app.syncStatusToolTip().endsWith(QStringLiteral("(title is too long)")))
+        << app.syncStatusToolTip().toStdString();
 }
