@@ -10,8 +10,15 @@
 #include "uikit/TextInItsDirection.h"
 
 #include <QLabel>
+#include <QResizeEvent>
+#include <QTextLayout>
+
+#include <functional>
 
 namespace {
+
+// The line never takes more than this many lines under the home list, whatever the service or the user wrote.
+constexpr int kMostLines = 3;
 
 // Why a sync failed, in the few words the line has room for.
 QString failureReason(const knvt::Error &error)
@@ -28,19 +35,108 @@ QString failureReason(const knvt::Error &error)
     return KNVTHomeActivityView::tr("service failed");
 }
 
-// The line of a sync that failed at `time`: which change the service refused and its own words for why, or the cause.
-QString failureText(const QString &time, const knvt::Error &error)
+// What a read that failed was reading, with `name` (a title or a person's name, as the line shows it) where it has
+// one; empty for an error of no read.
+QString failedRead(const knvt::Error &error, const QString &name)
 {
-    if (knvt::syncFailureCause(error) != knvt::SyncFailureCause::ChangeRefused)
-        return KNVTHomeActivityView::tr("Sync failed %1 (%2)").arg(time, failureReason(error));
-    QString reason = knvt::syncRefusalMessages(error).join(QStringLiteral("; "));
+    switch (knvt::syncFailedRead(error)) {
+    case knvt::SyncRead::None: return {};
+    case knvt::SyncRead::Account: return KNVTHomeActivityView::tr("the account");
+    case knvt::SyncRead::People: return KNVTHomeActivityView::tr("your friends");
+    case knvt::SyncRead::Invitations: return KNVTHomeActivityView::tr("your invitations");
+    case knvt::SyncRead::Lists: return KNVTHomeActivityView::tr("the projects and areas");
+    case knvt::SyncRead::List:
+        return name.isEmpty() ? KNVTHomeActivityView::tr("a project or area")
+                              : KNVTHomeActivityView::tr("“%1”").arg(name);
+    case knvt::SyncRead::Inbox: return KNVTHomeActivityView::tr("the Inbox");
+    case knvt::SyncRead::Tags: return KNVTHomeActivityView::tr("the tags");
+    case knvt::SyncRead::Picture:
+        return name.isEmpty() ? KNVTHomeActivityView::tr("a picture")
+                              : KNVTHomeActivityView::tr("the picture of %1").arg(name);
+    }
+    return {};
+}
+
+using Shown = std::function<QString(const QString &)>;
+
+// The line of a sync that failed at `time`: which changes the service refused and its own words for why the first was,
+// or what it could not read and why, or the cause. `name` and `words` give a name the user wrote and the service's
+// words as the line shows them.
+QString failureText(const QString &time, const knvt::Error &error, const Shown &name, const Shown &words)
+{
+    if (knvt::syncFailureCause(error) != knvt::SyncFailureCause::ChangeRefused) {
+        const QString read = failedRead(error, name(knvt::syncFailedReadName(error)));
+        if (read.isEmpty())
+            return KNVTHomeActivityView::tr("Sync failed %1 (%2)").arg(time, failureReason(error));
+        return KNVTHomeActivityView::tr("Sync failed %1: could not read %2 (%3)").arg(time, read, failureReason(error));
+    }
+    QString reason = words(knvt::syncRefusalMessages(error).join(QStringLiteral("; ")));
     if (reason.isEmpty())
-        reason = KNVTHomeActivityView::tr("status %1").arg(knvt::syncRefusalStatus(error));
-    const QString name = knvt::syncRefusedObjectName(error);
-    if (name.isEmpty())
+        reason = knvt::syncRefusalStatus(error) == 403
+            ? KNVTHomeActivityView::tr("not allowed")
+            : KNVTHomeActivityView::tr("status %1").arg(knvt::syncRefusalStatus(error));
+    const QString object = knvt::syncRefusedObjectName(error);
+    if (object.isEmpty())
         return KNVTHomeActivityView::tr("Sync failed %1: the service refused a change (%2)").arg(time, reason);
-    return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” (%3)")
-        .arg(time, knvt::isolatedText(name), reason);
+    // The other changes are counted before the service's words, which the line gives up first for room.
+    switch (const int others = knvt::syncOtherRefusedChanges(error)) {
+    case 0:
+        return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” (%3)")
+            .arg(time, name(object), reason);
+    case 1:
+        return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” and 1 more (%3)")
+            .arg(time, name(object), reason);
+    default:
+        return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” and %n more (%3)", nullptr, others)
+            .arg(time, name(object), reason);
+    }
+}
+
+// Where each line of `text` starts as a label of `width` wraps it at its words.
+std::vector<int> lineStarts(const QString &text, const QFont &font, int width)
+{
+    QTextLayout layout(text, font);
+    QTextOption option(Qt::AlignCenter);
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    std::vector<int> starts;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        starts.push_back(line.textStart());
+    }
+    layout.endLayout();
+    return starts;
+}
+
+// The failure line as a label of `width` shows it in at most kMostLines lines: the names the user wrote are cut with
+// "…" to a line at most, then shorter, then the service's words too, and what still does not fit is cut at the end.
+QString shownFailureText(const QString &time, const knvt::Error &error, const QFont &font, int width)
+{
+    const QFontMetrics metrics(font);
+    const auto cutTo = [&metrics](int room) -> Shown {
+        return [&metrics, room](const QString &text) {
+            return knvt::isolatedText(metrics.elidedText(text, Qt::ElideRight, std::max(room, 1)));
+        };
+    };
+    const Shown whole = [](const QString &text) { return text; };
+    const int line = width - metrics.horizontalAdvance(QStringLiteral("“”"));
+    QString text;
+    const auto fits = [&](const Shown &name, const Shown &words) {
+        text = failureText(time, error, name, words);
+        return lineStarts(text, font, width).size() <= size_t(kMostLines);
+    };
+    for (const int room : {line, line / 2, line / 4}) {
+        if (fits(cutTo(room), whole))
+            return text;
+    }
+    for (const int room : {width, width / 2, width / 4}) {
+        if (fits(cutTo(line / 4), cutTo(room)))
+            return text;
+    }
+    const std::vector<int> starts = lineStarts(text, font, width);
+    const int last = starts[kMostLines - 1];
+    return text.left(last) + metrics.elidedText(text.mid(last), Qt::ElideRight, width);
 }
 
 } // namespace
@@ -68,6 +164,7 @@ void KNVTHomeActivityView::reloadData()
 {
     KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
     const QDateTime failed = store.lastSyncFailureDate();
+    QString whole;
     // The refusal of this version switches automatic sync off itself; the line says why rather than go blank.
     const bool versionRefused =
         failed.isValid() && knvt::syncFailureCause(store.lastSyncError()) == knvt::SyncFailureCause::NewerVersionNeeded;
@@ -82,9 +179,13 @@ void KNVTHomeActivityView::reloadData()
         setActiveText(tr("Syncing"));
         setState(KNVTActivityViewStateActive);
     } else if (failed.isValid()) {
-        // Until a sync succeeds the line says that nothing is being sent, not when it last was.
-        setCompletedText(
-            failureText(KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(failed), store.lastSyncError()));
+        // Until a sync succeeds the line says that nothing is being sent, not when it last was. A name the user or the
+        // service wrote takes one line at most, and the whole text is the line's tooltip.
+        const QString time = KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(failed);
+        const auto isolated = [](const QString &text) { return knvt::isolatedText(text); };
+        whole = failureText(time, store.lastSyncError(), isolated, [](const QString &text) { return text; });
+        setCompletedText(width() > 0 ? shownFailureText(time, store.lastSyncError(), textLabel()->font(), width())
+                                     : whole);
         setCompletedDate({});
         setState(KNVTActivityViewStateCompleted);
     } else if (const QDateTime date = store.lastSuccessfullSyncDate(); date.isValid()) {
@@ -94,6 +195,17 @@ void KNVTHomeActivityView::reloadData()
     } else {
         setState(KNVTActivityViewStateInactive);
     }
-    // What the line shows, for a screen reader that reads the status.
-    setAccessibleDescription(state() == KNVTActivityViewStateInactive ? QString() : textLabel()->text());
+    // What the line says, whole, for a screen reader that reads the status.
+    if (whole.isEmpty() && state() != KNVTActivityViewStateInactive)
+        whole = textLabel()->text();
+    setToolTip(whole != textLabel()->text() ? whole : QString());
+    setAccessibleDescription(whole);
+}
+
+void KNVTHomeActivityView::resizeEvent(QResizeEvent *event)
+{
+    KNVTActivityView::resizeEvent(event);
+    // What a name may take of the line depends on its width.
+    if (event->oldSize().width() != width())
+        reloadData();
 }

@@ -952,15 +952,16 @@ void KNVTCDTaskList::PulledTasks::finish(KNVTCDTaskList &list)
             if (m_named.contains(id))
                 continue;
             auto *task = static_cast<KNVTCDTask *>(ctx->existingObject(id));
+            if (!task || task->isDeleted() || !task->numericIdentifier() || task->taskList() != &list)
+                continue;
+            if (m_handler) {
+                m_handler->pulledTaskMissing(list, *task);
+                continue;
+            }
             // A task changed on this device (moved into this list, above all) may be missing from the service's array
             // only because its change has not been pushed yet; deleting it would lose what the user did. Its push
             // settles it: the service takes the change, or answers that it no longer has the task.
-            if (!task || task->isDeleted() || !task->numericIdentifier() || task->taskList() != &list
-                || !task->changedKeys().isEmpty())
-                continue;
-            if (m_handler)
-                m_handler->pulledTaskMissing(list, *task);
-            else
+            if (task->changedKeys().isEmpty())
                 ctx->remove(task);
         }
     }
@@ -1000,7 +1001,9 @@ void KNVTCDTaskList::didChangeValue(std::string_view key)
         const std::optional<qint64> current = status();
         const bool open =
             current == KNVTTaskListStatusSomeday || current == KNVTTaskListStatusActionable || current == 3;
-        if (open && isArchived())
+        // Reopening a list here takes it out of the archive. The service's copy says where the list stands by its own
+        // archive date, whatever its status: a list archived on another device without being closed stays archived.
+        if (open && isArchived() && !isUpdatingWithAttributes())
             unarchive();
     } else if (key == "taskListCollaboratorStatus") {
         if (KNVTCDTaskListCollaborator *row = myTaskListCollaborator()) {

@@ -201,13 +201,13 @@ public:
         virtual ~PulledTaskHandler() = default;
         // A task of the reply that is here already.
         virtual void mergePulledTask(KNVTCDTask &task, const knvt::JSONView &attributes) = 0;
-        // A synced task of the list that the reply no longer holds.
+        // A synced task of the list that the reply no longer holds, whether or not it has changes waiting for a push.
         virtual void pulledTaskMissing(KNVTCDTaskList &list, KNVTCDTask &task) = 0;
     };
     // The tasks of a list's reply, applied one at a time as updateWithAttributes applies them all at once, so that a
     // pull of a list of thousands of tasks can apply them in slices between events. The list's tasks are held by
     // identity, so that one removed in between is passed over. Without a handler a task that is here takes the reply
-    // by its dates, and a synced task the reply lacks is deleted.
+    // by its dates, and a synced task the reply lacks is deleted unless it has changes waiting for a push.
     class PulledTasks
     {
     public:

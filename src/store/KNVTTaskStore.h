@@ -387,6 +387,8 @@ private:
     KNVTCDFriendship *insertFriendshipFromMe(KNVTCDUser *user, qint64 status);
     // Calls every waiting sync handler once, in order, and empties the queue.
     void callSyncCompletionHandlers(const knvt::Error &error);
+    // Merges the entity tags a session read into the stored ones, key by key.
+    void keepResourceETags(const KNVTTaskStoreSyncSessionInfo &session);
     QString metaDataPath() const;
     void dropStack();
     void presentStackFailure();

@@ -21,6 +21,12 @@ struct KNVTTaskStoreSyncSessionInfo
     // The error of a read of this session that failed, or whose answer left the library at odds with what was read:
     // what it would have brought is still missing here until a session that reads finishes. Null when none did.
     knvt::Error failedReadError;
+    // The changes the service refused in this session, the first named with the number of the others; null when it
+    // refused none. The user is told of them whether or not the session finished.
+    knvt::Error refusedChangesError;
+    // Of a session that failed: whether every request it made was answered, so that its entity tags describe what it
+    // read, rather than stopping part-way (a refusal of the client, no answer), to resume later.
+    bool ranThrough = false;
 };
 
 // What a sync coordinator tells its task store about its sessions, on the main thread, in this order for one session:

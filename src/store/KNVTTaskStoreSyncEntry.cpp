@@ -19,6 +19,14 @@ void KNVTTaskStore::callSyncCompletionHandlers(const knvt::Error &error)
         handler(error);
 }
 
+void KNVTTaskStore::keepResourceETags(const KNVTTaskStoreSyncSessionInfo &session)
+{
+    QVariantMap tags = resourceETags();
+    for (auto it = session.resourceETags.begin(); it != session.resourceETags.end(); ++it)
+        tags.insert(it.key(), it.value());
+    setResourceETags(tags);
+}
+
 void KNVTTaskStore::taskStoreSyncCoordinatorWillStartSyncSession(KNVTTaskStoreSyncCoordinating &,
                                                                  const KNVTTaskStoreSyncSessionInfo &)
 {
@@ -43,6 +51,10 @@ void KNVTTaskStore::taskStoreSyncCoordinatorSyncSessionDidFailWithError(KNVTTask
 {
     m_lastSyncFailureDate = knvt::Clock::shared().now();
     m_lastSyncError = error;
+    // A failed request leaves only its own work to the next session: what the others read stands, and is not read
+    // whole again.
+    if (session.ranThrough)
+        keepResourceETags(session);
     if (session.failedReadError) {
         m_readFailureDate = m_lastSyncFailureDate;
         m_readFailureError = session.failedReadError;
@@ -60,10 +72,7 @@ void KNVTTaskStore::taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSy
         if (!session.useETags)
             setLastCleanUpSyncDate(session.startDate);
     }
-    QVariantMap tags = resourceETags();
-    for (auto it = session.resourceETags.begin(); it != session.resourceETags.end(); ++it)
-        tags.insert(it.key(), it.value());
-    setResourceETags(tags);
+    keepResourceETags(session);
     // What a failed read missed is still missing after a session that read nothing: the line keeps saying so rather
     // than go back to an earlier success.
     if (session.type == 1) {
@@ -72,6 +81,11 @@ void KNVTTaskStore::taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSy
     }
     m_lastSyncFailureDate = m_readFailureDate;
     m_lastSyncError = m_readFailureError;
+    // The rest went through, but the user has changes the service did not take.
+    if (session.refusedChangesError) {
+        m_lastSyncFailureDate = knvt::Clock::shared().now();
+        m_lastSyncError = session.refusedChangesError;
+    }
 
     if (coordinator.pendingSyncSessionsCount() == 0)
         callSyncCompletionHandlers({});

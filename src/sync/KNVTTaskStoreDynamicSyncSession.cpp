@@ -52,7 +52,7 @@ void KNVTTaskStoreDynamicSyncSession::processNextPullResource()
         return;
     // The collections of lists are read one after another; past them, a list that none of them held is gone, unless
     // a reply failed that might have held it.
-    if (!m_pendingPullResources.first().startsWith(QLatin1String("task_lists/")) && !hasFailedPull())
+    if (!m_pendingPullResources.first().startsWith(QLatin1String("task_lists/")))
         removeObjectsStillMissing(true);
     KNVTTaskStoreDynamicSyncSessionDelegate *delegate = dynamicDelegate();
     KNVTRESTFulRequestList requests = delegate

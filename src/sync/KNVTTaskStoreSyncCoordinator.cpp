@@ -38,6 +38,8 @@ KNVTTaskStoreSyncSessionInfo infoForSession(const KNVTTaskStoreSyncSession &sess
     info.useETags = session.useETags();
     info.resourceETags = session.resourceETags();
     info.failedReadError = session.failedReadError();
+    info.refusedChangesError = session.refusedChangesError();
+    info.ranThrough = session.ranThrough();
     return info;
 }
 

@@ -7,6 +7,7 @@
 #include "sync/KNVTTaskStoreSyncSessionStatePushing.h"
 #include "sync/Logging.h"
 #include "sync/SessionPull.h"
+#include "sync/SyncFailure.h"
 
 #include "objectstore/Context.h"
 
@@ -60,20 +61,17 @@ const knvt::Error &KNVTTaskStoreSyncSession::failedReadError() const
     return m_pull->failedReadError();
 }
 
-bool KNVTTaskStoreSyncSession::hasFailedPull() const
+knvt::Error KNVTTaskStoreSyncSession::refusedChangesError() const
 {
-    return m_pull->hasFailedRead();
-}
-
-knvt::Error KNVTTaskStoreSyncSession::failedRequestError() const
-{
-    return m_refusedChangeError ? m_refusedChangeError : m_failedRequestError;
+    return m_refusedChangeError ? knvt::syncRefusedChangesError(m_refusedChangeError, m_refusedChanges - 1)
+                                : knvt::Error();
 }
 
 void KNVTTaskStoreSyncSession::start()
 {
     m_startDate = knvt::Clock::shared().now();
     m_resumable = true;
+    m_ranThrough = false;
     if (hasPushRequests())
         startPushingState();
     else if (hasPullRequests())
@@ -112,11 +110,11 @@ void KNVTTaskStoreSyncSession::startPullingState()
 
 void KNVTTaskStoreSyncSession::startFinishedState()
 {
-    // An object a reply left out may be in a reply that failed; a later pull reads that again and judges.
-    if (hasFailedPull())
-        fetchAgainWhatWentMissing();
-    else
-        removeObjectsStillMissing(false);
+    // What a reply left out and a failed read might hold is put off: a later pull reads that again and judges.
+    removeObjectsStillMissing(false);
+    // A change the service answered it had no object for, while it still holds one, goes out again next time.
+    if (const knvt::Error gone = m_pull->changeStillAnsweredGone())
+        failRequest(gone);
     runState(std::make_shared<KNVTTaskStoreSyncSessionStateFinished>());
 }
 
@@ -159,10 +157,12 @@ bool KNVTTaskStoreSyncSession::endSessionWithState(KNVTSyncSessionState &state)
     if (dynamic_cast<KNVTTaskStoreSyncSessionStateFinished *>(&state)) {
         takeHasChangesOf(state);
         setState(nullptr);
+        m_ranThrough = true;
         // A session finishes only when every request it made went through; what one that failed was to send or read
-        // is left to the next session, and until then the user is told that syncing failed.
+        // is left to the next session, and until then the user is told that syncing failed. A change the service
+        // refused is named first, as only the user can change it.
         if (const knvt::Error error = failedRequestError())
-            endAsFailed(false, error);
+            endAsFailed(false, m_refusedChangeError ? refusedChangesError() : error);
         else if (syncSessionDelegate())
             syncSessionDelegate()->syncSessionDidFinish(*this);
         return true;

@@ -74,6 +74,10 @@ public:
     // through here.
     bool saveManagedObjectContext(knvt::Error *error = nullptr);
 
+    // Whether the session got an answer to every request it made and saved what they brought, whether or not some
+    // failed: what it read then stands in the library.
+    bool ranThrough() const { return m_ranThrough; }
+
     // Whether a failed session can be started again where it stopped. A session whose final save failed cannot: its
     // requests are all done and what they applied is lost, so the coordinator drops it.
     bool isResumable() const { return m_resumable; }
@@ -81,7 +85,8 @@ public:
     // ---- Replies, called by the states on the main thread --------------------------------------------------------
     // Every answer is settled by knvt::SyncAnswerTable: what it does to the object or list it concerns, and whether
     // the session ends failed. A session fails when any request's work is left to a later session (sent or read
-    // again), or the service refused a change: the user is told why until a session succeeds.
+    // again): the user is told why until a session succeeds. A change the service refuses fails nothing else: the
+    // session ends as its other requests have it, and names the change to the user.
     // Applies a read's reply at once.
     void processGETRequest(const KNVTRESTFulRequest &request);
     // Applies a read's reply a slice at a time through the session's pull (knvt::SessionPull), so that the window
@@ -91,19 +96,20 @@ public:
     bool continueGETRequest(const QDeadlineTimer &deadline);
     // A create's reply is merged into the object that was posted.
     void processPOSTRequest(const KNVTRESTFulRequest &request);
+    // The change is delivered when the body of the reply reads as the service's answer (none, or JSON).
     void processPUTRequest(const KNVTRESTFulRequest &request);
     void processDELETERequest(const KNVTRESTFulRequest &request);
     // A reply with an HTTP error status that does not end the session.
     void processFailedRequest(const KNVTRESTFulRequest &request);
-    // The error the session ends with while it has left work to a later session; null while it has not. A change the
-    // service refused comes first, as it stays refused until the user changes it; else the first request that failed.
-    // It outlives a resume: the work of that request is still not done.
-    knvt::Error failedRequestError() const;
+    // The error of the first request whose work is left to a later session; null while there is none. It outlives a
+    // resume: the work of that request is still not done.
+    knvt::Error failedRequestError() const { return m_failedRequestError; }
+    // The changes the service refused in this session, the first named with the number of the others
+    // (knvt::syncRefusedChangesError); null while it refused none.
+    knvt::Error refusedChangesError() const;
     // The error of the first read that failed, or whose answer left the library at odds with what the session read;
     // null while none did.
     const knvt::Error &failedReadError() const;
-    // Whether a read failed: what it would have named is not known, so nothing its siblings left out is gone.
-    bool hasFailedPull() const;
 
     // A reply of the service's wrapped entities, applied as a whole: a create's under its root key, the account's,
     // or whatever entities it holds; no collection rule runs.
@@ -136,11 +142,17 @@ private:
     // Carries out the cell of knvt::SyncAnswerTable for what `request` was answered; `readable` tells whether a
     // reply of a success status read as what was asked.
     void settleAnswer(const KNVTRESTFulRequest &request, bool readable = true);
+    // Leaves the work of a request to a later session: the session ends failed with the first such error.
+    void failRequest(const knvt::Error &error);
+    // Undoes the change `request` carried of `object`, which the service does not allow: a new object goes; any other
+    // waits for the service's copy and sends nothing of what the request carried again.
+    void undoChange(ostore::Object &object, const KNVTRESTFulRequest &request);
+    // The keys of `object` still waiting for a push once `request` is answered: those it did not carry, or whose values
+    // changed since it went out.
+    QStringList changedKeysAfter(const ostore::Object &object, const KNVTRESTFulRequest &request) const;
     // Reports the end of the run as a failure; a session whose requests are all done has nothing to resume.
     void endAsFailed(bool resumable, const knvt::Error &error);
     ostore::Object *pushedObject(const KNVTRESTFulRequest &request) const;
-    // The service answered that it no longer has the pushed object: it goes here too, a list with its tasks.
-    void removePushedObject(const KNVTRESTFulRequest &request);
     // Merges a create's reply into the object that was posted; false when the reply does not hold the created object.
     bool applyCreatedObject(const knvt::JSONView &value, const KNVTRESTFulRequest &request);
     void insertTombstone(const QString &entityName, const knvt::JSONView &inner);
@@ -153,8 +165,10 @@ private:
     knvt::HeaderFields m_HTTPHeaderFields;
     bool m_hasChanges = false;
     bool m_resumable = true;
+    bool m_ranThrough = false;
     knvt::Error m_failedRequestError;
     knvt::Error m_refusedChangeError;
+    int m_refusedChanges = 0;
     // The read whose reply the pull applies now.
     std::shared_ptr<const KNVTRESTFulRequest> m_readRequest;
     std::unique_ptr<ostore::Context> m_context;

@@ -101,6 +101,13 @@ bool isRead(knvt::SyncAnswerTable::Request request)
     return request == Request::CollectionRead || request == Request::ListRead || request == Request::AvatarRead;
 }
 
+// Whether the body of a success to an update or a delete reads as the service's answer: none at all, or JSON. Anything
+// else (a captive portal's page) is no sign that the service took the change.
+bool isChangeReply(const QByteArray &body)
+{
+    return body.trimmed().isEmpty() || !knvt::JSONDocument::fromJson(body).isUndefined();
+}
+
 } // namespace
 
 // ---- Answers ----
@@ -122,29 +129,86 @@ void KNVTTaskStoreSyncSession::settleAnswer(const KNVTRESTFulRequest &request, b
         return;
     case Table::Outcome::SessionRefused: // the state has ended the session
         return;
-    case Table::Outcome::DoneObjectRemoved:
-        // A list read earlier this session named the list the service now says is gone: the session has not synced
-        // until a read of that collection agrees.
-        if (!isRead(kind))
-            removePushedObject(request);
-        else if (m_pull->listGone(request, error) && !m_failedRequestError)
-            m_failedRequestError = error;
+    case Table::Outcome::ObjectGone:
+        if (isRead(kind)) {
+            // A list read earlier this session named the list the service now says is gone: the session has not
+            // synced until a read of that collection agrees.
+            if (const knvt::Error named = m_pull->listGone(request, error))
+                failRequest(named);
+        } else if (ostore::Object *object = pushedObject(request)) {
+            m_pull->changeAnsweredGone(*object, error);
+        }
         return;
     case Table::Outcome::KeptToSendAgain:
-        if (isRead(kind))
-            m_pull->readFailed(error);
-        if (!m_failedRequestError)
-            m_failedRequestError = error;
+        failRequest(isRead(kind) ? m_pull->readFailed(request, error) : error);
         return;
     case Table::Outcome::KeptAndNamed:
+    case Table::Outcome::Undone:
         if (ostore::Object *object = pushedObject(request)) {
             qCInfo(lcSync).noquote() << "KNVTTaskStoreSyncSession:processFailedRequest the service refused"
                                      << object->entity().name << request.URL().path() << describeErrorBody(error);
             if (!m_refusedChangeError)
                 m_refusedChangeError = knvt::syncRefusedChangeError(error, nameOf(*object));
+            ++m_refusedChanges;
+            if (Table::outcome(kind, answer) == Table::Outcome::Undone)
+                undoChange(*object, request);
         }
         return;
     }
+}
+
+void KNVTTaskStoreSyncSession::failRequest(const knvt::Error &error)
+{
+    if (!m_failedRequestError)
+        m_failedRequestError = error;
+}
+
+void KNVTTaskStoreSyncSession::undoChange(ostore::Object &object, const KNVTRESTFulRequest &request)
+{
+    if (request.requestMethod() == KNVTRequestMethodPOST) {
+        // Nothing of it reached the service, and the line has named it.
+        m_context->remove(&object);
+        return;
+    }
+    m_pull->changeUndone(object);
+    // What the request carried is not sent again; a key changed since it went out is still the user's to send.
+    const QStringList waiting = changedKeysAfter(object, request);
+    // The service's copy comes back whatever its date: the copy here is no longer newer.
+    for (const QString &key : {QStringLiteral("deletedDate"), QStringLiteral("modifiedDate")}) {
+        if (object.entity().property(key) >= 0 && !ostore::isNone(object.value(key)))
+            object.setValue(key, ostore::Value());
+    }
+    knvt::ReplyMerge::setChangedKeys(object, waiting);
+}
+
+QStringList KNVTTaskStoreSyncSession::changedKeysAfter(const ostore::Object &object,
+                                                       const KNVTRESTFulRequest &request) const
+{
+    // The change list as stored now, which may hold keys recorded while the request was under way; this context's
+    // own copy may be older.
+    QStringList keys;
+    const ostore::ValueMap stored = m_context->committedValues(&object, {kChangedKeysString});
+    const ostore::ValueMap mine = object.changedValues();
+    const ostore::Value current = mine.contains(kChangedKeysString) || stored.isEmpty()
+        ? object.value(kChangedKeysString)
+        : stored.value(kChangedKeysString);
+    if (const QString *string = std::get_if<QString>(&current))
+        keys = string->split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QVariantMap sent =
+        request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncSentAttributesByKey)).toMap();
+    // Answered: the keys the request carried whose values are still the ones it carried. A delete carries the
+    // deletion.
+    const bool deletes = request.requestMethod() == KNVTRequestMethodDELETE;
+    keys.erase(std::remove_if(keys.begin(), keys.end(),
+                              [&](const QString &changedKey) {
+                                  if (deletes && changedKey == QLatin1String("deletedDate"))
+                                      return true;
+                                  const auto it = sent.constFind(changedKey);
+                                  return it != sent.constEnd()
+                                      && knvt::syncWireAttributesUnchanged(object, changedKey, *it);
+                              }),
+               keys.end());
+    return keys;
 }
 
 void KNVTTaskStoreSyncSession::processFailedRequest(const KNVTRESTFulRequest &request)
@@ -163,17 +227,6 @@ ostore::Object *KNVTTaskStoreSyncSession::pushedObject(const KNVTRESTFulRequest 
         return nullptr;
     ostore::Object *object = m_context->existingObject(*id);
     return object && !object->isDeleted() ? object : nullptr;
-}
-
-void KNVTTaskStoreSyncSession::removePushedObject(const KNVTRESTFulRequest &request)
-{
-    ostore::Object *object = pushedObject(request);
-    if (!object)
-        return;
-    m_pull->distrustReadsThatNamed(*object);
-    // A list goes alone: its tasks, which may hold changes not yet sent, fall into the Inbox until the list's read
-    // brings them back where they belong, or the Inbox's read settles them.
-    m_context->remove(object);
 }
 
 // ---- Reads ----
@@ -253,38 +306,19 @@ void KNVTTaskStoreSyncSession::insertTombstone(const QString &entityName, const 
 
 void KNVTTaskStoreSyncSession::processPUTRequest(const KNVTRESTFulRequest &request)
 {
+    const bool readable = isChangeReply(request.responseData());
     ostore::Object *object = rootKeysByPushResource().contains(request.resource()) ? pushedObject(request) : nullptr;
-    if (object) {
-        // The change list as stored now, which may hold keys recorded while the request was under way; this
-        // context's own copy may be older.
-        QStringList keys;
-        const ostore::ValueMap stored = m_context->committedValues(object, {kChangedKeysString});
-        const ostore::ValueMap mine = object->changedValues();
-        const ostore::Value current = mine.contains(kChangedKeysString) || stored.isEmpty()
-            ? object->value(kChangedKeysString)
-            : stored.value(kChangedKeysString);
-        if (const QString *string = std::get_if<QString>(&current))
-            keys = string->split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        const QVariantMap sent =
-            request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncSentAttributesByKey)).toMap();
-        // Delivered: the keys the request carried whose values are still the ones it carried.
-        keys.erase(std::remove_if(keys.begin(), keys.end(),
-                                  [&](const QString &changedKey) {
-                                      const auto it = sent.constFind(changedKey);
-                                      return it != sent.constEnd()
-                                          && knvt::syncWireAttributesUnchanged(*object, changedKey, *it);
-                                  }),
-                   keys.end());
-        knvt::ReplyMerge::setChangedKeys(*object, keys);
-    }
-    settleAnswer(request);
+    if (object && readable)
+        knvt::ReplyMerge::setChangedKeys(*object, changedKeysAfter(*object, request));
+    settleAnswer(request, readable);
 }
 
 void KNVTTaskStoreSyncSession::processDELETERequest(const KNVTRESTFulRequest &request)
 {
-    if (rootKeysByPushResource().contains(request.resource())) {
+    const bool readable = isChangeReply(request.responseData());
+    if (readable && rootKeysByPushResource().contains(request.resource())) {
         if (ostore::Object *object = pushedObject(request))
             m_context->remove(object);
     }
-    settleAnswer(request);
+    settleAnswer(request, readable);
 }

@@ -3,10 +3,13 @@
 #include "sync/KNVTTaskStoreSyncSession.h"
 #include "sync/Logging.h"
 #include "sync/ReplyMerge.h"
+#include "sync/SyncFailure.h"
+#include "sync/SyncWireAttributes.h"
 
 #include "model/ContextAdditions.h"
 #include "model/FillInsertion.h"
 #include "model/KNVTCDAvatar.h"
+#include "model/KNVTCDTaggedTask.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskComment.h"
 #include "model/KNVTCDTaskListCollaborator.h"
@@ -42,6 +45,37 @@ bool hasNumericIdentifier(const ostore::Object &object)
 bool isList(const ostore::Object &object)
 {
     return object.entity().name == kTaskListEntity;
+}
+
+// Whether the service has yet to take something of the user's in `object`: it was never pushed, or a change of it
+// that a push carries waits.
+bool waitsForPush(const KNVTCDTaskStoreObject &object)
+{
+    const QStringList changed = object.changedKeys();
+    return !hasNumericIdentifier(object)
+        || (!changed.isEmpty() && !syncWireAttributesForKeys(object, changed).isEmpty());
+}
+
+// Whether `list`, one of its tasks, or their comments, watchers and tags hold work of the user's that the service has
+// not taken.
+bool holdsUnsentWork(const KNVTCDTaskList &list)
+{
+    if (waitsForPush(list))
+        return true;
+    for (const KNVTCDTask *task : list.tasks()) {
+        if (waitsForPush(*task))
+            return true;
+        for (const KNVTCDTaskComment *comment : task->comments())
+            if (waitsForPush(*comment))
+                return true;
+        for (const KNVTCDTaskWatcher *watcher : task->taskWatchers())
+            if (waitsForPush(*watcher))
+                return true;
+        for (const KNVTCDTaggedTask *link : task->taggedTasks())
+            if (waitsForPush(*link))
+                return true;
+    }
+    return false;
 }
 
 // The resources whose reads keep an entity tag, with the root key of their entities.
@@ -347,7 +381,11 @@ void SessionPull::mergePulledTask(KNVTCDTask &task, const JSONView &attributes)
 
 void SessionPull::pulledTaskMissing(KNVTCDTaskList &list, KNVTCDTask &task)
 {
-    m_missingObjects.push_back({task.objectID(), QString(), list.objectID(), {}, false});
+    // A task changed here (moved into this list, above all) may be missing from the service's list only because its
+    // change has not been pushed yet: its push settles it, unless the service already answered that it has it no more.
+    if (!task.changedKeys().isEmpty() && !wasAnsweredGone(task.objectID()))
+        return;
+    m_missingObjects.push_back({task.objectID(), QString(), list.objectID(), {}, false, Names::Tasks});
 }
 
 void SessionPull::saveInPassing()
@@ -366,25 +404,139 @@ void SessionPull::saveInPassing()
 
 // ---- Failures and what the service removed ----
 
-void SessionPull::readFailed(const Error &error)
+SessionPull::Names SessionPull::namesOfCollection(const QString &resource)
 {
-    m_readFailed = true;
-    if (!m_failedReadError)
-        m_failedReadError = error;
+    if (resource == QLatin1String("account"))
+        return Names::Account;
+    if (resource.startsWith(QLatin1String("friendships")))
+        return Names::People;
+    if (resource.startsWith(QLatin1String("task_lists")))
+        return Names::Lists;
+    if (resource == kInbox)
+        return Names::Tasks;
+    if (resource == kTags)
+        return Names::Tags;
+    return Names::Nothing;
 }
 
-bool SessionPull::listGone(const KNVTRESTFulRequest &request, const Error &error)
+SessionPull::Names SessionPull::namesOf(const KNVTRESTFulRequest &request)
+{
+    // A picture names no object; a list's own read names its tasks.
+    if (request.resources().size() > 1)
+        return Names::Nothing;
+    if (!KNVTRESTFulRequest::isNoIdentifier(request.identifier()))
+        return Names::Tasks;
+    return namesOfCollection(request.resource());
+}
+
+Error SessionPull::namedReadError(const KNVTRESTFulRequest &request, const Error &error)
+{
+    ostore::Context *ctx = context();
+    if (request.resources().size() > 1) {
+        bool ok = false;
+        const qint64 id = request.identifiers().value(0).toLongLong(&ok);
+        const auto *user = static_cast<const KNVTCDUser *>(
+            ok && ctx ? merge().objectForNumericIdentifier(QStringLiteral("KNVTCDUser"), id) : nullptr);
+        const QString name = !user ? QString() : user->fullName().isEmpty() ? user->username() : user->fullName();
+        return syncFailedReadError(error, SyncRead::Picture, name);
+    }
+    if (!KNVTRESTFulRequest::isNoIdentifier(request.identifier())) {
+        bool ok = false;
+        const qint64 id = request.identifier().toLongLong(&ok);
+        const auto *list = static_cast<const KNVTCDTaskList *>(
+            ok && ctx ? merge().objectForNumericIdentifier(kTaskListEntity, id) : nullptr);
+        return syncFailedReadError(error, SyncRead::List, list ? list->title() : QString());
+    }
+    const QString &resource = request.resource();
+    SyncRead read = SyncRead::None;
+    switch (namesOfCollection(resource)) {
+    case Names::Account: read = SyncRead::Account; break;
+    case Names::People:
+        read = resource == QLatin1String("friendships/invites") ? SyncRead::Invitations : SyncRead::People;
+        break;
+    case Names::Lists: read = SyncRead::Lists; break;
+    case Names::Tasks: read = SyncRead::Inbox; break;
+    case Names::Tags: read = SyncRead::Tags; break;
+    case Names::Nothing: break;
+    }
+    return syncFailedReadError(error, read);
+}
+
+Error SessionPull::readFailed(const KNVTRESTFulRequest &request, const Error &error)
+{
+    const Names names = namesOf(request);
+    m_unreadNames |= 1u << unsigned(names);
+    // The collections of lists say which lists are read, and so where tasks are.
+    if (names == Names::Lists)
+        m_unreadNames |= 1u << unsigned(Names::Tasks);
+    const Error named = namedReadError(request, error);
+    if (!m_failedReadError)
+        m_failedReadError = named;
+    return named;
+}
+
+Error SessionPull::listGone(const KNVTRESTFulRequest &request, const Error &error)
 {
     bool ok = false;
     const qint64 id = request.identifier().toLongLong(&ok);
     ostore::Object *list = ok && context() ? merge().objectForNumericIdentifier(kTaskListEntity, id) : nullptr;
     if (!list || list->isDeleted())
-        return false;
+        return {};
+    const Error named = namedReadError(request, error);
     distrustReadsThatNamed(*list);
-    merge().removeTaskListWithTasks(*list);
+    auto &taskList = static_cast<KNVTCDTaskList &>(*list);
+    if (holdsUnsentWork(taskList)) {
+        // One answer is not enough to take what the user did and the service never had: the list stays until a read
+        // of its collection says whether it is still there, and its work goes out meanwhile. Left out of that read, it
+        // goes as any list the service no longer lists.
+        qCInfo(lcSync).noquote() << "SessionPull:listGone list" << id
+                                 << "holds changes not yet sent; it stays until its collection is read again";
+        taskList.setToBeFetchedAgain(true);
+    } else {
+        merge().removeTaskListWithTasks(*list);
+    }
     if (!m_failedReadError)
-        m_failedReadError = error;
-    return true;
+        m_failedReadError = named;
+    return named;
+}
+
+void SessionPull::changeAnsweredGone(ostore::Object &object, const Error &error)
+{
+    distrustReadsThatNamed(object);
+    const QString &entity = object.entity().name;
+    if (entity == kTaskEntity || entity == kTaskListEntity || entity == QLatin1String("KNVTCDTag")) {
+        m_answeredGone.push_back({object.objectID(), error});
+        return;
+    }
+    // Nothing reads these on their own: the replies of what they belong to bring them back.
+    if (ostore::Context *ctx = context())
+        ctx->remove(&object);
+}
+
+Error SessionPull::changeStillAnsweredGone() const
+{
+    ostore::Context *ctx = context();
+    for (const AnsweredGone &gone : m_answeredGone) {
+        const ostore::Object *object = ctx ? ctx->existingObject(gone.object) : nullptr;
+        if (object && !object->isDeleted())
+            return gone.error;
+    }
+    return {};
+}
+
+bool SessionPull::wasAnsweredGone(const ostore::ObjectID &object) const
+{
+    return std::any_of(m_answeredGone.begin(), m_answeredGone.end(),
+                       [&object](const AnsweredGone &gone) { return gone.object == object; });
+}
+
+void SessionPull::changeUndone(const ostore::Object &object)
+{
+    distrustReadsThatNamed(object);
+    // A task may have been moved here from the Inbox by the very change undone.
+    if (object.entity().name == kTaskEntity)
+        distrust(kInbox);
+    m_undone.insert(object.objectID());
 }
 
 void SessionPull::noPicture(const KNVTRESTFulRequest &request)
@@ -610,21 +762,34 @@ void SessionPull::endListRule(const ListRule &rule)
 
 // ---- What is put off ----
 
-bool SessionPull::mayRemoveMissingTask(const KNVTCDTask &task, const ostore::ObjectID &taskList)
+bool SessionPull::mayRemoveMissingTask(const KNVTCDTask &task, const ostore::ObjectID &taskList) const
 {
     const KNVTCDTaskList *list = task.taskList();
-    return (list ? list->objectID() == taskList : taskList.isNull()) && task.changedKeys().isEmpty();
+    const bool inPlace = list ? list->objectID() == taskList : taskList.isNull();
+    // A change the service answered it has no object for has nothing left to reach once the read that would hold the
+    // object leaves it out.
+    return inPlace && (task.changedKeys().isEmpty() || wasAnsweredGone(task.objectID()));
 }
 
 void SessionPull::putOffRemoval(ostore::Object &object, const QString &resource)
 {
-    MissingObject entry{object.objectID(), resource, {}, {}, false};
+    MissingObject entry{object.objectID(), resource, {}, {}, false, namesOfCollection(resource)};
     if (isList(object)) {
         const auto &list = static_cast<const KNVTCDTaskList &>(object);
         entry.collaboratorStatus = list.taskListCollaboratorStatus();
         entry.archived = list.archivedDate().isValid();
     }
     m_missingObjects.push_back(std::move(entry));
+}
+
+void SessionPull::fetchAgain(const MissingObject &entry)
+{
+    ostore::Context *ctx = context();
+    if (entry.taskList.isNull()) {
+        invalidateResourceETag(entry.resource);
+    } else if (ostore::Object *list = ctx ? ctx->existingObject(entry.taskList) : nullptr; list && !list->isDeleted()) {
+        static_cast<KNVTCDTaskList *>(list)->setToBeFetchedAgain(true);
+    }
 }
 
 void SessionPull::removeObjectsStillMissing(bool listsOnly)
@@ -636,11 +801,19 @@ void SessionPull::removeObjectsStillMissing(bool listsOnly)
         return;
     ReplyMerge replies = merge();
     QSet<ostore::ObjectID> settledLists;
+    QSet<ostore::ObjectID> unsettledLists;
     for (MissingObject &entry : missing) {
         ostore::Object *object = ctx->existingObject(entry.object);
         const bool list = entry.taskList.isNull() && entry.resource.startsWith(QLatin1String("task_lists"));
         if (listsOnly && !list) {
             m_missingObjects.push_back(std::move(entry));
+            continue;
+        }
+        // A read that failed may hold what this one left out; and the service's copy of what it refused is on its way.
+        if ((m_unreadNames & (1u << unsigned(entry.names))) || m_undone.contains(entry.object)) {
+            fetchAgain(entry);
+            if (!entry.taskList.isNull())
+                unsettledLists.insert(entry.taskList);
             continue;
         }
         if (!entry.taskList.isNull())
@@ -661,7 +834,7 @@ void SessionPull::removeObjectsStillMissing(bool listsOnly)
     }
     for (const ostore::ObjectID &id : std::as_const(settledLists)) {
         auto *list = static_cast<KNVTCDTaskList *>(ctx->existingObject(id));
-        if (list && !list->isDeleted())
+        if (list && !list->isDeleted() && !unsettledLists.contains(id))
             list->setToBeFetchedAgain(false);
     }
 }
@@ -670,16 +843,10 @@ void SessionPull::fetchAgainWhatWentMissing()
 {
     std::vector<MissingObject> missing;
     missing.swap(m_missingObjects);
-    ostore::Context *ctx = context();
-    if (!ctx)
+    if (!context())
         return;
-    for (const MissingObject &entry : missing) {
-        if (entry.taskList.isNull()) {
-            invalidateResourceETag(entry.resource);
-        } else if (ostore::Object *list = ctx->existingObject(entry.taskList); list && !list->isDeleted()) {
-            static_cast<KNVTCDTaskList *>(list)->setToBeFetchedAgain(true);
-        }
-    }
+    for (const MissingObject &entry : missing)
+        fetchAgain(entry);
 }
 
 } // namespace knvt

@@ -33,15 +33,16 @@ class ReplyMerge;
 
 // The pull of one session, from its first reply to its end: the reply it applies a slice at a time, that reply's list
 // rule, the removals it puts off until every reply is in, the entity tags it learns and the reads it no longer
-// trusts. The session hands it every reply of a read, tells it what the service's answers removed, and asks it what to
-// write before each save; of the session it uses only the context and the save.
+// trusts. The session hands it every reply of a read, tells it what the service's answers removed or refused, and asks
+// it what to write before each save; of the session it uses only the context and the save.
 //
-// Nothing is removed on the strength of a session in which a read failed: what a collection or a list left out may be
-// in the reply that failed, so it is removed only once every reply is in, and then only when it is still where it went
-// missing from and carries no change of the user's that waits for its push. The pull keeps its progress in the data it
-// saves: a list whose missing tasks wait for the later replies stays marked to be fetched again until their removal is
-// settled, so that a save made meanwhile (in passing, or the user's), followed by kill -9, a crash or a quit that gives
-// up on a reply, leaves the next pull to fetch that list again rather than to keep what the service deleted.
+// What a collection or a list left out is removed only once every reply is in, and then only when it is still where
+// it went missing from and carries no change of the user's that waits for its push. A read that failed puts off only
+// the removals it could have named: those of its own kind of object (a list's read names tasks, a picture's nothing),
+// which are fetched whole again by a later pull. The pull keeps its progress in the data it saves: a list whose
+// missing tasks wait for the later replies stays marked to be fetched again until their removal is settled, so that a
+// save made meanwhile (in passing, or the user's), followed by kill -9, a crash or a quit that gives up on a reply,
+// leaves the next pull to fetch that list again rather than to keep what the service deleted.
 class SessionPull : public KNVTCDTaskList::PulledTaskHandler
 {
 public:
@@ -63,16 +64,27 @@ public:
     bool lastReplyWasReadable() const { return m_lastReplyReadable; }
     // A reply applied as a whole, outside any collection's rule: the account's, or whatever wrapped entities it holds.
     void applyWhole(const JSONView &value, const KNVTRESTFulRequest &request);
-    // A read that failed: it is read again by a later session, and meanwhile nothing goes that it might have named.
-    void readFailed(const Error &error);
-    // The service answered the read of one list that the user no longer has it: the list goes with its tasks. The
-    // collection that named it this session said otherwise, so the library no longer agrees with what was read: that
-    // collection is read whole again, and until then the session has not synced.
-    // False when the list was not here.
-    bool listGone(const KNVTRESTFulRequest &request, const Error &error);
+    // A read that failed with `error`: it is read again by a later session, and meanwhile nothing of its kind goes that
+    // it might have named. Returns the error that names to the user what it was reading.
+    Error readFailed(const KNVTRESTFulRequest &request, const Error &error);
+    // The service answered the read of one list that the user no longer has it. The collection that named it this
+    // session said otherwise, so that collection is read whole again. The list goes with its tasks, unless it or one of
+    // them holds work of the user's not yet sent: then it stays, to be read again, until a read of the service settles
+    // where it stands. Returns the error that names the list, null when the list was not here.
+    Error listGone(const KNVTRESTFulRequest &request, const Error &error);
     // The service shows no picture of the user that a read asked for: it is done, and asked for again only once the
     // user's avatar date says there is a new one.
     void noPicture(const KNVTRESTFulRequest &request);
+    // The service answered the update or delete of `object` that it no longer has it. A task, a list or a tag keeps the
+    // user's change while the reads that named it, read whole, settle it: left out, it goes; brought back, it is sent
+    // again. Anything else goes now, and the reads that named it bring it back if the service still lists it.
+    void changeAnsweredGone(ostore::Object &object, const Error &error);
+    // The error of the first change answered gone whose object is still here once the removals are settled: the
+    // service still holds it, or no read of this session could tell. Null when none is.
+    Error changeStillAnsweredGone() const;
+    // The service did not allow the change of `object`, which the session undoes: the reads that named it are read
+    // whole, to bring the service's copy back, and none of this session removes it for lacking.
+    void changeUndone(const ostore::Object &object);
     // `object` goes because the service answered that it no longer has it: the replies that named it are no longer
     // taken for current, so a later read fetches them whole and brings it back if the service still lists it.
     void distrustReadsThatNamed(const ostore::Object &object);
@@ -90,8 +102,6 @@ public:
     void didSave() { m_appliedSinceSave = 0; }
 
     // ---- What the pull learnt ------------------------------------------------------------------------------------
-    // Whether a read failed, so that what it would have named is not known.
-    bool hasFailedRead() const { return m_readFailed; }
     // The error of the first read that failed or left the library at odds with what was read; it outlives a resume,
     // as the read is still to do.
     const Error &failedReadError() const { return m_failedReadError; }
@@ -107,6 +117,9 @@ public:
     void pulledTaskMissing(KNVTCDTaskList &list, KNVTCDTask &task) override;
 
 private:
+    // The kinds of object a read names, and so whose removals its failure puts off.
+    enum class Names { Nothing, Account, People, Lists, Tasks, Tags };
+
     // A collection's reply names every object of a local set; what it leaves out is gone, once settled.
     struct ListRule
     {
@@ -144,6 +157,13 @@ private:
         // status or archive state by the time the collections are read.
         std::optional<qint64> collaboratorStatus;
         bool archived = false;
+        // The kind of read that left it out.
+        Names names = Names::Nothing;
+    };
+    struct AnsweredGone
+    {
+        ostore::ObjectID object;
+        Error error;
     };
 
     ostore::Context *context() const;
@@ -170,15 +190,26 @@ private:
     // Saves between the slices of a large reply, once many elements wait in the context.
     void saveInPassing();
     void putOffRemoval(ostore::Object &object, const QString &resource);
-    // Whether a task that went missing may go: still where it went missing from, with nothing of the user's waiting.
-    static bool mayRemoveMissingTask(const KNVTCDTask &task, const ostore::ObjectID &taskList);
+    // Marks what `entry` went missing from to be read whole again.
+    void fetchAgain(const MissingObject &entry);
+    // Whether a task that went missing may go: still where it went missing from, with nothing of the user's waiting
+    // that the service could still take.
+    bool mayRemoveMissingTask(const KNVTCDTask &task, const ostore::ObjectID &taskList) const;
+    bool wasAnsweredGone(const ostore::ObjectID &object) const;
+    static Names namesOf(const KNVTRESTFulRequest &request);
+    static Names namesOfCollection(const QString &resource);
+    // What the read of `request` was reading, and its name, for the user.
+    Error namedReadError(const KNVTRESTFulRequest &request, const Error &error);
 
     KNVTTaskStoreSyncSession &m_session;
     std::unique_ptr<Reply> m_reply;
     bool m_lastReplyReadable = true;
     std::vector<MissingObject> m_missingObjects;
-    bool m_readFailed = false;
+    // The kinds of object that failed reads might have named, a bit for each.
+    unsigned m_unreadNames = 0;
     Error m_failedReadError;
+    std::vector<AnsweredGone> m_answeredGone;
+    QSet<ostore::ObjectID> m_undone;
     QVariantMap m_resourceETags;
     QStringList m_staleResourceETags;
     // Collections not taken for current since an object they named was removed; read whole, they are again.

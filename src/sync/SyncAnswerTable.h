@@ -7,9 +7,12 @@ namespace knvt {
 // What a session does with each answer of the service, by the request it answers: the one place where an answer is
 // judged. The session's rules read it and carry its cells out; nothing else decides what a status means.
 //
-// A reply that counts as success but cannot be read is no success: what it should have brought is still to fetch (a
-// read) or still unknown to this library (a create without its object). A change the service refuses as it is stays
-// here, is sent again, and is named to the user until the service takes it: what the user typed is never dropped.
+// No answer takes the user's work that has not reached the service: a reply that counts as success but cannot be read
+// is no success (what it should have brought is still to fetch, and what it should have taken is still to send), an
+// object the service says it no longer has keeps the user's unsent work until a read of the service settles where it
+// stands, and a change the service refuses as it is stays, is sent again and is named to the user until the service
+// takes it. Only a change the service does not allow is undone. A failure puts off only what it concerns: the rest of
+// the session is done as if it had not happened.
 class SyncAnswerTable
 {
 public:
@@ -26,8 +29,8 @@ public:
         Delete,
     };
     enum class Answer {
-        // Any status below 400 or above 599 with a body that reads as the request's reply (none needed for an update,
-        // a delete or a 304).
+        // Any status below 400 or above 599 with a body that reads as the request's reply: none (a 304, or an update
+        // or delete answered with no body), or one that reads as what was asked (JSON for an update or a delete).
         Success,
         // The same with a body that does not.
         UnreadableSuccess,
@@ -50,14 +53,20 @@ public:
     enum class Outcome {
         // What was asked is done.
         Done,
-        // The service no longer has the object, or no longer shows it to this user: it goes here too, and the replies
-        // that named it are no longer taken for current.
-        DoneObjectRemoved,
+        // The service no longer has the object, or no longer shows it to this user. It goes here too, unless it (a
+        // list: one of its tasks) holds work of the user's that the service has not taken; then it stays, and the
+        // reads that named it are no longer taken for current, until a read of the service settles where it stands:
+        // brought back, it keeps that work and sends it again; left out, it goes as whatever the service no longer
+        // lists.
+        ObjectGone,
         // Nothing changes here; the next session sends (or reads) it again, and until then the sync has failed.
         KeptToSendAgain,
         // The service refuses the change as it is: kept and sent again, and the user is told which object it is and
-        // the service's reason until the service takes it.
+        // the service's reason until the service takes it. The session's reads are none the worse for it.
         KeptAndNamed,
+        // The service does not allow the change: it is undone, the service's copy of the object comes back (a new
+        // object goes), and the user is told which it was, once.
+        Undone,
         // The service refuses the client itself: the session stops, and the user is asked to act.
         SessionRefused,
     };

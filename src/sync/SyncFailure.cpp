@@ -14,6 +14,16 @@ constexpr qint64 kChangeRefusedErrorCode = 134032;
 const QString kRefusedObjectNameKey = QStringLiteral("KNVTSyncRefusedObjectName");
 const QString kRefusalStatusKey = QStringLiteral("KNVTSyncRefusalStatus");
 const QString kRefusalBodyKey = QStringLiteral("KNVTSyncRefusalBody");
+const QString kOtherRefusalsKey = QStringLiteral("KNVTSyncOtherRefusedChanges");
+const QString kFailedReadKey = QStringLiteral("KNVTSyncFailedRead");
+const QString kFailedReadNameKey = QStringLiteral("KNVTSyncFailedReadName");
+
+Error withDetails(const Error &error, const QVariantMap &details)
+{
+    QVariantMap userInfo = error.userInfo();
+    userInfo.insert(details);
+    return Error(error.domain(), error.code(), userInfo);
+}
 
 bool isOffline(const Error &error)
 {
@@ -68,6 +78,32 @@ Error syncRefusedChangeError(const Error &requestError, const QString &objectNam
                  {{kRefusedObjectNameKey, objectName},
                   {kRefusalStatusKey, requestError.code()},
                   {kRefusalBodyKey, requestError.userInfo()}});
+}
+
+Error syncFailedReadError(const Error &cause, SyncRead read, const QString &name)
+{
+    return withDetails(cause, {{kFailedReadKey, int(read)}, {kFailedReadNameKey, name}});
+}
+
+Error syncRefusedChangesError(const Error &firstRefusal, int otherRefusals)
+{
+    return withDetails(firstRefusal, {{kOtherRefusalsKey, otherRefusals}});
+}
+
+SyncRead syncFailedRead(const Error &error)
+{
+    const int read = error.userInfo().value(kFailedReadKey).toInt();
+    return read > int(SyncRead::None) && read <= int(SyncRead::Picture) ? SyncRead(read) : SyncRead::None;
+}
+
+QString syncFailedReadName(const Error &error)
+{
+    return syncFailedRead(error) == SyncRead::None ? QString() : error.userInfo().value(kFailedReadNameKey).toString();
+}
+
+int syncOtherRefusedChanges(const Error &error)
+{
+    return isOfStore(error, kChangeRefusedErrorCode) ? error.userInfo().value(kOtherRefusalsKey).toInt() : 0;
 }
 
 SyncFailureCause syncFailureCause(const Error &error)

@@ -25,6 +25,24 @@ enum class SyncFailureCause {
     ChangeRefused,
 };
 
+// What a read that failed was reading, so that the user is told which.
+enum class SyncRead {
+    // Not a read.
+    None,
+    Account,
+    // The user's friends, and the invitations the user was sent.
+    People,
+    Invitations,
+    // The collections of projects and areas.
+    Lists,
+    // One project or area: the error carries its title (syncFailedReadName).
+    List,
+    Inbox,
+    Tags,
+    // A user's picture: the error carries the user's name.
+    Picture,
+};
+
 // The error a session ends with when its last save failed: a failure of this machine, not of the service, however the
 // storage engine words it.
 Error syncLocalSaveError(const Error &saveError);
@@ -34,7 +52,21 @@ Error syncUnreadableReplyError(const QString &what);
 // whatever names it to the user; empty when nothing does).
 Error syncRefusedChangeError(const Error &requestError, const QString &objectName);
 
+// `cause` (whatever failed the read) with what the read was reading and the name of that (a title, a user's name),
+// for the user to be told; its cause stays that of `cause`.
+Error syncFailedReadError(const Error &cause, SyncRead read, const QString &name = {});
+// `firstRefusal` (an error of syncRefusedChangeError()) with the number of other changes the service refused in the
+// same session.
+Error syncRefusedChangesError(const Error &firstRefusal, int otherRefusals);
+
 SyncFailureCause syncFailureCause(const Error &error);
+
+// Of an error of syncFailedReadError(): what the read was reading, and its name; SyncRead::None and no name for any
+// other error.
+SyncRead syncFailedRead(const Error &error);
+QString syncFailedReadName(const Error &error);
+// Of an error of syncRefusedChangesError(): how many other changes the service refused besides the one named.
+int syncOtherRefusedChanges(const Error &error);
 
 // Of an error of syncRefusedChangeError(): the object's name, the status the service answered, and the service's own
 // words for why, as it wrote them ("title is invalid"); no words when its answer had none.

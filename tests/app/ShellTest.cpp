@@ -161,7 +161,8 @@ TEST(SyncStatusLine, AFailureSaysWhyUntilASessionFinishes)
 }
 
 // The line shows all of its text, where the home list leaves it room at the window's default width and at its
-// smallest: a text wider than the line takes more lines, and a screen reader hears what is shown.
+// smallest: a text wider than the line takes more lines, three at most, and a screen reader hears what is shown. A name
+// too long for that is cut with "…", and the whole text is the line's tooltip and what a screen reader reads of it.
 TEST(SyncStatusLine, AFailureShowsWhollyAtTheDefaultAndTheSmallestWindowWidths)
 {
     knvt::test::FakeClock clock(QDateTime(kNow.date(), QTime(22, 12)));
@@ -174,33 +175,61 @@ TEST(SyncStatusLine, AFailureShowsWhollyAtTheDefaultAndTheSmallestWindowWidths)
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
     IdleCoordinator coordinator;
-    store.taskStoreSyncCoordinatorSyncSessionDidFailWithError(
-        coordinator, {}, knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 503));
     auto *line = main.findChild<KNVTHomeActivityView *>(QStringLiteral("activityView"));
     ASSERT_NE(line, nullptr);
     QLabel *label = line->textLabel();
+    const QString title = QStringLiteral("Plan the garden for the spring ").repeated(20).trimmed();
+    const knvt::Error refusal = knvt::syncRefusedChangesError(
+        knvt::syncRefusedChangeError(
+            knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 422,
+                        {{QStringLiteral("title"), QStringList{QStringLiteral("is too long")}}}),
+            title),
+        2);
+    const struct
+    {
+        knvt::Error error;
+        QString end;
+        bool cut;
+    } cases[] = {
+        {knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 503), QStringLiteral("PM (service failed)"), false},
+        {refusal, QStringLiteral("and 2 more (title is too long)"), true}};
 
-    for (const int width : {defaultWidth, main.minimumWidth()}) {
-        SCOPED_TRACE(width);
-        main.resize(width, main.height());
-        // Nothing of the label lies outside the line, nor the line outside the window, once the layout has settled.
-        EXPECT_TRUE(knvt::test::waitUntil([&] {
-            return main.width() == width && label->isVisible() && line->rect().contains(label->geometry())
-                && main.rect().contains(QRect(line->mapTo(&main, QPoint()), line->size()));
-        })) << label->y()
-            << "+" << label->height() << " in a line of " << line->height();
-        const QString text = label->text();
-        EXPECT_TRUE(text.startsWith(QStringLiteral("Sync failed 10:12"))
-                    && text.endsWith(QStringLiteral("PM (service failed)")))
-            << text.toStdString();
-        const QRect needed =
-            QFontMetrics(label->font())
-                .boundingRect(QRect(0, 0, label->width(), 1000), Qt::AlignCenter | Qt::TextWordWrap, text);
-        EXPECT_LE(needed.width(), label->width());
-        EXPECT_LE(needed.height(), label->height());
-        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(label);
-        ASSERT_NE(read, nullptr);
-        EXPECT_EQ(read->text(QAccessible::Name), text);
-        EXPECT_EQ(line->accessibleDescription(), text);
+    for (const auto &c : cases) {
+        store.taskStoreSyncCoordinatorSyncSessionDidFailWithError(coordinator, {}, c.error);
+        for (const int width : {defaultWidth, main.minimumWidth()}) {
+            SCOPED_TRACE(width);
+            main.resize(width, main.height());
+            // Nothing of the label lies outside the line, nor the line outside the window, once the layout has
+            // settled.
+            EXPECT_TRUE(knvt::test::waitUntil([&] {
+                return main.width() == width && label->isVisible() && line->rect().contains(label->geometry())
+                    && main.rect().contains(QRect(line->mapTo(&main, QPoint()), line->size()));
+            })) << label->y()
+                << "+" << label->height() << " in a line of " << line->height();
+            const QString text = label->text();
+            // Cut, the service's words go first.
+            EXPECT_TRUE(text.startsWith(QStringLiteral("Sync failed 10:12"))
+                        && (text.endsWith(c.end) || (c.cut && text.contains(QStringLiteral("and 2 more (")))))
+                << text.toStdString();
+            const QFontMetrics metrics(label->font());
+            const QRect needed =
+                metrics.boundingRect(QRect(0, 0, label->width(), 1000), Qt::AlignCenter | Qt::TextWordWrap, text);
+            EXPECT_LE(needed.width(), label->width());
+            EXPECT_LE(needed.height(), label->height());
+            const int oneLine = metrics.boundingRect(QStringLiteral("Sync")).height();
+            EXPECT_LE(needed.height(), 3 * oneLine) << "three lines at most";
+            QAccessibleInterface *read = QAccessible::queryAccessibleInterface(label);
+            ASSERT_NE(read, nullptr);
+            EXPECT_EQ(read->text(QAccessible::Name), text);
+            if (c.cut) {
+                EXPECT_TRUE(text.contains(QStringLiteral("…")) && !text.contains(title)) << text.toStdString();
+                EXPECT_TRUE(line->toolTip().contains(title) && line->toolTip().endsWith(c.end))
+                    << line->toolTip().toStdString();
+                EXPECT_EQ(line->accessibleDescription(), line->toolTip());
+            } else {
+                EXPECT_EQ(line->toolTip(), QString());
+                EXPECT_EQ(line->accessibleDescription(), text);
+            }
+        }
     }
 }

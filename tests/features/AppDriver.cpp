@@ -1459,6 +1459,31 @@ QString AppDriver::syncStatus()
     return line->textLabel()->text();
 }
 
+int AppDriver::syncStatusLines()
+{
+    const QLabel *label = mainWindow().findChild<KNVTHomeActivityView *>(QStringLiteral("activityView"))->textLabel();
+    const QRect needed =
+        QFontMetrics(label->font())
+            .boundingRect(QRect(0, 0, label->width(), 10000), Qt::AlignCenter | Qt::TextWordWrap, label->text());
+    return needed.height() / QFontMetrics(label->font()).boundingRect(QStringLiteral("Sync")).height();
+}
+
+bool AppDriver::syncStatusShowsWhole()
+{
+    const auto *line = mainWindow().findChild<KNVTHomeActivityView *>(QStringLiteral("activityView"));
+    const QLabel *label = line->textLabel();
+    const QRect needed =
+        QFontMetrics(label->font())
+            .boundingRect(QRect(0, 0, label->width(), 10000), Qt::AlignCenter | Qt::TextWordWrap, label->text());
+    return label->isVisible() && line->rect().contains(label->geometry()) && needed.width() <= label->width()
+        && needed.height() <= label->height();
+}
+
+QString AppDriver::syncStatusToolTip()
+{
+    return mainWindow().findChild<KNVTHomeActivityView *>(QStringLiteral("activityView"))->toolTip();
+}
+
 bool AppDriver::toolbarEnabled(const QString &name)
 {
     for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>())

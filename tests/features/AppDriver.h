@@ -347,6 +347,11 @@ public:
     QString focusedPane();
     // The sync status line under the home list: "Syncing", "Synced <date>" or "" when it shows nothing.
     QString syncStatus();
+    // How many lines the sync status line's text takes as it is laid out under the home list, and whether all of them
+    // lie inside the line; the line's tooltip, where a pointer resting on it shows the whole text.
+    int syncStatusLines();
+    bool syncStatusShowsWhole();
+    QString syncStatusToolTip();
     bool toolbarEnabled(const QString &name);
     // The toolbar button's tooltip, then what a screen reader reads as its description.
     QStringList toolbarHelp(const QString &name);

@@ -86,9 +86,9 @@ protected:
     {
         return app.service().stored("tasks", task)->value("status").toString() == QLatin1String("completed");
     }
-    void renameTask(const QString &title, const QString &newTitle)
+    void renameTask(const QString &title, const QString &newTitle, const QString &list = QStringLiteral("Inbox"))
     {
-        app.selectHome(QStringLiteral("Inbox"));
+        app.selectHome(list);
         app.selectRows({title});
         app.clickToolbar(QStringLiteral("Edit"));
         app.typeOver(QStringLiteral("titleTextField"), newTitle);
@@ -96,6 +96,16 @@ protected:
         app.saves().advance(1.0);
         app.settle();
     }
+
+    void deleteTask(const QString &title)
+    {
+        app.selectHome(QStringLiteral("Inbox"));
+        app.selectRows({title});
+        app.answerAlert(QStringLiteral("Delete"));
+        app.press(QStringLiteral("Del"));
+        app.settle();
+    }
+    bool syncedAtNoon() { return app.syncStatus().startsWith(QStringLiteral("Synced 12:00")); }
 
     AppDriver app;
 };
@@ -452,12 +462,12 @@ TEST_F(SyncFeature, AnInboxTaskMovedIntoAProjectWhoseReadFailsStaysTheSameObject
     }
 }
 
-// The service answers 404 once to what it still holds, the read of a project or the update of a task: the object goes
-// as the service said, and the next sync brings it back, since the service still lists it. A sync whose own reads named
-// what went says so rather than "Synced".
-TEST_F(SyncFeature, AProjectOrATaskAnswered404OnceWhileTheServiceHoldsItIsBackAfterTheNextSync)
+// The service answers 404 once to what it still holds: the read of a project, the completion or the deletion of a task.
+// The sync says it failed; the next one brings the project back, since the service still lists it, and sends the
+// completion or the deletion again, which the service then takes.
+TEST_F(SyncFeature, AProjectOrATaskChangeAnswered404OnceWhileTheServiceHoldsItEndsAsTheUserLeftIt)
 {
-    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann")});
+    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann"), QStringLiteral("Call Bob")});
     const qint64 garden = app.service().seedProject(QStringLiteral("Garden"));
     app.service().seedTask(QStringLiteral("Dig"), garden);
     pressSync();
@@ -468,34 +478,46 @@ TEST_F(SyncFeature, AProjectOrATaskAnswered404OnceWhileTheServiceHoldsItIsBackAf
         std::function<void()> change;
         QByteArray method;
         QByteArray path;
-        QString lineAfter; // empty: "Synced"
-        QString back;
-    } cases[] = {{"a project's read", [&] { app.service().seedTask(QStringLiteral("Weed"), garden); }, "GET",
-                  "/task_lists/" + QByteArray::number(garden) + ".json", QStringLiteral("service failed"),
-                  QStringLiteral("Weed")},
-                 {"a completion's update",
-                  [this] {
-                      app.selectHome(QStringLiteral("Inbox"));
-                      app.clickCheckBox(QStringLiteral("Call Ann"));
-                  },
-                  "PUT", taskPath(ids[0]), QString(), QStringLiteral("Call Ann")}};
+        std::function<bool()> done;
+    } cases[] = {
+        {"a project's read", [&] { app.service().seedTask(QStringLiteral("Weed"), garden); }, "GET",
+         "/task_lists/" + QByteArray::number(garden) + ".json",
+         [this] {
+             const KNVTCDTask *weed = app.taskTitled(QStringLiteral("Weed"));
+             return weed && weed->taskList() && weed->taskList()->title() == QLatin1String("Garden");
+         }},
+        {"a completion",
+         [this] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.clickCheckBox(QStringLiteral("Call Ann"));
+         },
+         "PUT", taskPath(ids[0]),
+         [&] {
+             const KNVTCDTask *task = app.taskTitled(QStringLiteral("Call Ann"));
+             return task && task->isCompleted() && storedCompleted(ids[0]);
+         }},
+        {"a deletion",
+         [this] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.selectRows({QStringLiteral("Call Bob")});
+             app.answerAlert(QStringLiteral("Delete"));
+             app.press(QStringLiteral("Del"));
+             app.settle();
+         },
+         "DELETE", taskPath(ids[1]),
+         [&] { return !app.taskTitled(QStringLiteral("Call Bob")) && !app.service().stored("tasks", ids[1]); }}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         c.change();
         app.service().on(c.method, c.path).json(404, "{}").pass();
         pressSync();
-        if (c.lineAfter.isEmpty()) {
-            EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
-        } else {
-            EXPECT_TRUE(failedAtNoonBecause(c.lineAfter)) << app.syncStatus().toStdString();
-        }
+        EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("service failed"))) << app.syncStatus().toStdString();
+        EXPECT_FALSE(c.done());
 
         pressSync();
-        EXPECT_NE(app.taskTitled(c.back), nullptr) << "back after the next sync";
+        EXPECT_TRUE(c.done());
         EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
     }
-    ASSERT_NE(app.taskTitled(QStringLiteral("Weed")), nullptr);
-    EXPECT_EQ(app.taskTitled(QStringLiteral("Weed"))->taskList()->title(), QStringLiteral("Garden"));
 }
 
 // The service refuses a new task, or a new title, as it is (422): the task stays with what the user typed, the line
@@ -590,4 +612,221 @@ TEST_F(SyncFeature, TheLineSaysANewerVersionIsNeededWhileTheAlertAsks)
     EXPECT_TRUE(lineWhileAsked.startsWith(QStringLiteral("Sync failed 12:00"))
                 && lineWhileAsked.endsWith(QStringLiteral("(newer version needed)")))
         << lineWhileAsked.toStdString();
+}
+
+// Another device archives a project, whether or not it closes it first: the project shows under Archived and stays
+// there through later syncs, and the projects archived before it keep their tasks.
+TEST_F(SyncFeature, AProjectArchivedElsewhereShowsUnderArchivedWhateverItsStatus)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    const qint64 shed = app.service().seedProject(QStringLiteral("Shed"));
+    app.service().seedTask(QStringLiteral("Paint"), shed);
+    app.service().update("task_lists", shed, {{"archived_at", knvt::test::fixtureDate(1)}});
+    app.launch();
+    app.waitForService([this] { return app.syncsEnded() >= 1 && !app.store().isSyncing(); });
+    waitForTheEndOfTheSync();
+    const struct
+    {
+        const char *status;
+        QString project;
+        QString task;
+    } cases[] = {{"actionable", QStringLiteral("Garden"), QStringLiteral("Dig")},
+                 {"someday", QStringLiteral("Attic"), QStringLiteral("Sort")},
+                 {"completed", QStringLiteral("Yard"), QStringLiteral("Rake")}};
+    QStringList archived{QStringLiteral("[ ] Shed")};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.status);
+        const qint64 project = app.service().seedProject(c.project);
+        app.service().update("task_lists", project, {{"status", c.status}});
+        app.service().seedTask(c.task, project);
+        pressSync();
+        ASSERT_NE(app.taskTitled(c.task), nullptr);
+
+        app.service().update("task_lists", project, {{"archived_at", knvt::test::fixtureDate(2)}});
+        pressSync();
+        // Another device then adds to it, and the next sync reads it again.
+        app.service().seedTask(c.task + QStringLiteral(" again"), project);
+        pressSync();
+        EXPECT_FALSE(app.homeRows().contains(QStringLiteral("  ") + c.project))
+            << app.homeRows().join(u'|').toStdString();
+        archived.append((c.status == QLatin1String("completed") ? QStringLiteral("[x] ") : QStringLiteral("[ ] "))
+                        + c.project);
+        archived.sort();
+        app.selectHome(QStringLiteral("Archived"));
+        QStringList shown = app.centreRows();
+        shown.sort();
+        EXPECT_EQ(shown, archived);
+        for (const QString &task : {QStringLiteral("Paint"), c.task, c.task + QStringLiteral(" again")})
+            EXPECT_NE(app.taskTitled(task), nullptr) << task.toStdString();
+        EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced 12:00"))) << app.syncStatus().toStdString();
+    }
+}
+
+// The service answers the read of a project 404 once, while the project holds a task the user edited during the sync,
+// one the user added and one whose new title the service refuses: none of them is lost, and once the service answers
+// as it should again, it holds all three, each once.
+TEST_F(SyncFeature, AProjectRead404OnceKeepsTheUsersUnsentWorkInItAndTheServiceGetsItOnce)
+{
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+    app.service().enableState();
+    const qint64 garden = app.service().seedProject(QStringLiteral("Garden"));
+    app.service().seedTask(QStringLiteral("Dig"), garden);
+    const qint64 weed = app.service().seedTask(QStringLiteral("Weed"), garden);
+    app.launch();
+    app.waitForService([this] { return app.syncsEnded() >= 1 && !app.store().isSyncing(); });
+    waitForTheEndOfTheSync();
+    app.service().on("PUT", taskPath(weed)).json(422, R"({"title":["is too long"]})");
+    renameTask(QStringLiteral("Weed"), QStringLiteral("Weed the beds"), QStringLiteral("Garden"));
+    pressSync();
+    ASSERT_TRUE(app.syncStatus().contains(QStringLiteral("the service refused"))) << app.syncStatus().toStdString();
+
+    // Another device adds to the project, so the next sync reads it; the user works in it while that read waits.
+    app.service().seedTask(QStringLiteral("Water"), garden);
+    const QByteArray gardenPath = "/task_lists/" + QByteArray::number(garden) + ".json";
+    app.service().on("GET", gardenPath).json(404, "{}").hold().pass();
+    app.service().clearRequests();
+    const int ended = app.syncsEnded();
+    app.clickToolbar(QStringLiteral("Sync"));
+    app.waitForService([&] { return app.service().hasRequest("GET", gardenPath); });
+    renameTask(QStringLiteral("Dig"), QStringLiteral("Dig deep"), QStringLiteral("Garden"));
+    app.clickToolbar(QStringLiteral("New Task"));
+    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral("Plant"));
+    app.pressReturn();
+    app.saves().advance(1.0);
+    app.settle();
+    app.service().release("GET", gardenPath);
+    app.waitForService([&] { return app.syncsEnded() > ended; });
+    waitForTheEndOfTheSync();
+    for (const QString &title :
+         {QStringLiteral("Dig deep"), QStringLiteral("Plant"), QStringLiteral("Weed the beds")}) {
+        const KNVTCDTask *task = app.taskTitled(title);
+        EXPECT_TRUE(task && task->taskList() && task->taskList()->title() == QLatin1String("Garden"))
+            << title.toStdString() << " kept in its project";
+    }
+
+    app.service().on("PUT", taskPath(weed)).clear();
+    pressSync();
+    pressSync();
+    QStringList held;
+    for (const QJsonObject &task : app.service().storedAll("tasks")) {
+        if (task.value("task_list_id").toInteger() == garden)
+            held.append(task.value("title").toString());
+    }
+    held.sort();
+    EXPECT_EQ(held, (QStringList{"Dig deep", "Plant", "Water", "Weed the beds"}));
+    EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
+}
+
+// The service answers a completion and a deletion 200 with a page that is no answer of its own (a hotel's sign-in
+// page): the sync failed, and the next one sends both again.
+TEST_F(SyncFeature, ACompletionAndADeletionAnsweredWithAnUnreadableBodyAreSentAgain)
+{
+    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann"), QStringLiteral("Call Bob")});
+    for (const char *method : {"PUT", "DELETE"})
+        app.service()
+            .on(method, taskPath(ids[method == QByteArrayView("PUT") ? 0 : 1]))
+            .reply(200, "<html>Sign in to the hotel Wi-Fi</html>", {{"Content-Type", "text/html"}});
+    app.selectHome(QStringLiteral("Inbox"));
+    app.clickCheckBox(QStringLiteral("Call Ann"));
+    deleteTask(QStringLiteral("Call Bob"));
+    pressSync();
+    EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("unreadable reply"))) << app.syncStatus().toStdString();
+    EXPECT_FALSE(storedCompleted(ids[0]));
+    EXPECT_TRUE(app.service().stored("tasks", ids[1]).has_value());
+
+    for (const char *method : {"PUT", "DELETE"})
+        app.service().on(method, taskPath(ids[method == QByteArrayView("PUT") ? 0 : 1])).clear();
+    pressSync();
+    EXPECT_TRUE(storedCompleted(ids[0]));
+    EXPECT_FALSE(app.service().stored("tasks", ids[1]).has_value());
+    EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
+}
+
+// The user's picture never reads (a page instead of an image) while another device deletes tasks: each sync removes
+// what was deleted and reads what did not change by its tag, and the line names the picture, sync after sync.
+TEST_F(SyncFeature, APictureThatNeverReadsIsNamedAndStopsNoRemoval)
+{
+    app.service()
+        .on("GET", "/users/42/avatar/medium.png")
+        .reply(200, "<html>Sign in to the hotel Wi-Fi</html>", {{"Content-Type", "text/html"}});
+    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann"), QStringLiteral("Call Bob")});
+    app.service().update("users", 42,
+                         {{"avatar_content_type", "image/png"}, {"avatar_updated_at", knvt::test::fixtureDate(60)}});
+    // Read whole by the first of the syncs below only.
+    app.service().seed("tags", {{"title", "Errands"}});
+    for (std::size_t deleted = 0; deleted < ids.size(); ++deleted) {
+        SCOPED_TRACE(deleted);
+        app.service().remove("tasks", ids[deleted]);
+        app.service().clearRequests();
+        pressSync();
+        EXPECT_EQ(app.taskTitled(deleted == 0 ? QStringLiteral("Call Ann") : QStringLiteral("Call Bob")), nullptr);
+        EXPECT_TRUE(app.service().hasRequest("GET", "/users/42/avatar/medium.png")) << "still due";
+        const QString line = app.syncStatus();
+        EXPECT_TRUE(line.startsWith(QStringLiteral("Sync failed 12:00")) && line.contains(QStringLiteral("picture"))
+                    && line.endsWith(QStringLiteral("(unreadable reply)")))
+            << line.toStdString();
+        EXPECT_EQ(app.service().lastRequest("GET", "/tags.json")->status, deleted == 0 ? 200 : 304)
+            << "read by the tag the sync before learnt";
+    }
+}
+
+// The service does not allow a deletion, every time it is asked: the task is back, the line names it once, and the next
+// sync sends nothing of it and reads every collection, unchanged, by its tag.
+TEST_F(SyncFeature, ADeletionTheServiceDoesNotAllowIsUndoneAndNamedOnce)
+{
+    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann"), QStringLiteral("Call Bob")});
+    app.service().on("DELETE", taskPath(ids[1])).json(403, "{}");
+    deleteTask(QStringLiteral("Call Bob"));
+    pressSync();
+    EXPECT_NE(app.taskTitled(QStringLiteral("Call Bob")), nullptr);
+    app.selectHome(QStringLiteral("Inbox"));
+    EXPECT_TRUE(app.centreRows().contains(QStringLiteral("[ ] Call Bob"))) << app.centreRows().join(u'|').toStdString();
+    const QString line = app.syncStatus();
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Sync failed 12:00"))
+                && line.endsWith(QStringLiteral(": the service refused “Call Bob” (not allowed)")))
+        << line.toStdString();
+
+    app.service().clearRequests();
+    pressSync();
+    EXPECT_FALSE(app.service().hasRequest("DELETE", taskPath(ids[1])));
+    for (const FakeSyncService::Request &request : app.service().requests())
+        EXPECT_EQ(request.status, 304) << request.method.toStdString() << ' ' << request.path.toStdString();
+    EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
+}
+
+// The service refuses two new titles as they are: the line names the first and counts the other; a title of 600
+// characters takes one line of it, cut with "…", the line stays within three lines, and its tooltip says it all.
+TEST_F(SyncFeature, RefusedChangesAreAllCountedOnALineOfAtMostThreeLines)
+{
+    const std::vector<qint64> ids = givenInboxPulled({QStringLiteral("Call Ann"), QStringLiteral("Call Bob")});
+    for (const qint64 id : ids)
+        app.service().on("PUT", taskPath(id)).json(422, R"({"title":["is too long"]})");
+    renameTask(QStringLiteral("Call Ann"), QStringLiteral("Call Ann about Sunday"));
+    renameTask(QStringLiteral("Call Bob"), QStringLiteral("Call Bob about Monday"));
+    pressSync();
+    QString line = app.syncStatus();
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Sync failed 12:00"))
+                && line.contains(QStringLiteral("the service refused “Call "))
+                && line.endsWith(QStringLiteral("and 1 more (title is too long)")))
+        << line.toStdString();
+
+    app.service().on("PUT", taskPath(ids[1])).clear();
+    QString longTitle;
+    while (longTitle.size() < 600)
+        longTitle += QStringLiteral("Call Ann about the plans for Sunday, ");
+    longTitle.truncate(599);
+    longTitle += u'?';
+    renameTask(QStringLiteral("Call Ann about Sunday"), longTitle);
+    pressSync();
+    line = app.syncStatus();
+    EXPECT_TRUE(line.startsWith(QStringLiteral("Sync failed 12:00")) && line.contains(QStringLiteral("…"))
+                && line.endsWith(QStringLiteral("(title is too long)")))
+        << line.toStdString();
+    EXPECT_LE(app.syncStatusLines(), 3);
+    EXPECT_TRUE(app.syncStatusShowsWhole());
+    EXPECT_TRUE(app.syncStatusToolTip().startsWith(QStringLiteral("Sync failed 12:00"))
+                && app.syncStatusToolTip().contains(longTitle)
+                && app.syncStatusToolTip().endsWith(QStringLiteral("(title is too long)")))
+        << app.syncStatusToolTip().toStdString();
 }

@@ -100,6 +100,21 @@ TEST_F(KNVTCDTaskListWireTest, AnOpenTaskJoiningAClosedListReopensIt)
     EXPECT_FALSE(cancelled->isArchived());
 }
 
+// The service's copy says by its archive date alone whether a list is archived, open or not; reopening a list here
+// takes it out of the archive.
+TEST_F(KNVTCDTaskListWireTest, TheServicesArchiveDateStandsWhateverItsStatusAndReopeningHereUnarchives)
+{
+    KNVTCDTaskList *l = pulledList(7);
+    for (const char *status : {"actionable", "someday", "completed"}) {
+        SCOPED_TRACE(status);
+        l->updateWithAttributes(
+            wire(listObject(7, 10, {{"status", status}, {"archived_at", wireDate(5)}, {"tasks", QJsonArray()}})));
+        EXPECT_TRUE(l->isArchived());
+    }
+    l->setStatus(2);
+    EXPECT_FALSE(l->isArchived());
+}
+
 // The mirrors are edited on the list and pushed as the local user's row; only the status is a membership change.
 TEST_F(KNVTCDTaskListWireTest, MirrorsReachTheLocalUsersRow)
 {

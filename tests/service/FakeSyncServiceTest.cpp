@@ -164,6 +164,12 @@ TEST_F(FakeSyncServiceTest, AnswersNotModifiedWhenTheEntityTagMatches)
     // Tags compare as exact strings: a weak form of the same tag is a different one.
     EXPECT_EQ(get("/tags.json", {"If-None-Match: W/\"t-1\""}).status, 200);
     EXPECT_EQ(get("/tags.json", {"If-None-Match: \"t-2\""}).status, 200);
+
+    // Each recorded request carries what it was answered.
+    std::vector<int> answered;
+    for (const FakeSyncService::Request &request : fake->requests("GET", "/tags.json"))
+        answered.push_back(request.status);
+    EXPECT_EQ(answered, (std::vector<int>{200, 304, 200, 200}));
 }
 
 TEST_F(FakeSyncServiceTest, HoldsAReplyUntilReleasedWhileOtherConnectionsGoOn)
@@ -207,9 +213,10 @@ TEST_F(FakeSyncServiceTest, DroppedResetAndTruncatedRepliesAreTransportFailures)
     EXPECT_EQ(truncated.body, QByteArray(R"([{"task_list":{"id":5}}])").left(12));
     EXPECT_EQ(get("/account.json").code, CURLE_PARTIAL_FILE);
 
-    // Every attempt fails the same way, and each was recorded.
+    // Every attempt fails the same way, and each was recorded, as answered with no status.
     EXPECT_EQ(get("/tags.json").code, CURLE_GOT_NOTHING);
     EXPECT_EQ(fake->count("GET", "/tags.json"), 2);
+    EXPECT_EQ(fake->lastRequest("GET", "/tags.json")->status, 0);
 }
 
 TEST_F(FakeSyncServiceTest, StoreRoundTripOfAnInboxTask)

@@ -164,6 +164,8 @@ struct FakeSyncService::Route::Impl
     int connections = 0;
     std::map<RouteKey, RouteScript> routes;
     std::vector<Request> requests;
+    // Moves on with every clearRequests(), so that an answer finds the request it answers only while it is recorded.
+    quint64 requestsCleared = 0;
     std::vector<Request> unmatched;
     std::unique_ptr<FakeSyncState> state;
 
@@ -379,8 +381,12 @@ void FakeSyncService::Route::Impl::serve(int fd, int number)
         Script script;
         RouteScript *route = nullptr;
         quint64 holdTicket = 0;
+        size_t recorded = 0;
+        quint64 clearedBefore = 0;
         {
             std::lock_guard lock(mutex);
+            recorded = requests.size();
+            clearedBefore = requestsCleared;
             requests.push_back(request);
             const auto found = routes.find({request.method, request.path});
             if (found != routes.end() && !found->second.replies.empty()) {
@@ -430,6 +436,11 @@ void FakeSyncService::Route::Impl::serve(int fd, int number)
         }
         if (hasNoBody(reply.status))
             reply.body.clear();
+        {
+            std::lock_guard lock(mutex);
+            if (requestsCleared == clearedBefore && recorded < requests.size())
+                requests[recorded].status = reply.status;
+        }
         if (script.truncate) {
             const qsizetype declared = reply.body.isEmpty() ? 2 : reply.body.size();
             sendAll(fd, responseHead(reply, declared) + reply.body.left(reply.body.size() / 2));
@@ -685,6 +696,7 @@ void FakeSyncService::clearRequests()
 {
     std::lock_guard lock(m_impl->mutex);
     m_impl->requests.clear();
+    ++m_impl->requestsCleared;
     m_impl->unmatched.clear();
 }
 

@@ -43,6 +43,9 @@ public:
         Headers headers;   // in the order received, names as sent
         QByteArray body;
         int connection = 0; // 1 for the first accepted connection, and so on
+        // The status the fake answered with (304 where the request's tag was current); 0 until it answers, and for a
+        // request whose connection it closed without a reply.
+        int status = 0;
         std::chrono::steady_clock::time_point arrival;
 
         // The first header of that name, compared case-insensitively; a null QByteArray when absent.

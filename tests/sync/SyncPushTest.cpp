@@ -162,29 +162,87 @@ TEST_F(SyncPushTest, RefusedAndFailedPushesDoNotStopTheSession)
     EXPECT_EQ(tag->numericIdentifier(), 3);
 }
 
-TEST_F(SyncPushTest, AnUpdateOfAnObjectTheServiceNoLongerHasRemovesIt)
+// The service answers an update or a delete that it no longer has the object. A session that reads nothing keeps the
+// change to send again; one whose reads leave the object out removes it (a list with its tasks); one whose reads bring
+// it back keeps the change over the service's copy and sends it again, which the service then takes.
+TEST_F(SyncPushTest, AnUpdateOrDeleteAnswered404KeepsItsChangeUntilAReadSettlesIt)
 {
-    KNVTCDTask *task = syncedTask(15, "A");
-    save();
-    task->setTitle("B");
-    save();
-    m_fake.on("PUT", "/tasks/15.json").reply(404);
-    ASSERT_EQ(run(pushSession()), Outcome::Finished);
-    EXPECT_FALSE(withIdentifier<KNVTCDTask>(15));
+    scriptEmptyService();
+    enum class Change { TaskTitle, TaskDeleted, ListTitle };
+    const struct
+    {
+        const char *what;
+        Change change;
+        bool listed;
+    } cases[] = {{"a task's title, the task still listed", Change::TaskTitle, true},
+                 {"a task's title, the task no longer listed", Change::TaskTitle, false},
+                 {"a task's deletion, the task still listed", Change::TaskDeleted, true},
+                 {"a task's deletion, the task no longer listed", Change::TaskDeleted, false},
+                 {"a list's title, the list still listed", Change::ListTitle, true},
+                 {"a list's title, the list no longer listed", Change::ListTitle, false}};
+    qint64 id = 15;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ++id;
+        const bool list = c.change == Change::ListTitle;
+        KNVTCDTaskList *garden = list ? syncedList(id, "Garden") : nullptr;
+        KNVTCDTask *dig = syncedTask(id * 10, "A", garden);
+        save();
+        if (list)
+            garden->setTitle("Yard");
+        else if (c.change == Change::TaskTitle)
+            dig->setTitle("B");
+        else
+            dig->markAsDeleted();
+        save();
+        const QByteArray path = (list ? "/task_lists/" : "/tasks/") + QByteArray::number(list ? id : id * 10) + ".json";
+        const char *method = c.change == Change::TaskDeleted ? "DELETE" : "PUT";
+        m_fake.on(method, path).clear().json(404, "{}");
+        if (list)
+            m_fake.on("GET", "/task_lists.json")
+                .clear()
+                .json(200,
+                      listBody(c.listed ? QList<QJsonObject>{sharedList(id, "Garden", 1, "accepted")}
+                                        : QList<QJsonObject>{}));
+        else
+            m_fake.on("GET", "/tasks/inbox.json")
+                .clear()
+                .json(200, listBody(c.listed ? QList<QJsonObject>{task(id * 10, "A", 1)} : QList<QJsonObject>{}));
+        m_fake.on("GET", "/task_lists/" + QByteArray::number(id) + ".json")
+            .clear()
+            .json(200,
+                  body(nest(sharedList(id, "Garden", 1, "accepted"), "tasks",
+                            {task(id * 10, "A", 1, {{"task_list_id", id}})})));
+        const auto changeKept = [&] {
+            ostore::Object *object = list ? static_cast<ostore::Object *>(withIdentifier<KNVTCDTaskList>(id))
+                                          : withIdentifier<KNVTCDTask>(id * 10);
+            return object == (list ? static_cast<ostore::Object *>(garden) : dig)
+                && (list ? garden->title() == "Yard" && garden->changedKeys() == QStringList{"title"}
+                        : c.change == Change::TaskTitle
+                        ? dig->title() == "B" && dig->changedKeys() == QStringList{"title"}
+                        : dig->deletedDate().isValid());
+        };
 
-    // A list goes alone: its task, with a change not yet sent, stays for the reads to place.
-    KNVTCDTaskList *list = syncedList(5, "Garden");
-    KNVTCDTask *inList = syncedTask(16, "Dig", list);
-    save();
-    list->setTitle("Yard");
-    inList->setTitle("Dig deep");
-    save();
-    m_fake.on("PUT", "/task_lists/5.json").reply(404);
-    m_fake.on("PUT", "/tasks/16.json").reply(500);
-    run(pushSession());
-    EXPECT_FALSE(withIdentifier<KNVTCDTaskList>(5));
-    ASSERT_TRUE(withIdentifier<KNVTCDTask>(16));
-    EXPECT_EQ(withIdentifier<KNVTCDTask>(16)->title(), "Dig deep");
+        EXPECT_EQ(run(pushSession()), Outcome::Failed) << "nothing read, the change is sent again";
+        EXPECT_TRUE(changeKept());
+
+        if (!c.listed) {
+            EXPECT_EQ(run(makeSession()), Outcome::Finished);
+            EXPECT_FALSE(withIdentifier<KNVTCDTask>(id * 10)) << "gone, a list's task with it";
+            EXPECT_FALSE(withIdentifier<KNVTCDTaskList>(id));
+            continue;
+        }
+        EXPECT_EQ(run(makeSession()), Outcome::Failed) << "the service still holds it";
+        EXPECT_TRUE(changeKept());
+        m_fake.on(method, path).clear().reply(200);
+        EXPECT_EQ(run(pushSession()), Outcome::Finished);
+        if (c.change == Change::TaskDeleted) {
+            EXPECT_FALSE(withIdentifier<KNVTCDTask>(id * 10));
+        } else {
+            EXPECT_EQ(lastBody("PUT", path).value(list ? "task_list" : "task").toObject().value("title"),
+                      list ? "Yard" : "B");
+        }
+    }
 }
 
 TEST_F(SyncPushTest, ATaskWaitsForItsListToBeCreatedFirst)
