@@ -17,6 +17,7 @@
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
 
 #include "uikit/KNVTPreferenceKeys.h"
 
@@ -361,16 +362,21 @@ TEST_F(MainWindowFeature, NothingWaitingToBeSavedIsLostWhenTheApplicationQuits)
 
 TEST_F(MainWindowFeature, AnEditorsSaveStillWaitingIsWrittenWhenTheApplicationQuits)
 {
-    app.givenProject(QStringLiteral("Garden"));
-    app.editHomeEntry(QStringLiteral("Garden"));
-    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" Club"));
+    app.givenSharedProject(QStringLiteral("Club"), {.members = {QStringLiteral("Ann")}});
+    app.givenTask(QStringLiteral("Paint fence"), {.list = QStringLiteral("Club")});
+    app.selectHome(QStringLiteral("Club"));
+    app.selectRows({QStringLiteral("Paint fence")});
+    app.clickToolbar(QStringLiteral("Assign"));
+    app.choosePopUp(QStringLiteral("assigneePopUpButton"), QStringLiteral("Ann (ann)"));
     app.clickButton(QStringLiteral("saveButton"));
-    // The editor saves half a second after it closed; Quit comes sooner.
+    // The assignment is saved half a second after its popover closed; Quit comes sooner.
     ASSERT_EQ(app.saves().pendingCount(), 1);
     app.press(QStringLiteral("Ctrl+Q"));
     EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "written while quitting";
     app.relaunch();
-    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Garden Club")));
+    const KNVTCDTask *paint = app.taskTitled(QStringLiteral("Paint fence"));
+    ASSERT_NE(paint, nullptr);
+    EXPECT_EQ(paint->assignee() ? paint->assignee()->username() : QString(), QStringLiteral("ann"));
 }
 
 TEST_F(MainWindowFeature, PrintingPrintsTheWholeFocusListOrOnlyTheSelectedTasks)
