@@ -291,12 +291,14 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
 
     app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
     app.clickButton(QStringLiteral("saveButton"));
+    // The service checks the password first; the window ends once it took it, and the sync goes on with it.
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() == nullptr; });
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
     EXPECT_TRUE(app.store().isAuthenticated());
-    app.waitForService([this] { return requests("GET", "/account.json") >= 2; });
-    EXPECT_EQ(app.service().requests("GET", "/account.json").at(1).header("Authorization"),
-              basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
-    app.waitForService([this] { return !app.store().isSyncing(); });
+    app.waitForService([this] { return requests("GET", "/account.json") >= 3 && !app.store().isSyncing(); });
+    for (const int request : {1, 2})
+        EXPECT_EQ(app.service().requests("GET", "/account.json").at(request).header("Authorization"),
+                  basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
 
     // Refused again: Cancel stops syncing, and the Account pane offers to type the password again.
     app.service().on("GET", "/account.json").clear().reply(401).json(200, accountReply(QStringLiteral("ann")));
@@ -317,6 +319,38 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     EXPECT_EQ(check.header("Authorization"), basic(QStringLiteral("ann"), QStringLiteral("newpass3")));
     EXPECT_FALSE(check.hasHeader("X-Application-Identifier"));
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass3"));
+}
+
+// A refusal may be a one-off, with the password in the keyring right all along: a slip typed into the password window
+// then (three spaces and Return) is refused by the service in turn, and replaces nothing.
+TEST_F(AccountsFeature, AOneOffRefusalAndASlipInThePasswordWindowLeaveTheRightPasswordInTheKeyring)
+{
+    app.service().enableState();
+    // The launch sync is refused once, the slip too; then the service answers as it would.
+    app.service().on("GET", "/account.json").reply(401).reply(401).pass();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("   "));
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    app.waitForService(
+        [this] { return requests("GET", "/account.json") == 2 && app.isEnabled("passwordSecureTextField"); });
+    EXPECT_EQ(app.fieldText(QStringLiteral("messageLabel")),
+              QStringLiteral("The sync service did not accept the password typed for the account ann."));
+    EXPECT_TRUE(app.fieldText(QStringLiteral("explanationLabel")).startsWith(QStringLiteral("Nothing was stored")));
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+    EXPECT_EQ(app.focusedControl(), QStringLiteral("passwordSecureTextField"));
+
+    app.typeWhereTheFocusIs(QStringLiteral("secret1"));
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    app.waitForService([this] {
+        return app.app().authenticationFailureWindowController() == nullptr
+            && app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing();
+    });
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+    EXPECT_TRUE(app.store().isAuthenticated());
+    EXPECT_EQ(app.service().lastRequest("GET", "/tags.json")->header("Authorization"),
+              basic(QStringLiteral("ann"), QStringLiteral("secret1")));
 }
 
 // However the password window was put away, syncing pauses and the main window says so, also after a restart; the
@@ -452,15 +486,17 @@ TEST_F(AccountsFeature, WhileTheKeyringRefusesAPasswordIsKeptUntilQuitAndTheAppl
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
     app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
     app.clickButton(QStringLiteral("saveButton"));
-    EXPECT_EQ(app.fieldText(QStringLiteral("messageLabel")), notStored);
+    app.waitForService([&] { return app.fieldText(QStringLiteral("messageLabel")) == notStored; });
     app.clickButton(QStringLiteral("saveButton"));
     app.settle();
     EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr);
-    app.waitForService([this] { return requests("GET", "/account.json") >= 4 && !app.store().isSyncing(); });
-    EXPECT_EQ(app.service().requests("GET", "/account.json").at(3).header("Authorization"),
-              basic(QStringLiteral("mika.r"), QStringLiteral("newpass2")));
-    app.store().sync();
+    // The service's check of the password, then the sync that resumed.
     app.waitForService([this] { return requests("GET", "/account.json") >= 5 && !app.store().isSyncing(); });
+    for (const int request : {3, 4})
+        EXPECT_EQ(app.service().requests("GET", "/account.json").at(request).header("Authorization"),
+                  basic(QStringLiteral("mika.r"), QStringLiteral("newpass2")));
+    app.store().sync();
+    app.waitForService([this] { return requests("GET", "/account.json") >= 6 && !app.store().isSyncing(); });
     EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), 1);
     EXPECT_TRUE(app.store().isAuthenticated());
 }

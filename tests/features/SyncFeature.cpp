@@ -244,9 +244,11 @@ TEST_F(SyncFeature, AfterAWrongPasswordTheRightOneTypedInTheIncorrectPasswordWin
         if (password == QLatin1String("right2")) {
             EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("password refused"))) << app.syncStatus().toStdString();
         }
-        app.typeIn(QStringLiteral("passwordSecureTextField"), password);
+        // A refused password stays in the field, selected to be typed over.
+        app.typeOver(QStringLiteral("passwordSecureTextField"), password);
         app.clickButton(QStringLiteral("saveButton"));
-        app.waitForService([&] { return requests("GET", "/account.json") >= (password == "wrong1" ? 2 : 3); });
+        // The service's check of each, then the sync the right one resumes.
+        app.waitForService([&] { return requests("GET", "/account.json") >= (password == "wrong1" ? 2 : 4); });
     }
     waitForTheEndOfTheSync();
     EXPECT_EQ(app.service().lastRequest("GET", "/account.json")->header("Authorization"),
