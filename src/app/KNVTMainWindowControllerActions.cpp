@@ -371,7 +371,7 @@ void KNVTMainWindowController::viewSelectedItems(QObject *)
 void KNVTMainWindowController::sync()
 {
     KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
-    if (!store.isAutoSyncEnabled()) {
+    if (store.syncAccountState() != knvt::SyncAccountState::On) {
         knvt::Beeper::shared().beep();
         return;
     }

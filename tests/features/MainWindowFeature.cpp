@@ -219,6 +219,8 @@ TEST_F(MainWindowFeature, EveryToolbarButtonShowsItsPictureWithItsNameUnderIt)
     app.givenTask(QStringLiteral("Pay rent"));
     app.launch();
     KNVTMainWindowController &main = app.mainWindow();
+    // Disabled, Sync tells why instead of its name: nobody signed in.
+    const QString signIn = QStringLiteral("Sign in to the sync service in Preferences > Account to sync.");
     const std::pair<const char *, const char *> buttons[] = {
         {"taskButton", "New Task"}, {"syncButton", "Sync"},       {"moveButton", "Move"},   {"assignButton", "Assign"},
         {"deleteButton", "Delete"}, {"commentButton", "Comment"}, {"todayButton", "Today"}, {"editButton", "Edit"},
@@ -229,7 +231,7 @@ TEST_F(MainWindowFeature, EveryToolbarButtonShowsItsPictureWithItsNameUnderIt)
         ASSERT_NE(button, nullptr) << name;
         EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon) << name;
         EXPECT_EQ(button->text(), QString::fromLatin1(title));
-        EXPECT_EQ(button->toolTip(), QString::fromLatin1(title));
+        EXPECT_EQ(button->toolTip(), QLatin1String(name) == "syncButton" ? signIn : QString::fromLatin1(title));
         EXPECT_FALSE(button->icon().isNull()) << name;
         const QImage picture = button->icon().pixmap(QSize(20, 20)).toImage();
         EXPECT_FALSE(pictures.contains(picture)) << name << " has a picture of its own";

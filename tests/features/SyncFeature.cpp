@@ -580,7 +580,7 @@ TEST_F(SyncFeature, APushOnlySyncAfterAFailedReadKeepsTheFailureOnTheLine)
 }
 
 // The service no longer serves this version: the sync has ended by the time the alert that says so asks, and the line
-// says why rather than "Syncing" until the alert is answered.
+// says why rather than "Syncing" until the alert is answered; so does Sync, disabled.
 TEST_F(SyncFeature, TheLineSaysANewerVersionIsNeededWhileTheAlertAsks)
 {
     givenInboxPulled({QStringLiteral("Call Ann")});
@@ -592,4 +592,9 @@ TEST_F(SyncFeature, TheLineSaysANewerVersionIsNeededWhileTheAlertAsks)
     EXPECT_TRUE(lineWhileAsked.startsWith(QStringLiteral("Sync failed 12:00"))
                 && lineWhileAsked.endsWith(QStringLiteral("(newer version needed)")))
         << lineWhileAsked.toStdString();
+    // Sync, disabled now, says why too, in its tooltip and to a screen reader.
+    const QString why = QStringLiteral("Sync stopped because the sync service needs a newer version of Quillvane. "
+                                       "Update Quillvane with your system's package manager to sync again.");
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Sync")));
+    EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")), (QStringList{why, why}));
 }
