@@ -19,7 +19,10 @@
 
 KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowController(KNVTTaskStore *store,
                                                                                      QWidget *parent)
-    : QDialog(parent), m_store(store)
+    : QDialog(parent),
+      m_store(store),
+      m_check(
+          new KNVTAccountCheck(this, false, [this](const KNVTAccountCheck::Result &result) { checkDidFinish(result); }))
 {
     setObjectName(QStringLiteral("KNVTAuthenticationFailureWindowController"));
     setWindowModality(Qt::ApplicationModal);
@@ -59,25 +62,23 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
 
     m_saveButton->setEnabled(false);
     KNVTTaskStore &taskStore = knvt::taskStore(m_store);
-    const QString username = taskStore.username();
-    showWhyThePasswordIsAskedFor(username, taskStore.accountPasswordLookupError());
-    m_usernameLabel->setText(username);
+    m_username = taskStore.username();
+    m_refusalSeen = !taskStore.isAuthenticated();
+    showWhyThePasswordIsAskedFor(m_username, taskStore.accountPasswordLookupError());
+    m_usernameLabel->setText(m_username);
 
     connect(m_passwordSecureTextField, &QLineEdit::textChanged, this,
             &KNVTAuthenticationFailureWindowController::controlTextDidChange);
     connect(m_saveButton, &QPushButton::clicked, this, &KNVTAuthenticationFailureWindowController::save);
     connect(m_cancelButton, &QPushButton::clicked, this, &KNVTAuthenticationFailureWindowController::cancel);
     knvt::setTabOrder({m_passwordSecureTextField, m_cancelButton, m_saveButton});
-    knvt::NotificationCenter::defaultCenter().addObserver(
-        QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification), nullptr, this,
-        [this](const knvt::Notification &) {
-            passwordTried(true);
-            syncDidFinish();
-        });
-    // A refusal of the password saved marks the account as not authenticated, while the sync waits.
-    knvt::NotificationCenter::defaultCenter().addObserver(
-        QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
-        [this](const knvt::Notification &) { passwordTried(false); });
+    // The refusal and its end are sync settings; a sign-in or sign-out changes the account itself.
+    for (const char *name :
+         {KNVTTaskStoreSyncSettingsDidChangeNotification, KNVTTaskStoreDidConfigureAccountNotification,
+          KNVTTaskStoreDidUnconfigureAccountNotification})
+        knvt::NotificationCenter::defaultCenter().addObserver(
+            QString::fromLatin1(name), nullptr, this,
+            [this](const knvt::Notification &) { closeIfAnsweredElsewhere(); });
 }
 
 KNVTAuthenticationFailureWindowController::~KNVTAuthenticationFailureWindowController()
@@ -117,6 +118,12 @@ void KNVTAuthenticationFailureWindowController::showWhyThePasswordIsAskedFor(con
         explanation = tr("Type your password; it will be kept until you quit.");
         break;
     }
+    say(title, message, explanation);
+}
+
+void KNVTAuthenticationFailureWindowController::say(const QString &title, const QString &message,
+                                                    const QString &explanation)
+{
     setWindowTitle(title);
     m_messageLabel->setText(message);
     m_explanationLabel->setText(explanation);
@@ -139,80 +146,80 @@ void KNVTAuthenticationFailureWindowController::save()
         finishSave();
         return;
     }
-    if (m_ending || m_passwordSecureTextField->text().isEmpty())
+    if (m_ending || m_check->isRunning() || m_passwordSecureTextField->text().isEmpty())
         return;
-    KNVTTaskStore &store = knvt::taskStore(m_store);
-    const knvt::Error keychainError = store.setAccountPassword(store.username(), m_passwordSecureTextField->text());
-    m_passwordSecureTextField->clear();
-    if (keychainError) {
-        m_keyringNoticeShown = true;
-        setWindowTitle(tr("Password Not Kept"));
-        m_messageLabel->setText(knvt::passwordNotStoredMessage(keychainError));
-        m_explanationLabel->setText(tr("It will be kept until you quit."));
-        // Before the field goes, so that the keyboard is not left to fall on a button and the sentence is read.
-        knvt::focusMessage(m_messageLabel);
-        m_passwordSecureTextField->setEnabled(false);
-        m_fieldsLayout->setRowVisible(m_passwordSecureTextField, false);
-        m_cancelButton->hide();
-        m_saveButton->setText(tr("OK"));
-        m_saveButton->setEnabled(true);
-        store.resetAuthenticationFailureDate();
-        store.sync();
+    if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
+        m_explanationLabel->setText(refused);
+        knvt::announceMessage(m_explanationLabel);
         return;
     }
-    // The window stays while the sync tries the password: refused, it asks again here, with the keyboard back on the
-    // field, rather than closing onto the window under it and opening again. The keyboard waits on the message
+    // The window stays while the service checks the password: refused, it asks again here, with the keyboard back on
+    // the field, rather than closing onto the window under it and opening again. The keyboard waits on the message
     // meanwhile, so that it does not fall to Cancel.
+    m_explanationLabel->setText(tr("Verifying the password..."));
     knvt::holdFocusOnMessage(m_messageLabel);
     m_passwordSecureTextField->setEnabled(false);
     m_saveButton->setEnabled(false);
-    store.resetAuthenticationFailureDate();
-    QPointer<KNVTAuthenticationFailureWindowController> window(this);
-    m_tryingPassword = store.syncWithCompletionHandler([window](const knvt::Error &) {
-        if (window)
-            window->passwordTried(true);
-    });
-    if (!m_tryingPassword)
-        finishSave();
+    m_check->start(knvt::taskStore(m_store).username(), m_passwordSecureTextField->text());
 }
 
-void KNVTAuthenticationFailureWindowController::passwordTried(bool syncEnded)
+void KNVTAuthenticationFailureWindowController::checkDidFinish(const KNVTAccountCheck::Result &result)
 {
-    if (!m_tryingPassword || m_ending)
+    if (m_ending)
         return;
-    if (!knvt::taskStore(m_store).isAuthenticated()) {
-        // Refused: the sync waits for another password, which this window asks for.
-        m_tryingPassword = false;
-        m_passwordSecureTextField->setEnabled(true);
+    m_passwordSecureTextField->setEnabled(true);
+    switch (result.outcome) {
+    case KNVTAccountCheck::Outcome::Accepted: break;
+    case KNVTAccountCheck::Outcome::Refused:
+        // Nothing is kept: the keyring holds what it held, which may be the right password after a one-off refusal.
+        say(tr("Incorrect Password"),
+            tr("The sync service did not accept the password typed for the account %1.").arg(result.username),
+            tr("Nothing was stored: the keyring keeps what it held. Type the password again to carry on syncing, or "
+               "cancel to stop syncing."));
+        m_saveButton->setEnabled(false);
+        knvt::returnToPassword(m_passwordSecureTextField, m_messageLabel);
+        return;
+    case KNVTAccountCheck::Outcome::Maintenance:
+    case KNVTAccountCheck::Outcome::ConnectionFailed:
+        say(tr("Password Not Verified"),
+            result.outcome == KNVTAccountCheck::Outcome::Maintenance
+                ? tr("The sync service is down for maintenance, so the password could not be verified.")
+                : tr("The password could not be verified as the connection failed."),
+            tr("Nothing was stored. Save to try again, or cancel to stop syncing."));
+        m_saveButton->setEnabled(true);
         knvt::returnToPassword(m_passwordSecureTextField, m_messageLabel);
         return;
     }
-    if (syncEnded) {
-        m_tryingPassword = false;
+    m_passwordTaken = true;
+    m_passwordSecureTextField->clear();
+    KNVTTaskStore &store = knvt::taskStore(m_store);
+    const knvt::Error keychainError = store.setAccountPassword(result.username, result.password);
+    // Syncing goes on now, as Sign In Again resumes it.
+    store.resumeSyncAfterSigningInAgain();
+    if (!keychainError) {
         finishSave();
+        return;
     }
+    m_keyringNoticeShown = true;
+    say(tr("Password Not Kept"), knvt::passwordNotStoredMessage(keychainError), tr("It will be kept until you quit."));
+    // Before the field goes, so that the keyboard is not left to fall on a button and the sentence is read.
+    knvt::focusMessage(m_messageLabel);
+    m_passwordSecureTextField->setEnabled(false);
+    m_fieldsLayout->setRowVisible(m_passwordSecureTextField, false);
+    m_cancelButton->hide();
+    m_saveButton->setText(tr("OK"));
+    m_saveButton->setEnabled(true);
 }
 
-void KNVTAuthenticationFailureWindowController::syncDidFinish()
+void KNVTAuthenticationFailureWindowController::closeIfAnsweredElsewhere()
 {
     KNVTTaskStore &store = knvt::taskStore(m_store);
-    if (!m_keyringNoticeShown || m_ending || store.isAuthenticated())
+    const bool refused = !store.isAuthenticated() && store.username() == m_username;
+    m_refusalSeen = m_refusalSeen || refused;
+    if (m_ending || m_passwordTaken || refused || !m_refusalSeen)
         return;
-    // The service refused the password the keyring could not keep. The application opens one such window at a time,
-    // so this one says it, or the user would read only of the keyring and syncing would stop without a word.
-    m_keyringNoticeShown = false;
-    setWindowTitle(tr("Incorrect Password"));
-    m_messageLabel->setText(tr("The password supplied for the account %1 is incorrect.").arg(store.username()));
-    m_explanationLabel->setText(
-        tr("Type the password of your account again to carry on syncing, or cancel to stop syncing; without the "
-           "keyring it will be kept until you quit."));
-    m_passwordSecureTextField->setEnabled(true);
-    m_fieldsLayout->setRowVisible(m_passwordSecureTextField, true);
-    m_cancelButton->show();
-    m_saveButton->setText(tr("Save"));
-    m_saveButton->setEnabled(false);
-    m_passwordSecureTextField->setFocus(Qt::OtherFocusReason);
-    knvt::announceMessage(m_messageLabel);
+    m_check->cancel();
+    finishSave();
 }
 
 void KNVTAuthenticationFailureWindowController::finishSave()
@@ -233,7 +240,10 @@ void KNVTAuthenticationFailureWindowController::cancel()
         return;
     }
     m_ending = true;
-    knvt::taskStore(m_store).pauseSyncUntilSignedInAgain();
+    m_check->cancel();
+    // A password taken meanwhile has nothing left to pause.
+    if (KNVTTaskStore &store = knvt::taskStore(m_store); !store.isAuthenticated())
+        store.pauseSyncUntilSignedInAgain();
     if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
         delegate->authenticationFailureWindowControllerDidCancel(this);
     else

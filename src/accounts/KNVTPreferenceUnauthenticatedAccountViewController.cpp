@@ -81,8 +81,12 @@ void KNVTPreferenceUnauthenticatedAccountViewController::update()
 
 void KNVTPreferenceUnauthenticatedAccountViewController::syncingEnabled()
 {
-    // Off, signing in again leaves it off; on, a sync tries the password there is, and asks again if it is refused.
-    knvt::taskStore(m_store).setAutoSyncEnabled(m_syncingEnabledCheckBoxButton->isOn());
+    // Off, signing in again leaves it off. On, sync waits for the password rather than sending the refused one
+    // again, and the user is asked for it at once.
+    const bool on = m_syncingEnabledCheckBoxButton->isOn();
+    knvt::taskStore(m_store).setAutoSyncEnabled(on);
+    if (on)
+        authenticate();
 }
 
 void KNVTPreferenceUnauthenticatedAccountViewController::authenticate()

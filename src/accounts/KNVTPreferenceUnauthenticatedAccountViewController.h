@@ -11,6 +11,7 @@ class QPushButton;
 
 // The Account pane while the sync service refuses the stored password: it offers to type it again, and keeps the
 // sync switch, so that the user may switch syncing off meanwhile rather than have it come back with the password.
+// Switched on, it asks for the password (Sign In Again) rather than send the refused one again.
 class KNVTPreferenceUnauthenticatedAccountViewController : public KNVTPreferenceViewController
 {
     Q_OBJECT

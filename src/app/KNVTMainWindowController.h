@@ -225,6 +225,8 @@ private:
     QPointer<knvt::Popover> m_assignTaskPopover;
     QPointer<knvt::Popover> m_taskEditPopover;
     std::unique_ptr<knvt::TaskNewForm> m_createTaskForm;
+    // The task the new-task popover's form saved, which the list selects as the popover closes.
+    QUrl m_taskMadeInPopover;
 
     QPointer<QDialog> m_projectNewWindowController;
     QPointer<QDialog> m_areaNewWindowController;

@@ -21,10 +21,14 @@
 #include "uikit/UnsavedTyping.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+
+#include <memory>
+#include <utility>
 
 QWidget *KNVTMainWindowController::anchorFor(QObject *sender)
 {
@@ -61,12 +65,35 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
     connect(popover, &knvt::Popover::closed, this, [this, popover](knvt::Popover::CloseReason reason) {
         if (popover == m_createTaskPopover) {
             m_createTaskForm.reset();
-            // The task made there is selected in the list once its save places it: the keyboard goes to that list at
-            // once, rather than back to where it was on the way.
-            KNVTTaskStoreItemsViewController *list = currentTasksViewController();
-            if (list != nullptr && list->waitsToSelectObject() && reason != knvt::Popover::CloseReason::Detached)
-                if (QWidget *view = list->focusView(); view != nullptr && view->isVisible())
+            // The keyboard goes to the list of the task saved there rather than back to where it was on the way. A
+            // save the library refused made none, and the keyboard goes back.
+            const QUrl made = std::exchange(m_taskMadeInPopover, QUrl());
+            const ostore::Object *task =
+                made.isEmpty() ? nullptr : KNVTTaskStore::defaultTaskStore()->objectForURI(made);
+            QPointer<KNVTTaskStoreItemsViewController> list = currentTasksViewController();
+            if (list && task && !task->isDeleted() && reason != knvt::Popover::CloseReason::Detached)
+                if (QWidget *view = list->focusView(); view != nullptr && view->isVisible()) {
+                    // The row is selected once the list has the keyboard, which the window system may grant a moment
+                    // after the popover went, and in a later pass, so that a screen reader hears the list, then the
+                    // new row; the row Qt would mark as the list takes the keyboard is let go first.
+                    if (auto *items = qobject_cast<QAbstractItemView *>(view))
+                        items->setCurrentIndex(QModelIndex());
+                    const auto select = [list, made] {
+                        QTimer::singleShot(0, list, [list, made] { list->selectObjectIfShown(made); });
+                    };
+                    auto once = std::make_shared<QMetaObject::Connection>();
+                    *once = connect(qApp, &QApplication::focusChanged, list,
+                                    [this, once, view, select](QWidget *, QWidget *now) {
+                                        if (!now || now->window() != this)
+                                            return;
+                                        disconnect(*once);
+                                        if (now == view)
+                                            select();
+                                    });
                     view->setFocus(Qt::OtherFocusReason);
+                    if (view->hasFocus() && disconnect(*once))
+                        select();
+                }
         }
         // The keyboard goes back to where it was in this window, so that the user carries on from there; a popover
         // torn off into a window of its own keeps it.
@@ -133,7 +160,7 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
         return;
     }
     m_createTaskForm = factory.taskNewViewController(newTaskValuesForHomeSelection(true), nullptr);
-    m_createTaskForm->setInsertedHandler([this](const QUrl &uri) { selectNewTask(uri); });
+    m_createTaskForm->setInsertedHandler([this](const QUrl &uri) { m_taskMadeInPopover = uri; });
     knvt::Popover *popover = openPopover(m_createTaskPopover, m_createTaskForm->view(), anchor);
     popover->setDetachFactory([this](knvt::Popover *) -> QWidget * {
         if (!m_createTaskForm)
@@ -344,7 +371,7 @@ void KNVTMainWindowController::viewSelectedItems(QObject *)
 void KNVTMainWindowController::sync()
 {
     KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
-    if (!store.isAutoSyncEnabled()) {
+    if (store.syncAccountState() != knvt::SyncAccountState::On) {
         knvt::Beeper::shared().beep();
         return;
     }

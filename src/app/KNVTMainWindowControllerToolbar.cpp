@@ -33,6 +33,38 @@ struct ButtonSpec
     const char *image;
 };
 
+// Sync runs only while the account lets it; disabled, the button says why and where to change it, since nothing else
+// on screen does when the status line is empty.
+void syncCommandState(KNVTTaskStore &store, knvt::CommandState &state)
+{
+    const knvt::SyncAccountState account = store.syncAccountState();
+    state.enabled = account == knvt::SyncAccountState::On;
+    switch (account) {
+    case knvt::SyncAccountState::On: break;
+    case knvt::SyncAccountState::NotSignedIn:
+        state.whyDisabled =
+            KNVTMainWindowController::tr("Sign in to the sync service in Preferences > Account to sync.");
+        break;
+    case knvt::SyncAccountState::SwitchedOff:
+        state.whyDisabled = KNVTMainWindowController::tr(
+            "Sync is switched off. Switch on Sync automatically in Preferences > Account.");
+        break;
+    case knvt::SyncAccountState::NewerVersionNeeded:
+        state.whyDisabled = KNVTMainWindowController::tr(
+            "Sync stopped because the sync service needs a newer version of Quillvane. Update Quillvane with your "
+            "system's package manager to sync again.");
+        break;
+    case knvt::SyncAccountState::PasswordRefused:
+        state.whyDisabled = KNVTMainWindowController::tr(
+            "Sync waits for the password of your account, which the sync service refused.");
+        break;
+    case knvt::SyncAccountState::Paused:
+        state.whyDisabled = KNVTMainWindowController::tr(
+            "Sync is paused because the password was refused. Sign in again in Preferences > Account.");
+        break;
+    }
+}
+
 } // namespace
 
 void KNVTMainWindowController::buildToolbar()
@@ -226,12 +258,7 @@ void KNVTMainWindowController::validateCommand(Command command, knvt::CommandSta
         state.enabled = state.visible;
         return;
     case Command::Notifications: state.enabled = store.numberOfNotifications() > 0; return;
-    case Command::Sync:
-        state.enabled = store.isAutoSyncEnabled();
-        if (store.isSyncPausedForPassword())
-            state.whyDisabled =
-                tr("Sync is paused because the password was refused. Sign in again in Preferences > Account.");
-        return;
+    case Command::Sync: syncCommandState(store, state); return;
     case Command::Comment: {
         KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
         state.enabled = shown && !shown->isArchived();

@@ -4,14 +4,12 @@
 
 class KNVTCDTaskList;
 
-// The sheet that renames an area and changes its status; saved 0.3 s after it ends.
+// The sheet that renames an area and changes its status.
 class KNVTAreaEditWindowController : public knvt::TaskListEditSheet
 {
     Q_OBJECT
 
 public:
-    static constexpr double SaveDelay = 0.3;
-
     explicit KNVTAreaEditWindowController(KNVTCDTaskList *area, QWidget *parent = nullptr);
 
     KNVTCDTaskList *area() const { return taskList(); }

@@ -14,6 +14,5 @@ KNVTAreaNewWindowController::KNVTAreaNewWindowController(QWidget *parent) : KNVT
 bool KNVTAreaNewWindowController::performSave()
 {
     knvt::taskStore().areaWithTitle(titleTextField()->text());
-    knvt::scheduleTaskStoreSave(SaveDelay);
-    return true;
+    return knvt::saveFormNow();
 }

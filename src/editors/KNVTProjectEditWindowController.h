@@ -4,14 +4,12 @@
 
 class KNVTCDTaskList;
 
-// The sheet that renames a project and changes its status; saved 0.5 s after it ends.
+// The sheet that renames a project and changes its status.
 class KNVTProjectEditWindowController : public knvt::TaskListEditSheet
 {
     Q_OBJECT
 
 public:
-    static constexpr double SaveDelay = 0.5;
-
     explicit KNVTProjectEditWindowController(KNVTCDTaskList *project, QWidget *parent = nullptr);
 
     KNVTCDTaskList *project() const { return taskList(); }

@@ -133,6 +133,5 @@ bool KNVTProjectNewWindowController::performSave()
         project->setStartDate(m_startDateDatePicker->dateValue());
     if (project && m_dueDateCheckBoxButton->isChecked())
         project->setDueDate(m_dueDateDatePicker->dateValue());
-    knvt::scheduleTaskStoreSave(SaveDelay);
-    return true;
+    return knvt::saveFormNow();
 }

@@ -52,7 +52,7 @@ bool KNVTTagEditWindowController::performSave()
     if (KNVTCDTag *renamed = tag()) {
         // Stored as the uniqueness rule compares it, so that no second tag of the same look can be made later.
         renamed->setTitle(knvt::trimmedString(titleTextField()->text()));
-        knvt::scheduleTaskStoreSave(0.0);
+        return knvt::saveFormNow();
     }
     return true;
 }

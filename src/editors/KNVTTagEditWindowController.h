@@ -9,7 +9,7 @@ class KNVTCDTag;
 // The sheet that renames a tag. It opens on the tag's title with Save disabled (the title is taken, by the tag
 // itself) and takes only a title no tag carries and that differs from the one it loaded, so that a rename made by a
 // sync meanwhile is never undone by the title the sheet opened with; the title is stored without its surrounding
-// spaces, as a new tag's is, and saved on the next pass. It closes by itself when the tag is deleted.
+// spaces, as a new tag's is, and saved at once. It closes by itself when the tag is deleted.
 class KNVTTagEditWindowController : public knvt::TitleSheet
 {
     Q_OBJECT

@@ -24,6 +24,5 @@ bool KNVTTagNewWindowController::canSave() const
 bool KNVTTagNewWindowController::performSave()
 {
     knvt::taskStore().tagWithTitle(titleTextField()->text());
-    knvt::scheduleTaskStoreSave(0.0);
-    return true;
+    return knvt::saveFormNow();
 }

@@ -4,7 +4,7 @@
 
 // The sheet that creates a tag. Tag titles are unique: Save is enabled only while the title has something besides
 // white space and no tag carries it already, whatever its letter case, accents or surrounding spaces. The new tag is
-// saved on the next pass.
+// saved at once.
 class KNVTTagNewWindowController : public knvt::TitleSheet
 {
     Q_OBJECT

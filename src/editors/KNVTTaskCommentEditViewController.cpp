@@ -58,7 +58,8 @@ void KNVTTaskCommentEditViewController::save(QObject *)
     }
     if (comment->text() != text) {
         comment->setText(text);
-        knvt::scheduleTaskStoreSave(SaveDelay);
+        if (!knvt::saveFormNow())
+            return;
     }
     closeHost();
 }

@@ -6,8 +6,8 @@
 
 class KNVTCDTaskComment;
 
-// The editor of one of the local user's comments: a changed text is saved 0.4 s after Save, Delete removes the
-// comment without asking. The comment is kept by its reference and looked up again whenever the editor acts; when a
+// The editor of one of the local user's comments: a changed text is saved at Save, and the editor stays open with it
+// when the library refuses the save; Delete removes the comment without asking. The comment is kept by its reference and looked up again whenever the editor acts; when a
 // sync or another window deletes it, the editor closes at the next store change, or at a Save or Delete that finds it
 // gone, and tells the user so with the text typed.
 class KNVTTaskCommentEditViewController : public knvt::CommentViewController

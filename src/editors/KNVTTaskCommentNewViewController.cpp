@@ -44,6 +44,6 @@ void KNVTTaskCommentNewViewController::save(QObject *)
         return;
     }
     knvt::taskStore().commentWithText(text, task);
-    knvt::scheduleTaskStoreSave(SaveDelay);
-    closeHost();
+    if (knvt::saveFormNow())
+        closeHost();
 }

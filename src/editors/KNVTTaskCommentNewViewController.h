@@ -6,7 +6,8 @@
 
 class KNVTCDTask;
 
-// The comment composer: a new comment on a task, saved 0.4 s after Save (or Ctrl+Return). The task is kept by its
+// The comment composer: a new comment on a task, saved at Save (or Ctrl+Return); a save the library refuses leaves
+// the composer open with the text. The task is kept by its
 // reference and looked up again at Save and at every store change, so that a task deleted meanwhile gets no comment:
 // the composer closes and tells the user so, with the text typed.
 class KNVTTaskCommentNewViewController : public knvt::CommentViewController
@@ -14,8 +15,6 @@ class KNVTTaskCommentNewViewController : public knvt::CommentViewController
     Q_OBJECT
 
 public:
-    static constexpr double SaveDelay = 0.4;
-
     KNVTTaskCommentNewViewController(KNVTCDTask *task, const QString &commentText, QObject *parent = nullptr);
     ~KNVTTaskCommentNewViewController() override;
 

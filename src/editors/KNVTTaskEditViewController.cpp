@@ -207,6 +207,6 @@ void KNVTTaskEditViewController::save(QObject *sender)
         closeAsReadOnly(sender);
         return;
     }
-    knvt::scheduleTaskStoreSave(SaveDelay);
-    closeHost(sender);
+    if (knvt::saveFormNow())
+        closeHost(sender);
 }

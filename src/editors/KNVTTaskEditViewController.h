@@ -11,8 +11,8 @@ class KNVTCDTask;
 
 // The form that edits one task, in a popover at an Edit button or in a sheet. It starts from the task and keeps what
 // it loaded; its save hands the fields whose controls the user changed from their loaded values to the task (never
-// the priority, which it does not show), so that changes made elsewhere while it was open stay, and saves 0.5 s
-// later. It closes by itself, writing nothing, when the task is deleted underneath it or may no longer be changed
+// the priority, which it does not show), so that changes made elsewhere while it was open stay, and saves at once:
+// a save the library refuses leaves the form open with what was typed. It closes by itself, writing nothing, when the task is deleted underneath it or may no longer be changed
 // (its list archived or made read-only elsewhere), and says so with what the user typed. A list the user chose that
 // is deleted meanwhile stays chosen, marked as deleted, and Save says so rather than moving the task elsewhere.
 class KNVTTaskEditViewController : public KNVTTaskFormViewController
@@ -23,7 +23,6 @@ public:
     // The title and notes where they differ from the task's: what the alert gives back when the form closes by
     // itself.
     QStringList typedText() const;
-    static constexpr double SaveDelay = 0.5;
 
     explicit KNVTTaskEditViewController(KNVTCDTask *task, QObject *parent = nullptr);
 

@@ -191,8 +191,12 @@ void KNVTTaskNewViewController::save(QObject *sender)
         if (std::find(members.begin(), members.end(), watcher) != members.end())
             task->addWatcher(watcher);
     }
+    // Told before the save, so that the list selects the task as the save places it; a refused save takes it out again.
     m_insertedTaskURI = task->uri();
-    knvt::scheduleTaskStoreSave(SaveDelay);
     emit taskInserted(m_insertedTaskURI);
+    if (!knvt::saveFormNow()) {
+        m_insertedTaskURI.clear();
+        return;
+    }
     closeHost(sender);
 }

@@ -14,14 +14,13 @@ class KNVTCDUser;
 
 // The form that creates one task, in the main window's new-task popover or in a new-task window (the menu, the
 // quick-entry hot key, a detached popover). It starts from prefilled values, and its save inserts the task with
-// every value of the form, its tags and watchers included, and saves 0.4 s later.
+// every value of the form, its tags and watchers included, and saves it at once: a save the library refuses leaves the
+// form open with all that was typed in it.
 class KNVTTaskNewViewController : public KNVTTaskFormViewController
 {
     Q_OBJECT
 
 public:
-    static constexpr double SaveDelay = 0.4;
-
     // Every value is optional: an empty string, 0, an invalid date, none or an empty list leaves the form as it
     // starts (status Actionable, no dates, no repeat, priority none). `tags` holds tag references (QUrl) and titles
     // (QString).
@@ -61,7 +60,7 @@ public:
     KNVTCDTask *insertedTask() const;
 
 signals:
-    // A save inserted the task with `uri`; the library saves it a moment later.
+    // A save inserted the task with `uri`, which the library takes at once, or takes out again when it refuses it.
     void taskInserted(const QUrl &uri);
 
 protected:

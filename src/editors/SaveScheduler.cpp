@@ -41,4 +41,9 @@ void scheduleTaskStoreSave(double delaySeconds)
     SaveScheduler::shared().scheduleSave(delaySeconds);
 }
 
+bool saveFormNow()
+{
+    return KNVTTaskStore::defaultTaskStore()->saveUserChanges();
+}
+
 } // namespace knvt

@@ -2,10 +2,11 @@
 
 namespace knvt {
 
-// How the editors ask the shared task store for their saves: an editor saves a short while after the user confirms
-// (0.3 s to 0.5 s, so that the sheet or popover is gone before the lists rebuild), a toggle on the next pass of the
-// event loop. Every such request goes through the shared scheduler, so that tests can read the delay each one asked
-// for and run the saves when they choose instead of waiting.
+// How the editors ask the shared task store for their saves: a choice an editor carries out (an assignee, a schedule,
+// a deletion) is saved a short while after the user confirms (0.4 s to 0.5 s, so that the sheet or popover is gone
+// before the lists rebuild), a toggle on the next pass of the event loop. Every such request goes through the shared
+// scheduler, so that tests can read the delay each one asked for and run the saves when they choose instead of
+// waiting. What the user typed in a form is saved at once instead (saveFormNow).
 class SaveScheduler
 {
 public:
@@ -22,5 +23,10 @@ public:
 
 // SaveScheduler::shared().scheduleSave(delaySeconds).
 void scheduleTaskStoreSave(double delaySeconds);
+
+// A form's own Save of what the user typed: the shared task store saves now, not later, so that the form learns the
+// outcome while it is still open. A save the library refuses is shown once by the store, which discards the refused
+// changes; the form then stays open with the typing, and its Save tries again. True when the library took the changes.
+bool saveFormNow();
 
 } // namespace knvt

@@ -22,11 +22,10 @@ constexpr KNVTTaskListStatus Statuses[] = {KNVTTaskListStatusSomeday, KNVTTaskLi
 
 } // namespace
 
-TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay, QWidget *parent)
+TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, QWidget *parent)
     : TitleSheet(parent),
       m_taskListURI(taskList ? taskList->uri() : QUrl()),
-      m_object(taskList && taskList->isArea() ? EditedObject::Area : EditedObject::Project),
-      m_saveDelay(saveDelay)
+      m_object(taskList && taskList->isArea() ? EditedObject::Area : EditedObject::Project)
 {
     auto *form = new QFormLayout;
     m_statusPopUpButton = new QComboBox(this);
@@ -103,8 +102,7 @@ bool TaskListEditSheet::performSave()
     const QString typed = titleTextField()->text();
     if (typed != m_loadedTitle && list->title() != typed)
         list->setTitle(typed);
-    scheduleTaskStoreSave(m_saveDelay);
-    return true;
+    return saveFormNow();
 }
 
 } // namespace knvt

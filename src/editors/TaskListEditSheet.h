@@ -15,7 +15,8 @@ namespace knvt {
 // Cancelled). Save writes the title and the status only where the user changed them from what the sheet loaded, so
 // that a change a sync or another window made meanwhile stays. Completing or cancelling a list with open tasks asks
 // first whether they go with it; when the user refuses, the sheet stays open and nothing of it is written, the title
-// included. The editor closes by itself when its list is deleted, and says so.
+// included. Save saves at once, and a save the library refuses leaves the sheet open as the user left it. The editor
+// closes by itself when its list is deleted, and says so.
 class TaskListEditSheet : public TitleSheet
 {
     Q_OBJECT
@@ -28,7 +29,7 @@ public:
     KNVTCDTaskList *taskList() const;
 
 protected:
-    TaskListEditSheet(KNVTCDTaskList *taskList, double saveDelay, QWidget *parent);
+    TaskListEditSheet(KNVTCDTaskList *taskList, QWidget *parent);
 
     bool performSave() override;
 
@@ -37,7 +38,6 @@ private:
     EditedObject m_object;
     QString m_loadedTitle;
     unsigned int m_loadedStatus = 0;
-    double m_saveDelay;
     QComboBox *m_statusPopUpButton = nullptr;
 };
 

@@ -96,6 +96,20 @@ void KNVTTaskStoreItemsViewController::keepCurrentRowInViewAfterCommand()
     m_keepCurrentRowInView = current.isValid() && view->viewport()->rect().intersects(view->visualRect(current));
 }
 
+bool KNVTTaskStoreItemsViewController::selectObjectIfShown(const QUrl &uri)
+{
+    auto *view = qobject_cast<QAbstractItemView *>(focusView());
+    const std::optional<int> row = view ? cellIndexForObjectValue(uri) : std::nullopt;
+    if (!row)
+        return false;
+    selectRows({*row});
+    view->scrollTo(indexForRow(*row));
+    // The keyboard goes to the new task (from the home list too), so that Delete and Edit act on it; in a window that
+    // is not active (a new-task window is), it is there when the window comes back.
+    view->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
 void KNVTTaskStoreItemsViewController::didApplyStoreChange()
 {
     auto *view = qobject_cast<QAbstractItemView *>(focusView());
@@ -103,13 +117,8 @@ void KNVTTaskStoreItemsViewController::didApplyStoreChange()
         return;
     if (!m_objectToSelect.isEmpty()) {
         const QUrl uri = m_objectToSelect;
-        if (const std::optional<int> row = cellIndexForObjectValue(uri)) {
+        if (selectObjectIfShown(uri)) {
             m_objectToSelect.clear();
-            selectRows({*row});
-            view->scrollTo(indexForRow(*row));
-            // The keyboard goes to the new task (from the home list too), so that Delete and Edit act on it; in a
-            // window that is not active (a new-task window is), it is there when the window comes back.
-            view->setFocus(Qt::OtherFocusReason);
         } else {
             const ostore::Object *object = taskStore().objectForURI(uri);
             if (!object || object->isDeleted() || !object->isInserted())

@@ -98,8 +98,9 @@ public:
     // store has placed it in the list (a new task is shown after its save). Forgotten at the first change after the object was saved, whether
     // the list shows it or not.
     void selectObjectOnceShown(const QUrl &uri);
-    // Whether the list waits to select an object a save is to place in it.
-    bool waitsToSelectObject() const { return !m_objectToSelect.isEmpty(); }
+    // Selects the row of the object with `uri` now, scrolled into view, and gives the list the keyboard; false, and
+    // nothing changes, when no row shows it.
+    bool selectObjectIfShown(const QUrl &uri);
 
     // ---- Hooks -------------------------------------------------------------------------------------------------
     virtual void taskStoreWillChangeNotification() {}

@@ -212,9 +212,14 @@ bool Coordinator::openConnection(const QString &file, bool create, knvt::Error *
     // One thread uses the connection (asserted on every call), so SQLite's per-call mutex is pure cost: a row load
     // takes it for every column read.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-    const int rc = openDatabase(QFile::encodeName(file), flags, &m_db, admit);
+    int rc = openDatabase(QFile::encodeName(file), flags, &m_db, admit);
+    // SQLite opens a file it may not write read-only without a word, and with the -wal and -shm files every quit
+    // leaves beside it, reads work: the library would only fail at the user's first change.
+    const bool readOnly = rc == SQLITE_OK && sqlite3_db_readonly(m_db, "main") == 1;
+    if (readOnly)
+        rc = SQLITE_READONLY;
     if (rc != SQLITE_OK) {
-        knvt::Error::report(error, ErrorFactory::fromSqlite(rc, m_db, file, true));
+        knvt::Error::report(error, ErrorFactory::fromSqlite(rc, readOnly ? nullptr : m_db, file, true));
         sqlite3_close_v2(m_db);
         m_db = nullptr;
         return false;
@@ -318,6 +323,14 @@ bool Coordinator::open(const QString &file, OpenResult *result, knvt::Error *err
     assertThread("open");
     KNVT_ASSERT(!isOpen(), "ostore::Coordinator", "open: already open");
     m_path = file;
+    // SQLite makes and removes the -wal and -shm files beside the library: a folder it may not write in is a library
+    // it may not write, whatever files the folder holds now.
+    if (const QFileInfo folder(QFileInfo(file).absolutePath()); folder.isDir() && !folder.isWritable()) {
+        knvt::Error::report(error,
+                            ErrorFactory::make(ErrorCode::ReadOnly, file, SQLITE_READONLY,
+                                               QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY))));
+        return false;
+    }
     auto abandon = [&] {
         m_statements.clear();
         sqlite3_close_v2(m_db);

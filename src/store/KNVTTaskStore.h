@@ -4,6 +4,7 @@
 #include "store/KNVTTaskStoreDelegate.h"
 #include "store/KNVTTaskStoreSyncCoordinating.h"
 #include "store/KNVTTaskStoreSyncCoordinatorDelegate.h"
+#include "store/SyncAccountState.h"
 
 #include "model/KNVTFocusType.h"
 
@@ -209,7 +210,9 @@ public:
     void setSyncMetaData(const QVariantMap &syncMetaData);
 
     bool isAutoSyncEnabled();
-    // The user's switch: switching on also asks for a sync; either way a pause for the password is over.
+    // The user's switch: switching on also asks for a sync; either way a pause for the password is over. Switched on
+    // while the service refuses the password, sync pauses instead until the password is typed again: a sync would
+    // only send the refused password again.
     void setAutoSyncEnabled(bool enabled);
     bool isPushSyncingEnabled();
     void setPushSyncingEnabled(bool enabled);
@@ -239,6 +242,9 @@ public:
     // A password typed again was verified: the refusal is forgotten, automatic sync is on again when it was paused,
     // else as the user left it, and one sync runs.
     void resumeSyncAfterSigningInAgain();
+    // Where the account leaves sync now. That a newer version is needed is known for this run only: a restart of the
+    // same version is refused again at its first sync.
+    knvt::SyncAccountState syncAccountState();
     QVariant resourcesLastModifiedDates();
     void setResourcesLastModifiedDates(const QVariant &dates);
     // Resource name -> entity tag; never null.
@@ -432,6 +438,8 @@ private:
     std::vector<SyncCompletionHandler> m_syncCompletionHandlers;
     QDateTime m_lastSyncFailureDate;
     knvt::Error m_lastSyncError;
+    // The service refused this version, and the user has not switched sync on since.
+    bool m_newerVersionNeeded = false;
     // The failure of a read that no session has read again since.
     QDateTime m_readFailureDate;
     knvt::Error m_readFailureError;

@@ -294,6 +294,7 @@ void KNVTTaskStore::unconfigureAccount()
     m_memoryPasswordUsername.clear();
     m_memoryPassword.clear();
     m_accountPasswordKeychainError = knvt::Error();
+    m_newerVersionNeeded = false;
 
     if (isAutoSyncEnabled())
         setAutoSyncEnabled(false);

@@ -97,6 +97,16 @@ bool KNVTTaskStore::isAutoSyncEnabled()
 
 void KNVTTaskStore::setAutoSyncEnabled(bool enabled)
 {
+    if (enabled) {
+        m_newerVersionNeeded = false;
+        // Only a password typed again and verified ends a refusal; until then switching on is the pause that signing
+        // in again ends by switching sync on.
+        if (!isAuthenticated()) {
+            writeSyncMetaDataValue(kAutoSyncPausedForPassword, true, false);
+            writeSyncMetaDataValue(kAutoSyncEnabled, false, true);
+            return;
+        }
+    }
     // The user's switch, either way, ends a pause: signing in again keeps what was chosen since.
     if (syncMetaData().contains(kAutoSyncPausedForPassword))
         writeSyncMetaDataValue(kAutoSyncPausedForPassword, QVariant(), false);
@@ -198,6 +208,18 @@ void KNVTTaskStore::resumeSyncAfterSigningInAgain()
         setAutoSyncEnabled(true);
     else
         sync();
+}
+
+knvt::SyncAccountState KNVTTaskStore::syncAccountState()
+{
+    using knvt::SyncAccountState;
+    if (!isConfigured())
+        return SyncAccountState::NotSignedIn;
+    if (isSyncPausedForPassword())
+        return SyncAccountState::Paused;
+    if (!isAutoSyncEnabled())
+        return m_newerVersionNeeded ? SyncAccountState::NewerVersionNeeded : SyncAccountState::SwitchedOff;
+    return isAuthenticated() ? SyncAccountState::On : SyncAccountState::PasswordRefused;
 }
 
 QVariant KNVTTaskStore::resourcesLastModifiedDates()

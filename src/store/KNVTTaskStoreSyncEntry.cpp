@@ -104,6 +104,8 @@ void KNVTTaskStore::taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(K
 {
     if (KNVTTaskStoreDelegate *delegate = taskStoreDelegate())
         delegate->taskStoreRequiresNewerAPIVersion(this);
+    // Before the switch, whose notification the windows read it by.
+    m_newerVersionNeeded = true;
     setAutoSyncEnabled(false);
 }
 

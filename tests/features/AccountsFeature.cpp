@@ -291,12 +291,14 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
 
     app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
     app.clickButton(QStringLiteral("saveButton"));
+    // The service checks the password first; the window ends once it took it, and the sync goes on with it.
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() == nullptr; });
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
     EXPECT_TRUE(app.store().isAuthenticated());
-    app.waitForService([this] { return requests("GET", "/account.json") >= 2; });
-    EXPECT_EQ(app.service().requests("GET", "/account.json").at(1).header("Authorization"),
-              basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
-    app.waitForService([this] { return !app.store().isSyncing(); });
+    app.waitForService([this] { return requests("GET", "/account.json") >= 3 && !app.store().isSyncing(); });
+    for (const int request : {1, 2})
+        EXPECT_EQ(app.service().requests("GET", "/account.json").at(request).header("Authorization"),
+                  basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
 
     // Refused again: Cancel stops syncing, and the Account pane offers to type the password again.
     app.service().on("GET", "/account.json").clear().reply(401).json(200, accountReply(QStringLiteral("ann")));
@@ -319,6 +321,35 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass3"));
 }
 
+// A refusal may be a one-off, with the password in the keyring right all along: a slip typed into the password window
+// then (three spaces and Return) is refused by the service in turn, and replaces nothing.
+TEST_F(AccountsFeature, AOneOffRefusalAndASlipInThePasswordWindowLeaveTheRightPasswordInTheKeyring)
+{
+    app.service().enableState();
+    // The launch sync is refused once, the slip too; then the service answers as it would.
+    app.service().on("GET", "/account.json").reply(401).reply(401).pass();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("   "));
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    app.waitForService(
+        [this] { return requests("GET", "/account.json") == 2 && app.isEnabled("passwordSecureTextField"); });
+    EXPECT_TRUE(app.fieldText(QStringLiteral("explanationLabel")).startsWith(QStringLiteral("Nothing was stored")));
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+
+    app.typeWhereTheFocusIs(QStringLiteral("secret1"));
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    app.waitForService([this] {
+        return app.app().authenticationFailureWindowController() == nullptr
+            && app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing();
+    });
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+    EXPECT_TRUE(app.store().isAuthenticated());
+    EXPECT_EQ(app.service().lastRequest("GET", "/tags.json")->header("Authorization"),
+              basic(QStringLiteral("ann"), QStringLiteral("secret1")));
+}
+
 // However the password window was put away, syncing pauses and the main window says so, also after a restart; the
 // Account pane's Sign In Again brings syncing back as it was before the refusal, with one sync, unless the user
 // switched it off meanwhile.
@@ -327,6 +358,8 @@ TEST_F(AccountsFeature, PuttingThePasswordWindowAwayPausesSyncSaysSoAndSigningIn
     const QString where = QStringLiteral(" Sign in again in Preferences > Account.");
     const QString paused = QStringLiteral("Sync paused (password refused).") + where;
     const QString why = QStringLiteral("Sync is paused because the password was refused.") + where;
+    const QString switchedOff =
+        QStringLiteral("Sync is switched off. Switch on Sync automatically in Preferences > Account.");
     struct Way
     {
         const char *name;
@@ -381,12 +414,94 @@ TEST_F(AccountsFeature, PuttingThePasswordWindowAwayPausesSyncSaysSoAndSigningIn
         EXPECT_EQ(app.syncSwitchIsOn(), !way.switchedOff);
         EXPECT_EQ(app.syncNowIsEnabled(), !way.switchedOff);
         EXPECT_EQ(app.toolbarEnabled(QStringLiteral("Sync")), !way.switchedOff);
-        EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")).value(0), QStringLiteral("Sync"));
+        EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")).value(0),
+                  way.switchedOff ? switchedOff : QStringLiteral("Sync"));
         EXPECT_EQ(app.syncStatus().section(u' ', 0, 0), way.switchedOff ? QString() : QStringLiteral("Synced"));
         const auto tags = app.service().lastRequest("GET", "/tags.json");
         EXPECT_EQ(tags ? tags->header("Authorization") : QByteArray(),
                   way.switchedOff ? QByteArray() : basic(QStringLiteral("ann"), QStringLiteral("newpass2")));
         app.closePreferences();
+    }
+}
+
+// One state of the account drives the password window, the Account pane's switch, the line and Sync: a sign-in that
+// succeeds closes the password window still asking, and switching sync on during the pause asks for the password
+// instead of sending the refused one; either way syncing resumes once, and the window never comes back.
+TEST_F(AccountsFeature, NeitherASignInAgainNorTheSwitchDuringThePauseLeavesThePasswordWindowOrSendsTheRefusedPassword)
+{
+    const QString paused = QStringLiteral("Sync paused (password refused). Sign in again in Preferences > Account.");
+    const QString switchedOff =
+        QStringLiteral("Sync is switched off. Switch on Sync automatically in Preferences > Account.");
+    const QString asked =
+        QStringLiteral("Sync waits for the password of your account, which the sync service refused.");
+    struct Row
+    {
+        const char *name;
+        // The password is refused, and the user does what the row says, up to the Sign In Again sheet.
+        std::function<void()> refusedThenAsked;
+    };
+    const std::vector<Row> rows = {
+        {"sync switched off and on again during the pause",
+         [&] {
+             app.clickToolbar(QStringLiteral("Sync"));
+             app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+             app.clickButton(QStringLiteral("cancelButton"));
+             app.openPreferences();
+             app.choosePreferencePane(QStringLiteral("Account"));
+             app.switchSync(false);
+             EXPECT_EQ(app.syncStatus(), QString());
+             EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")), (QStringList{switchedOff, switchedOff}));
+             const qsizetype sent = requests("GET", "/account.json");
+             app.switchSync(true);
+             EXPECT_EQ(requests("GET", "/account.json"), sent) << "the refused password is not sent again";
+             EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr);
+             EXPECT_TRUE(app.syncSwitchIsOn());
+             EXPECT_EQ(app.syncStatus(), paused);
+             ASSERT_TRUE(app.openWindows().contains(QStringLiteral("KNVTAccountAuthenticationWindowController")))
+                 << "the switch asks for the password";
+         }},
+        {"Sign In Again while the password window waits beside the typing",
+         [&] {
+             // A timer's sync is refused while the user types a search: the window waits beside it.
+             app.typeInSearch(QStringLiteral("Pay"));
+             app.store().sync();
+             app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+             EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")), (QStringList{asked, asked}));
+             app.openPreferences();
+             app.choosePreferencePane(QStringLiteral("Account"));
+             ASSERT_EQ(app.accountPane(), QStringLiteral("password refused"));
+             app.clickButton(QStringLiteral("authenticateAccountButton"));
+         }},
+    };
+    app.service().enableState();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([this] { return app.service().hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const qsizetype opened = app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController"));
+        // The password is changed elsewhere: every request with the old one is refused.
+        app.service().on("GET", "/account.json").clear().reply(401);
+        row.refusedThenAsked();
+        app.service().on("GET", "/account.json").clear().pass();
+        app.service().clearRequests();
+        app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
+        app.clickButton(QStringLiteral("authenticateButton"));
+        app.waitForService([this] {
+            return app.accountPane() == QLatin1String("signed in") && app.service().hasRequest("GET", "/tags.json")
+                && !app.store().isSyncing();
+        });
+        app.settle();
+        EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr) << "no window asks any more";
+        EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), opened + 1);
+        EXPECT_EQ(requests("GET", "/tags.json"), 1) << "one sync";
+        EXPECT_TRUE(app.store().isAutoSyncEnabled());
+        EXPECT_TRUE(app.syncSwitchIsOn());
+        EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Synced"))) << app.syncStatus().toStdString();
+        EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")).value(0), QStringLiteral("Sync"));
+        EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
+        app.closePreferences();
+        app.typeInSearch(QString());
     }
 }
 
@@ -452,15 +567,17 @@ TEST_F(AccountsFeature, WhileTheKeyringRefusesAPasswordIsKeptUntilQuitAndTheAppl
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
     app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
     app.clickButton(QStringLiteral("saveButton"));
-    EXPECT_EQ(app.fieldText(QStringLiteral("messageLabel")), notStored);
+    app.waitForService([&] { return app.fieldText(QStringLiteral("messageLabel")) == notStored; });
     app.clickButton(QStringLiteral("saveButton"));
     app.settle();
     EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr);
-    app.waitForService([this] { return requests("GET", "/account.json") >= 4 && !app.store().isSyncing(); });
-    EXPECT_EQ(app.service().requests("GET", "/account.json").at(3).header("Authorization"),
-              basic(QStringLiteral("mika.r"), QStringLiteral("newpass2")));
-    app.store().sync();
+    // The service's check of the password, then the sync that resumed.
     app.waitForService([this] { return requests("GET", "/account.json") >= 5 && !app.store().isSyncing(); });
+    for (const int request : {3, 4})
+        EXPECT_EQ(app.service().requests("GET", "/account.json").at(request).header("Authorization"),
+                  basic(QStringLiteral("mika.r"), QStringLiteral("newpass2")));
+    app.store().sync();
+    app.waitForService([this] { return requests("GET", "/account.json") >= 6 && !app.store().isSyncing(); });
     EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), 1);
     EXPECT_TRUE(app.store().isAuthenticated());
 }

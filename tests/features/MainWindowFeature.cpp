@@ -17,6 +17,7 @@
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDUser.h"
 
 #include "uikit/KNVTPreferenceKeys.h"
 
@@ -218,6 +219,8 @@ TEST_F(MainWindowFeature, EveryToolbarButtonShowsItsPictureWithItsNameUnderIt)
     app.givenTask(QStringLiteral("Pay rent"));
     app.launch();
     KNVTMainWindowController &main = app.mainWindow();
+    // Disabled, Sync tells why instead of its name: nobody signed in.
+    const QString signIn = QStringLiteral("Sign in to the sync service in Preferences > Account to sync.");
     const std::pair<const char *, const char *> buttons[] = {
         {"taskButton", "New Task"}, {"syncButton", "Sync"},       {"moveButton", "Move"},   {"assignButton", "Assign"},
         {"deleteButton", "Delete"}, {"commentButton", "Comment"}, {"todayButton", "Today"}, {"editButton", "Edit"},
@@ -228,7 +231,7 @@ TEST_F(MainWindowFeature, EveryToolbarButtonShowsItsPictureWithItsNameUnderIt)
         ASSERT_NE(button, nullptr) << name;
         EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon) << name;
         EXPECT_EQ(button->text(), QString::fromLatin1(title));
-        EXPECT_EQ(button->toolTip(), QString::fromLatin1(title));
+        EXPECT_EQ(button->toolTip(), QLatin1String(name) == "syncButton" ? signIn : QString::fromLatin1(title));
         EXPECT_FALSE(button->icon().isNull()) << name;
         const QImage picture = button->icon().pixmap(QSize(20, 20)).toImage();
         EXPECT_FALSE(pictures.contains(picture)) << name << " has a picture of its own";
@@ -361,16 +364,21 @@ TEST_F(MainWindowFeature, NothingWaitingToBeSavedIsLostWhenTheApplicationQuits)
 
 TEST_F(MainWindowFeature, AnEditorsSaveStillWaitingIsWrittenWhenTheApplicationQuits)
 {
-    app.givenProject(QStringLiteral("Garden"));
-    app.editHomeEntry(QStringLiteral("Garden"));
-    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" Club"));
+    app.givenSharedProject(QStringLiteral("Club"), {.members = {QStringLiteral("Ann")}});
+    app.givenTask(QStringLiteral("Paint fence"), {.list = QStringLiteral("Club")});
+    app.selectHome(QStringLiteral("Club"));
+    app.selectRows({QStringLiteral("Paint fence")});
+    app.clickToolbar(QStringLiteral("Assign"));
+    app.choosePopUp(QStringLiteral("assigneePopUpButton"), QStringLiteral("Ann (ann)"));
     app.clickButton(QStringLiteral("saveButton"));
-    // The editor saves half a second after it closed; Quit comes sooner.
+    // The assignment is saved half a second after its popover closed; Quit comes sooner.
     ASSERT_EQ(app.saves().pendingCount(), 1);
     app.press(QStringLiteral("Ctrl+Q"));
     EXPECT_FALSE(app.store().managedObjectContext()->hasChanges()) << "written while quitting";
     app.relaunch();
-    EXPECT_TRUE(app.homeRows().contains(QStringLiteral("  Garden Club")));
+    const KNVTCDTask *paint = app.taskTitled(QStringLiteral("Paint fence"));
+    ASSERT_NE(paint, nullptr);
+    EXPECT_EQ(paint->assignee() ? paint->assignee()->username() : QString(), QStringLiteral("ann"));
 }
 
 TEST_F(MainWindowFeature, PrintingPrintsTheWholeFocusListOrOnlyTheSelectedTasks)

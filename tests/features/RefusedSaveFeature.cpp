@@ -8,6 +8,8 @@
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskComment.h"
+#include "model/KNVTCDUser.h"
 
 #include "support/RefusedWrites.h"
 
@@ -16,6 +18,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
 
 using knvt::features::AppDriver;
 
@@ -89,22 +94,104 @@ TEST_F(RefusedSaveFeature, TickingABoxTheLibraryRefusesShowsOneAlertAndTheBoxSta
 
 TEST_F(RefusedSaveFeature, QuittingWhileTheLibraryRefusesAnEditTellsTheUserAndTheNextStartShowsWhatWasStored)
 {
-    app.givenTask(QStringLiteral("Paint"));
+    app.givenSharedProject(QStringLiteral("Club"), {.members = {QStringLiteral("Ann")}});
+    app.givenTask(QStringLiteral("Paint"), {.list = QStringLiteral("Club")});
+    app.selectHome(QStringLiteral("Club"));
     app.selectRows({QStringLiteral("Paint")});
-    app.clickToolbar(QStringLiteral("Edit"));
-    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" the fence"));
-    app.pressReturn();
-    ASSERT_EQ(app.saves().pendingCount(), 1) << "the form saves a moment later";
+    app.clickToolbar(QStringLiteral("Assign"));
+    app.choosePopUp(QStringLiteral("assigneePopUpButton"), QStringLiteral("Ann (ann)"));
+    app.clickButton(QStringLiteral("saveButton"));
+    ASSERT_EQ(app.saves().pendingCount(), 1) << "the assignment saves a moment later";
     ASSERT_TRUE(knvt::test::refuseWrites(app.store()));
 
-    // The user quits before the form's save has run.
+    // The user quits before the assignment's save has run.
     app.answerAlert(QStringLiteral("OK"));
     app.quit();
     EXPECT_EQ(app.alertsShown(), QStringList{kRefused});
 
     app.relaunch();
-    EXPECT_NE(app.taskTitled(QStringLiteral("Paint")), nullptr);
-    EXPECT_EQ(app.taskTitled(QStringLiteral("Paint the fence")), nullptr);
-    EXPECT_EQ(app.centreRows(), (QStringList{"# Incomplete", "[ ] Paint"}));
+    const KNVTCDTask *paint = app.taskTitled(QStringLiteral("Paint"));
+    ASSERT_NE(paint, nullptr);
+    EXPECT_NE(paint->assignee() ? paint->assignee()->username() : QString(), QStringLiteral("ann"));
     EXPECT_EQ(app.alertsShown().size(), 1);
+}
+
+// Whichever form it was typed in, a change the library refuses stays in its form, which is still open with all the
+// user typed; its Save stores it once the library takes writes again.
+TEST_F(RefusedSaveFeature, ATypedChangeTheLibraryRefusesStaysInItsOpenFormUntilASaveTakesIt)
+{
+    app.givenTask(QStringLiteral("Paint"));
+    KNVTCDTask *ship = app.givenTask(QStringLiteral("Ship release"));
+    app.store().commentWithText(QStringLiteral("Mine"), ship);
+    app.givenProject(QStringLiteral("Garden"));
+    app.saveGivens();
+    const auto comments = [ship] {
+        QStringList texts;
+        for (const KNVTCDTaskComment *comment : ship->commentsOrderedByCreatedDate())
+            texts << comment->text();
+        return texts;
+    };
+    struct Form
+    {
+        const char *window;
+        std::function<void()> open;
+        QString field;
+        QString typed;
+        QString shown; // what the field holds then
+        std::function<void()> save;
+        std::function<bool()> stored;
+    };
+    const auto pressReturn = [this] { app.pressReturn(); };
+    const auto pressCtrlReturn = [this] { app.pressCtrlReturn(); };
+    const auto clickSave = [this] { app.clickButton(QStringLiteral("saveButton")); };
+    const std::vector<Form> forms = {
+        {"the new task popover", [this] { app.press(QStringLiteral("Ctrl+N")); }, QStringLiteral("titleTextField"),
+         QStringLiteral("Buy stamps"), QStringLiteral("Buy stamps"), pressReturn,
+         [this] { return app.taskTitled(QStringLiteral("Buy stamps")) != nullptr; }},
+        {"the edit popover",
+         [this] {
+             app.selectRows({QStringLiteral("Paint")});
+             app.clickToolbar(QStringLiteral("Edit"));
+         },
+         QStringLiteral("titleTextField"), QStringLiteral(" the fence"), QStringLiteral("Paint the fence"), pressReturn,
+         [this] { return app.taskTitled(QStringLiteral("Paint the fence")) != nullptr; }},
+        {"the comment composer",
+         [this] {
+             app.selectRows({QStringLiteral("Ship release")});
+             app.clickToolbar(QStringLiteral("Comment"));
+         },
+         QStringLiteral("commentTextView"), QStringLiteral("Ship it"), QStringLiteral("Ship it"), pressCtrlReturn,
+         [comments] { return comments().contains(QStringLiteral("Ship it")); }},
+        {"the comment editor", [this] { app.clickDetailCommentButton(QStringLiteral("Mine"), QStringLiteral("Edit")); },
+         QStringLiteral("commentTextView"), QStringLiteral(" edited"), QStringLiteral("Mine edited"), pressCtrlReturn,
+         [comments] { return comments().contains(QStringLiteral("Mine edited")); }},
+        {"the project's edit sheet", [this] { app.editHomeEntry(QStringLiteral("Garden")); },
+         QStringLiteral("titleTextField"), QStringLiteral(" Club"), QStringLiteral("Garden Club"), clickSave,
+         [this] { return app.homeRows().contains(QStringLiteral("  Garden Club")); }},
+        {"the new tag sheet", [this] { app.openNewTagSheet(); }, QStringLiteral("titleTextField"),
+         QStringLiteral("errand"), QStringLiteral("errand"), clickSave,
+         [this] { return app.store().tagForTitle(QStringLiteral("errand")) != nullptr; }},
+    };
+    for (const Form &form : forms) {
+        SCOPED_TRACE(form.window);
+        form.open();
+        app.typeIn(form.field, form.typed);
+        const QStringList open = app.openEditors();
+        ASSERT_EQ(open.size(), 1);
+        ASSERT_TRUE(knvt::test::refuseWrites(app.store()));
+        const qsizetype told = app.alertsShown().size();
+        app.answerAlert(QStringLiteral("OK"));
+        form.save();
+        EXPECT_EQ(app.alertsShown().mid(told), QStringList{kRefused});
+        EXPECT_EQ(app.openEditors(), open) << "the form stays";
+        EXPECT_EQ(app.fieldText(form.field), form.shown);
+        EXPECT_FALSE(form.stored());
+
+        ASSERT_TRUE(knvt::test::refuseWrites(app.store(), false));
+        form.save();
+        EXPECT_TRUE(app.openEditors().isEmpty());
+        EXPECT_TRUE(form.stored());
+        EXPECT_EQ(app.alertsShown().size(), told + 1);
+    }
+    EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
 }

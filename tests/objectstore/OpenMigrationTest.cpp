@@ -235,3 +235,61 @@ TEST_F(OstoreOpenTest, AMissingFolderCannotBeOpened)
     EXPECT_EQ(error.userInfo().value(QStringLiteral("path")).toString(),
               file(QStringLiteral("no/such/folder/x.sqlite3")));
 }
+
+// Root writes whatever the file modes say, so each library is made read-only by a mount of its own, in a mount
+// namespace of the child that opens it.
+TEST_F(OstoreOpenTest, ALibraryThatCannotBeWrittenIsRefusedAtOpenWhateverItsFolderHolds)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("unshare"), {QStringLiteral("--mount"), QStringLiteral("true")});
+    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+        GTEST_SKIP() << "a private mount namespace is refused here (unshare --mount needs CAP_SYS_ADMIN)";
+
+    // Run by sh with $1 the library file and $d its folder, before the child opens it.
+    const QString readOnlyFolder = QStringLiteral("mount --bind \"$d\" \"$d\" && mount -o remount,bind,ro \"$d\"");
+    struct Case
+    {
+        const char *library;
+        bool withLog; // the -wal and -shm files of a process that has the library open
+        QString prepare;
+        int status;
+    };
+    const Case cases[] = {
+        {"in a folder and a file that can be written", true, QStringLiteral("true"), 0},
+        {"in a read-only folder holding only the file", false, readOnlyFolder, int(ErrorCode::ReadOnly)},
+        {"in a read-only folder holding the -wal and -shm files", true, readOnlyFolder, int(ErrorCode::ReadOnly)},
+        {"a read-only file with its -wal and -shm files", true,
+         QStringLiteral("mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\""), int(ErrorCode::ReadOnly)},
+        // Writable files in a folder that is not: nothing can make or remove the -wal and -shm files there.
+        {"with writable files in a read-only folder", true,
+         QStringLiteral("mkdir \"$d.rw\" && for f in \"$1\" \"$1-wal\" \"$1-shm\"; do ln \"$f\" \"$d.rw/\"; done && %1 "
+                        "&& for f in \"$1\" \"$1-wal\" \"$1-shm\"; do mount --bind \"$d.rw/${f##*/}\" \"$f\"; done")
+             .arg(readOnlyFolder),
+         int(ErrorCode::ReadOnly)},
+    };
+    int made = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.library);
+        const QString path = file(QStringLiteral("library%1/TaskStoreData.sqlite3").arg(++made));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        auto library = std::make_unique<testmodel::Library>(path);
+        ASSERT_TRUE(library->opened);
+        library->main->insert<Task>()->setTitle(QStringLiteral("kept"));
+        ASSERT_TRUE(library->main->save());
+        if (!c.withLog)
+            library.reset();
+        ASSERT_EQ(QFileInfo::exists(path + QStringLiteral("-wal")), c.withLog);
+
+        QProcess child;
+        child.start(QStringLiteral("unshare"),
+                    {QStringLiteral("--mount"), QStringLiteral("sh"), QStringLiteral("-c"),
+                     QStringLiteral("d=\"${1%/*}\" && %1 && exec \"$0\" open \"$1\"").arg(c.prepare),
+                     QStringLiteral(OSTORE_TEST_CHILD), path});
+        ASSERT_TRUE(child.waitForFinished(30000));
+        const QString said = QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError());
+        EXPECT_EQ(child.exitCode(), c.status) << qPrintable(said);
+        if (c.status == int(ErrorCode::ReadOnly)) {
+            EXPECT_TRUE(said.contains(QStringLiteral("read-only"))) << qPrintable(said);
+        }
+    }
+}

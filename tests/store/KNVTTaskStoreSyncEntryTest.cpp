@@ -4,6 +4,8 @@
 
 #include "support/NotificationRecorder.h"
 
+#include <functional>
+
 namespace {
 
 struct ScriptedCoordinatorState
@@ -235,4 +237,49 @@ TEST_F(TaskStoreSyncEntryTest, StartsArePostedAndRefusalsAreReportedBeforeTheyAr
     EXPECT_FALSE(store().isAutoSyncEnabled());
     EXPECT_FALSE(store().sync());
     store().setTaskStoreDelegate(nullptr);
+}
+
+// Each step of an account's life leaves sync in one state, which every window reads; switching sync on while the
+// service refuses the password asks for no sync, which would only send the refused password again.
+TEST_F(TaskStoreSyncEntryTest, OneAccountStateSaysWhereSyncStandsAndSwitchingOnNeverSendsARefusedPassword)
+{
+    using knvt::SyncAccountState;
+    struct Step
+    {
+        const char *step;
+        std::function<void()> act;
+        SyncAccountState state;
+        int syncsAsked;
+    };
+    KNVTTaskStore &s = store();
+    const Step steps[] = {
+        {"nobody signed in", [] {}, SyncAccountState::NotSignedIn, 0},
+        {"signed in",
+         [&s] {
+             KNVTCDTaskStoreInformation *information = s.taskStoreInformation();
+             information->setUsername(QStringLiteral("ann"));
+             information->setUserNumericIdentifier(42);
+             information->setAccountNumericIdentifier(7);
+         },
+         SyncAccountState::SwitchedOff, 0},
+        {"switched on", [&s] { s.setAutoSyncEnabled(true); }, SyncAccountState::On, 1},
+        {"the password refused", [&] { s.taskStoreSyncCoordinatorDidFailAuthentication(coordinator()); },
+         SyncAccountState::PasswordRefused, 0},
+        {"the password window put away", [&s] { s.pauseSyncUntilSignedInAgain(); }, SyncAccountState::Paused, 0},
+        {"switched off during the pause", [&s] { s.setAutoSyncEnabled(false); }, SyncAccountState::SwitchedOff, 0},
+        {"switched on again", [&s] { s.setAutoSyncEnabled(true); }, SyncAccountState::Paused, 0},
+        {"signed in again", [&s] { s.resumeSyncAfterSigningInAgain(); }, SyncAccountState::On, 1},
+        {"this version refused", [&] { s.taskStoreSyncCoordinatorDidFailAsNewerAPIVersionIsRequired(coordinator()); },
+         SyncAccountState::NewerVersionNeeded, 0},
+        {"switched on after the refusal of the version", [&s] { s.setAutoSyncEnabled(true); }, SyncAccountState::On, 1},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.step);
+        const int asked = coordinatorState.startRequests;
+        step.act();
+        EXPECT_EQ(s.syncAccountState(), step.state);
+        EXPECT_EQ(coordinatorState.startRequests - asked, step.syncsAsked);
+        EXPECT_EQ(s.isAutoSyncEnabled(),
+                  step.state == SyncAccountState::On || step.state == SyncAccountState::PasswordRefused);
+    }
 }

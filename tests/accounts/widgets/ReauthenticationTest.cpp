@@ -1,5 +1,5 @@
-// Typing the password again: the sheet of the Account pane, which checks it, and the window shown when a sync is
-// refused, which keeps it unchecked.
+// Typing the password again: the sheet of the Account pane and the window shown when a sync is refused, both of which
+// keep a password only once the service took it.
 #include "AccountsTest.h"
 
 #include "accounts/KNVTAccountAuthenticationWindowController.h"
@@ -82,8 +82,9 @@ protected:
         KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
         fake.enableState();
         configureAccount();
-        store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+        store().resetAuthenticationFailureDate();
         store().setAutoSyncEnabled(true);
+        store().setAuthenticationFailureDate(QDateTime::currentDateTime());
         KNVTKeychainItem::lockKeychain();
         auto *window = new KNVTAuthenticationFailureWindowController(&store());
         window->setAuthenticationFailureWindowControllerDelegate(&shell);
@@ -138,6 +139,7 @@ TEST_F(ReauthenticationTest, ThePasswordTheSheetVerifiedStartsOneSync)
     KNVTTaskStoreSyncCoordinating::setFactory(
         [&syncs](KNVTTaskStore &) { return std::make_unique<CountingCoordinator>(syncs); });
     configureAccount();
+    store().resetAuthenticationFailureDate();
     store().setAutoSyncEnabled(true);
     store().setAuthenticationFailureDate(QDateTime::currentDateTime());
     syncs = 0;
@@ -180,7 +182,9 @@ TEST_F(ReauthenticationTest, TheSheetTreatsAnAnswerWithoutTheAccountAsARefusalAn
     EXPECT_EQ(opener.opened().value(0).path(), QStringLiteral("/forgotten_password"));
 }
 
-TEST_F(ReauthenticationTest, TheFailureWindowKeepsThePasswordUncheckedClearsTheFailureAndSyncs)
+// A refusal may be a one-off: a password the service does not take is never kept, so that a slip typed after it
+// cannot replace the right one.
+TEST_F(ReauthenticationTest, TheFailureWindowKeepsAPasswordOnlyOnceTheServiceTookIt)
 {
     RecordingShell shell;
     KNVTAccountsShell::setShared(&shell);
@@ -188,38 +192,81 @@ TEST_F(ReauthenticationTest, TheFailureWindowKeepsThePasswordUncheckedClearsTheF
     EXPECT_EQ(shell.shown, 1);
     KNVTAccountsShell::setShared(nullptr);
 
+    int syncs = 0;
+    KNVTTaskStoreSyncCoordinating::setFactory(
+        [&syncs](KNVTTaskStore &) { return std::make_unique<CountingCoordinator>(syncs); });
+    configureAccount();
+    store().resetAuthenticationFailureDate();
+    store().setAutoSyncEnabled(true);
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    syncs = 0;
+
     auto *window = new KNVTAuthenticationFailureWindowController(&store());
     window->setAuthenticationFailureWindowControllerDelegate(&shell);
+    window->show();
     QPointer<QWidget> alive(window);
     EXPECT_EQ(window->windowModality(), Qt::ApplicationModal);
     EXPECT_EQ(child<QLabel>(window, "messageLabel")->text(),
               QStringLiteral("The password supplied for the account ann is incorrect."));
     EXPECT_EQ(child<QLabel>(window, "usernameLabel")->text(), QStringLiteral("ann"));
     auto *save = child<QPushButton>(window, "saveButton");
+    auto *field = child<QLineEdit>(window, "passwordSecureTextField");
     EXPECT_FALSE(save->isEnabled());
-    child<QLineEdit>(window, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
-    EXPECT_TRUE(save->isEnabled());
 
-    int syncs = 0;
-    KNVTTaskStoreSyncCoordinating *coordinator = nullptr;
-    KNVTTaskStoreSyncCoordinating::setFactory([&syncs, &coordinator](KNVTTaskStore &) {
-        auto made = std::make_unique<CountingCoordinator>(syncs);
-        coordinator = made.get();
-        return made;
-    });
-    configureAccount();
-    store().setAutoSyncEnabled(true);
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
-    syncs = 0;
+    struct Answer
+    {
+        const char *service;
+        std::function<void()> answer;
+        QString title;
+        QString message;
+        bool saveEnabled; // Save again without typing: only when the service never judged the password
+    };
+    const QString nothingStored = QStringLiteral("Nothing was stored");
+    const Answer answers[] = {
+        {"refuses the password", [this] { fake.on("GET", "/account.json").clear().json(401, "{}"); },
+         QStringLiteral("Incorrect Password"),
+         QStringLiteral("The sync service did not accept the password typed for the account ann."), false},
+        {"answers without the account", [this] { fake.on("GET", "/account.json").clear().json(200, "{}"); },
+         QStringLiteral("Incorrect Password"),
+         QStringLiteral("The sync service did not accept the password typed for the account ann."), false},
+        {"is down for maintenance", [this] { fake.on("GET", "/account.json").clear().reply(503, "down"); },
+         QStringLiteral("Password Not Verified"),
+         QStringLiteral("The sync service is down for maintenance, so the password could not be verified."), true},
+    };
+    for (const Answer &given : answers) {
+        SCOPED_TRACE(given.service);
+        given.answer();
+        const int checks = fake.count("GET", "/account.json");
+        field->clear();
+        field->setText(QStringLiteral("   "));
+        EXPECT_TRUE(save->isEnabled());
+        save->click();
+        EXPECT_FALSE(field->isEnabled()) << "while the service checks it";
+        EXPECT_EQ(window->focusWidget(), child<QLabel>(window, "messageLabel"));
+        ASSERT_TRUE(waitUntil([&] { return field->isEnabled(); }));
+        EXPECT_EQ(fake.count("GET", "/account.json"), checks + 1);
+        EXPECT_EQ(window->windowTitle(), given.title);
+        EXPECT_EQ(child<QLabel>(window, "messageLabel")->text(), given.message);
+        EXPECT_TRUE(child<QLabel>(window, "explanationLabel")->text().startsWith(nothingStored));
+        EXPECT_EQ(save->isEnabled(), given.saveEnabled);
+        EXPECT_EQ(window->focusWidget(), field) << "typed again";
+        EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("secret1")) << "the keyring as it was";
+        EXPECT_FALSE(store().isAuthenticated());
+        EXPECT_TRUE(shell.messages.isEmpty());
+        EXPECT_EQ(syncs, 0);
+    }
+
+    fake.on("GET", "/account.json").clear().json(200, accountReply());
+    field->setText(QStringLiteral("newpass2"));
     save->click();
-    EXPECT_TRUE(shell.messages.isEmpty()) << "the window stays while the sync tries the password";
-    ASSERT_NE(coordinator, nullptr);
-    store().taskStoreSyncCoordinatorDidFinishSyncSession(*coordinator, {});
+    ASSERT_TRUE(waitUntil([&] { return !shell.messages.isEmpty(); }));
     EXPECT_EQ(shell.messages, QStringList{"save"});
-    EXPECT_EQ(syncs, 1);
     EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
     EXPECT_TRUE(store().isAuthenticated());
-    EXPECT_FALSE(fake.hasRequest("GET", "/account.json")) << "nothing checks the password";
+    EXPECT_EQ(syncs, 1) << "syncing resumes";
+    const auto check = *fake.lastRequest("GET", "/account.json");
+    EXPECT_EQ(check.header("Authorization"), QByteArray("Basic ") + QByteArray("ann:newpass2").toBase64());
+    EXPECT_FALSE(check.hasHeader("X-Application-Identifier"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(alive.isNull()) << "released by its owner once it had finished";
 }
@@ -227,13 +274,17 @@ TEST_F(ReauthenticationTest, TheFailureWindowKeepsThePasswordUncheckedClearsTheF
 TEST_F(ReauthenticationTest, CancellingTheFailureWindowStopsSyncingAndKeepsTheFailure)
 {
     RecordingShell shell;
+    // Syncing was on when the password was refused.
+    store().resetAuthenticationFailureDate();
     store().setAutoSyncEnabled(true);
+    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
     auto *window = new KNVTAuthenticationFailureWindowController(&store());
     window->setAuthenticationFailureWindowControllerDelegate(&shell);
     window->show();
     QTest::keyClick(window, Qt::Key_Escape);
     EXPECT_EQ(shell.messages, QStringList{"cancel"});
     EXPECT_FALSE(store().isAutoSyncEnabled());
+    EXPECT_TRUE(store().isSyncPausedForPassword());
     EXPECT_FALSE(store().isAuthenticated());
     EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
 }
@@ -245,17 +296,18 @@ TEST_F(ReauthenticationTest, WhenTheKeyringRefusesTheFailureWindowSaysSoAndTheSy
     child<QLineEdit>(window, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
     auto *save = child<QPushButton>(window, "saveButton");
     save->click();
+    auto *message = child<QLabel>(window, "messageLabel");
+    ASSERT_TRUE(waitUntil([&] { return save->text() == QStringLiteral("OK"); }));
 
     EXPECT_TRUE(shell.messages.isEmpty()) << "the window stays to say why";
-    EXPECT_EQ(child<QLabel>(window, "messageLabel")->text(),
+    EXPECT_EQ(message->text(),
               QStringLiteral("The password could not be stored in the keyring: the keyring is locked."));
     EXPECT_TRUE(child<QPushButton>(window, "cancelButton")->isHidden());
-    EXPECT_EQ(save->text(), QStringLiteral("OK"));
     EXPECT_TRUE(store().isAuthenticated());
-    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json"); }));
-    EXPECT_EQ(fake.requests("GET", "/account.json").front().header("Authorization"),
-              QByteArray("Basic ") + QByteArray("ann:newpass2").toBase64());
-    ASSERT_TRUE(waitUntil([this] { return !store().isSyncing(); }));
+    // The check, then the sync it resumed, carry the password the service took.
+    ASSERT_TRUE(waitUntil([this] { return fake.count("GET", "/account.json") >= 2 && !store().isSyncing(); }));
+    for (const auto &request : fake.requests("GET", "/account.json"))
+        EXPECT_EQ(request.header("Authorization"), QByteArray("Basic ") + QByteArray("ann:newpass2").toBase64());
 
     // Closing the window now ends the save; it stops nothing.
     QTest::keyClick(window, Qt::Key_Escape);
@@ -264,7 +316,7 @@ TEST_F(ReauthenticationTest, WhenTheKeyringRefusesTheFailureWindowSaysSoAndTheSy
     store().setAutoSyncEnabled(false);
 }
 
-TEST_F(ReauthenticationTest, APasswordTheKeyringCouldNotKeepAndTheServiceRefusesIsToldAsRefused)
+TEST_F(ReauthenticationTest, APasswordTheServiceRefusesIsKeptNowhereNotEvenForTheRunWhileTheKeyringIsLocked)
 {
     RecordingShell shell;
     auto *window = showWindowWithTheKeyringLocked(shell);
@@ -272,20 +324,15 @@ TEST_F(ReauthenticationTest, APasswordTheKeyringCouldNotKeepAndTheServiceRefuses
     auto *field = child<QLineEdit>(window, "passwordSecureTextField");
     field->setText(QStringLiteral("wrongpass"));
     child<QPushButton>(window, "saveButton")->click();
-    auto *message = child<QLabel>(window, "messageLabel");
-    auto *explanation = child<QLabel>(window, "explanationLabel");
-    EXPECT_EQ(message->text(),
-              QStringLiteral("The password could not be stored in the keyring: the keyring is locked."));
-    EXPECT_EQ(explanation->text(), QStringLiteral("It will be kept until you quit.")) << "said apart";
-
-    // The sync the save started is refused: the window says so and asks again, rather than only of the keyring.
-    ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("GET", "/account.json") && !store().isSyncing(); }));
-    ASSERT_TRUE(waitUntil([message] { return message->text().contains(QStringLiteral("incorrect")); }));
-    EXPECT_EQ(message->text(), QStringLiteral("The password supplied for the account ann is incorrect."));
+    ASSERT_TRUE(waitUntil([field] { return field->isEnabled(); }));
+    EXPECT_EQ(child<QLabel>(window, "messageLabel")->text(),
+              QStringLiteral("The sync service did not accept the password typed for the account ann."));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Incorrect Password")) << "the title says what the message says";
-    EXPECT_TRUE(explanation->text().endsWith(QStringLiteral("it will be kept until you quit.")));
-    EXPECT_TRUE(field->isEnabled());
     EXPECT_FALSE(child<QPushButton>(window, "cancelButton")->isHidden());
+    EXPECT_FALSE(store().HTTPHeaderFields().contains(QStringLiteral("Authorization")));
+    EXPECT_FALSE(store().accountPasswordKeychainError()) << "nothing was offered to the keyring";
+    EXPECT_FALSE(store().isAuthenticated());
+    EXPECT_EQ(fake.count("GET", "/account.json"), 1) << "no sync sent it";
     EXPECT_TRUE(shell.messages.isEmpty());
     KNVTKeychainItem::unlockKeychain();
     store().setAutoSyncEnabled(false);
@@ -305,6 +352,7 @@ TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyIt
     };
     const QString keptUntilQuit = QStringLiteral("Type your password; it will be kept until you quit.");
     const std::shared_ptr<knvt::KeychainBackend> inMemory = knvt::KeychainBackend::shared();
+    fake.on("GET", "/account.json").json(200, accountReply());
     const Case cases[] = {
         {"holds the password the service refused",
          [] {},
@@ -346,6 +394,7 @@ TEST_F(ReauthenticationTest, TheFailureWindowSaysWhyItAsksForThePasswordAndWhyIt
 
         child<QLineEdit>(window, "passwordSecureTextField")->setText(QStringLiteral("newpass2"));
         child<QPushButton>(window, "saveButton")->click();
+        ASSERT_TRUE(waitUntil([&] { return !shell.messages.isEmpty() || message->text() == given.notKept; }));
         if (given.notKept.isEmpty()) {
             EXPECT_EQ(shell.messages, QStringList{"save"});
             EXPECT_EQ(storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));

@@ -64,7 +64,7 @@ TEST_F(ListAndTagSheetsTest, ANewAreaNeedsATitleWithSomethingBesidesSpaces)
     ASSERT_EQ(areas.size(), 1u);
     EXPECT_TRUE(areas.front()->isArea());
     EXPECT_EQ(areas.front()->owner(), me);
-    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.5});
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges()) << "saved at Save";
 }
 
 TEST_F(ListAndTagSheetsTest, ANewProjectTakesItsDatesOnlyWithTheirBoxesAndItsDuePopoverOffersThePast)
@@ -106,8 +106,7 @@ TEST_F(ListAndTagSheetsTest, ANewProjectTakesItsDatesOnlyWithTheirBoxesAndItsDue
     EXPECT_EQ(orchards.front()->owner(), me);
     EXPECT_EQ(orchards.front()->dueDate(), day(3));
     EXPECT_FALSE(orchards.front()->startDate().isValid());
-    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.5});
-    saves.runAll();
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges()) << "saved at Save";
     EXPECT_EQ(store->activeProjects(), orchards);
 
     KNVTProjectNewWindowController plain(&host);
@@ -190,7 +189,7 @@ TEST_F(ListAndTagSheetsTest, ARefusedCancellationKeepsTheEditorOpenAndWritesNotE
     EXPECT_EQ(shed->title(), QStringLiteral("Barn"));
     EXPECT_TRUE(shed->isCompleted());
     EXPECT_TRUE(open->isCompleted());
-    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.3});
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges()) << "saved at Save";
 }
 
 TEST_F(ListAndTagSheetsTest, SomedayReopensAnArchivedProjectAndAnUnchangedSaveStillSaves)
@@ -206,8 +205,7 @@ TEST_F(ListAndTagSheetsTest, SomedayReopensAnArchivedProjectAndAnUnchangedSaveSt
     editor.save();
     EXPECT_EQ(old->status(), KNVTTaskListStatusSomeday);
     EXPECT_FALSE(old->isArchived());
-    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.5});
-    saves.runAll();
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges()) << "saved at Save";
 
     KNVTProjectEditWindowController unchanged(old, &host);
     unchanged.open();
@@ -215,7 +213,7 @@ TEST_F(ListAndTagSheetsTest, SomedayReopensAnArchivedProjectAndAnUnchangedSaveSt
     unchanged.save();
     EXPECT_EQ(finished.count(), 1);
     EXPECT_FALSE(old->isUpdated());
-    EXPECT_EQ(saves.requestedDelays(), (std::vector<double>{0.5, 0.5}));
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges()) << "saved at Save";
     EXPECT_TRUE(alerts.requests().empty());
 }
 
@@ -344,7 +342,7 @@ TEST_F(ListAndTagSheetsTest, TagTitlesStayUniqueWhateverTheirCaseAccentsOrSpaces
     EXPECT_TRUE(sheet.saveButton()->isEnabled());
     sheet.save();
     EXPECT_NE(store->tagForTitle("Scullery"), nullptr);
-    EXPECT_EQ(saves.requestedDelays(), std::vector<double>{0.0});
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges()) << "saved at Save";
 
     KNVTTagEditWindowController rename(cellar, &host);
     EXPECT_EQ(rename.titleTextField()->text(), QStringLiteral("Cellar"));
@@ -355,7 +353,7 @@ TEST_F(ListAndTagSheetsTest, TagTitlesStayUniqueWhateverTheirCaseAccentsOrSpaces
     EXPECT_TRUE(rename.saveButton()->isEnabled());
     rename.save();
     EXPECT_EQ(cellar->title(), QStringLiteral("Pantry"));
-    EXPECT_EQ(saves.requestedDelays(), (std::vector<double>{0.0, 0.0}));
+    EXPECT_FALSE(store->managedObjectContext()->hasChanges()) << "saved at Save";
 
     KNVTTagNewWindowController second(&host);
     second.titleTextField()->setText("Pantry");
