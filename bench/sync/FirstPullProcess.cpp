@@ -4,7 +4,7 @@
 //
 //   KNVT_SYNC_API_URL=<base URL> knvt_first_pull <library folder>
 //
-// Exits 1 when the sign-in is refused or the sync fails. Passwords live in memory for the process's lifetime only.
+// Exits 1 when the sign-in is refused or the sync fails, 3 when it did not start as the program does. Passwords live in memory for the process's lifetime only.
 #include "accounts/AccountService.h"
 #include "accounts/KNVTAccountCheck.h"
 
@@ -21,6 +21,7 @@
 #include "foundation/NotificationCenter.h"
 
 #include "support/InMemoryKeychain.h"
+#include "support/ProgramStart.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,6 +32,7 @@
 
 int main(int argc, char **argv)
 {
+    knvt::bench::startAsTheProgram();
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 2 || qEnvironmentVariableIsEmpty("KNVT_SYNC_API_URL")) {
@@ -82,7 +84,9 @@ int main(int argc, char **argv)
     app.exec();
     knvt::NotificationCenter::defaultCenter().removeObserver(token);
 
-    if (synced) {
+    if (!knvt::bench::checkStartedAsTheProgram()) {
+        status = 3;
+    } else if (synced) {
         std::printf("%lld tasks\n", static_cast<long long>(store.managedObjectContext()->count<KNVTCDTask>()));
         status = 0;
     } else {
