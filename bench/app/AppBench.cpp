@@ -39,7 +39,9 @@
 
 #include "foundation/Clock.h"
 #include "foundation/Defaults.h"
+#include "foundation/FreedMemory.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/Timing.h"
 #include "foundation/WallClockAlarm.h"
 #include "support/FakeSyncService.h"
 #include "support/InMemoryKeychain.h"
@@ -608,6 +610,72 @@ bool turnUntil(const std::function<bool()> &done, int seconds)
     loop.exec();
     return done();
 }
+
+// The window of BM_SearchKeystrokeMatchingAll showing every result of "e" over 100,000 tasks, with the keyboard in the
+// search field.
+struct SearchShowingAll
+{
+    SearchShowingAll() : window(*large.window), field(window.searchField())
+    {
+        window.show();
+        field->setFocus(Qt::OtherFocusReason);
+        const knvt::TaskSections matches = knvt::TaskSections::byStatus(
+            large.open.store->tasksForSearchTerm(QStringLiteral("e")), knvt::TaskSections::Archived::Kept);
+        for (int group = 0; group < 4; ++group)
+            if (const size_t size = matches.sortedGroup(group).size())
+                rows += 1 + int(size);
+        typeIntoSearchField(window, Qt::Key_E, QStringLiteral("e"));
+        shown = turnUntil([this] { return searchListShowing(window, rows) != nullptr; }, 60);
+        settle();
+    }
+    LargeApplication large;
+    KNVTMainWindowController &window;
+    QLineEdit *field;
+    int rows = 0;
+    bool shown = false;
+};
+
+// Escape pressed in the search field of the window showing every result of "e" over 100,000 tasks: the longest time
+// the window answers nothing from the key until the list chosen in the home list is back and the idle return of what
+// the results took has come and gone.
+void BM_SearchClearedMatchingAll(benchmark::State &state)
+{
+    SearchShowingAll search;
+    if (!search.shown) {
+        state.SkipWithError("the results were not shown");
+        return;
+    }
+    double longest = 0;
+    double listBack = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        knvt::bench::LongestBlock block;
+        const qint64 idleReturn = knvt::Timing::ms(knvt::freedMemoryIdleSeconds) + 500;
+        const bool back = block.run(
+            [&] {
+                clock.start();
+                typeIntoSearchField(search.window, Qt::Key_Escape, {});
+            },
+            [&] {
+                const bool searching =
+                    dynamic_cast<KNVTSearchItemsOutlineViewController *>(search.window.currentTasksViewController());
+                if (!searching && listBack == 0)
+                    listBack = double(clock.nsecsElapsed()) / 1e6;
+                return !searching && clock.elapsed() > idleReturn;
+            },
+            60000);
+        if (!back) {
+            state.SkipWithError("the list of the home list did not come back");
+            return;
+        }
+        longest = block.longestMs();
+    }
+    state.counters["longest_block_ms"] = longest;
+    state.counters["list_back_ms"] = listBack;
+}
+[[maybe_unused]] auto *const searchCleared =
+    knvt::bench::registerInOwnProcesses("BM_SearchClearedMatchingAll", &BM_SearchClearedMatchingAll)
+        -> Unit(benchmark::kMillisecond) -> Iterations(1);
 
 // The main window of a user signed in to the fake service, whose first sync pulled 6,000 Inbox tasks.
 struct SignedInApplication
