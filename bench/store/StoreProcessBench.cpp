@@ -5,7 +5,8 @@
 //
 // With --create an empty or missing folder first receives a generated library of N tasks (100,000 unless given;
 // seed 42) with text as a user writes it. With --search the program then searches the library for TEXT as the
-// search field does, and prints how many tasks it found. Exits 3 when it did not start as the program does.
+// search field does, and prints how many tasks it found. Exits 3, its work done, when it did not start as the program
+// does (its figures are then no budget's).
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDModel.h"

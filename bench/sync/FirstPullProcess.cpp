@@ -4,7 +4,8 @@
 //
 //   KNVT_SYNC_API_URL=<base URL> knvt_first_pull <library folder>
 //
-// Exits 1 when the sign-in is refused or the sync fails, 3 when it did not start as the program does. Passwords live in memory for the process's lifetime only.
+// Exits 1 when the sign-in is refused or the sync fails, and 3 after a first sync that did not run as the program does
+// (its figures are then no budget's). Passwords live in memory for the process's lifetime only.
 #include "accounts/AccountService.h"
 #include "accounts/KNVTAccountCheck.h"
 
@@ -84,11 +85,9 @@ int main(int argc, char **argv)
     app.exec();
     knvt::NotificationCenter::defaultCenter().removeObserver(token);
 
-    if (!knvt::bench::checkStartedAsTheProgram()) {
-        status = 3;
-    } else if (synced) {
+    if (synced) {
         std::printf("%lld tasks\n", static_cast<long long>(store.managedObjectContext()->count<KNVTCDTask>()));
-        status = 0;
+        status = knvt::bench::checkStartedAsTheProgram() ? 0 : 3;
     } else {
         std::fprintf(stderr, "knvt_first_pull: the first sync did not succeed\n");
     }
