@@ -148,15 +148,21 @@ bool TaskSections::GroupSort::lessThan(const Entry &a, const Entry &b) const
     return a.zid < b.zid;
 }
 
+void TaskSections::GroupSort::keepTitleKeys(TitleKeysUnderWay::Keys keys, const std::vector<size_t> &entries)
+{
+    size_t k = 0;
+    for (std::vector<QCollatorSortKey> &batch : keys)
+        for (const QCollatorSortKey &key : m_titleKeys.emplace_back(std::move(batch)))
+            m_entries[entries[k++]].title = &key;
+}
+
 void TaskSections::GroupSort::makeTitleKeys(const std::vector<size_t> &entries)
 {
     std::vector<QString> titles;
     titles.reserve(entries.size());
     for (const size_t i : entries)
         titles.push_back(m_entries[i].task->title());
-    const std::vector<QCollatorSortKey> &keys = m_titleKeys.emplace_back(TitleSortKeys::sortKeys(std::move(titles)));
-    for (size_t k = 0; k < entries.size(); ++k)
-        m_entries[entries[k]].title = &keys[k];
+    keepTitleKeys(TitleSortKeys::sortKeys(std::move(titles)), entries);
 }
 
 bool TaskSections::GroupSort::step()
@@ -167,9 +173,7 @@ bool TaskSections::GroupSort::step()
     case Stage::Keys: {
         if (!m_keysUnderWay.collect(kKeysPerStep))
             return false;
-        const std::vector<QCollatorSortKey> &keys = m_titleKeys.emplace_back(m_keysUnderWay.takeKeys());
-        for (size_t k = 0; k < m_titled.size(); ++k)
-            m_entries[m_titled[k]].title = &keys[k];
+        keepTitleKeys(m_keysUnderWay.takeKeys(), m_titled);
         m_titled = {};
         // Closed tasks have no second order; the others fall back on their titles where the first key does not
         // decide.

@@ -89,6 +89,8 @@ struct TaskSections
         bool lessThan(const Entry &a, const Entry &b) const;
         // The collation keys of the titles of these entries.
         void makeTitleKeys(const std::vector<size_t> &entries);
+        // Points these entries, in order, at those keys, which this sort keeps.
+        void keepTitleKeys(TitleKeysUnderWay::Keys keys, const std::vector<size_t> &entries);
 
         int m_group;
         std::vector<Entry> m_entries;
@@ -104,9 +106,9 @@ struct TaskSections
         // The entries without a key, whose titles' keys m_keysUnderWay makes in this order.
         std::vector<size_t> m_titled;
         TitleKeysUnderWay m_keysUnderWay;
-        // The collation keys the entries point to, as they were made: a key is never copied, which would touch memory
-        // the thread that made it still holds (the keys stay where the vectors of a batch put them when those move).
-        std::vector<std::vector<QCollatorSortKey>> m_titleKeys;
+        // The collation keys the entries point to, in the batches that made them, which stay where they are when the
+        // batches move.
+        TitleKeysUnderWay::Keys m_titleKeys;
     };
     std::vector<KNVTCDTask *> &group(int i);
     // The order of sortedGroup(): whether `a` comes before `b` in group `group`. Tasks that tie on everything shown

@@ -20,19 +20,9 @@ namespace {
 // under way stays well inside a slice.
 constexpr size_t kTitlesPerBatch = 256;
 
-// What a key takes to make on the reader's thread, the fastest batch made there so far: the share of a collect() in
-// time. A batch made while the thread lost its processor, or the collator's opening, is no key's time.
+// What a key takes to make on the reader's thread, by the fastest whole batch made there so far: the share of a
+// collect() in time. A batch made while the thread lost its processor, or with the collator's opening, says more.
 qint64 nanosecondsPerKey = 1000;
-
-// QCollatorSortKey has no move constructor: a key moved into a vector is copied, and the copy and the end of the
-// original each change its count, on memory the thread that made the key still holds, which costs the reader a wait
-// for that memory twice a key. A key is moved instead by swapping it with one standing in its place meanwhile, made
-// here.
-const QCollatorSortKey &standIn()
-{
-    static const QCollatorSortKey key = titleCollator().sortKey(QString());
-    return key;
-}
 
 // While keys are under way the reader holds one of the pool's threads, its own: it makes keys too, and the threads
 // making them then leave its processor to the window's thread instead of competing with it for the cores.
@@ -185,15 +175,13 @@ bool TitleKeysUnderWay::collect(size_t titles)
         m_filling = {};
         m_batches.push_back(std::move(batch));
     }
-    if (m_keys.capacity() < m_count)
-        m_keys.reserve(m_count);
     size_t madeHere = 0;
     const auto makeHere = [&madeHere](Batch &batch) {
         const size_t count = batch.titles.size();
-        standIn();
         const Clock::time_point began = Clock::now();
         batch.make(titleCollator());
-        if (count > 0)
+        // The last titles, too few for a batch, may be few and short enough to say nothing of a key's time.
+        if (count == kTitlesPerBatch)
             nanosecondsPerKey = std::min(
                 nanosecondsPerKey,
                 std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - began).count() / qint64(count));
@@ -216,10 +204,7 @@ bool TitleKeysUnderWay::collect(size_t titles)
             if (!batch.waitUntilMade(deadline))
                 break;
         }
-        for (QCollatorSortKey &key : batch.keys) {
-            m_keys.push_back(standIn());
-            m_keys.back() = std::move(key);
-        }
+        m_keys.push_back(std::move(batch.keys));
         m_batches[m_collected].reset();
         ++m_collected;
     }

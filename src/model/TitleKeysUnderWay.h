@@ -26,13 +26,18 @@ public:
     TitleKeysUnderWay(TitleKeysUnderWay &&) noexcept;
     TitleKeysUnderWay &operator=(TitleKeysUnderWay &&) noexcept;
 
+    // The keys of the titles in their order, in the batches that made them: a key is never moved once made, which
+    // for a QCollatorSortKey, without a move constructor, would be a copy touching memory the thread that made it
+    // still holds.
+    using Keys = std::vector<std::vector<QCollatorSortKey>>;
+
     void add(QString title);
     size_t size() const { return m_count; }
     // Collects keys, making at most about `titles` of them here and waiting for the pool's threads no longer than making
     // that many here takes; true once every title's key is collected.
     bool collect(size_t titles);
     // The keys collected, in the order of their titles; once collect() answered true, one for each title.
-    std::vector<QCollatorSortKey> takeKeys() { return std::move(m_keys); }
+    Keys takeKeys() { return std::move(m_keys); }
 
 private:
     struct Batch;
@@ -45,7 +50,7 @@ private:
     std::vector<QString> m_filling;
     size_t m_collected = 0;
     size_t m_count = 0;
-    std::vector<QCollatorSortKey> m_keys;
+    Keys m_keys;
     // Whether this reader counts as one of the pool's threads, from its first batch sent until its keys are collected.
     bool m_holdsAThread = false;
 };
