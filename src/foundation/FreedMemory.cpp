@@ -17,6 +17,10 @@ namespace knvt {
 namespace {
 
 constexpr int kLargeBlockBytes = 1 << 20;
+// What the free end of a heap may keep. The threads' heaps keep it for good once a sort's keys are freed: from half a
+// megabyte up they kept 2 MB of a search over 100,000 tasks, at a quarter 0.3 MB. Below it, work that frees a few
+// hundred kilobytes gives the main heap's end back and takes it again each time (a Today count took 0.5 ms instead
+// of 0.35).
 constexpr int kKeptFreeEndBytes = 256 << 10;
 
 void returnFreedMemory()
