@@ -39,7 +39,9 @@
 
 #include "foundation/Clock.h"
 #include "foundation/Defaults.h"
+#include "foundation/FreedMemory.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/Timing.h"
 #include "foundation/WallClockAlarm.h"
 #include "support/FakeSyncService.h"
 #include "support/InMemoryKeychain.h"
@@ -48,6 +50,8 @@
 #include "support/UserText.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -55,9 +59,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -608,6 +614,148 @@ bool turnUntil(const std::function<bool()> &done, int seconds)
     loop.exec();
     return done();
 }
+
+// The window of BM_SearchKeystrokeMatchingAll showing every result of "e" over 100,000 tasks, with the keyboard in the
+// search field.
+struct SearchShowingAll
+{
+    SearchShowingAll() : window(*large.window), field(window.searchField())
+    {
+        window.show();
+        field->setFocus(Qt::OtherFocusReason);
+        const knvt::TaskSections matches = knvt::TaskSections::byStatus(
+            large.open.store->tasksForSearchTerm(QStringLiteral("e")), knvt::TaskSections::Archived::Kept);
+        for (int group = 0; group < 4; ++group)
+            if (const size_t size = matches.sortedGroup(group).size())
+                rows += 1 + int(size);
+        typeIntoSearchField(window, Qt::Key_E, QStringLiteral("e"));
+        shown = turnUntil([this] { return searchListShowing(window, rows) != nullptr; }, 60);
+        settle();
+    }
+    LargeApplication large;
+    KNVTMainWindowController &window;
+    QLineEdit *field;
+    int rows = 0;
+    bool shown = false;
+};
+
+// Escape pressed in the search field of the window showing every result of "e" over 100,000 tasks: the longest time
+// the window answers nothing from the key until the list chosen in the home list is back and the idle return of what
+// the results took has come and gone.
+void BM_SearchClearedMatchingAll(benchmark::State &state)
+{
+    SearchShowingAll search;
+    if (!search.shown) {
+        state.SkipWithError("the results were not shown");
+        return;
+    }
+    double longest = 0;
+    double listBack = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        knvt::bench::LongestBlock block;
+        const qint64 idleReturn = knvt::Timing::ms(knvt::freedMemoryIdleSeconds) + 500;
+        const bool back = block.run(
+            [&] {
+                clock.start();
+                typeIntoSearchField(search.window, Qt::Key_Escape, {});
+            },
+            [&] {
+                const bool searching =
+                    dynamic_cast<KNVTSearchItemsOutlineViewController *>(search.window.currentTasksViewController());
+                if (!searching && listBack == 0)
+                    listBack = double(clock.nsecsElapsed()) / 1e6;
+                return !searching && clock.elapsed() > idleReturn;
+            },
+            60000);
+        if (!back) {
+            state.SkipWithError("the list of the home list did not come back");
+            return;
+        }
+        longest = block.longestMs();
+    }
+    state.counters["longest_block_ms"] = longest;
+    state.counters["list_back_ms"] = listBack;
+}
+[[maybe_unused]] auto *const searchCleared =
+    knvt::bench::registerInOwnProcesses("BM_SearchClearedMatchingAll", &BM_SearchClearedMatchingAll)
+        -> Unit(benchmark::kMillisecond) -> Iterations(1);
+
+// A screen reader reading the centre list of the window while it changes, as a reader reads the list it is on: how many
+// rows it has, the name and state of the rows a screen shows and of the row with the keyboard. It asks every few
+// milliseconds, each time from the application's event loop, as the bridge to the accessibility bus hands a reader's
+// questions to the application.
+class ListReader : public QObject
+{
+public:
+    explicit ListReader(KNVTMainWindowController &window) : m_window(window)
+    {
+        m_asking.setInterval(5);
+        connect(&m_asking, &QTimer::timeout, this, &ListReader::read);
+        m_asking.start();
+    }
+    int reads() const { return m_reads; }
+
+private:
+    void read()
+    {
+        QAccessibleInterface *list =
+            m_window.currentListView() ? QAccessible::queryAccessibleInterface(m_window.currentListView()) : nullptr;
+        if (!list)
+            return;
+        const int rows = list->childCount();
+        for (int i = 0; i < std::min(rows, 40); ++i)
+            if (QAccessibleInterface *row = list->child(i)) {
+                benchmark::DoNotOptimize(row->text(QAccessible::Name));
+                benchmark::DoNotOptimize(row->state());
+            }
+        if (QAccessibleInterface *focused = list->focusChild())
+            benchmark::DoNotOptimize(focused->text(QAccessible::Name));
+        ++m_reads;
+    }
+
+    KNVTMainWindowController &m_window;
+    QTimer m_asking;
+    int m_reads = 0;
+};
+
+// "e" typed into the search field over 100,000 tasks, as in BM_SearchKeystrokeMatchingAll, while a screen reader reads
+// the list: the longest time the window answers nothing, from the key until the whole result list is there.
+void BM_SearchKeystrokeMatchingAllWithAScreenReader(benchmark::State &state)
+{
+    LargeApplication large;
+    KNVTMainWindowController &window = *large.window;
+    window.show();
+    QLineEdit *field = window.searchField();
+    field->setFocus(Qt::OtherFocusReason);
+    const knvt::TaskSections matches = knvt::TaskSections::byStatus(
+        large.open.store->tasksForSearchTerm(QStringLiteral("e")), knvt::TaskSections::Archived::Kept);
+    int rows = 0;
+    for (int group = 0; group < 4; ++group)
+        if (const size_t size = matches.sortedGroup(group).size())
+            rows += 1 + int(size);
+    ListReader reader(window);
+    double longest = 0;
+    int reads = 0;
+    for (auto _ : state) {
+        knvt::bench::LongestBlock block;
+        const int readBefore = reader.reads();
+        if (!block.run([&] { typeIntoSearchField(window, Qt::Key_E, QStringLiteral("e")); },
+                       [&] { return searchListShowing(window, rows) != nullptr && reader.reads() > readBefore; },
+                       60000)) {
+            state.SkipWithError("the results were not shown");
+            return;
+        }
+        longest = block.longestMs();
+        reads = reader.reads() - readBefore;
+    }
+    state.counters["longest_block_ms"] = longest;
+    state.counters["reads"] = reads;
+}
+[[maybe_unused]] auto *const searchKeystrokeRead =
+    knvt::bench::registerInOwnProcesses("BM_SearchKeystrokeMatchingAllWithAScreenReader",
+                                        &BM_SearchKeystrokeMatchingAllWithAScreenReader)
+        -> Unit(benchmark::kMillisecond) -> Iterations(1);
 
 // The main window of a user signed in to the fake service, whose first sync pulled 6,000 Inbox tasks.
 struct SignedInApplication

@@ -6,6 +6,7 @@
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskWatcher.h"
 #include "model/KNVTCDUser.h"
+#include "model/TitleKeysUnderWay.h"
 
 #include "objectstore/Context.h"
 #include "objectstore/Coordinator.h"
@@ -15,6 +16,7 @@
 #include "foundation/JSONDocument.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,6 +28,7 @@
 #include "support/TaskStoreBuilder.h"
 #include "support/UserText.h"
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <vector>
@@ -241,5 +244,50 @@ void BM_FillTasksFromJSON(benchmark::State &state)
 }
 // Budgeted as a ratio to the bare parse and insert of the same run (bench/budgets.h); tasks_per_second is reported.
 BENCHMARK(BM_FillTasksFromJSON)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The share of titles one step of the search's sort collects (TaskSections::GroupSort).
+constexpr size_t kTitlesCollectedAStep = 2048;
+
+// The collation keys of 100,000 titles of a user's library, handed to the pool's threads as they are read and collected
+// a step's share at a time, as the search's sort collects them, while the pool's threads, as many as the machine has
+// cores, compete with the collecting thread for them: the longest single collect, which never waits on a thread
+// longer than making its share would take. Also the time until every key is there.
+void BM_TitleKeysCollect100000(benchmark::State &state)
+{
+    knvt::test::UserText text(42);
+    std::vector<QString> titles;
+    titles.reserve(100000);
+    for (int i = 0; i < 100000; ++i)
+        titles.push_back(text.taskTitle());
+    double longest = 0;
+    double total = 0;
+    for (auto _ : state) {
+        QElapsedTimer all;
+        all.start();
+        knvt::TitleKeysUnderWay keys;
+        for (const QString &title : titles)
+            keys.add(title);
+        longest = 0;
+        for (bool done = false; !done;) {
+            QElapsedTimer one;
+            one.start();
+            done = keys.collect(kTitlesCollectedAStep);
+            longest = std::max(longest, double(one.nsecsElapsed()) / 1e6);
+        }
+        total = double(all.nsecsElapsed()) / 1e6;
+        size_t made = 0;
+        for (const std::vector<QCollatorSortKey> &batch : keys.takeKeys())
+            made += batch.size();
+        if (made != titles.size())
+            state.SkipWithError("keys went missing");
+    }
+    state.counters["longest_collect_ms"] = longest;
+    state.counters["all_keys_ms"] = total;
+}
+BENCHMARK(BM_TitleKeysCollect100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

@@ -5,7 +5,8 @@
 //
 // With --create an empty or missing folder first receives a generated library of N tasks (100,000 unless given;
 // seed 42) with text as a user writes it. With --search the program then searches the library for TEXT as the
-// search field does, and prints how many tasks it found.
+// search field does, and prints how many tasks it found. Exits 3, its work done, when it did not start as the program
+// does (its figures are then no budget's).
 #include "store/KNVTTaskStore.h"
 
 #include "model/KNVTCDModel.h"
@@ -17,6 +18,7 @@
 #include "foundation/Clock.h"
 #include "foundation/Error.h"
 
+#include "support/ProgramStart.h"
 #include "support/TaskStoreBuilder.h"
 
 #include <QCoreApplication>
@@ -78,6 +80,7 @@ bool takeOption(QStringList &arguments, const QString &option, QString *value)
 
 int main(int argc, char **argv)
 {
+    knvt::bench::startAsTheProgram();
     QCoreApplication application(argc, argv);
     QStringList arguments = application.arguments().mid(1);
     const bool create = arguments.removeAll(QStringLiteral("--create")) > 0;
@@ -116,5 +119,5 @@ int main(int argc, char **argv)
     std::printf("%lld\n", static_cast<long long>(store.numberOfUncompletedDueAndTodayTasks()));
     if (!search.isNull())
         std::printf("%zu\n", store.tasksForSearchTerm(search).size());
-    return 0;
+    return knvt::bench::checkStartedAsTheProgram() ? 0 : 3;
 }

@@ -1,5 +1,6 @@
 #include "support/BudgetMain.h"
 #include "budgets.h"
+#include "support/ProgramStart.h"
 
 #include <QCoreApplication>
 
@@ -78,6 +79,7 @@ bool knvt::bench::setApplicationFactory(ApplicationFactory factory)
 
 int main(int argc, char **argv)
 {
+    knvt::bench::startAsTheProgram();
     const std::unique_ptr<QCoreApplication> app =
         applicationFactory() ? applicationFactory()(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     benchmark::Initialize(&argc, argv);
@@ -122,6 +124,10 @@ int main(int argc, char **argv)
         std::printf("budget %-32s %-6s %s; reference %s\n", b.benchmark, ok ? "ok" : "MISSED", figure,
                     reference.empty() ? "none (absolute budget)" : reference.c_str());
         failures += ok ? 0 : 1;
+    }
+    if (!knvt::bench::checkStartedAsTheProgram()) {
+        std::printf("start-up MISSED: the figures above are not the program's\n");
+        ++failures;
     }
     return failures ? 1 : 0;
 }

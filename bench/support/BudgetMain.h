@@ -1,8 +1,8 @@
 #pragma once
 
-// Every benchmark executable links this main: it runs the benchmarks like benchmark_main, then compares each
-// median with bench/budgets.h, prints one "budget <name> ok|MISSED ..." line per budget it can check and exits 1
-// when one is missed.
+// Every benchmark executable links this main: it starts as the program does (support/ProgramStart.h), runs the
+// benchmarks like benchmark_main, then compares each median with bench/budgets.h, prints one "budget <name> ok|MISSED
+// ..." line per budget it can check and exits 1 when one is missed, or when the process did not start as the program.
 
 #include <QCoreApplication>
 

@@ -28,7 +28,6 @@
 #include "uikit/Popover.h"
 
 #include "foundation/Defaults.h"
-#include "foundation/FreedMemory.h"
 #include "foundation/KNVTGenericKeychainItem.h"
 #include "foundation/KeychainBackend.h"
 #include "foundation/Timing.h"
@@ -158,8 +157,6 @@ struct DayApplication::Parts
 DayApplication::DayApplication(const Options &options) : m_parts(std::make_unique<Parts>())
 {
     Parts &parts = *m_parts;
-    // As the program's main does first.
-    returnLargeBlocksWhenFreed();
     // The program's own delays (deferred saves, the push and full-sync timers) pass ten times as fast as the clock:
     // a day of use is run compressed, its delays with it.
     Timing::setScale(0.1);

@@ -4,7 +4,8 @@
 //
 //   KNVT_SYNC_API_URL=<base URL> knvt_first_pull <library folder>
 //
-// Exits 1 when the sign-in is refused or the sync fails. Passwords live in memory for the process's lifetime only.
+// Exits 1 when the sign-in is refused or the sync fails, and 3 after a first sync that did not run as the program does
+// (its figures are then no budget's). Passwords live in memory for the process's lifetime only.
 #include "accounts/AccountService.h"
 #include "accounts/KNVTAccountCheck.h"
 
@@ -21,6 +22,7 @@
 #include "foundation/NotificationCenter.h"
 
 #include "support/InMemoryKeychain.h"
+#include "support/ProgramStart.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,6 +33,7 @@
 
 int main(int argc, char **argv)
 {
+    knvt::bench::startAsTheProgram();
     QCoreApplication app(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 2 || qEnvironmentVariableIsEmpty("KNVT_SYNC_API_URL")) {
@@ -84,7 +87,7 @@ int main(int argc, char **argv)
 
     if (synced) {
         std::printf("%lld tasks\n", static_cast<long long>(store.managedObjectContext()->count<KNVTCDTask>()));
-        status = 0;
+        status = knvt::bench::checkStartedAsTheProgram() ? 0 : 3;
     } else {
         std::fprintf(stderr, "knvt_first_pull: the first sync did not succeed\n");
     }

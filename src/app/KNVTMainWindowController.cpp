@@ -221,6 +221,7 @@ void KNVTMainWindowController::homeViewControllerDidSelectItems(KNVTHomeViewCont
     clearSearchFieldQuietly();
     m_selectionBeforeSearch.clear();
     m_topRowBeforeSearch.clear();
+    m_listBeforeSearch.reset();
     showHomeSelection(items);
 }
 
@@ -296,6 +297,8 @@ void KNVTMainWindowController::installList(const std::shared_ptr<KNVTTaskStoreIt
 {
     if (!list)
         return;
+    if (route.kind != Route::Kind::Search)
+        m_listBeforeSearch.reset();
     m_route = route;
     list->setMainWindowServices(this);
     m_itemsNavigationController->setRootViewController(list, false);
@@ -350,6 +353,13 @@ void KNVTMainWindowController::searchTextDidChange(const QString &text)
     // Back to the list of the home selection, as it was before the search.
     m_route = Route();
     validateActions();
+    // The list kept aside comes back with its own selection and scroll, which are those it showed.
+    if (const std::shared_ptr<KNVTTaskStoreItemsViewController> kept = std::exchange(m_listBeforeSearch, nullptr)) {
+        m_selectionBeforeSearch.clear();
+        m_topRowBeforeSearch.clear();
+        installList(kept, m_routeBeforeSearch);
+        return;
+    }
     showHomeSelection(m_homeViewController->selectedItems());
     restoreListAfterSearch();
 }
@@ -361,6 +371,13 @@ void KNVTMainWindowController::rememberListBeforeSearch()
     KNVTTaskStoreItemsViewController *list = currentTasksViewController();
     if (!list)
         return;
+    // Kept only when it is the list shown: a list opened above it goes with the search, and clearing the search then
+    // makes the home selection's list afresh.
+    if (m_itemsNavigationController->count() == 1) {
+        m_listBeforeSearch = std::dynamic_pointer_cast<KNVTTaskStoreItemsViewController>(
+            m_itemsNavigationController->rootViewController());
+        m_routeBeforeSearch = m_route;
+    }
     for (const int row : list->selectedRows())
         if (const knvt::ItemRow *item = list->rowAt(row))
             m_selectionBeforeSearch << item->uri;
@@ -408,6 +425,10 @@ void KNVTMainWindowController::restoreListAfterSearch()
 
 void KNVTMainWindowController::taskStoreItemsViewControllerSelectionDidChange(KNVTTaskStoreItemsViewController *list)
 {
+    // A list kept out of sight (under a search, or under a list opened above it) follows the store, and its selection
+    // with it; the right pane shows the selection of the list shown.
+    if (list && list != currentTasksViewController())
+        return;
     const KNVTTaskStoreItemsViewController::Tasks tasks =
         list ? list->selectedTasks() : KNVTTaskStoreItemsViewController::Tasks();
     if (tasks.size() == 1) {

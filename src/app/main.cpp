@@ -7,7 +7,7 @@
 #include "store/KNVTTaskStore.h"
 
 #include "foundation/Defaults.h"
-#include "foundation/FreedMemory.h"
+#include "foundation/StartUpSettings.h"
 #include "foundation/SystemBusEvents.h"
 #include "foundation/SystemEvents.h"
 #include "hotkeys/CompiledKeyboardLayout.h"
@@ -24,7 +24,7 @@
 
 int main(int argc, char *argv[])
 {
-    knvt::returnLargeBlocksWhenFreed();
+    knvt::applyStartUpSettings();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillvane"));
     QApplication::setOrganizationName(QStringLiteral("Hollowpine"));

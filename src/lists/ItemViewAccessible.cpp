@@ -11,6 +11,8 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace knvt {
 
@@ -59,6 +61,8 @@ public:
         : PaintedRowAccessible(view, index, role)
     {}
 
+    bool isRowOf(const QTreeView *tree) const { return view() == tree; }
+
     QAccessible::State state() const override
     {
         QAccessible::State state = PaintedRowAccessible::state();
@@ -98,7 +102,7 @@ ItemViewAccessible::~ItemViewAccessible()
 {
     m_watcher.reset();
     for (QAccessible::Id id : m_elements)
-        if (id != 0)
+        if (QAccessible::accessibleInterface(id) != nullptr)
             QAccessible::deleteAccessibleInterface(id);
     if (m_header != 0)
         QAccessible::deleteAccessibleInterface(m_header);
@@ -158,6 +162,7 @@ QAccessible::State ItemViewAccessible::state() const
 void ItemViewAccessible::watch(QAbstractItemModel *model) const
 {
     m_model = model;
+    m_seenBoxes.clear();
     // A new watcher drops the connections of the old one.
     auto *watcher = new QObject;
     m_watcher.reset(watcher);
@@ -185,30 +190,84 @@ void ItemViewAccessible::watch(QAbstractItemModel *model) const
 void ItemViewAccessible::announceCheckChanges(const QModelIndex &parent, int first, int last) const
 {
     update();
-    QAbstractItemModel *model = view()->model();
-    if (model == nullptr)
-        return;
-    for (int row = first; row <= last; ++row) {
-        const QModelIndex index = model->index(row, 0, parent);
-        const int at = m_positions.value(index, -1);
+    std::vector<QPersistentModelIndex> changed;
+    for (auto seen = m_seenBoxes.cbegin(); seen != m_seenBoxes.cend(); ++seen) {
+        const QPersistentModelIndex &row = seen.key();
+        if (row.isValid() && row.parent() == parent && row.row() >= first && row.row() <= last
+            && checkStateOf(row) != seen.value())
+            changed.push_back(row);
+    }
+    for (const QPersistentModelIndex &row : changed) {
+        // A row the view does not show now keeps the box it was last seen with until it shows.
+        const int at = positionOf(row);
         if (at < 0)
             continue;
-        const int now = checkStateOf(index);
-        int &seen = m_checks[size_t(at)];
-        if (now == seen)
-            continue;
-        QAccessible::State changed;
-        changed.checked = true;
-        changed.checkStateMixed = now == Qt::PartiallyChecked || seen == Qt::PartiallyChecked;
+        int &seen = m_seenBoxes[row];
+        const int now = checkStateOf(row);
+        QAccessible::State state;
+        state.checked = true;
+        state.checkStateMixed = now == Qt::PartiallyChecked || seen == Qt::PartiallyChecked;
         seen = now;
         AccessibilityEvents &events = AccessibilityEvents::shared();
         if (now < 0 || !events.isListening())
             continue;
         if (QAccessibleInterface *element = child(at + 1)) {
-            QAccessibleStateChangeEvent event(element, changed);
+            QAccessibleStateChangeEvent event(element, state);
             events.post(&event);
         }
     }
+}
+
+void ItemViewAccessible::layOut(const QModelIndex &parent) const
+{
+    QTreeView *tree = view();
+    QAbstractItemModel *model = tree->model();
+    const int rows = model->rowCount(parent);
+    Run run{parent, 0, 0, m_shownRows};
+    const auto endRun = [this, &run, &parent](int next) {
+        if (run.count > 0)
+            m_runs.push_back(run);
+        run = Run{parent, next, 0, m_shownRows};
+    };
+    for (int row = 0; row < rows; ++row) {
+        if (tree->isRowHidden(row, parent)) {
+            endRun(row + 1);
+            continue;
+        }
+        ++run.count;
+        ++m_shownRows;
+        const QModelIndex index = model->index(row, 0, parent);
+        // Depth first, as the view lays its rows out: an open row's rows follow it.
+        if (model->hasChildren(index) && tree->isExpanded(index)) {
+            endRun(row + 1);
+            layOut(index);
+            run.position = m_shownRows;
+        }
+    }
+    endRun(rows);
+}
+
+QModelIndex ItemViewAccessible::rowAt(int position) const
+{
+    const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), position,
+                                        [](int at, const Run &run) { return at < run.position; });
+    if (after == m_runs.begin())
+        return {};
+    const Run &run = *std::prev(after);
+    if (position >= run.position + run.count)
+        return {};
+    return view()->model()->index(run.firstRow + position - run.position, 0, run.parent);
+}
+
+int ItemViewAccessible::positionOf(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != view()->model())
+        return -1;
+    const QModelIndex parent = index.parent();
+    for (const Run &run : m_runs)
+        if (run.parent == parent && index.row() >= run.firstRow && index.row() < run.firstRow + run.count)
+            return run.position + index.row() - run.firstRow;
+    return -1;
 }
 
 void ItemViewAccessible::update() const
@@ -222,81 +281,31 @@ void ItemViewAccessible::update() const
     if (!m_stale)
         return;
     m_stale = false;
-    const std::vector<QAccessible::Id> previous = std::move(m_elements);
-    const std::vector<QPersistentModelIndex> previousRows = std::move(m_rows);
-    const std::vector<int> previousChecks = std::move(m_checks);
-    m_elements.clear();
-    m_rows.clear();
-    m_checks.clear();
-    m_positions.clear();
-    if (model != nullptr) {
-        // Depth first through the open rows, as the view lays them out.
-        std::vector<QModelIndex> pending;
-        auto pushChildren = [&pending, model, tree](const QModelIndex &parent) {
-            for (int row = model->rowCount(parent) - 1; row >= 0; --row)
-                if (!tree->isRowHidden(row, parent))
-                    pending.push_back(model->index(row, 0, parent));
-        };
-        pushChildren(tree->rootIndex());
-        while (!pending.empty()) {
-            const QModelIndex index = pending.back();
-            pending.pop_back();
-            m_positions.insert(index, int(m_rows.size()));
-            m_rows.emplace_back(index);
-            if (tree->isExpanded(index))
-                pushChildren(index);
-        }
-    }
-    m_elements.assign(m_rows.size(), 0);
-    // A row that stays keeps the box it was last seen with, so that a change that came with a move is still told; only
-    // a new row's box is read.
-    m_checks.assign(m_rows.size(), 0);
-    std::vector<bool> seen(m_rows.size(), false);
-    for (size_t old = 0; old < previousRows.size() && old < previousChecks.size(); ++old) {
-        const int at = previousRows[old].isValid() ? m_positions.value(QModelIndex(previousRows[old]), -1) : -1;
-        if (at >= 0) {
-            m_checks[size_t(at)] = previousChecks[old];
-            seen[size_t(at)] = true;
-        }
-    }
-    // Rows with a box that the view no longer shows, though the model still has them, keep the box they were last
-    // seen with until they show again. (Their indexes move with the rows, so they are looked up by equality, not hash.)
-    for (size_t old = 0; old < previousRows.size() && old < previousChecks.size(); ++old)
-        if (previousRows[old].isValid() && previousChecks[old] >= 0
-            && !m_positions.contains(QModelIndex(previousRows[old])))
-            m_unshownChecks.emplace_back(previousRows[old], previousChecks[old]);
-    std::erase_if(m_unshownChecks, [](const auto &entry) { return !entry.first.isValid(); });
-    for (size_t at = 0; at < m_rows.size(); ++at) {
-        if (seen[at])
-            continue;
-        const auto kept = std::find_if(m_unshownChecks.begin(), m_unshownChecks.end(),
-                                       [&row = m_rows[at]](const auto &entry) { return entry.first == row; });
-        if (kept == m_unshownChecks.end()) {
-            m_checks[at] = checkStateOf(m_rows[at]);
-        } else {
-            m_checks[at] = kept->second;
-            m_unshownChecks.erase(kept);
-        }
-    }
-    // A row that is still shown keeps its element; the elements of rows that went are dropped.
+    m_runs.clear();
+    m_shownRows = 0;
+    if (model != nullptr)
+        layOut(tree->rootIndex());
+    // Rows that went take what a reader saw of them along.
+    m_seenBoxes.removeIf([](const auto &seen) { return !seen.key().isValid(); });
+    // A row that is still shown keeps its element; the elements of rows no longer shown are dropped.
+    const std::vector<QAccessible::Id> previous = std::exchange(m_elements, {});
+    m_elementAt.clear();
     for (QAccessible::Id id : previous) {
-        if (id == 0)
-            continue;
         auto *element = static_cast<RowElement *>(QAccessible::accessibleInterface(id));
-        const int at = element != nullptr && element->index().isValid()
-            ? m_positions.value(QModelIndex(element->index()), -1)
-            : -1;
-        if (at >= 0 && m_elements[size_t(at)] == 0)
-            m_elements[size_t(at)] = id;
-        else
+        const int at = element != nullptr && element->index().isValid() ? positionOf(element->index()) : -1;
+        if (at >= 0 && !m_elementAt.contains(at)) {
+            m_elementAt.insert(at, id);
+            m_elements.push_back(id);
+        } else if (element != nullptr) {
             QAccessible::deleteAccessibleInterface(id);
+        }
     }
 }
 
 int ItemViewAccessible::childCount() const
 {
     update();
-    return int(m_rows.size()) + 1;
+    return m_shownRows + 1;
 }
 
 QAccessibleInterface *ItemViewAccessible::child(int index) const
@@ -307,16 +316,22 @@ QAccessibleInterface *ItemViewAccessible::child(int index) const
             m_header = QAccessible::registerAccessibleInterface(new HiddenHeaderElement(view()));
         return QAccessible::accessibleInterface(m_header);
     }
-    const int row = index - 1;
-    if (row < 0 || row >= int(m_rows.size()) || !m_rows[size_t(row)].isValid())
+    const int position = index - 1;
+    const QModelIndex row = rowAt(position);
+    if (!row.isValid())
         return nullptr;
-    QAccessible::Id &id = m_elements[size_t(row)];
-    if (id != 0)
-        if (QAccessibleInterface *known = QAccessible::accessibleInterface(id))
-            return known;
+    if (const QAccessible::Id known = m_elementAt.value(position, 0))
+        if (QAccessibleInterface *element = QAccessible::accessibleInterface(known))
+            return element;
     const QAccessible::Role rowRole = role() == QAccessible::Tree ? QAccessible::TreeItem : QAccessible::ListItem;
-    auto *element = new RowElement(view(), m_rows[size_t(row)], rowRole);
-    id = QAccessible::registerAccessibleInterface(element);
+    auto *element = new RowElement(view(), row, rowRole);
+    const QAccessible::Id id = QAccessible::registerAccessibleInterface(element);
+    m_elementAt.insert(position, id);
+    m_elements.push_back(id);
+    // What the reader reads of the row's box from now on is told when it changes; a row seen before keeps the box it
+    // was seen with until the change is told.
+    if (const QPersistentModelIndex key(row); !m_seenBoxes.contains(key))
+        m_seenBoxes.insert(key, checkStateOf(row));
     return element;
 }
 
@@ -326,18 +341,21 @@ int ItemViewAccessible::indexOfChild(const QAccessibleInterface *child) const
         return -1;
     if (m_header != 0 && QAccessible::accessibleInterface(m_header) == child)
         return 0;
+    const auto *row = dynamic_cast<const RowElement *>(child);
+    if (row == nullptr || !row->isRowOf(view()))
+        return -1;
     update();
-    for (size_t row = 0; row < m_elements.size(); ++row)
-        if (m_elements[row] != 0 && QAccessible::accessibleInterface(m_elements[row]) == child)
-            return int(row) + 1;
-    return -1;
+    const int position = positionOf(row->index());
+    if (position < 0 || QAccessible::accessibleInterface(m_elementAt.value(position, 0)) != child)
+        return -1;
+    return position + 1;
 }
 
 QAccessibleInterface *ItemViewAccessible::rowInterface(const QModelIndex &index) const
 {
     update();
-    const int row = m_positions.value(index, -1);
-    return row < 0 ? nullptr : child(row + 1);
+    const int position = positionOf(index);
+    return position < 0 ? nullptr : child(position + 1);
 }
 
 QAccessibleInterface *ItemViewAccessible::childAt(int x, int y) const

@@ -6,7 +6,6 @@
 #include <QPointer>
 
 #include <memory>
-#include <utility>
 #include <vector>
 
 class QAbstractItemModel;
@@ -21,9 +20,10 @@ class AccessibleItemView;
 // description, else by the empty-list text while it shows ("No Tasks"). Its elements are the rows as the view shows
 // them, top to bottom: each is named by the model's accessible text, described by its accessible description,
 // checkable with its state where the model gives one (a cancelled item is "mixed"), selected and focused as in the
-// view, and offers the view's actions for the row's painted buttons. A shown row whose box changes, however it was
-// changed, tells assistive technology of its new state, also when the change moved it into a section the view opens
-// only afterwards (a task ticked into a new Completed section of a project, a tag list or the search results).
+// view, and offers the view's actions for the row's painted buttons. A row a reader has read whose box changes,
+// however it was changed, tells assistive technology of its new state, also when the change moved it into a section
+// the view opens only afterwards (a task ticked into a new Completed section of a project, a tag list or the search
+// results). Reading the list reads the contents of no row a reader did not ask for.
 //
 // The elements are numbered as Qt's own tree views number them in the focus and selection events they send (the
 // hidden column header first, then the shown rows), so that an event names the row it is about.
@@ -50,25 +50,42 @@ public:
     static void install();
 
 private:
+    // Shown rows of one parent that follow one another, top to bottom: `count` rows from `firstRow`, the first of them
+    // the `position`th row shown.
+    struct Run
+    {
+        QPersistentModelIndex parent;
+        int firstRow = 0;
+        int count = 0;
+        int position = 0;
+    };
+
     QTreeView *view() const;
     AccessibleItemView *itemView() const;
-    // The shown rows, top to bottom, computed again after the model or the open sections changed.
+    // The shown rows, as runs, computed again after the model or the open sections changed, from the rows that have
+    // rows of their own and never from what a row shows: a list of very many rows fills a row only when something
+    // reads it.
     void update() const;
+    void layOut(const QModelIndex &parent) const;
+    // The row shown at `position`, or an invalid index; the position of a shown row, or -1.
+    QModelIndex rowAt(int position) const;
+    int positionOf(const QModelIndex &index) const;
     void watch(QAbstractItemModel *model) const;
-    // Tells assistive technology of each shown row in [first, last] under `parent` whose box changed since it was
-    // last seen: ticking a task reads "checked" whichever way it was ticked (its box, a key, a menu, a sync).
+    // Tells assistive technology of each row in [first, last] under `parent` whose box changed since a reader last
+    // saw it, once the row shows: ticking a task reads "checked" whichever way it was ticked (its box, a key, a menu,
+    // a sync).
     void announceCheckChanges(const QModelIndex &parent, int first, int last) const;
 
     mutable bool m_stale = true;
     mutable QPointer<QAbstractItemModel> m_model;
-    mutable std::vector<QPersistentModelIndex> m_rows;
-    mutable QHash<QModelIndex, int> m_positions;
-    // The box each shown row had when last seen (Qt::CheckState, -1 for none), kept with the row when rows move.
-    mutable std::vector<int> m_checks;
-    // The boxes of rows last seen shown that the view hides now (in a section not open yet), kept until they show.
-    mutable std::vector<std::pair<QPersistentModelIndex, int>> m_unshownChecks;
-    // The element made for each shown row, 0 where none was asked for yet.
+    mutable std::vector<Run> m_runs;
+    mutable int m_shownRows = 0;
+    // The elements made for the rows a reader asked for, and which shown row each stands for.
     mutable std::vector<QAccessible::Id> m_elements;
+    mutable QHash<int, QAccessible::Id> m_elementAt;
+    // The box (Qt::CheckState, -1 for none) of each row as a reader last saw it, kept with the row when it moves, also
+    // while it stands in a section the view has not opened yet.
+    mutable QHash<QPersistentModelIndex, int> m_seenBoxes;
     mutable QAccessible::Id m_header = 0;
     // The context of the connections that mark the rows stale; it goes with this interface.
     mutable std::unique_ptr<QObject> m_watcher;

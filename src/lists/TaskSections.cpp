@@ -120,7 +120,7 @@ TaskSections::GroupSort::GroupSort(int group, const std::vector<KNVTCDTask *> &t
 
 void TaskSections::GroupSort::add(KNVTCDTask *task)
 {
-    Entry entry{task, task->objectID().zid, groupKey(m_group, *task), std::nullopt};
+    Entry entry{task, task->objectID().zid, groupKey(m_group, *task), nullptr};
     if (entry.key) {
         // Closed tasks have no second order: their ties need no count.
         if (m_group != 3)
@@ -128,7 +128,7 @@ void TaskSections::GroupSort::add(KNVTCDTask *task)
     } else if (m_group != 3) {
         // Without a key a task sorts by its title whatever the others' keys are.
         m_titled.push_back(m_entries.size());
-        m_titleKeys.add(task->title());
+        m_keysUnderWay.add(task->title());
     }
     m_entries.push_back(std::move(entry));
 }
@@ -148,15 +148,21 @@ bool TaskSections::GroupSort::lessThan(const Entry &a, const Entry &b) const
     return a.zid < b.zid;
 }
 
+void TaskSections::GroupSort::keepTitleKeys(TitleKeysUnderWay::Keys keys, const std::vector<size_t> &entries)
+{
+    size_t k = 0;
+    for (std::vector<QCollatorSortKey> &batch : keys)
+        for (const QCollatorSortKey &key : m_titleKeys.emplace_back(std::move(batch)))
+            m_entries[entries[k++]].title = &key;
+}
+
 void TaskSections::GroupSort::makeTitleKeys(const std::vector<size_t> &entries)
 {
     std::vector<QString> titles;
     titles.reserve(entries.size());
     for (const size_t i : entries)
         titles.push_back(m_entries[i].task->title());
-    std::vector<QCollatorSortKey> keys = TitleSortKeys::sortKeys(std::move(titles));
-    for (size_t k = 0; k < entries.size(); ++k)
-        m_entries[entries[k]].title.emplace(std::move(keys[k]));
+    keepTitleKeys(TitleSortKeys::sortKeys(std::move(titles)), entries);
 }
 
 bool TaskSections::GroupSort::step()
@@ -165,11 +171,9 @@ bool TaskSections::GroupSort::step()
     const auto less = [this](const Entry &a, const Entry &b) { return lessThan(a, b); };
     switch (m_stage) {
     case Stage::Keys: {
-        if (!m_titleKeys.collect(kKeysPerStep))
+        if (!m_keysUnderWay.collect(kKeysPerStep))
             return false;
-        std::vector<QCollatorSortKey> keys = m_titleKeys.takeKeys();
-        for (size_t k = 0; k < m_titled.size(); ++k)
-            m_entries[m_titled[k]].title.emplace(std::move(keys[k]));
+        keepTitleKeys(m_keysUnderWay.takeKeys(), m_titled);
         m_titled = {};
         // Closed tasks have no second order; the others fall back on their titles where the first key does not
         // decide.

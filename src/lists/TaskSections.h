@@ -83,11 +83,14 @@ struct TaskSections
             qint64 zid = 0;
             // Incomplete: the order index; Scheduled: the earlier of start and due date; Completed: the status date.
             std::optional<qint64> key;
-            std::optional<QCollatorSortKey> title;
+            // The collation key of the title, in m_titleKeys, where the order needs it.
+            const QCollatorSortKey *title = nullptr;
         };
         bool lessThan(const Entry &a, const Entry &b) const;
         // The collation keys of the titles of these entries.
         void makeTitleKeys(const std::vector<size_t> &entries);
+        // Points these entries, in order, at those keys, which this sort keeps.
+        void keepTitleKeys(TitleKeysUnderWay::Keys keys, const std::vector<size_t> &entries);
 
         int m_group;
         std::vector<Entry> m_entries;
@@ -100,9 +103,12 @@ struct TaskSections
         size_t m_width = 0;
         size_t m_left = 0;
         QHash<qint64, int> m_keyCounts;
-        // The entries without a key, whose titles' keys m_titleKeys makes in this order.
+        // The entries without a key, whose titles' keys m_keysUnderWay makes in this order.
         std::vector<size_t> m_titled;
-        TitleKeysUnderWay m_titleKeys;
+        TitleKeysUnderWay m_keysUnderWay;
+        // The collation keys the entries point to, in the batches that made them, which stay where they are when the
+        // batches move.
+        TitleKeysUnderWay::Keys m_titleKeys;
     };
     std::vector<KNVTCDTask *> &group(int i);
     // The order of sortedGroup(): whether `a` comes before `b` in group `group`. Tasks that tie on everything shown

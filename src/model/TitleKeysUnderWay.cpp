@@ -4,7 +4,9 @@
 
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -17,6 +19,26 @@ namespace {
 // A batch is a few hundred microseconds of keys: long enough to be worth a thread, short enough that waiting for one
 // under way stays well inside a slice.
 constexpr size_t kTitlesPerBatch = 256;
+
+// What a key takes to make on the reader's thread, by the fastest whole batch made there so far: the share of a
+// collect() in time. A batch made while the thread lost its processor, or with the collator's opening, says more.
+qint64 nanosecondsPerKey = 1000;
+
+// While keys are under way the reader holds one of the pool's threads, its own: it makes keys too, and the threads
+// making them then leave its processor to the window's thread instead of competing with it for the cores.
+int readersHoldingAThread = 0;
+
+void holdAThread()
+{
+    if (readersHoldingAThread++ == 0)
+        QThreadPool::globalInstance()->reserveThread();
+}
+
+void releaseAThread()
+{
+    if (--readersHoldingAThread == 0)
+        QThreadPool::globalInstance()->releaseThread();
+}
 
 // A collator is not to be shared between threads: each thread of the pool keeps one of its own.
 const QCollator &collatorOfThisThread(const QLocale &locale)
@@ -40,21 +62,30 @@ struct TitleKeysUnderWay::Batch
     bool made = false;
 
     bool take() { return !taken.exchange(true); }
+    bool isTaken() const { return taken.load(); }
     void make(const QCollator &collator)
     {
         std::vector<QCollatorSortKey> result;
         result.reserve(titles.size());
         for (const QString &title : titles)
             result.push_back(collator.sortKey(title));
+        // The titles are let go of by whoever made their keys, rather than by the reader as it collects them.
+        titles = {};
         const std::lock_guard<std::mutex> lock(mutex);
         keys = std::move(result);
         made = true;
         madeSignal.notify_all();
     }
-    void waitUntilMade()
+    bool isMade()
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return made;
+    }
+    // Whether the keys are made, waiting for them until `deadline` at the latest.
+    bool waitUntilMade(std::chrono::steady_clock::time_point deadline)
     {
         std::unique_lock<std::mutex> lock(mutex);
-        madeSignal.wait(lock, [this] { return made; });
+        return madeSignal.wait_until(lock, deadline, [this] { return made; });
     }
 };
 
@@ -65,7 +96,15 @@ TitleKeysUnderWay::~TitleKeysUnderWay()
     drop();
 }
 
-TitleKeysUnderWay::TitleKeysUnderWay(TitleKeysUnderWay &&) noexcept = default;
+TitleKeysUnderWay::TitleKeysUnderWay(TitleKeysUnderWay &&other) noexcept
+    : m_locale(std::move(other.m_locale)),
+      m_batches(std::exchange(other.m_batches, {})),
+      m_filling(std::exchange(other.m_filling, {})),
+      m_collected(std::exchange(other.m_collected, 0)),
+      m_count(std::exchange(other.m_count, 0)),
+      m_keys(std::exchange(other.m_keys, {})),
+      m_holdsAThread(std::exchange(other.m_holdsAThread, false))
+{}
 
 TitleKeysUnderWay &TitleKeysUnderWay::operator=(TitleKeysUnderWay &&other) noexcept
 {
@@ -77,6 +116,7 @@ TitleKeysUnderWay &TitleKeysUnderWay::operator=(TitleKeysUnderWay &&other) noexc
         m_collected = std::exchange(other.m_collected, 0);
         m_count = std::exchange(other.m_count, 0);
         m_keys = std::exchange(other.m_keys, {});
+        m_holdsAThread = std::exchange(other.m_holdsAThread, false);
     }
     return *this;
 }
@@ -87,6 +127,13 @@ void TitleKeysUnderWay::drop()
     for (const std::shared_ptr<Batch> &batch : m_batches)
         if (batch)
             batch->take();
+    letGoOfTheThread();
+}
+
+void TitleKeysUnderWay::letGoOfTheThread()
+{
+    if (std::exchange(m_holdsAThread, false))
+        releaseAThread();
 }
 
 void TitleKeysUnderWay::add(QString title)
@@ -104,15 +151,23 @@ void TitleKeysUnderWay::send()
     m_filling = {};
     m_batches.push_back(batch);
     // Without a thread to spare the batch waits for the reader.
-    if (QThreadPool::globalInstance()->maxThreadCount() > 1)
-        QThreadPool::globalInstance()->start([batch, locale = m_locale] {
-            if (batch->take())
-                batch->make(collatorOfThisThread(locale));
-        });
+    if (QThreadPool::globalInstance()->maxThreadCount() < 2)
+        return;
+    if (!std::exchange(m_holdsAThread, true))
+        holdAThread();
+    QThreadPool::globalInstance()->start([batch, locale = m_locale] {
+        if (batch->take())
+            batch->make(collatorOfThisThread(locale));
+    });
 }
 
 bool TitleKeysUnderWay::collect(size_t titles)
 {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    // What making the whole share here would take: the longest this call waits for a thread.
+    const Clock::time_point deadline =
+        start + std::chrono::nanoseconds(qint64(titles) * std::max<qint64>(nanosecondsPerKey, 1));
     // The last titles, too few for a batch, are made here.
     if (!m_filling.empty()) {
         auto batch = std::make_shared<Batch>();
@@ -120,19 +175,36 @@ bool TitleKeysUnderWay::collect(size_t titles)
         m_filling = {};
         m_batches.push_back(std::move(batch));
     }
-    if (m_keys.capacity() < m_count)
-        m_keys.reserve(m_count);
     size_t madeHere = 0;
-    while (m_collected < m_batches.size() && madeHere < titles) {
+    const auto makeHere = [&madeHere](Batch &batch) {
+        const size_t count = batch.titles.size();
+        const Clock::time_point began = Clock::now();
+        batch.make(titleCollator());
+        // The last titles, too few for a batch, may be few and short enough to say nothing of a key's time.
+        if (count == kTitlesPerBatch)
+            nanosecondsPerKey = std::min(
+                nanosecondsPerKey,
+                std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - began).count() / qint64(count));
+        madeHere += count;
+    };
+    while (m_collected < m_batches.size()) {
         Batch &batch = *m_batches[m_collected];
-        if (batch.take()) {
-            batch.make(titleCollator());
-            madeHere += batch.titles.size();
-        } else {
-            batch.waitUntilMade();
+        if (!batch.isTaken()) {
+            if (madeHere >= titles)
+                break;
+            if (batch.take())
+                makeHere(batch);
         }
-        for (QCollatorSortKey &key : batch.keys)
-            m_keys.push_back(std::move(key));
+        if (!batch.isMade()) {
+            // A thread is making it: meanwhile the next batches no thread has started are made here, as far as the
+            // share goes, and then this one is waited for while the share's time lasts.
+            for (size_t next = m_collected + 1; next < m_batches.size() && madeHere < titles; ++next)
+                if (m_batches[next]->take())
+                    makeHere(*m_batches[next]);
+            if (!batch.waitUntilMade(deadline))
+                break;
+        }
+        m_keys.push_back(std::move(batch.keys));
         m_batches[m_collected].reset();
         ++m_collected;
     }
@@ -140,6 +212,7 @@ bool TitleKeysUnderWay::collect(size_t titles)
         return false;
     m_batches.clear();
     m_collected = 0;
+    letGoOfTheThread();
     return true;
 }
 

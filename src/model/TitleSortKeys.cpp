@@ -43,7 +43,7 @@ QCollatorSortKey TitleSortKeys::sortKey(const QString &title)
     return titleCollator().sortKey(title);
 }
 
-std::vector<QCollatorSortKey> TitleSortKeys::sortKeys(std::vector<QString> titles)
+TitleKeysUnderWay::Keys TitleSortKeys::sortKeys(std::vector<QString> titles)
 {
     const size_t count = titles.size();
     TitleKeysUnderWay underWay;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/TitleKeysUnderWay.h"
+
 #include <QCollator>
 
 #include <unordered_map>
@@ -30,7 +32,7 @@ public:
     // The keys of many titles, in their order: a knvt::TitleKeysUnderWay given them all at once, so that a group of
     // many thousand titles is shared with the threads of the application's pool. The call returns when every key is
     // made. The titles are read by the caller, on its thread.
-    static std::vector<QCollatorSortKey> sortKeys(std::vector<QString> titles);
+    static TitleKeysUnderWay::Keys sortKeys(std::vector<QString> titles);
 
 private:
     static QString titleOf(const KNVTCDTaskStoreObject *object);

@@ -65,28 +65,40 @@ TEST(FreedMemory, WhatWorkFreedGoesBackOnceNoWorkEndedForAMomentAndLargeBlocksAt
     }).join();
     EXPECT_LT(residentMegabytes(), large - 16);
 
-    // Small blocks that threads make, each less than a megabyte, and the main thread frees (as the pool's threads
-    // make the collation keys of a sort): they go back when the program is idle, like the main thread's own.
-    constexpr int kThreads = 16;
-    std::vector<std::vector<char *>> made(kThreads);
-    std::latch allMade(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&made, &allMade, t] {
-            for (int i = 0; i < 900; ++i)
-                made[size_t(t)].push_back(touched(1000));
-            // All alive at once, as the pool's threads are, each with whatever heap the allocator gives it.
-            allMade.arrive_and_wait();
-        });
-    for (std::thread &thread : threads)
-        thread.join();
-    const double madeByThreads = residentMegabytes();
-    for (const std::vector<char *> &blocks : made)
-        for (char *block : blocks)
-            std::free(block);
-    knvt::Timing::setScale(0.05);
-    knvt::returnFreedMemoryWhenIdle();
-    EXPECT_TRUE(knvt::test::waitUntil([madeByThreads] { return residentMegabytes() < madeByThreads - 10; }))
-        << madeByThreads << " " << residentMegabytes();
+    // Small blocks that threads make, less than a megabyte each thread, and the main thread frees, as the pool's
+    // threads make the collation keys of a sort (a key's bytes, and the key itself, which is smaller still): they go
+    // back, like the main thread's own, though each thread allocates from a heap of its own.
+    const struct
+    {
+        size_t bytes;
+        int count;
+    } sizes[] = {{1000, 900}, {40, 20000}};
+    for (const auto &size : sizes) {
+        SCOPED_TRACE(size.bytes);
+        constexpr int kThreads = 16;
+        // Room for the blocks made beforehand, so that the threads' heaps hold nothing else.
+        std::vector<std::vector<char *>> made(kThreads);
+        for (std::vector<char *> &blocks : made)
+            blocks.reserve(size_t(size.count));
+        std::latch allMade(kThreads);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back([&made, &allMade, &size, t] {
+                for (int i = 0; i < size.count; ++i)
+                    made[size_t(t)].push_back(touched(size.bytes));
+                // All alive at once, as the pool's threads are, each with whatever heap the allocator gives it.
+                allMade.arrive_and_wait();
+            });
+        for (std::thread &thread : threads)
+            thread.join();
+        const double madeByThreads = residentMegabytes();
+        for (const std::vector<char *> &blocks : made)
+            for (char *block : blocks)
+                std::free(block);
+        knvt::Timing::setScale(0.05);
+        knvt::returnFreedMemoryWhenIdle();
+        EXPECT_TRUE(knvt::test::waitUntil([madeByThreads] { return residentMegabytes() < madeByThreads - 10; }))
+            << madeByThreads << " " << residentMegabytes();
+    }
     knvt::Timing::setScale(1.0);
 }

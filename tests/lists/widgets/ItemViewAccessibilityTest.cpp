@@ -11,9 +11,13 @@
 
 #include "model/KNVTCDTaskList.h"
 
+#include "support/WaitUntil.h"
+
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -221,6 +225,55 @@ TEST_F(ItemViewAccessibilityTest, RowsAreNumberedAsTheViewsOwnEventsNumberThemAn
     EXPECT_EQ(view->focusChild(), suit);
     EXPECT_TRUE(suit->state().focused);
     EXPECT_TRUE(suit->state().selected);
+}
+
+// A reader of a list of thousands of rows that the list makes unfilled reads the rows it asks for, numbered as the view
+// shows them in every section, and the list fills those rows alone: counting, numbering and finding rows reads none.
+TEST_F(ItemViewAccessibilityTest, AReaderOfAListOfThousandsOfRowsFillsOnlyTheRowsItReads)
+{
+    auto &b = build();
+    for (int i = 0; i < 3000; ++i) {
+        KNVTCDTask *task = b.task(QStringLiteral("Match %1").arg(i), {.orderIndex = i});
+        if (i % 300 == 0)
+            task->markAsCompleted();
+    }
+    save();
+    auto list = make<KNVTSearchItemsOutlineViewController>();
+    list->view()->resize(400, 200);
+    list->view()->show();
+    list->setSearchString(QStringLiteral("match"));
+    ASSERT_TRUE(knvt::test::waitUntil([&list] { return !list->isSearching(); }));
+    settle();
+    const auto filled = [&list] {
+        int rows = 0;
+        for (const knvt::ListSection &section : list->outlineModel()->sections())
+            rows += int(std::count_if(section.rows.begin(), section.rows.end(),
+                                      [](const knvt::ItemRow &row) { return !row.unfilled; }));
+        return rows;
+    };
+    const int painted = filled();
+    QAccessibleInterface *view = listOf(*list);
+    // The hidden header, "Incomplete" and its 2,990 tasks, "Completed" and its 10.
+    ASSERT_EQ(view->childCount(), 3003);
+    const struct
+    {
+        int child;
+        QString name;
+    } rows[] = {{1500, QStringLiteral("Match 1504")},
+                {2000, QStringLiteral("Match 2005")},
+                {2992, QStringLiteral("Completed")}};
+    for (const auto &row : rows) {
+        QAccessibleInterface *element = view->child(row.child);
+        ASSERT_NE(element, nullptr) << row.child;
+        EXPECT_TRUE(element->text(QAccessible::Name).startsWith(row.name))
+            << element->text(QAccessible::Name).toStdString();
+        EXPECT_EQ(view->indexOfChild(element), row.child);
+    }
+    QAccessibleInterface *lastRow = view->child(3002);
+    ASSERT_NE(lastRow, nullptr);
+    EXPECT_TRUE(lastRow->text(QAccessible::Name).startsWith(QStringLiteral("Match ")));
+    EXPECT_EQ(view->child(3003), nullptr);
+    EXPECT_EQ(filled(), painted + 3) << "the rows read below those painted, and no other";
 }
 
 TEST_F(ItemViewAccessibilityTest, ArrowKeysPassOverSectionHeadersAndHomeAndEndGoToTheFirstAndLastItem)
