@@ -78,8 +78,8 @@ TEST(FreedMemory, WhatWorkFreedGoesBackOnceNoWorkEndedForAMomentAndLargeBlocksAt
         constexpr int kThreads = 16;
         // Room for the blocks made beforehand, so that the threads' heaps hold nothing else.
         std::vector<std::vector<char *>> made(kThreads);
-        for (std::vector<char *> &blocks : made)
-            blocks.reserve(size_t(size.count));
+        for (std::vector<char *> &threadBlocks : made)
+            threadBlocks.reserve(size_t(size.count));
         std::latch allMade(kThreads);
         std::vector<std::thread> threads;
         for (int t = 0; t < kThreads; ++t)
@@ -92,8 +92,8 @@ TEST(FreedMemory, WhatWorkFreedGoesBackOnceNoWorkEndedForAMomentAndLargeBlocksAt
         for (std::thread &thread : threads)
             thread.join();
         const double madeByThreads = residentMegabytes();
-        for (const std::vector<char *> &blocks : made)
-            for (char *block : blocks)
+        for (const std::vector<char *> &threadBlocks : made)
+            for (char *block : threadBlocks)
                 std::free(block);
         knvt::Timing::setScale(0.05);
         knvt::returnFreedMemoryWhenIdle();
