@@ -17,6 +17,7 @@
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
 #include "uikit/Beeper.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/Popover.h"
 #include "uikit/UnsavedTyping.h"
 
@@ -41,7 +42,7 @@ void KNVTMainWindowController::openSheet(QPointer<QDialog> &slot, QDialog *sheet
     // Ending a sheet revalidates the toolbar once the sheet is gone.
     connect(sheet, &QDialog::finished, this,
             [this] { QTimer::singleShot(0, this, &KNVTMainWindowController::validateActions); });
-    sheet->open();
+    knvt::KeyboardOwner::open(sheet, knvt::Opener::User);
 }
 
 bool KNVTMainWindowController::togglePopover(QPointer<knvt::Popover> &slot)

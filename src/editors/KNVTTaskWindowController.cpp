@@ -19,6 +19,7 @@
 #include "uikit/DeleteQuestion.h"
 #include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextField.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/ShownAsTyped.h"
 #include "uikit/UnsavedTyping.h"
 
@@ -281,7 +282,8 @@ void KNVTTaskWindowController::edit(QObject *sender)
     auto *sheet = new KNVTTaskEditWindowController(shown, this);
     m_taskEditWindowController = sheet;
     connect(sheet, &QDialog::finished, this, [sheet] { sheet->deleteLater(); });
-    sheet->open();
+    sheet->setWindowModality(Qt::WindowModal);
+    knvt::KeyboardOwner::open(sheet, knvt::Opener::User);
 }
 
 void KNVTTaskWindowController::deleteTask(QObject *)

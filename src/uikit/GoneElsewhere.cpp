@@ -62,7 +62,8 @@ void tell(const Telling &telling)
     runModal({.title = telling.readOnly ? becameReadOnly() : wentAway(telling.object),
               .message = message,
               .typed = telling.typed.join(QStringLiteral("\n\n")),
-              .buttonTitles = {QCoreApplication::translate("GoneElsewhere", "OK")}});
+              .buttonTitles = {QCoreApplication::translate("GoneElsewhere", "OK")},
+              .opener = Opener::Application});
 }
 
 void tellLater(const Telling &told)

@@ -285,10 +285,11 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     app.launch();
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
     EXPECT_TRUE(app.openWindows().contains(QStringLiteral("KNVTAuthenticationFailureWindowController")));
-    EXPECT_EQ(QApplication::activeModalWidget() ? QApplication::activeModalWidget()->windowModality() : Qt::NonModal,
-              Qt::ApplicationModal);
+    // A sync opened it, not the user: it waits, neither modal nor with the keyboard, until the user goes to it.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(app.store().isAuthenticated());
 
+    app.goToThePasswordWindow();
     app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
     app.clickButton(QStringLiteral("saveButton"));
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
@@ -302,6 +303,7 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     app.service().on("GET", "/account.json").clear().reply(401).json(200, accountReply(QStringLiteral("ann")));
     app.store().sync();
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.goToThePasswordWindow();
     app.clickButton(QStringLiteral("cancelButton"));
     EXPECT_FALSE(app.store().isAutoSyncEnabled());
     EXPECT_FALSE(app.store().isAuthenticated());
@@ -349,6 +351,7 @@ TEST_F(AccountsFeature, PuttingThePasswordWindowAwayPausesSyncSaysSoAndSigningIn
         app.service().on("GET", "/account.json").clear().reply(401).pass();
         app.clickToolbar(QStringLiteral("Sync"));
         app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+        app.goToThePasswordWindow();
         way.putAway();
         ASSERT_EQ(app.app().authenticationFailureWindowController(), nullptr);
         EXPECT_FALSE(app.store().isAutoSyncEnabled()) << "syncing pauses";
@@ -402,6 +405,7 @@ TEST_F(AccountsFeature, SigningInAgainKeepsTheKeyboardOnThePassword)
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
     app.launch();
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.goToThePasswordWindow();
     app.clickButton(QStringLiteral("cancelButton"));
     app.openPreferences();
     app.choosePreferencePane(QStringLiteral("Account"));
@@ -450,6 +454,7 @@ TEST_F(AccountsFeature, WhileTheKeyringRefusesAPasswordIsKeptUntilQuitAndTheAppl
     app.closePreferences();
     app.store().sync();
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.goToThePasswordWindow();
     app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
     app.clickButton(QStringLiteral("saveButton"));
     EXPECT_EQ(app.fieldText(QStringLiteral("messageLabel")), notStored);

@@ -1943,6 +1943,18 @@ void AppDriver::typeOnTheKeyboard(const QStringList &keys)
     settle();
 }
 
+void AppDriver::clickOnTheScreen(QWidget *widget)
+{
+    ASSERT_TRUE(m_otherProgram) << "the pointer clicks on the X server";
+    ASSERT_TRUE(widget != nullptr && widget->isVisible()) << "nothing to click";
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                       QStringLiteral("click"), QStringLiteral("1")});
+    m_otherProgram->sync();
+    settle();
+}
+
 int AppDriver::newTaskWindows()
 {
     settle();

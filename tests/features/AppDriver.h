@@ -324,6 +324,8 @@ public:
     // Keys typed on the keyboard one after another ("Shift+B", "U", "SPCE"), reaching whichever window the X server
     // gives them to.
     void typeOnTheKeyboard(const QStringList &keys);
+    // A click of the pointer at the middle of `widget` on the X server, which the window manager sees as well.
+    void clickOnTheScreen(QWidget *widget);
 
     // ---- see -----------------------------------------------------------------------------------------------------
     // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".
@@ -570,6 +572,9 @@ public:
     void pressInSharingSettings(const QString &keys);
     void typeInSharingSettings(const QString &text);
     QString focusedInSharingSettings();
+    // A click into the password field of the Incorrect Password window, which a refused sync opened without the
+    // keyboard: the user goes to it, and it has the keyboard, modal, from then on.
+    void goToThePasswordWindow();
     // ---- Accounts: the keyring and the service's address (AppDriverAccounts.cpp) ----
     // From now on the keyring refuses to store passwords or hand them out, as a locked one does.
     void givenTheKeyringRefuses();

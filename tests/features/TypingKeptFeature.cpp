@@ -77,6 +77,7 @@ protected:
             {"in Mow", [this](const Words &s) { app.pressInTaskWindow(QStringLiteral("Mow"), s[1]); }},
             {"keys in Mow", [this](const Words &s) { app.pressKeysInTaskWindow(QStringLiteral("Mow"), s[1]); }},
             {"comment", [this](const Words &s) { app.clickDetailCommentButton(s[1], QStringLiteral("Edit")); }},
+            {"password window", [this](const Words &) { app.goToThePasswordWindow(); }},
         };
         for (const QString &step : steps.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
             const Words words = step.split(QLatin1Char('|'));
@@ -181,7 +182,7 @@ TEST_F(TypingKeptFeature, TheAccountWindowsAndSigningOutAskBeforeTheirTypingIsDr
     take("pane|Account; button|syncNowButton");
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
     everyRoadAsksOrKeeps({{"sign in again",
-                           "button|cancelButton; pane|Account; button|authenticateAccountButton; "
+                           "password window; button|cancelButton; pane|Account; button|authenticateAccountButton; "
                            "type|passwordSecureTextField|newpass2",
                            "passwordSecureTextField", "newpass2", "close|Sign In; key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q",
                            QString(8, QChar(0x2022))}});
