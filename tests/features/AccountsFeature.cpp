@@ -642,12 +642,15 @@ TEST_F(AccountsFeature, SharingAProject)
     app.shareList(QStringLiteral("Garden"));
     app.tickInPeoplePopover(QStringLiteral("Cat"), true);
     app.answerAlert(QStringLiteral("OK"));
-    garden->setDeletedDate(AppDriver::defaultNow());
-    EXPECT_TRUE(app.store().save());
+    app.givenChangedBySync(garden, [](KNVTCDTaskStoreObject &pulled) {
+        dynamic_cast<KNVTCDTaskList &>(pulled).setDeletedDate(AppDriver::defaultNow());
+    });
     app.settle();
     EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
     EXPECT_EQ(app.alertsShown().last(),
-              QStringLiteral("The project was deleted elsewhere. / Your changes were not saved. [OK]"));
+              QStringLiteral("The project “Garden” was deleted elsewhere. / The form for it "
+                             "in the window “Quillvane” closed. Your changes were not saved. "
+                             "[OK]"));
     EXPECT_EQ(garden->taskListCollaborators().size(), 3u);
 }
 
