@@ -309,6 +309,7 @@ void KeyboardOwner::openWindow(QWidget *window, Opener opener, QWidget *concerns
         if (alert)
             standInFrontOf(window, concerns != nullptr ? concerns->window() : windowTheUserIsIn(window));
         m_shown.push_back(entry);
+        m_keyboardOnItsWay = window;
         WindowSystem::shared().showActive(window);
         return;
     }
@@ -436,9 +437,11 @@ void KeyboardOwner::windowHidden(QWidget *window)
     const bool waited = shown->waiting;
     const QWidget *focused = QApplication::focusWidget();
     // A window system may take the keyboard from a window that hides before the window hears of its hiding.
+    // A window that closes before the window system gave it the keyboard asked for was about to have it.
     const bool hadKeyboard = QApplication::activeWindow() == window || (focused && focused->window() == window)
         || (focused == nullptr && m_leftForNothing == window
-            && QGuiApplication::applicationState() == Qt::ApplicationActive);
+            && QGuiApplication::applicationState() == Qt::ApplicationActive)
+        || m_keyboardOnItsWay == window;
     std::erase_if(m_shown, [window](const Shown &entry) { return entry.window.isNull() || entry.window == window; });
     // Windows the keyboard went to from this one go back, when they close, to where it came from before.
     for (Shown &other : m_shown)
@@ -521,6 +524,7 @@ void KeyboardOwner::activated(QWidget *window)
 {
     if (isPopupLike(window))
         return;
+    m_keyboardOnItsWay = nullptr;
     if (window == m_keysFor)
         m_keysFor = nullptr;
     Shown *shown = find(window);

@@ -120,6 +120,8 @@ private:
     QPointer<QWidget> m_goingTo;
     // The window the user went to, which the keys typed meanwhile go to until the window system gives it the keyboard.
     QPointer<QWidget> m_keysFor;
+    // The window the user opened last, until the window system's activation of a window comes.
+    QPointer<QWidget> m_keyboardOnItsWay;
     bool m_resting = false;
     // Windows the application opened while a pop-up held the keyboard, with the windows they concern.
     std::vector<std::pair<QPointer<QWidget>, QPointer<QWidget>>> m_afterPopUps;

@@ -222,6 +222,27 @@ TEST_F(TypingKeptFeature, TheKeyboardGoesBackWhereItWasWhenAWindowClosesAndANewW
     EXPECT_FALSE(app.taskTitled(QStringLiteral("Mow"))->isToday());
 }
 
+TEST_F(TypingKeptFeature, AWindowThatClosesGivesTheKeyboardBackToTheFormPopoverWhoseTypingTheUserLeft)
+{
+    app.givenSignedIn();
+    app.givenTask(QStringLiteral("Paint"));
+    app.givenTask(QStringLiteral("Mow"));
+    app.saveGivens();
+    // Each window is opened from the main window's menu bar, whose click takes the keyboard out of the form first.
+    for (const QString openAndClose :
+         {"pane|General; key|Ctrl+W", "people; key|Ctrl+W", "answer|Cancel; menu|Edit|Delete"}) {
+        SCOPED_TRACE(openAndClose.toStdString());
+        take("home|Inbox; select|Paint; toolbar|Edit; type|titleTextField| twice");
+        take(openAndClose);
+        EXPECT_EQ(app.focusedControl(), QStringLiteral("titleTextField"));
+        // Backspace takes a letter of the title, never the task being edited.
+        take("key|Backspace");
+        EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Paint twic"));
+        EXPECT_NE(app.taskTitled(QStringLiteral("Paint")), nullptr);
+        app.closePopover();
+    }
+}
+
 TEST_F(TypingKeptFeature, ThePasswordWindowAnsweredOverAnEditFormGivesTheKeysBackToTheForm)
 {
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
