@@ -540,14 +540,9 @@ void KeyboardOwner::activated(QWidget *window)
         }
         return;
     }
+    // No activation tells the user's switch to it from the window manager's own: a click in it is the user's.
     if (window == m_goingTo)
         return;
-    // Another program had the keyboard while a window of the application still showed: the user switched here.
-    if (m_leftForNothing != nullptr && m_leftForNothing != window && m_leftForNothing->isVisible()) {
-        qCInfo(lcUikit).noquote() << "KeyboardOwner:activated" << window->objectName() << "by the user's switch";
-        wentTo(*shown);
-        return;
-    }
     QWidget *back = place();
     if (back == nullptr) {
         // No window of the application to give the keyboard back to: it stays, and keys answer the window once it has
@@ -621,8 +616,11 @@ bool KeyboardOwner::keyReachedWaitingWindow(Shown &waiting, QEvent *event)
     if (back == nullptr && waiting.aloneSince.isValid()) {
         const qint64 active = waiting.aloneSince.msecsTo(Clock::shared().nowUTC());
         if (active >= GuardMilliseconds || active < 0) {
-            // Seen long enough: its keys work, as in a window the user went to.
+            // Seen long enough: its keys work, as in a window the user went to. It comes up with its modality before
+            // the key reaches it: a dialog shown again selects what its field holds, which the key would replace.
+            QPointer<QWidget> window = waiting.window;
             wentTo(waiting);
+            takeTheKeyboard(window);
             return false;
         }
     }
@@ -688,8 +686,8 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
 
 void KeyboardOwner::wentTo(Shown &shown)
 {
-    // The keys typed from now on are the window's; it comes up with its modality once what took the user there (a
-    // press, the key that answers it) is over.
+    // The keys typed from now on are the window's; it comes up with its modality once the press that took the user
+    // there is over.
     shown.waiting = false;
     shown.aloneSince = QDateTime();
     WindowSystem::shared().allowKeyboard(shown.window);

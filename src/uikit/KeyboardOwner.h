@@ -21,11 +21,11 @@ namespace knvt {
 // - What the user opened comes up in front with the keyboard and its modality, whatever holds typing.
 // - What the application opened by itself waits: in front of the window it concerns, clear of the control that has
 //   the keyboard, neither active nor modal, and the window manager is asked never to give it the keyboard. It takes
-//   the keyboard, with its modality, when the user goes to it: a click in it, or a switch to it from another program.
-//   A window manager that activates it anyway (at once, late, twice) is undone: the keys go on to the control the
-//   user was in, which hears nothing of it (no focus leaves it, its window stays active). Only when no window of the
+//   the keyboard, with its modality, when the user clicks into it. A window manager that activates it anyway (at once,
+//   late, twice; no activation tells the user's own switch from it) is undone: the keys go on to the control the user
+//   was in, which hears nothing of it (no focus leaves it, its window stays active). Only when no window of the
 //   application is left to give the keyboard back to does it keep it, and then a key answers it once it has been
-//   active for `Guard`: a key typed as it came up never does.
+//   active for GuardMilliseconds: a key typed as it came up never does.
 // When a window with the keyboard closes, the keyboard goes back to the control it came from, in whichever window; on
 // a window system that picks a window of its own then (X), once it has picked. The place of a window whose popover
 // holds typing is that popover: the window's activation, a click on its toolbar and a return to it go there.

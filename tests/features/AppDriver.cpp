@@ -978,6 +978,21 @@ void AppDriver::clickToolbar(const QString &name)
     ADD_FAILURE() << "no toolbar button " << name.toStdString();
 }
 
+void AppDriver::pressToolbarAsAReaderDoes(const QString &name)
+{
+    for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>()) {
+        if (button->accessibleName() != name)
+            continue;
+        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(button);
+        QAccessibleActionInterface *actions = read != nullptr ? read->actionInterface() : nullptr;
+        ASSERT_NE(actions, nullptr) << name.toStdString() << " has no actions";
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        settle();
+        return;
+    }
+    ADD_FAILURE() << "no toolbar button " << name.toStdString();
+}
+
 void AppDriver::doubleClickToolbar(const QString &name)
 {
     for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>()) {

@@ -231,6 +231,8 @@ public:
     void pressAtOnce(const QString &keys);
     void typeInSearch(const QString &text);
     void clickToolbar(const QString &name);
+    // The toolbar button's press action, as a screen reader carries it out: no key and no click.
+    void pressToolbarAsAReaderDoes(const QString &name);
     void doubleClickToolbar(const QString &name);
     // Selects the row (clicking it) and right-clicks it: the centre list's context menu opens.
     void openContextMenu(const QString &title);
@@ -482,6 +484,13 @@ public:
     void givenChangedBySync(KNVTCDTaskStoreObject *object, const std::function<void(KNVTCDTaskStoreObject &)> &change);
     // Text typed as keys into whatever widget has the keyboard focus.
     void typeWhereTheFocusIs(const QString &text);
+    // Keys ("G", "Down", "Ctrl+Alt+E") typed one after another, each going where the application's keyboard is when
+    // it comes (a keyboard grab, an open pop-up, the control with the focus in the active window, nothing when the
+    // application has none), as a window system delivers them to a fast typist: the application handles its events
+    // once they are all in, and a window the window system activated between two keys gets the next one.
+    void typeKeyByKey(const QStringList &keys);
+    // The letters of `text` as keys for typeKeyByKey().
+    static QStringList keysOf(const QString &text);
     // What dragging rows of the open information window's table carries.
     std::shared_ptr<QMimeData> dragInfoRows(const QList<int> &rows);
     // Every open popover, sheet and editor window: "<name> '<title>' <width>x<height>", the popover by its content.

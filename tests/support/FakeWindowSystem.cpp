@@ -67,6 +67,11 @@ void FakeWindowSystem::activate(QWidget *window)
         deliverActivation(window);
 }
 
+void FakeWindowSystem::switchToAnotherProgram()
+{
+    QApplication::setActiveWindow(nullptr);
+}
+
 void FakeWindowSystem::activateOnItsOwn(QWidget *window)
 {
     if (window == nullptr || !window->isVisible())

@@ -30,6 +30,10 @@ public:
     FakeWindowSystem(const FakeWindowSystem &) = delete;
     FakeWindowSystem &operator=(const FakeWindowSystem &) = delete;
 
+    // What it does with the next window shown without the keyboard.
+    void setActivation(Activation activation) { m_activation = activation; }
+    // The user goes to another program: no window of the application has the keyboard.
+    void switchToAnotherProgram();
     // How many times it activated a window shown without the keyboard on its own.
     int activationsOnItsOwn() const { return m_activations; }
     // How many times it activated a window of its own choice after one closed.
