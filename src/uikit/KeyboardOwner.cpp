@@ -107,6 +107,13 @@ QWidget *formPopoverField(const QWidget *window, bool onlyWithTyping)
     return nullptr;
 }
 
+// The window a popover's control stands over.
+QWidget *formOwner(const QWidget *field)
+{
+    const QWidget *popover = field->window();
+    return popover->parentWidget() != nullptr ? popover->parentWidget()->window() : nullptr;
+}
+
 // Where the keyboard belongs when `control` had it: in a window whose popover holds typing, that popover.
 QWidget *placeOf(QWidget *control)
 {
@@ -389,6 +396,8 @@ bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
     case QEvent::InputMethod:
         if (!watched->isWidgetType())
             break;
+        if (type == QEvent::KeyPress)
+            m_formOverClick = nullptr;
         if (m_resting) {
             const auto *key = type == QEvent::InputMethod ? nullptr : static_cast<QKeyEvent *>(event);
             // The keys that move the keyboard on are the user going somewhere.
@@ -525,6 +534,11 @@ void KeyboardOwner::activated(QWidget *window)
     if (isPopupLike(window))
         return;
     m_keyboardOnItsWay = nullptr;
+    if (m_formOverClick != nullptr && window == formOwner(m_formOverClick)) {
+        QPointer<QWidget> field = std::exchange(m_formOverClick, nullptr);
+        QMetaObject::invokeMethod(
+            this, [this, field] { moveKeyboardTo(field); }, Qt::QueuedConnection);
+    }
     if (window == m_keysFor)
         m_keysFor = nullptr;
     Shown *shown = find(window);
@@ -658,6 +672,12 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
             m_keysFor = nullptr;
         if (Shown *waiting = waitingWindowOf(widget))
             m_goingTo = waiting->window;
+        // A click on a control that takes no keyboard (a toolbar's button) in a window whose form popover stays open
+        // leaves the keyboard in the form, whatever the click does in the window behind it: the window manager's
+        // activation of that window for the click too, however late it comes.
+        const bool takesNoKeyboard =
+            qobject_cast<QAbstractButton *>(widget) != nullptr && !(widget->focusPolicy() & Qt::ClickFocus);
+        m_formOverClick = takesNoKeyboard ? formPopoverField(widget->window(), false) : nullptr;
         return;
     }
     if (m_goingTo != nullptr && widget->window() == m_goingTo) {
@@ -667,19 +687,15 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
             wentTo(*shown);
         return;
     }
-    // A click on a control that takes no keyboard (a toolbar's button) in a window whose form popover stays open
-    // leaves the keyboard in the form, whatever the click did in the window behind it.
-    if (qobject_cast<QAbstractButton *>(widget) == nullptr || (widget->focusPolicy() & Qt::ClickFocus))
+    if (m_formOverClick == nullptr || widget->window() != formOwner(m_formOverClick))
         return;
-    QPointer<QWidget> owner = widget->window();
+    // Once the click is over: what it did may have put the keyboard in the window behind the form.
     QMetaObject::invokeMethod(
         this,
-        [this, owner] {
-            QWidget *focused = QApplication::focusWidget();
-            if (owner == nullptr || focused == nullptr || focused->window() != owner)
-                return;
-            if (QWidget *field = formPopoverField(owner, false))
-                moveKeyboardTo(field);
+        [this] {
+            const QWidget *focused = QApplication::focusWidget();
+            if (m_formOverClick != nullptr && focused != nullptr && focused->window() == formOwner(m_formOverClick))
+                moveKeyboardTo(std::exchange(m_formOverClick, nullptr));
         },
         Qt::QueuedConnection);
 }

@@ -1962,6 +1962,9 @@ void AppDriver::clickOnTheScreen(QWidget *widget)
 {
     ASSERT_TRUE(m_otherProgram) << "the pointer clicks on the X server";
     ASSERT_TRUE(widget != nullptr && widget->isVisible()) << "nothing to click";
+    // Once the window is on the screen where the window manager placed it.
+    ASSERT_TRUE(knvt::test::waitUntil([widget] { return widget->window()->windowHandle()->isExposed(); }));
+    settle();
     const QPoint at = widget->mapToGlobal(widget->rect().center());
     QProcess::execute(QStringLiteral("xdotool"),
                       {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
