@@ -248,3 +248,40 @@ TEST_F(FormsThatVanishFeature, ATaskTheUserDeletesHereIsNotSaidToBeDeletedElsewh
               QStringLiteral("The task “Mow” was deleted. / Its window closed. Your changes "
                              "were not saved. What you typed:\n\nMow now [OK]"));
 }
+
+// A sync takes away the project whose sharing settings the user is choosing people for: the keys typed on into the
+// people popover's search act on nothing once the sheet has gone, and the alert waits for the pointer.
+TEST_F(FormsThatVanishFeature, TheKeysTypedOnIntoChoosePeopleAfterASyncTookTheProjectAwayActOnNothing)
+{
+    app.givenSignedIn();
+    app.givenPerson(QStringLiteral("Ben"), 3);
+    app.givenPerson(QStringLiteral("Cat"), 3);
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"), {.members = {QStringLiteral("Ben")}});
+    app.givenTask(QStringLiteral("Nettles"));
+    app.saveGivens();
+    app.selectHome(QStringLiteral("Inbox"));
+    app.shareList(QStringLiteral("Garden"));
+    app.tickInPeoplePopover(QStringLiteral("Cat"), true);
+    app.typeInSharingSettings(QStringLiteral("ca"));
+    bool waitedWithoutTheKeyboard = false;
+    app.answerAlert(QStringLiteral("OK"),
+                    {.whileShown =
+                         [&] {
+                             app.typeWhereTheFocusIs(QStringLiteral("t n"));
+                             app.pressWhereTheFocusIs(QStringLiteral("Return"));
+                             waitedWithoutTheKeyboard = QApplication::activeModalWidget() == nullptr;
+                         },
+                     .input = Input::Pointer});
+    app.givenChangedBySync(garden, [](KNVTCDTaskStoreObject &pulled) {
+        dynamic_cast<KNVTCDTaskList &>(pulled).setDeletedDate(AppDriver::defaultNow());
+    });
+    app.settle();
+    EXPECT_TRUE(waitedWithoutTheKeyboard);
+    EXPECT_EQ(app.alerts().pendingAnswerCount(), 0);
+    EXPECT_EQ(app.alertsShown().last(),
+              QStringLiteral("The project “Garden” was deleted elsewhere. / The form for it in "
+                             "the window “Quillvane” closed. Your changes were not saved. [OK]"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox")) << "no list chosen by its letters";
+    EXPECT_TRUE(app.selectedRowTitles().isEmpty()) << "no row chosen by its letters";
+    EXPECT_TRUE(app.openEditors().isEmpty());
+}
