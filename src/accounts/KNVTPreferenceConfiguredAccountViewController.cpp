@@ -12,6 +12,7 @@
 #include "uikit/ElidingLabel.h"
 #include "uikit/KNVTAvatarView.h"
 #include "uikit/KNVTSwitch.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/UnsavedTyping.h"
 
 #include "foundation/DateFormat.h"
@@ -244,7 +245,8 @@ void KNVTPreferenceConfiguredAccountViewController::details()
         update();
         sheet->deleteLater();
     });
-    sheet->open();
+    sheet->setWindowModality(Qt::WindowModal);
+    knvt::KeyboardOwner::open(sheet, knvt::Opener::User);
 }
 
 void KNVTPreferenceConfiguredAccountViewController::signOut()

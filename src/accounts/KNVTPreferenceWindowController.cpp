@@ -11,6 +11,7 @@
 #include "accounts/WindowPlacement.h"
 
 #include "uikit/HeldChange.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/Popover.h"
 #include "uikit/WindowCommands.h"
 
@@ -279,7 +280,8 @@ void KNVTPreferenceWindowController::presentAccountAuthenticationSheet()
     sheet->setAccountAuthenticationWindowControllerDelegate(this);
     connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
     m_accountAuthenticationWindowController = sheet;
-    sheet->open();
+    sheet->setWindowModality(Qt::WindowModal);
+    knvt::KeyboardOwner::open(sheet, knvt::Opener::User);
 }
 
 void KNVTPreferenceWindowController::accountAuthenticationWindowControllerDidAuthenticate(

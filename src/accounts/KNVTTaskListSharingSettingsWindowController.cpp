@@ -5,6 +5,8 @@
 #include "accounts/KNVTUserSelectionViewController.h"
 #include "accounts/TaskStoreReference.h"
 
+#include "store/TaskStoreChanges.h"
+
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDUser.h"
 #include "model/ObjectReferencePayload.h"
@@ -89,6 +91,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
                                                                                          QWidget *parent)
     : QDialog(parent),
       m_taskList(taskList),
+      m_taskListTitle(taskList ? taskList->title() : QString()),
       m_object(taskList && taskList->isArea() ? knvt::EditedObject::Area : knvt::EditedObject::Project),
       m_store(store),
       m_owner(taskList ? taskList->owner() : nullptr),
@@ -168,10 +171,14 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
     knvt::setTabOrder({m_tableView, m_collaboratingUsersButton, m_cancelButton, m_saveButton});
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(m_store), this,
-        [this](const knvt::Notification &) { taskStoreWillChangeNotification(); });
+        [this](const knvt::Notification &notification) {
+            taskStoreWillChangeNotification(knvt::TaskStoreChanges::madeElsewhere(notification));
+        });
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreDidChangeNotification), &knvt::taskStore(m_store), this,
-        [this](const knvt::Notification &) { taskStoreDidChangeNotification(); });
+        [this](const knvt::Notification &notification) {
+            taskStoreDidChangeNotification(knvt::TaskStoreChanges::madeElsewhere(notification));
+        });
 }
 
 KNVTTaskListSharingSettingsWindowController::~KNVTTaskListSharingSettingsWindowController()
@@ -383,18 +390,18 @@ void KNVTTaskListSharingSettingsWindowController::reject()
     cancel();
 }
 
-void KNVTTaskListSharingSettingsWindowController::taskStoreWillChangeNotification()
+void KNVTTaskListSharingSettingsWindowController::taskStoreWillChangeNotification(bool madeElsewhere)
 {
     if (m_ended)
         return;
     if (!m_taskList || m_taskList->isDeleted() || m_taskList->deletedDate().isValid())
-        closeBecauseGone();
+        closeBecauseGone(madeElsewhere);
 }
 
-void KNVTTaskListSharingSettingsWindowController::closeBecauseGone()
+void KNVTTaskListSharingSettingsWindowController::closeBecauseGone(bool elsewhere)
 {
     // The people ticked here are the sheet's changes; nothing of them was written.
-    knvt::tellObjectWentAway(m_object, true);
+    knvt::tellObjectWentAway(m_object, m_taskListTitle, this, elsewhere, true);
     cancel();
 }
 
@@ -404,12 +411,12 @@ void KNVTTaskListSharingSettingsWindowController::showHeading()
         tr("\"%1\" Sharing settings").arg(knvt::isolatedText(m_taskList ? m_taskList->title() : QString())));
 }
 
-void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification()
+void KNVTTaskListSharingSettingsWindowController::taskStoreDidChangeNotification(bool madeElsewhere)
 {
     if (m_ended || !m_taskList)
         return;
     if (m_taskList->isDeleted() || m_taskList->deletedDate().isValid()) {
-        closeBecauseGone();
+        closeBecauseGone(madeElsewhere);
         return;
     }
     const std::vector<KNVTCDUser *> added = addedUsers();

@@ -80,15 +80,18 @@ private:
     std::vector<KNVTCDUser *> removedUsers() const;
     void reloadTable();
     void closePopover();
-    // The list went away: the user is told, and the sheet ends without writing.
-    void closeBecauseGone();
-    void taskStoreWillChangeNotification();
+    // The list went away (by a change made `elsewhere`, or by the user's own command here): the user is told, and the
+    // sheet ends without writing.
+    void closeBecauseGone(bool elsewhere);
+    void taskStoreWillChangeNotification(bool madeElsewhere);
     // "\"Garden\" Sharing settings", with the list's title of the moment.
     void showHeading();
     // Takes in the members as the store has them now, keeping the user's own additions and removals on top.
-    void taskStoreDidChangeNotification();
+    void taskStoreDidChangeNotification(bool madeElsewhere);
 
     KNVTCDTaskList *m_taskList;
+    // What the alert calls the list once it has gone.
+    QString m_taskListTitle;
     knvt::EditedObject m_object;
     KNVTTaskStore *m_store;
     KNVTCDUser *m_owner;

@@ -16,6 +16,7 @@
 
 #include "model/KNVTCDUser.h"
 
+#include "uikit/KeyboardOwner.h"
 #include "uikit/UnsavedTyping.h"
 #include "uikit/WindowAccessible.h"
 #include "uikit/WindowCommands.h"
@@ -293,7 +294,8 @@ void KNVTUsersWindowController::addUser()
     auto *sheet = new KNVTFriendshipNewWindowController(m_store, this);
     connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
     m_friendshipNewWindowController = sheet;
-    sheet->open();
+    sheet->setWindowModality(Qt::WindowModal);
+    knvt::KeyboardOwner::open(sheet, knvt::Opener::User);
 }
 
 QList<int> KNVTUsersWindowController::clampedSplitterSizes(const QList<int> &sizes, int handleWidth, int totalWidth)

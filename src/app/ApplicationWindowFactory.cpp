@@ -31,6 +31,8 @@
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 
+#include "uikit/KeyboardOwner.h"
+
 #include <QCloseEvent>
 #include <QPointer>
 
@@ -38,12 +40,10 @@ namespace knvt {
 
 namespace {
 
-// Shows a window above the others, ready for the keyboard.
+// Shows a window above the others, ready for the keyboard: the application's windows open at the user's command.
 void bringToFront(QWidget *window)
 {
-    window->show();
-    window->raise();
-    window->activateWindow();
+    KeyboardOwner::open(window, Opener::User);
 }
 
 // A view controller shown in a popover the shell makes afterwards: the controller lives as long as its view.

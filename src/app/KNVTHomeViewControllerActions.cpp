@@ -20,6 +20,7 @@
 #include "uikit/AlertAdditions.h"
 #include "uikit/Beeper.h"
 #include "uikit/DeleteQuestion.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/MenuAdditions.h"
 
 #include <QDialog>
@@ -53,7 +54,7 @@ void KNVTHomeViewController::openSheet(QPointer<QDialog> &slot, QDialog *sheet)
     slot = sheet;
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setWindowModality(Qt::WindowModal);
-    sheet->open();
+    knvt::KeyboardOwner::open(sheet, knvt::Opener::User);
 }
 
 // ---- Sheets and commands ----

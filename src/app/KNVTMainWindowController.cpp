@@ -135,6 +135,9 @@ KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDeleg
                        });
     center.addObserver(QString::fromLatin1(KNVTTaskStoreSyncSettingsDidChangeNotification), nullptr, this,
                        [this](const knvt::Notification &) { validateActions(); });
+    // The window opens with the keyboard on its list: a title typed at once is no search that finds nothing, and no
+    // caret blinks in an idle window.
+    focus(currentListView(), Qt::OtherFocusReason);
 }
 
 KNVTMainWindowController::~KNVTMainWindowController()

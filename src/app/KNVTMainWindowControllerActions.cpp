@@ -16,8 +16,11 @@
 
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
+#include "uikit/Announcement.h"
 #include "uikit/Beeper.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/Popover.h"
+#include "uikit/TextInItsDirection.h"
 #include "uikit/UnsavedTyping.h"
 
 #include <QAbstractItemView>
@@ -45,7 +48,7 @@ void KNVTMainWindowController::openSheet(QPointer<QDialog> &slot, QDialog *sheet
     // Ending a sheet revalidates the toolbar once the sheet is gone.
     connect(sheet, &QDialog::finished, this,
             [this] { QTimer::singleShot(0, this, &KNVTMainWindowController::validateActions); });
-    sheet->open();
+    knvt::KeyboardOwner::open(sheet, knvt::Opener::User);
 }
 
 bool KNVTMainWindowController::togglePopover(QPointer<knvt::Popover> &slot)
@@ -179,6 +182,17 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
 
 void KNVTMainWindowController::selectNewTask(const QUrl &uri)
 {
+    // A new task the search does not find would be saved out of sight: the search ends, with a word, and the list
+    // shown before it selects the task.
+    if (m_route.kind == Route::Kind::Search) {
+        KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+        auto *task = dynamic_cast<KNVTCDTask *>(store.objectForURI(uri));
+        if (task != nullptr && !store.evaluate(task, store.tasksForSearchTermPredicate(m_route.searchString))) {
+            m_searchField->clear();
+            knvt::Announcement::announce(
+                this, tr("The search ended to show the new task %1.").arg(knvt::isolatedText(task->title())));
+        }
+    }
     if (KNVTTaskStoreItemsViewController *list = currentTasksViewController())
         list->selectObjectOnceShown(uri);
 }

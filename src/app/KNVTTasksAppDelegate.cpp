@@ -27,11 +27,10 @@
 #include "uikit/ContextMenuKey.h"
 #include "uikit/KNVTDockIconBadgeValueType.h"
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/UnsavedTyping.h"
 #include "uikit/UrlOpener.h"
-#include "uikit/WindowBesideTyping.h"
 #include "uikit/WindowCommands.h"
-#include "uikit/WindowFocus.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -76,9 +75,9 @@ KNVTTasksAppDelegate::KNVTTasksAppDelegate(QObject *parent) : QObject(parent)
     sharedDelegate() = this;
     KNVTApplicationServices::setShared(this);
     knvt::ApplicationCommands::setShared(this);
-    // Every window asks before typing in it is dropped, and gives the keyboard back where it was when it closes.
-    knvt::UnsavedTyping::watch();
-    knvt::WindowFocus::watch();
+    // Every window opens as its opener says, asks before typing in it is dropped, and gives the keyboard back where it
+    // was when it closes.
+    knvt::KeyboardOwner::install();
     KNVTAccountsShell::setShared(this);
     KNVTUserSelectionFactory::setShared(&m_userSelectionFactory);
 }
@@ -250,17 +249,13 @@ void KNVTTasksAppDelegate::applicationShouldHandleReopen()
 void KNVTTasksAppDelegate::newMainWindow()
 {
     m_mainWindowController = std::make_unique<KNVTMainWindowController>(this);
-    m_mainWindowController->show();
-    m_mainWindowController->raise();
-    m_mainWindowController->activateWindow();
+    knvt::KeyboardOwner::open(m_mainWindowController.get(), knvt::Opener::User);
 }
 
 void KNVTTasksAppDelegate::showMainWindow()
 {
     if (KNVTMainWindowController *main = mainWindowController()) {
-        main->show();
-        main->raise();
-        main->activateWindow();
+        knvt::KeyboardOwner::open(main, knvt::Opener::User);
         return;
     }
     newMainWindow();
@@ -331,8 +326,11 @@ void KNVTTasksAppDelegate::showAuthenticationFailureWindow()
                 end();
         });
     };
-    // A sync opens it, not the user: while the user types it waits in front, and is modal once the user goes to it.
-    knvt::WindowBesideTyping::show(m_authenticationFailureWindowController->window(), Qt::ApplicationModal);
+    // A sync opens it, not the user: it waits in front of the main window without the keyboard, and is modal once the
+    // user goes to it.
+    QWidget *window = m_authenticationFailureWindowController->window();
+    window->setWindowModality(Qt::ApplicationModal);
+    knvt::KeyboardOwner::open(window, knvt::Opener::Application, mainWindow());
 }
 
 QWidget *KNVTTasksAppDelegate::mainWindow()
@@ -359,6 +357,9 @@ void KNVTTasksAppDelegate::showNewerAPIVersionAlert()
     request.message = tr("You need to update your version of Quillvane to continue syncing with our Cloud Sync "
                          "Service. You can do this from with your system's package manager");
     request.buttonTitles = {tr("OK")};
+    // A sync's answer, not the user's command.
+    request.opener = knvt::Opener::Application;
+    request.concerns = mainWindow();
     knvt::runModal(request);
 }
 

@@ -82,6 +82,7 @@ class ApplicationWindow
 public:
     virtual ~ApplicationWindow() = default;
     virtual QWidget *window() = 0;
+    // Opens the window at the user's command, in front with the keyboard (KeyboardOwner, Opener::User).
     virtual void showWindow() = 0;
     virtual void close() = 0;
     // Called once when the window closes, before it goes away; the owner may release the controller then (later).

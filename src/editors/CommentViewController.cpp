@@ -93,12 +93,12 @@ QStringList CommentViewController::typedText() const
     return typed.isEmpty() ? QStringList() : QStringList{typed};
 }
 
-void CommentViewController::closeBecauseGone(EditedObject object)
+void CommentViewController::closeBecauseGone(EditedObject object, const QString &name, bool elsewhere)
 {
     if (m_gone)
         return;
     m_gone = true;
-    tellObjectWentAway(object, true, typedText());
+    tellObjectWentAway(object, name, viewIfLoaded(), elsewhere, true, typedText());
     closeHost();
 }
 

@@ -55,8 +55,9 @@ protected:
     virtual void deleteComment() {}
     // Closes the window when there is one and the popover when there is one.
     void closeHost();
-    // The comment or task went away: the user is told, with the text typed here, and the form closes. Once only.
-    void closeBecauseGone(EditedObject object);
+    // The comment or task of that name went away (by a change made `elsewhere`, or by the user's own command here):
+    // the user is told, with the text typed here, and the form closes. Once only.
+    void closeBecauseGone(EditedObject object, const QString &name, bool elsewhere);
     // The text the view was loaded with.
     const QString &loadedText() const { return m_loadedText; }
 

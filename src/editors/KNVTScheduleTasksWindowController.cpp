@@ -3,6 +3,8 @@
 #include "editors/CancelAndSaveButtons.h"
 #include "editors/EditorObjects.h"
 #include "editors/SaveScheduler.h"
+#include "store/TaskStoreChanges.h"
+
 #include "uikit/GoneElsewhere.h"
 #include "uikit/TextInItsDirection.h"
 
@@ -58,16 +60,18 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
     showTitle(tasks);
     // A sync or another window may delete some of the tasks meanwhile: the title counts those that are left, and a
     // sheet with none left closes as any form whose object went away.
-    knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification),
-                                                          &knvt::taskStore(), this, [this](const knvt::Notification &) {
-                                                              const std::vector<KNVTCDTask *> left = this->tasks();
-                                                              if (!left.empty()) {
-                                                                  showTitle(left);
-                                                                  return;
-                                                              }
-                                                              knvt::tellObjectWentAway(knvt::EditedObject::Task, true);
-                                                              dismiss();
-                                                          });
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreDidChangeNotification), &knvt::taskStore(), this,
+        [this](const knvt::Notification &notification) {
+            const std::vector<KNVTCDTask *> left = this->tasks();
+            if (!left.empty()) {
+                showTitle(left);
+                return;
+            }
+            knvt::tellObjectWentAway(knvt::EditedObject::Task, QString(), this,
+                                     knvt::TaskStoreChanges::madeElsewhere(notification), true);
+            dismiss();
+        });
     // A start before today shows today, the earliest day the picker offers.
     m_datePicker->setMinDate(knvt::todayAtZeroHundredHours());
     m_datePicker->setDateValue(day);

@@ -4,6 +4,8 @@
 #include "editors/KNVTTagNewWindowController.h"
 #include "editors/SaveScheduler.h"
 
+#include "store/TaskStoreChanges.h"
+
 #include "model/KNVTCDTag.h"
 
 #include "uikit/GoneElsewhere.h"
@@ -20,14 +22,16 @@ KNVTTagEditWindowController::KNVTTagEditWindowController(KNVTCDTag *tag, QWidget
         titleTextField()->setText(tag->title());
     m_loadedTitle = titleTextField()->text();
     updateSaveButton();
-    knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
-                                                          &knvt::taskStore(), this, [this](const knvt::Notification &) {
-                                                              if (this->tag())
-                                                                  return;
-                                                              knvt::tellObjectWentAway(knvt::EditedObject::Tag, true,
-                                                                                       typedTitle(m_loadedTitle));
-                                                              cancel();
-                                                          });
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(), this,
+        [this](const knvt::Notification &notification) {
+            if (this->tag())
+                return;
+            knvt::tellObjectWentAway(knvt::EditedObject::Tag, m_loadedTitle, this,
+                                     knvt::TaskStoreChanges::madeElsewhere(notification), true,
+                                     typedTitle(m_loadedTitle));
+            cancel();
+        });
 }
 
 KNVTTagEditWindowController::~KNVTTagEditWindowController()

@@ -8,6 +8,8 @@
 #include "uikit/Beeper.h"
 #include "uikit/KNVTTextView.h"
 
+#include "store/TaskStoreChanges.h"
+
 #include "foundation/NotificationCenter.h"
 
 KNVTTaskCommentEditViewController::KNVTTaskCommentEditViewController(KNVTCDTaskComment *taskComment,
@@ -15,11 +17,13 @@ KNVTTaskCommentEditViewController::KNVTTaskCommentEditViewController(KNVTCDTaskC
     : knvt::CommentViewController(commentText, true, parent),
       m_taskCommentURI(taskComment ? taskComment->uri() : QUrl())
 {
-    knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
-                                                          &knvt::taskStore(), this, [this](const knvt::Notification &) {
-                                                              if (!this->taskComment())
-                                                                  closeBecauseGone(knvt::EditedObject::Comment);
-                                                          });
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(), this,
+        [this](const knvt::Notification &notification) {
+            if (!this->taskComment())
+                closeBecauseGone(knvt::EditedObject::Comment, loadedText(),
+                                 knvt::TaskStoreChanges::madeElsewhere(notification));
+        });
 }
 
 KNVTTaskCommentEditViewController::~KNVTTaskCommentEditViewController()
@@ -53,7 +57,7 @@ void KNVTTaskCommentEditViewController::save(QObject *)
     }
     KNVTCDTaskComment *comment = taskComment();
     if (!comment) {
-        closeBecauseGone(knvt::EditedObject::Comment);
+        closeBecauseGone(knvt::EditedObject::Comment, loadedText(), true);
         return;
     }
     if (comment->text() != text) {
@@ -68,7 +72,7 @@ void KNVTTaskCommentEditViewController::remove(QObject *)
 {
     KNVTCDTaskComment *comment = taskComment();
     if (!comment) {
-        closeBecauseGone(knvt::EditedObject::Comment);
+        closeBecauseGone(knvt::EditedObject::Comment, loadedText(), true);
         return;
     }
     knvt::taskStore().removeTaskComment(comment);

@@ -8,17 +8,23 @@
 #include "uikit/Beeper.h"
 #include "uikit/KNVTTextView.h"
 
+#include "store/TaskStoreChanges.h"
+
 #include "foundation/NotificationCenter.h"
 
 KNVTTaskCommentNewViewController::KNVTTaskCommentNewViewController(KNVTCDTask *task, const QString &commentText,
                                                                    QObject *parent)
-    : knvt::CommentViewController(commentText, false, parent), m_taskURI(task ? task->uri() : QUrl())
+    : knvt::CommentViewController(commentText, false, parent),
+      m_taskURI(task ? task->uri() : QUrl()),
+      m_taskTitle(task ? task->title() : QString())
 {
-    knvt::NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
-                                                          &knvt::taskStore(), this, [this](const knvt::Notification &) {
-                                                              if (!this->task())
-                                                                  closeBecauseGone(knvt::EditedObject::Task);
-                                                          });
+    knvt::NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(), this,
+        [this](const knvt::Notification &notification) {
+            if (!this->task())
+                closeBecauseGone(knvt::EditedObject::Task, m_taskTitle,
+                                 knvt::TaskStoreChanges::madeElsewhere(notification));
+        });
 }
 
 KNVTTaskCommentNewViewController::~KNVTTaskCommentNewViewController()
@@ -40,7 +46,7 @@ void KNVTTaskCommentNewViewController::save(QObject *)
     }
     KNVTCDTask *task = this->task();
     if (!task) {
-        closeBecauseGone(knvt::EditedObject::Task);
+        closeBecauseGone(knvt::EditedObject::Task, m_taskTitle, true);
         return;
     }
     knvt::taskStore().commentWithText(text, task);

@@ -30,4 +30,6 @@ protected:
 
 private:
     QUrl m_taskURI;
+    // What the alert calls the task once it has gone.
+    QString m_taskTitle;
 };

@@ -142,7 +142,8 @@ void KNVTTaskEditViewController::taskStoreWillChange()
             return;
         m_closed = true;
         qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, typedText());
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, m_loadedValues.title, viewIfLoaded(), changeMadeElsewhere(),
+                                 true, typedText());
         cancel();
         return;
     }
@@ -173,7 +174,8 @@ void KNVTTaskEditViewController::closeAsReadOnly(QObject *sender)
 {
     m_closed = true;
     qCInfo(lcEditors) << "KNVTTaskEditViewController: the task may no longer be changed; the form closes unwritten";
-    knvt::tellTaskBecameReadOnly(typedText());
+    knvt::tellTaskBecameReadOnly(m_loadedValues.title, viewIfLoaded(), sender == nullptr && changeMadeElsewhere(),
+                                 typedText());
     closeHost(sender);
 }
 
@@ -196,7 +198,8 @@ void KNVTTaskEditViewController::save(QObject *sender)
     KNVTCDTask *edited = task();
     if (!edited) {
         m_closed = true;
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, true, typedText());
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, m_loadedValues.title, viewIfLoaded(), true, true,
+                                 typedText());
         closeHost(sender);
         return;
     }

@@ -12,6 +12,8 @@
 #include "editors/Sheet.h"
 #include "editors/TypedNumber.h"
 
+#include "store/TaskStoreChanges.h"
+
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -380,12 +382,16 @@ void KNVTTaskFormViewController::observeTaskStore()
 {
     knvt::NotificationCenter &center = knvt::NotificationCenter::defaultCenter();
     center.addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(), this,
-                       [this](const knvt::Notification &) {
+                       [this](const knvt::Notification &notification) {
+                           m_changeMadeElsewhere = knvt::TaskStoreChanges::madeElsewhere(notification);
                            rememberTagTitles();
                            taskStoreWillChange();
                        });
     center.addObserver(QString::fromLatin1(KNVTTaskStoreDidChangeNotification), &knvt::taskStore(), this,
-                       [this](const knvt::Notification &) { taskStoreDidChange(); });
+                       [this](const knvt::Notification &notification) {
+                           m_changeMadeElsewhere = knvt::TaskStoreChanges::madeElsewhere(notification);
+                           taskStoreDidChange();
+                       });
 }
 
 void KNVTTaskFormViewController::rememberTagTitles()

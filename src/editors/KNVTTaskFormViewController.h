@@ -180,6 +180,8 @@ protected:
     void observeTaskStore();
     virtual void taskStoreWillChange();
     virtual void taskStoreDidChange();
+    // Whether the store's change under way was made elsewhere (a sync, another program), not by the user here.
+    bool changeMadeElsewhere() const { return m_changeMadeElsewhere; }
     // Notes the titles of the tags of the tag tokens, while they still exist.
     void rememberTagTitles();
 
@@ -230,6 +232,7 @@ private:
     QUrl m_selectedTaskListURI;
     // What the chosen list was called, and whether it was a project, kept for when it has been deleted.
     QString m_selectedTaskListTitle;
+    bool m_changeMadeElsewhere = false;
     bool m_selectedTaskListIsProject = true;
     bool m_collaboratorsSectionExpanded = false;
 

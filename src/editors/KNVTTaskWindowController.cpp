@@ -9,6 +9,7 @@
 #include "editors/SaveScheduler.h"
 
 #include "store/KNVTTaskStore.h"
+#include "store/TaskStoreChanges.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTFocusType.h"
@@ -19,6 +20,7 @@
 #include "uikit/DeleteQuestion.h"
 #include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTTextField.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/ShownAsTyped.h"
 #include "uikit/UnsavedTyping.h"
 
@@ -75,7 +77,9 @@ KNVTTaskWindowController::KNVTTaskWindowController(KNVTCDTask *task, QWidget *pa
     updateToolbar();
     knvt::NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &knvt::taskStore(), this,
-        [this](const knvt::Notification &) { taskStoreWillChange(); });
+        [this](const knvt::Notification &notification) {
+            taskStoreWillChange(knvt::TaskStoreChanges::madeElsewhere(notification));
+        });
 }
 
 KNVTTaskWindowController::~KNVTTaskWindowController()
@@ -181,14 +185,14 @@ void KNVTTaskWindowController::performCommand(Command command, QWidget *source)
     }
 }
 
-void KNVTTaskWindowController::taskStoreWillChange()
+void KNVTTaskWindowController::taskStoreWillChange(bool madeElsewhere)
 {
     // A window already closed waits only for its release: its task is no longer looked up.
     if (m_taskDropped)
         return;
     if (!task()) {
         // The window itself holds nothing typed; a form open in it tells of its own text, in the same alert.
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, false);
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, windowTitle(), this, madeElsewhere, false);
         m_taskDropped = true;
         dismiss();
         return;
@@ -281,7 +285,8 @@ void KNVTTaskWindowController::edit(QObject *sender)
     auto *sheet = new KNVTTaskEditWindowController(shown, this);
     m_taskEditWindowController = sheet;
     connect(sheet, &QDialog::finished, this, [sheet] { sheet->deleteLater(); });
-    sheet->open();
+    sheet->setWindowModality(Qt::WindowModal);
+    knvt::KeyboardOwner::open(sheet, knvt::Opener::User);
 }
 
 void KNVTTaskWindowController::deleteTask(QObject *)

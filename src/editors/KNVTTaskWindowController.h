@@ -84,7 +84,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void taskStoreWillChange();
+    // A change made elsewhere (a sync, another program), or the user's own here, may take the task away.
+    void taskStoreWillChange(bool madeElsewhere);
     knvt::Popover *makePopover(QWidget *content, const QString &name, knvt::Popover::Behavior behavior);
     void closePopovers();
 

@@ -3,6 +3,8 @@
 #include "editors/EditorObjects.h"
 #include "editors/SaveScheduler.h"
 
+#include "store/TaskStoreChanges.h"
+
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTTaskListStatus.h"
 
@@ -45,13 +47,15 @@ TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, QWidget *parent)
     m_loadedTitle = titleTextField()->text();
     m_loadedStatus = m_statusPopUpButton->currentData().toUInt();
     updateSaveButton();
-    NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
-                                                    &taskStore(), this, [this](const Notification &) {
-                                                        if (this->taskList())
-                                                            return;
-                                                        tellObjectWentAway(m_object, true, typedTitle(m_loadedTitle));
-                                                        cancel();
-                                                    });
+    NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &taskStore(), this,
+        [this](const Notification &notification) {
+            if (this->taskList())
+                return;
+            tellObjectWentAway(m_object, m_loadedTitle, this, TaskStoreChanges::madeElsewhere(notification), true,
+                               typedTitle(m_loadedTitle));
+            cancel();
+        });
 }
 
 TaskListEditSheet::~TaskListEditSheet()

@@ -2,6 +2,8 @@
 
 #include "editors/EditorObjects.h"
 
+#include "store/TaskStoreChanges.h"
+
 #include "model/KNVTCDTaskList.h"
 #include "model/KNVTCDTaskListCollaborator.h"
 #include "model/KNVTCDUser.h"
@@ -103,10 +105,12 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
     if (taskList)
         fill(taskList);
     NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
-                                                    &taskStore(), this, [this](const Notification &) {
+                                                    &taskStore(), this, [this](const Notification &notification) {
                                                         if (this->taskList())
                                                             return;
-                                                        tellObjectWentAway(m_object, false);
+                                                        tellObjectWentAway(
+                                                            m_object, m_titleTextField->text(), this,
+                                                            TaskStoreChanges::madeElsewhere(notification), false);
                                                         dismiss();
                                                     });
 }

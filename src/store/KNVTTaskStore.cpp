@@ -361,11 +361,11 @@ void KNVTTaskStore::seedStore()
 
 void KNVTTaskStore::observeContext()
 {
-    connect(m_context.get(), &ostore::Context::willSave, this, &KNVTTaskStore::relayWillSave);
+    connect(m_context.get(), &ostore::Context::willSave, this, [this] { relayWillSave(); });
     connect(m_context.get(), &ostore::Context::didSave, this, &KNVTTaskStore::relayChanges);
     connect(m_context.get(), &ostore::Context::objectsDidChange, this,
             [this](const ostore::ChangeSet &changes, ostore::ChangeOrigin) {
-                relayWillSave();
+                relayWillSave(true);
                 relayChangesMadeElsewhere(changes);
             });
 }

@@ -405,7 +405,9 @@ private:
     void createSyncCoordinator();
     void dropSyncCoordinator();
     void observeContext();
-    void relayWillSave();
+    // Will-change says when what comes is a change made elsewhere (a merge of a sync, another process's writes), so
+    // that a form whose object it takes away tells it so.
+    void relayWillSave(bool madeElsewhere = false);
     void relayChanges(const ostore::ChangeSet &changes);
     // A sync's merge or another process's writes, taken in.
     void relayChangesMadeElsewhere(const ostore::ChangeSet &changes);

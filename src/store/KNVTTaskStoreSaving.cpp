@@ -130,9 +130,12 @@ void KNVTTaskStore::performPendingSaves()
         runPendingSave(m_pendingSaves.front().identifier);
 }
 
-void KNVTTaskStore::relayWillSave()
+void KNVTTaskStore::relayWillSave(bool madeElsewhere)
 {
-    postNotification(KNVTTaskStoreWillChangeNotification);
+    QVariantMap userInfo;
+    if (madeElsewhere)
+        userInfo.insert(QString::fromLatin1(knvt::TaskStoreChanges::MadeElsewhereKey), true);
+    postNotification(KNVTTaskStoreWillChangeNotification, userInfo);
 }
 
 void KNVTTaskStore::relayChanges(const ostore::ChangeSet &changes)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "uikit/Opener.h"
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 namespace knvt {
 
@@ -21,6 +25,11 @@ public:
         QStringList buttonTitles;            // in display order; the first is the default button
         bool showsSuppressionButton = false; // adds a "Do not ask again" check box
         bool critical = false;               // a warning badge: the alert says something cannot be done
+        // Who asks: the user's own command (it opens with the keyboard) or the application by itself (it waits beside
+        // the user's work until the user goes to it, KeyboardOwner).
+        Opener opener = Opener::User;
+        // The window the alert is about, which it stands in front of; none: the window the user is in.
+        QPointer<QWidget> concerns{};
     };
 
     // The modal response the alert ended with: 1000 + the position of the chosen button in the

@@ -1,9 +1,14 @@
 #include "uikit/GoneElsewhere.h"
 
 #include "uikit/AlertAdditions.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/Logging.h"
+#include "uikit/Popover.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QWidget>
 
 #include <utility>
 #include <vector>
@@ -12,32 +17,93 @@ namespace knvt {
 
 namespace {
 
-QString wentAway(EditedObject object)
+// A name as the alert quotes it: its first line, and no more of it than a title line takes.
+QString quoted(const QString &name)
 {
+    constexpr qsizetype Longest = 40;
+    QString line = name.section(QLatin1Char('\n'), 0, 0).simplified();
+    if (line.size() > Longest)
+        line = line.left(Longest - 1).trimmed() + QChar(0x2026);
+    return line;
+}
+
+QString wentAway(EditedObject object, const QString &name, bool elsewhere)
+{
+    const QString shown = quoted(name);
+    if (shown.isEmpty()) {
+        switch (object) {
+        case EditedObject::Task:
+            return elsewhere ? QCoreApplication::translate("GoneElsewhere", "The task was deleted elsewhere.")
+                             : QCoreApplication::translate("GoneElsewhere", "The task was deleted.");
+        case EditedObject::Project:
+            return elsewhere ? QCoreApplication::translate("GoneElsewhere", "The project was deleted elsewhere.")
+                             : QCoreApplication::translate("GoneElsewhere", "The project was deleted.");
+        case EditedObject::Area:
+            return elsewhere ? QCoreApplication::translate("GoneElsewhere", "The area was deleted elsewhere.")
+                             : QCoreApplication::translate("GoneElsewhere", "The area was deleted.");
+        case EditedObject::Tag:
+            return elsewhere ? QCoreApplication::translate("GoneElsewhere", "The tag was deleted elsewhere.")
+                             : QCoreApplication::translate("GoneElsewhere", "The tag was deleted.");
+        case EditedObject::Comment:
+            return elsewhere ? QCoreApplication::translate("GoneElsewhere", "The comment was deleted elsewhere.")
+                             : QCoreApplication::translate("GoneElsewhere", "The comment was deleted.");
+        }
+        return {};
+    }
     switch (object) {
-    case EditedObject::Task: return QCoreApplication::translate("GoneElsewhere", "The task was deleted elsewhere.");
+    case EditedObject::Task:
+        return (elsewhere ? QCoreApplication::translate("GoneElsewhere", "The task “%1” was deleted elsewhere.")
+                          : QCoreApplication::translate("GoneElsewhere", "The task “%1” was deleted."))
+            .arg(shown);
     case EditedObject::Project:
-        return QCoreApplication::translate("GoneElsewhere", "The project was deleted elsewhere.");
-    case EditedObject::Area: return QCoreApplication::translate("GoneElsewhere", "The area was deleted elsewhere.");
-    case EditedObject::Tag: return QCoreApplication::translate("GoneElsewhere", "The tag was deleted elsewhere.");
+        return (elsewhere ? QCoreApplication::translate("GoneElsewhere", "The project “%1” was deleted elsewhere.")
+                          : QCoreApplication::translate("GoneElsewhere", "The project “%1” was deleted."))
+            .arg(shown);
+    case EditedObject::Area:
+        return (elsewhere ? QCoreApplication::translate("GoneElsewhere", "The area “%1” was deleted elsewhere.")
+                          : QCoreApplication::translate("GoneElsewhere", "The area “%1” was deleted."))
+            .arg(shown);
+    case EditedObject::Tag:
+        return (elsewhere ? QCoreApplication::translate("GoneElsewhere", "The tag “%1” was deleted elsewhere.")
+                          : QCoreApplication::translate("GoneElsewhere", "The tag “%1” was deleted."))
+            .arg(shown);
     case EditedObject::Comment:
-        return QCoreApplication::translate("GoneElsewhere", "The comment was deleted elsewhere.");
+        return (elsewhere ? QCoreApplication::translate("GoneElsewhere", "The comment “%1” was deleted elsewhere.")
+                          : QCoreApplication::translate("GoneElsewhere", "The comment “%1” was deleted."))
+            .arg(shown);
     }
     return {};
 }
 
-QString becameReadOnly()
+QString becameReadOnly(const QString &name)
 {
-    return QCoreApplication::translate("GoneElsewhere", "The task can no longer be changed.");
+    const QString shown = quoted(name);
+    return shown.isEmpty()
+        ? QCoreApplication::translate("GoneElsewhere", "The task can no longer be changed.")
+        : QCoreApplication::translate("GoneElsewhere", "The task “%1” can no longer be changed.").arg(shown);
+}
+
+// The window a form is in: a popover or a sheet belongs to the window it stands over.
+QWidget *windowOfForm(QWidget *shownIn)
+{
+    QWidget *window = shownIn->window();
+    const bool form = qobject_cast<Popover *>(window) != nullptr
+        || (qobject_cast<QDialog *>(window) != nullptr && window->parentWidget());
+    return form && window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
 }
 
 struct Telling
 {
     EditedObject object;
-    bool changesLost;
-    QStringList typed;
+    QString name{};
+    bool elsewhere = true;
+    bool changesLost = false;
+    QStringList typed{};
     // The object is still there but may no longer be changed.
     bool readOnly = false;
+    // The title of the window the closing form was in; empty when the closing window was the object's own.
+    QString formIn{};
+    QPointer<QWidget> concerns{};
 };
 
 // The tellings not shown yet: one change closes a window and the forms in it, each of which tells.
@@ -49,29 +115,55 @@ std::vector<Telling> &pending()
 
 void tell(const Telling &telling)
 {
-    QString message;
+    QStringList message;
     if (telling.readOnly)
-        message = QCoreApplication::translate("GoneElsewhere",
-                                              "Its project or area was archived or made read-only elsewhere.")
-            + QLatin1Char(' ');
+        message << (telling.elsewhere ? QCoreApplication::translate(
+                        "GoneElsewhere", "Its project or area was archived or made read-only elsewhere.")
+                                      : QCoreApplication::translate(
+                                          "GoneElsewhere", "Its project or area was archived or made read-only."));
+    // Where it was, so that the alert never reads as being about the window under it.
+    message << (telling.formIn.isEmpty()
+                    ? QCoreApplication::translate("GoneElsewhere", "Its window closed.")
+                    : QCoreApplication::translate("GoneElsewhere", "The form for it in the window “%1” closed.")
+                          .arg(telling.formIn));
     if (telling.changesLost)
-        message += QCoreApplication::translate("GoneElsewhere", "Your changes were not saved.");
+        message << QCoreApplication::translate("GoneElsewhere", "Your changes were not saved.");
     if (!telling.typed.isEmpty())
-        message += QLatin1Char(' ') + QCoreApplication::translate("GoneElsewhere", "What you typed:");
+        message << QCoreApplication::translate("GoneElsewhere", "What you typed:");
     // Synchronously: this already runs after the store's change, on a later pass.
-    runModal({.title = telling.readOnly ? becameReadOnly() : wentAway(telling.object),
-              .message = message,
+    runModal({.title = telling.readOnly ? becameReadOnly(telling.name)
+                                        : wentAway(telling.object, telling.name, telling.elsewhere),
+              .message = message.join(QLatin1Char(' ')),
               .typed = telling.typed.join(QStringLiteral("\n\n")),
-              .buttonTitles = {QCoreApplication::translate("GoneElsewhere", "OK")}});
+              .buttonTitles = {QCoreApplication::translate("GoneElsewhere", "OK")},
+              .opener = telling.elsewhere ? Opener::Application : Opener::User,
+              .concerns = telling.concerns});
 }
 
-void tellLater(const Telling &told)
+void tellLater(Telling told, QWidget *shownIn)
 {
+    if (shownIn != nullptr) {
+        QWidget *window = windowOfForm(shownIn);
+        told.formIn = window != nullptr ? window->windowTitle() : QString();
+        told.concerns = window;
+        // The user was typing there (or in a popover or sheet of it): the keys that follow were meant for it, and act
+        // on nothing until the user goes somewhere.
+        bool typingThere = false;
+        for (const QWidget *up = QApplication::focusWidget(); up != nullptr && !typingThere; up = up->parentWidget())
+            typingThere = up == shownIn;
+        if (told.elsewhere && typingThere)
+            KeyboardOwner::rest();
+    }
     std::vector<Telling> &tellings = pending();
     for (Telling &telling : tellings) {
-        if (telling.object == told.object && telling.readOnly == told.readOnly) {
+        if (telling.object == told.object && telling.name == told.name && telling.readOnly == told.readOnly) {
             telling.changesLost = telling.changesLost || told.changesLost;
             telling.typed += told.typed;
+            // A window and the form in it: the window closed.
+            if (telling.formIn.isEmpty() || told.formIn.isEmpty()) {
+                telling.formIn.clear();
+                telling.concerns = nullptr;
+            }
             return;
         }
     }
@@ -91,16 +183,24 @@ void tellLater(const Telling &told)
 
 } // namespace
 
-void tellObjectWentAway(EditedObject object, bool changesLost, const QStringList &typed)
+void tellObjectWentAway(EditedObject object, const QString &name, QWidget *shownIn, bool elsewhere, bool changesLost,
+                        const QStringList &typed)
 {
-    qCInfo(lcUikit).noquote() << "tellObjectWentAway" << wentAway(object);
-    tellLater({object, changesLost, typed});
+    qCInfo(lcUikit).noquote() << "tellObjectWentAway" << wentAway(object, name, elsewhere);
+    tellLater({.object = object, .name = name, .elsewhere = elsewhere, .changesLost = changesLost, .typed = typed},
+              shownIn);
 }
 
-void tellTaskBecameReadOnly(const QStringList &typed)
+void tellTaskBecameReadOnly(const QString &name, QWidget *shownIn, bool elsewhere, const QStringList &typed)
 {
-    qCInfo(lcUikit).noquote() << "tellTaskBecameReadOnly" << becameReadOnly();
-    tellLater({EditedObject::Task, true, typed, true});
+    qCInfo(lcUikit).noquote() << "tellTaskBecameReadOnly" << becameReadOnly(name);
+    tellLater({.object = EditedObject::Task,
+               .name = name,
+               .elsewhere = elsewhere,
+               .changesLost = true,
+               .typed = typed,
+               .readOnly = true},
+              shownIn);
 }
 
 } // namespace knvt

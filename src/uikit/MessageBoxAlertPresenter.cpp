@@ -1,6 +1,6 @@
 #include "uikit/MessageBoxAlertPresenter.h"
 
-#include "uikit/WindowBesideTyping.h"
+#include "uikit/KeyboardOwner.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -124,18 +124,18 @@ qsizetype MessageBoxAlertPresenter::modalResponse(const QList<QAbstractButton *>
 
 AlertPresenter::Response MessageBoxAlertPresenter::runModal(const Request &request)
 {
-    // The keyboard goes back to the control it left when the alert ends, as after every window (WindowFocus).
+    // The keyboard goes back to the control it left when the alert ends, as after every window (KeyboardOwner).
     QList<QAbstractButton *> buttons;
     const QPointer<QMessageBox> box(createMessageBox(request, &buttons));
     // Without any button QMessageBox would add an OK button of its own, which is not one of ours.
     if (buttons.isEmpty())
         buttons.append(box->addButton(QMessageBox::Ok));
-    // Run as exec() would, but through the one way windows are shown: an alert the user's input did not ask for
-    // waits beside the typing until the user goes to it.
+    // Run as exec() would, but through the one door of every window: an alert the application raised by itself
+    // waits beside the user's work until the user goes to it.
     QEventLoop answered;
     QObject::connect(box, &QDialog::finished, &answered, &QEventLoop::quit);
     QObject::connect(box, &QObject::destroyed, &answered, &QEventLoop::quit);
-    WindowBesideTyping::show(box, Qt::ApplicationModal);
+    KeyboardOwner::open(box, request.opener, request.concerns);
     answered.exec(QEventLoop::DialogExec);
     Response response;
     if (box != nullptr) {

@@ -9,8 +9,9 @@ class QMessageBox;
 
 namespace knvt {
 
-// The real presenter: a QMessageBox, application-modal, shown through WindowBesideTyping: one that does not answer the
-// user's input opens beside the text field the user is typing in, and becomes modal once the user goes to it.
+// The real presenter: a QMessageBox, application-modal, opened through KeyboardOwner as the request's opener says: one
+// the application raised by itself waits beside the user's work without the keyboard, and becomes modal once the user
+// goes to it.
 class MessageBoxAlertPresenter : public AlertPresenter
 {
 public:

@@ -1,6 +1,7 @@
 #include "uikit/Popover.h"
 
 #include "uikit/FirstTabStop.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/PopoverAccessible.h"
 #include "uikit/UnsavedTyping.h"
 
@@ -150,9 +151,7 @@ void Popover::showRelativeTo(const QRect &rect, QWidget *anchor)
         }
         const bool fade = m_animates && animationsEnabled;
         setWindowOpacity(fade ? 0.0 : 1.0);
-        show();
-        raise();
-        activateWindow();
+        KeyboardOwner::open(this, Opener::User);
         giveFocusToContent();
         if (fade) {
             auto *animation = new QPropertyAnimation(this, "windowOpacity", this);
@@ -205,9 +204,7 @@ QWidget *Popover::detach()
     if (window == nullptr)
         return nullptr;
     window->move(pos());
-    window->show();
-    window->raise();
-    window->activateWindow();
+    KeyboardOwner::open(window, Opener::User);
     m_pendingReason = CloseReason::Detached;
     close();
     return window;

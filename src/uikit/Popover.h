@@ -14,8 +14,9 @@ namespace knvt {
 // nested popovers) and in the application's alerts, sheets and dialogs, and closes on a press anywhere else: a popover
 // holding a form the user types into is semi-transient, so that a question about it never drops it. Neither kind
 // closes on a press outside while it holds typing (UnsavedTyping): a stray click must not drop what was typed.
-// Escape closes either kind. A popover that opens gives the keyboard focus to its content: to the control the content
-// focused, else to its first control. A detachable popover can be dragged off by its background: the window made by the
+// Escape closes either kind. A popover answers the user's use of the control it stands at: it opens, and a detached
+// one's window too, through KeyboardOwner as the user's, and gives the keyboard focus to its content: to the control
+// the content focused, else to its first control. A detachable popover can be dragged off by its background: the window made by the
 // detach factory takes its place and the popover closes with reason Detached.
 class Popover : public QFrame
 {

@@ -2,7 +2,7 @@
 
 #include "uikit/AlertAdditions.h"
 #include "uikit/HeldChange.h"
-#include "uikit/WindowFocus.h"
+#include "uikit/KeyboardOwner.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -31,7 +31,6 @@ std::vector<Touched> &touched()
 
 quint64 gInputs = 0;
 bool gAsking = false;
-UnsavedTyping *gWatch = nullptr;
 
 bool isField(const QWidget *widget)
 {
@@ -87,23 +86,12 @@ void giveKeyboardBack(const QWidget *window, QWidget *left)
         && (left == nullptr || !left->isVisible()
             || (left->window() != typed->window() && isInside(typed, left->window()))))
         target = typed;
-    WindowFocus::giveKeyboardTo(target);
+    KeyboardOwner::giveKeyboardTo(target);
 }
 
 } // namespace
 
-UnsavedTyping::UnsavedTyping() : QObject(qApp) {}
-
-void UnsavedTyping::watch()
-{
-    if (gWatch != nullptr || qApp == nullptr)
-        return;
-    gWatch = new UnsavedTyping;
-    qApp->installEventFilter(gWatch);
-    connect(gWatch, &QObject::destroyed, qApp, [] { gWatch = nullptr; });
-}
-
-bool UnsavedTyping::eventFilter(QObject *watched, QEvent *event)
+bool UnsavedTyping::watchEvent(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
@@ -199,15 +187,6 @@ void UnsavedTyping::carryOver(const QWidget *from, const QWidget *to)
             taken.push_back({*field, entry.start, entry.lastInput});
     }
     touched().insert(touched().end(), taken.begin(), taken.end());
-}
-
-bool UnsavedTyping::isTypingUnderWay()
-{
-    const QWidget *focused = QApplication::focusWidget();
-    const bool typingThere = std::any_of(touched().cbegin(), touched().cend(), [focused](const Touched &entry) {
-        return focused != nullptr && entry.field == focused;
-    });
-    return typingThere || !typedIn().isEmpty();
 }
 
 } // namespace knvt

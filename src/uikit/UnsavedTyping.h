@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QObject>
 #include <QStringList>
 
+class QEvent;
+class QObject;
 class QWidget;
 
 namespace knvt {
@@ -14,13 +15,13 @@ namespace knvt {
 // field, a preference applied at once) never holds any. Every road that drops a window's fields asks first: its close
 // button (caught here for every window), Close, Done and Quit (mayDiscard), signing out (typedIn). Forms that save
 // what was typed close or forget() it, so nothing asks about text already written.
-class UnsavedTyping : public QObject
+class UnsavedTyping
 {
-    Q_OBJECT
-
 public:
-    // Follows the user's input in every window; the application starts it once. Nothing counts as typed before.
-    static void watch();
+    // Sees every event of the application before its receiver, from KeyboardOwner once the application installed it
+    // (nothing counts as typed before): the user's input to a field, and the window system's close of a window. True
+    // when the event goes no further: a close the user called off.
+    static bool watchEvent(QObject *watched, QEvent *event);
 
     // The field's text is no typing to keep: what is typed there, or changed in any control inside it, is asked about
     // nowhere.
@@ -49,18 +50,6 @@ public:
     // A form that takes the place of another (a popover torn off into a window of its own) takes over its typing: the
     // fields of `to` named as the typed fields of `from` count as typed from the same start.
     static void carryOver(const QWidget *from, const QWidget *to);
-
-    // The one rule for "the user is typing now", which keeps a window the application opens by itself from taking
-    // the keyboard (WindowBesideTyping): the keyboard is in a field the user has given input to (a key, a click; a
-    // search field too), or a field of any window holds typing. The keyboard merely resting in a field where the
-    // application put it (the search field at launch) is no typing: such a window then comes up as its own rules say.
-    static bool isTypingUnderWay();
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    UnsavedTyping();
 };
 
 } // namespace knvt

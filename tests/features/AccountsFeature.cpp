@@ -285,10 +285,11 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     app.launch();
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
     EXPECT_TRUE(app.openWindows().contains(QStringLiteral("KNVTAuthenticationFailureWindowController")));
-    EXPECT_EQ(QApplication::activeModalWidget() ? QApplication::activeModalWidget()->windowModality() : Qt::NonModal,
-              Qt::ApplicationModal);
+    // A sync opened it, not the user: it waits, neither modal nor with the keyboard, until the user goes to it.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(app.store().isAuthenticated());
 
+    app.goToThePasswordWindow();
     app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
     app.clickButton(QStringLiteral("saveButton"));
     // The service checks the password first; the window ends once it took it, and the sync goes on with it.
@@ -304,6 +305,7 @@ TEST_F(AccountsFeature, TheServiceRejectsTheStoredPassword)
     app.service().on("GET", "/account.json").clear().reply(401).json(200, accountReply(QStringLiteral("ann")));
     app.store().sync();
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.goToThePasswordWindow();
     app.clickButton(QStringLiteral("cancelButton"));
     EXPECT_FALSE(app.store().isAutoSyncEnabled());
     EXPECT_FALSE(app.store().isAuthenticated());
@@ -382,6 +384,7 @@ TEST_F(AccountsFeature, PuttingThePasswordWindowAwayPausesSyncSaysSoAndSigningIn
         app.service().on("GET", "/account.json").clear().reply(401).pass();
         app.clickToolbar(QStringLiteral("Sync"));
         app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+        app.goToThePasswordWindow();
         way.putAway();
         ASSERT_EQ(app.app().authenticationFailureWindowController(), nullptr);
         EXPECT_FALSE(app.store().isAutoSyncEnabled()) << "syncing pauses";
@@ -517,6 +520,7 @@ TEST_F(AccountsFeature, SigningInAgainKeepsTheKeyboardOnThePassword)
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
     app.launch();
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.goToThePasswordWindow();
     app.clickButton(QStringLiteral("cancelButton"));
     app.openPreferences();
     app.choosePreferencePane(QStringLiteral("Account"));
@@ -565,6 +569,7 @@ TEST_F(AccountsFeature, WhileTheKeyringRefusesAPasswordIsKeptUntilQuitAndTheAppl
     app.closePreferences();
     app.store().sync();
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    app.goToThePasswordWindow();
     app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("newpass2"));
     app.clickButton(QStringLiteral("saveButton"));
     app.waitForService([&] { return app.fieldText(QStringLiteral("messageLabel")) == notStored; });
@@ -754,12 +759,15 @@ TEST_F(AccountsFeature, SharingAProject)
     app.shareList(QStringLiteral("Garden"));
     app.tickInPeoplePopover(QStringLiteral("Cat"), true);
     app.answerAlert(QStringLiteral("OK"));
-    garden->setDeletedDate(AppDriver::defaultNow());
-    EXPECT_TRUE(app.store().save());
+    app.givenChangedBySync(garden, [](KNVTCDTaskStoreObject &pulled) {
+        dynamic_cast<KNVTCDTaskList &>(pulled).setDeletedDate(AppDriver::defaultNow());
+    });
     app.settle();
     EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
     EXPECT_EQ(app.alertsShown().last(),
-              QStringLiteral("The project was deleted elsewhere. / Your changes were not saved. [OK]"));
+              QStringLiteral("The project “Garden” was deleted elsewhere. / The form for it "
+                             "in the window “Quillvane” closed. Your changes were not saved. "
+                             "[OK]"));
     EXPECT_EQ(garden->taskListCollaborators().size(), 3u);
 }
 

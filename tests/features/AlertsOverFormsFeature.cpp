@@ -141,7 +141,9 @@ TEST_F(AlertsOverFormsFeature, AnAlertAboutOneWindowLeavesTheFormsOfEveryOtherAl
     app.answerAlert(QStringLiteral("OK"), {.input = Input::Pointer});
     app.givenRemovedBySync(mow);
     app.settle();
-    EXPECT_EQ(app.alertsShown().last(), QStringLiteral("The task was deleted elsewhere. /  [OK]"));
+    EXPECT_EQ(app.alertsShown().last(),
+              QStringLiteral("The task “Mow” was deleted elsewhere. / Its window closed. [OK]"))
+        << "it names the task and its window, not the form the keys are in";
     EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Buy mi"));
     EXPECT_EQ(app.focusedControl(), QStringLiteral("titleTextField"));
     app.closePopover();
@@ -291,7 +293,7 @@ TEST_F(AlertsOverFormsFeature, AnAlertWithLongTypingFitsItsScreenAndOneOverQuick
     app.givenRemovedBySync(paint);
     app.settle();
     EXPECT_EQ(problems, QStringList()) << "went-away alert";
-    EXPECT_TRUE(app.alertsShown().last().startsWith(QStringLiteral("The task was deleted elsewhere.")));
+    EXPECT_TRUE(app.alertsShown().last().startsWith(QStringLiteral("The task “Paint” was deleted elsewhere.")));
 
     // Quitting while quick entry holds typing: the question floats over every window as quick entry does.
     app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));

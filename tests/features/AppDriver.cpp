@@ -995,6 +995,21 @@ void AppDriver::clickToolbar(const QString &name)
     ADD_FAILURE() << "no toolbar button " << name.toStdString();
 }
 
+void AppDriver::pressToolbarAsAReaderDoes(const QString &name)
+{
+    for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>()) {
+        if (button->accessibleName() != name)
+            continue;
+        QAccessibleInterface *read = QAccessible::queryAccessibleInterface(button);
+        QAccessibleActionInterface *actions = read != nullptr ? read->actionInterface() : nullptr;
+        ASSERT_NE(actions, nullptr) << name.toStdString() << " has no actions";
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        settle();
+        return;
+    }
+    ADD_FAILURE() << "no toolbar button " << name.toStdString();
+}
+
 void AppDriver::doubleClickToolbar(const QString &name)
 {
     for (QToolButton *button : mainWindow().toolbar()->findChildren<QToolButton *>()) {
@@ -1982,6 +1997,21 @@ void AppDriver::typeOnTheKeyboard(const QStringList &keys)
         m_otherProgram->press(key);
     // The server has delivered them; the application takes them in once its events are handled.
     knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    settle();
+}
+
+void AppDriver::clickOnTheScreen(QWidget *widget)
+{
+    ASSERT_TRUE(m_otherProgram) << "the pointer clicks on the X server";
+    ASSERT_TRUE(widget != nullptr && widget->isVisible()) << "nothing to click";
+    // Once the window is on the screen where the window manager placed it.
+    ASSERT_TRUE(knvt::test::waitUntil([widget] { return widget->window()->windowHandle()->isExposed(); }));
+    settle();
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                       QStringLiteral("click"), QStringLiteral("1")});
+    m_otherProgram->sync();
     settle();
 }
 

@@ -233,6 +233,8 @@ public:
     void pressAtOnce(const QString &keys);
     void typeInSearch(const QString &text);
     void clickToolbar(const QString &name);
+    // The toolbar button's press action, as a screen reader carries it out: no key and no click.
+    void pressToolbarAsAReaderDoes(const QString &name);
     void doubleClickToolbar(const QString &name);
     // Selects the row (clicking it) and right-clicks it: the centre list's context menu opens.
     void openContextMenu(const QString &title);
@@ -329,6 +331,8 @@ public:
     // Keys typed on the keyboard one after another ("Shift+B", "U", "SPCE"), reaching whichever window the X server
     // gives them to.
     void typeOnTheKeyboard(const QStringList &keys);
+    // A click of the pointer at the middle of `widget` on the X server, which the window manager sees as well.
+    void clickOnTheScreen(QWidget *widget);
 
     // ---- see -----------------------------------------------------------------------------------------------------
     // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".
@@ -490,6 +494,13 @@ public:
     void givenChangedBySync(KNVTCDTaskStoreObject *object, const std::function<void(KNVTCDTaskStoreObject &)> &change);
     // Text typed as keys into whatever widget has the keyboard focus.
     void typeWhereTheFocusIs(const QString &text);
+    // Keys ("G", "Down", "Ctrl+Alt+E") typed one after another, each going where the application's keyboard is when
+    // it comes (a keyboard grab, an open pop-up, the control with the focus in the active window, nothing when the
+    // application has none), as a window system delivers them to a fast typist: the application handles its events
+    // once they are all in, and a window the window system activated between two keys gets the next one.
+    void typeKeyByKey(const QStringList &keys);
+    // The letters of `text` as keys for typeKeyByKey().
+    static QStringList keysOf(const QString &text);
     // What dragging rows of the open information window's table carries.
     std::shared_ptr<QMimeData> dragInfoRows(const QList<int> &rows);
     // Every open popover, sheet and editor window: "<name> '<title>' <width>x<height>", the popover by its content.
@@ -580,6 +591,9 @@ public:
     void pressInSharingSettings(const QString &keys);
     void typeInSharingSettings(const QString &text);
     QString focusedInSharingSettings();
+    // A click into the password field of the Incorrect Password window, which a refused sync opened without the
+    // keyboard: the user goes to it, and it has the keyboard, modal, from then on.
+    void goToThePasswordWindow();
     // ---- Accounts: the keyring and the service's address (AppDriverAccounts.cpp) ----
     // From now on the keyring refuses to store passwords or hand them out, as a locked one does.
     void givenTheKeyringRefuses();

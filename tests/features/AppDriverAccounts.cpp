@@ -114,6 +114,18 @@ void AppDriver::givenSignedIn(const QString &username, const QString &password, 
         store().setAutoSyncEnabled(true);
 }
 
+void AppDriver::goToThePasswordWindow()
+{
+    knvt::AuthenticationFailureWindow *asking = app().authenticationFailureWindowController();
+    ASSERT_NE(asking, nullptr) << "no password window";
+    QWidget *field = asking->window()->findChild<QWidget *>(QStringLiteral("passwordSecureTextField"));
+    ASSERT_NE(field, nullptr);
+    clickWhereItShows(field, field->rect().center());
+    EXPECT_TRUE(knvt::test::waitUntil([asking] { return QApplication::activeModalWidget() == asking->window(); }))
+        << "the password window does not take the keyboard";
+    settle();
+}
+
 void AppDriver::givenTheKeyringRefuses()
 {
     KNVTKeychainItem::lockKeychain();

@@ -618,6 +618,29 @@ void AppDriver::typeWhereTheFocusIs(const QString &text)
     settle();
 }
 
+void AppDriver::typeKeyByKey(const QStringList &keys)
+{
+    for (const QString &key : keys) {
+        QWidget *popup = QApplication::activePopupWidget();
+        QWidget *to = QWidget::keyboardGrabber();
+        if (to == nullptr && popup != nullptr)
+            to = popup->focusWidget() != nullptr ? popup->focusWidget() : popup;
+        if (to == nullptr)
+            to = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : QApplication::activeWindow();
+        if (to != nullptr)
+            QTest::keySequence(to, QKeySequence(key));
+    }
+    settle();
+}
+
+QStringList AppDriver::keysOf(const QString &text)
+{
+    QStringList keys;
+    for (const QChar character : text)
+        keys << (character == QLatin1Char(' ') ? QStringLiteral("Space") : QString(character.toUpper()));
+    return keys;
+}
+
 std::shared_ptr<QMimeData> AppDriver::dragInfoRows(const QList<int> &rows)
 {
     auto *sheet = qobject_cast<knvt::TaskListInfoSheet *>(frontEditor());

@@ -95,16 +95,16 @@ TEST_F(CommentsFeature, ASaveOrDeleteThatFindsItsCommentOrTaskGoneWritesNothingA
     app.pressCtrlReturn();
     app.settle();
     EXPECT_EQ(app.alertsShown(),
-              QStringList{"The comment was deleted elsewhere. / Your changes were not saved. What you "
-                          "typed:\n\nMine edited [OK]"});
+              QStringList{"The comment “Mine” was deleted elsewhere. / The form for it in the window “Quillvane” "
+                          "closed. Your changes were not saved. What you typed:\n\nMine edited [OK]"});
 
     app.clickDetailCommentButton("Yours", "Edit");
     app.store().removeTaskComment(yours);
     app.clickButton("deleteButton");
     app.settle();
     EXPECT_EQ(app.alertsShown().last(),
-              QStringLiteral("The comment was deleted elsewhere. / Your changes were not "
-                             "saved. [OK]"));
+              QStringLiteral("The comment “Yours” was deleted elsewhere. / The form for it in the window “Quillvane” "
+                             "closed. Your changes were not saved. [OK]"));
 
     app.clickToolbar("Comment");
     app.typeIn("commentTextView", "Too late");
@@ -112,8 +112,8 @@ TEST_F(CommentsFeature, ASaveOrDeleteThatFindsItsCommentOrTaskGoneWritesNothingA
     app.pressCtrlReturn();
     app.settle();
     EXPECT_EQ(app.alertsShown().last(),
-              QStringLiteral("The task was deleted elsewhere. / Your changes were not saved. "
-                             "What you typed:\n\nToo late [OK]"));
+              QStringLiteral("The task “Ship release” was deleted elsewhere. / The form for it in the window "
+                             "“Quillvane” closed. Your changes were not saved. What you typed:\n\nToo late [OK]"));
     EXPECT_EQ(app.alertsShown().size(), 3);
     EXPECT_EQ(app.beeps(), 0) << "the forms said why instead";
     EXPECT_TRUE(app.openEditors().isEmpty());

@@ -10,11 +10,14 @@
 #include "model/KNVTCDTaskComment.h"
 #include "model/KNVTCDTaskList.h"
 
+#include <QApplication>
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
 using knvt::features::AppDriver;
+using Input = knvt::ScriptedAlertPresenter::Input;
 
 namespace {
 
@@ -47,8 +50,9 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
         KNVTCDTaskStoreObject *object;
         QString said;
     };
-    const QString lost = QStringLiteral(" / Your changes were not saved. [OK]");
-    // What the user typed comes back in the alert, to be copied from there.
+    // The alert names what went and where it was shown; what the user typed comes back in it, to be copied from there.
+    const QString inMain = QStringLiteral(" / The form for it in the window “Quillvane” closed.");
+    const QString lost = QStringLiteral(" Your changes were not saved.");
     const auto typed = [](const char *text) {
         return QStringLiteral(" What you typed:\n\n%1 [OK]").arg(QString::fromUtf8(text));
     };
@@ -60,21 +64,21 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
              app.clickToolbar(QStringLiteral("Edit"));
              app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" twice"));
          },
-         paint, QStringLiteral("The task was deleted elsewhere.") + lost.chopped(5) + typed("Paint twice")},
+         paint, QStringLiteral("The task “Paint” was deleted elsewhere.") + inMain + lost + typed("Paint twice")},
         {QStringLiteral("project editor"),
          [&] {
              app.editHomeEntry(QStringLiteral("Garden"));
              app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" beds"));
          },
-         garden, QStringLiteral("The project was deleted elsewhere.") + lost.chopped(5) + typed("Garden beds")},
+         garden, QStringLiteral("The project “Garden” was deleted elsewhere.") + inMain + lost + typed("Garden beds")},
         {QStringLiteral("area editor"), [&] { app.editHomeEntry(QStringLiteral("House")); }, house,
-         QStringLiteral("The area was deleted elsewhere.") + lost},
+         QStringLiteral("The area “House” was deleted elsewhere.") + inMain + lost + QStringLiteral(" [OK]")},
         {QStringLiteral("tag editor"), [&] { app.openRenameTagSheet(QStringLiteral("errand")); }, errand,
-         QStringLiteral("The tag was deleted elsewhere.") + lost},
+         QStringLiteral("The tag “errand” was deleted elsewhere.") + inMain + lost + QStringLiteral(" [OK]")},
         {QStringLiteral("project information"), [&] { app.viewHomeEntry(QStringLiteral("Shed")); }, shed,
-         QStringLiteral("The project was deleted elsewhere. /  [OK]")},
+         QStringLiteral("The project “Shed” was deleted elsewhere.") + inMain + QStringLiteral(" [OK]")},
         {QStringLiteral("task window"), [&] { app.doubleClickRow(QStringLiteral("Mow")); }, mow,
-         QStringLiteral("The task was deleted elsewhere. /  [OK]")},
+         QStringLiteral("The task “Mow” was deleted elsewhere. / Its window closed. [OK]")},
         {QStringLiteral("comment composer in a task window"),
          [&] {
              app.selectHome(QStringLiteral("Inbox"));
@@ -82,7 +86,8 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
              app.pressInTaskWindow(QStringLiteral("Weed"), QStringLiteral("Comment"));
              app.typeWhereTheFocusIs(QStringLiteral("Roots first"));
          },
-         weed, QStringLiteral("The task was deleted elsewhere.") + lost.chopped(5) + typed("Roots first")},
+         weed,
+         QStringLiteral("The task “Weed” was deleted elsewhere. / Its window closed.") + lost + typed("Roots first")},
         {QStringLiteral("comment composer"),
          [&] {
              app.selectHome(QStringLiteral("Inbox"));
@@ -90,7 +95,7 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
              app.clickToolbar(QStringLiteral("Comment"));
              app.typeIn(QStringLiteral("commentTextView"), QStringLiteral("Leaves"));
          },
-         rake, QStringLiteral("The task was deleted elsewhere.") + lost.chopped(5) + typed("Leaves")},
+         rake, QStringLiteral("The task “Rake” was deleted elsewhere.") + inMain + lost + typed("Leaves")},
         {QStringLiteral("comment editor"),
          [&] {
              app.selectHome(QStringLiteral("Inbox"));
@@ -98,7 +103,7 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
              app.clickDetailCommentButton(QStringLiteral("Mine"), QStringLiteral("Edit"));
              app.typeIn(QStringLiteral("commentTextView"), QStringLiteral(" too"));
          },
-         mine, QStringLiteral("The comment was deleted elsewhere.") + lost.chopped(5) + typed("Mine too")},
+         mine, QStringLiteral("The comment “Mine” was deleted elsewhere.") + inMain + lost + typed("Mine too")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.form.toStdString());
@@ -137,4 +142,146 @@ TEST_F(FormsThatVanishFeature, ATagDeletedWhileItIsATokenOfTheNewTaskFormKeepsIt
     ASSERT_EQ(letters->tags().size(), 1u);
     EXPECT_EQ(letters->tags().front()->title(), QStringLiteral("errand"));
     EXPECT_NE(letters->tags().front()->uri(), deleted) << "made again, as a typed new tag is";
+}
+
+// A sync takes away what the form the user is typing in edits: the form closes, the alert that says so waits without
+// the keyboard and gives back the whole text, and the keys typed on act on nothing (no row chosen by its letters, no
+// new form, no answer to the alert) until the user clicks somewhere.
+TEST_F(FormsThatVanishFeature, TheKeysTypedAfterASyncTookTheFormAwayActOnNothingAndTheAlertGivesTheWholeTextBack)
+{
+    KNVTCDTask *paint = app.givenTask(QStringLiteral("Paint"), {.synced = true});
+    KNVTCDTask *mow = app.givenTask(QStringLiteral("Mow"), {.synced = true});
+    KNVTCDTask *rake = app.givenTask(QStringLiteral("Rake"), {.synced = true});
+    KNVTCDTask *sow = app.givenTask(QStringLiteral("Sow"), {.synced = true});
+    KNVTCDTaskComment *mine = app.store().commentWithText(QStringLiteral("Mine"), sow);
+    app.givenTask(QStringLiteral("Nettles"));
+    const QString inMain = QStringLiteral(" / The form for it in the window “Quillvane” closed.");
+    const struct
+    {
+        const char *form;
+        std::function<void()> open;
+        KNVTCDTaskStoreObject *object;
+        QString field;
+        QString said;
+    } rows[] = {
+        {"edit form",
+         [&] {
+             app.selectRows({QStringLiteral("Paint")});
+             app.clickToolbar(QStringLiteral("Edit"));
+             app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" the shed"));
+         },
+         paint, QStringLiteral("titleTextField"), QStringLiteral("The task “Paint” was deleted elsewhere.") + inMain},
+        {"edit form of a task window",
+         [&] {
+             app.doubleClickRow(QStringLiteral("Mow"));
+             app.pressInTaskWindow(QStringLiteral("Mow"), QStringLiteral("Edit"));
+             app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" the shed"));
+         },
+         mow, QStringLiteral("titleTextField"),
+         QStringLiteral("The task “Mow” was deleted elsewhere. / Its window closed.")},
+        {"comment composer",
+         [&] {
+             app.selectRows({QStringLiteral("Rake")});
+             app.clickToolbar(QStringLiteral("Comment"));
+             app.typeIn(QStringLiteral("commentTextView"), QStringLiteral("the shed"));
+         },
+         rake, QStringLiteral("commentTextView"), QStringLiteral("The task “Rake” was deleted elsewhere.") + inMain},
+        {"comment editor",
+         [&] {
+             app.selectRows({QStringLiteral("Sow")});
+             app.clickDetailCommentButton(QStringLiteral("Mine"), QStringLiteral("Edit"));
+             app.typeIn(QStringLiteral("commentTextView"), QStringLiteral(" the shed"));
+         },
+         mine, QStringLiteral("commentTextView"), QStringLiteral("The comment “Mine” was deleted elsewhere.") + inMain},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.form);
+        app.selectHome(QStringLiteral("Inbox"));
+        row.open();
+        const QString typed = app.fieldText(row.field);
+        bool waitedWithoutTheKeyboard = false;
+        QStringList afterwards;
+        app.answerAlert(QStringLiteral("OK"),
+                        {.whileShown =
+                             [&] {
+                                 // The user types on, not having seen the form go, and tries Ctrl+N and Return.
+                                 app.typeWhereTheFocusIs(QStringLiteral(" n and more"));
+                                 app.pressWhereTheFocusIs(QStringLiteral("Ctrl+N"));
+                                 app.pressWhereTheFocusIs(QStringLiteral("Return"));
+                                 waitedWithoutTheKeyboard = QApplication::activeModalWidget() == nullptr;
+                                 afterwards = app.openEditors();
+                             },
+                         .input = Input::Pointer});
+        app.givenRemovedBySync(row.object);
+        app.settle();
+        EXPECT_TRUE(waitedWithoutTheKeyboard);
+        EXPECT_EQ(afterwards.size(), 1) << "only the alert: " << afterwards.join(' ').toStdString();
+        EXPECT_FALSE(app.selectedRowTitles().contains(QStringLiteral("Nettles"))) << "no row chosen by its letters";
+        EXPECT_EQ(app.newTaskWindows(), 0);
+        EXPECT_EQ(app.alertsShown().last(),
+                  row.said + QStringLiteral(" Your changes were not saved. What you typed:\n\n") + typed
+                      + QStringLiteral(" [OK]"));
+        // The click on OK went somewhere: the keys work again.
+        app.typeInSearch(QStringLiteral("Nett"));
+        EXPECT_TRUE(app.centreRows().contains(QStringLiteral("[ ] Nettles")));
+        app.typeInSearch(QString());
+    }
+}
+
+// The user deletes the task of a task window whose form holds typing: the alert answers that delete, so it comes up
+// with the keyboard, and it says the task was deleted, not deleted elsewhere.
+TEST_F(FormsThatVanishFeature, ATaskTheUserDeletesHereIsNotSaidToBeDeletedElsewhereAndItsAlertAnswersTheDelete)
+{
+    app.givenTask(QStringLiteral("Mow"));
+    app.selectHome(QStringLiteral("Inbox"));
+    app.doubleClickRow(QStringLiteral("Mow"));
+    app.pressInTaskWindow(QStringLiteral("Mow"), QStringLiteral("Edit"));
+    app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" now"));
+    app.selectRows({QStringLiteral("Mow")});
+    app.answerAlert(QStringLiteral("Delete"));
+    app.answerAlert(QStringLiteral("OK"), {.input = Input::Return});
+    app.press(QStringLiteral("Del"));
+    app.settle();
+    EXPECT_EQ(app.taskTitled(QStringLiteral("Mow")), nullptr);
+    EXPECT_EQ(app.alerts().pendingAnswerCount(), 0) << "Return answered it";
+    EXPECT_EQ(app.alertsShown().last(),
+              QStringLiteral("The task “Mow” was deleted. / Its window closed. Your changes "
+                             "were not saved. What you typed:\n\nMow now [OK]"));
+}
+
+// A sync takes away the project whose sharing settings the user is choosing people for: the keys typed on into the
+// people popover's search act on nothing once the sheet has gone, and the alert waits for the pointer.
+TEST_F(FormsThatVanishFeature, TheKeysTypedOnIntoChoosePeopleAfterASyncTookTheProjectAwayActOnNothing)
+{
+    app.givenSignedIn();
+    app.givenPerson(QStringLiteral("Ben"), 3);
+    app.givenPerson(QStringLiteral("Cat"), 3);
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"), {.members = {QStringLiteral("Ben")}});
+    app.givenTask(QStringLiteral("Nettles"));
+    app.saveGivens();
+    app.selectHome(QStringLiteral("Inbox"));
+    app.shareList(QStringLiteral("Garden"));
+    app.tickInPeoplePopover(QStringLiteral("Cat"), true);
+    app.typeInSharingSettings(QStringLiteral("ca"));
+    bool waitedWithoutTheKeyboard = false;
+    app.answerAlert(QStringLiteral("OK"),
+                    {.whileShown =
+                         [&] {
+                             app.typeWhereTheFocusIs(QStringLiteral("t n"));
+                             app.pressWhereTheFocusIs(QStringLiteral("Return"));
+                             waitedWithoutTheKeyboard = QApplication::activeModalWidget() == nullptr;
+                         },
+                     .input = Input::Pointer});
+    app.givenChangedBySync(garden, [](KNVTCDTaskStoreObject &pulled) {
+        dynamic_cast<KNVTCDTaskList &>(pulled).setDeletedDate(AppDriver::defaultNow());
+    });
+    app.settle();
+    EXPECT_TRUE(waitedWithoutTheKeyboard);
+    EXPECT_EQ(app.alerts().pendingAnswerCount(), 0);
+    EXPECT_EQ(app.alertsShown().last(),
+              QStringLiteral("The project “Garden” was deleted elsewhere. / The form for it in "
+                             "the window “Quillvane” closed. Your changes were not saved. [OK]"));
+    EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox")) << "no list chosen by its letters";
+    EXPECT_TRUE(app.selectedRowTitles().isEmpty()) << "no row chosen by its letters";
+    EXPECT_TRUE(app.openEditors().isEmpty());
 }

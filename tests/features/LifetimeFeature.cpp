@@ -81,6 +81,7 @@ TEST_F(LifetimeFeature, TwoAuthenticationFailuresOpenOneWindowAndALaterOneOpensA
     app.app().taskStoreDidFailToAuthenticate(&app.store());
     EXPECT_EQ(app.windowsOpened().count(QStringLiteral("KNVTAuthenticationFailureWindowController")), 1);
     ASSERT_NE(app.app().authenticationFailureWindowController(), nullptr);
+    app.goToThePasswordWindow();
     app.clickButton(QStringLiteral("cancelButton"));
     EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr);
     app.app().taskStoreDidFailToAuthenticate(&app.store());

@@ -14,6 +14,7 @@
 #include "store/KNVTTaskStore.h"
 
 #include "uikit/ActionSet.h"
+#include "uikit/Announcement.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -661,4 +662,50 @@ TEST_F(MainWindowFeature, TheSelectionAndTheScrollStayWhenAnotherWindowSavesOthe
     EXPECT_EQ(app.selectedRowTitles(), QStringList{"Task 20"});
     EXPECT_EQ(app.rightPane(), QStringLiteral("Task 20"));
     EXPECT_EQ(app.centreScrollPosition(), position);
+}
+
+TEST_F(MainWindowFeature, TheWindowOpensWithTheKeyboardOnItsListSoThatWhatIsTypedAtOnceRunsNoSearch)
+{
+    app.givenTask(QStringLiteral("Paint"));
+    app.givenTask(QStringLiteral("Mow"));
+    app.launch();
+    EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
+    app.typeWhereTheFocusIs(QStringLiteral("Mo"));
+    app.pressWhereTheFocusIs(QStringLiteral("Return"));
+    EXPECT_TRUE(app.mainWindow().searchField()->text().isEmpty());
+    EXPECT_FALSE(app.centreListAsRead().startsWith(QStringLiteral("Search Results")));
+}
+
+TEST_F(MainWindowFeature, ATaskMadeWithControlNDuringASearchIsShownAndSelectedAndAnEndedSearchIsSaid)
+{
+    app.givenTask(QStringLiteral("Paint"));
+    app.launch();
+    const struct
+    {
+        const char *title;
+        // What the search field holds afterwards; what the reader hears.
+        const char *searched;
+        const char *heard;
+    } rows[] = {
+        {"Paint the fence", "Pai", ""},
+        {"Call Ann", "", "The search ended to show the new task Call Ann."},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.title);
+        app.selectHome(QStringLiteral("Inbox"));
+        app.typeInSearch(QStringLiteral("Pai"));
+        app.press(QStringLiteral("Ctrl+N"));
+        app.typeWhereTheFocusIs(QString::fromUtf8(row.title));
+        app.pressWhereTheFocusIs(QStringLiteral("Return"));
+        app.wait(1);
+        EXPECT_EQ(app.selectedRowTitles(), QStringList{QString::fromUtf8(row.title)});
+        EXPECT_EQ(app.focusedPane(), QStringLiteral("list"));
+        EXPECT_EQ(app.mainWindow().searchField()->text(), QString::fromUtf8(row.searched));
+        const knvt::Announcement *said = knvt::Announcement::of(&app.mainWindow());
+        EXPECT_EQ(said != nullptr
+                      ? said->accessibleName().replace(QChar(0x2068), QString()).replace(QChar(0x2069), QString())
+                      : QString(),
+                  QString::fromUtf8(row.heard));
+        app.typeInSearch(QString());
+    }
 }

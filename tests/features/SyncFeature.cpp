@@ -248,11 +248,17 @@ TEST_F(SyncFeature, AfterAWrongPasswordTheRightOneTypedInTheIncorrectPasswordWin
         SCOPED_TRACE(password.toStdString());
         // The window asks, at the start and again once the service refused the password typed into it.
         app.waitForService([this] {
-            return app.app().authenticationFailureWindowController() != nullptr
-                && app.isEnabled(QStringLiteral("passwordSecureTextField"));
+            knvt::AuthenticationFailureWindow *asking = app.app().authenticationFailureWindowController();
+            const QWidget *field = asking != nullptr
+                ? asking->window()->findChild<QWidget *>(QStringLiteral("passwordSecureTextField"))
+                : nullptr;
+            return field != nullptr && field->isEnabled();
         });
         if (password == QLatin1String("right2")) {
             EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("password refused"))) << app.syncStatus().toStdString();
+        } else {
+            // A sync opened it: the user goes to it first. Refused, it keeps the keyboard for the next try.
+            app.goToThePasswordWindow();
         }
         // A refused password stays in the field, selected to be typed over.
         app.typeOver(QStringLiteral("passwordSecureTextField"), password);

@@ -295,8 +295,9 @@ TEST_F(TaskFormsFeature, AnEditOfATaskWhoseProjectWasTakenAwayMeanwhileSaysSoAnd
     app.settle();
     EXPECT_TRUE(app.openEditors().isEmpty());
     EXPECT_EQ(app.alertsShown(),
-              QStringList{"The task can no longer be changed. / Its project or area was archived or made read-only "
-                          "elsewhere. Your changes were not saved. What you typed:\n\nPaint twice [OK]"});
+              QStringList{"The task “Paint” can no longer be changed. / Its project or area was archived or made "
+                          "read-only elsewhere. The form for it in the window “Quillvane” closed. Your changes were "
+                          "not saved. What you typed:\n\nPaint twice [OK]"});
     EXPECT_EQ(app.beeps(), 0);
     EXPECT_EQ(paint->title(), QStringLiteral("Paint"));
     EXPECT_FALSE(paint->isUpdated());

@@ -86,6 +86,7 @@ protected:
             {"in Mow", [this](const Words &s) { app.pressInTaskWindow(QStringLiteral("Mow"), s[1]); }},
             {"keys in Mow", [this](const Words &s) { app.pressKeysInTaskWindow(QStringLiteral("Mow"), s[1]); }},
             {"comment", [this](const Words &s) { app.clickDetailCommentButton(s[1], QStringLiteral("Edit")); }},
+            {"password window", [this](const Words &) { app.goToThePasswordWindow(); }},
         };
         for (const QString &step : steps.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
             const Words words = step.split(QLatin1Char('|'));
@@ -212,7 +213,7 @@ TEST_F(TypingKeptFeature, TheAccountWindowsAndSigningOutAskBeforeTheirTypingIsDr
     take("pane|Account; button|syncNowButton");
     app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
     everyRoadAsksOrKeeps({{"sign in again",
-                           "button|cancelButton; pane|Account; button|authenticateAccountButton; "
+                           "password window; button|cancelButton; pane|Account; button|authenticateAccountButton; "
                            "type|passwordSecureTextField|newpass2",
                            "passwordSecureTextField", "newpass2", "close|Sign In; key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q",
                            QString(8, QChar(0x2022))}});
@@ -250,6 +251,27 @@ TEST_F(TypingKeptFeature, TheKeyboardGoesBackWhereItWasWhenAWindowClosesAndANewW
     // A task window opens on its detail, where Space moves nothing to Today.
     take("home|Inbox; open|Mow; key|Space");
     EXPECT_FALSE(app.taskTitled(QStringLiteral("Mow"))->isToday());
+}
+
+TEST_F(TypingKeptFeature, AWindowThatClosesGivesTheKeyboardBackToTheFormPopoverWhoseTypingTheUserLeft)
+{
+    app.givenSignedIn();
+    app.givenTask(QStringLiteral("Paint"));
+    app.givenTask(QStringLiteral("Mow"));
+    app.saveGivens();
+    // Each window is opened from the main window's menu bar, whose click takes the keyboard out of the form first.
+    for (const QString openAndClose :
+         {"pane|General; key|Ctrl+W", "people; key|Ctrl+W", "answer|Cancel; menu|Edit|Delete"}) {
+        SCOPED_TRACE(openAndClose.toStdString());
+        take("home|Inbox; select|Paint; toolbar|Edit; type|titleTextField| twice");
+        take(openAndClose);
+        EXPECT_EQ(app.focusedControl(), QStringLiteral("titleTextField"));
+        // Backspace takes a letter of the title, never the task being edited.
+        take("key|Backspace");
+        EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Paint twic"));
+        EXPECT_NE(app.taskTitled(QStringLiteral("Paint")), nullptr);
+        app.closePopover();
+    }
 }
 
 TEST_F(TypingKeptFeature, ThePasswordWindowAnsweredOverAnEditFormGivesTheKeysBackToTheForm)

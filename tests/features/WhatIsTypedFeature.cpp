@@ -150,10 +150,17 @@ TEST_F(WhatIsTypedFeature, WhatIsTypedInAnyFieldStaysThereWhateverTheApplication
         EXPECT_EQ(app.fieldText(row.field), "pick up ");
         EXPECT_EQ(passwordField()->text(), "");
         EXPECT_EQ(app.storedPassword("ann"), "secret1");
-        // In front of the field's window, over quick entry too.
+        // In front of the main window, whose account it asks about (of the sheet over it, which would block it), over
+        // quick entry too, and clear of the field.
         QWindow *password = passwordField()->window()->windowHandle();
-        EXPECT_EQ(password->transientParent(), window->windowHandle());
+        const QWidget *front =
+            window->parentWidget() == &app.mainWindow() && window->isModal() ? window.data() : &app.mainWindow();
+        EXPECT_EQ(password->transientParent(), front->windowHandle());
         EXPECT_EQ(password->flags() & Qt::WindowStaysOnTopHint, window->windowFlags() & Qt::WindowStaysOnTopHint);
+        const QWidget *field = app.frontEditor()->findChild<QWidget *>(row.field);
+        ASSERT_NE(field, nullptr);
+        EXPECT_FALSE(
+            passwordField()->window()->frameGeometry().intersects(QRect(field->mapToGlobal(QPoint()), field->size())));
         goToThePasswordWindowAndSave("secret1");
 
         const auto typeWhileAnAlertComesUp = [&](const QString &keys, const std::function<void()> &cause) {
@@ -167,7 +174,7 @@ TEST_F(WhatIsTypedFeature, WhatIsTypedInAnyFieldStaysThereWhateverTheApplication
         };
         type("the ");
         EXPECT_EQ(typeWhileAnAlertComesUp("pre", [&] { app.service().remove("tasks", mow); }), "pick up the pre");
-        EXPECT_TRUE(app.alertsShown().last().startsWith("The task was deleted elsewhere."));
+        EXPECT_EQ(app.alertsShown().last(), "The task “Mow” was deleted elsewhere. / Its window closed. [OK]");
         type("scription ");
         const auto newerVersionNeeded = [this] { app.service().on("GET", "/account.json").reply(410).pass(); };
         EXPECT_EQ(typeWhileAnAlertComesUp("today", newerVersionNeeded), "pick up the prescription today");

@@ -269,6 +269,7 @@ TEST_F(SharingSettingsTest, DeletingTheListMeanwhileClosesTheSheetWithoutWriting
     EXPECT_EQ(pendingEditorRecords(list), 0);
     QApplication::processEvents();
     ASSERT_EQ(alerts.requests().size(), 1);
-    EXPECT_EQ(alerts.requests().front().title, QStringLiteral("The project was deleted elsewhere."));
-    EXPECT_EQ(alerts.requests().front().message, QStringLiteral("Your changes were not saved."));
+    EXPECT_EQ(alerts.requests().front().title, QStringLiteral("The project “Garden” was deleted."))
+        << "by a save here, not elsewhere";
+    EXPECT_EQ(alerts.requests().front().message, QStringLiteral("Its window closed. Your changes were not saved."));
 }

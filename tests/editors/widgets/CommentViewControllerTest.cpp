@@ -77,7 +77,8 @@ TEST_F(CommentViewControllerTest, TheComposerOfATaskDeletedMeanwhileClosesWithou
     EXPECT_TRUE(saves.requestedDelays().empty());
     EXPECT_TRUE(store->managedObjectContext()->fetch<KNVTCDTaskComment>().empty());
     ASSERT_EQ(alerts.requests().size(), 1) << "told once, though the store's change and the save both found it gone";
-    EXPECT_EQ(alerts.requests().front().title, QStringLiteral("The task was deleted elsewhere."));
+    EXPECT_EQ(alerts.requests().front().title, QStringLiteral("The task “Short-lived” was deleted."))
+        << "by a save here, not elsewhere";
     EXPECT_EQ(alerts.requests().front().typed, QStringLiteral("Too late"));
 }
 

@@ -395,7 +395,7 @@ TEST_F(KNVTTaskEditViewControllerTest, ATaskThatBecameReadOnlyWhileTheFormWasOpe
     EXPECT_FALSE(popover->isShown());
     QCoreApplication::processEvents();
     ASSERT_EQ(alerts.requests().size(), 1);
-    EXPECT_EQ(alerts.requests().last().title, QStringLiteral("The task can no longer be changed."));
+    EXPECT_EQ(alerts.requests().last().title, QStringLiteral("The task “Paint” can no longer be changed."));
     EXPECT_TRUE(alerts.requests().last().message.endsWith(QStringLiteral("What you typed:")));
     EXPECT_EQ(alerts.requests().last().typed, QStringLiteral("Paint twice"));
     EXPECT_EQ(beeper.count(), 0);

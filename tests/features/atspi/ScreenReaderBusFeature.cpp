@@ -475,6 +475,7 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
          },
          [](AppDriver &app, BusReader &reader) {
              app.waitForService([&] { return app.app().authenticationFailureWindowController() != nullptr; });
+             app.goToThePasswordWindow();
              app.clickButton("cancelButton");
              knvt::test::waitUntil([&] { return app.app().authenticationFailureWindowController() == nullptr; });
              app.openPreferences();
@@ -493,6 +494,7 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
          },
          [](AppDriver &app, BusReader &reader) {
              app.waitForService([&] { return app.app().authenticationFailureWindowController() != nullptr; });
+             app.goToThePasswordWindow();
              reader.focusOnceItReads("password text Password:");
              app.typeWhereTheFocusIs("wrong1");
          },

@@ -148,8 +148,9 @@ TEST_F(QuickEntryX11Feature, ClickingIntoAnotherProgramWhileRecordingGivesItsKey
     EXPECT_EQ(app.newTaskWindows(), 1) << "the quick-entry key works again";
 }
 
-// The service refused the stored password and its window waits, application-modal, for a new one. The quick-entry key
-// opens quick entry with the keyboard: the title typed after the key is the task's, never the password.
+// The service refused the stored password and its window waits for a new one, which a sync opened, not the user. The
+// quick-entry key opens quick entry with the keyboard: the title typed after the key is the task's, never the password,
+// and once quick entry has gone the keys go back where they were, until the user clicks into the password window.
 TEST_F(QuickEntryX11Feature, TheQuickEntryKeyOverThePasswordWindowTakesTheKeyboardForTheTitle)
 {
     app.givenDefault(kHotKey, QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
@@ -170,11 +171,15 @@ TEST_F(QuickEntryX11Feature, TheQuickEntryKeyOverThePasswordWindowTakesTheKeyboa
 
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1")) << "nothing was saved as password";
     ASSERT_NE(app.app().authenticationFailureWindowController(), nullptr) << "the password is still asked for";
-    EXPECT_EQ(app.fieldText(QStringLiteral("passwordSecureTextField")), QString());
+    auto *password = app.app().authenticationFailureWindowController()->window()->findChild<QLineEdit *>(
+        QStringLiteral("passwordSecureTextField"));
+    app.typeOnTheKeyboard({QStringLiteral("Q")});
+    EXPECT_EQ(password->text(), QString()) << "the window the application opened takes no key";
+    app.clickOnTheScreen(password);
+    ASSERT_TRUE(knvt::test::waitUntil([password] { return password->window()->isActiveWindow(); }));
     app.typeOnTheKeyboard({QStringLiteral("P"), QStringLiteral("W")});
-    EXPECT_TRUE(knvt::test::waitUntil([this] {
-        return app.fieldText(QStringLiteral("passwordSecureTextField")) == QLatin1String("pw");
-    })) << "the password window has the keyboard back";
+    EXPECT_TRUE(knvt::test::waitUntil([password] { return password->text() == QLatin1String("pw"); }))
+        << "the password window has the keyboard once the user clicked into it";
 
     app.clickButton(QStringLiteral("cancelButton"));
     app.selectHome(QStringLiteral("Next"));
@@ -209,7 +214,8 @@ TEST_F(QuickEntryX11Feature, APasswordRefusedWhileATitleIsTypedLeavesTheKeysToTh
     auto *password = app.app().authenticationFailureWindowController()->window()->findChild<QLineEdit *>(
         QStringLiteral("passwordSecureTextField"));
     app.typeOnTheKeyboard({QStringLiteral("Q")});
-    AppDriver::clickWhereItShows(password, password->rect().center());
+    app.clickOnTheScreen(password);
+    ASSERT_TRUE(knvt::test::waitUntil([password] { return password->window()->isActiveWindow(); }));
     app.typeOnTheKeyboard({QStringLiteral("P"), QStringLiteral("W")});
     EXPECT_TRUE(knvt::test::waitUntil([password] { return password->text() == QLatin1String("pw"); }))
         << password->text().toStdString();

@@ -1,5 +1,6 @@
 #include "uikit/Popover.h"
 #include "support/WaitUntil.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/UnsavedTyping.h"
 
 #include <QAccessible>
@@ -24,7 +25,7 @@ protected:
     void SetUp() override
     {
         Popover::animationsEnabled = false;
-        knvt::UnsavedTyping::watch();
+        knvt::KeyboardOwner::install();
         window.setGeometry(100, 100, 400, 300);
         anchor = new QPushButton(QStringLiteral("New Task"), &window);
         anchor->setGeometry(20, 20, 100, 30);

@@ -1,0 +1,742 @@
+#include "uikit/KeyboardOwner.h"
+
+#include "foundation/Clock.h"
+#include "uikit/FirstTabStop.h"
+#include "uikit/Logging.h"
+#include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
+#include "uikit/WindowSystem.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextEdit>
+#include <QWindow>
+
+#include <algorithm>
+#include <utility>
+
+namespace knvt {
+
+namespace {
+
+KeyboardOwner *gOwner = nullptr;
+
+bool isPopupLike(const QWidget *window)
+{
+    return window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip;
+}
+
+// The windows the rule follows: pop-ups (menus, completions, transient popovers) and tool tips come and go with the
+// window under them, which keeps the keyboard.
+bool takesPart(const QWidget *window)
+{
+    const Qt::WindowType type = window->windowType();
+    return window->isWindow() && type != Qt::Popup && type != Qt::ToolTip && type != Qt::SplashScreen
+        && type != Qt::Desktop;
+}
+
+QWidget *widgetOf(QObject *object)
+{
+    return object->isWidgetType() ? static_cast<QWidget *>(object) : nullptr;
+}
+
+bool canTakeKeyboard(const QWidget *control)
+{
+    return control != nullptr && control->isVisible() && control->isEnabled() && control->window()->isVisible();
+}
+
+bool isTextField(const QWidget *widget)
+{
+    if (const auto *line = qobject_cast<const QLineEdit *>(widget))
+        return !line->isReadOnly();
+    if (const auto *plain = qobject_cast<const QPlainTextEdit *>(widget))
+        return !plain->isReadOnly();
+    if (const auto *rich = qobject_cast<const QTextEdit *>(widget))
+        return !rich->isReadOnly();
+    return false;
+}
+
+// Space presses a button, Return too where it has the keyboard; only a dialog's default button is there to be
+// pressed (Return presses it from anywhere in the dialog).
+bool actsOnSpaceOrReturn(const QWidget *widget)
+{
+    const auto *button = qobject_cast<const QAbstractButton *>(widget);
+    const auto *push = qobject_cast<const QPushButton *>(widget);
+    return button != nullptr && !(push != nullptr && push->isDefault());
+}
+
+// The window's first text field in its tab order, else its first control that is no button (a list, a pop-up).
+QWidget *calmFirstStop(QWidget *window)
+{
+    QWidget *calm = nullptr;
+    for (QWidget *next = window->nextInFocusChain(); next != nullptr && next != window;
+         next = next->nextInFocusChain()) {
+        if (next->window() != window || !(next->focusPolicy() & Qt::TabFocus) || !next->isVisible()
+            || !next->isEnabled())
+            continue;
+        if (isTextField(next))
+            return next;
+        if (calm == nullptr && !qobject_cast<QAbstractButton *>(next))
+            calm = next;
+    }
+    return calm;
+}
+
+// The popover standing over `window` that holds a form (a pop-up closes by itself), and the control in it the keys
+// belong to: the form is where the user works, whatever the window under it shows.
+QWidget *formPopoverField(const QWidget *window, bool onlyWithTyping)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *top : windows) {
+        auto *popover = qobject_cast<Popover *>(top);
+        if (popover == nullptr || !popover->isShown() || popover->windowType() == Qt::Popup
+            || popover->parentWidget() == nullptr || popover->parentWidget()->window() != window
+            || (onlyWithTyping && !UnsavedTyping::holdsTyping(popover)))
+            continue;
+        QWidget *field = popover->focusWidget();
+        return field != nullptr && popover->isAncestorOf(field) ? field : firstTabStop(popover);
+    }
+    return nullptr;
+}
+
+// The window a popover's control stands over.
+QWidget *formOwner(const QWidget *field)
+{
+    const QWidget *popover = field->window();
+    return popover->parentWidget() != nullptr ? popover->parentWidget()->window() : nullptr;
+}
+
+// Where the keyboard belongs when `control` had it: in a window whose popover holds typing, that popover.
+QWidget *placeOf(QWidget *control)
+{
+    if (control == nullptr || qobject_cast<Popover *>(control->window()) != nullptr)
+        return control;
+    QWidget *typing = formPopoverField(control->window(), true);
+    return typing != nullptr ? typing : control;
+}
+
+// The window the user is in: the one that has the keyboard, a pop-up list or menu's own window aside.
+QWidget *windowTheUserIsIn(const QWidget *opening)
+{
+    QWidget *window =
+        QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->window() : QApplication::activeWindow();
+    while (window != nullptr && window->windowType() == Qt::Popup)
+        window = window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
+    return window != nullptr && window != opening && window->isVisible() ? window : nullptr;
+}
+
+// Whether `window` is a sheet or popover of `owner`, or of one of its own.
+bool dependsOn(const QWidget *window, const QWidget *owner)
+{
+    for (const QWidget *up = window->parentWidget(); up != nullptr; up = up->parentWidget())
+        if (up->window() == owner)
+            return true;
+    return false;
+}
+
+// An alert or a window of the application's own stands in front of the window it concerns: it is that window's
+// transient. While a window of the application floats over every other (quick entry), it floats as well, or it would
+// open hidden under it.
+void standInFrontOf(QWidget *window, QWidget *concerned)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool floats = std::any_of(windows.cbegin(), windows.cend(), [window](const QWidget *shown) {
+        return shown != window && shown->isVisible() && !isPopupLike(shown)
+            && shown->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    if (floats && !window->isVisible())
+        window->setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (concerned == nullptr || window->parentWidget() != nullptr)
+        return;
+    window->winId();
+    if (window->windowHandle() != nullptr && concerned->windowHandle() != nullptr)
+        window->windowHandle()->setTransientParent(concerned->windowHandle());
+}
+
+// A window that waits is moved off the control that has the keyboard, so that the user sees what they type: below it,
+// else above it, else beside it, wherever the screen has room.
+void placeClearOf(QWidget *window, const QWidget *control)
+{
+    if (control == nullptr || window->windowHandle() == nullptr)
+        return;
+    const QRect field(control->mapToGlobal(QPoint()), control->size());
+    const QRect frame = window->frameGeometry();
+    if (!frame.intersects(field))
+        return;
+    const QScreen *screen = control->screen() != nullptr ? control->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : frame.united(field);
+    constexpr int Gap = 12;
+    const QPoint places[] = {
+        {frame.x(), field.bottom() + 1 + Gap},
+        {frame.x(), field.top() - Gap - frame.height()},
+        {field.right() + 1 + Gap, frame.y()},
+        {field.left() - Gap - frame.width(), frame.y()},
+    };
+    for (const QPoint &place : places) {
+        QRect moved = frame;
+        moved.moveTopLeft(place);
+        // Sideways onto the screen where it would reach past an edge.
+        moved.moveLeft(std::clamp(moved.left(), room.left(), std::max(room.left(), room.right() - moved.width())));
+        if (room.contains(moved) && !moved.intersects(field)) {
+            window->move(moved.topLeft());
+            return;
+        }
+    }
+}
+
+} // namespace
+
+KeyboardOwner::KeyboardOwner() : QObject(qApp)
+{
+    connect(qApp, &QApplication::focusChanged, this, &KeyboardOwner::focusChanged);
+}
+
+void KeyboardOwner::install()
+{
+    if (gOwner != nullptr || qApp == nullptr)
+        return;
+    gOwner = new KeyboardOwner;
+    qApp->installEventFilter(gOwner);
+    connect(gOwner, &QObject::destroyed, qApp, [] { gOwner = nullptr; });
+}
+
+void KeyboardOwner::open(QWidget *window, Opener opener, QWidget *concerns)
+{
+    if (window == nullptr)
+        return;
+    if (gOwner != nullptr) {
+        gOwner->openWindow(window, opener, concerns);
+        return;
+    }
+    if (opener == Opener::User)
+        WindowSystem::shared().showActive(window);
+    else
+        WindowSystem::shared().showInactive(window);
+}
+
+void KeyboardOwner::giveKeyboardTo(QWidget *control)
+{
+    if (gOwner == nullptr) {
+        if (canTakeKeyboard(control)) {
+            WindowSystem::shared().activate(control->window());
+            control->setFocus(Qt::ActiveWindowFocusReason);
+        }
+        return;
+    }
+    gOwner->m_resting = false;
+    gOwner->giveBack(control);
+}
+
+void KeyboardOwner::rest()
+{
+    if (gOwner == nullptr)
+        return;
+    qCInfo(lcUikit) << "KeyboardOwner:rest: keys act on nothing until the user goes somewhere";
+    gOwner->m_resting = true;
+}
+
+bool KeyboardOwner::isWaiting(const QWidget *window)
+{
+    if (gOwner == nullptr || window == nullptr)
+        return false;
+    const Shown *shown = gOwner->find(window->window());
+    return shown != nullptr && shown->waiting;
+}
+
+KeyboardOwner::Shown *KeyboardOwner::find(const QWidget *window)
+{
+    const auto found =
+        std::find_if(m_shown.begin(), m_shown.end(), [window](const Shown &shown) { return shown.window == window; });
+    return found != m_shown.end() ? &*found : nullptr;
+}
+
+KeyboardOwner::Shown *KeyboardOwner::waitingWindowOf(const QObject *object)
+{
+    if (!object->isWidgetType())
+        return nullptr;
+    Shown *shown = find(static_cast<const QWidget *>(object)->window());
+    return shown != nullptr && shown->waiting ? shown : nullptr;
+}
+
+QWidget *KeyboardOwner::place() const
+{
+    // The keyboard on its way back, else the control the user was in, else the last window of the application that
+    // had the keyboard and still shows, as a window manager gives it back.
+    for (QWidget *control : {m_returnTo.data(), m_place.data()})
+        if (canTakeKeyboard(control) && !isWaiting(control->window()))
+            return control;
+    const Shown *latest = nullptr;
+    for (const Shown &shown : m_shown)
+        if (shown.window && shown.window->isVisible() && !shown.waiting && !isPopupLike(shown.window)
+            && (latest == nullptr || shown.order > latest->order))
+            latest = &shown;
+    if (latest == nullptr)
+        return nullptr;
+    QWidget *focus = latest->window->focusWidget();
+    return canTakeKeyboard(focus) ? focus : latest->window.data();
+}
+
+QWidget *KeyboardOwner::currentPlace() const
+{
+    QWidget *focused = QApplication::focusWidget();
+    if (focused != nullptr && !isWaiting(focused->window()))
+        return placeOf(focused);
+    return placeOf(place());
+}
+
+void KeyboardOwner::openWindow(QWidget *window, Opener opener, QWidget *concerns)
+{
+    if (window->isVisible() && find(window) != nullptr) {
+        // Shown already: the user asks for it again, and it comes to the front.
+        if (opener == Opener::User && !isWaiting(window)) {
+            window->raise();
+            WindowSystem::shared().activate(window);
+        }
+        return;
+    }
+    std::erase_if(m_shown, [window](const Shown &shown) { return shown.window.isNull() || shown.window == window; });
+    Shown entry;
+    entry.window = window;
+    entry.opener = opener;
+    entry.cameFrom = currentPlace();
+    entry.order = ++m_shows;
+    entry.modality = window->windowModality();
+    const bool alert = window->parentWidget() == nullptr && qobject_cast<QDialog *>(window) != nullptr;
+    if (opener == Opener::User) {
+        // The user's own window answers what the user did, however it was done: it has the keyboard.
+        m_resting = false;
+        if (alert)
+            standInFrontOf(window, concerns != nullptr ? concerns->window() : windowTheUserIsIn(window));
+        m_shown.push_back(entry);
+        m_keyboardOnItsWay = window;
+        WindowSystem::shared().showActive(window);
+        return;
+    }
+    qCInfo(lcUikit).noquote() << "KeyboardOwner:open" << window->objectName()
+                              << "opened by the application: it waits without the keyboard";
+    entry.waiting = true;
+    m_shown.push_back(entry);
+    // Qt closes every pop-up when a window of that kind shows: a menu, or a popover with the people ticked in it and
+    // what was typed in its search. The window shows once the pop-up has gone.
+    if (QApplication::activePopupWidget() != nullptr) {
+        m_afterPopUps.emplace_back(window, concerns);
+        return;
+    }
+    showWaiting(window, concerns);
+}
+
+void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
+{
+    // A sheet over the window it concerns would block it: it stands in front of the sheet then.
+    QWidget *concerned = concerns != nullptr ? concerns->window() : nullptr;
+    QWidget *userIn = windowTheUserIsIn(window);
+    if (concerned == nullptr || !concerned->isVisible()
+        || (userIn != nullptr && userIn->windowModality() == Qt::WindowModal && dependsOn(userIn, concerned)))
+        concerned = userIn;
+    // Under the control that has the keyboard, the window sits in front of the window it concerns.
+    standInFrontOf(window, concerned);
+    window->setWindowModality(Qt::NonModal);
+    WindowSystem::shared().showInactive(window);
+    placeClearOf(window, place());
+}
+
+void KeyboardOwner::showAfterPopUps()
+{
+    if (QApplication::activePopupWidget() != nullptr)
+        return;
+    const std::vector<std::pair<QPointer<QWidget>, QPointer<QWidget>>> waiting = std::exchange(m_afterPopUps, {});
+    for (const auto &[window, concerns] : waiting)
+        if (window != nullptr && isWaiting(window) && !window->isVisible())
+            showWaiting(window, concerns);
+}
+
+bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    switch (type) {
+    case QEvent::Show:
+    case QEvent::Hide:
+        if (QWidget *widget = widgetOf(watched); widget != nullptr && type == QEvent::Hide && !m_afterPopUps.empty()
+            && widget->isWindow() && widget->windowType() == Qt::Popup)
+            QMetaObject::invokeMethod(this, &KeyboardOwner::showAfterPopUps, Qt::QueuedConnection);
+        if (QWidget *widget = widgetOf(watched);
+            widget != nullptr && !event->spontaneous() && takesPart(widget) && widget != m_showingAgain) {
+            if (type == QEvent::Show)
+                windowShown(widget);
+            else
+                windowHidden(widget);
+        }
+        break;
+    case QEvent::WindowActivate:
+        if (QWidget *widget = widgetOf(watched); widget != nullptr && widget->isWindow())
+            activated(widget);
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonRelease: userPressed(watched, event); break;
+    default: break;
+    }
+    if (shielded(watched, event))
+        return true;
+    switch (type) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::InputMethod:
+        if (!watched->isWidgetType())
+            break;
+        if (type == QEvent::KeyPress)
+            m_formOverClick = nullptr;
+        if (m_resting) {
+            const auto *key = type == QEvent::InputMethod ? nullptr : static_cast<QKeyEvent *>(event);
+            // The keys that move the keyboard on are the user going somewhere.
+            if (key != nullptr
+                && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_F6)) {
+                m_resting = false;
+            } else {
+                event->accept();
+                return true;
+            }
+        }
+        if (Shown *waiting = waitingWindowOf(watched); waiting != nullptr && keyReachedWaitingWindow(*waiting, event))
+            return true;
+        if (m_keysFor != nullptr && widgetOf(watched)->window() != m_keysFor)
+            return passOn(event, m_keysFor->focusWidget() != nullptr ? m_keysFor->focusWidget() : m_keysFor.data());
+        break;
+    default: break;
+    }
+    return UnsavedTyping::watchEvent(watched, event);
+}
+
+void KeyboardOwner::windowShown(QWidget *window)
+{
+    // A window shown without the door is one the user opened (a dialog of the platform's, a print dialog).
+    std::erase_if(m_shown, [](const Shown &shown) { return shown.window.isNull(); });
+    if (find(window) != nullptr)
+        return;
+    Shown entry;
+    entry.window = window;
+    entry.cameFrom = currentPlace();
+    entry.order = ++m_shows;
+    m_shown.push_back(entry);
+}
+
+void KeyboardOwner::windowHidden(QWidget *window)
+{
+    if (window == m_shield)
+        endShield(false);
+    if (window == m_keysFor && window != m_showingAgain)
+        m_keysFor = nullptr;
+    const Shown *shown = find(window);
+    if (shown == nullptr)
+        return;
+    const QPointer<QWidget> target = shown->cameFrom;
+    const quint64 order = shown->order;
+    const bool waited = shown->waiting;
+    const QWidget *focused = QApplication::focusWidget();
+    // A window system may take the keyboard from a window that hides before the window hears of its hiding.
+    // A window that closes before the window system gave it the keyboard asked for was about to have it.
+    const bool hadKeyboard = QApplication::activeWindow() == window || (focused && focused->window() == window)
+        || (focused == nullptr && m_leftForNothing == window
+            && QGuiApplication::applicationState() == Qt::ApplicationActive)
+        || m_keyboardOnItsWay == window;
+    std::erase_if(m_shown, [window](const Shown &entry) { return entry.window.isNull() || entry.window == window; });
+    // Windows the keyboard went to from this one go back, when they close, to where it came from before.
+    for (Shown &other : m_shown)
+        if (other.cameFrom && other.cameFrom->window() == window)
+            other.cameFrom = target;
+    if (!hadKeyboard || waited || !target || target->window() == window || !canTakeKeyboard(target))
+        return;
+    // A window shown after this one took the keyboard's turn (a popover torn off into a window of its own).
+    const bool newerShows = std::any_of(m_shown.cbegin(), m_shown.cend(), [order, window](const Shown &other) {
+        return other.order > order && other.window && other.window->isVisible() && !other.waiting
+            && !window->isAncestorOf(other.window);
+    });
+    if (newerShows)
+        return;
+    giveBack(target);
+}
+
+void KeyboardOwner::giveBack(QWidget *control)
+{
+    if (control == nullptr)
+        return;
+    const QWidget *active = QApplication::activeWindow();
+    if (!WindowSystem::shared().picksAWindowWhenOneCloses() || (active != nullptr && active->isVisible())) {
+        moveKeyboardTo(control);
+        return;
+    }
+    // No window of the application has the keyboard: the one that had it has just closed, and the window manager
+    // hands it to a window of its own choice. Asked now, the keyboard could go to the control and then to that
+    // choice; asked once the choice is made, it stays.
+    m_returnTo = control;
+    m_returnWindowFocus = control->window()->focusWidget();
+    m_awaitingPick = true;
+}
+
+void KeyboardOwner::moveKeyboardTo(QWidget *control)
+{
+    if (!canTakeKeyboard(control))
+        return;
+    WindowSystem::shared().activate(control->window());
+    control->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void KeyboardOwner::focusChanged(QWidget *old, QWidget *now)
+{
+    // No window of the application has the keyboard any more (the focus merely cleared in a window is no leaving).
+    m_leftForNothing =
+        now == nullptr && old != nullptr && QApplication::activeWindow() == nullptr ? old->window() : nullptr;
+    if (now == nullptr)
+        return;
+    QWidget *window = now->window();
+    if (m_shield != nullptr && window == m_shield) {
+        // Nothing had the keyboard in the window: what its activation gave it to loses it again, unheard.
+        if (m_shieldedControl == m_shield)
+            now->clearFocus();
+        endShield(false);
+    }
+    if (isWaiting(window))
+        return;
+    m_place = now;
+    Shown *shown = find(window);
+    if (shown == nullptr)
+        return;
+    // Coming back from a window that has gone (an answered alert) is no going to this one, nor is coming back from a
+    // window the keyboard went to from this one.
+    const Shown *from = old != nullptr ? find(old->window()) : nullptr;
+    const bool comingBack = from != nullptr && from->cameFrom != nullptr && from->cameFrom->window() == window;
+    if (old != nullptr && old->window() != window && old->window()->isVisible() && takesPart(old->window())
+        && !isWaiting(old->window()) && !comingBack)
+        shown->cameFrom = placeOf(old);
+    if (!shown->firstFocus)
+        return;
+    shown->firstFocus = false;
+    // An alert is there to be answered: its default button is where the keys belong.
+    if (actsOnSpaceOrReturn(now) && !qobject_cast<QMessageBox *>(window))
+        if (QWidget *calm = calmFirstStop(window))
+            calm->setFocus(Qt::TabFocusReason);
+}
+
+void KeyboardOwner::activated(QWidget *window)
+{
+    if (isPopupLike(window))
+        return;
+    m_keyboardOnItsWay = nullptr;
+    if (m_formOverClick != nullptr && window == formOwner(m_formOverClick)) {
+        QPointer<QWidget> field = std::exchange(m_formOverClick, nullptr);
+        QMetaObject::invokeMethod(
+            this, [this, field] { moveKeyboardTo(field); }, Qt::QueuedConnection);
+    }
+    if (window == m_keysFor)
+        m_keysFor = nullptr;
+    Shown *shown = find(window);
+    if (shown == nullptr || !shown->waiting) {
+        if (m_awaitingPick) {
+            // The window system's pick is made: the keyboard goes where it was given back to, unless the application
+            // put it somewhere else in that window meanwhile (a new task's row).
+            m_awaitingPick = false;
+            QPointer<QWidget> target = std::exchange(m_returnTo, nullptr);
+            if (target != nullptr && target->window()->focusWidget() == m_returnWindowFocus)
+                QMetaObject::invokeMethod(
+                    this, [this, target] { moveKeyboardTo(target); }, Qt::QueuedConnection);
+        }
+        return;
+    }
+    // No activation tells the user's switch to it from the window manager's own: a click in it is the user's.
+    if (window == m_goingTo)
+        return;
+    QWidget *back = place();
+    if (back == nullptr) {
+        // No window of the application to give the keyboard back to: it stays, and keys answer the window once it has
+        // been active long enough to be seen.
+        if (!shown->aloneSince.isValid())
+            shown->aloneSince = Clock::shared().nowUTC();
+        return;
+    }
+    qCInfo(lcUikit).noquote() << "KeyboardOwner:activated" << window->objectName()
+                              << "by the window system; the keyboard goes back to" << back->objectName();
+    // The control the user was in hears nothing of the moment: no focus leaves its window, which stays active.
+    m_shield = back->window();
+    m_shieldedControl = back;
+    QPointer<QWidget> to = back;
+    QMetaObject::invokeMethod(
+        this,
+        [this, to] {
+            if (!canTakeKeyboard(to)) {
+                endShield(true);
+                return;
+            }
+            WindowSystem::shared().activate(to->window());
+            to->setFocus(Qt::ActiveWindowFocusReason);
+        },
+        Qt::QueuedConnection);
+}
+
+bool KeyboardOwner::shielded(QObject *watched, QEvent *event)
+{
+    if (m_shield == nullptr)
+        return false;
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+    case QEvent::ActivationChange: {
+        const QWidget *widget = widgetOf(watched);
+        return widget != nullptr && widget->window() == m_shield;
+    }
+    case QEvent::FocusAboutToChange:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+        const QWidget *widget = widgetOf(watched);
+        return widget != nullptr && widget->window() == m_shield;
+    }
+    default: return false;
+    }
+}
+
+void KeyboardOwner::endShield(bool replayLoss)
+{
+    const QPointer<QWidget> window = std::exchange(m_shield, nullptr);
+    const QPointer<QWidget> control = std::exchange(m_shieldedControl, nullptr);
+    // The keyboard did not come back: what the window and its control were kept from hearing holds after all.
+    if (!replayLoss || window == nullptr || QApplication::activeWindow() == window)
+        return;
+    if (control != nullptr && QApplication::focusWidget() != control) {
+        QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(control, &out);
+    }
+    if (window != nullptr) {
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(window, &deactivate);
+        QEvent change(QEvent::ActivationChange);
+        QCoreApplication::sendEvent(window, &change);
+    }
+}
+
+bool KeyboardOwner::keyReachedWaitingWindow(Shown &waiting, QEvent *event)
+{
+    QWidget *back = place();
+    if (back == nullptr && waiting.aloneSince.isValid()) {
+        const qint64 active = waiting.aloneSince.msecsTo(Clock::shared().nowUTC());
+        if (active >= GuardMilliseconds || active < 0) {
+            // Seen long enough: its keys work, as in a window the user went to. It comes up with its modality before
+            // the key reaches it: a dialog shown again selects what its field holds, which the key would replace.
+            QPointer<QWidget> window = waiting.window;
+            wentTo(waiting);
+            takeTheKeyboard(window);
+            return false;
+        }
+    }
+    return passOn(event, back);
+}
+
+bool KeyboardOwner::passOn(QEvent *event, QWidget *to)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Taken as the receiver's own, so that none of its window's shortcuts fires; the key then comes and goes on.
+        event->accept();
+        return true;
+    }
+    if (to == nullptr || event->type() == QEvent::InputMethod)
+        return true;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), ushort(key->count()));
+    QCoreApplication::sendEvent(to, &again);
+    return true;
+}
+
+void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
+{
+    QWidget *widget = widgetOf(watched);
+    if (widget == nullptr)
+        return;
+    const QEvent::Type type = event->type();
+    const bool release = type == QEvent::MouseButtonRelease || type == QEvent::NonClientAreaMouseButtonRelease;
+    if (!release) {
+        // The user acts: wherever the keyboard goes now is where the user means it to be.
+        m_resting = false;
+        m_awaitingPick = false;
+        m_returnTo = nullptr;
+        if (widget->window() != m_keysFor)
+            m_keysFor = nullptr;
+        if (Shown *waiting = waitingWindowOf(widget))
+            m_goingTo = waiting->window;
+        // A click on a control that takes no keyboard (a toolbar's button) in a window whose form popover stays open
+        // leaves the keyboard in the form, whatever the click does in the window behind it: the window manager's
+        // activation of that window for the click too, however late it comes.
+        const bool takesNoKeyboard =
+            qobject_cast<QAbstractButton *>(widget) != nullptr && !(widget->focusPolicy() & Qt::ClickFocus);
+        m_formOverClick = takesNoKeyboard ? formPopoverField(widget->window(), false) : nullptr;
+        return;
+    }
+    if (m_goingTo != nullptr && widget->window() == m_goingTo) {
+        // The user is there: the keys typed from now on are the window's. It comes up with its modality once the
+        // press that took the user there is over.
+        if (Shown *shown = find(std::exchange(m_goingTo, nullptr)))
+            wentTo(*shown);
+        return;
+    }
+    if (m_formOverClick == nullptr || widget->window() != formOwner(m_formOverClick))
+        return;
+    // Once the click is over: what it did may have put the keyboard in the window behind the form.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const QWidget *focused = QApplication::focusWidget();
+            if (m_formOverClick != nullptr && focused != nullptr && focused->window() == formOwner(m_formOverClick))
+                moveKeyboardTo(std::exchange(m_formOverClick, nullptr));
+        },
+        Qt::QueuedConnection);
+}
+
+void KeyboardOwner::wentTo(Shown &shown)
+{
+    // The keys typed from now on are the window's; it comes up with its modality once the press that took the user
+    // there is over.
+    shown.waiting = false;
+    shown.aloneSince = QDateTime();
+    WindowSystem::shared().allowKeyboard(shown.window);
+    m_keysFor = shown.window;
+    QPointer<QWidget> window = shown.window;
+    QMetaObject::invokeMethod(
+        this, [this, window] { takeTheKeyboard(window); }, Qt::QueuedConnection);
+}
+
+void KeyboardOwner::takeTheKeyboard(QWidget *window)
+{
+    Shown *shown = window != nullptr ? find(window) : nullptr;
+    if (shown == nullptr || !window->isVisible() || shown->tookIt)
+        return;
+    shown->tookIt = true;
+    qCInfo(lcUikit).noquote() << "KeyboardOwner:takeTheKeyboard" << window->objectName();
+    endShield(true);
+    m_resting = false;
+    shown->waiting = false;
+    shown->aloneSince = QDateTime();
+    shown->cameFrom = placeOf(place());
+    shown->firstFocus = false;
+    // Modality only takes effect on a window that is shown after it was set; to the rule it stays the window it was.
+    m_showingAgain = window;
+    window->hide();
+    m_showingAgain = nullptr;
+    WindowSystem::shared().allowKeyboard(window);
+    window->setWindowModality(shown->modality);
+    WindowSystem::shared().showActive(window);
+    // A window system that told nobody the hidden window lost the keyboard does not tell it gets it back either; the
+    // window would show without the keyboard the window system gives it.
+    if (QGuiApplication::focusWindow() == window->windowHandle() && QApplication::activeWindow() != window)
+        QApplication::setActiveWindow(window);
+}
+
+} // namespace knvt

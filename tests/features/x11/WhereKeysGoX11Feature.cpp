@@ -1,0 +1,190 @@
+// Where the keys go on a real X server with its window manager, typed on the keyboard and clicked with the pointer: a
+// sync that takes away the task whose form is typed in, quick entry closing beside the password window, and the
+// toolbar clicked while a form popover holds typing.
+
+#include "AppDriver.h"
+
+#include "app/KNVTMainWindowController.h"
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "support/FakeSyncService.h"
+#include "support/WaitUntil.h"
+#include "uikit/KNVTPreferenceKeys.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using knvt::features::AppDriver;
+using Input = knvt::ScriptedAlertPresenter::Input;
+
+namespace {
+
+class WhereKeysGoX11Feature : public ::testing::Test
+{
+protected:
+    WhereKeysGoX11Feature() { app.useTheXServer(); }
+
+    void givenSignedInAndSynced()
+    {
+        app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+        app.service().enableState();
+    }
+    void syncAndWait()
+    {
+        const int ended = app.syncsEnded();
+        app.store().sync();
+        app.waitForService([this, ended] { return app.syncsEnded() > ended; });
+    }
+    QToolButton *toolbarButton(const QString &name)
+    {
+        for (QToolButton *button : app.mainWindow().toolbar()->findChildren<QToolButton *>())
+            if (button->accessibleName() == name)
+                return button;
+        ADD_FAILURE() << "no toolbar button " << name.toStdString();
+        return nullptr;
+    }
+    // What the keys typed on the keyboard reach, as the X server says.
+    static QString keyboardIn()
+    {
+        QProcess xdotool;
+        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname")});
+        xdotool.waitForFinished();
+        return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
+    }
+
+    AppDriver app;
+};
+
+} // namespace
+
+// The user types on while a sync takes away the task of the edit form: the alert shows the whole title typed, and the
+// spaces and Return typed on answer it not, nor reach anything behind it.
+TEST_F(WhereKeysGoX11Feature, SpacesTypedOnAfterASyncTookTheEditFormAwayAnswerNoAlertAndTheTextIsShown)
+{
+    givenSignedInAndSynced();
+    const qint64 house = app.service().seedProject(QStringLiteral("House"));
+    const qint64 paint = app.service().seedTask(QStringLiteral("Paint"), house);
+    app.service().seedTask(QStringLiteral("Sand"), house);
+    app.launch();
+    app.waitForService([this] { return app.syncsEnded() > 0; });
+    app.selectHome(QStringLiteral("House"));
+    app.selectRows({QStringLiteral("Paint")});
+    app.clickOnTheScreen(toolbarButton(QStringLiteral("Edit")));
+    ASSERT_TRUE(knvt::test::waitUntil([this] { return app.focusedControl() == QLatin1String("titleTextField"); }));
+    app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("T"), QStringLiteral("H"), QStringLiteral("E")});
+    ASSERT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Paint the"));
+
+    QString whileShown;
+    app.answerAlert(QStringLiteral("OK"),
+                    {.whileShown =
+                         [&] {
+                             app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("SPCE"),
+                                                    QStringLiteral("RTRN"), QStringLiteral("S"),
+                                                    QStringLiteral("SPCE")});
+                             const QWidgetList windows = QApplication::topLevelWidgets();
+                             for (QWidget *window : windows)
+                                 if (qobject_cast<QMessageBox *>(window) != nullptr && window->isVisible())
+                                     whileShown = QStringLiteral("alert waits");
+                             whileShown += QStringLiteral(", keyboard in ") + keyboardIn();
+                         },
+                     .input = Input::Pointer});
+    app.service().remove("tasks", paint);
+    syncAndWait();
+    EXPECT_EQ(whileShown, QStringLiteral("alert waits, keyboard in Quillvane"))
+        << "no key answered it, and the keyboard went back to the main window";
+    EXPECT_EQ(app.alerts().pendingAnswerCount(), 0);
+    EXPECT_EQ(
+        app.alertsShown().last(),
+        QStringLiteral("The task “Paint” was deleted elsewhere. / The form for it in the window “Quillvane” closed. "
+                       "Your changes were not saved. What you typed:\n\nPaint the [OK]"));
+    EXPECT_TRUE(app.selectedRowTitles().isEmpty()) << "no row chosen by the letters typed";
+    EXPECT_TRUE(app.openEditors().isEmpty()) << "no form opened by the keys typed";
+}
+
+// Quick entry, opened over another program, closes while the password window waits: the keys typed next go on to a
+// window that takes them, never into the password window or nowhere.
+TEST_F(WhereKeysGoX11Feature, QuickEntryClosingBesideThePasswordWindowLeavesNoKeySwallowed)
+{
+    app.givenDefault(QString::fromLatin1(KNVTQuickTaskEntryKeyboardShortcutHotKey),
+                     QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    givenSignedInAndSynced();
+    app.launch();
+    app.waitForService([this] { return app.syncsEnded() > 0; });
+    for (const char *close : {"RTRN", "ESC"}) {
+        SCOPED_TRACE(close);
+        app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+        ASSERT_TRUE(app.newTaskWindowHasTitleFocus());
+        app.typeOnTheKeyboard({QStringLiteral("Shift+B"), QStringLiteral("U")});
+        app.service().on("GET", "/account.json").clear().reply(401).pass();
+        app.store().sync();
+        app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+        app.typeOnTheKeyboard({QStringLiteral("Y"), QString::fromLatin1(close)});
+        ASSERT_TRUE(knvt::test::waitUntil([this] { return app.newTaskWindows() == 0; }));
+        const QString after = keyboardIn();
+        EXPECT_NE(after, QStringLiteral("Incorrect Password")) << "the window the application opened took no key";
+        // A key typed now reaches whatever has the keyboard: the program the user came from, or a window of the
+        // application that answers it.
+        const bool toTheOtherProgram = app.typeInAnotherProgram(QStringLiteral("Q"));
+        EXPECT_TRUE(toTheOtherProgram || after == QLatin1String("Quillvane"))
+            << "the keyboard is in " << after.toStdString();
+        QWidget *password = app.app().authenticationFailureWindowController()->window();
+        EXPECT_EQ(password->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"))->text(), QString());
+        // The user goes to it with the pointer, and puts it away.
+        app.clickOnTheScreen(password->findChild<QWidget *>(QStringLiteral("passwordSecureTextField")));
+        ASSERT_TRUE(knvt::test::waitUntil([password] { return password->isActiveWindow(); }));
+        app.typeOnTheKeyboard({QStringLiteral("ESC")});
+        ASSERT_TRUE(
+            knvt::test::waitUntil([this] { return app.app().authenticationFailureWindowController() == nullptr; }));
+        app.store().setAutoSyncEnabled(true);
+    }
+}
+
+// The toolbar clicked with the pointer while a form popover is open: a double click on New Task opens it once with
+// the keyboard, and a click on Today while it holds typing leaves the keyboard in it.
+TEST_F(WhereKeysGoX11Feature, AToolbarClickLeavesTheKeyboardInTheFormPopover)
+{
+    app.givenTask(QStringLiteral("Paint"));
+    app.launch();
+    app.selectHome(QStringLiteral("Inbox"));
+    QToolButton *newTask = toolbarButton(QStringLiteral("New Task"));
+    // Where the window manager placed the window.
+    ASSERT_TRUE(knvt::test::waitUntil([this] { return app.mainWindow().windowHandle()->isExposed(); }));
+    app.settle();
+    const QPoint at = newTask->mapToGlobal(newTask->rect().center());
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                       QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                       QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+    // The user sees the form come up with the keyboard, and types.
+    EXPECT_TRUE(knvt::test::waitUntil([this] { return app.focusedControl() == QLatin1String("titleTextField"); }));
+    app.typeOnTheKeyboard({QStringLiteral("Shift+S"), QStringLiteral("O"), QStringLiteral("W")});
+    EXPECT_EQ(app.openEditors().size(), 1) << "opened once";
+    EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Sow"));
+    app.closePopover();
+
+    app.selectRows({QStringLiteral("Paint")});
+    app.clickOnTheScreen(toolbarButton(QStringLiteral("Edit")));
+    ASSERT_TRUE(knvt::test::waitUntil([this] { return app.focusedControl() == QLatin1String("titleTextField"); }));
+    app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("T"), QStringLiteral("W"), QStringLiteral("O")});
+    // The window manager gives the main window the keyboard for the click; it comes back to the form.
+    QStringList wentTo;
+    QObject watch;
+    QObject::connect(qApp, &QApplication::focusChanged, &watch, [&wentTo](QWidget *, QWidget *now) {
+        wentTo << (now != nullptr ? now->window()->objectName() : QString());
+    });
+    app.clickOnTheScreen(toolbarButton(QStringLiteral("Today")));
+    EXPECT_TRUE(knvt::test::waitUntil([&] {
+        return wentTo.contains(QStringLiteral("mainWindow")) && app.focusedControl() == QLatin1String("titleTextField");
+    })) << wentTo.join(u' ').toStdString();
+    app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("C"), QStringLiteral("O"), QStringLiteral("A"),
+                           QStringLiteral("T"), QStringLiteral("S")});
+    EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Paint two coats"));
+}

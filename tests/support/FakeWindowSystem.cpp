@@ -1,0 +1,140 @@
+#include "support/FakeWindowSystem.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace knvt::test {
+
+FakeWindowSystem::FakeWindowSystem(Activation activation, bool picksOnClose)
+    : m_activation(activation), m_picksOnClose(picksOnClose)
+{
+    qApp->installEventFilter(this);
+    setShared(this);
+    // It takes over from the window system that showed the windows there are, and gave the keyboard to the active one.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            hadKeyboard(window);
+    if (QWidget *active = QApplication::activeWindow())
+        hadKeyboard(active);
+}
+
+FakeWindowSystem::~FakeWindowSystem()
+{
+    if (&shared() == this)
+        setShared(nullptr);
+}
+
+void FakeWindowSystem::showActive(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DontShowOnScreen, false);
+    knvt::WindowSystem::showActive(window);
+    activate(window);
+}
+
+void FakeWindowSystem::showInactive(QWidget *window)
+{
+    window->setAttribute(Qt::WA_DontShowOnScreen);
+    window->show();
+    window->raise();
+    switch (m_activation) {
+    case Activation::Never: break;
+    case Activation::Early: activateOnItsOwn(window); break;
+    case Activation::Twice: m_late.emplace_back(window); [[fallthrough]];
+    case Activation::AtOnce: {
+        QPointer<QWidget> shown = window;
+        QMetaObject::invokeMethod(
+            this, [this, shown] { activateOnItsOwn(shown); }, Qt::QueuedConnection);
+        break;
+    }
+    case Activation::Late: m_late.emplace_back(window); break;
+    }
+}
+
+void FakeWindowSystem::allowKeyboard(QWidget *window)
+{
+    knvt::WindowSystem::allowKeyboard(window);
+    std::erase(m_late, window);
+}
+
+void FakeWindowSystem::activate(QWidget *window)
+{
+    // The fake answers the request itself, there and then: the offscreen platform would grant it once more later, after
+    // a window of the fake's own choice, as no window manager does.
+    if (window != nullptr && window->isVisible())
+        deliverActivation(window);
+}
+
+void FakeWindowSystem::switchToAnotherProgram()
+{
+    QApplication::setActiveWindow(nullptr);
+}
+
+void FakeWindowSystem::activateOnItsOwn(QWidget *window)
+{
+    if (window == nullptr || !window->isVisible())
+        return;
+    ++m_activations;
+    deliverActivation(window);
+}
+
+void FakeWindowSystem::deliverActivation(QWidget *window)
+{
+    if (QApplication::activePopupWidget() == nullptr)
+        QApplication::setActiveWindow(window);
+}
+
+void FakeWindowSystem::hadKeyboard(QWidget *window)
+{
+    m_keyboardIn = window;
+    // What it picks when a window closes: a normal window it showed, as X window managers never pick a tool window.
+    if (window->windowType() != Qt::Tool && window->windowType() != Qt::Popup
+        && !window->testAttribute(Qt::WA_DontShowOnScreen)) {
+        std::erase(m_focused, window);
+        m_focused.emplace_back(window);
+    }
+}
+
+bool FakeWindowSystem::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!watched->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    switch (event->type()) {
+    case QEvent::KeyRelease:
+        // The key went where the keyboard was; the activation comes before the next one.
+        if (!m_late.empty()) {
+            const std::vector<QPointer<QWidget>> late = std::exchange(m_late, {});
+            for (const QPointer<QWidget> &window : late)
+                activateOnItsOwn(window);
+        }
+        break;
+    case QEvent::WindowActivate:
+        if (widget->isWindow())
+            hadKeyboard(widget);
+        break;
+    case QEvent::Hide:
+        if (m_picksOnClose && widget->isWindow() && widget == m_keyboardIn) {
+            m_keyboardIn = nullptr;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    for (auto last = m_focused.rbegin(); last != m_focused.rend(); ++last) {
+                        if (*last != nullptr && (*last)->isVisible()) {
+                            ++m_picks;
+                            deliverActivation(*last);
+                            return;
+                        }
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        break;
+    default: break;
+    }
+    return false;
+}
+
+} // namespace knvt::test
