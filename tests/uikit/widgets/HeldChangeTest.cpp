@@ -2,6 +2,7 @@
 #include "uikit/KNVTDatePicker.h"
 #include "uikit/KNVTLevelIndicator.h"
 #include "uikit/KNVTTokenField.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/UnsavedTyping.h"
 
 #include <QCheckBox>
@@ -33,7 +34,7 @@ struct Row
 
 TEST(HeldChangeTest, EveryControlTheUserChangedHoldsWhatDiffersFromItsStartInItsOwnWords)
 {
-    UnsavedTyping::watch();
+    knvt::KeyboardOwner::install();
     const auto box = [](QWidget *) { return new QCheckBox(QStringLiteral("Due")); };
     const Row rows[] = {
         {"a chip made with a comma and a tag still typed",
@@ -109,7 +110,7 @@ TEST(HeldChangeTest, EveryControlTheUserChangedHoldsWhatDiffersFromItsStartInIts
 
 TEST(HeldChangeTest, APaneLeftForAnotherKeepsWhatWasTypedThereWhileItsWindowIsOpen)
 {
-    UnsavedTyping::watch();
+    knvt::KeyboardOwner::install();
     QWidget window;
     auto *pane = new QWidget(&window);
     knvt::HeldChange::markPane(pane);
