@@ -107,6 +107,9 @@ public:
     // A task made in a new-task form: the centre list selects it, and the right pane shows it, once the save placed it
     // there; a list that does not show it keeps its selection.
     void selectNewTask(const QUrl &uri);
+    // Ends the search under way, with a word, when it does not find the task made at `uri`: the list shown before it
+    // is where the task shows and is selected.
+    void endSearchNotFinding(const QUrl &uri);
     void newProjectSheet(QObject *sender) override;
     void newAreaSheet(QObject *sender) override;
     void newTagSheet(QObject *sender) override;

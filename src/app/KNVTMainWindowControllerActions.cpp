@@ -73,6 +73,9 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
             const QUrl made = std::exchange(m_taskMadeInPopover, QUrl());
             const ostore::Object *task =
                 made.isEmpty() ? nullptr : KNVTTaskStore::defaultTaskStore()->objectForURI(made);
+            // Only once the library took the task: a refused save leaves the form open, and the search with it.
+            if (task && !task->isDeleted() && reason != knvt::Popover::CloseReason::Detached)
+                endSearchNotFinding(made);
             QPointer<KNVTTaskStoreItemsViewController> list = currentTasksViewController();
             if (list && task && !task->isDeleted() && reason != knvt::Popover::CloseReason::Detached)
                 if (QWidget *view = list->focusView(); view != nullptr && view->isVisible()) {
@@ -182,19 +185,23 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
 
 void KNVTMainWindowController::selectNewTask(const QUrl &uri)
 {
-    // A new task the search does not find would be saved out of sight: the search ends, with a word, and the list
-    // shown before it selects the task.
-    if (m_route.kind == Route::Kind::Search) {
-        KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
-        auto *task = dynamic_cast<KNVTCDTask *>(store.objectForURI(uri));
-        if (task != nullptr && !store.evaluate(task, store.tasksForSearchTermPredicate(m_route.searchString))) {
-            m_searchField->clear();
-            knvt::Announcement::announce(
-                this, tr("The search ended to show the new task %1.").arg(knvt::isolatedText(task->title())));
-        }
-    }
+    endSearchNotFinding(uri);
     if (KNVTTaskStoreItemsViewController *list = currentTasksViewController())
         list->selectObjectOnceShown(uri);
+}
+
+void KNVTMainWindowController::endSearchNotFinding(const QUrl &uri)
+{
+    // A new task the search does not find would be saved out of sight.
+    if (m_route.kind != Route::Kind::Search)
+        return;
+    KNVTTaskStore &store = *KNVTTaskStore::defaultTaskStore();
+    auto *task = dynamic_cast<KNVTCDTask *>(store.objectForURI(uri));
+    if (task == nullptr || store.evaluate(task, store.tasksForSearchTermPredicate(m_route.searchString)))
+        return;
+    m_searchField->clear();
+    knvt::Announcement::announce(
+        this, tr("The search ended to show the new task %1.").arg(knvt::isolatedText(task->title())));
 }
 
 void KNVTMainWindowController::newProjectSheet(QObject *)
