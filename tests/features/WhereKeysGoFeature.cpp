@@ -77,13 +77,15 @@ protected:
         app.store().sync();
         app.waitForService([this, ended] { return passwordWindow() != nullptr && app.syncsEnded() > ended; });
     }
-    // The user goes to the password window and types the right one, which the service takes.
+    // The user goes to the password window and types the right one: the service checks it, takes it, and the sync it
+    // resumes ends before the next round refuses another.
     void answerThePasswordWindow()
     {
+        const int ended = app.syncsEnded();
         app.goToThePasswordWindow();
         app.typeIn(QStringLiteral("passwordSecureTextField"), QStringLiteral("secret1"));
         app.clickButton(QStringLiteral("saveButton"));
-        app.waitForService([this] { return passwordWindow() == nullptr && !app.store().isSyncing(); });
+        app.waitForService([this, ended] { return passwordWindow() == nullptr && app.syncsEnded() > ended; });
     }
 
     // What holds the keyboard: how the user got there, the keys typed before and after a window comes up, and what it
