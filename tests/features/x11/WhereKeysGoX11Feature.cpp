@@ -118,15 +118,28 @@ TEST_F(WhereKeysGoX11Feature, QuickEntryClosingBesideThePasswordWindowLeavesNoKe
     givenSignedInAndSynced();
     app.launch();
     app.waitForService([this] { return app.syncsEnded() > 0; });
-    for (const char *close : {"RTRN", "ESC"}) {
-        SCOPED_TRACE(close);
+    const struct
+    {
+        // The key that closes quick entry, and those the user types in the password window once there.
+        const char *close;
+        QStringList answer;
+        // What the answer leaves: syncing goes on with the password typed, which the service checked and took, or it
+        // pauses until the password is typed again.
+        knvt::SyncAccountState then;
+    } rounds[] = {
+        {"RTRN", AppDriver::keysOf(QStringLiteral("newpass2")) << QStringLiteral("RTRN"), knvt::SyncAccountState::On},
+        {"ESC", {QStringLiteral("ESC")}, knvt::SyncAccountState::Paused},
+    };
+    for (const auto &round : rounds) {
+        const QString close = QString::fromLatin1(round.close);
+        SCOPED_TRACE(round.close);
         app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
         ASSERT_TRUE(app.newTaskWindowHasTitleFocus());
         app.typeOnTheKeyboard({QStringLiteral("Shift+B"), QStringLiteral("U")});
         app.service().on("GET", "/account.json").clear().reply(401).pass();
         app.store().sync();
         app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
-        app.typeOnTheKeyboard({QStringLiteral("Y"), QString::fromLatin1(close)});
+        app.typeOnTheKeyboard({QStringLiteral("Y"), close});
         ASSERT_TRUE(knvt::test::waitUntil([this] { return app.newTaskWindows() == 0; }));
         const QString after = keyboardIn();
         EXPECT_NE(after, QStringLiteral("Incorrect Password")) << "the window the application opened took no key";
@@ -135,15 +148,25 @@ TEST_F(WhereKeysGoX11Feature, QuickEntryClosingBesideThePasswordWindowLeavesNoKe
         const bool toTheOtherProgram = app.typeInAnotherProgram(QStringLiteral("Q"));
         EXPECT_TRUE(toTheOtherProgram || after == QLatin1String("Quillvane"))
             << "the keyboard is in " << after.toStdString();
-        QWidget *password = app.app().authenticationFailureWindowController()->window();
-        EXPECT_EQ(password->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"))->text(), QString());
-        // The user goes to it with the pointer, and puts it away.
-        app.clickOnTheScreen(password->findChild<QWidget *>(QStringLiteral("passwordSecureTextField")));
+        knvt::AuthenticationFailureWindow *asking = app.app().authenticationFailureWindowController();
+        ASSERT_NE(asking, nullptr) << "the password window is gone";
+        QWidget *password = asking->window();
+        auto *field = password->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"));
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->text(), QString());
+        // The user goes to it with the pointer, and answers it.
+        app.clickOnTheScreen(field);
         ASSERT_TRUE(knvt::test::waitUntil([password] { return password->isActiveWindow(); }));
-        app.typeOnTheKeyboard({QStringLiteral("ESC")});
+        const int ended = app.syncsEnded();
+        app.typeOnTheKeyboard(round.answer);
         ASSERT_TRUE(
             knvt::test::waitUntil([this] { return app.app().authenticationFailureWindowController() == nullptr; }));
-        app.store().setAutoSyncEnabled(true);
+        EXPECT_EQ(app.store().syncAccountState(), round.then);
+        if (round.then == knvt::SyncAccountState::On) {
+            EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass2"));
+            // The sync it resumed ends before the next round's is refused.
+            app.waitForService([this, ended] { return app.syncsEnded() > ended; });
+        }
     }
 }
 
