@@ -185,9 +185,17 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
 
 void KNVTMainWindowController::selectNewTask(const QUrl &uri)
 {
-    endSearchNotFinding(uri);
-    if (KNVTTaskStoreItemsViewController *list = currentTasksViewController())
-        list->selectObjectOnceShown(uri);
+    // The form tells of its task before its save, which it makes at once: only a task the library took ends the search
+    // and is selected, in the list shown then; a refused save leaves the search as it was.
+    QTimer::singleShot(0, this, [this, uri] {
+        const ostore::Object *task = KNVTTaskStore::defaultTaskStore()->objectForURI(uri);
+        if (!task || task->isInserted() || task->isDeleted())
+            return;
+        endSearchNotFinding(uri);
+        if (KNVTTaskStoreItemsViewController *list = currentTasksViewController();
+            list && !list->selectObjectIfShown(uri))
+            list->selectObjectOnceShown(uri);
+    });
 }
 
 void KNVTMainWindowController::endSearchNotFinding(const QUrl &uri)
