@@ -119,6 +119,20 @@ bool KNVTTaskStore::isConfigured()
     return !username().isEmpty() && user && *user >= 1 && account && *account != 0;
 }
 
+// Beside isConfigured: a process that only reads the library (a count, a search) links the store's metadata without
+// the account's requests, keychain and transport.
+knvt::SyncAccountState KNVTTaskStore::syncAccountState()
+{
+    using knvt::SyncAccountState;
+    if (!isConfigured())
+        return SyncAccountState::NotSignedIn;
+    if (isSyncPausedForPassword())
+        return SyncAccountState::Paused;
+    if (!isAutoSyncEnabled())
+        return m_newerVersionNeeded ? SyncAccountState::NewerVersionNeeded : SyncAccountState::SwitchedOff;
+    return isAuthenticated() ? SyncAccountState::On : SyncAccountState::PasswordRefused;
+}
+
 QString KNVTTaskStore::accountAuthorizationHeaderField()
 {
     const std::optional<QString> password = accountPassword(nullptr);

@@ -210,18 +210,6 @@ void KNVTTaskStore::resumeSyncAfterSigningInAgain()
         sync();
 }
 
-knvt::SyncAccountState KNVTTaskStore::syncAccountState()
-{
-    using knvt::SyncAccountState;
-    if (!isConfigured())
-        return SyncAccountState::NotSignedIn;
-    if (isSyncPausedForPassword())
-        return SyncAccountState::Paused;
-    if (!isAutoSyncEnabled())
-        return m_newerVersionNeeded ? SyncAccountState::NewerVersionNeeded : SyncAccountState::SwitchedOff;
-    return isAuthenticated() ? SyncAccountState::On : SyncAccountState::PasswordRefused;
-}
-
 QVariant KNVTTaskStore::resourcesLastModifiedDates()
 {
     return syncMetaData().value(kResourceLastModifiedDates);
