@@ -1,26 +1,16 @@
 #include "hotkeys/WindowActivation.h"
 
+#include "uikit/XcbAtom.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-#include <cstring>
-
 namespace knvt {
 
 namespace {
-
-xcb_atom_t atom(xcb_connection_t *connection, const char *name)
-{
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, quint16(std::strlen(name)), name), nullptr);
-    const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return found;
-}
 
 // Asks the window manager, as an application (source 1) acting on a user's key press at `time`, to activate the
 // window.
@@ -28,14 +18,14 @@ void requestActiveWindow(xcb_connection_t *connection, xcb_window_t window, quin
 {
     const xcb_setup_t *setup = xcb_get_setup(connection);
     const xcb_screen_t *screen = xcb_setup_roots_iterator(setup).data;
-    const xcb_atom_t userTime = atom(connection, "_NET_WM_USER_TIME");
+    const xcb_atom_t userTime = xcbAtom(connection, "_NET_WM_USER_TIME");
     if (userTime != XCB_ATOM_NONE)
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, userTime, XCB_ATOM_CARDINAL, 32, 1, &time);
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = window;
-    message.type = atom(connection, "_NET_ACTIVE_WINDOW");
+    message.type = xcbAtom(connection, "_NET_ACTIVE_WINDOW");
     message.data.data32[0] = 1;
     message.data.data32[1] = time;
     message.data.data32[2] = XCB_NONE;

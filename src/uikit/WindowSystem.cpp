@@ -1,5 +1,7 @@
 #include "uikit/WindowSystem.h"
 
+#include "uikit/XcbAtom.h"
+
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -7,7 +9,6 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace knvt {
@@ -20,15 +21,6 @@ xcb_connection_t *x11Connection()
 {
     auto *x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t *connection, const char *name)
-{
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, quint16(std::strlen(name)), name), nullptr);
-    const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return found;
 }
 
 std::vector<xcb_atom_t> protocols(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property)
@@ -56,8 +48,8 @@ void acceptKeyboardFromWindowManager(QWidget *window, bool accept)
     xcb_connection_t *connection = x11Connection();
     if (connection == nullptr)
         return;
-    const xcb_atom_t property = atom(connection, "WM_PROTOCOLS");
-    const xcb_atom_t takeFocus = atom(connection, "WM_TAKE_FOCUS");
+    const xcb_atom_t property = xcbAtom(connection, "WM_PROTOCOLS");
+    const xcb_atom_t takeFocus = xcbAtom(connection, "WM_TAKE_FOCUS");
     const auto xid = xcb_window_t(handle->winId());
     std::vector<xcb_atom_t> atoms = protocols(connection, xid, property);
     std::erase(atoms, takeFocus);
@@ -72,7 +64,7 @@ void acceptKeyboardFromWindowManager(QWidget *window, bool accept)
 bool windowManagerRuns(xcb_connection_t *connection)
 {
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
-    const xcb_atom_t check = atom(connection, "_NET_SUPPORTING_WM_CHECK");
+    const xcb_atom_t check = xcbAtom(connection, "_NET_SUPPORTING_WM_CHECK");
     xcb_get_property_reply_t *reply = xcb_get_property_reply(
         connection, xcb_get_property(connection, 0, screen->root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
     const bool runs = reply != nullptr && xcb_get_property_value_length(reply) >= int(sizeof(xcb_window_t));

@@ -25,21 +25,10 @@
 
 using knvt::features::AppDriver;
 using Activation = knvt::test::FakeWindowSystem::Activation;
+using knvt::test::FakeWindowSystem;
 using Input = knvt::ScriptedAlertPresenter::Input;
 
 namespace {
-
-const char *activationName(Activation activation)
-{
-    switch (activation) {
-    case Activation::Never: return "never activated";
-    case Activation::Early: return "activated early";
-    case Activation::AtOnce: return "activated at once";
-    case Activation::Late: return "activated late";
-    case Activation::Twice: return "activated twice";
-    }
-    return "";
-}
 
 class WhereKeysGoFeature : public ::testing::Test
 {
@@ -174,7 +163,7 @@ TEST_F(WhereKeysGoFeature, NoKeyReachesAWindowTheApplicationOpensAndTheUsersOwnQ
         const Activation activation = activations[round];
         windowManager.setActivation(activation);
         for (const Holder &holder : holders(round)) {
-            SCOPED_TRACE(std::string(holder.name) + ", " + activationName(activation));
+            SCOPED_TRACE(std::string(holder.name) + ", " + FakeWindowSystem::activationName(activation));
             app.selectHome(QStringLiteral("Inbox"));
 
             // The application opens a window by itself.

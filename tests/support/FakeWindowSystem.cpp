@@ -8,6 +8,18 @@
 
 namespace knvt::test {
 
+const char *FakeWindowSystem::activationName(Activation activation)
+{
+    switch (activation) {
+    case Activation::Never: return "never activated";
+    case Activation::Early: return "activated early";
+    case Activation::AtOnce: return "activated at once";
+    case Activation::Late: return "activated late";
+    case Activation::Twice: return "activated twice";
+    }
+    return "";
+}
+
 FakeWindowSystem::FakeWindowSystem(Activation activation, bool picksOnClose)
     : m_activation(activation), m_picksOnClose(picksOnClose)
 {

@@ -24,6 +24,8 @@ class FakeWindowSystem final : public QObject, public knvt::WindowSystem
 {
 public:
     enum class Activation { Never, Early, AtOnce, Late, Twice };
+    // How a table's row names it: "activated late".
+    static const char *activationName(Activation activation);
 
     explicit FakeWindowSystem(Activation activation = Activation::Never, bool picksOnClose = false);
     ~FakeWindowSystem() override;

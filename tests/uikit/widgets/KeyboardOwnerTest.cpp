@@ -23,18 +23,7 @@ namespace {
 using knvt::KeyboardOwner;
 using knvt::Opener;
 using Activation = knvt::test::FakeWindowSystem::Activation;
-
-const char *activationName(Activation activation)
-{
-    switch (activation) {
-    case Activation::Never: return "never activated";
-    case Activation::Early: return "activated early";
-    case Activation::AtOnce: return "activated at once";
-    case Activation::Late: return "activated late";
-    case Activation::Twice: return "activated twice";
-    }
-    return "";
-}
+using knvt::test::FakeWindowSystem;
 
 constexpr Activation everyActivation[] = {Activation::Never, Activation::Early, Activation::AtOnce, Activation::Late,
                                           Activation::Twice};
@@ -206,7 +195,7 @@ TEST_F(KeyboardOwnerTest, AWindowTheApplicationOpensTakesNoKeyWhateverHoldsTheKe
     for (const Activation activation : everyActivation) {
         knvt::test::FakeWindowSystem windowManager(activation);
         for (const Holder &holder : holders()) {
-            SCOPED_TRACE(std::string(holder.name) + ", " + activationName(activation));
+            SCOPED_TRACE(std::string(holder.name) + ", " + FakeWindowSystem::activationName(activation));
             QWidget *control = holder.take();
             QCoreApplication::processEvents();
             type(holder.before);
@@ -241,7 +230,7 @@ TEST_F(KeyboardOwnerTest, AWindowTheUserOpensComesUpWithTheKeyboardWhateverHolds
         // A pop-up holds the keyboard until the user leaves it: no command of the user's comes from elsewhere then.
         rows.erase(rows.begin() + 3);
         for (const Holder &holder : rows) {
-            SCOPED_TRACE(std::string(holder.name) + ", " + activationName(activation));
+            SCOPED_TRACE(std::string(holder.name) + ", " + FakeWindowSystem::activationName(activation));
             holder.take();
             QCoreApplication::processEvents();
             std::unique_ptr<QWidget> question = makeWindow(QStringLiteral("Question"));
