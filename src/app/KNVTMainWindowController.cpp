@@ -374,13 +374,11 @@ void KNVTMainWindowController::rememberListBeforeSearch()
     KNVTTaskStoreItemsViewController *list = currentTasksViewController();
     if (!list)
         return;
-    // Kept only when it is the list shown: a list opened above it goes with the search, and clearing the search then
-    // makes the home selection's list afresh.
-    if (m_itemsNavigationController->count() == 1) {
-        m_listBeforeSearch = std::dynamic_pointer_cast<KNVTTaskStoreItemsViewController>(
-            m_itemsNavigationController->rootViewController());
-        m_routeBeforeSearch = m_route;
-    }
+    // The home selection's list is kept whatever was opened above it: that list goes with the search, and clearing the
+    // search goes back to the home selection's list as it stood under it.
+    m_listBeforeSearch =
+        std::dynamic_pointer_cast<KNVTTaskStoreItemsViewController>(m_itemsNavigationController->rootViewController());
+    m_routeBeforeSearch = m_route;
     for (const int row : list->selectedRows())
         if (const knvt::ItemRow *item = list->rowAt(row))
             m_selectionBeforeSearch << item->uri;

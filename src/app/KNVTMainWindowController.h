@@ -180,7 +180,7 @@ private:
     // Empties the search field without starting or ending a search.
     void clearSearchFieldQuietly();
     // What the list showed before a search: its selected objects and the object of its top row, and the home
-    // selection's list itself when it was the one shown, kept aside for when the search is cleared.
+    // selection's list itself, kept aside for when the search is cleared.
     void rememberListBeforeSearch();
     void restoreListAfterSearch();
     void showPlaceholder(const QString &text);

@@ -550,6 +550,25 @@ TEST_F(MainWindowFeature, TheListASearchHidFollowsTheStoreMeanwhileWithoutTouchi
     EXPECT_EQ(app.rightPane(), QStringLiteral("No Task Selected"));
 }
 
+TEST_F(MainWindowFeature, ClearingASearchOverAListOpenedAboveGoesBackToTheHomeSelectionsListAsItStoodUnderIt)
+{
+    app.givenProject(QStringLiteral("Boat"), {.status = 1});
+    app.givenTask(QStringLiteral("Paint hull"), {.list = QStringLiteral("Boat")});
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"));
+    app.clickHomeEntry(QStringLiteral("Projects/Areas"));
+    app.doubleClickRow(QStringLiteral("Boat"));
+    ASSERT_EQ(app.listHeading(), QStringLiteral("Boat"));
+    app.typeInSearch(QStringLiteral("hull"));
+    app.givenChangedBySync(garden, [](KNVTCDTaskStoreObject &list) {
+        static_cast<KNVTCDTaskList &>(list).setTitle(QStringLiteral("Garden plot"));
+    });
+    app.press(QStringLiteral("Escape"));
+    EXPECT_EQ(app.listHeading(), QString()) << "the list opened above went with the search";
+    EXPECT_EQ(app.centreRows(),
+              (QStringList{"# Active Projects", "[ ] Garden plot", "# Someday Projects", "[ ] Boat"}));
+    EXPECT_EQ(app.selectedRowTitles(), QStringList{QStringLiteral("Boat")}) << "the row the user opened";
+}
+
 TEST_F(MainWindowFeature, AnArchivedTaskIsShownButCannotBeEditedOrCommented)
 {
     app.givenTask(QStringLiteral("Old bill"), {.archived = true, .completed = true});
