@@ -33,7 +33,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -222,8 +221,6 @@ void KNVTMainWindowController::homeViewControllerDidSelectItems(KNVTHomeViewCont
     validateActions();
     // Another list chosen during a search: the search ends with the list it chose, not the one shown before it.
     clearSearchFieldQuietly();
-    m_selectionBeforeSearch.clear();
-    m_topRowBeforeSearch.clear();
     m_listBeforeSearch.reset();
     showHomeSelection(items);
 }
@@ -358,68 +355,20 @@ void KNVTMainWindowController::searchTextDidChange(const QString &text)
     validateActions();
     // The list kept aside comes back with its own selection and scroll, which are those it showed.
     if (const std::shared_ptr<KNVTTaskStoreItemsViewController> kept = std::exchange(m_listBeforeSearch, nullptr)) {
-        m_selectionBeforeSearch.clear();
-        m_topRowBeforeSearch.clear();
         installList(kept, m_routeBeforeSearch);
         return;
     }
+    // No list was shown when the search began.
     showHomeSelection(m_homeViewController->selectedItems());
-    restoreListAfterSearch();
 }
 
 void KNVTMainWindowController::rememberListBeforeSearch()
 {
-    m_selectionBeforeSearch.clear();
-    m_topRowBeforeSearch.clear();
-    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
-    if (!list)
-        return;
     // The home selection's list is kept whatever was opened above it: that list goes with the search, and clearing the
-    // search goes back to the home selection's list as it stood under it.
+    // search goes back to the home selection's list as it stood under it, with its own selection and scroll.
     m_listBeforeSearch =
         std::dynamic_pointer_cast<KNVTTaskStoreItemsViewController>(m_itemsNavigationController->rootViewController());
     m_routeBeforeSearch = m_route;
-    for (const int row : list->selectedRows())
-        if (const knvt::ItemRow *item = list->rowAt(row))
-            m_selectionBeforeSearch << item->uri;
-    // The list is made again after the search: its scroll is kept as the object at its top, not as a row number.
-    auto *view = qobject_cast<QAbstractItemView *>(list->focusView());
-    if (!view)
-        return;
-    const QModelIndex top = view->indexAt(QPoint(0, 0));
-    if (!top.isValid())
-        return;
-    // A section header has no object: then nothing is scrolled back.
-    m_topRowBeforeSearch = top.data(knvt::ObjectUriRole).toUrl();
-    m_topRowOffsetBeforeSearch = view->visualRect(top).top();
-}
-
-void KNVTMainWindowController::restoreListAfterSearch()
-{
-    KNVTTaskStoreItemsViewController *list = currentTasksViewController();
-    const QList<QUrl> selection = std::exchange(m_selectionBeforeSearch, {});
-    const QUrl top = std::exchange(m_topRowBeforeSearch, {});
-    if (!list)
-        return;
-    QList<int> rows;
-    for (const QUrl &uri : selection)
-        if (const std::optional<int> row = list->cellIndexForObjectValue(uri))
-            rows << *row;
-    if (!rows.isEmpty())
-        list->selectRows(rows);
-    auto *view = qobject_cast<QAbstractItemView *>(list->focusView());
-    if (!view || top.isEmpty())
-        return;
-    const std::optional<int> row = list->cellIndexForObjectValue(top);
-    if (!row)
-        return;
-    const QModelIndex index = list->indexForRow(*row);
-    view->scrollTo(index, QAbstractItemView::PositionAtTop);
-    // The row stood partly above the top, as it does at the end of the list.
-    if (view->verticalScrollMode() == QAbstractItemView::ScrollPerPixel) {
-        QScrollBar *bar = view->verticalScrollBar();
-        bar->setValue(bar->value() + view->visualRect(index).top() - m_topRowOffsetBeforeSearch);
-    }
 }
 
 // ---- Right pane ----

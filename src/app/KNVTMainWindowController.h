@@ -179,10 +179,8 @@ private:
     void showHomeSelection(const std::vector<knvt::HomeEntry> &items);
     // Empties the search field without starting or ending a search.
     void clearSearchFieldQuietly();
-    // What the list showed before a search: its selected objects and the object of its top row, and the home
-    // selection's list itself, kept aside for when the search is cleared.
+    // Keeps the home selection's list aside for when the search is cleared.
     void rememberListBeforeSearch();
-    void restoreListAfterSearch();
     void showPlaceholder(const QString &text);
     void openSheet(QPointer<QDialog> &slot, QDialog *sheet);
     bool togglePopover(QPointer<knvt::Popover> &slot);
@@ -208,9 +206,6 @@ private:
     QPointer<KNVTNoTaskViewController> m_noTaskViewController;
     Route m_route;
     bool m_clearingSearchField = false;
-    QList<QUrl> m_selectionBeforeSearch;
-    QUrl m_topRowBeforeSearch;
-    int m_topRowOffsetBeforeSearch = 0;
     // The home selection's list the search took the place of, following the store meanwhile: clearing the search
     // shows it again rather than making it afresh, which for a large list held the window for a frame and more.
     std::shared_ptr<KNVTTaskStoreItemsViewController> m_listBeforeSearch;
