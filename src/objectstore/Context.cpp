@@ -970,12 +970,22 @@ std::vector<Object *> Context::deletedObjects() const
 
 bool Context::save(knvt::Error *error)
 {
+    return saveChanges(nullptr, error);
+}
+
+bool Context::save(const RecordedDate &date, knvt::Error *error)
+{
+    return saveChanges(&date, error);
+}
+
+bool Context::saveChanges(const RecordedDate *date, knvt::Error *error)
+{
     assertThread("save");
     KNVT_ASSERT(!m_saving, "ostore::Context", "save: re-entrant save");
     if (!isOpen())
         return failClosed(error);
     if (!hasChanges())
-        return true;
+        return !date || m_coordinator->commitRecordedDate(*date, error);
     m_saving = true;
     emit willSave();
     if (!isOpen()) {
@@ -1016,7 +1026,7 @@ bool Context::save(knvt::Error *error)
         }
     }
     ChangeSet changes;
-    const bool ok = m_coordinator->commit(*this, writes, changes, error);
+    const bool ok = m_coordinator->commit(*this, writes, changes, date, error);
     bool unsavedLeft = false;
     for (EntityState &s : m_states) {
         s.inserted.erase(

@@ -5,6 +5,7 @@
 #include "objectstore/Model.h"
 #include "objectstore/Object.h"
 #include "objectstore/ObjectTable.h"
+#include "objectstore/RecordedDate.h"
 #include "objectstore/RowRef.h"
 
 #include "foundation/Error.h"
@@ -108,6 +109,9 @@ public:
     // keeps its answer while the count stands.
     quint64 changeCount() const;
     bool save(knvt::Error *error = nullptr);
+    // Saves as save() does and records `date` in the same commit; with nothing else to save, the date alone is
+    // committed (and nothing is emitted).
+    bool save(const RecordedDate &date, knvt::Error *error = nullptr);
     std::vector<Object *> insertedObjects() const;
     std::vector<Object *> updatedObjects() const;
     std::vector<Object *> deletedObjects() const;
@@ -174,6 +178,7 @@ private:
     Object *firstEntity(EntityId entity, const Predicate &predicate);
     Object *objectWithNumericIdentifier(EntityId entity, qint64 numericIdentifier);
     bool failClosed(knvt::Error *error) const;
+    bool saveChanges(const RecordedDate *date, knvt::Error *error);
     // The committed rows of a forward scan, in words of 64 positions [firstWord, endWord), and whether the unsaved
     // inserts follow them.
     struct ScanRange

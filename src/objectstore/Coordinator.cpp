@@ -894,7 +894,8 @@ const std::vector<const Value *> &Coordinator::insertedValues(const Object *obje
     return into;
 }
 
-bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, ChangeSet &changes, knvt::Error *error)
+bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, ChangeSet &changes, const RecordedDate *date,
+                         knvt::Error *error)
 {
     if (!isOpen()) {
         knvt::Error::report(error, ErrorFactory::make(ErrorCode::StoreClosed, m_path));
@@ -914,7 +915,8 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
         && stepToRow(cached(
                          QStringLiteral("UPDATE Z_METADATA SET value = value + 1 WHERE key = 'txn' RETURNING value")),
                      &txn, &failure)
-        && writeRows(writes, txn, &deletedAny, &failure) && (!deletedAny || pruneDeletionLog(&failure));
+        && writeRows(writes, txn, &deletedAny, &failure) && (!deletedAny || pruneDeletionLog(&failure))
+        && (!date || writeRecordedDate(*date, &failure));
     if (!written) {
         exec("ROLLBACK");
         knvt::Error::report(error, failure);
@@ -928,6 +930,61 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
     }
     applyCommit(context, writes, catchingUp ? &catchUp : nullptr, staged, txn, changes);
     return true;
+}
+
+bool Coordinator::commitRecordedDate(const RecordedDate &date, knvt::Error *error)
+{
+    if (!isOpen()) {
+        knvt::Error::report(error, ErrorFactory::make(ErrorCode::StoreClosed, m_path));
+        return false;
+    }
+    // One statement is one transaction: it waits for the disk as a commit of rows does, and for nothing else.
+    return writeRecordedDate(date, error);
+}
+
+namespace {
+
+bool isEngineMetadataKey(const QString &key)
+{
+    for (const char *own : {"storeUUID", "modelVersionIdentifiers", "schemaHash", "txn", "prunedTxn"}) {
+        if (key == QLatin1String(own))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool Coordinator::writeRecordedDate(const RecordedDate &date, knvt::Error *error)
+{
+    KNVT_ASSERT(!date.key.isEmpty() && !isEngineMetadataKey(date.key), "ostore::Coordinator",
+                "writeRecordedDate: the key is the engine's own");
+    Statement &write = cached(QStringLiteral("INSERT OR REPLACE INTO Z_METADATA (key, value) VALUES (?1, ?2)"));
+    write.bindText(1, date.key);
+    if (date.date.isValid())
+        write.bindInt(2, date.date.toMSecsSinceEpoch());
+    else
+        write.bindNull(2);
+    return stepToDone(write, error);
+}
+
+QDateTime Coordinator::recordedDate(const QString &key, knvt::Error *error)
+{
+    assertThread("recordedDate");
+    if (!isOpen()) {
+        knvt::Error::report(error, ErrorFactory::make(ErrorCode::StoreClosed, m_path));
+        return {};
+    }
+    Statement &read = cached(QStringLiteral("SELECT value FROM Z_METADATA WHERE key = ?1"));
+    read.bindText(1, key);
+    const int rc = read.step();
+    QDateTime date;
+    if (rc == SQLITE_ROW && !read.isNull(0))
+        date = QDateTime::fromMSecsSinceEpoch(read.intAt(0), Qt::UTC);
+    read.reset();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        knvt::Error::report(error, sqliteError(rc));
+    return date;
 }
 
 // Catches up under the write lock: rows committed elsewhere come before ours, and a row removed elsewhere is known.

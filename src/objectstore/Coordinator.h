@@ -5,6 +5,7 @@
 #include "objectstore/Model.h"
 #include "objectstore/OpenDatabase.h"
 #include "objectstore/OpenResult.h"
+#include "objectstore/RecordedDate.h"
 #include "objectstore/Statement.h"
 #include "objectstore/StoreMetadata.h"
 #include "objectstore/Table.h"
@@ -56,6 +57,10 @@ public:
     std::optional<ObjectID> objectIDForURI(const QUrl &uri) const;
     QUrl uri(ObjectID id) const;
 
+    // The date a save of any process last recorded under `key` (Context::save(RecordedDate)), as the file holds it
+    // now; invalid when none was, and on a failure, which goes to `error`.
+    QDateTime recordedDate(const QString &key, knvt::Error *error = nullptr);
+
     // Reads what other processes committed since the last look, in O(changed rows), applies it to the cache and
     // returns it; the caller merges it into its contexts. Cheap when nothing changed.
     ChangeSet reloadExternalChanges(knvt::Error *error = nullptr);
@@ -92,7 +97,11 @@ private:
     void assertThread(const char *operation) const;
     Table *table(EntityId entity) const { return m_tables[entity].get(); }
     bool ensureLoaded(const std::vector<EntityId> &entities, knvt::Error *error);
-    bool commit(Context &context, std::vector<RowWrite> &writes, ChangeSet &changes, knvt::Error *error);
+    bool commit(Context &context, std::vector<RowWrite> &writes, ChangeSet &changes, const RecordedDate *date,
+                knvt::Error *error);
+    // A date recorded with nothing else to save: a commit of its own.
+    bool commitRecordedDate(const RecordedDate &date, knvt::Error *error);
+    bool writeRecordedDate(const RecordedDate &date, knvt::Error *error);
     QByteArray readBlob(EntityId entity, int property, qint64 zid);
     void registerContext(Context *context);
     void unregisterContext(Context *context);
