@@ -88,14 +88,21 @@ bool NotifyCenter::post(const QString &name, Error *error)
     if (folder.isEmpty())
         return false;
     const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name);
-    const int descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (descriptor < 0) {
         Error::report(error, posixError(errno, QStringLiteral("cannot post %1").arg(name)));
         return false;
     }
-    // The content is only a clue for someone looking at the folder; closing the file is the signal.
+    // The content is only a clue for someone looking at the folder; closing the file is the signal. It is written
+    // over in place: emptied and written anew, the file would take a new block at every post, which a journalling
+    // file system writes out before its next commit, so that where the runtime folder is on the disk the library's
+    // commit after a save would wait for it too.
     const QByteArray pid = QByteArray::number(::getpid()) + '\n';
-    [[maybe_unused]] const ssize_t written = ::write(descriptor, pid.constData(), pid.size());
+    [[maybe_unused]] const ssize_t written = ::pwrite(descriptor, pid.constData(), size_t(pid.size()), 0);
+    struct stat status = {};
+    if (::fstat(descriptor, &status) == 0 && status.st_size != pid.size()) {
+        [[maybe_unused]] const int truncated = ::ftruncate(descriptor, pid.size());
+    }
     ::close(descriptor);
     return true;
 }

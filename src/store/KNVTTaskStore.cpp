@@ -56,11 +56,13 @@ KNVTTaskStore::KNVTTaskStore(Environment environment, QObject *parent)
     m_libraryPath = m_environment.libraryPath.isEmpty() ? taskStoreLibraryPath() : m_environment.libraryPath;
     setLibraryURL(QUrl::fromLocalFile(m_libraryPath));
 
-    m_containerUserDefaults = m_environment.containerUserDefaults
-        ? m_environment.containerUserDefaults
-        : &knvt::Defaults::suite(QString::fromLatin1(KNVTSharedDefaultsSuiteName));
-    m_containerUserDefaults->synchronize();
-    m_lastSaveDate = m_containerUserDefaults->value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
+    // Saves record their date in the library itself now (see persistentStoreCoordinator); the date the settings kept
+    // before that stands for a library whose saves recorded none yet.
+    knvt::Defaults &suite = m_environment.containerUserDefaults
+        ? *m_environment.containerUserDefaults
+        : knvt::Defaults::suite(QString::fromLatin1(KNVTSharedDefaultsSuiteName));
+    suite.synchronize();
+    m_lastSaveDate = suite.value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
 
     if (!m_environment.systemInformationAlarm)
         m_environment.systemInformationAlarm = knvt::WallClockAlarm::create();
@@ -250,6 +252,11 @@ ostore::Coordinator *KNVTTaskStore::persistentStoreCoordinator()
     }
 
     m_coordinator = std::move(coordinator);
+    // What this process reads from here on is the library as of its last recorded save: a later date names a save
+    // made elsewhere since.
+    if (const QDateTime recorded = m_coordinator->recordedDate(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey));
+        recorded.isValid())
+        m_lastSaveDate = recorded;
     connect(m_coordinator.get(), &ostore::Coordinator::externalChangesLoaded, this,
             [this](const ostore::ChangeSet &changes) {
                 if (m_context)

@@ -70,7 +70,8 @@ inline constexpr char KNVTTaskStoreInsertedObjectsKey[] = "inserted";
 inline constexpr char KNVTTaskStoreUpdatedObjectsKey[] = "updated";
 inline constexpr char KNVTTaskStoreDeletedObjectsKey[] = "deleted";
 
-// Between the processes that share a library: the date of the last save (shared suite) and the name posted after it.
+// Between the processes that share a library: the date of the last save, recorded in the library in the commit of the
+// save's rows (under the name the shared suite kept it by, where older versions left it), and the name posted after it.
 inline constexpr char KNVTTaskStoreLastSavedDateKey[] = "KNVTTaskStoreLastSavedDate";
 inline constexpr char KNVTTaskStoreChangedDarwinNotification[] = "com.hollowpine.macos.quillvane.taskstore.changed";
 
@@ -97,7 +98,8 @@ public:
     using SyncCompletionHandler = std::function<void(const knvt::Error &error)>;
 
     // What a store is built on. Every empty member takes the running system's own: the library at
-    // taskStoreLibraryPath(), the shared defaults suite, the real-time alarm, the system's events.
+    // taskStoreLibraryPath(), the shared defaults suite (read once, for the last save date older versions kept there),
+    // the real-time alarm, the system's events.
     struct Environment
     {
         QString libraryPath;
@@ -170,7 +172,8 @@ public:
 
     // ---- Saving and change notifications ----------------------------------------------------------------------------
     QDateTime lastSaveDate() const { return m_lastSaveDate; }
-    // Saves the main context now; on success records the date for other processes and tells them.
+    // Saves the main context now, recording the date in the library in the same commit, and on success tells other
+    // processes. The disk is waited for once, for that commit.
     bool save(knvt::Error *error = nullptr);
     // Saves now what the user changed: the one save of every command, click and editor. A save the library refuses
     // is logged and presented once through the error presenter, and its changes are discarded, so that every list
@@ -414,6 +417,8 @@ private:
     void postDidChange(const ostore::ChangeSet &changes, bool madeElsewhere);
     // Will-change and a did-change that carries no change set.
     void relayUnknownChanges();
+    // The date the library holds of its last save, by whichever process; invalid while no library is open.
+    QDateTime recordedLastSaveDate();
     void postSystemInformationChange();
     void refreshForSystemEvent();
     // Sets the alarm for the earlier of the next midnight and the next task date after the lists' placing.
@@ -431,7 +436,6 @@ private:
     Environment m_environment;
     QString m_libraryPath;
     QDateTime m_lastSaveDate;
-    knvt::Defaults *m_containerUserDefaults = nullptr;
     std::unique_ptr<KNVTTaskStoreSyncCoordinating> m_syncCoordinator;
     QVariantMap m_taskStoreMetaData;
     bool m_hasTaskStoreMetaData = false;

@@ -6,7 +6,6 @@
 
 #include "foundation/Clock.h"
 #include "foundation/DateAdditions.h"
-#include "foundation/Defaults.h"
 #include "foundation/NotifyCenter.h"
 #include "foundation/ThreadAdditions.h"
 #include "foundation/Timing.h"
@@ -38,20 +37,29 @@ bool KNVTTaskStore::save(knvt::Error *error)
     if (!context)
         return false;
     // The user's changes are saved after what a sync applied meanwhile, so that they are what the library keeps.
+    const quint64 before = context->changeCount();
     if (m_syncCoordinator)
         m_syncCoordinator->saveSyncSessionChanges();
+    // The date goes into the library in the commit of the rows (alone, when only the sync's work was saved just now):
+    // the save waits for the disk once, and a process woken by the signal reads the date only with what was saved
+    // with it. A save that finds nothing to save writes nothing, so that it neither waits for the disk nor fails on a
+    // library that refuses writes, and has nothing to tell.
+    const bool reachesLibrary = context->hasChanges() || context->changeCount() != before;
+    const QDateTime now = knvt::Clock::shared().now();
     knvt::Error saveError;
-    if (!context->save(&saveError)) {
+    const bool saved = reachesLibrary
+        ? context->save(ostore::RecordedDate{QString::fromLatin1(KNVTTaskStoreLastSavedDateKey), now}, &saveError)
+        : context->save(&saveError);
+    if (!saved) {
         qCWarning(lcStore).noquote() << QStringLiteral(
                                             "KNVTTaskStore:save couldn't save ManagedObjectContext because of error:%1")
                                             .arg(saveError.description());
         knvt::Error::report(error, saveError);
         return false;
     }
-    // The date goes into the suite before the signal, so a process woken by the signal reads the new date.
-    m_lastSaveDate = knvt::Clock::shared().now();
-    m_containerUserDefaults->setValue(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey), m_lastSaveDate);
-    m_containerUserDefaults->synchronize();
+    if (!reachesLibrary)
+        return true;
+    m_lastSaveDate = now;
     knvt::Error postError;
     if (!knvt::NotifyCenter::post(QString::fromLatin1(KNVTTaskStoreChangedDarwinNotification), &postError))
         qCWarning(lcStore).noquote() << "Other processes were not told of a save:" << postError.description();
@@ -173,11 +181,22 @@ void KNVTTaskStore::relayUnknownChanges()
 
 // ---- Other processes ----
 
+QDateTime KNVTTaskStore::recordedLastSaveDate()
+{
+    // Only a library this process opened has anything to refresh; one it has not opened yet is read as it stands
+    // when it opens.
+    if (!m_coordinator || !m_coordinator->isOpen())
+        return {};
+    knvt::Error error;
+    const QDateTime date = m_coordinator->recordedDate(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey), &error);
+    if (error)
+        qCWarning(lcStore).noquote() << "The date of the library's last save could not be read:" << error.description();
+    return date;
+}
+
 bool KNVTTaskStore::hasChangedExternally()
 {
-    m_containerUserDefaults->synchronize();
-    const QDateTime shared =
-        m_containerUserDefaults->value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
+    const QDateTime shared = recordedLastSaveDate();
     if (!m_lastSaveDate.isValid() || !shared.isValid())
         return false;
     return m_lastSaveDate < shared;
@@ -185,9 +204,7 @@ bool KNVTTaskStore::hasChangedExternally()
 
 void KNVTTaskStore::changedExternally()
 {
-    m_containerUserDefaults->synchronize();
-    const QDateTime shared =
-        m_containerUserDefaults->value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
+    const QDateTime shared = recordedLastSaveDate();
 
     // Other processes' rows are read into the shared cache; objects with unsaved edits keep them and show the
     // other process's values in every other property, and the next save writes the edits.
@@ -205,7 +222,8 @@ void KNVTTaskStore::changedExternally()
     } else {
         relayUnknownChanges();
     }
-    m_lastSaveDate = shared;
+    if (shared.isValid())
+        m_lastSaveDate = shared;
 }
 
 // ---- The midnight refresh ----

@@ -1,5 +1,7 @@
 #include "foundation/NotifyCenter.h"
 
+#include "support/WaitUntil.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,6 +71,23 @@ TEST(NotifyCenter, APostFromAnotherProcessArrives)
     QFile file(NotifyCenter::folderPath() + "/" + kChanged);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray::number(pid) + "\n");
+}
+
+// A post writes over the file in place: what it held before (another process's longer number) is gone, and the
+// observers hear of it all the same.
+TEST(NotifyCenter, APostWritesItsProcessOverWhatTheFileHeld)
+{
+    QFile file(NotifyCenter::folderPath() + "/" + kChanged);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("123456789012345678901234567890\n");
+    file.close();
+    NotifyCenter center;
+    int calls = 0;
+    ASSERT_NE(center.addObserver(kChanged, [&] { ++calls; }), 0);
+    ASSERT_TRUE(NotifyCenter::post(kChanged));
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return calls == 1; }));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray::number(QCoreApplication::applicationPid()) + "\n");
 }
 
 TEST(NotifyCenter, ABurstOfPostsIsDeliveredOnceAndLaterPostsAgain)

@@ -80,7 +80,7 @@ TEST_F(TaskStoreLibraryTest, FirstRunCreatesTheLibraryAndSeedsInformationAndMe)
 
     // Seeding is no save of the user's: other processes are not told.
     EXPECT_FALSE(s.lastSaveDate().isValid());
-    EXPECT_FALSE(suite().contains(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)));
+    EXPECT_FALSE(recordedSaveDate(s).isValid());
 }
 
 TEST_F(TaskStoreLibraryTest, ReopeningAStoreSeedsNothingAndPostsNothing)

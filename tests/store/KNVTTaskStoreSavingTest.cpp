@@ -2,10 +2,14 @@
 
 #include "foundation/Timing.h"
 
+#include "support/DiskWaits.h"
 #include "support/RefusedWrites.h"
 #include "support/ScopedTimeZone.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <functional>
 
 using namespace ostore::where;
 
@@ -16,12 +20,6 @@ const QStringList kStoreChanges = {QString::fromLatin1(KNVTTaskStoreWillChangeNo
                                    QString::fromLatin1(KNVTTaskStoreDidChangeNotification)};
 const QStringList kWillDid = {QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
                               QString::fromLatin1(KNVTTaskStoreDidChangeNotification)};
-
-QDateTime sharedDate(knvt::Defaults &suite)
-{
-    suite.synchronize();
-    return suite.value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime();
-}
 
 class ScopedTimerScale
 {
@@ -58,19 +56,27 @@ TEST_F(TaskStoreSavingTest, ASaveIsRelayedAsWillChangeAndDidChangeWithTheChanged
     EXPECT_EQ(urisIn(did, KNVTTaskStoreUpdatedObjectsKey), QList<QUrl>({kept->uri()}));
     EXPECT_EQ(urisIn(did, KNVTTaskStoreDeletedObjectsKey), QList<QUrl>({removed->uri()}));
 
-    // Other processes learn the date of the save.
+    // Other processes learn the date of the save from the library, where it was committed with the rows.
     EXPECT_EQ(s.lastSaveDate(), startDate().addSecs(60));
-    EXPECT_EQ(sharedDate(suite()), startDate().addSecs(60));
+    EXPECT_EQ(recordedSaveDate(s), startDate().addSecs(60));
 }
 
-TEST_F(TaskStoreSavingTest, ASaveWithNothingToSaveStillRecordsItsDate)
+// A save that finds nothing to save writes nothing: no date for others to read, no signal, no wait for the disk (the
+// table below counts them).
+TEST_F(TaskStoreSavingTest, ASaveWithNothingToSaveWritesNothingAndTellsNobody)
 {
     KNVTTaskStore &s = store();
-    context();
+    s.taskWithTitle("Paint");
+    save();
+    KNVTTaskStore &other = makeStore();
+    context(other);
+    m_clock.advance(60);
     knvt::test::NotificationRecorder recorder(kWillDid);
     EXPECT_TRUE(s.save());
     EXPECT_TRUE(recorder.names().isEmpty());
-    EXPECT_EQ(sharedDate(suite()), startDate());
+    EXPECT_EQ(s.lastSaveDate(), startDate());
+    EXPECT_EQ(recordedSaveDate(s), startDate());
+    EXPECT_FALSE(other.hasChangedExternally());
 }
 
 TEST_F(TaskStoreSavingTest, AFailedSaveReportsTheErrorAndTellsNobody)
@@ -87,7 +93,9 @@ TEST_F(TaskStoreSavingTest, AFailedSaveReportsTheErrorAndTellsNobody)
     EXPECT_FALSE(s.save(&error));
     EXPECT_EQ(error.code(), 16) << "the store is closed";
     EXPECT_EQ(s.lastSaveDate(), before);
-    EXPECT_EQ(sharedDate(suite()), before);
+    KNVTTaskStore &other = makeStore();
+    ASSERT_NE(other.managedObjectContext(), nullptr);
+    EXPECT_EQ(other.lastSaveDate(), before) << "the library holds the date of the last save that went through";
 }
 
 TEST_F(TaskStoreSavingTest, DeferredSavesRunLaterAndEachCallsItsHandler)
@@ -149,7 +157,7 @@ TEST_F(TaskStoreSavingTest, ASecondContextsMergeIsRelayedToo)
 }
 
 // Two stores on one library stand for two processes: each has its own engine connection, and they meet only
-// through the shared suite and the cross-process notification.
+// through the library and the cross-process notification.
 TEST_F(TaskStoreSavingTest, AnotherProcessesSaveRefreshesThisOneAndKeepsItsUnsavedEdits)
 {
     KNVTTaskStore &a = store();
@@ -161,7 +169,7 @@ TEST_F(TaskStoreSavingTest, AnotherProcessesSaveRefreshesThisOneAndKeepsItsUnsav
 
     KNVTTaskStore &b = makeStore();
     ASSERT_NE(b.managedObjectContext(), nullptr);
-    EXPECT_EQ(b.lastSaveDate(), startDate()) << "read from the suite at start";
+    EXPECT_EQ(b.lastSaveDate(), startDate()) << "read from the library as it opened";
 
     // An editor's deferred save has not run yet.
     edited->setTitle("Edited here, not saved yet");
@@ -221,6 +229,93 @@ TEST_F(TaskStoreSavingTest, AStoreThatNeverSawASaveDateIgnoresOthers)
     EXPECT_FALSE(a.lastSaveDate().isValid());
     EXPECT_FALSE(a.hasChangedExternally());
     EXPECT_FALSE(b.hasChangedExternally()) << "its own save wrote the same date in both places";
+}
+
+// Whatever a user's save holds, it waits for the disk once, for the commit that holds the rows and the date other
+// processes read, and with nothing to save not at all. The settings file is no part of it.
+TEST_F(TaskStoreSavingTest, AUsersSaveWaitsForTheDiskOnceAndLeavesTheSettingsAlone)
+{
+    KNVTTaskStore &s = store();
+    KNVTCDTask *task = s.taskWithTitle("Paint");
+    KNVTCDTask *done = s.taskWithTitle("Sand");
+    save(); // the library's first commit also starts its journal
+
+    const struct
+    {
+        const char *save;
+        std::function<void()> change;
+        int waits;
+    } cases[] = {
+        {"an edit", [&] { task->setTitle("Paint the fence"); }, 1},
+        {"a new task and a deletion",
+         [&] {
+             s.taskWithTitle("Oil the gate");
+             context().remove(done);
+         },
+         1},
+        {"nothing to save", [] {}, 0},
+    };
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.save);
+        row.change();
+        const QDateTime before = recordedSaveDate(s);
+        m_clock.advance(60);
+        knvt::test::DiskWaits waits;
+        ASSERT_TRUE(s.saveUserChanges());
+        EXPECT_EQ(waits.count(), row.waits) << qPrintable(waits.files().join(", "));
+        EXPECT_EQ(recordedSaveDate(s), row.waits ? m_clock.now() : before);
+    }
+    EXPECT_FALSE(QFile::exists(suite().fileName())) << "no save wrote the settings";
+}
+
+// What a sync applied is saved before the user's changes, in a commit of its own; when the user changed nothing, the
+// date goes alone after it, so that other processes still hear of what the sync saved.
+TEST_F(TaskStoreSavingTest, ASaveOfOnlyWhatASyncAppliedRecordsItsDateAfterIt)
+{
+    FakeSyncCoordinatorLog &log = registerFakeSyncCoordinator();
+    KNVTTaskStore &s = store();
+    s.taskWithTitle("Paint");
+    save();
+    KNVTTaskStore &other = makeStore();
+    context(other);
+    ostore::Context session(s.persistentStoreCoordinator());
+    log.saveSession = [&session] {
+        session.insert<KNVTCDTask>()->setTitle("Pulled");
+        EXPECT_TRUE(session.save());
+    };
+    m_clock.advance(60);
+    knvt::test::DiskWaits waits;
+    ASSERT_TRUE(s.saveUserChanges());
+    EXPECT_EQ(waits.count(), 2) << "the sync's commit, then the date's";
+    EXPECT_EQ(recordedSaveDate(s), m_clock.now());
+    EXPECT_TRUE(other.hasChangedExternally());
+}
+
+// A library that older versions saved into holds no date: the one they kept in the settings stands for it until a
+// save records one, and a save another process records there is seen.
+TEST_F(TaskStoreSavingTest, ALibraryFromBeforeSavesRecordedTheirDateInItKeepsTheSettingsDateUntilASaveRecordsOne)
+{
+    context(store());
+    destroyStores();
+    const QDateTime kept = startDate().addSecs(-3600);
+    suite().setValue(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey), kept);
+    ASSERT_TRUE(suite().synchronize());
+
+    KNVTTaskStore &a = makeStore();
+    context(a);
+    EXPECT_EQ(a.lastSaveDate(), kept);
+    EXPECT_FALSE(recordedSaveDate(a).isValid());
+    EXPECT_FALSE(a.hasChangedExternally());
+
+    KNVTTaskStore &b = makeStore();
+    b.taskWithTitle("Saved there");
+    save(b);
+    ASSERT_TRUE(a.hasChangedExternally());
+    a.changedExternally();
+    EXPECT_EQ(a.lastSaveDate(), startDate());
+    EXPECT_EQ(count<KNVTCDTask>(a, key("title") == QString("Saved there")), 1);
+    EXPECT_EQ(suite().value(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey)).toDateTime(), kept)
+        << "the settings are left as the older version wrote them";
 }
 
 TEST_F(TaskStoreSavingTest, MidnightPostsTheThreeChangesAndRearmsForTheNextMidnight)
@@ -331,7 +426,7 @@ TEST_F(TaskStoreSavingTest, AUserSaveTheLibraryRefusesIsPresentedOnceAndItsChang
     EXPECT_EQ(urisIn(recorder.notifications()[2], KNVTTaskStoreUpdatedObjectsKey), QList<QUrl>({kept->uri()}));
     EXPECT_EQ(urisIn(recorder.notifications()[2], KNVTTaskStoreDeletedObjectsKey), QList<QUrl>({addedUri}));
     EXPECT_EQ(s.lastSaveDate(), before);
-    EXPECT_EQ(sharedDate(suite()), before);
+    EXPECT_EQ(recordedSaveDate(s), before);
 
     // A save on a later pass that nobody waits for goes the same way; the saves after it find nothing to refuse.
     kept->setTitle("Renamed");

@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -43,6 +44,8 @@ struct FakeSyncCoordinatorLog
     bool syncing = false;
     KNVTTaskStoreSyncCoordinatorDelegate *delegate = nullptr;
     bool contextExistedAtCreation = false;
+    // What the coordinator does when the store asks it to save the session's work before its own save.
+    std::function<void()> saveSession;
 };
 
 class FakeSyncCoordinator final : public KNVTTaskStoreSyncCoordinating
@@ -59,6 +62,11 @@ public:
     bool isSyncing() const override { return m_log.syncing; }
     void startSyncSessionIfRequired() override { ++m_log.startRequests; }
     void cancelSyncSessions() override { ++m_log.cancellations; }
+    void saveSyncSessionChanges() override
+    {
+        if (m_log.saveSession)
+            m_log.saveSession();
+    }
     qsizetype pendingSyncSessionsCount() const override { return 0; }
     void setTaskStoreSyncCoordinatorDelegate(KNVTTaskStoreSyncCoordinatorDelegate *delegate) override
     {
@@ -162,6 +170,12 @@ protected:
         ASSERT_TRUE(s.save(&error)) << qPrintable(error.description());
     }
     void save() { save(store()); }
+
+    // The date of the last save that the library holds, as another process reads it.
+    static QDateTime recordedSaveDate(KNVTTaskStore &s)
+    {
+        return s.persistentStoreCoordinator()->recordedDate(QString::fromLatin1(KNVTTaskStoreLastSavedDateKey));
+    }
 
     template <class T>
     qsizetype count(KNVTTaskStore &s, const ostore::Predicate &predicate = {})

@@ -10,6 +10,8 @@
 
 #include "uikit/KNVTDatePicker.h"
 
+#include "support/DiskWaits.h"
+
 #include <QSignalSpy>
 
 namespace {
@@ -64,6 +66,22 @@ TEST_F(KNVTTaskEditViewControllerTest, SavingWithoutAChangeWritesNothingAndLeave
     second->save();
     EXPECT_EQ(paint->changedKeys(), QStringList{"title"});
     EXPECT_EQ(paint->priority(), 1);
+}
+
+// The form closes once the library took the edit, and the library is all the click waits for: one wait for the disk,
+// the commit that holds the edit and the date that tells other processes of it.
+TEST_F(KNVTTaskEditViewControllerTest, SaveWaitsForTheDiskOnceBeforeTheFormCloses)
+{
+    KNVTCDTask *paint = task("Paint");
+    save();
+    KNVTTaskEditViewController *form = editForm(paint);
+    form->titleTextField()->setText("Paint the fence");
+    knvt::test::DiskWaits waits;
+    QTest::mouseClick(form->saveButton(), Qt::LeftButton);
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_EQ(waits.count(), 1) << qPrintable(waits.files().join(", "));
+    EXPECT_EQ(store->managedObjectContext()->committedValues(paint, {"title"}).value("title"),
+              ostore::Value(QStringLiteral("Paint the fence")));
 }
 
 TEST_F(KNVTTaskEditViewControllerTest, TurningTheDueBoxOffAndChoosingNoListClearBothAndHideThePeople)
