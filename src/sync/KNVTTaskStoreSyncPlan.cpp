@@ -185,10 +185,14 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::creationChecks(const std::vector<o
             continue;
         if (m_heldCreationHandler)
             m_heldCreationHandler(*object);
-        const std::optional<knvt::CreationsInDoubt::Place> place =
-            state == PushState::PossiblySent ? knvt::CreationsInDoubt::placeOf(*object) : std::nullopt;
-        if (!place)
+        if (state != PushState::PossiblySent)
             continue;
+        const std::optional<knvt::CreationsInDoubt::Place> place = knvt::CreationsInDoubt::placeOf(*object);
+        if (!place) {
+            // Where it would land is not on the service (its list or task never went), so neither can it be.
+            static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(PushState::None);
+            continue;
+        }
         auto found = std::find_if(places.begin(), places.end(), [&](const auto &read) { return read.first == *place; });
         if (found == places.end())
             found = places.insert(places.end(), {*place, {}});

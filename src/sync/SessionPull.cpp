@@ -237,6 +237,11 @@ QStringList SessionPull::staleResourceETags() const
 
 // ---- Replies ----
 
+bool SessionPull::settlesCreations(const KNVTRESTFulRequest &request)
+{
+    return request.userInfo().contains(QString::fromLatin1(KNVTTaskStoreSyncCreationsInDoubt));
+}
+
 void SessionPull::begin(std::shared_ptr<const KNVTRESTFulRequest> request)
 {
     m_reply = std::make_unique<Reply>();
@@ -263,9 +268,11 @@ void SessionPull::begin(std::shared_ptr<const KNVTRESTFulRequest> request)
             applyWhole(value, pulled);
         return;
     }
-    // Every array a read receives is applied element by element, under its collection's rule when it has one.
+    // Every array a read receives is applied element by element, under its collection's rule when it has one. A read a
+    // push makes to settle its creates in doubt comes before the other collections of its kind: it removes nothing
+    // for lacking, which only the pull's reads, all of them, may judge.
     const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&pulled);
-    if (pull && pull->requestAction() == KNVTRESTFulRequestActionIndex) {
+    if (pull && pull->requestAction() == KNVTRESTFulRequestActionIndex && !settlesCreations(pulled)) {
         ListRule rule;
         if (beginListRule(pull->resource(), rule))
             reply.listRule = std::move(rule);
@@ -369,7 +376,9 @@ void SessionPull::end(Reply &reply)
     if (context() && value.isArray() && request.resource() == kTags
         && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value))
         invalidateResourceETag(request.resource());
-    keepETag(request);
+    // The read that settles creates removed nothing, so its tag says nothing of what is here.
+    if (!settlesCreations(request))
+        keepETag(request);
 }
 
 bool SessionPull::checkReadability(const JSONView &value, const KNVTRESTFulRequest &request)

@@ -224,6 +224,8 @@ private:
     // A reply brought `parent` whole, as `inner`: the objects answered gone that belong to it (its comments and
     // watchers, its rows, its links) and that its arrays, read whole, leave out are gone.
     void settleAnsweredGoneUnder(const ostore::Object &parent, const JSONView &inner);
+    // Whether `request` is a read a push makes first, to settle its creates in doubt.
+    static bool settlesCreations(const KNVTRESTFulRequest &request);
     // Settles the creations in doubt that land where `request` reads, before its reply `value` is applied.
     void settleCreationsInDoubt(const KNVTRESTFulRequest &request, const JSONView &value);
     // Whether the user may add to `list` now, where refused creations wait; false when none waits there.

@@ -1023,70 +1023,68 @@ TEST_F(SyncFeature, ANewTaskTheServiceDoesNotAllowStaysWithItsNotesAndGoesOutOnc
     EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
 }
 
-// The service makes a new task and its answer is lost: cut short, or a 201 without the task. After a sync during that
-// fault and one after it, the service and the library hold the task once: before it is sent again, the Inbox is asked
-// what the service made of it.
+// The service makes a new task and its answer is lost: cut short, a 201 without the task, or the program killed while
+// the create was on its way. After a sync during the fault (or the program started again) and a clean one, the service
+// and the library hold the task once: before it is sent again, the Inbox is asked what the service made of it.
 TEST_F(SyncFeature, ANewTaskWhoseCreationsAnswerIsLostIsMadeOnce)
 {
+    FakeSyncService &service = app.service();
+    // Sends the create, which the service makes, and loses its answer; then syncs during the fault.
+    const auto faulty = [&](const std::function<void(FakeSyncService::Route &)> &script) {
+        return [&, script] {
+            FakeSyncService::Route route = service.on("POST", "/tasks.json");
+            script(route);
+            pressSync();
+            EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Sync failed 12:00")))
+                << app.syncStatus().toStdString();
+            pressSync();
+            route.clear();
+        };
+    };
     const struct
     {
         const char *fault;
-        std::function<void(FakeSyncService::Route &)> script;
-    } cases[] = {{"cut short", [](FakeSyncService::Route &route) { route.truncate(); }},
-                 {"201 without the task", [](FakeSyncService::Route &route) { route.rewrite(201); }}};
+        std::function<void()> lost;
+    } cases[] = {{"cut short", faulty([](FakeSyncService::Route &route) { route.truncate(); })},
+                 {"201 without the task", faulty([](FakeSyncService::Route &route) { route.rewrite(201); })},
+                 {"killed", [&] {
+                      // Another process syncs the library and is killed (SIGKILL) while its create waits for the service.
+                      service.on("POST", "/tasks.json").hold();
+                      app.endProcess();
+                      service.clearRequests();
+                      QProcess child;
+                      QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                      environment.insert(QStringLiteral("KNVT_SYNC_API_URL"), service.baseURL());
+                      child.setProcessEnvironment(environment);
+                      child.start(QStringLiteral(KNVT_SYNC_CHILD), {QStringLiteral("ann"), QStringLiteral("secret1")});
+                      ASSERT_TRUE(child.waitForStarted());
+                      EXPECT_TRUE(knvt::test::waitUntil([&] { return service.hasRequest("POST", "/tasks.json"); }))
+                          << child.readAllStandardError().toStdString();
+                      ::kill(pid_t(child.processId()), SIGKILL);
+                      ASSERT_TRUE(child.waitForFinished());
+                      const size_t made = service.storedAll("tasks").size();
+                      service.on("POST", "/tasks.json").clear();
+                      service.releaseAll();
+                      ASSERT_TRUE(knvt::test::waitUntil([&] { return service.storedAll("tasks").size() > made; }));
+                      service.clearRequests();
+                      app.launch();
+                      app.waitForService(
+                          [&] { return service.hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
+                      waitForTheEndOfTheSync();
+                      EXPECT_FALSE(service.hasRequest("POST", "/tasks.json"));
+                  }}};
     givenInboxPulled({QStringLiteral("Call Ann")});
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault);
         const QString title = QStringLiteral("Buy milk, %1").arg(QLatin1String(c.fault));
-        FakeSyncService::Route route = app.service().on("POST", "/tasks.json");
-        c.script(route);
         app.selectHome(QStringLiteral("Inbox"));
         newTask(title);
-        pressSync();
-        EXPECT_TRUE(app.syncStatus().startsWith(QStringLiteral("Sync failed 12:00"))) << app.syncStatus().toStdString();
-        pressSync();
-        route.clear();
+        c.lost();
         pressSync();
         EXPECT_EQ(storedTitled(title), 1);
         EXPECT_EQ(heldTitled(title), 1);
         EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
     }
-}
-
-// The program is killed while the create of a new task is on its way, and the service makes it: started again, the
-// sync finds the task on the service and sends nothing of it, so that the service and the library hold it once.
-TEST_F(SyncFeature, ANewTaskUnderWayWhenTheProgramIsKilledIsMadeOnce)
-{
-    givenInboxPulled({QStringLiteral("Call Ann")});
-    FakeSyncService &service = app.service();
-    app.selectHome(QStringLiteral("Inbox"));
-    newTask(QStringLiteral("Buy milk"));
-    service.on("POST", "/tasks.json").hold();
-    app.endProcess();
-
-    // Another process syncs the library and is killed (SIGKILL) while its create waits for the service.
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("KNVT_SYNC_API_URL"), service.baseURL());
-    child.setProcessEnvironment(environment);
-    child.start(QStringLiteral(KNVT_SYNC_CHILD), {QStringLiteral("ann"), QStringLiteral("secret1")});
-    ASSERT_TRUE(child.waitForStarted());
-    EXPECT_TRUE(knvt::test::waitUntil([&] { return service.hasRequest("POST", "/tasks.json"); }))
-        << child.readAllStandardError().toStdString();
-    ::kill(pid_t(child.processId()), SIGKILL);
-    ASSERT_TRUE(child.waitForFinished());
-    service.on("POST", "/tasks.json").clear();
-    service.releaseAll();
-    ASSERT_TRUE(knvt::test::waitUntil([&] { return storedTitled(QStringLiteral("Buy milk")) == 1; }));
-
-    service.clearRequests();
-    app.launch();
-    app.waitForService([&] { return service.hasRequest("GET", "/tags.json") && !app.store().isSyncing(); });
-    waitForTheEndOfTheSync();
-    EXPECT_FALSE(service.hasRequest("POST", "/tasks.json"));
-    EXPECT_EQ(storedTitled(QStringLiteral("Buy milk")), 1);
-    EXPECT_EQ(heldTitled(QStringLiteral("Buy milk")), 1);
-    EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
 }
 
 // Another device deletes a comment the user edited before the edit reached the service: the comment goes here too,
