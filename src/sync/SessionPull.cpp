@@ -646,11 +646,12 @@ void SessionPull::settleAnsweredGone()
         auto *storeObject = static_cast<KNVTCDTaskStoreObject *>(object);
         QStringList keys = storeObject->changedKeys();
         for (const QString &changed : std::as_const(gone.keys)) {
-            if (keys.contains(changed))
-                continue;
+            // What it points to may be gone meanwhile: a relationship is left as the read has it.
             const int property = object->entity().property(changed);
-            if (property >= 0 && object->entity().properties[size_t(property)].type != ostore::Type::ToOne)
-                object->setValue(changed, gone.values.value(changed));
+            if (keys.contains(changed) || property < 0
+                || object->entity().properties[size_t(property)].type == ostore::Type::ToOne)
+                continue;
+            object->setValue(changed, gone.values.value(changed));
             keys.append(changed);
         }
         if (keys != storeObject->changedKeys())
