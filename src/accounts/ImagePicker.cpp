@@ -35,9 +35,8 @@ public:
         UnsavedTyping::markNotKept(dialog);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [completion](const QString &path) {
-            const QImage image = accountImageFromFile(path);
-            if (!image.isNull() && completion)
-                completion(image);
+            if (completion)
+                completion(accountImageFromFile(path), QFileInfo(path).fileName());
         });
         dialog->open();
     }
@@ -65,6 +64,13 @@ QImage ImagePicker::accountImageFromFile(const QString &path)
     if (side > MaximumSide)
         square = square.scaled(MaximumSide, MaximumSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return square;
+}
+
+QString ImagePicker::notAPictureMessage(const QString &fileName)
+{
+    return QCoreApplication::translate("ImagePicker",
+                                       "“%1” is not a picture. Choose a PNG, JPEG, GIF, BMP or WebP file.")
+        .arg(fileName);
 }
 
 ImagePicker &ImagePicker::shared()

@@ -15,16 +15,20 @@ namespace knvt {
 class ImagePicker
 {
 public:
-    using Completion = std::function<void(const QImage &image)>;
+    // `image` is null when the file chosen, `fileName`, is not a picture.
+    using Completion = std::function<void(const QImage &image, const QString &fileName)>;
 
     static constexpr int MaximumSide = 1024;
 
     virtual ~ImagePicker();
 
     // Asks for a picture in a window-modal chooser on `parent`'s window and returns at once. `completion` runs on the
-    // main thread with the picture once the user chose a readable one; it never runs when the user cancels, so the
-    // form keeps the picture it shows.
+    // main thread once the user chose a file, with its picture, or with a null image when the file is not a picture
+    // (the form says so, naming it, and keeps the picture it shows); it never runs when the user cancels.
     virtual void pickImage(QWidget *parent, Completion completion) = 0;
+
+    // What a form says of a chosen file, `fileName`, that is not a picture.
+    static QString notAPictureMessage(const QString &fileName);
 
     // The picture of the file at `path` as an account picture (see above); a null image when it cannot be read.
     static QImage accountImageFromFile(const QString &path);

@@ -125,9 +125,14 @@ void KNVTAccountDetailsWindowController::setInputsEnabled(bool enabled)
 void KNVTAccountDetailsWindowController::chooseAvatarImage()
 {
     QPointer<KNVTAccountDetailsWindowController> self(this);
-    knvt::ImagePicker::shared().pickImage(this, [self](const QImage &image) {
+    knvt::ImagePicker::shared().pickImage(this, [self](const QImage &image, const QString &fileName) {
         if (!self || self->m_request->isRunning())
             return;
+        if (image.isNull()) {
+            knvt::stopProgress(self->m_progressIndicator, self->m_progressLabel,
+                               knvt::ImagePicker::notAPictureMessage(fileName));
+            return;
+        }
         self->m_pickedAvatar = image;
         self->m_updatedAvatar = true;
         self->m_avatarImageView->setImage(image);

@@ -10,12 +10,38 @@
 #include "uikit/KNVTTextField.h"
 #include "uikit/ViewAdditions.h"
 
+#include "store/KNVTTaskStore.h"
+
+#include "model/ContextAdditions.h"
+#include "model/KNVTCDUser.h"
+
+#include "objectstore/Where.h"
+
 #include "foundation/StringAdditions.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+
+// What the library holds of the person with that user name and the local user, as the friendships say.
+KNVTUserFriendshipStatus standingWith(KNVTTaskStore &store, const QString &username)
+{
+    ostore::Context *context = store.managedObjectContext();
+    const auto *user = context
+        ? static_cast<const KNVTCDUser *>(knvt::firstObjectForFetchRequestForEntityName(
+            *context, QStringLiteral("KNVTCDUser"), ostore::where::key(QStringLiteral("username")) == username))
+        : nullptr;
+    const qint64 status = user ? user->friendshipStatus().value_or(KNVTUserFriendshipStatusNone) : 0;
+    return status == KNVTUserFriendshipStatusInvited || status == KNVTUserFriendshipStatusPending
+            || status == KNVTUserFriendshipStatusFriend
+        ? KNVTUserFriendshipStatus(status)
+        : KNVTUserFriendshipStatusNone;
+}
+
+} // namespace
 
 KNVTFriendshipNewWindowController::KNVTFriendshipNewWindowController(KNVTTaskStore *store, QWidget *parent)
     : QDialog(parent), m_store(store)
@@ -85,6 +111,7 @@ void KNVTFriendshipNewWindowController::add()
     m_usernameTextField->setEnabled(false);
     m_addButton->setEnabled(false);
     m_cancelButton->setEnabled(false);
+    m_standingBefore = standingWith(knvt::taskStore(m_store), username);
     QPointer<KNVTFriendshipNewWindowController> self(this);
     knvt::taskStore(m_store).createFriendshipWithUsername(
         username, [self, username](bool success, const knvt::Error &requestError, const knvt::Error &error) {
@@ -104,7 +131,21 @@ void KNVTFriendshipNewWindowController::invitationDidFinish(const QString &usern
         m_progressLabel->setText(tr("Unable to invite as the connection failed."));
         m_addButton->setEnabled(true);
     } else if (!requestError) {
-        m_progressLabel->setText(tr("You Successfully invited %1!").arg(username));
+        // The friendship the service answered with, merged by now, says what the invitation came to.
+        switch (standingWith(knvt::taskStore(m_store), username)) {
+        case KNVTUserFriendshipStatusFriend:
+            m_progressLabel->setText(m_standingBefore == KNVTUserFriendshipStatusPending
+                                         ? tr("You accepted the invitation of %1: you are friends now.").arg(username)
+                                         : tr("You and %1 are already friends.").arg(username));
+            break;
+        case KNVTUserFriendshipStatusPending:
+            m_progressLabel->setText(
+                tr("%1 has already invited you: accept the invitation in Notifications, on the main window's "
+                   "toolbar.")
+                    .arg(username));
+            break;
+        default: m_progressLabel->setText(tr("You Successfully invited %1!").arg(username)); break;
+        }
         m_usernameTextField->clear();
         m_addButton->setEnabled(false);
     } else if (requestError.code() == 401) {

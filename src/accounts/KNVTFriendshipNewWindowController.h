@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/KNVTUserFriendshipStatus.h"
+
 #include "foundation/Error.h"
 
 #include <QDialog>
@@ -12,8 +14,9 @@ class QLabel;
 class QPushButton;
 
 // The sheet on the people window that invites a person by user name. The task store sends the invitation and keeps
-// the friendship the service answers with; the sheet shows the outcome on one line and stays open for the next
-// invitation until Cancel. While an invitation is on its way nothing in the sheet can be used.
+// the friendship the service answers with; the sheet shows on one line what that answer means (invited, already
+// friends, or an invitation of theirs that waits in Notifications) and stays open for the next invitation until
+// Cancel. While an invitation is on its way nothing in the sheet can be used.
 class KNVTFriendshipNewWindowController : public QDialog
 {
     Q_OBJECT
@@ -38,6 +41,8 @@ private:
 
     KNVTTaskStore *m_store;
     bool m_running = false;
+    // Where the user and the person invited stood before the invitation went out.
+    KNVTUserFriendshipStatus m_standingBefore = KNVTUserFriendshipStatusNone;
     QPointer<KNVTTextField> m_usernameTextField;
     QPointer<KNVTProgressIndicator> m_progressIndicator;
     QPointer<QLabel> m_progressLabel;

@@ -183,10 +183,17 @@ void KNVTSignUpViewController::updateSignUpButton()
 void KNVTSignUpViewController::chooseAvatarImage()
 {
     QPointer<KNVTImageView> imageView = m_avatarImageView;
-    knvt::ImagePicker::shared().pickImage(view(), [imageView](const QImage &image) {
-        if (imageView)
-            imageView->setImage(image);
-    });
+    QPointer<KNVTProgressIndicator> indicator = m_progressIndicator;
+    QPointer<QLabel> label = m_progressLabel;
+    knvt::ImagePicker::shared().pickImage(
+        view(), [imageView, indicator, label](const QImage &image, const QString &fileName) {
+            if (!imageView || !indicator || !label)
+                return;
+            if (image.isNull())
+                knvt::stopProgress(indicator, label, knvt::ImagePicker::notAPictureMessage(fileName));
+            else
+                imageView->setImage(image);
+        });
 }
 
 void KNVTSignUpViewController::viewTermsAndConditions()

@@ -59,6 +59,63 @@ QString failedRead(const knvt::Error &error, const QString &name)
 
 using Shown = std::function<QString(const QString &)>;
 
+// What the service refused, as the line tells it: the first change and what became of it, the others counted, then
+// the service's words for why.
+QString refusalText(const knvt::Error &error, const Shown &name, const Shown &words)
+{
+    const QString object = knvt::syncRefusedObjectName(error);
+    const int others = knvt::syncOtherRefusedChanges(error);
+    // The other changes are counted before the service's words, which the line gives up first for room.
+    const auto counted = [others](const char *none, const char *one, const char *many) {
+        return others == 0 ? KNVTHomeActivityView::tr(none)
+            : others == 1  ? KNVTHomeActivityView::tr(one)
+                           : KNVTHomeActivityView::tr(many, nullptr, others);
+    };
+    switch (knvt::syncRefusal(error)) {
+    case knvt::SyncRefusal::Undone:
+        if (object.isEmpty())
+            return KNVTHomeActivityView::tr("the service did not allow a change, undone");
+        return counted(
+                   QT_TRANSLATE_NOOP("KNVTHomeActivityView", "the service did not allow “%1”, undone"),
+                   QT_TRANSLATE_NOOP("KNVTHomeActivityView", "the service did not allow “%1”, undone, and 1 more"),
+                   QT_TRANSLATE_N_NOOP("KNVTHomeActivityView", "the service did not allow “%1”, undone, and %n more"))
+            .arg(name(object));
+    case knvt::SyncRefusal::Held: {
+        const QString place = knvt::syncRefusedPlaceName(error);
+        if (place.isEmpty())
+            return counted(QT_TRANSLATE_NOOP("KNVTHomeActivityView", "the service did not allow “%1”"),
+                           QT_TRANSLATE_NOOP("KNVTHomeActivityView", "the service did not allow “%1”, and 1 more"),
+                           QT_TRANSLATE_N_NOOP("KNVTHomeActivityView", "the service did not allow “%1”, and %n more"))
+                .arg(name(object));
+        return counted(
+                   QT_TRANSLATE_NOOP("KNVTHomeActivityView", "the service did not allow “%1” in “%2”"),
+                   QT_TRANSLATE_NOOP("KNVTHomeActivityView", "the service did not allow “%1” in “%2”, and 1 more"),
+                   QT_TRANSLATE_N_NOOP("KNVTHomeActivityView", "the service did not allow “%1” in “%2”, and %n more"))
+            .arg(name(object), name(place));
+    }
+    case knvt::SyncRefusal::Unsettled:
+        return counted(QT_TRANSLATE_NOOP("KNVTHomeActivityView",
+                                         "“%1” may be on the service more than once, not sent again"),
+                       QT_TRANSLATE_NOOP("KNVTHomeActivityView",
+                                         "“%1” may be on the service more than once, not sent again, and 1 more"),
+                       QT_TRANSLATE_N_NOOP("KNVTHomeActivityView",
+                                           "“%1” may be on the service more than once, not sent again, and %n more"))
+            .arg(name(object));
+    case knvt::SyncRefusal::Kept: break;
+    }
+    QString reason = words(knvt::syncRefusalMessages(error).join(QStringLiteral("; ")));
+    if (reason.isEmpty())
+        reason = knvt::syncRefusalStatus(error) == 403
+            ? KNVTHomeActivityView::tr("not allowed")
+            : KNVTHomeActivityView::tr("status %1").arg(knvt::syncRefusalStatus(error));
+    if (object.isEmpty())
+        return KNVTHomeActivityView::tr("the service refused a change (%1)").arg(reason);
+    return counted(QT_TRANSLATE_NOOP("KNVTHomeActivityView", "the service refused “%1” (%2)"),
+                   QT_TRANSLATE_NOOP("KNVTHomeActivityView", "the service refused “%1” and 1 more (%2)"),
+                   QT_TRANSLATE_N_NOOP("KNVTHomeActivityView", "the service refused “%1” and %n more (%2)"))
+        .arg(name(object), reason);
+}
+
 // The line of a sync that failed at `time`: which changes the service refused and its own words for why the first was,
 // or what it could not read and why, or the cause. `name` and `words` give a name the user wrote and the service's
 // words as the line shows them.
@@ -70,27 +127,16 @@ QString failureText(const QString &time, const knvt::Error &error, const Shown &
             return KNVTHomeActivityView::tr("Sync failed %1 (%2)").arg(time, failureReason(error));
         return KNVTHomeActivityView::tr("Sync failed %1: could not read %2 (%3)").arg(time, read, failureReason(error));
     }
-    QString reason = words(knvt::syncRefusalMessages(error).join(QStringLiteral("; ")));
-    if (reason.isEmpty())
-        reason = knvt::syncRefusalStatus(error) == 403
-            ? KNVTHomeActivityView::tr("not allowed")
-            : KNVTHomeActivityView::tr("status %1").arg(knvt::syncRefusalStatus(error));
-    const QString object = knvt::syncRefusedObjectName(error);
-    if (object.isEmpty())
-        return KNVTHomeActivityView::tr("Sync failed %1: the service refused a change (%2)").arg(time, reason);
-    // The other changes are counted before the service's words, which the line gives up first for room.
-    switch (const int others = knvt::syncOtherRefusedChanges(error)) {
-    case 0:
-        return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” (%3)")
-            .arg(time, name(object), reason);
-    case 1:
-        return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” and 1 more (%3)")
-            .arg(time, name(object), reason);
-    default:
-        return KNVTHomeActivityView::tr("Sync failed %1: the service refused “%2” and %n more (%3)", nullptr, others)
-            .arg(time, name(object), reason);
-    }
+    return KNVTHomeActivityView::tr("Sync failed %1: %2").arg(time, refusalText(error, name, words));
 }
+
+// The line of a sync that finished at `time` with changes the service refused.
+QString syncedText(const QString &time, const knvt::Error &refusals, const Shown &name, const Shown &words)
+{
+    return KNVTHomeActivityView::tr("Synced %1; %2").arg(time, refusalText(refusals, name, words));
+}
+
+using LineText = std::function<QString(const Shown &name, const Shown &words)>;
 
 // Where each line of `text` starts as a label of `width` wraps it at its words.
 std::vector<int> lineStarts(const QString &text, const QFont &font, int width)
@@ -109,9 +155,9 @@ std::vector<int> lineStarts(const QString &text, const QFont &font, int width)
     return starts;
 }
 
-// The failure line as a label of `width` shows it in at most kMostLines lines: the names the user wrote are cut with
-// "…" to a line at most, then shorter, then the service's words too, and what still does not fit is cut at the end.
-QString shownFailureText(const QString &time, const knvt::Error &error, const QFont &font, int width)
+// The line as a label of `width` shows it in at most kMostLines lines: the names the user wrote are cut with "…" to a
+// line at most, then shorter, then the service's words too, and what still does not fit is cut at the end.
+QString shownLineText(const LineText &lineText, const QFont &font, int width)
 {
     const QFontMetrics metrics(font);
     const auto cutTo = [&metrics](int room) -> Shown {
@@ -123,7 +169,7 @@ QString shownFailureText(const QString &time, const knvt::Error &error, const QF
     const int line = width - metrics.horizontalAdvance(QStringLiteral("“”"));
     QString text;
     const auto fits = [&](const Shown &name, const Shown &words) {
-        text = failureText(time, error, name, words);
+        text = lineText(name, words);
         return lineStarts(text, font, width).size() <= size_t(kMostLines);
     };
     for (const int room : {line, line / 2, line / 4}) {
@@ -178,14 +224,19 @@ void KNVTHomeActivityView::reloadData()
     } else if (store.isSyncing()) {
         setActiveText(tr("Syncing"));
         setState(KNVTActivityViewStateActive);
-    } else if (failed.isValid()) {
-        // Until a sync succeeds the line says that nothing is being sent, not when it last was. A name the user or the
-        // service wrote takes one line at most, and the whole text is the line's tooltip.
-        const QString time = KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(failed);
+    } else if (failed.isValid() || (store.lastSyncRefusedChanges() && store.lastSuccessfullSyncDate().isValid())) {
+        // Until a sync succeeds the line says that nothing is being sent, not when it last was; one that finished with
+        // changes the service refused says so beside its success. A name the user or the service wrote takes one line
+        // at most, and the whole text is the line's tooltip.
+        const QString time = KNVTDateOrTimeFormatter::mainThreadFormatter().stringFromDate(
+            failed.isValid() ? failed : store.lastSuccessfullSyncDate());
+        const knvt::Error error = failed.isValid() ? store.lastSyncError() : store.lastSyncRefusedChanges();
+        const LineText lineText = [&time, &error, failed](const Shown &name, const Shown &words) {
+            return failed.isValid() ? failureText(time, error, name, words) : syncedText(time, error, name, words);
+        };
         const auto isolated = [](const QString &text) { return knvt::isolatedText(text); };
-        whole = failureText(time, store.lastSyncError(), isolated, [](const QString &text) { return text; });
-        setCompletedText(width() > 0 ? shownFailureText(time, store.lastSyncError(), textLabel()->font(), width())
-                                     : whole);
+        whole = lineText(isolated, [](const QString &text) { return text; });
+        setCompletedText(width() > 0 ? shownLineText(lineText, textLabel()->font(), width()) : whole);
         setCompletedDate({});
         setState(KNVTActivityViewStateCompleted);
     } else if (const QDateTime date = store.lastSuccessfullSyncDate(); date.isValid()) {

@@ -25,6 +25,7 @@
 #include "foundation/NotificationCenter.h"
 #include "uikit/AlertAdditions.h"
 #include "uikit/ContextMenuKey.h"
+#include "uikit/GoneElsewhere.h"
 #include "uikit/KNVTDockIconBadgeValueType.h"
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/KeyboardOwner.h"
@@ -481,6 +482,22 @@ void KNVTTasksAppDelegate::taskStoreRequiresNewerAPIVersion(KNVTTaskStore *)
     // On a later pass: the alert waits for the user, maybe beside a field being typed in, while the store switches
     // automatic sync off and the sync ends.
     QMetaObject::invokeMethod(this, &KNVTTasksAppDelegate::showNewerAPIVersionAlert, Qt::QueuedConnection);
+}
+
+void KNVTTasksAppDelegate::taskStoreLostEditsOfObjectsDeletedElsewhere(KNVTTaskStore *,
+                                                                       const std::vector<KNVTTaskStoreLostEdit> &edits)
+{
+    for (const KNVTTaskStoreLostEdit &edit : edits) {
+        knvt::EditedObject object = knvt::EditedObject::Task;
+        switch (edit.kind) {
+        case KNVTTaskStoreLostEdit::Kind::Task: object = knvt::EditedObject::Task; break;
+        case KNVTTaskStoreLostEdit::Kind::Project: object = knvt::EditedObject::Project; break;
+        case KNVTTaskStoreLostEdit::Kind::Area: object = knvt::EditedObject::Area; break;
+        case KNVTTaskStoreLostEdit::Kind::Tag: object = knvt::EditedObject::Tag; break;
+        case KNVTTaskStoreLostEdit::Kind::Comment: object = knvt::EditedObject::Comment; break;
+        }
+        knvt::tellWrittenWentAway(object, edit.name, edit.text);
+    }
 }
 
 void KNVTTasksAppDelegate::taskStoreDidUnconfigureAccountNotification()

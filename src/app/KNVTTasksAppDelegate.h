@@ -118,6 +118,8 @@ public:
     void taskStoreDidFailToOpenPersistentStoreWithError(KNVTTaskStore *taskStore, const knvt::Error &error) override;
     void taskStoreDidFailToAuthenticate(KNVTTaskStore *taskStore) override;
     void taskStoreRequiresNewerAPIVersion(KNVTTaskStore *taskStore) override;
+    void taskStoreLostEditsOfObjectsDeletedElsewhere(KNVTTaskStore *taskStore,
+                                                     const std::vector<KNVTTaskStoreLostEdit> &edits) override;
 
     // ---- Badge ---------------------------------------------------------------------------------------------------
     void updateDockBadge();

@@ -34,11 +34,21 @@ Builder &syncedAttributes(Builder &e)
     return pulledAttributes(e).attr(QStringLiteral("changedKeysString"), Type::String);
 }
 
+// Where a new object stands with the service (version 5), after every other column of a synced entity.
+Builder &pushAttributes(Builder &e)
+{
+    return e.attr(QStringLiteral("pushState"), Type::Int64).attr(QStringLiteral("pushedAttributes"), Type::String);
+}
+
+const char *const kSyncedTables[] = {"KNVTCDFriendship",  "KNVTCDTaskList",   "KNVTCDTaskListCollaborator",
+                                     "KNVTCDTask",        "KNVTCDTag",        "KNVTCDTaggedTask",
+                                     "KNVTCDTaskComment", "KNVTCDTaskWatcher"};
+
 } // namespace
 
 ostore::Model KNVTCDModel()
 {
-    ostore::Model m(4);
+    ostore::Model m(5);
 
     // Columns added in later versions come last, so that a migrated table has the same layout as a new one.
     Builder user = m.entity<KNVTCDUser>(QStringLiteral("KNVTCDUser"));
@@ -68,90 +78,90 @@ ostore::Model KNVTCDModel()
                                        QStringLiteral("ownedAccount"), OnTargetDelete::Nullify);
 
     Builder friendship = m.entity<KNVTCDFriendship>(QStringLiteral("KNVTCDFriendship"));
-    syncedAttributes(friendship)
-        .attr(QStringLiteral("status"), Type::Int64)
-        .toOne(QStringLiteral("inviter"), QStringLiteral("KNVTCDUser"), QStringLiteral("inviterFriendships"),
-               OnTargetDelete::Nullify)
-        .toOne(QStringLiteral("invitee"), QStringLiteral("KNVTCDUser"), QStringLiteral("inviteeFriendships"),
-               OnTargetDelete::Nullify);
+    pushAttributes(syncedAttributes(friendship)
+                       .attr(QStringLiteral("status"), Type::Int64)
+                       .toOne(QStringLiteral("inviter"), QStringLiteral("KNVTCDUser"),
+                              QStringLiteral("inviterFriendships"), OnTargetDelete::Nullify)
+                       .toOne(QStringLiteral("invitee"), QStringLiteral("KNVTCDUser"),
+                              QStringLiteral("inviteeFriendships"), OnTargetDelete::Nullify));
 
     Builder taskList = m.entity<KNVTCDTaskList>(QStringLiteral("KNVTCDTaskList"));
-    syncedAttributes(taskList)
-        .attr(QStringLiteral("startDate"), Type::Date)
-        .attr(QStringLiteral("title"), Type::String)
-        .attr(QStringLiteral("notes"), Type::String)
-        .attr(QStringLiteral("priority"), Type::Int64)
-        .attr(QStringLiteral("type"), Type::Int64)
-        .attr(QStringLiteral("dueDate"), Type::Date)
-        .attr(QStringLiteral("archivedDate"), Type::Date)
-        .attr(QStringLiteral("status"), Type::Int64)
-        .attr(QStringLiteral("statusModifiedDate"), Type::Date)
-        .attr(QStringLiteral("taskListCollaboratorStatus"), Type::Int64)
-        .attr(QStringLiteral("taskListCollaboratorTaskListTypeOrderIndex"), Type::Int64)
-        .toOne(QStringLiteral("creator"), QStringLiteral("KNVTCDUser"), QStringLiteral("createdTaskLists"),
-               OnTargetDelete::Nullify);
+    pushAttributes(syncedAttributes(taskList)
+                       .attr(QStringLiteral("startDate"), Type::Date)
+                       .attr(QStringLiteral("title"), Type::String)
+                       .attr(QStringLiteral("notes"), Type::String)
+                       .attr(QStringLiteral("priority"), Type::Int64)
+                       .attr(QStringLiteral("type"), Type::Int64)
+                       .attr(QStringLiteral("dueDate"), Type::Date)
+                       .attr(QStringLiteral("archivedDate"), Type::Date)
+                       .attr(QStringLiteral("status"), Type::Int64)
+                       .attr(QStringLiteral("statusModifiedDate"), Type::Date)
+                       .attr(QStringLiteral("taskListCollaboratorStatus"), Type::Int64)
+                       .attr(QStringLiteral("taskListCollaboratorTaskListTypeOrderIndex"), Type::Int64)
+                       .toOne(QStringLiteral("creator"), QStringLiteral("KNVTCDUser"),
+                              QStringLiteral("createdTaskLists"), OnTargetDelete::Nullify));
 
     Builder collaborator = m.entity<KNVTCDTaskListCollaborator>(QStringLiteral("KNVTCDTaskListCollaborator"));
-    syncedAttributes(collaborator)
-        .attr(QStringLiteral("role"), Type::Int64)
-        .attr(QStringLiteral("status"), Type::Int64)
-        .attr(QStringLiteral("taskListTypeOrderIndex"), Type::Int64)
-        .attr(QStringLiteral("reviewedDate"), Type::Date)
-        .attr(QStringLiteral("reviewDate"), Type::Date)
-        .attr(QStringLiteral("reviewRecurrenceString"), Type::String)
-        .toOne(QStringLiteral("taskList"), QStringLiteral("KNVTCDTaskList"), QStringLiteral("taskListCollaborators"),
-               OnTargetDelete::Cascade)
-        .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("taskListCollaborators"),
-               OnTargetDelete::Nullify);
+    pushAttributes(syncedAttributes(collaborator)
+                       .attr(QStringLiteral("role"), Type::Int64)
+                       .attr(QStringLiteral("status"), Type::Int64)
+                       .attr(QStringLiteral("taskListTypeOrderIndex"), Type::Int64)
+                       .attr(QStringLiteral("reviewedDate"), Type::Date)
+                       .attr(QStringLiteral("reviewDate"), Type::Date)
+                       .attr(QStringLiteral("reviewRecurrenceString"), Type::String)
+                       .toOne(QStringLiteral("taskList"), QStringLiteral("KNVTCDTaskList"),
+                              QStringLiteral("taskListCollaborators"), OnTargetDelete::Cascade)
+                       .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"),
+                              QStringLiteral("taskListCollaborators"), OnTargetDelete::Nullify));
 
     // Removing a list only detaches its tasks here; the store decides what becomes of them.
     Builder task = m.entity<KNVTCDTask>(QStringLiteral("KNVTCDTask"));
-    syncedAttributes(task)
-        .attr(QStringLiteral("title"), Type::String)
-        .attr(QStringLiteral("notes"), Type::String)
-        .attr(QStringLiteral("priority"), Type::Int64)
-        .attr(QStringLiteral("status"), Type::Int64)
-        .attr(QStringLiteral("statusModifiedDate"), Type::Date)
-        .attr(QStringLiteral("startDate"), Type::Date)
-        .attr(QStringLiteral("dueDate"), Type::Date)
-        .attr(QStringLiteral("archivedDate"), Type::Date)
-        .attr(QStringLiteral("taskListOrderIndex"), Type::Int64)
-        .attr(QStringLiteral("recurrenceString"), Type::String)
-        .toOne(QStringLiteral("taskList"), QStringLiteral("KNVTCDTaskList"), QStringLiteral("tasks"),
-               OnTargetDelete::Nullify)
-        .toOne(QStringLiteral("assignee"), QStringLiteral("KNVTCDUser"), QStringLiteral("assignedTasks"),
-               OnTargetDelete::Nullify)
-        .toOne(QStringLiteral("creator"), QStringLiteral("KNVTCDUser"), QStringLiteral("createdTasks"),
-               OnTargetDelete::Nullify);
+    pushAttributes(syncedAttributes(task)
+                       .attr(QStringLiteral("title"), Type::String)
+                       .attr(QStringLiteral("notes"), Type::String)
+                       .attr(QStringLiteral("priority"), Type::Int64)
+                       .attr(QStringLiteral("status"), Type::Int64)
+                       .attr(QStringLiteral("statusModifiedDate"), Type::Date)
+                       .attr(QStringLiteral("startDate"), Type::Date)
+                       .attr(QStringLiteral("dueDate"), Type::Date)
+                       .attr(QStringLiteral("archivedDate"), Type::Date)
+                       .attr(QStringLiteral("taskListOrderIndex"), Type::Int64)
+                       .attr(QStringLiteral("recurrenceString"), Type::String)
+                       .toOne(QStringLiteral("taskList"), QStringLiteral("KNVTCDTaskList"), QStringLiteral("tasks"),
+                              OnTargetDelete::Nullify)
+                       .toOne(QStringLiteral("assignee"), QStringLiteral("KNVTCDUser"), QStringLiteral("assignedTasks"),
+                              OnTargetDelete::Nullify)
+                       .toOne(QStringLiteral("creator"), QStringLiteral("KNVTCDUser"), QStringLiteral("createdTasks"),
+                              OnTargetDelete::Nullify));
 
     Builder tag = m.entity<KNVTCDTag>(QStringLiteral("KNVTCDTag"));
-    syncedAttributes(tag)
-        .attr(QStringLiteral("title"), Type::String)
-        .attr(QStringLiteral("creatorOrderIndex"), Type::Int64)
-        .toOne(QStringLiteral("creator"), QStringLiteral("KNVTCDUser"), QStringLiteral("createdTags"),
-               OnTargetDelete::Nullify);
+    pushAttributes(syncedAttributes(tag)
+                       .attr(QStringLiteral("title"), Type::String)
+                       .attr(QStringLiteral("creatorOrderIndex"), Type::Int64)
+                       .toOne(QStringLiteral("creator"), QStringLiteral("KNVTCDUser"), QStringLiteral("createdTags"),
+                              OnTargetDelete::Nullify));
 
     Builder taggedTask = m.entity<KNVTCDTaggedTask>(QStringLiteral("KNVTCDTaggedTask"));
-    syncedAttributes(taggedTask)
-        .toOne(QStringLiteral("tag"), QStringLiteral("KNVTCDTag"), QStringLiteral("taggedTasks"),
-               OnTargetDelete::Cascade)
-        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("taggedTasks"),
-               OnTargetDelete::Cascade);
+    pushAttributes(syncedAttributes(taggedTask)
+                       .toOne(QStringLiteral("tag"), QStringLiteral("KNVTCDTag"), QStringLiteral("taggedTasks"),
+                              OnTargetDelete::Cascade)
+                       .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("taggedTasks"),
+                              OnTargetDelete::Cascade));
 
     Builder comment = m.entity<KNVTCDTaskComment>(QStringLiteral("KNVTCDTaskComment"));
-    syncedAttributes(comment)
-        .attr(QStringLiteral("text"), Type::String)
-        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("comments"),
-               OnTargetDelete::Cascade)
-        .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("comments"),
-               OnTargetDelete::Nullify);
+    pushAttributes(syncedAttributes(comment)
+                       .attr(QStringLiteral("text"), Type::String)
+                       .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("comments"),
+                              OnTargetDelete::Cascade)
+                       .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("comments"),
+                              OnTargetDelete::Nullify));
 
     Builder watcher = m.entity<KNVTCDTaskWatcher>(QStringLiteral("KNVTCDTaskWatcher"));
-    syncedAttributes(watcher)
-        .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("taskWatchers"),
-               OnTargetDelete::Cascade)
-        .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("taskWatchers"),
-               OnTargetDelete::Nullify);
+    pushAttributes(syncedAttributes(watcher)
+                       .toOne(QStringLiteral("task"), QStringLiteral("KNVTCDTask"), QStringLiteral("taskWatchers"),
+                              OnTargetDelete::Cascade)
+                       .toOne(QStringLiteral("user"), QStringLiteral("KNVTCDUser"), QStringLiteral("taskWatchers"),
+                              OnTargetDelete::Nullify));
 
     m.entity<KNVTCDTaskStoreInformation>(QStringLiteral("KNVTCDTaskStoreInformation"))
         .attr(QStringLiteral("createdDate"), Type::Date)
@@ -165,5 +175,12 @@ ostore::Model KNVTCDModel()
     m.migration(3,
                 {QStringLiteral("ALTER TABLE KNVTCDUser ADD COLUMN initials TEXT"),
                  QStringLiteral("ALTER TABLE KNVTCDAvatar ADD COLUMN thumbnailData BLOB")});
+    // Version 5 added where a new object stands with the service.
+    QStringList pushColumns;
+    for (const char *table : kSyncedTables) {
+        pushColumns << QStringLiteral("ALTER TABLE %1 ADD COLUMN pushState INTEGER").arg(QLatin1String(table))
+                    << QStringLiteral("ALTER TABLE %1 ADD COLUMN pushedAttributes TEXT").arg(QLatin1String(table));
+    }
+    m.migration(4, pushColumns);
     return m;
 }

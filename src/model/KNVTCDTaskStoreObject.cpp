@@ -36,10 +36,14 @@ const QString kModifiedDate = QStringLiteral("modifiedDate");
 const QString kDeletedDate = QStringLiteral("deletedDate");
 const QString kPlainTextType = QStringLiteral("text/plain");
 
+const QString kPushState = QStringLiteral("pushState");
+const QString kPushedAttributes = QStringLiteral("pushedAttributes");
+
 // Bookkeeping of the sync itself, never a local change to push.
 bool isSyncBookkeepingKey(std::string_view key)
 {
-    return key == "changedKeysString" || key == "numericIdentifier" || key == "createdDate" || key == "modifiedDate";
+    return key == "changedKeysString" || key == "numericIdentifier" || key == "createdDate" || key == "modifiedDate"
+        || key == "pushState" || key == "pushedAttributes";
 }
 
 template <class T>
@@ -129,6 +133,30 @@ void KNVTCDTaskStoreObject::clearChangedKeys()
 {
     if (const int p = entity().property(kChangedKeysString); p >= 0)
         setPropertyValue(p, ostore::Value());
+}
+
+// ---- A new object and the service ----
+
+KNVTCDTaskStoreObject::PushState KNVTCDTaskStoreObject::pushState() const
+{
+    const qint64 state = intForKey(kPushState).value_or(0);
+    return state >= qint64(PushState::PossiblySent) && state <= qint64(PushState::Unsettled) ? PushState(state)
+                                                                                             : PushState::None;
+}
+
+QString KNVTCDTaskStoreObject::pushedAttributes() const
+{
+    return stringForKey(kPushedAttributes);
+}
+
+void KNVTCDTaskStoreObject::setPushState(PushState state, const QString &pushedAttributes)
+{
+    if (!hasProperty(kPushState))
+        return;
+    setValue(kPushState, state == PushState::None ? ostore::Value() : ostore::Value(qint64(state)));
+    setValue(kPushedAttributes,
+             state == PushState::None || pushedAttributes.isEmpty() ? ostore::Value()
+                                                                    : ostore::Value(pushedAttributes));
 }
 
 // ---- Merge and fill ----

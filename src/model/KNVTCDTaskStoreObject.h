@@ -54,6 +54,28 @@ public:
     // The words of changedKeysString; empty when nothing changed or the entity does not track changes.
     QStringList changedKeys() const;
 
+    // -- A new object and the service ------------------------------------------------------------------------------
+    // Where a new object stands with the service, kept with it so that it outlives the program. None for any object
+    // the service has answered for, and for an entity that is not synced.
+    enum class PushState : qint64 {
+        None = 0,
+        // Its creation went out and no answer said whether the service made it (the answer was lost, cut, unreadable
+        // or without the object, or the program ended first): before it is sent again, a read of where it lands is
+        // asked for what the service made of it.
+        PossiblySent = 1,
+        // The service did not allow it: it stays here unsent until the user changes it, or a read shows the user
+        // allowed again.
+        Refused = 2,
+        // A read showed more than one object the service may have made of it: nothing is guessed, and it stays here
+        // unsent until the user changes it.
+        Unsettled = 3,
+    };
+    PushState pushState() const;
+    // The wire attributes, key by key, of what its creation sent (PossiblySent), or would send (Refused, Unsettled),
+    // as compact JSON; empty with None.
+    QString pushedAttributes() const;
+    void setPushState(PushState state, const QString &pushedAttributes = {});
+
     // -- Merge with the sync service -----------------------------------------------------------------------------
     // Newer wins: applies `attributes` through updateWithAttributes() when this object was never filled from the
     // service, when mergesRegardlessOfDate() says so, when it has no modifiedDate to compare with, or when the

@@ -423,6 +423,7 @@ void KNVTTaskStore::createSyncCoordinator()
     // A failure of another account's sessions says nothing about this one.
     m_lastSyncFailureDate = {};
     m_lastSyncError = {};
+    m_lastSyncRefusedChanges = {};
     m_readFailureDate = {};
     m_readFailureError = {};
     if (const KNVTTaskStoreSyncCoordinating::Factory &factory = KNVTTaskStoreSyncCoordinating::factory())

@@ -229,6 +229,9 @@ public:
     // a session that reads finishes. Kept for this run only.
     QDateTime lastSyncFailureDate() const { return m_lastSyncFailureDate; }
     const knvt::Error &lastSyncError() const { return m_lastSyncError; }
+    // The changes the service refused in the last session, which finished all the same: told beside its success, and
+    // gone with the next session's end. Null when it refused none, or did not finish.
+    const knvt::Error &lastSyncRefusedChanges() const { return m_lastSyncRefusedChanges; }
     QDateTime lastCleanSyncDate();
     void setLastCleanUpSyncDate(const QDateTime &date);
     QDateTime authenticationFailureDate();
@@ -398,6 +401,8 @@ private:
     void callSyncCompletionHandlers(const knvt::Error &error);
     // Merges the entity tags a session read into the stored ones, key by key.
     void keepResourceETags(const KNVTTaskStoreSyncSessionInfo &session);
+    // Tells the delegate what the user wrote on objects a session found the service had deleted.
+    void tellLostEdits(const KNVTTaskStoreSyncSessionInfo &session);
     QString metaDataPath() const;
     void dropStack();
     void presentStackFailure();
@@ -444,6 +449,7 @@ private:
     std::vector<SyncCompletionHandler> m_syncCompletionHandlers;
     QDateTime m_lastSyncFailureDate;
     knvt::Error m_lastSyncError;
+    knvt::Error m_lastSyncRefusedChanges;
     // The service refused this version, and the user has not switched sync on since.
     bool m_newerVersionNeeded = false;
     // The failure of a read that no session has read again since.

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "store/KNVTTaskStoreLostEdit.h"
+
 #include "foundation/Error.h"
+
+#include <vector>
 
 class KNVTTaskStore;
 
@@ -17,4 +21,12 @@ public:
     virtual void taskStoreDidFailToAuthenticate(KNVTTaskStore *taskStore) = 0;
     // The sync service no longer speaks this build's interface version.
     virtual void taskStoreRequiresNewerAPIVersion(KNVTTaskStore *taskStore) = 0;
+    // A sync found objects deleted on the service that held edits of the user's it never got; the objects are gone
+    // here too, and the user is to be told what was written on them.
+    virtual void taskStoreLostEditsOfObjectsDeletedElsewhere(KNVTTaskStore *taskStore,
+                                                             const std::vector<KNVTTaskStoreLostEdit> &edits)
+    {
+        Q_UNUSED(taskStore);
+        Q_UNUSED(edits);
+    }
 };

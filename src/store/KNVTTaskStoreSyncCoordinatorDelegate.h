@@ -1,9 +1,13 @@
 #pragma once
 
+#include "store/KNVTTaskStoreLostEdit.h"
+
 #include "foundation/Error.h"
 
 #include <QDateTime>
 #include <QVariantMap>
+
+#include <vector>
 
 class KNVTTaskStoreSyncCoordinating;
 
@@ -24,6 +28,8 @@ struct KNVTTaskStoreSyncSessionInfo
     // The changes the service refused in this session, the first named with the number of the others; null when it
     // refused none. The user is told of them whether or not the session finished.
     knvt::Error refusedChangesError;
+    // What the user wrote on objects that this session found the service had deleted before it got the edit.
+    std::vector<KNVTTaskStoreLostEdit> lostEdits;
     // Of a session that failed: whether every request it made was answered, so that its entity tags describe what it
     // read, rather than stopping part-way (a refusal of the client, no answer), to resume later.
     bool ranThrough = false;

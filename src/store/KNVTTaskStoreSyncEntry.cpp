@@ -27,6 +27,12 @@ void KNVTTaskStore::keepResourceETags(const KNVTTaskStoreSyncSessionInfo &sessio
     setResourceETags(tags);
 }
 
+void KNVTTaskStore::tellLostEdits(const KNVTTaskStoreSyncSessionInfo &session)
+{
+    if (!session.lostEdits.empty() && taskStoreDelegate())
+        taskStoreDelegate()->taskStoreLostEditsOfObjectsDeletedElsewhere(this, session.lostEdits);
+}
+
 void KNVTTaskStore::taskStoreSyncCoordinatorWillStartSyncSession(KNVTTaskStoreSyncCoordinating &,
                                                                  const KNVTTaskStoreSyncSessionInfo &)
 {
@@ -51,6 +57,8 @@ void KNVTTaskStore::taskStoreSyncCoordinatorSyncSessionDidFailWithError(KNVTTask
 {
     m_lastSyncFailureDate = knvt::Clock::shared().now();
     m_lastSyncError = error;
+    m_lastSyncRefusedChanges = {};
+    tellLostEdits(session);
     // A failed request leaves only its own work to the next session: what the others read stands, and is not read
     // whole again.
     if (session.ranThrough)
@@ -81,11 +89,15 @@ void KNVTTaskStore::taskStoreSyncCoordinatorDidFinishSyncSession(KNVTTaskStoreSy
     }
     m_lastSyncFailureDate = m_readFailureDate;
     m_lastSyncError = m_readFailureError;
-    // The rest went through, but the user has changes the service did not take.
-    if (session.refusedChangesError) {
+    // The session finished: what the service refused is told beside its success. Only a failure of an earlier read,
+    // which the line keeps telling, takes its place, and then it names the refusal.
+    m_lastSyncRefusedChanges = session.refusedChangesError;
+    if (session.refusedChangesError && m_lastSyncFailureDate.isValid()) {
         m_lastSyncFailureDate = knvt::Clock::shared().now();
         m_lastSyncError = session.refusedChangesError;
+        m_lastSyncRefusedChanges = {};
     }
+    tellLostEdits(session);
 
     if (coordinator.pendingSyncSessionsCount() == 0)
         callSyncCompletionHandlers({});

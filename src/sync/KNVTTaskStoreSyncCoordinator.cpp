@@ -43,6 +43,14 @@ KNVTTaskStoreSyncSessionInfo infoForSession(const KNVTTaskStoreSyncSession &sess
     return info;
 }
 
+// The same at the session's end, which hands over what the user wrote on objects it found gone, once.
+KNVTTaskStoreSyncSessionInfo infoForEndedSession(KNVTTaskStoreSyncSession &session)
+{
+    KNVTTaskStoreSyncSessionInfo info = infoForSession(session);
+    info.lostEdits = session.takeLostEdits();
+    return info;
+}
+
 } // namespace
 
 void KNVTTaskStoreSyncCoordinator::registerWithTaskStore()
@@ -422,7 +430,7 @@ void KNVTTaskStoreSyncCoordinator::syncSessionDidFinish(KNVTSyncSession &session
     const SessionPointer finished = releaseCurrentSyncSession(session);
     removeFromQueue(session);
     if (m_delegate)
-        m_delegate->taskStoreSyncCoordinatorDidFinishSyncSession(*this, infoForSession(storeSession));
+        m_delegate->taskStoreSyncCoordinatorDidFinishSyncSession(*this, infoForEndedSession(storeSession));
     if (!m_syncSessions.empty())
         processNextSyncSession();
 }
@@ -451,7 +459,8 @@ void KNVTTaskStoreSyncCoordinator::syncSession(KNVTSyncSession &session, const k
     if (!storeSession.isResumable() || refusal == knvt::ServiceRefusal::Credentials)
         removeFromQueue(session);
     if (m_delegate)
-        m_delegate->taskStoreSyncCoordinatorSyncSessionDidFailWithError(*this, infoForSession(storeSession), error);
+        m_delegate->taskStoreSyncCoordinatorSyncSessionDidFailWithError(*this, infoForEndedSession(storeSession),
+                                                                        error);
 }
 
 void KNVTTaskStoreSyncCoordinator::syncSessionDidCancel(KNVTSyncSession &session)
@@ -487,8 +496,10 @@ KNVTRESTFulRequestSource KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSessi
     ostore::Context *context = session.managedObjectContext();
     if (!context)
         return {};
-    return KNVTTaskStoreSyncPlan::pushRequestSourceForResource(
-        std::make_shared<KNVTTaskStoreSyncPlan>(*context, requestHeaders()), resource);
+    auto plan = std::make_shared<KNVTTaskStoreSyncPlan>(*context, requestHeaders());
+    // The plan lives in the session's state, which the session outlives.
+    plan->setHeldCreationHandler([&session](ostore::Object &object) { session.creationHeld(object); });
+    return KNVTTaskStoreSyncPlan::pushRequestSourceForResource(plan, resource);
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncCoordinator::taskStoreDynamicSyncSessionPullRequestsForResource(

@@ -1,5 +1,6 @@
 #include "sync/KNVTTaskStoreSyncPlan.h"
 
+#include "sync/CreationsInDoubt.h"
 #include "sync/KNVTTaskStoreSyncResources.h"
 #include "sync/Logging.h"
 #include "sync/SyncWireAttributes.h"
@@ -24,6 +25,26 @@ namespace {
 
 const QString kInclude = QStringLiteral("include");
 const QString kListInclude = QStringLiteral("task_list_collaborators,users");
+const QString kListItemInclude = QStringLiteral("task_list_collaborators,tasks,comments,task_watchers,users");
+
+using PushState = KNVTCDTaskStoreObject::PushState;
+
+// The include of each read of a collection.
+QString includeOf(const QString &resource)
+{
+    static const QHash<QString, QString> includes{
+        {QStringLiteral("account"), QStringLiteral("owner")},
+        {QStringLiteral("friendships"), QStringLiteral("invitee")},
+        {QStringLiteral("friendships/invites"), QStringLiteral("inviter")},
+        {QStringLiteral("tasks/inbox"), QStringLiteral("comments,users,task_watchers")},
+        {QStringLiteral("tags"), QStringLiteral("tagged_items")}};
+    return resource.startsWith(QLatin1String("task_lists")) ? kListInclude : includes.value(resource);
+}
+
+bool hasNumericIdentifier(const ostore::Object &object)
+{
+    return std::holds_alternative<qint64>(object.value(QStringLiteral("numericIdentifier")));
+}
 
 } // namespace
 
@@ -44,10 +65,21 @@ KNVTRESTFulRequestSource
 KNVTTaskStoreSyncPlan::pushRequestSourceForResource(const std::shared_ptr<KNVTTaskStoreSyncPlan> &plan,
                                                     const QString &resource)
 {
-    // Few enough to build at once; building them may remove a friendship that can never be pushed.
-    if (resource == QLatin1String("friendships"))
-        return requestSource(plan->pendingFriendshipPushRequests());
-    return plan->pendingPushRequestSource(resource, plan);
+    if (resource != QLatin1String("friendships"))
+        return plan->pendingPushRequestSource(resource, plan);
+    std::vector<ostore::Object *> friendships;
+    for (KNVTCDFriendship *friendship : plan->pendingFriendships())
+        friendships.push_back(friendship);
+    // Few enough to build at once, once the reads that settle them are in; building them may remove a friendship that
+    // can never be pushed.
+    return [checks = requestSource(plan->creationChecks(friendships)), plan,
+            rest = KNVTRESTFulRequestSource()]() mutable -> std::shared_ptr<KNVTRESTFulRequest> {
+        if (std::shared_ptr<KNVTRESTFulRequest> check = checks())
+            return check;
+        if (!rest)
+            rest = requestSource(plan->pendingFriendshipPushRequests());
+        return rest();
+    };
 }
 
 KNVTRESTFulRequestSource KNVTTaskStoreSyncPlan::requestSource(KNVTRESTFulRequestList requests)
@@ -127,6 +159,63 @@ QStringList KNVTTaskStoreSyncPlan::committedKeys(const ostore::Object &object) c
     return m_context.committedValues(&object).keys();
 }
 
+bool KNVTTaskStoreSyncPlan::holdsCreation(ostore::Object &object)
+{
+    if (hasNumericIdentifier(object))
+        return false;
+    auto &storeObject = static_cast<KNVTCDTaskStoreObject &>(object);
+    switch (storeObject.pushState()) {
+    case PushState::None: return false;
+    // Sent only once a read of where it lands says the service did not make it.
+    case PushState::PossiblySent: return true;
+    // Sent again once the user changed or moved it, so that it is no longer what the service was asked for.
+    case PushState::Refused:
+    case PushState::Unsettled: return knvt::CreationsInDoubt::creationText(object) == storeObject.pushedAttributes();
+    }
+    return false;
+}
+
+KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::creationChecks(const std::vector<ostore::Object *> &pending)
+{
+    // Each place read once, for every object in doubt that lands there.
+    std::vector<std::pair<knvt::CreationsInDoubt::Place, QStringList>> places;
+    for (ostore::Object *object : pending) {
+        const PushState state = static_cast<KNVTCDTaskStoreObject *>(object)->pushState();
+        if (state == PushState::None || hasNumericIdentifier(*object))
+            continue;
+        if (m_heldCreationHandler)
+            m_heldCreationHandler(*object);
+        if (state != PushState::PossiblySent)
+            continue;
+        const std::optional<knvt::CreationsInDoubt::Place> place = knvt::CreationsInDoubt::placeOf(*object);
+        if (!place) {
+            // Where it would land is not on the service (its list or task never went), so neither can it be.
+            static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(PushState::None);
+            continue;
+        }
+        auto found = std::find_if(places.begin(), places.end(), [&](const auto &read) { return read.first == *place; });
+        if (found == places.end())
+            found = places.insert(places.end(), {*place, {}});
+        found->second.append(knvt::managedObjectIDURIStringRepresentation(*object));
+    }
+    KNVTRESTFulRequestList checks;
+    for (const auto &[place, inDoubt] : places) {
+        std::shared_ptr<KNVTRESTFulRequest> read;
+        if (!place.list)
+            read = listPullRequest(place.collection, includeOf(place.collection), place.collection, false);
+        else if (auto *list = static_cast<KNVTCDTaskList *>(
+                     m_context.objectWithNumericIdentifier(QStringLiteral("KNVTCDTaskList"), *place.list)))
+            read = listReadRequest(*list);
+        if (!read)
+            continue;
+        QVariantMap userInfo = read->userInfo();
+        userInfo.insert(QString::fromLatin1(KNVTTaskStoreSyncCreationsInDoubt), inDoubt);
+        read->setUserInfo(userInfo);
+        checks.push_back(std::move(read));
+    }
+    return checks;
+}
+
 std::shared_ptr<KNVTRESTFulRequest>
 KNVTTaskStoreSyncPlan::pushRequest(const ostore::Object &object, const QString &resource, const QString &bodyEntityName,
                                    const QVariant &identifier, const QStringList &keys, KNVTRESTFulRequestAction action)
@@ -175,21 +264,24 @@ KNVTRESTFulRequestSource KNVTTaskStoreSyncPlan::pendingPushRequestSource(const Q
     // Identifiers rather than objects: an object can be gone from the library by the time its turn comes, and then
     // sends nothing.
     std::vector<ostore::ObjectID> pending;
-    for (const ostore::Object *object : pendingObjectsForEntityName(entity->first))
+    const std::vector<ostore::Object *> objects = pendingObjectsForEntityName(entity->first);
+    for (const ostore::Object *object : objects)
         pending.push_back(object->objectID());
-    return
-        [this, keep = std::move(keep), pending = std::move(pending), next = size_t(0), resource,
-         entityName = entity->first, bodyEntityName = entity->second]() mutable -> std::shared_ptr<KNVTRESTFulRequest> {
-            while (next < pending.size()) {
-                ostore::Object *object = m_context.existingObject(pending[next++]);
-                if (!object)
-                    continue;
-                if (std::shared_ptr<KNVTRESTFulRequest> request =
-                        pendingPushRequest(*object, entityName, resource, bodyEntityName))
-                    return request;
-            }
-            return nullptr;
-        };
+    return [this, keep = std::move(keep), checks = requestSource(creationChecks(objects)), pending = std::move(pending),
+            next = size_t(0), resource, entityName = entity->first,
+            bodyEntityName = entity->second]() mutable -> std::shared_ptr<KNVTRESTFulRequest> {
+        if (std::shared_ptr<KNVTRESTFulRequest> check = checks())
+            return check;
+        while (next < pending.size()) {
+            ostore::Object *object = m_context.existingObject(pending[next++]);
+            if (!object)
+                continue;
+            if (std::shared_ptr<KNVTRESTFulRequest> request =
+                    pendingPushRequest(*object, entityName, resource, bodyEntityName))
+                return request;
+        }
+        return nullptr;
+    };
 }
 
 std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::pendingPushRequest(ostore::Object &object,
@@ -199,6 +291,8 @@ std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::pendingPushRequest(os
 {
     const ostore::Value identifierValue = object.value(QStringLiteral("numericIdentifier"));
     const bool hasIdentifier = std::holds_alternative<qint64>(identifierValue);
+    if (holdsCreation(object))
+        return nullptr;
     const bool deleted = std::holds_alternative<QDateTime>(object.value(QStringLiteral("deletedDate")));
     if (hasIdentifier && deleted)
         return pushRequest(object, resource, bodyEntityName, std::get<qint64>(identifierValue), {},
@@ -225,6 +319,8 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pendingFriendshipPushRequests()
         const std::optional<qint64> inviteeValue = invitee ? invitee->numericIdentifier() : std::nullopt;
         const qint64 inviteeIdentifier = inviteeValue.value_or(0);
         std::shared_ptr<KNVTRESTFulRequest> request;
+        if (!friendship->deletedDate().isValid() && holdsCreation(*friendship))
+            continue;
         if (!friendship->numericIdentifier() && !friendship->deletedDate().isValid()) {
             request = pushRequest(*friendship, resource, body, QVariant(), committedKeys(*friendship),
                                   KNVTRESTFulRequestActionCreate);
@@ -264,15 +360,8 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::pullRequestsForResource(const QStr
     const auto tagged = [&](const QString &eTagKey) { return useETags && !untrustedETags.contains(eTagKey); };
     if (resource == QLatin1String("account") || resource == QLatin1String("friendships")
         || resource == QLatin1String("friendships/invites") || resource == QLatin1String("tasks/inbox")
-        || resource == QLatin1String("tags")) {
-        static const QHash<QString, QString> includes{
-            {QStringLiteral("account"), QStringLiteral("owner")},
-            {QStringLiteral("friendships"), QStringLiteral("invitee")},
-            {QStringLiteral("friendships/invites"), QStringLiteral("inviter")},
-            {QStringLiteral("tasks/inbox"), QStringLiteral("comments,users,task_watchers")},
-            {QStringLiteral("tags"), QStringLiteral("tagged_items")}};
-        return {listPullRequest(resource, includes.value(resource), resource, tagged(resource))};
-    }
+        || resource == QLatin1String("tags"))
+        return {listPullRequest(resource, includeOf(resource), resource, tagged(resource))};
     if (resource == QLatin1String("task_lists/active"))
         return {listPullRequest(QStringLiteral("task_lists"), kListInclude, QStringLiteral("task_lists"),
                                 tagged(QStringLiteral("task_lists")))};
@@ -309,19 +398,20 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::taskListsNeedingUpdateRequests()
     KNVTRESTFulRequestList requests;
     for (KNVTCDTaskList *taskList : taskListsNeedingUpdate()) {
         // Only a list the service knows can be fetched; a new one is flagged once its POST reply arrives.
-        if (!taskList->numericIdentifier())
-            continue;
-        auto request = std::make_shared<KNVTRESTFulPullRequest>(
-            KNVTSyncServiceAPIURLString(), QStringLiteral("task_lists"), *taskList->numericIdentifier(),
-            KNVTRequestFormatJSON,
-            knvt::QueryParameters{
-                {kInclude, QStringLiteral("task_list_collaborators,tasks,comments,task_watchers,users")}},
-            plainHeaders());
-        request->setUserInfo({{QString::fromLatin1(KNVTTaskStoreManagedObjectURIStringRepresentation),
-                               knvt::managedObjectIDURIStringRepresentation(*taskList)}});
-        requests.push_back(std::move(request));
+        if (taskList->numericIdentifier())
+            requests.push_back(listReadRequest(*taskList));
     }
     return requests;
+}
+
+std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::listReadRequest(const KNVTCDTaskList &taskList)
+{
+    auto request = std::make_shared<KNVTRESTFulPullRequest>(
+        KNVTSyncServiceAPIURLString(), QStringLiteral("task_lists"), *taskList.numericIdentifier(),
+        KNVTRequestFormatJSON, knvt::QueryParameters{{kInclude, kListItemInclude}}, plainHeaders());
+    request->setUserInfo({{QString::fromLatin1(KNVTTaskStoreManagedObjectURIStringRepresentation),
+                           knvt::managedObjectIDURIStringRepresentation(taskList)}});
+    return request;
 }
 
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::usersNeedingAvatarUpdateRequests()

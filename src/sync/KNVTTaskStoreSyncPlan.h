@@ -33,7 +33,13 @@ class KNVTTaskStoreSyncPlan
 public:
     KNVTTaskStoreSyncPlan(ostore::Context &context, KNVTTaskStoreSyncRequestHeaders headers);
 
-    // A name outside the push resources gives no requests.
+    // A new object the push holds back, as the plan of its resource is made: one whose creation may have reached the
+    // service (a read of where it lands goes first, and settles it), or one kept unsent until the user changes it.
+    using HeldCreationHandler = std::function<void(ostore::Object &object)>;
+    void setHeldCreationHandler(HeldCreationHandler handler) { m_heldCreationHandler = std::move(handler); }
+
+    // A name outside the push resources gives no requests. A new object whose creation may have reached the service is
+    // sent only once a read of where it lands has settled it: those reads come first.
     KNVTRESTFulRequestList pushRequestsForResource(const QString &resource);
     // The same requests, each built from the objects as they stand when the session is about to send it, so that a
     // push of thousands of objects never holds the main thread up building them all at once. The source keeps `plan`.
@@ -80,6 +86,12 @@ private:
     std::shared_ptr<KNVTRESTFulRequest> listPullRequest(const QString &resource, const QString &include,
                                                         const QString &eTagKey, bool useETags);
     QStringList committedKeys(const ostore::Object &object) const;
+    // The reads that settle the new objects of `pending` whose creation may have reached the service; hands every new
+    // object held back to the handler.
+    KNVTRESTFulRequestList creationChecks(const std::vector<ostore::Object *> &pending);
+    // Whether a new object is held back now: in doubt until a read settles it, or kept until the user changes it.
+    static bool holdsCreation(ostore::Object &object);
+    std::shared_ptr<KNVTRESTFulRequest> listReadRequest(const KNVTCDTaskList &taskList);
     // The plain header fields, read once per plan: they carry the password, which the keychain answers over the
     // session bus, and a push of thousands of objects would wait for one round trip per request.
     const knvt::HeaderFields &plainHeaders();
@@ -87,4 +99,5 @@ private:
     ostore::Context &m_context;
     KNVTTaskStoreSyncRequestHeaders m_headers;
     std::optional<knvt::HeaderFields> m_plainHeaders;
+    HeldCreationHandler m_heldCreationHandler;
 };

@@ -11,6 +11,9 @@ inline constexpr char KNVTTaskStoreManagedObjectURIStringRepresentation[] =
 // The request user-info key of what a push sent, per changed property name: the wire attributes of that one key
 // (a QJsonObject), so that a reply clears only the keys whose values are still the ones sent.
 inline constexpr char KNVTTaskStoreSyncSentAttributesByKey[] = "KNVTTaskStoreSyncSentAttributesByKey";
+// The request user-info key of the identifier URIs (a QStringList) of the new objects whose creation may have reached
+// the service, that a read made before they are sent again settles.
+inline constexpr char KNVTTaskStoreSyncCreationsInDoubt[] = "KNVTTaskStoreSyncCreationsInDoubt";
 
 namespace knvt {
 

@@ -112,6 +112,7 @@ void KNVTTaskStoreSyncSession::startFinishedState()
 {
     // What a reply left out and a failed read might hold is put off: a later pull reads that again and judges.
     removeObjectsStillMissing(false);
+    m_pull->settleAnsweredGone();
     // A change the service answered it had no object for, while it still holds one, goes out again next time.
     if (const knvt::Error gone = m_pull->changeStillAnsweredGone())
         failRequest(gone);
@@ -130,6 +131,7 @@ void KNVTTaskStoreSyncSession::fetchAgainWhatWentMissing()
 
 void KNVTTaskStoreSyncSession::startCancelledState()
 {
+    m_pull->settleAnsweredGone();
     fetchAgainWhatWentMissing();
     runState(std::make_shared<KNVTTaskStoreSyncSessionStateCancelled>());
 }
@@ -196,6 +198,7 @@ void KNVTTaskStoreSyncSession::endAsFailed(bool resumable, const knvt::Error &er
 {
     const auto self = shared_from_this();
     m_resumable = resumable;
+    m_pull->settleAnsweredGone();
     fetchAgainWhatWentMissing();
     if (resumable) {
         // What the replies so far applied (server identifiers of created objects above all) exists only in this

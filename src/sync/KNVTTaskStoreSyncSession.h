@@ -4,6 +4,9 @@
 #include "sync/KNVTSyncSessionStateDelegate.h"
 #include "sync/KNVTTaskStoreSyncPlan.h"
 #include "sync/KNVTTaskStoreSyncSessionType.h"
+#include "sync/SyncFailure.h"
+
+#include "store/KNVTTaskStoreLostEdit.h"
 
 #include "service/URLRequest.h"
 
@@ -17,6 +20,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <vector>
 
 namespace ostore {
 class Context;
@@ -82,6 +86,14 @@ public:
     // requests are all done and what they applied is lost, so the coordinator drops it.
     bool isResumable() const { return m_resumable; }
 
+    // ---- Requests, called by the states on the main thread -------------------------------------------------------
+    // Before a request goes out: a create is marked as possibly sent, and the mark is saved, so that however the
+    // program ends while the create is under way (kill -9 included), the next push first asks a read of where it
+    // lands what the service made of it.
+    void willSendRequest(const KNVTRESTFulRequest &request);
+    // A new object the push holds back (KNVTTaskStoreSyncPlan::setHeldCreationHandler), for the reads to settle.
+    void creationHeld(ostore::Object &object);
+
     // ---- Replies, called by the states on the main thread --------------------------------------------------------
     // Every answer is settled by knvt::SyncAnswerTable: what it does to the object or list it concerns, and whether
     // the session ends failed. A session fails when any request's work is left to a later session (sent or read
@@ -110,6 +122,11 @@ public:
     // The error of the first read that failed, or whose answer left the library at odds with what the session read;
     // null while none did.
     const knvt::Error &failedReadError() const;
+    // Names to the user a change of `object` that the service refused with `error` (none for a new object the
+    // service may already hold more than once), and what became of it; the first is named, the others counted.
+    void nameRefusedChange(const ostore::Object &object, const knvt::Error &error, knvt::SyncRefusal refusal);
+    // What the user wrote on objects the service had deleted before it got the edit, handed over once.
+    std::vector<KNVTTaskStoreLostEdit> takeLostEdits();
 
     // A reply of the service's wrapped entities, applied as a whole: a create's under its root key, the account's,
     // or whatever entities it holds; no collection rule runs.

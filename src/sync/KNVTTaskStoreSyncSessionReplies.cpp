@@ -1,6 +1,7 @@
 // The reply processing of KNVTTaskStoreSyncSession: what each answer of the service does to the session's context, as
 // knvt::SyncAnswerTable has it. The replies of reads go to the session's pull; nothing here saves, the session's end
 // state does.
+#include "sync/CreationsInDoubt.h"
 #include "sync/KNVTTaskStoreSyncSession.h"
 #include "sync/Logging.h"
 #include "sync/ReplyMerge.h"
@@ -95,17 +96,46 @@ QString nameOf(const ostore::Object &object)
     return {};
 }
 
+// Where a new object of `object`'s kind was to go, for the user: the list of a task or a row, the task of a comment, a
+// watcher or a tag's link; empty where it names nothing.
+QString placeNameOf(const ostore::Object &object)
+{
+    const QString &entity = object.entity().name;
+    const auto listOf = [](const KNVTCDTask *task) {
+        return task && task->taskList() ? task->taskList()->title() : QString();
+    };
+    if (entity == QLatin1String("KNVTCDTask"))
+        return listOf(static_cast<const KNVTCDTask *>(&object));
+    if (entity == QLatin1String("KNVTCDTaskComment")) {
+        const KNVTCDTask *task = static_cast<const KNVTCDTaskComment &>(object).task();
+        return task ? task->title() : QString();
+    }
+    if (entity == QLatin1String("KNVTCDTaggedTask")) {
+        const KNVTCDTask *task = static_cast<const KNVTCDTaggedTask &>(object).task();
+        return task ? task->title() : QString();
+    }
+    if (entity == QLatin1String("KNVTCDTaskListCollaborator")) {
+        const KNVTCDTaskList *list = static_cast<const KNVTCDTaskListCollaborator &>(object).taskList();
+        return list ? list->title() : QString();
+    }
+    return {};
+}
+
 bool isRead(knvt::SyncAnswerTable::Request request)
 {
     using Request = knvt::SyncAnswerTable::Request;
     return request == Request::CollectionRead || request == Request::ListRead || request == Request::AvatarRead;
 }
 
-// Whether the body of a success to an update or a delete reads as the service's answer: none at all, or JSON. Anything
-// else (a captive portal's page) is no sign that the service took the change.
-bool isChangeReply(const QByteArray &body)
+// Whether the body of a success to an update or a delete reads as the service's answer: none at all, or the object under
+// its root key. Anything else (a captive portal's page, JSON that holds no object) is no sign that the service took the
+// change.
+bool isChangeReply(const QByteArray &body, const QString &rootKey)
 {
-    return body.trimmed().isEmpty() || !knvt::JSONDocument::fromJson(body).isUndefined();
+    if (body.trimmed().isEmpty())
+        return true;
+    const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(body);
+    return !rootKey.isEmpty() && reply.root().value(rootKey.toStdString()).isObject();
 }
 
 } // namespace
@@ -122,7 +152,19 @@ void KNVTTaskStoreSyncSession::settleAnswer(const KNVTRESTFulRequest &request, b
     const knvt::Error error = answer == Table::Answer::UnreadableSuccess
         ? knvt::syncUnreadableReplyError(request.URL().path())
         : request.requestError();
-    switch (Table::outcome(kind, answer)) {
+    const Table::Outcome outcome = Table::outcome(kind, answer);
+    if (kind == Table::Request::Create) {
+        if (ostore::Object *object = pushedObject(request)) {
+            auto *created = static_cast<KNVTCDTaskStoreObject *>(object);
+            // A create the service answered with a status of its own was not made; one answered with nothing that
+            // reads may have been, and the reads of where it lands are asked first.
+            if (request.requestError())
+                created->setPushState(KNVTCDTaskStoreObject::PushState::None);
+            else if (answer == Table::Answer::UnreadableSuccess)
+                m_pull->creationInDoubt(*object);
+        }
+    }
+    switch (outcome) {
     case Table::Outcome::Done:
         if (kind == Table::Request::AvatarRead && answer != Table::Answer::Success)
             m_pull->noPicture(request);
@@ -144,17 +186,63 @@ void KNVTTaskStoreSyncSession::settleAnswer(const KNVTRESTFulRequest &request, b
         return;
     case Table::Outcome::KeptAndNamed:
     case Table::Outcome::Undone:
+    case Table::Outcome::HeldRefused:
         if (ostore::Object *object = pushedObject(request)) {
             qCInfo(lcSync).noquote() << "KNVTTaskStoreSyncSession:processFailedRequest the service refused"
                                      << object->entity().name << request.URL().path() << describeErrorBody(error);
-            if (!m_refusedChangeError)
-                m_refusedChangeError = knvt::syncRefusedChangeError(error, nameOf(*object));
-            ++m_refusedChanges;
-            if (Table::outcome(kind, answer) == Table::Outcome::Undone)
+            const knvt::SyncRefusal refusal = outcome == Table::Outcome::Undone ? knvt::SyncRefusal::Undone
+                : outcome == Table::Outcome::HeldRefused                        ? knvt::SyncRefusal::Held
+                                                                                : knvt::SyncRefusal::Kept;
+            nameRefusedChange(*object, error, refusal);
+            if (outcome == Table::Outcome::Undone) {
                 undoChange(*object, request);
+            } else if (outcome == Table::Outcome::HeldRefused) {
+                // Held as what the service was asked for: a change of the user's makes it another request.
+                static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(
+                    KNVTCDTaskStoreObject::PushState::Refused,
+                    knvt::CreationsInDoubt::creationText(
+                        request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncSentAttributesByKey)).toMap()));
+            }
         }
         return;
     }
+}
+
+void KNVTTaskStoreSyncSession::nameRefusedChange(const ostore::Object &object, const knvt::Error &error,
+                                                 knvt::SyncRefusal refusal)
+{
+    if (!m_refusedChangeError)
+        m_refusedChangeError = knvt::syncRefusedChangeError(error, nameOf(object), refusal, placeNameOf(object));
+    ++m_refusedChanges;
+}
+
+void KNVTTaskStoreSyncSession::willSendRequest(const KNVTRESTFulRequest &request)
+{
+    if (request.requestMethod() != KNVTRequestMethodPOST || !rootKeysByPushResource().contains(request.resource()))
+        return;
+    ostore::Object *object = pushedObject(request);
+    if (!object)
+        return;
+    static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(
+        KNVTCDTaskStoreObject::PushState::PossiblySent,
+        knvt::CreationsInDoubt::creationText(
+            request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncSentAttributesByKey)).toMap()));
+    // On disk before the request leaves: a save that fails leaves the mark in this context only, which still keeps
+    // this run from sending it twice.
+    knvt::Error error;
+    if (!saveManagedObjectContext(&error))
+        qCWarning(lcSync).noquote() << "KNVTTaskStoreSyncSession:willSendRequest couldn't keep that a create goes out:"
+                                    << error.description();
+}
+
+void KNVTTaskStoreSyncSession::creationHeld(ostore::Object &object)
+{
+    m_pull->creationHeld(object);
+}
+
+std::vector<KNVTTaskStoreLostEdit> KNVTTaskStoreSyncSession::takeLostEdits()
+{
+    return m_pull->takeLostEdits();
 }
 
 void KNVTTaskStoreSyncSession::failRequest(const knvt::Error &error)
@@ -165,11 +253,6 @@ void KNVTTaskStoreSyncSession::failRequest(const knvt::Error &error)
 
 void KNVTTaskStoreSyncSession::undoChange(ostore::Object &object, const KNVTRESTFulRequest &request)
 {
-    if (request.requestMethod() == KNVTRequestMethodPOST) {
-        // Nothing of it reached the service, and the line has named it.
-        m_context->remove(&object);
-        return;
-    }
     m_pull->changeUndone(object);
     // What the request carried is not sent again; a key changed since it went out is still the user's to send.
     const QStringList waiting = changedKeysAfter(object, request);
@@ -276,12 +359,15 @@ bool KNVTTaskStoreSyncSession::applyCreatedObject(const knvt::JSONView &value, c
         return true;
     const knvt::JSONView inner = value.value(rootKey.toStdString());
     if (!inner.isObject() || !KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id"))) {
-        // Without an identifier the object stays as it is and is posted again by the next push.
+        // The service may have made it all the same: a read of where it lands says so before it is posted again.
         qCInfo(lcSync).noquote() << "KNVTTaskStoreSyncSession:processPOSTRequest a create of" << request.resource()
-                                 << "was answered without the created object; it will be posted again";
+                                 << "was answered without the created object; a read settles it before it is posted "
+                                    "again";
         return false;
     }
     ostore::Object *object = pushedObject(request);
+    if (object)
+        static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(KNVTCDTaskStoreObject::PushState::None);
     if (!object) {
         // Deleted here while its create was under way: the service keeps the new entity, so a tombstone carrying its
         // identifier makes the next push delete it there too.
@@ -306,7 +392,7 @@ void KNVTTaskStoreSyncSession::insertTombstone(const QString &entityName, const 
 
 void KNVTTaskStoreSyncSession::processPUTRequest(const KNVTRESTFulRequest &request)
 {
-    const bool readable = isChangeReply(request.responseData());
+    const bool readable = isChangeReply(request.responseData(), rootKeysByPushResource().value(request.resource()));
     ostore::Object *object = rootKeysByPushResource().contains(request.resource()) ? pushedObject(request) : nullptr;
     if (object && readable)
         knvt::ReplyMerge::setChangedKeys(*object, changedKeysAfter(*object, request));
@@ -315,7 +401,7 @@ void KNVTTaskStoreSyncSession::processPUTRequest(const KNVTRESTFulRequest &reque
 
 void KNVTTaskStoreSyncSession::processDELETERequest(const KNVTRESTFulRequest &request)
 {
-    const bool readable = isChangeReply(request.responseData());
+    const bool readable = isChangeReply(request.responseData(), rootKeysByPushResource().value(request.resource()));
     if (readable && rootKeysByPushResource().contains(request.resource())) {
         if (ostore::Object *object = pushedObject(request))
             m_context->remove(object);

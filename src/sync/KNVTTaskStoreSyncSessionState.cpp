@@ -53,6 +53,8 @@ void KNVTTaskStoreSyncSessionState::processNextRequest()
     if (m_pending.empty())
         return;
     const std::shared_ptr<KNVTRESTFulRequest> request = m_pending.front();
+    if (const auto session = syncSession())
+        session->willSendRequest(*request);
     const std::weak_ptr<KNVTSyncSessionState> weakState = weak_from_this();
     request->performRequestWithCompletionHandler(
         [weakState, request](const std::optional<knvt::HttpResponse> &, const QByteArray &,
@@ -90,7 +92,8 @@ void KNVTTaskStoreSyncSessionState::handleReply(const std::shared_ptr<KNVTRESTFu
     if (answer != knvt::SyncAnswerTable::Answer::Success) {
         session->processFailedRequest(*request);
         settle(request, m_failed);
-    } else if (m_phase == Phase::Pull) {
+    } else if (m_phase == Phase::Pull || request->requestMethod() == KNVTRequestMethodGET) {
+        // A push reads too, where a read settles what the service made of a create whose answer never came.
         session->beginGETRequest(request);
         applyPulledReply(request);
         return;

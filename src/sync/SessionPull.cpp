@@ -1,5 +1,7 @@
 #include "sync/SessionPull.h"
 
+#include "sync/CreationsInDoubt.h"
+#include "sync/KNVTTaskStoreSyncResources.h"
 #include "sync/KNVTTaskStoreSyncSession.h"
 #include "sync/Logging.h"
 #include "sync/ReplyMerge.h"
@@ -9,6 +11,7 @@
 #include "model/ContextAdditions.h"
 #include "model/FillInsertion.h"
 #include "model/KNVTCDAvatar.h"
+#include "model/KNVTCDTag.h"
 #include "model/KNVTCDTaggedTask.h"
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskComment.h"
@@ -22,6 +25,7 @@
 #include "service/KNVTRESTFulPullRequest.h"
 
 #include "objectstore/Context.h"
+#include "objectstore/Coordinator.h"
 #include "objectstore/Where.h"
 
 #include <QImage>
@@ -96,12 +100,74 @@ const QHash<QString, QString> &rootKeysByTaggedResource()
 // The collection that holds `list` by the local user's place in it.
 QString collectionOf(const KNVTCDTaskList &list)
 {
-    switch (list.taskListCollaboratorStatus().value_or(KNVTTaskListCollaboratorStatusAccepted)) {
-    case KNVTTaskListCollaboratorStatusPending: return QStringLiteral("task_lists/pending");
-    case KNVTTaskListCollaboratorStatusDeclined: return QStringLiteral("task_lists/declined");
-    default:
-        return list.archivedDate().isValid() ? QStringLiteral("task_lists/archived") : QStringLiteral("task_lists");
+    return CreationsInDoubt::collectionOf(list);
+}
+
+// What a new object held back waits for, when it waits in a list: a task's own, that of a comment's or watcher's task,
+// a row's.
+const ostore::Object *listOfCreation(const ostore::Object &object)
+{
+    const QString &entity = object.entity().name;
+    const KNVTCDTask *task = nullptr;
+    if (entity == QLatin1String("KNVTCDTask"))
+        task = static_cast<const KNVTCDTask *>(&object);
+    else if (entity == QLatin1String("KNVTCDTaskComment"))
+        task = static_cast<const KNVTCDTaskComment &>(object).task();
+    else if (entity == QLatin1String("KNVTCDTaskWatcher"))
+        task = static_cast<const KNVTCDTaskWatcher &>(object).task();
+    else if (entity == QLatin1String("KNVTCDTaskListCollaborator"))
+        return static_cast<const KNVTCDTaskListCollaborator &>(object).taskList();
+    return task ? task->taskList() : nullptr;
+}
+
+// The object whose reply carries `object` in one of its arrays, and the array's key; none for an object read on its
+// own.
+std::pair<const ostore::Object *, std::string_view> holderOf(const ostore::Object &object)
+{
+    const QString &entity = object.entity().name;
+    if (entity == QLatin1String("KNVTCDTaskComment"))
+        return {static_cast<const KNVTCDTaskComment &>(object).task(), "comments"};
+    if (entity == QLatin1String("KNVTCDTaskWatcher"))
+        return {static_cast<const KNVTCDTaskWatcher &>(object).task(), "task_watchers"};
+    if (entity == QLatin1String("KNVTCDTaskListCollaborator"))
+        return {static_cast<const KNVTCDTaskListCollaborator &>(object).taskList(), "task_list_collaborators"};
+    if (entity == QLatin1String("KNVTCDTaggedTask"))
+        return {static_cast<const KNVTCDTaggedTask &>(object).tag(), "tagged_items"};
+    return {nullptr, {}};
+}
+
+// What the user wrote in the change of `keys` to `object`, to be told if the object turns out gone.
+KNVTTaskStoreLostEdit writtenIn(const ostore::Object &object, const QStringList &keys)
+{
+    using Kind = KNVTTaskStoreLostEdit::Kind;
+    const QString &entity = object.entity().name;
+    const auto titleAndNotes = [&keys](const QString &title, const QString &notes) {
+        QStringList texts;
+        if (keys.contains(QLatin1String("title")) && !title.isEmpty())
+            texts << title;
+        if (keys.contains(QLatin1String("notes")) && !notes.isEmpty())
+            texts << notes;
+        return texts.join(QStringLiteral("\n\n"));
+    };
+    if (entity == QLatin1String("KNVTCDTaskComment")) {
+        const auto &comment = static_cast<const KNVTCDTaskComment &>(object);
+        if (!keys.contains(QLatin1String("text")))
+            return {};
+        return {Kind::Comment, comment.task() ? comment.task()->title() : QString(), comment.text()};
     }
+    if (entity == kTaskEntity) {
+        const auto &task = static_cast<const KNVTCDTask &>(object);
+        return {Kind::Task, task.title(), titleAndNotes(task.title(), task.notes())};
+    }
+    if (entity == kTaskListEntity) {
+        const auto &list = static_cast<const KNVTCDTaskList &>(object);
+        return {list.isArea() ? Kind::Area : Kind::Project, list.title(), titleAndNotes(list.title(), list.notes())};
+    }
+    if (entity == QLatin1String("KNVTCDTag")) {
+        const auto &tag = static_cast<const KNVTCDTag &>(object);
+        return {Kind::Tag, tag.title(), titleAndNotes(tag.title(), QString())};
+    }
+    return {};
 }
 
 // The elements of the nested arrays of an entity that cannot be read, at every level the entities read: the rows and
@@ -171,10 +237,16 @@ QStringList SessionPull::staleResourceETags() const
 
 // ---- Replies ----
 
+bool SessionPull::settlesCreations(const KNVTRESTFulRequest &request)
+{
+    return request.userInfo().contains(QString::fromLatin1(KNVTTaskStoreSyncCreationsInDoubt));
+}
+
 void SessionPull::begin(std::shared_ptr<const KNVTRESTFulRequest> request)
 {
     m_reply = std::make_unique<Reply>();
     m_lastReplyReadable = true;
+    m_lastReplyWhole = true;
     Reply &reply = *m_reply;
     reply.request = std::move(request);
     const KNVTRESTFulRequest &pulled = *reply.request;
@@ -189,14 +261,18 @@ void SessionPull::begin(std::shared_ptr<const KNVTRESTFulRequest> request)
     reply.document = JSONDocument::fromJson(pulled.responseData());
     const JSONView &value = reply.document.root();
     m_lastReplyReadable = checkReadability(value, pulled);
+    // Before the reply is applied, which would take the service's object made of a create in doubt for a new one.
+    settleCreationsInDoubt(pulled, value);
     if (!value.isArray()) {
         if (!beginListReply(reply, value))
             applyWhole(value, pulled);
         return;
     }
-    // Every array a read receives is applied element by element, under its collection's rule when it has one.
+    // Every array a read receives is applied element by element, under its collection's rule when it has one. A read a
+    // push makes to settle its creates in doubt comes before the other collections of its kind: it removes nothing
+    // for lacking, which only the pull's reads, all of them, may judge.
     const auto *pull = dynamic_cast<const KNVTRESTFulPullRequest *>(&pulled);
-    if (pull && pull->requestAction() == KNVTRESTFulRequestActionIndex) {
+    if (pull && pull->requestAction() == KNVTRESTFulRequestActionIndex && !settlesCreations(pulled)) {
         ListRule rule;
         if (beginListRule(pull->resource(), rule))
             reply.listRule = std::move(rule);
@@ -254,9 +330,16 @@ bool SessionPull::beginListReply(Reply &reply, const JSONView &value)
     if (!tasks.isArray() || value.size() != 1)
         return false;
     bool applied = false;
+    const std::optional<qint64> id = KNVTCDTaskStoreObject::numericIdentifierFromJSON(inner.value("id"));
+    const ostore::Object *before = merge().objectForNumericIdentifier(kTaskListEntity, id);
+    const bool refusedWaiting = refusedCreationsWaitIn(before);
+    const bool couldAdd = refusedWaiting && static_cast<const KNVTCDTaskList *>(before)->canAddTasks();
     ostore::Object *list = merge().applyEntity(kTaskListEntity, ReplyMerge::withoutTasks(inner).root(), &applied);
     if (!list)
         return true;
+    settleAnsweredGoneUnder(*list, inner);
+    if (refusedWaiting && !couldAdd && static_cast<const KNVTCDTaskList *>(list)->canAddTasks())
+        allowRefusedCreationsIn(static_cast<const KNVTCDTaskList &>(*list));
     const auto &taskList = static_cast<const KNVTCDTaskList &>(*list);
     reply.listTasks.emplace(taskList,
                             applied ? KNVTCDTaskStoreObject::NestedMerge::Reconcile
@@ -293,7 +376,9 @@ void SessionPull::end(Reply &reply)
     if (context() && value.isArray() && request.resource() == kTags
         && KNVTRESTFulRequest::isNoIdentifier(request.identifier()) && linksTasksThatAreNotHere(value))
         invalidateResourceETag(request.resource());
-    keepETag(request);
+    // The read that settles creates removed nothing, so its tag says nothing of what is here.
+    if (!settlesCreations(request))
+        keepETag(request);
 }
 
 bool SessionPull::checkReadability(const JSONView &value, const KNVTRESTFulRequest &request)
@@ -331,6 +416,7 @@ bool SessionPull::checkReadability(const JSONView &value, const KNVTRESTFulReque
         unreadable = 1;
         readable = false;
     }
+    m_lastReplyWhole = unreadable == 0;
     if (unreadable == 0)
         return true;
     // Nothing was deleted for lacking from this reply, so the entity tag stays unknown and the next read asks for the
@@ -377,6 +463,7 @@ bool SessionPull::applyPicture(const QByteArray &data, const KNVTRESTFulRequest 
 void SessionPull::mergePulledTask(KNVTCDTask &task, const JSONView &attributes)
 {
     merge().mergeReply(task, attributes);
+    settleAnsweredGoneUnder(task, attributes);
 }
 
 void SessionPull::pulledTaskMissing(KNVTCDTaskList &list, KNVTCDTask &task)
@@ -503,14 +590,73 @@ Error SessionPull::listGone(const KNVTRESTFulRequest &request, const Error &erro
 void SessionPull::changeAnsweredGone(ostore::Object &object, const Error &error)
 {
     distrustReadsThatNamed(object);
-    const QString &entity = object.entity().name;
-    if (entity == kTaskEntity || entity == kTaskListEntity || entity == QLatin1String("KNVTCDTag")) {
-        m_answeredGone.push_back({object.objectID(), error});
-        return;
+    AnsweredGone gone{
+        object.objectID(), error, static_cast<const KNVTCDTaskStoreObject &>(object).changedKeys(), {}, {}};
+    for (const QString &changed : std::as_const(gone.keys)) {
+        if (object.entity().property(changed) >= 0)
+            gone.values.insert(changed, object.value(changed));
     }
-    // Nothing reads these on their own: the replies of what they belong to bring them back.
-    if (ostore::Context *ctx = context())
-        ctx->remove(&object);
+    gone.written = writtenIn(object, gone.keys);
+    m_answeredGone.push_back(std::move(gone));
+}
+
+void SessionPull::settleAnsweredGoneUnder(const ostore::Object &parent, const JSONView &inner)
+{
+    ostore::Context *ctx = context();
+    if (m_answeredGone.empty() || !ctx)
+        return;
+    for (const AnsweredGone &gone : m_answeredGone) {
+        ostore::Object *object = ctx->existingObject(gone.object);
+        if (!object || object->isDeleted())
+            continue;
+        const auto [holder, arrayKey] = holderOf(*object);
+        const JSONView array = holder == &parent ? inner.value(arrayKey) : JSONView();
+        if (!array.isArray())
+            continue;
+        const ostore::Value idValue = object->value(QStringLiteral("numericIdentifier"));
+        const qint64 *id = std::get_if<qint64>(&idValue);
+        bool named = false;
+        bool whole = true;
+        for (const JSONView &element : array) {
+            const std::optional<JSONView> readable = KNVTCDTaskStoreObject::readableNestedElement(arrayKey, element);
+            whole = whole && readable.has_value();
+            named = named
+                || (readable && id && KNVTCDTaskStoreObject::numericIdentifierFromJSON(readable->value("id")) == *id);
+        }
+        // What its holder's array, read whole, leaves out is no longer on the service.
+        if (whole && !named)
+            ctx->remove(object);
+    }
+}
+
+void SessionPull::settleAnsweredGone()
+{
+    ostore::Context *ctx = context();
+    if (!ctx)
+        return;
+    for (AnsweredGone &gone : m_answeredGone) {
+        ostore::Object *object = ctx->existingObject(gone.object);
+        if (!object || object->isDeleted()) {
+            if (!gone.told && !gone.written.text.isEmpty())
+                m_lostEdits.push_back(gone.written);
+            gone.told = true;
+            continue;
+        }
+        // A read brought the object back with the service's values: the user's change goes over them again.
+        auto *storeObject = static_cast<KNVTCDTaskStoreObject *>(object);
+        QStringList keys = storeObject->changedKeys();
+        for (const QString &changed : std::as_const(gone.keys)) {
+            // What it points to may be gone meanwhile: a relationship is left as the read has it.
+            const int property = object->entity().property(changed);
+            if (keys.contains(changed) || property < 0
+                || object->entity().properties[size_t(property)].type == ostore::Type::ToOne)
+                continue;
+            object->setValue(changed, gone.values.value(changed));
+            keys.append(changed);
+        }
+        if (keys != storeObject->changedKeys())
+            ReplyMerge::setChangedKeys(*object, keys);
+    }
 }
 
 Error SessionPull::changeStillAnsweredGone() const
@@ -528,6 +674,88 @@ bool SessionPull::wasAnsweredGone(const ostore::ObjectID &object) const
 {
     return std::any_of(m_answeredGone.begin(), m_answeredGone.end(),
                        [&object](const AnsweredGone &gone) { return gone.object == object; });
+}
+
+void SessionPull::creationInDoubt(const ostore::Object &object)
+{
+    if (std::find(m_creationsInDoubt.begin(), m_creationsInDoubt.end(), object.objectID()) == m_creationsInDoubt.end())
+        m_creationsInDoubt.push_back(object.objectID());
+}
+
+void SessionPull::creationHeld(const ostore::Object &object)
+{
+    switch (static_cast<const KNVTCDTaskStoreObject &>(object).pushState()) {
+    case KNVTCDTaskStoreObject::PushState::PossiblySent: creationInDoubt(object); return;
+    case KNVTCDTaskStoreObject::PushState::Refused:
+        if (listOfCreation(object)
+            && std::find(m_refusedCreations.begin(), m_refusedCreations.end(), object.objectID())
+                == m_refusedCreations.end())
+            m_refusedCreations.push_back(object.objectID());
+        return;
+    default: return;
+    }
+}
+
+void SessionPull::settleCreationsInDoubt(const KNVTRESTFulRequest &request, const JSONView &value)
+{
+    ostore::Context *ctx = context();
+    if (!ctx)
+        return;
+    // A read that a push makes first names those it is for.
+    const QStringList named =
+        request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncCreationsInDoubt)).toStringList();
+    for (const QString &uri : named) {
+        if (const std::optional<ostore::ObjectID> id = ctx->coordinator()->objectIDForURI(QUrl(uri)))
+            if (std::find(m_creationsInDoubt.begin(), m_creationsInDoubt.end(), *id) == m_creationsInDoubt.end())
+                m_creationsInDoubt.push_back(*id);
+    }
+    if (m_creationsInDoubt.empty())
+        return;
+    std::vector<ostore::Object *> inDoubt;
+    for (const ostore::ObjectID &id : m_creationsInDoubt) {
+        ostore::Object *object = ctx->existingObject(id);
+        if (object && !object->isDeleted() && !hasNumericIdentifier(*object)
+            && static_cast<KNVTCDTaskStoreObject *>(object)->pushState()
+                == KNVTCDTaskStoreObject::PushState::PossiblySent)
+            inDoubt.push_back(object);
+    }
+    for (const CreationsInDoubt::Settled &settled :
+         CreationsInDoubt::settle(*ctx, inDoubt, request, value, m_lastReplyReadable && m_lastReplyWhole)) {
+        if (settled.verdict == CreationsInDoubt::Verdict::Unknown)
+            continue;
+        m_creationsInDoubt.erase(
+            std::remove(m_creationsInDoubt.begin(), m_creationsInDoubt.end(), settled.object->objectID()),
+            m_creationsInDoubt.end());
+        if (settled.verdict == CreationsInDoubt::Verdict::Unsettled)
+            m_session.nameRefusedChange(*settled.object, Error(), SyncRefusal::Unsettled);
+    }
+}
+
+bool SessionPull::refusedCreationsWaitIn(const ostore::Object *list) const
+{
+    ostore::Context *ctx = context();
+    if (m_refusedCreations.empty() || !list || !ctx)
+        return false;
+    return std::any_of(m_refusedCreations.begin(), m_refusedCreations.end(), [&](const ostore::ObjectID &id) {
+        const ostore::Object *object = ctx->existingObject(id);
+        return object && !object->isDeleted() && listOfCreation(*object) == list;
+    });
+}
+
+void SessionPull::allowRefusedCreationsIn(const KNVTCDTaskList &list)
+{
+    ostore::Context *ctx = context();
+    for (auto it = m_refusedCreations.begin(); ctx && it != m_refusedCreations.end();) {
+        ostore::Object *object = ctx->existingObject(*it);
+        if (!object || object->isDeleted() || listOfCreation(*object) != &list) {
+            ++it;
+            continue;
+        }
+        qCInfo(lcSync) << "SessionPull:allowRefusedCreationsIn the user may add to the list again; a"
+                       << object->entity().name << "it refused goes out again";
+        static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(KNVTCDTaskStoreObject::PushState::None);
+        it = m_refusedCreations.erase(it);
+    }
 }
 
 void SessionPull::changeUndone(const ostore::Object &object)
@@ -731,7 +959,12 @@ void SessionPull::applyListRuleElement(ListRule &rule, const JSONView &element)
         rule.seen.insert(object->objectID());
     else
         object = insertNewObjectForFillForEntityForName(*context(), rule.entityName);
+    const bool refusedWaiting = rule.entityName == kTaskListEntity && refusedCreationsWaitIn(object);
+    const bool couldAdd = refusedWaiting && static_cast<const KNVTCDTaskList *>(object)->canAddTasks();
     replies.mergeReply(*object, inner);
+    settleAnsweredGoneUnder(*object, inner);
+    if (refusedWaiting && !couldAdd && static_cast<const KNVTCDTaskList *>(object)->canAddTasks())
+        allowRefusedCreationsIn(static_cast<const KNVTCDTaskList &>(*object));
     // A task's own reply never moves it into the Inbox; this one says it is there.
     if (rule.entityName == kTaskEntity)
         static_cast<KNVTCDTask *>(object)->takeInboxPlaceFromService();

@@ -2,6 +2,8 @@
 
 #include "model/KNVTCDTaskList.h"
 
+#include "store/KNVTTaskStoreLostEdit.h"
+
 #include "objectstore/ObjectID.h"
 
 #include "foundation/Error.h"
@@ -17,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class KNVTRESTFulRequest;
@@ -75,13 +78,29 @@ public:
     // The service shows no picture of the user that a read asked for: it is done, and asked for again only once the
     // user's avatar date says there is a new one.
     void noPicture(const KNVTRESTFulRequest &request);
-    // The service answered the update or delete of `object` that it no longer has it. A task, a list or a tag keeps the
-    // user's change while the reads that named it, read whole, settle it: left out, it goes; brought back, it is sent
-    // again. Anything else goes now, and the reads that named it bring it back if the service still lists it.
+    // The service answered the update or delete of `object` that it no longer has it. Whatever the object, it keeps
+    // the user's change while the reads that named it, read whole, settle it: left out (of its collection, or of the
+    // array of the task, list or tag it belongs to), it goes; brought back, the user's change is put back over what the
+    // read brought, and sent again.
     void changeAnsweredGone(ostore::Object &object, const Error &error);
+    // Puts the user's changes answered gone back over what the reads brought of the objects still here, and keeps what
+    // the user wrote on those that went, to be told. Once every reply is in, and before a failed or cancelled session
+    // saves what it applied.
+    void settleAnsweredGone();
     // The error of the first change answered gone whose object is still here once the removals are settled: the
     // service still holds it, or no read of this session could tell. Null when none is.
     Error changeStillAnsweredGone() const;
+    // What the user wrote on objects the service had deleted before it got the edit, handed over once.
+    std::vector<KNVTTaskStoreLostEdit> takeLostEdits() { return std::exchange(m_lostEdits, {}); }
+
+    // ---- New objects the push holds back -------------------------------------------------------------------------
+    // A create of `object` was answered with nothing that says whether the service made it: the reads of where it
+    // lands settle it (knvt::CreationsInDoubt).
+    void creationInDoubt(const ostore::Object &object);
+    // A new object the push holds back: in doubt until a read settles it, or refused or unsettled until the user
+    // changes it; a refused one in a list goes out again once a read of the list shows the user allowed to add to it
+    // where the library said otherwise.
+    void creationHeld(const ostore::Object &object);
     // The service did not allow the change of `object`, which the session undoes: the reads that named it are read
     // whole, to bring the service's copy back, and none of this session removes it for lacking.
     void changeUndone(const ostore::Object &object);
@@ -164,6 +183,12 @@ private:
     {
         ostore::ObjectID object;
         Error error;
+        // The user's change the answer left unsent, put back over whatever a read brings of the object.
+        QStringList keys;
+        ostore::ValueMap values;
+        // What the user wrote in that change, told if the object turns out gone; no text when it wrote none.
+        KNVTTaskStoreLostEdit written;
+        bool told = false;
     };
 
     ostore::Context *context() const;
@@ -196,6 +221,17 @@ private:
     // that the service could still take.
     bool mayRemoveMissingTask(const KNVTCDTask &task, const ostore::ObjectID &taskList) const;
     bool wasAnsweredGone(const ostore::ObjectID &object) const;
+    // A reply brought `parent` whole, as `inner`: the objects answered gone that belong to it (its comments and
+    // watchers, its rows, its links) and that its arrays, read whole, leave out are gone.
+    void settleAnsweredGoneUnder(const ostore::Object &parent, const JSONView &inner);
+    // Whether `request` is a read a push makes first, to settle its creates in doubt.
+    static bool settlesCreations(const KNVTRESTFulRequest &request);
+    // Settles the creations in doubt that land where `request` reads, before its reply `value` is applied.
+    void settleCreationsInDoubt(const KNVTRESTFulRequest &request, const JSONView &value);
+    // Whether the user may add to `list` now, where refused creations wait; false when none waits there.
+    bool refusedCreationsWaitIn(const ostore::Object *list) const;
+    // The read just applied shows the user allowed to add to `list`: its refused creations go out again.
+    void allowRefusedCreationsIn(const KNVTCDTaskList &list);
     static Names namesOf(const KNVTRESTFulRequest &request);
     static Names namesOfCollection(const QString &resource);
     // What the read of `request` was reading, and its name, for the user.
@@ -204,11 +240,16 @@ private:
     KNVTTaskStoreSyncSession &m_session;
     std::unique_ptr<Reply> m_reply;
     bool m_lastReplyReadable = true;
+    // Every element of the last reply could be read.
+    bool m_lastReplyWhole = true;
     std::vector<MissingObject> m_missingObjects;
     // The kinds of object that failed reads might have named, a bit for each.
     unsigned m_unreadNames = 0;
     Error m_failedReadError;
     std::vector<AnsweredGone> m_answeredGone;
+    std::vector<KNVTTaskStoreLostEdit> m_lostEdits;
+    std::vector<ostore::ObjectID> m_creationsInDoubt;
+    std::vector<ostore::ObjectID> m_refusedCreations;
     QSet<ostore::ObjectID> m_undone;
     QVariantMap m_resourceETags;
     QStringList m_staleResourceETags;

@@ -15,6 +15,7 @@ constexpr Outcome Gone = Outcome::ObjectGone;
 constexpr Outcome Kept = Outcome::KeptToSendAgain;
 constexpr Outcome Named = Outcome::KeptAndNamed;
 constexpr Outcome Undone = Outcome::Undone;
+constexpr Outcome Held = Outcome::HeldRefused;
 constexpr Outcome Refused = Outcome::SessionRefused;
 
 constexpr int kRequests = int(Request::Delete) + 1;
@@ -23,7 +24,7 @@ constexpr int kAnswers = int(Answer::TimedOut) + 1;
 // A row per answer, a column per request, in the order of the enums. A read that failed is read again by the next
 // session, and meanwhile nothing it would have named is judged gone. A change refused as it is (400, 409, 422) is named
 // to the user rather than dropped; one the user may not make (403) is undone, as sending it again would only be
-// refused again. 404 to a create is no refusal of the object but of the address, so it is only sent again. 403 and 404
+// refused again, except a new object, which is all the user's and is held until something changes. 404 to a create is no refusal of the object but of the address, so it is only sent again. 403 and 404
 // to one list mean the user lost it; to a picture, that there is none to show.
 constexpr Outcome kOutcomes[kAnswers][kRequests] = {
     // collection, list, avatar, create, update, delete
@@ -31,7 +32,7 @@ constexpr Outcome kOutcomes[kAnswers][kRequests] = {
     {Kept, Kept, Kept, Kept, Kept, Kept},                   // UnreadableSuccess
     {Kept, Kept, Kept, Named, Named, Named},                // BadRequest
     {Refused, Refused, Refused, Refused, Refused, Refused}, // Unauthorized
-    {Kept, Gone, Done, Undone, Undone, Undone},             // Forbidden
+    {Kept, Gone, Done, Held, Undone, Undone},               // Forbidden
     {Kept, Gone, Done, Kept, Gone, Gone},                   // NotFound
     {Kept, Kept, Kept, Kept, Kept, Kept},                   // RequestTimeout
     {Kept, Kept, Kept, Named, Named, Named},                // Conflict

@@ -11,8 +11,9 @@ namespace knvt {
 // is no success (what it should have brought is still to fetch, and what it should have taken is still to send), an
 // object the service says it no longer has keeps the user's unsent work until a read of the service settles where it
 // stands, and a change the service refuses as it is stays, is sent again and is named to the user until the service
-// takes it. Only a change the service does not allow is undone. A failure puts off only what it concerns: the rest of
-// the session is done as if it had not happened.
+// takes it. Only a change the service does not allow is undone, and a new object it does not allow is kept unsent: the
+// user made it and the service never had it. A failure puts off only what it concerns: the rest of the session is done
+// as if it had not happened.
 class SyncAnswerTable
 {
 public:
@@ -30,7 +31,8 @@ public:
     };
     enum class Answer {
         // Any status below 400 or above 599 with a body that reads as the request's reply: none (a 304, or an update
-        // or delete answered with no body), or one that reads as what was asked (JSON for an update or a delete).
+        // or delete answered with no body), or one that reads as what was asked (the object a create, an update or a
+        // delete concerns).
         Success,
         // The same with a body that does not.
         UnreadableSuccess,
@@ -64,9 +66,13 @@ public:
         // The service refuses the change as it is: kept and sent again, and the user is told which object it is and
         // the service's reason until the service takes it. The session's reads are none the worse for it.
         KeptAndNamed,
-        // The service does not allow the change: it is undone, the service's copy of the object comes back (a new
-        // object goes), and the user is told which it was, once.
+        // The service does not allow the change: it is undone, the service's copy of the object comes back, and the
+        // user is told which it was, once.
         Undone,
+        // The service does not allow a new object: it stays here with everything the user gave it, marked refused and
+        // named to the user once, and is sent again only once the user changes or moves it, or a read shows the
+        // user's role allowing it again. No later session fails for it.
+        HeldRefused,
         // The service refuses the client itself: the session stops, and the user is asked to act.
         SessionRefused,
     };

@@ -14,6 +14,8 @@ constexpr qint64 kChangeRefusedErrorCode = 134032;
 const QString kRefusedObjectNameKey = QStringLiteral("KNVTSyncRefusedObjectName");
 const QString kRefusalStatusKey = QStringLiteral("KNVTSyncRefusalStatus");
 const QString kRefusalBodyKey = QStringLiteral("KNVTSyncRefusalBody");
+const QString kRefusalKey = QStringLiteral("KNVTSyncRefusal");
+const QString kRefusedPlaceNameKey = QStringLiteral("KNVTSyncRefusedPlaceName");
 const QString kOtherRefusalsKey = QStringLiteral("KNVTSyncOtherRefusedChanges");
 const QString kFailedReadKey = QStringLiteral("KNVTSyncFailedRead");
 const QString kFailedReadNameKey = QStringLiteral("KNVTSyncFailedReadName");
@@ -72,12 +74,15 @@ Error syncUnreadableReplyError(const QString &what)
                  {{QStringLiteral("KNVTSyncUnreadableReplyOf"), what}});
 }
 
-Error syncRefusedChangeError(const Error &requestError, const QString &objectName)
+Error syncRefusedChangeError(const Error &requestError, const QString &objectName, SyncRefusal refusal,
+                             const QString &placeName)
 {
     return Error(QString::fromLatin1(KNVTTaskStoreErrorDomain), kChangeRefusedErrorCode,
                  {{kRefusedObjectNameKey, objectName},
-                  {kRefusalStatusKey, requestError.code()},
-                  {kRefusalBodyKey, requestError.userInfo()}});
+                  {kRefusalStatusKey, requestError ? requestError.code() : 0},
+                  {kRefusalBodyKey, requestError.userInfo()},
+                  {kRefusalKey, int(refusal)},
+                  {kRefusedPlaceNameKey, placeName}});
 }
 
 Error syncFailedReadError(const Error &cause, SyncRead read, const QString &name)
@@ -133,6 +138,19 @@ QString syncRefusedObjectName(const Error &error)
 qint64 syncRefusalStatus(const Error &error)
 {
     return isOfStore(error, kChangeRefusedErrorCode) ? error.userInfo().value(kRefusalStatusKey).toLongLong() : 0;
+}
+
+SyncRefusal syncRefusal(const Error &error)
+{
+    const int refusal = isOfStore(error, kChangeRefusedErrorCode) ? error.userInfo().value(kRefusalKey).toInt() : 0;
+    return refusal > int(SyncRefusal::Kept) && refusal <= int(SyncRefusal::Unsettled) ? SyncRefusal(refusal)
+                                                                                      : SyncRefusal::Kept;
+}
+
+QString syncRefusedPlaceName(const Error &error)
+{
+    return isOfStore(error, kChangeRefusedErrorCode) ? error.userInfo().value(kRefusedPlaceNameKey).toString()
+                                                     : QString();
 }
 
 QStringList syncRefusalMessages(const Error &error)

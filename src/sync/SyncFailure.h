@@ -25,6 +25,19 @@ enum class SyncFailureCause {
     ChangeRefused,
 };
 
+// What became of a change the service refused, so that the user is told.
+enum class SyncRefusal {
+    // Refused as it is (400, 409, 422): kept, and sent again until the service takes it.
+    Kept,
+    // Not allowed (403): undone, and the service's copy is back.
+    Undone,
+    // A new object not allowed (403): kept here unsent until the user changes or moves it.
+    Held,
+    // A new object of which the service may already hold more than one copy: kept here unsent, as nothing tells which
+    // copy is the user's.
+    Unsettled,
+};
+
 // What a read that failed was reading, so that the user is told which.
 enum class SyncRead {
     // Not a read.
@@ -49,8 +62,10 @@ Error syncLocalSaveError(const Error &saveError);
 // The error of a reply that counts as success but does not read as what `what` (a resource, for the log) answers.
 Error syncUnreadableReplyError(const QString &what);
 // The error of a change the service refused with `requestError`, naming the object that carries it (its title, or
-// whatever names it to the user; empty when nothing does).
-Error syncRefusedChangeError(const Error &requestError, const QString &objectName);
+// whatever names it to the user; empty when nothing does), what became of it, and where it was to go (the title of the
+// list a new task was made in, of the task a comment was written on; empty when it names nothing).
+Error syncRefusedChangeError(const Error &requestError, const QString &objectName,
+                             SyncRefusal refusal = SyncRefusal::Kept, const QString &placeName = {});
 
 // `cause` (whatever failed the read) with what the read was reading and the name of that (a title, a user's name),
 // for the user to be told; its cause stays that of `cause`.
@@ -72,6 +87,8 @@ int syncOtherRefusedChanges(const Error &error);
 // words for why, as it wrote them ("title is invalid"); no words when its answer had none.
 QString syncRefusedObjectName(const Error &error);
 qint64 syncRefusalStatus(const Error &error);
+SyncRefusal syncRefusal(const Error &error);
+QString syncRefusedPlaceName(const Error &error);
 QStringList syncRefusalMessages(const Error &error);
 
 } // namespace knvt

@@ -75,6 +75,31 @@ QString wentAway(EditedObject object, const QString &name, bool elsewhere)
     return {};
 }
 
+QString writtenWentAway(EditedObject object, const QString &name)
+{
+    const QString shown = quoted(name);
+    switch (object) {
+    case EditedObject::Task:
+        return QCoreApplication::translate("GoneElsewhere", "The task you edited, “%1”, was deleted elsewhere.")
+            .arg(shown);
+    case EditedObject::Project:
+        return QCoreApplication::translate("GoneElsewhere", "The project you edited, “%1”, was deleted elsewhere.")
+            .arg(shown);
+    case EditedObject::Area:
+        return QCoreApplication::translate("GoneElsewhere", "The area you edited, “%1”, was deleted elsewhere.")
+            .arg(shown);
+    case EditedObject::Tag:
+        return QCoreApplication::translate("GoneElsewhere", "The tag you edited, “%1”, was deleted elsewhere.")
+            .arg(shown);
+    case EditedObject::Comment:
+        return shown.isEmpty()
+            ? QCoreApplication::translate("GoneElsewhere", "The comment you edited was deleted elsewhere.")
+            : QCoreApplication::translate("GoneElsewhere", "The comment you edited on “%1” was deleted elsewhere.")
+                  .arg(shown);
+    }
+    return {};
+}
+
 QString becameReadOnly(const QString &name)
 {
     const QString shown = quoted(name);
@@ -101,6 +126,8 @@ struct Telling
     QStringList typed{};
     // The object is still there but may no longer be changed.
     bool readOnly = false;
+    // A sync found it deleted before the service got what the user wrote on it, which `typed` holds; no form closed.
+    bool written = false;
     // The title of the window the closing form was in; empty when the closing window was the object's own.
     QString formIn{};
     QPointer<QWidget> concerns{};
@@ -115,6 +142,16 @@ std::vector<Telling> &pending()
 
 void tell(const Telling &telling)
 {
+    if (telling.written) {
+        runModal({.title = writtenWentAway(telling.object, telling.name),
+                  .message =
+                      QCoreApplication::translate("GoneElsewhere", "What you wrote had not reached the sync service:"),
+                  .typed = telling.typed.join(QStringLiteral("\n\n")),
+                  .buttonTitles = {QCoreApplication::translate("GoneElsewhere", "OK")},
+                  .opener = Opener::Application,
+                  .concerns = telling.concerns});
+        return;
+    }
     QStringList message;
     if (telling.readOnly)
         message << (telling.elsewhere ? QCoreApplication::translate(
@@ -156,7 +193,8 @@ void tellLater(Telling told, QWidget *shownIn)
     }
     std::vector<Telling> &tellings = pending();
     for (Telling &telling : tellings) {
-        if (telling.object == told.object && telling.name == told.name && telling.readOnly == told.readOnly) {
+        if (telling.object == told.object && telling.name == told.name && telling.readOnly == told.readOnly
+            && telling.written == told.written) {
             telling.changesLost = telling.changesLost || told.changesLost;
             telling.typed += told.typed;
             // A window and the form in it: the window closed.
@@ -201,6 +239,12 @@ void tellTaskBecameReadOnly(const QString &name, QWidget *shownIn, bool elsewher
                .typed = typed,
                .readOnly = true},
               shownIn);
+}
+
+void tellWrittenWentAway(EditedObject object, const QString &name, const QString &written)
+{
+    qCInfo(lcUikit).noquote() << "tellWrittenWentAway" << writtenWentAway(object, name);
+    tellLater({.object = object, .name = name, .typed = {written}, .written = true}, nullptr);
 }
 
 } // namespace knvt

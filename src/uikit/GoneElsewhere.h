@@ -22,6 +22,11 @@ enum class EditedObject { Task, Project, Area, Tag, Comment };
 void tellObjectWentAway(EditedObject object, const QString &name, QWidget *shownIn, bool elsewhere, bool changesLost,
                         const QStringList &typed = {});
 
+// A sync found `name`'s object deleted on the service before the service got what the user wrote on it: the object is
+// gone here too, and the user is told, with what was written (`written`), in the application's own alert, which waits
+// beside the user's work. A comment is named by the title of its task.
+void tellWrittenWentAway(EditedObject object, const QString &name, const QString &written);
+
 // The same for a task form whose task may no longer be changed (its list was archived or made read-only): it closes
 // unwritten and says why, giving back what the user typed.
 void tellTaskBecameReadOnly(const QString &name, QWidget *shownIn, bool elsewhere, const QStringList &typed);

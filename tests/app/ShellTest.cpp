@@ -11,6 +11,7 @@
 #include "support/TaskStoreSandbox.h"
 #include "support/WaitUntil.h"
 
+#include "foundation/Clock.h"
 #include "foundation/Defaults.h"
 #include "foundation/NotificationCenter.h"
 #include "uikit/KNVTDockIconBadgeValueType.h"
@@ -190,12 +191,22 @@ TEST(SyncStatusLine, AFailureShowsWhollyAtTheDefaultAndTheSmallestWindowWidths)
         knvt::Error error;
         QString end;
         bool cut;
-    } cases[] = {
-        {knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 503), QStringLiteral("PM (service failed)"), false},
-        {refusal, QStringLiteral("and 2 more (title is too long)"), true}};
+        // A sync that went through with changes the service refused.
+        bool finished;
+    } cases[] = {{knvt::Error(QString::fromLatin1(KNVTRequestErrorDomain), 503), QStringLiteral("PM (service failed)"),
+                  false, false},
+                 {refusal, QStringLiteral("and 2 more (title is too long)"), true, false},
+                 {refusal, QStringLiteral("and 2 more (title is too long)"), true, true}};
 
     for (const auto &c : cases) {
-        store.taskStoreSyncCoordinatorSyncSessionDidFailWithError(coordinator, {}, c.error);
+        if (c.finished) {
+            KNVTTaskStoreSyncSessionInfo session;
+            session.startDate = knvt::Clock::shared().now();
+            session.refusedChangesError = c.error;
+            store.taskStoreSyncCoordinatorDidFinishSyncSession(coordinator, session);
+        } else {
+            store.taskStoreSyncCoordinatorSyncSessionDidFailWithError(coordinator, {}, c.error);
+        }
         for (const int width : {defaultWidth, main.minimumWidth()}) {
             SCOPED_TRACE(width);
             main.resize(width, main.height());
@@ -208,8 +219,9 @@ TEST(SyncStatusLine, AFailureShowsWhollyAtTheDefaultAndTheSmallestWindowWidths)
                 << "+" << label->height() << " in a line of " << line->height();
             const QString text = label->text();
             // Cut, the service's words go first.
-            EXPECT_TRUE(text.startsWith(QStringLiteral("Sync failed 10:12"))
-                        && (text.endsWith(c.end) || (c.cut && text.contains(QStringLiteral("and 2 more (")))))
+            EXPECT_TRUE(
+                text.startsWith(c.finished ? QStringLiteral("Synced 10:12") : QStringLiteral("Sync failed 10:12"))
+                && (text.endsWith(c.end) || (c.cut && text.contains(QStringLiteral("and 2 more (")))))
                 << text.toStdString();
             const QFontMetrics metrics(label->font());
             const QRect needed =

@@ -470,6 +470,8 @@ public:
     void tick(const QString &checkBox, bool on = true);
     void setPriority(int level);
     void addToken(const QString &field, const QString &text);
+    // A click into the token field where its typing shows, then Backspace, which takes its last token away.
+    void removeLastToken(const QString &field);
     // The names a screen reader reads for the tokens of the field, in order.
     QStringList tokensAsRead(const QString &field);
     void pressReturn(const QString &field = QStringLiteral("titleTextField"));

@@ -472,6 +472,17 @@ void AppDriver::addToken(const QString &field, const QString &text)
     settle();
 }
 
+void AppDriver::removeLastToken(const QString &field)
+{
+    auto *tokens = named<KNVTTokenField>(frontEditor(), field);
+    if (!tokens)
+        return;
+    if (!tokens->editor()->hasFocus())
+        clickWhereItShows(tokens->editor(), QPoint(tokens->editor()->width() - 4, tokens->editor()->height() / 2));
+    QTest::keyClick(tokens->editor(), Qt::Key_Backspace);
+    settle();
+}
+
 QStringList AppDriver::tokensAsRead(const QString &field)
 {
     QStringList names;

@@ -28,15 +28,15 @@ QStringList columns(sqlite3 *db, const QString &table)
     return out;
 }
 
-TEST_F(ModelSchemaTest, NewLibraryHasEveryTableAndVersionFour)
+TEST_F(ModelSchemaTest, NewLibraryHasEveryTableAndVersionFive)
 {
     EXPECT_TRUE(openResult().created);
     for (const QString &name : kEntities)
         EXPECT_FALSE(columns(coordinator().handle(), name).isEmpty()) << name.toStdString();
     close();
     const ostore::StoreMetadata metadata = ostore::Coordinator::readStoreMetadata(path());
-    EXPECT_EQ(metadata.userVersion, 4);
-    EXPECT_EQ(metadata.modelVersionIdentifiers, QStringList{"4"});
+    EXPECT_EQ(metadata.userVersion, 5);
+    EXPECT_EQ(metadata.modelVersionIdentifiers, QStringList{"5"});
     EXPECT_EQ(metadata.schemaHash, KNVTCDModel().schemaHash());
 }
 

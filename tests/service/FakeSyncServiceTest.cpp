@@ -323,6 +323,13 @@ TEST_F(FakeSyncServiceTest, ScriptedRoutesComeBeforeTheStoreAndCanHoldIt)
     held.join();
     EXPECT_EQ(status.load(), 200);
     EXPECT_EQ(fake->stored("tasks", taskId)->value("title").toString(), "B");
+
+    // A rewritten answer says nothing of what the store applied.
+    fake->on("POST", "/tasks.json").rewrite(201);
+    const CurlReply created = send("POST", "/tasks.json", {{"task", QJsonObject{{"title", "C"}}}});
+    EXPECT_EQ(created.status, 201);
+    EXPECT_TRUE(created.body.isEmpty());
+    EXPECT_EQ(fake->storedAll("tasks").back().value("title").toString(), "C");
 }
 
 } // namespace

@@ -29,6 +29,17 @@ bool exec(const QString &file, const QStringList &statements)
     return ok;
 }
 
+// What version 4 of the model lacked: where each new object stands with the service.
+QStringList withoutPushStates()
+{
+    QStringList statements;
+    for (const char *table : {"KNVTCDFriendship", "KNVTCDTaskList", "KNVTCDTaskListCollaborator", "KNVTCDTask",
+                              "KNVTCDTag", "KNVTCDTaggedTask", "KNVTCDTaskComment", "KNVTCDTaskWatcher"})
+        statements << QStringLiteral("ALTER TABLE %1 DROP COLUMN pushState").arg(QLatin1String(table))
+                   << QStringLiteral("ALTER TABLE %1 DROP COLUMN pushedAttributes").arg(QLatin1String(table));
+    return statements;
+}
+
 } // namespace
 
 using TaskStoreLibraryTest = TaskStoreTest;
@@ -318,10 +329,12 @@ TEST_F(TaskStoreLibraryTest, ALibraryOfTheOlderModelIsMigratedAndItsDerivedValue
     const QUrl userUri = user->uri();
     destroyStores();
     // The library as the previous version wrote it.
-    ASSERT_TRUE(exec(storeFilePath(),
-                     {"ALTER TABLE KNVTCDUser DROP COLUMN initials",
-                      "ALTER TABLE KNVTCDAvatar DROP COLUMN thumbnailData", "PRAGMA user_version = 3",
-                      "UPDATE Z_METADATA SET value = '[\"3\"]' WHERE key = 'modelVersionIdentifiers'"}));
+    ASSERT_TRUE(
+        exec(storeFilePath(),
+             withoutPushStates()
+                 + QStringList{"ALTER TABLE KNVTCDUser DROP COLUMN initials",
+                               "ALTER TABLE KNVTCDAvatar DROP COLUMN thumbnailData", "PRAGMA user_version = 3",
+                               "UPDATE Z_METADATA SET value = '[\"3\"]' WHERE key = 'modelVersionIdentifiers'"}));
 
     knvt::test::NotificationRecorder recorder(kChangeNames);
     KNVTTaskStore &migrated = makeStore();
@@ -340,4 +353,39 @@ TEST_F(TaskStoreLibraryTest, ALibraryOfTheOlderModelIsMigratedAndItsDerivedValue
     EXPECT_EQ(reread->avatar()->thumbnailImage().pixelColor(64, 64), QColor(Qt::red));
     EXPECT_FALSE(context(migrated).hasChanges()) << "the fix-ups are saved";
     EXPECT_EQ(count<KNVTCDTaskStoreInformation>(migrated), 1);
+}
+
+// A library of the version before keeps its objects, and a new object's standing with the service, kept from then on,
+// outlives the process.
+TEST_F(TaskStoreLibraryTest, ALibraryOfTheVersionBeforeKeepsItsTasksAndThenKeepsWhereANewTaskStandsWithTheService)
+{
+    KNVTCDTask *task = store().taskWithTitle(QStringLiteral("Plant roses"));
+    save();
+    const QUrl taskUri = task->uri();
+    destroyStores();
+    ASSERT_TRUE(
+        exec(storeFilePath(),
+             withoutPushStates()
+                 + QStringList{"PRAGMA user_version = 4",
+                               "UPDATE Z_METADATA SET value = '[\"4\"]' WHERE key = 'modelVersionIdentifiers'"}));
+
+    KNVTTaskStore &migrated = makeStore();
+    ASSERT_NE(migrated.managedObjectContext(), nullptr);
+    EXPECT_TRUE(QFileInfo::exists(storeFilePath() + ".v4.backup")) << "the old file is kept";
+    auto *reread = static_cast<KNVTCDTask *>(
+        context(migrated).existingObject(*migrated.persistentStoreCoordinator()->objectIDForURI(taskUri)));
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(reread->title(), QStringLiteral("Plant roses"));
+    EXPECT_EQ(reread->pushState(), KNVTCDTaskStoreObject::PushState::None);
+
+    reread->setPushState(KNVTCDTaskStoreObject::PushState::Refused,
+                         QStringLiteral(R"({"title":{"title":"Plant roses"}})"));
+    ASSERT_TRUE(migrated.saveUserChanges());
+    destroyStores();
+    KNVTTaskStore &reopened = makeStore();
+    auto *kept = static_cast<KNVTCDTask *>(
+        context(reopened).existingObject(*reopened.persistentStoreCoordinator()->objectIDForURI(taskUri)));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->pushState(), KNVTCDTaskStoreObject::PushState::Refused);
+    EXPECT_EQ(kept->pushedAttributes(), QStringLiteral(R"({"title":{"title":"Plant roses"}})"));
 }

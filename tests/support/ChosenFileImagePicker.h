@@ -4,6 +4,7 @@
 // knvt_accounts themselves.
 #include "accounts/ImagePicker.h"
 
+#include <QFileInfo>
 #include <QString>
 
 namespace knvt::test {
@@ -27,9 +28,8 @@ public:
         ++m_picks;
         if (m_path.isEmpty())
             return;
-        const QImage image = accountImageFromFile(m_path);
-        if (!image.isNull() && completion)
-            completion(image);
+        if (completion)
+            completion(accountImageFromFile(m_path), QFileInfo(m_path).fileName());
     }
 
 private:

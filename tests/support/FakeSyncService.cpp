@@ -44,6 +44,7 @@ struct Script
     int delayMs = 0;
     bool hold = false;
     bool truncate = false;
+    std::optional<std::pair<int, QByteArray>> rewrite;
 };
 
 struct RouteScript
@@ -173,7 +174,7 @@ struct FakeSyncService::Route::Impl
     {
         RouteScript &route = routes[key];
         if (route.replies.empty())
-            route.replies.push_back(Script{ReplyKind::Pass, {}, {}, 0, false, false});
+            route.replies.push_back(Script{ReplyKind::Pass, {}, {}, 0, false, false, {}});
         return route.replies.back();
     }
 
@@ -429,6 +430,10 @@ void FakeSyncService::Route::Impl::serve(int fd, int number)
         }
 
         FakeSyncReply reply = std::move(script.reply);
+        if (script.rewrite) {
+            reply.status = script.rewrite->first;
+            reply.body = script.rewrite->second;
+        }
         if (!script.etag.isEmpty()) {
             if (request.header("If-None-Match") == script.etag)
                 reply = {304, {}, {}};
@@ -479,8 +484,9 @@ FakeSyncService::Route &FakeSyncService::Route::json(int status, QByteArrayView 
 FakeSyncService::Route &FakeSyncService::Route::reply(int status, QByteArrayView body, Headers headers)
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->append({m_method, m_path},
-                   Script{ReplyKind::Respond, {status, body.toByteArray(), std::move(headers)}, {}, 0, false, false});
+    m_impl->append(
+        {m_method, m_path},
+        Script{ReplyKind::Respond, {status, body.toByteArray(), std::move(headers)}, {}, 0, false, false, {}});
     return *this;
 }
 
@@ -492,7 +498,7 @@ FakeSyncService::Route &FakeSyncService::Route::png(QByteArrayView bytes)
 FakeSyncService::Route &FakeSyncService::Route::pass()
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->append({m_method, m_path}, Script{ReplyKind::Pass, {}, {}, 0, false, false});
+    m_impl->append({m_method, m_path}, Script{ReplyKind::Pass, {}, {}, 0, false, false, {}});
     return *this;
 }
 
@@ -520,14 +526,14 @@ FakeSyncService::Route &FakeSyncService::Route::hold()
 FakeSyncService::Route &FakeSyncService::Route::drop()
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->append({m_method, m_path}, Script{ReplyKind::Drop, {}, {}, 0, false, false});
+    m_impl->append({m_method, m_path}, Script{ReplyKind::Drop, {}, {}, 0, false, false, {}});
     return *this;
 }
 
 FakeSyncService::Route &FakeSyncService::Route::reset()
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->append({m_method, m_path}, Script{ReplyKind::Reset, {}, {}, 0, false, false});
+    m_impl->append({m_method, m_path}, Script{ReplyKind::Reset, {}, {}, 0, false, false, {}});
     return *this;
 }
 
@@ -535,6 +541,13 @@ FakeSyncService::Route &FakeSyncService::Route::truncate()
 {
     std::lock_guard lock(m_impl->mutex);
     m_impl->lastScript({m_method, m_path}).truncate = true;
+    return *this;
+}
+
+FakeSyncService::Route &FakeSyncService::Route::rewrite(int status, QByteArrayView body)
+{
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->lastScript({m_method, m_path}).rewrite = std::pair(status, body.toByteArray());
     return *this;
 }
 

@@ -77,7 +77,10 @@ public:
         Route &drop();                  // reads the request, then closes the connection without a reply (empty reply)
         Route &reset();                 // reads the request, then resets the connection (RST)
         Route &truncate();              // sends the headers and half the body, then closes the connection
-        Route &clear();                 // forgets this route's replies, used or not
+        // Sends `status` and `body` in place of the reply once it is made: the store, answering, has applied the
+        // request, which the answer no longer says.
+        Route &rewrite(int status, QByteArrayView body = {});
+        Route &clear(); // forgets this route's replies, used or not
 
     private:
         friend class FakeSyncService;

@@ -438,8 +438,9 @@ FakeSyncReply FakeSyncState::createFriendship(const QJsonObject &fields, const I
     qint64 id = 0;
     int status = 200;
     if (QJsonObject *existing = friendshipWith(*other, &id)) {
-        // The other side's invitation: posting the pair accepts it.
-        if (idValue(existing->value("invitee_id")) == owner)
+        // The other side's invitation: posting the pair accepts it. An invitation by user name accepts nothing; the
+        // answer is the friendship as it stands.
+        if (idValue(existing->value("invitee_id")) == owner && !fields.contains("invitee_username"))
             update("friendships", id, {{"status", "accepted"}});
     } else {
         id = seed("friendships", {{"inviter_id", owner}, {"invitee_id", *other}, {"status", "pending"}});

@@ -7,6 +7,7 @@
 
 #include "support/ChosenFileImagePicker.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -93,6 +94,16 @@ TEST_F(AccountDetailsTest, APickedPictureIsSentAndKeptWhole)
     const QString path = dir.filePath(QStringLiteral("new.png"));
     picture({800, 800}, QColor(20, 60, 220)).save(path);
     knvt::test::ChosenFileImagePicker picker;
+    // A file that is no picture is named as such, and the sheet keeps the picture it shows.
+    QFile notes(dir.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write("Buy milk") > 0);
+    notes.close();
+    picker.choose(notes.fileName());
+    widget<QPushButton>("avatarPickerButton")->click();
+    EXPECT_FALSE(sheet->updatedAvatar());
+    EXPECT_EQ(widget<QLabel>("progressLabel")->text(),
+              QStringLiteral("“notes.txt” is not a picture. Choose a PNG, JPEG, GIF, BMP or WebP file."));
+
     picker.choose(path);
     widget<QPushButton>("avatarPickerButton")->click();
     EXPECT_TRUE(sheet->updatedAvatar());

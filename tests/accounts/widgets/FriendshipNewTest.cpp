@@ -4,6 +4,7 @@
 #include "accounts/KNVTFriendshipNewWindowController.h"
 
 #include "model/KNVTCDFriendship.h"
+#include "model/KNVTFriendshipStatus.h"
 
 #include "support/CountingBeeper.h"
 
@@ -101,4 +102,49 @@ TEST_F(FriendshipNewTest, RefusalsAndFailuresEachHaveTheirLine)
     EXPECT_EQ(line()->text(), QStringLiteral("Unable to invite as the connection failed."));
     EXPECT_TRUE(addButton()->isEnabled());
     EXPECT_EQ(context().count<KNVTCDFriendship>(), 0);
+}
+
+// The line says what the service's answer means for the person and the user: invited now, friends already, or an
+// invitation of theirs that waits for the user in Notifications (or that this invitation took up).
+TEST_F(FriendshipNewTest, TheLineSaysWhatTheServicesAnswerMeans)
+{
+    const struct
+    {
+        const char *username;
+        qint64 id;
+        qint64 inviter;
+        const char *status;
+        // The person's own invitation waited here before.
+        bool invitedMe;
+        QString line;
+    } cases[] = {
+        {"bea", 43, 42, "pending", false, QStringLiteral("You Successfully invited bea!")},
+        {"cy", 44, 42, "accepted", false, QStringLiteral("You and cy are already friends.")},
+        {"dee", 45, 45, "pending", false,
+         QStringLiteral("dee has already invited you: accept the invitation in Notifications, on the main window's "
+                        "toolbar.")},
+        {"eve", 46, 46, "accepted", true, QStringLiteral("You accepted the invitation of eve: you are friends now.")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.username);
+        const QString username = QString::fromLatin1(c.username);
+        if (c.invitedMe) {
+            KNVTCDUser *person = insertUser(username, username, KNVTUserFriendshipStatusPending);
+            person->setNumericIdentifier(c.id);
+            auto *invitation = context().insert<KNVTCDFriendship>();
+            invitation->setStatus(KNVTFriendshipStatusPending);
+            invitation->setInvitee(store().me());
+            invitation->setInviter(person);
+            save();
+        }
+        const qint64 invitee = c.inviter == 42 ? c.id : 42;
+        // The answer embeds the other person, as the service does.
+        const QJsonObject person{{c.inviter == 42 ? "invitee" : "inviter", knvt::test::user(c.id, username)}};
+        fake.on("POST", "/friendships.json")
+            .clear()
+            .json(200, knvt::test::body(knvt::test::friendship(c.id + 100, c.inviter, invitee,
+                                                               QString::fromLatin1(c.status), 1, person)));
+        invite(username);
+        EXPECT_EQ(line()->text(), c.line);
+    }
 }

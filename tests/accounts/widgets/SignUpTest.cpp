@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -110,6 +111,14 @@ TEST_F(SignUpTest, TheRequestCarriesTheFormAndTheChosenPictureAndSignsIn)
     const QString path = dir.filePath(QStringLiteral("me.png"));
     picture({300, 200}, QColor(10, 200, 30)).save(path);
     knvt::test::ChosenFileImagePicker picker;
+    // A file that is no picture is named as such.
+    QFile notes(dir.filePath(QStringLiteral("notes.txt")));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly) && notes.write("Buy milk") > 0);
+    notes.close();
+    picker.choose(notes.fileName());
+    widget<QPushButton>("avatarPickerButton")->click();
+    EXPECT_EQ(widget<QLabel>("progressLabel")->text(),
+              QStringLiteral("“notes.txt” is not a picture. Choose a PNG, JPEG, GIF, BMP or WebP file."));
     picker.choose(path);
     widget<QPushButton>("avatarPickerButton")->click();
     ASSERT_EQ(widget<KNVTImageView>("avatarImageView")->image().size(), QSize(200, 200));

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "foundation/JSONView.h"
+
+#include <QString>
+#include <QVariantMap>
+
+#include <optional>
+#include <vector>
+
+class KNVTCDTaskList;
+class KNVTRESTFulRequest;
+
+namespace ostore {
+class Context;
+class Object;
+} // namespace ostore
+
+namespace knvt {
+
+// The new objects whose creation may have reached the service without the service saying so (its answer lost, cut,
+// unreadable or without the object, or the program ended while it was under way), and what a read of where they land
+// says the service made of them. Before such an object is sent again, that read is asked for an object made by this
+// user, in the same place, with every field the user gave it, that nothing here holds yet. One: it is the user's object,
+// which takes its identifier and entity tag, and nothing is sent again. None, in a reply read whole: the creation never
+// got there, and is sent again. More than one: nothing tells which is the user's, so nothing is guessed; the object
+// stays here unsent until the user changes it, and the user is told.
+class CreationsInDoubt
+{
+public:
+    // Where a new object lands on the service: the collection whose read lists it ("tasks/inbox", "task_lists",
+    // "tags", "friendships"), or the list whose own read does.
+    struct Place
+    {
+        QString collection;
+        std::optional<qint64> list;
+        bool operator==(const Place &other) const = default;
+    };
+
+    // Where `object` lands; none for an object no read lists (its list or task not on the service yet).
+    static std::optional<Place> placeOf(const ostore::Object &object);
+    // What `request` reads, when it is a read of a collection or of one list.
+    static std::optional<Place> placeRead(const KNVTRESTFulRequest &request);
+    // The collection of lists that lists `list`, by the user's place in it.
+    static QString collectionOf(const KNVTCDTaskList &list);
+
+    // What a create of `object` sends, key by key, as the mark of its push state keeps it: two objects that would send
+    // the same have the same text.
+    static QString creationText(const QVariantMap &sentAttributesByKey);
+    static QString creationText(ostore::Object &object);
+
+    enum class Verdict {
+        // Nothing in the reply tells: the object stays in doubt.
+        Unknown,
+        // The reply holds the object the service made of it, which it now is.
+        Adopted,
+        // The reply, read whole, holds none: the creation is to be sent again.
+        NotThere,
+        // The reply holds more than one such object.
+        Unsettled,
+    };
+    struct Settled
+    {
+        ostore::Object *object;
+        Verdict verdict;
+    };
+    // Settles those of `inDoubt` that land where `request` reads against its reply `value`, before the reply is
+    // applied: each adopted object takes the service's object as a create's reply would give it, and the marks of the
+    // others change with their verdict. `whole`: every element of the reply could be read.
+    static std::vector<Settled> settle(ostore::Context &context, const std::vector<ostore::Object *> &inDoubt,
+                                       const KNVTRESTFulRequest &request, const JSONView &value, bool whole);
+};
+
+} // namespace knvt
