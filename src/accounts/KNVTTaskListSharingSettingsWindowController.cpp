@@ -278,7 +278,7 @@ void KNVTTaskListSharingSettingsWindowController::collaboratingUsersSelection(QW
         popover->deleteLater();
     });
     QWidget *anchor = sender ? sender : m_collaboratingUsersButton;
-    popover->showRelativeTo(QRect(), anchor);
+    popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
 }
 
 void KNVTTaskListSharingSettingsWindowController::closePopover()
@@ -401,7 +401,7 @@ void KNVTTaskListSharingSettingsWindowController::taskStoreWillChangeNotificatio
 void KNVTTaskListSharingSettingsWindowController::closeBecauseGone(bool elsewhere)
 {
     // The people ticked here are the sheet's changes; nothing of them was written.
-    knvt::tellObjectWentAway(m_object, m_taskListTitle, this, elsewhere, true);
+    knvt::tellObjectWentAway(m_object, m_taskListTitle, this, knvt::whoseChange(elsewhere), true);
     cancel();
 }
 

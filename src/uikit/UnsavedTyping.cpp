@@ -153,7 +153,9 @@ bool UnsavedTyping::mayDiscard(const QWidget *window)
                   .message = QCoreApplication::translate("UnsavedTyping", "What you typed has not been saved:"),
                   .typed = typed.join(QStringLiteral("\n\n")),
                   .buttonTitles = {QCoreApplication::translate("UnsavedTyping", "Cancel"),
-                                   QCoreApplication::translate("UnsavedTyping", "Discard")}});
+                                   QCoreApplication::translate("UnsavedTyping", "Discard")},
+                  // Every road that drops typing is the user's: a close, Quit, Sign Out.
+                  .opener = Opener::User});
     gAsking = false;
     if (answer == 1) {
         forget(window);
