@@ -2,6 +2,7 @@
 
 #include "foundation/Clock.h"
 #include "uikit/FirstTabStop.h"
+#include "uikit/HeldChangeAccessible.h"
 #include "uikit/Logging.h"
 #include "uikit/Popover.h"
 #include "uikit/UnsavedTyping.h"
@@ -205,6 +206,8 @@ void KeyboardOwner::install()
         return;
     gOwner = new KeyboardOwner;
     qApp->installEventFilter(gOwner);
+    // What an assistive technology changes in a control is the user's input as well.
+    HeldChangeAccessible::install();
     connect(gOwner, &QObject::destroyed, qApp, [] { gOwner = nullptr; });
 }
 

@@ -128,6 +128,14 @@ void UnsavedTyping::changing(QWidget *field)
         noteInput(field);
 }
 
+void UnsavedTyping::accessibleInput(QObject *receiver)
+{
+    if (receiver == nullptr)
+        return;
+    if (QWidget *field = HeldChange::controlReceiving(receiver))
+        noteInput(field);
+}
+
 QStringList UnsavedTyping::typedIn(const QWidget *window)
 {
     QStringList typed;
