@@ -149,6 +149,13 @@ knvt::NewTaskValues KNVTMainWindowController::newTaskValuesForHomeSelection(bool
 
 void KNVTMainWindowController::newTaskPopover(QObject *sender)
 {
+    // New Task by its key or its menu entry while its form is open: the user asks for a form and has one, with the
+    // keyboard in it; the title typed next goes there, never into the list. Only a click on the button the form stands
+    // at closes an empty one, as a second click on a popover's button does.
+    if (m_createTaskPopover && anchorFor(sender) == nullptr) {
+        m_createTaskPopover->comeBack();
+        return;
+    }
     if (togglePopover(m_createTaskPopover))
         return;
     QToolButton *taskButton = toolbarButton(QStringLiteral("taskButton"));

@@ -190,10 +190,17 @@ bool Popover::closeUnlessTyping()
         close();
         return true;
     }
+    comeBack();
+    return true;
+}
+
+void Popover::comeBack()
+{
+    if (!m_open)
+        return;
     raise();
     activateWindow();
     giveFocusToContent();
-    return true;
 }
 
 QWidget *Popover::detach(Opener opener)

@@ -68,6 +68,8 @@ public:
     // A second use of the command that opened the popover: it closes, unless it holds typing, which only Escape or
     // the form's own Cancel drops; then it stays and the keyboard goes back into it. False when it was not shown.
     bool closeUnlessTyping();
+    // The shown popover comes to the front with the keyboard in its content, where the user left it.
+    void comeBack();
 
     // Makes the detach window, moves it where the popover stands, shows it as `opener` says and closes the popover
     // with reason Detached. Returns the window, or nullptr (and stays open) when there is no factory or it refuses.
