@@ -110,7 +110,7 @@ int main(int argc, char **argv)
 
     KNVTTaskStore::Environment environment;
     environment.libraryPath = folder;
-    environment.errorPresenter = [](const knvt::Error &error) {
+    environment.errorPresenter = [](const knvt::Error &error, knvt::Opener) {
         std::fprintf(stderr, "%s\n", qPrintable(error.description()));
     };
     KNVTTaskStore store(std::move(environment));

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowController(KNVTTaskStore *store,
                                                                                      QWidget *parent)
     : QDialog(parent),
@@ -64,6 +66,7 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     KNVTTaskStore &taskStore = knvt::taskStore(m_store);
     m_username = taskStore.username();
     m_refusalSeen = !taskStore.isAuthenticated();
+    m_syncOn = taskStore.isAutoSyncEnabled();
     showWhyThePasswordIsAskedFor(m_username, taskStore.accountPasswordLookupError());
     m_usernameLabel->setText(m_username);
 
@@ -214,6 +217,13 @@ void KNVTAuthenticationFailureWindowController::checkDidFinish(const KNVTAccount
 void KNVTAuthenticationFailureWindowController::closeIfAnsweredElsewhere()
 {
     KNVTTaskStore &store = knvt::taskStore(m_store);
+    // Switched off (the Account pane's switch): no sync waits for the password, and none is paused. Switched on again
+    // while the password is refused, the switch asks for it itself.
+    const bool switchedOff = std::exchange(m_syncOn, store.isAutoSyncEnabled()) && !m_syncOn;
+    if (switchedOff && !m_ending && !m_passwordTaken) {
+        putAway();
+        return;
+    }
     const bool refused = !store.isAuthenticated() && store.username() == m_username;
     m_refusalSeen = m_refusalSeen || refused;
     if (m_ending || m_passwordTaken || refused || !m_refusalSeen)
@@ -244,6 +254,16 @@ void KNVTAuthenticationFailureWindowController::cancel()
     // A password taken meanwhile has nothing left to pause.
     if (KNVTTaskStore &store = knvt::taskStore(m_store); !store.isAuthenticated())
         store.pauseSyncUntilSignedInAgain();
+    if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
+        delegate->authenticationFailureWindowControllerDidCancel(this);
+    else
+        QDialog::reject();
+}
+
+void KNVTAuthenticationFailureWindowController::putAway()
+{
+    m_ending = true;
+    m_check->cancel();
     if (KNVTAuthenticationFailureWindowControllerDelegate *delegate = m_delegate.get())
         delegate->authenticationFailureWindowControllerDidCancel(this);
     else

@@ -57,8 +57,11 @@ public slots:
 private:
     // The service's answer to the password Save sent.
     void checkDidFinish(const KNVTAccountCheck::Result &result);
-    // The password it asks for was taken elsewhere: the window's question is answered.
+    // The password it asks for was taken elsewhere: the window's question is answered. Or the user switched sync off:
+    // nothing is left to ask the password for.
     void closeIfAnsweredElsewhere();
+    // Ends the window unanswered, pausing nothing: sync was switched off.
+    void putAway();
     // The message and its explanation for why the password is asked for: `lookupError` is the store's reason for
     // having none at hand, null when the service refused the one it was given.
     void showWhyThePasswordIsAskedFor(const QString &username, const knvt::Error &lookupError);
@@ -75,6 +78,8 @@ private:
     // opens the window before it records the refusal.
     QString m_username;
     bool m_refusalSeen = false;
+    // Whether automatic sync was on when the store last said its settings changed.
+    bool m_syncOn = false;
     bool m_ending = false;
     bool m_keyringNoticeShown = false;
     // The service took the password Save sent.

@@ -83,7 +83,7 @@ void KNVTNotificationsViewController::acceptFriendshipRequest(const QUrl &uri)
     KNVTTaskStore &store = knvt::taskStore(m_store);
     if (auto *user = dynamic_cast<KNVTCDUser *>(store.objectForURI(uri))) {
         store.acceptFriendshipInviteFromUser(user);
-        store.saveWithCompletionHandler();
+        store.saveLater(knvt::Opener::User);
     }
 }
 
@@ -92,7 +92,7 @@ void KNVTNotificationsViewController::declineFriendshipRequest(const QUrl &uri)
     KNVTTaskStore &store = knvt::taskStore(m_store);
     if (auto *user = dynamic_cast<KNVTCDUser *>(store.objectForURI(uri))) {
         store.declineFriendshipInviteFromUser(user);
-        store.saveWithCompletionHandler();
+        store.saveLater(knvt::Opener::User);
     }
 }
 
@@ -111,6 +111,6 @@ void KNVTNotificationsViewController::answerTaskList(const QUrl &uri, qint64 sta
     KNVTTaskStore &store = knvt::taskStore(m_store);
     if (auto *taskList = dynamic_cast<KNVTCDTaskList *>(store.objectForURI(uri))) {
         taskList->setTaskListCollaboratorStatus(status);
-        store.saveWithCompletionHandler();
+        store.saveLater(knvt::Opener::User);
     }
 }

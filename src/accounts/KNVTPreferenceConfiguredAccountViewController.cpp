@@ -251,7 +251,7 @@ void KNVTPreferenceConfiguredAccountViewController::details()
 
 void KNVTPreferenceConfiguredAccountViewController::signOut()
 {
-    knvt::AlertPresenter::Request request;
+    knvt::AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.title = tr("Sign Out?");
     request.message = tr("Signing Out will remove all of you data, any unsynced changes will be lost.");
     // Every window closes with the library: what is typed in any of them goes too, and the question shows it.

@@ -11,9 +11,11 @@
 #include "model/KNVTCDUser.h"
 #include "model/ObjectReferencePayload.h"
 
+#include "uikit/ChangeHolder.h"
 #include "uikit/GoneElsewhere.h"
 #include "uikit/Popover.h"
 #include "uikit/TextInItsDirection.h"
+#include "uikit/UnsavedTyping.h"
 #include "uikit/ViewAdditions.h"
 
 #include "foundation/NotificationCenter.h"
@@ -37,16 +39,20 @@
 
 namespace {
 
-// The table as a drop target: the whole table is one target, whatever row the pointer is over.
-class SharingTableView final : public QTreeView
+// The table as a drop target: the whole table is one target, whatever row the pointer is over. It holds the people
+// the user chose here and has not saved: what a close or a quit would drop asks first (UnsavedTyping).
+class SharingTableView final : public QTreeView, public knvt::ChangeHolder
 {
 public:
     using Validator = std::function<Qt::DropAction(const QMimeData &, Qt::DropActions)>;
     using Acceptor = std::function<bool(const QMimeData &)>;
+    using Holding = std::function<QString()>;
 
-    SharingTableView(Validator validator, Acceptor acceptor)
-        : m_validator(std::move(validator)), m_acceptor(std::move(acceptor))
+    SharingTableView(Validator validator, Acceptor acceptor, Holding holding)
+        : m_validator(std::move(validator)), m_acceptor(std::move(acceptor)), m_holding(std::move(holding))
     {}
+
+    QString holding() const override { return m_holding(); }
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override { answer(event); }
@@ -77,6 +83,7 @@ private:
 
     Validator m_validator;
     Acceptor m_acceptor;
+    Holding m_holding;
 };
 
 bool contains(const std::vector<KNVTCDUser *> &users, const KNVTCDUser *user)
@@ -114,7 +121,7 @@ KNVTTaskListSharingSettingsWindowController::KNVTTaskListSharingSettingsWindowCo
     m_sharedByTextField->setTextFormat(Qt::PlainText);
     m_tableView = new SharingTableView(
         [this](const QMimeData &mime, Qt::DropActions actions) { return validateDrop(mime, actions); },
-        [this](const QMimeData &mime) { return acceptDrop(mime); });
+        [this](const QMimeData &mime) { return acceptDrop(mime); }, [this] { return chosenPeople(); });
     m_tableView->setObjectName(QStringLiteral("tableView"));
     m_tableView->setAccessibleName(tr("Shared With"));
     m_tableView->setModel(m_model);
@@ -278,7 +285,7 @@ void KNVTTaskListSharingSettingsWindowController::collaboratingUsersSelection(QW
         popover->deleteLater();
     });
     QWidget *anchor = sender ? sender : m_collaboratingUsersButton;
-    popover->showRelativeTo(QRect(), anchor);
+    popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
 }
 
 void KNVTTaskListSharingSettingsWindowController::closePopover()
@@ -299,9 +306,20 @@ void KNVTTaskListSharingSettingsWindowController::reloadUserSelectionPopover()
     }
 }
 
+QString KNVTTaskListSharingSettingsWindowController::chosenPeople() const
+{
+    if (m_ended || (addedUsers().empty() && removedUsers().empty()))
+        return QString();
+    QStringList names;
+    for (const KNVTCDUser *user : m_users)
+        names << user->extendedDisplayName();
+    return tr("Shared With: %1").arg(names.isEmpty() ? tr("nobody") : names.join(QStringLiteral(", ")));
+}
+
 void KNVTTaskListSharingSettingsWindowController::userSelectionViewControllerDidSelectUser(
     KNVTUserSelectionViewController *, KNVTCDUser *user)
 {
+    knvt::UnsavedTyping::changing(m_tableView);
     if (user != m_owner && !contains(m_users, user))
         m_users.push_back(user);
     reloadTable();
@@ -311,6 +329,7 @@ void KNVTTaskListSharingSettingsWindowController::userSelectionViewControllerDid
 void KNVTTaskListSharingSettingsWindowController::userSelectionViewControllerDidDeselectUser(
     KNVTUserSelectionViewController *, KNVTCDUser *user)
 {
+    knvt::UnsavedTyping::changing(m_tableView);
     m_users.erase(std::remove(m_users.begin(), m_users.end(), user), m_users.end());
     reloadTable();
     updateSaveButton();
@@ -339,6 +358,7 @@ Qt::DropAction KNVTTaskListSharingSettingsWindowController::validateDrop(const Q
 
 bool KNVTTaskListSharingSettingsWindowController::acceptDrop(const QMimeData &mime)
 {
+    knvt::UnsavedTyping::changing(m_tableView);
     for (KNVTCDUser *user : droppedUsers(mime)) {
         if (user != m_owner && !contains(m_users, user))
             m_users.push_back(user);
@@ -401,7 +421,7 @@ void KNVTTaskListSharingSettingsWindowController::taskStoreWillChangeNotificatio
 void KNVTTaskListSharingSettingsWindowController::closeBecauseGone(bool elsewhere)
 {
     // The people ticked here are the sheet's changes; nothing of them was written.
-    knvt::tellObjectWentAway(m_object, m_taskListTitle, this, elsewhere, true);
+    knvt::tellObjectWentAway(m_object, m_taskListTitle, this, knvt::whoseChange(elsewhere), true);
     cancel();
 }
 

@@ -28,7 +28,8 @@ class Popover;
 // boxes in a popover, or added by dropping them on the table. Nothing is written until Save, which writes only what the
 // user ticked and unticked here (new invitations, removed memberships) in one save: members that a sync adds or removes
 // while the sheet is open are taken in for every person the user left alone, and are never undone by the save. A
-// refused save leaves nothing behind in the store. The sheet closes by itself, and says why, when the list is deleted
+// refused save leaves nothing behind in the store. What the user chose and has not saved counts as held: a close or a
+// quit asks before it is dropped (UnsavedTyping). The sheet closes by itself, and says why, when the list is deleted
 // meanwhile (by a sync, say).
 class KNVTTaskListSharingSettingsWindowController : public QDialog, public KNVTUserSelectionViewControllerDelegate
 {
@@ -78,6 +79,9 @@ private:
     // The people the user added here and those the user removed, against what the sheet last took in.
     std::vector<KNVTCDUser *> addedUsers() const;
     std::vector<KNVTCDUser *> removedUsers() const;
+    // The people the list is to be shared with, as the question before they are dropped shows them, while the user's
+    // choices here differ from the list's members; empty when they do not.
+    QString chosenPeople() const;
     void reloadTable();
     void closePopover();
     // The list went away (by a change made `elsewhere`, or by the user's own command here): the user is told, and the

@@ -248,7 +248,7 @@ void KNVTUsersWindowController::inviteUser(KNVTCDUser *user)
         return;
     KNVTTaskStore &store = knvt::taskStore(m_store);
     store.createFriendshipInviteFromUser(user);
-    store.saveWithCompletionHandler();
+    store.saveLater(knvt::Opener::User);
 }
 
 void KNVTUsersWindowController::acceptInviteFromUser(KNVTCDUser *user)
@@ -257,7 +257,7 @@ void KNVTUsersWindowController::acceptInviteFromUser(KNVTCDUser *user)
         return;
     KNVTTaskStore &store = knvt::taskStore(m_store);
     store.acceptFriendshipInviteFromUser(user);
-    store.saveWithCompletionHandler();
+    store.saveLater(knvt::Opener::User);
 }
 
 void KNVTUsersWindowController::declineInviteFromUser(KNVTCDUser *user)
@@ -266,7 +266,7 @@ void KNVTUsersWindowController::declineInviteFromUser(KNVTCDUser *user)
         return;
     KNVTTaskStore &store = knvt::taskStore(m_store);
     store.declineFriendshipInviteFromUser(user);
-    store.saveWithCompletionHandler();
+    store.saveLater(knvt::Opener::User);
 }
 
 void KNVTUsersWindowController::userViewControllerDidSelectInvite(KNVTUserViewController *controller)

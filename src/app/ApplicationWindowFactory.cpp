@@ -40,10 +40,10 @@ namespace knvt {
 
 namespace {
 
-// Shows a window above the others, ready for the keyboard: the application's windows open at the user's command.
-void bringToFront(QWidget *window)
+// Shows a window as its opener says: above the others, ready for the keyboard, at the user's command.
+void bringToFront(QWidget *window, Opener opener)
 {
-    KeyboardOwner::open(window, Opener::User);
+    KeyboardOwner::open(window, opener);
 }
 
 // A view controller shown in a popover the shell makes afterwards: the controller lives as long as its view.
@@ -63,10 +63,10 @@ public:
     explicit KeptWindow(Window *window) : m_window(window) {}
     ~KeptWindow() override { delete m_window.data(); }
     QWidget *window() override { return m_window; }
-    void showWindow() override
+    void showWindow(Opener opener) override
     {
         m_closed = false;
-        bringToFront(m_window);
+        bringToFront(m_window, opener);
     }
     void close() override
     {
@@ -211,7 +211,7 @@ public:
     }
     ~EditorTaskWindow() override { delete m_window.data(); }
     QWidget *window() override { return m_window; }
-    void showWindow() override { bringToFront(m_window); }
+    void showWindow(Opener opener) override { bringToFront(m_window, opener); }
     void close() override
     {
         if (m_window)

@@ -139,12 +139,14 @@ void KNVTHomeViewController::removeSelectedItem()
         return;
     }
     const QUrl uri = list->uri();
-    if (knvt::runModal(knvt::deleteRequest(list->isProject() ? tr("Delete Project") : tr("Delete Area"), false)) != 0)
+    if (knvt::runModal(knvt::deleteRequest(list->isProject() ? tr("Delete Project") : tr("Delete Area"), false,
+                                           knvt::Opener::User))
+        != 0)
         return;
     if (KNVTCDTaskList *current = listForUri(uri)) {
         store().removeTaskList(current);
         // A failed save is presented by the store itself.
-        store().saveWithCompletionHandler();
+        store().saveLater(knvt::Opener::User);
     }
 }
 
@@ -155,19 +157,19 @@ void KNVTHomeViewController::removeTag(KNVTCDTag *tag)
         return;
     }
     const QUrl uri = tag->uri();
-    if (knvt::runModal(knvt::deleteRequest(tr("Delete Tag?"), false)) != 0)
+    if (knvt::runModal(knvt::deleteRequest(tr("Delete Tag?"), false, knvt::Opener::User)) != 0)
         return;
     // The alert runs its own loop: the tag may be gone by the time it is answered.
     if (KNVTCDTag *current = tagForUri(uri); current && !current->isDeleted()) {
         store().removeTag(current);
-        store().saveWithCompletionHandler();
+        store().saveLater(knvt::Opener::User);
     }
 }
 
 void KNVTHomeViewController::archiveSelectedItem()
 {
     if (KNVTCDTaskList *list = selectedTaskList())
-        list->performArchiveWithAlertHandler(knvt::savingAlertHandler(), [](bool archived) {
+        list->performArchiveWithAlertHandler(knvt::savingAlertHandler(knvt::Opener::User), [](bool archived) {
             if (archived)
                 store().saveUserChanges();
         });
@@ -191,7 +193,7 @@ void KNVTHomeViewController::shareSelectedItem()
 void KNVTHomeViewController::stopSharingSelectedItem()
 {
     if (KNVTCDTaskList *list = selectedTaskList())
-        list->performStopSharingWithAlertHandler(knvt::savingAlertHandler(), [](bool stopped) {
+        list->performStopSharingWithAlertHandler(knvt::savingAlertHandler(knvt::Opener::User), [](bool stopped) {
             if (stopped)
                 store().saveUserChanges();
         });
@@ -210,7 +212,7 @@ void KNVTHomeViewController::unsubscribeFromSelectedItem()
     KNVTCDTaskList *list = selectedTaskList();
     if (!list)
         return;
-    knvt::AlertPresenter::Request request;
+    knvt::AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.title = list->isProject() ? tr("Unsubscribe from Project?") : tr("Unsubscribe from Area?");
     request.message = tr("This action cannot be undone.");
     request.buttonTitles = {tr("Unsubscribe"), tr("Cancel")};
@@ -453,7 +455,7 @@ void KNVTHomeViewController::performDrop(const std::vector<QUrl> &uriVector, con
             return;
         for (KNVTCDTask *task : dragged.tasks)
             task->addTag(tag);
-        s.saveWithCompletionHandler();
+        s.saveLater(knvt::Opener::User);
         return;
     }
     if (entry && entry->kind == knvt::HomeEntry::Kind::TaskList) {
@@ -462,8 +464,8 @@ void KNVTHomeViewController::performDrop(const std::vector<QUrl> &uriVector, con
             return;
         for (KNVTCDTask *task : dragged.tasks)
             if (task->taskList() != list)
-                task->performMoveToTaskList(list, knvt::savingAlertHandler());
-        s.saveWithCompletionHandler();
+                task->performMoveToTaskList(list, knvt::savingAlertHandler(knvt::Opener::User));
+        s.saveLater(knvt::Opener::User);
         return;
     }
     if (entry && entry->kind == knvt::HomeEntry::Kind::FocusList) {
@@ -499,7 +501,7 @@ void KNVTHomeViewController::performDrop(const std::vector<QUrl> &uriVector, con
             if (tag && tag->creatorOrderIndex() != std::optional<qint64>(qint64(k)))
                 tag->setCreatorOrderIndex(qint64(k));
         }
-        s.saveWithCompletionHandler();
+        s.saveLater(knvt::Opener::User);
         return;
     }
     if (sectionType != KNVTHomeSectionTypeProjects && sectionType != KNVTHomeSectionTypeAreas)
@@ -524,5 +526,5 @@ void KNVTHomeViewController::performDrop(const std::vector<QUrl> &uriVector, con
                 list->setTaskListCollaboratorTaskListTypeOrderIndex(qint64(k));
         }
     }
-    s.saveWithCompletionHandler();
+    s.saveLater(knvt::Opener::User);
 }

@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -301,19 +302,33 @@ void KNVTMainWindowController::installList(const std::shared_ptr<KNVTTaskStoreIt
         m_listBeforeSearch.reset();
     m_route = route;
     list->setMainWindowServices(this);
-    m_itemsNavigationController->setRootViewController(list, false);
+    {
+        const QScopedValueRollback replacing(m_replacingList, true);
+        m_itemsNavigationController->setRootViewController(list, false);
+    }
     if (QWidget *view = list->focusView())
         view->installEventFilter(this);
     updateListHeading();
+    keyboardToTheListShown();
     taskStoreItemsViewControllerSelectionDidChange(list.get());
+}
+
+void KNVTMainWindowController::keyboardToTheListShown()
+{
+    if (std::exchange(m_keyboardToTheNextList, false))
+        focus(currentListView(), Qt::OtherFocusReason);
 }
 
 void KNVTMainWindowController::popToRootList()
 {
     if (m_itemsNavigationController->count() < 2)
         return;
-    m_itemsNavigationController->popToRootViewControllerAnimated(false);
+    {
+        const QScopedValueRollback replacing(m_replacingList, true);
+        m_itemsNavigationController->popToRootViewControllerAnimated(false);
+    }
     updateListHeading();
+    keyboardToTheListShown();
     taskStoreItemsViewControllerSelectionDidChange(currentTasksViewController());
 }
 
@@ -381,6 +396,7 @@ void KNVTMainWindowController::taskStoreItemsViewControllerSelectionDidChange(KN
         return;
     const KNVTTaskStoreItemsViewController::Tasks tasks =
         list ? list->selectedTasks() : KNVTTaskStoreItemsViewController::Tasks();
+    const bool detailHadKeyboard = m_taskViewController && m_taskViewController->view()->isAncestorOf(focusWidget());
     if (tasks.size() == 1) {
         KNVTCDTask *task = tasks.front();
         if (m_noTaskViewController)
@@ -390,7 +406,10 @@ void KNVTMainWindowController::taskStoreItemsViewControllerSelectionDidChange(KN
                 m_taskViewController->setTask(task);
             } else {
                 m_taskViewController = knvt::WindowFactory::shared().taskViewController(task);
-                m_taskViewController->tabHandler = [this](bool next) { moveFocus(taskTableView(), next); };
+                // The detail's own table, also while it goes away: the handler goes with the detail.
+                m_taskViewController->tabHandler = [this, detail = m_taskViewController.get()](bool next) {
+                    moveFocus(detail->tableView(), next);
+                };
                 place(m_taskViewController->view(), m_rightSplitContainerView);
                 // Return on a comment row edits the comment.
                 m_actions->addPane(m_taskViewController->view());
@@ -408,6 +427,10 @@ void KNVTMainWindowController::taskStoreItemsViewControllerSelectionDidChange(KN
         }
         showPlaceholder(tasks.empty() ? tr("No Task Selected") : tr("Multiple Tasks Selected"));
     }
+    // The detail that had the keyboard went (its task deleted, here or elsewhere): the keyboard stays in the list beside
+    // it, rather than on nothing.
+    if (detailHadKeyboard && (focusWidget() == nullptr || !focusWidget()->isVisible()))
+        focus(currentListView(), Qt::OtherFocusReason);
     validateActions();
 }
 
@@ -429,8 +452,12 @@ void KNVTMainWindowController::taskStoreItemsViewControllerItemWasDoubleClicked(
     // A list the home list does not show (archived, someday) opens above the current one, under its heading.
     auto list = KNVTItemsListFactory::shared().taskListItems(this, taskList);
     list->setMainWindowServices(this);
-    m_itemsNavigationController->pushViewController(list, true);
+    {
+        const QScopedValueRollback replacing(m_replacingList, true);
+        m_itemsNavigationController->pushViewController(list, true);
+    }
     updateListHeading();
+    keyboardToTheListShown();
     taskStoreItemsViewControllerSelectionDidChange(list.get());
 }
 
@@ -526,6 +553,23 @@ QList<QWidget *> KNVTMainWindowController::focusPanes() const
 
 void KNVTMainWindowController::moveFocus(QWidget *from, bool next)
 {
+    if (from != nullptr && !from->isVisible()) {
+        // The control with the keyboard goes away under the user, and Qt moves the keyboard on from it as from a Tab (a
+        // list that another home entry's list replaces, as when the list shown is deleted elsewhere; a detail that
+        // closes). It stays in the pane the user works in, never on what comes next in the window's order: the
+        // toolbar's New Task, which the next Space would press.
+        if (m_replacingList && m_itemsNavigationController->view()->isAncestorOf(from)) {
+            // The list that takes its place shows a moment later, and takes the keyboard then.
+            m_keyboardToTheNextList = true;
+            return;
+        }
+        QWidget *list = currentListView();
+        focus(list != nullptr && list->isVisible() && list != from && !list->isAncestorOf(from)
+                  ? list
+                  : m_homeViewController->outlineView(),
+              Qt::OtherFocusReason);
+        return;
+    }
     const QList<QWidget *> chain = focusChain();
     if (chain.isEmpty())
         return;
@@ -616,15 +660,16 @@ bool KNVTMainWindowController::homeViewControllerShouldInsertBacktab(KNVTHomeVie
     return false;
 }
 
-bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertTab(KNVTTaskStoreItemsViewController *)
+bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertTab(KNVTTaskStoreItemsViewController *list)
 {
-    moveFocus(currentListView(), true);
+    // The list that asks, which may be one going away rather than the one shown now.
+    moveFocus(list != nullptr ? list->focusView() : currentListView(), true);
     return false;
 }
 
-bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertBacktab(KNVTTaskStoreItemsViewController *)
+bool KNVTMainWindowController::taskStoreItemsViewControllerShouldInsertBacktab(KNVTTaskStoreItemsViewController *list)
 {
-    moveFocus(currentListView(), false);
+    moveFocus(list != nullptr ? list->focusView() : currentListView(), false);
     return false;
 }
 

@@ -173,6 +173,8 @@ private:
     void installList(const std::shared_ptr<KNVTTaskStoreItemsViewController> &list, const Route &route);
     // Back to the home selection's list from the lists opened above it.
     void popToRootList();
+    // Gives the keyboard to the centre list shown now when the one that had it went away for it.
+    void keyboardToTheListShown();
     void updateListHeading();
     void searchTextDidChange(const QString &text);
     // Shows the list of the home list's selection (`items`).
@@ -206,6 +208,10 @@ private:
     QPointer<KNVTNoTaskViewController> m_noTaskViewController;
     Route m_route;
     bool m_clearingSearchField = false;
+    // A centre list takes the place of another now; the one with the keyboard went away for it, and the list that shows
+    // in its place takes the keyboard.
+    bool m_replacingList = false;
+    bool m_keyboardToTheNextList = false;
     // The home selection's list the search took the place of, following the store meanwhile: clearing the search
     // shows it again rather than making it afresh, which for a large list held the window for a frame and more.
     std::shared_ptr<KNVTTaskStoreItemsViewController> m_listBeforeSearch;

@@ -114,7 +114,7 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
         const int centre = anchor->mapTo(this, at.center()).x();
         at.translate(qBound(half, centre, width() - half) - centre, 0);
     }
-    popover->showRelativeTo(at, anchor);
+    popover->showRelativeTo(at, anchor, knvt::Opener::User);
     return popover;
 }
 
@@ -149,6 +149,13 @@ knvt::NewTaskValues KNVTMainWindowController::newTaskValuesForHomeSelection(bool
 
 void KNVTMainWindowController::newTaskPopover(QObject *sender)
 {
+    // New Task by its key or its menu entry while its form is open: the user asks for a form and has one, with the
+    // keyboard in it; the title typed next goes there, never into the list. Only a click on the button the form stands
+    // at closes an empty one, as a second click on a popover's button does.
+    if (m_createTaskPopover && anchorFor(sender) == nullptr) {
+        m_createTaskPopover->comeBack();
+        return;
+    }
     if (togglePopover(m_createTaskPopover))
         return;
     QToolButton *taskButton = toolbarButton(QStringLiteral("taskButton"));
@@ -160,7 +167,7 @@ void KNVTMainWindowController::newTaskPopover(QObject *sender)
     if (!anchor) {
         std::unique_ptr<knvt::TaskNewWindow> window =
             factory.taskNewWindowController(newTaskValuesForHomeSelection(false));
-        window->showWindow();
+        window->showWindow(knvt::Opener::User);
         if (m_delegate)
             m_delegate->takeOwnershipOfTaskNewWindowController(std::move(window));
         return;
@@ -336,7 +343,7 @@ void KNVTMainWindowController::editSelectedItems(QObject *sender)
             if (!task->canEdit() || task->isArchived())
                 continue;
             knvt::TaskWindow *window = m_delegate->taskWindowControllerForTask(task);
-            window->showWindow(this);
+            window->showWindow(this, knvt::Opener::User);
             window->edit(sender);
         }
         return;
@@ -351,7 +358,7 @@ void KNVTMainWindowController::editSelectedItems(QObject *sender)
     if (isFullScreen()) {
         if (hasWindow) {
             knvt::TaskWindow *window = m_delegate->taskWindowControllerForTask(shown);
-            window->showWindow(this);
+            window->showWindow(this, knvt::Opener::User);
             window->edit(this);
         } else if (anchor) {
             if (!togglePopover(m_taskEditPopover))
@@ -372,7 +379,7 @@ void KNVTMainWindowController::editSelectedItems(QObject *sender)
     }
     if (m_delegate) {
         knvt::TaskWindow *window = m_delegate->taskWindowControllerForTask(shown);
-        window->showWindow(this);
+        window->showWindow(this, knvt::Opener::User);
         window->edit(this);
     }
 }
@@ -382,7 +389,7 @@ void KNVTMainWindowController::viewSelectedItems(QObject *)
     KNVTCDTask *shown = m_taskViewController ? m_taskViewController->task() : nullptr;
     if (isFullScreen() && shown) {
         if (m_delegate && m_delegate->hasTaskWindowControllerForTask(shown))
-            m_delegate->taskWindowControllerForTask(shown)->showWindow(this);
+            m_delegate->taskWindowControllerForTask(shown)->showWindow(this, knvt::Opener::User);
         else
             openSheet(m_taskSheetWindowController,
                       knvt::WindowFactory::shared().taskSheetWindowController(shown, this));
@@ -392,7 +399,7 @@ void KNVTMainWindowController::viewSelectedItems(QObject *)
     if (!list || !m_delegate)
         return;
     for (KNVTCDTask *task : list->selectedTasks())
-        m_delegate->taskWindowControllerForTask(task)->showWindow(this);
+        m_delegate->taskWindowControllerForTask(task)->showWindow(this, knvt::Opener::User);
 }
 
 // ---- Actions handled here ----

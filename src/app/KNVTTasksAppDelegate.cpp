@@ -130,24 +130,27 @@ bool KNVTTasksAppDelegate::applicationDidFinishLaunching()
 {
     // Before the store opens its file: a library that cannot be opened reaches the delegate and the user.
     store().setTaskStoreDelegate(this);
-    KNVTTaskStore::setDefaultErrorPresenter([this](const knvt::Error &error) {
+    KNVTTaskStore::setDefaultErrorPresenter([this](const knvt::Error &error, knvt::Opener opener) {
         // A library that cannot be opened has been reported already; the program is ending.
         if (m_failedToOpenStore)
             return;
-        knvt::AlertPresenter::Request request;
-        request.title =
-            error.userInfo().value(QStringLiteral("NSLocalizedDescription"), error.description()).toString();
-        request.message = error.userInfo().value(QStringLiteral("NSLocalizedFailureReason")).toString();
-        request.buttonTitles = {tr("OK")};
-        knvt::runModal(request);
+        // A refused save of the application's own work (what a service's reply brought in) waits in front of the main
+        // window beside whatever the user is doing; the user's own is the answer to the user's command.
+        knvt::runModal(
+            {.title = error.userInfo().value(QStringLiteral("NSLocalizedDescription"), error.description()).toString(),
+             .message = error.userInfo().value(QStringLiteral("NSLocalizedFailureReason")).toString(),
+             .buttonTitles = {tr("OK")},
+             .opener = opener,
+             .concerns = opener == knvt::Opener::Application ? mainWindow() : nullptr});
     });
-    KNVTCDTask::setStandardAlertHandler(knvt::savingAlertHandler());
+    // The model asks its own questions of the user's commands: a move to a focus list, a drop.
+    KNVTCDTask::setStandardAlertHandler(knvt::savingAlertHandler(knvt::Opener::User));
 
     const bool configured = store().isConfigured();
     if (m_failedToOpenStore)
         return false;
     if (configured && !store().isConfiguredWithCorrectEnvironmentType()) {
-        knvt::AlertPresenter::Request request;
+        knvt::AlertPresenter::Request request{.opener = knvt::Opener::User};
         request.title = tr("Incorrect Enviroment");
         request.message = tr("This application is configured for a different environment than it's library data. If "
                              "you need any assistance solving this issue please contact support.");
@@ -172,7 +175,7 @@ void KNVTTasksAppDelegate::setupForNormalUse()
     if (!m_contextMenuKey)
         m_contextMenuKey = new knvt::ContextMenuKey(this);
     knvt::WindowCommands::offerInEveryWindow();
-    newMainWindow();
+    newMainWindow(knvt::Opener::User);
     updateDockBadge();
     store().setTaskStoreDelegate(this);
     observeStore();
@@ -236,30 +239,30 @@ void KNVTTasksAppDelegate::applicationShouldHandleReopen()
         anyShown = anyShown || (window->isVisible() && window->isWindow() && !window->inherits("QMenu"));
     KNVTMainWindowController *main = mainWindowController();
     if (!main || !anyShown) {
-        newMainWindow();
+        newMainWindow(knvt::Opener::User);
         return;
     }
     // Closed while another window stayed open, minimised, or under other windows: it comes back in front.
     if (main->isMinimized())
         main->setWindowState(main->windowState() & ~Qt::WindowMinimized);
-    showMainWindow();
+    showMainWindow(knvt::Opener::User);
 }
 
 // ---- Windows ----
 
-void KNVTTasksAppDelegate::newMainWindow()
+void KNVTTasksAppDelegate::newMainWindow(knvt::Opener opener)
 {
     m_mainWindowController = std::make_unique<KNVTMainWindowController>(this);
-    knvt::KeyboardOwner::open(m_mainWindowController.get(), knvt::Opener::User);
+    knvt::KeyboardOwner::open(m_mainWindowController.get(), opener);
 }
 
-void KNVTTasksAppDelegate::showMainWindow()
+void KNVTTasksAppDelegate::showMainWindow(knvt::Opener opener)
 {
     if (KNVTMainWindowController *main = mainWindowController()) {
-        knvt::KeyboardOwner::open(main, knvt::Opener::User);
+        knvt::KeyboardOwner::open(main, opener);
         return;
     }
-    newMainWindow();
+    newMainWindow(opener);
 }
 
 KNVTMainWindowController *KNVTTasksAppDelegate::mainWindowController() const
@@ -272,18 +275,18 @@ void KNVTTasksAppDelegate::mainWindowControllerWillClose(KNVTMainWindowControlle
     // A closed main window stays held and is shown again by showMainWindow().
 }
 
-void KNVTTasksAppDelegate::showPreferenceWindow()
+void KNVTTasksAppDelegate::showPreferenceWindow(knvt::Opener opener)
 {
     if (!m_preferenceWindowController)
         m_preferenceWindowController = knvt::WindowFactory::shared().preferenceWindowController();
-    m_preferenceWindowController->showWindow();
+    m_preferenceWindowController->showWindow(opener);
 }
 
-void KNVTTasksAppDelegate::showUsersWindow()
+void KNVTTasksAppDelegate::showUsersWindow(knvt::Opener opener)
 {
     if (!m_usersWindowController)
         m_usersWindowController = knvt::WindowFactory::shared().usersWindowController();
-    m_usersWindowController->showWindow();
+    m_usersWindowController->showWindow(opener);
 }
 
 void KNVTTasksAppDelegate::contactUs()
@@ -353,20 +356,19 @@ void KNVTTasksAppDelegate::authenticationFailureWindowControllerDidCancel(KNVTAu
 
 void KNVTTasksAppDelegate::showNewerAPIVersionAlert()
 {
-    knvt::AlertPresenter::Request request;
-    request.title = tr("You need to update your version of Quillvane");
-    request.message = tr("You need to update your version of Quillvane to continue syncing with our Cloud Sync "
-                         "Service. You can do this from with your system's package manager");
-    request.buttonTitles = {tr("OK")};
-    // A sync's answer, not the user's command.
-    request.opener = knvt::Opener::Application;
-    request.concerns = mainWindow();
-    knvt::runModal(request);
+    knvt::runModal({.title = tr("You need to update your version of Quillvane"),
+                    .message = tr("You need to update your version of Quillvane to continue syncing with our Cloud "
+                                  "Sync Service. You can do this from with your system's package manager"),
+                    .buttonTitles = {tr("OK")},
+                    // A sync's answer, not the user's command.
+                    .opener = knvt::Opener::Application,
+                    .concerns = mainWindow()});
 }
 
 void KNVTTasksAppDelegate::showDidFailToOpenPersistentStoreAlert(const knvt::Error &error)
 {
-    knvt::AlertPresenter::Request request;
+    // The library is opened as the user starts the program or signs in.
+    knvt::AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.title = tr("Cannot Load Quillvane Database");
     // A library on a read-only or full disk is no newer version: telling so would send the user looking for the wrong
     // cause. Every other failure keeps the usual explanation.
@@ -398,10 +400,10 @@ void KNVTTasksAppDelegate::newTask()
         main->newTaskPopover(nullptr);
         return;
     }
-    newTaskWindow();
+    newTaskWindow(knvt::Opener::User);
 }
 
-void KNVTTasksAppDelegate::newTaskWindow()
+void KNVTTasksAppDelegate::newTaskWindow(knvt::Opener opener)
 {
     knvt::NewTaskValues values;
     KNVTMainWindowController *main = mainWindowController();
@@ -409,7 +411,7 @@ void KNVTTasksAppDelegate::newTaskWindow()
         values.taskList = main->homeViewController()->selectedTaskList();
     std::unique_ptr<knvt::TaskNewWindow> window = knvt::WindowFactory::shared().taskNewWindowController(values);
     openAboveAnyModalWindow(window->window());
-    window->showWindow();
+    window->showWindow(opener);
     takeOwnershipOfTaskNewWindowController(std::move(window));
 }
 
@@ -523,7 +525,8 @@ void KNVTTasksAppDelegate::taskStoreDidUnconfigureAccountNotification()
         newWindows.push_back(window.get());
     for (knvt::TaskNewWindow *window : newWindows)
         window->close();
-    showMainWindow();
+    // The user signed out: the main window comes back for signing in again.
+    showMainWindow(knvt::Opener::User);
 }
 
 // ---- Badge ----
@@ -561,8 +564,8 @@ void KNVTTasksAppDelegate::performApplicationCommand(knvt::Command command)
     switch (command) {
     case knvt::Command::NewTask: newTask(); return;
     case knvt::Command::Quit: quit(); return;
-    case knvt::Command::People: showUsersWindow(); return;
-    case knvt::Command::Preferences: showPreferenceWindow(); return;
+    case knvt::Command::People: showUsersWindow(knvt::Opener::User); return;
+    case knvt::Command::Preferences: showPreferenceWindow(knvt::Opener::User); return;
     case knvt::Command::ContactUs: contactUs(); return;
     default: return;
     }

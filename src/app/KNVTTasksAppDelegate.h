@@ -67,17 +67,18 @@ public:
     void applicationShouldHandleReopen();
 
     // ---- Windows -----------------------------------------------------------------------------------------------
-    void newMainWindow();
-    void showMainWindow();
+    // Each window opens as `opener` says (KeyboardOwner).
+    void newMainWindow(knvt::Opener opener);
+    void showMainWindow(knvt::Opener opener);
     KNVTMainWindowController *mainWindowController() const;
-    void showPreferenceWindow();
-    void showUsersWindow();
+    void showPreferenceWindow(knvt::Opener opener);
+    void showUsersWindow(knvt::Opener opener);
     void contactUs();
     void showAuthenticationFailureWindow() override;
     void showNewerAPIVersionAlert();
     void showDidFailToOpenPersistentStoreAlert(const knvt::Error &error);
     void newTask();
-    void newTaskWindow();
+    void newTaskWindow(knvt::Opener opener);
 
     // ---- Registries --------------------------------------------------------------------------------------------
     knvt::TaskWindow *taskWindowControllerForTask(KNVTCDTask *task) override;

@@ -93,7 +93,8 @@ void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime, const QString 
     // key would land in its fields, a password field among them.
     openAboveAnyModalWindow(window);
     placeQuickEntryWindow(window, m_taskNewWindowControllers);
-    controller->showWindow();
+    // The user's hot key opens it.
+    controller->showWindow(knvt::Opener::User);
     knvt::bringWindowForward(window, userTime, activationToken);
     if (knvt::TaskNewForm *form = controller->form()) {
         if (QLineEdit *title = form->titleTextField())

@@ -63,7 +63,8 @@ void LibraryLock::tellTheUserWhyNot() const
     }
     std::fprintf(stderr, "%s: %s (%s)\n", qPrintable(title), qPrintable(message), qPrintable(m_lock.path()));
     std::fflush(stderr);
-    AlertPresenter::Request request;
+    // The user started the program.
+    AlertPresenter::Request request{.opener = Opener::User};
     request.title = title;
     request.message = message;
     request.buttonTitles = {QCoreApplication::translate("LibraryLock", "Quit")};

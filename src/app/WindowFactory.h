@@ -82,8 +82,8 @@ class ApplicationWindow
 public:
     virtual ~ApplicationWindow() = default;
     virtual QWidget *window() = 0;
-    // Opens the window at the user's command, in front with the keyboard (KeyboardOwner, Opener::User).
-    virtual void showWindow() = 0;
+    // Opens the window as `opener` says (KeyboardOwner): the user's command brings it in front with the keyboard.
+    virtual void showWindow(Opener opener) = 0;
     virtual void close() = 0;
     // Called once when the window closes, before it goes away; the owner may release the controller then (later).
     std::function<void(ApplicationWindow *)> willClose;
@@ -94,7 +94,7 @@ class TaskWindow : public ApplicationWindow, public KNVTApplicationServices::Tas
 {
 public:
     virtual KNVTCDTask *task() const = 0;
-    void showWindow(QObject *) override { showWindow(); }
+    void showWindow(QObject *, Opener opener) override { showWindow(opener); }
     using ApplicationWindow::showWindow;
 };
 

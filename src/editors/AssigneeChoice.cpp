@@ -62,7 +62,7 @@ void assignTasks(const QList<QUrl> &taskURIs, const QComboBox &popUp, double sav
         if (task->canEdit())
             task->setAssignee(selectedAssignee(popUp, tasks));
     }
-    scheduleTaskStoreSave(saveDelay);
+    scheduleTaskStoreSave(Opener::User, saveDelay);
 }
 
 } // namespace knvt::AssigneeChoice

@@ -98,7 +98,7 @@ void CommentViewController::closeBecauseGone(EditedObject object, const QString 
     if (m_gone)
         return;
     m_gone = true;
-    tellObjectWentAway(object, name, viewIfLoaded(), elsewhere, true, typedText());
+    tellObjectWentAway(object, name, viewIfLoaded(), whoseChange(elsewhere), true, typedText());
     closeHost();
 }
 

@@ -28,7 +28,7 @@ Popover *showDatePickerPopover(QWidget *anchor, const QString &name, const QStri
     if (controller->datePicker())
         UnsavedTyping::markNotKept(controller->datePicker());
     QObject::connect(popover, &Popover::closed, popover, [popover] { popover->deleteLater(); });
-    popover->showRelativeTo(QRect(), anchor);
+    popover->showRelativeTo(QRect(), anchor, Opener::User);
     if (!focus && controller->datePicker())
         controller->datePicker()->clearFocus();
     return popover;

@@ -69,7 +69,7 @@ KNVTScheduleTasksWindowController::KNVTScheduleTasksWindowController(const std::
                 return;
             }
             knvt::tellObjectWentAway(knvt::EditedObject::Task, QString(), this,
-                                     knvt::TaskStoreChanges::madeElsewhere(notification), true);
+                                     knvt::whoseChange(knvt::TaskStoreChanges::madeElsewhere(notification)), true);
             dismiss();
         });
     // A start before today shows today, the earliest day the picker offers.
@@ -117,7 +117,7 @@ void KNVTScheduleTasksWindowController::save(QObject *)
         task->setStartDate(start);
         task->setStatus(KNVTTaskStatusActionable);
     }
-    knvt::scheduleTaskStoreSave(SaveDelay);
+    knvt::scheduleTaskStoreSave(knvt::Opener::User, SaveDelay);
     dismiss();
 }
 

@@ -28,7 +28,7 @@ KNVTTagEditWindowController::KNVTTagEditWindowController(KNVTCDTag *tag, QWidget
             if (this->tag())
                 return;
             knvt::tellObjectWentAway(knvt::EditedObject::Tag, m_loadedTitle, this,
-                                     knvt::TaskStoreChanges::madeElsewhere(notification), true,
+                                     knvt::whoseChange(knvt::TaskStoreChanges::madeElsewhere(notification)), true,
                                      typedTitle(m_loadedTitle));
             cancel();
         });

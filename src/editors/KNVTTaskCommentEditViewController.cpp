@@ -76,6 +76,6 @@ void KNVTTaskCommentEditViewController::remove(QObject *)
         return;
     }
     knvt::taskStore().removeTaskComment(comment);
-    knvt::scheduleTaskStoreSave(SaveDelay);
+    knvt::scheduleTaskStoreSave(knvt::Opener::User, SaveDelay);
     closeHost();
 }

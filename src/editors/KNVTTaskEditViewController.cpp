@@ -142,8 +142,8 @@ void KNVTTaskEditViewController::taskStoreWillChange()
             return;
         m_closed = true;
         qCInfo(lcEditors) << "KNVTTaskEditViewController: the task is gone; the form closes without writing";
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, m_loadedValues.title, viewIfLoaded(), changeMadeElsewhere(),
-                                 true, typedText());
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, m_loadedValues.title, viewIfLoaded(),
+                                 knvt::whoseChange(changeMadeElsewhere()), true, typedText());
         cancel();
         return;
     }
@@ -174,8 +174,8 @@ void KNVTTaskEditViewController::closeAsReadOnly(QObject *sender)
 {
     m_closed = true;
     qCInfo(lcEditors) << "KNVTTaskEditViewController: the task may no longer be changed; the form closes unwritten";
-    knvt::tellTaskBecameReadOnly(m_loadedValues.title, viewIfLoaded(), sender == nullptr && changeMadeElsewhere(),
-                                 typedText());
+    knvt::tellTaskBecameReadOnly(m_loadedValues.title, viewIfLoaded(),
+                                 knvt::whoseChange(sender == nullptr && changeMadeElsewhere()), typedText());
     closeHost(sender);
 }
 
@@ -198,8 +198,8 @@ void KNVTTaskEditViewController::save(QObject *sender)
     KNVTCDTask *edited = task();
     if (!edited) {
         m_closed = true;
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, m_loadedValues.title, viewIfLoaded(), true, true,
-                                 typedText());
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, m_loadedValues.title, viewIfLoaded(),
+                                 knvt::Opener::Application, true, typedText());
         closeHost(sender);
         return;
     }

@@ -493,7 +493,8 @@ bool KNVTTaskFormViewController::tellChosenTaskListIsGone()
     knvt::runModal({.title = title,
                     .message = tr("Choose another project or area for the task, or No Project/Area."),
                     .typed = {},
-                    .buttonTitles = {tr("OK")}});
+                    .buttonTitles = {tr("OK")},
+                    .opener = knvt::Opener::User});
     if (m_taskListPopUpButton)
         m_taskListPopUpButton->setFocus(Qt::OtherFocusReason);
     return true;
@@ -700,7 +701,7 @@ void KNVTTaskFormViewController::watchersUserSelection(QWidget *sender)
         m_userSelection = nullptr;
         popover->deleteLater();
     });
-    popover->showRelativeTo(QRect(), sender);
+    popover->showRelativeTo(QRect(), sender, knvt::Opener::User);
 }
 
 void KNVTTaskFormViewController::setTokenSetContaining(const QUrl &uri, bool contained)

@@ -205,18 +205,18 @@ void KNVTTaskViewController::editTaskComment(const QUrl &commentURI, const QRect
             m_commentEditPopovers.remove(commentURI);
     });
     connect(popover, &knvt::Popover::closed, popover, &QObject::deleteLater);
-    popover->showRelativeTo(button, m_tableView->viewport());
+    popover->showRelativeTo(button, m_tableView->viewport(), knvt::Opener::User);
 }
 
 void KNVTTaskViewController::deleteTaskComment(const QUrl &commentURI)
 {
-    if (knvt::runModal(knvt::deleteRequest(tr("Delete Comment?"), false)) != 0)
+    if (knvt::runModal(knvt::deleteRequest(tr("Delete Comment?"), false, knvt::Opener::User)) != 0)
         return;
     KNVTCDTaskComment *comment = liveObject<KNVTCDTaskComment>(commentURI);
     if (!comment)
         return;
     store().removeTaskComment(comment);
-    knvt::scheduleTaskStoreSave(0.0);
+    knvt::scheduleTaskStoreSave(knvt::Opener::User, 0.0);
 }
 
 bool KNVTTaskViewController::takesCommand(knvt::Command command) const

@@ -192,7 +192,8 @@ void KNVTTaskWindowController::taskStoreWillChange(bool madeElsewhere)
         return;
     if (!task()) {
         // The window itself holds nothing typed; a form open in it tells of its own text, in the same alert.
-        knvt::tellObjectWentAway(knvt::EditedObject::Task, windowTitle(), this, madeElsewhere, false);
+        knvt::tellObjectWentAway(knvt::EditedObject::Task, windowTitle(), this, knvt::whoseChange(madeElsewhere),
+                                 false);
         m_taskDropped = true;
         dismiss();
         return;
@@ -235,7 +236,7 @@ void KNVTTaskWindowController::comment(QObject *sender)
     composer->setParent(popover);
     composer->setPopover(popover);
     m_taskCommentNewPopover = popover;
-    popover->showRelativeTo(QRect(), anchor);
+    popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
 }
 
 void KNVTTaskWindowController::assign(QObject *sender)
@@ -252,7 +253,7 @@ void KNVTTaskWindowController::assign(QObject *sender)
     form->setParent(popover);
     form->setPopover(popover);
     m_assignTaskPopover = popover;
-    popover->showRelativeTo(QRect(), anchor);
+    popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
 }
 
 void KNVTTaskWindowController::edit(QObject *sender)
@@ -276,7 +277,7 @@ void KNVTTaskWindowController::edit(QObject *sender)
         popover->setContentWidget(form->view());
         connect(popover, &knvt::Popover::closed, this, [popover] { popover->deleteLater(); });
         m_taskEditPopover = popover;
-        popover->showRelativeTo(QRect(), anchor);
+        popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
         form->titleTextField()->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -294,14 +295,14 @@ void KNVTTaskWindowController::deleteTask(QObject *)
     KNVTCDTask *shown = task();
     if (!shown)
         return;
-    if (!knvt::confirmDeletingTasks(1))
+    if (!knvt::confirmDeletingTasks(1, knvt::Opener::User))
         return;
     // The task may have gone while the question was open.
     shown = task();
     if (!shown)
         return;
     shown->markAsDeleted();
-    knvt::scheduleTaskStoreSave(0.0);
+    knvt::scheduleTaskStoreSave(knvt::Opener::User, 0.0);
     m_taskDropped = true;
     dismiss();
 }

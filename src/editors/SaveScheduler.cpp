@@ -9,9 +9,9 @@ namespace {
 class TaskStoreSaveScheduler final : public SaveScheduler
 {
 public:
-    void scheduleSave(double delaySeconds) override
+    void scheduleSave(Opener causedBy, double delaySeconds) override
     {
-        KNVTTaskStore::defaultTaskStore()->saveWithCompletionHandler({}, delaySeconds);
+        KNVTTaskStore::defaultTaskStore()->saveLater(causedBy, delaySeconds);
     }
 };
 
@@ -36,9 +36,9 @@ void SaveScheduler::setShared(SaveScheduler *scheduler)
     installed() = scheduler;
 }
 
-void scheduleTaskStoreSave(double delaySeconds)
+void scheduleTaskStoreSave(Opener causedBy, double delaySeconds)
 {
-    SaveScheduler::shared().scheduleSave(delaySeconds);
+    SaveScheduler::shared().scheduleSave(causedBy, delaySeconds);
 }
 
 bool saveFormNow()

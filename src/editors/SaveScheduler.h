@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/Opener.h"
+
 namespace knvt {
 
 // How the editors ask the shared task store for their saves: a choice an editor carries out (an assignee, a schedule,
@@ -12,8 +14,9 @@ class SaveScheduler
 public:
     virtual ~SaveScheduler();
 
-    // Saves the shared task store `delaySeconds` from now; 0 means the next pass of the event loop.
-    virtual void scheduleSave(double delaySeconds) = 0;
+    // Saves the shared task store `delaySeconds` from now; 0 means the next pass of the event loop. A refused save is
+    // told as `causedBy` says whose it is (KNVTTaskStore::saveLater).
+    virtual void scheduleSave(Opener causedBy, double delaySeconds) = 0;
 
     // The scheduler every editor uses: the task store's own delayed save unless a test installed another.
     static SaveScheduler &shared();
@@ -21,8 +24,8 @@ public:
     static void setShared(SaveScheduler *scheduler);
 };
 
-// SaveScheduler::shared().scheduleSave(delaySeconds).
-void scheduleTaskStoreSave(double delaySeconds);
+// SaveScheduler::shared().scheduleSave(causedBy, delaySeconds).
+void scheduleTaskStoreSave(Opener causedBy, double delaySeconds);
 
 // A form's own Save of what the user typed: the shared task store saves now, not later, so that the form learns the
 // outcome while it is still open. A save the library refuses is shown once by the store, which discards the refused

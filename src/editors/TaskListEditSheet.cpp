@@ -47,15 +47,16 @@ TaskListEditSheet::TaskListEditSheet(KNVTCDTaskList *taskList, QWidget *parent)
     m_loadedTitle = titleTextField()->text();
     m_loadedStatus = m_statusPopUpButton->currentData().toUInt();
     updateSaveButton();
-    NotificationCenter::defaultCenter().addObserver(
-        QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &taskStore(), this,
-        [this](const Notification &notification) {
-            if (this->taskList())
-                return;
-            tellObjectWentAway(m_object, m_loadedTitle, this, TaskStoreChanges::madeElsewhere(notification), true,
-                               typedTitle(m_loadedTitle));
-            cancel();
-        });
+    NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
+                                                    &taskStore(), this, [this](const Notification &notification) {
+                                                        if (this->taskList())
+                                                            return;
+                                                        tellObjectWentAway(
+                                                            m_object, m_loadedTitle, this,
+                                                            whoseChange(TaskStoreChanges::madeElsewhere(notification)),
+                                                            true, typedTitle(m_loadedTitle));
+                                                        cancel();
+                                                    });
 }
 
 TaskListEditSheet::~TaskListEditSheet()
@@ -80,11 +81,11 @@ bool TaskListEditSheet::performSave()
     switch (chosen == m_loadedStatus ? 0 : chosen) {
     case KNVTTaskListStatusCancelled:
         if (!list->isCancelled())
-            list->performMarkAsCancelledWithAlertHandler(synchronousAlertHandler(), completion);
+            list->performMarkAsCancelledWithAlertHandler(synchronousAlertHandler(Opener::User), completion);
         break;
     case KNVTTaskListStatusCompleted:
         if (!list->isCompleted())
-            list->performMarkAsCompletedWithAlertHandler(synchronousAlertHandler(), completion);
+            list->performMarkAsCompletedWithAlertHandler(synchronousAlertHandler(Opener::User), completion);
         break;
     case KNVTTaskListStatusSomeday:
         if (status != KNVTTaskListStatusSomeday) {

@@ -104,15 +104,15 @@ TaskListInfoSheet::TaskListInfoSheet(KNVTCDTaskList *taskList, QWidget *parent)
 
     if (taskList)
         fill(taskList);
-    NotificationCenter::defaultCenter().addObserver(QString::fromLatin1(KNVTTaskStoreWillChangeNotification),
-                                                    &taskStore(), this, [this](const Notification &notification) {
-                                                        if (this->taskList())
-                                                            return;
-                                                        tellObjectWentAway(
-                                                            m_object, m_titleTextField->text(), this,
-                                                            TaskStoreChanges::madeElsewhere(notification), false);
-                                                        dismiss();
-                                                    });
+    NotificationCenter::defaultCenter().addObserver(
+        QString::fromLatin1(KNVTTaskStoreWillChangeNotification), &taskStore(), this,
+        [this](const Notification &notification) {
+            if (this->taskList())
+                return;
+            tellObjectWentAway(m_object, m_titleTextField->text(), this,
+                               whoseChange(TaskStoreChanges::madeElsewhere(notification)), false);
+            dismiss();
+        });
 }
 
 TaskListInfoSheet::~TaskListInfoSheet()

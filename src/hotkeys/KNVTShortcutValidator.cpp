@@ -82,7 +82,8 @@ void KNVTMainMenuSource::setShared(KNVTMainMenuSource *source)
 
 knvt::AlertPresenter::Request alertWithNonRecoverableError(const KNVTShortcutError *error)
 {
-    knvt::AlertPresenter::Request request;
+    // The answer to a shortcut the user typed into the recorder.
+    knvt::AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.critical = true;
     if (error == nullptr || error->options.isEmpty()) {
         request.title =

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/Opener.h"
+
 class KNVTCDTask;
 class QObject;
 
@@ -13,7 +15,8 @@ public:
     {
     public:
         virtual ~TaskWindow() = default;
-        virtual void showWindow(QObject *sender) = 0;
+        // Shows the window as `opener` says, in front of the others at the user's command from `sender`.
+        virtual void showWindow(QObject *sender, knvt::Opener opener) = 0;
         // Opens the task's editor: as a popover at `sender` when it lies in the task window, else as a sheet.
         virtual void edit(QObject *sender) = 0;
     };

@@ -472,7 +472,7 @@ bool KNVTFocusTaskListItemsTableViewController::acceptDrop(const QMimeData &mime
         if (auto *task = dynamic_cast<KNVTCDTask *>(taskStore().objectForURI(target->uri))) {
             for (KNVTCDTag *tag : dropped.tags)
                 task->addTag(tag);
-            taskStore().saveWithCompletionHandler();
+            taskStore().saveLater(knvt::Opener::User);
         }
     }
     return true;

@@ -110,7 +110,8 @@ bool KNVTHTMLPrinter::printPage(QPrinter &printer, const QString &html, bool toF
 void KNVTHTMLPrinter::presentFailure(const QString &failure)
 {
     qCWarning(lcLists).noquote() << "KNVTHTMLPrinter:printWithInfo couldn't print:" << failure;
-    knvt::AlertPresenter::Request request;
+    // The answer to the user's Print, which runs while the user waits.
+    knvt::AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.title = tr("Printing Failed");
     request.message = failure;
     request.buttonTitles = {tr("OK")};

@@ -148,7 +148,7 @@ bool KNVTTaskStoreItemsOutlineViewController::acceptDrop(const QMimeData &mime, 
             return false;
         for (KNVTCDTag *tag : dropped.tags)
             task->addTag(tag);
-        store.saveWithCompletionHandler();
+        store.saveLater(knvt::Opener::User);
         return true;
     }
 
@@ -212,7 +212,7 @@ void KNVTTaskStoreItemsOutlineViewController::acceptDropOnIncomplete(const Tasks
         insertion = clamped + 1;
     }
     renumberIncompleteTasks(before, order);
-    taskStore().saveWithCompletionHandler();
+    taskStore().saveLater(knvt::Opener::User);
 }
 
 void KNVTTaskStoreItemsOutlineViewController::renumberIncompleteTasks(const Tasks &before, const Tasks &after)
@@ -251,7 +251,8 @@ void KNVTTaskStoreItemsOutlineViewController::askToCompleteOrCancel(const QList<
     // Asked once the drop is over: a dialog inside the drop would hold up the drag's finish.
     QTimer::singleShot(0, this, [openTasks] {
         const bool one = openTasks.size() == 1;
-        knvt::AlertPresenter::Request request;
+        // The drop the user just made asks.
+        knvt::AlertPresenter::Request request{.opener = knvt::Opener::User};
         request.title = one ? tr("Complete Or Cancel Task") : tr("Complete Or Cancel Tasks");
         request.message = one ? tr("Do you want to complete or cancel this task?")
                               : tr("Do you want to complete or cancel these tasks?");
@@ -269,7 +270,7 @@ void KNVTTaskStoreItemsOutlineViewController::askToCompleteOrCancel(const QList<
             else
                 task->markAsCancelled();
         }
-        store.saveWithCompletionHandler();
+        store.saveLater(knvt::Opener::User);
     });
 }
 

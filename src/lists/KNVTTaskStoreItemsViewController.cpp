@@ -148,7 +148,7 @@ void KNVTTaskStoreItemsViewController::doubleAction()
         if (KNVTApplicationServices *services = KNVTApplicationServices::shared())
             for (KNVTCDTask *task : tasks)
                 if (KNVTApplicationServices::TaskWindow *window = services->taskWindowControllerForTask(task))
-                    window->showWindow(this);
+                    window->showWindow(this, knvt::Opener::User);
         return;
     }
     const TaskLists lists = selectedTaskLists();

@@ -17,7 +17,7 @@
 
 void KNVTTaskStoreItemsViewController::save()
 {
-    taskStore().saveWithCompletionHandler();
+    taskStore().saveLater(knvt::Opener::User);
 }
 
 // ---- Open and edit ----
@@ -35,7 +35,7 @@ void KNVTTaskStoreItemsViewController::viewSelectedTasks()
         return;
     for (KNVTCDTask *task : selectedTasks())
         if (KNVTApplicationServices::TaskWindow *window = services->taskWindowControllerForTask(task))
-            window->showWindow(this);
+            window->showWindow(this, knvt::Opener::User);
 }
 
 void KNVTTaskStoreItemsViewController::viewSelectedTaskLists()
@@ -69,7 +69,7 @@ void KNVTTaskStoreItemsViewController::editSelectedTasks(QObject *sender)
         return;
     for (KNVTCDTask *task : tasks) {
         if (KNVTApplicationServices::TaskWindow *window = services->taskWindowControllerForTask(task)) {
-            window->showWindow(this);
+            window->showWindow(this, knvt::Opener::User);
             window->edit(sender);
         }
     }
@@ -129,7 +129,7 @@ void KNVTTaskStoreItemsViewController::markSelectedItemsAsCompleted()
     for (KNVTCDTask *task : selectedTasks())
         task->markAsCompleted();
     for (KNVTCDTaskList *list : selectedTaskLists())
-        list->performMarkAsCompletedWithAlertHandler(knvt::savingAlertHandler());
+        list->performMarkAsCompletedWithAlertHandler(knvt::savingAlertHandler(knvt::Opener::User));
     save();
 }
 
@@ -147,7 +147,7 @@ void KNVTTaskStoreItemsViewController::markSelectedItemsAsCancelled()
     for (KNVTCDTask *task : selectedTasks())
         task->markAsCancelled();
     for (KNVTCDTaskList *list : selectedTaskLists())
-        list->performMarkAsCancelledWithAlertHandler(knvt::savingAlertHandler());
+        list->performMarkAsCancelledWithAlertHandler(knvt::savingAlertHandler(knvt::Opener::User));
     save();
 }
 
@@ -177,7 +177,7 @@ void KNVTTaskStoreItemsViewController::stopWatchingSelectedItems()
 void KNVTTaskStoreItemsViewController::archiveSelectedItems()
 {
     for (KNVTCDTaskList *list : selectedTaskLists())
-        list->performArchiveWithAlertHandler(knvt::savingAlertHandler());
+        list->performArchiveWithAlertHandler(knvt::savingAlertHandler(knvt::Opener::User));
     for (KNVTCDTask *task : selectedTasks())
         task->setArchived(true);
     save();
@@ -208,7 +208,7 @@ void KNVTTaskStoreItemsViewController::deleteSelectedItems()
     }
     if (tasks.empty() && lists.empty())
         return;
-    if (knvt::runModal(knvt::deleteRequest(tr("Delete Items"), false)) != 0)
+    if (knvt::runModal(knvt::deleteRequest(tr("Delete Items"), false, knvt::Opener::User)) != 0)
         return;
     // A list goes with its tasks, as it does wherever a list is removed; then the selected tasks.
     KNVTTaskStore &store = taskStore();
@@ -222,7 +222,7 @@ void KNVTTaskStoreItemsViewController::deleteSelectedItems()
 
 void KNVTTaskStoreItemsViewController::deleteSelectedTasks(const Tasks &tasks)
 {
-    if (!knvt::confirmDeletingTasks(qsizetype(tasks.size())))
+    if (!knvt::confirmDeletingTasks(qsizetype(tasks.size()), knvt::Opener::User))
         return;
     for (KNVTCDTask *task : tasks)
         task->markAsDeleted();
@@ -231,7 +231,7 @@ void KNVTTaskStoreItemsViewController::deleteSelectedTasks(const Tasks &tasks)
 
 void KNVTTaskStoreItemsViewController::deleteSelectedTaskLists(const TaskLists &lists)
 {
-    if (knvt::runModal(knvt::deleteRequest(tr("Delete Items"), false)) != 0)
+    if (knvt::runModal(knvt::deleteRequest(tr("Delete Items"), false, knvt::Opener::User)) != 0)
         return;
     // Through the store, so that a synced list's tasks go with it instead of staying listed without their list.
     KNVTTaskStore &store = taskStore();
@@ -255,7 +255,7 @@ void KNVTTaskStoreItemsViewController::moveSelectedItemsToTaskList(KNVTCDTaskLis
         return;
     for (KNVTCDTask *task : selectedTasks())
         if (task->taskList() != destination)
-            task->performMoveToTaskList(destination, knvt::savingAlertHandler());
+            task->performMoveToTaskList(destination, knvt::savingAlertHandler(knvt::Opener::User));
     save();
 }
 
@@ -263,7 +263,7 @@ void KNVTTaskStoreItemsViewController::detachSelectedItemsFromTaskList()
 {
     for (KNVTCDTask *task : selectedTasks())
         if (task->taskList())
-            task->performMoveToTaskList(nullptr, knvt::savingAlertHandler());
+            task->performMoveToTaskList(nullptr, knvt::savingAlertHandler(knvt::Opener::User));
     save();
 }
 
@@ -308,7 +308,7 @@ void KNVTTaskStoreItemsViewController::toggleStatus(const QUrl &uri)
         return;
     }
     QPointer<KNVTTaskStoreItemsViewController> self(this);
-    list->performMarkAsCompletedWithAlertHandler(knvt::savingAlertHandler(), [self](bool completed) {
+    list->performMarkAsCompletedWithAlertHandler(knvt::savingAlertHandler(knvt::Opener::User), [self](bool completed) {
         QMetaObject::invokeMethod(
             &taskStore(),
             [self, completed] {
@@ -335,7 +335,7 @@ void KNVTTaskStoreItemsViewController::toggleArchive(const QUrl &uri)
     auto *list = dynamic_cast<KNVTCDTaskList *>(taskStore().objectForURI(uri));
     if (!list)
         return;
-    list->performArchiveWithAlertHandler(knvt::savingAlertHandler(), [](bool archived) {
+    list->performArchiveWithAlertHandler(knvt::savingAlertHandler(knvt::Opener::User), [](bool archived) {
         if (archived)
             taskStore().saveUserChanges();
     });

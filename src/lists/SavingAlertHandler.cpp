@@ -6,16 +6,16 @@
 
 namespace knvt {
 
-KNVTAlertHandler savingAlertHandler()
+KNVTAlertHandler savingAlertHandler(Opener opener)
 {
-    const KNVTAlertHandler standard = alertHandler();
+    const KNVTAlertHandler standard = alertHandler(opener);
     return [standard](const QString &title, const QString &message, const QStringList &buttonTitles,
                       qsizetype cancelIndex, qsizetype destructiveIndex, KNVTAlertIndexHandler indexHandler) {
         standard(title, message, buttonTitles, cancelIndex, destructiveIndex,
                  [indexHandler = std::move(indexHandler)](qsizetype index) {
                      if (indexHandler)
                          indexHandler(index);
-                     KNVTTaskStore::defaultTaskStore()->saveWithCompletionHandler();
+                     KNVTTaskStore::defaultTaskStore()->saveLater(knvt::Opener::User);
                  });
     };
 }

@@ -322,15 +322,16 @@ void KNVTTaskStore::presentStackFailure()
         {{QStringLiteral("NSLocalizedDescription"), tr("Failed to initialize the store")},
          {QStringLiteral("NSLocalizedFailureReason"), tr("There was an error building up the data file.")}});
     qCWarning(lcStore).noquote() << error.description();
-    presentError(error);
+    // The library is built when the user starts the program or signs in.
+    presentError(error, knvt::Opener::User);
 }
 
-void KNVTTaskStore::presentError(const knvt::Error &error)
+void KNVTTaskStore::presentError(const knvt::Error &error, knvt::Opener opener)
 {
     if (m_environment.errorPresenter)
-        m_environment.errorPresenter(error);
+        m_environment.errorPresenter(error, opener);
     else if (defaultErrorPresenter())
-        defaultErrorPresenter()(error);
+        defaultErrorPresenter()(error, opener);
 }
 
 void KNVTTaskStore::applyOldVersionFixUps()

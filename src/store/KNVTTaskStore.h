@@ -17,6 +17,7 @@
 
 #include "foundation/Error.h"
 #include "foundation/JSONView.h"
+#include "foundation/Opener.h"
 #include "foundation/SystemEvents.h"
 #include "foundation/WallClockAlarm.h"
 
@@ -94,7 +95,9 @@ class KNVTTaskStore : public QObject, public KNVTTaskStoreCapabilities, public K
 
 public:
     using SaveCompletionHandler = std::function<void(const knvt::Error &error)>;
-    using ErrorPresenter = std::function<void(const knvt::Error &error)>;
+    // Shows the error to the user, in an alert opened as `opener` says: the user's own command (a refused save of what
+    // the user did) or the application by itself (a refused save of what a service's reply brought in).
+    using ErrorPresenter = std::function<void(const knvt::Error &error, knvt::Opener opener)>;
     using SyncCompletionHandler = std::function<void(const knvt::Error &error)>;
 
     // What a store is built on. Every empty member takes the running system's own: the library at
@@ -176,15 +179,19 @@ public:
     // processes. The disk is waited for once, for that commit.
     bool save(knvt::Error *error = nullptr);
     // Saves now what the user changed: the one save of every command, click and editor. A save the library refuses
-    // is logged and presented once through the error presenter, and its changes are discarded, so that every list
-    // and window, told through the change notifications, shows what the library holds instead of a change that was
-    // never stored.
+    // is logged and presented once through the error presenter, as the user's, and its changes are discarded, so that
+    // every list and window, told through the change notifications, shows what the library holds instead of a change
+    // that was never stored.
     bool saveUserChanges();
-    // Saves on a later pass of the event loop, then calls the handler with the save's error (null on success). Each
-    // call saves on its own. A failed save is always logged; without a handler it is the user's save and goes the way
-    // of saveUserChanges(); a handler hears of the failure itself and decides.
-    void saveWithCompletionHandler(SaveCompletionHandler handler = {});
-    void saveWithCompletionHandler(SaveCompletionHandler handler, double delaySeconds);
+    // The same for a save `causedBy` says whose it is: the user's, or the application's own work (what a service's
+    // reply brought in), whose refusal is told by an alert that waits beside whatever the user is doing then.
+    bool saveChanges(knvt::Opener causedBy);
+    // Saves on a later pass of the event loop (`delaySeconds` from now) as saveChanges() does.
+    void saveLater(knvt::Opener causedBy, double delaySeconds = 0.0);
+    // Saves on a later pass of the event loop, then calls the handler (required) with the save's error (null on
+    // success), which hears of a failure itself and decides. Each call saves on its own; a failed save is always
+    // logged.
+    void saveWithCompletionHandler(SaveCompletionHandler handler, double delaySeconds = 0.0);
     // Runs every save still waiting for its pass of the event loop now, in the order they were asked for (before the
     // program ends, so that none is lost).
     void performPendingSaves();
@@ -435,8 +442,9 @@ private:
     KNVTCDTaskList *taskListWithTitle(const QString &title, qint64 type);
     void postNotification(const char *name, const QVariantMap &userInfo = {});
     void runPendingSave(quint64 identifier);
+    void queueSave(SaveCompletionHandler handler, std::optional<knvt::Opener> causedBy, double delaySeconds);
     void discardRefusedChanges();
-    void presentError(const knvt::Error &error);
+    void presentError(const knvt::Error &error, knvt::Opener opener);
 
     Environment m_environment;
     QString m_libraryPath;
@@ -472,6 +480,8 @@ private:
     {
         quint64 identifier;
         SaveCompletionHandler handler;
+        // Without a handler: whose save it is, the user told of its refusal as such.
+        std::optional<knvt::Opener> causedBy;
     };
     std::vector<PendingSave> m_pendingSaves;
     quint64 m_nextPendingSave = 1;

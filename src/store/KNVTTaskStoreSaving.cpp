@@ -68,6 +68,11 @@ bool KNVTTaskStore::save(knvt::Error *error)
 
 bool KNVTTaskStore::saveUserChanges()
 {
+    return saveChanges(knvt::Opener::User);
+}
+
+bool KNVTTaskStore::saveChanges(knvt::Opener causedBy)
+{
     knvt::Error error;
     if (save(&error))
         return true;
@@ -82,7 +87,7 @@ bool KNVTTaskStore::saveUserChanges()
     userInfo.insert(QStringLiteral("NSLocalizedDescription"), tr("Your change could not be saved."));
     if (!reason.isEmpty())
         userInfo.insert(QStringLiteral("NSLocalizedFailureReason"), reason);
-    presentError(knvt::Error(error.domain(), error.code(), userInfo));
+    presentError(knvt::Error(error.domain(), error.code(), userInfo), causedBy);
     return false;
 }
 
@@ -99,16 +104,22 @@ void KNVTTaskStore::discardRefusedChanges()
     relayChanges(changes);
 }
 
-void KNVTTaskStore::saveWithCompletionHandler(SaveCompletionHandler handler)
+void KNVTTaskStore::saveLater(knvt::Opener causedBy, double delaySeconds)
 {
-    saveWithCompletionHandler(std::move(handler), 0.0);
+    queueSave({}, causedBy, delaySeconds);
 }
 
 void KNVTTaskStore::saveWithCompletionHandler(SaveCompletionHandler handler, double delaySeconds)
 {
+    Q_ASSERT(handler);
+    queueSave(std::move(handler), std::nullopt, delaySeconds);
+}
+
+void KNVTTaskStore::queueSave(SaveCompletionHandler handler, std::optional<knvt::Opener> causedBy, double delaySeconds)
+{
     const auto delay = std::chrono::duration<double>(knvt::Timing::ms(delaySeconds) / 1000.0);
     const quint64 identifier = m_nextPendingSave++;
-    m_pendingSaves.push_back({identifier, std::move(handler)});
+    m_pendingSaves.push_back({identifier, std::move(handler), causedBy});
     knvt::performBlock(
         this, [this, identifier] { runPendingSave(identifier); }, delay);
 }
@@ -121,10 +132,11 @@ void KNVTTaskStore::runPendingSave(quint64 identifier)
     if (found == m_pendingSaves.end())
         return;
     SaveCompletionHandler handler = std::move(found->handler);
+    const std::optional<knvt::Opener> causedBy = found->causedBy;
     m_pendingSaves.erase(found);
     if (!handler) {
-        // Nobody asked to hear of a failure: the user's own save.
-        saveUserChanges();
+        // Nobody asked to hear of a failure: the user is told, as whoever caused the save.
+        saveChanges(causedBy.value_or(knvt::Opener::Application));
         return;
     }
     knvt::Error error;

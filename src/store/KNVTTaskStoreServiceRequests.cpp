@@ -95,7 +95,8 @@ void KNVTTaskStore::createFriendshipWithUsername(const QString &username, Reques
                 if (!friendship)
                     friendship = context->insert<KNVTCDFriendship>();
                 friendship->mergeAttributes(attributes);
-                saveWithCompletionHandler();
+                // The reply's, not the user's: a refusal waits beside whatever the user is doing by now.
+                saveLater(knvt::Opener::Application);
             }
             callHandler(completionHandler, true);
         });
@@ -129,7 +130,7 @@ void KNVTTaskStore::acceptFriendshipInviteFromUser(KNVTCDUser *user)
 void KNVTTaskStore::declineFriendshipInviteFromUser(KNVTCDUser *user)
 {
     if (insertFriendshipFromMe(user, 3))
-        saveWithCompletionHandler();
+        saveLater(knvt::Opener::User);
 }
 
 // ---- The account refresh ----------------------------------------------------------------------------------------------
@@ -162,7 +163,7 @@ void KNVTTaskStore::syncAccountWithCompletionHandler(RequestCompletionHandler co
                               if (accountValue.isObject()) {
                                   if (KNVTCDAccount *record = account()) {
                                       record->updateWithAttributes(accountValue);
-                                      saveWithCompletionHandler();
+                                      saveLater(knvt::Opener::Application);
                                   }
                               }
                               KNVTCDUser *user = me();

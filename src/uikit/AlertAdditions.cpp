@@ -9,13 +9,10 @@ namespace knvt {
 
 namespace {
 
-AlertPresenter::Request makeRequest(const QString &title, const QString &message, const QStringList &buttonTitles)
+AlertPresenter::Request makeRequest(const QString &title, const QString &message, const QStringList &buttonTitles,
+                                    Opener opener)
 {
-    AlertPresenter::Request request;
-    request.title = title;
-    request.message = message;
-    request.buttonTitles = buttonTitles;
-    return request;
+    return {.title = title, .message = message, .buttonTitles = buttonTitles, .opener = opener};
 }
 
 } // namespace
@@ -38,7 +35,7 @@ qsizetype runModal(const AlertPresenter::Request &request)
     return runModal(request, nullptr);
 }
 
-void runModalWithTitle(const QString &title, const QString &message, const QStringList &buttonTitles,
+void runModalWithTitle(const QString &title, const QString &message, const QStringList &buttonTitles, Opener opener,
                        KNVTAlertIndexHandler indexHandler)
 {
     KNVT_ASSERT(static_cast<bool>(indexHandler), "AlertAdditions", "runModalWithTitle");
@@ -47,35 +44,35 @@ void runModalWithTitle(const QString &title, const QString &message, const QStri
     // Always queued, even on the main thread: the caller finishes its own work before the question is asked.
     QMetaObject::invokeMethod(
         application,
-        [request = makeRequest(title, message, buttonTitles), handler = std::move(indexHandler)] {
+        [request = makeRequest(title, message, buttonTitles, opener), handler = std::move(indexHandler)] {
             handler(runModal(request));
         },
         Qt::QueuedConnection);
 }
 
 void synchronouslyRunModalWithTitle(const QString &title, const QString &message, const QStringList &buttonTitles,
-                                    KNVTAlertIndexHandler indexHandler)
+                                    Opener opener, KNVTAlertIndexHandler indexHandler)
 {
     KNVT_ASSERT(static_cast<bool>(indexHandler), "AlertAdditions", "synchronouslyRunModalWithTitle");
     KNVT_ASSERT(QCoreApplication::instance() != nullptr
                     && QThread::currentThread() == QCoreApplication::instance()->thread(),
                 "AlertAdditions", "synchronouslyRunModalWithTitle");
-    indexHandler(runModal(makeRequest(title, message, buttonTitles)));
+    indexHandler(runModal(makeRequest(title, message, buttonTitles, opener)));
 }
 
-KNVTAlertHandler alertHandler()
+KNVTAlertHandler alertHandler(Opener opener)
 {
-    return [](const QString &title, const QString &message, const QStringList &buttonTitles, qsizetype, qsizetype,
-              KNVTAlertIndexHandler indexHandler) {
-        runModalWithTitle(title, message, buttonTitles, std::move(indexHandler));
+    return [opener](const QString &title, const QString &message, const QStringList &buttonTitles, qsizetype, qsizetype,
+                    KNVTAlertIndexHandler indexHandler) {
+        runModalWithTitle(title, message, buttonTitles, opener, std::move(indexHandler));
     };
 }
 
-KNVTAlertHandler synchronousAlertHandler()
+KNVTAlertHandler synchronousAlertHandler(Opener opener)
 {
-    return [](const QString &title, const QString &message, const QStringList &buttonTitles, qsizetype, qsizetype,
-              KNVTAlertIndexHandler indexHandler) {
-        synchronouslyRunModalWithTitle(title, message, buttonTitles, std::move(indexHandler));
+    return [opener](const QString &title, const QString &message, const QStringList &buttonTitles, qsizetype, qsizetype,
+                    KNVTAlertIndexHandler indexHandler) {
+        synchronouslyRunModalWithTitle(title, message, buttonTitles, opener, std::move(indexHandler));
     };
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "uikit/Opener.h"
+#include "foundation/Opener.h"
 
 #include <QPointer>
 #include <QString>
@@ -16,18 +16,19 @@ class AlertPresenter
 public:
     struct Request
     {
-        QString title;   // the alert's main text
-        QString message; // the smaller explanation below it
+        QString title{};   // the alert's main text
+        QString message{}; // the smaller explanation below it
         // Text the user typed that the alert gives back (a form that went away, a question before it is dropped):
         // shown under the explanation in a scrolling area of a few lines that can be selected and copied, so that
         // however much was typed the alert fits its screen with its buttons.
-        QString typed;
-        QStringList buttonTitles;            // in display order; the first is the default button
+        QString typed{};
+        QStringList buttonTitles{};          // in display order; the first is the default button
         bool showsSuppressionButton = false; // adds a "Do not ask again" check box
         bool critical = false;               // a warning badge: the alert says something cannot be done
         // Who asks: the user's own command (it opens with the keyboard) or the application by itself (it waits beside
-        // the user's work until the user goes to it, KeyboardOwner).
-        Opener opener = Opener::User;
+        // the user's work until the user goes to it, KeyboardOwner). No default: a request that does not say it does
+        // not compile.
+        Opener opener;
         // The window the alert is about, which it stands in front of; none: the window the user is in.
         QPointer<QWidget> concerns{};
     };

@@ -18,17 +18,16 @@ QString tr(const char *text)
 
 } // namespace
 
-AlertPresenter::Request deleteRequest(const QString &title, bool suppressible)
+AlertPresenter::Request deleteRequest(const QString &title, bool suppressible, Opener opener)
 {
-    AlertPresenter::Request request;
-    request.title = title;
-    request.message = tr("This action cannot be undone.");
-    request.buttonTitles = {tr("Delete"), tr("Cancel")};
-    request.showsSuppressionButton = suppressible;
-    return request;
+    return {.title = title,
+            .message = tr("This action cannot be undone."),
+            .buttonTitles = {tr("Delete"), tr("Cancel")},
+            .showsSuppressionButton = suppressible,
+            .opener = opener};
 }
 
-bool confirmDeletingTasks(qsizetype count)
+bool confirmDeletingTasks(qsizetype count, Opener opener)
 {
     Defaults &defaults = Defaults::standard();
     const QString suppressionKey = QString::fromLatin1(KNVTApplicationWillDeleteTasksAlertSuppressionKey);
@@ -36,7 +35,7 @@ bool confirmDeletingTasks(qsizetype count)
         return true;
     bool suppressed = false;
     const qsizetype answer =
-        runModal(deleteRequest(count == 1 ? tr("Delete Task?") : tr("Delete Tasks?"), true), &suppressed);
+        runModal(deleteRequest(count == 1 ? tr("Delete Task?") : tr("Delete Tasks?"), true, opener), &suppressed);
     if (suppressed) {
         defaults.setValue(suppressionKey, true);
         defaults.synchronize();

@@ -221,16 +221,18 @@ void tellLater(Telling told, QWidget *shownIn)
 
 } // namespace
 
-void tellObjectWentAway(EditedObject object, const QString &name, QWidget *shownIn, bool elsewhere, bool changesLost,
+void tellObjectWentAway(EditedObject object, const QString &name, QWidget *shownIn, Opener opener, bool changesLost,
                         const QStringList &typed)
 {
+    const bool elsewhere = opener == Opener::Application;
     qCInfo(lcUikit).noquote() << "tellObjectWentAway" << wentAway(object, name, elsewhere);
     tellLater({.object = object, .name = name, .elsewhere = elsewhere, .changesLost = changesLost, .typed = typed},
               shownIn);
 }
 
-void tellTaskBecameReadOnly(const QString &name, QWidget *shownIn, bool elsewhere, const QStringList &typed)
+void tellTaskBecameReadOnly(const QString &name, QWidget *shownIn, Opener opener, const QStringList &typed)
 {
+    const bool elsewhere = opener == Opener::Application;
     qCInfo(lcUikit).noquote() << "tellTaskBecameReadOnly" << becameReadOnly(name);
     tellLater({.object = EditedObject::Task,
                .name = name,

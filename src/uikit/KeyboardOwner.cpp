@@ -2,6 +2,7 @@
 
 #include "foundation/Clock.h"
 #include "uikit/FirstTabStop.h"
+#include "uikit/HeldChangeAccessible.h"
 #include "uikit/Logging.h"
 #include "uikit/Popover.h"
 #include "uikit/UnsavedTyping.h"
@@ -13,6 +14,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -51,6 +53,13 @@ QWidget *widgetOf(QObject *object)
 bool canTakeKeyboard(const QWidget *control)
 {
     return control != nullptr && control->isVisible() && control->isEnabled() && control->window()->isVisible();
+}
+
+// Whether the keyboard can come back to `control`: not to the menu bar, which holds it only while the user moves through
+// its titles from the keyboard, and shows nothing and answers no arrow when given it back.
+bool isPlace(const QWidget *control)
+{
+    return qobject_cast<const QMenuBar *>(control) == nullptr;
 }
 
 bool isTextField(const QWidget *widget)
@@ -205,6 +214,8 @@ void KeyboardOwner::install()
         return;
     gOwner = new KeyboardOwner;
     qApp->installEventFilter(gOwner);
+    // What an assistive technology changes in a control is the user's input as well.
+    HeldChangeAccessible::install();
     connect(gOwner, &QObject::destroyed, qApp, [] { gOwner = nullptr; });
 }
 
@@ -281,13 +292,13 @@ QWidget *KeyboardOwner::place() const
     if (latest == nullptr)
         return nullptr;
     QWidget *focus = latest->window->focusWidget();
-    return canTakeKeyboard(focus) ? focus : latest->window.data();
+    return canTakeKeyboard(focus) && isPlace(focus) ? focus : latest->window.data();
 }
 
 QWidget *KeyboardOwner::currentPlace() const
 {
     QWidget *focused = QApplication::focusWidget();
-    if (focused != nullptr && !isWaiting(focused->window()))
+    if (focused != nullptr && !isWaiting(focused->window()) && isPlace(focused))
         return placeOf(focused);
     return placeOf(place());
 }
@@ -507,7 +518,7 @@ void KeyboardOwner::focusChanged(QWidget *old, QWidget *now)
             now->clearFocus();
         endShield(false);
     }
-    if (isWaiting(window))
+    if (isWaiting(window) || !isPlace(now))
         return;
     m_place = now;
     Shown *shown = find(window);
@@ -518,7 +529,7 @@ void KeyboardOwner::focusChanged(QWidget *old, QWidget *now)
     const Shown *from = old != nullptr ? find(old->window()) : nullptr;
     const bool comingBack = from != nullptr && from->cameFrom != nullptr && from->cameFrom->window() == window;
     if (old != nullptr && old->window() != window && old->window()->isVisible() && takesPart(old->window())
-        && !isWaiting(old->window()) && !comingBack)
+        && !isWaiting(old->window()) && !comingBack && isPlace(old))
         shown->cameFrom = placeOf(old);
     if (!shown->firstFocus)
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "uikit/Opener.h"
+#include "foundation/Opener.h"
 
 #include <QDateTime>
 #include <QObject>

@@ -2,6 +2,7 @@
 
 #include "uikit/AccessibleFactory.h"
 #include "uikit/KNVTLevelIndicator.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QCoreApplication>
 
@@ -70,8 +71,11 @@ QVariant LevelIndicatorAccessible::currentValue() const
 
 void LevelIndicatorAccessible::setCurrentValue(const QVariant &value)
 {
-    if (widget()->isEnabled())
-        indicator()->userSetValue(value.toInt());
+    if (!widget()->isEnabled())
+        return;
+    // The user's input, as a click on the level is.
+    UnsavedTyping::accessibleInput(indicator());
+    indicator()->userSetValue(value.toInt());
 }
 
 QVariant LevelIndicatorAccessible::maximumValue() const

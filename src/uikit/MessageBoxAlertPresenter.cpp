@@ -79,6 +79,48 @@ void addTypedText(QMessageBox *box, const QString &typed)
     grid->addWidget(buttonBox, row + 1, column, rowSpan, columnSpan);
 }
 
+// The margins of the frame the window manager draws around `window` (its title bar above it): the window's own once
+// the window manager has framed it, else those of another framed window of the application, which the same window
+// manager frames alike. None where the window system draws no frame.
+QMargins frameAround(const QWidget *window)
+{
+    const auto margins = [](const QWidget *framed) {
+        const QRect client = framed->geometry();
+        const QRect outer = framed->frameGeometry();
+        return QMargins(client.left() - outer.left(), client.top() - outer.top(), outer.right() - client.right(),
+                        outer.bottom() - client.bottom());
+    };
+    if (const QMargins own = margins(window); !own.isNull())
+        return own;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const QWidget *other : windows) {
+        const Qt::WindowType type = other->windowType();
+        if (other != window && other->isVisible() && (type == Qt::Window || type == Qt::Dialog))
+            if (const QMargins theirs = margins(other); !theirs.isNull())
+                return theirs;
+    }
+    return {};
+}
+
+// Wherever the alert was placed (centred on the window it concerns, or moved clear of the field being typed in), it
+// lies wholly on its screen, the window manager's frame with it: a title bar above the top edge could not be dragged,
+// and the alert's text would start at the very edge of the screen.
+void keepWhollyOnScreen(QWidget *box)
+{
+    const QScreen *screen = box->screen() != nullptr ? box->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr || !box->isVisible())
+        return;
+    const QRect room = screen->availableGeometry();
+    const QMargins frame = frameAround(box);
+    const QRect outer = box->geometry().marginsAdded(frame);
+    QRect fitted = outer;
+    // The top left stays on the screen first, so that the title bar shows whatever the size.
+    fitted.moveLeft(std::max(room.left(), std::min(fitted.left(), room.right() - fitted.width() + 1)));
+    fitted.moveTop(std::max(room.top(), std::min(fitted.top(), room.bottom() - fitted.height() + 1)));
+    if (fitted != outer)
+        box->setGeometry(fitted.marginsRemoved(frame));
+}
+
 } // namespace
 
 QMessageBox *MessageBoxAlertPresenter::createMessageBox(const Request &request, QList<QAbstractButton *> *buttons)
@@ -136,6 +178,7 @@ AlertPresenter::Response MessageBoxAlertPresenter::runModal(const Request &reque
     QObject::connect(box, &QDialog::finished, &answered, &QEventLoop::quit);
     QObject::connect(box, &QObject::destroyed, &answered, &QEventLoop::quit);
     KeyboardOwner::open(box, request.opener, request.concerns);
+    keepWhollyOnScreen(box);
     answered.exec(QEventLoop::DialogExec);
     Response response;
     if (box != nullptr) {

@@ -123,7 +123,7 @@ QRect Popover::placement(const QRect &anchorRect, const QSize &size, const QRect
     return QRect(QPoint(x, y), size);
 }
 
-void Popover::showRelativeTo(const QRect &rect, QWidget *anchor)
+void Popover::showRelativeTo(const QRect &rect, QWidget *anchor, Opener opener)
 {
     if (anchor == nullptr)
         return;
@@ -151,7 +151,7 @@ void Popover::showRelativeTo(const QRect &rect, QWidget *anchor)
         }
         const bool fade = m_animates && animationsEnabled;
         setWindowOpacity(fade ? 0.0 : 1.0);
-        KeyboardOwner::open(this, Opener::User);
+        KeyboardOwner::open(this, opener);
         giveFocusToContent();
         if (fade) {
             auto *animation = new QPropertyAnimation(this, "windowOpacity", this);
@@ -190,13 +190,20 @@ bool Popover::closeUnlessTyping()
         close();
         return true;
     }
-    raise();
-    activateWindow();
-    giveFocusToContent();
+    comeBack();
     return true;
 }
 
-QWidget *Popover::detach()
+void Popover::comeBack()
+{
+    if (!m_open)
+        return;
+    raise();
+    activateWindow();
+    giveFocusToContent();
+}
+
+QWidget *Popover::detach(Opener opener)
 {
     if (!m_open || !m_detachFactory)
         return nullptr;
@@ -204,7 +211,7 @@ QWidget *Popover::detach()
     if (window == nullptr)
         return nullptr;
     window->move(pos());
-    KeyboardOwner::open(window, Opener::User);
+    KeyboardOwner::open(window, opener);
     m_pendingReason = CloseReason::Detached;
     close();
     return window;
@@ -291,7 +298,7 @@ void Popover::mouseMoveEvent(QMouseEvent *event)
         const QPoint moved = event->globalPosition().toPoint() - m_pressGlobal;
         if (moved.manhattanLength() >= DetachDistance) {
             m_dragging = false;
-            if (QWidget *window = detach())
+            if (QWidget *window = detach(Opener::User))
                 window->move(window->pos() + moved);
         }
         event->accept();

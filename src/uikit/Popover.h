@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/Opener.h"
+
 #include <QFrame>
 #include <QPointer>
 #include <QRect>
@@ -14,9 +16,9 @@ namespace knvt {
 // nested popovers) and in the application's alerts, sheets and dialogs, and closes on a press anywhere else: a popover
 // holding a form the user types into is semi-transient, so that a question about it never drops it. Neither kind
 // closes on a press outside while it holds typing (UnsavedTyping): a stray click must not drop what was typed.
-// Escape closes either kind. A popover answers the user's use of the control it stands at: it opens, and a detached
-// one's window too, through KeyboardOwner as the user's, and gives the keyboard focus to its content: to the control
-// the content focused, else to its first control. A detachable popover can be dragged off by its background: the window made by the
+// Escape closes either kind. A popover opens, and a detached one's window too, through KeyboardOwner as its opener
+// says (the user's use of the control it stands at, as a rule), and gives the keyboard focus to its content: to the
+// control the content focused, else to its first control. A detachable popover can be dragged off by its background: the window made by the
 // detach factory takes its place and the popover closes with reason Detached.
 class Popover : public QFrame
 {
@@ -55,9 +57,9 @@ public:
     void setDetachFactory(DetachFactory factory);
     bool isDetachable() const { return static_cast<bool>(m_detachFactory); }
 
-    // Shows the popover at `rect` of `anchor` (anchor coordinates; an empty rect means the anchor's whole rect).
-    // Showing a popover that is shown moves it to the new anchor.
-    void showRelativeTo(const QRect &rect, QWidget *anchor);
+    // Shows the popover at `rect` of `anchor` (anchor coordinates; an empty rect means the anchor's whole rect), opened
+    // as `opener` says. Showing a popover that is shown moves it to the new anchor.
+    void showRelativeTo(const QRect &rect, QWidget *anchor, Opener opener);
     bool isShown() const { return isVisible(); }
     QWidget *anchor() const { return m_anchor; }
 
@@ -66,10 +68,12 @@ public:
     // A second use of the command that opened the popover: it closes, unless it holds typing, which only Escape or
     // the form's own Cancel drops; then it stays and the keyboard goes back into it. False when it was not shown.
     bool closeUnlessTyping();
+    // The shown popover comes to the front with the keyboard in its content, where the user left it.
+    void comeBack();
 
-    // Makes the detach window, moves it where the popover stands, shows it and closes the popover with reason
-    // Detached. Returns the window, or nullptr (and stays open) when there is no factory or it refuses.
-    QWidget *detach();
+    // Makes the detach window, moves it where the popover stands, shows it as `opener` says and closes the popover
+    // with reason Detached. Returns the window, or nullptr (and stays open) when there is no factory or it refuses.
+    QWidget *detach(Opener opener);
 
     // Where a popover of `size` stands for an anchor at `anchorRect` on a screen area `available` (global
     // coordinates): centred under the anchor, flipped above it when the bottom would leave the area and there is

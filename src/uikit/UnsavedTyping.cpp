@@ -128,6 +128,14 @@ void UnsavedTyping::changing(QWidget *field)
         noteInput(field);
 }
 
+void UnsavedTyping::accessibleInput(QObject *receiver)
+{
+    if (receiver == nullptr)
+        return;
+    if (QWidget *field = HeldChange::controlReceiving(receiver))
+        noteInput(field);
+}
+
 QStringList UnsavedTyping::typedIn(const QWidget *window)
 {
     QStringList typed;
@@ -153,7 +161,9 @@ bool UnsavedTyping::mayDiscard(const QWidget *window)
                   .message = QCoreApplication::translate("UnsavedTyping", "What you typed has not been saved:"),
                   .typed = typed.join(QStringLiteral("\n\n")),
                   .buttonTitles = {QCoreApplication::translate("UnsavedTyping", "Cancel"),
-                                   QCoreApplication::translate("UnsavedTyping", "Discard")}});
+                                   QCoreApplication::translate("UnsavedTyping", "Discard")},
+                  // Every road that drops typing is the user's: a close, Quit, Sign Out.
+                  .opener = Opener::User});
     gAsking = false;
     if (answer == 1) {
         forget(window);

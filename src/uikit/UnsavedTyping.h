@@ -29,6 +29,9 @@ public:
     // The user changes `field` through another control (a day picked in a calendar, a person ticked in a list): what
     // it holds now is where the change starts, as with a key or a click into it.
     static void changing(QWidget *field);
+    // An assistive technology is about to change what `receiver`, or the control it is part of, holds, through its
+    // accessible interface (a toggle, a press, a value or a text set): the user's input, as a click or a key is.
+    static void accessibleInput(QObject *receiver);
 
     // The texts typed and not saved in the fields shown inside `window` (its popovers and sheets included, and the panes
     // it shows in turn), in every window when nullptr; in the order the user first typed into them, each trimmed. A

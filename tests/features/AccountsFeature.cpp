@@ -466,6 +466,21 @@ TEST_F(AccountsFeature, NeitherASignInAgainNorTheSwitchDuringThePauseLeavesThePa
              ASSERT_TRUE(app.openWindows().contains(QStringLiteral("KNVTAccountAuthenticationWindowController")))
                  << "the switch asks for the password";
          }},
+        // Switched off while the window waits: it goes, pausing nothing, and the switch turned on again asks instead.
+        {"sync switched off while the password window waits, and on again",
+         [&] {
+             app.store().sync();
+             app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+             app.openPreferences();
+             app.choosePreferencePane(QStringLiteral("Account"));
+             app.switchSync(false);
+             EXPECT_EQ(app.app().authenticationFailureWindowController(), nullptr) << "nothing waits for a password";
+             EXPECT_EQ(app.syncStatus(), QString()) << "nothing paused";
+             EXPECT_EQ(app.toolbarHelp(QStringLiteral("Sync")), (QStringList{switchedOff, switchedOff}));
+             app.switchSync(true);
+             ASSERT_TRUE(app.openWindows().contains(QStringLiteral("KNVTAccountAuthenticationWindowController")))
+                 << "the switch asks for the password";
+         }},
         {"Sign In Again while the password window waits beside the typing",
          [&] {
              // A timer's sync is refused while the user types a search: the window waits beside it.

@@ -508,7 +508,8 @@ public:
     // Every open popover, sheet and editor window: "<name> '<title>' <width>x<height>", the popover by its content.
     QStringList openEditors();
     // The text of a named field (a date field as "2015-03-04T00:00:00"), the selected item of a pop-up, what a
-    // shortcut recorder's face reads, or the items of a pop-up of the front editor.
+    // shortcut recorder's face reads, "ticked" or "not ticked" for a check box, what a control that says itself what it
+    // holds holds (the people chosen in the sharing settings), or the items of a pop-up of the front editor.
     QString fieldText(const QString &field);
     QStringList popUpItems(const QString &popUp);
     // The text a field shows, as typed or as the field wrote it (a date field's day in the locale's short format).
@@ -539,6 +540,10 @@ public:
     QStringList detailAsRead();
     // Does the action of that name of the detail row whose name begins with `row`, as a screen reader does.
     void doDetailRowAction(const QString &row, const QString &action);
+    // The action ("Toggle", "Press") of a control of the front editor, and text put at the end of a field, through its
+    // accessible interface, as a screen reader or a voice control does: no key and no click.
+    void doActionAsAReaderDoes(const QString &control, const QString &action);
+    void insertTextAsAReaderDoes(const QString &field, const QString &text);
 
     // ---- Accounts, people, sharing and preferences --------------------------------------------------------------------
     // The sync service, a fake started on first use; the application talks to it from then on. Passwords live in an

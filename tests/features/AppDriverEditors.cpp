@@ -26,6 +26,7 @@
 #include "lists/KNVTTaskStoreItemsTableView.h"
 #include "lists/KNVTTaskStoreItemsTableViewController.h"
 
+#include "uikit/ChangeHolder.h"
 #include "uikit/ColorAdditions.h"
 #include "uikit/KNVTDatePicker.h"
 #include "uikit/KNVTLevelIndicator.h"
@@ -696,6 +697,10 @@ QString AppDriver::fieldText(const QString &field)
         return label->text();
     if (auto *recorder = qobject_cast<KNVTShortcutRecorderControl *>(widget))
         return recorder->faceText();
+    if (auto *box = qobject_cast<QAbstractButton *>(widget); box && box->isCheckable())
+        return box->isChecked() ? QStringLiteral("ticked") : QStringLiteral("not ticked");
+    if (const auto *holder = dynamic_cast<const knvt::ChangeHolder *>(widget))
+        return holder->holding();
     return QString();
 }
 
@@ -845,6 +850,27 @@ QStringList AppDriver::detailAsRead()
         lines << text;
     }
     return lines;
+}
+
+void AppDriver::doActionAsAReaderDoes(const QString &control, const QString &action)
+{
+    QWidget *widget = named<QWidget>(frontEditor(), control);
+    QAccessibleInterface *read = widget != nullptr ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+    QAccessibleActionInterface *actions = read != nullptr ? read->actionInterface() : nullptr;
+    ASSERT_NE(actions, nullptr) << control.toStdString() << " has no actions";
+    ASSERT_TRUE(actions->actionNames().contains(action)) << control.toStdString() << " has no " << action.toStdString();
+    actions->doAction(action);
+    settle();
+}
+
+void AppDriver::insertTextAsAReaderDoes(const QString &field, const QString &text)
+{
+    QWidget *widget = named<QWidget>(frontEditor(), field);
+    QAccessibleInterface *read = widget != nullptr ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+    QAccessibleEditableTextInterface *editable = read != nullptr ? read->editableTextInterface() : nullptr;
+    ASSERT_NE(editable, nullptr) << field.toStdString() << " takes no text from a reader";
+    editable->insertText(read->textInterface()->characterCount(), text);
+    settle();
 }
 
 void AppDriver::doDetailRowAction(const QString &rowName, const QString &action)

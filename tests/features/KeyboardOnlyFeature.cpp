@@ -9,6 +9,9 @@
 
 #include "model/KNVTCDTag.h"
 #include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskList.h"
+
+#include "uikit/KNVTPreferenceKeys.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -173,5 +176,65 @@ TEST_F(KeyboardOnlyFeature, SearchResultsFormsContextMenusAndInformationWindowsA
                 return;
             app.selectHome(QStringLiteral("Inbox"));
         }
+    }
+}
+
+// The keyboard goes nowhere the user did not go: not on to the toolbar's New Task when the list or the task it was in
+// goes away under the user, not out of the form a second Ctrl+N asks for again, not onto the menu bar, where no arrow
+// works, when a window opened from there closes. Space then changes nothing.
+TEST_F(KeyboardOnlyFeature, TheKeyboardStaysWhereTheUserWorksWhenWhatHeldItGoesOrIsAskedForAgain)
+{
+    app.givenDefault(QString::fromLatin1(KNVTQuickTaskEntryKeyboardShortcutHotKey),
+                     QVariantMap{{"keyCode", 31}, {"modifiers", 768}});
+    KNVTCDTaskList *garden = app.givenProject(QStringLiteral("Garden"), {.synced = true});
+    app.givenTask(QStringLiteral("Dig"), {.list = QStringLiteral("Garden"), .synced = true});
+    KNVTCDTask *rake = app.givenTask(QStringLiteral("Rake"), {.synced = true});
+    app.givenTask(QStringLiteral("Mow"), {.synced = true});
+    app.saveGivens();
+    const auto pane = [this] { return app.focusedPane(); };
+    const auto control = [this] { return app.focusedControl(); };
+    const struct
+    {
+        const char *name;
+        std::function<void()> in;
+        std::function<void()> then;
+        std::function<QString()> where;
+        QString keyboard;
+    } rows[] = {
+        {"the list shown, deleted elsewhere",
+         [this] {
+             app.selectHome(QStringLiteral("Garden"));
+             app.selectRows({QStringLiteral("Dig")});
+         },
+         [this, garden] { app.givenRemovedBySync(garden); }, pane, QStringLiteral("list")},
+        {"the task shown, deleted elsewhere",
+         [this] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.selectRows({QStringLiteral("Rake")});
+             ASSERT_TRUE(app.paneTo(QStringLiteral("task")));
+         },
+         [this, rake] { app.givenRemovedBySync(rake); }, pane, QStringLiteral("list")},
+        {"the new task form, asked for again", [this] { app.press(QStringLiteral("Ctrl+N")); },
+         [this] { app.pressWhereTheFocusIs(QStringLiteral("Ctrl+N")); }, control, QStringLiteral("titleTextField")},
+        {"the list, when a window opened from the menu bar's keys closes",
+         [this] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.selectRows({QStringLiteral("Mow")});
+             app.pressWhereTheFocusIs(QStringLiteral("Alt"));
+             app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
+         },
+         [this] { app.pressWhereTheFocusIs(QStringLiteral("Escape")); }, pane, QStringLiteral("list")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        row.in();
+        row.then();
+        app.settle();
+        EXPECT_EQ(row.where(), row.keyboard);
+        const QStringList open = app.openEditors();
+        app.pressWhereTheFocusIs(QStringLiteral("Space"));
+        EXPECT_EQ(app.openEditors(), open) << "Space opened nothing";
+        if (!open.isEmpty())
+            app.closePopover();
     }
 }

@@ -2,6 +2,8 @@
 
 #include "AppDriver.h"
 
+#include "app/KNVTMainWindowController.h"
+
 #include "lists/ItemRow.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
 
@@ -12,17 +14,24 @@
 #include "model/KNVTCDUser.h"
 
 #include "support/RefusedWrites.h"
+#include "support/SyncFixtures.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QImage>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
 using knvt::features::AppDriver;
+using Input = knvt::ScriptedAlertPresenter::Input;
 
 namespace {
 
@@ -194,4 +203,45 @@ TEST_F(RefusedSaveFeature, ATypedChangeTheLibraryRefusesStaysInItsOpenFormUntilA
         EXPECT_EQ(app.alertsShown().size(), told + 1);
     }
     EXPECT_FALSE(app.store().managedObjectContext()->hasChanges());
+}
+
+// What a service's reply brought in is saved by the application, not by the user: the library's refusal of it waits
+// beside what the user is typing, and the space typed on goes into the field, never to the alert's OK.
+TEST_F(RefusedSaveFeature, TheRefusalOfWhatAServiceReplyBroughtWaitsWithoutTheKeyboard)
+{
+    app.service()
+        .on("GET", "/account.json")
+        .json(200,
+              QJsonDocument(
+                  knvt::test::account(7, knvt::test::user(42, QStringLiteral("ann"), {{"first_name", "Annie"}}), 5))
+                  .toJson(QJsonDocument::Compact))
+        .hold();
+    // A start on a library signed in, automatic sync off, asks the service for the account at once.
+    app.givenSignedIn();
+    app.endProcess();
+    app.launch();
+    app.waitForService([this] { return app.service().count("GET", "/account.json") == 1; });
+    ASSERT_TRUE(knvt::test::refuseWrites(app.store()));
+    app.typeInSearch(QStringLiteral("pay"));
+
+    QString typedWhileItWaits;
+    bool waitedWithoutTheKeyboard = false;
+    app.answerAlert(QStringLiteral("OK"),
+                    {.whileShown =
+                         [&] {
+                             app.typeKeyByKey({QStringLiteral("Space")});
+                             typedWhileItWaits = app.mainWindow().searchField()->text();
+                             const QWidgetList windows = QApplication::topLevelWidgets();
+                             waitedWithoutTheKeyboard =
+                                 std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *window) {
+                                     return qobject_cast<const QMessageBox *>(window) != nullptr && window->isVisible();
+                                 });
+                         },
+                     .input = Input::Pointer});
+    app.service().release("GET", "/account.json");
+    app.waitForService([this] { return app.alerts().pendingAnswerCount() == 0 && !app.alertsShown().isEmpty(); });
+    EXPECT_EQ(app.alertsShown(), QStringList{kRefused});
+    EXPECT_TRUE(app.alerts().requests().last().opener == knvt::Opener::Application);
+    EXPECT_TRUE(waitedWithoutTheKeyboard) << "no space answered it: it is still up";
+    EXPECT_EQ(typedWhileItWaits, QStringLiteral("pay "));
 }

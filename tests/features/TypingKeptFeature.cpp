@@ -87,6 +87,10 @@ protected:
             {"keys in Mow", [this](const Words &s) { app.pressKeysInTaskWindow(QStringLiteral("Mow"), s[1]); }},
             {"comment", [this](const Words &s) { app.clickDetailCommentButton(s[1], QStringLiteral("Edit")); }},
             {"password window", [this](const Words &) { app.goToThePasswordWindow(); }},
+            {"reader", [this](const Words &s) { app.doActionAsAReaderDoes(s[1], s[2]); }},
+            {"reader types", [this](const Words &s) { app.insertTextAsAReaderDoes(s[1], s[2]); }},
+            {"share", [this](const Words &s) { app.shareList(s[1]); }},
+            {"tick", [this](const Words &s) { app.tickInPeoplePopover(s[1], true); }},
         };
         for (const QString &step : steps.split(QStringLiteral("; "), Qt::SkipEmptyParts)) {
             const Words words = step.split(QLatin1Char('|'));
@@ -155,6 +159,11 @@ TEST_F(TypingKeptFeature, EveryRoadThatWouldDropTypingAsksAndCancelKeepsItWithTh
          popover("press|Ctrl+N")},
         {"edit", "select|Paint; toolbar|Edit; type|titleTextField| twice", "titleTextField", "Paint twice",
          popover("toolbar|Edit")},
+        // What a screen reader or a voice control changes through the accessible interface counts as a click does.
+        {"box ticked by a reader", "toolbar|New Task; reader|dueDateCheckBoxButton|Toggle", "dueDateCheckBoxButton",
+         "ticked", popover("press|Ctrl+N"), "Due: ticked"},
+        {"title put by a reader", "toolbar|New Task; reader types|titleTextField|Buy milk", "titleTextField",
+         "Buy milk", popover("press|Ctrl+N")},
         {"comment composer", "select|Paint; toolbar|Comment; type|commentTextView|Soon", "commentTextView", "Soon",
          popover("toolbar|Comment")},
         {"comment editor", "select|Paint; comment|First; type|commentTextView| draft", "commentTextView", "First draft",
@@ -201,11 +210,16 @@ TEST_F(TypingKeptFeature, TheAccountWindowsAndSigningOutAskBeforeTheirTypingIsDr
 {
     app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
     app.service().enableState();
+    app.givenPerson(QStringLiteral("Ben"), 3);
+    app.givenProject(QStringLiteral("Garden"));
     everyRoadAsksOrKeeps({
         {"account details", "pane|Account; button|detailsButton; retype|firstNameTextField|Annie", "firstNameTextField",
          "Annie", "close|Account Details; key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q"},
         {"add friend", "people; button|addUserButton; type|usernameTextField|bea", "usernameTextField", "bea",
          "close|Add Friend; key|Ctrl+W; key|Ctrl+Q; press|Ctrl+Q"},
+        // The people chosen in the sharing settings, whose invitations go out only with its Share.
+        {"people chosen to share with", "share|Garden; tick|Ben; key|Escape", "tableView", "Shared With: Ben (ben)",
+         "close|Sharing Settings; key|Ctrl+W; key|Ctrl+Q", QString(), "collaboratingUsersButton"},
         {"quick entry", "hot key; type|titleTextField|Call Ben", "titleTextField", "Call Ben", "sign out"},
     });
     // Sign In Again, once the password was refused: the password it holds shows as dots.

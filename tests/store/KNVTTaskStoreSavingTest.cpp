@@ -388,7 +388,7 @@ TEST_F(TaskStoreSavingTest, AFailedSaveNobodyWaitsForIsLoggedAndPresentedOnceWhi
         });
     knvt::Error heard;
     s.saveWithCompletionHandler([&heard](const knvt::Error &error) { heard = error; });
-    s.saveWithCompletionHandler();
+    s.saveLater(knvt::Opener::User);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !s.hasPendingSaves(); }, 5000));
     qInstallMessageHandler(previous);
     captured = nullptr;
@@ -428,12 +428,14 @@ TEST_F(TaskStoreSavingTest, AUserSaveTheLibraryRefusesIsPresentedOnceAndItsChang
     EXPECT_EQ(s.lastSaveDate(), before);
     EXPECT_EQ(recordedSaveDate(s), before);
 
-    // A save on a later pass that nobody waits for goes the same way; the saves after it find nothing to refuse.
+    // A save on a later pass that nobody waits for goes the same way; the saves after it find nothing to refuse. One
+    // a service's reply asked for is told as the application's own, whose alert waits beside the user's work.
     kept->setTitle("Renamed");
-    s.saveWithCompletionHandler();
-    s.saveWithCompletionHandler();
+    s.saveLater(knvt::Opener::Application);
+    s.saveLater(knvt::Opener::User);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !s.hasPendingSaves(); }, 5000));
     EXPECT_EQ(presentedErrors().size(), 2u);
+    EXPECT_TRUE(presentedOpeners() == std::vector({knvt::Opener::User, knvt::Opener::Application}));
     EXPECT_EQ(kept->title(), "Kept");
     EXPECT_TRUE(s.saveUserChanges());
     EXPECT_EQ(presentedErrors().size(), 2u);

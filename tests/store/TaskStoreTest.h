@@ -127,7 +127,10 @@ protected:
         m_events.push_back(events.get());
         environment.systemInformationAlarm = std::move(alarm);
         environment.systemEvents = std::move(events);
-        environment.errorPresenter = [this](const knvt::Error &error) { m_presentedErrors.push_back(error); };
+        environment.errorPresenter = [this](const knvt::Error &error, knvt::Opener opener) {
+            m_presentedErrors.push_back(error);
+            m_presentedOpeners.push_back(opener);
+        };
         m_stores.push_back(std::make_unique<KNVTTaskStore>(std::move(environment)));
         return *m_stores.back();
     }
@@ -147,6 +150,8 @@ protected:
     knvt::FakeSystemEvents &events(size_t index = 0) { return *m_events.at(index); }
     knvt::Defaults &suite() { return *m_suite; }
     const std::vector<knvt::Error> &presentedErrors() const { return m_presentedErrors; }
+    // Who each presented error's alert was opened by.
+    const std::vector<knvt::Opener> &presentedOpeners() const { return m_presentedOpeners; }
 
     // Every store made from now on gets a fake coordinator reporting into the returned log, which outlives the
     // stores.
@@ -206,6 +211,7 @@ private:
     std::vector<knvt::FakeSystemEvents *> m_events;
     std::vector<std::unique_ptr<KNVTTaskStore>> m_stores;
     std::vector<knvt::Error> m_presentedErrors;
+    std::vector<knvt::Opener> m_presentedOpeners;
 };
 
 inline QList<QUrl> urisIn(const knvt::Notification &notification, const char *key)

@@ -20,15 +20,15 @@ public:
     FakeSaveScheduler(const FakeSaveScheduler &) = delete;
     FakeSaveScheduler &operator=(const FakeSaveScheduler &) = delete;
 
-    void scheduleSave(double delaySeconds) override
+    void scheduleSave(knvt::Opener causedBy, double delaySeconds) override
     {
         m_requestedDelays.push_back(delaySeconds);
-        m_dueTimes.push_back(m_now + delaySeconds);
+        m_due.push_back({m_now + delaySeconds, causedBy});
     }
 
     // Every delay asked for, in order.
     const std::vector<double> &requestedDelays() const { return m_requestedDelays; }
-    int pendingCount() const { return int(m_dueTimes.size()); }
+    int pendingCount() const { return int(m_due.size()); }
 
     // Moves the clock on by `seconds` and runs the saves that came due; returns how many ran.
     int advance(double seconds)
@@ -37,12 +37,14 @@ public:
         int ran = 0;
         // A millisecond of slack: delays are written in tenths of seconds and summed in floating point.
         while (true) {
-            auto due = std::min_element(m_dueTimes.begin(), m_dueTimes.end());
-            if (due == m_dueTimes.end() || *due > m_now + 0.0005)
+            auto due = std::min_element(m_due.begin(), m_due.end(),
+                                        [](const Due &a, const Due &b) { return a.time < b.time; });
+            if (due == m_due.end() || due->time > m_now + 0.0005)
                 break;
-            m_dueTimes.erase(due);
-            // The user's save, as the store's own delayed save without a handler makes it.
-            KNVTTaskStore::defaultTaskStore()->saveUserChanges();
+            const knvt::Opener causedBy = due->causedBy;
+            m_due.erase(due);
+            // As the store's own delayed save makes it.
+            KNVTTaskStore::defaultTaskStore()->saveChanges(causedBy);
             ++ran;
         }
         return ran;
@@ -51,15 +53,21 @@ public:
     int runAll()
     {
         double latest = m_now;
-        for (double due : m_dueTimes)
-            latest = std::max(latest, due);
+        for (const Due &due : m_due)
+            latest = std::max(latest, due.time);
         return advance(latest - m_now);
     }
 
 private:
+    struct Due
+    {
+        double time;
+        knvt::Opener causedBy;
+    };
+
     double m_now = 0.0;
     std::vector<double> m_requestedDelays;
-    std::vector<double> m_dueTimes;
+    std::vector<Due> m_due;
 };
 
 } // namespace knvt::test

@@ -68,7 +68,7 @@ private:
     {
     public:
         Window(RecordingApplicationServices *owner, const QString &title) : m_owner(owner), m_title(title) {}
-        void showWindow(QObject *) override { m_owner->requests << QStringLiteral("show ") + m_title; }
+        void showWindow(QObject *, knvt::Opener) override { m_owner->requests << QStringLiteral("show ") + m_title; }
         void edit(QObject *) override { m_owner->requests << QStringLiteral("edit ") + m_title; }
 
     private:

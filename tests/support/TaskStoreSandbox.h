@@ -32,7 +32,9 @@ public:
         m_alarm = alarm.get();
         environment.systemInformationAlarm = std::move(alarm);
         environment.systemEvents = std::make_unique<knvt::FakeSystemEvents>();
-        environment.errorPresenter = [this](const knvt::Error &error) { m_presentedErrors.push_back(error); };
+        environment.errorPresenter = [this](const knvt::Error &error, knvt::Opener) {
+            m_presentedErrors.push_back(error);
+        };
         m_store = std::make_unique<KNVTTaskStore>(std::move(environment));
         KNVTTaskStore::setDefaultTaskStore(m_store.get());
         m_builder = std::make_unique<LibraryBuilder>(*m_store);

@@ -38,7 +38,7 @@ TEST(ScriptedAlerts, AnswersInOrderAndRecordsTheQuestions)
     presenter.answerWithTitle(QStringLiteral("Cancel"));
     presenter.answerWithIndex(0);
 
-    AlertPresenter::Request request;
+    AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.title = QStringLiteral("Complete Project?");
     request.message = QStringLiteral("It has open tasks.");
     request.buttonTitles = CompleteButtons;
@@ -58,7 +58,7 @@ TEST(ScriptedAlerts, AnUnscriptedOrImpossibleAnswerEndsTheAlertWithoutAButton)
     presenter.answerWithTitle(QStringLiteral("Delete"));
     presenter.answerWithIndex(5);
     presenter.answerStopped();
-    AlertPresenter::Request request;
+    AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.buttonTitles = CompleteButtons;
     EXPECT_EQ(knvt::runModal(request), -1000);
     EXPECT_EQ(knvt::runModal(request), -1000);
@@ -73,7 +73,7 @@ TEST(ScriptedAlerts, SuppressionIsReportedOnlyWhenTheAlertOffersIt)
     ScriptedAlertPresenter presenter;
     presenter.answerWithIndex(0, true);
     presenter.answerWithIndex(0, true);
-    AlertPresenter::Request request;
+    AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.buttonTitles = {QStringLiteral("Delete"), QStringLiteral("Cancel")};
     bool suppressed = true;
     EXPECT_EQ(knvt::runModal(request, &suppressed), 0);
@@ -100,7 +100,8 @@ TEST(AlertHandler, ReportsTheChosenButtonAfterTheCallerHasMovedOn)
     QStringList events;
     std::optional<qsizetype> chosen;
 
-    const KNVTAlertHandler handler = knvt::alertHandler();
+    // A model question asked of what a service's reply did: the alert is the application's, as the handler was made.
+    const KNVTAlertHandler handler = knvt::alertHandler(knvt::Opener::Application);
     handler(QStringLiteral("Complete Project?"), QStringLiteral("Open tasks."), CompleteButtons, 1, -1,
             [&](qsizetype index) {
                 events << QStringLiteral("answered");
@@ -114,6 +115,7 @@ TEST(AlertHandler, ReportsTheChosenButtonAfterTheCallerHasMovedOn)
     EXPECT_EQ(events, QStringList({QStringLiteral("caller went on"), QStringLiteral("answered")}));
     ASSERT_EQ(presenter.requests().size(), 1);
     EXPECT_EQ(presenter.requests().first().title, QStringLiteral("Complete Project?"));
+    EXPECT_TRUE(presenter.requests().first().opener == knvt::Opener::Application);
 }
 
 TEST(AlertHandler, IgnoresTheCancelAndDestructiveIndexes)
@@ -123,10 +125,10 @@ TEST(AlertHandler, IgnoresTheCancelAndDestructiveIndexes)
     presenter.answerWithIndex(0);
     QList<qsizetype> answers;
     const QStringList buttons{QStringLiteral("Stop Sharing"), QStringLiteral("Cancel")};
-    knvt::synchronousAlertHandler()(QStringLiteral("Stop Sharing?"), QString(), buttons, 1, 0,
-                                    [&](qsizetype index) { answers << index; });
-    knvt::synchronousAlertHandler()(QStringLiteral("Stop Sharing?"), QString(), buttons, 7, -1,
-                                    [&](qsizetype index) { answers << index; });
+    knvt::synchronousAlertHandler(knvt::Opener::User)(QStringLiteral("Stop Sharing?"), QString(), buttons, 1, 0,
+                                                      [&](qsizetype index) { answers << index; });
+    knvt::synchronousAlertHandler(knvt::Opener::User)(QStringLiteral("Stop Sharing?"), QString(), buttons, 7, -1,
+                                                      [&](qsizetype index) { answers << index; });
     EXPECT_EQ(answers, QList<qsizetype>({0, 0}));
     EXPECT_EQ(presenter.requests().size(), 2);
 }
@@ -136,7 +138,7 @@ TEST(AlertHandler, TheSynchronousFormAnswersBeforeItReturns)
     ScriptedAlertPresenter presenter;
     presenter.answerWithIndex(2);
     std::optional<qsizetype> chosen;
-    knvt::synchronousAlertHandler()(
+    knvt::synchronousAlertHandler(knvt::Opener::User)(
         QStringLiteral("Archive Project?"), QStringLiteral("Open tasks."),
         {QStringLiteral("Mark Tasks as Completed"), QStringLiteral("Mark as Cancelled"), QStringLiteral("Cancel")}, 2,
         -1, [&](qsizetype index) { chosen = index; });
@@ -150,7 +152,7 @@ TEST(AlertHandler, AStoppedAlertReportsTheStopResponse)
     presenter.answerStopped();
     std::optional<qsizetype> chosen;
     knvt::synchronouslyRunModalWithTitle(QStringLiteral("Move Task?"), QString(),
-                                         {QStringLiteral("Move Task"), QStringLiteral("Cancel")},
+                                         {QStringLiteral("Move Task"), QStringLiteral("Cancel")}, knvt::Opener::User,
                                          [&](qsizetype index) { chosen = index; });
     ASSERT_TRUE(chosen.has_value());
     EXPECT_LT(*chosen, 0);
@@ -163,7 +165,7 @@ TEST(AlertHandler, AQuestionFromAnotherThreadIsAnsweredOnTheMainThread)
     presenter.answerWithIndex(0);
     QThread *answeredOn = nullptr;
     std::optional<qsizetype> chosen;
-    const KNVTAlertHandler handler = knvt::alertHandler();
+    const KNVTAlertHandler handler = knvt::alertHandler(knvt::Opener::User);
     QThread *worker = QThread::create([&] {
         handler(QStringLiteral("Move Task?"), QString(), {QStringLiteral("Move Task"), QStringLiteral("Cancel")}, 1, -1,
                 [&](qsizetype index) {

@@ -158,7 +158,7 @@ struct InPopover
         popover = new knvt::Popover(&anchor);
         controller->setParent(popover);
         popover->setContentWidget(controller->view());
-        popover->showRelativeTo(QRect(), &anchor);
+        popover->showRelativeTo(QRect(), &anchor, knvt::Opener::User);
     }
     QWidget anchor;
     knvt::Popover *popover = nullptr;

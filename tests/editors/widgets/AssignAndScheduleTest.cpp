@@ -135,7 +135,7 @@ TEST_F(AssignAndScheduleTest, TheAssignPopoverFillsWhenShownAndClosesOnSave)
     form->setParent(popover);
     form->setPopover(popover);
     popover->setContentWidget(form->view());
-    popover->showRelativeTo(QRect(), &host);
+    popover->showRelativeTo(QRect(), &host, knvt::Opener::User);
     EXPECT_EQ(itemTexts(form->assigneePopUpButton()).size(), 3);
     EXPECT_EQ(form->assigneePopUpButton()->currentText(), QStringLiteral("Maria Mendes (maria)"));
     form->assigneePopUpButton()->setCurrentIndex(2);

@@ -25,7 +25,7 @@ protected:
         form->setParent(popover);
         form->setPopover(popover);
         popover->setContentWidget(form->view());
-        popover->showRelativeTo(QRect(), &anchor);
+        popover->showRelativeTo(QRect(), &anchor, knvt::Opener::User);
         return popover;
     }
 

@@ -529,7 +529,7 @@ TEST_F(KNVTTaskNewViewControllerTest, AFormFindsThePopoverItWasPutIntoWithoutBei
     auto *unnamed = new knvt::Popover(&anchor);
     unnamed->setContentWidget(form->view());
     form->setParent(form->view());
-    unnamed->showRelativeTo(QRect(), &anchor);
+    unnamed->showRelativeTo(QRect(), &anchor, knvt::Opener::User);
     EXPECT_EQ(form->popover(), unnamed);
     const int height = unnamed->height();
     ASSERT_TRUE(choose(form->taskListPopUpButton(), "Club"));

@@ -200,7 +200,7 @@ TEST_F(KeyboardAccessTest, EscapeClosesEveryPopoverAndSheetWithoutSaving)
         for (QWidget *field : std::initializer_list<QWidget *>{form->notesTextView(), form->statusPopUpButton(),
                                                                form->priorityLevelIndicator(), form->tagsTokenField(),
                                                                form->assigneePopUpButton()}) {
-            popover->showRelativeTo(QRect(), &anchor);
+            popover->showRelativeTo(QRect(), &anchor, knvt::Opener::User);
             escape(popover, field);
             EXPECT_FALSE(popover->isShown()) << nameOf(field).toStdString();
         }
@@ -237,7 +237,7 @@ TEST_F(KeyboardAccessTest, EscapeClosesEveryPopoverAndSheetWithoutSaving)
         composer->setParent(popover);
         composer->setPopover(popover);
         popover->setContentWidget(composer->view());
-        popover->showRelativeTo(QRect(), &anchor);
+        popover->showRelativeTo(QRect(), &anchor, knvt::Opener::User);
         QTest::keyClicks(composer->commentTextView(), "See you");
         escape(popover, composer->commentTextView());
         EXPECT_FALSE(popover->isShown());
@@ -249,7 +249,7 @@ TEST_F(KeyboardAccessTest, EscapeClosesEveryPopoverAndSheetWithoutSaving)
         assign->setParent(popover);
         assign->setPopover(popover);
         popover->setContentWidget(assign->view());
-        popover->showRelativeTo(QRect(), &anchor);
+        popover->showRelativeTo(QRect(), &anchor, knvt::Opener::User);
         assign->assigneePopUpButton()->setCurrentIndex(0);
         escape(popover, assign->assigneePopUpButton());
         EXPECT_FALSE(popover->isShown());

@@ -14,7 +14,7 @@ KNVT_SCREENSHOTS(Alert)
                                  QStringLiteral("This project has open tasks. What should happen to them?"),
                                  QStringLiteral("Delete Tasks?"), QStringLiteral("Delete"),
                                  QStringLiteral("This action cannot be undone.")});
-    knvt::AlertPresenter::Request request;
+    knvt::AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.title = QStringLiteral("Archive Project?");
     request.message = QStringLiteral("This project has open tasks. What should happen to them?");
     request.buttonTitles = {QStringLiteral("Mark Tasks as Completed"), QStringLiteral("Mark as Cancelled"),
@@ -40,7 +40,7 @@ KNVT_SCREENSHOTS(Alert)
                                                "the service is currently down for maintenance. Please try again in a "
                                                "few minutes.");
     knvt::test::addFixtureTexts({maintenance, QStringLiteral("Unable to Sign In"), QStringLiteral("Dismiss")});
-    request = {};
+    request = {.opener = knvt::Opener::User};
     request.title = maintenance;
     request.buttonTitles = {QStringLiteral("Dismiss")};
     request.critical = true;
@@ -63,7 +63,7 @@ KNVT_SCREENSHOTS(Alert)
     knvt::test::addFixtureTexts({QStringLiteral("The task was deleted elsewhere."),
                                  QStringLiteral("Your changes were not saved. What you typed:"), QStringLiteral("OK"),
                                  lines.join(QLatin1Char('\n'))});
-    request = {};
+    request = {.opener = knvt::Opener::User};
     request.title = QStringLiteral("The task was deleted elsewhere.");
     request.message = QStringLiteral("Your changes were not saved. What you typed:");
     request.typed = lines.join(QLatin1Char('\n'));

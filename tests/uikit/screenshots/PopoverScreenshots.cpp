@@ -24,7 +24,7 @@ KNVT_SCREENSHOTS(Popover)
     form->addRow(QStringLiteral("Notes"), new QLineEdit);
     popover->setContentWidget(content);
     popover->setBehavior(knvt::Popover::Behavior::SemiTransient);
-    popover->showRelativeTo(QRect(), anchor);
+    popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
     writer.save(QStringLiteral("semi-transient"), popover, true);
     popover->performClose();
     knvt::Popover::animationsEnabled = true;

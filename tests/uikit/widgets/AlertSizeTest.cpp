@@ -52,7 +52,7 @@ TEST(AlertSize, TheMaintenanceMessageShowsWholeAtAReadableWidthOnTheScreen)
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     for (const bool asTitle : {false, true}) {
-        AlertPresenter::Request request;
+        AlertPresenter::Request request{.opener = knvt::Opener::User};
         request.title = asTitle ? Maintenance : QStringLiteral("Unable to Sign In");
         request.message = asTitle ? QString() : Maintenance;
         request.buttonTitles = {QStringLiteral("OK")};
@@ -75,7 +75,7 @@ TEST(AlertSize, TheMaintenanceMessageShowsWholeAtAReadableWidthOnTheScreen)
 
 TEST(AlertSize, AShortAlertStaysSmallAndAWideButtonRowIsNeverCut)
 {
-    AlertPresenter::Request request;
+    AlertPresenter::Request request{.opener = knvt::Opener::User};
     request.title = QStringLiteral("Delete Tag?");
     request.message = QStringLiteral("This action cannot be undone.");
     request.buttonTitles = {QStringLiteral("Mark Tasks as Completed"), QStringLiteral("Mark as Cancelled"),

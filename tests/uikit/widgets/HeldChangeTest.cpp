@@ -5,6 +5,7 @@
 #include "uikit/KeyboardOwner.h"
 #include "uikit/UnsavedTyping.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -20,14 +21,15 @@ namespace {
 
 using knvt::UnsavedTyping;
 
-// A control the row puts in a form (its label "Label"), the keys the user types into it, and what the question before
-// dropping the form shows of it.
+// A control the row puts in a form (its label "Label"), the keys the user types into it or what a screen reader does
+// with it through its accessible interface, and what the question before dropping the form shows of it.
 struct Row
 {
     const char *name;
     std::function<QWidget *(QWidget *form)> make;
     QList<Qt::Key> keys;
     QStringList shows;
+    std::function<void(QAccessibleInterface *control)> reader{};
 };
 
 } // namespace
@@ -83,6 +85,33 @@ TEST(HeldChangeTest, EveryControlTheUserChangedHoldsWhatDiffersFromItsStartInIts
          },
          {Qt::Key_Space},
          {}},
+        // A screen reader's toggle, value and text, through Qt's interfaces and the project's own.
+        {"a box ticked by a reader's toggle",
+         box,
+         {},
+         {"Due: ticked"},
+         [](QAccessibleInterface *read) {
+             read->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+         }},
+        {"a field's text inserted by a reader",
+         [](QWidget *) { return new QLineEdit; },
+         {},
+         {"milk"},
+         [](QAccessibleInterface *read) { read->editableTextInterface()->insertText(0, QStringLiteral("milk")); }},
+        {"a tag typed into a token field by a reader",
+         [](QWidget *) { return new KNVTTokenField; },
+         {},
+         {"Label: garden"},
+         [](QAccessibleInterface *read) { read->editableTextInterface()->insertText(0, QStringLiteral("garden")); }},
+        {"a level set by a reader",
+         [](QWidget *) {
+             auto *level = new KNVTLevelIndicator;
+             level->setLevelNames({"None", "Low", "Medium", "High"});
+             return level;
+         },
+         {},
+         {"Label: Medium"},
+         [](QAccessibleInterface *read) { read->valueInterface()->setCurrentValue(2); }},
         {"an alert's box",
          [](QWidget *f) {
              auto *alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete?"), QString(), {}, f);
@@ -103,6 +132,8 @@ TEST(HeldChangeTest, EveryControlTheUserChangedHoldsWhatDiffersFromItsStartInIts
         auto *tokens = qobject_cast<KNVTTokenField *>(control);
         for (Qt::Key key : row.keys)
             QTest::keyClick(tokens ? tokens->editor() : control, key);
+        if (row.reader)
+            row.reader(QAccessible::queryAccessibleInterface(tokens ? tokens->editor() : control));
         EXPECT_EQ(UnsavedTyping::typedIn(&form), row.shows);
         UnsavedTyping::forget();
     }

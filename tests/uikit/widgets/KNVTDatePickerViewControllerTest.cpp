@@ -67,7 +67,7 @@ protected:
         popover = new knvt::Popover(&window);
         popover->setContentWidget(controller->view());
         controller->setPopover(popover);
-        popover->showRelativeTo(QRect(), anchor);
+        popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(popover));
         controller->datePicker()->setFocus();
         ASSERT_TRUE(QTest::qWaitFor([this] { return focused() != nullptr; }));

@@ -163,7 +163,7 @@ protected:
                  auto *search = new QLineEdit(content);
                  (new QVBoxLayout(content))->addWidget(search);
                  popover->setContentWidget(content);
-                 popover->showRelativeTo(QRect(), anchor);
+                 popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
                  return search;
              },
              [this] { return popover != nullptr ? popover->findChild<QLineEdit *>()->text() : QStringLiteral("gone"); },

@@ -20,7 +20,7 @@ using knvt::MessageBoxAlertPresenter;
 
 AlertPresenter::Request request(const QStringList &buttons, bool suppression = false)
 {
-    AlertPresenter::Request r;
+    AlertPresenter::Request r{.opener = knvt::Opener::User};
     r.title = QStringLiteral("Delete Tag?");
     r.message = QStringLiteral("This action cannot be undone.");
     r.buttonTitles = buttons;
@@ -112,7 +112,7 @@ TEST(MessageBoxAlertPresenter, AReallyRunBoxReportsThePositionOfTheClickedButton
     knvt::synchronouslyRunModalWithTitle(
         QStringLiteral("Archive Project?"), QStringLiteral("It has open tasks."),
         {QStringLiteral("Mark Tasks as Completed"), QStringLiteral("Mark as Cancelled"), QStringLiteral("Cancel")},
-        [&](qsizetype index) { chosen = index; });
+        knvt::Opener::User, [&](qsizetype index) { chosen = index; });
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, 1);
 }

@@ -49,7 +49,7 @@ protected:
     void show(Popover::Behavior behavior)
     {
         popover->setBehavior(behavior);
-        popover->showRelativeTo(QRect(), anchor);
+        popover->showRelativeTo(QRect(), anchor, knvt::Opener::User);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(popover));
     }
 
@@ -191,11 +191,11 @@ TEST_F(PopoverTest, DraggingADetachablePopoverTearsItOffIntoAWindow)
 TEST_F(PopoverTest, APopoverThatCannotDetachStaysOpen)
 {
     show(Popover::Behavior::SemiTransient);
-    EXPECT_EQ(popover->detach(), nullptr);
+    EXPECT_EQ(popover->detach(knvt::Opener::User), nullptr);
     EXPECT_TRUE(popover->isShown());
 
     popover->setDetachFactory([](Popover *) { return nullptr; });
-    EXPECT_EQ(popover->detach(), nullptr);
+    EXPECT_EQ(popover->detach(knvt::Opener::User), nullptr);
     EXPECT_TRUE(popover->isShown());
 
     const QPoint grip(3, 3);
