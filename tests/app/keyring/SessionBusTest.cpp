@@ -16,6 +16,8 @@
 
 namespace {
 
+// The launcher's signal is a broadcast: every program on the bus that shows a badge sends it, and another launch of the
+// application on the same desktop does. Only this process's own are the test's.
 class SignalRecorder : public QObject
 {
     Q_OBJECT
@@ -24,7 +26,11 @@ public:
     QList<QVariantList> updates;
 
 public slots:
-    void update(const QDBusMessage &message) { updates << message.arguments(); }
+    void update(const QDBusMessage &message)
+    {
+        if (message.service() == QDBusConnection::sessionBus().baseService())
+            updates << message.arguments();
+    }
 };
 
 } // namespace
