@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 GENERATOR ?= Ninja
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test soak lint bench screenshots format clean
+.PHONY: all deps configure build run test test-under-load soak lint bench screenshots format clean
 
 all: build
 
@@ -23,6 +23,17 @@ run: build
 # The whole suite: the normal build with every test group, then the sanitizer builds (see scripts/run-tests).
 test: configure
 	bash scripts/run-tests $(BUILD)
+
+# The whole suite, as `make test` runs it, again and again beside a load of the machine's size: stress-ng on every core,
+# the disk and a quarter of the free memory, a second desktop session and bus running the x11, atspi and keyring groups
+# over and over, a loopback service taking connections and (as root) a network link going up and down. Stops at the
+# first run that fails and names its failed tests, whose output it keeps in $(BUILD)/under-load/ (see
+# scripts/test-under-load). UNDER_LOAD_RUNS (3), UNDER_LOAD_CPU, UNDER_LOAD_DISK, UNDER_LOAD_MEMORY, UNDER_LOAD_DESKTOP
+# and UNDER_LOAD_LINKS size it. Not part of `make test`.
+export UNDER_LOAD_RUNS UNDER_LOAD_CPU UNDER_LOAD_DISK UNDER_LOAD_MEMORY UNDER_LOAD_DESKTOP UNDER_LOAD_LINKS
+test-under-load: configure
+	bash scripts/install-deps load
+	python3 scripts/test-under-load $(BUILD)
 
 # The unit and widget groups run again and again, four tests at a time, beside busy loops that load the cores; every
 # test that failed is reported with its runs and failures (see scripts/soak). Bounded by SOAK_RUNS (times each test

@@ -241,6 +241,10 @@ void KNVTTaskStoreSyncCoordinator::processNextSyncSession()
 {
     if (m_syncSessions.empty() || m_currentSyncSession)
         return;
+    // A session asked for before the password was refused would send the refused password again as it starts. It
+    // waits in the queue instead: the password typed again asks for a sync, which finds it there and starts it.
+    if (!m_taskStore->isAuthenticated())
+        return;
     ostore::Context *mainContext = m_taskStore->managedObjectContext();
     if (!mainContext)
         return;

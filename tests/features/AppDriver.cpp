@@ -440,7 +440,14 @@ void AppDriver::clickWhereItShows(QWidget *widget, const QPoint &point)
 {
     ASSERT_TRUE(widget && widget->isVisible()) << "nothing to click";
     QWidget *window = widget->window();
-    QWidget *hit = window->childAt(widget->mapTo(window, point));
+    // A window that just opened may not stand where it shows yet (its layout comes in a later pass, and later still on
+    // a busy machine): the click waits for the point to be on the widget, as a person's eyes do. Something that covers
+    // it still fails the step.
+    QWidget *hit = nullptr;
+    knvt::test::waitUntil([&] {
+        hit = window->childAt(widget->mapTo(window, point));
+        return hit == widget || widget->isAncestorOf(hit);
+    });
     ASSERT_TRUE(hit == widget || widget->isAncestorOf(hit))
         << widget->objectName().toStdString()
         << " does not show where it is clicked: " << (hit ? hit->metaObject()->className() : "nothing") << " "

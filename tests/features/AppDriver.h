@@ -8,6 +8,7 @@
 #include "support/CountingBeeper.h"
 #include "support/FakeClock.h"
 #include "support/FakeHotKeyBackend.h"
+#include "support/FakeReachability.h"
 #include "support/FakeSaveScheduler.h"
 #include "support/FakeSyncService.h"
 #include "support/LibraryBuilder.h"
@@ -662,6 +663,8 @@ private:
     QModelIndex homeIndex(const QString &name);
 
     knvt::test::FakeClock m_clock;
+    // The application's sync hears of no network change of the machine it runs on: only a scenario changes it.
+    knvt::FakeReachability m_network;
     knvt::test::FakeSaveScheduler m_saves;
     knvt::ScriptedAlertPresenter m_alerts;
     knvt::test::CountingBeeper m_beeper;

@@ -62,9 +62,13 @@ protected:
         app.settle();
         EXPECT_EQ(QApplication::activeModalWidget(), passwordField()->window());
         app.typeWhereTheFocusIs(password);
+        const int ended = app.syncsEnded();
         app.pressWhereTheFocusIs(QStringLiteral("Return"));
         // It stays while the sync tries the password, and goes once the service took it.
         app.waitForService([this] { return app.app().authenticationFailureWindowController() == nullptr; });
+        // The sync the password resumed ends before the next step: a sync asked for while it still ran would be
+        // answered by it, and a change the service made after it read the lists would not be heard.
+        app.waitForService([&] { return app.syncsEnded() > ended && !app.store().isSyncing(); });
     }
 
     AppDriver app;

@@ -46,7 +46,7 @@ TEST(NotifyCenter, EveryCentreInTheProcessHearsAPostOfItsName)
     Error error;
     ASSERT_TRUE(NotifyCenter::post(kChanged, &error)) << error.description().toStdString();
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return firstCalls == 1 && secondCalls == 1; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstCalls == 1 && secondCalls == 1; }, 10000));
     settle();
     EXPECT_EQ(firstCalls, 1);
     EXPECT_EQ(secondCalls, 1);
@@ -67,7 +67,7 @@ TEST(NotifyCenter, APostFromAnotherProcessArrives)
     ASSERT_TRUE(poster.waitForFinished(5000));
     ASSERT_EQ(poster.exitCode(), 0) << poster.readAllStandardError().toStdString();
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return calls == 1; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return calls == 1; }, 10000));
     QFile file(NotifyCenter::folderPath() + "/" + kChanged);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray::number(pid) + "\n");
@@ -98,12 +98,12 @@ TEST(NotifyCenter, ABurstOfPostsIsDeliveredOnceAndLaterPostsAgain)
 
     for (int i = 0; i < 5; ++i)
         ASSERT_TRUE(NotifyCenter::post(kChanged));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return calls >= 1; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return calls >= 1; }, 10000));
     settle();
     EXPECT_EQ(calls, 1);
 
     ASSERT_TRUE(NotifyCenter::post(kChanged));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return calls == 2; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return calls == 2; }, 10000));
 }
 
 TEST(NotifyCenter, RemovedObserversAreNotCalledEvenWhenRemovedDuringDelivery)
@@ -120,7 +120,7 @@ TEST(NotifyCenter, RemovedObserversAreNotCalledEvenWhenRemovedDuringDelivery)
     center->removeObserver(removed);
 
     ASSERT_TRUE(NotifyCenter::post(kChanged));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return firstCalls == 1; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firstCalls == 1; }, 10000));
     EXPECT_EQ(removedCalls, 0);
     EXPECT_EQ(laterCalls, 0);
 
@@ -128,7 +128,7 @@ TEST(NotifyCenter, RemovedObserversAreNotCalledEvenWhenRemovedDuringDelivery)
     center->addObserver(kChanged, [&] { center.reset(); });
     center->addObserver(kChanged, [&] { ++laterCalls; });
     ASSERT_TRUE(NotifyCenter::post(kChanged));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return center == nullptr; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return center == nullptr; }, 10000));
     EXPECT_EQ(laterCalls, 0);
 }
 

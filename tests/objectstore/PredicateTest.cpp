@@ -5,6 +5,16 @@
 #include <functional>
 #include <set>
 
+namespace {
+
+// A date the rules compare against; which one does not matter, so it is no reading of the machine's clock.
+QDateTime someInstant()
+{
+    return QDateTime(QDate(2015, 3, 4), QTime(10, 20, 30), Qt::UTC);
+}
+
+} // namespace
+
 using namespace ostore;
 using namespace ostore::where;
 
@@ -12,7 +22,7 @@ using OstorePredicateTest = StoreTest;
 
 TEST_F(OstorePredicateTest, NullRules)
 {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = someInstant();
     auto tasks = saveTasks({QStringLiteral("no dates"), QStringLiteral("due")});
     tasks[1]->setDueDate(now.addDays(-1));
     tasks[0]->setStatus(std::nullopt);
@@ -64,7 +74,7 @@ TEST_F(OstorePredicateTest, AnyNeedsOneMemberMeetingEveryCondition)
     auto *l1 = main().insert<TaggedTask>();
     l1->setTag(red);
     l1->setTask(task);
-    l1->setDeletedDate(QDateTime::currentDateTimeUtc());
+    l1->setDeletedDate(someInstant());
     auto *l2 = main().insert<TaggedTask>();
     l2->setTag(blue);
     l2->setTask(task);

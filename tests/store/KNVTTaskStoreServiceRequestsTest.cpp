@@ -247,7 +247,7 @@ TEST_F(TaskStoreServiceRequestsTest, OpeningAConfiguredLibraryRefreshesTheAccoun
     EXPECT_FALSE(waitUntil([this] { return fake.count("GET", "/account.json") > 1; }, std::chrono::milliseconds(300)));
 
     // A recorded refusal means the password is wrong: asking again would only be refused again.
-    store().setAuthenticationFailureDate(QDateTime::currentDateTimeUtc());
+    store().setAuthenticationFailureDate(m_clock.now());
     ASSERT_NE(makeStore().managedObjectContext(), nullptr);
     EXPECT_FALSE(waitUntil([this] { return fake.count("GET", "/account.json") > 1; }, std::chrono::milliseconds(300)));
 }

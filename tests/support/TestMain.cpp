@@ -1,11 +1,12 @@
 // The main of every test executable. Each process gets its own XDG folders, so no test reads or writes the
-// developer's real settings or library, and a fixed platform, locale and time zone unless the environment already
-// names one, so that no result depends on the machine.
+// developer's real settings or library, no session bus but a wrapper's own, and a fixed platform, locale and time
+// zone unless the environment already names one, so that no result depends on the machine.
 #include <QApplication>
 #include <QLocale>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -46,6 +47,16 @@ int main(int argc, char **argv)
         std::filesystem::create_directories(folder);
         chmod(folder.c_str(), 0700);
         setenv(name, folder.c_str(), 1);
+    }
+
+    // No test reaches a session bus of the machine (the desktop's keyring, dock or file manager, or a Quillvane the
+    // user is running, which owns the single-instance name): only the wrappers that start a private bus for their
+    // group let theirs through (scripts/with-keyring, scripts/with-atspi). An address that leads nowhere, not none:
+    // without one the bus library would start a bus of its own for the X display.
+    if (!std::getenv("KNVT_TEST_SESSION_BUS")) {
+        char nowhere[4096];
+        std::snprintf(nowhere, sizeof nowhere, "unix:path=%s/no-session-bus", root.c_str());
+        setenv("DBUS_SESSION_BUS_ADDRESS", nowhere, 1);
     }
 
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,5 +1,7 @@
 #include "SyncSessionTest.h"
 
+#include "support/FakeClock.h"
+
 #include "sync/SyncFailure.h"
 
 #include "foundation/Error.h"
@@ -369,11 +371,10 @@ TEST_F(SyncPushTest, AResumedSessionStartsAtTheFailedResourceOnAFreshContext)
 
 TEST_F(SyncPushTest, EachStartRecordsItsStartDate)
 {
+    const knvt::test::FakeClock clock(QDateTime(QDate(2015, 3, 4), QTime(10, 20, 30)));
     auto session = pushSession();
-    const QDateTime before = QDateTime::currentDateTimeUtc();
     ASSERT_EQ(run(session), Outcome::Finished);
-    EXPECT_TRUE(session->startDate().isValid());
-    EXPECT_GE(session->startDate(), before.addSecs(-1));
+    EXPECT_EQ(session->startDate(), clock.now());
 }
 
 TEST_F(SyncPushTest, CancellingWhileTheLastRequestIsInFlightEndsCancelled)

@@ -120,7 +120,7 @@ TEST_F(NoSecretServiceTest, SignInAndTheFailureWindowSaySoAndTheRunKeepsThePassw
               QStringLiteral("Basic ") + QString::fromLatin1(QByteArray("ann:secret1").toBase64()));
 
     // The failure window keeps a new password the service took the same way, says why, and the requests carry it.
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    store().setAuthenticationFailureDate(m_clock.now());
     KNVTAuthenticationFailureWindowController failure(&store());
     failure.findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"))->setText(QStringLiteral("newpass2"));
     failure.findChild<QPushButton *>(QStringLiteral("saveButton"))->click();

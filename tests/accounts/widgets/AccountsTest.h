@@ -18,6 +18,7 @@
 #include "uikit/Popover.h"
 
 #include "support/FakeClock.h"
+#include "support/FakeReachability.h"
 #include "support/FakeSyncService.h"
 #include "support/ScopedInMemoryKeychain.h"
 #include "support/ScopedSyncServiceClient.h"
@@ -139,6 +140,8 @@ protected:
     }
 
     knvt::test::FakeClock m_clock{QDateTime(QDate(2015, 3, 4), QTime(10, 20, 30))};
+    // A coordinator the windows start hears of no network change of the machine.
+    knvt::FakeReachability m_network;
     knvt::test::ScopedInMemoryKeychain keychain;
     knvt::test::FakeSyncService fake;
     knvt::test::ScopedSyncServiceClient client{fake, 2.0};

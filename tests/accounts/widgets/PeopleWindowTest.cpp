@@ -166,9 +166,9 @@ TEST_F(PeopleWindowTest, TheDetailShowsMembershipsAndWhatCanBeDoneAboutTheFriend
 {
     KNVTCDTaskList *area = insertTaskList(QStringLiteral("Home"), 2, store().me(), {carl});
     KNVTCDTaskList *gone = insertTaskList(QStringLiteral("Gone"), 1, store().me(), {carl});
-    gone->setDeletedDate(QDateTime::currentDateTime());
+    gone->setDeletedDate(m_clock.now());
     KNVTCDTaskList *left = insertTaskList(QStringLiteral("Left"), 1, store().me());
-    insertCollaborator(left, carl, 2, 2)->setDeletedDate(QDateTime::currentDateTime());
+    insertCollaborator(left, carl, 2, 2)->setDeletedDate(m_clock.now());
     insertTaskList(QStringLiteral("Asked"), 1, store().me(), {carl}, 1);
     save();
     ASSERT_NE(area, nullptr);

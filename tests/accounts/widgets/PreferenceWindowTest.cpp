@@ -87,7 +87,7 @@ TEST_F(PreferenceWindowTest, TheAccountPaneFollowsTheAccount)
     EXPECT_EQ(window->currentViewController(), window->viewControllers().at(1)) << "shown at once";
 
     // A refused password swaps in the offer to type it again; the checked password swaps the account back.
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    store().setAuthenticationFailureDate(m_clock.now());
     ASSERT_NE(accountPane<KNVTPreferenceUnauthenticatedAccountViewController>(*window), nullptr);
     child<QPushButton>(window->currentViewController()->view(), "authenticateAccountButton")->click();
     KNVTAccountAuthenticationWindowController *sheet = window->accountAuthenticationWindowController();
@@ -102,7 +102,7 @@ TEST_F(PreferenceWindowTest, TheAccountPaneFollowsTheAccount)
 
     // Swapped while another pane shows, the new pane waits for Account to be chosen.
     window->viewingToolbarItem()->trigger();
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    store().setAuthenticationFailureDate(m_clock.now());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Viewing"));
     ASSERT_NE(accountPane<KNVTPreferenceUnauthenticatedAccountViewController>(*window), nullptr);
 }

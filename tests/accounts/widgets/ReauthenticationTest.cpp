@@ -71,7 +71,7 @@ protected:
     {
         AccountsTest::SetUp();
         configureAccount();
-        store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+        store().setAuthenticationFailureDate(m_clock.now());
         ASSERT_FALSE(store().isAuthenticated());
     }
 
@@ -84,7 +84,7 @@ protected:
         configureAccount();
         store().resetAuthenticationFailureDate();
         store().setAutoSyncEnabled(true);
-        store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+        store().setAuthenticationFailureDate(m_clock.now());
         KNVTKeychainItem::lockKeychain();
         auto *window = new KNVTAuthenticationFailureWindowController(&store());
         window->setAuthenticationFailureWindowControllerDelegate(&shell);
@@ -141,7 +141,7 @@ TEST_F(ReauthenticationTest, ThePasswordTheSheetVerifiedStartsOneSync)
     configureAccount();
     store().resetAuthenticationFailureDate();
     store().setAutoSyncEnabled(true);
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    store().setAuthenticationFailureDate(m_clock.now());
     syncs = 0;
     fake.on("GET", "/account.json").json(200, accountReply());
     RecordingSheetDelegate delegate;
@@ -198,7 +198,7 @@ TEST_F(ReauthenticationTest, TheFailureWindowKeepsAPasswordOnlyOnceTheServiceToo
     configureAccount();
     store().resetAuthenticationFailureDate();
     store().setAutoSyncEnabled(true);
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    store().setAuthenticationFailureDate(m_clock.now());
     syncs = 0;
 
     auto *window = new KNVTAuthenticationFailureWindowController(&store());
@@ -277,7 +277,7 @@ TEST_F(ReauthenticationTest, CancellingTheFailureWindowStopsSyncingAndKeepsTheFa
     // Syncing was on when the password was refused.
     store().resetAuthenticationFailureDate();
     store().setAutoSyncEnabled(true);
-    store().setAuthenticationFailureDate(QDateTime::currentDateTime());
+    store().setAuthenticationFailureDate(m_clock.now());
     auto *window = new KNVTAuthenticationFailureWindowController(&store());
     window->setAuthenticationFailureWindowControllerDelegate(&shell);
     window->show();

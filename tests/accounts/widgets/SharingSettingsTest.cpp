@@ -263,7 +263,7 @@ TEST_F(SharingSettingsTest, DeletingTheListMeanwhileClosesTheSheetWithoutWriting
     store().taskWithTitle(QStringLiteral("Unrelated"));
     save();
     EXPECT_TRUE(sheet->isVisible()) << "other changes leave it open";
-    list->setDeletedDate(QDateTime::currentDateTime());
+    list->setDeletedDate(m_clock.now());
     save();
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(pendingEditorRecords(list), 0);

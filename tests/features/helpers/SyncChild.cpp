@@ -13,6 +13,7 @@
 #include "foundation/KeychainBackend.h"
 #include "foundation/NotificationCenter.h"
 
+#include "support/FakeReachability.h"
 #include "support/InMemoryKeychain.h"
 
 #include <QCoreApplication>
@@ -33,6 +34,8 @@ int main(int argc, char **argv)
     knvt::KeychainBackend::setShared(std::make_shared<knvt::InMemoryKeychain>());
     KNVTGenericKeychainItem::genericKeychainItemWithService(QStringLiteral("Hollowpine"), arguments.at(1), {},
                                                             arguments.at(2));
+    // Its sync starts when the test says, never on a network change of the machine.
+    const knvt::FakeReachability network;
     KNVTTaskStoreSyncCoordinator::registerWithTaskStore();
 
     KNVTTaskStore::Environment environment;

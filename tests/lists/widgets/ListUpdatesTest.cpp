@@ -30,6 +30,7 @@
 
 #include "support/CheckedModel.h"
 #include "support/RefusedWrites.h"
+#include "support/WaitUntil.h"
 
 #include "uikit/ItemDataRole.h"
 
@@ -94,11 +95,22 @@ protected:
         return lines;
     }
 
+    // A search goes through the library a share at a time, each share as much as a millisecond's work, so on a busy
+    // machine a search list shows its rows only once its search has ended.
+    static void waitForItsSearch(KNVTTaskStoreItemsViewController &list)
+    {
+        if (const auto *search = dynamic_cast<const KNVTSearchItemsOutlineViewController *>(&list)) {
+            ASSERT_TRUE(knvt::test::waitUntil([search] { return !search->isSearching(); }));
+        }
+    }
+
     // Every followed list against a new one of its kind; rows must be equal in everything they show.
     void expectEveryListAsBuiltAfresh(const QString &step)
     {
         for (Followed &followed : m_lists) {
             const std::unique_ptr<KNVTTaskStoreItemsViewController> fresh = followed.make();
+            ASSERT_NO_FATAL_FAILURE(waitForItsSearch(*fresh));
+            ASSERT_NO_FATAL_FAILURE(waitForItsSearch(*followed.list));
             const QStringList shown = describe(*followed.list);
             const QStringList built = describe(*fresh);
             ASSERT_EQ(shown, built) << qPrintable(followed.name) << " after " << qPrintable(step);

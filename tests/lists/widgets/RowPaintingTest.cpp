@@ -5,6 +5,7 @@
 #include "lists/ItemRowDelegate.h"
 #include "lists/KNVTTaskTableCellView.h"
 
+#include "support/FakeClock.h"
 #include "support/RenderedPixels.h"
 
 #include "uikit/ColorAdditions.h"
@@ -128,10 +129,11 @@ TEST_F(RowPaintingTest, TheArchiveButtonOfASelectedProjectIsWhiteLikeItsTexts)
 TEST_F(RowPaintingTest, ASelectedRowDrawsItsStartDateInTheColourOfItsTitle)
 {
     const QColor blue = KNVTTaskTableCellView::startDateColor(QPalette());
+    const knvt::test::FakeClock clock(QDateTime(QDate(2015, 3, 4), QTime(10, 20)));
     for (const ItemRowKind kind : {ItemRowKind::Task, ItemRowKind::Project}) {
         ItemRow row = task(KNVTCheckBoxStateNone);
         row.kind = kind;
-        row.startDate = QDateTime::currentDateTime().addDays(30);
+        row.startDate = clock.now().addDays(30);
         const auto bluePixels = [&blue](const QImage &image) {
             int count = 0;
             for (int y = 0; y < image.height(); ++y)
