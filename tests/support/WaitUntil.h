@@ -6,6 +6,8 @@
 #include <QThread>
 
 #include <chrono>
+#include <cstdio>
+#include <source_location>
 
 namespace knvt::test {
 
@@ -16,12 +18,18 @@ namespace knvt::test {
 // session a reply, a window or a screen reader's answer can take many seconds (make test-under-load). A wait that
 // only gives what must not happen its chance names its own, short, time.
 template <typename Predicate>
-bool waitUntil(Predicate &&predicate, std::chrono::milliseconds timeout = std::chrono::seconds(30))
+bool waitUntil(Predicate &&predicate, std::chrono::milliseconds timeout = std::chrono::seconds(30),
+               const std::source_location &where = std::source_location::current())
 {
     QDeadlineTimer deadline(timeout);
     while (!predicate()) {
-        if (deadline.hasExpired())
-            return predicate();
+        if (deadline.hasExpired()) {
+            const bool met = predicate();
+            if (!met && timeout >= std::chrono::seconds(5))
+                std::fprintf(stderr, "waitUntil: not met within %lld ms (%s:%u)\n",
+                             static_cast<long long>(timeout.count()), where.file_name(), unsigned(where.line()));
+            return met;
+        }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         // Events may come from other threads without waking us, so never wait for them without a bound.
         QThread::msleep(1);

@@ -452,6 +452,8 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
         std::function<void(AppDriver &, BusReader &)> walk;
         // What the reader hears from the Return on: where the user carries on, after the list it is in for a row.
         QStringList heard;
+        // Whether the Return closes the form it is pressed in.
+        bool closesTheForm = false;
     } journeys[] = {
         {"sign-in",
          [](AppDriver &app) {
@@ -507,7 +509,8 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
              reader.focusOnceItReads("text Title");
              app.typeWhereTheFocusIs("Buy milk");
          },
-         {"list Inbox", "list item Buy milk"}},
+         {"list Inbox", "list item Buy milk"},
+         true},
     };
     for (const auto &journey : journeys) {
         SCOPED_TRACE(journey.what);
@@ -519,8 +522,10 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
         reader.focusHeard();
         app.pressWhereTheFocusIs("Return");
         // The moment a new task takes to be saved, once the key reached the form.
-        if (closed(app))
+        if (journey.closesTheForm) {
+            ASSERT_TRUE(closed(app));
             app.wait(1);
+        }
         EXPECT_EQ(heardUntil(reader, journey.heard.last()), journey.heard);
     }
 }
