@@ -239,26 +239,10 @@ void BM_SaveOneTask(benchmark::State &state)
         state.SkipWithError("cannot prepare the reference");
         return;
     }
-    knvt::bench::SameRunRatio ratio;
-    bool flip = false;
-    for (auto _ : state) {
-        ratio.addWork(knvt::bench::secondsOf([&] {
-            task->setTitle(flip ? QStringLiteral("Write the quarterly report")
-                                : QStringLiteral("Write the annual report"));
-            flip = !flip;
-            if (!main.save())
-                state.SkipWithError("save failed");
-        }));
-        state.PauseTiming();
-        const double reference = bare.insertOneRow();
-        state.ResumeTiming();
-        if (reference < 0) {
-            state.SkipWithError("the reference failed");
-            break;
-        }
-        ratio.addReference(reference);
-    }
-    ratio.report(state);
+    bare.timeAgainst(state, [&](bool flip) {
+        task->setTitle(flip ? QStringLiteral("Write the quarterly report") : QStringLiteral("Write the annual report"));
+        return main.save();
+    });
 }
 BENCHMARK(BM_SaveOneTask)->UseRealTime()->Unit(benchmark::kMillisecond);
 

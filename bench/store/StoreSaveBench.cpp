@@ -13,7 +13,6 @@
 #include "foundation/Error.h"
 
 #include "support/BareCommit.h"
-#include "support/SameRunRatio.h"
 #include "support/TaskStoreBuilder.h"
 
 #include <QDir>
@@ -66,26 +65,10 @@ void BM_StoreSaveOneTask(benchmark::State &state)
         state.SkipWithError("cannot prepare the reference");
         return;
     }
-    knvt::bench::SameRunRatio ratio;
-    bool flip = false;
-    for (auto _ : state) {
-        ratio.addWork(knvt::bench::secondsOf([&] {
-            task->setTitle(flip ? QStringLiteral("Write the quarterly report")
-                                : QStringLiteral("Write the annual report"));
-            flip = !flip;
-            if (!store.save())
-                state.SkipWithError("save failed");
-        }));
-        state.PauseTiming();
-        const double reference = bare.insertOneRow();
-        state.ResumeTiming();
-        if (reference < 0) {
-            state.SkipWithError("the reference failed");
-            break;
-        }
-        ratio.addReference(reference);
-    }
-    ratio.report(state);
+    bare.timeAgainst(state, [&](bool flip) {
+        task->setTitle(flip ? QStringLiteral("Write the quarterly report") : QStringLiteral("Write the annual report"));
+        return store.save();
+    });
 }
 BENCHMARK(BM_StoreSaveOneTask)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -62,3 +62,29 @@ double BareCommit::insertOneRow()
 }
 
 } // namespace knvt::bench
+
+namespace knvt::bench {
+
+void BareCommit::timeAgainst(benchmark::State &state, const std::function<bool(bool flip)> &saveOnce)
+{
+    SameRunRatio ratio;
+    bool flip = false;
+    for (auto _ : state) {
+        ratio.addWork(secondsOf([&] {
+            if (!saveOnce(flip))
+                state.SkipWithError("save failed");
+        }));
+        flip = !flip;
+        state.PauseTiming();
+        const double reference = insertOneRow();
+        state.ResumeTiming();
+        if (reference < 0) {
+            state.SkipWithError("the reference failed");
+            break;
+        }
+        ratio.addReference(reference);
+    }
+    ratio.report(state);
+}
+
+} // namespace knvt::bench

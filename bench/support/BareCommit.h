@@ -7,6 +7,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
+namespace benchmark {
+class State;
+}
+
 struct sqlite3;
 
 namespace knvt::bench {
@@ -25,6 +31,10 @@ public:
     // One row with a new Z_ID and a title, in a transaction of its own; the seconds from BEGIN to the end of COMMIT,
     // or a negative number when something failed.
     double insertOneRow();
+    // Times `saveOnce` (a change and its save; false when the save failed) against one row committed here in every
+    // iteration of `state`, and reports the ratio (SameRunRatio). `flip` alternates, so that every save changes
+    // something.
+    void timeAgainst(benchmark::State &state, const std::function<bool(bool flip)> &saveOnce);
 
 private:
     sqlite3 *m_db = nullptr;
