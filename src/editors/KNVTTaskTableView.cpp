@@ -71,7 +71,8 @@ void KNVTTaskTableView::performAccessibleAction(const QModelIndex &row, const QS
 int KNVTTaskTableView::scrollBarWidthToCome() const
 {
     const QScrollBar *bar = verticalScrollBar();
-    if (verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded || style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, bar))
+    if (verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded
+        || style()->styleHint(QStyle::SH_ScrollBar_Transient, nullptr, bar))
         return 0;
     // The viewport is as wide as the area inside the frame and margins only while the bar is away.
     const QMargins margins = viewportMargins();

@@ -67,10 +67,9 @@ struct KNVTSearchItemsOutlineViewController::Search
     size_t total = 0;
     size_t next = 0;
     // Each group's order, read as its tasks are found.
-    std::array<knvt::TaskSections::GroupSort, 4> sorts{knvt::TaskSections::GroupSort(0),
-                                                       knvt::TaskSections::GroupSort(1),
-                                                       knvt::TaskSections::GroupSort(2),
-                                                       knvt::TaskSections::GroupSort(3)};
+    std::array<knvt::TaskSections::GroupSort, 4> sorts{
+        knvt::TaskSections::GroupSort(0), knvt::TaskSections::GroupSort(1), knvt::TaskSections::GroupSort(2),
+        knvt::TaskSections::GroupSort(3)};
     int group = 0;
     std::vector<KNVTCDTask *> sorted;
     std::vector<knvt::ListSection> sections;
@@ -184,7 +183,8 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
     // the rows they bring on the next pass.
     bool shown = showCompleteSections();
     const auto few = [this] {
-        const bool matched = m_search->stage != Search::Stage::Match || (m_search->closedPass && m_search->readInOneStep);
+        const bool matched =
+            m_search->stage != Search::Stage::Match || (m_search->closedPass && m_search->readInOneStep);
         return matched && m_search->total <= kMatchesFoundAtOnce;
     };
     // A section made complete ends the slice: the next shows it first, rather than after the sort of the next group.
@@ -291,7 +291,9 @@ bool KNVTSearchItemsOutlineViewController::advance(Search &search) const
         const ostore::Predicate open = store.openTasksPredicate();
         const ostore::Context::FetchSlice slice = context->fetchSlice(
             {QStringLiteral("KNVTCDTask"),
-             store.tasksForSearchTermPredicate(m_searchString) && (search.closedPass ? !open : open), {}, 0},
+             store.tasksForSearchTermPredicate(m_searchString) && (search.closedPass ? !open : open),
+             {},
+             0},
             search.matchedUpTo, search.tasksMatchedPerStep);
         const bool mayHaveFoundOpen = search.closedPass && search.storeChanged;
         if (mayHaveFoundOpen && !search.foundOpenSorted) {

@@ -118,9 +118,8 @@ private:
             const std::vector<Row> &wanted = Host::rowsOf(target[size_t(s)]);
             const std::vector<Row> &shown = m_host.shownRows(s);
             if (!(Host::sectionKey(target[size_t(s)]) == m_host.shownSectionKey(s)) || wanted.size() != shown.size()
-                || !std::equal(wanted.begin(), wanted.end(), shown.begin(), [](const Row &a, const Row &b) {
-                       return Host::rowKey(a) == Host::rowKey(b);
-                   }))
+                || !std::equal(wanted.begin(), wanted.end(), shown.begin(),
+                               [](const Row &a, const Row &b) { return Host::rowKey(a) == Host::rowKey(b); }))
                 return false;
         }
         return true;

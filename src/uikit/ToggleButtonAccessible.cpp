@@ -4,7 +4,8 @@
 
 namespace knvt {
 
-ToggleButtonAccessible::ToggleButtonAccessible(QAbstractButton *button) : QAccessibleWidget(button, QAccessible::CheckBox)
+ToggleButtonAccessible::ToggleButtonAccessible(QAbstractButton *button)
+    : QAccessibleWidget(button, QAccessible::CheckBox)
 {}
 
 QAbstractButton *ToggleButtonAccessible::button() const

@@ -5,9 +5,9 @@
 #include <QAccessible>
 #include <QMetaEnum>
 #include <QSet>
-#include <QTextStream>
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 #include <QWidget>
 
 namespace knvt::test {
@@ -35,7 +35,7 @@ private:
     static QString describe(QWidget *widget)
     {
         const QString name = widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
-                                                              : widget->objectName();
+                                                            : widget->objectName();
         return name;
     }
 
@@ -53,7 +53,8 @@ private:
             if (text.isEmpty())
                 text = QString::fromLatin1(object->metaObject()->className());
         }
-        return QStringLiteral("%1 %2 \"%3\"").arg(roleName(interface->role()), text, interface->text(QAccessible::Name));
+        return QStringLiteral("%1 %2 \"%3\"")
+            .arg(roleName(interface->role()), text, interface->text(QAccessible::Name));
     }
 
     // Elements a user operates or reads one by one.
@@ -77,10 +78,8 @@ private:
         case QAccessible::Table:
         case QAccessible::Tree:
         case QAccessible::MenuItem:
-        case QAccessible::ProgressBar:
-            return true;
-        default:
-            return false;
+        case QAccessible::ProgressBar: return true;
+        default: return false;
         }
     }
 

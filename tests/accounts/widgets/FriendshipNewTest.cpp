@@ -142,8 +142,9 @@ TEST_F(FriendshipNewTest, TheLineSaysWhatTheServicesAnswerMeans)
         const QJsonObject person{{c.inviter == 42 ? "invitee" : "inviter", knvt::test::user(c.id, username)}};
         fake.on("POST", "/friendships.json")
             .clear()
-            .json(200, knvt::test::body(knvt::test::friendship(c.id + 100, c.inviter, invitee,
-                                                               QString::fromLatin1(c.status), 1, person)));
+            .json(200,
+                  knvt::test::body(knvt::test::friendship(c.id + 100, c.inviter, invitee, QString::fromLatin1(c.status),
+                                                          1, person)));
         invite(username);
         EXPECT_EQ(line()->text(), c.line);
     }

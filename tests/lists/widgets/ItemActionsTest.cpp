@@ -313,16 +313,16 @@ QStringList actionStates(knvt::ActionSet &actions)
 {
     using knvt::Command;
     QStringList states;
-    for (Command command : {Command::Delete, Command::Duplicate, Command::MoveToInbox, Command::MoveToToday,
-                            Command::RemoveFromToday, Command::MoveToNext, Command::MoveToSomeday,
-                            Command::RemoveFromSomeday, Command::Schedule, Command::MarkAsCompleted,
-                            Command::MarkAsUncompleted, Command::MarkAsCancelled, Command::Archive, Command::Unarchive,
-                            Command::Open, Command::Edit, Command::AssignTo, Command::MoveTo}) {
+    for (Command command :
+         {Command::Delete, Command::Duplicate, Command::MoveToInbox, Command::MoveToToday, Command::RemoveFromToday,
+          Command::MoveToNext, Command::MoveToSomeday, Command::RemoveFromSomeday, Command::Schedule,
+          Command::MarkAsCompleted, Command::MarkAsUncompleted, Command::MarkAsCancelled, Command::Archive,
+          Command::Unarchive, Command::Open, Command::Edit, Command::AssignTo, Command::MoveTo}) {
         const QAction *action = actions.action(command);
         if (action)
-            states << QStringLiteral("%1%2%3")
-                          .arg(action->text(), action->isVisible() ? QString() : QStringLiteral(" (hidden)"),
-                               action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+            states << QStringLiteral("%1%2%3").arg(action->text(),
+                                                   action->isVisible() ? QString() : QStringLiteral(" (hidden)"),
+                                                   action->isEnabled() ? QString() : QStringLiteral(" (off)"));
     }
     return states;
 }
@@ -361,7 +361,11 @@ TEST_F(ItemActionsTest, AValidationKeepsItsReadingOfTheSelectionUntilTheSelectio
          1, false},
         {"an unsaved start tomorrow", [&] { ann->setStartDate(threePm.addDays(1)); }, 1, true},
         {"the change rolled back", [&] { context.rollback(); }, 1, false},
-        {"both tasks selected", [&] { select(list, {ann, rent}); }, 1, true},
+        {"both tasks selected",
+         [&] {
+             select(list, {ann, rent});
+         },
+         1, true},
         {"nothing changed again", [] {}, 0, true},
         {"a save starts Pay rent this morning",
          [&] {
