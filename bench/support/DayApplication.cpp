@@ -2,6 +2,7 @@
 
 #include "app/HomeModel.h"
 #include "app/KNVTHomeOutlineView.h"
+#include "app/KNVTHomeSectionType.h"
 #include "app/KNVTHomeViewController.h"
 #include "app/KNVTMainWindowController.h"
 #include "app/KNVTTasksAppDelegate.h"
@@ -173,7 +174,7 @@ DayApplication::DayApplication(const Options &options) : m_parts(std::make_uniqu
     parts.syncEnds = NotificationCenter::defaultCenter().addObserver(
         QString::fromLatin1(KNVTTaskStoreDidFinishSyncingNotification), nullptr, nullptr,
         [this](const Notification &) { ++m_syncsEnded; });
-    if (options.library.isEmpty() && !signIn(options.inboxTasks))
+    if (options.library.isEmpty() && !signIn(options))
         return;
 
     parts.app = std::make_unique<KNVTTasksAppDelegate>();
@@ -193,11 +194,12 @@ DayApplication::DayApplication(const Options &options) : m_parts(std::make_uniqu
     m_ready = clickHome(QStringLiteral("Inbox"));
 }
 
-bool DayApplication::signIn(int inboxTasks)
+bool DayApplication::signIn(const Options &options)
 {
     Parts &parts = *m_parts;
     parts.service.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/knvt_day_service"));
-    parts.service.setArguments({QStringLiteral("--inbox"), QString::number(inboxTasks)});
+    parts.service.setArguments({QStringLiteral("--inbox"), QString::number(options.inboxTasks),
+                                QStringLiteral("--tasks"), QString::number(options.tasks)});
     parts.service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     parts.service.start();
     if (!parts.service.waitForStarted(10000) || !turnUntil([&parts] { return parts.service.canReadLine(); }, 120))
@@ -267,20 +269,31 @@ bool DayApplication::tellService(const QString &command)
 bool DayApplication::clickHome(const QString &name)
 {
     HomeModel *model = window().homeViewController()->model();
-    QTreeView *view = window().homeViewController()->outlineView();
     for (int s = 0; s < model->rowCount(); ++s) {
         const QModelIndex section = model->index(s, 0);
-        for (int r = 0; r < model->rowCount(section); ++r) {
-            const QModelIndex index = model->index(r, 0, section);
-            if (index.data().toString() != name)
-                continue;
-            view->scrollTo(index);
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-            settle();
-            return view->selectionModel()->isSelected(index);
-        }
+        for (int r = 0; r < model->rowCount(section); ++r)
+            if (const QModelIndex index = model->index(r, 0, section); index.data().toString() == name)
+                return clickHomeAt(index);
     }
     return fail(QStringLiteral("no home entry ") + name);
+}
+
+bool DayApplication::clickProject(int n)
+{
+    HomeModel *model = window().homeViewController()->model();
+    const QModelIndex section = model->indexForSection(KNVTHomeSectionTypeProjects);
+    const int count = model->rowCount(section);
+    return count > 0 ? clickHomeAt(model->index(n % count, 0, section)) : fail(QStringLiteral("no projects"));
+}
+
+bool DayApplication::clickHomeAt(const QModelIndex &index)
+{
+    QTreeView *view = window().homeViewController()->outlineView();
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    settle();
+    return view->selectionModel()->isSelected(index)
+        || fail(QStringLiteral("a click did not choose ") + index.data().toString());
 }
 
 // The row of the centre list showing the task of that title; with an empty title, the first row that is no header.
@@ -293,6 +306,16 @@ int DayApplication::rowOf(const QString &title)
         if (const ItemRow *item = list->rowAt(row); !item->isHeader() && (title.isEmpty() || item->title == title))
             return row;
     return -1;
+}
+
+QString DayApplication::taskRowTitle(int n)
+{
+    KNVTTaskStoreItemsViewController *list = window().currentTasksViewController();
+    std::vector<int> rows;
+    for (int row = 0; list && row < list->numberOfRows(); ++row)
+        if (!list->rowAt(row)->isHeader())
+            rows.push_back(row);
+    return rows.empty() ? QString() : list->rowAt(rows[size_t(n) % rows.size()])->title;
 }
 
 bool DayApplication::clickRow(const QString &title, bool twice)

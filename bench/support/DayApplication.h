@@ -51,6 +51,9 @@ public:
     {
         // Tasks in the Inbox on the service besides the few dozen of its lists, all of which the first sync pulls.
         int inboxTasks = 0;
+        // A user's library of that many tasks on the service besides (see DayServiceProcess.cpp), which the first
+        // sync pulls.
+        int tasks = 0;
         // A library of its own instead, opened as it is and not signed in.
         QString library{};
     };
@@ -72,11 +75,15 @@ public:
 
     // ---- What the user does ----
     bool clickHome(const QString &name);
+    // The entry `n` rows down the Projects section of the home list, counting round past its last.
+    bool clickProject(int n);
     // A new task in the list shown, made with Ctrl+N and its title typed.
     bool makeTask(const QString &title);
     // The task's notes, through its edit popover: Edit in the toolbar, the notes typed after what they hold, Save.
     bool editNotes(const QString &title, const QString &notes);
     bool openAndCloseTaskWindow(const QString &title);
+    // The title of the task row `n` rows down the list shown, counting round past its last; empty when it shows none.
+    QString taskRowTitle(int n);
     bool complete(const QString &title);
     // The text typed into the search field until the results show, then selected and deleted.
     bool searchAndClear(const QString &text);
@@ -92,8 +99,9 @@ private:
     class Answers;
     struct Parts;
 
-    bool signIn(int inboxTasks);
+    bool signIn(const Options &options);
     bool fail(const QString &why);
+    bool clickHomeAt(const QModelIndex &index);
     bool clickRow(const QString &title, bool twice = false);
     int rowOf(const QString &title);
     bool clickToolbar(const QString &name);

@@ -355,8 +355,10 @@ void KNVTMainWindowController::searchTextDidChange(const QString &text)
     if (!searched.isEmpty()) {
         if (m_route.kind == Route::Kind::Search && m_route.searchString == searched)
             return;
-        if (m_route.kind != Route::Kind::Search)
+        if (m_route.kind != Route::Kind::Search) {
             rememberListBeforeSearch();
+            forgetEarlierSearchesTyping();
+        }
         Route route;
         route.kind = Route::Kind::Search;
         route.searchString = searched;
@@ -375,6 +377,19 @@ void KNVTMainWindowController::searchTextDidChange(const QString &text)
     }
     // No list was shown when the search began.
     showHomeSelection(m_homeViewController->selectedItems());
+}
+
+void KNVTMainWindowController::forgetEarlierSearchesTyping()
+{
+    // The field's undo kept every key typed into it and every clearing, search after search, for as long as the window
+    // lived. A search begins from a field with nothing to search: its undo goes back to that and no further.
+    const QString typed = m_searchField->text();
+    const int cursor = m_searchField->cursorPosition();
+    m_clearingSearchField = true;
+    m_searchField->setText(QString());
+    m_searchField->insert(typed);
+    m_searchField->setCursorPosition(cursor);
+    m_clearingSearchField = false;
 }
 
 void KNVTMainWindowController::rememberListBeforeSearch()

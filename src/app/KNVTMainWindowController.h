@@ -181,6 +181,8 @@ private:
     void showHomeSelection(const std::vector<knvt::HomeEntry> &items);
     // Empties the search field without starting or ending a search.
     void clearSearchFieldQuietly();
+    // Leaves the search field's undo only what a search begun now typed.
+    void forgetEarlierSearchesTyping();
     // Keeps the home selection's list aside for when the search is cleared.
     void rememberListBeforeSearch();
     void showPlaceholder(const QString &text);

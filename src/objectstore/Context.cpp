@@ -153,7 +153,7 @@ void Context::remove(Object *object)
             }
         auto &inserted = m_states[object->m_entity->id].inserted;
         inserted.erase(std::find(inserted.begin(), inserted.end(), object));
-        object->freeze(Object::State::Gone);
+        makeGone(object);
         return;
     }
     updateOverlaid(object);
@@ -1086,7 +1086,19 @@ void Context::rowVanished(ObjectID id)
     clearDirty(o);
     m_states[id.entity].overlaid.erase(id.zid);
     m_states[id.entity].overlayTable = nullptr;
-    o->freeze(Object::State::Gone);
+    makeGone(o);
+}
+
+void Context::makeGone(Object *object)
+{
+    object->freeze(Object::State::Gone);
+    const quint64 commit = m_coordinator->m_cacheChangeCount;
+    m_goneWithValues.push_back({object, commit});
+    while (m_goneWithValues.size() > kGoneKeepingValues && m_goneWithValues.front().commit != commit) {
+        // A gone object has no unsaved values nor BLOBs left: its overlay held only what it froze.
+        m_goneWithValues.front().object->m_overlay.reset();
+        m_goneWithValues.pop_front();
+    }
 }
 
 void Context::detach()
@@ -1170,7 +1182,7 @@ ValueMap Context::committedValues(const Object *object, const QStringList &keys)
         if (object->m_state == Object::State::Committed)
             out.insert(d.properties[p].name, object->committedValue(p));
         else
-            out.insert(d.properties[p].name, object->m_overlay->frozen[p]);
+            out.insert(d.properties[p].name, object->currentValue(p));
     };
     if (keys.isEmpty()) {
         for (int p = 0; p < int(d.properties.size()); ++p)

@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include <cstdint>
+#include <deque>
 #include <memory_resource>
 #include <unordered_map>
 #include <vector>
@@ -129,6 +130,13 @@ public:
     // The cached committed row (to-ones as ObjectID); BLOBs only when named. Empty for an unsaved insert.
     ValueMap committedValues(const Object *object, const QStringList &keys = {}) const;
 
+    // How many gone objects at least keep the values they last had, the newest ones: a stale pointer to one reads
+    // them. The objects that went in one commit all keep theirs until a later commit, however many they are; older
+    // gone objects read as empty. Code keeps ObjectIDs across event-loop turns, so only a pointer held over the
+    // change that removed its object reads a gone one, and the main context, which lives as long as the library is
+    // open, no longer keeps the values of everything deleted during the run.
+    static constexpr size_t kGoneKeepingValues = 64;
+
 signals:
     void willSave();
     void didSave(const ostore::ChangeSet &changes);
@@ -221,6 +229,9 @@ private:
     void applyDeleteRules(Object *object);
     void notifyTargets(Object *object, Mutation mutation);
 
+    // Freezes `object` as gone and lets the oldest gone objects beyond kGoneKeepingValues drop their values.
+    void makeGone(Object *object);
+
     // Called by the coordinator.
     void rowVanished(ObjectID id);
     void didCommit(RowWrite &write);
@@ -237,6 +248,13 @@ private:
     qint64 m_nextZid = 0;
     bool m_saving = false;
     bool m_sweepPending = false;
+    struct GoneWithValues
+    {
+        Object *object;
+        quint64 commit; // the coordinator's cache change count when it went
+    };
+    // Oldest first.
+    std::deque<GoneWithValues> m_goneWithValues;
 };
 
 } // namespace ostore

@@ -219,10 +219,27 @@ void KeyboardOwner::install()
     connect(gOwner, &QObject::destroyed, qApp, [] { gOwner = nullptr; });
 }
 
+namespace {
+
+// Qt follows the focus inside the active window through a connection from that window to the application, made when
+// the window is activated and broken when another one is; a window hidden while it was active loses the focus without
+// the break. A window kept to be opened again (Preferences, People) so gained one more connection each time it opened:
+// memory for good, and one more call on every focus change inside it. Before it shows again, those of a window that
+// is not the focus window go, and its activation makes the one it needs.
+void dropStaleFocusConnections(QWidget *window)
+{
+    QWindow *handle = window->windowHandle();
+    if (handle != nullptr && handle != QGuiApplication::focusWindow())
+        QObject::disconnect(handle, &QWindow::focusObjectChanged, qApp, nullptr);
+}
+
+} // namespace
+
 void KeyboardOwner::open(QWidget *window, Opener opener, QWidget *concerns)
 {
     if (window == nullptr)
         return;
+    dropStaleFocusConnections(window);
     if (gOwner != nullptr) {
         gOwner->openWindow(window, opener, concerns);
         return;

@@ -488,6 +488,24 @@ TEST_F(MainWindowFeature, EscapeInTheSearchFieldEndsTheSearchAndReturnsToTheList
     EXPECT_EQ(app.focusedPane(), QStringLiteral("list")) << "the keyboard goes back to the list";
 }
 
+// The field's undo held every key of every search of the day, for as long as the window lived.
+TEST_F(MainWindowFeature, UndoInTheSearchFieldGoesBackToTheStartOfTheSearchAndNoFurther)
+{
+    app.givenTask(QStringLiteral("Pay rent"));
+    app.launch();
+    for (const QString &earlier : {QStringLiteral("rent"), QStringLiteral("gas")}) {
+        app.typeInSearch(earlier);
+        app.typeInSearch(QString());
+    }
+    app.typeInSearch(QStringLiteral("Pay"));
+    QLineEdit *field = app.mainWindow().searchField();
+    ASSERT_EQ(field->text(), QStringLiteral("Pay"));
+    for (int key = 0; key < 4; ++key)
+        app.press(QStringLiteral("Ctrl+Z"));
+    EXPECT_EQ(field->text(), QString());
+    EXPECT_FALSE(field->isUndoAvailable()) << "the earlier searches are still to undo";
+}
+
 TEST_F(MainWindowFeature, EndingASearchBringsBackTheListAsItWasAndBlankSearchesShowTheListItself)
 {
     for (int i = 0; i < 40; ++i)

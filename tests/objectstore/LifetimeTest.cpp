@@ -46,6 +46,34 @@ TEST_F(OstoreLifetimeTest, DeletedAndGoneObjectsStayReadable)
     EXPECT_EQ(tasks[0]->title(), QStringLiteral("pending"));
 }
 
+// The main context lives as long as the library is open: what it deletes over a day must not all stay.
+TEST_F(OstoreLifetimeTest, OnlyTheNewestGoneObjectsKeepTheirValuesAndACommitsOwnAllDo)
+{
+    QStringList names;
+    for (size_t i = 0; i < Context::kGoneKeepingValues + 3; ++i)
+        names.append(QStringLiteral("t%1").arg(i));
+    const std::vector<Task *> tasks = saveTasks(names);
+    const auto deleteAndSave = [this](const std::vector<Task *> &gone) {
+        for (Task *t : gone)
+            main().remove(t);
+        ASSERT_TRUE(main().save());
+    };
+    deleteAndSave({tasks[0]});
+    // One commit of more than the bound: every one of them keeps its values, the earlier commit's do not.
+    deleteAndSave({tasks.begin() + 1, tasks.end() - 1});
+    EXPECT_EQ(tasks[0]->title(), QString());
+    EXPECT_EQ(tasks[1]->title(), QStringLiteral("t1"));
+    EXPECT_EQ(tasks[tasks.size() - 2]->title(), names[names.size() - 2]);
+    deleteAndSave({tasks.back()});
+    EXPECT_EQ(tasks[1]->title(), QString());
+    EXPECT_EQ(tasks[2]->title(), QString());
+    EXPECT_EQ(tasks[3]->title(), QStringLiteral("t3"));
+    EXPECT_EQ(tasks.back()->title(), names.back());
+    EXPECT_TRUE(tasks[1]->isDeleted());
+    EXPECT_TRUE(
+        std::holds_alternative<std::monostate>(main().committedValues(tasks[1]).value(QStringLiteral("title"))));
+}
+
 TEST_F(OstoreLifetimeTest, WritesToAGoneObjectAreIgnoredWithOneWarning)
 {
     Task *t = saveTasks({QStringLiteral("a")}).front();

@@ -2,6 +2,7 @@
 
 #include "support/FakeClock.h"
 #include "support/FakeWindowSystem.h"
+#include "support/WaitUntil.h"
 #include "uikit/KNVTTokenField.h"
 #include "uikit/Popover.h"
 
@@ -188,6 +189,18 @@ protected:
     QPointer<knvt::Popover> popover;
 };
 
+// How many connections Qt holds from the window to the application to follow the focus inside it.
+int focusConnections(QWidget *window)
+{
+    struct Receivers : QObject
+    {
+        using QObject::receivers;
+    };
+    // The signal as Qt's own connection names it.
+    return static_cast<Receivers *>(static_cast<QObject *>(window->windowHandle()))
+        ->receivers("2focusObjectChanged(QObject*)");
+}
+
 } // namespace
 
 TEST_F(KeyboardOwnerTest, AWindowTheApplicationOpensTakesNoKeyWhateverHoldsTheKeyboardAndWhateverTheWindowManagerDoes)
@@ -329,4 +342,16 @@ TEST_F(KeyboardOwnerTest, AfterRestKeysActOnNothingUntilTheUserClicksSomewhere)
     QTest::mouseClick(fieldOf(main.get()), Qt::LeftButton);
     type(letters(QStringLiteral("back")));
     EXPECT_EQ(fieldOf(main.get())->text(), QStringLiteral("back"));
+}
+
+TEST_F(KeyboardOwnerTest, AWindowKeptAndOpenedAgainAndAgainHoldsOneConnectionToFollowItsFocus)
+{
+    const std::unique_ptr<QWidget> kept = makeWindow(QStringLiteral("Kept"));
+    for (int round = 0; round < 4; ++round) {
+        KeyboardOwner::open(kept.get(), Opener::User);
+        ASSERT_TRUE(knvt::test::waitUntil([&kept] { return QApplication::activeWindow() == kept.get(); }));
+        kept->close();
+        ASSERT_TRUE(knvt::test::waitUntil([this] { return QApplication::activeWindow() == main.get(); }));
+    }
+    EXPECT_EQ(focusConnections(kept.get()), 1);
 }
