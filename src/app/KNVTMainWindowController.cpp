@@ -24,6 +24,7 @@
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/Popover.h"
+#include "uikit/WaitingWindowLine.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -82,6 +83,7 @@ KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDeleg
                                      Command::People,
                                      Command::Preferences,
                                      Command::ContactUs,
+                                     Command::GoToWaitingWindow,
                                      Command::Delete,
                                      Command::Duplicate,
                                      Command::SelectNext,
@@ -503,6 +505,9 @@ QList<QWidget *> KNVTMainWindowController::focusChain() const
         chain << m_homeViewController->outlineView();
         if (QWidget *add = m_homeViewController->addPopUpButton(); takesTabFocus(add))
             chain << add;
+        if (knvt::WaitingWindowLine *waiting = m_homeViewController->waitingLine();
+            waiting != nullptr && takesTabFocus(waiting->button()))
+            chain << waiting->button();
     }
     if (QWidget *list = currentListView())
         chain << list;

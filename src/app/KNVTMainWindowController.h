@@ -168,6 +168,8 @@ private:
 
     void buildWindow();
     void buildMenuBar();
+    // The Window menu's entries for the windows that wait after the oldest, which the menu's own command names.
+    void listWaitingWindows(QMenu *menu);
     void buildToolbar();
     void presentNotificationsCount();
     void installList(const std::shared_ptr<KNVTTaskStoreItemsViewController> &list, const Route &route);
