@@ -39,6 +39,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -146,6 +147,8 @@ KNVTMainWindowController::~KNVTMainWindowController()
     // The panes go first below; nothing may ask them about the commands while they do.
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(m_actions, nullptr, this, nullptr);
+    if (m_watchedHandle)
+        disconnect(m_watchedHandle, nullptr, this, nullptr);
     m_actions->setTarget(nullptr);
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
     for (QPointer<knvt::Popover> *popover : {&m_createTaskPopover, &m_notificationsPopover,
@@ -644,6 +647,19 @@ void KNVTMainWindowController::closeEvent(QCloseEvent *event)
     if (m_delegate)
         m_delegate->mainWindowControllerWillClose(this);
     QMainWindow::closeEvent(event);
+}
+
+bool KNVTMainWindowController::event(QEvent *event)
+{
+    // A click in the window while it is not the active one (another program has the keyboard) moves the keyboard's
+    // place to the pane clicked in without a focus change of Qt's: the commands follow it all the same, so that a
+    // reader's press of a toolbar button acts on that pane.
+    if ((event->type() == QEvent::WinIdChange || event->type() == QEvent::Show) && windowHandle() != m_watchedHandle
+        && windowHandle() != nullptr) {
+        m_watchedHandle = windowHandle();
+        connect(m_watchedHandle, &QWindow::focusObjectChanged, this, &KNVTMainWindowController::validateActions);
+    }
+    return QMainWindow::event(event);
 }
 
 void KNVTMainWindowController::changeEvent(QEvent *event)

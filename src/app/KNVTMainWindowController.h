@@ -28,6 +28,7 @@ class QLineEdit;
 class QSplitter;
 class QToolBar;
 class QToolButton;
+class QWindow;
 
 namespace knvt {
 class ActionSet;
@@ -151,6 +152,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -221,6 +223,8 @@ private:
     QLineEdit *m_searchField = nullptr;
     QLabel *m_listHeadingTextField = nullptr;
     bool m_validationPending = false;
+    // The native window whose changes of the control with the keyboard the commands follow.
+    QPointer<QWindow> m_watchedHandle;
     // The centre list of the validation pass under way, told of the pass's end.
     QPointer<KNVTTaskStoreItemsViewController> m_validatingList;
 

@@ -247,8 +247,9 @@ QList<QWidget *> KeyboardOwner::waitingWindows()
     if (gOwner == nullptr)
         return windows;
     std::vector<const Shown *> waiting;
+    // One shown only once a pop-up closed is none yet.
     for (const Shown &shown : gOwner->m_shown)
-        if (shown.waiting && shown.window != nullptr)
+        if (shown.waiting && shown.window != nullptr && shown.window->isVisible())
             waiting.push_back(&shown);
     std::sort(waiting.begin(), waiting.end(), [](const Shown *a, const Shown *b) { return a->order < b->order; });
     for (const Shown *shown : waiting)
@@ -260,8 +261,13 @@ QString KeyboardOwner::nameOf(const QWidget *window)
 {
     if (window == nullptr)
         return {};
-    if (const auto *box = qobject_cast<const QMessageBox *>(window); box != nullptr && !box->text().isEmpty())
-        return box->text();
+    if (const auto *box = qobject_cast<const QMessageBox *>(window); box != nullptr && !box->text().isEmpty()) {
+        // A sentence: quoted in another, it reads without its full stop.
+        QString text = box->text().trimmed();
+        if (text.endsWith(QLatin1Char('.')) && !text.endsWith(QStringLiteral("...")))
+            text.chop(1);
+        return text;
+    }
     return window->windowTitle();
 }
 
@@ -363,7 +369,6 @@ void KeyboardOwner::openWindow(QWidget *window, Opener opener, QWidget *concerns
     // what was typed in its search. The window shows once the pop-up has gone.
     if (QApplication::activePopupWidget() != nullptr) {
         m_afterPopUps.emplace_back(window, concerns);
-        emit waitingChanged();
         return;
     }
     showWaiting(window, concerns);
@@ -435,8 +440,9 @@ bool KeyboardOwner::endsRest(const QKeyEvent *key, bool *passes)
     case Qt::Key_Escape: return true;
     default: break;
     }
-    // The way to the waiting window, and Quit, which asks before what was typed goes: nobody types them on in a form.
-    // Every other command stays asleep (New Task, Delete), whose keys a hand typing on may press from habit.
+    // The way to the waiting window, a menu's letter (the Window menu lists it), and Quit, which asks before what was
+    // typed goes: nobody types them on in a form. Every other command stays asleep (New Task, Delete), whose keys a
+    // hand typing on may press from habit.
     const QKeySequence pressed(key->keyCombination());
     for (const Command command : {Command::GoToWaitingWindow, Command::Quit}) {
         const QList<QKeySequence> keys = ActionSet::keys(command);
@@ -445,15 +451,24 @@ bool KeyboardOwner::endsRest(const QKeyEvent *key, bool *passes)
             return true;
         }
     }
-    return false;
+    *passes = (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && key->key() >= Qt::Key_A
+        && key->key() <= Qt::Key_Z;
+    return *passes;
 }
 
 void KeyboardOwner::noteKey(QEvent *event)
 {
-    // One key reaches the filter once for each widget it is delivered to: the first time counts.
-    if (event == m_key)
+    // A key reaches the filter once for each widget it is delivered to, from its window up through the parents: a
+    // press counts when a release came since the last one, or when it is another key.
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    if (event->type() == QEvent::KeyRelease) {
+        m_keyReleased = true;
         return;
-    m_key = event;
+    }
+    if (!m_keyReleased && key == m_key)
+        return;
+    m_keyReleased = false;
+    m_key = key;
     m_keyBefore = m_lastKey;
     m_lastKey = Clock::shared().elapsedMilliseconds();
 }
@@ -461,6 +476,12 @@ void KeyboardOwner::noteKey(QEvent *event)
 bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (m_handingOn && type == QEvent::ShortcutOverride) {
+        // A key handed on is typing for the control it goes to: Qt asks the shortcuts first of a key the program
+        // sends, and would run those of the window the keyboard is still in (Return, Edit in the list).
+        event->accept();
+        return true;
+    }
     switch (type) {
     case QEvent::Show:
     case QEvent::Hide:
@@ -496,10 +517,10 @@ bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
     case QEvent::InputMethod:
         if (!watched->isWidgetType())
             break;
-        if (type == QEvent::KeyPress) {
+        if (type == QEvent::KeyPress)
             m_formOverClick = nullptr;
+        if (type == QEvent::KeyPress || type == QEvent::KeyRelease)
             noteKey(event);
-        }
         if (m_resting) {
             const auto *key = type == QEvent::InputMethod ? nullptr : static_cast<QKeyEvent *>(event);
             bool passes = false;
@@ -561,6 +582,8 @@ void KeyboardOwner::windowHidden(QWidget *window)
     std::erase_if(m_shown, [window](const Shown &entry) { return entry.window.isNull() || entry.window == window; });
     if (waited)
         emit waitingChanged();
+    if (hadKeyboard && !isPopupLike(window) && WindowSystem::shared().picksAWindowWhenOneCloses())
+        m_pickComing = true;
     // Windows the keyboard went to from this one go back, when they close, to where it came from before.
     for (Shown &other : m_shown)
         if (other.cameFrom && other.cameFrom->window() == window)
@@ -661,6 +684,7 @@ void KeyboardOwner::activated(QWidget *window)
     if (isPopupLike(window))
         return;
     m_keyboardOnItsWay = nullptr;
+    m_pickComing = false;
     if (m_formOverClick != nullptr && window == formOwner(m_formOverClick)) {
         QPointer<QWidget> field = std::exchange(m_formOverClick, nullptr);
         QMetaObject::invokeMethod(
@@ -722,12 +746,17 @@ QWidget *KeyboardOwner::keyboardBackFrom(QWidget *window)
     return back != nullptr ? back->window() : nullptr;
 }
 
-void KeyboardOwner::userSwitchedTo(QWidget *window)
+bool KeyboardOwner::userSwitchedTo(QWidget *window)
 {
-    if (Shown *shown = find(window); shown != nullptr && shown->waiting) {
-        qCInfo(lcUikit).noquote() << "KeyboardOwner: the user switched to" << window->objectName();
-        wentTo(*shown);
-    }
+    Shown *shown = find(window);
+    if (shown == nullptr || !shown->waiting)
+        return false;
+    // The window manager's pick as a window of the application closed comes stamped like a switch of the user's.
+    if (std::exchange(m_pickComing, false))
+        return false;
+    qCInfo(lcUikit).noquote() << "KeyboardOwner: the user switched to" << window->objectName();
+    wentTo(*shown);
+    return true;
 }
 
 bool KeyboardOwner::shielded(QObject *watched, QEvent *event)
@@ -799,10 +828,20 @@ bool KeyboardOwner::passOn(QEvent *event, QWidget *to)
     }
     if (to == nullptr || event->type() == QEvent::InputMethod)
         return true;
-    const auto *key = static_cast<QKeyEvent *>(event);
-    QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), ushort(key->count()));
-    QCoreApplication::sendEvent(to, &again);
+    handKeyTo(to, *static_cast<QKeyEvent *>(event));
     return true;
+}
+
+void KeyboardOwner::handKeyTo(QWidget *to, const QKeyEvent &key)
+{
+    if (to == nullptr)
+        return;
+    QKeyEvent again(key.type(), key.key(), key.modifiers(), key.nativeScanCode(), key.nativeVirtualKey(),
+                    key.nativeModifiers(), key.text(), key.isAutoRepeat(), ushort(key.count()));
+    const bool handing = gOwner != nullptr && !std::exchange(gOwner->m_handingOn, true);
+    QCoreApplication::sendEvent(to, &again);
+    if (handing)
+        gOwner->m_handingOn = false;
 }
 
 void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
@@ -816,6 +855,7 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
         // The user acts: wherever the keyboard goes now is where the user means it to be.
         setResting(false);
         m_awaitingPick = false;
+        m_pickComing = false;
         m_returnTo = nullptr;
         if (widget->window() != m_keysFor)
             m_keysFor = nullptr;

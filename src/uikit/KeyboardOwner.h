@@ -57,7 +57,7 @@ public:
     // picked its window, when a window with the keyboard has just closed.
     static void giveKeyboardTo(QWidget *control);
     // From now on the keys typed on act on nothing until the user goes somewhere (a click, a switch to another window
-    // or program, Tab, F6, Escape, the way to a waiting window, Quit): the control they were meant for went away
+    // or program, Tab, F6, Escape, a menu's letter, the way to a waiting window, Quit): the control they were meant for went away
     // underneath the user. The window the application opens next is where what was typed went.
     static void rest();
     // Whether the keys rest, and the waiting window that holds what was typed in the form that went (nullptr: none).
@@ -66,13 +66,16 @@ public:
 
     // Whether `window` waits: the application opened it and the user has not gone to it.
     static bool isWaiting(const QWidget *window);
-    // The windows that wait, the oldest first.
+    // The windows that wait and show, the oldest first.
     static QList<QWidget *> waitingWindows();
-    // What the user knows a waiting window by: its title, or an alert's text.
+    // What the user knows a waiting window by: its title, or an alert's text (without its full stop).
     static QString nameOf(const QWidget *window);
     // The user goes to the waiting `window` (the Window menu, the key, the status line, a screen reader): it comes up
     // with the keyboard and its modality, and the keys typed from now on are its own.
     static void goTo(QWidget *window);
+    // Delivers `key` to `to` as typing, which no shortcut of any window takes: a key the window system delivered
+    // elsewhere while the keyboard was on its way to `to`.
+    static void handKeyTo(QWidget *to, const QKeyEvent &key);
 
 signals:
     // A window started or stopped waiting, or the keys started or stopped resting.
@@ -119,7 +122,7 @@ private:
     void activated(QWidget *window);
     // WindowSystem::Listener.
     QWidget *keyboardBackFrom(QWidget *window) override;
-    void userSwitchedTo(QWidget *window) override;
+    bool userSwitchedTo(QWidget *window) override;
     // A key reaches a waiting window; true: it goes no further.
     bool keyReachedWaitingWindow(Shown &waiting, QEvent *event);
     // While the keys rest: whether the key ends the rest; `passes`: it then goes on and acts.
@@ -150,6 +153,9 @@ private:
     // Where the keyboard goes back to once the window system has picked a window of its own.
     QPointer<QWidget> m_returnTo;
     bool m_awaitingPick = false;
+    // A window of the application that had the keyboard has closed, and the window manager is about to activate a
+    // window of its own choice: until a window is activated or the user acts.
+    bool m_pickComing = false;
     // The control that window of it had then: one the application chooses meanwhile is where the keyboard goes.
     QPointer<QWidget> m_returnWindowFocus;
     // The window whose widgets are kept from hearing that a waiting window took the keyboard for a moment.
@@ -164,12 +170,16 @@ private:
     // The window the user opened last, until the window system's activation of a window comes.
     QPointer<QWidget> m_keyboardOnItsWay;
     bool m_resting = false;
+    // A key is being handed on.
+    bool m_handingOn = false;
     // The window the application opened first while the keys rest: where what was typed went.
     QPointer<QWidget> m_restingTypingIn;
     // The waiting window whose focus the owner sets itself, which is no request of the user's.
     QPointer<QWidget> m_settingFocusIn;
-    // The key being delivered, and when the key before it came (the owner's monotonic clock; -1: none yet).
-    const QEvent *m_key = nullptr;
+    // The key being delivered, whether it was released since, and when the key before it and it came (the owner's
+    // monotonic clock; -1: none yet).
+    int m_key = 0;
+    bool m_keyReleased = true;
     qint64 m_keyBefore = -1;
     qint64 m_lastKey = -1;
     // Windows the application opened while a pop-up held the keyboard, with the windows they concern.

@@ -11,14 +11,17 @@ namespace knvt {
 
 namespace {
 
-// A name as the line quotes it: its first line, its end where it is long (an alert's text ends with what happened).
+// A name as the line quotes it: its first line, its end where it is long (an alert's text ends with what happened),
+// from a whole word.
 QString quoted(const QString &name)
 {
     constexpr qsizetype Longest = 40;
     QString line = name.section(QLatin1Char('\n'), 0, 0).simplified();
-    if (line.size() > Longest)
-        line = QChar(0x2026) + line.right(Longest - 1).trimmed();
-    return line;
+    if (line.size() <= Longest)
+        return line;
+    line = line.right(Longest - 1);
+    const qsizetype word = line.indexOf(QLatin1Char(' '));
+    return QChar(0x2026) + (word > 0 && word < line.size() - 1 ? line.mid(word + 1) : line);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
 #include <algorithm>
 #include <numeric>
 #include <vector>
@@ -13,6 +15,12 @@
 namespace knvt {
 
 namespace {
+
+xcb_connection_t *x11Connection()
+{
+    auto *x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
 
 bool isPopupLike(const QWidget *window)
 {
@@ -51,8 +59,16 @@ void standInFrontOf(QWidget *window, QWidget *concerned)
         || window->windowHandle()->transientParent() == concerned->windowHandle())
         return;
     window->windowHandle()->setTransientParent(concerned->windowHandle());
-    if (window->isVisible())
-        window->raise();
+    if (!window->isVisible())
+        return;
+    // Qt tells the window manager of a transient parent only as it maps the window: a shown one is told here.
+    if (xcb_connection_t *connection = x11Connection()) {
+        const auto parent = xcb_window_t(concerned->windowHandle()->winId());
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xcb_window_t(window->windowHandle()->winId()),
+                            XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &parent);
+        xcb_flush(connection);
+    }
+    window->raise();
 }
 
 void placeClearOf(QWidget *window, const QWidget *control)
@@ -82,14 +98,10 @@ void placeClearOf(QWidget *window, const QWidget *control)
                                          [](const QRect &all, const QRect &kept) { return all.united(kept); });
     // Below or above the control, or all it must keep clear of, else beside them.
     const QPoint places[] = {
-        {frame.x(), field.bottom() + 1 + Gap},
-        {frame.x(), field.top() - Gap - frame.height()},
-        {frame.x(), around.bottom() + 1 + Gap},
-        {frame.x(), around.top() - Gap - frame.height()},
-        {field.right() + 1 + Gap, frame.y()},
-        {field.left() - Gap - frame.width(), frame.y()},
-        {around.right() + 1 + Gap, frame.y()},
-        {around.left() - Gap - frame.width(), frame.y()},
+        {frame.x(), field.bottom() + 1 + Gap},  {frame.x(), field.top() - Gap - frame.height()},
+        {frame.x(), around.bottom() + 1 + Gap}, {frame.x(), around.top() - Gap - frame.height()},
+        {field.right() + 1 + Gap, frame.y()},   {field.left() - Gap - frame.width(), frame.y()},
+        {around.right() + 1 + Gap, frame.y()},  {around.left() - Gap - frame.width(), frame.y()},
     };
     // Clear of every button where the screen has room for it, else of the control alone.
     for (const size_t count : {clear.size(), size_t(1)}) {
@@ -97,8 +109,7 @@ void placeClearOf(QWidget *window, const QWidget *control)
             QRect moved = frame;
             moved.moveTopLeft(place);
             // Sideways onto the screen where it would reach past an edge.
-            moved.moveLeft(
-                std::clamp(moved.left(), room.left(), std::max(room.left(), room.right() - moved.width())));
+            moved.moveLeft(std::clamp(moved.left(), room.left(), std::max(room.left(), room.right() - moved.width())));
             if (room.contains(moved) && !covers(moved, count)) {
                 // A window's position is that of its frame.
                 window->move(moved.topLeft());

@@ -24,9 +24,11 @@ public:
         // window the keyboard goes back to, which hears nothing of it, or nullptr when the window keeps it (no other
         // window of the application shows).
         virtual QWidget *keyboardBackFrom(QWidget *window) = 0;
-        // The user switched to the waiting `window` (the window manager's window switcher, its task bar or pager, a
-        // click in it): the keys typed from then on are the window's.
-        virtual void userSwitchedTo(QWidget *window) = 0;
+        // The window system says the user switched to the waiting `window` (the window manager's window switcher, its
+        // task bar or pager, a click in it): true when the keys typed from then on are the window's; false when the
+        // application knows better (the window manager picked it as a window of the application's closed), and the
+        // keyboard goes back as from the window system's own activation.
+        virtual bool userSwitchedTo(QWidget *window) = 0;
     };
 
     virtual ~WindowSystem();

@@ -1,5 +1,6 @@
 #include "uikit/X11WaitingWindows.h"
 
+#include "uikit/KeyboardOwner.h"
 #include "uikit/Logging.h"
 #include "uikit/WindowSystem.h"
 #include "uikit/XcbAtom.h"
@@ -48,7 +49,8 @@ class X11WaitingWindows::Harbour : public QWindow
 public:
     Harbour()
     {
-        setFlags(Qt::Window | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint);
+        // The X focus is set on it directly; neither Qt nor a window manager is to give it the keyboard.
+        setFlags(Qt::Window | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
         setGeometry(-100, -100, 1, 1);
         setObjectName(QStringLiteral("keyboardHarbour"));
     }
@@ -68,21 +70,18 @@ protected:
 private:
     void handOn(QKeyEvent *event)
     {
-        QWidget *to = m_for != nullptr && m_for->focusWidget() != nullptr ? m_for->focusWidget() : m_for.data();
-        if (to == nullptr)
-            return;
-        QKeyEvent again(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
-                        event->nativeVirtualKey(), event->nativeModifiers(), event->text(), event->isAutoRepeat(),
-                        ushort(event->count()));
-        QCoreApplication::sendEvent(to, &again);
+        KeyboardOwner::handKeyTo(
+            m_for != nullptr && m_for->focusWidget() != nullptr ? m_for->focusWidget() : m_for.data(), *event);
     }
 
     QPointer<QWidget> m_for;
 };
 
 X11WaitingWindows::X11WaitingWindows(xcb_connection_t *connection)
-    : m_connection(connection), m_wmState(xcbAtom(connection, "WM_STATE")),
-      m_wmProtocols(xcbAtom(connection, "WM_PROTOCOLS")), m_takeFocus(xcbAtom(connection, "WM_TAKE_FOCUS"))
+    : m_connection(connection),
+      m_wmState(xcbAtom(connection, "WM_STATE")),
+      m_wmProtocols(xcbAtom(connection, "WM_PROTOCOLS")),
+      m_takeFocus(xcbAtom(connection, "WM_TAKE_FOCUS"))
 {
     qGuiApp->installNativeEventFilter(this);
 }
@@ -161,10 +160,15 @@ void X11WaitingWindows::focusMessage(Held &held, xcb_timestamp_t time)
         return;
     }
     const QPointer<QWidget> window = held.window;
-    qCInfo(lcUikit).noquote() << "X11WaitingWindows: the user switched to" << (window ? window->objectName() : QString());
+    WindowSystem::Listener *listener = WindowSystem::listener();
+    if (window == nullptr || listener == nullptr || !listener->userSwitchedTo(window)) {
+        // Stamped after the mapping, yet no switch of the user's: the window manager's pick of a window when one of
+        // the application's closed, stamped with the last time it knew.
+        giveBack(held);
+        return;
+    }
+    qCInfo(lcUikit).noquote() << "X11WaitingWindows: the user switched to" << window->objectName();
     release(held.id);
-    if (window != nullptr && WindowSystem::listener() != nullptr)
-        WindowSystem::listener()->userSwitchedTo(window);
 }
 
 void X11WaitingWindows::giveBack(Held &held)
@@ -186,12 +190,12 @@ void X11WaitingWindows::giveBack(Held &held)
 
 bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-    if (eventType != "xcb_generic_event_t" || m_held.empty())
+    if (eventType != "xcb_generic_event_t" || (m_held.empty() && !m_harbour))
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
     const uint8_t type = event->response_type & 0x7f;
-    const auto *client = type == XCB_CLIENT_MESSAGE ? reinterpret_cast<const xcb_client_message_event_t *>(event)
-                                                    : nullptr;
+    const auto *client =
+        type == XCB_CLIENT_MESSAGE ? reinterpret_cast<const xcb_client_message_event_t *>(event) : nullptr;
     const bool takeFocus = client != nullptr && client->format == 32 && client->type == m_wmProtocols
         && client->data.data32[0] == m_takeFocus;
     // The window manager sends its message right after the focus: anything else next means there is none.
@@ -204,9 +208,8 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
     switch (type) {
     case XCB_PROPERTY_NOTIFY: {
         const auto *property = reinterpret_cast<const xcb_property_notify_event_t *>(event);
-        Held *entry = property->atom == m_wmState && property->state == XCB_PROPERTY_NEW_VALUE
-            ? held(property->window)
-            : nullptr;
+        Held *entry =
+            property->atom == m_wmState && property->state == XCB_PROPERTY_NEW_VALUE ? held(property->window) : nullptr;
         // The first WM_STATE is the window manager's mapping of it.
         if (entry != nullptr && entry->mapped == 0)
             entry->mapped = property->time;
@@ -214,14 +217,18 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
     }
     case XCB_FOCUS_IN: {
         const auto *focus = reinterpret_cast<const xcb_focus_in_event_t *>(event);
+        // The keys reach the window that shows nothing without Qt taking it for a window the user went to: a reader
+        // would hear an activation of the application on the way.
+        if (m_harbour && focus->event == xcb_window_t(m_harbour->winId()))
+            return true;
         Held *entry = held(focus->event);
         if (entry == nullptr || !landsInWindow(focus))
             return false;
         if (entry->withheld)
             return true;
         WindowSystem::Listener *listener = WindowSystem::listener();
-        QWidget *back = listener != nullptr && entry->window != nullptr ? listener->keyboardBackFrom(entry->window)
-                                                                        : nullptr;
+        QWidget *back =
+            listener != nullptr && entry->window != nullptr ? listener->keyboardBackFrom(entry->window) : nullptr;
         if (back == nullptr)
             return false;
         entry->withheld = true;
@@ -231,6 +238,8 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
     }
     case XCB_FOCUS_OUT: {
         const auto *focus = reinterpret_cast<const xcb_focus_out_event_t *>(event);
+        if (m_harbour && focus->event == xcb_window_t(m_harbour->winId()))
+            return true;
         Held *entry = held(focus->event);
         if (entry == nullptr || !entry->withheld)
             return false;
