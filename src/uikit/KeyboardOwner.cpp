@@ -389,7 +389,6 @@ void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
     // The control that has the keyboard once the user goes there is chosen now, so that the keys of a switch the
     // window system tells of late find it; a window that is not active shows no caret and tells a reader of no focus.
     if (window->focusWidget() == nullptr) {
-        const QPointer<QWidget> guard = window;
         m_settingFocusIn = window;
         QWidget *first = calmFirstStop(window);
         if (auto *box = qobject_cast<QMessageBox *>(window); box != nullptr && box->defaultButton() != nullptr)
