@@ -20,6 +20,7 @@
 #include "uikit/KNVTSourceListTableCellView.h"
 #include "uikit/KNVTTableViewGroupRowView.h"
 #include "uikit/SelectionAfterRemoval.h"
+#include "uikit/WaitingWindowLine.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
@@ -139,6 +140,10 @@ void KNVTHomeViewController::buildView()
             [this](const QModelIndex &index) { expansionDidChange(index, false); });
     connect(m_outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &KNVTHomeViewController::selectionDidChange);
+
+    // What waits for the user, over the status line: its button comes after the add button in the Tab order.
+    m_waitingLine = new knvt::WaitingWindowLine(m_view);
+    layout->addWidget(m_waitingLine);
 
     auto *bar = new QWidget(m_view);
     bar->setObjectName(QStringLiteral("homeBottomBar"));

@@ -5,6 +5,7 @@
 #include "app/KNVTHomeSection.h"
 
 #include "uikit/CommandTarget.h"
+#include "uikit/WaitingWindowLine.h"
 
 #include <QAbstractItemModel>
 #include <QObject>
@@ -49,6 +50,8 @@ public:
     KNVTHomeOutlineView *outlineView();
     QPushButton *addPopUpButton() const { return m_addPopUpButton; }
     KNVTHomeActivityView *activityView() const { return m_activityView; }
+    // The line over the bottom bar that names a window waiting for the user, with its button.
+    knvt::WaitingWindowLine *waitingLine() const { return m_waitingLine; }
     knvt::HomeModel *model() const { return m_model; }
 
     // ---- Selection ---------------------------------------------------------------------------------------------
@@ -121,6 +124,7 @@ private:
     QPointer<KNVTHomeOutlineView> m_outlineView;
     QPointer<QPushButton> m_addPopUpButton;
     QPointer<KNVTHomeActivityView> m_activityView;
+    QPointer<knvt::WaitingWindowLine> m_waitingLine;
     knvt::HomeModel *m_model;
     int m_changingRows = 0;
     knvt::HomeEntry m_lastSelection;

@@ -24,6 +24,7 @@
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
 #include "uikit/Popover.h"
+#include "uikit/WaitingWindowLine.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -39,6 +40,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -83,6 +85,7 @@ KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDeleg
                                      Command::People,
                                      Command::Preferences,
                                      Command::ContactUs,
+                                     Command::GoToWaitingWindow,
                                      Command::Delete,
                                      Command::Duplicate,
                                      Command::SelectNext,
@@ -145,6 +148,8 @@ KNVTMainWindowController::~KNVTMainWindowController()
     // The panes go first below; nothing may ask them about the commands while they do.
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(m_actions, nullptr, this, nullptr);
+    if (m_watchedHandle)
+        disconnect(m_watchedHandle, nullptr, this, nullptr);
     m_actions->setTarget(nullptr);
     knvt::NotificationCenter::defaultCenter().removeObservers(this);
     for (QPointer<knvt::Popover> *popover : {&m_createTaskPopover, &m_notificationsPopover,
@@ -545,6 +550,9 @@ QList<QWidget *> KNVTMainWindowController::focusChain() const
         chain << m_homeViewController->outlineView();
         if (QWidget *add = m_homeViewController->addPopUpButton(); takesTabFocus(add))
             chain << add;
+        if (knvt::WaitingWindowLine *waiting = m_homeViewController->waitingLine();
+            waiting != nullptr && takesTabFocus(waiting->button()))
+            chain << waiting->button();
     }
     if (QWidget *list = currentListView())
         chain << list;
@@ -699,6 +707,19 @@ void KNVTMainWindowController::closeEvent(QCloseEvent *event)
     if (m_delegate)
         m_delegate->mainWindowControllerWillClose(this);
     QMainWindow::closeEvent(event);
+}
+
+bool KNVTMainWindowController::event(QEvent *event)
+{
+    // A click in the window while it is not the active one (another program has the keyboard) moves the keyboard's
+    // place to the pane clicked in without a focus change of Qt's: the commands follow it all the same, so that a
+    // reader's press of a toolbar button acts on that pane.
+    if ((event->type() == QEvent::WinIdChange || event->type() == QEvent::Show) && windowHandle() != m_watchedHandle
+        && windowHandle() != nullptr) {
+        m_watchedHandle = windowHandle();
+        connect(m_watchedHandle, &QWindow::focusObjectChanged, this, &KNVTMainWindowController::validateActions);
+    }
+    return QMainWindow::event(event);
 }
 
 void KNVTMainWindowController::changeEvent(QEvent *event)

@@ -28,6 +28,7 @@ class QLineEdit;
 class QSplitter;
 class QToolBar;
 class QToolButton;
+class QWindow;
 
 namespace knvt {
 class ActionSet;
@@ -151,6 +152,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool focusNextPrevChild(bool next) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -168,6 +170,8 @@ private:
 
     void buildWindow();
     void buildMenuBar();
+    // The Window menu's entries for the windows that wait after the oldest, which the menu's own command names.
+    void listWaitingWindows(QMenu *menu);
     void buildToolbar();
     void presentNotificationsCount();
     void installList(const std::shared_ptr<KNVTTaskStoreItemsViewController> &list, const Route &route);
@@ -227,6 +231,8 @@ private:
     QLineEdit *m_searchField = nullptr;
     QLabel *m_listHeadingTextField = nullptr;
     bool m_validationPending = false;
+    // The native window whose changes of the control with the keyboard the commands follow.
+    QPointer<QWindow> m_watchedHandle;
     // The centre list of the validation pass under way, told of the pass's end.
     QPointer<KNVTTaskStoreItemsViewController> m_validatingList;
 

@@ -11,7 +11,9 @@
 #include "model/KNVTCDTask.h"
 
 #include "uikit/ActionSet.h"
+#include "uikit/ApplicationCommands.h"
 #include "uikit/ImageAdditions.h"
+#include "uikit/KeyboardOwner.h"
 #include "uikit/UnsavedTyping.h"
 
 #include <QAction>
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -171,11 +174,31 @@ void KNVTMainWindowController::buildMenuBar()
     items->addSeparator();
     items->addAction(m_actions->action(Command::DetachFromTaskList));
     menu(tr("&View"), "viewMenu", {Command::ToggleFullScreen});
-    menu(tr("&Window"), "windowMenu", {Command::People, Command::Preferences});
+    QMenu *window = menu(tr("&Window"), "windowMenu", {Command::People, Command::Preferences});
+    // Every window the application opened by itself that waits, by its name, the oldest with the key that goes to it.
+    window->addSeparator();
+    window->addAction(m_actions->action(Command::GoToWaitingWindow));
+    connect(window, &QMenu::aboutToShow, this, [this, window] { listWaitingWindows(window); });
     // Contact Us is the Help menu's one entry: without a contact page built in, the menu would open empty.
     if (m_delegate && m_delegate->canContactUs())
         menu(tr("&Help"), "helpMenu", {Command::ContactUs});
     setMenuBar(bar);
+}
+
+void KNVTMainWindowController::listWaitingWindows(QMenu *menu)
+{
+    const QList<QAction *> entries = menu->actions();
+    for (QAction *entry : entries)
+        if (entry->property("waitingWindow").isValid())
+            delete entry;
+    const QList<QWidget *> waiting = knvt::KeyboardOwner::waitingWindows();
+    for (qsizetype index = 1; index < waiting.size(); ++index) {
+        const QPointer<QWidget> window = waiting.at(index);
+        auto *entry = new QAction(knvt::KeyboardOwner::nameOf(window), menu);
+        entry->setProperty("waitingWindow", true);
+        connect(entry, &QAction::triggered, window, [window] { knvt::KeyboardOwner::goTo(window); });
+        menu->addAction(entry);
+    }
 }
 
 QMenu *KNVTMainWindowController::moveMenu() const
@@ -257,6 +280,7 @@ void KNVTMainWindowController::validateCommand(Command command, knvt::CommandSta
         state.visible = m_delegate && m_delegate->canContactUs();
         state.enabled = state.visible;
         return;
+    case Command::GoToWaitingWindow: knvt::ApplicationCommands::validateCommand(command, state); return;
     case Command::Notifications: state.enabled = store.numberOfNotifications() > 0; return;
     case Command::Sync: syncCommandState(store, state); return;
     case Command::Comment: {
@@ -303,6 +327,7 @@ void KNVTMainWindowController::performCommand(Command command, QWidget *source)
             m_delegate->performApplicationCommand(command);
         return;
     case Command::ToggleFullScreen: toggleFullScreen(); return;
+    case Command::GoToWaitingWindow: knvt::ApplicationCommands::performCommand(command); return;
     case Command::Notifications: notificationsSheet(source); return;
     case Command::Sync: sync(); return;
     case Command::Comment: commentOnSelectedTask(source); return;

@@ -1,5 +1,7 @@
 #include "foundation/Clock.h"
 
+#include <QElapsedTimer>
+
 #include <atomic>
 
 namespace knvt {
@@ -22,6 +24,16 @@ Clock::~Clock() = default;
 QDateTime Clock::nowUTC() const
 {
     return now().toUTC();
+}
+
+qint64 Clock::elapsedMilliseconds() const
+{
+    static const QElapsedTimer started = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return started.elapsed();
 }
 
 const Clock &Clock::system()

@@ -46,6 +46,13 @@ const CommandSpec kCommands[] = {
     {Command::People, "peopleAction", QT_TRANSLATE_NOOP("ActionSet", "People"), nullptr, {}},
     {Command::Preferences, "preferencesAction", QT_TRANSLATE_NOOP("ActionSet", "Preferences"), nullptr, {}},
     {Command::ContactUs, "contactUsAction", QT_TRANSLATE_NOOP("ActionSet", "Contact Us"), nullptr, {}},
+    // A key of its own that no window manager of the desktop takes and no text field uses, in every window: the road
+    // to what waits that needs no pointer.
+    {Command::GoToWaitingWindow,
+     "goToWaitingWindowAction",
+     QT_TRANSLATE_NOOP("ActionSet", "Go to Waiting Window"),
+     nullptr,
+     {"F8"}},
     // The Backspace key is what a Mac keyboard calls Delete; the Delete key itself is taken as well, also alone (a
     // text field keeps its own Delete).
     {Command::Delete,

@@ -18,7 +18,8 @@ public:
     virtual void performApplicationCommand(Command command) = 0;
 
     // The answers of such a window for New Task and Quit: enabled while the application is there, and carried out by
-    // it. Both return false for any other command, which the window answers itself.
+    // it; and of every window for Go to Waiting Window, shown while a window waits and titled by its name. Both return
+    // false for any other command, which the window answers itself.
     static bool validateCommand(Command command, CommandState &state);
     static bool performCommand(Command command);
 

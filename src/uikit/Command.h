@@ -17,6 +17,8 @@ enum class Command {
     People,
     Preferences,
     ContactUs,
+    // The oldest of the windows the application opened by itself that wait for the user: it takes the keyboard.
+    GoToWaitingWindow,
     // The selection of the focused list, or of the task of a task window.
     Delete,
     Duplicate,

@@ -4,6 +4,7 @@
 #include "uikit/KeyboardOwner.h"
 #include "uikit/Logging.h"
 #include "uikit/Popover.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -180,6 +181,13 @@ void tell(const Telling &telling)
 void tellLater(Telling told, QWidget *shownIn)
 {
     if (shownIn != nullptr) {
+        // Everything the form held that was not written comes back, not only the texts the form names: the chips
+        // of its token fields, its ticked boxes, its choices and the people picked in it, as the question before a
+        // close would name them.
+        const QStringList held = UnsavedTyping::typedIn(shownIn);
+        for (const QString &change : held)
+            if (!told.typed.contains(change))
+                told.typed << change;
         QWidget *window = windowOfForm(shownIn);
         told.formIn = window != nullptr ? window->windowTitle() : QString();
         told.concerns = window;
@@ -196,7 +204,10 @@ void tellLater(Telling told, QWidget *shownIn)
         if (telling.object == told.object && telling.name == told.name && telling.readOnly == told.readOnly
             && telling.written == told.written) {
             telling.changesLost = telling.changesLost || told.changesLost;
-            telling.typed += told.typed;
+            // A window and the form in it hold the same typing.
+            for (const QString &typed : std::as_const(told.typed))
+                if (!telling.typed.contains(typed))
+                    telling.typed << typed;
             // A window and the form in it: the window closed.
             if (telling.formIn.isEmpty() || told.formIn.isEmpty()) {
                 telling.formIn.clear();

@@ -1,11 +1,14 @@
 #include "uikit/KeyboardOwner.h"
 
 #include "foundation/Clock.h"
+#include "uikit/ActionSet.h"
+#include "uikit/Announcement.h"
 #include "uikit/FirstTabStop.h"
 #include "uikit/HeldChangeAccessible.h"
 #include "uikit/Logging.h"
 #include "uikit/Popover.h"
 #include "uikit/UnsavedTyping.h"
+#include "uikit/WindowPlacement.h"
 #include "uikit/WindowSystem.h"
 
 #include <QAbstractButton>
@@ -18,7 +21,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextEdit>
 #include <QWindow>
 
@@ -50,9 +52,11 @@ QWidget *widgetOf(QObject *object)
     return object->isWidgetType() ? static_cast<QWidget *>(object) : nullptr;
 }
 
+// A control the keyboard can go to: shown and enabled, in a window that shows (a minimized one does not).
 bool canTakeKeyboard(const QWidget *control)
 {
-    return control != nullptr && control->isVisible() && control->isEnabled() && control->window()->isVisible();
+    return control != nullptr && control->isVisible() && control->isEnabled() && control->window()->isVisible()
+        && !control->window()->isMinimized();
 }
 
 // Whether the keyboard can come back to `control`: not to the menu bar, which holds it only while the user moves through
@@ -151,61 +155,17 @@ bool dependsOn(const QWidget *window, const QWidget *owner)
     return false;
 }
 
-// An alert or a window of the application's own stands in front of the window it concerns: it is that window's
-// transient. While a window of the application floats over every other (quick entry), it floats as well, or it would
-// open hidden under it.
-void standInFrontOf(QWidget *window, QWidget *concerned)
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    const bool floats = std::any_of(windows.cbegin(), windows.cend(), [window](const QWidget *shown) {
-        return shown != window && shown->isVisible() && !isPopupLike(shown)
-            && shown->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    });
-    if (floats && !window->isVisible())
-        window->setWindowFlag(Qt::WindowStaysOnTopHint);
-    if (concerned == nullptr || window->parentWidget() != nullptr)
-        return;
-    window->winId();
-    if (window->windowHandle() != nullptr && concerned->windowHandle() != nullptr)
-        window->windowHandle()->setTransientParent(concerned->windowHandle());
-}
-
-// A window that waits is moved off the control that has the keyboard, so that the user sees what they type: below it,
-// else above it, else beside it, wherever the screen has room.
-void placeClearOf(QWidget *window, const QWidget *control)
-{
-    if (control == nullptr || window->windowHandle() == nullptr)
-        return;
-    const QRect field(control->mapToGlobal(QPoint()), control->size());
-    const QRect frame = window->frameGeometry();
-    if (!frame.intersects(field))
-        return;
-    const QScreen *screen = control->screen() != nullptr ? control->screen() : QGuiApplication::primaryScreen();
-    const QRect room = screen != nullptr ? screen->availableGeometry() : frame.united(field);
-    constexpr int Gap = 12;
-    const QPoint places[] = {
-        {frame.x(), field.bottom() + 1 + Gap},
-        {frame.x(), field.top() - Gap - frame.height()},
-        {field.right() + 1 + Gap, frame.y()},
-        {field.left() - Gap - frame.width(), frame.y()},
-    };
-    for (const QPoint &place : places) {
-        QRect moved = frame;
-        moved.moveTopLeft(place);
-        // Sideways onto the screen where it would reach past an edge.
-        moved.moveLeft(std::clamp(moved.left(), room.left(), std::max(room.left(), room.right() - moved.width())));
-        if (room.contains(moved) && !moved.intersects(field)) {
-            window->move(moved.topLeft());
-            return;
-        }
-    }
-}
-
 } // namespace
 
 KeyboardOwner::KeyboardOwner() : QObject(qApp)
 {
     connect(qApp, &QApplication::focusChanged, this, &KeyboardOwner::focusChanged);
+    // Going to another program ends a rest: the user went somewhere.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive && m_resting)
+            setResting(false);
+    });
+    WindowSystem::setListener(this);
 }
 
 void KeyboardOwner::install()
@@ -216,7 +176,15 @@ void KeyboardOwner::install()
     qApp->installEventFilter(gOwner);
     // What an assistive technology changes in a control is the user's input as well.
     HeldChangeAccessible::install();
-    connect(gOwner, &QObject::destroyed, qApp, [] { gOwner = nullptr; });
+    connect(gOwner, &QObject::destroyed, qApp, [] {
+        gOwner = nullptr;
+        WindowSystem::setListener(nullptr);
+    });
+}
+
+KeyboardOwner *KeyboardOwner::installed()
+{
+    return gOwner;
 }
 
 namespace {
@@ -247,7 +215,7 @@ void KeyboardOwner::open(QWidget *window, Opener opener, QWidget *concerns)
     if (opener == Opener::User)
         WindowSystem::shared().showActive(window);
     else
-        WindowSystem::shared().showInactive(window);
+        WindowSystem::shared().showWaiting(window);
 }
 
 void KeyboardOwner::giveKeyboardTo(QWidget *control)
@@ -259,7 +227,7 @@ void KeyboardOwner::giveKeyboardTo(QWidget *control)
         }
         return;
     }
-    gOwner->m_resting = false;
+    gOwner->setResting(false);
     gOwner->giveBack(control);
 }
 
@@ -267,8 +235,30 @@ void KeyboardOwner::rest()
 {
     if (gOwner == nullptr)
         return;
-    qCInfo(lcUikit) << "KeyboardOwner:rest: keys act on nothing until the user goes somewhere";
-    gOwner->m_resting = true;
+    qCInfo(lcUikit) << "KeyboardOwner:rest: the keys typed on act on nothing until the user goes somewhere";
+    gOwner->m_restingTypingIn = nullptr;
+    gOwner->setResting(true);
+}
+
+bool KeyboardOwner::isResting()
+{
+    return gOwner != nullptr && gOwner->m_resting;
+}
+
+QWidget *KeyboardOwner::restingTypingIn()
+{
+    return gOwner != nullptr && gOwner->m_resting && isWaiting(gOwner->m_restingTypingIn) ? gOwner->m_restingTypingIn
+                                                                                          : nullptr;
+}
+
+void KeyboardOwner::setResting(bool resting)
+{
+    if (m_resting == resting)
+        return;
+    m_resting = resting;
+    if (!resting)
+        m_restingTypingIn = nullptr;
+    emit waitingChanged();
 }
 
 bool KeyboardOwner::isWaiting(const QWidget *window)
@@ -277,6 +267,46 @@ bool KeyboardOwner::isWaiting(const QWidget *window)
         return false;
     const Shown *shown = gOwner->find(window->window());
     return shown != nullptr && shown->waiting;
+}
+
+QList<QWidget *> KeyboardOwner::waitingWindows()
+{
+    QList<QWidget *> windows;
+    if (gOwner == nullptr)
+        return windows;
+    std::vector<const Shown *> waiting;
+    // One shown only once a pop-up closed is none yet.
+    for (const Shown &shown : gOwner->m_shown)
+        if (shown.waiting && shown.window != nullptr && shown.window->isVisible())
+            waiting.push_back(&shown);
+    std::sort(waiting.begin(), waiting.end(), [](const Shown *a, const Shown *b) { return a->order < b->order; });
+    for (const Shown *shown : waiting)
+        windows << shown->window.data();
+    return windows;
+}
+
+QString KeyboardOwner::nameOf(const QWidget *window)
+{
+    if (window == nullptr)
+        return {};
+    if (const auto *box = qobject_cast<const QMessageBox *>(window); box != nullptr && !box->text().isEmpty()) {
+        // A sentence: quoted in another, it reads without its full stop.
+        QString text = box->text().trimmed();
+        if (text.endsWith(QLatin1Char('.')) && !text.endsWith(QStringLiteral("...")))
+            text.chop(1);
+        return text;
+    }
+    return window->windowTitle();
+}
+
+void KeyboardOwner::goTo(QWidget *window)
+{
+    if (gOwner == nullptr || window == nullptr)
+        return;
+    if (Shown *shown = gOwner->find(window->window()); shown != nullptr && shown->waiting) {
+        qCInfo(lcUikit).noquote() << "KeyboardOwner:goTo" << window->window()->objectName();
+        gOwner->wentTo(*shown);
+    }
 }
 
 KeyboardOwner::Shown *KeyboardOwner::find(const QWidget *window)
@@ -303,7 +333,7 @@ QWidget *KeyboardOwner::place() const
             return control;
     const Shown *latest = nullptr;
     for (const Shown &shown : m_shown)
-        if (shown.window && shown.window->isVisible() && !shown.waiting && !isPopupLike(shown.window)
+        if (shown.window && canTakeKeyboard(shown.window) && !shown.waiting && !isPopupLike(shown.window)
             && (latest == nullptr || shown.order > latest->order))
             latest = &shown;
     if (latest == nullptr)
@@ -337,10 +367,11 @@ void KeyboardOwner::openWindow(QWidget *window, Opener opener, QWidget *concerns
     entry.cameFrom = currentPlace();
     entry.order = ++m_shows;
     entry.modality = window->windowModality();
+    entry.concerns = concerns != nullptr ? concerns->window() : nullptr;
     const bool alert = window->parentWidget() == nullptr && qobject_cast<QDialog *>(window) != nullptr;
     if (opener == Opener::User) {
         // The user's own window answers what the user did, however it was done: it has the keyboard.
-        m_resting = false;
+        setResting(false);
         if (alert)
             standInFrontOf(window, concerns != nullptr ? concerns->window() : windowTheUserIsIn(window));
         m_shown.push_back(entry);
@@ -352,6 +383,16 @@ void KeyboardOwner::openWindow(QWidget *window, Opener opener, QWidget *concerns
                               << "opened by the application: it waits without the keyboard";
     entry.waiting = true;
     m_shown.push_back(entry);
+    if (m_resting && m_restingTypingIn == nullptr)
+        m_restingTypingIn = window;
+    // A screen reader's request for the keyboard in one of its controls is the user going there; the owner's own
+    // choice of the control that will have it is none.
+    window->winId();
+    connect(window->windowHandle(), &QWindow::focusObjectChanged, this, [this, watched = QPointer<QWidget>(window)] {
+        if (watched != nullptr && watched != m_settingFocusIn && isWaiting(watched)
+            && QApplication::activeWindow() != watched && watched->isVisible())
+            goTo(watched);
+    });
     // Qt closes every pop-up when a window of that kind shows: a menu, or a popover with the people ticked in it and
     // what was typed in its search. The window shows once the pop-up has gone.
     if (QApplication::activePopupWidget() != nullptr) {
@@ -372,8 +413,38 @@ void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
     // Under the control that has the keyboard, the window sits in front of the window it concerns.
     standInFrontOf(window, concerned);
     window->setWindowModality(Qt::NonModal);
-    WindowSystem::shared().showInactive(window);
+    WindowSystem::shared().showWaiting(window);
+    // The control that has the keyboard once the user goes there is chosen now, so that the keys of a switch the
+    // window system tells of late find it; a window that is not active shows no caret and tells a reader of no focus.
+    if (window->focusWidget() == nullptr) {
+        m_settingFocusIn = window;
+        QWidget *first = calmFirstStop(window);
+        if (auto *box = qobject_cast<QMessageBox *>(window); box != nullptr && box->defaultButton() != nullptr)
+            first = box->defaultButton();
+        if (first == nullptr)
+            first = firstTabStop(window);
+        if (first != nullptr)
+            first->setFocus(Qt::OtherFocusReason);
+        m_settingFocusIn = nullptr;
+    }
     placeClearOf(window, place());
+    announceWaiting(window);
+    emit waitingChanged();
+}
+
+void KeyboardOwner::announceWaiting(QWidget *window)
+{
+    const QList<QKeySequence> keys = ActionSet::keys(Command::GoToWaitingWindow);
+    const QString key = keys.isEmpty() ? QString() : keys.first().toString(QKeySequence::NativeText);
+    const QString text = window == m_restingTypingIn
+        ? QCoreApplication::translate("KeyboardOwner",
+                                      "The form closed: what you typed is in “%1”. Press %2 to open it.")
+              .arg(nameOf(window), key)
+        : QCoreApplication::translate("KeyboardOwner", "%1 is waiting. Press %2 to answer it.")
+              .arg(nameOf(window), key);
+    // Told from the window the user is in, as a notification a reader speaks without moving its focus.
+    QWidget *userIn = place();
+    Announcement::announce(userIn != nullptr ? userIn->window() : window, text);
 }
 
 void KeyboardOwner::showAfterPopUps()
@@ -386,9 +457,58 @@ void KeyboardOwner::showAfterPopUps()
             showWaiting(window, concerns);
 }
 
+bool KeyboardOwner::endsRest(const QKeyEvent *key, bool *passes)
+{
+    *passes = false;
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_F6: *passes = true; return true;
+    case Qt::Key_Escape: return true;
+    default: break;
+    }
+    // The way to the waiting window, a menu's letter (the Window menu lists it), and Quit, which asks before what was
+    // typed goes: nobody types them on in a form. Every other command stays asleep (New Task, Delete), whose keys a
+    // hand typing on may press from habit.
+    const QKeySequence pressed(key->keyCombination());
+    for (const Command command : {Command::GoToWaitingWindow, Command::Quit}) {
+        const QList<QKeySequence> keys = ActionSet::keys(command);
+        if (std::find(keys.cbegin(), keys.cend(), pressed) != keys.cend()) {
+            *passes = true;
+            return true;
+        }
+    }
+    *passes = (key->modifiers() & ~Qt::KeypadModifier) == Qt::AltModifier && key->key() >= Qt::Key_A
+        && key->key() <= Qt::Key_Z;
+    return *passes;
+}
+
+void KeyboardOwner::noteKey(QEvent *event)
+{
+    // A key reaches the filter once for each widget it is delivered to, from its window up through the parents: a
+    // press counts when a release came since the last one, or when it is another key.
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    if (event->type() == QEvent::KeyRelease) {
+        m_keyReleased = true;
+        return;
+    }
+    if (!m_keyReleased && key == m_key)
+        return;
+    m_keyReleased = false;
+    m_key = key;
+    m_keyBefore = m_lastKey;
+    m_lastKey = Clock::shared().elapsedMilliseconds();
+}
+
 bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (m_handingOn && type == QEvent::ShortcutOverride) {
+        // A key handed on is typing for the control it goes to: Qt asks the shortcuts first of a key the program
+        // sends, and would run those of the window the keyboard is still in (Return, Edit in the list).
+        event->accept();
+        return true;
+    }
     switch (type) {
     case QEvent::Show:
     case QEvent::Hide:
@@ -426,13 +546,19 @@ bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
             break;
         if (type == QEvent::KeyPress)
             m_formOverClick = nullptr;
+        if (type == QEvent::KeyPress || type == QEvent::KeyRelease)
+            noteKey(event);
         if (m_resting) {
             const auto *key = type == QEvent::InputMethod ? nullptr : static_cast<QKeyEvent *>(event);
-            // The keys that move the keyboard on are the user going somewhere.
-            if (key != nullptr
-                && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab || key->key() == Qt::Key_F6)) {
-                m_resting = false;
+            bool passes = false;
+            const bool ends = key != nullptr && endsRest(key, &passes);
+            if (ends && passes) {
+                // The user goes somewhere: the key acts.
+                setResting(false);
             } else {
+                // Escape ends the rest and does nothing else; anything typed on acts on nothing.
+                if (ends && type == QEvent::KeyPress)
+                    setResting(false);
                 event->accept();
                 return true;
             }
@@ -466,6 +592,7 @@ void KeyboardOwner::windowHidden(QWidget *window)
         endShield(false);
     if (window == m_keysFor && window != m_showingAgain)
         m_keysFor = nullptr;
+    standAgainFor(window);
     const Shown *shown = find(window);
     if (shown == nullptr)
         return;
@@ -480,6 +607,10 @@ void KeyboardOwner::windowHidden(QWidget *window)
             && QGuiApplication::applicationState() == Qt::ApplicationActive)
         || m_keyboardOnItsWay == window;
     std::erase_if(m_shown, [window](const Shown &entry) { return entry.window.isNull() || entry.window == window; });
+    if (waited)
+        emit waitingChanged();
+    if (hadKeyboard && !isPopupLike(window) && WindowSystem::shared().picksAWindowWhenOneCloses())
+        m_pickComing = true;
     // Windows the keyboard went to from this one go back, when they close, to where it came from before.
     for (Shown &other : m_shown)
         if (other.cameFrom && other.cameFrom->window() == window)
@@ -494,6 +625,24 @@ void KeyboardOwner::windowHidden(QWidget *window)
     if (newerShows)
         return;
     giveBack(target);
+}
+
+void KeyboardOwner::standAgainFor(QWidget *window)
+{
+    const QWindow *handle = window->windowHandle();
+    if (handle == nullptr)
+        return;
+    for (const Shown &shown : m_shown) {
+        if (!shown.waiting || shown.window == nullptr || shown.window == window || !shown.window->isVisible()
+            || shown.window->windowHandle() == nullptr || shown.window->windowHandle()->transientParent() != handle)
+            continue;
+        // The sheet or popover it stood over closed: it stands over the window under it, in sight.
+        QWidget *under = window->parentWidget() != nullptr ? window->parentWidget()->window() : shown.concerns.data();
+        if (under == nullptr || under == window || !under->isVisible())
+            under = place() != nullptr ? place()->window() : nullptr;
+        if (under != nullptr && under != window)
+            standInFrontOf(shown.window, under);
+    }
 }
 
 void KeyboardOwner::giveBack(QWidget *control)
@@ -562,6 +711,7 @@ void KeyboardOwner::activated(QWidget *window)
     if (isPopupLike(window))
         return;
     m_keyboardOnItsWay = nullptr;
+    m_pickComing = false;
     if (m_formOverClick != nullptr && window == formOwner(m_formOverClick)) {
         QPointer<QWidget> field = std::exchange(m_formOverClick, nullptr);
         QMetaObject::invokeMethod(
@@ -576,23 +726,25 @@ void KeyboardOwner::activated(QWidget *window)
             // put it somewhere else in that window meanwhile (a new task's row).
             m_awaitingPick = false;
             QPointer<QWidget> target = std::exchange(m_returnTo, nullptr);
+
             if (target != nullptr && target->window()->focusWidget() == m_returnWindowFocus)
                 QMetaObject::invokeMethod(
                     this, [this, target] { moveKeyboardTo(target); }, Qt::QueuedConnection);
         }
         return;
     }
-    // No activation tells the user's switch to it from the window manager's own: a click in it is the user's.
+    // A press in it is the user's going there.
     if (window == m_goingTo)
         return;
     QWidget *back = place();
     if (back == nullptr) {
         // No window of the application to give the keyboard back to: it stays, and keys answer the window once it has
-        // been active long enough to be seen.
-        if (!shown->aloneSince.isValid())
-            shown->aloneSince = Clock::shared().nowUTC();
+        // been seen long enough.
+        if (shown->aloneSince < 0)
+            shown->aloneSince = Clock::shared().elapsedMilliseconds();
         return;
     }
+    // A window system that activates it without asking the application (X withholds it: WindowSystem) is undone.
     qCInfo(lcUikit).noquote() << "KeyboardOwner:activated" << window->objectName()
                               << "by the window system; the keyboard goes back to" << back->objectName();
     // The control the user was in hears nothing of the moment: no focus leaves its window, which stays active.
@@ -610,6 +762,28 @@ void KeyboardOwner::activated(QWidget *window)
             to->setFocus(Qt::ActiveWindowFocusReason);
         },
         Qt::QueuedConnection);
+}
+
+QWidget *KeyboardOwner::keyboardBackFrom(QWidget *window)
+{
+    const Shown *shown = find(window);
+    if (shown == nullptr || !shown->waiting)
+        return nullptr;
+    QWidget *back = place();
+    return back != nullptr ? back->window() : nullptr;
+}
+
+bool KeyboardOwner::userSwitchedTo(QWidget *window)
+{
+    Shown *shown = find(window);
+    if (shown == nullptr || !shown->waiting)
+        return false;
+    // The window manager's pick as a window of the application closed comes stamped like a switch of the user's.
+    if (std::exchange(m_pickComing, false))
+        return false;
+    qCInfo(lcUikit).noquote() << "KeyboardOwner: the user switched to" << window->objectName();
+    wentTo(*shown);
+    return true;
 }
 
 bool KeyboardOwner::shielded(QObject *watched, QEvent *event)
@@ -655,11 +829,14 @@ void KeyboardOwner::endShield(bool replayLoss)
 bool KeyboardOwner::keyReachedWaitingWindow(Shown &waiting, QEvent *event)
 {
     QWidget *back = place();
-    if (back == nullptr && waiting.aloneSince.isValid()) {
-        const qint64 active = waiting.aloneSince.msecsTo(Clock::shared().nowUTC());
-        if (active >= GuardMilliseconds || active < 0) {
-            // Seen long enough: its keys work, as in a window the user went to. It comes up with its modality before
-            // the key reaches it: a dialog shown again selects what its field holds, which the key would replace.
+    if (back == nullptr && waiting.aloneSince >= 0) {
+        // Seen long enough, and not typed on from the key before: its keys work, as in a window the user went to.
+        const qint64 now = Clock::shared().elapsedMilliseconds();
+        const qint64 quietSince =
+            std::max(waiting.aloneSince, event->type() == QEvent::KeyPress ? m_keyBefore : m_lastKey);
+        if (now - quietSince >= GuardMilliseconds) {
+            // It comes up with its modality before the key reaches it: a dialog shown again selects what its field
+            // holds, which the key would replace.
             QPointer<QWidget> window = waiting.window;
             wentTo(waiting);
             takeTheKeyboard(window);
@@ -678,10 +855,20 @@ bool KeyboardOwner::passOn(QEvent *event, QWidget *to)
     }
     if (to == nullptr || event->type() == QEvent::InputMethod)
         return true;
-    const auto *key = static_cast<QKeyEvent *>(event);
-    QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(), ushort(key->count()));
-    QCoreApplication::sendEvent(to, &again);
+    handKeyTo(to, *static_cast<QKeyEvent *>(event));
     return true;
+}
+
+void KeyboardOwner::handKeyTo(QWidget *to, const QKeyEvent &key)
+{
+    if (to == nullptr)
+        return;
+    QKeyEvent again(key.type(), key.key(), key.modifiers(), key.nativeScanCode(), key.nativeVirtualKey(),
+                    key.nativeModifiers(), key.text(), key.isAutoRepeat(), ushort(key.count()));
+    const bool handing = gOwner != nullptr && !std::exchange(gOwner->m_handingOn, true);
+    QCoreApplication::sendEvent(to, &again);
+    if (handing)
+        gOwner->m_handingOn = false;
 }
 
 void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
@@ -693,8 +880,9 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
     const bool release = type == QEvent::MouseButtonRelease || type == QEvent::NonClientAreaMouseButtonRelease;
     if (!release) {
         // The user acts: wherever the keyboard goes now is where the user means it to be.
-        m_resting = false;
+        setResting(false);
         m_awaitingPick = false;
+        m_pickComing = false;
         m_returnTo = nullptr;
         if (widget->window() != m_keysFor)
             m_keysFor = nullptr;
@@ -711,7 +899,7 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
     if (m_goingTo != nullptr && widget->window() == m_goingTo) {
         // The user is there: the keys typed from now on are the window's. It comes up with its modality once the
         // press that took the user there is over.
-        if (Shown *shown = find(std::exchange(m_goingTo, nullptr)))
+        if (Shown *shown = find(std::exchange(m_goingTo, nullptr)); shown != nullptr && shown->waiting)
             wentTo(*shown);
         return;
     }
@@ -730,12 +918,15 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
 
 void KeyboardOwner::wentTo(Shown &shown)
 {
-    // The keys typed from now on are the window's; it comes up with its modality once the press that took the user
+    // The keys typed from now on are the window's; it comes up with its modality once the event that took the user
     // there is over.
     shown.waiting = false;
-    shown.aloneSince = QDateTime();
-    WindowSystem::shared().allowKeyboard(shown.window);
+    shown.aloneSince = -1;
+    // Where the user was when going there is where the keyboard goes back to when it closes.
+    shown.cameFrom = placeOf(place());
     m_keysFor = shown.window;
+    setResting(false);
+    emit waitingChanged();
     QPointer<QWidget> window = shown.window;
     QMetaObject::invokeMethod(
         this, [this, window] { takeTheKeyboard(window); }, Qt::QueuedConnection);
@@ -749,18 +940,15 @@ void KeyboardOwner::takeTheKeyboard(QWidget *window)
     shown->tookIt = true;
     qCInfo(lcUikit).noquote() << "KeyboardOwner:takeTheKeyboard" << window->objectName();
     endShield(true);
-    m_resting = false;
     shown->waiting = false;
-    shown->aloneSince = QDateTime();
-    shown->cameFrom = placeOf(place());
+    shown->aloneSince = -1;
     shown->firstFocus = false;
+    m_keysFor = window;
     // Modality only takes effect on a window that is shown after it was set; to the rule it stays the window it was.
     m_showingAgain = window;
-    window->hide();
-    m_showingAgain = nullptr;
-    WindowSystem::shared().allowKeyboard(window);
     window->setWindowModality(shown->modality);
-    WindowSystem::shared().showActive(window);
+    WindowSystem::shared().takeKeyboard(window);
+    m_showingAgain = nullptr;
     // A window system that told nobody the hidden window lost the keyboard does not tell it gets it back either; the
     // window would show without the keyboard the window system gives it.
     if (QGuiApplication::focusWindow() == window->windowHandle() && QApplication::activeWindow() != window)

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "foundation/Opener.h"
+#include "uikit/WindowSystem.h"
 
-#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 
 #include <utility>
 #include <vector>
 
+class QKeyEvent;
 class QWidget;
 
 namespace knvt {
@@ -20,26 +22,33 @@ namespace knvt {
 // Every window, sheet, popover and alert opens through open(), which takes its opener, as the code that opens it says:
 // - What the user opened comes up in front with the keyboard and its modality, whatever holds typing.
 // - What the application opened by itself waits: in front of the window it concerns, clear of the control that has
-//   the keyboard, neither active nor modal, and the window manager is asked never to give it the keyboard. It takes
-//   the keyboard, with its modality, when the user clicks into it. A window manager that activates it anyway (at once,
-//   late, twice; no activation tells the user's own switch from it) is undone: the keys go on to the control the user
-//   was in, which hears nothing of it (no focus leaves it, its window stays active). Only when no window of the
-//   application is left to give the keyboard back to does it keep it, and then a key answers it once it has been
-//   active for GuardMilliseconds: a key typed as it came up never does.
+//   the keyboard and of the buttons of the window the user is in, neither active nor modal, and is announced to a
+//   screen reader with the way to it. The window system lists it among the windows to switch to, but never activates
+//   it as it shows (WindowSystem). The user goes to it by switching to it, clicking into it, through the Window menu,
+//   the Go to Waiting Window key, the status line's button (goTo()) or an accessibility client's focus request on one
+//   of its controls: then it comes up with the keyboard and its modality, and the keys typed from the user's act on
+//   are its own, none lost. A window system that gives it the keyboard by itself is undone: the keys go on to the
+//   control the user was in, which hears nothing of it (no focus leaves it, its window stays active). Only when no
+//   window of the application shows (a minimized one does not count) does it keep the keyboard, and then a key answers
+//   it only once GuardMilliseconds have passed since it came up and since the key before: the keys of someone typing
+//   on as it came up never do.
 // When a window with the keyboard closes, the keyboard goes back to the control it came from, in whichever window; on
 // a window system that picks a window of its own then (X), once it has picked. The place of a window whose popover
 // holds typing is that popover: the window's activation, a click on its toolbar and a return to it go there.
-// After rest(), keys act on nothing until the user goes somewhere: a form closed under the user's typing.
-class KeyboardOwner : public QObject
+// After rest(), the keys typed on act on nothing until the user goes somewhere: a form closed under the user's typing.
+class KeyboardOwner : public QObject, private WindowSystem::Listener
 {
     Q_OBJECT
 
 public:
-    // How long a lone waiting window the window system activated answers no key.
+    // How long a lone waiting window the window system activated answers no key, from its activation and from the
+    // key before.
     static constexpr qint64 GuardMilliseconds = 1000;
 
     // The application installs the owner once; a window opened before (or in a program without one) only shows.
     static void install();
+    // The owner installed, or nullptr: its signal tells of the windows that wait.
+    static KeyboardOwner *installed();
 
     // Shows the hidden `window` as its opener says (above), in front of `concerns`, the window it is about (none: the
     // window the user is in). The modality the window has is the one it has with the keyboard.
@@ -47,11 +56,30 @@ public:
     // Gives the keyboard to `control` for the user (it goes back where the user was): once the window system has
     // picked its window, when a window with the keyboard has just closed.
     static void giveKeyboardTo(QWidget *control);
-    // From now on keys act on nothing until the user goes somewhere (a click, a window switch): the control they were
-    // meant for went away underneath the user.
+    // From now on the keys typed on act on nothing until the user goes somewhere (a click, a switch to another window
+    // or program, Tab, F6, Escape, a menu's letter, the way to a waiting window, Quit): the control they were meant for went away
+    // underneath the user. The window the application opens next is where what was typed went.
     static void rest();
+    // Whether the keys rest, and the waiting window that holds what was typed in the form that went (nullptr: none).
+    static bool isResting();
+    static QWidget *restingTypingIn();
+
     // Whether `window` waits: the application opened it and the user has not gone to it.
     static bool isWaiting(const QWidget *window);
+    // The windows that wait and show, the oldest first.
+    static QList<QWidget *> waitingWindows();
+    // What the user knows a waiting window by: its title, or an alert's text (without its full stop).
+    static QString nameOf(const QWidget *window);
+    // The user goes to the waiting `window` (the Window menu, the key, the status line, a screen reader): it comes up
+    // with the keyboard and its modality, and the keys typed from now on are its own.
+    static void goTo(QWidget *window);
+    // Delivers `key` to `to` as typing, which no shortcut of any window takes: a key the window system delivered
+    // elsewhere while the keyboard was on its way to `to`.
+    static void handKeyTo(QWidget *to, const QKeyEvent &key);
+
+signals:
+    // A window started or stopped waiting, or the keys started or stopped resting.
+    void waitingChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -72,8 +100,11 @@ private:
         // The user went to the window it was waiting, and it came up with the keyboard.
         bool tookIt = false;
         Qt::WindowModality modality = Qt::NonModal;
-        // When the window system made it active while no window of the application could take the keyboard back.
-        QDateTime aloneSince;
+        // The window it concerns.
+        QPointer<QWidget> concerns;
+        // When (on the owner's monotonic clock) the window system activated it while no window of the application
+        // could take the keyboard back; -1: it did not.
+        qint64 aloneSince = -1;
     };
 
     KeyboardOwner();
@@ -82,22 +113,33 @@ private:
     void openWindow(QWidget *window, Opener opener, QWidget *concerns);
     void showWaiting(QWidget *window, QWidget *concerns);
     void showAfterPopUps();
+    void announceWaiting(QWidget *window);
     void windowShown(QWidget *window);
     void windowHidden(QWidget *window);
+    // Waiting windows that stood in front of the hidden `window` stand in front of the window under it.
+    void standAgainFor(QWidget *window);
     void focusChanged(QWidget *old, QWidget *now);
     void activated(QWidget *window);
+    // WindowSystem::Listener.
+    QWidget *keyboardBackFrom(QWidget *window) override;
+    bool userSwitchedTo(QWidget *window) override;
+    // A key reaches a waiting window; true: it goes no further.
     bool keyReachedWaitingWindow(Shown &waiting, QEvent *event);
+    // While the keys rest: whether the key ends the rest; `passes`: it then goes on and acts.
+    static bool endsRest(const QKeyEvent *key, bool *passes);
     // Sends the key to `to` instead (nothing when none); true: the event goes no further.
     bool passOn(QEvent *event, QWidget *to);
+    void noteKey(QEvent *event);
     void userPressed(QObject *watched, QEvent *event);
     void wentTo(Shown &shown);
     void takeTheKeyboard(QWidget *window);
     void giveBack(QWidget *control);
     void moveKeyboardTo(QWidget *control);
+    void setResting(bool resting);
     // Keeps the window's widgets from hearing that they lose the keyboard, and that they get it back.
     bool shielded(QObject *watched, QEvent *event);
     void endShield(bool replayLoss);
-    // Where the keys go: the control the user was in, in a window that is shown and does not wait.
+    // Where the keys go: the control the user was in, in a window that shows (not minimized) and does not wait.
     QWidget *place() const;
     QWidget *currentPlace() const;
 
@@ -111,6 +153,9 @@ private:
     // Where the keyboard goes back to once the window system has picked a window of its own.
     QPointer<QWidget> m_returnTo;
     bool m_awaitingPick = false;
+    // A window of the application that had the keyboard has closed, and the window manager is about to activate a
+    // window of its own choice: until a window is activated or the user acts.
+    bool m_pickComing = false;
     // The control that window of it had then: one the application chooses meanwhile is where the keyboard goes.
     QPointer<QWidget> m_returnWindowFocus;
     // The window whose widgets are kept from hearing that a waiting window took the keyboard for a moment.
@@ -125,6 +170,18 @@ private:
     // The window the user opened last, until the window system's activation of a window comes.
     QPointer<QWidget> m_keyboardOnItsWay;
     bool m_resting = false;
+    // A key is being handed on.
+    bool m_handingOn = false;
+    // The window the application opened first while the keys rest: where what was typed went.
+    QPointer<QWidget> m_restingTypingIn;
+    // The waiting window whose focus the owner sets itself, which is no request of the user's.
+    QPointer<QWidget> m_settingFocusIn;
+    // The key being delivered, whether it was released since, and when the key before it and it came (the owner's
+    // monotonic clock; -1: none yet).
+    int m_key = 0;
+    bool m_keyReleased = true;
+    qint64 m_keyBefore = -1;
+    qint64 m_lastKey = -1;
     // Windows the application opened while a pop-up held the keyboard, with the windows they concern.
     std::vector<std::pair<QPointer<QWidget>, QPointer<QWidget>>> m_afterPopUps;
 };

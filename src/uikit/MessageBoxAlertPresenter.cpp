@@ -1,6 +1,7 @@
 #include "uikit/MessageBoxAlertPresenter.h"
 
 #include "uikit/KeyboardOwner.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -177,6 +178,9 @@ AlertPresenter::Response MessageBoxAlertPresenter::runModal(const Request &reque
     QEventLoop answered;
     QObject::connect(box, &QDialog::finished, &answered, &QEventLoop::quit);
     QObject::connect(box, &QObject::destroyed, &answered, &QEventLoop::quit);
+    // The only copy of what was typed in a form that went away underneath, until the user answers.
+    if (request.opener == Opener::Application)
+        UnsavedTyping::holdGivenBack(box, request.typed);
     KeyboardOwner::open(box, request.opener, request.concerns);
     keepWhollyOnScreen(box);
     answered.exec(QEventLoop::DialogExec);

@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace knvt {
@@ -27,6 +28,13 @@ std::vector<Touched> &touched()
 {
     static std::vector<Touched> fields;
     return fields;
+}
+
+// Windows that give back what was typed in a form that went, with that text.
+std::vector<std::pair<QPointer<QWidget>, QString>> &givenBack()
+{
+    static std::vector<std::pair<QPointer<QWidget>, QString>> holders;
+    return holders;
 }
 
 quint64 gInputs = 0;
@@ -143,6 +151,10 @@ QStringList UnsavedTyping::typedIn(const QWidget *window)
         if (isInside(entry.field, window))
             if (const QString text = typing(entry); !text.isEmpty())
                 typed << text;
+    std::erase_if(givenBack(), [](const auto &held) { return held.first.isNull(); });
+    for (const auto &[holder, text] : givenBack())
+        if (holder->isVisible() && isInside(holder, window))
+            typed << text;
     return typed;
 }
 
@@ -183,6 +195,14 @@ void UnsavedTyping::forget(const QWidget *window)
 {
     std::erase_if(touched(),
                   [window](const Touched &entry) { return entry.field.isNull() || isInside(entry.field, window); });
+    std::erase_if(givenBack(),
+                  [window](const auto &held) { return held.first.isNull() || isInside(held.first, window); });
+}
+
+void UnsavedTyping::holdGivenBack(QWidget *holder, const QString &typed)
+{
+    if (holder != nullptr && !typed.trimmed().isEmpty())
+        givenBack().emplace_back(holder, typed.trimmed());
 }
 
 void UnsavedTyping::carryOver(const QWidget *from, const QWidget *to)

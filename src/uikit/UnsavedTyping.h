@@ -53,6 +53,10 @@ public:
     // A form that takes the place of another (a popover torn off into a window of its own) takes over its typing: the
     // fields of `to` named as the typed fields of `from` count as typed from the same start.
     static void carryOver(const QWidget *from, const QWidget *to);
+    // The window `holder` gives back `typed`, what the user typed in a form that went away underneath (an alert the
+    // application opened): it holds the only copy, which counts as typing while it shows, so that Quit asks before
+    // dropping it.
+    static void holdGivenBack(QWidget *holder, const QString &typed);
 };
 
 } // namespace knvt

@@ -17,7 +17,7 @@ namespace knvt {
 
 namespace {
 
-const QList<Command> kEveryWindow = {Command::NewTask, Command::Close, Command::Quit};
+const QList<Command> kEveryWindow = {Command::NewTask, Command::Close, Command::Quit, Command::GoToWaitingWindow};
 
 void offerMissingCommands(QWidget *window)
 {

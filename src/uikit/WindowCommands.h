@@ -22,8 +22,8 @@ public:
     ~WindowCommands() override;
 
     // From now on every window of the application that shows (its sheets, the account windows, the password window)
-    // answers New Task, Close and Quit as the main window's menus show them: those it does not offer through an action
-    // set of its own, it gets through one of these. Alerts, whose keys are their buttons, and popovers, which belong
+    // answers New Task, Close, Quit and Go to Waiting Window as the main window's menus show them: those it does not
+    // offer through an action set of its own, it gets through one of these. Alerts, whose keys are their buttons, and popovers, which belong
     // to their window, are left as they are.
     static void offerInEveryWindow();
 

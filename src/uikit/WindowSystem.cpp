@@ -1,5 +1,6 @@
 #include "uikit/WindowSystem.h"
 
+#include "uikit/X11WaitingWindows.h"
 #include "uikit/XcbAtom.h"
 
 #include <QGuiApplication>
@@ -9,55 +10,18 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-#include <vector>
 
 namespace knvt {
 
 namespace {
 
 WindowSystem *installed = nullptr;
+WindowSystem::Listener *gListener = nullptr;
 
 xcb_connection_t *x11Connection()
 {
     auto *x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-std::vector<xcb_atom_t> protocols(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property)
-{
-    std::vector<xcb_atom_t> atoms;
-    xcb_get_property_reply_t *reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, window, property, XCB_ATOM_ATOM, 0, 64), nullptr);
-    if (reply != nullptr && reply->format == 32) {
-        const auto *values = static_cast<const xcb_atom_t *>(xcb_get_property_value(reply));
-        atoms.assign(values, values + xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t)));
-    }
-    std::free(reply);
-    return atoms;
-}
-
-// A window manager gives the keyboard to a window that accepts input (ICCCM's input hint) or that it may ask to take
-// it (WM_TAKE_FOCUS): Qt's windows say both. One that says neither is never given the keyboard, neither when it maps,
-// nor late, nor as the window manager's pick when another closes; a click in it still reaches the application.
-void acceptKeyboardFromWindowManager(QWidget *window, bool accept)
-{
-    QWindow *handle = window->windowHandle();
-    if (handle == nullptr)
-        return;
-    handle->setFlag(Qt::WindowDoesNotAcceptFocus, !accept);
-    xcb_connection_t *connection = x11Connection();
-    if (connection == nullptr)
-        return;
-    const xcb_atom_t property = xcbAtom(connection, "WM_PROTOCOLS");
-    const xcb_atom_t takeFocus = xcbAtom(connection, "WM_TAKE_FOCUS");
-    const auto xid = xcb_window_t(handle->winId());
-    std::vector<xcb_atom_t> atoms = protocols(connection, xid, property);
-    std::erase(atoms, takeFocus);
-    if (accept)
-        atoms.push_back(takeFocus);
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, xid, property, XCB_ATOM_ATOM, 32, quint32(atoms.size()),
-                        atoms.data());
-    xcb_flush(connection);
 }
 
 // Whether a window manager runs on the X server: it announces itself on the root window.
@@ -74,30 +38,40 @@ bool windowManagerRuns(xcb_connection_t *connection)
 
 } // namespace
 
+WindowSystem::Listener::~Listener() = default;
+
 WindowSystem::~WindowSystem() = default;
 
 void WindowSystem::showActive(QWidget *window)
 {
     window->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (QWindow *handle = window->windowHandle())
+        handle->setProperty("_q_showWithoutActivating", false);
     window->show();
     window->raise();
     window->activateWindow();
 }
 
-void WindowSystem::showInactive(QWidget *window)
+void WindowSystem::showWaiting(QWidget *window)
 {
-    // Qt then maps it with a user time of 0, which window managers that prevent focus stealing leave alone.
+    // Qt then maps it with a user time of 0, which window managers that prevent focus stealing leave alone. The
+    // attribute reaches a window whose handle exists already only through the handle's own property, which Qt reads
+    // as it maps the window.
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->winId();
-    acceptKeyboardFromWindowManager(window, false);
+    window->windowHandle()->setProperty("_q_showWithoutActivating", true);
+    if (X11WaitingWindows *x11 = X11WaitingWindows::instance())
+        x11->hold(window);
     window->show();
     window->raise();
 }
 
-void WindowSystem::allowKeyboard(QWidget *window)
+void WindowSystem::takeKeyboard(QWidget *window)
 {
-    window->setAttribute(Qt::WA_ShowWithoutActivating, false);
-    acceptKeyboardFromWindowManager(window, true);
+    if (X11WaitingWindows *x11 = X11WaitingWindows::instance())
+        x11->park(window);
+    window->hide();
+    showActive(window);
 }
 
 void WindowSystem::activate(QWidget *window)
@@ -122,6 +96,16 @@ WindowSystem &WindowSystem::shared()
 void WindowSystem::setShared(WindowSystem *system)
 {
     installed = system;
+}
+
+void WindowSystem::setListener(Listener *listener)
+{
+    gListener = listener;
+}
+
+WindowSystem::Listener *WindowSystem::listener()
+{
+    return gListener;
 }
 
 } // namespace knvt

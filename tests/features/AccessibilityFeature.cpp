@@ -38,7 +38,7 @@ const QStringList kMenuBar{
     "List",
     "View: Toggle Full Screen",
     // No Help menu: this build has no contact page, its one entry.
-    "Window: People, Preferences"};
+    "Window: People, Preferences, Go to Waiting Window"};
 
 QStringList names(QAccessibleInterface *interface)
 {

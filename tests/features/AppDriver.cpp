@@ -55,6 +55,7 @@
 #include "uikit/KNVTPreferenceKeys.h"
 #include "uikit/KNVTSourceListTableCellView.h"
 #include "uikit/Popover.h"
+#include "uikit/WaitingWindowLine.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -1481,6 +1482,15 @@ QString AppDriver::syncStatus()
     return line->textLabel()->text();
 }
 
+QString AppDriver::waitingLine()
+{
+    settle();
+    const knvt::WaitingWindowLine *line = mainWindow().homeViewController()->waitingLine();
+    if (line == nullptr || !line->isVisible())
+        return {};
+    return line->textLabel()->text() + QStringLiteral(" [") + line->button()->text() + QLatin1Char(']');
+}
+
 int AppDriver::syncStatusLines()
 {
     const QLabel *label = mainWindow().findChild<KNVTHomeActivityView *>(QStringLiteral("activityView"))->textLabel();
@@ -2018,6 +2028,15 @@ void AppDriver::clickOnTheScreen(QWidget *widget)
     QProcess::execute(QStringLiteral("xdotool"),
                       {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
                        QStringLiteral("click"), QStringLiteral("1")});
+    m_otherProgram->sync();
+    settle();
+}
+
+void AppDriver::switchWindowsOnTheKeyboard()
+{
+    ASSERT_TRUE(m_otherProgram) << "the window manager switches windows on the X server";
+    // With the pause between the keys a hand leaves, which the switcher needs to see Alt held as Tab comes.
+    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+Tab")});
     m_otherProgram->sync();
     settle();
 }

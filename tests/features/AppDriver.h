@@ -334,6 +334,9 @@ public:
     void typeOnTheKeyboard(const QStringList &keys);
     // A click of the pointer at the middle of `widget` on the X server, which the window manager sees as well.
     void clickOnTheScreen(QWidget *widget);
+    // Alt+Tab typed on the keyboard, which the window manager takes: its switcher goes to the window that had the
+    // keyboard before the one that has it.
+    void switchWindowsOnTheKeyboard();
 
     // ---- see -----------------------------------------------------------------------------------------------------
     // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".
@@ -352,6 +355,9 @@ public:
     QString focusedPane();
     // The sync status line under the home list: "Syncing", "Synced <date>" or "" when it shows nothing.
     QString syncStatus();
+    // The line under the home list about a window that waits for the user: its text and its button in brackets
+    // ("“Incorrect Password” is waiting: [Answer]"), "" while it is hidden.
+    QString waitingLine();
     // How many lines the sync status line's text takes as it is laid out under the home list, and whether all of them
     // lie inside the line; the line's tooltip, where a pointer resting on it shows the whole text.
     int syncStatusLines();

@@ -13,11 +13,16 @@
 
 #include "hotkeys/KNVTShortcutRecorderControl.h"
 
+#include "uikit/KeyboardOwner.h"
+
 #include "support/FakeWindowSystem.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -211,4 +216,145 @@ TEST_F(WhereKeysGoFeature, AWaitingWindowAloneWithTheKeyboardAnswersKeysOnlyOnce
 
     app.typeKeyByKey(AppDriver::keysOf("pw"));
     EXPECT_EQ(typedAsPassword(), QStringLiteral("pw"));
+}
+
+// The user goes with keys alone to each window the application opens by itself and answers it: the password window, the
+// alert that the service needs a newer version, and the alert of a form a sync took away; by the Window menu, by its
+// key, by the button of the line under the home list, and by the window manager's switcher, with the main window
+// shown and with it minimized. What the user typed meanwhile goes nowhere else.
+TEST_F(WhereKeysGoFeature, EveryWindowTheApplicationOpensIsAnsweredByKeysAloneByEveryRoadToIt)
+{
+    enum class Road { WindowMenu, Key, StatusLine, Switcher };
+    const struct
+    {
+        const char *name;
+        Road road;
+        bool minimized;
+    } roads[] = {
+        {"the Window menu", Road::WindowMenu, false},
+        {"its key", Road::Key, false},
+        {"the button under the home list", Road::StatusLine, false},
+        {"the window switcher", Road::Switcher, false},
+        {"the window switcher, the main window minimized", Road::Switcher, true},
+    };
+    // The keys of the road, typed where the keyboard is; the switcher the window manager offers.
+    const auto goTo = [this](Road road, QWidget *waiting) {
+        switch (road) {
+        case Road::WindowMenu:
+            app.typeKeyByKey({QStringLiteral("Alt+W"), QStringLiteral("Up"), QStringLiteral("Return")});
+            break;
+        case Road::Key: app.typeKeyByKey({QStringLiteral("F8")}); break;
+        case Road::StatusLine:
+            for (int tabs = 0; tabs < 12 && app.focusedControl() != QLatin1String("waitingButton"); ++tabs)
+                app.typeKeyByKey({QStringLiteral("Shift+Tab")});
+            app.typeKeyByKey({QStringLiteral("Space")});
+            break;
+        case Road::Switcher: EXPECT_TRUE(windowManager.switchTo(waiting)); break;
+        }
+    };
+    const auto waitingAlert = [] {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible() && knvt::KeyboardOwner::isWaiting(window))
+                return window;
+        return static_cast<QWidget *>(nullptr);
+    };
+    // Return answers the alert once it came up with the keyboard, which it does as the application takes in the road.
+    const auto answerable = [] {
+        EXPECT_TRUE(knvt::test::waitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
+    };
+    int round = 0;
+    for (const auto &road : roads) {
+        SCOPED_TRACE(road.name);
+        const QString task = QStringLiteral("Weed ") + QString::number(++round);
+        app.givenTask(task);
+        const auto userIsIn = [&] {
+            app.selectHome(QStringLiteral("Inbox"));
+            app.selectRows({QStringLiteral("Apples")});
+            if (road.minimized) {
+                app.minimiseMainWindow();
+                windowManager.switchToAnotherProgram();
+            }
+        };
+
+        // The password window.
+        userIsIn();
+        aSyncIsRefused();
+        if (!road.minimized) {
+            EXPECT_EQ(app.waitingLine(), QStringLiteral("“Incorrect Password” is waiting: [Answer]"));
+        }
+        goTo(road.road, passwordWindow());
+        const int ended = app.syncsEnded();
+        app.typeKeyByKey(AppDriver::keysOf(QStringLiteral("secret1")) << QStringLiteral("Return"));
+        app.waitForService([this, ended] { return passwordWindow() == nullptr && app.syncsEnded() > ended; });
+        EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+        app.mainWindow().showNormal();
+
+        // The alert of a form a sync took away, which holds what was typed: the keys typed on act on nothing.
+        userIsIn();
+        if (road.minimized) {
+            app.mainWindow().showNormal();
+            app.doubleClickRow(task);
+            app.pressInTaskWindow(task, QStringLiteral("Edit"));
+            app.minimiseMainWindow();
+        } else {
+            app.selectRows({task});
+            app.clickToolbar(QStringLiteral("Edit"));
+        }
+        app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" out"));
+        QString line;
+        app.answerAlert(QStringLiteral("OK"),
+                        {.whileShown =
+                             [&] {
+                                 app.typeKeyByKey(AppDriver::keysOf(QStringLiteral("ed")));
+                                 line = app.waitingLine();
+                                 goTo(road.road, waitingAlert());
+                                 answerable();
+                             },
+                         .input = Input::Return});
+        app.givenRemovedBySync(app.taskTitled(task));
+        app.waitForService([this] { return app.alerts().pendingAnswerCount() == 0; });
+        EXPECT_TRUE(app.alertsShown().last().endsWith(task + QStringLiteral(" out [OK]")))
+            << app.alertsShown().last().toStdString();
+        if (!road.minimized) {
+            EXPECT_EQ(line,
+                      QStringLiteral("The form closed: what you typed is in “The task “%1” was deleted "
+                                     "elsewhere”. Press F8 to open it. [Open]")
+                          .arg(task));
+        }
+        app.mainWindow().showNormal();
+
+        // The alert that the service needs a newer version; the user switches sync on again afterwards.
+        userIsIn();
+        app.answerAlert(QStringLiteral("OK"),
+                        {.whileShown =
+                             [&] {
+                                 goTo(road.road, waitingAlert());
+                                 answerable();
+                             },
+                         .input = Input::Return});
+        app.service().on("GET", "/account.json").clear().reply(410).pass();
+        app.store().sync();
+        app.waitForService([this] { return app.alerts().pendingAnswerCount() == 0; });
+        EXPECT_TRUE(app.alertsShown().last().startsWith(QStringLiteral("You need to update your version")));
+        app.mainWindow().showNormal();
+        app.store().setAutoSyncEnabled(true);
+        EXPECT_EQ(app.waitingLine(), QString()) << "nothing waits";
+    }
+}
+
+// A click on the row already chosen, in the main window while another program has the keyboard, takes the keyboard's
+// place to the list: the toolbar follows the pane clicked in, and a reader's press of its Delete asks about that row.
+TEST_F(WhereKeysGoFeature, AClickInAWindowThatIsNotActiveGivesTheToolbarTheCommandsOfThePaneClickedIn)
+{
+    app.selectHome(QStringLiteral("Inbox"));
+    app.selectRows({QStringLiteral("Beans")});
+    app.clickIntoHomeList();
+    EXPECT_FALSE(app.toolbarEnabled(QStringLiteral("Delete"))) << "the Inbox is no list to delete";
+    windowManager.switchToAnotherProgram();
+    app.selectRows({QStringLiteral("Beans")});
+    EXPECT_TRUE(app.toolbarEnabled(QStringLiteral("Delete")));
+    app.answerAlert(QStringLiteral("Cancel"), {.input = Input::Escape});
+    app.pressToolbarAsAReaderDoes(QStringLiteral("Delete"));
+    EXPECT_EQ(app.alerts().pendingAnswerCount(), 0) << "the question was asked and answered by its key";
+    EXPECT_TRUE(app.alertsShown().last().startsWith(QStringLiteral("Delete Task?")));
 }

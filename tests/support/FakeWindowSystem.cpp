@@ -3,10 +3,20 @@
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
 namespace knvt::test {
+
+namespace {
+
+bool refusesKeyboard(const QWidget *window)
+{
+    return window->windowHandle() != nullptr && window->windowHandle()->flags().testFlag(Qt::WindowDoesNotAcceptFocus);
+}
+
+} // namespace
 
 const char *FakeWindowSystem::activationName(Activation activation)
 {
@@ -39,15 +49,31 @@ FakeWindowSystem::~FakeWindowSystem()
         setShared(nullptr);
 }
 
+bool FakeWindowSystem::waits(const QWidget *window) const
+{
+    return std::find(m_waiting.cbegin(), m_waiting.cend(), window) != m_waiting.cend();
+}
+
+bool FakeWindowSystem::offers(const QWidget *window) const
+{
+    const Qt::WindowType type = window->windowType();
+    return window->isVisible() && (type == Qt::Window || type == Qt::Dialog) && !refusesKeyboard(window)
+        && (waits(window) || !window->testAttribute(Qt::WA_DontShowOnScreen));
+}
+
 void FakeWindowSystem::showActive(QWidget *window)
 {
+    std::erase(m_waiting, window);
+    std::erase(m_late, window);
     window->setAttribute(Qt::WA_DontShowOnScreen, false);
     knvt::WindowSystem::showActive(window);
     activate(window);
 }
 
-void FakeWindowSystem::showInactive(QWidget *window)
+void FakeWindowSystem::showWaiting(QWidget *window)
 {
+    std::erase_if(m_waiting, [](const QPointer<QWidget> &waiting) { return waiting.isNull(); });
+    m_waiting.emplace_back(window);
     window->setAttribute(Qt::WA_DontShowOnScreen);
     window->show();
     window->raise();
@@ -65,10 +91,10 @@ void FakeWindowSystem::showInactive(QWidget *window)
     }
 }
 
-void FakeWindowSystem::allowKeyboard(QWidget *window)
+void FakeWindowSystem::takeKeyboard(QWidget *window)
 {
-    knvt::WindowSystem::allowKeyboard(window);
-    std::erase(m_late, window);
+    window->hide();
+    showActive(window);
 }
 
 void FakeWindowSystem::activate(QWidget *window)
@@ -84,11 +110,40 @@ void FakeWindowSystem::switchToAnotherProgram()
     QApplication::setActiveWindow(nullptr);
 }
 
+QStringList FakeWindowSystem::switcherTitles() const
+{
+    QStringList titles;
+    for (const QWidget *window : QApplication::topLevelWidgets())
+        if (offers(window))
+            titles << window->windowTitle();
+    return titles;
+}
+
+bool FakeWindowSystem::switchTo(QWidget *window)
+{
+    if (window == nullptr || !offers(window))
+        return false;
+    if (!waits(window)) {
+        deliverActivation(window);
+        return true;
+    }
+    // As on X: the focus, withheld from the window while it waits where another window of the application can take
+    // it back, then the window manager's message that the user switched to it.
+    Listener *told = listener();
+    if (told == nullptr || told->keyboardBackFrom(window) == nullptr)
+        deliverActivation(window);
+    if (told != nullptr)
+        told->userSwitchedTo(window);
+    return true;
+}
+
 void FakeWindowSystem::activateOnItsOwn(QWidget *window)
 {
-    if (window == nullptr || !window->isVisible())
+    if (window == nullptr || !window->isVisible() || refusesKeyboard(window))
         return;
     ++m_activations;
+    if (waits(window) && listener() != nullptr && listener()->keyboardBackFrom(window) != nullptr)
+        return;
     deliverActivation(window);
 }
 
@@ -128,6 +183,8 @@ bool FakeWindowSystem::eventFilter(QObject *watched, QEvent *event)
             hadKeyboard(widget);
         break;
     case QEvent::Hide:
+        if (widget->isWindow())
+            std::erase(m_waiting, widget);
         if (m_picksOnClose && widget->isWindow() && widget == m_keyboardIn) {
             m_keyboardIn = nullptr;
             QMetaObject::invokeMethod(

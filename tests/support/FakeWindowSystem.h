@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <vector>
 
@@ -11,15 +12,21 @@ class QWidget;
 
 namespace knvt::test {
 
-// Stands in for the window manager behind knvt::WindowSystem, installed for its lifetime. It grants the application's
-// requests for the keyboard, and does with a window the application shows without the keyboard what window managers
-// do on their own, as the test chooses: nothing, activate it before the show returns (early), as soon as the
-// application goes back to its events (at once), at the user's next key (late), or at once and again at the next key
-// (twice). A window shown without the keyboard stays off the offscreen platform, which would activate it itself, until
-// the application asks for the keyboard for it; an activation reaches the application as Qt delivers one from the
-// window system (none while a pop-up holds the keyboard). With `picksOnClose`, closing the window that has the keyboard
-// activates a window of the fake's own choice, the normal window the user was in last, once the application is back to
-// its events, as an X window manager does.
+// Stands in for the window manager behind knvt::WindowSystem, installed for its lifetime, keeping the rules a window
+// manager of the desktop keeps: a window that refuses the keyboard is never activated; a window shown waiting (mapped
+// with a user time of 0) is not activated as it shows; its window switcher (Alt+Tab, the task bar) offers the normal
+// windows and dialogs that accept the keyboard, and a switch the user makes to a waiting window is announced as the
+// user's (the application hears the activation only where it lets the window keep the keyboard, as on X). It grants
+// the application's requests for the keyboard.
+//
+// A window manager that breaks the rules is chosen with Activation: it activates a waiting window by itself before the
+// show returns (early), as soon as the application goes back to its events (at once), at the user's next key (late),
+// or at once and again at the next key (twice); the application keeps such an activation from the window whenever it
+// names a window for the keyboard to go back to, as it does on X. A waiting window stays off the offscreen platform,
+// which would activate it itself, until the application takes the keyboard for it; an activation reaches the
+// application as Qt delivers one from the window system (none while a pop-up holds the keyboard). With `picksOnClose`,
+// closing the window that has the keyboard activates a window of the fake's own choice, the normal window the user was
+// in last, once the application is back to its events, as an X window manager does.
 class FakeWindowSystem final : public QObject, public knvt::WindowSystem
 {
 public:
@@ -32,18 +39,22 @@ public:
     FakeWindowSystem(const FakeWindowSystem &) = delete;
     FakeWindowSystem &operator=(const FakeWindowSystem &) = delete;
 
-    // What it does with the next window shown without the keyboard.
+    // What it does with the next window shown waiting.
     void setActivation(Activation activation) { m_activation = activation; }
     // The user goes to another program: no window of the application has the keyboard.
     void switchToAnotherProgram();
-    // How many times it activated a window shown without the keyboard on its own.
+    // The windows its window switcher offers, by title, the application's windows that show.
+    QStringList switcherTitles() const;
+    // The user switches to `window` with the window switcher (Alt+Tab) or the task bar; false when neither offers it.
+    bool switchTo(QWidget *window);
+    // How many times it activated a waiting window by itself.
     int activationsOnItsOwn() const { return m_activations; }
     // How many times it activated a window of its own choice after one closed.
     int picks() const { return m_picks; }
 
     void showActive(QWidget *window) override;
-    void showInactive(QWidget *window) override;
-    void allowKeyboard(QWidget *window) override;
+    void showWaiting(QWidget *window) override;
+    void takeKeyboard(QWidget *window) override;
     void activate(QWidget *window) override;
     bool picksAWindowWhenOneCloses() const override { return m_picksOnClose; }
 
@@ -51,6 +62,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool offers(const QWidget *window) const;
+    bool waits(const QWidget *window) const;
     void activateOnItsOwn(QWidget *window);
     void deliverActivation(QWidget *window);
     void hadKeyboard(QWidget *window);
@@ -59,7 +72,9 @@ private:
     bool m_picksOnClose;
     int m_activations = 0;
     int m_picks = 0;
-    // Windows shown without the keyboard that it activates at the user's next key.
+    // Windows shown waiting, until the application takes the keyboard for them.
+    std::vector<QPointer<QWidget>> m_waiting;
+    // Waiting windows that it activates at the user's next key.
     std::vector<QPointer<QWidget>> m_late;
     // The window that had the keyboard last.
     QPointer<QWidget> m_keyboardIn;

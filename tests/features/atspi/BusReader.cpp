@@ -84,6 +84,22 @@ QStringList BusReader::announced()
     return texts;
 }
 
+QStringList BusReader::windowsHeard()
+{
+    QStringList heard;
+    for (const QJsonArray lines = request("windows").toArray(); const QJsonValue line : lines)
+        heard << line.toString();
+    return heard;
+}
+
+bool BusReader::grabFocus(const QString &window, const QString &name)
+{
+    return request("grab " + window.toUtf8() + '\t' + name.toUtf8())
+        .toObject()
+        .value(QLatin1String("grabbed"))
+        .toBool();
+}
+
 QString BusReader::focusOnceItReads(const QString &expected, std::chrono::milliseconds timeout)
 {
     QString read;

@@ -49,6 +49,11 @@ public:
     // What the application announced since the last call, wherever the focus was: the texts of the notifications
     // that showed.
     QStringList announced();
+    // What the reader heard of the application's windows since the last call: "activate Quillvane".
+    QStringList windowsHeard();
+    // Asks for the keyboard focus in the control named `name` of the window named `window`, as a reader's user does
+    // who goes there; whether the application took the request.
+    bool grabFocus(const QString &window, const QString &name);
     // The focus as read ("push button Close"), once it reads `expected` or after `timeout`.
     QString focusOnceItReads(const QString &expected,
                              std::chrono::milliseconds timeout = std::chrono::milliseconds(3000));

@@ -693,3 +693,50 @@ TEST_F(ScreenReaderBusFeature, APasswordRefusedWhileASheetIsTypedInWaitsBesideIt
     EXPECT_TRUE(title->isVisible() && title->text() == "Garden shed") << "the sheet keeps its title";
     EXPECT_EQ(reader.focusOnceItReads(titleAsRead), titleAsRead) << "the keyboard goes back to the title";
 }
+
+// A window the application opens by itself is announced to a reader wherever the focus is, with the way to it, and
+// the window the user is in hears nothing of it; a reader's request for the focus in its password field takes the
+// user there, and the keys typed on the keyboard reach the field.
+TEST_F(ScreenReaderBusFeature, AWaitingWindowIsAnnouncedWithTheWayToItAndAFocusRequestInItTakesTheKeysThere)
+{
+    AppDriver app;
+    app.useTheXServer();
+    app.givenSignedIn("ann", "secret1", /*autoSync=*/true);
+    app.service().enableState();
+    app.givenTask("Paint");
+    app.launch();
+    app.waitForService([&] { return app.syncsEnded() > 0; });
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+    app.selectRows({"Paint"});
+    // Once the reader heard the focus go to the row, it heard the main window's activation before it.
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return reader.focus().value_or(BusElement{}).window == "Quillvane"; }));
+    reader.announced();
+    reader.windowsHeard();
+
+    app.service().on("GET", "/account.json").reply(401).pass();
+    app.store().sync();
+    app.waitForService([&] { return app.app().authenticationFailureWindowController() != nullptr; });
+    QWidget *window = app.app().authenticationFailureWindowController()->window();
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return !controlsIn(reader, window->windowTitle()).isEmpty(); }));
+    QStringList announced;
+    EXPECT_TRUE(knvt::test::waitUntil([&] {
+        announced << reader.announced();
+        return announced.contains("Incorrect Password is waiting. Press F8 to answer it.");
+    })) << announced.join(" | ").toStdString();
+    // Heard after whatever the window's showing set off: the main window was neither left nor activated again.
+    EXPECT_EQ(reader.windowsHeard(), QStringList());
+
+    ASSERT_TRUE(reader.grabFocus(window->windowTitle(), "Password:"));
+    ASSERT_TRUE(knvt::test::waitUntil([&] {
+        return QApplication::activeModalWidget() == window && window->isActiveWindow()
+            && reader.focus().value_or(BusElement{}).asRead() == "password text Password:";
+    }));
+    app.typeOnTheKeyboard(AppDriver::keysOf("secret"));
+    EXPECT_EQ(window->findChild<QLineEdit *>("passwordSecureTextField")->text(), "secret");
+    QStringList going;
+    EXPECT_TRUE(knvt::test::waitUntil([&] {
+        going << reader.windowsHeard();
+        return going.contains("activate Incorrect Password");
+    })) << "the reader heard the user go there";
+}

@@ -7,6 +7,7 @@
 
 #include "app/KNVTHomeViewController.h"
 #include "app/KNVTMainWindowController.h"
+#include "app/KNVTTasksAppDelegate.h"
 
 #include "lists/ItemRow.h"
 #include "lists/ItemRowDelegate.h"
@@ -364,6 +365,45 @@ int main(int argc, char **argv)
         app.store().pauseSyncUntilSignedInAgain();
         app.settle();
         saveWindow(app, QStringLiteral("main-window-sync-paused"));
+    }
+    {
+        // The password window a refused sync opened waits: the line under the home list names it with its button,
+        // and the Window menu lists it with the key that goes to it.
+        AppDriver app;
+        fill(app);
+        app.service().enableState();
+        app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+        app.launch();
+        app.waitForService([&app] { return app.syncsEnded() > 0; });
+        const int ended = app.syncsEnded();
+        app.service().on("GET", "/account.json").reply(401).pass();
+        app.store().sync();
+        app.waitForService([&app, ended] {
+            return app.app().authenticationFailureWindowController() != nullptr && app.syncsEnded() > ended;
+        });
+        saveWindow(app, QStringLiteral("main-window-password-waiting"));
+        save(app.mainWindow().homeViewController()->view(), QStringLiteral("home-list-password-waiting"));
+        QMenuBar *bar = app.mainWindow().menuBar();
+        for (QAction *top : bar->actions())
+            if (top->text().endsWith(QStringLiteral("Window")) && top->menu()) {
+                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+                app.settle();
+                save(top->menu(), QStringLiteral("window-menu-password-waiting"));
+                app.closeMenus();
+            }
+        // A form a sync took away as the user typed: the line says where the typing went.
+        app.selectRows({QStringLiteral("Buy stamps")});
+        app.press(QStringLiteral("Return"));
+        app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" and envelopes"));
+        app.answerAlert(QStringLiteral("OK"),
+                        {.whileShown =
+                             [&app] {
+                                 save(app.mainWindow().homeViewController()->view(),
+                                      QStringLiteral("home-list-typing-went-to-alert"));
+                             },
+                         .input = knvt::ScriptedAlertPresenter::Input::Pointer});
+        app.givenRemovedBySync(app.taskTitled(QStringLiteral("Buy stamps")));
+        app.waitForService([&app] { return app.alerts().pendingAnswerCount() == 0; });
     }
     outlineLists();
     rows();

@@ -12,11 +12,13 @@
 #include "support/FakeSyncService.h"
 #include "support/WaitUntil.h"
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/KeyboardOwner.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -210,4 +212,138 @@ TEST_F(WhereKeysGoX11Feature, AToolbarClickLeavesTheKeyboardInTheFormPopover)
     app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("C"), QStringLiteral("O"), QStringLiteral("A"),
                            QStringLiteral("T"), QStringLiteral("S")});
     EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Paint two coats"));
+}
+
+// The user goes with the keyboard alone to the password window a sync opened by itself, by the key the Window menu
+// shows or by the window manager's switcher (Alt+Tab, typed on the keyboard for openbox to take), with the main window
+// shown and with it minimized, and answers it: what is typed reaches it, and nothing reaches the main window.
+TEST_F(WhereKeysGoX11Feature, ThePasswordWindowIsAnsweredByKeysAloneThroughTheWindowMenusKeyAndTheWindowSwitcher)
+{
+    givenSignedInAndSynced();
+    app.launch();
+    app.waitForService([this] { return app.syncsEnded() > 0; });
+    const struct
+    {
+        const char *road;
+        bool minimized;
+    } rows[] = {{"F8", false}, {"the window switcher", false}, {"the window switcher", true}};
+    int round = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(std::string(row.road)
+                     + (row.minimized ? ", the main window minimized" : ", the main window shown"));
+        app.selectHome(QStringLiteral("Inbox"));
+        if (row.minimized) {
+            app.minimiseMainWindow();
+            ASSERT_TRUE(knvt::test::waitUntil([] { return keyboardIn() != QLatin1String("Quillvane"); }));
+        }
+        app.service().on("GET", "/account.json").clear().reply(401).pass();
+        app.store().sync();
+        app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+        QWidget *password = app.app().authenticationFailureWindowController()->window();
+        ASSERT_TRUE(knvt::test::waitUntil([password] { return password->windowHandle()->isExposed(); }));
+        EXPECT_NE(keyboardIn(), QStringLiteral("Incorrect Password")) << "it waits";
+
+        // The switcher offers the windows in the order they last had the keyboard: the user goes on until it is there.
+        const auto reached = [password] {
+            return keyboardIn() == QLatin1String("Incorrect Password") && QApplication::activeModalWidget() == password;
+        };
+        for (int presses = 0; presses < 3 && !reached(); ++presses) {
+            if (row.road == std::string("F8"))
+                app.typeOnTheKeyboard({QStringLiteral("FK08")});
+            else
+                app.switchWindowsOnTheKeyboard();
+            knvt::test::waitUntil(reached, std::chrono::milliseconds(2000));
+        }
+        ASSERT_TRUE(reached()) << "the keyboard is in " << keyboardIn().toStdString();
+        const QString typed = QStringLiteral("newpass") + QString::number(++round);
+        const int ended = app.syncsEnded();
+        app.typeOnTheKeyboard(AppDriver::keysOf(typed) << QStringLiteral("RTRN"));
+        ASSERT_TRUE(
+            knvt::test::waitUntil([this] { return app.app().authenticationFailureWindowController() == nullptr; }));
+        EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), typed);
+        app.waitForService([this, ended] { return app.syncsEnded() > ended; });
+        if (row.minimized)
+            app.mainWindow().showNormal();
+    }
+}
+
+// The password window a sync opens while a sheet is up stands over the sheet; when the sheet closes, it stands over
+// the main window, in sight, and waits there.
+TEST_F(WhereKeysGoX11Feature, AWaitingWindowOverASheetThatClosesStaysInSight)
+{
+    givenSignedInAndSynced();
+    app.givenProject(QStringLiteral("Garden"));
+    app.launch();
+    app.waitForService([this] { return app.syncsEnded() > 0; });
+    app.editHomeEntry(QStringLiteral("Garden"));
+    ASSERT_NE(QApplication::activeModalWidget(), nullptr) << "the sheet is up";
+    app.service().on("GET", "/account.json").clear().reply(401).pass();
+    app.store().sync();
+    app.waitForService([this] { return app.app().authenticationFailureWindowController() != nullptr; });
+    QWidget *password = app.app().authenticationFailureWindowController()->window();
+    ASSERT_TRUE(knvt::test::waitUntil([password] { return password->windowHandle()->isExposed(); }));
+
+    app.dismissSheet();
+    ASSERT_TRUE(knvt::test::waitUntil([this] { return app.openEditors().size() == 1; })) << "the sheet closed";
+    // The window manager's stacking, bottom to top, as the task bar and the switcher read it.
+    const auto stackedAbove = [this, password] {
+        QProcess xprop;
+        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+        xprop.waitForFinished();
+        const QString stacking = QString::fromLatin1(xprop.readAllStandardOutput());
+        const qsizetype main = stacking.indexOf(QString::number(app.mainWindow().winId(), 16));
+        const qsizetype waiting = stacking.indexOf(QString::number(password->winId(), 16));
+        return main >= 0 && waiting > main;
+    };
+    EXPECT_TRUE(knvt::test::waitUntil(stackedAbove)) << "over the main window";
+    EXPECT_TRUE(password->isVisible());
+    EXPECT_TRUE(password->screen()->availableGeometry().contains(password->frameGeometry())) << "wholly on screen";
+    EXPECT_TRUE(knvt::KeyboardOwner::isWaiting(password));
+    // The window manager gave the keyboard to a window of its choice as the sheet closed: the main window has it.
+    EXPECT_TRUE(knvt::test::waitUntil([] { return keyboardIn() == QLatin1String("Quillvane"); }))
+        << "the keyboard is in " << keyboardIn().toStdString();
+    EXPECT_TRUE(stackedAbove()) << "still over the main window";
+}
+
+// Typing on in a form while the password window appears: every key goes on into the form, also while a tool gives the
+// window the X focus without the user; the window never looks active, and its field stays empty.
+TEST_F(WhereKeysGoX11Feature, EveryKeyTypedOnIntoAFieldAsTheWindowAppearsStaysInTheField)
+{
+    givenSignedInAndSynced();
+    app.launch();
+    app.waitForService([this] { return app.syncsEnded() > 0; });
+    app.selectHome(QStringLiteral("Inbox"));
+    app.clickOnTheScreen(toolbarButton(QStringLiteral("New Task")));
+    ASSERT_TRUE(knvt::test::waitUntil([this] { return app.focusedControl() == QLatin1String("titleTextField"); }));
+    const auto title = [this] { return app.fieldText(QStringLiteral("titleTextField")); };
+    const auto waiting = [this]() -> QWidget * {
+        knvt::AuthenticationFailureWindow *asking = app.app().authenticationFailureWindowController();
+        return asking != nullptr && asking->window()->isVisible() ? asking->window() : nullptr;
+    };
+    bool lookedActive = false;
+    QObject watch;
+    QObject::connect(qApp, &QApplication::focusChanged, &watch, [&lookedActive, waiting](QWidget *, QWidget *now) {
+        lookedActive = lookedActive || (now != nullptr && now->window() == waiting());
+    });
+    app.service().on("GET", "/account.json").clear().reply(401).pass();
+    app.store().sync();
+    // A key at a time, each taken in before the next, until the window is up and a tool gave it the focus.
+    QString typed;
+    bool focusedByATool = false;
+    for (int key = 0; key < 200 && !(focusedByATool && typed.size() >= 6); ++key) {
+        const QChar letter = QChar(u'a' + key % 26);
+        app.typeOnTheKeyboard({QString(letter)});
+        typed += letter;
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return title() == typed; })) << "lost after " << typed.toStdString();
+        if (waiting() != nullptr && !focusedByATool && typed.size() >= 3) {
+            QProcess::execute(QStringLiteral("xdotool"),
+                              {QStringLiteral("windowfocus"), QString::number(waiting()->winId())});
+            focusedByATool = true;
+        }
+    }
+    ASSERT_NE(waiting(), nullptr) << "the window came up";
+    EXPECT_EQ(waiting()->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"))->text(), QString());
+    EXPECT_FALSE(lookedActive) << "no widget of it had the focus";
+    EXPECT_NE(QApplication::activeWindow(), waiting());
+    EXPECT_TRUE(knvt::KeyboardOwner::isWaiting(waiting()));
 }

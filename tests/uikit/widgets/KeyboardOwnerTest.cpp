@@ -3,10 +3,14 @@
 #include "support/FakeClock.h"
 #include "support/FakeWindowSystem.h"
 #include "support/WaitUntil.h"
+#include "uikit/Announcement.h"
 #include "uikit/KNVTTokenField.h"
 #include "uikit/Popover.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -223,6 +227,10 @@ TEST_F(KeyboardOwnerTest, AWindowTheApplicationOpensTakesNoKeyWhateverHoldsTheKe
             EXPECT_EQ(hearing.losses, 0) << "the control heard nothing of it";
             EXPECT_NE(QApplication::activeWindow(), waiting.get()) << "it does not look active";
             EXPECT_EQ(waiting->windowModality(), Qt::NonModal);
+            const knvt::Announcement *told = knvt::Announcement::of(main.get());
+            EXPECT_EQ(told != nullptr ? told->accessibleName() : QString(),
+                      QStringLiteral("Password is waiting. Press F8 to answer it."))
+                << "a reader hears of it where the user is";
 
             waiting.reset();
             if (popover)
@@ -311,37 +319,204 @@ TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearO
     EXPECT_EQ(waiting->windowHandle()->transientParent(), main->windowHandle());
 }
 
-TEST_F(KeyboardOwnerTest, ALoneWaitingWindowTheWindowManagerActivatesAnswersKeysOnlyOnceItHasBeenActiveForTheGuard)
+TEST_F(KeyboardOwnerTest, ALoneWaitingWindowTheWindowManagerActivatesAnswersAKeyOnlyAfterAPauseOfTheGuard)
 {
     knvt::test::FakeClock clock(QDateTime(QDate(2015, 3, 4), QTime(12, 0)));
     knvt::test::FakeWindowSystem windowManager(Activation::AtOnce);
-    main->hide();
-    for (int pass = 0; pass < 20 && QApplication::activeWindow() != nullptr; ++pass)
-        QCoreApplication::processEvents();
+    // A minimized window is no place to send the keys to.
+    main->showMinimized();
     std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
     KeyboardOwner::open(waiting.get(), Opener::Application);
-    waitForTheKeyboardIn(waiting.get());
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return QApplication::activeWindow() == waiting.get(); }));
     fieldOf(waiting.get())->setFocus(Qt::OtherFocusReason);
-    clock.setNow(clock.now().addMSecs(KeyboardOwner::GuardMilliseconds - 1));
-    type(letters(QStringLiteral("no")));
-    EXPECT_EQ(fieldOf(waiting.get())->text(), QString()) << "typed as it came up";
-    EXPECT_TRUE(KeyboardOwner::isWaiting(waiting.get()));
-    clock.setNow(clock.now().addMSecs(1));
-    type(letters(QStringLiteral("pw")));
-    EXPECT_EQ(fieldOf(waiting.get())->text(), QStringLiteral("pw"));
+    // The guard counts from its activation and from the key before, on a clock that a wall clock set back moves not.
+    const struct
+    {
+        const char *keys;
+        qint64 pauseBefore;
+        bool setBack;
+        const char *holds;
+    } steps[] = {
+        {"no", 0, false, ""},
+        {"t", KeyboardOwner::GuardMilliseconds - 1, false, ""},
+        {"y", KeyboardOwner::GuardMilliseconds / 2, false, ""},
+        {"e", KeyboardOwner::GuardMilliseconds - 1, false, ""},
+        {"t", 0, true, ""},
+        {"pw", KeyboardOwner::GuardMilliseconds, false, "pw"},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.keys);
+        clock.setNow(clock.now().addMSecs(step.pauseBefore));
+        if (step.setBack)
+            clock.setNow(clock.now().addSecs(-3600));
+        type(letters(QString::fromLatin1(step.keys)));
+        EXPECT_EQ(fieldOf(waiting.get())->text(), QString::fromLatin1(step.holds));
+    }
     EXPECT_FALSE(KeyboardOwner::isWaiting(waiting.get()));
+    main->showNormal();
 }
 
-TEST_F(KeyboardOwnerTest, AfterRestKeysActOnNothingUntilTheUserClicksSomewhere)
+TEST_F(KeyboardOwnerTest, AfterRestTheKeysTypedOnActOnNothingUntilTheUserGoesSomewhere)
 {
     knvt::test::FakeWindowSystem windowManager;
-    fieldOf(main.get())->setFocus(Qt::MouseFocusReason);
-    KeyboardOwner::rest();
-    type(letters(QStringLiteral("lost")));
-    EXPECT_EQ(fieldOf(main.get())->text(), QString());
-    QTest::mouseClick(fieldOf(main.get()), Qt::LeftButton);
-    type(letters(QStringLiteral("back")));
-    EXPECT_EQ(fieldOf(main.get())->text(), QStringLiteral("back"));
+    QLineEdit *field = fieldOf(main.get());
+    const struct
+    {
+        const char *act;
+        std::function<void()> go;
+        // Where the keys typed next go, and what the act itself typed there.
+        QWidget *then;
+        const char *typed = "";
+    } acts[] = {
+        {"a click", [field] { QTest::mouseClick(field, Qt::LeftButton); }, field},
+        {"Tab, which goes on to the next control", [] { type({QStringLiteral("Tab")}); },
+         main->findChild<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)},
+        {"Escape, which does nothing else", [] { type({QStringLiteral("Escape")}); }, field},
+        {"the key to what waits", [] { type({QStringLiteral("F8")}); }, field},
+        {"Quit, which asks first", [] { type({QStringLiteral("Ctrl+Q")}); }, field},
+        // Here no menu takes it: it goes on into the field.
+        {"a menu's letter", [] { type({QStringLiteral("Alt+W")}); }, field, "w"},
+    };
+    for (const auto &act : acts) {
+        SCOPED_TRACE(act.act);
+        field->setFocus(Qt::MouseFocusReason);
+        KeyboardOwner::rest();
+        type(letters(QStringLiteral("lost")) << QStringLiteral("Return") << QStringLiteral("Ctrl+N"));
+        EXPECT_EQ(field->text(), QString());
+        EXPECT_TRUE(KeyboardOwner::isResting());
+        act.go();
+        EXPECT_FALSE(KeyboardOwner::isResting());
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return QApplication::focusWidget() == act.then; }));
+        if (act.then == field) {
+            type(letters(QStringLiteral("back")));
+            EXPECT_EQ(field->text(), QString::fromLatin1(act.typed) + QStringLiteral("back"));
+        }
+        field->clear();
+    }
+}
+
+TEST_F(KeyboardOwnerTest, TheStandInWindowManagerKeepsTheRulesOfTheDesktop)
+{
+    for (const Activation activation : everyActivation) {
+        SCOPED_TRACE(FakeWindowSystem::activationName(activation));
+        knvt::test::FakeWindowSystem windowManager(activation);
+        fieldOf(main.get())->setFocus(Qt::MouseFocusReason);
+        std::unique_ptr<QWidget> refusing = makeWindow(QStringLiteral("Refusing"));
+        refusing->winId();
+        refusing->windowHandle()->setFlag(Qt::WindowDoesNotAcceptFocus);
+        std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+        std::unique_ptr<QWidget> tool = makeWindow(QStringLiteral("Tool"));
+        tool->setWindowFlag(Qt::Tool);
+        tool->show();
+        main->activateWindow();
+        KeyboardOwner::open(refusing.get(), Opener::Application, main.get());
+        KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+        // Late and twice come at the next key.
+        type(letters(QStringLiteral("ab")));
+        EXPECT_EQ(QApplication::activeWindow(), main.get());
+        EXPECT_EQ(windowManager.activationsOnItsOwn(),
+                  activation == Activation::Never ? 0 : 1 + (activation == Activation::Twice));
+        QStringList offered = windowManager.switcherTitles();
+        offered.sort();
+        EXPECT_EQ(offered, (QStringList{QStringLiteral("Main"), QStringLiteral("Password")}))
+            << "its switcher offers what accepts the keyboard";
+        EXPECT_FALSE(windowManager.switchTo(refusing.get()));
+        EXPECT_FALSE(windowManager.switchTo(tool.get()));
+        EXPECT_TRUE(KeyboardOwner::isWaiting(refusing.get()));
+        fieldOf(main.get())->clear();
+    }
+}
+
+TEST_F(KeyboardOwnerTest, EveryRoadToAWaitingWindowGivesItTheKeyboardAndItsModalityAndKeepsEveryKeyTypedOn)
+{
+    using Road = std::function<void(FakeWindowSystem &, QWidget *)>;
+    const struct
+    {
+        const char *name;
+        Road go;
+        // Whether it is there when no window of the application shows.
+        bool alone;
+    } roads[] = {
+        {"the window switcher", [](FakeWindowSystem &wm, QWidget *waiting) { EXPECT_TRUE(wm.switchTo(waiting)); },
+         true},
+        {"the Window menu, its key, the status line",
+         [](FakeWindowSystem &, QWidget *waiting) { KeyboardOwner::goTo(waiting); }, false},
+        {"a screen reader's focus request in it",
+         [](FakeWindowSystem &, QWidget *waiting) {
+             QAccessible::queryAccessibleInterface(fieldOf(waiting))
+                 ->actionInterface()
+                 ->doAction(QAccessibleActionInterface::setFocusAction());
+         },
+         true},
+        {"a click in it",
+         [](FakeWindowSystem &, QWidget *waiting) { QTest::mouseClick(fieldOf(waiting), Qt::LeftButton); }, true},
+    };
+    QLineEdit *typing = fieldOf(main.get());
+    for (const bool alone : {false, true}) {
+        for (const auto &road : roads) {
+            if (alone && !road.alone)
+                continue;
+            SCOPED_TRACE(std::string(road.name) + (alone ? ", the main window minimized" : ", the main window shown"));
+            knvt::test::FakeWindowSystem windowManager;
+            typing->setFocus(Qt::MouseFocusReason);
+            if (alone) {
+                main->showMinimized();
+                windowManager.switchToAnotherProgram();
+            }
+            std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+            waiting->setWindowModality(Qt::ApplicationModal);
+            KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+            ASSERT_TRUE(KeyboardOwner::isWaiting(waiting.get()));
+            EXPECT_EQ(KeyboardOwner::waitingWindows(), QList<QWidget *>{waiting.get()});
+
+            road.go(windowManager, waiting.get());
+            // Typed on at once, wherever the keyboard is until the window has it.
+            if (!alone)
+                type(letters(QStringLiteral("pw")));
+            ASSERT_TRUE(knvt::test::waitUntil([&] { return QApplication::activeWindow() == waiting.get(); }));
+            if (alone)
+                type(letters(QStringLiteral("pw")));
+            EXPECT_EQ(fieldOf(waiting.get())->text(), QStringLiteral("pw")) << "every key reached it";
+            EXPECT_EQ(typing->text(), QString());
+            EXPECT_EQ(QApplication::activeModalWidget(), waiting.get());
+            EXPECT_TRUE(KeyboardOwner::waitingWindows().isEmpty());
+
+            waiting.reset();
+            main->showNormal();
+            windowManager.activate(main.get());
+            ASSERT_TRUE(knvt::test::waitUntil([&] { return QApplication::focusWidget() == typing; }))
+                << "back where the user was";
+        }
+    }
+}
+
+TEST_F(KeyboardOwnerTest, AWaitingWindowOverASheetThatClosesStandsOverTheWindowUnderItClearOfItsButtons)
+{
+    knvt::test::FakeWindowSystem windowManager;
+    auto *sheet = new QDialog(main.get());
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    sheet->setWindowModality(Qt::WindowModal);
+    auto *layout = new QVBoxLayout(sheet);
+    auto *title = new QLineEdit(sheet);
+    layout->addWidget(title);
+    auto *save = new QPushButton(QStringLiteral("Save"), sheet);
+    layout->addWidget(save);
+    sheet->setGeometry(150, 150, 300, 120);
+    KeyboardOwner::open(sheet, Opener::User);
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return QApplication::focusWidget() == title; }));
+    std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+    // Where it would cover the sheet's Save.
+    waiting->move(save->mapToGlobal(QPoint()));
+    KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+    EXPECT_EQ(waiting->windowHandle()->transientParent(), sheet->windowHandle()) << "in front of the sheet";
+    for (const QWidget *kept : {static_cast<QWidget *>(title), static_cast<QWidget *>(save)})
+        EXPECT_FALSE(waiting->frameGeometry().intersects(QRect(kept->mapToGlobal(QPoint()), kept->size())))
+            << kept->metaObject()->className();
+
+    sheet->close();
+    EXPECT_EQ(waiting->windowHandle()->transientParent(), main->windowHandle()) << "in front of the window under it";
+    EXPECT_TRUE(waiting->isVisible());
+    EXPECT_TRUE(KeyboardOwner::isWaiting(waiting.get()));
 }
 
 TEST_F(KeyboardOwnerTest, AWindowKeptAndOpenedAgainAndAgainHoldsOneConnectionToFollowItsFocus)

@@ -1,0 +1,263 @@
+#include "uikit/X11WaitingWindows.h"
+
+#include "uikit/KeyboardOwner.h"
+#include "uikit/Logging.h"
+#include "uikit/WindowSystem.h"
+#include "uikit/XcbAtom.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <utility>
+
+namespace knvt {
+
+namespace {
+
+xcb_connection_t *x11Connection()
+{
+    auto *x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+// Whether X server time `later` comes after `earlier`: the server's millisecond clock wraps every 49 days.
+bool isAfter(xcb_timestamp_t later, xcb_timestamp_t earlier)
+{
+    return qint32(later - earlier) > 0;
+}
+
+// A focus that lands in the window itself, not one the pointer's position merely passes on (PointerRoot focus).
+bool landsInWindow(const xcb_focus_in_event_t *focus)
+{
+    return (focus->mode == XCB_NOTIFY_MODE_NORMAL || focus->mode == XCB_NOTIFY_MODE_WHILE_GRABBED)
+        && focus->detail != XCB_NOTIFY_DETAIL_POINTER && focus->detail != XCB_NOTIFY_DETAIL_POINTER_ROOT
+        && focus->detail != XCB_NOTIFY_DETAIL_NONE;
+}
+
+} // namespace
+
+// A window of the application's own that shows nothing, beside the screen and unknown to the window manager, where the
+// X focus waits while a window is unmapped and mapped again, and from which every key goes on to that window. Qt
+// blocks every window an application-modal window does not own: this one stands over the window it waits for, so
+// that the keys it gets are not dropped once that window is modal.
+class X11WaitingWindows::Harbour : public QWindow
+{
+public:
+    Harbour()
+    {
+        // The X focus is set on it directly; neither Qt nor a window manager is to give it the keyboard.
+        setFlags(Qt::Window | Qt::BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+        setGeometry(-100, -100, 1, 1);
+        setObjectName(QStringLiteral("keyboardHarbour"));
+    }
+
+    void waitFor(QWidget *window)
+    {
+        m_for = window;
+        setTransientParent(window->windowHandle());
+        if (!isVisible())
+            show();
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override { handOn(event); }
+    void keyReleaseEvent(QKeyEvent *event) override { handOn(event); }
+
+private:
+    void handOn(QKeyEvent *event)
+    {
+        KeyboardOwner::handKeyTo(
+            m_for != nullptr && m_for->focusWidget() != nullptr ? m_for->focusWidget() : m_for.data(), *event);
+    }
+
+    QPointer<QWidget> m_for;
+};
+
+X11WaitingWindows::X11WaitingWindows(xcb_connection_t *connection)
+    : m_connection(connection),
+      m_wmState(xcbAtom(connection, "WM_STATE")),
+      m_wmProtocols(xcbAtom(connection, "WM_PROTOCOLS")),
+      m_takeFocus(xcbAtom(connection, "WM_TAKE_FOCUS"))
+{
+    qGuiApp->installNativeEventFilter(this);
+}
+
+X11WaitingWindows::~X11WaitingWindows()
+{
+    if (qGuiApp != nullptr)
+        qGuiApp->removeNativeEventFilter(this);
+}
+
+namespace {
+
+X11WaitingWindows *gMade = nullptr;
+
+// Before the application takes its connection to the X server down, with the window parked in it.
+void destroyMade()
+{
+    delete std::exchange(gMade, nullptr);
+}
+
+} // namespace
+
+X11WaitingWindows *X11WaitingWindows::instance()
+{
+    if (gMade == nullptr) {
+        xcb_connection_t *connection = x11Connection();
+        if (connection == nullptr)
+            return nullptr;
+        gMade = new X11WaitingWindows(connection);
+        qAddPostRoutine(destroyMade);
+    }
+    return gMade;
+}
+
+X11WaitingWindows::Held *X11WaitingWindows::held(xcb_window_t id)
+{
+    std::erase_if(m_held, [](const Held &entry) { return entry.window.isNull(); });
+    const auto found = std::find_if(m_held.begin(), m_held.end(), [id](const Held &entry) { return entry.id == id; });
+    return found != m_held.end() ? &*found : nullptr;
+}
+
+void X11WaitingWindows::hold(QWidget *window)
+{
+    const auto id = xcb_window_t(window->winId());
+    release(id);
+    m_held.push_back({.window = window, .id = id});
+}
+
+void X11WaitingWindows::release(xcb_window_t id)
+{
+    if (m_pending == id)
+        m_pending = XCB_WINDOW_NONE;
+    std::erase_if(m_held, [id](const Held &entry) { return entry.id == id || entry.window.isNull(); });
+}
+
+void X11WaitingWindows::park(QWidget *window)
+{
+    release(xcb_window_t(window->winId()));
+    if (!m_harbour)
+        m_harbour = std::make_unique<Harbour>();
+    m_harbour->waitFor(window);
+    // Mapped before the focus is set, in the order the server handles the requests: it can take it.
+    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, xcb_window_t(m_harbour->winId()), XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+}
+
+void X11WaitingWindows::focusMessage(Held &held, xcb_timestamp_t time)
+{
+    if (m_pending == held.id)
+        m_pending = XCB_WINDOW_NONE;
+    const bool users = time != XCB_CURRENT_TIME && held.mapped != 0 && isAfter(time, held.mapped);
+    if (!users) {
+        qCInfo(lcUikit).noquote() << "X11WaitingWindows: the window manager focused"
+                                  << (held.window ? held.window->objectName() : QString()) << "by itself";
+        giveBack(held);
+        return;
+    }
+    const QPointer<QWidget> window = held.window;
+    WindowSystem::Listener *listener = WindowSystem::listener();
+    if (window == nullptr || listener == nullptr || !listener->userSwitchedTo(window)) {
+        // Stamped after the mapping, yet no switch of the user's: the window manager's pick of a window when one of
+        // the application's closed, stamped with the last time it knew.
+        giveBack(held);
+        return;
+    }
+    qCInfo(lcUikit).noquote() << "X11WaitingWindows: the user switched to" << window->objectName();
+    release(held.id);
+}
+
+void X11WaitingWindows::giveBack(Held &held)
+{
+    if (!held.withheld)
+        return;
+    QWidget *back = held.back != nullptr ? held.back->window() : nullptr;
+    if (back == nullptr || back->windowHandle() == nullptr || !back->isVisible()) {
+        // Nowhere left to go: the window keeps the keyboard, and Qt hears of it.
+        held.withheld = false;
+        return;
+    }
+    // Set directly: the application has the focus, and may move it among its windows; asked of the window manager, the
+    // request could be refused as coming from a window that has not been used.
+    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, xcb_window_t(back->windowHandle()->winId()),
+                        XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+}
+
+bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+    if (eventType != "xcb_generic_event_t" || (m_held.empty() && !m_harbour))
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    const uint8_t type = event->response_type & 0x7f;
+    const auto *client =
+        type == XCB_CLIENT_MESSAGE ? reinterpret_cast<const xcb_client_message_event_t *>(event) : nullptr;
+    const bool takeFocus = client != nullptr && client->format == 32 && client->type == m_wmProtocols
+        && client->data.data32[0] == m_takeFocus;
+    // The window manager sends its message right after the focus: anything else next means there is none.
+    if (m_pending != XCB_WINDOW_NONE && !(takeFocus && client->window == m_pending)) {
+        Held *pending = held(m_pending);
+        m_pending = XCB_WINDOW_NONE;
+        if (pending != nullptr)
+            giveBack(*pending);
+    }
+    switch (type) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto *property = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+        Held *entry =
+            property->atom == m_wmState && property->state == XCB_PROPERTY_NEW_VALUE ? held(property->window) : nullptr;
+        // The first WM_STATE is the window manager's mapping of it.
+        if (entry != nullptr && entry->mapped == 0)
+            entry->mapped = property->time;
+        return false;
+    }
+    case XCB_FOCUS_IN: {
+        const auto *focus = reinterpret_cast<const xcb_focus_in_event_t *>(event);
+        // The keys reach the window that shows nothing without Qt taking it for a window the user went to: a reader
+        // would hear an activation of the application on the way.
+        if (m_harbour && focus->event == xcb_window_t(m_harbour->winId()))
+            return true;
+        Held *entry = held(focus->event);
+        if (entry == nullptr || !landsInWindow(focus))
+            return false;
+        if (entry->withheld)
+            return true;
+        WindowSystem::Listener *listener = WindowSystem::listener();
+        QWidget *back =
+            listener != nullptr && entry->window != nullptr ? listener->keyboardBackFrom(entry->window) : nullptr;
+        if (back == nullptr)
+            return false;
+        entry->withheld = true;
+        entry->back = back;
+        m_pending = entry->id;
+        return true;
+    }
+    case XCB_FOCUS_OUT: {
+        const auto *focus = reinterpret_cast<const xcb_focus_out_event_t *>(event);
+        if (m_harbour && focus->event == xcb_window_t(m_harbour->winId()))
+            return true;
+        Held *entry = held(focus->event);
+        if (entry == nullptr || !entry->withheld)
+            return false;
+        // Qt never heard that it had the focus.
+        entry->withheld = false;
+        return true;
+    }
+    case XCB_CLIENT_MESSAGE: {
+        Held *entry = takeFocus ? held(client->window) : nullptr;
+        if (entry == nullptr)
+            return false;
+        const bool wasWithheld = entry->withheld;
+        focusMessage(*entry, client->data.data32[1]);
+        // Qt would hand the focus on as its own answer to the message: the window manager's own doing is not passed.
+        return wasWithheld && held(client->window) != nullptr;
+    }
+    default: return false;
+    }
+}
+
+} // namespace knvt

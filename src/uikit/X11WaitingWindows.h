@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+#include <QPointer>
+
+#include <xcb/xcb.h>
+
+#include <memory>
+#include <vector>
+
+class QWidget;
+class QWindow;
+
+namespace knvt {
+
+// The X side of the windows that wait (WindowSystem): what the window manager does with them, read from the X server's
+// events before Qt hears of them.
+//
+// A waiting window accepts the keyboard like any other, so the window manager lists it in its window switcher, task
+// bar and pager, and gives it the X focus when the user switches to it. It gives it the focus by itself too when it
+// breaks the desktop's rules and activates a window mapped with a user time of 0 (or a tool sets the focus). The two
+// are told apart by the message the window manager sends as it hands over the focus (WM_TAKE_FOCUS), right after the
+// focus: its X server timestamp is that of the user's input that caused it (the key of the switcher, the click), later
+// than the window's own mapping (the time the window manager wrote WM_STATE); a window manager activating the window
+// as it maps it stamps the message with an earlier time, or none. A focus with no such message next in the event
+// stream is the window system's own as well.
+//
+// Qt hears of the focus only once it is known to be the user's: while it is not, the window's FocusIn is withheld
+// from Qt, so that no widget of it shows a caret or tells a screen reader of a focus, and the X focus goes back at
+// once to the window the listener names, whose widgets hear nothing either (Qt never saw it leave). Where the listener
+// lets the window keep the keyboard (no other window of the application shows), Qt hears the focus as usual.
+class X11WaitingWindows final : public QAbstractNativeEventFilter
+{
+public:
+    ~X11WaitingWindows() override;
+    X11WaitingWindows(const X11WaitingWindows &) = delete;
+    X11WaitingWindows &operator=(const X11WaitingWindows &) = delete;
+
+    // The application's one instance, made on first use; nullptr without an X server.
+    static X11WaitingWindows *instance();
+
+    // `window`, about to be mapped, waits from now on.
+    void hold(QWidget *window);
+    // `window`, shown, is about to be mapped again with the keyboard: the X focus waits meanwhile in a window of the
+    // application's own that shows nothing and hands every key it gets on to `window`, so that nothing typed in the
+    // while goes to the window manager's frame or the root window. `window` waits no more.
+    void park(QWidget *window);
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+private:
+    struct Held
+    {
+        QPointer<QWidget> window{};
+        xcb_window_t id = XCB_WINDOW_NONE;
+        // The X server's time of the window manager's mapping of it; 0 until it is mapped.
+        xcb_timestamp_t mapped = 0;
+        // The X focus is in it, withheld from Qt.
+        bool withheld = false;
+        // Where the X focus goes back to.
+        QPointer<QWidget> back{};
+    };
+    class Harbour;
+
+    explicit X11WaitingWindows(xcb_connection_t *connection);
+    Held *held(xcb_window_t id);
+    void release(xcb_window_t id);
+    // The window manager's focus message for `held`: the user's switch or its own doing.
+    void focusMessage(Held &held, xcb_timestamp_t time);
+    // The focus given to the window without a message of the user's switch goes back.
+    void giveBack(Held &held);
+
+    xcb_connection_t *m_connection;
+    xcb_atom_t m_wmState;
+    xcb_atom_t m_wmProtocols;
+    xcb_atom_t m_takeFocus;
+    std::vector<Held> m_held;
+    // The window given the focus whose message, if any, is the next event.
+    xcb_window_t m_pending = XCB_WINDOW_NONE;
+    std::unique_ptr<Harbour> m_harbour;
+};
+
+} // namespace knvt
