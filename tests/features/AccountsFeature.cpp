@@ -784,8 +784,8 @@ TEST_F(AccountsFeature, SharingAProject)
     EXPECT_FALSE(app.openWindows().contains(QStringLiteral("KNVTTaskListSharingSettingsWindowController")));
     EXPECT_EQ(app.alertsShown().last(),
               QStringLiteral("The project “Garden” was deleted elsewhere. / The form for it "
-                             "in the window “Quillvane” closed. Your changes were not saved. "
-                             "[OK]"));
+                             "in the window “Quillvane” closed. Your changes were not saved. What you typed:\n\n"
+                             "Shared With: Ben (ben), Dan (dan), Cat (cat) [OK]"));
     EXPECT_EQ(garden->taskListCollaborators().size(), 3u);
 }
 

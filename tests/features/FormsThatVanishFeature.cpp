@@ -303,7 +303,8 @@ TEST_F(FormsThatVanishFeature, TheKeysTypedOnIntoChoosePeopleAfterASyncTookThePr
     EXPECT_EQ(app.alerts().pendingAnswerCount(), 0);
     EXPECT_EQ(app.alertsShown().last(),
               QStringLiteral("The project “Garden” was deleted elsewhere. / The form for it in "
-                             "the window “Quillvane” closed. Your changes were not saved. [OK]"));
+                             "the window “Quillvane” closed. Your changes were not saved. What you typed:\n\n"
+                             "Shared With: Ben (ben), Cat (cat) [OK]"));
     EXPECT_EQ(app.selectedHome(), QStringLiteral("Inbox")) << "no list chosen by its letters";
     EXPECT_TRUE(app.selectedRowTitles().isEmpty()) << "no row chosen by its letters";
     EXPECT_TRUE(app.openEditors().isEmpty());

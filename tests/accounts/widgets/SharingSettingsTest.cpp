@@ -271,5 +271,8 @@ TEST_F(SharingSettingsTest, DeletingTheListMeanwhileClosesTheSheetWithoutWriting
     ASSERT_EQ(alerts.requests().size(), 1);
     EXPECT_EQ(alerts.requests().front().title, QStringLiteral("The project “Garden” was deleted."))
         << "by a save here, not elsewhere";
-    EXPECT_EQ(alerts.requests().front().message, QStringLiteral("Its window closed. Your changes were not saved."));
+    EXPECT_EQ(alerts.requests().front().message,
+              QStringLiteral("Its window closed. Your changes were not saved. What you typed:"));
+    EXPECT_EQ(alerts.requests().front().typed, QStringLiteral("Shared With: Ben Berg (ben), Cat Cole (cat)"))
+        << "the person dropped on the table is given back with those the list had";
 }
