@@ -478,6 +478,11 @@ void KNVTShortcutRecorderControl::endRecordingOnLostFocus()
     if (m_cell->isPresentingAlert())
         return;
     const QWidget *modal = QApplication::activeModalWidget();
+    // A question can take the keyboard a moment before Qt counts it as modal (its modality takes effect as it maps,
+    // later on a busy machine): the window that took it says so as well.
+    if (const QWidget *taker = QApplication::activeWindow();
+        modal == nullptr && taker != nullptr && taker->windowModality() != Qt::NonModal)
+        modal = taker;
     m_resumeRecording = m_cell->isRecording() && modal != nullptr && modal != window();
     m_cell->resignFirstResponder();
 }

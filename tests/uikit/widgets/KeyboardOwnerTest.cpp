@@ -196,13 +196,13 @@ protected:
 // How many connections Qt holds from the window to the application to follow the focus inside it.
 int focusConnections(QWidget *window)
 {
+    // QObject::receivers is protected: a pointer to it, named through a class of our own, reads it on any object.
     struct Receivers : QObject
     {
-        using QObject::receivers;
+        static int of(const QObject *object, const char *signal) { return (object->*&Receivers::receivers)(signal); }
     };
     // The signal as Qt's own connection names it.
-    return static_cast<Receivers *>(static_cast<QObject *>(window->windowHandle()))
-        ->receivers("2focusObjectChanged(QObject*)");
+    return Receivers::of(window->windowHandle(), "2focusObjectChanged(QObject*)");
 }
 
 } // namespace
