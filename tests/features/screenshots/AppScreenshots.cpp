@@ -70,6 +70,19 @@ void saveWindow(AppDriver &app, const QString &name)
     save(&main, name, false);
 }
 
+// The menu bar's menu whose title ends with `title`, as it opens on a click.
+void saveBarMenu(AppDriver &app, const QString &title, const QString &name)
+{
+    QMenuBar *bar = app.mainWindow().menuBar();
+    for (QAction *top : bar->actions())
+        if (top->text().endsWith(title) && top->menu()) {
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+            app.settle();
+            save(top->menu(), name);
+            app.closeMenus();
+        }
+}
+
 QDateTime now()
 {
     return AppDriver::defaultNow();
@@ -312,14 +325,7 @@ int main(int argc, char **argv)
         app.closeMenus();
         app.toolbarMoveMenu([](QMenu &move) { save(&move, QStringLiteral("move-menu")); });
         // The menu bar's Items menu for the selected task, as it opens.
-        QMenuBar *bar = app.mainWindow().menuBar();
-        for (QAction *top : bar->actions())
-            if (top->text().endsWith(QStringLiteral("Items")) && top->menu()) {
-                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
-                app.settle();
-                save(top->menu(), QStringLiteral("items-menu"));
-                app.closeMenus();
-            }
+        saveBarMenu(app, QStringLiteral("Items"), QStringLiteral("items-menu"));
         app.openHomeContextMenu(QStringLiteral("Garden"));
         if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
             save(menu, QStringLiteral("home-context-menu"));
@@ -383,14 +389,7 @@ int main(int argc, char **argv)
         });
         saveWindow(app, QStringLiteral("main-window-password-waiting"));
         save(app.mainWindow().homeViewController()->view(), QStringLiteral("home-list-password-waiting"));
-        QMenuBar *bar = app.mainWindow().menuBar();
-        for (QAction *top : bar->actions())
-            if (top->text().endsWith(QStringLiteral("Window")) && top->menu()) {
-                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
-                app.settle();
-                save(top->menu(), QStringLiteral("window-menu-password-waiting"));
-                app.closeMenus();
-            }
+        saveBarMenu(app, QStringLiteral("Window"), QStringLiteral("window-menu-password-waiting"));
         // A form a sync took away as the user typed: the line says where the typing went.
         app.selectRows({QStringLiteral("Buy stamps")});
         app.press(QStringLiteral("Return"));
