@@ -76,17 +76,22 @@ TEST(AlertOnScreen, EveryAlertOpensWhollyOnScreenWithItsTitleBar)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const std::unique_ptr<QWidget> window = windowAt(row.window, row.field);
-        // Where the alert stands once the window manager framed it; none when it never did in a generous while.
+        // Where the alert stands framed by the window manager: once it stands wholly on the screen, or where it
+        // stood last when it never did in a generous while. Qt learns the frame and the place the window manager gave
+        // it in separate events, later on a busy machine: a framed box can read for a moment at a place it never
+        // stood.
         const auto opened = std::make_shared<QRect>();
         auto *watch = new QTimer;
         const QDeadlineTimer deadline(std::chrono::seconds(20));
-        QObject::connect(watch, &QTimer::timeout, watch, [watch, opened, deadline] {
+        QObject::connect(watch, &QTimer::timeout, watch, [watch, opened, deadline, screen] {
             for (QWidget *shown : QApplication::topLevelWidgets()) {
                 auto *box = qobject_cast<QMessageBox *>(shown);
-                if (box == nullptr || !box->isVisible() || (!framed(box) && !deadline.hasExpired()))
+                if (box == nullptr || !box->isVisible())
                     continue;
                 if (framed(box))
                     *opened = box->frameGeometry();
+                if (!screen.contains(*opened) && !deadline.hasExpired())
+                    continue;
                 watch->deleteLater();
                 box->close();
                 return;
