@@ -116,6 +116,16 @@ void fill(AppDriver &app)
     app.givenTask(QStringLiteral("Old receipt"), {.archived = true, .completed = true});
 }
 
+// The filled library, signed in, with the sync that signing in starts answered and over.
+void launchSignedInAndSynced(AppDriver &app)
+{
+    fill(app);
+    app.service().enableState();
+    app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+    app.launch();
+    app.waitForService([&app] { return app.syncsEnded() > 0; });
+}
+
 // Every row kind in each state, as one list.
 void rows()
 {
@@ -362,11 +372,7 @@ int main(int argc, char **argv)
         // The sync that signing in starts is answered and over before the password is refused, so that no request of
         // it is left to meet the service while the window is drawn.
         AppDriver app;
-        fill(app);
-        app.service().enableState();
-        app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
-        app.launch();
-        app.waitForService([&app] { return app.syncsEnded() > 0; });
+        launchSignedInAndSynced(app);
         app.store().setAuthenticationFailureDate(now());
         app.store().pauseSyncUntilSignedInAgain();
         app.settle();
@@ -376,11 +382,7 @@ int main(int argc, char **argv)
         // The password window a refused sync opened waits: the line under the home list names it with its button,
         // and the Window menu lists it with the key that goes to it.
         AppDriver app;
-        fill(app);
-        app.service().enableState();
-        app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
-        app.launch();
-        app.waitForService([&app] { return app.syncsEnded() > 0; });
+        launchSignedInAndSynced(app);
         const int ended = app.syncsEnded();
         app.service().on("GET", "/account.json").reply(401).pass();
         app.store().sync();
