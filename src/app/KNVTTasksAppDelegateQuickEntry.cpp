@@ -94,6 +94,7 @@ void KNVTTasksAppDelegate::openQuickEntryWindow(quint32 userTime, const QString 
     openAboveAnyModalWindow(window);
     placeQuickEntryWindow(window, m_taskNewWindowControllers);
     // The user's hot key opens it.
+    qCInfo(lcApp) << "KNVTTasksAppDelegate:openQuickEntryWindow at the key's time" << userTime;
     controller->showWindow(knvt::Opener::User);
     knvt::bringWindowForward(window, userTime, activationToken);
     if (knvt::TaskNewForm *form = controller->form()) {

@@ -352,6 +352,10 @@ QWidget *KeyboardOwner::currentPlace() const
 
 void KeyboardOwner::openWindow(QWidget *window, Opener opener, QWidget *concerns)
 {
+    // The user's own window answers what the user did: its activation is no pick of the window manager's for a window
+    // that closed before (that pick may have gone to another program).
+    if (opener == Opener::User)
+        forgetPick();
     if (window->isVisible() && find(window) != nullptr) {
         // Shown already: the user asks for it again, and it comes to the front.
         if (opener == Opener::User && !isWaiting(window)) {
@@ -609,8 +613,11 @@ void KeyboardOwner::windowHidden(QWidget *window)
     std::erase_if(m_shown, [window](const Shown &entry) { return entry.window.isNull() || entry.window == window; });
     if (waited)
         emit waitingChanged();
-    if (hadKeyboard && !isPopupLike(window) && WindowSystem::shared().picksAWindowWhenOneCloses())
+    if (hadKeyboard && !isPopupLike(window) && WindowSystem::shared().picksAWindowWhenOneCloses()) {
+        qCInfo(lcUikit).noquote() << "KeyboardOwner:windowHidden" << window->objectName()
+                                  << "had the keyboard: the window manager picks the next window";
         m_pickComing = true;
+    }
     // Windows the keyboard went to from this one go back, when they close, to where it came from before.
     for (Shown &other : m_shown)
         if (other.cameFrom && other.cameFrom->window() == window)
@@ -657,9 +664,18 @@ void KeyboardOwner::giveBack(QWidget *control)
     // No window of the application has the keyboard: the one that had it has just closed, and the window manager
     // hands it to a window of its own choice. Asked now, the keyboard could go to the control and then to that
     // choice; asked once the choice is made, it stays.
+    qCInfo(lcUikit).noquote() << "KeyboardOwner:giveBack" << control->objectName()
+                              << "once the window manager picked a window";
     m_returnTo = control;
     m_returnWindowFocus = control->window()->focusWidget();
     m_awaitingPick = true;
+}
+
+void KeyboardOwner::forgetPick()
+{
+    m_awaitingPick = false;
+    m_pickComing = false;
+    m_returnTo = nullptr;
 }
 
 void KeyboardOwner::moveKeyboardTo(QWidget *control)
@@ -726,6 +742,9 @@ void KeyboardOwner::activated(QWidget *window)
             // put it somewhere else in that window meanwhile (a new task's row).
             m_awaitingPick = false;
             QPointer<QWidget> target = std::exchange(m_returnTo, nullptr);
+            qCInfo(lcUikit).noquote() << "KeyboardOwner:activated" << window->objectName()
+                                      << "as the window manager's pick; the keyboard goes to"
+                                      << (target != nullptr ? target->objectName() : QString());
 
             if (target != nullptr && target->window()->focusWidget() == m_returnWindowFocus)
                 QMetaObject::invokeMethod(
@@ -881,9 +900,7 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
     if (!release) {
         // The user acts: wherever the keyboard goes now is where the user means it to be.
         setResting(false);
-        m_awaitingPick = false;
-        m_pickComing = false;
-        m_returnTo = nullptr;
+        forgetPick();
         if (widget->window() != m_keysFor)
             m_keysFor = nullptr;
         if (Shown *waiting = waitingWindowOf(widget))

@@ -136,6 +136,9 @@ private:
     void giveBack(QWidget *control);
     void moveKeyboardTo(QWidget *control);
     void setResting(bool resting);
+    // The user acted: the window manager's pick after a window of the application closed is no longer waited for, and
+    // the next activation is the user's doing.
+    void forgetPick();
     // Keeps the window's widgets from hearing that they lose the keyboard, and that they get it back.
     bool shielded(QObject *watched, QEvent *event);
     void endShield(bool replayLoss);

@@ -108,6 +108,8 @@ void FakeWindowSystem::activate(QWidget *window)
 void FakeWindowSystem::switchToAnotherProgram()
 {
     QApplication::setActiveWindow(nullptr);
+    std::erase(m_focused, &m_anotherProgram);
+    m_focused.emplace_back(&m_anotherProgram);
 }
 
 QStringList FakeWindowSystem::switcherTitles() const
@@ -191,9 +193,14 @@ bool FakeWindowSystem::eventFilter(QObject *watched, QEvent *event)
                 this,
                 [this] {
                     for (auto last = m_focused.rbegin(); last != m_focused.rend(); ++last) {
-                        if (*last != nullptr && (*last)->isVisible()) {
+                        if (*last == &m_anotherProgram) {
                             ++m_picks;
-                            deliverActivation(*last);
+                            return;
+                        }
+                        auto *window = qobject_cast<QWidget *>(last->data());
+                        if (window != nullptr && window->isVisible()) {
+                            ++m_picks;
+                            deliverActivation(window);
                             return;
                         }
                     }

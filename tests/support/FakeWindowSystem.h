@@ -26,7 +26,8 @@ namespace knvt::test {
 // which would activate it itself, until the application takes the keyboard for it; an activation reaches the
 // application as Qt delivers one from the window system (none while a pop-up holds the keyboard). With `picksOnClose`,
 // closing the window that has the keyboard activates a window of the fake's own choice, the normal window the user was
-// in last, once the application is back to its events, as an X window manager does.
+// in last (or the other program the user was in), once the application is back to its events, as an X window manager
+// does.
 class FakeWindowSystem final : public QObject, public knvt::WindowSystem
 {
 public:
@@ -41,7 +42,8 @@ public:
 
     // What it does with the next window shown waiting.
     void setActivation(Activation activation) { m_activation = activation; }
-    // The user goes to another program: no window of the application has the keyboard.
+    // The user goes to another program: no window of the application has the keyboard, and the program stands in the
+    // order of the windows it picks from when one closes.
     void switchToAnotherProgram();
     // The windows its window switcher offers, by title, the application's windows that show.
     QStringList switcherTitles() const;
@@ -78,8 +80,9 @@ private:
     std::vector<QPointer<QWidget>> m_late;
     // The window that had the keyboard last.
     QPointer<QWidget> m_keyboardIn;
-    // The normal windows that had the keyboard, the last one last.
-    std::vector<QPointer<QWidget>> m_focused;
+    // The normal windows that had the keyboard, the last one last, and the other program where the user went to it.
+    std::vector<QPointer<QObject>> m_focused;
+    QObject m_anotherProgram;
 };
 
 } // namespace knvt::test

@@ -27,8 +27,10 @@
 
 #include <QGuiApplication>
 #include <algorithm>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 using knvt::features::AppDriver;
 using knvt::test::BusElement;
@@ -561,16 +563,31 @@ QWidget *windowOpenedSince(const QWidgetList &before)
     return opened;
 }
 
-// Presses `keys` in `window`, as a user does who has gone to it. The window manager may hand the keyboard to another
-// window a moment after (keys sent by the test give it no time of input to go by), so they are pressed once the window
-// has kept it for a while.
+// Whether the X server's keyboard focus is in `window`. Qt's active window alone says what Qt has heard so far: the
+// window manager's own pick, made as a window closed, can reach it later still.
+bool hasTheXFocus(QWidget *window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || window->windowHandle() == nullptr)
+        return true;
+    xcb_connection_t *connection = x11->connection();
+    xcb_get_input_focus_reply_t *reply =
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+    const bool in = reply != nullptr && reply->focus == xcb_window_t(window->windowHandle()->winId());
+    std::free(reply);
+    return in;
+}
+
+// Presses `keys` in `window`, as a user does who has gone to it and sees it active. The window manager may hand the
+// keyboard to another window a moment after (keys sent by the test give it no time of input to go by), so they are
+// pressed once the window has kept the keyboard, for Qt and for the X server, for a while.
 void pressIn(AppDriver &app, QWidget *window, const QString &keys)
 {
     ASSERT_NE(window, nullptr);
     app.bringToFront(window);
     auto since = std::chrono::steady_clock::now();
     ASSERT_TRUE(knvt::test::waitUntil([&] {
-        if (QApplication::activeWindow() != window) {
+        if (QApplication::activeWindow() != window || !hasTheXFocus(window)) {
             app.bringToFront(window);
             since = std::chrono::steady_clock::now();
         }

@@ -306,6 +306,34 @@ TEST_F(KeyboardOwnerTest, AClickInAWaitingWindowGivesItTheKeyboardAndItsModality
     }
 }
 
+// The password window answered from another program closes, and the window manager gives the keyboard back to that
+// program: the window the user opens next (quick entry by its hot key) keeps the keyboard; its activation is no pick.
+TEST_F(KeyboardOwnerTest, AWindowTheUserOpensAfterTheWindowManagersPickWentToAnotherProgramKeepsTheKeyboard)
+{
+    knvt::test::FakeWindowSystem windowManager(Activation::Never, /*picksOnClose=*/true);
+    fieldOf(main.get())->setFocus(Qt::MouseFocusReason);
+    windowManager.switchToAnotherProgram();
+    std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+    KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+    ASSERT_TRUE(windowManager.switchTo(waiting.get()));
+    waitForTheKeyboardIn(waiting.get());
+    waiting->close();
+    for (int pass = 0; pass < 10; ++pass)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(windowManager.picks(), 1);
+    ASSERT_EQ(QApplication::activeWindow(), nullptr) << "the pick went to the other program";
+
+    std::unique_ptr<QWidget> quickEntry = makeWindow(QStringLiteral("Quick Entry"));
+    KeyboardOwner::open(quickEntry.get(), Opener::User);
+    waitForTheKeyboardIn(quickEntry.get());
+    fieldOf(quickEntry.get())->setFocus(Qt::OtherFocusReason);
+    for (int pass = 0; pass < 10; ++pass)
+        QCoreApplication::processEvents();
+    type(letters(QStringLiteral("milk")));
+    EXPECT_EQ(fieldOf(quickEntry.get())->text(), QStringLiteral("milk"));
+    EXPECT_EQ(fieldOf(main.get())->text(), QString());
+}
+
 TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearOfTheFieldWithTheKeyboard)
 {
     knvt::test::FakeWindowSystem windowManager;
