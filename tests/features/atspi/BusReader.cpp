@@ -42,13 +42,20 @@ BusReader::~BusReader()
 
 QJsonValue BusReader::request(const QByteArray &line)
 {
-    if (!line.isEmpty())
-        m_reader.write(line + '\n');
-    // The application must go on answering the reader meanwhile: wait in its event loop, never blocked.
-    if (!waitUntil([this] { return m_reader.canReadLine() || m_reader.state() == QProcess::NotRunning; },
-                   std::chrono::seconds(30)))
-        return {};
-    return QJsonDocument::fromJson(QByteArray("[") + m_reader.readLine() + "]").array().at(0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
+        if (!line.isEmpty())
+            m_reader.write(line + '\n');
+        // The application must go on answering the reader meanwhile: wait in its event loop, never blocked.
+        if (!waitUntil([this] { return m_reader.canReadLine() || m_reader.state() == QProcess::NotRunning; },
+                       std::chrono::seconds(30)))
+            return {};
+        const QJsonValue answer = QJsonDocument::fromJson(QByteArray("[") + m_reader.readLine() + "]").array().at(0);
+        // An element that went away while it was read: read afresh, else a window would read as empty.
+        const bool failed = answer.isObject() && answer.toObject().contains(QLatin1String("error"));
+        if (!failed || line.isEmpty() || std::chrono::steady_clock::now() > deadline)
+            return answer;
+    }
 }
 
 std::vector<BusElement> BusReader::controls(const QString &window)

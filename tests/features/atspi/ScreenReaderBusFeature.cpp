@@ -664,7 +664,8 @@ TEST_F(ScreenReaderBusFeature, EveryWindowAnswersTheKeysItsMenusShow)
         pressIn(app, shown, "Ctrl+N");
         ASSERT_TRUE(knvt::test::waitUntil([&] { return taskForms(reader) > forms; })) << "Ctrl+N opens a new task";
         pressIn(app, windowOpenedSince(beforeNew), "Escape");
-        ASSERT_TRUE(knvt::test::waitUntil([&] { return taskForms(reader) == forms; }));
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return taskForms(reader) == forms; }))
+            << "Escape closes the new task: " << forms << " forms before it, " << taskForms(reader) << " now";
         const qsizetype controls = controlsIn(reader, in).size();
         pressIn(app, shown, "Ctrl+W");
         EXPECT_TRUE(knvt::test::waitUntil([&] { return controlsIn(reader, in).size() < controls; }))

@@ -247,12 +247,17 @@ TEST_F(WhereKeysGoX11Feature, ThePasswordWindowIsAnsweredByKeysAloneThroughTheWi
         const auto reached = [password] {
             return keyboardIn() == QLatin1String("Incorrect Password") && QApplication::activeModalWidget() == password;
         };
-        for (int presses = 0; presses < 3 && !reached(); ++presses) {
+        for (int presses = 0; presses < 4 && !reached(); ++presses) {
+            const QString before = keyboardIn();
             if (row.road == std::string("F8"))
                 app.typeOnTheKeyboard({QStringLiteral("FK08")});
             else
                 app.switchWindowsOnTheKeyboard();
-            knvt::test::waitUntil(reached, std::chrono::milliseconds(2000));
+            // Each press moves the keyboard on, however long the window manager takes on a busy machine; the next
+            // press is the user's once it has.
+            knvt::test::waitUntil([&before] { return keyboardIn() != before; });
+            if (keyboardIn() == QLatin1String("Incorrect Password"))
+                knvt::test::waitUntil(reached);
         }
         ASSERT_TRUE(reached()) << "the keyboard is in " << keyboardIn().toStdString();
         const QString typed = QStringLiteral("newpass") + QString::number(++round);
