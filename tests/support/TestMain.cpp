@@ -1,10 +1,13 @@
 // The main of every test executable. Each process gets its own XDG folders, so no test reads or writes the
-// developer's real settings or library, no session bus but a wrapper's own, and a fixed platform, locale and time
-// zone unless the environment already names one, so that no result depends on the machine.
+// developer's real settings or library, no session bus but a wrapper's own, the suite's fonts and no theme of the
+// desktop, and a fixed platform, locale and time zone unless the environment already names one, so that no result
+// depends on the machine.
 #include <QApplication>
 #include <QLocale>
 
 #include <gtest/gtest.h>
+
+#include "support/SuiteDesktop.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +52,8 @@ int main(int argc, char **argv)
         setenv(name, folder.c_str(), 1);
     }
 
+    knvt::test::useTheSuitesDesktop(root);
+
     // No test reaches a session bus of the machine (the desktop's keyring, dock or file manager, or a Quillvane the
     // user is running, which owns the single-instance name): only the wrappers that start a private bus for their
     // group let theirs through (scripts/with-keyring, scripts/with-atspi). An address that leads nowhere, not none:
@@ -65,6 +70,7 @@ int main(int argc, char **argv)
         QApplication application(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Quillvane"));
         QApplication::setOrganizationName(QStringLiteral("Hollowpine"));
+        knvt::test::useTheSuitesFont();
         QLocale::setDefault(QLocale(QStringLiteral("en_US")));
         result = RUN_ALL_TESTS();
     }

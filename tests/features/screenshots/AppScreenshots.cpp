@@ -21,6 +21,7 @@
 
 #include "support/AccessibleTreeAudit.h"
 #include "support/ScreenshotPalette.h"
+#include "support/SuiteDesktop.h"
 
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
@@ -31,6 +32,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -298,8 +300,11 @@ int main(int argc, char **argv)
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("TZ", "America/New_York", 1);
+    // Drawn as the tests draw, so that what the audit finds clipped is so on every machine.
+    knvt::test::useTheSuitesDesktop(QFile::encodeName(scratch.path()).toStdString());
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillvane"));
+    knvt::test::useTheSuitesFont();
     // A locale given in LC_ALL is the user's (fr_CA, he_IL, ar_EG for review); otherwise en_US, the fixtures' own.
     if (qEnvironmentVariableIsEmpty("LC_ALL"))
         QLocale::setDefault(QLocale(QStringLiteral("en_US")));

@@ -2,6 +2,7 @@
 
 #include "support/AccessibleTreeAudit.h"
 #include "support/ScreenshotPalette.h"
+#include "support/SuiteDesktop.h"
 
 #include <QApplication>
 #include <QDir>
@@ -69,7 +70,10 @@ int main(int argc, char *argv[])
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv(name, QFile::encodeName(folder));
     }
+    // Drawn as the tests draw, so that what the audit finds clipped is so on every machine.
+    knvt::test::useTheSuitesDesktop(QFile::encodeName(scratch.path()).toStdString());
     QApplication application(argc, argv);
+    knvt::test::useTheSuitesFont();
     if (knvt::test::screenshotAuditRequested())
         knvt::test::VisibleTextAudit::installMarkingTranslator();
     knvt::test::applyScreenshotPalette();

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -62,12 +64,14 @@ TEST(AlertSize, TheMaintenanceMessageShowsWholeAtAReadableWidthOnTheScreen)
 
         EXPECT_TRUE(clippedTexts(*box).isEmpty()) << clippedTexts(*box).join(" | ").toStdString();
         EXPECT_TRUE(screen.contains(box->frameGeometry())) << "as title: " << asTitle;
-        // The long text is read in lines of about sixty characters, not squeezed into the width of a short title.
-        const QFontMetrics metrics(box->font());
-        const int measure = std::min(metrics.horizontalAdvance(Maintenance), 50 * metrics.averageCharWidth());
+        // The long text is read in lines of about sixty characters, not squeezed into the width of a short title: a
+        // line holds at least fifty of its characters as the label's font draws them, measured by the text itself
+        // rather than by the average character width a font states.
         auto *label = box->findChild<QLabel *>(asTitle ? QStringLiteral("qt_msgbox_label")
                                                        : QStringLiteral("qt_msgbox_informativelabel"));
         ASSERT_NE(label, nullptr);
+        const int whole = QFontMetrics(label->font()).horizontalAdvance(Maintenance);
+        const int measure = std::min(whole, 50 * whole / int(Maintenance.size()));
         EXPECT_GE(label->width(), measure) << "as title: " << asTitle;
         EXPECT_GE(box->width(), box->findChild<QCheckBox *>() ? box->findChild<QCheckBox *>()->sizeHint().width() : 0);
     }
