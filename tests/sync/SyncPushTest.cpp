@@ -10,6 +10,13 @@
 
 using namespace knvt::test;
 
+namespace {
+
+// What the service answers an update of task 12 with: the object, under its root key.
+constexpr QByteArrayView kTask12 = R"({"task":{"id":12}})";
+
+} // namespace
+
 class SyncPushTest : public SyncSessionTest
 {
 protected:
@@ -53,7 +60,7 @@ TEST_F(SyncPushTest, CreateChangeAndDeleteOfATask)
 
     task->setTitle("Buy oat milk");
     save();
-    m_fake.on("PUT", "/tasks/12.json").reply(200);
+    m_fake.on("PUT", "/tasks/12.json").json(200, R"({"task":{"id":12}})");
     ASSERT_EQ(run(pushSession()), Outcome::Finished);
     EXPECT_EQ(lastBody("PUT", "/tasks/12.json"), QJsonObject({{"task", QJsonObject{{"title", "Buy oat milk"}}}}));
     EXPECT_TRUE(task->changedKeys().isEmpty());
@@ -79,7 +86,7 @@ TEST_F(SyncPushTest, AnEditMadeWhileItsUpdateIsInFlightStaysPending)
     save();
     task->setTitle("B");
     save();
-    m_fake.on("PUT", "/tasks/12.json").reply(200).hold().reply(200);
+    m_fake.on("PUT", "/tasks/12.json").json(200, kTask12).hold().json(200, kTask12);
     start(pushSession());
     ASSERT_TRUE(waitUntil([this] { return m_fake.hasRequest("PUT", "/tasks/12.json"); }));
 
@@ -109,7 +116,7 @@ TEST_F(SyncPushTest, AnEditMadeWhileItsCreateIsInFlightIsPushedNext)
     ASSERT_EQ(all<KNVTCDTask>().size(), 1u);
     EXPECT_EQ(task->numericIdentifier(), 12);
     EXPECT_EQ(task->title(), "Buy oat milk");
-    m_fake.on("PUT", "/tasks/12.json").reply(200);
+    m_fake.on("PUT", "/tasks/12.json").json(200, R"({"task":{"id":12}})");
     ASSERT_EQ(run(pushSession()), Outcome::Finished);
     EXPECT_EQ(lastBody("PUT", "/tasks/12.json"), QJsonObject({{"task", QJsonObject{{"title", "Buy oat milk"}}}}));
 }
@@ -155,7 +162,7 @@ TEST_F(SyncPushTest, RefusedAndFailedPushesDoNotStopTheSession)
     EXPECT_EQ(task->title(), "B");
     EXPECT_EQ(task->changedKeys(), QStringList{"title"});
 
-    m_fake.on("PUT", "/tasks/12.json").clear().reply(200);
+    m_fake.on("PUT", "/tasks/12.json").clear().json(200, kTask12);
     ASSERT_EQ(run(pushSession()), Outcome::Finished);
     EXPECT_EQ(m_fake.count("PUT", "/tasks/12.json"), 2);
     EXPECT_EQ(m_fake.requests("PUT", "/tasks/12.json").front().body,
@@ -236,7 +243,14 @@ TEST_F(SyncPushTest, AnUpdateOrDeleteAnswered404KeepsItsChangeUntilAReadSettlesI
         }
         EXPECT_EQ(run(makeSession()), Outcome::Failed) << "the service still holds it";
         EXPECT_TRUE(changeKept());
-        m_fake.on(method, path).clear().reply(200);
+        // A deletion's answer is empty; an update's holds the object.
+        m_fake.on(method, path)
+            .clear()
+            .reply(200,
+                   list                                ? R"({"task_list":{}})"
+                       : c.change == Change::TaskTitle ? R"({"task":{}})"
+                                                       : "",
+                   {{"Content-Type", "application/json"}});
         EXPECT_EQ(run(pushSession()), Outcome::Finished);
         if (c.change == Change::TaskDeleted) {
             EXPECT_FALSE(withIdentifier<KNVTCDTask>(id * 10));
@@ -453,7 +467,7 @@ TEST_F(SyncPushTest, ChangedTasksArePushedOneAtATimeInThePlansOrder)
         planned.append("/tasks/" + QByteArray::number(*static_cast<KNVTCDTask *>(task)->numericIdentifier()) + ".json");
     ASSERT_EQ(planned.size(), 5);
     for (const QByteArray &path : planned) {
-        FakeSyncService::Route route = m_fake.on("PUT", path).reply(200);
+        FakeSyncService::Route route = m_fake.on("PUT", path).json(200, R"({"task":{}})");
         if (path == planned.first())
             route.hold();
     }
