@@ -220,6 +220,21 @@ std::optional<CreationsInDoubt::Place> CreationsInDoubt::placeRead(const KNVTRES
     return Place{request.resource(), id};
 }
 
+std::optional<CreationsInDoubt::Place> CreationsInDoubt::placeSentTo(const ostore::Object &object)
+{
+    const auto &storeObject = static_cast<const KNVTCDTaskStoreObject &>(object);
+    if (object.entity().name != QLatin1String("KNVTCDTask") || storeObject.pushedAttributes().isEmpty())
+        return placeOf(object);
+    // A task names its list by the list's identifier, or none for the Inbox.
+    const QJsonObject sent = QJsonDocument::fromJson(storeObject.pushedAttributes().toUtf8()).object();
+    for (const QJsonValue &fields : sent) {
+        const QJsonValue list = fields.toObject().value(QLatin1String("task_list_id"));
+        if (list.isDouble())
+            return Place{QStringLiteral("task_lists"), qint64(list.toDouble())};
+    }
+    return Place{QStringLiteral("tasks/inbox"), std::nullopt};
+}
+
 QString CreationsInDoubt::creationText(const QVariantMap &sentAttributesByKey)
 {
     return QString::fromUtf8(
@@ -244,7 +259,7 @@ std::vector<CreationsInDoubt::Settled> CreationsInDoubt::settle(ostore::Context 
         return settled;
     std::vector<ostore::Object *> here;
     for (ostore::Object *object : inDoubt) {
-        if (placeOf(*object) == read)
+        if (placeSentTo(*object) == read)
             here.push_back(object);
     }
     if (here.empty())
@@ -300,7 +315,15 @@ std::vector<CreationsInDoubt::Settled> CreationsInDoubt::settle(ostore::Context 
             QVariantMap sentByKey;
             for (auto it = sent.constBegin(); it != sent.constEnd(); ++it)
                 sentByKey.insert(it.key(), QVariant(it.value().toObject()));
+            // Deleted by the user meanwhile: it stays deleted, so that the push deletes what the service made.
+            const QString deletedKey = QStringLiteral("deletedDate");
+            const ostore::Value deleted =
+                object->entity().property(deletedKey) >= 0 ? object->value(deletedKey) : ostore::Value();
             ReplyMerge(context).mergeReply(*object, service[found.front()].inner, sentByKey);
+            if (!ostore::isNone(deleted) && object->value(deletedKey) != deleted) {
+                object->setValue(deletedKey, deleted);
+                ReplyMerge::setChangedKeys(*object, storeObject->changedKeys() << deletedKey);
+            }
             storeObject->setPushState(PushState::None);
             qCInfo(lcSync).noquote() << "CreationsInDoubt:settle the service holds the" << object->entity().name
                                      << "it made of an earlier create; nothing is sent again";

@@ -156,12 +156,13 @@ void KNVTTaskStoreSyncSession::settleAnswer(const KNVTRESTFulRequest &request, b
     if (kind == Table::Request::Create) {
         if (ostore::Object *object = pushedObject(request)) {
             auto *created = static_cast<KNVTCDTaskStoreObject *>(object);
-            // A create the service answered with a status of its own was not made; one answered with nothing that
-            // reads may have been, and the reads of where it lands are asked first.
-            if (request.requestError())
-                created->setPushState(KNVTCDTaskStoreObject::PushState::None);
-            else if (answer == Table::Answer::UnreadableSuccess)
+            // A create the service refused with a status of its own was not made; one answered with nothing that
+            // reads, or with a failure of the service's own, which a gateway gives as readily after its back end made
+            // the object as before, may have been, and the reads of where it lands are asked first.
+            if (answer == Table::Answer::UnreadableSuccess || answer == Table::Answer::ServiceError)
                 m_pull->creationInDoubt(*object);
+            else if (request.requestError())
+                created->setPushState(KNVTCDTaskStoreObject::PushState::None);
         }
     }
     switch (outcome) {

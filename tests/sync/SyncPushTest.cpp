@@ -270,6 +270,8 @@ TEST_F(SyncPushTest, ATaskWaitsForItsListToBeCreatedFirst)
     task->moveToTaskList(list);
     save();
     m_fake.on("POST", "/task_lists.json").reply(500).json(201, body(taskList(5, "New project", 1)));
+    // The service's failure leaves the list possibly made: the next push looks for it first.
+    m_fake.on("GET", "/task_lists.json").json(200, "[]");
     m_fake.on("POST", "/tasks.json").json(201, body(knvt::test::task(12, "First step", 1, {{"task_list_id", 5}})));
 
     ASSERT_EQ(run(pushSession()), Outcome::Failed);
@@ -483,4 +485,48 @@ TEST_F(SyncPushTest, ChangedTasksArePushedOneAtATimeInThePlansOrder)
     EXPECT_EQ(pushed, planned);
     for (KNVTCDTask *task : all<KNVTCDTask>())
         EXPECT_TRUE(task->changedKeys().isEmpty());
+}
+
+// A create answered with a failure of the service's own (500, a gateway's 502 or 504, or a 503 the service did not
+// make) may have been made: the next push first reads the Inbox, where it was sent, though the user has moved the task
+// to a list since, and moves the task found rather than making another. A 429 made nothing, and is sent again as it is.
+TEST_F(SyncPushTest, ACreateAnsweredWithAServiceFailureIsLookedForWhereItWasSentBeforeItGoesAgain)
+{
+    m_fake.enableState();
+    const qint64 errands = m_fake.seed("task_lists", {{"title", "Errands"}});
+    KNVTCDTaskList *list = syncedList(errands, "Errands");
+    save();
+    const struct
+    {
+        int status;
+        bool made;
+        bool inDoubt;
+    } cases[] = {{500, true, true}, {502, true, true}, {504, true, true}, {503, false, true}, {429, false, false}};
+    for (const auto &c : cases) {
+        const QString title = QStringLiteral("Buy milk %1").arg(c.status);
+        SCOPED_TRACE(title.toStdString());
+        auto *task = m_main->insert<KNVTCDTask>();
+        task->setTitle(title);
+        save();
+        FakeSyncService::Route route = m_fake.on("POST", "/tasks.json");
+        if (c.made)
+            route.rewrite(c.status);
+        else
+            route.json(c.status, "{}");
+        EXPECT_EQ(run(pushSession()), Outcome::Failed);
+        route.clear();
+        task->setTaskList(list);
+        save();
+
+        m_fake.clearRequests();
+        ASSERT_EQ(run(pushSession()), Outcome::Finished) << qPrintable(m_error.description());
+        EXPECT_EQ(m_fake.calls().value(0), c.inDoubt ? "GET /tasks/inbox.json" : "POST /tasks.json");
+        EXPECT_EQ(m_fake.count("POST", "/tasks.json"), c.made ? 0 : 1);
+        const std::vector<QJsonObject> stored = m_fake.storedAll("tasks");
+        const auto copies = std::count_if(stored.begin(), stored.end(),
+                                          [&](const QJsonObject &object) { return object.value("title") == title; });
+        EXPECT_EQ(copies, 1);
+        ASSERT_TRUE(task->numericIdentifier());
+        EXPECT_EQ(m_fake.stored("tasks", *task->numericIdentifier())->value("task_list_id").toInteger(), errands);
+    }
 }
