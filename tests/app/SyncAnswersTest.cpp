@@ -45,15 +45,18 @@ enum class Story {
     Held,
     // The line says the password was refused, or that a newer version is needed.
     Stopped,
+    // The line says the sync failed and why; the service made the change all the same, which the session's own reads
+    // may already have found, and the next sync leaves it made once.
+    FailedButMade,
 };
 constexpr Story D = Story::Done, F = Story::FailedThenDone, N = Story::NamedThenDone, U = Story::Undone,
-                H = Story::Held, S = Story::Stopped;
+                H = Story::Held, S = Story::Stopped, M = Story::FailedButMade;
 
 struct Row
 {
     const char *answer;
     // How the fake answers; 0 for a reply of its own store, -1 for one that does not read, -2 for a connection cut,
-    // -3 for no reply in time.
+    // -3 for no reply in time; -4 for a 502 once its store made the change, -5 for a 200 with no body once it did.
     int status;
     const char *reason;
     // A story per kind, in the order of Kind.
@@ -66,7 +69,7 @@ const Row kRows[] = {
     {"BadRequest", 400, "service failed", {F, F, F, N, N, N}},
     {"Unauthorized", 401, "password refused", {S, S, S, S, S, S}},
     {"Forbidden", 403, "service failed", {F, F, D, H, U, U}},
-    {"NotFound", 404, "service failed", {F, F, D, F, F, F}},
+    {"NotFound", 404, "service failed", {F, F, D, H, F, F}},
     {"RequestTimeout", 408, "service failed", {F, F, F, F, F, F}},
     {"Conflict", 409, "service failed", {F, F, F, N, N, N}},
     {"Gone", 410, "newer version needed", {S, S, S, S, S, S}},
@@ -75,6 +78,11 @@ const Row kRows[] = {
     {"ServiceError", 503, "service failed", {F, F, F, F, F, F}},
     {"ConnectionCut", -2, "service failed", {F, F, F, F, F, F}},
     {"TimedOut", -3, "offline", {F, F, F, F, F, F}},
+    // A gateway's failure says nothing of whether the service made the change: a creation is looked for before it goes
+    // again, and is made once.
+    {"ServiceErrorAfterMaking", -4, "service failed", {F, F, F, M, M, M}},
+    // Nothing is a deletion's answer, never an update's or a creation's, whose answers hold the object.
+    {"EmptySuccessAfterMaking", -5, "unreadable reply", {F, F, F, M, M, D}},
 };
 const char *const kKindNames[] = {"CollectionRead", "ListRead", "AvatarRead", "Create", "Update", "Delete"};
 const char *const kSubjectNames[] = {"", "Comment", "Watcher", "Collaborator", "TaggedItem", "Friendship"};
@@ -328,6 +336,8 @@ TEST_P(SyncAnswers, EachAnswerLeavesTheUsersChangeAndTheLineAsTheUserExpects)
     case 0: route.pass(); break;
     case -1: route.reply(200, "<html>Sign in to the hotel Wi-Fi</html>", {{"Content-Type", "text/html"}}); break;
     case -2: route.drop(); break;
+    case -4: route.rewrite(502, "<html>Bad Gateway</html>"); break;
+    case -5: route.rewrite(200); break;
     case -3:
         // Whatever comes after the wait is never read, so it changes nothing on the service either.
         route.json(503, "{}").hold();
@@ -350,6 +360,7 @@ TEST_P(SyncAnswers, EachAnswerLeavesTheUsersChangeAndTheLineAsTheUserExpects)
     switch (story) {
     case Story::Done: EXPECT_TRUE(text.startsWith(QStringLiteral("Synced"))) << text.toStdString(); break;
     case Story::FailedThenDone:
+    case Story::FailedButMade:
     case Story::Stopped:
         EXPECT_TRUE(text.startsWith(QStringLiteral("Sync failed 10:20"))
                     && text.endsWith(QStringLiteral(" (%1)").arg(QLatin1String(row.reason)))
@@ -381,7 +392,7 @@ TEST_P(SyncAnswers, EachAnswerLeavesTheUsersChangeAndTheLineAsTheUserExpects)
         change.object.isNull() ? nullptr : context().existingObject(change.object));
     if (changed && changed->isDeleted())
         changed = nullptr;
-    switch (kind) {
+    switch (story == Story::FailedButMade ? Kind::CollectionRead : kind) {
     case Kind::Create:
         ASSERT_NE(changed, nullptr) << "a new object is the user's until the service has it";
         EXPECT_EQ(holdsIdentifier(*changed), story == Story::Done);
@@ -419,6 +430,9 @@ TEST_P(SyncAnswers, EachAnswerLeavesTheUsersChangeAndTheLineAsTheUserExpects)
         return false;
     };
     coordinator().startSyncSession();
+    // Made already, it must still be made once when the next sync has ended.
+    if (story == Story::FailedButMade)
+        EXPECT_TRUE(waitUntil([&] { return sessionsEnded() == 3 && idle(); }, std::chrono::seconds(20)));
     EXPECT_TRUE(waitUntil([&] { return ended() && idle(); }, std::chrono::seconds(20)));
     EXPECT_TRUE(line.textLabel()->text().startsWith(QStringLiteral("Synced"))
                 && !line.textLabel()->text().contains(u';'))
@@ -426,7 +440,8 @@ TEST_P(SyncAnswers, EachAnswerLeavesTheUsersChangeAndTheLineAsTheUserExpects)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SyncAnswers,
-                         ::testing::Combine(::testing::Range(0, 14), ::testing::Range(0, int(std::size(kCases)))),
+                         ::testing::Combine(::testing::Range(0, int(std::size(kRows))),
+                                            ::testing::Range(0, int(std::size(kCases)))),
                          [](const ::testing::TestParamInfo<std::tuple<int, int>> &param) {
                              const Case &test = kCases[std::get<1>(param.param)];
                              return std::string(kSubjectNames[int(test.subject)]) + kKindNames[int(test.kind)]
