@@ -248,6 +248,44 @@ QString CreationsInDoubt::creationText(ostore::Object &object)
                    : QString();
 }
 
+bool CreationsInDoubt::takeOverHeldCopy(ostore::Context &context, ostore::Object &object)
+{
+    auto &storeObject = static_cast<KNVTCDTaskStoreObject &>(object);
+    if (storeObject.pushState() != PushState::Unsettled)
+        return false;
+    const QJsonObject sent = QJsonDocument::fromJson(storeObject.pushedAttributes().toUtf8()).object();
+    const std::optional<Place> place = placeSentTo(object);
+    const QString identifierKey = QStringLiteral("numericIdentifier");
+    ostore::Object *copy = nullptr;
+    qint64 lowest = 0;
+    for (ostore::Object *candidate : executeFetchRequestForEntityName(
+             context, object.entity().name,
+             ostore::where::notNull(identifierKey) && ostore::where::isNull(QStringLiteral("deletedDate")), {})) {
+        const ostore::Value identifier = candidate->value(identifierKey);
+        const qint64 *id = std::get_if<qint64>(&identifier);
+        if (candidate == &object || !id || (copy && *id >= lowest) || placeOf(*candidate) != place)
+            continue;
+        // It says what the user's creation said, key by key, as the library holds it.
+        bool holds = true;
+        for (auto key = sent.constBegin(); holds && key != sent.constEnd(); ++key)
+            holds = syncWireAttributesForKeys(*candidate, {key.key()}) == key.value().toObject();
+        if (!holds)
+            continue;
+        copy = candidate;
+        lowest = *id;
+    }
+    if (!copy)
+        return false;
+    const ostore::Value created = copy->value(QStringLiteral("createdDate"));
+    context.remove(copy);
+    object.setValue(identifierKey, lowest);
+    object.setValue(QStringLiteral("createdDate"), created);
+    storeObject.setPushState(PushState::None);
+    qCInfo(lcSync).noquote() << "CreationsInDoubt:takeOverHeldCopy a" << object.entity().name
+                             << "kept while its creation was unsettled takes the place of the service's copy";
+    return true;
+}
+
 std::vector<CreationsInDoubt::Settled> CreationsInDoubt::settle(ostore::Context &context,
                                                                 const std::vector<ostore::Object *> &inDoubt,
                                                                 const KNVTRESTFulRequest &request,

@@ -53,6 +53,11 @@ public:
     static QString creationText(const QVariantMap &sentAttributesByKey);
     static QString creationText(ostore::Object &object);
 
+    // An object kept unsent while more than one object of the service could be it, which the user changed since:
+    // it takes the place of the lowest such object the library now holds (the service's own copy, read since), so that
+    // the change goes to an object the service has rather than making another. False when the library holds none.
+    static bool takeOverHeldCopy(ostore::Context &context, ostore::Object &object);
+
     enum class Verdict {
         // Nothing in the reply tells: the object stays in doubt.
         Unknown,

@@ -327,6 +327,9 @@ std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::pendingPushRequest(os
 {
     if (holdsCreation(object))
         return nullptr;
+    // Changed since the service was found holding more than one copy of it: the change goes to one of those.
+    if (!hasNumericIdentifier(object))
+        knvt::CreationsInDoubt::takeOverHeldCopy(m_context, object);
     const ostore::Value identifierValue = object.value(QStringLiteral("numericIdentifier"));
     const bool hasIdentifier = std::holds_alternative<qint64>(identifierValue);
     const bool deleted = std::holds_alternative<QDateTime>(object.value(QStringLiteral("deletedDate")));

@@ -447,3 +447,40 @@ INSTANTIATE_TEST_SUITE_P(Table, SyncAnswers,
                              return std::string(kSubjectNames[int(test.subject)]) + kKindNames[int(test.kind)]
                                  + kRows[std::get<0>(param.param)].answer;
                          });
+
+// The answer to a new task's creation is lost and the user's other device makes the same task before the next read:
+// the line names it once, with the way out, and the next sync names it no more.
+TEST_F(SyncAnswers, ATaskTheServiceMayHoldTwiceIsNamedOnceWithTheWayOut)
+{
+    KNVTTaskStore::setDefaultTaskStore(&store());
+    KNVTHomeActivityView line;
+    setSyncSettings(true, false, 1e6);
+    startCoordinator();
+    ASSERT_TRUE(waitUntil([this] { return sessionsEnded() == 1 && idle(); }, std::chrono::seconds(20)));
+    store().taskWithTitle(QStringLiteral("Buy eggs"));
+    save();
+    fake.on("POST", "/tasks.json").dropAfterAnswering();
+    coordinator().startSyncSession();
+    const auto text = [&line] { return line.textLabel()->text(); };
+    ASSERT_TRUE(waitUntil([&] { return text().startsWith(QStringLiteral("Sync failed")); }, std::chrono::seconds(20)));
+    ASSERT_EQ(fake.storedAll("tasks").size(), 1u);
+    fake.on("POST", "/tasks.json").clear();
+    QJsonObject same = fake.storedAll("tasks").back();
+    for (const char *own : {"id", "created_at", "updated_at"})
+        same.remove(own);
+    fake.seed("tasks", same);
+
+    coordinator().startSyncSession();
+    ASSERT_TRUE(waitUntil([&] { return text().contains(u';'); }, std::chrono::seconds(20))) << text().toStdString();
+    EXPECT_TRUE(text().startsWith(QStringLiteral("Synced 10:20"))
+                && text().endsWith(
+                    QStringLiteral("; “Buy eggs” may already be on the service twice: keep yours, or delete it")))
+        << text().toStdString();
+    const int ended = sessionsEnded();
+    coordinator().startSyncSession();
+    ASSERT_TRUE(waitUntil([&] { return sessionsEnded() > ended && !text().startsWith(QStringLiteral("Syncing")); },
+                          std::chrono::seconds(20)));
+    EXPECT_FALSE(text().contains(u';')) << "named once: " << text().toStdString();
+    EXPECT_EQ(fake.count("POST", "/tasks.json"), 1);
+    EXPECT_EQ(fake.storedAll("tasks").size(), 2u);
+}

@@ -530,3 +530,61 @@ TEST_F(SyncPushTest, ACreateAnsweredWithAServiceFailureIsLookedForWhereItWasSent
         EXPECT_EQ(m_fake.stored("tasks", *task->numericIdentifier())->value("task_list_id").toInteger(), errands);
     }
 }
+
+// The answer to a new task's creation is lost, and the user's other device makes the same task before the next read:
+// two objects of the service could be the user's, so none is taken for it; the task stays unsent and is named. The
+// user's edit then goes to one of the two, and a deletion sends nothing: the service never holds a third.
+TEST_F(SyncPushTest, ATaskTheServiceMayHoldTwiceIsNamedAndTheUsersEditOrDeletionMakesNoThirdCopy)
+{
+    m_fake.enableState();
+    for (const bool edit : {true, false}) {
+        const QString title = edit ? QStringLiteral("Buy milk") : QStringLiteral("Buy bread");
+        const QString edited = title + QStringLiteral(" today");
+        SCOPED_TRACE(title.toStdString());
+        auto *task = m_main->insert<KNVTCDTask>();
+        task->setTitle(title);
+        save();
+        m_fake.on("POST", "/tasks.json").dropAfterAnswering();
+        EXPECT_EQ(run(pushSession()), Outcome::Failed);
+        m_fake.on("POST", "/tasks.json").clear();
+        QJsonObject same = m_fake.storedAll("tasks").back();
+        for (const char *own : {"id", "created_at", "updated_at"})
+            same.remove(own);
+        m_fake.seed("tasks", same);
+
+        ASSERT_EQ(run(pushSession()), Outcome::Finished) << qPrintable(m_error.description());
+        EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 1);
+        EXPECT_EQ(task->numericIdentifier(), std::nullopt);
+        EXPECT_EQ(task->pushState(), KNVTCDTaskStoreObject::PushState::Unsettled);
+        EXPECT_EQ(knvt::syncRefusal(m_session->refusedChangesError()), knvt::SyncRefusal::Unsettled);
+        EXPECT_EQ(knvt::syncRefusedObjectName(m_session->refusedChangesError()), title);
+
+        if (edit)
+            task->setTitle(edited);
+        else
+            task->markAsDeleted();
+        save();
+        ASSERT_EQ(run(pushSession()), Outcome::Finished) << qPrintable(m_error.description());
+        EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 1);
+        EXPECT_FALSE(
+            m_fake.hasRequest("DELETE", "/tasks/" + QByteArray::number(same.value("id").toInteger()) + ".json"));
+        const std::vector<QJsonObject> stored = m_fake.storedAll("tasks");
+        const QStringList here = [&] {
+            QStringList titles;
+            for (const KNVTCDTask *held : all<KNVTCDTask>())
+                if (!held->deletedDate().isValid())
+                    titles << held->title();
+            return titles;
+        }();
+        const QStringList there = [&] {
+            QStringList titles;
+            for (const QJsonObject &object : stored)
+                titles << object.value("title").toString();
+            return titles;
+        }();
+        EXPECT_EQ(there.count(title) + there.count(edited), 2);
+        EXPECT_EQ(here.count(title) + here.count(edited), 2) << here.join('|').toStdString();
+        EXPECT_EQ(there.count(edited), edit ? 1 : 0);
+        m_fake.clearRequests();
+    }
+}
