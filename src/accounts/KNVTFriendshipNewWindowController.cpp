@@ -24,6 +24,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // What the library holds of the person with that user name and the local user, as the friendships say.
@@ -39,6 +41,17 @@ KNVTUserFriendshipStatus standingWith(KNVTTaskStore &store, const QString &usern
             || status == KNVTUserFriendshipStatusFriend
         ? KNVTUserFriendshipStatus(status)
         : KNVTUserFriendshipStatusNone;
+}
+
+// Whether the service's refusal is of the name the user typed: it knows no such person (or not as someone to invite),
+// and says so of the invitee. Any other answer is the service's own failure, which a retry may get past.
+bool refusesTheName(const knvt::Error &requestError)
+{
+    if (requestError.code() != 404 && requestError.code() != 422)
+        return false;
+    const QVariantMap body = requestError.userInfo();
+    return std::any_of(body.keyBegin(), body.keyEnd(),
+                       [](const QString &key) { return key.startsWith(QLatin1String("invitee")); });
 }
 
 } // namespace
@@ -151,10 +164,14 @@ void KNVTFriendshipNewWindowController::invitationDidFinish(const QString &usern
     } else if (requestError.code() == 401) {
         m_progressLabel->setText(tr("Unable to authenticate."));
         m_addButton->setEnabled(true);
-    } else {
+    } else if (refusesTheName(requestError)) {
         // The same name would be refused again; the button comes back with the next edit.
-        m_progressLabel->setText(tr("Unable invite, please check that the username you have entered is correct."));
+        m_progressLabel->setText(tr("Unable to invite, please check that the username you have entered is correct."));
         m_addButton->setEnabled(false);
+    } else {
+        m_progressLabel->setText(
+            tr("Unable to invite as the sync service failed: the invitation was not sent. You can try again."));
+        m_addButton->setEnabled(true);
     }
     m_progressLabel->show();
     m_cancelButton->setEnabled(true);

@@ -95,11 +95,13 @@ QString refusalText(const knvt::Error &error, const Shown &name, const Shown &wo
     }
     case knvt::SyncRefusal::Unsettled:
         return counted(QT_TRANSLATE_NOOP("KNVTHomeActivityView",
-                                         "“%1” may be on the service more than once, not sent again"),
+                                         "“%1” may already be on the service twice: keep yours, or delete it"),
                        QT_TRANSLATE_NOOP("KNVTHomeActivityView",
-                                         "“%1” may be on the service more than once, not sent again, and 1 more"),
+                                         "“%1” may already be on the service twice: keep yours, or delete it, and 1 "
+                                         "more"),
                        QT_TRANSLATE_N_NOOP("KNVTHomeActivityView",
-                                           "“%1” may be on the service more than once, not sent again, and %n more"))
+                                           "“%1” may already be on the service twice: keep yours, or delete it, and %n "
+                                           "more"))
             .arg(name(object));
     case knvt::SyncRefusal::Kept: break;
     }

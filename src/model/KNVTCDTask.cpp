@@ -431,7 +431,9 @@ void KNVTCDTask::markAsCancelled()
 
 void KNVTCDTask::markAsDeleted()
 {
-    if (numericIdentifier()) {
+    // A task whose creation may have reached the service stays, deleted, until a read says whether it did: found
+    // there, it is deleted there too; dropped now, the service's copy would come back with the next read.
+    if (numericIdentifier() || pushState() == PushState::PossiblySent) {
         setDeletedDate(now());
         return;
     }

@@ -220,6 +220,21 @@ std::optional<CreationsInDoubt::Place> CreationsInDoubt::placeRead(const KNVTRES
     return Place{request.resource(), id};
 }
 
+std::optional<CreationsInDoubt::Place> CreationsInDoubt::placeSentTo(const ostore::Object &object)
+{
+    const auto &storeObject = static_cast<const KNVTCDTaskStoreObject &>(object);
+    if (object.entity().name != QLatin1String("KNVTCDTask") || storeObject.pushedAttributes().isEmpty())
+        return placeOf(object);
+    // A task names its list by the list's identifier, or none for the Inbox.
+    const QJsonObject sent = QJsonDocument::fromJson(storeObject.pushedAttributes().toUtf8()).object();
+    for (const QJsonValue &fields : sent) {
+        const QJsonValue list = fields.toObject().value(QLatin1String("task_list_id"));
+        if (list.isDouble())
+            return Place{QStringLiteral("task_lists"), qint64(list.toDouble())};
+    }
+    return Place{QStringLiteral("tasks/inbox"), std::nullopt};
+}
+
 QString CreationsInDoubt::creationText(const QVariantMap &sentAttributesByKey)
 {
     return QString::fromUtf8(
@@ -233,6 +248,44 @@ QString CreationsInDoubt::creationText(ostore::Object &object)
                    : QString();
 }
 
+bool CreationsInDoubt::takeOverHeldCopy(ostore::Context &context, ostore::Object &object)
+{
+    auto &storeObject = static_cast<KNVTCDTaskStoreObject &>(object);
+    if (storeObject.pushState() != PushState::Unsettled)
+        return false;
+    const QJsonObject sent = QJsonDocument::fromJson(storeObject.pushedAttributes().toUtf8()).object();
+    const std::optional<Place> place = placeSentTo(object);
+    const QString identifierKey = QStringLiteral("numericIdentifier");
+    ostore::Object *copy = nullptr;
+    qint64 lowest = 0;
+    for (ostore::Object *candidate : executeFetchRequestForEntityName(
+             context, object.entity().name,
+             ostore::where::notNull(identifierKey) && ostore::where::isNull(QStringLiteral("deletedDate")), {})) {
+        const ostore::Value identifier = candidate->value(identifierKey);
+        const qint64 *id = std::get_if<qint64>(&identifier);
+        if (candidate == &object || !id || (copy && *id >= lowest) || placeOf(*candidate) != place)
+            continue;
+        // It says what the user's creation said, key by key, as the library holds it.
+        bool holds = true;
+        for (auto key = sent.constBegin(); holds && key != sent.constEnd(); ++key)
+            holds = syncWireAttributesForKeys(*candidate, {key.key()}) == key.value().toObject();
+        if (!holds)
+            continue;
+        copy = candidate;
+        lowest = *id;
+    }
+    if (!copy)
+        return false;
+    const ostore::Value created = copy->value(QStringLiteral("createdDate"));
+    context.remove(copy);
+    object.setValue(identifierKey, lowest);
+    object.setValue(QStringLiteral("createdDate"), created);
+    storeObject.setPushState(PushState::None);
+    qCInfo(lcSync).noquote() << "CreationsInDoubt:takeOverHeldCopy a" << object.entity().name
+                             << "kept while its creation was unsettled takes the place of the service's copy";
+    return true;
+}
+
 std::vector<CreationsInDoubt::Settled> CreationsInDoubt::settle(ostore::Context &context,
                                                                 const std::vector<ostore::Object *> &inDoubt,
                                                                 const KNVTRESTFulRequest &request,
@@ -244,7 +297,7 @@ std::vector<CreationsInDoubt::Settled> CreationsInDoubt::settle(ostore::Context 
         return settled;
     std::vector<ostore::Object *> here;
     for (ostore::Object *object : inDoubt) {
-        if (placeOf(*object) == read)
+        if (placeSentTo(*object) == read)
             here.push_back(object);
     }
     if (here.empty())
@@ -300,7 +353,15 @@ std::vector<CreationsInDoubt::Settled> CreationsInDoubt::settle(ostore::Context 
             QVariantMap sentByKey;
             for (auto it = sent.constBegin(); it != sent.constEnd(); ++it)
                 sentByKey.insert(it.key(), QVariant(it.value().toObject()));
+            // Deleted by the user meanwhile: it stays deleted, so that the push deletes what the service made.
+            const QString deletedKey = QStringLiteral("deletedDate");
+            const ostore::Value deleted =
+                object->entity().property(deletedKey) >= 0 ? object->value(deletedKey) : ostore::Value();
             ReplyMerge(context).mergeReply(*object, service[found.front()].inner, sentByKey);
+            if (!ostore::isNone(deleted) && object->value(deletedKey) != deleted) {
+                object->setValue(deletedKey, deleted);
+                ReplyMerge::setChangedKeys(*object, storeObject->changedKeys() << deletedKey);
+            }
             storeObject->setPushState(PushState::None);
             qCInfo(lcSync).noquote() << "CreationsInDoubt:settle the service holds the" << object->entity().name
                                      << "it made of an earlier create; nothing is sent again";

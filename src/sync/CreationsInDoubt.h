@@ -19,9 +19,10 @@ class Object;
 namespace knvt {
 
 // The new objects whose creation may have reached the service without the service saying so (its answer lost, cut,
-// unreadable or without the object, or the program ended while it was under way), and what a read of where they land
+// unreadable or without the object, a failure of the service's own (5xx), which says nothing of whether it applied the
+// request first, or the program ended while it was under way), and what a read of where they land
 // says the service made of them. Before such an object is sent again, that read is asked for an object made by this
-// user, in the same place, with every field the user gave it, that nothing here holds yet. One: it is the user's object,
+// user, in the same place, with every field the user gave it, that nothing here holds yet, in the place the creation was sent to. One: it is the user's object,
 // which takes its identifier and entity tag, and nothing is sent again. None, in a reply read whole: the creation never
 // got there, and is sent again. More than one: nothing tells which is the user's, so nothing is guessed; the object
 // stays here unsent until the user changes it, and the user is told.
@@ -39,6 +40,9 @@ public:
 
     // Where `object` lands; none for an object no read lists (its list or task not on the service yet).
     static std::optional<Place> placeOf(const ostore::Object &object);
+    // Where the service put `object` if its creation in doubt was made: the list its creation named, whatever list the
+    // user moved it to since; where it lands now for whatever names no list of its own.
+    static std::optional<Place> placeSentTo(const ostore::Object &object);
     // What `request` reads, when it is a read of a collection or of one list.
     static std::optional<Place> placeRead(const KNVTRESTFulRequest &request);
     // The collection of lists that lists `list`, by the user's place in it.
@@ -48,6 +52,11 @@ public:
     // the same have the same text.
     static QString creationText(const QVariantMap &sentAttributesByKey);
     static QString creationText(ostore::Object &object);
+
+    // An object kept unsent while more than one object of the service could be it, which the user changed since:
+    // it takes the place of the lowest such object the library now holds (the service's own copy, read since), so that
+    // the change goes to an object the service has rather than making another. False when the library holds none.
+    static bool takeOverHeldCopy(ostore::Context &context, ostore::Object &object);
 
     enum class Verdict {
         // Nothing in the reply tells: the object stays in doubt.

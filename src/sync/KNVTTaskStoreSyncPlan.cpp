@@ -7,8 +7,13 @@
 
 #include "model/ContextAdditions.h"
 #include "model/KNVTCDFriendship.h"
+#include "model/KNVTCDTag.h"
+#include "model/KNVTCDTaggedTask.h"
 #include "model/KNVTCDTask.h"
+#include "model/KNVTCDTaskComment.h"
 #include "model/KNVTCDTaskList.h"
+#include "model/KNVTCDTaskListCollaborator.h"
+#include "model/KNVTCDTaskWatcher.h"
 #include "model/KNVTCDUser.h"
 #include "model/KNVTFriendshipStatus.h"
 #include "model/KNVTUserFriendshipStatus.h"
@@ -18,6 +23,8 @@
 
 #include "objectstore/Context.h"
 #include "objectstore/Where.h"
+
+#include <algorithm>
 
 using namespace ostore::where;
 
@@ -44,6 +51,35 @@ QString includeOf(const QString &resource)
 bool hasNumericIdentifier(const ostore::Object &object)
 {
     return std::holds_alternative<qint64>(object.value(QStringLiteral("numericIdentifier")));
+}
+
+// What a new object names on the service by identifier: its list, its task, its tag.
+std::vector<const ostore::Object *> parentsOf(const ostore::Object &object)
+{
+    const QString &entity = object.entity().name;
+    if (entity == QLatin1String("KNVTCDTask"))
+        return {static_cast<const KNVTCDTask &>(object).taskList()};
+    if (entity == QLatin1String("KNVTCDTaskComment"))
+        return {static_cast<const KNVTCDTaskComment &>(object).task()};
+    if (entity == QLatin1String("KNVTCDTaskWatcher"))
+        return {static_cast<const KNVTCDTaskWatcher &>(object).task()};
+    if (entity == QLatin1String("KNVTCDTaggedTask")) {
+        const auto &link = static_cast<const KNVTCDTaggedTask &>(object);
+        return {link.tag(), link.task()};
+    }
+    if (entity == QLatin1String("KNVTCDTaskListCollaborator"))
+        return {static_cast<const KNVTCDTaskListCollaborator &>(object).taskList()};
+    return {};
+}
+
+// A new object whose parent the service does not have yet would reach it without the parent's identifier, and its
+// refusal would read as the user's. It waits, unsent, until the parent is made; a parent the service refused keeps it
+// waiting with it, named once as the parent is.
+bool waitsForParent(const ostore::Object &object)
+{
+    const std::vector<const ostore::Object *> parents = parentsOf(object);
+    return std::any_of(parents.begin(), parents.end(),
+                       [](const ostore::Object *parent) { return parent && !hasNumericIdentifier(*parent); });
 }
 
 } // namespace
@@ -187,7 +223,7 @@ KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::creationChecks(const std::vector<o
             m_heldCreationHandler(*object);
         if (state != PushState::PossiblySent)
             continue;
-        const std::optional<knvt::CreationsInDoubt::Place> place = knvt::CreationsInDoubt::placeOf(*object);
+        const std::optional<knvt::CreationsInDoubt::Place> place = knvt::CreationsInDoubt::placeSentTo(*object);
         if (!place) {
             // Where it would land is not on the service (its list or task never went), so neither can it be.
             static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(PushState::None);
@@ -289,11 +325,19 @@ std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::pendingPushRequest(os
                                                                               const QString &resource,
                                                                               const QString &bodyEntityName)
 {
-    const ostore::Value identifierValue = object.value(QStringLiteral("numericIdentifier"));
-    const bool hasIdentifier = std::holds_alternative<qint64>(identifierValue);
     if (holdsCreation(object))
         return nullptr;
+    // Changed since the service was found holding more than one copy of it: the change goes to one of those.
+    if (!hasNumericIdentifier(object))
+        knvt::CreationsInDoubt::takeOverHeldCopy(m_context, object);
+    const ostore::Value identifierValue = object.value(QStringLiteral("numericIdentifier"));
+    const bool hasIdentifier = std::holds_alternative<qint64>(identifierValue);
     const bool deleted = std::holds_alternative<QDateTime>(object.value(QStringLiteral("deletedDate")));
+    if (!hasIdentifier && deleted) {
+        // Deleted while its creation was in doubt, and the service did not make it: there is nothing to send.
+        m_context.remove(&object);
+        return nullptr;
+    }
     if (hasIdentifier && deleted)
         return pushRequest(object, resource, bodyEntityName, std::get<qint64>(identifierValue), {},
                            KNVTRESTFulRequestActionDestroy);
@@ -306,6 +350,8 @@ std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::pendingPushRequest(os
     if (hasIdentifier)
         return pushRequest(object, resource, bodyEntityName, std::get<qint64>(identifierValue), keys,
                            KNVTRESTFulRequestActionUpdate);
+    if (waitsForParent(object))
+        return nullptr;
     return pushRequest(object, resource, bodyEntityName, QVariant(), keys, KNVTRESTFulRequestActionCreate);
 }
 

@@ -127,13 +127,13 @@ bool isRead(knvt::SyncAnswerTable::Request request)
     return request == Request::CollectionRead || request == Request::ListRead || request == Request::AvatarRead;
 }
 
-// Whether the body of a success to an update or a delete reads as the service's answer: none at all, or the object under
-// its root key. Anything else (a captive portal's page, JSON that holds no object) is no sign that the service took the
-// change.
-bool isChangeReply(const QByteArray &body, const QString &rootKey)
+// Whether the body of a success to an update or a delete reads as the service's answer: the object under its root key,
+// or for a delete none at all (its 204). Anything else (a captive portal's page, JSON that holds no object, an update
+// answered with nothing) is no sign that the service took the change.
+bool isChangeReply(const QByteArray &body, const QString &rootKey, KNVTRequestMethod method)
 {
     if (body.trimmed().isEmpty())
-        return true;
+        return method == KNVTRequestMethodDELETE;
     const knvt::JSONDocument reply = knvt::JSONDocument::fromJson(body);
     return !rootKey.isEmpty() && reply.root().value(rootKey.toStdString()).isObject();
 }
@@ -156,12 +156,13 @@ void KNVTTaskStoreSyncSession::settleAnswer(const KNVTRESTFulRequest &request, b
     if (kind == Table::Request::Create) {
         if (ostore::Object *object = pushedObject(request)) {
             auto *created = static_cast<KNVTCDTaskStoreObject *>(object);
-            // A create the service answered with a status of its own was not made; one answered with nothing that
-            // reads may have been, and the reads of where it lands are asked first.
-            if (request.requestError())
-                created->setPushState(KNVTCDTaskStoreObject::PushState::None);
-            else if (answer == Table::Answer::UnreadableSuccess)
+            // A create the service refused with a status of its own was not made; one answered with nothing that
+            // reads, or with a failure of the service's own, which a gateway gives as readily after its back end made
+            // the object as before, may have been, and the reads of where it lands are asked first.
+            if (answer == Table::Answer::UnreadableSuccess || answer == Table::Answer::ServiceError)
                 m_pull->creationInDoubt(*object);
+            else if (request.requestError())
+                created->setPushState(KNVTCDTaskStoreObject::PushState::None);
         }
     }
     switch (outcome) {
@@ -392,7 +393,8 @@ void KNVTTaskStoreSyncSession::insertTombstone(const QString &entityName, const 
 
 void KNVTTaskStoreSyncSession::processPUTRequest(const KNVTRESTFulRequest &request)
 {
-    const bool readable = isChangeReply(request.responseData(), rootKeysByPushResource().value(request.resource()));
+    const bool readable = isChangeReply(request.responseData(), rootKeysByPushResource().value(request.resource()),
+                                        request.requestMethod());
     ostore::Object *object = rootKeysByPushResource().contains(request.resource()) ? pushedObject(request) : nullptr;
     if (object && readable)
         knvt::ReplyMerge::setChangedKeys(*object, changedKeysAfter(*object, request));
@@ -401,7 +403,8 @@ void KNVTTaskStoreSyncSession::processPUTRequest(const KNVTRESTFulRequest &reque
 
 void KNVTTaskStoreSyncSession::processDELETERequest(const KNVTRESTFulRequest &request)
 {
-    const bool readable = isChangeReply(request.responseData(), rootKeysByPushResource().value(request.resource()));
+    const bool readable = isChangeReply(request.responseData(), rootKeysByPushResource().value(request.resource()),
+                                        request.requestMethod());
     if (readable && rootKeysByPushResource().contains(request.resource())) {
         if (ostore::Object *object = pushedObject(request))
             m_context->remove(object);

@@ -726,7 +726,12 @@ void SessionPull::settleCreationsInDoubt(const KNVTRESTFulRequest &request, cons
         m_creationsInDoubt.erase(
             std::remove(m_creationsInDoubt.begin(), m_creationsInDoubt.end(), settled.object->objectID()),
             m_creationsInDoubt.end());
-        if (settled.verdict == CreationsInDoubt::Verdict::Unsettled)
+        if (settled.verdict != CreationsInDoubt::Verdict::Unsettled)
+            continue;
+        // The user deleted theirs meanwhile: what the service holds is not theirs to judge, and nothing is sent.
+        if (!ostore::isNone(settled.object->value(QStringLiteral("deletedDate"))))
+            ctx->remove(settled.object);
+        else
             m_session.nameRefusedChange(*settled.object, Error(), SyncRefusal::Unsettled);
     }
 }

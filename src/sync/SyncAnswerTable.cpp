@@ -24,8 +24,10 @@ constexpr int kAnswers = int(Answer::TimedOut) + 1;
 // A row per answer, a column per request, in the order of the enums. A read that failed is read again by the next
 // session, and meanwhile nothing it would have named is judged gone. A change refused as it is (400, 409, 422) is named
 // to the user rather than dropped; one the user may not make (403) is undone, as sending it again would only be
-// refused again, except a new object, which is all the user's and is held until something changes. 404 to a create is no refusal of the object but of the address, so it is only sent again. 403 and 404
-// to one list mean the user lost it; to a picture, that there is none to show.
+// refused again, except a new object, which is all the user's and is held until something changes. A 404 to a create,
+// whose address stays what it was, would be answered so in every session: it is held as a 403 is. 403 and 404 to one
+// list mean the user lost it; to a picture, that there is none to show. A 5xx to a create says nothing of whether the
+// service made it first: the session asks where it lands before it is sent again.
 constexpr Outcome kOutcomes[kAnswers][kRequests] = {
     // collection, list, avatar, create, update, delete
     {Done, Done, Done, Done, Done, Done},                   // Success
@@ -33,7 +35,7 @@ constexpr Outcome kOutcomes[kAnswers][kRequests] = {
     {Kept, Kept, Kept, Named, Named, Named},                // BadRequest
     {Refused, Refused, Refused, Refused, Refused, Refused}, // Unauthorized
     {Kept, Gone, Done, Held, Undone, Undone},               // Forbidden
-    {Kept, Gone, Done, Kept, Gone, Gone},                   // NotFound
+    {Kept, Gone, Done, Held, Gone, Gone},                   // NotFound
     {Kept, Kept, Kept, Kept, Kept, Kept},                   // RequestTimeout
     {Kept, Kept, Kept, Named, Named, Named},                // Conflict
     {Refused, Refused, Refused, Refused, Refused, Refused}, // Gone

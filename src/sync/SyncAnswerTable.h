@@ -30,11 +30,11 @@ public:
         Delete,
     };
     enum class Answer {
-        // Any status below 400 or above 599 with a body that reads as the request's reply: none (a 304, or an update
-        // or delete answered with no body), or one that reads as what was asked (the object a create, an update or a
-        // delete concerns).
+        // Any status below 400 or above 599 with a body that reads as the request's reply: none (a 304, or a delete
+        // answered with no body), or one that reads as what was asked (the object a create, an update or a delete
+        // concerns).
         Success,
-        // The same with a body that does not.
+        // The same with a body that does not, an update's empty one included: its answer holds the object.
         UnreadableSuccess,
         // 400, and every 4xx not named below: the service will not take the request as it is.
         BadRequest,

@@ -681,7 +681,7 @@ TEST_F(AccountsFeature, InvitingAFriend)
     app.clickButton(QStringLiteral("addUserButton"));
     const QStringList expected{
         QStringLiteral("You Successfully invited bea!"), QStringLiteral("Unable to authenticate."),
-        QStringLiteral("Unable invite, please check that the username you have entered is correct.")};
+        QStringLiteral("Unable to invite, please check that the username you have entered is correct.")};
     for (const QString &line : expected) {
         retype(QStringLiteral("usernameTextField"), QStringLiteral("bea"));
         app.pressReturn(QStringLiteral("usernameTextField"));

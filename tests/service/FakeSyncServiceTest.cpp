@@ -330,6 +330,11 @@ TEST_F(FakeSyncServiceTest, ScriptedRoutesComeBeforeTheStoreAndCanHoldIt)
     EXPECT_EQ(created.status, 201);
     EXPECT_TRUE(created.body.isEmpty());
     EXPECT_EQ(fake->storedAll("tasks").back().value("title").toString(), "C");
+
+    // Nor does a connection closed once the store answered.
+    fake->on("POST", "/tasks.json").clear().dropAfterAnswering();
+    EXPECT_EQ(send("POST", "/tasks.json", {{"task", QJsonObject{{"title", "D"}}}}).status, 0);
+    EXPECT_EQ(fake->storedAll("tasks").back().value("title").toString(), "D");
 }
 
 } // namespace

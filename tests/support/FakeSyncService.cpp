@@ -45,6 +45,7 @@ struct Script
     bool hold = false;
     bool truncate = false;
     std::optional<std::pair<int, QByteArray>> rewrite;
+    bool dropAfterAnswering = false;
 };
 
 struct RouteScript
@@ -174,7 +175,7 @@ struct FakeSyncService::Route::Impl
     {
         RouteScript &route = routes[key];
         if (route.replies.empty())
-            route.replies.push_back(Script{ReplyKind::Pass, {}, {}, 0, false, false, {}});
+            route.replies.push_back(Script{ReplyKind::Pass, {}, {}, 0, false, false, {}, false});
         return route.replies.back();
     }
 
@@ -429,6 +430,8 @@ void FakeSyncService::Route::Impl::serve(int fd, int number)
             break;
         }
 
+        if (script.dropAfterAnswering)
+            break;
         FakeSyncReply reply = std::move(script.reply);
         if (script.rewrite) {
             reply.status = script.rewrite->first;
@@ -498,7 +501,7 @@ FakeSyncService::Route &FakeSyncService::Route::png(QByteArrayView bytes)
 FakeSyncService::Route &FakeSyncService::Route::pass()
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->append({m_method, m_path}, Script{ReplyKind::Pass, {}, {}, 0, false, false, {}});
+    m_impl->append({m_method, m_path}, Script{ReplyKind::Pass, {}, {}, 0, false, false, {}, false});
     return *this;
 }
 
@@ -526,14 +529,14 @@ FakeSyncService::Route &FakeSyncService::Route::hold()
 FakeSyncService::Route &FakeSyncService::Route::drop()
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->append({m_method, m_path}, Script{ReplyKind::Drop, {}, {}, 0, false, false, {}});
+    m_impl->append({m_method, m_path}, Script{ReplyKind::Drop, {}, {}, 0, false, false, {}, false});
     return *this;
 }
 
 FakeSyncService::Route &FakeSyncService::Route::reset()
 {
     std::lock_guard lock(m_impl->mutex);
-    m_impl->append({m_method, m_path}, Script{ReplyKind::Reset, {}, {}, 0, false, false, {}});
+    m_impl->append({m_method, m_path}, Script{ReplyKind::Reset, {}, {}, 0, false, false, {}, false});
     return *this;
 }
 
@@ -548,6 +551,13 @@ FakeSyncService::Route &FakeSyncService::Route::rewrite(int status, QByteArrayVi
 {
     std::lock_guard lock(m_impl->mutex);
     m_impl->lastScript({m_method, m_path}).rewrite = std::pair(status, body.toByteArray());
+    return *this;
+}
+
+FakeSyncService::Route &FakeSyncService::Route::dropAfterAnswering()
+{
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->lastScript({m_method, m_path}).dropAfterAnswering = true;
     return *this;
 }
 

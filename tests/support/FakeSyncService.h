@@ -58,7 +58,7 @@ public:
     };
 
     // Scripts the replies of one route. Each reply-producing call (json, reply, png, drop, reset) appends a reply;
-    // the modifiers (etag, delay, hold, truncate) change the last one appended. A modifier on a route without a reply
+    // the modifiers (etag, delay, hold, truncate, rewrite, dropAfterAnswering) change the last one appended. A modifier on a route without a reply
     // appends a pass-through reply, which is answered by the fake's store (enableState) or else as unmatched: that
     // is how a test holds or delays a request that the store answers.
     // Replies are used in order, and the last one repeats. Replies appended later are used once the earlier ones are
@@ -80,6 +80,8 @@ public:
         // Sends `status` and `body` in place of the reply once it is made: the store, answering, has applied the
         // request, which the answer no longer says.
         Route &rewrite(int status, QByteArrayView body = {});
+        // Closes the connection without a reply once the reply is made: the store has applied the request.
+        Route &dropAfterAnswering();
         Route &clear(); // forgets this route's replies, used or not
 
     private:

@@ -76,7 +76,7 @@ TEST_P(SyncConnectionTest, ARequestWithoutReplyStopsTheSessionAndItsResumeComple
     save();
     task->setTitle("B");
     save();
-    m_fake.on("PUT", "/tasks/12.json").reply(200);
+    m_fake.on("PUT", "/tasks/12.json").json(200, R"({"task":{"id":12}})");
     scriptService(m_fake);
     if (kind == NoReply::Timeout)
         KNVTRequest::setDefaultTimeoutInterval(1.0);
@@ -111,7 +111,7 @@ TEST_P(SyncConnectionTest, ARequestWithoutReplyStopsTheSessionAndItsResumeComple
         successor = std::make_unique<FakeSyncService>();
         KNVTSetSyncServiceAPIURLString(successor->baseURL());
         service = successor.get();
-        service->on("PUT", "/tasks/12.json").reply(200);
+        service->on("PUT", "/tasks/12.json").json(200, R"({"task":{"id":12}})");
         scriptService(*service);
     }
     service->clearRequests();
@@ -166,7 +166,7 @@ TEST_F(SyncSessionTest, ACreateWhoseConnectionDiesIsSentOnceAndTheSessionStops)
     auto *task = m_main->insert<KNVTCDTask>();
     task->setTitle("Buy milk");
     save();
-    m_fake.on("PUT", "/task_lists/5.json").reply(200);
+    m_fake.on("PUT", "/task_lists/5.json").json(200, R"({"task_list":{"id":5}})");
     m_fake.on("POST", "/tasks.json").drop();
 
     auto session = makeSession(true, false);

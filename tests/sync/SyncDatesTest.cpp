@@ -42,7 +42,7 @@ TEST_F(SyncDatesTest, PushedDatesAreWrittenInUTCWithoutAColon)
     // Written in another zone, sent as the same instant in UTC.
     task->setDueDate(QDateTime(QDate(2015, 3, 4), QTime(5, 20, 30), QTimeZone("America/New_York")));
     save();
-    m_fake.on("PUT", "/tasks/12.json").reply(200);
+    m_fake.on("PUT", "/tasks/12.json").json(200, R"({"task":{"id":12}})");
 
     ASSERT_EQ(run(makeSession(true, false)), Outcome::Finished) << qPrintable(m_error.description());
 

@@ -98,7 +98,9 @@ TEST_F(SyncListRulesTest, AListAcceptedLocallyOutlivesAnActiveListsReplyThatLack
     list->setTaskListCollaboratorStatus(KNVTTaskListCollaboratorStatusAccepted);
     save();
     ASSERT_TRUE(list->hasUnpushedMembershipChange());
-    m_fake.on("PUT", "/task_list_collaborators/70.json").reply(500).reply(200);
+    m_fake.on("PUT", "/task_list_collaborators/70.json")
+        .reply(500)
+        .json(200, R"({"task_list_collaborator":{"id":70}})");
     m_fake.on("GET", "/task_lists/pending.json")
         .clear()
         .json(200, listBody({sharedList(7, "Shared with me", 1, "pending")}));

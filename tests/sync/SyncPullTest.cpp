@@ -298,7 +298,7 @@ TEST_F(SyncPullTest, AnInboxTaskMovedLocallyOutlivesAnInboxReplyThatLacksIt)
     save();
     task->moveToTaskList(nullptr);
     save();
-    m_fake.on("PUT", "/tasks/12.json").reply(500).reply(200);
+    m_fake.on("PUT", "/tasks/12.json").reply(500).json(200, R"({"task":{"id":12}})");
 
     ASSERT_EQ(run(makeSession()), Outcome::Failed) << "the move was not sent";
     ASSERT_TRUE(withIdentifier<KNVTCDTask>(12)) << "its move waits for the push";

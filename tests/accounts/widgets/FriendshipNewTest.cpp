@@ -82,19 +82,29 @@ TEST_F(FriendshipNewTest, RefusalsAndFailuresEachHaveTheirLine)
     struct Case
     {
         int status;
+        QByteArray body;
         QString message;
         bool addEnabled;
     };
+    const QString unknownName =
+        QStringLiteral("Unable to invite, please check that the username you have entered is correct.");
+    // Only the service's word that it knows no such person speaks of the name; its own failures do not.
+    const QString serviceFailed =
+        QStringLiteral("Unable to invite as the sync service failed: the invitation was not sent. You can try again.");
     const Case cases[] = {
-        {422, QStringLiteral("Unable invite, please check that the username you have entered is correct."), false},
-        {404, QStringLiteral("Unable invite, please check that the username you have entered is correct."), false},
-        {401, QStringLiteral("Unable to authenticate."), true},
+        {422, R"({"invitee_username":["is not a user"]})", unknownName, false},
+        {404, R"({"invitee":["not found"]})", unknownName, false},
+        {401, "{}", QStringLiteral("Unable to authenticate."), true},
+        {503, "{}", serviceFailed, true},
+        {502, "<html>Bad Gateway</html>", serviceFailed, true},
+        {403, "{}", serviceFailed, true},
+        {404, "{}", serviceFailed, true},
     };
     for (const Case &c : cases) {
-        fake.on("POST", "/friendships.json").clear().json(c.status, R"({"invitee":["not found"]})");
+        fake.on("POST", "/friendships.json").clear().json(c.status, c.body);
         invite(QStringLiteral("nobody"));
-        EXPECT_EQ(line()->text(), c.message) << c.status;
-        EXPECT_EQ(addButton()->isEnabled(), c.addEnabled) << c.status;
+        EXPECT_EQ(line()->text(), c.message) << c.status << ' ' << c.body.toStdString();
+        EXPECT_EQ(addButton()->isEnabled(), c.addEnabled) << c.status << ' ' << c.body.toStdString();
         EXPECT_EQ(field()->text(), QStringLiteral("nobody"));
     }
     fake.stop();
