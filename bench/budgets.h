@@ -33,6 +33,12 @@ inline constexpr Budget kBudgets[] = {
     // signal that tells them): within 1.5 times SQLite's own one-row commit with the library's durability, in the
     // same run. The disk's wait is the cost of both; a save that waited for it a second time would cost twice.
     {"BM_StoreSaveOneTask", Measure::Counter, "x_reference", 1.5},
+    // The first such save after the library was opened, as the first edit of a session: the library's write-ahead log
+    // made ready while it opened, it waits for the disk once as well, not three times (the log's header, the folder
+    // holding the new log, the commit), which measured 3.0 times. Within 2.5: the first save of a connection also
+    // prepares the statements and reads in the pages that later saves find at hand, 1.9 to 2.2 times on a busy machine
+    // whose disk syncs in a millisecond or two.
+    {"BM_StoreSaveFirstOfASession", Measure::Counter, "x_reference", 2.5},
     // A search of 100,000 tasks' titles and notes against SQLite scanning the same columns of the same file for the
     // same text, in the same run: the first search after opening within twice the scan, a keystroke's search no
     // slower than it.
@@ -92,6 +98,9 @@ inline constexpr Budget kBudgets[] = {
     // The same key typed while a screen reader reads the list as it changes: the window answers within 50 ms from the
     // key until the whole list is there.
     {"BM_SearchKeystrokeMatchingAllWithAScreenReader", Measure::Counter, "longest_block_ms", 50},
+    // The same key typed as the first search of a session, the library just opened: within a frame as well, what a
+    // first search needs made before it or off the window's thread.
+    {"BM_SearchFirstKeystrokeOfASession", Measure::Counter, "longest_block_ms", 16},
     // 6,000 changed tasks synced: the window never answers nothing for longer than 50 ms from the start of the push
     // to the end of the sync.
     {"BM_PushSixThousandChanges", Measure::Counter, "longest_block_ms", 50},
@@ -121,9 +130,11 @@ inline constexpr Budget kBudgets[] = {
     {"BM_SearchListUpdateAfterSave", Measure::RealTimeNs, nullptr, 2e6},
     {"BM_TaskListOutlineUpdateAfterSave", Measure::RealTimeNs, nullptr, 2e6},
     // A user's hour in the application, compressed (bench/app/DayOfUse.cpp, in a process of its own): the growth an
-    // hour of the live heap and of the resident memory once the first ten minutes have filled the caches.
+    // hour of the live heap and of the process's own resident memory (anonymous: heap, stacks, caches) once the first
+    // ten minutes have filled the caches. The pages of mapped files (a font file read as its glyphs are drawn), which
+    // the system drops and reads again, are reported apart (file_backed_growth_mb_per_hour).
     {"BM_DayOfUse", Measure::Counter, "heap_growth_mb_per_hour", 2.0},
-    {"BM_DayOfUse", Measure::Counter, "resident_growth_mb_per_hour", 2.0},
+    {"BM_DayOfUse", Measure::Counter, "anonymous_growth_mb_per_hour", 2.0},
     // Large transient work, each in a process of its own: a search matching nearly every one of 100,000 tasks typed and
     // cleared, a pull of 6,000 changed tasks. Three seconds of idle later, what the process freed and still holds.
     {"BM_MemoryAfterSearchCleared", Measure::Counter, "kept_freed_mb", 3.0},

@@ -9,7 +9,9 @@
 //   240 of them an hour. The hour passes ten times as fast, the program's own delays with it (DayApplication): a round
 //   takes at least a tenth of its quarter minute, so that the program's timers fire as often a round as in the user's
 //   hour, and the whole run takes about seven minutes. Both figures are read after every round; the growth a round is
-//   the least-squares slope over the rounds after the first ten minutes' 40, times 240 for an hour. KNVT_DAY_ROUNDS
+//   the least-squares slope over the rounds after the first ten minutes' 40, times 240 for an hour. The resident
+//   memory is read whole and split into the process's own (anonymous) and the pages of files it maps (a font file's
+//   pages, read as its glyphs are drawn, count there), each with its growth. KNVT_DAY_ROUNDS
 //   (240), KNVT_DAY_WARMUP (40) and KNVT_DAY_TASKS (10,000) change the counts. To see who holds what grows, run it
 //   under heaptrack twice with different KNVT_DAY_ROUNDS and KNVT_DAY_END_AT_LAST_ROUND=1, which ends the process at
 //   its last round with everything the program holds unfreed, and compare the two (again with 160 rounds and -o long):
@@ -115,12 +117,14 @@ void BM_DayOfUse(benchmark::State &state)
             return;
         }
         std::vector<double> resident;
+        std::vector<double> anonymous;
+        std::vector<double> fileBacked;
         std::vector<double> heap;
         // A round takes the user a quarter of a minute, which passes as fast as the program's own delays do: its
         // timers (the push after an edit, the automatic sync, the return of freed memory) fire as often a round as
         // in the user's hour.
         const double roundSeconds = 3600.0 / kRoundsAnHour * knvt::Timing::scale();
-        std::printf("minutes  rounds  heap_MB  resident_MB\n");
+        std::printf("minutes  rounds  heap_MB  resident_MB  anonymous_MB  file_MB\n");
         for (int number = 1; number <= warmUp + rounds; ++number) {
             QElapsedTimer taken;
             taken.start();
@@ -135,10 +139,12 @@ void BM_DayOfUse(benchmark::State &state)
             if (number <= warmUp)
                 continue;
             resident.push_back(knvt::bench::residentMegabytes());
+            anonymous.push_back(knvt::bench::anonymousResidentMegabytes());
+            fileBacked.push_back(knvt::bench::fileResidentMegabytes());
             heap.push_back(knvt::bench::heapMegabytes());
             if (number % (kRoundsAnHour / 12) == 0) {
-                std::printf("%7d  %6d  %7.2f  %11.2f\n", number * 60 / kRoundsAnHour, number, heap.back(),
-                            resident.back());
+                std::printf("%7d  %6d  %7.2f  %11.2f  %12.2f  %7.2f\n", number * 60 / kRoundsAnHour, number,
+                            heap.back(), resident.back(), anonymous.back(), fileBacked.back());
                 std::fflush(stdout);
             }
         }
@@ -152,6 +158,8 @@ void BM_DayOfUse(benchmark::State &state)
         state.counters["resident_mb"] = resident.back();
         state.counters["heap_growth_mb_per_hour"] = slope(heap) * kRoundsAnHour;
         state.counters["resident_growth_mb_per_hour"] = slope(resident) * kRoundsAnHour;
+        state.counters["anonymous_growth_mb_per_hour"] = slope(anonymous) * kRoundsAnHour;
+        state.counters["file_backed_growth_mb_per_hour"] = slope(fileBacked) * kRoundsAnHour;
     }
 }
 BENCHMARK(BM_DayOfUse)->Unit(benchmark::kSecond)->Iterations(1);

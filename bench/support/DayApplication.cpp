@@ -62,6 +62,33 @@ double residentMegabytes()
     return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
 }
 
+namespace {
+
+// A field of /proc/self/status given in kB, in megabytes.
+double statusMegabytes(const QByteArray &field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+} // namespace
+
+double anonymousResidentMegabytes()
+{
+    return statusMegabytes(QByteArrayLiteral("RssAnon"));
+}
+
+double fileResidentMegabytes()
+{
+    return statusMegabytes(QByteArrayLiteral("RssFile")) + statusMegabytes(QByteArrayLiteral("RssShmem"));
+}
+
 double heapMegabytes()
 {
     const struct mallinfo2 info = mallinfo2();

@@ -36,6 +36,11 @@ namespace knvt::bench {
 
 // Resident and heap figures of this process, in megabytes.
 double residentMegabytes();
+// The resident size split: memory of the process's own (heap, stacks, caches; RssAnon), and pages of mapped files
+// (the program's libraries, font files; RssFile) and of shared memory (RssShmem), which the system can drop and read
+// again or other processes hold too.
+double anonymousResidentMegabytes();
+double fileResidentMegabytes();
 // What the program holds on the heap now (handed out and not freed), free pages left out.
 double heapMegabytes();
 

@@ -18,6 +18,8 @@
 #include "model/KNVTCDTask.h"
 #include "model/KNVTCDTaskList.h"
 
+#include "objectstore/Folding.h"
+
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringAdditions.h"
 #include "uikit/ActionSet.h"
@@ -639,6 +641,10 @@ void KNVTMainWindowController::keyPressEvent(QKeyEvent *event)
 
 bool KNVTMainWindowController::eventFilter(QObject *watched, QEvent *event)
 {
+    // What a search needs that the session has not made yet is made while the user's hand goes to the keys, off the
+    // window's thread, rather than by the first key.
+    if (watched == m_searchField && event->type() == QEvent::FocusIn)
+        ostore::Folding::prepareInBackground();
     // Escape in the search field ends the search: the field empties, which brings back the list shown before it,
     // and the keyboard goes to that list.
     // Escape in the results ends it the same way.

@@ -405,6 +405,7 @@ bool Coordinator::open(const QString &file, OpenResult *result, knvt::Error *err
             abandon();
             return false;
         }
+        m_journalStart.start(m_db, file);
         if (result)
             *result = r;
         return true;
@@ -423,6 +424,7 @@ void Coordinator::close()
     m_tables.clear();
     m_statements.clear();
     m_updates.clear();
+    m_journalStart.wait();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_queuedExternal = ChangeSet();
@@ -901,6 +903,7 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
         knvt::Error::report(error, ErrorFactory::make(ErrorCode::StoreClosed, m_path));
         return false;
     }
+    m_journalStart.wait();
     if (const int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) {
         knvt::Error::report(error, sqliteError(rc));
         return false;

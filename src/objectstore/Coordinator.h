@@ -2,6 +2,7 @@
 
 #include "objectstore/ChangeSet.h"
 #include "objectstore/ErrorCode.h"
+#include "objectstore/JournalStart.h"
 #include "objectstore/Model.h"
 #include "objectstore/OpenDatabase.h"
 #include "objectstore/OpenResult.h"
@@ -48,6 +49,9 @@ public:
     bool open(const QString &file, OpenResult *result = nullptr, knvt::Error *error = nullptr);
     // Contexts go inert: fetches return empty, counts 0, saves fail with StoreClosed.
     void close();
+    // Returns once the write-ahead log made ready at open is ready, so that a commit waits for the disk once; a commit
+    // waits for it by itself.
+    void waitForJournal() { m_journalStart.wait(); }
     bool isOpen() const { return m_db != nullptr; }
 
     const Model &model() const { return m_model; }
@@ -169,6 +173,7 @@ private:
     ChangeSet m_queuedExternal;
     bool m_externalScheduled = false;
     QSet<QPair<int, qint64>> m_loggedFailures;
+    JournalStart m_journalStart;
 };
 
 } // namespace ostore

@@ -1,5 +1,7 @@
 #include "objectstore/Folding.h"
 
+#include <QThreadPool>
+
 #include <unicode/stringoptions.h>
 #include <unicode/ustring.h>
 
@@ -265,6 +267,19 @@ QString Folding::fold(QStringView text)
     QString out;
     foldInto(text, out);
     return out;
+}
+
+void Folding::prepareInBackground()
+{
+    static std::once_flag started;
+    std::call_once(started, [] {
+        QThreadPool::globalInstance()->start([] {
+            FoldingTable &folding = table();
+            for (char32_t first = 0; first < 0x10000; first += 0x100)
+                if (!QChar::isSurrogate(first))
+                    folding.block(char16_t(first));
+        });
+    });
 }
 
 void Folding::foldInto(QAnyStringView text, QString &out)

@@ -19,6 +19,10 @@ public:
     static QString fold(QStringView text);
     // fold(text) written over `out`, whose storage a caller folding text after text keeps and reuses.
     static void foldInto(QAnyStringView text, QString &out);
+    // Builds the table of every character of the basic plane on a thread of the application's pool, once a process
+    // (later calls do nothing): the first search of a session otherwise builds it while the window waits, a block for
+    // every script its texts use, after the Unicode data the blocks are built from is read in.
+    static void prepareInBackground();
 };
 
 } // namespace ostore
