@@ -1,5 +1,7 @@
 #include "accounts/KNVTAuthenticationFailureWindowController.h"
 
+#include "uikit/PasswordField.h"
+
 #include "accounts/AccountService.h"
 #include "accounts/FormWidgets.h"
 #include "accounts/KNVTAccountsShell.h"
@@ -42,9 +44,8 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     m_usernameLabel = new QLabel;
     m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
     m_usernameLabel->setTextFormat(Qt::PlainText);
-    m_passwordSecureTextField = new QLineEdit;
+    m_passwordSecureTextField = new knvt::PasswordField;
     m_passwordSecureTextField->setObjectName(QStringLiteral("passwordSecureTextField"));
-    m_passwordSecureTextField->setEchoMode(QLineEdit::Password);
     m_saveButton = knvt::makeButton(tr("Save"), "saveButton", true);
     m_cancelButton = knvt::makeButton(tr("Cancel"), "cancelButton");
 
