@@ -188,10 +188,12 @@ void KNVTSignUpViewController::chooseAvatarImage()
         view(), [imageView, indicator, label](const QImage &image, const QString &fileName) {
             if (!imageView || !indicator || !label)
                 return;
-            if (image.isNull())
+            if (image.isNull()) {
                 knvt::stopProgress(indicator, label, knvt::ImagePicker::notAPictureMessage(fileName));
-            else
+                knvt::announceMessage(label);
+            } else {
                 imageView->setImage(image);
+            }
         });
 }
 

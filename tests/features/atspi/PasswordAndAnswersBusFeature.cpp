@@ -1,5 +1,5 @@
-// What a program listening on the accessibility bus hears while the user types a password (inside scripts/with-x11
-// and scripts/with-atspi).
+// What a program listening on the accessibility bus hears while the user types a password, and what a screen reader
+// hears of the answers a window gives in place (inside scripts/with-x11 and scripts/with-atspi).
 
 #include "../AppDriver.h"
 #include "BusReader.h"
@@ -176,5 +176,67 @@ TEST_F(PasswordAndAnswersBusFeature, APasswordTypedPutsNoneOfItsCharactersOnTheB
         })) << heard.join(QStringLiteral(" | ")).toStdString();
         EXPECT_EQ(carrying(heard, secret), QStringList());
         EXPECT_EQ(carrying(reader.textAnswers(), secret), QStringList());
+    }
+}
+
+namespace {
+
+// What the reader heard of the windows and the focus until `done` holds, or a while.
+struct Heard
+{
+    QStringList windows;
+    QStringList focus;
+    QStringList announced;
+};
+
+Heard heardUntil(BusReader &reader, const std::function<bool(const Heard &)> &done)
+{
+    Heard heard;
+    knvt::test::waitUntil([&] {
+        heard.windows << reader.windowsHeard();
+        heard.focus << reader.focusHeard();
+        heard.announced << reader.announced();
+        return done(heard);
+    });
+    return heard;
+}
+
+} // namespace
+
+// Each answer of Add Friend is read wherever the user is, and the keyboard stays in the user name for the next.
+TEST_F(PasswordAndAnswersBusFeature, AddFriendsAnswersAreHeardAndTheKeyboardStaysInTheUsername)
+{
+    AppDriver app;
+    app.givenSignedIn();
+    app.service()
+        .on("POST", "/friendships.json")
+        .json(200,
+              knvt::test::body(knvt::test::friendship(80, 42, 43, QStringLiteral("pending"), 1,
+                                                      {{"invitee", knvt::test::user(43, "bea")}})))
+        .json(422, R"({"invitee":["not found"]})")
+        .json(401, "{}");
+    app.launch();
+    BusReader reader;
+    ASSERT_TRUE(reader.isReady());
+    app.openPeopleWindow();
+    app.clickButton(QStringLiteral("addUserButton"));
+    ASSERT_EQ(reader.focusOnceItReads("text Username"), "text Username");
+    const QStringList answers{
+        QStringLiteral("You Successfully invited bea!"),
+        QStringLiteral("Unable invite, please check that the username you have entered is correct."),
+        QStringLiteral("Unable to authenticate.")};
+    for (const QString &answer : answers) {
+        SCOPED_TRACE(answer.toStdString());
+        reader.focusHeard();
+        reader.announced();
+        app.typeWhereTheFocusIs(QStringLiteral("bea"));
+        app.pressWhereTheFocusIs("Return");
+        const Heard heard = heardUntil(reader, [&](const Heard &now) { return now.announced.contains(answer); });
+        EXPECT_TRUE(heard.announced.contains(answer)) << heard.announced.join(" | ").toStdString();
+        // A refused password asks for it again in a window that waits beside the sheet.
+        EXPECT_EQ(heard.focus, QStringList()) << "the keyboard never left the user name";
+        EXPECT_EQ(reader.focusOnceItReads("text Username"), "text Username");
+        app.pressWhereTheFocusIs("Ctrl+A");
+        app.pressWhereTheFocusIs("Backspace");
     }
 }
