@@ -1,10 +1,9 @@
 #include "accounts/FormWidgets.h"
 
-#include "uikit/AccessibilityEvents.h"
+#include "uikit/Announcement.h"
 #include "uikit/KNVTImageView.h"
 #include "uikit/KNVTProgressIndicator.h"
 
-#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -122,17 +121,14 @@ void stopProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString
 
 void announceMessage(QLabel *message)
 {
-    AccessibilityEvents &events = AccessibilityEvents::shared();
-    if (message->text().isEmpty() || message->isHidden() || !events.isListening())
-        return;
-    QAccessibleEvent alert(message, QAccessible::Alert);
-    events.post(&alert);
+    if (!message->text().isEmpty() && !message->isHidden())
+        Announcement::announce(message, message->text());
 }
 
 void focusMessage(QLabel *message)
 {
+    // The reader reads the label it is told the focus went to: announced as well, the sentence would be heard twice.
     message->setFocus(Qt::OtherFocusReason);
-    announceMessage(message);
 }
 
 void holdFocusOnMessage(QLabel *message)

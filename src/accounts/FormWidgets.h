@@ -57,10 +57,10 @@ void startProgress(KNVTProgressIndicator *indicator, QLabel *label, const QStrin
 // Stops spinning; shows `text`, or empties and hides the line when `text` is empty.
 void stopProgress(KNVTProgressIndicator *indicator, QLabel *label, const QString &text);
 
-// Has assistive technology read `message` now, as an alert, wherever the keyboard focus is.
+// Has a screen reader speak `message` now, wherever the keyboard focus is: an answer the form gives in place.
 void announceMessage(QLabel *message);
-// Takes the keyboard focus to `message` and announces it: where an outcome that leaves nothing to type takes the user,
-// so that a screen reader reads it instead of whatever control the focus would fall to.
+// Takes the keyboard focus to `message`: where an outcome that leaves nothing to type takes the user, so that a screen
+// reader reads it instead of whatever control the focus would fall to.
 void focusMessage(QLabel *message);
 // A check of what the user typed starts: the keyboard waits on `message` while the form's fields are disabled, instead
 // of falling to the next control that takes it (Cancel), where it would stay once the fields come back.

@@ -5,6 +5,7 @@
 #include "accounts/TaskStoreReference.h"
 
 #include "uikit/KNVTProgressIndicator.h"
+#include "uikit/PasswordField.h"
 #include "uikit/UrlOpener.h"
 #include "uikit/ViewAdditions.h"
 
@@ -33,9 +34,8 @@ KNVTAccountAuthenticationWindowController::KNVTAccountAuthenticationWindowContro
     m_usernameTextField = new QLineEdit;
     m_usernameTextField->setObjectName(QStringLiteral("usernameTextField"));
     m_usernameTextField->setReadOnly(true);
-    m_passwordSecureTextField = new QLineEdit;
+    m_passwordSecureTextField = new knvt::PasswordField;
     m_passwordSecureTextField->setObjectName(QStringLiteral("passwordSecureTextField"));
-    m_passwordSecureTextField->setEchoMode(QLineEdit::Password);
     m_progressIndicator = knvt::makeProgressIndicator();
     m_progressLabel = knvt::makeProgressLabel();
     m_authenticateButton = knvt::makeButton(tr("Sign In"), "authenticateButton", true);

@@ -131,6 +131,7 @@ void KNVTAccountDetailsWindowController::chooseAvatarImage()
         if (image.isNull()) {
             knvt::stopProgress(self->m_progressIndicator, self->m_progressLabel,
                                knvt::ImagePicker::notAPictureMessage(fileName));
+            knvt::announceMessage(self->m_progressLabel);
             return;
         }
         self->m_pickedAvatar = image;

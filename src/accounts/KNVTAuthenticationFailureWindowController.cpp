@@ -1,5 +1,7 @@
 #include "accounts/KNVTAuthenticationFailureWindowController.h"
 
+#include "uikit/PasswordField.h"
+
 #include "accounts/AccountService.h"
 #include "accounts/FormWidgets.h"
 #include "accounts/KNVTAccountsShell.h"
@@ -42,9 +44,8 @@ KNVTAuthenticationFailureWindowController::KNVTAuthenticationFailureWindowContro
     m_usernameLabel = new QLabel;
     m_usernameLabel->setObjectName(QStringLiteral("usernameLabel"));
     m_usernameLabel->setTextFormat(Qt::PlainText);
-    m_passwordSecureTextField = new QLineEdit;
+    m_passwordSecureTextField = new knvt::PasswordField;
     m_passwordSecureTextField->setObjectName(QStringLiteral("passwordSecureTextField"));
-    m_passwordSecureTextField->setEchoMode(QLineEdit::Password);
     m_saveButton = knvt::makeButton(tr("Save"), "saveButton", true);
     m_cancelButton = knvt::makeButton(tr("Cancel"), "cancelButton");
 
@@ -156,12 +157,11 @@ void KNVTAuthenticationFailureWindowController::save()
         knvt::announceMessage(m_explanationLabel);
         return;
     }
-    // The window stays while the service checks the password: refused, it asks again here, with the keyboard back on
-    // the field, rather than closing onto the window under it and opening again. The keyboard waits on the message
-    // meanwhile, so that it does not fall to Cancel.
+    // The window stays while the service checks the password: refused, it asks again here, rather than closing onto
+    // the window under it and opening again. The field keeps the keyboard meanwhile, read-only: disabled, it would
+    // hand the keyboard to the message or Cancel, which a reader would hear take the focus on the way back.
     m_explanationLabel->setText(tr("Verifying the password..."));
-    knvt::holdFocusOnMessage(m_messageLabel);
-    m_passwordSecureTextField->setEnabled(false);
+    m_passwordSecureTextField->setReadOnly(true);
     m_saveButton->setEnabled(false);
     m_check->start(knvt::taskStore(m_store).username(), m_passwordSecureTextField->text());
 }
@@ -170,7 +170,7 @@ void KNVTAuthenticationFailureWindowController::checkDidFinish(const KNVTAccount
 {
     if (m_ending)
         return;
-    m_passwordSecureTextField->setEnabled(true);
+    m_passwordSecureTextField->setReadOnly(false);
     switch (result.outcome) {
     case KNVTAccountCheck::Outcome::Accepted: break;
     case KNVTAccountCheck::Outcome::Refused:

@@ -117,11 +117,14 @@ void KNVTFriendshipNewWindowController::add()
     }
     if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
         knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
+        knvt::announceMessage(m_progressLabel);
         return;
     }
     m_running = true;
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Inviting..."));
-    m_usernameTextField->setEnabled(false);
+    // Read-only rather than disabled, the field keeps the keyboard: a disabled one would hand it to the next control
+    // that takes it, Cancel, where it would stay once the answer came.
+    m_usernameTextField->setReadOnly(true);
     m_addButton->setEnabled(false);
     m_cancelButton->setEnabled(false);
     m_standingBefore = standingWith(knvt::taskStore(m_store), username);
@@ -139,7 +142,7 @@ void KNVTFriendshipNewWindowController::invitationDidFinish(const QString &usern
     m_running = false;
     m_progressIndicator->stopAnimation();
     m_progressIndicator->hide();
-    m_usernameTextField->setEnabled(true);
+    m_usernameTextField->setReadOnly(false);
     if (error) {
         m_progressLabel->setText(tr("Unable to invite as the connection failed."));
         m_addButton->setEnabled(true);
@@ -175,6 +178,10 @@ void KNVTFriendshipNewWindowController::invitationDidFinish(const QString &usern
     }
     m_progressLabel->show();
     m_cancelButton->setEnabled(true);
+    // The answer is read wherever the user is; the keyboard is in the field, for the next name or a correction, also
+    // after a click on Add, which went with the keyboard.
+    m_usernameTextField->setFocus(Qt::OtherFocusReason);
+    knvt::announceMessage(m_progressLabel);
 }
 
 void KNVTFriendshipNewWindowController::cancel()

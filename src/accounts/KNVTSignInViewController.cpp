@@ -6,6 +6,7 @@
 
 #include "foundation/StringAdditions.h"
 #include "uikit/KNVTProgressIndicator.h"
+#include "uikit/PasswordField.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -49,9 +50,8 @@ void KNVTSignInViewController::loadView()
 
     m_usernameTextField = new QLineEdit;
     m_usernameTextField->setObjectName(QStringLiteral("usernameTextField"));
-    m_passwordSecureTextField = new QLineEdit;
+    m_passwordSecureTextField = new knvt::PasswordField;
     m_passwordSecureTextField->setObjectName(QStringLiteral("passwordSecureTextField"));
-    m_passwordSecureTextField->setEchoMode(QLineEdit::Password);
     m_progressIndicator = knvt::makeProgressIndicator();
     m_progressLabel = knvt::makeProgressLabel();
     m_signInButton = knvt::makeButton(tr("Sign In"), "signInButton");

@@ -10,6 +10,7 @@
 #include "uikit/ImageAdditions.h"
 #include "uikit/KNVTImageView.h"
 #include "uikit/KNVTProgressIndicator.h"
+#include "uikit/PasswordField.h"
 
 #include "foundation/KNVTEmailAddressFormatter.h"
 #include "foundation/KNVTPasswordFormatter.h"
@@ -35,14 +36,12 @@ bool hasLengthWithinBounds(const QString &text)
 
 QLineEdit *makeField(const char *objectName, QValidator *validator, bool secure = false)
 {
-    auto *field = new QLineEdit;
+    QLineEdit *field = secure ? new knvt::PasswordField : new QLineEdit;
     field->setObjectName(QString::fromLatin1(objectName));
     if (validator) {
         validator->setParent(field);
         field->setValidator(validator);
     }
-    if (secure)
-        field->setEchoMode(QLineEdit::Password);
     return field;
 }
 
@@ -189,10 +188,12 @@ void KNVTSignUpViewController::chooseAvatarImage()
         view(), [imageView, indicator, label](const QImage &image, const QString &fileName) {
             if (!imageView || !indicator || !label)
                 return;
-            if (image.isNull())
+            if (image.isNull()) {
                 knvt::stopProgress(indicator, label, knvt::ImagePicker::notAPictureMessage(fileName));
-            else
+                knvt::announceMessage(label);
+            } else {
                 imageView->setImage(image);
+            }
         });
 }
 

@@ -8,6 +8,9 @@
 
 #include "support/CountingBeeper.h"
 
+#include "uikit/Announcement.h"
+
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -27,8 +30,17 @@ protected:
     QLineEdit *field() { return sheet->findChild<QLineEdit *>(QStringLiteral("usernameTextField")); }
     QPushButton *addButton() { return sheet->findChild<QPushButton *>(QStringLiteral("addButton")); }
     QLabel *line() { return sheet->findChild<QLabel *>(QStringLiteral("progressLabel")); }
+    // What a screen reader was last told wherever the focus is, "" when nothing.
+    QString announced()
+    {
+        const knvt::Announcement *announcement = knvt::Announcement::of(sheet.get());
+        return announcement != nullptr && announcement->isVisible() ? announcement->accessibleName() : QString();
+    }
+    // The name typed into the field, which has the keyboard, and Return.
     void invite(const QString &name)
     {
+        QApplication::setActiveWindow(sheet.get());
+        field()->setFocus(Qt::OtherFocusReason);
         field()->setText(name);
         QTest::keyClick(field(), Qt::Key_Return);
         ASSERT_TRUE(waitUntil([this] { return !sheet->isRunning(); }));
@@ -59,7 +71,8 @@ TEST_F(FriendshipNewTest, AnInvitationShowsItsOutcomeAndTheSheetStaysOpen)
     field()->setText(QStringLiteral(" bea\t"));
     addButton()->click();
     EXPECT_EQ(line()->text(), QStringLiteral("Inviting..."));
-    EXPECT_FALSE(field()->isEnabled());
+    EXPECT_TRUE(field()->isReadOnly()) << "the field keeps the keyboard, typing nothing";
+    EXPECT_TRUE(field()->isEnabled());
     EXPECT_FALSE(sheet->findChild<QPushButton *>(QStringLiteral("cancelButton"))->isEnabled());
     QTest::keyClick(sheet.get(), Qt::Key_Escape);
     EXPECT_TRUE(sheet->isVisible()) << "nothing closes it while the invitation is on its way";
@@ -69,7 +82,7 @@ TEST_F(FriendshipNewTest, AnInvitationShowsItsOutcomeAndTheSheetStaysOpen)
 
     EXPECT_EQ(line()->text(), QStringLiteral("You Successfully invited bea!"));
     EXPECT_TRUE(field()->text().isEmpty());
-    EXPECT_TRUE(field()->isEnabled());
+    EXPECT_FALSE(field()->isReadOnly());
     EXPECT_FALSE(addButton()->isEnabled());
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(fake.lastRequest("POST", "/friendships.json")->json().object(),
@@ -104,6 +117,8 @@ TEST_F(FriendshipNewTest, RefusalsAndFailuresEachHaveTheirLine)
         fake.on("POST", "/friendships.json").clear().json(c.status, c.body);
         invite(QStringLiteral("nobody"));
         EXPECT_EQ(line()->text(), c.message) << c.status << ' ' << c.body.toStdString();
+        EXPECT_EQ(announced(), c.message) << c.status << ' ' << c.body.toStdString();
+        EXPECT_EQ(QApplication::focusWidget(), field()) << c.status << ' ' << c.body.toStdString();
         EXPECT_EQ(addButton()->isEnabled(), c.addEnabled) << c.status << ' ' << c.body.toStdString();
         EXPECT_EQ(field()->text(), QStringLiteral("nobody"));
     }
@@ -157,5 +172,7 @@ TEST_F(FriendshipNewTest, TheLineSaysWhatTheServicesAnswerMeans)
                                                           1, person)));
         invite(username);
         EXPECT_EQ(line()->text(), c.line);
+        EXPECT_EQ(announced(), c.line);
+        EXPECT_EQ(QApplication::focusWidget(), field());
     }
 }

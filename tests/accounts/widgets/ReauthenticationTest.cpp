@@ -240,10 +240,11 @@ TEST_F(ReauthenticationTest, TheFailureWindowKeepsAPasswordOnlyOnceTheServiceToo
         field->clear();
         field->setText(QStringLiteral("   "));
         EXPECT_TRUE(save->isEnabled());
+        field->setFocus(Qt::OtherFocusReason);
         save->click();
-        EXPECT_FALSE(field->isEnabled()) << "while the service checks it";
-        EXPECT_EQ(window->focusWidget(), child<QLabel>(window, "messageLabel"));
-        ASSERT_TRUE(waitUntil([&] { return field->isEnabled(); }));
+        EXPECT_TRUE(field->isReadOnly()) << "while the service checks it";
+        EXPECT_EQ(window->focusWidget(), field) << "the keyboard waits in the field, on no other control";
+        ASSERT_TRUE(waitUntil([&] { return !field->isReadOnly(); }));
         EXPECT_EQ(fake.count("GET", "/account.json"), checks + 1);
         EXPECT_EQ(window->windowTitle(), given.title);
         EXPECT_EQ(child<QLabel>(window, "messageLabel")->text(), given.message);
@@ -324,7 +325,7 @@ TEST_F(ReauthenticationTest, APasswordTheServiceRefusesIsKeptNowhereNotEvenForTh
     auto *field = child<QLineEdit>(window, "passwordSecureTextField");
     field->setText(QStringLiteral("wrongpass"));
     child<QPushButton>(window, "saveButton")->click();
-    ASSERT_TRUE(waitUntil([field] { return field->isEnabled(); }));
+    ASSERT_TRUE(waitUntil([field] { return !field->isReadOnly(); }));
     EXPECT_EQ(child<QLabel>(window, "messageLabel")->text(),
               QStringLiteral("The sync service did not accept the password typed for the account ann."));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Incorrect Password")) << "the title says what the message says";

@@ -99,6 +99,25 @@ QStringList BusReader::windowsHeard()
     return heard;
 }
 
+QStringList BusReader::textEvents()
+{
+    QStringList events;
+    for (const QJsonArray lines = request("events").toArray(); const QJsonValue line : lines)
+        events << line.toString();
+    return events;
+}
+
+QStringList BusReader::textAnswers()
+{
+    const QJsonObject answer = request("text").toObject();
+    QStringList answers;
+    for (const char *key : {"text", "value", "description"})
+        answers << answer.value(QLatin1String(key)).toString();
+    for (const QJsonArray pieces = answer.value(QLatin1String("pieces")).toArray(); const QJsonValue piece : pieces)
+        answers << piece.toString();
+    return answers;
+}
+
 bool BusReader::grabFocus(const QString &window, const QString &name)
 {
     return request("grab " + window.toUtf8() + '\t' + name.toUtf8())

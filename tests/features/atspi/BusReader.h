@@ -51,6 +51,12 @@ public:
     QStringList announced();
     // What the reader heard of the application's windows since the last call: "activate Quillvane".
     QStringList windowsHeard();
+    // Every event the application sent about its elements' text, names and values since the last call, as
+    // "TYPE<TAB>ROLE NAME<TAB>DATA" ("object:text-changed:insert\tpassword text Password:\t•").
+    QStringList textEvents();
+    // Everything the focused element answers when asked about its text (its whole text, the text at each offset,
+    // its selection, value and description); empty when nothing has the focus.
+    QStringList textAnswers();
     // Asks for the keyboard focus in the control named `name` of the window named `window`, as a reader's user does
     // who goes there; whether the application took the request.
     bool grabFocus(const QString &window, const QString &name);
