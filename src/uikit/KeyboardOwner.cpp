@@ -17,6 +17,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -60,10 +61,11 @@ bool canTakeKeyboard(const QWidget *control)
 }
 
 // Whether the keyboard can come back to `control`: not to the menu bar, which holds it only while the user moves through
-// its titles from the keyboard, and shows nothing and answers no arrow when given it back.
+// its titles from the keyboard, and shows nothing and answers no arrow when given it back; nor to a menu, which is gone
+// once its entry opened a window (given back to it, the keyboard would stay in no control at all).
 bool isPlace(const QWidget *control)
 {
-    return qobject_cast<const QMenuBar *>(control) == nullptr;
+    return qobject_cast<const QMenuBar *>(control) == nullptr && qobject_cast<const QMenu *>(control) == nullptr;
 }
 
 bool isTextField(const QWidget *widget)
