@@ -168,6 +168,13 @@ KeyboardOwner::KeyboardOwner() : QObject(qApp)
             setResting(false);
     });
     WindowSystem::setListener(this);
+    // What waits is told where the user is; once it no longer waits, a reader reading the window again hears nothing
+    // of it, and every window's Go to Waiting Window follows at once, not only when a menu opens or a key is pressed.
+    connect(this, &KeyboardOwner::waitingChanged, this, [] {
+        Announcement::withdrawStale([](const QObject *about) {
+            return about->isWidgetType() && isWaiting(static_cast<const QWidget *>(about));
+        });
+    });
 }
 
 void KeyboardOwner::install()
@@ -446,11 +453,11 @@ void KeyboardOwner::announceWaiting(QWidget *window)
         ? QCoreApplication::translate("KeyboardOwner",
                                       "The form closed: what you typed is in “%1”. Press %2 to open it.")
               .arg(nameOf(window), key)
-        : QCoreApplication::translate("KeyboardOwner", "%1 is waiting. Press %2 to answer it.")
+        : QCoreApplication::translate("KeyboardOwner", "“%1” is waiting. Press %2 to answer it.")
               .arg(nameOf(window), key);
     // Told from the window the user is in, as a notification a reader speaks without moving its focus.
     QWidget *userIn = place();
-    Announcement::announce(userIn != nullptr ? userIn->window() : window, text);
+    Announcement::announce(userIn != nullptr ? userIn->window() : window, text, window);
 }
 
 void KeyboardOwner::showAfterPopUps()

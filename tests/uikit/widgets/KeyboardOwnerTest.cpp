@@ -227,14 +227,19 @@ TEST_F(KeyboardOwnerTest, AWindowTheApplicationOpensTakesNoKeyWhateverHoldsTheKe
             EXPECT_EQ(hearing.losses, 0) << "the control heard nothing of it";
             EXPECT_NE(QApplication::activeWindow(), waiting.get()) << "it does not look active";
             EXPECT_EQ(waiting->windowModality(), Qt::NonModal);
+            // A pop-up closes when such a window shows: the window shows, and is told of, once it has gone.
+            if (popover) {
+                popover->close();
+                QCoreApplication::processEvents();
+            }
             const knvt::Announcement *told = knvt::Announcement::of(main.get());
             EXPECT_EQ(told != nullptr ? told->accessibleName() : QString(),
-                      QStringLiteral("Password is waiting. Press F8 to answer it."))
+                      QStringLiteral("“Password” is waiting. Press F8 to answer it."))
                 << "a reader hears of it where the user is";
 
             waiting.reset();
-            if (popover)
-                popover->close();
+            EXPECT_EQ(told != nullptr ? told->accessibleName() : QString(), QString())
+                << "no notice of it stays once it is gone";
             fieldOf(main.get())->clear();
             tokens->editor()->clear();
             QCoreApplication::processEvents();
