@@ -169,7 +169,7 @@ KeyboardOwner::KeyboardOwner() : QObject(qApp)
     });
     WindowSystem::setListener(this);
     // What waits is told where the user is; once it no longer waits, a reader reading the window again hears nothing
-    // of it, and every window's Go to Waiting Window follows at once, not only when a menu opens or a key is pressed.
+    // of it.
     connect(this, &KeyboardOwner::waitingChanged, this, [] {
         Announcement::withdrawStale([](const QObject *about) {
             return about->isWidgetType() && isWaiting(static_cast<const QWidget *>(about));
