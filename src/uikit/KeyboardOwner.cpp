@@ -440,7 +440,7 @@ void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
             first->setFocus(Qt::OtherFocusReason);
         m_settingFocusIn = nullptr;
     }
-    placeClearOf(window, place());
+    placeClearOf(window, place(), waitingWindows());
     announceWaiting(window);
     emit waitingChanged();
 }

@@ -348,8 +348,16 @@ TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearO
     // Where it would cover the field.
     waiting->move(field->mapToGlobal(QPoint()));
     KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
-    EXPECT_FALSE(waiting->frameGeometry().intersects(QRect(field->mapToGlobal(QPoint()), field->size())));
+    const QRect typedIn(field->mapToGlobal(QPoint()), field->size());
+    EXPECT_FALSE(waiting->frameGeometry().intersects(typedIn));
     EXPECT_EQ(waiting->windowHandle()->transientParent(), main->windowHandle());
+
+    // A second one, where the first stands, stands clear of it and of the field.
+    std::unique_ptr<QWidget> second = makeWindow(QStringLiteral("Newer Version"));
+    second->move(waiting->pos());
+    KeyboardOwner::open(second.get(), Opener::Application, main.get());
+    EXPECT_FALSE(second->frameGeometry().intersects(waiting->frameGeometry())) << "it would hide the first whole";
+    EXPECT_FALSE(second->frameGeometry().intersects(typedIn));
 }
 
 TEST_F(KeyboardOwnerTest, ALoneWaitingWindowTheWindowManagerActivatesAnswersAKeyOnlyAfterAPauseOfTheGuard)
