@@ -15,6 +15,7 @@
 
 #include "uikit/Announcement.h"
 #include "uikit/KeyboardOwner.h"
+#include "uikit/Popover.h"
 
 #include "support/FakeWindowSystem.h"
 #include "support/WaitUntil.h"
@@ -28,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using knvt::features::AppDriver;
@@ -449,5 +451,56 @@ TEST_F(WhereKeysGoFeature, TheKeyToTheWaitingWindowWorksFromEveryFormFromTheFirs
         app.clickButton(QStringLiteral("saveButton"));
         if (row.inTaskWindow)
             app.closeFrontWindow();
+    }
+}
+
+// A form the user left open in the main window closes as the user clicks into another window of the application: the
+// keyboard goes where the click went, and the main window stays behind, so that the letters and Returns typed next are
+// a search, never the main window's menu keys or commands on its selected task.
+TEST_F(WhereKeysGoFeature, AFormLeftOpenClosesUnderAClickIntoAnotherWindowWithoutTakingTheKeyboardThere)
+{
+    app.openPeopleWindow();
+    QWidget *people = QApplication::activeWindow();
+    ASSERT_NE(people, nullptr);
+    auto *search = people->findChild<QLineEdit *>(QStringLiteral("searchField"));
+    ASSERT_NE(search, nullptr);
+    const struct
+    {
+        const char *name;
+        bool windowManagerFirst;
+    } rows[] = {
+        {"the window manager activates the window before the press", true},
+        {"the press comes before the window manager's activation", false},
+    };
+    const auto formOpen = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *window) {
+            return qobject_cast<const knvt::Popover *>(window) != nullptr && window->isVisible();
+        });
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        app.bringToFront(&app.mainWindow());
+        app.selectHome(QStringLiteral("Inbox"));
+        app.selectRows({QStringLiteral("Beans")});
+        app.clickToolbar(QStringLiteral("Edit"));
+        ASSERT_TRUE(formOpen()) << "the form is open, untouched";
+
+        if (row.windowManagerFirst) {
+            EXPECT_TRUE(windowManager.switchTo(people));
+        }
+        AppDriver::clickWhereItShows(search, search->rect().center());
+        if (!row.windowManagerFirst) {
+            EXPECT_TRUE(windowManager.switchTo(people));
+        }
+        app.settle();
+        app.typeKeyByKey(AppDriver::keysOf(QStringLiteral("bea"))
+                         << QStringLiteral("Return") << QStringLiteral("Return"));
+        EXPECT_FALSE(formOpen()) << "the form closed";
+        EXPECT_EQ(QApplication::activeWindow(), people) << "People stays in front with the keyboard";
+        EXPECT_EQ(search->text(), QStringLiteral("bea"));
+        EXPECT_NE(app.taskTitled(QStringLiteral("Beans")), nullptr) << "no command of the main window ran";
+        EXPECT_TRUE(app.alertsShown().isEmpty()) << app.alertsShown().join(u'|').toStdString();
+        search->clear();
     }
 }
