@@ -102,8 +102,8 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
                 }
         }
         // The keyboard goes back to where it was in this window, so that the user carries on from there; a popover
-        // torn off into a window of its own keeps it.
-        if (reason != knvt::Popover::CloseReason::Detached && isVisible())
+        // torn off into a window of its own keeps it, and a press in another window takes it there.
+        if (reason == knvt::Popover::CloseReason::Standard && isVisible())
             activateWindow();
     });
     // A popover at a control near the window's edge (the New Task button) stays over the window, as one at a row of

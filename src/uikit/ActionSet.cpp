@@ -1,5 +1,6 @@
 #include "uikit/ActionSet.h"
 
+#include "uikit/KeyboardOwner.h"
 #include "uikit/MenuItemAccessible.h"
 
 #include <QAction>
@@ -236,6 +237,11 @@ ActionSet::ActionSet(QWidget *window, const QList<Command> &commands) : QObject(
             if (QAction *entry = action(command))
                 mark->addAction(entry);
     qApp->installEventFilter(this);
+    // Go to Waiting Window is enabled, with its key, as soon as something waits, in whichever window the user is: a
+    // key pressed in a window of its own (a popover, a sheet) is matched without this set's validation.
+    if (action(Command::GoToWaitingWindow) != nullptr)
+        if (KeyboardOwner *owner = KeyboardOwner::installed())
+            connect(owner, &KeyboardOwner::waitingChanged, this, &ActionSet::validate, Qt::QueuedConnection);
 }
 
 ActionSet::~ActionSet()
@@ -380,8 +386,12 @@ bool ActionSet::eventFilter(QObject *watched, QEvent *event)
     // window; the first delivery is enough.
     if (event->type() != QEvent::ShortcutOverride || !m_window || !watched->isWidgetType())
         return false;
+    // The keys of a window work in its tool windows as well (a form popover), as Qt matches them.
     QWidget *first = QApplication::focusWidget() ? QApplication::focusWidget() : m_window->window();
-    if (watched == first && first->window() == m_window->window())
+    const QWidget *in = first->window();
+    if (in != m_window->window() && in->windowType() == Qt::Tool && in->parentWidget() != nullptr)
+        in = in->parentWidget()->window();
+    if (watched == first && in == m_window->window())
         validate();
     return false;
 }

@@ -3,6 +3,7 @@
 #include "uikit/AccessibleFactory.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 
 namespace knvt {
 
@@ -35,7 +36,7 @@ Announcement *Announcement::of(QWidget *window)
     return window != nullptr ? window->findChild<Announcement *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-void Announcement::announce(QWidget *widget, const QString &text)
+void Announcement::announce(QWidget *widget, const QString &text, QObject *about)
 {
     QWidget *window = widget != nullptr ? widget->window() : nullptr;
     if (window == nullptr || !window->isVisible() || text.isEmpty())
@@ -46,8 +47,24 @@ void Announcement::announce(QWidget *widget, const QString &text)
     // Each text shows the notification again: a reader speaks a notification when it appears.
     announcement->hide();
     announcement->setAccessibleName(text);
+    announcement->m_about = about;
+    announcement->m_tellsOfSomething = about != nullptr;
     announcement->lower();
     announcement->show();
+}
+
+void Announcement::withdrawStale(const std::function<bool(const QObject *)> &stands)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        Announcement *announcement = of(window);
+        if (announcement == nullptr || !announcement->m_tellsOfSomething
+            || (announcement->m_about != nullptr && stands(announcement->m_about)))
+            continue;
+        announcement->hide();
+        announcement->setAccessibleName(QString());
+        announcement->m_tellsOfSomething = false;
+    }
 }
 
 } // namespace knvt

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
+
+#include <functional>
 
 namespace knvt {
 
@@ -15,13 +18,20 @@ class Announcement : public QWidget
 public:
     // Has a listening screen reader speak `text` after what it is saying, from the window of `widget` (which holds
     // the window's one announcement). Nothing happens for an empty text or a window not shown.
-    static void announce(QWidget *widget, const QString &text);
+    // `about`, when given, is what the text tells of: once it no longer stands (withdrawStale), the text goes.
+    static void announce(QWidget *widget, const QString &text, QObject *about = nullptr);
+    // Every window's notification about something gone or for which `stands` says false is taken away, so that a
+    // reader that reads the window again finds no news that is over.
+    static void withdrawStale(const std::function<bool(const QObject *)> &stands);
 
     // The window's announcement, nullptr before the first.
     static Announcement *of(QWidget *window);
 
 private:
     explicit Announcement(QWidget *window);
+
+    QPointer<QObject> m_about;
+    bool m_tellsOfSomething = false;
 };
 
 } // namespace knvt

@@ -17,6 +17,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -60,10 +61,11 @@ bool canTakeKeyboard(const QWidget *control)
 }
 
 // Whether the keyboard can come back to `control`: not to the menu bar, which holds it only while the user moves through
-// its titles from the keyboard, and shows nothing and answers no arrow when given it back.
+// its titles from the keyboard, and shows nothing and answers no arrow when given it back; nor to a menu, which is gone
+// once its entry opened a window (given back to it, the keyboard would stay in no control at all).
 bool isPlace(const QWidget *control)
 {
-    return qobject_cast<const QMenuBar *>(control) == nullptr;
+    return qobject_cast<const QMenuBar *>(control) == nullptr && qobject_cast<const QMenu *>(control) == nullptr;
 }
 
 bool isTextField(const QWidget *widget)
@@ -166,6 +168,13 @@ KeyboardOwner::KeyboardOwner() : QObject(qApp)
             setResting(false);
     });
     WindowSystem::setListener(this);
+    // What waits is told where the user is; once it no longer waits, a reader reading the window again hears nothing
+    // of it.
+    connect(this, &KeyboardOwner::waitingChanged, this, [] {
+        Announcement::withdrawStale([](const QObject *about) {
+            return about->isWidgetType() && isWaiting(static_cast<const QWidget *>(about));
+        });
+    });
 }
 
 void KeyboardOwner::install()
@@ -431,7 +440,7 @@ void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
             first->setFocus(Qt::OtherFocusReason);
         m_settingFocusIn = nullptr;
     }
-    placeClearOf(window, place());
+    placeClearOf(window, place(), waitingWindows());
     announceWaiting(window);
     emit waitingChanged();
 }
@@ -444,11 +453,11 @@ void KeyboardOwner::announceWaiting(QWidget *window)
         ? QCoreApplication::translate("KeyboardOwner",
                                       "The form closed: what you typed is in “%1”. Press %2 to open it.")
               .arg(nameOf(window), key)
-        : QCoreApplication::translate("KeyboardOwner", "%1 is waiting. Press %2 to answer it.")
+        : QCoreApplication::translate("KeyboardOwner", "“%1” is waiting. Press %2 to answer it.")
               .arg(nameOf(window), key);
     // Told from the window the user is in, as a notification a reader speaks without moving its focus.
     QWidget *userIn = place();
-    Announcement::announce(userIn != nullptr ? userIn->window() : window, text);
+    Announcement::announce(userIn != nullptr ? userIn->window() : window, text, window);
 }
 
 void KeyboardOwner::showAfterPopUps()

@@ -248,8 +248,11 @@ bool Popover::eventFilter(QObject *watched, QEvent *event)
         const bool onAnchor =
             widget != nullptr && m_anchor != nullptr && (widget == m_anchor || m_anchor->isAncestorOf(widget));
         if (widget != nullptr && !ownsWidget(widget) && !onAnchor && !isDialogOfTheApplication(widget)
-            && !UnsavedTyping::holdsTyping(this))
+            && !UnsavedTyping::holdsTyping(this)) {
+            if (parentWidget() != nullptr && widget->window() != parentWidget()->window())
+                m_pendingReason = CloseReason::PressInAnotherWindow;
             performClose();
+        }
     }
     return QFrame::eventFilter(watched, event);
 }

@@ -32,7 +32,9 @@ public:
     // How the popover closes; callers store and pass these numbers.
     enum class Behavior { ApplicationDefined = 0, Transient = 1, SemiTransient = 2 };
     Q_ENUM(Behavior)
-    enum class CloseReason { Standard, Detached };
+    // PressInAnotherWindow: the user pressed in another window of the application, which the keyboard goes to with the
+    // press: the popover's window does not take it back.
+    enum class CloseReason { Standard, Detached, PressInAnotherWindow };
     Q_ENUM(CloseReason)
 
     // Builds the window for a detach; nullptr refuses the detach. Called with the popover.

@@ -11,17 +11,17 @@ namespace knvt {
 
 namespace {
 
-// A name as the line quotes it: its first line, its end where it is long (an alert's text ends with what happened),
-// from a whole word.
+// A name as the line quotes it: its first line, its start where it is long (what the user reads first, and what the
+// Window menu and the window's title begin with), up to a whole word.
 QString quoted(const QString &name)
 {
     constexpr qsizetype Longest = 40;
     QString line = name.section(QLatin1Char('\n'), 0, 0).simplified();
     if (line.size() <= Longest)
         return line;
-    line = line.right(Longest - 1);
-    const qsizetype word = line.indexOf(QLatin1Char(' '));
-    return QChar(0x2026) + (word > 0 && word < line.size() - 1 ? line.mid(word + 1) : line);
+    line = line.left(Longest - 1);
+    const qsizetype word = line.lastIndexOf(QLatin1Char(' '));
+    return (word > 0 ? line.left(word) : line) + QChar(0x2026);
 }
 
 } // namespace

@@ -71,7 +71,7 @@ void standInFrontOf(QWidget *window, QWidget *concerned)
     window->raise();
 }
 
-void placeClearOf(QWidget *window, const QWidget *control)
+void placeClearOf(QWidget *window, const QWidget *control, const QList<QWidget *> &others)
 {
     if (control == nullptr || window->windowHandle() == nullptr)
         return;
@@ -79,8 +79,19 @@ void placeClearOf(QWidget *window, const QWidget *control)
     QMargins margins = frameMargins(window);
     if (margins.isNull())
         margins = frameMargins(control->window());
+    // The control may be in a window without a frame (a form popover): the frame of a framed window of the application
+    // is the one this window gets.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (qsizetype next = 0; margins.isNull() && next < windows.size(); ++next)
+        if (windows.at(next) != window && windows.at(next)->isVisible() && !isPopupLike(windows.at(next)))
+            margins = frameMargins(windows.at(next));
     const QRect frame = window->geometry().marginsAdded(margins);
     std::vector<QRect> clear{field};
+    // Two waiting windows never stand at one place, one hiding the other.
+    for (const QWidget *other : others)
+        if (other != window && other->isVisible())
+            clear.push_back(other->frameGeometry());
+    const size_t alwaysClear = clear.size();
     const QList<QPushButton *> buttons = control->window()->findChildren<QPushButton *>();
     for (const QPushButton *button : buttons)
         if (button->isVisible() && button->window() == control->window())
@@ -103,8 +114,8 @@ void placeClearOf(QWidget *window, const QWidget *control)
         {field.right() + 1 + Gap, frame.y()},   {field.left() - Gap - frame.width(), frame.y()},
         {around.right() + 1 + Gap, frame.y()},  {around.left() - Gap - frame.width(), frame.y()},
     };
-    // Clear of every button where the screen has room for it, else of the control alone.
-    for (const size_t count : {clear.size(), size_t(1)}) {
+    // Clear of every button where the screen has room for it, else of the control and the other waiting windows alone.
+    for (const size_t count : {clear.size(), alwaysClear}) {
         for (const QPoint &place : places) {
             QRect moved = frame;
             moved.moveTopLeft(place);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+
 class QWidget;
 
 namespace knvt {
@@ -12,9 +14,10 @@ namespace knvt {
 void standInFrontOf(QWidget *window, QWidget *concerned);
 
 // Moves the shown `window` so that neither it nor the window manager's frame around it covers `control` (the control
-// with the keyboard) or a push button of the window the user is in (a sheet's Cancel and Save): below the control,
-// else above it, else beside it, wherever the screen has room and keeps the whole window; failing that, clear of the
-// control alone. A window the window manager has not framed yet is given the frame of the window the user is in.
-void placeClearOf(QWidget *window, const QWidget *control);
+// with the keyboard), one of the `others` (the windows that wait already) or a push button of the window the user is
+// in (a sheet's Cancel and Save): below the control, else above it, else beside it, wherever the screen has room and
+// keeps the whole window; failing that, clear of the control and the others alone. A window the window manager has not
+// framed yet is given the frame of the window the user is in, or of another framed window of the application.
+void placeClearOf(QWidget *window, const QWidget *control, const QList<QWidget *> &others = {});
 
 } // namespace knvt

@@ -224,6 +224,16 @@ TEST_F(KeyboardOnlyFeature, TheKeyboardStaysWhereTheUserWorksWhenWhatHeldItGoesO
              app.pressAnywhere(QStringLiteral("Ctrl+Shift+O"));
          },
          [this] { app.pressWhereTheFocusIs(QStringLiteral("Escape")); }, pane, QStringLiteral("list")},
+        {"the list, when Preferences chosen from the Window menu opened a second time closes",
+         [this] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.selectRows({QStringLiteral("Mow")});
+             app.typeKeyByKey({QStringLiteral("Alt+W"), QStringLiteral("Escape"), QStringLiteral("Alt+W"),
+                               QStringLiteral("Down"), QStringLiteral("Return")});
+             ASSERT_TRUE(app.openWindows().join(u',').contains(QStringLiteral("Preference")))
+                 << app.openWindows().join(u',').toStdString();
+         },
+         [this] { app.closeFrontWindow(); }, pane, QStringLiteral("list")},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);

@@ -114,8 +114,11 @@ protected:
                     app.answerAlert(QStringLiteral("Cancel"), {.input = row.answer});
                 take(road.remove(QLatin1Char('~')));
                 ASSERT_EQ(app.alertsShown().size(), asked + (asks ? 1 : 0));
-                EXPECT_TRUE(
-                    !asks || app.alertsShown().last().contains("\n\n" + (row.shows.isEmpty() ? row.holds : row.shows)));
+                // What the field holds is shown, once.
+                EXPECT_EQ(asks ? app.alertsShown().last().count("\n\n" + (row.shows.isEmpty() ? row.holds : row.shows))
+                               : 1,
+                          1)
+                    << app.alertsShown().last().toStdString();
                 // These roads went through another window, which the user leaves again.
                 if (asks && (road.startsWith(QLatin1String("press")) || road == QLatin1String("sign out"))) {
                     app.bringToFront(typedIn);

@@ -13,11 +13,14 @@
 
 #include "hotkeys/KNVTShortcutRecorderControl.h"
 
+#include "uikit/Announcement.h"
 #include "uikit/KeyboardOwner.h"
+#include "uikit/Popover.h"
 
 #include "support/FakeWindowSystem.h"
 #include "support/WaitUntil.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using knvt::features::AppDriver;
@@ -315,6 +319,8 @@ TEST_F(WhereKeysGoFeature, EveryWindowTheApplicationOpensIsAnsweredByKeysAloneBy
         app.waitForService([this] { return app.alerts().pendingAnswerCount() == 0; });
         EXPECT_TRUE(app.alertsShown().last().endsWith(task + QStringLiteral(" out [OK]")))
             << app.alertsShown().last().toStdString();
+        EXPECT_EQ(app.alertsShown().last().count(task + QStringLiteral(" out")), 1)
+            << "given back once: " << app.alertsShown().last().toStdString();
         if (!road.minimized) {
             EXPECT_EQ(line,
                       QStringLiteral("The form closed: what you typed is in “The task “%1” was deleted "
@@ -357,4 +363,144 @@ TEST_F(WhereKeysGoFeature, AClickInAWindowThatIsNotActiveGivesTheToolbarTheComma
     app.pressToolbarAsAReaderDoes(QStringLiteral("Delete"));
     EXPECT_EQ(app.alerts().pendingAnswerCount(), 0) << "the question was asked and answered by its key";
     EXPECT_TRUE(app.alertsShown().last().startsWith(QStringLiteral("Delete Task?")));
+}
+
+// The key the announcement names works from the first press wherever the keyboard is: in the Edit form of the main
+// window and of a task window (which has no menu bar), with the password window or the alert that the service needs a
+// newer version waiting; Go to Waiting Window is enabled as soon as something waits, before any menu opened.
+TEST_F(WhereKeysGoFeature, TheKeyToTheWaitingWindowWorksFromEveryFormFromTheFirstPress)
+{
+    const struct
+    {
+        const char *name;
+        bool inTaskWindow;
+        bool newerVersion;
+    } rows[] = {
+        {"the main window's Edit form, the password window", false, false},
+        {"the main window's Edit form, the newer-version alert", false, true},
+        {"a task window's Edit form, the password window", true, false},
+        {"a task window's Edit form, the newer-version alert", true, true},
+    };
+    const auto goToWaitingEnabled = [this] {
+        const auto *action = app.mainWindow().findChild<QAction *>(QStringLiteral("goToWaitingWindowAction"));
+        return action != nullptr && action->isEnabled();
+    };
+    // What a screen reader finds told in the windows, read again.
+    const auto told = [] {
+        QStringList texts;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (const knvt::Announcement *notice = knvt::Announcement::of(window);
+                notice != nullptr && notice->isVisible() && !notice->accessibleName().isEmpty())
+                texts << notice->accessibleName();
+        return texts;
+    };
+    int round = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString task = QStringLiteral("Prune ") + QString::number(++round);
+        app.givenTask(task);
+        app.selectHome(QStringLiteral("Inbox"));
+        if (row.inTaskWindow) {
+            app.doubleClickRow(task);
+            app.pressInTaskWindow(task, QStringLiteral("Edit"));
+        } else {
+            app.selectRows({task});
+            app.clickToolbar(QStringLiteral("Edit"));
+        }
+        app.typeIn(QStringLiteral("notesTextView"), QStringLiteral("roses"));
+        EXPECT_FALSE(goToWaitingEnabled()) << "nothing waits yet";
+
+        if (row.newerVersion) {
+            bool enabled = false;
+            QString line;
+            QStringList heard;
+            app.answerAlert(QStringLiteral("OK"),
+                            {.whileShown =
+                                 [&] {
+                                     enabled = goToWaitingEnabled();
+                                     line = app.waitingLine();
+                                     heard = told();
+                                     app.typeKeyByKey({QStringLiteral("F8")});
+                                     EXPECT_TRUE(knvt::test::waitUntil(
+                                         [] { return QApplication::activeModalWidget() != nullptr; }));
+                                 },
+                             .input = Input::Return});
+            app.service().on("GET", "/account.json").clear().reply(410).pass();
+            app.store().sync();
+            app.waitForService([this] { return app.alerts().pendingAnswerCount() == 0; });
+            EXPECT_TRUE(enabled) << "enabled while the alert waits";
+            EXPECT_EQ(line, QStringLiteral("“You need to update your version of…” is waiting: [Answer]"))
+                << "the line shows the name's start";
+            EXPECT_EQ(heard,
+                      QStringList{QStringLiteral(
+                          "“You need to update your version of Quillvane” is waiting. Press F8 to answer it.")});
+            EXPECT_TRUE(app.alertsShown().last().startsWith(QStringLiteral("You need to update your version")));
+            app.store().setAutoSyncEnabled(true);
+        } else {
+            aSyncIsRefused();
+            EXPECT_TRUE(goToWaitingEnabled()) << "enabled while the password window waits";
+            app.typeKeyByKey({QStringLiteral("F8")});
+            const int ended = app.syncsEnded();
+            app.typeKeyByKey(AppDriver::keysOf(QStringLiteral("secret1")) << QStringLiteral("Return"));
+            app.waitForService([this, ended] { return passwordWindow() == nullptr && app.syncsEnded() > ended; });
+            EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("secret1"));
+        }
+        EXPECT_EQ(app.fieldText(QStringLiteral("notesTextView")), QStringLiteral("roses")) << "no key went to the form";
+        EXPECT_FALSE(goToWaitingEnabled()) << "nothing waits any more";
+        EXPECT_EQ(told(), QStringList()) << "no notice of it stays";
+        app.clickButton(QStringLiteral("saveButton"));
+        if (row.inTaskWindow)
+            app.closeFrontWindow();
+    }
+}
+
+// A form the user left open in the main window closes as the user clicks into another window of the application: the
+// keyboard goes where the click went, and the main window stays behind, so that the letters and Returns typed next are
+// a search, never the main window's menu keys or commands on its selected task.
+TEST_F(WhereKeysGoFeature, AFormLeftOpenClosesUnderAClickIntoAnotherWindowWithoutTakingTheKeyboardThere)
+{
+    app.openPeopleWindow();
+    QWidget *people = QApplication::activeWindow();
+    ASSERT_NE(people, nullptr);
+    auto *search = people->findChild<QLineEdit *>(QStringLiteral("searchField"));
+    ASSERT_NE(search, nullptr);
+    const struct
+    {
+        const char *name;
+        bool windowManagerFirst;
+    } rows[] = {
+        {"the window manager activates the window before the press", true},
+        {"the press comes before the window manager's activation", false},
+    };
+    const auto formOpen = [] {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *window) {
+            return qobject_cast<const knvt::Popover *>(window) != nullptr && window->isVisible();
+        });
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        app.bringToFront(&app.mainWindow());
+        app.selectHome(QStringLiteral("Inbox"));
+        app.selectRows({QStringLiteral("Beans")});
+        app.clickToolbar(QStringLiteral("Edit"));
+        ASSERT_TRUE(formOpen()) << "the form is open, untouched";
+
+        if (row.windowManagerFirst) {
+            EXPECT_TRUE(windowManager.switchTo(people));
+        }
+        AppDriver::clickWhereItShows(search, search->rect().center());
+        if (!row.windowManagerFirst) {
+            EXPECT_TRUE(windowManager.switchTo(people));
+        }
+        app.settle();
+        app.typeKeyByKey(AppDriver::keysOf(QStringLiteral("bea"))
+                         << QStringLiteral("Return") << QStringLiteral("Return"));
+        EXPECT_FALSE(formOpen()) << "the form closed";
+        EXPECT_EQ(QApplication::activeWindow(), people) << "People stays in front with the keyboard";
+        EXPECT_EQ(search->text(), QStringLiteral("bea"));
+        EXPECT_NE(app.taskTitled(QStringLiteral("Beans")), nullptr) << "no command of the main window ran";
+        EXPECT_TRUE(app.alertsShown().isEmpty()) << app.alertsShown().join(u'|').toStdString();
+        search->clear();
+    }
 }

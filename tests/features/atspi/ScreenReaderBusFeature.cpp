@@ -755,7 +755,7 @@ TEST_F(ScreenReaderBusFeature, AWaitingWindowIsAnnouncedWithTheWayToItAndAFocusR
     QStringList announced;
     EXPECT_TRUE(knvt::test::waitUntil([&] {
         announced << reader.announced();
-        return announced.contains("Incorrect Password is waiting. Press F8 to answer it.");
+        return announced.contains("“Incorrect Password” is waiting. Press F8 to answer it.");
     })) << announced.join(" | ").toStdString();
     // Heard after whatever the window's showing set off: the main window was neither left nor activated again.
     EXPECT_EQ(reader.windowsHeard(), QStringList());

@@ -227,14 +227,19 @@ TEST_F(KeyboardOwnerTest, AWindowTheApplicationOpensTakesNoKeyWhateverHoldsTheKe
             EXPECT_EQ(hearing.losses, 0) << "the control heard nothing of it";
             EXPECT_NE(QApplication::activeWindow(), waiting.get()) << "it does not look active";
             EXPECT_EQ(waiting->windowModality(), Qt::NonModal);
+            // A pop-up closes when such a window shows: the window shows, and is told of, once it has gone.
+            if (popover) {
+                popover->close();
+                QCoreApplication::processEvents();
+            }
             const knvt::Announcement *told = knvt::Announcement::of(main.get());
             EXPECT_EQ(told != nullptr ? told->accessibleName() : QString(),
-                      QStringLiteral("Password is waiting. Press F8 to answer it."))
+                      QStringLiteral("“Password” is waiting. Press F8 to answer it."))
                 << "a reader hears of it where the user is";
 
             waiting.reset();
-            if (popover)
-                popover->close();
+            EXPECT_EQ(told != nullptr ? told->accessibleName() : QString(), QString())
+                << "no notice of it stays once it is gone";
             fieldOf(main.get())->clear();
             tokens->editor()->clear();
             QCoreApplication::processEvents();
@@ -343,8 +348,16 @@ TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearO
     // Where it would cover the field.
     waiting->move(field->mapToGlobal(QPoint()));
     KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
-    EXPECT_FALSE(waiting->frameGeometry().intersects(QRect(field->mapToGlobal(QPoint()), field->size())));
+    const QRect typedIn(field->mapToGlobal(QPoint()), field->size());
+    EXPECT_FALSE(waiting->frameGeometry().intersects(typedIn));
     EXPECT_EQ(waiting->windowHandle()->transientParent(), main->windowHandle());
+
+    // A second one, where the first stands, stands clear of it and of the field.
+    std::unique_ptr<QWidget> second = makeWindow(QStringLiteral("Newer Version"));
+    second->move(waiting->pos());
+    KeyboardOwner::open(second.get(), Opener::Application, main.get());
+    EXPECT_FALSE(second->frameGeometry().intersects(waiting->frameGeometry())) << "it would hide the first whole";
+    EXPECT_FALSE(second->frameGeometry().intersects(typedIn));
 }
 
 TEST_F(KeyboardOwnerTest, ALoneWaitingWindowTheWindowManagerActivatesAnswersAKeyOnlyAfterAPauseOfTheGuard)
