@@ -792,14 +792,18 @@ QWidget *KeyboardOwner::keyboardBackFrom(QWidget *window)
     return back != nullptr ? back->window() : nullptr;
 }
 
-bool KeyboardOwner::userSwitchedTo(QWidget *window)
+bool KeyboardOwner::userSwitchedTo(QWidget *window, bool cameFromGone)
 {
     Shown *shown = find(window);
     if (shown == nullptr || !shown->waiting)
         return false;
-    // The window manager's pick as a window of the application closed comes stamped like a switch of the user's.
-    if (std::exchange(m_pickComing, false))
+    // The window manager's pick as a window closed comes stamped like a switch of the user's; a user switches away
+    // from a window that stays.
+    if (std::exchange(m_pickComing, false) || cameFromGone) {
+        qCInfo(lcUikit).noquote() << "KeyboardOwner:" << window->objectName()
+                                  << "was the window manager's pick as a window went away";
         return false;
+    }
     qCInfo(lcUikit).noquote() << "KeyboardOwner: the user switched to" << window->objectName();
     wentTo(*shown);
     return true;

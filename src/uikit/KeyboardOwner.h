@@ -122,7 +122,7 @@ private:
     void activated(QWidget *window);
     // WindowSystem::Listener.
     QWidget *keyboardBackFrom(QWidget *window) override;
-    bool userSwitchedTo(QWidget *window) override;
+    bool userSwitchedTo(QWidget *window, bool cameFromGone) override;
     // A key reaches a waiting window; true: it goes no further.
     bool keyReachedWaitingWindow(Shown &waiting, QEvent *event);
     // While the keys rest: whether the key ends the rest; `passes`: it then goes on and acts.
