@@ -60,6 +60,17 @@ bool canTakeKeyboard(const QWidget *control)
         && !control->window()->isMinimized();
 }
 
+// A control of a form popover the window manager hid over a window that shows (KWin hides them while it takes the
+// application for inactive): the keyboard comes back to it as it shows again.
+bool inHiddenPopover(const QWidget *control)
+{
+    const QWidget *window = control != nullptr ? control->window() : nullptr;
+    const QWidget *under =
+        window != nullptr && window->parentWidget() != nullptr ? window->parentWidget()->window() : nullptr;
+    return window != nullptr && window->isVisible() && window->isMinimized()
+        && qobject_cast<const Popover *>(window) != nullptr && canTakeKeyboard(under);
+}
+
 // Whether the keyboard can come back to `control`: not to the menu bar, which holds it only while the user moves through
 // its titles from the keyboard, and shows nothing and answers no arrow when given it back; nor to a menu, which is gone
 // once its entry opened a window (given back to it, the keyboard would stay in no control at all).
@@ -540,6 +551,11 @@ bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
         if (QWidget *widget = widgetOf(watched); widget != nullptr && widget->isWindow())
             activated(widget);
         break;
+    case QEvent::WindowStateChange:
+        if (QWidget *widget = widgetOf(watched);
+            widget != nullptr && m_onceShown != nullptr && widget == m_onceShown->window() && !widget->isMinimized())
+            moveKeyboardTo(std::exchange(m_onceShown, nullptr));
+        break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:
@@ -631,7 +647,8 @@ void KeyboardOwner::windowHidden(QWidget *window)
     for (Shown &other : m_shown)
         if (other.cameFrom && other.cameFrom->window() == window)
             other.cameFrom = target;
-    if (!hadKeyboard || waited || !target || target->window() == window || !canTakeKeyboard(target))
+    if (!hadKeyboard || waited || !target || target->window() == window
+        || !(canTakeKeyboard(target) || inHiddenPopover(target)))
         return;
     // A window shown after this one took the keyboard's turn (a popover torn off into a window of its own).
     const bool newerShows = std::any_of(m_shown.cbegin(), m_shown.cend(), [order, window](const Shown &other) {
@@ -689,6 +706,14 @@ void KeyboardOwner::forgetPick()
 
 void KeyboardOwner::moveKeyboardTo(QWidget *control)
 {
+    // KWin hides the form popovers of an application it takes for inactive (the keyboard was on its way to a window the
+    // user went to) and shows them again once a window of theirs is active: the keyboard goes to the window under the
+    // popover, and to the popover as it shows.
+    if (inHiddenPopover(control)) {
+        m_onceShown = control;
+        WindowSystem::shared().activate(control->window()->parentWidget()->window());
+        return;
+    }
     if (!canTakeKeyboard(control))
         return;
     WindowSystem::shared().activate(control->window());
@@ -801,14 +826,18 @@ QWidget *KeyboardOwner::keyboardBackFrom(QWidget *window)
     return back != nullptr ? back->window() : nullptr;
 }
 
-bool KeyboardOwner::userSwitchedTo(QWidget *window)
+bool KeyboardOwner::userSwitchedTo(QWidget *window, bool cameFromGone)
 {
     Shown *shown = find(window);
     if (shown == nullptr || !shown->waiting)
         return false;
-    // The window manager's pick as a window of the application closed comes stamped like a switch of the user's.
-    if (std::exchange(m_pickComing, false))
+    // The window manager's pick as a window closed comes stamped like a switch of the user's; a user switches away
+    // from a window that stays.
+    if (std::exchange(m_pickComing, false) || cameFromGone) {
+        qCInfo(lcUikit).noquote() << "KeyboardOwner:" << window->objectName()
+                                  << "was the window manager's pick as a window went away";
         return false;
+    }
     qCInfo(lcUikit).noquote() << "KeyboardOwner: the user switched to" << window->objectName();
     wentTo(*shown);
     return true;

@@ -122,7 +122,7 @@ private:
     void activated(QWidget *window);
     // WindowSystem::Listener.
     QWidget *keyboardBackFrom(QWidget *window) override;
-    bool userSwitchedTo(QWidget *window) override;
+    bool userSwitchedTo(QWidget *window, bool cameFromGone) override;
     // A key reaches a waiting window; true: it goes no further.
     bool keyReachedWaitingWindow(Shown &waiting, QEvent *event);
     // While the keys rest: whether the key ends the rest; `passes`: it then goes on and acts.
@@ -168,6 +168,8 @@ private:
     QPointer<QWidget> m_goingTo;
     // The window the user went to, which the keys typed meanwhile go to until the window system gives it the keyboard.
     QPointer<QWidget> m_keysFor;
+    // The control of a form popover the window manager hid, where the keyboard goes once it shows again.
+    QPointer<QWidget> m_onceShown;
     // The form popover field the keyboard stays in through a click on the toolbar of the window under it.
     QPointer<QWidget> m_formOverClick;
     // The window the user opened last, until the window system's activation of a window comes.

@@ -52,7 +52,8 @@ void standInFrontOf(QWidget *window, QWidget *concerned)
     });
     if (floats && !window->isVisible())
         window->setWindowFlag(Qt::WindowStaysOnTopHint);
-    if (concerned == nullptr || window->parentWidget() != nullptr)
+    // Window managers hide a minimized window's transients with it: a window about one stands on its own, in sight.
+    if (concerned == nullptr || window->parentWidget() != nullptr || concerned->isMinimized())
         return;
     window->winId();
     if (window->windowHandle() == nullptr || concerned->windowHandle() == nullptr

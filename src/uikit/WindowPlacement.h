@@ -9,7 +9,7 @@ namespace knvt {
 // Where a window the application opens stands (KeyboardOwner).
 
 // `window` stands in front of `concerned`, the window it is about: it is that window's transient, raised over it when
-// it shows already. While a window of the application floats over every other (quick entry), a window not yet shown
+// it shows already, unless `concerned` is minimized (it would be hidden with it). While a window of the application floats over every other (quick entry), a window not yet shown
 // floats as well, or it would open hidden under it. A window with a parent widget stands over it already.
 void standInFrontOf(QWidget *window, QWidget *concerned);
 

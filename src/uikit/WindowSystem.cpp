@@ -60,6 +60,13 @@ void WindowSystem::showWaiting(QWidget *window)
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->winId();
     window->windowHandle()->setProperty("_q_showWithoutActivating", true);
+    // Standing on its own (the window it concerns is minimized), a normal window to the window manager: Qt makes a
+    // dialog with no transient parent the transient of the whole application, which KWin hides with the minimized
+    // main window, and xfwm4 and metacity leave out of their switcher. The type is the X window's alone; the widget
+    // stays the dialog it is. Over a window, it stays that window's dialog, which window managers stack over it.
+    QWindow *handle = window->windowHandle();
+    if (handle->transientParent() == nullptr && (handle->flags() & Qt::WindowType_Mask) == Qt::Dialog)
+        handle->setFlags((handle->flags() & ~Qt::WindowType_Mask) | Qt::Window);
     if (X11WaitingWindows *x11 = X11WaitingWindows::instance())
         x11->hold(window);
     window->show();
@@ -77,6 +84,15 @@ void WindowSystem::takeKeyboard(QWidget *window)
 void WindowSystem::activate(QWidget *window)
 {
     window->activateWindow();
+    // KWin refuses the request when it has just picked another window of the application by itself: while the
+    // application holds the keyboard, it moves it among its own windows directly, as X lets the focus's holder do.
+    xcb_connection_t *connection = x11Connection();
+    if (connection != nullptr && QGuiApplication::focusWindow() != nullptr && window->windowHandle() != nullptr
+        && window->isVisible() && !window->isMinimized()) {
+        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, xcb_window_t(window->windowHandle()->winId()),
+                            XCB_CURRENT_TIME);
+        xcb_flush(connection);
+    }
 }
 
 bool WindowSystem::picksAWindowWhenOneCloses() const

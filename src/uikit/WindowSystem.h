@@ -26,9 +26,10 @@ public:
         virtual QWidget *keyboardBackFrom(QWidget *window) = 0;
         // The window system says the user switched to the waiting `window` (the window manager's window switcher, its
         // task bar or pager, a click in it): true when the keys typed from then on are the window's; false when the
-        // application knows better (the window manager picked it as a window of the application's closed), and the
-        // keyboard goes back as from the window system's own activation.
-        virtual bool userSwitchedTo(QWidget *window) = 0;
+        // application knows better, and the keyboard goes back as from the window system's own activation: the window
+        // manager handed the focus on by itself as the window that had it went away (`cameFromGone`: the window it
+        // came from, this application's or another program's, is closed or hidden), which it tells like a switch.
+        virtual bool userSwitchedTo(QWidget *window, bool cameFromGone) = 0;
     };
 
     virtual ~WindowSystem();

@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 namespace knvt {
@@ -36,6 +37,18 @@ bool landsInWindow(const xcb_focus_in_event_t *focus)
     return (focus->mode == XCB_NOTIFY_MODE_NORMAL || focus->mode == XCB_NOTIFY_MODE_WHILE_GRABBED)
         && focus->detail != XCB_NOTIFY_DETAIL_POINTER && focus->detail != XCB_NOTIFY_DETAIL_POINTER_ROOT
         && focus->detail != XCB_NOTIFY_DETAIL_NONE;
+}
+
+// The window the window manager names active on the root window; XCB_WINDOW_NONE: none.
+xcb_window_t readActiveWindow(xcb_connection_t *connection, xcb_window_t root, xcb_atom_t activeWindow)
+{
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, root, activeWindow, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    xcb_window_t active = XCB_WINDOW_NONE;
+    if (reply != nullptr && xcb_get_property_value_length(reply) >= int(sizeof(xcb_window_t)))
+        active = *static_cast<const xcb_window_t *>(xcb_get_property_value(reply));
+    std::free(reply);
+    return active;
 }
 
 } // namespace
@@ -81,9 +94,19 @@ X11WaitingWindows::X11WaitingWindows(xcb_connection_t *connection)
     : m_connection(connection),
       m_wmState(xcbAtom(connection, "WM_STATE")),
       m_wmProtocols(xcbAtom(connection, "WM_PROTOCOLS")),
-      m_takeFocus(xcbAtom(connection, "WM_TAKE_FOCUS"))
+      m_takeFocus(xcbAtom(connection, "WM_TAKE_FOCUS")),
+      m_activeWindow(xcbAtom(connection, "_NET_ACTIVE_WINDOW")),
+      m_root(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root)
 {
     qGuiApp->installNativeEventFilter(this);
+    // The window manager names its active window on the root window: the events of its changes are added to those
+    // the application's connection hears there already (the mask is the connection's own, replaced as a whole).
+    xcb_get_window_attributes_reply_t *root =
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, m_root), nullptr);
+    const uint32_t mask = (root != nullptr ? root->your_event_mask : 0) | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    std::free(root);
+    xcb_change_window_attributes(connection, m_root, XCB_CW_EVENT_MASK, &mask);
+    activeWindowIs(readActiveWindow(connection, m_root, m_activeWindow));
 }
 
 X11WaitingWindows::~X11WaitingWindows()
@@ -148,6 +171,37 @@ void X11WaitingWindows::park(QWidget *window)
     xcb_flush(m_connection);
 }
 
+void X11WaitingWindows::activeWindowIs(xcb_window_t active)
+{
+    if (active == XCB_WINDOW_NONE || active == m_active)
+        return;
+    if (m_active != XCB_WINDOW_NONE && held(m_active) == nullptr)
+        m_activeBefore = m_active;
+    m_active = active;
+}
+
+bool X11WaitingWindows::hasGone(xcb_window_t window) const
+{
+    xcb_generic_error_t *error = nullptr;
+    xcb_get_window_attributes_reply_t *attributes =
+        xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), &error);
+    std::free(error);
+    if (attributes == nullptr)
+        return true;
+    const bool mapped = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    if (mapped)
+        return false;
+    // Unmapped: minimized (the window manager's WM_STATE says iconic) or taken away.
+    constexpr uint32_t IconicState = 3;
+    xcb_get_property_reply_t *state = xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, window, m_wmState, m_wmState, 0, 1), nullptr);
+    const bool iconic = state != nullptr && xcb_get_property_value_length(state) >= int(sizeof(uint32_t))
+        && *static_cast<const uint32_t *>(xcb_get_property_value(state)) == IconicState;
+    std::free(state);
+    return !iconic;
+}
+
 void X11WaitingWindows::focusMessage(Held &held, xcb_timestamp_t time)
 {
     if (m_pending == held.id)
@@ -161,9 +215,12 @@ void X11WaitingWindows::focusMessage(Held &held, xcb_timestamp_t time)
     }
     const QPointer<QWidget> window = held.window;
     WindowSystem::Listener *listener = WindowSystem::listener();
-    if (window == nullptr || listener == nullptr || !listener->userSwitchedTo(window)) {
-        // Stamped after the mapping, yet no switch of the user's: the window manager's pick of a window when one of
-        // the application's closed, stamped with the last time it knew.
+    // The window manager hands the focus on by itself when the window that had it goes away, stamped like a switch with
+    // the last time it knew.
+    const bool cameFromGone = held.cameFrom != XCB_WINDOW_NONE && hasGone(held.cameFrom);
+    if (window == nullptr || listener == nullptr || !listener->userSwitchedTo(window, cameFromGone)) {
+        // Stamped after the mapping, yet no switch of the user's: the window manager's pick of a window as one went
+        // away.
         giveBack(held);
         return;
     }
@@ -190,10 +247,17 @@ void X11WaitingWindows::giveBack(Held &held)
 
 bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
-    if (eventType != "xcb_generic_event_t" || (m_held.empty() && !m_harbour))
+    if (eventType != "xcb_generic_event_t")
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
     const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_PROPERTY_NOTIFY) {
+        const auto *property = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+        if (property->window == m_root && property->atom == m_activeWindow)
+            activeWindowIs(readActiveWindow(m_connection, m_root, m_activeWindow));
+    }
+    if (m_held.empty() && !m_harbour)
+        return false;
     const auto *client =
         type == XCB_CLIENT_MESSAGE ? reinterpret_cast<const xcb_client_message_event_t *>(event) : nullptr;
     const bool takeFocus = client != nullptr && client->format == 32 && client->type == m_wmProtocols
@@ -226,6 +290,9 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
             return false;
         if (entry->withheld)
             return true;
+        // Where the focus came from: the window manager names the window it focuses active as it focuses it, before
+        // or after the application hears of the focus.
+        entry->cameFrom = m_active != XCB_WINDOW_NONE && held(m_active) == nullptr ? m_active : m_activeBefore;
         WindowSystem::Listener *listener = WindowSystem::listener();
         QWidget *back =
             listener != nullptr && entry->window != nullptr ? listener->keyboardBackFrom(entry->window) : nullptr;

@@ -23,7 +23,11 @@ namespace knvt {
 // focus: its X server timestamp is that of the user's input that caused it (the key of the switcher, the click), later
 // than the window's own mapping (the time the window manager wrote WM_STATE); a window manager activating the window
 // as it maps it stamps the message with an earlier time, or none. A focus with no such message next in the event
-// stream is the window system's own as well.
+// stream is the window system's own as well. A message stamped like a switch goes to the listener with whether the
+// window the focus came from (the window manager's active window before it, read from the root window) has gone: no
+// longer there or no longer mapped, a minimized one counting as there. The window manager hands the focus on by itself
+// when the window that had it went away, another program's or the application's, stamped with the last time it knew;
+// a switch of the user's leaves the window it came from standing.
 //
 // Qt hears of the focus only once it is known to be the user's: while it is not, the window's FocusIn is withheld
 // from Qt, so that no widget of it shows a caret or tells a screen reader of a focus, and the X focus goes back at
@@ -59,6 +63,8 @@ private:
         bool withheld = false;
         // Where the X focus goes back to.
         QPointer<QWidget> back{};
+        // The window that had the focus before it came to this one (XCB_WINDOW_NONE: unknown).
+        xcb_window_t cameFrom = XCB_WINDOW_NONE;
     };
     class Harbour;
 
@@ -69,11 +75,20 @@ private:
     void focusMessage(Held &held, xcb_timestamp_t time);
     // The focus given to the window without a message of the user's switch goes back.
     void giveBack(Held &held);
+    // The window manager named `active` its active window.
+    void activeWindowIs(xcb_window_t active);
+    // Whether `window`, which had the focus, has gone: destroyed, or unmapped without being minimized.
+    bool hasGone(xcb_window_t window) const;
 
     xcb_connection_t *m_connection;
     xcb_atom_t m_wmState;
     xcb_atom_t m_wmProtocols;
     xcb_atom_t m_takeFocus;
+    xcb_atom_t m_activeWindow;
+    xcb_window_t m_root;
+    // The window manager's active window, and the one before it that was not a held window (XCB_WINDOW_NONE: none).
+    xcb_window_t m_active = XCB_WINDOW_NONE;
+    xcb_window_t m_activeBefore = XCB_WINDOW_NONE;
     std::vector<Held> m_held;
     // The window given the focus whose message, if any, is the next event.
     xcb_window_t m_pending = XCB_WINDOW_NONE;

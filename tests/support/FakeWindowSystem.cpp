@@ -135,8 +135,16 @@ bool FakeWindowSystem::switchTo(QWidget *window)
     if (told == nullptr || told->keyboardBackFrom(window) == nullptr)
         deliverActivation(window);
     if (told != nullptr)
-        told->userSwitchedTo(window);
+        told->userSwitchedTo(window, /*cameFromGone=*/false);
     return true;
+}
+
+void FakeWindowSystem::closeAnotherProgram()
+{
+    const bool wasIn = !m_focused.empty() && m_focused.back() == &m_anotherProgram;
+    std::erase(m_focused, &m_anotherProgram);
+    if (wasIn && m_picksOnClose && QApplication::activeWindow() == nullptr)
+        QMetaObject::invokeMethod(this, &FakeWindowSystem::pick, Qt::QueuedConnection);
 }
 
 void FakeWindowSystem::activateOnItsOwn(QWidget *window)
@@ -144,9 +152,50 @@ void FakeWindowSystem::activateOnItsOwn(QWidget *window)
     if (window == nullptr || !window->isVisible() || refusesKeyboard(window))
         return;
     ++m_activations;
-    if (waits(window) && listener() != nullptr && listener()->keyboardBackFrom(window) != nullptr)
+    if (waits(window))
+        focusWaiting(window, false);
+    else
+        deliverActivation(window);
+}
+
+void FakeWindowSystem::focusWaiting(QWidget *window, bool likeASwitch)
+{
+    Listener *told = listener();
+    QWidget *back = told != nullptr ? told->keyboardBackFrom(window) : nullptr;
+    if (back == nullptr) {
+        // Nowhere to go back to: Qt hears the activation, which the application undoes or keeps.
+        deliverActivation(window);
+        if (likeASwitch && told != nullptr)
+            told->userSwitchedTo(window, /*cameFromGone=*/true);
         return;
-    deliverActivation(window);
+    }
+    // Withheld from Qt: the application decides whether the user went there, else the focus goes back.
+    if (!likeASwitch || !told->userSwitchedTo(window, /*cameFromGone=*/true))
+        deliverActivation(back);
+}
+
+void FakeWindowSystem::pick()
+{
+    // The waiting window shown last: the window manager's focus order has it before the windows the user left.
+    for (auto last = m_waiting.rbegin(); last != m_waiting.rend(); ++last) {
+        if (*last != nullptr && (*last)->isVisible() && !refusesKeyboard(*last)) {
+            ++m_picks;
+            focusWaiting(*last, true);
+            return;
+        }
+    }
+    for (auto last = m_focused.rbegin(); last != m_focused.rend(); ++last) {
+        if (*last == &m_anotherProgram) {
+            ++m_picks;
+            return;
+        }
+        auto *window = qobject_cast<QWidget *>(last->data());
+        if (window != nullptr && window->isVisible()) {
+            ++m_picks;
+            deliverActivation(window);
+            return;
+        }
+    }
 }
 
 void FakeWindowSystem::deliverActivation(QWidget *window)
@@ -189,23 +238,7 @@ bool FakeWindowSystem::eventFilter(QObject *watched, QEvent *event)
             std::erase(m_waiting, widget);
         if (m_picksOnClose && widget->isWindow() && widget == m_keyboardIn) {
             m_keyboardIn = nullptr;
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    for (auto last = m_focused.rbegin(); last != m_focused.rend(); ++last) {
-                        if (*last == &m_anotherProgram) {
-                            ++m_picks;
-                            return;
-                        }
-                        auto *window = qobject_cast<QWidget *>(last->data());
-                        if (window != nullptr && window->isVisible()) {
-                            ++m_picks;
-                            deliverActivation(window);
-                            return;
-                        }
-                    }
-                },
-                Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &FakeWindowSystem::pick, Qt::QueuedConnection);
         }
         break;
     default: break;

@@ -21,13 +21,15 @@ namespace knvt::test {
 //
 // A window manager that breaks the rules is chosen with Activation: it activates a waiting window by itself before the
 // show returns (early), as soon as the application goes back to its events (at once), at the user's next key (late),
-// or at once and again at the next key (twice); the application keeps such an activation from the window whenever it
-// names a window for the keyboard to go back to, as it does on X. A waiting window stays off the offscreen platform,
+// or at once and again at the next key (twice). Such a focus goes as on X: where the application names a window for
+// the keyboard to go back to (the X layer withholds the focus from Qt and hands it back there), that window has it;
+// elsewhere the waiting window is activated and the application undoes it, or keeps it with its guard. A waiting window stays off the offscreen platform,
 // which would activate it itself, until the application takes the keyboard for it; an activation reaches the
 // application as Qt delivers one from the window system (none while a pop-up holds the keyboard). With `picksOnClose`,
-// closing the window that has the keyboard activates a window of the fake's own choice, the normal window the user was
-// in last (or the other program the user was in), once the application is back to its events, as an X window manager
-// does.
+// closing the window that has the keyboard (or the other program's, closeAnotherProgram) makes it focus a window of its
+// own choice once the application is back to its events, as openbox, KWin and metacity do: the waiting window shown
+// last, told like a switch of the user's with the window it came from gone, else the normal window the user was in
+// last (or the other program the user was in). Which of it is the user's is the application's to decide.
 class FakeWindowSystem final : public QObject, public knvt::WindowSystem
 {
 public:
@@ -45,6 +47,8 @@ public:
     // The user goes to another program: no window of the application has the keyboard, and the program stands in the
     // order of the windows it picks from when one closes.
     void switchToAnotherProgram();
+    // The other program the user is in closes its window; with `picksOnClose` the fake picks a window then.
+    void closeAnotherProgram();
     // The windows its window switcher offers, by title, the application's windows that show.
     QStringList switcherTitles() const;
     // The user switches to `window` with the window switcher (Alt+Tab) or the task bar; false when neither offers it.
@@ -69,6 +73,11 @@ private:
     void activateOnItsOwn(QWidget *window);
     void deliverActivation(QWidget *window);
     void hadKeyboard(QWidget *window);
+    // Picks the window that has the keyboard after the one that had it closed.
+    void pick();
+    // Gives the waiting `window` the focus by itself; `likeASwitch`: stamped as the user's switch would be, from a
+    // window that went away.
+    void focusWaiting(QWidget *window, bool likeASwitch);
 
     Activation m_activation;
     bool m_picksOnClose;

@@ -76,6 +76,23 @@ void OtherXClient::showFocusedWindow()
         xcb_map_window(m_connection, m_window);
         sync();
     }
+    // Asked of the window manager too, as a pager asks: KWin takes back a focus set past it from a window it did not
+    // activate.
+    xcb_intern_atom_reply_t *active =
+        xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, 18, "_NET_ACTIVE_WINDOW"), nullptr);
+    if (active != nullptr) {
+        xcb_client_message_event_t request{};
+        request.response_type = XCB_CLIENT_MESSAGE;
+        request.format = 32;
+        request.window = m_window;
+        request.type = active->atom;
+        request.data.data32[0] = 2;
+        xcb_send_event(m_connection, 0, m_root,
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&request));
+        std::free(active);
+        sync();
+    }
     // The window manager may take a moment to map it; the focus can only go to a viewable window.
     for (int attempt = 0; attempt < 50 && !hasFocus(); ++attempt) {
         xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, m_window, XCB_CURRENT_TIME);
@@ -83,6 +100,15 @@ void OtherXClient::showFocusedWindow()
         if (!hasFocus())
             usleep(20000);
     }
+}
+
+void OtherXClient::closeWindow()
+{
+    if (m_window == 0)
+        return;
+    xcb_destroy_window(m_connection, m_window);
+    m_window = 0;
+    sync();
 }
 
 bool OtherXClient::hasFocus() const

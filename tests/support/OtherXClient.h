@@ -27,6 +27,8 @@ public:
     // Maps a small window and gives it the input focus, standing for the program the user works in.
     void showFocusedWindow();
     bool hasFocus() const;
+    // The program closes that window (it is destroyed); the window manager hands the focus on by itself.
+    void closeWindow();
     // Key presses the server delivered to that window since the last call: what the user typed there reached it.
     int takeKeyPresses();
 

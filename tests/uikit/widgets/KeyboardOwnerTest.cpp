@@ -339,6 +339,67 @@ TEST_F(KeyboardOwnerTest, AWindowTheUserOpensAfterTheWindowManagersPickWentToAno
     EXPECT_EQ(fieldOf(main.get())->text(), QString());
 }
 
+// The window manager hands the focus to the waiting window by itself as the window the user was in goes away, told like
+// a switch of the user's; the user's own switch, from a window that stays, is one.
+TEST_F(KeyboardOwnerTest, TheWindowManagersFocusOfAWaitingWindowAsAWindowGoesIsGivenBackAndTheUsersSwitchIsTaken)
+{
+    std::unique_ptr<QWidget> quickEntry;
+    const struct
+    {
+        const char *road;
+        std::function<void(FakeWindowSystem &, QWidget *)> go;
+        bool users;
+    } roads[] = {
+        {"another program's window closes",
+         [](FakeWindowSystem &wm, QWidget *) {
+             wm.switchToAnotherProgram();
+             wm.closeAnotherProgram();
+         },
+         false},
+        {"a window of the application closes",
+         [&quickEntry](FakeWindowSystem &, QWidget *) {
+             quickEntry = makeWindow(QStringLiteral("Quick Entry"));
+             KeyboardOwner::open(quickEntry.get(), Opener::User);
+             waitForTheKeyboardIn(quickEntry.get());
+             quickEntry->close();
+         },
+         false},
+        {"the user switches from the main window",
+         [](FakeWindowSystem &wm, QWidget *waiting) { EXPECT_TRUE(wm.switchTo(waiting)); }, true},
+        {"the user switches from another program",
+         [](FakeWindowSystem &wm, QWidget *waiting) {
+             wm.switchToAnotherProgram();
+             EXPECT_TRUE(wm.switchTo(waiting));
+         },
+         true},
+    };
+    QLineEdit *typing = fieldOf(main.get());
+    for (const auto &road : roads) {
+        SCOPED_TRACE(road.road);
+        knvt::test::FakeWindowSystem windowManager(Activation::Never, /*picksOnClose=*/true);
+        typing->setFocus(Qt::MouseFocusReason);
+        std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+        KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+        const int picks = windowManager.picks();
+
+        road.go(windowManager, waiting.get());
+        ASSERT_TRUE(knvt::test::waitUntil(
+            [&] { return QApplication::activeWindow() == (road.users ? waiting.get() : main.get()); }));
+        EXPECT_EQ(windowManager.picks(), picks + (road.users ? 0 : 1))
+            << "the window manager picked the waiting window";
+        type(letters(QStringLiteral("abc")));
+        EXPECT_EQ(fieldOf(waiting.get())->text(), road.users ? QStringLiteral("abc") : QString());
+        EXPECT_EQ(typing->text(), road.users ? QString() : QStringLiteral("abc")) << "back where the user was";
+        EXPECT_EQ(KeyboardOwner::isWaiting(waiting.get()), !road.users);
+
+        waiting.reset();
+        quickEntry.reset();
+        typing->clear();
+        windowManager.activate(main.get());
+        waitForTheKeyboardIn(main.get());
+    }
+}
+
 TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearOfTheFieldWithTheKeyboard)
 {
     knvt::test::FakeWindowSystem windowManager;

@@ -1,0 +1,206 @@
+// The password window a refused sync opens by itself, under the window manager the X server runs (KNVT_WM, set by
+// scripts/with-x11; each x11 stage runs one): the window manager's own focus of it is no switch of the user's, the
+// keyboard comes back to the form the user left for it, and it is reached through the window manager's switcher with
+// the main window minimized. Each row is a road to (or past) the window.
+
+#include "AppDriver.h"
+
+#include "app/KNVTMainWindowController.h"
+#include "app/KNVTTasksAppDelegate.h"
+
+#include "store/KNVTTaskStore.h"
+
+#include "support/FakeSyncService.h"
+#include "support/OtherXClient.h"
+#include "support/WaitUntil.h"
+#include "uikit/KeyboardOwner.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QProcess>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+
+using knvt::features::AppDriver;
+
+namespace {
+
+// The window manager of the X server, as scripts/with-x11 names it.
+QString windowManager()
+{
+    const QString named = qEnvironmentVariable("KNVT_WM");
+    return named.isEmpty() ? QStringLiteral("openbox") : named;
+}
+
+// The name of the window the keys typed on the keyboard reach, as the X server says.
+QString keyboardIn()
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname")});
+    xdotool.waitForFinished();
+    return QString::fromUtf8(xdotool.readAllStandardOutput()).trimmed();
+}
+
+// The keys of the window manager's switcher, pressed in turn until the window is reached. Metacity's (and Mutter's)
+// Alt+Tab switches among applications, and Alt+F6 among the windows of the one that has the keyboard.
+QStringList switcherKeys()
+{
+    if (windowManager() == QLatin1String("metacity"))
+        return {QStringLiteral("alt+Tab"), QStringLiteral("alt+F6")};
+    return {QStringLiteral("alt+Tab")};
+}
+
+// A road to (or past) the waiting window, and what the user sees of it.
+struct Road
+{
+    const char *name;
+    const char *road;
+    std::function<void(AppDriver &)> run;
+};
+
+// A row is named by its name in the list of tests.
+void PrintTo(const Road &road, std::ostream *out)
+{
+    *out << road.name;
+}
+
+QWidget *refuseTheNextSync(AppDriver &app)
+{
+    app.service().on("GET", "/account.json").clear().reply(401).pass();
+    app.store().sync();
+    app.waitForService([&app] { return app.app().authenticationFailureWindowController() != nullptr; });
+    QWidget *window = app.app().authenticationFailureWindowController()->window();
+    knvt::test::waitUntil([window] { return window->windowHandle()->isExposed(); });
+    return window;
+}
+
+QLineEdit *passwordField(const QWidget *window)
+{
+    return window->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"));
+}
+
+// Whether the keys typed on the keyboard reach `shown`, as the X server says.
+bool keyboardInWindow(const QWidget *shown)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")});
+    xdotool.waitForFinished();
+    return xdotool.readAllStandardOutput().trimmed().toULongLong() == shown->winId();
+}
+
+// A click of the pointer on the control of that name, which the window manager sees as well.
+void click(const QWidget *window, const char *name)
+{
+    auto *control = window->findChild<QWidget *>(QLatin1String(name));
+    ASSERT_NE(control, nullptr) << name;
+    const QPoint at = control->mapToGlobal(control->rect().center());
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                       QStringLiteral("click"), QStringLiteral("1")});
+}
+
+const Road roads[] = {
+    {"AnotherProgramClosing",
+     "another program's window closes while it waits: its focus is the window manager's, and no key reaches it",
+     [](AppDriver &app) {
+         knvt::test::OtherXClient other;
+         other.showFocusedWindow();
+         ASSERT_TRUE(knvt::test::waitUntil([&app] { return !app.mainWindow().isActiveWindow(); }));
+         QWidget *password = refuseTheNextSync(app);
+         ASSERT_EQ(keyboardIn(), QStringLiteral("Another program"));
+         other.closeWindow();
+         // The window manager hands the focus on to a window of its choice, and the application decides.
+         ASSERT_TRUE(knvt::test::waitUntil([] {
+             const QString in = keyboardIn();
+             return !in.isEmpty() && in != QLatin1String("Another program");
+         }));
+         app.settle();
+         app.typeOnTheKeyboard({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+         EXPECT_EQ(passwordField(password)->text(), QString()) << "the keys are in " << keyboardIn().toStdString();
+         EXPECT_TRUE(knvt::KeyboardOwner::isWaiting(password));
+         EXPECT_NE(QApplication::activeModalWidget(), password);
+     }},
+    {"PointerThereAndBackToTheForm",
+     "the pointer into it from a task window's Edit form, and its Cancel: the keys go back to the form",
+     [](AppDriver &app) {
+         app.doubleClickRow(QStringLiteral("Mow"));
+         app.pressInTaskWindow(QStringLiteral("Mow"), QStringLiteral("Edit"));
+         app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" now"));
+         QWidget *password = refuseTheNextSync(app);
+         click(password, "passwordSecureTextField");
+         ASSERT_TRUE(knvt::test::waitUntil(
+             [&] { return QApplication::activeModalWidget() == password && keyboardInWindow(password); }));
+         app.typeOnTheKeyboard({QStringLiteral("P"), QStringLiteral("W")});
+         EXPECT_EQ(passwordField(password)->text(), QStringLiteral("pw"));
+         click(password, "cancelButton");
+         ASSERT_TRUE(knvt::test::waitUntil([&] {
+             const QWidget *focused = QApplication::focusWidget();
+             return focused != nullptr && focused->objectName() == QLatin1String("titleTextField")
+                 && keyboardInWindow(focused->window());
+         })) << "the keyboard is in "
+             << keyboardIn().toStdString();
+         app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("O"), QStringLiteral("K")});
+         EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Mow now ok"));
+     }},
+    {"SwitcherWithTheMainWindowMinimized",
+     "the window manager's switcher with the main window minimized: it shows, is reached and answered",
+     [](AppDriver &app) {
+         app.minimiseMainWindow();
+         ASSERT_TRUE(knvt::test::waitUntil([] { return keyboardIn() != QLatin1String("Quillvane"); }));
+         QWidget *password = refuseTheNextSync(app);
+         ASSERT_TRUE(knvt::test::waitUntil([password] { return password->windowHandle()->isExposed(); }))
+             << "hidden with the minimized window";
+         const auto reached = [password] {
+             return keyboardIn() == QLatin1String("Incorrect Password")
+                 && QApplication::activeModalWidget() == password;
+         };
+         const QStringList keys = switcherKeys();
+         for (int presses = 0; presses < 6 && !reached(); ++presses) {
+             const QString before = keyboardIn();
+             QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys[presses % keys.size()]});
+             // Each press moves the keyboard on, however long the window manager takes; the next press is the user's
+             // once it has.
+             knvt::test::waitUntil([&before] { return keyboardIn() != before; });
+             if (keyboardIn() == QLatin1String("Incorrect Password"))
+                 knvt::test::waitUntil(reached);
+         }
+         ASSERT_TRUE(reached()) << "the keyboard is in " << keyboardIn().toStdString();
+         app.typeOnTheKeyboard(AppDriver::keysOf(QStringLiteral("newpass1")) << QStringLiteral("RTRN"));
+         ASSERT_TRUE(
+             knvt::test::waitUntil([&app] { return app.app().authenticationFailureWindowController() == nullptr; }));
+         EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass1"));
+     }},
+};
+
+// Signed in and synced, with a task; the next sync is refused, and the password window opens by itself.
+class WaitingWindowsX11Feature : public ::testing::TestWithParam<Road>
+{
+protected:
+    void SetUp() override
+    {
+        app.useTheXServer();
+        app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), /*autoSync=*/true);
+        app.service().enableState();
+        app.givenTask(QStringLiteral("Mow"));
+        app.launch();
+        app.waitForService([this] { return app.syncsEnded() > 0; });
+    }
+
+    AppDriver app;
+};
+
+} // namespace
+
+// One row for each road, under the window manager of the stage.
+TEST_P(WaitingWindowsX11Feature, TheWindowManagersFocusIsNoSwitchTheFormGetsTheKeysBackAndTheSwitcherReachesIt)
+{
+    SCOPED_TRACE(windowManager().toStdString() + ": " + GetParam().road);
+    GetParam().run(app);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roads, WaitingWindowsX11Feature, ::testing::ValuesIn(roads),
+                         [](const ::testing::TestParamInfo<Road> &row) { return std::string(row.param.name); });
