@@ -431,8 +431,9 @@ TEST_P(SyncAnswers, EachAnswerLeavesTheUsersChangeAndTheLineAsTheUserExpects)
     };
     coordinator().startSyncSession();
     // Made already, it must still be made once when the next sync has ended.
-    if (story == Story::FailedButMade)
+    if (story == Story::FailedButMade) {
         EXPECT_TRUE(waitUntil([&] { return sessionsEnded() == 3 && idle(); }, std::chrono::seconds(20)));
+    }
     EXPECT_TRUE(waitUntil([&] { return ended() && idle(); }, std::chrono::seconds(20)));
     EXPECT_TRUE(line.textLabel()->text().startsWith(QStringLiteral("Synced"))
                 && !line.textLabel()->text().contains(u';'))
