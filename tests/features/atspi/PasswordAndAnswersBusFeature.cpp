@@ -223,7 +223,7 @@ TEST_F(PasswordAndAnswersBusFeature, AddFriendsAnswersAreHeardAndTheKeyboardStay
     ASSERT_EQ(reader.focusOnceItReads("text Username"), "text Username");
     const QStringList answers{
         QStringLiteral("You Successfully invited bea!"),
-        QStringLiteral("Unable invite, please check that the username you have entered is correct."),
+        QStringLiteral("Unable to invite, please check that the username you have entered is correct."),
         QStringLiteral("Unable to authenticate.")};
     for (const QString &answer : answers) {
         SCOPED_TRACE(answer.toStdString());
