@@ -20,6 +20,7 @@
 #include "support/WaitUntil.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -330,10 +331,11 @@ TEST_F(SyncFeature, AfterAWrongPasswordTheRightOneTypedInTheIncorrectPasswordWin
         // The window asks, at the start and again once the service refused the password typed into it.
         app.waitForService([this] {
             knvt::AuthenticationFailureWindow *asking = app.app().authenticationFailureWindowController();
-            const QWidget *field = asking != nullptr
-                ? asking->window()->findChild<QWidget *>(QStringLiteral("passwordSecureTextField"))
+            // While the service checks a password the field is only read: it keeps the keyboard, not the typing.
+            const QLineEdit *field = asking != nullptr
+                ? asking->window()->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"))
                 : nullptr;
-            return field != nullptr && field->isEnabled();
+            return field != nullptr && field->isEnabled() && !field->isReadOnly();
         });
         if (password == QLatin1String("right2")) {
             EXPECT_TRUE(failedAtNoonBecause(QStringLiteral("password refused"))) << app.syncStatus().toStdString();
