@@ -10,6 +10,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QtGui/private/qaccessiblecache_p.h>
+
+#include <utility>
 
 namespace knvt {
 
@@ -26,7 +29,48 @@ bool isQtsChangeable(const QObject *object)
         || qobject_cast<const QAbstractSlider *>(object) != nullptr;
 }
 
-bool gAskingQt = false;
+// The control whose interface Qt is being asked for from inside this factory, which then leaves it to Qt.
+QObject *gAskingQtFor = nullptr;
+
+// Qt's cache of interfaces keeps one for each object, asserts as much as it takes a new one, and has no way to give one
+// up without deleting it. Its three tables are reached through pointers to its members, named where the language checks
+// no access: in the explicit instantiation of a template that hands them out.
+template <typename Table, typename Table::Member member>
+struct CacheTable
+{
+    friend typename Table::Member tableOf(Table) { return member; }
+};
+struct InterfaceById
+{
+    using Member = QHash<QAccessible::Id, QAccessibleInterface *> QAccessibleCache::*;
+    friend Member tableOf(InterfaceById);
+};
+struct IdByInterface
+{
+    using Member = QHash<QAccessibleInterface *, QAccessible::Id> QAccessibleCache::*;
+    friend Member tableOf(IdByInterface);
+};
+struct IdByObject
+{
+    using Member = QMultiHash<QObject *, QPair<QAccessible::Id, const QMetaObject *>> QAccessibleCache::*;
+    friend Member tableOf(IdByObject);
+};
+template struct CacheTable<InterfaceById, &QAccessibleCache::idToInterface>;
+template struct CacheTable<IdByInterface, &QAccessibleCache::interfaceToId>;
+template struct CacheTable<IdByObject, &QAccessibleCache::objectToId>;
+
+// Takes `own`, which Qt has just made and kept for `object`, out of Qt's cache without deleting it: the caller keeps
+// it, and Qt keeps the interface the factory returns in its place.
+void takeOutOfCache(QAccessibleInterface *own, QObject *object)
+{
+    QAccessibleCache *cache = QAccessibleCache::instance();
+    const QAccessible::Id id = cache->idForInterface(own);
+    (cache->*tableOf(InterfaceById{})).remove(id);
+    (cache->*tableOf(IdByInterface{})).remove(own);
+    (cache->*tableOf(IdByObject{})).remove(object, qMakePair(id, object->metaObject()));
+    // The cache follows the object's end once for the interface it keeps in its place.
+    QObject::disconnect(object, &QObject::destroyed, cache, nullptr);
+}
 
 } // namespace
 
@@ -43,24 +87,27 @@ QAccessibleInterface *HeldChangeAccessible::make(const QString &className, QObje
 {
     // Asked for the object's own class first; Qt's interface is then found for whichever class of the object's
     // ancestry Qt answers for.
-    if (gAskingQt || object == nullptr || className != QLatin1String(object->metaObject()->className())
+    if (object == nullptr || object == gAskingQtFor || className != QLatin1String(object->metaObject()->className())
         || !isQtsChangeable(object) || HeldChange::controlReceiving(object) == nullptr)
         return nullptr;
-    // Qt keeps one interface for each object, and makes its own only through this very question: asked again from here,
-    // it makes and keeps it, and this one then takes its place for the object. The one Qt made stays under an id of its
-    // own, which this one lets go of with the control.
-    gAskingQt = true;
+    // Qt makes its own interface only through this very question: asked again from here, it makes it and keeps it for
+    // the object. This one takes it out of Qt's cache again, so that Qt keeps one interface for the object, this one,
+    // which deletes Qt's with itself.
+    QObject *const outer = std::exchange(gAskingQtFor, object);
     QAccessibleInterface *own = QAccessible::queryAccessibleInterface(object);
-    gAskingQt = false;
-    return own != nullptr ? new HeldChangeAccessible(own) : nullptr;
+    gAskingQtFor = outer;
+    if (own == nullptr)
+        return nullptr;
+    takeOutOfCache(own, object);
+    return new HeldChangeAccessible(own);
 }
 
-HeldChangeAccessible::HeldChangeAccessible(QAccessibleInterface *own) : m_own(own), m_ownId(QAccessible::uniqueId(own))
-{}
+HeldChangeAccessible::HeldChangeAccessible(QAccessibleInterface *own) : m_own(own) {}
 
 HeldChangeAccessible::~HeldChangeAccessible()
 {
-    QAccessible::deleteAccessibleInterface(m_ownId);
+    // Only Qt's cache deletes an interface: Qt's own goes back into it, now that this one has left it, to go.
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(m_own));
 }
 
 void HeldChangeAccessible::input() const

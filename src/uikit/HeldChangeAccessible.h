@@ -62,9 +62,9 @@ private:
     // The user gives input to the control through this interface.
     void input() const;
 
-    // Qt's interface of the control, which the cache keeps under an id of its own: it goes with this one.
+    // Qt's interface of the control, which Qt's cache does not hold (it holds this one for the control): it goes with
+    // this one.
     QAccessibleInterface *m_own;
-    QAccessible::Id m_ownId;
 };
 
 } // namespace knvt
