@@ -229,11 +229,12 @@ TEST_F(WhereKeysGoX11Feature, ThePasswordWindowIsAnsweredByKeysAloneThroughTheWi
         const char *road;
         bool minimized;
     } rows[] = {{"F8", false}, {"the window switcher", false}, {"the window switcher", true}};
-    // xfwm4 and metacity leave a window's transient dialogs out of their switcher by their own rule, and the waiting
-    // window stands over the main window as its dialog: there the road that serves is F8 (and the Window menu, which
-    // lists it). Standing on its own over a minimized main window, it is listed by all of them.
+    // xfwm4, metacity and Mutter leave a window's transient dialogs out of their switcher by their own rule, and the
+    // waiting window stands over the main window as its dialog: there the road that serves is F8 (and the Window menu,
+    // which lists it). Standing on its own over a minimized main window, it is listed by all of them.
     const QString wm = qEnvironmentVariable("KNVT_WM");
-    const bool switcherSkipsDialogs = wm == QLatin1String("xfwm4") || wm == QLatin1String("metacity");
+    const bool switcherSkipsDialogs =
+        wm == QLatin1String("xfwm4") || wm == QLatin1String("metacity") || wm == QLatin1String("mutter");
     int round = 0;
     for (const auto &row : rows) {
         SCOPED_TRACE(std::string(row.road)
