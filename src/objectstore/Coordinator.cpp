@@ -331,6 +331,9 @@ bool Coordinator::open(const QString &file, OpenResult *result, knvt::Error *err
                                                QString::fromUtf8(sqlite3_errstr(SQLITE_READONLY))));
         return false;
     }
+    // A connection on the same file that an earlier close left to close as its journal start ends would remove the
+    // -wal and -shm files of what is opened now, by name.
+    JournalStart::waitForClosing(file);
     auto abandon = [&] {
         m_statements.clear();
         sqlite3_close_v2(m_db);
@@ -424,8 +427,7 @@ void Coordinator::close()
     m_tables.clear();
     m_statements.clear();
     m_updates.clear();
-    m_journalStart.wait();
-    sqlite3_close_v2(m_db);
+    m_journalStart.close(m_db);
     m_db = nullptr;
     m_queuedExternal = ChangeSet();
 }

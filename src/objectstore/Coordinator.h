@@ -47,7 +47,9 @@ public:
     // Creates, migrates (after a backup alongside) or opens the library. Refuses a newer, foreign, damaged or
     // mismatched file without touching it.
     bool open(const QString &file, OpenResult *result = nullptr, knvt::Error *error = nullptr);
-    // Contexts go inert: fetches return empty, counts 0, saves fail with StoreClosed.
+    // Contexts go inert: fetches return empty, counts 0, saves fail with StoreClosed. Returns without waiting for the
+    // log made ready at open: the connection is then closed by that thread once it is done, and the next open() of the
+    // same file waits for it.
     void close();
     // Returns once the write-ahead log made ready at open is ready, so that a commit waits for the disk once; a commit
     // waits for it by itself.

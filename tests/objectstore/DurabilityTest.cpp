@@ -103,6 +103,8 @@ TEST_F(DurabilityTest, EveryConnectionTheEngineOpensCommitsWithFullSynchronous)
         ASSERT_TRUE(migrated.opened) << qPrintable(migrated.openError.description());
         ASSERT_TRUE(migrated.openResult.migrated);
         ASSERT_TRUE(QFileInfo::exists(file(name + QStringLiteral(".v3.backup"))));
+        // Closed before its log is ready, the library would be closed later by the thread that readies it.
+        migrated.coordinator->waitForJournal();
     }
     EXPECT_TRUE(Coordinator::readStoreMetadata(file()).exists);
 

@@ -201,6 +201,9 @@ TEST_F(OstoreOpenTest, TheSameVersionWithAnotherSchemaIsRefused)
     {
         testmodel::Library lib(file());
         ASSERT_TRUE(lib.opened);
+        // Written as a save writes, once the log is ready: closed before, the library would be closed later by the
+        // thread that readies it.
+        lib.coordinator->waitForJournal();
         sqlite3_exec(lib.coordinator->handle(), "UPDATE Z_METADATA SET value = 'x' WHERE key = 'schemaHash'", nullptr,
                      nullptr, nullptr);
     }

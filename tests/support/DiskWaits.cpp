@@ -1,5 +1,7 @@
 #include "support/DiskWaits.h"
 
+#include "support/DiskHold.h"
+
 #include <QFileInfo>
 #include <QMutex>
 
@@ -39,6 +41,7 @@ int passOn(const char *call, int descriptor)
         r.files.append(QFileInfo(QString::fromLocal8Bit(target, qMax<ssize_t>(length, 0))).fileName());
     }
     locker.unlock();
+    knvt::test::DiskHold::holdIfAsked();
     auto *next = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, call));
     if (!next) {
         std::fprintf(stderr, "DiskWaits: no %s to pass the call to\n", call);
