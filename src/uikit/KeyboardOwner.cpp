@@ -159,6 +159,26 @@ QWidget *windowTheUserIsIn(const QWidget *opening)
     return window != nullptr && window != opening && window->isVisible() ? window : nullptr;
 }
 
+// Qt drops an activation that comes while a pop-up is open, as the window manager's pick does when a dialog closes
+// with the completion list of its field still open (a file chosen by its typed name): the window gets the keyboard
+// and the keys, yet neither it nor a reader hears that it is active, and Tab moves no focus a reader hears. Once no
+// pop-up is open, the window that has the keyboard is made active.
+void activateWindowWithKeyboard()
+{
+    const QWindow *focusWindow = QGuiApplication::focusWindow();
+    if (focusWindow == nullptr || QApplication::activePopupWidget() != nullptr)
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->windowHandle() != focusWindow)
+            continue;
+        if (window->isVisible() && !window->isMinimized() && !isPopupLike(window)
+            && QApplication::activeWindow() != window && !KeyboardOwner::isWaiting(window))
+            QApplication::setActiveWindow(window);
+        return;
+    }
+}
+
 // Whether `window` is a sheet or popover of `owner`, or of one of its own.
 bool dependsOn(const QWidget *window, const QWidget *owner)
 {
@@ -536,9 +556,12 @@ bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
     switch (type) {
     case QEvent::Show:
     case QEvent::Hide:
-        if (QWidget *widget = widgetOf(watched); widget != nullptr && type == QEvent::Hide && !m_afterPopUps.empty()
-            && widget->isWindow() && widget->windowType() == Qt::Popup)
-            QMetaObject::invokeMethod(this, &KeyboardOwner::showAfterPopUps, Qt::QueuedConnection);
+        if (QWidget *widget = widgetOf(watched);
+            widget != nullptr && type == QEvent::Hide && widget->isWindow() && widget->windowType() == Qt::Popup) {
+            if (!m_afterPopUps.empty())
+                QMetaObject::invokeMethod(this, &KeyboardOwner::showAfterPopUps, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &activateWindowWithKeyboard, Qt::QueuedConnection);
+        }
         if (QWidget *widget = widgetOf(watched);
             widget != nullptr && !event->spontaneous() && takesPart(widget) && widget != m_showingAgain) {
             if (type == QEvent::Show)

@@ -122,6 +122,17 @@ std::optional<QStringList> BusReader::textAnswers()
     return answers;
 }
 
+std::optional<QStringList> BusReader::windowStates(const QString &window)
+{
+    const QJsonValue answer = request("states " + window.toUtf8());
+    if (!answer.isArray())
+        return std::nullopt;
+    QStringList states;
+    for (const QJsonArray read = answer.toArray(); const QJsonValue state : read)
+        states << state.toString();
+    return states;
+}
+
 bool BusReader::grabFocus(const QString &window, const QString &name)
 {
     return request("grab " + window.toUtf8() + '\t' + name.toUtf8())
