@@ -179,6 +179,13 @@ void activateWindowWithKeyboard()
     }
 }
 
+// What a reader hears while the keys typed on act on nothing.
+QString restingNotice()
+{
+    return QCoreApplication::translate("KeyboardOwner",
+                                       "The keys you type do nothing until you press Tab or Escape, or click.");
+}
+
 // Whether `window` is a sheet or popover of `owner`, or of one of its own.
 bool dependsOn(const QWidget *window, const QWidget *owner)
 {
@@ -203,7 +210,8 @@ KeyboardOwner::KeyboardOwner() : QObject(qApp)
     // of it.
     connect(this, &KeyboardOwner::waitingChanged, this, [] {
         Announcement::withdrawStale([](const QObject *about) {
-            return about->isWidgetType() && isWaiting(static_cast<const QWidget *>(about));
+            return (about == gOwner && isResting())
+                || (about->isWidgetType() && isWaiting(static_cast<const QWidget *>(about)));
         });
     });
 }
@@ -278,6 +286,22 @@ void KeyboardOwner::rest()
     qCInfo(lcUikit) << "KeyboardOwner:rest: the keys typed on act on nothing until the user goes somewhere";
     gOwner->m_restingTypingIn = nullptr;
     gOwner->setResting(true);
+    // A reader is told where the keyboard went back to as the form closed, and would take the keys to act there: it
+    // hears that they do nothing, once the keyboard is back (the form's window is closing now).
+    QMetaObject::invokeMethod(
+        gOwner,
+        [] {
+            if (gOwner == nullptr || !gOwner->m_resting)
+                return;
+            QWidget *userIn = gOwner->place();
+            QWidget *from = userIn != nullptr ? userIn->window() : QApplication::activeWindow();
+            if (from != nullptr)
+                Announcement::announce(from,
+                                       QCoreApplication::translate("KeyboardOwner", "The form you typed in closed. ")
+                                           + restingNotice(),
+                                       gOwner);
+        },
+        Qt::QueuedConnection);
 }
 
 bool KeyboardOwner::isResting()
@@ -480,10 +504,12 @@ void KeyboardOwner::announceWaiting(QWidget *window)
 {
     const QList<QKeySequence> keys = ActionSet::keys(Command::GoToWaitingWindow);
     const QString key = keys.isEmpty() ? QString() : keys.first().toString(QKeySequence::NativeText);
+    // Told last while the keys rest, it says so again: a reader may cut the notice of the rest short for it.
     const QString text = window == m_restingTypingIn
         ? QCoreApplication::translate("KeyboardOwner",
                                       "The form closed: what you typed is in “%1”. Press %2 to open it.")
-              .arg(nameOf(window), key)
+                  .arg(nameOf(window), key)
+              + (m_resting ? QLatin1Char(' ') + restingNotice() : QString())
         : QCoreApplication::translate("KeyboardOwner", "“%1” is waiting. Press %2 to answer it.")
               .arg(nameOf(window), key);
     // Told from the window the user is in, as a notification a reader speaks without moving its focus.
