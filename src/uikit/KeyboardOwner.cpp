@@ -159,6 +159,33 @@ QWidget *windowTheUserIsIn(const QWidget *opening)
     return window != nullptr && window != opening && window->isVisible() ? window : nullptr;
 }
 
+// Qt drops an activation that comes while a pop-up is open, as the window manager's pick does when a dialog closes
+// with the completion list of its field still open (a file chosen by its typed name): the window gets the keyboard
+// and the keys, yet neither it nor a reader hears that it is active, and Tab moves no focus a reader hears. Once no
+// pop-up is open, the window that has the keyboard is made active.
+void activateWindowWithKeyboard()
+{
+    const QWindow *focusWindow = QGuiApplication::focusWindow();
+    if (focusWindow == nullptr || QApplication::activePopupWidget() != nullptr)
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->windowHandle() != focusWindow)
+            continue;
+        if (window->isVisible() && !window->isMinimized() && !isPopupLike(window)
+            && QApplication::activeWindow() != window && !KeyboardOwner::isWaiting(window))
+            QApplication::setActiveWindow(window);
+        return;
+    }
+}
+
+// What a reader hears while the keys typed on act on nothing.
+QString restingNotice()
+{
+    return QCoreApplication::translate("KeyboardOwner",
+                                       "The keys you type do nothing until you press Tab or Escape, or click.");
+}
+
 // Whether `window` is a sheet or popover of `owner`, or of one of its own.
 bool dependsOn(const QWidget *window, const QWidget *owner)
 {
@@ -183,7 +210,8 @@ KeyboardOwner::KeyboardOwner() : QObject(qApp)
     // of it.
     connect(this, &KeyboardOwner::waitingChanged, this, [] {
         Announcement::withdrawStale([](const QObject *about) {
-            return about->isWidgetType() && isWaiting(static_cast<const QWidget *>(about));
+            return (about == gOwner && isResting())
+                || (about->isWidgetType() && isWaiting(static_cast<const QWidget *>(about)));
         });
     });
 }
@@ -258,6 +286,22 @@ void KeyboardOwner::rest()
     qCInfo(lcUikit) << "KeyboardOwner:rest: the keys typed on act on nothing until the user goes somewhere";
     gOwner->m_restingTypingIn = nullptr;
     gOwner->setResting(true);
+    // A reader is told where the keyboard went back to as the form closed, and would take the keys to act there: it
+    // hears that they do nothing, once the keyboard is back (the form's window is closing now).
+    QMetaObject::invokeMethod(
+        gOwner,
+        [] {
+            if (gOwner == nullptr || !gOwner->m_resting)
+                return;
+            QWidget *userIn = gOwner->place();
+            QWidget *from = userIn != nullptr ? userIn->window() : QApplication::activeWindow();
+            if (from != nullptr)
+                Announcement::announce(from,
+                                       QCoreApplication::translate("KeyboardOwner", "The form you typed in closed. ")
+                                           + restingNotice(),
+                                       gOwner);
+        },
+        Qt::QueuedConnection);
 }
 
 bool KeyboardOwner::isResting()
@@ -460,10 +504,12 @@ void KeyboardOwner::announceWaiting(QWidget *window)
 {
     const QList<QKeySequence> keys = ActionSet::keys(Command::GoToWaitingWindow);
     const QString key = keys.isEmpty() ? QString() : keys.first().toString(QKeySequence::NativeText);
+    // Told last while the keys rest, it says so again: a reader may cut the notice of the rest short for it.
     const QString text = window == m_restingTypingIn
         ? QCoreApplication::translate("KeyboardOwner",
                                       "The form closed: what you typed is in “%1”. Press %2 to open it.")
-              .arg(nameOf(window), key)
+                  .arg(nameOf(window), key)
+              + (m_resting ? QLatin1Char(' ') + restingNotice() : QString())
         : QCoreApplication::translate("KeyboardOwner", "“%1” is waiting. Press %2 to answer it.")
               .arg(nameOf(window), key);
     // Told from the window the user is in, as a notification a reader speaks without moving its focus.
@@ -536,9 +582,12 @@ bool KeyboardOwner::eventFilter(QObject *watched, QEvent *event)
     switch (type) {
     case QEvent::Show:
     case QEvent::Hide:
-        if (QWidget *widget = widgetOf(watched); widget != nullptr && type == QEvent::Hide && !m_afterPopUps.empty()
-            && widget->isWindow() && widget->windowType() == Qt::Popup)
-            QMetaObject::invokeMethod(this, &KeyboardOwner::showAfterPopUps, Qt::QueuedConnection);
+        if (QWidget *widget = widgetOf(watched);
+            widget != nullptr && type == QEvent::Hide && widget->isWindow() && widget->windowType() == Qt::Popup) {
+            if (!m_afterPopUps.empty())
+                QMetaObject::invokeMethod(this, &KeyboardOwner::showAfterPopUps, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &activateWindowWithKeyboard, Qt::QueuedConnection);
+        }
         if (QWidget *widget = widgetOf(watched);
             widget != nullptr && !event->spontaneous() && takesPart(widget) && widget != m_showingAgain) {
             if (type == QEvent::Show)

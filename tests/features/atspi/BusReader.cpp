@@ -49,7 +49,7 @@ QJsonValue BusReader::request(const QByteArray &line)
         // The application must go on answering the reader meanwhile: wait in its event loop, never blocked.
         if (!waitUntil([this] { return m_reader.canReadLine() || m_reader.state() == QProcess::NotRunning; },
                        std::chrono::seconds(30)))
-            return {};
+            return QJsonValue(QJsonValue::Undefined);
         const QJsonValue answer = QJsonDocument::fromJson(QByteArray("[") + m_reader.readLine() + "]").array().at(0);
         // An element that went away while it was read: read afresh, else a window would read as empty.
         const bool failed = answer.isObject() && answer.toObject().contains(QLatin1String("error"));
@@ -107,15 +107,30 @@ QStringList BusReader::textEvents()
     return events;
 }
 
-QStringList BusReader::textAnswers()
+std::optional<QStringList> BusReader::textAnswers()
 {
-    const QJsonObject answer = request("text").toObject();
+    const QJsonValue read = request("text");
+    // A request that failed is no answer free of the password: it must not pass as one.
+    const QJsonObject answer = read.toObject();
+    if (!read.isObject() || answer.contains(QLatin1String("error")))
+        return std::nullopt;
     QStringList answers;
     for (const char *key : {"text", "value", "description"})
         answers << answer.value(QLatin1String(key)).toString();
     for (const QJsonArray pieces = answer.value(QLatin1String("pieces")).toArray(); const QJsonValue piece : pieces)
         answers << piece.toString();
     return answers;
+}
+
+std::optional<QStringList> BusReader::windowStates(const QString &window)
+{
+    const QJsonValue answer = request("states " + window.toUtf8());
+    if (!answer.isArray())
+        return std::nullopt;
+    QStringList states;
+    for (const QJsonArray read = answer.toArray(); const QJsonValue state : read)
+        states << state.toString();
+    return states;
 }
 
 bool BusReader::grabFocus(const QString &window, const QString &name)

@@ -55,8 +55,10 @@ public:
     // "TYPE<TAB>ROLE NAME<TAB>DATA" ("object:text-changed:insert\tpassword text Password:\t•").
     QStringList textEvents();
     // Everything the focused element answers when asked about its text (its whole text, the text at each offset,
-    // its selection, value and description); empty when nothing has the focus.
-    QStringList textAnswers();
+    // its selection, value and description); none when nothing has the focus or the reader got no answer.
+    std::optional<QStringList> textAnswers();
+    // The states of the shown window named `window` as the reader reads them ("active"); none when it does not show.
+    std::optional<QStringList> windowStates(const QString &window);
     // Asks for the keyboard focus in the control named `name` of the window named `window`, as a reader's user does
     // who goes there; whether the application took the request.
     bool grabFocus(const QString &window, const QString &name);

@@ -19,11 +19,16 @@
 
 #include "uikit/KNVTPreferenceKeys.h"
 
+#include "accounts/ImagePicker.h"
+
 #include <QAccessible>
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTemporaryDir>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -772,4 +777,79 @@ TEST_F(ScreenReaderBusFeature, AWaitingWindowIsAnnouncedWithTheWayToItAndAFocusR
         going << reader.windowsHeard();
         return going.contains("activate Incorrect Password");
     })) << "the reader heard the user go there";
+}
+
+// The platform's picture chooser, closed either way, gives Account Details back to the reader: announced active and
+// active, with what the choice brought, and Tab is heard there.
+TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgainAndTabIsHeardThere)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString notAPicture = folder.filePath(QStringLiteral("me.png"));
+    QFile file(notAPicture);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
+    file.close();
+    const struct
+    {
+        const char *what;
+        std::function<void(AppDriver &)> close;
+        QString announced;
+    } closings[] = {
+        {"a file chosen",
+         [&](AppDriver &app) {
+             app.typeWhereTheFocusIs(notAPicture);
+             app.typeOnTheKeyboard({QStringLiteral("RTRN")});
+         },
+         knvt::ImagePicker::notAPictureMessage(QStringLiteral("me.png"))},
+        {"Escape", [](AppDriver &app) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }, QString()},
+    };
+    const QString details = QStringLiteral("Account Details");
+    for (const auto &closing : closings) {
+        SCOPED_TRACE(closing.what);
+        AppDriver app;
+        app.useTheXServer();
+        app.givenSignedIn();
+        app.launch();
+        // The chooser itself, not the file the other tests hand over.
+        knvt::ImagePicker::setShared(nullptr);
+        BusReader reader;
+        ASSERT_TRUE(reader.isReady());
+        app.openPreferences();
+        app.choosePreferencePane(QStringLiteral("Account"));
+        app.clickButton(QStringLiteral("detailsButton"));
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return reader.windowStates(details).has_value(); }));
+        app.clickButton(QStringLiteral("avatarPickerButton"));
+        QPointer<QFileDialog> chooser;
+        ASSERT_TRUE(knvt::test::waitUntil([&] {
+            chooser = qobject_cast<QFileDialog *>(QApplication::activeWindow());
+            return chooser != nullptr && hasTheXFocus(chooser);
+        }));
+        reader.windowsHeard();
+        reader.focusHeard();
+        reader.announced();
+
+        closing.close(app);
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return chooser == nullptr || !chooser->isVisible(); }));
+        QStringList windows;
+        EXPECT_TRUE(knvt::test::waitUntil([&] {
+            windows << reader.windowsHeard();
+            return windows.contains("activate " + details);
+        })) << windows.join(" | ").toStdString();
+        EXPECT_TRUE(reader.windowStates(details).value_or(QStringList()).contains("active"));
+        if (!closing.announced.isEmpty()) {
+            QStringList announced;
+            EXPECT_TRUE(knvt::test::waitUntil([&] {
+                announced << reader.announced();
+                return announced.contains(closing.announced);
+            })) << announced.join(" | ").toStdString();
+        }
+        reader.focusHeard();
+        app.typeOnTheKeyboard({QStringLiteral("TAB")});
+        QStringList heard;
+        EXPECT_TRUE(knvt::test::waitUntil([&] {
+            heard << reader.focusHeard();
+            return !heard.isEmpty();
+        })) << "Tab was heard";
+        EXPECT_EQ(reader.focus().value_or(BusElement{}).window, details);
+    }
 }

@@ -486,8 +486,14 @@ TEST_F(KeyboardOwnerTest, AfterRestTheKeysTypedOnActOnNothingUntilTheUserGoesSom
         type(letters(QStringLiteral("lost")) << QStringLiteral("Return") << QStringLiteral("Ctrl+N"));
         EXPECT_EQ(field->text(), QString());
         EXPECT_TRUE(KeyboardOwner::isResting());
+        const knvt::Announcement *told = knvt::Announcement::of(main.get());
+        EXPECT_EQ(told != nullptr ? told->accessibleName() : QString(),
+                  QStringLiteral("The form you typed in closed. The keys you type do nothing until you press Tab or "
+                                 "Escape, or click."))
+            << "a reader told of the control the keys went back to hears that they do nothing";
         act.go();
         EXPECT_FALSE(KeyboardOwner::isResting());
+        EXPECT_EQ(told != nullptr ? told->accessibleName() : QString(), QString()) << "no notice of it stays";
         ASSERT_TRUE(knvt::test::waitUntil([&] { return QApplication::focusWidget() == act.then; }));
         if (act.then == field) {
             type(letters(QStringLiteral("back")));
