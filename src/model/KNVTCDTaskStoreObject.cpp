@@ -140,8 +140,8 @@ void KNVTCDTaskStoreObject::clearChangedKeys()
 KNVTCDTaskStoreObject::PushState KNVTCDTaskStoreObject::pushState() const
 {
     const qint64 state = intForKey(kPushState).value_or(0);
-    return state >= qint64(PushState::PossiblySent) && state <= qint64(PushState::Unsettled) ? PushState(state)
-                                                                                             : PushState::None;
+    return state >= qint64(PushState::PossiblySent) && state <= qint64(PushState::PlaceShown) ? PushState(state)
+                                                                                              : PushState::None;
 }
 
 QString KNVTCDTaskStoreObject::pushedAttributes() const

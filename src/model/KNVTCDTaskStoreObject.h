@@ -69,10 +69,16 @@ public:
         // A read showed more than one object the service may have made of it: nothing is guessed, and it stays here
         // unsent until the user changes it.
         Unsettled = 3,
+        // Its create was answered 404: held as a refused one, until a read after that answer shows the service holding
+        // where it lands, which a place it has no longer would not.
+        NotFound = 4,
+        // Held after a 404, and a read since showed where it lands: it goes once more; answered 404 again, the place is
+        // not what the service lacks, and it is held as refused.
+        PlaceShown = 5,
     };
     PushState pushState() const;
-    // The wire attributes, key by key, of what its creation sent (PossiblySent), or would send (Refused, Unsettled),
-    // as compact JSON; empty with None.
+    // The wire attributes, key by key, of what its creation sent (PossiblySent), or would send (the others), as
+    // compact JSON; empty with None.
     QString pushedAttributes() const;
     void setPushState(PushState state, const QString &pushedAttributes = {});
 

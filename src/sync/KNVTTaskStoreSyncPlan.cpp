@@ -206,7 +206,10 @@ bool KNVTTaskStoreSyncPlan::holdsCreation(ostore::Object &object)
     case PushState::PossiblySent: return true;
     // Sent again once the user changed or moved it, so that it is no longer what the service was asked for.
     case PushState::Refused:
+    case PushState::NotFound:
     case PushState::Unsettled: return knvt::CreationsInDoubt::creationText(object) == storeObject.pushedAttributes();
+    // A read since its 404 showed the service holding where it lands.
+    case PushState::PlaceShown: return false;
     }
     return false;
 }

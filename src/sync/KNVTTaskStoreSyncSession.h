@@ -16,6 +16,7 @@
 
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QSet>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -186,6 +187,8 @@ private:
     knvt::Error m_failedRequestError;
     knvt::Error m_refusedChangeError;
     int m_refusedChanges = 0;
+    // New objects sent once more because a read since their 404 showed where they land.
+    QSet<ostore::ObjectID> m_sentAfterPlaceShown;
     // The read whose reply the pull applies now.
     std::shared_ptr<const KNVTRESTFulRequest> m_readRequest;
     std::unique_ptr<ostore::Context> m_context;

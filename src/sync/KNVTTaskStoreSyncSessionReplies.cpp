@@ -194,15 +194,24 @@ void KNVTTaskStoreSyncSession::settleAnswer(const KNVTRESTFulRequest &request, b
             const knvt::SyncRefusal refusal = outcome == Table::Outcome::Undone ? knvt::SyncRefusal::Undone
                 : outcome == Table::Outcome::HeldRefused                        ? knvt::SyncRefusal::Held
                                                                                 : knvt::SyncRefusal::Kept;
-            nameRefusedChange(*object, error, refusal);
+            // A 404 to a create, where a read has just shown the service holding where it lands, is no sign of a place
+            // gone: it is held as refused, and the user, told at the first 404, is not told again.
+            const bool notFound = outcome == Table::Outcome::HeldRefused && answer == Table::Answer::NotFound;
+            const bool placeShown = notFound && m_sentAfterPlaceShown.contains(object->objectID());
+            if (!placeShown)
+                nameRefusedChange(*object, error, refusal);
             if (outcome == Table::Outcome::Undone) {
                 undoChange(*object, request);
             } else if (outcome == Table::Outcome::HeldRefused) {
                 // Held as what the service was asked for: a change of the user's makes it another request.
+                const auto held = notFound && !placeShown ? KNVTCDTaskStoreObject::PushState::NotFound
+                                                          : KNVTCDTaskStoreObject::PushState::Refused;
                 static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(
-                    KNVTCDTaskStoreObject::PushState::Refused,
+                    held,
                     knvt::CreationsInDoubt::creationText(
                         request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncSentAttributesByKey)).toMap()));
+                if (held == KNVTCDTaskStoreObject::PushState::NotFound)
+                    m_pull->creationNotFound(*object);
             }
         }
         return;
@@ -224,6 +233,8 @@ void KNVTTaskStoreSyncSession::willSendRequest(const KNVTRESTFulRequest &request
     ostore::Object *object = pushedObject(request);
     if (!object)
         return;
+    if (static_cast<KNVTCDTaskStoreObject *>(object)->pushState() == KNVTCDTaskStoreObject::PushState::PlaceShown)
+        m_sentAfterPlaceShown.insert(object->objectID());
     static_cast<KNVTCDTaskStoreObject *>(object)->setPushState(
         KNVTCDTaskStoreObject::PushState::PossiblySent,
         knvt::CreationsInDoubt::creationText(

@@ -692,7 +692,49 @@ void SessionPull::creationHeld(const ostore::Object &object)
                 == m_refusedCreations.end())
             m_refusedCreations.push_back(object.objectID());
         return;
+    case KNVTCDTaskStoreObject::PushState::NotFound:
+        if (std::find(m_creationsNotFound.begin(), m_creationsNotFound.end(), object.objectID())
+            == m_creationsNotFound.end())
+            m_creationsNotFound.push_back(object.objectID());
+        return;
     default: return;
+    }
+}
+
+void SessionPull::creationNotFound(const ostore::Object &object)
+{
+    // With the entity tags it keeps, a read shows nothing when nothing changed, and the create would wait for good:
+    // where it lands is read whole, the collection or the list's own read.
+    if (const std::optional<CreationsInDoubt::Place> place = CreationsInDoubt::placeSentTo(object); place && place->list) {
+        if (ostore::Object *list = merge().objectForNumericIdentifier(kTaskListEntity, place->list))
+            static_cast<KNVTCDTaskList *>(list)->setToBeFetchedAgain(true);
+    } else if (place) {
+        distrust(place->collection);
+    }
+    creationHeld(object);
+}
+
+void SessionPull::showPlacesOfCreationsNotFound(const KNVTRESTFulRequest &request, const JSONView &value)
+{
+    ostore::Context *ctx = context();
+    const std::optional<CreationsInDoubt::Place> read = CreationsInDoubt::placeRead(request);
+    // A 304 shows nothing.
+    if (m_creationsNotFound.empty() || !ctx || !read || !m_lastReplyReadable || !(value.isArray() || value.isObject()))
+        return;
+    for (auto it = m_creationsNotFound.begin(); it != m_creationsNotFound.end();) {
+        auto *object = static_cast<KNVTCDTaskStoreObject *>(ctx->existingObject(*it));
+        if (!object || object->isDeleted() || object->pushState() != KNVTCDTaskStoreObject::PushState::NotFound) {
+            it = m_creationsNotFound.erase(it);
+            continue;
+        }
+        if (CreationsInDoubt::placeSentTo(*object) != read) {
+            ++it;
+            continue;
+        }
+        qCInfo(lcSync).noquote() << "SessionPull:showPlacesOfCreationsNotFound the service holds where the"
+                                 << object->entity().name << "it answered 404 lands; it goes once more";
+        object->setPushState(KNVTCDTaskStoreObject::PushState::PlaceShown, object->pushedAttributes());
+        it = m_creationsNotFound.erase(it);
     }
 }
 
@@ -701,6 +743,7 @@ void SessionPull::settleCreationsInDoubt(const KNVTRESTFulRequest &request, cons
     ostore::Context *ctx = context();
     if (!ctx)
         return;
+    showPlacesOfCreationsNotFound(request, value);
     // A read that a push makes first names those it is for.
     const QStringList named =
         request.userInfo().value(QString::fromLatin1(KNVTTaskStoreSyncCreationsInDoubt)).toStringList();

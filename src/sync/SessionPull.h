@@ -101,6 +101,9 @@ public:
     // changes it; a refused one in a list goes out again once a read of the list shows the user allowed to add to it
     // where the library said otherwise.
     void creationHeld(const ostore::Object &object);
+    // The service answered the create of `object` 404: it is held until a read after the answer shows the service
+    // holding where it lands, and then goes once more. Its reads are read whole, so that the next one can tell.
+    void creationNotFound(const ostore::Object &object);
     // The service did not allow the change of `object`, which the session undoes: the reads that named it are read
     // whole, to bring the service's copy back, and none of this session removes it for lacking.
     void changeUndone(const ostore::Object &object);
@@ -228,6 +231,9 @@ private:
     static bool settlesCreations(const KNVTRESTFulRequest &request);
     // Settles the creations in doubt that land where `request` reads, before its reply `value` is applied.
     void settleCreationsInDoubt(const KNVTRESTFulRequest &request, const JSONView &value);
+    // The read of `request`, its reply `value` readable, shows where the creations answered 404 land: each goes once
+    // more.
+    void showPlacesOfCreationsNotFound(const KNVTRESTFulRequest &request, const JSONView &value);
     // Whether the user may add to `list` now, where refused creations wait; false when none waits there.
     bool refusedCreationsWaitIn(const ostore::Object *list) const;
     // The read just applied shows the user allowed to add to `list`: its refused creations go out again.
@@ -250,6 +256,7 @@ private:
     std::vector<KNVTTaskStoreLostEdit> m_lostEdits;
     std::vector<ostore::ObjectID> m_creationsInDoubt;
     std::vector<ostore::ObjectID> m_refusedCreations;
+    std::vector<ostore::ObjectID> m_creationsNotFound;
     QSet<ostore::ObjectID> m_undone;
     QVariantMap m_resourceETags;
     QStringList m_staleResourceETags;

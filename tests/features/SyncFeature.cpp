@@ -1363,31 +1363,50 @@ TEST_F(SyncFeature, WhatTheUserDoesToATaskWhoseCreationIsInDoubtIsDoneToOneCopy)
     }
 }
 
-// The service answers a new task's creation 404 in every session: the task is kept and named once, and not sent again
-// until the user changes it.
-TEST_F(SyncFeature, ANewTaskAnswered404IsNamedOnceAndSentAgainOnlyOnceChanged)
+// The service answers the creation of a new task, in the Inbox or in a project, 404. The task is kept and named once;
+// the read that follows shows its list on the service, so it goes once more. Answered 404 in every session, it is not
+// sent again until the user changes it; answered so once, it is made then, once.
+TEST_F(SyncFeature, ANewTaskAnswered404IsNamedOnceAndSentAgainOnceItsListIsShownOrItIsChanged)
 {
     givenInboxPulled({QStringLiteral("Call Ann")});
-    app.service().on("POST", "/tasks.json").json(404, "{}");
-    app.selectHome(QStringLiteral("Inbox"));
-    newTask(QStringLiteral("Plant roses"));
+    app.service().seedProject(QStringLiteral("Garden"));
     pressSync();
-    EXPECT_TRUE(app.syncStatus().endsWith(QStringLiteral("; the service did not allow “Plant roses”")))
-        << app.syncStatus().toStdString();
-    for (int clean = 0; clean < 3; ++clean) {
-        SCOPED_TRACE(clean);
-        pressSync();
-        EXPECT_TRUE(syncedAtNoon()) << "named once: " << app.syncStatus().toStdString();
+    qsizetype sent = 0;
+    for (const QString &list : {QStringLiteral("Inbox"), QStringLiteral("Garden")}) {
+        for (const bool everySession : {true, false}) {
+            const QString title = QStringLiteral("Plant roses %1 %2").arg(list, everySession ? QStringLiteral("always") : QStringLiteral("once"));
+            SCOPED_TRACE(title.toStdString());
+            FakeSyncService::Route route = app.service().on("POST", "/tasks.json");
+            route.json(404, "{}");
+            app.selectHome(list);
+            newTask(title);
+            pressSync();
+            const QString words = list == QLatin1String("Inbox")
+                ? QStringLiteral("; the service did not allow “%1”").arg(title)
+                : QStringLiteral("; the service did not allow “%1” in “%2”").arg(title, list);
+            EXPECT_TRUE(app.syncStatus().endsWith(words)) << app.syncStatus().toStdString();
+            if (!everySession)
+                route.clear();
+            for (int clean = 0; clean < 3; ++clean) {
+                SCOPED_TRACE(clean);
+                pressSync();
+                EXPECT_TRUE(syncedAtNoon()) << "named once: " << app.syncStatus().toStdString();
+            }
+            sent += 2;
+            EXPECT_EQ(requests("POST", "/tasks.json"), sent);
+            EXPECT_EQ(storedTitled(title), everySession ? 0 : 1);
+            EXPECT_EQ(heldTitled(title), 1);
+            EXPECT_EQ(rowsShown(list, title), 1) << app.centreRows().join('|').toStdString();
+            route.clear();
+            if (!everySession)
+                continue;
+            renameTask(title, title + QStringLiteral(" red"), list);
+            pressSync();
+            EXPECT_EQ(requests("POST", "/tasks.json"), ++sent);
+            EXPECT_EQ(storedTitled(title + QStringLiteral(" red")), 1);
+            EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
+        }
     }
-    EXPECT_EQ(requests("POST", "/tasks.json"), 1);
-    EXPECT_EQ(heldTitled(QStringLiteral("Plant roses")), 1);
-
-    app.service().on("POST", "/tasks.json").clear();
-    renameTask(QStringLiteral("Plant roses"), QStringLiteral("Plant red roses"));
-    pressSync();
-    EXPECT_EQ(requests("POST", "/tasks.json"), 2);
-    EXPECT_EQ(storedTitled(QStringLiteral("Plant red roses")), 1);
-    EXPECT_TRUE(syncedAtNoon()) << app.syncStatus().toStdString();
 }
 
 // A task tagged with a new tag: the tag's link goes out only once the service has made the tag. Refused (403), the tag

@@ -588,3 +588,30 @@ TEST_F(SyncPushTest, ATaskTheServiceMayHoldTwiceIsNamedAndTheUsersEditOrDeletion
         m_fake.clearRequests();
     }
 }
+
+// A new task answered 404 is held and named; the session's read of the Inbox that follows shows where it lands, so the
+// next session sends it once more. Answered 404 again, it is held as refused, without another word, and not sent again.
+TEST_F(SyncPushTest, ACreateAnswered404GoesOnceMoreAfterAReadShowsWhereItLands)
+{
+    scriptEmptyService();
+    auto *task = m_main->insert<KNVTCDTask>();
+    task->setTitle("Buy milk");
+    save();
+    m_fake.on("POST", "/tasks.json").json(404, "{}");
+    const struct
+    {
+        int posts;
+        bool named;
+        KNVTCDTaskStoreObject::PushState state;
+    } sessions[] = {{1, true, KNVTCDTaskStoreObject::PushState::PlaceShown},
+                    {2, false, KNVTCDTaskStoreObject::PushState::Refused},
+                    {2, false, KNVTCDTaskStoreObject::PushState::Refused}};
+    for (const auto &session : sessions) {
+        SCOPED_TRACE(session.posts);
+        ASSERT_EQ(run(makeSession()), Outcome::Finished) << qPrintable(m_error.description());
+        EXPECT_EQ(m_fake.count("POST", "/tasks.json"), session.posts);
+        EXPECT_EQ(knvt::syncRefusedObjectName(m_session->refusedChangesError()),
+                  session.named ? QStringLiteral("Buy milk") : QString());
+        EXPECT_EQ(task->pushState(), session.state);
+    }
+}
