@@ -257,9 +257,11 @@ void X11WaitingWindows::standOnTop(const Held &held)
 {
     // Metacity and KWin stack a window they do not activate as it maps just under the window that has the focus: a
     // form popover of the window it stands over (a transient of that window as well) would hide it. Asked once the
-    // window manager has mapped it, they raise it; a request made while another program is in use would bring it in
-    // front of the user's work, which only the user's switch to it does.
-    if (QGuiApplication::focusWindow() == nullptr || held.window == nullptr || !held.window->isVisible())
+    // window manager has mapped it, they raise it. Only then: a request made while another program is in use would
+    // bring it in front of the user's work, and xfwm4 took one over a framed window of the application for the
+    // user's switch, the keys typed on going into the window.
+    const QWindow *focus = QGuiApplication::focusWindow();
+    if (focus == nullptr || focus->type() != Qt::Tool || held.window == nullptr || !held.window->isVisible())
         return;
     const uint32_t above = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(m_connection, held.id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
