@@ -102,8 +102,11 @@ knvt::Popover *KNVTMainWindowController::openPopover(QPointer<knvt::Popover> &sl
                 }
         }
         // The keyboard goes back to where it was in this window, so that the user carries on from there; a popover
-        // torn off into a window of its own keeps it, and a press in another window takes it there.
-        if (reason == knvt::Popover::CloseReason::Standard && isVisible())
+        // torn off into a window of its own keeps it, and a press in another window takes it there. One that closes
+        // while the user is in another window or program (its task deleted by a sync) leaves that one in front with
+        // the keys.
+        const QWidget *userIn = QApplication::activeWindow();
+        if (reason == knvt::Popover::CloseReason::Standard && isVisible() && (userIn == this || userIn == popover))
             activateWindow();
     });
     // A popover at a control near the window's edge (the New Task button) stays over the window, as one at a row of

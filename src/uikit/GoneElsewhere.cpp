@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -132,6 +133,8 @@ struct Telling
     // The title of the window the closing form was in; empty when the closing window was the object's own.
     QString formIn{};
     QPointer<QWidget> concerns{};
+    // The user was typing in the form as it closed.
+    bool typedThere = false;
 };
 
 // The tellings not shown yet: one change closes a window and the forms in it, each of which tells.
@@ -198,12 +201,14 @@ void tellLater(Telling told, QWidget *shownIn)
             typingThere = up == shownIn;
         if (told.elsewhere && typingThere)
             KeyboardOwner::rest();
+        told.typedThere = typingThere;
     }
     std::vector<Telling> &tellings = pending();
     for (Telling &telling : tellings) {
         if (telling.object == told.object && telling.name == told.name && telling.readOnly == told.readOnly
             && telling.written == told.written) {
             telling.changesLost = telling.changesLost || told.changesLost;
+            telling.typedThere = telling.typedThere || told.typedThere;
             // A window and the form in it hold the same typing.
             for (const QString &typed : std::as_const(told.typed))
                 if (!telling.typed.contains(typed))
@@ -223,9 +228,16 @@ void tellLater(Telling told, QWidget *shownIn)
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [] {
-            const std::vector<Telling> shown = std::exchange(pending(), {});
+            std::vector<Telling> shown = std::exchange(pending(), {});
+            // The alert of the form the user was typing in opens first: the line under the home list names the first
+            // window opened while the keys rest as the one that holds what was typed.
+            std::stable_partition(shown.begin(), shown.end(),
+                                  [](const Telling &telling) { return telling.typedThere; });
+            // Each on a pass of its own, so that all wait at once: an alert returns only once it is answered, and the
+            // next would come up only then, out of reach of F8 and the Window menu meanwhile.
             for (const Telling &telling : shown)
-                tell(telling);
+                QMetaObject::invokeMethod(
+                    QCoreApplication::instance(), [telling] { tell(telling); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }

@@ -186,15 +186,6 @@ QString restingNotice()
                                        "The keys you type do nothing until you press Tab or Escape, or click.");
 }
 
-// Whether `window` is a sheet or popover of `owner`, or of one of its own.
-bool dependsOn(const QWidget *window, const QWidget *owner)
-{
-    for (const QWidget *up = window->parentWidget(); up != nullptr; up = up->parentWidget())
-        if (up->window() == owner)
-            return true;
-    return false;
-}
-
 } // namespace
 
 KeyboardOwner::KeyboardOwner() : QObject(qApp)
@@ -472,13 +463,20 @@ void KeyboardOwner::openWindow(QWidget *window, Opener opener, QWidget *concerns
 
 void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
 {
-    // A sheet over the window it concerns would block it: it stands in front of the sheet then.
+    // It stands in front of the window the user is in, which stays where it is: window managers raise a window's
+    // transient parent with it (openbox and metacity as it is raised, xfwm4 and KWin as it maps), so that a waiting
+    // window over the window it concerns brought that one in front of the user's work. A form popover's window is the
+    // one under it; a sheet over the window it concerns, which would block it, is the user's window itself. Where the
+    // user is in none of the application's windows, or in one that floats over every other and goes once it is done
+    // (quick entry; the waiting window floats as well), it stands in front of the window it concerns.
     QWidget *concerned = concerns != nullptr ? concerns->window() : nullptr;
     QWidget *userIn = windowTheUserIsIn(window);
-    if (concerned == nullptr || !concerned->isVisible()
-        || (userIn != nullptr && userIn->windowModality() == Qt::WindowModal && dependsOn(userIn, concerned)))
+    if (qobject_cast<Popover *>(userIn) != nullptr && userIn->parentWidget() != nullptr)
+        userIn = userIn->parentWidget()->window();
+    const bool floats = userIn != nullptr && userIn->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if ((userIn != nullptr && !floats) || concerned == nullptr || !concerned->isVisible())
         concerned = userIn;
-    // Under the control that has the keyboard, the window sits in front of the window it concerns.
+    // Under the control that has the keyboard, the window sits in front of that window.
     standInFrontOf(window, concerned);
     window->setWindowModality(Qt::NonModal);
     WindowSystem::shared().showWaiting(window);

@@ -62,8 +62,8 @@ void WindowSystem::showWaiting(QWidget *window)
     window->windowHandle()->setProperty("_q_showWithoutActivating", true);
     // Standing on its own (the window it concerns is minimized), a normal window to the window manager: Qt makes a
     // dialog with no transient parent the transient of the whole application, which KWin hides with the minimized
-    // main window, and xfwm4 and metacity leave out of their switcher. The type is the X window's alone; the widget
-    // stays the dialog it is. Over a window, it stays that window's dialog, which window managers stack over it.
+    // main window. The type is the X window's alone; the widget stays the dialog it is. Over a window, it stays that
+    // window's transient, which window managers stack over it (the X layer names its type normal all the same).
     QWindow *handle = window->windowHandle();
     if (handle->transientParent() == nullptr && (handle->flags() & Qt::WindowType_Mask) == Qt::Dialog)
         handle->setFlags((handle->flags() & ~Qt::WindowType_Mask) | Qt::Window);

@@ -96,6 +96,8 @@ X11WaitingWindows::X11WaitingWindows(xcb_connection_t *connection)
       m_wmProtocols(xcbAtom(connection, "WM_PROTOCOLS")),
       m_takeFocus(xcbAtom(connection, "WM_TAKE_FOCUS")),
       m_activeWindow(xcbAtom(connection, "_NET_ACTIVE_WINDOW")),
+      m_windowType(xcbAtom(connection, "_NET_WM_WINDOW_TYPE")),
+      m_normalType(xcbAtom(connection, "_NET_WM_WINDOW_TYPE_NORMAL")),
       m_root(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root)
 {
     qGuiApp->installNativeEventFilter(this);
@@ -151,6 +153,12 @@ void X11WaitingWindows::hold(QWidget *window)
     const auto id = xcb_window_t(window->winId());
     release(id);
     m_held.push_back({.window = window, .id = id});
+    // A normal window to the window manager, still the transient of the window it stands over: xfwm4 and metacity
+    // leave a transient dialog out of their switcher and task bar, and list a transient normal window, which every
+    // window manager of the desktops keeps over its parent all the same. Qt wrote the dialog's type as it made the X
+    // window; this replaces it before the window maps.
+    xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, m_windowType, XCB_ATOM_ATOM, 32, 1, &m_normalType);
+    xcb_flush(m_connection);
 }
 
 void X11WaitingWindows::release(xcb_window_t id)
@@ -245,6 +253,21 @@ void X11WaitingWindows::giveBack(Held &held)
     xcb_flush(m_connection);
 }
 
+void X11WaitingWindows::standOnTop(const Held &held)
+{
+    // Metacity and KWin stack a window they do not activate as it maps just under the window that has the focus: a
+    // form popover of the window it stands over (a transient of that window as well) would hide it. Asked once the
+    // window manager has mapped it, they raise it. Only then: a request made while another program is in use would
+    // bring it in front of the user's work, and xfwm4 took one over a framed window of the application for the
+    // user's switch, the keys typed on going into the window.
+    const QWindow *focus = QGuiApplication::focusWindow();
+    if (focus == nullptr || focus->type() != Qt::Tool || held.window == nullptr || !held.window->isVisible())
+        return;
+    const uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(m_connection, held.id, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_flush(m_connection);
+}
+
 bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t")
@@ -275,8 +298,10 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
         Held *entry =
             property->atom == m_wmState && property->state == XCB_PROPERTY_NEW_VALUE ? held(property->window) : nullptr;
         // The first WM_STATE is the window manager's mapping of it.
-        if (entry != nullptr && entry->mapped == 0)
+        if (entry != nullptr && entry->mapped == 0) {
             entry->mapped = property->time;
+            standOnTop(*entry);
+        }
         return false;
     }
     case XCB_FOCUS_IN: {

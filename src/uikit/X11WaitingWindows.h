@@ -16,18 +16,20 @@ namespace knvt {
 // The X side of the windows that wait (WindowSystem): what the window manager does with them, read from the X server's
 // events before Qt hears of them.
 //
-// A waiting window accepts the keyboard like any other, so the window manager lists it in its window switcher, task
-// bar and pager, and gives it the X focus when the user switches to it. It gives it the focus by itself too when it
-// breaks the desktop's rules and activates a window mapped with a user time of 0 (or a tool sets the focus). The two
-// are told apart by the message the window manager sends as it hands over the focus (WM_TAKE_FOCUS), right after the
-// focus: its X server timestamp is that of the user's input that caused it (the key of the switcher, the click), later
-// than the window's own mapping (the time the window manager wrote WM_STATE); a window manager activating the window
-// as it maps it stamps the message with an earlier time, or none. A focus with no such message next in the event
-// stream is the window system's own as well. A message stamped like a switch goes to the listener with whether the
-// window the focus came from (the window manager's active window before it, read from the root window) has gone: no
-// longer there or no longer mapped, a minimized one counting as there. The window manager hands the focus on by itself
-// when the window that had it went away, another program's or the application's, stamped with the last time it knew;
-// a switch of the user's leaves the window it came from standing.
+// A waiting window accepts the keyboard like any other and is of the normal window type (xfwm4 and metacity list no
+// transient dialog), so the window manager lists it in its window switcher, task bar and pager, and gives it the X
+// focus when the user switches to it; it is raised once mapped (metacity and KWin stack it under the form popover that
+// has the keyboard). It gives it the focus by itself too when it breaks the desktop's rules and activates a window
+// mapped with a user time of 0 (or a tool sets the focus). The two are told apart by the message the window manager
+// sends as it hands over the focus (WM_TAKE_FOCUS), right after the focus: its X server timestamp is that of the user's
+// input that caused it (the key of the switcher, the click), later than the window's own mapping (the time the window
+// manager wrote WM_STATE); a window manager activating the window as it maps it stamps the message with an earlier
+// time, or none. A focus with no such message next in the event stream is the window system's own as well. A message
+// stamped like a switch goes to the listener with whether the window the focus came from (the window manager's active
+// window before it, read from the root window) has gone: no longer there or no longer mapped, a minimized one counting
+// as there. The window manager hands the focus on by itself when the window that had it went away, another program's or
+// the application's, stamped with the last time it knew; a switch of the user's leaves the window it came from
+// standing.
 //
 // Qt hears of the focus only once it is known to be the user's: while it is not, the window's FocusIn is withheld
 // from Qt, so that no widget of it shows a caret or tells a screen reader of a focus, and the X focus goes back at
@@ -75,6 +77,9 @@ private:
     void focusMessage(Held &held, xcb_timestamp_t time);
     // The focus given to the window without a message of the user's switch goes back.
     void giveBack(Held &held);
+    // Raises the window the window manager has just mapped over the windows of the application, while the application
+    // has the keyboard.
+    void standOnTop(const Held &held);
     // The window manager named `active` its active window.
     void activeWindowIs(xcb_window_t active);
     // Whether `window`, which had the focus, has gone: destroyed, or unmapped without being minimized.
@@ -85,6 +90,8 @@ private:
     xcb_atom_t m_wmProtocols;
     xcb_atom_t m_takeFocus;
     xcb_atom_t m_activeWindow;
+    xcb_atom_t m_windowType;
+    xcb_atom_t m_normalType;
     xcb_window_t m_root;
     // The window manager's active window, and the one before it that was not a held window (XCB_WINDOW_NONE: none).
     xcb_window_t m_active = XCB_WINDOW_NONE;

@@ -14,6 +14,7 @@
 
 #include "support/ScopedKeyboardLayout.h"
 #include "uikit/KNVTPreferenceKeys.h"
+#include "uikit/Popover.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -154,12 +155,15 @@ TEST_F(WhatIsTypedFeature, WhatIsTypedInAnyFieldStaysThereWhateverTheApplication
         EXPECT_EQ(app.fieldText(row.field), "pick up ");
         EXPECT_EQ(passwordField()->text(), "");
         EXPECT_EQ(app.storedPassword("ann"), "secret1");
-        // In front of the main window, whose account it asks about (of the sheet over it, which would block it), over
-        // quick entry too, and clear of the field.
+        // In front of the window the user is in (the window under a form popover, the sheet over the main window,
+        // which would block it), never of the main window behind it, which a window manager would raise with it; in
+        // front of the main window from quick entry, which floats and goes, floating over it too; clear of the field.
         QWindow *password = passwordField()->window()->windowHandle();
         const QWidget *front =
-            window->parentWidget() == &app.mainWindow() && window->isModal() ? window.data() : &app.mainWindow();
-        EXPECT_EQ(password->transientParent(), front->windowHandle());
+            qobject_cast<knvt::Popover *>(window.data()) != nullptr ? window->parentWidget()->window() : window.data();
+        if (front->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            front = &app.mainWindow();
+        EXPECT_EQ(password->transientParent(), front->windowHandle()) << front->objectName().toStdString();
         EXPECT_EQ(password->flags() & Qt::WindowStaysOnTopHint, window->windowFlags() & Qt::WindowStaysOnTopHint);
         const QWidget *field = app.frontEditor()->findChild<QWidget *>(row.field);
         ASSERT_NE(field, nullptr);

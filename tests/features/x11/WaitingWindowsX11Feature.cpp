@@ -18,6 +18,9 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -26,6 +29,7 @@
 #include <ostream>
 
 using knvt::features::AppDriver;
+using Input = knvt::ScriptedAlertPresenter::Input;
 
 namespace {
 
@@ -83,6 +87,14 @@ QLineEdit *passwordField(const QWidget *window)
     return window->findChild<QLineEdit *>(QStringLiteral("passwordSecureTextField"));
 }
 
+// The keys that type `text` on the X server's keyboard.
+QStringList keysOf(const QString &text)
+{
+    QStringList keys = AppDriver::keysOf(text);
+    keys.replaceInStrings(QRegularExpression(QStringLiteral("^Space$")), QStringLiteral("SPCE"));
+    return keys;
+}
+
 // Whether the keys typed on the keyboard reach `shown`, as the X server says.
 bool keyboardInWindow(const QWidget *shown)
 {
@@ -101,6 +113,40 @@ void click(const QWidget *window, const char *name)
     QProcess::execute(QStringLiteral("xdotool"),
                       {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
                        QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// The window manager's stacking, bottom to top, as its switcher and task bar read it.
+QList<WId> stacking()
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    xprop.waitForFinished();
+    const QString said = QString::fromLatin1(xprop.readAllStandardOutput());
+    QList<WId> windows;
+    for (const QString &id : said.mid(said.indexOf(u'#') + 1).split(u',', Qt::SkipEmptyParts))
+        windows << id.trimmed().toULongLong(nullptr, 16);
+    return windows;
+}
+
+// Whether the window manager stacks `upper` over `lower`.
+bool stackedOver(const QWidget *upper, const QWidget *lower)
+{
+    const QList<WId> windows = stacking();
+    return windows.contains(lower->winId()) && windows.indexOf(upper->winId()) > windows.indexOf(lower->winId());
+}
+
+// The user clicks Edit on the main window's toolbar with the task selected and types " now" in the form's title; the
+// form.
+QWidget *typeInTheMainWindowsEditForm(AppDriver &app, const QString &task = QStringLiteral("Mow"))
+{
+    app.selectRows({task});
+    for (QToolButton *button : app.mainWindow().toolbar()->findChildren<QToolButton *>())
+        if (button->accessibleName() == QLatin1String("Edit"))
+            app.clickOnTheScreen(button);
+    if (!knvt::test::waitUntil([&app] { return app.focusedControl() == QLatin1String("titleTextField"); }))
+        return nullptr;
+    app.typeOnTheKeyboard(keysOf(QStringLiteral(" now")));
+    return QApplication::focusWidget()->window();
 }
 
 const Road roads[] = {
@@ -145,6 +191,68 @@ const Road roads[] = {
              << keyboardIn().toStdString();
          app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("O"), QStringLiteral("K")});
          EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Mow now ok"));
+         // The task window kept its place in front of the main window, and has the keyboard once the form is saved.
+         QWidget *taskWindow = QApplication::focusWidget()->window()->parentWidget()->window();
+         EXPECT_TRUE(stackedOver(taskWindow, &app.mainWindow()))
+             << "stacked bottom to top: " << ::testing::PrintToString(stacking()) << "; the task window "
+             << taskWindow->winId() << ", the main window " << app.mainWindow().winId();
+         app.typeOnTheKeyboard({QStringLiteral("RTRN")});
+         EXPECT_TRUE(knvt::test::waitUntil([taskWindow] {
+             return keyboardInWindow(taskWindow) && QApplication::activeWindow() == taskWindow;
+         })) << "the keyboard is in "
+             << keyboardIn().toStdString();
+         EXPECT_NE(app.taskTitled(QStringLiteral("Mow now ok")), nullptr);
+     }},
+    {"AFormClosedBySyncWhileTheUserTypesInAddFriend",
+     "it opens as a sync deletes the task of the main window's Edit form while the user types in People's Add Friend: "
+     "every key stays in Add Friend, People stays in front",
+     [](AppDriver &app) {
+         ASSERT_NE(typeInTheMainWindowsEditForm(app), nullptr);
+         app.openPeopleWindow();
+         QWidget *people = QApplication::activeWindow();
+         ASSERT_NE(people, nullptr);
+         ASSERT_NE(people, &app.mainWindow());
+         click(people, "addUserButton");
+         ASSERT_TRUE(
+             knvt::test::waitUntil([&app] { return app.focusedControl() == QLatin1String("usernameTextField"); }));
+         auto *name = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+         ASSERT_NE(name, nullptr);
+         app.typeOnTheKeyboard(keysOf(QStringLiteral("groceries for the w")));
+         bool keyboardStayed = false;
+         bool peopleInFront = false;
+         std::string stacked;
+         app.answerAlert(QStringLiteral("OK"),
+                         {.whileShown =
+                              [&] {
+                                  app.typeOnTheKeyboard(keysOf(QStringLiteral("eek")));
+                                  knvt::test::waitUntil([name] { return name->text().endsWith(u"eek"); });
+                                  keyboardStayed = keyboardInWindow(name->window());
+                                  peopleInFront = stackedOver(people, &app.mainWindow());
+                                  stacked = ::testing::PrintToString(stacking());
+                              },
+                          .input = Input::Pointer});
+         app.givenRemovedBySync(app.taskTitled(QStringLiteral("Mow")));
+         ASSERT_TRUE(knvt::test::waitUntil([&app] { return app.alerts().pendingAnswerCount() == 0; }));
+         EXPECT_EQ(name->text(), QStringLiteral("groceries for the week"));
+         EXPECT_TRUE(keyboardStayed) << "the keyboard went to " << keyboardIn().toStdString();
+         EXPECT_TRUE(peopleInFront) << "stacked bottom to top: " << stacked << "; People " << people->winId()
+                                    << ", the main window " << app.mainWindow().winId();
+         EXPECT_TRUE(app.alertsShown().last().startsWith(QStringLiteral("The task “Mow” was deleted elsewhere.")))
+             << app.alertsShown().last().toStdString();
+     }},
+    {"OpensOverTheMainWindowsEditForm",
+     "it opens as the user types in the main window's Edit form: it stands in front of the form, which keeps the keys",
+     [](AppDriver &app) {
+         QWidget *form = typeInTheMainWindowsEditForm(app);
+         ASSERT_NE(form, nullptr);
+         QWidget *password = refuseTheNextSync(app);
+         EXPECT_TRUE(knvt::test::waitUntil([&] { return stackedOver(password, form); }))
+             << "stacked bottom to top: " << ::testing::PrintToString(stacking()) << "; the form " << form->winId()
+             << ", the password window " << password->winId();
+         EXPECT_TRUE(stackedOver(password, &app.mainWindow()));
+         app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("O"), QStringLiteral("K")});
+         EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Mow now ok"));
+         EXPECT_TRUE(knvt::KeyboardOwner::isWaiting(password));
      }},
     {"SwitcherWithTheMainWindowMinimized",
      "the window manager's switcher with the main window minimized: it shows, is reached and answered",

@@ -421,6 +421,60 @@ TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearO
     EXPECT_FALSE(second->frameGeometry().intersects(typedIn));
 }
 
+// A waiting window about the main window stands in front of the window the user is in, never bringing the main window
+// in front of it with itself (a window manager raises a window's transient parent with it): over the main window only
+// where the user is in it or in none of the application's windows.
+TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowTheUserIsInLeavingTheOneItConcernsBehind)
+{
+    knvt::test::FakeWindowSystem windowManager;
+    std::unique_ptr<QWidget> people = makeWindow(QStringLiteral("People"));
+    auto *add = new QPushButton(QStringLiteral("Add Friend"), people.get());
+    people->layout()->addWidget(add);
+    people->setGeometry(300, 200, 300, 200);
+    KeyboardOwner::open(people.get(), Opener::User);
+    waitForTheKeyboardIn(people.get());
+    const struct
+    {
+        const char *name;
+        std::function<void()> userIsIn;
+        // The window that has the keyboard once the window system's activation has come.
+        std::function<const QWidget *()> active;
+        const QWidget *inFrontOf;
+    } rows[] = {
+        {"the main window", [&] { windowManager.switchTo(main.get()); }, [this] { return main.get(); }, main.get()},
+        {"another window", [&] { windowManager.switchTo(people.get()); }, [&] { return people.get(); }, people.get()},
+        {"a form popover of another window",
+         [&] {
+             windowManager.switchTo(people.get());
+             popover = new knvt::Popover(people.get());
+             popover->setAttribute(Qt::WA_DeleteOnClose);
+             // As a form's: it stays open beside the other windows.
+             popover->setBehavior(knvt::Popover::Behavior::SemiTransient);
+             auto *content = new QWidget;
+             (new QVBoxLayout(content))->addWidget(new QLineEdit(content));
+             popover->setContentWidget(content);
+             popover->showRelativeTo(QRect(), add, knvt::Opener::User);
+         },
+         [this] { return popover.data(); }, people.get()},
+        {"another program", [&] { windowManager.switchToAnotherProgram(); }, [] { return nullptr; }, main.get()},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        row.userIsIn();
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return QApplication::activeWindow() == row.active(); }));
+        std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+        KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+        ASSERT_NE(waiting->windowHandle(), nullptr);
+        EXPECT_EQ(waiting->windowHandle()->transientParent(), row.inFrontOf->windowHandle())
+            << (waiting->windowHandle()->transientParent() != nullptr
+                    ? waiting->windowHandle()->transientParent()->title().toStdString()
+                    : std::string("none"));
+        EXPECT_TRUE(KeyboardOwner::isWaiting(waiting.get()));
+        if (popover != nullptr)
+            popover->close();
+    }
+}
+
 TEST_F(KeyboardOwnerTest, ALoneWaitingWindowTheWindowManagerActivatesAnswersAKeyOnlyAfterAPauseOfTheGuard)
 {
     knvt::test::FakeClock clock(QDateTime(QDate(2015, 3, 4), QTime(12, 0)));
