@@ -74,8 +74,9 @@ TEST(OstoreClosingTest, AClosedLibraryDoesNotWaitForItsLogToBeMadeReadyAndStaysW
             }
             ASSERT_TRUE(disk.holding()) << "the close waited for the log";
         }
-        if (elsewhere)
+        if (elsewhere) {
             EXPECT_EQ(taskTitles(*elsewhere->main), saved);
+        }
         elsewhere.reset();
 
         testmodel::Library again(file);
