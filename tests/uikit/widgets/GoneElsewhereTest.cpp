@@ -32,7 +32,7 @@ public:
         mostAtOnce = std::max(mostAtOnce, m_open);
         QTimer failsafe;
         failsafe.setSingleShot(true);
-        QObject::connect(&failsafe, &QTimer::timeout, [this] { m_answered = true; });
+        QObject::connect(&failsafe, &QTimer::timeout, &failsafe, [this] { m_answered = true; });
         failsafe.start(5000);
         while (!m_answered && m_open < m_expected)
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
