@@ -233,11 +233,14 @@ void tellLater(Telling told, QWidget *shownIn)
             // window opened while the keys rest as the one that holds what was typed.
             std::stable_partition(shown.begin(), shown.end(),
                                   [](const Telling &telling) { return telling.typedThere; });
-            // Each on a pass of its own, so that all wait at once: an alert returns only once it is answered, and the
-            // next would come up only then, out of reach of F8 and the Window menu meanwhile.
-            for (const Telling &telling : shown)
+            // The others each on a pass of their own, which the first alert's wait runs, so that all wait at once: an
+            // alert returns only once it is answered, and the next would come up only then, out of reach of F8 and
+            // the Window menu meanwhile.
+            for (std::size_t i = 1; i < shown.size(); ++i)
                 QMetaObject::invokeMethod(
-                    QCoreApplication::instance(), [telling] { tell(telling); }, Qt::QueuedConnection);
+                    QCoreApplication::instance(), [telling = shown[i]] { tell(telling); }, Qt::QueuedConnection);
+            if (!shown.empty())
+                tell(shown.front());
         },
         Qt::QueuedConnection);
 }
