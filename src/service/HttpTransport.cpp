@@ -233,4 +233,9 @@ HttpResult HttpTransport::perform(const URLRequest &request)
     return result;
 }
 
+void HttpTransport::initialise()
+{
+    initialiseCurlOnce();
+}
+
 } // namespace knvt

@@ -31,6 +31,10 @@ class HttpTransport
 {
 public:
     static HttpResult perform(const URLRequest &request);
+    // Readies libcurl and the TLS library under it, which is not safe beside other threads: called on the thread that
+    // hands requests to workers, before the first of them runs, never on a worker (where it could also race the
+    // process's exit handlers, which tear the TLS library down).
+    static void initialise();
 };
 
 } // namespace knvt

@@ -1,5 +1,7 @@
 #include "service/RequestPool.h"
 
+#include "service/HttpTransport.h"
+
 #include <QThreadPool>
 
 namespace knvt {
@@ -18,6 +20,7 @@ QThreadPool *RequestPool::shared()
 
 void RequestPool::start(std::function<void()> task, QThreadPool *pool)
 {
+    HttpTransport::initialise();
     (pool ? pool : shared())->start(std::move(task));
 }
 
