@@ -106,7 +106,9 @@ HeldChangeAccessible::HeldChangeAccessible(QAccessibleInterface *own) : m_own(ow
 
 HeldChangeAccessible::~HeldChangeAccessible()
 {
-    // Only Qt's cache deletes an interface: Qt's own goes back into it, now that this one has left it, to go.
+    // Only Qt's cache deletes an interface: Qt's own goes back into it, now that this one has left it, to go. The cache
+    // deletes this one after taking it out of its tables, and walks a copy of them as an object ends, so putting Qt's
+    // back in from here changes nothing it is walking.
     QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(m_own));
 }
 
