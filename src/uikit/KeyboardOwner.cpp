@@ -179,6 +179,22 @@ void activateWindowWithKeyboard()
     }
 }
 
+// Whether the shown `modal` window keeps the keys from `window`: all of the application's windows, or those it stands
+// over.
+bool blocks(const QWidget *modal, const QWidget *window)
+{
+    if (modal == nullptr || modal == window || !modal->isVisible())
+        return false;
+    if (modal->windowModality() == Qt::ApplicationModal)
+        return true;
+    if (modal->windowModality() != Qt::WindowModal)
+        return false;
+    for (const QWidget *under = modal->parentWidget(); under != nullptr; under = under->window()->parentWidget())
+        if (under->window() == window)
+            return true;
+    return false;
+}
+
 // What a reader hears while the keys typed on act on nothing.
 QString restingNotice()
 {
@@ -809,6 +825,17 @@ void KeyboardOwner::activated(QWidget *window)
         return;
     m_keyboardOnItsWay = nullptr;
     m_pickComing = false;
+    // A window a modal window stands over takes no keyboard: the window manager's late answer to the request made as
+    // it showed (Mutter maps a window late, and activates it after the sheet the user opened over it meanwhile) gives
+    // it the X focus all the same, and Qt takes it for active. The keys go back to the modal window.
+    if (QWidget *modal = QApplication::activeModalWidget(); blocks(modal, window) && !isWaiting(modal)) {
+        qCInfo(lcUikit).noquote() << "KeyboardOwner:activated" << window->objectName() << "under" << modal->objectName()
+                                  << "; the keyboard goes back to it";
+        QPointer<QWidget> to = modal->focusWidget() != nullptr ? modal->focusWidget() : modal;
+        QMetaObject::invokeMethod(
+            this, [this, to] { moveKeyboardTo(to); }, Qt::QueuedConnection);
+        return;
+    }
     if (m_formOverClick != nullptr && window == formOwner(m_formOverClick)) {
         QPointer<QWidget> field = std::exchange(m_formOverClick, nullptr);
         QMetaObject::invokeMethod(

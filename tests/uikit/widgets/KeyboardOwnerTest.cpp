@@ -692,3 +692,32 @@ TEST_F(KeyboardOwnerTest, AWindowKeptAndOpenedAgainAndAgainHoldsOneConnectionToF
     }
     EXPECT_EQ(focusConnections(kept.get()), 1);
 }
+
+// A window the user opened and a modal window over it opened next; the window manager activates the first late (Mutter,
+// mapping it late, answers its request for the keyboard after the modal window took it): the keys stay in the modal one.
+TEST_F(KeyboardOwnerTest, AWindowActivatedLateUnderTheModalWindowTheUserOpenedOverItLeavesTheKeysThere)
+{
+    knvt::test::FakeWindowSystem windowManager;
+    std::unique_ptr<QWidget> preferences = makeWindow(QStringLiteral("Preferences"));
+    for (const Qt::WindowModality modality : {Qt::WindowModal, Qt::ApplicationModal}) {
+        SCOPED_TRACE(modality == Qt::WindowModal ? "a sheet" : "an application-modal window");
+        KeyboardOwner::open(preferences.get(), Opener::User);
+        waitForTheKeyboardIn(preferences.get());
+        std::unique_ptr<QWidget> modal = makeWindow(QStringLiteral("Sign In"));
+        modal->setParent(preferences.get(), Qt::Dialog);
+        modal->setWindowModality(modality);
+        KeyboardOwner::open(modal.get(), Opener::User);
+        waitForTheKeyboardIn(modal.get());
+        fieldOf(modal.get())->setFocus(Qt::OtherFocusReason);
+
+        windowManager.activate(preferences.get());
+        for (int pass = 0; pass < 10; ++pass)
+            QCoreApplication::processEvents();
+        type(letters(QStringLiteral("pw")));
+        EXPECT_EQ(QApplication::activeWindow(), modal.get());
+        EXPECT_EQ(fieldOf(modal.get())->text(), QStringLiteral("pw"));
+        EXPECT_EQ(fieldOf(preferences.get())->text(), QString());
+        modal.reset();
+        preferences->hide();
+    }
+}
