@@ -103,6 +103,16 @@ QString refusalText(const knvt::Error &error, const Shown &name, const Shown &wo
                                            "“%1” may already be on the service twice: keep yours, or delete it, and %n "
                                            "more"))
             .arg(name(object));
+    case knvt::SyncRefusal::UnsettledDeleted:
+        return counted(QT_TRANSLATE_NOOP("KNVTHomeActivityView",
+                                         "“%1”, deleted here, may be on the service twice: delete what you do not want"),
+                       QT_TRANSLATE_NOOP("KNVTHomeActivityView",
+                                         "“%1”, deleted here, may be on the service twice: delete what you do not "
+                                         "want, and 1 more"),
+                       QT_TRANSLATE_N_NOOP("KNVTHomeActivityView",
+                                           "“%1”, deleted here, may be on the service twice: delete what you do not "
+                                           "want, and %n more"))
+            .arg(name(object));
     case knvt::SyncRefusal::Kept: break;
     }
     QString reason = words(knvt::syncRefusalMessages(error).join(QStringLiteral("; ")));

@@ -432,8 +432,9 @@ void KNVTCDTask::markAsCancelled()
 void KNVTCDTask::markAsDeleted()
 {
     // A task whose creation may have reached the service stays, deleted, until a read says whether it did: found
-    // there, it is deleted there too; dropped now, the service's copy would come back with the next read.
-    if (numericIdentifier() || pushState() == PushState::PossiblySent) {
+    // there, it is deleted there too; dropped now, the service's copy would come back with the next read. One of which
+    // the service may hold two copies stays until the sync drops it, which tells the user that those copies remain.
+    if (numericIdentifier() || pushState() == PushState::PossiblySent || pushState() == PushState::Unsettled) {
         setDeletedDate(now());
         return;
     }

@@ -27,6 +27,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <map>
 #include <string_view>
 
@@ -248,42 +249,66 @@ QString CreationsInDoubt::creationText(ostore::Object &object)
                    : QString();
 }
 
-bool CreationsInDoubt::takeOverHeldCopy(ostore::Context &context, ostore::Object &object)
+std::vector<ostore::Object *> CreationsInDoubt::heldCopies(ostore::Context &context, ostore::Object &object)
 {
-    auto &storeObject = static_cast<KNVTCDTaskStoreObject &>(object);
-    if (storeObject.pushState() != PushState::Unsettled)
-        return false;
+    const auto &storeObject = static_cast<const KNVTCDTaskStoreObject &>(object);
     const QJsonObject sent = QJsonDocument::fromJson(storeObject.pushedAttributes().toUtf8()).object();
     const std::optional<Place> place = placeSentTo(object);
     const QString identifierKey = QStringLiteral("numericIdentifier");
-    ostore::Object *copy = nullptr;
-    qint64 lowest = 0;
+    std::vector<std::pair<qint64, ostore::Object *>> copies;
     for (ostore::Object *candidate : executeFetchRequestForEntityName(
              context, object.entity().name,
              ostore::where::notNull(identifierKey) && ostore::where::isNull(QStringLiteral("deletedDate")), {})) {
         const ostore::Value identifier = candidate->value(identifierKey);
         const qint64 *id = std::get_if<qint64>(&identifier);
-        if (candidate == &object || !id || (copy && *id >= lowest) || placeOf(*candidate) != place)
+        if (candidate == &object || !id || placeOf(*candidate) != place)
             continue;
         // It says what the user's creation said, key by key, as the library holds it.
         bool holds = true;
         for (auto key = sent.constBegin(); holds && key != sent.constEnd(); ++key)
             holds = syncWireAttributesForKeys(*candidate, {key.key()}) == key.value().toObject();
-        if (!holds)
-            continue;
-        copy = candidate;
-        lowest = *id;
+        if (holds)
+            copies.emplace_back(*id, candidate);
     }
-    if (!copy)
-        return false;
+    std::sort(copies.begin(), copies.end());
+    std::vector<ostore::Object *> objects;
+    for (const auto &copy : copies)
+        objects.push_back(copy.second);
+    return objects;
+}
+
+CreationsInDoubt::Verdict CreationsInDoubt::settleUnsettled(ostore::Context &context, ostore::Object &object)
+{
+    auto &storeObject = static_cast<KNVTCDTaskStoreObject &>(object);
+    if (storeObject.pushState() != PushState::Unsettled)
+        return Verdict::Unknown;
+    const std::vector<ostore::Object *> copies = heldCopies(context, object);
+    const bool changed = creationText(object) != storeObject.pushedAttributes();
+    if (copies.size() > 1 && !changed)
+        return Verdict::Unsettled;
+    if (copies.empty()) {
+        // The service's copies went since (deleted here or elsewhere): the user's own is all there is, and it goes.
+        storeObject.setPushState(PushState::None);
+        qCInfo(lcSync).noquote() << "CreationsInDoubt:settleUnsettled none of the service's copies of a"
+                                 << object.entity().name << "kept unsettled is left; it is sent";
+        return Verdict::NotThere;
+    }
+    // The user's change goes to one copy rather than making another; and with one copy left, that copy is the one the
+    // creation could have made.
+    ostore::Object *copy = copies.front();
+    const ostore::Value identifier = copy->value(QStringLiteral("numericIdentifier"));
     const ostore::Value created = copy->value(QStringLiteral("createdDate"));
     context.remove(copy);
-    object.setValue(identifierKey, lowest);
+    object.setValue(QStringLiteral("numericIdentifier"), identifier);
     object.setValue(QStringLiteral("createdDate"), created);
+    // Left alone, it holds what the copy holds, and there is nothing to send.
+    if (!changed)
+        storeObject.clearChangedKeys();
     storeObject.setPushState(PushState::None);
-    qCInfo(lcSync).noquote() << "CreationsInDoubt:takeOverHeldCopy a" << object.entity().name
-                             << "kept while its creation was unsettled takes the place of the service's copy";
-    return true;
+    qCInfo(lcSync).noquote() << "CreationsInDoubt:settleUnsettled a" << object.entity().name
+                             << "kept unsettled takes the place of the service's copy"
+                             << (changed ? "with the user's change" : "left alone");
+    return Verdict::Adopted;
 }
 
 std::vector<CreationsInDoubt::Settled> CreationsInDoubt::settle(ostore::Context &context,

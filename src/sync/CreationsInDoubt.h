@@ -53,11 +53,6 @@ public:
     static QString creationText(const QVariantMap &sentAttributesByKey);
     static QString creationText(ostore::Object &object);
 
-    // An object kept unsent while more than one object of the service could be it, which the user changed since:
-    // it takes the place of the lowest such object the library now holds (the service's own copy, read since), so that
-    // the change goes to an object the service has rather than making another. False when the library holds none.
-    static bool takeOverHeldCopy(ostore::Context &context, ostore::Object &object);
-
     enum class Verdict {
         // Nothing in the reply tells: the object stays in doubt.
         Unknown,
@@ -78,6 +73,17 @@ public:
     // others change with their verdict. `whole`: every element of the reply could be read.
     static std::vector<Settled> settle(ostore::Context &context, const std::vector<ostore::Object *> &inDoubt,
                                        const KNVTRESTFulRequest &request, const JSONView &value, bool whole);
+    // An object kept unsent while more than one object of the service could be it, against the copies the library
+    // holds of them, read since: while the user has not changed it and two or more are there, it stays unsettled. A
+    // change of the user's goes to the lowest such copy, which the object takes the place of (the service's copy,
+    // read since), so that no other is made; left alone with only one copy left, it takes that one's place; with none
+    // left, it is free to be sent (NotThere). Unknown for an object that is not unsettled.
+    static Verdict settleUnsettled(ostore::Context &context, ostore::Object &object);
+
+private:
+    // The objects with an identifier, lowest first, that the library holds where `object` was sent and that hold every
+    // field its creation sent.
+    static std::vector<ostore::Object *> heldCopies(ostore::Context &context, ostore::Object &object);
 };
 
 } // namespace knvt

@@ -214,13 +214,33 @@ bool KNVTTaskStoreSyncPlan::holdsCreation(ostore::Object &object)
     return false;
 }
 
+bool KNVTTaskStoreSyncPlan::holdsUnsettled(ostore::Object &object)
+{
+    // Deleted by the user: only the user's own goes, as which of the service's copies its creation made is not to be
+    // guessed, and nothing the service holds is deleted without the user choosing it.
+    if (std::holds_alternative<QDateTime>(object.value(QStringLiteral("deletedDate")))) {
+        if (m_heldCreationHandler)
+            m_heldCreationHandler(object);
+        m_context.remove(&object);
+        return true;
+    }
+    if (knvt::CreationsInDoubt::settleUnsettled(m_context, object) != knvt::CreationsInDoubt::Verdict::Unsettled)
+        return false;
+    if (m_heldCreationHandler)
+        m_heldCreationHandler(object);
+    return true;
+}
+
 KNVTRESTFulRequestList KNVTTaskStoreSyncPlan::creationChecks(const std::vector<ostore::Object *> &pending)
 {
     // Each place read once, for every object in doubt that lands there.
     std::vector<std::pair<knvt::CreationsInDoubt::Place, QStringList>> places;
     for (ostore::Object *object : pending) {
         const PushState state = static_cast<KNVTCDTaskStoreObject *>(object)->pushState();
-        if (state == PushState::None || hasNumericIdentifier(*object))
+        // An unsettled one is held or not by the copies that the reads before its turn leave in the library (a
+        // friendship, addressed by its invitee, is held until the user changes it).
+        if (state == PushState::None || hasNumericIdentifier(*object)
+            || (state == PushState::Unsettled && object->entity().name != QLatin1String("KNVTCDFriendship")))
             continue;
         if (m_heldCreationHandler)
             m_heldCreationHandler(*object);
@@ -328,11 +348,11 @@ std::shared_ptr<KNVTRESTFulRequest> KNVTTaskStoreSyncPlan::pendingPushRequest(os
                                                                               const QString &resource,
                                                                               const QString &bodyEntityName)
 {
+    if (!hasNumericIdentifier(object)
+        && static_cast<KNVTCDTaskStoreObject &>(object).pushState() == PushState::Unsettled && holdsUnsettled(object))
+        return nullptr;
     if (holdsCreation(object))
         return nullptr;
-    // Changed since the service was found holding more than one copy of it: the change goes to one of those.
-    if (!hasNumericIdentifier(object))
-        knvt::CreationsInDoubt::takeOverHeldCopy(m_context, object);
     const ostore::Value identifierValue = object.value(QStringLiteral("numericIdentifier"));
     const bool hasIdentifier = std::holds_alternative<qint64>(identifierValue);
     const bool deleted = std::holds_alternative<QDateTime>(object.value(QStringLiteral("deletedDate")));

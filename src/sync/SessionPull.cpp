@@ -697,8 +697,18 @@ void SessionPull::creationHeld(const ostore::Object &object)
             == m_creationsNotFound.end())
             m_creationsNotFound.push_back(object.objectID());
         return;
+    case KNVTCDTaskStoreObject::PushState::Unsettled: nameUnsettled(object); return;
     default: return;
     }
+}
+
+void SessionPull::nameUnsettled(const ostore::Object &object)
+{
+    if (m_unsettledNamed.contains(object.objectID()))
+        return;
+    m_unsettledNamed.insert(object.objectID());
+    const bool deleted = !ostore::isNone(object.value(QStringLiteral("deletedDate")));
+    m_session.nameRefusedChange(object, Error(), deleted ? SyncRefusal::UnsettledDeleted : SyncRefusal::Unsettled);
 }
 
 void SessionPull::creationNotFound(const ostore::Object &object)
@@ -771,11 +781,12 @@ void SessionPull::settleCreationsInDoubt(const KNVTRESTFulRequest &request, cons
             m_creationsInDoubt.end());
         if (settled.verdict != CreationsInDoubt::Verdict::Unsettled)
             continue;
-        // The user deleted theirs meanwhile: what the service holds is not theirs to judge, and nothing is sent.
+        // The user deleted theirs meanwhile: which copy the service made of it is not to be guessed, and nothing is
+        // sent; the copies this read brings are told of, as they would otherwise show up after the deletion with no
+        // word.
+        nameUnsettled(*settled.object);
         if (!ostore::isNone(settled.object->value(QStringLiteral("deletedDate"))))
             ctx->remove(settled.object);
-        else
-            m_session.nameRefusedChange(*settled.object, Error(), SyncRefusal::Unsettled);
     }
 }
 

@@ -100,6 +100,8 @@ public:
     // A new object the push holds back: in doubt until a read settles it, or refused or unsettled until the user
     // changes it; a refused one in a list goes out again once a read of the list shows the user allowed to add to it
     // where the library said otherwise.
+    // An unsettled one is named to the user in every session that holds it, so that the words stay until the user acts
+    // or its copies settle it; one the user deleted, in the session that drops it.
     void creationHeld(const ostore::Object &object);
     // The service answered the create of `object` 404: it is held until a read after the answer shows the service
     // holding where it lands, and then goes once more. Its reads are read whole, so that the next one can tell.
@@ -238,6 +240,8 @@ private:
     bool refusedCreationsWaitIn(const ostore::Object *list) const;
     // The read just applied shows the user allowed to add to `list`: its refused creations go out again.
     void allowRefusedCreationsIn(const KNVTCDTaskList &list);
+    // Names an object kept while more than one object of the service could be it, once in this session.
+    void nameUnsettled(const ostore::Object &object);
     static Names namesOf(const KNVTRESTFulRequest &request);
     static Names namesOfCollection(const QString &resource);
     // What the read of `request` was reading, and its name, for the user.
@@ -257,6 +261,8 @@ private:
     std::vector<ostore::ObjectID> m_creationsInDoubt;
     std::vector<ostore::ObjectID> m_refusedCreations;
     std::vector<ostore::ObjectID> m_creationsNotFound;
+    // The unsettled new objects this session named, each once however often it holds them.
+    QSet<ostore::ObjectID> m_unsettledNamed;
     QSet<ostore::ObjectID> m_undone;
     QVariantMap m_resourceETags;
     QStringList m_staleResourceETags;

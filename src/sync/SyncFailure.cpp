@@ -143,8 +143,8 @@ qint64 syncRefusalStatus(const Error &error)
 SyncRefusal syncRefusal(const Error &error)
 {
     const int refusal = isOfStore(error, kChangeRefusedErrorCode) ? error.userInfo().value(kRefusalKey).toInt() : 0;
-    return refusal > int(SyncRefusal::Kept) && refusal <= int(SyncRefusal::Unsettled) ? SyncRefusal(refusal)
-                                                                                      : SyncRefusal::Kept;
+    return refusal > int(SyncRefusal::Kept) && refusal <= int(SyncRefusal::UnsettledDeleted) ? SyncRefusal(refusal)
+                                                                                             : SyncRefusal::Kept;
 }
 
 QString syncRefusedPlaceName(const Error &error)

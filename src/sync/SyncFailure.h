@@ -36,6 +36,8 @@ enum class SyncRefusal {
     // A new object of which the service may already hold more than one copy: kept here unsent, as nothing tells which
     // copy is the user's.
     Unsettled,
+    // The same, deleted here meanwhile: nothing is sent, and the copies the service holds are shown.
+    UnsettledDeleted,
 };
 
 // What a read that failed was reading, so that the user is told which.

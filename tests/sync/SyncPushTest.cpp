@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 using namespace knvt::test;
 
 namespace {
@@ -532,14 +534,36 @@ TEST_F(SyncPushTest, ACreateAnsweredWithAServiceFailureIsLookedForWhereItWasSent
 }
 
 // The answer to a new task's creation is lost, and the user's other device makes the same task before the next read:
-// two objects of the service could be the user's, so none is taken for it; the task stays unsent and is named. The
-// user's edit then goes to one of the two, and a deletion sends nothing: the service never holds a third.
+// two objects of the service could be the user's, so none is taken for it; the task stays unsent and is named. Left
+// alone, it is named again in the next session and nothing is sent. The user's edit then goes to one of the two, and a
+// deletion drops the user's own, sends nothing and says so: the service never holds a third, and loses none the user
+// did not delete. The user deleting one of the service's two leaves one the task can be, whose place it takes.
 TEST_F(SyncPushTest, ATaskTheServiceMayHoldTwiceIsNamedAndTheUsersEditOrDeletionMakesNoThirdCopy)
 {
     m_fake.enableState();
-    for (const bool edit : {true, false}) {
-        const QString title = edit ? QStringLiteral("Buy milk") : QStringLiteral("Buy bread");
-        const QString edited = title + QStringLiteral(" today");
+    const struct
+    {
+        const char *title;
+        // What the user does once the task is named; the title it ends with.
+        std::function<void(KNVTCDTask &task, KNVTCDTask &copy)> act;
+        QString endTitle;
+        knvt::SyncRefusal named;
+        // The copies of either title on the service and here once the user acted, and the requests that sent.
+        int there;
+        int here;
+        int deletes;
+    } cases[] = {
+        {"Buy milk", [](KNVTCDTask &task, KNVTCDTask &) { task.setTitle(QStringLiteral("Buy milk today")); },
+         QStringLiteral("Buy milk today"), knvt::SyncRefusal::Kept, 2, 2, 0},
+        {"Buy bread", [](KNVTCDTask &task, KNVTCDTask &) { task.markAsDeleted(); }, QString(),
+         knvt::SyncRefusal::UnsettledDeleted, 2, 2, 0},
+        {"Buy tea", [](KNVTCDTask &, KNVTCDTask &copy) { copy.markAsDeleted(); }, QString(), knvt::SyncRefusal::Kept, 1,
+         1, 1},
+        // Last, as it stays named.
+        {"Buy eggs", [](KNVTCDTask &, KNVTCDTask &) {}, QString(), knvt::SyncRefusal::Unsettled, 2, 3, 0},
+    };
+    for (const auto &c : cases) {
+        const QString title = QString::fromUtf8(c.title);
         SCOPED_TRACE(title.toStdString());
         auto *task = m_main->insert<KNVTCDTask>();
         task->setTitle(title);
@@ -550,41 +574,42 @@ TEST_F(SyncPushTest, ATaskTheServiceMayHoldTwiceIsNamedAndTheUsersEditOrDeletion
         QJsonObject same = m_fake.storedAll("tasks").back();
         for (const char *own : {"id", "created_at", "updated_at"})
             same.remove(own);
-        m_fake.seed("tasks", same);
+        const qint64 elsewhere = m_fake.seed("tasks", same);
 
+        m_fake.clearRequests();
         ASSERT_EQ(run(pushSession()), Outcome::Finished) << qPrintable(m_error.description());
-        EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 1);
+        EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 0);
         EXPECT_EQ(task->numericIdentifier(), std::nullopt);
         EXPECT_EQ(task->pushState(), KNVTCDTaskStoreObject::PushState::Unsettled);
         EXPECT_EQ(knvt::syncRefusal(m_session->refusedChangesError()), knvt::SyncRefusal::Unsettled);
         EXPECT_EQ(knvt::syncRefusedObjectName(m_session->refusedChangesError()), title);
 
-        if (edit)
-            task->setTitle(edited);
-        else
-            task->markAsDeleted();
+        KNVTCDTask *copy = nullptr;
+        for (KNVTCDTask *held : all<KNVTCDTask>())
+            if (held->numericIdentifier() == elsewhere)
+                copy = held;
+        ASSERT_NE(copy, nullptr);
+        c.act(*task, *copy);
         save();
+        m_fake.clearRequests();
         ASSERT_EQ(run(pushSession()), Outcome::Finished) << qPrintable(m_error.description());
-        EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 1);
-        EXPECT_FALSE(
-            m_fake.hasRequest("DELETE", "/tasks/" + QByteArray::number(same.value("id").toInteger()) + ".json"));
-        const std::vector<QJsonObject> stored = m_fake.storedAll("tasks");
-        const QStringList here = [&] {
-            QStringList titles;
-            for (const KNVTCDTask *held : all<KNVTCDTask>())
-                if (!held->deletedDate().isValid())
-                    titles << held->title();
-            return titles;
-        }();
-        const QStringList there = [&] {
-            QStringList titles;
-            for (const QJsonObject &object : stored)
-                titles << object.value("title").toString();
-            return titles;
-        }();
-        EXPECT_EQ(there.count(title) + there.count(edited), 2);
-        EXPECT_EQ(here.count(title) + here.count(edited), 2) << here.join('|').toStdString();
-        EXPECT_EQ(there.count(edited), edit ? 1 : 0);
+        EXPECT_EQ(m_fake.count("POST", "/tasks.json"), 0);
+        EXPECT_EQ(m_fake.requests().size(), size_t(c.deletes) + (c.endTitle.isEmpty() ? 0 : 1))
+            << m_fake.calls().join(' ').toStdString();
+        const knvt::Error named = m_session->refusedChangesError();
+        EXPECT_EQ(knvt::syncRefusal(named), c.named);
+        EXPECT_EQ(knvt::syncRefusedObjectName(named), c.named == knvt::SyncRefusal::Kept ? QString() : title);
+        EXPECT_EQ(knvt::syncOtherRefusedChanges(named), 0);
+        QStringList here;
+        for (const KNVTCDTask *held : all<KNVTCDTask>())
+            if (!held->deletedDate().isValid())
+                here << held->title();
+        QStringList there;
+        for (const QJsonObject &object : m_fake.storedAll("tasks"))
+            there << object.value("title").toString();
+        EXPECT_EQ(there.count(title) + there.count(c.endTitle), c.there);
+        EXPECT_EQ(here.count(title) + here.count(c.endTitle), c.here) << here.join('|').toStdString();
+        EXPECT_EQ(there.count(c.endTitle), c.endTitle.isEmpty() ? 0 : 1);
         m_fake.clearRequests();
     }
 }

@@ -198,8 +198,10 @@ protected:
     taskStoreDynamicSyncSessionPushRequestSourceForResource(KNVTTaskStoreDynamicSyncSession &session,
                                                             const QString &resource) override
     {
-        return KNVTTaskStoreSyncPlan::pushRequestSourceForResource(
-            std::make_shared<KNVTTaskStoreSyncPlan>(*session.managedObjectContext(), headers()), resource);
+        // As the coordinator makes it, telling the session of the new objects it holds back.
+        auto plan = std::make_shared<KNVTTaskStoreSyncPlan>(*session.managedObjectContext(), headers());
+        plan->setHeldCreationHandler([&session](ostore::Object &object) { session.creationHeld(object); });
+        return KNVTTaskStoreSyncPlan::pushRequestSourceForResource(plan, resource);
     }
     KNVTRESTFulRequestList taskStoreDynamicSyncSessionPullRequestsForResource(KNVTTaskStoreDynamicSyncSession &session,
                                                                               const QString &resource) override
