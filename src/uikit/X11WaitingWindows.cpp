@@ -174,9 +174,39 @@ void X11WaitingWindows::park(QWidget *window)
     if (!m_harbour)
         m_harbour = std::make_unique<Harbour>();
     m_harbour->waitFor(window);
+    m_arriving = window;
+    m_landing = false;
+    m_passedThrough = XCB_WINDOW_NONE;
     // Mapped before the focus is set, in the order the server handles the requests: it can take it.
     xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, xcb_window_t(m_harbour->winId()), XCB_CURRENT_TIME);
     xcb_flush(m_connection);
+}
+
+void X11WaitingWindows::landArriving()
+{
+    QWidget *window = m_arriving;
+    if (window == nullptr || !window->isVisible() || window->windowHandle() == nullptr)
+        return;
+    const auto id = xcb_window_t(window->windowHandle()->winId());
+    // Only a viewable window takes the focus: the window manager maps the window's frame after the window itself.
+    xcb_get_window_attributes_reply_t *attributes =
+        xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, id), nullptr);
+    const bool viewable = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(attributes);
+    if (!viewable)
+        return;
+    xcb_get_input_focus_reply_t *focus =
+        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
+    const bool there = focus != nullptr && focus->focus == id;
+    std::free(focus);
+    if (there)
+        return;
+    qCInfo(lcUikit).noquote() << "X11WaitingWindows: the keyboard lands in" << window->objectName();
+    // The user went there: the application holds the keyboard for it (in the harbour, or in the window the window
+    // manager picked on the way), and moves it on itself.
+    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, id, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+    m_landing = true;
 }
 
 void X11WaitingWindows::activeWindowIs(xcb_window_t active)
@@ -292,7 +322,38 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
         if (pending != nullptr)
             giveBack(*pending);
     }
+    // A window closed on the way takes no keys.
+    if (m_arriving != nullptr && (!m_arriving->isVisible() || m_arriving->windowHandle() == nullptr))
+        m_arriving = nullptr;
+    const xcb_window_t arriving =
+        m_arriving != nullptr ? xcb_window_t(m_arriving->windowHandle()->winId()) : xcb_window_t(XCB_WINDOW_NONE);
     switch (type) {
+    case XCB_KEY_PRESS:
+    case XCB_KEY_RELEASE: {
+        // A key that reaches another window of the application while the keyboard is on its way goes on through the
+        // harbour: Qt drops the keys of a window that the window, shown modal again, blocks.
+        auto *key = static_cast<xcb_key_press_event_t *>(message);
+        const auto harbour = m_harbour ? xcb_window_t(m_harbour->winId()) : xcb_window_t(XCB_WINDOW_NONE);
+        if (arriving != XCB_WINDOW_NONE && key->event != arriving && key->event != harbour) {
+            key->event = harbour;
+            key->child = XCB_WINDOW_NONE;
+        }
+        return false;
+    }
+    case XCB_MAP_NOTIFY: {
+        const xcb_window_t mapped = reinterpret_cast<const xcb_map_notify_event_t *>(event)->window;
+        if (arriving != XCB_WINDOW_NONE && mapped == arriving)
+            landArriving();
+        // Mutter writes WM_STATE as it takes the window in, and stacks it under the window with the focus only as it
+        // maps it: the raise is asked again then.
+        if (const Held *entry = held(mapped); entry != nullptr && entry->mapped != 0)
+            standOnTop(*entry);
+        return false;
+    }
+    case XCB_EXPOSE:
+        if (arriving != XCB_WINDOW_NONE && reinterpret_cast<const xcb_expose_event_t *>(event)->window == arriving)
+            landArriving();
+        return false;
     case XCB_PROPERTY_NOTIFY: {
         const auto *property = reinterpret_cast<const xcb_property_notify_event_t *>(event);
         Held *entry =
@@ -310,6 +371,15 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
         // would hear an activation of the application on the way.
         if (m_harbour && focus->event == xcb_window_t(m_harbour->winId()))
             return true;
+        // Arrived; or, once the application gave the window the focus itself, gone on where the user went next.
+        if (landsInWindow(focus) && (focus->event == arriving || m_landing))
+            m_arriving = nullptr;
+        // The window manager's pick on the way is withheld from Qt as the harbour is: Qt hands every key to the window
+        // it last heard of the focus in, which the window shown modal again blocks.
+        if (m_arriving != nullptr && landsInWindow(focus) && focus->event != m_root) {
+            m_passedThrough = focus->event;
+            return true;
+        }
         Held *entry = held(focus->event);
         if (entry == nullptr || !landsInWindow(focus))
             return false;
@@ -332,6 +402,10 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
         const auto *focus = reinterpret_cast<const xcb_focus_out_event_t *>(event);
         if (m_harbour && focus->event == xcb_window_t(m_harbour->winId()))
             return true;
+        if (focus->event == m_passedThrough) {
+            m_passedThrough = XCB_WINDOW_NONE;
+            return true;
+        }
         Held *entry = held(focus->event);
         if (entry == nullptr || !entry->withheld)
             return false;

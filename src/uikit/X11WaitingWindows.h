@@ -49,7 +49,13 @@ public:
     void hold(QWidget *window);
     // `window`, shown, is about to be mapped again with the keyboard: the X focus waits meanwhile in a window of the
     // application's own that shows nothing and hands every key it gets on to `window`, so that nothing typed in the
-    // while goes to the window manager's frame or the root window. `window` waits no more.
+    // while goes to the window manager's frame or the root window. Another window of the application the window
+    // manager picks on the way, as the window unmaps (Mutter, metacity), is passed through the same way: Qt hands every
+    // key to the window it last heard the focus in, which the window shown modal again blocks, so it does not hear of
+    // that focus, and the keys go on to `window`. Once it is mapped, the X focus is set in it where the window manager
+    // did not: one that keeps the desktop's focus-stealing rules (Mutter) refuses the activation of a window mapped
+    // after its own pick, and the window read active while the keys went to the window under it. `window` waits no
+    // more.
     void park(QWidget *window);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
@@ -80,6 +86,8 @@ private:
     // Raises the window the window manager has just mapped over the windows of the application, while the application
     // has the keyboard.
     void standOnTop(const Held &held);
+    // Gives the X focus to the window the keyboard is on its way to, once it shows again, where it is not there yet.
+    void landArriving();
     // The window manager named `active` its active window.
     void activeWindowIs(xcb_window_t active);
     // Whether `window`, which had the focus, has gone: destroyed, or unmapped without being minimized.
@@ -100,6 +108,12 @@ private:
     // The window given the focus whose message, if any, is the next event.
     xcb_window_t m_pending = XCB_WINDOW_NONE;
     std::unique_ptr<Harbour> m_harbour;
+    // The window the keyboard is on its way to (park), until the X focus lands in it.
+    QPointer<QWidget> m_arriving;
+    // The application has set the X focus in it.
+    bool m_landing = false;
+    // The window the X focus passed through on its way, whose focus Qt did not hear.
+    xcb_window_t m_passedThrough = XCB_WINDOW_NONE;
 };
 
 } // namespace knvt

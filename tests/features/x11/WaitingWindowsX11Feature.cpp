@@ -176,7 +176,11 @@ const Road roads[] = {
          app.doubleClickRow(QStringLiteral("Mow"));
          app.pressInTaskWindow(QStringLiteral("Mow"), QStringLiteral("Edit"));
          app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" now"));
+         QWidget *form = QApplication::focusWidget()->window();
          QWidget *password = refuseTheNextSync(app);
+         // The user clicks it where it shows, in front of the form.
+         ASSERT_TRUE(knvt::test::waitUntil([&] { return stackedOver(password, form); }))
+             << "stacked bottom to top: " << ::testing::PrintToString(stacking());
          click(password, "passwordSecureTextField");
          ASSERT_TRUE(knvt::test::waitUntil(
              [&] { return QApplication::activeModalWidget() == password && keyboardInWindow(password); }));
