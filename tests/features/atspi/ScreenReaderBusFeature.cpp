@@ -481,7 +481,12 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
          [](AppDriver &app) {
              app.service().enableState();
              // The sync the sign-in resumes reads the same account.
-             app.service().on("GET", "/account.json").reply(401).json(200, accountReply()).json(200, accountReply()).pass();
+             app.service()
+                 .on("GET", "/account.json")
+                 .reply(401)
+                 .json(200, accountReply())
+                 .json(200, accountReply())
+                 .pass();
              app.givenSignedIn(QStringLiteral("mika.r"), QStringLiteral("secret1"), true);
              app.launch();
          },
