@@ -131,13 +131,18 @@ void focusMessage(QLabel *message)
     message->setFocus(Qt::OtherFocusReason);
 }
 
-void holdFocusOnMessage(QLabel *message)
+void holdKeyboardInPassword(QLineEdit *password, QLabel *message)
 {
-    message->setFocus(Qt::OtherFocusReason);
+    password->setReadOnly(true);
+    const QWidget *focused = password->window()->focusWidget();
+    if (focused != password && focused != nullptr && password->parentWidget()->isAncestorOf(focused))
+        password->setFocus(Qt::OtherFocusReason);
+    announceMessage(message);
 }
 
 void returnToPassword(QLineEdit *password, QLabel *message)
 {
+    password->setReadOnly(false);
     password->setFocus(Qt::OtherFocusReason);
     password->selectAll();
     announceMessage(message);

@@ -62,11 +62,13 @@ void announceMessage(QLabel *message);
 // Takes the keyboard focus to `message`: where an outcome that leaves nothing to type takes the user, so that a screen
 // reader reads it instead of whatever control the focus would fall to.
 void focusMessage(QLabel *message);
-// A check of what the user typed starts: the keyboard waits on `message` while the form's fields are disabled, instead
-// of falling to the next control that takes it (Cancel), where it would stay once the fields come back.
-void holdFocusOnMessage(QLabel *message);
-// The check ended without an account: the keyboard goes back to `password`, selected to be typed over, and `message`
-// is read. The fields are enabled again first.
+// A check of what the user typed starts: the keyboard waits in `password`, which is only read until the check ends,
+// and `message` is read. Disabled, the field would hand the keyboard on to the next control that takes it (Cancel),
+// and a label holding it would be heard taking the focus, where no key acts; from a button the check disables, or the
+// user name, the keyboard goes straight to where a refusal brings it back.
+void holdKeyboardInPassword(QLineEdit *password, QLabel *message);
+// The check ended without an account: the keyboard goes back to `password`, typed in again and selected to be typed
+// over, and `message` is read. The fields are enabled again first.
 void returnToPassword(QLineEdit *password, QLabel *message);
 
 template <class Receiver, class Slot>

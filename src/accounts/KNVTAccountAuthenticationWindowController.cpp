@@ -89,7 +89,8 @@ void KNVTAccountAuthenticationWindowController::controlTextDidChange()
 void KNVTAccountAuthenticationWindowController::setInputsEnabled(bool enabled)
 {
     m_usernameTextField->setEnabled(enabled);
-    m_passwordSecureTextField->setEnabled(enabled);
+    // The password keeps the keyboard while the check runs, only read (holdKeyboardInPassword).
+    m_passwordSecureTextField->setReadOnly(!enabled);
     m_forgottenPasswordButton->setEnabled(enabled);
 }
 
@@ -102,7 +103,7 @@ void KNVTAccountAuthenticationWindowController::authenticate()
         return;
     }
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Verifying username and password..."));
-    knvt::holdFocusOnMessage(m_progressLabel);
+    knvt::holdKeyboardInPassword(m_passwordSecureTextField, m_progressLabel);
     setInputsEnabled(false);
     m_authenticateButton->setEnabled(false);
     m_check->start(m_usernameTextField->text(), m_passwordSecureTextField->text());

@@ -158,10 +158,9 @@ void KNVTAuthenticationFailureWindowController::save()
         return;
     }
     // The window stays while the service checks the password: refused, it asks again here, rather than closing onto
-    // the window under it and opening again. The field keeps the keyboard meanwhile, read-only: disabled, it would
-    // hand the keyboard to the message or Cancel, which a reader would hear take the focus on the way back.
+    // the window under it and opening again. The field keeps the keyboard meanwhile, read-only.
     m_explanationLabel->setText(tr("Verifying the password..."));
-    m_passwordSecureTextField->setReadOnly(true);
+    knvt::holdKeyboardInPassword(m_passwordSecureTextField, m_explanationLabel);
     m_saveButton->setEnabled(false);
     m_check->start(knvt::taskStore(m_store).username(), m_passwordSecureTextField->text());
 }

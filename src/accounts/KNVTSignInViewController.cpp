@@ -116,7 +116,8 @@ void KNVTSignInViewController::controlTextDidChange()
 void KNVTSignInViewController::setInputsEnabled(bool enabled)
 {
     m_usernameTextField->setEnabled(enabled);
-    m_passwordSecureTextField->setEnabled(enabled);
+    // The password keeps the keyboard while the check runs, only read (holdKeyboardInPassword).
+    m_passwordSecureTextField->setReadOnly(!enabled);
     if (m_createAccountButton)
         m_createAccountButton->setEnabled(enabled);
     if (m_forgottenPasswordButton)
@@ -138,7 +139,7 @@ void KNVTSignInViewController::signIn()
         return;
     }
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Verifying username and password..."));
-    knvt::holdFocusOnMessage(m_progressLabel);
+    knvt::holdKeyboardInPassword(m_passwordSecureTextField, m_progressLabel);
     setInputsEnabled(false);
     m_signInButton->setEnabled(false);
     // A user name is never spaced; spaces around it come from a paste. The password is sent exactly as typed.

@@ -1,6 +1,7 @@
 #include "uikit/KeyboardOwner.h"
 
 #include "foundation/Clock.h"
+#include "uikit/AccessibleEventRules.h"
 #include "uikit/ActionSet.h"
 #include "uikit/Announcement.h"
 #include "uikit/FirstTabStop.h"
@@ -12,6 +13,7 @@
 #include "uikit/WindowSystem.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
@@ -195,6 +197,22 @@ bool blocks(const QWidget *modal, const QWidget *window)
     return false;
 }
 
+// A reader is told the focus only where the keys go: in the window that has the keyboard, or in a pop-up over it. Qt
+// tells of the new current row of a list whose rows change in a window behind (a sync took the selected row away under
+// the password window), minimized or not, and takes a window for active while a dialog standing for it has the
+// keyboard, so that the focus a control of it takes meanwhile is told as well: a reader would follow either there.
+bool focusWhereNoKeyGoes(QAccessibleEvent *event)
+{
+    if (event->type() != QAccessible::Focus || event->object() == nullptr || !event->object()->isWidgetType())
+        return false;
+    const QWidget *window = static_cast<const QWidget *>(event->object())->window();
+    if (isPopupLike(window))
+        return false;
+    const bool hasTheKeyboard = window == QApplication::activeWindow()
+        || (window->windowHandle() != nullptr && window->windowHandle() == QGuiApplication::focusWindow());
+    return !hasTheKeyboard || window->isMinimized();
+}
+
 // What a reader hears while the keys typed on act on nothing.
 QString restingNotice()
 {
@@ -231,6 +249,7 @@ void KeyboardOwner::install()
     qApp->installEventFilter(gOwner);
     // What an assistive technology changes in a control is the user's input as well.
     HeldChangeAccessible::install();
+    AccessibleEventRules::add(&focusWhereNoKeyGoes);
     connect(gOwner, &QObject::destroyed, qApp, [] {
         gOwner = nullptr;
         WindowSystem::setListener(nullptr);

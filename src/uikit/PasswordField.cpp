@@ -1,5 +1,7 @@
 #include "uikit/PasswordField.h"
 
+#include "uikit/AccessibleEventRules.h"
+
 #include <QAccessible>
 #include <QStyle>
 
@@ -7,42 +9,12 @@ namespace knvt {
 
 namespace {
 
-// The handler that was installed before the guard, which the guard's events go on to.
-QAccessible::UpdateHandler nextHandler = nullptr;
-
-void guard(QAccessibleEvent *event);
-
-// Qt gives an event to the platform's screen-reader bridge only while no handler is installed: the guard steps aside
-// for the event it carries on. Qt has already told a table of a change of its rows, and would tell it again, shifting
-// the rows it knows twice: the second time the table hears of a change of data, which changes nothing it holds (the
-// bridge of this Qt passes on no change of a table's rows).
-void carryOn(QAccessibleEvent *event)
-{
-    if (nextHandler != nullptr) {
-        nextHandler(event);
-        return;
-    }
-    auto *tableChange = event->type() == QAccessible::TableModelChanged
-        ? static_cast<QAccessibleTableModelChangeEvent *>(event)
-        : nullptr;
-    const QAccessibleTableModelChangeEvent::ModelChangeType changeType =
-        tableChange != nullptr ? tableChange->modelChangeType() : QAccessibleTableModelChangeEvent::DataChanged;
-    if (tableChange != nullptr)
-        tableChange->setModelChangeType(QAccessibleTableModelChangeEvent::DataChanged);
-    QAccessible::installUpdateHandler(nullptr);
-    QAccessible::updateAccessibility(event);
-    QAccessible::installUpdateHandler(&guard);
-    if (tableChange != nullptr)
-        tableChange->setModelChangeType(changeType);
-}
-
-void guard(QAccessibleEvent *event)
+// Takes over the text events of every field not showing its text, carrying on masked ones in their place.
+bool guard(QAccessibleEvent *event)
 {
     auto *field = qobject_cast<QLineEdit *>(event->object());
-    if (field == nullptr || field->echoMode() == QLineEdit::Normal) {
-        carryOn(event);
-        return;
-    }
+    if (field == nullptr || field->echoMode() == QLineEdit::Normal)
+        return false;
     const bool shown = field->echoMode() != QLineEdit::NoEcho;
     const QChar mask(char16_t(field->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, field)));
     const auto masked = [&](const QString &text) { return QString(text.size(), mask); };
@@ -51,26 +23,26 @@ void guard(QAccessibleEvent *event)
         const auto *inserted = static_cast<QAccessibleTextInsertEvent *>(event);
         QAccessibleTextInsertEvent told(field, inserted->changePosition(), masked(inserted->textInserted()));
         if (shown)
-            carryOn(&told);
-        return;
+            AccessibleEventRules::carryOn(&told);
+        return true;
     }
     case QAccessible::TextRemoved: {
         const auto *removed = static_cast<QAccessibleTextRemoveEvent *>(event);
         QAccessibleTextRemoveEvent told(field, removed->changePosition(), masked(removed->textRemoved()));
         if (shown)
-            carryOn(&told);
-        return;
+            AccessibleEventRules::carryOn(&told);
+        return true;
     }
     case QAccessible::TextUpdated: {
         const auto *updated = static_cast<QAccessibleTextUpdateEvent *>(event);
         QAccessibleTextUpdateEvent told(field, updated->changePosition(), masked(updated->textRemoved()),
                                         masked(updated->textInserted()));
         if (shown)
-            carryOn(&told);
-        return;
+            AccessibleEventRules::carryOn(&told);
+        return true;
     }
-    case QAccessible::ValueChanged: return;
-    default: carryOn(event); return;
+    case QAccessible::ValueChanged: return true;
+    default: return false;
     }
 }
 
@@ -79,11 +51,7 @@ void guard(QAccessibleEvent *event)
 PasswordField::PasswordField(QWidget *parent) : QLineEdit(parent)
 {
     setEchoMode(QLineEdit::Password);
-    static const bool installed = [] {
-        nextHandler = QAccessible::installUpdateHandler(&guard);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    AccessibleEventRules::add(&guard);
 }
 
 } // namespace knvt

@@ -549,8 +549,9 @@ TEST_F(AccountsFeature, SigningInAgainKeepsTheKeyboardOnThePassword)
     EXPECT_EQ(app.focusedControl(), QStringLiteral("passwordSecureTextField")) << "the username is only read";
     app.typeWhereTheFocusIs(QStringLiteral("wrong"));
     app.pressWhereTheFocusIs(QStringLiteral("Return"));
-    app.waitForService(
-        [this] { return requests("GET", "/account.json") == 2 && app.isEnabled("passwordSecureTextField"); });
+    app.waitForService([this] {
+        return requests("GET", "/account.json") == 2 && !app.messageLine().startsWith(QLatin1String("Verifying"));
+    });
     EXPECT_EQ(app.focusedControl(), QStringLiteral("passwordSecureTextField")) << "a refused password is typed again";
 
     followTheFocus();

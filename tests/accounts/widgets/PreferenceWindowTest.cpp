@@ -255,7 +255,7 @@ TEST_F(PreferenceWindowTest, SigningInWhileTheKeyringRefusesSaysSoAndKeepsThePas
     EXPECT_TRUE(child<QLabel>(pane.view(), "messageLabel")->isHidden());
 }
 
-TEST_F(PreferenceWindowTest, AfterSignInTheKeyboardIsOnTheMessageOrBackInThePasswordField)
+TEST_F(PreferenceWindowTest, DuringSignInTheKeyboardWaitsInThePasswordFieldAndThenIsOnTheMessageOrStillThere)
 {
     struct Case
     {
@@ -263,12 +263,13 @@ TEST_F(PreferenceWindowTest, AfterSignInTheKeyboardIsOnTheMessageOrBackInThePass
         int status;
         bool keyringLocked;
         const char *focused; // the control with the keyboard afterwards
+        const char *from;    // the control with the keyboard as Sign In is pressed
     };
     const Case cases[] = {
-        {"refused", 401, false, "passwordSecureTextField"},
-        {"down for maintenance", 503, false, "passwordSecureTextField"},
-        {"accepted, the keyring locked", 200, true, "messageLabel"},
-        {"accepted", 200, false, "fullNameLabel"},
+        {"refused", 401, false, "passwordSecureTextField", "passwordSecureTextField"},
+        {"down for maintenance", 503, false, "passwordSecureTextField", "signInButton"},
+        {"accepted, the keyring locked", 200, true, "messageLabel", "usernameTextField"},
+        {"accepted", 200, false, "fullNameLabel", "passwordSecureTextField"},
     };
     for (const Case &given : cases) {
         SCOPED_TRACE(given.outcome);
@@ -284,10 +285,12 @@ TEST_F(PreferenceWindowTest, AfterSignInTheKeyboardIsOnTheMessageOrBackInThePass
         child<QLineEdit>(pane->view(), "usernameTextField")->setText(QStringLiteral("ann"));
         auto *password = child<QLineEdit>(pane->view(), "passwordSecureTextField");
         password->setText(QStringLiteral("secret1"));
-        password->setFocus();
+        child<QWidget>(pane->view(), given.from)->setFocus();
         // A sign-in that succeeds replaces the pane and its form, so the wait must not reach them through the pane.
         const QPointer<KNVTSignInViewController> form(pane->signInViewController());
         child<QPushButton>(pane->view(), "signInButton")->click();
+        EXPECT_EQ(window->focusWidget(), password) << "no stop on a message or a button on the way";
+        EXPECT_TRUE(password->isReadOnly());
         ASSERT_TRUE(waitUntil([&] { return !form || !form->isRunning(); }));
         QWidget *focused = window->focusWidget();
         ASSERT_NE(focused, nullptr);

@@ -60,9 +60,11 @@ protected:
     {
         return waitUntil([this] { return !form->isRunning(); });
     }
+    // Whether both fields take typing: while the check runs the password is only read, keeping the keyboard.
     bool fieldsEnabled()
     {
-        return form->usernameTextField()->isEnabled() && form->passwordSecureTextField()->isEnabled();
+        return form->usernameTextField()->isEnabled() && form->passwordSecureTextField()->isEnabled()
+            && !form->passwordSecureTextField()->isReadOnly();
     }
 
     RecordingSignInDelegate delegate;
