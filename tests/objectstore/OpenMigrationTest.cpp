@@ -27,6 +27,9 @@ qint64 pragma(const QString &file, const char *sql)
 {
     sqlite3 *db = nullptr;
     sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    // As every reader of a library does: a closed library's log may still be on its way to disk on a thread of its own,
+    // which holds the file a moment after the close returned.
+    sqlite3_busy_timeout(db, 5000);
     sqlite3_stmt *s = nullptr;
     sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
     qint64 v = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
