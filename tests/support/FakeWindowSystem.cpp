@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
 
@@ -67,6 +68,11 @@ void FakeWindowSystem::showActive(QWidget *window)
     std::erase(m_late, window);
     window->setAttribute(Qt::WA_DontShowOnScreen, false);
     knvt::WindowSystem::showActive(window);
+    // A window manager answers the map and the request before the application reads its next event. The offscreen
+    // platform queues its activation of the window instead, and Qt takes it in after the posted events and timers: on
+    // a loaded machine after the window was answered and hidden, making the hidden window the active one and leaving
+    // the keyboard in no window that shows, which no window system does.
+    QWindowSystemInterface::flushWindowSystemEvents(QEventLoop::ExcludeUserInputEvents);
     activate(window);
 }
 
