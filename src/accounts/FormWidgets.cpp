@@ -131,13 +131,37 @@ void focusMessage(QLabel *message)
     message->setFocus(Qt::OtherFocusReason);
 }
 
+QLineEdit *holdKeyboardInField(const QList<QLineEdit *> &fields, QLineEdit *fallback, QLabel *message)
+{
+    const QWidget *focused = fallback->window()->focusWidget();
+    QLineEdit *waiting = fallback;
+    for (QLineEdit *field : fields) {
+        if (field == focused)
+            waiting = field;
+    }
+    waiting->setReadOnly(true);
+    if (focused != waiting && focused != nullptr && fallback->parentWidget()->isAncestorOf(focused))
+        waiting->setFocus(Qt::OtherFocusReason);
+    for (QLineEdit *field : fields) {
+        if (field != waiting)
+            field->setEnabled(false);
+    }
+    announceMessage(message);
+    return waiting;
+}
+
+void releaseFields(const QList<QLineEdit *> &fields, QLabel *message)
+{
+    for (QLineEdit *field : fields) {
+        field->setEnabled(true);
+        field->setReadOnly(false);
+    }
+    announceMessage(message);
+}
+
 void holdKeyboardInPassword(QLineEdit *password, QLabel *message)
 {
-    password->setReadOnly(true);
-    const QWidget *focused = password->window()->focusWidget();
-    if (focused != password && focused != nullptr && password->parentWidget()->isAncestorOf(focused))
-        password->setFocus(Qt::OtherFocusReason);
-    announceMessage(message);
+    holdKeyboardInField({password}, password, message);
 }
 
 void returnToPassword(QLineEdit *password, QLabel *message)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QList>
 #include <QShortcut>
 #include <QString>
 #include <QWidget>
@@ -62,10 +63,17 @@ void announceMessage(QLabel *message);
 // Takes the keyboard focus to `message`: where an outcome that leaves nothing to type takes the user, so that a screen
 // reader reads it instead of whatever control the focus would fall to.
 void focusMessage(QLabel *message);
-// A check of what the user typed starts: the keyboard waits in `password`, which is only read until the check ends,
-// and `message` is read. Disabled, the field would hand the keyboard on to the next control that takes it (Cancel),
-// and a label holding it would be heard taking the focus, where no key acts; from a button the check disables, or the
-// user name, the keyboard goes straight to where a refusal brings it back.
+// A request sending what the user typed starts: the keyboard waits in the field of `fields` it is in, or in
+// `fallback` when it is on another control of the form (the button that sent the request, which the request disables).
+// That field is only read until the request ends, the other fields are disabled, and `message` is read. Disabled, the
+// field would hand the keyboard on to the next control that takes it (Cancel), and a label holding it would be heard
+// taking the focus, where no key acts. Returns the field that waits.
+QLineEdit *holdKeyboardInField(const QList<QLineEdit *> &fields, QLineEdit *fallback, QLabel *message);
+// The request ended and the form stays: `fields` take typing again, the keyboard stays where it is (in the field that
+// waited, or wherever the user went meanwhile) and `message`, the answer, is read once.
+void releaseFields(const QList<QLineEdit *> &fields, QLabel *message);
+// A check of a password: holdKeyboardInField with the password alone, where the keyboard waits from anywhere in the
+// form (the user name as well), straight where a refusal brings it back.
 void holdKeyboardInPassword(QLineEdit *password, QLabel *message);
 // The check ended without an account: the keyboard goes back to `password`, typed in again and selected to be typed
 // over, and `message` is read. The fields are enabled again first.

@@ -87,9 +87,11 @@ KNVTAccountDetailsWindowController::KNVTAccountDetailsWindowController(KNVTTaskS
     }
     controlTextDidChange();
 
-    for (QLineEdit *field : {m_usernameTextField.data(), m_emailAddressTextField.data(), m_firstNameTextField.data(),
-                             m_lastNameTextField.data()}) {
+    connect(m_usernameTextField, &QLineEdit::textChanged, this,
+            &KNVTAccountDetailsWindowController::controlTextDidChange);
+    for (QLineEdit *field : textFields()) {
         connect(field, &QLineEdit::textChanged, this, &KNVTAccountDetailsWindowController::controlTextDidChange);
+        connect(field, &QLineEdit::textEdited, this, [this, field] { m_typedField = field; });
     }
     connect(m_avatarPickerButton, &QPushButton::clicked, this, &KNVTAccountDetailsWindowController::chooseAvatarImage);
     connect(m_saveButton, &QPushButton::clicked, this, &KNVTAccountDetailsWindowController::save);
@@ -113,13 +115,9 @@ void KNVTAccountDetailsWindowController::controlTextDidChange()
                              && !m_lastNameTextField->text().isEmpty() && !m_emailAddressTextField->text().isEmpty());
 }
 
-void KNVTAccountDetailsWindowController::setInputsEnabled(bool enabled)
+QList<QLineEdit *> KNVTAccountDetailsWindowController::textFields() const
 {
-    for (QWidget *widget :
-         std::initializer_list<QWidget *>{m_firstNameTextField, m_lastNameTextField, m_usernameTextField,
-                                          m_emailAddressTextField, m_avatarPickerButton}) {
-        widget->setEnabled(enabled);
-    }
+    return {m_emailAddressTextField, m_firstNameTextField, m_lastNameTextField};
 }
 
 void KNVTAccountDetailsWindowController::chooseAvatarImage()
@@ -172,12 +170,18 @@ void KNVTAccountDetailsWindowController::save()
     }
     if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
         knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
+        knvt::announceMessage(m_progressLabel);
         return;
     }
-    m_saveButton->setEnabled(false);
     m_sentUser = userAttributes();
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Updating account details..."));
-    setInputsEnabled(false);
+    // The user name, only read, keeps the keyboard where it has it: Return there saves too.
+    QLineEdit *fallback = focusWidget() == m_usernameTextField ? m_usernameTextField.data()
+        : m_typedField                                         ? m_typedField.data()
+                                                               : m_emailAddressTextField.data();
+    knvt::holdKeyboardInField(textFields(), fallback, m_progressLabel);
+    m_saveButton->setEnabled(false);
+    m_avatarPickerButton->setEnabled(false);
     m_request->start(knvt::accountDetailsURLRequest(knvt::taskStore(m_store), m_sentUser));
 }
 
@@ -217,7 +221,8 @@ void KNVTAccountDetailsWindowController::requestDidFinish(const std::optional<kn
 void KNVTAccountDetailsWindowController::endRequest(const QString &message)
 {
     knvt::stopProgress(m_progressIndicator, m_progressLabel, message);
-    setInputsEnabled(true);
+    m_avatarPickerButton->setEnabled(true);
+    knvt::releaseFields(textFields(), m_progressLabel);
     controlTextDidChange();
 }
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QJsonObject>
+#include <QList>
 #include <QPointer>
 
 #include <optional>
@@ -53,7 +54,8 @@ public slots:
 private:
     void controlTextDidChange();
     bool hasChanges() const;
-    void setInputsEnabled(bool enabled);
+    // The fields the user edits, in the order they read.
+    QList<QLineEdit *> textFields() const;
     void requestDidFinish(const std::optional<knvt::HttpResponse> &response, const QByteArray &body,
                           const knvt::Error &error);
     void endRequest(const QString &message);
@@ -68,6 +70,8 @@ private:
     QString m_loadedEmailAddress;
     // The user dictionary of the running request.
     QJsonObject m_sentUser;
+    // The field the user typed in last: where the keyboard waits while a request sent from a button runs.
+    QPointer<QLineEdit> m_typedField;
 
     QPointer<KNVTImageView> m_avatarImageView;
     QPointer<QPushButton> m_avatarPickerButton;

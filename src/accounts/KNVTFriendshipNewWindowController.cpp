@@ -124,7 +124,7 @@ void KNVTFriendshipNewWindowController::add()
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Inviting..."));
     // Read-only rather than disabled, the field keeps the keyboard: a disabled one would hand it to the next control
     // that takes it, Cancel, where it would stay once the answer came.
-    m_usernameTextField->setReadOnly(true);
+    knvt::holdKeyboardInField({m_usernameTextField}, m_usernameTextField, m_progressLabel);
     m_addButton->setEnabled(false);
     m_cancelButton->setEnabled(false);
     m_standingBefore = standingWith(knvt::taskStore(m_store), username);
@@ -142,7 +142,6 @@ void KNVTFriendshipNewWindowController::invitationDidFinish(const QString &usern
     m_running = false;
     m_progressIndicator->stopAnimation();
     m_progressIndicator->hide();
-    m_usernameTextField->setReadOnly(false);
     if (error) {
         m_progressLabel->setText(tr("Unable to invite as the connection failed."));
         m_addButton->setEnabled(true);
@@ -181,7 +180,7 @@ void KNVTFriendshipNewWindowController::invitationDidFinish(const QString &usern
     // The answer is read wherever the user is; the keyboard is in the field, for the next name or a correction, also
     // after a click on Add, which went with the keyboard.
     m_usernameTextField->setFocus(Qt::OtherFocusReason);
-    knvt::announceMessage(m_progressLabel);
+    knvt::releaseFields({m_usernameTextField}, m_progressLabel);
 }
 
 void KNVTFriendshipNewWindowController::cancel()

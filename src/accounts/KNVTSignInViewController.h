@@ -17,8 +17,8 @@ class QShortcut;
 
 // The sign-in form: a user name and a password checked with the sync service. When the service accepts them the
 // password goes into the keychain, the store's account is configured from the service's account record, and the
-// host is told; the form then stays busy until its host replaces or closes it. While the check runs the fields are
-// disabled and the message line says so; every other ending re-enables them and says what happened.
+// host is told; the form then stays busy until its host replaces or closes it. While the check runs the password keeps
+// the keyboard, only read, and the message line says so; every other ending gives the fields back and says what happened.
 //
 // Two hosts use it. The sign-in and sign-up window shows it as its first page with the create-account,
 // forgotten-password and Cancel buttons and hears the outcome through the delegate; the Account pane of the

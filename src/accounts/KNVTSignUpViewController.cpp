@@ -136,10 +136,14 @@ void KNVTSignUpViewController::loadView()
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    for (QLineEdit *field : {m_firstNameTextField.data(), m_lastNameTextField.data(), m_usernameTextField.data(),
-                             m_emailAddressTextField.data(), m_passwordSecureTextField.data(),
-                             m_passwordConfirmationSecureTextField.data()}) {
+    for (QLineEdit *field : textFields()) {
         connect(field, &QLineEdit::textChanged, this, &KNVTSignUpViewController::updateSignUpButton);
+        connect(field, &QLineEdit::textEdited, this, [this, field] { m_typedField = field; });
+        // Return in a field signs up whenever the button could be clicked, as it signs in on the sign-in page.
+        connect(field, &QLineEdit::returnPressed, this, [this] {
+            if (m_signUpButton->isEnabled())
+                signUp();
+        });
     }
     connect(m_termsAndConditionsCheckBoxButton, &QCheckBox::clicked, this,
             &KNVTSignUpViewController::termsAndConditions);
@@ -222,12 +226,17 @@ QJsonObject KNVTSignUpViewController::ownerAttributes()
     return owner;
 }
 
+QList<QLineEdit *> KNVTSignUpViewController::textFields() const
+{
+    return {m_firstNameTextField,    m_lastNameTextField,       m_usernameTextField,
+            m_emailAddressTextField, m_passwordSecureTextField, m_passwordConfirmationSecureTextField};
+}
+
 void KNVTSignUpViewController::setInputsEnabled(bool enabled)
 {
-    for (QWidget *widget : std::initializer_list<QWidget *>{
-             m_avatarPickerButton, m_firstNameTextField, m_lastNameTextField, m_usernameTextField,
-             m_emailAddressTextField, m_passwordSecureTextField, m_passwordConfirmationSecureTextField,
-             m_locationPopUpButton, m_cancelButton}) {
+    // The text fields wait for the answer as knvt::holdKeyboardInField leaves them.
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{m_avatarPickerButton, m_locationPopUpButton, m_cancelButton}) {
         widget->setEnabled(enabled);
     }
 }
@@ -239,6 +248,7 @@ void KNVTSignUpViewController::signUp()
         return;
     if (const QString refused = knvt::refusedServiceAddressMessage(); !refused.isEmpty()) {
         knvt::stopProgress(m_progressIndicator, m_progressLabel, refused);
+        knvt::announceMessage(m_progressLabel);
         return;
     }
     const QJsonObject owner = ownerAttributes();
@@ -246,6 +256,8 @@ void KNVTSignUpViewController::signUp()
     m_sentEmailAddress = m_emailAddressTextField->text();
     m_sentPassword = m_passwordSecureTextField->text();
     knvt::startProgress(m_progressIndicator, m_progressLabel, tr("Creating account..."));
+    knvt::holdKeyboardInField(textFields(), m_typedField ? m_typedField.data() : m_firstNameTextField.data(),
+                              m_progressLabel);
     setInputsEnabled(false);
     m_request->start(knvt::signUpURLRequest(owner));
     updateSignUpButton();
@@ -264,8 +276,13 @@ void KNVTSignUpViewController::requestDidFinish(const std::optional<knvt::HttpRe
     const int status = response->statusCode();
     if (status == 200 || status == 202) {
         if (const std::optional<knvt::JSONDocument> account = knvt::accountWithOwner(body)) {
-            if (const knvt::Error keychainError = knvt::configureAccount(knvt::taskStore(m_store), *account, password))
+            // The host closes the form; until then it keeps showing the request, or that the keyring refused the
+            // password, which the reader is taken to as the sign-in form does.
+            if (const knvt::Error keychainError =
+                    knvt::configureAccount(knvt::taskStore(m_store), *account, password)) {
                 knvt::stopProgress(m_progressIndicator, m_progressLabel, knvt::passwordNotStoredMessage(keychainError));
+                knvt::focusMessage(m_progressLabel);
+            }
             if (KNVTSignUpViewControllerDelegate *delegate = m_delegate.get())
                 delegate->signUpViewControllerDidSuccessfullySignUp(this);
             return;
@@ -290,6 +307,7 @@ void KNVTSignUpViewController::endRequest(const QString &message)
 {
     knvt::stopProgress(m_progressIndicator, m_progressLabel, message);
     setInputsEnabled(true);
+    knvt::releaseFields(textFields(), m_progressLabel);
     updateSignUpButton();
 }
 

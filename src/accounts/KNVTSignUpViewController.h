@@ -9,6 +9,7 @@
 #include "service/HttpResponse.h"
 
 #include <QJsonObject>
+#include <QList>
 #include <QPointer>
 
 #include <optional>
@@ -57,6 +58,9 @@ protected:
     void loadView() override;
 
 private:
+    // The six text fields, in the order they read.
+    QList<QLineEdit *> textFields() const;
+    // The controls besides the text fields, disabled while a request runs.
     void setInputsEnabled(bool enabled);
     void requestDidFinish(const std::optional<knvt::HttpResponse> &response, const QByteArray &body,
                           const knvt::Error &error);
@@ -69,6 +73,8 @@ private:
     QString m_sentUsername;
     QString m_sentEmailAddress;
     QString m_sentPassword;
+    // The field the user typed in last: where the keyboard waits while a request sent from a button runs.
+    QPointer<QLineEdit> m_typedField;
 
     QPointer<QPushButton> m_avatarPickerButton;
     QPointer<KNVTImageView> m_avatarImageView;

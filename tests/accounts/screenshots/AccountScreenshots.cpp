@@ -167,13 +167,17 @@ void waitForEnd(Controller &controller)
 KNVT_SCREENSHOTS(SignIn)
 {
     Scene scene;
-    scene.fake.on("GET", "/account.json").json(401, "{}");
+    // The refusal waits until the check is pictured: the saving runs the event loop, where an answer on time would
+    // replace it.
+    scene.fake.on("GET", "/account.json").json(401, "{}").hold();
     KNVTSignInViewController form(KNVTSignInViewController::Style::Window, scene.store);
     writer.save(QStringLiteral("empty"), form.view());
     form.usernameTextField()->setText(QStringLiteral("annlind"));
     form.passwordSecureTextField()->setText(QStringLiteral("wrong"));
     form.signIn();
     writer.save(QStringLiteral("verifying"), form.view());
+    knvt::test::waitUntil([&scene] { return scene.fake.hasRequest("GET", "/account.json"); });
+    scene.fake.release("GET", "/account.json");
     waitForEnd(form);
     writer.save(QStringLiteral("refused"), form.view());
 }

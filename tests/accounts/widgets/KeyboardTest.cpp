@@ -112,6 +112,31 @@ TEST_F(KeyboardTest, TabGoesThroughTheDetailsSheetAsItReadsAndEscapeLeavesWithou
     EXPECT_EQ(fake.count("PUT", "/users/42.json"), 0);
 }
 
+// Save sent from a control other than the field typed in: the keyboard waits for the answer in the field typed in,
+// or in the user name it is in, never handed on to Cancel.
+TEST_F(KeyboardTest, WhileTheServiceAnswersTheDetailsTheKeyboardWaitsInTheFieldTypedIn)
+{
+    configureAccount(QStringLiteral("annlee"));
+    const std::pair<const char *, const char *> sentFromAndWaits[] = {{"saveButton", "lastNameTextField"},
+                                                                      {"usernameTextField", "usernameTextField"}};
+    for (const auto &[sentFrom, waits] : sentFromAndWaits) {
+        SCOPED_TRACE(sentFrom);
+        fake.clearRequests();
+        fake.on("PUT", "/users/42.json").clear().json(422, "{}").hold();
+        KNVTAccountDetailsWindowController sheet(&store());
+        sheet.show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&sheet));
+        QTest::keyClicks(child<QLineEdit>(&sheet, "lastNameTextField"), QStringLiteral("x"));
+        child(&sheet, sentFrom)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), child(&sheet, waits)) << "while the service answers";
+        ASSERT_TRUE(waitUntil([this] { return fake.hasRequest("PUT", "/users/42.json"); }));
+        fake.releaseAll();
+        ASSERT_TRUE(waitUntil([&sheet] { return !sheet.isRunning(); }));
+        EXPECT_EQ(QApplication::focusWidget(), child(&sheet, waits)) << "after the answer";
+    }
+}
+
 TEST_F(KeyboardTest, TheNewFriendshipSheetEndsAtCancelAndAdd)
 {
     configureAccount();
