@@ -113,6 +113,7 @@ ItemRow ItemRow::task(const KNVTCDTask &task, bool showsTaskListTitle, ItemRowCa
         if (const KNVTCDTaskList *list = task.taskList())
             row.subtitle = list->title();
     }
+    row.unsettled = !task.numericIdentifier() && task.pushState() == KNVTCDTaskStoreObject::PushState::Unsettled;
     row.notes = task.notes();
     row.startDate = task.startDate();
     row.dueDate = task.dueDate();
@@ -166,6 +167,14 @@ QString ItemRow::itemCountText() const
     return QCoreApplication::translate("ItemRow", "%1 items").arg(n);
 }
 
+QString ItemRow::subtitleText() const
+{
+    if (!unsettled)
+        return subtitle;
+    const QString mark = QCoreApplication::translate("ItemRow", "yours, not sent");
+    return subtitle.isEmpty() ? mark : QCoreApplication::translate("ItemRow", "%1 · %2").arg(subtitle, mark);
+}
+
 QString ItemRow::accessibleText(const QDateTime &now) const
 {
     if (isHeader())
@@ -175,6 +184,8 @@ QString ItemRow::accessibleText(const QDateTime &now) const
     parts << title;
     if (!subtitle.isEmpty())
         parts << subtitle;
+    if (unsettled)
+        parts << QCoreApplication::translate("ItemRow", "yours, not sent");
     if (kind == ItemRowKind::Project || kind == ItemRowKind::Area)
         parts << itemCountText();
     if (!closed && dueDate.isValid()) {

@@ -59,6 +59,9 @@ struct ItemRow
     QString title;
     // Task: its list's title when the row shows it, else empty.
     QString subtitle;
+    // Task: the user's own new task, kept unsent while the service may hold it twice. It stands beside the service's
+    // copies with the same title, and the line's words tell the user to keep or delete theirs: the row says which it is.
+    bool unsettled = false;
     QString notes;
     QDateTime startDate;
     QDateTime dueDate;
@@ -98,6 +101,8 @@ struct ItemRow
     bool operator==(const ItemRow &) const = default;
     // "3 items", "1 item", "0 items": the open tasks of an open list, every task of a closed one.
     QString itemCountText() const;
+    // What the row shows above its title: its list's title, and the mark of an unsettled task; empty for neither.
+    QString subtitleText() const;
     // What assistive technology reads for the row: its title and what the row shows around it.
     QString accessibleText(const QDateTime &now) const;
     // What it reads after a pause: that an open task is in Today (the yellow tint of its box), then the task's notes

@@ -69,7 +69,7 @@ KNVTTaskTableCellView::Layout KNVTTaskTableCellView::layoutForTask(const ItemRow
     layout.title.color = knvt::rowTextColor(palette, emphasized);
     layout.title.text = row.title;
     layout.subtitle.font = knvt::rowFont(12);
-    layout.subtitle.text = row.subtitle;
+    layout.subtitle.text = row.subtitleText();
     for (RowTextField *field : {&layout.startDate, &layout.dueDate, &layout.completedDate})
         field->font = knvt::rowFont(12);
     layout.dueDate.alignment = Qt::AlignRight;

@@ -283,6 +283,17 @@ CreationsInDoubt::Verdict CreationsInDoubt::settleUnsettled(ostore::Context &con
     if (storeObject.pushState() != PushState::Unsettled)
         return Verdict::Unknown;
     const std::vector<ostore::Object *> copies = heldCopies(context, object);
+    if (!ostore::isNone(object.value(QStringLiteral("deletedDate")))) {
+        // Deleted by the user: which copy its creation made is not to be guessed, so none is deleted for it. It stays,
+        // hidden, while the service's copies stand, so that every session still names them; once the user or another
+        // device left one or none, the doubt is over, and it goes with nothing sent.
+        if (copies.size() > 1)
+            return Verdict::Unsettled;
+        storeObject.setPushState(PushState::None);
+        qCInfo(lcSync).noquote() << "CreationsInDoubt:settleUnsettled a deleted" << object.entity().name
+                                 << "kept unsettled has" << copies.size() << "copies left; it goes, with nothing sent";
+        return Verdict::NotThere;
+    }
     const bool changed = creationText(object) != storeObject.pushedAttributes();
     if (copies.size() > 1 && !changed)
         return Verdict::Unsettled;

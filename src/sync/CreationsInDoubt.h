@@ -77,7 +77,9 @@ public:
     // holds of them, read since: while the user has not changed it and two or more are there, it stays unsettled. A
     // change of the user's goes to the lowest such copy, which the object takes the place of (the service's copy,
     // read since), so that no other is made; left alone with only one copy left, it takes that one's place; with none
-    // left, it is free to be sent (NotThere). Unknown for an object that is not unsettled.
+    // left, it is free to be sent (NotThere). Deleted by the user, it stays unsettled while two or more copies stand, and
+    // is then free to go with nothing sent (NotThere), as no copy is taken for it. Unknown for an object that is not
+    // unsettled.
     static Verdict settleUnsettled(ostore::Context &context, ostore::Object &object);
 
 private:

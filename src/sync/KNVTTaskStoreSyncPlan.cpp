@@ -216,14 +216,8 @@ bool KNVTTaskStoreSyncPlan::holdsCreation(ostore::Object &object)
 
 bool KNVTTaskStoreSyncPlan::holdsUnsettled(ostore::Object &object)
 {
-    // Deleted by the user: only the user's own goes, as which of the service's copies its creation made is not to be
-    // guessed, and nothing the service holds is deleted without the user choosing it.
-    if (std::holds_alternative<QDateTime>(object.value(QStringLiteral("deletedDate")))) {
-        if (m_heldCreationHandler)
-            m_heldCreationHandler(object);
-        m_context.remove(&object);
-        return true;
-    }
+    // Deleted by the user, it is held as long as the copies are, so that they stay named, and then goes with nothing
+    // sent (as a deleted object without an identifier does): nothing the service holds is deleted unasked.
     if (knvt::CreationsInDoubt::settleUnsettled(m_context, object) != knvt::CreationsInDoubt::Verdict::Unsettled)
         return false;
     if (m_heldCreationHandler)

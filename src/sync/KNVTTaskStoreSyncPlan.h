@@ -35,8 +35,8 @@ public:
 
     // A new object the push holds back, as the plan of its resource is made: one whose creation may have reached the
     // service (a read of where it lands goes first, and settles it), or one kept unsent until the user changes it. One
-    // kept while more than one object of the service could be it, as its turn comes: held, or deleted by the user and
-    // dropped.
+    // kept while more than one object of the service could be it, as its turn comes: held (deleted by the user too, while
+    // the service's copies stand).
     using HeldCreationHandler = std::function<void(ostore::Object &object)>;
     void setHeldCreationHandler(HeldCreationHandler handler) { m_heldCreationHandler = std::move(handler); }
 
@@ -94,8 +94,8 @@ private:
     // Whether a new object is held back now: in doubt until a read settles it, or kept until the user changes it.
     static bool holdsCreation(ostore::Object &object);
     // Whether a new object kept while more than one object of the service could be it is held back now, by what the
-    // user did to it and the copies the library holds (knvt::CreationsInDoubt::settleUnsettled); deleted, it is dropped
-    // with nothing sent.
+    // user did to it and the copies the library holds (knvt::CreationsInDoubt::settleUnsettled); deleted, it is held
+    // while two or more copies stand, then dropped with nothing sent.
     bool holdsUnsettled(ostore::Object &object);
     std::shared_ptr<KNVTRESTFulRequest> listReadRequest(const KNVTCDTaskList &taskList);
     // The plain header fields, read once per plan: they carry the password, which the keychain answers over the

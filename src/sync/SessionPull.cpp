@@ -781,12 +781,9 @@ void SessionPull::settleCreationsInDoubt(const KNVTRESTFulRequest &request, cons
             m_creationsInDoubt.end());
         if (settled.verdict != CreationsInDoubt::Verdict::Unsettled)
             continue;
-        // The user deleted theirs meanwhile: which copy the service made of it is not to be guessed, and nothing is
-        // sent; the copies this read brings are told of, as they would otherwise show up after the deletion with no
-        // word.
+        // Deleted by the user meanwhile, it stays, hidden and unsent, so that the copies this read brings, which
+        // would otherwise show up after the deletion with no word, are told of in every session until they settle.
         nameUnsettled(*settled.object);
-        if (!ostore::isNone(settled.object->value(QStringLiteral("deletedDate"))))
-            ctx->remove(settled.object);
     }
 }
 

@@ -101,7 +101,7 @@ public:
     // changes it; a refused one in a list goes out again once a read of the list shows the user allowed to add to it
     // where the library said otherwise.
     // An unsettled one is named to the user in every session that holds it, so that the words stay until the user acts
-    // or its copies settle it; one the user deleted, in the session that drops it.
+    // or its copies settle it; one the user deleted, until fewer than two copies stand.
     void creationHeld(const ostore::Object &object);
     // The service answered the create of `object` 404: it is held until a read after the answer shows the service
     // holding where it lands, and then goes once more. Its reads are read whole, so that the next one can tell.

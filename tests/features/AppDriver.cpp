@@ -844,20 +844,22 @@ QStringList AppDriver::selectedHomeEntries()
     return names;
 }
 
-int AppDriver::rowOfTitle(const QString &title)
+int AppDriver::rowOfTitle(const QString &title, const QString &saying)
 {
     KNVTTaskStoreItemsViewController *list = centreItems();
     if (!list)
         return -1;
-    for (int row = 0; row < list->numberOfRows(); ++row)
-        if (!list->rowAt(row)->isHeader() && list->rowAt(row)->title == title)
+    for (int row = 0; row < list->numberOfRows(); ++row) {
+        const knvt::ItemRow *item = list->rowAt(row);
+        if (!item->isHeader() && item->title == title && item->subtitleText().contains(saying))
             return row;
+    }
     return -1;
 }
 
-QPoint AppDriver::pointInRow(const QString &title)
+QPoint AppDriver::pointInRow(const QString &title, const QString &saying)
 {
-    const int row = rowOfTitle(title);
+    const int row = rowOfTitle(title, saying);
     EXPECT_GE(row, 0) << "no row " << title.toStdString();
     QAbstractItemView *view = centreView();
     if (row < 0 || !view)
@@ -888,6 +890,16 @@ void AppDriver::selectRows(std::initializer_list<QString> titles)
         QTest::mouseClick(view->viewport(), Qt::LeftButton, first ? Qt::NoModifier : Qt::ControlModifier, point);
         first = false;
     }
+    settle();
+}
+
+void AppDriver::selectRowSaying(const QString &title, const QString &words)
+{
+    QAbstractItemView *view = centreView();
+    const QPoint point = pointInRow(title, words);
+    if (!view || point.isNull())
+        return;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, point);
     settle();
 }
 
@@ -1390,6 +1402,15 @@ QStringList AppDriver::centreRows()
 {
     KNVTTaskStoreItemsViewController *list = centreItems();
     return list ? knvt::test::itemRowLines(*list) : QStringList();
+}
+
+qsizetype AppDriver::centreRowsSaying(const QString &words)
+{
+    KNVTTaskStoreItemsViewController *list = centreItems();
+    qsizetype rows = 0;
+    for (int row = 0; list && row < list->numberOfRows(); ++row)
+        rows += !list->rowAt(row)->isHeader() && list->rowAt(row)->subtitleText().contains(words) ? 1 : 0;
+    return rows;
 }
 
 bool AppDriver::checkBoxEnabled(const QString &title)

@@ -216,6 +216,8 @@ public:
     // Clicks the first row and Control-clicks the others, each wheeled into view first; the centre list takes the
     // keyboard focus. No titles: Tab to the list, then Ctrl+Shift+A, which selects nothing.
     void selectRows(std::initializer_list<QString> titles);
+    // Clicks the row of that title that says `words` above its title, where rows of one title stand side by side.
+    void selectRowSaying(const QString &title, const QString &words);
     // A click in the centre list below its last row, where no row is painted.
     void clickBelowTheRows();
     // Clicks the selected home entry: the home list takes the keyboard focus and keeps its selection.
@@ -341,6 +343,8 @@ public:
     // ---- see -----------------------------------------------------------------------------------------------------
     // "# Header", "[ ] Open", "[x] Completed", "[-] Cancelled".
     QStringList centreRows();
+    // How many centre rows say `words` above their title.
+    qsizetype centreRowsSaying(const QString &words);
     bool checkBoxEnabled(const QString &title);
     // The height of the centre list's row of that title.
     int centreRowHeight(const QString &title);
@@ -657,11 +661,12 @@ private:
     // The widget with the keyboard focus, once the application has an active window that shows: when a closed menu
     // left none, the last window that had the keyboard (else frontEditor()'s) is given it first.
     QWidget *focusedWidget();
-    int rowOfTitle(const QString &title);
+    // The first centre row of that title, and that says `saying` above it where given.
+    int rowOfTitle(const QString &title, const QString &saying = {});
     // The middle of the completion box of the centre row of that title, in the view's viewport, scrolled into view.
     QPoint checkBoxPoint(const QString &title);
-    // A point in the row of that title clear of its buttons, in the centre view's viewport.
-    QPoint pointInRow(const QString &title);
+    // A point in the row of that title (saying `saying` above it) clear of its buttons, in the centre view's viewport.
+    QPoint pointInRow(const QString &title, const QString &saying = {});
     // Opens the menu bar's menu by clicking its title.
     QMenu *openMenuBarMenu(const QString &title);
     // The home entry shown as `name`; homeIndex() also fails the test when there is none.
