@@ -36,6 +36,14 @@ bool windowManagerRuns(xcb_connection_t *connection)
     return runs;
 }
 
+// Whether the window manager maps `window` and hears its requests for the keyboard: not a pop-up it never sees.
+bool managedWindow(const QWidget *window)
+{
+    const Qt::WindowType type = window->windowType();
+    return type != Qt::Popup && type != Qt::ToolTip && type != Qt::SplashScreen
+        && !window->windowFlags().testFlag(Qt::X11BypassWindowManagerHint);
+}
+
 } // namespace
 
 WindowSystem::Listener::~Listener() = default;
@@ -47,8 +55,19 @@ void WindowSystem::showActive(QWidget *window)
     window->setAttribute(Qt::WA_ShowWithoutActivating, false);
     if (QWindow *handle = window->windowHandle())
         handle->setProperty("_q_showWithoutActivating", false);
+    const bool mapping = !window->isVisible();
     window->show();
     window->raise();
+    // Opened while the application has no keyboard (at the start, by a hot key), a window asks for it as of now, once
+    // it is mapped; between its own windows the application moves the keyboard as Qt does.
+    X11WaitingWindows *x11 = X11WaitingWindows::instance();
+    if (mapping && x11 != nullptr && QGuiApplication::focusWindow() == nullptr && managedWindow(window)
+        && windowManagerRuns(x11Connection())) {
+        x11->activateOnceMapped(window);
+        return;
+    }
+    if (x11 != nullptr)
+        x11->askedFor(window);
     window->activateWindow();
 }
 
@@ -83,6 +102,8 @@ void WindowSystem::takeKeyboard(QWidget *window)
 
 void WindowSystem::activate(QWidget *window)
 {
+    if (X11WaitingWindows *x11 = X11WaitingWindows::instance())
+        x11->askedFor(window);
     window->activateWindow();
     // KWin refuses the request when it has just picked another window of the application by itself: while the
     // application holds the keyboard, it moves it among its own windows directly, as X lets the focus's holder do.

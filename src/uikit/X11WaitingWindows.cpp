@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
+#include <qpa/qplatformnativeinterface.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -182,6 +183,57 @@ void X11WaitingWindows::park(QWidget *window)
     xcb_flush(m_connection);
 }
 
+void X11WaitingWindows::activateOnceMapped(QWidget *window)
+{
+    m_activating = window;
+    // A round trip to the server: the time of the moment the window is asked for, right after the user's act.
+    QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+    m_activatingSince = native != nullptr && window->screen() != nullptr
+        ? xcb_timestamp_t(quintptr(native->nativeResourceForScreen("gettimestamp", window->screen())))
+        : 0;
+}
+
+void X11WaitingWindows::askedFor(const QWidget *window)
+{
+    if (m_activating != window)
+        m_activating = nullptr;
+}
+
+void X11WaitingWindows::activateMapped(QWidget *window)
+{
+    if (window == nullptr || window != m_activating || !window->isVisible() || window->windowHandle() == nullptr)
+        return;
+    m_activating = nullptr;
+    // Asked of the X server: Qt hears that the focus left the application only a moment after it did.
+    xcb_get_input_focus_reply_t *focus =
+        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
+    const xcb_window_t focused = focus != nullptr ? focus->focus : xcb_window_t(XCB_WINDOW_NONE);
+    std::free(focus);
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    const bool applicationHasIt = std::any_of(windows.cbegin(), windows.cend(), [focused](const QWindow *shown) {
+        return shown->handle() != nullptr && xcb_window_t(shown->winId()) == focused;
+    });
+    if (applicationHasIt || m_activatingSince == XCB_CURRENT_TIME) {
+        qCInfo(lcUikit).noquote() << "X11WaitingWindows:" << window->objectName() << "mapped, asks for the keyboard";
+        window->activateWindow();
+        return;
+    }
+    qCInfo(lcUikit).noquote() << "X11WaitingWindows:" << window->objectName() << "mapped, asks for the keyboard as of"
+                              << m_activatingSince;
+    const auto id = xcb_window_t(window->windowHandle()->winId());
+    xcb_client_message_event_t request{};
+    request.response_type = XCB_CLIENT_MESSAGE;
+    request.format = 32;
+    request.window = id;
+    request.type = m_activeWindow;
+    request.data.data32[0] = 1;
+    request.data.data32[1] = m_activatingSince;
+    request.data.data32[2] = XCB_WINDOW_NONE;
+    xcb_send_event(m_connection, 0, m_root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&request));
+    xcb_flush(m_connection);
+}
+
 void X11WaitingWindows::landArriving()
 {
     QWidget *window = m_arriving;
@@ -308,6 +360,18 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
         const auto *property = reinterpret_cast<const xcb_property_notify_event_t *>(event);
         if (property->window == m_root && property->atom == m_activeWindow)
             activeWindowIs(readActiveWindow(m_connection, m_root, m_activeWindow));
+    }
+    if (type == XCB_MAP_NOTIFY && m_activating != nullptr && m_activating->windowHandle() != nullptr
+        && reinterpret_cast<const xcb_map_notify_event_t *>(event)->window
+            == xcb_window_t(m_activating->windowHandle()->winId())) {
+        // Asked once Qt has taken the window for mapped, which it does after this filter.
+        QMetaObject::invokeMethod(
+            qApp,
+            [window = m_activating] {
+                if (gMade != nullptr)
+                    gMade->activateMapped(window);
+            },
+            Qt::QueuedConnection);
     }
     if (m_held.empty() && !m_harbour)
         return false;

@@ -57,6 +57,16 @@ public:
     // after its own pick, and the window read active while the keys went to the window under it. `window` waits no
     // more.
     void park(QWidget *window);
+    // `window`, just shown while the application has no keyboard, asks the window manager for it once it has mapped
+    // it: Qt would ask at the mapping with the time of that moment, which a window manager that keeps the desktop's
+    // focus-stealing rules takes for the user's latest act, so that a window mapped late (the main window at the
+    // start, on a busy machine) took the keyboard from the window or program the user went to meanwhile. Where the
+    // application has the keyboard by then, the request is as fresh as Qt's; elsewhere it carries the time the window
+    // was opened at, and the window manager keeps the keyboard where a later act of the user's put it. A window asked
+    // for the keyboard since (askedFor) wins: the earlier one asks for nothing.
+    void activateOnceMapped(QWidget *window);
+    // The application asked for the keyboard for `window`.
+    void askedFor(const QWidget *window);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
@@ -92,6 +102,8 @@ private:
     void activeWindowIs(xcb_window_t active);
     // Whether `window`, which had the focus, has gone: destroyed, or unmapped without being minimized.
     bool hasGone(xcb_window_t window) const;
+    // The window on its way to its mapping asks for the keyboard (activateOnceMapped).
+    void activateMapped(QWidget *window);
 
     xcb_connection_t *m_connection;
     xcb_atom_t m_wmState;
@@ -114,6 +126,9 @@ private:
     bool m_landing = false;
     // The window the X focus passed through on its way, whose focus Qt did not hear.
     xcb_window_t m_passedThrough = XCB_WINDOW_NONE;
+    // The window that asks for the keyboard once mapped, and the X server's time it was asked for at (0: unknown).
+    QPointer<QWidget> m_activating;
+    xcb_timestamp_t m_activatingSince = 0;
 };
 
 } // namespace knvt

@@ -472,7 +472,11 @@ void AppDriver::launch()
     m_app = std::make_unique<KNVTTasksAppDelegate>();
     if (!m_app->applicationDidFinishLaunching())
         return;
-    if (KNVTMainWindowController *main = m_app->mainWindowController()) {
+    // On X the application asks for the keyboard for its main window itself, once the window manager has mapped it: a
+    // request from here, made before the mapping, is carried out by Qt at that mapping as the user's latest act, and
+    // would take the keyboard from where a scenario went meanwhile, as no user's start does.
+    KNVTMainWindowController *main = m_app->mainWindowController();
+    if (main != nullptr && QGuiApplication::platformName() != QLatin1String("xcb")) {
         main->activateWindow();
 
         QApplication::processEvents();
