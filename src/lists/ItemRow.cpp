@@ -167,11 +167,21 @@ QString ItemRow::itemCountText() const
     return QCoreApplication::translate("ItemRow", "%1 items").arg(n);
 }
 
+namespace {
+
+// The mark of the user's own copy of a task the service may hold twice, shown and read.
+QString unsettledMark()
+{
+    return QCoreApplication::translate("ItemRow", "yours, not sent");
+}
+
+} // namespace
+
 QString ItemRow::subtitleText() const
 {
     if (!unsettled)
         return subtitle;
-    const QString mark = QCoreApplication::translate("ItemRow", "yours, not sent");
+    const QString mark = unsettledMark();
     return subtitle.isEmpty() ? mark : QCoreApplication::translate("ItemRow", "%1 · %2").arg(subtitle, mark);
 }
 
@@ -185,7 +195,7 @@ QString ItemRow::accessibleText(const QDateTime &now) const
     if (!subtitle.isEmpty())
         parts << subtitle;
     if (unsettled)
-        parts << QCoreApplication::translate("ItemRow", "yours, not sent");
+        parts << unsettledMark();
     if (kind == ItemRowKind::Project || kind == ItemRowKind::Area)
         parts << itemCountText();
     if (!closed && dueDate.isValid()) {
