@@ -181,16 +181,28 @@ void tell(const Telling &telling)
               .concerns = telling.concerns});
 }
 
+// Adds `text` to what is given back unless it is there already. A form names its fields' texts as they stand and the
+// held changes come trimmed, as the question before a close shows them: compared as they come, a title typed up to the
+// space before its next word was given back twice.
+void giveBackOnce(QStringList &typed, const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (!trimmed.isEmpty() && !typed.contains(trimmed))
+        typed << trimmed;
+}
+
 void tellLater(Telling told, QWidget *shownIn)
 {
+    const QStringList named = std::exchange(told.typed, {});
+    for (const QString &text : named)
+        giveBackOnce(told.typed, text);
     if (shownIn != nullptr) {
         // Everything the form held that was not written comes back, not only the texts the form names: the chips
         // of its token fields, its ticked boxes, its choices and the people picked in it, as the question before a
         // close would name them.
         const QStringList held = UnsavedTyping::typedIn(shownIn);
         for (const QString &change : held)
-            if (!told.typed.contains(change))
-                told.typed << change;
+            giveBackOnce(told.typed, change);
         QWidget *window = windowOfForm(shownIn);
         told.formIn = window != nullptr ? window->windowTitle() : QString();
         told.concerns = window;
@@ -211,8 +223,7 @@ void tellLater(Telling told, QWidget *shownIn)
             telling.typedThere = telling.typedThere || told.typedThere;
             // A window and the form in it hold the same typing.
             for (const QString &typed : std::as_const(told.typed))
-                if (!telling.typed.contains(typed))
-                    telling.typed << typed;
+                giveBackOnce(telling.typed, typed);
             // A window and the form in it: the window closed.
             if (telling.formIn.isEmpty() || told.formIn.isEmpty()) {
                 telling.formIn.clear();

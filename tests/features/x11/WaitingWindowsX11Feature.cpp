@@ -149,6 +149,31 @@ QWidget *typeInTheMainWindowsEditForm(AppDriver &app, const QString &task = QStr
     return QApplication::focusWidget()->window();
 }
 
+// Back from the waiting window the user went to from a task window's Edit form, which was typed " now" into: the keys
+// go on into the form's title, the task window kept its place in front of the main window, and it has the keyboard
+// once the form is saved.
+void expectBackInTheTaskWindowsForm(AppDriver &app)
+{
+    ASSERT_TRUE(knvt::test::waitUntil([] {
+        const QWidget *focused = QApplication::focusWidget();
+        return focused != nullptr && focused->objectName() == QLatin1String("titleTextField")
+            && keyboardInWindow(focused->window());
+    })) << "the keyboard is in "
+        << keyboardIn().toStdString();
+    app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("O"), QStringLiteral("K")});
+    EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Mow now ok"));
+    QWidget *taskWindow = QApplication::focusWidget()->window()->parentWidget()->window();
+    EXPECT_TRUE(stackedOver(taskWindow, &app.mainWindow()))
+        << "stacked bottom to top: " << ::testing::PrintToString(stacking()) << "; the task window "
+        << taskWindow->winId() << ", the main window " << app.mainWindow().winId();
+    app.typeOnTheKeyboard({QStringLiteral("RTRN")});
+    EXPECT_TRUE(knvt::test::waitUntil([taskWindow] {
+        return keyboardInWindow(taskWindow) && QApplication::activeWindow() == taskWindow;
+    })) << "the keyboard is in "
+        << keyboardIn().toStdString();
+    EXPECT_NE(app.taskTitled(QStringLiteral("Mow now ok")), nullptr);
+}
+
 const Road roads[] = {
     {"AnotherProgramClosing",
      "another program's window closes while it waits: its focus is the window manager's, and no key reaches it",
@@ -187,25 +212,51 @@ const Road roads[] = {
          app.typeOnTheKeyboard({QStringLiteral("P"), QStringLiteral("W")});
          EXPECT_EQ(passwordField(password)->text(), QStringLiteral("pw"));
          click(password, "cancelButton");
+         expectBackInTheTaskWindowsForm(app);
+     }},
+    {"KeyThereAndBackToTheForm",
+     "F8 from a task window's Edit form, a new password and Return: the keys go back to the form",
+     [](AppDriver &app) {
+         app.doubleClickRow(QStringLiteral("Mow"));
+         app.pressInTaskWindow(QStringLiteral("Mow"), QStringLiteral("Edit"));
+         app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" now"));
+         QWidget *password = refuseTheNextSync(app);
+         app.typeOnTheKeyboard({QStringLiteral("FK08")});
          ASSERT_TRUE(knvt::test::waitUntil([&] {
-             const QWidget *focused = QApplication::focusWidget();
-             return focused != nullptr && focused->objectName() == QLatin1String("titleTextField")
-                 && keyboardInWindow(focused->window());
+             return QApplication::activeModalWidget() == password && keyboardInWindow(password);
          })) << "the keyboard is in "
              << keyboardIn().toStdString();
-         app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("O"), QStringLiteral("K")});
-         EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Mow now ok"));
-         // The task window kept its place in front of the main window, and has the keyboard once the form is saved.
-         QWidget *taskWindow = QApplication::focusWidget()->window()->parentWidget()->window();
-         EXPECT_TRUE(stackedOver(taskWindow, &app.mainWindow()))
-             << "stacked bottom to top: " << ::testing::PrintToString(stacking()) << "; the task window "
-             << taskWindow->winId() << ", the main window " << app.mainWindow().winId();
-         app.typeOnTheKeyboard({QStringLiteral("RTRN")});
-         EXPECT_TRUE(knvt::test::waitUntil([taskWindow] {
-             return keyboardInWindow(taskWindow) && QApplication::activeWindow() == taskWindow;
-         })) << "the keyboard is in "
-             << keyboardIn().toStdString();
-         EXPECT_NE(app.taskTitled(QStringLiteral("Mow now ok")), nullptr);
+         app.typeOnTheKeyboard(keysOf(QStringLiteral("newpass1")) << QStringLiteral("RTRN"));
+         ASSERT_TRUE(
+             knvt::test::waitUntil([&app] { return app.app().authenticationFailureWindowController() == nullptr; }));
+         EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass1"));
+         expectBackInTheTaskWindowsForm(app);
+     }},
+    {"OpensWhileTheUserSearchesInPeople",
+     "it opens as the user types in People's search: People stays in front of the main window with every key",
+     [](AppDriver &app) {
+         app.openPeopleWindow();
+         QWidget *people = QApplication::activeWindow();
+         ASSERT_NE(people, nullptr);
+         ASSERT_NE(people, &app.mainWindow());
+         click(people, "searchField");
+         ASSERT_TRUE(knvt::test::waitUntil(
+             [&] { return app.focusedControl() == QLatin1String("searchField") && keyboardInWindow(people); }));
+         auto *search = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+         ASSERT_NE(search, nullptr);
+         app.typeOnTheKeyboard(keysOf(QStringLiteral("be")));
+         QWidget *password = refuseTheNextSync(app);
+         EXPECT_TRUE(knvt::test::waitUntil([&] { return stackedOver(password, people); }))
+             << "stacked bottom to top: " << ::testing::PrintToString(stacking()) << "; People " << people->winId()
+             << ", the password window " << password->winId();
+         app.typeOnTheKeyboard(keysOf(QStringLiteral("a")));
+         EXPECT_TRUE(knvt::test::waitUntil([search] { return search->text() == QLatin1String("bea"); }))
+             << search->text().toStdString();
+         EXPECT_TRUE(keyboardInWindow(people)) << "the keyboard went to " << keyboardIn().toStdString();
+         EXPECT_TRUE(stackedOver(people, &app.mainWindow()))
+             << "stacked bottom to top: " << ::testing::PrintToString(stacking()) << "; People " << people->winId()
+             << ", the main window " << app.mainWindow().winId();
+         EXPECT_TRUE(knvt::KeyboardOwner::isWaiting(password));
      }},
     {"AFormClosedBySyncWhileTheUserTypesInAddFriend",
      "it opens as a sync deletes the task of the main window's Edit form while the user types in People's Add Friend: "

@@ -1,9 +1,11 @@
 #include "uikit/GoneElsewhere.h"
 
 #include "uikit/AlertPresenter.h"
+#include "uikit/UnsavedTyping.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -28,6 +30,7 @@ public:
     Response runModal(const Request &request) override
     {
         titles << request.title;
+        typed << request.typed;
         ++m_open;
         mostAtOnce = std::max(mostAtOnce, m_open);
         QTimer failsafe;
@@ -42,6 +45,7 @@ public:
     }
 
     QStringList titles;
+    QStringList typed;
     int mostAtOnce = 0;
 
 private:
@@ -85,4 +89,57 @@ TEST(GoneElsewhereTest, OneChangeClosingTwoFormsRaisesTheirAlertsAtOnceTheTypedI
     ASSERT_EQ(presenter.titles.size(), 2) << presenter.titles.join(u'|').toStdString();
     EXPECT_EQ(presenter.mostAtOnce, 2) << "the second came only once the first was answered";
     EXPECT_TRUE(presenter.titles.first().contains(QStringLiteral("Rake"))) << presenter.titles.join(u'|').toStdString();
+}
+
+// What a form closed under the user gives back is each field's text once, as typed: the form names its fields' texts as
+// they stand (a title typed up to the space before its next word, notes ended by a new line), and the held changes of
+// its fields name the same texts trimmed.
+TEST(GoneElsewhereTest, WhatWasTypedInTheFormComesBackWithEachFieldsTextOnce)
+{
+    const struct
+    {
+        const char *name;
+        QString title;
+        QString notes;
+        QString givenBack;
+    } rows[] = {
+        {"a title typed up to a space", QStringLiteral("Held 6 typed "), QString(), QStringLiteral("Held 6 typed")},
+        {"notes ended by a new line", QString(), QStringLiteral("Roots first\n"), QStringLiteral("Roots first")},
+        {"both", QStringLiteral(" Held 6 typed"), QStringLiteral("Roots first\n\n"),
+         QStringLiteral("Held 6 typed\n\nRoots first")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        AnsweringTogether presenter(1);
+        AlertPresenter::setShared(&presenter);
+        QWidget form;
+        auto *title = new QLineEdit(&form);
+        auto *notes = new QPlainTextEdit(&form);
+        auto *layout = new QVBoxLayout(&form);
+        layout->addWidget(title);
+        layout->addWidget(notes);
+        form.show();
+        // The user's typing into what the form loaded, as the form lists it.
+        title->setText(QStringLiteral("Held"));
+        QStringList named;
+        if (!row.title.isEmpty()) {
+            knvt::UnsavedTyping::changing(title);
+            title->setText(row.title);
+            named << row.title;
+        }
+        if (!row.notes.isEmpty()) {
+            knvt::UnsavedTyping::changing(notes);
+            notes->setPlainText(row.notes);
+            named << row.notes;
+        }
+
+        knvt::tellObjectWentAway(EditedObject::Task, QStringLiteral("Held"), &form, knvt::Opener::Application, true,
+                                 named);
+        for (int pass = 0; pass < 100 && presenter.typed.isEmpty(); ++pass)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        AlertPresenter::setShared(nullptr);
+        knvt::UnsavedTyping::forget(&form);
+
+        EXPECT_EQ(presenter.typed, QStringList{row.givenBack});
+    }
 }
