@@ -11,6 +11,7 @@
 #include "lists/KNVTItemsListFactory.h"
 #include "lists/KNVTTaskListItemsOutlineViewController.h"
 #include "lists/KNVTTaskStoreItemsViewController.h"
+#include "lists/KNVTTaskTableCellView.h"
 
 #include "store/KNVTTaskStore.h"
 
@@ -124,6 +125,8 @@ KNVTMainWindowController::KNVTMainWindowController(KNVTMainWindowControllerDeleg
     m_itemsNavigationController = std::make_unique<KNVTTaskStoreItemsNavigationController>();
     m_noTaskViewController = new KNVTNoTaskViewController;
     buildWindow();
+    // Lists met later, search results among them, draw tasks in a font the first list may not have used.
+    KNVTTaskTableCellView::prepareFonts();
     m_actions->setTarget(this);
     connect(m_actions, &knvt::ActionSet::validated, this, &KNVTMainWindowController::presentNotificationsCount);
     // The selection's commands follow the pane that takes the keyboard focus.

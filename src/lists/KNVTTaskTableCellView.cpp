@@ -5,11 +5,13 @@
 #include "foundation/Clock.h"
 #include "foundation/KNVTMinimalDateFormatter.h"
 #include "uikit/ColorAdditions.h"
+#include "uikit/FontAdditions.h"
 #include "uikit/KNVTAvatarView.h"
 #include "uikit/KNVTCheckBox.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPainter>
 
 using knvt::ItemRow;
@@ -22,6 +24,18 @@ qreal KNVTTaskTableCellView::widthForString(const QString &string, const QFont &
     if (string.isEmpty())
         return 0.0;
     return QFontMetricsF(font).horizontalAdvance(string) + 10.0;
+}
+
+void KNVTTaskTableCellView::prepareFonts()
+{
+    ItemRow row;
+    row.kind = knvt::ItemRowKind::Task;
+    const Layout layout = layoutForTask(row, 400.0, QDateTime());
+    QImage image(400, 90, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    layout.notes.draw(painter);
+    knvt::prepareFallbackFontsInBackground({layout.title.font, layout.subtitle.font});
 }
 
 QColor KNVTTaskTableCellView::todayTintColor()

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QTextLayout>
+#include <QThreadPool>
+
+#include <mutex>
 
 namespace knvt {
 
@@ -24,6 +28,38 @@ QFont rowFont(int pixelSize, bool bold)
         found = made.insert(key, font);
     }
     return *found;
+}
+
+void prepareFallbackFontsInBackground(const QList<QFont> &fonts)
+{
+    static std::once_flag started;
+    std::call_once(started, [&fonts] {
+        // Described rather than shared: a QFont caches its engines in the data its copies share, for the thread that
+        // last used it.
+        QStringList described;
+        for (const QFont &font : fonts)
+            described << font.toString();
+        QThreadPool::globalInstance()->start([described] {
+            static const char16_t *const kTexts[] = {
+                u"\u4E2D\u6587",                               // Han
+                u"\u3072\u3089\u304C\u306A",                   // Hiragana
+                u"\u30AB\u30BF\u30AB\u30CA",                   // Katakana
+                u"\uD55C\uAD6D\uC5B4",                         // Hangul
+                u"\u05E2\u05D1\u05E8\u05D9\u05EA",             // Hebrew
+                u"\u0627\u0644\u0639\u0631\u0628\u064A\u0629", // Arabic
+            };
+            for (const QString &description : described) {
+                QFont font;
+                font.fromString(description);
+                for (const char16_t *text : kTexts) {
+                    QTextLayout layout(QString::fromUtf16(text), font);
+                    layout.beginLayout();
+                    layout.createLine();
+                    layout.endLayout();
+                }
+            }
+        });
+    });
 }
 
 } // namespace knvt
