@@ -402,23 +402,29 @@ TEST_F(KeyboardOwnerTest, TheWindowManagersFocusOfAWaitingWindowAsAWindowGoesIsG
 
 TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearOfTheFieldWithTheKeyboard)
 {
-    knvt::test::FakeWindowSystem windowManager;
-    QLineEdit *field = fieldOf(main.get());
-    field->setFocus(Qt::MouseFocusReason);
-    std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
-    // Where it would cover the field.
-    waiting->move(field->mapToGlobal(QPoint()));
-    KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
-    const QRect typedIn(field->mapToGlobal(QPoint()), field->size());
-    EXPECT_FALSE(waiting->frameGeometry().intersects(typedIn));
-    EXPECT_EQ(waiting->windowHandle()->transientParent(), main->windowHandle());
+    // The frame the window manager says it puts around the window, which Qt does not know of yet as it is placed.
+    for (const QMargins &frame : {QMargins(), QMargins(2, 30, 2, 2)}) {
+        SCOPED_TRACE(frame.top());
+        knvt::test::FakeWindowSystem windowManager;
+        windowManager.setFrame(frame);
+        const auto framed = [&frame](const QWidget *window) { return window->geometry().marginsAdded(frame); };
+        QLineEdit *field = fieldOf(main.get());
+        field->setFocus(Qt::MouseFocusReason);
+        std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+        // Where it would cover the field.
+        waiting->move(field->mapToGlobal(QPoint()));
+        KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+        const QRect typedIn(field->mapToGlobal(QPoint()), field->size());
+        EXPECT_FALSE(framed(waiting.get()).intersects(typedIn));
+        EXPECT_EQ(waiting->windowHandle()->transientParent(), main->windowHandle());
 
-    // A second one, where the first stands, stands clear of it and of the field.
-    std::unique_ptr<QWidget> second = makeWindow(QStringLiteral("Newer Version"));
-    second->move(waiting->pos());
-    KeyboardOwner::open(second.get(), Opener::Application, main.get());
-    EXPECT_FALSE(second->frameGeometry().intersects(waiting->frameGeometry())) << "it would hide the first whole";
-    EXPECT_FALSE(second->frameGeometry().intersects(typedIn));
+        // A second one, where the first stands, stands clear of it and of the field.
+        std::unique_ptr<QWidget> second = makeWindow(QStringLiteral("Newer Version"));
+        second->move(waiting->pos());
+        KeyboardOwner::open(second.get(), Opener::Application, main.get());
+        EXPECT_FALSE(framed(second.get()).intersects(framed(waiting.get()))) << "it would hide the first whole";
+        EXPECT_FALSE(framed(second.get()).intersects(typedIn));
+    }
 }
 
 // A waiting window about the main window stands in front of the window the user is in, never bringing the main window
