@@ -6,6 +6,7 @@
 #include "uikit/Announcement.h"
 #include "uikit/KNVTTokenField.h"
 #include "uikit/Popover.h"
+#include "uikit/WindowSystem.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -398,6 +399,34 @@ TEST_F(KeyboardOwnerTest, TheWindowManagersFocusOfAWaitingWindowAsAWindowGoesIsG
         windowManager.activate(main.get());
         waitForTheKeyboardIn(main.get());
     }
+}
+
+// What a window system tells of a waiting window and what it asks, as the X layer does: the keyboard it gave the window by
+// itself is given back (and Qt hears nothing of its leaving either) until it has left; only a switch stamped as the
+// user's, from a window that is still there, is the user going there.
+TEST_F(KeyboardOwnerTest, AWaitingWindowTheWindowSystemFocusesByItselfIsGivenBackUntilTheKeyboardLeavesIt)
+{
+    knvt::test::FakeWindowSystem windowManager;
+    fieldOf(main.get())->setFocus(Qt::MouseFocusReason);
+    std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+    KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+    knvt::WindowSystem::Listener *owner = knvt::WindowSystem::listener();
+    ASSERT_NE(owner, nullptr);
+    EXPECT_FALSE(owner->isGivenBack(waiting.get()));
+
+    EXPECT_EQ(owner->keyboardBackFrom(waiting.get()), main.get());
+    EXPECT_TRUE(owner->isGivenBack(waiting.get()));
+    EXPECT_FALSE(owner->userSwitchedTo(waiting.get(), /*stampedAsSwitch=*/false, false)) << "its own doing";
+    EXPECT_FALSE(owner->userSwitchedTo(waiting.get(), true, /*cameFromGone=*/true)) << "its pick as a window went";
+    EXPECT_TRUE(owner->isGivenBack(waiting.get()));
+    owner->keyboardLeft(waiting.get());
+    EXPECT_FALSE(owner->isGivenBack(waiting.get()));
+    EXPECT_TRUE(KeyboardOwner::isWaiting(waiting.get()));
+
+    EXPECT_TRUE(owner->userSwitchedTo(waiting.get(), true, false));
+    EXPECT_FALSE(KeyboardOwner::isWaiting(waiting.get()));
+    EXPECT_EQ(owner->keyboardBackFrom(waiting.get()), nullptr) << "the user went there: it keeps the keyboard";
+    EXPECT_FALSE(owner->isGivenBack(waiting.get()));
 }
 
 TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearOfTheFieldWithTheKeyboard)
