@@ -356,7 +356,7 @@ bool KeyboardOwner::isWaiting(const QWidget *window)
     if (gOwner == nullptr || window == nullptr)
         return false;
     const Shown *shown = gOwner->find(window->window());
-    return shown != nullptr && shown->waiting;
+    return shown != nullptr && shown->waits();
 }
 
 QList<QWidget *> KeyboardOwner::waitingWindows()
@@ -367,7 +367,7 @@ QList<QWidget *> KeyboardOwner::waitingWindows()
     std::vector<const Shown *> waiting;
     // One shown only once a pop-up closed is none yet.
     for (const Shown &shown : gOwner->m_shown)
-        if (shown.waiting && shown.window != nullptr && shown.window->isVisible())
+        if (shown.waits() && shown.window != nullptr && shown.window->isVisible())
             waiting.push_back(&shown);
     std::sort(waiting.begin(), waiting.end(), [](const Shown *a, const Shown *b) { return a->order < b->order; });
     for (const Shown *shown : waiting)
@@ -393,7 +393,7 @@ void KeyboardOwner::goTo(QWidget *window)
 {
     if (gOwner == nullptr || window == nullptr)
         return;
-    if (Shown *shown = gOwner->find(window->window()); shown != nullptr && shown->waiting) {
+    if (Shown *shown = gOwner->find(window->window()); shown != nullptr && shown->waits()) {
         qCInfo(lcUikit).noquote() << "KeyboardOwner:goTo" << window->window()->objectName();
         gOwner->wentTo(*shown);
     }
@@ -406,12 +406,17 @@ KeyboardOwner::Shown *KeyboardOwner::find(const QWidget *window)
     return found != m_shown.end() ? &*found : nullptr;
 }
 
+const KeyboardOwner::Shown *KeyboardOwner::find(const QWidget *window) const
+{
+    return const_cast<KeyboardOwner *>(this)->find(window);
+}
+
 KeyboardOwner::Shown *KeyboardOwner::waitingWindowOf(const QObject *object)
 {
     if (!object->isWidgetType())
         return nullptr;
     Shown *shown = find(static_cast<const QWidget *>(object)->window());
-    return shown != nullptr && shown->waiting ? shown : nullptr;
+    return shown != nullptr && shown->waits() ? shown : nullptr;
 }
 
 QWidget *KeyboardOwner::place() const
@@ -423,7 +428,7 @@ QWidget *KeyboardOwner::place() const
             return control;
     const Shown *latest = nullptr;
     for (const Shown &shown : m_shown)
-        if (shown.window && canTakeKeyboard(shown.window) && !shown.waiting && !isPopupLike(shown.window)
+        if (shown.window && canTakeKeyboard(shown.window) && !shown.waits() && !isPopupLike(shown.window)
             && (latest == nullptr || shown.order > latest->order))
             latest = &shown;
     if (latest == nullptr)
@@ -475,7 +480,7 @@ void KeyboardOwner::openWindow(QWidget *window, Opener opener, QWidget *concerns
     }
     qCInfo(lcUikit).noquote() << "KeyboardOwner:open" << window->objectName()
                               << "opened by the application: it waits without the keyboard";
-    entry.waiting = true;
+    entry.state = State::Waiting;
     m_shown.push_back(entry);
     if (m_resting && m_restingTypingIn == nullptr)
         m_restingTypingIn = window;
@@ -528,7 +533,7 @@ void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
             first->setFocus(Qt::OtherFocusReason);
         m_settingFocusIn = nullptr;
     }
-    placeClearOf(window, place(), waitingWindows());
+    placeClearOf(window, place(), waitingWindows(), WindowSystem::shared().frameOf(window));
     announceWaiting(window);
     emit waitingChanged();
 }
@@ -709,7 +714,7 @@ void KeyboardOwner::windowHidden(QWidget *window)
         return;
     const QPointer<QWidget> target = shown->cameFrom;
     const quint64 order = shown->order;
-    const bool waited = shown->waiting;
+    const bool waited = shown->waits();
     const QWidget *focused = QApplication::focusWidget();
     // A window system may take the keyboard from a window that hides before the window hears of its hiding.
     // A window that closes before the window system gave it the keyboard asked for was about to have it.
@@ -734,7 +739,7 @@ void KeyboardOwner::windowHidden(QWidget *window)
         return;
     // A window shown after this one took the keyboard's turn (a popover torn off into a window of its own).
     const bool newerShows = std::any_of(m_shown.cbegin(), m_shown.cend(), [order, window](const Shown &other) {
-        return other.order > order && other.window && other.window->isVisible() && !other.waiting
+        return other.order > order && other.window && other.window->isVisible() && !other.waits()
             && !window->isAncestorOf(other.window);
     });
     if (newerShows)
@@ -748,7 +753,7 @@ void KeyboardOwner::standAgainFor(QWidget *window)
     if (handle == nullptr)
         return;
     for (const Shown &shown : m_shown) {
-        if (!shown.waiting || shown.window == nullptr || shown.window == window || !shown.window->isVisible()
+        if (!shown.waits() || shown.window == nullptr || shown.window == window || !shown.window->isVisible()
             || shown.window->windowHandle() == nullptr || shown.window->windowHandle()->transientParent() != handle)
             continue;
         // The sheet or popover it stood over closed: it stands over the window under it, in sight.
@@ -863,7 +868,7 @@ void KeyboardOwner::activated(QWidget *window)
     if (window == m_keysFor)
         m_keysFor = nullptr;
     Shown *shown = find(window);
-    if (shown == nullptr || !shown->waiting) {
+    if (shown == nullptr || !shown->waits()) {
         if (m_awaitingPick) {
             // The window system's pick is made: the keyboard goes where it was given back to, unless the application
             // put it somewhere else in that window meanwhile (a new task's row).
@@ -896,10 +901,13 @@ void KeyboardOwner::activated(QWidget *window)
     // The control the user was in hears nothing of the moment: no focus leaves its window, which stays active.
     m_shield = back->window();
     m_shieldedControl = back;
+    shown->state = State::GivenBack;
     QPointer<QWidget> to = back;
     QMetaObject::invokeMethod(
         this,
-        [this, to] {
+        [this, to, from = QPointer<QWidget>(window)] {
+            if (from != nullptr)
+                keyboardLeft(from);
             if (!canTakeKeyboard(to)) {
                 endShield(true);
                 return;
@@ -912,17 +920,40 @@ void KeyboardOwner::activated(QWidget *window)
 
 QWidget *KeyboardOwner::keyboardBackFrom(QWidget *window)
 {
-    const Shown *shown = find(window);
-    if (shown == nullptr || !shown->waiting)
+    Shown *shown = find(window);
+    if (shown == nullptr || !shown->waits())
         return nullptr;
     QWidget *back = place();
-    return back != nullptr ? back->window() : nullptr;
+    if (back == nullptr)
+        return nullptr;
+    shown->state = State::GivenBack;
+    return back->window();
 }
 
-bool KeyboardOwner::userSwitchedTo(QWidget *window, bool cameFromGone)
+bool KeyboardOwner::isGivenBack(const QWidget *window) const
+{
+    const Shown *shown = find(window);
+    return shown != nullptr && shown->state == State::GivenBack;
+}
+
+void KeyboardOwner::keyboardLeft(QWidget *window)
+{
+    if (Shown *shown = find(window); shown != nullptr && shown->state == State::GivenBack)
+        shown->state = State::Waiting;
+}
+
+void KeyboardOwner::keyOnItsWay(QWidget *to, const QKeyEvent &key)
+{
+    handKeyTo(to, key);
+}
+
+bool KeyboardOwner::userSwitchedTo(QWidget *window, bool stampedAsSwitch, bool cameFromGone)
 {
     Shown *shown = find(window);
-    if (shown == nullptr || !shown->waiting)
+    if (shown == nullptr || !shown->waits())
+        return false;
+    // Activated as it maps, or late, by a window manager that breaks the desktop's rules.
+    if (!stampedAsSwitch)
         return false;
     // The window manager's pick as a window closed comes stamped like a switch of the user's; a user switches away
     // from a window that stays.
@@ -1047,7 +1078,7 @@ void KeyboardOwner::userPressed(QObject *watched, QEvent *event)
     if (m_goingTo != nullptr && widget->window() == m_goingTo) {
         // The user is there: the keys typed from now on are the window's. It comes up with its modality once the
         // press that took the user there is over.
-        if (Shown *shown = find(std::exchange(m_goingTo, nullptr)); shown != nullptr && shown->waiting)
+        if (Shown *shown = find(std::exchange(m_goingTo, nullptr)); shown != nullptr && shown->waits())
             wentTo(*shown);
         return;
     }
@@ -1068,7 +1099,7 @@ void KeyboardOwner::wentTo(Shown &shown)
 {
     // The keys typed from now on are the window's; it comes up with its modality once the event that took the user
     // there is over.
-    shown.waiting = false;
+    shown.state = State::GoneTo;
     shown.aloneSince = -1;
     // Where the user was when going there is where the keyboard goes back to when it closes.
     shown.cameFrom = placeOf(place());
@@ -1083,12 +1114,11 @@ void KeyboardOwner::wentTo(Shown &shown)
 void KeyboardOwner::takeTheKeyboard(QWidget *window)
 {
     Shown *shown = window != nullptr ? find(window) : nullptr;
-    if (shown == nullptr || !window->isVisible() || shown->tookIt)
+    if (shown == nullptr || !window->isVisible() || shown->state == State::Open)
         return;
-    shown->tookIt = true;
+    shown->state = State::Open;
     qCInfo(lcUikit).noquote() << "KeyboardOwner:takeTheKeyboard" << window->objectName();
     endShield(true);
-    shown->waiting = false;
     shown->aloneSince = -1;
     shown->firstFocus = false;
     m_keysFor = window;

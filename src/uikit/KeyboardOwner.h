@@ -85,8 +85,27 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Where a window the application opened by itself stands with the user (HACKING.md, "Waiting windows"). The one
+    // place that says it: the window system asks here (Listener) and keeps no state of its own about it.
+    enum class State {
+        // Shown without the keyboard; the user has not gone to it.
+        Waiting,
+        // Waiting, and the window system gave it the keyboard by itself: the keyboard is on its way back to the
+        // control the user was in, and neither hears of it. Waiting again once the keyboard has left it.
+        GivenBack,
+        // The user went to it: the keys typed from then on are its own, and it comes up with the keyboard and its
+        // modality.
+        GoneTo,
+        // A window like any other: the user opened it, or it came up with the keyboard the user went there for. When
+        // it closes (answered), the keyboard goes back to the control it came from.
+        Open,
+    };
+
     struct Shown
     {
+        // Whether it waits: the user has not gone to it.
+        bool waits() const { return state == State::Waiting || state == State::GivenBack; }
+
         QPointer<QWidget> window;
         Opener opener = Opener::User;
         // The control that had the keyboard before it went into the window.
@@ -95,10 +114,7 @@ private:
         quint64 order = 0;
         // The keyboard has not been in the window since it was shown.
         bool firstFocus = true;
-        // Opened by the application; the user has not gone to it.
-        bool waiting = false;
-        // The user went to the window it was waiting, and it came up with the keyboard.
-        bool tookIt = false;
+        State state = State::Open;
         Qt::WindowModality modality = Qt::NonModal;
         // The window it concerns.
         QPointer<QWidget> concerns;
@@ -109,6 +125,7 @@ private:
 
     KeyboardOwner();
     Shown *find(const QWidget *window);
+    const Shown *find(const QWidget *window) const;
     Shown *waitingWindowOf(const QObject *object);
     void openWindow(QWidget *window, Opener opener, QWidget *concerns);
     void showWaiting(QWidget *window, QWidget *concerns);
@@ -122,7 +139,10 @@ private:
     void activated(QWidget *window);
     // WindowSystem::Listener.
     QWidget *keyboardBackFrom(QWidget *window) override;
-    bool userSwitchedTo(QWidget *window, bool cameFromGone) override;
+    bool isGivenBack(const QWidget *window) const override;
+    void keyboardLeft(QWidget *window) override;
+    bool userSwitchedTo(QWidget *window, bool stampedAsSwitch, bool cameFromGone) override;
+    void keyOnItsWay(QWidget *to, const QKeyEvent &key) override;
     // A key reaches a waiting window; true: it goes no further.
     bool keyReachedWaitingWindow(Shown &waiting, QEvent *event);
     // While the keys rest: whether the key ends the rest; `passes`: it then goes on and acts.

@@ -72,12 +72,12 @@ void standInFrontOf(QWidget *window, QWidget *concerned)
     window->raise();
 }
 
-void placeClearOf(QWidget *window, const QWidget *control, const QList<QWidget *> &others)
+void placeClearOf(QWidget *window, const QWidget *control, const QList<QWidget *> &others, const QMargins &knownFrame)
 {
     if (control == nullptr || window->windowHandle() == nullptr)
         return;
     const QRect field = onScreen(control);
-    QMargins margins = frameMargins(window);
+    QMargins margins = knownFrame.isNull() ? frameMargins(window) : knownFrame;
     if (margins.isNull())
         margins = frameMargins(control->window());
     // The control may be in a window without a frame (a form popover): the frame of a framed window of the application
@@ -123,8 +123,11 @@ void placeClearOf(QWidget *window, const QWidget *control, const QList<QWidget *
             // Sideways onto the screen where it would reach past an edge.
             moved.moveLeft(std::clamp(moved.left(), room.left(), std::max(room.left(), room.right() - moved.width())));
             if (room.contains(moved) && !covers(moved, count)) {
-                // A window's position is that of its frame.
-                window->move(moved.topLeft());
+                // The window itself goes inside the frame. Qt moves a window it has made as though the frame were
+                // the one it knows already, none before the window manager framed it: the frame it gets would reach
+                // out of the place by its title bar, over the field.
+                const QPoint known = window->geometry().topLeft() - window->pos();
+                window->move(moved.topLeft() + QPoint(margins.left(), margins.top()) - known);
                 return;
             }
         }

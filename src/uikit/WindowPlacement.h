@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMargins>
 
 class QWidget;
 
@@ -16,8 +17,10 @@ void standInFrontOf(QWidget *window, QWidget *concerned);
 // Moves the shown `window` so that neither it nor the window manager's frame around it covers `control` (the control
 // with the keyboard), one of the `others` (the windows that wait already) or a push button of the window the user is
 // in (a sheet's Cancel and Save): below the control, else above it, else beside it, wherever the screen has room and
-// keeps the whole window; failing that, clear of the control and the others alone. A window the window manager has not
-// framed yet is given the frame of the window the user is in, or of another framed window of the application.
-void placeClearOf(QWidget *window, const QWidget *control, const QList<QWidget *> &others = {});
+// keeps the whole window; failing that, clear of the control and the others alone. Its frame is `knownFrame`, what the
+// window manager said it puts around it; where it said nothing, the frame Qt knows of the window, else that of the
+// window the user is in, or of another framed window of the application.
+void placeClearOf(QWidget *window, const QWidget *control, const QList<QWidget *> &others = {},
+                  const QMargins &knownFrame = {});
 
 } // namespace knvt

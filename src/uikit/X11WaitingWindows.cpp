@@ -1,6 +1,5 @@
 #include "uikit/X11WaitingWindows.h"
 
-#include "uikit/KeyboardOwner.h"
 #include "uikit/Logging.h"
 #include "uikit/WindowSystem.h"
 #include "uikit/XcbAtom.h"
@@ -84,8 +83,9 @@ protected:
 private:
     void handOn(QKeyEvent *event)
     {
-        KeyboardOwner::handKeyTo(
-            m_for != nullptr && m_for->focusWidget() != nullptr ? m_for->focusWidget() : m_for.data(), *event);
+        QWidget *to = m_for != nullptr && m_for->focusWidget() != nullptr ? m_for->focusWidget() : m_for.data();
+        if (WindowSystem::Listener *listener = WindowSystem::listener(); listener != nullptr && to != nullptr)
+            listener->keyOnItsWay(to, *event);
     }
 
     QPointer<QWidget> m_for;
@@ -296,21 +296,16 @@ void X11WaitingWindows::focusMessage(Held &held, xcb_timestamp_t time)
 {
     if (m_pending == held.id)
         m_pending = XCB_WINDOW_NONE;
-    const bool users = time != XCB_CURRENT_TIME && held.mapped != 0 && isAfter(time, held.mapped);
-    if (!users) {
+    const bool stampedAsSwitch = time != XCB_CURRENT_TIME && held.mapped != 0 && isAfter(time, held.mapped);
+    if (!stampedAsSwitch)
         qCInfo(lcUikit).noquote() << "X11WaitingWindows: the window manager focused"
                                   << (held.window ? held.window->objectName() : QString()) << "by itself";
-        giveBack(held);
-        return;
-    }
     const QPointer<QWidget> window = held.window;
     WindowSystem::Listener *listener = WindowSystem::listener();
     // The window manager hands the focus on by itself when the window that had it goes away, stamped like a switch with
     // the last time it knew.
-    const bool cameFromGone = held.cameFrom != XCB_WINDOW_NONE && hasGone(held.cameFrom);
-    if (window == nullptr || listener == nullptr || !listener->userSwitchedTo(window, cameFromGone)) {
-        // Stamped after the mapping, yet no switch of the user's: the window manager's pick of a window as one went
-        // away.
+    const bool cameFromGone = stampedAsSwitch && held.cameFrom != XCB_WINDOW_NONE && hasGone(held.cameFrom);
+    if (window == nullptr || listener == nullptr || !listener->userSwitchedTo(window, stampedAsSwitch, cameFromGone)) {
         giveBack(held);
         return;
     }
@@ -318,14 +313,20 @@ void X11WaitingWindows::focusMessage(Held &held, xcb_timestamp_t time)
     release(held.id);
 }
 
+bool X11WaitingWindows::givenBack(const Held &held)
+{
+    const WindowSystem::Listener *listener = WindowSystem::listener();
+    return listener != nullptr && held.window != nullptr && listener->isGivenBack(held.window);
+}
+
 void X11WaitingWindows::giveBack(Held &held)
 {
-    if (!held.withheld)
+    if (!givenBack(held))
         return;
     QWidget *back = held.back != nullptr ? held.back->window() : nullptr;
     if (back == nullptr || back->windowHandle() == nullptr || !back->isVisible()) {
         // Nowhere left to go: the window keeps the keyboard, and Qt hears of it.
-        held.withheld = false;
+        WindowSystem::listener()->keyboardLeft(held.window);
         return;
     }
     // Set directly: the application has the focus, and may move it among its windows; asked of the window manager, the
@@ -447,7 +448,7 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
         Held *entry = held(focus->event);
         if (entry == nullptr || !landsInWindow(focus))
             return false;
-        if (entry->withheld)
+        if (givenBack(*entry))
             return true;
         // Where the focus came from: the window manager names the window it focuses active as it focuses it, before
         // or after the application hears of the focus.
@@ -457,7 +458,6 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
             listener != nullptr && entry->window != nullptr ? listener->keyboardBackFrom(entry->window) : nullptr;
         if (back == nullptr)
             return false;
-        entry->withheld = true;
         entry->back = back;
         m_pending = entry->id;
         return true;
@@ -471,17 +471,17 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
             return true;
         }
         Held *entry = held(focus->event);
-        if (entry == nullptr || !entry->withheld)
+        if (entry == nullptr || !givenBack(*entry))
             return false;
         // Qt never heard that it had the focus.
-        entry->withheld = false;
+        WindowSystem::listener()->keyboardLeft(entry->window);
         return true;
     }
     case XCB_CLIENT_MESSAGE: {
         Held *entry = takeFocus ? held(client->window) : nullptr;
         if (entry == nullptr)
             return false;
-        const bool wasWithheld = entry->withheld;
+        const bool wasWithheld = givenBack(*entry);
         focusMessage(*entry, client->data.data32[1]);
         // Qt would hand the focus on as its own answer to the message: the window manager's own doing is not passed.
         return wasWithheld && held(client->window) != nullptr;

@@ -13,8 +13,9 @@ class QWindow;
 
 namespace knvt {
 
-// The X side of the windows that wait (WindowSystem): what the window manager does with them, read from the X server's
-// events before Qt hears of them.
+// The X side of the windows that wait (X11WindowSystem): what the window manager does with them, read from the X
+// server's events before Qt hears of them. It keeps only the X facts of each (when the window manager mapped it, where
+// the focus came from and goes back to); whether it waits, is given back or was gone to is the listener's to say.
 //
 // A waiting window accepts the keyboard like any other and is of the normal window type (xfwm4 and metacity list no
 // transient dialog), so the window manager lists it in its window switcher, task bar and pager, and gives it the X
@@ -77,9 +78,8 @@ private:
         xcb_window_t id = XCB_WINDOW_NONE;
         // The X server's time of the window manager's mapping of it; 0 until it is mapped.
         xcb_timestamp_t mapped = 0;
-        // The X focus is in it, withheld from Qt.
-        bool withheld = false;
-        // Where the X focus goes back to.
+        // Where the X focus goes back to while the listener gives the keyboard back (Listener::isGivenBack): Qt
+        // hears neither that the window has the X focus nor that it loses it.
         QPointer<QWidget> back{};
         // The window that had the focus before it came to this one (XCB_WINDOW_NONE: unknown).
         xcb_window_t cameFrom = XCB_WINDOW_NONE;
@@ -91,6 +91,8 @@ private:
     void release(xcb_window_t id);
     // The window manager's focus message for `held`: the user's switch or its own doing.
     void focusMessage(Held &held, xcb_timestamp_t time);
+    // Whether the listener gives back the keyboard the window manager gave `held` by itself.
+    static bool givenBack(const Held &held);
     // The focus given to the window without a message of the user's switch goes back.
     void giveBack(Held &held);
     // Raises the window the window manager has just mapped over the windows of the application, while the application

@@ -67,7 +67,7 @@ void FakeWindowSystem::showActive(QWidget *window)
     std::erase(m_waiting, window);
     std::erase(m_late, window);
     window->setAttribute(Qt::WA_DontShowOnScreen, false);
-    knvt::WindowSystem::showActive(window);
+    knvt::QtWindowSystem::showActive(window);
     // A window manager answers the map and the request before the application reads its next event. The offscreen
     // platform queues its activation of the window instead, and Qt takes it in after the posted events and timers: on
     // a loaded machine after the window was answered and hidden, making the hidden window the active one and leaving
@@ -141,7 +141,7 @@ bool FakeWindowSystem::switchTo(QWidget *window)
     if (told == nullptr || told->keyboardBackFrom(window) == nullptr)
         deliverActivation(window);
     if (told != nullptr)
-        told->userSwitchedTo(window, /*cameFromGone=*/false);
+        told->userSwitchedTo(window, /*stampedAsSwitch=*/true, /*cameFromGone=*/false);
     return true;
 }
 
@@ -172,12 +172,15 @@ void FakeWindowSystem::focusWaiting(QWidget *window, bool likeASwitch)
         // Nowhere to go back to: Qt hears the activation, which the application undoes or keeps.
         deliverActivation(window);
         if (likeASwitch && told != nullptr)
-            told->userSwitchedTo(window, /*cameFromGone=*/true);
+            told->userSwitchedTo(window, /*stampedAsSwitch=*/true, /*cameFromGone=*/true);
         return;
     }
-    // Withheld from Qt: the application decides whether the user went there, else the focus goes back.
-    if (!likeASwitch || !told->userSwitchedTo(window, /*cameFromGone=*/true))
+    // Withheld from Qt: the application decides whether the user went there, else the focus goes back. As on X, the
+    // window manager's message comes with it, stamped as a switch only for its pick as a window closed.
+    if (!told->userSwitchedTo(window, /*stampedAsSwitch=*/likeASwitch, /*cameFromGone=*/likeASwitch)) {
         deliverActivation(back);
+        told->keyboardLeft(window);
+    }
 }
 
 void FakeWindowSystem::pick()

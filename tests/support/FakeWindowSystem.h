@@ -1,7 +1,8 @@
 #pragma once
 
-#include "uikit/WindowSystem.h"
+#include "uikit/QtWindowSystem.h"
 
+#include <QMargins>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -30,7 +31,7 @@ namespace knvt::test {
 // own choice once the application is back to its events, as openbox, KWin and metacity do: the waiting window shown
 // last, told like a switch of the user's with the window it came from gone, else the normal window the user was in
 // last (or the other program the user was in). Which of it is the user's is the application's to decide.
-class FakeWindowSystem final : public QObject, public knvt::WindowSystem
+class FakeWindowSystem final : public QObject, public knvt::QtWindowSystem
 {
 public:
     enum class Activation { Never, Early, AtOnce, Late, Twice };
@@ -63,6 +64,9 @@ public:
     void takeKeyboard(QWidget *window) override;
     void activate(QWidget *window) override;
     bool picksAWindowWhenOneCloses() const override { return m_picksOnClose; }
+    // The frame it says it puts around a window (none unless set), which Qt never draws offscreen.
+    void setFrame(const QMargins &frame) { m_frame = frame; }
+    QMargins frameOf(QWidget *) override { return m_frame; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -81,6 +85,7 @@ private:
 
     Activation m_activation;
     bool m_picksOnClose;
+    QMargins m_frame;
     int m_activations = 0;
     int m_picks = 0;
     // Windows shown waiting, until the application takes the keyboard for them.

@@ -296,11 +296,21 @@ const Road roads[] = {
              << app.alertsShown().last().toStdString();
      }},
     {"OpensOverTheMainWindowsEditForm",
-     "it opens as the user types in the main window's Edit form: it stands in front of the form, which keeps the keys",
+     "it opens as the user types in the main window's Edit form: it stands in front of the form, clear of the field "
+     "with the window manager's frame, and the form keeps the keys",
      [](AppDriver &app) {
          QWidget *form = typeInTheMainWindowsEditForm(app);
          ASSERT_NE(form, nullptr);
+         const QWidget *title = QApplication::focusWidget();
+         const QRect field(title->mapToGlobal(QPoint()), title->size());
          QWidget *password = refuseTheNextSync(app);
+         // Where it stands once the window manager has framed it: its title bar differs from one to the next.
+         ASSERT_TRUE(knvt::test::waitUntil([password] { return password->frameGeometry() != password->geometry(); }))
+             << "framed";
+         app.settle();
+         EXPECT_FALSE(password->frameGeometry().intersects(field))
+             << "the frame " << password->frameGeometry().y() << ".." << password->frameGeometry().bottom()
+             << " over the field " << field.y() << ".." << field.bottom();
          EXPECT_TRUE(knvt::test::waitUntil([&] { return stackedOver(password, form); }))
              << "stacked bottom to top: " << ::testing::PrintToString(stacking()) << "; the form " << form->winId()
              << ", the password window " << password->winId();

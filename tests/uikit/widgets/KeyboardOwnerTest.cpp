@@ -6,6 +6,7 @@
 #include "uikit/Announcement.h"
 #include "uikit/KNVTTokenField.h"
 #include "uikit/Popover.h"
+#include "uikit/WindowSystem.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -400,25 +401,59 @@ TEST_F(KeyboardOwnerTest, TheWindowManagersFocusOfAWaitingWindowAsAWindowGoesIsG
     }
 }
 
-TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearOfTheFieldWithTheKeyboard)
+// What a window system tells of a waiting window and what it asks, as the X layer does: the keyboard it gave the window by
+// itself is given back (and Qt hears nothing of its leaving either) until it has left; only a switch stamped as the
+// user's, from a window that is still there, is the user going there.
+TEST_F(KeyboardOwnerTest, AWaitingWindowTheWindowSystemFocusesByItselfIsGivenBackUntilTheKeyboardLeavesIt)
 {
     knvt::test::FakeWindowSystem windowManager;
-    QLineEdit *field = fieldOf(main.get());
-    field->setFocus(Qt::MouseFocusReason);
+    fieldOf(main.get())->setFocus(Qt::MouseFocusReason);
     std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
-    // Where it would cover the field.
-    waiting->move(field->mapToGlobal(QPoint()));
     KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
-    const QRect typedIn(field->mapToGlobal(QPoint()), field->size());
-    EXPECT_FALSE(waiting->frameGeometry().intersects(typedIn));
-    EXPECT_EQ(waiting->windowHandle()->transientParent(), main->windowHandle());
+    knvt::WindowSystem::Listener *owner = knvt::WindowSystem::listener();
+    ASSERT_NE(owner, nullptr);
+    EXPECT_FALSE(owner->isGivenBack(waiting.get()));
 
-    // A second one, where the first stands, stands clear of it and of the field.
-    std::unique_ptr<QWidget> second = makeWindow(QStringLiteral("Newer Version"));
-    second->move(waiting->pos());
-    KeyboardOwner::open(second.get(), Opener::Application, main.get());
-    EXPECT_FALSE(second->frameGeometry().intersects(waiting->frameGeometry())) << "it would hide the first whole";
-    EXPECT_FALSE(second->frameGeometry().intersects(typedIn));
+    EXPECT_EQ(owner->keyboardBackFrom(waiting.get()), main.get());
+    EXPECT_TRUE(owner->isGivenBack(waiting.get()));
+    EXPECT_FALSE(owner->userSwitchedTo(waiting.get(), /*stampedAsSwitch=*/false, false)) << "its own doing";
+    EXPECT_FALSE(owner->userSwitchedTo(waiting.get(), true, /*cameFromGone=*/true)) << "its pick as a window went";
+    EXPECT_TRUE(owner->isGivenBack(waiting.get()));
+    owner->keyboardLeft(waiting.get());
+    EXPECT_FALSE(owner->isGivenBack(waiting.get()));
+    EXPECT_TRUE(KeyboardOwner::isWaiting(waiting.get()));
+
+    EXPECT_TRUE(owner->userSwitchedTo(waiting.get(), true, false));
+    EXPECT_FALSE(KeyboardOwner::isWaiting(waiting.get()));
+    EXPECT_EQ(owner->keyboardBackFrom(waiting.get()), nullptr) << "the user went there: it keeps the keyboard";
+    EXPECT_FALSE(owner->isGivenBack(waiting.get()));
+}
+
+TEST_F(KeyboardOwnerTest, AWaitingWindowStandsInFrontOfTheWindowItConcernsClearOfTheFieldWithTheKeyboard)
+{
+    // The frame the window manager says it puts around the window, which Qt does not know of yet as it is placed.
+    for (const QMargins &frame : {QMargins(), QMargins(2, 30, 2, 2)}) {
+        SCOPED_TRACE(frame.top());
+        knvt::test::FakeWindowSystem windowManager;
+        windowManager.setFrame(frame);
+        const auto framed = [&frame](const QWidget *window) { return window->geometry().marginsAdded(frame); };
+        QLineEdit *field = fieldOf(main.get());
+        field->setFocus(Qt::MouseFocusReason);
+        std::unique_ptr<QWidget> waiting = makeWindow(QStringLiteral("Password"));
+        // Where it would cover the field.
+        waiting->move(field->mapToGlobal(QPoint()));
+        KeyboardOwner::open(waiting.get(), Opener::Application, main.get());
+        const QRect typedIn(field->mapToGlobal(QPoint()), field->size());
+        EXPECT_FALSE(framed(waiting.get()).intersects(typedIn));
+        EXPECT_EQ(waiting->windowHandle()->transientParent(), main->windowHandle());
+
+        // A second one, where the first stands, stands clear of it and of the field.
+        std::unique_ptr<QWidget> second = makeWindow(QStringLiteral("Newer Version"));
+        second->move(waiting->pos());
+        KeyboardOwner::open(second.get(), Opener::Application, main.get());
+        EXPECT_FALSE(framed(second.get()).intersects(framed(waiting.get()))) << "it would hide the first whole";
+        EXPECT_FALSE(framed(second.get()).intersects(typedIn));
+    }
 }
 
 // A waiting window about the main window stands in front of the window the user is in, never bringing the main window
