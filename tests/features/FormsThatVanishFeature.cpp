@@ -44,6 +44,11 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
     app.givenTask(QStringLiteral("Buy stamps"), {.tags = {QStringLiteral("errand")}});
     KNVTCDTag *errand = app.store().tagForTitle(QStringLiteral("errand"));
     ASSERT_NE(errand, nullptr);
+    KNVTCDTask *prune = app.givenTask(QStringLiteral("Prune"), {.synced = true});
+    KNVTCDTaskList *orchard = app.givenProject(QStringLiteral("Orchard"), {.synced = true});
+    app.givenTask(QStringLiteral("Sweep"), {.tags = {QStringLiteral("chore")}});
+    KNVTCDTag *chore = app.store().tagForTitle(QStringLiteral("chore"));
+    ASSERT_NE(chore, nullptr);
     struct Case
     {
         QString form;
@@ -118,6 +123,28 @@ TEST_F(FormsThatVanishFeature, AFormWhoseObjectASyncRemovedClosesAndSaysWhy)
              app.typeIn(QStringLiteral("commentTextView"), QStringLiteral(" too"));
          },
          mine, QStringLiteral("The comment “Mine” was deleted elsewhere.") + inMain + lost + typed("Mine too")},
+        // A title the sync closed in the middle of its typing, up to the space before the next word, comes back once.
+        {QStringLiteral("task edit form typed up to a space"),
+         [&] {
+             app.selectHome(QStringLiteral("Inbox"));
+             app.selectRows({QStringLiteral("Prune")});
+             app.clickToolbar(QStringLiteral("Edit"));
+             app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" the "));
+         },
+         prune, QStringLiteral("The task “Prune” was deleted elsewhere.") + inMain + lost + typed("Prune the")},
+        {QStringLiteral("project editor typed up to a space"),
+         [&] {
+             app.editHomeEntry(QStringLiteral("Orchard"));
+             app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" and "));
+         },
+         orchard,
+         QStringLiteral("The project “Orchard” was deleted elsewhere.") + inMain + lost + typed("Orchard and")},
+        {QStringLiteral("tag editor typed up to a space"),
+         [&] {
+             app.openRenameTagSheet(QStringLiteral("chore"));
+             app.typeIn(QStringLiteral("titleTextField"), QStringLiteral("s to "));
+         },
+         chore, QStringLiteral("The tag “chore” was deleted elsewhere.") + inMain + lost + typed("chores to")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.form.toStdString());
