@@ -2044,15 +2044,23 @@ void AppDriver::typeOnTheKeyboard(const QStringList &keys)
 
 void AppDriver::clickOnTheScreen(QWidget *widget)
 {
+    ASSERT_TRUE(widget != nullptr) << "nothing to click";
+    clickOnTheScreen(widget, widget->rect().center(), 1);
+}
+
+void AppDriver::clickOnTheScreen(QWidget *widget, const QPoint &point, int clicks)
+{
     ASSERT_TRUE(m_otherProgram) << "the pointer clicks on the X server";
     ASSERT_TRUE(widget != nullptr && widget->isVisible()) << "nothing to click";
     // Once the window is on the screen where the window manager placed it.
     ASSERT_TRUE(knvt::test::waitUntil([widget] { return widget->window()->windowHandle()->isExposed(); }));
     settle();
-    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    const QPoint at = widget->mapToGlobal(point);
+    // Well within any double-click interval, as a hand clicks twice.
     QProcess::execute(QStringLiteral("xdotool"),
                       {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                       QStringLiteral("click"), QStringLiteral("1")});
+                       QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(clicks),
+                       QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
     m_otherProgram->sync();
     settle();
 }

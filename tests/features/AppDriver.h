@@ -336,6 +336,8 @@ public:
     void typeOnTheKeyboard(const QStringList &keys);
     // A click of the pointer at the middle of `widget` on the X server, which the window manager sees as well.
     void clickOnTheScreen(QWidget *widget);
+    // `clicks` clicks in a row (2: a double click) at `point` of `widget` on the X server.
+    void clickOnTheScreen(QWidget *widget, const QPoint &point, int clicks);
     // Alt+Tab typed on the keyboard, which the window manager takes: its switcher goes to the window that had the
     // keyboard before the one that has it.
     void switchWindowsOnTheKeyboard();

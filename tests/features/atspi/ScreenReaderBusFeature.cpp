@@ -21,12 +21,16 @@
 
 #include "accounts/ImagePicker.h"
 #include "accounts/KNVTSignInAndSignUpWindowController.h"
+#include "accounts/KNVTSignInViewController.h"
 #include "accounts/KNVTSignUpViewController.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QImage>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QPointer>
@@ -35,6 +39,7 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
@@ -451,6 +456,7 @@ TEST_F(ScreenReaderBusFeature, TheCalendarReadsTheDayItSelectsOnOpeningAndAfterE
 TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHearsOnlyWhereTheUserCarriesOn)
 {
     qint64 paint = 0;
+    qint64 fence = 0;
     const struct
     {
         const char *what;
@@ -463,10 +469,12 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
         QStringList heard;
         // Whether the Return closes the form it is pressed in.
         bool closesTheForm = false;
-        // What the reader is told wherever the focus is, when it hears no focus.
+        // What the reader is told wherever the focus is.
         QString announced = QString();
         // The request ("PUT /users/42.json") whose answer the service holds until the form was heard waiting for it.
         QByteArray held = QByteArray();
+        // What closes the form under the user just before the Return, which is then typed on.
+        std::function<void(AppDriver &)> closedUnder = nullptr;
     } journeys[] = {
         {"sign-in",
          [](AppDriver &app) {
@@ -592,6 +600,69 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
          false,
          "Unable to update account details.",
          "PUT /users/42.json"},
+        {"a refused sign-in in the Account pane",
+         [](AppDriver &app) {
+             app.service().on("GET", "/account.json").reply(401).hold();
+             app.launch();
+         },
+         [](AppDriver &app, BusReader &reader) {
+             app.openPreferences();
+             app.choosePreferencePane("Account");
+             app.typeIn("usernameTextField", "mika.r");
+             app.typeIn("passwordSecureTextField", "pass word 1");
+             reader.focusOnceItReads("password text Password:");
+         },
+         {},
+         false,
+         "Unable to verify your username and password.",
+         "GET /account.json"},
+        {"a refused Sign In",
+         [](AppDriver &app) {
+             app.service().on("GET", "/account.json").reply(401).hold();
+             app.launch();
+         },
+         [](AppDriver &app, BusReader &reader) {
+             // Nothing in the application opens this window; its owner would.
+             auto *window = new KNVTSignInAndSignUpWindowController(nullptr, &app.app());
+             window->window()->show();
+             app.bringToFront(window->window());
+             QWidget *page = window->signInViewController()->view();
+             for (const auto &[name, text] : {std::pair{"usernameTextField", "mika.r"},
+                                              std::pair{"passwordSecureTextField", "pass word 1"}}) {
+                 auto *field = page->findChild<QLineEdit *>(QString::fromLatin1(name));
+                 AppDriver::clickWhereItShows(field, field->rect().center());
+                 app.typeWhereTheFocusIs(QString::fromLatin1(text));
+             }
+             reader.focusOnceItReads("password text Password:");
+         },
+         {},
+         false,
+         "Unable to verify your username and password.",
+         "GET /account.json"},
+        {"the keys typed on after a sync took away the task of the form typed in",
+         [&fence](AppDriver &app) {
+             app.service().enableState();
+             fence = app.service().seedTask(QStringLiteral("Paint fence"), app.service().seedProject("House"));
+             app.givenSignedIn(QStringLiteral("ann"), QStringLiteral("secret1"), true);
+             app.launch();
+             app.waitForService([&] { return app.taskTitled("Paint fence") != nullptr && !app.store().isSyncing(); });
+         },
+         [](AppDriver &app, BusReader &reader) {
+             app.selectHome("House");
+             app.selectRows({"Paint fence"});
+             app.clickToolbar("Edit");
+             app.typeIn("titleTextField", " white");
+             reader.focusOnceItReads("text Title");
+         },
+         {"list House"},
+         false,
+         "The form you typed in closed. The keys you type do nothing until you press Tab or Escape, or click.",
+         QByteArray(),
+         [&fence](AppDriver &app) {
+             app.service().remove("tasks", fence);
+             app.store().sync();
+             app.waitForService([&] { return app.taskTitled("Paint fence") == nullptr; });
+         }},
         {"a new task",
          [](AppDriver &app) { app.launch(); },
          [](AppDriver &app, BusReader &reader) {
@@ -614,6 +685,8 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
         reader.announced();
         const QList<QByteArray> held = journey.held.split(' ');
         const int asked = journey.held.isEmpty() ? 0 : app.service().count(held[0], held[1]);
+        if (journey.closedUnder)
+            journey.closedUnder(app);
         app.pressWhereTheFocusIs("Return");
         // The moment a new task takes to be saved, once the key reached the form.
         if (journey.closesTheForm) {
@@ -642,6 +715,13 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
             continue;
         }
         EXPECT_EQ(heardUntil(reader, journey.heard.last()), journey.heard);
+        if (journey.announced.isEmpty())
+            continue;
+        QStringList announced;
+        EXPECT_TRUE(knvt::test::waitUntil([&] {
+            announced << reader.announced();
+            return announced.contains(journey.announced);
+        })) << announced.join(" | ").toStdString();
     }
 }
 
@@ -872,29 +952,98 @@ TEST_F(ScreenReaderBusFeature, AWaitingWindowIsAnnouncedWithTheWayToItAndAFocusR
     })) << "the reader heard the user go there";
 }
 
-// The platform's picture chooser, closed either way, gives Account Details back to the reader: announced active and
+namespace {
+
+// The user's picture folder, where the picture chooser opens, is `folder` while it lasts: as the desktop names it.
+class PicturesFolder
+{
+public:
+    explicit PicturesFolder(const QString &folder)
+        : m_file(QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath(QStringLiteral("user-dirs.dirs")))
+    {
+        QFile file(m_file);
+        if (file.open(QIODevice::WriteOnly))
+            file.write("XDG_PICTURES_DIR=\"" + folder.toUtf8() + "\"\n");
+    }
+    ~PicturesFolder() { QFile::remove(m_file); }
+    PicturesFolder(const PicturesFolder &) = delete;
+    PicturesFolder &operator=(const PicturesFolder &) = delete;
+
+private:
+    QString m_file;
+};
+
+// The chooser's view of its folder that shows, and the middle of the row of the file `name` in it, once the chooser
+// has read the folder.
+std::pair<QWidget *, QPoint> fileInChooser(QFileDialog *chooser, const QString &name)
+{
+    QAbstractItemView *view = nullptr;
+    QModelIndex found;
+    knvt::test::waitUntil([&] {
+        const QList<QAbstractItemView *> views = chooser->findChildren<QAbstractItemView *>();
+        for (QAbstractItemView *shown : views)
+            if (shown->isVisible() && (shown->objectName() == "listView" || shown->objectName() == "treeView"))
+                view = shown;
+        if (view == nullptr)
+            return false;
+        const QAbstractItemModel *model = view->model();
+        for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+            if (const QModelIndex index = model->index(row, 0, view->rootIndex()); index.data().toString() == name)
+                found = index;
+        return found.isValid();
+    });
+    if (!found.isValid())
+        return {nullptr, QPoint()};
+    view->scrollTo(found);
+    return {view->viewport(), view->visualRect(found).center()};
+}
+
+} // namespace
+
+// The platform's picture chooser, closed whichever way, gives Account Details back to the reader: announced active and
 // active, with what the choice brought, and Tab is heard there.
 TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgainAndTabIsHeardThere)
 {
+    // The picture folder holds a picture and a file named as one that is none.
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString notAPicture = folder.filePath(QStringLiteral("me.png"));
     QFile file(notAPicture);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("not a picture") > 0);
     file.close();
+    QImage face(64, 64, QImage::Format_RGB32);
+    face.fill(Qt::darkCyan);
+    ASSERT_TRUE(face.save(folder.filePath(QStringLiteral("face.png"))));
+    const PicturesFolder pictures(folder.path());
+    const QString refused = knvt::ImagePicker::notAPictureMessage(QStringLiteral("me.png"));
     const struct
     {
         const char *what;
-        std::function<void(AppDriver &)> close;
+        std::function<void(AppDriver &, QFileDialog *)> close;
         QString announced;
     } closings[] = {
-        {"a file chosen",
-         [&](AppDriver &app) {
+        {"a file chosen by its typed name",
+         [&](AppDriver &app, QFileDialog *) {
              app.typeWhereTheFocusIs(notAPicture);
              app.typeOnTheKeyboard({QStringLiteral("RTRN")});
          },
-         knvt::ImagePicker::notAPictureMessage(QStringLiteral("me.png"))},
-        {"Escape", [](AppDriver &app) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }, QString()},
+         refused},
+        {"a picture chosen with a double click",
+         [](AppDriver &app, QFileDialog *chooser) {
+             const auto [view, row] = fileInChooser(chooser, QStringLiteral("face.png"));
+             ASSERT_NE(view, nullptr);
+             app.clickOnTheScreen(view, row, 2);
+         },
+         QString()},
+        {"a file picked in the list and chosen with Return",
+         [](AppDriver &app, QFileDialog *chooser) {
+             const auto [view, row] = fileInChooser(chooser, QStringLiteral("me.png"));
+             ASSERT_NE(view, nullptr);
+             app.clickOnTheScreen(view, row, 1);
+             app.typeOnTheKeyboard({QStringLiteral("RTRN")});
+         },
+         refused},
+        {"Escape", [](AppDriver &app, QFileDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }, QString()},
     };
     const QString details = QStringLiteral("Account Details");
     for (const auto &closing : closings) {
@@ -921,7 +1070,7 @@ TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgain
         reader.focusHeard();
         reader.announced();
 
-        closing.close(app);
+        closing.close(app, chooser);
         ASSERT_TRUE(knvt::test::waitUntil([&] { return chooser == nullptr || !chooser->isVisible(); }));
         QStringList windows;
         EXPECT_TRUE(knvt::test::waitUntil([&] {
