@@ -31,8 +31,17 @@ FakeLocaleService::FakeLocaleService(const QString &layout, const QString &varia
 
 FakeLocaleService::~FakeLocaleService()
 {
+    // Qt closes a connection it drops later, in its own thread: until then the bus would still route the name here.
+    // The name is given up first, with an answer from the bus, so that whoever asks next finds no settings.
     QMetaObject::invokeMethod(
-        m_settings, [] { QDBusConnection::disconnectFromBus(kConnection); }, Qt::BlockingQueuedConnection);
+        m_settings,
+        [] {
+            QDBusConnection connection(kConnection);
+            connection.unregisterObject(QStringLiteral("/org/freedesktop/locale1"));
+            connection.unregisterService(QStringLiteral("org.freedesktop.locale1"));
+            QDBusConnection::disconnectFromBus(kConnection);
+        },
+        Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
     // Its thread has ended: nothing can reach it any more.
