@@ -1,7 +1,7 @@
 // The password window a refused sync opens by itself, under the window manager the X server runs (KNVT_WM, set by
 // scripts/with-x11; each x11 stage runs one): the window manager's own focus of it is no switch of the user's, the
 // keyboard comes back to the form the user left for it, and it is reached through the window manager's switcher with
-// the main window minimized. Each row is a road to (or past) the window.
+// the main window shown and minimized. Each row is a road to (or past) the window.
 
 #include "AppDriver.h"
 
@@ -174,6 +174,37 @@ void expectBackInTheTaskWindowsForm(AppDriver &app)
     EXPECT_NE(app.taskTitled(QStringLiteral("Mow now ok")), nullptr);
 }
 
+// The user goes to the password window through the window manager's switcher alone, with the main window shown or
+// minimized, and answers it: xfwm4 and metacity list no transient dialog there, and a window hidden with a minimized
+// one is never reached.
+void answerThroughTheSwitcher(AppDriver &app, bool minimized)
+{
+    if (minimized) {
+        app.minimiseMainWindow();
+        ASSERT_TRUE(knvt::test::waitUntil([] { return keyboardIn() != QLatin1String("Quillvane"); }));
+    }
+    QWidget *password = refuseTheNextSync(app);
+    ASSERT_TRUE(knvt::test::waitUntil([password] { return password->windowHandle()->isExposed(); }))
+        << "hidden with the minimized window";
+    const auto reached = [password] {
+        return keyboardIn() == QLatin1String("Incorrect Password") && QApplication::activeModalWidget() == password;
+    };
+    const QStringList keys = switcherKeys();
+    for (int presses = 0; presses < 6 && !reached(); ++presses) {
+        const QString before = keyboardIn();
+        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys[presses % keys.size()]});
+        // Each press moves the keyboard on, however long the window manager takes; the next press is the user's once
+        // it has.
+        knvt::test::waitUntil([&before] { return keyboardIn() != before; });
+        if (keyboardIn() == QLatin1String("Incorrect Password"))
+            knvt::test::waitUntil(reached);
+    }
+    ASSERT_TRUE(reached()) << "the keyboard is in " << keyboardIn().toStdString();
+    app.typeOnTheKeyboard(AppDriver::keysOf(QStringLiteral("newpass1")) << QStringLiteral("RTRN"));
+    ASSERT_TRUE(knvt::test::waitUntil([&app] { return app.app().authenticationFailureWindowController() == nullptr; }));
+    EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass1"));
+}
+
 const Road roads[] = {
     {"AnotherProgramClosing",
      "another program's window closes while it waits: its focus is the window manager's, and no key reaches it",
@@ -319,34 +350,12 @@ const Road roads[] = {
          EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Mow now ok"));
          EXPECT_TRUE(knvt::KeyboardOwner::isWaiting(password));
      }},
+    {"SwitcherWithTheMainWindowShown",
+     "the window manager's switcher with the main window shown: it is listed, reached and answered",
+     [](AppDriver &app) { answerThroughTheSwitcher(app, /*minimized=*/false); }},
     {"SwitcherWithTheMainWindowMinimized",
      "the window manager's switcher with the main window minimized: it shows, is reached and answered",
-     [](AppDriver &app) {
-         app.minimiseMainWindow();
-         ASSERT_TRUE(knvt::test::waitUntil([] { return keyboardIn() != QLatin1String("Quillvane"); }));
-         QWidget *password = refuseTheNextSync(app);
-         ASSERT_TRUE(knvt::test::waitUntil([password] { return password->windowHandle()->isExposed(); }))
-             << "hidden with the minimized window";
-         const auto reached = [password] {
-             return keyboardIn() == QLatin1String("Incorrect Password")
-                 && QApplication::activeModalWidget() == password;
-         };
-         const QStringList keys = switcherKeys();
-         for (int presses = 0; presses < 6 && !reached(); ++presses) {
-             const QString before = keyboardIn();
-             QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys[presses % keys.size()]});
-             // Each press moves the keyboard on, however long the window manager takes; the next press is the user's
-             // once it has.
-             knvt::test::waitUntil([&before] { return keyboardIn() != before; });
-             if (keyboardIn() == QLatin1String("Incorrect Password"))
-                 knvt::test::waitUntil(reached);
-         }
-         ASSERT_TRUE(reached()) << "the keyboard is in " << keyboardIn().toStdString();
-         app.typeOnTheKeyboard(AppDriver::keysOf(QStringLiteral("newpass1")) << QStringLiteral("RTRN"));
-         ASSERT_TRUE(
-             knvt::test::waitUntil([&app] { return app.app().authenticationFailureWindowController() == nullptr; }));
-         EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass1"));
-     }},
+     [](AppDriver &app) { answerThroughTheSwitcher(app, /*minimized=*/true); }},
 };
 
 // Signed in and synced, with a task; the next sync is refused, and the password window opens by itself.
