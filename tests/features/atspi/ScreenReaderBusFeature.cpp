@@ -453,6 +453,17 @@ TEST_F(ScreenReaderBusFeature, TheCalendarReadsTheDayItSelectsOnOpeningAndAfterE
     }
 }
 
+namespace {
+
+// The start of a user not signed in whose sign-in the service refuses, its answer held until the test releases it.
+void launchWithSignInRefused(AppDriver &app)
+{
+    app.service().on("GET", "/account.json").reply(401).hold();
+    app.launch();
+}
+
+} // namespace
+
 TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHearsOnlyWhereTheUserCarriesOn)
 {
     qint64 paint = 0;
@@ -600,11 +611,7 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
          false,
          "Unable to update account details.",
          "PUT /users/42.json"},
-        {"a refused sign-in in the Account pane",
-         [](AppDriver &app) {
-             app.service().on("GET", "/account.json").reply(401).hold();
-             app.launch();
-         },
+        {"a refused sign-in in the Account pane", launchWithSignInRefused,
          [](AppDriver &app, BusReader &reader) {
              app.openPreferences();
              app.choosePreferencePane("Account");
@@ -616,11 +623,7 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
          false,
          "Unable to verify your username and password.",
          "GET /account.json"},
-        {"a refused Sign In",
-         [](AppDriver &app) {
-             app.service().on("GET", "/account.json").reply(401).hold();
-             app.launch();
-         },
+        {"a refused Sign In", launchWithSignInRefused,
          [](AppDriver &app, BusReader &reader) {
              // Nothing in the application opens this window; its owner would.
              auto *window = new KNVTSignInAndSignUpWindowController(nullptr, &app.app());
