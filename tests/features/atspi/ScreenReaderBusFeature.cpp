@@ -24,17 +24,20 @@
 #include "accounts/KNVTSignInViewController.h"
 #include "accounts/KNVTSignUpViewController.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -1001,11 +1004,36 @@ std::pair<QWidget *, QPoint> fileInChooser(QFileDialog *chooser, const QString &
     return {view->viewport(), view->visualRect(found).center()};
 }
 
+// The button of `dialog` that reads `text`, as its user sees it.
+QAbstractButton *buttonOf(QDialog *dialog, const QString &text)
+{
+    const QList<QAbstractButton *> buttons = dialog->findChildren<QAbstractButton *>();
+    for (QAbstractButton *button : buttons)
+        if (button->isVisible() && button->text().remove(QLatin1Char('&')) == text)
+            return button;
+    return nullptr;
+}
+
+// Prints to the file `path` where the print dialog offers it: its file field typed over, then Print.
+void printToAFile(AppDriver &app, QDialog *dialog, const QString &path)
+{
+    auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+    QAbstractButton *print = buttonOf(dialog, QStringLiteral("Print"));
+    ASSERT_TRUE(field != nullptr && field->isVisible() && field->isEnabled() && print != nullptr)
+        << "the print dialog offers no file to print to";
+    app.clickOnTheScreen(field, field->rect().center(), 1);
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return field->hasFocus(); }));
+    app.pressWhereTheFocusIs(QStringLiteral("Ctrl+A"));
+    app.typeWhereTheFocusIs(path);
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return field->text() == path; })) << field->text().toStdString();
+    app.clickOnTheScreen(print, print->rect().center(), 1);
+}
+
 } // namespace
 
-// The platform's picture chooser, closed whichever way, gives Account Details back to the reader: announced active and
-// active, with what the choice brought, and Tab is heard there.
-TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgainAndTabIsHeardThere)
+// A dialog of the platform's (the picture chooser, the print dialog), closed whichever way, gives the window that
+// opened it back to the reader: announced active and active, with what the choice brought, and Tab is heard there.
+TEST_F(ScreenReaderBusFeature, AfterAPlatformDialogTheWindowThatOpenedItIsActiveAgainAndTabIsHeardThere)
 {
     // The picture folder holds a picture and a file named as one that is none.
     QTemporaryDir folder;
@@ -1019,68 +1047,110 @@ TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgain
     ASSERT_TRUE(face.save(folder.filePath(QStringLiteral("face.png"))));
     const PicturesFolder pictures(folder.path());
     const QString refused = knvt::ImagePicker::notAPictureMessage(QStringLiteral("me.png"));
+    const QString details = QStringLiteral("Account Details");
+    const auto pictureChooser = [](AppDriver &app) {
+        app.givenSignedIn();
+        app.launch();
+        // The chooser itself, not the file the other tests hand over.
+        knvt::ImagePicker::setShared(nullptr);
+        app.openPreferences();
+        app.choosePreferencePane(QStringLiteral("Account"));
+        app.clickButton(QStringLiteral("detailsButton"));
+    };
+    const auto printDialog = [](AppDriver &app) {
+        app.givenTask(QStringLiteral("Pay rent"));
+        app.launch();
+        app.selectHome(QStringLiteral("Inbox"));
+    };
+    const QString pdf = folder.filePath(QStringLiteral("Inbox.pdf"));
     const struct
     {
         const char *what;
-        std::function<void(AppDriver &, QFileDialog *)> close;
-        QString announced;
+        // The start, up to the window that opens the dialog.
+        std::function<void(AppDriver &)> launch;
+        // That window's name, and the user's act there that opens the dialog: a dialog that runs its own loop is
+        // closed from within it.
+        QString window;
+        std::function<void(AppDriver &)> open;
+        std::function<void(AppDriver &, QDialog *)> close;
+        QString announced = QString();
     } closings[] = {
-        {"a file chosen by its typed name",
-         [&](AppDriver &app, QFileDialog *) {
+        {"a file chosen by its typed name", pictureChooser, details,
+         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+         [&](AppDriver &app, QDialog *) {
              app.typeWhereTheFocusIs(notAPicture);
              app.typeOnTheKeyboard({QStringLiteral("RTRN")});
          },
          refused},
-        {"a picture chosen with a double click",
-         [](AppDriver &app, QFileDialog *chooser) {
-             const auto [view, row] = fileInChooser(chooser, QStringLiteral("face.png"));
+        {"a picture chosen with a double click", pictureChooser, details,
+         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+         [](AppDriver &app, QDialog *chooser) {
+             const auto [view, row] = fileInChooser(qobject_cast<QFileDialog *>(chooser), QStringLiteral("face.png"));
              ASSERT_NE(view, nullptr);
              app.clickOnTheScreen(view, row, 2);
-         },
-         QString()},
-        {"a file picked in the list and chosen with Return",
-         [](AppDriver &app, QFileDialog *chooser) {
-             const auto [view, row] = fileInChooser(chooser, QStringLiteral("me.png"));
+         }},
+        {"a file picked in the list and chosen with Return", pictureChooser, details,
+         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+         [](AppDriver &app, QDialog *chooser) {
+             const auto [view, row] = fileInChooser(qobject_cast<QFileDialog *>(chooser), QStringLiteral("me.png"));
              ASSERT_NE(view, nullptr);
              app.clickOnTheScreen(view, row, 1);
              app.typeOnTheKeyboard({QStringLiteral("RTRN")});
          },
          refused},
-        {"Escape", [](AppDriver &app, QFileDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }, QString()},
+        {"the picture chooser's Escape", pictureChooser, details,
+         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+         [](AppDriver &app, QDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }},
+        {"the print dialog's Cancel", printDialog, QStringLiteral("Quillvane"),
+         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+         [](AppDriver &app, QDialog *dialog) {
+             QAbstractButton *cancel = buttonOf(dialog, QStringLiteral("Cancel"));
+             ASSERT_NE(cancel, nullptr);
+             app.clickOnTheScreen(cancel, cancel->rect().center(), 1);
+         }},
+        {"the print dialog's Escape", printDialog, QStringLiteral("Quillvane"),
+         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+         [](AppDriver &app, QDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }},
+        {"the print dialog printing to a PDF file", printDialog, QStringLiteral("Quillvane"),
+         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+         [&pdf](AppDriver &app, QDialog *dialog) { printToAFile(app, dialog, pdf); }},
     };
-    const QString details = QStringLiteral("Account Details");
     for (const auto &closing : closings) {
         SCOPED_TRACE(closing.what);
         AppDriver app;
         app.useTheXServer();
-        app.givenSignedIn();
-        app.launch();
-        // The chooser itself, not the file the other tests hand over.
-        knvt::ImagePicker::setShared(nullptr);
+        closing.launch(app);
         BusReader reader;
         ASSERT_TRUE(reader.isReady());
-        app.openPreferences();
-        app.choosePreferencePane(QStringLiteral("Account"));
-        app.clickButton(QStringLiteral("detailsButton"));
-        ASSERT_TRUE(knvt::test::waitUntil([&] { return reader.windowStates(details).has_value(); }));
-        app.clickButton(QStringLiteral("avatarPickerButton"));
-        QPointer<QFileDialog> chooser;
-        ASSERT_TRUE(knvt::test::waitUntil([&] {
-            chooser = qobject_cast<QFileDialog *>(QApplication::activeWindow());
-            return chooser != nullptr && hasTheXFocus(chooser);
-        }));
-        reader.windowsHeard();
-        reader.focusHeard();
-        reader.announced();
-
-        closing.close(app, chooser);
-        ASSERT_TRUE(knvt::test::waitUntil([&] { return chooser == nullptr || !chooser->isVisible(); }));
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return reader.windowStates(closing.window).has_value(); }));
+        // The dialog is closed once it has the keyboard, for Qt and for the X server.
+        QPointer<QDialog> dialog;
+        bool closed = false;
+        const QWidgetList before = QApplication::topLevelWidgets();
+        QTimer whileOpen;
+        whileOpen.setInterval(50);
+        QObject::connect(&whileOpen, &QTimer::timeout, &whileOpen, [&] {
+            auto *shown = qobject_cast<QDialog *>(QApplication::activeWindow());
+            if (dialog != nullptr || shown == nullptr || before.contains(shown) || !hasTheXFocus(shown))
+                return;
+            dialog = shown;
+            whileOpen.stop();
+            reader.windowsHeard();
+            reader.focusHeard();
+            reader.announced();
+            closing.close(app, dialog);
+            closed = true;
+        });
+        whileOpen.start();
+        closing.open(app);
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return closed; })) << "the dialog never had the keyboard";
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return dialog == nullptr || !dialog->isVisible(); }));
         QStringList windows;
         EXPECT_TRUE(knvt::test::waitUntil([&] {
             windows << reader.windowsHeard();
-            return windows.contains("activate " + details);
+            return windows.contains("activate " + closing.window);
         })) << windows.join(" | ").toStdString();
-        EXPECT_TRUE(reader.windowStates(details).value_or(QStringList()).contains("active"));
+        EXPECT_TRUE(reader.windowStates(closing.window).value_or(QStringList()).contains("active"));
         if (!closing.announced.isEmpty()) {
             QStringList announced;
             EXPECT_TRUE(knvt::test::waitUntil([&] {
@@ -1095,6 +1165,7 @@ TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgain
             heard << reader.focusHeard();
             return !heard.isEmpty();
         })) << "Tab was heard";
-        EXPECT_EQ(reader.focus().value_or(BusElement{}).window, details);
+        EXPECT_EQ(reader.focus().value_or(BusElement{}).window, closing.window);
     }
+    EXPECT_TRUE(QFileInfo(pdf).size() > 0) << "the print dialog printed to the file";
 }
