@@ -42,6 +42,10 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <ranges>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -1168,4 +1172,153 @@ TEST_F(ScreenReaderBusFeature, AfterAPlatformDialogTheWindowThatOpenedItIsActive
         EXPECT_EQ(reader.focus().value_or(BusElement{}).window, closing.window);
     }
     EXPECT_TRUE(QFileInfo(pdf).size() > 0) << "the print dialog printed to the file";
+}
+
+namespace {
+
+// Why a focus the reader was told of is one no key follows ("" when the keys go there): a label, a list or a row of a
+// window the reader was not told is active, anything of the window that is minimized.
+QString strayFocus(const BusElement &heard, const QString &minimized)
+{
+    static const QStringList lists = {"list",      "list item", "table",      "table cell",
+                                      "tree",      "tree item", "tree table", "row header"};
+    if (heard.role == QStringLiteral("label"))
+        return QStringLiteral("a label");
+    if (!minimized.isEmpty() && heard.window == minimized)
+        return QStringLiteral("the minimized ") + minimized;
+    if (lists.contains(heard.role) && heard.window != heard.activeWindow)
+        return QStringLiteral("a list of ") + heard.window + QStringLiteral(" while ")
+            + (heard.activeWindow.isEmpty() ? QStringLiteral("no window") : heard.activeWindow)
+            + QStringLiteral(" is active");
+    return {};
+}
+
+// The focus the reader heard, as "push button Save (in Preferences, Preferences active)".
+std::string placesRead(const std::vector<BusElement> &heard)
+{
+    QStringList read;
+    for (const BusElement &place : heard)
+        read << place.asRead() + " (in " + place.window + ", " + place.activeWindow + " active)";
+    return read.join(QStringLiteral(" | ")).toStdString();
+}
+
+// The window the reader reads the focus in, once it reads one that is not `from`; "" when it never does.
+QString focusLeaves(BusReader &reader, const QString &from)
+{
+    QString window;
+    knvt::test::waitUntil([&] {
+        window = reader.focus().value_or(BusElement{}).window;
+        return !window.isEmpty() && window != from;
+    });
+    return window == from ? QString() : window;
+}
+
+} // namespace
+
+// Every focus a reader is told of while the user goes from window to window and back is where the keys go: none on a
+// label, on a list of a window the reader was not told is active, or on anything of a minimized window, and from the
+// act that goes back on, none but in the place the keys go back to.
+TEST_F(ScreenReaderBusFeature, OnTheWayBetweenWindowsTheReaderIsToldOnlyOfFocusWhereTheKeysGo)
+{
+    const QString main = QStringLiteral("Quillvane");
+    // What a journey tells of as it goes: the main window was minimized, the user is about to go back.
+    enum class Moment { Minimized, GoingBack };
+    using Tell = std::function<void(Moment)>;
+    const struct
+    {
+        const char *what;
+        // The world before the start, and the start.
+        std::function<void(AppDriver &)> launch;
+        // Goes to the other place and back.
+        std::function<void(AppDriver &, BusReader &, const Tell &)> go;
+        // The window the focus goes back to, or none ("").
+        QString endsIn;
+    } journeys[] = {
+        {"an Edit form opened and closed", [](AppDriver &app) { app.launch(); },
+         [](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.clickToolbar("Edit");
+             EXPECT_EQ(reader.focusOnceItReads("text Title"), QStringLiteral("text Title"));
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Escape");
+             EXPECT_TRUE(closed(app));
+         },
+         main},
+        {"a task window and back", [](AppDriver &app) { app.launch(); },
+         [main](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.doubleClickRow("Paint fence");
+             ASSERT_FALSE(focusLeaves(reader, main).isEmpty()) << "the task window took no focus";
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Ctrl+W");
+         },
+         main},
+        {"Preferences and back", [](AppDriver &app) { app.launch(); },
+         [main](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.openPreferences();
+             ASSERT_FALSE(focusLeaves(reader, main).isEmpty()) << "Preferences took no focus";
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Ctrl+W");
+         },
+         main},
+        {"People from the Window menu, closed while the main window is minimized", [](AppDriver &app) { app.launch(); },
+         [main](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.openPeopleWindow();
+             ASSERT_EQ(focusLeaves(reader, main), QStringLiteral("People"));
+             app.minimiseMainWindow();
+             tell(Moment::Minimized);
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Ctrl+W");
+         },
+         QString()},
+        {"a wrong password typed in the password window",
+         [](AppDriver &app) {
+             app.service().enableState();
+             app.service().on("GET", "/account.json").reply(401).reply(401).pass();
+             app.givenSignedIn(QStringLiteral("mika.r"), QStringLiteral("secret1"), true);
+             app.launch();
+         },
+         [](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.waitForService([&] { return app.app().authenticationFailureWindowController() != nullptr; });
+             app.goToThePasswordWindow();
+             reader.focusOnceItReads("password text Password:");
+             app.typeWhereTheFocusIs("wrong1");
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Return");
+             app.waitForService([&] { return app.service().count("GET", "/account.json") >= 2; });
+         },
+         QStringLiteral("Incorrect Password")},
+    };
+    for (const auto &journey : journeys) {
+        SCOPED_TRACE(journey.what);
+        AppDriver app;
+        app.givenTask("Paint fence");
+        journey.launch(app);
+        BusReader reader;
+        ASSERT_TRUE(reader.isReady());
+        app.selectHome("Inbox");
+        app.selectRows({"Paint fence"});
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return reader.focus().value_or(BusElement{}).window == main; }));
+        reader.focusPlacesHeard();
+        std::vector<BusElement> heard;
+        std::optional<qsizetype> minimizedFrom;
+        std::optional<qsizetype> backFrom;
+        journey.go(app, reader, [&](Moment moment) {
+            std::ranges::move(reader.focusPlacesHeard(), std::back_inserter(heard));
+            (moment == Moment::Minimized ? minimizedFrom : backFrom) = qsizetype(heard.size());
+        });
+        ASSERT_TRUE(backFrom.has_value());
+        // What the way back set off, until the focus rests.
+        const bool ended =
+            knvt::test::waitUntil([&] { return reader.focus().value_or(BusElement{}).window == journey.endsIn; });
+        knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(500));
+        std::ranges::move(reader.focusPlacesHeard(), std::back_inserter(heard));
+        EXPECT_TRUE(ended) << "the focus went back to " << journey.endsIn.toStdString() << ": " << placesRead(heard);
+        for (qsizetype index = 0; index < qsizetype(heard.size()); ++index) {
+            const BusElement &place = heard[index];
+            EXPECT_EQ(strayFocus(place, minimizedFrom && index >= *minimizedFrom ? main : QString()), QString())
+                << place.asRead().toStdString() << " in " << placesRead(heard);
+            if (index >= *backFrom)
+                EXPECT_EQ(place.window, journey.endsIn)
+                    << "on the way back: " << place.asRead().toStdString() << " in " << placesRead(heard);
+        }
+    }
 }
