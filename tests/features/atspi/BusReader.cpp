@@ -18,6 +18,7 @@ BusElement element(const QJsonObject &object)
     read.role = object.value(QLatin1String("role")).toString();
     read.name = object.value(QLatin1String("name")).toString();
     read.description = object.value(QLatin1String("description")).toString();
+    read.activeWindow = object.value(QLatin1String("active")).toString();
     for (const QJsonArray states = object.value(QLatin1String("states")).toArray(); const QJsonValue state : states)
         read.states.append(state.toString());
     return read;
@@ -80,6 +81,14 @@ QStringList BusReader::focusHeard()
     QStringList heard;
     for (const QJsonArray lines = request("heard").toArray(); const QJsonValue line : lines)
         heard << line.toString();
+    return heard;
+}
+
+std::vector<BusElement> BusReader::focusPlacesHeard()
+{
+    std::vector<BusElement> heard;
+    for (const QJsonArray places = request("places").toArray(); const QJsonValue place : places)
+        heard.push_back(element(place.toObject()));
     return heard;
 }
 

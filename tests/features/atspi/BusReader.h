@@ -20,6 +20,8 @@ struct BusElement
     QString name;
     QString description;
     QStringList states;
+    // Of a focus heard: the window the reader had last been told was active as it heard it ("" when none).
+    QString activeWindow;
 
     // "push button Save", as a reader announces it.
     QString asRead() const { return role + QLatin1Char(' ') + name; }
@@ -46,6 +48,8 @@ public:
     std::optional<BusElement> focus();
     // What the focus went to since the last call, as the reader heard it ("push button General").
     QStringList focusHeard();
+    // The same, each with its window and the window the reader had last been told was active.
+    std::vector<BusElement> focusPlacesHeard();
     // What the application announced since the last call, wherever the focus was: the texts of the notifications
     // that showed.
     QStringList announced();

@@ -24,21 +24,28 @@
 #include "accounts/KNVTSignInViewController.h"
 #include "accounts/KNVTSignUpViewController.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <ranges>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -453,6 +460,17 @@ TEST_F(ScreenReaderBusFeature, TheCalendarReadsTheDayItSelectsOnOpeningAndAfterE
     }
 }
 
+namespace {
+
+// The start of a user not signed in whose sign-in the service refuses, its answer held until the test releases it.
+void launchWithSignInRefused(AppDriver &app)
+{
+    app.service().on("GET", "/account.json").reply(401).hold();
+    app.launch();
+}
+
+} // namespace
+
 TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHearsOnlyWhereTheUserCarriesOn)
 {
     qint64 paint = 0;
@@ -600,11 +618,7 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
          false,
          "Unable to update account details.",
          "PUT /users/42.json"},
-        {"a refused sign-in in the Account pane",
-         [](AppDriver &app) {
-             app.service().on("GET", "/account.json").reply(401).hold();
-             app.launch();
-         },
+        {"a refused sign-in in the Account pane", launchWithSignInRefused,
          [](AppDriver &app, BusReader &reader) {
              app.openPreferences();
              app.choosePreferencePane("Account");
@@ -616,11 +630,7 @@ TEST_F(ScreenReaderBusFeature, AfterSignInAPasswordCheckAndANewTaskTheReaderHear
          false,
          "Unable to verify your username and password.",
          "GET /account.json"},
-        {"a refused Sign In",
-         [](AppDriver &app) {
-             app.service().on("GET", "/account.json").reply(401).hold();
-             app.launch();
-         },
+        {"a refused Sign In", launchWithSignInRefused,
          [](AppDriver &app, BusReader &reader) {
              // Nothing in the application opens this window; its owner would.
              auto *window = new KNVTSignInAndSignUpWindowController(nullptr, &app.app());
@@ -998,11 +1008,36 @@ std::pair<QWidget *, QPoint> fileInChooser(QFileDialog *chooser, const QString &
     return {view->viewport(), view->visualRect(found).center()};
 }
 
+// The button of `dialog` that reads `text`, as its user sees it.
+QAbstractButton *buttonOf(QDialog *dialog, const QString &text)
+{
+    const QList<QAbstractButton *> buttons = dialog->findChildren<QAbstractButton *>();
+    for (QAbstractButton *button : buttons)
+        if (button->isVisible() && button->text().remove(QLatin1Char('&')) == text)
+            return button;
+    return nullptr;
+}
+
+// Prints to the file `path` where the print dialog offers it: its file field typed over, then Print.
+void printToAFile(AppDriver &app, QDialog *dialog, const QString &path)
+{
+    auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+    QAbstractButton *print = buttonOf(dialog, QStringLiteral("Print"));
+    ASSERT_TRUE(field != nullptr && field->isVisible() && field->isEnabled() && print != nullptr)
+        << "the print dialog offers no file to print to";
+    app.clickOnTheScreen(field, field->rect().center(), 1);
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return field->hasFocus(); }));
+    app.pressWhereTheFocusIs(QStringLiteral("Ctrl+A"));
+    app.typeWhereTheFocusIs(path);
+    ASSERT_TRUE(knvt::test::waitUntil([&] { return field->text() == path; })) << field->text().toStdString();
+    app.clickOnTheScreen(print, print->rect().center(), 1);
+}
+
 } // namespace
 
-// The platform's picture chooser, closed whichever way, gives Account Details back to the reader: announced active and
-// active, with what the choice brought, and Tab is heard there.
-TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgainAndTabIsHeardThere)
+// A dialog of the platform's (the picture chooser, the print dialog), closed whichever way, gives the window that
+// opened it back to the reader: announced active and active, with what the choice brought, and Tab is heard there.
+TEST_F(ScreenReaderBusFeature, AfterAPlatformDialogTheWindowThatOpenedItIsActiveAgainAndTabIsHeardThere)
 {
     // The picture folder holds a picture and a file named as one that is none.
     QTemporaryDir folder;
@@ -1016,68 +1051,110 @@ TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgain
     ASSERT_TRUE(face.save(folder.filePath(QStringLiteral("face.png"))));
     const PicturesFolder pictures(folder.path());
     const QString refused = knvt::ImagePicker::notAPictureMessage(QStringLiteral("me.png"));
+    const QString details = QStringLiteral("Account Details");
+    const auto pictureChooser = [](AppDriver &app) {
+        app.givenSignedIn();
+        app.launch();
+        // The chooser itself, not the file the other tests hand over.
+        knvt::ImagePicker::setShared(nullptr);
+        app.openPreferences();
+        app.choosePreferencePane(QStringLiteral("Account"));
+        app.clickButton(QStringLiteral("detailsButton"));
+    };
+    const auto printDialog = [](AppDriver &app) {
+        app.givenTask(QStringLiteral("Pay rent"));
+        app.launch();
+        app.selectHome(QStringLiteral("Inbox"));
+    };
+    const QString pdf = folder.filePath(QStringLiteral("Inbox.pdf"));
     const struct
     {
         const char *what;
-        std::function<void(AppDriver &, QFileDialog *)> close;
-        QString announced;
+        // The start, up to the window that opens the dialog.
+        std::function<void(AppDriver &)> launch;
+        // That window's name, and the user's act there that opens the dialog: a dialog that runs its own loop is
+        // closed from within it.
+        QString window;
+        std::function<void(AppDriver &)> open;
+        std::function<void(AppDriver &, QDialog *)> close;
+        QString announced = QString();
     } closings[] = {
-        {"a file chosen by its typed name",
-         [&](AppDriver &app, QFileDialog *) {
+        {"a file chosen by its typed name", pictureChooser, details,
+         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+         [&](AppDriver &app, QDialog *) {
              app.typeWhereTheFocusIs(notAPicture);
              app.typeOnTheKeyboard({QStringLiteral("RTRN")});
          },
          refused},
-        {"a picture chosen with a double click",
-         [](AppDriver &app, QFileDialog *chooser) {
-             const auto [view, row] = fileInChooser(chooser, QStringLiteral("face.png"));
+        {"a picture chosen with a double click", pictureChooser, details,
+         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+         [](AppDriver &app, QDialog *chooser) {
+             const auto [view, row] = fileInChooser(qobject_cast<QFileDialog *>(chooser), QStringLiteral("face.png"));
              ASSERT_NE(view, nullptr);
              app.clickOnTheScreen(view, row, 2);
-         },
-         QString()},
-        {"a file picked in the list and chosen with Return",
-         [](AppDriver &app, QFileDialog *chooser) {
-             const auto [view, row] = fileInChooser(chooser, QStringLiteral("me.png"));
+         }},
+        {"a file picked in the list and chosen with Return", pictureChooser, details,
+         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+         [](AppDriver &app, QDialog *chooser) {
+             const auto [view, row] = fileInChooser(qobject_cast<QFileDialog *>(chooser), QStringLiteral("me.png"));
              ASSERT_NE(view, nullptr);
              app.clickOnTheScreen(view, row, 1);
              app.typeOnTheKeyboard({QStringLiteral("RTRN")});
          },
          refused},
-        {"Escape", [](AppDriver &app, QFileDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }, QString()},
+        {"the picture chooser's Escape", pictureChooser, details,
+         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+         [](AppDriver &app, QDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }},
+        {"the print dialog's Cancel", printDialog, QStringLiteral("Quillvane"),
+         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+         [](AppDriver &app, QDialog *dialog) {
+             QAbstractButton *cancel = buttonOf(dialog, QStringLiteral("Cancel"));
+             ASSERT_NE(cancel, nullptr);
+             app.clickOnTheScreen(cancel, cancel->rect().center(), 1);
+         }},
+        {"the print dialog's Escape", printDialog, QStringLiteral("Quillvane"),
+         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+         [](AppDriver &app, QDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }},
+        {"the print dialog printing to a PDF file", printDialog, QStringLiteral("Quillvane"),
+         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+         [&pdf](AppDriver &app, QDialog *dialog) { printToAFile(app, dialog, pdf); }},
     };
-    const QString details = QStringLiteral("Account Details");
     for (const auto &closing : closings) {
         SCOPED_TRACE(closing.what);
         AppDriver app;
         app.useTheXServer();
-        app.givenSignedIn();
-        app.launch();
-        // The chooser itself, not the file the other tests hand over.
-        knvt::ImagePicker::setShared(nullptr);
+        closing.launch(app);
         BusReader reader;
         ASSERT_TRUE(reader.isReady());
-        app.openPreferences();
-        app.choosePreferencePane(QStringLiteral("Account"));
-        app.clickButton(QStringLiteral("detailsButton"));
-        ASSERT_TRUE(knvt::test::waitUntil([&] { return reader.windowStates(details).has_value(); }));
-        app.clickButton(QStringLiteral("avatarPickerButton"));
-        QPointer<QFileDialog> chooser;
-        ASSERT_TRUE(knvt::test::waitUntil([&] {
-            chooser = qobject_cast<QFileDialog *>(QApplication::activeWindow());
-            return chooser != nullptr && hasTheXFocus(chooser);
-        }));
-        reader.windowsHeard();
-        reader.focusHeard();
-        reader.announced();
-
-        closing.close(app, chooser);
-        ASSERT_TRUE(knvt::test::waitUntil([&] { return chooser == nullptr || !chooser->isVisible(); }));
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return reader.windowStates(closing.window).has_value(); }));
+        // The dialog is closed once it has the keyboard, for Qt and for the X server.
+        QPointer<QDialog> dialog;
+        bool closed = false;
+        const QWidgetList before = QApplication::topLevelWidgets();
+        QTimer whileOpen;
+        whileOpen.setInterval(50);
+        QObject::connect(&whileOpen, &QTimer::timeout, &whileOpen, [&] {
+            auto *shown = qobject_cast<QDialog *>(QApplication::activeWindow());
+            if (dialog != nullptr || shown == nullptr || before.contains(shown) || !hasTheXFocus(shown))
+                return;
+            dialog = shown;
+            whileOpen.stop();
+            reader.windowsHeard();
+            reader.focusHeard();
+            reader.announced();
+            closing.close(app, dialog);
+            closed = true;
+        });
+        whileOpen.start();
+        closing.open(app);
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return closed; })) << "the dialog never had the keyboard";
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return dialog == nullptr || !dialog->isVisible(); }));
         QStringList windows;
         EXPECT_TRUE(knvt::test::waitUntil([&] {
             windows << reader.windowsHeard();
-            return windows.contains("activate " + details);
+            return windows.contains("activate " + closing.window);
         })) << windows.join(" | ").toStdString();
-        EXPECT_TRUE(reader.windowStates(details).value_or(QStringList()).contains("active"));
+        EXPECT_TRUE(reader.windowStates(closing.window).value_or(QStringList()).contains("active"));
         if (!closing.announced.isEmpty()) {
             QStringList announced;
             EXPECT_TRUE(knvt::test::waitUntil([&] {
@@ -1092,6 +1169,156 @@ TEST_F(ScreenReaderBusFeature, AfterThePictureChooserAccountDetailsIsActiveAgain
             heard << reader.focusHeard();
             return !heard.isEmpty();
         })) << "Tab was heard";
-        EXPECT_EQ(reader.focus().value_or(BusElement{}).window, details);
+        EXPECT_EQ(reader.focus().value_or(BusElement{}).window, closing.window);
+    }
+    EXPECT_TRUE(QFileInfo(pdf).size() > 0) << "the print dialog printed to the file";
+}
+
+namespace {
+
+// Why a focus the reader was told of is one no key follows ("" when the keys go there): a label, a list or a row of a
+// window the reader was not told is active, anything of the window that is minimized.
+QString strayFocus(const BusElement &heard, const QString &minimized)
+{
+    static const QStringList lists = {"list",      "list item", "table",      "table cell",
+                                      "tree",      "tree item", "tree table", "row header"};
+    if (heard.role == QStringLiteral("label"))
+        return QStringLiteral("a label");
+    if (!minimized.isEmpty() && heard.window == minimized)
+        return QStringLiteral("the minimized ") + minimized;
+    if (lists.contains(heard.role) && heard.window != heard.activeWindow)
+        return QStringLiteral("a list of ") + heard.window + QStringLiteral(" while ")
+            + (heard.activeWindow.isEmpty() ? QStringLiteral("no window") : heard.activeWindow)
+            + QStringLiteral(" is active");
+    return {};
+}
+
+// The focus the reader heard, as "push button Save (in Preferences, Preferences active)".
+std::string placesRead(const std::vector<BusElement> &heard)
+{
+    QStringList read;
+    for (const BusElement &place : heard)
+        read << place.asRead() + " (in " + place.window + ", " + place.activeWindow + " active)";
+    return read.join(QStringLiteral(" | ")).toStdString();
+}
+
+// The window the reader reads the focus in, once it reads one that is not `from`; "" when it never does.
+QString focusLeaves(BusReader &reader, const QString &from)
+{
+    QString window;
+    knvt::test::waitUntil([&] {
+        window = reader.focus().value_or(BusElement{}).window;
+        return !window.isEmpty() && window != from;
+    });
+    return window == from ? QString() : window;
+}
+
+} // namespace
+
+// Every focus a reader is told of while the user goes from window to window and back is where the keys go: none on a
+// label, on a list of a window the reader was not told is active, or on anything of a minimized window, and from the
+// act that goes back on, none but in the place the keys go back to.
+TEST_F(ScreenReaderBusFeature, OnTheWayBetweenWindowsTheReaderIsToldOnlyOfFocusWhereTheKeysGo)
+{
+    const QString main = QStringLiteral("Quillvane");
+    // What a journey tells of as it goes: the main window was minimized, the user is about to go back.
+    enum class Moment { Minimized, GoingBack };
+    using Tell = std::function<void(Moment)>;
+    const struct
+    {
+        const char *what;
+        // The world before the start, and the start.
+        std::function<void(AppDriver &)> launch;
+        // Goes to the other place and back.
+        std::function<void(AppDriver &, BusReader &, const Tell &)> go;
+        // The window the focus goes back to, or none ("").
+        QString endsIn;
+    } journeys[] = {
+        {"an Edit form opened and closed", [](AppDriver &app) { app.launch(); },
+         [](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.clickToolbar("Edit");
+             EXPECT_EQ(reader.focusOnceItReads("text Title"), QStringLiteral("text Title"));
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Escape");
+             EXPECT_TRUE(closed(app));
+         },
+         main},
+        {"a task window and back", [](AppDriver &app) { app.launch(); },
+         [main](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.doubleClickRow("Paint fence");
+             ASSERT_FALSE(focusLeaves(reader, main).isEmpty()) << "the task window took no focus";
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Ctrl+W");
+         },
+         main},
+        {"Preferences and back", [](AppDriver &app) { app.launch(); },
+         [main](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.openPreferences();
+             ASSERT_FALSE(focusLeaves(reader, main).isEmpty()) << "Preferences took no focus";
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Ctrl+W");
+         },
+         main},
+        {"People from the Window menu, closed while the main window is minimized", [](AppDriver &app) { app.launch(); },
+         [main](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.openPeopleWindow();
+             ASSERT_EQ(focusLeaves(reader, main), QStringLiteral("People"));
+             app.minimiseMainWindow();
+             tell(Moment::Minimized);
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Ctrl+W");
+         },
+         QString()},
+        {"a wrong password typed in the password window",
+         [](AppDriver &app) {
+             app.service().enableState();
+             app.service().on("GET", "/account.json").reply(401).reply(401).pass();
+             app.givenSignedIn(QStringLiteral("mika.r"), QStringLiteral("secret1"), true);
+             app.launch();
+         },
+         [](AppDriver &app, BusReader &reader, const Tell &tell) {
+             app.waitForService([&] { return app.app().authenticationFailureWindowController() != nullptr; });
+             app.goToThePasswordWindow();
+             reader.focusOnceItReads("password text Password:");
+             app.typeWhereTheFocusIs("wrong1");
+             tell(Moment::GoingBack);
+             app.pressWhereTheFocusIs("Return");
+             app.waitForService([&] { return app.service().count("GET", "/account.json") >= 2; });
+         },
+         QStringLiteral("Incorrect Password")},
+    };
+    for (const auto &journey : journeys) {
+        SCOPED_TRACE(journey.what);
+        AppDriver app;
+        app.givenTask("Paint fence");
+        journey.launch(app);
+        BusReader reader;
+        ASSERT_TRUE(reader.isReady());
+        app.selectHome("Inbox");
+        app.selectRows({"Paint fence"});
+        ASSERT_TRUE(knvt::test::waitUntil([&] { return reader.focus().value_or(BusElement{}).window == main; }));
+        reader.focusPlacesHeard();
+        std::vector<BusElement> heard;
+        std::optional<qsizetype> minimizedFrom;
+        std::optional<qsizetype> backFrom;
+        journey.go(app, reader, [&](Moment moment) {
+            std::ranges::move(reader.focusPlacesHeard(), std::back_inserter(heard));
+            (moment == Moment::Minimized ? minimizedFrom : backFrom) = qsizetype(heard.size());
+        });
+        ASSERT_TRUE(backFrom.has_value());
+        // What the way back set off, until the focus rests.
+        const bool ended =
+            knvt::test::waitUntil([&] { return reader.focus().value_or(BusElement{}).window == journey.endsIn; });
+        knvt::test::waitUntil([] { return false; }, std::chrono::milliseconds(500));
+        std::ranges::move(reader.focusPlacesHeard(), std::back_inserter(heard));
+        EXPECT_TRUE(ended) << "the focus went back to " << journey.endsIn.toStdString() << ": " << placesRead(heard);
+        for (qsizetype index = 0; index < qsizetype(heard.size()); ++index) {
+            const BusElement &place = heard[index];
+            EXPECT_EQ(strayFocus(place, minimizedFrom && index >= *minimizedFrom ? main : QString()), QString())
+                << place.asRead().toStdString() << " in " << placesRead(heard);
+            if (index >= *backFrom)
+                EXPECT_EQ(place.window, journey.endsIn)
+                    << "on the way back: " << place.asRead().toStdString() << " in " << placesRead(heard);
+        }
     }
 }
