@@ -1066,6 +1066,8 @@ TEST_F(ScreenReaderBusFeature, AfterAPlatformDialogTheWindowThatOpenedItIsActive
         app.launch();
         app.selectHome(QStringLiteral("Inbox"));
     };
+    const auto pickAPicture = [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); };
+    const auto print = [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); };
     const QString pdf = folder.filePath(QStringLiteral("Inbox.pdf"));
     const struct
     {
@@ -1079,22 +1081,19 @@ TEST_F(ScreenReaderBusFeature, AfterAPlatformDialogTheWindowThatOpenedItIsActive
         std::function<void(AppDriver &, QDialog *)> close;
         QString announced = QString();
     } closings[] = {
-        {"a file chosen by its typed name", pictureChooser, details,
-         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+        {"a file chosen by its typed name", pictureChooser, details, pickAPicture,
          [&](AppDriver &app, QDialog *) {
              app.typeWhereTheFocusIs(notAPicture);
              app.typeOnTheKeyboard({QStringLiteral("RTRN")});
          },
          refused},
-        {"a picture chosen with a double click", pictureChooser, details,
-         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+        {"a picture chosen with a double click", pictureChooser, details, pickAPicture,
          [](AppDriver &app, QDialog *chooser) {
              const auto [view, row] = fileInChooser(qobject_cast<QFileDialog *>(chooser), QStringLiteral("face.png"));
              ASSERT_NE(view, nullptr);
              app.clickOnTheScreen(view, row, 2);
          }},
-        {"a file picked in the list and chosen with Return", pictureChooser, details,
-         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+        {"a file picked in the list and chosen with Return", pictureChooser, details, pickAPicture,
          [](AppDriver &app, QDialog *chooser) {
              const auto [view, row] = fileInChooser(qobject_cast<QFileDialog *>(chooser), QStringLiteral("me.png"));
              ASSERT_NE(view, nullptr);
@@ -1102,21 +1101,17 @@ TEST_F(ScreenReaderBusFeature, AfterAPlatformDialogTheWindowThatOpenedItIsActive
              app.typeOnTheKeyboard({QStringLiteral("RTRN")});
          },
          refused},
-        {"the picture chooser's Escape", pictureChooser, details,
-         [](AppDriver &app) { app.clickButton(QStringLiteral("avatarPickerButton")); },
+        {"the picture chooser's Escape", pictureChooser, details, pickAPicture,
          [](AppDriver &app, QDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }},
-        {"the print dialog's Cancel", printDialog, QStringLiteral("Quillvane"),
-         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+        {"the print dialog's Cancel", printDialog, QStringLiteral("Quillvane"), print,
          [](AppDriver &app, QDialog *dialog) {
              QAbstractButton *cancel = buttonOf(dialog, QStringLiteral("Cancel"));
              ASSERT_NE(cancel, nullptr);
              app.clickOnTheScreen(cancel, cancel->rect().center(), 1);
          }},
-        {"the print dialog's Escape", printDialog, QStringLiteral("Quillvane"),
-         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+        {"the print dialog's Escape", printDialog, QStringLiteral("Quillvane"), print,
          [](AppDriver &app, QDialog *) { app.typeOnTheKeyboard({QStringLiteral("ESC")}); }},
-        {"the print dialog printing to a PDF file", printDialog, QStringLiteral("Quillvane"),
-         [](AppDriver &app) { app.chooseMenu(QStringLiteral("File"), QStringLiteral("Print")); },
+        {"the print dialog printing to a PDF file", printDialog, QStringLiteral("Quillvane"), print,
          [&pdf](AppDriver &app, QDialog *dialog) { printToAFile(app, dialog, pdf); }},
     };
     for (const auto &closing : closings) {
@@ -1224,17 +1219,28 @@ TEST_F(ScreenReaderBusFeature, OnTheWayBetweenWindowsTheReaderIsToldOnlyOfFocusW
     // What a journey tells of as it goes: the main window was minimized, the user is about to go back.
     enum class Moment { Minimized, GoingBack };
     using Tell = std::function<void(Moment)>;
+    using Go = std::function<void(AppDriver &, BusReader &, const Tell &)>;
+    const auto launch = [](AppDriver &app) { app.launch(); };
+    // A window the user opens from the main window, and Ctrl+W there back.
+    const auto thereAndBack = [main](std::function<void(AppDriver &)> open, const char *window) -> Go {
+        return [main, open, window](AppDriver &app, BusReader &reader, const Tell &tell) {
+            open(app);
+            ASSERT_FALSE(focusLeaves(reader, main).isEmpty()) << window << " took no focus";
+            tell(Moment::GoingBack);
+            app.pressWhereTheFocusIs("Ctrl+W");
+        };
+    };
     const struct
     {
         const char *what;
         // The world before the start, and the start.
         std::function<void(AppDriver &)> launch;
         // Goes to the other place and back.
-        std::function<void(AppDriver &, BusReader &, const Tell &)> go;
+        Go go;
         // The window the focus goes back to, or none ("").
         QString endsIn;
     } journeys[] = {
-        {"an Edit form opened and closed", [](AppDriver &app) { app.launch(); },
+        {"an Edit form opened and closed", launch,
          [](AppDriver &app, BusReader &reader, const Tell &tell) {
              app.clickToolbar("Edit");
              EXPECT_EQ(reader.focusOnceItReads("text Title"), QStringLiteral("text Title"));
@@ -1243,23 +1249,11 @@ TEST_F(ScreenReaderBusFeature, OnTheWayBetweenWindowsTheReaderIsToldOnlyOfFocusW
              EXPECT_TRUE(closed(app));
          },
          main},
-        {"a task window and back", [](AppDriver &app) { app.launch(); },
-         [main](AppDriver &app, BusReader &reader, const Tell &tell) {
-             app.doubleClickRow("Paint fence");
-             ASSERT_FALSE(focusLeaves(reader, main).isEmpty()) << "the task window took no focus";
-             tell(Moment::GoingBack);
-             app.pressWhereTheFocusIs("Ctrl+W");
-         },
+        {"a task window and back", launch,
+         thereAndBack([](AppDriver &app) { app.doubleClickRow("Paint fence"); }, "the task window"), main},
+        {"Preferences and back", launch, thereAndBack([](AppDriver &app) { app.openPreferences(); }, "Preferences"),
          main},
-        {"Preferences and back", [](AppDriver &app) { app.launch(); },
-         [main](AppDriver &app, BusReader &reader, const Tell &tell) {
-             app.openPreferences();
-             ASSERT_FALSE(focusLeaves(reader, main).isEmpty()) << "Preferences took no focus";
-             tell(Moment::GoingBack);
-             app.pressWhereTheFocusIs("Ctrl+W");
-         },
-         main},
-        {"People from the Window menu, closed while the main window is minimized", [](AppDriver &app) { app.launch(); },
+        {"People from the Window menu, closed while the main window is minimized", launch,
          [main](AppDriver &app, BusReader &reader, const Tell &tell) {
              app.openPeopleWindow();
              ASSERT_EQ(focusLeaves(reader, main), QStringLiteral("People"));
