@@ -176,6 +176,11 @@ void X11WaitingWindows::park(QWidget *window)
         m_harbour = std::make_unique<Harbour>();
     m_harbour->waitFor(window);
     m_arriving = window;
+    // Asked of the X server: a window the window manager has not mapped yet gives no word of its hiding.
+    xcb_get_window_attributes_reply_t *attributes = xcb_get_window_attributes_reply(
+        m_connection, xcb_get_window_attributes(m_connection, xcb_window_t(window->winId())), nullptr);
+    m_arrivingHidden = attributes == nullptr || attributes->map_state == XCB_MAP_STATE_UNMAPPED;
+    std::free(attributes);
     m_landing = false;
     m_passedThrough = XCB_WINDOW_NONE;
     // Mapped before the focus is set, in the order the server handles the requests: it can take it.
@@ -415,6 +420,10 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
             standOnTop(*entry);
         return false;
     }
+    case XCB_UNMAP_NOTIFY:
+        if (arriving != XCB_WINDOW_NONE && reinterpret_cast<const xcb_unmap_notify_event_t *>(event)->window == arriving)
+            m_arrivingHidden = true;
+        return false;
     case XCB_EXPOSE:
         if (arriving != XCB_WINDOW_NONE && reinterpret_cast<const xcb_expose_event_t *>(event)->window == arriving)
             landArriving();
@@ -437,7 +446,9 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
         if (m_harbour && focus->event == xcb_window_t(m_harbour->winId()))
             return true;
         // Arrived; or, once the application gave the window the focus itself, gone on where the user went next.
-        if (landsInWindow(focus) && (focus->event == arriving || m_landing))
+        // A focus in the window before the X server hid it is the window manager's late answer to an earlier act, not
+        // the keyboard coming: the keys the user types next would go where the window manager turns when it is hidden.
+        if (landsInWindow(focus) && ((focus->event == arriving && m_arrivingHidden) || m_landing))
             m_arriving = nullptr;
         // The window manager's pick on the way is withheld from Qt as the harbour is: Qt hands every key to the window
         // it last heard of the focus in, which the window shown modal again blocks.

@@ -124,6 +124,8 @@ private:
     std::unique_ptr<Harbour> m_harbour;
     // The window the keyboard is on its way to (park), until the X focus lands in it.
     QPointer<QWidget> m_arriving;
+    // The X server has hidden the window the keyboard is on its way to: a focus in it from now on is the arrival.
+    bool m_arrivingHidden = false;
     // The application has set the X focus in it.
     bool m_landing = false;
     // The window the X focus passed through on its way, whose focus Qt did not hear.
