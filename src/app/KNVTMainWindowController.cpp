@@ -23,6 +23,7 @@
 
 #include "foundation/NotificationCenter.h"
 #include "foundation/StringAdditions.h"
+#include "foundation/ThreadAdditions.h"
 #include "uikit/ActionSet.h"
 #include "uikit/ImageAdditions.h"
 #include "uikit/ItemDataRole.h"
@@ -645,9 +646,10 @@ void KNVTMainWindowController::keyPressEvent(QKeyEvent *event)
 bool KNVTMainWindowController::eventFilter(QObject *watched, QEvent *event)
 {
     // What a search needs that the session has not made yet is made while the user's hand goes to the keys, off the
-    // window's thread, rather than by the first key.
+    // window's thread, rather than by the first key; started once the window has shown the field taking the keyboard,
+    // since the thread making it takes a processor the window may have to share.
     if (watched == m_searchField && event->type() == QEvent::FocusIn)
-        ostore::Folding::prepareInBackground();
+        knvt::performBlockAfterWaitingEvents(this, [] { ostore::Folding::prepareInBackground(); });
     // Escape in the search field ends the search: the field empties, which brings back the list shown before it,
     // and the keyboard goes to that list.
     // Escape in the results ends it the same way.

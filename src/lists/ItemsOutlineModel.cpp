@@ -33,11 +33,23 @@ void ItemsOutlineModel::ensureRowNumbers() const
     if (m_rowNumbersValid)
         return;
     m_firstRows.clear();
-    m_rowForUri.clear();
     m_firstRows.reserve(m_sections.size());
     int row = 0;
     for (const ListSection &section : m_sections) {
         m_firstRows.push_back(row);
+        row += 1 + int(section.rows.size());
+    }
+    m_numberOfRows = row;
+    m_rowNumbersValid = true;
+}
+
+void ItemsOutlineModel::ensureRowsOfUris() const
+{
+    if (m_rowsOfUrisValid)
+        return;
+    m_rowForUri.clear();
+    int row = 0;
+    for (const ListSection &section : m_sections) {
         ++row;
         for (const ItemRow &item : section.rows) {
             // The first row of an object answers for it.
@@ -46,8 +58,7 @@ void ItemsOutlineModel::ensureRowNumbers() const
             ++row;
         }
     }
-    m_numberOfRows = row;
-    m_rowNumbersValid = true;
+    m_rowsOfUrisValid = true;
 }
 
 int ItemsOutlineModel::numberOfRows() const
@@ -83,6 +94,7 @@ int ItemsOutlineModel::rowForIndex(const QModelIndex &index) const
 int ItemsOutlineModel::rowForUri(const QUrl &uri) const
 {
     ensureRowNumbers();
+    ensureRowsOfUris();
     if (const auto found = m_rowForUri.constFind(uri); found != m_rowForUri.cend())
         return *found;
     // An unfilled row has no URI yet; its object finds it.

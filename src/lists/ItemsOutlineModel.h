@@ -104,7 +104,12 @@ private:
     int sectionOfSerial(quintptr serial) const;
     Shown makeShown(const ListSection &section);
     void ensureRowNumbers() const;
-    void rowsChanged() { m_rowNumbersValid = false; }
+    void ensureRowsOfUris() const;
+    void rowsChanged()
+    {
+        m_rowNumbersValid = false;
+        m_rowsOfUrisValid = false;
+    }
 
     std::vector<ListSection> m_sections;
     std::vector<Shown> m_shown;
@@ -113,6 +118,9 @@ private:
     mutable bool m_rowNumbersValid = false;
     mutable std::vector<int> m_firstRows;
     mutable int m_numberOfRows = 0;
+    // Made only when a row is looked up by its URI: the walk reads every row, which a list of 100,000 rows made for
+    // every question of its number of rows.
+    mutable bool m_rowsOfUrisValid = false;
     mutable QHash<QUrl, int> m_rowForUri;
     MimeWriter m_mimeWriter;
     RowSource m_rowSource;

@@ -1,6 +1,7 @@
 #include "lists/KNVTSearchItemsOutlineViewController.h"
 
 #include "lists/KNVTTaskStoreItemsOutlineView.h"
+#include "lists/KNVTTaskTableCellView.h"
 #include "lists/StatusMembership.h"
 
 #include "store/KNVTTaskStore.h"
@@ -10,6 +11,8 @@
 #include "model/TitleSortKeys.h"
 
 #include "objectstore/Context.h"
+
+#include "uikit/KNVTTableViewGroupRowView.h"
 
 #include "foundation/FreedMemory.h"
 
@@ -112,14 +115,7 @@ KNVTSearchItemsOutlineViewController::KNVTSearchItemsOutlineViewController(
     m_nextSlice.setInterval(0);
     connect(&m_nextSlice, &QTimer::timeout, this, &KNVTSearchItemsOutlineViewController::continueSearch);
     knvt::ItemsOutlineModel::RowSource source;
-    source.row = [this](const ostore::ObjectID &id) {
-        ostore::Context *context = taskStore().managedObjectContext();
-        if (const auto *task = context ? dynamic_cast<const KNVTCDTask *>(context->existingObject(id)) : nullptr)
-            return knvt::ItemRow::task(*task, /*showsTaskListTitle=*/true, rowCache());
-        knvt::ItemRow gone = knvt::ItemRow::unfilledTask(id);
-        gone.unfilled = false;
-        return gone;
-    };
+    source.row = [this](const ostore::ObjectID &id) { return filledRow(id); };
     source.objectID = [](const QUrl &uri) {
         ostore::ObjectID found;
         if (ostore::Context *context = taskStore().managedObjectContext())
@@ -131,6 +127,16 @@ KNVTSearchItemsOutlineViewController::KNVTSearchItemsOutlineViewController(
         return found;
     };
     outlineModel()->setRowSource(std::move(source));
+}
+
+knvt::ItemRow KNVTSearchItemsOutlineViewController::filledRow(const ostore::ObjectID &id)
+{
+    ostore::Context *context = taskStore().managedObjectContext();
+    if (const auto *task = context ? dynamic_cast<const KNVTCDTask *>(context->existingObject(id)) : nullptr)
+        return knvt::ItemRow::task(*task, /*showsTaskListTitle=*/true, rowCache());
+    knvt::ItemRow gone = knvt::ItemRow::unfilledTask(id);
+    gone.unfilled = false;
+    return gone;
 }
 
 void KNVTSearchItemsOutlineViewController::loadView()
@@ -177,6 +183,12 @@ void KNVTSearchItemsOutlineViewController::startSearch()
 
 void KNVTSearchItemsOutlineViewController::continueSearch()
 {
+    // A slice of its own for each script the rows about to show need a fallback font for: their first paint would
+    // open them all at once.
+    if (m_search && prepareFallbackFontOfRowsToShow()) {
+        m_nextSlice.start(0);
+        return;
+    }
     QElapsedTimer slice;
     slice.start();
     // Sections are shown at the start of a slice, or at its end when the search ended early in it: the view lays out
@@ -198,7 +210,9 @@ void KNVTSearchItemsOutlineViewController::continueSearch()
     };
     while (!shown && m_search && !m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds || few()) && !showable())
         m_search->done = advance(*m_search);
-    if (!shown && m_search && m_search->done && (slice.nsecsElapsed() < kSliceNanoseconds / 2 || few()))
+    // Sections that may bring a script new to the session wait for the next slice, which makes its fonts ready first;
+    // a search of few matches is shown whole before the call returns, and its paint opens what it needs.
+    if (!shown && m_search && m_search->done && few())
         shown = showCompleteSections();
     if (m_search && m_search->isShownWhole()) {
         const std::unique_ptr<Search> ended = std::move(m_search);
@@ -274,6 +288,36 @@ bool KNVTSearchItemsOutlineViewController::showCompleteSections()
         outlineView()->expand(model.indexForSection(at));
     }
     return true;
+}
+
+bool KNVTSearchItemsOutlineViewController::prepareFallbackFontOfRowsToShow()
+{
+    Search &search = *m_search;
+    const size_t showable = search.showableSections();
+    if (search.refresh || search.shown >= showable)
+        return false;
+    // Where the sections shown next start, and how far down the screen goes. The rows filled here are those the view
+    // fills first; the model keeps them filled.
+    const int rowHeight = itemRowHeightForList();
+    // The viewport of a list not shown yet takes its size only once shown.
+    const int bottom = outlineView()->maximumViewportSize().height();
+    qint64 top = 0;
+    if (search.shown > 0)
+        for (const knvt::ListSection &shown : outlineModel()->sections())
+            top += KNVTTableViewGroupRowView::rowHeight + qint64(rowHeight) * qint64(shown.rows.size());
+    for (size_t section = search.shown; section < showable && top < bottom; ++section) {
+        top += KNVTTableViewGroupRowView::rowHeight;
+        for (knvt::ItemRow &row : search.sections[section].rows) {
+            if (top >= bottom)
+                break;
+            if (row.unfilled)
+                row = filledRow(row.objectID);
+            if (KNVTTaskTableCellView::prepareFallbackFontOfRow(row, rowHeight))
+                return true;
+            top += rowHeight;
+        }
+    }
+    return false;
 }
 
 bool KNVTSearchItemsOutlineViewController::advance(Search &search) const

@@ -61,6 +61,11 @@ private:
     bool showCompleteSections();
     // One step of `search`, a bounded share of its work; true once its sections are complete.
     bool advance(Search &search) const;
+    // Lays out the first script of the rows the next sections shown bring onto the screen that this thread has not
+    // laid out yet; false when there is none.
+    bool prepareFallbackFontOfRowsToShow();
+    // The row of the task `id`, filled, or a blank one for a task gone.
+    knvt::ItemRow filledRow(const ostore::ObjectID &id);
 
     QString m_searchString;
     std::unique_ptr<Search> m_search;

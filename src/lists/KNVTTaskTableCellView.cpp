@@ -38,6 +38,19 @@ void KNVTTaskTableCellView::prepareFonts()
     knvt::prepareFallbackFontsInBackground({layout.title.font, layout.subtitle.font});
 }
 
+bool KNVTTaskTableCellView::prepareFallbackFontOfRow(const ItemRow &row, int height)
+{
+    // Laid out as paint() lays it out; the width does not change which fonts the texts need.
+    const Layout layout = layoutForTask(row, 400.0, knvt::Clock::shared().now());
+    for (const RowTextField *field :
+         {&layout.title, &layout.subtitle, &layout.startDate, &layout.dueDate, &layout.completedDate, &layout.notes})
+        if (!field->hidden && field->frame.bottom() <= height
+            && knvt::prepareFallbackFontOnThisThread(field->text, field->font))
+            return true;
+    return !layout.avatarHidden && row.avatarImage.isNull()
+        && knvt::prepareFallbackFontOnThisThread(row.avatarInitials, KNVTAvatarView::textFont());
+}
+
 QColor KNVTTaskTableCellView::todayTintColor()
 {
     return QColor::fromRgbF(0.91f, 0.74f, 0.19f, 1.0f);

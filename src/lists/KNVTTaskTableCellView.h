@@ -45,6 +45,11 @@ public:
     // paid there rather than by the first list showing such a task, often the first search's results. Starts the
     // lookup of the fallback fonts of the rows' fonts off the window's thread as well.
     static void prepareFonts();
+    // Lays out, on the calling thread, the first script of the texts a row `height` high shows for `row` that the
+    // thread has not laid out yet in the font that shows it (knvt::prepareFallbackFontOnThisThread), and answers
+    // whether there was one: a list calls it a turn at a time before such rows reach the screen, so that their first
+    // paint finds the fallback fonts of their scripts open.
+    static bool prepareFallbackFontOfRow(const knvt::ItemRow &row, int height);
     // The width a date text takes in the row: its advance plus 10, and 0 for no text.
     static qreal widthForString(const QString &string, const QFont &font);
 

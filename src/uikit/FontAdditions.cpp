@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QSet>
 #include <QTextLayout>
 #include <QThreadPool>
 
 #include <mutex>
+#include <utility>
 
 namespace knvt {
 
@@ -60,6 +62,36 @@ void prepareFallbackFontsInBackground(const QList<QFont> &fonts)
             }
         });
     });
+}
+
+bool prepareFallbackFontOnThisThread(QStringView text, const QFont &font)
+{
+    // A thread's fonts are its own, and so is what it has laid out.
+    thread_local QSet<std::pair<int, QString>> laidOut;
+    const QString fontKey = font.key();
+    const auto needsLayout = [&fontKey](QChar::Script script) {
+        return script > QChar::Script_Latin && !laidOut.contains({int(script), fontKey});
+    };
+    QChar::Script script = QChar::Script_Unknown;
+    QString letters;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
+        const QChar::Script of = QChar::script(c);
+        if (script == QChar::Script_Unknown && needsLayout(of))
+            script = of;
+        if (of == script)
+            letters += QStringView(QChar::fromUcs4(c));
+    }
+    if (script == QChar::Script_Unknown)
+        return false;
+    laidOut.insert({int(script), fontKey});
+    QTextLayout layout(letters, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    return true;
 }
 
 } // namespace knvt

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QStringView>
 
 namespace knvt {
 
@@ -13,5 +14,14 @@ QFont rowFont(int pixelSize, bool bold = false);
 // held the window 40 to 120 ms with the Noto fonts. What each thread loads of the fonts themselves stays its own, so
 // the pool's copies go with its thread. Once a process; on the window's thread, with `fonts` the ones rows use.
 void prepareFallbackFontsInBackground(const QList<QFont> &fonts);
+
+// Lays out, on the calling thread, the letters of the first script of `text` that this thread has not laid out in
+// `font` yet, and answers whether it did: false once every script of the text has been, and for text in scripts every
+// font lays out itself (Latin, and punctuation, digits and marks, which take the script of their neighbours). The first
+// text of a script in a font makes each thread open the fallback font that lays it out and read its tables (the
+// lookup above leaves that to each thread): done within the paint of the first rows in Chinese, Japanese, Korean,
+// Hebrew and Arabic it held the window once for all of them. Called a turn of the event loop at a time until it
+// answers false, each script takes a turn of its own.
+bool prepareFallbackFontOnThisThread(QStringView text, const QFont &font);
 
 } // namespace knvt

@@ -5,6 +5,7 @@
 #include "lists/KNVTSearchItemsOutlineViewController.h"
 #include "lists/KNVTTagsItemsOutlineViewController.h"
 #include "lists/KNVTTaskListsOutlineViewController.h"
+#include "lists/KNVTTaskTableCellView.h"
 
 #include "model/KNVTCDTask.h"
 
@@ -352,4 +353,40 @@ TEST_F(SearchAndProjectsListTest, ALargeFirstSectionShowsItsFirstRowsWhileTheRes
     EXPECT_EQ(all.size(), expected.size() + 1 + 2000);
     ASSERT_EQ(list->selectedTasks().size(), 1u);
     EXPECT_EQ(QStringLiteral("[ ] ") + list->selectedTasks().front()->title(), expected[5]);
+}
+
+// A search of many tasks whose first rows are written in scripts the rows' font leaves to fallback fonts shows them once
+// it has laid those scripts out on the window's thread, and lays out none of a row below the screen.
+TEST_F(SearchAndProjectsListTest, ASearchShowsRowsInOtherScriptsOnceTheirFontsAreLaidOutAndNoRowBelowTheScreen)
+{
+    auto &b = build();
+    const QStringList firstTitles{QString::fromUtf16(u"Invoice for \u05D3\u05E0\u05D4"),
+                                  QString::fromUtf16(u"Invoice for \u0623\u062D\u0645\u062F"),
+                                  QString::fromUtf16(u"Invoice for \u738B\u7ECF\u7406")};
+    for (int i = 0; i < firstTitles.size(); ++i)
+        b.task(firstTitles[i], {.status = KNVTTaskStatusActionable, .orderIndex = i});
+    for (int i = 0; i < 1500; ++i)
+        b.task(QStringLiteral("Invoice %1").arg(i), {.status = KNVTTaskStatusActionable, .orderIndex = 10 + i});
+    // Among the first rows the list makes, far below the screen.
+    const QString below = QString::fromUtf16(u"Invoice for \uAE40\uBBFC\uC218");
+    b.task(below, {.status = KNVTTaskStatusActionable, .orderIndex = 200});
+    save();
+
+    auto list = make<KNVTSearchItemsOutlineViewController>();
+    list->setSearchString(QStringLiteral("invoice"));
+    while (list->numberOfRows() == 0 && list->isSearching())
+        QCoreApplication::processEvents();
+    ASSERT_GT(list->numberOfRows(), firstTitles.size());
+    for (int row = 1; row <= firstTitles.size(); ++row) {
+        ASSERT_EQ(list->rowAt(row)->title, firstTitles[row - 1]);
+        EXPECT_FALSE(KNVTTaskTableCellView::prepareFallbackFontOfRow(*list->rowAt(row), 50)) << row;
+    }
+    ASSERT_TRUE(knvt::test::waitUntil([&list] { return !list->isSearching(); }));
+    ASSERT_EQ(list->numberOfRows(), 1 + 1504);
+    const knvt::ItemRow *belowRow = nullptr;
+    for (int row = 1; row < list->numberOfRows() && !belowRow; ++row)
+        if (list->rowAt(row)->title == below)
+            belowRow = list->rowAt(row);
+    ASSERT_TRUE(belowRow);
+    EXPECT_TRUE(KNVTTaskTableCellView::prepareFallbackFontOfRow(*belowRow, 50));
 }
