@@ -438,9 +438,10 @@ const Road roads[] = {
                          {.whileShown =
                               [&] {
                                   bothWait();
-                                  // An alert a failed step left waiting would hold the scenario for good.
-                                  for (QWidget *alert : waitingAlerts())
-                                      static_cast<QMessageBox *>(alert)->reject();
+                                  // An alert a failed step left open would hold the scenario for good.
+                                  for (QWidget *window : QApplication::topLevelWidgets())
+                                      if (auto *alert = qobject_cast<QMessageBox *>(window); alert != nullptr)
+                                          alert->reject();
                               },
                           .input = Input::Scenario});
          app.answerAlert(QStringLiteral("OK"), {.input = Input::Scenario});
