@@ -511,6 +511,11 @@ void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
     // (quick entry; the waiting window floats as well), it stands in front of the window it concerns.
     QWidget *concerned = concerns != nullptr ? concerns->window() : nullptr;
     QWidget *userIn = windowTheUserIsIn(window);
+    // A window with the keyboard has just closed (a form a sync took away), and the window manager has not yet picked
+    // the next: the user is in the window the keyboard goes back to. Standing on its own, the alert of a form whose
+    // window closed with it was stacked under that window by openbox as it focused it.
+    if (userIn == nullptr && m_awaitingPick && canTakeKeyboard(m_returnTo))
+        userIn = m_returnTo->window();
     if (qobject_cast<Popover *>(userIn) != nullptr && userIn->parentWidget() != nullptr)
         userIn = userIn->parentWidget()->window();
     const bool floats = userIn != nullptr && userIn->windowFlags().testFlag(Qt::WindowStaysOnTopHint);

@@ -492,6 +492,12 @@ bool X11WaitingWindows::nativeEventFilter(const QByteArray &eventType, void *mes
         Held *entry = takeFocus ? held(client->window) : nullptr;
         if (entry == nullptr)
             return false;
+        // The window manager's pick on the way to the window the user went to, which unmaps to come up modal: xfwm4
+        // hands the focus to another waiting window then, with no FocusIn (the X focus is in the harbour) and stamped
+        // like a switch, and that window took the keyboard the user went to the other for. Qt hears nothing of it
+        // either: it would set the X focus there.
+        if (arriving != XCB_WINDOW_NONE && client->window != arriving)
+            return true;
         const bool wasWithheld = givenBack(*entry);
         focusMessage(*entry, client->data.data32[1]);
         // Qt would hand the focus on as its own answer to the message: the window manager's own doing is not passed.

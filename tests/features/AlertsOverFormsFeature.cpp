@@ -41,6 +41,7 @@ const char *inputName(Input input)
     case Input::Return: return "Return";
     case Input::Escape: return "Escape";
     case Input::Script: return "script";
+    case Input::Scenario: return "the scenario's own input";
     }
     return "";
 }

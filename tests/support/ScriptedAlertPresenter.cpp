@@ -112,7 +112,8 @@ AlertPresenter::Response ScriptedAlertPresenter::answerOnScreen(const Request &r
                 QTest::keyClick(window, answer.input == Input::Return ? Qt::Key_Return : Qt::Key_Escape);
             }
             return;
-        case Input::Script: return;
+        case Input::Script:
+        case Input::Scenario: return;
         }
     });
     watch->start();

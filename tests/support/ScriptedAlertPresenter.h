@@ -21,8 +21,10 @@ public:
 
     // How a scripted answer is given: from the script, with nothing shown; or on the real alert shown on screen (the
     // application's own presenter, modal as it runs it), by a click of the pointer on the button, by Return (the
-    // default button) or by Escape (Cancel), each through the window system as the user's input arrives.
-    enum class Input { Script, Pointer, Return, Escape };
+    // default button) or by Escape (Cancel), each through the window system as the user's input arrives; or on the
+    // real alert, by the keys or clicks the scenario itself sends on the X server (in `whileShown` or after it), so that
+    // it may go to each of several alerts waiting at once by the roads a user takes.
+    enum class Input { Script, Pointer, Return, Escape, Scenario };
 
     // Queues an answer: choose the button at `index`.
     void answerWithIndex(qsizetype index, bool suppressed = false);

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QToolBar>
@@ -25,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 #include <ostream>
 
@@ -205,6 +208,53 @@ void answerThroughTheSwitcher(AppDriver &app, bool minimized)
     EXPECT_EQ(app.storedPassword(QStringLiteral("ann")), QStringLiteral("newpass1"));
 }
 
+// The user goes to the window of that title through the window manager's switcher, as from a window that covers it.
+void switchWithTheSwitcherTo(const QString &title)
+{
+    const QStringList keys = switcherKeys();
+    for (int presses = 0; presses < 6 && keyboardIn() != title; ++presses) {
+        const QString before = keyboardIn();
+        QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys[presses % keys.size()]});
+        knvt::test::waitUntil([&before] { return keyboardIn() != before; }, std::chrono::seconds(5));
+    }
+    ASSERT_EQ(keyboardIn(), title);
+}
+
+// The alerts that wait and show, the oldest first.
+QList<QWidget *> waitingAlerts()
+{
+    QList<QWidget *> alerts = knvt::KeyboardOwner::waitingWindows();
+    alerts.removeIf([](const QWidget *window) { return qobject_cast<const QMessageBox *>(window) == nullptr; });
+    return alerts;
+}
+
+// What stands wrongly while the alerts wait: an alert under another window of the application, which hides it.
+QStringList alertsStackedUnderAWindow()
+{
+    QStringList wrong;
+    const QList<WId> stacked = stacking();
+    const QList<QWidget *> alerts = waitingAlerts();
+    for (const QWidget *alert : alerts)
+        for (const QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible() && stacked.contains(window->winId())
+                && qobject_cast<const QMessageBox *>(window) == nullptr && !stackedOver(alert, window))
+                wrong << knvt::KeyboardOwner::nameOf(alert) + QStringLiteral(" under ") + window->objectName();
+    return wrong;
+}
+
+// F8 typed on the keyboard reaches the oldest alert that waits, named so, which comes up with the keyboard, and Return
+// answers it.
+void goToTheAlertByTheKeyAndAnswerIt(AppDriver &app, const QString &name)
+{
+    app.typeOnTheKeyboard({QStringLiteral("FK08")});
+    ASSERT_TRUE(knvt::test::waitUntil([&name] {
+        const QWidget *modal = QApplication::activeModalWidget();
+        return modal != nullptr && knvt::KeyboardOwner::nameOf(modal) == name && keyboardInWindow(modal);
+    })) << name.toStdString()
+        << ": the keyboard is in " << keyboardIn().toStdString();
+    app.typeOnTheKeyboard({QStringLiteral("RTRN")});
+}
+
 const Road roads[] = {
     {"AnotherProgramClosing",
      "another program's window closes while it waits: its focus is the window manager's, and no key reaches it",
@@ -349,6 +399,74 @@ const Road roads[] = {
          app.typeOnTheKeyboard({QStringLiteral("SPCE"), QStringLiteral("O"), QStringLiteral("K")});
          EXPECT_EQ(app.fieldText(QStringLiteral("titleTextField")), QStringLiteral("Mow now ok"));
          EXPECT_TRUE(knvt::KeyboardOwner::isWaiting(password));
+     }},
+    {"OneSyncClosesTwoForms",
+     "one sync takes away the tasks of a task window's Edit form and of the main window's Edit form the user types in: "
+     "an alert for each, both waiting at once in front of every window of the application, the line naming the one "
+     "typed in, F8 reaching each, each giving back what was typed in its own form",
+     [](AppDriver &app) {
+         const qint64 garden = app.service().seedProject(QStringLiteral("Garden"));
+         const qint64 rake = app.service().seedTask(QStringLiteral("Rake"), garden);
+         const qint64 sow = app.service().seedTask(QStringLiteral("Sow"), garden);
+         const int ended = app.syncsEnded();
+         app.store().sync();
+         app.waitForService([&app, ended] { return app.syncsEnded() > ended; });
+         app.selectHome(QStringLiteral("Garden"));
+         app.doubleClickRow(QStringLiteral("Rake"));
+         app.pressInTaskWindow(QStringLiteral("Rake"), QStringLiteral("Edit"));
+         app.typeIn(QStringLiteral("titleTextField"), QStringLiteral(" soon"));
+         switchWithTheSwitcherTo(QStringLiteral("Quillvane"));
+         ASSERT_NE(typeInTheMainWindowsEditForm(app, QStringLiteral("Sow")), nullptr);
+         const auto *typedIn = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+         ASSERT_TRUE(typedIn != nullptr && typedIn->text() == QLatin1String("Sow now"))
+             << "the keyboard is in " << keyboardIn().toStdString();
+         const QString sowGone = QStringLiteral("The task “Sow” was deleted elsewhere");
+         const QString rakeGone = QStringLiteral("The task “Rake” was deleted elsewhere");
+         qsizetype mostAtOnce = 0;
+         QStringList stackedUnder{QStringLiteral("never both")};
+         QString line;
+         const auto bothWait = [&] {
+             knvt::test::waitUntil([] { return waitingAlerts().size() == 2; });
+             mostAtOnce = waitingAlerts().size();
+             knvt::test::waitUntil([] { return alertsStackedUnderAWindow().isEmpty(); });
+             stackedUnder = alertsStackedUnderAWindow();
+             line = app.waitingLine();
+             goToTheAlertByTheKeyAndAnswerIt(app, sowGone);
+             goToTheAlertByTheKeyAndAnswerIt(app, rakeGone);
+         };
+         app.answerAlert(QStringLiteral("OK"),
+                         {.whileShown =
+                              [&] {
+                                  bothWait();
+                                  // An alert a failed step left open would hold the scenario for good.
+                                  for (QWidget *window : QApplication::topLevelWidgets())
+                                      if (auto *alert = qobject_cast<QMessageBox *>(window); alert != nullptr)
+                                          alert->reject();
+                              },
+                          .input = Input::Scenario});
+         app.answerAlert(QStringLiteral("OK"), {.input = Input::Scenario});
+         app.service().remove("tasks", rake);
+         app.service().remove("tasks", sow);
+         app.store().sync();
+         ASSERT_TRUE(knvt::test::waitUntil(
+             [&app] { return app.alerts().pendingAnswerCount() == 0 && app.alerts().requests().size() >= 2; }));
+         ASSERT_TRUE(knvt::test::waitUntil([] {
+             const QWidgetList windows = QApplication::topLevelWidgets();
+             return std::none_of(windows.cbegin(), windows.cend(), [](const QWidget *window) {
+                 return qobject_cast<const QMessageBox *>(window) != nullptr && window->isVisible();
+             });
+         }));
+         EXPECT_EQ(mostAtOnce, 2) << "one alert came only once the other was answered";
+         EXPECT_EQ(stackedUnder, QStringList());
+         EXPECT_EQ(
+             line,
+             QStringLiteral("The form closed: what you typed is in “%1”. Press F8 to open it. [Open]").arg(sowGone));
+         const QString lost = QStringLiteral(" Your changes were not saved. What you typed:\n\n");
+         EXPECT_EQ(app.alertsShown().mid(app.alertsShown().size() - 2),
+                   (QStringList{sowGone + QStringLiteral(". / The form for it in the window “Quillvane” closed.") + lost
+                                    + QStringLiteral("Sow now [OK]"),
+                                rakeGone + QStringLiteral(". / Its window closed.") + lost
+                                    + QStringLiteral("Rake soon [OK]")}));
      }},
     {"SwitcherWithTheMainWindowShown",
      "the window manager's switcher with the main window shown: it is listed, reached and answered",
