@@ -103,21 +103,16 @@ bool X11WindowSystem::available()
 
 void X11WindowSystem::showActive(QWidget *window)
 {
+    const bool mapping = !window->isVisible();
+    showInFront(window, true);
     // Opened while the application has no keyboard (at the start, by a hot key), a window asks for it as of now, once
     // it is mapped; between its own windows the application moves the keyboard as Qt does.
     X11WaitingWindows *x11 = X11WaitingWindows::instance();
-    if (!window->isVisible() && x11 != nullptr && QGuiApplication::focusWindow() == nullptr && managedWindow(window)
+    if (mapping && x11 != nullptr && QGuiApplication::focusWindow() == nullptr && managedWindow(window)
         && windowManagerRuns(x11Connection())) {
-        // Mapped with a user time of 0: the time Qt would write is the application's last event, and a window manager
-        // that maps a window mapped late on a busy machine focuses it by that time over the program the user went to
-        // meanwhile. The window asks with the time of now instead, which the window manager weighs against that.
-        showInFront(window, false);
-        window->setAttribute(Qt::WA_ShowWithoutActivating, false);
-        window->windowHandle()->setProperty("_q_showWithoutActivating", false);
         x11->activateOnceMapped(window);
         return;
     }
-    showInFront(window, true);
     if (x11 != nullptr)
         x11->askedFor(window);
     window->activateWindow();
