@@ -112,10 +112,12 @@ void click(const QWidget *window, const char *name)
 {
     auto *control = window->findChild<QWidget *>(QLatin1String(name));
     ASSERT_NE(control, nullptr) << name;
-    const QPoint at = control->mapToGlobal(control->rect().center());
+    // Where the X server has the window now: the window manager may still move a window it has just placed, and the
+    // application hears of that a moment later.
+    const QPoint at = control->mapTo(window, control->rect().center());
     QProcess::execute(QStringLiteral("xdotool"),
-                      {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                       QStringLiteral("click"), QStringLiteral("1")});
+                      {QStringLiteral("mousemove"), QStringLiteral("--window"), QString::number(window->winId()),
+                       QString::number(at.x()), QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
 }
 
 // The window manager's stacking, bottom to top, as its switcher and task bar read it.
