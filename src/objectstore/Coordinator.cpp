@@ -16,6 +16,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QThread>
+#include <QTimer>
 #include <QUuid>
 
 #include <sqlite3.h>
@@ -408,13 +409,35 @@ bool Coordinator::open(const QString &file, OpenResult *result, knvt::Error *err
             abandon();
             return false;
         }
-        m_journalStart.start(m_db, file);
+        // Made ready once the thread's event loop turns, not now: a process that opens the library, reads it and
+        // ends (the count of the day's tasks) never turns it, and wrote the log's header and folded it back into the
+        // library at its close, waiting for the disk twice on its way out for a log it never used. A window's first
+        // edit comes long after the loop's first turn.
+        m_journalPending = ++m_opens;
+        QTimer::singleShot(0, this, [this, opened = m_journalPending] {
+            if (m_journalPending == opened)
+                startJournal();
+        });
         if (result)
             *result = r;
         return true;
     }
     knvt::Error::report(error, ErrorFactory::make(ErrorCode::Busy, file));
     return false;
+}
+
+void Coordinator::startJournal()
+{
+    if (!m_journalPending || !isOpen())
+        return;
+    m_journalPending = 0;
+    m_journalStart.start(m_db, m_path);
+}
+
+void Coordinator::waitForJournal()
+{
+    startJournal();
+    m_journalStart.wait();
 }
 
 void Coordinator::close()
@@ -427,6 +450,7 @@ void Coordinator::close()
     m_tables.clear();
     m_statements.clear();
     m_updates.clear();
+    m_journalPending = 0;
     m_journalStart.close(m_db);
     m_db = nullptr;
     m_queuedExternal = ChangeSet();
@@ -905,7 +929,7 @@ bool Coordinator::commit(Context &context, std::vector<RowWrite> &writes, Change
         knvt::Error::report(error, ErrorFactory::make(ErrorCode::StoreClosed, m_path));
         return false;
     }
-    m_journalStart.wait();
+    waitForJournal();
     if (const int rc = exec("BEGIN IMMEDIATE"); rc != SQLITE_OK) {
         knvt::Error::report(error, sqliteError(rc));
         return false;

@@ -51,9 +51,10 @@ public:
     // log made ready at open: the connection is then closed by that thread once it is done, and the next open() of the
     // same file waits for it.
     void close();
-    // Returns once the write-ahead log made ready at open is ready, so that a commit waits for the disk once; a commit
-    // waits for it by itself.
-    void waitForJournal() { m_journalStart.wait(); }
+    // Returns once the write-ahead log is ready, so that a commit waits for the disk once; a commit waits for it by
+    // itself. The log is made ready from the first turn of the thread's event loop after open(), or here when that
+    // has not come yet.
+    void waitForJournal();
     bool isOpen() const { return m_db != nullptr; }
 
     const Model &model() const { return m_model; }
@@ -91,6 +92,9 @@ private:
     friend class Context;
     friend class EvalScope;
     friend class Object;
+
+    // Starts making the log ready for the open that waits for it, if one does.
+    void startJournal();
 
     struct CatchUp
     {
@@ -176,6 +180,9 @@ private:
     bool m_externalScheduled = false;
     QSet<QPair<int, qint64>> m_loggedFailures;
     JournalStart m_journalStart;
+    // The open whose log the next turn of the event loop makes ready; 0 when none waits for it.
+    quint64 m_journalPending = 0;
+    quint64 m_opens = 0;
 };
 
 } // namespace ostore

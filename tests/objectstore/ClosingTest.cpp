@@ -2,7 +2,10 @@
 
 #include "support/DiskHold.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +67,7 @@ TEST(OstoreClosingTest, AClosedLibraryDoesNotWaitForItsLogToBeMadeReadyAndStaysW
             knvt::test::DiskHold disk;
             auto library = std::make_unique<testmodel::Library>(file);
             ASSERT_TRUE(library->opened) << qPrintable(library->openError.description());
+            QCoreApplication::processEvents(); // as a window's process turns its event loop
             ASSERT_TRUE(disk.waitUntilHolding());
             if (c.endProcess) {
                 library.reset();
@@ -91,4 +95,32 @@ TEST(OstoreClosingTest, AClosedLibraryDoesNotWaitForItsLogToBeMadeReadyAndStaysW
     testmodel::Library last(file);
     ASSERT_TRUE(last.opened);
     EXPECT_EQ(taskTitles(*last.main), saved);
+}
+
+// A process that opens a library, reads it and ends without turning its event loop (the count of the day's tasks)
+// writes nothing: no thread waits for the disk to make a log ready that it never uses, and no file is left beside the
+// library. (The close would otherwise fold the log's new header back into the library.)
+TEST(OstoreClosingTest, AProcessThatOnlyReadsWaitsForNoDisk)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("TaskStoreData.sqlite3"));
+    {
+        testmodel::Library made(file);
+        ASSERT_TRUE(made.opened) << qPrintable(made.openError.description());
+        made.main->insert<Task>()->setTitle(QStringLiteral("Pay rent"));
+        ASSERT_TRUE(made.main->save());
+    }
+    knvt::test::DiskHold disk;
+    {
+        testmodel::Library reader(file);
+        ASSERT_TRUE(reader.opened);
+        EXPECT_EQ(taskTitles(*reader.main), QStringList{QStringLiteral("Pay rent")});
+        // Reading a user's library takes a while, time enough for a thread started at the open to be under way.
+        QThread::msleep(200);
+    }
+    disk.release();
+    ostore::JournalStart::waitForClosing(file);
+    EXPECT_EQ(disk.calls(), 0);
+    EXPECT_FALSE(QFileInfo::exists(file + QStringLiteral("-wal")));
 }

@@ -6,6 +6,7 @@
 #include "support/RefusedWrites.h"
 #include "support/ScopedTimeZone.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTest>
 
@@ -250,6 +251,7 @@ TEST_F(TaskStoreSavingTest, AUsersSaveWaitsForTheDiskOnceAndLeavesTheSettingsAlo
         context(*opened);
         EXPECT_EQ(waits.count(), 0) << qPrintable(waits.files().join(", "));
     }
+    QCoreApplication::processEvents(); // the window's event loop turns long before the first edit
     KNVTTaskStore &s = *opened;
     const auto saved = [this, &s](const char *title) {
         const std::vector<KNVTCDTask *> found = context(s).fetch<KNVTCDTask>(key("title") == QString(title));

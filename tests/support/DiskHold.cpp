@@ -21,6 +21,7 @@ struct Hold
     bool active = false;
     std::thread::id holder;
     int held = 0;
+    int calls = 0;
 };
 
 Hold &hold()
@@ -43,6 +44,7 @@ DiskHold::DiskHold()
     }
     h.active = true;
     h.holder = std::this_thread::get_id();
+    h.calls = 0;
 }
 
 DiskHold::~DiskHold()
@@ -59,6 +61,13 @@ bool DiskHold::waitUntilHolding() const
         if (!h.changed.wait(&h.mutex, deadline))
             return h.held > 0;
     return true;
+}
+
+int DiskHold::calls() const
+{
+    Hold &h = hold();
+    const QMutexLocker locker(&h.mutex);
+    return h.calls;
 }
 
 bool DiskHold::holding() const
@@ -80,7 +89,10 @@ void DiskHold::holdIfAsked()
 {
     Hold &h = hold();
     QMutexLocker locker(&h.mutex);
-    if (!h.active || std::this_thread::get_id() == h.holder)
+    if (std::this_thread::get_id() == h.holder)
+        return;
+    ++h.calls;
+    if (!h.active)
         return;
     ++h.held;
     h.changed.wakeAll();

@@ -18,6 +18,8 @@ public:
     bool waitUntilHolding() const;
     // Whether a call is held at this moment.
     bool holding() const;
+    // The calls of other threads since it was made, held or come after release().
+    int calls() const;
     // Lets the held calls go on, and those to come.
     void release();
 
