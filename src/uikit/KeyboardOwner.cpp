@@ -516,7 +516,7 @@ void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
     // window closed with it was stacked under that window by openbox as it focused it.
     if (userIn == nullptr && m_awaitingPick && canTakeKeyboard(m_returnTo))
         userIn = m_returnTo->window();
-    // So is the window the keyboard went back to as that window closed, where no pick comes, until Qt hears of it.
+    // So is the window the keyboard goes back to where no pick is to come, until Qt hears of it.
     if (userIn == nullptr && canTakeKeyboard(m_keyboardKept))
         userIn = m_keyboardKept;
     if (qobject_cast<Popover *>(userIn) != nullptr && userIn->parentWidget() != nullptr)
@@ -744,6 +744,7 @@ void KeyboardOwner::windowHidden(QWidget *window)
             qCInfo(lcUikit).noquote() << "KeyboardOwner:windowHidden" << window->objectName()
                                       << "had the keyboard for Qt, the window system kept it in" << kept->objectName()
                                       << ": no pick comes";
+            m_keyboardKept = kept;
         } else {
             qCInfo(lcUikit).noquote() << "KeyboardOwner:windowHidden" << window->objectName()
                                       << "had the keyboard: the window manager picks the next window";
@@ -765,9 +766,6 @@ void KeyboardOwner::windowHidden(QWidget *window)
         giveBack(target);
     else if (kept != nullptr)
         WindowSystem::shared().activate(kept);
-    // Qt hears of it a moment later: meanwhile it is the window the user is in.
-    if (kept != nullptr)
-        m_keyboardKept = givesBack && !newerShows && canTakeKeyboard(target) ? target->window() : kept;
 }
 
 QWidget *KeyboardOwner::keyboardKeptIn(const QWidget *closing) const
@@ -801,10 +799,14 @@ void KeyboardOwner::giveBack(QWidget *control)
     if (control == nullptr)
         return;
     const QWidget *active = QApplication::activeWindow();
-    // Where the window system has the keyboard in a window of the application already, no pick comes: Qt merely has
-    // not heard of it.
-    if (!WindowSystem::shared().picksAWindowWhenOneCloses() || (active != nullptr && active->isVisible())
-        || keyboardKeptIn(nullptr) != nullptr) {
+    if (!WindowSystem::shared().picksAWindowWhenOneCloses() || (active != nullptr && active->isVisible())) {
+        moveKeyboardTo(control);
+        return;
+    }
+    if (m_keyboardKept != nullptr) {
+        // No pick is to come: the window system has the keyboard in a window of the application already. Until Qt
+        // hears of it, the window it goes to is the one the user is in.
+        m_keyboardKept = control->window();
         moveKeyboardTo(control);
         return;
     }

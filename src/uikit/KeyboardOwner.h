@@ -184,8 +184,8 @@ private:
     bool m_pickComing = false;
     // The control that window of it had then: one the application chooses meanwhile is where the keyboard goes.
     QPointer<QWidget> m_returnWindowFocus;
-    // The window the keyboard went back to as a window Qt took for active closed, while the window system had kept it
-    // in another of the application's windows all along (no pick comes): until Qt hears of an activation.
+    // The window the keyboard goes back to as a window Qt took for active closes while the window system has it in
+    // another of the application's windows already (no pick is to come): until Qt hears of an activation.
     QPointer<QWidget> m_keyboardKept;
     // The window whose widgets are kept from hearing that a waiting window took the keyboard for a moment.
     QPointer<QWidget> m_shield;
