@@ -516,6 +516,9 @@ void KeyboardOwner::showWaiting(QWidget *window, QWidget *concerns)
     // window closed with it was stacked under that window by openbox as it focused it.
     if (userIn == nullptr && m_awaitingPick && canTakeKeyboard(m_returnTo))
         userIn = m_returnTo->window();
+    // So is the window the keyboard goes back to where no pick is to come, until Qt hears of it.
+    if (userIn == nullptr && canTakeKeyboard(m_keyboardKept))
+        userIn = m_keyboardKept;
     if (qobject_cast<Popover *>(userIn) != nullptr && userIn->parentWidget() != nullptr)
         userIn = userIn->parentWidget()->window();
     const bool floats = userIn != nullptr && userIn->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
@@ -551,8 +554,8 @@ void KeyboardOwner::announceWaiting(QWidget *window)
     const QString text = window == m_restingTypingIn
         ? QCoreApplication::translate("KeyboardOwner",
                                       "The form closed: what you typed is in “%1”. Press %2 to open it.")
-                  .arg(nameOf(window), key)
-              + (m_resting ? QLatin1Char(' ') + restingNotice() : QString())
+                .arg(nameOf(window), key)
+            + (m_resting ? QLatin1Char(' ') + restingNotice() : QString())
         : QCoreApplication::translate("KeyboardOwner", "“%1” is waiting. Press %2 to answer it.")
               .arg(nameOf(window), key);
     // Told from the window the user is in, as a notification a reader speaks without moving its focus.
@@ -730,26 +733,47 @@ void KeyboardOwner::windowHidden(QWidget *window)
     std::erase_if(m_shown, [window](const Shown &entry) { return entry.window.isNull() || entry.window == window; });
     if (waited)
         emit waitingChanged();
+    QWidget *kept = nullptr;
     if (hadKeyboard && !isPopupLike(window) && WindowSystem::shared().picksAWindowWhenOneCloses()) {
-        qCInfo(lcUikit).noquote() << "KeyboardOwner:windowHidden" << window->objectName()
-                                  << "had the keyboard: the window manager picks the next window";
-        m_pickComing = true;
+        kept = keyboardKeptIn(window);
+        if (kept != nullptr) {
+            // The keyboard is in another window of the application already: the window system never gave this one
+            // the keyboard Qt took it for having (Mutter refused a form popover clicked open right after a switch),
+            // or the window manager has picked already. No pick is to come, and Qt, left with no active window,
+            // would run no shortcut (F8) of the window the keys reach: the keyboard goes back at once, as after one.
+            qCInfo(lcUikit).noquote() << "KeyboardOwner:windowHidden" << window->objectName()
+                                      << "had the keyboard for Qt, the window system kept it in" << kept->objectName()
+                                      << ": no pick comes";
+            m_keyboardKept = kept;
+        } else {
+            qCInfo(lcUikit).noquote() << "KeyboardOwner:windowHidden" << window->objectName()
+                                      << "had the keyboard: the window manager picks the next window";
+            m_pickComing = true;
+        }
     }
     // Windows the keyboard went to from this one go back, when they close, to where it came from before.
     for (Shown &other : m_shown)
         if (other.cameFrom && other.cameFrom->window() == window)
             other.cameFrom = target;
-    if (!hadKeyboard || waited || !target || target->window() == window
-        || !(canTakeKeyboard(target) || inHiddenPopover(target)))
-        return;
+    const bool givesBack = hadKeyboard && !waited && target && target->window() != window
+        && (canTakeKeyboard(target) || inHiddenPopover(target));
     // A window shown after this one took the keyboard's turn (a popover torn off into a window of its own).
     const bool newerShows = std::any_of(m_shown.cbegin(), m_shown.cend(), [order, window](const Shown &other) {
         return other.order > order && other.window && other.window->isVisible() && !other.waits()
             && !window->isAncestorOf(other.window);
     });
-    if (newerShows)
-        return;
-    giveBack(target);
+    if (givesBack && !newerShows)
+        giveBack(target);
+    else if (kept != nullptr)
+        WindowSystem::shared().activate(kept);
+}
+
+QWidget *KeyboardOwner::keyboardKeptIn(const QWidget *closing) const
+{
+    QWidget *window = WindowSystem::shared().windowWithKeyboard();
+    if (window == nullptr || window == closing || !canTakeKeyboard(window) || isPopupLike(window) || isWaiting(window))
+        return nullptr;
+    return window;
 }
 
 void KeyboardOwner::standAgainFor(QWidget *window)
@@ -779,6 +803,13 @@ void KeyboardOwner::giveBack(QWidget *control)
         moveKeyboardTo(control);
         return;
     }
+    if (m_keyboardKept != nullptr) {
+        // No pick is to come: the window system has the keyboard in a window of the application already. Until Qt
+        // hears of it, the window it goes to is the one the user is in.
+        m_keyboardKept = control->window();
+        moveKeyboardTo(control);
+        return;
+    }
     // No window of the application has the keyboard: the one that had it has just closed, and the window manager
     // hands it to a window of its own choice. Asked now, the keyboard could go to the control and then to that
     // choice; asked once the choice is made, it stays.
@@ -793,6 +824,7 @@ void KeyboardOwner::forgetPick()
 {
     m_awaitingPick = false;
     m_pickComing = false;
+    m_keyboardKept = nullptr;
     m_returnTo = nullptr;
 }
 
@@ -854,6 +886,7 @@ void KeyboardOwner::activated(QWidget *window)
         return;
     m_keyboardOnItsWay = nullptr;
     m_pickComing = false;
+    m_keyboardKept = nullptr;
     // A window a modal window stands over takes no keyboard: the window manager's late answer to the request made as
     // it showed (Mutter maps a window late, and activates it after the sheet the user opened over it meanwhile) gives
     // it the X focus all the same, and Qt takes it for active. The keys go back to the modal window.

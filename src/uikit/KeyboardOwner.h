@@ -135,6 +135,9 @@ private:
     void windowHidden(QWidget *window);
     // Waiting windows that stood in front of the hidden `window` stand in front of the window under it.
     void standAgainFor(QWidget *window);
+    // The window of the application other than `closing` that the window system has the keyboard in, shown and not
+    // waiting, whether Qt takes it for active or not; nullptr: none.
+    QWidget *keyboardKeptIn(const QWidget *closing) const;
     void focusChanged(QWidget *old, QWidget *now);
     void activated(QWidget *window);
     // WindowSystem::Listener.
@@ -181,6 +184,9 @@ private:
     bool m_pickComing = false;
     // The control that window of it had then: one the application chooses meanwhile is where the keyboard goes.
     QPointer<QWidget> m_returnWindowFocus;
+    // The window the keyboard goes back to as a window Qt took for active closes while the window system has it in
+    // another of the application's windows already (no pick is to come): until Qt hears of an activation.
+    QPointer<QWidget> m_keyboardKept;
     // The window whose widgets are kept from hearing that a waiting window took the keyboard for a moment.
     QPointer<QWidget> m_shield;
     QPointer<QWidget> m_shieldedControl;

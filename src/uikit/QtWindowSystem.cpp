@@ -62,6 +62,11 @@ bool QtWindowSystem::picksAWindowWhenOneCloses() const
     return false;
 }
 
+QWidget *QtWindowSystem::windowWithKeyboard()
+{
+    return nullptr;
+}
+
 QMargins QtWindowSystem::frameOf(QWidget *)
 {
     return {};

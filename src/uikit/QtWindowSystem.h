@@ -15,6 +15,8 @@ public:
     void takeKeyboard(QWidget *window) override;
     void activate(QWidget *window) override;
     bool picksAWindowWhenOneCloses() const override;
+    // None: what Qt hears is all this platform says.
+    QWidget *windowWithKeyboard() override;
     QMargins frameOf(QWidget *window) override;
 
 protected:

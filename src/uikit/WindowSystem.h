@@ -64,6 +64,11 @@ public:
     // Whether the window manager, when the window that has the keyboard closes, hands the keyboard to a window of its
     // own choice: a window the application asks for meanwhile would lose it to that choice.
     virtual bool picksAWindowWhenOneCloses() const = 0;
+    // The shown window of the application the window system has the keyboard in now, as it says itself, whether Qt
+    // has heard of it or not; nullptr: another program's, none, or it cannot tell. A window manager may refuse the
+    // keyboard to a window Qt takes for active (on X, Qt takes its own request for the answer): the keyboard stays in
+    // the window it was in, and when the refused window closes no pick follows, since the keyboard never left.
+    virtual QWidget *windowWithKeyboard() = 0;
     // The frame the window manager puts around the shown `window`, asked of it before the window is placed (its
     // frame is known to Qt only later); none where the window system cannot tell.
     virtual QMargins frameOf(QWidget *window) = 0;

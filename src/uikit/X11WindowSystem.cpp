@@ -3,6 +3,7 @@
 #include "uikit/X11WaitingWindows.h"
 #include "uikit/XcbAtom.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QThread>
@@ -94,6 +95,34 @@ void requestFrameExtents(xcb_connection_t *connection, xcb_window_t window)
     xcb_flush(connection);
 }
 
+// The window the X server has the input focus in; none, or the pointer's root, where it is in no window.
+xcb_window_t inputFocus(xcb_connection_t *connection)
+{
+    xcb_get_input_focus_reply_t *focus =
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+    const xcb_window_t focused = focus != nullptr ? focus->focus : xcb_window_t(XCB_WINDOW_NONE);
+    std::free(focus);
+    return focused;
+}
+
+// Sends the application the FocusIn of `window` the X server sends when the focus moves there; with no event mask, the
+// X server delivers it only to the client that made the window, the application itself.
+void tellFocusIn(xcb_connection_t *connection, xcb_window_t window)
+{
+    // Every event on the wire is 32 bytes long, a FocusIn's own fields first.
+    union
+    {
+        xcb_focus_in_event_t focus;
+        char wire[32];
+    } event{};
+    event.focus.response_type = XCB_FOCUS_IN;
+    event.focus.detail = XCB_NOTIFY_DETAIL_NONLINEAR;
+    event.focus.event = window;
+    event.focus.mode = XCB_NOTIFY_MODE_NORMAL;
+    xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT, event.wire);
+    xcb_flush(connection);
+}
+
 } // namespace
 
 bool X11WindowSystem::available()
@@ -148,14 +177,24 @@ void X11WindowSystem::activate(QWidget *window)
 {
     if (X11WaitingWindows *x11 = X11WaitingWindows::instance())
         x11->askedFor(window);
+    xcb_connection_t *connection = x11Connection();
+    QWindow *handle = window->windowHandle();
+    const bool shown = handle != nullptr && window->isVisible() && !window->isMinimized();
+    // Qt takes the window for active once the X server moves the focus there, and asks the window manager only for a
+    // window that is no transient parent of the one it takes for active: for the window under a form popover it sets
+    // the X focus itself. Where the focus is in the window already (the window manager refused it to the popover Qt
+    // took for active), it moves nowhere and no FocusIn comes: the application sends itself the one that would have.
+    const bool alreadyThere = connection != nullptr && shown && QGuiApplication::focusWindow() != handle
+        && inputFocus(connection) == xcb_window_t(handle->winId());
     window->activateWindow();
+    if (alreadyThere) {
+        tellFocusIn(connection, xcb_window_t(handle->winId()));
+        return;
+    }
     // KWin refuses the request when it has just picked another window of the application by itself: while the
     // application holds the keyboard, it moves it among its own windows directly, as X lets the focus's holder do.
-    xcb_connection_t *connection = x11Connection();
-    if (connection != nullptr && QGuiApplication::focusWindow() != nullptr && window->windowHandle() != nullptr
-        && window->isVisible() && !window->isMinimized()) {
-        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, xcb_window_t(window->windowHandle()->winId()),
-                            XCB_CURRENT_TIME);
+    if (connection != nullptr && QGuiApplication::focusWindow() != nullptr && shown) {
+        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, xcb_window_t(handle->winId()), XCB_CURRENT_TIME);
         xcb_flush(connection);
     }
 }
@@ -178,6 +217,19 @@ QMargins X11WindowSystem::frameOf(QWidget *window)
         QThread::msleep(5);
     }
     return {};
+}
+
+QWidget *X11WindowSystem::windowWithKeyboard()
+{
+    xcb_connection_t *connection = x11Connection();
+    const xcb_window_t focused = connection != nullptr ? inputFocus(connection) : xcb_window_t(XCB_WINDOW_NONE);
+    if (focused == XCB_WINDOW_NONE)
+        return nullptr;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto found = std::find_if(windows.cbegin(), windows.cend(), [focused](const QWidget *window) {
+        return window->isVisible() && window->internalWinId() != 0 && xcb_window_t(window->internalWinId()) == focused;
+    });
+    return found != windows.cend() ? *found : nullptr;
 }
 
 bool X11WindowSystem::picksAWindowWhenOneCloses() const

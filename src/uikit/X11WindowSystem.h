@@ -16,6 +16,8 @@ public:
     void takeKeyboard(QWidget *window) override;
     void activate(QWidget *window) override;
     bool picksAWindowWhenOneCloses() const override;
+    // The window of the X server's input focus, asked of the server.
+    QWidget *windowWithKeyboard() override;
     // What the window manager says of it (_NET_FRAME_EXTENTS), asked for as the window waits to be mapped.
     QMargins frameOf(QWidget *window) override;
 

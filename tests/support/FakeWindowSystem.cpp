@@ -7,6 +7,7 @@
 #include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace knvt::test {
 
@@ -64,6 +65,8 @@ bool FakeWindowSystem::offers(const QWidget *window) const
 
 void FakeWindowSystem::showActive(QWidget *window)
 {
+    if (std::exchange(m_refuseNext, false))
+        m_refused = window;
     std::erase(m_waiting, window);
     std::erase(m_late, window);
     window->setAttribute(Qt::WA_DontShowOnScreen, false);
@@ -103,6 +106,11 @@ void FakeWindowSystem::takeKeyboard(QWidget *window)
     showActive(window);
 }
 
+QWidget *FakeWindowSystem::windowWithKeyboard()
+{
+    return !m_inAnotherProgram && m_keyboardIn != nullptr && m_keyboardIn->isVisible() ? m_keyboardIn.data() : nullptr;
+}
+
 void FakeWindowSystem::activate(QWidget *window)
 {
     // The fake answers the request itself, there and then: the offscreen platform would grant it once more later, after
@@ -114,6 +122,7 @@ void FakeWindowSystem::activate(QWidget *window)
 void FakeWindowSystem::switchToAnotherProgram()
 {
     QApplication::setActiveWindow(nullptr);
+    m_inAnotherProgram = true;
     std::erase(m_focused, &m_anotherProgram);
     m_focused.emplace_back(&m_anotherProgram);
 }
@@ -215,7 +224,11 @@ void FakeWindowSystem::deliverActivation(QWidget *window)
 
 void FakeWindowSystem::hadKeyboard(QWidget *window)
 {
+    // Qt takes the refused window for active; the keyboard stays where it was.
+    if (window == m_refused)
+        return;
     m_keyboardIn = window;
+    m_inAnotherProgram = false;
     // What it picks when a window closes: a normal window it showed, as X window managers never pick a tool window.
     if (window->windowType() != Qt::Tool && window->windowType() != Qt::Popup
         && !window->testAttribute(Qt::WA_DontShowOnScreen)) {
@@ -245,6 +258,9 @@ bool FakeWindowSystem::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Hide:
         if (widget->isWindow())
             std::erase(m_waiting, widget);
+        // What Qt took for active goes, and nothing the keyboard moves to tells it otherwise.
+        if (widget->isWindow() && widget == m_refused && QApplication::activeWindow() == widget)
+            QApplication::setActiveWindow(nullptr);
         if (m_picksOnClose && widget->isWindow() && widget == m_keyboardIn) {
             m_keyboardIn = nullptr;
             QMetaObject::invokeMethod(this, &FakeWindowSystem::pick, Qt::QueuedConnection);

@@ -30,7 +30,8 @@ namespace knvt::test {
 // closing the window that has the keyboard (or the other program's, closeAnotherProgram) makes it focus a window of its
 // own choice once the application is back to its events, as openbox, KWin and metacity do: the waiting window shown
 // last, told like a switch of the user's with the window it came from gone, else the normal window the user was in
-// last (or the other program the user was in). Which of it is the user's is the application's to decide.
+// last (or the other program the user was in). Which of it is the user's is the application's to decide. It can refuse
+// the keyboard to a window the application asks for it (refuseTheNextRequest), as Mutter now and then does.
 class FakeWindowSystem final : public QObject, public knvt::QtWindowSystem
 {
 public:
@@ -50,6 +51,11 @@ public:
     void switchToAnotherProgram();
     // The other program the user is in closes its window; with `picksOnClose` the fake picks a window then.
     void closeAnotherProgram();
+    // It refuses the keyboard to the next window the application asks for it, as Mutter now and then does to a form
+    // popover clicked open right after a switch: Qt takes the window for active all the same (on X, Qt takes its own
+    // request for the answer), while the keyboard stays in the window it was in. When the refused window closes, Qt
+    // is left with no active window, and no pick comes: the keyboard never left.
+    void refuseTheNextRequest() { m_refuseNext = true; }
     // The windows its window switcher offers, by title, the application's windows that show.
     QStringList switcherTitles() const;
     // The user switches to `window` with the window switcher (Alt+Tab) or the task bar; false when neither offers it.
@@ -64,6 +70,8 @@ public:
     void takeKeyboard(QWidget *window) override;
     void activate(QWidget *window) override;
     bool picksAWindowWhenOneCloses() const override { return m_picksOnClose; }
+    // The window it has the keyboard in, the application's, whatever Qt takes for active.
+    QWidget *windowWithKeyboard() override;
     // The frame it says it puts around a window (none unless set), which Qt never draws offscreen.
     void setFrame(const QMargins &frame) { m_frame = frame; }
     QMargins frameOf(QWidget *) override { return m_frame; }
@@ -92,8 +100,12 @@ private:
     std::vector<QPointer<QWidget>> m_waiting;
     // Waiting windows that it activates at the user's next key.
     std::vector<QPointer<QWidget>> m_late;
-    // The window that had the keyboard last.
+    // The window that had the keyboard last, and whether the user went to another program since.
     QPointer<QWidget> m_keyboardIn;
+    bool m_inAnotherProgram = false;
+    // The next window asked for is refused the keyboard; the window refused it, which Qt takes for active.
+    bool m_refuseNext = false;
+    QPointer<QWidget> m_refused;
     // The normal windows that had the keyboard, the last one last, and the other program where the user went to it.
     std::vector<QPointer<QObject>> m_focused;
     QObject m_anotherProgram;

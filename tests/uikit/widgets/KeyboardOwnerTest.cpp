@@ -10,6 +10,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -338,6 +339,45 @@ TEST_F(KeyboardOwnerTest, AWindowTheUserOpensAfterTheWindowManagersPickWentToAno
     type(letters(QStringLiteral("milk")));
     EXPECT_EQ(fieldOf(quickEntry.get())->text(), QStringLiteral("milk"));
     EXPECT_EQ(fieldOf(main.get())->text(), QString());
+}
+
+// The window manager refuses the keyboard to the form the user opens, which Qt takes for active all the same (Mutter,
+// now and then, a form popover right after a switch), and a sync closes the form: no pick comes, since the keyboard
+// never left the window it was in, which is made active, its Go to Waiting Window key reaching the window the sync
+// opened.
+TEST_F(KeyboardOwnerTest, AFormTheWindowManagerRefusedTheKeyboardClosesAndTheWindowThatKeptItIsActive)
+{
+    knvt::test::FakeWindowSystem windowManager(Activation::Never, /*picksOnClose=*/true);
+    QLineEdit *typing = fieldOf(main.get());
+    typing->setFocus(Qt::MouseFocusReason);
+    QAction goToWaiting(main.get());
+    goToWaiting.setShortcut(QKeySequence(Qt::Key_F8));
+    goToWaiting.setShortcutContext(Qt::WindowShortcut);
+    main->addAction(&goToWaiting);
+    QObject::connect(&goToWaiting, &QAction::triggered, &goToWaiting,
+                     [] { KeyboardOwner::goTo(KeyboardOwner::waitingWindows().value(0)); });
+
+    windowManager.refuseTheNextRequest();
+    std::unique_ptr<QWidget> form = makeWindow(QStringLiteral("Edit"));
+    KeyboardOwner::open(form.get(), Opener::User);
+    waitForTheKeyboardIn(form.get());
+    type(letters(QStringLiteral("now")));
+    ASSERT_EQ(fieldOf(form.get())->text(), QStringLiteral("now"));
+    ASSERT_EQ(windowManager.windowWithKeyboard(), main.get()) << "refused";
+
+    form->close();
+    std::unique_ptr<QWidget> alert = makeWindow(QStringLiteral("Deleted Elsewhere"));
+    KeyboardOwner::open(alert.get(), Opener::Application, main.get());
+    for (int pass = 0; pass < 10; ++pass)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(windowManager.picks(), 0);
+    EXPECT_EQ(QApplication::activeWindow(), main.get());
+    EXPECT_EQ(QApplication::focusWidget(), typing) << "back where the user was";
+
+    // Typed where the window system has the keyboard.
+    QTest::keyClick(windowManager.windowWithKeyboard(), Qt::Key_F8);
+    EXPECT_TRUE(knvt::test::waitUntil([&] { return QApplication::activeWindow() == alert.get(); }));
+    EXPECT_FALSE(KeyboardOwner::isWaiting(alert.get()));
 }
 
 // The window manager hands the focus to the waiting window by itself as the window the user was in goes away, told like
