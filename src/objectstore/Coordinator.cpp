@@ -413,11 +413,8 @@ bool Coordinator::open(const QString &file, OpenResult *result, knvt::Error *err
         // ends (the count of the day's tasks) never turns it, and wrote the log's header and folded it back into the
         // library at its close, waiting for the disk twice on its way out for a log it never used. A window's first
         // edit comes long after the loop's first turn.
-        m_journalPending = ++m_opens;
-        QTimer::singleShot(0, this, [this, opened = m_journalPending] {
-            if (m_journalPending == opened)
-                startJournal();
-        });
+        m_journalPending = true;
+        QTimer::singleShot(0, this, &Coordinator::startJournal);
         if (result)
             *result = r;
         return true;
@@ -430,7 +427,7 @@ void Coordinator::startJournal()
 {
     if (!m_journalPending || !isOpen())
         return;
-    m_journalPending = 0;
+    m_journalPending = false;
     m_journalStart.start(m_db, m_path);
 }
 
@@ -450,7 +447,7 @@ void Coordinator::close()
     m_tables.clear();
     m_statements.clear();
     m_updates.clear();
-    m_journalPending = 0;
+    m_journalPending = false;
     m_journalStart.close(m_db);
     m_db = nullptr;
     m_queuedExternal = ChangeSet();

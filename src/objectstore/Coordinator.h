@@ -180,9 +180,8 @@ private:
     bool m_externalScheduled = false;
     QSet<QPair<int, qint64>> m_loggedFailures;
     JournalStart m_journalStart;
-    // The open whose log the next turn of the event loop makes ready; 0 when none waits for it.
-    quint64 m_journalPending = 0;
-    quint64 m_opens = 0;
+    // Whether the log of the open library waits for the next turn of the event loop to be made ready.
+    bool m_journalPending = false;
 };
 
 } // namespace ostore

@@ -554,8 +554,8 @@ void KeyboardOwner::announceWaiting(QWidget *window)
     const QString text = window == m_restingTypingIn
         ? QCoreApplication::translate("KeyboardOwner",
                                       "The form closed: what you typed is in “%1”. Press %2 to open it.")
-                .arg(nameOf(window), key)
-            + (m_resting ? QLatin1Char(' ') + restingNotice() : QString())
+                  .arg(nameOf(window), key)
+              + (m_resting ? QLatin1Char(' ') + restingNotice() : QString())
         : QCoreApplication::translate("KeyboardOwner", "“%1” is waiting. Press %2 to answer it.")
               .arg(nameOf(window), key);
     // Told from the window the user is in, as a notification a reader speaks without moving its focus.

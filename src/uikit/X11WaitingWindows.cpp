@@ -3,6 +3,7 @@
 #include "uikit/Logging.h"
 #include "uikit/WindowSystem.h"
 #include "uikit/XcbAtom.h"
+#include "uikit/XcbInputFocus.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -210,10 +211,7 @@ void X11WaitingWindows::activateMapped(QWidget *window)
         return;
     m_activating = nullptr;
     // Asked of the X server: Qt hears that the focus left the application only a moment after it did.
-    xcb_get_input_focus_reply_t *focus =
-        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
-    const xcb_window_t focused = focus != nullptr ? focus->focus : xcb_window_t(XCB_WINDOW_NONE);
-    std::free(focus);
+    const xcb_window_t focused = xcbInputFocus(m_connection);
     const QWindowList windows = QGuiApplication::topLevelWindows();
     const bool applicationHasIt = std::any_of(windows.cbegin(), windows.cend(), [focused](const QWindow *shown) {
         return shown->handle() != nullptr && xcb_window_t(shown->winId()) == focused;
@@ -252,11 +250,7 @@ void X11WaitingWindows::landArriving()
     std::free(attributes);
     if (!viewable)
         return;
-    xcb_get_input_focus_reply_t *focus =
-        xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
-    const bool there = focus != nullptr && focus->focus == id;
-    std::free(focus);
-    if (there)
+    if (xcbInputFocus(m_connection) == id)
         return;
     qCInfo(lcUikit).noquote() << "X11WaitingWindows: the keyboard lands in" << window->objectName();
     // The user went there: the application holds the keyboard for it (in the harbour, or in the window the window

@@ -2,6 +2,7 @@
 
 #include "uikit/X11WaitingWindows.h"
 #include "uikit/XcbAtom.h"
+#include "uikit/XcbInputFocus.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -95,16 +96,6 @@ void requestFrameExtents(xcb_connection_t *connection, xcb_window_t window)
     xcb_flush(connection);
 }
 
-// The window the X server has the input focus in; none, or the pointer's root, where it is in no window.
-xcb_window_t inputFocus(xcb_connection_t *connection)
-{
-    xcb_get_input_focus_reply_t *focus =
-        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
-    const xcb_window_t focused = focus != nullptr ? focus->focus : xcb_window_t(XCB_WINDOW_NONE);
-    std::free(focus);
-    return focused;
-}
-
 // Sends the application the FocusIn of `window` the X server sends when the focus moves there; with no event mask, the
 // X server delivers it only to the client that made the window, the application itself.
 void tellFocusIn(xcb_connection_t *connection, xcb_window_t window)
@@ -185,7 +176,7 @@ void X11WindowSystem::activate(QWidget *window)
     // the X focus itself. Where the focus is in the window already (the window manager refused it to the popover Qt
     // took for active), it moves nowhere and no FocusIn comes: the application sends itself the one that would have.
     const bool alreadyThere = connection != nullptr && shown && QGuiApplication::focusWindow() != handle
-        && inputFocus(connection) == xcb_window_t(handle->winId());
+        && xcbInputFocus(connection) == xcb_window_t(handle->winId());
     window->activateWindow();
     if (alreadyThere) {
         tellFocusIn(connection, xcb_window_t(handle->winId()));
@@ -222,7 +213,7 @@ QMargins X11WindowSystem::frameOf(QWidget *window)
 QWidget *X11WindowSystem::windowWithKeyboard()
 {
     xcb_connection_t *connection = x11Connection();
-    const xcb_window_t focused = connection != nullptr ? inputFocus(connection) : xcb_window_t(XCB_WINDOW_NONE);
+    const xcb_window_t focused = connection != nullptr ? xcbInputFocus(connection) : xcb_window_t(XCB_WINDOW_NONE);
     if (focused == XCB_WINDOW_NONE)
         return nullptr;
     const QWidgetList windows = QApplication::topLevelWidgets();
